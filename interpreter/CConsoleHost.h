@@ -1,0 +1,19 @@
+#pragma once
+
+// What the interpreter asks of the window that shows its console: the
+// desktop view, the batch runner and tests each provide one. Keys and
+// commands are delivered synchronously; Close takes effect only after the
+// running submission has returned.
+class CConsoleHost {
+public:
+    enum class Key { Up, Return };
+    enum class Command { Clear };
+
+    virtual ~CConsoleHost() = default;
+    // A key as if typed on the view (the key table of the view applies).
+    virtual void SendKey(Key key) = 0;
+    // An Edit command of the view (Clear empties the whole console).
+    virtual void SendCommand(Command command) = 0;
+    // Ask the main window to close once the current submission is over.
+    virtual void PostClose() = 0;
+};

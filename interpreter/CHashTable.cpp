@@ -1,0 +1,28 @@
+#include "interpreter/CHashTable.h"
+
+void CHashTable::SetAt(const std::string& key, const std::string& value) {
+    for (std::size_t i = 0; i < m_keys.size(); ++i) {
+        if (m_keys[i] == key) {
+            m_values[i] = value;
+            return;
+        }
+    }
+    m_keys.push_back(key);
+    m_values.push_back(value);
+}
+
+std::string CHashTable::Lookup(const std::string& key) const {
+    for (std::size_t i = 0; i < m_keys.size(); ++i)
+        if (m_keys[i] == key) return m_values[i];
+    throw CHashTableException();
+}
+
+CScriptLines& CHashTable::GetKeys(CScriptLines& out) const {
+    out = m_keys;
+    return out;
+}
+
+void CHashTable::RemoveAll() {
+    m_keys.clear();
+    m_values.clear();
+}

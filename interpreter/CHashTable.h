@@ -1,0 +1,24 @@
+#pragma once
+
+#include <string>
+
+#include "text/CScriptLines.h"
+
+// Raised by CHashTable::Lookup for a key that is not stored.
+class CHashTableException {};
+
+// Small string-to-string table kept in insertion order; keys compare byte
+// for byte (case matters).
+class CHashTable {
+public:
+    // Replaces the value of an existing key in place, else appends the pair.
+    void SetAt(const std::string& key, const std::string& value);
+    // Throws CHashTableException when the key is absent.
+    std::string Lookup(const std::string& key) const;
+    CScriptLines& GetKeys(CScriptLines& out) const;
+    void RemoveAll();
+
+private:
+    CScriptLines m_keys;
+    CScriptLines m_values;
+};

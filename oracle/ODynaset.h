@@ -1,0 +1,46 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "oracle/OTypes.h"
+
+class ODatabase;
+
+// The result set of one query, read row by row. Opening runs the query;
+// a failure is reported by the database (GetErrorText, ServerErrorSQLPos).
+class ODynaset {
+public:
+    ODynaset();
+    ~ODynaset();
+    ODynaset(const ODynaset&) = delete;
+    ODynaset& operator=(const ODynaset&) = delete;
+
+    oresult Open(ODatabase& database, const char* sql, long options = 0, const void* snapshot = nullptr);
+    bool IsOpen() const;
+    void Close();
+
+    int GetFieldCount() const;
+    // Column descriptions, by index from 0; out-of-range indexes give
+    // "" / 0 / false.
+    const char* GetFieldName(int index) const;
+    short GetFieldServerType(int index) const;
+    long GetFieldSize(int index) const;
+    short GetFieldPrecision(int index) const;
+    short GetFieldScale(int index) const;
+    bool IsFieldNullOK(int index) const;
+
+    // Copies the current row's value of column `index` as terminated text
+    // into `buffer` (at most maxLength - 1 bytes, never splitting a
+    // double-byte character); NULL gives "". Fails (writing "") when there
+    // is no current row or no such column.
+    oresult GetFieldValue(int index, char* buffer, unsigned short maxLength) const;
+
+    bool IsEOF() const;
+    oresult MoveNext(bool gotoFirst = true);
+    long GetRecordCount() const;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> m_impl;
+};

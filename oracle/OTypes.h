@@ -1,0 +1,25 @@
+#pragma once
+
+// Status of every client-library call: 0 for success, nonzero for failure.
+using oresult = int;
+constexpr oresult OSUCCESS = 0;
+constexpr oresult OFAILURE = 1;
+
+// Server type codes.
+enum OServerType : int {
+    OTYPE_VARCHAR2 = 1,
+    OTYPE_NUMBER = 2,
+    OTYPE_LONG = 8,
+    OTYPE_DATE = 12,
+    OTYPE_RAW = 23,
+    OTYPE_CHAR = 96,
+    OTYPE_CURSOR = 102,
+    OTYPE_CLOB = 112,
+    OTYPE_BLOB = 113,
+    OTYPE_BFILE = 114,
+};
+
+// Parameter directions.
+constexpr int OPARAMETER_INVAR = 1;
+constexpr int OPARAMETER_OUTVAR = 2;
+constexpr int OPARAMETER_INOUTVAR = 3;
