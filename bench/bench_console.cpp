@@ -1,0 +1,139 @@
+// The whole road, measured three ways on the same data:
+//  - the library: a console model connected to the embedded database;
+//  - the batch runner: `tarvex --batch` as a process, output to /dev/null;
+//  - the stock sqlite3 shell on the same database file, for the ratio.
+// Run: build/bench/bench_console [--benchmark_filter=...]
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "console/CSQLEditor.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kQueryRows = 100000;
+constexpr int kInserts = 10000;
+
+fs::path Home() {
+    static fs::path home = [] {
+        fs::path dir = fs::temp_directory_path() / ("tarvex-bench-" + std::to_string(::getpid()));
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+        ::setenv("TARVEX_HOME", dir.c_str(), 1);
+        return dir;
+    }();
+    return home;
+}
+
+void Type(CSQLEditor& editor, const std::string& line) {
+    editor.InsertText(line);
+    editor.Submit();
+}
+
+void Run(const std::string& command) {
+    if (std::system(command.c_str()) != 0) std::abort();
+}
+
+void WriteFile(const fs::path& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+// A table Q of kQueryRows rows and five columns in the default database.
+fs::path QueryDatabase() {
+    static fs::path db = [] {
+        fs::path home = Home();
+        fs::path script = home / "setup-query.sql";
+        WriteFile(script,
+                  "CONNECT bench/bench\n"
+                  "CREATE TABLE Q (ID NUMBER(10), NAME VARCHAR2(20), CITY VARCHAR2(12), SAL NUMBER(8,2), "
+                  "NOTE VARCHAR2(30));\n"
+                  "INSERT INTO Q WITH RECURSIVE C(N) AS (SELECT 1 UNION ALL SELECT N + 1 FROM C WHERE N < " +
+                      std::to_string(kQueryRows) +
+                      ") SELECT N, 'NAME' || N, 'CITY' || (N % 97), N * 1.25, 'SOME NOTE TEXT ' || N FROM C;\n"
+                      "COMMIT;\nEXIT\n");
+        Run(std::string(TARVEX_BIN) + " --batch '" + script.string() + "' > /dev/null");
+        for (const auto& entry : fs::directory_iterator(home))
+            if (entry.path().extension() == ".db") return entry.path();
+        std::abort();
+    }();
+    return db;
+}
+
+void BM_QueryLibrary(benchmark::State& state) {
+    QueryDatabase();
+    for (auto _ : state) {
+        CSQLEditor editor;
+        Type(editor, "CONNECT bench/bench");
+        Type(editor, "SELECT * FROM Q;");
+        benchmark::DoNotOptimize(editor.GetLineCount());
+    }
+    state.SetItemsProcessed(state.iterations() * kQueryRows);
+}
+BENCHMARK(BM_QueryLibrary)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void BM_QueryBatch(benchmark::State& state) {
+    QueryDatabase();
+    fs::path script = Home() / "query.sql";
+    WriteFile(script, "CONNECT bench/bench\nSELECT * FROM Q;\n");
+    for (auto _ : state) Run(std::string(TARVEX_BIN) + " --batch '" + script.string() + "' > /dev/null");
+    state.SetItemsProcessed(state.iterations() * kQueryRows);
+}
+BENCHMARK(BM_QueryBatch)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void BM_QuerySqliteShell(benchmark::State& state) {
+    fs::path db = QueryDatabase();
+    for (auto _ : state) Run("sqlite3 -column -header '" + db.string() + "' 'SELECT * FROM Q;' > /dev/null");
+    state.SetItemsProcessed(state.iterations() * kQueryRows);
+}
+BENCHMARK(BM_QuerySqliteShell)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+std::string InsertLines(const std::string& table) {
+    std::string text;
+    for (int i = 0; i < kInserts; ++i)
+        text += "INSERT INTO " + table + " VALUES (" + std::to_string(i) + ", 'NAME" + std::to_string(i) +
+                "', " + std::to_string(i % 1000) + ".5);\n";
+    text += "COMMIT;\n";
+    return text;
+}
+
+void BM_InsertScriptBatch(benchmark::State& state) {
+    fs::path home = Home();
+    int round = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        std::string table = "I" + std::to_string(round++);
+        fs::path script = home / "inserts.sql";
+        WriteFile(script, "CONNECT bench/bench@INSERTS\nCREATE TABLE " + table +
+                              " (ID NUMBER, NAME VARCHAR2(20), SAL NUMBER(8,2));\n" + InsertLines(table));
+        state.ResumeTiming();
+        Run(std::string(TARVEX_BIN) + " --batch '" + script.string() + "' > /dev/null");
+    }
+    state.SetItemsProcessed(state.iterations() * kInserts);
+}
+BENCHMARK(BM_InsertScriptBatch)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void BM_InsertScriptSqliteShell(benchmark::State& state) {
+    fs::path home = Home();
+    fs::path db = home / "stock-shell.sqlite";
+    int round = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        std::string table = "I" + std::to_string(round++);
+        fs::path script = home / "inserts-stock.sql";
+        WriteFile(script, "CREATE TABLE " + table + " (ID NUMBER, NAME VARCHAR2(20), SAL NUMBER(8,2));\nBEGIN;\n" +
+                              InsertLines(table));
+        state.ResumeTiming();
+        Run("sqlite3 '" + db.string() + "' < '" + script.string() + "' > /dev/null");
+    }
+    state.SetItemsProcessed(state.iterations() * kInserts);
+}
+BENCHMARK(BM_InsertScriptSqliteShell)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+}  // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,27 @@
+// Lines in, console text out: every line of the input is typed into one
+// console and submitted, as the window and the batch runner do.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "console/CSQLEditor.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    CSQLEditor editor;
+    std::string text(reinterpret_cast<const char*>(data), size);
+    std::size_t start = 0;
+    int lines = 0;
+    while (start <= text.size() && lines < 64) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        std::string line = text.substr(start, end - start);
+        start = end + 1;
+        ++lines;
+        // Scripts would read arbitrary files of the machine.
+        if (!line.empty() && line[0] == '@') continue;
+        editor.InsertText(line);
+        editor.Submit();
+    }
+    for (int i = -1; i <= editor.GetLineCount(); ++i) (void)editor.GetLine(i);
+    return 0;
+}
