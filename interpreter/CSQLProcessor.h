@@ -88,4 +88,10 @@ private:
     CConsoleHost* m_host = nullptr;
     // Depth of "/" re-runs under way; a re-run inside a re-run is refused.
     int m_rerunDepth = 0;
+
+    // Command number of the first pattern `text` fits (-1: none); its
+    // captures go to `args` when given.
+    int MatchCommand(const std::string& text, CScriptLines* args) const;
+    bool FitsTemplate(const std::string& statement, int number) const;
+    bool FitsPreferredTemplate(const std::string& statement, int number) const;
 };

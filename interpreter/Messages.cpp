@@ -1,0 +1,70 @@
+#include "interpreter/Messages.h"
+
+#include <array>
+#include <iterator>
+
+#include "text/Encoding.h"
+
+namespace {
+
+struct MessageRow {
+    Message id;
+    const char* utf8;
+};
+
+// Note: written here in UTF-8 for reading; converted to CP932 once.
+constexpr MessageRow kMessages[] = {
+    {Message::UnknownCommand, "不明なコマンドです。"},
+    {Message::NoDatabase, "データベースに接続されていません。"},
+    {Message::RowsSelected, "%d行が選択されました。"},
+    {Message::ErrorLine, "エラー行: %d: エラーが発生しました。"},
+    {Message::ConnectUsage, "ユーザ名/パスワードを指定して下さい。"},
+    {Message::Connected, "接続に成功しました。"},
+    {Message::Disconnected, "接続を切断しました"},
+    {Message::NotConnected, "接続されていません。"},
+    {Message::DescribeHeader, "名前                 NULL?    型"},
+    {Message::DescribeRule, "-------------------- -------- --------------------"},
+    {Message::VariableUsage, "使用方法: VAR[IABLE] [<変数> [<タイプ>]]"},
+    {Message::ExecuteUsage, "使用方法: EXEC(UTE) statement"},
+    {Message::BlockCompleted, "PL/SQLプロシージャが正常に完了しました。"},
+    {Message::VariableNotDeclared, "変数が宣言されていません。"},
+    {Message::ServerOutputValue, "serveroutputをONまたはOFFに設定する必要があります。"},
+    {Message::NumWidthRange, "numwidthオプション 0が範囲外です(範囲: 2～50)。"},
+    {Message::AutoCommitValue, "不明なSET autocommitオプションです。"},
+    {Message::HeadingValue, "headingをONまたはOFFに設定する必要があります。"},
+    {Message::ShowUnknown, "不明なSHOWオプションです。"},
+    {Message::FormatInvalid, "FORMAT文字列\"%s\"が不正です。"},
+    {Message::StatementProcessed, "文が処理されました。"},
+};
+
+constexpr std::size_t kMessageCount = std::size(kMessages);
+
+const std::array<std::string, kMessageCount>& ConvertedMessages() {
+    static const std::array<std::string, kMessageCount> texts = [] {
+        std::array<std::string, kMessageCount> out;
+        for (const auto& row : kMessages) out[static_cast<std::size_t>(row.id)] = encoding::Utf8ToCp932(row.utf8);
+        return out;
+    }();
+    return texts;
+}
+
+std::string ReplaceFirst(const std::string& format, const char* directive, const std::string& value) {
+    std::string out = format;
+    std::size_t at = out.find(directive);
+    if (at != std::string::npos) out.replace(at, 2, value);
+    return out;
+}
+
+}  // namespace
+
+const std::string& MessageText(Message message) {
+    return ConvertedMessages().at(static_cast<std::size_t>(message));
+}
+
+std::string FormatCount(const std::string& format, long value) {
+    return ReplaceFirst(format, "%d", std::to_string(value));
+}
+
+std::string FormatText(const std::string& format, const std::string& value) {
+    return ReplaceFirst(format, "%s", value);
+}

@@ -1,0 +1,183 @@
+#include "interpreter/ProcessorTables.h"
+
+#include "interpreter/CSQLProcessor.h"
+
+namespace tables {
+namespace {
+
+constexpr const char* kKeywords[] = {
+    "CREATE", "ALTER", "DROP",    "INSERT", "SELECT", "UPDATE",   "DELETE",
+    "BEGIN",  "DECLARE", "GRANT", "REVOKE", "COMMIT", "ROLLBACK", "TRUNCATE",
+};
+
+using enum StatementGroup;
+
+constexpr StatementTemplate kTemplates[] = {
+    {"SELECT%s;", "選択", Query},
+    {"INSERT INTO%s;", "%d行が作成されました。", RowChange},
+    {"DELETE FROM%s;", "%d行が削除されました。", RowChange},
+    {"UPDATE%s;", "%d行が更新されました。", RowChange},
+    {"DECLARE%sBEGIN%sEND;%s/", "PL/SQLプロシージャが正常に完了しました。", Block},
+    {"BEGIN%sEND;%s/", "PL/SQLプロシージャが正常に完了しました。", Block},
+    {"CREATE TRIGGER%sBEGIN%sEND;%s/", "トリガが作成されました。", Block},
+    {"CREATE OR REPLACE TRIGGER%sBEGIN%sEND;%s/", "トリガが作成されました。", Block},
+    {"CREATE PROCEDURE%sBEGIN%sEND;%s/", "プロシージャが作成されました。", Block},
+    {"CREATE OR REPLACE PROCEDURE%sBEGIN%sEND;%s/", "プロシージャが作成されました。", Block},
+    {"CREATE TABLE%s;", "表が作成されました。", Other},
+    {"CREATE VIEW%s;", "ビューが作成されました。", Other},
+    {"CREATE USER%s;", "ユーザが作成されました。", Other},
+    {"CREATE INDEX%s;", "索引が作成されました。", Other},
+    {"CREATE ROLE%s;", "ロールが作成されました。", Other},
+    {"CREATE SYNONYM%s;", "シノニムが作成されました。", Other},
+    {"CREATE DATABASE LINK%s;", "データベース・リンクが作成されました。", Other},
+    {"CREATE SEQUENCE%s;", "順序が作成されました。", Other},
+    {"CREATE TABLESPACE%s;", "表領域が作成されました。", Other},
+    {"CREATE FUNCTION%s;", "関数が作成されました。", Other},
+    {"CREATE PROFILE%s;", "プロファイルが作成されました。", Other},
+    {"CREATE CLUSTER%s;", "クラスタが作成されました。", Other},
+    {"ALTER TABLE%s;", "表が更新されました。", Other},
+    {"ALTER VIEW%s;", "ビューが更新されました。", Other},
+    {"ALTER USER%s;", "ユーザが更新されました。", Other},
+    {"ALTER INDEX%s;", "索引が更新されました。", Other},
+    {"ALTER ROLE%s;", "ロールが更新されました。", Other},
+    {"ALTER SYNONYM%s;", "シノニムが更新されました。", Other},
+    {"ALTER DATABASE LINK%s;", "データベース・リンクが更新されました。", Other},
+    {"ALTER SEQUENCE%s;", "順序が更新されました。", Other},
+    {"ALTER TABLESPACE%s;", "表領域が更新されました。", Other},
+    {"ALTER TRIGGER%s;", "トリガが更新されました。", Other},
+    {"ALTER FUNCTION%s;", "関数が更新されました。", Other},
+    {"ALTER PROFILE%s;", "プロファイルが更新されました。", Other},
+    {"ALTER CLUSTER%s;", "クラスタが更新されました。", Other},
+    {"ALTER SESSION%s;", "セッションが変更されました。", Other},
+    {"DROP TABLE%s;", "表が削除されました。", Other},
+    {"DROP VIEW%s;", "ビューが削除されました。", Other},
+    {"DROP USER%s;", "ユーザが削除されました。", Other},
+    {"DROP INDEX%s;", "索引が削除されました。", Other},
+    {"DROP ROLE%s;", "ロールが削除されました。", Other},
+    {"DROP SYNONYM%s;", "シノニムが削除されました。", Other},
+    {"DROP DATABASE LINK%s;", "データベース・リンクが削除されました。", Other},
+    {"DROP SEQUENCE%s;", "順序が削除されました。", Other},
+    {"DROP TABLESPACE%s;", "表領域が削除されました。", Other},
+    {"DROP TRIGGER%s;", "トリガが削除されました。", Other},
+    {"DROP FUNCTION%s;", "関数が削除されました。", Other},
+    {"DROP PROFILE%s;", "プロファイルが削除されました。", Other},
+    {"DROP CLUSTER%s;", "クラスタが削除されました。", Other},
+    {"DROP PROCEDURE%s;", "プロシージャが削除されました。", Other},
+    {"TRUNCATE TABLE%s;", "表が切り捨てられました。", Other},
+    {"TRUNCATE CLUSTER%s;", "クラスタが切り捨てられました。", Other},
+    {"GRANT%s;", "権限付与が成功しました。", Other},
+    {"REVOKE%s;", "取り消しが成功しました。", Other},
+    {"COMMIT;", "コミットが完了しました。", Other},
+    {"ROLLBACK;", "ロールバックが完了しました。", Other},
+};
+
+// Note: only these three rows; every other statement keeps the first row
+// that fits, in table order.
+constexpr TemplatePreference kPreferences[] = {{18, 10}, {30, 22}, {44, 36}};
+
+constexpr OptionDefault kOptionDefaults[] = {
+    {"SERVEROUTPUT", "OFF"},
+    {"NUMWIDTH", "10"},
+    {"AUTOCOMMIT", "OFF"},
+    {"HEADING", "ON"},
+};
+
+const std::string& First(const CScriptLines& args) {
+    static const std::string empty;
+    return args.empty() ? empty : args[0];
+}
+const std::string& Second(const CScriptLines& args) {
+    static const std::string empty;
+    return args.size() < 2 ? empty : args[1];
+}
+
+CScriptLines Connect(CSQLProcessor& p, const CScriptLines& a, const char*) { return p.Connect(a); }
+CScriptLines Disconnect(CSQLProcessor& p, const CScriptLines&, const char*) { return CScriptLines(p.Disconnect()); }
+CScriptLines Exit(CSQLProcessor& p, const CScriptLines&, const char*) {
+    p.Exit();
+    return {};
+}
+CScriptLines Describe(CSQLProcessor& p, const CScriptLines& a, const char*) { return p.Describe(First(a)); }
+CScriptLines Variable(CSQLProcessor& p, const CScriptLines& a, const char*) { return p.DeclareVariable(First(a)); }
+CScriptLines Execute(CSQLProcessor& p, const CScriptLines& a, const char*) { return p.ExecuteBlock(a); }
+CScriptLines Print(CSQLProcessor& p, const CScriptLines& a, const char*) { return p.PrintVariable(First(a)); }
+CScriptLines SetServerOutput(CSQLProcessor& p, const CScriptLines& a, const char*) {
+    return p.SetServerOutputOption(First(a));
+}
+CScriptLines SetNumWidth(CSQLProcessor& p, const CScriptLines& a, const char*) { return p.SetNumWidthOption(First(a)); }
+CScriptLines SetAutoCommit(CSQLProcessor& p, const CScriptLines& a, const char*) {
+    return p.SetAutoCommitOption(First(a));
+}
+CScriptLines SetHeading(CSQLProcessor& p, const CScriptLines& a, const char*) { return p.SetHeadingOption(First(a)); }
+CScriptLines Show(CSQLProcessor& p, const CScriptLines&, const char* option) { return p.ShowOption(option); }
+CScriptLines ClearScreen(CSQLProcessor& p, const CScriptLines&, const char*) {
+    p.ClearScreen();
+    return {};
+}
+CScriptLines ClearColumns(CSQLProcessor& p, const CScriptLines&, const char*) {
+    p.ClearColumns();
+    return {};
+}
+CScriptLines Column(CSQLProcessor& p, const CScriptLines& a, const char*) {
+    return p.SetColumnFormat(First(a), Second(a));
+}
+CScriptLines Define(CSQLProcessor& p, const CScriptLines& a, const char*) { return p.Define(First(a), Second(a)); }
+CScriptLines Rerun(CSQLProcessor& p, const CScriptLines&, const char*) {
+    p.Rerun();
+    return {};
+}
+
+// Tried in this order; a pattern fits any text that begins with it, so a
+// longer form must not follow a shorter one it would never reach.
+constexpr CommandRow kCommands[] = {
+    {"CONNECT %s/%s@%s", Connect, nullptr},
+    {"CONNECT %s/%s", Connect, nullptr},
+    {"DISCONNECT", Disconnect, nullptr},
+    {"EXIT", Exit, nullptr},
+    {"DESC %s", Describe, nullptr},
+    {"DESCRIBE %s", Describe, nullptr},
+    {"VAR %s", Variable, nullptr},
+    {"VARIABLE %s", Variable, nullptr},
+    {"EXEC %s", Execute, nullptr},
+    {"EXECUTE %s", Execute, nullptr},
+    {"PRINT %s", Print, nullptr},
+    {"SET SERVEROUT %s", SetServerOutput, nullptr},
+    {"SET SERVEROUTPUT %s", SetServerOutput, nullptr},
+    {"SET NUM %s", SetNumWidth, nullptr},
+    {"SET NUMWIDTH %s", SetNumWidth, nullptr},
+    {"SET AUTO %s", SetAutoCommit, nullptr},
+    {"SET AUTOCOMMIT %s", SetAutoCommit, nullptr},
+    {"SET HEAD %s", SetHeading, nullptr},
+    {"SET HEADING %s", SetHeading, nullptr},
+    {"SHOW SERVEROUT", Show, "SERVEROUTPUT"},
+    {"SHOW SERVEROUTPUT", Show, "SERVEROUTPUT"},
+    {"SHOW NUM", Show, "NUMWIDTH"},
+    {"SHOW NUMWIDTH", Show, "NUMWIDTH"},
+    {"SHOW AUTO", Show, "AUTOCOMMIT"},
+    {"SHOW AUTOCOMMIT", Show, "AUTOCOMMIT"},
+    {"SHOW HEAD", Show, "HEADING"},
+    {"SHOW HEADING", Show, "HEADING"},
+    {"CLEAR SCREEN", ClearScreen, nullptr},
+    {"CLEAR COL", ClearColumns, nullptr},
+    {"CLEAR COLUMN", ClearColumns, nullptr},
+    {"COL %s FORMAT %s", Column, nullptr},
+    {"COLUMN %s FORMAT %s", Column, nullptr},
+    {"DEF %s=%s", Define, nullptr},
+    {"DEFINE %s=%s", Define, nullptr},
+    {"/", Rerun, nullptr},
+};
+
+}  // namespace
+
+std::span<const char* const> StatementKeywords() { return kKeywords; }
+std::span<const StatementTemplate> StatementTemplates() { return kTemplates; }
+std::span<const TemplatePreference> TemplatePreferences() { return kPreferences; }
+std::span<const OptionDefault> OptionDefaults() { return kOptionDefaults; }
+std::span<const CommandRow> Commands() { return kCommands; }
+
+StatementGroup GroupOf(int templateNumber) {
+    if (templateNumber < 0 || templateNumber >= static_cast<int>(std::size(kTemplates))) return Other;
+    return kTemplates[templateNumber].group;
+}
+
+}  // namespace tables

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <span>
+#include <string>
+
+#include "text/CScriptLines.h"
+
+class CSQLProcessor;
+
+// How RunStatement treats a statement, chosen by its template.
+enum class StatementGroup { Query, RowChange, Block, Other };
+
+struct StatementTemplate {
+    const char* pattern;
+    const char* message;  // UTF-8 here; the processor keeps it as CP932
+    StatementGroup group;
+};
+
+// Where a later template is tried before an earlier one whose words begin
+// its own (CREATE TABLESPACE before CREATE TABLE).
+struct TemplatePreference {
+    int preferred;
+    int before;
+};
+
+struct OptionDefault {
+    const char* name;
+    const char* value;
+};
+
+// A client-command handler: the captures of its pattern and the row's fixed
+// argument (the option name of SHOW, else null).
+using CommandHandler = CScriptLines (*)(CSQLProcessor& processor, const CScriptLines& args, const char* fixed);
+
+struct CommandRow {
+    const char* pattern;
+    CommandHandler handler;
+    const char* fixed;
+};
+
+namespace tables {
+
+std::span<const char* const> StatementKeywords();
+std::span<const StatementTemplate> StatementTemplates();
+std::span<const TemplatePreference> TemplatePreferences();
+std::span<const OptionDefault> OptionDefaults();
+std::span<const CommandRow> Commands();
+
+// Group of a template number; Other for -1 and any number outside the table.
+StatementGroup GroupOf(int templateNumber);
+
+}  // namespace tables
