@@ -1,5 +1,80 @@
 #include "text/CScriptLines.h"
 
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <system_error>
+
+#include "text/Encoding.h"
+
+namespace {
+
+enum class NoticeKind { CannotOpen, Cycle, TooDeep };
+
+struct NoticeText {
+    NoticeKind kind;
+    const char* utf8;
+};
+
+// Each is followed by the file name as written after "@".
+constexpr NoticeText kNoticeTexts[] = {
+    {NoticeKind::CannotOpen, "ファイルを開けません: "},
+    {NoticeKind::Cycle, "スクリプトの呼び出しが循環しています: "},
+    {NoticeKind::TooDeep, "スクリプトの呼び出しが深すぎます: "},
+};
+
+std::string NoticeFor(NoticeKind kind, const std::string& name) {
+    for (const auto& row : kNoticeTexts)
+        if (row.kind == kind) return encoding::Utf8ToCp932(row.utf8) + name;
+    return name;
+}
+
+// The same file reached by different spellings gives the same identity.
+std::string FileIdentity(const std::string& path) {
+    std::error_code error;
+    auto canonical = std::filesystem::weakly_canonical(std::filesystem::path(path), error);
+    return error ? path : canonical.string();
+}
+
+bool IsIncludeLine(const std::string& line) { return !line.empty() && line[0] == '@'; }
+
+// Expands into a fresh list, so a script of any size costs linear time.
+class Expander {
+public:
+    Expander(CScriptLines& out, std::vector<CScriptLines::Notice>& notices) : m_out(out), m_notices(notices) {}
+
+    void Line(std::string line) {
+        if (IsIncludeLine(line))
+            Include(line.substr(1));
+        else
+            m_out.push_back(std::move(line));
+    }
+
+private:
+    void Include(const std::string& name) {
+        std::string identity = FileIdentity(name);
+        if (std::find(m_chain.begin(), m_chain.end(), identity) != m_chain.end())
+            return Notify(NoticeKind::Cycle, name);
+        if (m_chain.size() >= CScriptLines::kMaxIncludeDepth) return Notify(NoticeKind::TooDeep, name);
+        CScriptLines lines;
+        if (!CScriptLines::ReadFile(name, lines)) return Notify(NoticeKind::CannotOpen, name);
+        m_chain.push_back(identity);
+        for (auto& line : lines) Line(std::move(line));
+        m_chain.pop_back();
+    }
+
+    void Notify(NoticeKind kind, const std::string& name) {
+        m_notices.push_back({m_out.size(), NoticeFor(kind, name)});
+    }
+
+    CScriptLines& m_out;
+    std::vector<CScriptLines::Notice>& m_notices;
+    std::vector<std::string> m_chain;
+};
+
+}  // namespace
+
 std::string CScriptLines::Join() const {
     std::string out;
     std::size_t total = 0;
@@ -10,4 +85,49 @@ std::string CScriptLines::Join() const {
         out += (*this)[i];
     }
     return out;
+}
+
+bool CScriptLines::ReadFile(const std::string& path, CScriptLines& out) {
+    std::error_code error;
+    if (path.empty() || std::filesystem::is_directory(path, error)) return false;
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    std::string data{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    if (in.bad()) return false;
+    std::size_t start = 0;
+    while (start < data.size()) {
+        std::size_t end = data.find('\n', start);
+        if (end == std::string::npos) {
+            out.push_back(data.substr(start));
+            break;
+        }
+        std::size_t stop = (end > start && data[end - 1] == '\r') ? end - 1 : end;
+        out.push_back(data.substr(start, stop - start));
+        start = end + 1;
+    }
+    return true;
+}
+
+CScriptLines& CScriptLines::ExpandIncludes(CScriptLines& result) {
+    std::vector<Notice> notices;
+    return ExpandIncludes(result, notices);
+}
+
+CScriptLines& CScriptLines::ExpandIncludes(CScriptLines& result, std::vector<Notice>& notices) {
+    CScriptLines expanded;
+    Expander expander(expanded, notices);
+    for (const auto& line : *this) expander.Line(line);
+    *this = expanded;
+    result = std::move(expanded);
+    return result;
+}
+
+bool CScriptLines::IncludeFile(const std::string& path, std::size_t index) {
+    if (index < size()) erase(begin() + static_cast<difference_type>(index));
+    CScriptLines lines;
+    if (!ReadFile(path, lines)) return false;
+    index = std::min(index, size());
+    insert(begin() + static_cast<difference_type>(index), std::make_move_iterator(lines.begin()),
+           std::make_move_iterator(lines.end()));
+    return true;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -8,6 +9,13 @@
 // carry no line-end characters.
 class CScriptLines : public std::vector<std::string> {
 public:
+    // A message raised while expanding "@" lines; it belongs before the
+    // expanded line at `position` (at the end when `position` is the size).
+    struct Notice {
+        std::size_t position;
+        std::string text;
+    };
+
     CScriptLines() = default;
     explicit CScriptLines(const std::string& line) { push_back(line); }
     CScriptLines(std::initializer_list<std::string> lines) : std::vector<std::string>(lines) {}
@@ -17,4 +25,25 @@ public:
 
     // All lines with one line feed (0x0A) between consecutive lines; "" when empty.
     std::string Join() const;
+
+    // Replaces every line "@NAME" by the lines of the file NAME (opened as
+    // given, relative to the current directory), expanding "@" lines of the
+    // included files in turn, and copies the result into `result`. A file
+    // that cannot be read, a file that would include itself (directly or
+    // through others) and nesting deeper than the limit bring no lines but a
+    // notice at that place.
+    CScriptLines& ExpandIncludes(CScriptLines& result);
+    CScriptLines& ExpandIncludes(CScriptLines& result, std::vector<Notice>& notices);
+
+    // Removes the element at `index` (if there is one), then inserts the
+    // lines of the file `path` there, in file order. False when the file
+    // cannot be read.
+    bool IncludeFile(const std::string& path, std::size_t index);
+
+    // The lines of a text file: lines end at LF or CR LF, and a last line
+    // without a line end is still read. False when it cannot be read.
+    static bool ReadFile(const std::string& path, CScriptLines& out);
+
+    // Nesting limit of "@" inclusions.
+    static constexpr std::size_t kMaxIncludeDepth = 32;
 };

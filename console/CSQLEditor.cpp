@@ -1,0 +1,337 @@
+#include "console/CSQLEditor.h"
+
+#include <algorithm>
+#include <istream>
+#include <ostream>
+
+#include "oracle/OStartup.h"
+#include "text/Cp932.h"
+
+namespace {
+
+constexpr char kPrompt[] = "SQL> ";
+constexpr int kPromptLength = 5;
+
+// Start of the character that holds byte `index`, found by walking the
+// line from its start (a trail byte may look like a lead byte); `index` at
+// the end gives the end.
+std::size_t CharacterStart(const std::string& text, std::size_t index) {
+    std::size_t i = 0;
+    while (true) {
+        std::size_t length = cp932::CharLength(text, i);
+        if (length == 0 || i + length > index) return i;
+        i += length;
+    }
+}
+
+struct KeyBinding {
+    EditorKey key;
+    void (*action)(CSQLEditor& editor, bool shift);
+};
+
+constexpr KeyBinding kKeyTable[] = {
+    {EditorKey::Backspace, [](CSQLEditor& e, bool) { e.DeleteBackward(); }},
+    {EditorKey::Enter, [](CSQLEditor& e, bool) { e.Submit(); }},
+    {EditorKey::End, [](CSQLEditor& e, bool shift) { e.MoveCaretEnd(shift); }},
+    {EditorKey::Home, [](CSQLEditor& e, bool shift) { e.MoveCaretHome(shift); }},
+    {EditorKey::Left, [](CSQLEditor& e, bool shift) { e.MoveCaret(-1, shift); }},
+    {EditorKey::Up, [](CSQLEditor& e, bool) { e.RecallHistory(-1); }},
+    {EditorKey::Right, [](CSQLEditor& e, bool shift) { e.MoveCaret(+1, shift); }},
+    {EditorKey::Down, [](CSQLEditor& e, bool) { e.RecallHistory(+1); }},
+    {EditorKey::Insert, [](CSQLEditor& e, bool) { e.ToggleOverwrite(); }},
+    {EditorKey::Delete, [](CSQLEditor& e, bool) { e.DeleteForward(); }},
+};
+
+}  // namespace
+
+CSQLEditor::CSQLEditor()
+    : m_promptLength(kPromptLength),
+      m_caretColumn(kPromptLength),
+      m_caretRow(0),
+      m_anchorColumn(-1),
+      m_anchorRow(-1),
+      m_maxWidth(100),
+      m_historyIndex(0),
+      m_overwrite(false) {
+    Clear();
+    OStartup(1);
+    m_processor.SetConnection(&m_session, &m_database);
+}
+
+CSQLEditor::~CSQLEditor() { OShutdown(); }
+
+int CSQLEditor::GetLineCount() const { return static_cast<int>(m_consoleLines.size() + m_pendingLines.size() + 1); }
+
+std::string CSQLEditor::GetLine(int index) const {
+    if (index < 0 || index >= GetLineCount()) return "";
+    auto i = static_cast<std::size_t>(index);
+    if (i < m_consoleLines.size()) return m_consoleLines[i];
+    i -= m_consoleLines.size();
+    return kPrompt + (i < m_pendingLines.size() ? m_pendingLines[i] : m_input);
+}
+
+bool CSQLEditor::IsPromptLine(int index) const {
+    if (index < 0 || index >= GetLineCount()) return false;
+    auto i = static_cast<std::size_t>(index);
+    if (i >= m_consoleLines.size()) return true;
+    return m_consoleLines[i].compare(0, kPromptLength, kPrompt) == 0;
+}
+
+bool CSQLEditor::HasSelection() const {
+    if (m_anchorColumn == -1 && m_anchorRow == -1) return false;
+    return !(m_anchorColumn == m_caretColumn && m_anchorRow == m_caretRow);
+}
+
+bool CSQLEditor::IsSelected(int column) const {
+    if (column < m_promptLength || column >= InputEnd() || !HasSelection()) return false;
+    return column >= std::min(m_anchorColumn, m_caretColumn) && column < std::max(m_anchorColumn, m_caretColumn);
+}
+
+std::string CSQLEditor::GetSelectedText() const {
+    if (!HasSelection()) return "";
+    int low = ClampColumn(std::min(m_anchorColumn, m_caretColumn));
+    int high = ClampColumn(std::max(m_anchorColumn, m_caretColumn));
+    return m_input.substr(static_cast<std::size_t>(low - m_promptLength), static_cast<std::size_t>(high - low));
+}
+
+int CSQLEditor::ClampColumn(long long column) const {
+    return static_cast<int>(std::clamp<long long>(column, m_promptLength, InputEnd()));
+}
+
+void CSQLEditor::PushUndo() {
+    if (m_undoTexts.size() >= kUndoLimit) {
+        m_undoTexts.erase(m_undoTexts.begin());
+        m_undoCarets.erase(m_undoCarets.begin());
+    }
+    m_undoTexts.push_back(m_input);
+    m_undoCarets.emplace_back(m_caretColumn, m_caretRow);
+}
+
+void CSQLEditor::InsertText(const std::string& text) {
+    PushUndo();
+    m_caretColumn = ClampColumn(m_caretColumn);
+    std::size_t index = CaretIndex();
+    if (m_overwrite) m_input.erase(index, std::min(text.size(), m_input.size() - index));
+    m_input.insert(index, text);
+    m_caretColumn += static_cast<int>(text.size());
+    ClearSelection();
+    if (static_cast<long long>(m_input.size()) > m_maxWidth) m_maxWidth = static_cast<int>(m_input.size());
+}
+
+void CSQLEditor::DeleteSelection() {
+    int low = ClampColumn(std::min(m_anchorColumn, m_caretColumn));
+    int high = ClampColumn(std::max(m_anchorColumn, m_caretColumn));
+    m_input.erase(static_cast<std::size_t>(low - m_promptLength), static_cast<std::size_t>(high - low));
+    m_caretColumn = low;
+}
+
+void CSQLEditor::DeleteForward() {
+    PushUndo();
+    if (HasSelection()) {
+        DeleteSelection();
+    } else {
+        if (m_caretColumn >= InputEnd()) return;
+        m_caretColumn = ClampColumn(m_caretColumn);
+        std::size_t index = CaretIndex();
+        m_input.erase(index, cp932::CharLength(m_input, index));
+    }
+    ClearSelection();
+}
+
+void CSQLEditor::DeleteBackward() {
+    PushUndo();
+    if (HasSelection()) {
+        DeleteSelection();
+    } else {
+        if (m_caretColumn <= m_promptLength) return;
+        m_caretColumn = ClampColumn(m_caretColumn);
+        std::size_t index = CaretIndex();
+        // Note: the whole character before the caret goes, found from the
+        // line's start; a caret inside a character removes that character.
+        std::size_t start = CharacterStart(m_input, index - 1);
+        std::size_t end = std::max(index, start + cp932::CharLength(m_input, start));
+        m_input.erase(start, end - start);
+        m_caretColumn = m_promptLength + static_cast<int>(start);
+    }
+    ClearSelection();
+}
+
+void CSQLEditor::Anchor(bool extend) {
+    if (!extend) {
+        ClearSelection();
+    } else if (!HasSelection()) {
+        m_anchorColumn = m_caretColumn;
+        m_anchorRow = m_caretRow;
+    }
+}
+
+void CSQLEditor::MoveCaret(int delta, bool extend) {
+    Anchor(extend);
+    m_caretColumn = ClampColumn(static_cast<long long>(m_caretColumn) + delta);
+    if (delta == 0) return;
+    std::size_t index = CaretIndex();
+    std::size_t start = CharacterStart(m_input, index);
+    if (start == index) return;
+    std::size_t stop = delta < 0 ? start : start + cp932::CharLength(m_input, start);
+    m_caretColumn = m_promptLength + static_cast<int>(stop);
+}
+
+void CSQLEditor::MoveCaretHome(bool extend) {
+    Anchor(extend);
+    m_caretColumn = m_promptLength;
+}
+
+void CSQLEditor::MoveCaretEnd(bool extend) {
+    Anchor(extend);
+    m_caretColumn = InputEnd();
+}
+
+void CSQLEditor::SetCaretColumn(int column, int /*row*/, bool extend) {
+    m_caretColumn = ClampColumn(column);
+    // Note: a click between the two bytes of a character lands before it.
+    m_caretColumn = m_promptLength + static_cast<int>(CharacterStart(m_input, CaretIndex()));
+    if (!extend) {
+        ClearSelection();
+    } else if (!HasSelection()) {
+        m_anchorColumn = m_caretColumn;
+        m_anchorRow = m_caretRow;
+    }
+}
+
+void CSQLEditor::RecallHistory(int delta) {
+    if (m_history.empty()) return;
+    auto size = static_cast<long long>(m_history.size());
+    long long index = static_cast<long long>(m_historyIndex) + delta;
+    if (index < 0)
+        index = size - 1;
+    else if (index >= size)
+        index = 0;
+    m_historyIndex = static_cast<int>(index);
+    m_input = m_history[static_cast<std::size_t>(index)];
+    if (m_caretColumn > InputEnd()) m_caretColumn = InputEnd();
+    m_caretColumn = m_promptLength + static_cast<int>(CharacterStart(m_input, CaretIndex()));
+    ClearSelection();
+}
+
+void CSQLEditor::Undo() {
+    if (m_undoTexts.empty()) return;
+    m_input = std::move(m_undoTexts.back());
+    m_caretColumn = ClampColumn(m_undoCarets.back().first);
+    m_caretRow = m_undoCarets.back().second;
+    m_undoTexts.pop_back();
+    m_undoCarets.pop_back();
+}
+
+bool CSQLEditor::ToggleOverwrite() {
+    m_overwrite = !m_overwrite;
+    return m_overwrite;
+}
+
+void CSQLEditor::ClearSelection() {
+    m_anchorColumn = -1;
+    m_anchorRow = -1;
+}
+
+void CSQLEditor::Clear() {
+    m_consoleLines.clear();
+    m_pendingLines.clear();
+    m_undoTexts.clear();
+    m_undoCarets.clear();
+    m_input.clear();
+    m_caretColumn = m_promptLength;
+    m_caretRow = 0;
+    ClearSelection();
+}
+
+void CSQLEditor::FlushPendingLines() {
+    for (const auto& line : m_pendingLines) m_consoleLines.push_back(kPrompt + line);
+    m_pendingLines.clear();
+}
+
+void CSQLEditor::UpdateMaxWidth(const CScriptLines& lines) {
+    for (const auto& line : lines)
+        if (static_cast<long long>(line.size()) > m_maxWidth) m_maxWidth = static_cast<int>(line.size());
+}
+
+void CSQLEditor::AppendOutput(const CScriptLines& lines) {
+    UpdateMaxWidth(lines);
+    m_consoleLines.Append(lines);
+}
+
+void CSQLEditor::ResetInputLine() {
+    m_input.clear();
+    m_caretColumn = m_promptLength;
+    m_historyIndex = 0;
+    m_undoTexts.clear();
+    m_undoCarets.clear();
+    m_caretRow = GetLineCount() - 1;
+    ClearSelection();
+}
+
+void CSQLEditor::Submit() {
+    m_pendingLines.push_back(m_input);
+    m_history.push_back(m_input);
+    CScriptLines expansion;
+    std::vector<CScriptLines::Notice> notices;
+    CScriptLines(m_input).ExpandIncludes(expansion, notices);
+
+    // A notice of the expansion shows where its "@" line stood: after the
+    // output of the statements before it.
+    std::size_t nextNotice = 0;
+    auto showNotices = [&](std::size_t position) {
+        for (; nextNotice < notices.size() && notices[nextNotice].position <= position; ++nextNotice) {
+            FlushPendingLines();
+            AppendOutput(CScriptLines(notices[nextNotice].text));
+        }
+    };
+    for (std::size_t i = 0; i < expansion.size() && !Stopped(); ++i) {
+        showNotices(i);
+        const std::string& line = expansion[i];
+        if (m_processor.IsSkippedLine(line)) continue;
+        m_processor.AddLine(line);
+        if (!m_processor.IsComplete()) continue;
+        FlushPendingLines();
+        CScriptLines output;
+        m_processor.Execute(output);
+        AppendOutput(output);
+        m_processor.Reset();
+    }
+    if (!Stopped()) showNotices(expansion.size());
+    ResetInputLine();
+}
+
+bool CSQLEditor::Store(std::ostream& out) {
+    for (const auto& line : m_consoleLines) out << line << "\r\n";
+    for (const auto& line : m_pendingLines) out << kPrompt << line << "\r\n";
+    out << kPrompt << m_input;
+    out.flush();
+    // Note: the input line is kept when the file could not be written.
+    if (!out) return false;
+    m_input.clear();
+    m_caretColumn = m_promptLength;
+    m_caretRow = GetLineCount() - 1;
+    ClearSelection();
+    return true;
+}
+
+void CSQLEditor::Load(std::istream& in) {
+    std::string line;
+    while (!Stopped() && std::getline(in, line)) {
+        while (!line.empty() && line.back() == '\r') line.pop_back();
+        m_input = line;
+        m_caretColumn = m_promptLength;
+        Submit();
+    }
+}
+
+void CSQLEditor::SetHost(CConsoleHost* host) { m_processor.SetHost(host); }
+
+void CSQLEditor::HandleKey(EditorKey key, bool shift) {
+    for (const auto& binding : kKeyTable)
+        if (binding.key == key) return binding.action(*this, shift);
+}
+
+void CSQLEditor::HandleChar(char c) {
+    if (static_cast<unsigned char>(c) < 32) return;
+    InsertText(std::string(1, c));
+}

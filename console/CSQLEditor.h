@@ -1,0 +1,126 @@
+#pragma once
+
+#include <functional>
+#include <iosfwd>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "interpreter/CConsoleHost.h"
+#include "interpreter/CSQLProcessor.h"
+#include "oracle/ODatabase.h"
+#include "oracle/OSession.h"
+#include "text/CScriptLines.h"
+
+// Keys of the console's key table; every host (the desktop view, the batch
+// runner) plays them through HandleKey.
+enum class EditorKey { Backspace, Enter, End, Home, Left, Up, Right, Down, Insert, Delete };
+
+// The whole state of one console: the finished lines, the lines of a
+// statement still being entered, the input line after the prompt with caret,
+// selection, recall history and undo, and the interpreter with its database
+// objects. Columns and lengths count CP932 bytes; the prompt takes the first
+// m_promptLength columns of the input line.
+class CSQLEditor {
+public:
+    using CaretPos = std::pair<int, int>;  // (column, row)
+
+    CSQLEditor();
+    ~CSQLEditor();
+    CSQLEditor(const CSQLEditor&) = delete;
+    CSQLEditor& operator=(const CSQLEditor&) = delete;
+
+    // Display lines: console lines, "SQL> " + each pending line, then
+    // "SQL> " + the input line. GetLine gives "" out of range.
+    int GetLineCount() const;
+    std::string GetLine(int index) const;
+    bool IsPromptLine(int index) const;
+    int GetMaxWidth() const { return m_maxWidth; }
+    CaretPos GetCaretPos() const { return {m_caretColumn, m_caretRow}; }
+    bool HasSelection() const;
+    // True for a column of the input text inside the selection.
+    bool IsSelected(int column) const;
+    // The selected bytes of the input line, clipped to its end.
+    std::string GetSelectedText() const;
+    bool CanUndo() const { return !m_undoTexts.empty(); }
+
+    // Editing of the input line. Edits at a boundary change no text.
+    void InsertText(const std::string& text);
+    void DeleteForward();
+    void DeleteBackward();
+    // Moves by `delta` columns (clamped to the input line), stepping over
+    // the rest of a double-byte character in the direction of travel.
+    void MoveCaret(int delta, bool extend);
+    void MoveCaretHome(bool extend);
+    void MoveCaretEnd(bool extend);
+    // Places the caret at `column` (clamped to the input line, moved back to
+    // the start of a double-byte character); `row` is ignored.
+    void SetCaretColumn(int column, int row, bool extend);
+    void RecallHistory(int delta);
+    void Undo();
+    bool ToggleOverwrite();
+    bool IsOverwrite() const { return m_overwrite; }
+    void ClearSelection();
+    // Empties the console; history, width, overwrite mode, connection and
+    // the interpreter's state stay.
+    void Clear();
+
+    // Runs the input line: echo, history, "@" expansion, the interpreter.
+    void Submit();
+    void FlushPendingLines();
+    void UpdateMaxWidth(const CScriptLines& lines);
+
+    // The console file: console lines and pending lines (prompted) each with
+    // CR LF, then the prompted input line without a line end. The input line
+    // is emptied when the write succeeded; false when it failed.
+    bool Store(std::ostream& out);
+    // Replays every line of `in` as typed input (LF or CR LF ends a line;
+    // trailing CRs are cut). Stops early once the stop check says so.
+    void Load(std::istream& in);
+
+    // The window that CLEAR SCREEN, "/" and EXIT act on (null: none).
+    void SetHost(CConsoleHost* host);
+    // Asked between lines of a submission and of a load; true ends both.
+    void SetStopCheck(std::function<bool()> check) { m_stopCheck = std::move(check); }
+
+    // The view's key table: each key makes one model call.
+    void HandleKey(EditorKey key, bool shift);
+    // A typed character: control characters (below 32) are ignored.
+    void HandleChar(char c);
+
+    CSQLProcessor& GetProcessor() { return m_processor; }
+    const CScriptLines& GetHistory() const { return m_history; }
+
+    // Undo entries kept at most; the oldest go first.
+    static constexpr std::size_t kUndoLimit = 1000;
+
+private:
+    void PushUndo();
+    void Anchor(bool extend);
+    void DeleteSelection();
+    bool Stopped() const { return m_stopCheck && m_stopCheck(); }
+    int InputEnd() const { return m_promptLength + static_cast<int>(m_input.size()); }
+    int ClampColumn(long long column) const;
+    std::size_t CaretIndex() const { return static_cast<std::size_t>(m_caretColumn - m_promptLength); }
+    void AppendOutput(const CScriptLines& lines);
+    void ResetInputLine();
+
+    int m_promptLength;
+    OSession m_session;
+    ODatabase m_database;
+    CSQLProcessor m_processor;
+    CScriptLines m_consoleLines;
+    CScriptLines m_pendingLines;
+    std::string m_input;
+    int m_caretColumn;
+    int m_caretRow;
+    int m_anchorColumn;
+    int m_anchorRow;
+    int m_maxWidth;
+    CScriptLines m_history;
+    int m_historyIndex;
+    CScriptLines m_undoTexts;
+    std::vector<CaretPos> m_undoCarets;
+    bool m_overwrite;
+    std::function<bool()> m_stopCheck;
+};
