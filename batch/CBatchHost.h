@@ -1,0 +1,24 @@
+#pragma once
+
+#include "console/CSQLEditor.h"
+#include "interpreter/CConsoleHost.h"
+
+// The host of a console without a window: keys are played through the
+// console's key table, Clear empties the console, and a close request
+// ends the replay once the running submission is over.
+class CBatchHost : public CConsoleHost {
+public:
+    explicit CBatchHost(CSQLEditor& editor) : m_editor(editor) {}
+
+    void SendKey(Key key) override;
+    void SendCommand(Command command) override;
+    void PostClose() override { m_closeRequested = true; }
+
+    bool IsCloseRequested() const { return m_closeRequested; }
+
+private:
+    CSQLEditor& m_editor;
+    bool m_closeRequested = false;
+    // Return keys under way; a re-run started by a re-run is not played.
+    int m_returnDepth = 0;
+};
