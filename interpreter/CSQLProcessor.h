@@ -45,6 +45,11 @@ public:
     static std::string BlankComments(const std::string& text);
     CScriptLines& RunQuery(const std::string& text, CScriptLines& output);
     CScriptLines& AppendServerError(CScriptLines& output);
+    // The report itself: the typed line holding byte `position` of the
+    // joined statement, a marker under it and its line number (nothing when
+    // no line holds it), then each line of `errorText`.
+    static CScriptLines& AppendErrorReport(const CScriptLines& lines, long long position,
+                                           const std::string& errorText, CScriptLines& output);
 
     // Client commands.
     CScriptLines Connect(const CScriptLines& args);
@@ -71,6 +76,12 @@ public:
     const std::string& GetConnectDatabase() const { return m_connectDatabase; }
     const std::string& GetExecBlock() const { return m_execBlock; }
     bool IsConnected() const;
+    const CScriptLines& GetTemplates() const { return m_templates; }
+    const CScriptLines& GetMessages() const { return m_messages; }
+    const CScriptLines& GetCommands() const { return m_commands; }
+    const CHashTable& GetColumnFormats() const { return m_columnFormats; }
+    const CHashTable& GetDefines() const { return m_defines; }
+    const CHashTable& GetSettings() const { return m_settings; }
 
 private:
     CScriptLines m_templates;

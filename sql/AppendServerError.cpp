@@ -2,39 +2,29 @@
 #include "interpreter/Messages.h"
 #include "oracle/ODatabase.h"
 
-namespace {
-
-void AppendErrorText(const std::string& text, CScriptLines& output) {
-    std::size_t start = 0;
-    while (true) {
-        std::size_t feed = text.find('\n', start);
-        if (feed == std::string::npos) {
-            output.push_back(text.substr(start));
-            return;
+CScriptLines& CSQLProcessor::AppendErrorReport(const CScriptLines& lines, long long position,
+                                               const std::string& errorText, CScriptLines& output) {
+    for (std::size_t index = 0; index < lines.size(); ++index) {
+        const long long span = static_cast<long long>(lines[index].size()) + 1;
+        if (position >= span) {
+            position -= span;
+            continue;
         }
-        output.push_back(text.substr(start, feed - start));
+        output.push_back(lines[index]);
+        output.push_back(std::string(position > 0 ? static_cast<std::size_t>(position) : 0, ' ') + "*");
+        output.push_back(FormatCount(MessageText(Message::ErrorLine), static_cast<long>(index)));
+        break;
+    }
+    std::size_t start = 0;
+    for (std::size_t feed = errorText.find('\n'); feed != std::string::npos; feed = errorText.find('\n', start)) {
+        output.push_back(errorText.substr(start, feed - start));
         start = feed + 1;
     }
+    output.push_back(errorText.substr(start));
+    return output;
 }
 
-}  // namespace
-
 CScriptLines& CSQLProcessor::AppendServerError(CScriptLines& output) {
-    const std::string errorText = m_database ? m_database->GetErrorText() : std::string();
-    long long pos = m_database ? m_database->ServerErrorSQLPos() : -1;
-    if (m_database) {
-        for (std::size_t index = 0; index < m_lines.size(); ++index) {
-            const long long span = static_cast<long long>(m_lines[index].size()) + 1;
-            if (pos >= span) {
-                pos -= span;
-                continue;
-            }
-            output.push_back(m_lines[index]);
-            output.push_back(std::string(pos > 0 ? static_cast<std::size_t>(pos) : 0, ' ') + "*");
-            output.push_back(FormatCount(MessageText(Message::ErrorLine), static_cast<long>(index)));
-            break;
-        }
-    }
-    AppendErrorText(errorText, output);
-    return output;
+    if (m_database == nullptr) return AppendErrorReport({}, 0, std::string(), output);
+    return AppendErrorReport(m_lines, m_database->ServerErrorSQLPos(), m_database->GetErrorText(), output);
 }
