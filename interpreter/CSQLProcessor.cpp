@@ -189,8 +189,10 @@ int CSQLProcessor::FindTemplate(const std::string& statement) const {
     return -1;
 }
 
+// Note: a ";" ends the first word as a blank does, so that "commit;" and
+// "rollback;" typed without a blank reach their statements.
 bool CSQLProcessor::IsSqlKeyword(const std::string& line) const {
-    std::string word = cp932::ToUpper(std::string_view(line).substr(0, line.find(' ')));
+    std::string word = cp932::ToUpper(std::string_view(line).substr(0, line.find_first_of(" ;")));
     const auto keywords = tables::StatementKeywords();
     return std::find(keywords.begin(), keywords.end(), word) != keywords.end();
 }

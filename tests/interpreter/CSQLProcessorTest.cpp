@@ -142,6 +142,9 @@ TEST(IsSqlKeyword, OnlyTheTextBeforeTheFirstBlankCounts) {
     CSQLProcessor processor;
     EXPECT_TRUE(processor.IsSqlKeyword("select"));
     EXPECT_TRUE(processor.IsSqlKeyword("Truncate table t;"));
+    EXPECT_TRUE(processor.IsSqlKeyword("commit;"));
+    EXPECT_TRUE(processor.IsSqlKeyword("ROLLBACK;;"));
+    EXPECT_FALSE(processor.IsSqlKeyword("commits;"));
     EXPECT_FALSE(processor.IsSqlKeyword("select\t1"));
     EXPECT_FALSE(processor.IsSqlKeyword(" select 1"));
     EXPECT_FALSE(processor.IsSqlKeyword("selected 1"));
