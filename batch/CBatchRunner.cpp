@@ -91,6 +91,10 @@ int CBatchRunner::Run(const std::vector<std::string>& files, std::istream& stand
     }
     WriteConsole(output);
     output.flush();
+    if (!output) {
+        errors << kProgram << ": 出力を書き込めません\n";
+        return 1;
+    }
     return ok ? 0 : 1;
 }
 

@@ -169,3 +169,17 @@ TEST(CBatchRunner, RunnerIsUsableWithoutAProcess) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(CBatchRunner, FailedOutputIsNotReportedAsSuccess) {
+    CBatchRunner runner;
+    std::istringstream in("-- x\n");
+    std::ostringstream out;
+    std::ostringstream err;
+    out.setstate(std::ios::badbit);
+    EXPECT_EQ(runner.Run({}, in, out, err), 1);
+    EXPECT_NE(err.str().find("出力"), std::string::npos);
+}
+
+}  // namespace
