@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "oracle/OOracleObject.h"
 #include "oracle/OParameterCollection.h"
@@ -13,8 +14,13 @@ class OSession;
 //
 // Database names: "" is the default database; any other name is a database
 // file in the directory named by TARVEX_HOME (default: the user's data
-// directory), created when missing. User names and passwords are accepted
-// as given: the embedded engine does not check them.
+// directory), created when missing. Names are case-insensitive and blanks
+// around them are ignored; a name that holds a path separator, "..", a
+// control character or only blanks is refused. User names and passwords are
+// accepted as given: the embedded engine does not check them.
+//
+// Transactions are the server's: work stays uncommitted until COMMIT (or
+// OSession::Commit); DDL commits; closing without a commit rolls back.
 class ODatabase : public OOracleObject {
 public:
     ODatabase();
@@ -37,12 +43,17 @@ public:
     oresult SetAutoCommit(bool on);
 
     // Byte offset, in the CP932 text of the last statement, of the last
-    // failure; a position past the end of any statement when the engine
-    // knows none.
+    // failure; OERROR_POSITION_UNKNOWN (past the end of any statement) when
+    // the engine knows none, such as for a failed Open or a failure while
+    // running a statement rather than reading it.
     int ServerErrorSQLPos() const;
     std::string GetErrorText() const override;
 
     OParameterCollection& GetParameters();
+
+    // The lines the server's output package (DBMS_OUTPUT) buffered while it
+    // was enabled; the buffer is emptied. Empty when not open.
+    std::vector<std::string> TakeServerOutput();
 
     // Used by the rest of the layer.
     struct Impl;

@@ -5,6 +5,10 @@ using oresult = int;
 constexpr oresult OSUCCESS = 0;
 constexpr oresult OFAILURE = 1;
 
+// The error position reported when the engine knows none: past the end of
+// any statement, so that an error report shows only the message lines.
+constexpr int OERROR_POSITION_UNKNOWN = 0x3FFFFFFF;
+
 // Server type codes.
 enum OServerType : int {
     OTYPE_VARCHAR2 = 1,

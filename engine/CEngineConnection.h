@@ -1,0 +1,36 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "engine/CEngineResult.h"
+#include "engine/EngineTypes.h"
+
+// One open connection of a database engine, as the client-library layer
+// uses it. Statement text is CP932; binds are matched by name (":NAME");
+// a failing call leaves its message and position in LastError().
+//
+// Transactions follow the Oracle server: work stays uncommitted until
+// Commit (or a COMMIT statement); DDL commits the work before it and itself;
+// with auto-commit on, every statement that succeeds is committed.
+class CEngineConnection {
+public:
+    virtual ~CEngineConnection() = default;
+
+    // Runs one statement or anonymous block. Binds a block assigns are
+    // written back (their `assigned` flag set). `rowsProcessed` is the
+    // number of rows touched.
+    virtual bool Execute(const std::string& sql, std::vector<CEngineBind>& binds, long& rowsProcessed) = 0;
+    // Runs one query and materialises its whole result.
+    virtual bool Query(const std::string& sql, std::vector<CEngineBind>& binds, CEngineResult& result) = 0;
+
+    virtual bool Commit() = 0;
+    virtual bool Rollback() = 0;
+    virtual void SetAutoCommit(bool on) = 0;
+
+    // Lines written by the server's output package while it was enabled,
+    // handed over once (the buffer is emptied).
+    virtual std::vector<std::string> TakeServerOutput() = 0;
+
+    virtual const CEngineError& LastError() const = 0;
+};

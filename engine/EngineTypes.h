@@ -1,0 +1,57 @@
+#pragma once
+
+#include <string>
+
+// Plain data passed between the client-library layer and an engine. All text
+// is CP932 bytes; positions are byte offsets in the CP932 statement text.
+
+// Server type codes, as the Oracle client library reports them.
+namespace servertype {
+constexpr int kVarchar2 = 1;
+constexpr int kNumber = 2;
+constexpr int kLong = 8;
+constexpr int kDate = 12;
+constexpr int kRaw = 23;
+constexpr int kLongRaw = 24;
+constexpr int kChar = 96;
+constexpr int kClob = 112;
+constexpr int kBlob = 113;
+constexpr int kBfile = 114;
+}  // namespace servertype
+
+// One column of a result, described as the Oracle client library reports it.
+struct CEngineColumn {
+    std::string name;
+    int serverType = 1;
+    long size = 0;
+    short precision = 0;
+    short scale = 0;
+    bool nullable = true;
+};
+
+// One bind parameter, matched by name against ":NAME" in the statement. An
+// engine writes a new value into `value`/`isNull` and sets `assigned` when a
+// block assigns the parameter.
+struct CEngineBind {
+    std::string name;
+    std::string value;
+    bool isNull = true;
+    int serverType = 1;
+    bool assigned = false;
+};
+
+// The last failure of an engine call. `position` is -1 when the engine does
+// not know where in the statement the failure lies.
+struct CEngineError {
+    std::string message;
+    int position = -1;
+
+    void Clear() {
+        message.clear();
+        position = -1;
+    }
+    void Set(std::string text, int at = -1) {
+        message = std::move(text);
+        position = at;
+    }
+};

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// A calendar date and time of day, as the DATE type holds it.
+struct CDateTime {
+    int year = 1;
+    int month = 1;
+    int day = 1;
+    int hour = 0;
+    int minute = 0;
+    int second = 0;
+};
+
+// Date format models (TO_DATE, TO_CHAR): YYYY, RRRR, YY, RR, MM, MON, DD,
+// HH24, HH12, HH, MI, SS, AM/PM; other punctuation and "quoted text" are
+// copied (or, when reading, skipped). Elements are matched in any case.
+class CDateFormat {
+public:
+    // "YYYY-MM-DD" with an optional " HH:MM:SS".
+    static bool ParseStored(std::string_view text, CDateTime& value);
+    static std::string ToStored(const CDateTime& value);
+    static CDateTime Now();
+
+    // Reads `text` by `format`; false with a message in `error`.
+    static bool Parse(std::string_view text, std::string_view format, CDateTime& value, std::string& error);
+    static bool Format(const CDateTime& value, std::string_view format, std::string& out, std::string& error);
+
+    static bool IsValid(const CDateTime& value);
+};

@@ -1,0 +1,157 @@
+#include "engine/sqlite/CDeclaredType.h"
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "engine/EngineTypes.h"
+
+namespace {
+
+enum class Shape {
+    Text,       // size from the argument, else from the values
+    FixedText,  // size from the argument, else 1
+    Number,     // precision and scale from the arguments, else 38, 0
+    Integer,    // precision 38, scale 0
+    Float,      // binary precision from the argument or the rule, scale -127
+    Plain,      // no size
+};
+
+struct TypeRule {
+    std::string_view name;
+    int serverType;
+    Shape shape;
+    short precision;
+};
+
+constexpr TypeRule kTypes[] = {
+    {"VARCHAR2", servertype::kVarchar2, Shape::Text, 0},
+    {"VARCHAR", servertype::kVarchar2, Shape::Text, 0},
+    {"NVARCHAR2", servertype::kVarchar2, Shape::Text, 0},
+    {"CHARACTER VARYING", servertype::kVarchar2, Shape::Text, 0},
+    {"TEXT", servertype::kVarchar2, Shape::Text, 0},
+    {"CHAR", servertype::kChar, Shape::FixedText, 0},
+    {"NCHAR", servertype::kChar, Shape::FixedText, 0},
+    {"CHARACTER", servertype::kChar, Shape::FixedText, 0},
+    {"NUMBER", servertype::kNumber, Shape::Number, 38},
+    {"NUMERIC", servertype::kNumber, Shape::Number, 38},
+    {"DECIMAL", servertype::kNumber, Shape::Number, 38},
+    {"DEC", servertype::kNumber, Shape::Number, 38},
+    {"INTEGER", servertype::kNumber, Shape::Integer, 38},
+    {"INT", servertype::kNumber, Shape::Integer, 38},
+    {"SMALLINT", servertype::kNumber, Shape::Integer, 38},
+    {"BIGINT", servertype::kNumber, Shape::Integer, 38},
+    {"FLOAT", servertype::kNumber, Shape::Float, 126},
+    {"REAL", servertype::kNumber, Shape::Float, 63},
+    {"DOUBLE PRECISION", servertype::kNumber, Shape::Float, 126},
+    {"DOUBLE", servertype::kNumber, Shape::Float, 126},
+    {"BINARY_FLOAT", servertype::kNumber, Shape::Float, 63},
+    {"BINARY_DOUBLE", servertype::kNumber, Shape::Float, 126},
+    {"DATE", servertype::kDate, Shape::Plain, 0},
+    {"DATETIME", servertype::kDate, Shape::Plain, 0},
+    {"TIMESTAMP", servertype::kDate, Shape::Plain, 0},
+    {"LONG RAW", servertype::kLongRaw, Shape::Plain, 0},
+    {"LONG", servertype::kLong, Shape::Plain, 0},
+    {"RAW", servertype::kRaw, Shape::Text, 0},
+    {"CLOB", servertype::kClob, Shape::Plain, 0},
+    {"NCLOB", servertype::kClob, Shape::Plain, 0},
+    {"BLOB", servertype::kBlob, Shape::Plain, 0},
+    {"BFILE", servertype::kBfile, Shape::Plain, 0},
+};
+
+constexpr long kNumberSize = 22;
+constexpr long kDateSize = 7;
+constexpr long kLobSize = 4000;
+
+std::string Normalise(std::string_view text) {
+    std::string out;
+    for (char c : text) {
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+        if (c == ' ' || c == '\t' || c == '\n' || c == '\r') {
+            if (!out.empty() && out.back() != ' ') out += ' ';
+            continue;
+        }
+        out += c;
+    }
+    while (!out.empty() && out.back() == ' ') out.pop_back();
+    return out;
+}
+
+// Splits "NAME(a,b)" into the name and its integer arguments.
+void Split(std::string_view declared, std::string& name, std::vector<long>& arguments) {
+    std::string text = Normalise(declared);
+    std::size_t open = text.find('(');
+    name = Normalise(text.substr(0, open));
+    if (open == std::string::npos) return;
+    std::size_t at = open + 1;
+    while (at < text.size() && text[at] != ')') {
+        char* end = nullptr;
+        long value = std::strtol(text.c_str() + at, &end, 10);
+        if (end == text.c_str() + at) break;
+        arguments.push_back(value);
+        at = static_cast<std::size_t>(end - text.c_str());
+        while (at < text.size() && (text[at] == ',' || text[at] == ' ')) ++at;
+        if (at < text.size() && text[at] != ')' && !(text[at] == '-' || (text[at] >= '0' && text[at] <= '9')))
+            break;
+    }
+}
+
+short ToShort(long value) {
+    return static_cast<short>(value < -32768 ? -32768 : (value > 32767 ? 32767 : value));
+}
+
+}  // namespace
+
+CDeclaredType::Description CDeclaredType::Describe(std::string_view declared) {
+    std::string name;
+    std::vector<long> arguments;
+    Split(declared, name, arguments);
+    Description out;
+    const TypeRule* rule = nullptr;
+    for (const TypeRule& candidate : kTypes)
+        if (candidate.name == name) {
+            rule = &candidate;
+            break;
+        }
+    if (rule == nullptr) {
+        out.column.serverType = servertype::kVarchar2;
+        out.sizeFromValues = true;
+        return out;
+    }
+    CEngineColumn& column = out.column;
+    column.serverType = rule->serverType;
+    switch (rule->shape) {
+        case Shape::Text:
+            if (arguments.empty())
+                out.sizeFromValues = true;
+            else
+                column.size = arguments[0];
+            break;
+        case Shape::FixedText:
+            column.size = arguments.empty() ? 1 : arguments[0];
+            break;
+        case Shape::Number:
+            column.size = kNumberSize;
+            column.precision = arguments.empty() ? rule->precision : ToShort(arguments[0]);
+            column.scale = arguments.size() > 1 ? ToShort(arguments[1]) : 0;
+            break;
+        case Shape::Integer:
+            column.size = kNumberSize;
+            column.precision = rule->precision;
+            break;
+        case Shape::Float:
+            column.size = kNumberSize;
+            column.precision = arguments.empty() ? rule->precision : ToShort(arguments[0]);
+            column.scale = -127;
+            break;
+        case Shape::Plain:
+            if (rule->serverType == servertype::kDate) {
+                column.size = kDateSize;
+                out.isDate = true;
+            } else if (rule->serverType >= servertype::kClob) {
+                column.size = kLobSize;
+            }
+            break;
+    }
+    return out;
+}

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <string_view>
+
+#include "engine/EngineTypes.h"
+
+// The column description of a declared column type, such as "VARCHAR2(20)"
+// or "NUMBER(7,2)". Declared types the server does not know are shown as
+// VARCHAR2 columns as wide as their widest value.
+class CDeclaredType {
+public:
+    struct Description {
+        CEngineColumn column;
+        // The size is the widest value of the result (at least 1).
+        bool sizeFromValues = false;
+        bool isDate = false;
+    };
+
+    static Description Describe(std::string_view declared);
+};

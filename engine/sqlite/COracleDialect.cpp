@@ -1,0 +1,69 @@
+#include "engine/sqlite/COracleDialect.h"
+
+#include <vector>
+
+#include "engine/sqlite/CSqlScanner.h"
+
+namespace {
+
+using Token = CSqlScanner::Token;
+using Kind = CSqlScanner::Kind;
+
+bool Words(std::string_view text, const std::vector<Token>& tokens,
+           std::initializer_list<std::string_view> words) {
+    std::size_t k = 0;
+    for (std::string_view word : words) {
+        if (k >= tokens.size() || !CSqlScanner::Is(text, tokens[k], word)) return false;
+        ++k;
+    }
+    return true;
+}
+
+bool IsSymbol(std::string_view text, const Token& token, char symbol) {
+    return token.kind == Kind::Symbol && text[token.begin] == symbol;
+}
+
+bool IsReplace(std::string_view text, const std::vector<Token>& tokens) {
+    return Words(text, tokens, {"CREATE", "OR", "REPLACE", "TRIGGER"}) ||
+           Words(text, tokens, {"CREATE", "OR", "REPLACE", "VIEW"});
+}
+
+}  // namespace
+
+CSqlRewrite COracleDialect::Translate(std::string_view text) {
+    CSqlRewrite rewrite(text);
+    auto tokens = CSqlScanner::Significant(text);
+    std::size_t first = 0;
+    bool trigger = Words(text, tokens, {"CREATE", "TRIGGER"}) ||
+                   Words(text, tokens, {"CREATE", "OR", "REPLACE", "TRIGGER"});
+    if (Words(text, tokens, {"TRUNCATE", "TABLE"})) {
+        rewrite.Replace(tokens[0].begin, tokens[1].begin + tokens[1].length - tokens[0].begin, "DELETE FROM");
+        first = 2;
+    } else if (IsReplace(text, tokens)) {
+        rewrite.Replace(tokens[1].begin, tokens[2].begin + tokens[2].length - tokens[1].begin, "");
+        first = 3;
+    }
+    for (std::size_t k = first; k < tokens.size(); ++k) {
+        const Token& token = tokens[k];
+        bool qualified = k > 0 && IsSymbol(text, tokens[k - 1], '.');
+        bool called = k + 1 < tokens.size() && IsSymbol(text, tokens[k + 1], '(');
+        if (token.kind == Kind::Word && CSqlScanner::Is(text, token, "SYSDATE") && !qualified && !called) {
+            rewrite.Replace(token.begin, token.length, "SYSDATE()");
+        } else if (trigger && token.kind == Kind::Bind && k + 1 < tokens.size() &&
+                   IsSymbol(text, tokens[k + 1], '.') &&
+                   (CSqlScanner::Is(text, token, ":NEW") || CSqlScanner::Is(text, token, ":OLD"))) {
+            rewrite.Replace(token.begin, 1, "");
+        }
+    }
+    return rewrite;
+}
+
+std::string COracleDialect::DropBeforeReplace(std::string_view text) {
+    auto tokens = CSqlScanner::Significant(text);
+    if (!IsReplace(text, tokens) || tokens.size() < 5) return {};
+    std::string name(text.substr(tokens[4].begin, tokens[4].length));
+    if (tokens.size() > 6 && IsSymbol(text, tokens[5], '.'))
+        name += "." + std::string(text.substr(tokens[6].begin, tokens[6].length));
+    std::string type(text.substr(tokens[3].begin, tokens[3].length));
+    return "DROP " + type + " IF EXISTS " + name;
+}

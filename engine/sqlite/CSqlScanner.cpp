@@ -1,0 +1,111 @@
+#include "engine/sqlite/CSqlScanner.h"
+
+#include "text/Cp932.h"
+
+namespace {
+
+bool IsWordStart(unsigned char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_'; }
+
+bool IsWordByte(unsigned char c) { return IsWordStart(c) || (c >= '0' && c <= '9') || c == '$' || c == '#'; }
+
+bool IsSpace(unsigned char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v';
+}
+
+// End of a run of word characters (double-byte characters count as word
+// characters, as in identifiers) starting at `i`.
+std::size_t WordEnd(std::string_view text, std::size_t i) {
+    while (i < text.size()) {
+        auto c = static_cast<unsigned char>(text[i]);
+        if (cp932::IsLeadByte(c))
+            i += cp932::CharLength(text, i);
+        else if (IsWordByte(c))
+            ++i;
+        else
+            break;
+    }
+    return i;
+}
+
+// End of a literal opened by `quote` at `i`; a doubled quote stays inside.
+std::size_t QuotedEnd(std::string_view text, std::size_t i, char quote) {
+    ++i;
+    while (i < text.size()) {
+        if (text[i] == quote) {
+            if (i + 1 < text.size() && text[i + 1] == quote) {
+                i += 2;
+                continue;
+            }
+            return i + 1;
+        }
+        i += cp932::CharLength(text, i);
+    }
+    return text.size();
+}
+
+std::size_t CommentEnd(std::string_view text, std::size_t i) {
+    if (text[i] == '-') {
+        std::size_t end = text.find('\n', i);
+        return end == std::string_view::npos ? text.size() : end;
+    }
+    std::size_t end = text.find("*/", i + 2);
+    return end == std::string_view::npos ? text.size() : end + 2;
+}
+
+}  // namespace
+
+std::vector<CSqlScanner::Token> CSqlScanner::Tokenize(std::string_view text) {
+    std::vector<Token> tokens;
+    std::size_t i = 0;
+    while (i < text.size()) {
+        auto c = static_cast<unsigned char>(text[i]);
+        std::size_t end = i + 1;
+        Kind kind = Kind::Symbol;
+        if (IsSpace(c)) {
+            kind = Kind::Space;
+            while (end < text.size() && IsSpace(static_cast<unsigned char>(text[end]))) ++end;
+        } else if (c == '\'' || c == '"') {
+            kind = c == '\'' ? Kind::String : Kind::QuotedName;
+            end = QuotedEnd(text, i, static_cast<char>(c));
+        } else if ((c == '-' || c == '/') && i + 1 < text.size() && text[i + 1] == (c == '-' ? '-' : '*')) {
+            kind = Kind::Comment;
+            end = CommentEnd(text, i);
+        } else if (c == ':' && i + 1 < text.size() &&
+                   (IsWordByte(static_cast<unsigned char>(text[i + 1])) || cp932::IsLeadByte(text[i + 1]))) {
+            kind = Kind::Bind;
+            end = WordEnd(text, i + 1);
+        } else if (IsWordStart(c) || cp932::IsLeadByte(c)) {
+            kind = Kind::Word;
+            end = WordEnd(text, i);
+        } else if (c >= '0' && c <= '9') {
+            kind = Kind::Word;
+            end = WordEnd(text, i);
+        }
+        tokens.push_back(Token{kind, i, end - i});
+        i = end;
+    }
+    return tokens;
+}
+
+std::vector<CSqlScanner::Token> CSqlScanner::Significant(std::string_view text) {
+    std::vector<Token> out;
+    for (const Token& t : Tokenize(text))
+        if (t.kind != Kind::Space && t.kind != Kind::Comment) out.push_back(t);
+    return out;
+}
+
+bool CSqlScanner::Is(std::string_view text, const Token& token, std::string_view word) {
+    if (token.length != word.size()) return false;
+    for (std::size_t k = 0; k < word.size(); ++k) {
+        char a = text[token.begin + k];
+        if (a >= 'a' && a <= 'z') a = static_cast<char>(a - 'a' + 'A');
+        char b = word[k];
+        if (b >= 'a' && b <= 'z') b = static_cast<char>(b - 'a' + 'A');
+        if (a != b) return false;
+    }
+    return true;
+}
+
+std::string CSqlScanner::BindName(std::string_view text, const Token& token) {
+    return std::string(text.substr(token.begin + 1, token.length - 1));
+}

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Splits CP932 statement text into tokens, knowing quotes, comments and
+// bind variables, so that rewriting never touches a literal.
+class CSqlScanner {
+public:
+    enum class Kind { Word, Bind, String, QuotedName, Comment, Space, Symbol };
+
+    struct Token {
+        Kind kind;
+        std::size_t begin;
+        std::size_t length;
+    };
+
+    // Every byte of `text` belongs to exactly one token, in order. An
+    // unterminated literal or comment runs to the end.
+    static std::vector<Token> Tokenize(std::string_view text);
+
+    // The tokens that are not blanks or comments.
+    static std::vector<Token> Significant(std::string_view text);
+
+    // ASCII case-insensitive comparison of a token's text with `word`.
+    static bool Is(std::string_view text, const Token& token, std::string_view word);
+
+    // The name of a bind token without its ":".
+    static std::string BindName(std::string_view text, const Token& token);
+};

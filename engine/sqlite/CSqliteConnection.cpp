@@ -1,0 +1,619 @@
+#include "engine/sqlite/CSqliteConnection.h"
+
+#include <sqlite3.h>
+
+#include "engine/sqlite/CDatabaseLocation.h"
+#include "engine/sqlite/CDeclaredType.h"
+#include "engine/sqlite/COracleDialect.h"
+#include "engine/sqlite/CSqlScanner.h"
+#include "engine/sqlite/CSqliteFunctions.h"
+#include "engine/sqlite/CStatementClassifier.h"
+#include "engine/sqlite/CValueText.h"
+#include "text/Cp932.h"
+#include "text/Encoding.h"
+
+namespace {
+
+constexpr std::size_t kOutputLimit = 1000000;
+constexpr std::string_view kSelectPrefix = "SELECT ";
+constexpr const char* kBlockSavepoint = "SAVEPOINT TARVEX_BLOCK";
+constexpr const char* kBlockRollback = "ROLLBACK TO TARVEX_BLOCK";
+constexpr const char* kBlockRelease = "RELEASE TARVEX_BLOCK";
+
+constexpr const char* kSetupStatements[] = {
+    "PRAGMA foreign_keys = ON",
+    "CREATE TEMP TABLE IF NOT EXISTS DUAL (DUMMY VARCHAR2(1))",
+    "INSERT INTO temp.DUAL SELECT 'X' WHERE NOT EXISTS (SELECT 1 FROM temp.DUAL)",
+};
+
+bool IsAscii(std::string_view text) {
+    for (char c : text)
+        if (static_cast<unsigned char>(c) >= 0x80) return false;
+    return true;
+}
+
+std::string ToCp932(const char* utf8) {
+    return utf8 != nullptr ? encoding::Utf8ToCp932(utf8) : std::string();
+}
+
+std::string Hex(const void* data, int size) {
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    std::string out;
+    const auto* bytes = static_cast<const unsigned char*>(data);
+    for (int k = 0; k < size; ++k) {
+        out += kDigits[bytes[k] >> 4];
+        out += kDigits[bytes[k] & 0x0F];
+    }
+    return out;
+}
+
+// Statistics of one result column, to describe expressions by their values.
+struct ColumnPlan {
+    bool expression = false;
+    bool sizeFromValues = false;
+    bool isDate = false;
+    std::size_t widest = 0;
+    bool sawText = false;
+    bool sawNumber = false;
+    bool sawFraction = false;
+    bool sawBlob = false;
+    bool allStoredDates = true;
+};
+
+CEngineColumn DescribeColumn(sqlite3* db, sqlite3_stmt* statement, int index, ColumnPlan& plan) {
+    const char* declared = sqlite3_column_decltype(statement, index);
+    CEngineColumn column;
+    if (declared != nullptr) {
+        CDeclaredType::Description description = CDeclaredType::Describe(declared);
+        column = description.column;
+        plan.sizeFromValues = description.sizeFromValues;
+        plan.isDate = description.isDate;
+    } else {
+        plan.expression = true;
+    }
+    column.name = ToCp932(sqlite3_column_name(statement, index));
+    const char* database = sqlite3_column_database_name(statement, index);
+    const char* table = sqlite3_column_table_name(statement, index);
+    const char* origin = sqlite3_column_origin_name(statement, index);
+    int notNull = 0;
+    int primaryKey = 0;
+    if (database != nullptr && table != nullptr && origin != nullptr &&
+        sqlite3_table_column_metadata(db, database, table, origin, nullptr, nullptr, &notNull, &primaryKey,
+                                      nullptr) == SQLITE_OK)
+        column.nullable = notNull == 0 && primaryKey == 0;
+    return column;
+}
+
+// The text of one value as the server shows it; false for NULL.
+bool ValueText(sqlite3_stmt* statement, int index, const ColumnPlan& plan, std::string& text,
+               bool& isNumber) {
+    isNumber = false;
+    switch (sqlite3_column_type(statement, index)) {
+        case SQLITE_NULL:
+            return false;
+        case SQLITE_INTEGER:
+            isNumber = true;
+            text = CValueText::FromInteger(sqlite3_column_int64(statement, index));
+            return true;
+        case SQLITE_FLOAT:
+            isNumber = true;
+            text = CValueText::FromDouble(sqlite3_column_double(statement, index));
+            return true;
+        case SQLITE_BLOB:
+            text = Hex(sqlite3_column_blob(statement, index), sqlite3_column_bytes(statement, index));
+            return true;
+        default:
+            break;
+    }
+    const char* utf8 = reinterpret_cast<const char*>(sqlite3_column_text(statement, index));
+    std::string_view view(utf8 != nullptr ? utf8 : "",
+                          static_cast<std::size_t>(sqlite3_column_bytes(statement, index)));
+    if (IsAscii(view))
+        text.assign(view);
+    else
+        text = encoding::Utf8ToCp932(view);
+    if (plan.isDate) text = CValueText::ShowDate(text);
+    return true;
+}
+
+void Observe(ColumnPlan& plan, int storage, const std::string& text, bool isNumber) {
+    if (text.size() > plan.widest) plan.widest = text.size();
+    if (isNumber) {
+        plan.sawNumber = true;
+        if (storage == SQLITE_FLOAT && text.find('.') != std::string::npos) plan.sawFraction = true;
+    } else if (storage == SQLITE_BLOB) {
+        plan.sawBlob = true;
+    } else {
+        plan.sawText = true;
+        if (!CValueText::IsStoredDate(text)) plan.allStoredDates = false;
+    }
+}
+
+// Sets the type and size of a column whose description depends on its values.
+void Finish(ColumnPlan& plan, std::size_t index, CEngineResult& result) {
+    CEngineColumn& column = result.Columns()[index];
+    long widest = static_cast<long>(plan.widest > 0 ? plan.widest : 1);
+    if (plan.sizeFromValues) column.size = widest;
+    if (!plan.expression) return;
+    if (plan.sawText && plan.allStoredDates && !plan.sawNumber && !plan.sawBlob) {
+        column.serverType = servertype::kDate;
+        column.size = 7;
+        for (std::size_t row = 0; row < result.RowCount(); ++row)
+            if (!result.IsNull(row, index))
+                result.SetValue(row, index, CValueText::ShowDate(result.Value(row, index)));
+    } else if (plan.sawText || (!plan.sawNumber && !plan.sawBlob)) {
+        column.serverType = servertype::kVarchar2;
+        column.size = widest;
+    } else if (plan.sawNumber) {
+        column.serverType = servertype::kNumber;
+        column.size = 22;
+        column.precision = 38;
+        column.scale = plan.sawFraction ? -127 : 0;
+    } else {
+        column.serverType = servertype::kRaw;
+        column.size = widest;
+    }
+}
+
+CEngineBind* FindBind(std::vector<CEngineBind>& binds, const std::string& name) {
+    for (CEngineBind& bind : binds)
+        if (bind.name == name) return &bind;
+    return nullptr;
+}
+
+const CEngineBind* FindBind(const std::vector<CEngineBind>& binds, const std::string& name) {
+    for (const CEngineBind& bind : binds)
+        if (bind.name == name) return &bind;
+    return nullptr;
+}
+
+// Offset of the first ":name" outside literals, 0 when none is found.
+std::size_t BindPosition(std::string_view text, const std::string& name) {
+    for (const auto& token : CSqlScanner::Tokenize(text))
+        if (token.kind == CSqlScanner::Kind::Bind && CSqlScanner::BindName(text, token) == name)
+            return token.begin;
+    return 0;
+}
+
+}  // namespace
+
+void CSqliteConnection::StatementDeleter::operator()(sqlite3_stmt* statement) const {
+    sqlite3_finalize(statement);
+}
+
+CSqliteConnection::CSqliteConnection(sqlite3* db, std::string path) : m_db(db), m_path(std::move(path)) {}
+
+CSqliteConnection::~CSqliteConnection() {
+    if (InTransaction()) sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close_v2(m_db);
+}
+
+std::unique_ptr<CSqliteConnection> CSqliteConnection::Open(const std::string& databaseName,
+                                                           CEngineError& error, int busyTimeoutMs) {
+    error.Clear();
+    std::string path;
+    std::string why;
+    if (!CDatabaseLocation::Resolve(databaseName, path, why)) {
+        error.Set("cannot open the database: " + why);
+        return nullptr;
+    }
+    std::string shown = "cannot open the database \"" + encoding::Utf8ToCp932(path) + "\": ";
+    sqlite3* db = nullptr;
+    int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    if (rc != SQLITE_OK) {
+        error.Set(shown + (db != nullptr ? ToCp932(sqlite3_errmsg(db)) : std::string("out of memory")));
+        sqlite3_close_v2(db);
+        return nullptr;
+    }
+    std::unique_ptr<CSqliteConnection> connection(new CSqliteConnection(db, path));
+    sqlite3_busy_timeout(db, busyTimeoutMs);
+    // The first read fails on a file that is not a database or is locked.
+    if (sqlite3_exec(db, "SELECT count(*) FROM sqlite_schema", nullptr, nullptr, nullptr) != SQLITE_OK) {
+        error.Set(shown + ToCp932(sqlite3_errmsg(db)));
+        return nullptr;
+    }
+    // Note: WAL lets other consoles read while this one holds uncommitted work;
+    // a file that cannot switch (read-only) keeps its journal.
+    sqlite3_exec(db, "PRAGMA journal_mode = WAL", nullptr, nullptr, nullptr);
+    for (const char* statement : kSetupStatements)
+        if (sqlite3_exec(db, statement, nullptr, nullptr, nullptr) != SQLITE_OK) {
+            error.Set(shown + ToCp932(sqlite3_errmsg(db)));
+            return nullptr;
+        }
+    if (!CSqliteFunctions::Register(db)) {
+        error.Set(shown + "cannot register the SQL functions");
+        return nullptr;
+    }
+    return connection;
+}
+
+bool CSqliteConnection::InTransaction() const { return sqlite3_get_autocommit(m_db) == 0; }
+
+bool CSqliteConnection::ExecPlain(const char* sql) {
+    if (sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr) == SQLITE_OK) return true;
+    m_error.Set(ToCp932(sqlite3_errmsg(m_db)));
+    return false;
+}
+
+bool CSqliteConnection::BeginWrite() { return InTransaction() || ExecPlain("BEGIN IMMEDIATE"); }
+
+bool CSqliteConnection::Commit() {
+    m_error.Clear();
+    return !InTransaction() || ExecPlain("COMMIT");
+}
+
+bool CSqliteConnection::Rollback() {
+    m_error.Clear();
+    return !InTransaction() || ExecPlain("ROLLBACK");
+}
+
+bool CSqliteConnection::FinishStatement() { return !m_autoCommit || Commit(); }
+
+std::vector<std::string> CSqliteConnection::TakeServerOutput() {
+    std::vector<std::string> lines;
+    lines.swap(m_output);
+    m_outputBytes = 0;
+    m_outputLineOpen = false;
+    return lines;
+}
+
+bool CSqliteConnection::CheckEncoding(const std::string& sql) {
+    std::string utf8;
+    if (encoding::Cp932ToUtf8Strict(sql, utf8)) return true;
+    std::size_t at = 0;
+    while (at < sql.size()) {
+        std::size_t length = cp932::CharLength(sql, at);
+        if (!encoding::Cp932ToUtf8Strict(std::string_view(sql).substr(at, length), utf8)) break;
+        at += length;
+    }
+    m_error.Set("the statement is not valid Shift-JIS (CP932) text at byte " + std::to_string(at),
+                static_cast<int>(at));
+    return false;
+}
+
+void CSqliteConnection::SetPreparedError(Piece piece, std::string_view prefix, const CSqlRewrite& rewrite,
+                                         const std::string& rewritten, int utf8Offset) {
+    m_error.Set(ToCp932(sqlite3_errmsg(m_db)));
+    if (utf8Offset < 0) return;
+    std::size_t inRewritten = encoding::Utf8OffsetToCp932(rewritten, static_cast<std::size_t>(utf8Offset));
+    std::size_t inPiece = inRewritten < prefix.size() ? 0 : rewrite.MapBack(inRewritten - prefix.size());
+    m_error.position = static_cast<int>(piece.base + inPiece);
+}
+
+bool CSqliteConnection::Prepare(Piece piece, std::string_view prefix, const std::vector<CEngineBind>& binds,
+                                Statement& out) {
+    CSqlRewrite rewrite = COracleDialect::Translate(piece.text);
+    std::string rewritten = std::string(prefix) + rewrite.Text();
+    std::string utf8 = encoding::Cp932ToUtf8(rewritten);
+    sqlite3_stmt* raw = nullptr;
+    const char* tail = nullptr;
+    int rc = sqlite3_prepare_v2(m_db, utf8.c_str(), static_cast<int>(utf8.size()), &raw, &tail);
+    out.reset(raw);
+    if (rc != SQLITE_OK) {
+        SetPreparedError(piece, prefix, rewrite, rewritten, sqlite3_error_offset(m_db));
+        return false;
+    }
+    if (raw == nullptr) {
+        m_error.Set("there is no statement to run", static_cast<int>(piece.base));
+        return false;
+    }
+    return CheckTail(piece, prefix, rewrite, rewritten, utf8, tail) && Bind(piece, binds, raw);
+}
+
+bool CSqliteConnection::CheckTail(Piece piece, std::string_view prefix, const CSqlRewrite& rewrite,
+                                  const std::string& rewritten, const std::string& utf8, const char* tail) {
+    auto tailOffset = static_cast<std::size_t>(tail - utf8.c_str());
+    std::string_view rest = std::string_view(utf8).substr(tailOffset);
+    for (const auto& token : CSqlScanner::Significant(rest)) {
+        if (token.kind == CSqlScanner::Kind::Symbol && rest[token.begin] == ';') continue;
+        std::size_t inRewritten = encoding::Utf8OffsetToCp932(rewritten, tailOffset + token.begin);
+        std::size_t inPiece = inRewritten < prefix.size() ? 0 : rewrite.MapBack(inRewritten - prefix.size());
+        m_error.Set("only one statement can be run at a time", static_cast<int>(piece.base + inPiece));
+        return false;
+    }
+    return true;
+}
+
+bool CSqliteConnection::Bind(Piece piece, const std::vector<CEngineBind>& binds, sqlite3_stmt* statement) {
+    int count = sqlite3_bind_parameter_count(statement);
+    for (int index = 1; index <= count; ++index) {
+        const char* marker = sqlite3_bind_parameter_name(statement, index);
+        if (marker == nullptr || marker[0] != ':') {
+            m_error.Set(std::string("unsupported bind marker \"") +
+                        (marker ? ToCp932(marker) : std::string("?")) +
+                        "\": bind variables are written :NAME");
+            return false;
+        }
+        std::string name = ToCp932(marker + 1);
+        const CEngineBind* bind = FindBind(binds, name);
+        if (bind == nullptr) {
+            m_error.Set("bind variable \"" + name + "\" is not declared",
+                        static_cast<int>(piece.base + BindPosition(piece.text, name)));
+            return false;
+        }
+        std::int64_t integer = 0;
+        double number = 0;
+        std::string utf8;
+        int rc = SQLITE_OK;
+        if (bind->isNull) {
+            rc = sqlite3_bind_null(statement, index);
+        } else if (bind->serverType == servertype::kNumber &&
+                   CValueText::ParseInteger(bind->value, integer)) {
+            rc = sqlite3_bind_int64(statement, index, integer);
+        } else if (bind->serverType == servertype::kNumber && CValueText::ParseNumber(bind->value, number)) {
+            rc = sqlite3_bind_double(statement, index, number);
+        } else if (encoding::Cp932ToUtf8Strict(bind->value, utf8)) {
+            rc = sqlite3_bind_text(statement, index, utf8.c_str(), static_cast<int>(utf8.size()),
+                                   SQLITE_TRANSIENT);
+        } else {
+            m_error.Set("the value of bind variable \"" + name + "\" is not valid Shift-JIS (CP932) text");
+            return false;
+        }
+        if (rc != SQLITE_OK) {
+            m_error.Set(ToCp932(sqlite3_errmsg(m_db)));
+            return false;
+        }
+    }
+    return true;
+}
+
+bool CSqliteConnection::SetStepError() {
+    m_error.Set(ToCp932(sqlite3_errmsg(m_db)));
+    return false;
+}
+
+bool CSqliteConnection::RunStatement(Piece piece, std::vector<CEngineBind>& binds, long& rowsProcessed) {
+    Statement statement;
+    if (!Prepare(piece, {}, binds, statement)) return false;
+    bool started = !InTransaction();
+    if (sqlite3_stmt_readonly(statement.get()) == 0 && !BeginWrite()) return false;
+    long rows = 0;
+    int rc = SQLITE_OK;
+    while ((rc = sqlite3_step(statement.get())) == SQLITE_ROW) ++rows;
+    if (rc != SQLITE_DONE) {
+        SetStepError();
+        // Note: a transaction begun for this statement alone holds nothing.
+        statement.reset();
+        if (started && InTransaction()) sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+        return false;
+    }
+    bool changes = sqlite3_column_count(statement.get()) == 0 && sqlite3_stmt_readonly(statement.get()) == 0;
+    rowsProcessed += changes ? static_cast<long>(sqlite3_changes64(m_db)) : rows;
+    return true;
+}
+
+bool CSqliteConnection::RunDdl(const std::string& sql, std::vector<CEngineBind>& binds, long& rowsProcessed) {
+    if (!Commit()) return false;
+    Statement statement;
+    if (!Prepare(Piece{sql, 0}, {}, binds, statement)) return false;
+    int rc = SQLITE_OK;
+    while ((rc = sqlite3_step(statement.get())) == SQLITE_ROW) {
+    }
+    if (rc != SQLITE_DONE) return SetStepError();
+    if (CStatementClassifier::Classify(sql) == StatementKind::Truncate)
+        rowsProcessed = static_cast<long>(sqlite3_changes64(m_db));
+    return true;
+}
+
+bool CSqliteConnection::RunReplace(const std::string& sql, std::vector<CEngineBind>& binds,
+                                   long& rowsProcessed) {
+    if (!Commit() || !BeginWrite()) return false;
+    std::string drop = COracleDialect::DropBeforeReplace(sql);
+    bool ok = ExecPlain(drop.c_str());
+    if (ok) {
+        Statement statement;
+        ok = Prepare(Piece{sql, 0}, {}, binds, statement) &&
+             (sqlite3_step(statement.get()) == SQLITE_DONE || SetStepError());
+    }
+    if (!ok) {
+        CEngineError failure = m_error;
+        sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+        m_error = failure;
+        return false;
+    }
+    rowsProcessed = 0;
+    return Commit();
+}
+
+bool CSqliteConnection::Execute(const std::string& sql, std::vector<CEngineBind>& binds,
+                                long& rowsProcessed) {
+    m_error.Clear();
+    rowsProcessed = 0;
+    if (!CheckEncoding(sql)) return false;
+    StatementKind kind = CStatementClassifier::Classify(sql);
+    std::string words(CStatementClassifier::MatchedWords(sql));
+    bool ok = false;
+    switch (kind) {
+        case StatementKind::Block:
+            ok = RunBlock(sql, binds, rowsProcessed);
+            break;
+        case StatementKind::DeclareBlock:
+            m_error.Set("not supported on the embedded database: blocks with DECLARE", 0);
+            return false;
+        case StatementKind::StoredCode:
+            m_error.Set("not supported on the embedded database: " + words + " (stored PL/SQL)", 0);
+            return false;
+        case StatementKind::NoPrivileges:
+            m_error.Set(
+                "not supported on the embedded database: " + words + " (it has no users or privileges)", 0);
+            return false;
+        case StatementKind::Commit:
+            return Commit();
+        case StatementKind::Rollback:
+            return Rollback();
+        case StatementKind::Ddl:
+        case StatementKind::Truncate:
+            return RunDdl(sql, binds, rowsProcessed);
+        case StatementKind::ReplaceObject:
+            return RunReplace(sql, binds, rowsProcessed);
+        default:
+            ok = RunStatement(Piece{sql, 0}, binds, rowsProcessed);
+            break;
+    }
+    return ok && FinishStatement();
+}
+
+bool CSqliteConnection::Query(const std::string& sql, std::vector<CEngineBind>& binds,
+                              CEngineResult& result) {
+    m_error.Clear();
+    result.Clear();
+    if (!CheckEncoding(sql)) return false;
+    Statement statement;
+    if (!Prepare(Piece{sql, 0}, {}, binds, statement)) return false;
+    if (sqlite3_column_count(statement.get()) == 0 || sqlite3_stmt_readonly(statement.get()) == 0) {
+        m_error.Set("the statement is not a query", 0);
+        return false;
+    }
+    return Materialise(statement.get(), result);
+}
+
+bool CSqliteConnection::Materialise(sqlite3_stmt* statement, CEngineResult& result) {
+    int count = sqlite3_column_count(statement);
+    std::vector<ColumnPlan> plans(static_cast<std::size_t>(count));
+    std::vector<CEngineColumn> columns;
+    for (int index = 0; index < count; ++index)
+        columns.push_back(DescribeColumn(m_db, statement, index, plans[static_cast<std::size_t>(index)]));
+    result.SetColumns(std::move(columns));
+    std::string text;
+    int rc = SQLITE_OK;
+    while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
+        for (int index = 0; index < count; ++index) {
+            ColumnPlan& plan = plans[static_cast<std::size_t>(index)];
+            bool isNumber = false;
+            if (!ValueText(statement, index, plan, text, isNumber)) {
+                result.AddValue({}, true);
+                continue;
+            }
+            Observe(plan, sqlite3_column_type(statement, index), text, isNumber);
+            result.AddValue(text, false);
+        }
+        result.EndRow();
+    }
+    if (rc != SQLITE_DONE) {
+        result.Clear();
+        return SetStepError();
+    }
+    for (std::size_t index = 0; index < plans.size(); ++index) Finish(plans[index], index, result);
+    return true;
+}
+
+bool CSqliteConnection::RunBlock(const std::string& sql, std::vector<CEngineBind>& binds,
+                                 long& rowsProcessed) {
+    std::vector<CPlsqlBlock::Step> steps;
+    if (!CPlsqlBlock::Parse(sql, steps, m_error)) return false;
+    bool writes = false;
+    for (const auto& step : steps)
+        if (step.kind == CPlsqlBlock::StepKind::Dml) writes = true;
+    if (writes && (!BeginWrite() || !ExecPlain(kBlockSavepoint))) return false;
+    std::vector<CEngineBind> work = binds;
+    if (!RunBlockSteps(sql, steps, work, rowsProcessed)) {
+        if (writes) {
+            CEngineError failure = m_error;
+            sqlite3_exec(m_db, kBlockRollback, nullptr, nullptr, nullptr);
+            sqlite3_exec(m_db, kBlockRelease, nullptr, nullptr, nullptr);
+            m_error = failure;
+        }
+        rowsProcessed = 0;
+        return false;
+    }
+    if (writes && !ExecPlain(kBlockRelease)) return false;
+    binds = std::move(work);
+    return true;
+}
+
+bool CSqliteConnection::RunBlockSteps(const std::string& sql, const std::vector<CPlsqlBlock::Step>& steps,
+                                      std::vector<CEngineBind>& work, long& rowsProcessed) {
+    using StepKind = CPlsqlBlock::StepKind;
+    std::string_view text(sql);
+    for (const auto& step : steps) {
+        Piece statement{text.substr(step.begin, step.length), step.begin};
+        Piece expression{text.substr(step.expressionBegin, step.expressionLength), step.expressionBegin};
+        std::string value;
+        bool isNull = true;
+        bool isNumber = false;
+        bool ok = true;
+        switch (step.kind) {
+            case StepKind::Null:
+                break;
+            case StepKind::Dml:
+                ok = RunStatement(statement, work, rowsProcessed);
+                break;
+            case StepKind::Assign:
+                ok = Evaluate(expression, work, value, isNull, isNumber) &&
+                     Assign(step.target, step.begin, value, isNull, isNumber, work);
+                break;
+            case StepKind::OutputEnable:
+                m_outputEnabled = true;
+                break;
+            case StepKind::OutputDisable:
+                m_outputEnabled = false;
+                TakeServerOutput();
+                break;
+            case StepKind::OutputPutLine:
+            case StepKind::OutputPut:
+                ok = Evaluate(expression, work, value, isNull, isNumber) &&
+                     AppendOutput(value, step.kind == StepKind::OutputPutLine);
+                break;
+            case StepKind::OutputNewLine:
+                ok = AppendOutput({}, true);
+                break;
+        }
+        if (!ok) return false;
+    }
+    return true;
+}
+
+bool CSqliteConnection::Evaluate(Piece expression, const std::vector<CEngineBind>& binds, std::string& value,
+                                 bool& isNull, bool& isNumber) {
+    Statement statement;
+    if (!Prepare(expression, kSelectPrefix, binds, statement)) return false;
+    int rc = sqlite3_step(statement.get());
+    if (rc != SQLITE_ROW) {
+        if (rc != SQLITE_DONE) return SetStepError();
+        m_error.Set("the expression gives no value", static_cast<int>(expression.base));
+        return false;
+    }
+    ColumnPlan plan;
+    isNull = !ValueText(statement.get(), 0, plan, value, isNumber);
+    return true;
+}
+
+bool CSqliteConnection::Assign(const std::string& target, std::size_t position, const std::string& value,
+                               bool isNull, bool isNumber, std::vector<CEngineBind>& binds) {
+    CEngineBind* bind = FindBind(binds, target);
+    if (bind == nullptr) {
+        m_error.Set("bind variable \"" + target + "\" is not declared", static_cast<int>(position));
+        return false;
+    }
+    std::string text = value;
+    double number = 0;
+    std::int64_t integer = 0;
+    if (!isNull && bind->serverType == servertype::kNumber && !isNumber) {
+        if (CValueText::ParseInteger(value, integer))
+            text = CValueText::FromInteger(integer);
+        else if (CValueText::ParseNumber(value, number))
+            text = CValueText::FromDouble(number);
+        else {
+            m_error.Set("numeric or value error: \"" + value + "\" is not a number",
+                        static_cast<int>(position));
+            return false;
+        }
+    }
+    bind->value = isNull ? std::string() : text;
+    bind->isNull = isNull;
+    bind->assigned = true;
+    return true;
+}
+
+bool CSqliteConnection::AppendOutput(const std::string& text, bool endLine) {
+    if (!m_outputEnabled) return true;
+    if (m_outputBytes + text.size() > kOutputLimit) {
+        m_error.Set("DBMS_OUTPUT buffer overflow, limit of " + std::to_string(kOutputLimit) + " bytes");
+        return false;
+    }
+    m_outputBytes += text.size();
+    if (!m_outputLineOpen) m_output.emplace_back();
+    m_output.back() += text;
+    m_outputLineOpen = !endLine;
+    return true;
+}

@@ -1,0 +1,92 @@
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/CEngineConnection.h"
+#include "engine/sqlite/CPlsqlBlock.h"
+
+struct sqlite3;
+struct sqlite3_stmt;
+class CSqlRewrite;
+
+// A connection on one SQLite database file (see CDatabaseLocation for the
+// names). Every connection sees a one-row table DUAL (DUMMY VARCHAR2(1),
+// 'X') that is not stored in the file, and the server's functions of
+// CSqliteFunctions. Writes take the file's write lock until COMMIT or
+// ROLLBACK; another connection waits for it up to the busy timeout.
+class CSqliteConnection : public CEngineConnection {
+public:
+    static constexpr int kDefaultBusyTimeoutMs = 5000;
+
+    static std::unique_ptr<CSqliteConnection> Open(const std::string& databaseName, CEngineError& error,
+                                                   int busyTimeoutMs = kDefaultBusyTimeoutMs);
+    // Rolls back what is not committed.
+    ~CSqliteConnection() override;
+    CSqliteConnection(const CSqliteConnection&) = delete;
+    CSqliteConnection& operator=(const CSqliteConnection&) = delete;
+
+    bool Execute(const std::string& sql, std::vector<CEngineBind>& binds, long& rowsProcessed) override;
+    bool Query(const std::string& sql, std::vector<CEngineBind>& binds, CEngineResult& result) override;
+    bool Commit() override;
+    bool Rollback() override;
+    void SetAutoCommit(bool on) override { m_autoCommit = on; }
+    std::vector<std::string> TakeServerOutput() override;
+    const CEngineError& LastError() const override { return m_error; }
+
+    // The file this connection works on (UTF-8).
+    const std::string& Path() const { return m_path; }
+
+private:
+    struct StatementDeleter {
+        void operator()(sqlite3_stmt* statement) const;
+    };
+    using Statement = std::unique_ptr<sqlite3_stmt, StatementDeleter>;
+
+    // Where a piece of statement text lies in the text the caller sent.
+    struct Piece {
+        std::string_view text;
+        std::size_t base = 0;
+    };
+
+    CSqliteConnection(sqlite3* db, std::string path);
+
+    bool CheckEncoding(const std::string& sql);
+    bool Prepare(Piece piece, std::string_view prefix, const std::vector<CEngineBind>& binds, Statement& out);
+    bool CheckTail(Piece piece, std::string_view prefix, const CSqlRewrite& rewrite,
+                   const std::string& rewritten, const std::string& utf8, const char* tail);
+    bool Bind(Piece piece, const std::vector<CEngineBind>& binds, sqlite3_stmt* statement);
+    void SetPreparedError(Piece piece, std::string_view prefix, const CSqlRewrite& rewrite,
+                          const std::string& rewritten, int utf8Offset);
+    bool SetStepError();
+
+    bool RunStatement(Piece piece, std::vector<CEngineBind>& binds, long& rowsProcessed);
+    bool RunDdl(const std::string& sql, std::vector<CEngineBind>& binds, long& rowsProcessed);
+    bool RunReplace(const std::string& sql, std::vector<CEngineBind>& binds, long& rowsProcessed);
+    bool RunBlock(const std::string& sql, std::vector<CEngineBind>& binds, long& rowsProcessed);
+    bool RunBlockSteps(const std::string& sql, const std::vector<CPlsqlBlock::Step>& steps,
+                       std::vector<CEngineBind>& work, long& rowsProcessed);
+    bool Evaluate(Piece expression, const std::vector<CEngineBind>& binds, std::string& value, bool& isNull,
+                  bool& isNumber);
+    bool Assign(const std::string& target, std::size_t position, const std::string& value, bool isNull,
+                bool isNumber, std::vector<CEngineBind>& binds);
+    bool AppendOutput(const std::string& text, bool endLine);
+    bool Materialise(sqlite3_stmt* statement, CEngineResult& result);
+
+    bool InTransaction() const;
+    bool BeginWrite();
+    bool ExecPlain(const char* sql);
+    bool FinishStatement();
+
+    sqlite3* m_db;
+    std::string m_path;
+    bool m_autoCommit = false;
+    CEngineError m_error;
+    bool m_outputEnabled = false;
+    bool m_outputLineOpen = false;
+    std::size_t m_outputBytes = 0;
+    std::vector<std::string> m_output;
+};

@@ -1,0 +1,213 @@
+#include "engine/sqlite/CSqliteFunctions.h"
+
+#include <sqlite3.h>
+
+#include <cmath>
+#include <string>
+
+#include "engine/sqlite/CDateFormat.h"
+#include "engine/sqlite/CNumberFormat.h"
+#include "engine/sqlite/CValueText.h"
+
+namespace {
+
+std::string TextOf(sqlite3_value* value) {
+    const unsigned char* text = sqlite3_value_text(value);
+    return text != nullptr ? std::string(reinterpret_cast<const char*>(text)) : std::string();
+}
+
+bool IsNumeric(sqlite3_value* value) {
+    int type = sqlite3_value_type(value);
+    return type == SQLITE_INTEGER || type == SQLITE_FLOAT;
+}
+
+// A numeric argument, or text that reads as a number.
+bool NumberOf(sqlite3_value* value, double& number) {
+    if (IsNumeric(value)) {
+        number = sqlite3_value_double(value);
+        return true;
+    }
+    return CValueText::ParseNumber(TextOf(value), number);
+}
+
+void ResultText(sqlite3_context* context, const std::string& text) {
+    sqlite3_result_text(context, text.c_str(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+}
+
+void ResultNumber(sqlite3_context* context, double number) {
+    if (std::trunc(number) == number && std::fabs(number) < 9e15)
+        sqlite3_result_int64(context, static_cast<sqlite3_int64>(number));
+    else
+        sqlite3_result_double(context, number);
+}
+
+void ResultError(sqlite3_context* context, const std::string& message) {
+    sqlite3_result_error(context, message.c_str(), static_cast<int>(message.size()));
+}
+
+bool AnyNull(int argc, sqlite3_value** argv) {
+    for (int k = 0; k < argc; ++k)
+        if (sqlite3_value_type(argv[k]) == SQLITE_NULL) return true;
+    return false;
+}
+
+void Sysdate(sqlite3_context* context, int, sqlite3_value**) {
+    ResultText(context, CDateFormat::ToStored(CDateFormat::Now()));
+}
+
+void Nvl(sqlite3_context* context, int, sqlite3_value** argv) {
+    sqlite3_result_value(context, sqlite3_value_type(argv[0]) != SQLITE_NULL ? argv[0] : argv[1]);
+}
+
+void Nvl2(sqlite3_context* context, int, sqlite3_value** argv) {
+    sqlite3_result_value(context, sqlite3_value_type(argv[0]) != SQLITE_NULL ? argv[1] : argv[2]);
+}
+
+bool SameValue(sqlite3_value* a, sqlite3_value* b) {
+    bool aNull = sqlite3_value_type(a) == SQLITE_NULL;
+    bool bNull = sqlite3_value_type(b) == SQLITE_NULL;
+    if (aNull || bNull) return aNull && bNull;
+    if (IsNumeric(a) && IsNumeric(b)) return sqlite3_value_double(a) == sqlite3_value_double(b);
+    return TextOf(a) == TextOf(b);
+}
+
+// DECODE(expr, search1, result1, ..., [default]); NULL matches NULL.
+void Decode(sqlite3_context* context, int argc, sqlite3_value** argv) {
+    if (argc < 3) {
+        ResultError(context, "DECODE needs at least 3 arguments");
+        return;
+    }
+    int k = 1;
+    for (; k + 1 < argc; k += 2)
+        if (SameValue(argv[0], argv[k])) {
+            sqlite3_result_value(context, argv[k + 1]);
+            return;
+        }
+    if (k < argc)
+        sqlite3_result_value(context, argv[k]);
+    else
+        sqlite3_result_null(context);
+}
+
+void ToDate(sqlite3_context* context, int argc, sqlite3_value** argv) {
+    if (AnyNull(argc, argv)) {
+        sqlite3_result_null(context);
+        return;
+    }
+    std::string text = TextOf(argv[0]);
+    std::string error;
+    CDateTime value;
+    bool ok = argc > 1 ? CDateFormat::Parse(text, TextOf(argv[1]), value, error)
+                       : (CDateFormat::ParseStored(text, value) ||
+                          CDateFormat::Parse(text, "RR-MM-DD", value, error));
+    if (ok)
+        ResultText(context, CDateFormat::ToStored(value));
+    else
+        ResultError(context, error);
+}
+
+void ToChar(sqlite3_context* context, int argc, sqlite3_value** argv) {
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL) {
+        sqlite3_result_null(context);
+        return;
+    }
+    std::string out;
+    std::string error;
+    bool ok = true;
+    CDateTime date;
+    std::string text = TextOf(argv[0]);
+    if (!IsNumeric(argv[0]) && CValueText::HasStoredDatePrefix(text) &&
+        CDateFormat::ParseStored(text, date)) {
+        ok = CDateFormat::Format(date, argc > 1 ? TextOf(argv[1]) : std::string("RR-MM-DD"), out, error);
+    } else if (IsNumeric(argv[0]) && argc > 1) {
+        ok = CNumberFormat::Format(sqlite3_value_double(argv[0]), TextOf(argv[1]), out, error);
+    } else if (IsNumeric(argv[0])) {
+        out = sqlite3_value_type(argv[0]) == SQLITE_INTEGER
+                  ? CValueText::FromInteger(sqlite3_value_int64(argv[0]))
+                  : CValueText::FromDouble(sqlite3_value_double(argv[0]));
+    } else {
+        out = text;
+    }
+    if (ok)
+        ResultText(context, out);
+    else
+        ResultError(context, error);
+}
+
+void ToNumber(sqlite3_context* context, int, sqlite3_value** argv) {
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL) {
+        sqlite3_result_null(context);
+        return;
+    }
+    double number = 0;
+    if (!NumberOf(argv[0], number)) {
+        ResultError(context, "invalid number: \"" + TextOf(argv[0]) + "\"");
+        return;
+    }
+    ResultNumber(context, number);
+}
+
+void Mod(sqlite3_context* context, int argc, sqlite3_value** argv) {
+    double a = 0;
+    double b = 0;
+    if (AnyNull(argc, argv)) {
+        sqlite3_result_null(context);
+    } else if (!NumberOf(argv[0], a) || !NumberOf(argv[1], b)) {
+        ResultError(context, "MOD needs numbers");
+    } else {
+        ResultNumber(context, b == 0 ? a : std::fmod(a, b));
+    }
+}
+
+void Trunc(sqlite3_context* context, int argc, sqlite3_value** argv) {
+    if (AnyNull(argc, argv)) {
+        sqlite3_result_null(context);
+        return;
+    }
+    CDateTime date;
+    std::string text = TextOf(argv[0]);
+    if (!IsNumeric(argv[0]) && CValueText::HasStoredDatePrefix(text) &&
+        CDateFormat::ParseStored(text, date)) {
+        date.hour = date.minute = date.second = 0;
+        ResultText(context, CDateFormat::ToStored(date));
+        return;
+    }
+    double number = 0;
+    if (!NumberOf(argv[0], number)) {
+        ResultError(context, "TRUNC needs a number or a date");
+        return;
+    }
+    double scale = std::pow(10.0, argc > 1 ? sqlite3_value_int(argv[1]) : 0);
+    ResultNumber(context, std::trunc(number * scale) / scale);
+}
+
+void Concat(sqlite3_context* context, int, sqlite3_value** argv) {
+    ResultText(context, TextOf(argv[0]) + TextOf(argv[1]));
+}
+
+struct FunctionRule {
+    const char* name;
+    int arguments;
+    void (*function)(sqlite3_context*, int, sqlite3_value**);
+    bool deterministic;
+};
+
+constexpr FunctionRule kFunctions[] = {
+    {"SYSDATE", 0, Sysdate, false}, {"NVL", 2, Nvl, true},        {"NVL2", 3, Nvl2, true},
+    {"DECODE", -1, Decode, true},   {"TO_DATE", 1, ToDate, true}, {"TO_DATE", 2, ToDate, true},
+    {"TO_CHAR", 1, ToChar, true},   {"TO_CHAR", 2, ToChar, true}, {"TO_NUMBER", 1, ToNumber, true},
+    {"MOD", 2, Mod, true},          {"TRUNC", 1, Trunc, true},    {"TRUNC", 2, Trunc, true},
+    {"CONCAT", 2, Concat, true},
+};
+
+}  // namespace
+
+bool CSqliteFunctions::Register(sqlite3* db) {
+    for (const FunctionRule& rule : kFunctions) {
+        int flags = SQLITE_UTF8 | (rule.deterministic ? SQLITE_DETERMINISTIC : 0);
+        if (sqlite3_create_function(db, rule.name, rule.arguments, flags, nullptr, rule.function, nullptr,
+                                    nullptr) != SQLITE_OK)
+            return false;
+    }
+    return true;
+}

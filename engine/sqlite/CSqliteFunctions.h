@@ -1,0 +1,12 @@
+#pragma once
+
+struct sqlite3;
+
+// The server's SQL functions that the embedded engine lacks: SYSDATE, NVL,
+// NVL2, DECODE, TO_DATE, TO_CHAR, TO_NUMBER, MOD, TRUNC and CONCAT. Dates are
+// text "YYYY-MM-DD HH:MM:SS".
+class CSqliteFunctions {
+public:
+    // False when a function could not be registered.
+    static bool Register(sqlite3* db);
+};

@@ -1,0 +1,140 @@
+#include "oracle/ODatabase.h"
+
+#include "engine/CEngineFactory.h"
+#include "oracle/ODatabaseImpl.h"
+#include "oracle/OSession.h"
+
+namespace {
+constexpr const char* kNotConnected = "not connected to a database";
+}
+
+void ODatabase::Impl::ClearError() {
+    errorText.clear();
+    errorPosition = 0;
+}
+
+void ODatabase::Impl::SetError(const CEngineError& error) {
+    errorText = error.message;
+    errorPosition = error.position < 0 ? OERROR_POSITION_UNKNOWN : error.position;
+}
+
+void ODatabase::Impl::SetError(const std::string& text) {
+    errorText = text;
+    errorPosition = OERROR_POSITION_UNKNOWN;
+}
+
+bool ODatabase::Impl::RequireOpen() {
+    if (IsOpen()) return true;
+    SetError(kNotConnected);
+    return false;
+}
+
+std::vector<CEngineBind> ODatabase::Impl::CollectBinds() {
+    std::vector<CEngineBind> binds;
+    for (const OParameter::Entry& entry : parameters.Entries()) {
+        CEngineBind bind;
+        bind.name = entry.name;
+        bind.value = entry.value.ToText();
+        bind.isNull = entry.value.IsNull();
+        bind.serverType = entry.serverType;
+        binds.push_back(std::move(bind));
+    }
+    return binds;
+}
+
+void ODatabase::Impl::StoreBinds(const std::vector<CEngineBind>& binds) {
+    auto& entries = parameters.Entries();
+    for (std::size_t k = 0; k < binds.size() && k < entries.size(); ++k) {
+        if (!binds[k].assigned) continue;
+        if (binds[k].isNull)
+            entries[k].value.Clear();
+        else
+            entries[k].value.SetText(binds[k].value);
+    }
+}
+
+bool ODatabase::Impl::Commit() {
+    if (!IsOpen()) return true;
+    if (connection->Commit()) return true;
+    SetError(connection->LastError());
+    return false;
+}
+
+bool ODatabase::Impl::Rollback() {
+    if (!IsOpen()) return true;
+    if (connection->Rollback()) return true;
+    SetError(connection->LastError());
+    return false;
+}
+
+ODatabase::ODatabase() : m_impl(std::make_unique<Impl>()) {}
+
+ODatabase::~ODatabase() { Close(); }
+
+oresult ODatabase::Open(OSession& session, const char* databaseName, const char*, const char*, long) {
+    Close();
+    if (!session.IsOpen()) {
+        m_impl->SetError("the session is not open");
+        return OFAILURE;
+    }
+    CEngineError error;
+    m_impl->connection = CEngineFactory::Open(databaseName != nullptr ? databaseName : "", error);
+    if (!m_impl->connection) {
+        m_impl->SetError(error);
+        return OFAILURE;
+    }
+    m_impl->autoCommit = false;
+    m_impl->rowsProcessed = 0;
+    m_impl->session = &session;
+    session.Attach(this);
+    m_impl->ClearError();
+    return OSUCCESS;
+}
+
+bool ODatabase::IsOpen() const { return m_impl->IsOpen(); }
+
+void ODatabase::Close() {
+    if (m_impl->connection) {
+        m_impl->connection->Rollback();
+        m_impl->connection.reset();
+    }
+    if (m_impl->session != nullptr) {
+        OSession* session = m_impl->session;
+        m_impl->session = nullptr;
+        session->Detach(this);
+    }
+}
+
+oresult ODatabase::ExecuteSQL(const char* sql) {
+    if (!m_impl->RequireOpen()) return OFAILURE;
+    std::vector<CEngineBind> binds = m_impl->CollectBinds();
+    long rows = 0;
+    if (!m_impl->connection->Execute(sql != nullptr ? sql : "", binds, rows)) {
+        m_impl->SetError(m_impl->connection->LastError());
+        return OFAILURE;
+    }
+    m_impl->StoreBinds(binds);
+    m_impl->rowsProcessed = rows;
+    m_impl->ClearError();
+    return OSUCCESS;
+}
+
+long ODatabase::GetRowsProcessed() const { return m_impl->rowsProcessed; }
+
+oresult ODatabase::SetAutoCommit(bool on) {
+    m_impl->autoCommit = on;
+    if (!m_impl->RequireOpen()) return OFAILURE;
+    m_impl->connection->SetAutoCommit(on);
+    return OSUCCESS;
+}
+
+int ODatabase::ServerErrorSQLPos() const { return m_impl->errorPosition; }
+
+std::string ODatabase::GetErrorText() const { return m_impl->errorText; }
+
+OParameterCollection& ODatabase::GetParameters() { return m_impl->parameters; }
+
+std::vector<std::string> ODatabase::TakeServerOutput() {
+    if (!m_impl->IsOpen()) return {};
+    return m_impl->connection->TakeServerOutput();
+}

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/CEngineConnection.h"
+#include "oracle/ODatabase.h"
+#include "oracle/OParameterCollection.h"
+
+// The state of one ODatabase, shared with the rest of the layer.
+struct ODatabase::Impl {
+    std::unique_ptr<CEngineConnection> connection;
+    OSession* session = nullptr;
+    OParameterCollection parameters;
+    std::string errorText;
+    int errorPosition = 0;
+    long rowsProcessed = 0;
+    bool autoCommit = false;
+
+    bool IsOpen() const { return connection != nullptr; }
+    void ClearError();
+    void SetError(const CEngineError& error);
+    // A failure of the layer itself, at no position.
+    void SetError(const std::string& text);
+    // Fails with the not-connected text when no database is open.
+    bool RequireOpen();
+
+    std::vector<CEngineBind> CollectBinds();
+    void StoreBinds(const std::vector<CEngineBind>& binds);
+
+    bool Commit();
+    bool Rollback();
+};
