@@ -89,7 +89,8 @@ std::string CScriptLines::Join() const {
 
 bool CScriptLines::ReadFile(const std::string& path, CScriptLines& out) {
     std::error_code error;
-    if (path.empty() || std::filesystem::is_directory(path, error)) return false;
+    // Note: only regular files; a device or pipe could feed lines without end.
+    if (path.empty() || !std::filesystem::is_regular_file(path, error)) return false;
     std::ifstream in(path, std::ios::binary);
     if (!in) return false;
     std::string data{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};

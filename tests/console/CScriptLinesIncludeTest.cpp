@@ -36,6 +36,7 @@ TEST(CScriptLinesInclude, ReadFileSplitsAtLfAndCrLf) {
     EXPECT_FALSE(CScriptLines::ReadFile("absent.sql", none));
     EXPECT_FALSE(CScriptLines::ReadFile(dir.Path().string(), none));
     EXPECT_FALSE(CScriptLines::ReadFile("", none));
+    EXPECT_FALSE(CScriptLines::ReadFile("/dev/zero", none));
     EXPECT_TRUE(none.empty());
 }
 
