@@ -63,17 +63,26 @@ bool StartsWithWholeWords(const std::string& statement, const std::string& patte
     return true;
 }
 
+CScriptLines TemplatePatterns() {
+    CScriptLines out;
+    for (const auto& row : tables::StatementTemplates()) out.push_back(row.pattern);
+    return out;
+}
+
+CScriptLines CommandPatterns() {
+    CScriptLines out;
+    for (const auto& row : tables::Commands()) out.push_back(row.pattern);
+    return out;
+}
+
 }  // namespace
 
-CSQLProcessor::CSQLProcessor() {
+CSQLProcessor::CSQLProcessor()
+    : m_templates(TemplatePatterns()),
+      m_messages(TemplateMessages()),
+      m_commands(CommandPatterns()),
+      m_completion(m_templates) {
     for (const auto& option : tables::OptionDefaults()) m_settings.SetAt(option.name, option.value);
-    const CScriptLines& messages = TemplateMessages();
-    const auto templates = tables::StatementTemplates();
-    for (std::size_t k = 0; k < templates.size(); ++k) {
-        m_templates.push_back(templates[k].pattern);
-        m_messages.push_back(messages[k]);
-    }
-    for (const auto& command : tables::Commands()) m_commands.push_back(command.pattern);
 }
 
 void CSQLProcessor::SetConnection(OSession* session, ODatabase* database) {
@@ -98,7 +107,10 @@ bool CSQLProcessor::IsSkippedLine(std::string line) {
     return true;
 }
 
-void CSQLProcessor::AddLine(const std::string& line) { m_lines.push_back(line); }
+void CSQLProcessor::AddLine(const std::string& line) {
+    m_lines.push_back(line);
+    m_completion.Append(line);
+}
 
 bool CSQLProcessor::IsComplete() {
     if (m_lines.empty()) return false;
@@ -107,7 +119,10 @@ bool CSQLProcessor::IsComplete() {
     return last.empty() || last.back() != '-';
 }
 
-void CSQLProcessor::Reset() { m_lines.clear(); }
+void CSQLProcessor::Reset() {
+    m_lines.clear();
+    m_completion.Clear();
+}
 
 CScriptLines CSQLProcessor::Scan(const std::string& text, const std::string& pattern) {
     const std::string copy = ScanCopy(text);
@@ -197,7 +212,9 @@ bool CSQLProcessor::IsSqlKeyword(const std::string& line) const {
     return std::find(keywords.begin(), keywords.end(), word) != keywords.end();
 }
 
-bool CSQLProcessor::MatchesTemplate() const { return FindTemplate(m_lines.Join()) >= 0; }
+// Same answer as FindTemplate(joined lines) >= 0, without rescanning the
+// statement for every added line.
+bool CSQLProcessor::MatchesTemplate() const { return m_completion.AnyFits(); }
 
 std::string CSQLProcessor::SubstituteDefines(const std::string& statement) const {
     std::string text = cp932::ToUpper(statement);
@@ -243,7 +260,7 @@ CScriptLines& CSQLProcessor::Execute(CScriptLines& out) {
 
 void CSQLProcessor::Rerun() {
     if (m_host == nullptr || m_rerunDepth > 0) return;
-    m_lines.clear();
+    Reset();
     struct DepthGuard {
         int& depth;
         explicit DepthGuard(int& d) : depth(d) { ++depth; }

@@ -4,6 +4,7 @@
 
 #include "interpreter/CConsoleHost.h"
 #include "interpreter/CHashTable.h"
+#include "interpreter/CTemplateMatcher.h"
 #include "text/CScriptLines.h"
 
 class OSession;
@@ -87,6 +88,8 @@ private:
     CScriptLines m_templates;
     CScriptLines m_messages;
     CScriptLines m_commands;
+    // Whether m_lines fit a template, kept up to date line by line.
+    CTemplateMatcher m_completion;
     OSession* m_session = nullptr;
     ODatabase* m_database = nullptr;
     CScriptLines m_lines;

@@ -1,0 +1,71 @@
+#include "interpreter/CTemplateMatcher.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "interpreter/CSQLProcessor.h"
+
+namespace {
+
+// The matcher must agree with a full Scan of the joined lines after every
+// line, whatever the lines hold.
+TEST(CTemplateMatcher, AgreesWithAFullScanLineByLine) {
+    CSQLProcessor processor;
+    CTemplateMatcher matcher(processor.GetTemplates());
+    const std::vector<std::string> fragments = {
+        "select",  "SELECT *", "from t",  ";",     " ;",      "begin",   "BEGIN NULL;", "end;",   "END",   ";/",
+        "/",       " /",       "declare", "x",     "create",  "table",   "or replace",  "trigger", "commit", "COMMIT;",
+        "commit ", "insert",   "into",    "INTO",  "delete",  "from",    "update t",    "E",       "ND;",    "",
+        " ",       "  ",       "grant",   "tablespace", "drop", "procedure", "p is", "rollback", "roll",  "back;",
+        "b\x82",   "\x82",     "a\tb",    "--;",   "/* ; */", "END;/",   "alter session", "truncate", "cluster", "BEG"};
+    std::mt19937 random(7);
+    for (int round = 0; round < 3000; ++round) {
+        matcher.Clear();
+        CScriptLines lines;
+        const int count = 1 + static_cast<int>(random() % 6);
+        for (int n = 0; n < count; ++n) {
+            std::string line = fragments[random() % fragments.size()];
+            if (random() % 2) line += " " + fragments[random() % fragments.size()];
+            lines.push_back(line);
+            matcher.Append(line);
+            const std::string joined = lines.Join();
+            ASSERT_EQ(matcher.AnyFits(), !joined.empty() && processor.FindTemplate(joined) >= 0)
+                << '"' << joined << '"';
+        }
+    }
+}
+
+TEST(CTemplateMatcher, ClearForgetsTheStatement) {
+    CSQLProcessor processor;
+    CTemplateMatcher matcher(processor.GetTemplates());
+    matcher.Append("select 1 from dual;");
+    EXPECT_TRUE(matcher.AnyFits());
+    matcher.Clear();
+    EXPECT_FALSE(matcher.AnyFits());
+    matcher.Append("select 1");
+    EXPECT_FALSE(matcher.AnyFits());
+    matcher.Append(";");
+    EXPECT_TRUE(matcher.AnyFits());
+}
+
+TEST(CTemplateMatcher, PatternBlankWaitsForTheNextLine) {
+    // "CREATE" at the end of a line is followed by the joining line feed.
+    CTemplateMatcher matcher(CScriptLines{"CREATE TABLE%s;"});
+    matcher.Append("create");
+    EXPECT_FALSE(matcher.AnyFits());
+    matcher.Append("table t (a int);");
+    EXPECT_TRUE(matcher.AnyFits());
+}
+
+TEST(CTemplateMatcher, StatementThatFitsNoTemplateStaysPendingAcrossManyLines) {
+    CSQLProcessor processor;
+    processor.AddLine("CREATE PACKAGE p IS");
+    for (int n = 0; n < 20000; ++n) {
+        processor.AddLine("  x NUMBER; -- filler line");
+        ASSERT_FALSE(processor.IsComplete());
+    }
+    EXPECT_EQ(processor.GetLines().size(), 20001u);
+}
+
+}  // namespace
