@@ -1,0 +1,55 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "interpreter/CSQLProcessor.h"
+#include "interpreter/TestSupport.h"
+#include "oracle/ODatabase.h"
+#include "oracle/OSession.h"
+#include "oracle/OStartup.h"
+
+// One console's interpreter over the embedded database, in a directory of
+// its own for each test.
+class DatabaseFixture : public ::testing::Test {
+protected:
+    struct Console {
+        OSession session;
+        ODatabase database;
+        CSQLProcessor processor;
+    };
+
+    void SetUp() override {
+        std::string pattern = (std::filesystem::temp_directory_path() / "tarvex-test-XXXXXX").string();
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        m_home = pattern;
+        setenv("TARVEX_HOME", m_home.c_str(), 1);
+        OStartup(1);
+        m_console = std::make_unique<Console>();
+        m_console->processor.SetConnection(&m_console->session, &m_console->database);
+    }
+
+    void TearDown() override {
+        m_console.reset();
+        OShutdown();
+        std::error_code ignored;
+        std::filesystem::remove_all(m_home, ignored);
+    }
+
+    CSQLProcessor& Processor() { return m_console->processor; }
+    ODatabase& Database() { return m_console->database; }
+    OSession& Session() { return m_console->session; }
+
+    // Lines typed one after another; the output of every statement.
+    CScriptLines Run(const std::vector<std::string>& lines) { return Feed(Processor(), lines); }
+
+    void Connect() { ASSERT_EQ(Run({"connect scott/tiger"}), SjLines({"接続に成功しました。"})); }
+
+    std::string m_home;
+    std::unique_ptr<Console> m_console;
+};
