@@ -1,0 +1,87 @@
+#include <gtest/gtest.h>
+
+#include "sql/DatabaseFixture.h"
+
+namespace {
+
+using ConnectionTest = DatabaseFixture;
+
+TEST_F(ConnectionTest, ConnectWithoutDatabasePassesTheEmptyName) {
+    Connect();
+    EXPECT_TRUE(Processor().IsConnected());
+    EXPECT_EQ(Processor().GetConnectDatabase(), "");
+}
+
+TEST_F(ConnectionTest, LaterConnectWithoutDatabaseReusesTheLastName) {
+    EXPECT_EQ(Run({"connect scott/tiger@other"}), SjLines({"接続に成功しました。"}));
+    EXPECT_EQ(Processor().GetConnectDatabase(), "OTHER");
+    Run({"create table only_in_other (n number);"});
+    EXPECT_EQ(Run({"disconnect"}), SjLines({"接続を切断しました"}));
+    EXPECT_EQ(Processor().GetConnectDatabase(), "OTHER");
+    Connect();
+    EXPECT_EQ(Processor().GetConnectDatabase(), "OTHER");
+    EXPECT_EQ(Run({"select n from only_in_other;"}).size(), 6u);
+}
+
+TEST_F(ConnectionTest, FailedConnectKeepsTheNameAndLeavesTheOldDatabase) {
+    Run({"connect scott/tiger@first", "create table kept (n number);"});
+    const CScriptLines out = Run({"connect scott/tiger@../escape"});
+    ASSERT_FALSE(out.empty());
+    EXPECT_NE(out, SjLines({"接続に成功しました。"}));
+    EXPECT_EQ(Processor().GetConnectDatabase(), "FIRST");
+    // The old database was closed before the new login was tried.
+    const CScriptLines query = Run({"select n from kept;"});
+    ASSERT_FALSE(query.empty());
+    EXPECT_NE(query.back(), "");
+}
+
+TEST_F(ConnectionTest, ReconnectCommitsTheOpenTransaction) {
+    Connect();
+    Run({"create table t (n number);", "commit;", "insert into t values (1);"});
+    Connect();
+    const CScriptLines out = Run({"select n from t;"});
+    ASSERT_EQ(out.size(), 7u);
+    EXPECT_EQ(out[5], Sj("1行が選択されました。"));
+}
+
+TEST_F(ConnectionTest, DisconnectTwice) {
+    Connect();
+    EXPECT_EQ(Run({"disconnect"}), SjLines({"接続を切断しました"}));
+    EXPECT_FALSE(Processor().IsConnected());
+    EXPECT_EQ(Run({"disconnect"}), SjLines({"接続されていません。"}));
+}
+
+TEST_F(ConnectionTest, DisconnectCommits) {
+    Connect();
+    Run({"create table t (n number);", "insert into t values (1);", "disconnect"});
+    Connect();
+    EXPECT_EQ(Run({"select n from t;"})[5], Sj("1行が選択されました。"));
+}
+
+TEST_F(ConnectionTest, ExitDisconnectsAndAsksToCloseWithoutOutput) {
+    RecordingHost host(Processor());
+    Processor().SetHost(&host);
+    Connect();
+    EXPECT_TRUE(Run({"exit"}).empty());
+    EXPECT_EQ(host.events, "X");
+    EXPECT_FALSE(Processor().IsConnected());
+    EXPECT_TRUE(Run({"exit"}).empty());
+    EXPECT_EQ(host.events, "XX");
+}
+
+TEST_F(ConnectionTest, FewerThanTwoArgumentsAsksForUserAndPassword) {
+    Connect();
+    EXPECT_EQ(Processor().Connect(CScriptLines{"SCOTT"}), SjLines({"ユーザ名/パスワードを指定して下さい。"}));
+    EXPECT_TRUE(Processor().IsConnected());
+}
+
+TEST_F(ConnectionTest, DatabaseNameKeepsItsTrailingBlank) {
+    const CScriptLines out = Run({"connect scott/tiger@other "});
+    if (out == SjLines({"接続に成功しました。"})) {
+        EXPECT_EQ(Processor().GetConnectDatabase(), "OTHER ");
+    } else {
+        EXPECT_EQ(Processor().GetConnectDatabase(), "");
+    }
+}
+
+}  // namespace
