@@ -302,4 +302,71 @@ TEST_F(BatchScript, HelpPrintsUsage) {
     EXPECT_EQ(ReadAll("help.txt").rfind("使用方法: tarvex", 0), 0u);
 }
 
+TEST_F(BatchScript, BindVariablesAndBlocks) {
+    RunResult r = RunScripts({"CONNECT a/b\n"
+                              "VARIABLE n NUMBER\n"
+                              "EXECUTE :n := 6 * 7\n"
+                              "PRINT n\n"
+                              "BEGIN\n"
+                              "  :n := :n + 1;\n"
+                              "END;\n"
+                              "/\n"
+                              "print n\n"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, Console({
+                         "SQL> CONNECT a/b",
+                         "接続に成功しました。",
+                         "SQL> VARIABLE n NUMBER",
+                         "SQL> EXECUTE :n := 6 * 7",
+                         "",
+                         "PL/SQLプロシージャが正常に完了しました。",
+                         "",
+                         "SQL> PRINT n",
+                         "",
+                         "N",
+                         "--------------------",
+                         "42",
+                         "",
+                         "SQL> BEGIN",
+                         "SQL>   :n := :n + 1;",
+                         "SQL> END;",
+                         "SQL> /",
+                         "PL/SQLプロシージャが正常に完了しました。",
+                         "SQL> print n",
+                         "",
+                         "N",
+                         "--------------------",
+                         "43",
+                         "",
+                         "SQL> ",
+                     }));
+}
+
+TEST_F(BatchScript, JapaneseNamesAndValuesAreCutByBytes) {
+    RunResult r = RunScripts({"CONNECT a/b\n"
+                              "CREATE TABLE 社員 (名前 VARCHAR2(6), メモ VARCHAR2(20));\n"
+                              "INSERT INTO 社員 VALUES ('山田太郎', 'ｶﾀｶﾅ');\n"
+                              "SELECT * FROM 社員;\n"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    std::string expectedTail = Console({
+        "SQL> SELECT * FROM 社員;",
+        "",
+        "名前   メモ                 ",
+        "------ -------------------- ",
+        "山田太 ｶﾀｶﾅ                 ",
+        "",
+        "1行が選択されました。",
+        "",
+        "SQL> ",
+    });
+    ASSERT_GE(r.out.size(), expectedTail.size());
+    EXPECT_EQ(r.out.substr(r.out.size() - expectedTail.size()), expectedTail) << r.out;
+}
+
+TEST_F(BatchScript, ClearScreenLeavesOnlyWhatFollows) {
+    RunResult r = RunScripts({"SHOW NUM\nclear screen\n", "SHOW HEAD\n"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, Console({"SQL> SHOW HEAD", "HEADING ON", "SQL> "}));
+}
+
 }  // namespace
