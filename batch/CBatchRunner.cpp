@@ -81,8 +81,8 @@ bool CBatchRunner::RunFile(const std::string& name, std::istream& standardInput,
     return false;
 }
 
-int CBatchRunner::Run(const std::vector<std::string>& files, std::istream& standardInput, std::ostream& output,
-                      std::ostream& errors) {
+int CBatchRunner::Run(const std::vector<std::string>& files, std::istream& standardInput,
+                      std::ostream& output, std::ostream& errors) {
     std::vector<std::string> names = files.empty() ? std::vector<std::string>{"-"} : files;
     bool ok = true;
     for (const auto& name : names) {
@@ -103,8 +103,8 @@ void CBatchRunner::WriteConsole(std::ostream& output) const {
     for (int i = 0; i < count; ++i) output << encoding::Cp932ToUtf8(m_editor.GetLine(i)) << '\n';
 }
 
-int CBatchRunner::Main(const std::vector<std::string>& args, std::istream& standardInput, std::ostream& output,
-                       std::ostream& errors) {
+int CBatchRunner::Main(const std::vector<std::string>& args, std::istream& standardInput,
+                       std::ostream& output, std::ostream& errors) {
     std::vector<std::string> files;
     bool optionsEnded = false;
     for (const auto& arg : args) {

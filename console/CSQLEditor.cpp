@@ -60,7 +60,9 @@ CSQLEditor::CSQLEditor()
 
 CSQLEditor::~CSQLEditor() { OShutdown(); }
 
-int CSQLEditor::GetLineCount() const { return static_cast<int>(m_consoleLines.size() + m_pendingLines.size() + 1); }
+int CSQLEditor::GetLineCount() const {
+    return static_cast<int>(m_consoleLines.size() + m_pendingLines.size() + 1);
+}
 
 std::string CSQLEditor::GetLine(int index) const {
     if (index < 0 || index >= GetLineCount()) return "";
@@ -84,14 +86,16 @@ bool CSQLEditor::HasSelection() const {
 
 bool CSQLEditor::IsSelected(int column) const {
     if (column < m_promptLength || column >= InputEnd() || !HasSelection()) return false;
-    return column >= std::min(m_anchorColumn, m_caretColumn) && column < std::max(m_anchorColumn, m_caretColumn);
+    return column >= std::min(m_anchorColumn, m_caretColumn) &&
+           column < std::max(m_anchorColumn, m_caretColumn);
 }
 
 std::string CSQLEditor::GetSelectedText() const {
     if (!HasSelection()) return "";
     int low = ClampColumn(std::min(m_anchorColumn, m_caretColumn));
     int high = ClampColumn(std::max(m_anchorColumn, m_caretColumn));
-    return m_input.substr(static_cast<std::size_t>(low - m_promptLength), static_cast<std::size_t>(high - low));
+    return m_input.substr(static_cast<std::size_t>(low - m_promptLength),
+                          static_cast<std::size_t>(high - low));
 }
 
 int CSQLEditor::ClampColumn(long long column) const {

@@ -42,7 +42,8 @@ bool IsIncludeLine(const std::string& line) { return !line.empty() && line[0] ==
 // Expands into a fresh list, so a script of any size costs linear time.
 class Expander {
 public:
-    Expander(CScriptLines& out, std::vector<CScriptLines::Notice>& notices) : m_out(out), m_notices(notices) {}
+    Expander(CScriptLines& out, std::vector<CScriptLines::Notice>& notices)
+        : m_out(out), m_notices(notices) {}
 
     void Line(std::string line) {
         if (IsIncludeLine(line))

@@ -1,8 +1,8 @@
-#include "batch/CBatchHost.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
+
+#include "batch/CBatchHost.h"
 
 namespace {
 

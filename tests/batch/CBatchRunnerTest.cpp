@@ -1,11 +1,10 @@
-#include "batch/CBatchRunner.h"
-
 #include <gtest/gtest.h>
 
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "batch/CBatchRunner.h"
 #include "console/TestFiles.h"
 
 namespace {

@@ -1,5 +1,3 @@
-#include "console/CSQLEditor.h"
-
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -8,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "console/CSQLEditor.h"
 #include "console/TestFiles.h"
 
 namespace {
@@ -79,8 +78,8 @@ TEST(CSQLEditor, EditingCases) {
         {"delete at the end", "abc", 8, [](CSQLEditor& e) { e.DeleteForward(); }, "abc", 8, ""},
         {"backspace one byte", "abc", 7, [](CSQLEditor& e) { e.DeleteBackward(); }, "ac", 6, ""},
         {"delete one byte", "abc", 6, [](CSQLEditor& e) { e.DeleteForward(); }, "ac", 6, ""},
-        {"backspace after a double-byte character", "a" + kA, 8, [](CSQLEditor& e) { e.DeleteBackward(); }, "a", 6,
-         ""},
+        {"backspace after a double-byte character", "a" + kA, 8, [](CSQLEditor& e) { e.DeleteBackward(); },
+         "a", 6, ""},
         {"backspace after a character with an ASCII trail", kHyo + "b", 7,
          [](CSQLEditor& e) { e.DeleteBackward(); }, "b", 5, ""},
         {"backspace after a character whose trail looks like a lead", kEq + "a", 7,
@@ -95,43 +94,94 @@ TEST(CSQLEditor, EditingCases) {
         {"left over an ASCII byte after a lead-looking trail", kEq + "a", 8,
          [](CSQLEditor& e) { e.MoveCaret(-1, false); }, kEq + "a", 7, ""},
         {"left over two such characters", kEq + kEq, 9,
-         [](CSQLEditor& e) { e.MoveCaret(-1, false); e.MoveCaret(-1, false); }, kEq + kEq, 5, ""},
+         [](CSQLEditor& e) {
+             e.MoveCaret(-1, false);
+             e.MoveCaret(-1, false);
+         },
+         kEq + kEq, 5, ""},
         {"left at the prompt stays", "ab", 5, [](CSQLEditor& e) { e.MoveCaret(-1, false); }, "ab", 5, ""},
         {"right at the end stays", "ab", 7, [](CSQLEditor& e) { e.MoveCaret(+1, false); }, "ab", 7, ""},
         {"right onto a lone lead byte at the end", "a\x82", 6, [](CSQLEditor& e) { e.MoveCaret(+1, false); },
          "a\x82", 7, ""},
         {"right past a lone lead byte stays at the end", "a\x82", 7,
          [](CSQLEditor& e) { e.MoveCaret(+1, false); }, "a\x82", 7, ""},
-        {"delete a lone lead byte at the end", "a\x82", 6, [](CSQLEditor& e) { e.DeleteForward(); }, "a", 6, ""},
-        {"backspace a lone lead byte at the end", "a\x82", 7, [](CSQLEditor& e) { e.DeleteBackward(); }, "a", 6,
+        {"delete a lone lead byte at the end", "a\x82", 6, [](CSQLEditor& e) { e.DeleteForward(); }, "a", 6,
          ""},
+        {"backspace a lone lead byte at the end", "a\x82", 7, [](CSQLEditor& e) { e.DeleteBackward(); }, "a",
+         6, ""},
         {"overwrite at the end appends", "ab", 7,
-         [](CSQLEditor& e) { e.ToggleOverwrite(); e.InsertText("cd"); }, "abcd", 9, ""},
+         [](CSQLEditor& e) {
+             e.ToggleOverwrite();
+             e.InsertText("cd");
+         },
+         "abcd", 9, ""},
         {"overwrite in the middle replaces as many bytes", "abcd", 6,
-         [](CSQLEditor& e) { e.ToggleOverwrite(); e.InsertText("XY"); }, "aXYd", 8, ""},
+         [](CSQLEditor& e) {
+             e.ToggleOverwrite();
+             e.InsertText("XY");
+         },
+         "aXYd", 8, ""},
         {"overwrite running past the end", "abc", 7,
-         [](CSQLEditor& e) { e.ToggleOverwrite(); e.InsertText("XYZ"); }, "abXYZ", 10, ""},
+         [](CSQLEditor& e) {
+             e.ToggleOverwrite();
+             e.InsertText("XYZ");
+         },
+         "abXYZ", 10, ""},
         {"shift+left twice selects two bytes", "abcdefgh", 10,
-         [](CSQLEditor& e) { e.MoveCaret(-1, true); e.MoveCaret(-1, true); }, "abcdefgh", 8, "de"},
+         [](CSQLEditor& e) {
+             e.MoveCaret(-1, true);
+             e.MoveCaret(-1, true);
+         },
+         "abcdefgh", 8, "de"},
         {"typing over a selection inserts at the caret", "abcdefgh", 10,
-         [](CSQLEditor& e) { e.MoveCaret(-1, true); e.MoveCaret(-1, true); e.InsertText("Z"); }, "abcZdefgh", 9,
-         ""},
+         [](CSQLEditor& e) {
+             e.MoveCaret(-1, true);
+             e.MoveCaret(-1, true);
+             e.InsertText("Z");
+         },
+         "abcZdefgh", 9, ""},
         {"delete removes the selection", "abcdef", 11,
-         [](CSQLEditor& e) { e.MoveCaret(-1, true); e.MoveCaret(-1, true); e.DeleteForward(); }, "abcd", 9, ""},
+         [](CSQLEditor& e) {
+             e.MoveCaret(-1, true);
+             e.MoveCaret(-1, true);
+             e.DeleteForward();
+         },
+         "abcd", 9, ""},
         {"backspace removes a selection made leftwards", "abc", 8,
-         [](CSQLEditor& e) { e.MoveCaretHome(true); e.DeleteBackward(); }, "", 5, ""},
+         [](CSQLEditor& e) {
+             e.MoveCaretHome(true);
+             e.DeleteBackward();
+         },
+         "", 5, ""},
         {"delete removes a selection made rightwards", "abcd", 6,
-         [](CSQLEditor& e) { e.MoveCaretEnd(true); e.DeleteForward(); }, "a", 6, ""},
-        {"shift+end selects to the end", "abc", 6, [](CSQLEditor& e) { e.MoveCaretEnd(true); }, "abc", 8, "bc"},
+         [](CSQLEditor& e) {
+             e.MoveCaretEnd(true);
+             e.DeleteForward();
+         },
+         "a", 6, ""},
+        {"shift+end selects to the end", "abc", 6, [](CSQLEditor& e) { e.MoveCaretEnd(true); }, "abc", 8,
+         "bc"},
         {"shift+home selects to the prompt", "abc", 7, [](CSQLEditor& e) { e.MoveCaretHome(true); }, "abc", 5,
          "ab"},
         {"a selection keeps its anchor", "abcdef", 7,
-         [](CSQLEditor& e) { e.MoveCaret(+1, true); e.MoveCaretEnd(true); e.MoveCaret(-1, true); }, "abcdef", 10,
-         "cde"},
+         [](CSQLEditor& e) {
+             e.MoveCaret(+1, true);
+             e.MoveCaretEnd(true);
+             e.MoveCaret(-1, true);
+         },
+         "abcdef", 10, "cde"},
         {"a plain move drops the selection", "abc", 6,
-         [](CSQLEditor& e) { e.MoveCaretEnd(true); e.MoveCaret(-1, false); }, "abc", 7, ""},
+         [](CSQLEditor& e) {
+             e.MoveCaretEnd(true);
+             e.MoveCaret(-1, false);
+         },
+         "abc", 7, ""},
         {"back to the anchor is no selection", "abc", 6,
-         [](CSQLEditor& e) { e.MoveCaret(+1, true); e.MoveCaret(-1, true); }, "abc", 6, ""},
+         [](CSQLEditor& e) {
+             e.MoveCaret(+1, true);
+             e.MoveCaret(-1, true);
+         },
+         "abc", 6, ""},
         {"shift+right over a double-byte character selects both bytes", "a" + kA, 6,
          [](CSQLEditor& e) { e.MoveCaret(+1, true); }, "a" + kA, 8, kA},
         {"click past the end puts the caret at the end", "abc", 5,
@@ -141,15 +191,33 @@ TEST(CSQLEditor, EditingCases) {
         {"click inside a double-byte character lands before it", "a" + kA, 5,
          [](CSQLEditor& e) { e.SetCaretColumn(7, 0, false); }, "a" + kA, 6, ""},
         {"drag selects from the click", "abcdef", 5,
-         [](CSQLEditor& e) { e.SetCaretColumn(6, 0, false); e.SetCaretColumn(8, 0, true); e.SetCaretColumn(9, 0, true); },
+         [](CSQLEditor& e) {
+             e.SetCaretColumn(6, 0, false);
+             e.SetCaretColumn(8, 0, true);
+             e.SetCaretColumn(9, 0, true);
+         },
          "abcdef", 9, "d"},
-        {"move by zero changes nothing", "abc", 6, [](CSQLEditor& e) { e.MoveCaret(0, false); }, "abc", 6, ""},
+        {"move by zero changes nothing", "abc", 6, [](CSQLEditor& e) { e.MoveCaret(0, false); }, "abc", 6,
+         ""},
         {"huge deltas clamp", "abc", 6,
-         [](CSQLEditor& e) { e.MoveCaret(1 << 30, false); e.MoveCaret(-(1 << 30), true); }, "abc", 5, "abc"},
+         [](CSQLEditor& e) {
+             e.MoveCaret(1 << 30, false);
+             e.MoveCaret(-(1 << 30), true);
+         },
+         "abc", 5, "abc"},
         {"typed double-byte character in two halves", "ab", 6,
-         [](CSQLEditor& e) { e.HandleChar('\x82'); e.HandleChar('\xA0'); }, "a" + kA + "b", 8, ""},
+         [](CSQLEditor& e) {
+             e.HandleChar('\x82');
+             e.HandleChar('\xA0');
+         },
+         "a" + kA + "b", 8, ""},
         {"control characters are not typed", "ab", 6,
-         [](CSQLEditor& e) { e.HandleChar('\t'); e.HandleChar('\x1B'); e.HandleChar('\r'); }, "ab", 6, ""},
+         [](CSQLEditor& e) {
+             e.HandleChar('\t');
+             e.HandleChar('\x1B');
+             e.HandleChar('\r');
+         },
+         "ab", 6, ""},
     };
     for (const auto& c : cases) {
         CSQLEditor editor;
@@ -182,7 +250,8 @@ TEST(CSQLEditor, IsSelectedIsHalfOpenAndInsideTheInput) {
     struct {
         int column;
         bool selected;
-    } cases[] = {{4, false}, {7, false}, {8, true}, {9, true}, {10, false}, {13, false}, {200, false}, {-1, false}};
+    } cases[] = {{4, false},  {7, false},  {8, true},    {9, true},
+                 {10, false}, {13, false}, {200, false}, {-1, false}};
     for (const auto& c : cases) EXPECT_EQ(editor.IsSelected(c.column), c.selected) << c.column;
 }
 
@@ -332,12 +401,12 @@ TEST(CSQLEditor, KeyTableMakesOneModelCallPerKey) {
         int column;
         std::string selected;
     } cases[] = {
-        {EditorKey::Backspace, false, "acd", 6, ""},   {EditorKey::Delete, false, "abd", 7, ""},
-        {EditorKey::End, false, "abcd", 9, ""},        {EditorKey::End, true, "abcd", 9, "cd"},
-        {EditorKey::Home, false, "abcd", 5, ""},       {EditorKey::Home, true, "abcd", 5, "ab"},
-        {EditorKey::Left, false, "abcd", 6, ""},       {EditorKey::Left, true, "abcd", 6, "b"},
-        {EditorKey::Right, false, "abcd", 8, ""},      {EditorKey::Right, true, "abcd", 8, "c"},
-        {EditorKey::Up, false, "e2", 7, ""},           {EditorKey::Down, false, "e1", 7, ""},
+        {EditorKey::Backspace, false, "acd", 6, ""}, {EditorKey::Delete, false, "abd", 7, ""},
+        {EditorKey::End, false, "abcd", 9, ""},      {EditorKey::End, true, "abcd", 9, "cd"},
+        {EditorKey::Home, false, "abcd", 5, ""},     {EditorKey::Home, true, "abcd", 5, "ab"},
+        {EditorKey::Left, false, "abcd", 6, ""},     {EditorKey::Left, true, "abcd", 6, "b"},
+        {EditorKey::Right, false, "abcd", 8, ""},    {EditorKey::Right, true, "abcd", 8, "c"},
+        {EditorKey::Up, false, "e2", 7, ""},         {EditorKey::Down, false, "e1", 7, ""},
         {EditorKey::Insert, false, "abcd", 7, ""},
     };
     for (const auto& c : cases) {
@@ -427,7 +496,8 @@ TEST(CSQLEditor, ScriptEchoesOnlyTheTypedLine) {
     CSQLEditor editor;
     Type(editor, "@three.sql");
     std::string unknown = Sjis("不明なコマンドです。");
-    EXPECT_EQ(Lines(editor), (std::vector<std::string>{"SQL> @three.sql", unknown, unknown, unknown, "SQL> "}));
+    EXPECT_EQ(Lines(editor),
+              (std::vector<std::string>{"SQL> @three.sql", unknown, unknown, unknown, "SQL> "}));
     EXPECT_EQ(editor.GetHistory(), CScriptLines{"@three.sql"});
 }
 
@@ -480,8 +550,8 @@ TEST(CSQLEditor, IncompleteStatementAtTheEndOfAScriptContinues) {
     Type(editor, "@open.sql");
     EXPECT_EQ(editor.GetLineCount(), 2);
     Type(editor, "y");
-    EXPECT_EQ(Lines(editor), (std::vector<std::string>{"SQL> @open.sql", "SQL> y", Sjis("不明なコマンドです。"),
-                                                       "SQL> "}));
+    EXPECT_EQ(Lines(editor),
+              (std::vector<std::string>{"SQL> @open.sql", "SQL> y", Sjis("不明なコマンドです。"), "SQL> "}));
 }
 
 TEST(CSQLEditor, BinaryScriptDoesNotBreakTheConsole) {
@@ -577,23 +647,45 @@ TEST(CSQLEditor, AnySequenceOfEditsKeepsTheModelValid) {
     for (int step = 0; step < 20000; ++step) {
         bool shift = pick(2) == 1;
         switch (pick(13)) {
-            case 0: editor.InsertText(std::string(1 + pick(3), bytes[pick(sizeof bytes)])); break;
-            case 1: editor.DeleteForward(); break;
-            case 2: editor.DeleteBackward(); break;
-            case 3: editor.MoveCaret(pick(3) - 1, shift); break;
-            case 4: editor.MoveCaretHome(shift); break;
-            case 5: editor.MoveCaretEnd(shift); break;
-            case 6: editor.SetCaretColumn(pick(40) - 5, pick(4), shift); break;
-            case 7: editor.RecallHistory(pick(2) ? -1 : 1); break;
-            case 8: editor.Undo(); break;
-            case 9: editor.ToggleOverwrite(); break;
+            case 0:
+                editor.InsertText(std::string(1 + pick(3), bytes[pick(sizeof bytes)]));
+                break;
+            case 1:
+                editor.DeleteForward();
+                break;
+            case 2:
+                editor.DeleteBackward();
+                break;
+            case 3:
+                editor.MoveCaret(pick(3) - 1, shift);
+                break;
+            case 4:
+                editor.MoveCaretHome(shift);
+                break;
+            case 5:
+                editor.MoveCaretEnd(shift);
+                break;
+            case 6:
+                editor.SetCaretColumn(pick(40) - 5, pick(4), shift);
+                break;
+            case 7:
+                editor.RecallHistory(pick(2) ? -1 : 1);
+                break;
+            case 8:
+                editor.Undo();
+                break;
+            case 9:
+                editor.ToggleOverwrite();
+                break;
             case 10:
                 if (pick(20) == 0) editor.Submit();
                 break;
             case 11:
                 if (pick(50) == 0) editor.Clear();
                 break;
-            default: (void)editor.IsSelected(pick(40)); break;
+            default:
+                (void)editor.IsSelected(pick(40));
+                break;
         }
         auto [column, row] = editor.GetCaretPos();
         std::string line = editor.GetLine(editor.GetLineCount() - 1);

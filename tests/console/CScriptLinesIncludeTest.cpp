@@ -74,14 +74,26 @@ TEST(CScriptLinesInclude, ExpandIncludesCases) {
         {"name taken unchanged", {{"s.sql", "1\n"}}, {"@s.sql "}, {}, {{0, cannot + "s.sql "}}},
         {"missing in the middle", {}, {"a", "@m", "b"}, {"a", "b"}, {{1, cannot + "m"}}},
         {"lone at sign", {}, {"@"}, {}, {{0, cannot}}},
-        {"nested from the first line", {{"o.sql", "@i.sql\no\n"}, {"i.sql", "i1\ni2"}}, {"@o.sql"},
-         {"i1", "i2", "o"}, {}},
-        {"same file twice is no cycle", {{"b.sql", "b\n"}, {"t.sql", "@b.sql\n@b.sql\n"}}, {"@t.sql"}, {"b", "b"},
+        {"nested from the first line",
+         {{"o.sql", "@i.sql\no\n"}, {"i.sql", "i1\ni2"}},
+         {"@o.sql"},
+         {"i1", "i2", "o"},
+         {}},
+        {"same file twice is no cycle",
+         {{"b.sql", "b\n"}, {"t.sql", "@b.sql\n@b.sql\n"}},
+         {"@t.sql"},
+         {"b", "b"},
          {}},
         {"self inclusion", {{"a.sql", "x\n@a.sql\ny\n"}}, {"@a.sql"}, {"x", "y"}, {{1, cycle + "a.sql"}}},
-        {"cycle through another file", {{"a.sql", "x\n@b.sql\n"}, {"b.sql", "@./a.sql\nz\n"}}, {"@a.sql"},
-         {"x", "z"}, {{1, cycle + "./a.sql"}}},
-        {"missing file deep inside", {{"a.sql", "x\n@gone.sql\ny\n"}}, {"p", "@a.sql", "q"}, {"p", "x", "y", "q"},
+        {"cycle through another file",
+         {{"a.sql", "x\n@b.sql\n"}, {"b.sql", "@./a.sql\nz\n"}},
+         {"@a.sql"},
+         {"x", "z"},
+         {{1, cycle + "./a.sql"}}},
+        {"missing file deep inside",
+         {{"a.sql", "x\n@gone.sql\ny\n"}},
+         {"p", "@a.sql", "q"},
+         {"p", "x", "y", "q"},
          {{2, cannot + "gone.sql"}}},
     };
     for (const auto& c : cases) {
@@ -105,7 +117,8 @@ TEST(CScriptLinesInclude, DeepNestingStopsAtTheLimit) {
     testfiles::ScratchDir dir;
     const int files = static_cast<int>(CScriptLines::kMaxIncludeDepth) + 5;
     for (int i = 0; i < files; ++i)
-        dir.Write("f" + std::to_string(i) + ".sql", "@f" + std::to_string(i + 1) + ".sql\nL" + std::to_string(i) + "\n");
+        dir.Write("f" + std::to_string(i) + ".sql",
+                  "@f" + std::to_string(i + 1) + ".sql\nL" + std::to_string(i) + "\n");
     CScriptLines list{"@f0.sql"};
     CScriptLines result;
     std::vector<CScriptLines::Notice> notices;
@@ -115,8 +128,8 @@ TEST(CScriptLinesInclude, DeepNestingStopsAtTheLimit) {
     EXPECT_EQ(result.back(), "L0");
     ASSERT_EQ(notices.size(), 1u);
     EXPECT_EQ(notices[0].position, 0u);
-    EXPECT_EQ(notices[0].text,
-              Sjis("スクリプトの呼び出しが深すぎます: ") + "f" + std::to_string(CScriptLines::kMaxIncludeDepth) + ".sql");
+    EXPECT_EQ(notices[0].text, Sjis("スクリプトの呼び出しが深すぎます: ") + "f" +
+                                   std::to_string(CScriptLines::kMaxIncludeDepth) + ".sql");
 }
 
 TEST(CScriptLinesInclude, ExpandIntoItself) {

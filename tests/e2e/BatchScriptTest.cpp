@@ -1,7 +1,6 @@
 // Runs the built program on script files against a fresh embedded database
 // and compares the whole console it writes.
 #include <gtest/gtest.h>
-
 #include <sys/wait.h>
 
 #include <cstdio>
@@ -56,10 +55,11 @@ protected:
     testfiles::ScratchDir m_dir;
 };
 
-const char kCreate[] = "CONNECT scott/tiger\n"
-                       "CREATE TABLE emp (ename VARCHAR2(10), sal NUMBER(7,2), hired DATE);\n"
-                       "INSERT INTO emp VALUES ('smith', 800, NULL);\n"
-                       "INSERT INTO emp VALUES ('allen', 1600, NULL);\n";
+const char kCreate[] =
+    "CONNECT scott/tiger\n"
+    "CREATE TABLE emp (ename VARCHAR2(10), sal NUMBER(7,2), hired DATE);\n"
+    "INSERT INTO emp VALUES ('smith', 800, NULL);\n"
+    "INSERT INTO emp VALUES ('allen', 1600, NULL);\n";
 
 TEST_F(BatchScript, ConnectCreateInsertSelect) {
     RunResult r = RunScripts({std::string(kCreate) + "SELECT ename, sal FROM emp;\n"});
@@ -87,12 +87,11 @@ TEST_F(BatchScript, ConnectCreateInsertSelect) {
 }
 
 TEST_F(BatchScript, StatementOverSeveralLinesAndRowCounts) {
-    RunResult r = RunScripts({std::string(kCreate) +
-                        "UPDATE emp\n"
-                        "   SET sal = sal + 1\n"
-                        ";\n"
-                        "DELETE FROM emp WHERE ename = 'NOBODY';\n"
-                        "SELECT ename FROM emp WHERE sal > 5000;\n"});
+    RunResult r = RunScripts({std::string(kCreate) + "UPDATE emp\n"
+                                                     "   SET sal = sal + 1\n"
+                                                     ";\n"
+                                                     "DELETE FROM emp WHERE ename = 'NOBODY';\n"
+                                                     "SELECT ename FROM emp WHERE sal > 5000;\n"});
     EXPECT_EQ(r.status, 0) << r.err;
     std::string expectedTail = Console({
         "SQL> UPDATE emp",
@@ -150,13 +149,12 @@ TEST_F(BatchScript, ErrorReportMarksTheFailingLine) {
 }
 
 TEST_F(BatchScript, DefineSubstitutesAndColumnFormatNarrows) {
-    RunResult r = RunScripts({std::string(kCreate) +
-                        "define t = emp\n"
-                        "COLUMN ename FORMAT a3\n"
-                        "COLUMN sal FORMAT 999\n"
-                        "SELECT ename FROM &t WHERE sal < 1000;\n"
-                        "CLEAR COLUMNS\n"
-                        "SELECT ename FROM &T WHERE sal < 1000;\n"});
+    RunResult r = RunScripts({std::string(kCreate) + "define t = emp\n"
+                                                     "COLUMN ename FORMAT a3\n"
+                                                     "COLUMN sal FORMAT 999\n"
+                                                     "SELECT ename FROM &t WHERE sal < 1000;\n"
+                                                     "CLEAR COLUMNS\n"
+                                                     "SELECT ename FROM &T WHERE sal < 1000;\n"});
     EXPECT_EQ(r.status, 0) << r.err;
     std::string expectedTail = Console({
         "SQL> define t = emp",
@@ -187,19 +185,20 @@ TEST_F(BatchScript, DefineSubstitutesAndColumnFormatNarrows) {
 }
 
 TEST_F(BatchScript, SetAndShowOptions) {
-    RunResult r = RunScripts({"show numwidth\n"
-                        "SET NUMWIDTH 51\n"
-                        "SET NUMWIDTH 020\n"
-                        "SHOW NUM\n"
-                        "SET HEADING maybe\n"
-                        "SET AUTOCOMMIT ON\n"
-                        "SHOW HEADING\n"
-                        "SHOW SERVEROUTPUT\n"
-                        "CONNECT a/b\n"
-                        "SET AUTO IMM\n"
-                        "SHOW AUTOCOMMIT\n"
-                        "SET HEADING OFF\n"
-                        "SELECT 'x' FROM dual;\n"});
+    RunResult r =
+        RunScripts({"show numwidth\n"
+                    "SET NUMWIDTH 51\n"
+                    "SET NUMWIDTH 020\n"
+                    "SHOW NUM\n"
+                    "SET HEADING maybe\n"
+                    "SET AUTOCOMMIT ON\n"
+                    "SHOW HEADING\n"
+                    "SHOW SERVEROUTPUT\n"
+                    "CONNECT a/b\n"
+                    "SET AUTO IMM\n"
+                    "SHOW AUTOCOMMIT\n"
+                    "SET HEADING OFF\n"
+                    "SELECT 'x' FROM dual;\n"});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, Console({
                          "SQL> show numwidth",
@@ -234,12 +233,13 @@ TEST_F(BatchScript, SetAndShowOptions) {
 }
 
 TEST_F(BatchScript, CommentsUnknownCommandsAndDisconnect) {
-    RunResult r = RunScripts({"REM setup\n"
-                        "/* a block\n"
-                        "   comment */\n"
-                        "DESC\n"
-                        "DISCONNECT\n"
-                        "CONNECT scott\n"});
+    RunResult r =
+        RunScripts({"REM setup\n"
+                    "/* a block\n"
+                    "   comment */\n"
+                    "DESC\n"
+                    "DISCONNECT\n"
+                    "CONNECT scott\n"});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, Console({
                          "SQL> REM setup",
@@ -256,7 +256,9 @@ TEST_F(BatchScript, CommentsUnknownCommandsAndDisconnect) {
 }
 
 TEST_F(BatchScript, DataSurvivesInTheNamedDatabase) {
-    RunResult first = RunScripts({"CONNECT u/p@shop\nCREATE TABLE t (n NUMBER);\nINSERT INTO t VALUES (7);\nEXIT\nSELECT 1 FROM dual;\n"});
+    RunResult first =
+        RunScripts({"CONNECT u/p@shop\nCREATE TABLE t (n NUMBER);\nINSERT INTO t VALUES (7);\nEXIT\nSELECT 1 "
+                    "FROM dual;\n"});
     EXPECT_EQ(first.status, 0) << first.err;
     EXPECT_EQ(first.out.substr(first.out.size() - 16), "SQL> EXIT\nSQL> \n");
     RunResult second = RunScripts({"CONNECT u/p@shop\nSELECT n FROM t;\n"});
@@ -303,15 +305,16 @@ TEST_F(BatchScript, HelpPrintsUsage) {
 }
 
 TEST_F(BatchScript, BindVariablesAndBlocks) {
-    RunResult r = RunScripts({"CONNECT a/b\n"
-                              "VARIABLE n NUMBER\n"
-                              "EXECUTE :n := 6 * 7\n"
-                              "PRINT n\n"
-                              "BEGIN\n"
-                              "  :n := :n + 1;\n"
-                              "END;\n"
-                              "/\n"
-                              "print n\n"});
+    RunResult r =
+        RunScripts({"CONNECT a/b\n"
+                    "VARIABLE n NUMBER\n"
+                    "EXECUTE :n := 6 * 7\n"
+                    "PRINT n\n"
+                    "BEGIN\n"
+                    "  :n := :n + 1;\n"
+                    "END;\n"
+                    "/\n"
+                    "print n\n"});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, Console({
                          "SQL> CONNECT a/b",
@@ -343,10 +346,11 @@ TEST_F(BatchScript, BindVariablesAndBlocks) {
 }
 
 TEST_F(BatchScript, JapaneseNamesAndValuesAreCutByBytes) {
-    RunResult r = RunScripts({"CONNECT a/b\n"
-                              "CREATE TABLE 社員 (名前 VARCHAR2(6), メモ VARCHAR2(20));\n"
-                              "INSERT INTO 社員 VALUES ('山田太郎', 'ｶﾀｶﾅ');\n"
-                              "SELECT * FROM 社員;\n"});
+    RunResult r =
+        RunScripts({"CONNECT a/b\n"
+                    "CREATE TABLE 社員 (名前 VARCHAR2(6), メモ VARCHAR2(20));\n"
+                    "INSERT INTO 社員 VALUES ('山田太郎', 'ｶﾀｶﾅ');\n"
+                    "SELECT * FROM 社員;\n"});
     EXPECT_EQ(r.status, 0) << r.err;
     std::string expectedTail = Console({
         "SQL> SELECT * FROM 社員;",
