@@ -5,7 +5,8 @@
 
 CScriptLines CSQLProcessor::Connect(const CScriptLines& args) {
     if (args.size() < 2) return CScriptLines(MessageText(Message::ConnectUsage));
-    if (m_session == nullptr || m_database == nullptr) return CScriptLines(MessageText(Message::NotConnected));
+    if (m_session == nullptr || m_database == nullptr)
+        return CScriptLines(MessageText(Message::NotConnected));
     if (IsConnected()) {
         m_session->Commit(false);
         m_session->Close();

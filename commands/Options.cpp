@@ -49,7 +49,8 @@ CScriptLines CSQLProcessor::SetServerOutputOption(const std::string& value) {
 
 CScriptLines CSQLProcessor::SetNumWidthOption(const std::string& value) {
     const int width = textparse::ParseLeadingInt(value);
-    if (width < kMinNumWidth || width > kMaxNumWidth) return CScriptLines(MessageText(Message::NumWidthRange));
+    if (width < kMinNumWidth || width > kMaxNumWidth)
+        return CScriptLines(MessageText(Message::NumWidthRange));
     m_settings.SetAt("NUMWIDTH", value);
     return {};
 }

@@ -15,8 +15,9 @@ struct VariableType {
 };
 
 constexpr VariableType kVariableTypes[] = {
-    {"NUMBER", OTYPE_NUMBER}, {"CHAR", OTYPE_CHAR}, {"VARCHAR2", OTYPE_VARCHAR2}, {"NCHAR", OTYPE_CHAR},
-    {"NVARCHAR2", OTYPE_VARCHAR2}, {"CLOB", OTYPE_CLOB}, {"NCLOB", OTYPE_CLOB}, {"REFCURSOR", OTYPE_CURSOR},
+    {"NUMBER", OTYPE_NUMBER}, {"CHAR", OTYPE_CHAR},          {"VARCHAR2", OTYPE_VARCHAR2},
+    {"NCHAR", OTYPE_CHAR},    {"NVARCHAR2", OTYPE_VARCHAR2}, {"CLOB", OTYPE_CLOB},
+    {"NCLOB", OTYPE_CLOB},    {"REFCURSOR", OTYPE_CURSOR},
 };
 
 // Note: a character variable declared without a length holds one byte, as
@@ -43,9 +44,10 @@ CScriptLines CSQLProcessor::DeclareVariable(const std::string& text) {
     const std::string rest = textparse::TrimBlanks(std::string_view(text).substr(blank + 1));
     const std::size_t paren = rest.find('(');
     const bool hasLength = paren != std::string::npos;
-    const std::string typeName = cp932::ToUpper(textparse::TrimBlanks(std::string_view(rest).substr(0, paren)));
-    const int length = hasLength ? textparse::ParseLeadingInt(std::string_view(rest).substr(paren + 1))
-                                 : kDefaultCharLength;
+    const std::string typeName =
+        cp932::ToUpper(textparse::TrimBlanks(std::string_view(rest).substr(0, paren)));
+    const int length =
+        hasLength ? textparse::ParseLeadingInt(std::string_view(rest).substr(paren + 1)) : kDefaultCharLength;
 
     const int serverType = LookupVariableType(typeName);
     if (serverType == 0) return CScriptLines(MessageText(Message::VariableUsage));
@@ -73,7 +75,8 @@ CScriptLines CSQLProcessor::PrintVariable(const std::string& name) {
     if (!IsConnected() || m_database == nullptr) return CScriptLines(MessageText(Message::NotConnected));
     OParameter parameter = m_database->GetParameters().GetParameter(name.c_str());
     OValue value;
-    if (parameter.GetValue(&value) != OSUCCESS) return CScriptLines(MessageText(Message::VariableNotDeclared));
+    if (parameter.GetValue(&value) != OSUCCESS)
+        return CScriptLines(MessageText(Message::VariableNotDeclared));
     const std::string text =
         parameter.GetServerType() == OTYPE_NUMBER ? std::to_string(value.ToInt()) : value.ToText();
     return {"", name, std::string(20, '-'), text, ""};

@@ -16,7 +16,8 @@ namespace {
 const CScriptLines& TemplateMessages() {
     static const CScriptLines messages = [] {
         CScriptLines out;
-        for (const auto& row : tables::StatementTemplates()) out.push_back(encoding::Utf8ToCp932(row.message));
+        for (const auto& row : tables::StatementTemplates())
+            out.push_back(encoding::Utf8ToCp932(row.message));
         return out;
     }();
     return messages;
@@ -38,8 +39,8 @@ std::size_t SkipBlanks(const std::string& text, std::size_t j) {
 [[noreturn]] void ScanError() { throw CSQLCommandException(0, "Scan Error"); }
 
 bool IsWordByte(unsigned char c) {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' || c == '$' ||
-           c == '#' || c >= 0x80;
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' ||
+           c == '$' || c == '#' || c >= 0x80;
 }
 
 // True when the statement begins with the words of the pattern before its
@@ -133,7 +134,8 @@ CScriptLines CSQLProcessor::Scan(const std::string& text, const std::string& pat
         if (pattern.compare(i, 2, "%s") == 0) {
             j = SkipBlanks(copy, j);
             std::size_t next = pattern.find("%s", i + 2);
-            std::string literal = pattern.substr(i + 2, next == std::string::npos ? std::string::npos : next - i - 2);
+            std::string literal =
+                pattern.substr(i + 2, next == std::string::npos ? std::string::npos : next - i - 2);
             if (next == std::string::npos && literal.empty()) {
                 captures.push_back(copy.substr(j));
                 return captures;
@@ -225,7 +227,8 @@ std::string CSQLProcessor::SubstituteDefines(const std::string& statement) const
         const std::string value = m_defines.Lookup(name);
         std::string out;
         std::size_t from = 0;
-        for (std::size_t at = text.find(reference); at != std::string::npos; at = text.find(reference, from)) {
+        for (std::size_t at = text.find(reference); at != std::string::npos;
+             at = text.find(reference, from)) {
             out.append(text, from, at - from);
             out += value;
             from = at + reference.size();

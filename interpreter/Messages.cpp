@@ -42,7 +42,8 @@ constexpr std::size_t kMessageCount = std::size(kMessages);
 const std::array<std::string, kMessageCount>& ConvertedMessages() {
     static const std::array<std::string, kMessageCount> texts = [] {
         std::array<std::string, kMessageCount> out;
-        for (const auto& row : kMessages) out[static_cast<std::size_t>(row.id)] = encoding::Utf8ToCp932(row.utf8);
+        for (const auto& row : kMessages)
+            out[static_cast<std::size_t>(row.id)] = encoding::Utf8ToCp932(row.utf8);
         return out;
     }();
     return texts;

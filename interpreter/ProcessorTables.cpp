@@ -6,7 +6,7 @@ namespace tables {
 namespace {
 
 constexpr const char* kKeywords[] = {
-    "CREATE", "ALTER", "DROP",    "INSERT", "SELECT", "UPDATE",   "DELETE",
+    "CREATE", "ALTER",   "DROP",  "INSERT", "SELECT", "UPDATE",   "DELETE",
     "BEGIN",  "DECLARE", "GRANT", "REVOKE", "COMMIT", "ROLLBACK", "TRUNCATE",
 };
 
@@ -92,23 +92,31 @@ const std::string& Second(const CScriptLines& args) {
 }
 
 CScriptLines Connect(CSQLProcessor& p, const CScriptLines& a, const char*) { return p.Connect(a); }
-CScriptLines Disconnect(CSQLProcessor& p, const CScriptLines&, const char*) { return CScriptLines(p.Disconnect()); }
+CScriptLines Disconnect(CSQLProcessor& p, const CScriptLines&, const char*) {
+    return CScriptLines(p.Disconnect());
+}
 CScriptLines Exit(CSQLProcessor& p, const CScriptLines&, const char*) {
     p.Exit();
     return {};
 }
 CScriptLines Describe(CSQLProcessor& p, const CScriptLines& a, const char*) { return p.Describe(First(a)); }
-CScriptLines Variable(CSQLProcessor& p, const CScriptLines& a, const char*) { return p.DeclareVariable(First(a)); }
+CScriptLines Variable(CSQLProcessor& p, const CScriptLines& a, const char*) {
+    return p.DeclareVariable(First(a));
+}
 CScriptLines Execute(CSQLProcessor& p, const CScriptLines& a, const char*) { return p.ExecuteBlock(a); }
 CScriptLines Print(CSQLProcessor& p, const CScriptLines& a, const char*) { return p.PrintVariable(First(a)); }
 CScriptLines SetServerOutput(CSQLProcessor& p, const CScriptLines& a, const char*) {
     return p.SetServerOutputOption(First(a));
 }
-CScriptLines SetNumWidth(CSQLProcessor& p, const CScriptLines& a, const char*) { return p.SetNumWidthOption(First(a)); }
+CScriptLines SetNumWidth(CSQLProcessor& p, const CScriptLines& a, const char*) {
+    return p.SetNumWidthOption(First(a));
+}
 CScriptLines SetAutoCommit(CSQLProcessor& p, const CScriptLines& a, const char*) {
     return p.SetAutoCommitOption(First(a));
 }
-CScriptLines SetHeading(CSQLProcessor& p, const CScriptLines& a, const char*) { return p.SetHeadingOption(First(a)); }
+CScriptLines SetHeading(CSQLProcessor& p, const CScriptLines& a, const char*) {
+    return p.SetHeadingOption(First(a));
+}
 CScriptLines Show(CSQLProcessor& p, const CScriptLines&, const char* option) { return p.ShowOption(option); }
 CScriptLines ClearScreen(CSQLProcessor& p, const CScriptLines&, const char*) {
     p.ClearScreen();
@@ -121,7 +129,9 @@ CScriptLines ClearColumns(CSQLProcessor& p, const CScriptLines&, const char*) {
 CScriptLines Column(CSQLProcessor& p, const CScriptLines& a, const char*) {
     return p.SetColumnFormat(First(a), Second(a));
 }
-CScriptLines Define(CSQLProcessor& p, const CScriptLines& a, const char*) { return p.Define(First(a), Second(a)); }
+CScriptLines Define(CSQLProcessor& p, const CScriptLines& a, const char*) {
+    return p.Define(First(a), Second(a));
+}
 CScriptLines Rerun(CSQLProcessor& p, const CScriptLines&, const char*) {
     p.Rerun();
     return {};

@@ -30,7 +30,8 @@ struct OptionDefault {
 
 // A client-command handler: the captures of its pattern and the row's fixed
 // argument (the option name of SHOW, else null).
-using CommandHandler = CScriptLines (*)(CSQLProcessor& processor, const CScriptLines& args, const char* fixed);
+using CommandHandler = CScriptLines (*)(CSQLProcessor& processor, const CScriptLines& args,
+                                        const char* fixed);
 
 struct CommandRow {
     const char* pattern;

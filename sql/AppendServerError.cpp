@@ -16,7 +16,8 @@ CScriptLines& CSQLProcessor::AppendErrorReport(const CScriptLines& lines, long l
         break;
     }
     std::size_t start = 0;
-    for (std::size_t feed = errorText.find('\n'); feed != std::string::npos; feed = errorText.find('\n', start)) {
+    for (std::size_t feed = errorText.find('\n'); feed != std::string::npos;
+         feed = errorText.find('\n', start)) {
         output.push_back(errorText.substr(start, feed - start));
         start = feed + 1;
     }

@@ -2,7 +2,9 @@
 
 namespace {
 
-void Blank(std::string& text, std::size_t from, std::size_t to) { text.replace(from, to - from, to - from, ' '); }
+void Blank(std::string& text, std::size_t from, std::size_t to) {
+    text.replace(from, to - from, to - from, ' ');
+}
 
 }  // namespace
 

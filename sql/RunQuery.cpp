@@ -19,8 +19,14 @@ struct TypeWidth {
 };
 
 constexpr TypeWidth kTypeWidths[] = {
-    {OTYPE_VARCHAR2, kFieldSize}, {OTYPE_RAW, kFieldSize},  {OTYPE_CHAR, kFieldSize}, {OTYPE_NUMBER, 10},
-    {OTYPE_DATE, 8},              {OTYPE_LONG, 80},         {OTYPE_CLOB, 80},         {OTYPE_BLOB, 80},
+    {OTYPE_VARCHAR2, kFieldSize},
+    {OTYPE_RAW, kFieldSize},
+    {OTYPE_CHAR, kFieldSize},
+    {OTYPE_NUMBER, 10},
+    {OTYPE_DATE, 8},
+    {OTYPE_LONG, 80},
+    {OTYPE_CLOB, 80},
+    {OTYPE_BLOB, 80},
     {OTYPE_BFILE, 80},
 };
 
@@ -28,7 +34,8 @@ constexpr TypeWidth kTypeWidths[] = {
 // field when the library gives a size, else 10.
 int DefaultWidth(int serverType, long fieldSize) {
     for (const auto& row : kTypeWidths)
-        if (row.serverType == serverType) return row.width == kFieldSize ? static_cast<int>(fieldSize) : row.width;
+        if (row.serverType == serverType)
+            return row.width == kFieldSize ? static_cast<int>(fieldSize) : row.width;
     return fieldSize > 0 ? static_cast<int>(fieldSize) : 10;
 }
 

@@ -22,7 +22,8 @@ CScriptLines& CSQLProcessor::RunStatement(std::string text, CScriptLines& output
         // were blanked still ran; say so rather than stay silent.
         output.push_back(MessageText(Message::StatementProcessed));
     } else if (group == StatementGroup::RowChange) {
-        output.push_back(FormatCount(m_messages[static_cast<std::size_t>(number)], m_database->GetRowsProcessed()));
+        output.push_back(
+            FormatCount(m_messages[static_cast<std::size_t>(number)], m_database->GetRowsProcessed()));
     } else {
         output.push_back(m_messages[static_cast<std::size_t>(number)]);
     }

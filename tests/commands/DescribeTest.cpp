@@ -16,16 +16,11 @@ protected:
 
 const CScriptLines& EmpLines() {
     static const CScriptLines lines = {
-        Sj("名前                 NULL?    型"),
-        "-------------------- -------- --------------------",
-        "EMPNO                NOT NULL NUMBER(4)",
-        "ENAME                         VARCHAR2(10)",
-        "SAL                           NUMBER(7, 2)",
-        "HIREDATE                      DATE",
-        "A_VERY_LONG_COLUMN_NAME_X          CHAR(3)",
-        "NOTES                         CLOB",
-        "N2                            NUMBER(5)",
-        "",
+        Sj("名前                 NULL?    型"),       "-------------------- -------- --------------------",
+        "EMPNO                NOT NULL NUMBER(4)",    "ENAME                         VARCHAR2(10)",
+        "SAL                           NUMBER(7, 2)", "HIREDATE                      DATE",
+        "A_VERY_LONG_COLUMN_NAME_X          CHAR(3)", "NOTES                         CLOB",
+        "N2                            NUMBER(5)",    "",
     };
     return lines;
 }

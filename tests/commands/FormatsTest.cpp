@@ -34,9 +34,10 @@ TEST_P(ColumnFormatTest, StoresTheWidthOrRefuses) {
 INSTANTIATE_TEST_SUITE_P(
     Formats, ColumnFormatTest,
     ::testing::Values(FormatCase{"column c format a10", "10", ""}, FormatCase{"col c format A3", "3", ""},
-                      FormatCase{"col c format 999", std::nullopt, "999"}, FormatCase{"col c format 9a5", "0", ""},
-                      FormatCase{"col c format a", "0", ""}, FormatCase{"col c format a 7", "7", ""},
-                      FormatCase{"col c format a-5", "-5", ""}, FormatCase{"col c format x12a", "12", ""},
+                      FormatCase{"col c format 999", std::nullopt, "999"},
+                      FormatCase{"col c format 9a5", "0", ""}, FormatCase{"col c format a", "0", ""},
+                      FormatCase{"col c format a 7", "7", ""}, FormatCase{"col c format a-5", "-5", ""},
+                      FormatCase{"col c format x12a", "12", ""},
                       FormatCase{"col c format $99", std::nullopt, "$99"},
                       FormatCase{"col c format a99999999999", std::nullopt, "A99999999999"},
                       FormatCase{"col c format a32767", "32767", ""},
@@ -67,8 +68,9 @@ TEST_P(DefineTest, StoresUpperCasedPair) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Defines, DefineTest,
-                         ::testing::Values(DefineCase{"define x = 5", "X", "5"}, DefineCase{"def x=abc", "X", "ABC"},
-                                           DefineCase{"def x=", "X", ""}, DefineCase{"define t=emp ", "T", "EMP "},
+                         ::testing::Values(DefineCase{"define x = 5", "X", "5"},
+                                           DefineCase{"def x=abc", "X", "ABC"}, DefineCase{"def x=", "X", ""},
+                                           DefineCase{"define t=emp ", "T", "EMP "},
                                            DefineCase{"def a = b = c", "A", "B = C"},
                                            DefineCase{"define where=a = 1", "WHERE", "A = 1"}));
 

@@ -26,10 +26,12 @@ const char* const kRange = "numwidthオプション 0が範囲外です(範囲: 
 INSTANTIATE_TEST_SUITE_P(
     Offline, OfflineOptionTest,
     ::testing::Values(OptionCase{{"show serveroutput"}, {"SERVEROUTPUT OFF"}},
-                      OptionCase{{"show numwidth"}, {"NUMWIDTH 10"}}, OptionCase{{"show autocommit"}, {"AUTOCOMMIT OFF"}},
+                      OptionCase{{"show numwidth"}, {"NUMWIDTH 10"}},
+                      OptionCase{{"show autocommit"}, {"AUTOCOMMIT OFF"}},
                       OptionCase{{"show heading"}, {"HEADING ON"}}, OptionCase{{"set numwidth 1"}, {kRange}},
                       OptionCase{{"set numwidth 51"}, {kRange}}, OptionCase{{"set numwidth abc"}, {kRange}},
-                      OptionCase{{"set numwidth 99999999999"}, {kRange}}, OptionCase{{"set num -5"}, {kRange}},
+                      OptionCase{{"set numwidth 99999999999"}, {kRange}},
+                      OptionCase{{"set num -5"}, {kRange}},
                       OptionCase{{"set numwidth 2", "show num"}, {"NUMWIDTH 2"}},
                       OptionCase{{"set numwidth 50", "show num"}, {"NUMWIDTH 50"}},
                       OptionCase{{"set numwidth 020", "show numwidth"}, {"NUMWIDTH 020"}},
@@ -62,17 +64,17 @@ TEST_P(OnlineOptionTest, SetsAndShows) {
 
 INSTANTIATE_TEST_SUITE_P(
     Online, OnlineOptionTest,
-    ::testing::Values(OptionCase{{"set autocommit on", "show autocommit"}, {"AUTOCOMMIT IMMEDIATE"}},
-                      OptionCase{{"set auto imm", "show auto"}, {"AUTOCOMMIT IMMEDIATE"}},
-                      OptionCase{{"set auto immediate", "show auto"}, {"AUTOCOMMIT IMMEDIATE"}},
-                      OptionCase{{"set auto on", "set auto off", "show auto"}, {"AUTOCOMMIT OFF"}},
-                      OptionCase{{"set autocommit yes"}, {"不明なSET autocommitオプションです。"}},
-                      OptionCase{{"set autocommit on "}, {"不明なSET autocommitオプションです。"}},
-                      OptionCase{{"set serveroutput on", "show serveroutput"}, {"SERVEROUTPUT ON"}},
-                      OptionCase{{"set serveroutput on", "set serverout off", "show serverout"}, {"SERVEROUTPUT OFF"}},
-                      OptionCase{{"set serveroutput yes"}, {"serveroutputをONまたはOFFに設定する必要があります。"}},
-                      OptionCase{{"set serveroutput on", "set serveroutput x", "show serveroutput"},
-                                 {"SERVEROUTPUT ON"}}));
+    ::testing::Values(
+        OptionCase{{"set autocommit on", "show autocommit"}, {"AUTOCOMMIT IMMEDIATE"}},
+        OptionCase{{"set auto imm", "show auto"}, {"AUTOCOMMIT IMMEDIATE"}},
+        OptionCase{{"set auto immediate", "show auto"}, {"AUTOCOMMIT IMMEDIATE"}},
+        OptionCase{{"set auto on", "set auto off", "show auto"}, {"AUTOCOMMIT OFF"}},
+        OptionCase{{"set autocommit yes"}, {"不明なSET autocommitオプションです。"}},
+        OptionCase{{"set autocommit on "}, {"不明なSET autocommitオプションです。"}},
+        OptionCase{{"set serveroutput on", "show serveroutput"}, {"SERVEROUTPUT ON"}},
+        OptionCase{{"set serveroutput on", "set serverout off", "show serverout"}, {"SERVEROUTPUT OFF"}},
+        OptionCase{{"set serveroutput yes"}, {"serveroutputをONまたはOFFに設定する必要があります。"}},
+        OptionCase{{"set serveroutput on", "set serveroutput x", "show serveroutput"}, {"SERVEROUTPUT ON"}}));
 
 TEST_F(DatabaseFixture, AutoCommitOnCommitsEveryStatement) {
     Connect();

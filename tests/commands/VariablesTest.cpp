@@ -43,13 +43,14 @@ TEST_P(DeclareTest, DeclaresWithTypeAndInitialValue) {
 INSTANTIATE_TEST_SUITE_P(
     Types, DeclareTest,
     ::testing::Values(DeclareCase{"X NUMBER", 2, ""}, DeclareCase{"X number(5)", 2, ""},
-                      DeclareCase{"X CHAR(5)", 96, "     "}, DeclareCase{"X VARCHAR2(20)", 1, "                    "},
+                      DeclareCase{"X CHAR(5)", 96, "     "},
+                      DeclareCase{"X VARCHAR2(20)", 1, "                    "},
                       DeclareCase{"X VARCHAR2 ( 3 )", 1, "   "}, DeclareCase{"X NCHAR(2)", 96, "  "},
                       DeclareCase{"X NVARCHAR2(1)", 1, " "}, DeclareCase{"X CHAR", 96, " "},
                       DeclareCase{"X VARCHAR2", 1, " "}, DeclareCase{"X CHAR()", 96, ""},
                       DeclareCase{"X   CLOB  ", 112, ""}, DeclareCase{"X NCLOB", 112, ""},
-                      DeclareCase{"X REFCURSOR", 102, ""}, DeclareCase{"X FOO", 0, ""}, DeclareCase{"X ", 0, ""},
-                      DeclareCase{"X (5)", 0, ""}, DeclareCase{"X CHAR(-1)", 0, ""},
+                      DeclareCase{"X REFCURSOR", 102, ""}, DeclareCase{"X FOO", 0, ""},
+                      DeclareCase{"X ", 0, ""}, DeclareCase{"X (5)", 0, ""}, DeclareCase{"X CHAR(-1)", 0, ""},
                       DeclareCase{"X VARCHAR2(99999999999)", 0, ""}, DeclareCase{"X NUMBERS", 0, ""}));
 
 TEST_F(VariablesTest, ExecuteSetsANumberThatPrintShowsAsAWholeNumber) {

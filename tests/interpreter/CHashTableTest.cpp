@@ -1,6 +1,6 @@
-#include "interpreter/CHashTable.h"
-
 #include <gtest/gtest.h>
+
+#include "interpreter/CHashTable.h"
 
 TEST(CHashTable, NewTableHasNoKeys) {
     CHashTable table;

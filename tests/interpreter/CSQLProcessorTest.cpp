@@ -1,10 +1,9 @@
-#include "interpreter/CSQLProcessor.h"
-
 #include <gtest/gtest.h>
 
 #include <optional>
 
 #include "interpreter/CSQLCommandException.h"
+#include "interpreter/CSQLProcessor.h"
 #include "interpreter/Messages.h"
 #include "interpreter/TestSupport.h"
 
@@ -30,23 +29,27 @@ TEST_P(ScanTest, CapturesOrFails) {
 INSTANTIATE_TEST_SUITE_P(
     Patterns, ScanTest,
     ::testing::Values(
-        ScanCase{"DIS CONNECT", "DISCONNECT", CScriptLines{}}, ScanCase{"SHOW NUMBER", "SHOW NUM", CScriptLines{}},
-        ScanCase{"EXITING", "EXIT", CScriptLines{}}, ScanCase{"exit now", "EXIT", CScriptLines{}},
-        ScanCase{"EXIT", "EXIT NOW", std::nullopt}, ScanCase{"DESC", "DESC %s", std::nullopt},
-        ScanCase{"DESC ", "DESC %s", CScriptLines{""}}, ScanCase{"desc  emp ", "DESC %s", CScriptLines{"EMP "}},
-        ScanCase{"DESCRIBE X", "DESC %s", std::nullopt}, ScanCase{"DESCRIBE X", "DESCRIBE %s", CScriptLines{"X"}},
-        ScanCase{"SET NUMWIDTH 9", "SET NUM %s", std::nullopt}, ScanCase{"SET HEAD", "SET HEAD %s", std::nullopt},
+        ScanCase{"DIS CONNECT", "DISCONNECT", CScriptLines{}},
+        ScanCase{"SHOW NUMBER", "SHOW NUM", CScriptLines{}}, ScanCase{"EXITING", "EXIT", CScriptLines{}},
+        ScanCase{"exit now", "EXIT", CScriptLines{}}, ScanCase{"EXIT", "EXIT NOW", std::nullopt},
+        ScanCase{"DESC", "DESC %s", std::nullopt}, ScanCase{"DESC ", "DESC %s", CScriptLines{""}},
+        ScanCase{"desc  emp ", "DESC %s", CScriptLines{"EMP "}},
+        ScanCase{"DESCRIBE X", "DESC %s", std::nullopt},
+        ScanCase{"DESCRIBE X", "DESCRIBE %s", CScriptLines{"X"}},
+        ScanCase{"SET NUMWIDTH 9", "SET NUM %s", std::nullopt},
+        ScanCase{"SET HEAD", "SET HEAD %s", std::nullopt},
         ScanCase{"connect scott/tiger", "CONNECT %s/%s@%s", std::nullopt},
         ScanCase{"connect scott/tiger", "CONNECT %s/%s", CScriptLines{"SCOTT", "TIGER"}},
-        ScanCase{"connect Scott / Tiger@orcl  ", "CONNECT %s/%s@%s", CScriptLines{"SCOTT", "TIGER", "ORCL  "}},
+        ScanCase{"connect Scott / Tiger@orcl  ", "CONNECT %s/%s@%s",
+                 CScriptLines{"SCOTT", "TIGER", "ORCL  "}},
         ScanCase{"DEFINE x = 5", "DEFINE %s=%s", CScriptLines{"X", "5"}},
         ScanCase{"DEF x=", "DEF %s=%s", CScriptLines{"X", ""}},
         ScanCase{"def a=b=c", "DEF %s=%s", CScriptLines{"A", "B=C"}},
         ScanCase{"col ename format a10", "COL %s FORMAT %s", CScriptLines{"ENAME", "A10"}},
         ScanCase{"select *\nfrom t\n;", "SELECT%s;", CScriptLines{"* FROM T"}},
         ScanCase{"select a; b;", "SELECT%s;", CScriptLines{"A"}},
-        ScanCase{"SELECT 1 FROM DUAL", "SELECT%s;", std::nullopt}, ScanCase{"COMMIT ;", "COMMIT;", CScriptLines{}},
-        ScanCase{"COMMIT WORK;", "COMMIT;", std::nullopt},
+        ScanCase{"SELECT 1 FROM DUAL", "SELECT%s;", std::nullopt},
+        ScanCase{"COMMIT ;", "COMMIT;", CScriptLines{}}, ScanCase{"COMMIT WORK;", "COMMIT;", std::nullopt},
         ScanCase{"begin\nnull;\nend;\n/", "BEGIN%sEND;%s/", CScriptLines{"NULL;", ""}},
         ScanCase{"begin null; end;", "BEGIN%sEND;%s/", std::nullopt}, ScanCase{"", "/", std::nullopt},
         ScanCase{"/", "/", CScriptLines{}}));
@@ -93,15 +96,17 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(SkipCase{false, "", true, false}, SkipCase{false, "    ", true, false},
                       SkipCase{false, "\t", false, false}, SkipCase{false, "rem hello", true, false},
                       SkipCase{false, "Remark", true, false}, SkipCase{false, "   REM", true, false},
-                      SkipCase{false, "SELECT premium FROM t;", false, false}, SkipCase{false, "-- note", true, false},
-                      SkipCase{false, "  --", true, false}, SkipCase{false, "SELECT 1 FROM DUAL; -- x", false, false},
+                      SkipCase{false, "SELECT premium FROM t;", false, false},
+                      SkipCase{false, "-- note", true, false}, SkipCase{false, "  --", true, false},
+                      SkipCase{false, "SELECT 1 FROM DUAL; -- x", false, false},
                       SkipCase{false, "/* one */ select", true, false}, SkipCase{false, "/*", true, true},
                       SkipCase{false, "a /* b", false, false}, SkipCase{false, "*/", false, false},
                       SkipCase{false, "/", false, false}, SkipCase{false, "x", false, false},
                       SkipCase{true, "x", false, true}, SkipCase{true, "/", false, true},
-                      SkipCase{true, "still inside", true, true}, SkipCase{true, "end */ select 1;", true, false},
-                      SkipCase{true, "*/", true, false}, SkipCase{true, "-- */", true, true},
-                      SkipCase{true, "REM */", true, true}, SkipCase{true, "  ", true, true}));
+                      SkipCase{true, "still inside", true, true},
+                      SkipCase{true, "end */ select 1;", true, false}, SkipCase{true, "*/", true, false},
+                      SkipCase{true, "-- */", true, true}, SkipCase{true, "REM */", true, true},
+                      SkipCase{true, "  ", true, true}));
 
 struct CompleteCase {
     std::vector<std::string> lines;
@@ -193,10 +198,11 @@ INSTANTIATE_TEST_SUITE_P(
         TemplateCase{"insert into t values ('a');", 1}, TemplateCase{"delete from t;", 2},
         TemplateCase{"update t set a = 1;", 3}, TemplateCase{"create table t (a number);", 10},
         TemplateCase{"CREATE TABLE SPACE (A INT);", 10}, TemplateCase{"create table spaces (a int);", 10},
-        TemplateCase{"create table tablespace (a int);", 10}, TemplateCase{"CREATE TABLESPACE\nts datafile 'x';", 18},
-        TemplateCase{"create   tablespace ts;", 18}, TemplateCase{"alter tablespace ts offline;", 30},
-        TemplateCase{"alter table spacex add (b int);", 22}, TemplateCase{"drop tablespace ts;", 44},
-        TemplateCase{"drop table t;", 36}, TemplateCase{"CREATE OR REPLACE FUNCTION f;", -1},
+        TemplateCase{"create table tablespace (a int);", 10},
+        TemplateCase{"CREATE TABLESPACE\nts datafile 'x';", 18}, TemplateCase{"create   tablespace ts;", 18},
+        TemplateCase{"alter tablespace ts offline;", 30}, TemplateCase{"alter table spacex add (b int);", 22},
+        TemplateCase{"drop tablespace ts;", 44}, TemplateCase{"drop table t;", 36},
+        TemplateCase{"CREATE OR REPLACE FUNCTION f;", -1},
         TemplateCase{"CREATE OR REPLACE VIEW v AS SELECT 1 FROM DUAL;", -1},
         TemplateCase{"CREATE UNIQUE INDEX i ON t(a);", -1},
         TemplateCase{"CREATE TRIGGER t BEFORE INSERT ON x BEGIN NULL; END;\n/", 6},
@@ -226,8 +232,7 @@ INSTANTIATE_TEST_SUITE_P(
                       DefineCase{{{"X", "5"}}, "desc &Y", "DESC &Y"},
                       DefineCase{{{"A", "&B"}, {"B", "7"}}, "&A", "7"},
                       DefineCase{{{"B", "7"}, {"A", "&B"}}, "&A", "&B"},
-                      DefineCase{{{"X", "1"}}, "&x&X&&x", "11&1"},
-                      DefineCase{{{"X", "&X"}}, "&X", "&X"},
+                      DefineCase{{{"X", "1"}}, "&x&X&&x", "11&1"}, DefineCase{{{"X", "&X"}}, "&X", "&X"},
                       DefineCase{{{"T", "emp"}}, "select * from &t;", "SELECT * FROM emp;"}));
 
 TEST(Dispatch, DefineValueTakesTheValueOfAnotherNameAtThatMoment) {
@@ -269,7 +274,8 @@ INSTANTIATE_TEST_SUITE_P(
         DispatchCase{"disconnect", 2, {}, {"接続されていません。"}, ""},
         DispatchCase{"DIS CONNECT", 2, {}, {"接続されていません。"}, ""},
         DispatchCase{"exit", 3, {}, {}, "X"}, DispatchCase{"EXIT;;", 3, {}, {}, "X"},
-        DispatchCase{"Exiting", 3, {}, {}, "X"}, DispatchCase{"desc emp", 4, {"EMP"}, {"接続されていません。"}, ""},
+        DispatchCase{"Exiting", 3, {}, {}, "X"},
+        DispatchCase{"desc emp", 4, {"EMP"}, {"接続されていません。"}, ""},
         DispatchCase{"describe emp", 5, {"EMP"}, {"接続されていません。"}, ""},
         DispatchCase{"DESC", -1, {}, {"不明なコマンドです。"}, ""},
         DispatchCase{"var x number", 6, {"X NUMBER"}, {"接続されていません。"}, ""},
@@ -305,7 +311,8 @@ TEST(Dispatch, ShortAndLongFormsReachTheSameRowTables) {
     ASSERT_EQ(commands.size(), 35u);
     // Every pattern is reached by its own text, except long forms whose
     // short form comes first and leads to the same action.
-    const std::vector<std::pair<int, int>> caughtByShortForm = {{20, 19}, {22, 21}, {24, 23}, {26, 25}, {29, 28}};
+    const std::vector<std::pair<int, int>> caughtByShortForm = {
+        {20, 19}, {22, 21}, {24, 23}, {26, 25}, {29, 28}};
     for (std::size_t k = 0; k < commands.size(); ++k) {
         int expected = static_cast<int>(k);
         for (const auto& [longForm, shortForm] : caughtByShortForm)
@@ -387,7 +394,10 @@ TEST(Messages, EveryMessageIsCp932Text) {
     for (int m = 0; m <= static_cast<int>(Message::StatementProcessed); ++m)
         EXPECT_FALSE(MessageText(static_cast<Message>(m)).empty()) << m;
     // The full-width tilde of the range message is 0x81 0x60.
-    EXPECT_NE(MessageText(Message::NumWidthRange).find("2\x81\x60" "50"), std::string::npos);
+    EXPECT_NE(MessageText(Message::NumWidthRange)
+                  .find("2\x81\x60"
+                        "50"),
+              std::string::npos);
     EXPECT_EQ(MessageText(Message::DescribeHeader).size(), 32u);
     EXPECT_EQ(MessageText(Message::Disconnected), Sj("接続を切断しました"));
 }
@@ -395,21 +405,6 @@ TEST(Messages, EveryMessageIsCp932Text) {
 TEST(Messages, FormattingReadsOnlyItsDirective) {
     EXPECT_EQ(FormatCount("%d rows %s %d", 3), "3 rows %s %d");
     EXPECT_EQ(FormatText("a%sb%d", "%d"), "a%db%d");
-}
-
-TEST(Tables, OptionDefaultsInOrder) {
-    CSQLProcessor processor;
-    CScriptLines keys;
-    EXPECT_EQ(processor.GetSettings().GetKeys(keys), (CScriptLines{"SERVEROUTPUT", "NUMWIDTH", "AUTOCOMMIT", "HEADING"}));
-    EXPECT_EQ(processor.GetSettings().Lookup("NUMWIDTH"), "10");
-}
-
-TEST(Tables, TemplateMessagesAreParallelToTemplates) {
-    CSQLProcessor processor;
-    ASSERT_EQ(processor.GetMessages().size(), 56u);
-    EXPECT_EQ(processor.GetMessages()[1], Sj("%d行が作成されました。"));
-    EXPECT_EQ(processor.GetMessages()[18], Sj("表領域が作成されました。"));
-    EXPECT_EQ(processor.GetMessages()[55], Sj("ロールバックが完了しました。"));
 }
 
 }  // namespace

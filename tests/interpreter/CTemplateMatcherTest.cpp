@@ -1,10 +1,9 @@
-#include "interpreter/CTemplateMatcher.h"
-
 #include <gtest/gtest.h>
 
 #include <random>
 
 #include "interpreter/CSQLProcessor.h"
+#include "interpreter/CTemplateMatcher.h"
 
 namespace {
 
@@ -13,12 +12,56 @@ namespace {
 TEST(CTemplateMatcher, AgreesWithAFullScanLineByLine) {
     CSQLProcessor processor;
     CTemplateMatcher matcher(processor.GetTemplates());
-    const std::vector<std::string> fragments = {
-        "select",  "SELECT *", "from t",  ";",     " ;",      "begin",   "BEGIN NULL;", "end;",   "END",   ";/",
-        "/",       " /",       "declare", "x",     "create",  "table",   "or replace",  "trigger", "commit", "COMMIT;",
-        "commit ", "insert",   "into",    "INTO",  "delete",  "from",    "update t",    "E",       "ND;",    "",
-        " ",       "  ",       "grant",   "tablespace", "drop", "procedure", "p is", "rollback", "roll",  "back;",
-        "b\x82",   "\x82",     "a\tb",    "--;",   "/* ; */", "END;/",   "alter session", "truncate", "cluster", "BEG"};
+    const std::vector<std::string> fragments = {"select",
+                                                "SELECT *",
+                                                "from t",
+                                                ";",
+                                                " ;",
+                                                "begin",
+                                                "BEGIN NULL;",
+                                                "end;",
+                                                "END",
+                                                ";/",
+                                                "/",
+                                                " /",
+                                                "declare",
+                                                "x",
+                                                "create",
+                                                "table",
+                                                "or replace",
+                                                "trigger",
+                                                "commit",
+                                                "COMMIT;",
+                                                "commit ",
+                                                "insert",
+                                                "into",
+                                                "INTO",
+                                                "delete",
+                                                "from",
+                                                "update t",
+                                                "E",
+                                                "ND;",
+                                                "",
+                                                " ",
+                                                "  ",
+                                                "grant",
+                                                "tablespace",
+                                                "drop",
+                                                "procedure",
+                                                "p is",
+                                                "rollback",
+                                                "roll",
+                                                "back;",
+                                                "b\x82",
+                                                "\x82",
+                                                "a\tb",
+                                                "--;",
+                                                "/* ; */",
+                                                "END;/",
+                                                "alter session",
+                                                "truncate",
+                                                "cluster",
+                                                "BEG"};
     std::mt19937 random(7);
     for (int round = 0; round < 3000; ++round) {
         matcher.Clear();
@@ -34,28 +77,6 @@ TEST(CTemplateMatcher, AgreesWithAFullScanLineByLine) {
                 << '"' << joined << '"';
         }
     }
-}
-
-TEST(CTemplateMatcher, ClearForgetsTheStatement) {
-    CSQLProcessor processor;
-    CTemplateMatcher matcher(processor.GetTemplates());
-    matcher.Append("select 1 from dual;");
-    EXPECT_TRUE(matcher.AnyFits());
-    matcher.Clear();
-    EXPECT_FALSE(matcher.AnyFits());
-    matcher.Append("select 1");
-    EXPECT_FALSE(matcher.AnyFits());
-    matcher.Append(";");
-    EXPECT_TRUE(matcher.AnyFits());
-}
-
-TEST(CTemplateMatcher, PatternBlankWaitsForTheNextLine) {
-    // "CREATE" at the end of a line is followed by the joining line feed.
-    CTemplateMatcher matcher(CScriptLines{"CREATE TABLE%s;"});
-    matcher.Append("create");
-    EXPECT_FALSE(matcher.AnyFits());
-    matcher.Append("table t (a int);");
-    EXPECT_TRUE(matcher.AnyFits());
 }
 
 TEST(CTemplateMatcher, StatementThatFitsNoTemplateStaysPendingAcrossManyLines) {

@@ -27,14 +27,15 @@ TEST_P(BlankCommentsTest, KeepsEveryPosition) {
 
 INSTANTIATE_TEST_SUITE_P(
     Comments, BlankCommentsTest,
-    ::testing::Values(BlankCase{"", ""}, BlankCase{"select 1 from t;", "select 1 from t;"},
-                      BlankCase{"select 1 /* c */ from t;", "select 1         from t;"},
-                      BlankCase{"a /* x\ny */ b", "a           b"}, BlankCase{"a /* open", "a        "},
-                      BlankCase{"/**/x/**/", "    x    "}, BlankCase{"select 1; -- note", "select 1;        \n"},
-                      BlankCase{"select 1 --", "select 1   \n"}, BlankCase{"a -- x\nb;", "a     \nb;"},
-                      BlankCase{"a --\n-- b\nc", "a   \n    \nc"}, BlankCase{"'--' x", "'     \n"},
-                      BlankCase{"/* -- */ x", "         x"}, BlankCase{"a -- see /* x\nb;", "a            \nb;"},
-                      BlankCase{"a /* -- \n */ b", "a            b"}, BlankCase{"-", "-"}, BlankCase{"/", "/"},
-                      BlankCase{"x /*/ y", "x      "}, BlankCase{"select\n--\n;", "select\n  \n;"}));
+    ::testing::Values(
+        BlankCase{"", ""}, BlankCase{"select 1 from t;", "select 1 from t;"},
+        BlankCase{"select 1 /* c */ from t;", "select 1         from t;"},
+        BlankCase{"a /* x\ny */ b", "a           b"}, BlankCase{"a /* open", "a        "},
+        BlankCase{"/**/x/**/", "    x    "}, BlankCase{"select 1; -- note", "select 1;        \n"},
+        BlankCase{"select 1 --", "select 1   \n"}, BlankCase{"a -- x\nb;", "a     \nb;"},
+        BlankCase{"a --\n-- b\nc", "a   \n    \nc"}, BlankCase{"'--' x", "'     \n"},
+        BlankCase{"/* -- */ x", "         x"}, BlankCase{"a -- see /* x\nb;", "a            \nb;"},
+        BlankCase{"a /* -- \n */ b", "a            b"}, BlankCase{"-", "-"}, BlankCase{"/", "/"},
+        BlankCase{"x /*/ y", "x      "}, BlankCase{"select\n--\n;", "select\n  \n;"}));
 
 }  // namespace

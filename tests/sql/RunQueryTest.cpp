@@ -20,7 +20,8 @@ TEST_F(RunQueryTest, EmptyResultShowsHeadingAndZeroRows) {
 
 TEST_F(RunQueryTest, HeadingOffStartsWithTheRows) {
     Run({"create table t (ab number);", "insert into t values (12);", "set heading off"});
-    EXPECT_EQ(Run({"select ab from t;"}), (CScriptLines{"", "12         ", "", Sj("1行が選択されました。"), ""}));
+    EXPECT_EQ(Run({"select ab from t;"}),
+              (CScriptLines{"", "12         ", "", Sj("1行が選択されました。"), ""}));
     Run({"set heading on"});
     EXPECT_EQ(Run({"select ab from t;"}).size(), 7u);
 }
@@ -28,8 +29,9 @@ TEST_F(RunQueryTest, HeadingOffStartsWithTheRows) {
 TEST_F(RunQueryTest, ColumnFormatNarrowerThanTheDataCutsNameAndValues) {
     Run({"create table t (ename varchar2(10), sal number);", "insert into t values ('smith', 800);",
          "column ename format a3"});
-    EXPECT_EQ(Run({"select ename, sal from t;"}), (CScriptLines{"", "ENA SAL        ", "--- ---------- ",
-                                                                "SMI 800        ", "", Sj("1行が選択されました。"), ""}));
+    EXPECT_EQ(Run({"select ename, sal from t;"}),
+              (CScriptLines{"", "ENA SAL        ", "--- ---------- ", "SMI 800        ", "",
+                            Sj("1行が選択されました。"), ""}));
     Run({"clear columns"});
     EXPECT_EQ(Run({"select ename from t;"})[1], "ENAME      ");
 }

@@ -28,21 +28,23 @@ TEST_P(FeedbackTest, AnswersWithTheTemplateMessage) {
 
 INSTANTIATE_TEST_SUITE_P(
     Statements, FeedbackTest,
-    ::testing::Values(FeedbackCase{{"insert into t values (1, 'a');"}, {"1行が作成されました。"}},
-                      FeedbackCase{{"insert into t", "values (2, 'b')", ";"}, {"1行が作成されました。"}},
-                      FeedbackCase{{"delete from t where a = 99;"}, {"0行が削除されました。"}},
-                      FeedbackCase{{"update t set a = 1;"}, {"0行が更新されました。"}},
-                      FeedbackCase{{"create view v as select a from t;"}, {"ビューが作成されました。"}},
-                      FeedbackCase{{"create index i on t (a);"}, {"索引が作成されました。"}},
-                      FeedbackCase{{"truncate table t;"}, {"表が切り捨てられました。"}},
-                      FeedbackCase{{"drop table t;"}, {"表が削除されました。"}},
-                      FeedbackCase{{"commit;"}, {"コミットが完了しました。"}},
-                      FeedbackCase{{"rollback;"}, {"ロールバックが完了しました。"}},
-                      FeedbackCase{{"begin", "null;", "end;", "/"}, {"PL/SQLプロシージャが正常に完了しました。"}},
-                      FeedbackCase{{"BEGIN NULL; END;", "  /"}, {"PL/SQLプロシージャが正常に完了しました。"}}));
+    ::testing::Values(
+        FeedbackCase{{"insert into t values (1, 'a');"}, {"1行が作成されました。"}},
+        FeedbackCase{{"insert into t", "values (2, 'b')", ";"}, {"1行が作成されました。"}},
+        FeedbackCase{{"delete from t where a = 99;"}, {"0行が削除されました。"}},
+        FeedbackCase{{"update t set a = 1;"}, {"0行が更新されました。"}},
+        FeedbackCase{{"create view v as select a from t;"}, {"ビューが作成されました。"}},
+        FeedbackCase{{"create index i on t (a);"}, {"索引が作成されました。"}},
+        FeedbackCase{{"truncate table t;"}, {"表が切り捨てられました。"}},
+        FeedbackCase{{"drop table t;"}, {"表が削除されました。"}},
+        FeedbackCase{{"commit;"}, {"コミットが完了しました。"}},
+        FeedbackCase{{"rollback;"}, {"ロールバックが完了しました。"}},
+        FeedbackCase{{"begin", "null;", "end;", "/"}, {"PL/SQLプロシージャが正常に完了しました。"}},
+        FeedbackCase{{"BEGIN NULL; END;", "  /"}, {"PL/SQLプロシージャが正常に完了しました。"}}));
 
 TEST_F(RunStatementTest, RowCountsReplaceTheDirective) {
-    Run({"insert into t values (1, 'a');", "insert into t values (2, 'b');", "insert into t values (3, 'c');"});
+    Run({"insert into t values (1, 'a');", "insert into t values (2, 'b');",
+         "insert into t values (3, 'c');"});
     EXPECT_EQ(Run({"update t set b = 'z' where a >= 2;"}), SjLines({"2行が更新されました。"}));
     EXPECT_EQ(Run({"delete from t;"}), SjLines({"3行が削除されました。"}));
 }
@@ -69,7 +71,8 @@ TEST_F(RunStatementTest, QueryEndingInTwoSemicolonsLosesBoth) {
 }
 
 TEST_F(RunStatementTest, CommentedLinesAreBlankedBeforeSending) {
-    EXPECT_EQ(Run({"insert into t /* a", "comment */ values (4, 'd'); -- done"}), SjLines({"1行が作成されました。"}));
+    EXPECT_EQ(Run({"insert into t /* a", "comment */ values (4, 'd'); -- done"}),
+              SjLines({"1行が作成されました。"}));
     EXPECT_EQ(Run({"insert into t -- see /* here", "values (5, 'e');"}), SjLines({"1行が作成されました。"}));
 }
 

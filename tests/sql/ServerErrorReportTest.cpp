@@ -39,10 +39,14 @@ INSTANTIATE_TEST_SUITE_P(
         ReportCase{{"AB", "CD"}, 5, "E", {"CD", "  *", "エラー行: 1: エラーが発生しました。", "E"}},
         ReportCase{{"AB", "CD"}, 6, "E", {"E"}}, ReportCase{{"AB"}, 1000000, "E", {"E"}},
         ReportCase{{"AB"}, -4, "E", {"AB", "*", "エラー行: 0: エラーが発生しました。", "E"}},
-        ReportCase{{}, 0, "E", {"E"}}, ReportCase{{"", "X"}, 1, "E", {"X", "*", "エラー行: 1: エラーが発生しました。", "E"}},
+        ReportCase{{}, 0, "E", {"E"}},
+        ReportCase{{"", "X"}, 1, "E", {"X", "*", "エラー行: 1: エラーが発生しました。", "E"}},
         ReportCase{{}, 0, "ORA-1\nORA-2", {"ORA-1", "ORA-2"}}, ReportCase{{}, 0, "ORA-1\n", {"ORA-1", ""}},
         ReportCase{{}, 0, "", {""}}, ReportCase{{}, 0, "\n\n", {"", "", ""}},
-        ReportCase{{"表 X"}, 3, "表がありません", {"表 X", "   *", "エラー行: 0: エラーが発生しました。", "表がありません"}}));
+        ReportCase{{"表 X"},
+                   3,
+                   "表がありません",
+                   {"表 X", "   *", "エラー行: 0: エラーが発生しました。", "表がありません"}}));
 
 TEST(RunStatement, WithoutDatabaseSaysSo) {
     CSQLProcessor processor;
