@@ -103,10 +103,15 @@ int CSQLEditor::ClampColumn(long long column) const {
 }
 
 void CSQLEditor::PushUndo() {
-    if (m_undoTexts.size() >= kUndoLimit) {
-        m_undoTexts.erase(m_undoTexts.begin());
-        m_undoCarets.erase(m_undoCarets.begin());
-    }
+    // Note: the oldest entries go first once the count or the bytes held
+    // pass their limits, so a long pasted line cannot exhaust memory.
+    std::size_t bytes = m_input.size();
+    for (const auto& text : m_undoTexts) bytes += text.size();
+    std::size_t drop = 0;
+    while (drop < m_undoTexts.size() && (m_undoTexts.size() - drop >= kUndoLimit || bytes > kUndoByteLimit))
+        bytes -= m_undoTexts[drop++].size();
+    m_undoTexts.erase(m_undoTexts.begin(), m_undoTexts.begin() + static_cast<std::ptrdiff_t>(drop));
+    m_undoCarets.erase(m_undoCarets.begin(), m_undoCarets.begin() + static_cast<std::ptrdiff_t>(drop));
     m_undoTexts.push_back(m_input);
     m_undoCarets.emplace_back(m_caretColumn, m_caretRow);
 }

@@ -91,8 +91,9 @@ public:
     CSQLProcessor& GetProcessor() { return m_processor; }
     const CScriptLines& GetHistory() const { return m_history; }
 
-    // Undo entries kept at most; the oldest go first.
+    // Undo entries and bytes of saved text kept at most; the oldest go first.
     static constexpr std::size_t kUndoLimit = 1000;
+    static constexpr std::size_t kUndoByteLimit = 32u << 20;
 
 private:
     void PushUndo();

@@ -314,6 +314,22 @@ TEST(CSQLEditor, UndoLimitDropsTheOldestEntries) {
     EXPECT_EQ(Input(editor), std::string(extra, 'x'));
 }
 
+TEST(CSQLEditor, UndoOfLongLinesIsBoundedByBytes) {
+    CSQLEditor editor;
+    const std::string big(4u << 20, 'b');
+    editor.InsertText(big);
+    for (int i = 0; i < 20; ++i) editor.InsertText("x");
+    editor.Undo();
+    EXPECT_EQ(Input(editor), big + std::string(19, 'x'));
+    int undone = 1;
+    while (editor.CanUndo()) {
+        editor.Undo();
+        ++undone;
+    }
+    EXPECT_LE(static_cast<std::size_t>(undone) * big.size(), CSQLEditor::kUndoByteLimit + big.size());
+    EXPECT_GE(undone, 4);
+}
+
 TEST(CSQLEditor, RecallWrapsBothWays) {
     CSQLEditor editor;
     editor.RecallHistory(-1);
