@@ -2,13 +2,14 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "engine/sqlite/CSqlRewrite.h"
 
 // Turns the server's SQL into the embedded engine's: SYSDATE becomes
-// SYSDATE(), TRUNCATE TABLE becomes DELETE FROM, the OR REPLACE of CREATE OR
-// REPLACE TRIGGER/VIEW is dropped (the caller drops the old object), and in
-// a trigger ":NEW."/":OLD." become "NEW."/"OLD.". Literals are never touched.
+// SYSDATE(), "/" divides exactly ("a / b" becomes "a *1.0/ b"), TRUNCATE TABLE becomes DELETE FROM, the OR
+// REPLACE of CREATE OR REPLACE TRIGGER/VIEW is dropped (the caller drops the old object), and in a trigger
+// ":NEW."/":OLD." become "NEW."/"OLD.". Literals are never touched.
 class COracleDialect {
 public:
     static CSqlRewrite Translate(std::string_view text);
@@ -16,4 +17,9 @@ public:
     // For CREATE OR REPLACE TRIGGER/VIEW: "DROP TRIGGER IF EXISTS name" (or
     // VIEW); "" for any other statement.
     static std::string DropBeforeReplace(std::string_view text);
+
+    // For a query "SELECT a, b, ... FROM": per item of the select list, true
+    // when it is a TO_CHAR call (its text is never a date, whatever it looks
+    // like). Empty when the list cannot be split (such as for "*").
+    static std::vector<bool> TextConversionColumns(std::string_view text);
 };

@@ -116,7 +116,8 @@ bool ValueText(sqlite3_stmt* statement, int index, const ColumnPlan& plan, std::
     return true;
 }
 
-void Observe(ColumnPlan& plan, int storage, const std::string& text, bool isNumber) {
+void Observe(ColumnPlan& plan, sqlite3_stmt* statement, int index, const std::string& text, bool isNumber) {
+    int storage = sqlite3_column_type(statement, index);
     if (text.size() > plan.widest) plan.widest = text.size();
     if (isNumber) {
         plan.sawNumber = true;
@@ -125,7 +126,9 @@ void Observe(ColumnPlan& plan, int storage, const std::string& text, bool isNumb
         plan.sawBlob = true;
     } else {
         plan.sawText = true;
-        if (!CValueText::IsStoredDate(text)) plan.allStoredDates = false;
+        if (!CValueText::IsStoredDate(text) || sqlite3_value_subtype(sqlite3_column_value(
+                                                   statement, index)) == CSqliteFunctions::kPlainTextSubtype)
+            plan.allStoredDates = false;
     }
 }
 
@@ -464,10 +467,14 @@ bool CSqliteConnection::Query(const std::string& sql, std::vector<CEngineBind>& 
         m_error.Set("the statement is not a query", 0);
         return false;
     }
-    return Materialise(statement.get(), result);
+    std::vector<bool> textColumns = COracleDialect::TextConversionColumns(sql);
+    if (textColumns.size() != static_cast<std::size_t>(sqlite3_column_count(statement.get())))
+        textColumns.clear();
+    return Materialise(statement.get(), textColumns, result);
 }
 
-bool CSqliteConnection::Materialise(sqlite3_stmt* statement, CEngineResult& result) {
+bool CSqliteConnection::Materialise(sqlite3_stmt* statement, const std::vector<bool>& textColumns,
+                                    CEngineResult& result) {
     int count = sqlite3_column_count(statement);
     std::vector<ColumnPlan> plans(static_cast<std::size_t>(count));
     std::vector<CEngineColumn> columns;
@@ -484,7 +491,7 @@ bool CSqliteConnection::Materialise(sqlite3_stmt* statement, CEngineResult& resu
                 result.AddValue({}, true);
                 continue;
             }
-            Observe(plan, sqlite3_column_type(statement, index), text, isNumber);
+            Observe(plan, statement, index, text, isNumber);
             result.AddValue(text, false);
         }
         result.EndRow();
@@ -493,7 +500,10 @@ bool CSqliteConnection::Materialise(sqlite3_stmt* statement, CEngineResult& resu
         result.Clear();
         return SetStepError();
     }
-    for (std::size_t index = 0; index < plans.size(); ++index) Finish(plans[index], index, result);
+    for (std::size_t index = 0; index < plans.size(); ++index) {
+        if (index < textColumns.size() && textColumns[index]) plans[index].allStoredDates = false;
+        Finish(plans[index], index, result);
+    }
     return true;
 }
 

@@ -1,0 +1,534 @@
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "oracle/ODatabase.h"
+#include "tests/oracle/OracleTestSupport.h"
+
+namespace {
+
+// CP932 text used in the tests.
+const std::string kNihon = "\x93\xfa\x96\x7b";  // two double-byte characters
+const std::string kSo = "\x83\x5c";             // its trail byte is '\'
+
+}  // namespace
+
+// ---- Database names -------------------------------------------------------
+
+TEST(ODatabaseNameTest, NamesBecomeLowerCaseFilesInTheDataDirectory) {
+    TempHome home;
+    struct Case {
+        const char* name;
+        const char* file;
+    } cases[] = {
+        {"", "default.db"},
+        {"TEST", "test.db"},
+        {"TEST  ", "test.db"},
+        {"  MIXED_Case$1", "mixed_case$1.db"},
+    };
+    for (const Case& c : cases) {
+        Console console(c.name);
+        EXPECT_TRUE(console.database.IsOpen()) << c.name << ": " << console.database.GetErrorText();
+        EXPECT_TRUE(std::filesystem::exists(home.File(c.file))) << c.name;
+    }
+}
+
+TEST(ODatabaseNameTest, DoubleByteNameWithBackslashTrailByteIsAllowed) {
+    TempHome home;
+    Console console(("DB" + kSo).c_str());
+    EXPECT_TRUE(console.database.IsOpen()) << console.database.GetErrorText();
+    EXPECT_TRUE(std::filesystem::exists(home.File("db\xe3\x82\xbd.db")));
+}
+
+TEST(ODatabaseNameTest, NamesThatCouldLeaveTheDirectoryAreRefused) {
+    TempHome home;
+    const char* refused[] = {"../X",
+                             "A/B",
+                             "A\\B",
+                             "..",
+                             ".HIDDEN",
+                             "A\x01"
+                             "B",
+                             "   ",
+                             "C:X",
+                             "A*"};
+    for (const char* name : refused) {
+        Console console(name);
+        EXPECT_FALSE(console.database.IsOpen()) << name;
+        EXPECT_NE(console.database.GetErrorText(), "") << name;
+        EXPECT_EQ(console.database.ServerErrorSQLPos(), OERROR_POSITION_UNKNOWN) << name;
+    }
+    EXPECT_TRUE(std::filesystem::is_empty(home.Dir()));
+}
+
+TEST(ODatabaseNameTest, MissingDataDirectoryIsCreated) {
+    TempHome home;
+    std::string nested = home.Dir() + "/a/b";
+    setenv("TARVEX_HOME", nested.c_str(), 1);
+    Console console("X");
+    EXPECT_TRUE(console.database.IsOpen()) << console.database.GetErrorText();
+    EXPECT_TRUE(std::filesystem::exists(nested + "/x.db"));
+}
+
+TEST(ODatabaseNameTest, FileThatIsNotADatabaseIsRefused) {
+    TempHome home;
+    std::ofstream(home.File("junk.db"))
+        << "this is not a database file, just some text that is long enough\n";
+    Console console("JUNK");
+    EXPECT_FALSE(console.database.IsOpen());
+    EXPECT_NE(console.database.GetErrorText().find("not a database"), std::string::npos)
+        << console.database.GetErrorText();
+}
+
+TEST(ODatabaseNameTest, DirectoryInPlaceOfTheFileIsRefused) {
+    TempHome home;
+    std::filesystem::create_directory(home.File("dir.db"));
+    Console console("DIR");
+    EXPECT_FALSE(console.database.IsOpen());
+    EXPECT_NE(console.database.GetErrorText(), "");
+}
+
+// ---- Connection states ----------------------------------------------------
+
+TEST(ODatabaseStateTest, OpenNeedsAnOpenSession) {
+    TempHome home;
+    OSession session;
+    ODatabase database;
+    EXPECT_NE(database.Open(session, "", "U", "P"), OSUCCESS);
+    EXPECT_FALSE(database.IsOpen());
+    EXPECT_NE(database.GetErrorText(), "");
+}
+
+TEST(ODatabaseStateTest, HalfOpenConsoleFailsCleanly) {
+    TempHome home;
+    Console console("../BAD");
+    ASSERT_TRUE(console.session.IsOpen());
+    ASSERT_FALSE(console.database.IsOpen());
+    EXPECT_NE(console.database.ExecuteSQL("SELECT * FROM DUAL"), OSUCCESS);
+    EXPECT_NE(console.database.GetErrorText().find("not connected"), std::string::npos);
+    EXPECT_EQ(console.database.ServerErrorSQLPos(), OERROR_POSITION_UNKNOWN);
+    ODynaset dynaset;
+    EXPECT_NE(dynaset.Open(console.database, "SELECT * FROM DUAL"), OSUCCESS);
+    EXPECT_NE(console.database.GetErrorText().find("not connected"), std::string::npos);
+    EXPECT_TRUE(dynaset.IsEOF());
+    EXPECT_EQ(dynaset.GetFieldCount(), 0);
+    EXPECT_EQ(console.session.Commit(), OSUCCESS);
+    EXPECT_EQ(console.session.Close(), OSUCCESS);
+}
+
+TEST(ODatabaseStateTest, ReconnectAfterCloseToAnotherDatabase) {
+    TempHome home;
+    Console console("ONE");
+    ASSERT_TRUE(console.Exec("CREATE TABLE T (A NUMBER)"));
+    console.session.Commit();
+    console.session.Close();
+    EXPECT_FALSE(console.database.IsOpen());
+    ASSERT_EQ(console.session.Open(), OSUCCESS);
+    ASSERT_EQ(console.database.Open(console.session, "TWO", "U", "P"), OSUCCESS);
+    EXPECT_NE(console.database.ExecuteSQL("SELECT * FROM T"), OSUCCESS);
+    ASSERT_EQ(console.database.Open(console.session, "ONE", "U", "P"), OSUCCESS);
+    EXPECT_EQ(console.database.ExecuteSQL("SELECT * FROM T"), OSUCCESS) << console.database.GetErrorText();
+}
+
+TEST(ODatabaseStateTest, SessionDestroyedBeforeItsDatabase) {
+    TempHome home;
+    ODatabase database;
+    {
+        OSession session;
+        session.Open();
+        ASSERT_EQ(database.Open(session, "", "U", "P"), OSUCCESS);
+    }
+    EXPECT_FALSE(database.IsOpen());
+    EXPECT_NE(database.ExecuteSQL("SELECT * FROM DUAL"), OSUCCESS);
+}
+
+// ---- DUAL -----------------------------------------------------------------
+
+using ODatabaseTest = DatabaseTest;
+
+TEST_F(ODatabaseTest, DualHasOneRowAndIsNotStoredInTheFile) {
+    ODynaset dynaset;
+    ASSERT_EQ(dynaset.Open(m_database, "SELECT * FROM DUAL"), OSUCCESS) << m_database.GetErrorText();
+    ASSERT_EQ(dynaset.GetFieldCount(), 1);
+    EXPECT_STREQ(dynaset.GetFieldName(0), "DUMMY");
+    EXPECT_EQ(dynaset.GetFieldServerType(0), OTYPE_VARCHAR2);
+    EXPECT_EQ(dynaset.GetFieldSize(0), 1);
+    EXPECT_EQ(dynaset.GetRecordCount(), 1);
+    char buffer[100];
+    dynaset.GetFieldValue(0, buffer, sizeof buffer);
+    EXPECT_STREQ(buffer, "X");
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM SQLITE_MASTER WHERE UPPER(NAME) = 'DUAL'"), "0");
+}
+
+TEST_F(ODatabaseTest, DualInEveryConnection) {
+    Console other;
+    EXPECT_EQ(::Scalar(other.database, "SELECT DUMMY FROM DUAL"), "X");
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM DUAL"), "1");
+}
+
+// ---- Statements -----------------------------------------------------------
+
+TEST_F(ODatabaseTest, RowsProcessedCountsTouchedRows) {
+    Exec("CREATE TABLE T (A NUMBER)");
+    EXPECT_EQ(m_database.GetRowsProcessed(), 0);
+    Exec("INSERT INTO T VALUES (1)");
+    EXPECT_EQ(m_database.GetRowsProcessed(), 1);
+    Exec("INSERT INTO T SELECT A + 1 FROM T");
+    Exec("INSERT INTO T SELECT A + 10 FROM T");
+    EXPECT_EQ(m_database.GetRowsProcessed(), 2);
+    Exec("UPDATE T SET A = A WHERE A > 5");
+    EXPECT_EQ(m_database.GetRowsProcessed(), 2);
+    Exec("DELETE FROM T WHERE A > 100");
+    EXPECT_EQ(m_database.GetRowsProcessed(), 0);
+    Fail("INSERT INTO NOPE VALUES (1)");
+    EXPECT_EQ(m_database.GetRowsProcessed(), 0);
+}
+
+TEST_F(ODatabaseTest, TruncateTableDeletesEveryRowAndCommits) {
+    Exec("CREATE TABLE T (A NUMBER)");
+    Exec("INSERT INTO T VALUES (1)");
+    Exec("INSERT INTO T VALUES (2)");
+    Exec("COMMIT");
+    Exec("TRUNCATE TABLE T");
+    Exec("ROLLBACK");
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM T"), "0");
+}
+
+TEST_F(ODatabaseTest, OneStatementAtATime) {
+    int position = Fail("SELECT 1 FROM DUAL; SELECT 2 FROM DUAL");
+    EXPECT_EQ(position, 20);
+    Exec("SELECT 1 FROM DUAL;  \n");
+}
+
+TEST_F(ODatabaseTest, ErrorPositionCountsCp932Bytes) {
+    std::string sql = "SELECT '" + kNihon + "' AS A FORM DUAL";
+    int position = Fail(sql);
+    EXPECT_EQ(position, static_cast<int>(sql.find("FORM"))) << m_database.GetErrorText();
+    EXPECT_NE(m_database.GetErrorText().find("syntax error"), std::string::npos);
+}
+
+TEST_F(ODatabaseTest, ErrorPositionThroughRewriting) {
+    // SYSDATE is rewritten to a longer call before the error.
+    std::string sql = "SELECT SYSDATE, '" + kNihon + "' FROM DUAL WHERE WHERE";
+    int position = Fail(sql);
+    EXPECT_EQ(position, static_cast<int>(sql.rfind("WHERE"))) << m_database.GetErrorText();
+}
+
+TEST_F(ODatabaseTest, FailureWithoutPositionIsPastAnyStatement) {
+    Exec("CREATE TABLE T (A NUMBER NOT NULL)");
+    EXPECT_EQ(Fail("INSERT INTO T VALUES (NULL)"), OERROR_POSITION_UNKNOWN);
+    EXPECT_NE(m_database.GetErrorText().find("NOT NULL"), std::string::npos) << m_database.GetErrorText();
+}
+
+TEST_F(ODatabaseTest, StatementThatIsNotCp932IsRefused) {
+    std::string sql = "SELECT '" + kNihon + "\x81' FROM DUAL";
+    EXPECT_EQ(Fail(sql), 12);
+    EXPECT_NE(m_database.GetErrorText().find("Shift-JIS"), std::string::npos);
+}
+
+TEST_F(ODatabaseTest, ValuesCp932CannotHoldShowAQuestionMark) {
+    EXPECT_EQ(Scalar("SELECT 'A' || CHAR(128512) || 'B' FROM DUAL"), "A?B");
+    EXPECT_EQ(Scalar("SELECT '" + kNihon + "' FROM DUAL"), kNihon);
+}
+
+// ---- Binds ----------------------------------------------------------------
+
+TEST_F(ODatabaseTest, ParametersAreBoundByName) {
+    Exec("CREATE TABLE T (N NUMBER, S VARCHAR2(10))");
+    auto& parameters = m_database.GetParameters();
+    parameters.Add("N", OValue("42"), OPARAMETER_INOUTVAR, OTYPE_NUMBER);
+    parameters.Add("S", OValue(kNihon), OPARAMETER_INOUTVAR, OTYPE_VARCHAR2);
+    parameters.Add("EMPTY", OValue(), OPARAMETER_INOUTVAR, OTYPE_VARCHAR2);
+    Exec("INSERT INTO T VALUES (:N, :S)");
+    Exec("INSERT INTO T VALUES (:EMPTY, ':S')");
+    EXPECT_EQ(Scalar("SELECT S FROM T WHERE N = :N"), kNihon);
+    EXPECT_EQ(Scalar("SELECT N + 1 FROM T WHERE N = :N"), "43");
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM T WHERE N IS NULL AND S = ':S'"), "1");
+}
+
+TEST_F(ODatabaseTest, UndeclaredBindIsAnErrorAtItsPosition) {
+    std::string sql = "SELECT '" + kNihon + "' FROM DUAL WHERE :MISSING = 1";
+    EXPECT_EQ(Fail(sql), static_cast<int>(sql.find(":MISSING")));
+    EXPECT_NE(m_database.GetErrorText().find("MISSING"), std::string::npos);
+    ODynaset dynaset;
+    EXPECT_NE(dynaset.Open(m_database, sql.c_str()), OSUCCESS);
+    EXPECT_EQ(m_database.ServerErrorSQLPos(), static_cast<int>(sql.find(":MISSING")));
+}
+
+// ---- Transactions ---------------------------------------------------------
+
+class TransactionTest : public DatabaseTest {
+protected:
+    void SetUp() override {
+        DatabaseTest::SetUp();
+        Exec("CREATE TABLE T (A NUMBER)");
+    }
+    std::string CountSeenByOther() {
+        Console other;
+        return ::Scalar(other.database, "SELECT COUNT(*) FROM T");
+    }
+};
+
+TEST_F(TransactionTest, WorkIsInvisibleUntilCommit) {
+    Exec("INSERT INTO T VALUES (1)");
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM T"), "1");
+    EXPECT_EQ(CountSeenByOther(), "0");
+    Exec("COMMIT");
+    EXPECT_EQ(CountSeenByOther(), "1");
+}
+
+TEST_F(TransactionTest, RollbackUndoesWork) {
+    Exec("INSERT INTO T VALUES (1)");
+    Exec("ROLLBACK");
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM T"), "0");
+    EXPECT_EQ(m_session.Rollback(), OSUCCESS);
+}
+
+TEST_F(TransactionTest, DdlCommitsTheWorkBeforeIt) {
+    Exec("INSERT INTO T VALUES (1)");
+    Exec("CREATE TABLE U (B NUMBER)");
+    Exec("ROLLBACK");
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM T"), "1");
+    EXPECT_EQ(CountSeenByOther(), "1");
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM U"), "0");
+}
+
+TEST_F(TransactionTest, SessionCommitCommits) {
+    Exec("INSERT INTO T VALUES (1)");
+    EXPECT_EQ(m_session.Commit(), OSUCCESS);
+    EXPECT_EQ(CountSeenByOther(), "1");
+}
+
+TEST_F(TransactionTest, SessionCloseWithoutCommitRollsBack) {
+    Exec("INSERT INTO T VALUES (1)");
+    m_session.Close();
+    EXPECT_EQ(CountSeenByOther(), "0");
+}
+
+TEST_F(TransactionTest, DatabaseDestroyedWithoutCommitRollsBack) {
+    {
+        Console other;
+        ASSERT_TRUE(other.Exec("INSERT INTO T VALUES (1)"));
+    }
+    Console third;
+    EXPECT_EQ(::Scalar(third.database, "SELECT COUNT(*) FROM T"), "0");
+}
+
+TEST_F(TransactionTest, AutoCommitCommitsEverySucceedingStatement) {
+    m_database.SetAutoCommit(true);
+    Exec("INSERT INTO T VALUES (1)");
+    EXPECT_EQ(CountSeenByOther(), "1");
+    Exec("BEGIN INSERT INTO T VALUES (2); END;");
+    EXPECT_EQ(CountSeenByOther(), "2");
+    m_database.SetAutoCommit(false);
+    Exec("INSERT INTO T VALUES (3)");
+    EXPECT_EQ(CountSeenByOther(), "2");
+}
+
+TEST_F(TransactionTest, FailedStatementKeepsEarlierWork) {
+    Exec("INSERT INTO T VALUES (1)");
+    Fail("INSERT INTO T VALUES (1, 2)");
+    Exec("COMMIT");
+    EXPECT_EQ(CountSeenByOther(), "1");
+}
+
+TEST_F(TransactionTest, SecondWriterWaitsAndThenSucceeds) {
+    Exec("INSERT INTO T VALUES (1)");
+    Exec("COMMIT");
+    Console other;
+    ASSERT_TRUE(other.Exec("INSERT INTO T VALUES (2)")) << other.database.GetErrorText();
+    ASSERT_EQ(other.session.Commit(), OSUCCESS);
+    Exec("INSERT INTO T VALUES (3)");
+    Exec("COMMIT");
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM T"), "3");
+}
+
+TEST(ODatabaseCrashTest, KilledProcessLosesOnlyUncommittedWork) {
+    TempHome home;
+    {
+        Console setup("CRASH");
+        ASSERT_TRUE(setup.Exec("CREATE TABLE T (A NUMBER)"));
+    }
+    pid_t child = fork();
+    ASSERT_NE(child, -1);
+    if (child == 0) {
+        auto* session = new OSession;
+        auto* database = new ODatabase;
+        session->Open();
+        database->Open(*session, "CRASH", "U", "P");
+        database->ExecuteSQL("INSERT INTO T VALUES (1)");
+        database->ExecuteSQL("COMMIT");
+        for (int k = 0; k < 200; ++k) database->ExecuteSQL("INSERT INTO T VALUES (2)");
+        _exit(0);  // no destructor, no rollback, no close
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    Console after("CRASH");
+    ASSERT_TRUE(after.database.IsOpen()) << after.database.GetErrorText();
+    EXPECT_EQ(::Scalar(after.database, "SELECT COUNT(*) || ':' || SUM(A) FROM T"), "1:1");
+    EXPECT_TRUE(after.Exec("INSERT INTO T VALUES (3)")) << after.database.GetErrorText();
+}
+
+// ---- Anonymous blocks -----------------------------------------------------
+
+class BlockTest : public DatabaseTest {
+protected:
+    void SetUp() override {
+        DatabaseTest::SetUp();
+        Exec("CREATE TABLE T (A NUMBER)");
+        auto& parameters = m_database.GetParameters();
+        parameters.Add("N", OValue(), OPARAMETER_INOUTVAR, OTYPE_NUMBER);
+        parameters.Add("S", OValue("     "), OPARAMETER_INOUTVAR, OTYPE_VARCHAR2);
+    }
+    OValue Value(const char* name) {
+        OValue value;
+        EXPECT_EQ(m_database.GetParameters().GetParameter(name).GetValue(&value), OSUCCESS);
+        return value;
+    }
+};
+
+TEST_F(BlockTest, AssignmentsStoreTextIntoParameters) {
+    Exec("BEGIN :N := 1 + 2; END;");
+    EXPECT_EQ(Value("N").ToText(), "3");
+    Exec("BEGIN :N := :N / 2; :S := 'V=' || :N; END;");
+    EXPECT_EQ(Value("N").ToText(), "1.5");
+    EXPECT_EQ(Value("S").ToText(), "V=1.5");
+    Exec("BEGIN :S := '" + kNihon + "'; :N := '42'; END;");
+    EXPECT_EQ(Value("S").ToText(), kNihon);
+    EXPECT_EQ(Value("N").ToInt(), 42);
+    Exec("BEGIN :N := NULL; END;");
+    EXPECT_TRUE(Value("N").IsNull());
+}
+
+TEST_F(BlockTest, AcceptedEndings) {
+    for (const char* sql : {"BEGIN :N := 1; END;", "BEGIN :N := 1; END", "BEGIN\n  :N := 1;\nEND;\n",
+                            "begin :N := 1; end;  \n\n", "BEGIN NULL; END;"})
+        Exec(sql);
+}
+
+TEST_F(BlockTest, NonNumberIntoNumberParameterFailsAndKeepsTheValue) {
+    Exec("BEGIN :N := 5; END;");
+    int position = Fail("BEGIN :N := 7; :N := 'ABC'; END;");
+    EXPECT_EQ(position, 15);
+    EXPECT_EQ(Value("N").ToText(), "5");
+}
+
+TEST_F(BlockTest, DmlRunsInTheCurrentTransaction) {
+    Exec(
+        "BEGIN\n  INSERT INTO T VALUES (1);\n  INSERT INTO T VALUES (2);\n  UPDATE T SET A = A * "
+        "10;\nEND;\n");
+    EXPECT_EQ(m_database.GetRowsProcessed(), 4);
+    EXPECT_EQ(Scalar("SELECT SUM(A) FROM T"), "30");
+    Exec("ROLLBACK");
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM T"), "0");
+}
+
+TEST_F(BlockTest, FailingBlockUndoesOnlyItsOwnWork) {
+    Exec("INSERT INTO T VALUES (1)");
+    std::string sql = "BEGIN INSERT INTO T VALUES (2); INSERT INTO NOPE VALUES (3); END;";
+    Fail(sql);
+    EXPECT_NE(m_database.GetErrorText().find("NOPE"), std::string::npos);
+    EXPECT_EQ(Scalar("SELECT SUM(A) FROM T"), "1");
+    Exec("COMMIT");
+    Console other;
+    EXPECT_EQ(::Scalar(other.database, "SELECT SUM(A) FROM T"), "1");
+}
+
+TEST_F(BlockTest, ErrorPositionInsideTheBlock) {
+    std::string sql = "BEGIN\n  :S := '" + kNihon + "';\n  :N := 1 +* 2;\nEND;";
+    int position = Fail(sql);
+    EXPECT_EQ(position, static_cast<int>(sql.find("*"))) << m_database.GetErrorText();
+    std::string undeclared = "BEGIN :S := '" + kNihon + "'; :NOPE := 1; END;";
+    EXPECT_EQ(Fail(undeclared), static_cast<int>(undeclared.find(":NOPE")));
+    EXPECT_NE(m_database.GetErrorText().find("NOPE"), std::string::npos);
+}
+
+TEST_F(BlockTest, ServerOutputIsBufferedWhileEnabled) {
+    Exec("BEGIN dbms_output.put_line('lost'); END;");
+    Exec("BEGIN dbms_output.enable(); END;");
+    Exec(
+        "BEGIN :N := 7; DBMS_OUTPUT.PUT_LINE('A' || :N); DBMS_OUTPUT.PUT('B'); DBMS_OUTPUT.PUT_LINE(1 + 1); "
+        "END;");
+    EXPECT_EQ(m_database.TakeServerOutput(), (std::vector<std::string>{"A7", "B2"}));
+    EXPECT_TRUE(m_database.TakeServerOutput().empty());
+    Exec("BEGIN DBMS_OUTPUT.PUT_LINE('X'); END;");
+    Exec("BEGIN dbms_output.disable(); END;");
+    Exec("BEGIN DBMS_OUTPUT.PUT_LINE('Y'); END;");
+    EXPECT_TRUE(m_database.TakeServerOutput().empty());
+}
+
+TEST_F(BlockTest, UnsupportedStatementsAreRefusedByName) {
+    struct Case {
+        std::string sql;
+        const char* named;
+        const char* at;
+    } cases[] = {
+        {"BEGIN IF 1 = 1 THEN NULL; END IF; END;", "IF", "IF"},
+        {"BEGIN NULL; P(1); END;", "procedure call P", "P("},
+        {"BEGIN PKG.PROC; END;", "procedure call PKG.PROC", "PKG"},
+        {"BEGIN FOR I IN 1..3 LOOP NULL; END LOOP; END;", "FOR", "FOR"},
+        {"BEGIN X := 1; END;", "local variables", "X :="},
+        {"BEGIN SELECT 1 INTO :N FROM DUAL; END;", "SELECT INTO", "SELECT"},
+        {"BEGIN COMMIT; END;", "COMMIT", "COMMIT"},
+        {"DECLARE X NUMBER; BEGIN NULL; END;", "DECLARE", "DECLARE"},
+        {"CREATE PROCEDURE P IS BEGIN NULL; END;", "CREATE PROCEDURE", "CREATE"},
+        {"CREATE OR REPLACE PACKAGE K IS END;", "CREATE OR REPLACE PACKAGE", "CREATE"},
+        {"CREATE FUNCTION F RETURN NUMBER IS BEGIN RETURN 1", "CREATE FUNCTION", "CREATE"},
+        {"GRANT SELECT ON T TO SCOTT", "GRANT", "GRANT"},
+    };
+    for (const Case& c : cases) {
+        int position = Fail(c.sql);
+        EXPECT_NE(m_database.GetErrorText().find(c.named), std::string::npos) << c.sql << "\n"
+                                                                              << m_database.GetErrorText();
+        EXPECT_EQ(position, static_cast<int>(c.sql.find(c.at))) << c.sql;
+    }
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM T"), "0");
+}
+
+TEST_F(BlockTest, MalformedBlocksAreErrors) {
+    for (const char* sql : {"BEGIN ; END;", "BEGIN END;", "BEGIN NULL END;", "BEGIN NULL;",
+                            "BEGIN :N := ; END;", "BEGIN DBMS_OUTPUT.PUT_LINE; END;"})
+        Fail(sql);
+}
+
+TEST_F(BlockTest, SemicolonsInsideQuotesDoNotSplit) {
+    Exec("BEGIN :S := 'A;B'; INSERT INTO T SELECT LENGTH(';;') FROM DUAL; END;");
+    EXPECT_EQ(Value("S").ToText(), "A;B");
+    EXPECT_EQ(Scalar("SELECT A FROM T"), "2");
+}
+
+// ---- Triggers -------------------------------------------------------------
+
+TEST_F(ODatabaseTest, TriggersWithNewAndOldRows) {
+    Exec("CREATE TABLE T (ID NUMBER, NAME VARCHAR2(10))");
+    Exec("CREATE TABLE LOG (ID NUMBER, OLD_NAME VARCHAR2(10), NEW_NAME VARCHAR2(10))");
+    std::string trigger =
+        "CREATE OR REPLACE TRIGGER TR AFTER UPDATE ON T\nFOR EACH ROW\nBEGIN\n"
+        "  INSERT INTO LOG VALUES (:NEW.ID, :OLD.NAME, :NEW.NAME);\nEND;\n";
+    Exec(trigger);
+    Exec(trigger);  // OR REPLACE: no "already exists"
+    Exec(
+        "CREATE TRIGGER TI AFTER INSERT ON T FOR EACH ROW BEGIN INSERT INTO LOG VALUES (:NEW.ID, NULL, "
+        "':NEW.X'); END;");
+    Exec("INSERT INTO T VALUES (1, 'A')");
+    Exec("UPDATE T SET NAME = 'B'");
+    Rows rows = Query(m_database, "SELECT ID, OLD_NAME, NEW_NAME FROM LOG ORDER BY OLD_NAME");
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0], (std::vector<std::string>{"1", "", ":NEW.X"}));
+    EXPECT_EQ(rows[1], (std::vector<std::string>{"1", "A", "B"}));
+    Exec("DROP TRIGGER TR");
+    Exec("CREATE OR REPLACE TRIGGER TR AFTER DELETE ON T FOR EACH ROW BEGIN DELETE FROM LOG; END;");
+    Exec("DELETE FROM T");
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM LOG"), "0");
+}
+
+TEST_F(ODatabaseTest, FailedReplaceKeepsTheOldTrigger) {
+    Exec("CREATE TABLE T (ID NUMBER)");
+    Exec("CREATE TABLE LOG (ID NUMBER)");
+    Exec("CREATE TRIGGER TR AFTER INSERT ON T FOR EACH ROW BEGIN INSERT INTO LOG VALUES (:NEW.ID); END;");
+    Fail("CREATE OR REPLACE TRIGGER TR AFTER INSERT ON NOPE FOR EACH ROW BEGIN DELETE FROM LOG; END;");
+    Exec("INSERT INTO T VALUES (7)");
+    EXPECT_EQ(Scalar("SELECT ID FROM LOG"), "7");
+}

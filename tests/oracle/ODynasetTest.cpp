@@ -1,0 +1,304 @@
+#include <cstring>
+#include <regex>
+
+#include "oracle/ODynaset.h"
+#include "tests/oracle/OracleTestSupport.h"
+
+namespace {
+
+const std::string kA3 = "\x82\xa0\x82\xa2\x82\xa4";  // three double-byte characters
+
+struct ColumnCase {
+    const char* declared;
+    short type;
+    long size;
+    short precision;
+    short scale;
+};
+
+}  // namespace
+
+using ODynasetTest = DatabaseTest;
+
+TEST_F(ODynasetTest, DeclaredTypesGiveServerDescriptions) {
+    const ColumnCase cases[] = {
+        {"VARCHAR2(20)", OTYPE_VARCHAR2, 20, 0, 0},
+        {"VARCHAR(7)", OTYPE_VARCHAR2, 7, 0, 0},
+        {"NVARCHAR2(9)", OTYPE_VARCHAR2, 9, 0, 0},
+        {"CHAR(3)", OTYPE_CHAR, 3, 0, 0},
+        {"CHAR", OTYPE_CHAR, 1, 0, 0},
+        {"NCHAR(2)", OTYPE_CHAR, 2, 0, 0},
+        {"NUMBER(7,2)", OTYPE_NUMBER, 22, 7, 2},
+        {"NUMBER(5)", OTYPE_NUMBER, 22, 5, 0},
+        {"NUMBER", OTYPE_NUMBER, 22, 38, 0},
+        {"INTEGER", OTYPE_NUMBER, 22, 38, 0},
+        {"FLOAT", OTYPE_NUMBER, 22, 126, -127},
+        {"DATE", OTYPE_DATE, 7, 0, 0},
+        {"LONG", OTYPE_LONG, 0, 0, 0},
+        {"RAW(16)", OTYPE_RAW, 16, 0, 0},
+        {"CLOB", OTYPE_CLOB, 4000, 0, 0},
+        {"BLOB", OTYPE_BLOB, 4000, 0, 0},
+        {"BFILE", OTYPE_BFILE, 4000, 0, 0},
+        {"NUMBER(10, -2)", OTYPE_NUMBER, 22, 10, -2},
+    };
+    std::string create = "CREATE TABLE T (";
+    for (std::size_t k = 0; k < std::size(cases); ++k)
+        create += (k ? ", C" : "C") + std::to_string(k) + " " + cases[k].declared;
+    Exec(create + ")");
+    ODynaset dynaset;
+    ASSERT_EQ(dynaset.Open(m_database, "SELECT * FROM T"), OSUCCESS) << m_database.GetErrorText();
+    ASSERT_EQ(dynaset.GetFieldCount(), static_cast<int>(std::size(cases)));
+    EXPECT_TRUE(dynaset.IsEOF());
+    EXPECT_EQ(dynaset.GetRecordCount(), 0);
+    for (int k = 0; k < dynaset.GetFieldCount(); ++k) {
+        const ColumnCase& c = cases[k];
+        EXPECT_EQ(dynaset.GetFieldName(k), "C" + std::to_string(k));
+        EXPECT_EQ(dynaset.GetFieldServerType(k), c.type) << c.declared;
+        EXPECT_EQ(dynaset.GetFieldSize(k), c.size) << c.declared;
+        EXPECT_EQ(dynaset.GetFieldPrecision(k), c.precision) << c.declared;
+        EXPECT_EQ(dynaset.GetFieldScale(k), c.scale) << c.declared;
+        EXPECT_TRUE(dynaset.IsFieldNullOK(k)) << c.declared;
+    }
+}
+
+TEST_F(ODynasetTest, NullabilityFromConstraints) {
+    Exec("CREATE TABLE T (ID NUMBER PRIMARY KEY, NAME VARCHAR2(10) NOT NULL, NOTE VARCHAR2(10))");
+    Exec("CREATE VIEW V AS SELECT NAME, NOTE, ID + 1 AS NEXT FROM T");
+    ODynaset dynaset;
+    ASSERT_EQ(dynaset.Open(m_database, "SELECT T.*, LENGTH(NAME) AS L FROM T"), OSUCCESS);
+    EXPECT_FALSE(dynaset.IsFieldNullOK(0));
+    EXPECT_FALSE(dynaset.IsFieldNullOK(1));
+    EXPECT_TRUE(dynaset.IsFieldNullOK(2));
+    EXPECT_TRUE(dynaset.IsFieldNullOK(3));
+    ODynaset view;
+    ASSERT_EQ(view.Open(m_database, "SELECT * FROM V"), OSUCCESS);
+    EXPECT_FALSE(view.IsFieldNullOK(0));
+    EXPECT_EQ(view.GetFieldServerType(0), OTYPE_VARCHAR2);
+    EXPECT_EQ(view.GetFieldSize(0), 10);
+    EXPECT_TRUE(view.IsFieldNullOK(2));
+}
+
+TEST_F(ODynasetTest, OutOfRangeColumnsGiveEmptyDescriptions) {
+    ODynaset dynaset;
+    EXPECT_STREQ(dynaset.GetFieldName(0), "");
+    ASSERT_EQ(dynaset.Open(m_database, "SELECT * FROM DUAL"), OSUCCESS);
+    for (int index : {-1, 1, 1000}) {
+        EXPECT_STREQ(dynaset.GetFieldName(index), "");
+        EXPECT_EQ(dynaset.GetFieldServerType(index), 0);
+        EXPECT_EQ(dynaset.GetFieldSize(index), 0);
+        EXPECT_FALSE(dynaset.IsFieldNullOK(index));
+    }
+}
+
+TEST_F(ODynasetTest, ExpressionsAreSizedByTheirWidestValue) {
+    Exec("CREATE TABLE T (S TEXT, N NUMBER)");
+    Exec("INSERT INTO T VALUES ('AB', 1)");
+    Exec("INSERT INTO T VALUES ('" + kA3 + "', 22)");
+    Exec("INSERT INTO T VALUES (NULL, NULL)");
+    ODynaset dynaset;
+    ASSERT_EQ(dynaset.Open(m_database, "SELECT S || 'X' AS SX, N * 2 AS N2, NULL AS Z, S, N / 4 AS Q FROM T"),
+              OSUCCESS)
+        << m_database.GetErrorText();
+    EXPECT_EQ(dynaset.GetFieldServerType(0), OTYPE_VARCHAR2);
+    EXPECT_EQ(dynaset.GetFieldSize(0), 7);
+    EXPECT_EQ(dynaset.GetFieldServerType(1), OTYPE_NUMBER);
+    EXPECT_EQ(dynaset.GetFieldScale(1), 0);
+    EXPECT_EQ(dynaset.GetFieldServerType(2), OTYPE_VARCHAR2);
+    EXPECT_EQ(dynaset.GetFieldSize(2), 1);
+    EXPECT_EQ(dynaset.GetFieldServerType(3), OTYPE_VARCHAR2);
+    EXPECT_EQ(dynaset.GetFieldSize(3), 6);
+    EXPECT_EQ(dynaset.GetFieldServerType(4), OTYPE_NUMBER);
+    EXPECT_TRUE(dynaset.IsFieldNullOK(1));
+}
+
+TEST_F(ODynasetTest, ExpressionOverNoRowsIsOneByteWide) {
+    ODynaset dynaset;
+    ASSERT_EQ(dynaset.Open(m_database, "SELECT 'ABC' AS A FROM DUAL WHERE 1 = 0"), OSUCCESS);
+    EXPECT_EQ(dynaset.GetFieldCount(), 1);
+    EXPECT_EQ(dynaset.GetFieldSize(0), 1);
+    EXPECT_TRUE(dynaset.IsEOF());
+}
+
+TEST_F(ODynasetTest, NumbersReadAsTheServerWritesThem) {
+    struct Case {
+        const char* expression;
+        const char* text;
+    } cases[] = {
+        {"0.5", ".5"},
+        {"-0.5", "-.5"},
+        {"10", "10"},
+        {"1.25", "1.25"},
+        {"3.0", "3"},
+        {"0.1 + 0.2", ".3"},
+        {"1e20", "100000000000000000000"},
+        {"1.0 / 3", ".333333333333333"},
+        {"7 / 2", "3.5"},
+        {"6 / 2", "3"},
+        {"-1 / 4", "-.25"},
+        {"1 / 2 / 2", ".25"},
+        {"-1234567", "-1234567"},
+        {"0.000123", ".000123"},
+        {"0", "0"},
+        {"9007199254740993", "9007199254740993"},
+        {"NULL", ""},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(Scalar(std::string("SELECT ") + c.expression + " FROM DUAL"), c.text) << c.expression;
+    Exec("CREATE TABLE T (N NUMBER(7,2))");
+    Exec("INSERT INTO T VALUES (12.50)");
+    EXPECT_EQ(Scalar("SELECT N FROM T"), "12.5");
+}
+
+TEST_F(ODynasetTest, DatesAreStoredIsoAndShownRrMmDd) {
+    Exec("CREATE TABLE T (D DATE)");
+    Exec("INSERT INTO T VALUES (TO_DATE('2026-12-06', 'YYYY-MM-DD'))");
+    Exec("INSERT INTO T VALUES (TO_DATE('1999/01/31 23:59:58', 'YYYY/MM/DD HH24:MI:SS'))");
+    Rows rows = Query(m_database, "SELECT D, TO_CHAR(D, 'YYYY-MM-DD HH24:MI:SS') FROM T ORDER BY D");
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0][0], "99-01-31");
+    EXPECT_EQ(rows[0][1], "1999-01-31 23:59:58");
+    EXPECT_EQ(rows[1][0], "26-12-06");
+    EXPECT_EQ(rows[1][1], "2026-12-06 00:00:00");
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM T WHERE D > TO_DATE('2000-01-01', 'YYYY-MM-DD')"), "1");
+    EXPECT_EQ(Scalar("SELECT MAX(D) FROM T"), "26-12-06");
+    EXPECT_EQ(Scalar("SELECT X FROM (SELECT TO_DATE('2026-01-02', 'YYYY-MM-DD') AS X FROM DUAL)"),
+              "26-01-02");
+}
+
+TEST_F(ODynasetTest, SysdateIsADate) {
+    ODynaset dynaset;
+    ASSERT_EQ(dynaset.Open(m_database, "SELECT SYSDATE FROM DUAL"), OSUCCESS) << m_database.GetErrorText();
+    EXPECT_EQ(dynaset.GetFieldServerType(0), OTYPE_DATE);
+    char buffer[100];
+    dynaset.GetFieldValue(0, buffer, sizeof buffer);
+    EXPECT_TRUE(std::regex_match(buffer, std::regex(R"(\d\d-\d\d-\d\d)"))) << buffer;
+    EXPECT_TRUE(
+        std::regex_match(Scalar("SELECT TO_CHAR(SYSDATE, 'YYYY') FROM DUAL"), std::regex(R"(20\d\d)")));
+}
+
+TEST_F(ODynasetTest, ServerFunctions) {
+    struct Case {
+        const char* expression;
+        const char* text;
+    } cases[] = {
+        {"NVL(NULL, 'A')", "A"},
+        {"NVL('B', 'A')", "B"},
+        {"NVL2(NULL, 'A', 'B')", "B"},
+        {"DECODE(2, 1, 'ONE', 2, 'TWO', 'MANY')", "TWO"},
+        {"DECODE(9, 1, 'ONE', 'MANY')", "MANY"},
+        {"TO_CHAR(1234.5, '9,999.99')", " 1,234.50"},
+        {"TO_CHAR(-5, '999')", "  -5"},
+        {"TO_CHAR(0.5, '0.99')", " 0.50"},
+        {"TO_CHAR(12345, '999')", "####"},
+        {"TO_CHAR(7, 'FM000')", "007"},
+        {"TO_CHAR(42)", "42"},
+        {"TO_CHAR(TO_DATE('2026-02-03', 'YYYY-MM-DD'), 'DD MON YYYY')", "03 FEB 2026"},
+        {"TO_CHAR(TO_DATE('2026-02-03 13:04:05', 'YYYY-MM-DD HH24:MI:SS'), 'HH12:MI AM')", "01:04 PM"},
+        {"TO_NUMBER('12.50') + 1", "13.5"},
+        {"MOD(7, 3)", "1"},
+        {"MOD(7, 0)", "7"},
+        {"TRUNC(7.9)", "7"},
+        {"TRUNC(-7.99, 1)", "-7.9"},
+        {"CONCAT('A', NULL)", "A"},
+        {"SUBSTR('ABCDE', 2, 3)", "BCD"},
+        {"LENGTH('"
+         "\x82\xa0\x82\xa2"
+         "')",
+         "2"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(Scalar(std::string("SELECT ") + c.expression + " FROM DUAL"), c.text) << c.expression;
+}
+
+TEST_F(ODynasetTest, BadDatesAndNumbersAreErrors) {
+    const char* bad[] = {
+        "SELECT TO_DATE('2026-02-30', 'YYYY-MM-DD') FROM DUAL",
+        "SELECT TO_DATE('NOT A DATE', 'YYYY-MM-DD') FROM DUAL",
+        "SELECT TO_NUMBER('12X') FROM DUAL",
+        "SELECT TO_CHAR(1, 'ABC') FROM DUAL",
+    };
+    for (const char* sql : bad) {
+        Rows rows = Query(m_database, sql);
+        ASSERT_FALSE(rows.empty()) << sql;
+        EXPECT_EQ(rows[0][0].rfind("ERROR: ", 0), 0u) << sql << " gave " << rows[0][0];
+    }
+}
+
+TEST_F(ODynasetTest, GetFieldValueNeverSplitsADoubleByteCharacter) {
+    ODynaset dynaset;
+    ASSERT_EQ(dynaset.Open(m_database, ("SELECT '" + kA3 + "', 'ABCDE' FROM DUAL").c_str()), OSUCCESS);
+    char buffer[8];
+    struct Case {
+        int column;
+        unsigned short length;
+        std::string expected;
+    } cases[] = {
+        {0, 8, kA3},
+        {0, 7, kA3},
+        {0, 6, kA3.substr(0, 4)},
+        {0, 4, kA3.substr(0, 2)},
+        {0, 3, kA3.substr(0, 2)},
+        {0, 2, ""},
+        {0, 1, ""},
+        {1, 4, "ABC"},
+        {1, 6, "ABCDE"},
+    };
+    for (const Case& c : cases) {
+        std::memset(buffer, '#', sizeof buffer);
+        EXPECT_EQ(dynaset.GetFieldValue(c.column, buffer, c.length), OSUCCESS);
+        EXPECT_EQ(std::string(buffer), c.expected) << c.column << "/" << c.length;
+    }
+    EXPECT_NE(dynaset.GetFieldValue(0, buffer, 0), OSUCCESS);
+}
+
+TEST_F(ODynasetTest, GetFieldValueFailsWithAnEmptyTextOffTheRows) {
+    ODynaset dynaset;
+    char buffer[10] = "garbage";
+    EXPECT_NE(dynaset.GetFieldValue(0, buffer, sizeof buffer), OSUCCESS);
+    EXPECT_STREQ(buffer, "");
+    ASSERT_EQ(dynaset.Open(m_database, "SELECT * FROM DUAL"), OSUCCESS);
+    std::strcpy(buffer, "garbage");
+    EXPECT_NE(dynaset.GetFieldValue(5, buffer, sizeof buffer), OSUCCESS);
+    EXPECT_STREQ(buffer, "");
+    EXPECT_EQ(dynaset.MoveNext(), OSUCCESS);
+    EXPECT_TRUE(dynaset.IsEOF());
+    std::strcpy(buffer, "garbage");
+    EXPECT_NE(dynaset.GetFieldValue(0, buffer, sizeof buffer), OSUCCESS);
+    EXPECT_STREQ(buffer, "");
+    EXPECT_NE(dynaset.MoveNext(), OSUCCESS);
+}
+
+TEST_F(ODynasetTest, FailedOpenReportsThroughTheDatabase) {
+    ODynaset dynaset;
+    EXPECT_NE(dynaset.Open(m_database, "SELECT * FROM NO_SUCH_TABLE"), OSUCCESS);
+    EXPECT_NE(m_database.GetErrorText().find("NO_SUCH_TABLE"), std::string::npos);
+    EXPECT_FALSE(dynaset.IsOpen());
+    EXPECT_TRUE(dynaset.IsEOF());
+    EXPECT_NE(dynaset.Open(m_database, "INSERT INTO DUAL VALUES ('Y')"), OSUCCESS);
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM DUAL"), "1");
+    ASSERT_EQ(dynaset.Open(m_database, "SELECT * FROM DUAL"), OSUCCESS);
+    EXPECT_EQ(m_database.GetErrorText(), "");
+}
+
+TEST_F(ODynasetTest, LargeResultIsMaterialisedWhole) {
+    Exec("CREATE TABLE T (A NUMBER, B VARCHAR2(20), C TEXT, D NUMBER(8,2), E DATE)");
+    Exec(
+        "INSERT INTO T WITH RECURSIVE N(I) AS (SELECT 1 UNION ALL SELECT I + 1 FROM N WHERE I < 100000) "
+        "SELECT I, 'ROW' || I, 'TEXT', I / 4.0, '2026-12-06 10:00:00' FROM N");
+    ODynaset dynaset;
+    ASSERT_EQ(dynaset.Open(m_database, "SELECT * FROM T ORDER BY A"), OSUCCESS) << m_database.GetErrorText();
+    EXPECT_EQ(dynaset.GetRecordCount(), 100000);
+    EXPECT_EQ(dynaset.GetFieldSize(2), 4);
+    char buffer[100];
+    long rows = 0;
+    for (; !dynaset.IsEOF(); dynaset.MoveNext()) ++rows;
+    EXPECT_EQ(rows, 100000);
+    ODynaset last;
+    ASSERT_EQ(last.Open(m_database, "SELECT B, D, E FROM T WHERE A = 99999"), OSUCCESS);
+    last.GetFieldValue(0, buffer, sizeof buffer);
+    EXPECT_STREQ(buffer, "ROW99999");
+    last.GetFieldValue(1, buffer, sizeof buffer);
+    EXPECT_STREQ(buffer, "24999.75");
+    last.GetFieldValue(2, buffer, sizeof buffer);
+    EXPECT_STREQ(buffer, "26-12-06");
+}

@@ -1,0 +1,67 @@
+#include <gtest/gtest.h>
+
+#include <climits>
+
+#include "oracle/OParameter.h"
+#include "oracle/OParameterCollection.h"
+#include "oracle/OValue.h"
+
+TEST(OValueTest, ToIntTakesTheWholeNumberPart) {
+    struct Case {
+        const char* text;
+        int expected;
+    } cases[] = {
+        {"42", 42},
+        {"-17", -17},
+        {"3.99", 3},
+        {"-3.99", -3},
+        {".5", 0},
+        {"  12", 12},
+        {"+8", 8},
+        {"abc", 0},
+        {"", 0},
+        {"12abc", 12},
+        {"99999999999", INT_MAX},
+        {"-99999999999", INT_MIN},
+        {"2147483647", INT_MAX},
+        {"-2147483648", INT_MIN},
+    };
+    for (const Case& c : cases) EXPECT_EQ(OValue(c.text).ToInt(), c.expected) << c.text;
+    EXPECT_EQ(OValue().ToInt(), 0);
+}
+
+TEST(OValueTest, NullAndText) {
+    OValue empty;
+    EXPECT_TRUE(empty.IsNull());
+    EXPECT_EQ(empty.ToText(), "");
+    OValue fromNullPointer(static_cast<const char*>(nullptr));
+    EXPECT_TRUE(fromNullPointer.IsNull());
+    OValue text("X");
+    EXPECT_FALSE(text.IsNull());
+    text.Clear();
+    EXPECT_TRUE(text.IsNull());
+}
+
+TEST(OParameterCollectionTest, AddReplacesAndLooksUpExactly) {
+    OParameterCollection parameters;
+    parameters.Add("N", OValue(), OPARAMETER_INOUTVAR, OTYPE_NUMBER);
+    parameters.Add("S", OValue("  "), OPARAMETER_INOUTVAR, OTYPE_VARCHAR2);
+    parameters.Add("N", OValue("5"), OPARAMETER_INOUTVAR, OTYPE_CHAR);
+    EXPECT_EQ(parameters.GetCount(), 2);
+    OValue value;
+    ASSERT_EQ(parameters.GetParameter("N").GetValue(&value), OSUCCESS);
+    EXPECT_EQ(value.ToText(), "5");
+    EXPECT_EQ(parameters.GetParameter("N").GetServerType(), OTYPE_CHAR);
+    EXPECT_FALSE(parameters.GetParameter("n").IsValid());
+}
+
+TEST(OParameterCollectionTest, UndeclaredNameGivesAnEmptyHandleThatFails) {
+    OParameterCollection parameters;
+    OParameter missing = parameters.GetParameter("NOPE");
+    OValue value("unchanged");
+    EXPECT_NE(missing.GetValue(&value), OSUCCESS);
+    EXPECT_NE(missing.SetValue(OValue("1")), OSUCCESS);
+    EXPECT_EQ(missing.GetServerType(), 0);
+    EXPECT_EQ(missing.GetName(), "");
+    EXPECT_NE(parameters.GetParameter(nullptr).GetValue(&value), OSUCCESS);
+}
