@@ -116,8 +116,7 @@ bool ValueText(sqlite3_stmt* statement, int index, const ColumnPlan& plan, std::
     return true;
 }
 
-void Observe(ColumnPlan& plan, sqlite3_stmt* statement, int index, const std::string& text, bool isNumber) {
-    int storage = sqlite3_column_type(statement, index);
+void Observe(ColumnPlan& plan, int storage, const std::string& text, bool isNumber) {
     if (text.size() > plan.widest) plan.widest = text.size();
     if (isNumber) {
         plan.sawNumber = true;
@@ -126,9 +125,7 @@ void Observe(ColumnPlan& plan, sqlite3_stmt* statement, int index, const std::st
         plan.sawBlob = true;
     } else {
         plan.sawText = true;
-        if (!CValueText::IsStoredDate(text) || sqlite3_value_subtype(sqlite3_column_value(
-                                                   statement, index)) == CSqliteFunctions::kPlainTextSubtype)
-            plan.allStoredDates = false;
+        if (!CValueText::IsStoredDate(text)) plan.allStoredDates = false;
     }
 }
 
@@ -487,11 +484,12 @@ bool CSqliteConnection::Materialise(sqlite3_stmt* statement, const std::vector<b
         for (int index = 0; index < count; ++index) {
             ColumnPlan& plan = plans[static_cast<std::size_t>(index)];
             bool isNumber = false;
-            if (!ValueText(statement, index, plan, text, isNumber)) {
+            int storage = sqlite3_column_type(statement, index);
+            if (!ValueText(statement, index, storage, plan, text, isNumber)) {
                 result.AddValue({}, true);
                 continue;
             }
-            Observe(plan, statement, index, text, isNumber);
+            Observe(plan, storage, text, isNumber);
             result.AddValue(text, false);
         }
         result.EndRow();
@@ -584,7 +582,7 @@ bool CSqliteConnection::Evaluate(Piece expression, const std::vector<CEngineBind
         return false;
     }
     ColumnPlan plan;
-    isNull = !ValueText(statement.get(), 0, plan, value, isNumber);
+    isNull = !ValueText(statement.get(), 0, sqlite3_column_type(statement.get(), 0), plan, value, isNumber);
     return true;
 }
 

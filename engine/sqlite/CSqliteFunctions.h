@@ -7,10 +7,6 @@ struct sqlite3;
 // text "YYYY-MM-DD HH:MM:SS".
 class CSqliteFunctions {
 public:
-    // Subtype of the text TO_CHAR gives: text that looks like a stored date
-    // but is not a date value.
-    static constexpr unsigned int kPlainTextSubtype = 'T';
-
     // False when a function could not be registered.
     static bool Register(sqlite3* db);
 };
