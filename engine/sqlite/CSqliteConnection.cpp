@@ -85,10 +85,10 @@ CEngineColumn DescribeColumn(sqlite3* db, sqlite3_stmt* statement, int index, Co
 }
 
 // The text of one value as the server shows it; false for NULL.
-bool ValueText(sqlite3_stmt* statement, int index, const ColumnPlan& plan, std::string& text,
+bool ValueText(sqlite3_stmt* statement, int index, int storage, const ColumnPlan& plan, std::string& text,
                bool& isNumber) {
     isNumber = false;
-    switch (sqlite3_column_type(statement, index)) {
+    switch (storage) {
         case SQLITE_NULL:
             return false;
         case SQLITE_INTEGER:
