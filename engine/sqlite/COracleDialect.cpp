@@ -28,12 +28,25 @@ bool IsReplace(std::string_view text, const std::vector<Token>& tokens) {
            Words(text, tokens, {"CREATE", "OR", "REPLACE", "VIEW"});
 }
 
+constexpr std::string_view kDualSubquery = "(SELECT 'X' AS DUMMY)";
+
+// DUAL named as a table: after FROM, JOIN or a comma of a FROM list.
+bool IsDualSource(std::string_view text, const std::vector<Token>& tokens, std::size_t k) {
+    if (k == 0 || tokens[k].kind != Kind::Word || !CSqlScanner::Is(text, tokens[k], "DUAL")) return false;
+    if (k + 1 < tokens.size() && IsSymbol(text, tokens[k + 1], '.')) return false;
+    const Token& before = tokens[k - 1];
+    return CSqlScanner::Is(text, before, "FROM") || CSqlScanner::Is(text, before, "JOIN") ||
+           IsSymbol(text, before, ',');
+}
+
 }  // namespace
 
 CSqlRewrite COracleDialect::Translate(std::string_view text) {
     CSqlRewrite rewrite(text);
     auto tokens = CSqlScanner::Significant(text);
     std::size_t first = 0;
+    bool stored =
+        Words(text, tokens, {"CREATE", "VIEW"}) || Words(text, tokens, {"CREATE", "OR", "REPLACE", "VIEW"});
     bool trigger = Words(text, tokens, {"CREATE", "TRIGGER"}) ||
                    Words(text, tokens, {"CREATE", "OR", "REPLACE", "TRIGGER"});
     if (Words(text, tokens, {"TRUNCATE", "TABLE"})) {
@@ -49,6 +62,10 @@ CSqlRewrite COracleDialect::Translate(std::string_view text) {
         bool called = k + 1 < tokens.size() && IsSymbol(text, tokens[k + 1], '(');
         if (token.kind == Kind::Word && CSqlScanner::Is(text, token, "SYSDATE") && !qualified && !called) {
             rewrite.Replace(token.begin, token.length, "SYSDATE()");
+        } else if ((stored || trigger) && IsDualSource(text, tokens, k)) {
+            // Note: a stored view or trigger cannot see this connection's own
+            // DUAL table, so it gets one of its own.
+            rewrite.Replace(token.begin, token.length, kDualSubquery);
         } else if (token.kind == Kind::Symbol && text[token.begin] == '/') {
             // Note: the server divides numbers exactly; the engine would
             // divide integers as integers.

@@ -1,0 +1,37 @@
+#include <gtest/gtest.h>
+
+#include "engine/sqlite/CDeclaredType.h"
+
+TEST(CDeclaredTypeTest, SpellingsAndUnknownTypes) {
+    struct Case {
+        const char* declared;
+        int type;
+        long size;
+        short precision;
+        short scale;
+        bool sizeFromValues;
+    } cases[] = {
+        {"number ( 7 , 2 )", servertype::kNumber, 22, 7, 2, false},
+        {"Varchar2(30)", servertype::kVarchar2, 30, 0, 0, false},
+        {"VARCHAR2", servertype::kVarchar2, 0, 0, 0, true},
+        {"TEXT", servertype::kVarchar2, 0, 0, 0, true},
+        {"double  precision", servertype::kNumber, 22, 126, -127, false},
+        {"FLOAT(49)", servertype::kNumber, 22, 49, -127, false},
+        {"LONG RAW", servertype::kLongRaw, 0, 0, 0, false},
+        {"TIMESTAMP", servertype::kDate, 7, 0, 0, false},
+        {"BOOLEAN", servertype::kVarchar2, 0, 0, 0, true},
+        {"", servertype::kVarchar2, 0, 0, 0, true},
+        {"RAW", servertype::kRaw, 0, 0, 0, true},
+        {"NUMBER(99999)", servertype::kNumber, 22, 32767, 0, false},
+    };
+    for (const Case& c : cases) {
+        auto d = CDeclaredType::Describe(c.declared);
+        EXPECT_EQ(d.column.serverType, c.type) << c.declared;
+        EXPECT_EQ(d.column.size, c.size) << c.declared;
+        EXPECT_EQ(d.column.precision, c.precision) << c.declared;
+        EXPECT_EQ(d.column.scale, c.scale) << c.declared;
+        EXPECT_EQ(d.sizeFromValues, c.sizeFromValues) << c.declared;
+    }
+    EXPECT_TRUE(CDeclaredType::Describe("DATE").isDate);
+    EXPECT_FALSE(CDeclaredType::Describe("VARCHAR2(10)").isDate);
+}

@@ -1,0 +1,64 @@
+#include <gtest/gtest.h>
+
+#include "engine/sqlite/COracleDialect.h"
+#include "engine/sqlite/CSqlRewrite.h"
+
+TEST(COracleDialectTest, Translations) {
+    struct Case {
+        const char* oracle;
+        const char* engine;
+    } cases[] = {
+        {"SELECT SYSDATE FROM DUAL", "SELECT SYSDATE() FROM DUAL"},
+        {"SELECT sysdate, 'SYSDATE', T.SYSDATE, SYSDATE() FROM T",
+         "SELECT SYSDATE(), 'SYSDATE', T.SYSDATE, SYSDATE() FROM T"},
+        {"SELECT A / B FROM T", "SELECT A *1.0/ B FROM T"},
+        {"SELECT '1/2' /* a/b */ FROM T", "SELECT '1/2' /* a/b */ FROM T"},
+        {"TRUNCATE TABLE T", "DELETE FROM T"},
+        {"truncate  table T", "DELETE FROM T"},
+        {"CREATE OR REPLACE VIEW V AS SELECT 1 FROM DUAL",
+         "CREATE  VIEW V AS SELECT 1 FROM (SELECT 'X' AS DUMMY)"},
+        {"CREATE TRIGGER TR AFTER INSERT ON T FOR EACH ROW BEGIN INSERT INTO L VALUES (:NEW.A, :OLD.B, "
+         "':NEW.C'); END;",
+         "CREATE TRIGGER TR AFTER INSERT ON T FOR EACH ROW BEGIN INSERT INTO L VALUES (NEW.A, OLD.B, "
+         "':NEW.C'); END;"},
+        {"SELECT :NEW.A FROM T", "SELECT :NEW.A FROM T"},
+        {"SELECT * FROM DUAL", "SELECT * FROM DUAL"},
+        {"CREATE VIEW V AS SELECT 1 FROM DUAL, T JOIN DUAL ON 1 = 1 WHERE DUAL.DUMMY = 'DUAL'",
+         "CREATE VIEW V AS SELECT 1 FROM (SELECT 'X' AS DUMMY), T JOIN (SELECT 'X' AS DUMMY) ON 1 = 1 "
+         "WHERE DUAL.DUMMY = 'DUAL'"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(COracleDialect::Translate(c.oracle).Text(), c.engine) << c.oracle;
+}
+
+TEST(COracleDialectTest, PositionsMapBackThroughRewriting) {
+    std::string oracle = "SELECT SYSDATE, A / B FROM T WHERE X";
+    CSqlRewrite rewrite = COracleDialect::Translate(oracle);
+    std::string engine = rewrite.Text();
+    for (const char* word : {"SELECT", "SYSDATE", "A ", "B ", "FROM", "WHERE", "X"})
+        EXPECT_EQ(rewrite.MapBack(engine.find(word)), oracle.find(word)) << word;
+    EXPECT_EQ(rewrite.MapBack(engine.find("()")), oracle.find("SYSDATE"));
+    EXPECT_EQ(rewrite.MapBack(engine.find("1.0")), oracle.find("/"));
+    EXPECT_EQ(rewrite.MapBack(engine.size() + 3), oracle.size() + 3);
+}
+
+TEST(COracleDialectTest, DropBeforeReplace) {
+    EXPECT_EQ(
+        COracleDialect::DropBeforeReplace("CREATE OR REPLACE TRIGGER TR AFTER INSERT ON T BEGIN NULL; END;"),
+        "DROP TRIGGER IF EXISTS TR");
+    EXPECT_EQ(COracleDialect::DropBeforeReplace("create or replace view S.V as select 1"),
+              "DROP view IF EXISTS S.V");
+    EXPECT_EQ(COracleDialect::DropBeforeReplace("CREATE TRIGGER TR"), "");
+}
+
+TEST(COracleDialectTest, TextConversionColumns) {
+    EXPECT_EQ(
+        COracleDialect::TextConversionColumns("SELECT D, TO_CHAR(D, 'YYYY'), NVL(TO_CHAR(D), 'X') FROM T"),
+        (std::vector<bool>{false, true, false}));
+    EXPECT_EQ(
+        COracleDialect::TextConversionColumns("SELECT DISTINCT TO_CHAR(F(A, B)) AS X, C FROM T ORDER BY 1"),
+        (std::vector<bool>{true, false}));
+    EXPECT_TRUE(COracleDialect::TextConversionColumns("SELECT * FROM T").empty());
+    EXPECT_TRUE(COracleDialect::TextConversionColumns("SELECT T.*, A FROM T").empty());
+    EXPECT_EQ(COracleDialect::TextConversionColumns("SELECT A * 2 FROM T"), (std::vector<bool>{false}));
+    EXPECT_TRUE(COracleDialect::TextConversionColumns("WITH X AS (SELECT 1) SELECT * FROM X").empty());
+}
