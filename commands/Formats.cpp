@@ -2,21 +2,15 @@
 
 #include "interpreter/CSQLProcessor.h"
 #include "interpreter/Messages.h"
+#include "interpreter/ProcessorTables.h"
 #include "interpreter/TextParse.h"
-
-namespace {
-
-// Note: wider columns are refused; a width read from a long run of digits
-// would otherwise make every result line gigabytes long.
-constexpr int kMaxColumnWidth = 32767;
-
-}  // namespace
 
 CScriptLines CSQLProcessor::SetColumnFormat(const std::string& column, const std::string& format) {
     const CScriptLines invalid(FormatText(MessageText(Message::FormatInvalid), format));
     if (format.find('A') == std::string::npos) return invalid;
     const int width = textparse::ParseLeadingInt(std::string_view(format).substr(1));
-    if (width > kMaxColumnWidth) return invalid;
+    // Note: a wider column is refused rather than laid out.
+    if (width > tables::kMaxColumnWidth) return invalid;
     m_columnFormats.SetAt(column, std::to_string(width));
     return {};
 }

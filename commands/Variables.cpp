@@ -2,6 +2,7 @@
 
 #include "interpreter/CSQLProcessor.h"
 #include "interpreter/Messages.h"
+#include "interpreter/ProcessorTables.h"
 #include "interpreter/TextParse.h"
 #include "oracle/ODatabase.h"
 #include "oracle/OParameterCollection.h"
@@ -23,7 +24,6 @@ constexpr VariableType kVariableTypes[] = {
 // Note: a character variable declared without a length holds one byte, as
 // a column declared so would; lengths outside 0..32767 are refused.
 constexpr int kDefaultCharLength = 1;
-constexpr int kMaxCharLength = 32767;
 
 int LookupVariableType(const std::string& typeName) {
     for (const auto& row : kVariableTypes)
@@ -53,7 +53,8 @@ CScriptLines CSQLProcessor::DeclareVariable(const std::string& text) {
     if (serverType == 0) return CScriptLines(MessageText(Message::VariableUsage));
     OParameterCollection& parameters = m_database->GetParameters();
     if (IsCharacterType(serverType)) {
-        if (length < 0 || length > kMaxCharLength) return CScriptLines(MessageText(Message::VariableUsage));
+        if (length < 0 || length > tables::kMaxColumnWidth)
+            return CScriptLines(MessageText(Message::VariableUsage));
         parameters.Add(name.c_str(), OValue(std::string(static_cast<std::size_t>(length), ' ')),
                        OPARAMETER_INOUTVAR, serverType, nullptr);
     } else {

@@ -41,6 +41,11 @@ struct CommandRow {
 
 namespace tables {
 
+// The widest column a query shows and the longest character variable; a
+// width read from a long run of digits would otherwise make every result
+// line gigabytes long.
+constexpr int kMaxColumnWidth = 32767;
+
 std::span<const char* const> StatementKeywords();
 std::span<const StatementTemplate> StatementTemplates();
 std::span<const TemplatePreference> TemplatePreferences();

@@ -4,6 +4,7 @@
 
 #include "interpreter/CSQLProcessor.h"
 #include "interpreter/Messages.h"
+#include "interpreter/ProcessorTables.h"
 #include "interpreter/TextParse.h"
 #include "oracle/ODatabase.h"
 #include "oracle/ODynaset.h"
@@ -32,11 +33,12 @@ constexpr TypeWidth kTypeWidths[] = {
 
 // Note: a type outside the table (ROWID, LONG RAW, ...) is as wide as its
 // field when the library gives a size, else 10.
+// A field size beyond the widest column is taken as that width.
 int DefaultWidth(int serverType, long fieldSize) {
+    const int size = static_cast<int>(std::clamp<long>(fieldSize, 0, tables::kMaxColumnWidth));
     for (const auto& row : kTypeWidths)
-        if (row.serverType == serverType)
-            return row.width == kFieldSize ? static_cast<int>(fieldSize) : row.width;
-    return fieldSize > 0 ? static_cast<int>(fieldSize) : 10;
+        if (row.serverType == serverType) return row.width == kFieldSize ? size : row.width;
+    return size > 0 ? size : 10;
 }
 
 // The first `width` bytes of `text`, blank-padded, then the separating blank.

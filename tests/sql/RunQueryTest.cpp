@@ -74,6 +74,14 @@ TEST_F(RunQueryTest, VarcharColumnIsAsWideAsItsSize) {
     EXPECT_EQ(out[2], "---- ------ ");
 }
 
+TEST_F(RunQueryTest, HugeDeclaredSizeIsLaidOutAtTheWidestColumn) {
+    Run({"create table t (s varchar2(2000000000));", "insert into t values ('x');"});
+    const CScriptLines out = Run({"select s from t;"});
+    ASSERT_EQ(out.size(), 7u);
+    EXPECT_EQ(out[2], std::string(32767, '-') + " ");
+    EXPECT_EQ(out[3], "X" + std::string(32767, ' '));
+}
+
 TEST_F(RunQueryTest, RowsComeInOrderWithTheirCount) {
     Run({"create table t (n number);"});
     for (int i = 1; i <= 3; ++i) Run({"insert into t values (" + std::to_string(i) + ");"});
