@@ -60,7 +60,8 @@ CScriptLines CSQLProcessor::Describe(const std::string& name) {
     output.push_back(MessageText(Message::DescribeRule));
     for (int c = 0; c < dynaset.GetFieldCount(); ++c) {
         const std::string nullText = dynaset.IsFieldNullOK(c) ? "" : "NOT NULL";
-        output.push_back(textparse::PadRight(dynaset.GetFieldName(c), 20) + " " +
+        const char* column = dynaset.GetFieldName(c);
+        output.push_back(textparse::PadRight(column ? column : "", 20) + " " +
                          textparse::PadRight(nullText, 8) + " " + ColumnType(dynaset, c));
     }
     output.push_back("");

@@ -12,6 +12,9 @@
 
 namespace {
 
+// How much substitution may add to a statement.
+constexpr std::size_t kMaxSubstitutedGrowth = 16 * 1024 * 1024;
+
 // The template messages as CP932, converted once for every processor.
 const CScriptLines& TemplateMessages() {
     static const CScriptLines messages = [] {
@@ -220,6 +223,7 @@ bool CSQLProcessor::MatchesTemplate() const { return m_completion.AnyFits(); }
 
 std::string CSQLProcessor::SubstituteDefines(const std::string& statement) const {
     std::string text = cp932::ToUpper(statement);
+    const std::size_t limit = text.size() + kMaxSubstitutedGrowth;
     CScriptLines names;
     m_defines.GetKeys(names);
     for (const auto& name : names) {
@@ -229,6 +233,12 @@ std::string CSQLProcessor::SubstituteDefines(const std::string& statement) const
         std::size_t from = 0;
         for (std::size_t at = text.find(reference); at != std::string::npos;
              at = text.find(reference, from)) {
+            // Note: values that name each other can double the text with
+            // every row; past the limit the remaining references stay as
+            // typed.
+            const std::size_t grown =
+                out.size() + (at - from) + value.size() + (text.size() - at - reference.size());
+            if (grown > limit) break;
             out.append(text, from, at - from);
             out += value;
             from = at + reference.size();

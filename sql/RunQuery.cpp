@@ -64,7 +64,7 @@ CScriptLines& CSQLProcessor::RunQuery(const std::string& text, CScriptLines& out
     std::string heading;
     std::string underline;
     for (int c = 0; c < columns; ++c) {
-        const char* name = dynaset.GetFieldName(c);
+        const char* name = dynaset.GetFieldName(c) ? dynaset.GetFieldName(c) : "";
         int width = DefaultWidth(dynaset.GetFieldServerType(c), dynaset.GetFieldSize(c));
         try {
             width = textparse::ParseLeadingInt(m_columnFormats.Lookup(name));

@@ -235,6 +235,18 @@ INSTANTIATE_TEST_SUITE_P(
                       DefineCase{{{"X", "1"}}, "&x&X&&x", "11&1"}, DefineCase{{{"X", "&X"}}, "&X", "&X"},
                       DefineCase{{{"T", "emp"}}, "select * from &t;", "SELECT * FROM emp;"}));
 
+TEST(SubstituteDefines, ValuesNamingEachOtherCannotGrowTheTextWithoutBound) {
+    CSQLProcessor processor;
+    // Each value names the next row twice: 40 rows would double 40 times.
+    for (int n = 0; n < 40; ++n)
+        processor.Define("V" + std::to_string(n),
+                         "&V" + std::to_string(n + 1) + "&V" + std::to_string(n + 1));
+    const std::string text = processor.SubstituteDefines("select '&v0' from dual;");
+    EXPECT_LE(text.size(), 16u * 1024 * 1024 + 64);
+    EXPECT_TRUE(text.starts_with("SELECT '&V"));
+    EXPECT_TRUE(text.ends_with("' FROM DUAL;"));
+}
+
 TEST(Dispatch, DefineValueTakesTheValueOfAnotherNameAtThatMoment) {
     CSQLProcessor processor;
     EXPECT_TRUE(Feed(processor, {"define t=emp", "define u=&t", "define t=dept"}).empty());
