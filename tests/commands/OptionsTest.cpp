@@ -76,7 +76,9 @@ INSTANTIATE_TEST_SUITE_P(
         OptionCase{{"set serveroutput yes"}, {"serveroutputをONまたはOFFに設定する必要があります。"}},
         OptionCase{{"set serveroutput on", "set serveroutput x", "show serveroutput"}, {"SERVEROUTPUT ON"}}));
 
-TEST_F(DatabaseFixture, AutoCommitOnCommitsEveryStatement) {
+using AutoCommitTest = DatabaseFixture;
+
+TEST_F(AutoCommitTest, OnCommitsEveryStatement) {
     Connect();
     Run({"create table t (n number);", "set autocommit on", "insert into t values (1);"});
     EXPECT_EQ(Database().GetRowsProcessed(), 1);
