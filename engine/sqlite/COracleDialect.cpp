@@ -39,6 +39,25 @@ bool IsDualSource(std::string_view text, const std::vector<Token>& tokens, std::
            IsSymbol(text, before, ',');
 }
 
+// "BYTE" or "CHAR" in a length such as VARCHAR2(10 BYTE).
+bool IsLengthSemantics(std::string_view text, const std::vector<Token>& tokens, std::size_t k) {
+    if (k == 0 || k + 1 >= tokens.size() || !IsSymbol(text, tokens[k + 1], ')')) return false;
+    if (!CSqlScanner::Is(text, tokens[k], "BYTE") && !CSqlScanner::Is(text, tokens[k], "CHAR")) return false;
+    char digit = text[tokens[k - 1].begin];
+    return tokens[k - 1].kind == Kind::Word && digit >= '0' && digit <= '9';
+}
+
+// Where the options the engine lacks (CASCADE CONSTRAINTS, PURGE) start at
+// the end of a DROP TABLE; tokens.size() when there are none.
+std::size_t DropOptionsStart(std::string_view text, const std::vector<Token>& tokens) {
+    std::size_t end = tokens.size();
+    if (end > 3 && CSqlScanner::Is(text, tokens[end - 1], "PURGE")) --end;
+    if (end > 4 && CSqlScanner::Is(text, tokens[end - 2], "CASCADE") &&
+        CSqlScanner::Is(text, tokens[end - 1], "CONSTRAINTS"))
+        end -= 2;
+    return end;
+}
+
 }  // namespace
 
 CSqlRewrite COracleDialect::Translate(std::string_view text) {
@@ -49,6 +68,8 @@ CSqlRewrite COracleDialect::Translate(std::string_view text) {
         Words(text, tokens, {"CREATE", "VIEW"}) || Words(text, tokens, {"CREATE", "OR", "REPLACE", "VIEW"});
     bool trigger = Words(text, tokens, {"CREATE", "TRIGGER"}) ||
                    Words(text, tokens, {"CREATE", "OR", "REPLACE", "TRIGGER"});
+    bool table = Words(text, tokens, {"CREATE", "TABLE"}) || Words(text, tokens, {"ALTER", "TABLE"});
+    std::size_t end = Words(text, tokens, {"DROP", "TABLE"}) ? DropOptionsStart(text, tokens) : tokens.size();
     if (Words(text, tokens, {"TRUNCATE", "TABLE"})) {
         rewrite.Replace(tokens[0].begin, tokens[1].begin + tokens[1].length - tokens[0].begin, "DELETE FROM");
         first = 2;
@@ -56,12 +77,13 @@ CSqlRewrite COracleDialect::Translate(std::string_view text) {
         rewrite.Replace(tokens[1].begin, tokens[2].begin + tokens[2].length - tokens[1].begin, "");
         first = 3;
     }
-    for (std::size_t k = first; k < tokens.size(); ++k) {
+    for (std::size_t k = first; k < end; ++k) {
         const Token& token = tokens[k];
         bool qualified = k > 0 && IsSymbol(text, tokens[k - 1], '.');
         bool called = k + 1 < tokens.size() && IsSymbol(text, tokens[k + 1], '(');
         if (token.kind == Kind::Word && CSqlScanner::Is(text, token, "SYSDATE") && !qualified && !called) {
-            rewrite.Replace(token.begin, token.length, "SYSDATE()");
+            bool isDefault = k > 0 && CSqlScanner::Is(text, tokens[k - 1], "DEFAULT");
+            rewrite.Replace(token.begin, token.length, isDefault ? "(SYSDATE())" : "SYSDATE()");
         } else if ((stored || trigger) && IsDualSource(text, tokens, k)) {
             // Note: a stored view or trigger cannot see this connection's own
             // DUAL table, so it gets one of its own.
@@ -74,8 +96,13 @@ CSqlRewrite COracleDialect::Translate(std::string_view text) {
                    IsSymbol(text, tokens[k + 1], '.') &&
                    (CSqlScanner::Is(text, token, ":NEW") || CSqlScanner::Is(text, token, ":OLD"))) {
             rewrite.Replace(token.begin, 1, "");
+        } else if (table && IsLengthSemantics(text, tokens, k)) {
+            rewrite.Replace(token.begin, token.length, "");
         }
     }
+    if (end < tokens.size())
+        rewrite.Replace(tokens[end].begin, tokens.back().begin + tokens.back().length - tokens[end].begin,
+                        "");
     return rewrite;
 }
 

@@ -155,6 +155,26 @@ void Finish(ColumnPlan& plan, std::size_t index, CEngineResult& result) {
     }
 }
 
+// Statements the embedded engine refuses, by kind.
+struct Refusal {
+    StatementKind kind;
+    bool showWords;
+    const char* note;
+};
+
+constexpr Refusal kRefusals[] = {
+    {StatementKind::DeclareBlock, false, "blocks with DECLARE"},
+    {StatementKind::StoredCode, true, " (stored PL/SQL)"},
+    {StatementKind::NoPrivileges, true, " (it has no users or privileges)"},
+    {StatementKind::Unsupported, true, ""},
+};
+
+const Refusal* FindRefusal(StatementKind kind) {
+    for (const Refusal& refusal : kRefusals)
+        if (refusal.kind == kind) return &refusal;
+    return nullptr;
+}
+
 CEngineBind* FindBind(std::vector<CEngineBind>& binds, const std::string& name) {
     for (CEngineBind& bind : binds)
         if (bind.name == name) return &bind;
@@ -421,22 +441,18 @@ bool CSqliteConnection::Execute(const std::string& sql, std::vector<CEngineBind>
     rowsProcessed = 0;
     if (!CheckEncoding(sql)) return false;
     StatementKind kind = CStatementClassifier::Classify(sql);
-    std::string words(CStatementClassifier::MatchedWords(sql));
+    if (const Refusal* refusal = FindRefusal(kind)) {
+        std::string words(CStatementClassifier::MatchedWords(sql));
+        m_error.Set(std::string("not supported on the embedded database: ") +
+                        (refusal->showWords ? words : std::string()) + refusal->note,
+                    0);
+        return false;
+    }
     bool ok = false;
     switch (kind) {
         case StatementKind::Block:
             ok = RunBlock(sql, binds, rowsProcessed);
             break;
-        case StatementKind::DeclareBlock:
-            m_error.Set("not supported on the embedded database: blocks with DECLARE", 0);
-            return false;
-        case StatementKind::StoredCode:
-            m_error.Set("not supported on the embedded database: " + words + " (stored PL/SQL)", 0);
-            return false;
-        case StatementKind::NoPrivileges:
-            m_error.Set(
-                "not supported on the embedded database: " + words + " (it has no users or privileges)", 0);
-            return false;
         case StatementKind::Commit:
             return Commit();
         case StatementKind::Rollback:

@@ -16,6 +16,7 @@ enum class StatementKind {
     DeclareBlock,
     StoredCode,
     NoPrivileges,
+    Unsupported,
     Other,
 };
 

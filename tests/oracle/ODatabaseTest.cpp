@@ -196,6 +196,19 @@ TEST_F(ODatabaseTest, TruncateTableDeletesEveryRowAndCommits) {
     EXPECT_EQ(Scalar("SELECT COUNT(*) FROM T"), "0");
 }
 
+TEST_F(ODatabaseTest, ServerSpellingsTheEngineLacks) {
+    Exec("CREATE TABLE T (A VARCHAR2(10 BYTE), D DATE DEFAULT SYSDATE)");
+    Exec("INSERT INTO T (A) VALUES ('X')");
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM T WHERE D IS NOT NULL"), "1");
+    Exec("DROP TABLE T CASCADE CONSTRAINTS");
+    EXPECT_NE(m_database.ExecuteSQL("SELECT * FROM T"), OSUCCESS);
+    for (const char* sql :
+         {"CREATE SEQUENCE S", "ALTER SESSION SET NLS_DATE_FORMAT = 'YYYY'", "CREATE USER U"}) {
+        EXPECT_EQ(Fail(sql), 0) << sql;
+        EXPECT_NE(m_database.GetErrorText().find("not supported"), std::string::npos) << sql;
+    }
+}
+
 TEST_F(ODatabaseTest, OneStatementAtATime) {
     int position = Fail("SELECT 1 FROM DUAL; SELECT 2 FROM DUAL");
     EXPECT_EQ(position, 20);
