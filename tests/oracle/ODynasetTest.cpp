@@ -200,6 +200,12 @@ TEST_F(ODynasetTest, ServerFunctions) {
         {"TRUNC(7.9)", "7"},
         {"TRUNC(-7.99, 1)", "-7.9"},
         {"CONCAT('A', NULL)", "A"},
+        {"'A' || NULL || 'B'", "AB"},
+        {"NULL || NULL", ""},
+        {"'N=' || NVL(NULL, 0) * 2", "N=0"},
+        {"1 + 1 || 'X'", "2X"},
+        {"'1' || 1 + 1", "12"},
+        {"LENGTH('AB' || 'C')", "3"},
         {"SUBSTR('ABCDE', 2, 3)", "BCD"},
         {"LENGTH('"
          "\x82\xa0\x82\xa2"
