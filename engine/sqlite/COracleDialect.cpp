@@ -251,6 +251,9 @@ CSqlRewrite COracleDialect::Translate(std::string_view text) {
                    IsSymbol(text, tokens[k + 1], '.') &&
                    (CSqlScanner::Is(text, token, ":NEW") || CSqlScanner::Is(text, token, ":OLD"))) {
             rewrite.Replace(token.begin, 1, "");
+        } else if (token.kind == Kind::String && token.length == 2) {
+            // Note: the server holds the empty text as NULL.
+            rewrite.Replace(token.begin, token.length, "NULL");
         } else if (table && IsLengthSemantics(text, tokens, k)) {
             rewrite.Replace(token.begin, token.length, "");
         }

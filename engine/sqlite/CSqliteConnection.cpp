@@ -355,7 +355,8 @@ bool CSqliteConnection::Bind(Piece piece, const std::vector<CEngineBind>& binds,
         double number = 0;
         std::string utf8;
         int rc = SQLITE_OK;
-        if (bind->isNull) {
+        // Note: as on the server, an empty text is NULL.
+        if (bind->isNull || bind->value.empty()) {
             rc = sqlite3_bind_null(statement, index);
         } else if (bind->serverType == servertype::kNumber &&
                    CValueText::ParseInteger(bind->value, integer)) {

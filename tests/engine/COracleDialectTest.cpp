@@ -36,6 +36,7 @@ TEST(COracleDialectTest, Translations) {
         {"SELECT 'a||b', 1.5 || :X FROM T", "SELECT 'a||b', IFNULL(1.5,'') || IFNULL(:X,'') FROM T"},
         {"SELECT CASE WHEN A THEN 1 END || 'X' FROM T", "SELECT CASE WHEN A THEN 1 END || 'X' FROM T"},
         {"SELECT A || FROM T", "SELECT A || FROM T"},
+        {"INSERT INTO T VALUES ('', ' ', )", "INSERT INTO T VALUES (NULL, ' ', )"},
         {"CREATE VIEW V AS SELECT 1 FROM DUAL, T JOIN DUAL ON 1 = 1 WHERE DUAL.DUMMY = 'DUAL'",
          "CREATE VIEW V AS SELECT 1 FROM (SELECT 'X' AS DUMMY), T JOIN (SELECT 'X' AS DUMMY) ON 1 = 1 "
          "WHERE DUAL.DUMMY = 'DUAL'"},

@@ -253,7 +253,7 @@ TEST_F(ODatabaseTest, ParametersAreBoundByName) {
     auto& parameters = m_database.GetParameters();
     parameters.Add("N", OValue("42"), OPARAMETER_INOUTVAR, OTYPE_NUMBER);
     parameters.Add("S", OValue(kNihon), OPARAMETER_INOUTVAR, OTYPE_VARCHAR2);
-    parameters.Add("EMPTY", OValue(), OPARAMETER_INOUTVAR, OTYPE_VARCHAR2);
+    parameters.Add("EMPTY", OValue(""), OPARAMETER_INOUTVAR, OTYPE_VARCHAR2);
     Exec("INSERT INTO T VALUES (:N, :S)");
     Exec("INSERT INTO T VALUES (:EMPTY, ':S')");
     EXPECT_EQ(Scalar("SELECT S FROM T WHERE N = :N"), kNihon);

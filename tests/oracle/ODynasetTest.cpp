@@ -206,6 +206,7 @@ TEST_F(ODynasetTest, ServerFunctions) {
         {"1 + 1 || 'X'", "2X"},
         {"'1' || 1 + 1", "12"},
         {"LENGTH('AB' || 'C')", "3"},
+        {"NVL('', 'EMPTY IS NULL')", "EMPTY IS NULL"},
         {"SUBSTR('ABCDE', 2, 3)", "BCD"},
         {"LENGTH('"
          "\x82\xa0\x82\xa2"
