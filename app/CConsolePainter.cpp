@@ -1,0 +1,113 @@
+#include "app/CConsolePainter.h"
+
+#include <QFontDatabase>
+#include <QFontMetrics>
+#include <QPainter>
+#include <algorithm>
+
+#include "console/CSQLEditor.h"
+#include "text/Cp932.h"
+#include "text/Encoding.h"
+
+const QColor CConsolePainter::kPromptColor(0, 0, 0);
+const QColor CConsolePainter::kOutputColor(0, 0, 255);
+
+namespace {
+
+constexpr const char* kFontFamilies[] = {"FixedSys", "IPAGothic", "IPAゴシック"};
+
+QString FindFamily() {
+    const QStringList installed = QFontDatabase::families();
+    for (const char* family : kFontFamilies)
+        if (installed.contains(QString::fromUtf8(family), Qt::CaseInsensitive)) return QString::fromUtf8(family);
+    return QFontDatabase::systemFont(QFontDatabase::FixedFont).family();
+}
+
+}  // namespace
+
+CConsolePainter::CConsolePainter() : CConsolePainter(CreateFont()) {}
+
+CConsolePainter::CConsolePainter(const QFont& font) : m_font(font), m_ascent(QFontMetrics(font).ascent()) {}
+
+QFont CConsolePainter::CreateFont() {
+    QFont font(FindFamily());
+    font.setStyleHint(QFont::TypeWriter);
+    font.setFixedPitch(true);
+    font.setKerning(false);
+    font.setWeight(QFont::Normal);
+    // Note: the grid is fixed; the font shrinks until a half-width glyph
+    // fits a cell, whatever the font's own metrics are.
+    for (int size = kLineHeight; size > 6; --size) {
+        font.setPixelSize(size);
+        QFontMetrics metrics(font);
+        if (metrics.height() <= kLineHeight + 1 && metrics.horizontalAdvance(QLatin1Char('M')) <= kCharWidth)
+            break;
+    }
+    return font;
+}
+
+QString CConsolePainter::PieceText(std::string_view piece) {
+    if (piece.size() == 1 && static_cast<unsigned char>(piece[0]) < 0x80) return QString(QLatin1Char(piece[0]));
+    return QString::fromStdString(encoding::Cp932ToUtf8(piece));
+}
+
+void CConsolePainter::DrawPiece(QPainter& painter, const QString& text, int x, int y) const {
+    painter.drawText(QPoint(x, y + m_ascent), text);
+}
+
+void CConsolePainter::DrawLine(QPainter& painter, const std::string& line, int y) const {
+    std::size_t index = 0;
+    while (index < line.size()) {
+        std::size_t length = cp932::CharLength(line, index);
+        std::string_view piece(line.data() + index, length);
+        DrawPiece(painter, PieceText(piece), static_cast<int>(index) * kCharWidth, y);
+        index += length;
+    }
+}
+
+void CConsolePainter::DrawInputLine(QPainter& painter, const CSQLEditor& editor, int y) const {
+    const std::string line = editor.GetLine(editor.GetLineCount() - 1);
+    QColor background = Qt::white;
+    std::size_t index = 0;
+    while (index < line.size()) {
+        std::size_t length = cp932::CharLength(line, index);
+        bool selected = editor.IsSelected(static_cast<int>(index));
+        background = selected ? Qt::black : Qt::white;
+        int x = static_cast<int>(index) * kCharWidth;
+        painter.fillRect(QRect(x, y, static_cast<int>(length) * kCharWidth, kLineHeight), background);
+        painter.setPen(selected ? Qt::white : Qt::black);
+        DrawPiece(painter, PieceText(std::string_view(line.data() + index, length)), x, y);
+        index += length;
+    }
+    // One blank cell after the text in the last colours.
+    painter.fillRect(QRect(static_cast<int>(line.size()) * kCharWidth, y, kCharWidth, kLineHeight), background);
+}
+
+void CConsolePainter::PaintScreen(QPainter& painter, const CSQLEditor& editor, const QRect& visible) const {
+    painter.save();
+    painter.setFont(m_font);
+    const int count = editor.GetLineCount();
+    // Note: a line partly above the window is drawn too, so the top row of
+    // a scrolled view is never left blank.
+    const int first = std::max(0, visible.top() / kLineHeight);
+    const int stop = std::min(count - 1, visible.bottom() / kLineHeight + 1);
+    for (int i = first; i < stop; ++i) {
+        painter.setPen(editor.IsPromptLine(i) ? kPromptColor : kOutputColor);
+        DrawLine(painter, editor.GetLine(i), i * kLineHeight);
+    }
+    DrawInputLine(painter, editor, (count - 1) * kLineHeight);
+    painter.restore();
+}
+
+void CConsolePainter::PaintPage(QPainter& painter, const CSQLEditor& editor, int page) const {
+    painter.save();
+    painter.setFont(m_font);
+    painter.setPen(Qt::black);
+    const long long first = static_cast<long long>(page - 1) * kLinesPerPage;
+    const int count = editor.GetLineCount();
+    for (long long index = first; index < first + kLinesPerPage && index < count; ++index) {
+        DrawLine(painter, editor.GetLine(static_cast<int>(index)), static_cast<int>(index - first) * kLineHeight);
+    }
+    DrawPiece(painter, QString::asprintf("- %d -", page), kFooterX, kFooterY);
+    painter.restore();
+}

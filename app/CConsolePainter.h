@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QRect>
+#include <QString>
+#include <string>
+#include <string_view>
+
+class CSQLEditor;
+class QPainter;
+
+// Draws console lines on a cell grid: one byte of CP932 text is one cell of
+// kCharWidth x kLineHeight, a double-byte character spans two. The screen
+// and the printed page share it.
+class CConsolePainter {
+public:
+    static constexpr int kCharWidth = 8;
+    static constexpr int kLineHeight = 16;
+    static constexpr int kLinesPerPage = 200;
+    // Footer position on the page grid.
+    static constexpr int kFooterX = 1150;
+    static constexpr int kFooterY = 3350;
+
+    static const QColor kPromptColor;
+    static const QColor kOutputColor;
+
+    CConsolePainter();
+    explicit CConsolePainter(const QFont& font);
+
+    // "FixedSys" when installed, else a fixed-pitch font with Japanese
+    // glyphs, sized so that a character fits its cell.
+    static QFont CreateFont();
+    // The Unicode text of one cell piece (one byte, or a lead and trail byte).
+    static QString PieceText(std::string_view piece);
+
+    const QFont& GetFont() const { return m_font; }
+
+    // One line at row top `y`, each character at its own cell, in the
+    // painter's current pen.
+    void DrawLine(QPainter& painter, const std::string& line, int y) const;
+    // The console within `visible` (content coordinates): prompt lines
+    // black, output blue, the input line with its selection white on black.
+    void PaintScreen(QPainter& painter, const CSQLEditor& editor, const QRect& visible) const;
+    // Page `page` (from 1) on the page grid: its block of lines in black and
+    // the footer "- page -".
+    void PaintPage(QPainter& painter, const CSQLEditor& editor, int page) const;
+
+private:
+    void DrawInputLine(QPainter& painter, const CSQLEditor& editor, int y) const;
+    void DrawPiece(QPainter& painter, const QString& text, int x, int y) const;
+
+    QFont m_font;
+    int m_ascent;
+};

@@ -1,0 +1,101 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QStringList>
+#include <functional>
+#include <map>
+#include <memory>
+
+#include "app/CommandTable.h"
+#include "interpreter/CConsoleHost.h"
+
+class CVantorDoc;
+class CVantorView;
+class QAction;
+class QLabel;
+class QMenu;
+class QPrinter;
+class QToolBar;
+
+// The main window: menus, tool bar, status bar and the one console view.
+// It is also the host the interpreter acts on for CLEAR SCREEN, "/" and
+// EXIT.
+class CMainFrame : public QMainWindow, public CConsoleHost {
+    Q_OBJECT
+
+public:
+    // Reports a failure: the message and the file it concerns.
+    using MessageSink = std::function<void(const QString& message, const QString& path)>;
+
+    static constexpr int kRecentFileCount = 4;
+    static constexpr int kPaneCount = 6;
+
+    explicit CMainFrame(CVantorDoc& document, QWidget* parent = nullptr);
+    ~CMainFrame() override;
+
+    CVantorView* GetView() const { return m_view; }
+    QAction* GetAction(CommandId command) const;
+    QToolBar* GetToolBar() const { return m_toolBar; }
+    // Status bar panes 1 to 6: the message pane, then the indicators.
+    QLabel* GetPane(int pane) const;
+    QStringList GetRecentFiles() const { return m_recentFiles; }
+    void SetMessageSink(MessageSink sink) { m_messageSink = std::move(sink); }
+
+    // File > New: empties the console.
+    void OnFileNew();
+    // Replays `path` into the console; a failure is reported and the file
+    // leaves the recent-file list.
+    bool OpenDocumentFile(const QString& path);
+    bool SaveDocumentFile(const QString& path);
+    // The print preview's pages shown side by side (1 or 2), kept in the
+    // settings.
+    static int GetPreviewPages();
+    static void SetPreviewPages(int pages);
+
+    void SendKey(Key key) override;
+    void SendCommand(Command command) override;
+    void PostClose() override;
+    bool IsCloseRequested() const { return m_closeRequested; }
+
+protected:
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    void CreateActions();
+    void CreateMenus();
+    void CreateToolBar();
+    void CreateStatusBar();
+    void Connect(CommandId command, void (CMainFrame::*handler)());
+    void UpdateEditCommands();
+    void ShowOverwrite(bool on);
+    void AddRecentFile(const QString& path);
+    void RemoveRecentFile(const QString& path);
+    void LoadRecentFiles();
+    void SaveRecentFiles() const;
+    void RebuildRecentMenu();
+    void Report(const QString& message, const QString& path);
+    QPrinter& GetPrinter();
+
+    void OnFileOpen();
+    void OnFileSave();
+    void OnFileSaveAs();
+    void OnFilePrint();
+    void OnFilePrintPreview();
+    void OnFilePrintSetup();
+    void OnAppAbout();
+
+    CVantorDoc& m_document;
+    CVantorView* m_view = nullptr;
+    QToolBar* m_toolBar = nullptr;
+    QMenu* m_fileMenu = nullptr;
+    QAction* m_recentPlaceholder = nullptr;
+    QList<QAction*> m_recentActions;
+    std::map<CommandId, QAction*> m_actions;
+    QLabel* m_panes[kPaneCount] = {};
+    QStringList m_recentFiles;
+    std::unique_ptr<QPrinter> m_printer;
+    MessageSink m_messageSink;
+    int m_returnDepth = 0;
+    bool m_closeRequested = false;
+};
