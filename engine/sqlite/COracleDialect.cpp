@@ -1,5 +1,7 @@
 #include "engine/sqlite/COracleDialect.h"
 
+#include <set>
+#include <utility>
 #include <vector>
 
 #include "engine/sqlite/CSqlScanner.h"
@@ -66,123 +68,112 @@ bool IsOperandToken(std::string_view text, const Token& token) {
     }
 }
 
-// Index of the bracket matching the one at `k`, walking by `step`; npos when
-// there is none.
-std::size_t MatchingBracket(std::string_view text, const std::vector<Token>& tokens, std::size_t k,
-                            int step) {
-    int depth = 0;
-    for (auto i = static_cast<long>(k); i >= 0 && i < static_cast<long>(tokens.size()); i += step) {
-        const Token& token = tokens[static_cast<std::size_t>(i)];
-        if (IsSymbol(text, token, '('))
-            depth += step;
-        else if (IsSymbol(text, token, ')'))
-            depth -= step;
-        if (depth == 0) return static_cast<std::size_t>(i);
-    }
-    return std::string_view::npos;
-}
-
 constexpr std::size_t kNone = std::string_view::npos;
 
-bool IsTermEnd(std::string_view text, const Token& token) {
-    return IsOperandToken(text, token) || IsSymbol(text, token, ')');
-}
-
-bool IsSign(std::string_view text, const Token& token) {
-    return IsSymbol(text, token, '+') || IsSymbol(text, token, '-');
-}
-
-bool IsMultiplicative(std::string_view text, const Token& token) {
-    return IsSymbol(text, token, '*') || IsSymbol(text, token, '/');
-}
-
-// First token of the term (a name, literal, call or bracketed expression)
-// that ends at token `k`; kNone when there is none.
-std::size_t TermStart(std::string_view text, const std::vector<Token>& tokens, std::size_t k) {
-    if (IsSymbol(text, tokens[k], ')')) {
-        std::size_t open = MatchingBracket(text, tokens, k, -1);
-        if (open == kNone) return kNone;
-        return open > 0 && tokens[open - 1].kind == Kind::Word && !IsKeyword(text, tokens[open - 1])
-                   ? open - 1
-                   : open;
+// The tokens of one statement with their brackets paired, for walking
+// operands in constant time per step.
+class OperandWalker {
+public:
+    OperandWalker(std::string_view text, const std::vector<Token>& tokens)
+        : m_text(text), m_tokens(tokens), m_partner(tokens.size(), kNone) {
+        std::vector<std::size_t> open;
+        for (std::size_t k = 0; k < tokens.size(); ++k) {
+            if (Is(k, '(')) {
+                open.push_back(k);
+            } else if (Is(k, ')') && !open.empty()) {
+                m_partner[k] = open.back();
+                m_partner[open.back()] = k;
+                open.pop_back();
+            }
+        }
     }
-    if (!IsOperandToken(text, tokens[k])) return kNone;
-    while (k >= 2 && IsSymbol(text, tokens[k - 1], '.') && IsOperandToken(text, tokens[k - 2])) k -= 2;
-    return k;
-}
 
-// Last token of the term that starts at token `k`; kNone when there is none.
-std::size_t TermEnd(std::string_view text, const std::vector<Token>& tokens, std::size_t k) {
-    if (k >= tokens.size()) return kNone;
-    if (tokens[k].kind == Kind::Word && IsOperandToken(text, tokens[k]) && k + 1 < tokens.size() &&
-        IsSymbol(text, tokens[k + 1], '('))
-        return MatchingBracket(text, tokens, k + 1, 1);
-    if (IsSymbol(text, tokens[k], '(')) return MatchingBracket(text, tokens, k, 1);
-    if (!IsOperandToken(text, tokens[k])) return kNone;
-    while (k + 2 < tokens.size() && IsSymbol(text, tokens[k + 1], '.') && IsOperandToken(text, tokens[k + 2]))
+    bool Is(std::size_t k, char symbol) const {
+        return k < m_tokens.size() && IsSymbol(m_text, m_tokens[k], symbol);
+    }
+    bool IsConcat(std::size_t k) const {
+        return Is(k, '|') && Is(k + 1, '|') && m_tokens[k + 1].begin == m_tokens[k].begin + 1;
+    }
+
+    // The left operand of "||" at `k` as the server reads it: the additive
+    // expression that ends before it, back to the previous "||".
+    std::size_t OperandStart(std::size_t k) const {
+        if (k == 0) return kNone;
+        --k;
+        for (;;) {
+            std::size_t start = TermStart(k);
+            if (start == kNone) return kNone;
+            if (start > 0 && IsSign(start - 1) && (start < 2 || !IsTermEnd(start - 2))) return start - 1;
+            if (start < 2 || !(IsSign(start - 1) || IsMultiplicative(start - 1)) || !IsTermEnd(start - 2))
+                return start;
+            k = start - 2;
+        }
+    }
+
+    // The right operand of "||" at `k`: the multiplicative expression after it.
+    std::size_t OperandEnd(std::size_t k) const {
         k += 2;
-    return k;
-}
-
-// The binary operator (of the server's additive level or above) that ends at
-// token `k`: its first token, or kNone.
-std::size_t OperatorStart(std::string_view text, const std::vector<Token>& tokens, std::size_t k) {
-    if (IsMultiplicative(text, tokens[k]) || IsSign(text, tokens[k])) return k;
-    if (k >= 1 && IsSymbol(text, tokens[k], '|') && IsSymbol(text, tokens[k - 1], '|') &&
-        tokens[k].begin == tokens[k - 1].begin + 1)
-        return k - 1;
-    return kNone;
-}
-
-// The left operand of "||" as the server reads it: the additive expression
-// that ends at token `k` (|| + - * / bind alike or tighter, left to right).
-std::size_t OperandStart(std::string_view text, const std::vector<Token>& tokens, std::size_t k) {
-    for (;;) {
-        std::size_t start = TermStart(text, tokens, k);
-        if (start == kNone) return kNone;
-        if (start > 0 && IsSign(text, tokens[start - 1]) &&
-            (start < 2 || !IsTermEnd(text, tokens[start - 2])))
-            return start - 1;
-        if (start < 2) return start;
-        std::size_t op = OperatorStart(text, tokens, start - 1);
-        if (op == kNone || op == 0 || !IsTermEnd(text, tokens[op - 1])) return start;
-        k = op - 1;
+        for (;;) {
+            if (k < m_tokens.size() && IsSign(k)) ++k;
+            std::size_t end = TermEnd(k);
+            if (end == kNone || !IsMultiplicative(end + 1)) return end;
+            k = end + 2;
+        }
     }
-}
 
-// The right operand of "||" as the server reads it: the multiplicative
-// expression that starts at token `k`.
-std::size_t OperandEnd(std::string_view text, const std::vector<Token>& tokens, std::size_t k) {
-    for (;;) {
-        if (k < tokens.size() && IsSign(text, tokens[k])) ++k;
-        std::size_t end = TermEnd(text, tokens, k);
-        if (end == kNone || end + 2 >= tokens.size() || !IsMultiplicative(text, tokens[end + 1])) return end;
-        k = end + 2;
+private:
+    bool IsOperand(std::size_t k) const { return k < m_tokens.size() && IsOperandToken(m_text, m_tokens[k]); }
+    bool IsTermEnd(std::size_t k) const { return IsOperand(k) || Is(k, ')'); }
+    bool IsSign(std::size_t k) const { return Is(k, '+') || Is(k, '-'); }
+    bool IsMultiplicative(std::size_t k) const { return Is(k, '*') || Is(k, '/'); }
+    bool IsFunctionName(std::size_t k) const { return IsOperand(k) && m_tokens[k].kind == Kind::Word; }
+
+    // First token of the term (name, literal, call or bracketed expression)
+    // that ends at `k`.
+    std::size_t TermStart(std::size_t k) const {
+        if (Is(k, ')')) {
+            std::size_t open = m_partner[k];
+            if (open == kNone) return kNone;
+            return open > 0 && IsFunctionName(open - 1) ? open - 1 : open;
+        }
+        if (!IsOperand(k)) return kNone;
+        while (k >= 2 && Is(k - 1, '.') && IsOperand(k - 2)) k -= 2;
+        return k;
     }
-}
+
+    // Last token of the term that starts at `k`.
+    std::size_t TermEnd(std::size_t k) const {
+        if (IsFunctionName(k) && Is(k + 1, '(')) return m_partner[k + 1];
+        if (Is(k, '(')) return m_partner[k];
+        if (!IsOperand(k)) return kNone;
+        while (Is(k + 1, '.') && IsOperand(k + 2)) k += 2;
+        return k;
+    }
+
+    std::string_view m_text;
+    const std::vector<Token>& m_tokens;
+    std::vector<std::size_t> m_partner;
+};
 
 // Note: the server's "||" treats NULL as empty text and binds like "+", the
 // engine's gives NULL and binds tightest; each operand, as the server reads
-// it, is wrapped in IFNULL(operand, ''). `opens[k]`/`closes[k]`
-// count the wraps that start before / end after token k.
+// it, is wrapped in IFNULL(operand, ''). `opens[k]`/`closes[k]` count the
+// wraps that start before / end after token k.
 void WrapConcatOperands(std::string_view text, const std::vector<Token>& tokens, std::vector<int>& opens,
                         std::vector<int>& closes) {
     opens.assign(tokens.size(), 0);
     closes.assign(tokens.size(), 0);
-    std::vector<std::pair<std::size_t, std::size_t>> wrapped;
+    OperandWalker walker(text, tokens);
+    std::set<std::pair<std::size_t, std::size_t>> wrapped;
     auto wrap = [&](std::size_t first, std::size_t last) {
-        for (const auto& range : wrapped)
-            if (range.first == first && range.second == last) return;
-        wrapped.emplace_back(first, last);
+        if (!wrapped.insert({first, last}).second) return;
         ++opens[first];
         ++closes[last];
     };
     for (std::size_t k = 1; k + 2 < tokens.size(); ++k) {
-        if (!IsSymbol(text, tokens[k], '|') || !IsSymbol(text, tokens[k + 1], '|') ||
-            tokens[k + 1].begin != tokens[k].begin + 1)
-            continue;
-        std::size_t leftStart = OperandStart(text, tokens, k - 1);
-        std::size_t rightEnd = OperandEnd(text, tokens, k + 2);
+        if (!walker.IsConcat(k)) continue;
+        std::size_t leftStart = walker.OperandStart(k);
+        std::size_t rightEnd = walker.OperandEnd(k);
         if (leftStart == kNone || rightEnd == kNone) continue;
         wrap(leftStart, k - 1);
         wrap(k + 2, rightEnd);
