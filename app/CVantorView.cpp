@@ -85,7 +85,10 @@ void CVantorView::UpdateScrollSize() {
     const CSQLEditor& editor = GetEditor();
     long long height = static_cast<long long>(editor.GetLineCount()) * m_lineHeight;
     if (height > m_scrollHeight) m_scrollHeight = static_cast<int>(std::min<long long>(height + 1000, INT_MAX / 2));
-    long long width = static_cast<long long>(editor.GetMaxWidth()) * m_charWidth;
+    // Note: the input line with its prompt and the caret's cell after it
+    // always fits, so the caret can be scrolled into view.
+    const long long inputWidth = static_cast<long long>(editor.GetLine(editor.GetLineCount() - 1).size()) + 1;
+    long long width = std::max<long long>(editor.GetMaxWidth(), inputWidth) * m_charWidth;
     if (width > m_scrollWidth) m_scrollWidth = static_cast<int>(std::min<long long>(width + 100, INT_MAX / 2));
     UpdateScrollBars();
 }
@@ -222,8 +225,9 @@ void CVantorView::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void CVantorView::mouseReleaseEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton) m_mouseDown = false;
-    QAbstractScrollArea::mouseReleaseEvent(event);
+    if (event->button() != Qt::LeftButton) return QAbstractScrollArea::mouseReleaseEvent(event);
+    m_mouseDown = false;
+    event->accept();
 }
 
 void CVantorView::resizeEvent(QResizeEvent* event) {

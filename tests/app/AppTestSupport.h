@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QApplication>
+#include <QDir>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "app/CVantorApp.h"
+
+namespace apptest {
+
+// The one application object of the test program, on the offscreen
+// platform, with settings and databases in a directory of its own.
+inline QApplication& Application() {
+    static QApplication* application = [] {
+        static QTemporaryDir home;
+        setenv("QT_QPA_PLATFORM", "offscreen", 0);
+        setenv("TARVEX_HOME", QDir(home.path()).filePath("db").toLocal8Bit().constData(), 1);
+        static int argc = 1;
+        static char name[] = "tests_app";
+        static char* argv[] = {name, nullptr};
+        auto* app = new QApplication(argc, argv);
+        CVantorApp::SetNames();
+        QSettings::setDefaultFormat(QSettings::IniFormat);
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, QDir(home.path()).filePath("settings"));
+        return app;
+    }();
+    return *application;
+}
+
+// A file under a fresh temporary directory.
+class TempFiles {
+public:
+    std::string Path(const std::string& name) const { return QDir(m_dir.path()).filePath(QString::fromStdString(name)).toStdString(); }
+    std::string Write(const std::string& name, const std::string& bytes) const {
+        std::string path = Path(name);
+        std::ofstream(path, std::ios::binary) << bytes;
+        return path;
+    }
+    static std::string Read(const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+
+private:
+    QTemporaryDir m_dir;
+};
+
+}  // namespace apptest
