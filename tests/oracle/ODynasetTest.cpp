@@ -1,5 +1,4 @@
 #include <cstring>
-#include <regex>
 
 #include "oracle/ODynaset.h"
 #include "tests/oracle/OracleTestSupport.h"
@@ -7,6 +6,16 @@
 namespace {
 
 const std::string kA3 = "\x82\xa0\x82\xa2\x82\xa4";  // three double-byte characters
+
+// True when `text` has the shape of `pattern`, where '9' stands for a digit.
+bool HasShape(const std::string& text, const std::string& pattern) {
+    if (text.size() != pattern.size()) return false;
+    for (std::size_t k = 0; k < text.size(); ++k) {
+        bool digit = text[k] >= '0' && text[k] <= '9';
+        if (pattern[k] == '9' ? !digit : text[k] != pattern[k]) return false;
+    }
+    return true;
+}
 
 struct ColumnCase {
     const char* declared;
@@ -171,9 +180,8 @@ TEST_F(ODynasetTest, SysdateIsADate) {
     EXPECT_EQ(dynaset.GetFieldServerType(0), OTYPE_DATE);
     char buffer[100];
     dynaset.GetFieldValue(0, buffer, sizeof buffer);
-    EXPECT_TRUE(std::regex_match(buffer, std::regex(R"(\d\d-\d\d-\d\d)"))) << buffer;
-    EXPECT_TRUE(
-        std::regex_match(Scalar("SELECT TO_CHAR(SYSDATE, 'YYYY') FROM DUAL"), std::regex(R"(20\d\d)")));
+    EXPECT_TRUE(HasShape(buffer, "99-99-99")) << buffer;
+    EXPECT_TRUE(HasShape(Scalar("SELECT TO_CHAR(SYSDATE, 'YYYY') FROM DUAL"), "2099"));
 }
 
 TEST_F(ODynasetTest, ServerFunctions) {
