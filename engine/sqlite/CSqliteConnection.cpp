@@ -3,10 +3,10 @@
 #include <sqlite3.h>
 
 #include "engine/sqlite/CDatabaseLocation.h"
-#include "engine/sqlite/CDeclaredType.h"
 #include "engine/sqlite/COracleDialect.h"
 #include "engine/sqlite/CSqlScanner.h"
 #include "engine/sqlite/CSqliteFunctions.h"
+#include "engine/sqlite/CSqliteResultReader.h"
 #include "engine/sqlite/CStatementClassifier.h"
 #include "engine/sqlite/CValueText.h"
 #include "text/Cp932.h"
@@ -26,133 +26,8 @@ constexpr const char* kSetupStatements[] = {
     "INSERT INTO temp.DUAL SELECT 'X' WHERE NOT EXISTS (SELECT 1 FROM temp.DUAL)",
 };
 
-bool IsAscii(std::string_view text) {
-    for (char c : text)
-        if (static_cast<unsigned char>(c) >= 0x80) return false;
-    return true;
-}
-
 std::string ToCp932(const char* utf8) {
     return utf8 != nullptr ? encoding::Utf8ToCp932(utf8) : std::string();
-}
-
-std::string Hex(const void* data, int size) {
-    static constexpr char kDigits[] = "0123456789ABCDEF";
-    std::string out;
-    const auto* bytes = static_cast<const unsigned char*>(data);
-    for (int k = 0; k < size; ++k) {
-        out += kDigits[bytes[k] >> 4];
-        out += kDigits[bytes[k] & 0x0F];
-    }
-    return out;
-}
-
-// Statistics of one result column, to describe expressions by their values.
-struct ColumnPlan {
-    bool expression = false;
-    bool sizeFromValues = false;
-    bool isDate = false;
-    std::size_t widest = 0;
-    bool sawText = false;
-    bool sawNumber = false;
-    bool sawFraction = false;
-    bool sawBlob = false;
-    bool allStoredDates = true;
-};
-
-CEngineColumn DescribeColumn(sqlite3* db, sqlite3_stmt* statement, int index, ColumnPlan& plan) {
-    const char* declared = sqlite3_column_decltype(statement, index);
-    CEngineColumn column;
-    if (declared != nullptr) {
-        CDeclaredType::Description description = CDeclaredType::Describe(declared);
-        column = description.column;
-        plan.sizeFromValues = description.sizeFromValues;
-        plan.isDate = description.isDate;
-    } else {
-        plan.expression = true;
-    }
-    column.name = ToCp932(sqlite3_column_name(statement, index));
-    const char* database = sqlite3_column_database_name(statement, index);
-    const char* table = sqlite3_column_table_name(statement, index);
-    const char* origin = sqlite3_column_origin_name(statement, index);
-    int notNull = 0;
-    int primaryKey = 0;
-    if (database != nullptr && table != nullptr && origin != nullptr &&
-        sqlite3_table_column_metadata(db, database, table, origin, nullptr, nullptr, &notNull, &primaryKey,
-                                      nullptr) == SQLITE_OK)
-        column.nullable = notNull == 0 && primaryKey == 0;
-    return column;
-}
-
-// The text of one value as the server shows it; false for NULL.
-bool ValueText(sqlite3_stmt* statement, int index, int storage, const ColumnPlan& plan, std::string& text,
-               bool& isNumber) {
-    isNumber = false;
-    switch (storage) {
-        case SQLITE_NULL:
-            return false;
-        case SQLITE_INTEGER:
-            isNumber = true;
-            text = CValueText::FromInteger(sqlite3_column_int64(statement, index));
-            return true;
-        case SQLITE_FLOAT:
-            isNumber = true;
-            text = CValueText::FromDouble(sqlite3_column_double(statement, index));
-            return true;
-        case SQLITE_BLOB:
-            text = Hex(sqlite3_column_blob(statement, index), sqlite3_column_bytes(statement, index));
-            return true;
-        default:
-            break;
-    }
-    const char* utf8 = reinterpret_cast<const char*>(sqlite3_column_text(statement, index));
-    std::string_view view(utf8 != nullptr ? utf8 : "",
-                          static_cast<std::size_t>(sqlite3_column_bytes(statement, index)));
-    if (IsAscii(view))
-        text.assign(view);
-    else
-        text = encoding::Utf8ToCp932(view);
-    if (plan.isDate) text = CValueText::ShowDate(text);
-    return true;
-}
-
-void Observe(ColumnPlan& plan, int storage, const std::string& text, bool isNumber) {
-    if (text.size() > plan.widest) plan.widest = text.size();
-    if (isNumber) {
-        plan.sawNumber = true;
-        if (storage == SQLITE_FLOAT && text.find('.') != std::string::npos) plan.sawFraction = true;
-    } else if (storage == SQLITE_BLOB) {
-        plan.sawBlob = true;
-    } else {
-        plan.sawText = true;
-        if (!CValueText::IsStoredDate(text)) plan.allStoredDates = false;
-    }
-}
-
-// Sets the type and size of a column whose description depends on its values.
-void Finish(ColumnPlan& plan, std::size_t index, CEngineResult& result) {
-    CEngineColumn& column = result.Columns()[index];
-    long widest = static_cast<long>(plan.widest > 0 ? plan.widest : 1);
-    if (plan.sizeFromValues) column.size = widest;
-    if (!plan.expression) return;
-    if (plan.sawText && plan.allStoredDates && !plan.sawNumber && !plan.sawBlob) {
-        column.serverType = servertype::kDate;
-        column.size = 7;
-        for (std::size_t row = 0; row < result.RowCount(); ++row)
-            if (!result.IsNull(row, index))
-                result.SetValue(row, index, CValueText::ShowDate(result.Value(row, index)));
-    } else if (plan.sawText || (!plan.sawNumber && !plan.sawBlob)) {
-        column.serverType = servertype::kVarchar2;
-        column.size = widest;
-    } else if (plan.sawNumber) {
-        column.serverType = servertype::kNumber;
-        column.size = 22;
-        column.precision = 38;
-        column.scale = plan.sawFraction ? -127 : 0;
-    } else {
-        column.serverType = servertype::kRaw;
-        column.size = widest;
-    }
 }
 
 // Statements the embedded engine refuses, by kind.
@@ -484,42 +359,10 @@ bool CSqliteConnection::Query(const std::string& sql, std::vector<CEngineBind>& 
     std::vector<bool> textColumns = COracleDialect::TextConversionColumns(sql);
     if (textColumns.size() != static_cast<std::size_t>(sqlite3_column_count(statement.get())))
         textColumns.clear();
-    return Materialise(statement.get(), textColumns, result);
-}
-
-bool CSqliteConnection::Materialise(sqlite3_stmt* statement, const std::vector<bool>& textColumns,
-                                    CEngineResult& result) {
-    int count = sqlite3_column_count(statement);
-    std::vector<ColumnPlan> plans(static_cast<std::size_t>(count));
-    std::vector<CEngineColumn> columns;
-    for (int index = 0; index < count; ++index)
-        columns.push_back(DescribeColumn(m_db, statement, index, plans[static_cast<std::size_t>(index)]));
-    result.SetColumns(std::move(columns));
-    std::string text;
-    int rc = SQLITE_OK;
-    while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
-        for (int index = 0; index < count; ++index) {
-            ColumnPlan& plan = plans[static_cast<std::size_t>(index)];
-            bool isNumber = false;
-            int storage = sqlite3_column_type(statement, index);
-            if (!ValueText(statement, index, storage, plan, text, isNumber)) {
-                result.AddValue({}, true);
-                continue;
-            }
-            Observe(plan, storage, text, isNumber);
-            result.AddValue(text, false);
-        }
-        result.EndRow();
-    }
-    if (rc != SQLITE_DONE) {
-        result.Clear();
-        return SetStepError();
-    }
-    for (std::size_t index = 0; index < plans.size(); ++index) {
-        if (index < textColumns.size() && textColumns[index]) plans[index].allStoredDates = false;
-        Finish(plans[index], index, result);
-    }
-    return true;
+    std::string error;
+    if (CSqliteResultReader::Read(m_db, statement.get(), textColumns, result, error)) return true;
+    m_error.Set(error);
+    return false;
 }
 
 bool CSqliteConnection::RunBlock(const std::string& sql, std::vector<CEngineBind>& binds,
@@ -598,8 +441,7 @@ bool CSqliteConnection::Evaluate(Piece expression, const std::vector<CEngineBind
         m_error.Set("the expression gives no value", static_cast<int>(expression.base));
         return false;
     }
-    ColumnPlan plan;
-    isNull = !ValueText(statement.get(), 0, sqlite3_column_type(statement.get(), 0), plan, value, isNumber);
+    isNull = !CSqliteResultReader::ValueText(statement.get(), 0, value, isNumber);
     return true;
 }
 

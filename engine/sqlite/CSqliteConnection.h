@@ -74,8 +74,6 @@ private:
     bool Assign(const std::string& target, std::size_t position, const std::string& value, bool isNull,
                 bool isNumber, std::vector<CEngineBind>& binds);
     bool AppendOutput(const std::string& text, bool endLine);
-    // `textColumns`: columns that are never dates (see COracleDialect).
-    bool Materialise(sqlite3_stmt* statement, const std::vector<bool>& textColumns, CEngineResult& result);
 
     bool InTransaction() const;
     bool BeginWrite();

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "engine/CEngineResult.h"
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+// Reads the rows of a prepared query as the server would deliver them:
+// column descriptions from the declared types (expressions described by
+// their values), numbers in the server's text form, dates as "RR-MM-DD",
+// text in CP932 with '?' for characters it cannot hold, binary values in hex.
+class CSqliteResultReader {
+public:
+    // Steps through every row into `result`. `textColumns` marks columns
+    // that are never dates. False with the engine's message in `error`.
+    static bool Read(sqlite3* db, sqlite3_stmt* statement, const std::vector<bool>& textColumns,
+                     CEngineResult& result, std::string& error);
+
+    // The text of column `index` of the current row; false for NULL.
+    // `isNumber` tells a numeric value.
+    static bool ValueText(sqlite3_stmt* statement, int index, std::string& text, bool& isNumber);
+};
