@@ -411,9 +411,12 @@ void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {
 }
 
 void CMainFrame::dropEvent(QDropEvent* event) {
-    const QList<QUrl> urls = event->mimeData()->urls();
     event->acceptProposedAction();
     activateWindow();
+    OpenDroppedFiles(event->mimeData()->urls());
+}
+
+void CMainFrame::OpenDroppedFiles(const QList<QUrl>& urls) {
     for (const QUrl& url : urls) {
         if (m_closeRequested) break;
         if (url.isLocalFile()) OpenDocumentFile(url.toLocalFile());

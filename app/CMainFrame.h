@@ -2,6 +2,7 @@
 
 #include <QMainWindow>
 #include <QStringList>
+#include <QUrl>
 #include <functional>
 #include <map>
 #include <memory>
@@ -47,6 +48,8 @@ public:
     // leaves the recent-file list.
     bool OpenDocumentFile(const QString& path);
     bool SaveDocumentFile(const QString& path);
+    // Files dropped on the window, replayed in order as Open does.
+    void OpenDroppedFiles(const QList<QUrl>& urls);
     // The print preview's pages shown side by side (1 or 2), kept in the
     // settings.
     static int GetPreviewPages();

@@ -1,0 +1,282 @@
+#include "app/CMainFrame.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QClipboard>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QPushButton>
+#include <QSettings>
+#include <QTest>
+#include <QTimer>
+#include <QToolBar>
+#include <QUrl>
+
+#include "app/CAboutDlg.h"
+#include "app/CVantorDoc.h"
+#include "app/CVantorView.h"
+#include "tests/app/AppTestSupport.h"
+
+namespace {
+
+QString U(const char* text) { return QString::fromUtf8(text); }
+
+class CMainFrameTest : public ::testing::Test {
+protected:
+    CMainFrameTest() {
+        apptest::Application();
+        QSettings().clear();
+        frame = std::make_unique<CMainFrame>(document);
+        frame->SetMessageSink([this](const QString& message, const QString& path) {
+            messages.append(message + "|" + path);
+        });
+        frame->show();
+    }
+
+    CSQLEditor& Editor() { return *document.GetEditor(); }
+    CVantorView& View() { return *frame->GetView(); }
+    void Type(const char* text) { QTest::keyClicks(&View(), U(text)); }
+    void Enter(const char* text) {
+        Type(text);
+        QTest::keyClick(&View(), Qt::Key_Return);
+    }
+    int CountLines(const std::string& line) {
+        int count = 0;
+        for (int i = 0; i < Editor().GetLineCount(); ++i) count += Editor().GetLine(i) == line;
+        return count;
+    }
+    bool Enabled(CommandId command) { return frame->GetAction(command)->isEnabled(); }
+
+    CVantorDoc document;
+    std::unique_ptr<CMainFrame> frame;
+    QStringList messages;
+    apptest::TempFiles files;
+};
+
+QStringList Items(QMenu* menu) {
+    QStringList items;
+    for (QAction* action : menu->actions())
+        if (action->isVisible()) items.append(action->isSeparator() ? QStringLiteral("-") : action->text());
+    return items;
+}
+
+TEST_F(CMainFrameTest, MenusCarryTheirLabelsInOrder) {
+    const QList<QAction*> menus = frame->menuBar()->actions();
+    ASSERT_EQ(menus.size(), 4);
+    const std::vector<std::pair<const char*, std::vector<const char*>>> expected = {
+        {"ﾌｧｲﾙ(&F)",
+         {"新規\tCtrl+N", "開く(&O)...\tCtrl+O", "上書き保存(&S)\tCtrl+S", "名前を付けて保存(&A)...", "-",
+          "印刷(&P)...\tCtrl+P", "印刷ﾌﾟﾚﾋﾞｭｰ(&V)", "ﾌﾟﾘﾝﾀの設定(&R)...", "-", "最近使ったﾌｧｲﾙ", "-",
+          "ｱﾌﾟﾘｹｰｼｮﾝの終了(&X)"}},
+        {"編集(&E)",
+         {"元に戻す(&U)\tCtrl+Z", "-", "ｸﾘｱ(&L)", "切り取り(&T)\tCtrl+X", "ｺﾋﾟｰ(&C)\tCtrl+C", "貼り付け(&P)\tCtrl+V"}},
+        {"表示(&V)", {"ﾂｰﾙ ﾊﾞｰ(&T)", "ｽﾃｰﾀｽ ﾊﾞｰ(&S)"}},
+        {"ﾍﾙﾌﾟ(&H)", {"ﾊﾞｰｼﾞｮﾝ情報(&A)..."}},
+    };
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(menus[i]->text(), U(expected[i].first));
+        QStringList labels;
+        for (const char* label : expected[i].second) labels.append(U(label));
+        EXPECT_EQ(Items(menus[i]->menu()), labels);
+    }
+    EXPECT_FALSE(menus[0]->menu()->actions()[9]->isEnabled());
+}
+
+TEST_F(CMainFrameTest, AcceleratorsReachTheirCommands) {
+    const std::pair<const char*, CommandId> cases[] = {
+        {"Ctrl+N", CommandId::FileNew},   {"Ctrl+O", CommandId::FileOpen},     {"Ctrl+S", CommandId::FileSave},
+        {"Ctrl+P", CommandId::FilePrint}, {"Ctrl+Z", CommandId::EditUndo},     {"Ctrl+X", CommandId::EditCut},
+        {"Ctrl+C", CommandId::EditCopy},  {"Ctrl+V", CommandId::EditPaste},    {"Alt+Backspace", CommandId::EditUndo},
+        {"Shift+Del", CommandId::EditCut}, {"Ctrl+Ins", CommandId::EditCopy}, {"Shift+Ins", CommandId::EditPaste},
+        {"F6", CommandId::NextPane},      {"Shift+F6", CommandId::PrevPane},
+    };
+    for (const auto& [keys, command] : cases)
+        EXPECT_TRUE(frame->GetAction(command)->shortcuts().contains(QKeySequence(U(keys)))) << keys;
+    EXPECT_TRUE(frame->GetAction(CommandId::FileSaveAs)->shortcuts().isEmpty());
+}
+
+TEST_F(CMainFrameTest, PromptsAndToolTips) {
+    const std::tuple<CommandId, const char*, const char*> cases[] = {
+        {CommandId::FileNew, "新規にﾌｧｲﾙを作成", "新規ﾌｧｲﾙ"},
+        {CommandId::FileSaveAs, "作業中のﾌｧｲﾙを新しい名前で保存", "名前をつけて保存"},
+        {CommandId::FilePrintSetup, "ﾌﾟﾘﾝﾀ/印刷ｵﾌﾟｼｮﾝの変更", "印刷設定"},
+        {CommandId::EditClear, "選択範囲を消去", "消去"},
+        {CommandId::EditCopy, "選択範囲をｺﾋﾟｰしてｸﾘｯﾌﾟﾎﾞｰﾄﾞに保存", "ｺﾋﾟｰ"},
+        {CommandId::AppAbout, "ﾌﾟﾛｸﾞﾗﾑの情報、ﾊﾞｰｼﾞｮﾝそして著作権を表示", "ﾊﾞｰｼﾞｮﾝ情報"},
+        {CommandId::AppExit, "ｱﾌﾟﾘｹｰｼｮﾝを終了し、ﾌｧｲﾙの保存を指示", "終了"},
+        {CommandId::ViewStatusBar, "ｽﾃｰﾀｽ ﾊﾞｰの 表示/非表示", "ｽﾃｰﾀｽ ﾊﾞｰの表示切り替え"},
+    };
+    for (const auto& [command, prompt, tip] : cases) {
+        EXPECT_EQ(frame->GetAction(command)->statusTip(), U(prompt));
+        EXPECT_EQ(frame->GetAction(command)->toolTip(), U(tip));
+    }
+}
+
+TEST_F(CMainFrameTest, ToolBarButtonsInOrder) {
+    QStringList buttons;
+    for (QAction* action : frame->GetToolBar()->actions())
+        buttons.append(action->isSeparator() ? QStringLiteral("-") : action->toolTip());
+    EXPECT_EQ(buttons, QStringList({U("新規ﾌｧｲﾙ"), U("開く"), U("保存"), "-", U("切り取り"), U("ｺﾋﾟｰ"),
+                                    U("貼り付け"), "-", U("印刷"), "-", U("ﾊﾞｰｼﾞｮﾝ情報")}));
+}
+
+TEST_F(CMainFrameTest, StatusBarPanesAndTheOverwriteIndicator) {
+    const char* texts[] = {"ﾚﾃﾞｨ", "ｶﾅ", "", "CAP", "NUM", "SCRL"};
+    for (int pane = 1; pane <= 6; ++pane) {
+        ASSERT_NE(frame->GetPane(pane), nullptr) << pane;
+        EXPECT_EQ(frame->GetPane(pane)->text(), U(texts[pane - 1])) << pane;
+    }
+    QTest::keyClick(&View(), Qt::Key_Insert);
+    EXPECT_EQ(frame->GetPane(3)->text(), U("上書"));
+    QTest::keyClick(&View(), Qt::Key_Insert);
+    EXPECT_EQ(frame->GetPane(3)->text(), QString());
+}
+
+TEST_F(CMainFrameTest, TheTitleStaysTarvex) {
+    EXPECT_EQ(frame->windowTitle(), QStringLiteral("Tarvex"));
+    ASSERT_TRUE(frame->OpenDocumentFile(QString::fromStdString(files.Write("title.sql", "REM t\n"))));
+    EXPECT_EQ(frame->windowTitle(), QStringLiteral("Tarvex"));
+}
+
+TEST_F(CMainFrameTest, EditCommandsFollowTheConsole) {
+    QApplication::clipboard()->clear();
+    EXPECT_FALSE(Enabled(CommandId::EditUndo));
+    EXPECT_FALSE(Enabled(CommandId::EditCut));
+    EXPECT_FALSE(Enabled(CommandId::EditPaste));
+    Type("REM");
+    EXPECT_TRUE(Enabled(CommandId::EditUndo));
+    QTest::keyClick(&View(), Qt::Key_Home, Qt::ShiftModifier);
+    EXPECT_TRUE(Enabled(CommandId::EditCut));
+    EXPECT_TRUE(Enabled(CommandId::EditCopy));
+    frame->GetAction(CommandId::EditCopy)->trigger();
+    EXPECT_FALSE(Enabled(CommandId::EditCopy));
+    EXPECT_TRUE(Enabled(CommandId::EditPaste));
+    QTest::keyClick(&View(), Qt::Key_Return);
+    EXPECT_FALSE(Enabled(CommandId::EditUndo));
+}
+
+TEST_F(CMainFrameTest, ADisabledCommandIsNotCarriedOut) {
+    Type("abc");
+    QTest::keyClick(&View(), Qt::Key_Left);
+    ASSERT_FALSE(Enabled(CommandId::EditCut));
+    frame->GetAction(CommandId::EditCut)->trigger();
+    QTest::keyClick(&View(), Qt::Key_Delete, Qt::ShiftModifier);
+    EXPECT_EQ(Editor().GetLine(0), "SQL> abc");
+}
+
+TEST_F(CMainFrameTest, ClearScreenEmptiesTheConsole) {
+    Enter("REM a");
+    Enter("CLEAR SCREEN");
+    EXPECT_EQ(Editor().GetLineCount(), 1);
+    EXPECT_EQ(View().GetCaretY(), 0);
+}
+
+TEST_F(CMainFrameTest, SlashRerunsTheLineBeforeIt) {
+    Enter("SHOW HEADING");
+    ASSERT_GE(Editor().GetLineCount(), 3);
+    const std::string answer = Editor().GetLine(1);
+    Enter("/");
+    EXPECT_EQ(CountLines(answer), 2);
+    EXPECT_EQ(CountLines("SQL> SHOW HEADING"), 2);
+    EXPECT_EQ(Editor().GetLine(Editor().GetLineCount() - 1), "SQL> ");
+}
+
+TEST_F(CMainFrameTest, ExitClosesOnlyAfterTheSubmission) {
+    Enter("EXIT");
+    EXPECT_TRUE(frame->IsCloseRequested());
+    EXPECT_TRUE(frame->isVisible());
+    QApplication::processEvents();
+    EXPECT_FALSE(frame->isVisible());
+}
+
+TEST_F(CMainFrameTest, ExitInAnOpenedFileEndsItsReplay) {
+    ASSERT_TRUE(frame->OpenDocumentFile(QString::fromStdString(files.Write("exit.sql", "EXIT\nREM after\n"))));
+    EXPECT_EQ(CountLines("SQL> REM after"), 0);
+    QApplication::processEvents();
+    EXPECT_FALSE(frame->isVisible());
+}
+
+TEST_F(CMainFrameTest, RecentFilesKeepTheLastFour) {
+    QStringList paths;
+    for (int i = 1; i <= 5; ++i) {
+        paths.prepend(QString::fromStdString(files.Write("r" + std::to_string(i) + ".sql", "REM r\n")));
+        ASSERT_TRUE(frame->OpenDocumentFile(paths.front()));
+    }
+    paths.removeLast();
+    EXPECT_EQ(frame->GetRecentFiles(), paths);
+    QSettings settings;
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(settings.value(QStringLiteral("Recent File List/File%1").arg(i + 1)).toString(), paths[i]);
+    QMenu* file = frame->menuBar()->actions()[0]->menu();
+    EXPECT_TRUE(Items(file).contains(QStringLiteral("&1 ") + paths[0]));
+    EXPECT_FALSE(Items(file).contains(U("最近使ったﾌｧｲﾙ")));
+
+    // A new frame reads the list back.
+    CVantorDoc otherDocument;
+    CMainFrame other(otherDocument);
+    EXPECT_EQ(other.GetRecentFiles(), paths);
+}
+
+TEST_F(CMainFrameTest, AFileThatCannotBeOpenedIsReportedAndLeavesTheList) {
+    const QString path = QString::fromStdString(files.Write("gone.sql", "REM g\n"));
+    ASSERT_TRUE(frame->OpenDocumentFile(path));
+    std::remove(path.toLocal8Bit().constData());
+    Enter("REM kept");
+    const int lines = Editor().GetLineCount();
+    EXPECT_FALSE(frame->OpenDocumentFile(path));
+    EXPECT_EQ(messages, QStringList({U("ﾄﾞｷｭﾒﾝﾄを開くことに失敗しました。") + "|" + path}));
+    EXPECT_EQ(Editor().GetLineCount(), lines);
+    EXPECT_TRUE(frame->GetRecentFiles().isEmpty());
+}
+
+TEST_F(CMainFrameTest, SaveFailureIsReported) {
+    const QString path = QString::fromStdString(files.Path("no/dir/x.sql"));
+    EXPECT_FALSE(frame->SaveDocumentFile(path));
+    EXPECT_EQ(messages, QStringList({U("ﾄﾞｷｭﾒﾝﾄの保存に失敗しました。") + "|" + path}));
+}
+
+TEST_F(CMainFrameTest, SaveThenOpenReplaysTheConsole) {
+    Enter("REM saved");
+    const QString path = QString::fromStdString(files.Path("console.sql"));
+    ASSERT_TRUE(frame->SaveDocumentFile(path));
+    frame->OnFileNew();
+    ASSERT_EQ(Editor().GetLineCount(), 1);
+    ASSERT_TRUE(frame->OpenDocumentFile(path));
+    // Every saved line was typed again, the saved input line included.
+    EXPECT_EQ(Editor().GetLine(0), "SQL> SQL> REM saved");
+    EXPECT_EQ(CountLines("SQL> SQL> "), 1);
+    EXPECT_EQ(Editor().GetHistory().back(), "SQL> ");
+    EXPECT_TRUE(messages.isEmpty());
+}
+
+TEST_F(CMainFrameTest, DroppedFilesAreReplayed) {
+    const QString path = QString::fromStdString(files.Write("drop.sql", "REM dropped\n"));
+    frame->OpenDroppedFiles({QUrl::fromLocalFile(path), QUrl(QStringLiteral("https://example.com/x.sql")),
+                             QUrl::fromLocalFile(path)});
+    EXPECT_EQ(CountLines("SQL> REM dropped"), 2);
+    EXPECT_TRUE(messages.isEmpty());
+}
+
+TEST_F(CMainFrameTest, PreviewPagesAreKeptInTheSettings) {
+    EXPECT_EQ(CMainFrame::GetPreviewPages(), 1);
+    CMainFrame::SetPreviewPages(2);
+    EXPECT_EQ(QSettings().value(QStringLiteral("Settings/PreviewPages")).toInt(), 2);
+    EXPECT_EQ(CMainFrame::GetPreviewPages(), 2);
+}
+
+TEST_F(CMainFrameTest, AboutBoxNamesTheVersionAndClosesOnOk) {
+    CAboutDlg dialog(frame.get());
+    EXPECT_EQ(dialog.windowTitle(), U("ﾊﾞｰｼﾞｮﾝ情報"));
+    EXPECT_EQ(dialog.findChild<QLabel*>(QStringLiteral("version"))->text(), QStringLiteral("Tarvex Version 1.11"));
+    auto* ok = dialog.findChild<QPushButton*>();
+    ASSERT_NE(ok, nullptr);
+    EXPECT_TRUE(ok->isDefault());
+    QTimer::singleShot(0, ok, &QPushButton::click);
+    EXPECT_EQ(dialog.exec(), QDialog::Accepted);
+}
+
+}  // namespace
