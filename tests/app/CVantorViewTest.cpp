@@ -350,3 +350,40 @@ TEST_F(CVantorViewTest, TheCaretIsTwoPixelsWideAtTheInputPosition) {
 }
 
 }  // namespace
+
+namespace {
+
+class TraceTest : public ::testing::Test {
+protected:
+    TraceTest() { apptest::Application(); }
+    ~TraceTest() override { unsetenv("TARVEX_TRACE"); }
+    apptest::TempFiles files;
+};
+
+TEST_F(TraceTest, TheTraceNamedByTheEnvironmentLogsTheUpdateSteps) {
+    const std::string path = files.Write("trace.log", "old contents\r\n");
+    setenv("TARVEX_TRACE", path.c_str(), 1);
+    CVantorDoc document;
+    CVantorView view(document);
+    view.OnInitialUpdate();
+    QTest::keyClick(&view, Qt::Key_Left);
+    QTest::keyClicks(&view, QStringLiteral("a"));
+    EXPECT_EQ(apptest::TempFiles::Read(path),
+              "OnUpdate\r\nUpdateScrollSize()\r\nOnInitialUpdate()\r\nUpdateScrollSize()\r\nUpdateScrollSize()\r\n");
+}
+
+TEST_F(TraceTest, NoTraceWithoutTheVariableAndAnUnwritableOneIsHarmless) {
+    unsetenv("TARVEX_TRACE");
+    CVantorDoc quiet;
+    CVantorView quietView(quiet);
+    quietView.OnInitialUpdate();
+    setenv("TARVEX_TRACE", files.Path("no/such/dir/trace.log").c_str(), 1);
+    CVantorDoc document;
+    CVantorView view(document);
+    view.OnInitialUpdate();
+    QTest::keyClicks(&view, QStringLiteral("ok"));
+    EXPECT_EQ(document.GetEditor()->GetLine(0), "SQL> ok");
+    EXPECT_FALSE(std::filesystem::exists(files.Path("no")));
+}
+
+}  // namespace
