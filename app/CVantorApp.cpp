@@ -85,6 +85,11 @@ int CVantorApp::RunPdf(const Options& options) {
     // Note: printing needs fonts but no screen; the offscreen platform
     // serves whether or not a display exists.
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Qt's own warnings (no runtime directory, a painter that could not
+    // start) would only repeat the message given below.
+    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& message) {
+        if (type == QtFatalMsg) std::cerr << kProgram << ": " << message.toStdString() << "\n";
+    });
     int argc = 1;
     char name[] = "tarvex";
     char* argv[] = {name, nullptr};

@@ -9,6 +9,8 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
 #include <QPushButton>
 #include <QSettings>
 #include <QTest>
@@ -266,6 +268,29 @@ TEST_F(CMainFrameTest, PreviewPagesAreKeptInTheSettings) {
     CMainFrame::SetPreviewPages(2);
     EXPECT_EQ(QSettings().value(QStringLiteral("Settings/PreviewPages")).toInt(), 2);
     EXPECT_EQ(CMainFrame::GetPreviewPages(), 2);
+}
+
+TEST_F(CMainFrameTest, PreviewShowsThePrintedPages) {
+    std::string script;
+    for (int i = 1; i < 450; ++i) script += "REM " + std::to_string(i) + "\n";
+    ASSERT_TRUE(frame->OpenDocumentFile(QString::fromStdString(files.Write("long.sql", script))));
+    CMainFrame::SetPreviewPages(2);
+    int pages = -1;
+    int mode = -1;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QPrintPreviewDialog*>(QApplication::activeModalWidget());
+        if (dialog == nullptr) return;
+        auto* preview = dialog->findChild<QPrintPreviewWidget*>();
+        preview->updatePreview();
+        pages = preview->pageCount();
+        mode = preview->viewMode();
+        preview->setViewMode(QPrintPreviewWidget::SinglePageView);
+        dialog->reject();
+    });
+    frame->GetAction(CommandId::FilePrintPreview)->trigger();
+    EXPECT_EQ(pages, 3);
+    EXPECT_EQ(mode, QPrintPreviewWidget::FacingPagesView);
+    EXPECT_EQ(CMainFrame::GetPreviewPages(), 1);
 }
 
 TEST_F(CMainFrameTest, AboutBoxNamesTheVersionAndClosesOnOk) {
