@@ -1,5 +1,6 @@
 #include "engine/sqlite/CDateFormat.h"
 
+#include <cmath>
 #include <cstdio>
 #include <ctime>
 
@@ -167,7 +168,54 @@ std::string_view Literal(std::string_view format, std::size_t at, std::size_t& e
     return format.substr(at + 1, close - at - 1);
 }
 
+constexpr long long kSecondsPerDay = 86400;
+
+// Days since 1970-01-01 of a civil date (proleptic Gregorian calendar).
+long long DaysFromCivil(long long year, long long month, long long day) {
+    year -= month <= 2 ? 1 : 0;
+    long long era = (year >= 0 ? year : year - 399) / 400;
+    long long yearOfEra = year - era * 400;
+    long long dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
+    long long dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+    return era * 146097 + dayOfEra - 719468;
+}
+
+CDateTime CivilFromDays(long long days) {
+    days += 719468;
+    long long era = (days >= 0 ? days : days - 146096) / 146097;
+    long long dayOfEra = days - era * 146097;
+    long long yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+    long long dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+    long long shifted = (5 * dayOfYear + 2) / 153;
+    CDateTime out;
+    out.day = static_cast<int>(dayOfYear - (153 * shifted + 2) / 5 + 1);
+    out.month = static_cast<int>(shifted < 10 ? shifted + 3 : shifted - 9);
+    out.year = static_cast<int>(yearOfEra + era * 400 + (out.month <= 2 ? 1 : 0));
+    return out;
+}
+
+long long SecondsOf(const CDateTime& v) {
+    return DaysFromCivil(v.year, v.month, v.day) * kSecondsPerDay + v.hour * 3600 + v.minute * 60 + v.second;
+}
+
 }  // namespace
+
+bool CDateFormat::AddDays(const CDateTime& value, double days, CDateTime& out) {
+    double seconds = std::round(days * kSecondsPerDay);
+    if (!(std::fabs(seconds) < 1e12)) return false;
+    long long total = SecondsOf(value) + static_cast<long long>(seconds);
+    long long day = total >= 0 ? total / kSecondsPerDay : (total - kSecondsPerDay + 1) / kSecondsPerDay;
+    long long rest = total - day * kSecondsPerDay;
+    out = CivilFromDays(day);
+    out.hour = static_cast<int>(rest / 3600);
+    out.minute = static_cast<int>(rest % 3600 / 60);
+    out.second = static_cast<int>(rest % 60);
+    return IsValid(out);
+}
+
+double CDateFormat::DaysBetween(const CDateTime& later, const CDateTime& earlier) {
+    return static_cast<double>(SecondsOf(later) - SecondsOf(earlier)) / kSecondsPerDay;
+}
 
 bool CDateFormat::IsValid(const CDateTime& v) {
     return v.year >= 1 && v.year <= 9999 && v.month >= 1 && v.month <= 12 && v.day >= 1 &&

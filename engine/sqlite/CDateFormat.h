@@ -28,4 +28,9 @@ public:
     static bool Format(const CDateTime& value, std::string_view format, std::string& out, std::string& error);
 
     static bool IsValid(const CDateTime& value);
+
+    // Date arithmetic in days (fractions are parts of a day, rounded to the
+    // second). AddDays fails when the result leaves the years 1 to 9999.
+    static bool AddDays(const CDateTime& value, double days, CDateTime& out);
+    static double DaysBetween(const CDateTime& later, const CDateTime& earlier);
 };

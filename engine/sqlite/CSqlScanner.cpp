@@ -43,6 +43,28 @@ std::size_t QuotedEnd(std::string_view text, std::size_t i, char quote) {
     return text.size();
 }
 
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(unsigned char c) { return c >= '0' && c <= '9'; }
+
+// End of a numeric literal: digits, an optional point and digits, an optional
+// exponent with its sign; letters that follow (as in "1X") stay with it.
+std::size_t NumberEnd(std::string_view text, std::size_t i) {
+    while (i < text.size() && IsDigit(text[i])) ++i;
+    if (i < text.size() && text[i] == '.') {
+        ++i;
+        while (i < text.size() && IsDigit(text[i])) ++i;
+    }
+    if (i < text.size() && (text[i] == 'E' || text[i] == 'e')) {
+        std::size_t digits = i + 1;
+        if (digits < text.size() && (text[digits] == '+' || text[digits] == '-')) ++digits;
+        if (digits < text.size() && IsDigit(text[digits])) {
+            i = digits;
+            while (i < text.size() && IsDigit(text[i])) ++i;
+        }
+    }
+    return WordEnd(text, i);
+}
+
 std::size_t CommentEnd(std::string_view text, std::size_t i) {
     if (text[i] == '-') {
         std::size_t end = text.find('\n', i);
@@ -77,9 +99,9 @@ std::vector<CSqlScanner::Token> CSqlScanner::Tokenize(std::string_view text) {
         } else if (IsWordStart(c) || cp932::IsLeadByte(c)) {
             kind = Kind::Word;
             end = WordEnd(text, i);
-        } else if (c >= '0' && c <= '9') {
-            kind = Kind::Word;
-            end = WordEnd(text, i);
+        } else if (IsDigit(c) || (c == '.' && i + 1 < text.size() && IsDigit(text[i + 1]))) {
+            kind = Kind::Number;
+            end = NumberEnd(text, i);
         }
         tokens.push_back(Token{kind, i, end - i});
         i = end;

@@ -9,7 +9,7 @@
 // bind variables, so that rewriting never touches a literal.
 class CSqlScanner {
 public:
-    enum class Kind { Word, Bind, String, QuotedName, Comment, Space, Symbol };
+    enum class Kind { Word, Number, Bind, String, QuotedName, Comment, Space, Symbol };
 
     struct Token {
         Kind kind;

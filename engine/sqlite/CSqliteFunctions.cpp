@@ -3,6 +3,7 @@
 #include <sqlite3.h>
 
 #include <cmath>
+#include <cstdint>
 #include <string>
 
 #include "engine/sqlite/CDateFormat.h"
@@ -185,6 +186,110 @@ void Concat(sqlite3_context* context, int, sqlite3_value** argv) {
     ResultText(context, TextOf(argv[0]) + TextOf(argv[1]));
 }
 
+// A value that is a date: text in the stored date form.
+bool DateOf(sqlite3_value* value, CDateTime& date) {
+    if (sqlite3_value_type(value) != SQLITE_TEXT) return false;
+    std::string text = TextOf(value);
+    return CValueText::IsStoredDate(text) && CDateFormat::ParseStored(text, date);
+}
+
+void ResultDate(sqlite3_context* context, const CDateTime& date, double days) {
+    CDateTime out;
+    if (CDateFormat::AddDays(date, days, out))
+        ResultText(context, CDateFormat::ToStored(out));
+    else
+        ResultError(context, "date out of range");
+}
+
+// The sum or difference of two numbers (whole numbers stay exact).
+void ResultArithmetic(sqlite3_context* context, sqlite3_value* a, sqlite3_value* b, bool subtract) {
+    std::int64_t x = 0;
+    std::int64_t y = 0;
+    std::int64_t exact = 0;
+    bool integers = sqlite3_value_type(a) == SQLITE_INTEGER && sqlite3_value_type(b) == SQLITE_INTEGER;
+    if (integers) {
+        x = sqlite3_value_int64(a);
+        y = sqlite3_value_int64(b);
+        if (!(subtract ? __builtin_sub_overflow(x, y, &exact) : __builtin_add_overflow(x, y, &exact))) {
+            sqlite3_result_int64(context, exact);
+            return;
+        }
+    }
+    double p = 0;
+    double q = 0;
+    if (!NumberOf(a, p) || !NumberOf(b, q)) {
+        ResultError(context, "invalid number: \"" + TextOf(NumberOf(a, p) ? b : a) + "\"");
+        return;
+    }
+    ResultNumber(context, subtract ? p - q : p + q);
+}
+
+// "+" as the server reads it: a date plus a number of days is a date.
+void OraAdd(sqlite3_context* context, int argc, sqlite3_value** argv) {
+    if (AnyNull(argc, argv)) {
+        sqlite3_result_null(context);
+        return;
+    }
+    CDateTime date;
+    double days = 0;
+    bool first = DateOf(argv[0], date);
+    if (first || DateOf(argv[1], date)) {
+        if (!NumberOf(argv[first ? 1 : 0], days))
+            ResultError(context, "a date can only be added to a number");
+        else
+            ResultDate(context, date, days);
+        return;
+    }
+    ResultArithmetic(context, argv[0], argv[1], false);
+}
+
+// "-" as the server reads it: date - days is a date, date - date the days
+// between them.
+void OraSub(sqlite3_context* context, int argc, sqlite3_value** argv) {
+    if (AnyNull(argc, argv)) {
+        sqlite3_result_null(context);
+        return;
+    }
+    CDateTime left;
+    CDateTime right;
+    double days = 0;
+    bool leftDate = DateOf(argv[0], left);
+    bool rightDate = DateOf(argv[1], right);
+    if (leftDate && rightDate)
+        ResultNumber(context, CDateFormat::DaysBetween(left, right));
+    else if (rightDate)
+        ResultError(context, "a date cannot be subtracted from a number");
+    else if (!leftDate)
+        ResultArithmetic(context, argv[0], argv[1], true);
+    else if (!NumberOf(argv[1], days))
+        ResultError(context, "only a number or a date can be subtracted from a date");
+    else
+        ResultDate(context, left, -days);
+}
+
+// The text of a value in a concatenation: numbers in the server's form.
+std::string ConcatText(sqlite3_value* value) {
+    switch (sqlite3_value_type(value)) {
+        case SQLITE_NULL:
+            return {};
+        case SQLITE_INTEGER:
+            return CValueText::FromInteger(sqlite3_value_int64(value));
+        case SQLITE_FLOAT:
+            return CValueText::FromDouble(sqlite3_value_double(value));
+        default:
+            return TextOf(value);
+    }
+}
+
+// "||" as the server reads it: NULL is the empty text.
+void OraConcat(sqlite3_context* context, int, sqlite3_value** argv) {
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL && sqlite3_value_type(argv[1]) == SQLITE_NULL) {
+        sqlite3_result_null(context);
+        return;
+    }
+    ResultText(context, ConcatText(argv[0]) + ConcatText(argv[1]));
+}
+
 struct FunctionRule {
     const char* name;
     int arguments;
@@ -193,11 +298,14 @@ struct FunctionRule {
 };
 
 constexpr FunctionRule kFunctions[] = {
-    {"SYSDATE", 0, Sysdate, false}, {"NVL", 2, Nvl, true},        {"NVL2", 3, Nvl2, true},
-    {"DECODE", -1, Decode, true},   {"TO_DATE", 1, ToDate, true}, {"TO_DATE", 2, ToDate, true},
-    {"TO_CHAR", 1, ToChar, true},   {"TO_CHAR", 2, ToChar, true}, {"TO_NUMBER", 1, ToNumber, true},
-    {"MOD", 2, Mod, true},          {"TRUNC", 1, Trunc, true},    {"TRUNC", 2, Trunc, true},
-    {"CONCAT", 2, Concat, true},
+    {"SYSDATE", 0, Sysdate, false},   {"NVL", 2, Nvl, true},
+    {"NVL2", 3, Nvl2, true},          {"DECODE", -1, Decode, true},
+    {"TO_DATE", 1, ToDate, true},     {"TO_DATE", 2, ToDate, true},
+    {"TO_CHAR", 1, ToChar, true},     {"TO_CHAR", 2, ToChar, true},
+    {"TO_NUMBER", 1, ToNumber, true}, {"MOD", 2, Mod, true},
+    {"TRUNC", 1, Trunc, true},        {"TRUNC", 2, Trunc, true},
+    {"CONCAT", 2, Concat, true},      {"ORA_ADD", 2, OraAdd, true},
+    {"ORA_SUB", 2, OraSub, true},     {"ORA_CONCAT", 2, OraConcat, true},
 };
 
 }  // namespace

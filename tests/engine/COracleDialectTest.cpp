@@ -28,13 +28,6 @@ TEST(COracleDialectTest, Translations) {
         {"DROP TABLE T CASCADE CONSTRAINTS PURGE", "DROP TABLE T "},
         {"DROP TABLE T PURGE", "DROP TABLE T "},
         {"DROP TABLE PURGE", "DROP TABLE PURGE"},
-        {"SELECT A || 'X' FROM T", "SELECT IFNULL(A,'') || IFNULL('X','') FROM T"},
-        {"SELECT T.A||B.C||-1 FROM T", "SELECT IFNULL(T.A,'')||IFNULL(B.C,'')||IFNULL(-1,'') FROM T"},
-        {"SELECT X = A + 1 || B * 2 FROM T", "SELECT X = IFNULL(A + 1,'') || IFNULL(B * 2,'') FROM T"},
-        {"SELECT UPPER(A) || (B + 1) FROM T", "SELECT IFNULL(UPPER(A),'') || IFNULL((B + 1),'') FROM T"},
-        {"SELECT 'a||b', 1.5 || :X FROM T", "SELECT 'a||b', IFNULL(1.5,'') || IFNULL(:X,'') FROM T"},
-        {"SELECT CASE WHEN A THEN 1 END || 'X' FROM T", "SELECT CASE WHEN A THEN 1 END || 'X' FROM T"},
-        {"SELECT A || FROM T", "SELECT A || FROM T"},
         {"INSERT INTO T VALUES ('', ' ', )", "INSERT INTO T VALUES (NULL, ' ', )"},
         {"CREATE VIEW V AS SELECT 1 FROM DUAL, T JOIN DUAL ON 1 = 1 WHERE DUAL.DUMMY = 'DUAL'",
          "CREATE VIEW V AS SELECT 1 FROM (SELECT 'X' AS DUMMY), T JOIN (SELECT 'X' AS DUMMY) ON 1 = 1 "

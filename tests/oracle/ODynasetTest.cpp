@@ -170,6 +170,10 @@ TEST_F(ODynasetTest, DatesAreStoredIsoAndShownRrMmDd) {
     EXPECT_EQ(rows[1][1], "2026-12-06 00:00:00");
     EXPECT_EQ(Scalar("SELECT COUNT(*) FROM T WHERE D > TO_DATE('2000-01-01', 'YYYY-MM-DD')"), "1");
     EXPECT_EQ(Scalar("SELECT MAX(D) FROM T"), "26-12-06");
+    EXPECT_EQ(Scalar("SELECT MAX(D) + 26 FROM T"), "27-01-01");
+    EXPECT_EQ(Scalar("SELECT TO_CHAR(MIN(D) - 0.5, 'YYYY-MM-DD HH24:MI:SS') FROM T"), "1999-01-31 11:59:58");
+    EXPECT_EQ(Scalar("SELECT MAX(D) - MIN(D) FROM T"), "10170.0000231481");
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM T WHERE D > SYSDATE - 365 * 100"), "2");
     EXPECT_EQ(Scalar("SELECT X FROM (SELECT TO_DATE('2026-01-02', 'YYYY-MM-DD') AS X FROM DUAL)"),
               "26-01-02");
 }
@@ -213,6 +217,11 @@ TEST_F(ODynasetTest, ServerFunctions) {
         {"'N=' || NVL(NULL, 0) * 2", "N=0"},
         {"1 + 1 || 'X'", "2X"},
         {"'1' || 1 + 1", "12"},
+        {"'V' || 0.5", "V.5"},
+        {"7 - 2 - 1", "4"},
+        {"9007199254740993 + 0", "9007199254740993"},
+        {"TO_DATE('2024-02-28', 'YYYY-MM-DD') + 1", "24-02-29"},
+        {"1 + TO_DATE('2024-12-31', 'YYYY-MM-DD')", "25-01-01"},
         {"LENGTH('AB' || 'C')", "3"},
         {"NVL('', 'EMPTY IS NULL')", "EMPTY IS NULL"},
         {"SUBSTR('ABCDE', 2, 3)", "BCD"},
@@ -231,6 +240,9 @@ TEST_F(ODynasetTest, BadDatesAndNumbersAreErrors) {
         "SELECT TO_DATE('NOT A DATE', 'YYYY-MM-DD') FROM DUAL",
         "SELECT TO_NUMBER('12X') FROM DUAL",
         "SELECT TO_CHAR(1, 'ABC') FROM DUAL",
+        "SELECT 'A' + 1 FROM DUAL",
+        "SELECT 1 - SYSDATE FROM DUAL",
+        "SELECT SYSDATE + SYSDATE FROM DUAL",
     };
     for (const char* sql : bad) {
         Rows rows = Query(m_database, sql);

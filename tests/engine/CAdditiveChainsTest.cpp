@@ -1,0 +1,44 @@
+#include <gtest/gtest.h>
+
+#include "engine/sqlite/CAdditiveChains.h"
+#include "engine/sqlite/COracleDialect.h"
+
+TEST(CAdditiveChainsTest, ChainsBecomeNestedCallsInServerPrecedence) {
+    struct Case {
+        const char* oracle;
+        const char* engine;
+    } cases[] = {
+        {"SELECT A || 'X' FROM T", "SELECT ORA_CONCAT(A , 'X') FROM T"},
+        {"SELECT T.A||B.C||-1 FROM T", "SELECT ORA_CONCAT(ORA_CONCAT(T.A,B.C),-1) FROM T"},
+        {"SELECT X = A + 1 || B * 2 FROM T", "SELECT X = ORA_CONCAT(ORA_ADD(A , 1) , B * 2) FROM T"},
+        {"SELECT UPPER(A) || (B + 1) FROM T", "SELECT ORA_CONCAT(UPPER(A) , (ORA_ADD(B , 1))) FROM T"},
+        {"SELECT 'a||b', 1.5 || :X FROM T", "SELECT 'a||b', ORA_CONCAT(1.5 , :X) FROM T"},
+        {"SELECT -A + B - C FROM T", "SELECT ORA_SUB(ORA_ADD(-A , B) , C) FROM T"},
+        {"SELECT 1.5E-3 - .5 FROM T", "SELECT ORA_SUB(1.5E-3 , .5) FROM T"},
+        {"SELECT (A + B) - C, A + (B - C) FROM T",
+         "SELECT ORA_SUB((ORA_ADD(A , B)) , C), ORA_ADD(A , (ORA_SUB(B , C))) FROM T"},
+        {"SELECT COUNT(*) - 1, A * -B + C, A - -B FROM T",
+         "SELECT ORA_SUB(COUNT(*) , 1), ORA_ADD(A * -B , C), ORA_SUB(A , -B) FROM T"},
+        {"SELECT A FROM T WHERE D > SYSDATE - 7", "SELECT A FROM T WHERE D > ORA_SUB(SYSDATE() , 7)"},
+        {"CREATE TABLE T (A NUMBER DEFAULT -1, B NUMBER CHECK (B - 1 > 0))",
+         "CREATE TABLE T (A NUMBER DEFAULT -1, B NUMBER CHECK (ORA_SUB(B , 1) > 0))"},
+        {"SELECT A / 2 + 1 FROM T", "SELECT ORA_ADD(A *1.0/ 2 , 1) FROM T"},
+        {"SELECT CASE WHEN A THEN 1 END || 'X' FROM T", "SELECT CASE WHEN A THEN 1 END || 'X' FROM T"},
+        {"SELECT A || FROM T", "SELECT A || FROM T"},
+        {"SELECT A | B FROM T", "SELECT A | B FROM T"},
+        {"SELECT -1, +2 FROM T", "SELECT -1, +2 FROM T"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(COracleDialect::Translate(c.oracle).Text(), c.engine) << c.oracle;
+}
+
+TEST(CAdditiveChainsTest, EditsAreGivenPerToken) {
+    std::string text = "A + B";
+    auto tokens = CSqlScanner::Significant(text);
+    auto edits = CAdditiveChains::Find(text, tokens);
+    ASSERT_EQ(edits.before.size(), 3u);
+    EXPECT_EQ(edits.before[0], "ORA_ADD(");
+    EXPECT_TRUE(edits.replaced[1]);
+    EXPECT_EQ(edits.replacement[1], ",");
+    EXPECT_EQ(edits.after[2], ")");
+    EXPECT_FALSE(edits.replaced[0]);
+}
