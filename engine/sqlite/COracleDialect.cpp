@@ -151,35 +151,3 @@ std::string COracleDialect::DropBeforeReplace(std::string_view text) {
     std::string type(text.substr(tokens[3].begin, tokens[3].length));
     return "DROP " + type + " IF EXISTS " + name;
 }
-
-std::vector<bool> COracleDialect::TextConversionColumns(std::string_view text) {
-    auto tokens = CSqlScanner::Significant(text);
-    std::size_t k = 0;
-    if (k >= tokens.size() || !CSqlScanner::Is(text, tokens[k], "SELECT")) return {};
-    ++k;
-    if (k < tokens.size() &&
-        (CSqlScanner::Is(text, tokens[k], "DISTINCT") || CSqlScanner::Is(text, tokens[k], "ALL")))
-        ++k;
-    std::vector<bool> columns;
-    bool itemStart = true;
-    int depth = 0;
-    for (; k < tokens.size(); ++k) {
-        const Token& token = tokens[k];
-        if (depth == 0 && token.kind == Kind::Word && CSqlScanner::Is(text, token, "FROM")) break;
-        if (itemStart) {
-            if (IsSymbol(text, token, '*')) return {};
-            columns.push_back(CSqlScanner::Is(text, token, "TO_CHAR") && k + 1 < tokens.size() &&
-                              IsSymbol(text, tokens[k + 1], '('));
-            itemStart = false;
-        }
-        if (IsSymbol(text, token, '('))
-            ++depth;
-        else if (IsSymbol(text, token, ')'))
-            --depth;
-        else if (depth == 0 && IsSymbol(text, token, ','))
-            itemStart = true;
-        else if (IsSymbol(text, token, '*') && k > 0 && IsSymbol(text, tokens[k - 1], '.'))
-            return {};
-    }
-    return columns;
-}

@@ -2,7 +2,6 @@
 
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "engine/sqlite/CSqlRewrite.h"
 
@@ -17,9 +16,4 @@ public:
     // For CREATE OR REPLACE TRIGGER/VIEW: "DROP TRIGGER IF EXISTS name" (or
     // VIEW); "" for any other statement.
     static std::string DropBeforeReplace(std::string_view text);
-
-    // For a query "SELECT a, b, ... FROM": per item of the select list, true
-    // when it is a TO_CHAR call (its text is never a date, whatever it looks
-    // like). Empty when the list cannot be split (such as for "*").
-    static std::vector<bool> TextConversionColumns(std::string_view text);
 };

@@ -356,11 +356,10 @@ bool CSqliteConnection::Query(const std::string& sql, std::vector<CEngineBind>& 
         m_error.Set("the statement is not a query", 0);
         return false;
     }
-    std::vector<bool> textColumns = COracleDialect::TextConversionColumns(sql);
-    if (textColumns.size() != static_cast<std::size_t>(sqlite3_column_count(statement.get())))
-        textColumns.clear();
+    std::vector<CSelectList::Item> items = CSelectList::Parse(sql);
+    if (items.size() != static_cast<std::size_t>(sqlite3_column_count(statement.get()))) items.clear();
     std::string error;
-    if (CSqliteResultReader::Read(m_db, statement.get(), textColumns, result, error)) return true;
+    if (CSqliteResultReader::Read(m_db, statement.get(), items, result, error)) return true;
     m_error.Set(error);
     return false;
 }

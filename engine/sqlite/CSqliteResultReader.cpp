@@ -139,13 +139,17 @@ void Finish(ColumnPlan& plan, std::size_t index, CEngineResult& result) {
 
 }  // namespace
 
-bool CSqliteResultReader::Read(sqlite3* db, sqlite3_stmt* statement, const std::vector<bool>& textColumns,
-                               CEngineResult& result, std::string& error) {
+bool CSqliteResultReader::Read(sqlite3* db, sqlite3_stmt* statement,
+                               const std::vector<CSelectList::Item>& items, CEngineResult& result,
+                               std::string& error) {
     int count = sqlite3_column_count(statement);
     std::vector<ColumnPlan> plans(static_cast<std::size_t>(count));
     std::vector<CEngineColumn> columns;
-    for (int index = 0; index < count; ++index)
-        columns.push_back(DescribeColumn(db, statement, index, plans[static_cast<std::size_t>(index)]));
+    for (int index = 0; index < count; ++index) {
+        auto at = static_cast<std::size_t>(index);
+        columns.push_back(DescribeColumn(db, statement, index, plans[at]));
+        if (at < items.size() && !items[at].named) columns.back().name = items[at].heading;
+    }
     result.SetColumns(std::move(columns));
     std::string text;
     int rc = SQLITE_OK;
@@ -169,7 +173,7 @@ bool CSqliteResultReader::Read(sqlite3* db, sqlite3_stmt* statement, const std::
         return false;
     }
     for (std::size_t index = 0; index < plans.size(); ++index) {
-        if (index < textColumns.size() && textColumns[index]) plans[index].allStoredDates = false;
+        if (index < items.size() && items[index].textConversion) plans[index].allStoredDates = false;
         Finish(plans[index], index, result);
     }
     return true;

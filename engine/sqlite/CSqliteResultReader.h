@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "engine/CEngineResult.h"
+#include "engine/sqlite/CSelectList.h"
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -14,9 +15,11 @@ struct sqlite3_stmt;
 // text in CP932 with '?' for characters it cannot hold, binary values in hex.
 class CSqliteResultReader {
 public:
-    // Steps through every row into `result`. `textColumns` marks columns
-    // that are never dates. False with the engine's message in `error`.
-    static bool Read(sqlite3* db, sqlite3_stmt* statement, const std::vector<bool>& textColumns,
+    // Steps through every row into `result`. `items` is the select list as
+    // typed, one item per column (or empty): it gives the headings of
+    // expressions and tells text that is never a date. False with the
+    // engine's message in `error`.
+    static bool Read(sqlite3* db, sqlite3_stmt* statement, const std::vector<CSelectList::Item>& items,
                      CEngineResult& result, std::string& error);
 
     // The text of column `index` of the current row; false for NULL.

@@ -55,16 +55,3 @@ TEST(COracleDialectTest, DropBeforeReplace) {
               "DROP view IF EXISTS S.V");
     EXPECT_EQ(COracleDialect::DropBeforeReplace("CREATE TRIGGER TR"), "");
 }
-
-TEST(COracleDialectTest, TextConversionColumns) {
-    EXPECT_EQ(
-        COracleDialect::TextConversionColumns("SELECT D, TO_CHAR(D, 'YYYY'), NVL(TO_CHAR(D), 'X') FROM T"),
-        (std::vector<bool>{false, true, false}));
-    EXPECT_EQ(
-        COracleDialect::TextConversionColumns("SELECT DISTINCT TO_CHAR(F(A, B)) AS X, C FROM T ORDER BY 1"),
-        (std::vector<bool>{true, false}));
-    EXPECT_TRUE(COracleDialect::TextConversionColumns("SELECT * FROM T").empty());
-    EXPECT_TRUE(COracleDialect::TextConversionColumns("SELECT T.*, A FROM T").empty());
-    EXPECT_EQ(COracleDialect::TextConversionColumns("SELECT A * 2 FROM T"), (std::vector<bool>{false}));
-    EXPECT_TRUE(COracleDialect::TextConversionColumns("WITH X AS (SELECT 1) SELECT * FROM X").empty());
-}

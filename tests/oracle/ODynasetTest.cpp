@@ -120,6 +120,16 @@ TEST_F(ODynasetTest, ExpressionsAreSizedByTheirWidestValue) {
     EXPECT_TRUE(dynaset.IsFieldNullOK(1));
 }
 
+TEST_F(ODynasetTest, ExpressionsAreHeadedAsTyped) {
+    ODynaset dynaset;
+    ASSERT_EQ(
+        dynaset.Open(m_database, "SELECT SYSDATE, 1 + 2, DUMMY || 'Y', DUMMY D, 7 / 2 AS HALF FROM DUAL"),
+        OSUCCESS)
+        << m_database.GetErrorText();
+    const char* names[] = {"SYSDATE", "1+2", "DUMMY||'Y'", "D", "HALF"};
+    for (int k = 0; k < 5; ++k) EXPECT_STREQ(dynaset.GetFieldName(k), names[k]);
+}
+
 TEST_F(ODynasetTest, ExpressionOverNoRowsIsOneByteWide) {
     ODynaset dynaset;
     ASSERT_EQ(dynaset.Open(m_database, "SELECT 'ABC' AS A FROM DUAL WHERE 1 = 0"), OSUCCESS);
