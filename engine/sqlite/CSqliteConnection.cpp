@@ -371,21 +371,27 @@ bool CSqliteConnection::RunBlock(const std::string& sql, std::vector<CEngineBind
     bool writes = false;
     for (const auto& step : steps)
         if (step.kind == CPlsqlBlock::StepKind::Dml) writes = true;
+    bool started = !InTransaction();
     if (writes && (!BeginWrite() || !ExecPlain(kBlockSavepoint))) return false;
     std::vector<CEngineBind> work = binds;
     if (!RunBlockSteps(sql, steps, work, rowsProcessed)) {
-        if (writes) {
-            CEngineError failure = m_error;
-            sqlite3_exec(m_db, kBlockRollback, nullptr, nullptr, nullptr);
-            sqlite3_exec(m_db, kBlockRelease, nullptr, nullptr, nullptr);
-            m_error = failure;
-        }
+        if (writes) UndoBlock(started);
         rowsProcessed = 0;
         return false;
     }
     if (writes && !ExecPlain(kBlockRelease)) return false;
     binds = std::move(work);
     return true;
+}
+
+void CSqliteConnection::UndoBlock(bool transactionStarted) {
+    CEngineError failure = m_error;
+    // Note: a transaction begun for the block alone is ended, so that it
+    // holds no write lock.
+    const char* undo[] = {kBlockRollback, kBlockRelease, transactionStarted ? "ROLLBACK" : nullptr};
+    for (const char* statement : undo)
+        if (statement != nullptr && InTransaction()) sqlite3_exec(m_db, statement, nullptr, nullptr, nullptr);
+    m_error = failure;
 }
 
 bool CSqliteConnection::RunBlockSteps(const std::string& sql, const std::vector<CPlsqlBlock::Step>& steps,

@@ -67,6 +67,8 @@ private:
     bool RunDdl(const std::string& sql, std::vector<CEngineBind>& binds, long& rowsProcessed);
     bool RunReplace(const std::string& sql, std::vector<CEngineBind>& binds, long& rowsProcessed);
     bool RunBlock(const std::string& sql, std::vector<CEngineBind>& binds, long& rowsProcessed);
+    // Undoes the work of a failed block (its savepoint), keeping its error.
+    void UndoBlock(bool transactionStarted);
     bool RunBlockSteps(const std::string& sql, const std::vector<CPlsqlBlock::Step>& steps,
                        std::vector<CEngineBind>& work, long& rowsProcessed);
     bool Evaluate(Piece expression, const std::vector<CEngineBind>& binds, std::string& value, bool& isNull,

@@ -97,6 +97,13 @@ TEST_F(CSqliteConnectionTest, FailedFirstWriteReleasesItsTransaction) {
     EXPECT_TRUE(Exec(*other, "INSERT INTO T VALUES (2)")) << other->LastError().message;
 }
 
+TEST_F(CSqliteConnectionTest, FailedBlockReleasesItsTransaction) {
+    ASSERT_TRUE(Exec(*m_connection, "CREATE TABLE T (A NUMBER)"));
+    EXPECT_FALSE(Exec(*m_connection, "BEGIN INSERT INTO T VALUES (1); INSERT INTO NOPE VALUES (1); END;"));
+    auto other = Open("", 50);
+    EXPECT_TRUE(Exec(*other, "INSERT INTO T VALUES (2)")) << other->LastError().message;
+}
+
 TEST_F(CSqliteConnectionTest, QueriesMustBeQueries) {
     CEngineResult result;
     ASSERT_TRUE(Exec(*m_connection, "CREATE TABLE T (A NUMBER)"));
