@@ -134,6 +134,7 @@ CDeclaredType::Description CDeclaredType::Describe(std::string_view declared) {
             column.size = kNumberSize;
             column.precision = arguments.empty() ? rule->precision : ToShort(arguments[0]);
             column.scale = arguments.size() > 1 ? ToShort(arguments[1]) : 0;
+            out.roundsToScale = !arguments.empty();
             break;
         case Shape::Integer:
             column.size = kNumberSize;

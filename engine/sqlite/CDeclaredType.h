@@ -14,6 +14,9 @@ public:
         // The size is the widest value of the result (at least 1).
         bool sizeFromValues = false;
         bool isDate = false;
+        // NUMBER(p, s): values are shown rounded to the scale, as the server
+        // stores them.
+        bool roundsToScale = false;
     };
 
     static Description Describe(std::string_view declared);

@@ -2,6 +2,9 @@
 
 #include <sqlite3.h>
 
+#include <cmath>
+#include <optional>
+
 #include "engine/sqlite/CDeclaredType.h"
 #include "engine/sqlite/CValueText.h"
 #include "text/Encoding.h"
@@ -34,6 +37,8 @@ struct ColumnPlan {
     bool expression = false;
     bool sizeFromValues = false;
     bool isDate = false;
+    // Scale to round numbers to (NUMBER(p, s) columns).
+    std::optional<int> scale;
     std::size_t widest = 0;
     bool sawText = false;
     bool sawNumber = false;
@@ -50,6 +55,7 @@ CEngineColumn DescribeColumn(sqlite3* db, sqlite3_stmt* statement, int index, Co
         column = description.column;
         plan.sizeFromValues = description.sizeFromValues;
         plan.isDate = description.isDate;
+        if (description.roundsToScale) plan.scale = description.column.scale;
     } else {
         plan.expression = true;
     }
@@ -66,6 +72,14 @@ CEngineColumn DescribeColumn(sqlite3* db, sqlite3_stmt* statement, int index, Co
     return column;
 }
 
+// A number rounded half away from zero to `scale` decimals (negative: to
+// tens, hundreds, ...).
+std::string RoundedText(double value, int scale) {
+    double factor = std::pow(10.0, scale);
+    double rounded = std::round(value * factor) / factor;
+    return std::isfinite(rounded) ? CValueText::FromDouble(rounded) : CValueText::FromDouble(value);
+}
+
 // The text of one value as the server shows it; false for NULL.
 bool ReadValue(sqlite3_stmt* statement, int index, int storage, const ColumnPlan& plan, std::string& text,
                bool& isNumber) {
@@ -75,11 +89,15 @@ bool ReadValue(sqlite3_stmt* statement, int index, int storage, const ColumnPlan
             return false;
         case SQLITE_INTEGER:
             isNumber = true;
-            text = CValueText::FromInteger(sqlite3_column_int64(statement, index));
+            if (plan.scale && *plan.scale < 0)
+                text = RoundedText(static_cast<double>(sqlite3_column_int64(statement, index)), *plan.scale);
+            else
+                text = CValueText::FromInteger(sqlite3_column_int64(statement, index));
             return true;
         case SQLITE_FLOAT:
             isNumber = true;
-            text = CValueText::FromDouble(sqlite3_column_double(statement, index));
+            text = plan.scale ? RoundedText(sqlite3_column_double(statement, index), *plan.scale)
+                              : CValueText::FromDouble(sqlite3_column_double(statement, index));
             return true;
         case SQLITE_BLOB:
             text = Hex(sqlite3_column_blob(statement, index), sqlite3_column_bytes(statement, index));

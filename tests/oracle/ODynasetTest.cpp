@@ -163,9 +163,13 @@ TEST_F(ODynasetTest, NumbersReadAsTheServerWritesThem) {
     };
     for (const Case& c : cases)
         EXPECT_EQ(Scalar(std::string("SELECT ") + c.expression + " FROM DUAL"), c.text) << c.expression;
-    Exec("CREATE TABLE T (N NUMBER(7,2))");
-    Exec("INSERT INTO T VALUES (12.50)");
-    EXPECT_EQ(Scalar("SELECT N FROM T"), "12.5");
+    Exec("CREATE TABLE T (N NUMBER(7,2), W NUMBER(5), H NUMBER(9,-2), F NUMBER)");
+    Exec("INSERT INTO T VALUES (12.50, 2.5, 1250, 1.239)");
+    Exec("INSERT INTO T VALUES (1.235, -2.5, 1249.9, 7)");
+    Rows rows = Query(m_database, "SELECT N, W, H, F FROM T ORDER BY F");
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0], (std::vector<std::string>{"12.5", "3", "1300", "1.239"}));
+    EXPECT_EQ(rows[1], (std::vector<std::string>{"1.24", "-3", "1200", "7"}));
 }
 
 TEST_F(ODynasetTest, DatesAreStoredIsoAndShownRrMmDd) {
