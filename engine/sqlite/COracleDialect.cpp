@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "engine/sqlite/CAdditiveChains.h"
+#include "engine/sqlite/CArithmetic.h"
 #include "engine/sqlite/CSqlScanner.h"
 
 namespace {
@@ -91,10 +91,6 @@ bool Replacement(const Shape& shape, std::size_t k, std::string& with) {
         // Note: a stored view or trigger cannot see this connection's own
         // DUAL table, so it gets one of its own.
         with = kDualSubquery;
-    } else if (IsSymbol(text, token, '/')) {
-        // Note: the server divides numbers exactly; the engine would divide
-        // integers as integers.
-        with = "*1.0/";
     } else if (shape.trigger && token.kind == Kind::Bind && k + 1 < tokens.size() &&
                IsSymbol(text, tokens[k + 1], '.') &&
                (CSqlScanner::Is(text, token, ":NEW") || CSqlScanner::Is(text, token, ":OLD"))) {
@@ -125,7 +121,7 @@ CSqlRewrite COracleDialect::Translate(std::string_view text) {
         rewrite.Replace(tokens[1].begin, tokens[2].begin + tokens[2].length - tokens[1].begin, "");
         first = 3;
     }
-    CAdditiveChains::Edits chains = CAdditiveChains::Find(text, tokens);
+    CArithmetic::Edits chains = CArithmetic::Find(text, tokens);
     std::string with;
     for (std::size_t k = first; k < end; ++k) {
         const Token& token = tokens[k];

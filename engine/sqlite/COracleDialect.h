@@ -6,7 +6,7 @@
 #include "engine/sqlite/CSqlRewrite.h"
 
 // Turns the server's SQL into the embedded engine's: SYSDATE becomes
-// SYSDATE(), "/" divides exactly ("a / b" becomes "a *1.0/ b"), TRUNCATE TABLE becomes DELETE FROM, the OR
+// SYSDATE(), arithmetic follows the server (see CArithmetic), TRUNCATE TABLE becomes DELETE FROM, the OR
 // REPLACE of CREATE OR REPLACE TRIGGER/VIEW is dropped (the caller drops the old object), and in a trigger
 // ":NEW."/":OLD." become "NEW."/"OLD.". Literals are never touched.
 class COracleDialect {

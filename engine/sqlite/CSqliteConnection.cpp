@@ -22,6 +22,8 @@ constexpr const char* kBlockRelease = "RELEASE TARVEX_BLOCK";
 
 constexpr const char* kSetupStatements[] = {
     "PRAGMA foreign_keys = ON",
+    // Note: LIKE tells case apart, as on the server.
+    "PRAGMA case_sensitive_like = ON",
     "CREATE TEMP TABLE IF NOT EXISTS DUAL (DUMMY VARCHAR2(1))",
     "INSERT INTO temp.DUAL SELECT 'X' WHERE NOT EXISTS (SELECT 1 FROM temp.DUAL)",
 };

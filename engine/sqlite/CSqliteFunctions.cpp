@@ -290,6 +290,16 @@ void OraConcat(sqlite3_context* context, int, sqlite3_value** argv) {
     ResultText(context, ConcatText(argv[0]) + ConcatText(argv[1]));
 }
 
+// The divisor of "/": a zero divisor is an error, as on the server.
+void OraDivisor(sqlite3_context* context, int, sqlite3_value** argv) {
+    double number = 0;
+    if (sqlite3_value_type(argv[0]) != SQLITE_NULL && NumberOf(argv[0], number) && number == 0) {
+        ResultError(context, "divisor is equal to zero");
+        return;
+    }
+    sqlite3_result_value(context, argv[0]);
+}
+
 struct FunctionRule {
     const char* name;
     int arguments;
@@ -298,14 +308,23 @@ struct FunctionRule {
 };
 
 constexpr FunctionRule kFunctions[] = {
-    {"SYSDATE", 0, Sysdate, false},   {"NVL", 2, Nvl, true},
-    {"NVL2", 3, Nvl2, true},          {"DECODE", -1, Decode, true},
-    {"TO_DATE", 1, ToDate, true},     {"TO_DATE", 2, ToDate, true},
-    {"TO_CHAR", 1, ToChar, true},     {"TO_CHAR", 2, ToChar, true},
-    {"TO_NUMBER", 1, ToNumber, true}, {"MOD", 2, Mod, true},
-    {"TRUNC", 1, Trunc, true},        {"TRUNC", 2, Trunc, true},
-    {"CONCAT", 2, Concat, true},      {"ORA_ADD", 2, OraAdd, true},
-    {"ORA_SUB", 2, OraSub, true},     {"ORA_CONCAT", 2, OraConcat, true},
+    {"SYSDATE", 0, Sysdate, false},
+    {"NVL", 2, Nvl, true},
+    {"NVL2", 3, Nvl2, true},
+    {"DECODE", -1, Decode, true},
+    {"TO_DATE", 1, ToDate, true},
+    {"TO_DATE", 2, ToDate, true},
+    {"TO_CHAR", 1, ToChar, true},
+    {"TO_CHAR", 2, ToChar, true},
+    {"TO_NUMBER", 1, ToNumber, true},
+    {"MOD", 2, Mod, true},
+    {"TRUNC", 1, Trunc, true},
+    {"TRUNC", 2, Trunc, true},
+    {"CONCAT", 2, Concat, true},
+    {"ORA_ADD", 2, OraAdd, true},
+    {"ORA_SUB", 2, OraSub, true},
+    {"ORA_CONCAT", 2, OraConcat, true},
+    {"ORA_DIVISOR", 1, OraDivisor, true},
 };
 
 }  // namespace

@@ -237,6 +237,7 @@ TEST_F(ODynasetTest, ServerFunctions) {
         {"TO_DATE('2024-02-28', 'YYYY-MM-DD') + 1", "24-02-29"},
         {"1 + TO_DATE('2024-12-31', 'YYYY-MM-DD')", "25-01-01"},
         {"LENGTH('AB' || 'C')", "3"},
+        {"CASE WHEN 'abc' LIKE 'A%' THEN 'I' ELSE 'S' END", "S"},
         {"NVL('', 'EMPTY IS NULL')", "EMPTY IS NULL"},
         {"SUBSTR('ABCDE', 2, 3)", "BCD"},
         {"LENGTH('"
@@ -257,6 +258,8 @@ TEST_F(ODynasetTest, BadDatesAndNumbersAreErrors) {
         "SELECT 'A' + 1 FROM DUAL",
         "SELECT 1 - SYSDATE FROM DUAL",
         "SELECT SYSDATE + SYSDATE FROM DUAL",
+        "SELECT 1 / 0 FROM DUAL",
+        "SELECT 1 / (2 - 2) FROM DUAL",
     };
     for (const char* sql : bad) {
         Rows rows = Query(m_database, sql);

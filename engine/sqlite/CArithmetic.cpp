@@ -1,4 +1,4 @@
-#include "engine/sqlite/CAdditiveChains.h"
+#include "engine/sqlite/CArithmetic.h"
 
 namespace {
 
@@ -49,6 +49,11 @@ public:
             return {"ORA_CONCAT", 2};
         return {{}, 0};
     }
+
+    bool IsDivision(std::size_t k) const { return k > 0 && Is(k, '/') && IsTermEnd(k - 1); }
+
+    // Last token of the divisor after the "/" at `k` (a term with its sign).
+    std::size_t DivisorEnd(std::size_t k) const { return TermEnd(IsSign(k + 1) ? k + 2 : k + 1); }
 
     // First token of the multiplicative expression that ends at `k`.
     std::size_t ProductStart(std::size_t k) const {
@@ -128,7 +133,23 @@ private:
 
 }  // namespace
 
-CAdditiveChains::Edits CAdditiveChains::Find(std::string_view text, const std::vector<Token>& tokens) {
+namespace {
+
+void MarkDivisions(const Walker& walker, std::size_t n, CArithmetic::Edits& edits) {
+    for (std::size_t k = 1; k < n; ++k) {
+        if (!walker.IsDivision(k)) continue;
+        edits.replaced[k] = true;
+        edits.replacement[k] = "*1.0/";
+        std::size_t end = walker.DivisorEnd(k);
+        if (end == kNone) continue;
+        edits.before[k + 1] += "ORA_DIVISOR(";
+        edits.after[end] += ")";
+    }
+}
+
+}  // namespace
+
+CArithmetic::Edits CArithmetic::Find(std::string_view text, const std::vector<Token>& tokens) {
     Edits edits;
     std::size_t n = tokens.size();
     edits.before.resize(n);
@@ -136,6 +157,7 @@ CAdditiveChains::Edits CAdditiveChains::Find(std::string_view text, const std::v
     edits.replacement.resize(n);
     edits.replaced.assign(n, false);
     Walker walker(text, tokens);
+    MarkDivisions(walker, n, edits);
     std::size_t k = 1;
     while (k < n) {
         Operator first = walker.OperatorAt(k);

@@ -6,13 +6,16 @@
 
 #include "engine/sqlite/CSqlScanner.h"
 
-// The server's additive expressions ("a + b - c || d": "+", "-" and "||" of
-// one precedence, left to right, below "*" and "/") rewritten as nested calls
-// of the engine functions ORA_ADD, ORA_SUB and ORA_CONCAT, which add days to
-// dates, subtract dates and concatenate with NULL as empty text, as the
-// server does. A chain whose operands cannot be told apart (such as a CASE
-// expression) is left to the engine's own operators.
-class CAdditiveChains {
+// The server's arithmetic in the engine's terms.
+//
+// Additive expressions ("a + b - c || d": "+", "-" and "||" of one
+// precedence, left to right, below "*" and "/") become nested calls of the
+// engine functions ORA_ADD, ORA_SUB and ORA_CONCAT, which add days to dates,
+// subtract dates and concatenate with NULL as empty text, as the server does.
+// Division divides exactly ("a / b" becomes "a *1.0/ ORA_DIVISOR(b)") and
+// fails on a zero divisor. An expression whose operands cannot be told apart
+// (such as a CASE expression) is left to the engine's own operators.
+class CArithmetic {
 public:
     // Edits per significant token: text to insert before it, text to put in
     // its place (when `replaced`), text to insert after it.

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "engine/sqlite/CAdditiveChains.h"
+#include "engine/sqlite/CArithmetic.h"
 #include "engine/sqlite/COracleDialect.h"
 
-TEST(CAdditiveChainsTest, ChainsBecomeNestedCallsInServerPrecedence) {
+TEST(CArithmeticTest, ChainsBecomeNestedCallsInServerPrecedence) {
     struct Case {
         const char* oracle;
         const char* engine;
@@ -22,7 +22,11 @@ TEST(CAdditiveChainsTest, ChainsBecomeNestedCallsInServerPrecedence) {
         {"SELECT A FROM T WHERE D > SYSDATE - 7", "SELECT A FROM T WHERE D > ORA_SUB(SYSDATE() , 7)"},
         {"CREATE TABLE T (A NUMBER DEFAULT -1, B NUMBER CHECK (B - 1 > 0))",
          "CREATE TABLE T (A NUMBER DEFAULT -1, B NUMBER CHECK (ORA_SUB(B , 1) > 0))"},
-        {"SELECT A / 2 + 1 FROM T", "SELECT ORA_ADD(A *1.0/ 2 , 1) FROM T"},
+        {"SELECT A / 2 + 1 FROM T", "SELECT ORA_ADD(A *1.0/ ORA_DIVISOR(2) , 1) FROM T"},
+        {"SELECT A / -B * C / (D + 1) FROM T",
+         "SELECT A *1.0/ ORA_DIVISOR(-B) * C *1.0/ ORA_DIVISOR((ORA_ADD(D , 1))) FROM T"},
+        {"SELECT X + A / -B FROM T", "SELECT ORA_ADD(X , A *1.0/ ORA_DIVISOR(-B)) FROM T"},
+        {"SELECT '1/2' /* a/b */ FROM T", "SELECT '1/2' /* a/b */ FROM T"},
         {"SELECT CASE WHEN A THEN 1 END || 'X' FROM T", "SELECT CASE WHEN A THEN 1 END || 'X' FROM T"},
         {"SELECT A || FROM T", "SELECT A || FROM T"},
         {"SELECT A | B FROM T", "SELECT A | B FROM T"},
@@ -31,10 +35,10 @@ TEST(CAdditiveChainsTest, ChainsBecomeNestedCallsInServerPrecedence) {
     for (const Case& c : cases) EXPECT_EQ(COracleDialect::Translate(c.oracle).Text(), c.engine) << c.oracle;
 }
 
-TEST(CAdditiveChainsTest, EditsAreGivenPerToken) {
+TEST(CArithmeticTest, EditsAreGivenPerToken) {
     std::string text = "A + B";
     auto tokens = CSqlScanner::Significant(text);
-    auto edits = CAdditiveChains::Find(text, tokens);
+    auto edits = CArithmetic::Find(text, tokens);
     ASSERT_EQ(edits.before.size(), 3u);
     EXPECT_EQ(edits.before[0], "ORA_ADD(");
     EXPECT_TRUE(edits.replaced[1]);
