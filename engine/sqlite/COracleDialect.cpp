@@ -3,7 +3,6 @@
 #include <vector>
 
 #include "engine/sqlite/CArithmetic.h"
-#include "engine/sqlite/CLengthChecks.h"
 #include "engine/sqlite/CSqlScanner.h"
 
 namespace {
@@ -123,7 +122,6 @@ CSqlRewrite COracleDialect::Translate(std::string_view text) {
         first = 3;
     }
     CArithmetic::Edits chains = CArithmetic::Find(text, tokens);
-    std::vector<std::string> checks = CLengthChecks::Find(text, tokens);
     std::string with;
     for (std::size_t k = first; k < end; ++k) {
         const Token& token = tokens[k];
@@ -133,7 +131,6 @@ CSqlRewrite COracleDialect::Translate(std::string_view text) {
         else if (Replacement(shape, k, with))
             rewrite.Replace(token.begin, token.length, with);
         if (!chains.after[k].empty()) rewrite.Replace(token.begin + token.length, 0, chains.after[k]);
-        if (!checks[k].empty()) rewrite.Replace(token.begin + token.length, 0, checks[k]);
     }
     if (end < tokens.size())
         rewrite.Replace(tokens[end].begin, tokens.back().begin + tokens.back().length - tokens[end].begin,

@@ -209,19 +209,6 @@ TEST_F(ODatabaseTest, ServerSpellingsTheEngineLacks) {
     }
 }
 
-TEST_F(ODatabaseTest, TextLongerThanItsColumnIsRefused) {
-    Exec("CREATE TABLE T (A VARCHAR2(4), B CHAR(2))");
-    Exec("INSERT INTO T VALUES ('ABCD', '" + kSo + "')");
-    Exec("INSERT INTO T VALUES ('" + kNihon + "', NULL)");
-    EXPECT_EQ(Fail("INSERT INTO T VALUES ('ABCDE', NULL)"), OERROR_POSITION_UNKNOWN);
-    EXPECT_NE(m_database.GetErrorText().find("value too large for column A (maximum 4 bytes)"),
-              std::string::npos)
-        << m_database.GetErrorText();
-    Fail("INSERT INTO T VALUES ('" + kNihon + "X', NULL)");
-    Fail("UPDATE T SET B = 'ABC'");
-    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM T"), "2");
-}
-
 TEST_F(ODatabaseTest, OneStatementAtATime) {
     int position = Fail("SELECT 1 FROM DUAL; SELECT 2 FROM DUAL");
     EXPECT_EQ(position, 20);
