@@ -5,10 +5,19 @@
 
 #include "engine/sqlite/CSqlRewrite.h"
 
-// Turns the server's SQL into the embedded engine's: SYSDATE becomes
-// SYSDATE(), arithmetic follows the server (see CArithmetic), TRUNCATE TABLE becomes DELETE FROM, the OR
-// REPLACE of CREATE OR REPLACE TRIGGER/VIEW is dropped (the caller drops the old object), and in a trigger
-// ":NEW."/":OLD." become "NEW."/"OLD.". Literals are never touched.
+// Turns the server's SQL into the embedded engine's. Literals are never
+// touched, and positions in the result map back to the typed text
+// (CSqlRewrite):
+// - SYSDATE becomes SYSDATE() (DEFAULT SYSDATE: DEFAULT (SYSDATE()));
+// - arithmetic follows the server (see CArithmetic);
+// - TRUNCATE TABLE becomes DELETE FROM;
+// - CREATE OR REPLACE TRIGGER/VIEW loses OR REPLACE (the caller drops the
+//   old object first);
+// - in a trigger, ":NEW."/":OLD." become "NEW."/"OLD.";
+// - a view or trigger that selects FROM DUAL gets a one-row subquery;
+// - lengths lose BYTE/CHAR ("VARCHAR2(10 BYTE)");
+// - DROP TABLE loses CASCADE CONSTRAINTS and PURGE;
+// - the empty literal '' is NULL.
 class COracleDialect {
 public:
     static CSqlRewrite Translate(std::string_view text);

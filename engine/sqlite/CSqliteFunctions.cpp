@@ -9,6 +9,7 @@
 #include "engine/sqlite/CDateFormat.h"
 #include "engine/sqlite/CNumberFormat.h"
 #include "engine/sqlite/CValueText.h"
+#include "text/Encoding.h"
 
 namespace {
 
@@ -300,6 +301,16 @@ void OraDivisor(sqlite3_context* context, int, sqlite3_value** argv) {
     sqlite3_result_value(context, argv[0]);
 }
 
+// Length in bytes of the CP932 text of a value.
+void LengthB(sqlite3_context* context, int, sqlite3_value** argv) {
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL) {
+        sqlite3_result_null(context);
+        return;
+    }
+    std::string text = ConcatText(argv[0]);
+    sqlite3_result_int64(context, static_cast<sqlite3_int64>(encoding::Utf8ToCp932(text).size()));
+}
+
 struct FunctionRule {
     const char* name;
     int arguments;
@@ -325,6 +336,7 @@ constexpr FunctionRule kFunctions[] = {
     {"ORA_SUB", 2, OraSub, true},
     {"ORA_CONCAT", 2, OraConcat, true},
     {"ORA_DIVISOR", 1, OraDivisor, true},
+    {"LENGTHB", 1, LengthB, true},
 };
 
 }  // namespace

@@ -3,7 +3,8 @@
 struct sqlite3;
 
 // The server's SQL functions that the embedded engine lacks: SYSDATE, NVL,
-// NVL2, DECODE, TO_DATE, TO_CHAR, TO_NUMBER, MOD, TRUNC and CONCAT, and the
+// NVL2, DECODE, TO_DATE, TO_CHAR, TO_NUMBER, MOD, TRUNC, CONCAT and LENGTHB
+// (bytes of the CP932 text), and the
 // server's "+", "-", "||" and divisors as ORA_ADD, ORA_SUB, ORA_CONCAT and
 // ORA_DIVISOR (see CArithmetic). Dates are text "YYYY-MM-DD HH:MM:SS".
 class CSqliteFunctions {

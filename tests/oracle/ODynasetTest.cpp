@@ -237,6 +237,10 @@ TEST_F(ODynasetTest, ServerFunctions) {
         {"TO_DATE('2024-02-28', 'YYYY-MM-DD') + 1", "24-02-29"},
         {"1 + TO_DATE('2024-12-31', 'YYYY-MM-DD')", "25-01-01"},
         {"LENGTH('AB' || 'C')", "3"},
+        {"LENGTHB('A"
+         "\x82\xa0"
+         "')",
+         "3"},
         {"CASE WHEN 'abc' LIKE 'A%' THEN 'I' ELSE 'S' END", "S"},
         {"NVL('', 'EMPTY IS NULL')", "EMPTY IS NULL"},
         {"SUBSTR('ABCDE', 2, 3)", "BCD"},
