@@ -77,33 +77,68 @@ struct Shape {
     bool table;
 };
 
+// One token rewrite: when `Applies`, the token becomes `With`.
+struct TokenRule {
+    bool (*Applies)(const Shape& shape, std::size_t k);
+    std::string (*With)(const Shape& shape, std::size_t k);
+};
+
+bool IsSysdate(const Shape& s, std::size_t k) {
+    const auto& t = s.tokens;
+    bool qualified = k > 0 && IsSymbol(s.text, t[k - 1], '.');
+    bool called = k + 1 < t.size() && IsSymbol(s.text, t[k + 1], '(');
+    return t[k].kind == Kind::Word && CSqlScanner::Is(s.text, t[k], "SYSDATE") && !qualified && !called;
+}
+
+std::string SysdateCall(const Shape& s, std::size_t k) {
+    bool isDefault = k > 0 && CSqlScanner::Is(s.text, s.tokens[k - 1], "DEFAULT");
+    return isDefault ? "(SYSDATE())" : "SYSDATE()";
+}
+
+// Note: a stored view or trigger cannot see this connection's own DUAL
+// table, so it gets one of its own.
+bool IsStoredDual(const Shape& s, std::size_t k) {
+    return (s.stored || s.trigger) && IsDualSource(s.text, s.tokens, k);
+}
+
+std::string DualSubquery(const Shape&, std::size_t) { return std::string(kDualSubquery); }
+
+bool IsTriggerRow(const Shape& s, std::size_t k) {
+    const auto& t = s.tokens;
+    return s.trigger && t[k].kind == Kind::Bind && k + 1 < t.size() && IsSymbol(s.text, t[k + 1], '.') &&
+           (CSqlScanner::Is(s.text, t[k], ":NEW") || CSqlScanner::Is(s.text, t[k], ":OLD"));
+}
+
+std::string WithoutColon(const Shape& s, std::size_t k) {
+    return std::string(s.text.substr(s.tokens[k].begin + 1, s.tokens[k].length - 1));
+}
+
+// Note: the server holds the empty text as NULL.
+bool IsEmptyLiteral(const Shape& s, std::size_t k) {
+    return s.tokens[k].kind == Kind::String && s.tokens[k].length == 2;
+}
+
+std::string Null(const Shape&, std::size_t) { return "NULL"; }
+
+bool IsTableLengthSemantics(const Shape& s, std::size_t k) {
+    return s.table && IsLengthSemantics(s.text, s.tokens, k);
+}
+
+std::string Nothing(const Shape&, std::size_t) { return {}; }
+
+constexpr TokenRule kTokenRules[] = {
+    {IsSysdate, SysdateCall}, {IsStoredDual, DualSubquery},      {IsTriggerRow, WithoutColon},
+    {IsEmptyLiteral, Null},   {IsTableLengthSemantics, Nothing},
+};
+
 // The text that takes the place of token `k`; false when it stays.
 bool Replacement(const Shape& shape, std::size_t k, std::string& with) {
-    std::string_view text = shape.text;
-    const auto& tokens = shape.tokens;
-    const Token& token = tokens[k];
-    bool qualified = k > 0 && IsSymbol(text, tokens[k - 1], '.');
-    bool called = k + 1 < tokens.size() && IsSymbol(text, tokens[k + 1], '(');
-    if (token.kind == Kind::Word && CSqlScanner::Is(text, token, "SYSDATE") && !qualified && !called) {
-        bool isDefault = k > 0 && CSqlScanner::Is(text, tokens[k - 1], "DEFAULT");
-        with = isDefault ? "(SYSDATE())" : "SYSDATE()";
-    } else if ((shape.stored || shape.trigger) && IsDualSource(text, tokens, k)) {
-        // Note: a stored view or trigger cannot see this connection's own
-        // DUAL table, so it gets one of its own.
-        with = kDualSubquery;
-    } else if (shape.trigger && token.kind == Kind::Bind && k + 1 < tokens.size() &&
-               IsSymbol(text, tokens[k + 1], '.') &&
-               (CSqlScanner::Is(text, token, ":NEW") || CSqlScanner::Is(text, token, ":OLD"))) {
-        with = std::string(text.substr(token.begin + 1, token.length - 1));
-    } else if (token.kind == Kind::String && token.length == 2) {
-        // Note: the server holds the empty text as NULL.
-        with = "NULL";
-    } else if (shape.table && IsLengthSemantics(text, tokens, k)) {
-        with.clear();
-    } else {
-        return false;
-    }
-    return true;
+    for (const TokenRule& rule : kTokenRules)
+        if (rule.Applies(shape, k)) {
+            with = rule.With(shape, k);
+            return true;
+        }
+    return false;
 }
 
 }  // namespace
