@@ -320,10 +320,10 @@ bool CSqliteConnection::Execute(const std::string& sql, std::vector<CEngineBind>
     if (!CheckEncoding(sql)) return false;
     StatementKind kind = CStatementClassifier::Classify(sql);
     if (const Refusal* refusal = FindRefusal(kind)) {
-        std::string words(CStatementClassifier::MatchedWords(sql));
+        std::string_view words = CStatementClassifier::MatchedWords(sql);
         m_error.Set(std::string("not supported on the embedded database: ") +
-                        (refusal->showWords ? words : std::string()) + refusal->note,
-                    0);
+                        (refusal->showWords ? std::string(words) : std::string()) + refusal->note,
+                    static_cast<int>(words.empty() ? 0 : words.data() - sql.data()));
         return false;
     }
     bool ok = false;
