@@ -19,7 +19,8 @@ constexpr const char* kFontFamilies[] = {"FixedSys", "IPAGothic", "IPAゴシッ�
 QString FindFamily() {
     const QStringList installed = QFontDatabase::families();
     for (const char* family : kFontFamilies)
-        if (installed.contains(QString::fromUtf8(family), Qt::CaseInsensitive)) return QString::fromUtf8(family);
+        if (installed.contains(QString::fromUtf8(family), Qt::CaseInsensitive))
+            return QString::fromUtf8(family);
     return QFontDatabase::systemFont(QFontDatabase::FixedFont).family();
 }
 
@@ -47,7 +48,8 @@ QFont CConsolePainter::CreateFont() {
 }
 
 QString CConsolePainter::PieceText(std::string_view piece) {
-    if (piece.size() == 1 && static_cast<unsigned char>(piece[0]) < 0x80) return QString(QLatin1Char(piece[0]));
+    if (piece.size() == 1 && static_cast<unsigned char>(piece[0]) < 0x80)
+        return QString(QLatin1Char(piece[0]));
     return QString::fromStdString(encoding::Cp932ToUtf8(piece));
 }
 
@@ -80,7 +82,8 @@ void CConsolePainter::DrawInputLine(QPainter& painter, const CSQLEditor& editor,
         index += length;
     }
     // One blank cell after the text in the last colours.
-    painter.fillRect(QRect(static_cast<int>(line.size()) * kCharWidth, y, kCharWidth, kLineHeight), background);
+    painter.fillRect(QRect(static_cast<int>(line.size()) * kCharWidth, y, kCharWidth, kLineHeight),
+                     background);
 }
 
 void CConsolePainter::PaintScreen(QPainter& painter, const CSQLEditor& editor, const QRect& visible) const {
@@ -106,7 +109,8 @@ void CConsolePainter::PaintPage(QPainter& painter, const CSQLEditor& editor, int
     const long long first = static_cast<long long>(page - 1) * kLinesPerPage;
     const int count = editor.GetLineCount();
     for (long long index = first; index < first + kLinesPerPage && index < count; ++index) {
-        DrawLine(painter, editor.GetLine(static_cast<int>(index)), static_cast<int>(index - first) * kLineHeight);
+        DrawLine(painter, editor.GetLine(static_cast<int>(index)),
+                 static_cast<int>(index - first) * kLineHeight);
     }
     DrawPiece(painter, QString::asprintf("- %d -", page), kFooterX, kFooterY);
     painter.restore();

@@ -17,7 +17,9 @@ constexpr int kGridPageHeight = CConsolePainter::kFooterY + 2 * CConsolePainter:
 
 }  // namespace
 
-int CConsolePrinter::PageCount(int lineCount) { return std::max(0, lineCount) / CConsolePainter::kLinesPerPage + 1; }
+int CConsolePrinter::PageCount(int lineCount) {
+    return std::max(0, lineCount) / CConsolePainter::kLinesPerPage + 1;
+}
 
 double CConsolePrinter::Scale(const QPagedPaintDevice& device) {
     double scale = static_cast<double>(device.logicalDpiY()) / kGridDpi;

@@ -49,8 +49,8 @@ struct PaneRow {
 };
 
 constexpr PaneRow kPanes[CMainFrame::kPaneCount] = {
-    {"message", "", kReady},  {"kana", "ｶﾅ", "ｶﾅ"}, {"overwrite", "      ", ""},
-    {"caps", "CAP", "CAP"},   {"num", "NUM", "NUM"}, {"scroll", "SCRL", "SCRL"},
+    {"message", "", kReady}, {"kana", "ｶﾅ", "ｶﾅ"},  {"overwrite", "      ", ""},
+    {"caps", "CAP", "CAP"},  {"num", "NUM", "NUM"}, {"scroll", "SCRL", "SCRL"},
 };
 
 struct IconRow {
@@ -59,8 +59,8 @@ struct IconRow {
 };
 
 constexpr IconRow kIcons[] = {
-    {CommandId::FileNew, "N"},  {CommandId::FileOpen, "O"},  {CommandId::FileSave, "S"},
-    {CommandId::EditCut, "X"},  {CommandId::EditCopy, "C"},  {CommandId::EditPaste, "V"},
+    {CommandId::FileNew, "N"},   {CommandId::FileOpen, "O"}, {CommandId::FileSave, "S"},
+    {CommandId::EditCut, "X"},   {CommandId::EditCopy, "C"}, {CommandId::EditPaste, "V"},
     {CommandId::FilePrint, "P"}, {CommandId::AppAbout, "?"},
 };
 
@@ -291,8 +291,8 @@ void CMainFrame::OnFileSave() {
 
 void CMainFrame::OnFileSaveAs() {
     const std::string& current = m_document.GetPathName();
-    QFileDialog dialog(this, QString(), current.empty() ? Utf8(kUntitled) : QFile::decodeName(current.c_str()),
-                       Utf8(kFilter));
+    QFileDialog dialog(this, QString(),
+                       current.empty() ? Utf8(kUntitled) : QFile::decodeName(current.c_str()), Utf8(kFilter));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(QStringLiteral("sql"));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
@@ -345,7 +345,8 @@ void CMainFrame::OnFilePrintPreview() {
         preview->setViewMode(GetPreviewPages() == 2 ? QPrintPreviewWidget::FacingPagesView
                                                     : QPrintPreviewWidget::SinglePageView);
     dialog.exec();
-    if (preview != nullptr) SetPreviewPages(preview->viewMode() == QPrintPreviewWidget::FacingPagesView ? 2 : 1);
+    if (preview != nullptr)
+        SetPreviewPages(preview->viewMode() == QPrintPreviewWidget::FacingPagesView ? 2 : 1);
 }
 
 void CMainFrame::OnFilePrintSetup() {
@@ -399,7 +400,8 @@ void CMainFrame::RebuildRecentMenu() {
     m_recentPlaceholder->setVisible(m_recentFiles.isEmpty());
     for (int i = 0; i < m_recentFiles.size(); ++i) {
         const QString path = m_recentFiles[i];
-        auto* action = new QAction(QStringLiteral("&%1 %2").arg(i + 1).arg(QDir::toNativeSeparators(path)), this);
+        auto* action =
+            new QAction(QStringLiteral("&%1 %2").arg(i + 1).arg(QDir::toNativeSeparators(path)), this);
         connect(action, &QAction::triggered, this, [this, path] { OpenDocumentFile(path); });
         m_fileMenu->insertAction(m_recentPlaceholder, action);
         m_recentActions.append(action);

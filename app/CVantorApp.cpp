@@ -54,7 +54,9 @@ QIcon CVantorApp::AppIcon() {
     return QIcon(pixmap);
 }
 
-bool CVantorApp::HasDisplay() { return IsSet("DISPLAY") || IsSet("WAYLAND_DISPLAY") || IsSet("QT_QPA_PLATFORM"); }
+bool CVantorApp::HasDisplay() {
+    return IsSet("DISPLAY") || IsSet("WAYLAND_DISPLAY") || IsSet("QT_QPA_PLATFORM");
+}
 
 CVantorApp::Options CVantorApp::Parse(const std::vector<std::string>& args) {
     Options options;
@@ -106,7 +108,8 @@ int CVantorApp::RunPdf(const Options& options) {
 
 int CVantorApp::RunWindow(int argc, char** argv, const Options& options) {
     if (!HasDisplay()) {
-        std::cerr << kProgram << ": ウィンドウを開く画面がありません。--batch で実行してください。\n" << kUsage;
+        std::cerr << kProgram << ": ウィンドウを開く画面がありません。--batch で実行してください。\n"
+                  << kUsage;
         return 1;
     }
     QApplication application(argc, argv);

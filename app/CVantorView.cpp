@@ -23,11 +23,16 @@ struct KeyRow {
 };
 
 constexpr KeyRow kKeys[] = {
-    {Qt::Key_Backspace, EditorKey::Backspace}, {Qt::Key_Return, EditorKey::Enter},
-    {Qt::Key_Enter, EditorKey::Enter},         {Qt::Key_End, EditorKey::End},
-    {Qt::Key_Home, EditorKey::Home},           {Qt::Key_Left, EditorKey::Left},
-    {Qt::Key_Up, EditorKey::Up},               {Qt::Key_Right, EditorKey::Right},
-    {Qt::Key_Down, EditorKey::Down},           {Qt::Key_Insert, EditorKey::Insert},
+    {Qt::Key_Backspace, EditorKey::Backspace},
+    {Qt::Key_Return, EditorKey::Enter},
+    {Qt::Key_Enter, EditorKey::Enter},
+    {Qt::Key_End, EditorKey::End},
+    {Qt::Key_Home, EditorKey::Home},
+    {Qt::Key_Left, EditorKey::Left},
+    {Qt::Key_Up, EditorKey::Up},
+    {Qt::Key_Right, EditorKey::Right},
+    {Qt::Key_Down, EditorKey::Down},
+    {Qt::Key_Insert, EditorKey::Insert},
     {Qt::Key_Delete, EditorKey::Delete},
 };
 
@@ -84,12 +89,14 @@ void CVantorView::UpdateScrollSize() {
     m_trace.Write("UpdateScrollSize()");
     const CSQLEditor& editor = GetEditor();
     long long height = static_cast<long long>(editor.GetLineCount()) * m_lineHeight;
-    if (height > m_scrollHeight) m_scrollHeight = static_cast<int>(std::min<long long>(height + 1000, INT_MAX / 2));
+    if (height > m_scrollHeight)
+        m_scrollHeight = static_cast<int>(std::min<long long>(height + 1000, INT_MAX / 2));
     // Note: the input line with its prompt and the caret's cell after it
     // always fits, so the caret can be scrolled into view.
     const long long inputWidth = static_cast<long long>(editor.GetLine(editor.GetLineCount() - 1).size()) + 1;
     long long width = std::max<long long>(editor.GetMaxWidth(), inputWidth) * m_charWidth;
-    if (width > m_scrollWidth) m_scrollWidth = static_cast<int>(std::min<long long>(width + 100, INT_MAX / 2));
+    if (width > m_scrollWidth)
+        m_scrollWidth = static_cast<int>(std::min<long long>(width + 100, INT_MAX / 2));
     UpdateScrollBars();
 }
 
@@ -272,14 +279,16 @@ void CVantorView::OnEditClear() {
 
 void CVantorView::OnEditCopy() {
     if (!CanCutOrCopy()) return;
-    QApplication::clipboard()->setText(QString::fromStdString(encoding::Cp932ToUtf8(GetEditor().GetSelectedText())));
+    QApplication::clipboard()->setText(
+        QString::fromStdString(encoding::Cp932ToUtf8(GetEditor().GetSelectedText())));
     GetEditor().ClearSelection();
     emit EditStateChanged();
 }
 
 void CVantorView::OnEditCut() {
     if (!CanCutOrCopy()) return;
-    QApplication::clipboard()->setText(QString::fromStdString(encoding::Cp932ToUtf8(GetEditor().GetSelectedText())));
+    QApplication::clipboard()->setText(
+        QString::fromStdString(encoding::Cp932ToUtf8(GetEditor().GetSelectedText())));
     GetEditor().DeleteForward();
     UpdateCaret();
     Changed();

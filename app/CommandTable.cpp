@@ -52,13 +52,20 @@ constexpr PromptRow kPrompts[] = {
 };
 
 constexpr AcceleratorRow kAccelerators[] = {
-    {"Ctrl+N", CommandId::FileNew},      {"Ctrl+O", CommandId::FileOpen},
-    {"Ctrl+S", CommandId::FileSave},     {"Ctrl+P", CommandId::FilePrint},
-    {"Ctrl+Z", CommandId::EditUndo},     {"Ctrl+X", CommandId::EditCut},
-    {"Ctrl+C", CommandId::EditCopy},     {"Ctrl+V", CommandId::EditPaste},
-    {"Alt+Backspace", CommandId::EditUndo}, {"Shift+Del", CommandId::EditCut},
-    {"Ctrl+Ins", CommandId::EditCopy},   {"Shift+Ins", CommandId::EditPaste},
-    {"F6", CommandId::NextPane},         {"Shift+F6", CommandId::PrevPane},
+    {"Ctrl+N", CommandId::FileNew},
+    {"Ctrl+O", CommandId::FileOpen},
+    {"Ctrl+S", CommandId::FileSave},
+    {"Ctrl+P", CommandId::FilePrint},
+    {"Ctrl+Z", CommandId::EditUndo},
+    {"Ctrl+X", CommandId::EditCut},
+    {"Ctrl+C", CommandId::EditCopy},
+    {"Ctrl+V", CommandId::EditPaste},
+    {"Alt+Backspace", CommandId::EditUndo},
+    {"Shift+Del", CommandId::EditCut},
+    {"Ctrl+Ins", CommandId::EditCopy},
+    {"Shift+Ins", CommandId::EditPaste},
+    {"F6", CommandId::NextPane},
+    {"Shift+F6", CommandId::PrevPane},
 };
 
 constexpr CommandId kToolBar[] = {

@@ -27,7 +27,8 @@ inline QApplication& Application() {
         auto* app = new QApplication(argc, argv);
         CVantorApp::SetNames();
         QSettings::setDefaultFormat(QSettings::IniFormat);
-        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, QDir(home.path()).filePath("settings"));
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope,
+                           QDir(home.path()).filePath("settings"));
         return app;
     }();
     return *application;
@@ -36,7 +37,9 @@ inline QApplication& Application() {
 // A file under a fresh temporary directory.
 class TempFiles {
 public:
-    std::string Path(const std::string& name) const { return QDir(m_dir.path()).filePath(QString::fromStdString(name)).toStdString(); }
+    std::string Path(const std::string& name) const {
+        return QDir(m_dir.path()).filePath(QString::fromStdString(name)).toStdString();
+    }
     std::string Write(const std::string& name, const std::string& bytes) const {
         std::string path = Path(name);
         std::ofstream(path, std::ios::binary) << bytes;

@@ -1,5 +1,3 @@
-#include "app/CConsolePrinter.h"
-
 #include <gtest/gtest.h>
 
 #include <QPageLayout>
@@ -10,6 +8,7 @@
 #include <vector>
 
 #include "app/CConsolePainter.h"
+#include "app/CConsolePrinter.h"
 #include "console/CSQLEditor.h"
 #include "tests/app/AppTestSupport.h"
 
@@ -31,16 +30,23 @@ public:
 protected:
     int metric(PaintDeviceMetric metric) const override {
         switch (metric) {
-            case PdmWidth: return 2480;
-            case PdmHeight: return 3508;
+            case PdmWidth:
+                return 2480;
+            case PdmHeight:
+                return 3508;
             case PdmDpiX:
             case PdmDpiY:
             case PdmPhysicalDpiX:
-            case PdmPhysicalDpiY: return 300;
-            case PdmDepth: return 32;
-            case PdmDevicePixelRatio: return 1;
-            case PdmDevicePixelRatioScaled: return static_cast<int>(devicePixelRatioFScale());
-            default: return 0;
+            case PdmPhysicalDpiY:
+                return 300;
+            case PdmDepth:
+                return 32;
+            case PdmDevicePixelRatio:
+                return 1;
+            case PdmDevicePixelRatioScaled:
+                return static_cast<int>(devicePixelRatioFScale());
+            default:
+                return 0;
         }
     }
 
@@ -96,7 +102,8 @@ protected:
 };
 
 TEST_F(CConsolePrinterTest, PageCountIsLinesOver200PlusOne) {
-    const std::pair<int, int> cases[] = {{1, 1}, {199, 1}, {200, 2}, {201, 2}, {399, 2}, {400, 3}, {450, 3}, {0, 1}};
+    const std::pair<int, int> cases[] = {{1, 1},   {199, 1}, {200, 2}, {201, 2},
+                                         {399, 2}, {400, 3}, {450, 3}, {0, 1}};
     for (const auto& [lines, pages] : cases) EXPECT_EQ(CConsolePrinter::PageCount(lines), pages) << lines;
 }
 
@@ -138,7 +145,9 @@ TEST_F(CConsolePrinterTest, AnExactMultipleOf200LeavesAFooterOnlyPage) {
 
 TEST_F(CConsolePrinterTest, DoubleByteCharactersTakeTwoCellsOnPaper) {
     CSQLEditor editor;
-    editor.InsertText("a\x8e\x52" "b");
+    editor.InsertText(
+        "a\x8e\x52"
+        "b");
     const auto texts = DrawPage(editor, 1);
     std::vector<std::pair<QString, double>> cells;
     for (const auto& t : texts)
@@ -152,7 +161,8 @@ TEST_F(CConsolePrinterTest, DoubleByteCharactersTakeTwoCellsOnPaper) {
 int PdfPages(const std::string& path) {
     const std::string pdf = apptest::TempFiles::Read(path);
     int pages = 0;
-    for (std::size_t at = pdf.find("/Type /Page\n"); at != std::string::npos; at = pdf.find("/Type /Page\n", at + 1))
+    for (std::size_t at = pdf.find("/Type /Page\n"); at != std::string::npos;
+         at = pdf.find("/Type /Page\n", at + 1))
         ++pages;
     return pages;
 }
@@ -169,7 +179,8 @@ TEST_F(CConsolePrinterTest, PdfHasOnePagePerBlockOf200Lines) {
 
 TEST_F(CConsolePrinterTest, PdfThatCannotBeWrittenIsReported) {
     CSQLEditor editor;
-    EXPECT_FALSE(CConsolePrinter::WritePdf(QString::fromStdString(files.Path("missing/dir/out.pdf")), editor));
+    EXPECT_FALSE(
+        CConsolePrinter::WritePdf(QString::fromStdString(files.Path("missing/dir/out.pdf")), editor));
 }
 
 TEST_F(CConsolePrinterTest, ScaleFollowsTheResolutionAndKeepsTheFooterOnShortPaper) {

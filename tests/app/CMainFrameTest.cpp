@@ -1,5 +1,3 @@
-#include "app/CMainFrame.h"
-
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -19,6 +17,7 @@
 #include <QUrl>
 
 #include "app/CAboutDlg.h"
+#include "app/CMainFrame.h"
 #include "app/CVantorDoc.h"
 #include "app/CVantorView.h"
 #include "tests/app/AppTestSupport.h"
@@ -33,9 +32,8 @@ protected:
         apptest::Application();
         QSettings().clear();
         frame = std::make_unique<CMainFrame>(document);
-        frame->SetMessageSink([this](const QString& message, const QString& path) {
-            messages.append(message + "|" + path);
-        });
+        frame->SetMessageSink(
+            [this](const QString& message, const QString& path) { messages.append(message + "|" + path); });
         frame->show();
     }
 
@@ -75,7 +73,8 @@ TEST_F(CMainFrameTest, MenusCarryTheirLabelsInOrder) {
           "印刷(&P)...\tCtrl+P", "印刷ﾌﾟﾚﾋﾞｭｰ(&V)", "ﾌﾟﾘﾝﾀの設定(&R)...", "-", "最近使ったﾌｧｲﾙ", "-",
           "ｱﾌﾟﾘｹｰｼｮﾝの終了(&X)"}},
         {"編集(&E)",
-         {"元に戻す(&U)\tCtrl+Z", "-", "ｸﾘｱ(&L)", "切り取り(&T)\tCtrl+X", "ｺﾋﾟｰ(&C)\tCtrl+C", "貼り付け(&P)\tCtrl+V"}},
+         {"元に戻す(&U)\tCtrl+Z", "-", "ｸﾘｱ(&L)", "切り取り(&T)\tCtrl+X", "ｺﾋﾟｰ(&C)\tCtrl+C",
+          "貼り付け(&P)\tCtrl+V"}},
         {"表示(&V)", {"ﾂｰﾙ ﾊﾞｰ(&T)", "ｽﾃｰﾀｽ ﾊﾞｰ(&S)"}},
         {"ﾍﾙﾌﾟ(&H)", {"ﾊﾞｰｼﾞｮﾝ情報(&A)..."}},
     };
@@ -90,11 +89,20 @@ TEST_F(CMainFrameTest, MenusCarryTheirLabelsInOrder) {
 
 TEST_F(CMainFrameTest, AcceleratorsReachTheirCommands) {
     const std::pair<const char*, CommandId> cases[] = {
-        {"Ctrl+N", CommandId::FileNew},   {"Ctrl+O", CommandId::FileOpen},     {"Ctrl+S", CommandId::FileSave},
-        {"Ctrl+P", CommandId::FilePrint}, {"Ctrl+Z", CommandId::EditUndo},     {"Ctrl+X", CommandId::EditCut},
-        {"Ctrl+C", CommandId::EditCopy},  {"Ctrl+V", CommandId::EditPaste},    {"Alt+Backspace", CommandId::EditUndo},
-        {"Shift+Del", CommandId::EditCut}, {"Ctrl+Ins", CommandId::EditCopy}, {"Shift+Ins", CommandId::EditPaste},
-        {"F6", CommandId::NextPane},      {"Shift+F6", CommandId::PrevPane},
+        {"Ctrl+N", CommandId::FileNew},
+        {"Ctrl+O", CommandId::FileOpen},
+        {"Ctrl+S", CommandId::FileSave},
+        {"Ctrl+P", CommandId::FilePrint},
+        {"Ctrl+Z", CommandId::EditUndo},
+        {"Ctrl+X", CommandId::EditCut},
+        {"Ctrl+C", CommandId::EditCopy},
+        {"Ctrl+V", CommandId::EditPaste},
+        {"Alt+Backspace", CommandId::EditUndo},
+        {"Shift+Del", CommandId::EditCut},
+        {"Ctrl+Ins", CommandId::EditCopy},
+        {"Shift+Ins", CommandId::EditPaste},
+        {"F6", CommandId::NextPane},
+        {"Shift+F6", CommandId::PrevPane},
     };
     for (const auto& [keys, command] : cases)
         EXPECT_TRUE(frame->GetAction(command)->shortcuts().contains(QKeySequence(U(keys)))) << keys;
@@ -196,7 +204,8 @@ TEST_F(CMainFrameTest, ExitClosesOnlyAfterTheSubmission) {
 }
 
 TEST_F(CMainFrameTest, ExitInAnOpenedFileEndsItsReplay) {
-    ASSERT_TRUE(frame->OpenDocumentFile(QString::fromStdString(files.Write("exit.sql", "EXIT\nREM after\n"))));
+    ASSERT_TRUE(
+        frame->OpenDocumentFile(QString::fromStdString(files.Write("exit.sql", "EXIT\nREM after\n"))));
     EXPECT_EQ(CountLines("SQL> REM after"), 0);
     QApplication::processEvents();
     EXPECT_FALSE(frame->isVisible());
@@ -296,7 +305,8 @@ TEST_F(CMainFrameTest, PreviewShowsThePrintedPages) {
 TEST_F(CMainFrameTest, AboutBoxNamesTheVersionAndClosesOnOk) {
     CAboutDlg dialog(frame.get());
     EXPECT_EQ(dialog.windowTitle(), U("ﾊﾞｰｼﾞｮﾝ情報"));
-    EXPECT_EQ(dialog.findChild<QLabel*>(QStringLiteral("version"))->text(), QStringLiteral("Tarvex Version 1.11"));
+    EXPECT_EQ(dialog.findChild<QLabel*>(QStringLiteral("version"))->text(),
+              QStringLiteral("Tarvex Version 1.11"));
     auto* ok = dialog.findChild<QPushButton*>();
     ASSERT_NE(ok, nullptr);
     EXPECT_TRUE(ok->isDefault());

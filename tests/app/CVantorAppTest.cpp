@@ -1,13 +1,12 @@
 // Runs the built program the way a person would from a shell with no
 // display: --batch, --batch --pdf, and a window that cannot be opened.
-#include "app/CVantorApp.h"
-
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
 #include <cstdlib>
 #include <string>
 
+#include "app/CVantorApp.h"
 #include "tests/app/AppTestSupport.h"
 
 namespace {
@@ -27,11 +26,13 @@ protected:
         const std::string in = files.Write("stdin.txt", input);
         const std::string out = files.Path("out.txt");
         const std::string err = files.Path("err.txt");
-        const std::string command = "cd '" + files.Path("") + "' && env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM TARVEX_HOME='" +
-                                    files.Path("home") + "' '" + bin + "' " + arguments + " < '" + in + "' > '" + out +
-                                    "' 2> '" + err + "'";
+        const std::string command =
+            "cd '" + files.Path("") +
+            "' && env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM TARVEX_HOME='" + files.Path("home") +
+            "' '" + bin + "' " + arguments + " < '" + in + "' > '" + out + "' 2> '" + err + "'";
         const int raw = std::system(command.c_str());
-        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, apptest::TempFiles::Read(out), apptest::TempFiles::Read(err)};
+        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, apptest::TempFiles::Read(out),
+                apptest::TempFiles::Read(err)};
     }
 
     // A console file of `count` console lines once replayed.
@@ -43,7 +44,8 @@ protected:
 
     static int PdfPages(const std::string& pdf) {
         int pages = 0;
-        for (auto at = pdf.find("/Type /Page\n"); at != std::string::npos; at = pdf.find("/Type /Page\n", at + 1))
+        for (auto at = pdf.find("/Type /Page\n"); at != std::string::npos;
+             at = pdf.find("/Type /Page\n", at + 1))
             ++pages;
         return pages;
     }

@@ -1,7 +1,6 @@
-#include "app/CVantorDoc.h"
-
 #include <gtest/gtest.h>
 
+#include "app/CVantorDoc.h"
 #include "tests/app/AppTestSupport.h"
 
 namespace {
@@ -59,8 +58,8 @@ TEST_F(CVantorDocTest, OpeningTwiceRunsTheFileTwice) {
     const std::string path = files.Write("twice.sql", "REM a\r\nREM b\r\n");
     ASSERT_EQ(document.OnOpenDocument(path), FileResult::Ok);
     ASSERT_EQ(document.OnOpenDocument(path), FileResult::Ok);
-    EXPECT_EQ(Lines(Editor()), (std::vector<std::string>{"SQL> REM a", "SQL> REM b", "SQL> REM a", "SQL> REM b",
-                                                         "SQL> "}));
+    EXPECT_EQ(Lines(Editor()),
+              (std::vector<std::string>{"SQL> REM a", "SQL> REM b", "SQL> REM a", "SQL> REM b", "SQL> "}));
 }
 
 TEST_F(CVantorDocTest, AnEmptyFileChangesNothing) {

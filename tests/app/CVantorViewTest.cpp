@@ -1,5 +1,3 @@
-#include "app/CVantorView.h"
-
 #include <gtest/gtest.h>
 
 #include <QClipboard>
@@ -9,6 +7,7 @@
 #include <QTest>
 
 #include "app/CVantorDoc.h"
+#include "app/CVantorView.h"
 #include "tests/app/AppTestSupport.h"
 
 namespace {
@@ -204,8 +203,9 @@ TEST_F(CVantorViewTest, DragSelectsFromThePressToThePointer) {
     EXPECT_TRUE(view.IsMouseDown());
     // The first move anchors where the pointer is, later moves drag the caret.
     for (int column : {6, 8, 9}) {
-        QMouseEvent move(QEvent::MouseMove, CellCenter(column), view.viewport()->mapToGlobal(CellCenter(column)),
-                         Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+        QMouseEvent move(QEvent::MouseMove, CellCenter(column),
+                         view.viewport()->mapToGlobal(CellCenter(column)), Qt::NoButton, Qt::LeftButton,
+                         Qt::NoModifier);
         QApplication::sendEvent(view.viewport(), &move);
     }
     QTest::mouseRelease(view.viewport(), Qt::LeftButton, Qt::NoModifier, CellCenter(9));
@@ -232,11 +232,15 @@ TEST_F(CVantorViewTest, CopyAndCutCarryTheSelectedBytes) {
     view.OnEditCopy();
     EXPECT_EQ(QApplication::clipboard()->text(), QString::fromUtf8("b山"));
     EXPECT_FALSE(Editor().HasSelection());
-    EXPECT_EQ(InputLine(), "SQL> ab\x8e\x52" "c");
+    EXPECT_EQ(InputLine(),
+              "SQL> ab\x8e\x52"
+              "c");
     Key(Qt::Key_Home, Qt::ShiftModifier);
     view.OnEditCut();
     EXPECT_EQ(QApplication::clipboard()->text(), QString::fromUtf8("a"));
-    EXPECT_EQ(InputLine(), "SQL> b\x8e\x52" "c");
+    EXPECT_EQ(InputLine(),
+              "SQL> b\x8e\x52"
+              "c");
 }
 
 TEST_F(CVantorViewTest, PasteInsertsTheClipboardOnce) {
@@ -369,7 +373,8 @@ TEST_F(TraceTest, TheTraceNamedByTheEnvironmentLogsTheUpdateSteps) {
     QTest::keyClick(&view, Qt::Key_Left);
     QTest::keyClicks(&view, QStringLiteral("a"));
     EXPECT_EQ(apptest::TempFiles::Read(path),
-              "OnUpdate\r\nUpdateScrollSize()\r\nOnInitialUpdate()\r\nUpdateScrollSize()\r\nUpdateScrollSize()\r\n");
+              "OnUpdate\r\nUpdateScrollSize()\r\nOnInitialUpdate()\r\nUpdateScrollSize()\r\nUpdateScrollSize("
+              ")\r\n");
 }
 
 TEST_F(TraceTest, NoTraceWithoutTheVariableAndAnUnwritableOneIsHarmless) {
