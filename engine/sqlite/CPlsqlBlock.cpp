@@ -58,12 +58,11 @@ void Fail(CEngineError& error, const std::string& what, std::size_t position) {
 // joined by dots ("PKG.PROC").
 std::string LeadingName(std::string_view text, const std::vector<Token>& tokens) {
     std::string name;
-    for (std::size_t k = 0; k < tokens.size(); ++k) {
+    for (std::size_t k = 0; k < tokens.size(); k += 2) {
         if (tokens[k].kind != Kind::Word && tokens[k].kind != Kind::QuotedName) break;
         name += TokenText(text, tokens[k]);
         if (k + 1 >= tokens.size() || !IsSymbol(text, tokens[k + 1], '.')) break;
         name += '.';
-        ++k;
     }
     return name;
 }
