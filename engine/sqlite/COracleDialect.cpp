@@ -59,6 +59,65 @@ std::size_t DropOptionsStart(std::string_view text, const std::vector<Token>& to
     return end;
 }
 
+// Per token: whether it lies in a select list (between SELECT and the
+// clause after it), brackets inheriting the list they are in.
+std::vector<bool> SelectListTokens(std::string_view text, const std::vector<Token>& tokens) {
+    constexpr std::string_view kClauses[] = {"FROM",  "WHERE", "GROUP",     "HAVING",
+                                             "ORDER", "UNION", "INTERSECT", "EXCEPT"};
+    std::vector<bool> inList(tokens.size(), false);
+    std::vector<bool> outer;
+    bool current = false;
+    for (std::size_t k = 0; k < tokens.size(); ++k) {
+        if (IsSymbol(text, tokens[k], '(')) {
+            outer.push_back(current);
+        } else if (IsSymbol(text, tokens[k], ')') && !outer.empty()) {
+            current = outer.back();
+            outer.pop_back();
+        } else if (CSqlScanner::Is(text, tokens[k], "SELECT")) {
+            current = true;
+        } else {
+            for (std::string_view clause : kClauses)
+                if (CSqlScanner::Is(text, tokens[k], clause)) current = false;
+        }
+        inList[k] = current;
+    }
+    return inList;
+}
+
+// Per token: the ")" of a subquery with ORDER BY and no LIMIT. Note: ROWNUM
+// must count the rows of such a subquery in its order, so the engine may not
+// merge it into the outer query; a LIMIT clause with an OFFSET prevents that.
+std::vector<bool> OrderedSubqueryEnds(std::string_view text, const std::vector<Token>& tokens) {
+    struct Frame {
+        bool subquery;
+        bool ordered;
+        bool limited;
+    };
+    std::vector<bool> ends(tokens.size(), false);
+    std::vector<Frame> frames{{false, false, false}};
+    for (std::size_t k = 0; k < tokens.size(); ++k) {
+        Frame& top = frames.back();
+        if (IsSymbol(text, tokens[k], '(')) {
+            bool subquery = k + 1 < tokens.size() && CSqlScanner::Is(text, tokens[k + 1], "SELECT");
+            frames.push_back({subquery, false, false});
+        } else if (IsSymbol(text, tokens[k], ')') && frames.size() > 1) {
+            ends[k] = top.subquery && top.ordered && !top.limited;
+            frames.pop_back();
+        } else if (CSqlScanner::Is(text, tokens[k], "ORDER")) {
+            top.ordered = true;
+        } else if (CSqlScanner::Is(text, tokens[k], "LIMIT")) {
+            top.limited = true;
+        }
+    }
+    return ends;
+}
+
+bool UsesRownum(std::string_view text, const std::vector<Token>& tokens) {
+    for (const Token& token : tokens)
+        if (CSqlScanner::Is(text, token, "ROWNUM")) return true;
+    return false;
+}
+
 // What a statement is, as far as the token rewrites care.
 struct Shape {
     explicit Shape(std::string_view statement)
@@ -68,13 +127,15 @@ struct Shape {
                  Words(text, tokens, {"CREATE", "OR", "REPLACE", "VIEW"})),
           trigger(Words(text, tokens, {"CREATE", "TRIGGER"}) ||
                   Words(text, tokens, {"CREATE", "OR", "REPLACE", "TRIGGER"})),
-          table(Words(text, tokens, {"CREATE", "TABLE"}) || Words(text, tokens, {"ALTER", "TABLE"})) {}
+          table(Words(text, tokens, {"CREATE", "TABLE"}) || Words(text, tokens, {"ALTER", "TABLE"})),
+          selectList(SelectListTokens(text, tokens)) {}
 
     std::string_view text;
     std::vector<Token> tokens;
     bool stored;
     bool trigger;
     bool table;
+    std::vector<bool> selectList;  // per token: inside a select list
 };
 
 // One token rewrite: when `Applies`, the token becomes `With`.
@@ -83,11 +144,22 @@ struct TokenRule {
     std::string (*With)(const Shape& shape, std::size_t k);
 };
 
-bool IsSysdate(const Shape& s, std::size_t k) {
+// A pseudo-column of the server that is a function of the engine.
+bool IsPseudoColumn(const Shape& s, std::size_t k, std::string_view name) {
     const auto& t = s.tokens;
     bool qualified = k > 0 && IsSymbol(s.text, t[k - 1], '.');
     bool called = k + 1 < t.size() && IsSymbol(s.text, t[k + 1], '(');
-    return t[k].kind == Kind::Word && CSqlScanner::Is(s.text, t[k], "SYSDATE") && !qualified && !called;
+    return t[k].kind == Kind::Word && CSqlScanner::Is(s.text, t[k], name) && !qualified && !called;
+}
+
+bool IsSysdate(const Shape& s, std::size_t k) { return IsPseudoColumn(s, k, "SYSDATE"); }
+
+bool IsRownum(const Shape& s, std::size_t k) { return IsPseudoColumn(s, k, "ROWNUM"); }
+
+// Note: in a select list ROWNUM numbers the rows that passed WHERE, which a
+// window function does; in WHERE it counts the rows read so far.
+std::string RownumCall(const Shape& s, std::size_t k) {
+    return s.selectList[k] ? "ROW_NUMBER() OVER ()" : "ROWNUM()";
 }
 
 std::string SysdateCall(const Shape& s, std::size_t k) {
@@ -127,8 +199,8 @@ bool IsTableLengthSemantics(const Shape& s, std::size_t k) {
 std::string Nothing(const Shape&, std::size_t) { return {}; }
 
 constexpr TokenRule kTokenRules[] = {
-    {IsSysdate, SysdateCall}, {IsStoredDual, DualSubquery},      {IsTriggerRow, WithoutColon},
-    {IsEmptyLiteral, Null},   {IsTableLengthSemantics, Nothing},
+    {IsSysdate, SysdateCall},     {IsRownum, RownumCall}, {IsStoredDual, DualSubquery},
+    {IsTriggerRow, WithoutColon}, {IsEmptyLiteral, Null}, {IsTableLengthSemantics, Nothing},
 };
 
 // The text that takes the place of token `k`; false when it stays.
@@ -157,9 +229,12 @@ CSqlRewrite COracleDialect::Translate(std::string_view text) {
         first = 3;
     }
     CArithmetic::Edits chains = CArithmetic::Find(text, tokens);
+    std::vector<bool> orderedEnds = UsesRownum(text, tokens) ? OrderedSubqueryEnds(text, tokens)
+                                                             : std::vector<bool>(tokens.size(), false);
     std::string with;
     for (std::size_t k = first; k < end; ++k) {
         const Token& token = tokens[k];
+        if (orderedEnds[k]) rewrite.Replace(token.begin, 0, " LIMIT -1 OFFSET 0");
         if (!chains.before[k].empty()) rewrite.Replace(token.begin, 0, chains.before[k]);
         if (chains.replaced[k])
             rewrite.Replace(token.begin, token.length, chains.replacement[k]);

@@ -9,6 +9,8 @@
 // touched, and positions in the result map back to the typed text
 // (CSqlRewrite):
 // - SYSDATE becomes SYSDATE() (DEFAULT SYSDATE: DEFAULT (SYSDATE()));
+// - ROWNUM becomes ROW_NUMBER() OVER () in a select list, else ROWNUM(), and
+//   ordered subqueries of its statement keep their order (LIMIT -1 OFFSET 0);
 // - arithmetic follows the server (see CArithmetic);
 // - TRUNCATE TABLE becomes DELETE FROM;
 // - CREATE OR REPLACE TRIGGER/VIEW loses OR REPLACE (the caller drops the

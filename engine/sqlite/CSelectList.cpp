@@ -13,9 +13,12 @@ bool IsSymbol(std::string_view text, const Token& token, char symbol) {
 
 bool IsName(const Token& token) { return token.kind == Kind::Word || token.kind == Kind::QuotedName; }
 
-// A (qualified) column name: NAME, T.NAME, S.T.NAME; SYSDATE is a function.
+// A (qualified) column name: NAME, T.NAME, S.T.NAME; SYSDATE and ROWNUM are
+// functions.
 bool IsColumnName(std::string_view text, const std::vector<Token>& item) {
-    if (item.size() == 1 && CSqlScanner::Is(text, item[0], "SYSDATE")) return false;
+    if (item.size() == 1 &&
+        (CSqlScanner::Is(text, item[0], "SYSDATE") || CSqlScanner::Is(text, item[0], "ROWNUM")))
+        return false;
     for (std::size_t k = 0; k < item.size(); ++k)
         if (k % 2 == 0 ? !IsName(item[k]) : !IsSymbol(text, item[k], '.')) return false;
     return item.size() % 2 == 1;

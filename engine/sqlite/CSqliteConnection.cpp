@@ -117,7 +117,7 @@ std::unique_ptr<CSqliteConnection> CSqliteConnection::Open(const std::string& da
             error.Set(shown + ToCp932(sqlite3_errmsg(db)));
             return nullptr;
         }
-    if (!CSqliteFunctions::Register(db)) {
+    if (!CSqliteFunctions::Register(db, &connection->m_rowNumber)) {
         error.Set(shown + "cannot register the SQL functions");
         return nullptr;
     }
@@ -179,6 +179,7 @@ void CSqliteConnection::SetPreparedError(Piece piece, std::string_view prefix, c
 
 bool CSqliteConnection::Prepare(Piece piece, std::string_view prefix, const std::vector<CEngineBind>& binds,
                                 Statement& out) {
+    m_rowNumber = 0;
     CSqlRewrite rewrite = COracleDialect::Translate(piece.text);
     std::string rewritten = std::string(prefix) + rewrite.Text();
     std::string utf8 = encoding::Cp932ToUtf8(rewritten);

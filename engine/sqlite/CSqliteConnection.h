@@ -90,4 +90,6 @@ private:
     bool m_outputLineOpen = false;
     std::size_t m_outputBytes = 0;
     std::vector<std::string> m_output;
+    // ROWNUM of the statement being run (see CSqliteFunctions).
+    long long m_rowNumber = 0;
 };

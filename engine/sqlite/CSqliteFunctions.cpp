@@ -339,9 +339,20 @@ constexpr FunctionRule kFunctions[] = {
     {"LENGTHB", 1, LengthB, true},
 };
 
+// Note: the server numbers the rows as they are read; counting the calls of
+// a function that is never taken for constant does the same for WHERE
+// ROWNUM <= n and for ROWNUM in the select list.
+void RowNumber(sqlite3_context* context, int, sqlite3_value**) {
+    auto* counter = static_cast<long long*>(sqlite3_user_data(context));
+    sqlite3_result_int64(context, ++*counter);
+}
+
 }  // namespace
 
-bool CSqliteFunctions::Register(sqlite3* db) {
+bool CSqliteFunctions::Register(sqlite3* db, long long* rowNumber) {
+    if (sqlite3_create_function(db, "ROWNUM", 0, SQLITE_UTF8, rowNumber, RowNumber, nullptr, nullptr) !=
+        SQLITE_OK)
+        return false;
     for (const FunctionRule& rule : kFunctions) {
         int flags = SQLITE_UTF8 | (rule.deterministic ? SQLITE_DETERMINISTIC : 0);
         if (sqlite3_create_function(db, rule.name, rule.arguments, flags, nullptr, rule.function, nullptr,

@@ -4,11 +4,13 @@ struct sqlite3;
 
 // The server's SQL functions that the embedded engine lacks: SYSDATE, NVL,
 // NVL2, DECODE, TO_DATE, TO_CHAR, TO_NUMBER, MOD, TRUNC, CONCAT and LENGTHB
-// (bytes of the CP932 text), and the
+// (bytes of the CP932 text), ROWNUM() (the number of the row being read, as
+// the server's ROWNUM), and the
 // server's "+", "-", "||" and divisors as ORA_ADD, ORA_SUB, ORA_CONCAT and
 // ORA_DIVISOR (see CArithmetic). Dates are text "YYYY-MM-DD HH:MM:SS".
 class CSqliteFunctions {
 public:
-    // False when a function could not be registered.
-    static bool Register(sqlite3* db);
+    // False when a function could not be registered. ROWNUM() counts its
+    // calls in `rowNumber`, which the caller sets to 0 before each statement.
+    static bool Register(sqlite3* db, long long* rowNumber);
 };

@@ -130,6 +130,21 @@ TEST_F(ODynasetTest, ExpressionsAreHeadedAsTyped) {
     for (int k = 0; k < 5; ++k) EXPECT_STREQ(dynaset.GetFieldName(k), names[k]);
 }
 
+TEST_F(ODynasetTest, RownumNumbersAndLimitsRows) {
+    Exec("CREATE TABLE T (A NUMBER)");
+    for (int k = 5; k >= 1; --k) Exec("INSERT INTO T VALUES (" + std::to_string(k * 10) + ")");
+    EXPECT_EQ(Query(m_database, "SELECT ROWNUM, A FROM T WHERE ROWNUM <= 2"),
+              (Rows{{"1", "50"}, {"2", "40"}}));
+    EXPECT_EQ(Query(m_database, "SELECT A FROM T WHERE ROWNUM = 1"), (Rows{{"50"}}));
+    EXPECT_EQ(Query(m_database, "SELECT ROWNUM, A FROM T WHERE A < 30"), (Rows{{"1", "20"}, {"2", "10"}}));
+    EXPECT_EQ(Query(m_database, "SELECT A FROM (SELECT A FROM T ORDER BY A) WHERE ROWNUM <= 2"),
+              (Rows{{"10"}, {"20"}}));
+    ODynaset dynaset;
+    ASSERT_EQ(dynaset.Open(m_database, "SELECT ROWNUM FROM T"), OSUCCESS);
+    EXPECT_STREQ(dynaset.GetFieldName(0), "ROWNUM");
+    EXPECT_EQ(dynaset.GetFieldServerType(0), OTYPE_NUMBER);
+}
+
 TEST_F(ODynasetTest, ExpressionOverNoRowsIsOneByteWide) {
     ODynaset dynaset;
     ASSERT_EQ(dynaset.Open(m_database, "SELECT 'ABC' AS A FROM DUAL WHERE 1 = 0"), OSUCCESS);
