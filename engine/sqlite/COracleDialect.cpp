@@ -198,9 +198,34 @@ bool IsTableLengthSemantics(const Shape& s, std::size_t k) {
 
 std::string Nothing(const Shape&, std::size_t) { return {}; }
 
+// NAME.NEXTVAL / NAME.CURRVAL: `part` 0 is NAME, 1 the ".", 2 the word.
+bool IsSequencePart(const Shape& s, std::size_t k, std::size_t part) {
+    const auto& t = s.tokens;
+    if (k < part || k - part + 2 >= t.size()) return false;
+    std::size_t name = k - part;
+    bool qualified = name > 0 && IsSymbol(s.text, t[name - 1], '.');
+    return !qualified && t[name].kind == Kind::Word && IsSymbol(s.text, t[name + 1], '.') &&
+           (CSqlScanner::Is(s.text, t[name + 2], "NEXTVAL") ||
+            CSqlScanner::Is(s.text, t[name + 2], "CURRVAL"));
+}
+
+bool IsSequenceName(const Shape& s, std::size_t k) { return IsSequencePart(s, k, 0); }
+
+bool IsSequenceTail(const Shape& s, std::size_t k) {
+    return IsSequencePart(s, k, 1) || IsSequencePart(s, k, 2);
+}
+
+std::string SequenceCall(const Shape& s, std::size_t k) {
+    const auto& t = s.tokens;
+    bool next = CSqlScanner::Is(s.text, t[k + 2], "NEXTVAL");
+    return std::string(next ? "ORA_NEXTVAL('" : "ORA_CURRVAL('") +
+           std::string(s.text.substr(t[k].begin, t[k].length)) + "')";
+}
+
 constexpr TokenRule kTokenRules[] = {
-    {IsSysdate, SysdateCall},     {IsRownum, RownumCall}, {IsStoredDual, DualSubquery},
-    {IsTriggerRow, WithoutColon}, {IsEmptyLiteral, Null}, {IsTableLengthSemantics, Nothing},
+    {IsSequenceName, SequenceCall}, {IsSequenceTail, Nothing},         {IsSysdate, SysdateCall},
+    {IsRownum, RownumCall},         {IsStoredDual, DualSubquery},      {IsTriggerRow, WithoutColon},
+    {IsEmptyLiteral, Null},         {IsTableLengthSemantics, Nothing},
 };
 
 // The text that takes the place of token `k`; false when it stays.

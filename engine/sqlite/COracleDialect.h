@@ -19,7 +19,8 @@
 // - a view or trigger that selects FROM DUAL gets a one-row subquery;
 // - lengths lose BYTE/CHAR ("VARCHAR2(10 BYTE)");
 // - DROP TABLE loses CASCADE CONSTRAINTS and PURGE;
-// - the empty literal '' is NULL.
+// - the empty literal '' is NULL;
+// - NAME.NEXTVAL and NAME.CURRVAL call the sequences (CSqliteSequences).
 class COracleDialect {
 public:
     static CSqlRewrite Translate(std::string_view text);

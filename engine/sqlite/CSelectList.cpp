@@ -38,8 +38,18 @@ std::string Heading(std::string_view text, const std::vector<Token>& item) {
     return heading;
 }
 
+// NAME.NEXTVAL or NAME.CURRVAL: the server heads it with the last word.
+bool IsSequenceValue(std::string_view text, const std::vector<Token>& item) {
+    return item.size() == 3 && IsName(item[0]) && IsSymbol(text, item[1], '.') &&
+           (CSqlScanner::Is(text, item[2], "NEXTVAL") || CSqlScanner::Is(text, item[2], "CURRVAL"));
+}
+
 CSelectList::Item Describe(std::string_view text, const std::vector<Token>& item) {
     CSelectList::Item out;
+    if (IsSequenceValue(text, item)) {
+        out.heading = std::string(text.substr(item[2].begin, item[2].length));
+        return out;
+    }
     out.textConversion =
         item.size() > 1 && CSqlScanner::Is(text, item[0], "TO_CHAR") && IsSymbol(text, item[1], '(');
     out.named = IsColumnName(text, item) || EndsWithAlias(text, item);

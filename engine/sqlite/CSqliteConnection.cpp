@@ -7,6 +7,7 @@
 #include "engine/sqlite/CSqlScanner.h"
 #include "engine/sqlite/CSqliteFunctions.h"
 #include "engine/sqlite/CSqliteResultReader.h"
+#include "engine/sqlite/CSqliteSequences.h"
 #include "engine/sqlite/CStatementClassifier.h"
 #include "engine/sqlite/CValueText.h"
 #include "text/Cp932.h"
@@ -117,7 +118,8 @@ std::unique_ptr<CSqliteConnection> CSqliteConnection::Open(const std::string& da
             error.Set(shown + ToCp932(sqlite3_errmsg(db)));
             return nullptr;
         }
-    if (!CSqliteFunctions::Register(db, &connection->m_rowNumber)) {
+    connection->m_sequences = std::make_unique<CSqliteSequences>(db);
+    if (!CSqliteFunctions::Register(db, &connection->m_rowNumber) || !connection->m_sequences->Register()) {
         error.Set(shown + "cannot register the SQL functions");
         return nullptr;
     }
@@ -294,6 +296,12 @@ bool CSqliteConnection::RunDdl(const std::string& sql, std::vector<CEngineBind>&
     return true;
 }
 
+bool CSqliteConnection::RunSequence(const std::string& sql, StatementKind kind) {
+    if (!Commit()) return false;
+    return kind == StatementKind::CreateSequence ? m_sequences->Create(sql, m_error)
+                                                 : m_sequences->Drop(sql, m_error);
+}
+
 bool CSqliteConnection::RunReplace(const std::string& sql, std::vector<CEngineBind>& binds,
                                    long& rowsProcessed) {
     if (!Commit() || !BeginWrite()) return false;
@@ -341,6 +349,9 @@ bool CSqliteConnection::Execute(const std::string& sql, std::vector<CEngineBind>
             return RunDdl(sql, binds, rowsProcessed);
         case StatementKind::ReplaceObject:
             return RunReplace(sql, binds, rowsProcessed);
+        case StatementKind::CreateSequence:
+        case StatementKind::DropSequence:
+            return RunSequence(sql, kind);
         default:
             ok = RunStatement(Piece{sql, 0}, binds, rowsProcessed);
             break;

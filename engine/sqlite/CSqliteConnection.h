@@ -8,10 +8,12 @@
 
 #include "engine/CEngineConnection.h"
 #include "engine/sqlite/CPlsqlBlock.h"
+#include "engine/sqlite/CStatementClassifier.h"
 
 struct sqlite3;
 struct sqlite3_stmt;
 class CSqlRewrite;
+class CSqliteSequences;
 
 // A connection on one SQLite database file (see CDatabaseLocation for the
 // names). Every connection sees a one-row table DUAL (DUMMY VARCHAR2(1),
@@ -65,6 +67,7 @@ private:
 
     bool RunStatement(Piece piece, std::vector<CEngineBind>& binds, long& rowsProcessed);
     bool RunDdl(const std::string& sql, std::vector<CEngineBind>& binds, long& rowsProcessed);
+    bool RunSequence(const std::string& sql, StatementKind kind);
     bool RunReplace(const std::string& sql, std::vector<CEngineBind>& binds, long& rowsProcessed);
     bool RunBlock(const std::string& sql, std::vector<CEngineBind>& binds, long& rowsProcessed);
     // Undoes the work of a failed block (its savepoint), keeping its error.
@@ -90,6 +93,7 @@ private:
     bool m_outputLineOpen = false;
     std::size_t m_outputBytes = 0;
     std::vector<std::string> m_output;
+    std::unique_ptr<CSqliteSequences> m_sequences;
     // ROWNUM of the statement being run (see CSqliteFunctions).
     long long m_rowNumber = 0;
 };

@@ -17,6 +17,8 @@ enum class StatementKind {
     StoredCode,
     NoPrivileges,
     Unsupported,
+    CreateSequence,
+    DropSequence,
     Other,
 };
 

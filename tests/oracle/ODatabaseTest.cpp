@@ -202,11 +202,40 @@ TEST_F(ODatabaseTest, ServerSpellingsTheEngineLacks) {
     EXPECT_EQ(Scalar("SELECT COUNT(*) FROM T WHERE D IS NOT NULL"), "1");
     Exec("DROP TABLE T CASCADE CONSTRAINTS");
     EXPECT_NE(m_database.ExecuteSQL("SELECT * FROM T"), OSUCCESS);
-    for (const char* sql :
-         {"CREATE SEQUENCE S", "ALTER SESSION SET NLS_DATE_FORMAT = 'YYYY'", "  CREATE USER U"}) {
+    for (const char* sql : {"ALTER SEQUENCE S INCREMENT BY 2", "ALTER SESSION SET NLS_DATE_FORMAT = 'YYYY'",
+                            "  CREATE USER U"}) {
         EXPECT_EQ(Fail(sql), static_cast<int>(std::string(sql).find_first_not_of(' '))) << sql;
         EXPECT_NE(m_database.GetErrorText().find("not supported"), std::string::npos) << sql;
     }
+}
+
+TEST_F(ODatabaseTest, Sequences) {
+    Exec("CREATE TABLE T (ID NUMBER, NAME VARCHAR2(10))");
+    Exec("CREATE SEQUENCE S START WITH 10 INCREMENT BY 5 NOCACHE");
+    Exec("CREATE SEQUENCE DOWN INCREMENT BY -1 START WITH -1");
+    EXPECT_NE(Fail("SELECT S.CURRVAL FROM DUAL"), 0);
+    Exec("INSERT INTO T VALUES (S.NEXTVAL, 'A')");
+    Exec("INSERT INTO T VALUES (S.NEXTVAL + 1000, 'B')");
+    Exec("COMMIT");
+    EXPECT_EQ(Query(m_database, "SELECT ID FROM T ORDER BY ID"), (Rows{{"10"}, {"1015"}}));
+    EXPECT_EQ(Scalar("SELECT S.CURRVAL FROM DUAL"), "15");
+    EXPECT_EQ(Scalar("SELECT DOWN.NEXTVAL FROM DUAL"), "-1");
+    EXPECT_EQ(Scalar("SELECT DOWN.NEXTVAL FROM DUAL"), "-2");
+    ODynaset dynaset;
+    ASSERT_EQ(dynaset.Open(m_database, "SELECT S.NEXTVAL FROM DUAL"), OSUCCESS) << m_database.GetErrorText();
+    EXPECT_STREQ(dynaset.GetFieldName(0), "NEXTVAL");
+    Console other;
+    EXPECT_EQ(::Scalar(other.database, "SELECT S.NEXTVAL FROM DUAL"), "25");
+    std::string again = "CREATE SEQUENCE S";
+    Fail(again);
+    EXPECT_NE(m_database.GetErrorText().find("already exists"), std::string::npos);
+    std::string bad = "CREATE SEQUENCE X INCREMENT BY 0";
+    EXPECT_EQ(Fail(bad), static_cast<int>(bad.find("INCREMENT")));
+    Exec("DROP SEQUENCE S");
+    Fail("SELECT S.NEXTVAL FROM DUAL");
+    EXPECT_NE(m_database.GetErrorText().find("does not exist"), std::string::npos);
+    std::string missing = "DROP SEQUENCE S";
+    EXPECT_EQ(Fail(missing), static_cast<int>(missing.rfind("S")));
 }
 
 TEST_F(ODatabaseTest, OneStatementAtATime) {

@@ -1,0 +1,187 @@
+#include "engine/sqlite/CSqliteSequences.h"
+
+#include <sqlite3.h>
+
+#include <memory>
+#include <vector>
+
+#include "engine/sqlite/CSqlScanner.h"
+#include "engine/sqlite/CValueText.h"
+#include "text/Encoding.h"
+
+namespace {
+
+using Token = CSqlScanner::Token;
+using Kind = CSqlScanner::Kind;
+
+constexpr const char* kCreateTable =
+    "CREATE TABLE IF NOT EXISTS TARVEX_SEQUENCES (NAME TEXT PRIMARY KEY, NEXT_VALUE INTEGER NOT NULL, "
+    "STEP INTEGER NOT NULL)";
+
+struct StatementDeleter {
+    void operator()(sqlite3_stmt* statement) const { sqlite3_finalize(statement); }
+};
+using Statement = std::unique_ptr<sqlite3_stmt, StatementDeleter>;
+
+Statement Prepare(sqlite3* db, const char* sql) {
+    sqlite3_stmt* raw = nullptr;
+    sqlite3_prepare_v2(db, sql, -1, &raw, nullptr);
+    return Statement(raw);
+}
+
+bool TableExists(sqlite3* db) {
+    Statement statement = Prepare(db, "SELECT 1 FROM sqlite_schema WHERE name = 'TARVEX_SEQUENCES'");
+    return statement && sqlite3_step(statement.get()) == SQLITE_ROW;
+}
+
+bool IsSymbol(std::string_view text, const Token& token, char symbol) {
+    return token.kind == Kind::Symbol && text[token.begin] == symbol;
+}
+
+std::string TokenText(std::string_view text, const Token& token) {
+    return std::string(text.substr(token.begin, token.length));
+}
+
+// A signed whole number at token `k` ("-" and a number); advances `k`.
+bool ReadInteger(std::string_view text, const std::vector<Token>& tokens, std::size_t& k, long long& value) {
+    bool negative = k < tokens.size() && IsSymbol(text, tokens[k], '-');
+    if (negative) ++k;
+    std::int64_t number = 0;
+    if (k >= tokens.size() || tokens[k].kind != Kind::Number ||
+        !CValueText::ParseInteger(TokenText(text, tokens[k]), number))
+        return false;
+    ++k;
+    value = negative ? -number : number;
+    return true;
+}
+
+struct Definition {
+    std::string name;  // UTF-8
+    long long start = 1;
+    long long step = 1;
+};
+
+// Reads "CREATE SEQUENCE name [START WITH n] [INCREMENT BY n] ...".
+bool ParseCreate(std::string_view text, Definition& definition, CEngineError& error) {
+    auto tokens = CSqlScanner::Significant(text);
+    if (tokens.size() < 3 || tokens[2].kind != Kind::Word) {
+        error.Set("a sequence name must follow CREATE SEQUENCE", static_cast<int>(text.size()));
+        return false;
+    }
+    definition.name = encoding::Cp932ToUtf8(TokenText(text, tokens[2]));
+    for (std::size_t k = 3; k < tokens.size();) {
+        bool start = CSqlScanner::Is(text, tokens[k], "START");
+        bool step = CSqlScanner::Is(text, tokens[k], "INCREMENT");
+        if (!start && !step) {
+            ++k;  // Note: CACHE, NOCYCLE, MINVALUE and the like change nothing here.
+            continue;
+        }
+        std::size_t at = k;
+        k += 2;
+        long long value = 0;
+        bool linked = at + 1 < tokens.size() && CSqlScanner::Is(text, tokens[at + 1], start ? "WITH" : "BY");
+        if (!linked || !ReadInteger(text, tokens, k, value) || (step && value == 0)) {
+            error.Set(std::string(start ? "START WITH" : "INCREMENT BY") + " needs a whole number" +
+                          (step ? " other than 0" : ""),
+                      static_cast<int>(tokens[at].begin));
+            return false;
+        }
+        (start ? definition.start : definition.step) = value;
+    }
+    return true;
+}
+
+std::string NameArgument(sqlite3_value* value) {
+    const unsigned char* text = sqlite3_value_text(value);
+    return text != nullptr ? reinterpret_cast<const char*>(text) : "";
+}
+
+void Fail(sqlite3_context* context, const std::string& message) {
+    sqlite3_result_error(context, message.c_str(), static_cast<int>(message.size()));
+}
+
+}  // namespace
+
+bool CSqliteSequences::Register() {
+    return sqlite3_create_function(m_db, "ORA_NEXTVAL", 1, SQLITE_UTF8, this, NextValue, nullptr, nullptr) ==
+               SQLITE_OK &&
+           sqlite3_create_function(m_db, "ORA_CURRVAL", 1, SQLITE_UTF8, this, CurrentValue, nullptr,
+                                   nullptr) == SQLITE_OK;
+}
+
+bool CSqliteSequences::Exec(const std::string& sql, CEngineError& error) {
+    if (sqlite3_exec(m_db, sql.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK) return true;
+    error.Set(encoding::Utf8ToCp932(sqlite3_errmsg(m_db)));
+    return false;
+}
+
+bool CSqliteSequences::Create(std::string_view sql, CEngineError& error) {
+    Definition definition;
+    if (!ParseCreate(sql, definition, error) || !Exec(kCreateTable, error)) return false;
+    Statement insert = Prepare(m_db, "INSERT OR IGNORE INTO TARVEX_SEQUENCES VALUES (?1, ?2, ?3)");
+    sqlite3_bind_text(insert.get(), 1, definition.name.c_str(), -1, SQLITE_TRANSIENT);
+    sqlite3_bind_int64(insert.get(), 2, definition.start);
+    sqlite3_bind_int64(insert.get(), 3, definition.step);
+    if (sqlite3_step(insert.get()) != SQLITE_DONE) {
+        error.Set(encoding::Utf8ToCp932(sqlite3_errmsg(m_db)));
+        return false;
+    }
+    if (sqlite3_changes(m_db) == 0) {
+        error.Set("sequence " + encoding::Utf8ToCp932(definition.name) + " already exists", 0);
+        return false;
+    }
+    return true;
+}
+
+bool CSqliteSequences::Drop(std::string_view sql, CEngineError& error) {
+    auto tokens = CSqlScanner::Significant(sql);
+    if (tokens.size() != 3) {
+        error.Set("DROP SEQUENCE takes one sequence name", static_cast<int>(sql.size()));
+        return false;
+    }
+    std::string name = encoding::Cp932ToUtf8(TokenText(sql, tokens[2]));
+    if (TableExists(m_db)) {
+        Statement remove = Prepare(m_db, "DELETE FROM TARVEX_SEQUENCES WHERE NAME = ?1");
+        sqlite3_bind_text(remove.get(), 1, name.c_str(), -1, SQLITE_TRANSIENT);
+        if (sqlite3_step(remove.get()) != SQLITE_DONE) {
+            error.Set(encoding::Utf8ToCp932(sqlite3_errmsg(m_db)));
+            return false;
+        }
+        if (sqlite3_changes(m_db) > 0) {
+            m_current.erase(name);
+            return true;
+        }
+    }
+    error.Set("sequence " + TokenText(sql, tokens[2]) + " does not exist", static_cast<int>(tokens[2].begin));
+    return false;
+}
+
+void CSqliteSequences::NextValue(sqlite3_context* context, int, sqlite3_value** argv) {
+    auto* self = static_cast<CSqliteSequences*>(sqlite3_user_data(context));
+    std::string name = NameArgument(argv[0]);
+    Statement step =
+        TableExists(self->m_db)
+            ? Prepare(self->m_db,
+                      "UPDATE TARVEX_SEQUENCES SET NEXT_VALUE = NEXT_VALUE + STEP WHERE NAME = ?1 "
+                      "RETURNING NEXT_VALUE - STEP")
+            : Statement();
+    if (step) sqlite3_bind_text(step.get(), 1, name.c_str(), -1, SQLITE_TRANSIENT);
+    if (!step || sqlite3_step(step.get()) != SQLITE_ROW) {
+        Fail(context, "sequence " + name + " does not exist");
+        return;
+    }
+    long long value = sqlite3_column_int64(step.get(), 0);
+    self->m_current[name] = value;
+    sqlite3_result_int64(context, value);
+}
+
+void CSqliteSequences::CurrentValue(sqlite3_context* context, int, sqlite3_value** argv) {
+    auto* self = static_cast<CSqliteSequences*>(sqlite3_user_data(context));
+    std::string name = NameArgument(argv[0]);
+    auto found = self->m_current.find(name);
+    if (found == self->m_current.end()) {
+        Fail(context, "sequence " + name + ".CURRVAL is not yet defined in this session");
+        return;
+    }
+    sqlite3_result_int64(context, found->second);
+}
