@@ -4,6 +4,7 @@
 
 #include "engine/sqlite/CDatabaseLocation.h"
 #include "engine/sqlite/COracleDialect.h"
+#include "engine/sqlite/CSelectList.h"
 #include "engine/sqlite/CSqlScanner.h"
 #include "engine/sqlite/CSqliteFunctions.h"
 #include "engine/sqlite/CSqliteResultReader.h"
@@ -461,6 +462,12 @@ bool CSqliteConnection::Evaluate(Piece expression, const std::vector<CEngineBind
         return false;
     }
     isNull = !CSqliteResultReader::ValueText(statement.get(), 0, value, isNumber);
+    // Note: a date becomes text in the server's date format, as when the
+    // server converts a DATE for a text variable or for output.
+    if (!isNull && !isNumber && CValueText::IsStoredDate(value)) {
+        auto items = CSelectList::Parse(std::string(kSelectPrefix) + std::string(expression.text));
+        if (items.empty() || !items[0].textConversion) value = CValueText::ShowDate(value);
+    }
     return true;
 }
 

@@ -444,6 +444,13 @@ TEST_F(BlockTest, AssignmentsStoreTextIntoParameters) {
     EXPECT_TRUE(Value("N").IsNull());
 }
 
+TEST_F(BlockTest, DatesBecomeTextInTheServerFormat) {
+    Exec("BEGIN :S := TO_DATE('2026-12-06', 'YYYY-MM-DD'); END;");
+    EXPECT_EQ(Value("S").ToText(), "26-12-06");
+    Exec("BEGIN :S := TO_CHAR(TO_DATE('2026-12-06', 'YYYY-MM-DD'), 'YYYY-MM-DD HH24:MI:SS'); END;");
+    EXPECT_EQ(Value("S").ToText(), "2026-12-06 00:00:00");
+}
+
 TEST_F(BlockTest, AcceptedEndings) {
     for (const char* sql : {"BEGIN :N := 1; END;", "BEGIN :N := 1; END", "BEGIN\n  :N := 1;\nEND;\n",
                             "begin :N := 1; end;  \n\n", "BEGIN NULL; END;"})
