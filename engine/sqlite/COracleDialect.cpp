@@ -1,5 +1,6 @@
 #include "engine/sqlite/COracleDialect.h"
 
+#include <utility>
 #include <vector>
 
 #include "engine/sqlite/CArithmetic.h"
@@ -118,6 +119,30 @@ bool UsesRownum(std::string_view text, const std::vector<Token>& tokens) {
     return false;
 }
 
+constexpr std::size_t kNoToken = static_cast<std::size_t>(-1);
+
+// ALTER TABLE t ADD (one column): the brackets around the column, which the
+// engine does not take; {kNoToken, kNoToken} for any other statement.
+std::pair<std::size_t, std::size_t> AddColumnBrackets(std::string_view text,
+                                                      const std::vector<Token>& tokens) {
+    std::pair<std::size_t, std::size_t> none{kNoToken, kNoToken};
+    if (!Words(text, tokens, {"ALTER", "TABLE"}) || !IsSymbol(text, tokens.back(), ')')) return none;
+    std::size_t add = 2;
+    while (add < tokens.size() && !CSqlScanner::Is(text, tokens[add], "ADD")) ++add;
+    std::size_t open = add + 1;
+    if (open >= tokens.size() || !IsSymbol(text, tokens[open], '(')) return none;
+    int depth = 0;
+    for (std::size_t k = open; k < tokens.size(); ++k) {
+        if (IsSymbol(text, tokens[k], '('))
+            ++depth;
+        else if (IsSymbol(text, tokens[k], ')') && --depth == 0)
+            return k + 1 == tokens.size() ? std::pair{open, k} : none;
+        else if (depth == 1 && IsSymbol(text, tokens[k], ','))
+            return none;
+    }
+    return none;
+}
+
 // What a statement is, as far as the token rewrites care.
 struct Shape {
     explicit Shape(std::string_view statement)
@@ -128,7 +153,8 @@ struct Shape {
           trigger(Words(text, tokens, {"CREATE", "TRIGGER"}) ||
                   Words(text, tokens, {"CREATE", "OR", "REPLACE", "TRIGGER"})),
           table(Words(text, tokens, {"CREATE", "TABLE"}) || Words(text, tokens, {"ALTER", "TABLE"})),
-          selectList(SelectListTokens(text, tokens)) {}
+          selectList(SelectListTokens(text, tokens)),
+          addBrackets(AddColumnBrackets(text, tokens)) {}
 
     std::string_view text;
     std::vector<Token> tokens;
@@ -136,6 +162,7 @@ struct Shape {
     bool trigger;
     bool table;
     std::vector<bool> selectList;  // per token: inside a select list
+    std::pair<std::size_t, std::size_t> addBrackets;
 };
 
 // One token rewrite: when `Applies`, the token becomes `With`.
@@ -222,10 +249,14 @@ std::string SequenceCall(const Shape& s, std::size_t k) {
            std::string(s.text.substr(t[k].begin, t[k].length)) + "')";
 }
 
+bool IsAddBracket(const Shape& s, std::size_t k) {
+    return k == s.addBrackets.first || k == s.addBrackets.second;
+}
+
 constexpr TokenRule kTokenRules[] = {
-    {IsSequenceName, SequenceCall}, {IsSequenceTail, Nothing},         {IsSysdate, SysdateCall},
-    {IsRownum, RownumCall},         {IsStoredDual, DualSubquery},      {IsTriggerRow, WithoutColon},
-    {IsEmptyLiteral, Null},         {IsTableLengthSemantics, Nothing},
+    {IsAddBracket, Nothing},      {IsSequenceName, SequenceCall}, {IsSequenceTail, Nothing},
+    {IsSysdate, SysdateCall},     {IsRownum, RownumCall},         {IsStoredDual, DualSubquery},
+    {IsTriggerRow, WithoutColon}, {IsEmptyLiteral, Null},         {IsTableLengthSemantics, Nothing},
 };
 
 // The text that takes the place of token `k`; false when it stays.

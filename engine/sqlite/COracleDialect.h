@@ -18,7 +18,8 @@
 // - in a trigger, ":NEW."/":OLD." become "NEW."/"OLD.";
 // - a view or trigger that selects FROM DUAL gets a one-row subquery;
 // - lengths lose BYTE/CHAR ("VARCHAR2(10 BYTE)");
-// - DROP TABLE loses CASCADE CONSTRAINTS and PURGE;
+// - DROP TABLE loses CASCADE CONSTRAINTS and PURGE, ALTER TABLE ... ADD (one
+//   column) its brackets;
 // - the empty literal '' is NULL;
 // - NAME.NEXTVAL and NAME.CURRVAL call the sequences (CSqliteSequences).
 class COracleDialect {

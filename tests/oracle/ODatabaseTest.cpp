@@ -200,6 +200,9 @@ TEST_F(ODatabaseTest, ServerSpellingsTheEngineLacks) {
     Exec("CREATE TABLE T (A VARCHAR2(10 BYTE), D DATE DEFAULT SYSDATE)");
     Exec("INSERT INTO T (A) VALUES ('X')");
     EXPECT_EQ(Scalar("SELECT COUNT(*) FROM T WHERE D IS NOT NULL"), "1");
+    Exec("ALTER TABLE T ADD (N NUMBER(3))");
+    Exec("INSERT INTO T (A, N) VALUES ('Y', 7)");
+    EXPECT_EQ(Scalar("SELECT N FROM T WHERE A = 'Y'"), "7");
     Exec("DROP TABLE T CASCADE CONSTRAINTS");
     EXPECT_NE(m_database.ExecuteSQL("SELECT * FROM T"), OSUCCESS);
     for (const char* sql : {"ALTER SEQUENCE S INCREMENT BY 2", "ALTER SESSION SET NLS_DATE_FORMAT = 'YYYY'",
