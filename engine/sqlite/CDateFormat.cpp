@@ -213,6 +213,19 @@ bool CDateFormat::AddDays(const CDateTime& value, double days, CDateTime& out) {
     return IsValid(out);
 }
 
+int CDateFormat::LastDayOfMonth(int year, int month) { return DaysInMonth(year, month); }
+
+bool CDateFormat::AddMonths(const CDateTime& value, long long months, CDateTime& out) {
+    long long index = static_cast<long long>(value.year) * 12 + (value.month - 1) + months;
+    if (index < 12 || index >= 10000 * 12) return false;
+    out = value;
+    out.year = static_cast<int>(index / 12);
+    out.month = static_cast<int>(index % 12) + 1;
+    int last = DaysInMonth(out.year, out.month);
+    if (value.day == DaysInMonth(value.year, value.month) || out.day > last) out.day = last;
+    return true;
+}
+
 double CDateFormat::DaysBetween(const CDateTime& later, const CDateTime& earlier) {
     return static_cast<double>(SecondsOf(later) - SecondsOf(earlier)) / kSecondsPerDay;
 }

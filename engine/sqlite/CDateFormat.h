@@ -33,4 +33,8 @@ public:
     // second). AddDays fails when the result leaves the years 1 to 9999.
     static bool AddDays(const CDateTime& value, double days, CDateTime& out);
     static double DaysBetween(const CDateTime& later, const CDateTime& earlier);
+    // Months added as the server does: the last day of a month stays the
+    // last day, a day past the end of the new month becomes its last day.
+    static bool AddMonths(const CDateTime& value, long long months, CDateTime& out);
+    static int LastDayOfMonth(int year, int month);
 };

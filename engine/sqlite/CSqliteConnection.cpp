@@ -9,6 +9,7 @@
 #include "engine/sqlite/CSqliteFunctions.h"
 #include "engine/sqlite/CSqliteResultReader.h"
 #include "engine/sqlite/CSqliteSequences.h"
+#include "engine/sqlite/CSqliteTextFunctions.h"
 #include "engine/sqlite/CStatementClassifier.h"
 #include "engine/sqlite/CValueText.h"
 #include "text/Cp932.h"
@@ -120,7 +121,8 @@ std::unique_ptr<CSqliteConnection> CSqliteConnection::Open(const std::string& da
             return nullptr;
         }
     connection->m_sequences = std::make_unique<CSqliteSequences>(db);
-    if (!CSqliteFunctions::Register(db, &connection->m_rowNumber) || !connection->m_sequences->Register()) {
+    if (!CSqliteFunctions::Register(db, &connection->m_rowNumber) || !CSqliteTextFunctions::Register(db) ||
+        !connection->m_sequences->Register()) {
         error.Set(shown + "cannot register the SQL functions");
         return nullptr;
     }

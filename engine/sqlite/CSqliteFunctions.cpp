@@ -311,6 +311,32 @@ void LengthB(sqlite3_context* context, int, sqlite3_value** argv) {
     sqlite3_result_int64(context, static_cast<sqlite3_int64>(encoding::Utf8ToCp932(text).size()));
 }
 
+void AddMonths(sqlite3_context* context, int argc, sqlite3_value** argv) {
+    CDateTime date;
+    CDateTime out;
+    if (AnyNull(argc, argv)) {
+        sqlite3_result_null(context);
+    } else if (!DateOf(argv[0], date)) {
+        ResultError(context, "ADD_MONTHS needs a date");
+    } else if (!CDateFormat::AddMonths(date, sqlite3_value_int64(argv[1]), out)) {
+        ResultError(context, "date out of range");
+    } else {
+        ResultText(context, CDateFormat::ToStored(out));
+    }
+}
+
+void LastDay(sqlite3_context* context, int, sqlite3_value** argv) {
+    CDateTime date;
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL) {
+        sqlite3_result_null(context);
+    } else if (!DateOf(argv[0], date)) {
+        ResultError(context, "LAST_DAY needs a date");
+    } else {
+        date.day = CDateFormat::LastDayOfMonth(date.year, date.month);
+        ResultText(context, CDateFormat::ToStored(date));
+    }
+}
+
 struct FunctionRule {
     const char* name;
     int arguments;
@@ -337,6 +363,8 @@ constexpr FunctionRule kFunctions[] = {
     {"ORA_CONCAT", 2, OraConcat, true},
     {"ORA_DIVISOR", 1, OraDivisor, true},
     {"LENGTHB", 1, LengthB, true},
+    {"ADD_MONTHS", 2, AddMonths, true},
+    {"LAST_DAY", 1, LastDay, true},
 };
 
 // Note: the server numbers the rows as they are read; counting the calls of

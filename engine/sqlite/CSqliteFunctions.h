@@ -3,7 +3,8 @@
 struct sqlite3;
 
 // The server's SQL functions that the embedded engine lacks: SYSDATE, NVL,
-// NVL2, DECODE, TO_DATE, TO_CHAR, TO_NUMBER, MOD, TRUNC, CONCAT and LENGTHB
+// NVL2, DECODE, TO_DATE, TO_CHAR, TO_NUMBER, MOD, TRUNC, CONCAT, ADD_MONTHS,
+// LAST_DAY and LENGTHB
 // (bytes of the CP932 text), ROWNUM() (the number of the row being read, as
 // the server's ROWNUM), and the
 // server's "+", "-", "||" and divisors as ORA_ADD, ORA_SUB, ORA_CONCAT and

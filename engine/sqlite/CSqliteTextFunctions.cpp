@@ -1,0 +1,173 @@
+#include "engine/sqlite/CSqliteTextFunctions.h"
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace {
+
+// Byte offsets of the characters of UTF-8 text, and its size at the end.
+std::vector<std::size_t> CharacterStarts(std::string_view text) {
+    std::vector<std::size_t> starts;
+    for (std::size_t i = 0; i < text.size(); ++i)
+        if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) starts.push_back(i);
+    starts.push_back(text.size());
+    return starts;
+}
+
+std::string TextOf(sqlite3_value* value) {
+    const unsigned char* text = sqlite3_value_text(value);
+    return text != nullptr ? std::string(reinterpret_cast<const char*>(text),
+                                         static_cast<std::size_t>(sqlite3_value_bytes(value)))
+                           : std::string();
+}
+
+bool IsNull(sqlite3_value* value) { return sqlite3_value_type(value) == SQLITE_NULL; }
+
+// Note: the server holds the empty text as NULL.
+void ResultText(sqlite3_context* context, const std::string& text) {
+    if (text.empty())
+        sqlite3_result_null(context);
+    else
+        sqlite3_result_text(context, text.c_str(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+}
+
+void Substr(sqlite3_context* context, int argc, sqlite3_value** argv) {
+    for (int k = 0; k < argc; ++k)
+        if (IsNull(argv[k])) return sqlite3_result_null(context);
+    std::string text = TextOf(argv[0]);
+    auto starts = CharacterStarts(text);
+    auto count = static_cast<long long>(starts.size() - 1);
+    long long position = sqlite3_value_int64(argv[1]);
+    if (position == 0) position = 1;
+    if (position < 0) position += count + 1;
+    long long length = argc > 2 ? sqlite3_value_int64(argv[2]) : count;
+    if (position < 1 || position > count || length < 1) return sqlite3_result_null(context);
+    long long last = std::min(count, position - 1 + length);
+    std::size_t from = starts[static_cast<std::size_t>(position - 1)];
+    ResultText(context, text.substr(from, starts[static_cast<std::size_t>(last)] - from));
+}
+
+// Character position (from 1) of the `occurrence`-th match of `pattern` from
+// `position` (negative: counted from the end, searching backwards); 0 if none.
+long long Find(const std::string& text, const std::string& pattern, long long position,
+               long long occurrence) {
+    auto starts = CharacterStarts(text);
+    auto count = static_cast<long long>(starts.size() - 1);
+    if (pattern.empty() || position == 0 || occurrence < 1) return 0;
+    long long step = position > 0 ? 1 : -1;
+    long long at = position > 0 ? position : count + position + 1;
+    for (; at >= 1 && at <= count; at += step)
+        if (text.compare(starts[static_cast<std::size_t>(at - 1)], pattern.size(), pattern) == 0 &&
+            --occurrence == 0)
+            return at;
+    return 0;
+}
+
+void Instr(sqlite3_context* context, int argc, sqlite3_value** argv) {
+    for (int k = 0; k < argc; ++k)
+        if (IsNull(argv[k])) return sqlite3_result_null(context);
+    long long position = argc > 2 ? sqlite3_value_int64(argv[2]) : 1;
+    long long occurrence = argc > 3 ? sqlite3_value_int64(argv[3]) : 1;
+    sqlite3_result_int64(context, Find(TextOf(argv[0]), TextOf(argv[1]), position, occurrence));
+}
+
+void Replace(sqlite3_context* context, int argc, sqlite3_value** argv) {
+    if (IsNull(argv[0])) return sqlite3_result_null(context);
+    std::string text = TextOf(argv[0]);
+    std::string from = IsNull(argv[1]) ? std::string() : TextOf(argv[1]);
+    std::string to = argc > 2 && !IsNull(argv[2]) ? TextOf(argv[2]) : std::string();
+    if (from.empty()) return ResultText(context, text);
+    std::string out;
+    std::size_t at = 0;
+    for (std::size_t found = text.find(from); found != std::string::npos; found = text.find(from, at)) {
+        out.append(text, at, found - at);
+        out += to;
+        at = found + from.size();
+    }
+    out.append(text, at, std::string::npos);
+    ResultText(context, out);
+}
+
+// LPAD and RPAD: `text` cut or padded with `pad` to `width` characters.
+void Pad(sqlite3_context* context, int argc, sqlite3_value** argv, bool left) {
+    for (int k = 0; k < argc; ++k)
+        if (IsNull(argv[k])) return sqlite3_result_null(context);
+    std::string text = TextOf(argv[0]);
+    long long width = sqlite3_value_int64(argv[1]);
+    std::string pad = argc > 2 ? TextOf(argv[2]) : std::string(" ");
+    auto starts = CharacterStarts(text);
+    auto count = static_cast<long long>(starts.size() - 1);
+    if (width < 1 || pad.empty()) return sqlite3_result_null(context);
+    if (count >= width) return ResultText(context, text.substr(0, starts[static_cast<std::size_t>(width)]));
+    auto padStarts = CharacterStarts(pad);
+    auto padCount = padStarts.size() - 1;
+    std::string fill;
+    for (long long k = 0; k < width - count; ++k) {
+        std::size_t c = static_cast<std::size_t>(k) % padCount;
+        fill.append(pad, padStarts[c], padStarts[c + 1] - padStarts[c]);
+    }
+    ResultText(context, left ? fill + text : text + fill);
+}
+
+void Lpad(sqlite3_context* context, int argc, sqlite3_value** argv) { Pad(context, argc, argv, true); }
+void Rpad(sqlite3_context* context, int argc, sqlite3_value** argv) { Pad(context, argc, argv, false); }
+
+void Initcap(sqlite3_context* context, int, sqlite3_value** argv) {
+    if (IsNull(argv[0])) return sqlite3_result_null(context);
+    std::string text = TextOf(argv[0]);
+    bool wordStart = true;
+    for (char& c : text) {
+        bool letter = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+        bool digit = c >= '0' && c <= '9';
+        if (letter) c = static_cast<char>(wordStart ? (c & ~0x20) : (c | 0x20));
+        wordStart = !letter && !digit;
+    }
+    ResultText(context, text);
+}
+
+// GREATEST and LEAST: NULL when any argument is; numbers compare as numbers.
+void Extreme(sqlite3_context* context, int argc, sqlite3_value** argv, bool greatest) {
+    int best = 0;
+    for (int k = 0; k < argc; ++k) {
+        if (IsNull(argv[k])) return sqlite3_result_null(context);
+        bool numeric = sqlite3_value_numeric_type(argv[0]) != SQLITE_TEXT;
+        int order = numeric ? (sqlite3_value_double(argv[k]) < sqlite3_value_double(argv[best])   ? -1
+                               : sqlite3_value_double(argv[k]) > sqlite3_value_double(argv[best]) ? 1
+                                                                                                  : 0)
+                            : TextOf(argv[k]).compare(TextOf(argv[best]));
+        if (greatest ? order > 0 : order < 0) best = k;
+    }
+    sqlite3_result_value(context, argv[best]);
+}
+
+void Greatest(sqlite3_context* context, int argc, sqlite3_value** argv) {
+    Extreme(context, argc, argv, true);
+}
+void Least(sqlite3_context* context, int argc, sqlite3_value** argv) { Extreme(context, argc, argv, false); }
+
+struct FunctionRule {
+    const char* name;
+    int arguments;
+    void (*function)(sqlite3_context*, int, sqlite3_value**);
+};
+
+constexpr FunctionRule kFunctions[] = {
+    {"SUBSTR", 2, Substr},      {"SUBSTR", 3, Substr},   {"INSTR", 2, Instr},     {"INSTR", 3, Instr},
+    {"INSTR", 4, Instr},        {"REPLACE", 2, Replace}, {"REPLACE", 3, Replace}, {"LPAD", 2, Lpad},
+    {"LPAD", 3, Lpad},          {"RPAD", 2, Rpad},       {"RPAD", 3, Rpad},       {"INITCAP", 1, Initcap},
+    {"GREATEST", -1, Greatest}, {"LEAST", -1, Least},
+};
+
+}  // namespace
+
+bool CSqliteTextFunctions::Register(sqlite3* db) {
+    for (const FunctionRule& rule : kFunctions)
+        if (sqlite3_create_function(db, rule.name, rule.arguments, SQLITE_UTF8 | SQLITE_DETERMINISTIC,
+                                    nullptr, rule.function, nullptr, nullptr) != SQLITE_OK)
+            return false;
+    return true;
+}
