@@ -49,8 +49,7 @@ TEST(ODatabaseNameTest, NamesThatCouldLeaveTheDirectoryAreRefused) {
                              "A\\B",
                              "..",
                              ".HIDDEN",
-                             "A\x01"
-                             "B",
+                             "A\001B",
                              "   ",
                              "C:X",
                              "A*"};
