@@ -1,5 +1,5 @@
 REM Tarvex のデモ: 接続、表の作成、挿入、問合せ、DESCRIBE、SET/SHOW、DEFINE、エラー
-CONNECT scott/tiger
+CONNECT scott/tiger@demo
 CREATE TABLE emp (
   empno    NUMBER(4) NOT NULL,
   ename    VARCHAR2(10),
@@ -26,4 +26,5 @@ VARIABLE n NUMBER
 EXECUTE :n := 6 * 7
 PRINT n
 ROLLBACK;
+DROP TABLE emp;
 DISCONNECT

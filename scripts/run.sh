@@ -4,10 +4,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh
-cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DTARVEX_TESTS=OFF -DTARVEX_BENCH=OFF >/dev/null
-cmake --build build --target tarvex -j2
-export TARVEX_HOME="${TARVEX_HOME:-$HOME/.local/share/tarvex}"
+cmake -S . -B build-run -DCMAKE_BUILD_TYPE=Release -DTARVEX_TESTS=OFF -DTARVEX_BENCH=OFF >/dev/null
+cmake --build build-run --target tarvex -j2
 if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
-  exec build/tarvex samples/demo.sql "$@"
+  exec build-run/tarvex samples/demo.sql "$@"
 fi
-exec build/tarvex --batch samples/demo.sql "$@"
+exec build-run/tarvex --batch samples/demo.sql "$@"
