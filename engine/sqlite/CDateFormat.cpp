@@ -216,6 +216,8 @@ bool CDateFormat::AddDays(const CDateTime& value, double days, CDateTime& out) {
 int CDateFormat::LastDayOfMonth(int year, int month) { return DaysInMonth(year, month); }
 
 bool CDateFormat::AddMonths(const CDateTime& value, long long months, CDateTime& out) {
+    constexpr long long kMonthsInRange = 10000 * 12;
+    if (months <= -kMonthsInRange || months >= kMonthsInRange) return false;
     long long index = static_cast<long long>(value.year) * 12 + (value.month - 1) + months;
     if (index < 12 || index >= 10000 * 12) return false;
     out = value;

@@ -2,12 +2,13 @@
 
 #include <sqlite3.h>
 
-#include <algorithm>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace {
+
+constexpr long long kMaxPadWidth = 32767;
 
 // Byte offsets of the characters of UTF-8 text, and its size at the end.
 std::vector<std::size_t> CharacterStarts(std::string_view text) {
@@ -46,7 +47,7 @@ void Substr(sqlite3_context* context, int argc, sqlite3_value** argv) {
     if (position < 0) position += count + 1;
     long long length = argc > 2 ? sqlite3_value_int64(argv[2]) : count;
     if (position < 1 || position > count || length < 1) return sqlite3_result_null(context);
-    long long last = std::min(count, position - 1 + length);
+    long long last = length > count - (position - 1) ? count : position - 1 + length;
     std::size_t from = starts[static_cast<std::size_t>(position - 1)];
     ResultText(context, text.substr(from, starts[static_cast<std::size_t>(last)] - from));
 }
@@ -102,6 +103,8 @@ void Pad(sqlite3_context* context, int argc, sqlite3_value** argv, bool left) {
     auto starts = CharacterStarts(text);
     auto count = static_cast<long long>(starts.size() - 1);
     if (width < 1 || pad.empty()) return sqlite3_result_null(context);
+    if (width > kMaxPadWidth)
+        return sqlite3_result_error(context, "LPAD and RPAD pad to at most 32767 characters", -1);
     if (count >= width) return ResultText(context, text.substr(0, starts[static_cast<std::size_t>(width)]));
     auto padStarts = CharacterStarts(pad);
     auto padCount = padStarts.size() - 1;
@@ -131,6 +134,7 @@ void Initcap(sqlite3_context* context, int, sqlite3_value** argv) {
 
 // GREATEST and LEAST: NULL when any argument is; numbers compare as numbers.
 void Extreme(sqlite3_context* context, int argc, sqlite3_value** argv, bool greatest) {
+    if (argc == 0) return sqlite3_result_error(context, "GREATEST and LEAST need at least one argument", -1);
     int best = 0;
     for (int k = 0; k < argc; ++k) {
         if (IsNull(argv[k])) return sqlite3_result_null(context);

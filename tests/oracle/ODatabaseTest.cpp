@@ -44,15 +44,7 @@ TEST(ODatabaseNameTest, DoubleByteNameWithBackslashTrailByteIsAllowed) {
 
 TEST(ODatabaseNameTest, NamesThatCouldLeaveTheDirectoryAreRefused) {
     TempHome home;
-    const char* refused[] = {"../X",
-                             "A/B",
-                             "A\\B",
-                             "..",
-                             ".HIDDEN",
-                             "A\001B",
-                             "   ",
-                             "C:X",
-                             "A*"};
+    const char* refused[] = {"../X", "A/B", "A\\B", "..", ".HIDDEN", "A\001B", "   ", "C:X", "A*"};
     for (const char* name : refused) {
         Console console(name);
         EXPECT_FALSE(console.database.IsOpen()) << name;

@@ -261,6 +261,7 @@ TEST_F(ODynasetTest, ServerFunctions) {
         {"SUBSTR('ABCDE', 2, 3)", "BCD"},
         {"SUBSTR('ABCDE', 0, 2)", "AB"},
         {"SUBSTR('ABCDE', -2)", "DE"},
+        {"SUBSTR('ABCDE', 4, 9223372036854775807)", "DE"},
         {"NVL(SUBSTR('ABCDE', 9), 'NONE')", "NONE"},
         {"SUBSTR('"
          "\x82\xa0\x82\xa2\x82\xa4"
@@ -301,6 +302,9 @@ TEST_F(ODynasetTest, BadDatesAndNumbersAreErrors) {
         "SELECT 1 - SYSDATE FROM DUAL",
         "SELECT SYSDATE + SYSDATE FROM DUAL",
         "SELECT 1 / 0 FROM DUAL",
+        "SELECT GREATEST() FROM DUAL",
+        "SELECT LPAD('A', 9223372036854775807) FROM DUAL",
+        "SELECT ADD_MONTHS(SYSDATE, 9223372036854775807) FROM DUAL",
         "SELECT 1 / (2 - 2) FROM DUAL",
     };
     for (const char* sql : bad) {
