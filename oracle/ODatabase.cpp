@@ -83,7 +83,6 @@ oresult ODatabase::Open(OSession& session, const char* databaseName, const char*
         m_impl->SetError(error);
         return OFAILURE;
     }
-    m_impl->autoCommit = false;
     m_impl->rowsProcessed = 0;
     m_impl->session = &session;
     session.Attach(this);
@@ -122,7 +121,6 @@ oresult ODatabase::ExecuteSQL(const char* sql) {
 long ODatabase::GetRowsProcessed() const { return m_impl->rowsProcessed; }
 
 oresult ODatabase::SetAutoCommit(bool on) {
-    m_impl->autoCommit = on;
     if (!m_impl->RequireOpen()) return OFAILURE;
     m_impl->connection->SetAutoCommit(on);
     return OSUCCESS;

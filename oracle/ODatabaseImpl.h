@@ -16,7 +16,6 @@ struct ODatabase::Impl {
     std::string errorText;
     int errorPosition = 0;
     long rowsProcessed = 0;
-    bool autoCommit = false;
 
     bool IsOpen() const { return connection != nullptr; }
     void ClearError();

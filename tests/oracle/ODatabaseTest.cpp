@@ -105,6 +105,8 @@ TEST(ODatabaseStateTest, HalfOpenConsoleFailsCleanly) {
     EXPECT_NE(console.database.GetErrorText().find("not connected"), std::string::npos);
     EXPECT_TRUE(dynaset.IsEOF());
     EXPECT_EQ(dynaset.GetFieldCount(), 0);
+    EXPECT_NE(console.database.SetAutoCommit(true), OSUCCESS);
+    EXPECT_TRUE(console.database.TakeServerOutput().empty());
     EXPECT_EQ(console.session.Commit(), OSUCCESS);
     EXPECT_EQ(console.session.Close(), OSUCCESS);
 }
