@@ -338,6 +338,13 @@ bool CSqliteConnection::Execute(const std::string& sql, std::vector<CEngineBind>
                     static_cast<int>(words.empty() ? 0 : words.data() - sql.data()));
         return false;
     }
+    if (std::size_t at = COracleDialect::TriggerAssignment(sql); at != std::string_view::npos) {
+        m_error.Set(
+            "not supported on the embedded database: assignments in triggers (a trigger may run INSERT, "
+            "UPDATE, DELETE and SELECT)",
+            static_cast<int>(at));
+        return false;
+    }
     bool ok = false;
     switch (kind) {
         case StatementKind::Block:

@@ -569,6 +569,16 @@ TEST_F(ODatabaseTest, TriggersWithNewAndOldRows) {
     EXPECT_EQ(Scalar("SELECT COUNT(*) FROM LOG"), "0");
 }
 
+TEST_F(ODatabaseTest, TriggerAssignmentsAreRefused) {
+    Exec("CREATE TABLE T (ID NUMBER)");
+    std::string sql =
+        "CREATE OR REPLACE TRIGGER TR BEFORE INSERT ON T FOR EACH ROW\nBEGIN\n  :NEW.ID := 5;\nEND;\n";
+    EXPECT_EQ(Fail(sql), static_cast<int>(sql.find(":NEW.ID :=")));
+    EXPECT_NE(m_database.GetErrorText().find("assignments in triggers"), std::string::npos);
+    Exec("INSERT INTO T VALUES (1)");
+    EXPECT_EQ(Scalar("SELECT ID FROM T"), "1");
+}
+
 TEST_F(ODatabaseTest, FailedReplaceKeepsTheOldTrigger) {
     Exec("CREATE TABLE T (ID NUMBER)");
     Exec("CREATE TABLE LOG (ID NUMBER)");
