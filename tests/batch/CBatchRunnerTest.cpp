@@ -4,112 +4,91 @@
 #include <string>
 #include <vector>
 
+#include "batch/CBatchHost.h"
 #include "batch/CBatchRunner.h"
 #include "console/TestFiles.h"
 
 namespace {
 
-const std::string kUnknown = "不明なコマンドです。";
+std::string Input(const CSQLEditor& editor) { return editor.GetLine(editor.GetLineCount() - 1).substr(5); }
 
 struct Result {
     int status;
-    std::string out;
-    std::string err;
+    std::string out, err;
 };
 
 Result RunMain(const std::vector<std::string>& args, const std::string& input = "") {
     std::istringstream in(input);
-    std::ostringstream out;
-    std::ostringstream err;
+    std::ostringstream out, err;
     int status = CBatchRunner::Main(args, in, out, err);
     return {status, out.str(), err.str()};
 }
 
-std::string Console(const std::vector<std::string>& lines) {
+// The console as written: '|' ends each line, "?" is the unknown-command answer.
+std::string Console(const std::string& lines) {
     std::string text;
-    for (const auto& line : lines) text += line + "\n";
+    std::istringstream in(lines + "|");
+    for (std::string line; std::getline(in, line, '|');)
+        text += (line == "?" ? "不明なコマンドです。" : line) + "\n";
     return text;
 }
 
-TEST(CBatchRunner, FilesRunInOrderIntoOneConsole) {
-    testfiles::ScratchDir dir;
-    dir.Write("one.sql", "-- first file\r\nalpha\r\n");
-    dir.Write("two.sql", "beta");
-    Result r = RunMain({"--batch", "one.sql", "two.sql"});
-    EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.err, "");
-    EXPECT_EQ(r.out, Console({"SQL> -- first file", "SQL> alpha", kUnknown, "SQL> beta", kUnknown, "SQL> "}));
-}
-
-TEST(CBatchRunner, MissingFileIsReportedAndTheRestStillRuns) {
-    testfiles::ScratchDir dir;
-    dir.Write("two.sql", "beta\n");
-    Result r = RunMain({"--batch", "absent.sql", "two.sql"});
-    EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.err.find("absent.sql"), std::string::npos) << r.err;
-    EXPECT_NE(r.err.find("ファイルを開けません"), std::string::npos) << r.err;
-    EXPECT_EQ(r.out, Console({"SQL> beta", kUnknown, "SQL> "}));
-}
-
-TEST(CBatchRunner, DirectoryIsNotAReadableFile) {
-    testfiles::ScratchDir dir;
-    Result r = RunMain({"--batch", dir.Path().string()});
-    EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.out, Console({"SQL> "}));
-}
-
-TEST(CBatchRunner, ExitEndsTheReplay) {
-    testfiles::ScratchDir dir;
-    dir.Write("one.sql", "alpha\nEXIT\ngamma\n");
-    dir.Write("two.sql", "delta\n");
-    Result r = RunMain({"--batch", "one.sql", "two.sql"});
-    EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.out, Console({"SQL> alpha", kUnknown, "SQL> EXIT", "SQL> "}));
-}
-
-TEST(CBatchRunner, ExitInsideAScriptEndsItToo) {
-    testfiles::ScratchDir dir;
-    dir.Write("inner.sql", "alpha\nexit\ngamma\n");
-    dir.Write("outer.sql", "@inner.sql\ndelta\n");
-    Result r = RunMain({"--batch", "outer.sql"});
-    EXPECT_EQ(r.out, Console({"SQL> @inner.sql", kUnknown, "SQL> "}));
-}
-
-TEST(CBatchRunner, ClearScreenEmptiesTheConsole) {
-    Result r = RunMain({"--batch"}, "alpha\nCLEAR SCREEN\nbeta\n");
-    EXPECT_EQ(r.out, Console({"SQL> beta", kUnknown, "SQL> "}));
-}
-
-TEST(CBatchRunner, SlashRerunsTheLineBefore) {
-    Result r = RunMain({"--batch", "-"}, "alpha\n/\n");
-    EXPECT_EQ(r.out, Console({"SQL> alpha", kUnknown, "SQL> /", "SQL> alpha", kUnknown, "SQL> "}));
-}
-
-TEST(CBatchRunner, SlashDoesNotRerunItself) {
-    Result r = RunMain({}, "/\n/\n");
-    EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.out, Console({"SQL> /", "SQL> /", "SQL> /", "SQL> /", "SQL> "}));
-}
-
-TEST(CBatchRunner, StandardInputWithoutArguments) {
-    Result r = RunMain({}, "DEFINE X=1\nzeta");
-    EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.out, Console({"SQL> DEFINE X=1", "SQL> zeta", kUnknown, "SQL> "}));
-}
-
-TEST(CBatchRunner, FilesWithoutBatchOptionRunAsBatch) {
-    testfiles::ScratchDir dir;
-    dir.Write("one.sql", "alpha\n");
-    Result r = RunMain({"one.sql"});
-    EXPECT_EQ(r.out, Console({"SQL> alpha", kUnknown, "SQL> "}));
+TEST(CBatchRunner, RunCases) {
+    const struct {
+        const char* name;
+        std::string args, stdinText, console;  // arguments separated by spaces
+        int status;
+        std::string errHas;  // parts separated by '|'; "": nothing on the error stream
+    } cases[] = {
+        {"files run in order into one console", "--batch one.sql two.sql", "",
+         "SQL> -- first file|SQL> alpha|?|SQL> beta|?|SQL> ", 0, ""},
+        {"a missing file is reported and the rest still runs", "--batch absent.sql two.sql", "",
+         "SQL> beta|?|SQL> ", 1, "absent.sql|ファイルを開けません"},
+        {"a directory is no readable file", "--batch .", "", "SQL> ", 1, "ファイルを読めません: ."},
+        {"EXIT ends the replay", "--batch exit.sql two.sql", "", "SQL> alpha|?|SQL> EXIT|SQL> ", 0, ""},
+        {"exit inside a script ends it too", "--batch outer.sql", "", "SQL> @inner.sql|?|SQL> ", 0, ""},
+        {"CLEAR SCREEN empties the console", "--batch", "alpha\nCLEAR SCREEN\nbeta\n", "SQL> beta|?|SQL> ", 0,
+         ""},
+        {"slash reruns the line before", "--batch -", "alpha\n/\n", "SQL> alpha|?|SQL> /|SQL> alpha|?|SQL> ",
+         0, ""},
+        {"slash does not rerun itself", "", "/\n/\n", "SQL> /|SQL> /|SQL> /|SQL> /|SQL> ", 0, ""},
+        {"standard input without arguments", "", "DEFINE X=1\nzeta", "SQL> DEFINE X=1|SQL> zeta|?|SQL> ", 0,
+         ""},
+        {"files without --batch run as batch", "alpha.sql", "", "SQL> alpha|?|SQL> ", 0, ""},
+        {"-- ends the options", "--batch -- --odd.sql", "", "SQL> alpha|?|SQL> ", 0, ""},
+        // "表" in CP932 is 0x95 0x5C; 0xFF is no CP932 byte at all.
+        {"output is UTF-8 and keeps invalid bytes visible", "", "-- \x95\x5C\n-- \xFF\n",
+         "SQL> -- 表|SQL> -- \xEF\xBF\xBD|SQL> ", 0, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        testfiles::ScratchDir dir;
+        for (const auto& [name, bytes] : {std::pair{"one.sql", "-- first file\r\nalpha\r\n"},
+                                          {"two.sql", "beta"},
+                                          {"exit.sql", "alpha\nEXIT\ngamma\n"},
+                                          {"inner.sql", "alpha\nexit\ngamma\n"},
+                                          {"outer.sql", "@inner.sql\ndelta\n"},
+                                          {"alpha.sql", "alpha\n"},
+                                          {"--odd.sql", "alpha\n"}})
+            dir.Write(name, bytes);
+        std::vector<std::string> args;
+        std::istringstream words(c.args);
+        for (std::string word; words >> word;) args.push_back(word);
+        Result r = RunMain(args, c.stdinText);
+        EXPECT_EQ(r.status, c.status);
+        EXPECT_EQ(r.out, Console(c.console));
+        EXPECT_EQ(r.err.empty(), c.errHas.empty()) << r.err;
+        std::istringstream parts(c.errHas);
+        for (std::string part; std::getline(parts, part, '|');)
+            EXPECT_NE(r.err.find(part), std::string::npos) << r.err;
+    }
 }
 
 TEST(CBatchRunner, OptionTable) {
-    struct {
+    const struct {
         std::vector<std::string> args;
         int status;
-        bool usageOnOut;
-        bool usageOnErr;
+        bool usageOnOut, usageOnErr;
     } cases[] = {
         {{"--help"}, 0, true, false},
         {{"-h"}, 0, true, false},
@@ -125,60 +104,58 @@ TEST(CBatchRunner, OptionTable) {
     }
 }
 
-TEST(CBatchRunner, DoubleDashEndsOptions) {
-    testfiles::ScratchDir dir;
-    dir.Write("--odd.sql", "alpha\n");
-    Result r = RunMain({"--batch", "--", "--odd.sql"});
-    EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.out, Console({"SQL> alpha", kUnknown, "SQL> "}));
-}
-
-TEST(CBatchRunner, OutputIsUtf8AndKeepsInvalidBytesVisible) {
-    // "表" in CP932 is 0x95 0x5C; 0xFF is no CP932 byte at all.
-    Result r = RunMain({}, "-- \x95\x5C\n-- \xFF\n");
-    EXPECT_EQ(r.out, Console({"SQL> -- 表", "SQL> -- \xEF\xBF\xBD", "SQL> "}));
-}
-
 TEST(CBatchRunner, ManyLinesAreAllWritten) {
     std::string input;
     for (int i = 0; i < 20000; ++i) input += "-- " + std::to_string(i) + "\n";
-    Result r = RunMain({}, input);
-    std::istringstream lines(r.out);
-    std::string line;
+    std::istringstream lines(RunMain({}, input).out);
+    std::string line, last;
     int count = 0;
-    std::string last;
-    while (std::getline(lines, line)) {
-        ++count;
-        if (count == 20000) last = line;
-    }
+    while (std::getline(lines, line))
+        if (++count == 20000) last = line;
     EXPECT_EQ(count, 20001);
     EXPECT_EQ(last, "SQL> -- 19999");
 }
 
-TEST(CBatchRunner, RunnerIsUsableWithoutAProcess) {
+TEST(CBatchRunner, RunnerIsUsableWithoutAProcessAndReportsFailedOutput) {
     CBatchRunner runner;
-    std::istringstream in("alpha\n");
+    std::istringstream in("alpha\n"), bye("EXIT\n");
     std::ostringstream err;
     EXPECT_TRUE(runner.RunFile("-", in, err));
     EXPECT_FALSE(runner.IsClosed());
     EXPECT_EQ(runner.GetEditor().GetLineCount(), 3);
-    std::istringstream bye("EXIT\n");
     EXPECT_TRUE(runner.RunFile("-", bye, err));
     EXPECT_TRUE(runner.IsClosed());
+
+    CBatchRunner failing;
+    std::istringstream note("-- x\n");
+    std::ostringstream out, failed;
+    out.setstate(std::ios::badbit);
+    EXPECT_EQ(failing.Run({}, note, out, failed), 1);
+    EXPECT_NE(failed.str().find("出力"), std::string::npos);
 }
 
-}  // namespace
+TEST(CBatchHost, KeysPlayTheKeyTableAndCommandsReachTheConsole) {
+    CSQLEditor editor;
+    CBatchHost host(editor);
+    for (const char* line : {"-- a", "-- b", "-- c"}) {
+        editor.InsertText(line);
+        editor.Submit();
+    }
+    host.SendKey(CConsoleHost::Key::Up);
+    EXPECT_EQ(Input(editor), "-- c");
+    host.SendKey(CConsoleHost::Key::Up);
+    EXPECT_EQ(Input(editor), "-- b");
+    host.SendKey(CConsoleHost::Key::Return);
+    EXPECT_EQ(Input(editor), "");
+    EXPECT_EQ(editor.GetHistory().back(), "-- b");
+    EXPECT_EQ(editor.GetLine(editor.GetLineCount() - 2), "SQL> -- b");
 
-namespace {
-
-TEST(CBatchRunner, FailedOutputIsNotReportedAsSuccess) {
-    CBatchRunner runner;
-    std::istringstream in("-- x\n");
-    std::ostringstream out;
-    std::ostringstream err;
-    out.setstate(std::ios::badbit);
-    EXPECT_EQ(runner.Run({}, in, out, err), 1);
-    EXPECT_NE(err.str().find("出力"), std::string::npos);
+    host.SendCommand(CConsoleHost::Command::Clear);
+    EXPECT_EQ(editor.GetLineCount(), 1);
+    EXPECT_FALSE(host.IsCloseRequested());
+    host.PostClose();  // only recorded
+    EXPECT_TRUE(host.IsCloseRequested());
+    EXPECT_EQ(editor.GetLineCount(), 1);
 }
 
 }  // namespace
