@@ -133,12 +133,9 @@ TEST_F(CConsolePrinterTest, APageHoldsItsBlockOfLinesAndItsFooter) {
         }
         EXPECT_EQ(footers, 1);
     }
-}
-
-TEST_F(CConsolePrinterTest, AnExactMultipleOf200LeavesAFooterOnlyPage) {
-    CSQLEditor editor;
-    FillLines(editor, 400);
-    const auto texts = DrawPage(editor, 3);
+    CSQLEditor exact;  // an exact multiple of 200 leaves a page with only its footer
+    FillLines(exact, 400);
+    const auto texts = DrawPage(exact, 3);
     ASSERT_EQ(texts.size(), 1u);
     EXPECT_EQ(texts[0].text, QStringLiteral("- 3 -"));
 }
@@ -158,26 +155,19 @@ TEST_F(CConsolePrinterTest, DoubleByteCharactersTakeTwoCellsOnPaper) {
     EXPECT_EQ(cells[7], std::make_pair(QStringLiteral("b"), 64.0));
 }
 
-int PdfPages(const std::string& path) {
-    const std::string pdf = apptest::TempFiles::Read(path);
-    int pages = 0;
-    for (std::size_t at = pdf.find("/Type /Page\n"); at != std::string::npos;
-         at = pdf.find("/Type /Page\n", at + 1))
-        ++pages;
-    return pages;
-}
-
 TEST_F(CConsolePrinterTest, PdfHasOnePagePerBlockOf200Lines) {
     for (const auto& [lines, pages] : {std::pair{1, 1}, {200, 2}, {450, 3}}) {
         CSQLEditor editor;
         FillLines(editor, lines);
         const std::string path = files.Path("console" + std::to_string(lines) + ".pdf");
         ASSERT_TRUE(CConsolePrinter::WritePdf(QString::fromStdString(path), editor));
-        EXPECT_EQ(PdfPages(path), pages) << lines;
+        const std::string pdf = apptest::TempFiles::Read(path);
+        int found = 0;
+        for (auto at = pdf.find("/Type /Page\n"); at != std::string::npos;
+             at = pdf.find("/Type /Page\n", at + 1))
+            ++found;
+        EXPECT_EQ(found, pages) << lines;
     }
-}
-
-TEST_F(CConsolePrinterTest, PdfThatCannotBeWrittenIsReported) {
     CSQLEditor editor;
     EXPECT_FALSE(
         CConsolePrinter::WritePdf(QString::fromStdString(files.Path("missing/dir/out.pdf")), editor));
