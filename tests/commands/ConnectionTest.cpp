@@ -6,10 +6,12 @@ namespace {
 
 using ConnectionTest = DatabaseFixture;
 
-TEST_F(ConnectionTest, ConnectWithoutDatabasePassesTheEmptyName) {
+TEST_F(ConnectionTest, ConnectWithoutDatabasePassesTheEmptyNameAndNeedsUserAndPassword) {
     Connect();
     EXPECT_TRUE(Processor().IsConnected());
     EXPECT_EQ(Processor().GetConnectDatabase(), "");
+    EXPECT_EQ(Processor().Connect(CScriptLines{"SCOTT"}), SjLines({"ユーザ名/パスワードを指定して下さい。"}));
+    EXPECT_TRUE(Processor().IsConnected());
 }
 
 TEST_F(ConnectionTest, LaterConnectWithoutDatabaseReusesTheLastName) {
@@ -35,27 +37,21 @@ TEST_F(ConnectionTest, FailedConnectKeepsTheNameAndLeavesTheOldDatabase) {
     EXPECT_NE(query.back(), "");
 }
 
-TEST_F(ConnectionTest, ReconnectCommitsTheOpenTransaction) {
+TEST_F(ConnectionTest, ReconnectAndDisconnectCommit) {
     Connect();
     Run({"create table t (n number);", "commit;", "insert into t values (1);"});
     Connect();
-    const CScriptLines out = Run({"select n from t;"});
+    CScriptLines out = Run({"select n from t;"});
     ASSERT_EQ(out.size(), 7u);
     EXPECT_EQ(out[5], Sj("1行が選択されました。"));
-}
-
-TEST_F(ConnectionTest, DisconnectTwice) {
-    Connect();
+    Run({"insert into t values (2);"});
     EXPECT_EQ(Run({"disconnect"}), SjLines({"接続を切断しました"}));
     EXPECT_FALSE(Processor().IsConnected());
     EXPECT_EQ(Run({"disconnect"}), SjLines({"接続されていません。"}));
-}
-
-TEST_F(ConnectionTest, DisconnectCommits) {
     Connect();
-    Run({"create table t (n number);", "insert into t values (1);", "disconnect"});
-    Connect();
-    EXPECT_EQ(Run({"select n from t;"})[5], Sj("1行が選択されました。"));
+    out = Run({"select n from t;"});
+    ASSERT_EQ(out.size(), 8u);
+    EXPECT_EQ(out[6], Sj("2行が選択されました。"));
 }
 
 TEST_F(ConnectionTest, ExitDisconnectsAndAsksToCloseWithoutOutput) {
@@ -69,19 +65,9 @@ TEST_F(ConnectionTest, ExitDisconnectsAndAsksToCloseWithoutOutput) {
     EXPECT_EQ(host.events, "XX");
 }
 
-TEST_F(ConnectionTest, FewerThanTwoArgumentsAsksForUserAndPassword) {
-    Connect();
-    EXPECT_EQ(Processor().Connect(CScriptLines{"SCOTT"}), SjLines({"ユーザ名/パスワードを指定して下さい。"}));
-    EXPECT_TRUE(Processor().IsConnected());
-}
-
 TEST_F(ConnectionTest, DatabaseNameKeepsItsTrailingBlank) {
     const CScriptLines out = Run({"connect scott/tiger@other "});
-    if (out == SjLines({"接続に成功しました。"})) {
-        EXPECT_EQ(Processor().GetConnectDatabase(), "OTHER ");
-    } else {
-        EXPECT_EQ(Processor().GetConnectDatabase(), "");
-    }
+    EXPECT_EQ(Processor().GetConnectDatabase(), out == SjLines({"接続に成功しました。"}) ? "OTHER " : "");
 }
 
 }  // namespace

@@ -5,80 +5,57 @@
 namespace {
 
 struct OptionCase {
-    std::vector<std::string> lines;
-    std::vector<const char*> output;  // UTF-8, of the last line only
+    bool connected;
+    CScriptLines lines;
+    const char* output;  // UTF-8, of the last line only
 };
 
-// Options that need no connection, on a console that has none.
-class OfflineOptionTest : public ::testing::TestWithParam<OptionCase> {};
+class OptionTest : public DatabaseFixture, public ::testing::WithParamInterface<OptionCase> {};
 
-TEST_P(OfflineOptionTest, SetsAndShows) {
-    CSQLProcessor processor;
+TEST_P(OptionTest, SetsAndShows) {
+    if (GetParam().connected) Connect();
     CScriptLines out;
-    for (const auto& line : GetParam().lines) out = Feed(processor, {line});
-    CScriptLines expected;
-    for (const char* line : GetParam().output) expected.push_back(Sj(line));
-    EXPECT_EQ(out, expected) << GetParam().lines.back();
+    for (const auto& line : GetParam().lines) out = Run({line});
+    EXPECT_EQ(out, SjLines({GetParam().output})) << GetParam().lines.Join();
 }
 
 const char* const kRange = "numwidthオプション 0が範囲外です(範囲: 2～50)。";
-
-INSTANTIATE_TEST_SUITE_P(
-    Offline, OfflineOptionTest,
-    ::testing::Values(OptionCase{{"show serveroutput"}, {"SERVEROUTPUT OFF"}},
-                      OptionCase{{"show numwidth"}, {"NUMWIDTH 10"}},
-                      OptionCase{{"show autocommit"}, {"AUTOCOMMIT OFF"}},
-                      OptionCase{{"show heading"}, {"HEADING ON"}}, OptionCase{{"set numwidth 1"}, {kRange}},
-                      OptionCase{{"set numwidth 51"}, {kRange}}, OptionCase{{"set numwidth abc"}, {kRange}},
-                      OptionCase{{"set numwidth 99999999999"}, {kRange}},
-                      OptionCase{{"set num -5"}, {kRange}},
-                      OptionCase{{"set numwidth 2", "show num"}, {"NUMWIDTH 2"}},
-                      OptionCase{{"set numwidth 50", "show num"}, {"NUMWIDTH 50"}},
-                      OptionCase{{"set numwidth 020", "show numwidth"}, {"NUMWIDTH 020"}},
-                      OptionCase{{"set numwidth 5 ", "show numwidth"}, {"NUMWIDTH 5 "}},
-                      OptionCase{{"set numwidth 30", "set numwidth 1", "show numwidth"}, {"NUMWIDTH 30"}},
-                      OptionCase{{"set heading off", "show heading"}, {"HEADING OFF"}},
-                      OptionCase{{"set head off", "set head on", "show head"}, {"HEADING ON"}},
-                      OptionCase{{"set heading on "}, {"headingをONまたはOFFに設定する必要があります。"}},
-                      OptionCase{{"set heading yes", "show heading"}, {"HEADING ON"}},
-                      OptionCase{{"set autocommit on"}, {"接続されていません。"}},
-                      OptionCase{{"set autocommit bogus"}, {"接続されていません。"}},
-                      OptionCase{{"set serveroutput bogus"}, {"接続されていません。"}}));
+const char* const kImmediate = "AUTOCOMMIT IMMEDIATE";
+const char* const kBadAutocommit = "不明なSET autocommitオプションです。";
+using O = OptionCase;
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Options, OptionTest, ::testing::Values(
+    // Options that need no connection, on a console that has none.
+    O{false, {"set numwidth 1"}, kRange}, O{false, {"set numwidth abc"}, kRange},
+    O{false, {"set numwidth 99999999999"}, kRange}, O{false, {"set num -5"}, kRange},
+    O{false, {"set numwidth 2", "show num"}, "NUMWIDTH 2"},
+    O{false, {"set numwidth 50", "show num"}, "NUMWIDTH 50"},
+    O{false, {"set numwidth 020", "show numwidth"}, "NUMWIDTH 020"},
+    O{false, {"set numwidth 5 ", "show numwidth"}, "NUMWIDTH 5 "},
+    O{false, {"set numwidth 30", "set numwidth 1", "show numwidth"}, "NUMWIDTH 30"},
+    O{false, {"set heading off", "show heading"}, "HEADING OFF"},
+    O{false, {"set head off", "set head on", "show head"}, "HEADING ON"},
+    O{false, {"set heading yes", "show heading"}, "HEADING ON"},
+    O{false, {"set autocommit on"}, "接続されていません。"},
+    // Options of the connection.
+    O{true, {"set autocommit on", "show autocommit"}, kImmediate},
+    O{true, {"set auto imm", "show auto"}, kImmediate},
+    O{true, {"set auto immediate", "show auto"}, kImmediate},
+    O{true, {"set auto on", "set auto off", "show auto"}, "AUTOCOMMIT OFF"},
+    O{true, {"set autocommit yes"}, kBadAutocommit}, O{true, {"set autocommit on "}, kBadAutocommit},
+    O{true, {"set serveroutput on", "show serveroutput"}, "SERVEROUTPUT ON"},
+    O{true, {"set serveroutput on", "set serverout off", "show serverout"}, "SERVEROUTPUT OFF"},
+    O{true, {"set serveroutput yes"}, "serveroutputをONまたはOFFに設定する必要があります。"},
+    O{true, {"set serveroutput on", "set serveroutput x", "show serveroutput"}, "SERVEROUTPUT ON"}));
+// clang-format on
 
 TEST(ShowOption, MissingKeyIsAnUnknownOption) {
     CSQLProcessor processor;
-    EXPECT_EQ(processor.ShowOption("FOO"), SjLines({"不明なSHOWオプションです。"}));
-    EXPECT_EQ(processor.ShowOption("heading"), SjLines({"不明なSHOWオプションです。"}));
+    for (const char* key : {"FOO", "heading"})
+        EXPECT_EQ(processor.ShowOption(key), SjLines({"不明なSHOWオプションです。"})) << key;
 }
 
-class OnlineOptionTest : public DatabaseFixture, public ::testing::WithParamInterface<OptionCase> {};
-
-TEST_P(OnlineOptionTest, SetsAndShows) {
-    Connect();
-    CScriptLines out;
-    for (const auto& line : GetParam().lines) out = Run({line});
-    CScriptLines expected;
-    for (const char* line : GetParam().output) expected.push_back(Sj(line));
-    EXPECT_EQ(out, expected) << GetParam().lines.back();
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Online, OnlineOptionTest,
-    ::testing::Values(
-        OptionCase{{"set autocommit on", "show autocommit"}, {"AUTOCOMMIT IMMEDIATE"}},
-        OptionCase{{"set auto imm", "show auto"}, {"AUTOCOMMIT IMMEDIATE"}},
-        OptionCase{{"set auto immediate", "show auto"}, {"AUTOCOMMIT IMMEDIATE"}},
-        OptionCase{{"set auto on", "set auto off", "show auto"}, {"AUTOCOMMIT OFF"}},
-        OptionCase{{"set autocommit yes"}, {"不明なSET autocommitオプションです。"}},
-        OptionCase{{"set autocommit on "}, {"不明なSET autocommitオプションです。"}},
-        OptionCase{{"set serveroutput on", "show serveroutput"}, {"SERVEROUTPUT ON"}},
-        OptionCase{{"set serveroutput on", "set serverout off", "show serverout"}, {"SERVEROUTPUT OFF"}},
-        OptionCase{{"set serveroutput yes"}, {"serveroutputをONまたはOFFに設定する必要があります。"}},
-        OptionCase{{"set serveroutput on", "set serveroutput x", "show serveroutput"}, {"SERVEROUTPUT ON"}}));
-
-using AutoCommitTest = DatabaseFixture;
-
-TEST_F(AutoCommitTest, OnCommitsEveryStatement) {
+TEST_F(DatabaseFixture, AutoCommitOnCommitsEveryStatement) {
     Connect();
     Run({"create table t (n number);", "set autocommit on", "insert into t values (1);"});
     EXPECT_EQ(Database().GetRowsProcessed(), 1);

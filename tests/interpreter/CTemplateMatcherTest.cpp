@@ -12,56 +12,17 @@ namespace {
 TEST(CTemplateMatcher, AgreesWithAFullScanLineByLine) {
     CSQLProcessor processor;
     CTemplateMatcher matcher(processor.GetTemplates());
-    const std::vector<std::string> fragments = {"select",
-                                                "SELECT *",
-                                                "from t",
-                                                ";",
-                                                " ;",
-                                                "begin",
-                                                "BEGIN NULL;",
-                                                "end;",
-                                                "END",
-                                                ";/",
-                                                "/",
-                                                " /",
-                                                "declare",
-                                                "x",
-                                                "create",
-                                                "table",
-                                                "or replace",
-                                                "trigger",
-                                                "commit",
-                                                "COMMIT;",
-                                                "commit ",
-                                                "insert",
-                                                "into",
-                                                "INTO",
-                                                "delete",
-                                                "from",
-                                                "update t",
-                                                "E",
-                                                "ND;",
-                                                "",
-                                                " ",
-                                                "  ",
-                                                "grant",
-                                                "tablespace",
-                                                "drop",
-                                                "procedure",
-                                                "p is",
-                                                "rollback",
-                                                "roll",
-                                                "back;",
-                                                "b\x82",
-                                                "\x82",
-                                                "a\tb",
-                                                "--;",
-                                                "/* ; */",
-                                                "END;/",
-                                                "alter session",
-                                                "truncate",
-                                                "cluster",
-                                                "BEG"};
+    // The fragments, separated by '|'.
+    std::vector<std::string> fragments;
+    std::string all =
+        "select|SELECT *|from t|;| ;|begin|BEGIN NULL;|end;|END|;/|/| /|declare|x|create|table|or "
+        "replace|trigger|commit|COMMIT;|commit |insert|into|INTO|delete|from|update t|E|ND;|| |  "
+        "|grant|tablespace|drop|procedure|p is|rollback|roll|back;|b\x82|\x82|a\tb|--;|/* ; */|END;/|alter "
+        "session|truncate|cluster|BEG";
+    for (std::size_t at; (at = all.find('|')) != std::string::npos; all.erase(0, at + 1))
+        fragments.push_back(all.substr(0, at));
+    fragments.push_back(all);
+    ASSERT_EQ(fragments.size(), 50u);
     std::mt19937 random(7);
     for (int round = 0; round < 3000; ++round) {
         matcher.Clear();

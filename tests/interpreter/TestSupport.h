@@ -11,7 +11,7 @@
 // CP932 bytes of a UTF-8 literal.
 inline std::string Sj(const char* utf8) { return encoding::Utf8ToCp932(utf8); }
 
-inline CScriptLines SjLines(std::initializer_list<const char*> utf8) {
+inline CScriptLines SjLines(const std::vector<const char*>& utf8) {
     CScriptLines out;
     for (const char* line : utf8) out.push_back(Sj(line));
     return out;

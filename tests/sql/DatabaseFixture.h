@@ -53,3 +53,12 @@ protected:
     std::string m_home;
     std::unique_ptr<Console> m_console;
 };
+
+// The same, connected before each test.
+class ConnectedFixture : public DatabaseFixture {
+protected:
+    void SetUp() override {
+        DatabaseFixture::SetUp();
+        Connect();
+    }
+};

@@ -5,53 +5,39 @@
 
 namespace {
 
-struct ReportCase {
-    CScriptLines lines;
-    long long position;
-    const char* errorText;
-    std::vector<const char*> expected;  // UTF-8
-};
-
-class ErrorReportTest : public ::testing::TestWithParam<ReportCase> {};
-
-TEST_P(ErrorReportTest, WalksTheTypedLines) {
-    const ReportCase& c = GetParam();
-    CScriptLines output{"kept"};
-    CScriptLines lines;
-    for (const auto& line : c.lines) lines.push_back(Sj(line.c_str()));
-    CSQLProcessor::AppendErrorReport(lines, c.position, Sj(c.errorText), output);
-    CScriptLines expected{"kept"};
-    for (const char* line : c.expected) expected.push_back(Sj(line));
-    EXPECT_EQ(output, expected);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Positions, ErrorReportTest,
-    ::testing::Values(
+TEST(AppendErrorReport, WalksTheTypedLines) {
+    const char* const kLine0 = "エラー行: 0: エラーが発生しました。";
+    const char* const kLine1 = "エラー行: 1: エラーが発生しました。";
+    // clang-format off
+    const struct {
+        std::vector<const char*> lines;  // UTF-8
+        long long position;
+        const char* error;
+        std::vector<const char*> expected;  // UTF-8
+    } cases[] = {
         // The sixth byte of the second line: 10 bytes of line 0, its line feed, then 5.
-        ReportCase{{"SELECT a, ", "FROM bogus"},
-                   16,
-                   "ORA-00904: invalid",
-                   {"FROM bogus", "     *", "エラー行: 1: エラーが発生しました。", "ORA-00904: invalid"}},
-        ReportCase{{"SELEC 1;"}, 0, "E", {"SELEC 1;", "*", "エラー行: 0: エラーが発生しました。", "E"}},
-        ReportCase{{"AB", "CD"}, 2, "E", {"AB", "  *", "エラー行: 0: エラーが発生しました。", "E"}},
-        ReportCase{{"AB", "CD"}, 3, "E", {"CD", "*", "エラー行: 1: エラーが発生しました。", "E"}},
-        ReportCase{{"AB", "CD"}, 5, "E", {"CD", "  *", "エラー行: 1: エラーが発生しました。", "E"}},
-        ReportCase{{"AB", "CD"}, 6, "E", {"E"}}, ReportCase{{"AB"}, 1000000, "E", {"E"}},
-        ReportCase{{"AB"}, -4, "E", {"AB", "*", "エラー行: 0: エラーが発生しました。", "E"}},
-        ReportCase{{}, 0, "E", {"E"}},
-        ReportCase{{"", "X"}, 1, "E", {"X", "*", "エラー行: 1: エラーが発生しました。", "E"}},
-        ReportCase{{}, 0, "ORA-1\nORA-2", {"ORA-1", "ORA-2"}}, ReportCase{{}, 0, "ORA-1\n", {"ORA-1", ""}},
-        ReportCase{{}, 0, "", {""}}, ReportCase{{}, 0, "\n\n", {"", "", ""}},
-        ReportCase{{"表 X"},
-                   3,
-                   "表がありません",
-                   {"表 X", "   *", "エラー行: 0: エラーが発生しました。", "表がありません"}}));
+        {{"SELECT a, ", "FROM bogus"}, 16, "ORA-00904: invalid", {"FROM bogus", "     *", kLine1, "ORA-00904: invalid"}},
+        {{"SELEC 1;"}, 0, "E", {"SELEC 1;", "*", kLine0, "E"}},
+        {{"AB", "CD"}, 2, "E", {"AB", "  *", kLine0, "E"}}, {{"AB", "CD"}, 3, "E", {"CD", "*", kLine1, "E"}},
+        {{"AB", "CD"}, 5, "E", {"CD", "  *", kLine1, "E"}}, {{"AB", "CD"}, 6, "E", {"E"}},
+        {{"AB"}, 1000000, "E", {"E"}}, {{"AB"}, -4, "E", {"AB", "*", kLine0, "E"}}, {{}, 0, "E", {"E"}},
+        {{"", "X"}, 1, "E", {"X", "*", kLine1, "E"}}, {{}, 0, "ORA-1\nORA-2", {"ORA-1", "ORA-2"}},
+        {{}, 0, "ORA-1\n", {"ORA-1", ""}}, {{}, 0, "", {""}}, {{}, 0, "\n\n", {"", "", ""}},
+        {{"表 X"}, 3, "表がありません", {"表 X", "   *", kLine0, "表がありません"}}};
+    // clang-format on
+    for (const auto& c : cases) {
+        CScriptLines output{"kept"};
+        CSQLProcessor::AppendErrorReport(SjLines(c.lines), c.position, Sj(c.error), output);
+        CScriptLines expected{"kept"};
+        expected.Append(SjLines(c.expected));
+        EXPECT_EQ(output, expected) << c.position << " " << c.error;
+    }
+}
 
 TEST(RunStatement, WithoutDatabaseSaysSo) {
     CSQLProcessor processor;
-    EXPECT_EQ(Feed(processor, {"select * from t;"}), SjLines({"データベースに接続されていません。"}));
-    EXPECT_EQ(Feed(processor, {"commit;"}), SjLines({"データベースに接続されていません。"}));
+    EXPECT_EQ(Feed(processor, {"select * from t;", "commit;"}),
+              SjLines({"データベースに接続されていません。", "データベースに接続されていません。"}));
 }
 
 }  // namespace
