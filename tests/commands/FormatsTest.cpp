@@ -5,26 +5,31 @@
 
 namespace {
 
-TEST(ColumnFormat, StoresTheWidthOrRefuses) {
-    // clang-format off
+TEST(ColumnAndDefine, StoreTheUpperCasedValueOrRefuse) {
     // stored: nullptr when refused with the format message naming `refused`.
-    const struct { const char *line, *stored, *refused; } cases[] = {
-        {"column c format a10", "10", ""}, {"col c format A3", "3", ""}, {"col c format 999", nullptr, "999"},
-        {"col c format 9a5", "0", ""}, {"col c format a", "0", ""}, {"col c format a 7", "7", ""},
-        {"col c format a-5", "-5", ""}, {"col c format x12a", "12", ""}, {"col c format $99", nullptr, "$99"},
-        {"col c format a99999999999", nullptr, "A99999999999"}, {"col c format a32767", "32767", ""},
-        {"col c format a32768", nullptr, "A32768"}};
+    // clang-format off
+    const struct { const char *line, *key, *stored, *refused; } cases[] = {
+        {"column c format a10", "C", "10", ""}, {"col c format A3", "C", "3", ""},
+        {"col c format 999", "C", nullptr, "999"}, {"col c format 9a5", "C", "0", ""},
+        {"col c format a", "C", "0", ""}, {"col c format a 7", "C", "7", ""}, {"col c format a-5", "C", "-5", ""},
+        {"col c format x12a", "C", "12", ""}, {"col c format $99", "C", nullptr, "$99"},
+        {"col c format a99999999999", "C", nullptr, "A99999999999"}, {"col c format a32767", "C", "32767", ""},
+        {"col c format a32768", "C", nullptr, "A32768"},
+        {"define x = 5", "X", "5", ""}, {"def x=abc", "X", "ABC", ""}, {"def x=", "X", "", ""},
+        {"define t=emp ", "T", "EMP ", ""}, {"def a = b = c", "A", "B = C", ""},
+        {"define where=a = 1", "WHERE", "A = 1", ""}};
     // clang-format on
     for (const auto& c : cases) {
         CSQLProcessor processor;
         const CScriptLines out = Feed(processor, {c.line});
+        const CHashTable& table = c.line[0] == 'c' ? processor.GetColumnFormats() : processor.GetDefines();
         if (c.stored) {
             EXPECT_TRUE(out.empty()) << c.line;
-            EXPECT_EQ(processor.GetColumnFormats().Lookup("C"), c.stored) << c.line;
+            EXPECT_EQ(table.Lookup(c.key), c.stored) << c.line;
             continue;
         }
         EXPECT_EQ(out, CScriptLines{Sj("FORMAT文字列\"") + c.refused + Sj("\"が不正です。")}) << c.line;
-        EXPECT_THROW(processor.GetColumnFormats().Lookup("C"), CHashTableException) << c.line;
+        EXPECT_THROW(table.Lookup(c.key), CHashTableException) << c.line;
     }
 }
 
@@ -36,20 +41,6 @@ TEST(ColumnFormat, SecondFormatReplacesAndClearForgetsAll) {
     EXPECT_EQ(processor.GetColumnFormats().Lookup("ENAME"), "20");
     EXPECT_TRUE(Feed(processor, {"clear column"}).empty());
     EXPECT_TRUE(processor.GetColumnFormats().GetKeys(keys).empty());
-}
-
-TEST(Define, StoresUpperCasedPair) {
-    // clang-format off
-    const struct { const char *line, *name, *value; } cases[] = {
-        {"define x = 5", "X", "5"}, {"def x=abc", "X", "ABC"}, {"def x=", "X", ""},
-        {"define t=emp ", "T", "EMP "}, {"def a = b = c", "A", "B = C"},
-        {"define where=a = 1", "WHERE", "A = 1"}};
-    // clang-format on
-    for (const auto& c : cases) {
-        CSQLProcessor processor;
-        EXPECT_TRUE(Feed(processor, {c.line}).empty()) << c.line;
-        EXPECT_EQ(processor.GetDefines().Lookup(c.name), c.value) << c.line;
-    }
 }
 
 }  // namespace

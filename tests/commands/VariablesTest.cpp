@@ -48,7 +48,7 @@ INSTANTIATE_TEST_SUITE_P(Types, DeclareTest, ::testing::Values(
     D{"X VARCHAR2(99999999999)", 0, ""}, D{"X NUMBERS", 0, ""}));
 // clang-format on
 
-TEST_F(ConnectedFixture, ExecuteSetsANumberThatPrintShowsAsAWholeNumber) {
+TEST_F(ConnectedFixture, ExecuteSetsANumberThatPrintAndVariableShow) {
     EXPECT_TRUE(Run({"variable n number"}).empty());
     // A NUMBER without value prints through the integer conversion.
     EXPECT_EQ(Run({"print n"}), Printed("N", "0"));
@@ -58,9 +58,7 @@ TEST_F(ConnectedFixture, ExecuteSetsANumberThatPrintShowsAsAWholeNumber) {
     Run({"execute :n := 7.9"});
     EXPECT_EQ(Run({"print n"}), Printed("N", "7"));
     EXPECT_EQ(Run({"print :n"}), SjLines({kUndeclared}));
-}
-
-TEST_F(ConnectedFixture, VariableWithANameAloneShowsIt) {
+    // A name alone shows the variable.
     Run({"var c char(3)"});
     EXPECT_EQ(Run({"var c"}), Printed("C", "   "));
     // A trailing blank after the name is an empty type.
@@ -69,7 +67,7 @@ TEST_F(ConnectedFixture, VariableWithANameAloneShowsIt) {
         EXPECT_EQ(Run({line}), SjLines({kUndeclared}));
 }
 
-TEST_F(ConnectedFixture, ExecuteOfBlanksOrAFailingBlockStaysTheLastBlock) {
+TEST_F(ConnectedFixture, FailedBlocksStayTheLastBlockAndEveryCommandNeedsAConnection) {
     CScriptLines out = Run({"exec "});
     EXPECT_EQ(Processor().GetExecBlock(), "BEGIN ; END;");
     ASSERT_FALSE(out.empty());
@@ -79,9 +77,6 @@ TEST_F(ConnectedFixture, ExecuteOfBlanksOrAFailingBlockStaysTheLastBlock) {
     ASSERT_GE(out.size(), 3u);
     EXPECT_EQ(out[0], "execute no_such_procedure(1)");
     EXPECT_EQ(out[2], Sj("エラー行: 0: エラーが発生しました。"));
-}
-
-TEST_F(ConnectedFixture, ExecuteWithoutCapturesShowsUsageAndEveryCommandNeedsAConnection) {
     EXPECT_EQ(Processor().ExecuteBlock({}), SjLines({"使用方法: EXEC(UTE) statement"}));
     Run({"disconnect"});
     for (const char* line : {"var n number", "variable n", "exec null", "print n"})

@@ -170,7 +170,8 @@ TEST(SubstituteDefines, ValuesNamingEachOtherCannotGrowTheTextWithoutBound) {
     CSQLProcessor processor;
     // Each value names the next row twice: 40 rows would double 40 times.
     for (int n = 0; n < 40; ++n)
-        processor.Define("V" + std::to_string(n), "&V" + std::to_string(n + 1) + "&V" + std::to_string(n + 1));
+        processor.Define("V" + std::to_string(n),
+                         "&V" + std::to_string(n + 1) + "&V" + std::to_string(n + 1));
     const std::string text = processor.SubstituteDefines("select '&v0' from dual;");
     EXPECT_LE(text.size(), 16u * 1024 * 1024 + 64);
     EXPECT_TRUE(text.starts_with("SELECT '&V"));
