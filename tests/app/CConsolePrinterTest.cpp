@@ -28,26 +28,16 @@ public:
     QPaintEngine* paintEngine() const override { return &m_engine; }
 
 protected:
-    int metric(PaintDeviceMetric metric) const override {
-        switch (metric) {
-            case PdmWidth:
-                return 2480;
-            case PdmHeight:
-                return 3508;
-            case PdmDpiX:
-            case PdmDpiY:
-            case PdmPhysicalDpiX:
-            case PdmPhysicalDpiY:
-                return 300;
-            case PdmDepth:
-                return 32;
-            case PdmDevicePixelRatio:
-                return 1;
-            case PdmDevicePixelRatioScaled:
-                return static_cast<int>(devicePixelRatioFScale());
-            default:
-                return 0;
-        }
+    // A4 at 300 dpi.
+    int metric(PaintDeviceMetric m) const override {
+        const bool dpi = m == PdmDpiX || m == PdmDpiY || m == PdmPhysicalDpiX || m == PdmPhysicalDpiY;
+        return m == PdmWidth                    ? 2480
+               : m == PdmHeight                 ? 3508
+               : dpi                            ? 300
+               : m == PdmDepth                  ? 32
+               : m == PdmDevicePixelRatio       ? 1
+               : m == PdmDevicePixelRatioScaled ? static_cast<int>(devicePixelRatioFScale())
+                                                : 0;
     }
 
 private:

@@ -5,6 +5,9 @@
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
+#include <algorithm>
+#include <map>
+#include <sstream>
 
 #include "app/CVantorDoc.h"
 #include "app/CVantorView.h"
@@ -32,6 +35,31 @@ protected:
         event.setCommitString(text);
         QApplication::sendEvent(&view, &event);
     }
+    // Plays space-separated keys (S- C- A- for Shift, Control, Alt); any
+    // other word is typed, with '~' for a blank.
+    void Play(const std::string& steps) {
+        static const std::map<std::string, Qt::Key> keys = {
+            {"Bksp", Qt::Key_Backspace}, {"Left", Qt::Key_Left},   {"Home", Qt::Key_Home},
+            {"End", Qt::Key_End},        {"Del", Qt::Key_Delete},  {"Tab", Qt::Key_Tab},
+            {"Esc", Qt::Key_Escape},     {"PgUp", Qt::Key_PageUp}, {"Ins", Qt::Key_Insert},
+            {"Ret", Qt::Key_Return},     {"Enter", Qt::Key_Enter}, {"Up", Qt::Key_Up},
+            {"Down", Qt::Key_Down},      {"B", Qt::Key_B}};
+        std::istringstream in(steps);
+        for (std::string s; in >> s;) {
+            Qt::KeyboardModifiers modifiers;
+            for (; s.size() > 2 && s[1] == '-'; s = s.substr(2))
+                modifiers |= s[0] == 'S'   ? Qt::ShiftModifier
+                             : s[0] == 'C' ? Qt::ControlModifier
+                                           : Qt::AltModifier;
+            const auto key = keys.find(s);
+            if (key != keys.end()) {
+                Key(key->second, modifiers);
+            } else {
+                std::replace(s.begin(), s.end(), '~', ' ');
+                Type(s.c_str());
+            }
+        }
+    }
     QPoint CellCenter(int column) const {
         return QPoint(column * 8 + 4 - view.horizontalScrollBar()->value(), view.GetCaretY() + 8);
     }
@@ -40,81 +68,58 @@ protected:
     CVantorView view;
 };
 
-struct KeyCase {
-    const char* name;
-    const char* typed;
-    Qt::Key key;
-    Qt::KeyboardModifiers modifiers;
-    const char* line;
-    int caret;
-    const char* selected;
-};
-
 TEST_F(CVantorViewTest, KeysMakeTheirModelCalls) {
-    const KeyCase cases[] = {
-        {"backspace", "abc", Qt::Key_Backspace, Qt::NoModifier, "SQL> ab", 7, ""},
-        {"left", "abc", Qt::Key_Left, Qt::NoModifier, "SQL> abc", 7, ""},
-        {"shift left", "abc", Qt::Key_Left, Qt::ShiftModifier, "SQL> abc", 7, "c"},
-        {"home", "abc", Qt::Key_Home, Qt::NoModifier, "SQL> abc", 5, ""},
-        {"shift home", "abc", Qt::Key_Home, Qt::ShiftModifier, "SQL> abc", 5, "abc"},
-        {"end after home", "abc", Qt::Key_End, Qt::NoModifier, "SQL> abc", 8, ""},
-        {"delete at end", "abc", Qt::Key_Delete, Qt::NoModifier, "SQL> abc", 8, ""},
-        {"tab", "abc", Qt::Key_Tab, Qt::NoModifier, "SQL> abc", 8, ""},
-        {"escape", "abc", Qt::Key_Escape, Qt::NoModifier, "SQL> abc", 8, ""},
-        {"page up", "abc", Qt::Key_PageUp, Qt::NoModifier, "SQL> abc", 8, ""},
-        {"control letter", "abc", Qt::Key_B, Qt::ControlModifier, "SQL> abc", 8, ""},
+    const struct {
+        const char* name;
+        const char* steps;
+        const char* line;
+        int caret;
+        const char* selected;
+        bool overwrite;
+    } cases[] = {
+        {"backspace", "abc Bksp", "SQL> ab", 7, "", false},
+        {"left", "abc Left", "SQL> abc", 7, "", false},
+        {"shift left", "abc S-Left", "SQL> abc", 7, "c", false},
+        {"home", "abc Home", "SQL> abc", 5, "", false},
+        {"shift home", "abc S-Home", "SQL> abc", 5, "abc", false},
+        {"end after home", "abc Home End", "SQL> abc", 8, "", false},
+        {"delete at end", "abc Del", "SQL> abc", 8, "", false},
+        {"tab", "abc Tab", "SQL> abc", 8, "", false},
+        {"escape", "abc Esc", "SQL> abc", 8, "", false},
+        {"page up", "abc PgUp", "SQL> abc", 8, "", false},
+        {"control letter", "abc C-B", "SQL> abc", 8, "", false},
+        {"typing in the middle inserts at the caret", "ace Left Left b", "SQL> abce", 7, "", false},
+        {"delete in the middle", "ace Left Left b Del", "SQL> abe", 7, "", false},
+        {"insert turns overwrite on", "abc Home Ins X", "SQL> Xbc", 6, "", true},
+        {"and off again", "abc Home Ins X Ins Y", "SQL> XYbc", 7, "", false},
+        {"accelerator keys never reach the key table", "abc Left S-Del A-Bksp S-Ins", "SQL> abc", 7, "",
+         false},
+        {"return submits", "REM~one Ret", "SQL> ", 5, "", false},
+        {"up recalls the last line", "REM~one Ret REM~second Enter Up", "SQL> REM second", 5, "", false},
+        {"down goes forward", "REM~one Ret REM~second Enter Up Up Down", "SQL> REM second", 5, "", false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         document.OnNewDocument();
-        Type(c.typed);
-        Key(c.key, c.modifiers);
+        if (Editor().IsOverwrite()) Key(Qt::Key_Insert);
+        Play(c.steps);
         EXPECT_EQ(InputLine(), c.line);
         EXPECT_EQ(CaretColumn(), c.caret);
         EXPECT_EQ(Editor().GetSelectedText(), c.selected);
+        EXPECT_EQ(Editor().IsOverwrite(), c.overwrite);
     }
+    document.OnNewDocument();
+    Play("REM~one Ret REM~second Enter");
+    EXPECT_EQ(Editor().GetLineCount(), 3);
+    EXPECT_EQ(Editor().GetLine(0), "SQL> REM one");
 }
 
-TEST_F(CVantorViewTest, TypingInTheMiddleInsertsAtTheCaret) {
-    Type("ace");
-    Key(Qt::Key_Left);
-    Key(Qt::Key_Left);
-    Type("b");
-    EXPECT_EQ(InputLine(), "SQL> abce");
-    EXPECT_EQ(CaretColumn(), 7);
-    Key(Qt::Key_Delete);
-    EXPECT_EQ(InputLine(), "SQL> abe");
-}
-
-TEST_F(CVantorViewTest, InsertTogglesOverwriteAndReportsIt) {
+TEST_F(CVantorViewTest, InsertReportsTheOverwriteState) {
     QSignalSpy spy(&view, &CVantorView::OverwriteChanged);
-    Type("abc");
-    Key(Qt::Key_Home);
-    Key(Qt::Key_Insert);
-    Type("X");
-    EXPECT_EQ(InputLine(), "SQL> Xbc");
-    Key(Qt::Key_Insert);
-    Type("Y");
-    EXPECT_EQ(InputLine(), "SQL> XYbc");
+    Play("Ins Ins");
     ASSERT_EQ(spy.count(), 2);
     EXPECT_TRUE(spy.at(0).at(0).toBool());
     EXPECT_FALSE(spy.at(1).at(0).toBool());
-}
-
-TEST_F(CVantorViewTest, EnterSubmitsAndUpDownRecall) {
-    Type("REM one");
-    Key(Qt::Key_Return);
-    Type("REM second");
-    Key(Qt::Key_Enter);
-    EXPECT_EQ(Editor().GetLineCount(), 3);
-    EXPECT_EQ(Editor().GetLine(0), "SQL> REM one");
-    EXPECT_EQ(InputLine(), "SQL> ");
-    Key(Qt::Key_Up);
-    EXPECT_EQ(InputLine(), "SQL> REM second");
-    Key(Qt::Key_Up);
-    EXPECT_EQ(InputLine(), "SQL> REM one");
-    Key(Qt::Key_Down);
-    EXPECT_EQ(InputLine(), "SQL> REM second");
 }
 
 TEST_F(CVantorViewTest, InputMethodTextIsInsertedAsCp932) {
@@ -250,16 +255,6 @@ TEST_F(CVantorViewTest, PasteInsertsTheClipboardOnce) {
     QApplication::clipboard()->setText(QString::fromUtf8("p") + QChar(0) + QString::fromUtf8("q"));
     view.OnEditPaste();
     EXPECT_EQ(InputLine(), "SQL> xp");
-}
-
-TEST_F(CVantorViewTest, AcceleratorKeysNeverReachTheKeyTable) {
-    Type("abc");
-    Key(Qt::Key_Left);
-    Key(Qt::Key_Delete, Qt::ShiftModifier);
-    Key(Qt::Key_Backspace, Qt::AltModifier);
-    Key(Qt::Key_Insert, Qt::ShiftModifier);
-    EXPECT_EQ(InputLine(), "SQL> abc");
-    EXPECT_FALSE(Editor().IsOverwrite());
 }
 
 // Pixels of one cell of the rendered viewport.

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <functional>
+#include <map>
 #include <random>
 #include <sstream>
 #include <string>
@@ -39,34 +40,35 @@ Lines AllLines(const CSQLEditor& editor) {
 // by 2^30, 0 move by zero, h H home, e E end, b backspace, d delete,
 // o overwrite, iTEXT insert, kC one typed byte, cN[,R] click, CN shift-click.
 void Play(CSQLEditor& e, const std::string& steps) {
+    using Step = std::function<void(CSQLEditor&)>;
+    static const std::map<std::string, Step> steps1 = {
+        {"<", [](CSQLEditor& e) { e.MoveCaret(-1, false); }},
+        {">", [](CSQLEditor& e) { e.MoveCaret(1, false); }},
+        {"[", [](CSQLEditor& e) { e.MoveCaret(-1, true); }},
+        {"]", [](CSQLEditor& e) { e.MoveCaret(1, true); }},
+        {"0", [](CSQLEditor& e) { e.MoveCaret(0, false); }},
+        {">>", [](CSQLEditor& e) { e.MoveCaret(1 << 30, false); }},
+        {"[[", [](CSQLEditor& e) { e.MoveCaret(-(1 << 30), true); }},
+        {"h", [](CSQLEditor& e) { e.MoveCaretHome(false); }},
+        {"H", [](CSQLEditor& e) { e.MoveCaretHome(true); }},
+        {"e", [](CSQLEditor& e) { e.MoveCaretEnd(false); }},
+        {"E", [](CSQLEditor& e) { e.MoveCaretEnd(true); }},
+        {"b", [](CSQLEditor& e) { e.DeleteBackward(); }},
+        {"d", [](CSQLEditor& e) { e.DeleteForward(); }},
+        {"o", [](CSQLEditor& e) { e.ToggleOverwrite(); }}};
     std::istringstream in(steps);
-    std::string s;
-    while (std::getline(in, s, ' ')) {
+    for (std::string s; std::getline(in, s, ' ');) {
         int column = 0, row = 0;
-        if (s == "<" || s == ">" || s == "[" || s == "]" || s == "0")
-            e.MoveCaret(s == "0" ? 0 : (s == "<" || s == "[") ? -1 : 1, s == "[" || s == "]");
-        else if (s == ">>")
-            e.MoveCaret(1 << 30, false);
-        else if (s == "[[")
-            e.MoveCaret(-(1 << 30), true);
-        else if (s == "h" || s == "H")
-            e.MoveCaretHome(s == "H");
-        else if (s == "e" || s == "E")
-            e.MoveCaretEnd(s == "E");
-        else if (s == "b")
-            e.DeleteBackward();
-        else if (s == "d")
-            e.DeleteForward();
-        else if (s == "o")
-            e.ToggleOverwrite();
-        else if (s[0] == 'i')
-            e.InsertText(s.substr(1));
-        else if (s[0] == 'k')
-            e.HandleChar(s[1]);
-        else if ((s[0] == 'c' || s[0] == 'C') && std::sscanf(s.c_str() + 1, "%d,%d", &column, &row) >= 1)
+        if (steps1.count(s) != 0) {
+            steps1.at(s)(e);
+        } else if (s[0] == 'i' || s[0] == 'k') {
+            s[0] == 'i' ? e.InsertText(s.substr(1)) : e.HandleChar(s[1]);
+        } else {
+            ASSERT_TRUE((s[0] == 'c' || s[0] == 'C') &&
+                        std::sscanf(s.c_str() + 1, "%d,%d", &column, &row) >= 1)
+                << s;
             e.SetCaretColumn(column, row, s[0] == 'C');
-        else
-            ADD_FAILURE() << "unknown step " << s;
+        }
     }
 }
 
@@ -426,24 +428,19 @@ TEST(CSQLEditor, StoreWritesTheTranscriptByteForByte) {
 }
 
 TEST(CSQLEditor, LoadSplitsLinesAsTyped) {
-    const struct {
-        std::string file;
-        CScriptLines submitted;
-    } cases[] = {
-        {"", {}},
-        {"a", {"a"}},
-        {"a\n", {"a"}},
-        {"a\r\n\r\n", {"a", ""}},
-        {"a\r\r\nb", {"a", "b"}},
-        {"x\ry\n", {"x\ry"}},
-        {"\n\n", {"", ""}},
-        {"SQL> z\r\nSQL> ", {"SQL> z", "SQL> "}},
-    };
-    for (const auto& c : cases) {
+    const std::pair<std::string, Lines> cases[] = {{"", {}},
+                                                   {"a", {"a"}},
+                                                   {"a\n", {"a"}},
+                                                   {"a\r\n\r\n", {"a", ""}},
+                                                   {"a\r\r\nb", {"a", "b"}},
+                                                   {"x\ry\n", {"x\ry"}},
+                                                   {"\n\n", {"", ""}},
+                                                   {"SQL> z\r\nSQL> ", {"SQL> z", "SQL> "}}};
+    for (const auto& [file, submitted] : cases) {
         CSQLEditor editor;
-        std::istringstream in(c.file);
+        std::istringstream in(file);
         editor.Load(in);
-        EXPECT_EQ(editor.GetHistory(), c.submitted) << c.file;
+        EXPECT_EQ(Lines(editor.GetHistory().begin(), editor.GetHistory().end()), submitted) << file;
         EXPECT_EQ(Input(editor), "");
     }
     CSQLEditor editor;  // a stored console replays every line

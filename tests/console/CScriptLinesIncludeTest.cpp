@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -56,59 +57,55 @@ TEST(CScriptLinesInclude, IncludeFileReplacesTheElement) {
     EXPECT_EQ(past, (CScriptLines{"x", "one", "two"}));
 }
 
-struct ExpandCase {
-    const char* name;
-    std::vector<std::pair<std::string, std::string>> files;
-    CScriptLines input;
+// Lines separated by '|' ("" is no line at all).
+CScriptLines Split(const std::string& text) {
     CScriptLines lines;
-    std::vector<CScriptLines::Notice> notices;
-};
+    std::istringstream in(text);
+    for (std::string line; !text.empty() && std::getline(in, line, '|');) lines.push_back(line);
+    if (!text.empty() && text.back() == '|') lines.push_back("");
+    return lines;
+}
 
 TEST(CScriptLinesInclude, ExpandIncludesCases) {
-    const std::string cannot = Sjis("ファイルを開けません: ");
-    const std::string cycle = Sjis("スクリプトの呼び出しが循環しています: ");
-    const ExpandCase cases[] = {
-        {"no inclusion", {}, {"a", "", " @x"}, {"a", "", " @x"}, {}},
-        {"one file", {{"s.sql", "1\n2\n3\n"}}, {"@s.sql"}, {"1", "2", "3"}, {}},
-        {"empty file", {{"e.sql", ""}}, {"a", "@e.sql", "b"}, {"a", "b"}, {}},
-        {"name taken unchanged", {{"s.sql", "1\n"}}, {"@s.sql "}, {}, {{0, cannot + "s.sql "}}},
-        {"missing in the middle", {}, {"a", "@m", "b"}, {"a", "b"}, {{1, cannot + "m"}}},
-        {"lone at sign", {}, {"@"}, {}, {{0, cannot}}},
-        {"nested from the first line",
-         {{"o.sql", "@i.sql\no\n"}, {"i.sql", "i1\ni2"}},
-         {"@o.sql"},
-         {"i1", "i2", "o"},
-         {}},
-        {"same file twice is no cycle",
-         {{"b.sql", "b\n"}, {"t.sql", "@b.sql\n@b.sql\n"}},
-         {"@t.sql"},
-         {"b", "b"},
-         {}},
-        {"self inclusion", {{"a.sql", "x\n@a.sql\ny\n"}}, {"@a.sql"}, {"x", "y"}, {{1, cycle + "a.sql"}}},
-        {"cycle through another file",
-         {{"a.sql", "x\n@b.sql\n"}, {"b.sql", "@./a.sql\nz\n"}},
-         {"@a.sql"},
-         {"x", "z"},
-         {{1, cycle + "./a.sql"}}},
-        {"missing file deep inside",
-         {{"a.sql", "x\n@gone.sql\ny\n"}},
-         {"p", "@a.sql", "q"},
-         {"p", "x", "y", "q"},
-         {{2, cannot + "gone.sql"}}},
+    const std::string cannot = Sjis("ファイルを開けません: "),
+                      cycle = Sjis("スクリプトの呼び出しが循環しています: ");
+    const struct {
+        const char* name;
+        std::string files;  // name=bytes, separated by ';'
+        std::string input, lines;
+        std::size_t at;  // where the one notice goes, if any
+        std::string notice;
+    } cases[] = {
+        {"no inclusion", "", "a|| @x", "a|| @x", 0, ""},
+        {"one file", "s.sql=1\n2\n3\n", "@s.sql", "1|2|3", 0, ""},
+        {"empty file", "e.sql=", "a|@e.sql|b", "a|b", 0, ""},
+        {"name taken unchanged", "s.sql=1\n", "@s.sql ", "", 0, cannot + "s.sql "},
+        {"missing in the middle", "", "a|@m|b", "a|b", 1, cannot + "m"},
+        {"lone at sign", "", "@", "", 0, cannot},
+        {"nested from the first line", "o.sql=@i.sql\no\n;i.sql=i1\ni2", "@o.sql", "i1|i2|o", 0, ""},
+        {"same file twice is no cycle", "b.sql=b\n;t.sql=@b.sql\n@b.sql\n", "@t.sql", "b|b", 0, ""},
+        {"self inclusion", "a.sql=x\n@a.sql\ny\n", "@a.sql", "x|y", 1, cycle + "a.sql"},
+        {"cycle through another file", "a.sql=x\n@b.sql\n;b.sql=@./a.sql\nz\n", "@a.sql", "x|z", 1,
+         cycle + "./a.sql"},
+        {"missing file deep inside", "a.sql=x\n@gone.sql\ny\n", "p|@a.sql|q", "p|x|y|q", 2,
+         cannot + "gone.sql"},
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
         testfiles::ScratchDir dir;
-        for (const auto& [name, bytes] : c.files) dir.Write(name, bytes);
-        CScriptLines list = c.input;
+        std::istringstream files(c.files);
+        for (std::string file; std::getline(files, file, ';');)
+            dir.Write(file.substr(0, file.find('=')), file.substr(file.find('=') + 1));
+        CScriptLines list = Split(c.input);
         CScriptLines result{"left over"};
         std::vector<CScriptLines::Notice> notices;
         list.ExpandIncludes(result, notices);
-        EXPECT_EQ(result, c.lines) << c.name;
-        EXPECT_EQ(list, c.lines) << c.name;
-        ASSERT_EQ(notices.size(), c.notices.size()) << c.name;
-        for (std::size_t i = 0; i < notices.size(); ++i) {
-            EXPECT_EQ(notices[i].position, c.notices[i].position) << c.name;
-            EXPECT_EQ(notices[i].text, c.notices[i].text) << c.name;
+        EXPECT_EQ(result, Split(c.lines));
+        EXPECT_EQ(list, Split(c.lines));
+        ASSERT_EQ(notices.size(), c.notice.empty() ? 0u : 1u);
+        for (const auto& notice : notices) {
+            EXPECT_EQ(notice.position, c.at);
+            EXPECT_EQ(notice.text, c.notice);
         }
     }
 }
@@ -132,25 +129,20 @@ TEST(CScriptLinesInclude, DeepNestingStopsAtTheLimit) {
                                    std::to_string(CScriptLines::kMaxIncludeDepth) + ".sql");
 }
 
-TEST(CScriptLinesInclude, ExpandIntoItself) {
-    testfiles::ScratchDir dir;
-    dir.Write("s.sql", "1\n2\n");
-    CScriptLines list{"@s.sql", "@s.sql"};
-    list.ExpandIncludes(list);
-    EXPECT_EQ(list, (CScriptLines{"1", "2", "1", "2"}));
-}
-
-TEST(CScriptLinesInclude, LargeScriptExpandsCompletely) {
+// Expanding into the list itself, with files large enough to move it.
+TEST(CScriptLinesInclude, LargeScriptExpandsCompletelyIntoItself) {
     testfiles::ScratchDir dir;
     std::string big;
     for (int i = 0; i < 200000; ++i) big += "line " + std::to_string(i) + "\r\n";
     dir.Write("big.sql", big);
-    CScriptLines list{"@big.sql", "@big.sql"};
-    CScriptLines result;
-    list.ExpandIncludes(result);
-    ASSERT_EQ(result.size(), 400000u);
-    EXPECT_EQ(result[199999], "line 199999");
-    EXPECT_EQ(result[200000], "line 0");
+    dir.Write("s.sql", "1\n2\n");
+    CScriptLines list{"@s.sql", "@big.sql", "@big.sql", "@s.sql"};
+    list.ExpandIncludes(list);
+    ASSERT_EQ(list.size(), 400004u);
+    EXPECT_EQ(list[0], "1");
+    EXPECT_EQ(list[200001], "line 199999");
+    EXPECT_EQ(list[200002], "line 0");
+    EXPECT_EQ(list[400003], "2");
 }
 
 }  // namespace
