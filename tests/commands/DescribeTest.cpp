@@ -4,16 +4,9 @@
 
 namespace {
 
-class DescribeTest : public ConnectedFixture {
-protected:
-    void SetUp() override {
-        ConnectedFixture::SetUp();
-        Run({"create table emp (empno number(4) not null, ename varchar2(10), sal number(7,2),",
-             "hiredate date, a_very_long_column_name_x char(3), notes clob, n2 number(5,0));"});
-    }
-};
-
-TEST_F(DescribeTest, ListsEveryColumnOnTheGrid) {
+TEST_F(ConnectedFixture, DescribeListsEveryColumnOnTheGrid) {
+    Run({"create table emp (empno number(4) not null, ename varchar2(10), sal number(7,2),",
+         "hiredate date, a_very_long_column_name_x char(3), notes clob, n2 number(5,0));"});
     const CScriptLines emp = {
         Sj("名前                 NULL?    型"),       "-------------------- -------- --------------------",
         "EMPNO                NOT NULL NUMBER(4)",    "ENAME                         VARCHAR2(10)",
