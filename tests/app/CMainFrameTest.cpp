@@ -254,6 +254,7 @@ TEST_F(CMainFrameTest, PreviewShowsThePrintedPagesAndKeepsItsModeInTheSettings) 
     EXPECT_EQ(CMainFrame::GetPreviewPages(), 1);
     CMainFrame::SetPreviewPages(2);
     EXPECT_EQ(QSettings().value(QStringLiteral("Settings/PreviewPages")).toInt(), 2);
+    EXPECT_EQ(CMainFrame::GetPreviewPages(), 2);
     int pages = -1;
     int mode = -1;
     QTimer::singleShot(0, [&] {
