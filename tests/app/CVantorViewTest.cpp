@@ -138,10 +138,7 @@ TEST_F(CVantorViewTest, InputMethodTextIsInsertedAsCp932) {
 }
 
 TEST_F(CVantorViewTest, SubmissionsKeepTheInputLineInView) {
-    for (int i = 0; i < 40; ++i) {
-        Type("REM line");
-        Key(Qt::Key_Return);
-    }
+    for (int i = 0; i < 40; ++i) Play("REM~line Ret");
     const int height = view.viewport()->height();
     EXPECT_GT(view.verticalScrollBar()->value(), 0);
     EXPECT_GE(view.GetCaretY(), 0);
@@ -198,10 +195,7 @@ TEST_F(CVantorViewTest, ClickOnTheInputLinePlacesTheCaret) {
 }
 
 TEST_F(CVantorViewTest, ClickAboveTheInputLineDoesNotMoveTheCaret) {
-    Type("REM a");
-    Key(Qt::Key_Return);
-    Type("abc");
-    Key(Qt::Key_Home);
+    Play("REM~a Ret abc Home");
     const QPoint above(7 * 8 + 4, view.GetCaretY() - 4);
     QTest::mouseClick(view.viewport(), Qt::LeftButton, Qt::NoModifier, above);
     EXPECT_EQ(CaretColumn(), 5);
@@ -227,9 +221,7 @@ TEST_F(CVantorViewTest, DragSelectsFromThePressToThePointer) {
 
 TEST_F(CVantorViewTest, CopyAndCutCarryTheSelectedBytes) {
     Commit(QString::fromUtf8("ab山c"));
-    Key(Qt::Key_Left);
-    Key(Qt::Key_Left, Qt::ShiftModifier);
-    Key(Qt::Key_Left, Qt::ShiftModifier);
+    Play("Left S-Left S-Left");
     ASSERT_EQ(Editor().GetSelectedText(), "b\x8e\x52");
     view.OnEditCopy();
     EXPECT_EQ(QApplication::clipboard()->text(), QString::fromUtf8("b山"));
@@ -237,7 +229,7 @@ TEST_F(CVantorViewTest, CopyAndCutCarryTheSelectedBytes) {
     EXPECT_EQ(InputLine(),
               "SQL> ab\x8e\x52"
               "c");
-    Key(Qt::Key_Home, Qt::ShiftModifier);
+    Play("S-Home");
     view.OnEditCut();
     EXPECT_EQ(QApplication::clipboard()->text(), QString::fromUtf8("a"));
     EXPECT_EQ(InputLine(),
