@@ -9,6 +9,7 @@ struct OptionCase {
     CScriptLines lines;
     const char* output;  // UTF-8, of the last line only
 };
+void PrintTo(const OptionCase& c, std::ostream* os) { *os << c.lines.Join(); }
 
 class OptionTest : public DatabaseFixture, public ::testing::WithParamInterface<OptionCase> {};
 

@@ -18,6 +18,7 @@ struct DeclareCase {
     int serverType;  // 0: refused with the usage line
     const char* initial;
 };
+void PrintTo(const DeclareCase& c, std::ostream* os) { *os << c.text; }
 
 class DeclareTest : public ConnectedFixture, public ::testing::WithParamInterface<DeclareCase> {};
 

@@ -274,11 +274,8 @@ TEST(Rerun, SubmitsTheRecalledLineWithTheStatementEmptiedButNeverASlashAgain) {
 TEST(Messages, EveryMessageIsCp932TextAndFormattingReadsOnlyItsDirective) {
     for (int m = 0; m <= static_cast<int>(Message::StatementProcessed); ++m)
         EXPECT_FALSE(MessageText(static_cast<Message>(m)).empty()) << m;
-    // The full-width tilde of the range message is 0x81 0x60.
-    EXPECT_NE(MessageText(Message::NumWidthRange)
-                  .find("2\x81\x60"
-                        "50"),
-              std::string::npos);
+    // "2～50": the full-width tilde of the range message is 0x81 0x60.
+    EXPECT_NE(MessageText(Message::NumWidthRange).find("2\x81\x60\x35\x30"), std::string::npos);
     EXPECT_EQ(FormatCount("%d rows %s %d", 3), "3 rows %s %d");
     EXPECT_EQ(FormatText("a%sb%d", "%d"), "a%db%d");
 }

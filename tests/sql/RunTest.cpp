@@ -9,6 +9,7 @@ struct RunCase {
     CScriptLines lines;     // then these
     CScriptLines expected;  // their output; k marks a line not pinned
 };
+void PrintTo(const RunCase& c, std::ostream* os) { *os << c.lines.Join(); }
 
 const std::string k = "\x01";
 
