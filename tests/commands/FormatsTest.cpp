@@ -33,7 +33,7 @@ TEST(ColumnAndDefine, StoreTheUpperCasedValueOrRefuse) {
     }
 }
 
-TEST(ColumnFormat, SecondFormatReplacesAndClearForgetsAll) {
+TEST(ColumnFormat, SecondFormatReplacesInPlaceAndClearForgetsAll) {
     CSQLProcessor processor;
     Feed(processor, {"col ename format a10", "col sal format a4", "column ename format a20"});
     CScriptLines keys;
@@ -41,6 +41,8 @@ TEST(ColumnFormat, SecondFormatReplacesAndClearForgetsAll) {
     EXPECT_EQ(processor.GetColumnFormats().Lookup("ENAME"), "20");
     EXPECT_TRUE(Feed(processor, {"clear column"}).empty());
     EXPECT_TRUE(processor.GetColumnFormats().GetKeys(keys).empty());
+    Feed(processor, {"col sal format a5"});
+    EXPECT_EQ(processor.GetColumnFormats().GetKeys(keys), CScriptLines{"SAL"});
 }
 
 }  // namespace
