@@ -309,7 +309,7 @@ std::string COracleDialect::DropBeforeReplace(std::string_view text) {
     if (!IsReplace(text, tokens) || tokens.size() < 5) return {};
     std::string name(text.substr(tokens[4].begin, tokens[4].length));
     if (tokens.size() > 6 && IsSymbol(text, tokens[5], '.'))
-        name += "." + std::string(text.substr(tokens[6].begin, tokens[6].length));
+        name.append(".").append(text.substr(tokens[6].begin, tokens[6].length));
     std::string type(text.substr(tokens[3].begin, tokens[3].length));
     return "DROP " + type + " IF EXISTS " + name;
 }
