@@ -74,7 +74,7 @@ void BM_QueryLibrary(benchmark::State& state) {
     }
     state.SetItemsProcessed(state.iterations() * kQueryRows);
 }
-BENCHMARK(BM_QueryLibrary)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_QueryLibrary)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 
 void BM_QueryBatch(benchmark::State& state) {
     QueryDatabase();
@@ -83,14 +83,14 @@ void BM_QueryBatch(benchmark::State& state) {
     for (auto _ : state) Run(std::string(TARVEX_BIN) + " --batch '" + script.string() + "' > /dev/null");
     state.SetItemsProcessed(state.iterations() * kQueryRows);
 }
-BENCHMARK(BM_QueryBatch)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_QueryBatch)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 
 void BM_QuerySqliteShell(benchmark::State& state) {
     fs::path db = QueryDatabase();
     for (auto _ : state) Run("sqlite3 -column -header '" + db.string() + "' 'SELECT * FROM Q;' > /dev/null");
     state.SetItemsProcessed(state.iterations() * kQueryRows);
 }
-BENCHMARK(BM_QuerySqliteShell)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_QuerySqliteShell)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 
 std::string InsertLines(const std::string& table) {
     std::string text;
@@ -115,7 +115,7 @@ void BM_InsertScriptBatch(benchmark::State& state) {
     }
     state.SetItemsProcessed(state.iterations() * kInserts);
 }
-BENCHMARK(BM_InsertScriptBatch)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_InsertScriptBatch)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 
 void BM_InsertScriptSqliteShell(benchmark::State& state) {
     fs::path home = Home();
@@ -132,7 +132,7 @@ void BM_InsertScriptSqliteShell(benchmark::State& state) {
     }
     state.SetItemsProcessed(state.iterations() * kInserts);
 }
-BENCHMARK(BM_InsertScriptSqliteShell)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_InsertScriptSqliteShell)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 
 }  // namespace
 
