@@ -48,8 +48,7 @@ bool IsWordByte(unsigned char c) {
 
 // True when the statement begins with the words of the pattern before its
 // first field, each whole: no blank inside a word, none joined to the next.
-bool StartsWithWholeWords(const std::string& statement, const std::string& pattern) {
-    std::string copy = ScanCopy(statement);
+bool StartsWithWholeWords(const std::string& copy, const std::string& pattern) {
     std::string head = pattern.substr(0, pattern.find('%'));
     std::size_t j = 0;
     std::size_t start = 0;
@@ -128,48 +127,61 @@ void CSQLProcessor::Reset() {
     m_completion.Clear();
 }
 
-CScriptLines CSQLProcessor::Scan(const std::string& text, const std::string& pattern) {
-    const std::string copy = ScanCopy(text);
-    CScriptLines captures;
+namespace {
+
+// Matches the prepared copy against a pattern; captures go to `captures`
+// when it is not null. False when the text does not fit.
+bool MatchCopy(const std::string& copy, const std::string& pattern, CScriptLines* captures) {
+    const std::string_view fields(pattern);
     std::size_t i = 0;
     std::size_t j = 0;
     while (i < pattern.size()) {
         if (pattern.compare(i, 2, "%s") == 0) {
             j = SkipBlanks(copy, j);
             std::size_t next = pattern.find("%s", i + 2);
-            std::string literal =
-                pattern.substr(i + 2, next == std::string::npos ? std::string::npos : next - i - 2);
+            std::string_view literal =
+                fields.substr(i + 2, next == std::string::npos ? std::string::npos : next - i - 2);
             if (next == std::string::npos && literal.empty()) {
-                captures.push_back(copy.substr(j));
-                return captures;
+                if (captures) captures->push_back(copy.substr(j));
+                return true;
             }
             std::size_t at = copy.find(literal, j);
-            if (at == std::string::npos) ScanError();
-            captures.push_back(textparse::TrimBlanks(std::string_view(copy).substr(j, at - j)));
+            if (at == std::string::npos) return false;
+            if (captures) captures->push_back(textparse::TrimBlanks(std::string_view(copy).substr(j, at - j)));
             j = at;
             i += 2;
         } else if (pattern[i] == ' ') {
-            if (j >= copy.size() || copy[j] != ' ') ScanError();
+            if (j >= copy.size() || copy[j] != ' ') return false;
             ++i;
             ++j;
         } else {
             j = SkipBlanks(copy, j);
-            if (j >= copy.size() || copy[j] != pattern[i]) ScanError();
+            if (j >= copy.size() || copy[j] != pattern[i]) return false;
             ++i;
             ++j;
         }
     }
+    return true;
+}
+
+}  // namespace
+
+CScriptLines CSQLProcessor::Scan(const std::string& text, const std::string& pattern) {
+    CScriptLines captures;
+    if (!MatchCopy(ScanCopy(text), pattern, &captures)) ScanError();
     return captures;
 }
 
+// Note: the table walks match one prepared copy against each row without
+// raising CSQLCommandException for every row that does not fit; the result
+// is what Scan would give row by row.
 int CSQLProcessor::MatchCommand(const std::string& text, CScriptLines* args) const {
+    const std::string copy = ScanCopy(text);
     for (std::size_t k = 0; k < m_commands.size(); ++k) {
-        try {
-            CScriptLines captures = Scan(text, m_commands[k]);
-            if (args) *args = std::move(captures);
-            return static_cast<int>(k);
-        } catch (const CSQLCommandException&) {
-        }
+        CScriptLines captures;
+        if (!MatchCopy(copy, m_commands[k], &captures)) continue;
+        if (args) *args = std::move(captures);
+        return static_cast<int>(k);
     }
     return -1;
 }
@@ -184,27 +196,23 @@ CScriptLines CSQLProcessor::GetCommandArgs(const std::string& statement) const {
     return args;
 }
 
-bool CSQLProcessor::FitsTemplate(const std::string& statement, int number) const {
-    try {
-        Scan(statement, m_templates[static_cast<std::size_t>(number)]);
-        return true;
-    } catch (const CSQLCommandException&) {
-        return false;
-    }
+bool CSQLProcessor::FitsTemplate(const std::string& copy, int number) const {
+    return MatchCopy(copy, m_templates[static_cast<std::size_t>(number)], nullptr);
 }
 
-bool CSQLProcessor::FitsPreferredTemplate(const std::string& statement, int number) const {
-    return StartsWithWholeWords(statement, m_templates[static_cast<std::size_t>(number)]) &&
-           FitsTemplate(statement, number);
+bool CSQLProcessor::FitsPreferredTemplate(const std::string& copy, int number) const {
+    return StartsWithWholeWords(copy, m_templates[static_cast<std::size_t>(number)]) &&
+           FitsTemplate(copy, number);
 }
 
 int CSQLProcessor::FindTemplate(const std::string& statement) const {
     if (statement.empty()) return -1;
+    const std::string copy = ScanCopy(statement);
     for (int k = 0; k < static_cast<int>(m_templates.size()); ++k) {
         for (const auto& preference : tables::TemplatePreferences())
-            if (preference.before == k && FitsPreferredTemplate(statement, preference.preferred))
+            if (preference.before == k && FitsPreferredTemplate(copy, preference.preferred))
                 return preference.preferred;
-        if (FitsTemplate(statement, k)) return k;
+        if (FitsTemplate(copy, k)) return k;
     }
     return -1;
 }

@@ -106,6 +106,7 @@ private:
     // Command number of the first pattern `text` fits (-1: none); its
     // captures go to `args` when given.
     int MatchCommand(const std::string& text, CScriptLines* args) const;
-    bool FitsTemplate(const std::string& statement, int number) const;
-    bool FitsPreferredTemplate(const std::string& statement, int number) const;
+    // Template tests on the upper-cased working copy of a statement.
+    bool FitsTemplate(const std::string& copy, int number) const;
+    bool FitsPreferredTemplate(const std::string& copy, int number) const;
 };
