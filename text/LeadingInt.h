@@ -1,0 +1,12 @@
+#pragma once
+
+#include <string_view>
+
+namespace textparse {
+
+// The integer at the start of `text`: leading white space skipped, an
+// optional sign, then decimal digits up to the first other byte; no digits
+// give 0. Values beyond the int range are clamped to it.
+int ParseLeadingInt(std::string_view text);
+
+}  // namespace textparse
