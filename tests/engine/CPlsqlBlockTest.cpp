@@ -24,14 +24,20 @@ TEST(CPlsqlBlockTest, StatementsAreSplitAndClassified) {
     EXPECT_EQ(text.substr(steps[3].expressionBegin, steps[3].expressionLength), ":X");
 }
 
-TEST(CPlsqlBlockTest, EndingsAccepted) {
-    for (const char* text :
-         {"BEGIN NULL; END;", "BEGIN NULL; END", "begin null; end;\n\n  ", "BEGIN NULL; END ;"}) {
+TEST(CPlsqlBlockTest, EndingsCommentsAndQuotedSemicolons) {
+    for (const char* text : {"BEGIN NULL; END;", "BEGIN NULL; END", "begin null; end;\n\n  ", "BEGIN NULL; END ;"}) {
         std::vector<CPlsqlBlock::Step> steps;
         CEngineError error;
         EXPECT_TRUE(CPlsqlBlock::Parse(text, steps, error)) << text << ": " << error.message;
         EXPECT_EQ(steps.size(), 1u) << text;
     }
+    std::string text = "BEGIN /* ; */ :X := ';'; -- ; comment\n :Y := \"A;B\"; END;";
+    std::vector<CPlsqlBlock::Step> steps;
+    CEngineError error;
+    ASSERT_TRUE(CPlsqlBlock::Parse(text, steps, error)) << error.message;
+    ASSERT_EQ(steps.size(), 2u);
+    EXPECT_EQ(text.substr(steps[0].expressionBegin, steps[0].expressionLength), "';'");
+    EXPECT_EQ(steps[1].target, "Y");
 }
 
 TEST(CPlsqlBlockTest, ErrorsNameTheStatementAndItsPosition) {
@@ -65,14 +71,4 @@ TEST(CPlsqlBlockTest, ErrorsNameTheStatementAndItsPosition) {
             c.at == nullptr ? static_cast<int>(c.text.size()) : static_cast<int>(c.text.find(c.at));
         EXPECT_EQ(error.position, expected) << c.text;
     }
-}
-
-TEST(CPlsqlBlockTest, CommentsAndQuotedSemicolonsDoNotSplit) {
-    std::string text = "BEGIN /* ; */ :X := ';'; -- ; comment\n :Y := \"A;B\"; END;";
-    std::vector<CPlsqlBlock::Step> steps;
-    CEngineError error;
-    ASSERT_TRUE(CPlsqlBlock::Parse(text, steps, error)) << error.message;
-    ASSERT_EQ(steps.size(), 2u);
-    EXPECT_EQ(text.substr(steps[0].expressionBegin, steps[0].expressionLength), "';'");
-    EXPECT_EQ(steps[1].target, "Y");
 }

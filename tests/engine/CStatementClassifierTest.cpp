@@ -3,48 +3,25 @@
 #include "engine/sqlite/CStatementClassifier.h"
 
 TEST(CStatementClassifierTest, LeadingWordsDecide) {
-    struct Case {
-        const char* text;
-        StatementKind kind;
-    } cases[] = {
-        {"SELECT 1 FROM DUAL", StatementKind::Query},
-        {"  with x as (select 1) select * from x", StatementKind::Query},
-        {"INSERT INTO T VALUES (1)", StatementKind::Dml},
-        {"UPDATE T SET A = 1", StatementKind::Dml},
-        {"DELETE FROM T", StatementKind::Dml},
-        {"BEGIN NULL; END;", StatementKind::Block},
-        {"begin dbms_output.enable(); end;", StatementKind::Block},
-        {"DECLARE X NUMBER; BEGIN NULL; END;", StatementKind::DeclareBlock},
-        {"COMMIT", StatementKind::Commit},
-        {"COMMIT WORK", StatementKind::Commit},
-        {"ROLLBACK", StatementKind::Rollback},
-        {"ROLLBACK TO SAVEPOINT A", StatementKind::Other},
-        {"TRUNCATE TABLE T", StatementKind::Truncate},
-        {"TRUNCATE CLUSTER C", StatementKind::Unsupported},
-        {"CREATE SEQUENCE S", StatementKind::CreateSequence},
-        {"DROP SEQUENCE S", StatementKind::DropSequence},
-        {"ALTER SEQUENCE S INCREMENT BY 2", StatementKind::Unsupported},
-        {"DROP PUBLIC SYNONYM S", StatementKind::Unsupported},
-        {"ALTER SESSION SET NLS_DATE_FORMAT = 'YYYY'", StatementKind::Unsupported},
-        {"CREATE TABLESPACE X", StatementKind::Unsupported},
-        {"CREATE TABLE X (A NUMBER)", StatementKind::Ddl},
-        {"DROP ROLE R", StatementKind::NoPrivileges},
-        {"CREATE TABLE T (A NUMBER)", StatementKind::Ddl},
-        {"CREATE OR REPLACE TRIGGER TR", StatementKind::ReplaceObject},
-        {"CREATE OR REPLACE VIEW V AS SELECT 1", StatementKind::ReplaceObject},
-        {"CREATE OR REPLACE PROCEDURE P IS BEGIN NULL; END;", StatementKind::StoredCode},
-        {"CREATE FUNCTION F RETURN NUMBER", StatementKind::StoredCode},
-        {"CREATE PACKAGE BODY K", StatementKind::StoredCode},
-        {"CREATE USER U IDENTIFIED BY P", StatementKind::NoPrivileges},
-        {"GRANT SELECT ON T TO U", StatementKind::NoPrivileges},
-        {"ALTER TABLE T ADD B NUMBER", StatementKind::Ddl},
-        {"DROP TABLE T", StatementKind::Ddl},
-        {"PRAGMA TABLE_INFO(T)", StatementKind::Other},
-        {"", StatementKind::Other},
-        {"/* c */ SELECT 1", StatementKind::Query},
+    using K = StatementKind;
+    const std::pair<const char*, StatementKind> cases[] = {
+        {"SELECT 1 FROM DUAL", K::Query}, {"  with x as (select 1) select * from x", K::Query},
+        {"/* c */ SELECT 1", K::Query}, {"INSERT INTO T VALUES (1)", K::Dml}, {"UPDATE T SET A = 1", K::Dml},
+        {"DELETE FROM T", K::Dml}, {"BEGIN NULL; END;", K::Block}, {"begin dbms_output.enable(); end;", K::Block},
+        {"DECLARE X NUMBER; BEGIN NULL; END;", K::DeclareBlock}, {"COMMIT", K::Commit}, {"COMMIT WORK", K::Commit},
+        {"ROLLBACK", K::Rollback}, {"ROLLBACK TO SAVEPOINT A", K::Other}, {"TRUNCATE TABLE T", K::Truncate},
+        {"TRUNCATE CLUSTER C", K::Unsupported}, {"CREATE SEQUENCE S", K::CreateSequence},
+        {"DROP SEQUENCE S", K::DropSequence}, {"ALTER SEQUENCE S INCREMENT BY 2", K::Unsupported},
+        {"DROP PUBLIC SYNONYM S", K::Unsupported}, {"ALTER SESSION SET NLS_DATE_FORMAT = 'YYYY'", K::Unsupported},
+        {"CREATE TABLESPACE X", K::Unsupported}, {"CREATE TABLE X (A NUMBER)", K::Ddl},
+        {"ALTER TABLE T ADD B NUMBER", K::Ddl}, {"DROP TABLE T", K::Ddl}, {"DROP ROLE R", K::NoPrivileges},
+        {"CREATE USER U IDENTIFIED BY P", K::NoPrivileges}, {"GRANT SELECT ON T TO U", K::NoPrivileges},
+        {"CREATE OR REPLACE TRIGGER TR", K::ReplaceObject}, {"CREATE OR REPLACE VIEW V AS SELECT 1", K::ReplaceObject},
+        {"CREATE OR REPLACE PROCEDURE P IS BEGIN NULL; END;", K::StoredCode},
+        {"CREATE FUNCTION F RETURN NUMBER", K::StoredCode}, {"CREATE PACKAGE BODY K", K::StoredCode},
+        {"PRAGMA TABLE_INFO(T)", K::Other}, {"", K::Other},
     };
-    for (const Case& c : cases) EXPECT_EQ(CStatementClassifier::Classify(c.text), c.kind) << c.text;
-    EXPECT_EQ(CStatementClassifier::MatchedWords("create  or replace package K"),
-              "create  or replace package");
+    for (const auto& [text, kind] : cases) EXPECT_EQ(CStatementClassifier::Classify(text), kind) << text;
+    EXPECT_EQ(CStatementClassifier::MatchedWords("create  or replace package K"), "create  or replace package");
     EXPECT_EQ(CStatementClassifier::MatchedWords("FOO"), "");
 }
