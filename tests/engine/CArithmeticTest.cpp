@@ -30,8 +30,7 @@ TEST(CArithmeticTest, ChainsBecomeNestedCallsInServerPrecedence) {
         {"SELECT CASE WHEN A THEN 1 END || 'X' FROM T", "SELECT CASE WHEN A THEN 1 END || 'X' FROM T"},
         {"SELECT A || FROM T", "SELECT A || FROM T"},
         {"SELECT A | B FROM T", "SELECT A | B FROM T"},
-        {"SELECT -1, +2 FROM T", "SELECT -1, +2 FROM T"},
-    };
+        {"SELECT -1, +2 FROM T", "SELECT -1, +2 FROM T"}};
     for (const Case& c : cases) EXPECT_EQ(COracleDialect::Translate(c.oracle).Text(), c.engine) << c.oracle;
 }
 

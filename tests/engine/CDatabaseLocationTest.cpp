@@ -26,21 +26,39 @@ private:
 }  // namespace
 
 TEST(CDatabaseLocationTest, AllowedAndRefusedNames) {
-    const std::pair<std::string, bool> cases[] = {
-        {"TEST", true},   {"A.B", true},   {"X$1#_-", true}, {"\x93\xfa\x96\x7b", true}, {"\x83\x5c", true},
-        {"../X", false},  {"A/B", false},  {"A\\B", false},  {"..", false},              {".X", false},
-        {"A..B", false},  {"A\tB", false}, {"A\001B", false}, {"A\x7f", false},         {"C:", false},
-        {"A?", false},    {"A*", false},   {"A|B", false},   {"\x81", false},
-        {std::string(101, 'A'), false},    {std::string(100, 'A'), true},
-    };
-    for (const auto& [name, allowed] : cases) EXPECT_EQ(CDatabaseLocation::CheckName(name).empty(), allowed) << name;
+    const std::pair<std::string, bool> cases[] = {{"TEST", true},
+                                                  {"A.B", true},
+                                                  {"X$1#_-", true},
+                                                  {"\x93\xfa\x96\x7b", true},
+                                                  {"\x83\x5c", true},
+                                                  {"../X", false},
+                                                  {"A/B", false},
+                                                  {"A\\B", false},
+                                                  {"..", false},
+                                                  {".X", false},
+                                                  {"A..B", false},
+                                                  {"A\tB", false},
+                                                  {"A\001B", false},
+                                                  {"A\x7f", false},
+                                                  {"C:", false},
+                                                  {"A?", false},
+                                                  {"A*", false},
+                                                  {"A|B", false},
+                                                  {"\x81", false},
+                                                  {std::string(101, 'A'), false},
+                                                  {std::string(100, 'A'), true}};
+    for (const auto& [name, allowed] : cases)
+        EXPECT_EQ(CDatabaseLocation::CheckName(name).empty(), allowed) << name;
 }
 
 TEST(CDatabaseLocationTest, FileNamesAreLowerCase) {
     EXPECT_EQ(CDatabaseLocation::FileName(""), "default.db");
     EXPECT_EQ(CDatabaseLocation::FileName("Sales_2"), "sales_2.db");
     // A double-byte character's trail byte is never lower-cased: "ソ" is 0x83 0x5C.
-    EXPECT_EQ(CDatabaseLocation::FileName("\x83\x5c" "A"), "\xe3\x82\xbd" "a.db");
+    EXPECT_EQ(CDatabaseLocation::FileName("\x83\x5c"
+                                          "A"),
+              "\xe3\x82\xbd"
+              "a.db");
 }
 
 TEST(CDatabaseLocationTest, DataDirectoryPrecedence) {

@@ -7,25 +7,27 @@ TEST(CDateFormatTest, ParseByFormat) {
         const char* text;
         const char* format;
         const char* stored;  // nullptr: refused
-    } cases[] = {
-        {"2026-12-06", "YYYY-MM-DD", "2026-12-06 00:00:00"},
-        {"2026/12/06 23:59:58", "YYYY/MM/DD HH24:MI:SS", "2026-12-06 23:59:58"},
-        {"2026-12-06 07:08:09", "yyyy-mm-dd hh24:mi:ss", "2026-12-06 07:08:09"},
-        {"06-DEC-2026", "DD-MON-YYYY", "2026-12-06 00:00:00"},
-        {"26-12-06", "RR-MM-DD", "2026-12-06 00:00:00"},
-        {"99-12-06", "RR-MM-DD", "1999-12-06 00:00:00"},
-        {"2024-02-29", "YYYY-MM-DD", "2024-02-29 00:00:00"},
-        {"12:30 PM 2026-01-01", "HH:MI AM YYYY-MM-DD", "2026-01-01 12:30:00"},
-        {"12:30 AM 2026-01-01", "HH12:MI AM YYYY-MM-DD", "2026-01-01 00:30:00"},
-        {"20261206", "YYYYMMDD", "2026-12-06 00:00:00"},
-        {"2026-02-29", "YYYY-MM-DD", nullptr}, {"2026-13-01", "YYYY-MM-DD", nullptr},
-        {"2026-12-06 24:00:00", "YYYY-MM-DD HH24:MI:SS", nullptr}, {"ABC", "YYYY-MM-DD", nullptr},
-        {"2026-12-06X", "YYYY-MM-DD", nullptr}, {"13:00 PM", "HH:MI AM", nullptr},
-    };
+    } cases[] = {{"2026-12-06", "YYYY-MM-DD", "2026-12-06 00:00:00"},
+                 {"2026/12/06 23:59:58", "YYYY/MM/DD HH24:MI:SS", "2026-12-06 23:59:58"},
+                 {"2026-12-06 07:08:09", "yyyy-mm-dd hh24:mi:ss", "2026-12-06 07:08:09"},
+                 {"06-DEC-2026", "DD-MON-YYYY", "2026-12-06 00:00:00"},
+                 {"26-12-06", "RR-MM-DD", "2026-12-06 00:00:00"},
+                 {"99-12-06", "RR-MM-DD", "1999-12-06 00:00:00"},
+                 {"2024-02-29", "YYYY-MM-DD", "2024-02-29 00:00:00"},
+                 {"12:30 PM 2026-01-01", "HH:MI AM YYYY-MM-DD", "2026-01-01 12:30:00"},
+                 {"12:30 AM 2026-01-01", "HH12:MI AM YYYY-MM-DD", "2026-01-01 00:30:00"},
+                 {"20261206", "YYYYMMDD", "2026-12-06 00:00:00"},
+                 {"2026-02-29", "YYYY-MM-DD", nullptr},
+                 {"2026-13-01", "YYYY-MM-DD", nullptr},
+                 {"2026-12-06 24:00:00", "YYYY-MM-DD HH24:MI:SS", nullptr},
+                 {"ABC", "YYYY-MM-DD", nullptr},
+                 {"2026-12-06X", "YYYY-MM-DD", nullptr},
+                 {"13:00 PM", "HH:MI AM", nullptr}};
     for (const auto& c : cases) {
         CDateTime value;
         std::string error;
-        ASSERT_EQ(CDateFormat::Parse(c.text, c.format, value, error), c.stored != nullptr) << c.text << ": " << error;
+        ASSERT_EQ(CDateFormat::Parse(c.text, c.format, value, error), c.stored != nullptr)
+            << c.text << ": " << error;
         if (c.stored != nullptr) {
             EXPECT_EQ(CDateFormat::ToStored(value), c.stored) << c.text;
         } else {
@@ -36,10 +38,12 @@ TEST(CDateFormatTest, ParseByFormat) {
 
 TEST(CDateFormatTest, FormatElementsAndLiterals) {
     CDateTime value{2026, 2, 3, 13, 4, 5};
-    const std::pair<const char*, const char*> cases[] = {
-        {"YYYY-MM-DD HH24:MI:SS", "2026-02-03 13:04:05"}, {"RR-MM-DD", "26-02-03"}, {"DD MON YYYY", "03 FEB 2026"},
-        {"HH12:MI AM", "01:04 PM"}, {"YYYY\"年\"MM", "2026年02"}, {"YYYY\"unterminated", "2026unterminated"},
-    };
+    const std::pair<const char*, const char*> cases[] = {{"YYYY-MM-DD HH24:MI:SS", "2026-02-03 13:04:05"},
+                                                         {"RR-MM-DD", "26-02-03"},
+                                                         {"DD MON YYYY", "03 FEB 2026"},
+                                                         {"HH12:MI AM", "01:04 PM"},
+                                                         {"YYYY\"年\"MM", "2026年02"},
+                                                         {"YYYY\"unterminated", "2026unterminated"}};
     std::string out, error;
     for (const auto& [format, text] : cases) {
         ASSERT_TRUE(CDateFormat::Format(value, format, out, error)) << format << ": " << error;

@@ -10,20 +10,18 @@ TEST(CDeclaredTypeTest, SpellingsAndUnknownTypes) {
         short precision;
         short scale;
         bool sizeFromValues;
-    } cases[] = {
-        {"number ( 7 , 2 )", servertype::kNumber, 22, 7, 2, false},
-        {"Varchar2(30)", servertype::kVarchar2, 30, 0, 0, false},
-        {"VARCHAR2", servertype::kVarchar2, 0, 0, 0, true},
-        {"TEXT", servertype::kVarchar2, 0, 0, 0, true},
-        {"double  precision", servertype::kNumber, 22, 126, -127, false},
-        {"FLOAT(49)", servertype::kNumber, 22, 49, -127, false},
-        {"LONG RAW", servertype::kLongRaw, 0, 0, 0, false},
-        {"TIMESTAMP", servertype::kDate, 7, 0, 0, false},
-        {"BOOLEAN", servertype::kVarchar2, 0, 0, 0, true},
-        {"", servertype::kVarchar2, 0, 0, 0, true},
-        {"RAW", servertype::kRaw, 0, 0, 0, true},
-        {"NUMBER(99999)", servertype::kNumber, 22, 32767, 0, false},
-    };
+    } cases[] = {{"number ( 7 , 2 )", servertype::kNumber, 22, 7, 2, false},
+                 {"Varchar2(30)", servertype::kVarchar2, 30, 0, 0, false},
+                 {"VARCHAR2", servertype::kVarchar2, 0, 0, 0, true},
+                 {"TEXT", servertype::kVarchar2, 0, 0, 0, true},
+                 {"double  precision", servertype::kNumber, 22, 126, -127, false},
+                 {"FLOAT(49)", servertype::kNumber, 22, 49, -127, false},
+                 {"LONG RAW", servertype::kLongRaw, 0, 0, 0, false},
+                 {"TIMESTAMP", servertype::kDate, 7, 0, 0, false},
+                 {"BOOLEAN", servertype::kVarchar2, 0, 0, 0, true},
+                 {"", servertype::kVarchar2, 0, 0, 0, true},
+                 {"RAW", servertype::kRaw, 0, 0, 0, true},
+                 {"NUMBER(99999)", servertype::kNumber, 22, 32767, 0, false}};
     for (const Case& c : cases) {
         auto d = CDeclaredType::Describe(c.declared);
         EXPECT_EQ(d.column.serverType, c.type) << c.declared;

@@ -40,8 +40,7 @@ TEST(COracleDialectTest, Translations) {
         {"INSERT INTO T VALUES ('', ' ', )", "INSERT INTO T VALUES (NULL, ' ', )"},
         {"CREATE VIEW V AS SELECT 1 FROM DUAL, T JOIN DUAL ON 1 = 1 WHERE DUAL.DUMMY = 'DUAL'",
          "CREATE VIEW V AS SELECT 1 FROM (SELECT 'X' AS DUMMY), T JOIN (SELECT 'X' AS DUMMY) ON 1 = 1 "
-         "WHERE DUAL.DUMMY = 'DUAL'"},
-    };
+         "WHERE DUAL.DUMMY = 'DUAL'"}};
     for (const Case& c : cases) EXPECT_EQ(COracleDialect::Translate(c.oracle).Text(), c.engine) << c.oracle;
 }
 

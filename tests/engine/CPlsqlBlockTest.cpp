@@ -25,7 +25,8 @@ TEST(CPlsqlBlockTest, StatementsAreSplitAndClassified) {
 }
 
 TEST(CPlsqlBlockTest, EndingsCommentsAndQuotedSemicolons) {
-    for (const char* text : {"BEGIN NULL; END;", "BEGIN NULL; END", "begin null; end;\n\n  ", "BEGIN NULL; END ;"}) {
+    for (const char* text :
+         {"BEGIN NULL; END;", "BEGIN NULL; END", "begin null; end;\n\n  ", "BEGIN NULL; END ;"}) {
         std::vector<CPlsqlBlock::Step> steps;
         CEngineError error;
         EXPECT_TRUE(CPlsqlBlock::Parse(text, steps, error)) << text << ": " << error.message;
@@ -60,8 +61,7 @@ TEST(CPlsqlBlockTest, ErrorsNameTheStatementAndItsPosition) {
         {"BEGIN DBMS_OUTPUT.GET_LINE(:L, :S); END;", "procedure call DBMS_OUTPUT.GET_LINE", "DBMS_OUTPUT"},
         {"BEGIN EXECUTE IMMEDIATE 'X'; END;", "EXECUTE IMMEDIATE", "EXECUTE"},
         {"BEGIN NULL; EXCEPTION WHEN OTHERS THEN NULL; END;", "exception handlers", "EXCEPTION"},
-        {"SELECT 1 FROM DUAL", "BEGIN", "SELECT"},
-    };
+        {"SELECT 1 FROM DUAL", "BEGIN", "SELECT"}};
     for (const Case& c : cases) {
         std::vector<CPlsqlBlock::Step> steps;
         CEngineError error;

@@ -11,18 +11,16 @@ TEST(CSelectListTest, ItemsWithHeadingsAndTextConversions) {
         bool textConversion;
         bool named;
         const char* heading;
-    } expected[] = {
-        {false, true, ""},
-        {false, true, ""},
-        {true, false, "TO_CHAR(D,'YYYY')"},
-        {false, false, "NVL(TO_CHAR(D),'X')"},
-        {false, false, "A+1"},
-        {false, true, ""},
-        {false, true, ""},
-        {false, false, "'A  B'"},
-        {false, false, "CASEWHENA=1THEN'X'END"},
-        {false, false, "SYSDATE"},
-    };
+    } expected[] = {{false, true, ""},
+                    {false, true, ""},
+                    {true, false, "TO_CHAR(D,'YYYY')"},
+                    {false, false, "NVL(TO_CHAR(D),'X')"},
+                    {false, false, "A+1"},
+                    {false, true, ""},
+                    {false, true, ""},
+                    {false, false, "'A  B'"},
+                    {false, false, "CASEWHENA=1THEN'X'END"},
+                    {false, false, "SYSDATE"}};
     for (std::size_t k = 0; k < items.size(); ++k) {
         EXPECT_EQ(items[k].textConversion, expected[k].textConversion) << k;
         EXPECT_EQ(items[k].named, expected[k].named) << k;

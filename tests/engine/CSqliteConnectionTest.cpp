@@ -76,9 +76,10 @@ TEST_F(CSqliteConnectionTest, ReadersAreNotBlockedByUncommittedWork) {
 TEST_F(CSqliteConnectionTest, LockedFileIsRefusedAtOpen) {
     sqlite3* raw = nullptr;
     ASSERT_EQ(sqlite3_open((m_dir + "/locked.db").c_str(), &raw), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(raw, "PRAGMA locking_mode = EXCLUSIVE; CREATE TABLE X (A); INSERT INTO X VALUES (1);",
-                           nullptr, nullptr, nullptr),
-              SQLITE_OK);
+    ASSERT_EQ(
+        sqlite3_exec(raw, "PRAGMA locking_mode = EXCLUSIVE; CREATE TABLE X (A); INSERT INTO X VALUES (1);",
+                     nullptr, nullptr, nullptr),
+        SQLITE_OK);
     CEngineError error;
     auto connection = CSqliteConnection::Open("LOCKED", error, 50);
     EXPECT_EQ(connection, nullptr);
@@ -97,7 +98,8 @@ TEST_F(CSqliteConnectionTest, FailedFirstWriteOrBlockReleasesItsTransaction) {
          {"INSERT INTO T VALUES (1)", "BEGIN INSERT INTO T VALUES (5); INSERT INTO NOPE VALUES (1); END;"}) {
         EXPECT_FALSE(Exec(failing)) << failing;
         auto other = Open(50);
-        EXPECT_TRUE(Exec("INSERT INTO T VALUES (2)", other.get())) << failing << ": " << other->LastError().message;
+        EXPECT_TRUE(Exec("INSERT INTO T VALUES (2)", other.get()))
+            << failing << ": " << other->LastError().message;
         EXPECT_TRUE(other->Rollback());
     }
 }
@@ -153,8 +155,9 @@ TEST_F(CSqliteConnectionTest, ViewsAndTriggersOverDual) {
     EXPECT_EQ(Scalar("SELECT A FROM V", other.get()), "2");
     ASSERT_TRUE(Exec("CREATE TABLE T (A NUMBER)"));
     ASSERT_TRUE(Exec("CREATE TABLE L (D VARCHAR2(1))"));
-    ASSERT_TRUE(Exec("CREATE TRIGGER TR AFTER INSERT ON T FOR EACH ROW BEGIN INSERT INTO L SELECT DUMMY FROM DUAL; "
-                     "END;"))
+    ASSERT_TRUE(
+        Exec("CREATE TRIGGER TR AFTER INSERT ON T FOR EACH ROW BEGIN INSERT INTO L SELECT DUMMY FROM DUAL; "
+             "END;"))
         << Error();
     ASSERT_TRUE(Exec("INSERT INTO T VALUES (1)")) << Error();
     EXPECT_EQ(Scalar("SELECT D FROM L"), "X");

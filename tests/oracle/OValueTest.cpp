@@ -7,26 +7,21 @@
 #include "oracle/OValue.h"
 
 TEST(OValueTest, ToIntTakesTheWholeNumberPart) {
-    struct Case {
-        const char* text;
-        int expected;
-    } cases[] = {
-        {"42", 42},
-        {"-17", -17},
-        {"3.99", 3},
-        {"-3.99", -3},
-        {".5", 0},
-        {"  12", 12},
-        {"+8", 8},
-        {"abc", 0},
-        {"", 0},
-        {"12abc", 12},
-        {"99999999999", INT_MAX},
-        {"-99999999999", INT_MIN},
-        {"2147483647", INT_MAX},
-        {"-2147483648", INT_MIN},
-    };
-    for (const Case& c : cases) EXPECT_EQ(OValue(c.text).ToInt(), c.expected) << c.text;
+    const std::pair<const char*, int> cases[] = {{"42", 42},
+                                                 {"-17", -17},
+                                                 {"3.99", 3},
+                                                 {"-3.99", -3},
+                                                 {".5", 0},
+                                                 {"  12", 12},
+                                                 {"+8", 8},
+                                                 {"abc", 0},
+                                                 {"", 0},
+                                                 {"12abc", 12},
+                                                 {"99999999999", INT_MAX},
+                                                 {"-99999999999", INT_MIN},
+                                                 {"2147483647", INT_MAX},
+                                                 {"-2147483648", INT_MIN}};
+    for (const auto& [text, expected] : cases) EXPECT_EQ(OValue(text).ToInt(), expected) << text;
     EXPECT_EQ(OValue().ToInt(), 0);
 }
 
@@ -42,7 +37,7 @@ TEST(OValueTest, NullAndText) {
     EXPECT_TRUE(text.IsNull());
 }
 
-TEST(OParameterCollectionTest, AddReplacesAndLooksUpExactly) {
+TEST(OParameterCollectionTest, AddReplacesAndLooksUpExactlyAndUndeclaredNamesFail) {
     OParameterCollection parameters;
     parameters.Add("N", OValue(), OPARAMETER_INOUTVAR, OTYPE_NUMBER);
     parameters.Add("S", OValue("  "), OPARAMETER_INOUTVAR, OTYPE_VARCHAR2);
@@ -53,12 +48,8 @@ TEST(OParameterCollectionTest, AddReplacesAndLooksUpExactly) {
     EXPECT_EQ(value.ToText(), "5");
     EXPECT_EQ(parameters.GetParameter("N").GetServerType(), OTYPE_CHAR);
     EXPECT_FALSE(parameters.GetParameter("n").IsValid());
-}
-
-TEST(OParameterCollectionTest, UndeclaredNameGivesAnEmptyHandleThatFails) {
-    OParameterCollection parameters;
     OParameter missing = parameters.GetParameter("NOPE");
-    OValue value("unchanged");
+    value = OValue("unchanged");
     EXPECT_NE(missing.GetValue(&value), OSUCCESS);
     EXPECT_NE(missing.SetValue(OValue("1")), OSUCCESS);
     EXPECT_EQ(missing.GetServerType(), 0);
