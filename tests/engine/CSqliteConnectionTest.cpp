@@ -1,27 +1,14 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
-#include <stdlib.h>
-
-#include <filesystem>
 
 #include "engine/sqlite/CSqliteConnection.h"
+#include "tests/oracle/TempHome.h"
 
 namespace {
 
 class CSqliteConnectionTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/tarvex-engine-XXXXXX";
-        m_dir = mkdtemp(pattern);
-        setenv("TARVEX_HOME", m_dir.c_str(), 1);
-        m_connection = Open(200);
-        ASSERT_NE(m_connection, nullptr);
-    }
-    void TearDown() override {
-        m_connection.reset();
-        unsetenv("TARVEX_HOME");
-        std::filesystem::remove_all(m_dir);
-    }
+    void SetUp() override { ASSERT_NE(m_connection = Open(200), nullptr); }
 
     static std::unique_ptr<CSqliteConnection> Open(int busyMs) {
         CEngineError error;
@@ -41,7 +28,7 @@ protected:
     }
     std::string Error() const { return m_connection->LastError().message; }
 
-    std::string m_dir;
+    TempHome m_home;
     std::vector<CEngineBind> m_binds;
     std::unique_ptr<CSqliteConnection> m_connection;
 };
@@ -49,7 +36,7 @@ protected:
 }  // namespace
 
 TEST_F(CSqliteConnectionTest, FileUsesWriteAheadLogging) {
-    EXPECT_EQ(m_connection->Path(), m_dir + "/default.db");
+    EXPECT_EQ(m_connection->Path(), m_home.File("default.db"));
     sqlite3* raw = nullptr;
     ASSERT_EQ(sqlite3_open(m_connection->Path().c_str(), &raw), SQLITE_OK);
     sqlite3_stmt* statement = nullptr;
@@ -75,7 +62,7 @@ TEST_F(CSqliteConnectionTest, ReadersAreNotBlockedByUncommittedWork) {
 
 TEST_F(CSqliteConnectionTest, LockedFileIsRefusedAtOpen) {
     sqlite3* raw = nullptr;
-    ASSERT_EQ(sqlite3_open((m_dir + "/locked.db").c_str(), &raw), SQLITE_OK);
+    ASSERT_EQ(sqlite3_open(m_home.File("locked.db").c_str(), &raw), SQLITE_OK);
     ASSERT_EQ(
         sqlite3_exec(raw, "PRAGMA locking_mode = EXCLUSIVE; CREATE TABLE X (A); INSERT INTO X VALUES (1);",
                      nullptr, nullptr, nullptr),
