@@ -103,7 +103,7 @@ std::string InsertLines(const std::string& table) {
 
 void BM_InsertScriptBatch(benchmark::State& state) {
     fs::path home = Home();
-    int round = 0;
+    static int round = 0;
     for (auto _ : state) {
         state.PauseTiming();
         std::string table = "I" + std::to_string(round++);
@@ -120,7 +120,7 @@ BENCHMARK(BM_InsertScriptBatch)->Unit(benchmark::kMillisecond)->Iterations(3)->U
 void BM_InsertScriptSqliteShell(benchmark::State& state) {
     fs::path home = Home();
     fs::path db = home / "stock-shell.sqlite";
-    int round = 0;
+    static int round = 0;
     for (auto _ : state) {
         state.PauseTiming();
         std::string table = "I" + std::to_string(round++);
