@@ -386,9 +386,7 @@ TEST(CSQLEditor, SubmissionCases) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         testfiles::ScratchDir dir;
-        std::istringstream files(c.files);
-        for (std::string file; std::getline(files, file, ';');)
-            dir.Write(file.substr(0, file.find('=')), file.substr(file.find('=') + 1));
+        dir.WriteAll(c.files);
         CSQLEditor editor;
         const Lines typed = Split(c.typed), expected = Split(c.console);
         for (const auto& line : typed) Type(editor, line);

@@ -93,9 +93,7 @@ TEST(CScriptLinesInclude, ExpandIncludesCases) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         testfiles::ScratchDir dir;
-        std::istringstream files(c.files);
-        for (std::string file; std::getline(files, file, ';');)
-            dir.Write(file.substr(0, file.find('=')), file.substr(file.find('=') + 1));
+        dir.WriteAll(c.files);
         CScriptLines list = Split(c.input);
         CScriptLines result{"left over"};
         std::vector<CScriptLines::Notice> notices;

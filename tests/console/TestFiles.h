@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <string>
 
 #include "text/Encoding.h"
@@ -38,6 +39,13 @@ public:
         auto path = m_path / name;
         std::ofstream(path, std::ios::binary) << bytes;
         return path.string();
+    }
+
+    // Writes every file of "name=bytes;name=bytes..." (bytes hold no ';').
+    void WriteAll(const std::string& files) const {
+        std::istringstream in(files);
+        for (std::string file; std::getline(in, file, ';');)
+            Write(file.substr(0, file.find('=')), file.substr(file.find('=') + 1));
     }
 
 private:
