@@ -21,10 +21,6 @@ bool Words(std::string_view text, const std::vector<Token>& tokens,
     return true;
 }
 
-bool IsSymbol(std::string_view text, const Token& token, char symbol) {
-    return token.kind == Kind::Symbol && text[token.begin] == symbol;
-}
-
 bool IsReplace(std::string_view text, const std::vector<Token>& tokens) {
     return Words(text, tokens, {"CREATE", "OR", "REPLACE", "TRIGGER"}) ||
            Words(text, tokens, {"CREATE", "OR", "REPLACE", "VIEW"});
@@ -35,15 +31,15 @@ constexpr std::string_view kDualSubquery = "(SELECT 'X' AS DUMMY)";
 // DUAL named as a table: after FROM, JOIN or a comma of a FROM list.
 bool IsDualSource(std::string_view text, const std::vector<Token>& tokens, std::size_t k) {
     if (k == 0 || tokens[k].kind != Kind::Word || !CSqlScanner::Is(text, tokens[k], "DUAL")) return false;
-    if (k + 1 < tokens.size() && IsSymbol(text, tokens[k + 1], '.')) return false;
+    if (k + 1 < tokens.size() && CSqlScanner::IsSymbol(text, tokens[k + 1], '.')) return false;
     const Token& before = tokens[k - 1];
     return CSqlScanner::Is(text, before, "FROM") || CSqlScanner::Is(text, before, "JOIN") ||
-           IsSymbol(text, before, ',');
+           CSqlScanner::IsSymbol(text, before, ',');
 }
 
 // "BYTE" or "CHAR" in a length such as VARCHAR2(10 BYTE).
 bool IsLengthSemantics(std::string_view text, const std::vector<Token>& tokens, std::size_t k) {
-    if (k == 0 || k + 1 >= tokens.size() || !IsSymbol(text, tokens[k + 1], ')')) return false;
+    if (k == 0 || k + 1 >= tokens.size() || !CSqlScanner::IsSymbol(text, tokens[k + 1], ')')) return false;
     if (!CSqlScanner::Is(text, tokens[k], "BYTE") && !CSqlScanner::Is(text, tokens[k], "CHAR")) return false;
     char digit = text[tokens[k - 1].begin];
     return tokens[k - 1].kind == Kind::Number && digit >= '0' && digit <= '9';
@@ -69,9 +65,9 @@ std::vector<bool> SelectListTokens(std::string_view text, const std::vector<Toke
     std::vector<bool> outer;
     bool current = false;
     for (std::size_t k = 0; k < tokens.size(); ++k) {
-        if (IsSymbol(text, tokens[k], '(')) {
+        if (CSqlScanner::IsSymbol(text, tokens[k], '(')) {
             outer.push_back(current);
-        } else if (IsSymbol(text, tokens[k], ')') && !outer.empty()) {
+        } else if (CSqlScanner::IsSymbol(text, tokens[k], ')') && !outer.empty()) {
             current = outer.back();
             outer.pop_back();
         } else if (CSqlScanner::Is(text, tokens[k], "SELECT")) {
@@ -98,10 +94,10 @@ std::vector<bool> OrderedSubqueryEnds(std::string_view text, const std::vector<T
     std::vector<Frame> frames{{false, false, false}};
     for (std::size_t k = 0; k < tokens.size(); ++k) {
         Frame& top = frames.back();
-        if (IsSymbol(text, tokens[k], '(')) {
+        if (CSqlScanner::IsSymbol(text, tokens[k], '(')) {
             bool subquery = k + 1 < tokens.size() && CSqlScanner::Is(text, tokens[k + 1], "SELECT");
             frames.push_back({subquery, false, false});
-        } else if (IsSymbol(text, tokens[k], ')') && frames.size() > 1) {
+        } else if (CSqlScanner::IsSymbol(text, tokens[k], ')') && frames.size() > 1) {
             ends[k] = top.subquery && top.ordered && !top.limited;
             frames.pop_back();
         } else if (CSqlScanner::Is(text, tokens[k], "ORDER")) {
@@ -126,18 +122,18 @@ constexpr std::size_t kNoToken = static_cast<std::size_t>(-1);
 std::pair<std::size_t, std::size_t> AddColumnBrackets(std::string_view text,
                                                       const std::vector<Token>& tokens) {
     std::pair<std::size_t, std::size_t> none{kNoToken, kNoToken};
-    if (!Words(text, tokens, {"ALTER", "TABLE"}) || !IsSymbol(text, tokens.back(), ')')) return none;
+    if (!Words(text, tokens, {"ALTER", "TABLE"}) || !CSqlScanner::IsSymbol(text, tokens.back(), ')')) return none;
     std::size_t add = 2;
     while (add < tokens.size() && !CSqlScanner::Is(text, tokens[add], "ADD")) ++add;
     std::size_t open = add + 1;
-    if (open >= tokens.size() || !IsSymbol(text, tokens[open], '(')) return none;
+    if (open >= tokens.size() || !CSqlScanner::IsSymbol(text, tokens[open], '(')) return none;
     int depth = 0;
     for (std::size_t k = open; k < tokens.size(); ++k) {
-        if (IsSymbol(text, tokens[k], '('))
+        if (CSqlScanner::IsSymbol(text, tokens[k], '('))
             ++depth;
-        else if (IsSymbol(text, tokens[k], ')') && --depth == 0)
+        else if (CSqlScanner::IsSymbol(text, tokens[k], ')') && --depth == 0)
             return k + 1 == tokens.size() ? std::pair{open, k} : none;
-        else if (depth == 1 && IsSymbol(text, tokens[k], ','))
+        else if (depth == 1 && CSqlScanner::IsSymbol(text, tokens[k], ','))
             return none;
     }
     return none;
@@ -174,8 +170,8 @@ struct TokenRule {
 // A pseudo-column of the server that is a function of the engine.
 bool IsPseudoColumn(const Shape& s, std::size_t k, std::string_view name) {
     const auto& t = s.tokens;
-    bool qualified = k > 0 && IsSymbol(s.text, t[k - 1], '.');
-    bool called = k + 1 < t.size() && IsSymbol(s.text, t[k + 1], '(');
+    bool qualified = k > 0 && CSqlScanner::IsSymbol(s.text, t[k - 1], '.');
+    bool called = k + 1 < t.size() && CSqlScanner::IsSymbol(s.text, t[k + 1], '(');
     return t[k].kind == Kind::Word && CSqlScanner::Is(s.text, t[k], name) && !qualified && !called;
 }
 
@@ -204,7 +200,7 @@ std::string DualSubquery(const Shape&, std::size_t) { return std::string(kDualSu
 
 bool IsTriggerRow(const Shape& s, std::size_t k) {
     const auto& t = s.tokens;
-    return s.trigger && t[k].kind == Kind::Bind && k + 1 < t.size() && IsSymbol(s.text, t[k + 1], '.') &&
+    return s.trigger && t[k].kind == Kind::Bind && k + 1 < t.size() && CSqlScanner::IsSymbol(s.text, t[k + 1], '.') &&
            (CSqlScanner::Is(s.text, t[k], ":NEW") || CSqlScanner::Is(s.text, t[k], ":OLD"));
 }
 
@@ -230,8 +226,8 @@ bool IsSequencePart(const Shape& s, std::size_t k, std::size_t part) {
     const auto& t = s.tokens;
     if (k < part || k - part + 2 >= t.size()) return false;
     std::size_t name = k - part;
-    bool qualified = name > 0 && IsSymbol(s.text, t[name - 1], '.');
-    return !qualified && t[name].kind == Kind::Word && IsSymbol(s.text, t[name + 1], '.') &&
+    bool qualified = name > 0 && CSqlScanner::IsSymbol(s.text, t[name - 1], '.');
+    return !qualified && t[name].kind == Kind::Word && CSqlScanner::IsSymbol(s.text, t[name + 1], '.') &&
            (CSqlScanner::Is(s.text, t[name + 2], "NEXTVAL") ||
             CSqlScanner::Is(s.text, t[name + 2], "CURRVAL"));
 }
@@ -308,7 +304,7 @@ std::string COracleDialect::DropBeforeReplace(std::string_view text) {
     auto tokens = CSqlScanner::Significant(text);
     if (!IsReplace(text, tokens) || tokens.size() < 5) return {};
     std::string name(text.substr(tokens[4].begin, tokens[4].length));
-    if (tokens.size() > 6 && IsSymbol(text, tokens[5], '.'))
+    if (tokens.size() > 6 && CSqlScanner::IsSymbol(text, tokens[5], '.'))
         name.append(".").append(text.substr(tokens[6].begin, tokens[6].length));
     std::string type(text.substr(tokens[3].begin, tokens[3].length));
     return "DROP " + type + " IF EXISTS " + name;
@@ -321,8 +317,8 @@ std::size_t COracleDialect::TriggerAssignment(std::string_view text) {
         return std::string_view::npos;
     std::size_t statement = 0;
     for (std::size_t k = 0; k + 1 < tokens.size(); ++k) {
-        if (IsSymbol(text, tokens[k], ';') || CSqlScanner::Is(text, tokens[k], "BEGIN")) statement = k + 1;
-        if (IsSymbol(text, tokens[k], ':') && IsSymbol(text, tokens[k + 1], '=') &&
+        if (CSqlScanner::IsSymbol(text, tokens[k], ';') || CSqlScanner::Is(text, tokens[k], "BEGIN")) statement = k + 1;
+        if (CSqlScanner::IsSymbol(text, tokens[k], ':') && CSqlScanner::IsSymbol(text, tokens[k + 1], '=') &&
             tokens[k + 1].begin == tokens[k].begin + 1)
             return tokens[statement].begin;
     }

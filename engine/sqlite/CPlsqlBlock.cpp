@@ -42,10 +42,6 @@ constexpr Refusal kRefusals[] = {
     {"EXCEPTION", "exception handlers"},
 };
 
-bool IsSymbol(std::string_view text, const Token& token, char symbol) {
-    return token.kind == Kind::Symbol && text[token.begin] == symbol;
-}
-
 std::string TokenText(std::string_view text, const Token& token) {
     return std::string(text.substr(token.begin, token.length));
 }
@@ -61,7 +57,7 @@ std::string LeadingName(std::string_view text, const std::vector<Token>& tokens)
     for (std::size_t k = 0; k < tokens.size(); k += 2) {
         if (tokens[k].kind != Kind::Word && tokens[k].kind != Kind::QuotedName) break;
         name += TokenText(text, tokens[k]);
-        if (k + 1 >= tokens.size() || !IsSymbol(text, tokens[k + 1], '.')) break;
+        if (k + 1 >= tokens.size() || !CSqlScanner::IsSymbol(text, tokens[k + 1], '.')) break;
         name += '.';
     }
     return name;
@@ -73,7 +69,7 @@ bool Refuse(std::string_view text, const std::vector<Token>& tokens, CEngineErro
             Fail(error, std::string(refusal.name), tokens[0].begin);
             return false;
         }
-    if (tokens[0].kind == Kind::Word && tokens.size() > 1 && IsSymbol(text, tokens[1], ':')) {
+    if (tokens[0].kind == Kind::Word && tokens.size() > 1 && CSqlScanner::IsSymbol(text, tokens[1], ':')) {
         Fail(error, "local variables (" + TokenText(text, tokens[0]) + ")", tokens[0].begin);
         return false;
     }
@@ -87,7 +83,7 @@ bool Refuse(std::string_view text, const std::vector<Token>& tokens, CEngineErro
 // The expression between "(" (at index `open`) and the final ")".
 bool Parenthesised(std::string_view text, const std::vector<Token>& tokens, std::size_t open,
                    CPlsqlBlock::Step& step) {
-    if (open >= tokens.size() || !IsSymbol(text, tokens[open], '(') || !IsSymbol(text, tokens.back(), ')') ||
+    if (open >= tokens.size() || !CSqlScanner::IsSymbol(text, tokens[open], '(') || !CSqlScanner::IsSymbol(text, tokens.back(), ')') ||
         tokens.size() < open + 2)
         return false;
     step.expressionBegin = tokens[open].begin + 1;
@@ -129,8 +125,8 @@ bool ParseStep(std::string_view text, const std::vector<Token>& tokens, CPlsqlBl
         step.kind = StepKind::Null;
         return true;
     }
-    if (tokens[0].kind == Kind::Bind && tokens.size() > 2 && IsSymbol(text, tokens[1], ':') &&
-        IsSymbol(text, tokens[2], '=') && tokens[2].begin == tokens[1].begin + 1) {
+    if (tokens[0].kind == Kind::Bind && tokens.size() > 2 && CSqlScanner::IsSymbol(text, tokens[1], ':') &&
+        CSqlScanner::IsSymbol(text, tokens[2], '=') && tokens[2].begin == tokens[1].begin + 1) {
         if (tokens.size() == 3) {
             error.Set("an expression must follow \":=\"", static_cast<int>(tokens[2].begin + 1));
             return false;
@@ -147,7 +143,7 @@ bool ParseStep(std::string_view text, const std::vector<Token>& tokens, CPlsqlBl
             return true;
         }
     if (CSqlScanner::Is(text, tokens[0], "DBMS_OUTPUT") && tokens.size() > 2 &&
-        IsSymbol(text, tokens[1], '.'))
+        CSqlScanner::IsSymbol(text, tokens[1], '.'))
         return ParseOutputCall(text, tokens, step, error);
     return Refuse(text, tokens, error);
 }
@@ -162,14 +158,14 @@ bool CPlsqlBlock::Parse(std::string_view text, std::vector<Step>& steps, CEngine
         return false;
     }
     std::size_t last = tokens.size() - 1;
-    if (last > 0 && IsSymbol(text, tokens[last], ';')) --last;
+    if (last > 0 && CSqlScanner::IsSymbol(text, tokens[last], ';')) --last;
     if (last == 0 || !CSqlScanner::Is(text, tokens[last], "END")) {
         error.Set("a block must end with END;", static_cast<int>(text.size()));
         return false;
     }
     std::vector<Token> statement;
     for (std::size_t k = 1; k < last; ++k) {
-        if (!IsSymbol(text, tokens[k], ';')) {
+        if (!CSqlScanner::IsSymbol(text, tokens[k], ';')) {
             statement.push_back(tokens[k]);
             continue;
         }

@@ -7,10 +7,6 @@ namespace {
 using Token = CSqlScanner::Token;
 using Kind = CSqlScanner::Kind;
 
-bool IsSymbol(std::string_view text, const Token& token, char symbol) {
-    return token.kind == Kind::Symbol && text[token.begin] == symbol;
-}
-
 bool IsName(const Token& token) { return token.kind == Kind::Word || token.kind == Kind::QuotedName; }
 
 // A (qualified) column name: NAME, T.NAME, S.T.NAME; SYSDATE and ROWNUM are
@@ -20,7 +16,7 @@ bool IsColumnName(std::string_view text, const std::vector<Token>& item) {
         (CSqlScanner::Is(text, item[0], "SYSDATE") || CSqlScanner::Is(text, item[0], "ROWNUM")))
         return false;
     for (std::size_t k = 0; k < item.size(); ++k)
-        if (k % 2 == 0 ? !IsName(item[k]) : !IsSymbol(text, item[k], '.')) return false;
+        if (k % 2 == 0 ? !IsName(item[k]) : !CSqlScanner::IsSymbol(text, item[k], '.')) return false;
     return item.size() % 2 == 1;
 }
 
@@ -29,7 +25,7 @@ bool EndsWithAlias(std::string_view text, const std::vector<Token>& item) {
     const Token& before = item[item.size() - 2];
     if (CSqlScanner::Is(text, before, "AS")) return true;
     if (CSqlScanner::Is(text, item.back(), "END")) return false;
-    return before.kind != Kind::Symbol || IsSymbol(text, before, ')');
+    return before.kind != Kind::Symbol || CSqlScanner::IsSymbol(text, before, ')');
 }
 
 std::string Heading(std::string_view text, const std::vector<Token>& item) {
@@ -40,7 +36,7 @@ std::string Heading(std::string_view text, const std::vector<Token>& item) {
 
 // NAME.NEXTVAL or NAME.CURRVAL: the server heads it with the last word.
 bool IsSequenceValue(std::string_view text, const std::vector<Token>& item) {
-    return item.size() == 3 && IsName(item[0]) && IsSymbol(text, item[1], '.') &&
+    return item.size() == 3 && IsName(item[0]) && CSqlScanner::IsSymbol(text, item[1], '.') &&
            (CSqlScanner::Is(text, item[2], "NEXTVAL") || CSqlScanner::Is(text, item[2], "CURRVAL"));
 }
 
@@ -51,7 +47,7 @@ CSelectList::Item Describe(std::string_view text, const std::vector<Token>& item
         return out;
     }
     out.textConversion =
-        item.size() > 1 && CSqlScanner::Is(text, item[0], "TO_CHAR") && IsSymbol(text, item[1], '(');
+        item.size() > 1 && CSqlScanner::Is(text, item[0], "TO_CHAR") && CSqlScanner::IsSymbol(text, item[1], '(');
     out.named = IsColumnName(text, item) || EndsWithAlias(text, item);
     if (!out.named) out.heading = Heading(text, item);
     return out;
@@ -72,7 +68,7 @@ std::vector<CSelectList::Item> CSelectList::Parse(std::string_view text) {
     int depth = 0;
     for (; k <= tokens.size(); ++k) {
         bool last = k == tokens.size() || (depth == 0 && CSqlScanner::Is(text, tokens[k], "FROM"));
-        if (last || (depth == 0 && IsSymbol(text, tokens[k], ','))) {
+        if (last || (depth == 0 && CSqlScanner::IsSymbol(text, tokens[k], ','))) {
             if (item.empty()) return {};
             items.push_back(Describe(text, item));
             item.clear();
@@ -80,10 +76,10 @@ std::vector<CSelectList::Item> CSelectList::Parse(std::string_view text) {
             continue;
         }
         const Token& token = tokens[k];
-        if (IsSymbol(text, token, '*') && (item.empty() || IsSymbol(text, item.back(), '.'))) return {};
-        if (IsSymbol(text, token, '('))
+        if (CSqlScanner::IsSymbol(text, token, '*') && (item.empty() || CSqlScanner::IsSymbol(text, item.back(), '.'))) return {};
+        if (CSqlScanner::IsSymbol(text, token, '('))
             ++depth;
-        else if (IsSymbol(text, token, ')'))
+        else if (CSqlScanner::IsSymbol(text, token, ')'))
             --depth;
         item.push_back(token);
     }

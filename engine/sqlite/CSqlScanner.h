@@ -27,6 +27,11 @@ public:
     // ASCII case-insensitive comparison of a token's text with `word`.
     static bool Is(std::string_view text, const Token& token, std::string_view word);
 
+    // True for the one-byte symbol token `symbol` (",", ".", ":", ...).
+    static bool IsSymbol(std::string_view text, const Token& token, char symbol) {
+        return token.kind == Kind::Symbol && text[token.begin] == symbol;
+    }
+
     // The name of a bind token without its ":".
     static std::string BindName(std::string_view text, const Token& token);
 };

@@ -34,17 +34,13 @@ bool TableExists(sqlite3* db) {
     return statement && sqlite3_step(statement.get()) == SQLITE_ROW;
 }
 
-bool IsSymbol(std::string_view text, const Token& token, char symbol) {
-    return token.kind == Kind::Symbol && text[token.begin] == symbol;
-}
-
 std::string TokenText(std::string_view text, const Token& token) {
     return std::string(text.substr(token.begin, token.length));
 }
 
 // A signed whole number at token `k` ("-" and a number); advances `k`.
 bool ReadInteger(std::string_view text, const std::vector<Token>& tokens, std::size_t& k, long long& value) {
-    bool negative = k < tokens.size() && IsSymbol(text, tokens[k], '-');
+    bool negative = k < tokens.size() && CSqlScanner::IsSymbol(text, tokens[k], '-');
     if (negative) ++k;
     std::int64_t number = 0;
     if (k >= tokens.size() || tokens[k].kind != Kind::Number ||
