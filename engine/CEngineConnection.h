@@ -33,4 +33,13 @@ public:
     virtual std::vector<std::string> TakeServerOutput() = 0;
 
     virtual const CEngineError& LastError() const = 0;
+
+    // Breaks the call under way so that it fails soon with the cancel error;
+    // callable from any thread, and a no-op when no call runs.
+    virtual void Cancel() = 0;
+    // True while the connection holds work that is not committed.
+    virtual bool HasUncommittedWork() const = 0;
+    // True once the engine has rolled back the open transaction on its own:
+    // every statement is refused until Rollback ends it.
+    virtual bool TransactionLost() const { return false; }
 };

@@ -41,14 +41,17 @@ struct CEngineBind {
 };
 
 // The last failure of an engine call. `position` is -1 when the engine does
-// not know where in the statement the failure lies.
+// not know where in the statement the failure lies; `code` is the server's
+// error number (ORA-nnnnn) where one applies, else 0.
 struct CEngineError {
     std::string message;
     int position = -1;
+    int code = 0;
 
     void Clear() {
         message.clear();
         position = -1;
+        code = 0;
     }
     void Set(std::string text, int at = -1) {
         message = std::move(text);

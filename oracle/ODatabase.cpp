@@ -132,6 +132,14 @@ std::string ODatabase::GetErrorText() const { return m_impl->errorText; }
 
 OParameterCollection& ODatabase::GetParameters() { return m_impl->parameters; }
 
+void ODatabase::Cancel() {
+    if (m_impl->IsOpen()) m_impl->connection->Cancel();
+}
+
+bool ODatabase::HasUncommittedWork() const {
+    return m_impl->IsOpen() && m_impl->connection->HasUncommittedWork();
+}
+
 std::vector<std::string> ODatabase::TakeServerOutput() {
     if (!m_impl->IsOpen()) return {};
     return m_impl->connection->TakeServerOutput();

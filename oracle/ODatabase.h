@@ -55,6 +55,12 @@ public:
     // was enabled; the buffer is emptied. Empty when not open.
     std::vector<std::string> TakeServerOutput();
 
+    // Breaks the statement running on another thread (it fails with the
+    // cancel error); a no-op when none runs or nothing is open.
+    void Cancel();
+    // True while the open database holds work that is not committed.
+    bool HasUncommittedWork() const;
+
     // Used by the rest of the layer.
     struct Impl;
     Impl& GetImpl() const { return *m_impl; }

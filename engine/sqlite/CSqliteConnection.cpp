@@ -137,6 +137,8 @@ bool CSqliteConnection::ExecPlain(const char* sql) {
     return false;
 }
 
+void CSqliteConnection::Cancel() { sqlite3_interrupt(m_db); }
+
 bool CSqliteConnection::BeginWrite() { return InTransaction() || ExecPlain("BEGIN IMMEDIATE"); }
 
 bool CSqliteConnection::Commit() {

@@ -38,6 +38,8 @@ public:
     void SetAutoCommit(bool on) override { m_autoCommit = on; }
     std::vector<std::string> TakeServerOutput() override;
     const CEngineError& LastError() const override { return m_error; }
+    void Cancel() override;
+    bool HasUncommittedWork() const override { return InTransaction(); }
 
     // The file this connection works on (UTF-8).
     const std::string& Path() const { return m_path; }
