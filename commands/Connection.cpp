@@ -12,7 +12,9 @@ CScriptLines CSQLProcessor::Connect(const CScriptLines& args) {
         m_session->Close();
     }
     const std::string& user = args[0];
-    const std::string& password = args[1];
+    // Note: the password keeps the case it was typed in; servers compare
+    // passwords case-sensitively.
+    const std::string& password = m_typedArgs.size() == args.size() ? m_typedArgs[1] : args[1];
     const std::string database = args.size() >= 3 ? args[2] : m_connectDatabase;
     CScriptLines output;
     if (m_session->Open() != OSUCCESS) return AppendServerError(output);

@@ -1,3 +1,4 @@
+#include <chrono>
 #include <string>
 
 #include "interpreter/CSQLProcessor.h"
@@ -64,12 +65,23 @@ CScriptLines CSQLProcessor::DeclareVariable(const std::string& text) {
 }
 
 CScriptLines CSQLProcessor::ExecuteBlock(const CScriptLines& args) {
-    if (!IsConnected() || m_database == nullptr) return CScriptLines(MessageText(Message::NotConnected));
+    if (!IsConnected() || m_database == nullptr) {
+        NoteSqlFailure();
+        return CScriptLines(MessageText(Message::NotConnected));
+    }
     if (args.empty()) return CScriptLines(MessageText(Message::ExecuteUsage));
     m_execBlock = "BEGIN " + args[0] + "; END;";
     CScriptLines output;
-    if (m_database->ExecuteSQL(m_execBlock.c_str()) != OSUCCESS) return AppendServerError(output);
-    return {"", MessageText(Message::BlockCompleted), ""};
+    const auto started = std::chrono::steady_clock::now();
+    if (m_database->ExecuteSQL(m_execBlock.c_str()) != OSUCCESS) {
+        NoteSqlFailure();
+        AppendServerError(output);
+    } else if (IsFeedbackOn()) {
+        output = {"", MessageText(Message::BlockCompleted), ""};
+    }
+    const auto elapsed = std::chrono::steady_clock::now() - started;
+    AppendElapsed(std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count(), output);
+    return output;
 }
 
 CScriptLines CSQLProcessor::PrintVariable(const std::string& name) {
@@ -78,7 +90,7 @@ CScriptLines CSQLProcessor::PrintVariable(const std::string& name) {
     OValue value;
     if (parameter.GetValue(&value) != OSUCCESS)
         return CScriptLines(MessageText(Message::VariableNotDeclared));
-    const std::string text =
-        parameter.GetServerType() == OTYPE_NUMBER ? std::to_string(value.ToInt()) : value.ToText();
-    return {"", name, std::string(20, '-'), text, ""};
+    // Note: numbers show as the database wrote them, whole and exact; NULL
+    // shows empty.
+    return {"", name, std::string(20, '-'), value.ToText(), ""};
 }

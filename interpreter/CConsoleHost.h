@@ -16,4 +16,10 @@ public:
     virtual void SendCommand(Command command) = 0;
     // Ask the main window to close once the current submission is over.
     virtual void PostClose() = 0;
+    // The same, leaving with a process exit status (WHENEVER ... EXIT n);
+    // a host without a status of its own just closes.
+    virtual void PostExit(int status) {
+        (void)status;
+        PostClose();
+    }
 };

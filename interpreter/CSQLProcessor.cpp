@@ -2,7 +2,10 @@
 
 #include <algorithm>
 
+#include <chrono>
+
 #include "interpreter/CSQLCommandException.h"
+#include "interpreter/CSqlLexer.h"
 #include "interpreter/Messages.h"
 #include "interpreter/ProcessorTables.h"
 #include "interpreter/TextParse.h"
@@ -72,6 +75,27 @@ CScriptLines TemplatePatterns() {
     return out;
 }
 
+// The templates that complete a statement at their ";": blocks end at "/".
+CScriptLines CompletionPatterns() {
+    CScriptLines out;
+    for (const auto& row : tables::StatementTemplates())
+        if (row.group != StatementGroup::Block) out.push_back(row.pattern);
+    return out;
+}
+
+int TemplateNumber(const char* pattern) {
+    const auto rows = tables::StatementTemplates();
+    for (std::size_t k = 0; k < rows.size(); ++k)
+        if (std::string_view(rows[k].pattern) == pattern) return static_cast<int>(k);
+    return -1;
+}
+
+std::size_t FirstNonBlank(const std::string& line) {
+    const std::size_t at = line.find_first_not_of(" \t");
+    return at == std::string::npos ? line.size() : at;
+}
+
+
 CScriptLines CommandPatterns() {
     CScriptLines out;
     for (const auto& row : tables::Commands()) out.push_back(row.pattern);
@@ -84,8 +108,13 @@ CSQLProcessor::CSQLProcessor()
     : m_templates(TemplatePatterns()),
       m_messages(TemplateMessages()),
       m_commands(CommandPatterns()),
-      m_completion(m_templates) {
+      m_completion(CompletionPatterns()) {
     for (const auto& option : tables::OptionDefaults()) m_settings.SetAt(option.name, option.value);
+    for (const auto& preference : tables::TemplatePreferences()) {
+        const int preferred = TemplateNumber(preference.preferred);
+        const int before = TemplateNumber(preference.before);
+        if (preferred >= 0 && before >= 0) m_preferences.emplace_back(preferred, before);
+    }
 }
 
 void CSQLProcessor::SetConnection(OSession* session, ODatabase* database) {
@@ -97,7 +126,10 @@ bool CSQLProcessor::IsConnected() const { return m_session != nullptr && m_sessi
 
 bool CSQLProcessor::IsSkippedLine(std::string line) {
     if (line.find_first_not_of(' ') == std::string::npos) return true;
-    std::string copy = cp932::ToUpper(std::string_view(line).substr(line.find_first_not_of(' ')));
+    if (m_lines.empty() && std::exchange(m_slashBelongsToLast, false) && statementhead::IsSlashLine(line))
+        return true;
+    // Note: an indented comment is a comment; tabs count as indentation here.
+    std::string copy = cp932::ToUpper(std::string_view(line).substr(FirstNonBlank(line)));
     if (copy.size() < 2) return false;
     if (copy.starts_with("REM") || copy.starts_with("--")) return true;
     bool closes = copy.find("*/") != std::string::npos;
@@ -117,7 +149,11 @@ void CSQLProcessor::AddLine(const std::string& line) {
 
 bool CSQLProcessor::IsComplete() {
     if (m_lines.empty()) return false;
-    if (IsSqlKeyword(m_lines.front())) return MatchesTemplate();
+    if (IsSqlKeyword(m_lines.front())) {
+        const bool complete = m_completion.IsComplete();
+        if (complete) m_slashBelongsToLast = m_completion.TakesTrailingSlash();
+        return complete;
+    }
     const std::string& last = m_lines.back();
     return last.empty() || last.back() != '-';
 }
@@ -129,9 +165,28 @@ void CSQLProcessor::Reset() {
 
 namespace {
 
+// Where a capture stands in the copy: start and length.
+using Span = std::pair<std::size_t, std::size_t>;
+
+// The captures at `spans` of `text` (line feeds read as blanks).
+CScriptLines CutSpans(std::string text, const std::vector<Span>& spans) {
+    std::replace(text.begin(), text.end(), '\n', ' ');
+    CScriptLines out;
+    for (const auto& [start, length] : spans) out.push_back(text.substr(start, length));
+    return out;
+}
+
+Span TrimmedSpan(const std::string& copy, std::size_t from, std::size_t to) {
+    while (from < to && copy[from] == ' ') ++from;
+    while (to > from && copy[to - 1] == ' ') --to;
+    return {from, to - from};
+}
+
 // Matches the prepared copy against a pattern; captures go to `captures`
-// when it is not null. False when the text does not fit.
-bool MatchCopy(const std::string& copy, const std::string& pattern, CScriptLines* captures) {
+// (and where they stand to `spans`) when not null. False when the text does
+// not fit.
+bool MatchCopy(const std::string& copy, const std::string& pattern, CScriptLines* captures,
+               std::vector<Span>* spans = nullptr) {
     const std::string_view fields(pattern);
     std::size_t i = 0;
     std::size_t j = 0;
@@ -143,11 +198,13 @@ bool MatchCopy(const std::string& copy, const std::string& pattern, CScriptLines
                 fields.substr(i + 2, next == std::string::npos ? std::string::npos : next - i - 2);
             if (next == std::string::npos && literal.empty()) {
                 if (captures) captures->push_back(copy.substr(j));
+                if (spans) spans->emplace_back(j, copy.size() - j);
                 return true;
             }
             std::size_t at = copy.find(literal, j);
             if (at == std::string::npos) return false;
             if (captures) captures->push_back(textparse::TrimBlanks(std::string_view(copy).substr(j, at - j)));
+            if (spans) spans->push_back(TrimmedSpan(copy, j, at));
             j = at;
             i += 2;
         } else if (pattern[i] == ' ') {
@@ -175,12 +232,14 @@ CScriptLines CSQLProcessor::Scan(const std::string& text, const std::string& pat
 // Note: the table walks match one prepared copy against each row without
 // raising CSQLCommandException for every row that does not fit; the result
 // is what Scan would give row by row.
-int CSQLProcessor::MatchCommand(const std::string& text, CScriptLines* args) const {
+int CSQLProcessor::MatchCommand(const std::string& text, CScriptLines* args, std::vector<Span>* spans) const {
     const std::string copy = ScanCopy(text);
     for (std::size_t k = 0; k < m_commands.size(); ++k) {
         CScriptLines captures;
-        if (!MatchCopy(copy, m_commands[k], &captures)) continue;
+        std::vector<Span> found;
+        if (!MatchCopy(copy, m_commands[k], &captures, &found)) continue;
         if (args) *args = std::move(captures);
+        if (spans) *spans = std::move(found);
         return static_cast<int>(k);
     }
     return -1;
@@ -205,42 +264,60 @@ bool CSQLProcessor::FitsPreferredTemplate(const std::string& copy, int number) c
            FitsTemplate(copy, number);
 }
 
+// Note: the words that only qualify the object (CREATE OR REPLACE
+// EDITIONABLE PACKAGE, CREATE FORCE VIEW) are read past, so the row of the
+// object serves them.
 int CSQLProcessor::FindTemplate(const std::string& statement) const {
     if (statement.empty()) return -1;
-    const std::string copy = ScanCopy(statement);
+    const std::string copy = statementhead::BlankQualifiers(ScanCopy(statement));
     for (int k = 0; k < static_cast<int>(m_templates.size()); ++k) {
-        for (const auto& preference : tables::TemplatePreferences())
-            if (preference.before == k && FitsPreferredTemplate(copy, preference.preferred))
-                return preference.preferred;
+        for (const auto& [preferred, before] : m_preferences)
+            if (before == k && FitsPreferredTemplate(copy, preferred)) return preferred;
         if (FitsTemplate(copy, k)) return k;
     }
     return -1;
 }
 
-// Note: a ";" ends the first word as a blank does, so that "commit;" and
-// "rollback;" typed without a blank reach their statements.
+// Note: leading blanks and tabs do not count, and a ";" or "(" ends the
+// first word as a blank does, so that "commit;" typed without a blank
+// reaches its statement.
 bool CSQLProcessor::IsSqlKeyword(const std::string& line) const {
-    std::string word = cp932::ToUpper(std::string_view(line).substr(0, line.find_first_of(" ;")));
+    const std::size_t start = FirstNonBlank(line);
+    if (start >= line.size() || !IsWordByte(static_cast<unsigned char>(line[start]))) return false;
+    const std::vector<std::string> words = statementhead::FirstWords(std::string_view(line).substr(start), 2);
+    if (words.empty()) return false;
     const auto keywords = tables::StatementKeywords();
-    return std::find(keywords.begin(), keywords.end(), word) != keywords.end();
+    if (std::find(keywords.begin(), keywords.end(), words[0]) != keywords.end()) return true;
+    if (words.size() < 2) return false;
+    for (const auto& pair : tables::StatementKeywordPairs())
+        if (words[0] == pair.first && words[1] == pair.second) return true;
+    return false;
 }
 
-// Same answer as FindTemplate(joined lines) >= 0, without rescanning the
-// statement for every added line.
-bool CSQLProcessor::MatchesTemplate() const { return m_completion.AnyFits(); }
+// The completeness test on the lines so far: quotes and comments left
+// out, the ending chosen by the statement's leading words.
+bool CSQLProcessor::MatchesTemplate() const { return m_completion.FitsTemplate(); }
 
 std::string CSQLProcessor::SubstituteDefines(const std::string& statement) const {
-    std::string text = cp932::ToUpper(statement);
+    return Substitute(statement, true);
+}
+
+// Note: quoted text keeps its case, and a reference is found whatever its
+// case (an &name inside quotes is still replaced); positions do not move
+// with the upper-casing, only with the values put in.
+std::string CSQLProcessor::Substitute(const std::string& statement, bool upper) const {
+    std::string text = upper ? CSqlLexer::UpperOutsideQuotes(statement) : statement;
     const std::size_t limit = text.size() + kMaxSubstitutedGrowth;
     CScriptLines names;
     m_defines.GetKeys(names);
     for (const auto& name : names) {
         const std::string reference = "&" + name;
         const std::string value = m_defines.Lookup(name);
+        const std::string search = cp932::ToUpper(text);
         std::string out;
         std::size_t from = 0;
-        for (std::size_t at = text.find(reference); at != std::string::npos;
-             at = text.find(reference, from)) {
+        for (std::size_t at = search.find(reference); at != std::string::npos;
+             at = search.find(reference, from)) {
             // Note: values that name each other can double the text with
             // every row; past the limit the remaining references stay as
             // typed.
@@ -260,13 +337,29 @@ std::string CSQLProcessor::SubstituteDefines(const std::string& statement) const
 CScriptLines& CSQLProcessor::Execute(CScriptLines& out) {
     out.clear();
     if (m_lines.empty()) return out;
-    const bool isSql = IsSqlKeyword(m_lines.front());
-    std::string text = SubstituteDefines(m_lines.Join());
-    if (isSql) return RunStatement(std::move(text), out);
+    m_sqlFailed = false;
+    const auto started = std::chrono::steady_clock::now();
+    const std::string joined = m_lines.Join();
+    if (IsSqlKeyword(m_lines.front())) {
+        RunStatement(SubstituteDefines(joined), out);
+        const auto elapsed = std::chrono::steady_clock::now() - started;
+        AppendElapsed(std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count(), out);
+    } else {
+        ExecuteCommand(Substitute(joined, false), out);
+    }
+    if (m_sqlFailed && m_onSqlError.exit) Leave(m_onSqlError);
+    return out;
+}
 
-    text = textparse::TrimTrailing(text, ';');
-    CScriptLines args;
-    const int number = MatchCommand(text, &args);
+// `typed`: the substituted statement as typed; matching and the captures
+// the handlers get work on it upper-cased outside quotes.
+CScriptLines& CSQLProcessor::ExecuteCommand(const std::string& typed, CScriptLines& out) {
+    const std::string typedText = textparse::TrimTrailing(typed, ';');
+    const std::string text = CSqlLexer::UpperOutsideQuotes(typedText);
+    std::vector<Span> spans;
+    const int number = MatchCommand(text, nullptr, &spans);
+    const CScriptLines args = CutSpans(text, spans);
+    m_typedArgs = CutSpans(typedText, spans);
     if (number < 0) {
         out.push_back(MessageText(Message::UnknownCommand));
         return out;
@@ -275,6 +368,7 @@ CScriptLines& CSQLProcessor::Execute(CScriptLines& out) {
     // Note: the handler may re-enter this processor ("/" submits a recalled
     // line); nothing here reads m_lines after it returns.
     CScriptLines result = row.handler(*this, args, row.fixed);
+    m_typedArgs.clear();
     out.Append(result);
     return out;
 }

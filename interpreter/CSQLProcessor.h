@@ -1,10 +1,12 @@
 #pragma once
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "interpreter/CConsoleHost.h"
 #include "interpreter/CHashTable.h"
-#include "interpreter/CTemplateMatcher.h"
+#include "interpreter/CStatementCompletion.h"
 #include "text/CScriptLines.h"
 
 class OSession;
@@ -70,6 +72,23 @@ public:
     void ClearColumns();
     void ClearScreen();
     void Rerun();
+    // PROMPT: the statement's text after the command word, as typed.
+    CScriptLines Prompt();
+    // WHENEVER SQLERROR|OSERROR (`kind`) EXIT [SUCCESS|FAILURE|WARNING|n]
+    // [COMMIT|ROLLBACK] | CONTINUE [COMMIT|ROLLBACK|NONE].
+    CScriptLines SetWhenever(const std::string& kind, const std::string& action);
+    // SET of an option that holds only ON or OFF (FEEDBACK, TIMING).
+    CScriptLines SetOnOffOption(const std::string& key, const std::string& value);
+    CScriptLines ShowAllOptions();
+    // SET of an option this console does not have: one line naming it.
+    CScriptLines SetUnknownOption(const std::string& text);
+    // An operating-system failure outside a statement (a script that cannot
+    // be read): leaves the console when WHENEVER OSERROR EXIT says so. True
+    // when it left.
+    bool ReportOsError();
+    // "経過時間: hh:mm:ss.cc" for an elapsed time in milliseconds.
+    static std::string FormatElapsed(long long milliseconds);
+    bool IsFeedbackOn() const;
 
     // Read access for the console and for tests.
     const CScriptLines& GetLines() const { return m_lines; }
@@ -85,11 +104,20 @@ public:
     const CHashTable& GetSettings() const { return m_settings; }
 
 private:
+    // What WHENEVER asks for after a failure.
+    struct FailureAction {
+        bool exit = false;
+        int status = 0;
+        bool commit = false;
+    };
+
     CScriptLines m_templates;
     CScriptLines m_messages;
     CScriptLines m_commands;
-    // Whether m_lines fit a template, kept up to date line by line.
-    CTemplateMatcher m_completion;
+    // Whether m_lines make a complete statement, kept up to date line by line.
+    CStatementCompletion m_completion;
+    // Template preferences as row numbers: (preferred, before).
+    std::vector<std::pair<int, int>> m_preferences;
     OSession* m_session = nullptr;
     ODatabase* m_database = nullptr;
     CScriptLines m_lines;
@@ -102,10 +130,27 @@ private:
     CConsoleHost* m_host = nullptr;
     // Depth of "/" re-runs under way; a re-run inside a re-run is refused.
     int m_rerunDepth = 0;
+    // A "/" on the next line belongs to the statement just run.
+    bool m_slashBelongsToLast = false;
+    // The captures of the running command, cut from the text as typed.
+    CScriptLines m_typedArgs;
+    bool m_sqlFailed = false;
+    FailureAction m_onSqlError;
+    FailureAction m_onOsError;
 
     // Command number of the first pattern `text` fits (-1: none); its
-    // captures go to `args` when given.
-    int MatchCommand(const std::string& text, CScriptLines* args) const;
+    // captures go to `args` when given, and where they stand in the text
+    // (start, length) to `spans`.
+    int MatchCommand(const std::string& text, CScriptLines* args,
+                     std::vector<std::pair<std::size_t, std::size_t>>* spans = nullptr) const;
+    // The DEFINE substitution; `upper`: upper-case outside quotes first.
+    std::string Substitute(const std::string& statement, bool upper) const;
+    CScriptLines& ExecuteCommand(const std::string& typed, CScriptLines& out);
+    // Marks the statement running now as failed in the database.
+    void NoteSqlFailure() { m_sqlFailed = true; }
+    // Leaves the console as EXIT does, by `action`.
+    void Leave(const FailureAction& action);
+    void AppendElapsed(long long milliseconds, CScriptLines& out) const;
     // Template tests on the upper-cased working copy of a statement.
     bool FitsTemplate(const std::string& copy, int number) const;
     bool FitsPreferredTemplate(const std::string& copy, int number) const;

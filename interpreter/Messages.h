@@ -25,6 +25,10 @@ enum class Message {
     ShowUnknown,
     FormatInvalid,
     StatementProcessed,
+    WheneverUsage,
+    OnOffValue,
+    SetUnavailable,
+    Elapsed,
 };
 
 // The CP932 text of a message; stays valid for the life of the program.

@@ -8,6 +8,16 @@ namespace {
 constexpr const char* kKeywords[] = {
     "CREATE", "ALTER",   "DROP",  "INSERT", "SELECT", "UPDATE",   "DELETE",
     "BEGIN",  "DECLARE", "GRANT", "REVOKE", "COMMIT", "ROLLBACK", "TRUNCATE",
+    "WITH",   "MERGE",   "SAVEPOINT", "COMMENT", "CALL", "LOCK", "EXPLAIN",
+    "PURGE",  "FLASHBACK", "RENAME", "AUDIT", "NOAUDIT", "ANALYZE",
+};
+
+// SET is the SET command except before these words, where it is SQL.
+constexpr KeywordPair kKeywordPairs[] = {
+    {"SET", "TRANSACTION"},
+    {"SET", "ROLE"},
+    {"SET", "CONSTRAINT"},
+    {"SET", "CONSTRAINTS"},
 };
 
 using enum StatementGroup;
@@ -32,7 +42,7 @@ constexpr StatementTemplate kTemplates[] = {
     {"CREATE DATABASE LINK%s;", "データベース・リンクが作成されました。", Other},
     {"CREATE SEQUENCE%s;", "順序が作成されました。", Other},
     {"CREATE TABLESPACE%s;", "表領域が作成されました。", Other},
-    {"CREATE FUNCTION%s;", "関数が作成されました。", Other},
+    {"CREATE FUNCTION%s;", "関数が作成されました。", Block},
     {"CREATE PROFILE%s;", "プロファイルが作成されました。", Other},
     {"CREATE CLUSTER%s;", "クラスタが作成されました。", Other},
     {"ALTER TABLE%s;", "表が更新されました。", Other},
@@ -69,17 +79,72 @@ constexpr StatementTemplate kTemplates[] = {
     {"REVOKE%s;", "取り消しが成功しました。", Other},
     {"COMMIT;", "コミットが完了しました。", Other},
     {"ROLLBACK;", "ロールバックが完了しました。", Other},
+    {"CREATE UNIQUE INDEX%s;", "索引が作成されました。", Other},
+    {"CREATE BITMAP INDEX%s;", "索引が作成されました。", Other},
+    {"CREATE OR REPLACE VIEW%s;", "ビューが作成されました。", Other},
+    {"CREATE OR REPLACE SYNONYM%s;", "シノニムが作成されました。", Other},
+    {"CREATE OR REPLACE PUBLIC SYNONYM%s;", "シノニムが作成されました。", Other},
+    {"CREATE PUBLIC SYNONYM%s;", "シノニムが作成されました。", Other},
+    {"CREATE GLOBAL TEMPORARY TABLE%s;", "表が作成されました。", Other},
+    {"CREATE MATERIALIZED VIEW%s;", "マテリアライズド・ビューが作成されました。", Other},
+    {"COMMIT WORK;", "コミットが完了しました。", Other},
+    {"ROLLBACK WORK;", "ロールバックが完了しました。", Other},
+    {"ROLLBACK TO%s;", "ロールバックが完了しました。", Other},
+    {"ROLLBACK WORK TO%s;", "ロールバックが完了しました。", Other},
+    // Stored program units: sent whole, their final "END;" included.
+    {"CREATE OR REPLACE FUNCTION%s", "関数が作成されました。", Block},
+    {"CREATE PROCEDURE%s", "プロシージャが作成されました。", Block},
+    {"CREATE OR REPLACE PROCEDURE%s", "プロシージャが作成されました。", Block},
+    {"CREATE PACKAGE BODY%s", "パッケージ本体が作成されました。", Block},
+    {"CREATE OR REPLACE PACKAGE BODY%s", "パッケージ本体が作成されました。", Block},
+    {"CREATE PACKAGE%s", "パッケージが作成されました。", Block},
+    {"CREATE OR REPLACE PACKAGE%s", "パッケージが作成されました。", Block},
+    {"CREATE TRIGGER%s", "トリガが作成されました。", Block},
+    {"CREATE OR REPLACE TRIGGER%s", "トリガが作成されました。", Block},
+    {"CREATE TYPE BODY%s", "型本体が作成されました。", Block},
+    {"CREATE OR REPLACE TYPE BODY%s", "型本体が作成されました。", Block},
+    {"CREATE TYPE%s;", "型が作成されました。", Other},
+    {"CREATE OR REPLACE TYPE%s;", "型が作成されました。", Other},
+    {"WITH%s;", "選択", Query},
+    {"MERGE%s;", "%d行がマージされました。", RowChange},
+    {"SAVEPOINT%s;", "セーブポイントが作成されました。", Other},
+    {"COMMENT ON%s;", "コメントが作成されました。", Other},
+    {"CALL%s;", "コールが完了しました。", Other},
+    {"LOCK TABLE%s;", "表がロックされました。", Other},
+    {"EXPLAIN PLAN%s;", "説明されました。", Other},
+    {"SET TRANSACTION%s;", "トランザクションが設定されました。", Other},
+    {"SET ROLE%s;", "ロールが設定されました。", Other},
+    {"SET CONSTRAINTS%s;", "制約が設定されました。", Other},
+    {"SET CONSTRAINT%s;", "制約が設定されました。", Other},
+    {"PURGE%s;", "パージが完了しました。", Other},
+    {"FLASHBACK%s;", "フラッシュバックが完了しました。", Other},
+    {"RENAME%s;", "表の名前が変更されました。", Other},
+    {"AUDIT%s;", "監査が成功しました。", Other},
+    {"NOAUDIT%s;", "監査の解除が成功しました。", Other},
+    {"ANALYZE%s;", "分析が完了しました。", Other},
+    {"DROP PUBLIC SYNONYM%s;", "シノニムが削除されました。", Other},
+    {"DROP MATERIALIZED VIEW%s;", "マテリアライズド・ビューが削除されました。", Other},
+    {"DROP PACKAGE BODY%s;", "パッケージ本体が削除されました。", Other},
+    {"DROP PACKAGE%s;", "パッケージが削除されました。", Other},
+    {"DROP TYPE BODY%s;", "型本体が削除されました。", Other},
+    {"DROP TYPE%s;", "型が削除されました。", Other},
 };
 
 // Note: only these three rows; every other statement keeps the first row
 // that fits, in table order.
-constexpr TemplatePreference kPreferences[] = {{18, 10}, {30, 22}, {44, 36}};
+constexpr TemplatePreference kPreferences[] = {
+    {"CREATE TABLESPACE%s;", "CREATE TABLE%s;"},
+    {"ALTER TABLESPACE%s;", "ALTER TABLE%s;"},
+    {"DROP TABLESPACE%s;", "DROP TABLE%s;"},
+};
 
 constexpr OptionDefault kOptionDefaults[] = {
     {"SERVEROUTPUT", "OFF"},
     {"NUMWIDTH", "10"},
     {"AUTOCOMMIT", "OFF"},
     {"HEADING", "ON"},
+    {"FEEDBACK", "ON"},
+    {"TIMING", "OFF"},
 };
 
 const std::string& First(const CScriptLines& args) {
@@ -136,6 +201,20 @@ CScriptLines Rerun(CSQLProcessor& p, const CScriptLines&, const char*) {
     p.Rerun();
     return {};
 }
+CScriptLines Prompt(CSQLProcessor& p, const CScriptLines&, const char*) { return p.Prompt(); }
+CScriptLines Whenever(CSQLProcessor& p, const CScriptLines& a, const char* kind) {
+    return p.SetWhenever(kind, First(a));
+}
+CScriptLines SetFeedback(CSQLProcessor& p, const CScriptLines& a, const char*) {
+    return p.SetOnOffOption("FEEDBACK", First(a));
+}
+CScriptLines SetTiming(CSQLProcessor& p, const CScriptLines& a, const char*) {
+    return p.SetOnOffOption("TIMING", First(a));
+}
+CScriptLines ShowAll(CSQLProcessor& p, const CScriptLines&, const char*) { return p.ShowAllOptions(); }
+CScriptLines SetUnknown(CSQLProcessor& p, const CScriptLines& a, const char*) {
+    return p.SetUnknownOption(First(a));
+}
 
 // Tried in this order; a pattern fits any text that begins with it, so a
 // longer form must not follow a shorter one it would never reach.
@@ -175,11 +254,27 @@ constexpr CommandRow kCommands[] = {
     {"DEF %s=%s", Define, nullptr},
     {"DEFINE %s=%s", Define, nullptr},
     {"/", Rerun, nullptr},
+    {"PROMPT %s", Prompt, nullptr},
+    {"PROMPT", Prompt, nullptr},
+    {"WHENEVER SQLERROR %s", Whenever, "SQLERROR"},
+    {"WHENEVER OSERROR %s", Whenever, "OSERROR"},
+    {"SET FEED %s", SetFeedback, nullptr},
+    {"SET FEEDBACK %s", SetFeedback, nullptr},
+    {"SET TIMI %s", SetTiming, nullptr},
+    {"SET TIMING %s", SetTiming, nullptr},
+    {"SHOW FEED", Show, "FEEDBACK"},
+    {"SHOW FEEDBACK", Show, "FEEDBACK"},
+    {"SHOW TIMI", Show, "TIMING"},
+    {"SHOW TIMING", Show, "TIMING"},
+    {"SHOW ALL", ShowAll, nullptr},
+    // Note: every SET row must come before this one, which takes any SET.
+    {"SET %s", SetUnknown, nullptr},
 };
 
 }  // namespace
 
 std::span<const char* const> StatementKeywords() { return kKeywords; }
+std::span<const KeywordPair> StatementKeywordPairs() { return kKeywordPairs; }
 std::span<const StatementTemplate> StatementTemplates() { return kTemplates; }
 std::span<const TemplatePreference> TemplatePreferences() { return kPreferences; }
 std::span<const OptionDefault> OptionDefaults() { return kOptionDefaults; }

@@ -17,10 +17,16 @@ struct StatementTemplate {
 };
 
 // Where a later template is tried before an earlier one whose words begin
-// its own (CREATE TABLESPACE before CREATE TABLE).
+// its own (CREATE TABLESPACE before CREATE TABLE); rows named by pattern.
 struct TemplatePreference {
-    int preferred;
-    int before;
+    const char* preferred;
+    const char* before;
+};
+
+// Two leading words that make a statement SQL where the first alone does not.
+struct KeywordPair {
+    const char* first;
+    const char* second;
 };
 
 struct OptionDefault {
@@ -47,6 +53,7 @@ namespace tables {
 constexpr int kMaxColumnWidth = 32767;
 
 std::span<const char* const> StatementKeywords();
+std::span<const KeywordPair> StatementKeywordPairs();
 std::span<const StatementTemplate> StatementTemplates();
 std::span<const TemplatePreference> TemplatePreferences();
 std::span<const OptionDefault> OptionDefaults();

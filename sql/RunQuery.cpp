@@ -8,8 +8,12 @@
 #include "interpreter/TextParse.h"
 #include "oracle/ODatabase.h"
 #include "oracle/ODynaset.h"
+#include "text/Cp932.h"
 
 namespace {
+
+// The most bytes one value is fetched with (the library's length limit).
+constexpr int kMaxFetch = 65534;
 
 // Width of a column by its server type; kFieldSize: the column's size.
 constexpr int kFieldSize = -1;
@@ -42,9 +46,18 @@ int DefaultWidth(int serverType, long fieldSize) {
 }
 
 // The first `width` bytes of `text`, blank-padded, then the separating blank.
-void AppendCell(std::string& line, const char* text, int width) {
-    const std::size_t size = std::strlen(text);
-    for (int k = 0; k < width; ++k) line += static_cast<std::size_t>(k) < size ? text[k] : ' ';
+// Note: a double-byte character that would be cut at the width is left
+// out whole (a blank takes its place).
+void AppendCell(std::string& line, std::string_view text, int width) {
+    const std::size_t room = static_cast<std::size_t>(std::max(width, 0));
+    std::size_t length = 0;
+    while (length < text.size()) {
+        const std::size_t next = length + cp932::CharLength(text, length);
+        if (next > room) break;
+        length = next;
+    }
+    line.append(text.substr(0, length));
+    line.append(room - length, ' ');
     line += ' ';
 }
 
@@ -56,7 +69,10 @@ CScriptLines& CSQLProcessor::RunQuery(const std::string& text, CScriptLines& out
         return output;
     }
     ODynaset dynaset;
-    if (dynaset.Open(*m_database, text.c_str(), 0, nullptr) != OSUCCESS) return AppendServerError(output);
+    if (dynaset.Open(*m_database, text.c_str(), 0, nullptr) != OSUCCESS) {
+        NoteSqlFailure();
+        return AppendServerError(output);
+    }
 
     CScriptLines lines{""};
     const int columns = std::max(dynaset.GetFieldCount(), 0);
@@ -82,13 +98,18 @@ CScriptLines& CSQLProcessor::RunQuery(const std::string& text, CScriptLines& out
         }
     } catch (const CHashTableException&) {
     }
+    // Note: each value is fetched whole up to its column's width (the
+    // library never splits a double-byte character), so nothing a cell can
+    // show is lost to a fixed buffer.
+    std::vector<char> buffer;
     while (!dynaset.IsEOF()) {
         std::string row;
         for (int c = 0; c < columns; ++c) {
-            char buffer[100] = {};
-            dynaset.GetFieldValue(c, buffer, sizeof buffer);
-            buffer[sizeof buffer - 1] = '\0';
-            AppendCell(row, buffer, widths[static_cast<std::size_t>(c)]);
+            const int width = widths[static_cast<std::size_t>(c)];
+            buffer.assign(static_cast<std::size_t>(std::clamp(width, 0, kMaxFetch)) + 1, '\0');
+            dynaset.GetFieldValue(c, buffer.data(), static_cast<unsigned short>(buffer.size()));
+            buffer.back() = '\0';
+            AppendCell(row, buffer.data(), width);
         }
         lines.push_back(row);
         // Note: a move that fails without reaching the end would repeat the
@@ -96,8 +117,10 @@ CScriptLines& CSQLProcessor::RunQuery(const std::string& text, CScriptLines& out
         if (dynaset.MoveNext(true) != OSUCCESS) break;
     }
     lines.push_back("");
-    lines.push_back(FormatCount(MessageText(Message::RowsSelected), dynaset.GetRecordCount()));
-    lines.push_back("");
+    if (IsFeedbackOn()) {
+        lines.push_back(FormatCount(MessageText(Message::RowsSelected), dynaset.GetRecordCount()));
+        lines.push_back("");
+    }
     output.Append(lines);
     return output;
 }

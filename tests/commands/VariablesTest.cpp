@@ -51,13 +51,21 @@ INSTANTIATE_TEST_SUITE_P(Types, DeclareTest, ::testing::Values(
 
 TEST_F(ConnectedFixture, ExecuteSetsANumberThatPrintAndVariableShow) {
     EXPECT_TRUE(Run({"variable n number"}).empty());
-    // A NUMBER without value prints through the integer conversion.
-    EXPECT_EQ(Run({"print n"}), Printed("N", "0"));
+    // A NUMBER without value is NULL and prints empty.
+    EXPECT_EQ(Run({"print n"}), Printed("N", ""));
     EXPECT_EQ(Run({"exec :n := 42"}), SjLines({"", kDone, ""}));
     EXPECT_EQ(Processor().GetExecBlock(), "BEGIN :N := 42; END;");
     EXPECT_EQ(Run({"print n"}), Printed("N", "42"));
-    Run({"execute :n := 7.9"});
-    EXPECT_EQ(Run({"print n"}), Printed("N", "7"));
+    // Numbers print whole and exact, as the database writes them.
+    const struct { const char *assigned, *printed; } numbers[] = {
+        {"7.9", "7.9"}, {"3000000000", "3000000000"}, {"0.5", ".5"}, {"null", ""}};
+    for (const auto& number : numbers) {
+        Run({std::string("execute :n := ") + number.assigned});
+        EXPECT_EQ(Run({"print n"}), Printed("N", number.printed)) << number.assigned;
+    }
+    // The value goes back into statements as it was.
+    Run({"execute :n := 3000000000", "execute :n := :n + 1"});
+    EXPECT_EQ(Run({"print n"}), Printed("N", "3000000001"));
     EXPECT_EQ(Run({"print :n"}), SjLines({kUndeclared}));
     // A name alone shows the variable.
     Run({"var c char(3)"});

@@ -12,7 +12,8 @@ TEST(BlankComments, KeepsEveryPosition) {
         {"select 1 /* c */ from t;", "select 1         from t;"}, {"a /* x\ny */ b", "a           b"},
         {"a /* open", "a        "}, {"/**/x/**/", "    x    "}, {"select 1; -- note", "select 1;        \n"},
         {"select 1 --", "select 1   \n"}, {"a -- x\nb;", "a     \nb;"}, {"a --\n-- b\nc", "a   \n    \nc"},
-        {"'--' x", "'     \n"}, {"/* -- */ x", "         x"}, {"a -- see /* x\nb;", "a            \nb;"},
+        {"'--' x", "'--' x"}, {"q'[/*]' /* c */\"--\" -- n", "q'[/*]'        \"--\"     \n"},
+        {"'it''s -- x' --", "'it''s -- x'   \n"}, {"/* -- */ x", "         x"}, {"a -- see /* x\nb;", "a            \nb;"},
         {"a /* -- \n */ b", "a            b"}, {"-", "-"}, {"/", "/"}, {"x /*/ y", "x      "},
         {"select\n--\n;", "select\n  \n;"}};
     // clang-format on

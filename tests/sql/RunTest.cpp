@@ -49,9 +49,10 @@ INSTANTIATE_TEST_SUITE_P(Statements, RunTest, ::testing::Values(
     R{{kT, "insert into t values (1, 'a');", "insert into t values (2, 'b');", "insert into t values (3, 'c');"},
       {"update t set b = 'z' where a >= 2;", "delete from t;"},
       {Sj("2行が更新されました。"), Sj("3行が削除されました。")}},
-    // Complete because of the ";" in the comment; once the comment is blank no
-    // template fits, and the statement is sent all the same.
-    R{{}, {"create table u (a number) -- ;", "insert into u values (5);"}, {Sj("文が処理されました。"), kOne}},
+    // A ";" inside a comment or a literal ends nothing.
+    R{{}, {"create table u (a number) -- ;", ";", "insert into u values (5);"}, {Sj("表が作成されました。"), kOne}},
+    R{{kT}, {"insert into t values (1, 'a;b--c' -- ;", ");", "select b from t;"},
+      {kOne, k, k, k, "a;b--c     ", k, k, k}},
     // Commented lines are blanked before sending.
     R{{kT}, {"insert into t /* a", "comment */ values (4, 'd'); -- done"}, {kOne}},
     R{{kT}, {"insert into t -- see /* here", "values (5, 'e');"}, {kOne}},
@@ -64,14 +65,14 @@ INSTANTIATE_TEST_SUITE_P(Statements, RunTest, ::testing::Values(
     R{{"create table t (n number);", "insert into t values (3);", "insert into t values (1);",
        "insert into t values (2);"}, {"select n from t order by n;"},
       {k, k, k, "1          ", k, "3          ", k, Selected(3), k}},
-    // Literals reach the database upper-cased; a query ending in ";;" loses both.
-    R{{kT, "insert into t values (1, 'abc');"}, {"select b from t;"}, {k, k, k, "ABC        ", k, k, k}},
+    // Literals reach the database as typed; a query ending in ";;" loses both.
+    R{{kT, "insert into t values (1, 'aBc');"}, {"select b from t;"}, {k, k, k, "aBc        ", k, k, k}},
     R{{kT, "insert into t values (7, 'x');"}, {"select a from t;;"}, {k, k, k, "7          ", k, k, k}},
-    // Column widths: the format, the type's width, the widest column; a cut may
-    // fall inside a double-byte character.
+    // Column widths: the format, the type's width, the widest column; a cut
+    // never falls inside a double-byte character.
     R{{"create table t (ename varchar2(10), sal number);", "insert into t values ('smith', 800);",
        "column ename format a3"}, {"select ename, sal from t;"},
-      {"", "ENA SAL        ", "--- ---------- ", "SMI 800        ", "", Selected(1), ""}},
+      {"", "ENA SAL        ", "--- ---------- ", "smi 800        ", "", Selected(1), ""}},
     R{{"create table t (ename varchar2(10));", "insert into t values ('smith');", "column ename format a3",
        "clear columns"}, {"select ename from t;"}, {k, "ENAME      ", k, k, k, k, k}},
     R{{"create table t (n number);", "insert into t values (1);", "col n format a12"}, {"select n from t;"},
@@ -80,13 +81,16 @@ INSTANTIATE_TEST_SUITE_P(Statements, RunTest, ::testing::Values(
       {"select n, m from t;"}, {k, " M          ", k, " 2          ", k, k, k}},
     R{{"create table t (d date, c clob);", "insert into t values (null, 'x');"}, {"select d, c from t;"},
       {k, "D        C" + std::string(79, ' ') + " ", std::string(8, '-') + " " + std::string(80, '-') + " ",
-       std::string(9, ' ') + "X" + std::string(80, ' '), k, k, k}},
+       std::string(9, ' ') + "x" + std::string(80, ' '), k, k, k}},
     R{{"create table t (s varchar2(20));", "col s format a3", Sj("insert into t values ('日本');")},
-      {"select s from t;"}, {k, k, k, Sj("日本").substr(0, 3) + " ", k, k, k}},
+      {"select s from t;"}, {k, k, k, Sj("日") + "  ", k, k, k}},
     R{{"create table t (code varchar2(4), name char(6));", "insert into t values ('ab', 'cd');"},
       {"select code, name from t;"}, {k, "CODE NAME   ", "---- ------ ", k, k, k, k}},
     R{{"create table t (s varchar2(2000000000));", "insert into t values ('x');"}, {"select s from t;"},
-      {k, k, std::string(32767, '-') + " ", "X" + std::string(32767, ' '), k, k, k}}));
+      {k, k, std::string(32767, '-') + " ", "x" + std::string(32767, ' '), k, k, k}},
+    // A value is fetched whole up to its width.
+    R{{"create table t (s varchar2(4000));", "insert into t values (rpad('a', 3000, 'b') || 'z');"},
+      {"select s from t;"}, {k, k, k, "a" + std::string(2999, 'b') + "z" + std::string(999, ' ') + " ", k, k, k}}));
 // clang-format on
 
 TEST_F(ConnectedFixture, FailingStatementsGiveTheErrorReportOnly) {

@@ -1,0 +1,110 @@
+#include "interpreter/StatementHead.h"
+
+#include <algorithm>
+
+#include "text/Cp932.h"
+
+namespace statementhead {
+namespace {
+
+constexpr const char* kQualifiers[] = {"EDITIONABLE", "NONEDITIONABLE", "EDITIONING", "FORCE", "NOFORCE"};
+
+struct EndingRow {
+    const char* first;
+    const char* second;  // null: any
+    Ending ending;
+};
+
+// Read top-down after ObjectWords; the first row that fits decides.
+constexpr EndingRow kEndings[] = {
+    {"DECLARE", nullptr, Ending::Slash},
+    {"BEGIN", nullptr, Ending::Slash},
+    {"FUNCTION", nullptr, Ending::Slash},
+    {"PROCEDURE", nullptr, Ending::Slash},
+    {"PACKAGE", nullptr, Ending::Slash},
+    {"TRIGGER", nullptr, Ending::Slash},
+    {"TYPE", "BODY", Ending::Slash},
+    {"TYPE", nullptr, Ending::SemicolonOrSlash},
+};
+
+bool IsWordByte(unsigned char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' ||
+           c == '$' || c == '#' || c >= 0x80;
+}
+
+bool IsQualifier(const std::string& word) {
+    return std::any_of(std::begin(kQualifiers), std::end(kQualifiers),
+                       [&](const char* q) { return word == q; });
+}
+
+// Index of the first object word after CREATE [OR REPLACE]; 0 when the
+// statement is no CREATE.
+std::size_t ObjectStart(const std::vector<std::string>& words) {
+    if (words.empty() || words[0] != "CREATE") return 0;
+    std::size_t at = 1;
+    if (words.size() > 2 && words[1] == "OR" && words[2] == "REPLACE") at = 3;
+    return at;
+}
+
+}  // namespace
+
+std::vector<std::string> FirstWords(std::string_view code, std::size_t count) {
+    std::vector<std::string> words;
+    std::size_t i = 0;
+    while (i < code.size() && words.size() < count) {
+        while (i < code.size() && !IsWordByte(static_cast<unsigned char>(code[i]))) ++i;
+        std::size_t start = i;
+        while (i < code.size() && IsWordByte(static_cast<unsigned char>(code[i])))
+            i += std::max<std::size_t>(cp932::CharLength(code, i), 1);
+        if (i > start) words.push_back(cp932::ToUpper(code.substr(start, i - start)));
+    }
+    return words;
+}
+
+std::vector<std::string> ObjectWords(const std::vector<std::string>& words) {
+    const std::size_t start = ObjectStart(words);
+    if (start == 0) return words;
+    std::vector<std::string> out;
+    for (std::size_t k = start; k < words.size(); ++k)
+        if (!(out.empty() && IsQualifier(words[k]))) out.push_back(words[k]);
+    return out;
+}
+
+Ending EndingOf(const std::vector<std::string>& words) {
+    const bool create = !words.empty() && words[0] == "CREATE";
+    const std::vector<std::string> object = ObjectWords(words);
+    if (object.empty()) return Ending::Semicolon;
+    for (const auto& row : kEndings) {
+        const bool blockWord = std::string_view(row.first) == "DECLARE" || std::string_view(row.first) == "BEGIN";
+        if (blockWord == create || object[0] != row.first) continue;
+        if (row.second != nullptr && (object.size() < 2 || object[1] != row.second)) continue;
+        return row.ending;
+    }
+    return Ending::Semicolon;
+}
+
+std::string BlankQualifiers(std::string copy) {
+    const std::vector<std::string> words = FirstWords(copy, 5);
+    std::size_t start = ObjectStart(words);
+    if (start == 0) return copy;
+    // Walk the same words in the copy to find where the qualifier stands.
+    std::size_t i = 0;
+    for (std::size_t k = 0; k < words.size(); ++k) {
+        while (i < copy.size() && !IsWordByte(static_cast<unsigned char>(copy[i]))) ++i;
+        if (k >= start && IsQualifier(words[k])) {
+            std::fill_n(copy.begin() + static_cast<std::ptrdiff_t>(i), words[k].size(), ' ');
+            return copy;
+        }
+        if (k >= start) return copy;
+        i += words[k].size();
+    }
+    return copy;
+}
+
+bool IsSlashLine(std::string_view line) {
+    const std::size_t first = line.find_first_not_of(" \t");
+    return first != std::string_view::npos && line[first] == '/' &&
+           line.find_first_not_of(" \t", first + 1) == std::string_view::npos;
+}
+
+}  // namespace statementhead

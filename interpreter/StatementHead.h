@@ -1,0 +1,36 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+// The leading words of a SQL statement, which decide how it ends.
+namespace statementhead {
+
+// How a statement is terminated.
+enum class Ending {
+    Semicolon,        // at a line that ends with ";" (or a line holding only "/")
+    Slash,            // blocks and stored program units: only at a line holding only "/"
+    SemicolonOrSlash  // CREATE TYPE without a body: at ";", and a "/" after it belongs to it
+};
+
+// The first `count` words of `code` (text whose quotes and comments are
+// blanks), upper-cased; a word is a run of letters, digits, _ $ # and
+// double-byte characters.
+std::vector<std::string> FirstWords(std::string_view code, std::size_t count);
+
+// The words after CREATE [OR REPLACE] with the words that only qualify the
+// object (EDITIONABLE, NONEDITIONABLE, EDITIONING, FORCE, NOFORCE) left out;
+// other statements come back as they are.
+std::vector<std::string> ObjectWords(const std::vector<std::string>& words);
+
+Ending EndingOf(const std::vector<std::string>& words);
+
+// `copy` (upper-cased) with the qualifying words after CREATE [OR REPLACE]
+// turned into blanks, so that one template serves every spelling.
+std::string BlankQualifiers(std::string copy);
+
+// True when `line` holds only "/" (blanks and tabs around it allowed).
+bool IsSlashLine(std::string_view line);
+
+}  // namespace statementhead
