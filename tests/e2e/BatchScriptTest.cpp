@@ -82,8 +82,8 @@ TEST_F(BatchScript, TablesRowsAndDescribe) {
                       "表が作成されました。|SQL> INSERT INTO emp VALUES ('smith', 800, NULL);|"
                       "1行が作成されました。|SQL> INSERT INTO emp VALUES ('allen', 1600, NULL);|"
                       "1行が作成されました。|SQL> SELECT ename, sal FROM emp;||"
-                      "ENAME      SAL        |---------- ---------- |SMITH      800        |"
-                      "ALLEN      1600       ||2行が選択されました。||SQL> UPDATE emp|"
+                      "ENAME      SAL        |---------- ---------- |smith      800        |"
+                      "allen      1600       ||2行が選択されました。||SQL> UPDATE emp|"
                       "SQL>    SET sal = sal + 1|SQL> ;|2行が更新されました。|"
                       "SQL> DELETE FROM emp WHERE ename = 'NOBODY';|0行が削除されました。|"
                       "SQL> SELECT ename FROM emp WHERE sal > 5000;||ENAME      |---------- ||"
@@ -115,8 +115,8 @@ TEST_F(BatchScript, DefineSubstitutesAndColumnFormatNarrows) {
                                            "SELECT ename FROM &T WHERE sal < 1000;\n"}),
         "SQL> define t = emp|SQL> COLUMN ename FORMAT a3|SQL> COLUMN sal FORMAT 999|"
         "FORMAT文字列\"999\"が不正です。|SQL> SELECT ename FROM &t WHERE sal < 1000;||"
-        "ENA |--- |SMI ||1行が選択されました。||SQL> CLEAR COLUMNS|"
-        "SQL> SELECT ename FROM &T WHERE sal < 1000;||ENAME      |---------- |SMITH      ||"
+        "ENA |--- |smi ||1行が選択されました。||SQL> CLEAR COLUMNS|"
+        "SQL> SELECT ename FROM &T WHERE sal < 1000;||ENAME      |---------- |smith      ||"
         "1行が選択されました。||SQL> ");
 }
 
@@ -136,7 +136,7 @@ TEST_F(BatchScript, CommentsUnknownCommandsSetAndShow) {
                              "接続されていません。|SQL> SHOW HEADING|HEADING ON|SQL> SHOW SERVEROUTPUT|"
                              "SERVEROUTPUT OFF|SQL> CONNECT a/b|接続に成功しました。|SQL> SET AUTO IMM|"
                              "SQL> SHOW AUTOCOMMIT|AUTOCOMMIT IMMEDIATE|SQL> SET HEADING OFF|"
-                             "SQL> SELECT 'x' FROM dual;||X ||1行が選択されました。||SQL> "));
+                             "SQL> SELECT 'x' FROM dual;||x ||1行が選択されました。||SQL> "));
 }
 
 TEST_F(BatchScript, DataSurvivesInTheNamedDatabase) {
