@@ -1,8 +1,13 @@
 #include <iostream>
+#include <string>
+#include <vector>
 
 #include "app/CVantorApp.h"
+#include "batch/CBatchRunner.h"
 
 int main(int argc, char** argv) {
     std::ios::sync_with_stdio(false);
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    if (CBatchRunner::OwnsCommandLine(args)) return CBatchRunner::Main(args, std::cin, std::cout, std::cerr);
     return CVantorApp::Main(argc, argv);
 }

@@ -13,12 +13,19 @@ public:
     void SendKey(Key key) override;
     void SendCommand(Command command) override;
     void PostClose() override { m_closeRequested = true; }
+    void PostExit(int status) override {
+        m_exitStatus = status;
+        PostClose();
+    }
 
     bool IsCloseRequested() const { return m_closeRequested; }
+    // The status a WHENEVER ... EXIT asked for; -1 when none did.
+    int GetExitStatus() const { return m_exitStatus; }
 
 private:
     CSQLEditor& m_editor;
     bool m_closeRequested = false;
+    int m_exitStatus = -1;
     // Return keys under way; a re-run started by a re-run is not played.
     int m_returnDepth = 0;
 };

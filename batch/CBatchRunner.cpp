@@ -12,14 +12,16 @@ namespace {
 constexpr char kProgram[] = "tarvex";
 
 constexpr char kUsage[] =
-    "使用方法: tarvex [--batch] [ファイル...]\n"
+    "使用方法: tarvex [--batch] [--encoding cp932|utf-8] [ファイル...]\n"
     "ファイルを順に一つのコンソールへ入力として再生し、最後にコンソールの全行を\n"
     "UTF-8 で標準出力に書き出します。ファイルが \"-\" または指定なしのときは\n"
     "標準入力を読みます。EXIT で再生を終えます。\n"
-    "  --batch  ウィンドウを開かずに実行する\n"
-    "  --help   この説明を表示する\n";
+    "  --batch     ウィンドウを開かずに実行する\n"
+    "  --encoding  ファイルの文字コードを指定する (cp932 または utf-8; 既定は内容から判断)\n"
+    "  --help      この説明を表示する\n"
+    "  --version   版を表示する\n";
 
-enum class Option { Batch, Help };
+enum class Option { Batch, Help, Version, Encoding };
 
 struct OptionName {
     const char* name;
@@ -30,6 +32,8 @@ constexpr OptionName kOptions[] = {
     {"--batch", Option::Batch},
     {"--help", Option::Help},
     {"-h", Option::Help},
+    {"--version", Option::Version},
+    {"--encoding", Option::Encoding},
 };
 
 const OptionName* FindOption(const std::string& arg) {
@@ -52,20 +56,22 @@ CBatchRunner::~CBatchRunner() {
     m_editor.SetHost(nullptr);
 }
 
-void CBatchRunner::Replay(std::istream& in) { m_editor.Load(in); }
+bool CBatchRunner::Replay(std::istream& in, const std::string& name, std::ostream& errors) {
+    std::string refusal;
+    if (m_editor.Load(in, &refusal)) return true;
+    errors << kProgram << ": " << name << ": " << encoding::Cp932ToUtf8(refusal) << "\n";
+    return false;
+}
 
 bool CBatchRunner::RunFile(const std::string& name, std::istream& standardInput, std::ostream& errors) {
     try {
-        if (name == "-") {
-            Replay(standardInput);
-            return true;
-        }
+        if (name == "-") return Replay(standardInput, name, errors);
         std::ifstream file(name, std::ios::binary);
         if (!file) {
             errors << kProgram << ": ファイルを開けません: " << name << "\n";
             return false;
         }
-        Replay(file);
+        if (!Replay(file, name, errors)) return false;
         if (file.bad()) {
             errors << kProgram << ": ファイルを読めません: " << name << "\n";
             return false;
@@ -95,6 +101,7 @@ int CBatchRunner::Run(const std::vector<std::string>& files, std::istream& stand
         errors << kProgram << ": 出力を書き込めません\n";
         return 1;
     }
+    if (m_host.GetExitStatus() >= 0) return m_host.GetExitStatus();
     return ok ? 0 : 1;
 }
 
@@ -106,8 +113,10 @@ void CBatchRunner::WriteConsole(std::ostream& output) const {
 int CBatchRunner::Main(const std::vector<std::string>& args, std::istream& standardInput,
                        std::ostream& output, std::ostream& errors) {
     std::vector<std::string> files;
+    scripttext::Encoding scriptEncoding = scripttext::Encoding::Auto;
     bool optionsEnded = false;
-    for (const auto& arg : args) {
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
         if (!optionsEnded && arg == "--") {
             optionsEnded = true;
             continue;
@@ -117,6 +126,18 @@ int CBatchRunner::Main(const std::vector<std::string>& args, std::istream& stand
             output << kUsage;
             return 0;
         }
+        if (option != nullptr && option->option == Option::Version) {
+            output << kVersionLine << "\n";
+            return 0;
+        }
+        if (option != nullptr && option->option == Option::Encoding) {
+            if (i + 1 >= args.size() || !scripttext::ParseEncoding(args[i + 1], scriptEncoding)) {
+                errors << kProgram << ": --encoding には cp932 か utf-8 を指定してください\n" << kUsage;
+                return 2;
+            }
+            ++i;
+            continue;
+        }
         if (option != nullptr) continue;
         if (!optionsEnded && LooksLikeOption(arg)) {
             errors << kProgram << ": 不明なオプションです: " << arg << "\n" << kUsage;
@@ -125,5 +146,19 @@ int CBatchRunner::Main(const std::vector<std::string>& args, std::istream& stand
         files.push_back(arg);
     }
     CBatchRunner runner;
+    runner.GetEditor().SetScriptEncoding(scriptEncoding);
     return runner.Run(files, standardInput, output, errors);
+}
+
+bool CBatchRunner::OwnsCommandLine(const std::vector<std::string>& args) {
+    bool batch = false;
+    bool encoding = false;
+    for (const auto& arg : args) {
+        if (arg == "--") break;
+        if (arg == "--version") return true;
+        if (arg == "--pdf" || arg == "--screenshot") return false;
+        batch = batch || arg == "--batch";
+        encoding = encoding || arg == "--encoding";
+    }
+    return batch && encoding;
 }

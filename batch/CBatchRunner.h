@@ -20,7 +20,8 @@ public:
     // be read or its replay failed; the reason goes to `errors` (UTF-8).
     bool RunFile(const std::string& name, std::istream& standardInput, std::ostream& errors);
     // Replays the files in order (none: standard input) until EXIT, then
-    // writes the console. Returns the exit status: 0, or 1 when a file failed.
+    // writes the console. Returns the exit status: the one WHENEVER ... EXIT
+    // left with, else 0, or 1 when a file failed.
     int Run(const std::vector<std::string>& files, std::istream& standardInput, std::ostream& output,
             std::ostream& errors);
     // Every display line in UTF-8, each followed by LF, the input line last.
@@ -29,13 +30,21 @@ public:
     bool IsClosed() const { return m_host.IsCloseRequested(); }
     CSQLEditor& GetEditor() { return m_editor; }
 
-    // The command line (without the program name): --help, --batch and
-    // files. Returns the exit status (2 for a usage error).
+    // The version line of the about box.
+    static constexpr char kVersionLine[] = "Tarvex Version 1.11";
+
+    // The command line (without the program name): --help, --version,
+    // --batch, --encoding cp932|utf-8 and files. Returns the exit status (2
+    // for a usage error).
     static int Main(const std::vector<std::string>& args, std::istream& standardInput, std::ostream& output,
                     std::ostream& errors);
+    // True when the command line is this runner's alone: --version, or
+    // --encoding for a --batch run without a printout.
+    static bool OwnsCommandLine(const std::vector<std::string>& args);
 
 private:
-    void Replay(std::istream& in);
+    // Replays `in`; false (the reason on `errors`) when it was refused.
+    bool Replay(std::istream& in, const std::string& name, std::ostream& errors);
 
     CSQLEditor m_editor;
     CBatchHost m_host;

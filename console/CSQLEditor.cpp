@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <istream>
+#include <iterator>
 #include <ostream>
 
 #include "oracle/OStartup.h"
@@ -282,7 +283,7 @@ void CSQLEditor::Submit() {
     m_history.push_back(m_input);
     CScriptLines expansion;
     std::vector<CScriptLines::Notice> notices;
-    CScriptLines(m_input).ExpandIncludes(expansion, notices);
+    CScriptLines(m_input).ExpandIncludes(expansion, notices, m_scriptEncoding);
 
     // A notice of the expansion shows where its "@" line stood: after the
     // output of the statements before it.
@@ -291,6 +292,8 @@ void CSQLEditor::Submit() {
         for (; nextNotice < notices.size() && notices[nextNotice].position <= position; ++nextNotice) {
             FlushPendingLines();
             AppendOutput(CScriptLines(notices[nextNotice].text));
+            // A script that could not be run is an operating-system failure.
+            m_processor.ReportOsError();
         }
     };
     for (std::size_t i = 0; i < expansion.size() && !Stopped(); ++i) {
@@ -323,14 +326,30 @@ bool CSQLEditor::Store(std::ostream& out) {
     return true;
 }
 
-void CSQLEditor::Load(std::istream& in) {
-    std::string line;
-    while (!Stopped() && std::getline(in, line)) {
+bool CSQLEditor::Load(std::istream& in, std::string* refusal) {
+    const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    std::string text;
+    std::size_t badLine = 0;
+    if (!scripttext::Decode(bytes, m_scriptEncoding, text, badLine)) {
+        FlushPendingLines();
+        AppendOutput(CScriptLines(scripttext::RefusalText(badLine)));
+        if (refusal != nullptr) *refusal = scripttext::RefusalText(badLine);
+        m_caretRow = GetLineCount() - 1;
+        m_processor.ReportOsError();
+        return false;
+    }
+    std::size_t start = 0;
+    while (!Stopped() && start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        std::string line = text.substr(start, end - start);
+        start = end + 1;
         while (!line.empty() && line.back() == '\r') line.pop_back();
         m_input = line;
         m_caretColumn = m_promptLength;
         Submit();
     }
+    return true;
 }
 
 void CSQLEditor::SetHost(CConsoleHost* host) { m_processor.SetHost(host); }

@@ -75,8 +75,13 @@ public:
     // is emptied when the write succeeded; false when it failed.
     bool Store(std::ostream& out);
     // Replays every line of `in` as typed input (LF or CR LF ends a line;
-    // trailing CRs are cut). Stops early once the stop check says so.
-    void Load(std::istream& in);
+    // trailing CRs are cut). Stops early once the stop check says so. The
+    // text is read by the script encoding (UTF-8 scripts become CP932); a
+    // text that cannot be converted is not replayed: the console shows why
+    // and the result is false, with the reason (CP932) in `refusal`.
+    bool Load(std::istream& in, std::string* refusal = nullptr);
+    // How Load and "@" read scripts (default: by their content).
+    void SetScriptEncoding(scripttext::Encoding encoding) { m_scriptEncoding = encoding; }
 
     // The window that CLEAR SCREEN, "/" and EXIT act on (null: none).
     void SetHost(CConsoleHost* host);
@@ -124,4 +129,5 @@ private:
     std::vector<CaretPos> m_undoCarets;
     bool m_overwrite;
     std::function<bool()> m_stopCheck;
+    scripttext::Encoding m_scriptEncoding = scripttext::Encoding::Auto;
 };

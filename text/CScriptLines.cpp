@@ -10,7 +10,7 @@
 
 namespace {
 
-enum class NoticeKind { CannotOpen, Cycle, TooDeep };
+enum class NoticeKind { CannotOpen, Cycle, TooDeep, Unconvertible };
 
 struct NoticeText {
     NoticeKind kind;
@@ -22,6 +22,7 @@ constexpr NoticeText kNoticeTexts[] = {
     {NoticeKind::CannotOpen, "ファイルを開けません: "},
     {NoticeKind::Cycle, "スクリプトの呼び出しが循環しています: "},
     {NoticeKind::TooDeep, "スクリプトの呼び出しが深すぎます: "},
+    {NoticeKind::Unconvertible, "スクリプトを読めません: "},
 };
 
 std::string NoticeFor(NoticeKind kind, const std::string& name) {
@@ -42,8 +43,8 @@ bool IsIncludeLine(const std::string& line) { return !line.empty() && line[0] ==
 // Expands into a fresh list, so a script of any size costs linear time.
 class Expander {
 public:
-    Expander(CScriptLines& out, std::vector<CScriptLines::Notice>& notices)
-        : m_out(out), m_notices(notices) {}
+    Expander(CScriptLines& out, std::vector<CScriptLines::Notice>& notices, scripttext::Encoding encoding)
+        : m_out(out), m_notices(notices), m_encoding(encoding) {}
 
     void Line(std::string line) {
         if (IsIncludeLine(line))
@@ -59,7 +60,15 @@ private:
             return Notify(NoticeKind::Cycle, name);
         if (m_chain.size() >= CScriptLines::kMaxIncludeDepth) return Notify(NoticeKind::TooDeep, name);
         CScriptLines lines;
-        if (!CScriptLines::ReadFile(name, lines)) return Notify(NoticeKind::CannotOpen, name);
+        std::size_t badLine = 0;
+        switch (CScriptLines::ReadScript(name, lines, m_encoding, badLine)) {
+            case CScriptLines::ReadResult::CannotOpen:
+                return Notify(NoticeKind::CannotOpen, name);
+            case CScriptLines::ReadResult::Unconvertible:
+                return Notify(NoticeKind::Unconvertible, name + ": " + scripttext::RefusalText(badLine));
+            case CScriptLines::ReadResult::Ok:
+                break;
+        }
         m_chain.push_back(identity);
         for (auto& line : lines) Line(std::move(line));
         m_chain.pop_back();
@@ -71,6 +80,7 @@ private:
 
     CScriptLines& m_out;
     std::vector<CScriptLines::Notice>& m_notices;
+    scripttext::Encoding m_encoding;
     std::vector<std::string> m_chain;
 };
 
@@ -88,26 +98,50 @@ std::string CScriptLines::Join() const {
     return out;
 }
 
-bool CScriptLines::ReadFile(const std::string& path, CScriptLines& out) {
+namespace {
+
+bool ReadBytes(const std::string& path, std::string& data) {
     std::error_code error;
     // Note: only regular files; a device or pipe could feed lines without end.
     if (path.empty() || !std::filesystem::is_regular_file(path, error)) return false;
     std::ifstream in(path, std::ios::binary);
     if (!in) return false;
-    std::string data{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    if (in.bad()) return false;
+    data.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return !in.bad();
+}
+
+}  // namespace
+
+bool CScriptLines::ReadFile(const std::string& path, CScriptLines& out) {
+    std::string data;
+    if (!ReadBytes(path, data)) return false;
+    out.AppendText(data);
+    return true;
+}
+
+CScriptLines::ReadResult CScriptLines::ReadScript(const std::string& path, CScriptLines& out,
+                                                  scripttext::Encoding encoding, std::size_t& badLine) {
+    std::string data;
+    if (!ReadBytes(path, data)) return ReadResult::CannotOpen;
+    std::string text;
+    if (!scripttext::Decode(data, encoding, text, badLine)) return ReadResult::Unconvertible;
+    out.AppendText(text);
+    return ReadResult::Ok;
+}
+
+void CScriptLines::AppendText(std::string_view data) {
+    CScriptLines& out = *this;
     std::size_t start = 0;
     while (start < data.size()) {
         std::size_t end = data.find('\n', start);
-        if (end == std::string::npos) {
-            out.push_back(data.substr(start));
+        if (end == std::string_view::npos) {
+            out.emplace_back(data.substr(start));
             break;
         }
         std::size_t stop = (end > start && data[end - 1] == '\r') ? end - 1 : end;
-        out.push_back(data.substr(start, stop - start));
+        out.emplace_back(data.substr(start, stop - start));
         start = end + 1;
     }
-    return true;
 }
 
 CScriptLines& CScriptLines::ExpandIncludes(CScriptLines& result) {
@@ -115,9 +149,10 @@ CScriptLines& CScriptLines::ExpandIncludes(CScriptLines& result) {
     return ExpandIncludes(result, notices);
 }
 
-CScriptLines& CScriptLines::ExpandIncludes(CScriptLines& result, std::vector<Notice>& notices) {
+CScriptLines& CScriptLines::ExpandIncludes(CScriptLines& result, std::vector<Notice>& notices,
+                                           scripttext::Encoding encoding) {
     CScriptLines expanded;
-    Expander expander(expanded, notices);
+    Expander expander(expanded, notices, encoding);
     for (const auto& line : *this) expander.Line(line);
     *this = expanded;
     result = std::move(expanded);

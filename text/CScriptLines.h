@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "text/ScriptText.h"
+
 // The program's line list: every list of lines (console lines, history,
 // statement lines, tables, the output of a command) is one of these. Lines
 // carry no line-end characters.
@@ -32,8 +34,11 @@ public:
     // that cannot be read, a file that would include itself (directly or
     // through others) and nesting deeper than the limit bring no lines but a
     // notice at that place.
+    // Included files are read by `encoding` (see scripttext::Decode); one
+    // that cannot be converted brings no lines but a notice naming its line.
     CScriptLines& ExpandIncludes(CScriptLines& result);
-    CScriptLines& ExpandIncludes(CScriptLines& result, std::vector<Notice>& notices);
+    CScriptLines& ExpandIncludes(CScriptLines& result, std::vector<Notice>& notices,
+                                 scripttext::Encoding encoding = scripttext::Encoding::Auto);
 
     // Removes the element at `index` (if there is one), then inserts the
     // lines of the file `path` there, in file order. False when the file
@@ -43,6 +48,14 @@ public:
     // The lines of a text file: lines end at LF or CR LF, and a last line
     // without a line end is still read. False when it cannot be read.
     static bool ReadFile(const std::string& path, CScriptLines& out);
+
+    // The lines of a script file, decoded by `encoding`.
+    enum class ReadResult { Ok, CannotOpen, Unconvertible };
+    static ReadResult ReadScript(const std::string& path, CScriptLines& out, scripttext::Encoding encoding,
+                                 std::size_t& badLine);
+    // Appends the lines of `text` (LF or CR LF ends a line; a last line
+    // without one still counts).
+    void AppendText(std::string_view text);
 
     // Nesting limit of "@" inclusions.
     static constexpr std::size_t kMaxIncludeDepth = 32;
