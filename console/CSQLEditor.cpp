@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <istream>
-#include <iterator>
 #include <ostream>
 
 #include "oracle/OStartup.h"
@@ -327,7 +326,11 @@ bool CSQLEditor::Store(std::ostream& out) {
 }
 
 bool CSQLEditor::Load(std::istream& in, std::string* refusal) {
-    const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    // Note: read through the stream, so a read error marks it bad (as a
+    // directory does) instead of throwing.
+    std::string bytes;
+    char chunk[65536];
+    while (in.read(chunk, sizeof chunk) || in.gcount() > 0) bytes.append(chunk, static_cast<std::size_t>(in.gcount()));
     std::string text;
     std::size_t badLine = 0;
     if (!scripttext::Decode(bytes, m_scriptEncoding, text, badLine)) {

@@ -59,6 +59,18 @@ TEST(CBatchRunner, RunCases) {
         // "表" in CP932 is 0x95 0x5C; 0xFF is no CP932 byte at all.
         {"output is UTF-8 and keeps invalid bytes visible", "", "-- \x95\x5C\n-- \xFF\n",
          "SQL> -- 表|SQL> -- \xEF\xBF\xBD|SQL> ", 0, ""},
+        {"a UTF-8 script and one with a byte-order mark are read as such", "--batch utf8.sql bom.sql", "",
+         "SQL> prompt 日本語|日本語|SQL> prompt 表|表|SQL> ", 0, ""},
+        {"a character CP932 cannot hold refuses the whole script", "--batch bad.sql two.sql", "",
+         "3行目の文字を CP932 に変換できません。|SQL> beta|?|SQL> ", 1, "bad.sql|3行目"},
+        {"UTF-8 that is also valid CP932 is read as CP932 unless forced", "--encoding UTF-8 --batch both.sql", "",
+         "SQL> prompt 日|日|SQL> ", 0, ""},
+        {"forced CP932 reads the bytes as they are", "--batch --encoding cp932 plain.sql", "",
+         "SQL> prompt 表|表|SQL> ", 0, ""},
+        {"WHENEVER SQLERROR EXIT ends the run with its status", "--batch when.sql two.sql", "",
+         "SQL> whenever sqlerror exit 5|SQL> exec null|接続されていません。|SQL> ", 5, ""},
+        {"WHENEVER OSERROR EXIT ends the run at a script that cannot be read", "--batch os.sql two.sql", "",
+         "SQL> whenever oserror exit 6|SQL> @absent.sql|ファイルを開けません: absent.sql|SQL> ", 6, ""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -69,7 +81,14 @@ TEST(CBatchRunner, RunCases) {
                                           {"inner.sql", "alpha\nexit\ngamma\n"},
                                           {"outer.sql", "@inner.sql\ndelta\n"},
                                           {"alpha.sql", "alpha\n"},
-                                          {"--odd.sql", "alpha\n"}})
+                                          {"--odd.sql", "alpha\n"},
+                                          {"utf8.sql", "prompt 日本語\n"},
+                                          {"bom.sql", "\xEF\xBB\xBFprompt 表"},
+                                          {"bad.sql", "prompt a\nprompt 日本語\nprompt \xC3\xA9\n"},
+                                          {"both.sql", "prompt \xE6\x97\xA5\n"},
+                                          {"plain.sql", "prompt \x95\x5C\n"},
+                                          {"when.sql", "whenever sqlerror exit 5\nexec null\nalpha\n"},
+                                          {"os.sql", "whenever oserror exit 6\n@absent.sql\nalpha\n"}})
             dir.Write(name, bytes);
         std::vector<std::string> args;
         std::istringstream words(c.args);
@@ -95,6 +114,8 @@ TEST(CBatchRunner, OptionTable) {
         {{"--batch", "--help"}, 0, true, false},
         {{"--bogus"}, 2, false, true},
         {{"--batch", "-x"}, 2, false, true},
+        {{"--batch", "--encoding"}, 2, false, true},
+        {{"--batch", "--encoding", "latin1", "f.sql"}, 2, false, true},
     };
     for (const auto& c : cases) {
         Result r = RunMain(c.args);
@@ -102,6 +123,14 @@ TEST(CBatchRunner, OptionTable) {
         EXPECT_EQ(r.out.rfind("使用方法: ", 0) == 0, c.usageOnOut) << c.args.back();
         EXPECT_EQ(r.err.find("使用方法: ") != std::string::npos, c.usageOnErr) << c.args.back();
     }
+}
+
+TEST(CBatchRunner, VersionIsTheAboutBoxLine) {
+    EXPECT_EQ(RunMain({"--version"}).out, "Tarvex Version 1.11\n");
+    EXPECT_TRUE(CBatchRunner::OwnsCommandLine({"--version"}));
+    EXPECT_TRUE(CBatchRunner::OwnsCommandLine({"--batch", "--encoding", "utf-8", "f.sql"}));
+    EXPECT_FALSE(CBatchRunner::OwnsCommandLine({"--batch", "f.sql"}));
+    EXPECT_FALSE(CBatchRunner::OwnsCommandLine({"--batch", "--pdf", "o.pdf", "--encoding", "utf-8"}));
 }
 
 TEST(CBatchRunner, ManyLinesAreAllWritten) {

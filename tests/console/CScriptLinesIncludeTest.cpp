@@ -89,6 +89,9 @@ TEST(CScriptLinesInclude, ExpandIncludesCases) {
          cycle + "./a.sql"},
         {"missing file deep inside", "a.sql=x\n@gone.sql\ny\n", "p|@a.sql|q", "p|x|y|q", 2,
          cannot + "gone.sql"},
+        {"a UTF-8 file", "u.sql=\xEF\xBB\xBF表\n", "@u.sql", Sjis("表"), 0, ""},
+        {"a UTF-8 file CP932 cannot hold", "u.sql=ok\n日本語\n\xC3\xA9\n", "a|@u.sql", "a", 1,
+         Sjis("スクリプトを読めません: u.sql: 3行目の文字を CP932 に変換できません。")},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

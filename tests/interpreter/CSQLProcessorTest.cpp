@@ -329,3 +329,61 @@ TEST(Messages, EveryMessageIsCp932TextAndFormattingReadsOnlyItsDirective) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Completion, ATypeWithoutBodyTakesTheSlashThatFollowsIt) {
+    CSQLProcessor processor;
+    RecordingHost host(processor);
+    processor.SetHost(&host);
+    // Not connected: each statement answers that, once.
+    const CScriptLines one = SjLines({"データベースに接続されていません。"});
+    EXPECT_EQ(Feed(processor, {"create type t as object (a number);", "/"}), one);
+    EXPECT_EQ(host.events, "");
+    // Any other statement leaves a "/" to re-run.
+    EXPECT_EQ(Feed(processor, {"create table t (a number);", "/"}), one);
+    EXPECT_EQ(host.events, "UUR");
+}
+
+TEST(Whenever, SqlErrorLeavesWithItsStatusAndContinueStays) {
+    // clang-format off
+    const struct { const char* setting; const char* events; } cases[] = {
+        {"whenever sqlerror exit", "E1"}, {"whenever sqlerror exit success", "E0"},
+        {"WHENEVER SQLERROR EXIT 7 COMMIT", "E7"}, {"whenever sqlerror exit failure rollback", "E1"},
+        {"whenever sqlerror continue", ""}, {"whenever sqlerror exit 256", ""},
+        {"whenever oserror exit 4", ""}};
+    // clang-format on
+    for (const auto& c : cases) {
+        CSQLProcessor processor;
+        struct ExitHost : RecordingHost {
+            using RecordingHost::RecordingHost;
+            void PostExit(int status) override { events += "E" + std::to_string(status); }
+        } host(processor);
+        processor.SetHost(&host);
+        Feed(processor, {c.setting, "select 1 from dual;", "exec null"});
+        EXPECT_EQ(host.events.substr(0, 2), c.events) << c.setting;
+        if (std::string(c.setting).find("oserror") != std::string::npos) {
+            EXPECT_TRUE(processor.ReportOsError());
+            EXPECT_EQ(host.events, "E4");
+        }
+    }
+}
+
+TEST(FormatElapsed, HoursMinutesSecondsAndHundredths) {
+    EXPECT_EQ(CSQLProcessor::FormatElapsed(120), Sj("経過時間: 00:00:00.12"));
+    EXPECT_EQ(CSQLProcessor::FormatElapsed(3723450), Sj("経過時間: 01:02:03.45"));
+    EXPECT_EQ(CSQLProcessor::FormatElapsed(-5), Sj("経過時間: 00:00:00.00"));
+}
+
+TEST(Options, FeedbackAndTimingFollowTheOthersInShowAll) {
+    CSQLProcessor processor;
+    EXPECT_TRUE(Feed(processor, {"set feed off", "set timing ON"}).empty());
+    EXPECT_EQ(Feed(processor, {"show all"}),
+              (CScriptLines{"SERVEROUTPUT OFF", "NUMWIDTH 10", "AUTOCOMMIT OFF", "HEADING ON", "FEEDBACK OFF",
+                            "TIMING ON"}));
+    EXPECT_EQ(Feed(processor, {"set pagesize 0", "SET  define off"}),
+              SjLines({"SET PAGESIZE は使用できません。", "SET DEFINE は使用できません。"}));
+    EXPECT_EQ(Feed(processor, {"prompt", "prompt  Mixed 'Case' &x"}), (CScriptLines{"", "Mixed 'Case' &x"}));
+}
+
+}  // namespace
