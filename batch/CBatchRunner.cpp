@@ -29,11 +29,8 @@ struct OptionName {
 };
 
 constexpr OptionName kOptions[] = {
-    {"--batch", Option::Batch},
-    {"--help", Option::Help},
-    {"-h", Option::Help},
-    {"--version", Option::Version},
-    {"--encoding", Option::Encoding},
+    {"--batch", Option::Batch},     {"--help", Option::Help},         {"-h", Option::Help},
+    {"--version", Option::Version}, {"--encoding", Option::Encoding},
 };
 
 const OptionName* FindOption(const std::string& arg) {

@@ -22,7 +22,8 @@ constexpr ExitWord kExitWords[] = {{"SUCCESS", 0}, {"FAILURE", 1}, {"WARNING", 2
 constexpr int kMaxExitStatus = 255;
 
 bool IsDigits(const std::string& word) {
-    return !word.empty() && std::all_of(word.begin(), word.end(), [](char c) { return c >= '0' && c <= '9'; });
+    return !word.empty() &&
+           std::all_of(word.begin(), word.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
 // The exit status a word of WHENEVER ... EXIT names; false when none.
@@ -42,7 +43,9 @@ std::string Lower(std::string text) {
 
 }  // namespace
 
-CScriptLines CSQLProcessor::Prompt() { return CScriptLines(m_typedArgs.empty() ? std::string() : m_typedArgs[0]); }
+CScriptLines CSQLProcessor::Prompt() {
+    return CScriptLines(m_typedArgs.empty() ? std::string() : m_typedArgs[0]);
+}
 
 // Note: EXIT without a status leaves with FAILURE (1), so that a batch run
 // that stopped at an error never reports success.
@@ -54,14 +57,16 @@ CScriptLines CSQLProcessor::SetWhenever(const std::string& kind, const std::stri
         if (words.empty()) return false;
         if (words[k] == "CONTINUE") {
             ++k;
-            if (k < words.size() && (words[k] == "COMMIT" || words[k] == "ROLLBACK" || words[k] == "NONE")) ++k;
+            if (k < words.size() && (words[k] == "COMMIT" || words[k] == "ROLLBACK" || words[k] == "NONE"))
+                ++k;
             return k == words.size();
         }
         if (words[k++] != "EXIT") return false;
         result.exit = true;
         result.status = 1;
         if (k < words.size() && ReadExitStatus(words[k], result.status)) ++k;
-        if (k < words.size() && (words[k] == "COMMIT" || words[k] == "ROLLBACK")) result.commit = words[k++] == "COMMIT";
+        if (k < words.size() && (words[k] == "COMMIT" || words[k] == "ROLLBACK"))
+            result.commit = words[k++] == "COMMIT";
         return k == words.size();
     }();
     if (!ok) return CScriptLines(MessageText(Message::WheneverUsage));
@@ -71,7 +76,8 @@ CScriptLines CSQLProcessor::SetWhenever(const std::string& kind, const std::stri
 
 CScriptLines CSQLProcessor::SetOnOffOption(const std::string& key, const std::string& value) {
     const std::string upper = cp932::ToUpper(value);
-    if (upper != "ON" && upper != "OFF") return CScriptLines(FormatText(MessageText(Message::OnOffValue), Lower(key)));
+    if (upper != "ON" && upper != "OFF")
+        return CScriptLines(FormatText(MessageText(Message::OnOffValue), Lower(key)));
     m_settings.SetAt(key, upper);
     return {};
 }
@@ -120,8 +126,8 @@ void CSQLProcessor::Leave(const FailureAction& action) {
 std::string CSQLProcessor::FormatElapsed(long long milliseconds) {
     const long long centiseconds = std::max(milliseconds, 0LL) / 10;
     char text[48];
-    std::snprintf(text, sizeof text, "%02lld:%02lld:%02lld.%02lld", centiseconds / 360000, centiseconds / 6000 % 60,
-                  centiseconds / 100 % 60, centiseconds % 100);
+    std::snprintf(text, sizeof text, "%02lld:%02lld:%02lld.%02lld", centiseconds / 360000,
+                  centiseconds / 6000 % 60, centiseconds / 100 % 60, centiseconds % 100);
     return FormatText(MessageText(Message::Elapsed), text);
 }
 

@@ -330,7 +330,8 @@ bool CSQLEditor::Load(std::istream& in, std::string* refusal) {
     // directory does) instead of throwing.
     std::string bytes;
     char chunk[65536];
-    while (in.read(chunk, sizeof chunk) || in.gcount() > 0) bytes.append(chunk, static_cast<std::size_t>(in.gcount()));
+    while (in.read(chunk, sizeof chunk) || in.gcount() > 0)
+        bytes.append(chunk, static_cast<std::size_t>(in.gcount()));
     std::string text;
     std::size_t badLine = 0;
     if (!scripttext::Decode(bytes, m_scriptEncoding, text, badLine)) {

@@ -1,7 +1,6 @@
 #include "interpreter/CSQLProcessor.h"
 
 #include <algorithm>
-
 #include <chrono>
 
 #include "interpreter/CSQLCommandException.h"
@@ -94,7 +93,6 @@ std::size_t FirstNonBlank(const std::string& line) {
     const std::size_t at = line.find_first_not_of(" \t");
     return at == std::string::npos ? line.size() : at;
 }
-
 
 CScriptLines CommandPatterns() {
     CScriptLines out;
@@ -203,7 +201,8 @@ bool MatchCopy(const std::string& copy, const std::string& pattern, CScriptLines
             }
             std::size_t at = copy.find(literal, j);
             if (at == std::string::npos) return false;
-            if (captures) captures->push_back(textparse::TrimBlanks(std::string_view(copy).substr(j, at - j)));
+            if (captures)
+                captures->push_back(textparse::TrimBlanks(std::string_view(copy).substr(j, at - j)));
             if (spans) spans->push_back(TrimmedSpan(copy, j, at));
             j = at;
             i += 2;

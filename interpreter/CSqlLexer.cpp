@@ -15,11 +15,16 @@ bool IsN(char c) { return c == 'n' || c == 'N'; }
 // The closing delimiter of a q'x...x' quote opened with `open`.
 char QClose(char open) {
     switch (open) {
-        case '[': return ']';
-        case '{': return '}';
-        case '(': return ')';
-        case '<': return '>';
-        default: return open;
+        case '[':
+            return ']';
+        case '{':
+            return '}';
+        case '(':
+            return ')';
+        case '<':
+            return '>';
+        default:
+            return open;
     }
 }
 
@@ -74,7 +79,7 @@ CSqlLexer::ByteClass CSqlLexer::Step(std::string_view text, std::size_t& i) {
             i += length;
             // Note: the q of a q-quote stays code, its quote and delimiter do not.
             return m_mode == Mode::LineComment || m_mode == Mode::BlockComment ? ByteClass::Comment
-                                                                                : ByteClass::Quoted;
+                                                                               : ByteClass::Quoted;
         }
         case Mode::LineComment:
             if (c == '\n') {

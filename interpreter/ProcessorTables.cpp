@@ -6,10 +6,9 @@ namespace tables {
 namespace {
 
 constexpr const char* kKeywords[] = {
-    "CREATE", "ALTER",   "DROP",  "INSERT", "SELECT", "UPDATE",   "DELETE",
-    "BEGIN",  "DECLARE", "GRANT", "REVOKE", "COMMIT", "ROLLBACK", "TRUNCATE",
-    "WITH",   "MERGE",   "SAVEPOINT", "COMMENT", "CALL", "LOCK", "EXPLAIN",
-    "PURGE",  "FLASHBACK", "RENAME", "AUDIT", "NOAUDIT", "ANALYZE",
+    "CREATE", "ALTER",  "DROP",    "INSERT",   "SELECT",    "UPDATE", "DELETE", "BEGIN",     "DECLARE",
+    "GRANT",  "REVOKE", "COMMIT",  "ROLLBACK", "TRUNCATE",  "WITH",   "MERGE",  "SAVEPOINT", "COMMENT",
+    "CALL",   "LOCK",   "EXPLAIN", "PURGE",    "FLASHBACK", "RENAME", "AUDIT",  "NOAUDIT",   "ANALYZE",
 };
 
 // SET is the SET command except before these words, where it is SQL.
@@ -139,12 +138,8 @@ constexpr TemplatePreference kPreferences[] = {
 };
 
 constexpr OptionDefault kOptionDefaults[] = {
-    {"SERVEROUTPUT", "OFF"},
-    {"NUMWIDTH", "10"},
-    {"AUTOCOMMIT", "OFF"},
-    {"HEADING", "ON"},
-    {"FEEDBACK", "ON"},
-    {"TIMING", "OFF"},
+    {"SERVEROUTPUT", "OFF"}, {"NUMWIDTH", "10"}, {"AUTOCOMMIT", "OFF"},
+    {"HEADING", "ON"},       {"FEEDBACK", "ON"}, {"TIMING", "OFF"},
 };
 
 const std::string& First(const CScriptLines& args) {

@@ -17,14 +17,10 @@ struct EndingRow {
 
 // Read top-down after ObjectWords; the first row that fits decides.
 constexpr EndingRow kEndings[] = {
-    {"DECLARE", nullptr, Ending::Slash},
-    {"BEGIN", nullptr, Ending::Slash},
-    {"FUNCTION", nullptr, Ending::Slash},
-    {"PROCEDURE", nullptr, Ending::Slash},
-    {"PACKAGE", nullptr, Ending::Slash},
-    {"TRIGGER", nullptr, Ending::Slash},
-    {"TYPE", "BODY", Ending::Slash},
-    {"TYPE", nullptr, Ending::SemicolonOrSlash},
+    {"DECLARE", nullptr, Ending::Slash},  {"BEGIN", nullptr, Ending::Slash},
+    {"FUNCTION", nullptr, Ending::Slash}, {"PROCEDURE", nullptr, Ending::Slash},
+    {"PACKAGE", nullptr, Ending::Slash},  {"TRIGGER", nullptr, Ending::Slash},
+    {"TYPE", "BODY", Ending::Slash},      {"TYPE", nullptr, Ending::SemicolonOrSlash},
 };
 
 bool IsWordByte(unsigned char c) {
@@ -75,7 +71,8 @@ Ending EndingOf(const std::vector<std::string>& words) {
     const std::vector<std::string> object = ObjectWords(words);
     if (object.empty()) return Ending::Semicolon;
     for (const auto& row : kEndings) {
-        const bool blockWord = std::string_view(row.first) == "DECLARE" || std::string_view(row.first) == "BEGIN";
+        const bool blockWord =
+            std::string_view(row.first) == "DECLARE" || std::string_view(row.first) == "BEGIN";
         if (blockWord == create || object[0] != row.first) continue;
         if (row.second != nullptr && (object.size() < 2 || object[1] != row.second)) continue;
         return row.ending;

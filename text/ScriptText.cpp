@@ -20,7 +20,8 @@ constexpr EncodingName kNames[] = {
 };
 
 bool HasHighBytes(std::string_view bytes) {
-    return std::any_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+    return std::any_of(bytes.begin(), bytes.end(),
+                       [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
 }
 
 bool IsContinuation(unsigned char c) { return (c & 0xC0) == 0x80; }
@@ -107,7 +108,8 @@ bool IsValidUtf8(std::string_view bytes) {
 bool Decode(std::string_view bytes, Encoding encoding, std::string& cp932, std::size_t& badLine) {
     badLine = 0;
     const bool marked = bytes.starts_with(kByteOrderMark);
-    if (encoding == Encoding::Auto) encoding = marked || LooksLikeUtf8(bytes) ? Encoding::Utf8 : Encoding::Cp932;
+    if (encoding == Encoding::Auto)
+        encoding = marked || LooksLikeUtf8(bytes) ? Encoding::Utf8 : Encoding::Cp932;
     if (encoding == Encoding::Cp932) {
         cp932.assign(bytes);
         return true;

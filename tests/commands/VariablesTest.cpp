@@ -57,8 +57,9 @@ TEST_F(ConnectedFixture, ExecuteSetsANumberThatPrintAndVariableShow) {
     EXPECT_EQ(Processor().GetExecBlock(), "BEGIN :N := 42; END;");
     EXPECT_EQ(Run({"print n"}), Printed("N", "42"));
     // Numbers print whole and exact, as the database writes them.
-    const struct { const char *assigned, *printed; } numbers[] = {
-        {"7.9", "7.9"}, {"3000000000", "3000000000"}, {"0.5", ".5"}, {"null", ""}};
+    const struct {
+        const char *assigned, *printed;
+    } numbers[] = {{"7.9", "7.9"}, {"3000000000", "3000000000"}, {"0.5", ".5"}, {"null", ""}};
     for (const auto& number : numbers) {
         Run({std::string("execute :n := ") + number.assigned});
         EXPECT_EQ(Run({"print n"}), Printed("N", number.printed)) << number.assigned;

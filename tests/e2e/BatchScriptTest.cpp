@@ -190,3 +190,79 @@ TEST_F(BatchScript, JapaneseNamesAndValuesAreCutByBytes) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(BatchScript, SchemaScriptRunsToItsEndWithDataAsTyped) {
+    RunResult r =
+        RunScripts({"SET ECHO OFF\nset feedback on\nPROMPT Creating the schema\nCONNECT scott/Tiger\n"
+                    "CREATE TABLE dept (\n  deptno NUMBER(2) CONSTRAINT pk_dept PRIMARY KEY,\n"
+                    "  dname VARCHAR2(14)\n);\n"
+                    "CREATE UNIQUE INDEX dept_uk\n  ON dept (dname);\n"
+                    "  -- an indented comment\n"
+                    "BEGIN\n  INSERT INTO dept VALUES (10, 'Sales; East');\n"
+                    "  INSERT INTO dept VALUES (20, 'a--b /* c */');\nEND;\n/\n"
+                    "CREATE OR REPLACE VIEW dept_v AS\n  SELECT dname FROM dept;\n"
+                    "COMMIT WORK;\n  select dname from dept_v order by 1;\n"
+                    "SET FEEDBACK OFF\nselect dname \"MiXed\" from dept where deptno = 10\n/\n"});
+    ExpectTail(
+        r,
+        "SQL> SET ECHO OFF|SET ECHO は使用できません。|SQL> set feedback on|"
+        "SQL> PROMPT Creating the schema|Creating the schema|SQL> CONNECT scott/Tiger|接続に成功しました。|"
+        "SQL> CREATE TABLE dept (|SQL>   deptno NUMBER(2) CONSTRAINT pk_dept PRIMARY KEY,|"
+        "SQL>   dname VARCHAR2(14)|SQL> );|表が作成されました。|"
+        "SQL> CREATE UNIQUE INDEX dept_uk|SQL>   ON dept (dname);|索引が作成されました。|"
+        "SQL>   -- an indented comment|"
+        "SQL> BEGIN|SQL>   INSERT INTO dept VALUES (10, 'Sales; East');|"
+        "SQL>   INSERT INTO dept VALUES (20, 'a--b /* c */');|SQL> END;|SQL> /|"
+        "PL/SQLプロシージャが正常に完了しました。|"
+        "SQL> CREATE OR REPLACE VIEW dept_v AS|SQL>   SELECT dname FROM dept;|ビューが作成されました。|"
+        "SQL> COMMIT WORK;|コミットが完了しました。|SQL>   select dname from dept_v order by 1;||"
+        "DNAME          |-------------- |Sales; East    |a--b /* c */   ||2行が選択されました。||"
+        "SQL> SET FEEDBACK OFF|SQL> select dname \"MiXed\" from dept where deptno = 10|SQL> /||"
+        "MiXed          |-------------- |Sales; East    ||SQL> ");
+}
+
+// A stored program unit ends at its "/" line, never at a ";" of its body;
+// what follows it still runs.
+TEST_F(BatchScript, ProgramUnitsEndAtTheirSlashAndNothingIsSwallowed) {
+    RunResult r =
+        RunScripts({"CONNECT a/b\nCREATE OR REPLACE FUNCTION f RETURN NUMBER IS\nBEGIN\n  RETURN 1;\n"
+                    "END;\n/\nCREATE TYPE pt AS OBJECT (x NUMBER);\n/\nPROMPT after\n"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    const std::string unit = Console(
+        "SQL> CREATE OR REPLACE FUNCTION f RETURN NUMBER IS|SQL> BEGIN|"
+        "SQL>   RETURN 1;|SQL> END;|SQL> /");
+    ASSERT_NE(r.out.find(unit), std::string::npos) << r.out;
+    // The "/" after a type without a body belongs to it: no re-run.
+    const std::string type = Console("SQL> CREATE TYPE pt AS OBJECT (x NUMBER);");
+    const std::size_t at = r.out.find(type);
+    ASSERT_NE(at, std::string::npos) << r.out;
+    const std::string rest = r.out.substr(at + type.size());
+    EXPECT_NE(rest.find(Console("SQL> /|SQL> PROMPT after|after|SQL> ")), std::string::npos) << rest;
+    EXPECT_EQ(rest.find("SQL> CREATE TYPE"), std::string::npos) << rest;
+}
+
+TEST_F(BatchScript, WheneverSqlErrorEndsTheBatchWithItsStatus) {
+    RunResult r =
+        RunScripts({"CONNECT a/b\nCREATE TABLE t (n NUMBER);\nINSERT INTO t VALUES (1);\n"
+                    "WHENEVER SQLERROR EXIT 3\nSELECT nosuch FROM t;\nPROMPT not reached\n",
+                    "PROMPT nor this\n"});
+    EXPECT_EQ(r.status, 3) << r.err;
+    EXPECT_EQ(r.out.find("reached"), std::string::npos) << r.out;
+    EXPECT_EQ(r.out.find("nor this"), std::string::npos) << r.out;
+    // The insert was rolled back on the way out.
+    RunResult after = RunScripts({"CONNECT a/b\nSELECT n FROM t;\n"});
+    EXPECT_NE(after.out.find(Console("0行が選択されました。")), std::string::npos) << after.out;
+}
+
+TEST_F(BatchScript, Utf8ScriptsReachTheDatabaseAsTheirCharacters) {
+    m_dir.Write("utf8.sql",
+                "CONNECT a/b\nCREATE TABLE t (s VARCHAR2(20));\nINSERT INTO t VALUES ('日本語');\n"
+                "SELECT s FROM t;\n");
+    ExpectTail(RunScripts({}, "", "utf8.sql"),
+               "SQL> SELECT s FROM t;||S                    |"
+               "-------------------- |日本語               ||1行が選択されました。||SQL> ");
+}
+
+}  // namespace

@@ -111,7 +111,8 @@ TEST(IsSqlKeyword, OnlyTheTextBeforeTheFirstBlankCounts) {
                              "\t  merge into t", "Set Transaction read only", "set constraints all deferred",
                              "comment on table t is 'x';", "with x as (select 1 from dual)"})
         EXPECT_TRUE(processor.IsSqlKeyword(text)) << text;
-    for (const char* text : {"commits;", "selected 1", "desc t", "", "set heading off", "set", "/ select", "prompt select"})
+    for (const char* text :
+         {"commits;", "selected 1", "desc t", "", "set heading off", "set", "/ select", "prompt select"})
         EXPECT_FALSE(processor.IsSqlKeyword(text)) << text;
 }
 

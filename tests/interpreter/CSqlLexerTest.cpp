@@ -1,6 +1,6 @@
-#include "interpreter/CSqlLexer.h"
-
 #include <gtest/gtest.h>
+
+#include "interpreter/CSqlLexer.h"
 
 namespace {
 

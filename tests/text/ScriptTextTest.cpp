@@ -1,10 +1,9 @@
-#include "text/ScriptText.h"
-
 #include <gtest/gtest.h>
 
 #include <optional>
 
 #include "text/Encoding.h"
+#include "text/ScriptText.h"
 
 namespace {
 
