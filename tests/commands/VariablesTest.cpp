@@ -64,6 +64,9 @@ TEST_F(ConnectedFixture, ExecuteSetsANumberThatPrintAndVariableShow) {
         Run({std::string("execute :n := ") + number.assigned});
         EXPECT_EQ(Run({"print n"}), Printed("N", number.printed)) << number.assigned;
     }
+    // Quoted text in a block keeps its case.
+    Run({"var s varchar2(5)", "exec :s := 'aB'"});
+    EXPECT_EQ(Run({"print s"}), Printed("S", "aB"));
     // The value goes back into statements as it was.
     Run({"execute :n := 3000000000", "execute :n := :n + 1"});
     EXPECT_EQ(Run({"print n"}), Printed("N", "3000000001"));

@@ -385,6 +385,10 @@ TEST(Options, FeedbackAndTimingFollowTheOthersInShowAll) {
     EXPECT_EQ(Feed(processor, {"set pagesize 0", "SET  define off"}),
               SjLines({"SET PAGESIZE は使用できません。", "SET DEFINE は使用できません。"}));
     EXPECT_EQ(Feed(processor, {"prompt", "prompt  Mixed 'Case' &x"}), (CScriptLines{"", "Mixed 'Case' &x"}));
+    // Timing follows every statement, failed ones too.
+    const CScriptLines timed = Feed(processor, {"select 1 from dual;"});
+    ASSERT_EQ(timed.size(), 2u);
+    EXPECT_TRUE(timed[1].starts_with(Sj("経過時間: 00:00:"))) << timed[1];
 }
 
 }  // namespace

@@ -44,6 +44,10 @@ INSTANTIATE_TEST_SUITE_P(Statements, RunTest, ::testing::Values(
     R{{kT}, {"truncate table t;"}, {Sj("表が切り捨てられました。")}},
     R{{kT}, {"drop table t;"}, {Sj("表が削除されました。")}}, R{{}, {"commit;"}, {Sj("コミットが完了しました。")}},
     R{{}, {"rollback;"}, {Sj("ロールバックが完了しました。")}},
+    R{{}, {"savepoint a;", "rollback to savepoint a;", "commit work;", "  select /* c */ 1 x from dual", "/"},
+      {Sj("セーブポイントが作成されました。"), Sj("ロールバックが完了しました。"), Sj("コミットが完了しました。"),
+       "", "X          ", "---------- ", "1          ", "", Selected(1), ""}},
+    R{{kT, "set feedback off"}, {"insert into t values (1, 'a');", "begin", "null;", "end;", "/"}, {}},
     R{{}, {"begin", "null;", "end;", "/"}, {kPlSql}}, R{{}, {"BEGIN NULL; END;", "  /"}, {kPlSql}},
     // Row counts replace the directive.
     R{{kT, "insert into t values (1, 'a');", "insert into t values (2, 'b');", "insert into t values (3, 'c');"},
