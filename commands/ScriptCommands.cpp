@@ -93,6 +93,7 @@ CScriptLines CSQLProcessor::ShowAllOptions() {
 CScriptLines CSQLProcessor::SetUnknownOption(const std::string& text) {
     const std::string trimmed = textparse::TrimBlanks(text);
     const std::string name = trimmed.substr(0, trimmed.find(' '));
+    if (name.empty()) return CScriptLines(MessageText(Message::UnknownCommand));
     return CScriptLines(FormatText(MessageText(Message::SetUnavailable), name));
 }
 

@@ -382,8 +382,9 @@ TEST(Options, FeedbackAndTimingFollowTheOthersInShowAll) {
     EXPECT_EQ(Feed(processor, {"show all"}),
               (CScriptLines{"SERVEROUTPUT OFF", "NUMWIDTH 10", "AUTOCOMMIT OFF", "HEADING ON", "FEEDBACK OFF",
                             "TIMING ON"}));
-    EXPECT_EQ(Feed(processor, {"set pagesize 0", "SET  define off"}),
-              SjLines({"SET PAGESIZE は使用できません。", "SET DEFINE は使用できません。"}));
+    EXPECT_EQ(Feed(processor, {"set pagesize 0", "SET  define off", "set "}),
+              SjLines({"SET PAGESIZE は使用できません。", "SET DEFINE は使用できません。",
+                       "不明なコマンドです。"}));
     EXPECT_EQ(Feed(processor, {"prompt", "prompt  Mixed 'Case' &x"}), (CScriptLines{"", "Mixed 'Case' &x"}));
     // Timing follows every statement, failed ones too.
     const CScriptLines timed = Feed(processor, {"select 1 from dual;"});
