@@ -123,6 +123,9 @@ void CSQLProcessor::SetConnection(OSession* session, ODatabase* database) {
 bool CSQLProcessor::IsConnected() const { return m_session != nullptr && m_session->IsOpen(); }
 
 bool CSQLProcessor::IsSkippedLine(std::string line) {
+    // Note: inside a quote of a SQL statement every line is text, blank
+    // lines and lines that look like comments too.
+    if (!m_lines.empty() && m_completion.InQuote() && IsSqlKeyword(m_lines.front())) return false;
     if (line.find_first_not_of(' ') == std::string::npos) return true;
     if (m_lines.empty() && std::exchange(m_slashBelongsToLast, false) && statementhead::IsSlashLine(line))
         return true;

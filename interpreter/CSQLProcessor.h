@@ -39,8 +39,15 @@ public:
     int FindCommand(const std::string& statement) const;
     CScriptLines GetCommandArgs(const std::string& statement) const;
     int FindTemplate(const std::string& statement) const;
+    // True when the first word of the line (leading blanks and tabs left
+    // out) is a statement keyword, or SET before TRANSACTION, ROLE or
+    // CONSTRAINT(S).
     bool IsSqlKeyword(const std::string& line) const;
+    // True when the lines so far, quotes and comments left out, fit a
+    // template that ends at its ";".
     bool MatchesTemplate() const;
+    // The statement upper-cased outside quotes, with every DEFINE reference
+    // (found whatever its case, inside quotes too) replaced by its value.
     std::string SubstituteDefines(const std::string& statement) const;
 
     // SQL execution.

@@ -22,6 +22,10 @@ public:
     void Reset() { m_mode = Mode::Code; }
     // True while a quote or a block comment is open.
     bool IsOpen() const { return m_mode != Mode::Code && m_mode != Mode::LineComment; }
+    // True while a quote is open.
+    bool InQuote() const {
+        return m_mode == Mode::Single || m_mode == Mode::Double || m_mode == Mode::QQuote;
+    }
     // True while a line comment runs to the end of the text read so far.
     bool InLineComment() const { return m_mode == Mode::LineComment; }
 

@@ -26,6 +26,8 @@ public:
     // True when the statement is complete at a ";" and a "/" on the next
     // line still belongs to it (CREATE TYPE without a body).
     bool TakesTrailingSlash() const;
+    // True when the lines so far end inside a quote.
+    bool InQuote() const { return m_lexer.InQuote(); }
 
 private:
     // How many bytes of the statement's code decide its leading words.
