@@ -26,7 +26,13 @@ public:
     // Every display line in UTF-8, each followed by LF, the input line last.
     void WriteConsole(std::ostream& output) const;
 
-    bool IsClosed() const { return m_host.IsCloseRequested(); }
+    // True after EXIT, and after an EXIT that could not commit (the replay
+    // ends there too).
+    bool IsClosed() const;
+
+    // Bytes read from one file at most, and the longest line.
+    static constexpr std::size_t kMaxFileBytes = std::size_t{1} << 30;
+    static constexpr std::size_t kMaxLineBytes = std::size_t{64} << 20;
     CSQLEditor& GetEditor() { return m_editor; }
 
     // The command line (without the program name): --help, --batch and
@@ -35,7 +41,10 @@ public:
                     std::ostream& errors);
 
 private:
-    void Replay(std::istream& in);
+    // False (with the reason in `errors`) when the input was cut at a bound.
+    bool Replay(std::istream& in, const std::string& name, std::ostream& errors);
+    // Says on `errors` that a commit failed; false when one did.
+    bool ReportFailedCommit(std::ostream& errors) const;
 
     CSQLEditor m_editor;
     CBatchHost m_host;

@@ -89,6 +89,7 @@ public:
     void HandleChar(char c);
 
     CSQLProcessor& GetProcessor() { return m_processor; }
+    const CSQLProcessor& GetProcessor() const { return m_processor; }
     const CScriptLines& GetHistory() const { return m_history; }
 
     // Undo entries and bytes of saved text kept at most; the oldest go first.

@@ -147,7 +147,8 @@ bool MatchCopy(const std::string& copy, const std::string& pattern, CScriptLines
             }
             std::size_t at = copy.find(literal, j);
             if (at == std::string::npos) return false;
-            if (captures) captures->push_back(textparse::TrimBlanks(std::string_view(copy).substr(j, at - j)));
+            if (captures)
+                captures->push_back(textparse::TrimBlanks(std::string_view(copy).substr(j, at - j)));
             j = at;
             i += 2;
         } else if (pattern[i] == ' ') {
@@ -262,6 +263,12 @@ CScriptLines& CSQLProcessor::Execute(CScriptLines& out) {
     if (m_lines.empty()) return out;
     const bool isSql = IsSqlKeyword(m_lines.front());
     std::string text = SubstituteDefines(m_lines.Join());
+    // Note: the database is handed C strings; a NUL would silently end the
+    // statement (or a literal, a value, a database name) early.
+    if (text.find('\0') != std::string::npos) {
+        out.push_back(MessageText(Message::NulInStatement));
+        return out;
+    }
     if (isSql) return RunStatement(std::move(text), out);
 
     text = textparse::TrimTrailing(text, ';');

@@ -5,6 +5,7 @@
 #include "interpreter/CConsoleHost.h"
 #include "interpreter/CHashTable.h"
 #include "interpreter/CTemplateMatcher.h"
+#include "interpreter/Messages.h"
 #include "text/CScriptLines.h"
 
 class OSession;
@@ -54,8 +55,10 @@ public:
 
     // Client commands.
     CScriptLines Connect(const CScriptLines& args);
-    std::string Disconnect();
-    void Exit();
+    CScriptLines Disconnect();
+    // Asks the host to close after a successful disconnect; when the commit
+    // fails, the error report comes back and nothing closes.
+    CScriptLines Exit();
     CScriptLines Describe(const std::string& name);
     CScriptLines DeclareVariable(const std::string& text);
     CScriptLines ExecuteBlock(const CScriptLines& args);
@@ -64,6 +67,7 @@ public:
     CScriptLines SetNumWidthOption(const std::string& value);
     CScriptLines SetAutoCommitOption(const std::string& value);
     CScriptLines SetHeadingOption(const std::string& value);
+    CScriptLines SetLockWaitOption(const std::string& value);
     CScriptLines ShowOption(const std::string& key);
     CScriptLines SetColumnFormat(const std::string& column, const std::string& format);
     CScriptLines Define(const std::string& name, const std::string& value);
@@ -77,6 +81,11 @@ public:
     const std::string& GetConnectDatabase() const { return m_connectDatabase; }
     const std::string& GetExecBlock() const { return m_execBlock; }
     bool IsConnected() const;
+    // True once a commit failed (a COMMIT statement, or the commit of
+    // CONNECT, DISCONNECT or EXIT): work the user meant to keep is not saved.
+    bool HasFailedCommit() const { return m_commitFailed; }
+    // True when the last EXIT did not close because its commit failed.
+    bool IsExitRefused() const { return m_exitRefused; }
     const CScriptLines& GetTemplates() const { return m_templates; }
     const CScriptLines& GetMessages() const { return m_messages; }
     const CScriptLines& GetCommands() const { return m_commands; }
@@ -102,6 +111,12 @@ private:
     CConsoleHost* m_host = nullptr;
     // Depth of "/" re-runs under way; a re-run inside a re-run is refused.
     int m_rerunDepth = 0;
+    bool m_commitFailed = false;
+    bool m_exitRefused = false;
+
+    // Commits before the session closes; on failure the error report and
+    // `notice` go to `output` and the session stays open.
+    bool CommitBeforeClose(Message notice, CScriptLines& output);
 
     // Command number of the first pattern `text` fits (-1: none); its
     // captures go to `args` when given.

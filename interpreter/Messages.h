@@ -25,6 +25,11 @@ enum class Message {
     ShowUnknown,
     FormatInvalid,
     StatementProcessed,
+    NumWidthInvalid,
+    LockWaitRange,
+    CommitFailedStillConnected,
+    CommitFailedNoExit,
+    NulInStatement,
 };
 
 // The CP932 text of a message; stays valid for the life of the program.

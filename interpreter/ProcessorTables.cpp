@@ -76,10 +76,7 @@ constexpr StatementTemplate kTemplates[] = {
 constexpr TemplatePreference kPreferences[] = {{18, 10}, {30, 22}, {44, 36}};
 
 constexpr OptionDefault kOptionDefaults[] = {
-    {"SERVEROUTPUT", "OFF"},
-    {"NUMWIDTH", "10"},
-    {"AUTOCOMMIT", "OFF"},
-    {"HEADING", "ON"},
+    {"SERVEROUTPUT", "OFF"}, {"NUMWIDTH", "10"}, {"AUTOCOMMIT", "OFF"}, {"HEADING", "ON"}, {"LOCKWAIT", "10"},
 };
 
 const std::string& First(const CScriptLines& args) {
@@ -92,13 +89,8 @@ const std::string& Second(const CScriptLines& args) {
 }
 
 CScriptLines Connect(CSQLProcessor& p, const CScriptLines& a, const char*) { return p.Connect(a); }
-CScriptLines Disconnect(CSQLProcessor& p, const CScriptLines&, const char*) {
-    return CScriptLines(p.Disconnect());
-}
-CScriptLines Exit(CSQLProcessor& p, const CScriptLines&, const char*) {
-    p.Exit();
-    return {};
-}
+CScriptLines Disconnect(CSQLProcessor& p, const CScriptLines&, const char*) { return p.Disconnect(); }
+CScriptLines Exit(CSQLProcessor& p, const CScriptLines&, const char*) { return p.Exit(); }
 CScriptLines Describe(CSQLProcessor& p, const CScriptLines& a, const char*) { return p.Describe(First(a)); }
 CScriptLines Variable(CSQLProcessor& p, const CScriptLines& a, const char*) {
     return p.DeclareVariable(First(a));
@@ -116,6 +108,9 @@ CScriptLines SetAutoCommit(CSQLProcessor& p, const CScriptLines& a, const char*)
 }
 CScriptLines SetHeading(CSQLProcessor& p, const CScriptLines& a, const char*) {
     return p.SetHeadingOption(First(a));
+}
+CScriptLines SetLockWait(CSQLProcessor& p, const CScriptLines& a, const char*) {
+    return p.SetLockWaitOption(First(a));
 }
 CScriptLines Show(CSQLProcessor& p, const CScriptLines&, const char* option) { return p.ShowOption(option); }
 CScriptLines ClearScreen(CSQLProcessor& p, const CScriptLines&, const char*) {
@@ -175,6 +170,8 @@ constexpr CommandRow kCommands[] = {
     {"DEF %s=%s", Define, nullptr},
     {"DEFINE %s=%s", Define, nullptr},
     {"/", Rerun, nullptr},
+    {"SET LOCKWAIT %s", SetLockWait, nullptr},
+    {"SHOW LOCKWAIT", Show, "LOCKWAIT"},
 };
 
 }  // namespace

@@ -16,7 +16,10 @@ CScriptLines& CSQLProcessor::RunStatement(std::string text, CScriptLines& output
     if (group != StatementGroup::Block) text = textparse::TrimTrailing(text, ';');
     if (group == StatementGroup::Query) return RunQuery(text, output);
 
-    if (m_database->ExecuteSQL(text.c_str()) != OSUCCESS) return AppendServerError(output);
+    if (m_database->ExecuteSQL(text.c_str()) != OSUCCESS) {
+        if (number >= 0 && m_templates[static_cast<std::size_t>(number)] == "COMMIT;") m_commitFailed = true;
+        return AppendServerError(output);
+    }
     if (number < 0) {
         // Note: a statement that no longer fits a template after comments
         // were blanked still ran; say so rather than stay silent.

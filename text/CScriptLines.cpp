@@ -10,7 +10,7 @@
 
 namespace {
 
-enum class NoticeKind { CannotOpen, Cycle, TooDeep };
+enum class NoticeKind { CannotOpen, Cycle, TooDeep, TooLarge };
 
 struct NoticeText {
     NoticeKind kind;
@@ -22,6 +22,7 @@ constexpr NoticeText kNoticeTexts[] = {
     {NoticeKind::CannotOpen, "ファイルを開けません: "},
     {NoticeKind::Cycle, "スクリプトの呼び出しが循環しています: "},
     {NoticeKind::TooDeep, "スクリプトの呼び出しが深すぎます: "},
+    {NoticeKind::TooLarge, "スクリプトの行数が上限(10000000行、512MB)を超えたため、以降を実行しません: "},
 };
 
 std::string NoticeFor(NoticeKind kind, const std::string& name) {
@@ -46,14 +47,19 @@ public:
         : m_out(out), m_notices(notices) {}
 
     void Line(std::string line) {
-        if (IsIncludeLine(line))
-            Include(line.substr(1));
-        else
-            m_out.push_back(std::move(line));
+        if (m_full) return;
+        if (IsIncludeLine(line)) return Include(line.substr(1));
+        m_bytes += line.size() + 1;
+        if (m_out.size() >= CScriptLines::kMaxExpandedLines || m_bytes > CScriptLines::kMaxExpandedBytes) {
+            m_full = true;
+            return Notify(NoticeKind::TooLarge, m_chain.empty() ? std::string() : m_currentName);
+        }
+        m_out.push_back(std::move(line));
     }
 
 private:
     void Include(const std::string& name) {
+        if (m_full) return;
         std::string identity = FileIdentity(name);
         if (std::find(m_chain.begin(), m_chain.end(), identity) != m_chain.end())
             return Notify(NoticeKind::Cycle, name);
@@ -61,7 +67,10 @@ private:
         CScriptLines lines;
         if (!CScriptLines::ReadFile(name, lines)) return Notify(NoticeKind::CannotOpen, name);
         m_chain.push_back(identity);
+        std::string outer = std::move(m_currentName);
+        m_currentName = name;
         for (auto& line : lines) Line(std::move(line));
+        m_currentName = std::move(outer);
         m_chain.pop_back();
     }
 
@@ -72,6 +81,9 @@ private:
     CScriptLines& m_out;
     std::vector<CScriptLines::Notice>& m_notices;
     std::vector<std::string> m_chain;
+    std::string m_currentName;
+    std::size_t m_bytes = 0;
+    bool m_full = false;
 };
 
 }  // namespace

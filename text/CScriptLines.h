@@ -46,4 +46,9 @@ public:
 
     // Nesting limit of "@" inclusions.
     static constexpr std::size_t kMaxIncludeDepth = 32;
+    // Lines and bytes one expansion gives at most: scripts that include
+    // others several times multiply. Past either, expansion stops with a
+    // notice.
+    static constexpr std::size_t kMaxExpandedLines = 10'000'000;
+    static constexpr std::size_t kMaxExpandedBytes = std::size_t{512} << 20;
 };

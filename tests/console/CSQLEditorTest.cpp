@@ -381,7 +381,7 @@ TEST(CSQLEditor, SubmissionCases) {
         {"and continues with the next typed line", "open.sql=x -\n", "@open.sql|y",
          "SQL> @open.sql|SQL> y|?|SQL> "},
         {"binary script does not break the console", "binary.sql=" + binary, "@binary.sql",
-         "SQL> @binary.sql|?|?|ファイルを開けません: |SQL> "},
+         "SQL> @binary.sql|NUL文字(0x00)を含む文は実行できません。|?|ファイルを開けません: |SQL> "},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

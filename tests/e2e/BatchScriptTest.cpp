@@ -130,7 +130,7 @@ TEST_F(BatchScript, CommentsUnknownCommandsSetAndShow) {
     EXPECT_EQ(r.out, Console("SQL> REM setup|SQL> /* a block|SQL>    comment */|SQL> DESC|"
                              "不明なコマンドです。|SQL> DISCONNECT|接続されていません。|"
                              "SQL> CONNECT scott|不明なコマンドです。|SQL> show numwidth|NUMWIDTH 10|"
-                             "SQL> SET NUMWIDTH 51|numwidthオプション 0が範囲外です(範囲: 2～50)。|"
+                             "SQL> SET NUMWIDTH 51|numwidthオプション 51が範囲外です(範囲: 2～50)。|"
                              "SQL> SET NUMWIDTH 020|SQL> SHOW NUM|NUMWIDTH 020|SQL> SET HEADING maybe|"
                              "headingをONまたはOFFに設定する必要があります。|SQL> SET AUTOCOMMIT ON|"
                              "接続されていません。|SQL> SHOW HEADING|HEADING ON|SQL> SHOW SERVEROUTPUT|"
