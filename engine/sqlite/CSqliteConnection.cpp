@@ -15,6 +15,7 @@
 #include "engine/sqlite/CSqliteSequences.h"
 #include "engine/sqlite/CSqliteTextFunctions.h"
 #include "engine/sqlite/CStatementClassifier.h"
+#include "engine/sqlite/CStatementLimits.h"
 #include "engine/sqlite/CValueText.h"
 #include "text/Cp932.h"
 #include "text/Encoding.h"
@@ -240,6 +241,10 @@ std::vector<std::string> CSqliteConnection::TakeServerOutput() {
 bool CSqliteConnection::CheckEncoding(const std::string& sql) {
     if (std::size_t at = sql.find('\0'); at != std::string::npos) {
         CSqliteFailure::SetNulInStatement(m_error, static_cast<int>(at));
+        return false;
+    }
+    if (std::size_t at = CStatementLimits::FindOverlongRun(sql); at != std::string_view::npos) {
+        CSqliteFailure::SetTooComplex(m_error, static_cast<int>(at), CStatementLimits::kMaxOperatorRun);
         return false;
     }
     std::string utf8;

@@ -95,6 +95,13 @@ void CSqliteFailure::SetNulInBind(CEngineError& error, const std::string& bindNa
     Set(error, kInvalidCharacterCode, Text(kNulInBind) + bindName);
 }
 
+void CSqliteFailure::SetTooComplex(CEngineError& error, int position, std::size_t limit) {
+    error.Set(
+        Text("式が複雑すぎます。一つの式につなげる演算子は") + std::to_string(limit) + Text("個までです。"),
+        position);
+    error.code = 0;
+}
+
 void CSqliteFailure::SetBusy(CEngineError& error, int lockWaitSeconds) {
     std::string text = Text(kFailures[0].utf8);
     text.replace(text.find("%d"), 2, std::to_string(lockWaitSeconds));

@@ -30,6 +30,8 @@ public:
     // variable `bindName` (position unknown).
     static void SetNulInStatement(CEngineError& error, int position);
     static void SetNulInBind(CEngineError& error, const std::string& bindName);
+    // An expression that chains more than `limit` operators (at `position`).
+    static void SetTooComplex(CEngineError& error, int position, std::size_t limit);
     // The file is used by another process and its journal cannot be switched.
     static void SetBusy(CEngineError& error, int lockWaitSeconds);
     // A database that cannot be created because its directory is read-only.
