@@ -5,6 +5,7 @@
 #include <fstream>
 #include <iterator>
 #include <system_error>
+#include <unordered_map>
 
 #include "text/Encoding.h"
 
@@ -40,38 +41,53 @@ std::string FileIdentity(const std::string& path) {
 
 bool IsIncludeLine(const std::string& line) { return !line.empty() && line[0] == '@'; }
 
-// Expands into a fresh list, so a script of any size costs linear time.
+// Expands into a fresh list, so a script of any size costs linear time. A
+// file included many times is read once; every line visited, "@" lines
+// included, counts toward the bound.
 class Expander {
 public:
-    Expander(CScriptLines& out, std::vector<CScriptLines::Notice>& notices)
-        : m_out(out), m_notices(notices) {}
+    Expander(CScriptLines& out, std::vector<CScriptLines::Notice>& notices, std::size_t maxLines)
+        : m_out(out), m_notices(notices), m_maxLines(maxLines) {}
 
-    void Line(std::string line) {
+    void Line(const std::string& line) {
         if (m_full) return;
-        if (IsIncludeLine(line)) return Include(line.substr(1));
         m_bytes += line.size() + 1;
-        if (m_out.size() >= CScriptLines::kMaxExpandedLines || m_bytes > CScriptLines::kMaxExpandedBytes) {
+        if (++m_visited > m_maxLines || m_bytes > CScriptLines::kMaxExpandedBytes) {
             m_full = true;
-            return Notify(NoticeKind::TooLarge, m_chain.empty() ? std::string() : m_currentName);
+            return Notify(NoticeKind::TooLarge, m_currentName);
         }
-        m_out.push_back(std::move(line));
+        if (IsIncludeLine(line)) return Include(line.substr(1));
+        m_out.push_back(line);
     }
 
 private:
     void Include(const std::string& name) {
-        if (m_full) return;
-        std::string identity = FileIdentity(name);
+        const std::string& identity = Identity(name);
         if (std::find(m_chain.begin(), m_chain.end(), identity) != m_chain.end())
             return Notify(NoticeKind::Cycle, name);
         if (m_chain.size() >= CScriptLines::kMaxIncludeDepth) return Notify(NoticeKind::TooDeep, name);
-        CScriptLines lines;
-        if (!CScriptLines::ReadFile(name, lines)) return Notify(NoticeKind::CannotOpen, name);
+        const CScriptLines* lines = Read(identity, name);
+        if (lines == nullptr) return Notify(NoticeKind::CannotOpen, name);
         m_chain.push_back(identity);
         std::string outer = std::move(m_currentName);
         m_currentName = name;
-        for (auto& line : lines) Line(std::move(line));
+        for (const auto& line : *lines) Line(line);
         m_currentName = std::move(outer);
         m_chain.pop_back();
+    }
+
+    const std::string& Identity(const std::string& name) {
+        auto found = m_identities.find(name);
+        if (found == m_identities.end()) found = m_identities.emplace(name, FileIdentity(name)).first;
+        return found->second;
+    }
+
+    const CScriptLines* Read(const std::string& identity, const std::string& name) {
+        auto found = m_files.find(identity);
+        if (found != m_files.end()) return &found->second;
+        CScriptLines lines;
+        if (!CScriptLines::ReadFile(name, lines)) return nullptr;
+        return &m_files.emplace(identity, std::move(lines)).first->second;
     }
 
     void Notify(NoticeKind kind, const std::string& name) {
@@ -80,8 +96,12 @@ private:
 
     CScriptLines& m_out;
     std::vector<CScriptLines::Notice>& m_notices;
+    std::size_t m_maxLines;
     std::vector<std::string> m_chain;
+    std::unordered_map<std::string, std::string> m_identities;
+    std::unordered_map<std::string, CScriptLines> m_files;
     std::string m_currentName;
+    std::size_t m_visited = 0;
     std::size_t m_bytes = 0;
     bool m_full = false;
 };
@@ -127,9 +147,10 @@ CScriptLines& CScriptLines::ExpandIncludes(CScriptLines& result) {
     return ExpandIncludes(result, notices);
 }
 
-CScriptLines& CScriptLines::ExpandIncludes(CScriptLines& result, std::vector<Notice>& notices) {
+CScriptLines& CScriptLines::ExpandIncludes(CScriptLines& result, std::vector<Notice>& notices,
+                                           std::size_t maxLines) {
     CScriptLines expanded;
-    Expander expander(expanded, notices);
+    Expander expander(expanded, notices, maxLines);
     for (const auto& line : *this) expander.Line(line);
     *this = expanded;
     result = std::move(expanded);

@@ -33,7 +33,11 @@ public:
     // through others) and nesting deeper than the limit bring no lines but a
     // notice at that place.
     CScriptLines& ExpandIncludes(CScriptLines& result);
-    CScriptLines& ExpandIncludes(CScriptLines& result, std::vector<Notice>& notices);
+    // At most `maxLines` lines (of the list and its files, "@" lines
+    // counted) are visited; past them, or past kMaxExpandedBytes, expansion
+    // stops with a notice.
+    CScriptLines& ExpandIncludes(CScriptLines& result, std::vector<Notice>& notices,
+                                 std::size_t maxLines = kMaxExpandedLines);
 
     // Removes the element at `index` (if there is one), then inserts the
     // lines of the file `path` there, in file order. False when the file
@@ -46,9 +50,8 @@ public:
 
     // Nesting limit of "@" inclusions.
     static constexpr std::size_t kMaxIncludeDepth = 32;
-    // Lines and bytes one expansion gives at most: scripts that include
-    // others several times multiply. Past either, expansion stops with a
-    // notice.
+    // Lines and bytes one expansion visits at most: scripts that include
+    // others several times multiply.
     static constexpr std::size_t kMaxExpandedLines = 10'000'000;
     static constexpr std::size_t kMaxExpandedBytes = std::size_t{512} << 20;
 };
