@@ -7,6 +7,7 @@
 #include "interpreter/ProcessorTables.h"
 #include "interpreter/TextParse.h"
 #include "oracle/OSession.h"
+#include "text/CompactLine.h"
 #include "text/Cp932.h"
 #include "text/Encoding.h"
 
@@ -259,6 +260,14 @@ std::string CSQLProcessor::SubstituteDefines(const std::string& statement) const
 }
 
 CScriptLines& CSQLProcessor::Execute(CScriptLines& out) {
+    m_outputCompacted = false;
+    ExecuteLines(out);
+    if (m_compactOutput && !m_outputCompacted)
+        for (auto& line : out) line = compactline::Encode(line);
+    return out;
+}
+
+CScriptLines& CSQLProcessor::ExecuteLines(CScriptLines& out) {
     out.clear();
     if (m_lines.empty()) return out;
     const bool isSql = IsSqlKeyword(m_lines.front());

@@ -10,6 +10,7 @@
 
 class OSession;
 class ODatabase;
+class ODynaset;
 
 // The command interpreter of one console: decides which lines are comments,
 // collects the others into a statement, decides when it is complete and runs
@@ -23,6 +24,9 @@ public:
     // The window (or batch runner) that CLEAR SCREEN, "/" and EXIT act on;
     // null: those commands do nothing.
     void SetHost(CConsoleHost* host) { m_host = host; }
+    // ON: every line Execute gives is in the compact form of CompactLine, so
+    // that wide query results are not held padded.
+    void SetCompactOutput(bool on) { m_compactOutput = on; }
 
     // Line-level protocol, called by the console for each submitted line:
     // IsSkippedLine; if false AddLine then IsComplete; if true Execute, Reset.
@@ -46,6 +50,8 @@ public:
     CScriptLines& RunStatement(std::string text, CScriptLines& output);
     static std::string BlankComments(const std::string& text);
     CScriptLines& RunQuery(const std::string& text, CScriptLines& output);
+    // The layout of an open result into `output`, compact when asked.
+    void LayOutRows(ODynaset& dynaset, CScriptLines& output);
     CScriptLines& AppendServerError(CScriptLines& output);
     // The report itself: the typed line holding byte `position` of the
     // joined statement, a marker under it and its line number (nothing when
@@ -112,6 +118,9 @@ private:
     // Depth of "/" re-runs under way; a re-run inside a re-run is refused.
     int m_rerunDepth = 0;
     bool m_commitFailed = false;
+    bool m_compactOutput = false;
+    // Set by RunQuery when the lines it gave are compact already.
+    bool m_outputCompacted = false;
     bool m_exitRefused = false;
 
     // Commits before the session closes; on failure the error report and
@@ -124,4 +133,5 @@ private:
     // Template tests on the upper-cased working copy of a statement.
     bool FitsTemplate(const std::string& copy, int number) const;
     bool FitsPreferredTemplate(const std::string& copy, int number) const;
+    CScriptLines& ExecuteLines(CScriptLines& out);
 };

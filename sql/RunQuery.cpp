@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <cstring>
+#include <new>
 #include <vector>
 
 #include "interpreter/CSQLProcessor.h"
@@ -8,6 +9,8 @@
 #include "interpreter/TextParse.h"
 #include "oracle/ODatabase.h"
 #include "oracle/ODynaset.h"
+#include "text/CompactLine.h"
+#include "text/Encoding.h"
 
 namespace {
 
@@ -41,12 +44,23 @@ int DefaultWidth(int serverType, long fieldSize) {
     return size > 0 ? size : 10;
 }
 
-// The first `width` bytes of `text`, blank-padded, then the separating blank.
-void AppendCell(std::string& line, const char* text, int width) {
+// The first `width` bytes of `text`, blank-padded, then the separating
+// blank; the padding compact when asked (see CompactLine).
+void AppendCell(std::string& line, const char* text, int width, bool compact) {
     const std::size_t size = std::strlen(text);
-    for (int k = 0; k < width; ++k) line += static_cast<std::size_t>(k) < size ? text[k] : ' ';
-    line += ' ';
+    const auto cell = static_cast<std::size_t>(std::max(width, 0));
+    const std::size_t kept = std::min(size, cell);
+    if (!compact) {
+        line.append(text, kept);
+        line.append(cell - kept + 1, ' ');
+        return;
+    }
+    compactline::AppendText(line, std::string_view(text, kept));
+    compactline::AppendBlanks(line, cell - kept + 1);
 }
+
+constexpr const char* kOutOfMemory =
+    "ORA-04030: メモリーが不足しているため、問い合わせの結果を表示できません。";
 
 }  // namespace
 
@@ -57,8 +71,27 @@ CScriptLines& CSQLProcessor::RunQuery(const std::string& text, CScriptLines& out
     }
     ODynaset dynaset;
     if (dynaset.Open(*m_database, text.c_str(), 0, nullptr) != OSUCCESS) return AppendServerError(output);
+    const std::size_t first = output.size();
+    try {
+        LayOutRows(dynaset, output);
+    } catch (const std::bad_alloc&) {
+        // Note: a query changes nothing, so nothing is rolled back; the rows
+        // laid out so far are dropped to give their memory back.
+        output.erase(output.begin() + static_cast<std::ptrdiff_t>(first), output.end());
+        output.shrink_to_fit();
+        output.push_back(encoding::Utf8ToCp932(kOutOfMemory));
+        return output;
+    }
+    if (m_compactOutput) {
+        for (std::size_t k = 0; k < first; ++k) output[k] = compactline::Encode(output[k]);
+        m_outputCompacted = true;
+    }
+    return output;
+}
 
-    CScriptLines lines{""};
+void CSQLProcessor::LayOutRows(ODynaset& dynaset, CScriptLines& output) {
+    const bool compact = m_compactOutput;
+    output.emplace_back();
     const int columns = std::max(dynaset.GetFieldCount(), 0);
     std::vector<int> widths(static_cast<std::size_t>(columns));
     std::string heading;
@@ -71,14 +104,14 @@ CScriptLines& CSQLProcessor::RunQuery(const std::string& text, CScriptLines& out
         } catch (const CHashTableException&) {
         }
         widths[static_cast<std::size_t>(c)] = width;
-        AppendCell(heading, name, width);
+        AppendCell(heading, name, width, compact);
         underline.append(static_cast<std::size_t>(std::max(width, 0)), '-');
         underline += ' ';
     }
     try {
         if (m_settings.Lookup("HEADING") == "ON") {
-            lines.push_back(heading);
-            lines.push_back(underline);
+            output.push_back(std::move(heading));
+            output.push_back(std::move(underline));
         }
     } catch (const CHashTableException&) {
     }
@@ -88,16 +121,14 @@ CScriptLines& CSQLProcessor::RunQuery(const std::string& text, CScriptLines& out
             char buffer[100] = {};
             dynaset.GetFieldValue(c, buffer, sizeof buffer);
             buffer[sizeof buffer - 1] = '\0';
-            AppendCell(row, buffer, widths[static_cast<std::size_t>(c)]);
+            AppendCell(row, buffer, widths[static_cast<std::size_t>(c)], compact);
         }
-        lines.push_back(row);
+        output.push_back(std::move(row));
         // Note: a move that fails without reaching the end would repeat the
         // same row for ever; the rows shown so far stand.
         if (dynaset.MoveNext(true) != OSUCCESS) break;
     }
-    lines.push_back("");
-    lines.push_back(FormatCount(MessageText(Message::RowsSelected), dynaset.GetRecordCount()));
-    lines.push_back("");
-    output.Append(lines);
-    return output;
+    output.emplace_back();
+    output.push_back(FormatCount(MessageText(Message::RowsSelected), dynaset.GetRecordCount()));
+    output.emplace_back();
 }

@@ -498,3 +498,30 @@ TEST(CSQLEditor, AnySequenceOfEditsKeepsTheModelValid) {
 }
 
 }  // namespace
+
+namespace {
+
+// Wide columns holding short values are held compact and read back padded,
+// in the view's lines, the width and the saved file alike.
+TEST(CSQLEditor, WideResultsReadBackPadded) {
+    testfiles::ScratchDir dir;
+    setenv("TARVEX_HOME", dir.Path().c_str(), 1);
+    CSQLEditor editor;
+    for (const char* line : {"connect a/b", "create table w (a varchar2(4000), b varchar2(4000));",
+                             "insert into w values ('X', 'Y');", "select * from w;"})
+        Type(editor, line);
+    unsetenv("TARVEX_HOME");
+    const std::string row = "X" + std::string(4000, ' ') + "Y" + std::string(4000, ' ');
+    int found = -1;
+    for (int i = 0; i < editor.GetLineCount(); ++i)
+        if (editor.GetLine(i) == row) found = i;
+    ASSERT_GE(found, 0);
+    EXPECT_EQ(editor.GetLine(found - 2), "A" + std::string(4000, ' ') + "B" + std::string(4000, ' '));
+    EXPECT_EQ(editor.GetMaxWidth(), static_cast<int>(row.size()));
+    EXPECT_FALSE(editor.IsPromptLine(found));
+    std::ostringstream saved;
+    ASSERT_TRUE(editor.Store(saved));
+    EXPECT_NE(saved.str().find("\r\n" + row + "\r\n"), std::string::npos);
+}
+
+}  // namespace
