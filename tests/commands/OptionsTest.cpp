@@ -73,3 +73,25 @@ TEST_F(DatabaseFixture, AutoCommitOnCommitsEveryStatement) {
 }
 
 }  // namespace
+
+namespace {
+
+// The lock wait reaches the connection: another console holds the write
+// lock, and the statement gives up at once with the busy error naming it.
+TEST_F(DatabaseFixture, LockWaitIsAppliedToTheConnection) {
+    EXPECT_TRUE(Run({"set lockwait 0"}).empty());
+    Connect();
+    Run({"create table t (n number);"});
+    OSession session;
+    ODatabase other;
+    session.Open();
+    ASSERT_EQ(other.Open(session, "", "U", "P"), OSUCCESS);
+    ASSERT_EQ(other.ExecuteSQL("INSERT INTO T VALUES (1)"), OSUCCESS);
+    const CScriptLines out = Run({"insert into t values (2);"});
+    ASSERT_FALSE(out.empty());
+    EXPECT_EQ(out.back().rfind("ORA-00054", 0), 0u);
+    EXPECT_NE(out.back().find(Sj("、0秒")), std::string::npos) << "not the default of 10";
+    EXPECT_EQ(Run({"show lockwait"}), CScriptLines{"LOCKWAIT 0"});
+}
+
+}  // namespace
