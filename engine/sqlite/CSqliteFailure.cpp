@@ -1,6 +1,9 @@
 #include "engine/sqlite/CSqliteFailure.h"
 
 #include <sqlite3.h>
+#include <unistd.h>
+
+#include <filesystem>
 
 #include "text/Encoding.h"
 
@@ -41,7 +44,7 @@ constexpr const char* kNulInStatement = "ORA-00911: 文にNUL文字(0x00)が含�
 constexpr const char* kNulInBind =
     "ORA-00911: バインド変数の値にNUL文字(0x00)が含まれているため実行できません: ";
 constexpr const char* kReadOnlyDirectory =
-    "ORA-16000: ディレクトリが読取り専用のため、データベースを作成できません: ";
+    "ORA-16000: データベースのディレクトリが読取り専用のため、書き込めません: ";
 
 const FailureText* Find(int resultCode) {
     for (const auto& row : kFailures)
@@ -58,10 +61,19 @@ void Set(CEngineError& error, int code, std::string message, int position = -1) 
 
 }  // namespace
 
-bool CSqliteFailure::IsConnectionFailure(int resultCode) { return Find(resultCode) != nullptr; }
+bool CSqliteFailure::IsConnectionFailure(int resultCode) {
+    return Find(resultCode) != nullptr || (resultCode & 0xFF) == SQLITE_CANTOPEN;
+}
 
 void CSqliteFailure::Describe(sqlite3* db, int lockWaitSeconds, const std::string& path,
                               CEngineError& error) {
+    // Note: a journal that cannot be created beside the file means the
+    // directory is read-only.
+    if ((sqlite3_extended_errcode(db) & 0xFF) == SQLITE_CANTOPEN && !path.empty()) {
+        std::string directory = std::filesystem::path(path).parent_path().string();
+        if (access(directory.empty() ? "." : directory.c_str(), W_OK) != 0)
+            return SetReadOnlyDirectory(error, path);
+    }
     const FailureText* row = Find(sqlite3_extended_errcode(db));
     if (row == nullptr) {
         const char* message = sqlite3_errmsg(db);
