@@ -1,10 +1,12 @@
 #include "batch/CBatchRunner.h"
 
 #include <exception>
+#include <filesystem>
 #include <fstream>
 #include <istream>
 #include <ostream>
 
+#include "batch/CBoundedInput.h"
 #include "text/Encoding.h"
 
 namespace {
@@ -45,7 +47,7 @@ bool LooksLikeOption(const std::string& arg) { return arg.size() > 1 && arg[0] =
 
 CBatchRunner::CBatchRunner() : m_host(m_editor) {
     m_editor.SetHost(&m_host);
-    m_editor.SetStopCheck([this] { return m_host.IsCloseRequested(); });
+    m_editor.SetStopCheck([this] { return IsClosed(); });
 }
 
 CBatchRunner::~CBatchRunner() {
@@ -53,27 +55,45 @@ CBatchRunner::~CBatchRunner() {
     m_editor.SetHost(nullptr);
 }
 
+bool CBatchRunner::IsClosed() const {
+    return m_host.IsCloseRequested() || m_editor.GetProcessor().IsExitRefused();
+}
+
 bool CBatchRunner::Replay(std::istream& in, const std::string& name, std::ostream& errors) {
+    CBoundedInput bounded(in, kMaxFileBytes, kMaxLineBytes);
+    std::istream input(&bounded);
     std::string refusal;
-    if (m_editor.Load(in, &refusal)) return true;
-    errors << kProgram << ": " << name << ": " << encoding::Cp932ToUtf8(refusal) << "\n";
+    if (!m_editor.Load(input, &refusal)) {
+        errors << kProgram << ": " << name << ": " << encoding::Cp932ToUtf8(refusal) << "\n";
+        return false;
+    }
+    if (!bounded.Exceeded()) return true;
+    errors << kProgram << ": 入力が大きすぎるため読み込みを打ち切りました(1ファイル" << (kMaxFileBytes >> 20)
+           << "MBまで、1行" << (kMaxLineBytes >> 20) << "MBまで): " << name << "\n";
     return false;
 }
 
 bool CBatchRunner::RunFile(const std::string& name, std::istream& standardInput, std::ostream& errors) {
     try {
         if (name == "-") return Replay(standardInput, name, errors);
+        std::error_code error;
+        // Note: as for "@", only regular files; a device or a pipe could feed
+        // input without end.
+        if (std::filesystem::exists(name, error) && !std::filesystem::is_regular_file(name, error)) {
+            errors << kProgram << ": 通常のファイルではありません: " << name << "\n";
+            return false;
+        }
         std::ifstream file(name, std::ios::binary);
         if (!file) {
             errors << kProgram << ": ファイルを開けません: " << name << "\n";
             return false;
         }
-        if (!Replay(file, name, errors)) return false;
+        bool whole = Replay(file, name, errors);
         if (file.bad()) {
             errors << kProgram << ": ファイルを読めません: " << name << "\n";
             return false;
         }
-        return true;
+        return whole;
     } catch (const std::exception& error) {
         errors << kProgram << ": " << name << ": " << encoding::Cp932ToUtf8(error.what()) << "\n";
     } catch (...) {
@@ -98,8 +118,22 @@ int CBatchRunner::Run(const std::vector<std::string>& files, std::istream& stand
         errors << kProgram << ": 出力を書き込めません\n";
         return 1;
     }
-    if (m_host.GetExitStatus() >= 0) return m_host.GetExitStatus();
+    bool committed = ReportFailedCommit(errors);
+    int status = m_host.GetExitStatus();
+    // Note: a failed commit always fails the run, even after WHENEVER ... EXIT SUCCESS.
+    if (!committed) return status > 0 ? status : 1;
+    if (status >= 0) return status;
     return ok ? 0 : 1;
+}
+
+bool CBatchRunner::ReportFailedCommit(std::ostream& errors) const {
+    const CSQLProcessor& processor = m_editor.GetProcessor();
+    if (!processor.HasFailedCommit()) return true;
+    errors << kProgram
+           << (processor.IsExitRefused()
+                   ? ": EXITでコミットできませんでした。コミットされていない変更は取り消されました\n"
+                   : ": コミットできなかった変更があります\n");
+    return false;
 }
 
 void CBatchRunner::WriteConsole(std::ostream& output) const {

@@ -27,7 +27,13 @@ public:
     // Every display line in UTF-8, each followed by LF, the input line last.
     void WriteConsole(std::ostream& output) const;
 
-    bool IsClosed() const { return m_host.IsCloseRequested(); }
+    // True after EXIT, and after an EXIT that could not commit (the replay
+    // ends there too).
+    bool IsClosed() const;
+
+    // Bytes read from one file at most, and the longest line.
+    static constexpr std::size_t kMaxFileBytes = std::size_t{1} << 30;
+    static constexpr std::size_t kMaxLineBytes = std::size_t{64} << 20;
     CSQLEditor& GetEditor() { return m_editor; }
 
     // The version line of the about box.
@@ -43,8 +49,10 @@ public:
     static bool OwnsCommandLine(const std::vector<std::string>& args);
 
 private:
-    // Replays `in`; false (the reason on `errors`) when it was refused.
+    // Replays `in`; false (the reason on `errors`) when it was refused or cut at a bound.
     bool Replay(std::istream& in, const std::string& name, std::ostream& errors);
+    // Says on `errors` that a commit failed; false when one did.
+    bool ReportFailedCommit(std::ostream& errors) const;
 
     CSQLEditor m_editor;
     CBatchHost m_host;

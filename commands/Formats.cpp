@@ -9,8 +9,9 @@ CScriptLines CSQLProcessor::SetColumnFormat(const std::string& column, const std
     const CScriptLines invalid(FormatText(MessageText(Message::FormatInvalid), format));
     if (format.find('A') == std::string::npos) return invalid;
     const int width = textparse::ParseLeadingInt(std::string_view(format).substr(1));
-    // Note: a wider column is refused rather than laid out.
-    if (width > tables::kMaxColumnWidth) return invalid;
+    // Note: a wider column is refused rather than laid out, and a negative
+    // width would hide the column.
+    if (width < 0 || width > tables::kMaxColumnWidth) return invalid;
     m_columnFormats.SetAt(column, std::to_string(width));
     return {};
 }

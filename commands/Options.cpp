@@ -31,6 +31,18 @@ constexpr AutoCommitValue kAutoCommitValues[] = {
 
 constexpr int kMinNumWidth = 2;
 constexpr int kMaxNumWidth = 50;
+constexpr int kMaxLockWaitSeconds = 3600;
+
+// A whole number, blanks around it allowed: an optional sign, then digits
+// and nothing else.
+bool IsWholeNumber(const std::string& value) {
+    const std::string text = textparse::TrimBlanks(value);
+    std::size_t at = !text.empty() && (text[0] == '-' || text[0] == '+') ? 1 : 0;
+    if (at == text.size()) return false;
+    for (; at < text.size(); ++at)
+        if (text[at] < '0' || text[at] > '9') return false;
+    return true;
+}
 
 }  // namespace
 
@@ -48,10 +60,23 @@ CScriptLines CSQLProcessor::SetServerOutputOption(const std::string& value) {
 }
 
 CScriptLines CSQLProcessor::SetNumWidthOption(const std::string& value) {
+    const std::string shown = textparse::TrimBlanks(value);
+    if (!IsWholeNumber(value)) return CScriptLines(FormatText(MessageText(Message::NumWidthInvalid), shown));
     const int width = textparse::ParseLeadingInt(value);
     if (width < kMinNumWidth || width > kMaxNumWidth)
-        return CScriptLines(MessageText(Message::NumWidthRange));
+        return CScriptLines(FormatText(MessageText(Message::NumWidthRange), shown));
     m_settings.SetAt("NUMWIDTH", value);
+    return {};
+}
+
+CScriptLines CSQLProcessor::SetLockWaitOption(const std::string& value) {
+    const std::string shown = textparse::TrimBlanks(value);
+    const int seconds = textparse::ParseLeadingInt(value);
+    if (!IsWholeNumber(value) || seconds < 0 || seconds > kMaxLockWaitSeconds)
+        return CScriptLines(FormatText(MessageText(Message::LockWaitRange), shown));
+    m_settings.SetAt("LOCKWAIT", std::to_string(seconds));
+    // Note: kept by the database object, so it holds for later connections too.
+    if (m_database != nullptr) m_database->SetLockWait(seconds);
     return {};
 }
 

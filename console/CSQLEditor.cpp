@@ -5,6 +5,7 @@
 #include <ostream>
 
 #include "oracle/OStartup.h"
+#include "text/CompactLine.h"
 #include "text/Cp932.h"
 
 namespace {
@@ -56,6 +57,7 @@ CSQLEditor::CSQLEditor()
     Clear();
     OStartup(1);
     m_processor.SetConnection(&m_session, &m_database);
+    m_processor.SetCompactOutput(true);
 }
 
 CSQLEditor::~CSQLEditor() { OShutdown(); }
@@ -67,7 +69,7 @@ int CSQLEditor::GetLineCount() const {
 std::string CSQLEditor::GetLine(int index) const {
     if (index < 0 || index >= GetLineCount()) return "";
     auto i = static_cast<std::size_t>(index);
-    if (i < m_consoleLines.size()) return m_consoleLines[i];
+    if (i < m_consoleLines.size()) return compactline::Decode(m_consoleLines[i]);
     i -= m_consoleLines.size();
     return kPrompt + (i < m_pendingLines.size() ? m_pendingLines[i] : m_input);
 }
@@ -76,7 +78,7 @@ bool CSQLEditor::IsPromptLine(int index) const {
     if (index < 0 || index >= GetLineCount()) return false;
     auto i = static_cast<std::size_t>(index);
     if (i >= m_consoleLines.size()) return true;
-    return m_consoleLines[i].compare(0, kPromptLength, kPrompt) == 0;
+    return compactline::Decode(m_consoleLines[i]).compare(0, kPromptLength, kPrompt) == 0;
 }
 
 bool CSQLEditor::HasSelection() const {
@@ -253,7 +255,7 @@ void CSQLEditor::Clear() {
 }
 
 void CSQLEditor::FlushPendingLines() {
-    for (const auto& line : m_pendingLines) m_consoleLines.push_back(kPrompt + line);
+    for (const auto& line : m_pendingLines) m_consoleLines.push_back(compactline::Encode(kPrompt + line));
     m_pendingLines.clear();
 }
 
@@ -262,9 +264,12 @@ void CSQLEditor::UpdateMaxWidth(const CScriptLines& lines) {
         if (static_cast<long long>(line.size()) > m_maxWidth) m_maxWidth = static_cast<int>(line.size());
 }
 
-void CSQLEditor::AppendOutput(const CScriptLines& lines) {
-    UpdateMaxWidth(lines);
-    m_consoleLines.Append(lines);
+void CSQLEditor::AppendOutput(CScriptLines&& encodedLines) {
+    for (auto& line : encodedLines) {
+        const std::size_t width = compactline::DecodedSize(line);
+        if (static_cast<long long>(width) > m_maxWidth) m_maxWidth = static_cast<int>(width);
+        m_consoleLines.push_back(std::move(line));
+    }
 }
 
 void CSQLEditor::ResetInputLine() {
@@ -290,7 +295,7 @@ void CSQLEditor::Submit() {
     auto showNotices = [&](std::size_t position) {
         for (; nextNotice < notices.size() && notices[nextNotice].position <= position; ++nextNotice) {
             FlushPendingLines();
-            AppendOutput(CScriptLines(notices[nextNotice].text));
+            AppendOutput(CScriptLines(compactline::Encode(notices[nextNotice].text)));
             // A script that could not be run is an operating-system failure.
             m_processor.ReportOsError();
         }
@@ -304,7 +309,7 @@ void CSQLEditor::Submit() {
         FlushPendingLines();
         CScriptLines output;
         m_processor.Execute(output);
-        AppendOutput(output);
+        AppendOutput(std::move(output));
         m_processor.Reset();
     }
     if (!Stopped()) showNotices(expansion.size());
@@ -312,7 +317,7 @@ void CSQLEditor::Submit() {
 }
 
 bool CSQLEditor::Store(std::ostream& out) {
-    for (const auto& line : m_consoleLines) out << line << "\r\n";
+    for (const auto& line : m_consoleLines) out << compactline::Decode(line) << "\r\n";
     for (const auto& line : m_pendingLines) out << kPrompt << line << "\r\n";
     out << kPrompt << m_input;
     out.flush();

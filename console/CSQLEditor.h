@@ -94,6 +94,7 @@ public:
     void HandleChar(char c);
 
     CSQLProcessor& GetProcessor() { return m_processor; }
+    const CSQLProcessor& GetProcessor() const { return m_processor; }
     const CScriptLines& GetHistory() const { return m_history; }
 
     // Undo entries and bytes of saved text kept at most; the oldest go first.
@@ -108,13 +109,15 @@ private:
     int InputEnd() const { return m_promptLength + static_cast<int>(m_input.size()); }
     int ClampColumn(long long column) const;
     std::size_t CaretIndex() const { return static_cast<std::size_t>(m_caretColumn - m_promptLength); }
-    void AppendOutput(const CScriptLines& lines);
+    // Lines of the interpreter's compact output (see CompactLine).
+    void AppendOutput(CScriptLines&& encodedLines);
     void ResetInputLine();
 
     int m_promptLength;
     OSession m_session;
     ODatabase m_database;
     CSQLProcessor m_processor;
+    // Held compact (see CompactLine); padded again when read.
     CScriptLines m_consoleLines;
     CScriptLines m_pendingLines;
     std::string m_input;

@@ -42,4 +42,7 @@ public:
     // True once the engine has rolled back the open transaction on its own:
     // every statement is refused until Rollback ends it.
     virtual bool TransactionLost() const { return false; }
+    // How long a statement waits for a lock another process holds before it
+    // fails with the busy error (ORA-00054), in seconds.
+    virtual void SetLockWait(int /*seconds*/) {}
 };

@@ -9,6 +9,7 @@
 #include "interpreter/ProcessorTables.h"
 #include "interpreter/TextParse.h"
 #include "oracle/OSession.h"
+#include "text/CompactLine.h"
 #include "text/Cp932.h"
 #include "text/Encoding.h"
 
@@ -337,17 +338,32 @@ std::string CSQLProcessor::Substitute(const std::string& statement, bool upper) 
 }
 
 CScriptLines& CSQLProcessor::Execute(CScriptLines& out) {
+    m_outputCompacted = false;
+    ExecuteLines(out);
+    if (m_compactOutput && !m_outputCompacted)
+        for (auto& line : out) line = compactline::Encode(line);
+    return out;
+}
+
+CScriptLines& CSQLProcessor::ExecuteLines(CScriptLines& out) {
     out.clear();
     if (m_lines.empty()) return out;
     m_sqlFailed = false;
     const auto started = std::chrono::steady_clock::now();
     const std::string joined = m_lines.Join();
-    if (IsSqlKeyword(m_lines.front())) {
-        RunStatement(SubstituteDefines(joined), out);
+    const bool isSql = IsSqlKeyword(m_lines.front());
+    std::string text = isSql ? SubstituteDefines(joined) : Substitute(joined, false);
+    // Note: the database is handed C strings; a NUL would silently end the
+    // statement (or a literal, a value, a database name) early.
+    if (text.find('\0') != std::string::npos) {
+        out.push_back(MessageText(Message::NulInStatement));
+        m_sqlFailed = isSql;
+    } else if (isSql) {
+        RunStatement(std::move(text), out);
         const auto elapsed = std::chrono::steady_clock::now() - started;
         AppendElapsed(std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count(), out);
     } else {
-        ExecuteCommand(Substitute(joined, false), out);
+        ExecuteCommand(text, out);
     }
     if (m_sqlFailed && m_onSqlError.exit) Leave(m_onSqlError);
     return out;

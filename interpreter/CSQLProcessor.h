@@ -7,10 +7,13 @@
 #include "interpreter/CConsoleHost.h"
 #include "interpreter/CHashTable.h"
 #include "interpreter/CStatementCompletion.h"
+#include "interpreter/CTemplateMatcher.h"
+#include "interpreter/Messages.h"
 #include "text/CScriptLines.h"
 
 class OSession;
 class ODatabase;
+class ODynaset;
 
 // The command interpreter of one console: decides which lines are comments,
 // collects the others into a statement, decides when it is complete and runs
@@ -24,6 +27,9 @@ public:
     // The window (or batch runner) that CLEAR SCREEN, "/" and EXIT act on;
     // null: those commands do nothing.
     void SetHost(CConsoleHost* host) { m_host = host; }
+    // ON: every line Execute gives is in the compact form of CompactLine, so
+    // that wide query results are not held padded.
+    void SetCompactOutput(bool on) { m_compactOutput = on; }
 
     // Line-level protocol, called by the console for each submitted line:
     // IsSkippedLine; if false AddLine then IsComplete; if true Execute, Reset.
@@ -54,6 +60,8 @@ public:
     CScriptLines& RunStatement(std::string text, CScriptLines& output);
     static std::string BlankComments(const std::string& text);
     CScriptLines& RunQuery(const std::string& text, CScriptLines& output);
+    // The layout of an open result into `output`, compact when asked.
+    void LayOutRows(ODynaset& dynaset, CScriptLines& output);
     CScriptLines& AppendServerError(CScriptLines& output);
     // The report itself: the typed line holding byte `position` of the
     // joined statement, a marker under it and its line number (nothing when
@@ -63,8 +71,10 @@ public:
 
     // Client commands.
     CScriptLines Connect(const CScriptLines& args);
-    std::string Disconnect();
-    void Exit();
+    CScriptLines Disconnect();
+    // Asks the host to close after a successful disconnect; when the commit
+    // fails, the error report comes back and nothing closes.
+    CScriptLines Exit();
     CScriptLines Describe(const std::string& name);
     CScriptLines DeclareVariable(const std::string& text);
     CScriptLines ExecuteBlock(const CScriptLines& args);
@@ -73,6 +83,7 @@ public:
     CScriptLines SetNumWidthOption(const std::string& value);
     CScriptLines SetAutoCommitOption(const std::string& value);
     CScriptLines SetHeadingOption(const std::string& value);
+    CScriptLines SetLockWaitOption(const std::string& value);
     CScriptLines ShowOption(const std::string& key);
     CScriptLines SetColumnFormat(const std::string& column, const std::string& format);
     CScriptLines Define(const std::string& name, const std::string& value);
@@ -103,6 +114,11 @@ public:
     const std::string& GetConnectDatabase() const { return m_connectDatabase; }
     const std::string& GetExecBlock() const { return m_execBlock; }
     bool IsConnected() const;
+    // True once a commit failed (a COMMIT statement, or the commit of
+    // CONNECT, DISCONNECT or EXIT): work the user meant to keep is not saved.
+    bool HasFailedCommit() const { return m_commitFailed; }
+    // True when the last EXIT did not close because its commit failed.
+    bool IsExitRefused() const { return m_exitRefused; }
     const CScriptLines& GetTemplates() const { return m_templates; }
     const CScriptLines& GetMessages() const { return m_messages; }
     const CScriptLines& GetCommands() const { return m_commands; }
@@ -144,6 +160,15 @@ private:
     bool m_sqlFailed = false;
     FailureAction m_onSqlError;
     FailureAction m_onOsError;
+    bool m_commitFailed = false;
+    bool m_compactOutput = false;
+    // Set by RunQuery when the lines it gave are compact already.
+    bool m_outputCompacted = false;
+    bool m_exitRefused = false;
+
+    // Commits before the session closes; on failure the error report and
+    // `notice` go to `output` and the session stays open.
+    bool CommitBeforeClose(Message notice, CScriptLines& output);
 
     // Command number of the first pattern `text` fits (-1: none); its
     // captures go to `args` when given, and where they stand in the text
@@ -161,4 +186,5 @@ private:
     // Template tests on the upper-cased working copy of a statement.
     bool FitsTemplate(const std::string& copy, int number) const;
     bool FitsPreferredTemplate(const std::string& copy, int number) const;
+    CScriptLines& ExecuteLines(CScriptLines& out);
 };

@@ -29,7 +29,7 @@ constexpr MessageRow kMessages[] = {
     {Message::BlockCompleted, "PL/SQLプロシージャが正常に完了しました。"},
     {Message::VariableNotDeclared, "変数が宣言されていません。"},
     {Message::ServerOutputValue, "serveroutputをONまたはOFFに設定する必要があります。"},
-    {Message::NumWidthRange, "numwidthオプション 0が範囲外です(範囲: 2～50)。"},
+    {Message::NumWidthRange, "numwidthオプション %sが範囲外です(範囲: 2～50)。"},
     {Message::AutoCommitValue, "不明なSET autocommitオプションです。"},
     {Message::HeadingValue, "headingをONまたはOFFに設定する必要があります。"},
     {Message::ShowUnknown, "不明なSHOWオプションです。"},
@@ -40,6 +40,13 @@ constexpr MessageRow kMessages[] = {
     {Message::OnOffValue, "%sをONまたはOFFに設定する必要があります。"},
     {Message::SetUnavailable, "SET %s は使用できません。"},
     {Message::Elapsed, "経過時間: %s"},
+    {Message::NumWidthInvalid, "numwidthオプション %sは数値ではありません。"},
+    {Message::LockWaitRange, "lockwaitオプション %sが範囲外です(範囲: 0～3600秒)。"},
+    {Message::CommitFailedStillConnected,
+     "コミットできなかったため、接続は切断されていません。COMMITをやり直すか、ROLLBACKで取り消して下さい。"},
+    {Message::CommitFailedNoExit,
+     "コミットできなかったため、終了しませんでした。COMMITをやり直すか、ROLLBACKで取り消して下さい。"},
+    {Message::NulInStatement, "NUL文字(0x00)を含む文は実行できません。"},
 };
 
 constexpr std::size_t kMessageCount = std::size(kMessages);

@@ -29,6 +29,11 @@ enum class Message {
     OnOffValue,
     SetUnavailable,
     Elapsed,
+    NumWidthInvalid,
+    LockWaitRange,
+    CommitFailedStillConnected,
+    CommitFailedNoExit,
+    NulInStatement,
 };
 
 // The CP932 text of a message; stays valid for the life of the program.

@@ -138,8 +138,8 @@ constexpr TemplatePreference kPreferences[] = {
 };
 
 constexpr OptionDefault kOptionDefaults[] = {
-    {"SERVEROUTPUT", "OFF"}, {"NUMWIDTH", "10"}, {"AUTOCOMMIT", "OFF"},
-    {"HEADING", "ON"},       {"FEEDBACK", "ON"}, {"TIMING", "OFF"},
+    {"SERVEROUTPUT", "OFF"}, {"NUMWIDTH", "10"}, {"AUTOCOMMIT", "OFF"}, {"HEADING", "ON"},
+    {"FEEDBACK", "ON"},      {"TIMING", "OFF"},  {"LOCKWAIT", "10"},
 };
 
 const std::string& First(const CScriptLines& args) {
@@ -152,13 +152,8 @@ const std::string& Second(const CScriptLines& args) {
 }
 
 CScriptLines Connect(CSQLProcessor& p, const CScriptLines& a, const char*) { return p.Connect(a); }
-CScriptLines Disconnect(CSQLProcessor& p, const CScriptLines&, const char*) {
-    return CScriptLines(p.Disconnect());
-}
-CScriptLines Exit(CSQLProcessor& p, const CScriptLines&, const char*) {
-    p.Exit();
-    return {};
-}
+CScriptLines Disconnect(CSQLProcessor& p, const CScriptLines&, const char*) { return p.Disconnect(); }
+CScriptLines Exit(CSQLProcessor& p, const CScriptLines&, const char*) { return p.Exit(); }
 CScriptLines Describe(CSQLProcessor& p, const CScriptLines& a, const char*) { return p.Describe(First(a)); }
 CScriptLines Variable(CSQLProcessor& p, const CScriptLines& a, const char*) {
     return p.DeclareVariable(First(a));
@@ -176,6 +171,9 @@ CScriptLines SetAutoCommit(CSQLProcessor& p, const CScriptLines& a, const char*)
 }
 CScriptLines SetHeading(CSQLProcessor& p, const CScriptLines& a, const char*) {
     return p.SetHeadingOption(First(a));
+}
+CScriptLines SetLockWait(CSQLProcessor& p, const CScriptLines& a, const char*) {
+    return p.SetLockWaitOption(First(a));
 }
 CScriptLines Show(CSQLProcessor& p, const CScriptLines&, const char* option) { return p.ShowOption(option); }
 CScriptLines ClearScreen(CSQLProcessor& p, const CScriptLines&, const char*) {
@@ -262,6 +260,8 @@ constexpr CommandRow kCommands[] = {
     {"SHOW TIMI", Show, "TIMING"},
     {"SHOW TIMING", Show, "TIMING"},
     {"SHOW ALL", ShowAll, nullptr},
+    {"SET LOCKWAIT %s", SetLockWait, nullptr},
+    {"SHOW LOCKWAIT", Show, "LOCKWAIT"},
     // Note: every SET row must come before this one, which takes any SET.
     {"SET %s", SetUnknown, nullptr},
 };

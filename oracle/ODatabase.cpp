@@ -83,6 +83,7 @@ oresult ODatabase::Open(OSession& session, const char* databaseName, const char*
         m_impl->SetError(error);
         return OFAILURE;
     }
+    if (m_impl->lockWaitSeconds >= 0) m_impl->connection->SetLockWait(m_impl->lockWaitSeconds);
     m_impl->rowsProcessed = 0;
     m_impl->session = &session;
     session.Attach(this);
@@ -138,6 +139,13 @@ void ODatabase::Cancel() {
 
 bool ODatabase::HasUncommittedWork() const {
     return m_impl->IsOpen() && m_impl->connection->HasUncommittedWork();
+}
+
+bool ODatabase::TransactionLost() const { return m_impl->IsOpen() && m_impl->connection->TransactionLost(); }
+
+void ODatabase::SetLockWait(int seconds) {
+    m_impl->lockWaitSeconds = seconds;
+    if (m_impl->IsOpen()) m_impl->connection->SetLockWait(seconds);
 }
 
 std::vector<std::string> ODatabase::TakeServerOutput() {

@@ -60,6 +60,12 @@ public:
     void Cancel();
     // True while the open database holds work that is not committed.
     bool HasUncommittedWork() const;
+    // True once the engine rolled the open transaction back on its own: every
+    // statement fails until a rollback ends it, and a commit fails.
+    bool TransactionLost() const;
+    // How long a statement waits for a lock held elsewhere, in seconds; kept
+    // for databases opened later.
+    void SetLockWait(int seconds);
 
     // Used by the rest of the layer.
     struct Impl;

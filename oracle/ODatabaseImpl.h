@@ -16,6 +16,8 @@ struct ODatabase::Impl {
     std::string errorText;
     int errorPosition = 0;
     long rowsProcessed = 0;
+    // -1: the engine's own lock wait.
+    int lockWaitSeconds = -1;
 
     bool IsOpen() const { return connection != nullptr; }
     void ClearError();

@@ -38,6 +38,12 @@ oresult OSession::Rollback() {
     return ok ? OSUCCESS : OFAILURE;
 }
 
+bool OSession::TransactionLost() const {
+    for (const ODatabase* database : m_impl->databases)
+        if (database->TransactionLost()) return true;
+    return false;
+}
+
 oresult OSession::Close() {
     // Closing a database detaches it, so work on a copy of the list.
     std::vector<ODatabase*> databases = m_impl->databases;

@@ -24,6 +24,9 @@ public:
     // is accepted for the call's form: a new transaction always follows.
     oresult Commit(bool startNew = false);
     oresult Rollback();
+    // True when a database opened on this session lost its transaction (see
+    // ODatabase::TransactionLost): Commit fails until Rollback.
+    bool TransactionLost() const;
     // Rolls back what is not committed and closes every database opened on
     // this session.
     oresult Close();

@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <cstring>
+#include <new>
 #include <vector>
 
 #include "interpreter/CSQLProcessor.h"
@@ -8,7 +9,9 @@
 #include "interpreter/TextParse.h"
 #include "oracle/ODatabase.h"
 #include "oracle/ODynaset.h"
+#include "text/CompactLine.h"
 #include "text/Cp932.h"
+#include "text/Encoding.h"
 
 namespace {
 
@@ -45,10 +48,11 @@ int DefaultWidth(int serverType, long fieldSize) {
     return size > 0 ? size : 10;
 }
 
-// The first `width` bytes of `text`, blank-padded, then the separating blank.
+// The first `width` bytes of `text`, blank-padded, then the separating
+// blank; the padding compact when asked (see CompactLine).
 // Note: a double-byte character that would be cut at the width is left
 // out whole (a blank takes its place).
-void AppendCell(std::string& line, std::string_view text, int width) {
+void AppendCell(std::string& line, std::string_view text, int width, bool compact) {
     const std::size_t room = static_cast<std::size_t>(std::max(width, 0));
     std::size_t length = 0;
     while (length < text.size()) {
@@ -56,10 +60,17 @@ void AppendCell(std::string& line, std::string_view text, int width) {
         if (next > room) break;
         length = next;
     }
-    line.append(text.substr(0, length));
-    line.append(room - length, ' ');
-    line += ' ';
+    if (!compact) {
+        line.append(text.substr(0, length));
+        line.append(room - length + 1, ' ');
+        return;
+    }
+    compactline::AppendText(line, text.substr(0, length));
+    compactline::AppendBlanks(line, room - length + 1);
 }
+
+constexpr const char* kOutOfMemory =
+    "ORA-04030: メモリーが不足しているため、問い合わせの結果を表示できません。";
 
 }  // namespace
 
@@ -73,8 +84,28 @@ CScriptLines& CSQLProcessor::RunQuery(const std::string& text, CScriptLines& out
         NoteSqlFailure();
         return AppendServerError(output);
     }
+    const std::size_t first = output.size();
+    try {
+        LayOutRows(dynaset, output);
+    } catch (const std::bad_alloc&) {
+        NoteSqlFailure();
+        // Note: a query changes nothing, so nothing is rolled back; the rows
+        // laid out so far are dropped to give their memory back.
+        output.erase(output.begin() + static_cast<std::ptrdiff_t>(first), output.end());
+        output.shrink_to_fit();
+        output.push_back(encoding::Utf8ToCp932(kOutOfMemory));
+        return output;
+    }
+    if (m_compactOutput) {
+        for (std::size_t k = 0; k < first; ++k) output[k] = compactline::Encode(output[k]);
+        m_outputCompacted = true;
+    }
+    return output;
+}
 
-    CScriptLines lines{""};
+void CSQLProcessor::LayOutRows(ODynaset& dynaset, CScriptLines& output) {
+    const bool compact = m_compactOutput;
+    output.emplace_back();
     const int columns = std::max(dynaset.GetFieldCount(), 0);
     std::vector<int> widths(static_cast<std::size_t>(columns));
     std::string heading;
@@ -87,14 +118,14 @@ CScriptLines& CSQLProcessor::RunQuery(const std::string& text, CScriptLines& out
         } catch (const CHashTableException&) {
         }
         widths[static_cast<std::size_t>(c)] = width;
-        AppendCell(heading, name, width);
+        AppendCell(heading, name, width, compact);
         underline.append(static_cast<std::size_t>(std::max(width, 0)), '-');
         underline += ' ';
     }
     try {
         if (m_settings.Lookup("HEADING") == "ON") {
-            lines.push_back(heading);
-            lines.push_back(underline);
+            output.push_back(std::move(heading));
+            output.push_back(std::move(underline));
         }
     } catch (const CHashTableException&) {
     }
@@ -109,18 +140,16 @@ CScriptLines& CSQLProcessor::RunQuery(const std::string& text, CScriptLines& out
             buffer.assign(static_cast<std::size_t>(std::clamp(width, 0, kMaxFetch)) + 1, '\0');
             dynaset.GetFieldValue(c, buffer.data(), static_cast<unsigned short>(buffer.size()));
             buffer.back() = '\0';
-            AppendCell(row, buffer.data(), width);
+            AppendCell(row, buffer.data(), width, compact);
         }
-        lines.push_back(row);
+        output.push_back(std::move(row));
         // Note: a move that fails without reaching the end would repeat the
         // same row for ever; the rows shown so far stand.
         if (dynaset.MoveNext(true) != OSUCCESS) break;
     }
-    lines.push_back("");
+    output.emplace_back();
     if (IsFeedbackOn()) {
-        lines.push_back(FormatCount(MessageText(Message::RowsSelected), dynaset.GetRecordCount()));
-        lines.push_back("");
+        output.push_back(FormatCount(MessageText(Message::RowsSelected), dynaset.GetRecordCount()));
+        output.emplace_back();
     }
-    output.Append(lines);
-    return output;
 }

@@ -51,6 +51,8 @@ CScriptLines& CSQLProcessor::RunStatement(std::string text, CScriptLines& output
 
     if (m_database->ExecuteSQL(text.c_str()) != OSUCCESS) {
         NoteSqlFailure();
+        if (number >= 0 && m_templates[static_cast<std::size_t>(number)].rfind("COMMIT", 0) == 0)
+            m_commitFailed = true;
         return AppendServerError(output);
     }
     if (!IsFeedbackOn()) return output;

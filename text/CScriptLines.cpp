@@ -5,12 +5,13 @@
 #include <fstream>
 #include <iterator>
 #include <system_error>
+#include <unordered_map>
 
 #include "text/Encoding.h"
 
 namespace {
 
-enum class NoticeKind { CannotOpen, Cycle, TooDeep, Unconvertible };
+enum class NoticeKind { CannotOpen, Cycle, TooDeep, Unconvertible, TooLarge };
 
 struct NoticeText {
     NoticeKind kind;
@@ -23,6 +24,7 @@ constexpr NoticeText kNoticeTexts[] = {
     {NoticeKind::Cycle, "スクリプトの呼び出しが循環しています: "},
     {NoticeKind::TooDeep, "スクリプトの呼び出しが深すぎます: "},
     {NoticeKind::Unconvertible, "スクリプトを読めません: "},
+    {NoticeKind::TooLarge, "スクリプトの行数が上限(10000000行、512MB)を超えたため、以降を実行しません: "},
 };
 
 std::string NoticeFor(NoticeKind kind, const std::string& name) {
@@ -40,28 +42,35 @@ std::string FileIdentity(const std::string& path) {
 
 bool IsIncludeLine(const std::string& line) { return !line.empty() && line[0] == '@'; }
 
-// Expands into a fresh list, so a script of any size costs linear time.
+// Expands into a fresh list, so a script of any size costs linear time. A
+// file included many times is read once; every line visited, "@" lines
+// included, counts toward the bound.
 class Expander {
 public:
-    Expander(CScriptLines& out, std::vector<CScriptLines::Notice>& notices, scripttext::Encoding encoding)
-        : m_out(out), m_notices(notices), m_encoding(encoding) {}
+    Expander(CScriptLines& out, std::vector<CScriptLines::Notice>& notices, scripttext::Encoding encoding,
+             std::size_t maxLines)
+        : m_out(out), m_notices(notices), m_encoding(encoding), m_maxLines(maxLines) {}
 
-    void Line(std::string line) {
-        if (IsIncludeLine(line))
-            Include(line.substr(1));
-        else
-            m_out.push_back(std::move(line));
+    void Line(const std::string& line) {
+        if (m_full) return;
+        m_bytes += line.size() + 1;
+        if (++m_visited > m_maxLines || m_bytes > CScriptLines::kMaxExpandedBytes) {
+            m_full = true;
+            return Notify(NoticeKind::TooLarge, m_currentName);
+        }
+        if (IsIncludeLine(line)) return Include(line.substr(1));
+        m_out.push_back(line);
     }
 
 private:
     void Include(const std::string& name) {
-        std::string identity = FileIdentity(name);
+        const std::string& identity = Identity(name);
         if (std::find(m_chain.begin(), m_chain.end(), identity) != m_chain.end())
             return Notify(NoticeKind::Cycle, name);
         if (m_chain.size() >= CScriptLines::kMaxIncludeDepth) return Notify(NoticeKind::TooDeep, name);
-        CScriptLines lines;
+        const CScriptLines* lines = nullptr;
         std::size_t badLine = 0;
-        switch (CScriptLines::ReadScript(name, lines, m_encoding, badLine)) {
+        switch (Read(identity, name, lines, badLine)) {
             case CScriptLines::ReadResult::CannotOpen:
                 return Notify(NoticeKind::CannotOpen, name);
             case CScriptLines::ReadResult::Unconvertible:
@@ -70,8 +79,30 @@ private:
                 break;
         }
         m_chain.push_back(identity);
-        for (auto& line : lines) Line(std::move(line));
+        std::string outer = std::move(m_currentName);
+        m_currentName = name;
+        for (const auto& line : *lines) Line(line);
+        m_currentName = std::move(outer);
         m_chain.pop_back();
+    }
+
+    const std::string& Identity(const std::string& name) {
+        auto found = m_identities.find(name);
+        if (found == m_identities.end()) found = m_identities.emplace(name, FileIdentity(name)).first;
+        return found->second;
+    }
+
+    CScriptLines::ReadResult Read(const std::string& identity, const std::string& name,
+                                  const CScriptLines*& lines, std::size_t& badLine) {
+        auto found = m_files.find(identity);
+        if (found == m_files.end()) {
+            CScriptLines read;
+            const auto result = CScriptLines::ReadScript(name, read, m_encoding, badLine);
+            if (result != CScriptLines::ReadResult::Ok) return result;
+            found = m_files.emplace(identity, std::move(read)).first;
+        }
+        lines = &found->second;
+        return CScriptLines::ReadResult::Ok;
     }
 
     void Notify(NoticeKind kind, const std::string& name) {
@@ -81,7 +112,14 @@ private:
     CScriptLines& m_out;
     std::vector<CScriptLines::Notice>& m_notices;
     scripttext::Encoding m_encoding;
+    std::size_t m_maxLines;
     std::vector<std::string> m_chain;
+    std::unordered_map<std::string, std::string> m_identities;
+    std::unordered_map<std::string, CScriptLines> m_files;
+    std::string m_currentName;
+    std::size_t m_visited = 0;
+    std::size_t m_bytes = 0;
+    bool m_full = false;
 };
 
 }  // namespace
@@ -150,9 +188,9 @@ CScriptLines& CScriptLines::ExpandIncludes(CScriptLines& result) {
 }
 
 CScriptLines& CScriptLines::ExpandIncludes(CScriptLines& result, std::vector<Notice>& notices,
-                                           scripttext::Encoding encoding) {
+                                           scripttext::Encoding encoding, std::size_t maxLines) {
     CScriptLines expanded;
-    Expander expander(expanded, notices, encoding);
+    Expander expander(expanded, notices, encoding, maxLines);
     for (const auto& line : *this) expander.Line(line);
     *this = expanded;
     result = std::move(expanded);

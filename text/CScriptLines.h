@@ -37,8 +37,12 @@ public:
     // Included files are read by `encoding` (see scripttext::Decode); one
     // that cannot be converted brings no lines but a notice naming its line.
     CScriptLines& ExpandIncludes(CScriptLines& result);
+    // At most `maxLines` lines (of the list and its files, "@" lines
+    // counted) are visited; past them, or past kMaxExpandedBytes, expansion
+    // stops with a notice.
     CScriptLines& ExpandIncludes(CScriptLines& result, std::vector<Notice>& notices,
-                                 scripttext::Encoding encoding = scripttext::Encoding::Auto);
+                                 scripttext::Encoding encoding = scripttext::Encoding::Auto,
+                                 std::size_t maxLines = kMaxExpandedLines);
 
     // Removes the element at `index` (if there is one), then inserts the
     // lines of the file `path` there, in file order. False when the file
@@ -59,4 +63,8 @@ public:
 
     // Nesting limit of "@" inclusions.
     static constexpr std::size_t kMaxIncludeDepth = 32;
+    // Lines and bytes one expansion visits at most: scripts that include
+    // others several times multiply.
+    static constexpr std::size_t kMaxExpandedLines = 10'000'000;
+    static constexpr std::size_t kMaxExpandedBytes = std::size_t{512} << 20;
 };

@@ -1,16 +1,21 @@
 #include "engine/sqlite/CSqliteConnection.h"
 
 #include <sqlite3.h>
+#include <unistd.h>
+
+#include <filesystem>
 
 #include "engine/sqlite/CDatabaseLocation.h"
 #include "engine/sqlite/COracleDialect.h"
 #include "engine/sqlite/CSelectList.h"
 #include "engine/sqlite/CSqlScanner.h"
+#include "engine/sqlite/CSqliteFailure.h"
 #include "engine/sqlite/CSqliteFunctions.h"
 #include "engine/sqlite/CSqliteResultReader.h"
 #include "engine/sqlite/CSqliteSequences.h"
 #include "engine/sqlite/CSqliteTextFunctions.h"
 #include "engine/sqlite/CStatementClassifier.h"
+#include "engine/sqlite/CStatementLimits.h"
 #include "engine/sqlite/CValueText.h"
 #include "text/Cp932.h"
 #include "text/Encoding.h"
@@ -75,6 +80,29 @@ std::size_t BindPosition(std::string_view text, const std::string& name) {
     return 0;
 }
 
+bool DirectoryIsReadOnly(const std::string& path) {
+    std::string directory = std::filesystem::path(path).parent_path().string();
+    return access(directory.empty() ? "." : directory.c_str(), W_OK) != 0;
+}
+
+// Write-ahead logging lets other consoles read while this one holds
+// uncommitted work. The switch needs the file to itself: it waits for the
+// lock as any statement does and fails with the busy error when another
+// process keeps using the file. A file that cannot switch for another
+// reason (read-only) keeps its journal.
+bool SwitchToWal(sqlite3* db, int lockWaitSeconds, CEngineError& error) {
+    if (sqlite3_db_readonly(db, "main") == 1) return true;
+    sqlite3_stmt* statement = nullptr;
+    int rc = sqlite3_prepare_v2(db, "PRAGMA journal_mode = WAL", -1, &statement, nullptr);
+    if (rc == SQLITE_OK) rc = sqlite3_step(statement);
+    sqlite3_finalize(statement);
+    if ((rc & 0xFF) == SQLITE_BUSY || (rc & 0xFF) == SQLITE_LOCKED) {
+        CSqliteFailure::SetBusy(error, lockWaitSeconds);
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 void CSqliteConnection::StatementDeleter::operator()(sqlite3_stmt* statement) const {
@@ -101,20 +129,25 @@ std::unique_ptr<CSqliteConnection> CSqliteConnection::Open(const std::string& da
     sqlite3* db = nullptr;
     int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
     if (rc != SQLITE_OK) {
-        error.Set(shown + (db != nullptr ? ToCp932(sqlite3_errmsg(db)) : std::string("out of memory")));
+        if (rc == SQLITE_CANTOPEN && !std::filesystem::exists(path) && DirectoryIsReadOnly(path))
+            CSqliteFailure::SetReadOnlyDirectory(error, path);
+        else
+            error.Set(shown + (db != nullptr ? ToCp932(sqlite3_errmsg(db)) : std::string("out of memory")));
         sqlite3_close_v2(db);
         return nullptr;
     }
     std::unique_ptr<CSqliteConnection> connection(new CSqliteConnection(db, path));
     sqlite3_busy_timeout(db, busyTimeoutMs);
+    connection->m_lockWaitSeconds = busyTimeoutMs / 1000;
     // The first read fails on a file that is not a database or is locked.
     if (sqlite3_exec(db, "SELECT count(*) FROM sqlite_schema", nullptr, nullptr, nullptr) != SQLITE_OK) {
-        error.Set(shown + ToCp932(sqlite3_errmsg(db)));
+        if (CSqliteFailure::IsConnectionFailure(sqlite3_extended_errcode(db)))
+            CSqliteFailure::Describe(db, connection->m_lockWaitSeconds, path, error);
+        else
+            error.Set(shown + ToCp932(sqlite3_errmsg(db)));
         return nullptr;
     }
-    // Note: WAL lets other consoles read while this one holds uncommitted work;
-    // a file that cannot switch (read-only) keeps its journal.
-    sqlite3_exec(db, "PRAGMA journal_mode = WAL", nullptr, nullptr, nullptr);
+    if (!SwitchToWal(db, connection->m_lockWaitSeconds, error)) return nullptr;
     for (const char* statement : kSetupStatements)
         if (sqlite3_exec(db, statement, nullptr, nullptr, nullptr) != SQLITE_OK) {
             error.Set(shown + ToCp932(sqlite3_errmsg(db)));
@@ -131,27 +164,71 @@ std::unique_ptr<CSqliteConnection> CSqliteConnection::Open(const std::string& da
 
 bool CSqliteConnection::InTransaction() const { return sqlite3_get_autocommit(m_db) == 0; }
 
+void CSqliteConnection::SetEngineError() {
+    CSqliteFailure::Describe(m_db, m_lockWaitSeconds, m_path, m_error);
+}
+
 bool CSqliteConnection::ExecPlain(const char* sql) {
     if (sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr) == SQLITE_OK) return true;
-    m_error.Set(ToCp932(sqlite3_errmsg(m_db)));
+    SetEngineError();
     return false;
 }
 
 void CSqliteConnection::Cancel() { sqlite3_interrupt(m_db); }
 
+void CSqliteConnection::SetLockWait(int seconds) {
+    m_lockWaitSeconds = seconds < 0 ? 0 : seconds;
+    sqlite3_busy_timeout(m_db, m_lockWaitSeconds * 1000);
+}
+
 bool CSqliteConnection::BeginWrite() { return InTransaction() || ExecPlain("BEGIN IMMEDIATE"); }
+
+bool CSqliteConnection::CommitWork() {
+    if (!InTransaction()) return true;
+    if (!ExecPlain("COMMIT")) return false;
+    ++m_commits;
+    return true;
+}
 
 bool CSqliteConnection::Commit() {
     m_error.Clear();
-    return !InTransaction() || ExecPlain("COMMIT");
+    if (m_transactionLost) {
+        CSqliteFailure::SetNotCommitted(m_error);
+        return false;
+    }
+    bool held = InTransaction();
+    unsigned long commits = m_commits;
+    if (CommitWork()) return true;
+    NoteLostTransaction(held, commits);
+    return false;
 }
 
 bool CSqliteConnection::Rollback() {
     m_error.Clear();
+    m_transactionLost = false;
     return !InTransaction() || ExecPlain("ROLLBACK");
 }
 
-bool CSqliteConnection::FinishStatement() { return !m_autoCommit || Commit(); }
+bool CSqliteConnection::RefuseWhileLost(StatementKind kind) {
+    if (!m_transactionLost || kind == StatementKind::Rollback) return false;
+    if (kind == StatementKind::Commit)
+        CSqliteFailure::SetNotCommitted(m_error);
+    else
+        CSqliteFailure::SetTransactionLost(m_error);
+    return true;
+}
+
+void CSqliteConnection::NoteLostTransaction(bool held, unsigned long commits) {
+    // Note: the server undoes only the failing statement; where SQLite ends
+    // the whole transaction (a full disk while pages spill, an I/O error, a
+    // cancel, a ROLLBACK conflict clause) the work before it is gone, and
+    // nothing after it may be committed as if it were whole.
+    if (!held || commits != m_commits || InTransaction() || m_transactionLost) return;
+    m_transactionLost = true;
+    CSqliteFailure::AddTransactionRolledBack(m_error);
+}
+
+bool CSqliteConnection::FinishStatement() { return !m_autoCommit || CommitWork(); }
 
 std::vector<std::string> CSqliteConnection::TakeServerOutput() {
     std::vector<std::string> lines;
@@ -162,6 +239,14 @@ std::vector<std::string> CSqliteConnection::TakeServerOutput() {
 }
 
 bool CSqliteConnection::CheckEncoding(const std::string& sql) {
+    if (std::size_t at = sql.find('\0'); at != std::string::npos) {
+        CSqliteFailure::SetNulInStatement(m_error, static_cast<int>(at));
+        return false;
+    }
+    if (std::size_t at = CStatementLimits::FindOverlongRun(sql); at != std::string_view::npos) {
+        CSqliteFailure::SetTooComplex(m_error, static_cast<int>(at), CStatementLimits::kMaxOperatorRun);
+        return false;
+    }
     std::string utf8;
     if (encoding::Cp932ToUtf8Strict(sql, utf8)) return true;
     std::size_t at = 0;
@@ -177,6 +262,7 @@ bool CSqliteConnection::CheckEncoding(const std::string& sql) {
 
 void CSqliteConnection::SetPreparedError(Piece piece, std::string_view prefix, const CSqlRewrite& rewrite,
                                          const std::string& rewritten, int utf8Offset) {
+    if (CSqliteFailure::IsConnectionFailure(sqlite3_extended_errcode(m_db))) return SetEngineError();
     m_error.Set(ToCp932(sqlite3_errmsg(m_db)));
     if (utf8Offset < 0) return;
     std::size_t inRewritten = encoding::Utf8OffsetToCp932(rewritten, static_cast<std::size_t>(utf8Offset));
@@ -236,6 +322,10 @@ bool CSqliteConnection::Bind(Piece piece, const std::vector<CEngineBind>& binds,
                         static_cast<int>(piece.base + BindPosition(piece.text, name)));
             return false;
         }
+        if (bind->value.find('\0') != std::string::npos) {
+            CSqliteFailure::SetNulInBind(m_error, name);
+            return false;
+        }
         std::int64_t integer = 0;
         double number = 0;
         std::string utf8;
@@ -256,7 +346,7 @@ bool CSqliteConnection::Bind(Piece piece, const std::vector<CEngineBind>& binds,
             return false;
         }
         if (rc != SQLITE_OK) {
-            m_error.Set(ToCp932(sqlite3_errmsg(m_db)));
+            SetEngineError();
             return false;
         }
     }
@@ -264,7 +354,7 @@ bool CSqliteConnection::Bind(Piece piece, const std::vector<CEngineBind>& binds,
 }
 
 bool CSqliteConnection::SetStepError() {
-    m_error.Set(ToCp932(sqlite3_errmsg(m_db)));
+    SetEngineError();
     return false;
 }
 
@@ -289,7 +379,7 @@ bool CSqliteConnection::RunStatement(Piece piece, std::vector<CEngineBind>& bind
 }
 
 bool CSqliteConnection::RunDdl(const std::string& sql, std::vector<CEngineBind>& binds, long& rowsProcessed) {
-    if (!Commit()) return false;
+    if (!CommitWork()) return false;
     Statement statement;
     if (!Prepare(Piece{sql, 0}, {}, binds, statement)) return false;
     int rc = SQLITE_OK;
@@ -302,14 +392,14 @@ bool CSqliteConnection::RunDdl(const std::string& sql, std::vector<CEngineBind>&
 }
 
 bool CSqliteConnection::RunSequence(const std::string& sql, StatementKind kind) {
-    if (!Commit()) return false;
+    if (!CommitWork()) return false;
     return kind == StatementKind::CreateSequence ? m_sequences->Create(sql, m_error)
                                                  : m_sequences->Drop(sql, m_error);
 }
 
 bool CSqliteConnection::RunReplace(const std::string& sql, std::vector<CEngineBind>& binds,
                                    long& rowsProcessed) {
-    if (!Commit() || !BeginWrite()) return false;
+    if (!CommitWork() || !BeginWrite()) return false;
     std::string drop = COracleDialect::DropBeforeReplace(sql);
     bool ok = ExecPlain(drop.c_str());
     if (ok) {
@@ -324,7 +414,7 @@ bool CSqliteConnection::RunReplace(const std::string& sql, std::vector<CEngineBi
         return false;
     }
     rowsProcessed = 0;
-    return Commit();
+    return CommitWork();
 }
 
 bool CSqliteConnection::Execute(const std::string& sql, std::vector<CEngineBind>& binds,
@@ -333,6 +423,18 @@ bool CSqliteConnection::Execute(const std::string& sql, std::vector<CEngineBind>
     rowsProcessed = 0;
     if (!CheckEncoding(sql)) return false;
     StatementKind kind = CStatementClassifier::Classify(sql);
+    if (RefuseWhileLost(kind)) return false;
+    if (kind == StatementKind::Commit) return Commit();
+    if (kind == StatementKind::Rollback) return Rollback();
+    bool held = InTransaction();
+    unsigned long commits = m_commits;
+    if (RunKind(sql, kind, binds, rowsProcessed)) return true;
+    NoteLostTransaction(held, commits);
+    return false;
+}
+
+bool CSqliteConnection::RunKind(const std::string& sql, StatementKind kind, std::vector<CEngineBind>& binds,
+                                long& rowsProcessed) {
     if (const Refusal* refusal = FindRefusal(kind)) {
         std::string_view words = CStatementClassifier::MatchedWords(sql);
         m_error.Set(std::string("not supported on the embedded database: ") +
@@ -376,6 +478,19 @@ bool CSqliteConnection::Query(const std::string& sql, std::vector<CEngineBind>& 
     m_error.Clear();
     result.Clear();
     if (!CheckEncoding(sql)) return false;
+    if (m_transactionLost) {
+        CSqliteFailure::SetTransactionLost(m_error);
+        return false;
+    }
+    bool held = InTransaction();
+    unsigned long commits = m_commits;
+    if (RunQuery(sql, binds, result)) return true;
+    NoteLostTransaction(held, commits);
+    return false;
+}
+
+bool CSqliteConnection::RunQuery(const std::string& sql, std::vector<CEngineBind>& binds,
+                                 CEngineResult& result) {
     Statement statement;
     if (!Prepare(Piece{sql, 0}, {}, binds, statement)) return false;
     if (sqlite3_column_count(statement.get()) == 0 || sqlite3_stmt_readonly(statement.get()) == 0) {

@@ -22,7 +22,7 @@ class CSqliteSequences;
 // ROLLBACK; another connection waits for it up to the busy timeout.
 class CSqliteConnection : public CEngineConnection {
 public:
-    static constexpr int kDefaultBusyTimeoutMs = 5000;
+    static constexpr int kDefaultBusyTimeoutMs = 10000;
 
     static std::unique_ptr<CSqliteConnection> Open(const std::string& databaseName, CEngineError& error,
                                                    int busyTimeoutMs = kDefaultBusyTimeoutMs);
@@ -39,7 +39,9 @@ public:
     std::vector<std::string> TakeServerOutput() override;
     const CEngineError& LastError() const override { return m_error; }
     void Cancel() override;
-    bool HasUncommittedWork() const override { return InTransaction(); }
+    bool HasUncommittedWork() const override { return InTransaction() || m_transactionLost; }
+    bool TransactionLost() const override { return m_transactionLost; }
+    void SetLockWait(int seconds) override;
 
     // The file this connection works on (UTF-8).
     const std::string& Path() const { return m_path; }
@@ -59,6 +61,16 @@ private:
     CSqliteConnection(sqlite3* db, std::string path);
 
     bool CheckEncoding(const std::string& sql);
+    bool RunKind(const std::string& sql, StatementKind kind, std::vector<CEngineBind>& binds,
+                 long& rowsProcessed);
+    bool RunQuery(const std::string& sql, std::vector<CEngineBind>& binds, CEngineResult& result);
+    bool CommitWork();
+    // Refuses every statement but ROLLBACK once the transaction is lost.
+    bool RefuseWhileLost(StatementKind kind);
+    // After a failure: the engine rolled back work that was held before the
+    // call (`held`, with `commits` commits done then) and not committed since.
+    void NoteLostTransaction(bool held, unsigned long commits);
+    void SetEngineError();
     bool Prepare(Piece piece, std::string_view prefix, const std::vector<CEngineBind>& binds, Statement& out);
     bool CheckTail(Piece piece, std::string_view prefix, const CSqlRewrite& rewrite,
                    const std::string& rewritten, const std::string& utf8, const char* tail);
@@ -98,4 +110,7 @@ private:
     std::unique_ptr<CSqliteSequences> m_sequences;
     // ROWNUM of the statement being run (see CSqliteFunctions).
     long long m_rowNumber = 0;
+    int m_lockWaitSeconds = kDefaultBusyTimeoutMs / 1000;
+    bool m_transactionLost = false;
+    unsigned long m_commits = 0;
 };

@@ -44,7 +44,7 @@ TEST(CBatchRunner, RunCases) {
          "SQL> -- first file|SQL> alpha|?|SQL> beta|?|SQL> ", 0, ""},
         {"a missing file is reported and the rest still runs", "--batch absent.sql two.sql", "",
          "SQL> beta|?|SQL> ", 1, "absent.sql|ファイルを開けません"},
-        {"a directory is no readable file", "--batch .", "", "SQL> ", 1, "ファイルを読めません: ."},
+        {"a directory is no readable file", "--batch .", "", "SQL> ", 1, "通常のファイルではありません: ."},
         {"EXIT ends the replay", "--batch exit.sql two.sql", "", "SQL> alpha|?|SQL> EXIT|SQL> ", 0, ""},
         {"exit inside a script ends it too", "--batch outer.sql", "", "SQL> @inner.sql|?|SQL> ", 0, ""},
         {"CLEAR SCREEN empties the console", "--batch", "alpha\nCLEAR SCREEN\nbeta\n", "SQL> beta|?|SQL> ", 0,

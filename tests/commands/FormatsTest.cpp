@@ -11,7 +11,7 @@ TEST(ColumnAndDefine, StoreTheUpperCasedValueOrRefuse) {
     const struct { const char *line, *key, *stored, *refused; } cases[] = {
         {"column c format a10", "C", "10", ""}, {"col c format A3", "C", "3", ""},
         {"col c format 999", "C", nullptr, "999"}, {"col c format 9a5", "C", "0", ""},
-        {"col c format a", "C", "0", ""}, {"col c format a 7", "C", "7", ""}, {"col c format a-5", "C", "-5", ""},
+        {"col c format a", "C", "0", ""}, {"col c format a 7", "C", "7", ""}, {"col c format a-5", "C", nullptr, "A-5"},
         {"col c format x12a", "C", "12", ""}, {"col c format $99", "C", nullptr, "$99"},
         {"col c format a99999999999", "C", nullptr, "A99999999999"}, {"col c format a32767", "C", "32767", ""},
         {"col c format a32768", "C", nullptr, "A32768"},

@@ -20,15 +20,21 @@ TEST_P(OptionTest, SetsAndShows) {
     EXPECT_EQ(out, SjLines({GetParam().output})) << GetParam().lines.Join();
 }
 
-const char* const kRange = "numwidthオプション 0が範囲外です(範囲: 2～50)。";
 const char* const kImmediate = "AUTOCOMMIT IMMEDIATE";
 const char* const kBadAutocommit = "不明なSET autocommitオプションです。";
 using O = OptionCase;
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Options, OptionTest, ::testing::Values(
     // Options that need no connection, on a console that has none.
-    O{false, {"set numwidth 1"}, kRange}, O{false, {"set numwidth abc"}, kRange},
-    O{false, {"set numwidth 99999999999"}, kRange}, O{false, {"set num -5"}, kRange},
+    O{false, {"set numwidth 1"}, "numwidthオプション 1が範囲外です(範囲: 2～50)。"},
+    O{false, {"set numwidth 99999999999"}, "numwidthオプション 99999999999が範囲外です(範囲: 2～50)。"},
+    O{false, {"set num -5"}, "numwidthオプション -5が範囲外です(範囲: 2～50)。"},
+    O{false, {"set numwidth abc"}, "numwidthオプション ABCは数値ではありません。"},
+    O{false, {"set numwidth 5 junk", "show numwidth"}, "NUMWIDTH 10"},
+    O{false, {"set lockwait 0", "show lockwait"}, "LOCKWAIT 0"},
+    O{false, {"show lockwait"}, "LOCKWAIT 10"},
+    O{false, {"set lockwait 3601"}, "lockwaitオプション 3601が範囲外です(範囲: 0～3600秒)。"},
+    O{false, {"set lockwait 5s", "show lockwait"}, "LOCKWAIT 10"},
     O{false, {"set numwidth 2", "show num"}, "NUMWIDTH 2"},
     O{false, {"set numwidth 50", "show num"}, "NUMWIDTH 50"},
     O{false, {"set numwidth 020", "show numwidth"}, "NUMWIDTH 020"},
@@ -64,6 +70,28 @@ TEST_F(DatabaseFixture, AutoCommitOnCommitsEveryStatement) {
     Session().Close();
     Connect();
     EXPECT_EQ(Run({"select n from t;"})[5], Sj("1行が選択されました。"));
+}
+
+}  // namespace
+
+namespace {
+
+// The lock wait reaches the connection: another console holds the write
+// lock, and the statement gives up at once with the busy error naming it.
+TEST_F(DatabaseFixture, LockWaitIsAppliedToTheConnection) {
+    EXPECT_TRUE(Run({"set lockwait 0"}).empty());
+    Connect();
+    Run({"create table t (n number);"});
+    OSession session;
+    ODatabase other;
+    session.Open();
+    ASSERT_EQ(other.Open(session, "", "U", "P"), OSUCCESS);
+    ASSERT_EQ(other.ExecuteSQL("INSERT INTO T VALUES (1)"), OSUCCESS);
+    const CScriptLines out = Run({"insert into t values (2);"});
+    ASSERT_FALSE(out.empty());
+    EXPECT_EQ(out.back().rfind("ORA-00054", 0), 0u);
+    EXPECT_NE(out.back().find(Sj("、0秒")), std::string::npos) << "not the default of 10";
+    EXPECT_EQ(Run({"show lockwait"}), CScriptLines{"LOCKWAIT 0"});
 }
 
 }  // namespace

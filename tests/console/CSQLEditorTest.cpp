@@ -381,7 +381,7 @@ TEST(CSQLEditor, SubmissionCases) {
         {"and continues with the next typed line", "open.sql=x -\n", "@open.sql|y",
          "SQL> @open.sql|SQL> y|?|SQL> "},
         {"binary script does not break the console", "binary.sql=" + binary, "@binary.sql",
-         "SQL> @binary.sql|?|?|ファイルを開けません: |SQL> "},
+         "SQL> @binary.sql|NUL文字(0x00)を含む文は実行できません。|?|ファイルを開けません: |SQL> "},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -495,6 +495,33 @@ TEST(CSQLEditor, AnySequenceOfEditsKeepsTheModelValid) {
         ASSERT_EQ(row, e.GetLineCount() - 1) << step;
         ASSERT_LE(e.GetSelectedText().size(), line.size() - 5) << step;
     }
+}
+
+}  // namespace
+
+namespace {
+
+// Wide columns holding short values are held compact and read back padded,
+// in the view's lines, the width and the saved file alike.
+TEST(CSQLEditor, WideResultsReadBackPadded) {
+    testfiles::ScratchDir dir;
+    setenv("TARVEX_HOME", dir.Path().c_str(), 1);
+    CSQLEditor editor;
+    for (const char* line : {"connect a/b", "create table w (a varchar2(4000), b varchar2(4000));",
+                             "insert into w values ('X', 'Y');", "select * from w;"})
+        Type(editor, line);
+    unsetenv("TARVEX_HOME");
+    const std::string row = "X" + std::string(4000, ' ') + "Y" + std::string(4000, ' ');
+    int found = -1;
+    for (int i = 0; i < editor.GetLineCount(); ++i)
+        if (editor.GetLine(i) == row) found = i;
+    ASSERT_GE(found, 0);
+    EXPECT_EQ(editor.GetLine(found - 2), "A" + std::string(4000, ' ') + "B" + std::string(4000, ' '));
+    EXPECT_EQ(editor.GetMaxWidth(), static_cast<int>(row.size()));
+    EXPECT_FALSE(editor.IsPromptLine(found));
+    std::ostringstream saved;
+    ASSERT_TRUE(editor.Store(saved));
+    EXPECT_NE(saved.str().find("\r\n" + row + "\r\n"), std::string::npos);
 }
 
 }  // namespace

@@ -130,6 +130,27 @@ TEST(CScriptLinesInclude, DeepNestingStopsAtTheLimit) {
                                    std::to_string(CScriptLines::kMaxIncludeDepth) + ".sql");
 }
 
+// Each file includes the next twice: without a bound on the lines visited
+// the expansion doubles with every level.
+TEST(CScriptLinesInclude, FanOutStopsAtTheLineBound) {
+    testfiles::ScratchDir dir;
+    for (int i = 0; i < 30; ++i) {
+        const std::string next = "@f" + std::to_string(i + 1) + ".sql\n";
+        dir.Write("f" + std::to_string(i) + ".sql", "L\n" + next + next);
+    }
+    dir.Write("f30.sql", "leaf\n");
+    CScriptLines list{"first", "@f0.sql", "last"};
+    CScriptLines result;
+    std::vector<CScriptLines::Notice> notices;
+    list.ExpandIncludes(result, notices, scripttext::Encoding::Auto, 1000);
+    EXPECT_EQ(result.front(), "first");
+    EXPECT_LT(result.size(), 1000u);
+    EXPECT_NE(result.back(), "last");
+    ASSERT_EQ(notices.size(), 1u);
+    EXPECT_EQ(notices[0].position, result.size());
+    EXPECT_EQ(notices[0].text.rfind(Sjis("スクリプトの行数が上限"), 0), 0u);
+}
+
 // Expanding into the list itself, with files large enough to move it.
 TEST(CScriptLinesInclude, LargeScriptExpandsCompletelyIntoItself) {
     testfiles::ScratchDir dir;

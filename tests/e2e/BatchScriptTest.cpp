@@ -49,6 +49,15 @@ protected:
             command += " " + name;
         }
         m_dir.Write("stdin.txt", testfiles::Sjis(stdinText));
+        if (m_fileSizeLimitKb > 0) {
+            // Note: a file-size limit (in 512-byte blocks) stands in for a full
+            // disk: the program gets EFBIG instead of being killed, and its
+            // console goes through a pipe, which the limit does not cut.
+            std::system(("(ulimit -f " + std::to_string(m_fileSizeLimitKb * 2) + "; trap '' XFSZ; " +
+                         command + " < stdin.txt 2> err.txt; echo $? > status.txt) | cat > out.txt")
+                            .c_str());
+            return {std::atoi(ReadAll("status.txt").c_str()), ReadAll("out.txt"), ReadAll("err.txt")};
+        }
         int raw = std::system((command + " < stdin.txt > out.txt 2> err.txt").c_str());
         return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadAll("out.txt"), ReadAll("err.txt")};
     }
@@ -62,7 +71,23 @@ protected:
     }
 
     testfiles::ScratchDir m_dir;
+    // Files the program writes stop growing at this size (0: no limit).
+    int m_fileSizeLimitKb = 0;
 };
+
+// `count` INSERT lines of a `width`-byte value each.
+std::string Inserts(int count, int width) {
+    std::string script;
+    for (int i = 0; i < count; ++i)
+        script += "INSERT INTO t VALUES ('" + std::string(static_cast<std::size_t>(width), 'x') + "');\n";
+    return script;
+}
+
+std::size_t Occurrences(const std::string& text, const std::string& part) {
+    std::size_t count = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+    return count;
+}
 
 const char kCreate[] =
     "CONNECT scott/tiger\n"
@@ -130,7 +155,7 @@ TEST_F(BatchScript, CommentsUnknownCommandsSetAndShow) {
     EXPECT_EQ(r.out, Console("SQL> REM setup|SQL> /* a block|SQL>    comment */|SQL> DESC|"
                              "不明なコマンドです。|SQL> DISCONNECT|接続されていません。|"
                              "SQL> CONNECT scott|不明なコマンドです。|SQL> show numwidth|NUMWIDTH 10|"
-                             "SQL> SET NUMWIDTH 51|numwidthオプション 0が範囲外です(範囲: 2～50)。|"
+                             "SQL> SET NUMWIDTH 51|numwidthオプション 51が範囲外です(範囲: 2～50)。|"
                              "SQL> SET NUMWIDTH 020|SQL> SHOW NUM|NUMWIDTH 020|SQL> SET HEADING maybe|"
                              "headingをONまたはOFFに設定する必要があります。|SQL> SET AUTOCOMMIT ON|"
                              "接続されていません。|SQL> SHOW HEADING|HEADING ON|SQL> SHOW SERVEROUTPUT|"
@@ -179,6 +204,47 @@ TEST_F(BatchScript, BindVariablesAndBlocks) {
                       "SQL> PRINT n||N|--------------------|42||SQL> BEGIN|SQL>   :n := :n + 1;|SQL> END;|"
                       "SQL> /|PL/SQLプロシージャが正常に完了しました。|SQL> print n||N|"
                       "--------------------|43||SQL> "));
+}
+
+// The disk fills while the pages of a long transaction spill: the statement
+// that lost the transaction says so, the rest are not run, and COMMIT does
+// not commit the tail.
+TEST_F(BatchScript, TransactionLostOnAFullDiskCommitsNothing) {
+    ASSERT_EQ(RunScripts({"CONNECT a/b\nCREATE TABLE t (v VARCHAR2(4000));\nEXIT\n"}).status, 0);
+    m_fileSizeLimitKb = 1024;
+    RunResult r = RunScripts({"CONNECT a/b\n" + Inserts(1000, 3000) + "COMMIT;\nEXIT\n"});
+    EXPECT_EQ(Occurrences(r.out, "トランザクション全体がロールバックされました"), 1u)
+        << r.out.substr(0, 2000);
+    EXPECT_GT(Occurrences(r.out, "ROLLBACKを実行するまで文は実行されません"), 10u);
+    EXPECT_NE(r.out.find("SQL> COMMIT;\nORA-02091: "), std::string::npos);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("EXIT"), std::string::npos) << r.err;
+    m_fileSizeLimitKb = 0;
+    RunResult after = RunScripts({"CONNECT a/b\nSELECT COUNT(*) FROM t;\n"});
+    EXPECT_NE(after.out.find("\n0          \n"), std::string::npos) << after.out;
+}
+
+// The commit of DISCONNECT meets the full disk: reported, still connected;
+// EXIT then does not close either and the status says so.
+TEST_F(BatchScript, FailedCommitAtDisconnectAndExitIsReported) {
+    ASSERT_EQ(RunScripts({"CONNECT a/b\nCREATE TABLE t (v VARCHAR2(4000));\nEXIT\n"}).status, 0);
+    m_fileSizeLimitKb = 256;
+    RunResult r = RunScripts({"CONNECT a/b\n" + Inserts(300, 1000) + "DISCONNECT\nEXIT\nSHOW HEAD\n"});
+    EXPECT_NE(r.out.find("SQL> DISCONNECT\nORA-"), std::string::npos) << r.out.substr(r.out.size() - 2000);
+    EXPECT_NE(r.out.find("接続は切断されていません"), std::string::npos);
+    EXPECT_NE(r.out.find("終了しませんでした"), std::string::npos);
+    EXPECT_EQ(r.out.find("SHOW HEAD"), std::string::npos);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("EXITでコミットできませんでした"), std::string::npos) << r.err;
+    m_fileSizeLimitKb = 0;
+    RunResult after = RunScripts({"CONNECT a/b\nSELECT COUNT(*) FROM t;\n"});
+    EXPECT_NE(after.out.find("\n0          \n"), std::string::npos) << after.out;
+}
+
+TEST_F(BatchScript, DevicesAreRefused) {
+    RunResult r = RunScripts({}, "", "/dev/zero");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("/dev/zero"), std::string::npos) << r.err;
 }
 
 TEST_F(BatchScript, JapaneseNamesAndValuesAreCutByBytes) {

@@ -224,7 +224,6 @@ TEST(SubstituteDefines, ValuesNamingEachOtherCannotGrowTheTextWithoutBound) {
 TEST(Dispatch, ReachesItsHandler) {
     const char* const kNotConnected = "接続されていません。";
     const char* const kUnknown = "不明なコマンドです。";
-    const char* const kRange = "numwidthオプション 0が範囲外です(範囲: 2～50)。";
     const char* const kHeading = "headingをONまたはOFFに設定する必要があります。";
     // clang-format off
     const struct {
@@ -242,8 +241,8 @@ TEST(Dispatch, ReachesItsHandler) {
         {"var x number", 6, {"X NUMBER"}, kNotConnected}, {"variable x", 7, {"X"}, kNotConnected},
         {"exec p", 8, {"P"}, kNotConnected}, {"execute p(1)", 9, {"P(1)"}, kNotConnected},
         {"print x", 10, {"X"}, kNotConnected}, {"set serverout x", 11, {"X"}, kNotConnected},
-        {"set serveroutput on", 12, {"ON"}, kNotConnected}, {"set num 1", 13, {"1"}, kRange},
-        {"set numwidth 51", 14, {"51"}, kRange}, {"set auto on", 15, {"ON"}, kNotConnected},
+        {"set serveroutput on", 12, {"ON"}, kNotConnected}, {"set num 1", 13, {"1"}, "numwidthオプション 1が範囲外です(範囲: 2～50)。"},
+        {"set numwidth 51", 14, {"51"}, "numwidthオプション 51が範囲外です(範囲: 2～50)。"}, {"set auto on", 15, {"ON"}, kNotConnected},
         {"set autocommit x", 16, {"X"}, kNotConnected}, {"set head x", 17, {"X"}, kHeading},
         {"set heading on ", 18, {"ON "}, kHeading}, {"show serverout", 19, {}, "SERVEROUTPUT OFF"},
         {"show serveroutput", 19, {}, "SERVEROUTPUT OFF"}, {"show number", 21, {}, "NUMWIDTH 10"},
@@ -259,7 +258,7 @@ TEST(Dispatch, ReachesItsHandler) {
          "使用方法: WHENEVER SQLERROR|OSERROR {EXIT [SUCCESS|FAILURE|WARNING|n] [COMMIT|ROLLBACK]|CONTINUE}"},
         {"set feedback maybe", 40, {"MAYBE"}, "feedbackをONまたはOFFに設定する必要があります。"},
         {"set timing off", 42, {"OFF"}, ""}, {"show timi", 45, {}, "TIMING OFF"},
-        {"set linesize 200", 48, {"LINESIZE 200"}, "SET LINESIZE は使用できません。"}};
+        {"set linesize 200", 50, {"LINESIZE 200"}, "SET LINESIZE は使用できません。"}};
     // clang-format on
     for (const auto& c : cases) {
         CSQLProcessor processor;
@@ -321,7 +320,7 @@ TEST(Rerun, SubmitsTheRecalledLineWithTheStatementEmptiedButNeverASlashAgain) {
 }
 
 TEST(Messages, EveryMessageIsCp932TextAndFormattingReadsOnlyItsDirective) {
-    for (int m = 0; m <= static_cast<int>(Message::Elapsed); ++m)
+    for (int m = 0; m <= static_cast<int>(Message::NulInStatement); ++m)
         EXPECT_FALSE(MessageText(static_cast<Message>(m)).empty()) << m;
     // "2～50": the full-width tilde of the range message is 0x81 0x60.
     EXPECT_NE(MessageText(Message::NumWidthRange).find("2\x81\x60\x35\x30"), std::string::npos);
@@ -381,7 +380,7 @@ TEST(Options, FeedbackAndTimingFollowTheOthersInShowAll) {
     EXPECT_TRUE(Feed(processor, {"set feed off", "set timing ON"}).empty());
     EXPECT_EQ(Feed(processor, {"show all"}),
               (CScriptLines{"SERVEROUTPUT OFF", "NUMWIDTH 10", "AUTOCOMMIT OFF", "HEADING ON", "FEEDBACK OFF",
-                            "TIMING ON"}));
+                            "TIMING ON", "LOCKWAIT 10"}));
     EXPECT_EQ(Feed(processor, {"set pagesize 0", "SET  define off", "set "}),
               SjLines({"SET PAGESIZE は使用できません。", "SET DEFINE は使用できません。",
                        "不明なコマンドです。"}));

@@ -286,6 +286,30 @@ TEST_F(TransactionTest, SecondWriterWaitsAndThenSucceeds) {
     EXPECT_EQ(Scalar("SELECT COUNT(*) FROM T"), "3");
 }
 
+TEST_F(TransactionTest, TransactionTheEngineRolledBackFailsCommitUntilRollback) {
+    Exec("CREATE TABLE L (A INTEGER UNIQUE ON CONFLICT ROLLBACK)");
+    Exec("INSERT INTO T VALUES (1)");
+    Exec("INSERT INTO L VALUES (1)");
+    Fail("INSERT INTO L VALUES (1)");
+    EXPECT_TRUE(m_database.TransactionLost());
+    EXPECT_TRUE(m_session.TransactionLost());
+    EXPECT_NE(m_session.Commit(), OSUCCESS);
+    EXPECT_NE(m_database.GetErrorText().find("ORA-02091"), std::string::npos);
+    EXPECT_EQ(m_session.Rollback(), OSUCCESS);
+    EXPECT_FALSE(m_session.TransactionLost());
+    EXPECT_EQ(m_session.Commit(), OSUCCESS);
+    EXPECT_EQ(CountSeenByOther(), "0");
+}
+
+TEST_F(TransactionTest, LockWaitSetBeforeOpenIsKept) {
+    Exec("INSERT INTO T VALUES (1)");
+    Console other;
+    other.database.SetLockWait(0);
+    other.database.Open(other.session, "", "SCOTT", "TIGER");
+    EXPECT_FALSE(other.Exec("INSERT INTO T VALUES (2)"));
+    EXPECT_EQ(other.database.GetErrorText().rfind("ORA-00054", 0), 0u) << other.database.GetErrorText();
+}
+
 TEST(ODatabaseCrashTest, KilledProcessLosesOnlyUncommittedWork) {
     TempHome home;
     {

@@ -1,0 +1,2 @@
+CONNECT u/p
+SELECT COUNT(*) FROM t;

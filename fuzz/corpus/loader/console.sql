@@ -1,0 +1,7 @@
+SQL> CONNECT a/b
+接続に成功しました。
+SQL> CREATE TABLE t (n NUMBER);
+SQL> INSERT INTO t VALUES (1);
+SQL> SELECT n FROM t;
+@a.sql
+SQL> 
