@@ -95,6 +95,12 @@ CScriptLines& CSQLProcessor::RunQuery(const std::string& text, CScriptLines& out
         // same row for ever; the rows shown so far stand.
         if (dynaset.MoveNext(true) != OSUCCESS) break;
     }
+    // Note: a failure while rows arrive (a cancel, a lost connection) follows
+    // the rows shown so far instead of a count that would claim success.
+    if (dynaset.FetchFailed()) {
+        output.Append(lines);
+        return AppendServerError(output);
+    }
     lines.push_back("");
     lines.push_back(FormatCount(MessageText(Message::RowsSelected), dynaset.GetRecordCount()));
     lines.push_back("");
