@@ -147,7 +147,8 @@ bool MatchCopy(const std::string& copy, const std::string& pattern, CScriptLines
             }
             std::size_t at = copy.find(literal, j);
             if (at == std::string::npos) return false;
-            if (captures) captures->push_back(textparse::TrimBlanks(std::string_view(copy).substr(j, at - j)));
+            if (captures)
+                captures->push_back(textparse::TrimBlanks(std::string_view(copy).substr(j, at - j)));
             j = at;
             i += 2;
         } else if (pattern[i] == ' ') {
@@ -262,7 +263,11 @@ CScriptLines& CSQLProcessor::Execute(CScriptLines& out) {
     if (m_lines.empty()) return out;
     const bool isSql = IsSqlKeyword(m_lines.front());
     std::string text = SubstituteDefines(m_lines.Join());
-    if (isSql) return RunStatement(std::move(text), out);
+    if (isSql) {
+        NoteCreatedUnit(text);
+        RunStatement(std::move(text), out);
+        return AppendServerOutput(out);
+    }
 
     text = textparse::TrimTrailing(text, ';');
     CScriptLines args;
@@ -276,7 +281,7 @@ CScriptLines& CSQLProcessor::Execute(CScriptLines& out) {
     // line); nothing here reads m_lines after it returns.
     CScriptLines result = row.handler(*this, args, row.fixed);
     out.Append(result);
-    return out;
+    return AppendServerOutput(out);
 }
 
 void CSQLProcessor::Rerun() {

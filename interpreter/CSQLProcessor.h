@@ -46,6 +46,9 @@ public:
     static std::string BlankComments(const std::string& text);
     CScriptLines& RunQuery(const std::string& text, CScriptLines& output);
     CScriptLines& AppendServerError(CScriptLines& output);
+    // With SERVEROUTPUT ON, appends the lines the server's output package
+    // buffered during the statement that just ran.
+    CScriptLines& AppendServerOutput(CScriptLines& output);
     // The report itself: the typed line holding byte `position` of the
     // joined statement, a marker under it and its line number (nothing when
     // no line holds it), then each line of `errorText`.
@@ -65,6 +68,9 @@ public:
     CScriptLines SetAutoCommitOption(const std::string& value);
     CScriptLines SetHeadingOption(const std::string& value);
     CScriptLines ShowOption(const std::string& key);
+    // SHOW ERRORS: the compilation errors of a PL/SQL unit ("[TYPE] name"),
+    // or of the unit created last when `unit` is empty.
+    CScriptLines ShowErrors(const std::string& unit);
     CScriptLines SetColumnFormat(const std::string& column, const std::string& format);
     CScriptLines Define(const std::string& name, const std::string& value);
     void ClearColumns();
@@ -99,6 +105,10 @@ private:
     bool m_inComment = false;
     std::string m_connectDatabase;
     std::string m_execBlock;
+    // The PL/SQL unit the last CREATE statement named ("PROCEDURE", "P"),
+    // for SHOW ERRORS without a name.
+    std::string m_lastUnitType;
+    std::string m_lastUnitName;
     CConsoleHost* m_host = nullptr;
     // Depth of "/" re-runs under way; a re-run inside a re-run is refused.
     int m_rerunDepth = 0;
@@ -109,4 +119,6 @@ private:
     // Template tests on the upper-cased working copy of a statement.
     bool FitsTemplate(const std::string& copy, int number) const;
     bool FitsPreferredTemplate(const std::string& copy, int number) const;
+    // Remembers the unit a CREATE [OR REPLACE] statement of PL/SQL names.
+    void NoteCreatedUnit(const std::string& text);
 };

@@ -35,6 +35,10 @@ constexpr MessageRow kMessages[] = {
     {Message::ShowUnknown, "不明なSHOWオプションです。"},
     {Message::FormatInvalid, "FORMAT文字列\"%s\"が不正です。"},
     {Message::StatementProcessed, "文が処理されました。"},
+    {Message::NoErrors, "エラーはありません。"},
+    {Message::ErrorsOf, "%sのエラーです。"},
+    {Message::ErrorsHeader, "LINE/COL ERROR"},
+    {Message::ErrorsRule, "-------- -----------------------------------------------------------------"},
 };
 
 constexpr std::size_t kMessageCount = std::size(kMessages);

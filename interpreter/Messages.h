@@ -25,6 +25,10 @@ enum class Message {
     ShowUnknown,
     FormatInvalid,
     StatementProcessed,
+    NoErrors,
+    ErrorsOf,
+    ErrorsHeader,
+    ErrorsRule,
 };
 
 // The CP932 text of a message; stays valid for the life of the program.

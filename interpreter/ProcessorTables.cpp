@@ -118,6 +118,9 @@ CScriptLines SetHeading(CSQLProcessor& p, const CScriptLines& a, const char*) {
     return p.SetHeadingOption(First(a));
 }
 CScriptLines Show(CSQLProcessor& p, const CScriptLines&, const char* option) { return p.ShowOption(option); }
+CScriptLines ShowErrors(CSQLProcessor& p, const CScriptLines& a, const char*) {
+    return p.ShowErrors(First(a));
+}
 CScriptLines ClearScreen(CSQLProcessor& p, const CScriptLines&, const char*) {
     p.ClearScreen();
     return {};
@@ -167,6 +170,10 @@ constexpr CommandRow kCommands[] = {
     {"SHOW AUTOCOMMIT", Show, "AUTOCOMMIT"},
     {"SHOW HEAD", Show, "HEADING"},
     {"SHOW HEADING", Show, "HEADING"},
+    {"SHOW ERRORS %s", ShowErrors, nullptr},
+    {"SHOW ERRORS", ShowErrors, nullptr},
+    {"SHOW ERR %s", ShowErrors, nullptr},
+    {"SHOW ERR", ShowErrors, nullptr},
     {"CLEAR SCREEN", ClearScreen, nullptr},
     {"CLEAR COL", ClearColumns, nullptr},
     {"CLEAR COLUMN", ClearColumns, nullptr},
