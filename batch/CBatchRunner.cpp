@@ -1,10 +1,14 @@
 #include "batch/CBatchRunner.h"
 
+#include <chrono>
+#include <cstdlib>
 #include <exception>
 #include <fstream>
 #include <istream>
 #include <ostream>
+#include <thread>
 
+#include "batch/CInterruptWatcher.h"
 #include "text/Encoding.h"
 
 namespace {
@@ -44,7 +48,7 @@ bool LooksLikeOption(const std::string& arg) { return arg.size() > 1 && arg[0] =
 
 CBatchRunner::CBatchRunner() : m_host(m_editor) {
     m_editor.SetHost(&m_host);
-    m_editor.SetStopCheck([this] { return m_host.IsCloseRequested(); });
+    m_editor.SetStopCheck([this] { return IsClosed(); });
 }
 
 CBatchRunner::~CBatchRunner() {
@@ -53,6 +57,11 @@ CBatchRunner::~CBatchRunner() {
 }
 
 void CBatchRunner::Replay(std::istream& in) { m_editor.Load(in); }
+
+void CBatchRunner::Interrupt() {
+    if (++m_interrupts > 1) m_interrupted = true;
+    m_editor.GetDatabase().Cancel();
+}
 
 bool CBatchRunner::RunFile(const std::string& name, std::istream& standardInput, std::ostream& errors) {
     try {
@@ -89,12 +98,17 @@ int CBatchRunner::Run(const std::vector<std::string>& files, std::istream& stand
         if (IsClosed()) break;
         ok = RunFile(name, standardInput, errors) && ok;
     }
+    if (m_interrupted) {
+        // Note: the program ends here; its transaction is not kept.
+        m_editor.GetDatabase().Close();
+    }
     WriteConsole(output);
     output.flush();
     if (!output) {
         errors << kProgram << ": 出力を書き込めません\n";
         return 1;
     }
+    if (m_interrupted) return kInterruptedStatus;
     return ok ? 0 : 1;
 }
 
@@ -125,5 +139,18 @@ int CBatchRunner::Main(const std::vector<std::string>& args, std::istream& stand
         files.push_back(arg);
     }
     CBatchRunner runner;
-    return runner.Run(files, standardInput, output, errors);
+    std::atomic<bool> finished{false};
+    CInterruptWatcher watcher([&runner] { runner.Interrupt(); },
+                              [&runner, &finished] {
+                                  runner.Interrupt();
+                                  // Note: a call that does not give way to the cancel
+                                  // must not keep the program; the server rolls back
+                                  // what a vanished client leaves.
+                                  for (int n = 0; n < 50 && !finished; ++n)
+                                      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+                                  if (!finished) std::_Exit(kInterruptedStatus);
+                              });
+    const int status = runner.Run(files, standardInput, output, errors);
+    finished = true;
+    return status;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <iosfwd>
 #include <string>
 #include <vector>
@@ -26,7 +27,12 @@ public:
     // Every display line in UTF-8, each followed by LF, the input line last.
     void WriteConsole(std::ostream& output) const;
 
-    bool IsClosed() const { return m_host.IsCloseRequested(); }
+    bool IsClosed() const { return m_host.IsCloseRequested() || m_interrupted; }
+    // Ctrl+C: the first breaks the running statement (the replay goes on),
+    // a second ends the replay; what is not committed is then rolled back
+    // and Run returns kInterruptedStatus. Callable from another thread.
+    void Interrupt();
+    static constexpr int kInterruptedStatus = 130;
     CSQLEditor& GetEditor() { return m_editor; }
 
     // The command line (without the program name): --help, --batch and
@@ -39,4 +45,6 @@ private:
 
     CSQLEditor m_editor;
     CBatchHost m_host;
+    std::atomic<int> m_interrupts{0};
+    std::atomic<bool> m_interrupted{false};
 };
