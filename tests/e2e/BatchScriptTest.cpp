@@ -1,12 +1,20 @@
-// Runs the built program on script files against a fresh embedded database
-// and compares the whole console it writes.
+// Runs the built program on script files against a fresh database and
+// compares the whole console it writes. Every case runs twice with the same
+// expected text: on the embedded engine, and through the server engine over
+// the stand-in client library (CONNECT u/p@//localhost/E2E first, so that
+// each later CONNECT without "@" reaches the same server).
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "console/TestFiles.h"
@@ -33,21 +41,41 @@ std::string Console(const std::string& lines) {
     return text;
 }
 
-class BatchScript : public ::testing::Test {
+enum class Road { Embedded, Server };
+
+class ScriptRun : public ::testing::Test {
 protected:
-    // Writes each script (UTF-8 here, CP932 on disk) and runs them in order,
-    // after the file arguments in `before`.
-    RunResult RunScripts(const std::vector<std::string>& scripts, const std::string& stdinText = "",
-                         const std::string& before = "") {
+    bool OnServer() const { return m_road == Road::Server; }
+    // A database name as this road reaches it.
+    std::string Named(const std::string& name) const { return OnServer() ? "//localhost/" + name : name; }
+
+    // The shell command that runs the scripts (UTF-8 here, CP932 on disk) in
+    // order, after the file arguments in `before`; "" when the build left
+    // no program to run.
+    std::string Command(const std::vector<std::string>& scripts, const std::string& before) {
         const char* bin = std::getenv("TARVEX_BIN");
-        if (bin == nullptr) return {-1, "", "TARVEX_BIN is not set"};
-        std::string command =
-            "TARVEX_HOME='" + (m_dir.Path() / "home").string() + "' '" + bin + "' --batch " + before;
+        const char* library = std::getenv("TARVEX_FAKEOCI");
+        if (bin == nullptr || (OnServer() && library == nullptr)) return {};
+        std::string command = "TARVEX_HOME='" + (m_dir.Path() / "home").string() + "' " + m_environment + " ";
+        if (OnServer()) {
+            m_dir.Write("road.sql", "CONNECT u/p@//localhost/E2E\nDISCONNECT\nCLEAR SCREEN\n");
+            command +=
+                "TARVEX_OCI_LIBRARY='" + std::string(library) + "' '" + bin + "' --batch road.sql " + before;
+        } else {
+            command += "'" + std::string(bin) + "' --batch " + before;
+        }
         for (std::size_t i = 0; i < scripts.size(); ++i) {
             std::string name = "script" + std::to_string(i) + ".sql";
             m_dir.Write(name, testfiles::Sjis(scripts[i]));
             command += " " + name;
         }
+        return command;
+    }
+
+    RunResult RunScripts(const std::vector<std::string>& scripts, const std::string& stdinText = "",
+                         const std::string& before = "") {
+        const std::string command = Command(scripts, before);
+        if (command.empty()) return {-1, "", "TARVEX_BIN or TARVEX_FAKEOCI is not set"};
         m_dir.Write("stdin.txt", testfiles::Sjis(stdinText));
         int raw = std::system((command + " < stdin.txt > out.txt 2> err.txt").c_str());
         return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadAll("out.txt"), ReadAll("err.txt")};
@@ -61,7 +89,41 @@ protected:
         EXPECT_EQ(r.out.substr(r.out.size() - tail.size()), tail) << r.out;
     }
 
+    // Runs the scripts and sends SIGINT after each of `delays` (ms, counted
+    // from the previous signal); gives up after 60 s.
+    RunResult RunInterrupted(const std::vector<std::string>& scripts, const std::vector<int>& delays) {
+        const std::string command = Command(scripts, "");
+        if (command.empty()) return {-1, "", "TARVEX_BIN or TARVEX_FAKEOCI is not set"};
+        const std::string shell = "exec env " + command + " < /dev/null > out.txt 2> err.txt";
+        const pid_t child = fork();
+        if (child == 0) {
+            execl("/bin/sh", "sh", "-c", shell.c_str(), static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        for (int delay : delays) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(delay));
+            kill(child, SIGINT);
+        }
+        int raw = 0;
+        for (int waited = 0; waitpid(child, &raw, WNOHANG) == 0; waited += 100) {
+            if (waited > 60000) {
+                kill(child, SIGKILL);
+                waitpid(child, &raw, 0);
+                return {-1, ReadAll("out.txt"), "timed out"};
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadAll("out.txt"), ReadAll("err.txt")};
+    }
+
     testfiles::ScratchDir m_dir;
+    Road m_road = Road::Embedded;
+    std::string m_environment;
+};
+
+class BatchScript : public ScriptRun, public ::testing::WithParamInterface<Road> {
+protected:
+    BatchScript() { m_road = GetParam(); }
 };
 
 const char kCreate[] =
@@ -70,7 +132,7 @@ const char kCreate[] =
     "INSERT INTO emp VALUES ('smith', 800, NULL);\n"
     "INSERT INTO emp VALUES ('allen', 1600, NULL);\n";
 
-TEST_F(BatchScript, TablesRowsAndDescribe) {
+TEST_P(BatchScript, TablesRowsAndDescribe) {
     RunResult r = RunScripts({std::string(kCreate) + "SELECT ename, sal FROM emp;\n"
                                                      "UPDATE emp\n   SET sal = sal + 1\n;\n"
                                                      "DELETE FROM emp WHERE ename = 'NOBODY';\n"
@@ -94,7 +156,7 @@ TEST_F(BatchScript, TablesRowsAndDescribe) {
     EXPECT_EQ(r.status, 0) << r.err;
 }
 
-TEST_F(BatchScript, ErrorReportMarksTheFailingLine) {
+TEST_P(BatchScript, ErrorReportMarksTheFailingLine) {
     RunResult r = RunScripts({std::string(kCreate) + "SELECT ename,\n  nosuch FROM emp;\n"});
     EXPECT_EQ(r.status, 0) << r.err;
     std::string expected = Console(
@@ -108,7 +170,7 @@ TEST_F(BatchScript, ErrorReportMarksTheFailingLine) {
     EXPECT_EQ(rest.substr(rest.size() - 6), "SQL> \n");
 }
 
-TEST_F(BatchScript, DefineSubstitutesAndColumnFormatNarrows) {
+TEST_P(BatchScript, DefineSubstitutesAndColumnFormatNarrows) {
     ExpectTail(
         RunScripts({std::string(kCreate) + "define t = emp\nCOLUMN ename FORMAT a3\nCOLUMN sal FORMAT 999\n"
                                            "SELECT ename FROM &t WHERE sal < 1000;\nCLEAR COLUMNS\n"
@@ -120,7 +182,7 @@ TEST_F(BatchScript, DefineSubstitutesAndColumnFormatNarrows) {
         "1行が選択されました。||SQL> ");
 }
 
-TEST_F(BatchScript, CommentsUnknownCommandsSetAndShow) {
+TEST_P(BatchScript, CommentsUnknownCommandsSetAndShow) {
     RunResult r =
         RunScripts({"REM setup\n/* a block\n   comment */\nDESC\nDISCONNECT\nCONNECT scott\n",
                     "show numwidth\nSET NUMWIDTH 51\nSET NUMWIDTH 020\nSHOW NUM\nSET HEADING maybe\n"
@@ -139,19 +201,19 @@ TEST_F(BatchScript, CommentsUnknownCommandsSetAndShow) {
                              "SQL> SELECT 'x' FROM dual;||X ||1行が選択されました。||SQL> "));
 }
 
-TEST_F(BatchScript, DataSurvivesInTheNamedDatabase) {
-    RunResult first =
-        RunScripts({"CONNECT u/p@shop\nCREATE TABLE t (n NUMBER);\nINSERT INTO t VALUES (7);\nEXIT\nSELECT 1 "
-                    "FROM dual;\n"});
+TEST_P(BatchScript, DataSurvivesInTheNamedDatabase) {
+    RunResult first = RunScripts({"CONNECT u/p@" + Named("shop") +
+                                  "\nCREATE TABLE t (n NUMBER);\nINSERT INTO t VALUES (7);\nEXIT\nSELECT 1 "
+                                  "FROM dual;\n"});
     EXPECT_EQ(first.status, 0) << first.err;
     EXPECT_EQ(first.out.substr(first.out.size() - 16), "SQL> EXIT\nSQL> \n");
-    RunResult second = RunScripts({"CONNECT u/p@shop\nSELECT n FROM t;\n"});
+    RunResult second = RunScripts({"CONNECT u/p@" + Named("shop") + "\nSELECT n FROM t;\n"});
     EXPECT_NE(second.out.find("\n7          \n"), std::string::npos) << second.out;
 }
 
 // Standard input is not read when files are named; CLEAR SCREEN in the
 // first file leaves only what follows.
-TEST_F(BatchScript, ScriptsRerunMissingFilesAndClearScreen) {
+TEST_P(BatchScript, ScriptsRerunMissingFilesAndClearScreen) {
     m_dir.Write("inner.sql", testfiles::Sjis("SHOW HEAD\nSHOW NUM\n"));
     RunResult r =
         RunScripts({"SHOW NUM\nclear screen\n", "@inner.sql\n@absent.sql\nSHOW AUTO\n/\n"}, "SHOW HEAD\n");
@@ -161,14 +223,14 @@ TEST_F(BatchScript, ScriptsRerunMissingFilesAndClearScreen) {
                              "SQL> SHOW AUTO|AUTOCOMMIT OFF|SQL> "));
 }
 
-TEST_F(BatchScript, UnreadableFileGivesStatusOne) {
+TEST_P(BatchScript, UnreadableFileGivesStatusOne) {
     RunResult r = RunScripts({"SHOW HEAD\n"}, "", "nothere.sql");
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out, Console("SQL> SHOW HEAD|HEADING ON|SQL> "));
     EXPECT_NE(r.err.find("nothere.sql"), std::string::npos);
 }
 
-TEST_F(BatchScript, BindVariablesAndBlocks) {
+TEST_P(BatchScript, BindVariablesAndBlocks) {
     RunResult r =
         RunScripts({"CONNECT a/b\nVARIABLE n NUMBER\nEXECUTE :n := 6 * 7\nPRINT n\nBEGIN\n  :n := :n + "
                     "1;\nEND;\n/\nprint n\n"});
@@ -181,12 +243,85 @@ TEST_F(BatchScript, BindVariablesAndBlocks) {
                       "--------------------|43||SQL> "));
 }
 
-TEST_F(BatchScript, JapaneseNamesAndValuesAreCutByBytes) {
+TEST_P(BatchScript, JapaneseNamesAndValuesAreCutByBytes) {
     ExpectTail(RunScripts({"CONNECT a/b\nCREATE TABLE 社員 (名前 VARCHAR2(6), メモ VARCHAR2(20));\n"
                            "INSERT INTO 社員 VALUES ('山田太郎', 'ｶﾀｶﾅ');\nSELECT * FROM 社員;\n"}),
                "SQL> SELECT * FROM 社員;||名前   メモ                 |"
                "------ -------------------- |山田太 ｶﾀｶﾅ                 ||"
                "1行が選択されました。||SQL> ");
 }
+
+TEST_P(BatchScript, ServerOutputFollowsEachStatementWhileOn) {
+    RunResult r =
+        RunScripts({"CONNECT a/b\nSET SERVEROUTPUT ON\nBEGIN\n  DBMS_OUTPUT.PUT_LINE('one');\n"
+                    "  DBMS_OUTPUT.PUT_LINE('two');\nEND;\n/\nEXEC DBMS_OUTPUT.PUT_LINE('x')\n"
+                    "SET SERVEROUTPUT OFF\nEXEC DBMS_OUTPUT.PUT_LINE('hidden')\n"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out,
+              Console("SQL> CONNECT a/b|接続に成功しました。|SQL> SET SERVEROUTPUT ON|SQL> BEGIN|"
+                      "SQL>   DBMS_OUTPUT.PUT_LINE('one');|SQL>   DBMS_OUTPUT.PUT_LINE('two');|SQL> END;|"
+                      "SQL> /|PL/SQLプロシージャが正常に完了しました。|ONE|TWO|"
+                      "SQL> EXEC DBMS_OUTPUT.PUT_LINE('x')||PL/SQLプロシージャが正常に完了しました。||X|"
+                      "SQL> SET SERVEROUTPUT OFF|SQL> EXEC DBMS_OUTPUT.PUT_LINE('hidden')||"
+                      "PL/SQLプロシージャが正常に完了しました。||SQL> "));
+}
+
+// 1024 rows whose fourfold cross product takes for ever.
+const char kSlowSetup[] =
+    "CONNECT a/b\nCREATE TABLE t (n NUMBER);\nINSERT INTO t VALUES (1);\n"
+    "INSERT INTO t SELECT n FROM t;\nINSERT INTO t SELECT n FROM t;\nINSERT INTO t SELECT n FROM t;\n"
+    "INSERT INTO t SELECT n FROM t;\nINSERT INTO t SELECT n FROM t;\nINSERT INTO t SELECT n FROM t;\n"
+    "INSERT INTO t SELECT n FROM t;\nINSERT INTO t SELECT n FROM t;\nINSERT INTO t SELECT n FROM t;\n"
+    "INSERT INTO t SELECT n FROM t;\n";
+const char kSlowQuery[] = "SELECT COUNT(*) FROM t a, t b, t c, t d;\n";
+
+TEST_P(BatchScript, FirstInterruptBreaksTheStatementAndTheScriptGoesOn) {
+    RunResult r =
+        RunInterrupted({std::string(kSlowSetup) + kSlowQuery + "SELECT COUNT(*) FROM t;\nEXIT\n"}, {3000});
+    EXPECT_EQ(r.status, 0) << r.err;
+    const std::size_t at = r.out.find(std::string("SQL> ") + kSlowQuery);
+    ASSERT_NE(at, std::string::npos) << r.out;
+    // The cancel error stands where the result would, and the next
+    // statement still sees the uncommitted rows.
+    const std::size_t next = r.out.find("SQL> SELECT COUNT(*) FROM t;\n", at);
+    ASSERT_NE(next, std::string::npos) << r.out;
+    const std::string report = r.out.substr(at, next - at);
+    EXPECT_EQ(report.find("行が選択されました"), std::string::npos) << report;
+    EXPECT_GT(std::count(report.begin(), report.end(), '\n'), 1) << report;
+    EXPECT_NE(r.out.find("\n1024       \n", next), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("SQL> EXIT"), std::string::npos) << r.out;
+}
+
+TEST_P(BatchScript, SecondInterruptEndsTheProgramRollingBack) {
+    RunResult r = RunInterrupted(
+        {std::string(kSlowSetup) + kSlowQuery + kSlowQuery + "SELECT 'after' FROM dual;\n"}, {3000, 1500});
+    EXPECT_EQ(r.status, 130) << r.err;
+    EXPECT_EQ(r.out.find("AFTER"), std::string::npos) << r.out;
+    RunResult again = RunScripts({"CONNECT a/b\nSELECT COUNT(*) FROM t;\n"});
+    EXPECT_NE(again.out.find("\n0          \n"), std::string::npos) << again.out;
+}
+
+// Without a client library a server CONNECT says what to do, and the
+// embedded database keeps working.
+TEST_F(ScriptRun, ServerConnectWithoutClientLibraryExplainsAndEmbeddedStillWorks) {
+    m_environment = "TARVEX_OCI_LIBRARY=/nonexistent/libclntsh.so";
+    RunResult r =
+        RunScripts({"CONNECT scott/tiger@//dbhost:1521/orcl\nCONNECT scott/tiger@dbhost/orcl\n"
+                    "CONNECT a/b@local\nSELECT 'ok' FROM dual;\n"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    const std::string message =
+        "Oracle クライアント・ライブラリをロードできません (探したもの: /nonexistent/libclntsh.so)";
+    const std::size_t first = r.out.find(message);
+    ASSERT_NE(first, std::string::npos) << r.out;
+    EXPECT_NE(r.out.find(message, first + 1), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("TARVEX_OCI_LIBRARY にライブラリのパスを指定"), std::string::npos);
+    EXPECT_NE(r.out.find("SQL> CONNECT a/b@local\n接続に成功しました。\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("\nOK \n"), std::string::npos) << r.out;
+}
+
+INSTANTIATE_TEST_SUITE_P(Roads, BatchScript, ::testing::Values(Road::Embedded, Road::Server),
+                         [](const ::testing::TestParamInfo<Road>& info) {
+                             return info.param == Road::Embedded ? "Embedded" : "Server";
+                         });
 
 }  // namespace
