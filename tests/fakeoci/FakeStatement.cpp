@@ -64,7 +64,8 @@ std::vector<CEngineBind> EngineBinds(const Stmt& stmt) {
     std::vector<CEngineBind> binds;
     for (const auto& bind : stmt.binds) {
         CEngineBind engine;
-        engine.name = bind->name;
+        // Placeholder names are not case-sensitive.
+        engine.name = cp932::ToUpper(bind->name);
         engine.isNull = bind->indicator != nullptr && *bind->indicator == -1;
         if (!engine.isNull) engine.value = InputText(*bind);
         binds.push_back(std::move(engine));
