@@ -5,6 +5,7 @@
 #include "interpreter/ProcessorTables.h"
 #include "interpreter/TextParse.h"
 #include "oracle/ODatabase.h"
+#include "oracle/ODynaset.h"
 #include "oracle/OParameterCollection.h"
 #include "text/Cp932.h"
 
@@ -78,6 +79,14 @@ CScriptLines CSQLProcessor::PrintVariable(const std::string& name) {
     OValue value;
     if (parameter.GetValue(&value) != OSUCCESS)
         return CScriptLines(MessageText(Message::VariableNotDeclared));
+    if (parameter.GetServerType() == OTYPE_CURSOR) {
+        // A cursor variable prints its rows as a query result.
+        ODynaset dynaset;
+        CScriptLines output;
+        if (dynaset.OpenCursorVariable(*m_database, name.c_str()) != OSUCCESS)
+            return AppendServerError(output);
+        return AppendRows(dynaset, output);
+    }
     const std::string text =
         parameter.GetServerType() == OTYPE_NUMBER ? std::to_string(value.ToInt()) : value.ToText();
     return {"", name, std::string(20, '-'), text, ""};

@@ -39,6 +39,11 @@ public:
         return std::make_unique<CMaterialisedCursor>(std::move(result));
     }
 
+    // The rows of the cursor variable (REFCURSOR) `name` that a block
+    // opened, handed over once; null with `error` when none is open or the
+    // engine has no cursor variables.
+    virtual std::unique_ptr<CEngineCursor> TakeCursorVariable(const std::string& name, CEngineError& error);
+
     virtual bool Commit() = 0;
     virtual bool Rollback() = 0;
     virtual void SetAutoCommit(bool on) = 0;

@@ -9,6 +9,7 @@
 
 class OSession;
 class ODatabase;
+class ODynaset;
 
 // The command interpreter of one console: decides which lines are comments,
 // collects the others into a statement, decides when it is complete and runs
@@ -45,6 +46,8 @@ public:
     CScriptLines& RunStatement(std::string text, CScriptLines& output);
     static std::string BlankComments(const std::string& text);
     CScriptLines& RunQuery(const std::string& text, CScriptLines& output);
+    // The query layout of an open result set, appended to `output`.
+    CScriptLines& AppendRows(ODynaset& dynaset, CScriptLines& output);
     CScriptLines& AppendServerError(CScriptLines& output);
     // With SERVEROUTPUT ON, appends the lines the server's output package
     // buffered during the statement that just ran.

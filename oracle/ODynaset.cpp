@@ -58,15 +58,35 @@ oresult ODynaset::Open(ODatabase& database, const char* sql, long options, const
     if (!db.RequireOpen()) return OFAILURE;
     std::vector<CEngineBind> binds = db.CollectBinds();
     const bool describeOnly = (options & ODYNASET_DESCRIBE_ONLY) != 0;
-    m_impl->cursor = db.connection->OpenCursor(
+    std::unique_ptr<CEngineCursor> cursor = db.connection->OpenCursor(
         sql != nullptr ? sql : "", binds,
         describeOnly ? CEngineConnection::CursorMode::DescribeOnly : CEngineConnection::CursorMode::Rows);
-    if (m_impl->cursor == nullptr) {
+    if (cursor == nullptr) {
         db.SetError(db.connection->LastError());
         return OFAILURE;
     }
+    return Start(database, std::move(cursor), describeOnly);
+}
+
+oresult ODynaset::OpenCursorVariable(ODatabase& database, const char* name) {
+    Close();
+    ODatabase::Impl& db = database.GetImpl();
+    if (!db.RequireOpen()) return OFAILURE;
+    CEngineError error;
+    std::unique_ptr<CEngineCursor> cursor =
+        db.connection->TakeCursorVariable(name != nullptr ? name : "", error);
+    if (cursor == nullptr) {
+        db.SetError(error);
+        return OFAILURE;
+    }
+    return Start(database, std::move(cursor), false);
+}
+
+oresult ODynaset::Start(ODatabase& database, std::unique_ptr<CEngineCursor> cursor, bool describeOnly) {
+    ODatabase::Impl& db = database.GetImpl();
     db.ClearError();
     m_impl->database = &db;
+    m_impl->cursor = std::move(cursor);
     m_impl->columns = m_impl->cursor->Columns();
     m_impl->open = true;
     m_impl->ended = describeOnly;

@@ -20,6 +20,9 @@ public:
     ODynaset& operator=(const ODynaset&) = delete;
 
     oresult Open(ODatabase& database, const char* sql, long options = 0, const void* snapshot = nullptr);
+    // Opens the rows of the REFCURSOR parameter `name` that a block opened;
+    // they can be read once.
+    oresult OpenCursorVariable(ODatabase& database, const char* name);
     bool IsOpen() const;
     void Close();
 
@@ -50,5 +53,6 @@ public:
 
 private:
     struct Impl;
+    oresult Start(ODatabase& database, std::unique_ptr<class CEngineCursor> cursor, bool describeOnly);
     std::unique_ptr<Impl> m_impl;
 };

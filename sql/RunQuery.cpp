@@ -57,7 +57,10 @@ CScriptLines& CSQLProcessor::RunQuery(const std::string& text, CScriptLines& out
     }
     ODynaset dynaset;
     if (dynaset.Open(*m_database, text.c_str(), 0, nullptr) != OSUCCESS) return AppendServerError(output);
+    return AppendRows(dynaset, output);
+}
 
+CScriptLines& CSQLProcessor::AppendRows(ODynaset& dynaset, CScriptLines& output) {
     CScriptLines lines{""};
     const int columns = std::max(dynaset.GetFieldCount(), 0);
     std::vector<int> widths(static_cast<std::size_t>(columns));

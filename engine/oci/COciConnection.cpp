@@ -6,6 +6,7 @@
 #include "engine/oci/COciCursor.h"
 #include "engine/oci/COciStatement.h"
 #include "text/Cp932.h"
+#include "text/Encoding.h"
 
 using namespace oci;
 
@@ -88,6 +89,7 @@ std::unique_ptr<COciConnection> COciConnection::Open(const std::string& identifi
 
 COciConnection::~COciConnection() {
     const Api& api = m_env.Api();
+    for (auto& cursor : m_cursorVariables) api.HandleFree(cursor.second, OCI_HTYPE_STMT);
     api.TransRollback(m_service, m_errorHandle, OCI_DEFAULT);
     api.Logoff(m_service, m_errorHandle);
     api.HandleFree(m_breakHandle, OCI_HTYPE_ERROR);
@@ -118,6 +120,11 @@ bool COciConnection::Execute(const std::string& sql, std::vector<CEngineBind>& b
     if (!ok) return false;
     rowsProcessed = statement->RowCount();
     statement->StoreBinds(binds);
+    for (auto& [name, handle] : statement->TakeCursorVariables()) {
+        OCIStmt*& slot = m_cursorVariables[cp932::ToUpper(name)];
+        if (slot != nullptr) m_env.Api().HandleFree(slot, OCI_HTYPE_STMT);
+        slot = handle;
+    }
     return true;
 }
 
@@ -160,6 +167,28 @@ bool COciConnection::Query(const std::string& sql, std::vector<CEngineBind>& bin
         }
         if (batch.RowCount() < COciCursor::kFetchRows) return true;
     }
+}
+
+std::unique_ptr<CEngineCursor> COciConnection::TakeCursorVariable(const std::string& name,
+                                                                  CEngineError& error) {
+    auto it = m_cursorVariables.find(cp932::ToUpper(name));
+    if (it == m_cursorVariables.end()) {
+        error.Set(encoding::Utf8ToCp932("REFCURSOR 変数 ") + name +
+                  encoding::Utf8ToCp932(" は開かれていません。"));
+        return nullptr;
+    }
+    m_error.Clear();
+    Busy busy(m_busy);
+    std::unique_ptr<COciStatement> statement = NewStatement();
+    statement->Adopt(it->second);
+    m_cursorVariables.erase(it);
+    ub4 prefetch = COciCursor::kFetchRows;
+    m_env.Api().AttrSet(statement->Handle(), OCI_HTYPE_STMT, &prefetch, 0, OCI_ATTR_PREFETCH_ROWS,
+                        m_errorHandle);
+    auto cursor = std::make_unique<COciCursor>(std::move(statement), false);
+    if (cursor->Describe()) return cursor;
+    error = m_error;
+    return nullptr;
 }
 
 bool COciConnection::EndTransaction(bool commit) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -28,6 +29,7 @@ public:
     bool Query(const std::string& sql, std::vector<CEngineBind>& binds, CEngineResult& result) override;
     std::unique_ptr<CEngineCursor> OpenCursor(const std::string& sql, std::vector<CEngineBind>& binds,
                                               CursorMode mode) override;
+    std::unique_ptr<CEngineCursor> TakeCursorVariable(const std::string& name, CEngineError& error) override;
     bool Commit() override;
     bool Rollback() override;
     void SetAutoCommit(bool on) override { m_autoCommit = on; }
@@ -64,5 +66,7 @@ private:
     bool m_autoCommit = false;
     bool m_uncommitted = false;
     std::atomic<bool> m_busy{false};
+    // Cursor variables opened by the last statements, by variable name.
+    std::map<std::string, oci::OCIStmt*> m_cursorVariables;
     CEngineError m_error;
 };

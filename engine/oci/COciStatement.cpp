@@ -46,7 +46,36 @@ COciStatement::COciStatement(const COciEnvironment& env, OCISvcCtx* service, OCI
     : m_env(env), m_service(service), m_errorHandle(errorHandle), m_error(error) {}
 
 COciStatement::~COciStatement() {
+    for (auto& cursor : m_cursors) m_env.Api().HandleFree(cursor.second, OCI_HTYPE_STMT);
     if (m_statement != nullptr) m_env.Api().HandleFree(m_statement, OCI_HTYPE_STMT);
+}
+
+bool COciStatement::BindCursor(const std::string& variable, const std::string& placeholderName) {
+    const Api& api = m_env.Api();
+    OCIStmt* cursor = nullptr;
+    if (api.HandleAlloc(m_env.Handle(), reinterpret_cast<void**>(&cursor), OCI_HTYPE_STMT, 0, nullptr) !=
+        OCI_SUCCESS) {
+        m_error.Set(encoding::Utf8ToCp932("文ハンドルを割り当てられません。"));
+        return false;
+    }
+    m_cursors.emplace_back(variable, cursor);
+    const std::string placeholder = ":" + placeholderName;
+    OCIBind* bind = nullptr;
+    sword status = api.BindByName(m_statement, &bind, m_errorHandle,
+                                  reinterpret_cast<const OraText*>(placeholder.data()),
+                                  static_cast<sb4>(placeholder.size()), &m_cursors.back().second, 0,
+                                  SQLT_RSET, nullptr, nullptr, nullptr, 0, nullptr, OCI_DEFAULT);
+    if (status != OCI_SUCCESS) {
+        Fail(status);
+        return false;
+    }
+    return true;
+}
+
+std::vector<std::pair<std::string, OCIStmt*>> COciStatement::TakeCursorVariables() {
+    std::vector<std::pair<std::string, OCIStmt*>> cursors(m_cursors.begin(), m_cursors.end());
+    m_cursors.clear();
+    return cursors;
 }
 
 void COciStatement::Fail(sword status) {
@@ -107,8 +136,10 @@ bool COciStatement::Bind(const std::vector<CEngineBind>& binds) {
         auto it = std::find_if(binds.begin(), binds.end(),
                                [&](const CEngineBind& b) { return SameName(b.name, name); });
         if (it == binds.end()) continue;
-        // Note: a cursor variable is not bound; the server reports it.
-        if (it->serverType == servertype::kCursor) continue;
+        if (it->serverType == servertype::kCursor) {
+            if (!BindCursor(it->name, name)) return false;
+            continue;
+        }
         BoundValue& bound = m_bound.emplace_back();
         bound.bind = static_cast<std::size_t>(it - binds.begin());
         const std::size_t room = it->serverType == servertype::kNumber ? kNumberRoom : kTextRoom;

@@ -2,6 +2,7 @@
 
 #include <deque>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/EngineTypes.h"
@@ -28,6 +29,12 @@ public:
     bool Execute(oci::ub4 iters, oci::ub4 mode);
     // Writes the values the server left in the bound variables back.
     void StoreBinds(std::vector<CEngineBind>& binds) const;
+    // Hands over the statement handles of the cursor variables the
+    // execution opened, by variable name.
+    std::vector<std::pair<std::string, oci::OCIStmt*>> TakeCursorVariables();
+    // Takes an executed statement handle (an opened cursor variable) as
+    // this statement's own.
+    void Adopt(oci::OCIStmt* handle) { m_statement = handle; }
 
     oci::ub2 Type() const;
     long RowCount() const;
@@ -51,6 +58,8 @@ private:
         oci::OCIBind* handle = nullptr;
     };
 
+    bool BindCursor(const std::string& variable, const std::string& placeholderName);
+
     const COciEnvironment& m_env;
     oci::OCISvcCtx* m_service;
     oci::OCIError* m_errorHandle;
@@ -58,4 +67,7 @@ private:
     oci::OCIStmt* m_statement = nullptr;
     std::string m_sql;
     std::deque<BoundValue> m_bound;
+    // Statement handles bound to cursor variables, by variable name.
+    // Note: a deque, as the client writes to these slots after binding.
+    std::deque<std::pair<std::string, oci::OCIStmt*>> m_cursors;
 };

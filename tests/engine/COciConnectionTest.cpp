@@ -108,6 +108,22 @@ TEST_F(COciConnectionTest, BindsGoInByNameAndComeBack) {
     EXPECT_FALSE(m_binds[2].assigned);
 }
 
+TEST_F(COciConnectionTest, CursorVariablesAreReadOnceAfterTheBlockOpensThem) {
+    FillNumbers();
+    m_binds = {{"RC", "", true, 102, false}};
+    ASSERT_TRUE(Exec("BEGIN OPEN :RC FOR SELECT I FROM N WHERE I > 250 ORDER BY I; END;"))
+        << m_connection->LastError().message;
+    CEngineError error;
+    auto cursor = m_connection->TakeCursorVariable("rc", error);
+    ASSERT_NE(cursor, nullptr) << error.message;
+    CEngineResult batch;
+    ASSERT_TRUE(cursor->Fetch(100, batch)) << cursor->LastError().message;
+    ASSERT_EQ(batch.RowCount(), 6u);
+    EXPECT_EQ(batch.Value(5, 0), "256");
+    EXPECT_EQ(m_connection->TakeCursorVariable("RC", error), nullptr);
+    EXPECT_NE(error.message.find("RC"), std::string::npos);
+}
+
 TEST_F(COciConnectionTest, TransactionStateFollowsTheStatements) {
     ASSERT_TRUE(Exec("CREATE TABLE T1 (A NUMBER)"));
     EXPECT_FALSE(m_connection->HasUncommittedWork());

@@ -56,7 +56,15 @@ enum : ub4 {
     kAttrRowsFetched = 197,
 };
 
-enum : ub2 { kSqltChr = 1, kSqltStr = 5, kSqltLng = 8, kSqltBin = 23, kSqltLbi = 24, kSqltAfc = 96 };
+enum : ub2 {
+    kSqltChr = 1,
+    kSqltStr = 5,
+    kSqltLng = 8,
+    kSqltBin = 23,
+    kSqltLbi = 24,
+    kSqltAfc = 96,
+    kSqltRset = 116
+};
 
 // Every handle starts with its type; live handles are kept in a registry so
 // that a stale or foreign pointer is refused rather than read.

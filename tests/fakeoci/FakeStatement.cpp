@@ -66,7 +66,7 @@ std::vector<CEngineBind> EngineBinds(const Stmt& stmt) {
         CEngineBind engine;
         // Placeholder names are not case-sensitive.
         engine.name = cp932::ToUpper(bind->name);
-        engine.isNull = bind->indicator != nullptr && *bind->indicator == -1;
+        engine.isNull = bind->dty == kSqltRset || (bind->indicator != nullptr && *bind->indicator == -1);
         if (!engine.isNull) engine.value = InputText(*bind);
         binds.push_back(std::move(engine));
     }
@@ -193,12 +193,44 @@ sword ExecuteQuery(Stmt& stmt, SvcCtx& context, Error& error, ub4 iters, ub4 mod
     return iters > 0 && !stmt.describeOnly ? FetchRows(stmt, error, iters) : kSuccess;
 }
 
+void ResetExecution(Stmt& stmt);
+
+// A block's "OPEN :name FOR query;" for a cursor variable bound as
+// SQLT_RSET: the embedded engine runs the block without it (NULL; in its
+// place) and the query opens on the variable's statement handle.
+std::string TakeCursorOpens(const Stmt& stmt, std::vector<std::pair<Stmt*, std::string>>& opened) {
+    std::string sql = stmt.sql;
+    for (const auto& bind : stmt.binds) {
+        if (bind->dty != kSqltRset) continue;
+        const std::string upper = cp932::ToUpper(sql);
+        const std::size_t at = upper.find("OPEN :" + cp932::ToUpper(bind->name) + " FOR ");
+        if (at == std::string::npos) continue;
+        const std::size_t from = upper.find(" FOR ", at) + 5;
+        std::size_t end = from;
+        for (bool quoted = false; end < sql.size() && (quoted || sql[end] != ';'); ++end)
+            if (sql[end] == '\'') quoted = !quoted;
+        opened.emplace_back(As<Stmt>(*static_cast<void**>(bind->value), kHtypeStmt),
+                            sql.substr(from, end - from));
+        sql.replace(at, end - at, "NULL");
+    }
+    return sql;
+}
+
 sword ExecuteOther(Stmt& stmt, SvcCtx& context, Error& error, ub4 mode) {
     if (IsGetLine(stmt.sql)) return GetLine(stmt, context, error);
     std::vector<CEngineBind> binds = EngineBinds(stmt);
+    std::vector<std::pair<Stmt*, std::string>> opened;
+    const std::string sql = TakeCursorOpens(stmt, opened);
     long rows = 0;
-    if (!context.connection->Execute(stmt.sql, binds, rows))
+    if (!context.connection->Execute(sql, binds, rows))
         return FailFromEngine(stmt, error, context.connection->LastError());
+    for (auto& [target, query] : opened) {
+        ResetExecution(*target);
+        target->sql = query;
+        target->prepared = true;
+        target->statementType = kSelect;
+        if (ExecuteQuery(*target, context, error, 0, 0) != kSuccess) return kError;
+    }
     stmt.rowCount = static_cast<ub4>(std::max(rows, 0L));
     stmt.executed = true;
     if (!StoreBinds(stmt, binds, error)) return kError;
@@ -250,9 +282,12 @@ sword OCIBindByName(void* stmtHandle, void** bindOut, void* errorHandle, const t
                      static_cast<std::size_t>(std::max(length, 0)));
     if (!name.starts_with(":") || !HasPlaceholder(stmt.sql, name.substr(1)))
         return Fail(*call.error, 1036, "ORA-01036: illegal variable name/number");
-    if (dty != kSqltStr && dty != kSqltChr && dty != kSqltAfc && dty != kSqltLng)
+    if (dty != kSqltStr && dty != kSqltChr && dty != kSqltAfc && dty != kSqltLng && dty != kSqltRset)
         return Fail(*call.error, 932, "ORA-00932: inconsistent datatypes");
-    if (value == nullptr || size <= 0)
+    if (dty == kSqltRset &&
+        (value == nullptr || As<Stmt>(*static_cast<void**>(value), kHtypeStmt) == nullptr))
+        return kInvalidHandle;
+    if (value == nullptr || (size <= 0 && dty != kSqltRset))
         return Fail(*call.error, 1459, "ORA-01459: invalid length for variable character string");
     name = name.substr(1);
     auto existing = std::find_if(stmt.binds.begin(), stmt.binds.end(),

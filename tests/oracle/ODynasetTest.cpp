@@ -318,7 +318,9 @@ TEST_F(ODynasetTest, LargeResultIsReadInBatches) {
     for (; !dynaset.IsEOF(); dynaset.MoveNext()) {
         ++rows;
         // The count is of the rows read so far, never of the whole result.
-        if (rows == 150) EXPECT_LE(dynaset.GetRecordCount(), 200);
+        if (rows == 150) {
+            EXPECT_LE(dynaset.GetRecordCount(), 200);
+        }
     }
     EXPECT_EQ(rows, 100000);
     EXPECT_EQ(dynaset.GetRecordCount(), 100000);
