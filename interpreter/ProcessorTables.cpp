@@ -170,10 +170,6 @@ constexpr CommandRow kCommands[] = {
     {"SHOW AUTOCOMMIT", Show, "AUTOCOMMIT"},
     {"SHOW HEAD", Show, "HEADING"},
     {"SHOW HEADING", Show, "HEADING"},
-    {"SHOW ERRORS %s", ShowErrors, nullptr},
-    {"SHOW ERRORS", ShowErrors, nullptr},
-    {"SHOW ERR %s", ShowErrors, nullptr},
-    {"SHOW ERR", ShowErrors, nullptr},
     {"CLEAR SCREEN", ClearScreen, nullptr},
     {"CLEAR COL", ClearColumns, nullptr},
     {"CLEAR COLUMN", ClearColumns, nullptr},
@@ -182,6 +178,10 @@ constexpr CommandRow kCommands[] = {
     {"DEF %s=%s", Define, nullptr},
     {"DEFINE %s=%s", Define, nullptr},
     {"/", Rerun, nullptr},
+    {"SHOW ERRORS %s", ShowErrors, nullptr},
+    {"SHOW ERRORS", ShowErrors, nullptr},
+    {"SHOW ERR %s", ShowErrors, nullptr},
+    {"SHOW ERR", ShowErrors, nullptr},
 };
 
 }  // namespace

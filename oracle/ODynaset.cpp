@@ -160,7 +160,7 @@ oresult ODynaset::MoveNext(bool) {
 
 long ODynaset::GetRecordCount() const {
     if (!m_impl->open) return 0;
-    return m_impl->before + static_cast<long>(std::min(m_impl->current, m_impl->batch.RowCount()));
+    return m_impl->before + static_cast<long>(m_impl->batch.RowCount());
 }
 
 bool ODynaset::FetchFailed() const { return m_impl->failed; }

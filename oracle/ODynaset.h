@@ -46,7 +46,8 @@ public:
     // Fails at the end, or when reading the next batch fails (then
     // FetchFailed and the database holds the error).
     oresult MoveNext(bool gotoFirst = true);
-    // Rows read so far; the whole count once IsEOF.
+    // Rows delivered by the engine so far (the current batch included); the
+    // whole count once IsEOF.
     long GetRecordCount() const;
     // True when reading rows after the open failed.
     bool FetchFailed() const;

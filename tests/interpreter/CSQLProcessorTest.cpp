@@ -119,7 +119,7 @@ TEST(FindTemplateAndCommand, EveryRowIsReachedByItsOwnText) {
     for (std::size_t k = 0; k < templates.size(); ++k)
         EXPECT_EQ(processor.FindTemplate(StatementFor(templates[k])), static_cast<int>(k)) << templates[k];
     const auto& commands = processor.GetCommands();
-    ASSERT_EQ(commands.size(), 35u);
+    ASSERT_EQ(commands.size(), 39u);
     const std::map<int, int> caughtByShortForm = {{20, 19}, {22, 21}, {24, 23}, {26, 25}, {29, 28}};
     for (std::size_t k = 0; k < commands.size(); ++k) {
         const auto shortForm = caughtByShortForm.find(static_cast<int>(k));
@@ -210,7 +210,9 @@ TEST(Dispatch, ReachesItsHandler) {
         {"col sal format 999", 30, {"SAL", "999"}, "FORMAT文字列\"999\"が不正です。"},
         {"column ename format a10", 31, {"ENAME", "A10"}, ""}, {"def x=1", 32, {"X", "1"}, ""},
         {"DEFINE x = 5", 33, {"X", "5"}, ""}, {"/", 34, {}, "", "UUR"}, {"\t", -1, {}, kUnknown},
-        {" SELECT 1 FROM DUAL;", -1, {}, kUnknown}};
+        {" SELECT 1 FROM DUAL;", -1, {}, kUnknown}, {"show errors", 36, {}, kNotConnected},
+        {"SHOW ERRORS package body p", 35, {"PACKAGE BODY P"}, kNotConnected},
+        {"show err p", 37, {"P"}, kNotConnected}, {"show err", 38, {}, kNotConnected}};
     // clang-format on
     for (const auto& c : cases) {
         CSQLProcessor processor;
