@@ -1,12 +1,16 @@
 #include "batch/CBatchRunner.h"
 
+#include <chrono>
+#include <cstdlib>
 #include <exception>
 #include <filesystem>
 #include <fstream>
 #include <istream>
 #include <ostream>
+#include <thread>
 
 #include "batch/CBoundedInput.h"
+#include "batch/CInterruptWatcher.h"
 #include "text/Encoding.h"
 
 namespace {
@@ -56,7 +60,7 @@ CBatchRunner::~CBatchRunner() {
 }
 
 bool CBatchRunner::IsClosed() const {
-    return m_host.IsCloseRequested() || m_editor.GetProcessor().IsExitRefused();
+    return m_host.IsCloseRequested() || m_interrupted || m_editor.GetProcessor().IsExitRefused();
 }
 
 bool CBatchRunner::Replay(std::istream& in, const std::string& name, std::ostream& errors) {
@@ -71,6 +75,11 @@ bool CBatchRunner::Replay(std::istream& in, const std::string& name, std::ostrea
     errors << kProgram << ": 入力が大きすぎるため読み込みを打ち切りました(1ファイル" << (kMaxFileBytes >> 20)
            << "MBまで、1行" << (kMaxLineBytes >> 20) << "MBまで): " << name << "\n";
     return false;
+}
+
+void CBatchRunner::Interrupt() {
+    if (++m_interrupts > 1) m_interrupted = true;
+    m_editor.GetDatabase().Cancel();
 }
 
 bool CBatchRunner::RunFile(const std::string& name, std::istream& standardInput, std::ostream& errors) {
@@ -112,12 +121,17 @@ int CBatchRunner::Run(const std::vector<std::string>& files, std::istream& stand
         if (IsClosed()) break;
         ok = RunFile(name, standardInput, errors) && ok;
     }
+    if (m_interrupted) {
+        // Note: the program ends here; its transaction is not kept.
+        m_editor.GetDatabase().Close();
+    }
     WriteConsole(output);
     output.flush();
     if (!output) {
         errors << kProgram << ": 出力を書き込めません\n";
         return 1;
     }
+    if (m_interrupted) return kInterruptedStatus;
     bool committed = ReportFailedCommit(errors);
     int status = m_host.GetExitStatus();
     // Note: a failed commit always fails the run, even after WHENEVER ... EXIT SUCCESS.
@@ -178,7 +192,20 @@ int CBatchRunner::Main(const std::vector<std::string>& args, std::istream& stand
     }
     CBatchRunner runner;
     runner.GetEditor().SetScriptEncoding(scriptEncoding);
-    return runner.Run(files, standardInput, output, errors);
+    std::atomic<bool> finished{false};
+    CInterruptWatcher watcher([&runner] { runner.Interrupt(); },
+                              [&runner, &finished] {
+                                  runner.Interrupt();
+                                  // Note: a call that does not give way to the cancel
+                                  // must not keep the program; the server rolls back
+                                  // what a vanished client leaves.
+                                  for (int n = 0; n < 50 && !finished; ++n)
+                                      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+                                  if (!finished) std::_Exit(kInterruptedStatus);
+                              });
+    const int status = runner.Run(files, standardInput, output, errors);
+    finished = true;
+    return status;
 }
 
 bool CBatchRunner::OwnsCommandLine(const std::vector<std::string>& args) {

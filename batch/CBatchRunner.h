@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <iosfwd>
 #include <string>
 #include <vector>
@@ -27,9 +28,14 @@ public:
     // Every display line in UTF-8, each followed by LF, the input line last.
     void WriteConsole(std::ostream& output) const;
 
-    // True after EXIT, and after an EXIT that could not commit (the replay
-    // ends there too).
+    // True after EXIT, after an EXIT that could not commit (the replay ends
+    // there too), and after a second Ctrl+C.
     bool IsClosed() const;
+    // Ctrl+C: the first breaks the running statement (the replay goes on),
+    // a second ends the replay; what is not committed is then rolled back
+    // and Run returns kInterruptedStatus. Callable from another thread.
+    void Interrupt();
+    static constexpr int kInterruptedStatus = 130;
 
     // Bytes read from one file at most, and the longest line.
     static constexpr std::size_t kMaxFileBytes = std::size_t{1} << 30;
@@ -56,4 +62,6 @@ private:
 
     CSQLEditor m_editor;
     CBatchHost m_host;
+    std::atomic<int> m_interrupts{0};
+    std::atomic<bool> m_interrupted{false};
 };

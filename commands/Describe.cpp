@@ -55,7 +55,8 @@ CScriptLines CSQLProcessor::Describe(const std::string& name) {
     const std::string query = "SELECT * FROM " + name;
     ODynaset dynaset;
     CScriptLines output;
-    if (dynaset.Open(*m_database, query.c_str(), 0, nullptr) != OSUCCESS) return AppendServerError(output);
+    if (dynaset.Open(*m_database, query.c_str(), ODYNASET_DESCRIBE_ONLY, nullptr) != OSUCCESS)
+        return AppendServerError(output);
     output.push_back(MessageText(Message::DescribeHeader));
     output.push_back(MessageText(Message::DescribeRule));
     for (int c = 0; c < dynaset.GetFieldCount(); ++c) {

@@ -6,6 +6,7 @@
 #include "interpreter/ProcessorTables.h"
 #include "interpreter/TextParse.h"
 #include "oracle/ODatabase.h"
+#include "oracle/ODynaset.h"
 #include "oracle/OParameterCollection.h"
 #include "text/Cp932.h"
 
@@ -90,6 +91,14 @@ CScriptLines CSQLProcessor::PrintVariable(const std::string& name) {
     OValue value;
     if (parameter.GetValue(&value) != OSUCCESS)
         return CScriptLines(MessageText(Message::VariableNotDeclared));
+    if (parameter.GetServerType() == OTYPE_CURSOR) {
+        // A cursor variable prints its rows as a query result.
+        ODynaset dynaset;
+        CScriptLines output;
+        if (dynaset.OpenCursorVariable(*m_database, name.c_str()) != OSUCCESS)
+            return AppendServerError(output);
+        return AppendRows(dynaset, output);
+    }
     // Note: numbers show as the database wrote them, whole and exact; NULL
     // shows empty.
     return {"", name, std::string(20, '-'), value.ToText(), ""};

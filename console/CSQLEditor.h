@@ -95,6 +95,8 @@ public:
 
     CSQLProcessor& GetProcessor() { return m_processor; }
     const CSQLProcessor& GetProcessor() const { return m_processor; }
+    // The console's database, for a cancel from another thread.
+    ODatabase& GetDatabase() { return m_database; }
     const CScriptLines& GetHistory() const { return m_history; }
 
     // Undo entries and bytes of saved text kept at most; the oldest go first.

@@ -1,8 +1,10 @@
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "engine/CEngineCursor.h"
 #include "engine/CEngineResult.h"
 #include "engine/EngineTypes.h"
 
@@ -23,6 +25,24 @@ public:
     virtual bool Execute(const std::string& sql, std::vector<CEngineBind>& binds, long& rowsProcessed) = 0;
     // Runs one query and materialises its whole result.
     virtual bool Query(const std::string& sql, std::vector<CEngineBind>& binds, CEngineResult& result) = 0;
+
+    enum class CursorMode { Rows, DescribeOnly };
+    // Opens a query for reading in batches; DescribeOnly gives the select
+    // list and no rows. Null on failure (then LastError()).
+    // Note: the default reads the whole result through Query(); an engine
+    // that can stream overrides it.
+    virtual std::unique_ptr<CEngineCursor> OpenCursor(const std::string& sql, std::vector<CEngineBind>& binds,
+                                                      CursorMode mode) {
+        CEngineResult result;
+        if (!Query(sql, binds, result)) return nullptr;
+        if (mode == CursorMode::DescribeOnly) result.SetColumns(std::vector<CEngineColumn>(result.Columns()));
+        return std::make_unique<CMaterialisedCursor>(std::move(result));
+    }
+
+    // The rows of the cursor variable (REFCURSOR) `name` that a block
+    // opened, handed over once; null with `error` when none is open or the
+    // engine has no cursor variables.
+    virtual std::unique_ptr<CEngineCursor> TakeCursorVariable(const std::string& name, CEngineError& error);
 
     virtual bool Commit() = 0;
     virtual bool Rollback() = 0;

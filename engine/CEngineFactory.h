@@ -5,11 +5,16 @@
 
 #include "engine/CEngineConnection.h"
 
-// Opens connections on the embedded engine.
+// Opens connections: on an Oracle server for the server forms of a connect
+// identifier and for net service names of tnsnames.ora (see
+// CConnectIdentifier), else on the embedded engine.
 class CEngineFactory {
 public:
-    // Opens the database of that name: "" is the default database, any other
-    // name a database file in the data directory (TARVEX_HOME). Returns null
-    // and fills `error` when the name is refused or the file is unusable.
+    // Returns null and fills `error` when the name is refused, the file is
+    // unusable, the client library is missing or the server refuses.
+    static std::unique_ptr<CEngineConnection> Open(const std::string& databaseName, const std::string& user,
+                                                   const std::string& password, CEngineError& error);
+    // The embedded engine only: "" is the default database, any other name
+    // a database file in the data directory (TARVEX_HOME).
     static std::unique_ptr<CEngineConnection> Open(const std::string& databaseName, CEngineError& error);
 };

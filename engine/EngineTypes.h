@@ -14,6 +14,7 @@ constexpr int kDate = 12;
 constexpr int kRaw = 23;
 constexpr int kLongRaw = 24;
 constexpr int kChar = 96;
+constexpr int kCursor = 102;
 constexpr int kClob = 112;
 constexpr int kBlob = 113;
 constexpr int kBfile = 114;

@@ -359,11 +359,14 @@ CScriptLines& CSQLProcessor::ExecuteLines(CScriptLines& out) {
         out.push_back(MessageText(Message::NulInStatement));
         m_sqlFailed = isSql;
     } else if (isSql) {
+        NoteCreatedUnit(text);
         RunStatement(std::move(text), out);
+        AppendServerOutput(out);
         const auto elapsed = std::chrono::steady_clock::now() - started;
         AppendElapsed(std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count(), out);
     } else {
         ExecuteCommand(text, out);
+        AppendServerOutput(out);
     }
     if (m_sqlFailed && m_onSqlError.exit) Leave(m_onSqlError);
     return out;
@@ -388,7 +391,7 @@ CScriptLines& CSQLProcessor::ExecuteCommand(const std::string& typed, CScriptLin
     CScriptLines result = row.handler(*this, args, row.fixed);
     m_typedArgs.clear();
     out.Append(result);
-    return out;
+    return AppendServerOutput(out);
 }
 
 void CSQLProcessor::Rerun() {

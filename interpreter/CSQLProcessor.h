@@ -60,9 +60,14 @@ public:
     CScriptLines& RunStatement(std::string text, CScriptLines& output);
     static std::string BlankComments(const std::string& text);
     CScriptLines& RunQuery(const std::string& text, CScriptLines& output);
-    // The layout of an open result into `output`, compact when asked.
+    // The query layout of an open result set, appended to `output` (compact
+    // when asked); a result that runs out of memory is reported instead.
+    CScriptLines& AppendRows(ODynaset& dynaset, CScriptLines& output);
     void LayOutRows(ODynaset& dynaset, CScriptLines& output);
     CScriptLines& AppendServerError(CScriptLines& output);
+    // With SERVEROUTPUT ON, appends the lines the server's output package
+    // buffered during the statement that just ran.
+    CScriptLines& AppendServerOutput(CScriptLines& output);
     // The report itself: the typed line holding byte `position` of the
     // joined statement, a marker under it and its line number (nothing when
     // no line holds it), then each line of `errorText`.
@@ -85,6 +90,9 @@ public:
     CScriptLines SetHeadingOption(const std::string& value);
     CScriptLines SetLockWaitOption(const std::string& value);
     CScriptLines ShowOption(const std::string& key);
+    // SHOW ERRORS: the compilation errors of a PL/SQL unit ("[TYPE] name"),
+    // or of the unit created last when `unit` is empty.
+    CScriptLines ShowErrors(const std::string& unit);
     CScriptLines SetColumnFormat(const std::string& column, const std::string& format);
     CScriptLines Define(const std::string& name, const std::string& value);
     void ClearColumns();
@@ -150,6 +158,10 @@ private:
     bool m_inComment = false;
     std::string m_connectDatabase;
     std::string m_execBlock;
+    // The PL/SQL unit the last CREATE statement named ("PROCEDURE", "P"),
+    // for SHOW ERRORS without a name.
+    std::string m_lastUnitType;
+    std::string m_lastUnitName;
     CConsoleHost* m_host = nullptr;
     // Depth of "/" re-runs under way; a re-run inside a re-run is refused.
     int m_rerunDepth = 0;
@@ -187,4 +199,6 @@ private:
     bool FitsTemplate(const std::string& copy, int number) const;
     bool FitsPreferredTemplate(const std::string& copy, int number) const;
     CScriptLines& ExecuteLines(CScriptLines& out);
+    // Remembers the unit a CREATE [OR REPLACE] statement of PL/SQL names.
+    void NoteCreatedUnit(const std::string& text);
 };

@@ -47,6 +47,10 @@ constexpr MessageRow kMessages[] = {
     {Message::CommitFailedNoExit,
      "コミットできなかったため、終了しませんでした。COMMITをやり直すか、ROLLBACKで取り消して下さい。"},
     {Message::NulInStatement, "NUL文字(0x00)を含む文は実行できません。"},
+    {Message::NoErrors, "エラーはありません。"},
+    {Message::ErrorsOf, "%sのエラーです。"},
+    {Message::ErrorsHeader, "LINE/COL ERROR"},
+    {Message::ErrorsRule, "-------- -----------------------------------------------------------------"},
 };
 
 constexpr std::size_t kMessageCount = std::size(kMessages);

@@ -34,6 +34,10 @@ enum class Message {
     CommitFailedStillConnected,
     CommitFailedNoExit,
     NulInStatement,
+    NoErrors,
+    ErrorsOf,
+    ErrorsHeader,
+    ErrorsRule,
 };
 
 // The CP932 text of a message; stays valid for the life of the program.

@@ -176,6 +176,9 @@ CScriptLines SetLockWait(CSQLProcessor& p, const CScriptLines& a, const char*) {
     return p.SetLockWaitOption(First(a));
 }
 CScriptLines Show(CSQLProcessor& p, const CScriptLines&, const char* option) { return p.ShowOption(option); }
+CScriptLines ShowErrors(CSQLProcessor& p, const CScriptLines& a, const char*) {
+    return p.ShowErrors(First(a));
+}
 CScriptLines ClearScreen(CSQLProcessor& p, const CScriptLines&, const char*) {
     p.ClearScreen();
     return {};
@@ -264,6 +267,10 @@ constexpr CommandRow kCommands[] = {
     {"SHOW LOCKWAIT", Show, "LOCKWAIT"},
     // Note: every SET row must come before this one, which takes any SET.
     {"SET %s", SetUnknown, nullptr},
+    {"SHOW ERRORS %s", ShowErrors, nullptr},
+    {"SHOW ERRORS", ShowErrors, nullptr},
+    {"SHOW ERR %s", ShowErrors, nullptr},
+    {"SHOW ERR", ShowErrors, nullptr},
 };
 
 }  // namespace

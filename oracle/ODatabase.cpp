@@ -71,14 +71,21 @@ ODatabase::ODatabase() : m_impl(std::make_unique<Impl>()) {}
 
 ODatabase::~ODatabase() { Close(); }
 
-oresult ODatabase::Open(OSession& session, const char* databaseName, const char*, const char*, long) {
+oresult ODatabase::Open(OSession& session, const char* databaseName, const char* user, const char* password,
+                        long) {
     Close();
     if (!session.IsOpen()) {
         m_impl->SetError("the session is not open");
         return OFAILURE;
     }
     CEngineError error;
-    m_impl->connection = CEngineFactory::Open(databaseName != nullptr ? databaseName : "", error);
+    std::unique_ptr<CEngineConnection> connection =
+        CEngineFactory::Open(databaseName != nullptr ? databaseName : "", user != nullptr ? user : "",
+                             password != nullptr ? password : "", error);
+    {
+        std::lock_guard<std::mutex> lock(m_impl->cancelMutex);
+        m_impl->connection = std::move(connection);
+    }
     if (!m_impl->connection) {
         m_impl->SetError(error);
         return OFAILURE;
@@ -96,6 +103,7 @@ bool ODatabase::IsOpen() const { return m_impl->IsOpen(); }
 void ODatabase::Close() {
     if (m_impl->connection) {
         m_impl->connection->Rollback();
+        std::lock_guard<std::mutex> lock(m_impl->cancelMutex);
         m_impl->connection.reset();
     }
     if (m_impl->session != nullptr) {
@@ -134,7 +142,8 @@ std::string ODatabase::GetErrorText() const { return m_impl->errorText; }
 OParameterCollection& ODatabase::GetParameters() { return m_impl->parameters; }
 
 void ODatabase::Cancel() {
-    if (m_impl->IsOpen()) m_impl->connection->Cancel();
+    std::lock_guard<std::mutex> lock(m_impl->cancelMutex);
+    if (m_impl->connection) m_impl->connection->Cancel();
 }
 
 bool ODatabase::HasUncommittedWork() const {

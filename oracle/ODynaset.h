@@ -7,8 +7,11 @@
 
 class ODatabase;
 
-// The result set of one query, read row by row. Opening runs the query;
-// a failure is reported by the database (GetErrorText, ServerErrorSQLPos).
+// The result set of one query, read row by row as the engine delivers its
+// rows in batches, so that a large result never stays whole in memory.
+// Opening runs the query; a failure is reported by the database
+// (GetErrorText, ServerErrorSQLPos). With ODYNASET_DESCRIBE_ONLY the
+// columns are described and no row is read.
 class ODynaset {
 public:
     ODynaset();
@@ -17,6 +20,9 @@ public:
     ODynaset& operator=(const ODynaset&) = delete;
 
     oresult Open(ODatabase& database, const char* sql, long options = 0, const void* snapshot = nullptr);
+    // Opens the rows of the REFCURSOR parameter `name` that a block opened;
+    // they can be read once.
+    oresult OpenCursorVariable(ODatabase& database, const char* name);
     bool IsOpen() const;
     void Close();
 
@@ -37,10 +43,17 @@ public:
     oresult GetFieldValue(int index, char* buffer, unsigned short maxLength) const;
 
     bool IsEOF() const;
+    // Fails at the end, or when reading the next batch fails (then
+    // FetchFailed and the database holds the error).
     oresult MoveNext(bool gotoFirst = true);
+    // Rows delivered by the engine so far (the current batch included); the
+    // whole count once IsEOF.
     long GetRecordCount() const;
+    // True when reading rows after the open failed.
+    bool FetchFailed() const;
 
 private:
     struct Impl;
+    oresult Start(ODatabase& database, std::unique_ptr<class CEngineCursor> cursor, bool describeOnly);
     std::unique_ptr<Impl> m_impl;
 };

@@ -27,3 +27,6 @@ enum OServerType : int {
 constexpr int OPARAMETER_INVAR = 1;
 constexpr int OPARAMETER_OUTVAR = 2;
 constexpr int OPARAMETER_INOUTVAR = 3;
+
+// ODynaset::Open option: describe the columns, read no row.
+constexpr long ODYNASET_DESCRIBE_ONLY = 0x10000;

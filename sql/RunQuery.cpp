@@ -84,6 +84,10 @@ CScriptLines& CSQLProcessor::RunQuery(const std::string& text, CScriptLines& out
         NoteSqlFailure();
         return AppendServerError(output);
     }
+    return AppendRows(dynaset, output);
+}
+
+CScriptLines& CSQLProcessor::AppendRows(ODynaset& dynaset, CScriptLines& output) {
     const std::size_t first = output.size();
     try {
         LayOutRows(dynaset, output);
@@ -146,6 +150,13 @@ void CSQLProcessor::LayOutRows(ODynaset& dynaset, CScriptLines& output) {
         // Note: a move that fails without reaching the end would repeat the
         // same row for ever; the rows shown so far stand.
         if (dynaset.MoveNext(true) != OSUCCESS) break;
+    }
+    // Note: a failure while rows arrive (a cancel, a lost connection) follows
+    // the rows shown so far instead of a count that would claim success.
+    if (dynaset.FetchFailed()) {
+        NoteSqlFailure();
+        AppendServerError(output);
+        return;
     }
     output.emplace_back();
     if (IsFeedbackOn()) {

@@ -1,79 +1,25 @@
-// Runs the built program on script files against a fresh embedded database
-// and compares the whole console it writes.
+// Runs the built program on script files against a fresh database and
+// compares the whole console it writes. Every case runs twice with the same
+// expected text: on the embedded engine, and through the server engine over
+// the stand-in client library (CONNECT u/p@//localhost/E2E first, so that
+// each later CONNECT without "@" reaches the same server).
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdlib>
-#include <fstream>
-#include <sstream>
+#include <algorithm>
 #include <string>
 #include <vector>
 
-#include "console/TestFiles.h"
+#include "e2e/ScriptRun.h"
 
 namespace {
 
-struct RunResult {
-    int status;
-    std::string out, err;
-};
-
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-// The console as written, from its lines separated by '|'.
-std::string Console(const std::string& lines) {
-    std::string text;
-    std::istringstream in(lines + "|");
-    for (std::string line; std::getline(in, line, '|');) text += line + "\n";
-    return text;
-}
-
-class BatchScript : public ::testing::Test {
+class BatchScript : public ScriptRun, public ::testing::WithParamInterface<Road> {
 protected:
-    // Writes each script (UTF-8 here, CP932 on disk) and runs them in order,
-    // after the file arguments in `before`.
-    RunResult RunScripts(const std::vector<std::string>& scripts, const std::string& stdinText = "",
-                         const std::string& before = "") {
-        const char* bin = std::getenv("TARVEX_BIN");
-        if (bin == nullptr) return {-1, "", "TARVEX_BIN is not set"};
-        std::string command =
-            "TARVEX_HOME='" + (m_dir.Path() / "home").string() + "' '" + bin + "' --batch " + before;
-        for (std::size_t i = 0; i < scripts.size(); ++i) {
-            std::string name = "script" + std::to_string(i) + ".sql";
-            m_dir.Write(name, testfiles::Sjis(scripts[i]));
-            command += " " + name;
-        }
-        m_dir.Write("stdin.txt", testfiles::Sjis(stdinText));
-        if (m_fileSizeLimitKb > 0) {
-            // Note: a file-size limit (in 512-byte blocks) stands in for a full
-            // disk: the program gets EFBIG instead of being killed, and its
-            // console goes through a pipe, which the limit does not cut.
-            std::system(("(ulimit -f " + std::to_string(m_fileSizeLimitKb * 2) + "; trap '' XFSZ; " +
-                         command + " < stdin.txt 2> err.txt; echo $? > status.txt) | cat > out.txt")
-                            .c_str());
-            return {std::atoi(ReadAll("status.txt").c_str()), ReadAll("out.txt"), ReadAll("err.txt")};
-        }
-        int raw = std::system((command + " < stdin.txt > out.txt 2> err.txt").c_str());
-        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadAll("out.txt"), ReadAll("err.txt")};
-    }
-
-    // Expects the run to succeed and its console to end with `lines`.
-    static void ExpectTail(const RunResult& r, const std::string& lines) {
-        EXPECT_EQ(r.status, 0) << r.err;
-        const std::string tail = Console(lines);
-        ASSERT_GE(r.out.size(), tail.size()) << r.out;
-        EXPECT_EQ(r.out.substr(r.out.size() - tail.size()), tail) << r.out;
-    }
-
-    testfiles::ScratchDir m_dir;
-    // Files the program writes stop growing at this size (0: no limit).
-    int m_fileSizeLimitKb = 0;
+    BatchScript() { m_road = GetParam(); }
 };
+
+// Cases that hold on the embedded engine alone (faults injected into its file).
+class EmbeddedScript : public ScriptRun {};
 
 // `count` INSERT lines of a `width`-byte value each.
 std::string Inserts(int count, int width) {
@@ -95,7 +41,7 @@ const char kCreate[] =
     "INSERT INTO emp VALUES ('smith', 800, NULL);\n"
     "INSERT INTO emp VALUES ('allen', 1600, NULL);\n";
 
-TEST_F(BatchScript, TablesRowsAndDescribe) {
+TEST_P(BatchScript, TablesRowsAndDescribe) {
     RunResult r = RunScripts({std::string(kCreate) + "SELECT ename, sal FROM emp;\n"
                                                      "UPDATE emp\n   SET sal = sal + 1\n;\n"
                                                      "DELETE FROM emp WHERE ename = 'NOBODY';\n"
@@ -119,7 +65,7 @@ TEST_F(BatchScript, TablesRowsAndDescribe) {
     EXPECT_EQ(r.status, 0) << r.err;
 }
 
-TEST_F(BatchScript, ErrorReportMarksTheFailingLine) {
+TEST_P(BatchScript, ErrorReportMarksTheFailingLine) {
     RunResult r = RunScripts({std::string(kCreate) + "SELECT ename,\n  nosuch FROM emp;\n"});
     EXPECT_EQ(r.status, 0) << r.err;
     std::string expected = Console(
@@ -133,7 +79,7 @@ TEST_F(BatchScript, ErrorReportMarksTheFailingLine) {
     EXPECT_EQ(rest.substr(rest.size() - 6), "SQL> \n");
 }
 
-TEST_F(BatchScript, DefineSubstitutesAndColumnFormatNarrows) {
+TEST_P(BatchScript, DefineSubstitutesAndColumnFormatNarrows) {
     ExpectTail(
         RunScripts({std::string(kCreate) + "define t = emp\nCOLUMN ename FORMAT a3\nCOLUMN sal FORMAT 999\n"
                                            "SELECT ename FROM &t WHERE sal < 1000;\nCLEAR COLUMNS\n"
@@ -145,7 +91,7 @@ TEST_F(BatchScript, DefineSubstitutesAndColumnFormatNarrows) {
         "1行が選択されました。||SQL> ");
 }
 
-TEST_F(BatchScript, CommentsUnknownCommandsSetAndShow) {
+TEST_P(BatchScript, CommentsUnknownCommandsSetAndShow) {
     RunResult r =
         RunScripts({"REM setup\n/* a block\n   comment */\nDESC\nDISCONNECT\nCONNECT scott\n",
                     "show numwidth\nSET NUMWIDTH 51\nSET NUMWIDTH 020\nSHOW NUM\nSET HEADING maybe\n"
@@ -164,19 +110,19 @@ TEST_F(BatchScript, CommentsUnknownCommandsSetAndShow) {
                              "SQL> SELECT 'x' FROM dual;||x ||1行が選択されました。||SQL> "));
 }
 
-TEST_F(BatchScript, DataSurvivesInTheNamedDatabase) {
-    RunResult first =
-        RunScripts({"CONNECT u/p@shop\nCREATE TABLE t (n NUMBER);\nINSERT INTO t VALUES (7);\nEXIT\nSELECT 1 "
-                    "FROM dual;\n"});
+TEST_P(BatchScript, DataSurvivesInTheNamedDatabase) {
+    RunResult first = RunScripts({"CONNECT u/p@" + Named("shop") +
+                                  "\nCREATE TABLE t (n NUMBER);\nINSERT INTO t VALUES (7);\nEXIT\nSELECT 1 "
+                                  "FROM dual;\n"});
     EXPECT_EQ(first.status, 0) << first.err;
     EXPECT_EQ(first.out.substr(first.out.size() - 16), "SQL> EXIT\nSQL> \n");
-    RunResult second = RunScripts({"CONNECT u/p@shop\nSELECT n FROM t;\n"});
+    RunResult second = RunScripts({"CONNECT u/p@" + Named("shop") + "\nSELECT n FROM t;\n"});
     EXPECT_NE(second.out.find("\n7          \n"), std::string::npos) << second.out;
 }
 
 // Standard input is not read when files are named; CLEAR SCREEN in the
 // first file leaves only what follows.
-TEST_F(BatchScript, ScriptsRerunMissingFilesAndClearScreen) {
+TEST_P(BatchScript, ScriptsRerunMissingFilesAndClearScreen) {
     m_dir.Write("inner.sql", testfiles::Sjis("SHOW HEAD\nSHOW NUM\n"));
     RunResult r =
         RunScripts({"SHOW NUM\nclear screen\n", "@inner.sql\n@absent.sql\nSHOW AUTO\n/\n"}, "SHOW HEAD\n");
@@ -186,14 +132,14 @@ TEST_F(BatchScript, ScriptsRerunMissingFilesAndClearScreen) {
                              "SQL> SHOW AUTO|AUTOCOMMIT OFF|SQL> "));
 }
 
-TEST_F(BatchScript, UnreadableFileGivesStatusOne) {
+TEST_P(BatchScript, UnreadableFileGivesStatusOne) {
     RunResult r = RunScripts({"SHOW HEAD\n"}, "", "nothere.sql");
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out, Console("SQL> SHOW HEAD|HEADING ON|SQL> "));
     EXPECT_NE(r.err.find("nothere.sql"), std::string::npos);
 }
 
-TEST_F(BatchScript, BindVariablesAndBlocks) {
+TEST_P(BatchScript, BindVariablesAndBlocks) {
     RunResult r =
         RunScripts({"CONNECT a/b\nVARIABLE n NUMBER\nEXECUTE :n := 6 * 7\nPRINT n\nBEGIN\n  :n := :n + "
                     "1;\nEND;\n/\nprint n\n"});
@@ -209,7 +155,7 @@ TEST_F(BatchScript, BindVariablesAndBlocks) {
 // The disk fills while the pages of a long transaction spill: the statement
 // that lost the transaction says so, the rest are not run, and COMMIT does
 // not commit the tail.
-TEST_F(BatchScript, TransactionLostOnAFullDiskCommitsNothing) {
+TEST_F(EmbeddedScript, TransactionLostOnAFullDiskCommitsNothing) {
     ASSERT_EQ(RunScripts({"CONNECT a/b\nCREATE TABLE t (v VARCHAR2(4000));\nEXIT\n"}).status, 0);
     m_fileSizeLimitKb = 1024;
     RunResult r = RunScripts({"CONNECT a/b\n" + Inserts(1000, 3000) + "COMMIT;\nEXIT\n"});
@@ -226,7 +172,7 @@ TEST_F(BatchScript, TransactionLostOnAFullDiskCommitsNothing) {
 
 // The commit of DISCONNECT meets the full disk: reported, still connected;
 // EXIT then does not close either and the status says so.
-TEST_F(BatchScript, FailedCommitAtDisconnectAndExitIsReported) {
+TEST_F(EmbeddedScript, FailedCommitAtDisconnectAndExitIsReported) {
     ASSERT_EQ(RunScripts({"CONNECT a/b\nCREATE TABLE t (v VARCHAR2(4000));\nEXIT\n"}).status, 0);
     m_fileSizeLimitKb = 256;
     RunResult r = RunScripts({"CONNECT a/b\n" + Inserts(300, 1000) + "DISCONNECT\nEXIT\nSHOW HEAD\n"});
@@ -241,13 +187,13 @@ TEST_F(BatchScript, FailedCommitAtDisconnectAndExitIsReported) {
     EXPECT_NE(after.out.find("\n0          \n"), std::string::npos) << after.out;
 }
 
-TEST_F(BatchScript, DevicesAreRefused) {
+TEST_F(EmbeddedScript, DevicesAreRefused) {
     RunResult r = RunScripts({}, "", "/dev/zero");
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("/dev/zero"), std::string::npos) << r.err;
 }
 
-TEST_F(BatchScript, JapaneseNamesAndValuesAreCutByBytes) {
+TEST_P(BatchScript, JapaneseNamesAndValuesAreCutByBytes) {
     ExpectTail(RunScripts({"CONNECT a/b\nCREATE TABLE 社員 (名前 VARCHAR2(6), メモ VARCHAR2(20));\n"
                            "INSERT INTO 社員 VALUES ('山田太郎', 'ｶﾀｶﾅ');\nSELECT * FROM 社員;\n"}),
                "SQL> SELECT * FROM 社員;||名前   メモ                 |"
@@ -259,7 +205,7 @@ TEST_F(BatchScript, JapaneseNamesAndValuesAreCutByBytes) {
 
 namespace {
 
-TEST_F(BatchScript, SchemaScriptRunsToItsEndWithDataAsTyped) {
+TEST_F(EmbeddedScript, SchemaScriptRunsToItsEndWithDataAsTyped) {
     RunResult r =
         RunScripts({"SET ECHO OFF\nset feedback on\nPROMPT Creating the schema\nCONNECT scott/Tiger\n"
                     "CREATE TABLE dept (\n  deptno NUMBER(2) CONSTRAINT pk_dept PRIMARY KEY,\n"
@@ -291,7 +237,7 @@ TEST_F(BatchScript, SchemaScriptRunsToItsEndWithDataAsTyped) {
 
 // A stored program unit ends at its "/" line, never at a ";" of its body;
 // what follows it still runs.
-TEST_F(BatchScript, ProgramUnitsEndAtTheirSlashAndNothingIsSwallowed) {
+TEST_F(EmbeddedScript, ProgramUnitsEndAtTheirSlashAndNothingIsSwallowed) {
     RunResult r =
         RunScripts({"CONNECT a/b\nCREATE OR REPLACE FUNCTION f RETURN NUMBER IS\nBEGIN\n  RETURN 1;\n"
                     "END;\n/\nCREATE TYPE pt AS OBJECT (x NUMBER);\n/\nPROMPT after\n"});
@@ -309,7 +255,7 @@ TEST_F(BatchScript, ProgramUnitsEndAtTheirSlashAndNothingIsSwallowed) {
     EXPECT_EQ(rest.find("SQL> CREATE TYPE"), std::string::npos) << rest;
 }
 
-TEST_F(BatchScript, WheneverSqlErrorEndsTheBatchWithItsStatus) {
+TEST_F(EmbeddedScript, WheneverSqlErrorEndsTheBatchWithItsStatus) {
     RunResult r =
         RunScripts({"CONNECT a/b\nCREATE TABLE t (n NUMBER);\nINSERT INTO t VALUES (1);\n"
                     "WHENEVER SQLERROR EXIT 3\nSELECT nosuch FROM t;\nPROMPT not reached\n",
@@ -322,7 +268,7 @@ TEST_F(BatchScript, WheneverSqlErrorEndsTheBatchWithItsStatus) {
     EXPECT_NE(after.out.find(Console("0行が選択されました。")), std::string::npos) << after.out;
 }
 
-TEST_F(BatchScript, Utf8ScriptsReachTheDatabaseAsTheirCharacters) {
+TEST_F(EmbeddedScript, Utf8ScriptsReachTheDatabaseAsTheirCharacters) {
     m_dir.Write("utf8.sql",
                 "CONNECT a/b\nCREATE TABLE t (s VARCHAR2(20));\nINSERT INTO t VALUES ('日本語');\n"
                 "SELECT s FROM t;\n");
@@ -330,5 +276,78 @@ TEST_F(BatchScript, Utf8ScriptsReachTheDatabaseAsTheirCharacters) {
                "SQL> SELECT s FROM t;||S                    |"
                "-------------------- |日本語               ||1行が選択されました。||SQL> ");
 }
+
+TEST_P(BatchScript, ServerOutputFollowsEachStatementWhileOn) {
+    RunResult r =
+        RunScripts({"CONNECT a/b\nSET SERVEROUTPUT ON\nBEGIN\n  DBMS_OUTPUT.PUT_LINE('one');\n"
+                    "  DBMS_OUTPUT.PUT_LINE('two');\nEND;\n/\nEXEC DBMS_OUTPUT.PUT_LINE('x')\n"
+                    "SET SERVEROUTPUT OFF\nEXEC DBMS_OUTPUT.PUT_LINE('hidden')\n"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out,
+              Console("SQL> CONNECT a/b|接続に成功しました。|SQL> SET SERVEROUTPUT ON|SQL> BEGIN|"
+                      "SQL>   DBMS_OUTPUT.PUT_LINE('one');|SQL>   DBMS_OUTPUT.PUT_LINE('two');|SQL> END;|"
+                      "SQL> /|PL/SQLプロシージャが正常に完了しました。|one|two|"
+                      "SQL> EXEC DBMS_OUTPUT.PUT_LINE('x')||PL/SQLプロシージャが正常に完了しました。||x|"
+                      "SQL> SET SERVEROUTPUT OFF|SQL> EXEC DBMS_OUTPUT.PUT_LINE('hidden')||"
+                      "PL/SQLプロシージャが正常に完了しました。||SQL> "));
+}
+
+// 1024 rows whose fourfold cross product takes for ever.
+const char kSlowSetup[] =
+    "CONNECT a/b\nCREATE TABLE t (n NUMBER);\nINSERT INTO t VALUES (1);\n"
+    "INSERT INTO t SELECT n FROM t;\nINSERT INTO t SELECT n FROM t;\nINSERT INTO t SELECT n FROM t;\n"
+    "INSERT INTO t SELECT n FROM t;\nINSERT INTO t SELECT n FROM t;\nINSERT INTO t SELECT n FROM t;\n"
+    "INSERT INTO t SELECT n FROM t;\nINSERT INTO t SELECT n FROM t;\nINSERT INTO t SELECT n FROM t;\n"
+    "INSERT INTO t SELECT n FROM t;\n";
+const char kSlowQuery[] = "SELECT COUNT(*) FROM t a, t b, t c, t d;\n";
+
+TEST_P(BatchScript, FirstInterruptBreaksTheStatementAndTheScriptGoesOn) {
+    RunResult r =
+        RunInterrupted({std::string(kSlowSetup) + kSlowQuery + "SELECT COUNT(*) FROM t;\nEXIT\n"}, {3000});
+    EXPECT_EQ(r.status, 0) << r.err;
+    const std::size_t at = r.out.find(std::string("SQL> ") + kSlowQuery);
+    ASSERT_NE(at, std::string::npos) << r.out;
+    // The cancel error stands where the result would, and the next
+    // statement still sees the uncommitted rows.
+    const std::size_t next = r.out.find("SQL> SELECT COUNT(*) FROM t;\n", at);
+    ASSERT_NE(next, std::string::npos) << r.out;
+    const std::string report = r.out.substr(at, next - at);
+    EXPECT_EQ(report.find("行が選択されました"), std::string::npos) << report;
+    EXPECT_GT(std::count(report.begin(), report.end(), '\n'), 1) << report;
+    EXPECT_NE(r.out.find("\n1024       \n", next), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("SQL> EXIT"), std::string::npos) << r.out;
+}
+
+TEST_P(BatchScript, SecondInterruptEndsTheProgramRollingBack) {
+    RunResult r = RunInterrupted(
+        {std::string(kSlowSetup) + kSlowQuery + kSlowQuery + "SELECT 'after' FROM dual;\n"}, {3000, 1500});
+    EXPECT_EQ(r.status, 130) << r.err;
+    EXPECT_EQ(r.out.find("AFTER"), std::string::npos) << r.out;
+    RunResult again = RunScripts({"CONNECT a/b\nSELECT COUNT(*) FROM t;\n"});
+    EXPECT_NE(again.out.find("\n0          \n"), std::string::npos) << again.out;
+}
+
+// Without a client library a server CONNECT says what to do, and the
+// embedded database keeps working.
+TEST_F(ScriptRun, ServerConnectWithoutClientLibraryExplainsAndEmbeddedStillWorks) {
+    m_environment = "TARVEX_OCI_LIBRARY=/nonexistent/libclntsh.so";
+    RunResult r =
+        RunScripts({"CONNECT scott/tiger@//dbhost:1521/orcl\nCONNECT scott/tiger@dbhost/orcl\n"
+                    "CONNECT a/b@local\nSELECT 'ok' FROM dual;\n"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    const std::string message =
+        "Oracle クライアント・ライブラリをロードできません (探したもの: /nonexistent/libclntsh.so)";
+    const std::size_t first = r.out.find(message);
+    ASSERT_NE(first, std::string::npos) << r.out;
+    EXPECT_NE(r.out.find(message, first + 1), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("TARVEX_OCI_LIBRARY にライブラリのパスを指定"), std::string::npos);
+    EXPECT_NE(r.out.find("SQL> CONNECT a/b@local\n接続に成功しました。\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("\nok \n"), std::string::npos) << r.out;
+}
+
+INSTANTIATE_TEST_SUITE_P(Roads, BatchScript, ::testing::Values(Road::Embedded, Road::Server),
+                         [](const ::testing::TestParamInfo<Road>& info) {
+                             return info.param == Road::Embedded ? "Embedded" : "Server";
+                         });
 
 }  // namespace

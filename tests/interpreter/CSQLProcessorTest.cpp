@@ -258,7 +258,10 @@ TEST(Dispatch, ReachesItsHandler) {
          "使用方法: WHENEVER SQLERROR|OSERROR {EXIT [SUCCESS|FAILURE|WARNING|n] [COMMIT|ROLLBACK]|CONTINUE}"},
         {"set feedback maybe", 40, {"MAYBE"}, "feedbackをONまたはOFFに設定する必要があります。"},
         {"set timing off", 42, {"OFF"}, ""}, {"show timi", 45, {}, "TIMING OFF"},
-        {"set linesize 200", 50, {"LINESIZE 200"}, "SET LINESIZE は使用できません。"}};
+        {"set linesize 200", 50, {"LINESIZE 200"}, "SET LINESIZE は使用できません。"},
+        {"show errors", 52, {}, kNotConnected},
+        {"SHOW ERRORS package body p", 51, {"PACKAGE BODY P"}, kNotConnected},
+        {"show err p", 53, {"P"}, kNotConnected}, {"show err", 54, {}, kNotConnected}};
     // clang-format on
     for (const auto& c : cases) {
         CSQLProcessor processor;

@@ -1,0 +1,135 @@
+#pragma once
+
+// Runs the built program (TARVEX_BIN) on script files in a scratch
+// directory, with a fresh data directory, and reads back what it wrote.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "console/TestFiles.h"
+
+struct RunResult {
+    int status;
+    std::string out, err;
+    long maxRssKb = 0;
+};
+
+inline std::string ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// The console as written, from its lines separated by '|'.
+inline std::string Console(const std::string& lines) {
+    std::string text;
+    std::istringstream in(lines + "|");
+    for (std::string line; std::getline(in, line, '|');) text += line + "\n";
+    return text;
+}
+
+enum class Road { Embedded, Server };
+
+class ScriptRun : public ::testing::Test {
+protected:
+    bool OnServer() const { return m_road == Road::Server; }
+    // A database name as this road reaches it.
+    std::string Named(const std::string& name) const { return OnServer() ? "//localhost/" + name : name; }
+
+    // The shell command that runs the scripts (UTF-8 here, CP932 on disk) in
+    // order, after the file arguments in `before`; "" when the build left
+    // no program to run.
+    std::string Command(const std::vector<std::string>& scripts, const std::string& before) {
+        const char* bin = std::getenv("TARVEX_BIN");
+        const char* library = std::getenv("TARVEX_FAKEOCI");
+        if (bin == nullptr || (OnServer() && library == nullptr)) return {};
+        std::string command = "TARVEX_HOME='" + (m_dir.Path() / "home").string() + "' " + m_environment + " ";
+        if (OnServer()) {
+            m_dir.Write("road.sql", "CONNECT u/p@//localhost/E2E\nDISCONNECT\nCLEAR SCREEN\n");
+            command +=
+                "TARVEX_OCI_LIBRARY='" + std::string(library) + "' '" + bin + "' --batch road.sql " + before;
+        } else {
+            command += "'" + std::string(bin) + "' --batch " + before;
+        }
+        for (std::size_t i = 0; i < scripts.size(); ++i) {
+            std::string name = "script" + std::to_string(i) + ".sql";
+            m_dir.Write(name, testfiles::Sjis(scripts[i]));
+            command += " " + name;
+        }
+        return command;
+    }
+
+    RunResult RunScripts(const std::vector<std::string>& scripts, const std::string& stdinText = "",
+                         const std::string& before = "") {
+        const std::string command = Command(scripts, before);
+        if (command.empty()) return {-1, "", "TARVEX_BIN or TARVEX_FAKEOCI is not set"};
+        m_dir.Write("stdin.txt", testfiles::Sjis(stdinText));
+        if (m_fileSizeLimitKb > 0) {
+            // Note: a file-size limit (in 512-byte blocks) stands in for a full
+            // disk: the program gets EFBIG instead of being killed, and its
+            // console goes through a pipe, which the limit does not cut.
+            std::system(("(ulimit -f " + std::to_string(m_fileSizeLimitKb * 2) + "; trap '' XFSZ; " +
+                         command + " < stdin.txt 2> err.txt; echo $? > status.txt) | cat > out.txt")
+                            .c_str());
+            return {std::atoi(ReadAll("status.txt").c_str()), ReadAll("out.txt"), ReadAll("err.txt")};
+        }
+        int raw = std::system((command + " < stdin.txt > out.txt 2> err.txt").c_str());
+        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadAll("out.txt"), ReadAll("err.txt")};
+    }
+
+    // Expects the run to succeed and its console to end with `lines`.
+    static void ExpectTail(const RunResult& r, const std::string& lines) {
+        EXPECT_EQ(r.status, 0) << r.err;
+        const std::string tail = Console(lines);
+        ASSERT_GE(r.out.size(), tail.size()) << r.out;
+        EXPECT_EQ(r.out.substr(r.out.size() - tail.size()), tail) << r.out;
+    }
+
+    // Runs the scripts and sends SIGINT after each of `delays` (ms, counted
+    // from the previous signal); gives up after `timeoutMs`. The result
+    // holds the program's peak memory.
+    RunResult RunInterrupted(const std::vector<std::string>& scripts, const std::vector<int>& delays,
+                             int timeoutMs = 60000) {
+        const std::string command = Command(scripts, "");
+        if (command.empty()) return {-1, "", "TARVEX_BIN or TARVEX_FAKEOCI is not set"};
+        const std::string shell = "exec env " + command + " < /dev/null > out.txt 2> err.txt";
+        const pid_t child = fork();
+        if (child == 0) {
+            execl("/bin/sh", "sh", "-c", shell.c_str(), static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        for (int delay : delays) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(delay));
+            kill(child, SIGINT);
+        }
+        int raw = 0;
+        struct rusage usage {};
+        for (int waited = 0; wait4(child, &raw, WNOHANG, &usage) == 0; waited += 100) {
+            if (waited > timeoutMs) {
+                kill(child, SIGKILL);
+                waitpid(child, &raw, 0);
+                return {-1, ReadAll("out.txt"), "timed out"};
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadAll("out.txt"), ReadAll("err.txt"),
+                usage.ru_maxrss};
+    }
+
+    testfiles::ScratchDir m_dir;
+    Road m_road = Road::Embedded;
+    std::string m_environment;
+    // Files the program writes stop growing at this size (0: no limit).
+    int m_fileSizeLimitKb = 0;
+};

@@ -1,0 +1,298 @@
+// The server engine over the stand-in client library (TARVEX_FAKEOCI),
+// which answers from an embedded database named by the service.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <chrono>
+#include <thread>
+
+#include "engine/CEngineFactory.h"
+#include "engine/oci/COciConnection.h"
+#include "engine/oci/COciLibrary.h"
+#include "tests/oracle/TempHome.h"
+#include "text/Encoding.h"
+
+namespace {
+
+using namespace oci;
+
+class COciConnectionTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const char* library = std::getenv("TARVEX_FAKEOCI");
+        ASSERT_NE(library, nullptr) << "TARVEX_FAKEOCI names the stand-in library";
+        setenv("TARVEX_OCI_LIBRARY", library, 1);
+        CEngineError error;
+        m_connection = CEngineFactory::Open("//LOCALHOST/T", "u", "p", error);
+        ASSERT_NE(m_connection, nullptr) << error.message;
+        ASSERT_NE(dynamic_cast<COciConnection*>(m_connection.get()), nullptr);
+    }
+    bool Exec(const std::string& sql) {
+        long rows = 0;
+        return m_connection->Execute(sql, m_binds, rows);
+    }
+    // 256 rows numbered 1..256.
+    void FillNumbers() {
+        ASSERT_TRUE(Exec("CREATE TABLE N (I NUMBER)")) << m_connection->LastError().message;
+        ASSERT_TRUE(Exec("INSERT INTO N VALUES (1)"));
+        for (int k = 0; k < 8; ++k)
+            ASSERT_TRUE(Exec("INSERT INTO N SELECT I + (SELECT COUNT(*) FROM N) FROM N"))
+                << m_connection->LastError().message;
+    }
+
+    TempHome m_home;
+    std::vector<CEngineBind> m_binds;
+    std::unique_ptr<CEngineConnection> m_connection;
+};
+
+TEST_F(COciConnectionTest, QueriesArriveInBatchesOfTheFetchSize) {
+    FillNumbers();
+    auto cursor =
+        m_connection->OpenCursor("SELECT I FROM N ORDER BY I", m_binds, CEngineConnection::CursorMode::Rows);
+    ASSERT_NE(cursor, nullptr) << m_connection->LastError().message;
+    ASSERT_EQ(cursor->Columns().size(), 1u);
+    EXPECT_EQ(cursor->Columns()[0].name, "I");
+    EXPECT_EQ(cursor->Columns()[0].serverType, 2);
+    CEngineResult batch;
+    std::vector<std::size_t> sizes;
+    std::string last;
+    do {
+        ASSERT_TRUE(cursor->Fetch(100, batch)) << cursor->LastError().message;
+        sizes.push_back(batch.RowCount());
+        if (batch.RowCount() > 0) last = batch.Value(batch.RowCount() - 1, 0);
+    } while (batch.RowCount() == 100);
+    EXPECT_EQ(sizes, (std::vector<std::size_t>{100, 100, 56}));
+    EXPECT_EQ(last, "256");
+    EXPECT_TRUE(cursor->Fetch(100, batch));
+    EXPECT_EQ(batch.RowCount(), 0u);
+}
+
+TEST_F(COciConnectionTest, DescribeOnlyGivesTheColumnsAndNoRow) {
+    ASSERT_TRUE(Exec("CREATE TABLE E (ENAME VARCHAR2(10) NOT NULL, SAL NUMBER(7,2))"));
+    ASSERT_TRUE(Exec("INSERT INTO E VALUES ('A', 1)"));
+    auto cursor =
+        m_connection->OpenCursor("SELECT * FROM E", m_binds, CEngineConnection::CursorMode::DescribeOnly);
+    ASSERT_NE(cursor, nullptr) << m_connection->LastError().message;
+    ASSERT_EQ(cursor->Columns().size(), 2u);
+    EXPECT_EQ(cursor->Columns()[0].size, 10);
+    EXPECT_FALSE(cursor->Columns()[0].nullable);
+    EXPECT_EQ(cursor->Columns()[1].precision, 7);
+    EXPECT_EQ(cursor->Columns()[1].scale, 2);
+    CEngineResult batch;
+    ASSERT_TRUE(cursor->Fetch(100, batch));
+    EXPECT_EQ(batch.RowCount(), 0u);
+}
+
+// The server counts its error offset in characters; the console needs the
+// byte offset in the CP932 text, as the embedded engine gives it.
+TEST_F(COciConnectionTest, ErrorPositionIsTheByteOffsetInTheCp932Text) {
+    const std::string sql = encoding::Utf8ToCp932("SELECT '日本語', NOSUCH FROM DUAL");
+    CEngineResult result;
+    ASSERT_FALSE(m_connection->Query(sql, m_binds, result));
+    CEngineError error;
+    auto embedded = CEngineFactory::Open("other", error);
+    ASSERT_NE(embedded, nullptr);
+    ASSERT_FALSE(embedded->Query(sql, m_binds, result));
+    ASSERT_GT(embedded->LastError().position, 0);
+    EXPECT_EQ(m_connection->LastError().position, embedded->LastError().position);
+    EXPECT_EQ(m_connection->LastError().message, embedded->LastError().message);
+}
+
+TEST_F(COciConnectionTest, BindsGoInByNameAndComeBack) {
+    m_binds = {{"N", "41", false, 2, false}, {"S", "", true, 1, false}, {"UNUSED", "x", false, 1, false}};
+    ASSERT_TRUE(Exec("BEGIN :N := :N + 1; :S := 'TEXT'; END;")) << m_connection->LastError().message;
+    EXPECT_EQ(m_binds[0].value, "42");
+    EXPECT_EQ(m_binds[1].value, "TEXT");
+    EXPECT_FALSE(m_binds[1].isNull);
+    EXPECT_EQ(m_binds[2].value, "x");
+    EXPECT_FALSE(m_binds[2].assigned);
+}
+
+TEST_F(COciConnectionTest, CursorVariablesAreReadOnceAfterTheBlockOpensThem) {
+    FillNumbers();
+    m_binds = {{"RC", "", true, 102, false}};
+    ASSERT_TRUE(Exec("BEGIN OPEN :RC FOR SELECT I FROM N WHERE I > 250 ORDER BY I; END;"))
+        << m_connection->LastError().message;
+    CEngineError error;
+    auto cursor = m_connection->TakeCursorVariable("rc", error);
+    ASSERT_NE(cursor, nullptr) << error.message;
+    CEngineResult batch;
+    ASSERT_TRUE(cursor->Fetch(100, batch)) << cursor->LastError().message;
+    ASSERT_EQ(batch.RowCount(), 6u);
+    EXPECT_EQ(batch.Value(5, 0), "256");
+    EXPECT_EQ(m_connection->TakeCursorVariable("RC", error), nullptr);
+    EXPECT_NE(error.message.find("RC"), std::string::npos);
+}
+
+TEST_F(COciConnectionTest, TransactionStateFollowsTheStatements) {
+    ASSERT_TRUE(Exec("CREATE TABLE T1 (A NUMBER)"));
+    EXPECT_FALSE(m_connection->HasUncommittedWork());
+    ASSERT_TRUE(Exec("INSERT INTO T1 VALUES (1)"));
+    EXPECT_TRUE(m_connection->HasUncommittedWork());
+    ASSERT_TRUE(m_connection->Commit());
+    EXPECT_FALSE(m_connection->HasUncommittedWork());
+    ASSERT_TRUE(Exec("UPDATE T1 SET A = 2"));
+    ASSERT_TRUE(Exec("ROLLBACK"));
+    EXPECT_FALSE(m_connection->HasUncommittedWork());
+    m_connection->SetAutoCommit(true);
+    ASSERT_TRUE(Exec("INSERT INTO T1 VALUES (3)"));
+    EXPECT_FALSE(m_connection->HasUncommittedWork());
+    m_connection.reset();
+    CEngineError error;
+    auto again = CEngineFactory::Open("//localhost/t", "u", "p", error);
+    ASSERT_NE(again, nullptr);
+    CEngineResult result;
+    ASSERT_TRUE(again->Query("SELECT A FROM T1 ORDER BY A", m_binds, result));
+    ASSERT_EQ(result.RowCount(), 2u);
+    EXPECT_EQ(result.Value(1, 0), "3");
+}
+
+TEST_F(COciConnectionTest, ServerOutputIsTakenLineByLineOnce) {
+    ASSERT_TRUE(
+        Exec("BEGIN DBMS_OUTPUT.ENABLE(); DBMS_OUTPUT.PUT_LINE('ONE'); DBMS_OUTPUT.PUT_LINE('TWO'); END;"));
+    ASSERT_TRUE(m_connection->Commit());
+    EXPECT_EQ(m_connection->TakeServerOutput(), (std::vector<std::string>{"ONE", "TWO"}));
+    EXPECT_TRUE(m_connection->TakeServerOutput().empty());
+    EXPECT_FALSE(m_connection->HasUncommittedWork()) << "reading the output changes no data";
+}
+
+TEST_F(COciConnectionTest, CancelFromAnotherThreadBreaksTheRunningQuery) {
+    FillNumbers();
+    std::thread canceller([this] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        m_connection->Cancel();
+    });
+    CEngineResult result;
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_FALSE(m_connection->Query("SELECT COUNT(*) FROM N A, N B, N C, N D", m_binds, result));
+    canceller.join();
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(20));
+    EXPECT_FALSE(m_connection->LastError().message.empty());
+    EXPECT_TRUE(Exec("INSERT INTO N VALUES (0)")) << "the session goes on after a cancel";
+}
+
+TEST_F(COciConnectionTest, LogonFailuresCarryTheServerText) {
+    struct Case {
+        const char* identifier;
+        const char* user;
+        const char* password;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"//otherhost/T", "u", "p", "ORA-12545"},
+        {"//localhost/T", "u", "", "ORA-01017"},
+        {"(DESCRIPTION=(ADDRESS=(HOST=localhost)))", "u", "p", "ORA-12154"},
+        {"//localhost/../x", "u", "p", "ORA-12514"},
+    };
+    for (const auto& row : cases) {
+        CEngineError error;
+        EXPECT_EQ(CEngineFactory::Open(row.identifier, row.user, row.password, error), nullptr)
+            << row.identifier;
+        EXPECT_EQ(error.message.rfind(row.message, 0), 0u) << error.message;
+    }
+}
+
+// ---- The stand-in itself, called as the documentation says ----------------
+
+class StandInTest : public COciConnectionTest {
+protected:
+    void SetUp() override {
+        COciConnectionTest::SetUp();
+        CEngineError error;
+        m_api = &COciLibrary::Load(error)->Api();
+        ASSERT_EQ(m_api->EnvNlsCreate(&m_env, OCI_THREADED, nullptr, nullptr, nullptr, nullptr, 0, nullptr,
+                                      838, 838),
+                  OCI_SUCCESS);
+        ASSERT_EQ(m_api->HandleAlloc(m_env, reinterpret_cast<void**>(&m_err), OCI_HTYPE_ERROR, 0, nullptr),
+                  OCI_SUCCESS);
+        ASSERT_EQ(m_api->Logon2(m_env, m_err, &m_svc, Text("u"), 1, Text("p"), 1, Text("//localhost/T"), 13,
+                                OCI_DEFAULT),
+                  OCI_SUCCESS);
+        ASSERT_TRUE(Exec("CREATE TABLE W (S VARCHAR2(20))"));
+        ASSERT_TRUE(Exec("INSERT INTO W VALUES ('ABCDEFGHIJ')"));
+        ASSERT_TRUE(m_connection->Commit());
+    }
+    void TearDown() override {
+        if (m_stmt) m_api->HandleFree(m_stmt, OCI_HTYPE_STMT);
+        if (m_svc) m_api->Logoff(m_svc, m_err);
+        if (m_err) m_api->HandleFree(m_err, OCI_HTYPE_ERROR);
+        if (m_env) m_api->HandleFree(m_env, OCI_HTYPE_ENV);
+    }
+    static const OraText* Text(const char* s) { return reinterpret_cast<const OraText*>(s); }
+    sword Prepare(const std::string& sql) {
+        if (!m_stmt) m_api->HandleAlloc(m_env, reinterpret_cast<void**>(&m_stmt), OCI_HTYPE_STMT, 0, nullptr);
+        return m_api->StmtPrepare(m_stmt, m_err, Text(sql.c_str()), static_cast<ub4>(sql.size()),
+                                  OCI_NTV_SYNTAX, OCI_DEFAULT);
+    }
+    sb4 Code() {
+        sb4 code = 0;
+        unsigned char text[512];
+        m_api->ErrorGet(m_err, 1, nullptr, &code, text, sizeof text, OCI_HTYPE_ERROR);
+        return code;
+    }
+
+    const Api* m_api = nullptr;
+    OCIEnv* m_env = nullptr;
+    OCIError* m_err = nullptr;
+    OCISvcCtx* m_svc = nullptr;
+    OCIStmt* m_stmt = nullptr;
+};
+
+TEST_F(StandInTest, WrongHandleTypesAreRefused) {
+    EXPECT_EQ(m_api->StmtPrepare(reinterpret_cast<OCIStmt*>(m_err), m_err, Text("SELECT 1 FROM DUAL"), 18,
+                                 OCI_NTV_SYNTAX, OCI_DEFAULT),
+              OCI_INVALID_HANDLE);
+    EXPECT_EQ(m_api->HandleFree(m_err, OCI_HTYPE_STMT), OCI_INVALID_HANDLE);
+    int stranger = 0;
+    EXPECT_EQ(m_api->TransCommit(reinterpret_cast<OCISvcCtx*>(&stranger), m_err, OCI_DEFAULT),
+              OCI_INVALID_HANDLE);
+}
+
+TEST_F(StandInTest, FetchNeedsEveryDefineAndStopsAtTheEnd) {
+    ASSERT_EQ(Prepare("SELECT S FROM W"), OCI_SUCCESS);
+    ASSERT_EQ(m_api->StmtExecute(m_svc, m_stmt, m_err, 0, 0, nullptr, nullptr, OCI_DEFAULT), OCI_SUCCESS);
+    EXPECT_EQ(m_api->StmtFetch2(m_stmt, m_err, 1, OCI_FETCH_NEXT, 0, OCI_DEFAULT), OCI_ERROR);
+    EXPECT_EQ(Code(), 24374);
+    char buffer[5];
+    sb2 indicator = 0;
+    ub2 length = 0;
+    ub2 code = 0;
+    OCIDefine* define = nullptr;
+    ASSERT_EQ(m_api->DefineByPos(m_stmt, &define, m_err, 1, buffer, sizeof buffer, SQLT_STR, &indicator,
+                                 &length, &code, OCI_DEFAULT),
+              OCI_SUCCESS);
+    EXPECT_EQ(m_api->DefineByPos(m_stmt, &define, m_err, 2, buffer, sizeof buffer, SQLT_STR, &indicator,
+                                 &length, &code, OCI_DEFAULT),
+              OCI_ERROR);
+    // Too small a buffer: the value is cut, the indicator holds its length.
+    EXPECT_EQ(m_api->StmtFetch2(m_stmt, m_err, 1, OCI_FETCH_NEXT, 0, OCI_DEFAULT), OCI_SUCCESS_WITH_INFO);
+    EXPECT_EQ(Code(), 1406);
+    EXPECT_STREQ(buffer, "ABCD");
+    EXPECT_EQ(indicator, 10);
+    EXPECT_EQ(length, 4);
+    EXPECT_EQ(code, 1406);
+    EXPECT_EQ(m_api->StmtFetch2(m_stmt, m_err, 1, OCI_FETCH_NEXT, 0, OCI_DEFAULT), OCI_NO_DATA);
+    EXPECT_EQ(m_api->StmtFetch2(m_stmt, m_err, 1, OCI_FETCH_NEXT, 0, OCI_DEFAULT), OCI_ERROR);
+    EXPECT_EQ(Code(), 1002);
+}
+
+TEST_F(StandInTest, BindsAndIterationsAreChecked) {
+    ASSERT_EQ(Prepare("INSERT INTO W VALUES (:V)"), OCI_SUCCESS);
+    char value[8] = "X";
+    OCIBind* bind = nullptr;
+    EXPECT_EQ(m_api->BindByName(m_stmt, &bind, m_err, Text(":NOPE"), 5, value, sizeof value, SQLT_STR,
+                                nullptr, nullptr, nullptr, 0, nullptr, OCI_DEFAULT),
+              OCI_ERROR);
+    EXPECT_EQ(Code(), 1036);
+    ASSERT_EQ(m_api->BindByName(m_stmt, &bind, m_err, Text(":v"), 2, value, sizeof value, SQLT_STR, nullptr,
+                                nullptr, nullptr, 0, nullptr, OCI_DEFAULT),
+              OCI_SUCCESS);
+    EXPECT_EQ(m_api->StmtExecute(m_svc, m_stmt, m_err, 0, 0, nullptr, nullptr, OCI_DEFAULT), OCI_ERROR);
+    EXPECT_EQ(Code(), 24333);
+    EXPECT_EQ(m_api->StmtExecute(m_svc, m_stmt, m_err, 1, 0, nullptr, nullptr, OCI_DEFAULT), OCI_SUCCESS);
+    ub4 rows = 0;
+    m_api->AttrGet(m_stmt, OCI_HTYPE_STMT, &rows, nullptr, OCI_ATTR_ROW_COUNT, m_err);
+    EXPECT_EQ(rows, 1u);
+}
+
+}  // namespace
