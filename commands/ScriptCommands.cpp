@@ -21,6 +21,19 @@ constexpr ExitWord kExitWords[] = {{"SUCCESS", 0}, {"FAILURE", 1}, {"WARNING", 2
 // Exit statuses a process can report unchanged.
 constexpr int kMaxExitStatus = 255;
 
+// SQL.SQLCODE: the status is the number of the error that ended the run.
+constexpr int kStatusOfError = -1;
+
+// The number of the first "ORA-nnnnn" in `text`, kept within a process exit
+// status; 1 (FAILURE) when it holds none or it would read as success.
+int StatusOfError(const std::string& text) {
+    const std::size_t at = text.find("ORA-");
+    int number =
+        at == std::string::npos ? 0 : textparse::ParseLeadingInt(std::string_view(text).substr(at + 4));
+    number %= kMaxExitStatus + 1;
+    return number > 0 ? number : 1;
+}
+
 bool IsDigits(const std::string& word) {
     return !word.empty() &&
            std::all_of(word.begin(), word.end(), [](char c) { return c >= '0' && c <= '9'; });
@@ -64,7 +77,12 @@ CScriptLines CSQLProcessor::SetWhenever(const std::string& kind, const std::stri
         if (words[k++] != "EXIT") return false;
         result.exit = true;
         result.status = 1;
-        if (k < words.size() && ReadExitStatus(words[k], result.status)) ++k;
+        if (k + 1 < words.size() && words[k] == "SQL" && words[k + 1] == "SQLCODE") {
+            result.status = kStatusOfError;
+            k += 2;
+        } else if (k < words.size() && ReadExitStatus(words[k], result.status)) {
+            ++k;
+        }
         if (k < words.size() && (words[k] == "COMMIT" || words[k] == "ROLLBACK"))
             result.commit = words[k++] == "COMMIT";
         return k == words.size();
@@ -114,6 +132,7 @@ bool CSQLProcessor::IsFeedbackOn() const {
 // Note: a failed statement leaves without the commit EXIT makes unless
 // WHENEVER asked for one; what was not committed is rolled back.
 void CSQLProcessor::Leave(const FailureAction& action) {
+    const std::string error = m_database != nullptr ? m_database->GetErrorText() : std::string();
     if (IsConnected()) {
         if (action.commit)
             m_session->Commit(false);
@@ -121,7 +140,9 @@ void CSQLProcessor::Leave(const FailureAction& action) {
             m_session->Rollback();
         m_session->Close();
     }
-    if (m_host != nullptr) m_host->PostExit(action.status);
+    if (m_host == nullptr) return;
+    const bool ofError = action.status == kStatusOfError;
+    m_host->PostExit(ofError ? StatusOfError(error) : action.status);
 }
 
 std::string CSQLProcessor::FormatElapsed(long long milliseconds) {

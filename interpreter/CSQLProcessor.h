@@ -100,8 +100,8 @@ public:
     void Rerun();
     // PROMPT: the statement's text after the command word, as typed.
     CScriptLines Prompt();
-    // WHENEVER SQLERROR|OSERROR (`kind`) EXIT [SUCCESS|FAILURE|WARNING|n]
-    // [COMMIT|ROLLBACK] | CONTINUE [COMMIT|ROLLBACK|NONE].
+    // WHENEVER SQLERROR|OSERROR (`kind`) EXIT [SUCCESS|FAILURE|WARNING|n|
+    // SQL.SQLCODE] [COMMIT|ROLLBACK] | CONTINUE [COMMIT|ROLLBACK|NONE].
     CScriptLines SetWhenever(const std::string& kind, const std::string& action);
     // SET of an option that holds only ON or OFF (FEEDBACK, TIMING).
     CScriptLines SetOnOffOption(const std::string& key, const std::string& value);

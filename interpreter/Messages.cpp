@@ -36,7 +36,8 @@ constexpr MessageRow kMessages[] = {
     {Message::FormatInvalid, "FORMAT文字列\"%s\"が不正です。"},
     {Message::StatementProcessed, "文が処理されました。"},
     {Message::WheneverUsage,
-     "使用方法: WHENEVER SQLERROR|OSERROR {EXIT [SUCCESS|FAILURE|WARNING|n] [COMMIT|ROLLBACK]|CONTINUE}"},
+     "使用方法: WHENEVER SQLERROR|OSERROR {EXIT [SUCCESS|FAILURE|WARNING|n|SQL.SQLCODE] "
+     "[COMMIT|ROLLBACK]|CONTINUE}"},
     {Message::OnOffValue, "%sをONまたはOFFに設定する必要があります。"},
     {Message::SetUnavailable, "SET %s は使用できません。"},
     {Message::Elapsed, "経過時間: %s"},

@@ -127,6 +127,9 @@ constexpr StatementTemplate kTemplates[] = {
     {"DROP PACKAGE%s;", "パッケージが削除されました。", Other},
     {"DROP TYPE BODY%s;", "型本体が削除されました。", Other},
     {"DROP TYPE%s;", "型が削除されました。", Other},
+    // INSERT ALL / FIRST, and DELETE without FROM.
+    {"INSERT%s;", "%d行が作成されました。", RowChange},
+    {"DELETE%s;", "%d行が削除されました。", RowChange},
 };
 
 // Note: only these three rows; every other statement keeps the first row

@@ -275,6 +275,13 @@ TEST_F(EmbeddedScript, Utf8ScriptsReachTheDatabaseAsTheirCharacters) {
     ExpectTail(RunScripts({}, "", "utf8.sql"),
                "SQL> SELECT s FROM t;||S                    |"
                "-------------------- |日本語               ||1行が選択されました。||SQL> ");
+    // "日" in UTF-8 is valid CP932 too: read as UTF-8 only when asked.
+    m_dir.Write("both.sql", "PROMPT 日\n");
+    ExpectTail(RunScripts({}, "", "--encoding utf-8 both.sql"), "SQL> PROMPT 日|日|SQL> ");
+    const char* bin = std::getenv("TARVEX_BIN");
+    ASSERT_NE(bin, nullptr);
+    ASSERT_EQ(std::system((std::string("'") + bin + "' --version > version.txt").c_str()), 0);
+    EXPECT_EQ(ReadAll("version.txt"), "Tarvex Version 1.11\n");
 }
 
 TEST_P(BatchScript, ServerOutputFollowsEachStatementWhileOn) {

@@ -255,7 +255,7 @@ TEST(Dispatch, ReachesItsHandler) {
         {"prompt Hello, World", 35, {"HELLO, WORLD"}, "Hello, World"},
         {"whenever sqlerror exit 3", 37, {"EXIT 3"}, ""},
         {"whenever oserror exit bad", 38, {"EXIT BAD"},
-         "使用方法: WHENEVER SQLERROR|OSERROR {EXIT [SUCCESS|FAILURE|WARNING|n] [COMMIT|ROLLBACK]|CONTINUE}"},
+         "使用方法: WHENEVER SQLERROR|OSERROR {EXIT [SUCCESS|FAILURE|WARNING|n|SQL.SQLCODE] [COMMIT|ROLLBACK]|CONTINUE}"},
         {"set feedback maybe", 40, {"MAYBE"}, "feedbackをONまたはOFFに設定する必要があります。"},
         {"set timing off", 42, {"OFF"}, ""}, {"show timi", 45, {}, "TIMING OFF"},
         {"set linesize 200", 50, {"LINESIZE 200"}, "SET LINESIZE は使用できません。"},
@@ -354,6 +354,7 @@ TEST(Whenever, SqlErrorLeavesWithItsStatusAndContinueStays) {
         {"whenever sqlerror exit", "E1"}, {"whenever sqlerror exit success", "E0"},
         {"WHENEVER SQLERROR EXIT 7 COMMIT", "E7"}, {"whenever sqlerror exit failure rollback", "E1"},
         {"whenever sqlerror continue", ""}, {"whenever sqlerror exit 256", ""},
+        {"whenever sqlerror exit sql.sqlcode rollback", "E1"},
         {"whenever oserror exit 4", ""}};
     // clang-format on
     for (const auto& c : cases) {
