@@ -4,6 +4,7 @@
 //  - the stock sqlite3 shell on the same database file, for the ratio.
 // Run: build/bench/bench_console [--benchmark_filter=...]
 #include <benchmark/benchmark.h>
+#include <sys/resource.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -48,14 +49,15 @@ fs::path QueryDatabase() {
     static fs::path db = [] {
         fs::path home = Home();
         fs::path script = home / "setup-query.sql";
-        WriteFile(script,
-                  "CONNECT bench/bench\n"
-                  "CREATE TABLE Q (ID NUMBER(10), NAME VARCHAR2(20), CITY VARCHAR2(12), SAL NUMBER(8,2), "
-                  "NOTE VARCHAR2(30));\n"
-                  "INSERT INTO Q WITH RECURSIVE C(N) AS (SELECT 1 UNION ALL SELECT N + 1 FROM C WHERE N < " +
-                      std::to_string(kQueryRows) +
-                      ") SELECT N, 'NAME' || N, 'CITY' || (N % 97), N * 1.25, 'SOME NOTE TEXT ' || N FROM C;\n"
-                      "COMMIT;\nEXIT\n");
+        WriteFile(
+            script,
+            "CONNECT bench/bench\n"
+            "CREATE TABLE Q (ID NUMBER(10), NAME VARCHAR2(20), CITY VARCHAR2(12), SAL NUMBER(8,2), "
+            "NOTE VARCHAR2(30));\n"
+            "INSERT INTO Q WITH RECURSIVE C(N) AS (SELECT 1 UNION ALL SELECT N + 1 FROM C WHERE N < " +
+                std::to_string(kQueryRows) +
+                ") SELECT N, 'NAME' || N, 'CITY' || (N % 97), N * 1.25, 'SOME NOTE TEXT ' || N FROM C;\n"
+                "COMMIT;\nEXIT\n");
         Run(std::string(TARVEX_BIN) + " --batch '" + script.string() + "' > /dev/null");
         for (const auto& entry : fs::directory_iterator(home))
             if (entry.path().extension() == ".db") return entry.path();
@@ -92,6 +94,29 @@ void BM_QuerySqliteShell(benchmark::State& state) {
 }
 BENCHMARK(BM_QuerySqliteShell)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 
+// Wide columns holding one character each: the console's memory follows
+// what the values hold, not the declared widths. Reported as the batch
+// process's peak resident size.
+void BM_WideQueryBatchMemory(benchmark::State& state) {
+    fs::path home = Home();
+    fs::path setup = home / "setup-wide.sql";
+    WriteFile(
+        setup,
+        "CONNECT bench/bench@WIDE\nCREATE TABLE W (A VARCHAR2(4000), B VARCHAR2(4000), C VARCHAR2(4000), "
+        "D VARCHAR2(4000));\nINSERT INTO W WITH RECURSIVE C(N) AS (SELECT 1 UNION ALL SELECT N + 1 FROM C "
+        "WHERE N < " +
+            std::to_string(kQueryRows) + ") SELECT 'A', 'B', 'C', 'D' FROM C;\nCOMMIT;\nEXIT\n");
+    Run(std::string(TARVEX_BIN) + " --batch '" + setup.string() + "' > /dev/null");
+    fs::path script = home / "wide.sql";
+    WriteFile(script, "CONNECT bench/bench@WIDE\nSELECT * FROM W;\n");
+    for (auto _ : state) Run(std::string(TARVEX_BIN) + " --batch '" + script.string() + "' > /dev/null");
+    rusage usage{};
+    getrusage(RUSAGE_CHILDREN, &usage);
+    state.counters["peak_rss_mb"] = static_cast<double>(usage.ru_maxrss) / 1024.0;
+    state.SetItemsProcessed(state.iterations() * kQueryRows);
+}
+BENCHMARK(BM_WideQueryBatchMemory)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
+
 std::string InsertLines(const std::string& table) {
     std::string text;
     for (int i = 0; i < kInserts; ++i)
@@ -125,7 +150,8 @@ void BM_InsertScriptSqliteShell(benchmark::State& state) {
         state.PauseTiming();
         std::string table = "I" + std::to_string(round++);
         fs::path script = home / "inserts-stock.sql";
-        WriteFile(script, "CREATE TABLE " + table + " (ID NUMBER, NAME VARCHAR2(20), SAL NUMBER(8,2));\nBEGIN;\n" +
+        WriteFile(script, "CREATE TABLE " + table +
+                              " (ID NUMBER, NAME VARCHAR2(20), SAL NUMBER(8,2));\nBEGIN;\n" +
                               InsertLines(table));
         state.ResumeTiming();
         Run("sqlite3 '" + db.string() + "' < '" + script.string() + "' > /dev/null");

@@ -141,7 +141,8 @@ std::unique_ptr<CSqliteConnection> CSqliteConnection::Open(const std::string& da
     connection->m_lockWaitSeconds = busyTimeoutMs / 1000;
     // The first read fails on a file that is not a database or is locked.
     if (sqlite3_exec(db, "SELECT count(*) FROM sqlite_schema", nullptr, nullptr, nullptr) != SQLITE_OK) {
-        if (CSqliteFailure::IsConnectionFailure(sqlite3_extended_errcode(db)))
+        const int code = sqlite3_extended_errcode(db);
+        if (CSqliteFailure::IsConnectionFailure(code) && (code & 0xFF) != SQLITE_CANTOPEN)
             CSqliteFailure::Describe(db, connection->m_lockWaitSeconds, path, error);
         else
             error.Set(shown + ToCp932(sqlite3_errmsg(db)));
