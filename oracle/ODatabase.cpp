@@ -78,7 +78,11 @@ oresult ODatabase::Open(OSession& session, const char* databaseName, const char*
         return OFAILURE;
     }
     CEngineError error;
-    m_impl->connection = CEngineFactory::Open(databaseName != nullptr ? databaseName : "", error);
+    auto connection = CEngineFactory::Open(databaseName != nullptr ? databaseName : "", error);
+    {
+        std::lock_guard lock(m_impl->cancelMutex);
+        m_impl->connection = std::move(connection);
+    }
     if (!m_impl->connection) {
         m_impl->SetError(error);
         return OFAILURE;
@@ -95,6 +99,7 @@ bool ODatabase::IsOpen() const { return m_impl->IsOpen(); }
 void ODatabase::Close() {
     if (m_impl->connection) {
         m_impl->connection->Rollback();
+        std::lock_guard lock(m_impl->cancelMutex);
         m_impl->connection.reset();
     }
     if (m_impl->session != nullptr) {
@@ -133,6 +138,7 @@ std::string ODatabase::GetErrorText() const { return m_impl->errorText; }
 OParameterCollection& ODatabase::GetParameters() { return m_impl->parameters; }
 
 void ODatabase::Cancel() {
+    std::lock_guard lock(m_impl->cancelMutex);
     if (m_impl->IsOpen()) m_impl->connection->Cancel();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,9 @@
 // The state of one ODatabase, shared with the rest of the layer.
 struct ODatabase::Impl {
     std::unique_ptr<CEngineConnection> connection;
+    // Held while `connection` is replaced and while Cancel reaches it from
+    // another thread.
+    std::mutex cancelMutex;
     OSession* session = nullptr;
     OParameterCollection parameters;
     std::string errorText;

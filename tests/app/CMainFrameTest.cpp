@@ -5,8 +5,6 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPrintPreviewDialog>
-#include <QPrintPreviewWidget>
 #include <QPushButton>
 #include <QSettings>
 #include <QTest>
@@ -16,6 +14,7 @@
 
 #include "app/CAboutDlg.h"
 #include "app/CMainFrame.h"
+#include "app/CPrintPreviewDlg.h"
 #include "app/CVantorDoc.h"
 #include "app/CVantorView.h"
 #include "tests/app/AppTestSupport.h"
@@ -257,19 +256,21 @@ TEST_F(CMainFrameTest, PreviewShowsThePrintedPagesAndKeepsItsModeInTheSettings) 
     EXPECT_EQ(CMainFrame::GetPreviewPages(), 2);
     int pages = -1;
     int mode = -1;
+    int drawn = -1;
     QTimer::singleShot(0, [&] {
-        auto* dialog = qobject_cast<QPrintPreviewDialog*>(QApplication::activeModalWidget());
+        auto* dialog = qobject_cast<CPrintPreviewDlg*>(QApplication::activeModalWidget());
         if (dialog == nullptr) return;
-        auto* preview = dialog->findChild<QPrintPreviewWidget*>();
-        preview->updatePreview();
-        pages = preview->pageCount();
-        mode = preview->viewMode();
-        preview->setViewMode(QPrintPreviewWidget::SinglePageView);
+        dialog->grab();
+        pages = dialog->GetPageCount();
+        mode = dialog->GetPagesShown();
+        drawn = dialog->GetPagesDrawn();
+        dialog->SetPagesShown(1);
         dialog->reject();
     });
     frame->GetAction(CommandId::FilePrintPreview)->trigger();
     EXPECT_EQ(pages, 3);
-    EXPECT_EQ(mode, QPrintPreviewWidget::FacingPagesView);
+    EXPECT_EQ(mode, 2);
+    EXPECT_EQ(drawn, 2);  // only the two pages on screen
     EXPECT_EQ(CMainFrame::GetPreviewPages(), 1);
 }
 
