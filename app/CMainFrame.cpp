@@ -282,7 +282,7 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
         // Note: the statement under way is broken first; the window closes
         // once it has ended.
         m_closeAfterRun = true;
-        m_view->CancelRun();
+        if (!m_closeRequested) m_view->CancelRun();
         event->ignore();
         return;
     }
