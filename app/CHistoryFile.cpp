@@ -53,7 +53,13 @@ std::string WithoutPassword(const std::string& line) {
 }
 
 bool SetsPassword(const std::string& line) {
-    return cp932::ToUpper(line).find("IDENTIFIED") != std::string::npos;
+    constexpr std::string_view kWord = "IDENTIFIED";
+    for (std::size_t i = 0; i + kWord.size() <= line.size(); i += cp932::CharLength(line, i)) {
+        std::size_t k = 0;
+        while (k < kWord.size() && (line[i + k] & ~0x20) == kWord[k]) ++k;
+        if (k == kWord.size()) return true;
+    }
+    return false;
 }
 
 }  // namespace
@@ -126,7 +132,13 @@ CScriptLines CHistoryFile::Load(const std::string& path) {
 
 bool CHistoryFile::Save(const std::string& path, const CScriptLines& history) {
     if (path.empty()) return false;
-    const CScriptLines kept = Keep(history);
+    // Note: only the tail that can still be written is looked at, taken
+    // from the start of a continued command so no password line slips in.
+    std::size_t start = history.size() > 2 * kMaxEntries ? history.size() - 2 * kMaxEntries : 0;
+    while (start > 0 && IsContinued(history[start - 1])) --start;
+    CScriptLines tail;
+    tail.assign(history.begin() + static_cast<std::ptrdiff_t>(start), history.end());
+    const CScriptLines kept = Keep(tail);
     const std::size_t first = kept.size() > kMaxEntries ? kept.size() - kMaxEntries : 0;
     std::error_code error;
     std::filesystem::create_directories(std::filesystem::path(path).parent_path(), error);
