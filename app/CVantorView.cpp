@@ -20,8 +20,6 @@
 
 namespace {
 
-// Shortest time between two looks at a running job's console.
-constexpr auto kPublishInterval = std::chrono::milliseconds(50);
 // Esc is repeated this often until the job has ended, so a statement that
 // starts just after the first break is broken too.
 constexpr int kCancelRepeatMs = 100;
@@ -287,22 +285,27 @@ bool CVantorView::RunJob(const std::function<void(CSQLEditor&)>& job) {
     }
     m_cancelRequested = false;
     m_preedit.clear();
-    m_lastPublish = {};
     CSQLEditor& editor = GetEditor();
     return m_runner->Run([&job, &editor] { job(editor); });
 }
 
 void CVantorView::PublishProgress() {
     if (!m_runner->IsWorkerThread()) return;
-    const auto now = std::chrono::steady_clock::now();
-    if (now - m_lastPublish < kPublishInterval) return;
-    m_lastPublish = now;
+    // Note: every line is published, not only now and then: the line
+    // before a long statement must be on screen while it runs.
     {
         std::lock_guard lock(m_snapshot.Mutex());
         m_snapshot.Sync(GetEditor(), false);
     }
     if (!m_progressPosted.exchange(true))
         QMetaObject::invokeMethod(this, &CVantorView::OnProgress, Qt::QueuedConnection);
+}
+
+std::vector<std::string> CVantorView::GetShownLines() {
+    std::lock_guard lock(m_snapshot.Mutex());
+    std::vector<std::string> lines;
+    for (int i = 0; i < m_snapshot.GetLineCount(); ++i) lines.push_back(m_snapshot.GetLine(i));
+    return lines;
 }
 
 void CVantorView::InvalidateSnapshot() {

@@ -4,8 +4,9 @@
 #include <QString>
 #include <QTimer>
 #include <atomic>
-#include <chrono>
 #include <functional>
+#include <string>
+#include <vector>
 
 #include "app/CConsolePainter.h"
 #include "app/CConsoleSnapshot.h"
@@ -48,12 +49,13 @@ public:
     // submission.
     void CancelRun();
     bool IsCancelRequested() const { return m_cancelRequested; }
-    // From the running job between lines: shows what the console holds now
-    // (at most every 50 ms).
+    // From the running job between lines: shows what the console holds now.
     void PublishProgress();
     // The console was emptied by the running job.
     void InvalidateSnapshot();
     CStatementRunner& GetRunner() { return *m_runner; }
+    // The lines on screen (the input line last; "" while hidden).
+    std::vector<std::string> GetShownLines();
 
     bool CanUndo() const;
     bool CanCutOrCopy() const;
@@ -134,6 +136,4 @@ private:
     int m_preeditCursor = 0;
     std::atomic<bool> m_cancelRequested = false;
     std::atomic<bool> m_progressPosted = false;
-    // Touched by the running job only.
-    std::chrono::steady_clock::time_point m_lastPublish;
 };

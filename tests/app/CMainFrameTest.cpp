@@ -6,11 +6,13 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSettings>
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
 #include <QUrl>
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <functional>
@@ -347,6 +349,36 @@ TEST_F(CMainFrameTest, ALongStatementRunsOffTheWindowAndEscCancelsIt) {
     // The connection goes on working.
     Enter("SELECT COUNT(*) FROM slow_esc;");
     EXPECT_EQ(CountLines("1024       "), 1);
+}
+
+TEST_F(CMainFrameTest, AScriptShowsItsOutputWhileItRunsAndEscStopsTheRest) {
+    CreateSlowTable("slow_script");
+    const std::string script =
+        "SELECT COUNT(*) FROM slow_script;\nSELECT COUNT(*) FROM slow_script a, slow_script b, slow_script "
+        "c;\n"
+        "REM after\n";
+    std::vector<std::string> shown;
+    int caretX = -1, caretY = -1, scroll = -1;
+    QTimer::singleShot(400, frame.get(), [&] {
+        shown = View().GetShownLines();
+        caretX = View().GetCaretX();
+        caretY = View().GetCaretY();
+        scroll = View().verticalScrollBar()->value();
+        QTest::keyClick(&View(), Qt::Key_Escape);
+    });
+    ASSERT_TRUE(frame->OpenDocumentFile(QString::fromStdString(files.Write("script.sql", script))));
+    // While it ran: the first answer and the echo of the second, no input
+    // line, the caret at the start of the row below.
+    ASSERT_GE(shown.size(), 3u);
+    EXPECT_EQ(shown.back(), "");
+    EXPECT_EQ(shown[shown.size() - 2],
+              "SQL> SELECT COUNT(*) FROM slow_script a, slow_script b, slow_script c;");
+    EXPECT_NE(std::find(shown.begin(), shown.end(), "1024       "), shown.end());
+    EXPECT_EQ(caretX, 0);
+    EXPECT_EQ(caretY, static_cast<int>(shown.size() - 1) * 16 - scroll);
+    EXPECT_EQ(CountLines("SQL> REM after"), 0);
+    EXPECT_EQ(Editor().GetProcessor().GetLines().size(), 0u);
+    EXPECT_EQ(View().GetShownLines().back(), "SQL> ");
 }
 
 TEST_F(CMainFrameTest, ClosingWhileAStatementRunsCancelsItFirst) {
