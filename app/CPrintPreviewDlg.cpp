@@ -17,6 +17,8 @@
 namespace {
 
 constexpr int kMargin = 12;
+// Height in pixels below which a page is drawn larger and then shrunk.
+constexpr double kMinimumHeight = CConsolePrinter::kGridDpi * 11.7 / 2;
 // Page size over the fitted size at each zoom step.
 constexpr double kZoomFactors[CPrintPreviewDlg::kZoomSteps] = {1.0, 2.0, 4.0};
 
@@ -105,14 +107,21 @@ QSize CPrintPreviewDlg::PageSize() const {
 const QPixmap& CPrintPreviewDlg::PageImage(int page, const QSize& size) {
     QPixmap& image = m_images[page];
     if (image.size() == size) return image;
-    image = QPixmap(size);
-    image.fill(Qt::white);
-    QPainter painter(&image);
+    // Note: text a few pixels high is not drawn at all, so a small page is
+    // drawn at half the grid's resolution and shrunk smoothly, as on paper.
+    const double enlarge = std::max(1.0, kMinimumHeight / size.height());
+    const QSize drawn(static_cast<int>(size.width() * enlarge), static_cast<int>(size.height() * enlarge));
+    QImage canvas(drawn, QImage::Format_RGB32);
+    canvas.fill(Qt::white);
+    QPainter painter(&canvas);
     painter.setRenderHint(QPainter::TextAntialiasing);
-    const double dotsPerInch = size.height() / m_layout.fullRectPoints().height() * 72.0;
-    const double scale = CConsolePrinter::Scale(dotsPerInch, size.height());
+    const double dotsPerInch = drawn.height() / m_layout.fullRectPoints().height() * 72.0;
+    const double scale = CConsolePrinter::Scale(dotsPerInch, drawn.height());
     painter.scale(scale, scale);
     CConsolePainter().PaintPage(painter, m_editor, page);
+    painter.end();
+    image = QPixmap::fromImage(
+        drawn == size ? canvas : canvas.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
     ++m_pagesDrawn;
     return image;
 }

@@ -17,7 +17,7 @@ int InkRows(const QImage& image, double from, double to) {
     int rows = 0;
     for (int y = static_cast<int>(image.height() * from); y < static_cast<int>(image.height() * to); ++y)
         for (int x = 0; x < image.width(); ++x)
-            if (image.pixelColor(x, y).lightness() < 200) {
+            if (image.pixelColor(x, y).lightness() < 235) {
                 ++rows;
                 break;
             }
@@ -49,8 +49,9 @@ TEST(CPrintPreviewDlgTest, OnlyThePagesOnScreenAreDrawn) {
     dialog.SetZoom(5);
     EXPECT_EQ(dialog.GetZoom(), CPrintPreviewDlg::kZoomSteps - 1);
 
-    // Page 3 holds 50 lines at the top and the footer at the bottom.
-    const QImage page = dialog.PageImage(3, QSize(595, 842)).toImage();
+    // Page 3, small as in a fitted preview, holds 50 lines at the top and
+    // the footer at the bottom.
+    const QImage page = dialog.PageImage(3, QSize(420, 595)).toImage();
     EXPECT_GT(InkRows(page, 0.0, 0.2), 0);
     EXPECT_EQ(InkRows(page, 0.3, 0.9), 0);
     EXPECT_GT(InkRows(page, 0.9, 1.0), 0);
