@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <algorithm>
 
+#include "app/CConsoleSnapshot.h"
 #include "console/CSQLEditor.h"
 #include "text/Cp932.h"
 #include "text/Encoding.h"
@@ -67,39 +68,76 @@ void CConsolePainter::DrawLine(QPainter& painter, const std::string& line, int y
     }
 }
 
-void CConsolePainter::DrawInputLine(QPainter& painter, const CSQLEditor& editor, int y) const {
-    const std::string line = editor.GetLine(editor.GetLineCount() - 1);
+int CConsolePainter::TextCells(const QString& text) {
+    int cells = 0;
+    for (const uint codePoint : text.toUcs4()) {
+        const QString character = QString::fromUcs4(reinterpret_cast<const char32_t*>(&codePoint), 1);
+        std::string bytes;
+        if (encoding::Utf8ToCp932Strict(character.toStdString(), bytes))
+            cells += static_cast<int>(bytes.size());
+        else
+            cells += codePoint >= 0x1100 ? 2 : 1;
+    }
+    return cells;
+}
+
+void CConsolePainter::DrawPreedit(QPainter& painter, const Preedit& preedit, int y) const {
+    int x = preedit.column * kCharWidth;
+    const int left = x;
+    painter.setPen(Qt::black);
+    for (const uint codePoint : preedit.text.toUcs4()) {
+        const QString character = QString::fromUcs4(reinterpret_cast<const char32_t*>(&codePoint), 1);
+        const int width = TextCells(character) * kCharWidth;
+        painter.fillRect(QRect(x, y, width, kLineHeight), Qt::white);
+        DrawPiece(painter, character, x, y);
+        x += width;
+    }
+    painter.drawLine(left, y + kLineHeight - 1, x - 1, y + kLineHeight - 1);
+}
+
+void CConsolePainter::DrawInputLine(QPainter& painter, const CConsoleSnapshot& console, int y,
+                                    const Preedit& preedit) const {
+    const std::string& line = console.GetLine(console.GetLineCount() - 1);
+    const int shift = preedit.text.isEmpty() ? 0 : TextCells(preedit.text);
     QColor background = Qt::white;
     std::size_t index = 0;
     while (index < line.size()) {
         std::size_t length = cp932::CharLength(line, index);
-        bool selected = editor.IsSelected(static_cast<int>(index));
+        bool selected = console.IsSelected(static_cast<int>(index));
         background = selected ? Qt::black : Qt::white;
-        int x = static_cast<int>(index) * kCharWidth;
+        const int cell = static_cast<int>(index) + (static_cast<int>(index) >= preedit.column ? shift : 0);
+        const int x = cell * kCharWidth;
         painter.fillRect(QRect(x, y, static_cast<int>(length) * kCharWidth, kLineHeight), background);
         painter.setPen(selected ? Qt::white : Qt::black);
         DrawPiece(painter, PieceText(std::string_view(line.data() + index, length)), x, y);
         index += length;
     }
     // One blank cell after the text in the last colours.
-    painter.fillRect(QRect(static_cast<int>(line.size()) * kCharWidth, y, kCharWidth, kLineHeight),
+    painter.fillRect(QRect((static_cast<int>(line.size()) + shift) * kCharWidth, y, kCharWidth, kLineHeight),
                      background);
+    if (shift > 0) DrawPreedit(painter, preedit, y);
 }
 
-void CConsolePainter::PaintScreen(QPainter& painter, const CSQLEditor& editor, const QRect& visible) const {
+void CConsolePainter::PaintScreen(QPainter& painter, const CConsoleSnapshot& console, const QRect& visible,
+                                  const Preedit& preedit) const {
     painter.save();
     painter.setFont(m_font);
-    const int count = editor.GetLineCount();
+    const int count = console.GetLineCount();
     // Note: a line partly above the window is drawn too, so the top row of
     // a scrolled view is never left blank.
     const int first = std::max(0, visible.top() / kLineHeight);
     const int stop = std::min(count - 1, visible.bottom() / kLineHeight + 1);
     for (int i = first; i < stop; ++i) {
-        painter.setPen(editor.IsPromptLine(i) ? kPromptColor : kOutputColor);
-        DrawLine(painter, editor.GetLine(i), i * kLineHeight);
+        painter.setPen(console.IsPromptLine(i) ? kPromptColor : kOutputColor);
+        DrawLine(painter, console.GetLine(i), i * kLineHeight);
     }
-    DrawInputLine(painter, editor, (count - 1) * kLineHeight);
+    if (console.ShowsInput()) DrawInputLine(painter, console, (count - 1) * kLineHeight, preedit);
     painter.restore();
+}
+
+void CConsolePainter::PaintScreen(QPainter& painter, const CConsoleSnapshot& console,
+                                  const QRect& visible) const {
+    PaintScreen(painter, console, visible, Preedit());
 }
 
 void CConsolePainter::PaintPage(QPainter& painter, const CSQLEditor& editor, int page) const {

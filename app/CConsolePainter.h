@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+class CConsoleSnapshot;
 class CSQLEditor;
 class QPainter;
 
@@ -33,6 +34,16 @@ public:
     static QFont CreateFont();
     // The Unicode text of one cell piece (one byte, or a lead and trail byte).
     static QString PieceText(std::string_view piece);
+    // Cells taken by Unicode text not yet committed by an input method: as
+    // many as its CP932 bytes (a character CP932 lacks: two when wide).
+    static int TextCells(const QString& text);
+
+    // Input-method composition shown inline in the input line at byte
+    // `column` (prompt included), underlined.
+    struct Preedit {
+        QString text;
+        int column = 0;
+    };
 
     const QFont& GetFont() const { return m_font; }
 
@@ -40,14 +51,19 @@ public:
     // painter's current pen.
     void DrawLine(QPainter& painter, const std::string& line, int y) const;
     // The console within `visible` (content coordinates): prompt lines
-    // black, output blue, the input line with its selection white on black.
-    void PaintScreen(QPainter& painter, const CSQLEditor& editor, const QRect& visible) const;
+    // black, output blue, the input line (when shown) with its selection
+    // white on black and the composition under way.
+    void PaintScreen(QPainter& painter, const CConsoleSnapshot& console, const QRect& visible,
+                     const Preedit& preedit) const;
+    void PaintScreen(QPainter& painter, const CConsoleSnapshot& console, const QRect& visible) const;
     // Page `page` (from 1) on the page grid: its block of lines in black and
     // the footer "- page -".
     void PaintPage(QPainter& painter, const CSQLEditor& editor, int page) const;
 
 private:
-    void DrawInputLine(QPainter& painter, const CSQLEditor& editor, int y) const;
+    void DrawInputLine(QPainter& painter, const CConsoleSnapshot& console, int y,
+                       const Preedit& preedit) const;
+    void DrawPreedit(QPainter& painter, const Preedit& preedit, int y) const;
     void DrawPiece(QPainter& painter, const QString& text, int x, int y) const;
 
     QFont m_font;

@@ -22,11 +22,15 @@ int CConsolePrinter::PageCount(int lineCount) {
 }
 
 double CConsolePrinter::Scale(const QPagedPaintDevice& device) {
-    double scale = static_cast<double>(device.logicalDpiY()) / kGridDpi;
+    return Scale(device.logicalDpiY(), device.height());
+}
+
+double CConsolePrinter::Scale(double dotsPerInch, double pageHeight) {
+    double scale = dotsPerInch / kGridDpi;
     // Note: on paper shorter than the grid (Letter) the page shrinks so that
     // the footer is still printed.
-    double fit = static_cast<double>(device.height()) / kGridPageHeight;
-    if (device.height() > 0 && fit < scale) scale = fit;
+    double fit = pageHeight / kGridPageHeight;
+    if (pageHeight > 0 && fit < scale) scale = fit;
     return scale;
 }
 

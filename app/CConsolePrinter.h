@@ -19,6 +19,8 @@ public:
     // Device units per grid dot: the device resolution over 300, reduced
     // when the page is too short to hold the footer.
     static double Scale(const QPagedPaintDevice& device);
+    // The same for a page `pageHeight` units high at `dotsPerInch`.
+    static double Scale(double dotsPerInch, double pageHeight);
     // Pages fromPage..toPage (from 1, clamped to the page count). False when
     // the device could not be painted on.
     static bool Print(QPagedPaintDevice& device, const CSQLEditor& editor, int fromPage, int toPage);

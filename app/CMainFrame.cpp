@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QCloseEvent>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -17,17 +18,20 @@
 #include <QPageSetupDialog>
 #include <QPainter>
 #include <QPrintDialog>
-#include <QPrintPreviewDialog>
-#include <QPrintPreviewWidget>
 #include <QPrinter>
+#include <QPushButton>
 #include <QSettings>
 #include <QStatusBar>
 #include <QToolBar>
 
 #include "app/CAboutDlg.h"
 #include "app/CConsolePrinter.h"
+#include "app/CHistoryFile.h"
+#include "app/CPrintPreviewDlg.h"
 #include "app/CVantorDoc.h"
 #include "app/CVantorView.h"
+#include "app/ToolBarIcons.h"
+#include "text/Encoding.h"
 
 namespace {
 
@@ -36,6 +40,9 @@ constexpr char kFilter[] = "SQL ﾌｧｲﾙ (*.sql)";
 constexpr char kUntitled[] = "無題";
 constexpr char kReady[] = "ﾚﾃﾞｨ";
 constexpr char kOverwrite[] = "上書";
+constexpr char kRunning[] = "実行中";
+constexpr char kUncommitted[] = "コミットされていない変更があります。コミットしますか?";
+constexpr char kCommitFailed[] = "コミットできませんでした。";
 constexpr char kOpenFailed[] = "ﾄﾞｷｭﾒﾝﾄを開くことに失敗しました。";
 constexpr char kSaveFailed[] = "ﾄﾞｷｭﾒﾝﾄの保存に失敗しました。";
 constexpr char kRecentGroup[] = "Recent File List";
@@ -53,35 +60,13 @@ constexpr PaneRow kPanes[CMainFrame::kPaneCount] = {
     {"caps", "CAP", "CAP"},  {"num", "NUM", "NUM"}, {"scroll", "SCRL", "SCRL"},
 };
 
-struct IconRow {
-    CommandId command;
-    const char* glyph;
-};
-
-constexpr IconRow kIcons[] = {
-    {CommandId::FileNew, "N"},   {CommandId::FileOpen, "O"}, {CommandId::FileSave, "S"},
-    {CommandId::EditCut, "X"},   {CommandId::EditCopy, "C"}, {CommandId::EditPaste, "V"},
-    {CommandId::FilePrint, "P"}, {CommandId::AppAbout, "?"},
+// Commands that touch the console and wait while a statement runs.
+constexpr CommandId kConsoleCommands[] = {
+    CommandId::FileNew,   CommandId::FileOpen,         CommandId::FileSave,  CommandId::FileSaveAs,
+    CommandId::FilePrint, CommandId::FilePrintPreview, CommandId::EditClear,
 };
 
 QString Utf8(const char* text) { return QString::fromUtf8(text); }
-
-// A tool bar button face of 16 x 15 pixels.
-QIcon ButtonIcon(const char* glyph) {
-    QPixmap pixmap(16, 15);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    painter.setPen(Qt::darkGray);
-    painter.drawRect(1, 0, 13, 14);
-    QFont font = painter.font();
-    font.setPixelSize(11);
-    font.setBold(true);
-    painter.setFont(font);
-    painter.setPen(QColor(0, 0, 128));
-    painter.drawText(QRect(1, 0, 14, 15), Qt::AlignCenter, Utf8(glyph));
-    painter.end();
-    return QIcon(pixmap);
-}
 
 std::string LocalPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
 
@@ -101,9 +86,15 @@ CMainFrame::CMainFrame(CVantorDoc& document, QWidget* parent) : QMainWindow(pare
     connect(m_view, &CVantorView::EditStateChanged, this, &CMainFrame::UpdateEditCommands);
     connect(m_view, &CVantorView::OverwriteChanged, this, &CMainFrame::ShowOverwrite);
     connect(QApplication::clipboard(), &QClipboard::dataChanged, this, &CMainFrame::UpdateEditCommands);
+    connect(m_view, &CVantorView::RunStarted, this, [this] { ShowRunning(true); });
+    connect(m_view, &CVantorView::RunFinished, this, [this] { ShowRunning(false); });
     CSQLEditor* editor = document.GetEditor();
     editor->SetHost(this);
-    editor->SetStopCheck([this] { return m_closeRequested; });
+    editor->SetStopCheck([this] {
+        m_view->PublishProgress();
+        return m_closeRequested || m_view->IsCancelRequested();
+    });
+    SetHistoryPath(CHistoryFile::DefaultPath());
     resize(800, 600);
     m_view->setFocus();
     m_view->OnInitialUpdate();
@@ -183,12 +174,13 @@ void CMainFrame::CreateToolBar() {
     m_toolBar = addToolBar(Utf8(kTitle));
     m_toolBar->setObjectName(QStringLiteral("toolBar"));
     m_toolBar->setIconSize(QSize(16, 15));
-    for (const auto& row : kIcons) GetAction(row.command)->setIcon(ButtonIcon(row.glyph));
     for (CommandId command : commands::ToolBar()) {
-        if (command == CommandId::Separator)
+        if (command == CommandId::Separator) {
             m_toolBar->addSeparator();
-        else
-            m_toolBar->addAction(GetAction(command));
+            continue;
+        }
+        GetAction(command)->setIcon(toolbaricons::ForCommand(command, *style()));
+        m_toolBar->addAction(GetAction(command));
     }
     QAction* toggle = GetAction(CommandId::ViewToolBar);
     toggle->setCheckable(true);
@@ -238,6 +230,71 @@ void CMainFrame::UpdateEditCommands() {
     GetAction(CommandId::EditPaste)->setEnabled(m_view->CanPaste());
 }
 
+void CMainFrame::ShowRunning(bool running) {
+    GetPane(1)->setText(Utf8(running ? kRunning : kReady));
+    for (CommandId command : kConsoleCommands) GetAction(command)->setEnabled(!running);
+    for (QAction* action : m_recentActions) action->setEnabled(!running);
+    UpdateEditCommands();
+    if (!running) {
+        SaveHistory();
+        if (m_closeAfterRun) QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+    }
+}
+
+void CMainFrame::SetHistoryPath(const std::string& path) {
+    m_historyPath = path;
+    if (!path.empty()) m_document.GetEditor()->SetHistory(CHistoryFile::Load(path));
+}
+
+void CMainFrame::SaveHistory() const {
+    if (!m_historyPath.empty()) CHistoryFile::Save(m_historyPath, m_document.GetEditor()->GetHistory());
+}
+
+bool CMainFrame::SettleUncommittedWork() {
+    CSQLEditor* editor = m_document.GetEditor();
+    if (!editor->HasUncommittedWork()) return true;
+    Answer answer = Answer::Stay;
+    if (m_questionSink) {
+        answer = m_questionSink(Utf8(kUncommitted));
+    } else {
+        QMessageBox box(QMessageBox::Question, Utf8(kTitle), Utf8(kUncommitted), QMessageBox::NoButton, this);
+        QAbstractButton* yes = box.addButton(Utf8("はい"), QMessageBox::YesRole);
+        QAbstractButton* no = box.addButton(Utf8("いいえ"), QMessageBox::NoRole);
+        QAbstractButton* cancel = box.addButton(Utf8("キャンセル"), QMessageBox::RejectRole);
+        box.setDefaultButton(static_cast<QPushButton*>(yes));
+        box.setEscapeButton(cancel);
+        box.exec();
+        answer = box.clickedButton() == yes  ? Answer::Commit
+                 : box.clickedButton() == no ? Answer::RollBack
+                                             : Answer::Stay;
+    }
+    if (answer == Answer::Stay) return false;
+    std::string error;
+    if (editor->EndTransaction(answer == Answer::Commit, error)) return true;
+    // Note: work that could not be committed is not thrown away; the
+    // window stays so the user can decide again.
+    Report(Utf8(kCommitFailed), QString::fromStdString(encoding::Cp932ToUtf8(error)));
+    return false;
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+    if (m_view->IsRunning()) {
+        // Note: the statement under way is broken first; the window closes
+        // once it has ended.
+        m_closeAfterRun = true;
+        if (!m_closeRequested) m_view->CancelRun();
+        event->ignore();
+        return;
+    }
+    m_closeAfterRun = false;
+    if (!m_closeRequested && !SettleUncommittedWork()) {
+        event->ignore();
+        return;
+    }
+    SaveHistory();
+    event->accept();
+}
+
 void CMainFrame::ShowOverwrite(bool on) { GetPane(3)->setText(on ? Utf8(kOverwrite) : QString()); }
 
 void CMainFrame::Report(const QString& message, const QString& path) {
@@ -251,12 +308,17 @@ void CMainFrame::Report(const QString& message, const QString& path) {
 }
 
 void CMainFrame::OnFileNew() {
+    if (m_view->IsRunning() || !SettleUncommittedWork()) return;
     m_document.OnNewDocument();
+    m_view->InvalidateSnapshot();
     m_view->OnInitialUpdate();
 }
 
 bool CMainFrame::OpenDocumentFile(const QString& path) {
-    CVantorDoc::FileResult result = m_document.OnOpenDocument(LocalPath(path));
+    CVantorDoc::FileResult result = CVantorDoc::FileResult::OpenFailed;
+    const std::string local = LocalPath(path);
+    if (!m_view->RunJob([this, &result, &local](CSQLEditor&) { result = m_document.OnOpenDocument(local); }))
+        return false;
     m_view->OnInitialUpdate();
     if (result == CVantorDoc::FileResult::Ok) {
         AddRecentFile(QFileInfo(path).absoluteFilePath());
@@ -268,6 +330,7 @@ bool CMainFrame::OpenDocumentFile(const QString& path) {
 }
 
 bool CMainFrame::SaveDocumentFile(const QString& path) {
+    if (m_view->IsRunning()) return false;
     CVantorDoc::FileResult result = m_document.OnSaveDocument(LocalPath(path));
     m_view->Refresh();
     if (result != CVantorDoc::FileResult::Ok) {
@@ -308,6 +371,7 @@ QPrinter& CMainFrame::GetPrinter() {
 }
 
 void CMainFrame::OnFilePrint() {
+    if (m_view->IsRunning()) return;
     QPrinter& printer = GetPrinter();
     const int pages = CConsolePrinter::PageCount(m_document.GetEditor()->GetLineCount());
     QPrintDialog dialog(&printer, this);
@@ -335,18 +399,11 @@ void CMainFrame::SetPreviewPages(int pages) {
 }
 
 void CMainFrame::OnFilePrintPreview() {
-    QPrintPreviewDialog dialog(&GetPrinter(), this);
-    const CSQLEditor& editor = *m_document.GetEditor();
-    connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog, [&editor](QPrinter* printer) {
-        CConsolePrinter::Print(*printer, editor, 1, CConsolePrinter::PageCount(editor.GetLineCount()));
-    });
-    auto* preview = dialog.findChild<QPrintPreviewWidget*>();
-    if (preview != nullptr)
-        preview->setViewMode(GetPreviewPages() == 2 ? QPrintPreviewWidget::FacingPagesView
-                                                    : QPrintPreviewWidget::SinglePageView);
+    if (m_view->IsRunning()) return;
+    CPrintPreviewDlg dialog(*m_document.GetEditor(), GetPrinter().pageLayout(), GetPreviewPages(), this);
     dialog.exec();
-    if (preview != nullptr)
-        SetPreviewPages(preview->viewMode() == QPrintPreviewWidget::FacingPagesView ? 2 : 1);
+    SetPreviewPages(dialog.GetPagesShown());
+    if (dialog.IsPrintRequested()) OnFilePrint();
 }
 
 void CMainFrame::OnFilePrintSetup() {
@@ -403,6 +460,7 @@ void CMainFrame::RebuildRecentMenu() {
         auto* action =
             new QAction(QStringLiteral("&%1 %2").arg(i + 1).arg(QDir::toNativeSeparators(path)), this);
         connect(action, &QAction::triggered, this, [this, path] { OpenDocumentFile(path); });
+        action->setEnabled(!m_view->IsRunning());
         m_fileMenu->insertAction(m_recentPlaceholder, action);
         m_recentActions.append(action);
     }
@@ -429,10 +487,20 @@ void CMainFrame::SendKey(Key key) {
     // Note: a re-run that would start another re-run is not played, so a
     // recalled "/" can never repeat itself without end.
     if (key == Key::Return && m_returnDepth > 0) return;
-    if (key == Key::Up) return m_view->PlayKey(EditorKey::Up, false);
+    const EditorKey editorKey = key == Key::Up ? EditorKey::Up : EditorKey::Enter;
+    // Note: on the thread running a statement the key goes to the console
+    // itself; the view catches up when the statement has ended.
+    const bool running = m_view->GetRunner().IsWorkerThread();
+    if (editorKey == EditorKey::Up) {
+        if (running) return m_document.GetEditor()->HandleKey(EditorKey::Up, false);
+        return m_view->PlayKey(EditorKey::Up, false);
+    }
     ++m_returnDepth;
     try {
-        m_view->PlayKey(EditorKey::Enter, false);
+        if (running)
+            m_document.GetEditor()->HandleKey(EditorKey::Enter, false);
+        else
+            m_view->PlayKey(EditorKey::Enter, false);
     } catch (...) {
         --m_returnDepth;
         throw;
@@ -441,7 +509,10 @@ void CMainFrame::SendKey(Key key) {
 }
 
 void CMainFrame::SendCommand(Command command) {
-    if (command == Command::Clear) m_view->OnEditClear();
+    if (command != Command::Clear) return;
+    if (!m_view->GetRunner().IsWorkerThread()) return m_view->OnEditClear();
+    m_document.GetEditor()->Clear();
+    m_view->InvalidateSnapshot();
 }
 
 void CMainFrame::PostClose() {

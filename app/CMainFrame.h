@@ -3,6 +3,7 @@
 #include <QMainWindow>
 #include <QStringList>
 #include <QUrl>
+#include <atomic>
 #include <functional>
 #include <map>
 #include <memory>
@@ -27,6 +28,9 @@ class CMainFrame : public QMainWindow, public CConsoleHost {
 public:
     // Reports a failure: the message and the file it concerns.
     using MessageSink = std::function<void(const QString& message, const QString& path)>;
+    // Whether to commit the open transaction before the console goes.
+    enum class Answer { Commit, RollBack, Stay };
+    using QuestionSink = std::function<Answer(const QString& question)>;
 
     static constexpr int kRecentFileCount = 4;
     static constexpr int kPaneCount = 6;
@@ -41,8 +45,11 @@ public:
     QLabel* GetPane(int pane) const;
     QStringList GetRecentFiles() const { return m_recentFiles; }
     void SetMessageSink(MessageSink sink) { m_messageSink = std::move(sink); }
+    void SetQuestionSink(QuestionSink sink) { m_questionSink = std::move(sink); }
+    // Where the recall list is kept between sessions ("" : not kept).
+    void SetHistoryPath(const std::string& path);
 
-    // File > New: empties the console.
+    // File > New: empties the console (after asking about uncommitted work).
     void OnFileNew();
     // Replays `path` into the console; a failure is reported and the file
     // leaves the recent-file list.
@@ -59,8 +66,12 @@ public:
     void SendCommand(Command command) override;
     void PostClose() override;
     bool IsCloseRequested() const { return m_closeRequested; }
+    // Asks what to do with uncommitted work and does it; false: stay.
+    bool SettleUncommittedWork();
+    void SaveHistory() const;
 
 protected:
+    void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
@@ -72,6 +83,7 @@ private:
     void Connect(CommandId command, void (CMainFrame::*handler)());
     void UpdateEditCommands();
     void ShowOverwrite(bool on);
+    void ShowRunning(bool running);
     void AddRecentFile(const QString& path);
     void RemoveRecentFile(const QString& path);
     void LoadRecentFiles();
@@ -99,6 +111,11 @@ private:
     QStringList m_recentFiles;
     std::unique_ptr<QPrinter> m_printer;
     MessageSink m_messageSink;
+    QuestionSink m_questionSink;
+    std::string m_historyPath;
     int m_returnDepth = 0;
-    bool m_closeRequested = false;
+    // Set by EXIT (on the thread running it) and read between lines.
+    std::atomic<bool> m_closeRequested = false;
+    // The window was closed while a statement ran; it closes when it ends.
+    bool m_closeAfterRun = false;
 };

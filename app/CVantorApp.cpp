@@ -3,9 +3,12 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QPainter>
 #include <QPixmap>
 #include <QTimer>
+#include <QTranslator>
 #include <cstdlib>
 #include <iostream>
 
@@ -36,6 +39,24 @@ bool IsSet(const char* name) {
 void CVantorApp::SetNames() {
     QCoreApplication::setOrganizationName(QStringLiteral("Brenmoor"));
     QCoreApplication::setApplicationName(QStringLiteral("Tarvex"));
+}
+
+int CVantorApp::LoadTranslations(QCoreApplication& application) {
+    const QString directory = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+    int loaded = 0;
+    // Note: the program speaks Japanese whatever the desktop's language, so
+    // Qt's own dialogs do too.
+    for (const char* name : {"qtbase_ja"}) {
+        auto* translator = new QTranslator(&application);
+        if (translator->load(QString::fromLatin1(name), directory)) {
+            QCoreApplication::installTranslator(translator);
+            ++loaded;
+        } else {
+            delete translator;
+        }
+    }
+    QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
+    return loaded;
 }
 
 QIcon CVantorApp::AppIcon() {
@@ -114,6 +135,7 @@ int CVantorApp::RunWindow(int argc, char** argv, const Options& options) {
     }
     QApplication application(argc, argv);
     SetNames();
+    LoadTranslations(application);
     QApplication::setWindowIcon(AppIcon());
     CVantorDoc document;
     CMainFrame frame(document);

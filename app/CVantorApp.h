@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QIcon>
 #include <QString>
 #include <string>
@@ -14,6 +15,9 @@ public:
     // Organisation and application names that the settings are kept under.
     static void SetNames();
     static QIcon AppIcon();
+    // Installs Qt's own Japanese translations (standard dialogs and
+    // buttons); returns how many catalogues were found.
+    static int LoadTranslations(QCoreApplication& application);
     // True where a window can be shown: a display, or a Qt platform chosen
     // through QT_QPA_PLATFORM.
     static bool HasDisplay();

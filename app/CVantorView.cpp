@@ -9,6 +9,9 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <algorithm>
+#include <climits>
+#include <tuple>
 
 #include "app/CVantorDoc.h"
 #include "app/CommandTable.h"
@@ -16,6 +19,10 @@
 #include "text/Encoding.h"
 
 namespace {
+
+// Esc is repeated this often until the job has ended, so a statement that
+// starts just after the first break is broken too.
+constexpr int kCancelRepeatMs = 100;
 
 struct KeyRow {
     Qt::Key qtKey;
@@ -51,10 +58,22 @@ bool IsAccelerator(const QKeyEvent& event) {
     return false;
 }
 
+// Brings a cell at `position` (extent `cell`) into a window of `extent`
+// scrolled to `scroll` along one axis; returns the new scroll position.
+long long Follow(long long position, int cell, int extent, int scroll) {
+    if (position - scroll + cell > extent) return position + cell - extent;
+    if (position - scroll < 0) return position;
+    return scroll;
+}
+
+QString Unicode(const std::string& cp932Text) {
+    return QString::fromStdString(encoding::Cp932ToUtf8(cp932Text));
+}
+
 }  // namespace
 
 CVantorView::CVantorView(CVantorDoc& document, QWidget* parent)
-    : QAbstractScrollArea(parent), m_document(document) {
+    : QAbstractScrollArea(parent), m_document(document), m_runner(new CStatementRunner(this)) {
     setAttribute(Qt::WA_InputMethodEnabled);
     setFocusPolicy(Qt::StrongFocus);
     viewport()->setAutoFillBackground(true);
@@ -65,13 +84,34 @@ CVantorView::CVantorView(CVantorDoc& document, QWidget* parent)
     viewport()->setCursor(Qt::IBeamCursor);
     horizontalScrollBar()->setSingleStep(m_charWidth);
     verticalScrollBar()->setSingleStep(m_lineHeight);
+    connect(&m_blinkTimer, &QTimer::timeout, this, &CVantorView::Blink);
+    m_cancelTimer.setInterval(kCancelRepeatMs);
+    connect(&m_cancelTimer, &QTimer::timeout, this, [this] { GetEditor().Cancel(); });
+    connect(m_runner, &CStatementRunner::Started, this, &CVantorView::RunStarted);
+    connect(m_runner, &CStatementRunner::Finished, this, &CVantorView::OnRunFinished);
+    GetEditor().SetStopCheck([this] {
+        PublishProgress();
+        return IsCancelRequested();
+    });
+    SyncSnapshot();
     UpdateScrollBars();
+}
+
+CVantorView::~CVantorView() {
+    // Note: the console outlives the view; it must not call back into it.
+    GetEditor().SetStopCheck({});
 }
 
 CSQLEditor& CVantorView::GetEditor() { return *m_document.GetEditor(); }
 
+void CVantorView::SyncSnapshot() {
+    std::lock_guard lock(m_snapshot.Mutex());
+    m_snapshot.Sync(GetEditor(), true);
+}
+
 void CVantorView::OnInitialUpdate() {
     m_trace.Write("OnUpdate");
+    SyncSnapshot();
     UpdateScrollSize();
     UpdateCaret();
     viewport()->update();
@@ -80,6 +120,7 @@ void CVantorView::OnInitialUpdate() {
 }
 
 void CVantorView::Refresh() {
+    SyncSnapshot();
     UpdateScrollSize();
     UpdateCaret();
     Changed();
@@ -87,16 +128,23 @@ void CVantorView::Refresh() {
 
 void CVantorView::UpdateScrollSize() {
     m_trace.Write("UpdateScrollSize()");
-    const CSQLEditor& editor = GetEditor();
-    long long height = static_cast<long long>(editor.GetLineCount()) * m_lineHeight;
-    if (height > m_scrollHeight)
-        m_scrollHeight = static_cast<int>(std::min<long long>(height + 1000, INT_MAX / 2));
-    // Note: the input line with its prompt and the caret's cell after it
-    // always fits, so the caret can be scrolled into view.
-    const long long inputWidth = static_cast<long long>(editor.GetLine(editor.GetLineCount() - 1).size()) + 1;
-    long long width = std::max<long long>(editor.GetMaxWidth(), inputWidth) * m_charWidth;
-    if (width > m_scrollWidth)
-        m_scrollWidth = static_cast<int>(std::min<long long>(width + 100, INT_MAX / 2));
+    long long lines = 0;
+    long long columns = 0;
+    {
+        std::lock_guard lock(m_snapshot.Mutex());
+        lines = m_snapshot.GetLineCount();
+        // Note: the input line with its prompt, the composition and the
+        // caret's cell after them always fit, so the caret can be scrolled
+        // into view.
+        const long long input =
+            static_cast<long long>(m_snapshot.GetLine(m_snapshot.GetLineCount() - 1).size()) +
+            CConsolePainter::TextCells(m_preedit) + 1;
+        columns = std::max<long long>(m_snapshot.GetMaxWidth(), input);
+    }
+    if (lines * m_lineHeight > m_scrollHeight)
+        m_scrollHeight = static_cast<int>(std::min<long long>(lines * m_lineHeight + 1000, INT_MAX / 2));
+    if (columns * m_charWidth > m_scrollWidth)
+        m_scrollWidth = static_cast<int>(std::min<long long>(columns * m_charWidth + 100, INT_MAX / 2));
     UpdateScrollBars();
 }
 
@@ -108,26 +156,79 @@ void CVantorView::UpdateScrollBars() {
     verticalScrollBar()->setRange(0, std::max(0, m_scrollHeight - size.height()));
 }
 
+int CVantorView::PreeditCursorCells() const {
+    return m_preedit.isEmpty() ? 0 : CConsolePainter::TextCells(m_preedit.left(m_preeditCursor));
+}
+
 void CVantorView::UpdateCaret() {
-    const auto [column, row] = GetEditor().GetCaretPos();
+    {
+        std::lock_guard lock(m_snapshot.Mutex());
+        std::tie(m_caretColumn, m_caretRow) = m_snapshot.GetCaretPos();
+    }
     const QSize size = viewport()->size();
-    // Brings the caret's cell into view along one axis; returns the new
-    // scroll position.
-    auto follow = [](long long position, int cell, int extent, int scroll) {
-        if (position - scroll + cell > extent) return position + cell - extent;
-        if (position - cell - scroll < 0) return position;
-        return static_cast<long long>(scroll);
-    };
-    const long long x = static_cast<long long>(column) * m_charWidth;
-    const long long y = static_cast<long long>(row) * m_lineHeight;
+    const long long x = static_cast<long long>(m_caretColumn + PreeditCursorCells()) * m_charWidth;
+    const long long y = static_cast<long long>(m_caretRow) * m_lineHeight;
     QScrollBar* horizontal = horizontalScrollBar();
     QScrollBar* vertical = verticalScrollBar();
-    horizontal->setValue(static_cast<int>(follow(x, m_charWidth, size.width(), horizontal->value())));
-    vertical->setValue(static_cast<int>(follow(y, m_lineHeight, size.height(), vertical->value())));
-    // Note: measured from where the scroll bars ended up, so a position the
-    // range could not reach still puts the caret on its character.
-    m_caretX = static_cast<int>(x - horizontal->value());
-    m_caretY = static_cast<int>(y - vertical->value());
+    // Note: while the caret's cell fits the window from its left edge, the
+    // view shows column 0, so the prompt is never scrolled out of sight.
+    const long long sx =
+        x + m_charWidth <= size.width() ? 0 : Follow(x, m_charWidth, size.width(), horizontal->value());
+    horizontal->setValue(static_cast<int>(sx));
+    vertical->setValue(static_cast<int>(Follow(y, m_lineHeight, size.height(), vertical->value())));
+    RestartBlink();
+    updateMicroFocus();
+}
+
+int CVantorView::GetCaretX() const {
+    return (m_caretColumn + PreeditCursorCells()) * m_charWidth - horizontalScrollBar()->value();
+}
+
+int CVantorView::GetCaretY() const { return m_caretRow * m_lineHeight - verticalScrollBar()->value(); }
+
+QRect CVantorView::CaretRect() const { return QRect(GetCaretX(), GetCaretY(), 2, m_lineHeight); }
+
+bool CVantorView::IsCaretShown() const {
+    return m_focused && m_caretOn && CaretRect().intersects(viewport()->rect());
+}
+
+bool CVantorView::CaretRowInView(int height) const {
+    const int top = GetCaretY();
+    return top >= 0 && top + m_lineHeight <= height;
+}
+
+void CVantorView::RestartBlink() {
+    m_caretOn = true;
+    const int flash = QApplication::cursorFlashTime();
+    // Note: a flash time of 0 or less means a caret that does not blink.
+    if (m_focused && flash > 0)
+        m_blinkTimer.start(flash / 2);
+    else
+        m_blinkTimer.stop();
+    viewport()->update(CaretRect());
+}
+
+void CVantorView::Blink() {
+    m_caretOn = !m_caretOn;
+    viewport()->update(CaretRect());
+}
+
+void CVantorView::focusInEvent(QFocusEvent* event) {
+    QAbstractScrollArea::focusInEvent(event);
+    m_focused = true;
+    RestartBlink();
+}
+
+void CVantorView::focusOutEvent(QFocusEvent* event) {
+    QAbstractScrollArea::focusOutEvent(event);
+    m_focused = false;
+    m_blinkTimer.stop();
+    viewport()->update(CaretRect());
+}
+
+void CVantorView::scrollContentsBy(int, int) {
+    // Note: the caret is drawn with its line, so the whole window repaints.
+    viewport()->update();
     updateMicroFocus();
 }
 
@@ -137,8 +238,17 @@ void CVantorView::Changed() {
 }
 
 void CVantorView::PlayKey(EditorKey key, bool shift) {
+    if (IsRunning()) {
+        QApplication::beep();
+        return;
+    }
+    if (key == EditorKey::Enter) {
+        RunJob([](CSQLEditor& editor) { editor.HandleKey(EditorKey::Enter, false); });
+        return;
+    }
     GetEditor().HandleKey(key, shift);
     if (key == EditorKey::Insert) emit OverwriteChanged(GetEditor().IsOverwrite());
+    SyncSnapshot();
     UpdateScrollSize();
     UpdateCaret();
     Changed();
@@ -146,7 +256,7 @@ void CVantorView::PlayKey(EditorKey key, bool shift) {
 
 bool CVantorView::TypeText(const QString& text) {
     std::string bytes;
-    if (!encoding::Utf8ToCp932Strict(text.toStdString(), bytes)) {
+    if (IsRunning() || !encoding::Utf8ToCp932Strict(text.toStdString(), bytes)) {
         QApplication::beep();
         return false;
     }
@@ -161,28 +271,96 @@ bool CVantorView::TypeText(const QString& text) {
     }
     // Note: the range grows with the line, or the caret could not be
     // scrolled into view at the end of a long line.
+    SyncSnapshot();
     UpdateScrollSize();
     UpdateCaret();
     Changed();
     return true;
 }
 
+bool CVantorView::RunJob(const std::function<void(CSQLEditor&)>& job) {
+    if (IsRunning()) {
+        QApplication::beep();
+        return false;
+    }
+    m_cancelRequested = false;
+    m_preedit.clear();
+    CSQLEditor& editor = GetEditor();
+    return m_runner->Run([&job, &editor] { job(editor); });
+}
+
+void CVantorView::PublishProgress() {
+    if (!m_runner->IsWorkerThread()) return;
+    // Note: every line is published, not only now and then: the line
+    // before a long statement must be on screen while it runs.
+    {
+        std::lock_guard lock(m_snapshot.Mutex());
+        m_snapshot.Sync(GetEditor(), false);
+    }
+    if (!m_progressPosted.exchange(true))
+        QMetaObject::invokeMethod(this, &CVantorView::OnProgress, Qt::QueuedConnection);
+}
+
+std::vector<std::string> CVantorView::GetShownLines() {
+    std::lock_guard lock(m_snapshot.Mutex());
+    std::vector<std::string> lines;
+    for (int i = 0; i < m_snapshot.GetLineCount(); ++i) lines.push_back(m_snapshot.GetLine(i));
+    return lines;
+}
+
+void CVantorView::InvalidateSnapshot() {
+    std::lock_guard lock(m_snapshot.Mutex());
+    m_snapshot.Invalidate();
+}
+
+void CVantorView::OnProgress() {
+    m_progressPosted = false;
+    if (!IsRunning()) return;
+    // Note: the view follows the output only while the caret's row was in
+    // view, so a user reading further up is not pulled down.
+    const bool follow = CaretRowInView(viewport()->height());
+    UpdateScrollSize();
+    if (follow) UpdateCaret();
+    viewport()->update();
+}
+
+void CVantorView::OnRunFinished() {
+    m_cancelTimer.stop();
+    // Note: a submission cut short by Esc leaves no half-collected statement
+    // behind to swallow the next line.
+    if (m_cancelRequested) GetEditor().GetProcessor().Reset();
+    SyncSnapshot();
+    UpdateScrollSize();
+    UpdateCaret();
+    Changed();
+    emit RunFinished();
+}
+
+void CVantorView::CancelRun() {
+    if (!IsRunning()) return;
+    m_cancelRequested = true;
+    GetEditor().Cancel();
+    m_cancelTimer.start();
+}
+
 void CVantorView::keyPressEvent(QKeyEvent* event) {
-    if (IsAccelerator(*event)) {
-        event->accept();
-        return;
-    }
-    if (const KeyRow* row = FindKey(event->key())) {
-        PlayKey(row->key, event->modifiers().testFlag(Qt::ShiftModifier));
-        event->accept();
-        return;
-    }
+    event->accept();
+    if (IsAccelerator(*event)) return;
     const bool command = event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+    const KeyRow* row = FindKey(event->key());
+    if (IsRunning()) {
+        if (event->key() == Qt::Key_Escape)
+            CancelRun();
+        else if (row != nullptr || (!command && !event->text().isEmpty()))
+            QApplication::beep();
+        return;
+    }
+    if (row != nullptr) return PlayKey(row->key, event->modifiers().testFlag(Qt::ShiftModifier));
     if (!command && !event->text().isEmpty()) {
         TypeText(event->text());
-        event->accept();
         return;
     }
+    event->ignore();
     QAbstractScrollArea::keyPressEvent(event);
 }
 
@@ -193,14 +371,66 @@ bool CVantorView::focusNextPrevChild(bool) {
 }
 
 void CVantorView::inputMethodEvent(QInputMethodEvent* event) {
-    if (!event->commitString().isEmpty()) TypeText(event->commitString());
     event->accept();
+    if (IsRunning()) {
+        if (!event->commitString().isEmpty()) QApplication::beep();
+        m_preedit.clear();
+        return;
+    }
+    if (!event->commitString().isEmpty()) {
+        m_preedit.clear();
+        TypeText(event->commitString());
+    }
+    m_preedit = event->preeditString();
+    m_preeditCursor = static_cast<int>(m_preedit.size());
+    for (const auto& attribute : event->attributes())
+        if (attribute.type == QInputMethodEvent::Cursor)
+            m_preeditCursor = std::clamp(attribute.start, 0, static_cast<int>(m_preedit.size()));
+    UpdateScrollSize();
+    UpdateCaret();
+    viewport()->update();
 }
 
 QVariant CVantorView::inputMethodQuery(Qt::InputMethodQuery query) const {
-    if (query == Qt::ImCursorRectangle) return QRect(m_caretX, m_caretY, 2, m_lineHeight);
-    if (query == Qt::ImFont) return m_painter.GetFont();
-    return QAbstractScrollArea::inputMethodQuery(query);
+    const QPoint origin = viewport()->pos();
+    switch (query) {
+        case Qt::ImEnabled:
+            return !IsRunning();
+        case Qt::ImCursorRectangle:
+            return CaretRect().translated(origin);
+        case Qt::ImFont:
+            return m_painter.GetFont();
+        case Qt::ImHints:
+            return static_cast<int>(Qt::ImhNone);
+        default:
+            break;
+    }
+    if (IsRunning()) return QAbstractScrollArea::inputMethodQuery(query);
+    const CSQLEditor& editor = *m_document.GetEditor();
+    const std::string line = editor.GetLine(editor.GetLineCount() - 1);
+    constexpr int kPrompt = 5;
+    const std::string input = line.substr(std::min<std::size_t>(kPrompt, line.size()));
+    const auto prefix = [&](int column) {
+        const auto bytes =
+            static_cast<std::size_t>(std::clamp(column - kPrompt, 0, static_cast<int>(input.size())));
+        return static_cast<int>(Unicode(input.substr(0, bytes)).size());
+    };
+    const int caret = prefix(editor.GetCaretPos().first);
+    switch (query) {
+        case Qt::ImSurroundingText:
+            return Unicode(input);
+        case Qt::ImCursorPosition:
+            return caret;
+        case Qt::ImAnchorPosition: {
+            const int selected = static_cast<int>(Unicode(editor.GetSelectedText()).size());
+            if (selected == 0) return caret;
+            return editor.IsSelected(editor.GetCaretPos().first) ? caret + selected : caret - selected;
+        }
+        case Qt::ImCurrentSelection:
+            return Unicode(editor.GetSelectedText());
+        default:
+            return QAbstractScrollArea::inputMethodQuery(query);
+    }
 }
 
 int CVantorView::ColumnAt(const QPoint& position) const {
@@ -212,21 +442,24 @@ int CVantorView::RowAt(const QPoint& position) const {
 }
 
 void CVantorView::mousePressEvent(QMouseEvent* event) {
-    if (event->button() != Qt::LeftButton) return QAbstractScrollArea::mousePressEvent(event);
+    if (event->button() != Qt::LeftButton || IsRunning()) return QAbstractScrollArea::mousePressEvent(event);
     const QPoint position = event->position().toPoint();
-    if (position.y() >= m_caretY && position.y() <= m_caretY + m_lineHeight) {
+    const int caretY = GetCaretY();
+    if (position.y() >= caretY && position.y() <= caretY + m_lineHeight) {
         m_mouseDown = true;
         GetEditor().SetCaretColumn(ColumnAt(position), RowAt(position), false);
         GetEditor().MoveCaret(0, false);
     }
+    SyncSnapshot();
     UpdateCaret();
     Changed();
 }
 
 void CVantorView::mouseMoveEvent(QMouseEvent* event) {
-    if (!m_mouseDown) return;
+    if (!m_mouseDown || IsRunning()) return;
     const QPoint position = event->position().toPoint();
     GetEditor().SetCaretColumn(ColumnAt(position), RowAt(position), true);
+    SyncSnapshot();
     UpdateCaret();
     Changed();
 }
@@ -239,62 +472,78 @@ void CVantorView::mouseReleaseEvent(QMouseEvent* event) {
 
 void CVantorView::resizeEvent(QResizeEvent* event) {
     QAbstractScrollArea::resizeEvent(event);
+    const QSize size = viewport()->size();
+    if (size == m_viewportSize) return UpdateScrollBars();
+    // Note: an input line that was in view stays in view when the window
+    // shrinks.
+    const bool wasInView = m_viewportSize.isValid() && CaretRowInView(m_viewportSize.height());
+    m_viewportSize = size;
     UpdateScrollBars();
+    if (wasInView) UpdateCaret();
 }
 
 void CVantorView::paintEvent(QPaintEvent*) {
     QPainter painter(viewport());
     const QPoint scroll(horizontalScrollBar()->value(), verticalScrollBar()->value());
     painter.translate(-scroll);
-    m_painter.PaintScreen(painter, GetEditor(), QRect(scroll, viewport()->size()));
+    {
+        std::lock_guard lock(m_snapshot.Mutex());
+        CConsolePainter::Preedit preedit{m_preedit, m_caretColumn};
+        m_painter.PaintScreen(painter, m_snapshot, QRect(scroll, viewport()->size()), preedit);
+    }
     painter.resetTransform();
-    if (hasFocus()) {
+    if (IsCaretShown()) {
         // A caret 2 pixels wide, drawn inverted so it shows on a selection.
         painter.setCompositionMode(QPainter::RasterOp_NotDestination);
-        painter.fillRect(QRect(m_caretX, m_caretY, 2, m_lineHeight), Qt::black);
+        painter.fillRect(CaretRect(), Qt::black);
     }
 }
 
-bool CVantorView::CanUndo() const { return m_document.GetEditor()->CanUndo(); }
+bool CVantorView::CanUndo() const { return !IsRunning() && m_document.GetEditor()->CanUndo(); }
 
-bool CVantorView::CanCutOrCopy() const { return m_document.GetEditor()->HasSelection(); }
+bool CVantorView::CanCutOrCopy() const { return !IsRunning() && m_document.GetEditor()->HasSelection(); }
 
 bool CVantorView::CanPaste() const {
     const QMimeData* data = QApplication::clipboard()->mimeData();
-    return data != nullptr && data->hasText();
+    return !IsRunning() && data != nullptr && data->hasText();
 }
 
 void CVantorView::OnEditUndo() {
     if (!CanUndo()) return;
     GetEditor().Undo();
+    SyncSnapshot();
     UpdateCaret();
     Changed();
 }
 
 void CVantorView::OnEditClear() {
+    if (IsRunning()) return;
     GetEditor().Clear();
+    InvalidateSnapshot();
+    SyncSnapshot();
     UpdateCaret();
     Changed();
 }
 
 void CVantorView::OnEditCopy() {
     if (!CanCutOrCopy()) return;
-    QApplication::clipboard()->setText(
-        QString::fromStdString(encoding::Cp932ToUtf8(GetEditor().GetSelectedText())));
+    QApplication::clipboard()->setText(Unicode(GetEditor().GetSelectedText()));
     GetEditor().ClearSelection();
+    SyncSnapshot();
     emit EditStateChanged();
 }
 
 void CVantorView::OnEditCut() {
     if (!CanCutOrCopy()) return;
-    QApplication::clipboard()->setText(
-        QString::fromStdString(encoding::Cp932ToUtf8(GetEditor().GetSelectedText())));
+    QApplication::clipboard()->setText(Unicode(GetEditor().GetSelectedText()));
     GetEditor().DeleteForward();
+    SyncSnapshot();
     UpdateCaret();
     Changed();
 }
 
 void CVantorView::OnEditPaste() {
+    if (IsRunning()) return;
     QString text = QApplication::clipboard()->text();
     const qsizetype zero = text.indexOf(QChar(0));
     if (zero >= 0) text.truncate(zero);
@@ -302,6 +551,7 @@ void CVantorView::OnEditPaste() {
     // Note: a character CP932 cannot hold is pasted as "?".
     if (!text.isEmpty()) editor.InsertText(encoding::Utf8ToCp932(text.toStdString()));
     editor.ClearSelection();
+    SyncSnapshot();
     UpdateScrollSize();
     UpdateCaret();
     Changed();

@@ -2,21 +2,31 @@
 
 #include <QAbstractScrollArea>
 #include <QString>
+#include <QTimer>
+#include <atomic>
+#include <functional>
+#include <string>
+#include <vector>
 
 #include "app/CConsolePainter.h"
+#include "app/CConsoleSnapshot.h"
+#include "app/CStatementRunner.h"
 #include "app/CTraceFile.h"
 #include "console/CSQLEditor.h"
 
 class CVantorDoc;
 
-// The scrolling console window. It holds no text: it paints the document's
-// console and turns keys, mouse actions and the Edit commands into calls on
-// the console model.
+// The scrolling console window. It holds no text: it paints a snapshot of
+// the document's console and turns keys, mouse actions and the Edit
+// commands into calls on the console model. Submissions run on a worker
+// thread (RunJob); meanwhile the view paints what the console has shown so
+// far, ignores editing keys with a beep and cancels on Esc.
 class CVantorView : public QAbstractScrollArea {
     Q_OBJECT
 
 public:
     explicit CVantorView(CVantorDoc& document, QWidget* parent = nullptr);
+    ~CVantorView() override;
 
     CSQLEditor& GetEditor();
     const CConsolePainter& GetPainter() const { return m_painter; }
@@ -28,8 +38,24 @@ public:
     // One key of the key table, as if typed (Shift held when `shift`).
     void PlayKey(EditorKey key, bool shift);
     // Text typed or committed by an input method. Refused (false, nothing
-    // changes) when a character cannot be held in CP932.
+    // changes) when a character cannot be held in CP932 or a statement runs.
     bool TypeText(const QString& text);
+
+    // Runs `job` on the console off this thread and returns when it has
+    // ended (see CStatementRunner). False, with a beep, while one runs.
+    bool RunJob(const std::function<void(CSQLEditor&)>& job);
+    bool IsRunning() const { return m_runner->IsRunning(); }
+    // Esc: breaks the running statement and stops the rest of the
+    // submission.
+    void CancelRun();
+    bool IsCancelRequested() const { return m_cancelRequested; }
+    // From the running job between lines: shows what the console holds now.
+    void PublishProgress();
+    // The console was emptied by the running job.
+    void InvalidateSnapshot();
+    CStatementRunner& GetRunner() { return *m_runner; }
+    // The lines on screen (the input line last; "" while hidden).
+    std::vector<std::string> GetShownLines();
 
     bool CanUndo() const;
     bool CanCutOrCopy() const;
@@ -40,17 +66,23 @@ public:
     void OnEditCopy();
     void OnEditPaste();
 
-    int GetCaretX() const { return m_caretX; }
-    int GetCaretY() const { return m_caretY; }
+    // The caret in viewport coordinates, following the scroll position.
+    int GetCaretX() const;
+    int GetCaretY() const;
+    // True while the caret is drawn: focus, blink phase and its line in view.
+    bool IsCaretShown() const;
     int GetScrollWidth() const { return m_scrollWidth; }
     int GetScrollHeight() const { return m_scrollHeight; }
     bool IsMouseDown() const { return m_mouseDown; }
+    const QString& GetPreedit() const { return m_preedit; }
 
 signals:
     // The overwrite mode after an Insert key.
     void OverwriteChanged(bool on);
     // Undo, Cut, Copy may have changed their availability.
     void EditStateChanged();
+    void RunStarted();
+    void RunFinished();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -61,24 +93,47 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
     bool focusNextPrevChild(bool next) override;
 
 private:
+    void SyncSnapshot();
     void UpdateScrollSize();
     void UpdateCaret();
     void UpdateScrollBars();
     int ColumnAt(const QPoint& position) const;
     int RowAt(const QPoint& position) const;
     void Changed();
+    void RestartBlink();
+    void Blink();
+    QRect CaretRect() const;
+    bool CaretRowInView(int height) const;
+    int PreeditCursorCells() const;
+    void OnProgress();
+    void OnRunFinished();
 
     CVantorDoc& m_document;
     CTraceFile m_trace;
     CConsolePainter m_painter;
+    CConsoleSnapshot m_snapshot;
+    CStatementRunner* m_runner;
     int m_charWidth = CConsolePainter::kCharWidth;
     int m_lineHeight = CConsolePainter::kLineHeight;
-    int m_caretX = 0;
-    int m_caretY = 0;
+    // The caret's cell in content coordinates (column, row).
+    int m_caretColumn = 0;
+    int m_caretRow = 0;
     bool m_mouseDown = false;
     int m_scrollWidth = 800;
     int m_scrollHeight = 1000;
+    QSize m_viewportSize;
+    bool m_focused = false;
+    bool m_caretOn = true;
+    QTimer m_blinkTimer;
+    QTimer m_cancelTimer;
+    QString m_preedit;
+    int m_preeditCursor = 0;
+    std::atomic<bool> m_cancelRequested = false;
+    std::atomic<bool> m_progressPosted = false;
 };

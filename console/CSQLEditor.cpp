@@ -361,6 +361,18 @@ bool CSQLEditor::Load(std::istream& in, std::string* refusal) {
     return true;
 }
 
+void CSQLEditor::SetHistory(const CScriptLines& history) {
+    m_history = history;
+    m_historyIndex = 0;
+}
+
+bool CSQLEditor::EndTransaction(bool commit, std::string& error) {
+    if (!m_session.IsOpen()) return true;
+    if ((commit ? m_session.Commit() : m_session.Rollback()) == OSUCCESS) return true;
+    error = m_database.GetErrorText();
+    return false;
+}
+
 void CSQLEditor::SetHost(CConsoleHost* host) { m_processor.SetHost(host); }
 
 void CSQLEditor::HandleKey(EditorKey key, bool shift) {

@@ -98,6 +98,18 @@ public:
     // The console's database, for a cancel from another thread.
     ODatabase& GetDatabase() { return m_database; }
     const CScriptLines& GetHistory() const { return m_history; }
+    // Replaces the recall list (a history restored at start); the next Up
+    // recalls its last entry.
+    void SetHistory(const CScriptLines& history);
+
+    // Breaks the statement running on another thread; callable from any
+    // thread, a no-op when nothing runs.
+    void Cancel() { m_database.Cancel(); }
+    // True while the connection holds work that is not committed.
+    bool HasUncommittedWork() const { return m_database.HasUncommittedWork(); }
+    // Commits (or rolls back) the open transaction; false with the server's
+    // message in `error` when that failed.
+    bool EndTransaction(bool commit, std::string& error);
 
     // Undo entries and bytes of saved text kept at most; the oldest go first.
     static constexpr std::size_t kUndoLimit = 1000;

@@ -5,19 +5,27 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPrintPreviewDialog>
-#include <QPrintPreviewWidget>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSettings>
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
 #include <QUrl>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <functional>
+#include <sstream>
 
 #include "app/CAboutDlg.h"
+#include "app/CHistoryFile.h"
 #include "app/CMainFrame.h"
+#include "app/CPrintPreviewDlg.h"
 #include "app/CVantorDoc.h"
 #include "app/CVantorView.h"
+#include "app/ToolBarIcons.h"
+#include "batch/CBatchRunner.h"
 #include "tests/app/AppTestSupport.h"
 
 namespace {
@@ -29,9 +37,14 @@ protected:
     CMainFrameTest() {
         apptest::Application();
         QSettings().clear();
+        std::remove(CHistoryFile::DefaultPath().c_str());
         frame = std::make_unique<CMainFrame>(document);
         frame->SetMessageSink(
             [this](const QString& message, const QString& path) { messages.append(message + "|" + path); });
+        frame->SetQuestionSink([this](const QString& question) {
+            questions.append(question);
+            return answer;
+        });
         frame->show();
     }
 
@@ -49,9 +62,31 @@ protected:
     }
     bool Enabled(CommandId command) { return frame->GetAction(command)->isEnabled(); }
 
+    // Runs `text` as typed, then keeps `during` for the time it runs.
+    void EnterWhileRunning(const char* text, int afterMs, const std::function<void()>& during) {
+        Type(text);
+        QTimer::singleShot(afterMs, frame.get(), during);
+        QTest::keyClick(&View(), Qt::Key_Return);
+    }
+    // A table of 1024 rows, committed: its triple join runs for many seconds.
+    void CreateSlowTable(const std::string& name) {
+        Enter("CONNECT a/b");
+        Enter(("CREATE TABLE " + name + " (n NUMBER);").c_str());
+        Enter(("INSERT INTO " + name + " VALUES (1);").c_str());
+        for (int i = 0; i < 10; ++i) Enter(("INSERT INTO " + name + " SELECT n FROM " + name + ";").c_str());
+        Enter("COMMIT;");
+    }
+    std::vector<std::string> Lines(CSQLEditor& editor) {
+        std::vector<std::string> lines;
+        for (int i = 0; i < editor.GetLineCount(); ++i) lines.push_back(editor.GetLine(i));
+        return lines;
+    }
+
     CVantorDoc document;
     std::unique_ptr<CMainFrame> frame;
     QStringList messages;
+    QStringList questions;
+    CMainFrame::Answer answer = CMainFrame::Answer::Stay;
     apptest::TempFiles files;
 };
 
@@ -257,19 +292,21 @@ TEST_F(CMainFrameTest, PreviewShowsThePrintedPagesAndKeepsItsModeInTheSettings) 
     EXPECT_EQ(CMainFrame::GetPreviewPages(), 2);
     int pages = -1;
     int mode = -1;
+    int drawn = -1;
     QTimer::singleShot(0, [&] {
-        auto* dialog = qobject_cast<QPrintPreviewDialog*>(QApplication::activeModalWidget());
+        auto* dialog = qobject_cast<CPrintPreviewDlg*>(QApplication::activeModalWidget());
         if (dialog == nullptr) return;
-        auto* preview = dialog->findChild<QPrintPreviewWidget*>();
-        preview->updatePreview();
-        pages = preview->pageCount();
-        mode = preview->viewMode();
-        preview->setViewMode(QPrintPreviewWidget::SinglePageView);
+        dialog->grab();
+        pages = dialog->GetPageCount();
+        mode = dialog->GetPagesShown();
+        drawn = dialog->GetPagesDrawn();
+        dialog->SetPagesShown(1);
         dialog->reject();
     });
     frame->GetAction(CommandId::FilePrintPreview)->trigger();
     EXPECT_EQ(pages, 3);
-    EXPECT_EQ(mode, QPrintPreviewWidget::FacingPagesView);
+    EXPECT_EQ(mode, 2);
+    EXPECT_EQ(drawn, 2);  // only the two pages on screen
     EXPECT_EQ(CMainFrame::GetPreviewPages(), 1);
 }
 
@@ -283,6 +320,174 @@ TEST_F(CMainFrameTest, AboutBoxNamesTheVersionAndClosesOnOk) {
     EXPECT_TRUE(ok->isDefault());
     QTimer::singleShot(0, ok, &QPushButton::click);
     EXPECT_EQ(dialog.exec(), QDialog::Accepted);
+}
+
+TEST_F(CMainFrameTest, ALongStatementRunsOffTheWindowAndEscCancelsIt) {
+    CreateSlowTable("slow_esc");
+    bool running = false;
+    QString status;
+    bool newEnabled = true;
+    const auto start = std::chrono::steady_clock::now();
+    EnterWhileRunning("SELECT COUNT(*) FROM slow_esc a, slow_esc b, slow_esc c;", 300, [&] {
+        running = View().IsRunning();
+        status = frame->GetPane(1)->text();
+        newEnabled = Enabled(CommandId::FileNew);
+        Type("x");  // ignored with a beep
+        QTest::keyClick(&View(), Qt::Key_Escape);
+    });
+    const auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_TRUE(running);
+    EXPECT_EQ(status, U("実行中"));
+    EXPECT_FALSE(newEnabled);
+    EXPECT_LT(seconds, 5.0);
+    EXPECT_EQ(frame->GetPane(1)->text(), U("ﾚﾃﾞｨ"));
+    EXPECT_TRUE(Enabled(CommandId::FileNew));
+    const int count = Editor().GetLineCount();
+    EXPECT_EQ(Editor().GetLine(count - 1), "SQL> ");
+    EXPECT_EQ(CountLines("SQL> SELECT COUNT(*) FROM slow_esc a, slow_esc b, slow_esc c;"), 1);
+    EXPECT_EQ(CountLines("COUNT(*)   "), 0);
+    // The connection goes on working.
+    Enter("SELECT COUNT(*) FROM slow_esc;");
+    EXPECT_EQ(CountLines("1024       "), 1);
+}
+
+TEST_F(CMainFrameTest, AScriptShowsItsOutputWhileItRunsAndEscStopsTheRest) {
+    CreateSlowTable("slow_script");
+    const std::string script =
+        "SELECT COUNT(*) FROM slow_script;\nSELECT COUNT(*) FROM slow_script a, slow_script b, slow_script "
+        "c;\n"
+        "REM after\n";
+    std::vector<std::string> shown;
+    int caretX = -1, caretY = -1, scroll = -1;
+    QTimer::singleShot(400, frame.get(), [&] {
+        shown = View().GetShownLines();
+        caretX = View().GetCaretX();
+        caretY = View().GetCaretY();
+        scroll = View().verticalScrollBar()->value();
+        QTest::keyClick(&View(), Qt::Key_Escape);
+    });
+    ASSERT_TRUE(frame->OpenDocumentFile(QString::fromStdString(files.Write("script.sql", script))));
+    // While it ran: the first answer and the echo of the second, no input
+    // line, the caret at the start of the row below.
+    ASSERT_GE(shown.size(), 3u);
+    EXPECT_EQ(shown.back(), "");
+    EXPECT_EQ(shown[shown.size() - 2],
+              "SQL> SELECT COUNT(*) FROM slow_script a, slow_script b, slow_script c;");
+    EXPECT_NE(std::find(shown.begin(), shown.end(), "1024       "), shown.end());
+    EXPECT_EQ(caretX, 0);
+    EXPECT_EQ(caretY, static_cast<int>(shown.size() - 1) * 16 - scroll);
+    EXPECT_EQ(CountLines("SQL> REM after"), 0);
+    EXPECT_EQ(Editor().GetProcessor().GetLines().size(), 0u);
+    EXPECT_EQ(View().GetShownLines().back(), "SQL> ");
+}
+
+TEST_F(CMainFrameTest, ClosingWhileAStatementRunsCancelsItFirst) {
+    CreateSlowTable("slow_close");
+    const auto start = std::chrono::steady_clock::now();
+    EnterWhileRunning("SELECT COUNT(*) FROM slow_close a, slow_close b, slow_close c;", 300,
+                      [&] { frame->close(); });
+    EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 5.0);
+    QApplication::processEvents();
+    EXPECT_FALSE(frame->isVisible());
+}
+
+TEST_F(CMainFrameTest, TheWindowShowsTheSameTextAsStatementsRunInLine) {
+    const std::string script =
+        "CONNECT a/b\nCREATE TABLE same_o (n NUMBER);\nINSERT INTO same_o VALUES (1);\nSELECT n FROM "
+        "same_o;\n/\n"
+        "REM before clear\nCLEAR SCREEN\nSELECT n * 2 FROM same_o;\n/\n@missing_file\nDROP TABLE same_o;\n";
+    const QString path = QString::fromStdString(files.Write("same.sql", script));
+    ASSERT_TRUE(frame->OpenDocumentFile(path));
+    CBatchRunner runner;
+    std::istringstream in;
+    std::ostringstream out, err;
+    runner.Run({path.toStdString()}, in, out, err);
+    EXPECT_EQ(Lines(Editor()), Lines(runner.GetEditor()));
+    EXPECT_GT(CountLines("SQL> SELECT n * 2 FROM same_o;"), 0);
+}
+
+TEST_F(CMainFrameTest, UncommittedWorkIsSettledBeforeTheWindowCloses) {
+    const struct {
+        CMainFrame::Answer answer;
+        bool closes;
+        const char* rowsAfter;
+    } cases[] = {
+        {CMainFrame::Answer::Stay, false, "0          "},
+        {CMainFrame::Answer::RollBack, true, "0          "},
+        {CMainFrame::Answer::Commit, true, "1          "},
+    };
+    Enter("CONNECT a/b");
+    Enter("CREATE TABLE settle_u (n NUMBER);");
+    for (const auto& c : cases) {
+        Enter("DELETE FROM settle_u;");
+        Enter("COMMIT;");
+        Enter("INSERT INTO settle_u VALUES (1);");
+        questions.clear();
+        answer = c.answer;
+        frame->show();
+        frame->close();
+        ASSERT_EQ(questions, QStringList{U("コミットされていない変更があります。コミットしますか?")});
+        EXPECT_EQ(frame->isVisible(), !c.closes);
+        EXPECT_EQ(Editor().HasUncommittedWork(), !c.closes);
+        Editor().Clear();
+        Enter("ROLLBACK;");
+        Enter("SELECT COUNT(*) FROM settle_u;");
+        EXPECT_EQ(CountLines(c.rowsAfter), 1) << static_cast<int>(c.answer);
+    }
+    // File > New asks too; staying keeps the console.
+    frame->show();
+    Enter("INSERT INTO settle_u VALUES (2);");
+    questions.clear();
+    answer = CMainFrame::Answer::Stay;
+    frame->OnFileNew();
+    EXPECT_EQ(questions.size(), 1);
+    EXPECT_GT(Editor().GetLineCount(), 1);
+    // EXIT commits without a question.
+    questions.clear();
+    Enter("EXIT");
+    QApplication::processEvents();
+    EXPECT_TRUE(questions.isEmpty());
+    EXPECT_FALSE(frame->isVisible());
+    EXPECT_FALSE(Editor().HasUncommittedWork());
+}
+
+TEST_F(CMainFrameTest, TheRecallListSurvivesARestartWithoutPasswords) {
+    const std::string path = files.Path("data/history.txt");
+    frame->SetHistoryPath(path);
+    Enter("connect scott/tiger@hist_db");
+    Enter("REM one");
+    const std::string saved = apptest::TempFiles::Read(path);
+    EXPECT_EQ(saved.find("tiger"), std::string::npos);
+    EXPECT_NE(saved.find("connect scott@hist_db\n"), std::string::npos);
+
+    CVantorDoc again;
+    CMainFrame restarted(again);
+    restarted.SetHistoryPath(path);
+    QTest::keyClick(restarted.GetView(), Qt::Key_Up);
+    EXPECT_EQ(again.GetEditor()->GetLine(again.GetEditor()->GetLineCount() - 1), "SQL> REM one");
+    QTest::keyClick(restarted.GetView(), Qt::Key_Up);
+    EXPECT_EQ(again.GetEditor()->GetLine(again.GetEditor()->GetLineCount() - 1),
+              "SQL> connect scott@hist_db");
+}
+
+TEST_F(CMainFrameTest, ToolBarButtonsHavePicturesWithoutAnIconTheme) {
+    std::vector<QImage> faces;
+    for (CommandId command : commands::ToolBar()) {
+        if (command == CommandId::Separator) continue;
+        const QIcon icon = toolbaricons::Fallback(command, *frame->style());
+        ASSERT_FALSE(icon.isNull()) << static_cast<int>(command);
+        const QImage face = icon.pixmap(16, 16).toImage();
+        for (const QImage& other : faces) EXPECT_NE(face, other) << static_cast<int>(command);
+        faces.push_back(face);
+        EXPECT_FALSE(frame->GetAction(command)->icon().isNull());
+    }
+    EXPECT_EQ(faces.size(), 8u);
+}
+
+TEST_F(CMainFrameTest, QtsOwnDialogsSpeakJapanese) {
+    ASSERT_GE(CVantorApp::LoadTranslations(apptest::Application()), 1);
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), U("キャンセル"));
+    EXPECT_NE(QCoreApplication::translate("QFileDialog", "Save As"), QStringLiteral("Save As"));
 }
 
 }  // namespace

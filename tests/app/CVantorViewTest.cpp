@@ -6,6 +6,7 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <algorithm>
+#include <functional>
 #include <map>
 #include <sstream>
 
@@ -319,6 +320,129 @@ TEST_F(CVantorViewTest, TheCaretIsTwoPixelsWideAtTheInputPosition) {
     EXPECT_EQ(image.pixelColor(x, 4), QColor(Qt::black));
     EXPECT_EQ(image.pixelColor(x + 1, 12), QColor(Qt::black));
     EXPECT_EQ(image.pixelColor(x + 2, 1), QColor(Qt::white));
+}
+
+// Black pixels of the viewport image within `area`.
+int BlackIn(const QImage& image, const QRect& area) {
+    int black = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            black += c.red() < 60 && c.green() < 60 && c.blue() < 60;
+        }
+    return black;
+}
+
+QImage Render(CVantorView& view) {
+    return view.viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+void SendFocus(CVantorView& view, QEvent::Type type) {
+    QFocusEvent event(type, Qt::ActiveWindowFocusReason);
+    QApplication::sendEvent(&view, &event);
+}
+
+TEST_F(CVantorViewTest, ThePromptStaysInViewAfterWideLines) {
+    const struct {
+        const char* name;
+        std::function<void()> steps;
+    } cases[] = {
+        {"wide line submitted", [&] { Play("REM~" + std::string(100, 'x') + " Ret"); }},
+        {"Home on a long line", [&] { Play(std::string(150, 'y') + " Home"); }},
+        {"cleared after a long line",
+         [&] {
+             Type(std::string(150, 'z').c_str());
+             view.OnEditClear();
+         }},
+        {"key after a manual scroll",
+         [&] {
+             Play("REM~" + std::string(200, 'w') + " Ret");
+             view.horizontalScrollBar()->setValue(view.horizontalScrollBar()->maximum());
+             Type("a");
+         }},
+    };
+    for (const auto& c : cases) {
+        view.OnEditClear();
+        c.steps();
+        EXPECT_EQ(view.horizontalScrollBar()->value(), 0) << c.name;
+        EXPECT_EQ(view.GetCaretX(), CaretColumn() * 8) << c.name;
+        const QImage image = Render(view);
+        // "S" of the prompt in the first cell of the caret's row.
+        EXPECT_GT(BlackIn(image, QRect(0, view.GetCaretY(), 8, 16)), 0) << c.name;
+    }
+}
+
+TEST_F(CVantorViewTest, TheCaretShowsWithFocusBlinksAndMovesWithItsLine) {
+    for (int i = 0; i < 40; ++i) Play("REM~line Ret");
+    SendFocus(view, QEvent::FocusOut);
+    EXPECT_FALSE(view.IsCaretShown());
+    SendFocus(view, QEvent::FocusIn);
+    EXPECT_TRUE(view.IsCaretShown());
+    const QRect caret(view.GetCaretX(), view.GetCaretY(), 2, 16);
+    EXPECT_EQ(BlackIn(Render(view), caret), 32);
+    if (QApplication::cursorFlashTime() > 0) {
+        QTest::qWait(QApplication::cursorFlashTime() / 2 + 100);
+        EXPECT_FALSE(view.IsCaretShown()) << "the caret blinks";
+        Type("a");
+        EXPECT_TRUE(view.IsCaretShown()) << "a key shows it again";
+        Key(Qt::Key_Backspace);
+    }
+    // Scrolled away, the caret goes with its line instead of floating.
+    view.verticalScrollBar()->setValue(0);
+    EXPECT_EQ(view.GetCaretY(), 40 * 16);
+    EXPECT_FALSE(view.IsCaretShown());
+    EXPECT_LT(BlackIn(Render(view), caret), 32);
+    view.verticalScrollBar()->setValue(16);
+    EXPECT_EQ(view.GetCaretY(), 39 * 16);
+    SendFocus(view, QEvent::FocusOut);
+    EXPECT_FALSE(view.IsCaretShown());
+}
+
+TEST_F(CVantorViewTest, ShrinkingTheWindowKeepsTheInputLineInView) {
+    for (int i = 0; i < 40; ++i) Play("REM~line Ret");
+    for (int height : {120, 60, 300, 40}) {
+        view.resize(400, height);
+        QApplication::processEvents();
+        EXPECT_GE(view.GetCaretY(), 0) << height;
+        EXPECT_LE(view.GetCaretY() + 16, view.viewport()->height()) << height;
+    }
+    // Scrolled away on purpose, a resize leaves the user where they were.
+    view.verticalScrollBar()->setValue(0);
+    view.resize(400, 30);
+    QApplication::processEvents();
+    EXPECT_EQ(view.verticalScrollBar()->value(), 0);
+}
+
+TEST_F(CVantorViewTest, CompositionIsShownInlineUntilCommitted) {
+    Type("ab");
+    Key(Qt::Key_Left);
+    SendFocus(view, QEvent::FocusIn);
+    // "にほん" under composition, the input method's cursor after "にほ".
+    QInputMethodEvent compose(QString::fromUtf8("にほん"), {{QInputMethodEvent::Cursor, 2, 1, QVariant()}});
+    QApplication::sendEvent(&view, &compose);
+    EXPECT_EQ(InputLine(), "SQL> ab");
+    EXPECT_EQ(view.GetPreedit(), QString::fromUtf8("にほん"));
+    EXPECT_EQ(view.GetCaretX(), (6 + 4) * 8);
+    const QRect cursor = static_cast<QWidget&>(view).inputMethodQuery(Qt::ImCursorRectangle).toRect();
+    EXPECT_EQ(cursor.x() - view.viewport()->x(), (6 + 4) * 8);
+    EXPECT_EQ(static_cast<QWidget&>(view).inputMethodQuery(Qt::ImSurroundingText).toString(),
+              QStringLiteral("ab"));
+    EXPECT_EQ(static_cast<QWidget&>(view).inputMethodQuery(Qt::ImCursorPosition).toInt(), 1);
+    const QImage image = Render(view);
+    // Underlined over its six cells (but where the caret inverts it); "b"
+    // moved right of the composition.
+    EXPECT_EQ(BlackIn(image, QRect(6 * 8, 15, 4 * 8, 1)), 4 * 8);
+    EXPECT_EQ(BlackIn(image, QRect(10 * 8 + 2, 15, 2 * 8 - 2, 1)), 2 * 8 - 2);
+    EXPECT_GT(BlackIn(image, QRect(12 * 8, 0, 8, 15)), 0);
+
+    QInputMethodEvent commit;
+    commit.setCommitString(QString::fromUtf8("日本"));
+    QApplication::sendEvent(&view, &commit);
+    EXPECT_EQ(InputLine(),
+              "SQL> a\x93\xfa\x96\x7b"
+              "b");
+    EXPECT_TRUE(view.GetPreedit().isEmpty());
+    EXPECT_EQ(static_cast<QWidget&>(view).inputMethodQuery(Qt::ImCursorPosition).toInt(), 3);
 }
 
 }  // namespace

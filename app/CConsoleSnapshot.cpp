@@ -1,0 +1,49 @@
+#include "app/CConsoleSnapshot.h"
+
+#include "console/CSQLEditor.h"
+
+namespace {
+const std::string kEmpty;
+}
+
+void CConsoleSnapshot::Sync(const CSQLEditor& editor, bool showInput) {
+    const int above = editor.GetLineCount() - 1;
+    // Note: a copy longer than the console, or whose last line differs, was
+    // overtaken by a Clear that nobody announced; it is rebuilt.
+    const auto kept = static_cast<int>(m_lines.size());
+    if (m_invalid || kept > above || (kept > 0 && m_lines.back() != editor.GetLine(kept - 1))) {
+        m_lines.clear();
+        m_prompt.clear();
+        m_invalid = false;
+    }
+    for (auto i = static_cast<int>(m_lines.size()); i < above; ++i) {
+        m_lines.push_back(editor.GetLine(i));
+        m_prompt.push_back(editor.IsPromptLine(i));
+    }
+    m_showInput = showInput;
+    m_maxWidth = editor.GetMaxWidth();
+    m_selectionLow = m_selectionHigh = 0;
+    if (!showInput) {
+        m_input.clear();
+        m_caret = {0, above};
+        return;
+    }
+    m_input = editor.GetLine(above);
+    m_caret = editor.GetCaretPos();
+    // The caret is one end of the selection.
+    const auto length = static_cast<int>(editor.HasSelection() ? editor.GetSelectedText().size() : 0);
+    if (length == 0) return;
+    const int caret = m_caret.first;
+    m_selectionLow = editor.IsSelected(caret) ? caret : caret - length;
+    m_selectionHigh = m_selectionLow + length;
+}
+
+const std::string& CConsoleSnapshot::GetLine(int index) const {
+    if (index < 0 || index > static_cast<int>(m_lines.size())) return kEmpty;
+    return index == static_cast<int>(m_lines.size()) ? m_input : m_lines[static_cast<std::size_t>(index)];
+}
+
+bool CConsoleSnapshot::IsPromptLine(int index) const {
+    if (index < 0 || index > static_cast<int>(m_lines.size())) return false;
+    return index == static_cast<int>(m_lines.size()) || m_prompt[static_cast<std::size_t>(index)];
+}

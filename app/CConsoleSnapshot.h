@@ -1,0 +1,48 @@
+#pragma once
+
+#include <mutex>
+#include <string>
+#include <utility>
+#include <vector>
+
+class CSQLEditor;
+
+// The copy of the console that the view paints. It is kept in step with
+// the console model by Sync, which the thread running a statement calls
+// between lines while the window paints from the copy; both hold Mutex().
+// Lines above the input line only grow until the console is cleared, so a
+// Sync copies the new ones only.
+class CConsoleSnapshot {
+public:
+    using CaretPos = std::pair<int, int>;  // (column, row)
+
+    // Brings the copy up to date. With `showInput` false (a statement is
+    // running) the input line is left out and the caret waits at the start
+    // of its row.
+    void Sync(const CSQLEditor& editor, bool showInput);
+    // The next Sync copies every line again (the console was cleared).
+    void Invalidate() { m_invalid = true; }
+    std::mutex& Mutex() { return m_mutex; }
+
+    // Lines including the input row; GetLine gives "" out of range.
+    int GetLineCount() const { return static_cast<int>(m_lines.size()) + 1; }
+    const std::string& GetLine(int index) const;
+    bool IsPromptLine(int index) const;
+    bool ShowsInput() const { return m_showInput; }
+    // True for a column of the input line inside the selection.
+    bool IsSelected(int column) const { return column >= m_selectionLow && column < m_selectionHigh; }
+    int GetMaxWidth() const { return m_maxWidth; }
+    CaretPos GetCaretPos() const { return m_caret; }
+
+private:
+    std::mutex m_mutex;
+    std::vector<std::string> m_lines;
+    std::vector<bool> m_prompt;
+    std::string m_input;
+    bool m_showInput = true;
+    bool m_invalid = true;
+    int m_selectionLow = 0;
+    int m_selectionHigh = 0;
+    int m_maxWidth = 0;
+    CaretPos m_caret{0, 0};
+};
