@@ -85,13 +85,17 @@ CScriptLines& CSQLProcessor::AppendRows(ODynaset& dynaset, CScriptLines& output)
         }
     } catch (const CHashTableException&) {
     }
+    std::vector<char> buffer;
     while (!dynaset.IsEOF()) {
         std::string row;
         for (int c = 0; c < columns; ++c) {
-            char buffer[100] = {};
-            dynaset.GetFieldValue(c, buffer, sizeof buffer);
-            buffer[sizeof buffer - 1] = '\0';
-            AppendCell(row, buffer, widths[static_cast<std::size_t>(c)]);
+            // Note: the value is read as wide as its column (100 bytes at
+            // least), so that long values show up to the column's width.
+            const int width = widths[static_cast<std::size_t>(c)];
+            buffer.assign(static_cast<std::size_t>(std::max(width + 1, 100)), '\0');
+            dynaset.GetFieldValue(c, buffer.data(), static_cast<unsigned short>(buffer.size()));
+            buffer.back() = '\0';
+            AppendCell(row, buffer.data(), width);
         }
         lines.push_back(row);
         // Note: a move that fails without reaching the end would repeat the

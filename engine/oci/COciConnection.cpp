@@ -136,13 +136,13 @@ std::unique_ptr<CEngineCursor> COciConnection::OpenCursor(const std::string& sql
     if (!statement->Prepare(sql) || !statement->Bind(binds)) return nullptr;
     const bool describeOnly = mode == CursorMode::DescribeOnly;
     if (statement->Type() != OCI_STMT_SELECT) {
-        m_error.Set("ORA-24333: the statement is not a query");
+        m_error.Set("the statement is not a query", 0);
         return nullptr;
     }
-    if (!statement->Execute(0, describeOnly ? OCI_DESCRIBE_ONLY : OCI_DEFAULT)) return nullptr;
     ub4 prefetch = COciCursor::kFetchRows;
     m_env.Api().AttrSet(statement->Handle(), OCI_HTYPE_STMT, &prefetch, 0, OCI_ATTR_PREFETCH_ROWS,
                         m_errorHandle);
+    if (!statement->Execute(0, describeOnly ? OCI_DESCRIBE_ONLY : OCI_DEFAULT)) return nullptr;
     auto cursor = std::make_unique<COciCursor>(std::move(statement), describeOnly);
     if (!cursor->Describe()) return nullptr;
     return cursor;

@@ -143,6 +143,14 @@ TEST_P(BatchScript, JapaneseNamesAndValuesAreCutByBytes) {
                "1行が選択されました。||SQL> ");
 }
 
+TEST_P(BatchScript, LongValuesShowUpToTheColumnWidth) {
+    const std::string value(120, 'w');
+    ExpectTail(RunScripts({"CONNECT a/b\nCREATE TABLE l (v VARCHAR2(150));\nINSERT INTO l VALUES ('" + value +
+                           "');\nCOLUMN v FORMAT a110\nSELECT v FROM l;\n"}),
+               "SQL> SELECT v FROM l;||V" + std::string(110, ' ') + "|" + std::string(110, '-') + " |" +
+                   std::string(110, 'W') + " ||1行が選択されました。||SQL> ");
+}
+
 TEST_P(BatchScript, ServerOutputFollowsEachStatementWhileOn) {
     RunResult r =
         RunScripts({"CONNECT a/b\nSET SERVEROUTPUT ON\nBEGIN\n  DBMS_OUTPUT.PUT_LINE('one');\n"
