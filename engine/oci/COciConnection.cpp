@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <sstream>
 
 #include "engine/oci/COciCursor.h"
 #include "engine/oci/COciStatement.h"
@@ -42,6 +43,21 @@ std::string FirstWord(const std::string& sql) {
     std::size_t end = begin;
     while (end < sql.size() && std::isalpha(static_cast<unsigned char>(sql[end]))) ++end;
     return cp932::ToUpper(std::string_view(sql).substr(begin, end - begin));
+}
+
+// "COMMIT" or "ROLLBACK" when the text is that word alone (WORK allowed),
+// else "".
+std::string PlainTransactionWord(const std::string& sql) {
+    std::string upper = cp932::ToUpper(sql);
+    for (char& c : upper)
+        if (c == '\n' || c == '\t' || c == '\r' || c == ';') c = ' ';
+    std::istringstream words(upper);
+    std::string first;
+    std::string second;
+    std::string third;
+    words >> first >> second >> third;
+    if ((first != "COMMIT" && first != "ROLLBACK") || !third.empty()) return {};
+    return second.empty() || second == "WORK" ? first : std::string();
 }
 
 }  // namespace
@@ -103,6 +119,10 @@ std::unique_ptr<COciStatement> COciConnection::NewStatement() {
 bool COciConnection::Execute(const std::string& sql, std::vector<CEngineBind>& binds, long& rowsProcessed) {
     m_error.Clear();
     rowsProcessed = 0;
+    // COMMIT and ROLLBACK (without a savepoint) are the client's own calls.
+    const std::string plain = PlainTransactionWord(sql);
+    if (plain == "COMMIT") return Commit();
+    if (plain == "ROLLBACK") return Rollback();
     Busy busy(m_busy);
     std::unique_ptr<COciStatement> statement = NewStatement();
     if (!statement->Prepare(sql) || !statement->Bind(binds)) return false;
