@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <sstream>
 
 #include "engine/oci/COciCursor.h"
 #include "engine/oci/COciStatement.h"
@@ -42,6 +43,21 @@ std::string FirstWord(const std::string& sql) {
     std::size_t end = begin;
     while (end < sql.size() && std::isalpha(static_cast<unsigned char>(sql[end]))) ++end;
     return cp932::ToUpper(std::string_view(sql).substr(begin, end - begin));
+}
+
+// "COMMIT" or "ROLLBACK" when the text is that word alone (WORK allowed),
+// else "".
+std::string PlainTransactionWord(const std::string& sql) {
+    std::string upper = cp932::ToUpper(sql);
+    for (char& c : upper)
+        if (c == '\n' || c == '\t' || c == '\r' || c == ';') c = ' ';
+    std::istringstream words(upper);
+    std::string first;
+    std::string second;
+    std::string third;
+    words >> first >> second >> third;
+    if ((first != "COMMIT" && first != "ROLLBACK") || !third.empty()) return {};
+    return second.empty() || second == "WORK" ? first : std::string();
 }
 
 }  // namespace
@@ -103,6 +119,10 @@ std::unique_ptr<COciStatement> COciConnection::NewStatement() {
 bool COciConnection::Execute(const std::string& sql, std::vector<CEngineBind>& binds, long& rowsProcessed) {
     m_error.Clear();
     rowsProcessed = 0;
+    // COMMIT and ROLLBACK (without a savepoint) are the client's own calls.
+    const std::string plain = PlainTransactionWord(sql);
+    if (plain == "COMMIT") return Commit();
+    if (plain == "ROLLBACK") return Rollback();
     Busy busy(m_busy);
     std::unique_ptr<COciStatement> statement = NewStatement();
     if (!statement->Prepare(sql) || !statement->Bind(binds)) return false;
@@ -136,13 +156,13 @@ std::unique_ptr<CEngineCursor> COciConnection::OpenCursor(const std::string& sql
     if (!statement->Prepare(sql) || !statement->Bind(binds)) return nullptr;
     const bool describeOnly = mode == CursorMode::DescribeOnly;
     if (statement->Type() != OCI_STMT_SELECT) {
-        m_error.Set("ORA-24333: the statement is not a query");
+        m_error.Set("the statement is not a query", 0);
         return nullptr;
     }
-    if (!statement->Execute(0, describeOnly ? OCI_DESCRIBE_ONLY : OCI_DEFAULT)) return nullptr;
     ub4 prefetch = COciCursor::kFetchRows;
     m_env.Api().AttrSet(statement->Handle(), OCI_HTYPE_STMT, &prefetch, 0, OCI_ATTR_PREFETCH_ROWS,
                         m_errorHandle);
+    if (!statement->Execute(0, describeOnly ? OCI_DESCRIBE_ONLY : OCI_DEFAULT)) return nullptr;
     auto cursor = std::make_unique<COciCursor>(std::move(statement), describeOnly);
     if (!cursor->Describe()) return nullptr;
     return cursor;

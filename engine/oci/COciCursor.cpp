@@ -113,9 +113,10 @@ bool COciCursor::Describe() {
         api.AttrGet(param, OCI_DTYPE_PARAM, &precision, nullptr, OCI_ATTR_PRECISION, err);
         api.AttrGet(param, OCI_DTYPE_PARAM, &scale, nullptr, OCI_ATTR_SCALE, err);
         api.AttrGet(param, OCI_DTYPE_PARAM, &nullable, nullptr, OCI_ATTR_IS_NULL, err);
-        api.DescriptorFree(param, OCI_DTYPE_PARAM);
         CEngineColumn column;
+        // The name lives in the descriptor: copied before it is freed.
         column.name = name != nullptr ? std::string(reinterpret_cast<const char*>(name), nameLength) : "";
+        api.DescriptorFree(param, OCI_DTYPE_PARAM);
         column.serverType = ServerType(dataType);
         column.size = size;
         column.precision = precision;

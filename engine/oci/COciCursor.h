@@ -21,7 +21,7 @@ public:
     bool Fetch(std::size_t maxRows, CEngineResult& batch) override;
     const CEngineError& LastError() const override { return m_statement->Error(); }
 
-    // Part 3.1 type code of a described external type.
+    // The console's server type code for a described external type.
     static int ServerType(oci::ub2 dataType);
 
 private:

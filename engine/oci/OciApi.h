@@ -6,7 +6,24 @@
 // The parts of Oracle's C client interface (OCI) this engine calls, declared
 // from the public OCI documentation. No client file is needed to build;
 // the entry points are looked up in the client library at run time.
+// Handles are opaque; as the documentation names them, in the global scope.
+struct OCIEnv;
+struct OCIError;
+struct OCISvcCtx;
+struct OCIStmt;
+struct OCIBind;
+struct OCIDefine;
+struct OCISnapshot;
+
 namespace oci {
+
+using ::OCIBind;
+using ::OCIDefine;
+using ::OCIEnv;
+using ::OCIError;
+using ::OCISnapshot;
+using ::OCIStmt;
+using ::OCISvcCtx;
 
 using ub1 = std::uint8_t;
 using sb1 = std::int8_t;
@@ -16,16 +33,6 @@ using ub4 = std::uint32_t;
 using sb4 = std::int32_t;
 using sword = int;
 using OraText = unsigned char;
-
-// Handles are opaque.
-struct OCIEnv;
-struct OCIError;
-struct OCISvcCtx;
-struct OCIStmt;
-struct OCIBind;
-struct OCIDefine;
-struct OCIParam;
-struct OCISnapshot;
 
 // Return codes.
 constexpr sword OCI_SUCCESS = 0;

@@ -284,6 +284,14 @@ TEST_F(EmbeddedScript, Utf8ScriptsReachTheDatabaseAsTheirCharacters) {
     EXPECT_EQ(ReadAll("version.txt"), "Tarvex Version 1.11\n");
 }
 
+TEST_P(BatchScript, LongValuesShowUpToTheColumnWidth) {
+    const std::string value(120, 'w');
+    ExpectTail(RunScripts({"CONNECT a/b\nCREATE TABLE l (v VARCHAR2(150));\nINSERT INTO l VALUES ('" + value +
+                           "');\nCOLUMN v FORMAT a110\nSELECT v FROM l;\n"}),
+               "SQL> SELECT v FROM l;||V" + std::string(110, ' ') + "|" + std::string(110, '-') + " |" +
+                   std::string(110, 'w') + " ||1行が選択されました。||SQL> ");
+}
+
 TEST_P(BatchScript, ServerOutputFollowsEachStatementWhileOn) {
     RunResult r =
         RunScripts({"CONNECT a/b\nSET SERVEROUTPUT ON\nBEGIN\n  DBMS_OUTPUT.PUT_LINE('one');\n"

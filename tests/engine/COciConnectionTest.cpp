@@ -132,7 +132,7 @@ TEST_F(COciConnectionTest, TransactionStateFollowsTheStatements) {
     ASSERT_TRUE(m_connection->Commit());
     EXPECT_FALSE(m_connection->HasUncommittedWork());
     ASSERT_TRUE(Exec("UPDATE T1 SET A = 2"));
-    ASSERT_TRUE(Exec("ROLLBACK"));
+    ASSERT_TRUE(Exec("ROLLBACK WORK"));
     EXPECT_FALSE(m_connection->HasUncommittedWork());
     m_connection->SetAutoCommit(true);
     ASSERT_TRUE(Exec("INSERT INTO T1 VALUES (3)"));

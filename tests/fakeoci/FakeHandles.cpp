@@ -156,20 +156,21 @@ ub2 CharOffset(const std::string& sql, int bytes) {
 
 extern "C" {
 
-sword OCIEnvCreate(void** envp, ub4, void*, void*, void*, void*, std::size_t, void**) {
+sword OCIEnvCreate(OCIEnv** envp, ub4, void*, void* (*)(void*, std::size_t),
+                   void* (*)(void*, void*, std::size_t), void (*)(void*, void*), std::size_t, void**) {
     if (envp == nullptr) return kInvalidHandle;
     auto* env = new Env();
     Register(env);
-    *envp = env;
+    *envp = Out<OCIEnv>(env);
     return kSuccess;
 }
 
-sword OCIEnvNlsCreate(void** envp, ub4 mode, void* context, void* m, void* r, void* f, std::size_t extra,
-                      void** user, ub2 charset, ub2 ncharset) {
+sword OCIEnvNlsCreate(OCIEnv** envp, ub4 mode, void* context, void* (*m)(void*, std::size_t),
+                      void* (*r)(void*, void*, std::size_t), void (*f)(void*, void*), std::size_t extra,
+                      void** user, ub2 charset, ub2) {
     if (charset != 0 && charset != kCp932Charset && charset != 832) return kError;
     sword status = OCIEnvCreate(envp, mode, context, m, r, f, extra, user);
-    if (status == kSuccess) static_cast<Env*>(*envp)->charset = charset;
-    (void)ncharset;
+    if (status == kSuccess) As<Env>(*envp, kHtypeEnv)->charset = charset;
     return status;
 }
 
@@ -223,7 +224,8 @@ sword OCIErrorGet(void* pointer, ub4 record, text* sqlstate, sb4* code, text* bu
     return kSuccess;
 }
 
-sword OCIAttrGet(const void* target, ub4 targetType, void* out, ub4* size, ub4 attribute, void* errorHandle) {
+sword OCIAttrGet(const void* target, ub4 targetType, void* out, ub4* size, ub4 attribute,
+                 OCIError* errorHandle) {
     auto* error = As<Error>(errorHandle, kHtypeError);
     if (out == nullptr) return kInvalidHandle;
     if (targetType == kDtypeParam) {
@@ -235,7 +237,7 @@ sword OCIAttrGet(const void* target, ub4 targetType, void* out, ub4* size, ub4 a
     return SetStmtAttribute(*stmt, out, attribute, error);
 }
 
-sword OCIAttrSet(void* target, ub4 targetType, void* value, ub4, ub4 attribute, void* errorHandle) {
+sword OCIAttrSet(void* target, ub4 targetType, void* value, ub4, ub4 attribute, OCIError* errorHandle) {
     auto* error = As<Error>(errorHandle, kHtypeError);
     Stmt* stmt = As<Stmt>(target, kHtypeStmt);
     if (targetType != kHtypeStmt || stmt == nullptr || error == nullptr || value == nullptr)

@@ -14,6 +14,15 @@
 
 #include "engine/CEngineConnection.h"
 
+// The handle types of the interface, opaque to its callers.
+struct OCIEnv;
+struct OCIError;
+struct OCISvcCtx;
+struct OCIStmt;
+struct OCIBind;
+struct OCIDefine;
+struct OCISnapshot;
+
 namespace fakeoci {
 
 using ub1 = std::uint8_t;
@@ -152,6 +161,11 @@ Handle* Find(const void* pointer, ub4 type);
 template <typename T>
 T* As(const void* pointer, ub4 type) {
     return static_cast<T*>(Find(pointer, type));
+}
+// A handle as the caller sees it.
+template <typename Opaque>
+Opaque* Out(Handle* handle) {
+    return reinterpret_cast<Opaque*>(handle);
 }
 
 // Known character sets by name (case-insensitive); 0 when unknown.

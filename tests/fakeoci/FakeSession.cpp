@@ -71,7 +71,7 @@ bool IsLocalHost(const std::string& host) {
 
 extern "C" {
 
-sword OCILogon2(void* envp, void* errorHandle, void** service, const text* user, ub4 userLength,
+sword OCILogon2(OCIEnv* envp, OCIError* errorHandle, OCISvcCtx** service, const text* user, ub4 userLength,
                 const text* password, ub4 passwordLength, const text* database, ub4 databaseLength, ub4) {
     auto* env = As<Env>(envp, kHtypeEnv);
     auto* error = As<Error>(errorHandle, kHtypeError);
@@ -107,11 +107,11 @@ sword OCILogon2(void* envp, void* errorHandle, void** service, const text* user,
     auto* context = new SvcCtx();
     context->connection = std::move(connection);
     Register(context);
-    *service = context;
+    *service = Out<OCISvcCtx>(context);
     return kSuccess;
 }
 
-sword OCILogoff(void* service, void* errorHandle) {
+sword OCILogoff(OCISvcCtx* service, OCIError* errorHandle) {
     auto* context = As<SvcCtx>(service, kHtypeSvcCtx);
     if (context == nullptr || As<Error>(errorHandle, kHtypeError) == nullptr) return kInvalidHandle;
     context->connection->Rollback();
@@ -120,7 +120,7 @@ sword OCILogoff(void* service, void* errorHandle) {
     return kSuccess;
 }
 
-sword OCITransCommit(void* service, void* errorHandle, ub4) {
+sword OCITransCommit(OCISvcCtx* service, OCIError* errorHandle, ub4) {
     auto* context = As<SvcCtx>(service, kHtypeSvcCtx);
     auto* error = As<Error>(errorHandle, kHtypeError);
     if (context == nullptr || error == nullptr) return kInvalidHandle;
@@ -130,7 +130,7 @@ sword OCITransCommit(void* service, void* errorHandle, ub4) {
     return kError;
 }
 
-sword OCITransRollback(void* service, void* errorHandle, ub4) {
+sword OCITransRollback(OCISvcCtx* service, OCIError* errorHandle, ub4) {
     auto* context = As<SvcCtx>(service, kHtypeSvcCtx);
     auto* error = As<Error>(errorHandle, kHtypeError);
     if (context == nullptr || error == nullptr) return kInvalidHandle;
@@ -140,7 +140,7 @@ sword OCITransRollback(void* service, void* errorHandle, ub4) {
     return kError;
 }
 
-sword OCIBreak(void* service, void* errorHandle) {
+sword OCIBreak(void* service, OCIError* errorHandle) {
     auto* context = As<SvcCtx>(service, kHtypeSvcCtx);
     if (context == nullptr || As<Error>(errorHandle, kHtypeError) == nullptr) return kInvalidHandle;
     context->connection->Cancel();

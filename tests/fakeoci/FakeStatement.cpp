@@ -16,7 +16,7 @@ struct Call {
     Error* error;
 };
 
-bool Valid(void* stmtHandle, void* errorHandle, Call& call) {
+bool Valid(const void* stmtHandle, const void* errorHandle, Call& call) {
     call.stmt = As<Stmt>(stmtHandle, kHtypeStmt);
     call.error = As<Error>(errorHandle, kHtypeError);
     if (call.stmt == nullptr || call.error == nullptr) return false;
@@ -253,7 +253,8 @@ void ResetExecution(Stmt& stmt) {
 
 extern "C" {
 
-sword OCIStmtPrepare(void* stmtHandle, void* errorHandle, const text* sql, ub4 length, ub4 language, ub4) {
+sword OCIStmtPrepare(OCIStmt* stmtHandle, OCIError* errorHandle, const text* sql, ub4 length, ub4 language,
+                     ub4) {
     Call call{};
     if (!Valid(stmtHandle, errorHandle, call) || sql == nullptr) return kInvalidHandle;
     if (language != kNativeSyntax) return Fail(*call.error, 24313, "ORA-24313: unsupported language");
@@ -270,9 +271,9 @@ sword OCIStmtPrepare(void* stmtHandle, void* errorHandle, const text* sql, ub4 l
     return kSuccess;
 }
 
-sword OCIBindByName(void* stmtHandle, void** bindOut, void* errorHandle, const text* placeholder, sb4 length,
-                    void* value, sb4 size, ub2 dty, void* indicator, ub2* valueLength, ub2* returnCode, ub4,
-                    ub4*, ub4) {
+sword OCIBindByName(OCIStmt* stmtHandle, OCIBind** bindOut, OCIError* errorHandle, const text* placeholder,
+                    sb4 length, void* value, sb4 size, ub2 dty, void* indicator, ub2* valueLength,
+                    ub2* returnCode, ub4, ub4*, ub4) {
     Call call{};
     if (!Valid(stmtHandle, errorHandle, call) || bindOut == nullptr || placeholder == nullptr)
         return kInvalidHandle;
@@ -305,12 +306,12 @@ sword OCIBindByName(void* stmtHandle, void** bindOut, void* errorHandle, const t
     bind.indicator = static_cast<sb2*>(indicator);
     bind.length = valueLength;
     bind.returnCode = returnCode;
-    *bindOut = &bind;
+    *bindOut = Out<OCIBind>(&bind);
     return kSuccess;
 }
 
-sword OCIDefineByPos(void* stmtHandle, void** defineOut, void* errorHandle, ub4 position, void* value,
-                     sb4 size, ub2 dty, void* indicator, ub2* length, ub2* returnCode, ub4) {
+sword OCIDefineByPos(OCIStmt* stmtHandle, OCIDefine** defineOut, OCIError* errorHandle, ub4 position,
+                     void* value, sb4 size, ub2 dty, void* indicator, ub2* length, ub2* returnCode, ub4) {
     Call call{};
     if (!Valid(stmtHandle, errorHandle, call) || defineOut == nullptr) return kInvalidHandle;
     Stmt& stmt = *call.stmt;
@@ -335,12 +336,12 @@ sword OCIDefineByPos(void* stmtHandle, void** defineOut, void* errorHandle, ub4 
     slot->indicator = static_cast<sb2*>(indicator);
     slot->length = length;
     slot->returnCode = returnCode;
-    *defineOut = slot.get();
+    *defineOut = Out<OCIDefine>(slot.get());
     return kSuccess;
 }
 
-sword OCIStmtExecute(void* service, void* stmtHandle, void* errorHandle, ub4 iters, ub4, const void*, void*,
-                     ub4 mode) {
+sword OCIStmtExecute(OCISvcCtx* service, OCIStmt* stmtHandle, OCIError* errorHandle, ub4 iters, ub4,
+                     const OCISnapshot*, OCISnapshot*, ub4 mode) {
     Call call{};
     auto* context = As<SvcCtx>(service, kHtypeSvcCtx);
     if (!Valid(stmtHandle, errorHandle, call) || context == nullptr) return kInvalidHandle;
@@ -352,14 +353,14 @@ sword OCIStmtExecute(void* service, void* stmtHandle, void* errorHandle, ub4 ite
     return ExecuteOther(stmt, *context, *call.error, mode);
 }
 
-sword OCIStmtFetch2(void* stmtHandle, void* errorHandle, ub4 rows, ub2 orientation, sb4, ub4) {
+sword OCIStmtFetch2(OCIStmt* stmtHandle, OCIError* errorHandle, ub4 rows, ub2 orientation, sb4, ub4) {
     Call call{};
     if (!Valid(stmtHandle, errorHandle, call)) return kInvalidHandle;
     if (orientation != kFetchNext) return Fail(*call.error, 24391, "ORA-24391: invalid fetch operation");
     return FetchRows(*call.stmt, *call.error, rows);
 }
 
-sword OCIParamGet(const void* stmtHandle, ub4 type, void* errorHandle, void** out, ub4 position) {
+sword OCIParamGet(const void* stmtHandle, ub4 type, OCIError* errorHandle, void** out, ub4 position) {
     auto* stmt = As<Stmt>(stmtHandle, kHtypeStmt);
     auto* error = As<Error>(errorHandle, kHtypeError);
     if (type != kHtypeStmt || stmt == nullptr || error == nullptr || out == nullptr) return kInvalidHandle;
