@@ -221,6 +221,23 @@ bool IsTableLengthSemantics(const Shape& s, std::size_t k) {
 
 std::string Nothing(const Shape&, std::size_t) { return {}; }
 
+// VARCHAR2(n CHAR) and CHAR(n CHAR): the type keeps its length semantics in
+// its name, as the catalog reads it.
+bool IsCharSemanticsType(const Shape& s, std::size_t k) {
+    const auto& t = s.tokens;
+    if (!s.table || k + 4 >= t.size() + 0 || k + 3 >= t.size()) return false;
+    bool type = CSqlScanner::Is(s.text, t[k], "VARCHAR2") || CSqlScanner::Is(s.text, t[k], "VARCHAR") ||
+                CSqlScanner::Is(s.text, t[k], "CHAR");
+    return type && CSqlScanner::IsSymbol(s.text, t[k + 1], '(') && t[k + 2].kind == Kind::Number &&
+           CSqlScanner::Is(s.text, t[k + 3], "CHAR");
+}
+
+std::string CharSemanticsType(const Shape& s, std::size_t k) {
+    std::string name(s.text.substr(s.tokens[k].begin, s.tokens[k].length));
+    if (CSqlScanner::Is(s.text, s.tokens[k], "VARCHAR")) name = "VARCHAR2";
+    return name + "_CHAR";
+}
+
 // NAME.NEXTVAL / NAME.CURRVAL: `part` 0 is NAME, 1 the ".", 2 the word.
 bool IsSequencePart(const Shape& s, std::size_t k, std::size_t part) {
     const auto& t = s.tokens;
@@ -253,6 +270,7 @@ constexpr TokenRule kTokenRules[] = {
     {IsAddBracket, Nothing},      {IsSequenceName, SequenceCall}, {IsSequenceTail, Nothing},
     {IsSysdate, SysdateCall},     {IsRownum, RownumCall},         {IsStoredDual, DualSubquery},
     {IsTriggerRow, WithoutColon}, {IsEmptyLiteral, Null},         {IsTableLengthSemantics, Nothing},
+    {IsCharSemanticsType, CharSemanticsType},
 };
 
 // The text that takes the place of token `k`; false when it stays.

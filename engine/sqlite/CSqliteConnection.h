@@ -13,7 +13,10 @@
 struct sqlite3;
 struct sqlite3_stmt;
 class CSqlRewrite;
+class CSqliteCatalog;
 class CSqliteSequences;
+struct CSqliteSession;
+enum class CSqlType;
 
 // A connection on one SQLite database file (see CDatabaseLocation for the
 // names). Every connection sees a one-row table DUAL (DUMMY VARCHAR2(1),
@@ -31,6 +34,7 @@ public:
     CSqliteConnection(const CSqliteConnection&) = delete;
     CSqliteConnection& operator=(const CSqliteConnection&) = delete;
 
+    // Every failure leaves the server's code and a Japanese message.
     bool Execute(const std::string& sql, std::vector<CEngineBind>& binds, long& rowsProcessed) override;
     bool Query(const std::string& sql, std::vector<CEngineBind>& binds, CEngineResult& result) override;
     bool Commit() override;
@@ -58,6 +62,14 @@ private:
 
     CSqliteConnection(sqlite3* db, std::string path);
 
+    bool ExecuteStatement(const std::string& sql, std::vector<CEngineBind>& binds, long& rowsProcessed);
+    bool QueryStatement(const std::string& sql, std::vector<CEngineBind>& binds, CEngineResult& result);
+    // Puts the failure of the last call in the server's form.
+    bool Finish(bool ok, const std::string& sql);
+    // The statement compiled from its tree; false with `compiled` empty when
+    // the tree does not hold it (the token rewrite takes it then).
+    bool Compile(Piece piece, std::string& compiled);
+    bool RunSession(const std::string& sql);
     bool CheckEncoding(const std::string& sql);
     bool Prepare(Piece piece, std::string_view prefix, const std::vector<CEngineBind>& binds, Statement& out);
     bool CheckTail(Piece piece, std::string_view prefix, const CSqlRewrite& rewrite,
@@ -98,4 +110,9 @@ private:
     std::unique_ptr<CSqliteSequences> m_sequences;
     // ROWNUM of the statement being run (see CSqliteFunctions).
     long long m_rowNumber = 0;
+    std::unique_ptr<CSqliteSession> m_session;
+    std::unique_ptr<CSqliteCatalog> m_catalog;
+    // The static types of the columns of the query compiled last (empty when
+    // it took the token rewrite).
+    std::vector<CSqlType> m_resultTypes;
 };

@@ -64,7 +64,7 @@ constexpr Rule kRules[] = {
     {{"DROP", "TABLESPACE"}, StatementKind::Unsupported},
     {{"DROP", "CLUSTER"}, StatementKind::Unsupported},
     {{"DROP", "PROFILE"}, StatementKind::Unsupported},
-    {{"ALTER", "SESSION"}, StatementKind::Unsupported},
+    {{"ALTER", "SESSION"}, StatementKind::Session},
     {{"ALTER", "TRIGGER"}, StatementKind::Unsupported},
     {{"ALTER", "FUNCTION"}, StatementKind::Unsupported},
     {{"ALTER", "PROCEDURE"}, StatementKind::Unsupported},

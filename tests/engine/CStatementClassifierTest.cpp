@@ -24,7 +24,7 @@ TEST(CStatementClassifierTest, LeadingWordsDecide) {
         {"DROP SEQUENCE S", K::DropSequence},
         {"ALTER SEQUENCE S INCREMENT BY 2", K::Unsupported},
         {"DROP PUBLIC SYNONYM S", K::Unsupported},
-        {"ALTER SESSION SET NLS_DATE_FORMAT = 'YYYY'", K::Unsupported},
+        {"ALTER SESSION SET NLS_DATE_FORMAT = 'YYYY'", K::Session},
         {"CREATE TABLESPACE X", K::Unsupported},
         {"CREATE TABLE X (A NUMBER)", K::Ddl},
         {"ALTER TABLE T ADD B NUMBER", K::Ddl},

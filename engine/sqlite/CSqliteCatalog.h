@@ -1,0 +1,50 @@
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+struct sqlite3;
+
+// The static type of a value in the tree.
+enum class CSqlType { Unknown, Number, Text, Char, Date };
+
+// What the server holds about the tables and views of one database file:
+// their columns with declared types (read from the file's schema, so that a
+// file written before this catalog existed opens as it is), and the names of
+// their unique constraints. Cached until the schema changes.
+class CSqliteCatalog {
+public:
+    struct Column {
+        std::string name;  // upper case (UTF-8)
+        CSqlType type = CSqlType::Unknown;
+        // NUMBER(p, s): precision 0 when none is declared; kNoScale for none.
+        static constexpr int kNoScale = -1000;
+        int precision = 0;
+        int scale = kNoScale;
+        bool integer = false;
+        // VARCHAR2(n) / CHAR(n): the length; 0 when none.
+        long length = 0;
+        bool charSemantics = false;
+    };
+
+    explicit CSqliteCatalog(sqlite3* db) : m_db(db) {}
+
+    // Columns of the table or view `name` (UTF-8, any case); nullptr when
+    // there is none.
+    const std::vector<Column>* Columns(std::string_view name);
+    // Drops what was read when the file's schema changed since.
+    void Refresh();
+    // The name of the unique constraint or index of `table` over `columns`
+    // ("T.A, T.B" as SQLite reports them, UTF-8); "" when unknown.
+    std::string UniqueName(std::string_view failed);
+
+    static Column Describe(std::string name, std::string_view declared);
+
+private:
+    sqlite3* m_db;
+    long long m_schemaVersion = -1;
+    std::map<std::string, std::vector<Column>> m_columns;
+};
