@@ -8,6 +8,7 @@
 #include "engine/sqlite/CSqlEmitter.h"
 #include "engine/sqlite/CSqlParser.h"
 #include "engine/sqlite/CSqliteCatalog.h"
+#include "engine/sqlite/CSqliteDictionary.h"
 #include "engine/sqlite/CSqliteSession.h"
 #include "engine/sqlite/CSqliteValueFunctions.h"
 #include "engine/sqlite/COracleDialect.h"
@@ -167,7 +168,7 @@ std::unique_ptr<CSqliteConnection> CSqliteConnection::Open(const std::string& da
     connection->m_catalog = std::make_unique<CSqliteCatalog>(db);
     if (!CSqliteFunctions::Register(db, &connection->m_rowNumber, connection->m_session.get()) ||
         !CSqliteTextFunctions::Register(db) || !CSqliteValueFunctions::Register(db, connection->m_session.get()) ||
-        !connection->m_sequences->Register())
+        !CSqliteDictionary::Install(db) || !connection->m_sequences->Register())
         return fail(db);
     return connection;
 }
@@ -236,6 +237,7 @@ bool CSqliteConnection::Compile(Piece piece, std::string& compiled) {
         dml = dml || CSqlScanner::Is(piece.text, tokens[0], word);
     if (!dml && viewStart == 0) return true;
     (void)first;
+    CSqliteDictionary::Prepare(m_db, piece.text);
     CSqlArena arena;
     CSqlParser parser(piece.text, tokens, arena);
     CSqlParser::Failure failure;
