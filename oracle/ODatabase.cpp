@@ -9,7 +9,7 @@ namespace {
 // Note: written here in UTF-8 for reading; the layer's text is CP932.
 constexpr const char* kNotConnected = "ORA-03114: データベースに接続されていません。";
 constexpr const char* kSessionNotOpen = "ORA-03114: セッションが開かれていません。";
-}
+}  // namespace
 
 void ODatabase::Impl::ClearError() {
     errorText.clear();

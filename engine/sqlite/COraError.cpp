@@ -131,7 +131,9 @@ std::string Upper(std::string_view text) {
     return out;
 }
 
-bool StartsWith(std::string_view text, std::string_view prefix) { return text.substr(0, prefix.size()) == prefix; }
+bool StartsWith(std::string_view text, std::string_view prefix) {
+    return text.substr(0, prefix.size()) == prefix;
+}
 
 // The code of a message already in the server's form, 0 for any other.
 int CodeOf(std::string_view message) {
@@ -228,15 +230,24 @@ std::string COraError::Text(int code, std::initializer_list<std::string_view> ar
     std::vector<std::string_view> views(utf8.begin(), utf8.end());
     std::string filled;
     switch (views.size()) {
-        case 0: filled = Fill(row->utf8, {}); break;
-        case 1: filled = Fill(row->utf8, {views[0]}); break;
-        case 2: filled = Fill(row->utf8, {views[0], views[1]}); break;
-        default: filled = Fill(row->utf8, {views[0], views[1], views[2]}); break;
+        case 0:
+            filled = Fill(row->utf8, {});
+            break;
+        case 1:
+            filled = Fill(row->utf8, {views[0]});
+            break;
+        case 2:
+            filled = Fill(row->utf8, {views[0], views[1]});
+            break;
+        default:
+            filled = Fill(row->utf8, {views[0], views[1], views[2]});
+            break;
     }
     return Prefix(code) + encoding::Utf8ToCp932(filled);
 }
 
-void COraError::Set(CEngineError& error, int code, std::initializer_list<std::string_view> args, int position) {
+void COraError::Set(CEngineError& error, int code, std::initializer_list<std::string_view> args,
+                    int position) {
     error.Set(Text(code, args), position);
     error.code = code % kVariant;
 }

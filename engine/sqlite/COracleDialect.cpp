@@ -122,7 +122,8 @@ constexpr std::size_t kNoToken = static_cast<std::size_t>(-1);
 std::pair<std::size_t, std::size_t> AddColumnBrackets(std::string_view text,
                                                       const std::vector<Token>& tokens) {
     std::pair<std::size_t, std::size_t> none{kNoToken, kNoToken};
-    if (!Words(text, tokens, {"ALTER", "TABLE"}) || !CSqlScanner::IsSymbol(text, tokens.back(), ')')) return none;
+    if (!Words(text, tokens, {"ALTER", "TABLE"}) || !CSqlScanner::IsSymbol(text, tokens.back(), ')'))
+        return none;
     std::size_t add = 2;
     while (add < tokens.size() && !CSqlScanner::Is(text, tokens[add], "ADD")) ++add;
     std::size_t open = add + 1;
@@ -200,7 +201,8 @@ std::string DualSubquery(const Shape&, std::size_t) { return std::string(kDualSu
 
 bool IsTriggerRow(const Shape& s, std::size_t k) {
     const auto& t = s.tokens;
-    return s.trigger && t[k].kind == Kind::Bind && k + 1 < t.size() && CSqlScanner::IsSymbol(s.text, t[k + 1], '.') &&
+    return s.trigger && t[k].kind == Kind::Bind && k + 1 < t.size() &&
+           CSqlScanner::IsSymbol(s.text, t[k + 1], '.') &&
            (CSqlScanner::Is(s.text, t[k], ":NEW") || CSqlScanner::Is(s.text, t[k], ":OLD"));
 }
 
@@ -267,9 +269,15 @@ bool IsAddBracket(const Shape& s, std::size_t k) {
 }
 
 constexpr TokenRule kTokenRules[] = {
-    {IsAddBracket, Nothing},      {IsSequenceName, SequenceCall}, {IsSequenceTail, Nothing},
-    {IsSysdate, SysdateCall},     {IsRownum, RownumCall},         {IsStoredDual, DualSubquery},
-    {IsTriggerRow, WithoutColon}, {IsEmptyLiteral, Null},         {IsTableLengthSemantics, Nothing},
+    {IsAddBracket, Nothing},
+    {IsSequenceName, SequenceCall},
+    {IsSequenceTail, Nothing},
+    {IsSysdate, SysdateCall},
+    {IsRownum, RownumCall},
+    {IsStoredDual, DualSubquery},
+    {IsTriggerRow, WithoutColon},
+    {IsEmptyLiteral, Null},
+    {IsTableLengthSemantics, Nothing},
     {IsCharSemanticsType, CharSemanticsType},
 };
 
@@ -335,7 +343,8 @@ std::size_t COracleDialect::TriggerAssignment(std::string_view text) {
         return std::string_view::npos;
     std::size_t statement = 0;
     for (std::size_t k = 0; k + 1 < tokens.size(); ++k) {
-        if (CSqlScanner::IsSymbol(text, tokens[k], ';') || CSqlScanner::Is(text, tokens[k], "BEGIN")) statement = k + 1;
+        if (CSqlScanner::IsSymbol(text, tokens[k], ';') || CSqlScanner::Is(text, tokens[k], "BEGIN"))
+            statement = k + 1;
         if (CSqlScanner::IsSymbol(text, tokens[k], ':') && CSqlScanner::IsSymbol(text, tokens[k + 1], '=') &&
             tokens[k + 1].begin == tokens[k].begin + 1)
             return tokens[statement].begin;

@@ -32,34 +32,61 @@ struct FunctionRow {
 
 // Functions of the server the tree accepts; any other name is no function.
 constexpr FunctionRow kFunctions[] = {
-    {"ABS", "", Result::Number},         {"CEIL", "ORA_CEIL", Result::Number},
-    {"FLOOR", "ORA_FLOOR", Result::Number}, {"MOD", "", Result::Number},
-    {"POWER", "ORA_POWER", Result::Number}, {"SQRT", "ORA_SQRT", Result::Number},
-    {"SIGN", "ORA_SIGN", Result::Number}, {"ROUND", "ORA_ROUND", Result::FirstArgument},
-    {"TRUNC", "", Result::FirstArgument}, {"UPPER", "", Result::Text},
-    {"LOWER", "", Result::Text},         {"INITCAP", "", Result::Text},
-    {"LENGTH", "", Result::Number},      {"LENGTHB", "", Result::Number},
-    {"SUBSTR", "", Result::Text},        {"INSTR", "", Result::Number},
-    {"REPLACE", "", Result::Text},       {"TRIM", "", Result::Text},
-    {"LTRIM", "", Result::Text},         {"RTRIM", "", Result::Text},
-    {"LPAD", "", Result::Text},          {"RPAD", "", Result::Text},
-    {"CONCAT", "", Result::Text},        {"CHR", "CHAR", Result::Text},
-    {"ASCII", "UNICODE", Result::Number}, {"NVL", "", Result::FirstArgument},
-    {"NVL2", "", Result::SecondArgument}, {"COALESCE", "", Result::FirstArgument},
-    {"NULLIF", "", Result::FirstArgument}, {"DECODE", "", Result::Unknown},
-    {"GREATEST", "", Result::FirstArgument}, {"LEAST", "", Result::FirstArgument},
-    {"TO_CHAR", "", Result::Text},       {"TO_NUMBER", "", Result::Number},
-    {"TO_DATE", "", Result::Date},       {"TO_TIMESTAMP", "TO_DATE", Result::Date},
-    {"ADD_MONTHS", "", Result::Date},    {"LAST_DAY", "", Result::Date},
+    {"ABS", "", Result::Number},
+    {"CEIL", "ORA_CEIL", Result::Number},
+    {"FLOOR", "ORA_FLOOR", Result::Number},
+    {"MOD", "", Result::Number},
+    {"POWER", "ORA_POWER", Result::Number},
+    {"SQRT", "ORA_SQRT", Result::Number},
+    {"SIGN", "ORA_SIGN", Result::Number},
+    {"ROUND", "ORA_ROUND", Result::FirstArgument},
+    {"TRUNC", "", Result::FirstArgument},
+    {"UPPER", "", Result::Text},
+    {"LOWER", "", Result::Text},
+    {"INITCAP", "", Result::Text},
+    {"LENGTH", "", Result::Number},
+    {"LENGTHB", "", Result::Number},
+    {"SUBSTR", "", Result::Text},
+    {"INSTR", "", Result::Number},
+    {"REPLACE", "", Result::Text},
+    {"TRIM", "", Result::Text},
+    {"LTRIM", "", Result::Text},
+    {"RTRIM", "", Result::Text},
+    {"LPAD", "", Result::Text},
+    {"RPAD", "", Result::Text},
+    {"CONCAT", "", Result::Text},
+    {"CHR", "CHAR", Result::Text},
+    {"ASCII", "UNICODE", Result::Number},
+    {"NVL", "", Result::FirstArgument},
+    {"NVL2", "", Result::SecondArgument},
+    {"COALESCE", "", Result::FirstArgument},
+    {"NULLIF", "", Result::FirstArgument},
+    {"DECODE", "", Result::Unknown},
+    {"GREATEST", "", Result::FirstArgument},
+    {"LEAST", "", Result::FirstArgument},
+    {"TO_CHAR", "", Result::Text},
+    {"TO_NUMBER", "", Result::Number},
+    {"TO_DATE", "", Result::Date},
+    {"TO_TIMESTAMP", "TO_DATE", Result::Date},
+    {"ADD_MONTHS", "", Result::Date},
+    {"LAST_DAY", "", Result::Date},
     {"MONTHS_BETWEEN", "ORA_MONTHS_BETWEEN", Result::Number},
-    {"COUNT", "", Result::Number},       {"SUM", "", Result::Number},
-    {"AVG", "", Result::Number},         {"MIN", "", Result::FirstArgument},
-    {"MAX", "", Result::FirstArgument},  {"LISTAGG", "ORA_LISTAGG", Result::Text},
-    {"ROW_NUMBER", "", Result::Number},  {"RANK", "", Result::Number},
-    {"DENSE_RANK", "", Result::Number},  {"LAG", "", Result::FirstArgument},
-    {"LEAD", "", Result::FirstArgument}, {"FIRST_VALUE", "", Result::FirstArgument},
-    {"LAST_VALUE", "", Result::FirstArgument}, {"NTILE", "", Result::Number},
-    {"STDDEV", "ORA_STDDEV", Result::Number}, {"VARIANCE", "ORA_VARIANCE", Result::Number},
+    {"COUNT", "", Result::Number},
+    {"SUM", "", Result::Number},
+    {"AVG", "", Result::Number},
+    {"MIN", "", Result::FirstArgument},
+    {"MAX", "", Result::FirstArgument},
+    {"LISTAGG", "ORA_LISTAGG", Result::Text},
+    {"ROW_NUMBER", "", Result::Number},
+    {"RANK", "", Result::Number},
+    {"DENSE_RANK", "", Result::Number},
+    {"LAG", "", Result::FirstArgument},
+    {"LEAD", "", Result::FirstArgument},
+    {"FIRST_VALUE", "", Result::FirstArgument},
+    {"LAST_VALUE", "", Result::FirstArgument},
+    {"NTILE", "", Result::Number},
+    {"STDDEV", "ORA_STDDEV", Result::Number},
+    {"VARIANCE", "ORA_VARIANCE", Result::Number},
 };
 
 const FunctionRow* FindFunction(std::string_view name) {
@@ -70,7 +97,8 @@ const FunctionRow* FindFunction(std::string_view name) {
 }
 
 // Functions of the server the embedded engine refuses, by name prefix.
-constexpr std::string_view kRefusedPrefixes[] = {"XML", "JSON", "REGEXP_", "DBMS_", "UTL_", "SYS_", "EXTRACT"};
+constexpr std::string_view kRefusedPrefixes[] = {"XML",  "JSON", "REGEXP_", "DBMS_",
+                                                 "UTL_", "SYS_", "EXTRACT"};
 
 std::string Quote(std::string_view text) {
     std::string out = "'";
@@ -341,12 +369,11 @@ bool CSqlEmitter::Block(const CSqlSelect& block, std::string& out,
             for (std::size_t s = 0; s < sources.size(); ++s) {
                 bool qualified = mark->parts.size() > 1;
                 std::string column = Upper(mark->parts.back());
-                if (qualified ? sources[s].name == Upper(mark->parts[mark->parts.size() - 2])
-                              : [&] {
-                                    for (const auto& c : sources[s].columns)
-                                        if (c.first == column) return true;
-                                    return false;
-                                }()) {
+                if (qualified ? sources[s].name == Upper(mark->parts[mark->parts.size() - 2]) : [&] {
+                        for (const auto& c : sources[s].columns)
+                            if (c.first == column) return true;
+                        return false;
+                    }()) {
                     index = static_cast<long>(s);
                     break;
                 }
@@ -378,8 +405,8 @@ bool CSqlEmitter::Block(const CSqlSelect& block, std::string& out,
                 }
                 continue;
             }
-            static constexpr const char* kJoins[] = {", ", " JOIN ", " LEFT JOIN ", " RIGHT JOIN ", " FULL JOIN ",
-                                                     " CROSS JOIN "};
+            static constexpr const char* kJoins[] = {", ",           " JOIN ",      " LEFT JOIN ",
+                                                     " RIGHT JOIN ", " FULL JOIN ", " CROSS JOIN "};
             if (!firstSource) out += kJoins[static_cast<int>(item.join)];
             firstSource = false;
             out += sourceTexts[k];
@@ -690,7 +717,8 @@ CSqlType CSqlEmitter::Call(const CSqlExpr& expr, std::string& out) {
         case Result::Date:
             return CSqlType::Date;
         case Result::FirstArgument:
-            return types.empty() ? CSqlType::Unknown : (types[0] == CSqlType::Char ? CSqlType::Text : types[0]);
+            return types.empty() ? CSqlType::Unknown
+                                 : (types[0] == CSqlType::Char ? CSqlType::Text : types[0]);
         case Result::SecondArgument:
             return types.size() < 2 ? CSqlType::Unknown : types[1];
         case Result::Unknown:
@@ -727,7 +755,8 @@ CSqlType CSqlEmitter::Binary(const CSqlExpr& expr, std::string& out) {
     if (IsText(rt)) right = "TO_NUMBER(" + right + ")";
     if (op == "+" || op == "-") {
         out += "ORA_" + std::string(op == "+" ? "ADD(" : "SUB(") + left + ", " + right + ")";
-        if (lt == CSqlType::Date && rt == CSqlType::Date) return op == "-" ? CSqlType::Number : CSqlType::Date;
+        if (lt == CSqlType::Date && rt == CSqlType::Date)
+            return op == "-" ? CSqlType::Number : CSqlType::Date;
         if (lt == CSqlType::Date || (rt == CSqlType::Date && op == "+")) return CSqlType::Date;
         if (lt == CSqlType::Unknown || rt == CSqlType::Unknown) return CSqlType::Unknown;
         return CSqlType::Number;
@@ -793,6 +822,8 @@ bool CSqlEmitter::Store(const CSqliteCatalog::Column& column, std::string_view t
     CSqlType type = Expr(value, text);
     std::string name = Quote(Upper(table) + "." + column.name);
     std::string at = std::to_string(value->at);
+    // Note: a key column never holds NULL, whatever its type.
+    if (column.primaryKey) text = "ORA_REQUIRE(" + text + ", " + name + ")";
     switch (column.type) {
         case CSqlType::Number:
             out += "ORA_STORE_NUMBER(" + text + ", " + std::to_string(column.precision) + ", " +
@@ -802,8 +833,8 @@ bool CSqlEmitter::Store(const CSqliteCatalog::Column& column, std::string_view t
         case CSqlType::Char:
             if (type == CSqlType::Date) text = "TO_CHAR(" + text + ")";
             out += "ORA_STORE_TEXT(" + text + ", " + std::to_string(column.length) + ", " +
-                   (column.charSemantics ? "1" : "0") + ", " + (column.type == CSqlType::Char ? "1" : "0") + ", " +
-                   name + ", " + at + ")";
+                   (column.charSemantics ? "1" : "0") + ", " + (column.type == CSqlType::Char ? "1" : "0") +
+                   ", " + name + ", " + at + ")";
             break;
         case CSqlType::Date:
             out += "ORA_STORE_DATE(" + text + ", " + at + ")";

@@ -53,9 +53,10 @@ private:
     bool Fail(std::size_t at, int code, std::string_view name = {});
     std::string_view Span(std::size_t at, std::size_t end) const { return m_text.substr(at, end - at); }
 
-    bool Query(const CSqlSelect& query, std::string& out, std::vector<std::pair<std::string, CSqlType>>* columns);
-    bool Block(const CSqlSelect& block, std::string& out, std::vector<std::pair<std::string, CSqlType>>* columns,
-               bool orderedForRownum);
+    bool Query(const CSqlSelect& query, std::string& out,
+               std::vector<std::pair<std::string, CSqlType>>* columns);
+    bool Block(const CSqlSelect& block, std::string& out,
+               std::vector<std::pair<std::string, CSqlType>>* columns, bool orderedForRownum);
     bool FromSources(const CSqlSelect& block, Scope& scope, std::vector<std::string>& texts);
     bool TableSource(const CSqlFromItem& item, Source& source, std::string& text);
     bool OrderItems(const std::vector<CSqlExpr::OrderItem>& items, std::string& out);

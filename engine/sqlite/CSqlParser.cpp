@@ -6,12 +6,12 @@ using Kind = CSqlScanner::Kind;
 
 // Words that end an item: never taken for an alias.
 constexpr std::string_view kReserved[] = {
-    "FROM",    "WHERE",  "GROUP",    "HAVING", "ORDER",  "UNION", "INTERSECT", "MINUS",  "EXCEPT",
-    "CONNECT", "START",  "ON",       "JOIN",   "INNER",  "LEFT",  "RIGHT",     "FULL",   "CROSS",
-    "NATURAL", "USING",  "AND",      "OR",     "NOT",    "IS",    "IN",        "LIKE",   "BETWEEN",
-    "SET",     "VALUES", "FETCH",    "OFFSET", "FOR",    "WITH",  "SELECT",    "AS",     "BY",
-    "CASE",    "WHEN",   "THEN",     "ELSE",   "END",    "NULL",  "OUTER",     "INTO",   "LIMIT",
-    "WINDOW",  "PIVOT",  "UNPIVOT",  "MODEL",  "SAMPLE", "RETURNING", "PARTITION", "LOG", "ESCAPE",
+    "FROM",    "WHERE",  "GROUP",   "HAVING", "ORDER",  "UNION",     "INTERSECT", "MINUS", "EXCEPT",
+    "CONNECT", "START",  "ON",      "JOIN",   "INNER",  "LEFT",      "RIGHT",     "FULL",  "CROSS",
+    "NATURAL", "USING",  "AND",     "OR",     "NOT",    "IS",        "IN",        "LIKE",  "BETWEEN",
+    "SET",     "VALUES", "FETCH",   "OFFSET", "FOR",    "WITH",      "SELECT",    "AS",    "BY",
+    "CASE",    "WHEN",   "THEN",    "ELSE",   "END",    "NULL",      "OUTER",     "INTO",  "LIMIT",
+    "WINDOW",  "PIVOT",  "UNPIVOT", "MODEL",  "SAMPLE", "RETURNING", "PARTITION", "LOG",   "ESCAPE",
 };
 
 // Constructs the tree does not hold, refused where they start.
@@ -21,9 +21,11 @@ struct Refusal {
 };
 
 constexpr Refusal kClauseRefusals[] = {
-    {"CONNECT", "CONNECT BY"}, {"START", "START WITH ... CONNECT BY"}, {"PIVOT", "PIVOT"},
-    {"UNPIVOT", "UNPIVOT"},    {"MODEL", "MODEL"},                     {"SAMPLE", "SAMPLE"},
-    {"RETURNING", "RETURNING"}, {"LOG", "LOG ERRORS"},                 {"PARTITION", "PARTITION"},
+    {"CONNECT", "CONNECT BY"},  {"START", "START WITH ... CONNECT BY"},
+    {"PIVOT", "PIVOT"},         {"UNPIVOT", "UNPIVOT"},
+    {"MODEL", "MODEL"},         {"SAMPLE", "SAMPLE"},
+    {"RETURNING", "RETURNING"}, {"LOG", "LOG ERRORS"},
+    {"PARTITION", "PARTITION"},
 };
 
 struct Precedence {
@@ -42,7 +44,8 @@ constexpr std::string_view kComparisons[] = {"=", "<>", "!=", "^=", "<=", ">=", 
 
 bool CSqlParser::Is(std::string_view word, std::size_t ahead) const {
     std::size_t k = m_k + ahead;
-    return k < m_tokens.size() && m_tokens[k].kind == Kind::Word && CSqlScanner::Is(m_text, m_tokens[k], word);
+    return k < m_tokens.size() && m_tokens[k].kind == Kind::Word &&
+           CSqlScanner::Is(m_text, m_tokens[k], word);
 }
 
 bool CSqlParser::IsSymbol(char symbol, std::size_t ahead) const {
@@ -222,7 +225,8 @@ bool CSqlParser::Query(CSqlSelect*& out) {
             if (!IsName()) return Fail();
             entry.name = TokenText(m_k++);
             if (IsSymbol('(')) return Refuse("column lists of WITH");
-            if (!Expect("AS") || !ExpectSymbol('(') || !Query(entry.query) || !ExpectSymbol(')')) return false;
+            if (!Expect("AS") || !ExpectSymbol('(') || !Query(entry.query) || !ExpectSymbol(')'))
+                return false;
             with.push_back(entry);
         } while (AcceptSymbol(','));
     }
@@ -337,7 +341,8 @@ bool CSqlParser::FromList(CSqlSelect& select) {
             return !m_failed;
         }
         if (!FromItem(item)) return false;
-        bool needsCondition = item.join != CSqlFromItem::Join::Comma && item.join != CSqlFromItem::Join::Cross;
+        bool needsCondition =
+            item.join != CSqlFromItem::Join::Comma && item.join != CSqlFromItem::Join::Cross;
         if (needsCondition) {
             if (Accept("ON")) {
                 if (!Expression(item.on)) return false;
@@ -364,7 +369,8 @@ bool CSqlParser::FromItem(CSqlFromItem& item) {
     } else if (!QualifiedName(item.table)) {
         return false;
     }
-    if (Is("PARTITION") || Is("SAMPLE") || (Is("AS") && Is("OF", 1))) return Refuse(std::string(TokenText(m_k)));
+    if (Is("PARTITION") || Is("SAMPLE") || (Is("AS") && Is("OF", 1)))
+        return Refuse(std::string(TokenText(m_k)));
     // Note: the server takes no AS before a table alias.
     if (Is("AS")) return Fail();
     return Alias(item.alias, false);
@@ -473,7 +479,8 @@ bool CSqlParser::Predicate(Expr*& left) {
     std::size_t at = left->at;
     for (std::string_view op : kComparisons) {
         bool two = op.size() == 2;
-        if (!IsSymbol(op[0]) || (two && (!IsSymbol(op[1], 1) || m_tokens[m_k + 1].begin != m_tokens[m_k].begin + 1)))
+        if (!IsSymbol(op[0]) ||
+            (two && (!IsSymbol(op[1], 1) || m_tokens[m_k + 1].begin != m_tokens[m_k].begin + 1)))
             continue;
         m_k += op.size();
         if (Is("ANY") || Is("SOME") || Is("ALL")) return Refuse(std::string(op) + " ANY/ALL");
@@ -584,7 +591,8 @@ bool CSqlParser::Primary(Expr*& out) {
         ++m_k;
         return true;
     }
-    if ((Is("DATE") || Is("TIMESTAMP")) && m_k + 1 < m_tokens.size() && m_tokens[m_k + 1].kind == Kind::String) {
+    if ((Is("DATE") || Is("TIMESTAMP")) && m_k + 1 < m_tokens.size() &&
+        m_tokens[m_k + 1].kind == Kind::String) {
         out = Node(Expr::Kind::DateLiteral, at);
         out->timestamp = Is("TIMESTAMP");
         out->text = TokenText(m_k + 1);
@@ -645,8 +653,8 @@ bool CSqlParser::CallArguments(Expr& call) {
         do {
             Expr* arg = nullptr;
             if (!Expression(arg)) return false;
-            if (Is("USING") || Is("AS") || Is("FROM") || Is("ON")) return Refuse(std::string(call.text) + " (" +
-                                                                              std::string(TokenText(m_k)) + ")");
+            if (Is("USING") || Is("AS") || Is("FROM") || Is("ON"))
+                return Refuse(std::string(call.text) + " (" + std::string(TokenText(m_k)) + ")");
             call.args.push_back(arg);
         } while (AcceptSymbol(','));
     }

@@ -101,13 +101,13 @@ struct CSqlSelect {
 struct CSqlStatement {
     enum class Kind { Select, Insert, Update, Delete };
     Kind kind = Kind::Select;
-    CSqlSelect* query = nullptr;           // SELECT; INSERT ... SELECT
-    std::vector<std::string_view> table;   // INSERT, UPDATE, DELETE
+    CSqlSelect* query = nullptr;          // SELECT; INSERT ... SELECT
+    std::vector<std::string_view> table;  // INSERT, UPDATE, DELETE
     std::size_t tableAt = 0;
     std::string_view alias;
     std::vector<std::string_view> columns;  // INSERT column list; UPDATE SET targets
     std::vector<std::size_t> columnAt;
-    std::vector<CSqlExpr*> values;          // INSERT VALUES; UPDATE SET values
+    std::vector<CSqlExpr*> values;  // INSERT VALUES; UPDATE SET values
     CSqlExpr* where = nullptr;
 };
 

@@ -6,6 +6,8 @@
 #include <memory>
 
 #include "engine/sqlite/CSqlScanner.h"
+#include "text/Cp932.h"
+#include "text/Encoding.h"
 
 namespace {
 
@@ -27,6 +29,19 @@ std::string Upper(std::string_view text) {
     return out;
 }
 
+// Upper case of CP932 text: a trail byte is never touched.
+std::string UpperCp932(std::string_view text) {
+    std::string out(text);
+    for (std::size_t k = 0; k < out.size(); ++k) {
+        if (cp932::IsLeadByte(out[k])) {
+            ++k;
+            continue;
+        }
+        if (out[k] >= 'a' && out[k] <= 'z') out[k] = static_cast<char>(out[k] - 'a' + 'A');
+    }
+    return out;
+}
+
 std::string Text(sqlite3_stmt* statement, int column) {
     const unsigned char* text = sqlite3_column_text(statement, column);
     return text != nullptr ? std::string(reinterpret_cast<const char*>(text)) : std::string();
@@ -40,19 +55,19 @@ struct TypeName {
 };
 
 constexpr TypeName kTypeNames[] = {
-    {"VARCHAR2", CSqlType::Text, false, false},      {"VARCHAR", CSqlType::Text, false, false},
-    {"VARCHAR2_CHAR", CSqlType::Text, true, false},  {"NVARCHAR2", CSqlType::Text, true, false},
-    {"CHAR", CSqlType::Char, false, false},          {"CHAR_CHAR", CSqlType::Char, true, false},
-    {"NCHAR", CSqlType::Char, true, false},          {"CHARACTER", CSqlType::Char, false, false},
-    {"CLOB", CSqlType::Text, false, false},          {"NCLOB", CSqlType::Text, false, false},
-    {"LONG", CSqlType::Text, false, false},          {"NUMBER", CSqlType::Number, false, false},
-    {"NUMERIC", CSqlType::Number, false, false},     {"DECIMAL", CSqlType::Number, false, false},
-    {"DEC", CSqlType::Number, false, false},         {"INTEGER", CSqlType::Number, false, true},
-    {"INT", CSqlType::Number, false, true},          {"SMALLINT", CSqlType::Number, false, true},
-    {"BIGINT", CSqlType::Number, false, true},       {"FLOAT", CSqlType::Number, false, false},
-    {"REAL", CSqlType::Number, false, false},        {"DOUBLE PRECISION", CSqlType::Number, false, false},
+    {"VARCHAR2", CSqlType::Text, false, false},       {"VARCHAR", CSqlType::Text, false, false},
+    {"VARCHAR2_CHAR", CSqlType::Text, true, false},   {"NVARCHAR2", CSqlType::Text, true, false},
+    {"CHAR", CSqlType::Char, false, false},           {"CHAR_CHAR", CSqlType::Char, true, false},
+    {"NCHAR", CSqlType::Char, true, false},           {"CHARACTER", CSqlType::Char, false, false},
+    {"CLOB", CSqlType::Text, false, false},           {"NCLOB", CSqlType::Text, false, false},
+    {"LONG", CSqlType::Text, false, false},           {"NUMBER", CSqlType::Number, false, false},
+    {"NUMERIC", CSqlType::Number, false, false},      {"DECIMAL", CSqlType::Number, false, false},
+    {"DEC", CSqlType::Number, false, false},          {"INTEGER", CSqlType::Number, false, true},
+    {"INT", CSqlType::Number, false, true},           {"SMALLINT", CSqlType::Number, false, true},
+    {"BIGINT", CSqlType::Number, false, true},        {"FLOAT", CSqlType::Number, false, false},
+    {"REAL", CSqlType::Number, false, false},         {"DOUBLE PRECISION", CSqlType::Number, false, false},
     {"BINARY_FLOAT", CSqlType::Number, false, false}, {"BINARY_DOUBLE", CSqlType::Number, false, false},
-    {"DATE", CSqlType::Date, false, false},          {"TIMESTAMP", CSqlType::Date, false, false},
+    {"DATE", CSqlType::Date, false, false},           {"TIMESTAMP", CSqlType::Date, false, false},
     {"DATETIME", CSqlType::Date, false, false},
 };
 
@@ -60,7 +75,7 @@ constexpr TypeName kTypeNames[] = {
 
 CSqliteCatalog::Column CSqliteCatalog::Describe(std::string name, std::string_view declared) {
     Column column;
-    column.name = Upper(name);
+    column.name = UpperCp932(name);
     std::string text = Upper(declared);
     std::size_t open = text.find('(');
     std::string base = text.substr(0, open);
@@ -105,15 +120,18 @@ void CSqliteCatalog::Refresh() {
 }
 
 const std::vector<CSqliteCatalog::Column>* CSqliteCatalog::Columns(std::string_view name) {
-    std::string key = Upper(name);
+    std::string key = UpperCp932(name);
     auto found = m_columns.find(key);
     if (found != m_columns.end()) return found->second.empty() ? nullptr : &found->second;
     std::vector<Column> columns;
     std::string quoted;
-    for (char c : key) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
-    Statement statement = Prepare(m_db, "SELECT name, type FROM pragma_table_info(\"" + quoted + "\")");
-    while (statement && sqlite3_step(statement.get()) == SQLITE_ROW)
-        columns.push_back(Describe(Text(statement.get(), 0), Text(statement.get(), 1)));
+    for (char c : encoding::Cp932ToUtf8(key)) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+    Statement statement = Prepare(m_db, "SELECT name, type, pk FROM pragma_table_info(\"" + quoted + "\")");
+    while (statement && sqlite3_step(statement.get()) == SQLITE_ROW) {
+        columns.push_back(
+            Describe(encoding::Utf8ToCp932(Text(statement.get(), 0)), Text(statement.get(), 1)));
+        columns.back().primaryKey = sqlite3_column_int(statement.get(), 2) > 0;
+    }
     auto& stored = m_columns[key] = std::move(columns);
     return stored.empty() ? nullptr : &stored;
 }
@@ -125,7 +143,8 @@ std::string CSqliteCatalog::UniqueName(std::string_view failed) {
     std::size_t at = 0;
     while (at < failed.size()) {
         std::size_t comma = failed.find(", ", at);
-        std::string_view part = failed.substr(at, comma == std::string_view::npos ? std::string_view::npos : comma - at);
+        std::string_view part =
+            failed.substr(at, comma == std::string_view::npos ? std::string_view::npos : comma - at);
         std::size_t dot = part.find('.');
         if (dot == std::string_view::npos) return {};
         table = Upper(part.substr(0, dot));
@@ -133,11 +152,13 @@ std::string CSqliteCatalog::UniqueName(std::string_view failed) {
         if (comma == std::string_view::npos) break;
         at = comma + 2;
     }
-    Statement list = Prepare(m_db, "SELECT name, origin FROM pragma_index_list('" + table + "') WHERE \"unique\"");
+    Statement list =
+        Prepare(m_db, "SELECT name, origin FROM pragma_index_list('" + table + "') WHERE \"unique\"");
     while (list && sqlite3_step(list.get()) == SQLITE_ROW) {
         std::string index = Text(list.get(), 0);
         std::string origin = Text(list.get(), 1);
-        Statement info = Prepare(m_db, "SELECT upper(name) FROM pragma_index_info('" + index + "') ORDER BY seqno");
+        Statement info =
+            Prepare(m_db, "SELECT upper(name) FROM pragma_index_info('" + index + "') ORDER BY seqno");
         std::vector<std::string> indexed;
         while (info && sqlite3_step(info.get()) == SQLITE_ROW) indexed.push_back(Text(info.get(), 0));
         if (indexed != columns) continue;
@@ -146,11 +167,15 @@ std::string CSqliteCatalog::UniqueName(std::string_view failed) {
     }
     // A constraint of the table itself: "CONSTRAINT name PRIMARY KEY|UNIQUE"
     // in its definition, over the columns or on the column it follows.
-    Statement schema = Prepare(m_db, "SELECT sql FROM sqlite_schema WHERE type = 'table' AND upper(name) = '" + table + "'");
+    Statement schema =
+        Prepare(m_db, "SELECT sql FROM sqlite_schema WHERE type = 'table' AND upper(name) = '" + table + "'");
     if (!schema || sqlite3_step(schema.get()) != SQLITE_ROW) return {};
     std::string sql = Text(schema.get(), 0);
     auto tokens = CSqlScanner::Significant(sql);
-    auto word = [&](std::size_t k) { return k < tokens.size() ? Upper(std::string_view(sql).substr(tokens[k].begin, tokens[k].length)) : std::string(); };
+    auto word = [&](std::size_t k) {
+        return k < tokens.size() ? Upper(std::string_view(sql).substr(tokens[k].begin, tokens[k].length))
+                                 : std::string();
+    };
     int depth = 0;
     std::string column;
     bool atColumnStart = false;

@@ -28,12 +28,13 @@ public:
         // VARCHAR2(n) / CHAR(n): the length; 0 when none.
         long length = 0;
         bool charSemantics = false;
+        bool primaryKey = false;
     };
 
     explicit CSqliteCatalog(sqlite3* db) : m_db(db) {}
 
-    // Columns of the table or view `name` (UTF-8, any case); nullptr when
-    // there is none.
+    // Columns of the table or view `name` (CP932, any case; the columns'
+    // names upper-cased CP932); nullptr when there is none.
     const std::vector<Column>* Columns(std::string_view name);
     // Drops what was read when the file's schema changed since.
     void Refresh();

@@ -5,19 +5,19 @@
 #include "engine/sqlite/CDatabaseLocation.h"
 #include "engine/sqlite/CDateFormat.h"
 #include "engine/sqlite/COraError.h"
-#include "engine/sqlite/CSqlEmitter.h"
-#include "engine/sqlite/CSqlParser.h"
-#include "engine/sqlite/CSqliteCatalog.h"
-#include "engine/sqlite/CSqliteDictionary.h"
-#include "engine/sqlite/CSqliteSession.h"
-#include "engine/sqlite/CSqliteValueFunctions.h"
 #include "engine/sqlite/COracleDialect.h"
 #include "engine/sqlite/CSelectList.h"
+#include "engine/sqlite/CSqlEmitter.h"
+#include "engine/sqlite/CSqlParser.h"
 #include "engine/sqlite/CSqlScanner.h"
+#include "engine/sqlite/CSqliteCatalog.h"
+#include "engine/sqlite/CSqliteDictionary.h"
 #include "engine/sqlite/CSqliteFunctions.h"
 #include "engine/sqlite/CSqliteResultReader.h"
 #include "engine/sqlite/CSqliteSequences.h"
+#include "engine/sqlite/CSqliteSession.h"
 #include "engine/sqlite/CSqliteTextFunctions.h"
+#include "engine/sqlite/CSqliteValueFunctions.h"
 #include "engine/sqlite/CStatementClassifier.h"
 #include "engine/sqlite/CValueText.h"
 #include "text/Cp932.h"
@@ -76,7 +76,9 @@ COraError::Action ActionOf(std::string_view sql) {
 // 0 when the statement is no view.
 std::size_t ViewQueryStart(std::string_view text, const std::vector<CSqlScanner::Token>& tokens) {
     std::size_t k = 0;
-    auto is = [&](std::string_view word) { return k < tokens.size() && CSqlScanner::Is(text, tokens[k], word); };
+    auto is = [&](std::string_view word) {
+        return k < tokens.size() && CSqlScanner::Is(text, tokens[k], word);
+    };
     if (!is("CREATE")) return 0;
     ++k;
     if (is("OR")) k += 2;
@@ -143,7 +145,10 @@ std::unique_ptr<CSqliteConnection> CSqliteConnection::Open(const std::string& da
         if (rc == SQLITE_BUSY || rc == SQLITE_LOCKED)
             COraError::Set(error, 54);
         else
-            COraError::Set(error, 1157, {shown, encoding::Utf8ToCp932(rc == SQLITE_NOTADB ? "ファイルがデータベースではありません。" : "ファイルを開けません。")});
+            COraError::Set(
+                error, 1157,
+                {shown, encoding::Utf8ToCp932(rc == SQLITE_NOTADB ? "ファイルがデータベースではありません。"
+                                                                  : "ファイルを開けません。")});
         return nullptr;
     };
     sqlite3* db = nullptr;
@@ -167,7 +172,8 @@ std::unique_ptr<CSqliteConnection> CSqliteConnection::Open(const std::string& da
     connection->m_session = std::make_unique<CSqliteSession>();
     connection->m_catalog = std::make_unique<CSqliteCatalog>(db);
     if (!CSqliteFunctions::Register(db, &connection->m_rowNumber, connection->m_session.get()) ||
-        !CSqliteTextFunctions::Register(db) || !CSqliteValueFunctions::Register(db, connection->m_session.get()) ||
+        !CSqliteTextFunctions::Register(db) ||
+        !CSqliteValueFunctions::Register(db, connection->m_session.get()) ||
         !CSqliteDictionary::Install(db) || !connection->m_sequences->Register())
         return fail(db);
     return connection;
@@ -253,14 +259,17 @@ bool CSqliteConnection::Compile(Piece piece, std::string& compiled) {
     CSqlEmitter::Failure emitFailure;
     std::string body;
     if (!emitter.Emit(statement, body, emitFailure)) {
-        COraError::Set(m_error, emitFailure.code, {emitFailure.name}, static_cast<int>(piece.base + emitFailure.at));
+        COraError::Set(m_error, emitFailure.code, {emitFailure.name},
+                       static_cast<int>(piece.base + emitFailure.at));
         return false;
     }
     if (viewStart > 0) {
         std::size_t nameEnd = tokens[viewStart - 2].begin + tokens[viewStart - 2].length;
         std::size_t nameBegin = tokens[viewStart - 2].begin;
-        if (viewStart >= 4 && CSqlScanner::IsSymbol(piece.text, tokens[viewStart - 3], '.')) nameBegin = tokens[viewStart - 2].begin;
-        compiled = "CREATE VIEW " + std::string(piece.text.substr(nameBegin, nameEnd - nameBegin)) + " AS " + body;
+        if (viewStart >= 4 && CSqlScanner::IsSymbol(piece.text, tokens[viewStart - 3], '.'))
+            nameBegin = tokens[viewStart - 2].begin;
+        compiled =
+            "CREATE VIEW " + std::string(piece.text.substr(nameBegin, nameEnd - nameBegin)) + " AS " + body;
     } else {
         compiled = std::move(body);
         m_resultTypes = emitter.ResultTypes();
@@ -329,7 +338,8 @@ bool CSqliteConnection::Bind(Piece piece, const std::vector<CEngineBind>& binds,
         std::string name = ToCp932(marker + 1);
         const CEngineBind* bind = FindBind(binds, name);
         if (bind == nullptr) {
-            COraError::Set(m_error, 1008, {name}, static_cast<int>(piece.base + BindPosition(piece.text, name)));
+            COraError::Set(m_error, 1008, {name},
+                           static_cast<int>(piece.base + BindPosition(piece.text, name)));
             return false;
         }
         std::int64_t integer = 0;
@@ -429,7 +439,9 @@ bool CSqliteConnection::Finish(bool ok, const std::string& sql) {
     if (m_error.message.compare(0, kUnique.size(), kUnique) == 0) {
         std::string failed = encoding::Cp932ToUtf8(std::string_view(m_error.message).substr(kUnique.size()));
         std::string name = m_catalog->UniqueName(failed);
-        COraError::Set(m_error, 1, {name.empty() ? m_error.message.substr(kUnique.size()) : encoding::Utf8ToCp932(name)}, 0);
+        COraError::Set(m_error, 1,
+                       {name.empty() ? m_error.message.substr(kUnique.size()) : encoding::Utf8ToCp932(name)},
+                       0);
         return false;
     }
     COraError::Translate(m_error, ActionOf(sql));
@@ -452,7 +464,8 @@ bool CSqliteConnection::RunSession(const std::string& sql) {
     auto tokens = CSqlScanner::Significant(sql);
     std::size_t k = 2;
     if (k >= tokens.size() || !CSqlScanner::Is(sql, tokens[k], "SET")) {
-        COraError::Set(m_error, 3001, {CStatementClassifier::MatchedWords(sql)}, static_cast<int>(tokens[0].begin));
+        COraError::Set(m_error, 3001, {CStatementClassifier::MatchedWords(sql)},
+                       static_cast<int>(tokens[0].begin));
         return false;
     }
     for (++k; k + 2 < tokens.size() + 0 && k < tokens.size(); k += 3) {
@@ -534,7 +547,8 @@ bool CSqliteConnection::QueryStatement(const std::string& sql, std::vector<CEngi
     std::vector<CSelectList::Item> items = CSelectList::Parse(sql);
     if (items.size() != static_cast<std::size_t>(sqlite3_column_count(statement.get()))) items.clear();
     std::string error;
-    if (CSqliteResultReader::Read(m_db, statement.get(), items, result, error, m_resultTypes, m_session->dateFormat))
+    if (CSqliteResultReader::Read(m_db, statement.get(), items, result, error, m_resultTypes,
+                                  m_session->dateFormat))
         return true;
     m_error.Set(error);
     return false;

@@ -46,40 +46,49 @@ const View kViews[] = {
      "SELECT upper(m.name) AS TABLE_NAME, 'USERS' AS TABLESPACE_NAME, 'VALID' AS STATUS, NULL AS NUM_ROWS, "
      "'N' AS TEMPORARY FROM main.sqlite_schema m WHERE m.type = 'table' AND %U"},
     {"TAB_COLUMNS",
-     "SELECT upper(m.name) AS TABLE_NAME, upper(p.name) AS COLUMN_NAME, ORA_TYPE_PART(p.type, 0) AS DATA_TYPE, "
+     "SELECT upper(m.name) AS TABLE_NAME, upper(p.name) AS COLUMN_NAME, ORA_TYPE_PART(p.type, 0) AS "
+     "DATA_TYPE, "
      "ORA_TYPE_PART(p.type, 1) AS DATA_LENGTH, ORA_TYPE_PART(p.type, 2) AS DATA_PRECISION, "
-     "ORA_TYPE_PART(p.type, 3) AS DATA_SCALE, CASE WHEN p.\"notnull\" OR p.pk THEN 'N' ELSE 'Y' END AS NULLABLE, "
-     "p.cid + 1 AS COLUMN_ID, p.dflt_value AS DATA_DEFAULT FROM main.sqlite_schema m, pragma_table_info(m.name) p "
+     "ORA_TYPE_PART(p.type, 3) AS DATA_SCALE, CASE WHEN p.\"notnull\" OR p.pk THEN 'N' ELSE 'Y' END AS "
+     "NULLABLE, "
+     "p.cid + 1 AS COLUMN_ID, p.dflt_value AS DATA_DEFAULT FROM main.sqlite_schema m, "
+     "pragma_table_info(m.name) p "
      "WHERE m.type IN ('table', 'view') AND %U"},
     {"VIEWS",
-     "SELECT upper(m.name) AS VIEW_NAME, length(m.sql) AS TEXT_LENGTH, m.sql AS TEXT FROM main.sqlite_schema m "
+     "SELECT upper(m.name) AS VIEW_NAME, length(m.sql) AS TEXT_LENGTH, m.sql AS TEXT FROM main.sqlite_schema "
+     "m "
      "WHERE m.type = 'view'"},
     {"INDEXES",
      "SELECT upper(m.name) AS INDEX_NAME, 'NORMAL' AS INDEX_TYPE, upper(m.tbl_name) AS TABLE_NAME, "
      "CASE WHEN m.sql IS NULL OR upper(m.sql) LIKE 'CREATE UNIQUE%' THEN 'UNIQUE' ELSE 'NONUNIQUE' END AS "
-     "UNIQUENESS, 'VALID' AS STATUS FROM main.sqlite_schema m WHERE m.type = 'index' AND upper(m.tbl_name) NOT "
+     "UNIQUENESS, 'VALID' AS STATUS FROM main.sqlite_schema m WHERE m.type = 'index' AND upper(m.tbl_name) "
+     "NOT "
      "LIKE 'TARVEX%'"},
     {"IND_COLUMNS",
      "SELECT upper(m.name) AS INDEX_NAME, upper(m.tbl_name) AS TABLE_NAME, upper(i.name) AS COLUMN_NAME, "
-     "i.seqno + 1 AS COLUMN_POSITION, 'ASC' AS DESCEND FROM main.sqlite_schema m, pragma_index_info(m.name) i "
+     "i.seqno + 1 AS COLUMN_POSITION, 'ASC' AS DESCEND FROM main.sqlite_schema m, pragma_index_info(m.name) "
+     "i "
      "WHERE m.type = 'index' AND upper(m.tbl_name) NOT LIKE 'TARVEX%'"},
     {"SEQUENCES",
      "SELECT upper(s.NAME) AS SEQUENCE_NAME, 1 AS MIN_VALUE, 9999999999999999999999999999 AS MAX_VALUE, "
      "s.STEP AS INCREMENT_BY, 'N' AS CYCLE_FLAG, s.NEXT_VALUE AS LAST_NUMBER FROM main.TARVEX_SEQUENCES s"},
     {"OBJECTS",
      "SELECT upper(m.name) AS OBJECT_NAME, upper(m.type) AS OBJECT_TYPE, 'VALID' AS STATUS FROM "
-     "main.sqlite_schema m WHERE m.type IN ('table', 'view', 'index', 'trigger') AND %U AND upper(m.tbl_name) "
+     "main.sqlite_schema m WHERE m.type IN ('table', 'view', 'index', 'trigger') AND %U AND "
+     "upper(m.tbl_name) "
      "NOT LIKE 'TARVEX%' UNION ALL SELECT upper(NAME), 'SEQUENCE', 'VALID' FROM main.TARVEX_SEQUENCES"},
     {"TRIGGERS",
      "SELECT upper(m.name) AS TRIGGER_NAME, upper(m.tbl_name) AS TABLE_NAME, 'ENABLED' AS STATUS, m.sql AS "
      "TRIGGER_BODY FROM main.sqlite_schema m WHERE m.type = 'trigger'"},
     {"TAB_COMMENTS",
      "SELECT upper(m.name) AS TABLE_NAME, upper(m.type) AS TABLE_TYPE, c.COMMENTS AS COMMENTS FROM "
-     "main.sqlite_schema m LEFT JOIN main.TARVEX_COMMENTS c ON c.TABLE_NAME = upper(m.name) AND c.COLUMN_NAME = '' "
+     "main.sqlite_schema m LEFT JOIN main.TARVEX_COMMENTS c ON c.TABLE_NAME = upper(m.name) AND "
+     "c.COLUMN_NAME = '' "
      "WHERE m.type IN ('table', 'view') AND %U"},
     {"COL_COMMENTS",
      "SELECT upper(m.name) AS TABLE_NAME, upper(p.name) AS COLUMN_NAME, c.COMMENTS AS COMMENTS FROM "
-     "main.sqlite_schema m JOIN pragma_table_info(m.name) p LEFT JOIN main.TARVEX_COMMENTS c ON c.TABLE_NAME = "
+     "main.sqlite_schema m JOIN pragma_table_info(m.name) p LEFT JOIN main.TARVEX_COMMENTS c ON c.TABLE_NAME "
+     "= "
      "upper(m.name) AND c.COLUMN_NAME = upper(p.name) WHERE m.type IN ('table', 'view') AND %U"},
     {"CONSTRAINTS",
      "SELECT CONSTRAINT_NAME, CONSTRAINT_TYPE, TABLE_NAME, SEARCH_CONDITION, R_CONSTRAINT_NAME, DELETE_RULE, "
@@ -91,7 +100,8 @@ const View kViews[] = {
 constexpr const char* kSetup[] = {
     "CREATE TEMP TABLE IF NOT EXISTS TARVEX_DICT_CONSTRAINTS (CONSTRAINT_NAME, CONSTRAINT_TYPE, TABLE_NAME, "
     "SEARCH_CONDITION, R_CONSTRAINT_NAME, DELETE_RULE)",
-    "CREATE TEMP TABLE IF NOT EXISTS TARVEX_DICT_CONS_COLUMNS (CONSTRAINT_NAME, TABLE_NAME, COLUMN_NAME, POSITION)",
+    "CREATE TEMP TABLE IF NOT EXISTS TARVEX_DICT_CONS_COLUMNS (CONSTRAINT_NAME, TABLE_NAME, COLUMN_NAME, "
+    "POSITION)",
 };
 
 void TypePart(sqlite3_context* context, int, sqlite3_value** argv) {
@@ -106,13 +116,16 @@ void TypePart(sqlite3_context* context, int, sqlite3_value** argv) {
             sqlite3_result_text(context, base.c_str(), -1, SQLITE_TRANSIENT);
             return;
         case 1: {
-            long length = column.type == CSqlType::Number ? 22 : column.type == CSqlType::Date ? 7 : column.length;
+            long length = column.type == CSqlType::Number ? 22
+                          : column.type == CSqlType::Date ? 7
+                                                          : column.length;
             if (column.charSemantics && column.length > 0) length *= 2;
             sqlite3_result_int64(context, length);
             return;
         }
         case 2:
-            if (column.type == CSqlType::Number && column.precision > 0) return sqlite3_result_int(context, column.precision);
+            if (column.type == CSqlType::Number && column.precision > 0)
+                return sqlite3_result_int(context, column.precision);
             return sqlite3_result_null(context);
         default:
             if (column.type == CSqlType::Number && column.scale != CSqliteCatalog::Column::kNoScale)
@@ -132,7 +145,8 @@ bool NamesDictionary(std::string_view text) {
 
 bool NamesConstraints(std::string_view text) {
     std::string upper = Upper(text);
-    return upper.find("_CONSTRAINTS") != std::string::npos || upper.find("_CONS_COLUMNS") != std::string::npos;
+    return upper.find("_CONSTRAINTS") != std::string::npos ||
+           upper.find("_CONS_COLUMNS") != std::string::npos;
 }
 
 }  // namespace
@@ -145,9 +159,11 @@ bool CSqliteDictionary::Install(sqlite3* db) {
         if (sqlite3_exec(db, sql, nullptr, nullptr, nullptr) != SQLITE_OK) return false;
     for (const View& view : kViews) {
         std::string select = view.select;
-        for (std::size_t at; (at = select.find("%U")) != std::string::npos;) select.replace(at, 2, kUserObjects);
+        for (std::size_t at; (at = select.find("%U")) != std::string::npos;)
+            select.replace(at, 2, kUserObjects);
         for (const char* prefix : {"USER_", "ALL_", "DBA_"}) {
-            std::string sql = "CREATE TEMP VIEW IF NOT EXISTS " + std::string(prefix) + view.name + " AS " + select;
+            std::string sql =
+                "CREATE TEMP VIEW IF NOT EXISTS " + std::string(prefix) + view.name + " AS " + select;
             if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK) return false;
         }
     }
@@ -158,17 +174,19 @@ void CSqliteDictionary::Prepare(sqlite3* db, std::string_view text) {
     if (!NamesDictionary(text)) return;
     // Note: the catalog's own tables appear on first use of the dictionary;
     // a read-only file simply answers without them.
-    sqlite3_exec(db,
-                 "CREATE TABLE IF NOT EXISTS TARVEX_COMMENTS (TABLE_NAME TEXT NOT NULL, COLUMN_NAME TEXT NOT NULL, "
-                 "COMMENTS TEXT, PRIMARY KEY (TABLE_NAME, COLUMN_NAME))",
-                 nullptr, nullptr, nullptr);
-    sqlite3_exec(db,
-                 "CREATE TABLE IF NOT EXISTS TARVEX_SEQUENCES (NAME TEXT PRIMARY KEY, NEXT_VALUE INTEGER NOT NULL, "
-                 "STEP INTEGER NOT NULL)",
-                 nullptr, nullptr, nullptr);
+    sqlite3_exec(
+        db,
+        "CREATE TABLE IF NOT EXISTS TARVEX_COMMENTS (TABLE_NAME TEXT NOT NULL, COLUMN_NAME TEXT NOT NULL, "
+        "COMMENTS TEXT, PRIMARY KEY (TABLE_NAME, COLUMN_NAME))",
+        nullptr, nullptr, nullptr);
+    sqlite3_exec(
+        db,
+        "CREATE TABLE IF NOT EXISTS TARVEX_SEQUENCES (NAME TEXT PRIMARY KEY, NEXT_VALUE INTEGER NOT NULL, "
+        "STEP INTEGER NOT NULL)",
+        nullptr, nullptr, nullptr);
     if (!NamesConstraints(text)) return;
-    sqlite3_exec(db, "DELETE FROM temp.TARVEX_DICT_CONSTRAINTS; DELETE FROM temp.TARVEX_DICT_CONS_COLUMNS", nullptr,
-                 nullptr, nullptr);
+    sqlite3_exec(db, "DELETE FROM temp.TARVEX_DICT_CONSTRAINTS; DELETE FROM temp.TARVEX_DICT_CONS_COLUMNS",
+                 nullptr, nullptr, nullptr);
     std::vector<Constraint> constraints = All(db);
     Statement add = ::Prepare(db, "INSERT INTO temp.TARVEX_DICT_CONSTRAINTS VALUES (?1, ?2, ?3, ?4, ?5, ?6)");
     Statement column = ::Prepare(db, "INSERT INTO temp.TARVEX_DICT_CONS_COLUMNS VALUES (?1, ?2, ?3, ?4)");
@@ -211,10 +229,11 @@ void CSqliteDictionary::Prepare(sqlite3* db, std::string_view text) {
 
 std::vector<CSqliteDictionary::Constraint> CSqliteDictionary::All(sqlite3* db) {
     std::vector<Constraint> all;
-    Statement tables = ::Prepare(db,
-                                 "SELECT rowid, sql, type, upper(tbl_name), upper(name) FROM main.sqlite_schema WHERE "
-                                 "type IN ('table', 'index') AND sql IS NOT NULL AND name NOT LIKE 'sqlite%' AND "
-                                 "upper(name) NOT LIKE 'TARVEX%' ORDER BY rowid");
+    Statement tables =
+        ::Prepare(db,
+                  "SELECT rowid, sql, type, upper(tbl_name), upper(name) FROM main.sqlite_schema WHERE "
+                  "type IN ('table', 'index') AND sql IS NOT NULL AND name NOT LIKE 'sqlite%' AND "
+                  "upper(name) NOT LIKE 'TARVEX%' ORDER BY rowid");
     while (tables && sqlite3_step(tables.get()) == SQLITE_ROW) {
         std::string sql = Text(tables.get(), 1);
         if (Text(tables.get(), 2) == "index") {
@@ -225,7 +244,8 @@ std::vector<CSqliteDictionary::Constraint> CSqliteDictionary::All(sqlite3* db) {
             key.type = sql[mark + 9];
             key.name = Text(tables.get(), 4);
             key.table = Text(tables.get(), 3);
-            Statement info = ::Prepare(db, "SELECT upper(name) FROM pragma_index_info('" + key.name + "') ORDER BY seqno");
+            Statement info =
+                ::Prepare(db, "SELECT upper(name) FROM pragma_index_info('" + key.name + "') ORDER BY seqno");
             while (info && sqlite3_step(info.get()) == SQLITE_ROW) key.columns.push_back(Text(info.get(), 0));
             all.push_back(std::move(key));
             continue;
@@ -317,7 +337,10 @@ std::vector<CSqliteDictionary::Constraint> CSqliteDictionary::Parse(std::string_
                 c.referencedTable = word(k++);
                 c.referencedColumns = list(k);
                 for (; k < tokens.size() && word(k) != "," && word(k) != ")" && word(k) != "CONSTRAINT"; ++k)
-                    if (word(k) == "DELETE") c.deleteRule = word(k + 1) == "CASCADE" ? "CASCADE" : word(k + 1) == "SET" ? "SET NULL" : "NO ACTION";
+                    if (word(k) == "DELETE")
+                        c.deleteRule = word(k + 1) == "CASCADE" ? "CASCADE"
+                                       : word(k + 1) == "SET"   ? "SET NULL"
+                                                                : "NO ACTION";
             } else {
                 // The type, a default or anything else: skip it with its brackets.
                 if (w == "(") {

@@ -209,7 +209,8 @@ bool CSqliteResultReader::Read(sqlite3* db, sqlite3_stmt* statement,
     for (std::size_t index = 0; index < plans.size(); ++index) {
         if (index < items.size() && items[index].textConversion) plans[index].allStoredDates = false;
         // Note: with the types known, text is a date only when typed one.
-        if (types.size() == plans.size() && types[index] != CSqlType::Date) plans[index].allStoredDates = false;
+        if (types.size() == plans.size() && types[index] != CSqlType::Date)
+            plans[index].allStoredDates = false;
         Finish(plans[index], index, result);
     }
     return true;

@@ -136,7 +136,8 @@ void Initcap(sqlite3_context* context, int, sqlite3_value** argv) {
 
 // GREATEST and LEAST: NULL when any argument is; numbers compare as numbers.
 void Extreme(sqlite3_context* context, int argc, sqlite3_value** argv, bool greatest) {
-    if (argc == 0) return sqlite3_result_error(context, COraError::ForFunction(909, {"GREATEST/LEAST"}).c_str(), -1);
+    if (argc == 0)
+        return sqlite3_result_error(context, COraError::ForFunction(909, {"GREATEST/LEAST"}).c_str(), -1);
     int best = 0;
     for (int k = 0; k < argc; ++k) {
         if (IsNull(argv[k])) return sqlite3_result_null(context);

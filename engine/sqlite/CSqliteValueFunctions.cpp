@@ -58,7 +58,7 @@ bool DecimalOf(sqlite3_value* value, std::string& text) {
             // Note: written text keeps its digits (up to 15 significant ones).
             std::int64_t integer = 0;
             text = CValueText::ParseInteger(raw, integer) ? CValueText::FromInteger(integer)
-                                                           : CValueText::FromDouble(number);
+                                                          : CValueText::FromDouble(number);
             return true;
         }
     }
@@ -229,8 +229,9 @@ void MonthsBetween(sqlite3_context* context, int, sqlite3_value** argv) {
     bool bothLast = a.day == CDateFormat::LastDayOfMonth(a.year, a.month) &&
                     b.day == CDateFormat::LastDayOfMonth(b.year, b.month);
     if (a.day != b.day && !bothLast)
-        months += (a.day - b.day) / 31.0 + ((a.hour - b.hour) * 3600.0 + (a.minute - b.minute) * 60.0 +
-                                            (a.second - b.second)) / (31.0 * 86400.0);
+        months += (a.day - b.day) / 31.0 +
+                  ((a.hour - b.hour) * 3600.0 + (a.minute - b.minute) * 60.0 + (a.second - b.second)) /
+                      (31.0 * 86400.0);
     sqlite3_result_double(context, months);
 }
 
@@ -277,7 +278,8 @@ void ListFinal(sqlite3_context* context) {
     std::vector<ListEntry>& entries = *(*state)->entries;
     bool descending = (*state)->descending;
     std::stable_sort(entries.begin(), entries.end(), [descending](const ListEntry& a, const ListEntry& b) {
-        if (a.keyNull || b.keyNull) return !a.keyNull && b.keyNull ? !descending : (a.keyNull && !b.keyNull ? descending : false);
+        if (a.keyNull || b.keyNull)
+            return !a.keyNull && b.keyNull ? !descending : (a.keyNull && !b.keyNull ? descending : false);
         bool less = a.keyNumber && b.keyNumber ? a.number < b.number : a.text < b.text;
         bool greater = a.keyNumber && b.keyNumber ? b.number < a.number : b.text < a.text;
         return descending ? greater : less;
@@ -291,6 +293,12 @@ void ListFinal(sqlite3_context* context) {
     delete *state;
     if (entries.empty() && out.empty()) return sqlite3_result_null(context);
     ResultText(context, out);
+}
+
+void Require(sqlite3_context* context, int, sqlite3_value** argv) {
+    if (IsNull(argv[0]) || (sqlite3_value_type(argv[0]) == SQLITE_TEXT && sqlite3_value_bytes(argv[0]) == 0))
+        return Raise(context, 1400, {TextOf(argv[1])}, 0);
+    sqlite3_result_value(context, argv[0]);
 }
 
 struct Row {
@@ -308,6 +316,7 @@ constexpr Row kFunctions[] = {
     {"ORA_ROWNUM_PEEK", 1, RownumPeek, false, true},
     {"ORA_ROWNUM_CURRENT", 1, RownumCurrent, false, true},
     {"ORA_ROWNUM_ACCEPT", 2, RownumAccept, false, true},
+    {"ORA_REQUIRE", 2, Require, true, false},
     {"ORA_ROUND", 1, Round, true, false},
     {"ORA_ROUND", 2, Round, true, false},
     {"ORA_CEIL", 1, Unary<Ceil>, true, false},
@@ -325,7 +334,8 @@ std::string CSqliteValueFunctions::RoundDecimal(std::string_view number, int sca
     if (negative) number.remove_prefix(1);
     std::size_t point = number.find('.');
     std::string whole(number.substr(0, point));
-    std::string fraction = point == std::string_view::npos ? std::string() : std::string(number.substr(point + 1));
+    std::string fraction =
+        point == std::string_view::npos ? std::string() : std::string(number.substr(point + 1));
     if (whole.empty()) whole = "0";
     // All digits in one string with the point after `whole.size()` digits.
     std::string digits = whole + fraction;
@@ -337,7 +347,8 @@ std::string CSqliteValueFunctions::RoundDecimal(std::string_view number, int sca
     long pointAt = static_cast<long>(whole.size());
     if (up) {
         long k = keep - 1;
-        while (k >= 0 && digits[static_cast<std::size_t>(k)] == '9') digits[static_cast<std::size_t>(k--)] = '0';
+        while (k >= 0 && digits[static_cast<std::size_t>(k)] == '9')
+            digits[static_cast<std::size_t>(k--)] = '0';
         if (k >= 0)
             ++digits[static_cast<std::size_t>(k)];
         else {

@@ -17,7 +17,8 @@ protected:
     }
     void Exec(const std::string& sql) {
         long rows = 0;
-        ASSERT_TRUE(m_connection->Execute(encoding::Utf8ToCp932(sql), m_binds, rows)) << sql << ": " << Error();
+        ASSERT_TRUE(m_connection->Execute(encoding::Utf8ToCp932(sql), m_binds, rows))
+            << sql << ": " << Error();
     }
     // The rows, values joined by ',' and rows by '|'; NULL as "-".
     std::string Rows(const std::string& sql) {
@@ -57,7 +58,8 @@ protected:
 
 TEST_F(COracleSemanticsTest, NullsSortLastAscendingAndFirstDescending) {
     Exec("CREATE TABLE R (X NUMBER)");
-    for (const char* value : {"2", "NULL", "1", "3"}) Exec(std::string("INSERT INTO R VALUES (") + value + ")");
+    for (const char* value : {"2", "NULL", "1", "3"})
+        Exec(std::string("INSERT INTO R VALUES (") + value + ")");
     EXPECT_EQ(Rows("SELECT X FROM R ORDER BY X"), "1|2|3|-");
     EXPECT_EQ(Rows("SELECT X FROM R ORDER BY X DESC"), "-|3|2|1");
     EXPECT_EQ(Rows("SELECT X FROM R ORDER BY X NULLS FIRST"), "-|1|2|3");
@@ -66,7 +68,8 @@ TEST_F(COracleSemanticsTest, NullsSortLastAscendingAndFirstDescending) {
 
 TEST_F(COracleSemanticsTest, RownumCountsAcceptedRowsBeforeOrderBy) {
     Exec("CREATE TABLE R (X NUMBER)");
-    for (const char* value : {"1", "2", "3", "NULL"}) Exec(std::string("INSERT INTO R VALUES (") + value + ")");
+    for (const char* value : {"1", "2", "3", "NULL"})
+        Exec(std::string("INSERT INTO R VALUES (") + value + ")");
     EXPECT_EQ(Rows("SELECT X FROM R WHERE ROWNUM <= 2 AND X > 1"), "2|3");
     EXPECT_EQ(Rows("SELECT X FROM R WHERE ROWNUM = 2"), "");
     EXPECT_EQ(Rows("SELECT X FROM R WHERE ROWNUM = 1"), "1");
@@ -102,11 +105,13 @@ TEST_F(COracleSemanticsTest, TextColumnsRefuseLongValuesAndCharIsPadded) {
     std::string sql = "INSERT INTO T (V) VALUES ('abcdef')";
     EXPECT_EQ(Failure(sql), "ORA-12899: T.V の値が長すぎます (6 バイト、最大 3 バイト)。");
     EXPECT_EQ(m_connection->LastError().position, static_cast<int>(sql.find("'abcdef'")));
-    EXPECT_EQ(Failure("INSERT INTO T (V) VALUES ('日本')"), "ORA-12899: T.V の値が長すぎます (4 バイト、最大 3 バイト)。");
+    EXPECT_EQ(Failure("INSERT INTO T (V) VALUES ('日本')"),
+              "ORA-12899: T.V の値が長すぎます (4 バイト、最大 3 バイト)。");
     Exec("INSERT INTO T (C, W) VALUES ('ab', '日本')");
     EXPECT_EQ(Rows("SELECT LENGTH(C), C || '|' FROM T"), "4,ab  |");
     EXPECT_EQ(Rows("SELECT COUNT(*) FROM T WHERE C = 'ab'"), "1");
-    EXPECT_EQ(Failure("INSERT INTO T (W) VALUES ('abc')"), "ORA-12899: T.W の値が長すぎます (3 文字、最大 2 文字)。");
+    EXPECT_EQ(Failure("INSERT INTO T (W) VALUES ('abc')"),
+              "ORA-12899: T.W の値が長すぎます (3 文字、最大 2 文字)。");
 }
 
 TEST_F(COracleSemanticsTest, DatesAreValuesWithArithmetic) {
@@ -125,7 +130,8 @@ TEST_F(COracleSemanticsTest, DatesAreValuesWithArithmetic) {
 
 TEST_F(COracleSemanticsTest, TextComparedWithANumberIsANumber) {
     Exec("CREATE TABLE T (V VARCHAR2(5))");
-    for (const char* value : {"'10'", "'9'", "'100'", "'8'"}) Exec(std::string("INSERT INTO T VALUES (") + value + ")");
+    for (const char* value : {"'10'", "'9'", "'100'", "'8'"})
+        Exec(std::string("INSERT INTO T VALUES (") + value + ")");
     EXPECT_EQ(Rows("SELECT V FROM T WHERE V > 9 ORDER BY V"), "10|100");
     Exec("INSERT INTO T VALUES ('x')");
     EXPECT_EQ(Rows("SELECT V FROM T WHERE V > 9"), "ERROR ORA-01722: 数値に変換できない値です。");
