@@ -82,6 +82,16 @@ constexpr MessageRow kMessages[] = {
     {1861, "リテラル %1 が書式文字列と一致しません。"},
     {1858, "数字が必要な位置に数字以外があります (%1)。"},
     {2263, "順序名がありません。"},
+    {902, "データ型が無効です。"},
+    {906, "左括弧がありません。"},
+    {2264, "名前 %1 はすでに制約に使われています。"},
+    {2293, "チェック制約 %1 を検証できません - 違反する行があります。"},
+    {2296, "%1 を NOT NULL にできません - NULL 値があります。"},
+    {2298, "制約 %1 を検証できません - 親キーがありません。"},
+    {2299, "一意制約 %1 を検証できません - 重複したキーがあります。"},
+    {2430, "制約 %1 は存在しません。"},
+    {2437, "主キー %1 を検証できません - 主キーに違反する行があります。"},
+    {32795, "ALWAYS 指定の識別列 %1 には値を入れられません。"},
     {922, "オプションが無効です。"},
     {932, "データ型が一致しません。"},
     {976, "ROWNUM はここでは使えません。"},
@@ -292,6 +302,7 @@ void COraError::Translate(CEngineError& error, Action action) {
     for (const Pattern& pattern : kPatterns) {
         if (!StartsWith(message, pattern.start)) continue;
         std::string rest = Upper(std::string_view(message).substr(pattern.start.size()));
+        if (std::size_t because = rest.find(" BECAUSE"); because != std::string::npos) rest.erase(because);
         bool runtime = pattern.key == 1 || pattern.key == 1400 || pattern.key == 2290;
         // Note: the server reports no token for a violation found while the
         // statement runs.

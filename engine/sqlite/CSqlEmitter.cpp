@@ -1,5 +1,7 @@
 #include "engine/sqlite/CSqlEmitter.h"
 
+#include <algorithm>
+
 #include "engine/sqlite/CDateFormat.h"
 
 namespace {
@@ -863,8 +865,23 @@ bool CSqlEmitter::Insert(const CSqlStatement& statement, std::string& out) {
             targets.push_back(found);
         }
     }
+    // Identity columns: numbered when left out (or NULL, ON NULL); an ALWAYS
+    // one takes no value.
+    std::vector<const CSqliteCatalog::Column*> numbered;
+    for (std::size_t k = 0; k < targets.size(); ++k)
+        if (targets[k]->identity == "ALWAYS" && !statement.columns.empty())
+            return Fail(statement.columnAt[k], 32795, targets[k]->name);
+    if (!statement.columns.empty())
+        for (const auto& column : *columns)
+            if (!column.identity.empty() &&
+                std::find(targets.begin(), targets.end(), &column) == targets.end())
+                numbered.push_back(&column);
+    auto next = [&](const CSqliteCatalog::Column& column) {
+        return "ORA_NEXTVAL('" + CSqliteCatalog::IdentitySequence(table, column.name) + "')";
+    };
     out += "INSERT INTO " + std::string(statement.table.back()) + " (";
     for (std::size_t k = 0; k < targets.size(); ++k) out += (k > 0 ? ", \"" : "\"") + targets[k]->name + "\"";
+    for (const auto* column : numbered) out += ", \"" + column->name + "\"";
     out += ") ";
     if (statement.query == nullptr) {
         if (statement.values.size() > targets.size()) return Fail(statement.values[targets.size()]->at, 913);
@@ -872,8 +889,11 @@ bool CSqlEmitter::Insert(const CSqlStatement& statement, std::string& out) {
         out += "VALUES (";
         for (std::size_t k = 0; k < targets.size(); ++k) {
             if (k > 0) out += ", ";
+            if (targets[k]->identity == "ON NULL") out += "COALESCE(";
             if (!Store(*targets[k], table, statement.values[k], out)) return false;
+            if (targets[k]->identity == "ON NULL") out += ", " + next(*targets[k]) + ")";
         }
+        for (const auto* column : numbered) out += ", " + next(*column);
         out += ")";
         return true;
     }
@@ -903,6 +923,7 @@ bool CSqlEmitter::Insert(const CSqlStatement& statement, std::string& out) {
         m_scopes.pop_back();
         if (!ok) return false;
     }
+    for (const auto* column : numbered) out += ", " + next(*column);
     out += " FROM TARVEX_ROWS";
     return true;
 }

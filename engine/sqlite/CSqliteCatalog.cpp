@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "engine/sqlite/CSqlScanner.h"
+#include "engine/sqlite/CSqliteSchema.h"
 #include "text/Cp932.h"
 #include "text/Encoding.h"
 
@@ -110,6 +111,10 @@ CSqliteCatalog::Column CSqliteCatalog::Describe(std::string name, std::string_vi
     return column;
 }
 
+std::string CSqliteCatalog::IdentitySequence(std::string_view table, std::string_view column) {
+    return "ISEQ$$_" + UpperCp932(table) + "_" + UpperCp932(column);
+}
+
 void CSqliteCatalog::Refresh() {
     Statement statement = Prepare(m_db, "PRAGMA schema_version");
     long long version = statement && sqlite3_step(statement.get()) == SQLITE_ROW
@@ -132,6 +137,13 @@ const std::vector<CSqliteCatalog::Column>* CSqliteCatalog::Columns(std::string_v
             Describe(encoding::Utf8ToCp932(Text(statement.get(), 0)), Text(statement.get(), 1)));
         columns.back().primaryKey = sqlite3_column_int(statement.get(), 2) > 0;
     }
+    Statement definition = Prepare(
+        m_db, "SELECT sql FROM main.sqlite_schema WHERE type = 'table' AND upper(name) = '" + quoted + "'");
+    if (!columns.empty() && definition && sqlite3_step(definition.get()) == SQLITE_ROW)
+        for (const auto& [name, kind] :
+             CSqliteSchema::Identities(encoding::Utf8ToCp932(Text(definition.get(), 0))))
+            for (Column& column : columns)
+                if (column.name == name) column.identity = kind;
     auto& stored = m_columns[key] = std::move(columns);
     return stored.empty() ? nullptr : &stored;
 }

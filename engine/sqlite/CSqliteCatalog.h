@@ -29,6 +29,8 @@ public:
         long length = 0;
         bool charSemantics = false;
         bool primaryKey = false;
+        // GENERATED ... AS IDENTITY: "ALWAYS", "DEFAULT" or "ON NULL".
+        std::string identity;
     };
 
     explicit CSqliteCatalog(sqlite3* db) : m_db(db) {}
@@ -43,6 +45,8 @@ public:
     std::string UniqueName(std::string_view failed);
 
     static Column Describe(std::string name, std::string_view declared);
+    // The sequence that numbers an identity column (CP932).
+    static std::string IdentitySequence(std::string_view table, std::string_view column);
 
 private:
     sqlite3* m_db;

@@ -14,6 +14,7 @@
 #include "engine/sqlite/CSqliteDictionary.h"
 #include "engine/sqlite/CSqliteFunctions.h"
 #include "engine/sqlite/CSqliteResultReader.h"
+#include "engine/sqlite/CSqliteSchema.h"
 #include "engine/sqlite/CSqliteSequences.h"
 #include "engine/sqlite/CSqliteSession.h"
 #include "engine/sqlite/CSqliteTextFunctions.h"
@@ -396,14 +397,36 @@ bool CSqliteConnection::RunStatement(Piece piece, std::vector<CEngineBind>& bind
 
 bool CSqliteConnection::RunDdl(const std::string& sql, std::vector<CEngineBind>& binds, long& rowsProcessed) {
     if (!Commit()) return false;
+    CSqliteSchema schema(m_db);
+    bool handled = false;
+    bool done = schema.Run(sql, m_error, handled);
+    if (handled) return done;
+    // Note: physical clauses are blanked in place, so positions still hold.
+    std::string prepared = CSqliteSchema::Prepare(sql);
     Statement statement;
-    if (!Prepare(Piece{sql, 0}, {}, binds, statement)) return false;
+    if (!Prepare(Piece{prepared, 0}, {}, binds, statement)) return false;
     int rc = SQLITE_OK;
     while ((rc = sqlite3_step(statement.get())) == SQLITE_ROW) {
     }
     if (rc != SQLITE_DONE) return SetStepError();
+    if (!CreateIdentities(prepared)) return false;
     if (CStatementClassifier::Classify(sql) == StatementKind::Truncate)
         rowsProcessed = static_cast<long>(sqlite3_changes64(m_db));
+    return true;
+}
+
+bool CSqliteConnection::CreateIdentities(const std::string& sql) {
+    auto identities = CSqliteSchema::Identities(sql);
+    if (identities.empty()) return true;
+    auto tokens = CSqlScanner::Significant(sql);
+    std::size_t k = 0;
+    while (k < tokens.size() && !CSqlScanner::IsSymbol(sql, tokens[k], '(')) ++k;
+    if (k == 0 || k >= tokens.size()) return true;
+    std::string table = sql.substr(tokens[k - 1].begin, tokens[k - 1].length);
+    for (const auto& identity : identities) {
+        std::string create = "CREATE SEQUENCE " + CSqliteCatalog::IdentitySequence(table, identity.first);
+        if (!m_sequences->Create(create, m_error)) return false;
+    }
     return true;
 }
 

@@ -82,6 +82,8 @@ private:
     bool RunStatement(Piece piece, std::vector<CEngineBind>& binds, long& rowsProcessed);
     bool RunDdl(const std::string& sql, std::vector<CEngineBind>& binds, long& rowsProcessed);
     bool RunSequence(const std::string& sql, StatementKind kind);
+    // The sequences of the identity columns a CREATE TABLE declared.
+    bool CreateIdentities(const std::string& sql);
     bool RunReplace(const std::string& sql, std::vector<CEngineBind>& binds, long& rowsProcessed);
     bool RunBlock(const std::string& sql, std::vector<CEngineBind>& binds, long& rowsProcessed);
     // Undoes the work of a failed block (its savepoint), keeping its error.

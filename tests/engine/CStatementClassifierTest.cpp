@@ -22,7 +22,7 @@ TEST(CStatementClassifierTest, LeadingWordsDecide) {
         {"TRUNCATE CLUSTER C", K::Unsupported},
         {"CREATE SEQUENCE S", K::CreateSequence},
         {"DROP SEQUENCE S", K::DropSequence},
-        {"ALTER SEQUENCE S INCREMENT BY 2", K::Unsupported},
+        {"ALTER SEQUENCE S INCREMENT BY 2", K::Ddl},
         {"DROP PUBLIC SYNONYM S", K::Unsupported},
         {"ALTER SESSION SET NLS_DATE_FORMAT = 'YYYY'", K::Session},
         {"CREATE TABLESPACE X", K::Unsupported},
