@@ -107,7 +107,11 @@ std::string CSqliteSchema::Prepare(std::string_view sql) {
     if (Word(sql, tokens, 0) != "CREATE") return out;
     std::size_t k = 1;
     if (Word(sql, tokens, k) == "GLOBAL") k += 2;
-    if (Word(sql, tokens, k) != "TABLE") return out;
+    bool index = Word(sql, tokens, k) == "INDEX" ||
+                 ((Word(sql, tokens, k) == "UNIQUE" || Word(sql, tokens, k) == "BITMAP") &&
+                  Word(sql, tokens, k + 1) == "INDEX");
+    if (Word(sql, tokens, k) == "BITMAP") out.replace(tokens[k].begin, 6, "      ");
+    if (Word(sql, tokens, k) != "TABLE" && !index) return out;
     while (k < tokens.size() && !CSqlScanner::IsSymbol(sql, tokens[k], '(')) ++k;
     if (k >= tokens.size()) return out;
     std::size_t close = 0;
