@@ -312,6 +312,8 @@ bool CSqlEmitter::Block(const CSqlSelect& block, std::string& out,
         m_scopes.pop_back();
         return false;
     }
+    for (const CSqlFromItem& item : block.from)
+        scope.usingJoin = scope.usingJoin || !item.usingColumns.empty();
     m_scopes.back() = scope;
     bool rownum = UsesRownum(block.where) || UsesRownum(block.having);
     for (const auto& item : block.items) rownum = rownum || UsesRownum(item.expr);
@@ -592,14 +594,21 @@ bool CSqlEmitter::Resolve(const CSqlExpr& expr, CSqlType& type) {
     std::string column = Upper(expr.parts.back());
     std::string qualifier = expr.parts.size() > 1 ? Upper(expr.parts[expr.parts.size() - 2]) : std::string();
     for (auto scope = m_scopes.rbegin(); scope != m_scopes.rend(); ++scope) {
+        int found = 0;
         for (const auto& source : scope->sources) {
             if (!qualifier.empty() && source.name != qualifier) continue;
             for (const auto& candidate : source.columns)
                 if (candidate.first == column) {
-                    type = candidate.second;
-                    return true;
+                    if (found++ == 0) type = candidate.second;
+                    break;
                 }
         }
+        // Note: a name two sources of one query hold must be qualified.
+        if (found > 1 && qualifier.empty() && !m_inOrderBy && !scope->usingJoin) {
+            Fail(expr.at, 918, column);
+            return true;
+        }
+        if (found > 0) return true;
         if (qualifier.empty())
             for (const auto& alias : scope->aliases)
                 if (alias.first == column && m_inOrderBy) {

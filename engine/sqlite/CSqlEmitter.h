@@ -44,6 +44,7 @@ private:
         std::vector<std::pair<std::string, CSqlType>> aliases;  // for ORDER BY
         int rownumBlock = -1;
         bool inWhere = false;
+        bool usingJoin = false;
     };
     struct Cte {
         std::string name;

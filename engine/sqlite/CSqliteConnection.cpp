@@ -242,6 +242,10 @@ bool CSqliteConnection::Compile(Piece piece, std::string& compiled) {
     bool dml = false;
     for (std::string_view word : {"SELECT", "WITH", "INSERT", "UPDATE", "DELETE", "("})
         dml = dml || CSqlScanner::Is(piece.text, tokens[0], word);
+    if (CSqlScanner::Is(piece.text, tokens[0], "MERGE")) {
+        COraError::Set(m_error, 3001, {"MERGE"}, static_cast<int>(piece.base + tokens[0].begin));
+        return false;
+    }
     if (!dml && viewStart == 0) return true;
     (void)first;
     CSqliteDictionary::Prepare(m_db, piece.text);
@@ -269,6 +273,14 @@ bool CSqliteConnection::Compile(Piece piece, std::string& compiled) {
         std::size_t nameBegin = tokens[viewStart - 2].begin;
         if (viewStart >= 4 && CSqlScanner::IsSymbol(piece.text, tokens[viewStart - 3], '.'))
             nameBegin = tokens[viewStart - 2].begin;
+        // Note: the view keeps its text as written, for USER_VIEWS.
+        std::string original(piece.text.substr(tokens[viewStart].begin));
+        while (!original.empty() &&
+               (original.back() == ';' || original.back() == ' ' || original.back() == '\n'))
+            original.pop_back();
+        for (std::size_t at; (at = original.find("*/")) != std::string::npos;) original.replace(at, 2, "* /");
+        std::size_t firstWord = body.find(' ');
+        body.insert(firstWord == std::string::npos ? body.size() : firstWord, " /*TEXT:" + original + "*/");
         compiled =
             "CREATE VIEW " + std::string(piece.text.substr(nameBegin, nameEnd - nameBegin)) + " AS " + body;
     } else {

@@ -55,9 +55,10 @@ const View kViews[] = {
      "pragma_table_info(m.name) p "
      "WHERE m.type IN ('table', 'view') AND %U"},
     {"VIEWS",
-     "SELECT upper(m.name) AS VIEW_NAME, length(m.sql) AS TEXT_LENGTH, m.sql AS TEXT FROM main.sqlite_schema "
-     "m "
-     "WHERE m.type = 'view'"},
+     "SELECT VIEW_NAME, length(TEXT) AS TEXT_LENGTH, TEXT FROM (SELECT upper(m.name) AS VIEW_NAME, CASE WHEN "
+     "instr(m.sql, '/*TEXT:') > 0 THEN substr(m.sql, instr(m.sql, '/*TEXT:') + 7, instr(m.sql, '*/') - "
+     "instr(m.sql, '/*TEXT:') - 7) ELSE substr(m.sql, instr(upper(m.sql), ' AS ') + 4) END AS TEXT FROM "
+     "main.sqlite_schema m WHERE m.type = 'view')"},
     {"INDEXES",
      "SELECT upper(m.name) AS INDEX_NAME, 'NORMAL' AS INDEX_TYPE, upper(m.tbl_name) AS TABLE_NAME, "
      "CASE WHEN m.sql IS NULL OR upper(m.sql) LIKE 'CREATE UNIQUE%' THEN 'UNIQUE' ELSE 'NONUNIQUE' END AS "

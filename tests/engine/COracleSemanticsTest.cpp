@@ -1,6 +1,7 @@
 // The embedded engine answers as the server does: each case is a rule of the
 // server, not the engine's own output.
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include "engine/sqlite/CSqliteConnection.h"
 #include "tests/oracle/TempHome.h"
@@ -144,6 +145,7 @@ TEST_F(COracleSemanticsTest, MinusOuterJoinsAndDictionary) {
     Exec("INSERT INTO D VALUES (2, 'B')");
     Exec("INSERT INTO E VALUES (10, 1)");
     EXPECT_EQ(Rows("SELECT ID FROM D MINUS SELECT DEPT FROM E"), "2");
+    EXPECT_EQ(Rows("SELECT ID, NAME FROM D JOIN E USING (ID)"), "");
     EXPECT_EQ(Rows("SELECT D.NAME, E.ID FROM D, E WHERE D.ID = E.DEPT(+) ORDER BY D.NAME"), "A,10|B,-");
     EXPECT_EQ(Rows("SELECT TABLE_NAME FROM USER_TABLES ORDER BY TABLE_NAME"), "D|E");
 }
@@ -159,6 +161,9 @@ TEST_F(COracleSemanticsTest, ErrorsNameTheObjectAtTheirToken) {
         {"SELECT salary FROM EMP", "ORA-00904: 列 SALARY は存在しません。", "salary"},
         {"INSERT INTO EMP VALUES (NULL)", "ORA-01400: EMP.ENAME には NULL を入れられません。", nullptr},
         {"SELECT NOFUNC(1) FROM DUAL", "ORA-00904: 関数 NOFUNC は存在しません。", "NOFUNC"},
+        {"SELECT ENAME FROM EMP, EMP E2", "ORA-00918: 列 ENAME の定義があいまいです。", "ENAME"},
+        {"MERGE INTO EMP USING DUAL ON (1 = 1) WHEN MATCHED THEN UPDATE SET ENAME = 'X'",
+         "ORA-03001: 未実装の機能です: MERGE は組込みデータベースでは使えません。", "MERGE"},
         {"SELECT 1 FROM DUAL CONNECT BY LEVEL < 3",
          "ORA-03001: 未実装の機能です: CONNECT BY は組込みデータベースでは使えません。", "CONNECT"},
     };
@@ -170,4 +175,33 @@ TEST_F(COracleSemanticsTest, ErrorsNameTheObjectAtTheirToken) {
     Exec("INSERT INTO EMP VALUES ('A')");
     EXPECT_EQ(Failure("INSERT INTO EMP VALUES ('A')"), "ORA-00001: 一意制約 EMP_PK に違反する値です。");
     EXPECT_EQ(m_connection->LastError().code, 1);
+}
+
+TEST(COracleSemanticsFile, AFileOfThePreviousVersionOpensWithItsTypes) {
+    TempHome home;
+    sqlite3* raw = nullptr;
+    ASSERT_EQ(sqlite3_open(home.File("old.db").c_str(), &raw), SQLITE_OK);
+    ASSERT_EQ(
+        sqlite3_exec(raw,
+                     "CREATE TABLE T (A VARCHAR2(3), D DATE, N NUMBER(7,2));"
+                     "INSERT INTO T VALUES ('abc', '2024-01-15 00:00:00', 1.5);"
+                     "CREATE TABLE TARVEX_SEQUENCES (NAME TEXT PRIMARY KEY, NEXT_VALUE INTEGER NOT NULL, "
+                     "STEP INTEGER NOT NULL);"
+                     "INSERT INTO TARVEX_SEQUENCES VALUES ('S', 5, 1);",
+                     nullptr, nullptr, nullptr),
+        SQLITE_OK);
+    sqlite3_close(raw);
+    CEngineError error;
+    auto connection = CSqliteConnection::Open("OLD", error);
+    ASSERT_NE(connection, nullptr) << error.message;
+    std::vector<CEngineBind> binds;
+    CEngineResult result;
+    ASSERT_TRUE(connection->Query("SELECT D + 1, N * 2, S.NEXTVAL FROM T", binds, result))
+        << connection->LastError().message;
+    EXPECT_EQ(result.Value(0, 0), "24-01-16");
+    EXPECT_EQ(result.Value(0, 1), "3");
+    EXPECT_EQ(result.Value(0, 2), "5");
+    long rows = 0;
+    EXPECT_FALSE(connection->Execute("INSERT INTO T (A) VALUES ('abcd')", binds, rows));
+    EXPECT_EQ(connection->LastError().code, 12899);
 }
