@@ -228,6 +228,26 @@ void CSqliteDictionary::Prepare(sqlite3* db, std::string_view text) {
     }
 }
 
+std::string CSqliteDictionary::KeyName(sqlite3* db, std::string_view failed) {
+    std::string table;
+    std::vector<std::string> columns;
+    for (std::size_t at = 0; at < failed.size();) {
+        std::size_t comma = failed.find(", ", at);
+        std::string_view part =
+            failed.substr(at, comma == std::string_view::npos ? failed.size() - at : comma - at);
+        std::size_t dot = part.find('.');
+        if (dot == std::string_view::npos) return {};
+        table = Upper(part.substr(0, dot));
+        columns.push_back(Upper(part.substr(dot + 1)));
+        at = comma == std::string_view::npos ? failed.size() : comma + 2;
+    }
+    for (const Constraint& constraint : All(db))
+        if ((constraint.type == 'P' || constraint.type == 'U') && constraint.table == table &&
+            constraint.columns == columns)
+            return constraint.name;
+    return {};
+}
+
 std::vector<CSqliteDictionary::Constraint> CSqliteDictionary::All(sqlite3* db) {
     std::vector<Constraint> all;
     Statement tables =

@@ -33,6 +33,9 @@ public:
     // The constraints written in a CREATE TABLE statement (UTF-8); those
     // without a name get "SYS_C" and `number` with their place.
     static std::vector<Constraint> Parse(std::string_view createTable, long long number);
+    // The name of the primary or unique key over "T.A, T.B" (as SQLite
+    // reports a violation, UTF-8); "" when there is none.
+    static std::string KeyName(sqlite3* db, std::string_view failed);
     // Every constraint of the file's tables, and those added later.
     static std::vector<Constraint> All(sqlite3* db);
 };

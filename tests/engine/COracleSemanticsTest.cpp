@@ -174,6 +174,11 @@ TEST_F(COracleSemanticsTest, ErrorsNameTheObjectAtTheirToken) {
     }
     Exec("INSERT INTO EMP VALUES ('A')");
     EXPECT_EQ(Failure("INSERT INTO EMP VALUES ('A')"), "ORA-00001: 一意制約 EMP_PK に違反する値です。");
+    Exec("CREATE TABLE K (ID NUMBER PRIMARY KEY)");
+    Exec("INSERT INTO K VALUES (1)");
+    std::string key = Rows("SELECT CONSTRAINT_NAME FROM USER_CONSTRAINTS WHERE TABLE_NAME = 'K'");
+    EXPECT_EQ(key.rfind("SYS_C", 0), 0u) << key;
+    EXPECT_EQ(Failure("INSERT INTO K VALUES (1)"), "ORA-00001: 一意制約 " + key + " に違反する値です。");
     EXPECT_EQ(m_connection->LastError().code, 1);
 }
 
