@@ -99,8 +99,7 @@ const FunctionRow* FindFunction(std::string_view name) {
 }
 
 // Functions of the server the embedded engine refuses, by name prefix.
-constexpr std::string_view kRefusedPrefixes[] = {"XML",  "JSON", "REGEXP_", "DBMS_",
-                                                 "UTL_", "SYS_", "EXTRACT"};
+constexpr std::string_view kRefusedPrefixes[] = {"XML", "JSON", "REGEXP_", "DBMS_", "UTL_", "SYS_"};
 
 std::string Quote(std::string_view text) {
     std::string out = "'";
@@ -682,6 +681,7 @@ CSqlType CSqlEmitter::Call(const CSqlExpr& expr, std::string& out) {
             Fail(expr.at, 3001, name);
             return CSqlType::Unknown;
         }
+    if (name == "EXTRACT" || name == "CAST") return Special(expr, out);
     const FunctionRow* row = FindFunction(name);
     if (row == nullptr) {
         Fail(expr.at, 100904, name);
@@ -736,6 +736,44 @@ CSqlType CSqlEmitter::Call(const CSqlExpr& expr, std::string& out) {
             if (name == "DECODE" && types.size() >= 3) return types[2];
             return CSqlType::Unknown;
     }
+    return CSqlType::Unknown;
+}
+
+CSqlType CSqlEmitter::Special(const CSqlExpr& expr, std::string& out) {
+    std::string argument;
+    CSqlType type = Expr(expr.args[0], argument);
+    if (Upper(expr.text) == "EXTRACT") {
+        std::string field = Upper(expr.detail);
+        constexpr std::string_view kFields[] = {"YEAR", "MONTH", "DAY", "HOUR", "MINUTE", "SECOND"};
+        if (std::find(std::begin(kFields), std::end(kFields), field) == std::end(kFields)) {
+            Fail(expr.at, 3001, "EXTRACT(" + field + ")");
+            return CSqlType::Unknown;
+        }
+        out +=
+            "ORA_EXTRACT('" + field + "', " + (IsText(type) ? "TO_DATE(" + argument + ")" : argument) + ")";
+        return CSqlType::Number;
+    }
+    // CAST: the value converted and held as a column of that type holds it.
+    CSqliteCatalog::Column column = CSqliteCatalog::Describe("CAST", expr.detail);
+    std::string at = std::to_string(expr.at);
+    switch (column.type) {
+        case CSqlType::Number:
+            out += "ORA_STORE_NUMBER(" + argument + ", " + std::to_string(column.precision) + ", " +
+                   std::to_string(column.scale) + ", 'CAST', " + at + ")";
+            return CSqlType::Number;
+        case CSqlType::Text:
+        case CSqlType::Char:
+            out += "ORA_STORE_TEXT(" + (type == CSqlType::Date ? "TO_CHAR(" + argument + ")" : argument) +
+                   ", " + std::to_string(column.length) + ", " + (column.charSemantics ? "1" : "0") + ", " +
+                   (column.type == CSqlType::Char ? "1" : "0") + ", 'CAST', " + at + ")";
+            return column.type;
+        case CSqlType::Date:
+            out += "ORA_STORE_DATE(" + argument + ", " + at + ")";
+            return CSqlType::Date;
+        case CSqlType::Unknown:
+            break;
+    }
+    Fail(expr.at, 902);
     return CSqlType::Unknown;
 }
 

@@ -65,6 +65,7 @@ private:
     CSqlType Expr(const CSqlExpr* expr, std::string& out);
     CSqlType Name(const CSqlExpr& expr, std::string& out);
     CSqlType Call(const CSqlExpr& expr, std::string& out);
+    CSqlType Special(const CSqlExpr& expr, std::string& out);
     CSqlType Binary(const CSqlExpr& expr, std::string& out);
     CSqlType Compare(std::string_view op, const CSqlExpr* left, const CSqlExpr* right, std::string& out);
     CSqlType Case(const CSqlExpr& expr, std::string& out);

@@ -638,7 +638,34 @@ bool CSqlParser::NameOrCall(Expr*& out) {
     out = Node(Expr::Kind::Call, at);
     out->parts = std::move(parts);
     out->text = out->parts.back();
+    if (out->parts.size() == 1 && (CSqlScanner::Is(m_text, m_tokens[m_k - 1], "EXTRACT") ||
+                                   CSqlScanner::Is(m_text, m_tokens[m_k - 1], "CAST")))
+        return SpecialCall(*out);
     return CallArguments(*out);
+}
+
+bool CSqlParser::SpecialCall(Expr& call) {
+    ++m_k;  // "("
+    bool extract = CSqlScanner::Is(m_text, m_tokens[m_k - 2], "EXTRACT");
+    Expr* argument = nullptr;
+    if (extract) {
+        if (!IsName()) return Fail();
+        call.detail = TokenText(m_k++);
+        if (!Expect("FROM") || !Expression(argument)) return false;
+    } else {
+        if (!Expression(argument) || !Expect("AS") || !IsName()) return false;
+        std::size_t begin = m_k++;
+        while (IsName() && !IsSymbol('(')) ++m_k;
+        if (AcceptSymbol('(')) {
+            while (!AtEnd() && !IsSymbol(')')) ++m_k;
+            if (!ExpectSymbol(')')) return false;
+        }
+        call.detail =
+            m_text.substr(m_tokens[begin].begin,
+                          m_tokens[m_k - 1].begin + m_tokens[m_k - 1].length - m_tokens[begin].begin);
+    }
+    call.args.push_back(argument);
+    return ExpectSymbol(')');
 }
 
 bool CSqlParser::CallArguments(Expr& call) {

@@ -71,6 +71,8 @@ private:
     bool Primary(Expr*& out);
     bool NameOrCall(Expr*& out);
     bool CallArguments(Expr& call);
+    // EXTRACT(field FROM expr) and CAST(expr AS type).
+    bool SpecialCall(Expr& call);
     bool Over(Expr& call);
     bool CaseExpr(Expr*& out);
     bool Parenthesised(Expr*& out);

@@ -48,6 +48,8 @@ struct CSqlExpr {
     bool distinct = false;
     bool starArgument = false;  // COUNT(*)
     bool timestamp = false;     // TIMESTAMP '...'
+    // EXTRACT(field FROM ...): the field; CAST(... AS type): the type.
+    std::string_view detail;
     // OVER (PARTITION BY ... ORDER BY ...); `over` set when present.
     bool over = false;
     std::vector<CSqlExpr*> partition;

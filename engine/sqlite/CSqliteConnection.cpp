@@ -415,6 +415,8 @@ bool CSqliteConnection::RunDdl(const std::string& sql, std::vector<CEngineBind>&
     if (handled) return done;
     // Note: physical clauses are blanked in place, so positions still hold.
     std::string prepared = CSqliteSchema::Prepare(sql);
+    bool created = CreateAsSelect(prepared, handled);
+    if (handled) return created;
     Statement statement;
     if (!Prepare(Piece{prepared, 0}, {}, binds, statement)) return false;
     int rc = SQLITE_OK;
@@ -424,6 +426,64 @@ bool CSqliteConnection::RunDdl(const std::string& sql, std::vector<CEngineBind>&
     if (!CreateIdentities(prepared)) return false;
     if (CStatementClassifier::Classify(sql) == StatementKind::Truncate)
         rowsProcessed = static_cast<long>(sqlite3_changes64(m_db));
+    return true;
+}
+
+bool CSqliteConnection::CreateAsSelect(const std::string& sql, bool& handled) {
+    auto tokens = CSqlScanner::Significant(sql);
+    auto is = [&](std::size_t k, std::string_view word) {
+        return k < tokens.size() && CSqlScanner::Is(sql, tokens[k], word);
+    };
+    if (!is(0, "CREATE") || !is(1, "TABLE") || !is(3, "AS")) return false;
+    CSqlArena arena;
+    CSqlParser parser(sql, tokens, arena);
+    CSqlParser::Failure failure;
+    CSqlStatement statement;
+    statement.kind = CSqlStatement::Kind::Select;
+    if (!parser.ParseQuery(4, statement.query, failure)) return false;
+    handled = true;
+    CSqlEmitter emitter(sql, *m_catalog);
+    CSqlEmitter::Failure emitFailure;
+    std::string query;
+    if (!emitter.Emit(statement, query, emitFailure)) {
+        COraError::Set(m_error, emitFailure.code, {emitFailure.name}, static_cast<int>(emitFailure.at));
+        return false;
+    }
+    // Note: the new columns take the declared types of the columns they copy,
+    // and expressions the type of their value.
+    std::string utf8 = encoding::Cp932ToUtf8(query);
+    sqlite3_stmt* raw = nullptr;
+    if (sqlite3_prepare_v2(m_db, utf8.c_str(), -1, &raw, nullptr) != SQLITE_OK) {
+        m_error.Set(ToCp932(sqlite3_errmsg(m_db)), static_cast<int>(tokens[4].begin));
+        return false;
+    }
+    Statement described(raw);
+    const auto& types = emitter.ResultTypes();
+    std::string name = encoding::Cp932ToUtf8(sql.substr(tokens[2].begin, tokens[2].length));
+    std::string create = "CREATE TABLE " + name + " (";
+    for (int column = 0; column < sqlite3_column_count(raw); ++column) {
+        const char* declared = sqlite3_column_decltype(raw, column);
+        auto index = static_cast<std::size_t>(column);
+        CSqlType type = index < types.size() ? types[index] : CSqlType::Unknown;
+        std::string decl = declared != nullptr         ? declared
+                           : type == CSqlType::Date    ? "DATE"
+                           : type == CSqlType::Number  ? "NUMBER"
+                           : type == CSqlType::Unknown ? ""
+                                                       : "VARCHAR2(4000)";
+        std::string column_name = sqlite3_column_name(raw, column);
+        for (std::size_t at; (at = column_name.find('"')) != std::string::npos;) column_name.erase(at, 1);
+        create += (column > 0 ? ", \"" : "\"") + column_name + "\" " + decl;
+    }
+    create += ")";
+    described.reset();
+    bool done = ExecPlain("SAVEPOINT TARVEX_CTAS") && ExecPlain(create.c_str()) &&
+                ExecPlain(("INSERT INTO " + name + " " + utf8).c_str()) && ExecPlain("RELEASE TARVEX_CTAS");
+    if (!done) {
+        CEngineError failure = m_error;
+        sqlite3_exec(m_db, "ROLLBACK TO TARVEX_CTAS; RELEASE TARVEX_CTAS", nullptr, nullptr, nullptr);
+        m_error = failure;
+        return false;
+    }
     return true;
 }
 

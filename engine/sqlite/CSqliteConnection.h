@@ -82,6 +82,9 @@ private:
     bool RunStatement(Piece piece, std::vector<CEngineBind>& binds, long& rowsProcessed);
     bool RunDdl(const std::string& sql, std::vector<CEngineBind>& binds, long& rowsProcessed);
     bool RunSequence(const std::string& sql, StatementKind kind);
+    // CREATE TABLE name AS query, its columns typed as what they copy;
+    // `handled` unset for any other statement (or a query the tree lacks).
+    bool CreateAsSelect(const std::string& sql, bool& handled);
     // The sequences of the identity columns a CREATE TABLE declared.
     bool CreateIdentities(const std::string& sql);
     bool RunReplace(const std::string& sql, std::vector<CEngineBind>& binds, long& rowsProcessed);

@@ -220,6 +220,18 @@ void Power(sqlite3_context* context, int, sqlite3_value** argv) {
         sqlite3_result_double(context, z);
 }
 
+void Extract(sqlite3_context* context, int, sqlite3_value** argv) {
+    CDateTime date;
+    if (IsNull(argv[1])) return sqlite3_result_null(context);
+    if (!DateValue(argv[1], date)) return Raise(context, 932, {}, -1);
+    std::string field = TextOf(argv[0]);
+    const int parts[] = {date.year, date.month, date.day, date.hour, date.minute, date.second};
+    const char* const names[] = {"YEAR", "MONTH", "DAY", "HOUR", "MINUTE", "SECOND"};
+    for (int k = 0; k < 6; ++k)
+        if (field == names[k]) return sqlite3_result_int(context, parts[k]);
+    sqlite3_result_null(context);
+}
+
 void MonthsBetween(sqlite3_context* context, int, sqlite3_value** argv) {
     CDateTime a;
     CDateTime b;
@@ -325,6 +337,7 @@ constexpr Row kFunctions[] = {
     {"ORA_SIGN", 1, Unary<Sign>, true, false},
     {"ORA_POWER", 2, Power, true, false},
     {"ORA_MONTHS_BETWEEN", 2, MonthsBetween, true, false},
+    {"ORA_EXTRACT", 2, Extract, true, false},
 };
 
 }  // namespace
