@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include "engine/sqlite/CDateFormat.h"
+#include "engine/sqlite/CSqliteValueFunctions.h"
+#include "text/Cp932.h"
 
 namespace {
 
@@ -867,6 +869,7 @@ CSqlType CSqlEmitter::Case(const CSqlExpr& expr, std::string& out) {
 
 bool CSqlEmitter::Store(const CSqliteCatalog::Column& column, std::string_view table, const CSqlExpr* value,
                         std::string& out) {
+    if (StoreLiteral(column, table, *value, out)) return !m_failed;
     std::string text;
     CSqlType type = Expr(value, text);
     std::string name = Quote(Upper(table) + "." + column.name);
@@ -893,6 +896,43 @@ bool CSqlEmitter::Store(const CSqliteCatalog::Column& column, std::string_view t
             break;
     }
     return !m_failed;
+}
+
+bool CSqlEmitter::StoreLiteral(const CSqliteCatalog::Column& column, std::string_view table,
+                               const CSqlExpr& value, std::string& out) {
+    bool number =
+        value.kind == CSqlExpr::Kind::Number && value.text.find_first_of("eE") == std::string_view::npos;
+    bool text = value.kind == CSqlExpr::Kind::String && value.text.size() > 2;
+    std::string name = Upper(table) + "." + column.name;
+    if (column.type == CSqlType::Number && number) {
+        std::string digits(value.text);
+        if (digits.front() == '.') digits.insert(digits.begin(), '0');
+        if (!CSqliteValueFunctions::FitNumber(digits, column.precision, column.scale))
+            return Fail(value.at, 1438, name) || true;
+        out += digits;
+        return true;
+    }
+    if ((column.type != CSqlType::Text && column.type != CSqlType::Char) || !text) return false;
+    // The statement is CP932: the literal's bytes are the bytes it is stored in.
+    std::string content;
+    std::size_t characters = 0;
+    for (std::size_t k = 1; k + 1 < value.text.size(); ++k) {
+        if (value.text[k] == '\'' && value.text[k + 1] == '\'') ++k;
+        std::size_t length = cp932::CharLength(value.text, k);
+        content.append(value.text.substr(k, length));
+        k += length - 1;
+        ++characters;
+    }
+    std::size_t length = column.charSemantics ? characters : content.size();
+    if (column.length > 0 && length > static_cast<std::size_t>(column.length)) {
+        Fail(value.at, column.charSemantics ? 112899 : 12899, name);
+        m_failure.args = {std::to_string(length), std::to_string(column.length)};
+        return true;
+    }
+    if (column.type == CSqlType::Char && column.length > 0)
+        content.append(static_cast<std::size_t>(column.length) - length, ' ');
+    out += Quote(content);
+    return true;
 }
 
 bool CSqlEmitter::Insert(const CSqlStatement& statement, std::string& out) {

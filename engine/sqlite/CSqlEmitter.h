@@ -20,7 +20,8 @@ public:
     struct Failure {
         std::size_t at = 0;
         int code = 0;
-        std::string name;  // CP932
+        std::string name;               // CP932
+        std::vector<std::string> args;  // what follows the name in the message
     };
 
     // `stored`: the text is the body of a view or trigger kept in the file.
@@ -78,6 +79,10 @@ private:
     bool Delete(const CSqlStatement& statement, std::string& out);
     bool Store(const CSqliteCatalog::Column& column, std::string_view table, const CSqlExpr* value,
                std::string& out);
+    // A literal stored by the column's rules as the statement is compiled;
+    // false when the value is no literal the rules take at once.
+    bool StoreLiteral(const CSqliteCatalog::Column& column, std::string_view table, const CSqlExpr& value,
+                      std::string& out);
 
     std::string_view m_text;
     CSqliteCatalog& m_catalog;

@@ -115,11 +115,15 @@ std::string CSqliteCatalog::IdentitySequence(std::string_view table, std::string
     return "ISEQ$$_" + UpperCp932(table) + "_" + UpperCp932(column);
 }
 
+CSqliteCatalog::~CSqliteCatalog() { sqlite3_finalize(m_version); }
+
 void CSqliteCatalog::Refresh() {
-    Statement statement = Prepare(m_db, "PRAGMA schema_version");
-    long long version = statement && sqlite3_step(statement.get()) == SQLITE_ROW
-                            ? sqlite3_column_int64(statement.get(), 0)
+    // Note: asked before every statement, so the question is kept prepared.
+    if (m_version == nullptr) sqlite3_prepare_v2(m_db, "PRAGMA schema_version", -1, &m_version, nullptr);
+    long long version = m_version != nullptr && sqlite3_step(m_version) == SQLITE_ROW
+                            ? sqlite3_column_int64(m_version, 0)
                             : -2;
+    if (m_version != nullptr) sqlite3_reset(m_version);
     if (version != m_schemaVersion) m_columns.clear();
     m_schemaVersion = version;
 }

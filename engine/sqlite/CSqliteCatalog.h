@@ -7,6 +7,7 @@
 #include <vector>
 
 struct sqlite3;
+struct sqlite3_stmt;
 
 // The static type of a value in the tree.
 enum class CSqlType { Unknown, Number, Text, Char, Date };
@@ -34,6 +35,9 @@ public:
     };
 
     explicit CSqliteCatalog(sqlite3* db) : m_db(db) {}
+    ~CSqliteCatalog();
+    CSqliteCatalog(const CSqliteCatalog&) = delete;
+    CSqliteCatalog& operator=(const CSqliteCatalog&) = delete;
 
     // Columns of the table or view `name` (CP932, any case; the columns'
     // names upper-cased CP932); nullptr when there is none.
@@ -50,6 +54,7 @@ public:
 
 private:
     sqlite3* m_db;
+    sqlite3_stmt* m_version = nullptr;
     long long m_schemaVersion = -1;
     std::map<std::string, std::vector<Column>> m_columns;
 };

@@ -234,6 +234,14 @@ void CSqliteConnection::SetPreparedError(Piece piece, std::string_view prefix, c
     m_error.position = static_cast<int>(piece.base + inPiece);
 }
 
+void CSqliteConnection::SetEmitError(const CSqlEmitter::Failure& failure, int position) {
+    const auto& a = failure.args;
+    if (a.size() >= 2)
+        COraError::Set(m_error, failure.code, {failure.name, a[0], a[1]}, position);
+    else
+        COraError::Set(m_error, failure.code, {failure.name}, position);
+}
+
 bool CSqliteConnection::Compile(Piece piece, std::string& compiled) {
     auto tokens = CSqlScanner::Significant(piece.text);
     if (tokens.empty()) return true;
@@ -264,8 +272,7 @@ bool CSqliteConnection::Compile(Piece piece, std::string& compiled) {
     CSqlEmitter::Failure emitFailure;
     std::string body;
     if (!emitter.Emit(statement, body, emitFailure)) {
-        COraError::Set(m_error, emitFailure.code, {emitFailure.name},
-                       static_cast<int>(piece.base + emitFailure.at));
+        SetEmitError(emitFailure, static_cast<int>(piece.base + emitFailure.at));
         return false;
     }
     if (viewStart > 0) {
@@ -446,7 +453,7 @@ bool CSqliteConnection::CreateAsSelect(const std::string& sql, bool& handled) {
     CSqlEmitter::Failure emitFailure;
     std::string query;
     if (!emitter.Emit(statement, query, emitFailure)) {
-        COraError::Set(m_error, emitFailure.code, {emitFailure.name}, static_cast<int>(emitFailure.at));
+        SetEmitError(emitFailure, static_cast<int>(emitFailure.at));
         return false;
     }
     // Note: the new columns take the declared types of the columns they copy,

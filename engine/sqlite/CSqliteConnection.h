@@ -8,6 +8,7 @@
 
 #include "engine/CEngineConnection.h"
 #include "engine/sqlite/CPlsqlBlock.h"
+#include "engine/sqlite/CSqlEmitter.h"
 #include "engine/sqlite/CStatementClassifier.h"
 
 struct sqlite3;
@@ -70,6 +71,7 @@ private:
     // the tree does not hold it (the token rewrite takes it then).
     bool Compile(Piece piece, std::string& compiled);
     bool RunSession(const std::string& sql);
+    void SetEmitError(const CSqlEmitter::Failure& failure, int position);
     bool CheckEncoding(const std::string& sql);
     bool Prepare(Piece piece, std::string_view prefix, const std::vector<CEngineBind>& binds, Statement& out);
     bool CheckTail(Piece piece, std::string_view prefix, const CSqlRewrite& rewrite,

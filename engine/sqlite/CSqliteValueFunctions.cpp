@@ -73,16 +73,32 @@ int IntegerDigits(std::string_view text) {
     return static_cast<int>(whole.size());
 }
 
+// A number that already has at most `scale` decimals and fits `precision`:
+// true when it needs no decimal rounding (the common case, kept fast).
+bool FitsAsIs(sqlite3_value* value, int precision, int scale) {
+    int type = sqlite3_value_type(value);
+    if (type != SQLITE_INTEGER && type != SQLITE_FLOAT) return false;
+    bool scaled = scale != CSqliteValueFunctions::kNoScale;
+    double number = sqlite3_value_double(value);
+    if (type == SQLITE_FLOAT) {
+        if (!scaled || scale < 0 || scale > 12) return !scaled && precision == 0 && std::isfinite(number);
+        double shifted = number * std::pow(10.0, scale);
+        if (!(std::fabs(shifted) < 1e15) || shifted != std::nearbyint(shifted)) return false;
+    } else if (scaled && scale < 0) {
+        return false;
+    }
+    return precision == 0 || std::fabs(number) < std::pow(10.0, precision - (scaled ? scale : 0)) * 0.999999;
+}
+
 void StoreNumber(sqlite3_context* context, int, sqlite3_value** argv) {
     if (IsNull(argv[0])) return sqlite3_result_null(context);
     int precision = sqlite3_value_int(argv[1]);
     int scale = sqlite3_value_int(argv[2]);
+    if (FitsAsIs(argv[0], precision, scale)) return sqlite3_result_value(context, argv[0]);
     int at = sqlite3_value_int(argv[4]);
     std::string text;
     if (!DecimalOf(argv[0], text)) return Raise(context, 1722, {}, at);
-    bool scaled = scale != CSqliteValueFunctions::kNoScale;
-    if (scaled) text = CSqliteValueFunctions::RoundDecimal(text, scale);
-    if (precision > 0 && IntegerDigits(text) > precision - (scaled ? scale : 0))
+    if (!CSqliteValueFunctions::FitNumber(text, precision, scale))
         return Raise(context, 1438, {TextOf(argv[3])}, at);
     ResultNumberText(context, text);
 }
@@ -112,7 +128,9 @@ void StoreText(sqlite3_context* context, int, sqlite3_value** argv) {
     bool chars = sqlite3_value_int(argv[2]) != 0;
     bool pad = sqlite3_value_int(argv[3]) != 0;
     int at = sqlite3_value_int(argv[5]);
-    std::size_t length = chars ? Characters(text) : encoding::Utf8ToCp932(text).size();
+    bool ascii = true;
+    for (char c : text) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
+    std::size_t length = chars || ascii ? Characters(text) : encoding::Utf8ToCp932(text).size();
     if (limit > 0 && length > static_cast<std::size_t>(limit))
         return Raise(context, chars ? 112899 : 12899,
                      {TextOf(argv[4]), std::to_string(length), std::to_string(limit)}, at);
@@ -341,6 +359,12 @@ constexpr Row kFunctions[] = {
 };
 
 }  // namespace
+
+bool CSqliteValueFunctions::FitNumber(std::string& text, int precision, int scale) {
+    bool scaled = scale != kNoScale;
+    if (scaled) text = RoundDecimal(text, scale);
+    return precision <= 0 || IntegerDigits(text) <= precision - (scaled ? scale : 0);
+}
 
 std::string CSqliteValueFunctions::RoundDecimal(std::string_view number, int scale) {
     bool negative = !number.empty() && number.front() == '-';

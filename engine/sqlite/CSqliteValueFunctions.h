@@ -32,4 +32,7 @@ public:
     // `number` (decimal text, no exponent) rounded half away from zero to
     // `scale` decimals (negative: tens, hundreds, ...).
     static std::string RoundDecimal(std::string_view number, int scale);
+    // `text` (decimal, no exponent) as NUMBER(precision, scale) holds it;
+    // false when it has more digits before the point than the type allows.
+    static bool FitNumber(std::string& text, int precision, int scale);
 };
