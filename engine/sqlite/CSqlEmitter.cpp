@@ -898,6 +898,11 @@ bool CSqlEmitter::Store(const CSqliteCatalog::Column& column, std::string_view t
     return !m_failed;
 }
 
+bool CSqlEmitter::IsDefault(const CSqlExpr& value) {
+    return value.kind == CSqlExpr::Kind::Name && value.parts.size() == 1 && !value.parts[0].empty() &&
+           value.parts[0].front() != '"' && Upper(value.parts[0]) == "DEFAULT";
+}
+
 bool CSqlEmitter::StoreLiteral(const CSqliteCatalog::Column& column, std::string_view table,
                                const CSqlExpr& value, std::string& out) {
     bool number =
@@ -953,37 +958,51 @@ bool CSqlEmitter::Insert(const CSqlStatement& statement, std::string& out) {
         }
     }
     // Identity columns: numbered when left out (or NULL, ON NULL); an ALWAYS
-    // one takes no value.
+    // one takes no value. DEFAULT in VALUES leaves its column out.
+    bool values = statement.query == nullptr;
+    if (values && statement.values.size() > targets.size()) return Fail(statement.values[targets.size()]->at, 913);
+    if (values && statement.values.size() < targets.size()) return Fail(statement.tableAt, 947);
+    std::vector<const CSqliteCatalog::Column*> listed;
+    std::vector<const CSqlExpr*> given;
+    for (std::size_t k = 0; k < targets.size(); ++k) {
+        const CSqlExpr* value = values ? statement.values[k] : nullptr;
+        if (value != nullptr && IsDefault(*value)) continue;
+        if (targets[k]->identity == "ALWAYS")
+            return Fail(statement.columnAt.empty() ? statement.tableAt : statement.columnAt[k], 32795,
+                        targets[k]->name);
+        listed.push_back(targets[k]);
+        given.push_back(value);
+    }
     std::vector<const CSqliteCatalog::Column*> numbered;
-    for (std::size_t k = 0; k < targets.size(); ++k)
-        if (targets[k]->identity == "ALWAYS" && !statement.columns.empty())
-            return Fail(statement.columnAt[k], 32795, targets[k]->name);
-    if (!statement.columns.empty())
-        for (const auto& column : *columns)
-            if (!column.identity.empty() &&
-                std::find(targets.begin(), targets.end(), &column) == targets.end())
-                numbered.push_back(&column);
+    for (const auto& column : *columns)
+        if (!column.identity.empty() && std::find(listed.begin(), listed.end(), &column) == listed.end())
+            numbered.push_back(&column);
     auto next = [&](const CSqliteCatalog::Column& column) {
         return "ORA_NEXTVAL('" + CSqliteCatalog::IdentitySequence(table, column.name) + "')";
     };
-    out += "INSERT INTO " + std::string(statement.table.back()) + " (";
-    for (std::size_t k = 0; k < targets.size(); ++k) out += (k > 0 ? ", \"" : "\"") + targets[k]->name + "\"";
-    for (const auto* column : numbered) out += ", \"" + column->name + "\"";
+    out += "INSERT INTO " + std::string(statement.table.back());
+    if (listed.empty() && numbered.empty()) {
+        out += " DEFAULT VALUES";
+        return values ? true : Fail(statement.tableAt, 947);
+    }
+    out += " (";
+    for (std::size_t k = 0; k < listed.size(); ++k) out += (k > 0 ? ", \"" : "\"") + listed[k]->name + "\"";
+    for (std::size_t k = 0; k < numbered.size(); ++k)
+        out += (listed.empty() && k == 0 ? "\"" : ", \"") + numbered[k]->name + "\"";
     out += ") ";
-    if (statement.query == nullptr) {
-        if (statement.values.size() > targets.size()) return Fail(statement.values[targets.size()]->at, 913);
-        if (statement.values.size() < targets.size()) return Fail(statement.tableAt, 947);
+    if (values) {
         out += "VALUES (";
-        for (std::size_t k = 0; k < targets.size(); ++k) {
+        for (std::size_t k = 0; k < listed.size(); ++k) {
             if (k > 0) out += ", ";
-            if (targets[k]->identity == "ON NULL") out += "COALESCE(";
-            if (!Store(*targets[k], table, statement.values[k], out)) return false;
-            if (targets[k]->identity == "ON NULL") out += ", " + next(*targets[k]) + ")";
+            if (listed[k]->identity == "ON NULL") out += "COALESCE(";
+            if (!Store(*listed[k], table, given[k], out)) return false;
+            if (listed[k]->identity == "ON NULL") out += ", " + next(*listed[k]) + ")";
         }
-        for (const auto* column : numbered) out += ", " + next(*column);
+        for (std::size_t k = 0; k < numbered.size(); ++k) out += (listed.empty() && k == 0 ? "" : ", ") + next(*numbered[k]);
         out += ")";
         return true;
     }
+    targets = listed;
     std::string query;
     std::vector<std::pair<std::string, CSqlType>> produced;
     if (!Query(*statement.query, query, &produced)) return false;

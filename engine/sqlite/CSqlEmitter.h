@@ -81,6 +81,7 @@ private:
                std::string& out);
     // A literal stored by the column's rules as the statement is compiled;
     // false when the value is no literal the rules take at once.
+    static bool IsDefault(const CSqlExpr& value);
     bool StoreLiteral(const CSqliteCatalog::Column& column, std::string_view table, const CSqlExpr& value,
                       std::string& out);
 

@@ -84,7 +84,9 @@ TEST_F(CSqliteSchemaTest, ConstraintsAddedLaterAreEnforcedAndListed) {
               "ORA-02291: 整合性制約に違反しました - 親キーがありません。");
     EXPECT_EQ(Failure("INSERT INTO EMP VALUES (7371, 'X', -1, 10)"),
               "ORA-02290: チェック制約 EMP_SAL_CK に違反しました。");
-    EXPECT_EQ(Rows("SELECT LOC FROM DEPT"), "TOKYO");
+    Exec("INSERT INTO DEPT VALUES (30, 'SALES', DEFAULT)");
+    EXPECT_EQ(Rows("SELECT LOC FROM DEPT ORDER BY DEPTNO"), "TOKYO|TOKYO");
+    Exec("DELETE FROM DEPT WHERE DEPTNO = 30");
     EXPECT_EQ(
         Rows("SELECT CONSTRAINT_NAME, CONSTRAINT_TYPE, R_CONSTRAINT_NAME, DELETE_RULE FROM USER_CONSTRAINTS "
              "WHERE TABLE_NAME = 'EMP' ORDER BY CONSTRAINT_NAME"),
@@ -103,7 +105,9 @@ TEST_F(CSqliteSchemaTest, ModifyCommentsIdentityAndSequences) {
     Exec("CREATE TABLE T (ID NUMBER GENERATED ALWAYS AS IDENTITY, NAME VARCHAR2(5))");
     Exec("INSERT INTO T (NAME) VALUES ('a')");
     Exec("INSERT INTO T (NAME) VALUES ('b')");
-    EXPECT_EQ(Rows("SELECT ID, NAME FROM T ORDER BY ID"), "1,a|2,b");
+    Exec("INSERT INTO T VALUES (DEFAULT, 'c')");
+    EXPECT_EQ(Rows("SELECT ID, NAME FROM T ORDER BY ID"), "1,a|2,b|3,c");
+    Exec("DELETE FROM T WHERE ID = 3");
     EXPECT_EQ(Failure("INSERT INTO T (ID, NAME) VALUES (9, 'c')"),
               "ORA-32795: ALWAYS 指定の識別列 ID には値を入れられません。");
     Exec("ALTER TABLE T MODIFY (NAME VARCHAR2(10) NOT NULL)");
