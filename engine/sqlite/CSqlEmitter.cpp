@@ -960,7 +960,8 @@ bool CSqlEmitter::Insert(const CSqlStatement& statement, std::string& out) {
     // Identity columns: numbered when left out (or NULL, ON NULL); an ALWAYS
     // one takes no value. DEFAULT in VALUES leaves its column out.
     bool values = statement.query == nullptr;
-    if (values && statement.values.size() > targets.size()) return Fail(statement.values[targets.size()]->at, 913);
+    if (values && statement.values.size() > targets.size())
+        return Fail(statement.values[targets.size()]->at, 913);
     if (values && statement.values.size() < targets.size()) return Fail(statement.tableAt, 947);
     std::vector<const CSqliteCatalog::Column*> listed;
     std::vector<const CSqlExpr*> given;
@@ -998,7 +999,8 @@ bool CSqlEmitter::Insert(const CSqlStatement& statement, std::string& out) {
             if (!Store(*listed[k], table, given[k], out)) return false;
             if (listed[k]->identity == "ON NULL") out += ", " + next(*listed[k]) + ")";
         }
-        for (std::size_t k = 0; k < numbered.size(); ++k) out += (listed.empty() && k == 0 ? "" : ", ") + next(*numbered[k]);
+        for (std::size_t k = 0; k < numbered.size(); ++k)
+            out += (listed.empty() && k == 0 ? "" : ", ") + next(*numbered[k]);
         out += ")";
         return true;
     }

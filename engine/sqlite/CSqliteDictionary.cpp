@@ -93,14 +93,14 @@ const View kViews[] = {
      "upper(m.name) AND c.COLUMN_NAME = upper(p.name) WHERE m.type IN ('table', 'view') AND %U"},
     {"CONSTRAINTS",
      "SELECT CONSTRAINT_NAME, CONSTRAINT_TYPE, TABLE_NAME, SEARCH_CONDITION, R_CONSTRAINT_NAME, DELETE_RULE, "
-     "'ENABLED' AS STATUS FROM temp.TARVEX_DICT_CONSTRAINTS"},
+     "STATUS FROM temp.TARVEX_DICT_CONSTRAINTS"},
     {"CONS_COLUMNS",
      "SELECT CONSTRAINT_NAME, TABLE_NAME, COLUMN_NAME, POSITION FROM temp.TARVEX_DICT_CONS_COLUMNS"},
 };
 
 constexpr const char* kSetup[] = {
     "CREATE TEMP TABLE IF NOT EXISTS TARVEX_DICT_CONSTRAINTS (CONSTRAINT_NAME, CONSTRAINT_TYPE, TABLE_NAME, "
-    "SEARCH_CONDITION, R_CONSTRAINT_NAME, DELETE_RULE)",
+    "SEARCH_CONDITION, R_CONSTRAINT_NAME, DELETE_RULE, STATUS DEFAULT 'ENABLED')",
     "CREATE TEMP TABLE IF NOT EXISTS TARVEX_DICT_CONS_COLUMNS (CONSTRAINT_NAME, TABLE_NAME, COLUMN_NAME, "
     "POSITION)",
 };
@@ -189,7 +189,17 @@ void CSqliteDictionary::Prepare(sqlite3* db, std::string_view text) {
     sqlite3_exec(db, "DELETE FROM temp.TARVEX_DICT_CONSTRAINTS; DELETE FROM temp.TARVEX_DICT_CONS_COLUMNS",
                  nullptr, nullptr, nullptr);
     std::vector<Constraint> constraints = All(db);
-    Statement add = ::Prepare(db, "INSERT INTO temp.TARVEX_DICT_CONSTRAINTS VALUES (?1, ?2, ?3, ?4, ?5, ?6)");
+    // Note: constraints set aside by DISABLE are listed as such.
+    sqlite3_exec(
+        db,
+        "INSERT INTO temp.TARVEX_DICT_CONSTRAINTS SELECT CONSTRAINT_NAME, CASE WHEN KIND = 'I' THEN CASE "
+        "WHEN DEFINITION LIKE '%TARVEX:P%' THEN 'P' ELSE 'U' END WHEN upper(DEFINITION) LIKE '%CHECK%' "
+        "THEN 'C' ELSE 'R' END, TABLE_NAME, NULL, NULL, NULL, 'DISABLED' FROM main.TARVEX_DISABLED",
+        nullptr, nullptr, nullptr);
+    Statement add =
+        ::Prepare(db,
+                  "INSERT INTO temp.TARVEX_DICT_CONSTRAINTS (CONSTRAINT_NAME, CONSTRAINT_TYPE, TABLE_NAME, "
+                  "SEARCH_CONDITION, R_CONSTRAINT_NAME, DELETE_RULE) VALUES (?1, ?2, ?3, ?4, ?5, ?6)");
     Statement column = ::Prepare(db, "INSERT INTO temp.TARVEX_DICT_CONS_COLUMNS VALUES (?1, ?2, ?3, ?4)");
     if (!add || !column) return;
     for (const Constraint& c : constraints) {

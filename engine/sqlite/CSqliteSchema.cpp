@@ -351,17 +351,20 @@ bool CSqliteSchema::AlterTable(std::string_view sql, const Tokens& tokens, CEngi
         std::size_t k = 4;
         while (k < tokens.size() && Word(sql, tokens, k) != "CONSTRAINT" && Word(sql, tokens, k) != "PRIMARY")
             ++k;
-        if (action == "DISABLE") {
-            COraError::Set(error, 3001, {"DISABLE CONSTRAINT"}, static_cast<int>(tokens[3].begin));
-            return false;
-        }
-        if (Word(sql, tokens, k) == "PRIMARY") return true;
-        std::string name = Word(sql, tokens, k + 1);
-        for (const auto& constraint : CSqliteDictionary::All(m_db))
-            if (constraint.name == encoding::Cp932ToUtf8(name)) return true;
-        COraError::Set(error, 2430, {name},
-                       k + 1 < tokens.size() ? static_cast<int>(tokens[k + 1].begin) : 0);
-        return false;
+        bool primary = Word(sql, tokens, k) == "PRIMARY";
+        std::string name = primary ? std::string() : Word(sql, tokens, k + 1);
+        std::size_t at = k < tokens.size() ? tokens[k].begin : sql.size();
+        const char* savepoint = action == "DISABLE" ? "TARVEX_DISABLE" : "TARVEX_ENABLE";
+        if (primary && action == "ENABLE") return true;
+        if (!Exec(std::string("SAVEPOINT ") + savepoint, error)) return false;
+        bool ok = action == "DISABLE" ? DropConstraint(table, name, at, error, true)
+                                      : Enable(table, name, at, error);
+        CEngineError failure = error;
+        std::string end = ok ? std::string("RELEASE ") + savepoint
+                             : std::string("ROLLBACK TO ") + savepoint + "; RELEASE " + savepoint;
+        sqlite3_exec(m_db, end.c_str(), nullptr, nullptr, nullptr);
+        error = failure;
+        return ok;
     }
     return true;
 }
@@ -497,8 +500,50 @@ bool CSqliteSchema::AddConstraint(std::string_view table, std::string_view item,
     return Exec("RELEASE TARVEX_DDL", error);
 }
 
+bool CSqliteSchema::Keep(std::string_view table, const std::string& name, char kind, const std::string& text,
+                         CEngineError& error) {
+    return Exec(
+               "CREATE TABLE IF NOT EXISTS TARVEX_DISABLED (TABLE_NAME TEXT NOT NULL, CONSTRAINT_NAME TEXT "
+               "PRIMARY "
+               "KEY, KIND TEXT NOT NULL, DEFINITION TEXT NOT NULL)",
+               error) &&
+           Exec("INSERT INTO TARVEX_DISABLED VALUES (" + Quote(encoding::Cp932ToUtf8(Upper(table))) + ", " +
+                    Quote(name) + ", '" + std::string(1, kind) + "', " + Quote(encoding::Cp932ToUtf8(text)) +
+                    ")",
+                error);
+}
+
+bool CSqliteSchema::Enable(std::string_view table, std::string_view name, std::size_t at,
+                           CEngineError& error) {
+    std::string utfName = encoding::Cp932ToUtf8(name);
+    for (const auto& constraint : CSqliteDictionary::All(m_db))
+        if (constraint.name == utfName) return true;
+    sqlite3_stmt* raw = nullptr;
+    sqlite3_prepare_v2(m_db, "SELECT KIND, DEFINITION FROM TARVEX_DISABLED WHERE CONSTRAINT_NAME = ?1", -1,
+                       &raw, nullptr);
+    Statement kept(raw);
+    if (kept) sqlite3_bind_text(raw, 1, utfName.c_str(), -1, SQLITE_TRANSIENT);
+    if (!kept || sqlite3_step(raw) != SQLITE_ROW) {
+        COraError::Set(error, 2430, {std::string(name)}, static_cast<int>(at));
+        return false;
+    }
+    std::string kind = reinterpret_cast<const char*>(sqlite3_column_text(raw, 0));
+    std::string definition = reinterpret_cast<const char*>(sqlite3_column_text(raw, 1));
+    kept.reset();
+    bool ok = false;
+    if (kind == "I") {
+        ok = Exec(definition, error, static_cast<int>(at));
+        if (!ok && error.message.find("UNIQUE constraint failed") != std::string::npos)
+            COraError::Set(error, definition.find("TARVEX:P") != std::string::npos ? 2437 : 2299,
+                           {std::string(name)}, static_cast<int>(at));
+    } else {
+        ok = AddConstraint(table, encoding::Utf8ToCp932(definition), at, error);
+    }
+    return ok && Exec("DELETE FROM TARVEX_DISABLED WHERE CONSTRAINT_NAME = " + Quote(utfName), error);
+}
+
 bool CSqliteSchema::DropConstraint(std::string_view table, std::string_view name, std::size_t at,
-                                   CEngineError& error) {
+                                   CEngineError& error, bool disable) {
     std::string utfTable = encoding::Cp932ToUtf8(Upper(table));
     std::string utfName = encoding::Cp932ToUtf8(name);
     const CSqliteDictionary::Constraint* found = nullptr;
@@ -511,9 +556,31 @@ bool CSqliteSchema::DropConstraint(std::string_view table, std::string_view name
         COraError::Set(error, 2443, {std::string(name)}, static_cast<int>(at));
         return false;
     }
+    // A key that foreign keys refer to stays while they do.
+    for (const auto& other : all)
+        if (other.type == 'R' && (found->type == 'P' || found->type == 'U') &&
+            other.referencedTable == utfTable &&
+            (other.referencedColumns.empty() ? found->type == 'P'
+                                             : other.referencedColumns == found->columns)) {
+            COraError::Set(error, disable ? 2297 : 2273, {found->name}, static_cast<int>(at));
+            return false;
+        }
     std::string index = "SELECT count(*) FROM main.sqlite_schema WHERE type = 'index' AND upper(name) = " +
                         Quote(found->name) + " AND sql LIKE '%/*TARVEX:%'";
-    if (Count(index) > 0) return Exec("DROP INDEX " + found->name, error, static_cast<int>(at));
+    if (Count(index) > 0) {
+        if (disable) {
+            sqlite3_stmt* raw = nullptr;
+            sqlite3_prepare_v2(
+                m_db,
+                ("SELECT sql FROM main.sqlite_schema WHERE upper(name) = " + Quote(found->name)).c_str(), -1,
+                &raw, nullptr);
+            Statement definition(raw);
+            if (!definition || sqlite3_step(raw) != SQLITE_ROW) return false;
+            std::string sql = reinterpret_cast<const char*>(sqlite3_column_text(raw, 0));
+            if (!Keep(table, found->name, 'I', encoding::Utf8ToCp932(sql), error)) return false;
+        }
+        return Exec("DROP INDEX " + found->name, error, static_cast<int>(at));
+    }
     if (found->type == 'P' || found->type == 'U') {
         COraError::Set(error, 3001, {"DROP CONSTRAINT (PRIMARY KEY / UNIQUE)"}, static_cast<int>(at));
         return false;
@@ -539,6 +606,17 @@ bool CSqliteSchema::DropConstraint(std::string_view table, std::string_view name
         // A constraint item of its own takes the comma before it along.
         if (k > 0 && CSqlScanner::IsSymbol(current, tokens[k - 1], ',')) from = tokens[k - 1].begin;
         std::string edited = current.substr(0, from) + " " + current.substr(tokens[end].begin);
+        if (disable) {
+            // Kept as an item of its own, so that ENABLE adds it back.
+            std::string item = current.substr(tokens[k].begin, tokens[end].begin - tokens[k].begin);
+            std::string upper = Upper(item);
+            if (upper.find("REFERENCES") != std::string::npos && upper.find("FOREIGN") == std::string::npos) {
+                std::size_t references = upper.find("REFERENCES");
+                item.insert(references,
+                            "FOREIGN KEY (" + encoding::Utf8ToCp932(found->columns.front()) + ") ");
+            }
+            if (!Keep(table, found->name, 'D', item, error)) return false;
+        }
         return EditDefinition(table, edited, error);
     }
     COraError::Set(error, 3001, {"DROP CONSTRAINT " + std::string(name)}, static_cast<int>(at));

@@ -40,7 +40,12 @@ private:
     bool AlterSequence(std::string_view sql, const Tokens& tokens, CEngineError& error);
     bool AddItem(std::string_view table, std::string_view item, std::size_t at, CEngineError& error);
     bool AddConstraint(std::string_view table, std::string_view item, std::size_t at, CEngineError& error);
-    bool DropConstraint(std::string_view table, std::string_view name, std::size_t at, CEngineError& error);
+    // `disable`: the constraint is kept aside (TARVEX_DISABLED) for ENABLE.
+    bool DropConstraint(std::string_view table, std::string_view name, std::size_t at, CEngineError& error,
+                        bool disable = false);
+    bool Enable(std::string_view table, std::string_view name, std::size_t at, CEngineError& error);
+    bool Keep(std::string_view table, const std::string& name, char kind, const std::string& text,
+              CEngineError& error);
     bool Modify(std::string_view table, std::string_view item, std::size_t at, CEngineError& error);
     bool EditDefinition(std::string_view table, const std::string& sql, CEngineError& error);
     bool Exec(const std::string& utf8, CEngineError& error, int position = 0);

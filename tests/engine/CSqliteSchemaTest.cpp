@@ -99,6 +99,24 @@ TEST_F(CSqliteSchemaTest, ConstraintsAddedLaterAreEnforcedAndListed) {
     EXPECT_EQ(Failure("ALTER TABLE EMP ADD CONSTRAINT EMP_SAL_CK CHECK (SAL > 0)"),
               "ORA-02293: チェック制約 EMP_SAL_CK を検証できません - 違反する行があります。");
     EXPECT_EQ(Failure("ALTER TABLE EMP DROP CONSTRAINT NOPE"), "ORA-02443: 制約 NOPE は存在しません。");
+    // Disabled, a constraint checks nothing; enabled again, it checks the rows.
+    Exec("ALTER TABLE EMP DISABLE CONSTRAINT EMP_DEPT_FK");
+    Exec("INSERT INTO EMP VALUES (2, 'B', 1, 99)");
+    EXPECT_EQ(Failure("ALTER TABLE EMP ENABLE CONSTRAINT EMP_DEPT_FK"),
+              "ORA-02298: 制約 EMP_DEPT_FK を検証できません - 親キーがありません。");
+    Exec("DELETE FROM EMP WHERE EMPNO = 2");
+    Exec("ALTER TABLE EMP ENABLE CONSTRAINT EMP_DEPT_FK");
+    EXPECT_EQ(Failure("INSERT INTO EMP VALUES (2, 'B', 1, 99)"),
+              "ORA-02291: 整合性制約に違反しました - 親キーがありません。");
+    EXPECT_EQ(Failure("ALTER TABLE DEPT DISABLE CONSTRAINT DEPT_PK"),
+              "ORA-02297: 制約 DEPT_PK は外部キーから参照されているため無効にできません。");
+    Exec("ALTER TABLE EMP DROP CONSTRAINT EMP_DEPT_FK");
+    Exec("ALTER TABLE DEPT DISABLE CONSTRAINT DEPT_PK");
+    Exec("INSERT INTO DEPT (DEPTNO) VALUES (20)");
+    EXPECT_EQ(Rows("SELECT CONSTRAINT_TYPE, STATUS FROM USER_CONSTRAINTS WHERE CONSTRAINT_NAME = 'DEPT_PK'"),
+              "P,DISABLED");
+    EXPECT_EQ(Failure("ALTER TABLE DEPT ENABLE CONSTRAINT DEPT_PK"),
+              "ORA-02437: 主キー DEPT_PK を検証できません - 主キーに違反する行があります。");
 }
 
 TEST_F(CSqliteSchemaTest, ModifyCommentsIdentityAndSequences) {
