@@ -203,8 +203,9 @@ bool CSqlEmitter::Query(const CSqlSelect& query, std::string& out,
         out += " ";
     }
     bool ordered = !query.orderBy.empty();
+    std::vector<std::pair<std::string, CSqlType>> first;
     for (const CSqlSelect* block = &query; block != nullptr; block = block->next) {
-        if (!Block(*block, out, block == &query ? columns : nullptr, ordered)) return false;
+        if (!Block(*block, out, block == &query ? &first : nullptr, ordered)) return false;
         if (block->next == nullptr) break;
         std::string op = Upper(block->setOperator);
         out += op == "MINUS" ? " EXCEPT " : " " + op + (block->setAll ? " ALL " : " ");
@@ -213,7 +214,9 @@ bool CSqlEmitter::Query(const CSqlSelect& query, std::string& out,
         out += " ORDER BY ";
         // Note: ORDER BY of a compound names its columns; of a block it sees
         // the block's sources again.
-        m_scopes.push_back(m_lastScope);
+        Scope compound;
+        compound.aliases = first;
+        m_scopes.push_back(query.next != nullptr ? compound : m_lastScope);
         m_inOrderBy = true;
         bool ok = OrderItems(query.orderBy, out);
         m_inOrderBy = false;
@@ -232,6 +235,7 @@ bool CSqlEmitter::Query(const CSqlSelect& query, std::string& out,
         }
     }
     m_ctes.resize(ctes);
+    if (columns != nullptr) *columns = std::move(first);
     return !m_failed;
 }
 
@@ -338,6 +342,7 @@ bool CSqlEmitter::Block(const CSqlSelect& block, std::string& out,
             out += item.expr->parts.empty() ? "*" : std::string(item.expr->parts[0]) + ".*";
             continue;
         }
+        std::size_t emitted = out.size();
         CSqlType type = Expr(item.expr, out);
         std::string name;
         if (!item.alias.empty()) {
@@ -345,8 +350,24 @@ bool CSqlEmitter::Block(const CSqlSelect& block, std::string& out,
             name = Upper(item.alias);
         } else if (item.expr->kind == CSqlExpr::Kind::Name) {
             name = Upper(item.expr->parts.back());
+            // A pseudo-column the engine computes keeps the server's name.
+            std::string_view written = Span(item.begin, item.end);
+            if (std::string_view(out).substr(emitted) != written) out += " AS \"" + name + "\"";
         } else {
-            name = Upper(Span(item.begin, item.end));
+            // Note: an expression is headed by its text without blanks, as
+            // the server names it, whatever text the engine runs.
+            std::string_view span = Span(item.begin, item.end);
+            char quote = 0;
+            for (char c : span) {
+                if (quote == 0 && (c == '\'' || c == '"'))
+                    quote = c;
+                else if (c == quote)
+                    quote = 0;
+                if (quote == 0 && (c == ' ' || c == '\t' || c == '\n' || c == '\r')) continue;
+                name += c == '"' ? '\'' : c;
+            }
+            out += " AS \"" + name + "\"";
+            name = Upper(name);
         }
         produced.emplace_back(name, type);
     }

@@ -151,6 +151,11 @@ TEST_F(COracleSemanticsTest, MinusOuterJoinsAndDictionary) {
     Exec("INSERT INTO E VALUES (10, 1)");
     EXPECT_EQ(Rows("SELECT ID FROM D MINUS SELECT DEPT FROM E"), "2");
     EXPECT_EQ(Rows("SELECT ID, NAME FROM D JOIN E USING (ID)"), "");
+    EXPECT_EQ(Rows("SELECT ID AS K FROM D UNION SELECT DEPT FROM E ORDER BY K DESC"), "2|1");
+    CEngineResult result;
+    ASSERT_TRUE(m_connection->Query("SELECT D.*, ID + 1, ROWNUM FROM D", m_binds, result));
+    EXPECT_EQ(result.Columns()[2].name, "ID+1");
+    EXPECT_EQ(result.Columns()[3].name, "ROWNUM");
     EXPECT_EQ(Rows("SELECT D.NAME, E.ID FROM D, E WHERE D.ID = E.DEPT(+) ORDER BY D.NAME"), "A,10|B,-");
     EXPECT_EQ(Rows("SELECT TABLE_NAME FROM USER_TABLES ORDER BY TABLE_NAME"), "D|E");
 }
