@@ -217,6 +217,8 @@ bool CSqlParser::Delete(CSqlStatement& out) {
 }
 
 bool CSqlParser::Query(CSqlSelect*& out) {
+    Nesting nesting(m_depth);
+    if (m_depth > kMaxDepth) return Refuse("nesting deeper than " + std::to_string(kMaxDepth));
     std::vector<CSqlSelect::With> with;
     if (Accept("WITH")) {
         if (Is("RECURSIVE")) return Refuse("WITH RECURSIVE");
@@ -429,6 +431,10 @@ bool CSqlParser::ExprList(std::vector<Expr*>& out) {
 }
 
 bool CSqlParser::Expression(Expr*& out, int minimum) {
+    // Note: a bound on nesting keeps the recursion (here and when the tree is
+    // written out) far from the end of the stack.
+    Nesting nesting(m_depth);
+    if (m_depth > kMaxDepth) return Refuse("nesting deeper than " + std::to_string(kMaxDepth));
     std::size_t at = Here();
     if (minimum <= 3 && Is("NOT") && !Is("EXISTS", 1)) {
         ++m_k;
@@ -441,6 +447,7 @@ bool CSqlParser::Expression(Expr*& out, int minimum) {
         if (!Unary(out)) return false;
         if (minimum <= 3 && !Predicate(out)) return false;
     }
+    int chain = 0;
     for (;;) {
         if (AtEnd()) return true;
         std::string_view op;
@@ -459,7 +466,9 @@ bool CSqlParser::Expression(Expr*& out, int minimum) {
                 }
             }
         }
-        if (level == 0 || level <= minimum - 1 || level < minimum) return true;
+        if (level == 0 || level < minimum) return true;
+        if (++chain > kMaxChain)
+            return Refuse("more than " + std::to_string(kMaxChain) + " operators in a row");
         std::size_t opAt = Here();
         m_k += op == "||" ? 2 : 1;
         Expr* right = nullptr;
@@ -548,6 +557,8 @@ bool CSqlParser::Predicate(Expr*& left) {
 }
 
 bool CSqlParser::Unary(Expr*& out) {
+    Nesting nesting(m_depth);
+    if (m_depth > kMaxDepth) return Refuse("nesting deeper than " + std::to_string(kMaxDepth));
     if (IsSymbol('-') || IsSymbol('+')) {
         Expr* node = Node(Expr::Kind::Unary, Here());
         node->text = TokenText(m_k++);

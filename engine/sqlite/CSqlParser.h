@@ -81,7 +81,18 @@ private:
     std::string_view m_text;
     const std::vector<CSqlScanner::Token>& m_tokens;
     CSqlArena& m_arena;
+    static constexpr int kMaxDepth = 200;
+    static constexpr int kMaxChain = 1000;
+    // Counts one level of recursion while it lives.
+    struct Nesting {
+        int& depth;
+        explicit Nesting(int& level) : depth(++level) {}
+        ~Nesting() { --depth; }
+        Nesting(const Nesting&) = delete;
+        Nesting& operator=(const Nesting&) = delete;
+    };
     std::size_t m_k = 0;
+    int m_depth = 0;
     Failure m_failure;
     bool m_failed = false;
 };

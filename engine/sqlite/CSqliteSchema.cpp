@@ -92,13 +92,6 @@ bool StartsConstraint(const std::string& word) {
            word == "FOREIGN";
 }
 
-// Physical clauses after a table's column list, and inline ones.
-constexpr std::string_view kPhysical[] = {
-    "TABLESPACE", "STORAGE",   "PCTFREE",    "PCTUSED",    "INITRANS",     "MAXTRANS",
-    "LOGGING",    "NOLOGGING", "COMPRESS",   "NOCOMPRESS", "ORGANIZATION", "CACHE",
-    "NOCACHE",    "PARALLEL",  "NOPARALLEL", "MONITORING", "NOMONITORING", "SEGMENT",
-    "ROW",        "ENABLE",    "DISABLE",    "LOB",        "PARTITION"};
-
 }  // namespace
 
 std::string CSqliteSchema::Prepare(std::string_view sql) {

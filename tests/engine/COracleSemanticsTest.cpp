@@ -177,6 +177,14 @@ TEST_F(COracleSemanticsTest, ErrorsNameTheObjectAtTheirToken) {
         {"SELECT 1 FROM DUAL CONNECT BY LEVEL < 3",
          "ORA-03001: 未実装の機能です: CONNECT BY は組込みデータベースでは使えません。", "CONNECT"},
     };
+    std::string deep = "SELECT " + std::string(300, '(') + "1" + std::string(300, ')') + " FROM DUAL";
+    EXPECT_EQ(Failure(deep).rfind("ORA-03001: ", 0), 0u);
+    std::string signs;
+    for (int k = 0; k < 50000; ++k) signs += "- ";
+    EXPECT_EQ(Failure("SELECT " + signs + "1 FROM DUAL").rfind("ORA-03001: ", 0), 0u);
+    std::string sum = "1";
+    for (int k = 0; k < 50000; ++k) sum += "+1";
+    EXPECT_EQ(Failure("SELECT " + sum + " FROM DUAL").rfind("ORA-03001: ", 0), 0u);
     for (const auto& c : cases) {
         std::string sql = c.sql;
         EXPECT_EQ(Failure(sql), c.message) << sql;
