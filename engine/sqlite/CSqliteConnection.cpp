@@ -567,12 +567,9 @@ bool CSqliteConnection::RunSession(const std::string& sql) {
     // honoured, the other settings accepted as they are.
     auto tokens = CSqlScanner::Significant(sql);
     std::size_t k = 2;
-    if (k >= tokens.size() || !CSqlScanner::Is(sql, tokens[k], "SET")) {
-        COraError::Set(m_error, 3001, {CStatementClassifier::MatchedWords(sql)},
-                       static_cast<int>(tokens[0].begin));
-        return false;
-    }
-    for (++k; k + 2 < tokens.size() + 0 && k < tokens.size(); k += 3) {
+    // Note: settings that change nothing here (ENABLE PARALLEL DML, ...) are accepted.
+    if (k >= tokens.size() || !CSqlScanner::Is(sql, tokens[k], "SET")) return true;
+    for (++k; k + 2 < tokens.size(); k += 3) {
         if (!CSqlScanner::IsSymbol(sql, tokens[k + 1], '=')) {
             COraError::Set(m_error, 922, {}, static_cast<int>(tokens[k + 1].begin));
             return false;

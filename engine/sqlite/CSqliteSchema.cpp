@@ -334,6 +334,17 @@ bool CSqliteSchema::AlterTable(std::string_view sql, const Tokens& tokens, CEngi
         }
         return true;
     }
+    if (action == "DROP" && bracket) {
+        // DROP (a, b): the columns one by one.
+        handled = true;
+        for (const auto& [from, to] : Items(sql, tokens, 4)) {
+            std::string column(Trim(sql.substr(from, to - from)));
+            if (!Exec(encoding::Cp932ToUtf8("ALTER TABLE " + table + " DROP COLUMN " + column), error,
+                      static_cast<int>(from)))
+                return false;
+        }
+        return true;
+    }
     if (action == "DROP" && (object == "CONSTRAINT" || object == "PRIMARY")) {
         handled = true;
         std::string name = object == "CONSTRAINT" ? Word(sql, tokens, 5) : std::string();
