@@ -234,6 +234,16 @@ void CSqliteConnection::SetPreparedError(Piece piece, std::string_view prefix, c
     m_error.position = static_cast<int>(piece.base + inPiece);
 }
 
+std::string CSqliteConnection::ShowDate(const std::string& stored) const {
+    CDateTime value;
+    std::string out;
+    std::string error;
+    if (!CDateFormat::ParseStored(stored, value) ||
+        !CDateFormat::Format(value, m_session->dateFormat, out, error))
+        return stored;
+    return out;
+}
+
 void CSqliteConnection::SetEmitError(const CSqlEmitter::Failure& failure, int position) {
     const auto& a = failure.args;
     if (a.size() >= 2)
@@ -304,6 +314,12 @@ bool CSqliteConnection::Prepare(Piece piece, std::string_view prefix, const std:
     m_resultTypes.clear();
     std::string compiled;
     if (prefix.empty() && !Compile(piece, compiled)) return false;
+    // An expression of a block runs as a query of DUAL, compiled the same way.
+    std::string query;
+    if (!prefix.empty() && piece.base >= prefix.size()) {
+        query = std::string(prefix) + std::string(piece.text) + " FROM DUAL";
+        if (!Compile(Piece{query, piece.base - prefix.size()}, compiled)) return false;
+    }
     if (!compiled.empty()) {
         std::string utf8 = encoding::Cp932ToUtf8(compiled);
         sqlite3_stmt* raw = nullptr;
@@ -740,7 +756,9 @@ bool CSqliteConnection::Evaluate(Piece expression, const std::vector<CEngineBind
     isNull = !CSqliteResultReader::ValueText(statement.get(), 0, value, isNumber);
     // Note: a date becomes text in the server's date format, as when the
     // server converts a DATE for a text variable or for output.
-    if (!isNull && !isNumber && CValueText::IsStoredDate(value)) {
+    if (!m_resultTypes.empty()) {
+        if (!isNull && m_resultTypes[0] == CSqlType::Date) value = ShowDate(value);
+    } else if (!isNull && !isNumber && CValueText::IsStoredDate(value)) {
         auto items = CSelectList::Parse(std::string(kSelectPrefix) + std::string(expression.text));
         if (items.empty() || !items[0].textConversion) value = CValueText::ShowDate(value);
     }

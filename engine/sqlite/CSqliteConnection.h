@@ -72,6 +72,8 @@ private:
     bool Compile(Piece piece, std::string& compiled);
     bool RunSession(const std::string& sql);
     void SetEmitError(const CSqlEmitter::Failure& failure, int position);
+    // A stored date in the session's date format.
+    std::string ShowDate(const std::string& stored) const;
     bool CheckEncoding(const std::string& sql);
     bool Prepare(Piece piece, std::string_view prefix, const std::vector<CEngineBind>& binds, Statement& out);
     bool CheckTail(Piece piece, std::string_view prefix, const CSqlRewrite& rewrite,

@@ -130,6 +130,11 @@ TEST_F(COracleSemanticsTest, DatesAreValuesWithArithmetic) {
     EXPECT_EQ(Rows("SELECT E - D, F, TO_CHAR(E, 'YYYY') FROM C"), "1,x,2024");
     Exec("ALTER SESSION SET NLS_DATE_FORMAT = 'YYYY/MM/DD'");
     EXPECT_EQ(Rows("SELECT D FROM T"), "2024/01/31");
+    m_binds.push_back(CEngineBind{"V", "", true, servertype::kVarchar2, false});
+    Exec("BEGIN :V := DATE '2024-02-29' + 1; END;");
+    EXPECT_EQ(m_binds[0].value, "2024/03/01");
+    Exec("BEGIN :V := '2024-01-15 10:00:00'; END;");
+    EXPECT_EQ(m_binds[0].value, "2024-01-15 10:00:00");
     Exec("INSERT INTO T VALUES ('2025/02/03')");
     EXPECT_EQ(Rows("SELECT TO_CHAR(MAX(D), 'YYYYMMDD') FROM T"), "20250203");
 }

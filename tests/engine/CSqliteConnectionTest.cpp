@@ -113,7 +113,10 @@ TEST_F(CSqliteConnectionTest, NumberBindsAreNumbersAndTextBindsText) {
 }
 
 TEST_F(CSqliteConnectionTest, ServerOutputBufferIsBounded) {
-    const std::string line = "BEGIN DBMS_OUTPUT.PUT_LINE(HEX(ZEROBLOB(300000))); END;";
+    std::string piece = "RPAD('x', 30000, 'x')";
+    std::string text = piece;
+    for (int k = 1; k < 20; ++k) text += " || " + piece;
+    const std::string line = "BEGIN DBMS_OUTPUT.PUT_LINE(" + text + "); END;";
     ASSERT_TRUE(Exec("BEGIN DBMS_OUTPUT.ENABLE; END;"));
     ASSERT_TRUE(Exec(line));
     EXPECT_FALSE(Exec(line));
