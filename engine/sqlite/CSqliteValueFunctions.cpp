@@ -319,9 +319,11 @@ void ListFinal(sqlite3_context* context) {
         if (k > 0) out += (*state)->separator;
         out += entries[k].value;
     }
+    bool none = entries.empty();
     delete (*state)->entries;
     delete *state;
-    if (entries.empty() && out.empty()) return sqlite3_result_null(context);
+    // Note: as on the server, an empty list (or only empty values) is NULL.
+    if (none || out.empty()) return sqlite3_result_null(context);
     ResultText(context, out);
 }
 
