@@ -1,7 +1,7 @@
 #pragma once
 
 #include <cstddef>
-#include <deque>
+#include <memory>
 #include <string_view>
 #include <vector>
 
@@ -113,13 +113,26 @@ struct CSqlStatement {
     CSqlExpr* where = nullptr;
 };
 
-// Owns the nodes of one statement.
+// Owns the nodes of one statement, allocated a block at a time.
 class CSqlArena {
 public:
-    CSqlExpr* Expr() { return &m_exprs.emplace_back(); }
-    CSqlSelect* Select() { return &m_selects.emplace_back(); }
+    CSqlExpr* Expr() { return Next(m_exprs, m_exprsUsed); }
+    CSqlSelect* Select() { return Next(m_selects, m_selectsUsed); }
 
 private:
-    std::deque<CSqlExpr> m_exprs;
-    std::deque<CSqlSelect> m_selects;
+    static constexpr std::size_t kBlock = 8;
+
+    template <typename T>
+    static T* Next(std::vector<std::unique_ptr<T[]>>& blocks, std::size_t& used) {
+        if (blocks.empty() || used == kBlock) {
+            blocks.push_back(std::make_unique<T[]>(kBlock));
+            used = 0;
+        }
+        return &blocks.back()[used++];
+    }
+
+    std::vector<std::unique_ptr<CSqlExpr[]>> m_exprs;
+    std::vector<std::unique_ptr<CSqlSelect[]>> m_selects;
+    std::size_t m_exprsUsed = 0;
+    std::size_t m_selectsUsed = 0;
 };

@@ -118,7 +118,11 @@ std::string CSqliteCatalog::IdentitySequence(std::string_view table, std::string
 CSqliteCatalog::~CSqliteCatalog() { sqlite3_finalize(m_version); }
 
 void CSqliteCatalog::Refresh() {
-    // Note: asked before every statement, so the question is kept prepared.
+    // Note: within a transaction only this connection can change the schema
+    // it sees (and says so by Invalidate), so one look per transaction does.
+    bool inTransaction = sqlite3_get_autocommit(m_db) == 0;
+    if (inTransaction && m_checked) return;
+    m_checked = inTransaction;
     if (m_version == nullptr) sqlite3_prepare_v2(m_db, "PRAGMA schema_version", -1, &m_version, nullptr);
     long long version = m_version != nullptr && sqlite3_step(m_version) == SQLITE_ROW
                             ? sqlite3_column_int64(m_version, 0)
@@ -128,10 +132,15 @@ void CSqliteCatalog::Refresh() {
     m_schemaVersion = version;
 }
 
+void CSqliteCatalog::Invalidate() {
+    m_columns.clear();
+    m_checked = false;
+}
+
 const std::vector<CSqliteCatalog::Column>* CSqliteCatalog::Columns(std::string_view name) {
     std::string key = UpperCp932(name);
     auto found = m_columns.find(key);
-    if (found != m_columns.end()) return found->second.empty() ? nullptr : &found->second;
+    if (found != m_columns.end()) return &found->second;
     std::vector<Column> columns;
     std::string quoted;
     for (char c : encoding::Cp932ToUtf8(key)) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
@@ -148,8 +157,10 @@ const std::vector<CSqliteCatalog::Column>* CSqliteCatalog::Columns(std::string_v
              CSqliteSchema::Identities(encoding::Utf8ToCp932(Text(definition.get(), 0))))
             for (Column& column : columns)
                 if (column.name == name) column.identity = kind;
-    auto& stored = m_columns[key] = std::move(columns);
-    return stored.empty() ? nullptr : &stored;
+    // Note: a missing name is asked again next time (another connection
+    // may create it).
+    if (columns.empty()) return nullptr;
+    return &(m_columns[key] = std::move(columns));
 }
 
 std::string CSqliteCatalog::UniqueName(std::string_view failed) {

@@ -44,6 +44,8 @@ public:
     const std::vector<Column>* Columns(std::string_view name);
     // Drops what was read when the file's schema changed since.
     void Refresh();
+    // Drops what was read: this connection changed the schema.
+    void Invalidate();
     // The name of the unique constraint or index of `table` over `columns`
     // ("T.A, T.B" as SQLite reports them, UTF-8); "" when unknown.
     std::string UniqueName(std::string_view failed);
@@ -56,5 +58,6 @@ private:
     sqlite3* m_db;
     sqlite3_stmt* m_version = nullptr;
     long long m_schemaVersion = -1;
+    bool m_checked = false;
     std::map<std::string, std::vector<Column>> m_columns;
 };

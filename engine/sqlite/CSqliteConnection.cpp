@@ -614,6 +614,9 @@ bool CSqliteConnection::ExecuteStatement(const std::string& sql, std::vector<CEn
     rowsProcessed = 0;
     if (!CheckEncoding(sql)) return false;
     StatementKind kind = CStatementClassifier::Classify(sql);
+    if (kind != StatementKind::Query && kind != StatementKind::Dml && kind != StatementKind::Block &&
+        kind != StatementKind::Commit && kind != StatementKind::Rollback)
+        m_catalog->Invalidate();
     if (const Refusal* refusal = FindRefusal(kind)) {
         std::string_view words = CStatementClassifier::MatchedWords(sql);
         COraError::Set(m_error, 3001, {refusal->showWords ? words : std::string_view(refusal->note)},
