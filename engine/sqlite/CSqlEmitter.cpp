@@ -929,12 +929,11 @@ bool CSqlEmitter::StoreLiteral(const CSqliteCatalog::Column& column, std::string
     bool number =
         value.kind == CSqlExpr::Kind::Number && value.text.find_first_of("eE") == std::string_view::npos;
     bool text = value.kind == CSqlExpr::Kind::String && value.text.size() > 2;
-    std::string name = Upper(table) + "." + column.name;
     if (column.type == CSqlType::Number && number) {
         std::string digits(value.text);
         if (digits.front() == '.') digits.insert(digits.begin(), '0');
         if (!CSqliteValueFunctions::FitNumber(digits, column.precision, column.scale))
-            return Fail(value.at, 1438, name) || true;
+            return Fail(value.at, 1438, Upper(table) + "." + column.name) || true;
         out += digits;
         return true;
     }
@@ -951,7 +950,7 @@ bool CSqlEmitter::StoreLiteral(const CSqliteCatalog::Column& column, std::string
     }
     std::size_t length = column.charSemantics ? characters : content.size();
     if (column.length > 0 && length > static_cast<std::size_t>(column.length)) {
-        Fail(value.at, column.charSemantics ? 112899 : 12899, name);
+        Fail(value.at, column.charSemantics ? 112899 : 12899, Upper(table) + "." + column.name);
         m_failure.args = {std::to_string(length), std::to_string(column.length)};
         return true;
     }
@@ -1007,11 +1006,19 @@ bool CSqlEmitter::Insert(const CSqlStatement& statement, std::string& out) {
         out += " DEFAULT VALUES";
         return values ? true : Fail(statement.tableAt, 947);
     }
-    out += " (";
-    for (std::size_t k = 0; k < listed.size(); ++k) out += (k > 0 ? ", \"" : "\"") + listed[k]->name + "\"";
-    for (std::size_t k = 0; k < numbered.size(); ++k)
-        out += (listed.empty() && k == 0 ? "\"" : ", \"") + numbered[k]->name + "\"";
-    out += ") ";
+    // Note: every column in order needs no list (the engine parses less).
+    bool whole = numbered.empty() && listed.size() == columns->size();
+    for (std::size_t k = 0; whole && k < listed.size(); ++k) whole = listed[k] == &(*columns)[k];
+    if (whole) {
+        out += " ";
+    } else {
+        out += " (";
+        for (std::size_t k = 0; k < listed.size(); ++k)
+            out += (k > 0 ? ", \"" : "\"") + listed[k]->name + "\"";
+        for (std::size_t k = 0; k < numbered.size(); ++k)
+            out += (listed.empty() && k == 0 ? "\"" : ", \"") + numbered[k]->name + "\"";
+        out += ") ";
+    }
     if (values) {
         out += "VALUES (";
         for (std::size_t k = 0; k < listed.size(); ++k) {

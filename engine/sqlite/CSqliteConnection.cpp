@@ -623,7 +623,9 @@ bool CSqliteConnection::ExecuteStatement(const std::string& sql, std::vector<CEn
                        static_cast<int>(words.empty() ? 0 : words.data() - sql.data()));
         return false;
     }
-    if (std::size_t at = COracleDialect::TriggerAssignment(sql); at != std::string_view::npos) {
+    bool createsObject = kind == StatementKind::Ddl || kind == StatementKind::ReplaceObject;
+    if (std::size_t at = createsObject ? COracleDialect::TriggerAssignment(sql) : std::string_view::npos;
+        at != std::string_view::npos) {
         COraError::Set(m_error, 3001, {":NEW := (trigger)"}, static_cast<int>(at));
         return false;
     }
