@@ -305,6 +305,9 @@ void COraError::Translate(CEngineError& error, Action action) {
         if (!StartsWith(message, pattern.start)) continue;
         std::string rest = Upper(std::string_view(message).substr(pattern.start.size()));
         if (std::size_t because = rest.find(" BECAUSE"); because != std::string::npos) rest.erase(because);
+        // Note: the engine's own schema names (main, temp) are no user's.
+        for (std::string_view schema : {"MAIN.", "TEMP."})
+            if (rest.compare(0, schema.size(), schema) == 0) rest.erase(0, schema.size());
         bool runtime = pattern.key == 1 || pattern.key == 1400 || pattern.key == 2290;
         // Note: the server reports no token for a violation found while the
         // statement runs.
