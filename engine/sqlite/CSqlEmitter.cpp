@@ -594,6 +594,8 @@ CSqlType CSqlEmitter::Expr(const CSqlExpr* expr, std::string& out) {
         }
         case Kind::DateLiteral:
             return DateLiteral(*expr, out);
+        case Kind::Quantified:
+            return Quantified(*expr, out);
     }
     return CSqlType::Unknown;
 }
@@ -847,6 +849,31 @@ CSqlType CSqlEmitter::Compare(std::string_view op, const CSqlExpr* leftExpr, con
     std::string right;
     CSqlType lt = Expr(leftExpr, left);
     CSqlType rt = Expr(rightExpr, right);
+    Convert(lt, rt, left, right);
+    out += "(" + left + " " + std::string(op) + " " + right + ")";
+    return CSqlType::Number;
+}
+
+CSqlType CSqlEmitter::Quantified(const CSqlExpr& expr, std::string& out) {
+    std::string left;
+    CSqlType lt = Expr(expr.args[0], left);
+    std::vector<std::pair<std::string, CSqlType>> columns;
+    std::string query;
+    if (!Query(*expr.query, query, &columns) || columns.size() != 1) {
+        if (columns.size() > 1) Fail(expr.query->at, 913);
+        return CSqlType::Unknown;
+    }
+    std::string right = "TARVEX_Q.\"" + columns[0].first + "\"";
+    Convert(lt, columns[0].second, left, right);
+    std::string comparison = "(" + left + " " + std::string(expr.text) + " " + right + ")";
+    // Note: ALL holds when no row answers otherwise (NULL answers otherwise).
+    out += expr.negated
+               ? "NOT EXISTS (SELECT 1 FROM (" + query + ") TARVEX_Q WHERE " + comparison + " IS NOT 1)"
+               : "EXISTS (SELECT 1 FROM (" + query + ") TARVEX_Q WHERE " + comparison + ")";
+    return CSqlType::Number;
+}
+
+void CSqlEmitter::Convert(CSqlType lt, CSqlType rt, std::string& left, std::string& right) {
     // The server's implicit conversions: text meets a number as a number,
     // a date as a date; CHAR meets CHAR or a literal blank-padded.
     if (lt == CSqlType::Number && IsText(rt)) right = "TO_NUMBER(" + right + ")";
@@ -857,8 +884,6 @@ CSqlType CSqlEmitter::Compare(std::string_view op, const CSqlExpr* leftExpr, con
         left = "RTRIM(" + left + ", ' ')";
         right = "RTRIM(" + right + ", ' ')";
     }
-    out += "(" + left + " " + std::string(op) + " " + right + ")";
-    return CSqlType::Number;
 }
 
 CSqlType CSqlEmitter::Case(const CSqlExpr& expr, std::string& out) {

@@ -70,6 +70,8 @@ private:
     CSqlType Binary(const CSqlExpr& expr, std::string& out);
     CSqlType Compare(std::string_view op, const CSqlExpr* left, const CSqlExpr* right, std::string& out);
     CSqlType Case(const CSqlExpr& expr, std::string& out);
+    CSqlType Quantified(const CSqlExpr& expr, std::string& out);
+    static void Convert(CSqlType lt, CSqlType rt, std::string& left, std::string& right);
     CSqlType DateLiteral(const CSqlExpr& expr, std::string& out);
     bool Resolve(const CSqlExpr& expr, CSqlType& type);
     bool UsesRownum(const CSqlExpr* expr) const;

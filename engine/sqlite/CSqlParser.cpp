@@ -492,7 +492,19 @@ bool CSqlParser::Predicate(Expr*& left) {
             (two && (!IsSymbol(op[1], 1) || m_tokens[m_k + 1].begin != m_tokens[m_k].begin + 1)))
             continue;
         m_k += op.size();
-        if (Is("ANY") || Is("SOME") || Is("ALL")) return Refuse(std::string(op) + " ANY/ALL");
+        if (Is("ANY") || Is("SOME") || Is("ALL")) {
+            Expr* node = Node(Expr::Kind::Quantified, at);
+            node->text = op == "!=" || op == "^=" ? "<>" : op;
+            node->negated = Is("ALL");
+            ++m_k;
+            if (!IsSymbol('(') || (!Is("SELECT", 1) && !Is("WITH", 1)))
+                return Refuse(std::string(op) + " ANY/ALL (list)");
+            ++m_k;
+            if (!Query(node->query) || !ExpectSymbol(')')) return false;
+            node->args.push_back(left);
+            left = node;
+            return true;
+        }
         Expr* right = nullptr;
         if (!Expression(right, 4)) return false;
         Expr* node = Node(Expr::Kind::Binary, at);

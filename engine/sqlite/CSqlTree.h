@@ -24,13 +24,14 @@ struct CSqlExpr {
         Case,      // args: [operand] when, then, ..., [else]
         Subquery,  // (SELECT ...)
         Exists,
-        InList,      // args[0] IN (args[1..]); `negated`
-        InQuery,     // args[0] IN (select); `negated`
-        Between,     // args[0] BETWEEN args[1] AND args[2]; `negated`
-        Like,        // args[0] LIKE args[1] [ESCAPE args[2]]; `negated`
-        IsNull,      // args[0] IS [NOT] NULL; `negated`
-        Row,         // (a, b, ...)
-        DateLiteral  // DATE '...' / TIMESTAMP '...': `text` is the literal token
+        InList,       // args[0] IN (args[1..]); `negated`
+        InQuery,      // args[0] IN (select); `negated`
+        Between,      // args[0] BETWEEN args[1] AND args[2]; `negated`
+        Like,         // args[0] LIKE args[1] [ESCAPE args[2]]; `negated`
+        IsNull,       // args[0] IS [NOT] NULL; `negated`
+        Row,          // (a, b, ...)
+        DateLiteral,  // DATE '...' / TIMESTAMP '...': `text` is the literal token
+        Quantified    // args[0] op ANY|ALL (query): `text` the operator, `negated` for ALL
     };
     struct OrderItem {
         CSqlExpr* expr = nullptr;
