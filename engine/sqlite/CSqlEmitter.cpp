@@ -44,7 +44,7 @@ constexpr FunctionRow kFunctions[] = {
     {"SQRT", "ORA_SQRT", Result::Number},
     {"SIGN", "ORA_SIGN", Result::Number},
     {"ROUND", "ORA_ROUND", Result::FirstArgument},
-    {"TRUNC", "", Result::FirstArgument},
+    {"TRUNC", "ORA_TRUNC", Result::FirstArgument},
     {"UPPER", "", Result::Text},
     {"LOWER", "", Result::Text},
     {"INITCAP", "", Result::Text},

@@ -191,22 +191,86 @@ bool NumberValue(sqlite3_value* value, double& number) {
     return CValueText::ParseNumber(TextOf(value), number);
 }
 
-void Round(sqlite3_context* context, int argc, sqlite3_value** argv) {
+// The unit a date format names for TRUNC and ROUND.
+enum class DateUnit { Year, Quarter, Month, Day, Hour, Minute, None };
+
+DateUnit UnitOf(std::string format) {
+    for (char& c : format)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    const struct {
+        const char* name;
+        DateUnit unit;
+    } kUnits[] = {{"YYYY", DateUnit::Year}, {"YYY", DateUnit::Year},  {"YY", DateUnit::Year},
+                  {"Y", DateUnit::Year},    {"YEAR", DateUnit::Year}, {"SYYYY", DateUnit::Year},
+                  {"RR", DateUnit::Year},   {"RRRR", DateUnit::Year}, {"Q", DateUnit::Quarter},
+                  {"MM", DateUnit::Month},  {"MON", DateUnit::Month}, {"MONTH", DateUnit::Month},
+                  {"RM", DateUnit::Month},  {"DD", DateUnit::Day},    {"DDD", DateUnit::Day},
+                  {"J", DateUnit::Day},     {"HH", DateUnit::Hour},   {"HH12", DateUnit::Hour},
+                  {"HH24", DateUnit::Hour}, {"MI", DateUnit::Minute}};
+    for (const auto& row : kUnits)
+        if (format == row.name) return row.unit;
+    return DateUnit::None;
+}
+
+// TRUNC (or ROUND) of a date to `unit`; false when out of range.
+bool DateTo(CDateTime date, DateUnit unit, bool round, CDateTime& out) {
+    CDateTime start = date;
+    CDateTime next = date;
+    switch (unit) {
+        case DateUnit::Year:
+            start = CDateTime{date.year, 1, 1, 0, 0, 0};
+            next = CDateTime{date.year + 1, 1, 1, 0, 0, 0};
+            // Note: a year rounds up from July 1st, a quarter or month from its 16th.
+            out = round && date.month >= 7 ? next : start;
+            return CDateFormat::IsValid(out);
+        case DateUnit::Quarter: {
+            int first = (date.month - 1) / 3 * 3 + 1;
+            start = CDateTime{date.year, first, 1, 0, 0, 0};
+            bool up = round && (date.month > first + 1 || (date.month == first + 1 && date.day >= 16));
+            if (!up) return out = start, true;
+            return CDateFormat::AddMonths(start, 3, out);
+        }
+        case DateUnit::Month:
+            start = CDateTime{date.year, date.month, 1, 0, 0, 0};
+            if (!(round && date.day >= 16)) return out = start, true;
+            return CDateFormat::AddMonths(start, 1, out);
+        case DateUnit::Day:
+            start.hour = start.minute = start.second = 0;
+            if (!(round && date.hour >= 12)) return out = start, true;
+            return CDateFormat::AddDays(start, 1, out);
+        case DateUnit::Hour:
+            start.minute = start.second = 0;
+            if (!(round && date.minute >= 30)) return out = start, true;
+            return CDateFormat::AddDays(start, 1.0 / 24, out);
+        case DateUnit::Minute:
+            start.second = 0;
+            if (!(round && date.second >= 30)) return out = start, true;
+            return CDateFormat::AddDays(start, 1.0 / 1440, out);
+        case DateUnit::None:
+            break;
+    }
+    return false;
+}
+
+// ROUND or TRUNC: numbers to decimals, dates to a unit (a day by default).
+template <bool kRound>
+void RoundOrTrunc(sqlite3_context* context, int argc, sqlite3_value** argv) {
     for (int k = 0; k < argc; ++k)
         if (IsNull(argv[k])) return sqlite3_result_null(context);
     CDateTime date;
     if (DateValue(argv[0], date)) {
-        // Note: a date rounds to the nearest midnight (noon rounds up).
-        bool up = date.hour >= 12;
-        date.hour = date.minute = date.second = 0;
-        CDateTime out = date;
-        if (up && !CDateFormat::AddDays(date, 1, out)) return Raise(context, 1841, {}, -1);
+        std::string format = argc > 1 ? TextOf(argv[1]) : std::string("DD");
+        DateUnit unit = UnitOf(format);
+        if (unit == DateUnit::None) return Raise(context, 1821, {format}, -1);
+        CDateTime out;
+        if (!DateTo(date, unit, kRound, out)) return Raise(context, 1841, {}, -1);
         return ResultText(context, CDateFormat::ToStored(out));
     }
     std::string text;
     if (!DecimalOf(argv[0], text)) return Raise(context, 1722, {}, -1);
     int scale = argc > 1 ? sqlite3_value_int(argv[1]) : 0;
-    ResultNumberText(context, CSqliteValueFunctions::RoundDecimal(text, scale));
+    ResultNumberText(context, kRound ? CSqliteValueFunctions::RoundDecimal(text, scale)
+                                     : CSqliteValueFunctions::TruncateDecimal(text, scale));
 }
 
 template <double (*F)(double)>
@@ -349,8 +413,10 @@ constexpr Row kFunctions[] = {
     {"ORA_ROWNUM_CURRENT", 1, RownumCurrent, false, true},
     {"ORA_ROWNUM_ACCEPT", 2, RownumAccept, false, true},
     {"ORA_REQUIRE", 2, Require, true, false},
-    {"ORA_ROUND", 1, Round, true, false},
-    {"ORA_ROUND", 2, Round, true, false},
+    {"ORA_ROUND", 1, RoundOrTrunc<true>, true, false},
+    {"ORA_ROUND", 2, RoundOrTrunc<true>, true, false},
+    {"ORA_TRUNC", 1, RoundOrTrunc<false>, true, false},
+    {"ORA_TRUNC", 2, RoundOrTrunc<false>, true, false},
     {"ORA_CEIL", 1, Unary<Ceil>, true, false},
     {"ORA_FLOOR", 1, Unary<Floor>, true, false},
     {"ORA_SQRT", 1, Unary<Sqrt>, true, false},
@@ -361,6 +427,29 @@ constexpr Row kFunctions[] = {
 };
 
 }  // namespace
+
+std::string CSqliteValueFunctions::TruncateDecimal(std::string_view number, int scale) {
+    bool negative = !number.empty() && number.front() == '-';
+    std::string magnitude(negative ? number.substr(1) : number);
+    std::size_t point = magnitude.find('.');
+    std::string whole = magnitude.substr(0, point);
+    std::string fraction = point == std::string::npos ? std::string() : magnitude.substr(point + 1);
+    if (scale >= 0) {
+        if (fraction.size() > static_cast<std::size_t>(scale))
+            fraction.resize(static_cast<std::size_t>(scale));
+    } else {
+        fraction.clear();
+        std::size_t keep = whole.size() > static_cast<std::size_t>(-scale)
+                               ? whole.size() - static_cast<std::size_t>(-scale)
+                               : 0;
+        whole = keep == 0 ? std::string("0")
+                          : whole.substr(0, keep) + std::string(static_cast<std::size_t>(-scale), '0');
+    }
+    // Rounding the truncated digits at their own scale only tidies them.
+    std::string text = (negative ? "-" : "") + (whole.empty() ? std::string("0") : whole) +
+                       (fraction.empty() ? std::string() : "." + fraction);
+    return RoundDecimal(text, scale < 0 ? 0 : scale);
+}
 
 bool CSqliteValueFunctions::FitNumber(std::string& text, int precision, int scale) {
     bool scaled = scale != kNoScale;

@@ -32,6 +32,8 @@ public:
     // `number` (decimal text, no exponent) rounded half away from zero to
     // `scale` decimals (negative: tens, hundreds, ...).
     static std::string RoundDecimal(std::string_view number, int scale);
+    // `number` cut (towards zero) to `scale` decimals.
+    static std::string TruncateDecimal(std::string_view number, int scale);
     // `text` (decimal, no exponent) as NUMBER(precision, scale) holds it;
     // false when it has more digits before the point than the type allows.
     static bool FitNumber(std::string& text, int precision, int scale);

@@ -121,6 +121,12 @@ TEST_F(COracleSemanticsTest, DatesAreValuesWithArithmetic) {
     EXPECT_EQ(Rows("SELECT D + 1, TO_CHAR(D, 'YYYY'), TRUNC(D), ADD_MONTHS(D, 1) FROM T"),
               "24-02-01,2024,24-01-31,24-02-29");
     EXPECT_EQ(Rows("SELECT TO_CHAR(D - 0.5, 'YYYY-MM-DD HH24:MI') FROM T"), "2024-01-30 22:30");
+    EXPECT_EQ(Rows("SELECT TO_CHAR(TRUNC(D, 'MM'), 'YYYY-MM-DD'), TO_CHAR(ROUND(D, 'MM'), 'YYYY-MM-DD'), "
+                   "TO_CHAR(TRUNC(D, 'YYYY'), 'YYYY-MM-DD'), TO_CHAR(ROUND(D, 'HH'), 'HH24:MI'), "
+                   "TO_CHAR(TRUNC(D, 'Q'), 'MM-DD') FROM T"),
+              "2024-01-01,2024-02-01,2024-01-01,11:00,01-01");
+    EXPECT_EQ(Rows("SELECT TRUNC(0.29, 2), TRUNC(-1.999, 1), TRUNC(1555, -2), TRUNC(7.9) FROM DUAL"),
+              ".29,-1.9,1500,7");
     EXPECT_EQ(Rows("SELECT D - DATE '2024-01-01' FROM T"), "30.4375");
     EXPECT_EQ(Rows("SELECT COUNT(*) FROM T WHERE D > DATE '2024-01-31'"), "1");
     EXPECT_EQ(
