@@ -3,10 +3,13 @@
 #include "engine/CEngineFactory.h"
 #include "oracle/ODatabaseImpl.h"
 #include "oracle/OSession.h"
+#include "text/Encoding.h"
 
 namespace {
-constexpr const char* kNotConnected = "not connected to a database";
-}
+// Note: written here in UTF-8 for reading; the layer's text is CP932.
+constexpr const char* kNotConnected = "ORA-03114: データベースに接続されていません。";
+constexpr const char* kSessionNotOpen = "ORA-03114: セッションが開かれていません。";
+}  // namespace
 
 void ODatabase::Impl::ClearError() {
     errorText.clear();
@@ -25,7 +28,7 @@ void ODatabase::Impl::SetError(const std::string& text) {
 
 bool ODatabase::Impl::RequireOpen() {
     if (IsOpen()) return true;
-    SetError(kNotConnected);
+    SetError(encoding::Utf8ToCp932(kNotConnected));
     return false;
 }
 
@@ -75,7 +78,7 @@ oresult ODatabase::Open(OSession& session, const char* databaseName, const char*
                         long) {
     Close();
     if (!session.IsOpen()) {
-        m_impl->SetError("the session is not open");
+        m_impl->SetError(encoding::Utf8ToCp932(kSessionNotOpen));
         return OFAILURE;
     }
     CEngineError error;

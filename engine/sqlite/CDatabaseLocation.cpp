@@ -24,6 +24,9 @@ std::string Trim(const std::string& text) {
 
 std::string Quoted(const std::string& name) { return "\"" + name + "\""; }
 
+// Note: written here in UTF-8 for reading; the engine's text is CP932.
+std::string Japanese(const char* utf8) { return encoding::Utf8ToCp932(utf8); }
+
 std::string EnvOrEmpty(const char* name) {
     const char* value = std::getenv(name);
     return value != nullptr ? std::string(value) : std::string();
@@ -43,20 +46,23 @@ std::string CDatabaseLocation::DataDirectory() {
 
 std::string CDatabaseLocation::CheckName(const std::string& name) {
     if (name.size() > kMaxNameLength)
-        return "database name " + Quoted(name) + " is too long (at most " + std::to_string(kMaxNameLength) +
-               " bytes)";
+        return Japanese("データベース名 ") + Quoted(name) + Japanese(" が長すぎます (最大 ") +
+               std::to_string(kMaxNameLength) + Japanese(" バイト)。");
     std::string utf8;
-    if (!encoding::Cp932ToUtf8Strict(name, utf8)) return "database name is not valid Shift-JIS text";
+    if (!encoding::Cp932ToUtf8Strict(name, utf8))
+        return Japanese("データベース名が Shift-JIS として正しくありません。");
     for (std::size_t i = 0; i < name.size(); i += cp932::CharLength(name, i)) {
         if (cp932::CharLength(name, i) == 2) continue;
         auto c = static_cast<unsigned char>(name[i]);
-        if (c < 0x20 || c == 0x7F) return "database name " + Quoted(name) + " holds a control character";
+        if (c < 0x20 || c == 0x7F)
+            return Japanese("データベース名 ") + Quoted(name) + Japanese(" に制御文字があります。");
         if (kForbidden.find(static_cast<char>(c)) != std::string_view::npos)
-            return "database name " + Quoted(name) + " holds the character '" + std::string(1, name[i]) +
-                   "', which is not allowed";
+            return Japanese("データベース名 ") + Quoted(name) + Japanese(" に使えない文字 '") +
+                   std::string(1, name[i]) + Japanese("' があります。");
     }
     if (name.front() == '.' || name.find("..") != std::string::npos)
-        return "database name " + Quoted(name) + " may not start with '.' or hold \"..\"";
+        return Japanese("データベース名 ") + Quoted(name) +
+               Japanese(" は '.' で始めることも \"..\" を含むこともできません。");
     return {};
 }
 
@@ -73,7 +79,7 @@ std::string CDatabaseLocation::FileName(const std::string& name) {
 bool CDatabaseLocation::Resolve(const std::string& name, std::string& path, std::string& error) {
     std::string trimmed = Trim(name);
     if (trimmed.empty() && !name.empty()) {
-        error = "database name is empty";
+        error = Japanese("データベース名が空です。");
         return false;
     }
     if (!trimmed.empty()) {
@@ -82,14 +88,15 @@ bool CDatabaseLocation::Resolve(const std::string& name, std::string& path, std:
     }
     std::string directory = DataDirectory();
     if (directory.empty()) {
-        error = "no data directory: set TARVEX_HOME";
+        error = Japanese("データ・ディレクトリがありません。TARVEX_HOME を設定してください。");
         return false;
     }
     std::error_code ec;
     std::filesystem::create_directories(directory, ec);
     if (ec || !std::filesystem::is_directory(directory, ec)) {
-        error = "cannot create the data directory " + Quoted(encoding::Utf8ToCp932(directory)) +
-                (ec ? ": " + encoding::Utf8ToCp932(ec.message()) : std::string());
+        // Note: the system's reason stays out; its text is English.
+        error = Japanese("データ・ディレクトリ ") + Quoted(encoding::Utf8ToCp932(directory)) +
+                Japanese(" を作成できません。");
         return false;
     }
     path = directory + "/" + FileName(trimmed);

@@ -26,6 +26,8 @@ struct TypeRule {
 
 constexpr TypeRule kTypes[] = {
     {"VARCHAR2", servertype::kVarchar2, Shape::Text, 0},
+    {"VARCHAR2_CHAR", servertype::kVarchar2, Shape::Text, 0},
+    {"CHAR_CHAR", servertype::kChar, Shape::FixedText, 0},
     {"VARCHAR", servertype::kVarchar2, Shape::Text, 0},
     {"NVARCHAR2", servertype::kVarchar2, Shape::Text, 0},
     {"CHARACTER VARYING", servertype::kVarchar2, Shape::Text, 0},

@@ -122,7 +122,8 @@ constexpr std::size_t kNoToken = static_cast<std::size_t>(-1);
 std::pair<std::size_t, std::size_t> AddColumnBrackets(std::string_view text,
                                                       const std::vector<Token>& tokens) {
     std::pair<std::size_t, std::size_t> none{kNoToken, kNoToken};
-    if (!Words(text, tokens, {"ALTER", "TABLE"}) || !CSqlScanner::IsSymbol(text, tokens.back(), ')')) return none;
+    if (!Words(text, tokens, {"ALTER", "TABLE"}) || !CSqlScanner::IsSymbol(text, tokens.back(), ')'))
+        return none;
     std::size_t add = 2;
     while (add < tokens.size() && !CSqlScanner::Is(text, tokens[add], "ADD")) ++add;
     std::size_t open = add + 1;
@@ -200,7 +201,8 @@ std::string DualSubquery(const Shape&, std::size_t) { return std::string(kDualSu
 
 bool IsTriggerRow(const Shape& s, std::size_t k) {
     const auto& t = s.tokens;
-    return s.trigger && t[k].kind == Kind::Bind && k + 1 < t.size() && CSqlScanner::IsSymbol(s.text, t[k + 1], '.') &&
+    return s.trigger && t[k].kind == Kind::Bind && k + 1 < t.size() &&
+           CSqlScanner::IsSymbol(s.text, t[k + 1], '.') &&
            (CSqlScanner::Is(s.text, t[k], ":NEW") || CSqlScanner::Is(s.text, t[k], ":OLD"));
 }
 
@@ -220,6 +222,23 @@ bool IsTableLengthSemantics(const Shape& s, std::size_t k) {
 }
 
 std::string Nothing(const Shape&, std::size_t) { return {}; }
+
+// VARCHAR2(n CHAR) and CHAR(n CHAR): the type keeps its length semantics in
+// its name, as the catalog reads it.
+bool IsCharSemanticsType(const Shape& s, std::size_t k) {
+    const auto& t = s.tokens;
+    if (!s.table || k + 4 >= t.size() + 0 || k + 3 >= t.size()) return false;
+    bool type = CSqlScanner::Is(s.text, t[k], "VARCHAR2") || CSqlScanner::Is(s.text, t[k], "VARCHAR") ||
+                CSqlScanner::Is(s.text, t[k], "CHAR");
+    return type && CSqlScanner::IsSymbol(s.text, t[k + 1], '(') && t[k + 2].kind == Kind::Number &&
+           CSqlScanner::Is(s.text, t[k + 3], "CHAR");
+}
+
+std::string CharSemanticsType(const Shape& s, std::size_t k) {
+    std::string name(s.text.substr(s.tokens[k].begin, s.tokens[k].length));
+    if (CSqlScanner::Is(s.text, s.tokens[k], "VARCHAR")) name = "VARCHAR2";
+    return name + "_CHAR";
+}
 
 // NAME.NEXTVAL / NAME.CURRVAL: `part` 0 is NAME, 1 the ".", 2 the word.
 bool IsSequencePart(const Shape& s, std::size_t k, std::size_t part) {
@@ -250,9 +269,16 @@ bool IsAddBracket(const Shape& s, std::size_t k) {
 }
 
 constexpr TokenRule kTokenRules[] = {
-    {IsAddBracket, Nothing},      {IsSequenceName, SequenceCall}, {IsSequenceTail, Nothing},
-    {IsSysdate, SysdateCall},     {IsRownum, RownumCall},         {IsStoredDual, DualSubquery},
-    {IsTriggerRow, WithoutColon}, {IsEmptyLiteral, Null},         {IsTableLengthSemantics, Nothing},
+    {IsAddBracket, Nothing},
+    {IsSequenceName, SequenceCall},
+    {IsSequenceTail, Nothing},
+    {IsSysdate, SysdateCall},
+    {IsRownum, RownumCall},
+    {IsStoredDual, DualSubquery},
+    {IsTriggerRow, WithoutColon},
+    {IsEmptyLiteral, Null},
+    {IsTableLengthSemantics, Nothing},
+    {IsCharSemanticsType, CharSemanticsType},
 };
 
 // The text that takes the place of token `k`; false when it stays.
@@ -317,7 +343,8 @@ std::size_t COracleDialect::TriggerAssignment(std::string_view text) {
         return std::string_view::npos;
     std::size_t statement = 0;
     for (std::size_t k = 0; k + 1 < tokens.size(); ++k) {
-        if (CSqlScanner::IsSymbol(text, tokens[k], ';') || CSqlScanner::Is(text, tokens[k], "BEGIN")) statement = k + 1;
+        if (CSqlScanner::IsSymbol(text, tokens[k], ';') || CSqlScanner::Is(text, tokens[k], "BEGIN"))
+            statement = k + 1;
         if (CSqlScanner::IsSymbol(text, tokens[k], ':') && CSqlScanner::IsSymbol(text, tokens[k + 1], '=') &&
             tokens[k + 1].begin == tokens[k].begin + 1)
             return tokens[statement].begin;

@@ -1,15 +1,13 @@
 #include "engine/sqlite/CPlsqlBlock.h"
 
+#include "engine/sqlite/COraError.h"
 #include "engine/sqlite/CSqlScanner.h"
+#include "text/Encoding.h"
 
 namespace {
 
 using Token = CSqlScanner::Token;
 using Kind = CSqlScanner::Kind;
-
-constexpr const char* kSupported =
-    " (a block on the embedded database may hold only NULL, :variable := expression, INSERT, UPDATE, DELETE "
-    "and DBMS_OUTPUT.ENABLE, DISABLE, PUT_LINE)";
 
 // What an unsupported statement is called, by its first word.
 struct Refusal {
@@ -18,36 +16,41 @@ struct Refusal {
 };
 
 constexpr Refusal kRefusals[] = {
-    {"IF", "IF statements"},
-    {"CASE", "CASE statements"},
-    {"LOOP", "loops"},
-    {"WHILE", "WHILE loops"},
-    {"FOR", "FOR loops"},
-    {"FORALL", "FORALL statements"},
-    {"BEGIN", "nested blocks"},
-    {"DECLARE", "nested blocks"},
+    {"IF", "IF 文"},
+    {"CASE", "CASE 文"},
+    {"LOOP", "LOOP"},
+    {"WHILE", "WHILE LOOP"},
+    {"FOR", "FOR LOOP"},
+    {"FORALL", "FORALL"},
+    {"BEGIN", "入れ子のブロック"},
+    {"DECLARE", "入れ子のブロック"},
     {"SELECT", "SELECT INTO"},
-    {"COMMIT", "COMMIT in a block"},
-    {"ROLLBACK", "ROLLBACK in a block"},
-    {"SAVEPOINT", "SAVEPOINT in a block"},
+    {"COMMIT", "ブロック内の COMMIT"},
+    {"ROLLBACK", "ブロック内の ROLLBACK"},
+    {"SAVEPOINT", "ブロック内の SAVEPOINT"},
     {"EXECUTE", "EXECUTE IMMEDIATE"},
     {"RAISE", "RAISE"},
     {"RETURN", "RETURN"},
     {"EXIT", "EXIT"},
     {"GOTO", "GOTO"},
-    {"OPEN", "cursors"},
-    {"FETCH", "cursors"},
-    {"CLOSE", "cursors"},
+    {"OPEN", "カーソル"},
+    {"FETCH", "カーソル"},
+    {"CLOSE", "カーソル"},
     {"MERGE", "MERGE"},
-    {"EXCEPTION", "exception handlers"},
+    {"EXCEPTION", "例外処理部 (EXCEPTION)"},
 };
 
 std::string TokenText(std::string_view text, const Token& token) {
     return std::string(text.substr(token.begin, token.length));
 }
 
+// `what` is UTF-8 text with CP932 names in it.
 void Fail(CEngineError& error, const std::string& what, std::size_t position) {
-    error.Set("not supported on the embedded database: " + what + kSupported, static_cast<int>(position));
+    COraError::Set(error, 3001, {encoding::Utf8ToCp932(what)}, static_cast<int>(position));
+}
+
+void Invalid(CEngineError& error, const char* what, std::size_t position) {
+    COraError::Set(error, 6550, {encoding::Utf8ToCp932(what)}, static_cast<int>(position));
 }
 
 // The name a procedure call or other statement goes by: its leading words
@@ -70,12 +73,14 @@ bool Refuse(std::string_view text, const std::vector<Token>& tokens, CEngineErro
             return false;
         }
     if (tokens[0].kind == Kind::Word && tokens.size() > 1 && CSqlScanner::IsSymbol(text, tokens[1], ':')) {
-        Fail(error, "local variables (" + TokenText(text, tokens[0]) + ")", tokens[0].begin);
+        Fail(error, "ローカル変数 (" + encoding::Cp932ToUtf8(TokenText(text, tokens[0])) + ")",
+             tokens[0].begin);
         return false;
     }
     std::string name = LeadingName(text, tokens);
     Fail(error,
-         name.empty() ? "the statement \"" + TokenText(text, tokens[0]) + "\"" : "procedure call " + name,
+         encoding::Cp932ToUtf8(name.empty() ? TokenText(text, tokens[0]) : name) +
+             (name.empty() ? " 文" : " の呼出し"),
          tokens[0].begin);
     return false;
 }
@@ -83,8 +88,8 @@ bool Refuse(std::string_view text, const std::vector<Token>& tokens, CEngineErro
 // The expression between "(" (at index `open`) and the final ")".
 bool Parenthesised(std::string_view text, const std::vector<Token>& tokens, std::size_t open,
                    CPlsqlBlock::Step& step) {
-    if (open >= tokens.size() || !CSqlScanner::IsSymbol(text, tokens[open], '(') || !CSqlScanner::IsSymbol(text, tokens.back(), ')') ||
-        tokens.size() < open + 2)
+    if (open >= tokens.size() || !CSqlScanner::IsSymbol(text, tokens[open], '(') ||
+        !CSqlScanner::IsSymbol(text, tokens.back(), ')') || tokens.size() < open + 2)
         return false;
     step.expressionBegin = tokens[open].begin + 1;
     step.expressionLength = tokens.back().begin - step.expressionBegin;
@@ -128,7 +133,7 @@ bool ParseStep(std::string_view text, const std::vector<Token>& tokens, CPlsqlBl
     if (tokens[0].kind == Kind::Bind && tokens.size() > 2 && CSqlScanner::IsSymbol(text, tokens[1], ':') &&
         CSqlScanner::IsSymbol(text, tokens[2], '=') && tokens[2].begin == tokens[1].begin + 1) {
         if (tokens.size() == 3) {
-            error.Set("an expression must follow \":=\"", static_cast<int>(tokens[2].begin + 1));
+            Invalid(error, "\":=\" の後に式がありません。", tokens[2].begin + 1);
             return false;
         }
         step.kind = StepKind::Assign;
@@ -154,13 +159,13 @@ bool CPlsqlBlock::Parse(std::string_view text, std::vector<Step>& steps, CEngine
     steps.clear();
     auto tokens = CSqlScanner::Significant(text);
     if (tokens.empty() || !CSqlScanner::Is(text, tokens[0], "BEGIN")) {
-        error.Set("a block must start with BEGIN", 0);
+        Invalid(error, "ブロックは BEGIN で始まります。", 0);
         return false;
     }
     std::size_t last = tokens.size() - 1;
     if (last > 0 && CSqlScanner::IsSymbol(text, tokens[last], ';')) --last;
     if (last == 0 || !CSqlScanner::Is(text, tokens[last], "END")) {
-        error.Set("a block must end with END;", static_cast<int>(text.size()));
+        Invalid(error, "ブロックは END; で終わります。", text.size());
         return false;
     }
     std::vector<Token> statement;
@@ -170,7 +175,7 @@ bool CPlsqlBlock::Parse(std::string_view text, std::vector<Step>& steps, CEngine
             continue;
         }
         if (statement.empty()) {
-            error.Set("a statement is missing before \";\"", static_cast<int>(tokens[k].begin));
+            Invalid(error, "\";\" の前に文がありません。", tokens[k].begin);
             return false;
         }
         Step step;
@@ -181,11 +186,11 @@ bool CPlsqlBlock::Parse(std::string_view text, std::vector<Step>& steps, CEngine
         statement.clear();
     }
     if (!statement.empty()) {
-        error.Set("\";\" is missing after this statement", static_cast<int>(statement.front().begin));
+        Invalid(error, "文の後に \";\" がありません。", statement.front().begin);
         return false;
     }
     if (steps.empty()) {
-        error.Set("a block must hold at least one statement", static_cast<int>(tokens[last].begin));
+        Invalid(error, "ブロックには文が一つ以上必要です。", tokens[last].begin);
         return false;
     }
     return true;

@@ -46,8 +46,8 @@ CSelectList::Item Describe(std::string_view text, const std::vector<Token>& item
         out.heading = std::string(text.substr(item[2].begin, item[2].length));
         return out;
     }
-    out.textConversion =
-        item.size() > 1 && CSqlScanner::Is(text, item[0], "TO_CHAR") && CSqlScanner::IsSymbol(text, item[1], '(');
+    out.textConversion = item.size() > 1 && CSqlScanner::Is(text, item[0], "TO_CHAR") &&
+                         CSqlScanner::IsSymbol(text, item[1], '(');
     out.named = IsColumnName(text, item) || EndsWithAlias(text, item);
     if (!out.named) out.heading = Heading(text, item);
     return out;
@@ -76,7 +76,9 @@ std::vector<CSelectList::Item> CSelectList::Parse(std::string_view text) {
             continue;
         }
         const Token& token = tokens[k];
-        if (CSqlScanner::IsSymbol(text, token, '*') && (item.empty() || CSqlScanner::IsSymbol(text, item.back(), '.'))) return {};
+        if (CSqlScanner::IsSymbol(text, token, '*') &&
+            (item.empty() || CSqlScanner::IsSymbol(text, item.back(), '.')))
+            return {};
         if (CSqlScanner::IsSymbol(text, token, '('))
             ++depth;
         else if (CSqlScanner::IsSymbol(text, token, ')'))

@@ -6,14 +6,23 @@
 #include <filesystem>
 
 #include "engine/sqlite/CDatabaseLocation.h"
+#include "engine/sqlite/CDateFormat.h"
+#include "engine/sqlite/COraError.h"
 #include "engine/sqlite/COracleDialect.h"
 #include "engine/sqlite/CSelectList.h"
+#include "engine/sqlite/CSqlEmitter.h"
+#include "engine/sqlite/CSqlParser.h"
 #include "engine/sqlite/CSqlScanner.h"
+#include "engine/sqlite/CSqliteCatalog.h"
+#include "engine/sqlite/CSqliteDictionary.h"
 #include "engine/sqlite/CSqliteFailure.h"
 #include "engine/sqlite/CSqliteFunctions.h"
 #include "engine/sqlite/CSqliteResultReader.h"
+#include "engine/sqlite/CSqliteSchema.h"
 #include "engine/sqlite/CSqliteSequences.h"
+#include "engine/sqlite/CSqliteSession.h"
 #include "engine/sqlite/CSqliteTextFunctions.h"
+#include "engine/sqlite/CSqliteValueFunctions.h"
 #include "engine/sqlite/CStatementClassifier.h"
 #include "engine/sqlite/CStatementLimits.h"
 #include "engine/sqlite/CValueText.h"
@@ -48,11 +57,44 @@ struct Refusal {
 };
 
 constexpr Refusal kRefusals[] = {
-    {StatementKind::DeclareBlock, false, "blocks with DECLARE"},
-    {StatementKind::StoredCode, true, " (stored PL/SQL)"},
-    {StatementKind::NoPrivileges, true, " (it has no users or privileges)"},
+    {StatementKind::DeclareBlock, false, "DECLARE"},
+    {StatementKind::StoredCode, true, ""},
+    {StatementKind::NoPrivileges, true, ""},
     {StatementKind::Unsupported, true, ""},
 };
+
+// Constructs the tree refuses that the token rewrite would answer wrongly.
+bool Refused(const CSqlParser::Failure& failure) {
+    return failure.unsupported && failure.what != "statement" && failure.what != "WITH RECURSIVE" &&
+           failure.what != "INSERT of several rows" && failure.what != "column lists of WITH";
+}
+
+COraError::Action ActionOf(std::string_view sql) {
+    auto tokens = CSqlScanner::Significant(sql);
+    if (tokens.empty()) return COraError::Action::Other;
+    if (CSqlScanner::Is(sql, tokens[0], "INSERT")) return COraError::Action::Insert;
+    if (CSqlScanner::Is(sql, tokens[0], "UPDATE")) return COraError::Action::Update;
+    if (CSqlScanner::Is(sql, tokens[0], "DELETE")) return COraError::Action::Delete;
+    return COraError::Action::Other;
+}
+
+// Where the query of CREATE [OR REPLACE] [FORCE] VIEW name [(...)] AS starts;
+// 0 when the statement is no view.
+std::size_t ViewQueryStart(std::string_view text, const std::vector<CSqlScanner::Token>& tokens) {
+    std::size_t k = 0;
+    auto is = [&](std::string_view word) {
+        return k < tokens.size() && CSqlScanner::Is(text, tokens[k], word);
+    };
+    if (!is("CREATE")) return 0;
+    ++k;
+    if (is("OR")) k += 2;
+    if (is("FORCE") || is("NOFORCE")) ++k;
+    if (!is("VIEW")) return 0;
+    k += 2;
+    if (k < tokens.size() && CSqlScanner::IsSymbol(text, tokens[k], '.')) k += 2;
+    if (k < tokens.size() && CSqlScanner::IsSymbol(text, tokens[k], '(')) return 0;
+    return is("AS") ? k + 1 : 0;
+}
 
 const Refusal* FindRefusal(StatementKind kind) {
     for (const Refusal& refusal : kRefusals)
@@ -122,17 +164,29 @@ std::unique_ptr<CSqliteConnection> CSqliteConnection::Open(const std::string& da
     std::string path;
     std::string why;
     if (!CDatabaseLocation::Resolve(databaseName, path, why)) {
-        error.Set("cannot open the database: " + why);
+        COraError::Set(error, 1157, {databaseName, why});
         return nullptr;
     }
-    std::string shown = "cannot open the database \"" + encoding::Utf8ToCp932(path) + "\": ";
+    std::string shown = encoding::Utf8ToCp932(path);
+    // Note: SQLite's reasons are told in the server's words.
+    auto fail = [&](sqlite3* handle) {
+        int rc = handle != nullptr ? sqlite3_errcode(handle) : SQLITE_NOMEM;
+        if (rc == SQLITE_BUSY || rc == SQLITE_LOCKED)
+            COraError::Set(error, 54);
+        else
+            COraError::Set(
+                error, 1157,
+                {shown, encoding::Utf8ToCp932(rc == SQLITE_NOTADB ? "ファイルがデータベースではありません。"
+                                                                  : "ファイルを開けません。")});
+        return nullptr;
+    };
     sqlite3* db = nullptr;
     int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
     if (rc != SQLITE_OK) {
         if (rc == SQLITE_CANTOPEN && !std::filesystem::exists(path) && DirectoryIsReadOnly(path))
             CSqliteFailure::SetReadOnlyDirectory(error, path);
         else
-            error.Set(shown + (db != nullptr ? ToCp932(sqlite3_errmsg(db)) : std::string("out of memory")));
+            fail(db);
         sqlite3_close_v2(db);
         return nullptr;
     }
@@ -145,21 +199,20 @@ std::unique_ptr<CSqliteConnection> CSqliteConnection::Open(const std::string& da
         if (CSqliteFailure::IsConnectionFailure(code) && (code & 0xFF) != SQLITE_CANTOPEN)
             CSqliteFailure::Describe(db, connection->m_lockWaitSeconds, path, error);
         else
-            error.Set(shown + ToCp932(sqlite3_errmsg(db)));
+            fail(db);
         return nullptr;
     }
     if (!SwitchToWal(db, connection->m_lockWaitSeconds, error)) return nullptr;
     for (const char* statement : kSetupStatements)
-        if (sqlite3_exec(db, statement, nullptr, nullptr, nullptr) != SQLITE_OK) {
-            error.Set(shown + ToCp932(sqlite3_errmsg(db)));
-            return nullptr;
-        }
+        if (sqlite3_exec(db, statement, nullptr, nullptr, nullptr) != SQLITE_OK) return fail(db);
     connection->m_sequences = std::make_unique<CSqliteSequences>(db);
-    if (!CSqliteFunctions::Register(db, &connection->m_rowNumber) || !CSqliteTextFunctions::Register(db) ||
-        !connection->m_sequences->Register()) {
-        error.Set(shown + "cannot register the SQL functions");
-        return nullptr;
-    }
+    connection->m_session = std::make_unique<CSqliteSession>();
+    connection->m_catalog = std::make_unique<CSqliteCatalog>(db);
+    if (!CSqliteFunctions::Register(db, &connection->m_rowNumber, connection->m_session.get()) ||
+        !CSqliteTextFunctions::Register(db) ||
+        !CSqliteValueFunctions::Register(db, connection->m_session.get()) ||
+        !CSqliteDictionary::Install(db) || !connection->m_sequences->Register())
+        return fail(db);
     return connection;
 }
 
@@ -200,6 +253,7 @@ bool CSqliteConnection::Commit() {
     bool held = InTransaction();
     unsigned long commits = m_commits;
     if (CommitWork()) return true;
+    Finish(false, {});
     NoteLostTransaction(held, commits);
     return false;
 }
@@ -207,7 +261,7 @@ bool CSqliteConnection::Commit() {
 bool CSqliteConnection::Rollback() {
     m_error.Clear();
     m_transactionLost = false;
-    return !InTransaction() || ExecPlain("ROLLBACK");
+    return Finish(!InTransaction() || ExecPlain("ROLLBACK"), {});
 }
 
 bool CSqliteConnection::RefuseWhileLost(StatementKind kind) {
@@ -256,8 +310,7 @@ bool CSqliteConnection::CheckEncoding(const std::string& sql) {
         if (!encoding::Cp932ToUtf8Strict(std::string_view(sql).substr(at, length), utf8)) break;
         at += length;
     }
-    m_error.Set("the statement is not valid Shift-JIS (CP932) text at byte " + std::to_string(at),
-                static_cast<int>(at));
+    COraError::Set(m_error, 29275, {std::to_string(at)}, static_cast<int>(at));
     return false;
 }
 
@@ -271,9 +324,103 @@ void CSqliteConnection::SetPreparedError(Piece piece, std::string_view prefix, c
     m_error.position = static_cast<int>(piece.base + inPiece);
 }
 
+std::string CSqliteConnection::ShowDate(const std::string& stored) const {
+    CDateTime value;
+    std::string out;
+    std::string error;
+    if (!CDateFormat::ParseStored(stored, value) ||
+        !CDateFormat::Format(value, m_session->dateFormat, out, error))
+        return stored;
+    return out;
+}
+
+void CSqliteConnection::SetEmitError(const CSqlEmitter::Failure& failure, int position) {
+    const auto& a = failure.args;
+    if (a.size() >= 2)
+        COraError::Set(m_error, failure.code, {failure.name, a[0], a[1]}, position);
+    else
+        COraError::Set(m_error, failure.code, {failure.name}, position);
+}
+
+bool CSqliteConnection::Compile(Piece piece, std::string& compiled) {
+    auto tokens = CSqlScanner::Significant(piece.text);
+    if (tokens.empty()) return true;
+    std::size_t viewStart = ViewQueryStart(piece.text, tokens);
+    std::string_view first = piece.text.substr(tokens[0].begin, tokens[0].length);
+    bool dml = false;
+    for (std::string_view word : {"SELECT", "WITH", "INSERT", "UPDATE", "DELETE", "("})
+        dml = dml || CSqlScanner::Is(piece.text, tokens[0], word);
+    if (CSqlScanner::Is(piece.text, tokens[0], "MERGE")) {
+        COraError::Set(m_error, 3001, {"MERGE"}, static_cast<int>(piece.base + tokens[0].begin));
+        return false;
+    }
+    if (!dml && viewStart == 0) return true;
+    (void)first;
+    CSqliteDictionary::Prepare(m_db, piece.text);
+    CSqlArena arena;
+    CSqlParser parser(piece.text, tokens, arena);
+    CSqlParser::Failure failure;
+    CSqlStatement statement;
+    bool parsed = viewStart > 0 ? parser.ParseQuery(viewStart, statement.query, failure)
+                                : parser.Parse(statement, failure);
+    if (!parsed) {
+        if (!Refused(failure)) return true;
+        COraError::Set(m_error, 3001, {failure.what}, static_cast<int>(piece.base + failure.at));
+        return false;
+    }
+    CSqlEmitter emitter(piece.text, *m_catalog, viewStart > 0);
+    CSqlEmitter::Failure emitFailure;
+    std::string body;
+    if (!emitter.Emit(statement, body, emitFailure)) {
+        SetEmitError(emitFailure, static_cast<int>(piece.base + emitFailure.at));
+        return false;
+    }
+    if (viewStart > 0) {
+        std::size_t nameEnd = tokens[viewStart - 2].begin + tokens[viewStart - 2].length;
+        std::size_t nameBegin = tokens[viewStart - 2].begin;
+        if (viewStart >= 4 && CSqlScanner::IsSymbol(piece.text, tokens[viewStart - 3], '.'))
+            nameBegin = tokens[viewStart - 2].begin;
+        // Note: the view keeps its text as written, for USER_VIEWS.
+        std::string original(piece.text.substr(tokens[viewStart].begin));
+        while (!original.empty() &&
+               (original.back() == ';' || original.back() == ' ' || original.back() == '\n'))
+            original.pop_back();
+        for (std::size_t at; (at = original.find("*/")) != std::string::npos;) original.replace(at, 2, "* /");
+        std::size_t firstWord = body.find(' ');
+        body.insert(firstWord == std::string::npos ? body.size() : firstWord, " /*TEXT:" + original + "*/");
+        compiled =
+            "CREATE VIEW " + std::string(piece.text.substr(nameBegin, nameEnd - nameBegin)) + " AS " + body;
+    } else {
+        compiled = std::move(body);
+        m_resultTypes = emitter.ResultTypes();
+    }
+    m_session->rownum.assign(static_cast<std::size_t>(emitter.RownumBlocks()), 0);
+    return true;
+}
+
 bool CSqliteConnection::Prepare(Piece piece, std::string_view prefix, const std::vector<CEngineBind>& binds,
                                 Statement& out) {
     m_rowNumber = 0;
+    m_resultTypes.clear();
+    std::string compiled;
+    if (prefix.empty() && !Compile(piece, compiled)) return false;
+    // An expression of a block runs as a query of DUAL, compiled the same way.
+    std::string query;
+    if (!prefix.empty() && piece.base >= prefix.size()) {
+        query = std::string(prefix) + std::string(piece.text) + " FROM DUAL";
+        if (!Compile(Piece{query, piece.base - prefix.size()}, compiled)) return false;
+    }
+    if (!compiled.empty()) {
+        std::string utf8 = encoding::Cp932ToUtf8(compiled);
+        sqlite3_stmt* raw = nullptr;
+        int rc = sqlite3_prepare_v2(m_db, utf8.c_str(), static_cast<int>(utf8.size()), &raw, nullptr);
+        out.reset(raw);
+        if (rc != SQLITE_OK) {
+            m_error.Set(ToCp932(sqlite3_errmsg(m_db)), static_cast<int>(piece.base));
+            return false;
+        }
+        return Bind(piece, binds, raw);
+    }
     CSqlRewrite rewrite = COracleDialect::Translate(piece.text);
     std::string rewritten = std::string(prefix) + rewrite.Text();
     std::string utf8 = encoding::Cp932ToUtf8(rewritten);
@@ -286,7 +433,7 @@ bool CSqliteConnection::Prepare(Piece piece, std::string_view prefix, const std:
         return false;
     }
     if (raw == nullptr) {
-        m_error.Set("there is no statement to run", static_cast<int>(piece.base));
+        COraError::Set(m_error, 900, {}, static_cast<int>(piece.base));
         return false;
     }
     return CheckTail(piece, prefix, rewrite, rewritten, utf8, tail) && Bind(piece, binds, raw);
@@ -300,7 +447,7 @@ bool CSqliteConnection::CheckTail(Piece piece, std::string_view prefix, const CS
         if (token.kind == CSqlScanner::Kind::Symbol && rest[token.begin] == ';') continue;
         std::size_t inRewritten = encoding::Utf8OffsetToCp932(rewritten, tailOffset + token.begin);
         std::size_t inPiece = inRewritten < prefix.size() ? 0 : rewrite.MapBack(inRewritten - prefix.size());
-        m_error.Set("only one statement can be run at a time", static_cast<int>(piece.base + inPiece));
+        COraError::Set(m_error, 933, {}, static_cast<int>(piece.base + inPiece));
         return false;
     }
     return true;
@@ -311,16 +458,14 @@ bool CSqliteConnection::Bind(Piece piece, const std::vector<CEngineBind>& binds,
     for (int index = 1; index <= count; ++index) {
         const char* marker = sqlite3_bind_parameter_name(statement, index);
         if (marker == nullptr || marker[0] != ':') {
-            m_error.Set(std::string("unsupported bind marker \"") +
-                        (marker ? ToCp932(marker) : std::string("?")) +
-                        "\": bind variables are written :NAME");
+            COraError::Set(m_error, 911, {marker ? ToCp932(marker) : std::string("?")});
             return false;
         }
         std::string name = ToCp932(marker + 1);
         const CEngineBind* bind = FindBind(binds, name);
         if (bind == nullptr) {
-            m_error.Set("bind variable \"" + name + "\" is not declared",
-                        static_cast<int>(piece.base + BindPosition(piece.text, name)));
+            COraError::Set(m_error, 1008, {name},
+                           static_cast<int>(piece.base + BindPosition(piece.text, name)));
             return false;
         }
         if (bind->value.find('\0') != std::string::npos) {
@@ -343,7 +488,7 @@ bool CSqliteConnection::Bind(Piece piece, const std::vector<CEngineBind>& binds,
             rc = sqlite3_bind_text(statement, index, utf8.c_str(), static_cast<int>(utf8.size()),
                                    SQLITE_TRANSIENT);
         } else {
-            m_error.Set("the value of bind variable \"" + name + "\" is not valid Shift-JIS (CP932) text");
+            COraError::Set(m_error, 29275, {name});
             return false;
         }
         if (rc != SQLITE_OK) {
@@ -381,14 +526,96 @@ bool CSqliteConnection::RunStatement(Piece piece, std::vector<CEngineBind>& bind
 
 bool CSqliteConnection::RunDdl(const std::string& sql, std::vector<CEngineBind>& binds, long& rowsProcessed) {
     if (!CommitWork()) return false;
+    CSqliteSchema schema(m_db);
+    bool handled = false;
+    bool done = schema.Run(sql, m_error, handled);
+    if (handled) return done;
+    // Note: physical clauses are blanked in place, so positions still hold.
+    std::string prepared = CSqliteSchema::Prepare(sql);
+    bool created = CreateAsSelect(prepared, handled);
+    if (handled) return created;
     Statement statement;
-    if (!Prepare(Piece{sql, 0}, {}, binds, statement)) return false;
+    if (!Prepare(Piece{prepared, 0}, {}, binds, statement)) return false;
     int rc = SQLITE_OK;
     while ((rc = sqlite3_step(statement.get())) == SQLITE_ROW) {
     }
     if (rc != SQLITE_DONE) return SetStepError();
+    if (!CreateIdentities(prepared)) return false;
     if (CStatementClassifier::Classify(sql) == StatementKind::Truncate)
         rowsProcessed = static_cast<long>(sqlite3_changes64(m_db));
+    return true;
+}
+
+bool CSqliteConnection::CreateAsSelect(const std::string& sql, bool& handled) {
+    auto tokens = CSqlScanner::Significant(sql);
+    auto is = [&](std::size_t k, std::string_view word) {
+        return k < tokens.size() && CSqlScanner::Is(sql, tokens[k], word);
+    };
+    if (!is(0, "CREATE") || !is(1, "TABLE") || !is(3, "AS")) return false;
+    CSqlArena arena;
+    CSqlParser parser(sql, tokens, arena);
+    CSqlParser::Failure failure;
+    CSqlStatement statement;
+    statement.kind = CSqlStatement::Kind::Select;
+    if (!parser.ParseQuery(4, statement.query, failure)) return false;
+    handled = true;
+    CSqlEmitter emitter(sql, *m_catalog);
+    CSqlEmitter::Failure emitFailure;
+    std::string query;
+    if (!emitter.Emit(statement, query, emitFailure)) {
+        SetEmitError(emitFailure, static_cast<int>(emitFailure.at));
+        return false;
+    }
+    // Note: the new columns take the declared types of the columns they copy,
+    // and expressions the type of their value.
+    std::string utf8 = encoding::Cp932ToUtf8(query);
+    sqlite3_stmt* raw = nullptr;
+    if (sqlite3_prepare_v2(m_db, utf8.c_str(), -1, &raw, nullptr) != SQLITE_OK) {
+        m_error.Set(ToCp932(sqlite3_errmsg(m_db)), static_cast<int>(tokens[4].begin));
+        return false;
+    }
+    Statement described(raw);
+    const auto& types = emitter.ResultTypes();
+    std::string name = encoding::Cp932ToUtf8(sql.substr(tokens[2].begin, tokens[2].length));
+    std::string create = "CREATE TABLE " + name + " (";
+    for (int column = 0; column < sqlite3_column_count(raw); ++column) {
+        const char* declared = sqlite3_column_decltype(raw, column);
+        auto index = static_cast<std::size_t>(column);
+        CSqlType type = index < types.size() ? types[index] : CSqlType::Unknown;
+        std::string decl = declared != nullptr         ? declared
+                           : type == CSqlType::Date    ? "DATE"
+                           : type == CSqlType::Number  ? "NUMBER"
+                           : type == CSqlType::Unknown ? ""
+                                                       : "VARCHAR2(4000)";
+        std::string column_name = sqlite3_column_name(raw, column);
+        for (std::size_t at; (at = column_name.find('"')) != std::string::npos;) column_name.erase(at, 1);
+        create += (column > 0 ? ", \"" : "\"") + column_name + "\" " + decl;
+    }
+    create += ")";
+    described.reset();
+    bool done = ExecPlain("SAVEPOINT TARVEX_CTAS") && ExecPlain(create.c_str()) &&
+                ExecPlain(("INSERT INTO " + name + " " + utf8).c_str()) && ExecPlain("RELEASE TARVEX_CTAS");
+    if (!done) {
+        CEngineError failure = m_error;
+        sqlite3_exec(m_db, "ROLLBACK TO TARVEX_CTAS; RELEASE TARVEX_CTAS", nullptr, nullptr, nullptr);
+        m_error = failure;
+        return false;
+    }
+    return true;
+}
+
+bool CSqliteConnection::CreateIdentities(const std::string& sql) {
+    auto identities = CSqliteSchema::Identities(sql);
+    if (identities.empty()) return true;
+    auto tokens = CSqlScanner::Significant(sql);
+    std::size_t k = 0;
+    while (k < tokens.size() && !CSqlScanner::IsSymbol(sql, tokens[k], '(')) ++k;
+    if (k == 0 || k >= tokens.size()) return true;
+    std::string table = sql.substr(tokens[k - 1].begin, tokens[k - 1].length);
+    for (const auto& identity : identities) {
+        std::string create = "CREATE SEQUENCE " + CSqliteCatalog::IdentitySequence(table, identity.first);
+        if (!m_sequences->Create(create, m_error)) return false;
+    }
     return true;
 }
 
@@ -418,8 +645,67 @@ bool CSqliteConnection::RunReplace(const std::string& sql, std::vector<CEngineBi
     return CommitWork();
 }
 
+bool CSqliteConnection::Finish(bool ok, const std::string& sql) {
+    if (ok) return true;
+    // Note: while the transaction is lost, the texts are already the server's.
+    if (m_transactionLost) return false;
+    static constexpr std::string_view kUnique = "UNIQUE constraint failed: ";
+    if (m_error.message.compare(0, kUnique.size(), kUnique) == 0) {
+        std::string failed = encoding::Cp932ToUtf8(std::string_view(m_error.message).substr(kUnique.size()));
+        std::string name = m_catalog->UniqueName(failed);
+        // An unnamed key goes by the name the dictionary gives it.
+        if (name.empty()) name = CSqliteDictionary::KeyName(m_db, failed);
+        COraError::Set(m_error, 1,
+                       {name.empty() ? m_error.message.substr(kUnique.size()) : encoding::Utf8ToCp932(name)},
+                       0);
+        return false;
+    }
+    COraError::Translate(m_error, ActionOf(sql));
+    return false;
+}
+
 bool CSqliteConnection::Execute(const std::string& sql, std::vector<CEngineBind>& binds,
                                 long& rowsProcessed) {
+    return Finish(ExecuteStatement(sql, binds, rowsProcessed), sql);
+}
+
+bool CSqliteConnection::Query(const std::string& sql, std::vector<CEngineBind>& binds,
+                              CEngineResult& result) {
+    return Finish(QueryStatement(sql, binds, result), sql);
+}
+
+bool CSqliteConnection::RunSession(const std::string& sql) {
+    // ALTER SESSION SET name = value [name = value ...]: NLS_DATE_FORMAT is
+    // honoured, the other settings accepted as they are.
+    auto tokens = CSqlScanner::Significant(sql);
+    std::size_t k = 2;
+    // Note: settings that change nothing here (ENABLE PARALLEL DML, ...) are accepted.
+    if (k >= tokens.size() || !CSqlScanner::Is(sql, tokens[k], "SET")) return true;
+    for (++k; k + 2 < tokens.size(); k += 3) {
+        if (!CSqlScanner::IsSymbol(sql, tokens[k + 1], '=')) {
+            COraError::Set(m_error, 922, {}, static_cast<int>(tokens[k + 1].begin));
+            return false;
+        }
+        if (!CSqlScanner::Is(sql, tokens[k], "NLS_DATE_FORMAT")) continue;
+        const auto& value = tokens[k + 2];
+        if (value.kind != CSqlScanner::Kind::String) {
+            COraError::Set(m_error, 922, {}, static_cast<int>(value.begin));
+            return false;
+        }
+        std::string format = sql.substr(value.begin + 1, value.length - 2);
+        std::string out;
+        std::string error;
+        if (!CDateFormat::Format(CDateFormat::Now(), format, out, error)) {
+            COraError::Set(m_error, 1821, {format}, static_cast<int>(value.begin));
+            return false;
+        }
+        m_session->dateFormat = format;
+    }
+    return true;
+}
+
+bool CSqliteConnection::ExecuteStatement(const std::string& sql, std::vector<CEngineBind>& binds,
+                                         long& rowsProcessed) {
     m_error.Clear();
     rowsProcessed = 0;
     if (!CheckEncoding(sql)) return false;
@@ -430,24 +716,27 @@ bool CSqliteConnection::Execute(const std::string& sql, std::vector<CEngineBind>
     bool held = InTransaction();
     unsigned long commits = m_commits;
     if (RunKind(sql, kind, binds, rowsProcessed)) return true;
+    // Note: the cause is put in the server's words before the loss is added.
+    Finish(false, sql);
     NoteLostTransaction(held, commits);
     return false;
 }
 
 bool CSqliteConnection::RunKind(const std::string& sql, StatementKind kind, std::vector<CEngineBind>& binds,
                                 long& rowsProcessed) {
+    if (kind != StatementKind::Query && kind != StatementKind::Dml && kind != StatementKind::Block &&
+        kind != StatementKind::Commit && kind != StatementKind::Rollback)
+        m_catalog->Invalidate();
     if (const Refusal* refusal = FindRefusal(kind)) {
         std::string_view words = CStatementClassifier::MatchedWords(sql);
-        m_error.Set(std::string("not supported on the embedded database: ") +
-                        (refusal->showWords ? std::string(words) : std::string()) + refusal->note,
-                    static_cast<int>(words.empty() ? 0 : words.data() - sql.data()));
+        COraError::Set(m_error, 3001, {refusal->showWords ? words : std::string_view(refusal->note)},
+                       static_cast<int>(words.empty() ? 0 : words.data() - sql.data()));
         return false;
     }
-    if (std::size_t at = COracleDialect::TriggerAssignment(sql); at != std::string_view::npos) {
-        m_error.Set(
-            "not supported on the embedded database: assignments in triggers (a trigger may run INSERT, "
-            "UPDATE, DELETE and SELECT)",
-            static_cast<int>(at));
+    bool createsObject = kind == StatementKind::Ddl || kind == StatementKind::ReplaceObject;
+    if (std::size_t at = createsObject ? COracleDialect::TriggerAssignment(sql) : std::string_view::npos;
+        at != std::string_view::npos) {
+        COraError::Set(m_error, 3001, {":NEW := (trigger)"}, static_cast<int>(at));
         return false;
     }
     bool ok = false;
@@ -467,6 +756,8 @@ bool CSqliteConnection::RunKind(const std::string& sql, StatementKind kind, std:
         case StatementKind::CreateSequence:
         case StatementKind::DropSequence:
             return RunSequence(sql, kind);
+        case StatementKind::Session:
+            return RunSession(sql);
         default:
             ok = RunStatement(Piece{sql, 0}, binds, rowsProcessed);
             break;
@@ -474,8 +765,8 @@ bool CSqliteConnection::RunKind(const std::string& sql, StatementKind kind, std:
     return ok && FinishStatement();
 }
 
-bool CSqliteConnection::Query(const std::string& sql, std::vector<CEngineBind>& binds,
-                              CEngineResult& result) {
+bool CSqliteConnection::QueryStatement(const std::string& sql, std::vector<CEngineBind>& binds,
+                                       CEngineResult& result) {
     m_error.Clear();
     result.Clear();
     if (!CheckEncoding(sql)) return false;
@@ -486,6 +777,7 @@ bool CSqliteConnection::Query(const std::string& sql, std::vector<CEngineBind>& 
     bool held = InTransaction();
     unsigned long commits = m_commits;
     if (RunQuery(sql, binds, result)) return true;
+    Finish(false, sql);
     NoteLostTransaction(held, commits);
     return false;
 }
@@ -495,13 +787,15 @@ bool CSqliteConnection::RunQuery(const std::string& sql, std::vector<CEngineBind
     Statement statement;
     if (!Prepare(Piece{sql, 0}, {}, binds, statement)) return false;
     if (sqlite3_column_count(statement.get()) == 0 || sqlite3_stmt_readonly(statement.get()) == 0) {
-        m_error.Set("the statement is not a query", 0);
+        COraError::Set(m_error, 24374, {}, 0);
         return false;
     }
     std::vector<CSelectList::Item> items = CSelectList::Parse(sql);
     if (items.size() != static_cast<std::size_t>(sqlite3_column_count(statement.get()))) items.clear();
     std::string error;
-    if (CSqliteResultReader::Read(m_db, statement.get(), items, result, error)) return true;
+    if (CSqliteResultReader::Read(m_db, statement.get(), items, result, error, m_resultTypes,
+                                  m_session->dateFormat))
+        return true;
     m_error.Set(error);
     return false;
 }
@@ -585,13 +879,15 @@ bool CSqliteConnection::Evaluate(Piece expression, const std::vector<CEngineBind
     int rc = sqlite3_step(statement.get());
     if (rc != SQLITE_ROW) {
         if (rc != SQLITE_DONE) return SetStepError();
-        m_error.Set("the expression gives no value", static_cast<int>(expression.base));
+        COraError::Set(m_error, 1403, {}, static_cast<int>(expression.base));
         return false;
     }
     isNull = !CSqliteResultReader::ValueText(statement.get(), 0, value, isNumber);
     // Note: a date becomes text in the server's date format, as when the
     // server converts a DATE for a text variable or for output.
-    if (!isNull && !isNumber && CValueText::IsStoredDate(value)) {
+    if (!m_resultTypes.empty()) {
+        if (!isNull && m_resultTypes[0] == CSqlType::Date) value = ShowDate(value);
+    } else if (!isNull && !isNumber && CValueText::IsStoredDate(value)) {
         auto items = CSelectList::Parse(std::string(kSelectPrefix) + std::string(expression.text));
         if (items.empty() || !items[0].textConversion) value = CValueText::ShowDate(value);
     }
@@ -602,7 +898,7 @@ bool CSqliteConnection::Assign(const std::string& target, std::size_t position, 
                                bool isNull, bool isNumber, std::vector<CEngineBind>& binds) {
     CEngineBind* bind = FindBind(binds, target);
     if (bind == nullptr) {
-        m_error.Set("bind variable \"" + target + "\" is not declared", static_cast<int>(position));
+        COraError::Set(m_error, 1008, {target}, static_cast<int>(position));
         return false;
     }
     std::string text = value;
@@ -614,8 +910,7 @@ bool CSqliteConnection::Assign(const std::string& target, std::size_t position, 
         else if (CValueText::ParseNumber(value, number))
             text = CValueText::FromDouble(number);
         else {
-            m_error.Set("numeric or value error: \"" + value + "\" is not a number",
-                        static_cast<int>(position));
+            COraError::Set(m_error, 6502, {value}, static_cast<int>(position));
             return false;
         }
     }
@@ -628,7 +923,7 @@ bool CSqliteConnection::Assign(const std::string& target, std::size_t position, 
 bool CSqliteConnection::AppendOutput(const std::string& text, bool endLine) {
     if (!m_outputEnabled) return true;
     if (m_outputBytes + text.size() > kOutputLimit) {
-        m_error.Set("DBMS_OUTPUT buffer overflow, limit of " + std::to_string(kOutputLimit) + " bytes");
+        COraError::Set(m_error, 20000, {std::to_string(kOutputLimit)});
         return false;
     }
     m_outputBytes += text.size();

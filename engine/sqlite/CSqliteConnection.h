@@ -8,12 +8,16 @@
 
 #include "engine/CEngineConnection.h"
 #include "engine/sqlite/CPlsqlBlock.h"
+#include "engine/sqlite/CSqlEmitter.h"
 #include "engine/sqlite/CStatementClassifier.h"
 
 struct sqlite3;
 struct sqlite3_stmt;
 class CSqlRewrite;
+class CSqliteCatalog;
 class CSqliteSequences;
+struct CSqliteSession;
+enum class CSqlType;
 
 // A connection on one SQLite database file (see CDatabaseLocation for the
 // names). Every connection sees a one-row table DUAL (DUMMY VARCHAR2(1),
@@ -31,6 +35,7 @@ public:
     CSqliteConnection(const CSqliteConnection&) = delete;
     CSqliteConnection& operator=(const CSqliteConnection&) = delete;
 
+    // Every failure leaves the server's code and a Japanese message.
     bool Execute(const std::string& sql, std::vector<CEngineBind>& binds, long& rowsProcessed) override;
     bool Query(const std::string& sql, std::vector<CEngineBind>& binds, CEngineResult& result) override;
     bool Commit() override;
@@ -60,6 +65,17 @@ private:
 
     CSqliteConnection(sqlite3* db, std::string path);
 
+    bool ExecuteStatement(const std::string& sql, std::vector<CEngineBind>& binds, long& rowsProcessed);
+    bool QueryStatement(const std::string& sql, std::vector<CEngineBind>& binds, CEngineResult& result);
+    // Puts the failure of the last call in the server's form.
+    bool Finish(bool ok, const std::string& sql);
+    // The statement compiled from its tree; false with `compiled` empty when
+    // the tree does not hold it (the token rewrite takes it then).
+    bool Compile(Piece piece, std::string& compiled);
+    bool RunSession(const std::string& sql);
+    void SetEmitError(const CSqlEmitter::Failure& failure, int position);
+    // A stored date in the session's date format.
+    std::string ShowDate(const std::string& stored) const;
     bool CheckEncoding(const std::string& sql);
     bool RunKind(const std::string& sql, StatementKind kind, std::vector<CEngineBind>& binds,
                  long& rowsProcessed);
@@ -82,6 +98,11 @@ private:
     bool RunStatement(Piece piece, std::vector<CEngineBind>& binds, long& rowsProcessed);
     bool RunDdl(const std::string& sql, std::vector<CEngineBind>& binds, long& rowsProcessed);
     bool RunSequence(const std::string& sql, StatementKind kind);
+    // CREATE TABLE name AS query, its columns typed as what they copy;
+    // `handled` unset for any other statement (or a query the tree lacks).
+    bool CreateAsSelect(const std::string& sql, bool& handled);
+    // The sequences of the identity columns a CREATE TABLE declared.
+    bool CreateIdentities(const std::string& sql);
     bool RunReplace(const std::string& sql, std::vector<CEngineBind>& binds, long& rowsProcessed);
     bool RunBlock(const std::string& sql, std::vector<CEngineBind>& binds, long& rowsProcessed);
     // Undoes the work of a failed block (its savepoint), keeping its error.
@@ -113,4 +134,9 @@ private:
     int m_lockWaitSeconds = kDefaultBusyTimeoutMs / 1000;
     bool m_transactionLost = false;
     unsigned long m_commits = 0;
+    std::unique_ptr<CSqliteSession> m_session;
+    std::unique_ptr<CSqliteCatalog> m_catalog;
+    // The static types of the columns of the query compiled last (empty when
+    // it took the token rewrite).
+    std::vector<CSqlType> m_resultTypes;
 };

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 
+#include "engine/sqlite/COraError.h"
 #include "text/Encoding.h"
 
 namespace {
@@ -108,10 +109,8 @@ void CSqliteFailure::SetNulInBind(CEngineError& error, const std::string& bindNa
 }
 
 void CSqliteFailure::SetTooComplex(CEngineError& error, int position, std::size_t limit) {
-    error.Set(
-        Text("式が複雑すぎます。一つの式につなげる演算子は") + std::to_string(limit) + Text("個までです。"),
-        position);
-    error.code = 0;
+    const std::string what = Text("演算子を") + std::to_string(limit) + Text("個より多くつなげた式");
+    COraError::Set(error, 3001, {what}, position);
 }
 
 void CSqliteFailure::SetBusy(CEngineError& error, int lockWaitSeconds) {

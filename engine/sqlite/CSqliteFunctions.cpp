@@ -8,6 +8,8 @@
 
 #include "engine/sqlite/CDateFormat.h"
 #include "engine/sqlite/CNumberFormat.h"
+#include "engine/sqlite/COraError.h"
+#include "engine/sqlite/CSqliteSession.h"
 #include "engine/sqlite/CValueText.h"
 #include "text/Encoding.h"
 
@@ -43,8 +45,15 @@ void ResultNumber(sqlite3_context* context, double number) {
         sqlite3_result_double(context, number);
 }
 
-void ResultError(sqlite3_context* context, const std::string& message) {
+void ResultError(sqlite3_context* context, int code, std::initializer_list<std::string_view> args = {}) {
+    std::string message = COraError::ForFunction(code, args);
     sqlite3_result_error(context, message.c_str(), static_cast<int>(message.size()));
+}
+
+const std::string& DateFormatOf(sqlite3_context* context) {
+    static const std::string kDefault = "RR-MM-DD";
+    auto* session = static_cast<CSqliteSession*>(sqlite3_user_data(context));
+    return session != nullptr ? session->dateFormat : kDefault;
 }
 
 bool AnyNull(int argc, sqlite3_value** argv) {
@@ -76,7 +85,7 @@ bool SameValue(sqlite3_value* a, sqlite3_value* b) {
 // DECODE(expr, search1, result1, ..., [default]); NULL matches NULL.
 void Decode(sqlite3_context* context, int argc, sqlite3_value** argv) {
     if (argc < 3) {
-        ResultError(context, "DECODE needs at least 3 arguments");
+        ResultError(context, 909, {"DECODE"});
         return;
     }
     int k = 1;
@@ -100,12 +109,12 @@ void ToDate(sqlite3_context* context, int argc, sqlite3_value** argv) {
     std::string error;
     CDateTime value;
     bool ok = argc > 1 ? CDateFormat::Parse(text, TextOf(argv[1]), value, error)
-                       : (CDateFormat::ParseStored(text, value) ||
-                          CDateFormat::Parse(text, "RR-MM-DD", value, error));
+                       : ((CValueText::HasStoredDatePrefix(text) && CDateFormat::ParseStored(text, value)) ||
+                          CDateFormat::Parse(text, DateFormatOf(context), value, error));
     if (ok)
         ResultText(context, CDateFormat::ToStored(value));
     else
-        ResultError(context, error);
+        ResultError(context, 1861, {text});
 }
 
 void ToChar(sqlite3_context* context, int argc, sqlite3_value** argv) {
@@ -120,9 +129,11 @@ void ToChar(sqlite3_context* context, int argc, sqlite3_value** argv) {
     std::string text = TextOf(argv[0]);
     if (!IsNumeric(argv[0]) && CValueText::HasStoredDatePrefix(text) &&
         CDateFormat::ParseStored(text, date)) {
-        ok = CDateFormat::Format(date, argc > 1 ? TextOf(argv[1]) : std::string("RR-MM-DD"), out, error);
+        ok = CDateFormat::Format(date, argc > 1 ? TextOf(argv[1]) : DateFormatOf(context), out, error);
+        if (!ok) return ResultError(context, 1821, {TextOf(argv[1])});
     } else if (IsNumeric(argv[0]) && argc > 1) {
         ok = CNumberFormat::Format(sqlite3_value_double(argv[0]), TextOf(argv[1]), out, error);
+        if (!ok) return ResultError(context, 1481, {TextOf(argv[1])});
     } else if (IsNumeric(argv[0])) {
         out = sqlite3_value_type(argv[0]) == SQLITE_INTEGER
                   ? CValueText::FromInteger(sqlite3_value_int64(argv[0]))
@@ -130,10 +141,8 @@ void ToChar(sqlite3_context* context, int argc, sqlite3_value** argv) {
     } else {
         out = text;
     }
-    if (ok)
-        ResultText(context, out);
-    else
-        ResultError(context, error);
+    (void)ok;
+    ResultText(context, out);
 }
 
 void ToNumber(sqlite3_context* context, int, sqlite3_value** argv) {
@@ -143,7 +152,7 @@ void ToNumber(sqlite3_context* context, int, sqlite3_value** argv) {
     }
     double number = 0;
     if (!NumberOf(argv[0], number)) {
-        ResultError(context, "invalid number: \"" + TextOf(argv[0]) + "\"");
+        ResultError(context, 1722);
         return;
     }
     ResultNumber(context, number);
@@ -155,7 +164,7 @@ void Mod(sqlite3_context* context, int argc, sqlite3_value** argv) {
     if (AnyNull(argc, argv)) {
         sqlite3_result_null(context);
     } else if (!NumberOf(argv[0], a) || !NumberOf(argv[1], b)) {
-        ResultError(context, "MOD needs numbers");
+        ResultError(context, 1722);
     } else {
         ResultNumber(context, b == 0 ? a : std::fmod(a, b));
     }
@@ -176,7 +185,7 @@ void Trunc(sqlite3_context* context, int argc, sqlite3_value** argv) {
     }
     double number = 0;
     if (!NumberOf(argv[0], number)) {
-        ResultError(context, "TRUNC needs a number or a date");
+        ResultError(context, 1722);
         return;
     }
     double scale = std::pow(10.0, argc > 1 ? sqlite3_value_int(argv[1]) : 0);
@@ -199,7 +208,7 @@ void ResultDate(sqlite3_context* context, const CDateTime& date, double days) {
     if (CDateFormat::AddDays(date, days, out))
         ResultText(context, CDateFormat::ToStored(out));
     else
-        ResultError(context, "date out of range");
+        ResultError(context, 1841);
 }
 
 // The sum or difference of two numbers (whole numbers stay exact).
@@ -219,7 +228,7 @@ void ResultArithmetic(sqlite3_context* context, sqlite3_value* a, sqlite3_value*
     double p = 0;
     double q = 0;
     if (!NumberOf(a, p) || !NumberOf(b, q)) {
-        ResultError(context, "invalid number: \"" + TextOf(NumberOf(a, p) ? b : a) + "\"");
+        ResultError(context, 1722);
         return;
     }
     ResultNumber(context, subtract ? p - q : p + q);
@@ -236,7 +245,7 @@ void OraAdd(sqlite3_context* context, int argc, sqlite3_value** argv) {
     bool first = DateOf(argv[0], date);
     if (first || DateOf(argv[1], date)) {
         if (!NumberOf(argv[first ? 1 : 0], days))
-            ResultError(context, "a date can only be added to a number");
+            ResultError(context, 932);
         else
             ResultDate(context, date, days);
         return;
@@ -259,11 +268,11 @@ void OraSub(sqlite3_context* context, int argc, sqlite3_value** argv) {
     if (leftDate && rightDate)
         ResultNumber(context, CDateFormat::DaysBetween(left, right));
     else if (rightDate)
-        ResultError(context, "a date cannot be subtracted from a number");
+        ResultError(context, 932);
     else if (!leftDate)
         ResultArithmetic(context, argv[0], argv[1], true);
     else if (!NumberOf(argv[1], days))
-        ResultError(context, "only a number or a date can be subtracted from a date");
+        ResultError(context, 932);
     else
         ResultDate(context, left, -days);
 }
@@ -295,7 +304,7 @@ void OraConcat(sqlite3_context* context, int, sqlite3_value** argv) {
 void OraDivisor(sqlite3_context* context, int, sqlite3_value** argv) {
     double number = 0;
     if (sqlite3_value_type(argv[0]) != SQLITE_NULL && NumberOf(argv[0], number) && number == 0) {
-        ResultError(context, "divisor is equal to zero");
+        ResultError(context, 1476);
         return;
     }
     sqlite3_result_value(context, argv[0]);
@@ -317,9 +326,9 @@ void AddMonths(sqlite3_context* context, int argc, sqlite3_value** argv) {
     if (AnyNull(argc, argv)) {
         sqlite3_result_null(context);
     } else if (!DateOf(argv[0], date)) {
-        ResultError(context, "ADD_MONTHS needs a date");
+        ResultError(context, 932);
     } else if (!CDateFormat::AddMonths(date, sqlite3_value_int64(argv[1]), out)) {
-        ResultError(context, "date out of range");
+        ResultError(context, 1841);
     } else {
         ResultText(context, CDateFormat::ToStored(out));
     }
@@ -330,7 +339,7 @@ void LastDay(sqlite3_context* context, int, sqlite3_value** argv) {
     if (sqlite3_value_type(argv[0]) == SQLITE_NULL) {
         sqlite3_result_null(context);
     } else if (!DateOf(argv[0], date)) {
-        ResultError(context, "LAST_DAY needs a date");
+        ResultError(context, 932);
     } else {
         date.day = CDateFormat::LastDayOfMonth(date.year, date.month);
         ResultText(context, CDateFormat::ToStored(date));
@@ -377,13 +386,13 @@ void RowNumber(sqlite3_context* context, int, sqlite3_value**) {
 
 }  // namespace
 
-bool CSqliteFunctions::Register(sqlite3* db, long long* rowNumber) {
+bool CSqliteFunctions::Register(sqlite3* db, long long* rowNumber, CSqliteSession* session) {
     if (sqlite3_create_function(db, "ROWNUM", 0, SQLITE_UTF8, rowNumber, RowNumber, nullptr, nullptr) !=
         SQLITE_OK)
         return false;
     for (const FunctionRule& rule : kFunctions) {
         int flags = SQLITE_UTF8 | (rule.deterministic ? SQLITE_DETERMINISTIC : 0);
-        if (sqlite3_create_function(db, rule.name, rule.arguments, flags, nullptr, rule.function, nullptr,
+        if (sqlite3_create_function(db, rule.name, rule.arguments, flags, session, rule.function, nullptr,
                                     nullptr) != SQLITE_OK)
             return false;
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 struct sqlite3;
+struct CSqliteSession;
 
 // The server's SQL functions that the embedded engine lacks: SYSDATE, NVL,
 // NVL2, DECODE, TO_DATE, TO_CHAR, TO_NUMBER, MOD, TRUNC, CONCAT, ADD_MONTHS,
@@ -13,5 +14,6 @@ class CSqliteFunctions {
 public:
     // False when a function could not be registered. ROWNUM() counts its
     // calls in `rowNumber`, which the caller sets to 0 before each statement.
-    static bool Register(sqlite3* db, long long* rowNumber);
+    // TO_DATE and TO_CHAR without a format use the session's date format.
+    static bool Register(sqlite3* db, long long* rowNumber, CSqliteSession* session);
 };

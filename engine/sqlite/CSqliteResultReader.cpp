@@ -5,6 +5,7 @@
 #include <cmath>
 #include <optional>
 
+#include "engine/sqlite/CDateFormat.h"
 #include "engine/sqlite/CDeclaredType.h"
 #include "engine/sqlite/CValueText.h"
 #include "text/Encoding.h"
@@ -45,7 +46,20 @@ struct ColumnPlan {
     bool sawFraction = false;
     bool sawBlob = false;
     bool allStoredDates = true;
+    const std::string* dateFormat = nullptr;
 };
+
+// A stored date as the session shows it; other text unchanged.
+std::string ShowDate(std::string_view stored, const std::string* format) {
+    if (format == nullptr || *format == "RR-MM-DD") return CValueText::ShowDate(stored);
+    CDateTime value;
+    std::string out;
+    std::string error;
+    if (!CValueText::HasStoredDatePrefix(stored) || !CDateFormat::ParseStored(stored, value) ||
+        !CDateFormat::Format(value, *format, out, error))
+        return std::string(stored);
+    return out;
+}
 
 CEngineColumn DescribeColumn(sqlite3* db, sqlite3_stmt* statement, int index, ColumnPlan& plan) {
     const char* declared = sqlite3_column_decltype(statement, index);
@@ -112,7 +126,7 @@ bool ReadValue(sqlite3_stmt* statement, int index, int storage, const ColumnPlan
         text.assign(view);
     else
         text = encoding::Utf8ToCp932(view);
-    if (plan.isDate) text = CValueText::ShowDate(text);
+    if (plan.isDate) text = ShowDate(text, plan.dateFormat);
     return true;
 }
 
@@ -140,7 +154,7 @@ void Finish(ColumnPlan& plan, std::size_t index, CEngineResult& result) {
         column.size = 7;
         for (std::size_t row = 0; row < result.RowCount(); ++row)
             if (!result.IsNull(row, index))
-                result.SetValue(row, index, CValueText::ShowDate(result.Value(row, index)));
+                result.SetValue(row, index, ShowDate(result.Value(row, index), plan.dateFormat));
     } else if (plan.sawText || (!plan.sawNumber && !plan.sawBlob)) {
         column.serverType = servertype::kVarchar2;
         column.size = widest;
@@ -159,9 +173,11 @@ void Finish(ColumnPlan& plan, std::size_t index, CEngineResult& result) {
 
 bool CSqliteResultReader::Read(sqlite3* db, sqlite3_stmt* statement,
                                const std::vector<CSelectList::Item>& items, CEngineResult& result,
-                               std::string& error) {
+                               std::string& error, const std::vector<CSqlType>& types,
+                               const std::string& dateFormat) {
     int count = sqlite3_column_count(statement);
     std::vector<ColumnPlan> plans(static_cast<std::size_t>(count));
+    for (auto& plan : plans) plan.dateFormat = &dateFormat;
     std::vector<CEngineColumn> columns;
     for (int index = 0; index < count; ++index) {
         auto at = static_cast<std::size_t>(index);
@@ -192,6 +208,9 @@ bool CSqliteResultReader::Read(sqlite3* db, sqlite3_stmt* statement,
     }
     for (std::size_t index = 0; index < plans.size(); ++index) {
         if (index < items.size() && items[index].textConversion) plans[index].allStoredDates = false;
+        // Note: with the types known, text is a date only when typed one.
+        if (types.size() == plans.size() && types[index] != CSqlType::Date)
+            plans[index].allStoredDates = false;
         Finish(plans[index], index, result);
     }
     return true;

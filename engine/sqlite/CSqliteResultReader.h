@@ -5,6 +5,7 @@
 
 #include "engine/CEngineResult.h"
 #include "engine/sqlite/CSelectList.h"
+#include "engine/sqlite/CSqliteCatalog.h"
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -19,8 +20,12 @@ public:
     // typed, one item per column (or empty): it gives the headings of
     // expressions and tells text that is never a date. False with the
     // engine's message in `error`.
+    // `types` (when not empty) are the static types of the columns: an
+    // expression is a date only when typed so, whatever its text looks like.
+    // Dates are shown in `dateFormat`.
     static bool Read(sqlite3* db, sqlite3_stmt* statement, const std::vector<CSelectList::Item>& items,
-                     CEngineResult& result, std::string& error);
+                     CEngineResult& result, std::string& error, const std::vector<CSqlType>& types = {},
+                     const std::string& dateFormat = "RR-MM-DD");
 
     // The text of column `index` of the current row; false for NULL.
     // `isNumber` tells a numeric value.

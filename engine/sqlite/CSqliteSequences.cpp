@@ -5,6 +5,7 @@
 #include <memory>
 #include <vector>
 
+#include "engine/sqlite/COraError.h"
 #include "engine/sqlite/CSqlScanner.h"
 #include "engine/sqlite/CValueText.h"
 #include "text/Encoding.h"
@@ -61,7 +62,7 @@ struct Definition {
 bool ParseCreate(std::string_view text, Definition& definition, CEngineError& error) {
     auto tokens = CSqlScanner::Significant(text);
     if (tokens.size() < 3 || tokens[2].kind != Kind::Word) {
-        error.Set("a sequence name must follow CREATE SEQUENCE", static_cast<int>(text.size()));
+        COraError::Set(error, 2263, {}, static_cast<int>(text.size()));
         return false;
     }
     definition.name = encoding::Cp932ToUtf8(TokenText(text, tokens[2]));
@@ -77,9 +78,7 @@ bool ParseCreate(std::string_view text, Definition& definition, CEngineError& er
         long long value = 0;
         bool linked = at + 1 < tokens.size() && CSqlScanner::Is(text, tokens[at + 1], start ? "WITH" : "BY");
         if (!linked || !ReadInteger(text, tokens, k, value) || (step && value == 0)) {
-            error.Set(std::string(start ? "START WITH" : "INCREMENT BY") + " needs a whole number" +
-                          (step ? " other than 0" : ""),
-                      static_cast<int>(tokens[at].begin));
+            COraError::Set(error, step ? 4002 : 1722, {}, static_cast<int>(tokens[at].begin));
             return false;
         }
         (start ? definition.start : definition.step) = value;
@@ -123,7 +122,7 @@ bool CSqliteSequences::Create(std::string_view sql, CEngineError& error) {
         return false;
     }
     if (sqlite3_changes(m_db) == 0) {
-        error.Set("sequence " + encoding::Utf8ToCp932(definition.name) + " already exists", 0);
+        COraError::Set(error, 955, {encoding::Utf8ToCp932(definition.name)}, 0);
         return false;
     }
     return true;
@@ -132,7 +131,7 @@ bool CSqliteSequences::Create(std::string_view sql, CEngineError& error) {
 bool CSqliteSequences::Drop(std::string_view sql, CEngineError& error) {
     auto tokens = CSqlScanner::Significant(sql);
     if (tokens.size() != 3) {
-        error.Set("DROP SEQUENCE takes one sequence name", static_cast<int>(sql.size()));
+        COraError::Set(error, 933, {}, static_cast<int>(sql.size()));
         return false;
     }
     std::string name = encoding::Cp932ToUtf8(TokenText(sql, tokens[2]));
@@ -148,7 +147,7 @@ bool CSqliteSequences::Drop(std::string_view sql, CEngineError& error) {
             return true;
         }
     }
-    error.Set("sequence " + TokenText(sql, tokens[2]) + " does not exist", static_cast<int>(tokens[2].begin));
+    COraError::Set(error, 2289, {TokenText(sql, tokens[2])}, static_cast<int>(tokens[2].begin));
     return false;
 }
 
@@ -163,7 +162,7 @@ void CSqliteSequences::NextValue(sqlite3_context* context, int, sqlite3_value** 
             : Statement();
     if (step) sqlite3_bind_text(step.get(), 1, name.c_str(), -1, SQLITE_TRANSIENT);
     if (!step || sqlite3_step(step.get()) != SQLITE_ROW) {
-        Fail(context, "sequence " + name + " does not exist");
+        Fail(context, COraError::ForFunction(2289, {name}));
         return;
     }
     long long value = sqlite3_column_int64(step.get(), 0);
@@ -176,7 +175,7 @@ void CSqliteSequences::CurrentValue(sqlite3_context* context, int, sqlite3_value
     std::string name = NameArgument(argv[0]);
     auto found = self->m_current.find(name);
     if (found == self->m_current.end()) {
-        Fail(context, "sequence " + name + ".CURRVAL is not yet defined in this session");
+        Fail(context, COraError::ForFunction(8002, {name}));
         return;
     }
     sqlite3_result_int64(context, found->second);

@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/sqlite/COraError.h"
+
 namespace {
 
 constexpr long long kMaxPadWidth = 32767;
@@ -104,7 +106,7 @@ void Pad(sqlite3_context* context, int argc, sqlite3_value** argv, bool left) {
     auto count = static_cast<long long>(starts.size() - 1);
     if (width < 1 || pad.empty()) return sqlite3_result_null(context);
     if (width > kMaxPadWidth)
-        return sqlite3_result_error(context, "LPAD and RPAD pad to at most 32767 characters", -1);
+        return sqlite3_result_error(context, COraError::ForFunction(6502, {"LPAD/RPAD"}).c_str(), -1);
     if (count >= width) return ResultText(context, text.substr(0, starts[static_cast<std::size_t>(width)]));
     auto padStarts = CharacterStarts(pad);
     auto padCount = padStarts.size() - 1;
@@ -134,7 +136,8 @@ void Initcap(sqlite3_context* context, int, sqlite3_value** argv) {
 
 // GREATEST and LEAST: NULL when any argument is; numbers compare as numbers.
 void Extreme(sqlite3_context* context, int argc, sqlite3_value** argv, bool greatest) {
-    if (argc == 0) return sqlite3_result_error(context, "GREATEST and LEAST need at least one argument", -1);
+    if (argc == 0)
+        return sqlite3_result_error(context, COraError::ForFunction(909, {"GREATEST/LEAST"}).c_str(), -1);
     int best = 0;
     for (int k = 0; k < argc; ++k) {
         if (IsNull(argv[k])) return sqlite3_result_null(context);

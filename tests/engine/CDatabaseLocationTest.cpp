@@ -5,6 +5,7 @@
 #include <fstream>
 
 #include "engine/sqlite/CDatabaseLocation.h"
+#include "text/Encoding.h"
 
 namespace {
 
@@ -76,6 +77,6 @@ TEST(CDatabaseLocationTest, ResolveCreatesTheDirectoryTrimsBlanksAndRefusesBadNa
     std::ofstream(dir + "/plain-file") << "";
     EnvironmentOverride home("TARVEX_HOME", (dir + "/plain-file").c_str());
     EXPECT_FALSE(CDatabaseLocation::Resolve("X", path, error));
-    EXPECT_NE(error.find("data directory"), std::string::npos) << error;
+    EXPECT_NE(encoding::Cp932ToUtf8(error).find("データ・ディレクトリ"), std::string::npos);
     std::filesystem::remove_all(dir);
 }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/sqlite/CPlsqlBlock.h"
+#include "text/Encoding.h"
 
 using StepKind = CPlsqlBlock::StepKind;
 
@@ -46,27 +47,26 @@ TEST(CPlsqlBlockTest, ErrorsNameTheStatementAndItsPosition) {
         std::string text;
         const char* message;
         const char* at;  // text at the reported position; nullptr: the end
-    } cases[] = {
-        {"BEGIN ; END;", "missing", ";"},
-        {"BEGIN END;", "at least one", "END"},
-        {"BEGIN NULL END;", "missing", "NULL"},
-        {"BEGIN NULL;", "END", nullptr},
-        {"BEGIN :X := ; END;", "expression", " ; END"},
-        {"BEGIN IF A THEN NULL; END IF; END;", "IF statements", "IF A"},
-        {"BEGIN NULL; WHILE 1 = 1 LOOP NULL; END LOOP; END;", "WHILE loops", "WHILE"},
-        {"BEGIN MY_PROC(1, 2); END;", "procedure call MY_PROC", "MY_PROC"},
-        {"BEGIN SCOTT.PKG.RUN; END;", "procedure call SCOTT.PKG.RUN", "SCOTT"},
-        {"BEGIN V := 1; END;", "local variables (V)", "V :="},
-        {"BEGIN DBMS_OUTPUT.PUT_LINE; END;", "DBMS_OUTPUT.PUT_LINE", "DBMS_OUTPUT"},
-        {"BEGIN DBMS_OUTPUT.GET_LINE(:L, :S); END;", "procedure call DBMS_OUTPUT.GET_LINE", "DBMS_OUTPUT"},
-        {"BEGIN EXECUTE IMMEDIATE 'X'; END;", "EXECUTE IMMEDIATE", "EXECUTE"},
-        {"BEGIN NULL; EXCEPTION WHEN OTHERS THEN NULL; END;", "exception handlers", "EXCEPTION"},
-        {"SELECT 1 FROM DUAL", "BEGIN", "SELECT"}};
+    } cases[] = {{"BEGIN ; END;", "文がありません", ";"},
+                 {"BEGIN END;", "一つ以上", "END"},
+                 {"BEGIN NULL END;", "ORA-06550", "NULL"},
+                 {"BEGIN NULL;", "END", nullptr},
+                 {"BEGIN :X := ; END;", "式がありません", " ; END"},
+                 {"BEGIN IF A THEN NULL; END IF; END;", "IF 文", "IF A"},
+                 {"BEGIN NULL; WHILE 1 = 1 LOOP NULL; END LOOP; END;", "WHILE LOOP", "WHILE"},
+                 {"BEGIN MY_PROC(1, 2); END;", "MY_PROC の呼出し", "MY_PROC"},
+                 {"BEGIN SCOTT.PKG.RUN; END;", "SCOTT.PKG.RUN の呼出し", "SCOTT"},
+                 {"BEGIN V := 1; END;", "ローカル変数 (V)", "V :="},
+                 {"BEGIN DBMS_OUTPUT.PUT_LINE; END;", "DBMS_OUTPUT.PUT_LINE", "DBMS_OUTPUT"},
+                 {"BEGIN DBMS_OUTPUT.GET_LINE(:L, :S); END;", "DBMS_OUTPUT.GET_LINE の呼出し", "DBMS_OUTPUT"},
+                 {"BEGIN EXECUTE IMMEDIATE 'X'; END;", "EXECUTE IMMEDIATE", "EXECUTE"},
+                 {"BEGIN NULL; EXCEPTION WHEN OTHERS THEN NULL; END;", "例外処理部", "EXCEPTION"},
+                 {"SELECT 1 FROM DUAL", "BEGIN", "SELECT"}};
     for (const Case& c : cases) {
         std::vector<CPlsqlBlock::Step> steps;
         CEngineError error;
         ASSERT_FALSE(CPlsqlBlock::Parse(c.text, steps, error)) << c.text;
-        EXPECT_NE(error.message.find(c.message), std::string::npos) << c.text << ": " << error.message;
+        EXPECT_NE(encoding::Cp932ToUtf8(error.message).find(c.message), std::string::npos) << c.text;
         int expected =
             c.at == nullptr ? static_cast<int>(c.text.size()) : static_cast<int>(c.text.find(c.at));
         EXPECT_EQ(error.position, expected) << c.text;

@@ -58,8 +58,8 @@ INSTANTIATE_TEST_SUITE_P(Statements, RunTest, ::testing::Values(
     R{{kT}, {"insert into t values (1, 'a;b--c' -- ;", ");", "select b from t;"},
       {kOne, k, k, k, "a;b--c     ", k, k, k}},
     // Inside a quote no line is a comment or blank to skip.
-    R{{kT}, {"insert into t values (1, 'a", "", "-- b", "rem');", "select length(b) from t;"},
-      {kOne, k, k, k, "11         ", k, k, k}},
+    R{{kT}, {"insert into t values (1, '", "", "-- b", "rem');", "select length(b) from t;"},
+      {kOne, k, k, k, "10         ", k, k, k}},
     // Commented lines are blanked before sending.
     R{{kT}, {"insert into t /* a", "comment */ values (4, 'd'); -- done"}, {kOne}},
     R{{kT}, {"insert into t -- see /* here", "values (5, 'e');"}, {kOne}},

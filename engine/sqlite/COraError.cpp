@@ -1,0 +1,318 @@
+#include "engine/sqlite/COraError.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "text/Encoding.h"
+
+namespace {
+
+// A message variant of the same server code is told apart by the hundred
+// thousands of its key.
+constexpr int kVariant = 100000;
+
+struct MessageRow {
+    int key;
+    const char* utf8;
+};
+
+// Note: written here in UTF-8 for reading; converted to CP932 when used.
+constexpr MessageRow kMessages[] = {
+    {1, "一意制約 %1 に違反する値です。"},
+    {54, "リソースがビジー状態です (他のセッションがロック中です)。"},
+    {600, "組込みデータベースの内部エラーです。"},
+    {900, "SQL 文が無効です。"},
+    {100900, "%1 の付近の SQL 文が無効です。"},
+    {904, "列 %1 は存在しません。"},
+    {100904, "関数 %1 は存在しません。"},
+    {909, "関数 %1 の引数の個数が正しくありません。"},
+    {911, "文字 %1 は使えません (バインド変数は :NAME と書きます)。"},
+    {913, "値の個数が多すぎます。"},
+    {918, "列 %1 の定義があいまいです。"},
+    {921, "SQL 文が途中で終わっています。"},
+    {933, "SQL コマンドが正しく終了していません (一度に実行できる文は一つです)。"},
+    {934, "グループ関数はここでは使えません。"},
+    {936, "式がありません。"},
+    {937, "グループ関数と一緒に使えない列があります。"},
+    {942, "表またはビュー %1 は存在しません。"},
+    {947, "値の個数が足りません。"},
+    {955, "名前 %1 はすでに使われています。"},
+    {957, "列名 %1 が重複しています。"},
+    {1008, "バインド変数 %1 が宣言されていません。"},
+    {1013, "ユーザーの要求で操作を取り消しました。"},
+    {1400, "%1 には NULL を入れられません。"},
+    {1403, "データが見つかりません。"},
+    {1418, "索引 %1 は存在しません。"},
+    {1438, "%1 の値が列の精度を超えています。"},
+    {1476, "除数がゼロです。"},
+    {1481, "数値書式モデル %1 が無効です。"},
+    {1722, "数値に変換できない値です。"},
+    {1821, "日付書式 %1 が無効です。"},
+    {1830, "日付 %1 が日付書式と一致しません。"},
+    {1839, "日付 %1 は存在しない日付です。"},
+    {1841, "日付の年は -4713 から 9999 の間で、0 以外である必要があります。"},
+    {1847, "日付 %1 の値が範囲外です。"},
+    {2289, "順序 %1 は存在しません。"},
+    {2290, "チェック制約 %1 に違反しました。"},
+    {2291, "整合性制約 %1 に違反しました - 親キーがありません。"},
+    {2292, "整合性制約 %1 に違反しました - 子レコードがあります。"},
+    {102291, "整合性制約に違反しました - 親キーがありません。"},
+    {102292, "整合性制約に違反しました - 子レコードがあります。"},
+    {2443, "制約 %1 は存在しません。"},
+    {2260, "表 %1 にはすでに主キーがあります。"},
+    {3001, "未実装の機能です: %1 は組込みデータベースでは使えません。"},
+    {4002, "INCREMENT には 0 以外の整数を指定してください。"},
+    {4080, "トリガー %1 は存在しません。"},
+    {6502, "数値または値のエラーです: %1"},
+    {8002, "順序 %1.CURRVAL はこのセッションではまだ定義されていません。"},
+    {12899, "%1 の値が長すぎます (%2 バイト、最大 %3 バイト)。"},
+    {112899, "%1 の値が長すぎます (%2 文字、最大 %3 文字)。"},
+    {1157, "データベース %1 を開けません: %2"},
+    {1031, "%1 は読取り専用です。"},
+    {1747, "列の指定 %1 が無効です。"},
+    {6550, "PL/SQL ブロックが無効です: %1"},
+    {20000, "ORU-10027: バッファがあふれました (上限 %1 バイト)。"},
+    {24374, "問合せではない文です。"},
+    {29275, "文が Shift-JIS (CP932) として正しくありません (%1 バイト目)。"},
+    {1002, "順序 %1 の値が範囲を超えました。"},
+    {1790, "問合せの列の個数と型が一致しません。"},
+    {1427, "単一行副問合せが複数の行を戻しました。"},
+    {1861, "リテラル %1 が書式文字列と一致しません。"},
+    {1858, "数字が必要な位置に数字以外があります (%1)。"},
+    {2263, "順序名がありません。"},
+    {902, "データ型が無効です。"},
+    {906, "左括弧がありません。"},
+    {2264, "名前 %1 はすでに制約に使われています。"},
+    {2293, "チェック制約 %1 を検証できません - 違反する行があります。"},
+    {2273, "この一意キーまたは主キー %1 は外部キーから参照されています。"},
+    {2297, "制約 %1 は外部キーから参照されているため無効にできません。"},
+    {2296, "%1 を NOT NULL にできません - NULL 値があります。"},
+    {2298, "制約 %1 を検証できません - 親キーがありません。"},
+    {2299, "一意制約 %1 を検証できません - 重複したキーがあります。"},
+    {2430, "制約 %1 は存在しません。"},
+    {2437, "主キー %1 を検証できません - 主キーに違反する行があります。"},
+    {32795, "ALWAYS 指定の識別列 %1 には値を入れられません。"},
+    {922, "オプションが無効です。"},
+    {932, "データ型が一致しません。"},
+    {976, "ROWNUM はここでは使えません。"},
+    {1468, "外部結合 (+) できる表は一つの述語に一つだけです。"},
+    {1719, "外部結合 (+) は OR の中では使えません。"},
+    {25156, "外部結合 (+) は ANSI の結合と一緒に使えません。"},
+    {30075, "%1 は組込みデータベースでは実行できません。"},
+};
+
+const MessageRow* FindMessage(int key) {
+    for (const MessageRow& row : kMessages)
+        if (row.key == key) return &row;
+    return nullptr;
+}
+
+std::string Fill(std::string_view pattern, std::initializer_list<std::string_view> args) {
+    std::vector<std::string_view> values(args);
+    std::string out;
+    for (std::size_t k = 0; k < pattern.size(); ++k) {
+        if (pattern[k] == '%' && k + 1 < pattern.size() && pattern[k + 1] >= '1' && pattern[k + 1] <= '9') {
+            auto index = static_cast<std::size_t>(pattern[k + 1] - '1');
+            if (index < values.size()) out.append(values[index]);
+            ++k;
+            continue;
+        }
+        out += pattern[k];
+    }
+    return out;
+}
+
+std::string Prefix(int code) {
+    char buffer[16];
+    std::snprintf(buffer, sizeof buffer, "ORA-%05d: ", code % kVariant);
+    return buffer;
+}
+
+std::string Upper(std::string_view text) {
+    std::string out(text);
+    for (std::size_t k = 0; k < out.size(); ++k) {
+        auto c = static_cast<unsigned char>(out[k]);
+        if ((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC)) {
+            ++k;  // a trail byte is never upper-cased
+            continue;
+        }
+        if (c >= 'a' && c <= 'z') out[k] = static_cast<char>(c - 'a' + 'A');
+    }
+    return out;
+}
+
+bool StartsWith(std::string_view text, std::string_view prefix) {
+    return text.substr(0, prefix.size()) == prefix;
+}
+
+// The code of a message already in the server's form, 0 for any other.
+int CodeOf(std::string_view message) {
+    if (!StartsWith(message, "ORA-") || message.size() < 10) return 0;
+    return std::atoi(std::string(message.substr(4, 5)).c_str());
+}
+
+// A message of the engine, recognised by how it starts, and the key of its
+// server message; the rest of the message (upper-cased) fills %1.
+struct Pattern {
+    std::string_view start;
+    int key;
+};
+
+constexpr Pattern kPatterns[] = {
+    {"no such table: ", 942},
+    {"no such view: ", 942},
+    {"no such column: ", 904},
+    {"no such function: ", 100904},
+    {"no such index: ", 1418},
+    {"no such trigger: ", 4080},
+    {"ambiguous column name: ", 918},
+    {"duplicate column name: ", 957},
+    {"NOT NULL constraint failed: ", 1400},
+    {"CHECK constraint failed: ", 2290},
+    {"UNIQUE constraint failed: ", 1},
+    {"PRIMARY KEY must be unique", 1},
+    {"database is locked", 54},
+    {"database table is locked", 54},
+    {"interrupted", 1013},
+    {"incomplete input", 921},
+    {"misuse of aggregate", 934},
+    {"misuse of window function", 934},
+    {"aggregate functions are not allowed", 934},
+    {"wrong number of arguments to function ", 909},
+    {"invalid number", 1722},
+    {"divisor is equal to zero", 1476},
+    {"attempt to write a readonly database", 1031},
+    {"SELECTs to the left and right of ", 1790},
+    {"sub-select returns ", 913},
+    {"row value misused", 936},
+    {"cannot modify ", 1031},
+    {"numeric or value error", 6502},
+    {"the expression gives no value", 1403},
+};
+
+// The name in a message such as "table T already exists".
+bool AlreadyExists(std::string_view message, std::string& name) {
+    for (std::string_view kind : {"table ", "index ", "view ", "trigger ", "sequence "}) {
+        if (!StartsWith(message, kind)) continue;
+        std::size_t end = message.find(" already exists");
+        if (end == std::string_view::npos) return false;
+        name = Upper(message.substr(kind.size(), end - kind.size()));
+        return true;
+    }
+    return false;
+}
+
+// "table T has 2 columns but 3 values were supplied", "3 values for 2 columns".
+bool ValueCount(std::string_view message, int& key) {
+    std::size_t has = message.find(" columns but ");
+    std::size_t values = message.find(" values for ");
+    if (has == std::string_view::npos && values == std::string_view::npos) return false;
+    long columns = 0;
+    long supplied = 0;
+    if (has != std::string_view::npos) {
+        std::size_t count = message.rfind(' ', has - 1);
+        columns = std::atol(std::string(message.substr(count + 1, has - count - 1)).c_str());
+        supplied = std::atol(std::string(message.substr(has + 13)).c_str());
+    } else {
+        supplied = std::atol(std::string(message.substr(0, values)).c_str());
+        columns = std::atol(std::string(message.substr(values + 12)).c_str());
+    }
+    key = supplied > columns ? 913 : 947;
+    return true;
+}
+
+// "near "X": syntax error".
+bool SyntaxError(std::string_view message, std::string& near) {
+    if (!StartsWith(message, "near \"")) return false;
+    std::size_t end = message.rfind("\": syntax error");
+    if (end == std::string_view::npos || end < 6) return false;
+    near = std::string(message.substr(6, end - 6));
+    return true;
+}
+
+}  // namespace
+
+std::string COraError::Text(int code, std::initializer_list<std::string_view> args) {
+    const MessageRow* row = FindMessage(code);
+    if (row == nullptr) return Prefix(code);
+    std::vector<std::string> utf8;
+    for (std::string_view arg : args) utf8.push_back(encoding::Cp932ToUtf8(arg));
+    std::vector<std::string_view> views(utf8.begin(), utf8.end());
+    std::string filled;
+    switch (views.size()) {
+        case 0:
+            filled = Fill(row->utf8, {});
+            break;
+        case 1:
+            filled = Fill(row->utf8, {views[0]});
+            break;
+        case 2:
+            filled = Fill(row->utf8, {views[0], views[1]});
+            break;
+        default:
+            filled = Fill(row->utf8, {views[0], views[1], views[2]});
+            break;
+    }
+    return Prefix(code) + encoding::Utf8ToCp932(filled);
+}
+
+void COraError::Set(CEngineError& error, int code, std::initializer_list<std::string_view> args,
+                    int position) {
+    error.Set(Text(code, args), position);
+    error.code = code % kVariant;
+}
+
+std::string COraError::ForFunction(int code, std::initializer_list<std::string_view> utf8Args, int position) {
+    const MessageRow* row = FindMessage(code);
+    std::string text = Prefix(code) + (row != nullptr ? Fill(row->utf8, utf8Args) : std::string());
+    // Note: the position rides behind a NUL-free marker that Translate strips.
+    if (position >= 0) text += "\x1F" + std::to_string(position);
+    return text;
+}
+
+void COraError::Translate(CEngineError& error, Action action) {
+    std::string& message = error.message;
+    std::size_t marker = message.rfind('\x1F');
+    if (marker != std::string::npos) {
+        error.position = std::atoi(message.c_str() + marker + 1);
+        message.erase(marker);
+    }
+    if (int code = CodeOf(message); code != 0) {
+        error.code = code;
+        return;
+    }
+    std::string name;
+    int key = 0;
+    if (StartsWith(message, "FOREIGN KEY constraint failed")) {
+        Set(error, action == Action::Delete ? 102292 : 102291, {}, 0);
+        return;
+    }
+    if (AlreadyExists(message, name)) {
+        Set(error, 955, {name}, error.position);
+        return;
+    }
+    if (ValueCount(message, key)) {
+        Set(error, key, {}, error.position);
+        return;
+    }
+    if (SyntaxError(message, name)) {
+        Set(error, 100900, {name}, error.position);
+        return;
+    }
+    for (const Pattern& pattern : kPatterns) {
+        if (!StartsWith(message, pattern.start)) continue;
+        std::string rest = Upper(std::string_view(message).substr(pattern.start.size()));
+        if (std::size_t because = rest.find(" BECAUSE"); because != std::string::npos) rest.erase(because);
+        // Note: the engine's own schema names (main, temp) are no user's.
+        for (std::string_view schema : {"MAIN.", "TEMP."})
+            if (rest.compare(0, schema.size(), schema) == 0) rest.erase(0, schema.size());
+        bool runtime = pattern.key == 1 || pattern.key == 1400 || pattern.key == 2290;
+        // Note: the server reports no token for a violation found while the
+        // statement runs.
+        Set(error, pattern.key, {rest}, runtime ? 0 : error.position);
+        return;
+    }
+    Set(error, 600, {}, error.position);
+}

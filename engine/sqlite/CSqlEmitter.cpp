@@ -1,0 +1,1140 @@
+#include "engine/sqlite/CSqlEmitter.h"
+
+#include <algorithm>
+
+#include "engine/sqlite/CDateFormat.h"
+#include "engine/sqlite/CSqliteValueFunctions.h"
+#include "text/Cp932.h"
+
+namespace {
+
+std::string Upper(std::string_view text) {
+    std::string out(text);
+    bool quoted = !out.empty() && out.front() == '"';
+    if (quoted) return out.size() >= 2 ? out.substr(1, out.size() - 2) : out;
+    for (std::size_t k = 0; k < out.size(); ++k) {
+        auto c = static_cast<unsigned char>(out[k]);
+        if ((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC)) {
+            ++k;
+            continue;
+        }
+        if (c >= 'a' && c <= 'z') out[k] = static_cast<char>(c - 'a' + 'A');
+    }
+    return out;
+}
+
+bool IsText(CSqlType type) { return type == CSqlType::Text || type == CSqlType::Char; }
+
+// How a function's result is typed.
+enum class Result { Number, Text, Date, FirstArgument, SecondArgument, Unknown };
+
+struct FunctionRow {
+    std::string_view name;
+    std::string_view emitted;  // empty: the same name
+    Result result;
+};
+
+// Functions of the server the tree accepts; any other name is no function.
+constexpr FunctionRow kFunctions[] = {
+    {"ABS", "", Result::Number},
+    {"CEIL", "ORA_CEIL", Result::Number},
+    {"FLOOR", "ORA_FLOOR", Result::Number},
+    {"MOD", "", Result::Number},
+    {"POWER", "ORA_POWER", Result::Number},
+    {"SQRT", "ORA_SQRT", Result::Number},
+    {"SIGN", "ORA_SIGN", Result::Number},
+    {"ROUND", "ORA_ROUND", Result::FirstArgument},
+    {"TRUNC", "ORA_TRUNC", Result::FirstArgument},
+    {"UPPER", "", Result::Text},
+    {"LOWER", "", Result::Text},
+    {"INITCAP", "", Result::Text},
+    {"LENGTH", "", Result::Number},
+    {"LENGTHB", "", Result::Number},
+    {"SUBSTR", "", Result::Text},
+    {"INSTR", "", Result::Number},
+    {"REPLACE", "", Result::Text},
+    {"TRIM", "", Result::Text},
+    {"LTRIM", "", Result::Text},
+    {"RTRIM", "", Result::Text},
+    {"LPAD", "", Result::Text},
+    {"RPAD", "", Result::Text},
+    {"CONCAT", "", Result::Text},
+    {"CHR", "CHAR", Result::Text},
+    {"ASCII", "UNICODE", Result::Number},
+    {"NVL", "", Result::FirstArgument},
+    {"NVL2", "", Result::SecondArgument},
+    {"COALESCE", "", Result::FirstArgument},
+    {"NULLIF", "", Result::FirstArgument},
+    {"DECODE", "", Result::Unknown},
+    {"GREATEST", "", Result::FirstArgument},
+    {"LEAST", "", Result::FirstArgument},
+    {"TO_CHAR", "", Result::Text},
+    {"TO_NUMBER", "", Result::Number},
+    {"TO_DATE", "", Result::Date},
+    {"TO_TIMESTAMP", "TO_DATE", Result::Date},
+    {"ADD_MONTHS", "", Result::Date},
+    {"LAST_DAY", "", Result::Date},
+    {"MONTHS_BETWEEN", "ORA_MONTHS_BETWEEN", Result::Number},
+    {"COUNT", "", Result::Number},
+    {"SUM", "", Result::Number},
+    {"AVG", "", Result::Number},
+    {"MIN", "", Result::FirstArgument},
+    {"MAX", "", Result::FirstArgument},
+    {"LISTAGG", "ORA_LISTAGG", Result::Text},
+    {"ROW_NUMBER", "", Result::Number},
+    {"RANK", "", Result::Number},
+    {"DENSE_RANK", "", Result::Number},
+    {"LAG", "", Result::FirstArgument},
+    {"LEAD", "", Result::FirstArgument},
+    {"FIRST_VALUE", "", Result::FirstArgument},
+    {"LAST_VALUE", "", Result::FirstArgument},
+    {"NTILE", "", Result::Number},
+    {"STDDEV", "ORA_STDDEV", Result::Number},
+    {"VARIANCE", "ORA_VARIANCE", Result::Number},
+};
+
+const FunctionRow* FindFunction(std::string_view name) {
+    std::string upper = Upper(name);
+    for (const FunctionRow& row : kFunctions)
+        if (row.name == upper) return &row;
+    return nullptr;
+}
+
+// Functions of the server the embedded engine refuses, by name prefix.
+constexpr std::string_view kRefusedPrefixes[] = {"XML", "JSON", "REGEXP_", "DBMS_", "UTL_", "SYS_"};
+
+std::string Quote(std::string_view text) {
+    std::string out = "'";
+    for (char c : text) out += c == '\'' ? std::string("''") : std::string(1, c);
+    return out + "'";
+}
+
+// The order NULL takes by default: last ascending, first descending.
+void AppendNulls(const CSqlExpr::OrderItem& item, std::string& out) {
+    if (item.descending) out += " DESC";
+    bool first = item.nulls == 1 || (item.nulls == 0 && item.descending);
+    out += first ? " NULLS FIRST" : " NULLS LAST";
+}
+
+void Conjuncts(CSqlExpr* expr, std::vector<CSqlExpr*>& out) {
+    if (expr == nullptr) return;
+    if (expr->kind == CSqlExpr::Kind::Binary && expr->text == "AND") {
+        Conjuncts(expr->args[0], out);
+        Conjuncts(expr->args[1], out);
+        return;
+    }
+    if (expr->kind == CSqlExpr::Kind::Row && expr->args.size() == 1) {
+        std::vector<CSqlExpr*> inner;
+        Conjuncts(expr->args[0], inner);
+        if (inner.size() > 1) {
+            out.insert(out.end(), inner.begin(), inner.end());
+            return;
+        }
+    }
+    out.push_back(expr);
+}
+
+// The qualifiers of the names marked (+) in `expr`; "" for an unqualified one.
+void OuterMarks(const CSqlExpr* expr, std::vector<const CSqlExpr*>& out) {
+    if (expr == nullptr) return;
+    if (expr->kind == CSqlExpr::Kind::Name && expr->outer) out.push_back(expr);
+    for (const CSqlExpr* arg : expr->args) OuterMarks(arg, out);
+}
+
+bool HasOr(const CSqlExpr* expr) {
+    if (expr == nullptr) return false;
+    if (expr->kind == CSqlExpr::Kind::Binary && expr->text == "OR") return true;
+    for (const CSqlExpr* arg : expr->args)
+        if (HasOr(arg)) return true;
+    return false;
+}
+
+}  // namespace
+
+bool CSqlEmitter::Fail(std::size_t at, int code, std::string_view name) {
+    if (!m_failed) {
+        m_failed = true;
+        m_failure.at = at;
+        m_failure.code = code;
+        m_failure.name = std::string(name);
+    }
+    return false;
+}
+
+bool CSqlEmitter::Emit(const CSqlStatement& statement, std::string& out, Failure& failure) {
+    m_catalog.Refresh();
+    bool ok = false;
+    switch (statement.kind) {
+        case CSqlStatement::Kind::Select: {
+            std::vector<std::pair<std::string, CSqlType>> columns;
+            ok = Query(*statement.query, out, &columns);
+            for (const auto& column : columns) m_resultTypes.push_back(column.second);
+            break;
+        }
+        case CSqlStatement::Kind::Insert:
+            ok = Insert(statement, out);
+            break;
+        case CSqlStatement::Kind::Update:
+            ok = Update(statement, out);
+            break;
+        case CSqlStatement::Kind::Delete:
+            ok = Delete(statement, out);
+            break;
+    }
+    ok = ok && !m_failed;
+    if (!ok) failure = m_failure;
+    return ok;
+}
+
+bool CSqlEmitter::Query(const CSqlSelect& query, std::string& out,
+                        std::vector<std::pair<std::string, CSqlType>>* columns) {
+    std::size_t ctes = m_ctes.size();
+    if (!query.with.empty()) {
+        out += "WITH ";
+        for (std::size_t k = 0; k < query.with.size(); ++k) {
+            if (k > 0) out += ", ";
+            Cte cte;
+            cte.name = Upper(query.with[k].name);
+            out += std::string(query.with[k].name) + " AS (";
+            if (!Query(*query.with[k].query, out, &cte.columns)) return false;
+            out += ")";
+            m_ctes.push_back(std::move(cte));
+        }
+        out += " ";
+    }
+    bool ordered = !query.orderBy.empty();
+    std::vector<std::pair<std::string, CSqlType>> first;
+    for (const CSqlSelect* block = &query; block != nullptr; block = block->next) {
+        if (!Block(*block, out, block == &query ? &first : nullptr, ordered)) return false;
+        if (block->next == nullptr) break;
+        std::string op = Upper(block->setOperator);
+        out += op == "MINUS" ? " EXCEPT " : " " + op + (block->setAll ? " ALL " : " ");
+    }
+    if (!query.orderBy.empty()) {
+        out += " ORDER BY ";
+        // Note: ORDER BY of a compound names its columns; of a block it sees
+        // the block's sources again.
+        Scope compound;
+        compound.aliases = first;
+        m_scopes.push_back(query.next != nullptr ? compound : m_lastScope);
+        m_inOrderBy = true;
+        bool ok = OrderItems(query.orderBy, out);
+        m_inOrderBy = false;
+        m_scopes.pop_back();
+        if (!ok) return false;
+    }
+    if (query.fetch != nullptr || query.offset != nullptr) {
+        out += " LIMIT ";
+        if (query.fetch != nullptr)
+            Expr(query.fetch, out);
+        else
+            out += "-1";
+        if (query.offset != nullptr) {
+            out += " OFFSET ";
+            Expr(query.offset, out);
+        }
+    }
+    m_ctes.resize(ctes);
+    if (columns != nullptr) *columns = std::move(first);
+    return !m_failed;
+}
+
+bool CSqlEmitter::OrderItems(const std::vector<CSqlExpr::OrderItem>& items, std::string& out) {
+    for (std::size_t k = 0; k < items.size(); ++k) {
+        if (k > 0) out += ", ";
+        Expr(items[k].expr, out);
+        AppendNulls(items[k], out);
+    }
+    return !m_failed;
+}
+
+bool CSqlEmitter::TableSource(const CSqlFromItem& item, Source& source, std::string& text) {
+    std::string_view name = item.table.back();
+    std::string upper = Upper(name);
+    source.name = Upper(item.alias.empty() ? name : item.alias);
+    for (const Cte& cte : m_ctes)
+        if (cte.name == upper && item.table.size() == 1) {
+            source.columns = cte.columns;
+            source.known = true;
+            text = std::string(name);
+            return true;
+        }
+    if (upper == "DUAL" && item.table.size() == 1) {
+        source.columns = {{"DUMMY", CSqlType::Text}};
+        source.known = true;
+        text = m_stored ? "(SELECT 'X' AS DUMMY) DUAL" : "DUAL";
+        return true;
+    }
+    const auto* columns = m_catalog.Columns(Upper(name));
+    if (columns == nullptr) return Fail(item.at, 942, upper);
+    for (const auto& column : *columns) source.columns.emplace_back(column.name, column.type);
+    source.known = true;
+    // Note: a schema before the name is the user's own; the file has one.
+    text = std::string(name);
+    return true;
+}
+
+bool CSqlEmitter::FromSources(const CSqlSelect& block, Scope& scope, std::vector<std::string>& texts) {
+    for (const CSqlFromItem& item : block.from) {
+        Source source;
+        std::string text;
+        if (item.query != nullptr) {
+            text = "(";
+            if (!Query(*item.query, text, &source.columns)) return false;
+            bool ordered = !item.query->orderBy.empty() && item.query->fetch == nullptr;
+            // Note: a sorted subquery keeps its order for ROWNUM outside it.
+            if (ordered) text += " LIMIT -1 OFFSET 0";
+            text += ")";
+            source.known = true;
+            source.name = Upper(item.alias);
+        } else if (!TableSource(item, source, text)) {
+            return false;
+        }
+        if (!item.alias.empty()) text += " " + std::string(item.alias);
+        scope.sources.push_back(std::move(source));
+        texts.push_back(std::move(text));
+    }
+    return true;
+}
+
+bool CSqlEmitter::UsesRownum(const CSqlExpr* expr) const {
+    if (expr == nullptr) return false;
+    if (expr->kind == CSqlExpr::Kind::Name && expr->parts.size() == 1 && Upper(expr->parts[0]) == "ROWNUM")
+        return true;
+    for (const CSqlExpr* arg : expr->args)
+        if (UsesRownum(arg)) return true;
+    return false;
+}
+
+bool CSqlEmitter::Block(const CSqlSelect& block, std::string& out,
+                        std::vector<std::pair<std::string, CSqlType>>* columns, bool) {
+    Scope scope;
+    std::vector<std::string> sourceTexts;
+    m_scopes.push_back(Scope{});
+    m_scopes.back().sources.clear();
+    // The sources see the scopes outside this block (correlation).
+    if (!FromSources(block, scope, sourceTexts)) {
+        m_scopes.pop_back();
+        return false;
+    }
+    for (const CSqlFromItem& item : block.from)
+        scope.usingJoin = scope.usingJoin || !item.usingColumns.empty();
+    m_scopes.back() = scope;
+    bool rownum = UsesRownum(block.where) || UsesRownum(block.having);
+    for (const auto& item : block.items) rownum = rownum || UsesRownum(item.expr);
+    for (const auto& item : block.orderBy) rownum = rownum || UsesRownum(item.expr);
+    if (rownum) m_scopes.back().rownumBlock = m_rownumBlocks++;
+
+    out += block.distinct ? "SELECT DISTINCT " : "SELECT ";
+    std::vector<std::pair<std::string, CSqlType>> produced;
+    for (std::size_t k = 0; k < block.items.size(); ++k) {
+        const CSqlSelectItem& item = block.items[k];
+        if (k > 0) out += ", ";
+        if (item.expr->kind == CSqlExpr::Kind::Star) {
+            std::string qualifier = item.expr->parts.empty() ? std::string() : Upper(item.expr->parts[0]);
+            bool found = qualifier.empty();
+            for (const auto& source : m_scopes.back().sources) {
+                if (!qualifier.empty() && source.name != qualifier) continue;
+                found = true;
+                produced.insert(produced.end(), source.columns.begin(), source.columns.end());
+            }
+            if (!found) return Fail(item.expr->at, 904, qualifier);
+            out += item.expr->parts.empty() ? "*" : std::string(item.expr->parts[0]) + ".*";
+            continue;
+        }
+        std::size_t emitted = out.size();
+        CSqlType type = Expr(item.expr, out);
+        std::string name;
+        if (!item.alias.empty()) {
+            out += " AS " + std::string(item.alias);
+            name = Upper(item.alias);
+        } else if (item.expr->kind == CSqlExpr::Kind::Name) {
+            name = Upper(item.expr->parts.back());
+            // A pseudo-column the engine computes keeps the server's name.
+            std::string_view written = Span(item.begin, item.end);
+            if (std::string_view(out).substr(emitted) != written) out += " AS \"" + name + "\"";
+        } else {
+            // Note: an expression is headed by its text without blanks, as
+            // the server names it, whatever text the engine runs.
+            std::string_view span = Span(item.begin, item.end);
+            char quote = 0;
+            for (char c : span) {
+                if (quote == 0 && (c == '\'' || c == '"'))
+                    quote = c;
+                else if (c == quote)
+                    quote = 0;
+                if (quote == 0 && (c == ' ' || c == '\t' || c == '\n' || c == '\r')) continue;
+                name += c == '"' ? '\'' : c;
+            }
+            out += " AS \"" + name + "\"";
+            name = Upper(name);
+        }
+        produced.emplace_back(name, type);
+    }
+    m_scopes.back().aliases = produced;
+
+    out += " FROM ";
+    std::vector<CSqlExpr*> conjuncts;
+    Conjuncts(block.where, conjuncts);
+    // Outer joins written with (+): each conjunct naming a marked column joins
+    // the source of that column.
+    std::vector<std::vector<CSqlExpr*>> joinConditions(block.from.size());
+    std::vector<CSqlExpr*> rest;
+    for (CSqlExpr* conjunct : conjuncts) {
+        std::vector<const CSqlExpr*> marks;
+        OuterMarks(conjunct, marks);
+        if (marks.empty()) {
+            rest.push_back(conjunct);
+            continue;
+        }
+        if (HasOr(conjunct)) return Fail(marks[0]->at, 1719);
+        long target = -1;
+        for (const CSqlExpr* mark : marks) {
+            long index = -1;
+            const auto& sources = m_scopes.back().sources;
+            for (std::size_t s = 0; s < sources.size(); ++s) {
+                bool qualified = mark->parts.size() > 1;
+                std::string column = Upper(mark->parts.back());
+                if (qualified ? sources[s].name == Upper(mark->parts[mark->parts.size() - 2]) : [&] {
+                        for (const auto& c : sources[s].columns)
+                            if (c.first == column) return true;
+                        return false;
+                    }()) {
+                    index = static_cast<long>(s);
+                    break;
+                }
+            }
+            if (index < 0) return Fail(mark->at, 904, Upper(mark->parts.back()));
+            if (target >= 0 && target != index) return Fail(mark->at, 1468);
+            target = index;
+        }
+        joinConditions[static_cast<std::size_t>(target)].push_back(conjunct);
+    }
+    bool anyOuter = false;
+    for (const auto& conditions : joinConditions) anyOuter = anyOuter || !conditions.empty();
+    if (anyOuter)
+        for (const CSqlFromItem& item : block.from)
+            if (item.join != CSqlFromItem::Join::Comma) return Fail(item.at, 25156);
+    bool firstSource = true;
+    for (int pass = 0; pass < 2; ++pass)
+        for (std::size_t k = 0; k < block.from.size(); ++k) {
+            bool optional = !joinConditions[k].empty();
+            if ((pass == 0) == optional) continue;
+            const CSqlFromItem& item = block.from[k];
+            if (optional) {
+                out += " LEFT JOIN " + sourceTexts[k] + " ON ";
+                for (std::size_t c = 0; c < joinConditions[k].size(); ++c) {
+                    if (c > 0) out += " AND ";
+                    out += "(";
+                    Expr(joinConditions[k][c], out);
+                    out += ")";
+                }
+                continue;
+            }
+            static constexpr const char* kJoins[] = {", ",           " JOIN ",      " LEFT JOIN ",
+                                                     " RIGHT JOIN ", " FULL JOIN ", " CROSS JOIN "};
+            if (!firstSource) out += kJoins[static_cast<int>(item.join)];
+            firstSource = false;
+            out += sourceTexts[k];
+            if (item.on != nullptr) {
+                out += " ON ";
+                Expr(item.on, out);
+            } else if (!item.usingColumns.empty()) {
+                out += " USING (";
+                for (std::size_t c = 0; c < item.usingColumns.size(); ++c)
+                    out += (c > 0 ? ", " : "") + std::string(item.usingColumns[c]);
+                out += ")";
+            }
+        }
+
+    std::vector<CSqlExpr*> counted;
+    std::vector<CSqlExpr*> plain;
+    for (CSqlExpr* conjunct : rest) (UsesRownum(conjunct) ? counted : plain).push_back(conjunct);
+    int rownumBlock = m_scopes.back().rownumBlock;
+    if (!plain.empty() || rownumBlock >= 0) {
+        out += " WHERE ";
+        std::string others;
+        for (std::size_t c = 0; c < plain.size(); ++c) {
+            if (c > 0) others += " AND ";
+            others += "(";
+            Expr(plain[c], others);
+            others += ")";
+        }
+        if (rownumBlock < 0) {
+            out += others;
+        } else {
+            // Note: a row is numbered only once it passed every other
+            // condition, and the number counts only the rows accepted.
+            std::string conditions;
+            m_scopes.back().inWhere = true;
+            for (std::size_t c = 0; c < counted.size(); ++c) {
+                if (c > 0) conditions += " AND ";
+                conditions += "(";
+                Expr(counted[c], conditions);
+                conditions += ")";
+            }
+            m_scopes.back().inWhere = false;
+            std::string accept = "ORA_ROWNUM_ACCEPT(" + std::to_string(rownumBlock) + ", " +
+                                 (conditions.empty() ? std::string("1") : conditions) + ")";
+            out += others.empty() ? accept : "CASE WHEN " + others + " THEN " + accept + " ELSE 0 END";
+        }
+    }
+    if (!block.groupBy.empty()) {
+        out += " GROUP BY ";
+        for (std::size_t k = 0; k < block.groupBy.size(); ++k) {
+            if (k > 0) out += ", ";
+            Expr(block.groupBy[k], out);
+        }
+    }
+    if (block.having != nullptr) {
+        out += " HAVING ";
+        Expr(block.having, out);
+    }
+    m_lastScope = m_scopes.back();
+    m_scopes.pop_back();
+    if (columns != nullptr) *columns = std::move(produced);
+    return !m_failed;
+}
+
+CSqlType CSqlEmitter::Expr(const CSqlExpr* expr, std::string& out) {
+    using Kind = CSqlExpr::Kind;
+    if (m_failed || expr == nullptr) return CSqlType::Unknown;
+    switch (expr->kind) {
+        case Kind::Number:
+            out += expr->text;
+            return CSqlType::Number;
+        case Kind::String:
+            // Note: the server holds the empty text as NULL.
+            out += expr->text.size() == 2 ? std::string_view("NULL") : expr->text;
+            return CSqlType::Char;
+        case Kind::Null:
+            out += "NULL";
+            return CSqlType::Unknown;
+        case Kind::Bind:
+            out += expr->text;
+            return CSqlType::Unknown;
+        case Kind::Name:
+            return Name(*expr, out);
+        case Kind::Star:
+            out += "*";
+            return CSqlType::Unknown;
+        case Kind::Call:
+            return Call(*expr, out);
+        case Kind::Unary: {
+            bool negation = expr->text == "NOT";
+            out += negation ? "NOT (" : std::string(expr->text) + "(";
+            CSqlType type = Expr(expr->args[0], out);
+            out += ")";
+            return negation ? CSqlType::Number : (IsText(type) ? CSqlType::Number : type);
+        }
+        case Kind::Binary:
+            return Binary(*expr, out);
+        case Kind::Case:
+            return Case(*expr, out);
+        case Kind::Subquery: {
+            std::vector<std::pair<std::string, CSqlType>> columns;
+            out += "(";
+            Query(*expr->query, out, &columns);
+            out += ")";
+            return columns.empty() ? CSqlType::Unknown : columns[0].second;
+        }
+        case Kind::Exists:
+            out += expr->negated ? "NOT EXISTS (" : "EXISTS (";
+            Query(*expr->query, out, nullptr);
+            out += ")";
+            return CSqlType::Number;
+        case Kind::InList: {
+            out += "(";
+            for (std::size_t k = 1; k < expr->args.size(); ++k) {
+                if (k > 1) out += expr->negated ? " AND " : " OR ";
+                Compare(expr->negated ? "<>" : "=", expr->args[0], expr->args[k], out);
+            }
+            out += ")";
+            return CSqlType::Number;
+        }
+        case Kind::InQuery:
+            out += "(";
+            Expr(expr->args[0], out);
+            out += expr->negated ? " NOT IN (" : " IN (";
+            Query(*expr->query, out, nullptr);
+            out += "))";
+            return CSqlType::Number;
+        case Kind::Between:
+            out += expr->negated ? "NOT (" : "(";
+            Compare(">=", expr->args[0], expr->args[1], out);
+            out += " AND ";
+            Compare("<=", expr->args[0], expr->args[2], out);
+            out += ")";
+            return CSqlType::Number;
+        case Kind::Like:
+            out += "(";
+            Expr(expr->args[0], out);
+            out += expr->negated ? " NOT LIKE " : " LIKE ";
+            Expr(expr->args[1], out);
+            if (expr->args.size() > 2) {
+                out += " ESCAPE ";
+                Expr(expr->args[2], out);
+            }
+            out += ")";
+            return CSqlType::Number;
+        case Kind::IsNull:
+            out += "(";
+            Expr(expr->args[0], out);
+            out += expr->negated ? " IS NOT NULL)" : " IS NULL)";
+            return CSqlType::Number;
+        case Kind::Row: {
+            out += "(";
+            CSqlType type = CSqlType::Unknown;
+            for (std::size_t k = 0; k < expr->args.size(); ++k) {
+                if (k > 0) out += ", ";
+                type = Expr(expr->args[k], out);
+            }
+            out += ")";
+            return expr->args.size() == 1 ? type : CSqlType::Unknown;
+        }
+        case Kind::DateLiteral:
+            return DateLiteral(*expr, out);
+        case Kind::Quantified:
+            return Quantified(*expr, out);
+    }
+    return CSqlType::Unknown;
+}
+
+CSqlType CSqlEmitter::DateLiteral(const CSqlExpr& expr, std::string& out) {
+    std::string_view body = expr.text.substr(1, expr.text.size() - 2);
+    std::size_t fraction = body.find('.');
+    if (expr.timestamp && fraction != std::string_view::npos) body = body.substr(0, fraction);
+    CDateTime value;
+    bool shapeOk = expr.timestamp ? body.size() >= 10 : body.size() == 10;
+    if (!shapeOk || !CDateFormat::ParseStored(body, value) || !CDateFormat::IsValid(value)) {
+        Fail(expr.at, 1861, std::string(expr.text));
+        return CSqlType::Unknown;
+    }
+    out += Quote(CDateFormat::ToStored(value));
+    return CSqlType::Date;
+}
+
+bool CSqlEmitter::Resolve(const CSqlExpr& expr, CSqlType& type) {
+    std::string column = Upper(expr.parts.back());
+    std::string qualifier = expr.parts.size() > 1 ? Upper(expr.parts[expr.parts.size() - 2]) : std::string();
+    for (auto scope = m_scopes.rbegin(); scope != m_scopes.rend(); ++scope) {
+        int found = 0;
+        for (const auto& source : scope->sources) {
+            if (!qualifier.empty() && source.name != qualifier) continue;
+            for (const auto& candidate : source.columns)
+                if (candidate.first == column) {
+                    if (found++ == 0) type = candidate.second;
+                    break;
+                }
+        }
+        // Note: a name two sources of one query hold must be qualified.
+        if (found > 1 && qualifier.empty() && !m_inOrderBy && !scope->usingJoin) {
+            Fail(expr.at, 918, column);
+            return true;
+        }
+        if (found > 0) return true;
+        if (qualifier.empty())
+            for (const auto& alias : scope->aliases)
+                if (alias.first == column && m_inOrderBy) {
+                    type = alias.second;
+                    return true;
+                }
+    }
+    return false;
+}
+
+CSqlType CSqlEmitter::Name(const CSqlExpr& expr, std::string& out) {
+    std::string last = Upper(expr.parts.back());
+    if (expr.parts.size() == 2 && (last == "NEXTVAL" || last == "CURRVAL")) {
+        out += (last == "NEXTVAL" ? "ORA_NEXTVAL('" : "ORA_CURRVAL('") + std::string(expr.parts[0]) + "')";
+        return CSqlType::Number;
+    }
+    CSqlType type = CSqlType::Unknown;
+    if (Resolve(expr, type)) {
+        std::size_t first = expr.parts.size() > 2 ? expr.parts.size() - 2 : 0;
+        for (std::size_t k = first; k < expr.parts.size(); ++k) {
+            if (k > first) out += ".";
+            out += expr.parts[k];
+        }
+        return type;
+    }
+    if (expr.parts.size() == 1) {
+        if (last == "ROWNUM") {
+            int block = -1;
+            bool inWhere = false;
+            for (auto scope = m_scopes.rbegin(); scope != m_scopes.rend(); ++scope)
+                if (scope->rownumBlock >= 0) {
+                    block = scope->rownumBlock;
+                    inWhere = scope->inWhere;
+                    break;
+                }
+            if (block < 0) {
+                Fail(expr.at, 976);
+                return CSqlType::Unknown;
+            }
+            out += (inWhere ? "ORA_ROWNUM_PEEK(" : "ORA_ROWNUM_CURRENT(") + std::to_string(block) + ")";
+            return CSqlType::Number;
+        }
+        if (last == "SYSDATE" || last == "SYSTIMESTAMP" || last == "CURRENT_DATE") {
+            out += "SYSDATE()";
+            return CSqlType::Date;
+        }
+        if (last == "LEVEL") {
+            Fail(expr.at, 3001, "LEVEL (CONNECT BY)");
+            return CSqlType::Unknown;
+        }
+    }
+    if (last == "ROWID") {
+        out += "rowid";
+        return CSqlType::Text;
+    }
+    // Note: a name no source knows is the server's "invalid identifier".
+    std::string shown;
+    for (std::size_t k = 0; k < expr.parts.size(); ++k) shown += (k > 0 ? "." : "") + Upper(expr.parts[k]);
+    Fail(expr.at, 904, shown);
+    return CSqlType::Unknown;
+}
+
+CSqlType CSqlEmitter::Call(const CSqlExpr& expr, std::string& out) {
+    std::string name = Upper(expr.text);
+    if (expr.parts.size() > 1) {
+        Fail(expr.at, 3001, Upper(expr.parts[0]) + "." + name);
+        return CSqlType::Unknown;
+    }
+    for (std::string_view prefix : kRefusedPrefixes)
+        if (name.compare(0, prefix.size(), prefix) == 0) {
+            Fail(expr.at, 3001, name);
+            return CSqlType::Unknown;
+        }
+    if (name == "EXTRACT" || name == "CAST") return Special(expr, out);
+    const FunctionRow* row = FindFunction(name);
+    if (row == nullptr) {
+        Fail(expr.at, 100904, name);
+        return CSqlType::Unknown;
+    }
+    out += row->emitted.empty() ? row->name : row->emitted;
+    out += "(";
+    if (expr.distinct) out += "DISTINCT ";
+    if (expr.starArgument) out += "*";
+    std::vector<CSqlType> types;
+    for (std::size_t k = 0; k < expr.args.size(); ++k) {
+        if (k > 0) out += ", ";
+        types.push_back(Expr(expr.args[k], out));
+    }
+    if (name == "LISTAGG") {
+        if (expr.args.size() == 1) out += ", NULL";
+        for (const auto& item : expr.withinGroup) {
+            out += ", ";
+            Expr(item.expr, out);
+            out += item.descending ? ", 1" : ", 0";
+        }
+    }
+    out += ")";
+    if (expr.over) {
+        out += " OVER (";
+        if (!expr.partition.empty()) {
+            out += "PARTITION BY ";
+            for (std::size_t k = 0; k < expr.partition.size(); ++k) {
+                if (k > 0) out += ", ";
+                Expr(expr.partition[k], out);
+            }
+        }
+        if (!expr.windowOrder.empty()) {
+            out += expr.partition.empty() ? "ORDER BY " : " ORDER BY ";
+            OrderItems(expr.windowOrder, out);
+        }
+        out += ")";
+    }
+    switch (row->result) {
+        case Result::Number:
+            return CSqlType::Number;
+        case Result::Text:
+            return CSqlType::Text;
+        case Result::Date:
+            return CSqlType::Date;
+        case Result::FirstArgument:
+            return types.empty() ? CSqlType::Unknown
+                                 : (types[0] == CSqlType::Char ? CSqlType::Text : types[0]);
+        case Result::SecondArgument:
+            return types.size() < 2 ? CSqlType::Unknown : types[1];
+        case Result::Unknown:
+            if (name == "DECODE" && types.size() >= 3) return types[2];
+            return CSqlType::Unknown;
+    }
+    return CSqlType::Unknown;
+}
+
+CSqlType CSqlEmitter::Special(const CSqlExpr& expr, std::string& out) {
+    std::string argument;
+    CSqlType type = Expr(expr.args[0], argument);
+    if (Upper(expr.text) == "EXTRACT") {
+        std::string field = Upper(expr.detail);
+        constexpr std::string_view kFields[] = {"YEAR", "MONTH", "DAY", "HOUR", "MINUTE", "SECOND"};
+        if (std::find(std::begin(kFields), std::end(kFields), field) == std::end(kFields)) {
+            Fail(expr.at, 3001, "EXTRACT(" + field + ")");
+            return CSqlType::Unknown;
+        }
+        out +=
+            "ORA_EXTRACT('" + field + "', " + (IsText(type) ? "TO_DATE(" + argument + ")" : argument) + ")";
+        return CSqlType::Number;
+    }
+    // CAST: the value converted and held as a column of that type holds it.
+    CSqliteCatalog::Column column = CSqliteCatalog::Describe("CAST", expr.detail);
+    std::string at = std::to_string(expr.at);
+    switch (column.type) {
+        case CSqlType::Number:
+            out += "ORA_STORE_NUMBER(" + argument + ", " + std::to_string(column.precision) + ", " +
+                   std::to_string(column.scale) + ", 'CAST', " + at + ")";
+            return CSqlType::Number;
+        case CSqlType::Text:
+        case CSqlType::Char:
+            out += "ORA_STORE_TEXT(" + (type == CSqlType::Date ? "TO_CHAR(" + argument + ")" : argument) +
+                   ", " + std::to_string(column.length) + ", " + (column.charSemantics ? "1" : "0") + ", " +
+                   (column.type == CSqlType::Char ? "1" : "0") + ", 'CAST', " + at + ")";
+            return column.type;
+        case CSqlType::Date:
+            out += "ORA_STORE_DATE(" + argument + ", " + at + ")";
+            return CSqlType::Date;
+        case CSqlType::Unknown:
+            break;
+    }
+    Fail(expr.at, 902);
+    return CSqlType::Unknown;
+}
+
+CSqlType CSqlEmitter::Binary(const CSqlExpr& expr, std::string& out) {
+    std::string_view op = expr.text;
+    if (op == "AND" || op == "OR") {
+        out += "(";
+        Expr(expr.args[0], out);
+        out += " " + std::string(op) + " ";
+        Expr(expr.args[1], out);
+        out += ")";
+        return CSqlType::Number;
+    }
+    if (op == "=" || op == "<>" || op == "<" || op == ">" || op == "<=" || op == ">=")
+        return Compare(op, expr.args[0], expr.args[1], out);
+    std::string left;
+    std::string right;
+    CSqlType lt = Expr(expr.args[0], left);
+    CSqlType rt = Expr(expr.args[1], right);
+    if (op == "||") {
+        // Note: a date joins text in the session's date format.
+        out += "ORA_CONCAT(" + (lt == CSqlType::Date ? "TO_CHAR(" + left + ")" : left) + ", " +
+               (rt == CSqlType::Date ? "TO_CHAR(" + right + ")" : right) + ")";
+        return CSqlType::Text;
+    }
+    // Text in arithmetic is read as a number, as the server converts it.
+    if (IsText(lt)) left = "TO_NUMBER(" + left + ")";
+    if (IsText(rt)) right = "TO_NUMBER(" + right + ")";
+    if (op == "+" || op == "-") {
+        out += "ORA_" + std::string(op == "+" ? "ADD(" : "SUB(") + left + ", " + right + ")";
+        if (lt == CSqlType::Date && rt == CSqlType::Date)
+            return op == "-" ? CSqlType::Number : CSqlType::Date;
+        if (lt == CSqlType::Date || (rt == CSqlType::Date && op == "+")) return CSqlType::Date;
+        if (lt == CSqlType::Unknown || rt == CSqlType::Unknown) return CSqlType::Unknown;
+        return CSqlType::Number;
+    }
+    if (op == "/") {
+        out += "(" + left + " * 1.0 / ORA_DIVISOR(" + right + "))";
+        return CSqlType::Number;
+    }
+    out += "(" + left + " " + std::string(op) + " " + right + ")";
+    return CSqlType::Number;
+}
+
+CSqlType CSqlEmitter::Compare(std::string_view op, const CSqlExpr* leftExpr, const CSqlExpr* rightExpr,
+                              std::string& out) {
+    std::string left;
+    std::string right;
+    CSqlType lt = Expr(leftExpr, left);
+    CSqlType rt = Expr(rightExpr, right);
+    Convert(lt, rt, left, right);
+    out += "(" + left + " " + std::string(op) + " " + right + ")";
+    return CSqlType::Number;
+}
+
+CSqlType CSqlEmitter::Quantified(const CSqlExpr& expr, std::string& out) {
+    std::string left;
+    CSqlType lt = Expr(expr.args[0], left);
+    std::vector<std::pair<std::string, CSqlType>> columns;
+    std::string query;
+    if (!Query(*expr.query, query, &columns) || columns.size() != 1) {
+        if (columns.size() > 1) Fail(expr.query->at, 913);
+        return CSqlType::Unknown;
+    }
+    std::string right = "TARVEX_Q.\"" + columns[0].first + "\"";
+    Convert(lt, columns[0].second, left, right);
+    std::string comparison = "(" + left + " " + std::string(expr.text) + " " + right + ")";
+    // Note: ALL holds when no row answers otherwise (NULL answers otherwise).
+    out += expr.negated
+               ? "NOT EXISTS (SELECT 1 FROM (" + query + ") TARVEX_Q WHERE " + comparison + " IS NOT 1)"
+               : "EXISTS (SELECT 1 FROM (" + query + ") TARVEX_Q WHERE " + comparison + ")";
+    return CSqlType::Number;
+}
+
+void CSqlEmitter::Convert(CSqlType lt, CSqlType rt, std::string& left, std::string& right) {
+    // The server's implicit conversions: text meets a number as a number,
+    // a date as a date; CHAR meets CHAR or a literal blank-padded.
+    if (lt == CSqlType::Number && IsText(rt)) right = "TO_NUMBER(" + right + ")";
+    if (rt == CSqlType::Number && IsText(lt)) left = "TO_NUMBER(" + left + ")";
+    if (lt == CSqlType::Date && IsText(rt)) right = "TO_DATE(" + right + ")";
+    if (rt == CSqlType::Date && IsText(lt)) left = "TO_DATE(" + left + ")";
+    if (lt == CSqlType::Char && rt == CSqlType::Char) {
+        left = "RTRIM(" + left + ", ' ')";
+        right = "RTRIM(" + right + ", ' ')";
+    }
+}
+
+CSqlType CSqlEmitter::Case(const CSqlExpr& expr, std::string& out) {
+    bool simple = expr.text == "SIMPLE";
+    bool hasElse = expr.negated;
+    std::size_t k = 0;
+    out += "CASE";
+    if (simple) {
+        out += " ";
+        Expr(expr.args[k++], out);
+    }
+    CSqlType type = CSqlType::Unknown;
+    std::size_t pairsEnd = expr.args.size() - (hasElse ? 1 : 0);
+    for (; k + 1 < pairsEnd + 1 && k < pairsEnd; k += 2) {
+        out += " WHEN ";
+        Expr(expr.args[k], out);
+        out += " THEN ";
+        CSqlType result = Expr(expr.args[k + 1], out);
+        if (type == CSqlType::Unknown) type = result;
+    }
+    if (hasElse) {
+        out += " ELSE ";
+        CSqlType result = Expr(expr.args.back(), out);
+        if (type == CSqlType::Unknown) type = result;
+    }
+    out += " END";
+    return type == CSqlType::Char ? CSqlType::Text : type;
+}
+
+bool CSqlEmitter::Store(const CSqliteCatalog::Column& column, std::string_view table, const CSqlExpr* value,
+                        std::string& out) {
+    if (StoreLiteral(column, table, *value, out)) return !m_failed;
+    std::string text;
+    CSqlType type = Expr(value, text);
+    std::string name = Quote(Upper(table) + "." + column.name);
+    std::string at = std::to_string(value->at);
+    // Note: a key column never holds NULL, whatever its type.
+    if (column.primaryKey) text = "ORA_REQUIRE(" + text + ", " + name + ")";
+    switch (column.type) {
+        case CSqlType::Number:
+            out += "ORA_STORE_NUMBER(" + text + ", " + std::to_string(column.precision) + ", " +
+                   std::to_string(column.scale) + ", " + name + ", " + at + ")";
+            break;
+        case CSqlType::Text:
+        case CSqlType::Char:
+            if (type == CSqlType::Date) text = "TO_CHAR(" + text + ")";
+            out += "ORA_STORE_TEXT(" + text + ", " + std::to_string(column.length) + ", " +
+                   (column.charSemantics ? "1" : "0") + ", " + (column.type == CSqlType::Char ? "1" : "0") +
+                   ", " + name + ", " + at + ")";
+            break;
+        case CSqlType::Date:
+            out += "ORA_STORE_DATE(" + text + ", " + at + ")";
+            break;
+        case CSqlType::Unknown:
+            out += text;
+            break;
+    }
+    return !m_failed;
+}
+
+bool CSqlEmitter::IsDefault(const CSqlExpr& value) {
+    return value.kind == CSqlExpr::Kind::Name && value.parts.size() == 1 && !value.parts[0].empty() &&
+           value.parts[0].front() != '"' && Upper(value.parts[0]) == "DEFAULT";
+}
+
+bool CSqlEmitter::StoreLiteral(const CSqliteCatalog::Column& column, std::string_view table,
+                               const CSqlExpr& value, std::string& out) {
+    bool number =
+        value.kind == CSqlExpr::Kind::Number && value.text.find_first_of("eE") == std::string_view::npos;
+    bool text = value.kind == CSqlExpr::Kind::String && value.text.size() > 2;
+    if (column.type == CSqlType::Number && number) {
+        std::string digits(value.text);
+        if (digits.front() == '.') digits.insert(digits.begin(), '0');
+        if (!CSqliteValueFunctions::FitNumber(digits, column.precision, column.scale))
+            return Fail(value.at, 1438, Upper(table) + "." + column.name) || true;
+        out += digits;
+        return true;
+    }
+    if ((column.type != CSqlType::Text && column.type != CSqlType::Char) || !text) return false;
+    // The statement is CP932: the literal's bytes are the bytes it is stored in.
+    std::string content;
+    std::size_t characters = 0;
+    for (std::size_t k = 1; k + 1 < value.text.size(); ++k) {
+        if (value.text[k] == '\'' && value.text[k + 1] == '\'') ++k;
+        std::size_t length = cp932::CharLength(value.text, k);
+        content.append(value.text.substr(k, length));
+        k += length - 1;
+        ++characters;
+    }
+    std::size_t length = column.charSemantics ? characters : content.size();
+    if (column.length > 0 && length > static_cast<std::size_t>(column.length)) {
+        Fail(value.at, column.charSemantics ? 112899 : 12899, Upper(table) + "." + column.name);
+        m_failure.args = {std::to_string(length), std::to_string(column.length)};
+        return true;
+    }
+    if (column.type == CSqlType::Char && column.length > 0)
+        content.append(static_cast<std::size_t>(column.length) - length, ' ');
+    out += Quote(content);
+    return true;
+}
+
+bool CSqlEmitter::Insert(const CSqlStatement& statement, std::string& out) {
+    std::string table = Upper(statement.table.back());
+    const auto* columns = m_catalog.Columns(table);
+    if (columns == nullptr) return Fail(statement.tableAt, 942, table);
+    std::vector<const CSqliteCatalog::Column*> targets;
+    if (statement.columns.empty()) {
+        for (const auto& column : *columns) targets.push_back(&column);
+    } else {
+        for (std::size_t k = 0; k < statement.columns.size(); ++k) {
+            std::string name = Upper(statement.columns[k]);
+            const CSqliteCatalog::Column* found = nullptr;
+            for (const auto& column : *columns)
+                if (column.name == name) found = &column;
+            if (found == nullptr) return Fail(statement.columnAt[k], 904, name);
+            targets.push_back(found);
+        }
+    }
+    // Identity columns: numbered when left out (or NULL, ON NULL); an ALWAYS
+    // one takes no value. DEFAULT in VALUES leaves its column out.
+    bool values = statement.query == nullptr;
+    if (values && statement.values.size() > targets.size())
+        return Fail(statement.values[targets.size()]->at, 913);
+    if (values && statement.values.size() < targets.size()) return Fail(statement.tableAt, 947);
+    std::vector<const CSqliteCatalog::Column*> listed;
+    std::vector<const CSqlExpr*> given;
+    for (std::size_t k = 0; k < targets.size(); ++k) {
+        const CSqlExpr* value = values ? statement.values[k] : nullptr;
+        if (value != nullptr && IsDefault(*value)) continue;
+        if (targets[k]->identity == "ALWAYS")
+            return Fail(statement.columnAt.empty() ? statement.tableAt : statement.columnAt[k], 32795,
+                        targets[k]->name);
+        listed.push_back(targets[k]);
+        given.push_back(value);
+    }
+    std::vector<const CSqliteCatalog::Column*> numbered;
+    for (const auto& column : *columns)
+        if (!column.identity.empty() && std::find(listed.begin(), listed.end(), &column) == listed.end())
+            numbered.push_back(&column);
+    auto next = [&](const CSqliteCatalog::Column& column) {
+        return "ORA_NEXTVAL('" + CSqliteCatalog::IdentitySequence(table, column.name) + "')";
+    };
+    out += "INSERT INTO " + std::string(statement.table.back());
+    if (listed.empty() && numbered.empty()) {
+        out += " DEFAULT VALUES";
+        return values ? true : Fail(statement.tableAt, 947);
+    }
+    // Note: every column in order needs no list (the engine parses less).
+    bool whole = numbered.empty() && listed.size() == columns->size();
+    for (std::size_t k = 0; whole && k < listed.size(); ++k) whole = listed[k] == &(*columns)[k];
+    if (whole) {
+        out += " ";
+    } else {
+        out += " (";
+        for (std::size_t k = 0; k < listed.size(); ++k)
+            out += (k > 0 ? ", \"" : "\"") + listed[k]->name + "\"";
+        for (std::size_t k = 0; k < numbered.size(); ++k)
+            out += (listed.empty() && k == 0 ? "\"" : ", \"") + numbered[k]->name + "\"";
+        out += ") ";
+    }
+    if (values) {
+        out += "VALUES (";
+        for (std::size_t k = 0; k < listed.size(); ++k) {
+            if (k > 0) out += ", ";
+            if (listed[k]->identity == "ON NULL") out += "COALESCE(";
+            if (!Store(*listed[k], table, given[k], out)) return false;
+            if (listed[k]->identity == "ON NULL") out += ", " + next(*listed[k]) + ")";
+        }
+        for (std::size_t k = 0; k < numbered.size(); ++k)
+            out += (listed.empty() && k == 0 ? "" : ", ") + next(*numbered[k]);
+        out += ")";
+        return true;
+    }
+    targets = listed;
+    std::string query;
+    std::vector<std::pair<std::string, CSqlType>> produced;
+    if (!Query(*statement.query, query, &produced)) return false;
+    if (produced.size() > targets.size()) return Fail(statement.query->at, 913);
+    if (produced.size() < targets.size()) return Fail(statement.query->at, 947);
+    // Note: the rows of the query pass the same checks as listed values.
+    out += "WITH TARVEX_ROWS(";
+    for (std::size_t k = 0; k < targets.size(); ++k) out += (k > 0 ? ", C" : "C") + std::to_string(k);
+    out += ") AS (" + query + ") SELECT ";
+    for (std::size_t k = 0; k < targets.size(); ++k) {
+        if (k > 0) out += ", ";
+        CSqlExpr column;
+        column.kind = CSqlExpr::Kind::Name;
+        column.at = statement.query->at;
+        std::string cname = "C" + std::to_string(k);
+        column.parts.push_back(cname);
+        Scope scope;
+        Source rows;
+        rows.name = "TARVEX_ROWS";
+        rows.columns.emplace_back(cname, produced[k].second);
+        scope.sources.push_back(rows);
+        m_scopes.push_back(scope);
+        bool ok = Store(*targets[k], table, &column, out);
+        m_scopes.pop_back();
+        if (!ok) return false;
+    }
+    for (const auto* column : numbered) out += ", " + next(*column);
+    out += " FROM TARVEX_ROWS";
+    return true;
+}
+
+bool CSqlEmitter::Update(const CSqlStatement& statement, std::string& out) {
+    std::string table = Upper(statement.table.back());
+    const auto* columns = m_catalog.Columns(table);
+    if (columns == nullptr) return Fail(statement.tableAt, 942, table);
+    Scope scope;
+    Source source;
+    source.name = Upper(statement.alias.empty() ? statement.table.back() : statement.alias);
+    for (const auto& column : *columns) source.columns.emplace_back(column.name, column.type);
+    scope.sources.push_back(source);
+    m_scopes.push_back(scope);
+    out += "UPDATE " + std::string(statement.table.back());
+    if (!statement.alias.empty()) out += " AS " + std::string(statement.alias);
+    out += " SET ";
+    for (std::size_t k = 0; k < statement.columns.size(); ++k) {
+        std::string name = Upper(statement.columns[k]);
+        const CSqliteCatalog::Column* found = nullptr;
+        for (const auto& column : *columns)
+            if (column.name == name) found = &column;
+        if (found == nullptr) return Fail(statement.columnAt[k], 904, name);
+        out += (k > 0 ? ", \"" : "\"") + found->name + "\" = ";
+        if (!Store(*found, table, statement.values[k], out)) return false;
+    }
+    if (statement.where != nullptr) {
+        out += " WHERE ";
+        Expr(statement.where, out);
+    }
+    m_scopes.pop_back();
+    return !m_failed;
+}
+
+bool CSqlEmitter::Delete(const CSqlStatement& statement, std::string& out) {
+    std::string table = Upper(statement.table.back());
+    const auto* columns = m_catalog.Columns(table);
+    if (columns == nullptr) return Fail(statement.tableAt, 942, table);
+    Scope scope;
+    Source source;
+    source.name = Upper(statement.alias.empty() ? statement.table.back() : statement.alias);
+    for (const auto& column : *columns) source.columns.emplace_back(column.name, column.type);
+    scope.sources.push_back(source);
+    m_scopes.push_back(scope);
+    out += "DELETE FROM " + std::string(statement.table.back());
+    if (!statement.alias.empty()) out += " AS " + std::string(statement.alias);
+    if (statement.where != nullptr) {
+        out += " WHERE ";
+        Expr(statement.where, out);
+    }
+    m_scopes.pop_back();
+    return !m_failed;
+}

@@ -1,0 +1,101 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/sqlite/CSqlTree.h"
+#include "engine/sqlite/CSqliteCatalog.h"
+
+// Writes the SQLite text of a parsed statement with the server's meaning:
+// names resolved against the catalog (a missing table or column fails at its
+// token), values converted as the server converts them (text compared with
+// a number becomes a number, with a date a date; CHAR compared blank-padded),
+// NULL sorted last ascending, ROWNUM counted as rows are accepted, outer
+// joins written "(+)" made LEFT JOINs, MINUS, date literals, and every value
+// stored into a column checked and rounded by its declared type.
+class CSqlEmitter {
+public:
+    struct Failure {
+        std::size_t at = 0;
+        int code = 0;
+        std::string name;               // CP932
+        std::vector<std::string> args;  // what follows the name in the message
+    };
+
+    // `stored`: the text is the body of a view or trigger kept in the file.
+    CSqlEmitter(std::string_view text, CSqliteCatalog& catalog, bool stored = false)
+        : m_text(text), m_catalog(catalog), m_stored(stored) {}
+
+    bool Emit(const CSqlStatement& statement, std::string& out, Failure& failure);
+    // The static types of the result columns of a query, after Emit.
+    const std::vector<CSqlType>& ResultTypes() const { return m_resultTypes; }
+    // The number of query blocks that count ROWNUM.
+    int RownumBlocks() const { return m_rownumBlocks; }
+
+private:
+    struct Source {
+        std::string name;  // alias, else table name (upper)
+        std::vector<std::pair<std::string, CSqlType>> columns;
+        bool known = false;
+    };
+    struct Scope {
+        std::vector<Source> sources;
+        std::vector<std::pair<std::string, CSqlType>> aliases;  // for ORDER BY
+        int rownumBlock = -1;
+        bool inWhere = false;
+        bool usingJoin = false;
+    };
+    struct Cte {
+        std::string name;
+        std::vector<std::pair<std::string, CSqlType>> columns;
+    };
+
+    bool Fail(std::size_t at, int code, std::string_view name = {});
+    std::string_view Span(std::size_t at, std::size_t end) const { return m_text.substr(at, end - at); }
+
+    bool Query(const CSqlSelect& query, std::string& out,
+               std::vector<std::pair<std::string, CSqlType>>* columns);
+    bool Block(const CSqlSelect& block, std::string& out,
+               std::vector<std::pair<std::string, CSqlType>>* columns, bool orderedForRownum);
+    bool FromSources(const CSqlSelect& block, Scope& scope, std::vector<std::string>& texts);
+    bool TableSource(const CSqlFromItem& item, Source& source, std::string& text);
+    bool OrderItems(const std::vector<CSqlExpr::OrderItem>& items, std::string& out);
+
+    CSqlType Expr(const CSqlExpr* expr, std::string& out);
+    CSqlType Name(const CSqlExpr& expr, std::string& out);
+    CSqlType Call(const CSqlExpr& expr, std::string& out);
+    CSqlType Special(const CSqlExpr& expr, std::string& out);
+    CSqlType Binary(const CSqlExpr& expr, std::string& out);
+    CSqlType Compare(std::string_view op, const CSqlExpr* left, const CSqlExpr* right, std::string& out);
+    CSqlType Case(const CSqlExpr& expr, std::string& out);
+    CSqlType Quantified(const CSqlExpr& expr, std::string& out);
+    static void Convert(CSqlType lt, CSqlType rt, std::string& left, std::string& right);
+    CSqlType DateLiteral(const CSqlExpr& expr, std::string& out);
+    bool Resolve(const CSqlExpr& expr, CSqlType& type);
+    bool UsesRownum(const CSqlExpr* expr) const;
+
+    bool Insert(const CSqlStatement& statement, std::string& out);
+    bool Update(const CSqlStatement& statement, std::string& out);
+    bool Delete(const CSqlStatement& statement, std::string& out);
+    bool Store(const CSqliteCatalog::Column& column, std::string_view table, const CSqlExpr* value,
+               std::string& out);
+    // A literal stored by the column's rules as the statement is compiled;
+    // false when the value is no literal the rules take at once.
+    static bool IsDefault(const CSqlExpr& value);
+    bool StoreLiteral(const CSqliteCatalog::Column& column, std::string_view table, const CSqlExpr& value,
+                      std::string& out);
+
+    std::string_view m_text;
+    CSqliteCatalog& m_catalog;
+    bool m_stored;
+    std::vector<Scope> m_scopes;
+    Scope m_lastScope;
+    bool m_inOrderBy = false;
+    std::vector<Cte> m_ctes;
+    std::vector<CSqlType> m_resultTypes;
+    int m_rownumBlocks = 0;
+    bool m_failed = false;
+    Failure m_failure;
+};

@@ -1,0 +1,786 @@
+#include "engine/sqlite/CSqlParser.h"
+
+namespace {
+
+using Kind = CSqlScanner::Kind;
+
+// Words that end an item: never taken for an alias.
+constexpr std::string_view kReserved[] = {
+    "FROM",    "WHERE",  "GROUP",   "HAVING", "ORDER",  "UNION",     "INTERSECT", "MINUS", "EXCEPT",
+    "CONNECT", "START",  "ON",      "JOIN",   "INNER",  "LEFT",      "RIGHT",     "FULL",  "CROSS",
+    "NATURAL", "USING",  "AND",     "OR",     "NOT",    "IS",        "IN",        "LIKE",  "BETWEEN",
+    "SET",     "VALUES", "FETCH",   "OFFSET", "FOR",    "WITH",      "SELECT",    "AS",    "BY",
+    "CASE",    "WHEN",   "THEN",    "ELSE",   "END",    "NULL",      "OUTER",     "INTO",  "LIMIT",
+    "WINDOW",  "PIVOT",  "UNPIVOT", "MODEL",  "SAMPLE", "RETURNING", "PARTITION", "LOG",   "ESCAPE",
+};
+
+// Constructs the tree does not hold, refused where they start.
+struct Refusal {
+    std::string_view word;
+    const char* what;
+};
+
+constexpr Refusal kClauseRefusals[] = {
+    {"CONNECT", "CONNECT BY"},  {"START", "START WITH ... CONNECT BY"},
+    {"PIVOT", "PIVOT"},         {"UNPIVOT", "UNPIVOT"},
+    {"MODEL", "MODEL"},         {"SAMPLE", "SAMPLE"},
+    {"RETURNING", "RETURNING"}, {"LOG", "LOG ERRORS"},
+    {"PARTITION", "PARTITION"},
+};
+
+struct Precedence {
+    std::string_view op;
+    int level;
+};
+
+// Binary operators by precedence (higher binds tighter).
+constexpr Precedence kBinary[] = {
+    {"OR", 1}, {"AND", 2}, {"||", 4}, {"+", 4}, {"-", 4}, {"*", 5}, {"/", 5},
+};
+
+constexpr std::string_view kComparisons[] = {"=", "<>", "!=", "^=", "<=", ">=", "<", ">"};
+
+}  // namespace
+
+bool CSqlParser::Is(std::string_view word, std::size_t ahead) const {
+    std::size_t k = m_k + ahead;
+    return k < m_tokens.size() && m_tokens[k].kind == Kind::Word &&
+           CSqlScanner::Is(m_text, m_tokens[k], word);
+}
+
+bool CSqlParser::IsSymbol(char symbol, std::size_t ahead) const {
+    std::size_t k = m_k + ahead;
+    return k < m_tokens.size() && CSqlScanner::IsSymbol(m_text, m_tokens[k], symbol);
+}
+
+bool CSqlParser::Accept(std::string_view word) {
+    if (!Is(word)) return false;
+    ++m_k;
+    return true;
+}
+
+bool CSqlParser::AcceptSymbol(char symbol) {
+    if (!IsSymbol(symbol)) return false;
+    ++m_k;
+    return true;
+}
+
+bool CSqlParser::Expect(std::string_view word) { return Accept(word) || Fail(); }
+
+bool CSqlParser::ExpectSymbol(char symbol) { return AcceptSymbol(symbol) || Fail(); }
+
+bool CSqlParser::Fail(std::string what) {
+    if (!m_failed) {
+        m_failed = true;
+        m_failure.at = Here();
+        m_failure.what = std::move(what);
+    }
+    return false;
+}
+
+bool CSqlParser::Refuse(std::string what) {
+    if (!m_failed) m_failure.unsupported = true;
+    return Fail(std::move(what));
+}
+
+bool CSqlParser::IsName(std::size_t ahead) const {
+    std::size_t k = m_k + ahead;
+    if (k >= m_tokens.size()) return false;
+    return m_tokens[k].kind == Kind::QuotedName || m_tokens[k].kind == Kind::Word;
+}
+
+bool CSqlParser::IsReserved(std::size_t ahead) const {
+    std::size_t k = m_k + ahead;
+    if (k >= m_tokens.size() || m_tokens[k].kind != Kind::Word) return false;
+    for (std::string_view word : kReserved)
+        if (CSqlScanner::Is(m_text, m_tokens[k], word)) return true;
+    return false;
+}
+
+CSqlExpr* CSqlParser::Node(Expr::Kind kind, std::size_t at) {
+    Expr* node = m_arena.Expr();
+    node->kind = kind;
+    node->at = at;
+    return node;
+}
+
+bool CSqlParser::Parse(CSqlStatement& out, Failure& failure) {
+    bool ok = Statement(out);
+    if (ok) {
+        AcceptSymbol(';');
+        if (!AtEnd()) {
+            for (const Refusal& refusal : kClauseRefusals)
+                if (Is(refusal.word)) return Refuse(refusal.what), failure = m_failure, false;
+            ok = Fail();
+        }
+    }
+    if (!ok) failure = m_failure;
+    return ok;
+}
+
+bool CSqlParser::ParseQuery(std::size_t first, CSqlSelect*& out, Failure& failure) {
+    m_k = first;
+    bool ok = Query(out);
+    if (ok) {
+        AcceptSymbol(';');
+        if (!AtEnd()) ok = Fail();
+    }
+    if (!ok) failure = m_failure;
+    return ok;
+}
+
+bool CSqlParser::Statement(CSqlStatement& out) {
+    if (Is("SELECT") || Is("WITH") || IsSymbol('(')) {
+        out.kind = CSqlStatement::Kind::Select;
+        return Query(out.query);
+    }
+    if (Accept("INSERT")) return Insert(out);
+    if (Accept("UPDATE")) return Update(out);
+    if (Accept("DELETE")) return Delete(out);
+    return Refuse("statement");
+}
+
+bool CSqlParser::QualifiedName(std::vector<std::string_view>& parts) {
+    if (!IsName() || IsReserved()) return Fail();
+    parts.push_back(TokenText(m_k++));
+    while (IsSymbol('.') && IsName(1)) {
+        ++m_k;
+        parts.push_back(TokenText(m_k++));
+    }
+    if (IsSymbol('@')) return Refuse("database links");
+    return true;
+}
+
+bool CSqlParser::Alias(std::string_view& alias, bool allowAs) {
+    if (allowAs && Accept("AS")) {
+        if (!IsName()) return Fail();
+        alias = TokenText(m_k++);
+        return true;
+    }
+    if (IsName() && !IsReserved()) alias = TokenText(m_k++);
+    return true;
+}
+
+bool CSqlParser::Insert(CSqlStatement& out) {
+    out.kind = CSqlStatement::Kind::Insert;
+    if (Is("ALL") || Is("FIRST")) return Refuse("INSERT ALL");
+    if (!Expect("INTO")) return false;
+    out.tableAt = Here();
+    if (!QualifiedName(out.table) || !Alias(out.alias, false)) return false;
+    if (IsSymbol('(') && !Is("SELECT", 1) && !Is("WITH", 1)) {
+        ++m_k;
+        do {
+            if (!IsName()) return Fail();
+            out.columnAt.push_back(Here());
+            out.columns.push_back(TokenText(m_k++));
+            if (IsSymbol('.')) return Fail();
+        } while (AcceptSymbol(','));
+        if (!ExpectSymbol(')')) return false;
+    }
+    if (Accept("VALUES")) {
+        if (!ExpectSymbol('(') || !ExprList(out.values) || !ExpectSymbol(')')) return false;
+        if (IsSymbol(',')) return Refuse("INSERT of several rows");
+        return true;
+    }
+    return Query(out.query);
+}
+
+bool CSqlParser::Update(CSqlStatement& out) {
+    out.kind = CSqlStatement::Kind::Update;
+    out.tableAt = Here();
+    if (!QualifiedName(out.table) || !Alias(out.alias, false) || !Expect("SET")) return false;
+    do {
+        if (IsSymbol('(')) return Refuse("SET (columns) = (subquery)");
+        std::vector<std::string_view> target;
+        std::size_t at = Here();
+        if (!QualifiedName(target)) return false;
+        Expr* value = nullptr;
+        if (!ExpectSymbol('=') || !Expression(value)) return false;
+        out.columns.push_back(target.back());
+        out.columnAt.push_back(at);
+        out.values.push_back(value);
+    } while (AcceptSymbol(','));
+    if (Accept("WHERE")) {
+        if (Is("CURRENT")) return Refuse("WHERE CURRENT OF");
+        return Expression(out.where);
+    }
+    return true;
+}
+
+bool CSqlParser::Delete(CSqlStatement& out) {
+    out.kind = CSqlStatement::Kind::Delete;
+    Accept("FROM");
+    out.tableAt = Here();
+    if (!QualifiedName(out.table) || !Alias(out.alias, false)) return false;
+    if (Accept("WHERE")) return Expression(out.where);
+    return true;
+}
+
+bool CSqlParser::Query(CSqlSelect*& out) {
+    Nesting nesting(m_depth);
+    if (m_depth > kMaxDepth) return Refuse("nesting deeper than " + std::to_string(kMaxDepth));
+    std::vector<CSqlSelect::With> with;
+    if (Accept("WITH")) {
+        if (Is("RECURSIVE")) return Refuse("WITH RECURSIVE");
+        do {
+            CSqlSelect::With entry;
+            if (!IsName()) return Fail();
+            entry.name = TokenText(m_k++);
+            if (IsSymbol('(')) return Refuse("column lists of WITH");
+            if (!Expect("AS") || !ExpectSymbol('(') || !Query(entry.query) || !ExpectSymbol(')'))
+                return false;
+            with.push_back(entry);
+        } while (AcceptSymbol(','));
+    }
+    if (!QueryTerm(out)) return false;
+    out->with = std::move(with);
+    CSqlSelect* last = out;
+    while (Is("UNION") || Is("INTERSECT") || Is("MINUS") || Is("EXCEPT")) {
+        last->setOperator = TokenText(m_k++);
+        last->setAll = Accept("ALL");
+        if (!QueryTerm(last->next)) return false;
+        last = last->next;
+    }
+    if (Accept("ORDER")) {
+        if (!Expect("BY") || !OrderBy(out->orderBy)) return false;
+    }
+    if (!FetchAndOffset(*out)) return false;
+    if (Accept("FOR")) {
+        if (!Expect("UPDATE")) return false;
+        out->forUpdate = true;
+        if (Accept("OF")) {
+            std::vector<Expr*> columns;
+            if (!ExprList(columns)) return false;
+        }
+        if (Accept("NOWAIT")) return true;
+        if (Accept("WAIT")) {
+            Expr* seconds = nullptr;
+            return Expression(seconds);
+        }
+        if (Accept("SKIP")) return Expect("LOCKED");
+    }
+    return true;
+}
+
+bool CSqlParser::QueryTerm(CSqlSelect*& out) {
+    if (AcceptSymbol('(')) {
+        if (!Query(out)) return false;
+        return ExpectSymbol(')');
+    }
+    return SelectBlock(out);
+}
+
+bool CSqlParser::SelectBlock(CSqlSelect*& out) {
+    out = m_arena.Select();
+    out->at = Here();
+    if (!Expect("SELECT")) return false;
+    if (Accept("DISTINCT") || Accept("UNIQUE"))
+        out->distinct = true;
+    else
+        Accept("ALL");
+    if (!SelectItems(*out)) return false;
+    if (Is("INTO")) return Refuse("SELECT INTO");
+    if (!Expect("FROM") || !FromList(*out)) return false;
+    if (Accept("WHERE") && !Expression(out->where)) return false;
+    if (Is("CONNECT") || Is("START")) return Refuse("CONNECT BY");
+    if (Accept("GROUP")) {
+        if (!Expect("BY")) return false;
+        if (Is("ROLLUP") || Is("CUBE") || Is("GROUPING")) return Refuse("ROLLUP, CUBE and GROUPING SETS");
+        if (!ExprList(out->groupBy)) return false;
+    }
+    if (Accept("HAVING") && !Expression(out->having)) return false;
+    return true;
+}
+
+bool CSqlParser::SelectItems(CSqlSelect& select) {
+    do {
+        CSqlSelectItem item;
+        item.begin = Here();
+        if (IsSymbol('*')) {
+            item.expr = Node(Expr::Kind::Star, item.begin);
+            ++m_k;
+        } else if (IsName() && IsSymbol('.', 1) && IsSymbol('*', 2)) {
+            item.expr = Node(Expr::Kind::Star, Here());
+            item.expr->parts.push_back(TokenText(m_k));
+            m_k += 3;
+        } else {
+            if (!Expression(item.expr)) return false;
+            std::size_t last = m_k;
+            if (!Alias(item.alias, true)) return false;
+            item.end = last > 0 ? m_tokens[last - 1].begin + m_tokens[last - 1].length : 0;
+            select.items.push_back(item);
+            continue;
+        }
+        item.end = m_tokens[m_k - 1].begin + m_tokens[m_k - 1].length;
+        select.items.push_back(item);
+    } while (AcceptSymbol(','));
+    return true;
+}
+
+bool CSqlParser::FromList(CSqlSelect& select) {
+    CSqlFromItem first;
+    if (!FromItem(first)) return false;
+    select.from.push_back(first);
+    for (;;) {
+        CSqlFromItem item;
+        if (AcceptSymbol(',')) {
+            item.join = CSqlFromItem::Join::Comma;
+        } else if (Is("NATURAL")) {
+            return Refuse("NATURAL JOIN");
+        } else if (Accept("CROSS")) {
+            if (!Expect("JOIN")) return false;
+            item.join = CSqlFromItem::Join::Cross;
+        } else if (Accept("JOIN") || (Accept("INNER") && Expect("JOIN"))) {
+            item.join = CSqlFromItem::Join::Inner;
+        } else if (Is("LEFT") || Is("RIGHT") || Is("FULL")) {
+            item.join = Is("LEFT")    ? CSqlFromItem::Join::Left
+                        : Is("RIGHT") ? CSqlFromItem::Join::Right
+                                      : CSqlFromItem::Join::Full;
+            ++m_k;
+            Accept("OUTER");
+            if (!Expect("JOIN")) return false;
+        } else {
+            return !m_failed;
+        }
+        if (!FromItem(item)) return false;
+        bool needsCondition =
+            item.join != CSqlFromItem::Join::Comma && item.join != CSqlFromItem::Join::Cross;
+        if (needsCondition) {
+            if (Accept("ON")) {
+                if (!Expression(item.on)) return false;
+            } else if (Accept("USING")) {
+                if (!ExpectSymbol('(')) return false;
+                do {
+                    if (!IsName()) return Fail();
+                    item.usingColumns.push_back(TokenText(m_k++));
+                } while (AcceptSymbol(','));
+                if (!ExpectSymbol(')')) return false;
+            } else {
+                return Fail();
+            }
+        }
+        select.from.push_back(item);
+    }
+}
+
+bool CSqlParser::FromItem(CSqlFromItem& item) {
+    item.at = Here();
+    if (Is("LATERAL") || Is("TABLE") || Is("ONLY")) return Refuse(std::string(TokenText(m_k)));
+    if (AcceptSymbol('(')) {
+        if (!Query(item.query) || !ExpectSymbol(')')) return false;
+    } else if (!QualifiedName(item.table)) {
+        return false;
+    }
+    if (Is("PARTITION") || Is("SAMPLE") || (Is("AS") && Is("OF", 1)))
+        return Refuse(std::string(TokenText(m_k)));
+    // Note: the server takes no AS before a table alias.
+    if (Is("AS")) return Fail();
+    return Alias(item.alias, false);
+}
+
+bool CSqlParser::OrderBy(std::vector<Expr::OrderItem>& items) {
+    if (Is("SIBLINGS")) return Refuse("ORDER SIBLINGS BY");
+    do {
+        Expr::OrderItem item;
+        if (!Expression(item.expr)) return false;
+        if (Accept("DESC"))
+            item.descending = true;
+        else
+            Accept("ASC");
+        if (Accept("NULLS")) {
+            if (Accept("FIRST"))
+                item.nulls = 1;
+            else if (Accept("LAST"))
+                item.nulls = 2;
+            else
+                return Fail();
+        }
+        items.push_back(item);
+    } while (AcceptSymbol(','));
+    return true;
+}
+
+bool CSqlParser::FetchAndOffset(CSqlSelect& select) {
+    if (Accept("OFFSET")) {
+        if (!Expression(select.offset)) return false;
+        if (!Accept("ROWS") && !Accept("ROW")) return Fail();
+    }
+    if (Accept("FETCH")) {
+        if (!Accept("FIRST") && !Accept("NEXT")) return Fail();
+        if (Is("ROW") || Is("ROWS")) {
+            select.fetch = Node(Expr::Kind::Number, Here());
+            select.fetch->text = "1";
+        } else if (!Unary(select.fetch)) {
+            return false;
+        }
+        if (Is("PERCENT")) return Refuse("FETCH ... PERCENT");
+        if (!Accept("ROWS") && !Accept("ROW")) return Fail();
+        if (Is("WITH")) return Refuse("FETCH ... WITH TIES");
+        if (!Expect("ONLY")) return false;
+    }
+    return true;
+}
+
+bool CSqlParser::ExprList(std::vector<Expr*>& out) {
+    do {
+        Expr* expr = nullptr;
+        if (!Expression(expr)) return false;
+        out.push_back(expr);
+    } while (AcceptSymbol(','));
+    return true;
+}
+
+bool CSqlParser::Expression(Expr*& out, int minimum) {
+    // Note: a bound on nesting keeps the recursion (here and when the tree is
+    // written out) far from the end of the stack.
+    Nesting nesting(m_depth);
+    if (m_depth > kMaxDepth) return Refuse("nesting deeper than " + std::to_string(kMaxDepth));
+    std::size_t at = Here();
+    if (minimum <= 3 && Is("NOT") && !Is("EXISTS", 1)) {
+        ++m_k;
+        Expr* operand = nullptr;
+        if (!Expression(operand, 3)) return false;
+        out = Node(Expr::Kind::Unary, at);
+        out->text = "NOT";
+        out->args.push_back(operand);
+    } else {
+        if (!Unary(out)) return false;
+        if (minimum <= 3 && !Predicate(out)) return false;
+    }
+    int chain = 0;
+    for (;;) {
+        if (AtEnd()) return true;
+        std::string_view op;
+        int level = 0;
+        if (IsSymbol('|') && IsSymbol('|', 1)) {
+            op = "||";
+            level = 4;
+        } else {
+            for (const Precedence& candidate : kBinary) {
+                bool word = candidate.op[0] >= 'A';
+                if ((word && Is(candidate.op)) ||
+                    (!word && candidate.op.size() == 1 && IsSymbol(candidate.op[0]))) {
+                    op = candidate.op;
+                    level = candidate.level;
+                    break;
+                }
+            }
+        }
+        if (level == 0 || level < minimum) return true;
+        if (++chain > kMaxChain)
+            return Refuse("more than " + std::to_string(kMaxChain) + " operators in a row");
+        std::size_t opAt = Here();
+        m_k += op == "||" ? 2 : 1;
+        Expr* right = nullptr;
+        if (!Expression(right, level + 1)) return false;
+        Expr* node = Node(Expr::Kind::Binary, opAt);
+        node->text = op;
+        node->args = {out, right};
+        node->at = out->at;
+        out = node;
+        if (level <= 3) continue;
+        // Note: "a + b = c": after an arithmetic operand a comparison may follow.
+        if (minimum <= 3 && !Predicate(out)) return false;
+    }
+}
+
+bool CSqlParser::Predicate(Expr*& left) {
+    std::size_t at = left->at;
+    for (std::string_view op : kComparisons) {
+        bool two = op.size() == 2;
+        if (!IsSymbol(op[0]) ||
+            (two && (!IsSymbol(op[1], 1) || m_tokens[m_k + 1].begin != m_tokens[m_k].begin + 1)))
+            continue;
+        m_k += op.size();
+        if (Is("ANY") || Is("SOME") || Is("ALL")) {
+            Expr* node = Node(Expr::Kind::Quantified, at);
+            node->text = op == "!=" || op == "^=" ? "<>" : op;
+            node->negated = Is("ALL");
+            ++m_k;
+            if (!IsSymbol('(') || (!Is("SELECT", 1) && !Is("WITH", 1)))
+                return Refuse(std::string(op) + " ANY/ALL (list)");
+            ++m_k;
+            if (!Query(node->query) || !ExpectSymbol(')')) return false;
+            node->args.push_back(left);
+            left = node;
+            return true;
+        }
+        Expr* right = nullptr;
+        if (!Expression(right, 4)) return false;
+        Expr* node = Node(Expr::Kind::Binary, at);
+        node->text = op == "!=" || op == "^=" ? "<>" : op;
+        node->args = {left, right};
+        left = node;
+        return true;
+    }
+    if (Accept("IS")) {
+        Expr* node = Node(Expr::Kind::IsNull, at);
+        node->negated = Accept("NOT");
+        if (!Expect("NULL")) return false;
+        node->args.push_back(left);
+        left = node;
+        return true;
+    }
+    bool negated = Is("NOT") && (Is("IN", 1) || Is("LIKE", 1) || Is("BETWEEN", 1));
+    if (negated) ++m_k;
+    if (Accept("IN")) {
+        if (!ExpectSymbol('(')) return false;
+        Expr* node = nullptr;
+        if (Is("SELECT") || Is("WITH")) {
+            node = Node(Expr::Kind::InQuery, at);
+            if (!Query(node->query)) return false;
+            node->args.push_back(left);
+        } else {
+            node = Node(Expr::Kind::InList, at);
+            node->args.push_back(left);
+            if (!ExprList(node->args)) return false;
+        }
+        node->negated = negated;
+        left = node;
+        return ExpectSymbol(')');
+    }
+    if (Accept("LIKE")) {
+        Expr* node = Node(Expr::Kind::Like, at);
+        node->negated = negated;
+        node->args.push_back(left);
+        Expr* pattern = nullptr;
+        if (!Expression(pattern, 4)) return false;
+        node->args.push_back(pattern);
+        if (Accept("ESCAPE")) {
+            Expr* escape = nullptr;
+            if (!Expression(escape, 4)) return false;
+            node->args.push_back(escape);
+        }
+        left = node;
+        return true;
+    }
+    if (Accept("BETWEEN")) {
+        Expr* node = Node(Expr::Kind::Between, at);
+        node->negated = negated;
+        Expr* low = nullptr;
+        Expr* high = nullptr;
+        if (!Expression(low, 4) || !Expect("AND") || !Expression(high, 4)) return false;
+        node->args = {left, low, high};
+        left = node;
+        return true;
+    }
+    if (negated) return Fail();
+    return true;
+}
+
+bool CSqlParser::Unary(Expr*& out) {
+    Nesting nesting(m_depth);
+    if (m_depth > kMaxDepth) return Refuse("nesting deeper than " + std::to_string(kMaxDepth));
+    if (IsSymbol('-') || IsSymbol('+')) {
+        Expr* node = Node(Expr::Kind::Unary, Here());
+        node->text = TokenText(m_k++);
+        Expr* operand = nullptr;
+        if (!Unary(operand)) return false;
+        node->args.push_back(operand);
+        out = node;
+        return true;
+    }
+    if (Is("PRIOR")) return Refuse("CONNECT BY");
+    return Primary(out);
+}
+
+bool CSqlParser::Primary(Expr*& out) {
+    if (AtEnd()) return Fail();
+    const CSqlScanner::Token& token = m_tokens[m_k];
+    std::size_t at = token.begin;
+    switch (token.kind) {
+        case Kind::Number:
+            out = Node(Expr::Kind::Number, at);
+            out->text = TokenText(m_k++);
+            if (out->text.find_first_not_of("0123456789.eE+-") != std::string_view::npos) return Fail();
+            return true;
+        case Kind::String:
+            out = Node(Expr::Kind::String, at);
+            out->text = TokenText(m_k++);
+            return true;
+        case Kind::Bind:
+            out = Node(Expr::Kind::Bind, at);
+            out->text = TokenText(m_k++);
+            return true;
+        case Kind::Symbol:
+            if (token.length == 1 && m_text[at] == '(') return Parenthesised(out);
+            if (m_text[at] == '?') return Fail();
+            return Fail();
+        default:
+            break;
+    }
+    if (Is("NULL")) {
+        out = Node(Expr::Kind::Null, at);
+        ++m_k;
+        return true;
+    }
+    if ((Is("DATE") || Is("TIMESTAMP")) && m_k + 1 < m_tokens.size() &&
+        m_tokens[m_k + 1].kind == Kind::String) {
+        out = Node(Expr::Kind::DateLiteral, at);
+        out->timestamp = Is("TIMESTAMP");
+        out->text = TokenText(m_k + 1);
+        m_k += 2;
+        return true;
+    }
+    if (Is("INTERVAL")) return Refuse("INTERVAL");
+    if (Is("CASE")) return CaseExpr(out);
+    if (Is("EXISTS") || (Is("NOT") && Is("EXISTS", 1))) {
+        bool negated = Accept("NOT");
+        ++m_k;
+        out = Node(Expr::Kind::Exists, at);
+        out->negated = negated;
+        if (!ExpectSymbol('(') || !Query(out->query)) return false;
+        return ExpectSymbol(')');
+    }
+    if (Is("CURSOR") || Is("MULTISET")) return Refuse(std::string(TokenText(m_k)));
+    if (IsReserved() && !Is("LEFT") && !Is("RIGHT") && !Is("REPLACE")) return Fail();
+    return NameOrCall(out);
+}
+
+bool CSqlParser::NameOrCall(Expr*& out) {
+    std::size_t at = Here();
+    std::vector<std::string_view> parts;
+    parts.push_back(TokenText(m_k++));
+    while (IsSymbol('.') && IsName(1)) {
+        ++m_k;
+        parts.push_back(TokenText(m_k++));
+    }
+    if (IsSymbol('@')) return Refuse("database links");
+    if (IsSymbol('(') && IsSymbol('+', 1) && IsSymbol(')', 2)) {
+        m_k += 3;
+        out = Node(Expr::Kind::Name, at);
+        out->parts = std::move(parts);
+        out->outer = true;
+        return true;
+    }
+    if (!IsSymbol('(')) {
+        out = Node(Expr::Kind::Name, at);
+        out->parts = std::move(parts);
+        return true;
+    }
+    out = Node(Expr::Kind::Call, at);
+    out->parts = std::move(parts);
+    out->text = out->parts.back();
+    if (out->parts.size() == 1 && (CSqlScanner::Is(m_text, m_tokens[m_k - 1], "EXTRACT") ||
+                                   CSqlScanner::Is(m_text, m_tokens[m_k - 1], "CAST")))
+        return SpecialCall(*out);
+    return CallArguments(*out);
+}
+
+bool CSqlParser::SpecialCall(Expr& call) {
+    ++m_k;  // "("
+    bool extract = CSqlScanner::Is(m_text, m_tokens[m_k - 2], "EXTRACT");
+    Expr* argument = nullptr;
+    if (extract) {
+        if (!IsName()) return Fail();
+        call.detail = TokenText(m_k++);
+        if (!Expect("FROM") || !Expression(argument)) return false;
+    } else {
+        if (!Expression(argument) || !Expect("AS") || !IsName()) return false;
+        std::size_t begin = m_k++;
+        while (IsName() && !IsSymbol('(')) ++m_k;
+        if (AcceptSymbol('(')) {
+            while (!AtEnd() && !IsSymbol(')')) ++m_k;
+            if (!ExpectSymbol(')')) return false;
+        }
+        call.detail =
+            m_text.substr(m_tokens[begin].begin,
+                          m_tokens[m_k - 1].begin + m_tokens[m_k - 1].length - m_tokens[begin].begin);
+    }
+    call.args.push_back(argument);
+    return ExpectSymbol(')');
+}
+
+bool CSqlParser::CallArguments(Expr& call) {
+    ++m_k;  // "("
+    if (AcceptSymbol('*')) {
+        call.starArgument = true;
+    } else if (!IsSymbol(')')) {
+        if (Accept("DISTINCT"))
+            call.distinct = true;
+        else
+            Accept("ALL");
+        do {
+            Expr* arg = nullptr;
+            if (!Expression(arg)) return false;
+            if (Is("USING") || Is("AS") || Is("FROM") || Is("ON"))
+                return Refuse(std::string(call.text) + " (" + std::string(TokenText(m_k)) + ")");
+            call.args.push_back(arg);
+        } while (AcceptSymbol(','));
+    }
+    if (!ExpectSymbol(')')) return false;
+    if (Accept("WITHIN")) {
+        if (!Expect("GROUP") || !ExpectSymbol('(') || !Expect("ORDER") || !Expect("BY") ||
+            !OrderBy(call.withinGroup) || !ExpectSymbol(')'))
+            return false;
+    }
+    if (Is("KEEP")) return Refuse("KEEP (DENSE_RANK ...)");
+    if (Is("IGNORE") || Is("RESPECT")) return Refuse("IGNORE NULLS");
+    if (Accept("OVER")) return Over(call);
+    return true;
+}
+
+bool CSqlParser::Over(Expr& call) {
+    call.over = true;
+    if (!ExpectSymbol('(')) return false;
+    if (Accept("PARTITION")) {
+        if (!Expect("BY") || !ExprList(call.partition)) return false;
+    }
+    if (Accept("ORDER")) {
+        if (!Expect("BY") || !OrderBy(call.windowOrder)) return false;
+    }
+    if (Is("ROWS") || Is("RANGE")) return Refuse("window frames (ROWS/RANGE)");
+    return ExpectSymbol(')');
+}
+
+bool CSqlParser::CaseExpr(Expr*& out) {
+    out = Node(Expr::Kind::Case, Here());
+    ++m_k;
+    if (!Is("WHEN")) {
+        Expr* operand = nullptr;
+        if (!Expression(operand)) return false;
+        out->args.push_back(operand);
+        out->text = "SIMPLE";
+    }
+    while (Accept("WHEN")) {
+        Expr* when = nullptr;
+        Expr* then = nullptr;
+        if (!Expression(when) || !Expect("THEN") || !Expression(then)) return false;
+        out->args.push_back(when);
+        out->args.push_back(then);
+    }
+    if (Accept("ELSE")) {
+        Expr* otherwise = nullptr;
+        if (!Expression(otherwise)) return false;
+        out->args.push_back(otherwise);
+        out->negated = true;  // has ELSE
+    }
+    return Expect("END");
+}
+
+bool CSqlParser::Parenthesised(Expr*& out) {
+    std::size_t at = Here();
+    ++m_k;
+    if (Is("SELECT") || Is("WITH")) {
+        out = Node(Expr::Kind::Subquery, at);
+        if (!Query(out->query)) return false;
+        return ExpectSymbol(')');
+    }
+    Expr* first = nullptr;
+    if (!Expression(first)) return false;
+    if (AcceptSymbol(')')) {
+        Expr* node = Node(Expr::Kind::Row, at);
+        node->args.push_back(first);
+        out = node;
+        return true;
+    }
+    Expr* row = Node(Expr::Kind::Row, at);
+    row->args.push_back(first);
+    while (AcceptSymbol(',')) {
+        Expr* next = nullptr;
+        if (!Expression(next)) return false;
+        row->args.push_back(next);
+    }
+    out = row;
+    return ExpectSymbol(')');
+}

@@ -1,0 +1,98 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/sqlite/CSqlScanner.h"
+#include "engine/sqlite/CSqlTree.h"
+
+// Recursive descent over the significant tokens of one statement, with
+// precedence climbing for expressions (OR, AND, NOT, comparisons, "+ - ||",
+// "* /", unary signs). Builds a CSqlStatement for SELECT, INSERT, UPDATE and
+// DELETE; anything else, or a construct the tree does not hold, fails with
+// the offset of its token.
+class CSqlParser {
+public:
+    struct Failure {
+        std::size_t at = 0;
+        // A construct the tree does not hold (as opposed to a syntax error).
+        bool unsupported = false;
+        std::string what;  // the construct, for a refusal
+    };
+
+    CSqlParser(std::string_view text, const std::vector<CSqlScanner::Token>& tokens, CSqlArena& arena)
+        : m_text(text), m_tokens(tokens), m_arena(arena) {}
+
+    bool Parse(CSqlStatement& out, Failure& failure);
+    // A query from significant token `first` to the end (the body of a view).
+    bool ParseQuery(std::size_t first, CSqlSelect*& out, Failure& failure);
+
+private:
+    using Expr = CSqlExpr;
+
+    bool AtEnd() const { return m_k >= m_tokens.size(); }
+    std::size_t Here() const { return AtEnd() ? m_text.size() : m_tokens[m_k].begin; }
+    std::string_view TokenText(std::size_t k) const {
+        return m_text.substr(m_tokens[k].begin, m_tokens[k].length);
+    }
+    bool Is(std::string_view word, std::size_t ahead = 0) const;
+    bool IsSymbol(char symbol, std::size_t ahead = 0) const;
+    bool Accept(std::string_view word);
+    bool AcceptSymbol(char symbol);
+    bool Expect(std::string_view word);
+    bool ExpectSymbol(char symbol);
+    bool Fail(std::string what = {});
+    bool Refuse(std::string what);
+    bool IsName(std::size_t ahead = 0) const;
+    bool IsReserved(std::size_t ahead = 0) const;
+
+    bool Statement(CSqlStatement& out);
+    bool Insert(CSqlStatement& out);
+    bool Update(CSqlStatement& out);
+    bool Delete(CSqlStatement& out);
+    bool QualifiedName(std::vector<std::string_view>& parts);
+    bool Alias(std::string_view& alias, bool allowAs);
+
+    bool Query(CSqlSelect*& out);
+    bool QueryTerm(CSqlSelect*& out);
+    bool SelectBlock(CSqlSelect*& out);
+    bool SelectItems(CSqlSelect& select);
+    bool FromList(CSqlSelect& select);
+    bool FromItem(CSqlFromItem& item);
+    bool OrderBy(std::vector<Expr::OrderItem>& items);
+    bool FetchAndOffset(CSqlSelect& select);
+    bool ExprList(std::vector<Expr*>& out);
+
+    bool Expression(Expr*& out, int minimum = 0);
+    bool Predicate(Expr*& left);
+    bool Unary(Expr*& out);
+    bool Primary(Expr*& out);
+    bool NameOrCall(Expr*& out);
+    bool CallArguments(Expr& call);
+    // EXTRACT(field FROM expr) and CAST(expr AS type).
+    bool SpecialCall(Expr& call);
+    bool Over(Expr& call);
+    bool CaseExpr(Expr*& out);
+    bool Parenthesised(Expr*& out);
+    Expr* Node(Expr::Kind kind, std::size_t at);
+
+    std::string_view m_text;
+    const std::vector<CSqlScanner::Token>& m_tokens;
+    CSqlArena& m_arena;
+    static constexpr int kMaxDepth = 200;
+    static constexpr int kMaxChain = 1000;
+    // Counts one level of recursion while it lives.
+    struct Nesting {
+        int& depth;
+        explicit Nesting(int& level) : depth(++level) {}
+        ~Nesting() { --depth; }
+        Nesting(const Nesting&) = delete;
+        Nesting& operator=(const Nesting&) = delete;
+    };
+    std::size_t m_k = 0;
+    int m_depth = 0;
+    Failure m_failure;
+    bool m_failed = false;
+};

@@ -1,0 +1,139 @@
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string_view>
+#include <vector>
+
+// The tree of one statement of the accepted subset. Every node keeps the
+// byte offset in the statement text of the token it starts at, so that an
+// error points at it; names and literals are views into the statement text.
+struct CSqlSelect;
+
+struct CSqlExpr {
+    enum class Kind {
+        Number,
+        String,
+        Null,
+        Bind,
+        Name,      // a.b.c: `parts`; `outer` for a.b(+)
+        Star,      // * or a.*: `parts` holds the qualifier
+        Call,      // name(args) [OVER (...)]
+        Unary,     // op: "-", "+", "NOT", "PRIOR"
+        Binary,    // op: arithmetic, comparison, AND, OR, ||
+        Case,      // args: [operand] when, then, ..., [else]
+        Subquery,  // (SELECT ...)
+        Exists,
+        InList,       // args[0] IN (args[1..]); `negated`
+        InQuery,      // args[0] IN (select); `negated`
+        Between,      // args[0] BETWEEN args[1] AND args[2]; `negated`
+        Like,         // args[0] LIKE args[1] [ESCAPE args[2]]; `negated`
+        IsNull,       // args[0] IS [NOT] NULL; `negated`
+        Row,          // (a, b, ...)
+        DateLiteral,  // DATE '...' / TIMESTAMP '...': `text` is the literal token
+        Quantified    // args[0] op ANY|ALL (query): `text` the operator, `negated` for ALL
+    };
+    struct OrderItem {
+        CSqlExpr* expr = nullptr;
+        bool descending = false;
+        int nulls = 0;  // 0 default, 1 first, 2 last
+    };
+    Kind kind = Kind::Null;
+    std::size_t at = 0;
+    std::string_view text;  // operator, literal token, function name
+    std::vector<std::string_view> parts;
+    std::vector<CSqlExpr*> args;
+    CSqlSelect* query = nullptr;
+    bool negated = false;
+    bool outer = false;
+    bool distinct = false;
+    bool starArgument = false;  // COUNT(*)
+    bool timestamp = false;     // TIMESTAMP '...'
+    // EXTRACT(field FROM ...): the field; CAST(... AS type): the type.
+    std::string_view detail;
+    // OVER (PARTITION BY ... ORDER BY ...); `over` set when present.
+    bool over = false;
+    std::vector<CSqlExpr*> partition;
+    std::vector<OrderItem> windowOrder;
+    // LISTAGG ... WITHIN GROUP (ORDER BY ...)
+    std::vector<OrderItem> withinGroup;
+};
+
+struct CSqlFromItem {
+    enum class Join { Comma, Inner, Left, Right, Full, Cross };
+    Join join = Join::Comma;
+    std::size_t at = 0;
+    std::vector<std::string_view> table;  // schema.name parts; empty for a subquery
+    CSqlSelect* query = nullptr;
+    std::string_view alias;
+    CSqlExpr* on = nullptr;
+    std::vector<std::string_view> usingColumns;
+};
+
+struct CSqlSelectItem {
+    CSqlExpr* expr = nullptr;
+    std::string_view alias;
+    std::size_t begin = 0;
+    std::size_t end = 0;
+};
+
+struct CSqlSelect {
+    struct With {
+        std::string_view name;
+        CSqlSelect* query = nullptr;
+    };
+    std::vector<With> with;
+    bool distinct = false;
+    std::vector<CSqlSelectItem> items;
+    std::vector<CSqlFromItem> from;
+    CSqlExpr* where = nullptr;
+    std::vector<CSqlExpr*> groupBy;
+    CSqlExpr* having = nullptr;
+    // The next query of a compound: UNION, UNION ALL, INTERSECT, MINUS.
+    std::string_view setOperator;
+    bool setAll = false;
+    CSqlSelect* next = nullptr;
+    // Of the whole compound (held by its first query).
+    std::vector<CSqlExpr::OrderItem> orderBy;
+    CSqlExpr* offset = nullptr;
+    CSqlExpr* fetch = nullptr;
+    bool forUpdate = false;
+    std::size_t at = 0;
+};
+
+struct CSqlStatement {
+    enum class Kind { Select, Insert, Update, Delete };
+    Kind kind = Kind::Select;
+    CSqlSelect* query = nullptr;          // SELECT; INSERT ... SELECT
+    std::vector<std::string_view> table;  // INSERT, UPDATE, DELETE
+    std::size_t tableAt = 0;
+    std::string_view alias;
+    std::vector<std::string_view> columns;  // INSERT column list; UPDATE SET targets
+    std::vector<std::size_t> columnAt;
+    std::vector<CSqlExpr*> values;  // INSERT VALUES; UPDATE SET values
+    CSqlExpr* where = nullptr;
+};
+
+// Owns the nodes of one statement, allocated a block at a time.
+class CSqlArena {
+public:
+    CSqlExpr* Expr() { return Next(m_exprs, m_exprsUsed); }
+    CSqlSelect* Select() { return Next(m_selects, m_selectsUsed); }
+
+private:
+    static constexpr std::size_t kBlock = 8;
+
+    template <typename T>
+    static T* Next(std::vector<std::unique_ptr<T[]>>& blocks, std::size_t& used) {
+        if (blocks.empty() || used == kBlock) {
+            blocks.push_back(std::make_unique<T[]>(kBlock));
+            used = 0;
+        }
+        return &blocks.back()[used++];
+    }
+
+    std::vector<std::unique_ptr<CSqlExpr[]>> m_exprs;
+    std::vector<std::unique_ptr<CSqlSelect[]>> m_selects;
+    std::size_t m_exprsUsed = 0;
+    std::size_t m_selectsUsed = 0;
+};

@@ -1,0 +1,244 @@
+#include "engine/sqlite/CSqliteCatalog.h"
+
+#include <sqlite3.h>
+
+#include <cstdlib>
+#include <memory>
+
+#include "engine/sqlite/CSqlScanner.h"
+#include "engine/sqlite/CSqliteSchema.h"
+#include "text/Cp932.h"
+#include "text/Encoding.h"
+
+namespace {
+
+struct StatementDeleter {
+    void operator()(sqlite3_stmt* statement) const { sqlite3_finalize(statement); }
+};
+using Statement = std::unique_ptr<sqlite3_stmt, StatementDeleter>;
+
+Statement Prepare(sqlite3* db, const std::string& sql) {
+    sqlite3_stmt* raw = nullptr;
+    sqlite3_prepare_v2(db, sql.c_str(), -1, &raw, nullptr);
+    return Statement(raw);
+}
+
+std::string Upper(std::string_view text) {
+    std::string out(text);
+    for (char& c : out)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return out;
+}
+
+// Upper case of CP932 text: a trail byte is never touched.
+std::string UpperCp932(std::string_view text) {
+    std::string out(text);
+    for (std::size_t k = 0; k < out.size(); ++k) {
+        if (cp932::IsLeadByte(out[k])) {
+            ++k;
+            continue;
+        }
+        if (out[k] >= 'a' && out[k] <= 'z') out[k] = static_cast<char>(out[k] - 'a' + 'A');
+    }
+    return out;
+}
+
+std::string Text(sqlite3_stmt* statement, int column) {
+    const unsigned char* text = sqlite3_column_text(statement, column);
+    return text != nullptr ? std::string(reinterpret_cast<const char*>(text)) : std::string();
+}
+
+struct TypeName {
+    std::string_view name;
+    CSqlType type;
+    bool charSemantics;
+    bool integer;
+};
+
+constexpr TypeName kTypeNames[] = {
+    {"VARCHAR2", CSqlType::Text, false, false},       {"VARCHAR", CSqlType::Text, false, false},
+    {"VARCHAR2_CHAR", CSqlType::Text, true, false},   {"NVARCHAR2", CSqlType::Text, true, false},
+    {"CHAR", CSqlType::Char, false, false},           {"CHAR_CHAR", CSqlType::Char, true, false},
+    {"NCHAR", CSqlType::Char, true, false},           {"CHARACTER", CSqlType::Char, false, false},
+    {"CLOB", CSqlType::Text, false, false},           {"NCLOB", CSqlType::Text, false, false},
+    {"LONG", CSqlType::Text, false, false},           {"NUMBER", CSqlType::Number, false, false},
+    {"NUMERIC", CSqlType::Number, false, false},      {"DECIMAL", CSqlType::Number, false, false},
+    {"DEC", CSqlType::Number, false, false},          {"INTEGER", CSqlType::Number, false, true},
+    {"INT", CSqlType::Number, false, true},           {"SMALLINT", CSqlType::Number, false, true},
+    {"BIGINT", CSqlType::Number, false, true},        {"FLOAT", CSqlType::Number, false, false},
+    {"REAL", CSqlType::Number, false, false},         {"DOUBLE PRECISION", CSqlType::Number, false, false},
+    {"BINARY_FLOAT", CSqlType::Number, false, false}, {"BINARY_DOUBLE", CSqlType::Number, false, false},
+    {"DATE", CSqlType::Date, false, false},           {"TIMESTAMP", CSqlType::Date, false, false},
+    {"DATETIME", CSqlType::Date, false, false},
+};
+
+}  // namespace
+
+CSqliteCatalog::Column CSqliteCatalog::Describe(std::string name, std::string_view declared) {
+    Column column;
+    column.name = UpperCp932(name);
+    std::string text = Upper(declared);
+    std::size_t open = text.find('(');
+    std::string base = text.substr(0, open);
+    while (!base.empty() && base.back() == ' ') base.pop_back();
+    std::vector<long> arguments;
+    if (open != std::string::npos) {
+        const char* at = text.c_str() + open + 1;
+        char* end = nullptr;
+        for (;;) {
+            long value = std::strtol(at, &end, 10);
+            if (end == at) break;
+            arguments.push_back(value);
+            at = end;
+            while (*at == ' ' || *at == ',') ++at;
+        }
+    }
+    for (const TypeName& type : kTypeNames) {
+        if (type.name != base) continue;
+        column.type = type.type;
+        column.charSemantics = type.charSemantics;
+        column.integer = type.integer;
+        break;
+    }
+    if (column.type == CSqlType::Number && base != "FLOAT" && !arguments.empty()) {
+        column.precision = static_cast<int>(arguments[0]);
+        column.scale = arguments.size() > 1 ? static_cast<int>(arguments[1]) : 0;
+    }
+    if (column.integer) column.scale = 0;
+    if (column.type == CSqlType::Text || column.type == CSqlType::Char)
+        column.length = arguments.empty() ? (column.type == CSqlType::Char ? 1 : 0) : arguments[0];
+    if (base == "CLOB" || base == "NCLOB" || base == "LONG") column.length = 0;
+    return column;
+}
+
+std::string CSqliteCatalog::IdentitySequence(std::string_view table, std::string_view column) {
+    return "ISEQ$$_" + UpperCp932(table) + "_" + UpperCp932(column);
+}
+
+CSqliteCatalog::~CSqliteCatalog() { sqlite3_finalize(m_version); }
+
+void CSqliteCatalog::Refresh() {
+    // Note: within a transaction only this connection can change the schema
+    // it sees (and says so by Invalidate), so one look per transaction does.
+    bool inTransaction = sqlite3_get_autocommit(m_db) == 0;
+    if (inTransaction && m_checked) return;
+    m_checked = inTransaction;
+    if (m_version == nullptr) sqlite3_prepare_v2(m_db, "PRAGMA schema_version", -1, &m_version, nullptr);
+    long long version = m_version != nullptr && sqlite3_step(m_version) == SQLITE_ROW
+                            ? sqlite3_column_int64(m_version, 0)
+                            : -2;
+    if (m_version != nullptr) sqlite3_reset(m_version);
+    if (version != m_schemaVersion) m_columns.clear();
+    m_schemaVersion = version;
+}
+
+void CSqliteCatalog::Invalidate() {
+    m_columns.clear();
+    m_checked = false;
+}
+
+const std::vector<CSqliteCatalog::Column>* CSqliteCatalog::Columns(std::string_view name) {
+    std::string key = UpperCp932(name);
+    auto found = m_columns.find(key);
+    if (found != m_columns.end()) return &found->second;
+    std::vector<Column> columns;
+    std::string quoted;
+    for (char c : encoding::Cp932ToUtf8(key)) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+    Statement statement = Prepare(m_db, "SELECT name, type, pk FROM pragma_table_info(\"" + quoted + "\")");
+    while (statement && sqlite3_step(statement.get()) == SQLITE_ROW) {
+        columns.push_back(
+            Describe(encoding::Utf8ToCp932(Text(statement.get(), 0)), Text(statement.get(), 1)));
+        columns.back().primaryKey = sqlite3_column_int(statement.get(), 2) > 0;
+    }
+    Statement definition = Prepare(
+        m_db, "SELECT sql FROM main.sqlite_schema WHERE type = 'table' AND upper(name) = '" + quoted + "'");
+    if (!columns.empty() && definition && sqlite3_step(definition.get()) == SQLITE_ROW)
+        for (const auto& [name, kind] :
+             CSqliteSchema::Identities(encoding::Utf8ToCp932(Text(definition.get(), 0))))
+            for (Column& column : columns)
+                if (column.name == name) column.identity = kind;
+    // Note: a missing name is asked again next time (another connection
+    // may create it).
+    if (columns.empty()) return nullptr;
+    return &(m_columns[key] = std::move(columns));
+}
+
+std::string CSqliteCatalog::UniqueName(std::string_view failed) {
+    // "T.A, T.B" -> table T, columns A, B
+    std::string table;
+    std::vector<std::string> columns;
+    std::size_t at = 0;
+    while (at < failed.size()) {
+        std::size_t comma = failed.find(", ", at);
+        std::string_view part =
+            failed.substr(at, comma == std::string_view::npos ? std::string_view::npos : comma - at);
+        std::size_t dot = part.find('.');
+        if (dot == std::string_view::npos) return {};
+        table = Upper(part.substr(0, dot));
+        columns.push_back(Upper(part.substr(dot + 1)));
+        if (comma == std::string_view::npos) break;
+        at = comma + 2;
+    }
+    Statement list =
+        Prepare(m_db, "SELECT name, origin FROM pragma_index_list('" + table + "') WHERE \"unique\"");
+    while (list && sqlite3_step(list.get()) == SQLITE_ROW) {
+        std::string index = Text(list.get(), 0);
+        std::string origin = Text(list.get(), 1);
+        Statement info =
+            Prepare(m_db, "SELECT upper(name) FROM pragma_index_info('" + index + "') ORDER BY seqno");
+        std::vector<std::string> indexed;
+        while (info && sqlite3_step(info.get()) == SQLITE_ROW) indexed.push_back(Text(info.get(), 0));
+        if (indexed != columns) continue;
+        if (origin == "c") return Upper(index);
+        break;
+    }
+    // A constraint of the table itself: "CONSTRAINT name PRIMARY KEY|UNIQUE"
+    // in its definition, over the columns or on the column it follows.
+    Statement schema =
+        Prepare(m_db, "SELECT sql FROM sqlite_schema WHERE type = 'table' AND upper(name) = '" + table + "'");
+    if (!schema || sqlite3_step(schema.get()) != SQLITE_ROW) return {};
+    std::string sql = Text(schema.get(), 0);
+    auto tokens = CSqlScanner::Significant(sql);
+    auto word = [&](std::size_t k) {
+        return k < tokens.size() ? Upper(std::string_view(sql).substr(tokens[k].begin, tokens[k].length))
+                                 : std::string();
+    };
+    int depth = 0;
+    std::string column;
+    bool atColumnStart = false;
+    for (std::size_t k = 0; k < tokens.size(); ++k) {
+        std::string w = word(k);
+        if (w == "(") {
+            if (++depth == 1) atColumnStart = true;
+            continue;
+        }
+        if (w == ")") {
+            --depth;
+            continue;
+        }
+        if (depth == 1 && w == ",") {
+            atColumnStart = true;
+            continue;
+        }
+        if (depth != 1) continue;
+        if (atColumnStart) {
+            column = w == "CONSTRAINT" ? std::string() : w;
+            if (!column.empty() && column.front() == '"') column = column.substr(1, column.size() - 2);
+            atColumnStart = false;
+        }
+        if (w != "CONSTRAINT") continue;
+        std::string name = word(k + 1);
+        std::size_t kind = k + 2;
+        if (word(kind) != "PRIMARY" && word(kind) != "UNIQUE") continue;
+        std::size_t open = word(kind) == "PRIMARY" ? kind + 2 : kind + 1;
+        std::vector<std::string> listed;
+        if (word(open) == "(") {
+            for (std::size_t c = open + 1; c < tokens.size() && word(c) != ")"; ++c)
+                if (word(c) != ",") listed.push_back(word(c));
+        } else {
+            listed.push_back(column);
+        }
+        if (listed == columns) return name;
+    }
+    return {};
+}

@@ -1,0 +1,63 @@
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+// The static type of a value in the tree.
+enum class CSqlType { Unknown, Number, Text, Char, Date };
+
+// What the server holds about the tables and views of one database file:
+// their columns with declared types (read from the file's schema, so that a
+// file written before this catalog existed opens as it is), and the names of
+// their unique constraints. Cached until the schema changes.
+class CSqliteCatalog {
+public:
+    struct Column {
+        std::string name;  // upper case (UTF-8)
+        CSqlType type = CSqlType::Unknown;
+        // NUMBER(p, s): precision 0 when none is declared; kNoScale for none.
+        static constexpr int kNoScale = -1000;
+        int precision = 0;
+        int scale = kNoScale;
+        bool integer = false;
+        // VARCHAR2(n) / CHAR(n): the length; 0 when none.
+        long length = 0;
+        bool charSemantics = false;
+        bool primaryKey = false;
+        // GENERATED ... AS IDENTITY: "ALWAYS", "DEFAULT" or "ON NULL".
+        std::string identity;
+    };
+
+    explicit CSqliteCatalog(sqlite3* db) : m_db(db) {}
+    ~CSqliteCatalog();
+    CSqliteCatalog(const CSqliteCatalog&) = delete;
+    CSqliteCatalog& operator=(const CSqliteCatalog&) = delete;
+
+    // Columns of the table or view `name` (CP932, any case; the columns'
+    // names upper-cased CP932); nullptr when there is none.
+    const std::vector<Column>* Columns(std::string_view name);
+    // Drops what was read when the file's schema changed since.
+    void Refresh();
+    // Drops what was read: this connection changed the schema.
+    void Invalidate();
+    // The name of the unique constraint or index of `table` over `columns`
+    // ("T.A, T.B" as SQLite reports them, UTF-8); "" when unknown.
+    std::string UniqueName(std::string_view failed);
+
+    static Column Describe(std::string name, std::string_view declared);
+    // The sequence that numbers an identity column (CP932).
+    static std::string IdentitySequence(std::string_view table, std::string_view column);
+
+private:
+    sqlite3* m_db;
+    sqlite3_stmt* m_version = nullptr;
+    long long m_schemaVersion = -1;
+    bool m_checked = false;
+    std::map<std::string, std::vector<Column>> m_columns;
+};

@@ -1,0 +1,391 @@
+#include "engine/sqlite/CSqliteDictionary.h"
+
+#include <sqlite3.h>
+
+#include <memory>
+
+#include "engine/sqlite/CSqlScanner.h"
+#include "engine/sqlite/CSqliteCatalog.h"
+
+namespace {
+
+struct StatementDeleter {
+    void operator()(sqlite3_stmt* statement) const { sqlite3_finalize(statement); }
+};
+using Statement = std::unique_ptr<sqlite3_stmt, StatementDeleter>;
+
+Statement Prepare(sqlite3* db, const std::string& sql) {
+    sqlite3_stmt* raw = nullptr;
+    sqlite3_prepare_v2(db, sql.c_str(), -1, &raw, nullptr);
+    return Statement(raw);
+}
+
+std::string Text(sqlite3_stmt* statement, int column) {
+    const unsigned char* text = sqlite3_column_text(statement, column);
+    return text != nullptr ? std::string(reinterpret_cast<const char*>(text)) : std::string();
+}
+
+std::string Upper(std::string_view text) {
+    std::string out(text);
+    if (out.size() >= 2 && out.front() == '"') return out.substr(1, out.size() - 2);
+    for (char& c : out)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return out;
+}
+
+constexpr const char* kUserObjects = "m.name NOT LIKE 'sqlite%' AND upper(m.name) NOT LIKE 'TARVEX%'";
+
+struct View {
+    const char* name;
+    const char* select;
+};
+
+// Note: the texts use "m" for main.sqlite_schema.
+const View kViews[] = {
+    {"TABLES",
+     "SELECT upper(m.name) AS TABLE_NAME, 'USERS' AS TABLESPACE_NAME, 'VALID' AS STATUS, NULL AS NUM_ROWS, "
+     "'N' AS TEMPORARY FROM main.sqlite_schema m WHERE m.type = 'table' AND %U"},
+    {"TAB_COLUMNS",
+     "SELECT upper(m.name) AS TABLE_NAME, upper(p.name) AS COLUMN_NAME, ORA_TYPE_PART(p.type, 0) AS "
+     "DATA_TYPE, "
+     "ORA_TYPE_PART(p.type, 1) AS DATA_LENGTH, ORA_TYPE_PART(p.type, 2) AS DATA_PRECISION, "
+     "ORA_TYPE_PART(p.type, 3) AS DATA_SCALE, CASE WHEN p.\"notnull\" OR p.pk THEN 'N' ELSE 'Y' END AS "
+     "NULLABLE, "
+     "p.cid + 1 AS COLUMN_ID, p.dflt_value AS DATA_DEFAULT FROM main.sqlite_schema m, "
+     "pragma_table_info(m.name) p "
+     "WHERE m.type IN ('table', 'view') AND %U"},
+    {"VIEWS",
+     "SELECT VIEW_NAME, length(TEXT) AS TEXT_LENGTH, TEXT FROM (SELECT upper(m.name) AS VIEW_NAME, CASE WHEN "
+     "instr(m.sql, '/*TEXT:') > 0 THEN substr(m.sql, instr(m.sql, '/*TEXT:') + 7, instr(m.sql, '*/') - "
+     "instr(m.sql, '/*TEXT:') - 7) ELSE substr(m.sql, instr(upper(m.sql), ' AS ') + 4) END AS TEXT FROM "
+     "main.sqlite_schema m WHERE m.type = 'view')"},
+    {"INDEXES",
+     "SELECT upper(m.name) AS INDEX_NAME, 'NORMAL' AS INDEX_TYPE, upper(m.tbl_name) AS TABLE_NAME, "
+     "CASE WHEN m.sql IS NULL OR upper(m.sql) LIKE 'CREATE UNIQUE%' THEN 'UNIQUE' ELSE 'NONUNIQUE' END AS "
+     "UNIQUENESS, 'VALID' AS STATUS FROM main.sqlite_schema m WHERE m.type = 'index' AND upper(m.tbl_name) "
+     "NOT "
+     "LIKE 'TARVEX%'"},
+    {"IND_COLUMNS",
+     "SELECT upper(m.name) AS INDEX_NAME, upper(m.tbl_name) AS TABLE_NAME, upper(i.name) AS COLUMN_NAME, "
+     "i.seqno + 1 AS COLUMN_POSITION, 'ASC' AS DESCEND FROM main.sqlite_schema m, pragma_index_info(m.name) "
+     "i "
+     "WHERE m.type = 'index' AND upper(m.tbl_name) NOT LIKE 'TARVEX%'"},
+    {"SEQUENCES",
+     "SELECT upper(s.NAME) AS SEQUENCE_NAME, 1 AS MIN_VALUE, 9999999999999999999999999999 AS MAX_VALUE, "
+     "s.STEP AS INCREMENT_BY, 'N' AS CYCLE_FLAG, s.NEXT_VALUE AS LAST_NUMBER FROM main.TARVEX_SEQUENCES s"},
+    {"OBJECTS",
+     "SELECT upper(m.name) AS OBJECT_NAME, upper(m.type) AS OBJECT_TYPE, 'VALID' AS STATUS FROM "
+     "main.sqlite_schema m WHERE m.type IN ('table', 'view', 'index', 'trigger') AND %U AND "
+     "upper(m.tbl_name) "
+     "NOT LIKE 'TARVEX%' UNION ALL SELECT upper(NAME), 'SEQUENCE', 'VALID' FROM main.TARVEX_SEQUENCES"},
+    {"TRIGGERS",
+     "SELECT upper(m.name) AS TRIGGER_NAME, upper(m.tbl_name) AS TABLE_NAME, 'ENABLED' AS STATUS, m.sql AS "
+     "TRIGGER_BODY FROM main.sqlite_schema m WHERE m.type = 'trigger'"},
+    {"TAB_COMMENTS",
+     "SELECT upper(m.name) AS TABLE_NAME, upper(m.type) AS TABLE_TYPE, c.COMMENTS AS COMMENTS FROM "
+     "main.sqlite_schema m LEFT JOIN main.TARVEX_COMMENTS c ON c.TABLE_NAME = upper(m.name) AND "
+     "c.COLUMN_NAME = '' "
+     "WHERE m.type IN ('table', 'view') AND %U"},
+    {"COL_COMMENTS",
+     "SELECT upper(m.name) AS TABLE_NAME, upper(p.name) AS COLUMN_NAME, c.COMMENTS AS COMMENTS FROM "
+     "main.sqlite_schema m JOIN pragma_table_info(m.name) p LEFT JOIN main.TARVEX_COMMENTS c ON c.TABLE_NAME "
+     "= "
+     "upper(m.name) AND c.COLUMN_NAME = upper(p.name) WHERE m.type IN ('table', 'view') AND %U"},
+    {"CONSTRAINTS",
+     "SELECT CONSTRAINT_NAME, CONSTRAINT_TYPE, TABLE_NAME, SEARCH_CONDITION, R_CONSTRAINT_NAME, DELETE_RULE, "
+     "STATUS FROM temp.TARVEX_DICT_CONSTRAINTS"},
+    {"CONS_COLUMNS",
+     "SELECT CONSTRAINT_NAME, TABLE_NAME, COLUMN_NAME, POSITION FROM temp.TARVEX_DICT_CONS_COLUMNS"},
+};
+
+constexpr const char* kSetup[] = {
+    "CREATE TEMP TABLE IF NOT EXISTS TARVEX_DICT_CONSTRAINTS (CONSTRAINT_NAME, CONSTRAINT_TYPE, TABLE_NAME, "
+    "SEARCH_CONDITION, R_CONSTRAINT_NAME, DELETE_RULE, STATUS DEFAULT 'ENABLED')",
+    "CREATE TEMP TABLE IF NOT EXISTS TARVEX_DICT_CONS_COLUMNS (CONSTRAINT_NAME, TABLE_NAME, COLUMN_NAME, "
+    "POSITION)",
+};
+
+void TypePart(sqlite3_context* context, int, sqlite3_value** argv) {
+    const unsigned char* raw = sqlite3_value_text(argv[0]);
+    std::string declared = raw != nullptr ? reinterpret_cast<const char*>(raw) : "";
+    CSqliteCatalog::Column column = CSqliteCatalog::Describe("", declared);
+    std::string base = Upper(declared.substr(0, declared.find('(')));
+    while (!base.empty() && base.back() == ' ') base.pop_back();
+    if (base.size() > 5 && base.compare(base.size() - 5, 5, "_CHAR") == 0) base.resize(base.size() - 5);
+    switch (sqlite3_value_int(argv[1])) {
+        case 0:
+            sqlite3_result_text(context, base.c_str(), -1, SQLITE_TRANSIENT);
+            return;
+        case 1: {
+            long length = column.type == CSqlType::Number ? 22
+                          : column.type == CSqlType::Date ? 7
+                                                          : column.length;
+            if (column.charSemantics && column.length > 0) length *= 2;
+            sqlite3_result_int64(context, length);
+            return;
+        }
+        case 2:
+            if (column.type == CSqlType::Number && column.precision > 0)
+                return sqlite3_result_int(context, column.precision);
+            return sqlite3_result_null(context);
+        default:
+            if (column.type == CSqlType::Number && column.scale != CSqliteCatalog::Column::kNoScale)
+                return sqlite3_result_int(context, column.scale);
+            return sqlite3_result_null(context);
+    }
+}
+
+bool NamesDictionary(std::string_view text) {
+    for (std::size_t at = 0; (at = text.find('_', at)) != std::string_view::npos; ++at) {
+        if (at < 3) continue;
+        std::string word = Upper(text.substr(at - 3, 3));
+        if (word == "SER" || word == "ALL" || word == "DBA") return true;
+    }
+    return false;
+}
+
+bool NamesConstraints(std::string_view text) {
+    std::string upper = Upper(text);
+    return upper.find("_CONSTRAINTS") != std::string::npos ||
+           upper.find("_CONS_COLUMNS") != std::string::npos;
+}
+
+}  // namespace
+
+bool CSqliteDictionary::Install(sqlite3* db) {
+    if (sqlite3_create_function(db, "ORA_TYPE_PART", 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, TypePart,
+                                nullptr, nullptr) != SQLITE_OK)
+        return false;
+    for (const char* sql : kSetup)
+        if (sqlite3_exec(db, sql, nullptr, nullptr, nullptr) != SQLITE_OK) return false;
+    for (const View& view : kViews) {
+        std::string select = view.select;
+        for (std::size_t at; (at = select.find("%U")) != std::string::npos;)
+            select.replace(at, 2, kUserObjects);
+        for (const char* prefix : {"USER_", "ALL_", "DBA_"}) {
+            std::string sql =
+                "CREATE TEMP VIEW IF NOT EXISTS " + std::string(prefix) + view.name + " AS " + select;
+            if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK) return false;
+        }
+    }
+    return true;
+}
+
+void CSqliteDictionary::Prepare(sqlite3* db, std::string_view text) {
+    if (!NamesDictionary(text)) return;
+    // Note: the catalog's own tables appear on first use of the dictionary;
+    // a read-only file simply answers without them.
+    sqlite3_exec(
+        db,
+        "CREATE TABLE IF NOT EXISTS TARVEX_COMMENTS (TABLE_NAME TEXT NOT NULL, COLUMN_NAME TEXT NOT NULL, "
+        "COMMENTS TEXT, PRIMARY KEY (TABLE_NAME, COLUMN_NAME))",
+        nullptr, nullptr, nullptr);
+    sqlite3_exec(
+        db,
+        "CREATE TABLE IF NOT EXISTS TARVEX_SEQUENCES (NAME TEXT PRIMARY KEY, NEXT_VALUE INTEGER NOT NULL, "
+        "STEP INTEGER NOT NULL)",
+        nullptr, nullptr, nullptr);
+    if (!NamesConstraints(text)) return;
+    sqlite3_exec(db, "DELETE FROM temp.TARVEX_DICT_CONSTRAINTS; DELETE FROM temp.TARVEX_DICT_CONS_COLUMNS",
+                 nullptr, nullptr, nullptr);
+    std::vector<Constraint> constraints = All(db);
+    // Note: constraints set aside by DISABLE are listed as such.
+    sqlite3_exec(
+        db,
+        "INSERT INTO temp.TARVEX_DICT_CONSTRAINTS SELECT CONSTRAINT_NAME, CASE WHEN KIND = 'I' THEN CASE "
+        "WHEN DEFINITION LIKE '%TARVEX:P%' THEN 'P' ELSE 'U' END WHEN upper(DEFINITION) LIKE '%CHECK%' "
+        "THEN 'C' ELSE 'R' END, TABLE_NAME, NULL, NULL, NULL, 'DISABLED' FROM main.TARVEX_DISABLED",
+        nullptr, nullptr, nullptr);
+    Statement add =
+        ::Prepare(db,
+                  "INSERT INTO temp.TARVEX_DICT_CONSTRAINTS (CONSTRAINT_NAME, CONSTRAINT_TYPE, TABLE_NAME, "
+                  "SEARCH_CONDITION, R_CONSTRAINT_NAME, DELETE_RULE) VALUES (?1, ?2, ?3, ?4, ?5, ?6)");
+    Statement column = ::Prepare(db, "INSERT INTO temp.TARVEX_DICT_CONS_COLUMNS VALUES (?1, ?2, ?3, ?4)");
+    if (!add || !column) return;
+    for (const Constraint& c : constraints) {
+        std::string referenced;
+        if (c.type == 'R')
+            for (const Constraint& key : constraints)
+                if ((key.type == 'P' || key.type == 'U') && key.table == c.referencedTable &&
+                    (c.referencedColumns.empty() ? key.type == 'P' : key.columns == c.referencedColumns))
+                    referenced = key.name;
+        std::string type(1, c.type);
+        sqlite3_bind_text(add.get(), 1, c.name.c_str(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_text(add.get(), 2, type.c_str(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_text(add.get(), 3, c.table.c_str(), -1, SQLITE_TRANSIENT);
+        if (c.type == 'C')
+            sqlite3_bind_text(add.get(), 4, c.condition.c_str(), -1, SQLITE_TRANSIENT);
+        else
+            sqlite3_bind_null(add.get(), 4);
+        if (referenced.empty())
+            sqlite3_bind_null(add.get(), 5);
+        else
+            sqlite3_bind_text(add.get(), 5, referenced.c_str(), -1, SQLITE_TRANSIENT);
+        if (c.type == 'R')
+            sqlite3_bind_text(add.get(), 6, c.deleteRule.c_str(), -1, SQLITE_TRANSIENT);
+        else
+            sqlite3_bind_null(add.get(), 6);
+        sqlite3_step(add.get());
+        sqlite3_reset(add.get());
+        for (std::size_t k = 0; k < c.columns.size(); ++k) {
+            sqlite3_bind_text(column.get(), 1, c.name.c_str(), -1, SQLITE_TRANSIENT);
+            sqlite3_bind_text(column.get(), 2, c.table.c_str(), -1, SQLITE_TRANSIENT);
+            sqlite3_bind_text(column.get(), 3, c.columns[k].c_str(), -1, SQLITE_TRANSIENT);
+            sqlite3_bind_int64(column.get(), 4, static_cast<sqlite3_int64>(k + 1));
+            sqlite3_step(column.get());
+            sqlite3_reset(column.get());
+        }
+    }
+}
+
+std::string CSqliteDictionary::KeyName(sqlite3* db, std::string_view failed) {
+    std::string table;
+    std::vector<std::string> columns;
+    for (std::size_t at = 0; at < failed.size();) {
+        std::size_t comma = failed.find(", ", at);
+        std::string_view part =
+            failed.substr(at, comma == std::string_view::npos ? failed.size() - at : comma - at);
+        std::size_t dot = part.find('.');
+        if (dot == std::string_view::npos) return {};
+        table = Upper(part.substr(0, dot));
+        columns.push_back(Upper(part.substr(dot + 1)));
+        at = comma == std::string_view::npos ? failed.size() : comma + 2;
+    }
+    for (const Constraint& constraint : All(db))
+        if ((constraint.type == 'P' || constraint.type == 'U') && constraint.table == table &&
+            constraint.columns == columns)
+            return constraint.name;
+    return {};
+}
+
+std::vector<CSqliteDictionary::Constraint> CSqliteDictionary::All(sqlite3* db) {
+    std::vector<Constraint> all;
+    Statement tables =
+        ::Prepare(db,
+                  "SELECT rowid, sql, type, upper(tbl_name), upper(name) FROM main.sqlite_schema WHERE "
+                  "type IN ('table', 'index') AND sql IS NOT NULL AND name NOT LIKE 'sqlite%' AND "
+                  "upper(name) NOT LIKE 'TARVEX%' ORDER BY rowid");
+    while (tables && sqlite3_step(tables.get()) == SQLITE_ROW) {
+        std::string sql = Text(tables.get(), 1);
+        if (Text(tables.get(), 2) == "index") {
+            // An index made for ADD CONSTRAINT carries its kind in a comment.
+            std::size_t mark = sql.find("/*TARVEX:");
+            if (mark == std::string::npos) continue;
+            Constraint key;
+            key.type = sql[mark + 9];
+            key.name = Text(tables.get(), 4);
+            key.table = Text(tables.get(), 3);
+            Statement info =
+                ::Prepare(db, "SELECT upper(name) FROM pragma_index_info('" + key.name + "') ORDER BY seqno");
+            while (info && sqlite3_step(info.get()) == SQLITE_ROW) key.columns.push_back(Text(info.get(), 0));
+            all.push_back(std::move(key));
+            continue;
+        }
+        auto found = Parse(sql, sqlite3_column_int64(tables.get(), 0));
+        all.insert(all.end(), found.begin(), found.end());
+    }
+    return all;
+}
+
+std::vector<CSqliteDictionary::Constraint> CSqliteDictionary::Parse(std::string_view sql, long long number) {
+    std::vector<Constraint> out;
+    auto tokens = CSqlScanner::Significant(sql);
+    auto word = [&](std::size_t k) {
+        return k < tokens.size() ? Upper(sql.substr(tokens[k].begin, tokens[k].length)) : std::string();
+    };
+    std::size_t k = 0;
+    while (k < tokens.size() && word(k) != "(") ++k;
+    std::string table = tokens.size() > 2 ? word(k - 1) : std::string();
+    int ordinal = 0;
+    auto generated = [&] {
+        char buffer[32];
+        std::snprintf(buffer, sizeof buffer, "SYS_C%05lld%02d", number % 100000, ++ordinal % 100);
+        return std::string(buffer);
+    };
+    // The words between brackets from `k` ("(" at k); k ends after ")".
+    auto list = [&](std::size_t& at) {
+        std::vector<std::string> names;
+        if (word(at) != "(") return names;
+        for (++at; at < tokens.size() && word(at) != ")"; ++at)
+            if (word(at) != ",") names.push_back(word(at));
+        ++at;
+        return names;
+    };
+    auto bracketText = [&](std::size_t& at) {
+        std::size_t begin = at;
+        int depth = 0;
+        for (; at < tokens.size(); ++at) {
+            if (word(at) == "(") ++depth;
+            if (word(at) == ")" && --depth == 0) break;
+        }
+        std::string text(sql.substr(tokens[begin].begin + 1, tokens[at].begin - tokens[begin].begin - 1));
+        ++at;
+        return text;
+    };
+    ++k;
+    while (k < tokens.size()) {
+        std::string column;
+        std::string first = word(k);
+        bool tableConstraint = first == "CONSTRAINT" || first == "PRIMARY" || first == "UNIQUE" ||
+                               first == "CHECK" || first == "FOREIGN";
+        if (!tableConstraint) {
+            column = first;
+            ++k;
+        }
+        // The rest of the item up to its "," at this depth.
+        while (k < tokens.size() && word(k) != "," && word(k) != ")") {
+            std::string name;
+            if (word(k) == "CONSTRAINT") {
+                name = word(k + 1);
+                k += 2;
+            }
+            std::string w = word(k);
+            Constraint c;
+            c.table = table;
+            if (w == "NOT" && word(k + 1) == "NULL") {
+                c.type = 'C';
+                c.columns = {column};
+                c.condition = "\"" + column + "\" IS NOT NULL";
+                k += 2;
+            } else if (w == "PRIMARY" || w == "UNIQUE") {
+                c.type = w == "PRIMARY" ? 'P' : 'U';
+                k += w == "PRIMARY" ? 2 : 1;
+                c.columns = word(k) == "(" ? list(k) : std::vector<std::string>{column};
+            } else if (w == "CHECK") {
+                c.type = 'C';
+                ++k;
+                c.condition = bracketText(k);
+                if (!column.empty()) c.columns = {column};
+            } else if (w == "FOREIGN" || w == "REFERENCES") {
+                c.type = 'R';
+                if (w == "FOREIGN") {
+                    k += 2;
+                    c.columns = list(k);
+                } else {
+                    c.columns = {column};
+                }
+                if (word(k) == "REFERENCES") ++k;
+                c.referencedTable = word(k++);
+                c.referencedColumns = list(k);
+                for (; k < tokens.size() && word(k) != "," && word(k) != ")" && word(k) != "CONSTRAINT"; ++k)
+                    if (word(k) == "DELETE")
+                        c.deleteRule = word(k + 1) == "CASCADE" ? "CASCADE"
+                                       : word(k + 1) == "SET"   ? "SET NULL"
+                                                                : "NO ACTION";
+            } else {
+                // The type, a default or anything else: skip it with its brackets.
+                if (w == "(") {
+                    bracketText(k);
+                } else {
+                    ++k;
+                }
+                continue;
+            }
+            c.name = name.empty() ? generated() : name;
+            out.push_back(std::move(c));
+        }
+        if (word(k) == ")") break;
+        ++k;
+    }
+    return out;
+}

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+struct sqlite3;
+
+// The server's data dictionary over one database file: USER_TABLES,
+// USER_TAB_COLUMNS, USER_CONSTRAINTS, USER_CONS_COLUMNS, USER_INDEXES,
+// USER_IND_COLUMNS, USER_VIEWS, USER_SEQUENCES, USER_OBJECTS,
+// USER_TAB_COMMENTS, USER_COL_COMMENTS and USER_TRIGGERS, with the same rows
+// under ALL_ and DBA_. They are temporary views of each connection (never
+// stored in the file, so read-only); the constraints are read from the
+// tables' definitions when a statement names them.
+class CSqliteDictionary {
+public:
+    struct Constraint {
+        std::string name;
+        char type = 'C';  // P, U, R, C
+        std::string table;
+        std::vector<std::string> columns;
+        std::string condition;        // C
+        std::string referencedTable;  // R
+        std::vector<std::string> referencedColumns;
+        std::string deleteRule = "NO ACTION";
+    };
+
+    // Creates the views; false on failure.
+    static bool Install(sqlite3* db);
+    // Before a statement of `text`: makes the views it names current.
+    static void Prepare(sqlite3* db, std::string_view text);
+    // The constraints written in a CREATE TABLE statement (UTF-8); those
+    // without a name get "SYS_C" and `number` with their place.
+    static std::vector<Constraint> Parse(std::string_view createTable, long long number);
+    // The name of the primary or unique key over "T.A, T.B" (as SQLite
+    // reports a violation, UTF-8); "" when there is none.
+    static std::string KeyName(sqlite3* db, std::string_view failed);
+    // Every constraint of the file's tables, and those added later.
+    static std::vector<Constraint> All(sqlite3* db);
+};

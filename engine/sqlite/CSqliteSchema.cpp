@@ -1,0 +1,702 @@
+#include "engine/sqlite/CSqliteSchema.h"
+
+#include <sqlite3.h>
+
+#include <memory>
+
+#include "engine/sqlite/COraError.h"
+#include "engine/sqlite/COracleDialect.h"
+#include "engine/sqlite/CSqlRewrite.h"
+#include "engine/sqlite/CSqliteDictionary.h"
+#include "text/Cp932.h"
+#include "text/Encoding.h"
+
+namespace {
+
+using Token = CSqlScanner::Token;
+using Kind = CSqlScanner::Kind;
+
+struct StatementDeleter {
+    void operator()(sqlite3_stmt* statement) const { sqlite3_finalize(statement); }
+};
+using Statement = std::unique_ptr<sqlite3_stmt, StatementDeleter>;
+
+std::string Upper(std::string_view text) {
+    if (text.size() >= 2 && text.front() == '"') return std::string(text.substr(1, text.size() - 2));
+    std::string out(text);
+    for (std::size_t k = 0; k < out.size(); ++k) {
+        if (cp932::IsLeadByte(out[k])) {
+            ++k;
+            continue;
+        }
+        if (out[k] >= 'a' && out[k] <= 'z') out[k] = static_cast<char>(out[k] - 'a' + 'A');
+    }
+    return out;
+}
+
+std::string Word(std::string_view text, const std::vector<Token>& tokens, std::size_t k) {
+    return k < tokens.size() ? Upper(text.substr(tokens[k].begin, tokens[k].length)) : std::string();
+}
+
+std::string Quote(std::string_view text) {
+    std::string out = "'";
+    for (char c : text) out += c == '\'' ? std::string("''") : std::string(1, c);
+    return out + "'";
+}
+
+// The text of a string literal token without its quotes, doubled quotes made single.
+std::string Literal(std::string_view token) {
+    std::string out;
+    for (std::size_t k = 1; k + 1 < token.size(); ++k) {
+        out += token[k];
+        if (token[k] == '\'' && token[k + 1] == '\'') ++k;
+    }
+    return out;
+}
+
+// Items between the bracket at token `open` and its match, split at commas
+// of that depth: byte ranges in `text`.
+std::vector<std::pair<std::size_t, std::size_t>> Items(std::string_view text,
+                                                       const std::vector<Token>& tokens, std::size_t open,
+                                                       std::size_t* close = nullptr) {
+    std::vector<std::pair<std::size_t, std::size_t>> items;
+    int depth = 0;
+    std::size_t begin = tokens[open].begin + 1;
+    for (std::size_t k = open; k < tokens.size(); ++k) {
+        if (CSqlScanner::IsSymbol(text, tokens[k], '(')) {
+            ++depth;
+        } else if (CSqlScanner::IsSymbol(text, tokens[k], ')') && --depth == 0) {
+            items.emplace_back(begin, tokens[k].begin);
+            if (close != nullptr) *close = k;
+            return items;
+        } else if (depth == 1 && CSqlScanner::IsSymbol(text, tokens[k], ',')) {
+            items.emplace_back(begin, tokens[k].begin);
+            begin = tokens[k].begin + 1;
+        }
+    }
+    return items;
+}
+
+std::string_view Trim(std::string_view text) {
+    while (!text.empty() &&
+           (text.front() == ' ' || text.front() == '\n' || text.front() == '\t' || text.front() == '\r'))
+        text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\n' || text.back() == '\t' ||
+                             text.back() == '\r' || text.back() == ';'))
+        text.remove_suffix(1);
+    return text;
+}
+
+bool StartsConstraint(const std::string& word) {
+    return word == "CONSTRAINT" || word == "PRIMARY" || word == "UNIQUE" || word == "CHECK" ||
+           word == "FOREIGN";
+}
+
+}  // namespace
+
+std::string CSqliteSchema::Prepare(std::string_view sql) {
+    auto tokens = CSqlScanner::Significant(sql);
+    std::string out(sql);
+    if (Word(sql, tokens, 0) != "CREATE") return out;
+    std::size_t k = 1;
+    if (Word(sql, tokens, k) == "GLOBAL") k += 2;
+    bool index = Word(sql, tokens, k) == "INDEX" ||
+                 ((Word(sql, tokens, k) == "UNIQUE" || Word(sql, tokens, k) == "BITMAP") &&
+                  Word(sql, tokens, k + 1) == "INDEX");
+    if (Word(sql, tokens, k) == "BITMAP") out.replace(tokens[k].begin, 6, "      ");
+    if (Word(sql, tokens, k) != "TABLE" && !index) return out;
+    while (k < tokens.size() && !CSqlScanner::IsSymbol(sql, tokens[k], '(')) ++k;
+    if (k >= tokens.size()) return out;
+    std::size_t close = 0;
+    auto items = Items(sql, tokens, k, &close);
+    if (close == 0) return out;
+    auto blank = [&](std::size_t from, std::size_t to) {
+        for (std::size_t at = from; at < to; ++at)
+            if (out[at] != '\n') out[at] = ' ';
+    };
+    // Everything after the column list but AS SELECT goes.
+    std::size_t rest = close + 1;
+    if (rest < tokens.size() && Word(sql, tokens, rest) != "AS") {
+        std::size_t end = tokens.back().begin + tokens.back().length;
+        if (CSqlScanner::IsSymbol(sql, tokens.back(), ';')) end = tokens.back().begin;
+        blank(tokens[rest].begin, end);
+    }
+    // Inside: USING INDEX ..., ENABLE/DISABLE/VALIDATE words, identity clauses.
+    for (std::size_t t = k + 1; t < close; ++t) {
+        std::string word = Word(sql, tokens, t);
+        if (word == "USING" && Word(sql, tokens, t + 1) == "INDEX") {
+            std::size_t end = t + 2;
+            int depth = 0;
+            for (; end < close; ++end) {
+                if (CSqlScanner::IsSymbol(sql, tokens[end], '(')) ++depth;
+                if (CSqlScanner::IsSymbol(sql, tokens[end], ')')) --depth;
+                if (depth < 0 || (depth == 0 && CSqlScanner::IsSymbol(sql, tokens[end], ','))) break;
+                std::string w = Word(sql, tokens, end);
+                if (depth == 0 && (w == "CONSTRAINT" || w == "NOT" || w == "CHECK" || w == "REFERENCES"))
+                    break;
+            }
+            blank(tokens[t].begin, tokens[end - 1].begin + tokens[end - 1].length);
+            t = end - 1;
+        } else if (word == "ENABLE" || word == "VALIDATE" || word == "NOVALIDATE" || word == "RELY" ||
+                   word == "NORELY") {
+            blank(tokens[t].begin, tokens[t].begin + tokens[t].length);
+        } else if (word == "GENERATED" || (word == "AS" && Word(sql, tokens, t + 1) == "IDENTITY")) {
+            std::size_t end = t;
+            while (end < close && Word(sql, tokens, end) != "IDENTITY") ++end;
+            std::string kind = "DEFAULT";
+            if (Word(sql, tokens, t + 1) == "ALWAYS") kind = "ALWAYS";
+            for (std::size_t w = t; w < end; ++w)
+                if (Word(sql, tokens, w) == "NULL") kind = "ON NULL";
+            if (end + 1 < close && CSqlScanner::IsSymbol(sql, tokens[end + 1], '(')) {
+                int depth = 0;
+                for (++end; end < close; ++end) {
+                    if (CSqlScanner::IsSymbol(sql, tokens[end], '(')) ++depth;
+                    if (CSqlScanner::IsSymbol(sql, tokens[end], ')') && --depth == 0) break;
+                }
+            }
+            std::size_t from = tokens[t].begin;
+            std::size_t to = tokens[end].begin + tokens[end].length;
+            std::string mark = "/*IDENTITY " + kind + "*/";
+            blank(from, to);
+            if (to - from >= mark.size()) out.replace(from, mark.size(), mark);
+            t = end;
+        }
+    }
+    (void)items;
+    return out;
+}
+
+std::vector<std::pair<std::string, std::string>> CSqliteSchema::Identities(std::string_view sql) {
+    std::vector<std::pair<std::string, std::string>> out;
+    for (std::size_t at = sql.find("/*IDENTITY "); at != std::string_view::npos;
+         at = sql.find("/*IDENTITY ", at + 1)) {
+        std::size_t end = sql.find("*/", at);
+        std::string kind(sql.substr(at + 11, end - at - 11));
+        // The column is the first word of the item the mark stands in.
+        std::size_t start = sql.find_last_of(",(", at);
+        auto tokens = CSqlScanner::Significant(sql.substr(start + 1, at - start - 1));
+        if (tokens.empty()) continue;
+        std::string_view item = sql.substr(start + 1);
+        out.emplace_back(Upper(item.substr(tokens[0].begin, tokens[0].length)), kind);
+    }
+    return out;
+}
+
+bool CSqliteSchema::Exec(const std::string& utf8, CEngineError& error, int position) {
+    if (sqlite3_exec(m_db, utf8.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK) return true;
+    error.Set(encoding::Utf8ToCp932(sqlite3_errmsg(m_db)), position);
+    return false;
+}
+
+long long CSqliteSchema::Count(const std::string& utf8) {
+    sqlite3_stmt* raw = nullptr;
+    sqlite3_prepare_v2(m_db, utf8.c_str(), -1, &raw, nullptr);
+    Statement statement(raw);
+    if (!statement || sqlite3_step(raw) != SQLITE_ROW) return -1;
+    return sqlite3_column_int64(raw, 0);
+}
+
+bool CSqliteSchema::TableSql(std::string_view table, std::string& sql) {
+    sqlite3_stmt* raw = nullptr;
+    sqlite3_prepare_v2(m_db, "SELECT sql FROM main.sqlite_schema WHERE type = 'table' AND upper(name) = ?1",
+                       -1, &raw, nullptr);
+    Statement statement(raw);
+    std::string name = encoding::Cp932ToUtf8(Upper(table));
+    sqlite3_bind_text(raw, 1, name.c_str(), -1, SQLITE_TRANSIENT);
+    if (!statement || sqlite3_step(raw) != SQLITE_ROW) return false;
+    sql = encoding::Utf8ToCp932(reinterpret_cast<const char*>(sqlite3_column_text(raw, 0)));
+    return true;
+}
+
+bool CSqliteSchema::Run(const std::string& sql, CEngineError& error, bool& handled) {
+    auto tokens = CSqlScanner::Significant(sql);
+    handled = false;
+    std::string first = Word(sql, tokens, 0);
+    std::string second = Word(sql, tokens, 1);
+    if (first == "COMMENT" && second == "ON") {
+        handled = true;
+        return Comment(sql, tokens, error);
+    }
+    if (first == "ALTER" && second == "SEQUENCE") {
+        handled = true;
+        return AlterSequence(sql, tokens, error);
+    }
+    if (first == "ALTER" && second == "TABLE") return AlterTable(sql, tokens, error, handled);
+    return true;
+}
+
+bool CSqliteSchema::Comment(std::string_view sql, const Tokens& tokens, CEngineError& error) {
+    std::string kind = Word(sql, tokens, 2);
+    bool column = kind == "COLUMN";
+    std::size_t k = 3;
+    std::string table = Word(sql, tokens, k++);
+    std::string name;
+    if (column) {
+        if (Word(sql, tokens, k) != ".") {
+            COraError::Set(error, 933, {},
+                           static_cast<int>(k < tokens.size() ? tokens[k].begin : sql.size()));
+            return false;
+        }
+        name = Word(sql, tokens, k + 1);
+        k += 2;
+    }
+    if ((kind != "TABLE" && !column) || Word(sql, tokens, k) != "IS" || k + 1 >= tokens.size() ||
+        tokens[k + 1].kind != Kind::String) {
+        COraError::Set(error, 933, {}, static_cast<int>(k < tokens.size() ? tokens[k].begin : sql.size()));
+        return false;
+    }
+    std::string quotedTable = Quote(encoding::Cp932ToUtf8(table));
+    if (Count("SELECT count(*) FROM pragma_table_info(" + quotedTable + ")") <= 0) {
+        COraError::Set(error, 942, {table}, static_cast<int>(tokens[3].begin));
+        return false;
+    }
+    if (column && Count("SELECT count(*) FROM pragma_table_info(" + quotedTable +
+                        ") WHERE upper(name) = " + Quote(encoding::Cp932ToUtf8(name))) <= 0) {
+        COraError::Set(error, 904, {name}, static_cast<int>(tokens[5].begin));
+        return false;
+    }
+    std::string text = Literal(sql.substr(tokens[k + 1].begin, tokens[k + 1].length));
+    return Exec(
+               "CREATE TABLE IF NOT EXISTS TARVEX_COMMENTS (TABLE_NAME TEXT NOT NULL, COLUMN_NAME TEXT NOT "
+               "NULL, "
+               "COMMENTS TEXT, PRIMARY KEY (TABLE_NAME, COLUMN_NAME))",
+               error) &&
+           Exec("INSERT OR REPLACE INTO TARVEX_COMMENTS VALUES (" + quotedTable + ", " +
+                    Quote(encoding::Cp932ToUtf8(name)) + ", " +
+                    (text.empty() ? std::string("NULL") : Quote(encoding::Cp932ToUtf8(text))) + ")",
+                error);
+}
+
+bool CSqliteSchema::AlterSequence(std::string_view sql, const Tokens& tokens, CEngineError& error) {
+    std::string name = encoding::Cp932ToUtf8(Word(sql, tokens, 2));
+    if (Count("SELECT count(*) FROM main.sqlite_schema WHERE name = 'TARVEX_SEQUENCES'") <= 0 ||
+        Count("SELECT count(*) FROM TARVEX_SEQUENCES WHERE upper(NAME) = " + Quote(name)) <= 0) {
+        COraError::Set(error, 2289, {Word(sql, tokens, 2)},
+                       tokens.size() > 2 ? static_cast<int>(tokens[2].begin) : 0);
+        return false;
+    }
+    for (std::size_t k = 3; k < tokens.size(); ++k) {
+        std::string word = Word(sql, tokens, k);
+        bool restart = word == "RESTART";
+        if (word != "INCREMENT" && !restart) continue;
+        std::size_t at = k + (restart ? 1 : 2);
+        if (restart && Word(sql, tokens, at) == "START") at += 2;
+        bool negative = Word(sql, tokens, at) == "-";
+        if (negative) ++at;
+        if (at >= tokens.size() || tokens[at].kind != Kind::Number) {
+            COraError::Set(error, restart ? 1722 : 4002, {}, static_cast<int>(tokens[k].begin));
+            return false;
+        }
+        std::string value =
+            (negative ? "-" : "") + std::string(sql.substr(tokens[at].begin, tokens[at].length));
+        if (!restart && std::stoll(value) == 0) {
+            COraError::Set(error, 4002, {}, static_cast<int>(tokens[k].begin));
+            return false;
+        }
+        // Note: the next value follows the last one given by the new step.
+        std::string set = restart ? "NEXT_VALUE = " + value
+                                  : "NEXT_VALUE = NEXT_VALUE - STEP + (" + value + "), STEP = " + value;
+        if (!Exec("UPDATE TARVEX_SEQUENCES SET " + set + " WHERE upper(NAME) = " + Quote(name), error))
+            return false;
+        k = at;
+    }
+    return true;
+}
+
+bool CSqliteSchema::AlterTable(std::string_view sql, const Tokens& tokens, CEngineError& error,
+                               bool& handled) {
+    if (tokens.size() < 4) return true;
+    std::string table = Word(sql, tokens, 2);
+    std::string action = Word(sql, tokens, 3);
+    std::string object = Word(sql, tokens, 4);
+    bool bracket = tokens.size() > 4 && CSqlScanner::IsSymbol(sql, tokens[4], '(');
+    std::string current;
+    if ((action == "ADD" || action == "MODIFY" || action == "DROP" || action == "ENABLE" ||
+         action == "DISABLE") &&
+        !TableSql(table, current)) {
+        if (action == "DROP" && object != "CONSTRAINT" && object != "PRIMARY") return true;
+        handled = true;
+        COraError::Set(error, 942, {table}, static_cast<int>(tokens[2].begin));
+        return false;
+    }
+    std::size_t end = tokens.back().begin + tokens.back().length;
+    if (CSqlScanner::IsSymbol(sql, tokens.back(), ';')) end = tokens.back().begin;
+    if (action == "ADD" || action == "MODIFY") {
+        handled = true;
+        std::vector<std::pair<std::size_t, std::size_t>> items =
+            bracket ? Items(sql, tokens, 4)
+                    : std::vector<std::pair<std::size_t, std::size_t>>{{tokens[4].begin, end}};
+        for (const auto& [from, to] : items) {
+            std::string_view item = Trim(sql.substr(from, to - from));
+            std::size_t at = static_cast<std::size_t>(item.data() - sql.data());
+            bool ok = action == "ADD" ? AddItem(table, item, at, error) : Modify(table, item, at, error);
+            if (!ok) return false;
+        }
+        return true;
+    }
+    if (action == "DROP" && bracket) {
+        // DROP (a, b): the columns one by one.
+        handled = true;
+        for (const auto& [from, to] : Items(sql, tokens, 4)) {
+            std::string column(Trim(sql.substr(from, to - from)));
+            if (!Exec(encoding::Cp932ToUtf8("ALTER TABLE " + table + " DROP COLUMN " + column), error,
+                      static_cast<int>(from)))
+                return false;
+        }
+        return true;
+    }
+    if (action == "DROP" && (object == "CONSTRAINT" || object == "PRIMARY")) {
+        handled = true;
+        std::string name = object == "CONSTRAINT" ? Word(sql, tokens, 5) : std::string();
+        return DropConstraint(table, name, tokens[4].begin, error);
+    }
+    if (action == "ENABLE" || action == "DISABLE") {
+        handled = true;
+        std::size_t k = 4;
+        while (k < tokens.size() && Word(sql, tokens, k) != "CONSTRAINT" && Word(sql, tokens, k) != "PRIMARY")
+            ++k;
+        bool primary = Word(sql, tokens, k) == "PRIMARY";
+        std::string name = primary ? std::string() : Word(sql, tokens, k + 1);
+        std::size_t at = k < tokens.size() ? tokens[k].begin : sql.size();
+        const char* savepoint = action == "DISABLE" ? "TARVEX_DISABLE" : "TARVEX_ENABLE";
+        if (primary && action == "ENABLE") return true;
+        if (!Exec(std::string("SAVEPOINT ") + savepoint, error)) return false;
+        bool ok = action == "DISABLE" ? DropConstraint(table, name, at, error, true)
+                                      : Enable(table, name, at, error);
+        CEngineError failure = error;
+        std::string end = ok ? std::string("RELEASE ") + savepoint
+                             : std::string("ROLLBACK TO ") + savepoint + "; RELEASE " + savepoint;
+        sqlite3_exec(m_db, end.c_str(), nullptr, nullptr, nullptr);
+        error = failure;
+        return ok;
+    }
+    return true;
+}
+
+bool CSqliteSchema::AddItem(std::string_view table, std::string_view item, std::size_t at,
+                            CEngineError& error) {
+    auto tokens = CSqlScanner::Significant(item);
+    if (tokens.empty()) {
+        COraError::Set(error, 904, {""}, static_cast<int>(at));
+        return false;
+    }
+    if (StartsConstraint(Word(item, tokens, 0))) return AddConstraint(table, item, at, error);
+    std::string statement = "ALTER TABLE " + std::string(table) + " ADD COLUMN ";
+    std::string column = Prepare("CREATE TABLE X (" + std::string(item) + ")");
+    column = column.substr(16, column.size() - 17);
+    CSqlRewrite rewrite = COracleDialect::Translate(statement + column);
+    return Exec(encoding::Cp932ToUtf8(rewrite.Text()), error, static_cast<int>(at));
+}
+
+bool CSqliteSchema::EditDefinition(std::string_view table, const std::string& sql, CEngineError& error) {
+    long long version = Count("PRAGMA schema_version");
+    std::string name = Quote(encoding::Cp932ToUtf8(Upper(table)));
+    return Exec("PRAGMA writable_schema = ON", error) &&
+           Exec("UPDATE main.sqlite_schema SET sql = " + Quote(encoding::Cp932ToUtf8(sql)) +
+                    " WHERE type = 'table' AND upper(name) = " + name,
+                error) &&
+           Exec("PRAGMA schema_version = " + std::to_string(version + 1), error) &&
+           Exec("PRAGMA writable_schema = OFF", error);
+}
+
+bool CSqliteSchema::AddConstraint(std::string_view table, std::string_view item, std::size_t at,
+                                  CEngineError& error) {
+    auto tokens = CSqlScanner::Significant(item);
+    std::size_t k = 0;
+    std::string name;
+    if (Word(item, tokens, 0) == "CONSTRAINT") {
+        name = Word(item, tokens, 1);
+        k = 2;
+    }
+    std::string kind = Word(item, tokens, k);
+    if (name.empty())
+        name = "SYS_C" + std::to_string(Count("SELECT count(*) + 1 FROM main.sqlite_schema") * 1000 + 1);
+    for (const auto& constraint : CSqliteDictionary::All(m_db))
+        if (constraint.name == encoding::Cp932ToUtf8(name)) {
+            COraError::Set(error, 2264, {name}, static_cast<int>(at));
+            return false;
+        }
+    std::string utfTable = encoding::Cp932ToUtf8(Upper(table));
+    if (kind == "PRIMARY" || kind == "UNIQUE") {
+        std::size_t open = k + (kind == "PRIMARY" ? 2 : 1);
+        if (open >= tokens.size() || !CSqlScanner::IsSymbol(item, tokens[open], '(')) {
+            COraError::Set(error, 906, {}, static_cast<int>(at));
+            return false;
+        }
+        std::vector<std::string> columns;
+        for (const auto& [from, to] : Items(item, tokens, open))
+            columns.push_back(std::string(Trim(item.substr(from, to - from))));
+        bool primary = kind == "PRIMARY";
+        if (primary) {
+            std::string current;
+            TableSql(table, current);
+            bool hasKey =
+                Count("SELECT count(*) FROM pragma_table_info(" + Quote(utfTable) + ") WHERE pk > 0") > 0;
+            for (const auto& constraint : CSqliteDictionary::All(m_db))
+                hasKey = hasKey || (constraint.type == 'P' && constraint.table == utfTable);
+            if (hasKey) {
+                COraError::Set(error, 2260, {table}, static_cast<int>(at));
+                return false;
+            }
+        }
+        std::string list;
+        std::string nulls;
+        for (const auto& column : columns) {
+            list += (list.empty() ? "" : ", ") + encoding::Cp932ToUtf8(column);
+            nulls += (nulls.empty() ? "" : " OR ") + encoding::Cp932ToUtf8(column) + " IS NULL";
+        }
+        if (primary && Count("SELECT count(*) FROM " + utfTable + " WHERE " + nulls) > 0) {
+            COraError::Set(error, 2437, {name}, static_cast<int>(at));
+            return false;
+        }
+        std::string create = "CREATE UNIQUE INDEX " + encoding::Cp932ToUtf8(name) +
+                             " /*TARVEX:" + (primary ? "P" : "U") + "*/ ON " + utfTable + " (" + list + ")";
+        if (!Exec(create, error, static_cast<int>(at))) {
+            if (error.message.find("UNIQUE constraint failed") != std::string::npos)
+                COraError::Set(error, primary ? 2437 : 2299, {name}, static_cast<int>(at));
+            return false;
+        }
+        // Note: the columns of a primary key hold no NULL from now on.
+        if (primary)
+            for (const auto& column : columns)
+                if (!Modify(table, column + " NOT NULL", at, error)) return false;
+        return true;
+    }
+    if (kind != "CHECK" && kind != "FOREIGN") {
+        COraError::Set(error, 902, {}, static_cast<int>(at + (k < tokens.size() ? tokens[k].begin : 0)));
+        return false;
+    }
+    std::string current;
+    TableSql(table, current);
+    auto defTokens = CSqlScanner::Significant(current);
+    std::size_t open = 0;
+    while (open < defTokens.size() && !CSqlScanner::IsSymbol(current, defTokens[open], '(')) ++open;
+    std::size_t close = 0;
+    Items(current, defTokens, open, &close);
+    std::string body = Prepare("CREATE TABLE X (" + std::string(item.substr(tokens[k].begin)) + ")");
+    body = body.substr(16, body.size() - 17);
+    std::string edited = current.substr(0, defTokens[close].begin) + ", CONSTRAINT " + name + " " + body +
+                         current.substr(defTokens[close].begin);
+    if (!Exec("SAVEPOINT TARVEX_DDL", error)) return false;
+    bool ok = EditDefinition(table, edited, error);
+    if (ok && kind == "CHECK") {
+        std::size_t openCheck = k + 1;
+        std::size_t closeCheck = 0;
+        Items(item, tokens, openCheck, &closeCheck);
+        std::string condition(
+            item.substr(tokens[openCheck].begin, tokens[closeCheck].begin + 1 - tokens[openCheck].begin));
+        if (Count("SELECT count(*) FROM " + utfTable + " WHERE NOT " + encoding::Cp932ToUtf8(condition)) >
+            0) {
+            COraError::Set(error, 2293, {name}, static_cast<int>(at));
+            ok = false;
+        }
+    } else if (ok && Count("SELECT count(*) FROM pragma_foreign_key_check(" + Quote(utfTable) + ")") > 0) {
+        COraError::Set(error, 2298, {name}, static_cast<int>(at));
+        ok = false;
+    }
+    if (!ok) {
+        CEngineError failure = error;
+        sqlite3_exec(m_db, "ROLLBACK TO TARVEX_DDL; RELEASE TARVEX_DDL", nullptr, nullptr, nullptr);
+        sqlite3_exec(m_db, "PRAGMA writable_schema = OFF", nullptr, nullptr, nullptr);
+        error = failure;
+        return false;
+    }
+    return Exec("RELEASE TARVEX_DDL", error);
+}
+
+bool CSqliteSchema::Keep(std::string_view table, const std::string& name, char kind, const std::string& text,
+                         CEngineError& error) {
+    return Exec(
+               "CREATE TABLE IF NOT EXISTS TARVEX_DISABLED (TABLE_NAME TEXT NOT NULL, CONSTRAINT_NAME TEXT "
+               "PRIMARY "
+               "KEY, KIND TEXT NOT NULL, DEFINITION TEXT NOT NULL)",
+               error) &&
+           Exec("INSERT INTO TARVEX_DISABLED VALUES (" + Quote(encoding::Cp932ToUtf8(Upper(table))) + ", " +
+                    Quote(name) + ", '" + std::string(1, kind) + "', " + Quote(encoding::Cp932ToUtf8(text)) +
+                    ")",
+                error);
+}
+
+bool CSqliteSchema::Enable(std::string_view table, std::string_view name, std::size_t at,
+                           CEngineError& error) {
+    std::string utfName = encoding::Cp932ToUtf8(name);
+    for (const auto& constraint : CSqliteDictionary::All(m_db))
+        if (constraint.name == utfName) return true;
+    sqlite3_stmt* raw = nullptr;
+    sqlite3_prepare_v2(m_db, "SELECT KIND, DEFINITION FROM TARVEX_DISABLED WHERE CONSTRAINT_NAME = ?1", -1,
+                       &raw, nullptr);
+    Statement kept(raw);
+    if (kept) sqlite3_bind_text(raw, 1, utfName.c_str(), -1, SQLITE_TRANSIENT);
+    if (!kept || sqlite3_step(raw) != SQLITE_ROW) {
+        COraError::Set(error, 2430, {std::string(name)}, static_cast<int>(at));
+        return false;
+    }
+    std::string kind = reinterpret_cast<const char*>(sqlite3_column_text(raw, 0));
+    std::string definition = reinterpret_cast<const char*>(sqlite3_column_text(raw, 1));
+    kept.reset();
+    bool ok = false;
+    if (kind == "I") {
+        ok = Exec(definition, error, static_cast<int>(at));
+        if (!ok && error.message.find("UNIQUE constraint failed") != std::string::npos)
+            COraError::Set(error, definition.find("TARVEX:P") != std::string::npos ? 2437 : 2299,
+                           {std::string(name)}, static_cast<int>(at));
+    } else {
+        ok = AddConstraint(table, encoding::Utf8ToCp932(definition), at, error);
+    }
+    return ok && Exec("DELETE FROM TARVEX_DISABLED WHERE CONSTRAINT_NAME = " + Quote(utfName), error);
+}
+
+bool CSqliteSchema::DropConstraint(std::string_view table, std::string_view name, std::size_t at,
+                                   CEngineError& error, bool disable) {
+    std::string utfTable = encoding::Cp932ToUtf8(Upper(table));
+    std::string utfName = encoding::Cp932ToUtf8(name);
+    const CSqliteDictionary::Constraint* found = nullptr;
+    auto all = CSqliteDictionary::All(m_db);
+    for (const auto& constraint : all)
+        if (constraint.table == utfTable &&
+            (name.empty() ? constraint.type == 'P' : constraint.name == utfName))
+            found = &constraint;
+    if (found == nullptr) {
+        COraError::Set(error, 2443, {std::string(name)}, static_cast<int>(at));
+        return false;
+    }
+    // A key that foreign keys refer to stays while they do.
+    for (const auto& other : all)
+        if (other.type == 'R' && (found->type == 'P' || found->type == 'U') &&
+            other.referencedTable == utfTable &&
+            (other.referencedColumns.empty() ? found->type == 'P'
+                                             : other.referencedColumns == found->columns)) {
+            COraError::Set(error, disable ? 2297 : 2273, {found->name}, static_cast<int>(at));
+            return false;
+        }
+    std::string index = "SELECT count(*) FROM main.sqlite_schema WHERE type = 'index' AND upper(name) = " +
+                        Quote(found->name) + " AND sql LIKE '%/*TARVEX:%'";
+    if (Count(index) > 0) {
+        if (disable) {
+            sqlite3_stmt* raw = nullptr;
+            sqlite3_prepare_v2(
+                m_db,
+                ("SELECT sql FROM main.sqlite_schema WHERE upper(name) = " + Quote(found->name)).c_str(), -1,
+                &raw, nullptr);
+            Statement definition(raw);
+            if (!definition || sqlite3_step(raw) != SQLITE_ROW) return false;
+            std::string sql = reinterpret_cast<const char*>(sqlite3_column_text(raw, 0));
+            if (!Keep(table, found->name, 'I', encoding::Utf8ToCp932(sql), error)) return false;
+        }
+        return Exec("DROP INDEX " + found->name, error, static_cast<int>(at));
+    }
+    if (found->type == 'P' || found->type == 'U') {
+        COraError::Set(error, 3001, {"DROP CONSTRAINT (PRIMARY KEY / UNIQUE)"}, static_cast<int>(at));
+        return false;
+    }
+    // A CHECK, NOT NULL or FOREIGN KEY in the definition: its words go.
+    std::string current;
+    TableSql(table, current);
+    auto tokens = CSqlScanner::Significant(current);
+    for (std::size_t k = 0; k + 1 < tokens.size(); ++k) {
+        if (Word(current, tokens, k) != "CONSTRAINT" ||
+            encoding::Cp932ToUtf8(Word(current, tokens, k + 1)) != found->name)
+            continue;
+        std::size_t end = k + 2;
+        int depth = 0;
+        for (; end < tokens.size(); ++end) {
+            if (CSqlScanner::IsSymbol(current, tokens[end], '(')) ++depth;
+            if (CSqlScanner::IsSymbol(current, tokens[end], ')') && --depth < 0) break;
+            if (depth == 0 && (CSqlScanner::IsSymbol(current, tokens[end], ',') ||
+                               Word(current, tokens, end) == "CONSTRAINT"))
+                break;
+        }
+        std::size_t from = tokens[k].begin;
+        // A constraint item of its own takes the comma before it along.
+        if (k > 0 && CSqlScanner::IsSymbol(current, tokens[k - 1], ',')) from = tokens[k - 1].begin;
+        std::string edited = current.substr(0, from) + " " + current.substr(tokens[end].begin);
+        if (disable) {
+            // Kept as an item of its own, so that ENABLE adds it back.
+            std::string item = current.substr(tokens[k].begin, tokens[end].begin - tokens[k].begin);
+            std::string upper = Upper(item);
+            if (upper.find("REFERENCES") != std::string::npos && upper.find("FOREIGN") == std::string::npos) {
+                std::size_t references = upper.find("REFERENCES");
+                item.insert(references,
+                            "FOREIGN KEY (" + encoding::Utf8ToCp932(found->columns.front()) + ") ");
+            }
+            if (!Keep(table, found->name, 'D', item, error)) return false;
+        }
+        return EditDefinition(table, edited, error);
+    }
+    COraError::Set(error, 3001, {"DROP CONSTRAINT " + std::string(name)}, static_cast<int>(at));
+    return false;
+}
+
+bool CSqliteSchema::Modify(std::string_view table, std::string_view item, std::size_t at,
+                           CEngineError& error) {
+    auto tokens = CSqlScanner::Significant(item);
+    if (tokens.empty()) return true;
+    std::string column = Word(item, tokens, 0);
+    std::string current;
+    TableSql(table, current);
+    auto defTokens = CSqlScanner::Significant(current);
+    std::size_t open = 0;
+    while (open < defTokens.size() && !CSqlScanner::IsSymbol(current, defTokens[open], '(')) ++open;
+    for (const auto& [from, to] : Items(current, defTokens, open)) {
+        std::string_view def = Trim(std::string_view(current).substr(from, to - from));
+        auto words = CSqlScanner::Significant(def);
+        if (words.empty() || Word(def, words, 0) != column) continue;
+        // The old definition: name, type (with its brackets), the rest.
+        std::size_t typeEnd = 1;
+        if (typeEnd < words.size() && !StartsConstraint(Word(def, words, 1)) &&
+            Word(def, words, 1) != "NOT" && Word(def, words, 1) != "DEFAULT" &&
+            Word(def, words, 1) != "NULL") {
+            ++typeEnd;
+            if (typeEnd < words.size() && CSqlScanner::IsSymbol(def, words[typeEnd], '(')) {
+                while (typeEnd < words.size() && !CSqlScanner::IsSymbol(def, words[typeEnd], ')')) ++typeEnd;
+                ++typeEnd;
+            }
+        }
+        std::string type(def.substr(
+            words[0].length, (typeEnd < words.size() ? words[typeEnd].begin : def.size()) - words[0].length));
+        std::string rest(typeEnd < words.size() ? def.substr(words[typeEnd].begin) : std::string_view());
+        // The new one: a type if given, NOT NULL / NULL, the rest as written.
+        std::size_t k = 1;
+        std::string newType = type;
+        if (k < tokens.size() && !StartsConstraint(Word(item, tokens, k)) && Word(item, tokens, k) != "NOT" &&
+            Word(item, tokens, k) != "DEFAULT" && Word(item, tokens, k) != "NULL") {
+            std::size_t end = k + 1;
+            if (end < tokens.size() && CSqlScanner::IsSymbol(item, tokens[end], '(')) {
+                while (end < tokens.size() && !CSqlScanner::IsSymbol(item, tokens[end], ')')) ++end;
+                ++end;
+            }
+            std::string written(item.substr(
+                tokens[k].begin, (end < tokens.size() ? tokens[end].begin : item.size()) - tokens[k].begin));
+            std::string prepared = Prepare("CREATE TABLE X (C " + written + ")");
+            newType = " " + COracleDialect::Translate(prepared).Text().substr(18);
+            newType = newType.substr(0, newType.rfind(')'));
+            k = end;
+        }
+        std::string extra(k < tokens.size() ? item.substr(tokens[k].begin) : std::string_view());
+        std::string upperExtra = Upper(extra);
+        std::string upperRest = Upper(rest);
+        if (upperExtra.find("NOT NULL") == std::string::npos && upperExtra.rfind("NULL", 0) == 0) {
+            std::size_t notNull = upperRest.find("NOT NULL");
+            if (notNull != std::string::npos) rest.erase(notNull, 8);
+            extra = extra.substr(4);
+        } else if (upperExtra.find("NOT NULL") != std::string::npos &&
+                   upperRest.find("NOT NULL") != std::string::npos) {
+            std::size_t notNull = upperExtra.find("NOT NULL");
+            extra.erase(notNull, 8);
+        }
+        std::string edited =
+            current.substr(0, static_cast<std::size_t>(def.data() - current.data())) +
+            std::string(def.substr(0, words[0].length)) + newType + " " + rest + " " + extra +
+            current.substr(static_cast<std::size_t>(def.data() - current.data()) + def.size());
+        std::string utfTable = encoding::Cp932ToUtf8(Upper(table));
+        std::string utfColumn = encoding::Cp932ToUtf8(column);
+        if (Upper(extra).find("NOT NULL") != std::string::npos &&
+            Count("SELECT count(*) FROM " + utfTable + " WHERE " + utfColumn + " IS NULL") > 0) {
+            COraError::Set(error, 2296, {std::string(table) + "." + column}, static_cast<int>(at));
+            return false;
+        }
+        return EditDefinition(table, edited, error);
+    }
+    COraError::Set(error, 904, {column}, static_cast<int>(at));
+    return false;
+}

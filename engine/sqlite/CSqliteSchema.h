@@ -1,0 +1,56 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/EngineTypes.h"
+#include "engine/sqlite/CSqlScanner.h"
+
+struct sqlite3;
+
+// The schema statements of real scripts that SQLite does not take as they
+// are written: COMMENT ON, ALTER TABLE ... ADD (several items) / ADD
+// CONSTRAINT / DROP CONSTRAINT / ENABLE|DISABLE CONSTRAINT / MODIFY, ALTER
+// SEQUENCE, and the physical clauses and identity columns of CREATE TABLE.
+//
+// A constraint added later is kept where SQLite looks for it: a PRIMARY KEY
+// or UNIQUE one as a unique index named after it (marked in its text), a
+// CHECK or FOREIGN KEY one in the table's definition, which is edited in
+// place and checked against the rows already there.
+class CSqliteSchema {
+public:
+    explicit CSqliteSchema(sqlite3* db) : m_db(db) {}
+
+    // Runs `sql` (CP932) when it is one of the statements above that needs
+    // more than a rewrite; false with `handled` unset for any other.
+    bool Run(const std::string& sql, CEngineError& error, bool& handled);
+    // CREATE TABLE with the physical clauses blanked out and identity
+    // clauses kept as a comment, at the same offsets; other text unchanged.
+    static std::string Prepare(std::string_view sql);
+    // The identity columns of a table definition: "ALWAYS", "DEFAULT" or
+    // "ON NULL" per column name (upper case); empty when none.
+    static std::vector<std::pair<std::string, std::string>> Identities(std::string_view createTable);
+
+private:
+    using Tokens = std::vector<CSqlScanner::Token>;
+
+    bool Comment(std::string_view sql, const Tokens& tokens, CEngineError& error);
+    bool AlterTable(std::string_view sql, const Tokens& tokens, CEngineError& error, bool& handled);
+    bool AlterSequence(std::string_view sql, const Tokens& tokens, CEngineError& error);
+    bool AddItem(std::string_view table, std::string_view item, std::size_t at, CEngineError& error);
+    bool AddConstraint(std::string_view table, std::string_view item, std::size_t at, CEngineError& error);
+    // `disable`: the constraint is kept aside (TARVEX_DISABLED) for ENABLE.
+    bool DropConstraint(std::string_view table, std::string_view name, std::size_t at, CEngineError& error,
+                        bool disable = false);
+    bool Enable(std::string_view table, std::string_view name, std::size_t at, CEngineError& error);
+    bool Keep(std::string_view table, const std::string& name, char kind, const std::string& text,
+              CEngineError& error);
+    bool Modify(std::string_view table, std::string_view item, std::size_t at, CEngineError& error);
+    bool EditDefinition(std::string_view table, const std::string& sql, CEngineError& error);
+    bool Exec(const std::string& utf8, CEngineError& error, int position = 0);
+    bool TableSql(std::string_view table, std::string& sql);
+    long long Count(const std::string& utf8);
+
+    sqlite3* m_db;
+};

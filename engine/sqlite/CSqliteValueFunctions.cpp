@@ -1,0 +1,511 @@
+#include "engine/sqlite/CSqliteValueFunctions.h"
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <vector>
+
+#include "engine/sqlite/CDateFormat.h"
+#include "engine/sqlite/COraError.h"
+#include "engine/sqlite/CSqliteSession.h"
+#include "engine/sqlite/CValueText.h"
+#include "text/Encoding.h"
+
+namespace {
+
+std::string TextOf(sqlite3_value* value) {
+    const unsigned char* text = sqlite3_value_text(value);
+    return text != nullptr ? std::string(reinterpret_cast<const char*>(text),
+                                         static_cast<std::size_t>(sqlite3_value_bytes(value)))
+                           : std::string();
+}
+
+bool IsNull(sqlite3_value* value) { return sqlite3_value_type(value) == SQLITE_NULL; }
+
+void Raise(sqlite3_context* context, int code, std::initializer_list<std::string_view> args, int at) {
+    std::string message = COraError::ForFunction(code, args, at);
+    sqlite3_result_error(context, message.c_str(), static_cast<int>(message.size()));
+}
+
+void ResultText(sqlite3_context* context, const std::string& text) {
+    sqlite3_result_text(context, text.c_str(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+}
+
+void ResultNumberText(sqlite3_context* context, const std::string& text) {
+    std::int64_t integer = 0;
+    if (CValueText::ParseInteger(text, integer))
+        sqlite3_result_int64(context, integer);
+    else
+        sqlite3_result_double(context, std::strtod(text.c_str(), nullptr));
+}
+
+// The decimal text of a numeric or textual value; false when it is no number.
+bool DecimalOf(sqlite3_value* value, std::string& text) {
+    switch (sqlite3_value_type(value)) {
+        case SQLITE_INTEGER:
+            text = CValueText::FromInteger(sqlite3_value_int64(value));
+            return true;
+        case SQLITE_FLOAT:
+            text = CValueText::FromDouble(sqlite3_value_double(value));
+            return std::isfinite(sqlite3_value_double(value));
+        default: {
+            double number = 0;
+            std::string raw = TextOf(value);
+            if (!CValueText::ParseNumber(raw, number) || !std::isfinite(number)) return false;
+            // Note: written text keeps its digits (up to 15 significant ones).
+            std::int64_t integer = 0;
+            text = CValueText::ParseInteger(raw, integer) ? CValueText::FromInteger(integer)
+                                                          : CValueText::FromDouble(number);
+            return true;
+        }
+    }
+}
+
+// Digits before the point of a decimal text, leading zeros aside.
+int IntegerDigits(std::string_view text) {
+    if (!text.empty() && text.front() == '-') text.remove_prefix(1);
+    std::size_t point = text.find('.');
+    std::string_view whole = text.substr(0, point);
+    while (!whole.empty() && whole.front() == '0') whole.remove_prefix(1);
+    return static_cast<int>(whole.size());
+}
+
+// A number that already has at most `scale` decimals and fits `precision`:
+// true when it needs no decimal rounding (the common case, kept fast).
+bool FitsAsIs(sqlite3_value* value, int precision, int scale) {
+    int type = sqlite3_value_type(value);
+    if (type != SQLITE_INTEGER && type != SQLITE_FLOAT) return false;
+    bool scaled = scale != CSqliteValueFunctions::kNoScale;
+    double number = sqlite3_value_double(value);
+    if (type == SQLITE_FLOAT) {
+        if (!scaled || scale < 0 || scale > 12) return !scaled && precision == 0 && std::isfinite(number);
+        double shifted = number * std::pow(10.0, scale);
+        if (!(std::fabs(shifted) < 1e15) || shifted != std::nearbyint(shifted)) return false;
+    } else if (scaled && scale < 0) {
+        return false;
+    }
+    return precision == 0 || std::fabs(number) < std::pow(10.0, precision - (scaled ? scale : 0)) * 0.999999;
+}
+
+void StoreNumber(sqlite3_context* context, int, sqlite3_value** argv) {
+    if (IsNull(argv[0])) return sqlite3_result_null(context);
+    int precision = sqlite3_value_int(argv[1]);
+    int scale = sqlite3_value_int(argv[2]);
+    if (FitsAsIs(argv[0], precision, scale)) return sqlite3_result_value(context, argv[0]);
+    int at = sqlite3_value_int(argv[4]);
+    std::string text;
+    if (!DecimalOf(argv[0], text)) return Raise(context, 1722, {}, at);
+    if (!CSqliteValueFunctions::FitNumber(text, precision, scale))
+        return Raise(context, 1438, {TextOf(argv[3])}, at);
+    ResultNumberText(context, text);
+}
+
+std::size_t Characters(std::string_view utf8) {
+    std::size_t count = 0;
+    for (char c : utf8)
+        if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++count;
+    return count;
+}
+
+void StoreText(sqlite3_context* context, int, sqlite3_value** argv) {
+    if (IsNull(argv[0])) return sqlite3_result_null(context);
+    std::string text;
+    switch (sqlite3_value_type(argv[0])) {
+        case SQLITE_INTEGER:
+            text = CValueText::FromInteger(sqlite3_value_int64(argv[0]));
+            break;
+        case SQLITE_FLOAT:
+            text = CValueText::FromDouble(sqlite3_value_double(argv[0]));
+            break;
+        default:
+            text = TextOf(argv[0]);
+    }
+    if (text.empty()) return sqlite3_result_null(context);
+    long limit = sqlite3_value_int(argv[1]);
+    bool chars = sqlite3_value_int(argv[2]) != 0;
+    bool pad = sqlite3_value_int(argv[3]) != 0;
+    int at = sqlite3_value_int(argv[5]);
+    bool ascii = true;
+    for (char c : text) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
+    std::size_t length = chars || ascii ? Characters(text) : encoding::Utf8ToCp932(text).size();
+    if (limit > 0 && length > static_cast<std::size_t>(limit))
+        return Raise(context, chars ? 112899 : 12899,
+                     {TextOf(argv[4]), std::to_string(length), std::to_string(limit)}, at);
+    if (pad && limit > 0) text.append(static_cast<std::size_t>(limit) - length, ' ');
+    ResultText(context, text);
+}
+
+bool ReadDate(const CSqliteSession& session, const std::string& text, CDateTime& value) {
+    std::string error;
+    if (CValueText::HasStoredDatePrefix(text) && CDateFormat::ParseStored(text, value)) return true;
+    return CDateFormat::Parse(text, session.dateFormat, value, error);
+}
+
+void StoreDate(sqlite3_context* context, int, sqlite3_value** argv) {
+    if (IsNull(argv[0])) return sqlite3_result_null(context);
+    auto* session = static_cast<CSqliteSession*>(sqlite3_user_data(context));
+    int at = sqlite3_value_int(argv[1]);
+    if (sqlite3_value_type(argv[0]) != SQLITE_TEXT) return Raise(context, 932, {}, at);
+    std::string text = TextOf(argv[0]);
+    CDateTime value;
+    if (!ReadDate(*session, text, value)) return Raise(context, 1861, {text}, at);
+    ResultText(context, CDateFormat::ToStored(value));
+}
+
+long long& Counter(sqlite3_context* context, sqlite3_value* block) {
+    auto* session = static_cast<CSqliteSession*>(sqlite3_user_data(context));
+    auto index = static_cast<std::size_t>(std::max(0, sqlite3_value_int(block)));
+    if (session->rownum.size() <= index) session->rownum.resize(index + 1, 0);
+    return session->rownum[index];
+}
+
+void RownumPeek(sqlite3_context* context, int, sqlite3_value** argv) {
+    sqlite3_result_int64(context, Counter(context, argv[0]) + 1);
+}
+
+void RownumCurrent(sqlite3_context* context, int, sqlite3_value** argv) {
+    sqlite3_result_int64(context, Counter(context, argv[0]));
+}
+
+void RownumAccept(sqlite3_context* context, int, sqlite3_value** argv) {
+    bool accepted = !IsNull(argv[1]) && sqlite3_value_double(argv[1]) != 0;
+    if (accepted) ++Counter(context, argv[0]);
+    sqlite3_result_int(context, accepted ? 1 : 0);
+}
+
+bool DateValue(sqlite3_value* value, CDateTime& date) {
+    if (sqlite3_value_type(value) != SQLITE_TEXT) return false;
+    std::string text = TextOf(value);
+    return CValueText::IsStoredDate(text) && CDateFormat::ParseStored(text, date);
+}
+
+bool NumberValue(sqlite3_value* value, double& number) {
+    int type = sqlite3_value_type(value);
+    if (type == SQLITE_INTEGER || type == SQLITE_FLOAT) {
+        number = sqlite3_value_double(value);
+        return true;
+    }
+    return CValueText::ParseNumber(TextOf(value), number);
+}
+
+// The unit a date format names for TRUNC and ROUND.
+enum class DateUnit { Year, Quarter, Month, Day, Hour, Minute, None };
+
+DateUnit UnitOf(std::string format) {
+    for (char& c : format)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    const struct {
+        const char* name;
+        DateUnit unit;
+    } kUnits[] = {{"YYYY", DateUnit::Year}, {"YYY", DateUnit::Year},  {"YY", DateUnit::Year},
+                  {"Y", DateUnit::Year},    {"YEAR", DateUnit::Year}, {"SYYYY", DateUnit::Year},
+                  {"RR", DateUnit::Year},   {"RRRR", DateUnit::Year}, {"Q", DateUnit::Quarter},
+                  {"MM", DateUnit::Month},  {"MON", DateUnit::Month}, {"MONTH", DateUnit::Month},
+                  {"RM", DateUnit::Month},  {"DD", DateUnit::Day},    {"DDD", DateUnit::Day},
+                  {"J", DateUnit::Day},     {"HH", DateUnit::Hour},   {"HH12", DateUnit::Hour},
+                  {"HH24", DateUnit::Hour}, {"MI", DateUnit::Minute}};
+    for (const auto& row : kUnits)
+        if (format == row.name) return row.unit;
+    return DateUnit::None;
+}
+
+// TRUNC (or ROUND) of a date to `unit`; false when out of range.
+bool DateTo(CDateTime date, DateUnit unit, bool round, CDateTime& out) {
+    CDateTime start = date;
+    CDateTime next = date;
+    switch (unit) {
+        case DateUnit::Year:
+            start = CDateTime{date.year, 1, 1, 0, 0, 0};
+            next = CDateTime{date.year + 1, 1, 1, 0, 0, 0};
+            // Note: a year rounds up from July 1st, a quarter or month from its 16th.
+            out = round && date.month >= 7 ? next : start;
+            return CDateFormat::IsValid(out);
+        case DateUnit::Quarter: {
+            int first = (date.month - 1) / 3 * 3 + 1;
+            start = CDateTime{date.year, first, 1, 0, 0, 0};
+            bool up = round && (date.month > first + 1 || (date.month == first + 1 && date.day >= 16));
+            if (!up) return out = start, true;
+            return CDateFormat::AddMonths(start, 3, out);
+        }
+        case DateUnit::Month:
+            start = CDateTime{date.year, date.month, 1, 0, 0, 0};
+            if (!(round && date.day >= 16)) return out = start, true;
+            return CDateFormat::AddMonths(start, 1, out);
+        case DateUnit::Day:
+            start.hour = start.minute = start.second = 0;
+            if (!(round && date.hour >= 12)) return out = start, true;
+            return CDateFormat::AddDays(start, 1, out);
+        case DateUnit::Hour:
+            start.minute = start.second = 0;
+            if (!(round && date.minute >= 30)) return out = start, true;
+            return CDateFormat::AddDays(start, 1.0 / 24, out);
+        case DateUnit::Minute:
+            start.second = 0;
+            if (!(round && date.second >= 30)) return out = start, true;
+            return CDateFormat::AddDays(start, 1.0 / 1440, out);
+        case DateUnit::None:
+            break;
+    }
+    return false;
+}
+
+// ROUND or TRUNC: numbers to decimals, dates to a unit (a day by default).
+template <bool kRound>
+void RoundOrTrunc(sqlite3_context* context, int argc, sqlite3_value** argv) {
+    for (int k = 0; k < argc; ++k)
+        if (IsNull(argv[k])) return sqlite3_result_null(context);
+    CDateTime date;
+    if (DateValue(argv[0], date)) {
+        std::string format = argc > 1 ? TextOf(argv[1]) : std::string("DD");
+        DateUnit unit = UnitOf(format);
+        if (unit == DateUnit::None) return Raise(context, 1821, {format}, -1);
+        CDateTime out;
+        if (!DateTo(date, unit, kRound, out)) return Raise(context, 1841, {}, -1);
+        return ResultText(context, CDateFormat::ToStored(out));
+    }
+    std::string text;
+    if (!DecimalOf(argv[0], text)) return Raise(context, 1722, {}, -1);
+    int scale = argc > 1 ? sqlite3_value_int(argv[1]) : 0;
+    ResultNumberText(context, kRound ? CSqliteValueFunctions::RoundDecimal(text, scale)
+                                     : CSqliteValueFunctions::TruncateDecimal(text, scale));
+}
+
+template <double (*F)(double)>
+void Unary(sqlite3_context* context, int, sqlite3_value** argv) {
+    double x = 0;
+    if (IsNull(argv[0])) return sqlite3_result_null(context);
+    if (!NumberValue(argv[0], x)) return Raise(context, 1722, {}, -1);
+    double y = F(x);
+    if (std::trunc(y) == y && std::fabs(y) < 9e15)
+        sqlite3_result_int64(context, static_cast<sqlite3_int64>(y));
+    else
+        sqlite3_result_double(context, y);
+}
+
+double Sign(double x) { return x > 0 ? 1 : (x < 0 ? -1 : 0); }
+double Ceil(double x) { return std::ceil(x); }
+double Floor(double x) { return std::floor(x); }
+double Sqrt(double x) { return std::sqrt(x); }
+
+void Power(sqlite3_context* context, int, sqlite3_value** argv) {
+    double x = 0;
+    double y = 0;
+    if (IsNull(argv[0]) || IsNull(argv[1])) return sqlite3_result_null(context);
+    if (!NumberValue(argv[0], x) || !NumberValue(argv[1], y)) return Raise(context, 1722, {}, -1);
+    double z = std::pow(x, y);
+    if (std::trunc(z) == z && std::fabs(z) < 9e15)
+        sqlite3_result_int64(context, static_cast<sqlite3_int64>(z));
+    else
+        sqlite3_result_double(context, z);
+}
+
+void Extract(sqlite3_context* context, int, sqlite3_value** argv) {
+    CDateTime date;
+    if (IsNull(argv[1])) return sqlite3_result_null(context);
+    if (!DateValue(argv[1], date)) return Raise(context, 932, {}, -1);
+    std::string field = TextOf(argv[0]);
+    const int parts[] = {date.year, date.month, date.day, date.hour, date.minute, date.second};
+    const char* const names[] = {"YEAR", "MONTH", "DAY", "HOUR", "MINUTE", "SECOND"};
+    for (int k = 0; k < 6; ++k)
+        if (field == names[k]) return sqlite3_result_int(context, parts[k]);
+    sqlite3_result_null(context);
+}
+
+void MonthsBetween(sqlite3_context* context, int, sqlite3_value** argv) {
+    CDateTime a;
+    CDateTime b;
+    if (IsNull(argv[0]) || IsNull(argv[1])) return sqlite3_result_null(context);
+    if (!DateValue(argv[0], a) || !DateValue(argv[1], b)) return Raise(context, 932, {}, -1);
+    double months = (a.year - b.year) * 12.0 + (a.month - b.month);
+    bool bothLast = a.day == CDateFormat::LastDayOfMonth(a.year, a.month) &&
+                    b.day == CDateFormat::LastDayOfMonth(b.year, b.month);
+    if (a.day != b.day && !bothLast)
+        months += (a.day - b.day) / 31.0 +
+                  ((a.hour - b.hour) * 3600.0 + (a.minute - b.minute) * 60.0 + (a.second - b.second)) /
+                      (31.0 * 86400.0);
+    sqlite3_result_double(context, months);
+}
+
+// LISTAGG: values with their sort keys, joined at the end.
+struct ListEntry {
+    std::string value;
+    bool keyNull = true;
+    bool keyNumber = false;
+    double number = 0;
+    std::string text;
+};
+
+struct ListState {
+    std::vector<ListEntry>* entries;
+    std::string separator;
+    bool descending;
+};
+
+void ListStep(sqlite3_context* context, int argc, sqlite3_value** argv) {
+    auto** state = static_cast<ListState**>(sqlite3_aggregate_context(context, sizeof(ListState*)));
+    if (state == nullptr) return sqlite3_result_error_nomem(context);
+    if (*state == nullptr) *state = new ListState{new std::vector<ListEntry>, {}, false};
+    if (IsNull(argv[0])) return;
+    ListEntry entry;
+    int type = sqlite3_value_type(argv[0]);
+    entry.value = type == SQLITE_INTEGER ? CValueText::FromInteger(sqlite3_value_int64(argv[0]))
+                  : type == SQLITE_FLOAT ? CValueText::FromDouble(sqlite3_value_double(argv[0]))
+                                         : TextOf(argv[0]);
+    (*state)->separator = argc > 1 && !IsNull(argv[1]) ? TextOf(argv[1]) : std::string();
+    if (argc > 2) {
+        entry.keyNull = IsNull(argv[2]);
+        int keyType = sqlite3_value_type(argv[2]);
+        entry.keyNumber = keyType == SQLITE_INTEGER || keyType == SQLITE_FLOAT;
+        entry.number = sqlite3_value_double(argv[2]);
+        entry.text = TextOf(argv[2]);
+        (*state)->descending = argc > 3 && sqlite3_value_int(argv[3]) != 0;
+    }
+    (*state)->entries->push_back(std::move(entry));
+}
+
+void ListFinal(sqlite3_context* context) {
+    auto** state = static_cast<ListState**>(sqlite3_aggregate_context(context, 0));
+    if (state == nullptr || *state == nullptr) return sqlite3_result_null(context);
+    std::vector<ListEntry>& entries = *(*state)->entries;
+    bool descending = (*state)->descending;
+    std::stable_sort(entries.begin(), entries.end(), [descending](const ListEntry& a, const ListEntry& b) {
+        if (a.keyNull || b.keyNull)
+            return !a.keyNull && b.keyNull ? !descending : (a.keyNull && !b.keyNull ? descending : false);
+        bool less = a.keyNumber && b.keyNumber ? a.number < b.number : a.text < b.text;
+        bool greater = a.keyNumber && b.keyNumber ? b.number < a.number : b.text < a.text;
+        return descending ? greater : less;
+    });
+    std::string out;
+    for (std::size_t k = 0; k < entries.size(); ++k) {
+        if (k > 0) out += (*state)->separator;
+        out += entries[k].value;
+    }
+    bool none = entries.empty();
+    delete (*state)->entries;
+    delete *state;
+    // Note: as on the server, an empty list (or only empty values) is NULL.
+    if (none || out.empty()) return sqlite3_result_null(context);
+    ResultText(context, out);
+}
+
+void Require(sqlite3_context* context, int, sqlite3_value** argv) {
+    if (IsNull(argv[0]) || (sqlite3_value_type(argv[0]) == SQLITE_TEXT && sqlite3_value_bytes(argv[0]) == 0))
+        return Raise(context, 1400, {TextOf(argv[1])}, 0);
+    sqlite3_result_value(context, argv[0]);
+}
+
+struct Row {
+    const char* name;
+    int arguments;
+    void (*function)(sqlite3_context*, int, sqlite3_value**);
+    bool deterministic;
+    bool session;
+};
+
+constexpr Row kFunctions[] = {
+    {"ORA_STORE_NUMBER", 5, StoreNumber, true, false},
+    {"ORA_STORE_TEXT", 6, StoreText, true, false},
+    {"ORA_STORE_DATE", 2, StoreDate, true, true},
+    {"ORA_ROWNUM_PEEK", 1, RownumPeek, false, true},
+    {"ORA_ROWNUM_CURRENT", 1, RownumCurrent, false, true},
+    {"ORA_ROWNUM_ACCEPT", 2, RownumAccept, false, true},
+    {"ORA_REQUIRE", 2, Require, true, false},
+    {"ORA_ROUND", 1, RoundOrTrunc<true>, true, false},
+    {"ORA_ROUND", 2, RoundOrTrunc<true>, true, false},
+    {"ORA_TRUNC", 1, RoundOrTrunc<false>, true, false},
+    {"ORA_TRUNC", 2, RoundOrTrunc<false>, true, false},
+    {"ORA_CEIL", 1, Unary<Ceil>, true, false},
+    {"ORA_FLOOR", 1, Unary<Floor>, true, false},
+    {"ORA_SQRT", 1, Unary<Sqrt>, true, false},
+    {"ORA_SIGN", 1, Unary<Sign>, true, false},
+    {"ORA_POWER", 2, Power, true, false},
+    {"ORA_MONTHS_BETWEEN", 2, MonthsBetween, true, false},
+    {"ORA_EXTRACT", 2, Extract, true, false},
+};
+
+}  // namespace
+
+std::string CSqliteValueFunctions::TruncateDecimal(std::string_view number, int scale) {
+    bool negative = !number.empty() && number.front() == '-';
+    std::string magnitude(negative ? number.substr(1) : number);
+    std::size_t point = magnitude.find('.');
+    std::string whole = magnitude.substr(0, point);
+    std::string fraction = point == std::string::npos ? std::string() : magnitude.substr(point + 1);
+    if (scale >= 0) {
+        if (fraction.size() > static_cast<std::size_t>(scale))
+            fraction.resize(static_cast<std::size_t>(scale));
+    } else {
+        fraction.clear();
+        std::size_t keep = whole.size() > static_cast<std::size_t>(-scale)
+                               ? whole.size() - static_cast<std::size_t>(-scale)
+                               : 0;
+        whole = keep == 0 ? std::string("0")
+                          : whole.substr(0, keep) + std::string(static_cast<std::size_t>(-scale), '0');
+    }
+    // Rounding the truncated digits at their own scale only tidies them.
+    std::string text = (negative ? "-" : "") + (whole.empty() ? std::string("0") : whole) +
+                       (fraction.empty() ? std::string() : "." + fraction);
+    return RoundDecimal(text, scale < 0 ? 0 : scale);
+}
+
+bool CSqliteValueFunctions::FitNumber(std::string& text, int precision, int scale) {
+    bool scaled = scale != kNoScale;
+    if (scaled) text = RoundDecimal(text, scale);
+    return precision <= 0 || IntegerDigits(text) <= precision - (scaled ? scale : 0);
+}
+
+std::string CSqliteValueFunctions::RoundDecimal(std::string_view number, int scale) {
+    bool negative = !number.empty() && number.front() == '-';
+    if (negative) number.remove_prefix(1);
+    std::size_t point = number.find('.');
+    std::string whole(number.substr(0, point));
+    std::string fraction =
+        point == std::string_view::npos ? std::string() : std::string(number.substr(point + 1));
+    if (whole.empty()) whole = "0";
+    // All digits in one string with the point after `whole.size()` digits.
+    std::string digits = whole + fraction;
+    long keep = static_cast<long>(whole.size()) + scale;  // digits kept
+    if (keep < 0) return "0";
+    if (static_cast<std::size_t>(keep) >= digits.size()) return (negative ? "-" : "") + std::string(number);
+    bool up = digits[static_cast<std::size_t>(keep)] >= '5';
+    digits.resize(static_cast<std::size_t>(keep));
+    long pointAt = static_cast<long>(whole.size());
+    if (up) {
+        long k = keep - 1;
+        while (k >= 0 && digits[static_cast<std::size_t>(k)] == '9')
+            digits[static_cast<std::size_t>(k--)] = '0';
+        if (k >= 0)
+            ++digits[static_cast<std::size_t>(k)];
+        else {
+            digits.insert(digits.begin(), '1');
+            ++pointAt;
+        }
+    }
+    // Pad with zeros up to the point when the scale is negative.
+    while (static_cast<long>(digits.size()) < pointAt) digits += '0';
+    std::string integer = digits.substr(0, static_cast<std::size_t>(pointAt));
+    std::string decimals = digits.substr(static_cast<std::size_t>(pointAt));
+    while (!decimals.empty() && decimals.back() == '0') decimals.pop_back();
+    integer.erase(0, std::min(integer.find_first_not_of('0'), integer.size()));
+    if (integer.empty()) integer = "0";
+    std::string out = decimals.empty() ? integer : integer + "." + decimals;
+    bool zero = out.find_first_not_of("0.") == std::string::npos;
+    return (negative && !zero ? "-" : "") + out;
+}
+
+bool CSqliteValueFunctions::Register(sqlite3* db, CSqliteSession* session) {
+    for (const Row& row : kFunctions) {
+        int flags = SQLITE_UTF8 | (row.deterministic ? SQLITE_DETERMINISTIC : 0);
+        if (sqlite3_create_function(db, row.name, row.arguments, flags, row.session ? session : nullptr,
+                                    row.function, nullptr, nullptr) != SQLITE_OK)
+            return false;
+    }
+    for (int arguments : {1, 2, 4})
+        if (sqlite3_create_function(db, "ORA_LISTAGG", arguments, SQLITE_UTF8, nullptr, nullptr, ListStep,
+                                    ListFinal) != SQLITE_OK)
+            return false;
+    return true;
+}

@@ -1,0 +1,248 @@
+// The embedded engine answers as the server does: each case is a rule of the
+// server, not the engine's own output.
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include "engine/sqlite/CSqliteConnection.h"
+#include "tests/oracle/TempHome.h"
+#include "text/Encoding.h"
+
+namespace {
+
+class COracleSemanticsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        CEngineError error;
+        m_connection = CSqliteConnection::Open("", error);
+        ASSERT_NE(m_connection, nullptr) << error.message;
+    }
+    void Exec(const std::string& sql) {
+        long rows = 0;
+        ASSERT_TRUE(m_connection->Execute(encoding::Utf8ToCp932(sql), m_binds, rows))
+            << sql << ": " << Error();
+    }
+    // The rows, values joined by ',' and rows by '|'; NULL as "-".
+    std::string Rows(const std::string& sql) {
+        CEngineResult result;
+        if (!m_connection->Query(encoding::Utf8ToCp932(sql), m_binds, result)) return "ERROR " + Error();
+        std::string out;
+        for (std::size_t row = 0; row < result.RowCount(); ++row) {
+            if (row > 0) out += "|";
+            for (std::size_t column = 0; column < result.Columns().size(); ++column) {
+                if (column > 0) out += ",";
+                out += result.IsNull(row, column) ? std::string("-")
+                                                  : encoding::Cp932ToUtf8(result.Value(row, column));
+            }
+        }
+        return out;
+    }
+    int TypeOf(const std::string& sql) {
+        CEngineResult result;
+        if (!m_connection->Query(sql, m_binds, result) || result.Columns().empty()) return -1;
+        return result.Columns()[0].serverType;
+    }
+    // The message in UTF-8, as the tests are written.
+    std::string Error() const { return encoding::Cp932ToUtf8(m_connection->LastError().message); }
+    // Runs a statement that must fail; its error in UTF-8.
+    std::string Failure(const std::string& sql) {
+        long rows = 0;
+        if (m_connection->Execute(encoding::Utf8ToCp932(sql), m_binds, rows)) return "OK";
+        return Error();
+    }
+
+    TempHome m_home;
+    std::vector<CEngineBind> m_binds;
+    std::unique_ptr<CSqliteConnection> m_connection;
+};
+
+}  // namespace
+
+TEST_F(COracleSemanticsTest, NullsSortLastAscendingAndFirstDescending) {
+    Exec("CREATE TABLE R (X NUMBER)");
+    for (const char* value : {"2", "NULL", "1", "3"})
+        Exec(std::string("INSERT INTO R VALUES (") + value + ")");
+    EXPECT_EQ(Rows("SELECT X FROM R ORDER BY X"), "1|2|3|-");
+    EXPECT_EQ(Rows("SELECT X FROM R ORDER BY X DESC"), "-|3|2|1");
+    EXPECT_EQ(Rows("SELECT X FROM R ORDER BY X NULLS FIRST"), "-|1|2|3");
+    EXPECT_EQ(Rows("SELECT X FROM R ORDER BY X DESC NULLS LAST"), "3|2|1|-");
+}
+
+TEST_F(COracleSemanticsTest, RownumCountsAcceptedRowsBeforeOrderBy) {
+    Exec("CREATE TABLE R (X NUMBER)");
+    for (const char* value : {"1", "2", "3", "NULL"})
+        Exec(std::string("INSERT INTO R VALUES (") + value + ")");
+    EXPECT_EQ(Rows("SELECT X FROM R WHERE ROWNUM <= 2 AND X > 1"), "2|3");
+    EXPECT_EQ(Rows("SELECT X FROM R WHERE ROWNUM = 2"), "");
+    EXPECT_EQ(Rows("SELECT X FROM R WHERE ROWNUM = 1"), "1");
+    EXPECT_EQ(Rows("SELECT X FROM R WHERE ROWNUM > 1"), "");
+    EXPECT_EQ(Rows("SELECT ROWNUM, X FROM R WHERE X IS NOT NULL ORDER BY X DESC"), "3,3|2,2|1,1");
+    EXPECT_EQ(Rows("SELECT X FROM (SELECT X FROM R ORDER BY X DESC) WHERE ROWNUM <= 2"), "-|3");
+    EXPECT_EQ(Rows("SELECT X FROM R WHERE ROWNUM < 3 ORDER BY X DESC"), "2|1");
+}
+
+TEST_F(COracleSemanticsTest, TextIsNeverTakenForADate) {
+    EXPECT_EQ(Rows("SELECT '2024-01-15 10:00:00' FROM DUAL"), "2024-01-15 10:00:00");
+    EXPECT_EQ(TypeOf("SELECT '2024-01-15 10:00:00' FROM DUAL"), servertype::kVarchar2);
+    EXPECT_EQ(TypeOf("SELECT DATE '2024-01-15' + 1 FROM DUAL"), servertype::kDate);
+    EXPECT_EQ(Rows("SELECT DATE '2024-01-15' + 1 FROM DUAL"), "24-01-16");
+}
+
+TEST_F(COracleSemanticsTest, NumberColumnsRoundAndRefuseWhatTheirPrecisionCannotHold) {
+    Exec("CREATE TABLE T (B NUMBER(5,2), I NUMBER(3), N NUMBER)");
+    Exec("INSERT INTO T (B) VALUES (1.005)");
+    EXPECT_EQ(Rows("SELECT B, B * 3 FROM T"), "1.01,3.03");
+    Exec("UPDATE T SET B = -2.675, I = 12.5, N = '7.50'");
+    EXPECT_EQ(Rows("SELECT B, I, N FROM T"), "-2.68,13,7.5");
+    std::string sql = "INSERT INTO T (B) VALUES (1000)";
+    EXPECT_EQ(Failure(sql), "ORA-01438: T.B の値が列の精度を超えています。");
+    EXPECT_EQ(m_connection->LastError().position, static_cast<int>(sql.find("1000")));
+    EXPECT_EQ(m_connection->LastError().code, 1438);
+    EXPECT_EQ(Failure("INSERT INTO T (B) VALUES (999.995)"), "ORA-01438: T.B の値が列の精度を超えています。");
+    EXPECT_EQ(Failure("INSERT INTO T (N) VALUES ('12a')"), "ORA-01722: 数値に変換できない値です。");
+}
+
+TEST_F(COracleSemanticsTest, TextColumnsRefuseLongValuesAndCharIsPadded) {
+    Exec("CREATE TABLE T (V VARCHAR2(3), C CHAR(4), W VARCHAR2(2 CHAR))");
+    std::string sql = "INSERT INTO T (V) VALUES ('abcdef')";
+    EXPECT_EQ(Failure(sql), "ORA-12899: T.V の値が長すぎます (6 バイト、最大 3 バイト)。");
+    EXPECT_EQ(m_connection->LastError().position, static_cast<int>(sql.find("'abcdef'")));
+    EXPECT_EQ(Failure("INSERT INTO T (V) VALUES ('日本')"),
+              "ORA-12899: T.V の値が長すぎます (4 バイト、最大 3 バイト)。");
+    Exec("INSERT INTO T (C, W) VALUES ('ab', '日本')");
+    EXPECT_EQ(Rows("SELECT LENGTH(C), C || '|' FROM T"), "4,ab  |");
+    EXPECT_EQ(Rows("SELECT COUNT(*) FROM T WHERE C = 'ab'"), "1");
+    EXPECT_EQ(Failure("INSERT INTO T (W) VALUES ('abc')"),
+              "ORA-12899: T.W の値が長すぎます (3 文字、最大 2 文字)。");
+}
+
+TEST_F(COracleSemanticsTest, DatesAreValuesWithArithmetic) {
+    Exec("CREATE TABLE T (D DATE)");
+    Exec("INSERT INTO T VALUES (TO_DATE('2024-01-31 10:30:00', 'YYYY-MM-DD HH24:MI:SS'))");
+    EXPECT_EQ(Rows("SELECT D + 1, TO_CHAR(D, 'YYYY'), TRUNC(D), ADD_MONTHS(D, 1) FROM T"),
+              "24-02-01,2024,24-01-31,24-02-29");
+    EXPECT_EQ(Rows("SELECT TO_CHAR(D - 0.5, 'YYYY-MM-DD HH24:MI') FROM T"), "2024-01-30 22:30");
+    EXPECT_EQ(Rows("SELECT TO_CHAR(TRUNC(D, 'MM'), 'YYYY-MM-DD'), TO_CHAR(ROUND(D, 'MM'), 'YYYY-MM-DD'), "
+                   "TO_CHAR(TRUNC(D, 'YYYY'), 'YYYY-MM-DD'), TO_CHAR(ROUND(D, 'HH'), 'HH24:MI'), "
+                   "TO_CHAR(TRUNC(D, 'Q'), 'MM-DD') FROM T"),
+              "2024-01-01,2024-02-01,2024-01-01,11:00,01-01");
+    EXPECT_EQ(Rows("SELECT TRUNC(0.29, 2), TRUNC(-1.999, 1), TRUNC(1555, -2), TRUNC(7.9) FROM DUAL"),
+              ".29,-1.9,1500,7");
+    EXPECT_EQ(Rows("SELECT D - DATE '2024-01-01' FROM T"), "30.4375");
+    EXPECT_EQ(Rows("SELECT COUNT(*) FROM T WHERE D > DATE '2024-01-31'"), "1");
+    EXPECT_EQ(
+        Rows("SELECT EXTRACT(MONTH FROM D), CAST(D AS VARCHAR2(8)), CAST('1.25' AS NUMBER(3,1)) FROM T"),
+        "1,24-01-31,1.3");
+    Exec("CREATE TABLE C AS SELECT D, D + 1 AS E, 'x' AS F FROM T");
+    EXPECT_EQ(Rows("SELECT E - D, F, TO_CHAR(E, 'YYYY') FROM C"), "1,x,2024");
+    Exec("ALTER SESSION SET NLS_DATE_FORMAT = 'YYYY/MM/DD'");
+    EXPECT_EQ(Rows("SELECT D FROM T"), "2024/01/31");
+    m_binds.push_back(CEngineBind{"V", "", true, servertype::kVarchar2, false});
+    Exec("BEGIN :V := DATE '2024-02-29' + 1; END;");
+    EXPECT_EQ(m_binds[0].value, "2024/03/01");
+    Exec("BEGIN :V := '2024-01-15 10:00:00'; END;");
+    EXPECT_EQ(m_binds[0].value, "2024-01-15 10:00:00");
+    Exec("INSERT INTO T VALUES ('2025/02/03')");
+    EXPECT_EQ(Rows("SELECT TO_CHAR(MAX(D), 'YYYYMMDD') FROM T"), "20250203");
+}
+
+TEST_F(COracleSemanticsTest, TextComparedWithANumberIsANumber) {
+    Exec("CREATE TABLE T (V VARCHAR2(5))");
+    for (const char* value : {"'10'", "'9'", "'100'", "'8'"})
+        Exec(std::string("INSERT INTO T VALUES (") + value + ")");
+    EXPECT_EQ(Rows("SELECT V FROM T WHERE V > 9 ORDER BY V"), "10|100");
+    Exec("INSERT INTO T VALUES ('x')");
+    EXPECT_EQ(Rows("SELECT V FROM T WHERE V > 9"), "ERROR ORA-01722: 数値に変換できない値です。");
+}
+
+TEST_F(COracleSemanticsTest, MinusOuterJoinsAndDictionary) {
+    Exec("CREATE TABLE D (ID NUMBER PRIMARY KEY, NAME VARCHAR2(10))");
+    Exec("CREATE TABLE E (ID NUMBER, DEPT NUMBER)");
+    Exec("INSERT INTO D VALUES (1, 'A')");
+    Exec("INSERT INTO D VALUES (2, 'B')");
+    Exec("INSERT INTO E VALUES (10, 1)");
+    EXPECT_EQ(Rows("SELECT ID FROM D MINUS SELECT DEPT FROM E"), "2");
+    EXPECT_EQ(Rows("SELECT ID FROM D WHERE ID >= ALL (SELECT ID FROM D) OR ID = ANY (SELECT DEPT FROM E) "
+                   "ORDER BY 1"),
+              "1|2");
+    EXPECT_EQ(Rows("SELECT COUNT(*) FROM D WHERE ID > ALL (SELECT DEPT FROM E WHERE DEPT > 5)"), "2");
+    Exec("INSERT INTO E VALUES (11, NULL)");
+    EXPECT_EQ(Rows("SELECT COUNT(*) FROM D WHERE ID > ALL (SELECT DEPT FROM E)"), "0");
+    Exec("DELETE FROM E WHERE ID = 11");
+    EXPECT_EQ(Rows("SELECT ID, NAME FROM D JOIN E USING (ID)"), "");
+    EXPECT_EQ(Rows("SELECT ID AS K FROM D UNION SELECT DEPT FROM E ORDER BY K DESC"), "2|1");
+    CEngineResult result;
+    ASSERT_TRUE(m_connection->Query("SELECT D.*, ID + 1, ROWNUM FROM D", m_binds, result));
+    EXPECT_EQ(result.Columns()[2].name, "ID+1");
+    EXPECT_EQ(result.Columns()[3].name, "ROWNUM");
+    EXPECT_EQ(Rows("SELECT D.NAME, E.ID FROM D, E WHERE D.ID = E.DEPT(+) ORDER BY D.NAME"), "A,10|B,-");
+    EXPECT_EQ(Rows("SELECT TABLE_NAME FROM USER_TABLES ORDER BY TABLE_NAME"), "D|E");
+}
+
+TEST_F(COracleSemanticsTest, ErrorsNameTheObjectAtTheirToken) {
+    Exec("CREATE TABLE EMP (ENAME VARCHAR2(10) NOT NULL, CONSTRAINT EMP_PK PRIMARY KEY (ENAME))");
+    const struct {
+        const char* sql;
+        const char* message;
+        const char* at;  // nullptr: position 0
+    } cases[] = {
+        {"SELECT * FROM NOPE", "ORA-00942: 表またはビュー NOPE は存在しません。", "NOPE"},
+        {"SELECT salary FROM EMP", "ORA-00904: 列 SALARY は存在しません。", "salary"},
+        {"INSERT INTO EMP VALUES (NULL)", "ORA-01400: EMP.ENAME には NULL を入れられません。", nullptr},
+        {"SELECT NOFUNC(1) FROM DUAL", "ORA-00904: 関数 NOFUNC は存在しません。", "NOFUNC"},
+        {"SELECT ENAME FROM EMP, EMP E2", "ORA-00918: 列 ENAME の定義があいまいです。", "ENAME"},
+        {"MERGE INTO EMP USING DUAL ON (1 = 1) WHEN MATCHED THEN UPDATE SET ENAME = 'X'",
+         "ORA-03001: 未実装の機能です: MERGE は組込みデータベースでは使えません。", "MERGE"},
+        {"SELECT 1 FROM DUAL CONNECT BY LEVEL < 3",
+         "ORA-03001: 未実装の機能です: CONNECT BY は組込みデータベースでは使えません。", "CONNECT"},
+    };
+    std::string deep = "SELECT " + std::string(300, '(') + "1" + std::string(300, ')') + " FROM DUAL";
+    EXPECT_EQ(Failure(deep).rfind("ORA-03001: ", 0), 0u);
+    std::string signs;
+    for (int k = 0; k < 50000; ++k) signs += "- ";
+    EXPECT_EQ(Failure("SELECT " + signs + "1 FROM DUAL").rfind("ORA-03001: ", 0), 0u);
+    std::string sum = "1";
+    for (int k = 0; k < 50000; ++k) sum += "+1";
+    EXPECT_EQ(Failure("SELECT " + sum + " FROM DUAL").rfind("ORA-03001: ", 0), 0u);
+    for (const auto& c : cases) {
+        std::string sql = c.sql;
+        EXPECT_EQ(Failure(sql), c.message) << sql;
+        EXPECT_EQ(m_connection->LastError().position, c.at ? static_cast<int>(sql.find(c.at)) : 0) << sql;
+    }
+    Exec("INSERT INTO EMP VALUES ('A')");
+    EXPECT_EQ(Failure("INSERT INTO EMP VALUES ('A')"), "ORA-00001: 一意制約 EMP_PK に違反する値です。");
+    Exec("CREATE TABLE K (ID NUMBER PRIMARY KEY)");
+    Exec("INSERT INTO K VALUES (1)");
+    std::string key = Rows("SELECT CONSTRAINT_NAME FROM USER_CONSTRAINTS WHERE TABLE_NAME = 'K'");
+    EXPECT_EQ(key.rfind("SYS_C", 0), 0u) << key;
+    EXPECT_EQ(Failure("INSERT INTO K VALUES (1)"), "ORA-00001: 一意制約 " + key + " に違反する値です。");
+    EXPECT_EQ(m_connection->LastError().code, 1);
+}
+
+TEST(COracleSemanticsFile, AFileOfThePreviousVersionOpensWithItsTypes) {
+    TempHome home;
+    sqlite3* raw = nullptr;
+    ASSERT_EQ(sqlite3_open(home.File("old.db").c_str(), &raw), SQLITE_OK);
+    ASSERT_EQ(
+        sqlite3_exec(raw,
+                     "CREATE TABLE T (A VARCHAR2(3), D DATE, N NUMBER(7,2));"
+                     "INSERT INTO T VALUES ('abc', '2024-01-15 00:00:00', 1.5);"
+                     "CREATE TABLE TARVEX_SEQUENCES (NAME TEXT PRIMARY KEY, NEXT_VALUE INTEGER NOT NULL, "
+                     "STEP INTEGER NOT NULL);"
+                     "INSERT INTO TARVEX_SEQUENCES VALUES ('S', 5, 1);",
+                     nullptr, nullptr, nullptr),
+        SQLITE_OK);
+    sqlite3_close(raw);
+    CEngineError error;
+    auto connection = CSqliteConnection::Open("OLD", error);
+    ASSERT_NE(connection, nullptr) << error.message;
+    std::vector<CEngineBind> binds;
+    CEngineResult result;
+    ASSERT_TRUE(connection->Query("SELECT D + 1, N * 2, S.NEXTVAL FROM T", binds, result))
+        << connection->LastError().message;
+    EXPECT_EQ(result.Value(0, 0), "24-01-16");
+    EXPECT_EQ(result.Value(0, 1), "3");
+    EXPECT_EQ(result.Value(0, 2), "5");
+    long rows = 0;
+    EXPECT_FALSE(connection->Execute("INSERT INTO T (A) VALUES ('abcd')", binds, rows));
+    EXPECT_EQ(connection->LastError().code, 12899);
+}

@@ -1,0 +1,193 @@
+#!/usr/bin/env python3
+"""Writes differential.txt: statements over a fixed schema with the answers
+the server's documented rules give, worked out here independently of the
+engine (decimal rounding half away from zero, blank-padded CHAR, byte
+lengths in CP932, date arithmetic in days, ROWNUM numbered as rows are
+accepted, NULLs last ascending, text compared with a number as a number).
+
+Lines: "X\tsql" must succeed; "Q\tsql\texpected" (rows joined by "|",
+values by ",", NULL "-", or the ORA- code of the failure)."""
+import datetime
+import itertools
+from decimal import Decimal, ROUND_HALF_UP, ROUND_DOWN
+
+out = []
+
+
+def x(sql):
+    out.append("X\t" + sql)
+
+
+def q(sql, expected):
+    out.append("Q\t" + sql + "\t" + expected)
+
+
+def num(d):
+    d = Decimal(d)
+    if d == d.to_integral_value():
+        return str(int(d))
+    text = format(d.normalize(), "f")
+    if text.startswith("0."):
+        text = text[1:]
+    elif text.startswith("-0."):
+        text = "-" + text[2:]
+    return text
+
+
+def round_to(value, scale, mode=ROUND_HALF_UP):
+    if scale >= 0:
+        return value.quantize(Decimal(1).scaleb(-scale), rounding=mode)
+    unit = Decimal(10) ** (-scale)
+    return (value / unit).quantize(Decimal(1), rounding=mode) * unit
+
+
+# 1. NUMBER(p, s) at storage
+number_types = [(5, 2), (4, 0), (3, -1), (6, 3), (2, 2), (7, 1)]
+values = ["0", "1", "-1", "1.005", "2.675", "-2.675", "999.994", "999.995", "12345", "99999", ".125",
+          "123.456", "0.0049", "5", "15", "994", "995", "-995", "9999.5", "0.995", "0.994", "45.55",
+          "'12.5'", "'abc'", "' 7 '"]
+for index, (p, s) in enumerate(number_types):
+    table = "TN%d" % index
+    x("CREATE TABLE %s (C NUMBER(%d,%d))" % (table, p, s))
+    for value in values:
+        literal = value.strip("'").strip()
+        try:
+            d = Decimal(literal)
+        except Exception:
+            q("INSERT INTO %s VALUES (%s)" % (table, value), "ORA-01722")
+            continue
+        r = round_to(d, s)
+        digits = len(str(abs(int(r)))) if abs(r) >= 1 else 0
+        if digits > p - s:
+            q("INSERT INTO %s VALUES (%s)" % (table, value), "ORA-01438")
+        else:
+            q("INSERT INTO %s VALUES (%s)" % (table, value), "")
+            q("SELECT C FROM %s" % table, num(r))
+            q("DELETE FROM %s" % table, "")
+
+# 2. VARCHAR2 / CHAR lengths, byte and character semantics
+text_types = [("VARCHAR2(3)", 3, False, False), ("VARCHAR2(4)", 4, False, False), ("CHAR(4)", 4, False, True),
+              ("VARCHAR2(2 CHAR)", 2, True, False), ("CHAR(3 CHAR)", 3, True, True), ("CHAR(6)", 6, False, True)]
+texts = ["a", "ab", "abc", "abcd", "abcdef", "日本", "日本語", "ｶﾅ", "ｶﾀｶﾅ", "a日", "x y", "日"]
+for index, (declared, n, chars, pad) in enumerate(text_types):
+    table = "TT%d" % index
+    x("CREATE TABLE %s (C %s)" % (table, declared))
+    for text in texts:
+        length = len(text) if chars else len(text.encode("cp932"))
+        insert = "INSERT INTO %s VALUES ('%s')" % (table, text)
+        if length > n:
+            q(insert, "ORA-12899")
+            continue
+        stored = text + " " * (n - length) if pad else text
+        q(insert, "")
+        q("SELECT C || '|', LENGTH(C), LENGTHB(C) FROM %s" % table,
+          "%s|,%d,%d" % (stored, len(stored), len(stored.encode("cp932"))))
+        q("DELETE FROM %s" % table, "")
+
+# 3. NULL order
+x("CREATE TABLE NO_ (X NUMBER)")
+for v in ["3", "NULL", "1", "2"]:
+    x("INSERT INTO NO_ VALUES (%s)" % v)
+for direction, nulls in itertools.product(["", " ASC", " DESC"], ["", " NULLS FIRST", " NULLS LAST"]):
+    present = [1, 2, 3]
+    present.sort(reverse=direction == " DESC")
+    first = nulls == " NULLS FIRST" or (nulls == "" and direction == " DESC")
+    rows = (["-"] if first else []) + [str(v) for v in present] + ([] if first else ["-"])
+    q("SELECT X FROM NO_ ORDER BY X%s%s" % (direction, nulls), "|".join(rows))
+
+# 4. ROWNUM numbered as rows are accepted
+x("CREATE TABLE RN (X NUMBER)")
+for v in range(1, 7):
+    x("INSERT INTO RN VALUES (%d)" % v)
+ops = {"<": lambda a, b: a < b, "<=": lambda a, b: a <= b, "=": lambda a, b: a == b, ">": lambda a, b: a > b,
+       ">=": lambda a, b: a >= b}
+for op, n, k in itertools.product(ops, range(0, 5), [0, 2]):
+    accepted = []
+    for v in range(1, 7):
+        if v > k and ops[op](len(accepted) + 1, n):
+            accepted.append(v)
+    where = "ROWNUM %s %d" % (op, n) + (" AND X > %d" % k if k else "")
+    q("SELECT X FROM RN WHERE %s" % where, "|".join(str(v) for v in accepted))
+    q("SELECT COUNT(*) FROM RN WHERE %s" % where, str(len(accepted)))
+
+# 5. Dates: arithmetic in days, ADD_MONTHS, TRUNC, differences
+dates = [datetime.datetime(2024, 1, 31, 10, 30), datetime.datetime(2023, 2, 28, 0, 0),
+         datetime.datetime(2024, 2, 29, 23, 59, 59), datetime.datetime(1999, 12, 31, 12, 0),
+         datetime.datetime(2000, 3, 1, 6, 0)]
+offsets = ["0", "1", "-1", "0.5", "1.25", "30", "365", "-366", "0.75"]
+
+
+def lit(d):
+    return "TO_DATE('%s', 'YYYY-MM-DD HH24:MI:SS')" % d.strftime("%Y-%m-%d %H:%M:%S")
+
+
+def shown(d):
+    return d.strftime("%Y-%m-%d %H:%M:%S")
+
+
+def last_day(y, m):
+    nxt = datetime.date(y + (m == 12), m % 12 + 1, 1)
+    return (nxt - datetime.timedelta(days=1)).day
+
+
+for d, n in itertools.product(dates, offsets):
+    seconds = round(Decimal(n) * 86400)
+    q("SELECT TO_CHAR(%s + %s, 'YYYY-MM-DD HH24:MI:SS') FROM DUAL" % (lit(d), n),
+      shown(d + datetime.timedelta(seconds=int(seconds))))
+for d, months in itertools.product(dates, [1, -1, 12, 13, -25]):
+    total = d.year * 12 + (d.month - 1) + months
+    y, m = divmod(total, 12)
+    m += 1
+    day = last_day(y, m) if d.day == last_day(d.year, d.month) else min(d.day, last_day(y, m))
+    q("SELECT TO_CHAR(ADD_MONTHS(%s, %d), 'YYYY-MM-DD HH24:MI:SS') FROM DUAL" % (lit(d), months),
+      shown(d.replace(year=y, month=m, day=day)))
+for d in dates:
+    q("SELECT TO_CHAR(TRUNC(%s), 'YYYY-MM-DD HH24:MI:SS') FROM DUAL" % lit(d),
+      shown(d.replace(hour=0, minute=0, second=0)))
+for a, b in itertools.combinations(dates, 2):
+    diff = Decimal((a - b).total_seconds()) / Decimal(86400)
+    q("SELECT ROUND(%s - %s, 6) FROM DUAL" % (lit(a), lit(b)), num(round_to(diff, 6)))
+
+# 6. Text compared with a number is read as a number
+x("CREATE TABLE TV (S VARCHAR2(5))")
+strings = ["10", "9", "100", "8", "007"]
+for v in strings:
+    x("INSERT INTO TV VALUES ('%s')" % v)
+for op, n in itertools.product(ops, [0, 7, 8, 9, 10, 99, 100]):
+    q("SELECT COUNT(*) FROM TV WHERE S %s %d" % (op, n), str(sum(1 for s in strings if ops[op](int(s), n))))
+for op, t in itertools.product(ops, ["9", "10", "08"]):
+    q("SELECT COUNT(*) FROM TV WHERE S %s '%s'" % (op, t), str(sum(1 for s in strings if ops[op](s, t))))
+
+# 7. ROUND, TRUNC, MOD of numbers
+for v, d in itertools.product(["2.5", "-2.5", "1.45", "-1.45", "123.456", "0.5", "1555", "-0.05"], [0, 1, -1, 2]):
+    value = Decimal(v)
+    q("SELECT ROUND(%s, %d), TRUNC(%s, %d) FROM DUAL" % (v, d, v, d),
+      "%s,%s" % (num(round_to(value, d)), num(round_to(value, d, ROUND_DOWN))))
+for a, b in itertools.product([7, -7, 10, 0], [3, -3, 0]):
+    expected = a if b == 0 else a - b * int(a / b)  # the sign of the dividend
+    q("SELECT MOD(%d, %d) FROM DUAL" % (a, b), str(expected))
+
+# 8. NULL-aware functions
+for a, b in itertools.product(["NULL", "1"], ["NULL", "2"]):
+    av = None if a == "NULL" else a
+    bv = None if b == "NULL" else b
+    q("SELECT NVL(%s, %s), NVL2(%s, 'y', 'n'), COALESCE(%s, %s, 9), DECODE(%s, NULL, 'null', 'set') FROM DUAL"
+      % (a, b, a, a, b, a),
+      ",".join([av or bv or "-", "y" if av else "n", av or bv or "9", "set" if av else "null"]))
+
+# 9. Set operations
+x("CREATE TABLE SA (X NUMBER)")
+x("CREATE TABLE SB (X NUMBER)")
+a_rows, b_rows = [1, 2, 2, 3, 4], [2, 4, 5]
+for v in a_rows:
+    x("INSERT INTO SA VALUES (%d)" % v)
+for v in b_rows:
+    x("INSERT INTO SB VALUES (%d)" % v)
+sets = {"UNION": sorted(set(a_rows) | set(b_rows)), "MINUS": sorted(set(a_rows) - set(b_rows)),
+        "INTERSECT": sorted(set(a_rows) & set(b_rows)), "UNION ALL": sorted(a_rows + b_rows)}
+for op, rows in sets.items():
+    q("SELECT X FROM SA %s SELECT X FROM SB ORDER BY 1" % op, "|".join(str(v) for v in rows))
+
+with open(__file__.replace("differential.py", "differential.txt"), "w", encoding="utf-8") as f:
+    f.write("\n".join(out) + "\n")
+print(len([line for line in out if line.startswith("Q")]), "statements")
