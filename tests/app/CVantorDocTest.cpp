@@ -23,7 +23,7 @@ protected:
         return lines;
     }
 
-    apptest::TempFiles files;
+    testfiles::ScratchDir files;
     CVantorDoc document;
 };
 
@@ -32,7 +32,7 @@ TEST_F(CVantorDocTest, SaveWritesTheConsoleAndEmptiesTheInputLine) {
     Editor().InsertText("SHOW");
     const std::string path = files.Path("saved.sql");
     ASSERT_EQ(document.OnSaveDocument(path), FileResult::Ok);
-    EXPECT_EQ(apptest::TempFiles::Read(path), "SQL> REM first\r\nSQL> SHOW");
+    EXPECT_EQ(testfiles::Read(path), "SQL> REM first\r\nSQL> SHOW");
     EXPECT_EQ(Editor().GetLine(1), "SQL> ");
     EXPECT_EQ(document.GetPathName(), path);
 }

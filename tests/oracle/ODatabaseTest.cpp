@@ -1,8 +1,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 #include "oracle/ODatabase.h"
 #include "tests/oracle/OracleTestSupport.h"
@@ -276,14 +279,22 @@ TEST_F(TransactionTest, AutoCommitCommitsEverySucceedingStatement) {
 }
 
 TEST_F(TransactionTest, SecondWriterWaitsAndThenSucceeds) {
-    Exec("INSERT INTO T VALUES (1)");
-    Exec("COMMIT");
+    Exec("INSERT INTO T VALUES (1)");  // holds the write lock until the commit below
     Console other;
-    ASSERT_TRUE(other.Exec("INSERT INTO T VALUES (2)")) << other.database.GetErrorText();
-    ASSERT_EQ(other.session.Commit(), OSUCCESS);
-    Exec("INSERT INTO T VALUES (3)");
+    std::atomic<bool> done = false;
+    bool inserted = false;
+    std::thread second([&] {
+        inserted = other.Exec("INSERT INTO T VALUES (2)");
+        done = true;
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    const bool finishedWhileLocked = done;
     Exec("COMMIT");
-    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM T"), "3");
+    second.join();
+    EXPECT_FALSE(finishedWhileLocked);
+    ASSERT_TRUE(inserted) << other.database.GetErrorText();
+    ASSERT_EQ(other.session.Commit(), OSUCCESS);
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM T"), "2");
 }
 
 TEST_F(TransactionTest, TransactionTheEngineRolledBackFailsCommitUntilRollback) {
@@ -420,14 +431,10 @@ TEST_F(BlockTest, ErrorsAndUnsupportedStatementsAreReportedWhereTheyStand) {
         const char* at;
     } cases[] = {{"BEGIN\n  :S := '" + kNihon + "';\n  :N := 1 +* 2;\nEND;", "", "*"},
                  {"BEGIN :S := '" + kNihon + "'; :NOPE := 1; END;", "NOPE", ":NOPE"},
-                 {"BEGIN NULL; P(1); END;", "procedure call P", "P("},
-                 {"BEGIN PKG.PROC; END;", "procedure call PKG.PROC", "PKG"},
-                 {"BEGIN FOR I IN 1..3 LOOP NULL; END LOOP; END;", "FOR", "FOR"},
                  {"BEGIN SELECT 1 INTO :N FROM DUAL; END;", "SELECT INTO", "SELECT"},
                  {"BEGIN COMMIT; END;", "COMMIT", "COMMIT"},
                  {"DECLARE X NUMBER; BEGIN NULL; END;", "DECLARE", "DECLARE"},
                  {"CREATE PROCEDURE P IS BEGIN NULL; END;", "CREATE PROCEDURE", "CREATE"},
-                 {"CREATE OR REPLACE PACKAGE K IS END;", "CREATE OR REPLACE PACKAGE", "CREATE"},
                  {"CREATE FUNCTION F RETURN NUMBER IS BEGIN RETURN 1", "CREATE FUNCTION", "CREATE"},
                  {"GRANT SELECT ON T TO SCOTT", "GRANT", "GRANT"}};
     for (const auto& c : cases) {
