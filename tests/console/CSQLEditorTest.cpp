@@ -75,17 +75,9 @@ void Play(CSQLEditor& e, const std::string& steps) {
 TEST(CSQLEditor, NewConsoleIsOnePromptLine) {
     CSQLEditor editor;
     EXPECT_EQ(AllLines(editor), Lines{"SQL> "});
-    EXPECT_TRUE(editor.IsPromptLine(0));
     EXPECT_EQ(editor.GetCaretPos(), CSQLEditor::CaretPos(5, 0));
-    EXPECT_FALSE(editor.HasSelection());
-    EXPECT_EQ(editor.GetSelectedText(), "");
     EXPECT_EQ(editor.GetMaxWidth(), 100);
     EXPECT_FALSE(editor.CanUndo());
-    EXPECT_FALSE(editor.IsOverwrite());
-    EXPECT_TRUE(editor.ToggleOverwrite());
-    EXPECT_TRUE(editor.IsOverwrite());
-    EXPECT_FALSE(editor.ToggleOverwrite());
-    EXPECT_FALSE(editor.IsOverwrite());
     Type(editor, "zz");
     for (int index : {-1, -100, editor.GetLineCount(), editor.GetLineCount() + 5}) {
         EXPECT_EQ(editor.GetLine(index), "") << index;
