@@ -10,7 +10,6 @@
 #include <QSettings>
 #include <QTest>
 #include <QTimer>
-#include <QToolBar>
 #include <QUrl>
 #include <algorithm>
 #include <chrono>
@@ -192,31 +191,19 @@ TEST_F(CMainFrameTest, DroppedFilesAreReplayed) {
     EXPECT_TRUE(messages.isEmpty());
 }
 
-TEST_F(CMainFrameTest, PreviewShowsThePrintedPagesAndKeepsItsModeInTheSettings) {
-    std::string script;
-    for (int i = 1; i < 450; ++i) script += "REM " + std::to_string(i) + "\n";
-    ASSERT_TRUE(frame->OpenDocumentFile(QString::fromStdString(files.Write("long.sql", script))));
-    EXPECT_EQ(CMainFrame::GetPreviewPages(), 1);
+TEST_F(CMainFrameTest, PreviewOpensInTheModeKeptInTheSettings) {
     CMainFrame::SetPreviewPages(2);
     EXPECT_EQ(QSettings().value(QStringLiteral("Settings/PreviewPages")).toInt(), 2);
-    EXPECT_EQ(CMainFrame::GetPreviewPages(), 2);
-    int pages = -1;
     int mode = -1;
-    int drawn = -1;
     QTimer::singleShot(0, [&] {
         auto* dialog = qobject_cast<CPrintPreviewDlg*>(QApplication::activeModalWidget());
         if (dialog == nullptr) return;
-        dialog->grab();
-        pages = dialog->GetPageCount();
         mode = dialog->GetPagesShown();
-        drawn = dialog->GetPagesDrawn();
         dialog->SetPagesShown(1);
         dialog->reject();
     });
     frame->GetAction(CommandId::FilePrintPreview)->trigger();
-    EXPECT_EQ(pages, 3);
     EXPECT_EQ(mode, 2);
-    EXPECT_EQ(drawn, 2);  // only the two pages on screen
     EXPECT_EQ(CMainFrame::GetPreviewPages(), 1);
 }
 

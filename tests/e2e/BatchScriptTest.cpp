@@ -187,12 +187,6 @@ TEST_F(EmbeddedScript, FailedCommitAtDisconnectAndExitIsReported) {
     EXPECT_NE(after.out.find("\n0          \n"), std::string::npos) << after.out;
 }
 
-TEST_F(EmbeddedScript, DevicesAreRefused) {
-    RunResult r = RunScripts({}, "", "/dev/zero");
-    EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.err.find("/dev/zero"), std::string::npos) << r.err;
-}
-
 // A column is as wide as its declared bytes: three double-byte characters
 // fill a VARCHAR2(6), half-width kana take one byte each.
 TEST_P(BatchScript, JapaneseNamesAndValuesAreLaidOutByBytes) {
