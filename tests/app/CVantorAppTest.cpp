@@ -7,14 +7,10 @@
 #include <string>
 
 #include "app/CVantorApp.h"
+#include "e2e/ScriptRun.h"
 #include "tests/app/AppTestSupport.h"
 
 namespace {
-
-struct RunResult {
-    int status;
-    std::string out, err;
-};
 
 class CVantorAppTest : public ::testing::Test {
 protected:

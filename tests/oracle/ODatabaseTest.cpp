@@ -384,10 +384,6 @@ TEST_F(BlockTest, AssignmentsStoreTextIntoParameters) {
     EXPECT_EQ(Value("S").ToText(), "26-12-06");
     Exec("BEGIN :S := TO_CHAR(TO_DATE('2026-12-06', 'YYYY-MM-DD'), 'YYYY-MM-DD HH24:MI:SS'); END;");
     EXPECT_EQ(Value("S").ToText(), "2026-12-06 00:00:00");
-    // A failing assignment keeps the value from before the block.
-    Exec("BEGIN :N := 5; END;");
-    EXPECT_EQ(Fail("BEGIN :N := 7; :N := 'ABC'; END;"), 15);
-    EXPECT_EQ(Value("N").ToText(), "5");
 }
 
 TEST_F(BlockTest, DmlRunsInTheCurrentTransaction) {
