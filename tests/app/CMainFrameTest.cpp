@@ -25,6 +25,7 @@
 #include "app/CVantorView.h"
 #include "app/ToolBarIcons.h"
 #include "batch/CBatchRunner.h"
+#include "console/EditorLines.h"
 #include "tests/app/AppTestSupport.h"
 
 namespace {
@@ -74,11 +75,6 @@ protected:
         Enter(("INSERT INTO " + name + " VALUES (1);").c_str());
         for (int i = 0; i < 10; ++i) Enter(("INSERT INTO " + name + " SELECT n FROM " + name + ";").c_str());
         Enter("COMMIT;");
-    }
-    std::vector<std::string> Lines(CSQLEditor& editor) {
-        std::vector<std::string> lines;
-        for (int i = 0; i < editor.GetLineCount(); ++i) lines.push_back(editor.GetLine(i));
-        return lines;
     }
 
     CVantorDoc document;
@@ -298,7 +294,7 @@ TEST_F(CMainFrameTest, TheWindowShowsTheSameTextAsStatementsRunInLine) {
     std::istringstream in;
     std::ostringstream out, err;
     runner.Run({path.toStdString()}, in, out, err);
-    EXPECT_EQ(Lines(Editor()), Lines(runner.GetEditor()));
+    EXPECT_EQ(EditorLines(Editor()), EditorLines(runner.GetEditor()));
     EXPECT_GT(CountLines("SQL> SELECT n * 2 FROM same_o;"), 0);
 }
 
