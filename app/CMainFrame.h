@@ -40,7 +40,6 @@ public:
 
     CVantorView* GetView() const { return m_view; }
     QAction* GetAction(CommandId command) const;
-    QToolBar* GetToolBar() const { return m_toolBar; }
     // Status bar panes 1 to 6: the message pane, then the indicators.
     QLabel* GetPane(int pane) const;
     QStringList GetRecentFiles() const { return m_recentFiles; }

@@ -6,11 +6,10 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <string>
 
 #include "app/CVantorApp.h"
+#include "console/TestFiles.h"
 
 namespace apptest {
 
@@ -33,25 +32,5 @@ inline QApplication& Application() {
     }();
     return *application;
 }
-
-// A file under a fresh temporary directory.
-class TempFiles {
-public:
-    std::string Path(const std::string& name) const {
-        return QDir(m_dir.path()).filePath(QString::fromStdString(name)).toStdString();
-    }
-    std::string Write(const std::string& name, const std::string& bytes) const {
-        std::string path = Path(name);
-        std::ofstream(path, std::ios::binary) << bytes;
-        return path;
-    }
-    static std::string Read(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    }
-
-private:
-    QTemporaryDir m_dir;
-};
 
 }  // namespace apptest

@@ -22,17 +22,17 @@ TEST(CHistoryFileTest, PasswordsNeverReachTheFile) {
 }
 
 TEST(CHistoryFileTest, EntriesRoundTripWithLineBreaksAndBackslashes) {
-    apptest::TempFiles files;
+    testfiles::ScratchDir files;
     const std::string path = files.Path("dir/history.txt");
     // "表" ends in the byte "\"; a pasted entry holds CR LF.
     const CScriptLines history = {"SELECT '\x95\x5c' FROM t;", "a\r\nb", "c:\\n\\", "", "\\r"};
     ASSERT_TRUE(CHistoryFile::Save(path, history));
     EXPECT_EQ(CHistoryFile::Load(path), history);
-    EXPECT_EQ(apptest::TempFiles::Read(path).find('\r'), std::string::npos);
+    EXPECT_EQ(testfiles::Read(path).find('\r'), std::string::npos);
 }
 
 TEST(CHistoryFileTest, AtMostTheLastThousandEntriesAreKept) {
-    apptest::TempFiles files;
+    testfiles::ScratchDir files;
     const std::string path = files.Path("history.txt");
     CScriptLines history;
     for (int i = 0; i < 1500; ++i) history.push_back("REM " + std::to_string(i));

@@ -7,14 +7,10 @@
 #include <string>
 
 #include "app/CVantorApp.h"
+#include "e2e/ScriptRun.h"
 #include "tests/app/AppTestSupport.h"
 
 namespace {
-
-struct RunResult {
-    int status;
-    std::string out, err;
-};
 
 class CVantorAppTest : public ::testing::Test {
 protected:
@@ -29,11 +25,10 @@ protected:
             "' && env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM TARVEX_HOME='" + files.Path("home") +
             "' '" + bin + "' " + arguments + " < '" + in + "' > '" + out + "' 2> '" + err + "'";
         const int raw = std::system(command.c_str());
-        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, apptest::TempFiles::Read(out),
-                apptest::TempFiles::Read(err)};
+        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, testfiles::Read(out), testfiles::Read(err)};
     }
 
-    apptest::TempFiles files;
+    testfiles::ScratchDir files;
 };
 
 TEST_F(CVantorAppTest, CommandLineCases) {
@@ -68,7 +63,7 @@ TEST_F(CVantorAppTest, PdfPrintsTheReplayedConsole) {
     for (int i = 1; i < 450; ++i) script += "REM " + std::to_string(i) + "\r\n";
     RunResult result = Run("--batch --pdf out.pdf '" + files.Write("lines.sql", script) + "'");
     EXPECT_EQ(result.status, 0) << result.err;
-    const std::string pdf = apptest::TempFiles::Read(files.Path("out.pdf"));
+    const std::string pdf = testfiles::Read(files.Path("out.pdf"));
     int pages = 0;
     for (auto at = pdf.find("/Type /Page\n"); at != std::string::npos; at = pdf.find("/Type /Page\n", at + 1))
         ++pages;

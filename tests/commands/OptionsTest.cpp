@@ -41,13 +41,11 @@ INSTANTIATE_TEST_SUITE_P(Options, OptionTest, ::testing::Values(
     O{false, {"set numwidth 5 ", "show numwidth"}, "NUMWIDTH 5 "},
     O{false, {"set numwidth 30", "set numwidth 1", "show numwidth"}, "NUMWIDTH 30"},
     O{false, {"set heading off", "show heading"}, "HEADING OFF"},
-    O{false, {"set head off", "set head on", "show head"}, "HEADING ON"},
     O{false, {"set heading yes", "show heading"}, "HEADING ON"},
     O{false, {"set autocommit on"}, "接続されていません。"},
     // Options of the connection.
     O{true, {"set autocommit on", "show autocommit"}, kImmediate},
     O{true, {"set auto imm", "show auto"}, kImmediate},
-    O{true, {"set auto immediate", "show auto"}, kImmediate},
     O{true, {"set auto on", "set auto off", "show auto"}, "AUTOCOMMIT OFF"},
     O{true, {"set autocommit yes"}, kBadAutocommit}, O{true, {"set autocommit on "}, kBadAutocommit},
     O{true, {"set serveroutput on", "show serveroutput"}, "SERVEROUTPUT ON"},

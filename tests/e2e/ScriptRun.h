@@ -4,7 +4,6 @@
 // directory, with a fresh data directory, and reads back what it wrote.
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -21,15 +20,7 @@
 struct RunResult {
     int status;
     std::string out, err;
-    long maxRssKb = 0;
 };
-
-inline std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 // The console as written, from its lines separated by '|'.
 inline std::string Console(const std::string& lines) {
@@ -82,10 +73,12 @@ protected:
             std::system(("(ulimit -f " + std::to_string(m_fileSizeLimitKb * 2) + "; trap '' XFSZ; " +
                          command + " < stdin.txt 2> err.txt; echo $? > status.txt) | cat > out.txt")
                             .c_str());
-            return {std::atoi(ReadAll("status.txt").c_str()), ReadAll("out.txt"), ReadAll("err.txt")};
+            return {std::atoi(testfiles::Read("status.txt").c_str()), testfiles::Read("out.txt"),
+                    testfiles::Read("err.txt")};
         }
         int raw = std::system((command + " < stdin.txt > out.txt 2> err.txt").c_str());
-        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadAll("out.txt"), ReadAll("err.txt")};
+        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, testfiles::Read("out.txt"),
+                testfiles::Read("err.txt")};
     }
 
     // Expects the run to succeed and its console to end with `lines`.
@@ -97,8 +90,7 @@ protected:
     }
 
     // Runs the scripts and sends SIGINT after each of `delays` (ms, counted
-    // from the previous signal); gives up after `timeoutMs`. The result
-    // holds the program's peak memory.
+    // from the previous signal); gives up after `timeoutMs`.
     RunResult RunInterrupted(const std::vector<std::string>& scripts, const std::vector<int>& delays,
                              int timeoutMs = 60000) {
         const std::string command = Command(scripts, "");
@@ -114,17 +106,16 @@ protected:
             kill(child, SIGINT);
         }
         int raw = 0;
-        struct rusage usage {};
-        for (int waited = 0; wait4(child, &raw, WNOHANG, &usage) == 0; waited += 100) {
+        for (int waited = 0; waitpid(child, &raw, WNOHANG) == 0; waited += 100) {
             if (waited > timeoutMs) {
                 kill(child, SIGKILL);
                 waitpid(child, &raw, 0);
-                return {-1, ReadAll("out.txt"), "timed out"};
+                return {-1, testfiles::Read("out.txt"), "timed out"};
             }
             std::this_thread::sleep_for(std::chrono::milliseconds(100));
         }
-        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadAll("out.txt"), ReadAll("err.txt"),
-                usage.ru_maxrss};
+        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, testfiles::Read("out.txt"),
+                testfiles::Read("err.txt")};
     }
 
     testfiles::ScratchDir m_dir;

@@ -7,34 +7,14 @@
 #include "oracle/OValue.h"
 
 TEST(OValueTest, ToIntTakesTheWholeNumberPart) {
-    const std::pair<const char*, int> cases[] = {{"42", 42},
-                                                 {"-17", -17},
-                                                 {"3.99", 3},
-                                                 {"-3.99", -3},
-                                                 {".5", 0},
-                                                 {"  12", 12},
-                                                 {"+8", 8},
+    const std::pair<const char*, int> cases[] = {{"-3.99", -3},
+                                                 {"  +8", 8},
                                                  {"abc", 0},
-                                                 {"", 0},
                                                  {"12abc", 12},
                                                  {"99999999999", INT_MAX},
-                                                 {"-99999999999", INT_MIN},
-                                                 {"2147483647", INT_MAX},
-                                                 {"-2147483648", INT_MIN}};
+                                                 {"-99999999999", INT_MIN}};
     for (const auto& [text, expected] : cases) EXPECT_EQ(OValue(text).ToInt(), expected) << text;
     EXPECT_EQ(OValue().ToInt(), 0);
-}
-
-TEST(OValueTest, NullAndText) {
-    OValue empty;
-    EXPECT_TRUE(empty.IsNull());
-    EXPECT_EQ(empty.ToText(), "");
-    OValue fromNullPointer(static_cast<const char*>(nullptr));
-    EXPECT_TRUE(fromNullPointer.IsNull());
-    OValue text("X");
-    EXPECT_FALSE(text.IsNull());
-    text.Clear();
-    EXPECT_TRUE(text.IsNull());
 }
 
 TEST(OParameterCollectionTest, AddReplacesAndLooksUpExactlyAndUndeclaredNamesFail) {
