@@ -33,27 +33,54 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 editor.InsertText(text);
                 break;
             }
-            case 1: editor.DeleteForward(); break;
-            case 2: editor.DeleteBackward(); break;
-            case 3: editor.MoveCaret(-1, shift); break;
-            case 4: editor.MoveCaret(+1, shift); break;
-            case 5: editor.MoveCaret(0, shift); break;
-            case 6: editor.MoveCaretHome(shift); break;
-            case 7: editor.MoveCaretEnd(shift); break;
-            case 8: editor.SetCaretColumn(static_cast<int>(next()) - 16, 0, shift); break;
-            case 9: editor.RecallHistory((op & 0x40) ? -1 : +1); break;
-            case 10: editor.Undo(); break;
-            case 11: editor.ToggleOverwrite(); break;
-            case 12: editor.ClearSelection(); break;
-            case 13: if (op & 0x40) editor.Clear(); break;
+            case 1:
+                editor.DeleteForward();
+                break;
+            case 2:
+                editor.DeleteBackward();
+                break;
+            case 3:
+                editor.MoveCaret(-1, shift);
+                break;
+            case 4:
+                editor.MoveCaret(+1, shift);
+                break;
+            case 5:
+                editor.MoveCaret(0, shift);
+                break;
+            case 6:
+                editor.MoveCaretHome(shift);
+                break;
+            case 7:
+                editor.MoveCaretEnd(shift);
+                break;
+            case 8:
+                editor.SetCaretColumn(static_cast<int>(next()) - 16, 0, shift);
+                break;
+            case 9:
+                editor.RecallHistory((op & 0x40) ? -1 : +1);
+                break;
+            case 10:
+                editor.Undo();
+                break;
+            case 11:
+                editor.ToggleOverwrite();
+                break;
+            case 12:
+                editor.ClearSelection();
+                break;
+            case 13:
+                if (op & 0x40) editor.Clear();
+                break;
             case 14: {
                 // Submit only text that cannot reach a database or a file.
                 std::string line = editor.GetLine(editor.GetLineCount() - 1).substr(5);
-                if (line.empty() || (line[0] != '@' && line.find('/') == std::string::npos))
-                    editor.Submit();
+                if (line.empty() || (line[0] != '@' && line.find('/') == std::string::npos)) editor.Submit();
                 break;
             }
-            default: (void)editor.IsSelected(static_cast<int>(next())); break;
+            default:
+                (void)editor.IsSelected(static_cast<int>(next()));
+                break;
         }
         Check(editor);
     }

@@ -6,6 +6,9 @@ cd "$(dirname "$0")/.."
 scripts/deps.sh
 jobs=2
 
+# Every C++ file stays formatted as .clang-format says.
+git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
+
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j"$jobs"
 ctest --test-dir build --output-on-failure -j"$jobs"

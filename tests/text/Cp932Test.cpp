@@ -1,8 +1,7 @@
-#include "text/Cp932.h"
-
 #include <gtest/gtest.h>
 
 #include "text/CScriptLines.h"
+#include "text/Cp932.h"
 #include "text/Encoding.h"
 
 namespace {
@@ -11,9 +10,8 @@ TEST(Cp932, LeadByteRanges) {
     struct Case {
         unsigned char byte;
         bool lead;
-    } cases[] = {{0x40, false}, {0x7F, false}, {0x80, false}, {0x81, true}, {0x9F, true},
-                 {0xA0, false}, {0xB1, false}, {0xDF, false}, {0xE0, true}, {0xFC, true},
-                 {0xFD, false}, {0xFF, false}};
+    } cases[] = {{0x40, false}, {0x7F, false}, {0x80, false}, {0x81, true}, {0x9F, true},  {0xA0, false},
+                 {0xB1, false}, {0xDF, false}, {0xE0, true},  {0xFC, true}, {0xFD, false}, {0xFF, false}};
     for (const auto& c : cases) EXPECT_EQ(cp932::IsLeadByte(c.byte), c.lead) << int(c.byte);
 }
 
@@ -23,7 +21,10 @@ TEST(Cp932, ToUpperLeavesTrailBytesAlone) {
     } cases[] = {
         {"select 'abc' from dual;", "SELECT 'ABC' FROM DUAL;"},
         // "ソ" is 0x83 0x5C and "ア" 0x83 0x41: trail bytes in the ASCII range stay.
-        {"\x83\x5C" "a", "\x83\x5C" "A"},
+        {"\x83\x5C"
+         "a",
+         "\x83\x5C"
+         "A"},
         // Trail bytes 0x61-0x7A (here 0x88 0x61 and 0x8A 0x7A) must not be upper-cased.
         {"\x88\x61x\x8A\x7Az", "\x88\x61X\x8A\x7AZ"},
         // Full-width a and z become full-width A and Z.
@@ -37,7 +38,9 @@ TEST(Cp932, ToUpperLeavesTrailBytesAlone) {
 }
 
 TEST(Cp932, CharLengthNeverPassesTheEnd) {
-    std::string s = "a\x82\xA0" "\x82";
+    std::string s =
+        "a\x82\xA0"
+        "\x82";
     EXPECT_EQ(cp932::CharLength(s, 0), 1u);
     EXPECT_EQ(cp932::CharLength(s, 1), 2u);
     EXPECT_EQ(cp932::CharLength(s, 3), 1u);  // lone lead byte at the end
@@ -52,7 +55,9 @@ TEST(Encoding, RoundTripsJapaneseText) {
 }
 
 TEST(Encoding, FullWidthTildeIsWindowsCodePage) {
-    EXPECT_EQ(encoding::Utf8ToCp932("2～50"), "2\x81\x60" "50");
+    EXPECT_EQ(encoding::Utf8ToCp932("2～50"),
+              "2\x81\x60"
+              "50");
     EXPECT_EQ(encoding::Cp932ToUtf8("\x81\x60"), "～");
 }
 
