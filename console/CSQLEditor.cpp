@@ -67,11 +67,22 @@ int CSQLEditor::GetLineCount() const {
 }
 
 std::string CSQLEditor::GetLine(int index) const {
-    if (index < 0 || index >= GetLineCount()) return "";
+    std::string line;
+    ReadLine(index, line);
+    return line;
+}
+
+void CSQLEditor::ReadLine(int index, std::string& line) const {
+    line.clear();
+    if (index < 0 || index >= GetLineCount()) return;
     auto i = static_cast<std::size_t>(index);
-    if (i < m_consoleLines.size()) return compactline::Decode(m_consoleLines[i]);
+    if (i < m_consoleLines.size()) {
+        compactline::AppendDecoded(m_consoleLines[i], line);
+        return;
+    }
     i -= m_consoleLines.size();
-    return kPrompt + (i < m_pendingLines.size() ? m_pendingLines[i] : m_input);
+    line += kPrompt;
+    line += i < m_pendingLines.size() ? m_pendingLines[i] : m_input;
 }
 
 bool CSQLEditor::IsPromptLine(int index) const {

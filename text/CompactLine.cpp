@@ -81,11 +81,15 @@ std::string Encode(std::string_view plain) {
 std::string Decode(std::string_view encoded) {
     std::string plain;
     plain.reserve(DecodedSize(encoded));
+    AppendDecoded(encoded, plain);
+    return plain;
+}
+
+void AppendDecoded(std::string_view encoded, std::string& plain) {
     Walk(encoded, [&](std::string_view text, std::size_t blanks) {
         plain.append(text);
         plain.append(blanks, ' ');
     });
-    return plain;
 }
 
 std::size_t DecodedSize(std::string_view encoded) {

@@ -32,20 +32,7 @@ std::string Hex(const void* data, int size) {
     return out;
 }
 
-// Statistics of one result column, to describe expressions by their values.
-struct ColumnPlan {
-    bool expression = false;
-    bool sizeFromValues = false;
-    bool isDate = false;
-    // Scale to round numbers to (NUMBER(p, s) columns).
-    std::optional<int> scale;
-    std::size_t widest = 0;
-    bool sawText = false;
-    bool sawNumber = false;
-    bool sawFraction = false;
-    bool sawBlob = false;
-    bool allStoredDates = true;
-};
+using ColumnPlan = CSqliteResultReader::ColumnPlan;
 
 CEngineColumn DescribeColumn(sqlite3* db, sqlite3_stmt* statement, int index, ColumnPlan& plan) {
     const char* declared = sqlite3_column_decltype(statement, index);
@@ -157,34 +144,46 @@ void Finish(ColumnPlan& plan, std::size_t index, CEngineResult& result) {
 
 }  // namespace
 
-bool CSqliteResultReader::Read(sqlite3* db, sqlite3_stmt* statement,
-                               const std::vector<CSelectList::Item>& items, CEngineResult& result,
-                               std::string& error) {
+void CSqliteResultReader::Describe(sqlite3* db, sqlite3_stmt* statement,
+                                   const std::vector<CSelectList::Item>& items,
+                                   std::vector<CEngineColumn>& columns, std::vector<ColumnPlan>& plans) {
     int count = sqlite3_column_count(statement);
-    std::vector<ColumnPlan> plans(static_cast<std::size_t>(count));
-    std::vector<CEngineColumn> columns;
+    plans.assign(static_cast<std::size_t>(count), ColumnPlan{});
+    columns.clear();
     for (int index = 0; index < count; ++index) {
         auto at = static_cast<std::size_t>(index);
         columns.push_back(DescribeColumn(db, statement, index, plans[at]));
         if (at < items.size() && !items[at].named) columns.back().name = items[at].heading;
     }
-    result.SetColumns(std::move(columns));
-    std::string text;
-    int rc = SQLITE_OK;
-    while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
-        for (int index = 0; index < count; ++index) {
-            ColumnPlan& plan = plans[static_cast<std::size_t>(index)];
-            bool isNumber = false;
-            int storage = sqlite3_column_type(statement, index);
-            if (!ReadValue(statement, index, storage, plan, text, isNumber)) {
-                result.AddValue({}, true);
-                continue;
-            }
-            Observe(plan, storage, text, isNumber);
-            result.AddValue(text, false);
+}
+
+void CSqliteResultReader::AddRow(sqlite3_stmt* statement, std::vector<ColumnPlan>& plans,
+                                 CEngineResult& result) {
+    thread_local std::string text;
+    const int count = static_cast<int>(plans.size());
+    for (int index = 0; index < count; ++index) {
+        ColumnPlan& plan = plans[static_cast<std::size_t>(index)];
+        bool isNumber = false;
+        int storage = sqlite3_column_type(statement, index);
+        if (!ReadValue(statement, index, storage, plan, text, isNumber)) {
+            result.AddValue({}, true);
+            continue;
         }
-        result.EndRow();
+        Observe(plan, storage, text, isNumber);
+        result.AddValue(text, false);
     }
+    result.EndRow();
+}
+
+bool CSqliteResultReader::Read(sqlite3* db, sqlite3_stmt* statement,
+                               const std::vector<CSelectList::Item>& items, CEngineResult& result,
+                               std::string& error) {
+    std::vector<ColumnPlan> plans;
+    std::vector<CEngineColumn> columns;
+    Describe(db, statement, items, columns, plans);
+    result.SetColumns(std::move(columns));
+    int rc = SQLITE_OK;
+    while ((rc = sqlite3_step(statement)) == SQLITE_ROW) AddRow(statement, plans, result);
     if (rc != SQLITE_DONE) {
         result.Clear();
         error = ToCp932(sqlite3_errmsg(db));
