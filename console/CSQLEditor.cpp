@@ -276,6 +276,10 @@ void CSQLEditor::UpdateMaxWidth(const CScriptLines& lines) {
 }
 
 void CSQLEditor::AppendOutput(CScriptLines&& encodedLines) {
+    // Note: a large output gets room for exactly its lines rather than
+    // twice what the console held.
+    const std::size_t needed = m_consoleLines.size() + encodedLines.size();
+    if (needed > 2 * m_consoleLines.capacity()) m_consoleLines.reserve(needed);
     for (auto& line : encodedLines) {
         const std::size_t width = compactline::DecodedSize(line);
         if (static_cast<long long>(width) > m_maxWidth) m_maxWidth = static_cast<int>(width);

@@ -137,16 +137,21 @@ void CSQLProcessor::LayOutRows(ODynaset& dynaset, CScriptLines& output) {
     // library never splits a double-byte character), so nothing a cell can
     // show is lost to a fixed buffer.
     std::vector<char> buffer;
+    // Note: each line is built in one reused buffer and kept in a copy of
+    // its exact size, so the console holds no slack of a growing string.
+    std::string row;
     while (!dynaset.IsEOF()) {
-        std::string row;
+        row.clear();
         for (int c = 0; c < columns; ++c) {
             const int width = widths[static_cast<std::size_t>(c)];
-            buffer.assign(static_cast<std::size_t>(std::clamp(width, 0, kMaxFetch)) + 1, '\0');
-            dynaset.GetFieldValue(c, buffer.data(), static_cast<unsigned short>(buffer.size()));
-            buffer.back() = '\0';
+            const std::size_t room = static_cast<std::size_t>(std::clamp(width, 0, kMaxFetch)) + 1;
+            if (buffer.size() < room) buffer.resize(room);
+            buffer[0] = '\0';
+            dynaset.GetFieldValue(c, buffer.data(), static_cast<unsigned short>(room));
+            buffer[room - 1] = '\0';
             AppendCell(row, buffer.data(), width, compact);
         }
-        output.push_back(std::move(row));
+        output.emplace_back(row);
         // Note: a move that fails without reaching the end would repeat the
         // same row for ever; the rows shown so far stand.
         if (dynaset.MoveNext(true) != OSUCCESS) break;
