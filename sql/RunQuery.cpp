@@ -54,7 +54,8 @@ int DefaultWidth(int serverType, long fieldSize) {
 // out whole (a blank takes its place).
 void AppendCell(std::string& line, std::string_view text, int width, bool compact) {
     const std::size_t room = static_cast<std::size_t>(std::max(width, 0));
-    std::size_t length = 0;
+    // A value within the width is whole (no character reaches past the end).
+    std::size_t length = text.size() <= room ? text.size() : 0;
     while (length < text.size()) {
         const std::size_t next = length + cp932::CharLength(text, length);
         if (next > room) break;
