@@ -2,15 +2,17 @@
 //  - the library: a console model connected to the embedded database;
 //  - the batch runner: `tarvex --batch` as a process, output to /dev/null;
 //  - the stock sqlite3 shell on the same database file, for the ratio.
-// At the end a summary gives the ratios against the shell, the time of a
-// DESCRIBE, the peak memory of a large query against its console text and
-// the cost per statement of a short and a long script.
+// At the end a summary gives the ratios against the shell (alternating runs,
+// medians), the time of a DESCRIBE, the peak memory of a large query against
+// its console text and the cost per statement of a short and a long script.
 // Run: build/bench/bench_console [--benchmark_filter=...]
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -191,6 +193,66 @@ void BM_InsertScriptSqliteShell(benchmark::State& state) {
 }
 BENCHMARK(BM_InsertScriptSqliteShell)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 
+double Millis(const std::string& command) {
+    const auto start = std::chrono::steady_clock::now();
+    Run(command);
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+}
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+constexpr int kRounds = 3;
+
+// The ratios of the summary: tarvex and the shell alternately, the median
+// of kRounds each, so that a change of the machine's load hits both.
+void BM_QueryRatio(benchmark::State& state) {
+    fs::path db = QueryDatabase();
+    fs::path script = Home() / "query.sql";
+    WriteFile(script, "CONNECT bench/bench\nSELECT * FROM Q;\n");
+    for (auto _ : state) {
+        std::vector<double> ours;
+        std::vector<double> theirs;
+        for (int round = 0; round < kRounds; ++round) {
+            ours.push_back(
+                Millis(std::string(TARVEX_BIN) + " --batch '" + script.string() + "' > /dev/null"));
+            theirs.push_back(
+                Millis("sqlite3 -column -header '" + db.string() + "' 'SELECT * FROM Q;' > /dev/null"));
+        }
+        Figures()["query.ours"] = Median(ours);
+        Figures()["query.shell"] = Median(theirs);
+    }
+}
+BENCHMARK(BM_QueryRatio)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
+
+void BM_InsertRatio(benchmark::State& state) {
+    fs::path home = Home();
+    fs::path db = home / "stock-shell-ratio.sqlite";
+    static int round = 0;
+    for (auto _ : state) {
+        std::vector<double> ours;
+        std::vector<double> theirs;
+        for (int n = 0; n < kRounds; ++n) {
+            std::string table = "R" + std::to_string(round++);
+            fs::path script = home / "ratio-inserts.sql";
+            fs::path stock = home / "ratio-inserts-stock.sql";
+            WriteFile(script, "CONNECT bench/bench@RATIO\nCREATE TABLE " + table +
+                                  " (ID NUMBER, NAME VARCHAR2(20), SAL NUMBER(8,2));\n" + InsertLines(table));
+            WriteFile(stock, "CREATE TABLE " + table +
+                                 " (ID NUMBER, NAME VARCHAR2(20), SAL NUMBER(8,2));\nBEGIN;\n" +
+                                 InsertLines(table));
+            ours.push_back(
+                Millis(std::string(TARVEX_BIN) + " --batch '" + script.string() + "' > /dev/null"));
+            theirs.push_back(Millis("sqlite3 '" + db.string() + "' < '" + stock.string() + "' > /dev/null"));
+        }
+        Figures()["insert.ours"] = Median(ours);
+        Figures()["insert.shell"] = Median(theirs);
+    }
+}
+BENCHMARK(BM_InsertRatio)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
+
 // A table M of kMillionRows rows and five columns in database MILLION.
 void MillionDatabase() {
     static bool made = [] {
@@ -292,10 +354,8 @@ void PrintRatio(const char* title, const std::string& ours, const std::string& t
 void PrintSummary() {
     auto& figures = Figures();
     std::printf("\nSummary (tarvex / sqlite3 shell, whole process)\n");
-    PrintRatio("query 100,000 rows x 5 columns to stdout", "BM_QueryBatch/iterations:3/real_time",
-               "BM_QuerySqliteShell/iterations:3/real_time");
-    PrintRatio("script of 10,000 INSERTs + COMMIT", "BM_InsertScriptBatch/iterations:3/real_time",
-               "BM_InsertScriptSqliteShell/iterations:3/real_time");
+    PrintRatio("query 100,000 rows x 5 columns to stdout", "query.ours", "query.shell");
+    PrintRatio("script of 10,000 INSERTs + COMMIT", "insert.ours", "insert.shell");
     if (figures.count("BM_DescribeMillion/iterations:5/real_time"))
         std::printf("%-44s %6.3f ms\n", "DESCRIBE of a 1,000,000-row table",
                     figures["BM_DescribeMillion/iterations:5/real_time"]);
