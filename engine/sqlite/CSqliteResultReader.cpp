@@ -62,7 +62,11 @@ CEngineColumn DescribeColumn(sqlite3* db, sqlite3_stmt* statement, int index, Co
 // A number rounded half away from zero to `scale` decimals (negative: to
 // tens, hundreds, ...).
 std::string RoundedText(double value, int scale) {
-    double factor = std::pow(10.0, scale);
+    // Powers of ten up to 1e22 are exact doubles.
+    static constexpr double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                         1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                         1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    double factor = scale >= 0 && scale <= 22 ? kPowers[scale] : std::pow(10.0, scale);
     double rounded = std::round(value * factor) / factor;
     return std::isfinite(rounded) ? CValueText::FromDouble(rounded) : CValueText::FromDouble(value);
 }
