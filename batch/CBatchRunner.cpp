@@ -151,8 +151,22 @@ bool CBatchRunner::ReportFailedCommit(std::ostream& errors) const {
 }
 
 void CBatchRunner::WriteConsole(std::ostream& output) const {
-    int count = m_editor.GetLineCount();
-    for (int i = 0; i < count; ++i) output << encoding::Cp932ToUtf8(m_editor.GetLine(i)) << '\n';
+    // Note: written in large blocks rather than as one, so that a large
+    // console is not held a second time in UTF-8.
+    constexpr std::size_t kBlock = std::size_t{4} << 20;
+    std::string block;
+    block.reserve(kBlock + (kBlock >> 2));
+    std::string line;
+    const int count = m_editor.GetLineCount();
+    for (int i = 0; i < count; ++i) {
+        m_editor.ReadLine(i, line);
+        encoding::AppendCp932ToUtf8(line, block);
+        block += '\n';
+        if (block.size() < kBlock) continue;
+        output.write(block.data(), static_cast<std::streamsize>(block.size()));
+        block.clear();
+    }
+    output.write(block.data(), static_cast<std::streamsize>(block.size()));
 }
 
 int CBatchRunner::Main(const std::vector<std::string>& args, std::istream& standardInput,

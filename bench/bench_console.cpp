@@ -2,14 +2,24 @@
 //  - the library: a console model connected to the embedded database;
 //  - the batch runner: `tarvex --batch` as a process, output to /dev/null;
 //  - the stock sqlite3 shell on the same database file, for the ratio.
+// At the end a summary gives the ratios against the shell (alternating runs,
+// medians), the time of a DESCRIBE, the peak memory of a large query against
+// its console text and the cost per statement of a short and a long script.
 // Run: build/bench/bench_console [--benchmark_filter=...]
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <string>
+#include <vector>
 
 #include "console/CSQLEditor.h"
 
@@ -19,6 +29,13 @@ namespace {
 
 constexpr int kQueryRows = 100000;
 constexpr int kInserts = 10000;
+constexpr int kMillionRows = 1000000;
+
+// Figures the summary reports, by name.
+std::map<std::string, double>& Figures() {
+    static std::map<std::string, double> figures;
+    return figures;
+}
 
 fs::path Home() {
     static fs::path home = [] {
@@ -38,6 +55,22 @@ void Type(CSQLEditor& editor, const std::string& line) {
 
 void Run(const std::string& command) {
     if (std::system(command.c_str()) != 0) std::abort();
+}
+
+// Runs `command` under the shell; the peak resident size of the process
+// tree it waited for, in bytes.
+double RunMeasured(const std::string& command) {
+    pid_t child = ::fork();
+    if (child < 0) std::abort();
+    if (child == 0) {
+        ::execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    int status = 0;
+    rusage usage{};
+    if (::wait4(child, &status, 0, &usage) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        std::abort();
+    return static_cast<double>(usage.ru_maxrss) * 1024.0;
 }
 
 void WriteFile(const fs::path& path, const std::string& text) {
@@ -160,6 +193,190 @@ void BM_InsertScriptSqliteShell(benchmark::State& state) {
 }
 BENCHMARK(BM_InsertScriptSqliteShell)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 
+double Millis(const std::string& command) {
+    const auto start = std::chrono::steady_clock::now();
+    Run(command);
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+}
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+constexpr int kRounds = 3;
+
+// The ratios of the summary: tarvex and the shell alternately, the median
+// of kRounds each, so that a change of the machine's load hits both.
+void BM_QueryRatio(benchmark::State& state) {
+    fs::path db = QueryDatabase();
+    fs::path script = Home() / "query.sql";
+    WriteFile(script, "CONNECT bench/bench\nSELECT * FROM Q;\n");
+    for (auto _ : state) {
+        std::vector<double> ours;
+        std::vector<double> theirs;
+        for (int round = 0; round < kRounds; ++round) {
+            ours.push_back(
+                Millis(std::string(TARVEX_BIN) + " --batch '" + script.string() + "' > /dev/null"));
+            theirs.push_back(
+                Millis("sqlite3 -column -header '" + db.string() + "' 'SELECT * FROM Q;' > /dev/null"));
+        }
+        Figures()["query.ours"] = Median(ours);
+        Figures()["query.shell"] = Median(theirs);
+    }
+}
+BENCHMARK(BM_QueryRatio)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
+
+void BM_InsertRatio(benchmark::State& state) {
+    fs::path home = Home();
+    fs::path db = home / "stock-shell-ratio.sqlite";
+    static int round = 0;
+    for (auto _ : state) {
+        std::vector<double> ours;
+        std::vector<double> theirs;
+        for (int n = 0; n < kRounds; ++n) {
+            std::string table = "R" + std::to_string(round++);
+            fs::path script = home / "ratio-inserts.sql";
+            fs::path stock = home / "ratio-inserts-stock.sql";
+            WriteFile(script, "CONNECT bench/bench@RATIO\nCREATE TABLE " + table +
+                                  " (ID NUMBER, NAME VARCHAR2(20), SAL NUMBER(8,2));\n" + InsertLines(table));
+            WriteFile(stock, "CREATE TABLE " + table +
+                                 " (ID NUMBER, NAME VARCHAR2(20), SAL NUMBER(8,2));\nBEGIN;\n" +
+                                 InsertLines(table));
+            ours.push_back(
+                Millis(std::string(TARVEX_BIN) + " --batch '" + script.string() + "' > /dev/null"));
+            theirs.push_back(Millis("sqlite3 '" + db.string() + "' < '" + stock.string() + "' > /dev/null"));
+        }
+        Figures()["insert.ours"] = Median(ours);
+        Figures()["insert.shell"] = Median(theirs);
+    }
+}
+BENCHMARK(BM_InsertRatio)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
+
+// A table M of kMillionRows rows and five columns in database MILLION.
+void MillionDatabase() {
+    static bool made = [] {
+        fs::path script = Home() / "setup-million.sql";
+        WriteFile(
+            script,
+            "CONNECT bench/bench@MILLION\n"
+            "CREATE TABLE M (ID NUMBER(10), NAME VARCHAR2(20), CITY VARCHAR2(12), SAL NUMBER(8,2), "
+            "NOTE VARCHAR2(30));\n"
+            "INSERT INTO M WITH RECURSIVE C(N) AS (SELECT 1 UNION ALL SELECT N + 1 FROM C WHERE N < " +
+                std::to_string(kMillionRows) +
+                ") SELECT N, 'NAME' || N, 'CITY' || (N % 97), N * 1.25, 'SOME NOTE TEXT ' || N FROM C;\n"
+                "COMMIT;\nEXIT\n");
+        Run(std::string(TARVEX_BIN) + " --batch '" + script.string() + "' > /dev/null");
+        return true;
+    }();
+    (void)made;
+}
+
+// DESCRIBE of the million-row table, in the library (one statement each).
+void BM_DescribeMillion(benchmark::State& state) {
+    MillionDatabase();
+    CSQLEditor editor;
+    Type(editor, "CONNECT bench/bench@MILLION");
+    for (auto _ : state) {
+        Type(editor, "DESCRIBE M");
+        benchmark::DoNotOptimize(editor.GetLineCount());
+    }
+}
+BENCHMARK(BM_DescribeMillion)->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();
+
+// The million-row query in --batch: peak resident size against the console
+// text it writes.
+void BM_MillionQueryBatchMemory(benchmark::State& state) {
+    MillionDatabase();
+    fs::path script = Home() / "million.sql";
+    fs::path text = Home() / "million.txt";
+    WriteFile(script, "CONNECT bench/bench@MILLION\nSELECT * FROM M;\n");
+    double peak = 0;
+    for (auto _ : state)
+        peak = RunMeasured(std::string(TARVEX_BIN) + " --batch '" + script.string() + "' > '" +
+                           text.string() + "'");
+    double bytes = static_cast<double>(fs::file_size(text));
+    state.counters["peak_rss_mb"] = peak / 1048576.0;
+    state.counters["text_mb"] = bytes / 1048576.0;
+    Figures()["memory"] = peak / bytes;
+    fs::remove(text);
+}
+BENCHMARK(BM_MillionQueryBatchMemory)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
+
+// Scripts of N single-row INSERTs (one transaction): the cost per
+// statement should not grow with N.
+void BM_StatementsBatch(benchmark::State& state) {
+    const auto count = static_cast<int>(state.range(0));
+    fs::path script = Home() / ("statements-" + std::to_string(count) + ".sql");
+    static int round = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        std::string table = "L" + std::to_string(round++);
+        std::string text =
+            "CONNECT bench/bench@LINEAR\nCREATE TABLE " + table + " (ID NUMBER, NAME VARCHAR2(20));\n";
+        for (int i = 0; i < count; ++i)
+            text += "INSERT INTO " + table + " VALUES (" + std::to_string(i) + ", 'N" + std::to_string(i) +
+                    "');\n";
+        text += "ROLLBACK;\n";
+        WriteFile(script, text);
+        state.ResumeTiming();
+        Run(std::string(TARVEX_BIN) + " --batch '" + script.string() + "' > /dev/null");
+    }
+    state.SetItemsProcessed(state.iterations() * count);
+}
+BENCHMARK(BM_StatementsBatch)
+    ->Arg(10000)
+    ->Arg(100000)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->UseRealTime();
+
+// Keeps the median real time of each benchmark for the summary.
+class CSummaryReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        ConsoleReporter::ReportRuns(runs);
+        for (const auto& run : runs) {
+            if (run.run_type != Run::RT_Iteration) continue;
+            // Note: every benchmark here reports milliseconds.
+            Figures()[run.benchmark_name()] = run.GetAdjustedRealTime();
+        }
+    }
+};
+
+void PrintRatio(const char* title, const std::string& ours, const std::string& theirs) {
+    auto& figures = Figures();
+    if (figures.count(ours) == 0 || figures.count(theirs) == 0) return;
+    std::printf("%-44s %6.2fx  (%.1f ms / %.1f ms)\n", title, figures[ours] / figures[theirs], figures[ours],
+                figures[theirs]);
+}
+
+void PrintSummary() {
+    auto& figures = Figures();
+    std::printf("\nSummary (tarvex / sqlite3 shell, whole process)\n");
+    PrintRatio("query 100,000 rows x 5 columns to stdout", "query.ours", "query.shell");
+    PrintRatio("script of 10,000 INSERTs + COMMIT", "insert.ours", "insert.shell");
+    if (figures.count("BM_DescribeMillion/iterations:5/real_time"))
+        std::printf("%-44s %6.3f ms\n", "DESCRIBE of a 1,000,000-row table",
+                    figures["BM_DescribeMillion/iterations:5/real_time"]);
+    if (figures.count("memory"))
+        std::printf("%-44s %6.2fx the console text\n", "peak memory, 1,000,000 rows x 5 columns",
+                    figures["memory"]);
+    const std::string shortRun = "BM_StatementsBatch/10000/iterations:1/real_time";
+    const std::string longRun = "BM_StatementsBatch/100000/iterations:1/real_time";
+    if (figures.count(shortRun) && figures.count(longRun))
+        std::printf("%-44s %6.2fx (per statement, 100,000 vs 10,000)\n", "linearity",
+                    (figures[longRun] / 100000.0) / (figures[shortRun] / 10000.0));
+}
+
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    CSummaryReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+    PrintSummary();
+    return 0;
+}

@@ -67,11 +67,22 @@ int CSQLEditor::GetLineCount() const {
 }
 
 std::string CSQLEditor::GetLine(int index) const {
-    if (index < 0 || index >= GetLineCount()) return "";
+    std::string line;
+    ReadLine(index, line);
+    return line;
+}
+
+void CSQLEditor::ReadLine(int index, std::string& line) const {
+    line.clear();
+    if (index < 0 || index >= GetLineCount()) return;
     auto i = static_cast<std::size_t>(index);
-    if (i < m_consoleLines.size()) return compactline::Decode(m_consoleLines[i]);
+    if (i < m_consoleLines.size()) {
+        compactline::AppendDecoded(m_consoleLines[i], line);
+        return;
+    }
     i -= m_consoleLines.size();
-    return kPrompt + (i < m_pendingLines.size() ? m_pendingLines[i] : m_input);
+    line += kPrompt;
+    line += i < m_pendingLines.size() ? m_pendingLines[i] : m_input;
 }
 
 bool CSQLEditor::IsPromptLine(int index) const {
@@ -265,6 +276,10 @@ void CSQLEditor::UpdateMaxWidth(const CScriptLines& lines) {
 }
 
 void CSQLEditor::AppendOutput(CScriptLines&& encodedLines) {
+    // Note: a large output gets room for exactly its lines rather than
+    // twice what the console held.
+    const std::size_t needed = m_consoleLines.size() + encodedLines.size();
+    if (needed > 2 * m_consoleLines.capacity()) m_consoleLines.reserve(needed);
     for (auto& line : encodedLines) {
         const std::size_t width = compactline::DecodedSize(line);
         if (static_cast<long long>(width) > m_maxWidth) m_maxWidth = static_cast<int>(width);

@@ -34,6 +34,8 @@ public:
     // "SQL> " + the input line. GetLine gives "" out of range.
     int GetLineCount() const;
     std::string GetLine(int index) const;
+    // GetLine into `line` (its storage reused).
+    void ReadLine(int index, std::string& line) const;
     bool IsPromptLine(int index) const;
     int GetMaxWidth() const { return m_maxWidth; }
     CaretPos GetCaretPos() const { return {m_caretColumn, m_caretRow}; }

@@ -9,6 +9,21 @@ bool IsWordByte(unsigned char c) {
            c == '$' || c == '#';
 }
 
+// A byte that in code is a character of its own and opens nothing.
+bool IsPlainCode(unsigned char c) {
+    switch (c) {
+        case '-':
+        case '/':
+        case '\'':
+        case '"':
+        case 'q':
+        case 'Q':
+            return false;
+        default:
+            return !cp932::IsLeadByte(c);
+    }
+}
+
 bool IsQ(char c) { return c == 'q' || c == 'Q'; }
 bool IsN(char c) { return c == 'n' || c == 'N'; }
 
@@ -123,6 +138,11 @@ std::vector<CSqlLexer::ByteClass> CSqlLexer::Classify(std::string_view text) {
     std::vector<ByteClass> classes(text.size(), ByteClass::Code);
     std::size_t i = 0;
     while (i < text.size()) {
+        // Code that cannot open a quote or a comment stays code, a byte at a time.
+        if (m_mode == Mode::Code && IsPlainCode(static_cast<unsigned char>(text[i]))) {
+            ++i;
+            continue;
+        }
         std::size_t from = i;
         // A q-quote's q is code; what Step consumed after it is quoted.
         const bool qQuote = m_mode == Mode::Code && StartsQQuote(text, i);

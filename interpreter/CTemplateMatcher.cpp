@@ -1,6 +1,7 @@
 #include "interpreter/CTemplateMatcher.h"
 
 #include <algorithm>
+#include <string_view>
 
 #include "text/Cp932.h"
 
@@ -38,8 +39,8 @@ void CTemplateMatcher::Advance(const std::string& pattern, Progress& p) const {
         if (pattern.compare(p.i, 2, "%s") == 0) {
             p.j = skipBlanks(p.j);
             const std::size_t next = pattern.find("%s", p.i + 2);
-            const std::string literal =
-                pattern.substr(p.i + 2, next == std::string::npos ? std::string::npos : next - p.i - 2);
+            const std::string_view literal = std::string_view(pattern).substr(
+                p.i + 2, next == std::string::npos ? std::string::npos : next - p.i - 2);
             if (next == std::string::npos && literal.empty()) break;
             const std::size_t at = m_text.find(literal, std::max(p.j, p.search));
             if (at == std::string::npos) {

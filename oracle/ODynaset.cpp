@@ -138,7 +138,8 @@ oresult ODynaset::GetFieldValue(int index, char* buffer, unsigned short maxLengt
     if (m_impl->Column(index) == nullptr || IsEOF()) return OFAILURE;
     std::string_view value = m_impl->batch.Value(m_impl->current, static_cast<std::size_t>(index));
     std::size_t room = static_cast<std::size_t>(maxLength) - 1;
-    std::size_t length = 0;
+    // A value that fits is copied whole (no character reaches past the end).
+    std::size_t length = value.size() <= room ? value.size() : 0;
     while (length < value.size()) {
         std::size_t next = length + cp932::CharLength(value, length);
         if (next > room) break;

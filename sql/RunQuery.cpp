@@ -54,7 +54,8 @@ int DefaultWidth(int serverType, long fieldSize) {
 // out whole (a blank takes its place).
 void AppendCell(std::string& line, std::string_view text, int width, bool compact) {
     const std::size_t room = static_cast<std::size_t>(std::max(width, 0));
-    std::size_t length = 0;
+    // A value within the width is whole (no character reaches past the end).
+    std::size_t length = text.size() <= room ? text.size() : 0;
     while (length < text.size()) {
         const std::size_t next = length + cp932::CharLength(text, length);
         if (next > room) break;
@@ -137,16 +138,21 @@ void CSQLProcessor::LayOutRows(ODynaset& dynaset, CScriptLines& output) {
     // library never splits a double-byte character), so nothing a cell can
     // show is lost to a fixed buffer.
     std::vector<char> buffer;
+    // Note: each line is built in one reused buffer and kept in a copy of
+    // its exact size, so the console holds no slack of a growing string.
+    std::string row;
     while (!dynaset.IsEOF()) {
-        std::string row;
+        row.clear();
         for (int c = 0; c < columns; ++c) {
             const int width = widths[static_cast<std::size_t>(c)];
-            buffer.assign(static_cast<std::size_t>(std::clamp(width, 0, kMaxFetch)) + 1, '\0');
-            dynaset.GetFieldValue(c, buffer.data(), static_cast<unsigned short>(buffer.size()));
-            buffer.back() = '\0';
+            const std::size_t room = static_cast<std::size_t>(std::clamp(width, 0, kMaxFetch)) + 1;
+            if (buffer.size() < room) buffer.resize(room);
+            buffer[0] = '\0';
+            dynaset.GetFieldValue(c, buffer.data(), static_cast<unsigned short>(room));
+            buffer[room - 1] = '\0';
             AppendCell(row, buffer.data(), width, compact);
         }
-        output.push_back(std::move(row));
+        output.emplace_back(row);
         // Note: a move that fails without reaching the end would repeat the
         // same row for ever; the rows shown so far stand.
         if (dynaset.MoveNext(true) != OSUCCESS) break;

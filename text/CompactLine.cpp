@@ -42,6 +42,13 @@ void Walk(std::string_view encoded, Visit visit) {
     }
 }
 
+// Note: a plain loop; find_first_of searches its set once per byte.
+std::size_t FindBlankOrNul(std::string_view text, std::size_t at) {
+    for (; at < text.size(); ++at)
+        if (text[at] == ' ' || text[at] == '\0') return at;
+    return std::string_view::npos;
+}
+
 }  // namespace
 
 void AppendBlanks(std::string& encoded, std::size_t count) {
@@ -54,7 +61,7 @@ void AppendBlanks(std::string& encoded, std::size_t count) {
 void AppendText(std::string& encoded, std::string_view text) {
     std::size_t at = 0;
     while (at < text.size()) {
-        const std::size_t next = text.find_first_of(std::string_view(" \0", 2), at);
+        const std::size_t next = FindBlankOrNul(text, at);
         if (next == std::string_view::npos) {
             encoded.append(text.substr(at));
             return;
@@ -81,11 +88,15 @@ std::string Encode(std::string_view plain) {
 std::string Decode(std::string_view encoded) {
     std::string plain;
     plain.reserve(DecodedSize(encoded));
+    AppendDecoded(encoded, plain);
+    return plain;
+}
+
+void AppendDecoded(std::string_view encoded, std::string& plain) {
     Walk(encoded, [&](std::string_view text, std::size_t blanks) {
         plain.append(text);
         plain.append(blanks, ' ');
     });
-    return plain;
 }
 
 std::size_t DecodedSize(std::string_view encoded) {

@@ -22,6 +22,8 @@ void AppendText(std::string& encoded, std::string_view text);
 
 std::string Encode(std::string_view plain);
 std::string Decode(std::string_view encoded);
+// Appends the decoded line to `plain`.
+void AppendDecoded(std::string_view encoded, std::string& plain);
 // Bytes of the decoded line.
 std::size_t DecodedSize(std::string_view encoded);
 

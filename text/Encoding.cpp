@@ -26,13 +26,12 @@ public:
     Converter(const Converter&) = delete;
     Converter& operator=(const Converter&) = delete;
 
-    // Converts as much as it can; on a bad or unconvertible sequence it calls
+    // Appends to `out` as much as it can convert; on a bad or unconvertible sequence it calls
     // onError(in, left) which must advance past it (returning false stops).
     template <typename OnError>
     bool Run(std::string_view input, std::string& out, OnError onError) {
         iconv(m_cd, nullptr, nullptr, nullptr, nullptr);
-        out.clear();
-        out.reserve(input.size() * 3 / 2 + 8);
+        out.reserve(out.size() + input.size() * 3 / 2 + 8);
         char* in = const_cast<char*>(input.data());
         size_t left = input.size();
         char buffer[4096];
@@ -72,15 +71,22 @@ std::size_t Utf8SequenceLength(unsigned char c) {
 }  // namespace
 
 std::string Cp932ToUtf8(std::string_view cp932) {
-    if (IsAscii(cp932)) return std::string(cp932);
     std::string out;
+    AppendCp932ToUtf8(cp932, out);
+    return out;
+}
+
+void AppendCp932ToUtf8(std::string_view cp932, std::string& out) {
+    if (IsAscii(cp932)) {
+        out.append(cp932);
+        return;
+    }
     ToUtf8().Run(cp932, out, [](char*& in, size_t& left, std::string& o) {
         o += "\xEF\xBF\xBD";
         ++in;
         --left;
         return true;
     });
-    return out;
 }
 
 bool Cp932ToUtf8Strict(std::string_view cp932, std::string& out) {
@@ -88,6 +94,7 @@ bool Cp932ToUtf8Strict(std::string_view cp932, std::string& out) {
         out.assign(cp932);
         return true;
     }
+    out.clear();
     return ToUtf8().Run(cp932, out, [](char*&, size_t&, std::string&) { return false; });
 }
 
@@ -110,6 +117,7 @@ bool Utf8ToCp932Strict(std::string_view utf8, std::string& out) {
         out.assign(utf8);
         return true;
     }
+    out.clear();
     return FromUtf8().Run(utf8, out, [](char*&, size_t&, std::string&) { return false; });
 }
 

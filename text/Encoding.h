@@ -10,6 +10,8 @@ namespace encoding {
 // CP932 to UTF-8. A byte sequence that is not valid CP932 becomes U+FFFD for
 // each offending byte, so nothing is dropped silently and nothing fails.
 std::string Cp932ToUtf8(std::string_view cp932);
+// The same, appended to `out`.
+void AppendCp932ToUtf8(std::string_view cp932, std::string& out);
 
 // Strict CP932 to UTF-8: false when `cp932` holds a byte sequence that is not
 // valid CP932 (`out` is then unspecified).

@@ -14,6 +14,7 @@
 #include "engine/sqlite/CSqlParser.h"
 #include "engine/sqlite/CSqlScanner.h"
 #include "engine/sqlite/CSqliteCatalog.h"
+#include "engine/sqlite/CSqliteCursor.h"
 #include "engine/sqlite/CSqliteDictionary.h"
 #include "engine/sqlite/CSqliteFailure.h"
 #include "engine/sqlite/CSqliteFunctions.h"
@@ -782,22 +783,60 @@ bool CSqliteConnection::QueryStatement(const std::string& sql, std::vector<CEngi
     return false;
 }
 
-bool CSqliteConnection::RunQuery(const std::string& sql, std::vector<CEngineBind>& binds,
-                                 CEngineResult& result) {
-    Statement statement;
+bool CSqliteConnection::PrepareQuery(const std::string& sql, std::vector<CEngineBind>& binds,
+                                     Statement& statement, std::vector<CSelectList::Item>& items) {
     if (!Prepare(Piece{sql, 0}, {}, binds, statement)) return false;
     if (sqlite3_column_count(statement.get()) == 0 || sqlite3_stmt_readonly(statement.get()) == 0) {
         COraError::Set(m_error, 24374, {}, 0);
         return false;
     }
-    std::vector<CSelectList::Item> items = CSelectList::Parse(sql);
+    items = CSelectList::Parse(sql);
     if (items.size() != static_cast<std::size_t>(sqlite3_column_count(statement.get()))) items.clear();
+    return true;
+}
+
+bool CSqliteConnection::RunQuery(const std::string& sql, std::vector<CEngineBind>& binds,
+                                 CEngineResult& result) {
+    Statement statement;
+    std::vector<CSelectList::Item> items;
+    if (!PrepareQuery(sql, binds, statement, items)) return false;
     std::string error;
     if (CSqliteResultReader::Read(m_db, statement.get(), items, result, error, m_resultTypes,
                                   m_session->dateFormat))
         return true;
     m_error.Set(error);
     return false;
+}
+
+std::unique_ptr<CEngineCursor> CSqliteConnection::OpenCursor(const std::string& sql,
+                                                             std::vector<CEngineBind>& binds,
+                                                             CursorMode mode) {
+    m_error.Clear();
+    if (!CheckEncoding(sql)) return nullptr;
+    if (m_transactionLost) {
+        CSqliteFailure::SetTransactionLost(m_error);
+        return nullptr;
+    }
+    const bool held = InTransaction();
+    const unsigned long commits = m_commits;
+    Statement statement;
+    std::vector<CSelectList::Item> items;
+    if (!PrepareQuery(sql, binds, statement, items)) {
+        Finish(false, sql);
+        NoteLostTransaction(held, commits);
+        return nullptr;
+    }
+    auto onFailure = [this, held, commits](CEngineError& error) {
+        m_error = error;
+        Finish(false, {});
+        NoteLostTransaction(held, commits);
+        error = m_error;
+    };
+    std::unique_ptr<CEngineCursor> cursor =
+        CSqliteCursor::Open(m_db, statement.release(), items, mode == CursorMode::DescribeOnly,
+                            std::move(onFailure), &m_session->dateFormat);
+    // Note: a column described by its values needs the whole result first.
+    return cursor != nullptr ? std::move(cursor) : CEngineConnection::OpenCursor(sql, binds, mode);
 }
 
 bool CSqliteConnection::RunBlock(const std::string& sql, std::vector<CEngineBind>& binds,

@@ -8,6 +8,7 @@
 
 #include "engine/CEngineConnection.h"
 #include "engine/sqlite/CPlsqlBlock.h"
+#include "engine/sqlite/CSelectList.h"
 #include "engine/sqlite/CSqlEmitter.h"
 #include "engine/sqlite/CStatementClassifier.h"
 
@@ -38,6 +39,9 @@ public:
     // Every failure leaves the server's code and a Japanese message.
     bool Execute(const std::string& sql, std::vector<CEngineBind>& binds, long& rowsProcessed) override;
     bool Query(const std::string& sql, std::vector<CEngineBind>& binds, CEngineResult& result) override;
+    // Streams the rows (see CSqliteCursor) where the description allows.
+    std::unique_ptr<CEngineCursor> OpenCursor(const std::string& sql, std::vector<CEngineBind>& binds,
+                                              CursorMode mode) override;
     bool Commit() override;
     bool Rollback() override;
     void SetAutoCommit(bool on) override { m_autoCommit = on; }
@@ -80,6 +84,8 @@ private:
     bool RunKind(const std::string& sql, StatementKind kind, std::vector<CEngineBind>& binds,
                  long& rowsProcessed);
     bool RunQuery(const std::string& sql, std::vector<CEngineBind>& binds, CEngineResult& result);
+    bool PrepareQuery(const std::string& sql, std::vector<CEngineBind>& binds, Statement& statement,
+                      std::vector<CSelectList::Item>& items);
     bool CommitWork();
     // Refuses every statement but ROLLBACK once the transaction is lost.
     bool RefuseWhileLost(StatementKind kind);

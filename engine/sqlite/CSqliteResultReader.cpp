@@ -33,21 +33,7 @@ std::string Hex(const void* data, int size) {
     return out;
 }
 
-// Statistics of one result column, to describe expressions by their values.
-struct ColumnPlan {
-    bool expression = false;
-    bool sizeFromValues = false;
-    bool isDate = false;
-    // Scale to round numbers to (NUMBER(p, s) columns).
-    std::optional<int> scale;
-    std::size_t widest = 0;
-    bool sawText = false;
-    bool sawNumber = false;
-    bool sawFraction = false;
-    bool sawBlob = false;
-    bool allStoredDates = true;
-    const std::string* dateFormat = nullptr;
-};
+using ColumnPlan = CSqliteResultReader::ColumnPlan;
 
 // A stored date as the session shows it; other text unchanged.
 std::string ShowDate(std::string_view stored, const std::string* format) {
@@ -89,7 +75,11 @@ CEngineColumn DescribeColumn(sqlite3* db, sqlite3_stmt* statement, int index, Co
 // A number rounded half away from zero to `scale` decimals (negative: to
 // tens, hundreds, ...).
 std::string RoundedText(double value, int scale) {
-    double factor = std::pow(10.0, scale);
+    // Powers of ten up to 1e22 are exact doubles.
+    static constexpr double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                         1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                         1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    double factor = scale >= 0 && scale <= 22 ? kPowers[scale] : std::pow(10.0, scale);
     double rounded = std::round(value * factor) / factor;
     return std::isfinite(rounded) ? CValueText::FromDouble(rounded) : CValueText::FromDouble(value);
 }
@@ -171,36 +161,50 @@ void Finish(ColumnPlan& plan, std::size_t index, CEngineResult& result) {
 
 }  // namespace
 
-bool CSqliteResultReader::Read(sqlite3* db, sqlite3_stmt* statement,
-                               const std::vector<CSelectList::Item>& items, CEngineResult& result,
-                               std::string& error, const std::vector<CSqlType>& types,
-                               const std::string& dateFormat) {
+void CSqliteResultReader::Describe(sqlite3* db, sqlite3_stmt* statement,
+                                   const std::vector<CSelectList::Item>& items,
+                                   std::vector<CEngineColumn>& columns, std::vector<ColumnPlan>& plans,
+                                   const std::string* dateFormat) {
     int count = sqlite3_column_count(statement);
-    std::vector<ColumnPlan> plans(static_cast<std::size_t>(count));
-    for (auto& plan : plans) plan.dateFormat = &dateFormat;
-    std::vector<CEngineColumn> columns;
+    ColumnPlan start;
+    start.dateFormat = dateFormat;
+    plans.assign(static_cast<std::size_t>(count), start);
+    columns.clear();
     for (int index = 0; index < count; ++index) {
         auto at = static_cast<std::size_t>(index);
         columns.push_back(DescribeColumn(db, statement, index, plans[at]));
         if (at < items.size() && !items[at].named) columns.back().name = items[at].heading;
     }
-    result.SetColumns(std::move(columns));
-    std::string text;
-    int rc = SQLITE_OK;
-    while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
-        for (int index = 0; index < count; ++index) {
-            ColumnPlan& plan = plans[static_cast<std::size_t>(index)];
-            bool isNumber = false;
-            int storage = sqlite3_column_type(statement, index);
-            if (!ReadValue(statement, index, storage, plan, text, isNumber)) {
-                result.AddValue({}, true);
-                continue;
-            }
-            Observe(plan, storage, text, isNumber);
-            result.AddValue(text, false);
+}
+
+void CSqliteResultReader::AddRow(sqlite3_stmt* statement, std::vector<ColumnPlan>& plans,
+                                 CEngineResult& result) {
+    thread_local std::string text;
+    const int count = static_cast<int>(plans.size());
+    for (int index = 0; index < count; ++index) {
+        ColumnPlan& plan = plans[static_cast<std::size_t>(index)];
+        bool isNumber = false;
+        int storage = sqlite3_column_type(statement, index);
+        if (!ReadValue(statement, index, storage, plan, text, isNumber)) {
+            result.AddValue({}, true);
+            continue;
         }
-        result.EndRow();
+        Observe(plan, storage, text, isNumber);
+        result.AddValue(text, false);
     }
+    result.EndRow();
+}
+
+bool CSqliteResultReader::Read(sqlite3* db, sqlite3_stmt* statement,
+                               const std::vector<CSelectList::Item>& items, CEngineResult& result,
+                               std::string& error, const std::vector<CSqlType>& types,
+                               const std::string& dateFormat) {
+    std::vector<ColumnPlan> plans;
+    std::vector<CEngineColumn> columns;
+    Describe(db, statement, items, columns, plans, &dateFormat);
+    result.SetColumns(std::move(columns));
+    int rc = SQLITE_OK;
+    while ((rc = sqlite3_step(statement)) == SQLITE_ROW) AddRow(statement, plans, result);
     if (rc != SQLITE_DONE) {
         result.Clear();
         error = ToCp932(sqlite3_errmsg(db));

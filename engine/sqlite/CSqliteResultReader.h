@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,6 +18,35 @@ struct sqlite3_stmt;
 // text in CP932 with '?' for characters it cannot hold, binary values in hex.
 class CSqliteResultReader {
 public:
+    // How the values of one column are read.
+    struct ColumnPlan {
+        bool expression = false;
+        bool sizeFromValues = false;
+        bool isDate = false;
+        // Scale to round numbers to (NUMBER(p, s) columns).
+        std::optional<int> scale;
+        std::size_t widest = 0;
+        bool sawText = false;
+        bool sawNumber = false;
+        bool sawFraction = false;
+        bool sawBlob = false;
+        bool allStoredDates = true;
+        // The session's date format; null: "RR-MM-DD".
+        const std::string* dateFormat = nullptr;
+
+        // True when the column's description does not wait for its values.
+        bool Fixed() const { return !expression && !sizeFromValues; }
+    };
+
+    // The column descriptions of a prepared query as far as they are known
+    // before any row (see Read for `items`), with the plan of each column;
+    // dates are shown in `dateFormat` (null: "RR-MM-DD").
+    static void Describe(sqlite3* db, sqlite3_stmt* statement, const std::vector<CSelectList::Item>& items,
+                         std::vector<CEngineColumn>& columns, std::vector<ColumnPlan>& plans,
+                         const std::string* dateFormat = nullptr);
+    // Appends the current row of `statement` to `result`.
+    static void AddRow(sqlite3_stmt* statement, std::vector<ColumnPlan>& plans, CEngineResult& result);
+
     // Steps through every row into `result`. `items` is the select list as
     // typed, one item per column (or empty): it gives the headings of
     // expressions and tells text that is never a date. False with the

@@ -37,18 +37,26 @@ std::string CValueText::FromDouble(double value) {
     if (std::isinf(value)) return value > 0 ? "~" : "-~";
     if (value == 0) return "0";
     char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.*e", kSignificantDigits - 1, value);
-    std::string_view text(buffer);
+    // d.ddddddddddddddde[+-]x, correctly rounded to kSignificantDigits.
+    const auto written = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific,
+                                       kSignificantDigits - 1);
+    std::string_view text(buffer, static_cast<std::size_t>(written.ptr - buffer));
     bool negative = text.front() == '-';
     if (negative) text.remove_prefix(1);
     std::size_t e = text.find('e');
-    std::string digits;
-    digits += text[0];
-    digits.append(text.substr(2, e - 2));
-    int exponent = std::atoi(std::string(text.substr(e + 1)).c_str());
-    while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
+    char digitBuffer[kSignificantDigits + 1];
+    std::size_t digitCount = 0;
+    digitBuffer[digitCount++] = text[0];
+    for (char c : text.substr(2, e - 2)) digitBuffer[digitCount++] = c;
+    std::string_view exponentText = text.substr(e + 1);
+    if (!exponentText.empty() && exponentText.front() == '+') exponentText.remove_prefix(1);
+    int exponent = 0;
+    std::from_chars(exponentText.data(), exponentText.data() + exponentText.size(), exponent);
+    while (digitCount > 1 && digitBuffer[digitCount - 1] == '0') --digitCount;
+    std::string_view digits(digitBuffer, digitCount);
 
     std::string out = negative ? "-" : "";
+    out.reserve(24);
     auto count = static_cast<int>(digits.size());
     if (exponent >= count - 1) {
         out += digits;

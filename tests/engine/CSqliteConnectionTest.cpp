@@ -152,3 +152,56 @@ TEST_F(CSqliteConnectionTest, ViewsAndTriggersOverDual) {
     ASSERT_TRUE(Exec("INSERT INTO T VALUES (1)")) << Error();
     EXPECT_EQ(Scalar("SELECT D FROM L"), "X");
 }
+
+TEST_F(CSqliteConnectionTest, DescribeOnlyReadsNoRow) {
+    ASSERT_TRUE(Exec("CREATE TABLE T (ID NUMBER(4) NOT NULL, NAME VARCHAR2(10))"));
+    ASSERT_TRUE(Exec("INSERT INTO T VALUES (1, 'A')"));
+    // The condition fails as soon as a row is read.
+    const std::string query = "SELECT ID, NAME FROM T WHERE LPAD('X', 100000) IS NOT NULL";
+    auto described = m_connection->OpenCursor(query, m_binds, CEngineConnection::CursorMode::DescribeOnly);
+    ASSERT_NE(described, nullptr) << Error();
+    ASSERT_EQ(described->Columns().size(), 2U);
+    EXPECT_EQ(described->Columns()[0].name, "ID");
+    EXPECT_FALSE(described->Columns()[0].nullable);
+    EXPECT_EQ(described->Columns()[1].size, 10);
+    CEngineResult batch;
+    ASSERT_TRUE(described->Fetch(10, batch));
+    EXPECT_EQ(batch.RowCount(), 0U);
+    auto rows = m_connection->OpenCursor(query, m_binds, CEngineConnection::CursorMode::Rows);
+    ASSERT_NE(rows, nullptr) << Error();
+    EXPECT_FALSE(rows->Fetch(10, batch));
+    EXPECT_NE(rows->LastError().message.find("ORA-06502"), std::string::npos) << rows->LastError().message;
+}
+
+TEST_F(CSqliteConnectionTest, StreamedRowsMatchTheWholeResult) {
+    ASSERT_TRUE(Exec("CREATE TABLE T (ID NUMBER(6), SAL NUMBER(8,2), NAME VARCHAR2(10), D DATE)"));
+    ASSERT_TRUE(
+        Exec("INSERT INTO T WITH RECURSIVE C(N) AS (SELECT 1 UNION ALL SELECT N + 1 FROM C WHERE N < 250) "
+             "SELECT N, N / 3, CASE WHEN N % 7 = 0 THEN NULL ELSE 'N' || N END, "
+             "'2024-01-02 03:04:05' FROM C"));
+    // Both a streamed query (declared columns) and one described by its
+    // values (an expression column) give the whole result in batches.
+    for (const std::string query :
+         {"SELECT * FROM T ORDER BY ID", "SELECT ID, NAME || 'x' FROM T ORDER BY ID"}) {
+        CEngineResult whole;
+        ASSERT_TRUE(m_connection->Query(query, m_binds, whole)) << Error();
+        auto cursor = m_connection->OpenCursor(query, m_binds, CEngineConnection::CursorMode::Rows);
+        ASSERT_NE(cursor, nullptr) << Error();
+        ASSERT_EQ(cursor->Columns().size(), whole.Columns().size());
+        for (std::size_t c = 0; c < whole.Columns().size(); ++c) {
+            EXPECT_EQ(cursor->Columns()[c].serverType, whole.Columns()[c].serverType) << query;
+            EXPECT_EQ(cursor->Columns()[c].size, whole.Columns()[c].size) << query;
+        }
+        std::size_t row = 0;
+        CEngineResult batch;
+        do {
+            ASSERT_TRUE(cursor->Fetch(100, batch)) << cursor->LastError().message;
+            for (std::size_t r = 0; r < batch.RowCount(); ++r, ++row)
+                for (std::size_t c = 0; c < whole.Columns().size(); ++c) {
+                    EXPECT_EQ(batch.IsNull(r, c), whole.IsNull(row, c));
+                    EXPECT_EQ(batch.Value(r, c), whole.Value(row, c)) << query << " row " << row;
+                }
+        } while (batch.RowCount() == 100);
+        EXPECT_EQ(row, 250U) << query;
+    }
+}
