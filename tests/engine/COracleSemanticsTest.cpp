@@ -3,56 +3,17 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
-#include "engine/sqlite/CSqliteConnection.h"
-#include "tests/oracle/TempHome.h"
-#include "text/Encoding.h"
+#include "tests/engine/EngineFixture.h"
 
 namespace {
 
-class COracleSemanticsTest : public ::testing::Test {
+class COracleSemanticsTest : public EngineFixture {
 protected:
-    void SetUp() override {
-        CEngineError error;
-        m_connection = CSqliteConnection::Open("", error);
-        ASSERT_NE(m_connection, nullptr) << error.message;
-    }
-    void Exec(const std::string& sql) {
-        long rows = 0;
-        ASSERT_TRUE(m_connection->Execute(encoding::Utf8ToCp932(sql), m_binds, rows))
-            << sql << ": " << Error();
-    }
-    // The rows, values joined by ',' and rows by '|'; NULL as "-".
-    std::string Rows(const std::string& sql) {
-        CEngineResult result;
-        if (!m_connection->Query(encoding::Utf8ToCp932(sql), m_binds, result)) return "ERROR " + Error();
-        std::string out;
-        for (std::size_t row = 0; row < result.RowCount(); ++row) {
-            if (row > 0) out += "|";
-            for (std::size_t column = 0; column < result.Columns().size(); ++column) {
-                if (column > 0) out += ",";
-                out += result.IsNull(row, column) ? std::string("-")
-                                                  : encoding::Cp932ToUtf8(result.Value(row, column));
-            }
-        }
-        return out;
-    }
     int TypeOf(const std::string& sql) {
         CEngineResult result;
         if (!m_connection->Query(sql, m_binds, result) || result.Columns().empty()) return -1;
         return result.Columns()[0].serverType;
     }
-    // The message in UTF-8, as the tests are written.
-    std::string Error() const { return encoding::Cp932ToUtf8(m_connection->LastError().message); }
-    // Runs a statement that must fail; its error in UTF-8.
-    std::string Failure(const std::string& sql) {
-        long rows = 0;
-        if (m_connection->Execute(encoding::Utf8ToCp932(sql), m_binds, rows)) return "OK";
-        return Error();
-    }
-
-    TempHome m_home;
-    std::vector<CEngineBind> m_binds;
-    std::unique_ptr<CSqliteConnection> m_connection;
 };
 
 }  // namespace

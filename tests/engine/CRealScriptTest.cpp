@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/sqlite/CSqliteConnection.h"
-#include "tests/oracle/TempHome.h"
+#include "tests/engine/EngineFixture.h"
 #include "text/Encoding.h"
 
 namespace {
@@ -40,38 +40,12 @@ const char* const kScript[] = {
     "COMMIT",
 };
 
-class CRealScriptTest : public ::testing::Test {
+class CRealScriptTest : public EngineFixture {
 protected:
     void SetUp() override {
-        CEngineError error;
-        m_connection = CSqliteConnection::Open("", error);
-        ASSERT_NE(m_connection, nullptr) << error.message;
-        for (const char* statement : kScript) {
-            long rows = 0;
-            ASSERT_TRUE(m_connection->Execute(encoding::Utf8ToCp932(statement), m_binds, rows))
-                << statement << "\n"
-                << encoding::Cp932ToUtf8(m_connection->LastError().message);
-        }
+        EngineFixture::SetUp();
+        for (const char* statement : kScript) ASSERT_EQ(Failure(statement), "OK") << statement;
     }
-    std::string Rows(const std::string& sql) {
-        CEngineResult result;
-        if (!m_connection->Query(encoding::Utf8ToCp932(sql), m_binds, result))
-            return "ERROR " + encoding::Cp932ToUtf8(m_connection->LastError().message);
-        std::string out;
-        for (std::size_t row = 0; row < result.RowCount(); ++row) {
-            if (row > 0) out += "|";
-            for (std::size_t column = 0; column < result.Columns().size(); ++column) {
-                if (column > 0) out += ",";
-                out += result.IsNull(row, column) ? std::string("-")
-                                                  : encoding::Cp932ToUtf8(result.Value(row, column));
-            }
-        }
-        return out;
-    }
-
-    TempHome m_home;
-    std::vector<CEngineBind> m_binds;
-    std::unique_ptr<CSqliteConnection> m_connection;
 };
 
 }  // namespace
