@@ -7,15 +7,13 @@
 
 #include "engine/sqlite/CSqlScanner.h"
 #include "engine/sqlite/CSqliteSchema.h"
+#include "engine/sqlite/SqliteApi.h"
 #include "text/Cp932.h"
 #include "text/Encoding.h"
 
 namespace {
 
-struct StatementDeleter {
-    void operator()(sqlite3_stmt* statement) const { sqlite3_finalize(statement); }
-};
-using Statement = std::unique_ptr<sqlite3_stmt, StatementDeleter>;
+using Statement = sqliteapi::Statement;
 
 Statement Prepare(sqlite3* db, const std::string& sql) {
     sqlite3_stmt* raw = nullptr;

@@ -148,10 +148,6 @@ bool SwitchToWal(sqlite3* db, int lockWaitSeconds, CEngineError& error) {
 
 }  // namespace
 
-void CSqliteConnection::StatementDeleter::operator()(sqlite3_stmt* statement) const {
-    sqlite3_finalize(statement);
-}
-
 CSqliteConnection::CSqliteConnection(sqlite3* db, std::string path) : m_db(db), m_path(std::move(path)) {}
 
 CSqliteConnection::~CSqliteConnection() {

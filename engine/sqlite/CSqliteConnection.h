@@ -11,6 +11,7 @@
 #include "engine/sqlite/CSelectList.h"
 #include "engine/sqlite/CSqlEmitter.h"
 #include "engine/sqlite/CStatementClassifier.h"
+#include "engine/sqlite/SqliteApi.h"
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -56,10 +57,7 @@ public:
     const std::string& Path() const { return m_path; }
 
 private:
-    struct StatementDeleter {
-        void operator()(sqlite3_stmt* statement) const;
-    };
-    using Statement = std::unique_ptr<sqlite3_stmt, StatementDeleter>;
+    using Statement = sqliteapi::Statement;
 
     // Where a piece of statement text lies in the text the caller sent.
     struct Piece {

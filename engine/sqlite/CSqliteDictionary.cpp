@@ -6,13 +6,11 @@
 
 #include "engine/sqlite/CSqlScanner.h"
 #include "engine/sqlite/CSqliteCatalog.h"
+#include "engine/sqlite/SqliteApi.h"
 
 namespace {
 
-struct StatementDeleter {
-    void operator()(sqlite3_stmt* statement) const { sqlite3_finalize(statement); }
-};
-using Statement = std::unique_ptr<sqlite3_stmt, StatementDeleter>;
+using Statement = sqliteapi::Statement;
 
 Statement Prepare(sqlite3* db, const std::string& sql) {
     sqlite3_stmt* raw = nullptr;

@@ -11,14 +11,12 @@
 #include "engine/sqlite/COraError.h"
 #include "engine/sqlite/CSqliteSession.h"
 #include "engine/sqlite/CValueText.h"
+#include "engine/sqlite/SqliteApi.h"
 #include "text/Encoding.h"
 
 namespace {
 
-std::string TextOf(sqlite3_value* value) {
-    const unsigned char* text = sqlite3_value_text(value);
-    return text != nullptr ? std::string(reinterpret_cast<const char*>(text)) : std::string();
-}
+using sqliteapi::TextOf;
 
 bool IsNumeric(sqlite3_value* value) {
     int type = sqlite3_value_type(value);
@@ -34,9 +32,7 @@ bool NumberOf(sqlite3_value* value, double& number) {
     return CValueText::ParseNumber(TextOf(value), number);
 }
 
-void ResultText(sqlite3_context* context, const std::string& text) {
-    sqlite3_result_text(context, text.c_str(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
-}
+using sqliteapi::ResultText;
 
 void ResultNumber(sqlite3_context* context, double number) {
     if (std::trunc(number) == number && std::fabs(number) < 9e15)

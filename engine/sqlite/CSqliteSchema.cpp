@@ -8,6 +8,7 @@
 #include "engine/sqlite/COracleDialect.h"
 #include "engine/sqlite/CSqlRewrite.h"
 #include "engine/sqlite/CSqliteDictionary.h"
+#include "engine/sqlite/SqliteApi.h"
 #include "text/Cp932.h"
 #include "text/Encoding.h"
 
@@ -16,10 +17,7 @@ namespace {
 using Token = CSqlScanner::Token;
 using Kind = CSqlScanner::Kind;
 
-struct StatementDeleter {
-    void operator()(sqlite3_stmt* statement) const { sqlite3_finalize(statement); }
-};
-using Statement = std::unique_ptr<sqlite3_stmt, StatementDeleter>;
+using Statement = sqliteapi::Statement;
 
 std::string Upper(std::string_view text) {
     if (text.size() >= 2 && text.front() == '"') return std::string(text.substr(1, text.size() - 2));

@@ -8,6 +8,7 @@
 #include "engine/sqlite/COraError.h"
 #include "engine/sqlite/CSqlScanner.h"
 #include "engine/sqlite/CValueText.h"
+#include "engine/sqlite/SqliteApi.h"
 #include "text/Encoding.h"
 
 namespace {
@@ -19,10 +20,7 @@ constexpr const char* kCreateTable =
     "CREATE TABLE IF NOT EXISTS TARVEX_SEQUENCES (NAME TEXT PRIMARY KEY, NEXT_VALUE INTEGER NOT NULL, "
     "STEP INTEGER NOT NULL)";
 
-struct StatementDeleter {
-    void operator()(sqlite3_stmt* statement) const { sqlite3_finalize(statement); }
-};
-using Statement = std::unique_ptr<sqlite3_stmt, StatementDeleter>;
+using Statement = sqliteapi::Statement;
 
 Statement Prepare(sqlite3* db, const char* sql) {
     sqlite3_stmt* raw = nullptr;

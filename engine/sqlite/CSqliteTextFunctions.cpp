@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/sqlite/COraError.h"
+#include "engine/sqlite/SqliteApi.h"
 
 namespace {
 
@@ -21,21 +22,17 @@ std::vector<std::size_t> CharacterStarts(std::string_view text) {
     return starts;
 }
 
-std::string TextOf(sqlite3_value* value) {
-    const unsigned char* text = sqlite3_value_text(value);
-    return text != nullptr ? std::string(reinterpret_cast<const char*>(text),
-                                         static_cast<std::size_t>(sqlite3_value_bytes(value)))
-                           : std::string();
-}
+using sqliteapi::TextOf;
 
 bool IsNull(sqlite3_value* value) { return sqlite3_value_type(value) == SQLITE_NULL; }
 
 // Note: the server holds the empty text as NULL.
+// Note: an empty text is NULL, as on the server.
 void ResultText(sqlite3_context* context, const std::string& text) {
     if (text.empty())
         sqlite3_result_null(context);
     else
-        sqlite3_result_text(context, text.c_str(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+        sqliteapi::ResultText(context, text);
 }
 
 void Substr(sqlite3_context* context, int argc, sqlite3_value** argv) {

@@ -12,16 +12,12 @@
 #include "engine/sqlite/COraError.h"
 #include "engine/sqlite/CSqliteSession.h"
 #include "engine/sqlite/CValueText.h"
+#include "engine/sqlite/SqliteApi.h"
 #include "text/Encoding.h"
 
 namespace {
 
-std::string TextOf(sqlite3_value* value) {
-    const unsigned char* text = sqlite3_value_text(value);
-    return text != nullptr ? std::string(reinterpret_cast<const char*>(text),
-                                         static_cast<std::size_t>(sqlite3_value_bytes(value)))
-                           : std::string();
-}
+using sqliteapi::TextOf;
 
 bool IsNull(sqlite3_value* value) { return sqlite3_value_type(value) == SQLITE_NULL; }
 
@@ -30,9 +26,7 @@ void Raise(sqlite3_context* context, int code, std::initializer_list<std::string
     sqlite3_result_error(context, message.c_str(), static_cast<int>(message.size()));
 }
 
-void ResultText(sqlite3_context* context, const std::string& text) {
-    sqlite3_result_text(context, text.c_str(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
-}
+using sqliteapi::ResultText;
 
 void ResultNumberText(sqlite3_context* context, const std::string& text) {
     std::int64_t integer = 0;

@@ -1,0 +1,20 @@
+#include "engine/sqlite/SqliteApi.h"
+
+#include <sqlite3.h>
+
+namespace sqliteapi {
+
+void StatementDeleter::operator()(sqlite3_stmt* statement) const { sqlite3_finalize(statement); }
+
+std::string TextOf(sqlite3_value* value) {
+    const unsigned char* text = sqlite3_value_text(value);
+    return text != nullptr ? std::string(reinterpret_cast<const char*>(text),
+                                         static_cast<std::size_t>(sqlite3_value_bytes(value)))
+                           : std::string();
+}
+
+void ResultText(sqlite3_context* context, const std::string& text) {
+    sqlite3_result_text(context, text.c_str(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+}
+
+}  // namespace sqliteapi
