@@ -44,10 +44,7 @@ std::size_t SkipBlanks(const std::string& text, std::size_t j) {
 
 [[noreturn]] void ScanError() { throw CSQLCommandException(0, "Scan Error"); }
 
-bool IsWordByte(unsigned char c) {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' ||
-           c == '$' || c == '#' || c >= 0x80;
-}
+using textparse::IsWordByte;
 
 // True when the statement begins with the words of the pattern before its
 // first field, each whole: no blank inside a word, none joined to the next.

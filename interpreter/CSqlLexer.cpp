@@ -4,7 +4,8 @@
 
 namespace {
 
-bool IsWordByte(unsigned char c) {
+// Note: ASCII only, so a q-quote may follow a double-byte character.
+bool IsAsciiWordByte(unsigned char c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' ||
            c == '$' || c == '#';
 }
@@ -49,8 +50,8 @@ bool StartsQQuote(std::string_view text, std::size_t i) {
     if (!IsQ(text[i]) || i + 2 >= text.size() || text[i + 1] != '\'') return false;
     if (i == 0) return true;
     const auto before = static_cast<unsigned char>(text[i - 1]);
-    if (!IsWordByte(before)) return true;
-    return IsN(text[i - 1]) && (i == 1 || !IsWordByte(static_cast<unsigned char>(text[i - 2])));
+    if (!IsAsciiWordByte(before)) return true;
+    return IsN(text[i - 1]) && (i == 1 || !IsAsciiWordByte(static_cast<unsigned char>(text[i - 2])));
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "interpreter/TextParse.h"
 #include "text/Cp932.h"
 
 namespace statementhead {
@@ -23,10 +24,7 @@ constexpr EndingRow kEndings[] = {
     {"TYPE", "BODY", Ending::Slash},      {"TYPE", nullptr, Ending::SemicolonOrSlash},
 };
 
-bool IsWordByte(unsigned char c) {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' ||
-           c == '$' || c == '#' || c >= 0x80;
-}
+using textparse::IsWordByte;
 
 bool IsQualifier(const std::string& word) {
     return std::any_of(std::begin(kQualifiers), std::end(kQualifiers),

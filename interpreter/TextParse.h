@@ -8,6 +8,10 @@
 // Small text readers shared by the interpreter's commands.
 namespace textparse {
 
+// A byte of a name: letters, digits, "_", "$", "#" and every byte of a
+// double-byte character.
+bool IsWordByte(unsigned char c);
+
 // `text` without leading and trailing blanks (byte 0x20 only).
 std::string TrimBlanks(std::string_view text);
 
