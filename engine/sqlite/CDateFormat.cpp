@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <ctime>
 
+#include "text/LeadingInt.h"
+
 namespace {
 
 enum class Element { Year4, Year2, YearRR, Month, MonthName, Day, Hour24, Hour12, Minute, Second, Meridian };
@@ -41,7 +43,7 @@ const ElementRule* ElementAt(std::string_view format, std::size_t at) {
     return nullptr;
 }
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+using textparse::IsDigit;
 
 int DaysInMonth(int year, int month) {
     static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};

@@ -1,6 +1,7 @@
 #include "engine/sqlite/CSqlScanner.h"
 
 #include "text/Cp932.h"
+#include "text/LeadingInt.h"
 
 namespace {
 
@@ -43,8 +44,7 @@ std::size_t QuotedEnd(std::string_view text, std::size_t i, char quote) {
     return text.size();
 }
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-bool IsDigit(unsigned char c) { return c >= '0' && c <= '9'; }
+using textparse::IsDigit;
 
 // End of a numeric literal: digits, an optional point and digits, an optional
 // exponent with its sign; letters that follow (as in "1X") stay with it.

@@ -5,11 +5,13 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "text/LeadingInt.h"
+
 namespace {
 
 constexpr int kSignificantDigits = 15;
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+using textparse::IsDigit;
 
 bool DigitsAt(std::string_view text, std::size_t at, std::size_t count) {
     if (at + count > text.size()) return false;
