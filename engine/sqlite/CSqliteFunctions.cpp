@@ -342,12 +342,7 @@ void LastDay(sqlite3_context* context, int, sqlite3_value** argv) {
     }
 }
 
-struct FunctionRule {
-    const char* name;
-    int arguments;
-    void (*function)(sqlite3_context*, int, sqlite3_value**);
-    bool deterministic;
-};
+using sqliteapi::FunctionRule;
 
 constexpr FunctionRule kFunctions[] = {
     {"SYSDATE", 0, Sysdate, false},
@@ -386,11 +381,5 @@ bool CSqliteFunctions::Register(sqlite3* db, long long* rowNumber, CSqliteSessio
     if (sqlite3_create_function(db, "ROWNUM", 0, SQLITE_UTF8, rowNumber, RowNumber, nullptr, nullptr) !=
         SQLITE_OK)
         return false;
-    for (const FunctionRule& rule : kFunctions) {
-        int flags = SQLITE_UTF8 | (rule.deterministic ? SQLITE_DETERMINISTIC : 0);
-        if (sqlite3_create_function(db, rule.name, rule.arguments, flags, session, rule.function, nullptr,
-                                    nullptr) != SQLITE_OK)
-            return false;
-    }
-    return true;
+    return sqliteapi::RegisterFunctions(db, kFunctions, session);
 }

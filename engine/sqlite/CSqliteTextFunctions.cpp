@@ -153,11 +153,7 @@ void Greatest(sqlite3_context* context, int argc, sqlite3_value** argv) {
 }
 void Least(sqlite3_context* context, int argc, sqlite3_value** argv) { Extreme(context, argc, argv, false); }
 
-struct FunctionRule {
-    const char* name;
-    int arguments;
-    void (*function)(sqlite3_context*, int, sqlite3_value**);
-};
+using sqliteapi::FunctionRule;
 
 constexpr FunctionRule kFunctions[] = {
     {"SUBSTR", 2, Substr},      {"SUBSTR", 3, Substr},   {"INSTR", 2, Instr},     {"INSTR", 3, Instr},
@@ -169,9 +165,5 @@ constexpr FunctionRule kFunctions[] = {
 }  // namespace
 
 bool CSqliteTextFunctions::Register(sqlite3* db) {
-    for (const FunctionRule& rule : kFunctions)
-        if (sqlite3_create_function(db, rule.name, rule.arguments, SQLITE_UTF8 | SQLITE_DETERMINISTIC,
-                                    nullptr, rule.function, nullptr, nullptr) != SQLITE_OK)
-            return false;
-    return true;
+    return sqliteapi::RegisterFunctions(db, kFunctions, nullptr);
 }

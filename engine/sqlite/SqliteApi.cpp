@@ -17,4 +17,14 @@ void ResultText(sqlite3_context* context, const std::string& text) {
     sqlite3_result_text(context, text.c_str(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
 }
 
+bool RegisterFunctions(sqlite3* db, std::span<const FunctionRule> rules, void* userData) {
+    for (const FunctionRule& rule : rules) {
+        const int flags = SQLITE_UTF8 | (rule.deterministic ? SQLITE_DETERMINISTIC : 0);
+        if (sqlite3_create_function(db, rule.name, rule.arguments, flags, userData, rule.function, nullptr,
+                                    nullptr) != SQLITE_OK)
+            return false;
+    }
+    return true;
+}
+
 }  // namespace sqliteapi

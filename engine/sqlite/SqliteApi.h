@@ -2,8 +2,10 @@
 
 // Small helpers over SQLite's C interface, shared by the embedded engine.
 #include <memory>
+#include <span>
 #include <string>
 
+struct sqlite3;
 struct sqlite3_context;
 struct sqlite3_stmt;
 struct sqlite3_value;
@@ -20,5 +22,15 @@ using Statement = std::unique_ptr<sqlite3_stmt, StatementDeleter>;
 std::string TextOf(sqlite3_value* value);
 // Sets a function's result to `text`, copied.
 void ResultText(sqlite3_context* context, const std::string& text);
+
+// One function the engine adds to SQLite.
+struct FunctionRule {
+    const char* name;
+    int arguments;
+    void (*function)(sqlite3_context*, int, sqlite3_value**);
+    bool deterministic = true;
+};
+// Adds every rule, each called with `userData`; false at the first refused.
+bool RegisterFunctions(sqlite3* db, std::span<const FunctionRule> rules, void* userData);
 
 }  // namespace sqliteapi
