@@ -12,11 +12,7 @@ namespace {
 
 using Statement = sqliteapi::Statement;
 
-Statement Prepare(sqlite3* db, const std::string& sql) {
-    sqlite3_stmt* raw = nullptr;
-    sqlite3_prepare_v2(db, sql.c_str(), -1, &raw, nullptr);
-    return Statement(raw);
-}
+using sqliteapi::Prepare;
 
 std::string Text(sqlite3_stmt* statement, int column) {
     const unsigned char* text = sqlite3_column_text(statement, column);

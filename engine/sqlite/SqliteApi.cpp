@@ -6,6 +6,12 @@ namespace sqliteapi {
 
 void StatementDeleter::operator()(sqlite3_stmt* statement) const { sqlite3_finalize(statement); }
 
+Statement Prepare(sqlite3* db, const std::string& sql) {
+    sqlite3_stmt* raw = nullptr;
+    sqlite3_prepare_v2(db, sql.c_str(), -1, &raw, nullptr);
+    return Statement(raw);
+}
+
 std::string TextOf(sqlite3_value* value) {
     const unsigned char* text = sqlite3_value_text(value);
     return text != nullptr ? std::string(reinterpret_cast<const char*>(text),

@@ -17,6 +17,8 @@ struct StatementDeleter {
 };
 // A prepared statement, finalised when it goes.
 using Statement = std::unique_ptr<sqlite3_stmt, StatementDeleter>;
+// `sql` (UTF-8) prepared on `db`; null when SQLite refuses it.
+Statement Prepare(sqlite3* db, const std::string& sql);
 
 // The whole text of a function argument (NULL: empty).
 std::string TextOf(sqlite3_value* value);
