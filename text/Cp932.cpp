@@ -19,6 +19,18 @@ std::string ToUpper(std::string_view text) {
     return out;
 }
 
+std::string ToUpperAscii(std::string_view text) {
+    std::string out(text);
+    for (std::size_t i = 0; i < out.size(); ++i) {
+        auto c = static_cast<unsigned char>(out[i]);
+        if (IsLeadByte(c))
+            ++i;
+        else if (c >= 'a' && c <= 'z')
+            out[i] = static_cast<char>(c - 'a' + 'A');
+    }
+    return out;
+}
+
 std::size_t CharLength(std::string_view text, std::size_t index) {
     if (index >= text.size()) return 0;
     return (IsLeadByte(text[index]) && index + 1 < text.size()) ? 2 : 1;

@@ -15,6 +15,9 @@ inline bool IsLeadByte(char c) { return IsLeadByte(static_cast<unsigned char>(c)
 // Upper-cases a-z and the full-width Latin lowercase letters; a trail byte is
 // never touched. A lone lead byte at the end is kept as it is.
 std::string ToUpper(std::string_view text);
+// Upper-cases a-z only (names as the database folds them); a trail byte is
+// never touched.
+std::string ToUpperAscii(std::string_view text);
 
 // Length of the character that starts at `index`: 2 for a lead byte followed
 // by another byte, else 1 (0 at or past the end).

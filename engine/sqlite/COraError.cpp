@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "text/Cp932.h"
 #include "text/Encoding.h"
 
 namespace {
@@ -130,19 +131,6 @@ std::string Prefix(int code) {
     return buffer;
 }
 
-std::string Upper(std::string_view text) {
-    std::string out(text);
-    for (std::size_t k = 0; k < out.size(); ++k) {
-        auto c = static_cast<unsigned char>(out[k]);
-        if ((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC)) {
-            ++k;  // a trail byte is never upper-cased
-            continue;
-        }
-        if (c >= 'a' && c <= 'z') out[k] = static_cast<char>(c - 'a' + 'A');
-    }
-    return out;
-}
-
 bool StartsWith(std::string_view text, std::string_view prefix) {
     return text.substr(0, prefix.size()) == prefix;
 }
@@ -198,7 +186,7 @@ bool AlreadyExists(std::string_view message, std::string& name) {
         if (!StartsWith(message, kind)) continue;
         std::size_t end = message.find(" already exists");
         if (end == std::string_view::npos) return false;
-        name = Upper(message.substr(kind.size(), end - kind.size()));
+        name = cp932::ToUpperAscii(message.substr(kind.size(), end - kind.size()));
         return true;
     }
     return false;
@@ -303,7 +291,7 @@ void COraError::Translate(CEngineError& error, Action action) {
     }
     for (const Pattern& pattern : kPatterns) {
         if (!StartsWith(message, pattern.start)) continue;
-        std::string rest = Upper(std::string_view(message).substr(pattern.start.size()));
+        std::string rest = cp932::ToUpperAscii(std::string_view(message).substr(pattern.start.size()));
         if (std::size_t because = rest.find(" BECAUSE"); because != std::string::npos) rest.erase(because);
         // Note: the engine's own schema names (main, temp) are no user's.
         for (std::string_view schema : {"MAIN.", "TEMP."})

@@ -8,19 +8,10 @@
 
 namespace {
 
+// A name as the catalog holds it: quoted as written, else upper-cased.
 std::string Upper(std::string_view text) {
-    std::string out(text);
-    bool quoted = !out.empty() && out.front() == '"';
-    if (quoted) return out.size() >= 2 ? out.substr(1, out.size() - 2) : out;
-    for (std::size_t k = 0; k < out.size(); ++k) {
-        auto c = static_cast<unsigned char>(out[k]);
-        if ((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC)) {
-            ++k;
-            continue;
-        }
-        if (c >= 'a' && c <= 'z') out[k] = static_cast<char>(c - 'a' + 'A');
-    }
-    return out;
+    if (text.size() >= 2 && text.front() == '"') return std::string(text.substr(1, text.size() - 2));
+    return cp932::ToUpperAscii(text);
 }
 
 bool IsText(CSqlType type) { return type == CSqlType::Text || type == CSqlType::Char; }
@@ -1089,18 +1080,37 @@ bool CSqlEmitter::Insert(const CSqlStatement& statement, std::string& out) {
     return true;
 }
 
-bool CSqlEmitter::Update(const CSqlStatement& statement, std::string& out) {
-    std::string table = Upper(statement.table.back());
-    const auto* columns = m_catalog.Columns(table);
-    if (columns == nullptr) return Fail(statement.tableAt, 942, table);
+const std::vector<CSqliteCatalog::Column>* CSqlEmitter::OpenTarget(const CSqlStatement& statement,
+                                                                   const char* verb, std::string& out) {
+    const auto* columns = m_catalog.Columns(Upper(statement.table.back()));
+    if (columns == nullptr) {
+        Fail(statement.tableAt, 942, Upper(statement.table.back()));
+        return nullptr;
+    }
     Scope scope;
     Source source;
     source.name = Upper(statement.alias.empty() ? statement.table.back() : statement.alias);
     for (const auto& column : *columns) source.columns.emplace_back(column.name, column.type);
     scope.sources.push_back(source);
     m_scopes.push_back(scope);
-    out += "UPDATE " + std::string(statement.table.back());
+    out += verb + std::string(statement.table.back());
     if (!statement.alias.empty()) out += " AS " + std::string(statement.alias);
+    return columns;
+}
+
+bool CSqlEmitter::CloseTarget(const CSqlStatement& statement, std::string& out) {
+    if (statement.where != nullptr) {
+        out += " WHERE ";
+        Expr(statement.where, out);
+    }
+    m_scopes.pop_back();
+    return !m_failed;
+}
+
+bool CSqlEmitter::Update(const CSqlStatement& statement, std::string& out) {
+    const auto* columns = OpenTarget(statement, "UPDATE ", out);
+    if (columns == nullptr) return false;
+    const std::string table = Upper(statement.table.back());
     out += " SET ";
     for (std::size_t k = 0; k < statement.columns.size(); ++k) {
         std::string name = Upper(statement.columns[k]);
@@ -1111,30 +1121,10 @@ bool CSqlEmitter::Update(const CSqlStatement& statement, std::string& out) {
         out += (k > 0 ? ", \"" : "\"") + found->name + "\" = ";
         if (!Store(*found, table, statement.values[k], out)) return false;
     }
-    if (statement.where != nullptr) {
-        out += " WHERE ";
-        Expr(statement.where, out);
-    }
-    m_scopes.pop_back();
-    return !m_failed;
+    return CloseTarget(statement, out);
 }
 
 bool CSqlEmitter::Delete(const CSqlStatement& statement, std::string& out) {
-    std::string table = Upper(statement.table.back());
-    const auto* columns = m_catalog.Columns(table);
-    if (columns == nullptr) return Fail(statement.tableAt, 942, table);
-    Scope scope;
-    Source source;
-    source.name = Upper(statement.alias.empty() ? statement.table.back() : statement.alias);
-    for (const auto& column : *columns) source.columns.emplace_back(column.name, column.type);
-    scope.sources.push_back(source);
-    m_scopes.push_back(scope);
-    out += "DELETE FROM " + std::string(statement.table.back());
-    if (!statement.alias.empty()) out += " AS " + std::string(statement.alias);
-    if (statement.where != nullptr) {
-        out += " WHERE ";
-        Expr(statement.where, out);
-    }
-    m_scopes.pop_back();
-    return !m_failed;
+    if (OpenTarget(statement, "DELETE FROM ", out) == nullptr) return false;
+    return CloseTarget(statement, out);
 }

@@ -77,6 +77,12 @@ private:
     bool UsesRownum(const CSqlExpr* expr) const;
 
     bool Insert(const CSqlStatement& statement, std::string& out);
+    // The target of an UPDATE or DELETE, written after `verb` with its scope
+    // opened; null (the failure set) when the table is unknown.
+    const std::vector<CSqliteCatalog::Column>* OpenTarget(const CSqlStatement& statement, const char* verb,
+                                                          std::string& out);
+    // Writes the WHERE clause and closes the target's scope.
+    bool CloseTarget(const CSqlStatement& statement, std::string& out);
     bool Update(const CSqlStatement& statement, std::string& out);
     bool Delete(const CSqlStatement& statement, std::string& out);
     bool Store(const CSqliteCatalog::Column& column, std::string_view table, const CSqlExpr* value,

@@ -25,17 +25,6 @@ std::string Upper(std::string_view text) {
 }
 
 // Upper case of CP932 text: a trail byte is never touched.
-std::string UpperCp932(std::string_view text) {
-    std::string out(text);
-    for (std::size_t k = 0; k < out.size(); ++k) {
-        if (cp932::IsLeadByte(out[k])) {
-            ++k;
-            continue;
-        }
-        if (out[k] >= 'a' && out[k] <= 'z') out[k] = static_cast<char>(out[k] - 'a' + 'A');
-    }
-    return out;
-}
 
 std::string Text(sqlite3_stmt* statement, int column) {
     const unsigned char* text = sqlite3_column_text(statement, column);
@@ -70,7 +59,7 @@ constexpr TypeName kTypeNames[] = {
 
 CSqliteCatalog::Column CSqliteCatalog::Describe(std::string name, std::string_view declared) {
     Column column;
-    column.name = UpperCp932(name);
+    column.name = cp932::ToUpperAscii(name);
     std::string text = Upper(declared);
     std::size_t open = text.find('(');
     std::string base = text.substr(0, open);
@@ -106,7 +95,7 @@ CSqliteCatalog::Column CSqliteCatalog::Describe(std::string name, std::string_vi
 }
 
 std::string CSqliteCatalog::IdentitySequence(std::string_view table, std::string_view column) {
-    return "ISEQ$$_" + UpperCp932(table) + "_" + UpperCp932(column);
+    return "ISEQ$$_" + cp932::ToUpperAscii(table) + "_" + cp932::ToUpperAscii(column);
 }
 
 CSqliteCatalog::~CSqliteCatalog() { sqlite3_finalize(m_version); }
@@ -132,7 +121,7 @@ void CSqliteCatalog::Invalidate() {
 }
 
 const std::vector<CSqliteCatalog::Column>* CSqliteCatalog::Columns(std::string_view name) {
-    std::string key = UpperCp932(name);
+    std::string key = cp932::ToUpperAscii(name);
     auto found = m_columns.find(key);
     if (found != m_columns.end()) return &found->second;
     std::vector<Column> columns;

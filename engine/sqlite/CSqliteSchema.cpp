@@ -21,15 +21,7 @@ using Statement = sqliteapi::Statement;
 
 std::string Upper(std::string_view text) {
     if (text.size() >= 2 && text.front() == '"') return std::string(text.substr(1, text.size() - 2));
-    std::string out(text);
-    for (std::size_t k = 0; k < out.size(); ++k) {
-        if (cp932::IsLeadByte(out[k])) {
-            ++k;
-            continue;
-        }
-        if (out[k] >= 'a' && out[k] <= 'z') out[k] = static_cast<char>(out[k] - 'a' + 'A');
-    }
-    return out;
+    return cp932::ToUpperAscii(text);
 }
 
 std::string Word(std::string_view text, const std::vector<Token>& tokens, std::size_t k) {
