@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "engine/sqlite/CDateFormat.h"
-#include "engine/sqlite/CSqliteValueFunctions.h"
 #include "text/Cp932.h"
 
 namespace {
@@ -942,37 +941,25 @@ bool CSqlEmitter::IsDefault(const CSqlExpr& value) {
 
 bool CSqlEmitter::StoreLiteral(const CSqliteCatalog::Column& column, std::string_view table,
                                const CSqlExpr& value, std::string& out) {
-    bool number =
-        value.kind == CSqlExpr::Kind::Number && value.text.find_first_of("eE") == std::string_view::npos;
-    bool text = value.kind == CSqlExpr::Kind::String && value.text.size() > 2;
-    if (column.type == CSqlType::Number && number) {
-        std::string digits(value.text);
-        if (digits.front() == '.') digits.insert(digits.begin(), '0');
-        if (!CSqliteValueFunctions::FitNumber(digits, column.precision, column.scale))
-            return Fail(value.at, 1438, Upper(table) + "." + column.name) || true;
-        out += digits;
+    CLiteralStore::Value stored;
+    CLiteralStore::Refusal refusal;
+    switch (CLiteralStore::Take(column, value.kind, value.text, stored, refusal)) {
+        case CLiteralStore::Outcome::NotTaken:
+            return false;
+        case CLiteralStore::Outcome::Refused:
+            Fail(value.at, refusal.code, Upper(table) + "." + column.name);
+            if (!refusal.args.empty()) m_failure.args = std::move(refusal.args);
+            return true;
+        case CLiteralStore::Outcome::Stored:
+            break;
+    }
+    if (m_slots == nullptr) {
+        out += stored.number ? stored.text : Quote(stored.text);
         return true;
     }
-    if ((column.type != CSqlType::Text && column.type != CSqlType::Char) || !text) return false;
-    // The statement is CP932: the literal's bytes are the bytes it is stored in.
-    std::string content;
-    std::size_t characters = 0;
-    for (std::size_t k = 1; k + 1 < value.text.size(); ++k) {
-        if (value.text[k] == '\'' && value.text[k + 1] == '\'') ++k;
-        std::size_t length = cp932::CharLength(value.text, k);
-        content.append(value.text.substr(k, length));
-        k += length - 1;
-        ++characters;
-    }
-    std::size_t length = column.charSemantics ? characters : content.size();
-    if (column.length > 0 && length > static_cast<std::size_t>(column.length)) {
-        Fail(value.at, column.charSemantics ? 112899 : 12899, Upper(table) + "." + column.name);
-        m_failure.args = {std::to_string(length), std::to_string(column.length)};
-        return true;
-    }
-    if (column.type == CSqlType::Char && column.length > 0)
-        content.append(static_cast<std::size_t>(column.length) - length, ' ');
-    out += Quote(content);
+    std::string parameter = "?" + std::to_string(m_slots->size() + 1);
+    out += stored.real ? "CAST(" + parameter + " AS REAL)" : parameter;
+    m_slots->push_back(LiteralSlot{value.at, column, Upper(table), std::move(stored)});
     return true;
 }
 
@@ -1037,12 +1024,14 @@ bool CSqlEmitter::Insert(const CSqlStatement& statement, std::string& out) {
     }
     if (values) {
         out += "VALUES (";
+        std::size_t slotsBefore = m_slots == nullptr ? 0 : m_slots->size();
         for (std::size_t k = 0; k < listed.size(); ++k) {
             if (k > 0) out += ", ";
             if (listed[k]->identity == "ON NULL") out += "COALESCE(";
             if (!Store(*listed[k], table, given[k], out)) return false;
             if (listed[k]->identity == "ON NULL") out += ", " + next(*listed[k]) + ")";
         }
+        m_valuesAllLiterals = m_slots != nullptr && m_slots->size() - slotsBefore == listed.size();
         for (std::size_t k = 0; k < numbered.size(); ++k)
             out += (listed.empty() && k == 0 ? "" : ", ") + next(*numbered[k]);
         out += ")";

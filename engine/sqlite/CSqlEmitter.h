@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/sqlite/CLiteralStore.h"
 #include "engine/sqlite/CSqlTree.h"
 #include "engine/sqlite/CSqliteCatalog.h"
 
@@ -33,6 +34,21 @@ public:
     const std::vector<CSqlType>& ResultTypes() const { return m_resultTypes; }
     // The number of query blocks that count ROWNUM.
     int RownumBlocks() const { return m_rownumBlocks; }
+
+    // A literal written as a numbered parameter, for the caller to bind.
+    struct LiteralSlot {
+        std::size_t at = 0;  // the literal's offset in the text
+        CSqliteCatalog::Column column;
+        std::string table;  // upper case
+        CLiteralStore::Value value;
+    };
+    // From now on, literals stored by CLiteralStore are written as "?n"
+    // ("CAST(?n AS REAL)" for a floating-point number) and kept in `slots`
+    // in the order of n.
+    void CollectLiterals(std::vector<LiteralSlot>* slots) { m_slots = slots; }
+    // After Emit: the statement is an INSERT ... VALUES whose every value
+    // went to `slots`.
+    bool ValuesAllLiterals() const { return m_valuesAllLiterals; }
 
 private:
     struct Source {
@@ -104,4 +120,6 @@ private:
     int m_rownumBlocks = 0;
     bool m_failed = false;
     Failure m_failure;
+    std::vector<LiteralSlot>* m_slots = nullptr;
+    bool m_valuesAllLiterals = false;
 };

@@ -76,43 +76,47 @@ std::size_t CommentEnd(std::string_view text, std::size_t i) {
 
 }  // namespace
 
+CSqlScanner::Token CSqlScanner::Next(std::string_view text, std::size_t i) {
+    auto c = static_cast<unsigned char>(text[i]);
+    std::size_t end = i + 1;
+    Kind kind = Kind::Symbol;
+    if (IsSpace(c)) {
+        kind = Kind::Space;
+        while (end < text.size() && IsSpace(static_cast<unsigned char>(text[end]))) ++end;
+    } else if (c == '\'' || c == '"') {
+        kind = c == '\'' ? Kind::String : Kind::QuotedName;
+        end = QuotedEnd(text, i, static_cast<char>(c));
+    } else if ((c == '-' || c == '/') && i + 1 < text.size() && text[i + 1] == (c == '-' ? '-' : '*')) {
+        kind = Kind::Comment;
+        end = CommentEnd(text, i);
+    } else if (c == ':' && i + 1 < text.size() &&
+               (IsWordByte(static_cast<unsigned char>(text[i + 1])) || cp932::IsLeadByte(text[i + 1]))) {
+        kind = Kind::Bind;
+        end = WordEnd(text, i + 1);
+    } else if (IsWordStart(c) || cp932::IsLeadByte(c)) {
+        kind = Kind::Word;
+        end = WordEnd(text, i);
+    } else if (IsDigit(c) || (c == '.' && i + 1 < text.size() && IsDigit(text[i + 1]))) {
+        kind = Kind::Number;
+        end = NumberEnd(text, i);
+    }
+    return Token{kind, i, end - i};
+}
+
 std::vector<CSqlScanner::Token> CSqlScanner::Tokenize(std::string_view text) {
     std::vector<Token> tokens;
-    std::size_t i = 0;
-    while (i < text.size()) {
-        auto c = static_cast<unsigned char>(text[i]);
-        std::size_t end = i + 1;
-        Kind kind = Kind::Symbol;
-        if (IsSpace(c)) {
-            kind = Kind::Space;
-            while (end < text.size() && IsSpace(static_cast<unsigned char>(text[end]))) ++end;
-        } else if (c == '\'' || c == '"') {
-            kind = c == '\'' ? Kind::String : Kind::QuotedName;
-            end = QuotedEnd(text, i, static_cast<char>(c));
-        } else if ((c == '-' || c == '/') && i + 1 < text.size() && text[i + 1] == (c == '-' ? '-' : '*')) {
-            kind = Kind::Comment;
-            end = CommentEnd(text, i);
-        } else if (c == ':' && i + 1 < text.size() &&
-                   (IsWordByte(static_cast<unsigned char>(text[i + 1])) || cp932::IsLeadByte(text[i + 1]))) {
-            kind = Kind::Bind;
-            end = WordEnd(text, i + 1);
-        } else if (IsWordStart(c) || cp932::IsLeadByte(c)) {
-            kind = Kind::Word;
-            end = WordEnd(text, i);
-        } else if (IsDigit(c) || (c == '.' && i + 1 < text.size() && IsDigit(text[i + 1]))) {
-            kind = Kind::Number;
-            end = NumberEnd(text, i);
-        }
-        tokens.push_back(Token{kind, i, end - i});
-        i = end;
-    }
+    for (std::size_t i = 0; i < text.size(); i = tokens.back().begin + tokens.back().length)
+        tokens.push_back(Next(text, i));
     return tokens;
 }
 
-std::vector<CSqlScanner::Token> CSqlScanner::Significant(std::string_view text) {
+std::vector<CSqlScanner::Token> CSqlScanner::Significant(std::string_view text, std::size_t limit) {
     std::vector<Token> out;
-    for (const Token& t : Tokenize(text))
-        if (t.kind != Kind::Space && t.kind != Kind::Comment) out.push_back(t);
+    for (std::size_t i = 0; i < text.size() && out.size() < limit;) {
+        Token token = Next(text, i);
+        if (token.kind != Kind::Space && token.kind != Kind::Comment) out.push_back(token);
+        i = token.begin + token.length;
+    }
     return out;
 }
 

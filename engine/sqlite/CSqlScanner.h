@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,8 +22,8 @@ public:
     // unterminated literal or comment runs to the end.
     static std::vector<Token> Tokenize(std::string_view text);
 
-    // The tokens that are not blanks or comments.
-    static std::vector<Token> Significant(std::string_view text);
+    // The tokens that are not blanks or comments; the first `limit` only.
+    static std::vector<Token> Significant(std::string_view text, std::size_t limit = SIZE_MAX);
 
     // ASCII case-insensitive comparison of a token's text with `word`.
     static bool Is(std::string_view text, const Token& token, std::string_view word);
@@ -34,4 +35,8 @@ public:
 
     // The name of a bind token without its ":".
     static std::string BindName(std::string_view text, const Token& token);
+
+private:
+    // The token that starts at `i` (< text.size()).
+    static Token Next(std::string_view text, std::size_t i);
 };

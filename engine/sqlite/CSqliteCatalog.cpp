@@ -111,12 +111,16 @@ void CSqliteCatalog::Refresh() {
                             ? sqlite3_column_int64(m_version, 0)
                             : -2;
     if (m_version != nullptr) sqlite3_reset(m_version);
-    if (version != m_schemaVersion) m_columns.clear();
+    if (version != m_schemaVersion) {
+        m_columns.clear();
+        ++m_generation;
+    }
     m_schemaVersion = version;
 }
 
 void CSqliteCatalog::Invalidate() {
     m_columns.clear();
+    ++m_generation;
     m_checked = false;
 }
 

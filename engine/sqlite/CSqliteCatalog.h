@@ -46,6 +46,8 @@ public:
     void Refresh();
     // Drops what was read: this connection changed the schema.
     void Invalidate();
+    // Changes whenever what was read is dropped.
+    std::uint64_t Generation() const { return m_generation; }
     // The name of the unique constraint or index of `table` over `columns`
     // ("T.A, T.B" as SQLite reports them, UTF-8); "" when unknown.
     std::string UniqueName(std::string_view failed);
@@ -59,5 +61,6 @@ private:
     sqlite3_stmt* m_version = nullptr;
     long long m_schemaVersion = -1;
     bool m_checked = false;
+    std::uint64_t m_generation = 0;
     std::map<std::string, std::vector<Column>> m_columns;
 };

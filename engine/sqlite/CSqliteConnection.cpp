@@ -151,6 +151,7 @@ bool SwitchToWal(sqlite3* db, int lockWaitSeconds, CEngineError& error) {
 CSqliteConnection::CSqliteConnection(sqlite3* db, std::string path) : m_db(db), m_path(std::move(path)) {}
 
 CSqliteConnection::~CSqliteConnection() {
+    m_shapes.Clear();
     if (InTransaction()) sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
     sqlite3_close_v2(m_db);
 }
@@ -339,7 +340,8 @@ void CSqliteConnection::SetEmitError(const CSqlEmitter::Failure& failure, int po
         COraError::Set(m_error, failure.code, {failure.name}, position);
 }
 
-bool CSqliteConnection::Compile(Piece piece, std::string& compiled) {
+bool CSqliteConnection::Compile(Piece piece, std::string& compiled,
+                                std::vector<CSqlEmitter::LiteralSlot>* slots, bool* allLiterals) {
     auto tokens = CSqlScanner::Significant(piece.text);
     if (tokens.empty()) return true;
     std::size_t viewStart = ViewQueryStart(piece.text, tokens);
@@ -366,6 +368,7 @@ bool CSqliteConnection::Compile(Piece piece, std::string& compiled) {
         return false;
     }
     CSqlEmitter emitter(piece.text, *m_catalog, viewStart > 0);
+    emitter.CollectLiterals(slots);
     CSqlEmitter::Failure emitFailure;
     std::string body;
     if (!emitter.Emit(statement, body, emitFailure)) {
@@ -390,6 +393,7 @@ bool CSqliteConnection::Compile(Piece piece, std::string& compiled) {
     } else {
         compiled = std::move(body);
         m_resultTypes = emitter.ResultTypes();
+        if (allLiterals != nullptr) *allLiterals = emitter.ValuesAllLiterals();
     }
     m_session->rownum.assign(static_cast<std::size_t>(emitter.RownumBlocks()), 0);
     return true;
@@ -407,17 +411,7 @@ bool CSqliteConnection::Prepare(Piece piece, std::string_view prefix, const std:
         query = std::string(prefix) + std::string(piece.text) + " FROM DUAL";
         if (!Compile(Piece{query, piece.base - prefix.size()}, compiled)) return false;
     }
-    if (!compiled.empty()) {
-        std::string utf8 = encoding::Cp932ToUtf8(compiled);
-        sqlite3_stmt* raw = nullptr;
-        int rc = sqlite3_prepare_v2(m_db, utf8.c_str(), static_cast<int>(utf8.size()), &raw, nullptr);
-        out.reset(raw);
-        if (rc != SQLITE_OK) {
-            m_error.Set(ToCp932(sqlite3_errmsg(m_db)), static_cast<int>(piece.base));
-            return false;
-        }
-        return Bind(piece, binds, raw);
-    }
+    if (!compiled.empty()) return PrepareCompiled(piece, compiled, out) && Bind(piece, binds, out.get());
     CSqlRewrite rewrite = COracleDialect::Translate(piece.text);
     std::string rewritten = std::string(prefix) + rewrite.Text();
     std::string utf8 = encoding::Cp932ToUtf8(rewritten);
@@ -434,6 +428,99 @@ bool CSqliteConnection::Prepare(Piece piece, std::string_view prefix, const std:
         return false;
     }
     return CheckTail(piece, prefix, rewrite, rewritten, utf8, tail) && Bind(piece, binds, raw);
+}
+
+bool CSqliteConnection::PrepareCompiled(Piece piece, const std::string& compiled, Statement& out) {
+    std::string utf8 = encoding::Cp932ToUtf8(compiled);
+    sqlite3_stmt* raw = nullptr;
+    int rc = sqlite3_prepare_v2(m_db, utf8.c_str(), static_cast<int>(utf8.size()), &raw, nullptr);
+    out.reset(raw);
+    if (rc == SQLITE_OK) return true;
+    m_error.Set(ToCp932(sqlite3_errmsg(m_db)), static_cast<int>(piece.base));
+    return false;
+}
+
+bool CSqliteConnection::PrepareShaped(Piece piece, Statement& owned, sqlite3_stmt*& statement) {
+    statement = nullptr;
+    auto tokens = CSqlScanner::Significant(piece.text);
+    std::string shape = CStatementCache::Shape(piece.text, tokens);
+    if (shape.empty()) return true;
+    m_rowNumber = 0;
+    m_resultTypes.clear();
+    m_catalog->Refresh();
+    auto literals = CStatementCache::Literals(tokens);
+    if (auto* entry = m_shapes.Find(shape, m_catalog->Generation())) {
+        SlotBinding binding = BindShaped(piece, literals, *entry);
+        if (binding == SlotBinding::Refused) return false;
+        if (binding == SlotBinding::Bound) {
+            m_session->rownum.assign(static_cast<std::size_t>(entry->rownumBlocks), 0);
+            statement = entry->statement.get();
+            return true;
+        }
+    }
+    CStatementCache::Entry fresh;
+    bool allLiterals = false;
+    std::string compiled;
+    if (!Compile(piece, compiled, &fresh.slots, &allLiterals)) return false;
+    // Note: a statement the tree does not hold takes the token rewrite.
+    if (compiled.empty()) return true;
+    if (!PrepareCompiled(piece, compiled, owned)) return false;
+    for (std::size_t k = 0; k < fresh.slots.size(); ++k)
+        if (!BindSlot(owned.get(), static_cast<int>(k + 1), fresh.slots[k].value)) return false;
+    statement = owned.get();
+    bool kept = allLiterals && literals.size() == fresh.slots.size();
+    for (std::size_t k = 0; kept && k < literals.size(); ++k) kept = literals[k]->begin == fresh.slots[k].at;
+    if (!kept) return true;
+    fresh.statement = std::move(owned);
+    fresh.rownumBlocks = static_cast<int>(m_session->rownum.size());
+    m_shapes.Add(shape, m_catalog->Generation(), std::move(fresh));
+    return true;
+}
+
+CSqliteConnection::SlotBinding CSqliteConnection::BindShaped(
+    Piece piece, const std::vector<const CSqlScanner::Token*>& literals, CStatementCache::Entry& entry) {
+    sqlite3_stmt* statement = entry.statement.get();
+    for (std::size_t k = 0; k < entry.slots.size(); ++k) {
+        const auto& slot = entry.slots[k];
+        const auto& token = *literals[k];
+        auto kind = token.kind == CSqlScanner::Kind::Number ? CSqlExpr::Kind::Number : CSqlExpr::Kind::String;
+        CLiteralStore::Value value;
+        CLiteralStore::Refusal refusal;
+        auto outcome = CLiteralStore::Take(slot.column, kind, piece.text.substr(token.begin, token.length),
+                                           value, refusal);
+        if (outcome == CLiteralStore::Outcome::Refused) {
+            SetEmitError(CSqlEmitter::Failure{token.begin, refusal.code, slot.table + "." + slot.column.name,
+                                              std::move(refusal.args)},
+                         static_cast<int>(piece.base + token.begin));
+            sqlite3_clear_bindings(statement);
+            return SlotBinding::Refused;
+        }
+        if (outcome == CLiteralStore::Outcome::NotTaken || value.real != slot.value.real) {
+            sqlite3_clear_bindings(statement);
+            return SlotBinding::Differs;
+        }
+        if (!BindSlot(statement, static_cast<int>(k + 1), value)) return SlotBinding::Refused;
+    }
+    return SlotBinding::Bound;
+}
+
+bool CSqliteConnection::BindSlot(sqlite3_stmt* statement, int index, const CLiteralStore::Value& value) {
+    int rc = SQLITE_OK;
+    std::int64_t integer = 0;
+    if (value.number && !value.real && CValueText::ParseInteger(value.text, integer)) {
+        rc = sqlite3_bind_int64(statement, index, integer);
+    } else if (value.number) {
+        // Note: SQLite reads the digits as it reads them in a statement.
+        rc = sqlite3_bind_text(statement, index, value.text.data(), static_cast<int>(value.text.size()),
+                               SQLITE_TRANSIENT);
+    } else {
+        std::string utf8 = encoding::Cp932ToUtf8(value.text);
+        rc =
+            sqlite3_bind_text(statement, index, utf8.data(), static_cast<int>(utf8.size()), SQLITE_TRANSIENT);
+    }
+    if (rc == SQLITE_OK) return true;
+    SetEngineError();
+    return false;
 }
 
 bool CSqliteConnection::CheckTail(Piece piece, std::string_view prefix, const CSqlRewrite& rewrite,
@@ -502,21 +589,29 @@ bool CSqliteConnection::SetStepError() {
 }
 
 bool CSqliteConnection::RunStatement(Piece piece, std::vector<CEngineBind>& binds, long& rowsProcessed) {
-    Statement statement;
-    if (!Prepare(piece, {}, binds, statement)) return false;
+    Statement owned;
+    sqlite3_stmt* statement = nullptr;
+    if (!PrepareShaped(piece, owned, statement)) return false;
+    if (statement == nullptr) {
+        if (!Prepare(piece, {}, binds, owned)) return false;
+        statement = owned.get();
+    }
+    // A kept statement is ready again for its next use whatever happens.
+    std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> rewind(owned ? nullptr : statement, sqlite3_reset);
     bool started = !InTransaction();
-    if (sqlite3_stmt_readonly(statement.get()) == 0 && !BeginWrite()) return false;
+    if (sqlite3_stmt_readonly(statement) == 0 && !BeginWrite()) return false;
     long rows = 0;
     int rc = SQLITE_OK;
-    while ((rc = sqlite3_step(statement.get())) == SQLITE_ROW) ++rows;
+    while ((rc = sqlite3_step(statement)) == SQLITE_ROW) ++rows;
     if (rc != SQLITE_DONE) {
         SetStepError();
         // Note: a transaction begun for this statement alone holds nothing.
-        statement.reset();
+        rewind.reset();
+        owned.reset();
         if (started && InTransaction()) sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
         return false;
     }
-    bool changes = sqlite3_column_count(statement.get()) == 0 && sqlite3_stmt_readonly(statement.get()) == 0;
+    bool changes = sqlite3_column_count(statement) == 0 && sqlite3_stmt_readonly(statement) == 0;
     rowsProcessed += changes ? static_cast<long>(sqlite3_changes64(m_db)) : rows;
     return true;
 }

@@ -10,6 +10,7 @@
 #include "engine/sqlite/CPlsqlBlock.h"
 #include "engine/sqlite/CSelectList.h"
 #include "engine/sqlite/CSqlEmitter.h"
+#include "engine/sqlite/CStatementCache.h"
 #include "engine/sqlite/CStatementClassifier.h"
 #include "engine/sqlite/SqliteApi.h"
 
@@ -73,7 +74,20 @@ private:
     bool Finish(bool ok, const std::string& sql);
     // The statement compiled from its tree; false with `compiled` empty when
     // the tree does not hold it (the token rewrite takes it then).
-    bool Compile(Piece piece, std::string& compiled);
+    // With `slots`, the stored literals of an INSERT are written as
+    // parameters (see CSqlEmitter::CollectLiterals) and `allLiterals` tells
+    // whether they were all its values.
+    bool Compile(Piece piece, std::string& compiled, std::vector<CSqlEmitter::LiteralSlot>* slots = nullptr,
+                 bool* allLiterals = nullptr);
+    bool PrepareCompiled(Piece piece, const std::string& compiled, Statement& out);
+    // An INSERT of literals prepared once for its shape (see
+    // CStatementCache), its literals bound; `statement` null when the
+    // statement is of no shape kept, or differs from its kept shape.
+    bool PrepareShaped(Piece piece, Statement& owned, sqlite3_stmt*& statement);
+    enum class SlotBinding { Bound, Refused, Differs };
+    SlotBinding BindShaped(Piece piece, const std::vector<const CSqlScanner::Token*>& literals,
+                           CStatementCache::Entry& entry);
+    bool BindSlot(sqlite3_stmt* statement, int index, const CLiteralStore::Value& value);
     bool RunSession(const std::string& sql);
     void SetEmitError(const CSqlEmitter::Failure& failure, int position);
     // A stored date in the session's date format.
@@ -140,6 +154,7 @@ private:
     unsigned long m_commits = 0;
     std::unique_ptr<CSqliteSession> m_session;
     std::unique_ptr<CSqliteCatalog> m_catalog;
+    CStatementCache m_shapes;
     // The static types of the columns of the query compiled last (empty when
     // it took the token rewrite).
     std::vector<CSqlType> m_resultTypes;

@@ -6,8 +6,10 @@
 
 namespace {
 
+constexpr std::size_t kMaxWords = 4;
+
 struct Rule {
-    std::array<std::string_view, 4> words;
+    std::array<std::string_view, kMaxWords> words;
     StatementKind kind;
 };
 
@@ -87,7 +89,7 @@ std::size_t Match(std::string_view text, const std::vector<CSqlScanner::Token>& 
 }
 
 const Rule* FindRule(std::string_view text, std::size_t& words) {
-    auto tokens = CSqlScanner::Significant(text);
+    auto tokens = CSqlScanner::Significant(text, kMaxWords);
     for (const Rule& rule : kRules) {
         words = Match(text, tokens, rule);
         if (words > 0) return &rule;
@@ -107,7 +109,7 @@ std::string_view CStatementClassifier::MatchedWords(std::string_view text) {
     std::size_t words = 0;
     const Rule* rule = FindRule(text, words);
     if (rule == nullptr) return {};
-    auto tokens = CSqlScanner::Significant(text);
+    auto tokens = CSqlScanner::Significant(text, words);
     const auto& last = tokens[words - 1];
     return text.substr(tokens[0].begin, last.begin + last.length - tokens[0].begin);
 }

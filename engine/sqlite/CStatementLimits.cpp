@@ -12,11 +12,12 @@ std::size_t SkipQuoted(std::string_view sql, std::size_t at) {
         std::size_t end = sql.find(c, at + 1);
         return end == std::string_view::npos ? sql.size() : end + 1;
     }
-    if (sql.compare(at, 2, "--") == 0) {
+    const bool pair = at + 1 < sql.size();
+    if (c == '-' && pair && sql[at + 1] == '-') {
         std::size_t end = sql.find('\n', at);
         return end == std::string_view::npos ? sql.size() : end + 1;
     }
-    if (sql.compare(at, 2, "/*") == 0) {
+    if (c == '/' && pair && sql[at + 1] == '*') {
         std::size_t end = sql.find("*/", at + 2);
         return end == std::string_view::npos ? sql.size() : end + 2;
     }
@@ -42,7 +43,8 @@ std::size_t CStatementLimits::FindOverlongRun(std::string_view sql) {
             if (runs.size() > 1) runs.pop_back();
         } else if (c == ',' || c == ';') {
             runs.back() = 0;
-        } else if (c == '+' || c == '-' || c == '*' || c == '/' || sql.compare(at, 2, "||") == 0) {
+        } else if (c == '+' || c == '-' || c == '*' || c == '/' ||
+                   (c == '|' && at + 1 < sql.size() && sql[at + 1] == '|')) {
             width = c == '|' ? 2 : 1;
             if (++runs.back() > kMaxOperatorRun) return at;
         }

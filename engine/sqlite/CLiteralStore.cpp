@@ -1,0 +1,61 @@
+#include "engine/sqlite/CLiteralStore.h"
+
+#include "engine/sqlite/CSqliteValueFunctions.h"
+#include "engine/sqlite/CValueText.h"
+#include "text/Cp932.h"
+
+namespace {
+
+using Outcome = CLiteralStore::Outcome;
+
+Outcome TakeNumber(const CSqliteCatalog::Column& column, std::string_view literal,
+                   CLiteralStore::Value& value, CLiteralStore::Refusal& refusal) {
+    std::string digits(literal);
+    if (digits.front() == '.') digits.insert(digits.begin(), '0');
+    if (!CSqliteValueFunctions::FitNumber(digits, column.precision, column.scale)) {
+        refusal.code = 1438;
+        return Outcome::Refused;
+    }
+    std::int64_t integer = 0;
+    value.real = digits.find('.') != std::string::npos || !CValueText::ParseInteger(digits, integer);
+    value.text = std::move(digits);
+    value.number = true;
+    return Outcome::Stored;
+}
+
+Outcome TakeText(const CSqliteCatalog::Column& column, std::string_view literal, CLiteralStore::Value& value,
+                 CLiteralStore::Refusal& refusal) {
+    // The statement is CP932: the literal's bytes are the bytes it is stored in.
+    std::string content;
+    std::size_t characters = 0;
+    for (std::size_t k = 1; k + 1 < literal.size(); ++k) {
+        if (literal[k] == '\'' && literal[k + 1] == '\'') ++k;
+        std::size_t length = cp932::CharLength(literal, k);
+        content.append(literal.substr(k, length));
+        k += length - 1;
+        ++characters;
+    }
+    std::size_t length = column.charSemantics ? characters : content.size();
+    if (column.length > 0 && length > static_cast<std::size_t>(column.length)) {
+        refusal.code = column.charSemantics ? 112899 : 12899;
+        refusal.args = {std::to_string(length), std::to_string(column.length)};
+        return Outcome::Refused;
+    }
+    if (column.type == CSqlType::Char && column.length > 0)
+        content.append(static_cast<std::size_t>(column.length) - length, ' ');
+    value.text = std::move(content);
+    value.number = false;
+    value.real = false;
+    return Outcome::Stored;
+}
+
+}  // namespace
+
+CLiteralStore::Outcome CLiteralStore::Take(const CSqliteCatalog::Column& column, CSqlExpr::Kind kind,
+                                           std::string_view literal, Value& value, Refusal& refusal) {
+    bool number = kind == CSqlExpr::Kind::Number && literal.find_first_of("eE") == std::string_view::npos;
+    if (column.type == CSqlType::Number && number) return TakeNumber(column, literal, value, refusal);
+    bool text = kind == CSqlExpr::Kind::String && literal.size() > 2;
+    if ((column.type != CSqlType::Text && column.type != CSqlType::Char) || !text) return Outcome::NotTaken;
+    return TakeText(column, literal, value, refusal);
+}
