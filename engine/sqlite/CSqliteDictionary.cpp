@@ -147,26 +147,42 @@ bool NamesConstraints(std::string_view text) {
 }  // namespace
 
 bool CSqliteDictionary::Install(sqlite3* db) {
-    if (sqlite3_create_function(db, "ORA_TYPE_PART", 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, TypePart,
-                                nullptr, nullptr) != SQLITE_OK)
-        return false;
-    for (const char* sql : kSetup)
-        if (sqlite3_exec(db, sql, nullptr, nullptr, nullptr) != SQLITE_OK) return false;
+    return sqlite3_create_function(db, "ORA_TYPE_PART", 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
+                                   TypePart, nullptr, nullptr) == SQLITE_OK;
+}
+
+namespace {
+
+std::string ViewName(const char* prefix, const View& view) { return prefix + std::string(view.name); }
+
+// The views are made on first use: most sessions never read them. A
+// rollback may take them away again, so the last one made is looked for.
+bool ViewsInstalled(sqlite3* db) {
+    constexpr const char* kPrefixes[] = {"USER_", "ALL_", "DBA_"};
+    Statement look = sqliteapi::Prepare(
+        db, "SELECT 1 FROM temp.sqlite_schema WHERE type = 'view' AND name = '" +
+                ViewName(kPrefixes[std::size(kPrefixes) - 1], kViews[std::size(kViews) - 1]) + "'");
+    return look && sqlite3_step(look.get()) == SQLITE_ROW;
+}
+
+void InstallViews(sqlite3* db) {
+    for (const char* sql : kSetup) sqlite3_exec(db, sql, nullptr, nullptr, nullptr);
     for (const View& view : kViews) {
         std::string select = view.select;
         for (std::size_t at; (at = select.find("%U")) != std::string::npos;)
             select.replace(at, 2, kUserObjects);
         for (const char* prefix : {"USER_", "ALL_", "DBA_"}) {
-            std::string sql =
-                "CREATE TEMP VIEW IF NOT EXISTS " + std::string(prefix) + view.name + " AS " + select;
-            if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK) return false;
+            std::string sql = "CREATE TEMP VIEW IF NOT EXISTS " + ViewName(prefix, view) + " AS " + select;
+            sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);
         }
     }
-    return true;
 }
+
+}  // namespace
 
 void CSqliteDictionary::Prepare(sqlite3* db, std::string_view text) {
     if (!NamesDictionary(text)) return;
+    if (!ViewsInstalled(db)) InstallViews(db);
     // Note: the catalog's own tables appear on first use of the dictionary;
     // a read-only file simply answers without them.
     sqlite3_exec(

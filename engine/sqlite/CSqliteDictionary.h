@@ -26,7 +26,8 @@ public:
         std::string deleteRule = "NO ACTION";
     };
 
-    // Creates the views; false on failure.
+    // Adds what the views need; false on failure. The views themselves are
+    // made by Prepare when a statement first names one.
     static bool Install(sqlite3* db);
     // Before a statement of `text`: makes the views it names current.
     static void Prepare(sqlite3* db, std::string_view text);

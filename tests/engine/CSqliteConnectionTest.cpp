@@ -205,3 +205,11 @@ TEST_F(CSqliteConnectionTest, StreamedRowsMatchTheWholeResult) {
         EXPECT_EQ(row, 250U) << query;
     }
 }
+
+TEST_F(CSqliteConnectionTest, DictionaryViewsOutliveTheRollbackOfTheirFirstUse) {
+    ASSERT_TRUE(Exec("CREATE TABLE D (A NUMBER)"));
+    ASSERT_TRUE(Exec("INSERT INTO D VALUES (1)"));
+    EXPECT_EQ(Scalar("SELECT TABLE_NAME FROM USER_TABLES"), "D");
+    ASSERT_TRUE(Exec("ROLLBACK"));
+    EXPECT_EQ(Scalar("SELECT TABLE_NAME FROM ALL_TABLES"), "D");
+}
