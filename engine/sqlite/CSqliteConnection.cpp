@@ -466,7 +466,7 @@ bool CSqliteConnection::PrepareShaped(Piece piece, Statement& owned, sqlite3_stm
     if (compiled.empty()) return true;
     if (!PrepareCompiled(piece, compiled, owned)) return false;
     for (std::size_t k = 0; k < fresh.slots.size(); ++k)
-        if (!BindSlot(owned.get(), static_cast<int>(k + 1), fresh.slots[k].value)) return false;
+        if (!BindSlot(owned.get(), static_cast<int>(k + 1), fresh.slots[k].value, false)) return false;
     statement = owned.get();
     bool kept = allLiterals && literals.size() == fresh.slots.size();
     for (std::size_t k = 0; kept && k < literals.size(); ++k) kept = literals[k]->begin == fresh.slots[k].at;
@@ -481,7 +481,7 @@ CSqliteConnection::SlotBinding CSqliteConnection::BindShaped(
     Piece piece, const std::vector<const CSqlScanner::Token*>& literals, CStatementCache::Entry& entry) {
     sqlite3_stmt* statement = entry.statement.get();
     for (std::size_t k = 0; k < entry.slots.size(); ++k) {
-        const auto& slot = entry.slots[k];
+        auto& slot = entry.slots[k];
         const auto& token = *literals[k];
         auto kind = token.kind == CSqlScanner::Kind::Number ? CSqlExpr::Kind::Number : CSqlExpr::Kind::String;
         CLiteralStore::Value value;
@@ -499,24 +499,24 @@ CSqliteConnection::SlotBinding CSqliteConnection::BindShaped(
             sqlite3_clear_bindings(statement);
             return SlotBinding::Differs;
         }
-        if (!BindSlot(statement, static_cast<int>(k + 1), value)) return SlotBinding::Refused;
+        slot.value = std::move(value);
+        if (!BindSlot(statement, static_cast<int>(k + 1), slot.value, true)) return SlotBinding::Refused;
     }
     return SlotBinding::Bound;
 }
 
-bool CSqliteConnection::BindSlot(sqlite3_stmt* statement, int index, const CLiteralStore::Value& value) {
+bool CSqliteConnection::BindSlot(sqlite3_stmt* statement, int index, CLiteralStore::Value& value, bool kept) {
+    // Note: a kept statement's values stay in its entry until its next use.
+    auto lifetime = kept ? SQLITE_STATIC : SQLITE_TRANSIENT;
     int rc = SQLITE_OK;
     std::int64_t integer = 0;
     if (value.number && !value.real && CValueText::ParseInteger(value.text, integer)) {
         rc = sqlite3_bind_int64(statement, index, integer);
-    } else if (value.number) {
-        // Note: SQLite reads the digits as it reads them in a statement.
-        rc = sqlite3_bind_text(statement, index, value.text.data(), static_cast<int>(value.text.size()),
-                               SQLITE_TRANSIENT);
     } else {
-        std::string utf8 = encoding::Cp932ToUtf8(value.text);
-        rc =
-            sqlite3_bind_text(statement, index, utf8.data(), static_cast<int>(utf8.size()), SQLITE_TRANSIENT);
+        // SQLite reads a number's digits as it reads them in a statement.
+        if (!value.number) value.text = encoding::Cp932ToUtf8(value.text);
+        rc = sqlite3_bind_text(statement, index, value.text.data(), static_cast<int>(value.text.size()),
+                               lifetime);
     }
     if (rc == SQLITE_OK) return true;
     SetEngineError();

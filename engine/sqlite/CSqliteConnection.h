@@ -87,7 +87,9 @@ private:
     enum class SlotBinding { Bound, Refused, Differs };
     SlotBinding BindShaped(Piece piece, const std::vector<const CSqlScanner::Token*>& literals,
                            CStatementCache::Entry& entry);
-    bool BindSlot(sqlite3_stmt* statement, int index, const CLiteralStore::Value& value);
+    // Binds `value` as its literal reads in a statement (a text converted to
+    // UTF-8 in place); `kept`: `value` outlives the statement's next run.
+    bool BindSlot(sqlite3_stmt* statement, int index, CLiteralStore::Value& value, bool kept);
     bool RunSession(const std::string& sql);
     void SetEmitError(const CSqlEmitter::Failure& failure, int position);
     // A stored date in the session's date format.
