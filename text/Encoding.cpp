@@ -89,6 +89,12 @@ void AppendCp932ToUtf8(std::string_view cp932, std::string& out) {
     });
 }
 
+bool IsCp932(std::string_view cp932) {
+    if (IsAscii(cp932)) return true;
+    std::string scratch;
+    return Cp932ToUtf8Strict(cp932, scratch);
+}
+
 bool Cp932ToUtf8Strict(std::string_view cp932, std::string& out) {
     if (IsAscii(cp932)) {
         out.assign(cp932);

@@ -16,6 +16,8 @@ void AppendCp932ToUtf8(std::string_view cp932, std::string& out);
 // Strict CP932 to UTF-8: false when `cp932` holds a byte sequence that is not
 // valid CP932 (`out` is then unspecified).
 bool Cp932ToUtf8Strict(std::string_view cp932, std::string& out);
+// True when `cp932` is valid CP932 throughout.
+bool IsCp932(std::string_view cp932);
 
 // UTF-8 to CP932. A character CP932 cannot hold (or invalid UTF-8) becomes
 // `replacement`, one per character.

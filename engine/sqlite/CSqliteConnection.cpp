@@ -300,8 +300,8 @@ bool CSqliteConnection::CheckEncoding(const std::string& sql) {
         CSqliteFailure::SetTooComplex(m_error, static_cast<int>(at), CStatementLimits::kMaxOperatorRun);
         return false;
     }
+    if (encoding::IsCp932(sql)) return true;
     std::string utf8;
-    if (encoding::Cp932ToUtf8Strict(sql, utf8)) return true;
     std::size_t at = 0;
     while (at < sql.size()) {
         std::size_t length = cp932::CharLength(sql, at);
