@@ -6,7 +6,7 @@
 
 #include "batch/CBatchHost.h"
 #include "batch/CBatchRunner.h"
-#include "console/TestFiles.h"
+#include "tests/support/TempDir.h"
 
 namespace {
 

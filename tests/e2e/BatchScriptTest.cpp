@@ -123,7 +123,7 @@ TEST_P(BatchScript, DataSurvivesInTheNamedDatabase) {
 // Standard input is not read when files are named; CLEAR SCREEN in the
 // first file leaves only what follows.
 TEST_P(BatchScript, ScriptsRerunMissingFilesAndClearScreen) {
-    m_dir.Write("inner.sql", testfiles::Sjis("SHOW HEAD\nSHOW NUM\n"));
+    m_dir.Write("inner.sql", Sj("SHOW HEAD\nSHOW NUM\n"));
     RunResult r =
         RunScripts({"SHOW NUM\nclear screen\n", "@inner.sql\n@absent.sql\nSHOW AUTO\n/\n"}, "SHOW HEAD\n");
     EXPECT_EQ(r.status, 0) << r.err;

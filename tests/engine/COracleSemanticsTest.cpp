@@ -182,7 +182,7 @@ TEST_F(COracleSemanticsTest, ErrorsNameTheObjectAtTheirToken) {
 TEST(COracleSemanticsFile, AFileOfThePreviousVersionOpensWithItsTypes) {
     TempHome home;
     sqlite3* raw = nullptr;
-    ASSERT_EQ(sqlite3_open(home.File("old.db").c_str(), &raw), SQLITE_OK);
+    ASSERT_EQ(sqlite3_open(home.Path("old.db").c_str(), &raw), SQLITE_OK);
     ASSERT_EQ(
         sqlite3_exec(raw,
                      "CREATE TABLE T (A VARCHAR2(3), D DATE, N NUMBER(7,2));"

@@ -10,7 +10,7 @@
 #include "engine/sqlite/CSqliteConnection.h"
 #include "engine/sqlite/CStatementLimits.h"
 #include "tests/engine/FaultyVfs.h"
-#include "tests/oracle/TempHome.h"
+#include "tests/support/TempDir.h"
 
 namespace {
 
@@ -38,7 +38,7 @@ protected:
     // Runs SQL on the file of database `name` outside any connection.
     void Raw(const std::string& name, const char* sql) {
         sqlite3* raw = nullptr;
-        ASSERT_EQ(sqlite3_open(m_home.File(name).c_str(), &raw), SQLITE_OK);
+        ASSERT_EQ(sqlite3_open(m_home.Path(name).c_str(), &raw), SQLITE_OK);
         EXPECT_EQ(sqlite3_exec(raw, sql, nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(raw);
         sqlite3_close(raw);
     }
@@ -154,7 +154,7 @@ TEST_F(CSqliteConnectionFaultTest, LockHeldByAnotherConnectionIsReportedAsBusy) 
 TEST_F(CSqliteConnectionFaultTest, JournalSwitchBlockedByAReaderIsReported) {
     Raw("shared.db", "PRAGMA journal_mode = DELETE; CREATE TABLE T (A); INSERT INTO T VALUES (1)");
     sqlite3* reader = nullptr;
-    ASSERT_EQ(sqlite3_open(m_home.File("shared.db").c_str(), &reader), SQLITE_OK);
+    ASSERT_EQ(sqlite3_open(m_home.Path("shared.db").c_str(), &reader), SQLITE_OK);
     sqlite3_stmt* statement = nullptr;
     ASSERT_EQ(sqlite3_prepare_v2(reader, "SELECT A FROM T", -1, &statement, nullptr), SQLITE_OK);
     ASSERT_EQ(sqlite3_step(statement), SQLITE_ROW);
@@ -183,7 +183,7 @@ TEST_F(CSqliteConnectionFaultTest, ReadOnlyFileSaysReadOnly) {
 // Note: root writes into any directory, so as root the check runs in a
 // child that has given root up.
 TEST_F(CSqliteConnectionFaultTest, ReadOnlyDirectorySaysReadOnly) {
-    ASSERT_EQ(chmod(m_home.Dir().c_str(), 0555), 0);
+    ASSERT_EQ(chmod(m_home.Path().c_str(), 0555), 0);
     pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
@@ -194,7 +194,7 @@ TEST_F(CSqliteConnectionFaultTest, ReadOnlyDirectorySaysReadOnly) {
     }
     int status = 0;
     waitpid(child, &status, 0);
-    chmod(m_home.Dir().c_str(), 0755);
+    chmod(m_home.Path().c_str(), 0755);
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0);
 }

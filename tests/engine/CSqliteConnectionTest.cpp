@@ -2,7 +2,7 @@
 #include <sqlite3.h>
 
 #include "engine/sqlite/CSqliteConnection.h"
-#include "tests/oracle/TempHome.h"
+#include "tests/support/TempDir.h"
 
 namespace {
 
@@ -36,7 +36,7 @@ protected:
 }  // namespace
 
 TEST_F(CSqliteConnectionTest, FileUsesWriteAheadLogging) {
-    EXPECT_EQ(m_connection->Path(), m_home.File("default.db"));
+    EXPECT_EQ(m_connection->Path(), m_home.Path("default.db"));
     sqlite3* raw = nullptr;
     ASSERT_EQ(sqlite3_open(m_connection->Path().c_str(), &raw), SQLITE_OK);
     sqlite3_stmt* statement = nullptr;
@@ -62,7 +62,7 @@ TEST_F(CSqliteConnectionTest, ReadersAreNotBlockedByUncommittedWork) {
 
 TEST_F(CSqliteConnectionTest, LockedFileIsRefusedAtOpen) {
     sqlite3* raw = nullptr;
-    ASSERT_EQ(sqlite3_open(m_home.File("locked.db").c_str(), &raw), SQLITE_OK);
+    ASSERT_EQ(sqlite3_open(m_home.Path("locked.db").c_str(), &raw), SQLITE_OK);
     ASSERT_EQ(
         sqlite3_exec(raw, "PRAGMA locking_mode = EXCLUSIVE; CREATE TABLE X (A); INSERT INTO X VALUES (1);",
                      nullptr, nullptr, nullptr),

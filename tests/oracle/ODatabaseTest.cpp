@@ -28,22 +28,22 @@ TEST(ODatabaseNameTest, NamesBecomeFilesInTheDataDirectoryOrAreRefused) {
         EXPECT_NE(console.database.GetErrorText(), "") << name;
         EXPECT_EQ(console.database.ServerErrorSQLPos(), OERROR_POSITION_UNKNOWN) << name;
     }
-    EXPECT_TRUE(std::filesystem::is_empty(home.Dir()));
-    ::setenv("TARVEX_HOME", (home.Dir() + "/a/b").c_str(), 1);  // created when missing
+    EXPECT_TRUE(std::filesystem::is_empty(home.Path()));
+    ::setenv("TARVEX_HOME", (home.Path() + "/a/b").c_str(), 1);  // created when missing
     const std::pair<std::string, const char*> accepted[] = {
         {"", "default.db"}, {"  MIXED_Case$1", "mixed_case$1.db"}, {"DB" + kSo, "db\xe3\x82\xbd.db"}};
     for (const auto& [name, file] : accepted) {
         Console console(name.c_str());
         EXPECT_TRUE(console.database.IsOpen()) << name << ": " << console.database.GetErrorText();
-        EXPECT_TRUE(std::filesystem::exists(home.File(std::string("a/b/") + file))) << name;
+        EXPECT_TRUE(std::filesystem::exists(home.Path(std::string("a/b/") + file))) << name;
     }
 }
 
 TEST(ODatabaseNameTest, FileThatIsNotADatabaseIsRefused) {
     TempHome home;
-    std::ofstream(home.File("junk.db"))
+    std::ofstream(home.Path("junk.db"))
         << "this is not a database file, just some text that is long enough\n";
-    std::filesystem::create_directory(home.File("dir.db"));
+    std::filesystem::create_directory(home.Path("dir.db"));
     Console junk("JUNK");
     EXPECT_FALSE(junk.database.IsOpen());
     EXPECT_EQ(junk.database.GetErrorText().rfind("ORA-01157: ", 0), 0u) << junk.database.GetErrorText();
