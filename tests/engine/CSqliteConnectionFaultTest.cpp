@@ -7,6 +7,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <filesystem>
+
 #include "engine/sqlite/CSqliteConnection.h"
 #include "engine/sqlite/CStatementLimits.h"
 #include "tests/engine/FaultyVfs.h"
@@ -165,6 +167,15 @@ TEST_F(CSqliteConnectionFaultTest, JournalSwitchBlockedByAReaderIsReported) {
     auto c = Open("SHARED");
     ASSERT_NE(c, nullptr) << m_openError.message;
     EXPECT_EQ(Count(*c), "1");
+}
+
+TEST_F(CSqliteConnectionFaultTest, FileThatIsNotADatabaseIsRefused) {
+    m_home.Write("junk.db", "this is not a database file, just some text that is long enough\n");
+    ASSERT_TRUE(std::filesystem::create_directory(m_home.Path("dir.db")));
+    EXPECT_EQ(Open("JUNK"), nullptr);
+    EXPECT_EQ(m_openError.code, 1157) << m_openError.message;
+    EXPECT_EQ(Open("DIR"), nullptr);
+    EXPECT_NE(m_openError.message, "");
 }
 
 TEST_F(CSqliteConnectionFaultTest, ReadOnlyFileSaysReadOnly) {
