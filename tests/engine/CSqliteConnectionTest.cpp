@@ -58,19 +58,6 @@ TEST_F(CSqliteConnectionTest, FileUsesWriteAheadLogging) {
     sqlite3_close(raw);
 }
 
-TEST_F(CSqliteConnectionTest, ReadersAreNotBlockedByUncommittedWork) {
-    ASSERT_TRUE(Exec("CREATE TABLE T (A NUMBER)"));
-    ASSERT_TRUE(Exec("INSERT INTO T VALUES (1)"));
-    auto other = Open(200);
-    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM T", other.get()), "0");
-    EXPECT_FALSE(Exec("INSERT INTO T VALUES (2)", other.get()));
-    EXPECT_EQ(other->LastError().code, 54) << other->LastError().message;
-    ASSERT_TRUE(m_connection->Commit());
-    EXPECT_TRUE(Exec("INSERT INTO T VALUES (2)", other.get())) << other->LastError().message;
-    EXPECT_TRUE(other->Rollback());
-    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM T"), "1");
-}
-
 TEST_F(CSqliteConnectionTest, SecondWriterWaitsForTheLockAndThenSucceeds) {
     ASSERT_TRUE(Exec("CREATE TABLE T (A NUMBER)"));
     ASSERT_TRUE(Exec("INSERT INTO T VALUES (1)"));  // holds the write lock until the commit below
