@@ -15,9 +15,8 @@ namespace apptest {
 // platform, with settings and databases in a directory of its own.
 inline QApplication& Application() {
     static QApplication* application = [] {
-        static testfiles::TempDir home;
+        static TempHome home;
         setenv("QT_QPA_PLATFORM", "offscreen", 0);
-        setenv("TARVEX_HOME", home.Path("db").c_str(), 1);
         static int argc = 1;
         static char name[] = "tests_app";
         static char* argv[] = {name, nullptr};

@@ -491,13 +491,11 @@ namespace {
 // Wide columns holding short values are held compact and read back padded,
 // in the view's lines, the width and the saved file alike.
 TEST(CSQLEditor, WideResultsReadBackPadded) {
-    testfiles::ScratchDir dir;
-    setenv("TARVEX_HOME", dir.Path().c_str(), 1);
+    TempHome home;
     CSQLEditor editor;
     for (const char* line : {"connect a/b", "create table w (a varchar2(4000), b varchar2(4000));",
                              "insert into w values ('X', 'Y');", "select * from w;"})
         Type(editor, line);
-    unsetenv("TARVEX_HOME");
     const std::string row = "X" + std::string(4000, ' ') + "Y" + std::string(4000, ' ');
     int found = -1;
     for (int i = 0; i < editor.GetLineCount(); ++i)
