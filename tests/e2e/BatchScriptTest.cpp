@@ -65,20 +65,6 @@ TEST_P(BatchScript, TablesRowsAndDescribe) {
     EXPECT_EQ(r.status, 0) << r.err;
 }
 
-TEST_P(BatchScript, ErrorReportMarksTheFailingLine) {
-    RunResult r = RunScripts({std::string(kCreate) + "SELECT ename,\n  nosuch FROM emp;\n"});
-    EXPECT_EQ(r.status, 0) << r.err;
-    std::string expected = Console(
-        "SQL> SELECT ename,|SQL>   nosuch FROM emp;|  nosuch FROM emp;|  *|"
-        "エラー行: 1: エラーが発生しました。");
-    std::size_t at = r.out.find(expected);
-    ASSERT_NE(at, std::string::npos) << r.out;
-    // The server's message follows, then the fresh prompt.
-    std::string rest = r.out.substr(at + expected.size());
-    EXPECT_NE(rest.find("NOSUCH"), std::string::npos) << rest;
-    EXPECT_EQ(rest.substr(rest.size() - 6), "SQL> \n");
-}
-
 TEST_P(BatchScript, DataSurvivesInTheNamedDatabase) {
     RunResult first = RunScripts({"CONNECT u/p@" + Named("shop") +
                                   "\nCREATE TABLE t (n NUMBER);\nINSERT INTO t VALUES (7);\nEXIT\nSELECT 1 "
@@ -87,19 +73,6 @@ TEST_P(BatchScript, DataSurvivesInTheNamedDatabase) {
     EXPECT_EQ(first.out.substr(first.out.size() - 16), "SQL> EXIT\nSQL> \n");
     RunResult second = RunScripts({"CONNECT u/p@" + Named("shop") + "\nSELECT n FROM t;\n"});
     EXPECT_NE(second.out.find("\n7          \n"), std::string::npos) << second.out;
-}
-
-TEST_P(BatchScript, BindVariablesAndBlocks) {
-    RunResult r =
-        RunScripts({"CONNECT a/b\nVARIABLE n NUMBER\nEXECUTE :n := 6 * 7\nPRINT n\nBEGIN\n  :n := :n + "
-                    "1;\nEND;\n/\nprint n\n"});
-    EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.out,
-              Console("SQL> CONNECT a/b|接続に成功しました。|SQL> VARIABLE n NUMBER|"
-                      "SQL> EXECUTE :n := 6 * 7||PL/SQLプロシージャが正常に完了しました。||"
-                      "SQL> PRINT n||N|--------------------|42||SQL> BEGIN|SQL>   :n := :n + 1;|SQL> END;|"
-                      "SQL> /|PL/SQLプロシージャが正常に完了しました。|SQL> print n||N|"
-                      "--------------------|43||SQL> "));
 }
 
 // The disk fills while the pages of a long transaction spill: the statement
