@@ -26,6 +26,7 @@ using O = OptionCase;
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Options, OptionTest, ::testing::Values(
     // Options that need no connection, on a console that has none.
+    O{false, {"set numwidth 51"}, "numwidthオプション 51が範囲外です(範囲: 2～50)。"},
     O{false, {"set numwidth 99999999999"}, "numwidthオプション 99999999999が範囲外です(範囲: 2～50)。"},
     O{false, {"set num -5"}, "numwidthオプション -5が範囲外です(範囲: 2～50)。"},
     O{false, {"set numwidth abc"}, "numwidthオプション ABCは数値ではありません。"},

@@ -78,15 +78,17 @@ TEST_F(CSqliteConnectionTest, SecondWriterWaitsForTheLockAndThenSucceeds) {
     EXPECT_EQ(Scalar("SELECT COUNT(*) FROM T"), "2");
 }
 
+// DDL in the server's spellings, which commits the work before it.
 TEST_F(CSqliteConnectionTest, DdlCommitsTheWorkBeforeItAndAFailedStatementKeepsIt) {
-    ASSERT_TRUE(Exec("CREATE TABLE T (A NUMBER)"));
-    ASSERT_TRUE(Exec("INSERT INTO T VALUES (1)"));
-    EXPECT_FALSE(Exec("INSERT INTO T VALUES (1, 2)"));
+    ASSERT_TRUE(Exec("CREATE TABLE T (A NUMBER, D DATE DEFAULT SYSDATE)"));
+    ASSERT_TRUE(Exec("INSERT INTO T (A) VALUES (1)"));
+    EXPECT_FALSE(Exec("INSERT INTO T VALUES (1, 2, 3)"));
     EXPECT_TRUE(m_connection->HasUncommittedWork());
-    ASSERT_TRUE(Exec("CREATE TABLE U (B NUMBER)"));
-    ASSERT_TRUE(Exec("INSERT INTO T VALUES (2)"));
+    ASSERT_TRUE(Exec("CREATE TABLE U (B VARCHAR2(10 BYTE))"));
+    ASSERT_TRUE(Exec("INSERT INTO T (A) VALUES (2)"));
+    ASSERT_TRUE(Exec("DROP TABLE U CASCADE CONSTRAINTS"));
     ASSERT_TRUE(Exec("ROLLBACK"));
-    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM T"), "1");
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM T WHERE D IS NOT NULL"), "2");
     ASSERT_TRUE(Exec("TRUNCATE TABLE T"));
     ASSERT_TRUE(Exec("ROLLBACK"));
     EXPECT_EQ(Scalar("SELECT COUNT(*) FROM T"), "0");
