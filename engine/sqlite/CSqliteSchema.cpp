@@ -358,7 +358,7 @@ bool CSqliteSchema::AlterTable(std::string_view sql, const Tokens& tokens, CEngi
         if (!Exec(std::string("SAVEPOINT ") + savepoint, error)) return false;
         bool ok = action == "DISABLE" ? DropConstraint(table, name, at, error, true)
                                       : Enable(table, name, at, error);
-        if (ok) return Exec(std::string("RELEASE ") + savepoint, error);
+        if (ok && Exec(std::string("RELEASE ") + savepoint, error)) return true;
         CEngineError failure = error;
         Undo(std::string("ROLLBACK TO ") + savepoint + "; RELEASE " + savepoint, failure);
         error = failure;
