@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include "engine/sqlite/CStatementLimits.h"
 #include "tests/engine/EngineFixture.h"
 #include "tests/support/Sj.h"
 
@@ -212,6 +213,9 @@ TEST_F(COracleSemanticsTest, ErrorsNameTheObjectAtTheirToken) {
     std::string sum = "1";
     for (int k = 0; k < 50000; ++k) sum += "+1";
     EXPECT_EQ(Failure("SELECT " + sum + " FROM DUAL").rfind("ORA-03001: ", 0), 0u);
+    // Refused before translation, at the first operator past the bound.
+    EXPECT_EQ(m_connection->LastError().position,
+              8 + 2 * static_cast<int>(CStatementLimits::kMaxOperatorRun));
     for (const auto& c : cases) {
         std::string sql = c.sql;
         EXPECT_EQ(Failure(sql), c.message) << sql;

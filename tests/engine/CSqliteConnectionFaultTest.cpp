@@ -10,7 +10,6 @@
 #include <filesystem>
 
 #include "engine/sqlite/CSqliteConnection.h"
-#include "engine/sqlite/CStatementLimits.h"
 #include "tests/engine/FaultyVfs.h"
 #include "tests/support/TempDir.h"
 
@@ -231,19 +230,6 @@ TEST_F(CSqliteConnectionFaultTest, NulByteRefusesTheWholeStatement) {
     EXPECT_EQ(c->LastError().code, kInvalidCharacter);
     m_binds.clear();
     EXPECT_EQ(Count(*c), "1");
-}
-
-}  // namespace
-
-namespace {
-
-TEST_F(CSqliteConnectionFaultTest, LongOperatorChainIsRefusedBeforeTranslation) {
-    auto c = Open();
-    ASSERT_NE(c, nullptr);
-    std::string sql = "SELECT 1";
-    for (int i = 0; i < 1000000; ++i) sql += "||1";
-    EXPECT_FALSE(Exec(*c, sql));
-    EXPECT_EQ(c->LastError().position, 8 + 3 * static_cast<int>(CStatementLimits::kMaxOperatorRun));
 }
 
 }  // namespace
