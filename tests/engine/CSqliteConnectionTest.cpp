@@ -5,15 +5,14 @@
 #include <chrono>
 #include <thread>
 
-#include "engine/sqlite/CSqliteConnection.h"
-#include "tests/support/TempDir.h"
+#include "tests/engine/EngineFixture.h"
 
 namespace {
 
-class CSqliteConnectionTest : public ::testing::Test {
+// Statements here are CP932 as the engine takes them, on the fixture's
+// connection or another one.
+class CSqliteConnectionTest : public EngineFixture {
 protected:
-    void SetUp() override { ASSERT_NE(m_connection = Open(200), nullptr); }
-
     static std::unique_ptr<CSqliteConnection> Open(int busyMs) {
         CEngineError error;
         auto connection = CSqliteConnection::Open("", error, busyMs);
@@ -30,11 +29,6 @@ protected:
         if (!c.Query(sql, m_binds, result)) return "ERROR: " + c.LastError().message;
         return result.RowCount() > 0 ? std::string(result.Value(0, 0)) : "<no rows>";
     }
-    std::string Error() const { return m_connection->LastError().message; }
-
-    TempHome m_home;
-    std::vector<CEngineBind> m_binds;
-    std::unique_ptr<CSqliteConnection> m_connection;
 };
 
 }  // namespace
