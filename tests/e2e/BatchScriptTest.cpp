@@ -160,26 +160,6 @@ TEST_F(EmbeddedScript, SchemaScriptRunsToItsEndWithDataAsTyped) {
         "MiXed          |-------------- |Sales; East    ||SQL> ");
 }
 
-// A stored program unit ends at its "/" line, never at a ";" of its body;
-// what follows it still runs.
-TEST_F(EmbeddedScript, ProgramUnitsEndAtTheirSlashAndNothingIsSwallowed) {
-    RunResult r =
-        RunScripts({"CONNECT a/b\nCREATE OR REPLACE FUNCTION f RETURN NUMBER IS\nBEGIN\n  RETURN 1;\n"
-                    "END;\n/\nCREATE TYPE pt AS OBJECT (x NUMBER);\n/\nPROMPT after\n"});
-    EXPECT_EQ(r.status, 0) << r.err;
-    const std::string unit = Console(
-        "SQL> CREATE OR REPLACE FUNCTION f RETURN NUMBER IS|SQL> BEGIN|"
-        "SQL>   RETURN 1;|SQL> END;|SQL> /");
-    ASSERT_NE(r.out.find(unit), std::string::npos) << r.out;
-    // The "/" after a type without a body belongs to it: no re-run.
-    const std::string type = Console("SQL> CREATE TYPE pt AS OBJECT (x NUMBER);");
-    const std::size_t at = r.out.find(type);
-    ASSERT_NE(at, std::string::npos) << r.out;
-    const std::string rest = r.out.substr(at + type.size());
-    EXPECT_NE(rest.find(Console("SQL> /|SQL> PROMPT after|after|SQL> ")), std::string::npos) << rest;
-    EXPECT_EQ(rest.find("SQL> CREATE TYPE"), std::string::npos) << rest;
-}
-
 TEST_F(EmbeddedScript, WheneverSqlErrorEndsTheBatchWithItsStatus) {
     RunResult r =
         RunScripts({"CONNECT a/b\nCREATE TABLE t (n NUMBER);\nINSERT INTO t VALUES (1);\n"
