@@ -5,10 +5,10 @@
 #include <string>
 
 #include "console/CSQLEditor.h"
-#include "fuzz/FuzzHome.h"
+#include "tests/support/TempDir.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    FuzzHome home;
+    TempHome home;
     CSQLEditor editor;
     std::string text(reinterpret_cast<const char*>(data), size);
     std::size_t start = 0;

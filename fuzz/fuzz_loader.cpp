@@ -12,7 +12,7 @@
 #include <string>
 
 #include "console/CSQLEditor.h"
-#include "fuzz/FuzzHome.h"
+#include "tests/support/TempDir.h"
 
 namespace {
 
@@ -43,9 +43,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // Note: scripts are named relative to the working directory, which the
     // fuzzer's own relative paths need back afterwards.
     static const std::filesystem::path start = std::filesystem::current_path();
-    FuzzHome home;
-    if (home.Dir().empty() || chdir(home.Dir().c_str()) != 0) return 0;
-    WriteScripts(home.Dir());
+    TempHome home;
+    if (chdir(home.Path().c_str()) != 0) return 0;
+    WriteScripts(home.Path());
     std::istringstream file(KeepInside(std::string(reinterpret_cast<const char*>(data), size)));
     {
         CSQLEditor editor;

@@ -105,7 +105,9 @@ bool ODatabase::IsOpen() const { return m_impl->IsOpen(); }
 
 void ODatabase::Close() {
     if (m_impl->connection) {
-        m_impl->connection->Rollback();
+        // Note: closing the connection ends what a failed rollback leaves,
+        // uncommitted; the failure is kept for GetErrorText.
+        m_impl->Rollback();
         std::lock_guard<std::mutex> lock(m_impl->cancelMutex);
         m_impl->connection.reset();
     }

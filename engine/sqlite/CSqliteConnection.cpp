@@ -27,6 +27,7 @@
 #include "engine/sqlite/CStatementClassifier.h"
 #include "engine/sqlite/CStatementLimits.h"
 #include "engine/sqlite/CValueText.h"
+#include "engine/sqlite/SqliteApi.h"
 #include "text/Cp932.h"
 #include "text/Encoding.h"
 
@@ -45,10 +46,6 @@ constexpr const char* kSetupStatements[] = {
     "CREATE TEMP TABLE IF NOT EXISTS DUAL (DUMMY VARCHAR2(1))",
     "INSERT INTO temp.DUAL SELECT 'X' WHERE NOT EXISTS (SELECT 1 FROM temp.DUAL)",
 };
-
-std::string ToCp932(const char* utf8) {
-    return utf8 != nullptr ? encoding::Utf8ToCp932(utf8) : std::string();
-}
 
 // Statements the embedded engine refuses, by kind.
 struct Refusal {
@@ -152,7 +149,8 @@ CSqliteConnection::CSqliteConnection(sqlite3* db, std::string path) : m_db(db), 
 
 CSqliteConnection::~CSqliteConnection() {
     m_shapes.Clear();
-    if (InTransaction()) sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+    // Note: the close ends whatever a failed rollback leaves, uncommitted.
+    if (InTransaction()) sqliteapi::Undo(m_db, "ROLLBACK");
     sqlite3_close_v2(m_db);
 }
 
@@ -258,8 +256,13 @@ bool CSqliteConnection::Commit() {
 
 bool CSqliteConnection::Rollback() {
     m_error.Clear();
+    // Note: work a failed rollback leaves must never be committed.
+    if (InTransaction() && !ExecPlain("ROLLBACK")) {
+        m_transactionLost = m_transactionLost || InTransaction();
+        return Finish(false, {});
+    }
     m_transactionLost = false;
-    return Finish(!InTransaction() || ExecPlain("ROLLBACK"), {});
+    return true;
 }
 
 bool CSqliteConnection::RefuseWhileLost(StatementKind kind) {
@@ -315,7 +318,7 @@ bool CSqliteConnection::CheckEncoding(const std::string& sql) {
 void CSqliteConnection::SetPreparedError(Piece piece, std::string_view prefix, const CSqlRewrite& rewrite,
                                          const std::string& rewritten, int utf8Offset) {
     if (CSqliteFailure::IsConnectionFailure(sqlite3_extended_errcode(m_db))) return SetEngineError();
-    m_error.Set(ToCp932(sqlite3_errmsg(m_db)));
+    m_error.Set(sqliteapi::Cp932Of(sqlite3_errmsg(m_db)));
     if (utf8Offset < 0) return;
     std::size_t inRewritten = encoding::Utf8OffsetToCp932(rewritten, static_cast<std::size_t>(utf8Offset));
     std::size_t inPiece = inRewritten < prefix.size() ? 0 : rewrite.MapBack(inRewritten - prefix.size());
@@ -436,7 +439,7 @@ bool CSqliteConnection::PrepareCompiled(Piece piece, const std::string& compiled
     int rc = sqlite3_prepare_v2(m_db, utf8.c_str(), static_cast<int>(utf8.size()), &raw, nullptr);
     out.reset(raw);
     if (rc == SQLITE_OK) return true;
-    m_error.Set(ToCp932(sqlite3_errmsg(m_db)), static_cast<int>(piece.base));
+    m_error.Set(sqliteapi::Cp932Of(sqlite3_errmsg(m_db)), static_cast<int>(piece.base));
     return false;
 }
 
@@ -542,10 +545,10 @@ bool CSqliteConnection::Bind(Piece piece, const std::vector<CEngineBind>& binds,
     for (int index = 1; index <= count; ++index) {
         const char* marker = sqlite3_bind_parameter_name(statement, index);
         if (marker == nullptr || marker[0] != ':') {
-            COraError::Set(m_error, 911, {marker ? ToCp932(marker) : std::string("?")});
+            COraError::Set(m_error, 911, {marker ? sqliteapi::Cp932Of(marker) : std::string("?")});
             return false;
         }
-        std::string name = ToCp932(marker + 1);
+        std::string name = sqliteapi::Cp932Of(marker + 1);
         const CEngineBind* bind = FindBind(binds, name);
         if (bind == nullptr) {
             COraError::Set(m_error, 1008, {name},
@@ -608,7 +611,7 @@ bool CSqliteConnection::RunStatement(Piece piece, std::vector<CEngineBind>& bind
         // Note: a transaction begun for this statement alone holds nothing.
         rewind.reset();
         owned.reset();
-        if (started && InTransaction()) sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+        if (started && InTransaction() && !sqliteapi::Undo(m_db, "ROLLBACK")) m_transactionLost = true;
         return false;
     }
     bool changes = sqlite3_column_count(statement) == 0 && sqlite3_stmt_readonly(statement) == 0;
@@ -663,7 +666,7 @@ bool CSqliteConnection::CreateAsSelect(const std::string& sql, bool& handled) {
     std::string utf8 = encoding::Cp932ToUtf8(query);
     sqlite3_stmt* raw = nullptr;
     if (sqlite3_prepare_v2(m_db, utf8.c_str(), -1, &raw, nullptr) != SQLITE_OK) {
-        m_error.Set(ToCp932(sqlite3_errmsg(m_db)), static_cast<int>(tokens[4].begin));
+        m_error.Set(sqliteapi::Cp932Of(sqlite3_errmsg(m_db)), static_cast<int>(tokens[4].begin));
         return false;
     }
     Statement described(raw);
@@ -689,7 +692,7 @@ bool CSqliteConnection::CreateAsSelect(const std::string& sql, bool& handled) {
                 ExecPlain(("INSERT INTO " + name + " " + utf8).c_str()) && ExecPlain("RELEASE TARVEX_CTAS");
     if (!done) {
         CEngineError failure = m_error;
-        sqlite3_exec(m_db, "ROLLBACK TO TARVEX_CTAS; RELEASE TARVEX_CTAS", nullptr, nullptr, nullptr);
+        if (!sqliteapi::Undo(m_db, "ROLLBACK TO TARVEX_CTAS; RELEASE TARVEX_CTAS")) m_transactionLost = true;
         m_error = failure;
         return false;
     }
@@ -729,7 +732,7 @@ bool CSqliteConnection::RunReplace(const std::string& sql, std::vector<CEngineBi
     }
     if (!ok) {
         CEngineError failure = m_error;
-        sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+        if (!sqliteapi::Undo(m_db, "ROLLBACK")) m_transactionLost = true;
         m_error = failure;
         return false;
     }
@@ -891,12 +894,8 @@ bool CSqliteConnection::RunQuery(const std::string& sql, std::vector<CEngineBind
     Statement statement;
     std::vector<CSelectList::Item> items;
     if (!PrepareQuery(sql, binds, statement, items)) return false;
-    std::string error;
-    if (CSqliteResultReader::Read(m_db, statement.get(), items, result, error, m_resultTypes,
-                                  m_session->dateFormat))
-        return true;
-    m_error.Set(error);
-    return false;
+    return CSqliteResultReader::Read(m_db, statement.get(), items, result, m_error, m_resultTypes,
+                                     m_session->dateFormat);
 }
 
 std::unique_ptr<CEngineCursor> CSqliteConnection::OpenCursor(const std::string& sql,
@@ -956,7 +955,8 @@ void CSqliteConnection::UndoBlock(bool transactionStarted) {
     // holds no write lock.
     const char* undo[] = {kBlockRollback, kBlockRelease, transactionStarted ? "ROLLBACK" : nullptr};
     for (const char* statement : undo)
-        if (statement != nullptr && InTransaction()) sqlite3_exec(m_db, statement, nullptr, nullptr, nullptr);
+        if (statement != nullptr && InTransaction() && !sqliteapi::Undo(m_db, statement))
+            m_transactionLost = true;
     m_error = failure;
 }
 

@@ -8,6 +8,7 @@
 #include "engine/sqlite/CDateFormat.h"
 #include "engine/sqlite/CDeclaredType.h"
 #include "engine/sqlite/CValueText.h"
+#include "engine/sqlite/SqliteApi.h"
 #include "text/Encoding.h"
 
 namespace {
@@ -16,10 +17,6 @@ bool IsAscii(std::string_view text) {
     for (char c : text)
         if (static_cast<unsigned char>(c) >= 0x80) return false;
     return true;
-}
-
-std::string ToCp932(const char* utf8) {
-    return utf8 != nullptr ? encoding::Utf8ToCp932(utf8) : std::string();
 }
 
 std::string Hex(const void* data, int size) {
@@ -59,7 +56,7 @@ CEngineColumn DescribeColumn(sqlite3* db, sqlite3_stmt* statement, int index, Co
     } else {
         plan.expression = true;
     }
-    column.name = ToCp932(sqlite3_column_name(statement, index));
+    column.name = sqliteapi::Cp932Of(sqlite3_column_name(statement, index));
     const char* database = sqlite3_column_database_name(statement, index);
     const char* table = sqlite3_column_table_name(statement, index);
     const char* origin = sqlite3_column_origin_name(statement, index);
@@ -197,7 +194,7 @@ void CSqliteResultReader::AddRow(sqlite3_stmt* statement, std::vector<ColumnPlan
 
 bool CSqliteResultReader::Read(sqlite3* db, sqlite3_stmt* statement,
                                const std::vector<CSelectList::Item>& items, CEngineResult& result,
-                               std::string& error, const std::vector<CSqlType>& types,
+                               CEngineError& error, const std::vector<CSqlType>& types,
                                const std::string& dateFormat) {
     std::vector<ColumnPlan> plans;
     std::vector<CEngineColumn> columns;
@@ -207,7 +204,7 @@ bool CSqliteResultReader::Read(sqlite3* db, sqlite3_stmt* statement,
     while ((rc = sqlite3_step(statement)) == SQLITE_ROW) AddRow(statement, plans, result);
     if (rc != SQLITE_DONE) {
         result.Clear();
-        error = ToCp932(sqlite3_errmsg(db));
+        error.Set(sqliteapi::Cp932Of(sqlite3_errmsg(db)));
         return false;
     }
     for (std::size_t index = 0; index < plans.size(); ++index) {

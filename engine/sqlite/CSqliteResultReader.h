@@ -50,12 +50,12 @@ public:
     // Steps through every row into `result`. `items` is the select list as
     // typed, one item per column (or empty): it gives the headings of
     // expressions and tells text that is never a date. False with the
-    // engine's message in `error`.
+    // engine's message in `error` (at no position).
     // `types` (when not empty) are the static types of the columns: an
     // expression is a date only when typed so, whatever its text looks like.
     // Dates are shown in `dateFormat`.
     static bool Read(sqlite3* db, sqlite3_stmt* statement, const std::vector<CSelectList::Item>& items,
-                     CEngineResult& result, std::string& error, const std::vector<CSqlType>& types = {},
+                     CEngineResult& result, CEngineError& error, const std::vector<CSqlType>& types = {},
                      const std::string& dateFormat = "RR-MM-DD");
 
     // The text of column `index` of the current row; false for NULL.

@@ -178,6 +178,11 @@ bool CSqliteSchema::Exec(const std::string& utf8, CEngineError& error, int posit
     return false;
 }
 
+void CSqliteSchema::Undo(const std::string& utf8, CEngineError& error) {
+    if (!sqliteapi::Undo(m_db, utf8.c_str()))
+        error.message += "\n" + sqliteapi::Cp932Of(sqlite3_errmsg(m_db));
+}
+
 long long CSqliteSchema::Count(const std::string& utf8) {
     sqlite3_stmt* raw = nullptr;
     sqlite3_prepare_v2(m_db, utf8.c_str(), -1, &raw, nullptr);
@@ -353,12 +358,11 @@ bool CSqliteSchema::AlterTable(std::string_view sql, const Tokens& tokens, CEngi
         if (!Exec(std::string("SAVEPOINT ") + savepoint, error)) return false;
         bool ok = action == "DISABLE" ? DropConstraint(table, name, at, error, true)
                                       : Enable(table, name, at, error);
+        if (ok && Exec(std::string("RELEASE ") + savepoint, error)) return true;
         CEngineError failure = error;
-        std::string end = ok ? std::string("RELEASE ") + savepoint
-                             : std::string("ROLLBACK TO ") + savepoint + "; RELEASE " + savepoint;
-        sqlite3_exec(m_db, end.c_str(), nullptr, nullptr, nullptr);
+        Undo(std::string("ROLLBACK TO ") + savepoint + "; RELEASE " + savepoint, failure);
         error = failure;
-        return ok;
+        return false;
     }
     return true;
 }
@@ -486,7 +490,7 @@ bool CSqliteSchema::AddConstraint(std::string_view table, std::string_view item,
     }
     if (!ok) {
         CEngineError failure = error;
-        sqlite3_exec(m_db, "ROLLBACK TO TARVEX_DDL; RELEASE TARVEX_DDL", nullptr, nullptr, nullptr);
+        Undo("ROLLBACK TO TARVEX_DDL; RELEASE TARVEX_DDL", failure);
         sqlite3_exec(m_db, "PRAGMA writable_schema = OFF", nullptr, nullptr, nullptr);
         error = failure;
         return false;

@@ -49,6 +49,9 @@ private:
     bool Modify(std::string_view table, std::string_view item, std::size_t at, CEngineError& error);
     bool EditDefinition(std::string_view table, const std::string& sql, CEngineError& error);
     bool Exec(const std::string& utf8, CEngineError& error, int position = 0);
+    // Undoes a failed change (sqliteapi::Undo); should work be left half
+    // undone, SQLite's reason is added under `error`.
+    void Undo(const std::string& utf8, CEngineError& error);
     bool TableSql(std::string_view table, std::string& sql);
     long long Count(const std::string& utf8);
 

@@ -2,6 +2,8 @@
 
 #include <sqlite3.h>
 
+#include "text/Encoding.h"
+
 namespace sqliteapi {
 
 void StatementDeleter::operator()(sqlite3_stmt* statement) const { sqlite3_finalize(statement); }
@@ -10,6 +12,17 @@ Statement Prepare(sqlite3* db, const std::string& sql) {
     sqlite3_stmt* raw = nullptr;
     sqlite3_prepare_v2(db, sql.c_str(), -1, &raw, nullptr);
     return Statement(raw);
+}
+
+bool Undo(sqlite3* db, const char* undo) {
+    if (sqlite3_exec(db, undo, nullptr, nullptr, nullptr) == SQLITE_OK || sqlite3_get_autocommit(db) != 0)
+        return true;
+    return sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr) == SQLITE_OK ||
+           sqlite3_get_autocommit(db) != 0;
+}
+
+std::string Cp932Of(const char* utf8) {
+    return utf8 != nullptr ? encoding::Utf8ToCp932(utf8) : std::string();
 }
 
 std::string TextOf(sqlite3_value* value) {

@@ -20,6 +20,13 @@ using Statement = std::unique_ptr<sqlite3_stmt, StatementDeleter>;
 // `sql` (UTF-8) prepared on `db`; null when SQLite refuses it.
 Statement Prepare(sqlite3* db, const std::string& sql);
 
+// Runs `undo` (ROLLBACK, ROLLBACK TO ...) on `db`. Should it fail, the whole
+// transaction is rolled back rather than keep work half undone. False only
+// when even that leaves a transaction open.
+bool Undo(sqlite3* db, const char* undo);
+
+// SQLite's text (a message, a name; UTF-8, null: empty) in CP932.
+std::string Cp932Of(const char* utf8);
 // The whole text of a function argument (NULL: empty).
 std::string TextOf(sqlite3_value* value);
 // Sets a function's result to `text`, copied.

@@ -1,15 +1,13 @@
 #pragma once
 
 #include <QApplication>
-#include <QDir>
 #include <QSettings>
 #include <QStandardPaths>
-#include <QTemporaryDir>
 #include <cstdlib>
 #include <string>
 
 #include "app/CVantorApp.h"
-#include "console/TestFiles.h"
+#include "tests/support/TempDir.h"
 
 namespace apptest {
 
@@ -17,9 +15,8 @@ namespace apptest {
 // platform, with settings and databases in a directory of its own.
 inline QApplication& Application() {
     static QApplication* application = [] {
-        static QTemporaryDir home;
+        static TempHome home;
         setenv("QT_QPA_PLATFORM", "offscreen", 0);
-        setenv("TARVEX_HOME", QDir(home.path()).filePath("db").toLocal8Bit().constData(), 1);
         static int argc = 1;
         static char name[] = "tests_app";
         static char* argv[] = {name, nullptr};
@@ -27,7 +24,7 @@ inline QApplication& Application() {
         CVantorApp::SetNames();
         QSettings::setDefaultFormat(QSettings::IniFormat);
         QSettings::setPath(QSettings::IniFormat, QSettings::UserScope,
-                           QDir(home.path()).filePath("settings"));
+                           QString::fromStdString(home.Path("settings")));
         return app;
     }();
     return *application;

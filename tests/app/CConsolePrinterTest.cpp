@@ -145,20 +145,6 @@ TEST_F(CConsolePrinterTest, DoubleByteCharactersTakeTwoCellsOnPaper) {
     EXPECT_EQ(cells[7], std::make_pair(QStringLiteral("b"), 64.0));
 }
 
-TEST_F(CConsolePrinterTest, PdfHasOnePagePerBlockOf200Lines) {
-    CSQLEditor editor;
-    FillLines(editor, 450);
-    const std::string path = files.Path("console.pdf");
-    ASSERT_TRUE(CConsolePrinter::WritePdf(QString::fromStdString(path), editor));
-    const std::string pdf = testfiles::Read(path);
-    int found = 0;
-    for (auto at = pdf.find("/Type /Page\n"); at != std::string::npos; at = pdf.find("/Type /Page\n", at + 1))
-        ++found;
-    EXPECT_EQ(found, 3);
-    EXPECT_FALSE(
-        CConsolePrinter::WritePdf(QString::fromStdString(files.Path("missing/dir/out.pdf")), editor));
-}
-
 TEST_F(CConsolePrinterTest, ScaleFollowsTheResolutionAndKeepsTheFooterOnShortPaper) {
     QPdfWriter a4(QString::fromStdString(files.Path("a4.pdf")));
     a4.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF()));

@@ -233,6 +233,10 @@ TEST_F(CVantorViewTest, PasteInsertsTheClipboardOnce) {
     EXPECT_EQ(InputLine(), "SQL> xp");
 }
 
+QImage Render(CVantorView& view) {
+    return view.viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+}
+
 // Pixels of one cell of the rendered viewport.
 struct CellInk {
     int blue = 0;
@@ -263,7 +267,7 @@ TEST_F(CVantorViewTest, RenderingShowsColoursAndSelectionInTheirCells) {
     const int input = Editor().GetLineCount() - 1;
     ASSERT_GE(input, 2);
     ASSERT_FALSE(Editor().IsPromptLine(1));
-    const QImage image = view.viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QImage image = Render(view);
 
     CellInk prompt = Ink(image, 0, 0);  // "S" of the prompt line
     EXPECT_GT(prompt.black, 0);
@@ -290,21 +294,6 @@ TEST_F(CVantorViewTest, RenderingShowsColoursAndSelectionInTheirCells) {
     EXPECT_EQ(Ink(image, 12, input).white, 128);
 }
 
-TEST_F(CVantorViewTest, TheCaretIsTwoPixelsWideAtTheInputPosition) {
-    view.activateWindow();
-    view.setFocus();
-    QApplication::setActiveWindow(&view);
-    if (!view.hasFocus()) GTEST_SKIP() << "no keyboard focus on this platform";
-    Type("ab");
-    const QImage image = view.viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
-    const int x = view.GetCaretX();
-    EXPECT_EQ(x, 7 * 8);
-    // The caret inverts its strip: a white cell turns black there.
-    EXPECT_EQ(image.pixelColor(x, 4), QColor(Qt::black));
-    EXPECT_EQ(image.pixelColor(x + 1, 12), QColor(Qt::black));
-    EXPECT_EQ(image.pixelColor(x + 2, 1), QColor(Qt::white));
-}
-
 // Black pixels of the viewport image within `area`.
 int BlackIn(const QImage& image, const QRect& area) {
     int black = 0;
@@ -314,10 +303,6 @@ int BlackIn(const QImage& image, const QRect& area) {
             black += c.red() < 60 && c.green() < 60 && c.blue() < 60;
         }
     return black;
-}
-
-QImage Render(CVantorView& view) {
-    return view.viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
 }
 
 void SendFocus(CVantorView& view, QEvent::Type type) {

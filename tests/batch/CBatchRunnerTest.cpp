@@ -6,7 +6,7 @@
 
 #include "batch/CBatchHost.h"
 #include "batch/CBatchRunner.h"
-#include "console/TestFiles.h"
+#include "tests/support/TempDir.h"
 
 namespace {
 
@@ -40,7 +40,7 @@ TEST(CBatchRunner, RunCases) {
         int status;
         std::string errHas;  // parts separated by '|'; "": nothing on the error stream
     } cases[] = {
-        {"files run in order into one console", "--batch one.sql two.sql", "",
+        {"files run in order into one console, standard input unread", "--batch one.sql two.sql", "gamma\n",
          "SQL> -- first file|SQL> alpha|?|SQL> beta|?|SQL> ", 0, ""},
         {"a missing file is reported and the rest still runs", "--batch absent.sql two.sql", "",
          "SQL> beta|?|SQL> ", 1, "absent.sql|ファイルを開けません"},

@@ -10,11 +10,11 @@
 
 #include "console/CSQLEditor.h"
 #include "console/EditorLines.h"
-#include "console/TestFiles.h"
+#include "tests/support/Sj.h"
+#include "tests/support/TempDir.h"
 
 namespace {
 
-using testfiles::Sjis;
 using Lines = std::vector<std::string>;
 
 // "あ" and "表" (trail byte 0x5C), "＝" (trail byte 0x81, itself a lead value).
@@ -266,7 +266,7 @@ TEST(CSQLEditor, WidthGrowsByTheInputAndOutputButNotByEchoedLines) {
     std::string name(150, 'w');
     std::istringstream in("@" + name + "\n");
     loaded.Load(in);  // replayed, not typed
-    std::string notice = Sjis("ファイルを開けません: ") + name;
+    std::string notice = Sj("ファイルを開けません: ") + name;
     EXPECT_EQ(loaded.GetLine(1), notice);
     EXPECT_EQ(loaded.GetMaxWidth(), static_cast<int>(notice.size()));
     CSQLEditor echoed;
@@ -337,7 +337,7 @@ Lines Split(const std::string& text) {
     Lines lines;
     std::istringstream in(text + "|");
     for (std::string line; std::getline(in, line, '|');)
-        lines.push_back(Sjis(line == "?" ? "不明なコマンドです。" : line));
+        lines.push_back(Sj(line == "?" ? "不明なコマンドです。" : line));
     return lines;
 }
 
@@ -393,7 +393,7 @@ TEST(CSQLEditor, StoreWritesTheTranscriptByteForByte) {
     editor.InsertText("q");
     std::ostringstream out;
     EXPECT_TRUE(editor.Store(out));
-    EXPECT_EQ(out.str(), "SQL> x\r\n" + Sjis("不明なコマンドです。") + "\r\nSQL> DEFINE A=-\r\nSQL> q");
+    EXPECT_EQ(out.str(), "SQL> x\r\n" + Sj("不明なコマンドです。") + "\r\nSQL> DEFINE A=-\r\nSQL> q");
     EXPECT_EQ(Input(editor), "");
     EXPECT_EQ(editor.GetCaretPos(), Fresh(editor));
     std::ostringstream empty;
@@ -491,13 +491,11 @@ namespace {
 // Wide columns holding short values are held compact and read back padded,
 // in the view's lines, the width and the saved file alike.
 TEST(CSQLEditor, WideResultsReadBackPadded) {
-    testfiles::ScratchDir dir;
-    setenv("TARVEX_HOME", dir.Path().c_str(), 1);
+    TempHome home;
     CSQLEditor editor;
     for (const char* line : {"connect a/b", "create table w (a varchar2(4000), b varchar2(4000));",
                              "insert into w values ('X', 'Y');", "select * from w;"})
         Type(editor, line);
-    unsetenv("TARVEX_HOME");
     const std::string row = "X" + std::string(4000, ' ') + "Y" + std::string(4000, ' ');
     int found = -1;
     for (int i = 0; i < editor.GetLineCount(); ++i)

@@ -4,12 +4,11 @@
 #include <string>
 #include <vector>
 
-#include "console/TestFiles.h"
+#include "tests/support/Sj.h"
+#include "tests/support/TempDir.h"
 #include "text/CScriptLines.h"
 
 namespace {
-
-using testfiles::Sjis;
 
 TEST(CScriptLinesInclude, ReadFileSplitsAtLfAndCrLf) {
     testfiles::ScratchDir dir;
@@ -35,7 +34,7 @@ TEST(CScriptLinesInclude, ReadFileSplitsAtLfAndCrLf) {
     }
     CScriptLines none;
     EXPECT_FALSE(CScriptLines::ReadFile("absent.sql", none));
-    EXPECT_FALSE(CScriptLines::ReadFile(dir.Path().string(), none));
+    EXPECT_FALSE(CScriptLines::ReadFile(dir.Path(), none));
     EXPECT_FALSE(CScriptLines::ReadFile("", none));
     EXPECT_FALSE(CScriptLines::ReadFile("/dev/zero", none));
     EXPECT_TRUE(none.empty());
@@ -67,8 +66,8 @@ CScriptLines Split(const std::string& text) {
 }
 
 TEST(CScriptLinesInclude, ExpandIncludesCases) {
-    const std::string cannot = Sjis("ファイルを開けません: "),
-                      cycle = Sjis("スクリプトの呼び出しが循環しています: ");
+    const std::string cannot = Sj("ファイルを開けません: "),
+                      cycle = Sj("スクリプトの呼び出しが循環しています: ");
     const struct {
         const char* name;
         std::string files;  // name=bytes, separated by ';'
@@ -89,9 +88,9 @@ TEST(CScriptLinesInclude, ExpandIncludesCases) {
          cycle + "./a.sql"},
         {"missing file deep inside", "a.sql=x\n@gone.sql\ny\n", "p|@a.sql|q", "p|x|y|q", 2,
          cannot + "gone.sql"},
-        {"a UTF-8 file", "u.sql=\xEF\xBB\xBF表\n", "@u.sql", Sjis("表"), 0, ""},
+        {"a UTF-8 file", "u.sql=\xEF\xBB\xBF表\n", "@u.sql", Sj("表"), 0, ""},
         {"a UTF-8 file CP932 cannot hold", "u.sql=ok\n日本語\n\xC3\xA9\n", "a|@u.sql", "a", 1,
-         Sjis("スクリプトを読めません: u.sql: 3行目の文字を CP932 に変換できません。")},
+         Sj("スクリプトを読めません: u.sql: 3行目の文字を CP932 に変換できません。")},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -126,7 +125,7 @@ TEST(CScriptLinesInclude, DeepNestingStopsAtTheLimit) {
     EXPECT_EQ(result.back(), "L0");
     ASSERT_EQ(notices.size(), 1u);
     EXPECT_EQ(notices[0].position, 0u);
-    EXPECT_EQ(notices[0].text, Sjis("スクリプトの呼び出しが深すぎます: ") + "f" +
+    EXPECT_EQ(notices[0].text, Sj("スクリプトの呼び出しが深すぎます: ") + "f" +
                                    std::to_string(CScriptLines::kMaxIncludeDepth) + ".sql");
 }
 
@@ -148,7 +147,7 @@ TEST(CScriptLinesInclude, FanOutStopsAtTheLineBound) {
     EXPECT_NE(result.back(), "last");
     ASSERT_EQ(notices.size(), 1u);
     EXPECT_EQ(notices[0].position, result.size());
-    EXPECT_EQ(notices[0].text.rfind(Sjis("スクリプトの行数が上限"), 0), 0u);
+    EXPECT_EQ(notices[0].text.rfind(Sj("スクリプトの行数が上限"), 0), 0u);
 }
 
 // Expanding into the list itself, with files large enough to move it.

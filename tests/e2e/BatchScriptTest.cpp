@@ -65,51 +65,6 @@ TEST_P(BatchScript, TablesRowsAndDescribe) {
     EXPECT_EQ(r.status, 0) << r.err;
 }
 
-TEST_P(BatchScript, ErrorReportMarksTheFailingLine) {
-    RunResult r = RunScripts({std::string(kCreate) + "SELECT ename,\n  nosuch FROM emp;\n"});
-    EXPECT_EQ(r.status, 0) << r.err;
-    std::string expected = Console(
-        "SQL> SELECT ename,|SQL>   nosuch FROM emp;|  nosuch FROM emp;|  *|"
-        "エラー行: 1: エラーが発生しました。");
-    std::size_t at = r.out.find(expected);
-    ASSERT_NE(at, std::string::npos) << r.out;
-    // The server's message follows, then the fresh prompt.
-    std::string rest = r.out.substr(at + expected.size());
-    EXPECT_NE(rest.find("NOSUCH"), std::string::npos) << rest;
-    EXPECT_EQ(rest.substr(rest.size() - 6), "SQL> \n");
-}
-
-TEST_P(BatchScript, DefineSubstitutesAndColumnFormatNarrows) {
-    ExpectTail(
-        RunScripts({std::string(kCreate) + "define t = emp\nCOLUMN ename FORMAT a3\nCOLUMN sal FORMAT 999\n"
-                                           "SELECT ename FROM &t WHERE sal < 1000;\nCLEAR COLUMNS\n"
-                                           "SELECT ename FROM &T WHERE sal < 1000;\n"}),
-        "SQL> define t = emp|SQL> COLUMN ename FORMAT a3|SQL> COLUMN sal FORMAT 999|"
-        "FORMAT文字列\"999\"が不正です。|SQL> SELECT ename FROM &t WHERE sal < 1000;||"
-        "ENA |--- |smi ||1行が選択されました。||SQL> CLEAR COLUMNS|"
-        "SQL> SELECT ename FROM &T WHERE sal < 1000;||ENAME      |---------- |smith      ||"
-        "1行が選択されました。||SQL> ");
-}
-
-TEST_P(BatchScript, CommentsUnknownCommandsSetAndShow) {
-    RunResult r =
-        RunScripts({"REM setup\n/* a block\n   comment */\nDESC\nDISCONNECT\nCONNECT scott\n",
-                    "show numwidth\nSET NUMWIDTH 51\nSET NUMWIDTH 020\nSHOW NUM\nSET HEADING maybe\n"
-                    "SET AUTOCOMMIT ON\nSHOW HEADING\nSHOW SERVEROUTPUT\nCONNECT a/b\nSET AUTO IMM\n"
-                    "SHOW AUTOCOMMIT\nSET HEADING OFF\nSELECT 'x' FROM dual;\n"});
-    EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.out, Console("SQL> REM setup|SQL> /* a block|SQL>    comment */|SQL> DESC|"
-                             "不明なコマンドです。|SQL> DISCONNECT|接続されていません。|"
-                             "SQL> CONNECT scott|不明なコマンドです。|SQL> show numwidth|NUMWIDTH 10|"
-                             "SQL> SET NUMWIDTH 51|numwidthオプション 51が範囲外です(範囲: 2～50)。|"
-                             "SQL> SET NUMWIDTH 020|SQL> SHOW NUM|NUMWIDTH 020|SQL> SET HEADING maybe|"
-                             "headingをONまたはOFFに設定する必要があります。|SQL> SET AUTOCOMMIT ON|"
-                             "接続されていません。|SQL> SHOW HEADING|HEADING ON|SQL> SHOW SERVEROUTPUT|"
-                             "SERVEROUTPUT OFF|SQL> CONNECT a/b|接続に成功しました。|SQL> SET AUTO IMM|"
-                             "SQL> SHOW AUTOCOMMIT|AUTOCOMMIT IMMEDIATE|SQL> SET HEADING OFF|"
-                             "SQL> SELECT 'x' FROM dual;||x ||1行が選択されました。||SQL> "));
-}
-
 TEST_P(BatchScript, DataSurvivesInTheNamedDatabase) {
     RunResult first = RunScripts({"CONNECT u/p@" + Named("shop") +
                                   "\nCREATE TABLE t (n NUMBER);\nINSERT INTO t VALUES (7);\nEXIT\nSELECT 1 "
@@ -118,38 +73,6 @@ TEST_P(BatchScript, DataSurvivesInTheNamedDatabase) {
     EXPECT_EQ(first.out.substr(first.out.size() - 16), "SQL> EXIT\nSQL> \n");
     RunResult second = RunScripts({"CONNECT u/p@" + Named("shop") + "\nSELECT n FROM t;\n"});
     EXPECT_NE(second.out.find("\n7          \n"), std::string::npos) << second.out;
-}
-
-// Standard input is not read when files are named; CLEAR SCREEN in the
-// first file leaves only what follows.
-TEST_P(BatchScript, ScriptsRerunMissingFilesAndClearScreen) {
-    m_dir.Write("inner.sql", testfiles::Sjis("SHOW HEAD\nSHOW NUM\n"));
-    RunResult r =
-        RunScripts({"SHOW NUM\nclear screen\n", "@inner.sql\n@absent.sql\nSHOW AUTO\n/\n"}, "SHOW HEAD\n");
-    EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.out, Console("SQL> @inner.sql|HEADING ON|NUMWIDTH 10|SQL> @absent.sql|"
-                             "ファイルを開けません: absent.sql|SQL> SHOW AUTO|AUTOCOMMIT OFF|SQL> /|"
-                             "SQL> SHOW AUTO|AUTOCOMMIT OFF|SQL> "));
-}
-
-TEST_P(BatchScript, UnreadableFileGivesStatusOne) {
-    RunResult r = RunScripts({"SHOW HEAD\n"}, "", "nothere.sql");
-    EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.out, Console("SQL> SHOW HEAD|HEADING ON|SQL> "));
-    EXPECT_NE(r.err.find("nothere.sql"), std::string::npos);
-}
-
-TEST_P(BatchScript, BindVariablesAndBlocks) {
-    RunResult r =
-        RunScripts({"CONNECT a/b\nVARIABLE n NUMBER\nEXECUTE :n := 6 * 7\nPRINT n\nBEGIN\n  :n := :n + "
-                    "1;\nEND;\n/\nprint n\n"});
-    EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.out,
-              Console("SQL> CONNECT a/b|接続に成功しました。|SQL> VARIABLE n NUMBER|"
-                      "SQL> EXECUTE :n := 6 * 7||PL/SQLプロシージャが正常に完了しました。||"
-                      "SQL> PRINT n||N|--------------------|42||SQL> BEGIN|SQL>   :n := :n + 1;|SQL> END;|"
-                      "SQL> /|PL/SQLプロシージャが正常に完了しました。|SQL> print n||N|"
-                      "--------------------|43||SQL> "));
 }
 
 // The disk fills while the pages of a long transaction spill: the statement
@@ -203,48 +126,6 @@ TEST_P(BatchScript, JapaneseNamesAndValuesAreMeasuredByBytes) {
                "1行が選択されました。||SQL> ");
 }
 
-// A schema script with named constraints, a view with an outer join, a
-// sequence and a populating block, then queries answered as the server does.
-TEST_P(BatchScript, SchemaScriptRunsAndQueriesGiveTheServersAnswers) {
-    RunResult r = RunScripts(
-        {"CONNECT scott/tiger\n"
-         "CREATE TABLE dept (deptno NUMBER(2) CONSTRAINT dept_pk PRIMARY KEY, dname VARCHAR2(14) NOT NULL) "
-         "TABLESPACE users;\n"
-         "CREATE TABLE emp (empno NUMBER(4) CONSTRAINT emp_pk PRIMARY KEY, ename VARCHAR2(10), hiredate "
-         "DATE, "
-         "sal NUMBER(7,2), deptno NUMBER(2));\n"
-         "ALTER TABLE emp ADD (CONSTRAINT emp_dept_fk FOREIGN KEY (deptno) REFERENCES dept (deptno));\n"
-         "CREATE VIEW emp_v AS SELECT e.ename, d.dname, e.sal FROM emp e, dept d WHERE e.deptno = "
-         "d.deptno(+);\n"
-         "CREATE SEQUENCE emp_seq START WITH 7000;\n"
-         "BEGIN\n"
-         "  INSERT INTO dept VALUES (10, 'ACCOUNTING');\n"
-         "  INSERT INTO emp VALUES (emp_seq.NEXTVAL, 'SMITH', TO_DATE('1980-12-17', 'YYYY-MM-DD'), 800.555, "
-         "10);\n"
-         "  INSERT INTO emp VALUES (emp_seq.NEXTVAL, 'KING', TO_DATE('1981-11-17', 'YYYY-MM-DD'), 5000, "
-         "NULL);\n"
-         "END;\n/\n"
-         "INSERT INTO emp VALUES (1, 'TOOLONGNAME', NULL, 1, 10);\n"
-         "SELECT ename, dname, sal FROM emp_v ORDER BY dname;\n"
-         "SELECT ename, hiredate + 1 FROM emp WHERE ROWNUM = 1;\n"
-         "SELECT SUM(sal) FROM emp;\n"});
-    ExpectTail(
-        r,
-        "SQL> INSERT INTO emp VALUES (1, 'TOOLONGNAME', NULL, 1, 10);|"
-        "INSERT INTO emp VALUES (1, 'TOOLONGNAME', NULL, 1, 10);|                           *|"
-        "エラー行: 0: エラーが発生しました。|"
-        "ORA-12899: EMP.ENAME の値が長すぎます (11 バイト、最大 10 バイト)。|"
-        "SQL> SELECT ename, dname, sal FROM emp_v ORDER BY dname;||"
-        "ENAME      DNAME          SAL        |---------- -------------- ---------- |"
-        "SMITH      ACCOUNTING     800.56     |KING                      5000       ||"
-        "2行が選択されました。||"
-        "SQL> SELECT ename, hiredate + 1 FROM emp WHERE ROWNUM = 1;||"
-        "ENAME      HIREDATE |---------- -------- |SMITH      80-12-18 ||1行が選択されました。||"
-        "SQL> SELECT SUM(sal) FROM emp;||SUM(SAL)   |---------- |5800.56    ||1行が選択されました。||SQL> ");
-    // Nothing but the value too long failed (its code is the only ORA-1...).
-    EXPECT_EQ(r.out.find("ORA-0"), std::string::npos) << r.out;
-}
-
 }  // namespace
 
 namespace {
@@ -279,26 +160,6 @@ TEST_F(EmbeddedScript, SchemaScriptRunsToItsEndWithDataAsTyped) {
         "MiXed          |-------------- |Sales; East    ||SQL> ");
 }
 
-// A stored program unit ends at its "/" line, never at a ";" of its body;
-// what follows it still runs.
-TEST_F(EmbeddedScript, ProgramUnitsEndAtTheirSlashAndNothingIsSwallowed) {
-    RunResult r =
-        RunScripts({"CONNECT a/b\nCREATE OR REPLACE FUNCTION f RETURN NUMBER IS\nBEGIN\n  RETURN 1;\n"
-                    "END;\n/\nCREATE TYPE pt AS OBJECT (x NUMBER);\n/\nPROMPT after\n"});
-    EXPECT_EQ(r.status, 0) << r.err;
-    const std::string unit = Console(
-        "SQL> CREATE OR REPLACE FUNCTION f RETURN NUMBER IS|SQL> BEGIN|"
-        "SQL>   RETURN 1;|SQL> END;|SQL> /");
-    ASSERT_NE(r.out.find(unit), std::string::npos) << r.out;
-    // The "/" after a type without a body belongs to it: no re-run.
-    const std::string type = Console("SQL> CREATE TYPE pt AS OBJECT (x NUMBER);");
-    const std::size_t at = r.out.find(type);
-    ASSERT_NE(at, std::string::npos) << r.out;
-    const std::string rest = r.out.substr(at + type.size());
-    EXPECT_NE(rest.find(Console("SQL> /|SQL> PROMPT after|after|SQL> ")), std::string::npos) << rest;
-    EXPECT_EQ(rest.find("SQL> CREATE TYPE"), std::string::npos) << rest;
-}
-
 TEST_F(EmbeddedScript, WheneverSqlErrorEndsTheBatchWithItsStatus) {
     RunResult r =
         RunScripts({"CONNECT a/b\nCREATE TABLE t (n NUMBER);\nINSERT INTO t VALUES (1);\n"
@@ -319,9 +180,6 @@ TEST_F(EmbeddedScript, Utf8ScriptsReachTheDatabaseAsTheirCharacters) {
     ExpectTail(RunScripts({}, "", "utf8.sql"),
                "SQL> SELECT s FROM t;||S                    |"
                "-------------------- |日本語               ||1行が選択されました。||SQL> ");
-    // "日" in UTF-8 is valid CP932 too: read as UTF-8 only when asked.
-    m_dir.Write("both.sql", "PROMPT 日\n");
-    ExpectTail(RunScripts({}, "", "--encoding utf-8 both.sql"), "SQL> PROMPT 日|日|SQL> ");
 }
 
 TEST_P(BatchScript, LongValuesShowUpToTheColumnWidth) {

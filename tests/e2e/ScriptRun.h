@@ -15,7 +15,8 @@
 #include <thread>
 #include <vector>
 
-#include "console/TestFiles.h"
+#include "tests/support/Sj.h"
+#include "tests/support/TempDir.h"
 
 struct RunResult {
     int status;
@@ -45,7 +46,7 @@ protected:
         const char* bin = std::getenv("TARVEX_BIN");
         const char* library = std::getenv("TARVEX_FAKEOCI");
         if (bin == nullptr || (OnServer() && library == nullptr)) return {};
-        std::string command = "TARVEX_HOME='" + (m_dir.Path() / "home").string() + "' " + m_environment + " ";
+        std::string command = "TARVEX_HOME='" + m_dir.Path("home") + "' " + m_environment + " ";
         if (OnServer()) {
             m_dir.Write("road.sql", "CONNECT u/p@//localhost/E2E\nDISCONNECT\nCLEAR SCREEN\n");
             command +=
@@ -55,7 +56,7 @@ protected:
         }
         for (std::size_t i = 0; i < scripts.size(); ++i) {
             std::string name = "script" + std::to_string(i) + ".sql";
-            m_dir.Write(name, testfiles::Sjis(scripts[i]));
+            m_dir.Write(name, Sj(scripts[i]));
             command += " " + name;
         }
         return command;
@@ -65,7 +66,7 @@ protected:
                          const std::string& before = "") {
         const std::string command = Command(scripts, before);
         if (command.empty()) return {-1, "", "TARVEX_BIN or TARVEX_FAKEOCI is not set"};
-        m_dir.Write("stdin.txt", testfiles::Sjis(stdinText));
+        m_dir.Write("stdin.txt", Sj(stdinText));
         if (m_fileSizeLimitKb > 0) {
             // Note: a file-size limit (in 512-byte blocks) stands in for a full
             // disk: the program gets EFBIG instead of being killed, and its

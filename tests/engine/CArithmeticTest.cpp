@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "engine/sqlite/CArithmetic.h"
 #include "engine/sqlite/COracleDialect.h"
 
 TEST(CArithmeticTest, ChainsBecomeNestedCallsInServerPrecedence) {
@@ -32,16 +31,4 @@ TEST(CArithmeticTest, ChainsBecomeNestedCallsInServerPrecedence) {
         {"SELECT A | B FROM T", "SELECT A | B FROM T"},
         {"SELECT -1, +2 FROM T", "SELECT -1, +2 FROM T"}};
     for (const Case& c : cases) EXPECT_EQ(COracleDialect::Translate(c.oracle).Text(), c.engine) << c.oracle;
-}
-
-TEST(CArithmeticTest, EditsAreGivenPerToken) {
-    std::string text = "A + B";
-    auto tokens = CSqlScanner::Significant(text);
-    auto edits = CArithmetic::Find(text, tokens);
-    ASSERT_EQ(edits.before.size(), 3u);
-    EXPECT_EQ(edits.before[0], "ORA_ADD(");
-    EXPECT_TRUE(edits.replaced[1]);
-    EXPECT_EQ(edits.replacement[1], ",");
-    EXPECT_EQ(edits.after[2], ")");
-    EXPECT_FALSE(edits.replaced[0]);
 }

@@ -4,7 +4,7 @@
 #include <fstream>
 
 #include "engine/CConnectIdentifier.h"
-#include "tests/oracle/TempHome.h"
+#include "tests/support/TempDir.h"
 
 namespace {
 
@@ -54,9 +54,9 @@ TEST(CConnectIdentifierTest, TnsNamesEntriesAndAliasesAreFoundAtTopLevelOnly) {
 
 TEST(CConnectIdentifierTest, NetServiceNamesRouteToTheServerThroughTnsAdmin) {
     TempHome home;
-    std::ofstream(home.File("tnsnames.ora"))
+    std::ofstream(home.Path("tnsnames.ora"))
         << "orcl = (DESCRIPTION=(ADDRESS=(HOST=h))(CONNECT_DATA=(SID=o)))\n";
-    setenv("TNS_ADMIN", home.Dir().c_str(), 1);
+    setenv("TNS_ADMIN", home.Path().c_str(), 1);
     EXPECT_EQ(CConnectIdentifier::RouteOf("ORCL"), CConnectIdentifier::Route::Server);
     EXPECT_EQ(CConnectIdentifier::RouteOf("SHOP"), CConnectIdentifier::Route::Embedded);
     unsetenv("TNS_ADMIN");

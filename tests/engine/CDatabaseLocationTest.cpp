@@ -5,6 +5,7 @@
 #include <fstream>
 
 #include "engine/sqlite/CDatabaseLocation.h"
+#include "tests/support/TempDir.h"
 #include "text/Encoding.h"
 
 namespace {
@@ -60,8 +61,8 @@ TEST(CDatabaseLocationTest, DataDirectoryPrecedence) {
 }
 
 TEST(CDatabaseLocationTest, ResolveCreatesTheDirectoryTrimsBlanksAndRefusesBadNames) {
-    char pattern[] = "/tmp/tarvex-location-XXXXXX";
-    std::string dir = mkdtemp(pattern);
+    testfiles::TempDir temp;
+    const std::string& dir = temp.Path();
     std::string path, error;
     {
         EnvironmentOverride home("TARVEX_HOME", (dir + "/new/a").c_str());

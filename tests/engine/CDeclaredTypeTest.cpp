@@ -21,7 +21,12 @@ TEST(CDeclaredTypeTest, SpellingsAndUnknownTypes) {
                  {"BOOLEAN", servertype::kVarchar2, 0, 0, 0, true},
                  {"", servertype::kVarchar2, 0, 0, 0, true},
                  {"RAW", servertype::kRaw, 0, 0, 0, true},
-                 {"NUMBER(99999)", servertype::kNumber, 22, 32767, 0, false}};
+                 {"NUMBER(99999)", servertype::kNumber, 22, 32767, 0, false},
+                 {"NUMBER", servertype::kNumber, 22, 38, 0, false},
+                 {"NUMBER(10, -2)", servertype::kNumber, 22, 10, -2, false},
+                 {"CHAR", servertype::kChar, 1, 0, 0, false},
+                 {"NCHAR(2)", servertype::kChar, 2, 0, 0, false},
+                 {"CLOB", servertype::kClob, 4000, 0, 0, false}};
     for (const Case& c : cases) {
         auto d = CDeclaredType::Describe(c.declared);
         EXPECT_EQ(d.column.serverType, c.type) << c.declared;

@@ -9,7 +9,7 @@
 #include "engine/CEngineFactory.h"
 #include "engine/oci/COciConnection.h"
 #include "engine/oci/COciLibrary.h"
-#include "tests/oracle/TempHome.h"
+#include "tests/support/TempDir.h"
 #include "text/Encoding.h"
 
 namespace {

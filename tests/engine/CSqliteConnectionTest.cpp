@@ -1,15 +1,18 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
-#include "engine/sqlite/CSqliteConnection.h"
-#include "tests/oracle/TempHome.h"
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include "tests/engine/EngineFixture.h"
 
 namespace {
 
-class CSqliteConnectionTest : public ::testing::Test {
+// Statements here are CP932 as the engine takes them, on the fixture's
+// connection or another one.
+class CSqliteConnectionTest : public EngineFixture {
 protected:
-    void SetUp() override { ASSERT_NE(m_connection = Open(200), nullptr); }
-
     static std::unique_ptr<CSqliteConnection> Open(int busyMs) {
         CEngineError error;
         auto connection = CSqliteConnection::Open("", error, busyMs);
@@ -26,17 +29,12 @@ protected:
         if (!c.Query(sql, m_binds, result)) return "ERROR: " + c.LastError().message;
         return result.RowCount() > 0 ? std::string(result.Value(0, 0)) : "<no rows>";
     }
-    std::string Error() const { return m_connection->LastError().message; }
-
-    TempHome m_home;
-    std::vector<CEngineBind> m_binds;
-    std::unique_ptr<CSqliteConnection> m_connection;
 };
 
 }  // namespace
 
 TEST_F(CSqliteConnectionTest, FileUsesWriteAheadLogging) {
-    EXPECT_EQ(m_connection->Path(), m_home.File("default.db"));
+    EXPECT_EQ(m_connection->Path(), m_home.Path("default.db"));
     sqlite3* raw = nullptr;
     ASSERT_EQ(sqlite3_open(m_connection->Path().c_str(), &raw), SQLITE_OK);
     sqlite3_stmt* statement = nullptr;
@@ -44,25 +42,55 @@ TEST_F(CSqliteConnectionTest, FileUsesWriteAheadLogging) {
     ASSERT_EQ(sqlite3_step(statement), SQLITE_ROW);
     EXPECT_STREQ(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)), "wal");
     sqlite3_finalize(statement);
+    // DUAL lives in each connection, never in the file.
+    ASSERT_EQ(sqlite3_prepare_v2(raw, "SELECT COUNT(*) FROM sqlite_schema WHERE name LIKE 'dual'", -1,
+                                 &statement, nullptr),
+              SQLITE_OK);
+    ASSERT_EQ(sqlite3_step(statement), SQLITE_ROW);
+    EXPECT_EQ(sqlite3_column_int(statement, 0), 0);
+    sqlite3_finalize(statement);
     sqlite3_close(raw);
 }
 
-TEST_F(CSqliteConnectionTest, ReadersAreNotBlockedByUncommittedWork) {
+TEST_F(CSqliteConnectionTest, SecondWriterWaitsForTheLockAndThenSucceeds) {
     ASSERT_TRUE(Exec("CREATE TABLE T (A NUMBER)"));
-    ASSERT_TRUE(Exec("INSERT INTO T VALUES (1)"));
-    auto other = Open(200);
-    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM T", other.get()), "0");
-    EXPECT_FALSE(Exec("INSERT INTO T VALUES (2)", other.get()));
-    EXPECT_EQ(other->LastError().code, 54) << other->LastError().message;
+    ASSERT_TRUE(Exec("INSERT INTO T VALUES (1)"));  // holds the write lock until the commit below
+    auto other = Open(10000);
+    std::atomic<bool> done = false;
+    bool inserted = false;
+    std::thread second([&] {
+        inserted = Exec("INSERT INTO T VALUES (2)", other.get());
+        done = true;
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    const bool finishedWhileLocked = done;
     ASSERT_TRUE(m_connection->Commit());
-    EXPECT_TRUE(Exec("INSERT INTO T VALUES (2)", other.get())) << other->LastError().message;
-    EXPECT_TRUE(other->Rollback());
-    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM T"), "1");
+    second.join();
+    EXPECT_FALSE(finishedWhileLocked);
+    ASSERT_TRUE(inserted) << other->LastError().message;
+    ASSERT_TRUE(other->Commit());
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM T"), "2");
+}
+
+// DDL in the server's spellings, which commits the work before it.
+TEST_F(CSqliteConnectionTest, DdlCommitsTheWorkBeforeItAndAFailedStatementKeepsIt) {
+    ASSERT_TRUE(Exec("CREATE TABLE T (A NUMBER, D DATE DEFAULT SYSDATE)"));
+    ASSERT_TRUE(Exec("INSERT INTO T (A) VALUES (1)"));
+    EXPECT_FALSE(Exec("INSERT INTO T VALUES (1, 2, 3)"));
+    EXPECT_TRUE(m_connection->HasUncommittedWork());
+    ASSERT_TRUE(Exec("CREATE TABLE U (B VARCHAR2(10 BYTE))"));
+    ASSERT_TRUE(Exec("INSERT INTO T (A) VALUES (2)"));
+    ASSERT_TRUE(Exec("DROP TABLE U CASCADE CONSTRAINTS"));
+    ASSERT_TRUE(Exec("ROLLBACK"));
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM T WHERE D IS NOT NULL"), "2");
+    ASSERT_TRUE(Exec("TRUNCATE TABLE T"));
+    ASSERT_TRUE(Exec("ROLLBACK"));
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM T"), "0");
 }
 
 TEST_F(CSqliteConnectionTest, LockedFileIsRefusedAtOpen) {
     sqlite3* raw = nullptr;
-    ASSERT_EQ(sqlite3_open(m_home.File("locked.db").c_str(), &raw), SQLITE_OK);
+    ASSERT_EQ(sqlite3_open(m_home.Path("locked.db").c_str(), &raw), SQLITE_OK);
     ASSERT_EQ(
         sqlite3_exec(raw, "PRAGMA locking_mode = EXCLUSIVE; CREATE TABLE X (A); INSERT INTO X VALUES (1);",
                      nullptr, nullptr, nullptr),
@@ -129,12 +157,47 @@ TEST_F(CSqliteConnectionTest, ServerOutputBufferIsBounded) {
 
 TEST_F(CSqliteConnectionTest, BlockAssignmentsOnlyWrittenBackOnSuccess) {
     m_binds.push_back(CEngineBind{"N", "1", false, servertype::kNumber, false});
+    m_binds.push_back(CEngineBind{"S", "", true, servertype::kVarchar2, false});
     EXPECT_FALSE(Exec("BEGIN :N := 2; :N := NOPE; END;"));
     EXPECT_EQ(m_binds[0].value, "1");
     EXPECT_FALSE(m_binds[0].assigned);
-    EXPECT_TRUE(Exec("BEGIN :N := :N + 1; :N := :N * 10; END;"));
-    EXPECT_EQ(m_binds[0].value, "20");
+    EXPECT_TRUE(Exec("BEGIN :N := :N + 1; :N := :N * 10 / 8; :S := 'V=' || :N || ';'; END;"));
+    EXPECT_EQ(m_binds[0].value, "2.5");
     EXPECT_TRUE(m_binds[0].assigned);
+    EXPECT_EQ(m_binds[1].value, "V=2.5;");
+    EXPECT_TRUE(Exec("BEGIN :N := '42'; :S := NULL; END;"));
+    EXPECT_EQ(m_binds[0].value, "42");
+    EXPECT_TRUE(m_binds[1].isNull);
+    EXPECT_FALSE(Exec("BEGIN :N := 'abc'; END;"));
+    EXPECT_EQ(m_connection->LastError().code, 6502);
+    const std::string unknown = "BEGIN :S := 'x'; :NOPE := 1; END;";
+    EXPECT_FALSE(Exec(unknown));
+    EXPECT_EQ(m_connection->LastError().position, static_cast<int>(unknown.find(":NOPE")));
+}
+
+TEST_F(CSqliteConnectionTest, BlocksJoinTheTransactionUndoOnlyThemselvesAndBufferOutput) {
+    ASSERT_TRUE(Exec("CREATE TABLE T (A NUMBER)"));
+    ASSERT_TRUE(Exec("INSERT INTO T VALUES (1)"));
+    EXPECT_FALSE(Exec("BEGIN INSERT INTO T VALUES (2); INSERT INTO NOPE VALUES (3); END;"));
+    EXPECT_NE(Error().find("NOPE"), std::string::npos);
+    long rows = 0;
+    ASSERT_TRUE(m_connection->Execute("BEGIN INSERT INTO T VALUES (2); UPDATE T SET A = A * 10; END;",
+                                      m_binds, rows));
+    EXPECT_EQ(rows, 3);
+    EXPECT_EQ(Scalar("SELECT SUM(A) FROM T"), "30");
+    ASSERT_TRUE(Exec("ROLLBACK"));
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM T"), "0");
+    ASSERT_TRUE(Exec("BEGIN DBMS_OUTPUT.PUT_LINE('lost'); DBMS_OUTPUT.ENABLE; END;"));
+    ASSERT_TRUE(Exec(
+        "BEGIN DBMS_OUTPUT.PUT_LINE('A' || 7); DBMS_OUTPUT.PUT('B'); DBMS_OUTPUT.PUT_LINE(1 + 1); END;"));
+    EXPECT_EQ(m_connection->TakeServerOutput(), (std::vector<std::string>{"A7", "B2"}));
+    EXPECT_TRUE(m_connection->TakeServerOutput().empty());
+    ASSERT_TRUE(
+        Exec("BEGIN DBMS_OUTPUT.PUT_LINE('X'); DBMS_OUTPUT.DISABLE; DBMS_OUTPUT.PUT_LINE('Y'); END;"));
+    EXPECT_TRUE(m_connection->TakeServerOutput().empty());
+    const std::string declared = "  DECLARE X NUMBER; BEGIN NULL; END;";
+    EXPECT_FALSE(Exec(declared));
+    EXPECT_EQ(m_connection->LastError().position, 2);
 }
 
 TEST_F(CSqliteConnectionTest, ViewsAndTriggersOverDual) {
@@ -143,14 +206,25 @@ TEST_F(CSqliteConnectionTest, ViewsAndTriggersOverDual) {
     EXPECT_EQ(Scalar("SELECT A || DUMMY FROM V"), "2X");
     auto other = Open(50);
     EXPECT_EQ(Scalar("SELECT A FROM V", other.get()), "2");
-    ASSERT_TRUE(Exec("CREATE TABLE T (A NUMBER)"));
-    ASSERT_TRUE(Exec("CREATE TABLE L (D VARCHAR2(1))"));
+    ASSERT_TRUE(Exec("CREATE TABLE T (A NUMBER, B VARCHAR2(5))"));
+    ASSERT_TRUE(Exec("CREATE TABLE L (D VARCHAR2(10))"));
+    const std::string logInsert =
+        "CREATE OR REPLACE TRIGGER TR AFTER INSERT ON T FOR EACH ROW BEGIN INSERT INTO L SELECT DUMMY || "
+        "':NEW.A' FROM DUAL; END;";
+    ASSERT_TRUE(Exec(logInsert)) << Error();
+    ASSERT_TRUE(Exec(logInsert)) << Error();  // OR REPLACE: no "already exists"
     ASSERT_TRUE(
-        Exec("CREATE TRIGGER TR AFTER INSERT ON T FOR EACH ROW BEGIN INSERT INTO L SELECT DUMMY FROM DUAL; "
-             "END;"))
+        Exec("CREATE TRIGGER TU AFTER UPDATE ON T FOR EACH ROW BEGIN INSERT INTO L VALUES (:OLD.B || "
+             "'>' || :NEW.B); END;"))
         << Error();
-    ASSERT_TRUE(Exec("INSERT INTO T VALUES (1)")) << Error();
-    EXPECT_EQ(Scalar("SELECT D FROM L"), "X");
+    // A failed replace keeps the old trigger; assignments in triggers are refused where they stand.
+    EXPECT_FALSE(Exec("CREATE OR REPLACE TRIGGER TR AFTER INSERT ON NOPE FOR EACH ROW BEGIN NULL; END;"));
+    const std::string assigning = "CREATE TRIGGER TB BEFORE INSERT ON T FOR EACH ROW BEGIN :NEW.A := 5; END;";
+    EXPECT_FALSE(Exec(assigning));
+    EXPECT_EQ(m_connection->LastError().position, static_cast<int>(assigning.find(":NEW.A :=")));
+    ASSERT_TRUE(Exec("INSERT INTO T VALUES (1, 'a')")) << Error();
+    ASSERT_TRUE(Exec("UPDATE T SET B = 'b'")) << Error();
+    EXPECT_EQ(Scalar("SELECT LISTAGG(D, ' ') WITHIN GROUP (ORDER BY D) FROM L"), "X:NEW.A a>b");
 }
 
 TEST_F(CSqliteConnectionTest, DescribeOnlyReadsNoRow) {

@@ -122,3 +122,32 @@ TEST_F(CSqliteSchemaTest, ModifyCommentsIdentityAndSequences) {
     EXPECT_EQ(Rows("SELECT VIEW_NAME, TEXT FROM USER_VIEWS"), "V,SELECT NAME /* who * / FROM T WHERE ID > 1");
     EXPECT_EQ(Rows("SELECT NAME FROM V"), "b|abcdefghij");
 }
+
+TEST_F(CSqliteSchemaTest, SequencesStepOncePerCallForEveryConnection) {
+    Exec("CREATE SEQUENCE S START WITH 10 INCREMENT BY 5 NOCACHE");
+    Exec("CREATE SEQUENCE DOWN INCREMENT BY -1 START WITH -1");
+    EXPECT_NE(Failure("SELECT S.CURRVAL FROM DUAL"), "OK");  // nothing drawn yet
+    Exec("CREATE TABLE T (ID NUMBER)");
+    Exec("INSERT INTO T VALUES (S.NEXTVAL)");
+    Exec("INSERT INTO T VALUES (S.NEXTVAL + 1000)");
+    Exec("COMMIT");
+    EXPECT_EQ(Rows("SELECT ID FROM T ORDER BY ID"), "10|1015");
+    EXPECT_EQ(Rows("SELECT S.CURRVAL FROM DUAL"), "15");
+    EXPECT_EQ(Rows("SELECT DOWN.NEXTVAL FROM DUAL"), "-1");
+    EXPECT_EQ(Rows("SELECT DOWN.NEXTVAL FROM DUAL"), "-2");
+    CEngineError error;
+    auto other = CSqliteConnection::Open("", error);
+    CEngineResult result;
+    ASSERT_TRUE(other->Query("SELECT S.NEXTVAL FROM DUAL", m_binds, result)) << other->LastError().message;
+    EXPECT_EQ(result.Columns()[0].name, "NEXTVAL");
+    EXPECT_EQ(result.Value(0, 0), "20");
+    EXPECT_EQ(Failure("CREATE SEQUENCE S").rfind("ORA-00955", 0), 0u);
+    const std::string zero = "CREATE SEQUENCE X INCREMENT BY 0";
+    EXPECT_NE(Failure(zero), "OK");
+    EXPECT_EQ(m_connection->LastError().position, static_cast<int>(zero.find("INCREMENT")));
+    Exec("DROP SEQUENCE S");
+    EXPECT_EQ(Failure("SELECT S.NEXTVAL FROM DUAL").rfind("ORA-02289", 0), 0u);
+    const std::string missing = "DROP SEQUENCE S";
+    EXPECT_EQ(Failure(missing).rfind("ORA-02289", 0), 0u);
+    EXPECT_EQ(m_connection->LastError().position, static_cast<int>(missing.rfind('S')));
+}

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "engine/sqlite/CSqliteConnection.h"
-#include "tests/oracle/TempHome.h"
+#include "tests/support/TempDir.h"
 #include "text/Encoding.h"
 
 class EngineFixture : public ::testing::Test {

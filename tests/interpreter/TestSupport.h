@@ -5,11 +5,8 @@
 
 #include "interpreter/CConsoleHost.h"
 #include "interpreter/CSQLProcessor.h"
+#include "tests/support/Sj.h"
 #include "text/CScriptLines.h"
-#include "text/Encoding.h"
-
-// CP932 bytes of a UTF-8 literal.
-inline std::string Sj(const char* utf8) { return encoding::Utf8ToCp932(utf8); }
 
 inline CScriptLines SjLines(const std::vector<const char*>& utf8) {
     CScriptLines out;

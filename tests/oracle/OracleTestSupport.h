@@ -8,7 +8,7 @@
 #include "oracle/ODatabase.h"
 #include "oracle/ODynaset.h"
 #include "oracle/OSession.h"
-#include "tests/oracle/TempHome.h"
+#include "tests/support/TempDir.h"
 
 using Rows = std::vector<std::vector<std::string>>;
 

@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -13,6 +11,7 @@
 #include "oracle/ODatabase.h"
 #include "oracle/OSession.h"
 #include "oracle/OStartup.h"
+#include "tests/support/TempDir.h"
 
 // One console's interpreter over the embedded database, in a directory of
 // its own for each test.
@@ -25,10 +24,6 @@ protected:
     };
 
     void SetUp() override {
-        std::string pattern = (std::filesystem::temp_directory_path() / "tarvex-test-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        m_home = pattern;
-        setenv("TARVEX_HOME", m_home.c_str(), 1);
         OStartup(1);
         m_console = std::make_unique<Console>();
         m_console->processor.SetConnection(&m_console->session, &m_console->database);
@@ -37,8 +32,6 @@ protected:
     void TearDown() override {
         m_console.reset();
         OShutdown();
-        std::error_code ignored;
-        std::filesystem::remove_all(m_home, ignored);
     }
 
     CSQLProcessor& Processor() { return m_console->processor; }
@@ -50,7 +43,7 @@ protected:
 
     void Connect() { ASSERT_EQ(Run({"connect scott/tiger"}), SjLines({"接続に成功しました。"})); }
 
-    std::string m_home;
+    TempHome m_home;
     std::unique_ptr<Console> m_console;
 };
 
