@@ -21,14 +21,6 @@ namespace {
 
 constexpr char kProgram[] = "tarvex";
 
-constexpr char kUsage[] =
-    "使用方法: tarvex [ファイル...]\n"
-    "         tarvex --batch [--pdf 出力.pdf] [ファイル...]\n"
-    "ウィンドウを開き、ファイルを入力として再生します。\n"
-    "  --batch       ウィンドウを開かずに実行し、コンソールを UTF-8 で標準出力に書き出す\n"
-    "  --pdf 出力    さらにコンソールを印刷して PDF ファイルに書き出す\n"
-    "  --help        この説明を表示する\n";
-
 bool IsSet(const char* name) {
     const char* value = std::getenv(name);
     return value != nullptr && *value != '\0';
@@ -79,32 +71,7 @@ bool CVantorApp::HasDisplay() {
     return IsSet("DISPLAY") || IsSet("WAYLAND_DISPLAY") || IsSet("QT_QPA_PLATFORM");
 }
 
-CVantorApp::Options CVantorApp::Parse(const std::vector<std::string>& args) {
-    Options options;
-    bool optionsEnded = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (optionsEnded || arg == "-" || arg.empty() || arg[0] != '-') {
-            options.files.push_back(arg);
-        } else if (arg == "--") {
-            optionsEnded = true;
-        } else if (arg == "--batch") {
-            options.batch = true;
-        } else if (arg == "--help" || arg == "-h") {
-            options.help = true;
-        } else if ((arg == "--pdf" || arg == "--screenshot") && i + 1 < args.size()) {
-            (arg == "--pdf" ? options.pdf : options.screenshot) = args[++i];
-        } else if (arg == "--pdf" || arg == "--screenshot") {
-            options.error = "ファイル名がありません: " + arg;
-        } else {
-            options.error = "不明なオプションです: " + arg;
-        }
-        if (!options.error.empty()) break;
-    }
-    return options;
-}
-
-int CVantorApp::RunPdf(const Options& options) {
+int CVantorApp::RunPdf(const CLaunchOptions& options) {
     // Note: printing needs fonts but no screen; the offscreen platform
     // serves whether or not a display exists.
     qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -127,10 +94,10 @@ int CVantorApp::RunPdf(const Options& options) {
     return status;
 }
 
-int CVantorApp::RunWindow(int argc, char** argv, const Options& options) {
+int CVantorApp::RunWindow(int argc, char** argv, const CLaunchOptions& options) {
     if (!HasDisplay()) {
         std::cerr << kProgram << ": ウィンドウを開く画面がありません。--batch で実行してください。\n"
-                  << kUsage;
+                  << CLaunchOptions::Usage();
         return 1;
     }
     QApplication application(argc, argv);
@@ -158,19 +125,10 @@ int CVantorApp::RunWindow(int argc, char** argv, const Options& options) {
 }
 
 int CVantorApp::Main(int argc, char** argv) {
-    std::vector<std::string> args(argv + 1, argv + argc);
-    Options options = Parse(args);
-    if (options.help) {
-        std::cout << kUsage;
-        return 0;
-    }
-    if (!options.error.empty()) {
-        std::cerr << kProgram << ": " << options.error << "\n" << kUsage;
-        return 2;
-    }
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    const CLaunchOptions options = CLaunchOptions::Parse(args);
+    // Note: --batch without a printout never touches the window system.
+    if (!options.NeedsWindow()) return options.RunWithoutWindow(args, std::cin, std::cout, std::cerr);
     if (!options.pdf.empty()) return RunPdf(options);
-    // Note: the batch runner gets the command line as it was, so --batch
-    // never touches the window system.
-    if (options.batch) return CBatchRunner::Main(args, std::cin, std::cout, std::cerr);
     return RunWindow(argc, argv, options);
 }

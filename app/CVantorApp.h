@@ -3,11 +3,11 @@
 #include <QCoreApplication>
 #include <QIcon>
 #include <QString>
-#include <string>
-#include <vector>
 
-// Start-up of the program: the window, or with --batch the console without
-// one (--pdf also prints it into a PDF file).
+#include "app/CLaunchOptions.h"
+
+// Start-up of the window module: the window, or with --batch --pdf the
+// console printed into a PDF file without one.
 class CVantorApp {
 public:
     // The whole program; returns the exit status.
@@ -23,15 +23,6 @@ public:
     static bool HasDisplay();
 
 private:
-    struct Options {
-        bool batch = false;
-        bool help = false;
-        std::string pdf;
-        std::string screenshot;
-        std::vector<std::string> files;
-        std::string error;
-    };
-    static Options Parse(const std::vector<std::string>& args);
-    static int RunPdf(const Options& options);
-    static int RunWindow(int argc, char** argv, const Options& options);
+    static int RunPdf(const CLaunchOptions& options);
+    static int RunWindow(int argc, char** argv, const CLaunchOptions& options);
 };

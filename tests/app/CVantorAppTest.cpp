@@ -1,10 +1,13 @@
 // Runs the built program the way a person would from a shell with no
-// display: --batch, --batch --pdf, and a window that cannot be opened.
+// display: --batch, --batch --pdf, and a window that cannot be opened; and
+// which runs load the window module.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <string>
+#include <vector>
 
 #include "app/CVantorApp.h"
 #include "e2e/ScriptRun.h"
@@ -18,12 +21,18 @@ protected:
     RunResult Run(const std::string& arguments, const std::string& input = "") {
         const char* bin = std::getenv("TARVEX_BIN");
         if (bin == nullptr) return {-1, "", "TARVEX_BIN is not set"};
+        return RunProgram(bin, "", arguments, input);
+    }
+    // Runs the program `bin` so, with the variables `environment` set.
+    RunResult RunProgram(const std::string& bin, const std::string& environment, const std::string& arguments,
+                         const std::string& input = "") {
         const std::string in = files.Write("stdin.txt", input), out = files.Path("out.txt"),
                           err = files.Path("err.txt");
         const std::string command =
             "cd '" + files.Path("") +
             "' && env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM TARVEX_HOME='" + files.Path("home") +
-            "' '" + bin + "' " + arguments + " < '" + in + "' > '" + out + "' 2> '" + err + "'";
+            "' " + environment + " '" + bin + "' " + arguments + " < '" + in + "' > '" + out + "' 2> '" +
+            err + "'";
         const int raw = std::system(command.c_str());
         return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, testfiles::Read(out), testfiles::Read(err)};
     }
@@ -68,6 +77,33 @@ TEST_F(CVantorAppTest, PdfPrintsTheReplayedConsole) {
     for (auto at = pdf.find("/Type /Page\n"); at != std::string::npos; at = pdf.find("/Type /Page\n", at + 1))
         ++pages;
     EXPECT_EQ(pages, 3);
+}
+
+TEST_F(CVantorAppTest, OnlyAWindowLoadsTheWindowModule) {
+    const char* bin = std::getenv("TARVEX_BIN");
+    ASSERT_NE(bin, nullptr);
+    const std::string script = "'" + files.Write("exit.sql", "EXIT\n") + "'";
+    // The loader names every library it maps; none of Qt's may be among them.
+    for (const std::string& arguments :
+         std::vector<std::string>{"--batch " + script, "--version", "--help", "--batch --frobnicate"}) {
+        SCOPED_TRACE(arguments);
+        const RunResult result = RunProgram(bin, "LD_DEBUG=libs", arguments);
+        EXPECT_NE(result.err.find("libc.so"), std::string::npos) << "the loader said nothing";
+        EXPECT_EQ(result.err.find("libQt6"), std::string::npos);
+        EXPECT_EQ(result.err.find("tarvex-window"), std::string::npos);
+    }
+    // The window runs from the module next to the program...
+    RunResult result = RunProgram(bin, "QT_QPA_PLATFORM=offscreen", "--screenshot shot.png");
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_TRUE(std::filesystem::exists(files.Path("shot.png")));
+    // ... and a program without it says what it looked for (a window that
+    // opened all the same would close itself after the screenshot).
+    const std::string lone = files.Path("lone/tarvex");
+    std::filesystem::create_directories(files.Path("lone"));
+    std::filesystem::copy_file(bin, lone);
+    result = RunProgram(lone, "QT_QPA_PLATFORM=offscreen", "--screenshot lone.png");
+    EXPECT_EQ(result.status, 1);
+    EXPECT_NE(result.err.find(files.Path("lone/libtarvex-window.so")), std::string::npos) << result.err;
 }
 
 }  // namespace

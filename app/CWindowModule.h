@@ -1,0 +1,22 @@
+#pragma once
+
+#include <iosfwd>
+#include <string>
+
+// The window is a module of its own, loaded next to the program only when a
+// window is wanted, so a run without one loads no window-system library.
+// The module takes the console, the interpreter and the engines from the
+// program, so there is one copy of each.
+class CWindowModule {
+public:
+    // The module's entry point: int TarvexWindowMain(int argc, char** argv).
+    static constexpr char kEntryPoint[] = "TarvexWindowMain";
+    // Status when the module cannot be loaded.
+    static constexpr int kNotLoadedStatus = 1;
+
+    // The module file in the running program's directory.
+    static std::string Path();
+    // Loads the module and runs its entry point with the command line;
+    // returns its status, or says on `errors` what could not be loaded.
+    static int Run(int argc, char** argv, std::ostream& errors);
+};
