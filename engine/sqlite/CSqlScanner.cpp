@@ -1,5 +1,7 @@
 #include "engine/sqlite/CSqlScanner.h"
 
+#include <algorithm>
+
 #include "text/Cp932.h"
 #include "text/LeadingInt.h"
 
@@ -112,6 +114,7 @@ std::vector<CSqlScanner::Token> CSqlScanner::Tokenize(std::string_view text) {
 
 std::vector<CSqlScanner::Token> CSqlScanner::Significant(std::string_view text, std::size_t limit) {
     std::vector<Token> out;
+    out.reserve(std::min(limit, 8 + text.size() / 3));
     for (std::size_t i = 0; i < text.size() && out.size() < limit;) {
         Token token = Next(text, i);
         if (token.kind != Kind::Space && token.kind != Kind::Comment) out.push_back(token);
