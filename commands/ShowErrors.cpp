@@ -62,6 +62,8 @@ std::string Quoted(const std::string& text) {
 }  // namespace
 
 void CSQLProcessor::NoteCreatedUnit(const std::string& text) {
+    // Note: only CREATE names a unit; other statements are not upper-cased whole.
+    if (cp932::ToUpper(SkipBlanks(text).substr(0, 6)) != "CREATE") return;
     const std::string upper = cp932::ToUpper(text);
     std::string_view rest = SkipBlanks(upper);
     if (!TakeWord(rest, "CREATE")) return;

@@ -42,17 +42,28 @@ std::size_t ObjectStart(const std::vector<std::string>& words) {
 
 }  // namespace
 
+std::string_view NextWord(std::string_view code, std::size_t& i) {
+    while (i < code.size() && !IsWordByte(static_cast<unsigned char>(code[i]))) ++i;
+    const std::size_t start = i;
+    while (i < code.size() && IsWordByte(static_cast<unsigned char>(code[i])))
+        i += std::max<std::size_t>(cp932::CharLength(code, i), 1);
+    return code.substr(start, i - start);
+}
+
 std::vector<std::string> FirstWords(std::string_view code, std::size_t count) {
     std::vector<std::string> words;
     std::size_t i = 0;
     while (i < code.size() && words.size() < count) {
-        while (i < code.size() && !IsWordByte(static_cast<unsigned char>(code[i]))) ++i;
-        std::size_t start = i;
-        while (i < code.size() && IsWordByte(static_cast<unsigned char>(code[i])))
-            i += std::max<std::size_t>(cp932::CharLength(code, i), 1);
-        if (i > start) words.push_back(cp932::ToUpper(code.substr(start, i - start)));
+        const std::string_view word = NextWord(code, i);
+        if (!word.empty()) words.push_back(cp932::ToUpper(word));
     }
     return words;
+}
+
+bool FirstWordIs(std::string_view code, std::string_view word) {
+    std::size_t i = 0;
+    const std::string_view first = NextWord(code, i);
+    return !first.empty() && first.size() == word.size() && cp932::ToUpper(first) == word;
 }
 
 std::vector<std::string> ObjectWords(const std::vector<std::string>& words) {
@@ -66,12 +77,14 @@ std::vector<std::string> ObjectWords(const std::vector<std::string>& words) {
 
 Ending EndingOf(const std::vector<std::string>& words) {
     const bool create = !words.empty() && words[0] == "CREATE";
-    const std::vector<std::string> object = ObjectWords(words);
+    const std::vector<std::string> objectWords = create ? ObjectWords(words) : std::vector<std::string>();
+    const std::vector<std::string>& object = create ? objectWords : words;
     if (object.empty()) return Ending::Semicolon;
     for (const auto& row : kEndings) {
+        if (object[0] != row.first) continue;
         const bool blockWord =
             std::string_view(row.first) == "DECLARE" || std::string_view(row.first) == "BEGIN";
-        if (blockWord == create || object[0] != row.first) continue;
+        if (blockWord == create) continue;
         if (row.second != nullptr && (object.size() < 2 || object[1] != row.second)) continue;
         return row.ending;
     }
@@ -79,6 +92,7 @@ Ending EndingOf(const std::vector<std::string>& words) {
 }
 
 std::string BlankQualifiers(std::string copy) {
+    if (!FirstWordIs(copy, "CREATE")) return copy;
     const std::vector<std::string> words = FirstWords(copy, 5);
     std::size_t start = ObjectStart(words);
     if (start == 0) return copy;

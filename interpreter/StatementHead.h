@@ -18,6 +18,11 @@ enum class Ending {
 // blanks), upper-cased; a word is a run of letters, digits, _ $ # and
 // double-byte characters.
 std::vector<std::string> FirstWords(std::string_view code, std::size_t count);
+// The next word of `code` from byte `i` on, as it stands (empty when there
+// is none); `i` moves past it.
+std::string_view NextWord(std::string_view code, std::size_t& i);
+// True when the first word of `code`, upper-cased, is `word`.
+bool FirstWordIs(std::string_view code, std::string_view word);
 
 // The words after CREATE [OR REPLACE] with the words that only qualify the
 // object (EDITIONABLE, NONEDITIONABLE, EDITIONING, FORCE, NOFORCE) left out;
