@@ -157,10 +157,23 @@ void CBatchRunner::WriteConsole(std::ostream& output) const {
     std::string block;
     block.reserve(kBlock + (kBlock >> 2));
     std::string line;
+    // Note: a script's feedback lines repeat, so the last line that needed
+    // converting is kept with its UTF-8.
+    std::string converted;
+    std::string convertedUtf8;
     const int count = m_editor.GetLineCount();
     for (int i = 0; i < count; ++i) {
         m_editor.ReadLine(i, line);
-        encoding::AppendCp932ToUtf8(line, block);
+        if (encoding::IsAscii(line)) {
+            block += line;
+        } else {
+            if (line != converted) {
+                convertedUtf8.clear();
+                encoding::AppendCp932ToUtf8(line, convertedUtf8);
+                converted.swap(line);
+            }
+            block += convertedUtf8;
+        }
         block += '\n';
         if (block.size() < kBlock) continue;
         output.write(block.data(), static_cast<std::streamsize>(block.size()));

@@ -71,9 +71,9 @@ void CSqlLexer::ForEachRun(std::string_view text, Visit visit) {
     std::size_t i = 0;
     while (i < text.size()) {
         // Code that cannot open a quote or a comment stays code, a byte at a time.
-        if (m_mode == Mode::Code && !MayOpen(text[i])) {
-            ++i;
-            continue;
+        if (m_mode == Mode::Code) {
+            while (i < text.size() && !MayOpen(text[i])) ++i;
+            if (i == text.size()) break;
         }
         // A q-quote's q is code; what Step consumed after it is quoted.
         const std::size_t from = m_mode == Mode::Code && StartsQQuote(text, i) ? i + 1 : i;

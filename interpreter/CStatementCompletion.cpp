@@ -1,5 +1,7 @@
 #include "interpreter/CStatementCompletion.h"
 
+#include "text/Cp932.h"
+
 using statementhead::Ending;
 
 CStatementCompletion::CStatementCompletion(const CScriptLines& templates) : m_matcher(templates) {}
@@ -38,9 +40,10 @@ void CStatementCompletion::Append(const std::string& line) {
 // Note: only after CREATE do the words past the first matter; any other
 // first word decides the ending for good, as later lines cannot change it.
 void CStatementCompletion::DecideEnding() {
-    const std::vector<std::string> first = statementhead::FirstWords(m_head, 1);
-    if (!first.empty() && first[0] != "CREATE") {
-        m_ending = statementhead::EndingOf(first);
+    std::size_t end = 0;
+    const std::string first = cp932::ToUpper(statementhead::NextWord(m_head, end));
+    if (!first.empty() && first != "CREATE") {
+        m_ending = statementhead::EndingOf(std::span(&first, 1));
         m_headDecided = true;
         return;
     }

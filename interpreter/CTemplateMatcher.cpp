@@ -56,45 +56,40 @@ void CTemplateMatcher::Append(const std::string& line) {
 
 // Runs Scan's steps from where the pattern stopped; it stops again (still
 // Running) wherever Scan would need bytes past the current end.
-void CTemplateMatcher::Advance(const std::string& pattern, Progress& p) const {
-    auto skipBlanks = [this](std::size_t j) {
-        while (j < m_text.size() && m_text[j] == ' ') ++j;
+void CTemplateMatcher::Advance(std::string_view pattern, Progress& p) const {
+    const std::string_view text = m_text;
+    auto skipBlanks = [text](std::size_t j) {
+        while (j < text.size() && text[j] == ' ') ++j;
         return j;
     };
     while (p.i < pattern.size()) {
         if (textparse::IsFieldAt(pattern, p.i)) {
             p.j = skipBlanks(p.j);
             const std::size_t next = pattern.find("%s", p.i + 2);
-            const std::string_view literal = std::string_view(pattern).substr(
-                p.i + 2, next == std::string::npos ? std::string::npos : next - p.i - 2);
-            if (next == std::string::npos && literal.empty()) break;
-            const std::size_t at = m_text.find(literal, std::max(p.j, p.search));
-            if (at == std::string::npos) {
+            const std::string_view literal = pattern.substr(
+                p.i + 2, next == std::string_view::npos ? std::string_view::npos : next - p.i - 2);
+            if (next == std::string_view::npos && literal.empty()) break;
+            const std::size_t at = text.find(literal, std::max(p.j, p.search));
+            if (at == std::string_view::npos) {
                 // No occurrence can start before the last literal.size() - 1 bytes.
-                p.search = m_text.size() + 1 > literal.size() ? m_text.size() + 1 - literal.size() : 0;
+                p.search = text.size() + 1 > literal.size() ? text.size() + 1 - literal.size() : 0;
                 return;
             }
             p.j = at;
             p.search = 0;
             p.i += 2;
-        } else if (pattern[p.i] == ' ') {
-            if (p.j >= m_text.size()) return;
-            if (m_text[p.j] != ' ') {
-                p.state = State::Dead;
-                return;
-            }
-            ++p.i;
-            ++p.j;
-        } else {
-            p.j = skipBlanks(p.j);
-            if (p.j >= m_text.size()) return;
-            if (m_text[p.j] != pattern[p.i]) {
-                p.state = State::Dead;
-                return;
-            }
-            ++p.i;
-            ++p.j;
+            continue;
         }
+        // A blank of the pattern takes exactly one blank; any other byte is
+        // found after the blanks that precede it.
+        if (pattern[p.i] != ' ') p.j = skipBlanks(p.j);
+        if (p.j >= text.size()) return;
+        if (text[p.j] != pattern[p.i]) {
+            p.state = State::Dead;
+            return;
+        }
+        ++p.i;
+        ++p.j;
     }
     p.state = State::Fits;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "interpreter/CTemplateIndex.h"
@@ -30,7 +31,7 @@ private:
         State state = State::Running;
     };
 
-    void Advance(const std::string& pattern, Progress& progress) const;
+    void Advance(std::string_view pattern, Progress& progress) const;
     // Once the text has a byte that is not a blank: the patterns that may
     // begin as it does join the run, from their start.
     void Begin();

@@ -11,17 +11,16 @@ namespace {
 constexpr const char* kQualifiers[] = {"EDITIONABLE", "NONEDITIONABLE", "EDITIONING", "FORCE", "NOFORCE"};
 
 struct EndingRow {
-    const char* first;
-    const char* second;  // null: any
+    std::string_view first;
+    std::string_view second;  // empty: any
     Ending ending;
 };
 
 // Read top-down after ObjectWords; the first row that fits decides.
 constexpr EndingRow kEndings[] = {
-    {"DECLARE", nullptr, Ending::Slash},  {"BEGIN", nullptr, Ending::Slash},
-    {"FUNCTION", nullptr, Ending::Slash}, {"PROCEDURE", nullptr, Ending::Slash},
-    {"PACKAGE", nullptr, Ending::Slash},  {"TRIGGER", nullptr, Ending::Slash},
-    {"TYPE", "BODY", Ending::Slash},      {"TYPE", nullptr, Ending::SemicolonOrSlash},
+    {"DECLARE", "", Ending::Slash},   {"BEGIN", "", Ending::Slash},           {"FUNCTION", "", Ending::Slash},
+    {"PROCEDURE", "", Ending::Slash}, {"PACKAGE", "", Ending::Slash},         {"TRIGGER", "", Ending::Slash},
+    {"TYPE", "BODY", Ending::Slash},  {"TYPE", "", Ending::SemicolonOrSlash},
 };
 
 using textparse::IsWordByte;
@@ -33,7 +32,7 @@ bool IsQualifier(const std::string& word) {
 
 // Index of the first object word after CREATE [OR REPLACE]; 0 when the
 // statement is no CREATE.
-std::size_t ObjectStart(const std::vector<std::string>& words) {
+std::size_t ObjectStart(std::span<const std::string> words) {
     if (words.empty() || words[0] != "CREATE") return 0;
     std::size_t at = 1;
     if (words.size() > 2 && words[1] == "OR" && words[2] == "REPLACE") at = 3;
@@ -60,39 +59,34 @@ std::vector<std::string> FirstWords(std::string_view code, std::size_t count) {
     return words;
 }
 
-bool FirstWordIs(std::string_view code, std::string_view word) {
-    std::size_t i = 0;
-    const std::string_view first = NextWord(code, i);
-    return !first.empty() && first.size() == word.size() && cp932::ToUpper(first) == word;
-}
-
-std::vector<std::string> ObjectWords(const std::vector<std::string>& words) {
+std::vector<std::string> ObjectWords(std::span<const std::string> words) {
     const std::size_t start = ObjectStart(words);
-    if (start == 0) return words;
+    if (start == 0) return {words.begin(), words.end()};
     std::vector<std::string> out;
     for (std::size_t k = start; k < words.size(); ++k)
         if (!(out.empty() && IsQualifier(words[k]))) out.push_back(words[k]);
     return out;
 }
 
-Ending EndingOf(const std::vector<std::string>& words) {
+Ending EndingOf(std::span<const std::string> words) {
     const bool create = !words.empty() && words[0] == "CREATE";
     const std::vector<std::string> objectWords = create ? ObjectWords(words) : std::vector<std::string>();
-    const std::vector<std::string>& object = create ? objectWords : words;
+    const std::span<const std::string> object = create ? objectWords : words;
     if (object.empty()) return Ending::Semicolon;
     for (const auto& row : kEndings) {
         if (object[0] != row.first) continue;
-        const bool blockWord =
-            std::string_view(row.first) == "DECLARE" || std::string_view(row.first) == "BEGIN";
+        const bool blockWord = row.first == "DECLARE" || row.first == "BEGIN";
         if (blockWord == create) continue;
-        if (row.second != nullptr && (object.size() < 2 || object[1] != row.second)) continue;
+        if (!row.second.empty() && (object.size() < 2 || object[1] != row.second)) continue;
         return row.ending;
     }
     return Ending::Semicolon;
 }
 
 std::string BlankQualifiers(std::string copy) {
-    if (!FirstWordIs(copy, "CREATE")) return copy;
+    // Note: the copy is upper-cased already, so its words are compared as they stand.
+    std::size_t end = 0;
+    if (NextWord(copy, end) != "CREATE") return copy;
     const std::vector<std::string> words = FirstWords(copy, 5);
     std::size_t start = ObjectStart(words);
     if (start == 0) return copy;
