@@ -150,7 +150,11 @@ std::string CSQLProcessor::FormatElapsed(long long milliseconds) {
     return FormatText(MessageText(Message::Elapsed), text);
 }
 
-void CSQLProcessor::AppendElapsed(long long milliseconds, CScriptLines& out) const {
+bool CSQLProcessor::IsTimingOn() const {
     const std::string* value = m_settings.Find("TIMING");
-    if (value != nullptr && *value == "ON") out.push_back(FormatElapsed(milliseconds));
+    return value != nullptr && *value == "ON";
+}
+
+void CSQLProcessor::AppendElapsed(long long milliseconds, CScriptLines& out) const {
+    if (IsTimingOn()) out.push_back(FormatElapsed(milliseconds));
 }

@@ -366,7 +366,9 @@ CScriptLines& CSQLProcessor::ExecuteLines(CScriptLines& out) {
     out.clear();
     if (m_lines.empty()) return out;
     m_sqlFailed = false;
-    const auto started = std::chrono::steady_clock::now();
+    // Note: the clock is read only when the elapsed time is shown.
+    const bool timed = IsTimingOn();
+    const auto started = timed ? std::chrono::steady_clock::now() : std::chrono::steady_clock::time_point();
     std::string joinedLines;
     const std::string& joined = m_lines.size() == 1 ? m_lines.front() : (joinedLines = m_lines.Join());
     const bool isSql = m_sqlStatement;
@@ -380,8 +382,10 @@ CScriptLines& CSQLProcessor::ExecuteLines(CScriptLines& out) {
         NoteCreatedUnit(text);
         RunStatement(std::move(text), out);
         AppendServerOutput(out);
-        const auto elapsed = std::chrono::steady_clock::now() - started;
-        AppendElapsed(std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count(), out);
+        if (timed) {
+            const auto elapsed = std::chrono::steady_clock::now() - started;
+            AppendElapsed(std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count(), out);
+        }
     } else {
         ExecuteCommand(text, out);
         AppendServerOutput(out);

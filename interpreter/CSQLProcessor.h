@@ -116,6 +116,7 @@ public:
     // "経過時間: hh:mm:ss.cc" for an elapsed time in milliseconds.
     static std::string FormatElapsed(long long milliseconds);
     bool IsFeedbackOn() const;
+    bool IsTimingOn() const;
 
     // Read access for the console and for tests.
     const CScriptLines& GetLines() const { return m_lines; }
