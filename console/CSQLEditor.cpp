@@ -13,9 +13,6 @@ namespace {
 constexpr char kPrompt[] = "SQL> ";
 constexpr int kPromptLength = 5;
 
-// Start of the character that holds byte `index`, found by walking the
-// line from its start (a trail byte may look like a lead byte); `index` at
-// the end gives the end.
 // The console line that echoes a submitted line after the prompt.
 std::string PromptLine(const std::string& line) {
     std::string echo;
@@ -26,6 +23,9 @@ std::string PromptLine(const std::string& line) {
     return echo;
 }
 
+// Start of the character that holds byte `index`, found by walking the
+// line from its start (a trail byte may look like a lead byte); `index` at
+// the end gives the end.
 std::size_t CharacterStart(const std::string& text, std::size_t index) {
     std::size_t i = 0;
     while (true) {

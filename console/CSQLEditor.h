@@ -17,9 +17,9 @@
 enum class EditorKey { Backspace, Enter, End, Home, Left, Up, Right, Down, Insert, Delete };
 
 // The whole state of one console: the finished lines (submitted lines
-// echoed after the prompt, and output), the input line after the prompt with caret,
-// selection, recall history and undo, and the interpreter with its database
-// objects. Columns and lengths count CP932 bytes; the prompt takes the first
+// echoed after the prompt, and output), the input line after the prompt
+// with caret, selection, recall history and undo, and the interpreter with
+// its database objects. Columns and lengths count CP932 bytes; the prompt takes the first
 // m_promptLength columns of the input line.
 class CSQLEditor {
 public:
@@ -72,8 +72,9 @@ public:
     void Submit();
     void UpdateMaxWidth(const CScriptLines& lines);
 
-    // The console file: console lines each with CR LF, then the prompted input line without a line end. The
-    // input line is emptied when the write succeeded; false when it failed.
+    // The console file: console lines each with CR LF, then the prompted
+    // input line without a line end. The input line is emptied when the
+    // write succeeded; false when it failed.
     bool Store(std::ostream& out);
     // Replays every line of `in` as typed input (LF or CR LF ends a line;
     // trailing CRs are cut). Stops early once the stop check says so. The
