@@ -7,6 +7,8 @@
 // stays, and one that ends the text gets a final line feed. "--" and "/*"
 // inside quotes are text, not comments.
 std::string CSQLProcessor::BlankComments(std::string text) {
+    // Note: only "--" and "/*" open a comment.
+    if (text.find("--") == std::string::npos && text.find("/*") == std::string::npos) return text;
     CSqlLexer lexer;
     // Note: blanked in place behind the lexer, which looks back only at the
     // bytes before a q, where a comment ends in "/" and blanks alike.
