@@ -4,6 +4,9 @@
 #include <cstdlib>
 #include <exception>
 #include <filesystem>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 #include <fstream>
 #include <istream>
 #include <ostream>
@@ -46,6 +49,15 @@ const OptionName* FindOption(const std::string& arg) {
 }
 
 bool LooksLikeOption(const std::string& arg) { return arg.size() > 1 && arg[0] == '-'; }
+
+// A replay's console only grows: the heap grows in large steps and keeps
+// what it has, rather than giving memory back and faulting it in again.
+void TuneHeapForGrowth() {
+#ifdef __GLIBC__
+    mallopt(M_TOP_PAD, 16 << 20);
+    mallopt(M_TRIM_THRESHOLD, 256 << 20);
+#endif
+}
 
 }  // namespace
 
@@ -157,10 +169,23 @@ void CBatchRunner::WriteConsole(std::ostream& output) const {
     std::string block;
     block.reserve(kBlock + (kBlock >> 2));
     std::string line;
+    // Note: a script's feedback lines repeat, so the last line that needed
+    // converting is kept with its UTF-8.
+    std::string converted;
+    std::string convertedUtf8;
     const int count = m_editor.GetLineCount();
     for (int i = 0; i < count; ++i) {
         m_editor.ReadLine(i, line);
-        encoding::AppendCp932ToUtf8(line, block);
+        if (encoding::IsAscii(line)) {
+            block += line;
+        } else {
+            if (line != converted) {
+                convertedUtf8.clear();
+                encoding::AppendCp932ToUtf8(line, convertedUtf8);
+                converted.swap(line);
+            }
+            block += convertedUtf8;
+        }
         block += '\n';
         if (block.size() < kBlock) continue;
         output.write(block.data(), static_cast<std::streamsize>(block.size()));
@@ -204,6 +229,7 @@ int CBatchRunner::Main(const std::vector<std::string>& args, std::istream& stand
         }
         files.push_back(arg);
     }
+    TuneHeapForGrowth();
     CBatchRunner runner;
     runner.GetEditor().SetScriptEncoding(scriptEncoding);
     std::atomic<bool> finished{false};

@@ -122,11 +122,8 @@ bool CSQLProcessor::ReportOsError() {
 }
 
 bool CSQLProcessor::IsFeedbackOn() const {
-    try {
-        return m_settings.Lookup("FEEDBACK") == "ON";
-    } catch (const CHashTableException&) {
-        return true;
-    }
+    const std::string* value = m_settings.Find("FEEDBACK");
+    return value == nullptr || *value == "ON";
 }
 
 // Note: a failed statement leaves without the commit EXIT makes unless
@@ -153,9 +150,11 @@ std::string CSQLProcessor::FormatElapsed(long long milliseconds) {
     return FormatText(MessageText(Message::Elapsed), text);
 }
 
+bool CSQLProcessor::IsTimingOn() const {
+    const std::string* value = m_settings.Find("TIMING");
+    return value != nullptr && *value == "ON";
+}
+
 void CSQLProcessor::AppendElapsed(long long milliseconds, CScriptLines& out) const {
-    try {
-        if (m_settings.Lookup("TIMING") == "ON") out.push_back(FormatElapsed(milliseconds));
-    } catch (const CHashTableException&) {
-    }
+    if (IsTimingOn()) out.push_back(FormatElapsed(milliseconds));
 }

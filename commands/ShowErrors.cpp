@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -53,6 +54,14 @@ void SplitUnit(std::string_view text, std::string& type, std::string& name) {
     name = full;
 }
 
+// True when `text` begins, after blanks and whatever its case, with CREATE.
+bool StartsWithCreate(std::string_view text) {
+    constexpr std::string_view kCreate = "CREATE";
+    const std::string_view head = SkipBlanks(text).substr(0, kCreate.size());
+    return std::equal(head.begin(), head.end(), kCreate.begin(), kCreate.end(),
+                      [](char c, char upper) { return c == upper || c == upper - 'A' + 'a'; });
+}
+
 std::string Quoted(const std::string& text) {
     std::string out = "'";
     for (char c : text) out += c == '\'' ? std::string("''") : std::string(1, c);
@@ -62,6 +71,8 @@ std::string Quoted(const std::string& text) {
 }  // namespace
 
 void CSQLProcessor::NoteCreatedUnit(const std::string& text) {
+    // Note: only CREATE names a unit; other statements are not upper-cased whole.
+    if (!StartsWithCreate(text)) return;
     const std::string upper = cp932::ToUpper(text);
     std::string_view rest = SkipBlanks(upper);
     if (!TakeWord(rest, "CREATE")) return;

@@ -13,6 +13,16 @@ namespace {
 constexpr char kPrompt[] = "SQL> ";
 constexpr int kPromptLength = 5;
 
+// The console line that echoes a submitted line after the prompt.
+std::string PromptLine(const std::string& line) {
+    std::string echo;
+    echo.reserve(kPromptLength + line.size());
+    echo += kPrompt;
+    echo += line;
+    compactline::EncodeInPlace(echo);
+    return echo;
+}
+
 // Start of the character that holds byte `index`, found by walking the
 // line from its start (a trail byte may look like a lead byte); `index` at
 // the end gives the end.
@@ -62,9 +72,7 @@ CSQLEditor::CSQLEditor()
 
 CSQLEditor::~CSQLEditor() { OShutdown(); }
 
-int CSQLEditor::GetLineCount() const {
-    return static_cast<int>(m_consoleLines.size() + m_pendingLines.size() + 1);
-}
+int CSQLEditor::GetLineCount() const { return static_cast<int>(m_consoleLines.size() + 1); }
 
 std::string CSQLEditor::GetLine(int index) const {
     std::string line;
@@ -80,9 +88,8 @@ void CSQLEditor::ReadLine(int index, std::string& line) const {
         compactline::AppendDecoded(m_consoleLines[i], line);
         return;
     }
-    i -= m_consoleLines.size();
     line += kPrompt;
-    line += i < m_pendingLines.size() ? m_pendingLines[i] : m_input;
+    line += m_input;
 }
 
 bool CSQLEditor::IsPromptLine(int index) const {
@@ -256,18 +263,12 @@ void CSQLEditor::ClearSelection() {
 
 void CSQLEditor::Clear() {
     m_consoleLines.clear();
-    m_pendingLines.clear();
     m_undoTexts.clear();
     m_undoCarets.clear();
     m_input.clear();
     m_caretColumn = m_promptLength;
     m_caretRow = 0;
     ClearSelection();
-}
-
-void CSQLEditor::FlushPendingLines() {
-    for (const auto& line : m_pendingLines) m_consoleLines.push_back(compactline::Encode(kPrompt + line));
-    m_pendingLines.clear();
 }
 
 void CSQLEditor::UpdateMaxWidth(const CScriptLines& lines) {
@@ -298,8 +299,13 @@ void CSQLEditor::ResetInputLine() {
 }
 
 void CSQLEditor::Submit() {
-    m_pendingLines.push_back(m_input);
+    m_consoleLines.push_back(PromptLine(m_input));
     m_history.push_back(m_input);
+    if (CScriptLines::ExpandsToItself(m_input)) {
+        if (!Stopped()) SubmitLine(m_input);
+        ResetInputLine();
+        return;
+    }
     CScriptLines expansion;
     std::vector<CScriptLines::Notice> notices;
     CScriptLines(m_input).ExpandIncludes(expansion, notices, m_scriptEncoding);
@@ -309,7 +315,6 @@ void CSQLEditor::Submit() {
     std::size_t nextNotice = 0;
     auto showNotices = [&](std::size_t position) {
         for (; nextNotice < notices.size() && notices[nextNotice].position <= position; ++nextNotice) {
-            FlushPendingLines();
             AppendOutput(CScriptLines(compactline::Encode(notices[nextNotice].text)));
             // A script that could not be run is an operating-system failure.
             m_processor.ReportOsError();
@@ -317,23 +322,26 @@ void CSQLEditor::Submit() {
     };
     for (std::size_t i = 0; i < expansion.size() && !Stopped(); ++i) {
         showNotices(i);
-        const std::string& line = expansion[i];
-        if (m_processor.IsSkippedLine(line)) continue;
-        m_processor.AddLine(line);
-        if (!m_processor.IsComplete()) continue;
-        FlushPendingLines();
-        CScriptLines output;
-        m_processor.Execute(output);
-        AppendOutput(std::move(output));
-        m_processor.Reset();
+        SubmitLine(expansion[i]);
     }
     if (!Stopped()) showNotices(expansion.size());
     ResetInputLine();
 }
 
+// Note: `line` is read only until the interpreter has taken it; running the
+// statement may recall another input line ("/").
+void CSQLEditor::SubmitLine(const std::string& line) {
+    if (m_processor.IsSkippedLine(line)) return;
+    m_processor.AddLine(line);
+    if (!m_processor.IsComplete()) return;
+    CScriptLines output;
+    m_processor.Execute(output);
+    AppendOutput(std::move(output));
+    m_processor.Reset();
+}
+
 bool CSQLEditor::Store(std::ostream& out) {
     for (const auto& line : m_consoleLines) out << compactline::Decode(line) << "\r\n";
-    for (const auto& line : m_pendingLines) out << kPrompt << line << "\r\n";
     out << kPrompt << m_input;
     out.flush();
     // Note: the input line is kept when the file could not be written.
@@ -355,7 +363,6 @@ bool CSQLEditor::Load(std::istream& in, std::string* refusal) {
     std::string text;
     std::size_t badLine = 0;
     if (!scripttext::Decode(bytes, m_scriptEncoding, text, badLine)) {
-        FlushPendingLines();
         AppendOutput(CScriptLines(scripttext::RefusalText(badLine)));
         if (refusal != nullptr) *refusal = scripttext::RefusalText(badLine);
         m_caretRow = GetLineCount() - 1;
@@ -366,10 +373,9 @@ bool CSQLEditor::Load(std::istream& in, std::string* refusal) {
     while (!Stopped() && start < text.size()) {
         std::size_t end = text.find('\n', start);
         if (end == std::string::npos) end = text.size();
-        std::string line = text.substr(start, end - start);
+        m_input.assign(text, start, end - start);
         start = end + 1;
-        while (!line.empty() && line.back() == '\r') line.pop_back();
-        m_input = line;
+        while (!m_input.empty() && m_input.back() == '\r') m_input.pop_back();
         m_caretColumn = m_promptLength;
         Submit();
     }

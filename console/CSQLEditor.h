@@ -16,10 +16,10 @@
 // runner) plays them through HandleKey.
 enum class EditorKey { Backspace, Enter, End, Home, Left, Up, Right, Down, Insert, Delete };
 
-// The whole state of one console: the finished lines, the lines of a
-// statement still being entered, the input line after the prompt with caret,
-// selection, recall history and undo, and the interpreter with its database
-// objects. Columns and lengths count CP932 bytes; the prompt takes the first
+// The whole state of one console: the finished lines (submitted lines
+// echoed after the prompt, and output), the input line after the prompt
+// with caret, selection, recall history and undo, and the interpreter with
+// its database objects. Columns and lengths count CP932 bytes; the prompt takes the first
 // m_promptLength columns of the input line.
 class CSQLEditor {
 public:
@@ -30,8 +30,9 @@ public:
     CSQLEditor(const CSQLEditor&) = delete;
     CSQLEditor& operator=(const CSQLEditor&) = delete;
 
-    // Display lines: console lines, "SQL> " + each pending line, then
-    // "SQL> " + the input line. GetLine gives "" out of range.
+    // Display lines: console lines (a submitted line is echoed there after
+    // the prompt at once), then "SQL> " + the input line. GetLine gives ""
+    // out of range.
     int GetLineCount() const;
     std::string GetLine(int index) const;
     // GetLine into `line` (its storage reused).
@@ -69,12 +70,11 @@ public:
 
     // Runs the input line: echo, history, "@" expansion, the interpreter.
     void Submit();
-    void FlushPendingLines();
     void UpdateMaxWidth(const CScriptLines& lines);
 
-    // The console file: console lines and pending lines (prompted) each with
-    // CR LF, then the prompted input line without a line end. The input line
-    // is emptied when the write succeeded; false when it failed.
+    // The console file: console lines each with CR LF, then the prompted
+    // input line without a line end. The input line is emptied when the
+    // write succeeded; false when it failed.
     bool Store(std::ostream& out);
     // Replays every line of `in` as typed input (LF or CR LF ends a line;
     // trailing CRs are cut). Stops early once the stop check says so. The
@@ -128,6 +128,9 @@ private:
     // Lines of the interpreter's compact output (see CompactLine).
     void AppendOutput(CScriptLines&& encodedLines);
     void ResetInputLine();
+    // One line of a submission: the interpreter takes it, and runs the
+    // statement it completes.
+    void SubmitLine(const std::string& line);
 
     int m_promptLength;
     OSession m_session;
@@ -135,7 +138,6 @@ private:
     CSQLProcessor m_processor;
     // Held compact (see CompactLine); padded again when read.
     CScriptLines m_consoleLines;
-    CScriptLines m_pendingLines;
     std::string m_input;
     int m_caretColumn;
     int m_caretRow;

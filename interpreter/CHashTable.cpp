@@ -12,9 +12,14 @@ void CHashTable::SetAt(const std::string& key, const std::string& value) {
 }
 
 std::string CHashTable::Lookup(const std::string& key) const {
-    for (std::size_t i = 0; i < m_keys.size(); ++i)
-        if (m_keys[i] == key) return m_values[i];
+    if (const std::string* value = Find(key)) return *value;
     throw CHashTableException();
+}
+
+const std::string* CHashTable::Find(std::string_view key) const {
+    for (std::size_t i = 0; i < m_keys.size(); ++i)
+        if (m_keys[i] == key) return &m_values[i];
+    return nullptr;
 }
 
 CScriptLines& CHashTable::GetKeys(CScriptLines& out) const {

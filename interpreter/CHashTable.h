@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "text/CScriptLines.h"
 
@@ -15,6 +16,8 @@ public:
     void SetAt(const std::string& key, const std::string& value);
     // Throws CHashTableException when the key is absent.
     std::string Lookup(const std::string& key) const;
+    // The value of `key`; null when it is absent.
+    const std::string* Find(std::string_view key) const;
     CScriptLines& GetKeys(CScriptLines& out) const;
     void RemoveAll();
 

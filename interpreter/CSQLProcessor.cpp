@@ -87,6 +87,17 @@ int TemplateNumber(const char* pattern) {
     return -1;
 }
 
+// True for a word (upper-cased) that begins a SQL statement on its own.
+bool IsStatementKeyword(std::string_view word) {
+    static const std::vector<std::string_view> sorted = [] {
+        const auto keywords = tables::StatementKeywords();
+        std::vector<std::string_view> out(keywords.begin(), keywords.end());
+        std::sort(out.begin(), out.end());
+        return out;
+    }();
+    return std::binary_search(sorted.begin(), sorted.end(), word);
+}
+
 std::size_t FirstNonBlank(const std::string& line) {
     const std::size_t at = line.find_first_not_of(" \t");
     return at == std::string::npos ? line.size() : at;
@@ -102,6 +113,7 @@ CScriptLines CommandPatterns() {
 
 CSQLProcessor::CSQLProcessor()
     : m_templates(TemplatePatterns()),
+      m_templateIndex(m_templates),
       m_messages(TemplateMessages()),
       m_commands(CommandPatterns()),
       m_completion(CompletionPatterns()) {
@@ -120,20 +132,21 @@ void CSQLProcessor::SetConnection(OSession* session, ODatabase* database) {
 
 bool CSQLProcessor::IsConnected() const { return m_session != nullptr && m_session->IsOpen(); }
 
-bool CSQLProcessor::IsSkippedLine(std::string line) {
+bool CSQLProcessor::IsSkippedLine(const std::string& line) {
     // Note: inside a quote of a SQL statement every line is text, blank
     // lines and lines that look like comments too.
-    if (!m_lines.empty() && m_completion.InQuote() && IsSqlKeyword(m_lines.front())) return false;
+    if (!m_lines.empty() && m_completion.InQuote() && m_sqlStatement) return false;
     if (line.find_first_not_of(' ') == std::string::npos) return true;
     if (m_lines.empty() && std::exchange(m_slashBelongsToLast, false) && statementhead::IsSlashLine(line))
         return true;
     // Note: an indented comment is a comment; tabs count as indentation here.
-    std::string copy = cp932::ToUpper(std::string_view(line).substr(FirstNonBlank(line)));
-    if (copy.size() < 2) return false;
-    if (copy.starts_with("REM") || copy.starts_with("--")) return true;
-    bool closes = copy.find("*/") != std::string::npos;
+    // Upper-casing touches neither "-", "/" nor "*", so only REM needs it.
+    const std::string_view rest = std::string_view(line).substr(FirstNonBlank(line));
+    if (rest.size() < 2) return false;
+    if (cp932::ToUpper(rest.substr(0, 3)) == "REM" || rest.starts_with("--")) return true;
+    bool closes = rest.find("*/") != std::string_view::npos;
     if (!m_inComment) {
-        if (!copy.starts_with("/*")) return false;
+        if (!rest.starts_with("/*")) return false;
         m_inComment = !closes;
         return true;
     }
@@ -142,13 +155,14 @@ bool CSQLProcessor::IsSkippedLine(std::string line) {
 }
 
 void CSQLProcessor::AddLine(const std::string& line) {
+    if (m_lines.empty()) m_sqlStatement = IsSqlKeyword(line);
     m_lines.push_back(line);
     m_completion.Append(line);
 }
 
 bool CSQLProcessor::IsComplete() {
     if (m_lines.empty()) return false;
-    if (IsSqlKeyword(m_lines.front())) {
+    if (m_sqlStatement) {
         const bool complete = m_completion.IsComplete();
         if (complete) m_slashBelongsToLast = m_completion.TakesTrailingSlash();
         return complete;
@@ -159,6 +173,7 @@ bool CSQLProcessor::IsComplete() {
 
 void CSQLProcessor::Reset() {
     m_lines.clear();
+    m_sqlStatement = false;
     m_completion.Clear();
 }
 
@@ -190,7 +205,7 @@ bool MatchCopy(const std::string& copy, const std::string& pattern, CScriptLines
     std::size_t i = 0;
     std::size_t j = 0;
     while (i < pattern.size()) {
-        if (pattern.compare(i, 2, "%s") == 0) {
+        if (textparse::IsFieldAt(pattern, i)) {
             j = SkipBlanks(copy, j);
             std::size_t next = pattern.find("%s", i + 2);
             std::string_view literal =
@@ -270,7 +285,9 @@ bool CSQLProcessor::FitsPreferredTemplate(const std::string& copy, int number) c
 int CSQLProcessor::FindTemplate(const std::string& statement) const {
     if (statement.empty()) return -1;
     const std::string copy = statementhead::BlankQualifiers(ScanCopy(statement));
-    for (int k = 0; k < static_cast<int>(m_templates.size()); ++k) {
+    // Note: a preferred row begins with the words of the row it is tried
+    // before, so both are candidates or neither is.
+    for (int k : m_templateIndex.Candidates(copy)) {
         for (const auto& [preferred, before] : m_preferences)
             if (before == k && FitsPreferredTemplate(copy, preferred)) return preferred;
         if (FitsTemplate(copy, k)) return k;
@@ -284,14 +301,17 @@ int CSQLProcessor::FindTemplate(const std::string& statement) const {
 bool CSQLProcessor::IsSqlKeyword(const std::string& line) const {
     const std::size_t start = FirstNonBlank(line);
     if (start >= line.size() || !IsWordByte(static_cast<unsigned char>(line[start]))) return false;
-    const std::vector<std::string> words = statementhead::FirstWords(std::string_view(line).substr(start), 2);
-    if (words.empty()) return false;
-    const auto keywords = tables::StatementKeywords();
-    if (std::find(keywords.begin(), keywords.end(), words[0]) != keywords.end()) return true;
-    if (words.size() < 2) return false;
-    for (const auto& pair : tables::StatementKeywordPairs())
-        if (words[0] == pair.first && words[1] == pair.second) return true;
-    return false;
+    const std::string_view code = std::string_view(line).substr(start);
+    std::size_t i = 0;
+    const std::string first = cp932::ToUpper(statementhead::NextWord(code, i));
+    if (IsStatementKeyword(first)) return true;
+    const auto pairs = tables::StatementKeywordPairs();
+    if (std::none_of(pairs.begin(), pairs.end(),
+                     [&](const KeywordPair& pair) { return first == pair.first; }))
+        return false;
+    const std::string second = cp932::ToUpper(statementhead::NextWord(code, i));
+    return std::any_of(pairs.begin(), pairs.end(),
+                       [&](const KeywordPair& pair) { return first == pair.first && second == pair.second; });
 }
 
 // The completeness test on the lines so far: quotes and comments left
@@ -338,7 +358,7 @@ CScriptLines& CSQLProcessor::Execute(CScriptLines& out) {
     m_outputCompacted = false;
     ExecuteLines(out);
     if (m_compactOutput && !m_outputCompacted)
-        for (auto& line : out) line = compactline::Encode(line);
+        for (auto& line : out) compactline::EncodeInPlace(line);
     return out;
 }
 
@@ -346,9 +366,12 @@ CScriptLines& CSQLProcessor::ExecuteLines(CScriptLines& out) {
     out.clear();
     if (m_lines.empty()) return out;
     m_sqlFailed = false;
-    const auto started = std::chrono::steady_clock::now();
-    const std::string joined = m_lines.Join();
-    const bool isSql = IsSqlKeyword(m_lines.front());
+    // Note: the clock is read only when the elapsed time is shown.
+    const bool timed = IsTimingOn();
+    const auto started = timed ? std::chrono::steady_clock::now() : std::chrono::steady_clock::time_point();
+    std::string joinedLines;
+    const std::string& joined = m_lines.size() == 1 ? m_lines.front() : (joinedLines = m_lines.Join());
+    const bool isSql = m_sqlStatement;
     std::string text = isSql ? SubstituteDefines(joined) : Substitute(joined, false);
     // Note: the database is handed C strings; a NUL would silently end the
     // statement (or a literal, a value, a database name) early.
@@ -359,8 +382,10 @@ CScriptLines& CSQLProcessor::ExecuteLines(CScriptLines& out) {
         NoteCreatedUnit(text);
         RunStatement(std::move(text), out);
         AppendServerOutput(out);
-        const auto elapsed = std::chrono::steady_clock::now() - started;
-        AppendElapsed(std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count(), out);
+        if (timed) {
+            const auto elapsed = std::chrono::steady_clock::now() - started;
+            AppendElapsed(std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count(), out);
+        }
     } else {
         ExecuteCommand(text, out);
         AppendServerOutput(out);

@@ -7,6 +7,7 @@
 #include "interpreter/CConsoleHost.h"
 #include "interpreter/CHashTable.h"
 #include "interpreter/CStatementCompletion.h"
+#include "interpreter/CTemplateIndex.h"
 #include "interpreter/CTemplateMatcher.h"
 #include "interpreter/Messages.h"
 #include "text/CScriptLines.h"
@@ -33,7 +34,7 @@ public:
 
     // Line-level protocol, called by the console for each submitted line:
     // IsSkippedLine; if false AddLine then IsComplete; if true Execute, Reset.
-    bool IsSkippedLine(std::string line);
+    bool IsSkippedLine(const std::string& line);
     void AddLine(const std::string& line);
     bool IsComplete();
     CScriptLines& Execute(CScriptLines& out);
@@ -58,7 +59,7 @@ public:
 
     // SQL execution.
     CScriptLines& RunStatement(std::string text, CScriptLines& output);
-    static std::string BlankComments(const std::string& text);
+    static std::string BlankComments(std::string text);
     CScriptLines& RunQuery(const std::string& text, CScriptLines& output);
     // The query layout of an open result set, appended to `output` (compact
     // when asked); a result that runs out of memory is reported instead.
@@ -115,6 +116,7 @@ public:
     // "経過時間: hh:mm:ss.cc" for an elapsed time in milliseconds.
     static std::string FormatElapsed(long long milliseconds);
     bool IsFeedbackOn() const;
+    bool IsTimingOn() const;
 
     // Read access for the console and for tests.
     const CScriptLines& GetLines() const { return m_lines; }
@@ -143,6 +145,7 @@ private:
     };
 
     CScriptLines m_templates;
+    CTemplateIndex m_templateIndex;
     CScriptLines m_messages;
     CScriptLines m_commands;
     // Whether m_lines make a complete statement, kept up to date line by line.
@@ -152,6 +155,8 @@ private:
     OSession* m_session = nullptr;
     ODatabase* m_database = nullptr;
     CScriptLines m_lines;
+    // IsSqlKeyword of the first of m_lines.
+    bool m_sqlStatement = false;
     CHashTable m_columnFormats;
     CHashTable m_defines;
     CHashTable m_settings;

@@ -1,5 +1,7 @@
 #include "interpreter/CSqlLexer.h"
 
+#include <algorithm>
+
 #include "text/Cp932.h"
 
 namespace {
@@ -8,21 +10,6 @@ namespace {
 bool IsAsciiWordByte(unsigned char c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' ||
            c == '$' || c == '#';
-}
-
-// A byte that in code is a character of its own and opens nothing.
-bool IsPlainCode(unsigned char c) {
-    switch (c) {
-        case '-':
-        case '/':
-        case '\'':
-        case '"':
-        case 'q':
-        case 'Q':
-            return false;
-        default:
-            return !cp932::IsLeadByte(c);
-    }
 }
 
 bool IsQ(char c) { return c == 'q' || c == 'Q'; }
@@ -44,17 +31,31 @@ char QClose(char open) {
     }
 }
 
+// Moves `i` past the delimiter that closes what is open: `close`, followed
+// by `then` unless that is NUL. The text before it is read a character at
+// a time; without a delimiter `i` ends at the end. True when one was found.
+bool PassClose(std::string_view text, std::size_t& i, char close, char then) {
+    while (i < text.size()) {
+        if (text[i] == close && (then == '\0' || (i + 1 < text.size() && text[i + 1] == then))) {
+            i += then == '\0' ? 1 : 2;
+            return true;
+        }
+        i += cp932::CharLength(text, i);
+    }
+    return false;
+}
+
+}  // namespace
+
 // True when the q at `i` starts a q-quote: q' not inside a word (an N
 // before it belongs to the quote).
-bool StartsQQuote(std::string_view text, std::size_t i) {
+bool CSqlLexer::StartsQQuote(std::string_view text, std::size_t i) {
     if (!IsQ(text[i]) || i + 2 >= text.size() || text[i + 1] != '\'') return false;
     if (i == 0) return true;
     const auto before = static_cast<unsigned char>(text[i - 1]);
     if (!IsAsciiWordByte(before)) return true;
     return IsN(text[i - 1]) && (i == 1 || !IsAsciiWordByte(static_cast<unsigned char>(text[i - 2])));
 }
-
-}  // namespace
 
 // Opens what starts at `i` in code: sets the mode and the length of the
 // opening delimiter (0: nothing opens here).
@@ -82,8 +83,6 @@ void CSqlLexer::Open(std::string_view text, std::size_t i, std::size_t& length) 
 }
 
 CSqlLexer::ByteClass CSqlLexer::Step(std::string_view text, std::size_t& i) {
-    const char c = text[i];
-    const char next = i + 1 < text.size() ? text[i + 1] : '\0';
     switch (m_mode) {
         case Mode::Code: {
             std::size_t length = 0;
@@ -98,37 +97,22 @@ CSqlLexer::ByteClass CSqlLexer::Step(std::string_view text, std::size_t& i) {
                                                                                : ByteClass::Quoted;
         }
         case Mode::LineComment:
-            if (c == '\n') {
+            if (text[i] == '\n') {
                 m_mode = Mode::Code;
                 ++i;
                 return ByteClass::Code;
             }
-            i += cp932::CharLength(text, i);
+            while (i < text.size() && text[i] != '\n') i += cp932::CharLength(text, i);
             return ByteClass::Comment;
         case Mode::BlockComment:
-            if (c == '*' && next == '/') {
-                m_mode = Mode::Code;
-                i += 2;
-            } else {
-                i += cp932::CharLength(text, i);
-            }
+            if (PassClose(text, i, '*', '/')) m_mode = Mode::Code;
             return ByteClass::Comment;
         case Mode::Single:
         case Mode::Double:
-            if (c == (m_mode == Mode::Single ? '\'' : '"')) {
-                m_mode = Mode::Code;
-                ++i;
-            } else {
-                i += cp932::CharLength(text, i);
-            }
+            if (PassClose(text, i, m_mode == Mode::Single ? '\'' : '"', '\0')) m_mode = Mode::Code;
             return ByteClass::Quoted;
         case Mode::QQuote:
-            if (c == m_qClose && next == '\'') {
-                m_mode = Mode::Code;
-                i += 2;
-            } else {
-                i += cp932::CharLength(text, i);
-            }
+            if (PassClose(text, i, m_qClose, '\'')) m_mode = Mode::Code;
             return ByteClass::Quoted;
     }
     ++i;
@@ -137,20 +121,10 @@ CSqlLexer::ByteClass CSqlLexer::Step(std::string_view text, std::size_t& i) {
 
 std::vector<CSqlLexer::ByteClass> CSqlLexer::Classify(std::string_view text) {
     std::vector<ByteClass> classes(text.size(), ByteClass::Code);
-    std::size_t i = 0;
-    while (i < text.size()) {
-        // Code that cannot open a quote or a comment stays code, a byte at a time.
-        if (m_mode == Mode::Code && IsPlainCode(static_cast<unsigned char>(text[i]))) {
-            ++i;
-            continue;
-        }
-        std::size_t from = i;
-        // A q-quote's q is code; what Step consumed after it is quoted.
-        const bool qQuote = m_mode == Mode::Code && StartsQQuote(text, i);
-        const ByteClass byteClass = Step(text, i);
-        for (std::size_t k = from; k < i && k < text.size(); ++k) classes[k] = byteClass;
-        if (qQuote) classes[from] = ByteClass::Code;
-    }
+    ForEachRun(text, [&](std::size_t from, std::size_t to, ByteClass byteClass) {
+        std::fill(classes.begin() + static_cast<std::ptrdiff_t>(from),
+                  classes.begin() + static_cast<std::ptrdiff_t>(to), byteClass);
+    });
     return classes;
 }
 
@@ -159,20 +133,18 @@ void CSqlLexer::EndLine() {
 }
 
 std::string CSqlLexer::CodeOnly(std::string_view text) {
-    CSqlLexer lexer;
-    const std::vector<ByteClass> classes = lexer.Classify(text);
     std::string out(text);
-    for (std::size_t i = 0; i < out.size(); ++i)
-        if (classes[i] != ByteClass::Code && out[i] != '\n') out[i] = ' ';
+    CSqlLexer().ForEachRun(text, [&](std::size_t from, std::size_t to, ByteClass) {
+        for (std::size_t i = from; i < to; ++i)
+            if (out[i] != '\n') out[i] = ' ';
+    });
     return out;
 }
 
 std::string CSqlLexer::UpperOutsideQuotes(std::string_view text) {
-    CSqlLexer lexer;
-    const std::vector<ByteClass> classes = lexer.Classify(text);
-    const std::string upper = cp932::ToUpper(text);
-    std::string out(text);
-    for (std::size_t i = 0; i < out.size(); ++i)
-        if (classes[i] != ByteClass::Quoted) out[i] = upper[i];
+    std::string out = cp932::ToUpper(text);
+    CSqlLexer().ForEachRun(text, [&](std::size_t from, std::size_t to, ByteClass byteClass) {
+        if (byteClass == ByteClass::Quoted) out.replace(from, to - from, text.substr(from, to - from));
+    });
     return out;
 }

@@ -1,5 +1,7 @@
 #include "interpreter/CStatementCompletion.h"
 
+#include "text/Cp932.h"
+
 using statementhead::Ending;
 
 CStatementCompletion::CStatementCompletion(const CScriptLines& templates) : m_matcher(templates) {}
@@ -8,6 +10,7 @@ void CStatementCompletion::Clear() {
     m_lexer.Reset();
     m_matcher.Clear();
     m_head.clear();
+    m_headDecided = false;
     m_ending = Ending::Semicolon;
     m_endsWithSemicolon = false;
     m_slashLine = false;
@@ -17,21 +20,34 @@ void CStatementCompletion::Clear() {
 void CStatementCompletion::Append(const std::string& line) {
     if (!m_empty) m_lexer.EndLine();
     m_empty = false;
-    const auto classes = m_lexer.Classify(line);
-    std::string code = line;
-    for (std::size_t i = 0; i < code.size(); ++i)
-        if (classes[i] != CSqlLexer::ByteClass::Code) code[i] = ' ';
+    m_code = line;
+    m_lexer.ForEachRun(line, [this](std::size_t from, std::size_t to, CSqlLexer::ByteClass) {
+        m_code.replace(from, to - from, to - from, ' ');
+    });
     // Note: a "/" line inside an open quote or comment still completes the
     // statement, so a quote left open can never swallow the console.
     m_slashLine = statementhead::IsSlashLine(line);
-    const std::size_t last = code.find_last_not_of(" \t\r");
-    m_endsWithSemicolon = last != std::string::npos && code[last] == ';';
-    m_matcher.Append(code);
-    if (m_head.size() < kHeadBytes) {
-        m_head += code.substr(0, kHeadBytes);
+    const std::size_t last = m_code.find_last_not_of(" \t\r");
+    m_endsWithSemicolon = last != std::string::npos && m_code[last] == ';';
+    m_matcher.Append(m_code);
+    if (!m_headDecided && m_head.size() < kHeadBytes) {
+        m_head.append(m_code, 0, kHeadBytes);
         m_head += ' ';
-        m_ending = statementhead::EndingOf(statementhead::FirstWords(m_head, 8));
+        DecideEnding();
     }
+}
+
+// Note: only after CREATE do the words past the first matter; any other
+// first word decides the ending for good, as later lines cannot change it.
+void CStatementCompletion::DecideEnding() {
+    std::size_t end = 0;
+    const std::string first = cp932::ToUpper(statementhead::NextWord(m_head, end));
+    if (!first.empty() && first != "CREATE") {
+        m_ending = statementhead::EndingOf(std::span(&first, 1));
+        m_headDecided = true;
+        return;
+    }
+    m_ending = statementhead::EndingOf(statementhead::FirstWords(m_head, 8));
 }
 
 bool CStatementCompletion::IsComplete() const {

@@ -33,9 +33,16 @@ private:
     // How many bytes of the statement's code decide its leading words.
     static constexpr std::size_t kHeadBytes = 256;
 
+    // Sets m_ending from the statement's leading words in m_head.
+    void DecideEnding();
+
     CSqlLexer m_lexer;
     CTemplateMatcher m_matcher;
+    // The line being appended with its quotes and comments as blanks.
+    std::string m_code;
     std::string m_head;
+    // True once m_head's first word alone has decided the ending.
+    bool m_headDecided = false;
     statementhead::Ending m_ending = statementhead::Ending::Semicolon;
     bool m_endsWithSemicolon = false;
     bool m_slashLine = false;

@@ -1,14 +1,17 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "interpreter/CTemplateIndex.h"
 #include "text/CScriptLines.h"
 
 // Tells whether the lines of a statement, joined with line feeds, fit any
 // of a list of Scan patterns, without rescanning what it has already seen:
 // each pattern's match is carried forward as lines arrive, so a statement
-// of n bytes costs O(n) per pattern over all its lines.
+// of n bytes costs O(n) per pattern over all its lines. Only the patterns
+// that may begin as the text does are followed at all.
 class CTemplateMatcher {
 public:
     explicit CTemplateMatcher(const CScriptLines& patterns);
@@ -28,11 +31,18 @@ private:
         State state = State::Running;
     };
 
-    void Advance(const std::string& pattern, Progress& progress) const;
+    void Advance(std::string_view pattern, Progress& progress) const;
+    // Once the text has a byte that is not a blank: the patterns that may
+    // begin as it does join the run, from their start.
+    void Begin();
 
     CScriptLines m_patterns;
+    CTemplateIndex m_index;
     std::vector<Progress> m_progress;
+    // Numbers of the patterns still Running that are followed.
+    std::vector<int> m_running;
     std::string m_text;
     bool m_anyFits = false;
     bool m_empty = true;
+    bool m_begun = false;
 };

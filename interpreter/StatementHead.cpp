@@ -11,17 +11,16 @@ namespace {
 constexpr const char* kQualifiers[] = {"EDITIONABLE", "NONEDITIONABLE", "EDITIONING", "FORCE", "NOFORCE"};
 
 struct EndingRow {
-    const char* first;
-    const char* second;  // null: any
+    std::string_view first;
+    std::string_view second;  // empty: any
     Ending ending;
 };
 
 // Read top-down after ObjectWords; the first row that fits decides.
 constexpr EndingRow kEndings[] = {
-    {"DECLARE", nullptr, Ending::Slash},  {"BEGIN", nullptr, Ending::Slash},
-    {"FUNCTION", nullptr, Ending::Slash}, {"PROCEDURE", nullptr, Ending::Slash},
-    {"PACKAGE", nullptr, Ending::Slash},  {"TRIGGER", nullptr, Ending::Slash},
-    {"TYPE", "BODY", Ending::Slash},      {"TYPE", nullptr, Ending::SemicolonOrSlash},
+    {"DECLARE", "", Ending::Slash},   {"BEGIN", "", Ending::Slash},           {"FUNCTION", "", Ending::Slash},
+    {"PROCEDURE", "", Ending::Slash}, {"PACKAGE", "", Ending::Slash},         {"TRIGGER", "", Ending::Slash},
+    {"TYPE", "BODY", Ending::Slash},  {"TYPE", "", Ending::SemicolonOrSlash},
 };
 
 using textparse::IsWordByte;
@@ -33,7 +32,7 @@ bool IsQualifier(const std::string& word) {
 
 // Index of the first object word after CREATE [OR REPLACE]; 0 when the
 // statement is no CREATE.
-std::size_t ObjectStart(const std::vector<std::string>& words) {
+std::size_t ObjectStart(std::span<const std::string> words) {
     if (words.empty() || words[0] != "CREATE") return 0;
     std::size_t at = 1;
     if (words.size() > 2 && words[1] == "OR" && words[2] == "REPLACE") at = 3;
@@ -42,43 +41,52 @@ std::size_t ObjectStart(const std::vector<std::string>& words) {
 
 }  // namespace
 
+std::string_view NextWord(std::string_view code, std::size_t& i) {
+    while (i < code.size() && !IsWordByte(static_cast<unsigned char>(code[i]))) ++i;
+    const std::size_t start = i;
+    while (i < code.size() && IsWordByte(static_cast<unsigned char>(code[i])))
+        i += std::max<std::size_t>(cp932::CharLength(code, i), 1);
+    return code.substr(start, i - start);
+}
+
 std::vector<std::string> FirstWords(std::string_view code, std::size_t count) {
     std::vector<std::string> words;
     std::size_t i = 0;
     while (i < code.size() && words.size() < count) {
-        while (i < code.size() && !IsWordByte(static_cast<unsigned char>(code[i]))) ++i;
-        std::size_t start = i;
-        while (i < code.size() && IsWordByte(static_cast<unsigned char>(code[i])))
-            i += std::max<std::size_t>(cp932::CharLength(code, i), 1);
-        if (i > start) words.push_back(cp932::ToUpper(code.substr(start, i - start)));
+        const std::string_view word = NextWord(code, i);
+        if (!word.empty()) words.push_back(cp932::ToUpper(word));
     }
     return words;
 }
 
-std::vector<std::string> ObjectWords(const std::vector<std::string>& words) {
+std::vector<std::string> ObjectWords(std::span<const std::string> words) {
     const std::size_t start = ObjectStart(words);
-    if (start == 0) return words;
+    if (start == 0) return {words.begin(), words.end()};
     std::vector<std::string> out;
     for (std::size_t k = start; k < words.size(); ++k)
         if (!(out.empty() && IsQualifier(words[k]))) out.push_back(words[k]);
     return out;
 }
 
-Ending EndingOf(const std::vector<std::string>& words) {
+Ending EndingOf(std::span<const std::string> words) {
     const bool create = !words.empty() && words[0] == "CREATE";
-    const std::vector<std::string> object = ObjectWords(words);
+    const std::vector<std::string> objectWords = create ? ObjectWords(words) : std::vector<std::string>();
+    const std::span<const std::string> object = create ? objectWords : words;
     if (object.empty()) return Ending::Semicolon;
     for (const auto& row : kEndings) {
-        const bool blockWord =
-            std::string_view(row.first) == "DECLARE" || std::string_view(row.first) == "BEGIN";
-        if (blockWord == create || object[0] != row.first) continue;
-        if (row.second != nullptr && (object.size() < 2 || object[1] != row.second)) continue;
+        if (object[0] != row.first) continue;
+        const bool blockWord = row.first == "DECLARE" || row.first == "BEGIN";
+        if (blockWord == create) continue;
+        if (!row.second.empty() && (object.size() < 2 || object[1] != row.second)) continue;
         return row.ending;
     }
     return Ending::Semicolon;
 }
 
 std::string BlankQualifiers(std::string copy) {
+    // Note: the copy is upper-cased already, so its words are compared as they stand.
+    std::size_t end = 0;
+    if (NextWord(copy, end) != "CREATE") return copy;
     const std::vector<std::string> words = FirstWords(copy, 5);
     std::size_t start = ObjectStart(words);
     if (start == 0) return copy;

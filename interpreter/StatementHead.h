@@ -1,5 +1,6 @@
 #pragma once
 
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,13 +19,16 @@ enum class Ending {
 // blanks), upper-cased; a word is a run of letters, digits, _ $ # and
 // double-byte characters.
 std::vector<std::string> FirstWords(std::string_view code, std::size_t count);
+// The next word of `code` from byte `i` on, as it stands (empty when there
+// is none); `i` moves past it.
+std::string_view NextWord(std::string_view code, std::size_t& i);
 
 // The words after CREATE [OR REPLACE] with the words that only qualify the
 // object (EDITIONABLE, NONEDITIONABLE, EDITIONING, FORCE, NOFORCE) left out;
 // other statements come back as they are.
-std::vector<std::string> ObjectWords(const std::vector<std::string>& words);
+std::vector<std::string> ObjectWords(std::span<const std::string> words);
 
-Ending EndingOf(const std::vector<std::string>& words);
+Ending EndingOf(std::span<const std::string> words);
 
 // `copy` (upper-cased) with the qualifying words after CREATE [OR REPLACE]
 // turned into blanks, so that one template serves every spelling.

@@ -2,11 +2,6 @@
 
 namespace textparse {
 
-bool IsWordByte(unsigned char c) {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' ||
-           c == '$' || c == '#' || c >= 0x80;
-}
-
 std::string TrimBlanks(std::string_view text) {
     std::size_t begin = text.find_first_not_of(' ');
     if (begin == std::string_view::npos) return {};

@@ -10,7 +10,15 @@ namespace textparse {
 
 // A byte of a name: letters, digits, "_", "$", "#" and every byte of a
 // double-byte character.
-bool IsWordByte(unsigned char c);
+inline bool IsWordByte(unsigned char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' ||
+           c == '$' || c == '#' || c >= 0x80;
+}
+
+// True when a "%s" field of a Scan pattern starts at byte `i`.
+inline bool IsFieldAt(std::string_view pattern, std::size_t i) {
+    return i + 1 < pattern.size() && pattern[i] == '%' && pattern[i + 1] == 's';
+}
 
 // `text` without leading and trailing blanks (byte 0x20 only).
 std::string TrimBlanks(std::string_view text);

@@ -118,11 +118,13 @@ void ODatabase::Close() {
     }
 }
 
-oresult ODatabase::ExecuteSQL(const char* sql) {
+oresult ODatabase::ExecuteSQL(const char* sql) { return ExecuteSQL(std::string(sql != nullptr ? sql : "")); }
+
+oresult ODatabase::ExecuteSQL(const std::string& sql) {
     if (!m_impl->RequireOpen()) return OFAILURE;
     std::vector<CEngineBind> binds = m_impl->CollectBinds();
     long rows = 0;
-    if (!m_impl->connection->Execute(sql != nullptr ? sql : "", binds, rows)) {
+    if (!m_impl->connection->Execute(sql, binds, rows)) {
         m_impl->SetError(m_impl->connection->LastError());
         return OFAILURE;
     }

@@ -37,6 +37,7 @@ public:
     // Runs one statement (SQL, or an anonymous block BEGIN ... END;). The
     // declared parameters are bound by name wherever ":NAME" appears.
     oresult ExecuteSQL(const char* sql);
+    oresult ExecuteSQL(const std::string& sql);
     // Rows touched by the last successful ExecuteSQL.
     long GetRowsProcessed() const;
     // ON: every statement that succeeds is committed at once.

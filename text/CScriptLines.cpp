@@ -182,6 +182,10 @@ void CScriptLines::AppendText(std::string_view data) {
     }
 }
 
+bool CScriptLines::ExpandsToItself(const std::string& line) {
+    return !IsIncludeLine(line) && line.size() + 1 <= kMaxExpandedBytes;
+}
+
 CScriptLines& CScriptLines::ExpandIncludes(CScriptLines& result) {
     std::vector<Notice> notices;
     return ExpandIncludes(result, notices);

@@ -44,6 +44,10 @@ public:
                                  scripttext::Encoding encoding = scripttext::Encoding::Auto,
                                  std::size_t maxLines = kMaxExpandedLines);
 
+    // True when ExpandIncludes gives `line` back alone, as it is and without
+    // a notice: it is no "@" line and within the bytes one expansion visits.
+    static bool ExpandsToItself(const std::string& line);
+
     // Removes the element at `index` (if there is one), then inserts the
     // lines of the file `path` there, in file order. False when the file
     // cannot be read.

@@ -85,6 +85,16 @@ std::string Encode(std::string_view plain) {
     return encoded;
 }
 
+void EncodeInPlace(std::string& line) {
+    bool plain = line.find('\0') == std::string::npos;
+    for (std::size_t at = line.find(' '); plain && at != std::string::npos; at = line.find(' ', at)) {
+        const std::size_t run = line.find_first_not_of(' ', at);
+        plain = (run == std::string::npos ? line.size() : run) - at < kMinRun;
+        at = run;
+    }
+    if (!plain) line = Encode(line);
+}
+
 std::string Decode(std::string_view encoded) {
     std::string plain;
     plain.reserve(DecodedSize(encoded));

@@ -21,6 +21,9 @@ void AppendBlanks(std::string& encoded, std::size_t count);
 void AppendText(std::string& encoded, std::string_view text);
 
 std::string Encode(std::string_view plain);
+// `line` replaced by its encoding; a line without a NUL or a long run of
+// blanks is its own encoding and is left as it is.
+void EncodeInPlace(std::string& line);
 std::string Decode(std::string_view encoded);
 // Appends the decoded line to `plain`.
 void AppendDecoded(std::string_view encoded, std::string& plain);

@@ -8,13 +8,13 @@
 #include "text/Cp932.h"
 
 namespace encoding {
-namespace {
-
-bool IsAscii(std::string_view s) {
-    for (char c : s)
+bool IsAscii(std::string_view text) {
+    for (char c : text)
         if (static_cast<unsigned char>(c) >= 0x80) return false;
     return true;
 }
+
+namespace {
 
 // One converter per direction and thread, opened on first use.
 class Converter {

@@ -7,6 +7,10 @@
 // edges (terminal, screen, database engine).
 namespace encoding {
 
+// True when every byte is below 0x80: the text reads the same in CP932 and
+// UTF-8.
+bool IsAscii(std::string_view text);
+
 // CP932 to UTF-8. A byte sequence that is not valid CP932 becomes U+FFFD for
 // each offending byte, so nothing is dropped silently and nothing fails.
 std::string Cp932ToUtf8(std::string_view cp932);

@@ -37,6 +37,20 @@ TEST(Cp932, ToUpperLeavesTrailBytesAlone) {
     for (const auto& c : cases) EXPECT_EQ(cp932::ToUpper(c.in), c.out);
 }
 
+TEST(Cp932, ToUpperOfLongAsciiStretchesStillPairsDoubleBytes) {
+    std::string ascii;
+    std::string expected;
+    for (int c = 1; c < 0x80; ++c) {
+        ascii += static_cast<char>(c);
+        expected += static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+    }
+    EXPECT_EQ(cp932::ToUpper(ascii), expected);
+    // The trail byte 0x61 follows seven ASCII bytes; the first byte is before `from`.
+    std::string text = "abcdefg\x88\x61hijklmnop";
+    cp932::ToUpperInPlace(text, 1);
+    EXPECT_EQ(text, "aBCDEFG\x88\x61HIJKLMNOP");
+}
+
 TEST(Cp932, CharLengthNeverPassesTheEnd) {
     std::string s =
         "a\x82\xA0"
