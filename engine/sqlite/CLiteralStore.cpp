@@ -3,6 +3,7 @@
 #include "engine/sqlite/CSqliteValueFunctions.h"
 #include "engine/sqlite/CValueText.h"
 #include "text/Cp932.h"
+#include "text/Encoding.h"
 
 namespace {
 
@@ -28,7 +29,13 @@ Outcome TakeText(const CSqliteCatalog::Column& column, std::string_view literal,
     // The statement is CP932: the literal's bytes are the bytes it is stored in.
     std::string content;
     std::size_t characters = 0;
-    for (std::size_t k = 1; k + 1 < literal.size(); ++k) {
+    std::string_view inner = literal.substr(1, literal.size() - 2);
+    bool plain = encoding::IsAscii(inner) && inner.find('\'') == std::string_view::npos;
+    if (plain) {
+        content.assign(inner);
+        characters = inner.size();
+    }
+    for (std::size_t k = 1; !plain && k + 1 < literal.size(); ++k) {
         if (literal[k] == '\'' && literal[k + 1] == '\'') ++k;
         std::size_t length = cp932::CharLength(literal, k);
         content.append(literal.substr(k, length));

@@ -517,7 +517,7 @@ bool CSqliteConnection::BindSlot(sqlite3_stmt* statement, int index, CLiteralSto
         rc = sqlite3_bind_int64(statement, index, integer);
     } else {
         // SQLite reads a number's digits as it reads them in a statement.
-        if (!value.number) value.text = encoding::Cp932ToUtf8(value.text);
+        if (!value.number && !encoding::IsAscii(value.text)) value.text = encoding::Cp932ToUtf8(value.text);
         rc = sqlite3_bind_text(statement, index, value.text.data(), static_cast<int>(value.text.size()),
                                lifetime);
     }

@@ -27,6 +27,8 @@ std::size_t SkipQuoted(std::string_view sql, std::size_t at) {
 }  // namespace
 
 std::size_t CStatementLimits::FindOverlongRun(std::string_view sql) {
+    // Every operator takes a byte at least.
+    if (sql.size() <= kMaxOperatorRun) return std::string_view::npos;
     // Operators counted at each open level of parentheses.
     std::vector<std::size_t> runs(1, 0);
     std::size_t at = 0;
