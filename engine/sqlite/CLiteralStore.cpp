@@ -60,7 +60,7 @@ Outcome TakeText(const CSqliteCatalog::Column& column, std::string_view literal,
 
 CLiteralStore::Outcome CLiteralStore::Take(const CSqliteCatalog::Column& column, CSqlExpr::Kind kind,
                                            std::string_view literal, Value& value, Refusal& refusal) {
-    bool number = kind == CSqlExpr::Kind::Number && literal.find_first_of("eE") == std::string_view::npos;
+    bool number = kind == CSqlExpr::Kind::Number && !HasExponent(literal);
     if (column.type == CSqlType::Number && number) return TakeNumber(column, literal, value, refusal);
     bool text = kind == CSqlExpr::Kind::String && literal.size() > 2;
     if ((column.type != CSqlType::Text && column.type != CSqlType::Char) || !text) return Outcome::NotTaken;

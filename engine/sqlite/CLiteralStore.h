@@ -32,6 +32,13 @@ public:
 
     // NotTaken when `literal` (a literal token of `kind`) is no value these
     // rules take at once; the caller then stores it as an expression.
+    // A number literal written with an exponent ("1E5").
+    static bool HasExponent(std::string_view number) {
+        for (char c : number)
+            if (c == 'e' || c == 'E') return true;
+        return false;
+    }
+
     static Outcome Take(const CSqliteCatalog::Column& column, CSqlExpr::Kind kind, std::string_view literal,
                         Value& value, Refusal& refusal);
 };

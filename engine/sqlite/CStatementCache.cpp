@@ -12,7 +12,7 @@ bool IsLiteral(const CSqlScanner::Token& token) {
 // A number's kind as SQLite reads it: an integer, a floating-point value,
 // or one with an exponent (which the column rules never take at once).
 char NumberKind(std::string_view number) {
-    if (number.find_first_of("eE") != std::string_view::npos) return 'e';
+    if (CLiteralStore::HasExponent(number)) return 'e';
     std::int64_t value = 0;
     auto result = std::from_chars(number.data(), number.data() + number.size(), value);
     return result.ec == std::errc() && result.ptr == number.data() + number.size() ? 'i' : 'r';
