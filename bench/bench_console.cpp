@@ -204,7 +204,7 @@ double Median(std::vector<double> values) {
     return values[values.size() / 2];
 }
 
-constexpr int kRounds = 3;
+constexpr int kRounds = 7;
 
 // The ratios of the summary: tarvex and the shell alternately, the median
 // of kRounds each, so that a change of the machine's load hits both.

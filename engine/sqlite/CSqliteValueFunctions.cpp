@@ -447,7 +447,11 @@ std::string CSqliteValueFunctions::TruncateDecimal(std::string_view number, int 
 
 bool CSqliteValueFunctions::FitNumber(std::string& text, int precision, int scale) {
     bool scaled = scale != kNoScale;
-    if (scaled) text = RoundDecimal(text, scale);
+    // Note: digits within the scale round to themselves.
+    std::size_t point = text.find('.');
+    bool within = scale >= 0 &&
+                  (point == std::string::npos || text.size() - point - 1 <= static_cast<std::size_t>(scale));
+    if (scaled && !within) text = RoundDecimal(text, scale);
     return precision <= 0 || IntegerDigits(text) <= precision - (scaled ? scale : 0);
 }
 
