@@ -446,12 +446,12 @@ bool CSqliteConnection::PrepareCompiled(Piece piece, const std::string& compiled
 bool CSqliteConnection::PrepareShaped(Piece piece, Statement& owned, sqlite3_stmt*& statement) {
     statement = nullptr;
     auto tokens = CSqlScanner::Significant(piece.text);
-    std::string shape = CStatementCache::Shape(piece.text, tokens);
+    std::vector<const CSqlScanner::Token*> literals;
+    std::string shape = CStatementCache::Shape(piece.text, tokens, literals);
     if (shape.empty()) return true;
     m_rowNumber = 0;
     m_resultTypes.clear();
     m_catalog->Refresh();
-    auto literals = CStatementCache::Literals(tokens);
     if (auto* entry = m_shapes.Find(shape, m_catalog->Generation())) {
         SlotBinding binding = BindShaped(piece, literals, *entry);
         if (binding == SlotBinding::Refused) return false;

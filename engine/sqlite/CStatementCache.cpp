@@ -20,7 +20,8 @@ char NumberKind(std::string_view number) {
 
 }  // namespace
 
-std::string CStatementCache::Shape(std::string_view text, const std::vector<CSqlScanner::Token>& tokens) {
+std::string CStatementCache::Shape(std::string_view text, const std::vector<CSqlScanner::Token>& tokens,
+                                   std::vector<const CSqlScanner::Token*>& literals) {
     if (tokens.empty() || !CSqlScanner::Is(text, tokens[0], "INSERT")) return {};
     std::string shape;
     shape.reserve(text.size());
@@ -29,26 +30,16 @@ std::string CStatementCache::Shape(std::string_view text, const std::vector<CSql
         if (token.kind == CSqlScanner::Kind::Bind) return {};
         // Note: no token holds a NUL byte or is empty, so a literal written
         // as an empty token and its kind reads one way only.
-        if (token.kind == CSqlScanner::Kind::Number) {
+        if (IsLiteral(token)) {
             shape += '\0';
-            shape += NumberKind(word);
-        } else if (IsLiteral(token)) {
-            shape += '\0';
-            shape += 's';
+            shape += token.kind == CSqlScanner::Kind::Number ? NumberKind(word) : 's';
+            literals.push_back(&token);
         } else {
             shape.append(word);
         }
         shape += '\0';
     }
     return shape;
-}
-
-std::vector<const CSqlScanner::Token*> CStatementCache::Literals(
-    const std::vector<CSqlScanner::Token>& tokens) {
-    std::vector<const CSqlScanner::Token*> literals;
-    for (const auto& token : tokens)
-        if (IsLiteral(token)) literals.push_back(&token);
-    return literals;
 }
 
 CStatementCache::Entry* CStatementCache::Find(const std::string& shape, std::uint64_t generation) {

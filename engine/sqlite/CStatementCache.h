@@ -27,10 +27,10 @@ public:
 
     static constexpr std::size_t kMaxEntries = 64;
 
-    // The shape of an INSERT that may be kept; "" for any other statement.
-    static std::string Shape(std::string_view text, const std::vector<CSqlScanner::Token>& tokens);
-    // The literal tokens of `tokens`, in order.
-    static std::vector<const CSqlScanner::Token*> Literals(const std::vector<CSqlScanner::Token>& tokens);
+    // The shape of an INSERT that may be kept, with its literal tokens in
+    // order; "" for any other statement.
+    static std::string Shape(std::string_view text, const std::vector<CSqlScanner::Token>& tokens,
+                             std::vector<const CSqlScanner::Token*>& literals);
 
     // The entry of `shape` compiled against catalog `generation`; null when
     // there is none.
