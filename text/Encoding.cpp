@@ -3,14 +3,23 @@
 #include <iconv.h>
 
 #include <cerrno>
+#include <cstdint>
+#include <cstring>
 #include <stdexcept>
 
 #include "text/Cp932.h"
 
 namespace encoding {
 bool IsAscii(std::string_view text) {
-    for (char c : text)
-        if (static_cast<unsigned char>(c) >= 0x80) return false;
+    // Eight bytes at a time: any high bit is a byte of 0x80 or more.
+    std::size_t at = 0;
+    for (; at + 8 <= text.size(); at += 8) {
+        std::uint64_t word = 0;
+        std::memcpy(&word, text.data() + at, sizeof word);
+        if ((word & 0x8080808080808080ULL) != 0) return false;
+    }
+    for (; at < text.size(); ++at)
+        if (static_cast<unsigned char>(text[at]) >= 0x80) return false;
     return true;
 }
 

@@ -23,22 +23,23 @@ char NumberKind(std::string_view number) {
 std::string CStatementCache::Shape(std::string_view text, const std::vector<CSqlScanner::Token>& tokens,
                                    std::vector<const CSqlScanner::Token*>& literals) {
     if (tokens.empty() || !CSqlScanner::Is(text, tokens[0], "INSERT")) return {};
+    // The text as it stands, each literal replaced by a NUL, its kind and a
+    // NUL: a statement holds no NUL byte, so the shape reads one way only.
     std::string shape;
-    shape.reserve(text.size());
+    shape.reserve(text.size() + 8);
+    std::size_t done = 0;
     for (const auto& token : tokens) {
-        std::string_view word = text.substr(token.begin, token.length);
         if (token.kind == CSqlScanner::Kind::Bind) return {};
-        // Note: no token holds a NUL byte or is empty, so a literal written
-        // as an empty token and its kind reads one way only.
-        if (IsLiteral(token)) {
-            shape += '\0';
-            shape += token.kind == CSqlScanner::Kind::Number ? NumberKind(word) : 's';
-            literals.push_back(&token);
-        } else {
-            shape.append(word);
-        }
+        if (!IsLiteral(token)) continue;
+        shape.append(text.substr(done, token.begin - done));
         shape += '\0';
+        shape += token.kind == CSqlScanner::Kind::Number ? NumberKind(text.substr(token.begin, token.length))
+                                                         : 's';
+        shape += '\0';
+        literals.push_back(&token);
+        done = token.begin + token.length;
     }
+    shape.append(text.substr(done));
     return shape;
 }
 

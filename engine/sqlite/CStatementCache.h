@@ -12,7 +12,7 @@
 #include "engine/sqlite/SqliteApi.h"
 
 // Prepared INSERT ... VALUES statements whose values are all literals, kept
-// by the statement's shape (its tokens, each literal replaced by its kind),
+// by the statement's shape (its text, each literal replaced by its kind),
 // so that a script of such statements compiles and prepares each shape
 // once and binds the literals of every later one. Entries hold while the
 // catalog they were compiled against does.

@@ -96,6 +96,18 @@ TEST(Encoding, Utf8OffsetsMapToCp932Bytes) {
     EXPECT_EQ(encoding::Utf8OffsetToCp932(cp, 7), 6u);  // past the end stays past the end
 }
 
+TEST(Encoding, IsAsciiSeesAHighByteAnywhere) {
+    for (std::size_t length = 0; length <= 20; ++length) {
+        std::string text(length, 'a');
+        EXPECT_TRUE(encoding::IsAscii(text)) << length;
+        for (std::size_t at = 0; at < length; ++at) {
+            std::string high = text;
+            high[at] = '\x80';
+            EXPECT_FALSE(encoding::IsAscii(high)) << length << " " << at;
+        }
+    }
+}
+
 TEST(CScriptLines, JoinPutsLineFeedsBetweenLines) {
     EXPECT_EQ(CScriptLines().Join(), "");
     EXPECT_EQ(CScriptLines("a").Join(), "a");
