@@ -123,6 +123,16 @@ std::vector<CSqlScanner::Token> CSqlScanner::Significant(std::string_view text, 
     return out;
 }
 
+std::size_t CSqlScanner::Significant(std::string_view text, Token* out, std::size_t limit) {
+    std::size_t count = 0;
+    for (std::size_t i = 0; i < text.size() && count < limit;) {
+        Token token = Next(text, i);
+        if (token.kind != Kind::Space && token.kind != Kind::Comment) out[count++] = token;
+        i = token.begin + token.length;
+    }
+    return count;
+}
+
 bool CSqlScanner::Is(std::string_view text, const Token& token, std::string_view word) {
     if (token.length != word.size()) return false;
     for (std::size_t k = 0; k < word.size(); ++k) {

@@ -24,6 +24,8 @@ public:
 
     // The tokens that are not blanks or comments; the first `limit` only.
     static std::vector<Token> Significant(std::string_view text, std::size_t limit = SIZE_MAX);
+    // The same into `out`, room for `limit`; the number written.
+    static std::size_t Significant(std::string_view text, Token* out, std::size_t limit);
 
     // ASCII case-insensitive comparison of a token's text with `word`.
     static bool Is(std::string_view text, const Token& token, std::string_view word);

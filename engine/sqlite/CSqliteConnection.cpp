@@ -447,6 +447,7 @@ bool CSqliteConnection::PrepareShaped(Piece piece, Statement& owned, sqlite3_stm
     statement = nullptr;
     auto tokens = CSqlScanner::Significant(piece.text);
     std::vector<const CSqlScanner::Token*> literals;
+    literals.reserve(tokens.size());
     std::string shape = CStatementCache::Shape(piece.text, tokens, literals);
     if (shape.empty()) return true;
     m_rowNumber = 0;

@@ -81,17 +81,22 @@ constexpr Rule kRules[] = {
 };
 
 // Number of leading words of `tokens` that the rule matches, 0 when it does not.
-std::size_t Match(std::string_view text, const std::vector<CSqlScanner::Token>& tokens, const Rule& rule) {
+std::size_t Match(std::string_view text, const CSqlScanner::Token* tokens, std::size_t count,
+                  const Rule& rule) {
     std::size_t k = 0;
     for (; k < rule.words.size() && !rule.words[k].empty(); ++k)
-        if (k >= tokens.size() || !CSqlScanner::Is(text, tokens[k], rule.words[k])) return 0;
+        if (k >= count || !CSqlScanner::Is(text, tokens[k], rule.words[k])) return 0;
     return k;
 }
 
 const Rule* FindRule(std::string_view text, std::size_t& words) {
-    auto tokens = CSqlScanner::Significant(text, kMaxWords);
+    CSqlScanner::Token tokens[kMaxWords];
+    const std::size_t count = CSqlScanner::Significant(text, tokens, kMaxWords);
+    // Note: a rule whose first word begins with another letter cannot match.
+    const char first = count > 0 ? static_cast<char>(text[tokens[0].begin] & ~0x20) : '\0';
     for (const Rule& rule : kRules) {
-        words = Match(text, tokens, rule);
+        if (rule.words[0].front() != first) continue;
+        words = Match(text, tokens, count, rule);
         if (words > 0) return &rule;
     }
     return nullptr;
