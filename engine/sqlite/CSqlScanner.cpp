@@ -1,28 +1,63 @@
 #include "engine/sqlite/CSqlScanner.h"
 
 #include <algorithm>
+#include <array>
 
 #include "text/Cp932.h"
 #include "text/LeadingInt.h"
 
 namespace {
 
-bool IsWordStart(unsigned char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_'; }
+// What a byte can begin, read from one table.
+enum ByteClass : unsigned char {
+    kOther,
+    kSpace,
+    kQuote,
+    kDash,
+    kSlash,
+    kColon,
+    kWordStart,
+    kLead,
+    kDigit,
+    kDot,
+    kWordOnly
+};
 
-bool IsWordByte(unsigned char c) { return IsWordStart(c) || (c >= '0' && c <= '9') || c == '$' || c == '#'; }
+constexpr std::array<unsigned char, 256> kByteClasses = [] {
+    std::array<unsigned char, 256> classes{};
+    for (unsigned char c : {' ', '\t', '\n', '\r', '\f', '\v'}) classes[c] = kSpace;
+    for (int c = 'A'; c <= 'Z'; ++c) classes[static_cast<std::size_t>(c)] = kWordStart;
+    for (int c = 'a'; c <= 'z'; ++c) classes[static_cast<std::size_t>(c)] = kWordStart;
+    for (int c = '0'; c <= '9'; ++c) classes[static_cast<std::size_t>(c)] = kDigit;
+    for (int c = 0; c < 256; ++c)
+        if (cp932::IsLeadByte(static_cast<unsigned char>(c))) classes[static_cast<std::size_t>(c)] = kLead;
+    classes['_'] = kWordStart;
+    classes['$'] = kWordOnly;
+    classes['#'] = kWordOnly;
+    classes['\''] = kQuote;
+    classes['"'] = kQuote;
+    classes['-'] = kDash;
+    classes['/'] = kSlash;
+    classes[':'] = kColon;
+    classes['.'] = kDot;
+    return classes;
+}();
 
-bool IsSpace(unsigned char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v';
+unsigned char ClassOf(char c) { return kByteClasses[static_cast<unsigned char>(c)]; }
+
+bool IsWordByte(unsigned char c) {
+    const unsigned char k = kByteClasses[c];
+    return k == kWordStart || k == kDigit || k == kWordOnly;
 }
 
 // End of a run of word characters (double-byte characters count as word
 // characters, as in identifiers) starting at `i`.
 std::size_t WordEnd(std::string_view text, std::size_t i) {
     while (i < text.size()) {
-        auto c = static_cast<unsigned char>(text[i]);
-        if (cp932::IsLeadByte(c))
-            i += cp932::CharLength(text, i);
-        else if (IsWordByte(c))
+        const unsigned char k = ClassOf(text[i]);
+        if (k == kLead)
+            i += i + 1 < text.size() ? 2 : 1;
+        else if (k == kWordStart || k == kDigit || k == kWordOnly)
             ++i;
         else
             break;
@@ -79,28 +114,50 @@ std::size_t CommentEnd(std::string_view text, std::size_t i) {
 }  // namespace
 
 CSqlScanner::Token CSqlScanner::Next(std::string_view text, std::size_t i) {
-    auto c = static_cast<unsigned char>(text[i]);
+    const char c = text[i];
+    const bool more = i + 1 < text.size();
     std::size_t end = i + 1;
     Kind kind = Kind::Symbol;
-    if (IsSpace(c)) {
-        kind = Kind::Space;
-        while (end < text.size() && IsSpace(static_cast<unsigned char>(text[end]))) ++end;
-    } else if (c == '\'' || c == '"') {
-        kind = c == '\'' ? Kind::String : Kind::QuotedName;
-        end = QuotedEnd(text, i, static_cast<char>(c));
-    } else if ((c == '-' || c == '/') && i + 1 < text.size() && text[i + 1] == (c == '-' ? '-' : '*')) {
-        kind = Kind::Comment;
-        end = CommentEnd(text, i);
-    } else if (c == ':' && i + 1 < text.size() &&
-               (IsWordByte(static_cast<unsigned char>(text[i + 1])) || cp932::IsLeadByte(text[i + 1]))) {
-        kind = Kind::Bind;
-        end = WordEnd(text, i + 1);
-    } else if (IsWordStart(c) || cp932::IsLeadByte(c)) {
-        kind = Kind::Word;
-        end = WordEnd(text, i);
-    } else if (IsDigit(c) || (c == '.' && i + 1 < text.size() && IsDigit(text[i + 1]))) {
-        kind = Kind::Number;
-        end = NumberEnd(text, i);
+    switch (ClassOf(c)) {
+        case kSpace:
+            kind = Kind::Space;
+            while (end < text.size() && ClassOf(text[end]) == kSpace) ++end;
+            break;
+        case kQuote:
+            kind = c == '\'' ? Kind::String : Kind::QuotedName;
+            end = QuotedEnd(text, i, c);
+            break;
+        case kDash:
+        case kSlash:
+            if (more && text[i + 1] == (c == '-' ? '-' : '*')) {
+                kind = Kind::Comment;
+                end = CommentEnd(text, i);
+            }
+            break;
+        case kColon:
+            if (more &&
+                (IsWordByte(static_cast<unsigned char>(text[i + 1])) || cp932::IsLeadByte(text[i + 1]))) {
+                kind = Kind::Bind;
+                end = WordEnd(text, i + 1);
+            }
+            break;
+        case kWordStart:
+        case kLead:
+            kind = Kind::Word;
+            end = WordEnd(text, i);
+            break;
+        case kDigit:
+            kind = Kind::Number;
+            end = NumberEnd(text, i);
+            break;
+        case kDot:
+            if (more && IsDigit(text[i + 1])) {
+                kind = Kind::Number;
+                end = NumberEnd(text, i);
+            }
+            break;
+        default:
+            break;
     }
     return Token{kind, i, end - i};
 }
