@@ -17,8 +17,7 @@ Outcome TakeNumber(const CSqliteCatalog::Column& column, std::string_view litera
         refusal.code = 1438;
         return Outcome::Refused;
     }
-    std::int64_t integer = 0;
-    value.real = digits.find('.') != std::string::npos || !CValueText::ParseInteger(digits, integer);
+    value.real = !CValueText::ParseInteger(digits, value.integer);
     value.text = std::move(digits);
     value.number = true;
     return Outcome::Stored;

@@ -20,8 +20,9 @@ public:
         std::string text;
         bool number = false;
         // A number written with a point, or too large for 64 bits: SQLite
-        // reads it as a floating-point value.
+        // reads it as a floating-point value; else `integer` holds it.
         bool real = false;
+        std::int64_t integer = 0;
     };
     // A refused value: the server's error number and what follows the
     // column's name in its message.

@@ -45,10 +45,8 @@ constexpr std::array<unsigned char, 256> kByteClasses = [] {
 
 unsigned char ClassOf(char c) { return kByteClasses[static_cast<unsigned char>(c)]; }
 
-bool IsWordByte(unsigned char c) {
-    const unsigned char k = kByteClasses[c];
-    return k == kWordStart || k == kDigit || k == kWordOnly;
-}
+// A byte that continues a word once one has begun.
+bool IsWordClass(unsigned char k) { return k == kWordStart || k == kDigit || k == kWordOnly; }
 
 // End of a run of word characters (double-byte characters count as word
 // characters, as in identifiers) starting at `i`.
@@ -57,7 +55,7 @@ std::size_t WordEnd(std::string_view text, std::size_t i) {
         const unsigned char k = ClassOf(text[i]);
         if (k == kLead)
             i += i + 1 < text.size() ? 2 : 1;
-        else if (k == kWordStart || k == kDigit || k == kWordOnly)
+        else if (IsWordClass(k))
             ++i;
         else
             break;
@@ -135,8 +133,7 @@ CSqlScanner::Token CSqlScanner::Next(std::string_view text, std::size_t i) {
             }
             break;
         case kColon:
-            if (more &&
-                (IsWordByte(static_cast<unsigned char>(text[i + 1])) || cp932::IsLeadByte(text[i + 1]))) {
+            if (more && (IsWordClass(ClassOf(text[i + 1])) || ClassOf(text[i + 1]) == kLead)) {
                 kind = Kind::Bind;
                 end = WordEnd(text, i + 1);
             }
@@ -169,25 +166,26 @@ std::vector<CSqlScanner::Token> CSqlScanner::Tokenize(std::string_view text) {
     return tokens;
 }
 
+template <typename Keep>
+std::size_t CSqlScanner::WalkSignificant(std::string_view text, std::size_t limit, Keep keep) {
+    std::size_t count = 0;
+    for (std::size_t i = 0; i < text.size() && count < limit;) {
+        const Token token = Next(text, i);
+        if (token.kind != Kind::Space && token.kind != Kind::Comment) keep(token, count++);
+        i = token.begin + token.length;
+    }
+    return count;
+}
+
 std::vector<CSqlScanner::Token> CSqlScanner::Significant(std::string_view text, std::size_t limit) {
     std::vector<Token> out;
     out.reserve(std::min(limit, 8 + text.size() / 3));
-    for (std::size_t i = 0; i < text.size() && out.size() < limit;) {
-        Token token = Next(text, i);
-        if (token.kind != Kind::Space && token.kind != Kind::Comment) out.push_back(token);
-        i = token.begin + token.length;
-    }
+    WalkSignificant(text, limit, [&](const Token& token, std::size_t) { out.push_back(token); });
     return out;
 }
 
 std::size_t CSqlScanner::Significant(std::string_view text, Token* out, std::size_t limit) {
-    std::size_t count = 0;
-    for (std::size_t i = 0; i < text.size() && count < limit;) {
-        Token token = Next(text, i);
-        if (token.kind != Kind::Space && token.kind != Kind::Comment) out[count++] = token;
-        i = token.begin + token.length;
-    }
-    return count;
+    return WalkSignificant(text, limit, [&](const Token& token, std::size_t at) { out[at] = token; });
 }
 
 bool CSqlScanner::Is(std::string_view text, const Token& token, std::string_view word) {

@@ -41,4 +41,8 @@ public:
 private:
     // The token that starts at `i` (< text.size()).
     static Token Next(std::string_view text, std::size_t i);
+    // Hands each of the first `limit` significant tokens to `keep` with its
+    // place; the number handed.
+    template <typename Keep>
+    static std::size_t WalkSignificant(std::string_view text, std::size_t limit, Keep keep);
 };

@@ -457,7 +457,8 @@ bool CSqliteConnection::PrepareShaped(Piece piece, Statement& owned, sqlite3_stm
         SlotBinding binding = BindShaped(piece, literals, *entry);
         if (binding == SlotBinding::Refused) return false;
         if (binding == SlotBinding::Bound) {
-            m_session->rownum.assign(static_cast<std::size_t>(entry->rownumBlocks), 0);
+            // Note: a kept INSERT ... VALUES has no query block to count ROWNUM.
+            m_session->rownum.clear();
             statement = entry->statement.get();
             return true;
         }
@@ -476,7 +477,6 @@ bool CSqliteConnection::PrepareShaped(Piece piece, Statement& owned, sqlite3_stm
     for (std::size_t k = 0; kept && k < literals.size(); ++k) kept = literals[k]->begin == fresh.slots[k].at;
     if (!kept) return true;
     fresh.statement = std::move(owned);
-    fresh.rownumBlocks = static_cast<int>(m_session->rownum.size());
     m_shapes.Add(shape, m_catalog->Generation(), std::move(fresh));
     return true;
 }
@@ -513,9 +513,8 @@ bool CSqliteConnection::BindSlot(sqlite3_stmt* statement, int index, CLiteralSto
     // Note: a kept statement's values stay in its entry until its next use.
     auto lifetime = kept ? SQLITE_STATIC : SQLITE_TRANSIENT;
     int rc = SQLITE_OK;
-    std::int64_t integer = 0;
-    if (value.number && !value.real && CValueText::ParseInteger(value.text, integer)) {
-        rc = sqlite3_bind_int64(statement, index, integer);
+    if (value.number && !value.real) {
+        rc = sqlite3_bind_int64(statement, index, value.integer);
     } else {
         // SQLite reads a number's digits as it reads them in a statement.
         if (!value.number && !encoding::IsAscii(value.text)) value.text = encoding::Cp932ToUtf8(value.text);

@@ -153,12 +153,14 @@ bool CSqliteDictionary::Install(sqlite3* db) {
 
 namespace {
 
+// Every view is made under each of these prefixes.
+constexpr const char* kPrefixes[] = {"USER_", "ALL_", "DBA_"};
+
 std::string ViewName(const char* prefix, const View& view) { return prefix + std::string(view.name); }
 
 // The views are made on first use: most sessions never read them. A
 // rollback may take them away again, so the last one made is looked for.
 bool ViewsInstalled(sqlite3* db) {
-    constexpr const char* kPrefixes[] = {"USER_", "ALL_", "DBA_"};
     Statement look = sqliteapi::Prepare(
         db, "SELECT 1 FROM temp.sqlite_schema WHERE type = 'view' AND name = '" +
                 ViewName(kPrefixes[std::size(kPrefixes) - 1], kViews[std::size(kViews) - 1]) + "'");
@@ -171,7 +173,7 @@ void InstallViews(sqlite3* db) {
         std::string select = view.select;
         for (std::size_t at; (at = select.find("%U")) != std::string::npos;)
             select.replace(at, 2, kUserObjects);
-        for (const char* prefix : {"USER_", "ALL_", "DBA_"}) {
+        for (const char* prefix : kPrefixes) {
             std::string sql = "CREATE TEMP VIEW IF NOT EXISTS " + ViewName(prefix, view) + " AS " + select;
             sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);
         }

@@ -1,6 +1,6 @@
 #include "engine/sqlite/CStatementCache.h"
 
-#include <charconv>
+#include "engine/sqlite/CValueText.h"
 
 namespace {
 
@@ -14,8 +14,7 @@ bool IsLiteral(const CSqlScanner::Token& token) {
 char NumberKind(std::string_view number) {
     if (CLiteralStore::HasExponent(number)) return 'e';
     std::int64_t value = 0;
-    auto result = std::from_chars(number.data(), number.data() + number.size(), value);
-    return result.ec == std::errc() && result.ptr == number.data() + number.size() ? 'i' : 'r';
+    return CValueText::ParseInteger(number, value) ? 'i' : 'r';
 }
 
 }  // namespace

@@ -22,7 +22,6 @@ public:
         sqliteapi::Statement statement;
         // One per literal of the statement, in the order of the text.
         std::vector<CSqlEmitter::LiteralSlot> slots;
-        int rownumBlocks = 0;
     };
 
     static constexpr std::size_t kMaxEntries = 64;
