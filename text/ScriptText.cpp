@@ -53,11 +53,10 @@ std::size_t SequenceLength(std::string_view s, std::size_t i) {
     return n;
 }
 
-bool LooksLikeUtf8(std::string_view bytes) {
-    if (!HasHighBytes(bytes) || !IsValidUtf8(bytes)) return false;
-    std::string ignored;
-    return !encoding::Cp932ToUtf8Strict(bytes, ignored);
-}
+// Note: Japanese text in CP932 is almost never well-formed UTF-8 (its trail
+// bytes are mostly ASCII), while UTF-8 Japanese is often valid CP932 too; so
+// well-formed UTF-8 with multi-byte sequences is read as UTF-8.
+bool LooksLikeUtf8(std::string_view bytes) { return HasHighBytes(bytes) && IsValidUtf8(bytes); }
 
 // Converts line by line, so that a refusal names its line.
 bool FromUtf8(std::string_view utf8, std::string& cp932, std::size_t& badLine) {

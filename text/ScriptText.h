@@ -15,7 +15,7 @@ bool ParseEncoding(std::string_view name, Encoding& out);
 
 // The CP932 text of a script file's bytes. Auto reads UTF-8 when the bytes
 // start with a UTF-8 byte-order mark, or are valid UTF-8 holding multi-byte
-// sequences while not valid CP932; anything else is taken as CP932, as is.
+// sequences; anything else is taken as CP932, as is.
 // UTF-8 is converted strictly: false, with the 1-based line that holds a
 // character CP932 cannot hold (or bytes that are not UTF-8) in `badLine`.
 bool Decode(std::string_view bytes, Encoding encoding, std::string& cp932, std::size_t& badLine);

@@ -21,8 +21,8 @@ TEST(ScriptText, DecidesTheEncodingAndRefusesWhatCp932CannotHold) {
         {"select 1;\n", Encoding::Auto, "select 1;\n"},
         {"\xEF\xBB\xBFselect 1;", Encoding::Auto, "select 1;"},
         {"'日本語'\n", Encoding::Auto, encoding::Utf8ToCp932("'日本語'\n")},
-        // Valid in both: CP932 unless forced.
-        {"\xE6\x97\xA5", Encoding::Auto, "\xE6\x97\xA5"}, {"\xE6\x97\xA5", Encoding::Utf8, encoding::Utf8ToCp932("日")},
+        // Valid in both: UTF-8 unless forced.
+        {"\xE6\x97\xA5", Encoding::Auto, encoding::Utf8ToCp932("日")}, {"\xE6\x97\xA5", Encoding::Cp932, "\xE6\x97\xA5"},
         {sjisTable, Encoding::Auto, sjisTable}, {"\xEF\xBB\xBF", Encoding::Cp932, "\xEF\xBB\xBF"},
         {"a\r\n日本語\r\n\xC3\xA9\r\n", Encoding::Auto, std::nullopt, 3},
         {"a\n\xFF\n", Encoding::Utf8, std::nullopt, 2}, {"\xEF\xBB\xBF\xED\xA0\x80", Encoding::Auto, std::nullopt, 1},
