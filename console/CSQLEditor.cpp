@@ -140,11 +140,20 @@ void CSQLEditor::InsertText(const std::string& text) {
     PushUndo();
     m_caretColumn = ClampColumn(m_caretColumn);
     std::size_t index = CaretIndex();
-    if (m_overwrite) m_input.erase(index, std::min(text.size(), m_input.size() - index));
+    if (m_overwrite) m_input.erase(index, OverwrittenBytes(index, text.size()));
     m_input.insert(index, text);
     m_caretColumn += static_cast<int>(text.size());
     ClearSelection();
     if (static_cast<long long>(m_input.size()) > m_maxWidth) m_maxWidth = static_cast<int>(m_input.size());
+}
+
+std::size_t CSQLEditor::OverwrittenBytes(std::size_t index, std::size_t length) const {
+    // Note: whole characters are overwritten, so typing over a double-byte
+    // character never leaves its trail byte behind.
+    std::size_t end = index;
+    while (end < m_input.size() && end - index < length)
+        end += std::max<std::size_t>(1, cp932::CharLength(m_input, end));
+    return std::min(end, m_input.size()) - index;
 }
 
 void CSQLEditor::DeleteSelection() {

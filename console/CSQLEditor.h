@@ -121,6 +121,9 @@ private:
     void PushUndo();
     void Anchor(bool extend);
     void DeleteSelection();
+    // Bytes of the input from `index` that text of `length` bytes typed in
+    // overwrite mode replaces: whole characters covering `length`.
+    std::size_t OverwrittenBytes(std::size_t index, std::size_t length) const;
     bool Stopped() const { return m_stopCheck && m_stopCheck(); }
     int InputEnd() const { return m_promptLength + static_cast<int>(m_input.size()); }
     int ClampColumn(long long column) const;

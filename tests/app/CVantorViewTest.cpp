@@ -107,6 +107,16 @@ TEST_F(CVantorViewTest, KeysMakeTheirModelCalls) {
     EXPECT_EQ(Editor().GetLine(0), "SQL> REM one");
 }
 
+TEST_F(CVantorViewTest, OverwriteNeverSplitsADoubleByteCharacter) {
+    Type("select '");
+    Commit(QString::fromUtf8("東京"));
+    Play("Left Ins a '");
+    EXPECT_EQ(InputLine(),
+              "SQL> select '\x93\x8C"
+              "a'");
+    EXPECT_EQ(CaretColumn(), 17);
+}
+
 TEST_F(CVantorViewTest, InputMethodTextIsInsertedAsCp932) {
     Commit(QString::fromUtf8("山田"));
     EXPECT_EQ(InputLine(), "SQL> \x8e\x52\x93\x63");
