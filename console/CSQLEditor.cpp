@@ -378,12 +378,12 @@ bool CSQLEditor::Load(std::istream& in, std::string* refusal) {
         m_processor.ReportOsError();
         return false;
     }
-    std::size_t start = 0;
-    while (!Stopped() && start < text.size()) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string::npos) end = text.size();
-        m_input.assign(text, start, end - start);
-        start = end + 1;
+    CScriptLines lines;
+    lines.AppendText(text);
+    lines.KeepTypedLines();
+    for (auto& line : lines) {
+        if (Stopped()) break;
+        m_input = std::move(line);
         while (!m_input.empty() && m_input.back() == '\r') m_input.pop_back();
         m_caretColumn = m_promptLength;
         Submit();
