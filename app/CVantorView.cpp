@@ -15,6 +15,7 @@
 
 #include "app/CVantorDoc.h"
 #include "app/CommandTable.h"
+#include "text/CScriptLines.h"
 #include "text/Cp932.h"
 #include "text/Encoding.h"
 
@@ -547,9 +548,26 @@ void CVantorView::OnEditPaste() {
     QString text = QApplication::clipboard()->text();
     const qsizetype zero = text.indexOf(QChar(0));
     if (zero >= 0) text.truncate(zero);
-    CSQLEditor& editor = GetEditor();
     // Note: a character CP932 cannot hold is pasted as "?".
-    if (!text.isEmpty()) editor.InsertText(encoding::Utf8ToCp932(text.toStdString()));
+    CScriptLines lines;
+    lines.AppendText(encoding::Utf8ToCp932(text.toStdString()));
+    const bool ended = text.endsWith(QLatin1Char('\n'));
+    // A pasted line break submits the line as Enter would; the text after
+    // the last one stays on the input line.
+    std::string rest = ended || lines.empty() ? std::string() : lines.back();
+    if (!ended && !lines.empty()) lines.pop_back();
+    if (!lines.empty()) {
+        RunJob([this, &lines](CSQLEditor& editor) {
+            for (const auto& line : lines) {
+                if (IsCancelRequested()) return;
+                editor.InsertText(line);
+                editor.Submit();
+            }
+        });
+        if (IsCancelRequested()) rest.clear();
+    }
+    CSQLEditor& editor = GetEditor();
+    if (!rest.empty()) editor.InsertText(rest);
     editor.ClearSelection();
     SyncSnapshot();
     UpdateScrollSize();

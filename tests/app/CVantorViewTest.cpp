@@ -232,15 +232,38 @@ TEST_F(CVantorViewTest, CopyAndCutCarryTheSelectedBytes) {
 }
 
 TEST_F(CVantorViewTest, PasteInsertsTheClipboardOnce) {
-    QApplication::clipboard()->setText(QString::fromUtf8("a\r\n山€"));
+    QApplication::clipboard()->setText(QString::fromUtf8("a山€"));
     Type("x");
     view.OnEditPaste();
-    EXPECT_EQ(InputLine(), "SQL> xa\r\n\x8e\x52?");
+    EXPECT_EQ(InputLine(), "SQL> xa\x8e\x52?");
     view.OnEditUndo();
     EXPECT_EQ(InputLine(), "SQL> x");
     QApplication::clipboard()->setText(QString::fromUtf8("p") + QChar(0) + QString::fromUtf8("q"));
     view.OnEditPaste();
     EXPECT_EQ(InputLine(), "SQL> xp");
+}
+
+// Pasted lines are submitted one by one as if typed; the last one without a
+// line end stays on the input line.
+TEST_F(CVantorViewTest, AMultiLinePasteSubmitsLineByLine) {
+    const struct {
+        const char* clipboard;
+        std::vector<std::string> console;
+    } cases[] = {
+        {"one\r\nREM two\nREM three", {"SQL> PROMPT one", "one", "SQL> REM two", "SQL> REM three"}},
+        {"one\n\nPROMPT two\n", {"SQL> PROMPT one", "one", "SQL> ", "SQL> PROMPT two", "two", "SQL> "}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.clipboard);
+        document.OnNewDocument();
+        QApplication::clipboard()->setText(QString::fromUtf8(c.clipboard));
+        Type("PROMPT ");
+        view.OnEditPaste();
+        std::vector<std::string> lines;
+        for (int i = 0; i < Editor().GetLineCount(); ++i) lines.push_back(Editor().GetLine(i));
+        EXPECT_EQ(lines, c.console);
+        EXPECT_FALSE(view.IsRunning());
+    }
 }
 
 QImage Render(CVantorView& view) {
