@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <algorithm>
 
+#include "app/CConsoleSelection.h"
 #include "app/CConsoleSnapshot.h"
 #include "console/CSQLEditor.h"
 #include "text/Cp932.h"
@@ -95,15 +96,31 @@ void CConsolePainter::DrawPreedit(QPainter& painter, const Preedit& preedit, int
     painter.drawLine(left, y + kLineHeight - 1, x - 1, y + kLineHeight - 1);
 }
 
+void CConsolePainter::DrawMarked(QPainter& painter, const std::string& line, int y,
+                                 std::pair<int, int> marked) const {
+    const auto [first, last] = marked;
+    if (first >= last) return;
+    painter.fillRect(QRect(first * kCharWidth, y, (last - first) * kCharWidth, kLineHeight), Qt::black);
+    painter.setPen(Qt::white);
+    for (auto index = static_cast<std::size_t>(first); index < static_cast<std::size_t>(last);) {
+        const std::size_t length = std::max<std::size_t>(1, cp932::CharLength(line, index));
+        DrawPiece(painter, PieceText(std::string_view(line).substr(index, length)),
+                  static_cast<int>(index) * kCharWidth, y);
+        index += length;
+    }
+}
+
 void CConsolePainter::DrawInputLine(QPainter& painter, const CConsoleSnapshot& console, int y,
-                                    const Preedit& preedit) const {
+                                    const Preedit& preedit, std::pair<int, int> marked) const {
     const std::string& line = console.GetLine(console.GetLineCount() - 1);
     const int shift = preedit.text.isEmpty() ? 0 : TextCells(preedit.text);
     QColor background = Qt::white;
     std::size_t index = 0;
     while (index < line.size()) {
         std::size_t length = cp932::CharLength(line, index);
-        bool selected = console.IsSelected(static_cast<int>(index));
+        const auto column = static_cast<int>(index);
+        const bool selected =
+            console.IsSelected(column) || (column >= marked.first && column < marked.second);
         background = selected ? Qt::black : Qt::white;
         const int cell = static_cast<int>(index) + (static_cast<int>(index) >= preedit.column ? shift : 0);
         const int x = cell * kCharWidth;
@@ -119,7 +136,7 @@ void CConsolePainter::DrawInputLine(QPainter& painter, const CConsoleSnapshot& c
 }
 
 void CConsolePainter::PaintScreen(QPainter& painter, const CConsoleSnapshot& console, const QRect& visible,
-                                  const Preedit& preedit) const {
+                                  const Preedit& preedit, const CConsoleSelection* selection) const {
     painter.save();
     painter.setFont(m_font);
     const int count = console.GetLineCount();
@@ -127,17 +144,23 @@ void CConsolePainter::PaintScreen(QPainter& painter, const CConsoleSnapshot& con
     // a scrolled view is never left blank.
     const int first = std::max(0, visible.top() / kLineHeight);
     const int stop = std::min(count - 1, visible.bottom() / kLineHeight + 1);
+    const auto marked = [&](int row) {
+        const auto length = static_cast<int>(console.GetLine(row).size());
+        return selection != nullptr ? selection->ColumnsOf(row, length) : std::pair<int, int>(0, 0);
+    };
     for (int i = first; i < stop; ++i) {
         painter.setPen(console.IsPromptLine(i) ? kPromptColor : kOutputColor);
         DrawLine(painter, console.GetLine(i), i * kLineHeight);
+        DrawMarked(painter, console.GetLine(i), i * kLineHeight, marked(i));
     }
-    if (console.ShowsInput()) DrawInputLine(painter, console, (count - 1) * kLineHeight, preedit);
+    if (console.ShowsInput())
+        DrawInputLine(painter, console, (count - 1) * kLineHeight, preedit, marked(count - 1));
     painter.restore();
 }
 
 void CConsolePainter::PaintScreen(QPainter& painter, const CConsoleSnapshot& console,
                                   const QRect& visible) const {
-    PaintScreen(painter, console, visible, Preedit());
+    PaintScreen(painter, console, visible, Preedit(), nullptr);
 }
 
 void CConsolePainter::PaintPage(QPainter& painter, const CSQLEditor& editor, int page) const {

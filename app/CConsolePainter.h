@@ -6,7 +6,9 @@
 #include <QString>
 #include <string>
 #include <string_view>
+#include <utility>
 
+class CConsoleSelection;
 class CConsoleSnapshot;
 class CSQLEditor;
 class QPainter;
@@ -54,15 +56,17 @@ public:
     // black, output blue, the input line (when shown) with its selection
     // white on black and the composition under way.
     void PaintScreen(QPainter& painter, const CConsoleSnapshot& console, const QRect& visible,
-                     const Preedit& preedit) const;
+                     const Preedit& preedit, const CConsoleSelection* selection = nullptr) const;
     void PaintScreen(QPainter& painter, const CConsoleSnapshot& console, const QRect& visible) const;
     // Page `page` (from 1) on the page grid: its block of lines in black and
     // the footer "- page -".
     void PaintPage(QPainter& painter, const CSQLEditor& editor, int page) const;
 
 private:
-    void DrawInputLine(QPainter& painter, const CConsoleSnapshot& console, int y,
-                       const Preedit& preedit) const;
+    void DrawInputLine(QPainter& painter, const CConsoleSnapshot& console, int y, const Preedit& preedit,
+                       std::pair<int, int> marked) const;
+    // Redraws the columns [first, second) of `line` white on black.
+    void DrawMarked(QPainter& painter, const std::string& line, int y, std::pair<int, int> marked) const;
     void DrawPreedit(QPainter& painter, const Preedit& preedit, int y) const;
     void DrawPiece(QPainter& painter, const QString& text, int x, int y) const;
 

@@ -143,6 +143,7 @@ void CMainFrame::CreateActions() {
     connect(GetAction(CommandId::EditCut), &QAction::triggered, m_view, &CVantorView::OnEditCut);
     connect(GetAction(CommandId::EditCopy), &QAction::triggered, m_view, &CVantorView::OnEditCopy);
     connect(GetAction(CommandId::EditPaste), &QAction::triggered, m_view, &CVantorView::OnEditPaste);
+    connect(GetAction(CommandId::EditSelectAll), &QAction::triggered, m_view, &CVantorView::OnEditSelectAll);
 }
 
 void CMainFrame::Connect(CommandId command, void (CMainFrame::*handler)()) {
@@ -226,7 +227,7 @@ QLabel* CMainFrame::GetPane(int pane) const {
 void CMainFrame::UpdateEditCommands() {
     GetAction(CommandId::EditUndo)->setEnabled(m_view->CanUndo());
     GetAction(CommandId::EditCut)->setEnabled(m_view->CanCutOrCopy());
-    GetAction(CommandId::EditCopy)->setEnabled(m_view->CanCutOrCopy());
+    GetAction(CommandId::EditCopy)->setEnabled(m_view->CanCopy());
     GetAction(CommandId::EditPaste)->setEnabled(m_view->CanPaste());
 }
 

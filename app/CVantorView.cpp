@@ -2,9 +2,11 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QContextMenuEvent>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QKeySequence>
+#include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
@@ -13,6 +15,7 @@
 #include <climits>
 #include <tuple>
 
+#include "app/CResultTable.h"
 #include "app/CVantorDoc.h"
 #include "app/CommandTable.h"
 #include "text/CScriptLines.h"
@@ -112,6 +115,7 @@ void CVantorView::SyncSnapshot() {
 
 void CVantorView::OnInitialUpdate() {
     m_trace.Write("OnUpdate");
+    m_selection.Clear();
     SyncSnapshot();
     UpdateScrollSize();
     UpdateCaret();
@@ -243,6 +247,7 @@ void CVantorView::PlayKey(EditorKey key, bool shift) {
         QApplication::beep();
         return;
     }
+    DropConsoleSelection();
     if (key == EditorKey::Enter) {
         RunJob([](CSQLEditor& editor) { editor.HandleKey(EditorKey::Enter, false); });
         return;
@@ -261,6 +266,7 @@ bool CVantorView::TypeText(const QString& text) {
         QApplication::beep();
         return false;
     }
+    DropConsoleSelection();
     CSQLEditor& editor = GetEditor();
     for (std::size_t index = 0; index < bytes.size();) {
         std::size_t length = cp932::CharLength(bytes, index);
@@ -356,7 +362,9 @@ void CVantorView::keyPressEvent(QKeyEvent* event) {
             QApplication::beep();
         return;
     }
-    if (row != nullptr) return PlayKey(row->key, event->modifiers().testFlag(Qt::ShiftModifier));
+    const bool shift = event->modifiers().testFlag(Qt::ShiftModifier);
+    if (shift && !command && SelectsOverConsole(event->key())) return;
+    if (row != nullptr) return PlayKey(row->key, shift);
     if (!command && !event->text().isEmpty()) {
         TypeText(event->text());
         return;
@@ -442,14 +450,61 @@ int CVantorView::RowAt(const QPoint& position) const {
     return (position.y() + verticalScrollBar()->value()) / m_lineHeight;
 }
 
+CConsoleSelection::Point CVantorView::PointAt(const QPoint& position) const {
+    const int row = std::clamp(RowAt(position), 0, m_snapshot.GetLineCount() - 1);
+    return {row, (position.x() + horizontalScrollBar()->value() + m_charWidth / 2) / m_charWidth};
+}
+
+std::string CVantorView::ShownLine(int row) {
+    std::lock_guard lock(m_snapshot.Mutex());
+    return m_snapshot.GetLine(row);
+}
+
+int CVantorView::InputRow() {
+    std::lock_guard lock(m_snapshot.Mutex());
+    return m_snapshot.GetLineCount() - 1;
+}
+
+void CVantorView::DropConsoleSelection() {
+    if (!m_selection.IsActive()) return;
+    m_selection.Clear();
+    viewport()->update();
+}
+
 void CVantorView::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton || IsRunning()) return QAbstractScrollArea::mousePressEvent(event);
     const QPoint position = event->position().toPoint();
+    m_mouseDown = true;
+    if (event->modifiers().testFlag(Qt::ShiftModifier)) {
+        if (!m_selection.IsActive()) m_selection.Start({m_caretRow, m_caretColumn}, ShownLine(m_caretRow));
+        DragTo(position);
+        return;
+    }
     const int caretY = GetCaretY();
     if (position.y() >= caretY && position.y() <= caretY + m_lineHeight) {
-        m_mouseDown = true;
         GetEditor().SetCaretColumn(ColumnAt(position), RowAt(position), false);
         GetEditor().MoveCaret(0, false);
+        SyncSnapshot();
+        UpdateCaret();
+        m_selection.Start({m_caretRow, m_caretColumn}, ShownLine(m_caretRow));
+    } else {
+        const auto point = PointAt(position);
+        m_selection.Start(point, ShownLine(point.row));
+    }
+    Changed();
+}
+
+void CVantorView::DragTo(const QPoint& position) {
+    const auto point = PointAt(position);
+    const int input = InputRow();
+    m_selection.Extend(point, ShownLine(point.row));
+    if (m_selection.GetAnchor().row == input && point.row == input) {
+        // Within the input line the line's own selection holds it, so that
+        // cut, delete and typing act on it.
+        GetEditor().SetCaretColumn(ColumnAt(position), point.row, true);
+        m_selection.Start(m_selection.GetAnchor(), ShownLine(input));
+    } else {
+        GetEditor().ClearSelection();
     }
     SyncSnapshot();
     UpdateCaret();
@@ -458,10 +513,35 @@ void CVantorView::mousePressEvent(QMouseEvent* event) {
 
 void CVantorView::mouseMoveEvent(QMouseEvent* event) {
     if (!m_mouseDown || IsRunning()) return;
-    const QPoint position = event->position().toPoint();
-    GetEditor().SetCaretColumn(ColumnAt(position), RowAt(position), true);
+    DragTo(event->position().toPoint());
+}
+
+bool CVantorView::SelectsOverConsole(int key) {
+    const bool vertical = key == Qt::Key_Up || key == Qt::Key_Down;
+    const bool sideways = key == Qt::Key_Left || key == Qt::Key_Right;
+    if (IsRunning() || !(vertical || (sideways && !m_selection.IsEmpty()))) return false;
+    const int step = key == Qt::Key_Up || key == Qt::Key_Left ? -1 : 1;
+    ExtendSelection(vertical ? step : 0, vertical ? 0 : step);
+    return true;
+}
+
+void CVantorView::ExtendSelection(int rows, int steps) {
+    if (m_selection.IsEmpty()) m_selection.Start({m_caretRow, m_caretColumn}, ShownLine(m_caretRow));
+    GetEditor().ClearSelection();
+    auto end = m_selection.GetEnd();
+    end.row = std::clamp(end.row + rows, 0, InputRow());
+    const std::string line = ShownLine(end.row);
+    if (steps > 0 && end.column < static_cast<int>(line.size()))
+        end.column += static_cast<int>(
+            std::max<std::size_t>(1, cp932::CharLength(line, static_cast<std::size_t>(end.column))));
+    else if (steps < 0)
+        end.column = CConsoleSelection::Snap(line, end.column - 1);
+    m_selection.Extend(end, line);
+    // The selection's free end is kept in view.
+    QScrollBar* vertical = verticalScrollBar();
+    vertical->setValue(static_cast<int>(Follow(static_cast<long long>(end.row) * m_lineHeight, m_lineHeight,
+                                               viewport()->height(), vertical->value())));
     SyncSnapshot();
-    UpdateCaret();
     Changed();
 }
 
@@ -490,7 +570,8 @@ void CVantorView::paintEvent(QPaintEvent*) {
     {
         std::lock_guard lock(m_snapshot.Mutex());
         CConsolePainter::Preedit preedit{m_preedit, m_caretColumn};
-        m_painter.PaintScreen(painter, m_snapshot, QRect(scroll, viewport()->size()), preedit);
+        m_painter.PaintScreen(painter, m_snapshot, QRect(scroll, viewport()->size()), preedit,
+                              m_selection.IsEmpty() ? nullptr : &m_selection);
     }
     painter.resetTransform();
     if (IsCaretShown()) {
@@ -503,6 +584,8 @@ void CVantorView::paintEvent(QPaintEvent*) {
 bool CVantorView::CanUndo() const { return !IsRunning() && m_document.GetEditor()->CanUndo(); }
 
 bool CVantorView::CanCutOrCopy() const { return !IsRunning() && m_document.GetEditor()->HasSelection(); }
+
+bool CVantorView::CanCopy() const { return CanCutOrCopy() || (!IsRunning() && !m_selection.IsEmpty()); }
 
 bool CVantorView::CanPaste() const {
     const QMimeData* data = QApplication::clipboard()->mimeData();
@@ -519,6 +602,7 @@ void CVantorView::OnEditUndo() {
 
 void CVantorView::OnEditClear() {
     if (IsRunning()) return;
+    m_selection.Clear();
     GetEditor().Clear();
     InvalidateSnapshot();
     SyncSnapshot();
@@ -527,6 +611,12 @@ void CVantorView::OnEditClear() {
 }
 
 void CVantorView::OnEditCopy() {
+    if (!IsRunning() && !m_selection.IsEmpty()) {
+        const std::string text =
+            m_selection.Text([this](int row, std::string& line) { line = ShownLine(row); });
+        QApplication::clipboard()->setText(Unicode(text));
+        return;
+    }
     if (!CanCutOrCopy()) return;
     QApplication::clipboard()->setText(Unicode(GetEditor().GetSelectedText()));
     GetEditor().ClearSelection();
@@ -573,4 +663,47 @@ void CVantorView::OnEditPaste() {
     UpdateScrollSize();
     UpdateCaret();
     Changed();
+}
+
+void CVantorView::OnEditSelectAll() {
+    if (IsRunning()) return;
+    const int last = InputRow();
+    m_selection.Start({0, 0}, ShownLine(0));
+    m_selection.Extend({last, static_cast<int>(ShownLine(last).size())}, ShownLine(last));
+    GetEditor().ClearSelection();
+    SyncSnapshot();
+    Changed();
+}
+
+bool CVantorView::CopyResultAsTable(int row) {
+    const std::string table =
+        CResultTable::CopyAt([this](int r) { return ShownLine(r); }, InputRow() + 1, row);
+    if (table.empty()) return false;
+    QApplication::clipboard()->setText(Unicode(table));
+    return true;
+}
+
+QMenu* CVantorView::CreateContextMenu(int row) {
+    auto* menu = new QMenu(this);
+    const auto add = [menu](const char* label, bool enabled, auto slot) {
+        QAction* action = menu->addAction(QString::fromUtf8(label));
+        action->setEnabled(enabled);
+        QObject::connect(action, &QAction::triggered, menu, slot);
+    };
+    add("ｺﾋﾟｰ(&C)", CanCopy(), [this] { OnEditCopy(); });
+    add("貼り付け(&P)", CanPaste(), [this] { OnEditPaste(); });
+    menu->addSeparator();
+    add("すべて選択(&A)", !IsRunning(), [this] { OnEditSelectAll(); });
+    const bool table =
+        !IsRunning() &&
+        !CResultTable::CopyAt([this](int r) { return ShownLine(r); }, InputRow() + 1, row).empty();
+    add("結果を表としてｺﾋﾟｰ(&T)", table, [this, row] { CopyResultAsTable(row); });
+    return menu;
+}
+
+void CVantorView::contextMenuEvent(QContextMenuEvent* event) {
+    const int row = event->reason() == QContextMenuEvent::Mouse ? RowAt(event->pos()) : m_caretRow;
+    QMenu* menu = CreateContextMenu(row);
+    menu->exec(event->globalPos());
+    delete menu;
 }

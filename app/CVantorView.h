@@ -9,12 +9,14 @@
 #include <vector>
 
 #include "app/CConsolePainter.h"
+#include "app/CConsoleSelection.h"
 #include "app/CConsoleSnapshot.h"
 #include "app/CStatementRunner.h"
 #include "app/CTraceFile.h"
 #include "console/CSQLEditor.h"
 
 class CVantorDoc;
+class QMenu;
 
 // The scrolling console window. It holds no text: it paints a snapshot of
 // the document's console and turns keys, mouse actions and the Edit
@@ -59,12 +61,21 @@ public:
 
     bool CanUndo() const;
     bool CanCutOrCopy() const;
+    // Copy also takes a selection over the console's lines.
+    bool CanCopy() const;
     bool CanPaste() const;
     void OnEditUndo();
     void OnEditClear();
     void OnEditCut();
     void OnEditCopy();
     void OnEditPaste();
+    void OnEditSelectAll();
+    // Copies the query result shown around console line `row` as
+    // tab-separated rows with their headings; false when there is none.
+    bool CopyResultAsTable(int row);
+    // The context menu for console line `row` (owned by the caller).
+    QMenu* CreateContextMenu(int row);
+    const CConsoleSelection& GetSelection() const { return m_selection; }
 
     // The caret in viewport coordinates, following the scroll position.
     int GetCaretX() const;
@@ -93,6 +104,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
@@ -105,6 +117,20 @@ private:
     void UpdateScrollBars();
     int ColumnAt(const QPoint& position) const;
     int RowAt(const QPoint& position) const;
+    // The nearest boundary between cells at `position`.
+    CConsoleSelection::Point PointAt(const QPoint& position) const;
+    // The shown text of console line `row` (the input line with its prompt).
+    std::string ShownLine(int row);
+    int InputRow();
+    // Shift+arrows over the console: the selection's free end moves by
+    // `rows` lines or `steps` characters.
+    void ExtendSelection(int rows, int steps);
+    // The console selection follows the pointer; within the input line it
+    // is the input line's own selection.
+    void DragTo(const QPoint& position);
+    void DropConsoleSelection();
+    // Shift with an arrow key: true when it moved the console selection.
+    bool SelectsOverConsole(int key);
     void Changed();
     void RestartBlink();
     void Blink();
@@ -125,6 +151,7 @@ private:
     int m_caretColumn = 0;
     int m_caretRow = 0;
     bool m_mouseDown = false;
+    CConsoleSelection m_selection;
     int m_scrollWidth = 800;
     int m_scrollHeight = 1000;
     QSize m_viewportSize;

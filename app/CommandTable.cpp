@@ -27,6 +27,8 @@ constexpr MenuRow kMenu[] = {
     {kEdit, CommandId::EditCut, "切り取り(&T)\tCtrl+X"},
     {kEdit, CommandId::EditCopy, "ｺﾋﾟｰ(&C)\tCtrl+C"},
     {kEdit, CommandId::EditPaste, "貼り付け(&P)\tCtrl+V"},
+    {kEdit, CommandId::Separator, nullptr},
+    {kEdit, CommandId::EditSelectAll, "すべて選択(&A)\tCtrl+A"},
     {kView, CommandId::ViewToolBar, "ﾂｰﾙ ﾊﾞｰ(&T)"},
     {kView, CommandId::ViewStatusBar, "ｽﾃｰﾀｽ ﾊﾞｰ(&S)"},
     {kHelp, CommandId::AppAbout, "ﾊﾞｰｼﾞｮﾝ情報(&A)..."},
@@ -44,6 +46,7 @@ constexpr PromptRow kPrompts[] = {
     {CommandId::EditCut, "選択範囲を切り取ってｸﾘｯﾌﾟﾎﾞｰﾄﾞに保存\n切り取り"},
     {CommandId::EditCopy, "選択範囲をｺﾋﾟｰしてｸﾘｯﾌﾟﾎﾞｰﾄﾞに保存\nｺﾋﾟｰ"},
     {CommandId::EditPaste, "ｸﾘｯﾌﾟﾎﾞｰﾄﾞの内容を貼り付け\n貼り付け"},
+    {CommandId::EditSelectAll, "ｺﾝｿｰﾙ全体を選択\nすべて選択"},
     {CommandId::EditUndo, "直前に行った動作を元に戻す\n元に戻す"},
     {CommandId::AppAbout, "ﾌﾟﾛｸﾞﾗﾑの情報、ﾊﾞｰｼﾞｮﾝそして著作権を表示\nﾊﾞｰｼﾞｮﾝ情報"},
     {CommandId::AppExit, "ｱﾌﾟﾘｹｰｼｮﾝを終了し、ﾌｧｲﾙの保存を指示\n終了"},
@@ -52,19 +55,13 @@ constexpr PromptRow kPrompts[] = {
 };
 
 constexpr AcceleratorRow kAccelerators[] = {
-    {"Ctrl+N", CommandId::FileNew},
-    {"Ctrl+O", CommandId::FileOpen},
-    {"Ctrl+S", CommandId::FileSave},
-    {"Ctrl+P", CommandId::FilePrint},
-    {"Ctrl+Z", CommandId::EditUndo},
-    {"Ctrl+X", CommandId::EditCut},
-    {"Ctrl+C", CommandId::EditCopy},
-    {"Ctrl+V", CommandId::EditPaste},
-    {"Alt+Backspace", CommandId::EditUndo},
-    {"Shift+Del", CommandId::EditCut},
-    {"Ctrl+Ins", CommandId::EditCopy},
-    {"Shift+Ins", CommandId::EditPaste},
-    {"F6", CommandId::NextPane},
+    {"Ctrl+N", CommandId::FileNew},       {"Ctrl+O", CommandId::FileOpen},
+    {"Ctrl+S", CommandId::FileSave},      {"Ctrl+P", CommandId::FilePrint},
+    {"Ctrl+Z", CommandId::EditUndo},      {"Ctrl+X", CommandId::EditCut},
+    {"Ctrl+C", CommandId::EditCopy},      {"Ctrl+V", CommandId::EditPaste},
+    {"Ctrl+A", CommandId::EditSelectAll}, {"Alt+Backspace", CommandId::EditUndo},
+    {"Shift+Del", CommandId::EditCut},    {"Ctrl+Ins", CommandId::EditCopy},
+    {"Shift+Ins", CommandId::EditPaste},  {"F6", CommandId::NextPane},
     {"Shift+F6", CommandId::PrevPane},
 };
 

@@ -19,6 +19,7 @@ enum class CommandId {
     EditCut,
     EditCopy,
     EditPaste,
+    EditSelectAll,
     ViewToolBar,
     ViewStatusBar,
     AppAbout,

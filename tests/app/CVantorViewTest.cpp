@@ -2,12 +2,14 @@
 
 #include <QClipboard>
 #include <QInputMethodEvent>
+#include <QMenu>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 #include <algorithm>
 #include <functional>
 #include <map>
+#include <memory>
 #include <sstream>
 
 #include "app/CVantorDoc.h"
@@ -289,6 +291,90 @@ CellInk Ink(const QImage& image, int column, int row) {
             if (c.red() > 240 && c.green() > 240 && c.blue() > 240) ++ink.white;
         }
     return ink;
+}
+
+// The point between cells at `column` on console line `row`.
+QPoint Boundary(CVantorView& view, int column, int row) {
+    return QPoint(column * 8 - view.horizontalScrollBar()->value(),
+                  row * 16 + 8 - view.verticalScrollBar()->value());
+}
+
+void Drag(CVantorView& view, QPoint from, QPoint to, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QTest::mousePress(view.viewport(), Qt::LeftButton, modifiers, from);
+    QMouseEvent move(QEvent::MouseMove, to, view.viewport()->mapToGlobal(to), Qt::NoButton, Qt::LeftButton,
+                     modifiers);
+    QApplication::sendEvent(view.viewport(), &move);
+    QTest::mouseRelease(view.viewport(), Qt::LeftButton, modifiers, to);
+}
+
+// Output is selected by whole characters with the mouse and Shift+arrows,
+// and copied as text; typing still goes to the input line.
+TEST_F(CVantorViewTest, SelectionCoversTheWholeConsole) {
+    Type("PROMPT abc");
+    Key(Qt::Key_Return);
+    Commit(QString::fromUtf8("PROMPT 東京x"));
+    Key(Qt::Key_Return);
+    // 0 "SQL> PROMPT abc", 1 "abc", 2 "SQL> PROMPT 東京x", 3 "東京x", 4 "SQL> "
+    ASSERT_EQ(Editor().GetLineCount(), 5);
+    const auto copied = [&] {
+        QApplication::clipboard()->clear();
+        view.OnEditCopy();
+        return QApplication::clipboard()->text();
+    };
+    Drag(view, Boundary(view, 1, 1), Boundary(view, 3, 3));  // ends inside "京": before it
+    EXPECT_TRUE(view.CanCopy());
+    EXPECT_FALSE(view.CanCutOrCopy());
+    EXPECT_EQ(copied(), QString::fromUtf8("bc\nSQL> PROMPT 東京x\n東"));
+    const QImage image = Render(view);
+    EXPECT_GT(Ink(image, 1, 1).black, Ink(image, 1, 1).total / 2);
+    EXPECT_GT(Ink(image, 0, 1).white, Ink(image, 0, 1).total / 2);
+    EXPECT_GT(Ink(image, 0, 3).black, Ink(image, 0, 3).total / 2);
+    EXPECT_GT(Ink(image, 2, 3).white, Ink(image, 2, 3).total / 2);
+
+    Drag(view, Boundary(view, 9, 2), Boundary(view, 0, 1));  // backwards
+    EXPECT_EQ(copied(), QString::fromUtf8("abc\nSQL> PROM"));
+    QTest::mouseClick(view.viewport(), Qt::LeftButton, Qt::ShiftModifier, Boundary(view, 2, 0));
+    EXPECT_EQ(copied(), QString::fromUtf8("L> PROMPT abc\nabc\nSQL> PROM"));
+
+    Type("x");  // typing drops the selection and goes to the input line
+    EXPECT_TRUE(view.GetSelection().IsEmpty());
+    EXPECT_EQ(InputLine(), "SQL> x");
+    Play("S-Up S-Left S-Left");  // from the caret, back over "x", "京" whole
+    EXPECT_EQ(copied(), QString::fromUtf8("京x\nSQL> x"));
+    EXPECT_EQ(InputLine(), "SQL> x");
+
+    view.OnEditSelectAll();
+    EXPECT_EQ(copied(), QString::fromUtf8("SQL> PROMPT abc\nabc\nSQL> PROMPT 東京x\n東京x\nSQL> x"));
+    Type("y");
+    EXPECT_EQ(InputLine(), "SQL> xy");
+}
+
+// The context menu copies, pastes, selects all, and copies the query result
+// under the pointer as a table.
+TEST_F(CVantorViewTest, ContextMenuCopiesAResultAsATable) {
+    for (const char* line :
+         {"CONNECT a/b", "SELECT 'it''s' AS v, 12 AS n FROM dual UNION ALL SELECT 'z', 3 FROM dual;"}) {
+        Type(line);
+        Key(Qt::Key_Return);
+    }
+    int row = -1;
+    for (int i = 0; i < Editor().GetLineCount(); ++i)
+        if (Editor().GetLine(i).rfind("it's", 0) == 0) row = i;
+    ASSERT_GT(row, 0) << Editor().GetLine(3);
+    std::unique_ptr<QMenu> menu(view.CreateContextMenu(row));
+    QStringList labels;
+    for (QAction* action : menu->actions())
+        if (!action->isSeparator()) labels << action->text();
+    EXPECT_EQ(labels, QStringList({QString::fromUtf8("ｺﾋﾟｰ(&C)"), QString::fromUtf8("貼り付け(&P)"),
+                                   QString::fromUtf8("すべて選択(&A)"),
+                                   QString::fromUtf8("結果を表としてｺﾋﾟｰ(&T)")}));
+    QAction* table = menu->actions().back();
+    ASSERT_TRUE(table->isEnabled());
+    table->trigger();
+    EXPECT_EQ(QApplication::clipboard()->text(), QString::fromUtf8("V\tN\nit's\t12\nz\t3"));
+    std::unique_ptr<QMenu> none(view.CreateContextMenu(0));
+    EXPECT_FALSE(none->actions().back()->isEnabled());
+    EXPECT_FALSE(view.CopyResultAsTable(0));
 }
 
 TEST_F(CVantorViewTest, RenderingShowsColoursAndSelectionInTheirCells) {
