@@ -366,7 +366,7 @@ void CMainFrame::OnFileSaveAs() {
 QPrinter& CMainFrame::GetPrinter() {
     if (!m_printer) {
         m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
-        m_printer->setFullPage(true);
+        CConsolePrinter::UseMargins(*m_printer);
     }
     return *m_printer;
 }
