@@ -10,6 +10,9 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGuiApplication>
+#include <QInputMethod>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -42,6 +45,7 @@ constexpr char kReady[] = "ﾚﾃﾞｨ";
 constexpr char kOverwrite[] = "上書";
 constexpr char kRunning[] = "実行中";
 constexpr char kUncommitted[] = "コミットされていない変更があります。コミットしますか?";
+constexpr char kClearQuestion[] = "コンソールの内容をすべて消去しますか?";
 constexpr char kCommitFailed[] = "コミットできませんでした。";
 constexpr char kOpenFailed[] = "ﾄﾞｷｭﾒﾝﾄを開くことに失敗しました。";
 constexpr char kSaveFailed[] = "ﾄﾞｷｭﾒﾝﾄの保存に失敗しました。";
@@ -59,6 +63,14 @@ constexpr PaneRow kPanes[CMainFrame::kPaneCount] = {
     {"message", "", kReady}, {"kana", "ｶﾅ", "ｶﾅ"},  {"overwrite", "      ", ""},
     {"caps", "CAP", "CAP"},  {"num", "NUM", "NUM"}, {"scroll", "SCRL", "SCRL"},
 };
+
+// Lock keys and their indicator panes, by the modifier bits an X server
+// reports with each key (Lock, Mod2).
+struct LockRow {
+    quint32 mask;
+    int pane;
+};
+constexpr LockRow kLockKeys[] = {{0x02, 4}, {0x10, 5}};
 
 // Commands that touch the console and wait while a statement runs.
 constexpr CommandId kConsoleCommands[] = {
@@ -85,6 +97,7 @@ CMainFrame::CMainFrame(CVantorDoc& document, QWidget* parent) : QMainWindow(pare
     RebuildRecentMenu();
     connect(m_view, &CVantorView::EditStateChanged, this, &CMainFrame::UpdateEditCommands);
     connect(m_view, &CVantorView::OverwriteChanged, this, &CMainFrame::ShowOverwrite);
+    QApplication::instance()->installEventFilter(this);
     connect(QApplication::clipboard(), &QClipboard::dataChanged, this, &CMainFrame::UpdateEditCommands);
     connect(m_view, &CVantorView::RunStarted, this, [this] { ShowRunning(true); });
     connect(m_view, &CVantorView::RunFinished, this, [this] { ShowRunning(false); });
@@ -139,7 +152,7 @@ void CMainFrame::CreateActions() {
     Connect(CommandId::AppAbout, &CMainFrame::OnAppAbout);
     connect(GetAction(CommandId::AppExit), &QAction::triggered, this, &QWidget::close);
     connect(GetAction(CommandId::EditUndo), &QAction::triggered, m_view, &CVantorView::OnEditUndo);
-    connect(GetAction(CommandId::EditClear), &QAction::triggered, m_view, &CVantorView::OnEditClear);
+    Connect(CommandId::EditClear, &CMainFrame::OnEditClear);
     connect(GetAction(CommandId::EditCut), &QAction::triggered, m_view, &CVantorView::OnEditCut);
     connect(GetAction(CommandId::EditCopy), &QAction::triggered, m_view, &CVantorView::OnEditCopy);
     connect(GetAction(CommandId::EditPaste), &QAction::triggered, m_view, &CVantorView::OnEditPaste);
@@ -203,7 +216,7 @@ void CMainFrame::CreateStatusBar() {
         pane->setAlignment(Qt::AlignCenter);
         const int width = pane->fontMetrics().horizontalAdvance(Utf8(kPanes[i].sizingText));
         pane->setMinimumWidth(width + 2 * pane->frameWidth() + 8);
-        // Note: lock key states are not watched; their indicators stay grey.
+        // Note: the lock key indicators light once a key reports its state.
         if (i != 2) pane->setEnabled(false);
         bar->addPermanentWidget(pane);
         m_panes[i] = pane;
@@ -254,21 +267,7 @@ void CMainFrame::SaveHistory() const {
 bool CMainFrame::SettleUncommittedWork() {
     CSQLEditor* editor = m_document.GetEditor();
     if (!editor->HasUncommittedWork()) return true;
-    Answer answer = Answer::Stay;
-    if (m_questionSink) {
-        answer = m_questionSink(Utf8(kUncommitted));
-    } else {
-        QMessageBox box(QMessageBox::Question, Utf8(kTitle), Utf8(kUncommitted), QMessageBox::NoButton, this);
-        QAbstractButton* yes = box.addButton(Utf8("はい"), QMessageBox::YesRole);
-        QAbstractButton* no = box.addButton(Utf8("いいえ"), QMessageBox::NoRole);
-        QAbstractButton* cancel = box.addButton(Utf8("キャンセル"), QMessageBox::RejectRole);
-        box.setDefaultButton(static_cast<QPushButton*>(yes));
-        box.setEscapeButton(cancel);
-        box.exec();
-        answer = box.clickedButton() == yes  ? Answer::Commit
-                 : box.clickedButton() == no ? Answer::RollBack
-                                             : Answer::Stay;
-    }
+    const Answer answer = Ask(Utf8(kUncommitted), true);
     if (answer == Answer::Stay) return false;
     std::string error;
     if (editor->EndTransaction(answer == Answer::Commit, error)) return true;
@@ -276,6 +275,46 @@ bool CMainFrame::SettleUncommittedWork() {
     // window stays so the user can decide again.
     Report(Utf8(kCommitFailed), QString::fromStdString(encoding::Cp932ToUtf8(error)));
     return false;
+}
+
+QMessageBox* CMainFrame::CreateQuestionBox(const QString& question, bool cancel, QWidget* parent) {
+    auto* box = new QMessageBox(QMessageBox::Question, Utf8(kTitle), question, QMessageBox::NoButton, parent);
+    QAbstractButton* yes = box->addButton(Utf8("はい(&Y)"), QMessageBox::YesRole);
+    QAbstractButton* no = box->addButton(Utf8("いいえ(&N)"), QMessageBox::NoRole);
+    box->setDefaultButton(static_cast<QPushButton*>(yes));
+    box->setEscapeButton(no);
+    if (cancel) box->setEscapeButton(box->addButton(Utf8("キャンセル"), QMessageBox::RejectRole));
+    return box;
+}
+
+CMainFrame::Answer CMainFrame::Ask(const QString& question, bool cancel) {
+    // Note: a composition under way is dropped, so it cannot come back
+    // after the box has closed.
+    QGuiApplication::inputMethod()->reset();
+    if (m_questionSink) return m_questionSink(question);
+    std::unique_ptr<QMessageBox> box(CreateQuestionBox(question, cancel, this));
+    box->exec();
+    const QMessageBox::ButtonRole role = box->buttonRole(box->clickedButton());
+    return role == QMessageBox::YesRole  ? Answer::Commit
+           : role == QMessageBox::NoRole ? Answer::RollBack
+                                         : Answer::Stay;
+}
+
+void CMainFrame::OnEditClear() {
+    if (m_view->IsRunning()) return;
+    if (m_document.GetEditor()->GetLineCount() > 1 && Ask(Utf8(kClearQuestion), false) != Answer::Commit)
+        return;
+    m_view->OnEditClear();
+}
+
+bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease)
+        ShowLockKeys(static_cast<QKeyEvent*>(event)->nativeModifiers());
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void CMainFrame::ShowLockKeys(quint32 nativeModifiers) {
+    for (const auto& row : kLockKeys) GetPane(row.pane)->setEnabled((nativeModifiers & row.mask) != 0);
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {

@@ -556,11 +556,19 @@ void CVantorView::resizeEvent(QResizeEvent* event) {
     const QSize size = viewport()->size();
     if (size == m_viewportSize) return UpdateScrollBars();
     // Note: an input line that was in view stays in view when the window
-    // shrinks.
+    // shrinks or grows.
     const bool wasInView = m_viewportSize.isValid() && CaretRowInView(m_viewportSize.height());
+    const bool grew = m_viewportSize.isValid() && size.height() > m_viewportSize.height();
     m_viewportSize = size;
     UpdateScrollBars();
-    if (wasInView) UpdateCaret();
+    if (!wasInView) return;
+    // Note: a window that grows shows earlier lines above the input line,
+    // which stays at the bottom.
+    if (grew) {
+        const long long bottom = static_cast<long long>(m_caretRow + 1) * m_lineHeight;
+        verticalScrollBar()->setValue(static_cast<int>(std::max<long long>(0, bottom - size.height())));
+    }
+    UpdateCaret();
 }
 
 void CVantorView::paintEvent(QPaintEvent*) {

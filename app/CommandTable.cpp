@@ -9,7 +9,7 @@ constexpr char kView[] = "表示(&V)";
 constexpr char kHelp[] = "ﾍﾙﾌﾟ(&H)";
 
 constexpr MenuRow kMenu[] = {
-    {kFile, CommandId::FileNew, "新規\tCtrl+N"},
+    {kFile, CommandId::FileNew, "新規(&N)\tCtrl+N"},
     {kFile, CommandId::FileOpen, "開く(&O)...\tCtrl+O"},
     {kFile, CommandId::FileSave, "上書き保存(&S)\tCtrl+S"},
     {kFile, CommandId::FileSaveAs, "名前を付けて保存(&A)..."},

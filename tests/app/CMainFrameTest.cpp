@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QClipboard>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSettings>
@@ -90,6 +93,47 @@ QStringList Items(QMenu* menu) {
     for (QAction* action : menu->actions())
         if (action->isVisible()) items.append(action->isSeparator() ? QStringLiteral("-") : action->text());
     return items;
+}
+
+// CAP and NUM follow the lock states a key reports (X: Lock and Mod2).
+TEST_F(CMainFrameTest, LockIndicatorsFollowTheKeyboard) {
+    const struct {
+        quint32 native;
+        bool caps, num;
+    } cases[] = {{0x02, true, false}, {0x12, true, true}, {0x10, false, true}, {0x01, false, false}};
+    for (const auto& c : cases) {
+        QKeyEvent key(QEvent::KeyRelease, Qt::Key_A, Qt::NoModifier, 38, 'a', c.native, QStringLiteral("a"));
+        QApplication::sendEvent(&View(), &key);
+        EXPECT_EQ(frame->GetPane(4)->isEnabled(), c.caps) << c.native;
+        EXPECT_EQ(frame->GetPane(5)->isEnabled(), c.num) << c.native;
+    }
+}
+
+// Clear asks first; "no" keeps the console.
+TEST_F(CMainFrameTest, ClearAsksBeforeEmptyingTheConsole) {
+    Enter("REM kept");
+    ASSERT_EQ(document.GetEditor()->GetLineCount(), 2);
+    answer = CMainFrame::Answer::RollBack;
+    frame->GetAction(CommandId::EditClear)->trigger();
+    EXPECT_EQ(document.GetEditor()->GetLineCount(), 2);
+    ASSERT_EQ(questions.size(), 1);
+    EXPECT_EQ(questions.back(), U("コンソールの内容をすべて消去しますか?"));
+    answer = CMainFrame::Answer::Commit;
+    frame->GetAction(CommandId::EditClear)->trigger();
+    EXPECT_EQ(document.GetEditor()->GetLineCount(), 1);
+    frame->GetAction(CommandId::EditClear)->trigger();  // nothing to lose: no question
+    EXPECT_EQ(questions.size(), 2);
+}
+
+TEST_F(CMainFrameTest, QuestionBoxesAndNewHaveAccessKeys) {
+    std::unique_ptr<QMessageBox> box(CMainFrame::CreateQuestionBox(QStringLiteral("?"), true, nullptr));
+    QStringList labels;
+    for (QAbstractButton* button : box->buttons()) labels << button->text();
+    labels.sort();
+    QStringList expected = {U("はい(&Y)"), U("いいえ(&N)"), U("キャンセル")};
+    expected.sort();
+    EXPECT_EQ(labels, expected);
+    EXPECT_EQ(frame->GetAction(CommandId::FileNew)->text(), U("新規(&N)\tCtrl+N"));
 }
 
 TEST_F(CMainFrameTest, InsertTogglesTheOverwriteIndicator) {

@@ -500,6 +500,23 @@ TEST_F(CVantorViewTest, ShrinkingTheWindowKeepsTheInputLineInView) {
     EXPECT_EQ(view.verticalScrollBar()->value(), 0);
 }
 
+// A window that grows keeps the input line at its bottom and fills the
+// space above with earlier lines.
+TEST_F(CVantorViewTest, GrowingTheWindowKeepsTheInputLineAtTheBottom) {
+    for (int i = 0; i < 40; ++i) Play("REM~line Ret");
+    for (int height : {200, 300, 500}) {
+        view.resize(400, height);
+        QApplication::processEvents();
+        const int bottom = view.viewport()->height();
+        EXPECT_GT(view.GetCaretY() + 16, bottom - 16) << height;
+        EXPECT_LE(view.GetCaretY() + 16, bottom) << height;
+    }
+    view.resize(400, 2000);  // taller than the console: it starts at the top
+    QApplication::processEvents();
+    EXPECT_EQ(view.verticalScrollBar()->value(), 0);
+    EXPECT_EQ(view.GetCaretY(), 40 * 16);
+}
+
 TEST_F(CVantorViewTest, CompositionIsShownInlineUntilCommitted) {
     Type("ab");
     Key(Qt::Key_Left);
