@@ -82,18 +82,36 @@ int CConsolePainter::TextCells(const QString& text) {
     return cells;
 }
 
+const CConsolePainter::PreeditSegment* CConsolePainter::SegmentAt(const Preedit& preedit, int index) {
+    // Note: later segments are drawn over earlier ones, as the input
+    // method lists them.
+    const PreeditSegment* found = nullptr;
+    for (const auto& segment : preedit.segments)
+        if (index >= segment.start && index < segment.start + segment.length) found = &segment;
+    return found;
+}
+
 void CConsolePainter::DrawPreedit(QPainter& painter, const Preedit& preedit, int y) const {
     int x = preedit.column * kCharWidth;
-    const int left = x;
-    painter.setPen(Qt::black);
+    int index = 0;
     for (const uint codePoint : preedit.text.toUcs4()) {
         const QString character = QString::fromUcs4(reinterpret_cast<const char32_t*>(&codePoint), 1);
         const int width = TextCells(character) * kCharWidth;
-        painter.fillRect(QRect(x, y, width, kLineHeight), Qt::white);
+        const PreeditSegment* segment = SegmentAt(preedit, index);
+        const bool highlighted = segment != nullptr && segment->background.isValid();
+        painter.fillRect(QRect(x, y, width, kLineHeight),
+                         highlighted ? segment->background : QColor(Qt::white));
+        QColor pen = highlighted ? QColor(Qt::white) : QColor(Qt::black);
+        if (segment != nullptr && segment->foreground.isValid()) pen = segment->foreground;
+        painter.setPen(pen);
         DrawPiece(painter, character, x, y);
+        if (!highlighted) {
+            painter.setPen(Qt::black);
+            painter.drawLine(x, y + kLineHeight - 1, x + width - 1, y + kLineHeight - 1);
+        }
         x += width;
+        index += static_cast<int>(character.size());
     }
-    painter.drawLine(left, y + kLineHeight - 1, x - 1, y + kLineHeight - 1);
 }
 
 void CConsolePainter::DrawMarked(QPainter& painter, const std::string& line, int y,

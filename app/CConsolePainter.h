@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 class CConsoleSelection;
 class CConsoleSnapshot;
@@ -40,11 +41,21 @@ public:
     // many as its CP932 bytes (a character CP932 lacks: two when wide).
     static int TextCells(const QString& text);
 
+    // A stretch of the composition as the input method formats it (in
+    // UTF-16 units of the text): with a background it is highlighted (the
+    // segment being converted), without one it is underlined.
+    struct PreeditSegment {
+        int start = 0;
+        int length = 0;
+        QColor background;  // invalid: none
+        QColor foreground;  // invalid: the default
+    };
     // Input-method composition shown inline in the input line at byte
-    // `column` (prompt included), underlined.
+    // `column` (prompt included); without segments all of it is underlined.
     struct Preedit {
         QString text;
         int column = 0;
+        std::vector<PreeditSegment> segments;
     };
 
     const QFont& GetFont() const { return m_font; }
@@ -68,6 +79,8 @@ private:
     // Redraws the columns [first, second) of `line` white on black.
     void DrawMarked(QPainter& painter, const std::string& line, int y, std::pair<int, int> marked) const;
     void DrawPreedit(QPainter& painter, const Preedit& preedit, int y) const;
+    // The segment that holds UTF-16 index `index` (null: none).
+    static const PreeditSegment* SegmentAt(const Preedit& preedit, int index);
     void DrawPiece(QPainter& painter, const QString& text, int x, int y) const;
 
     QFont m_font;

@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QGuiApplication>
+#include <QInputMethod>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QKeySequence>
@@ -11,6 +13,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QTextCharFormat>
 #include <algorithm>
 #include <climits>
 #include <tuple>
@@ -177,8 +180,14 @@ void CVantorView::UpdateCaret() {
     QScrollBar* vertical = verticalScrollBar();
     // Note: while the caret's cell fits the window from its left edge, the
     // view shows column 0, so the prompt is never scrolled out of sight.
-    const long long sx =
-        x + m_charWidth <= size.width() ? 0 : Follow(x, m_charWidth, size.width(), horizontal->value());
+    // The composition's end is brought into view first, then the caret, so
+    // moving between segments near the right edge keeps them in sight.
+    const long long end =
+        static_cast<long long>(m_caretColumn + CConsolePainter::TextCells(m_preedit)) * m_charWidth;
+    long long sx =
+        end + m_charWidth <= size.width() ? 0 : Follow(end, m_charWidth, size.width(), horizontal->value());
+    if (x + m_charWidth > size.width() || sx > 0)
+        sx = Follow(x, m_charWidth, size.width(), static_cast<int>(sx));
     horizontal->setValue(static_cast<int>(sx));
     vertical->setValue(static_cast<int>(Follow(y, m_lineHeight, size.height(), vertical->value())));
     RestartBlink();
@@ -194,6 +203,7 @@ int CVantorView::GetCaretY() const { return m_caretRow * m_lineHeight - vertical
 QRect CVantorView::CaretRect() const { return QRect(GetCaretX(), GetCaretY(), 2, m_lineHeight); }
 
 bool CVantorView::IsCaretShown() const {
+    if (!m_preedit.isEmpty() && m_preeditCaretHidden) return false;
     return m_focused && m_caretOn && CaretRect().intersects(viewport()->rect());
 }
 
@@ -227,6 +237,9 @@ void CVantorView::focusInEvent(QFocusEvent* event) {
 void CVantorView::focusOutEvent(QFocusEvent* event) {
     QAbstractScrollArea::focusOutEvent(event);
     m_focused = false;
+    // Note: a composition interrupted by a dialog or another window never
+    // comes back later.
+    ResetComposition();
     m_blinkTimer.stop();
     viewport()->update(CaretRect());
 }
@@ -390,11 +403,36 @@ void CVantorView::inputMethodEvent(QInputMethodEvent* event) {
         m_preedit.clear();
         TypeText(event->commitString());
     }
-    m_preedit = event->preeditString();
+    ReadComposition(*event);
+    UpdateScrollSize();
+    UpdateCaret();
+    viewport()->update();
+}
+
+void CVantorView::ReadComposition(const QInputMethodEvent& event) {
+    m_preedit = event.preeditString();
     m_preeditCursor = static_cast<int>(m_preedit.size());
-    for (const auto& attribute : event->attributes())
-        if (attribute.type == QInputMethodEvent::Cursor)
+    m_preeditCaretHidden = false;
+    m_preeditSegments.clear();
+    for (const auto& attribute : event.attributes()) {
+        if (attribute.type == QInputMethodEvent::Cursor) {
             m_preeditCursor = std::clamp(attribute.start, 0, static_cast<int>(m_preedit.size()));
+            m_preeditCaretHidden = attribute.length == 0;
+        } else if (attribute.type == QInputMethodEvent::TextFormat) {
+            const QTextCharFormat format = qvariant_cast<QTextFormat>(attribute.value).toCharFormat();
+            CConsolePainter::PreeditSegment segment{attribute.start, attribute.length, {}, {}};
+            if (format.background().style() != Qt::NoBrush) segment.background = format.background().color();
+            if (format.foreground().style() != Qt::NoBrush) segment.foreground = format.foreground().color();
+            m_preeditSegments.push_back(segment);
+        }
+    }
+}
+
+void CVantorView::ResetComposition() {
+    if (m_preedit.isEmpty()) return;
+    m_preedit.clear();
+    m_preeditSegments.clear();
+    QGuiApplication::inputMethod()->reset();
     UpdateScrollSize();
     UpdateCaret();
     viewport()->update();
@@ -577,7 +615,7 @@ void CVantorView::paintEvent(QPaintEvent*) {
     painter.translate(-scroll);
     {
         std::lock_guard lock(m_snapshot.Mutex());
-        CConsolePainter::Preedit preedit{m_preedit, m_caretColumn};
+        CConsolePainter::Preedit preedit{m_preedit, m_caretColumn, m_preeditSegments};
         m_painter.PaintScreen(painter, m_snapshot, QRect(scroll, viewport()->size()), preedit,
                               m_selection.IsEmpty() ? nullptr : &m_selection);
     }

@@ -17,6 +17,7 @@
 
 class CVantorDoc;
 class QMenu;
+class QInputMethodEvent;
 
 // The scrolling console window. It holds no text: it paints a snapshot of
 // the document's console and turns keys, mouse actions and the Edit
@@ -137,6 +138,10 @@ private:
     QRect CaretRect() const;
     bool CaretRowInView(int height) const;
     int PreeditCursorCells() const;
+    // Drops the composition under way and tells the input method so.
+    void ResetComposition();
+    // Takes the composition's text, segments and caret from the input method.
+    void ReadComposition(const QInputMethodEvent& event);
     void OnProgress();
     void OnRunFinished();
 
@@ -161,6 +166,8 @@ private:
     QTimer m_cancelTimer;
     QString m_preedit;
     int m_preeditCursor = 0;
+    bool m_preeditCaretHidden = false;
+    std::vector<CConsolePainter::PreeditSegment> m_preeditSegments;
     std::atomic<bool> m_cancelRequested = false;
     std::atomic<bool> m_progressPosted = false;
 };

@@ -6,6 +6,7 @@
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTextCharFormat>
 #include <algorithm>
 #include <functional>
 #include <map>
@@ -547,6 +548,85 @@ TEST_F(CVantorViewTest, CompositionIsShownInlineUntilCommitted) {
               "b");
     EXPECT_TRUE(view.GetPreedit().isEmpty());
     EXPECT_EQ(static_cast<QWidget&>(view).inputMethodQuery(Qt::ImCursorPosition).toInt(), 3);
+}
+
+// A composition as the input method formats it: the first segment
+// underlined, the second highlighted, the caret where the method puts it.
+QInputMethodEvent Composition(const QString& text, int cursor, int converted, int convertedLength,
+                              bool caretShown = true) {
+    QTextCharFormat underline;
+    underline.setUnderlineStyle(QTextCharFormat::SingleUnderline);
+    QTextCharFormat highlight;
+    highlight.setBackground(QColor(0, 120, 215));
+    highlight.setForeground(Qt::white);
+    return QInputMethodEvent(text,
+                             {{QInputMethodEvent::TextFormat, 0, static_cast<int>(text.size()), underline},
+                              {QInputMethodEvent::TextFormat, converted, convertedLength, highlight},
+                              {QInputMethodEvent::Cursor, cursor, caretShown ? 1 : 0, QVariant()}});
+}
+
+int HighlightIn(const QImage& image, const QRect& area) {
+    int count = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            count += image.pixelColor(x, y) == QColor(0, 120, 215);
+    return count;
+}
+
+TEST_F(CVantorViewTest, CompositionSegmentsAreDrawnAsTheInputMethodFormatsThem) {
+    SendFocus(view, QEvent::FocusIn);
+    // "きょうは": "きょ" underlined (cells 5-8), "うは" being converted (cells 9-12).
+    QInputMethodEvent compose = Composition(QString::fromUtf8("きょうは"), 2, 2, 2);
+    QApplication::sendEvent(&view, &compose);
+    EXPECT_EQ(view.GetCaretX(), (5 + 4) * 8);
+    EXPECT_TRUE(view.IsCaretShown());
+    const QImage image = Render(view);
+    const int row = view.GetCaretY();
+    const QRect converted(9 * 8 + 2, row, 4 * 8 - 2, 16);
+    EXPECT_GT(HighlightIn(image, converted), converted.width() * 16 / 2);
+    EXPECT_EQ(HighlightIn(image, QRect(5 * 8, row, 4 * 8, 16)), 0);
+    EXPECT_EQ(BlackIn(image, QRect(5 * 8, row + 15, 4 * 8, 1)), 4 * 8);  // underlined
+    EXPECT_EQ(BlackIn(image, QRect(9 * 8 + 2, row + 15, 4 * 8 - 2, 1)), 0);
+
+    QInputMethodEvent hidden = Composition(QString::fromUtf8("きょうは"), 4, 0, 2, false);
+    QApplication::sendEvent(&view, &hidden);
+    EXPECT_FALSE(view.IsCaretShown());
+    EXPECT_GT(HighlightIn(Render(view), QRect(5 * 8 + 2, row, 4 * 8 - 2, 16)), 0);
+}
+
+// Near the right edge the whole composition is scrolled into view with the
+// caret, and the cursor rectangle the input method reads follows scrolling.
+TEST_F(CVantorViewTest, CompositionNearTheRightEdgeStaysInViewAndTheCursorRectangleFollows) {
+    SendFocus(view, QEvent::FocusIn);
+    Type("SELECT~aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa");
+    const QString text = QString::fromUtf8("あいうえおかきくけこ");
+    for (int cursor : {0, 4, 10}) {
+        SCOPED_TRACE(cursor);
+        QInputMethodEvent compose = Composition(text, cursor, cursor, 2);
+        QApplication::sendEvent(&view, &compose);
+        const int scroll = view.horizontalScrollBar()->value();
+        const int start = CaretColumn() * 8 - scroll;
+        EXPECT_GE(start, 0);
+        EXPECT_LE(start + 20 * 8, view.viewport()->width());
+        const QRect cursorRect = static_cast<QWidget&>(view).inputMethodQuery(Qt::ImCursorRectangle).toRect();
+        EXPECT_EQ(cursorRect.x() - view.viewport()->x(), start + 2 * cursor * 8);
+    }
+    view.horizontalScrollBar()->setValue(view.horizontalScrollBar()->value() - 40);
+    const QRect after = static_cast<QWidget&>(view).inputMethodQuery(Qt::ImCursorRectangle).toRect();
+    EXPECT_EQ(after.x() - view.viewport()->x(), view.GetCaretX());
+}
+
+// A composition interrupted by losing focus (a dialog) is dropped.
+TEST_F(CVantorViewTest, LosingFocusDropsTheComposition) {
+    SendFocus(view, QEvent::FocusIn);
+    QInputMethodEvent compose = Composition(QString::fromUtf8("にほん"), 3, 0, 3);
+    QApplication::sendEvent(&view, &compose);
+    ASSERT_FALSE(view.GetPreedit().isEmpty());
+    SendFocus(view, QEvent::FocusOut);
+    EXPECT_TRUE(view.GetPreedit().isEmpty());
+    EXPECT_EQ(view.GetCaretX(), 5 * 8);
+    Type("x");
+    EXPECT_EQ(InputLine(), "SQL> x");
 }
 
 }  // namespace
