@@ -52,6 +52,7 @@ constexpr char kSaveFailed[] = "ﾄﾞｷｭﾒﾝﾄの保存に失敗しまし
 constexpr char kRecentGroup[] = "Recent File List";
 constexpr char kSettingsGroup[] = "Settings";
 constexpr char kPreviewPages[] = "PreviewPages";
+constexpr char kGeometry[] = "WindowGeometry";
 
 struct PaneRow {
     const char* name;
@@ -108,7 +109,9 @@ CMainFrame::CMainFrame(CVantorDoc& document, QWidget* parent) : QMainWindow(pare
         return m_closeRequested || m_view->IsCancelRequested();
     });
     SetHistoryPath(CHistoryFile::DefaultPath());
-    resize(800, 600);
+    // The size and place the window had when it was last closed.
+    if (!restoreGeometry(QSettings().value(Utf8(kSettingsGroup) + "/" + Utf8(kGeometry)).toByteArray()))
+        resize(800, 600);
     m_view->setFocus();
     m_view->OnInitialUpdate();
     UpdateEditCommands();
@@ -332,6 +335,7 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
         return;
     }
     SaveHistory();
+    QSettings().setValue(Utf8(kSettingsGroup) + "/" + Utf8(kGeometry), saveGeometry());
     event->accept();
 }
 
@@ -352,6 +356,13 @@ void CMainFrame::OnFileNew() {
     m_document.OnNewDocument();
     m_view->InvalidateSnapshot();
     m_view->OnInitialUpdate();
+    UpdateTitle();
+}
+
+void CMainFrame::UpdateTitle() {
+    const std::string& path = m_document.GetPathName();
+    if (path.empty()) return setWindowTitle(Utf8(kTitle));
+    setWindowTitle(QFileInfo(QFile::decodeName(path.c_str())).fileName() + " - " + Utf8(kTitle));
 }
 
 bool CMainFrame::OpenDocumentFile(const QString& path) {
@@ -360,6 +371,7 @@ bool CMainFrame::OpenDocumentFile(const QString& path) {
     if (!m_view->RunJob([this, &result, &local](CSQLEditor&) { result = m_document.OnOpenDocument(local); }))
         return false;
     m_view->OnInitialUpdate();
+    UpdateTitle();
     if (result == CVantorDoc::FileResult::Ok) {
         AddRecentFile(QFileInfo(path).absoluteFilePath());
         return true;
@@ -373,6 +385,7 @@ bool CMainFrame::SaveDocumentFile(const QString& path) {
     if (m_view->IsRunning()) return false;
     CVantorDoc::FileResult result = m_document.OnSaveDocument(LocalPath(path));
     m_view->Refresh();
+    UpdateTitle();
     if (result != CVantorDoc::FileResult::Ok) {
         Report(Utf8(kSaveFailed), path);
         return false;

@@ -102,6 +102,8 @@ private:
     Answer Ask(const QString& question, bool cancel);
     // Lights the CAP and NUM indicators by the state a key reported.
     void ShowLockKeys(quint32 nativeModifiers);
+    // "name - Tarvex" for a document with a file, else "Tarvex".
+    void UpdateTitle();
     bool eventFilter(QObject* watched, QEvent* event) override;
 
     void OnFileOpen();

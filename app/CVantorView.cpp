@@ -377,6 +377,7 @@ void CVantorView::keyPressEvent(QKeyEvent* event) {
     }
     const bool shift = event->modifiers().testFlag(Qt::ShiftModifier);
     if (shift && !command && SelectsOverConsole(event->key())) return;
+    if (event->key() == Qt::Key_Escape && !command && !shift) return ClearInputLine();
     if (row != nullptr) return PlayKey(row->key, shift);
     if (!command && !event->text().isEmpty()) {
         TypeText(event->text());
@@ -384,6 +385,21 @@ void CVantorView::keyPressEvent(QKeyEvent* event) {
     }
     event->ignore();
     QAbstractScrollArea::keyPressEvent(event);
+}
+
+void CVantorView::ClearInputLine() {
+    DropConsoleSelection();
+    CSQLEditor& editor = GetEditor();
+    if (editor.GetLine(editor.GetLineCount() - 1).size() > 5) {
+        // Note: as one edit, so that Undo brings the line back.
+        editor.MoveCaretHome(false);
+        editor.MoveCaretEnd(true);
+        editor.DeleteForward();
+    }
+    SyncSnapshot();
+    UpdateScrollSize();
+    UpdateCaret();
+    Changed();
 }
 
 bool CVantorView::focusNextPrevChild(bool) {

@@ -130,6 +130,8 @@ private:
     // is the input line's own selection.
     void DragTo(const QPoint& position);
     void DropConsoleSelection();
+    // Esc while nothing runs: the input line is emptied.
+    void ClearInputLine();
     // Shift with an arrow key: true when it moved the console selection.
     bool SelectsOverConsole(int key);
     void Changed();

@@ -143,10 +143,23 @@ TEST_F(CMainFrameTest, InsertTogglesTheOverwriteIndicator) {
     EXPECT_EQ(frame->GetPane(3)->text(), QString());
 }
 
-TEST_F(CMainFrameTest, TheTitleStaysTarvex) {
+TEST_F(CMainFrameTest, TheTitleShowsTheDocumentsFileName) {
     EXPECT_EQ(frame->windowTitle(), QStringLiteral("Tarvex"));
     ASSERT_TRUE(frame->OpenDocumentFile(QString::fromStdString(files.Write("title.sql", "REM t\n"))));
+    EXPECT_EQ(frame->windowTitle(), QStringLiteral("title.sql - Tarvex"));
+    ASSERT_TRUE(frame->SaveDocumentFile(QString::fromStdString(files.Path("console1.sql"))));
+    EXPECT_EQ(frame->windowTitle(), QStringLiteral("console1.sql - Tarvex"));
+    frame->OnFileNew();
     EXPECT_EQ(frame->windowTitle(), QStringLiteral("Tarvex"));
+}
+
+TEST_F(CMainFrameTest, TheWindowsGeometryIsRemembered) {
+    frame->setGeometry(120, 90, 640, 480);
+    QApplication::processEvents();
+    ASSERT_TRUE(frame->close());
+    CVantorDoc other;
+    CMainFrame again(other);
+    EXPECT_EQ(again.size(), QSize(640, 480));
 }
 
 TEST_F(CMainFrameTest, EditCommandsFollowTheConsole) {

@@ -85,7 +85,9 @@ TEST_F(CVantorViewTest, KeysMakeTheirModelCalls) {
         {"shift left", "abc S-Left", "SQL> abc", 7, "c", false},
         {"end after home", "abc Home End", "SQL> abc", 8, "", false},
         {"shift home", "abc S-Home", "SQL> abc", 5, "abc", false},
-        {"keys without a model call", "abc Tab Esc PgUp C-B", "SQL> abc", 8, "", false},
+        {"keys without a model call", "abc Tab PgUp C-B", "SQL> abc", 8, "", false},
+        {"esc clears an idle input line", "abc Left Esc", "SQL> ", 5, "", false},
+        {"esc then typing", "abc Esc x", "SQL> x", 6, "", false},
         {"delete in the middle", "ace Left Left b Del", "SQL> abe", 7, "", false},
         {"insert turns overwrite on", "abc Home Ins X", "SQL> Xbc", 6, "", true},
         {"accelerator keys never reach the key table", "abc Left S-Del A-Bksp S-Ins", "SQL> abc", 7, "",
@@ -108,6 +110,13 @@ TEST_F(CVantorViewTest, KeysMakeTheirModelCalls) {
     Play("REM~one Ret REM~second Enter");
     EXPECT_EQ(Editor().GetLineCount(), 3);
     EXPECT_EQ(Editor().GetLine(0), "SQL> REM one");
+}
+
+TEST_F(CVantorViewTest, EscClearsTheInputLineAndUndoBringsItBack) {
+    Play("select~1 Esc");
+    EXPECT_EQ(InputLine(), "SQL> ");
+    view.OnEditUndo();
+    EXPECT_EQ(InputLine(), "SQL> select 1");
 }
 
 TEST_F(CVantorViewTest, OverwriteNeverSplitsADoubleByteCharacter) {
