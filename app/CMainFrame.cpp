@@ -11,9 +11,11 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QInputDialog>
 #include <QInputMethod>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -156,6 +158,11 @@ void CMainFrame::CreateActions() {
     connect(GetAction(CommandId::AppExit), &QAction::triggered, this, &QWidget::close);
     connect(GetAction(CommandId::EditUndo), &QAction::triggered, m_view, &CVantorView::OnEditUndo);
     Connect(CommandId::EditClear, &CMainFrame::OnEditClear);
+    Connect(CommandId::EditFind, &CMainFrame::OnEditFind);
+    connect(GetAction(CommandId::EditFindNext), &QAction::triggered, this, [this] {
+        if (m_findText.isEmpty()) return OnEditFind();
+        m_view->FindNext(m_findText);
+    });
     connect(GetAction(CommandId::EditCut), &QAction::triggered, m_view, &CVantorView::OnEditCut);
     connect(GetAction(CommandId::EditCopy), &QAction::triggered, m_view, &CVantorView::OnEditCopy);
     connect(GetAction(CommandId::EditPaste), &QAction::triggered, m_view, &CVantorView::OnEditPaste);
@@ -308,6 +315,16 @@ void CMainFrame::OnEditClear() {
     if (m_document.GetEditor()->GetLineCount() > 1 && Ask(Utf8(kClearQuestion), false) != Answer::Commit)
         return;
     m_view->OnEditClear();
+}
+
+void CMainFrame::OnEditFind() {
+    QGuiApplication::inputMethod()->reset();
+    bool ok = false;
+    const QString text = QInputDialog::getText(this, Utf8("検索"), Utf8("検索する文字列(&N):"),
+                                               QLineEdit::Normal, m_findText, &ok);
+    if (!ok || text.isEmpty()) return;
+    m_findText = text;
+    m_view->FindNext(m_findText);
 }
 
 bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {

@@ -55,6 +55,8 @@ public:
     static QMessageBox* CreateQuestionBox(const QString& question, bool cancel, QWidget* parent);
     // Edit > Clear: empties the console after asking.
     void OnEditClear();
+    // Edit > Find: asks for the text, then finds it as F3 does.
+    void OnEditFind();
 
     // File > New: empties the console (after asking about uncommitted work).
     void OnFileNew();
@@ -126,6 +128,7 @@ private:
     std::unique_ptr<QPrinter> m_printer;
     MessageSink m_messageSink;
     QuestionSink m_questionSink;
+    QString m_findText;
     std::string m_historyPath;
     int m_returnDepth = 0;
     // Set by EXIT (on the thread running it) and read between lines.

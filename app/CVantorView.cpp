@@ -769,3 +769,57 @@ void CVantorView::contextMenuEvent(QContextMenuEvent* event) {
     menu->exec(event->globalPos());
     delete menu;
 }
+
+namespace {
+
+// The first match of `needle` in `line` at or after `from` that starts at
+// a character's start (a trail byte may read as an ASCII letter); npos when
+// there is none. Both are upper-cased already.
+std::size_t FindInLine(const std::string& line, const std::string& needle, std::size_t from) {
+    std::size_t index = 0;
+    while (index < line.size()) {
+        if (index >= from && line.compare(index, needle.size(), needle) == 0) return index;
+        index += std::max<std::size_t>(1, cp932::CharLength(line, index));
+    }
+    return std::string::npos;
+}
+
+}  // namespace
+
+bool CVantorView::FindNext(const QString& text) {
+    std::string needle;
+    if (IsRunning() || text.isEmpty() || !encoding::Utf8ToCp932Strict(text.toStdString(), needle)) {
+        QApplication::beep();
+        return false;
+    }
+    needle = cp932::ToUpper(needle);
+    const int count = InputRow() + 1;
+    CConsoleSelection::Point start{m_caretRow, m_caretColumn};
+    if (m_selection.IsActive()) start = m_selection.High();
+    for (int step = 0; step <= count; ++step) {
+        const int row = (start.row + step) % count;
+        const std::string line = cp932::ToUpper(ShownLine(row));
+        const std::size_t from = step == 0 ? static_cast<std::size_t>(start.column) : 0;
+        const std::size_t found = FindInLine(line, needle, from);
+        if (found == std::string::npos) continue;
+        const int column = static_cast<int>(found);
+        m_selection.Start({row, column}, line);
+        m_selection.Extend({row, column + static_cast<int>(needle.size())}, line);
+        GetEditor().ClearSelection();
+        QScrollBar* vertical = verticalScrollBar();
+        vertical->setValue(static_cast<int>(Follow(static_cast<long long>(row) * m_lineHeight, m_lineHeight,
+                                                   viewport()->height(), vertical->value())));
+        QScrollBar* horizontal = horizontalScrollBar();
+        const long long right =
+            static_cast<long long>(column + static_cast<int>(needle.size())) * m_charWidth;
+        horizontal->setValue(
+            static_cast<int>(Follow(right, m_charWidth, viewport()->width(), horizontal->value())));
+        horizontal->setValue(static_cast<int>(Follow(static_cast<long long>(column) * m_charWidth,
+                                                     m_charWidth, viewport()->width(), horizontal->value())));
+        SyncSnapshot();
+        Changed();
+        return true;
+    }
+    QApplication::beep();
+    return false;
+}

@@ -77,6 +77,10 @@ public:
     // The context menu for console line `row` (owned by the caller).
     QMenu* CreateContextMenu(int row);
     const CConsoleSelection& GetSelection() const { return m_selection; }
+    // Finds `text` (ASCII letters in either case) after the selection or
+    // the caret, going on from the top, then selects it and scrolls to it.
+    // False, with a beep, when the console does not hold it.
+    bool FindNext(const QString& text);
 
     // The caret in viewport coordinates, following the scroll position.
     int GetCaretX() const;

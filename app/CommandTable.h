@@ -20,6 +20,8 @@ enum class CommandId {
     EditCopy,
     EditPaste,
     EditSelectAll,
+    EditFind,
+    EditFindNext,
     ViewToolBar,
     ViewStatusBar,
     AppAbout,

@@ -359,6 +359,33 @@ TEST_F(CVantorViewTest, SelectionCoversTheWholeConsole) {
     EXPECT_EQ(InputLine(), "SQL> xy");
 }
 
+// Find goes on from the last hit, wraps to the top, skips matches that
+// start inside a double-byte character, and selects and shows the hit.
+TEST_F(CVantorViewTest, FindSelectsEachHitInTurn) {
+    Commit(QString::fromUtf8("PROMPT 表\\ emp"));  // "表" ends in the byte "\"
+    Key(Qt::Key_Return);
+    for (int i = 0; i < 30; ++i) Play("REM~line Ret");
+    Play("PROMPT~Emp~again Ret");
+    const auto hit = [&] {
+        const auto low = view.GetSelection().Low();
+        return std::make_pair(low.row, low.column);
+    };
+    const std::vector<std::pair<int, int>> hits = {{0, 16}, {1, 4}, {32, 12}, {33, 0}, {0, 16}};
+    for (const auto& expected : hits) {
+        ASSERT_TRUE(view.FindNext(QStringLiteral("EMP")));
+        EXPECT_EQ(hit(), expected);
+        const int top = expected.first * 16 - view.verticalScrollBar()->value();
+        EXPECT_GE(top, 0);
+        EXPECT_LE(top + 16, view.viewport()->height());
+    }
+    QApplication::clipboard()->clear();
+    view.OnEditCopy();
+    EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("emp"));
+    EXPECT_TRUE(view.FindNext(QStringLiteral("\\")));  // the "\" typed after "表", not its trail byte
+    EXPECT_EQ(hit(), std::make_pair(1, 2));
+    EXPECT_FALSE(view.FindNext(QStringLiteral("nowhere")));
+}
+
 // The context menu copies, pastes, selects all, and copies the query result
 // under the pointer as a table.
 TEST_F(CVantorViewTest, ContextMenuCopiesAResultAsATable) {
