@@ -378,6 +378,7 @@ void CVantorView::keyPressEvent(QKeyEvent* event) {
     const bool shift = event->modifiers().testFlag(Qt::ShiftModifier);
     if (shift && !command && SelectsOverConsole(event->key())) return;
     if (event->key() == Qt::Key_Escape && !command && !shift) return ClearInputLine();
+    if (event->key() == Qt::Key_Tab && !command && !shift) return Complete();
     if (row != nullptr) return PlayKey(row->key, shift);
     if (!command && !event->text().isEmpty()) {
         TypeText(event->text());
@@ -822,4 +823,60 @@ bool CVantorView::FindNext(const QString& text) {
     }
     QApplication::beep();
     return false;
+}
+
+void CVantorView::Complete() {
+    if (IsRunning()) return;
+    DropConsoleSelection();
+    CSQLEditor& editor = GetEditor();
+    const std::string line = editor.GetLine(editor.GetLineCount() - 1);
+    constexpr int kPrompt = 5;
+    const std::string input = line.substr(std::min<std::size_t>(kPrompt, line.size()));
+    const int caret = editor.GetCaretPos().first - kPrompt;
+    m_completion.SetNames(CCompletion::ReadNames(editor.GetDatabase()));
+    const CCompletion::Result result = m_completion.Complete(input, caret);
+    if (!result.insertion.empty()) {
+        m_lastTab.clear();
+        editor.InsertText(result.insertion);
+        SyncSnapshot();
+        UpdateScrollSize();
+        UpdateCaret();
+        Changed();
+        return;
+    }
+    const std::string state = input + '\0' + std::to_string(caret);
+    if (result.candidates.size() < 2 || m_lastTab != state) {
+        m_lastTab = result.candidates.size() < 2 ? std::string() : state;
+        QApplication::beep();
+        return;
+    }
+    m_lastTab.clear();
+    ShowCompletionList(result);
+}
+
+void CVantorView::ShowCompletionList(const CCompletion::Result& result) {
+    delete m_completionMenu;
+    m_completionMenu = new QMenu(this);
+    const std::size_t typed = result.word.size();
+    for (const auto& candidate : result.candidates) {
+        QAction* action = m_completionMenu->addAction(Unicode(candidate));
+        const std::string rest = candidate.substr(typed);
+        connect(action, &QAction::triggered, this, [this, rest] {
+            if (IsRunning()) return;
+            GetEditor().InsertText(rest);
+            SyncSnapshot();
+            UpdateScrollSize();
+            UpdateCaret();
+            Changed();
+        });
+    }
+    const QPoint below(GetCaretX() - static_cast<int>(typed) * m_charWidth, GetCaretY() + m_lineHeight);
+    m_completionMenu->popup(viewport()->mapToGlobal(below));
+}
+
+QStringList CVantorView::GetCompletionList() const {
+    QStringList items;
+    if (m_completionMenu == nullptr) return items;
+    for (const QAction* action : m_completionMenu->actions()) items << action->text();
+    return items;
 }

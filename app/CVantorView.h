@@ -2,12 +2,14 @@
 
 #include <QAbstractScrollArea>
 #include <QString>
+#include <QStringList>
 #include <QTimer>
 #include <atomic>
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "app/CCompletion.h"
 #include "app/CConsolePainter.h"
 #include "app/CConsoleSelection.h"
 #include "app/CConsoleSnapshot.h"
@@ -81,6 +83,11 @@ public:
     // the caret, going on from the top, then selects it and scrolls to it.
     // False, with a beep, when the console does not hold it.
     bool FindNext(const QString& text);
+    // Tab: completes the word before the caret; when nothing can be added,
+    // a second Tab lists the candidates under the input line.
+    void Complete();
+    // The candidates of the list shown last (empty: none shown).
+    QStringList GetCompletionList() const;
 
     // The caret in viewport coordinates, following the scroll position.
     int GetCaretX() const;
@@ -136,6 +143,7 @@ private:
     void DropConsoleSelection();
     // Esc while nothing runs: the input line is emptied.
     void ClearInputLine();
+    void ShowCompletionList(const CCompletion::Result& result);
     // Shift with an arrow key: true when it moved the console selection.
     bool SelectsOverConsole(int key);
     void Changed();
@@ -162,6 +170,10 @@ private:
     int m_caretColumn = 0;
     int m_caretRow = 0;
     bool m_mouseDown = false;
+    CCompletion m_completion;
+    // The input line and caret of the last Tab that added nothing.
+    std::string m_lastTab;
+    QMenu* m_completionMenu = nullptr;
     CConsoleSelection m_selection;
     int m_scrollWidth = 800;
     int m_scrollHeight = 1000;

@@ -386,6 +386,23 @@ TEST_F(CVantorViewTest, FindSelectsEachHitInTurn) {
     EXPECT_FALSE(view.FindNext(QStringLiteral("nowhere")));
 }
 
+// Tab completes from keywords and the connected database's dictionary; a
+// second Tab that can add nothing lists the candidates.
+TEST_F(CVantorViewTest, TabCompletesFromTheDictionary) {
+    for (const char* line : {"CONNECT a/b", "CREATE TABLE employees (emp_id NUMBER, ename VARCHAR2(10));",
+                             "CREATE VIEW emp_names AS SELECT ename FROM employees;"}) {
+        Type(line);
+        Key(Qt::Key_Return);
+    }
+    Play("sel Tab ~emp_ Tab");
+    EXPECT_EQ(InputLine(), "SQL> select emp_");
+    EXPECT_TRUE(view.GetCompletionList().isEmpty());
+    Key(Qt::Key_Tab);
+    EXPECT_EQ(view.GetCompletionList(), QStringList({QStringLiteral("emp_id"), QStringLiteral("emp_names")}));
+    Play("i Tab ~FROM~EMPL Tab");
+    EXPECT_EQ(InputLine(), "SQL> select emp_id FROM EMPLOYEES");
+}
+
 // The context menu copies, pastes, selects all, and copies the query result
 // under the pointer as a table.
 TEST_F(CVantorViewTest, ContextMenuCopiesAResultAsATable) {

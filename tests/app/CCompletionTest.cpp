@@ -1,0 +1,89 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "app/CCompletion.h"
+#include "tests/support/TempDir.h"
+
+namespace {
+
+using Names = std::vector<std::string>;
+
+TEST(CCompletion, WordsCompleteFromKeywordsAndDictionaryNames) {
+    CCompletion completion;
+    completion.SetNames({"EMP", "EMPLOYEES", "DEPT", "SELECTION"});
+    const struct {
+        std::string input;
+        int caret;
+        int wordStart;
+        std::string insertion;
+        Names candidates;
+    } cases[] = {
+        {"sel", 3, 0, "ect", {"select", "selection"}},
+        {"SELECT * FROM EM", 16, 14, "P", {"EMP", "EMPLOYEES"}},
+        {"SELECT * FROM em", 16, 14, "p", {"emp", "employees"}},
+        {"select * from empl", 18, 14, "oyees", {"employees"}},
+        {"select * from emp where x", 17, 14, "", {"emp", "employees"}},  // caret after "emp"
+        {"select dep", 10, 7, "t", {"dept"}},
+        {"select de", 9, 7, "", {"declare", "default", "define", "delete", "dept", "desc", "describe"}},
+        {"select ", 7, 7, "", {}},
+        {"x \x83\x41"
+         "E",
+         5,
+         4,
+         "",
+         {}},  // "ア" ends in the byte "A": only "E" is the word
+        {"x \x83\x41"
+         "DEP",
+         7,
+         4,
+         "T",
+         {"DEPT"}},
+        {"zzz", 3, 0, "", {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.input);
+        const auto result = completion.Complete(c.input, c.caret);
+        EXPECT_EQ(result.wordStart, c.wordStart);
+        EXPECT_EQ(result.insertion, c.insertion);
+        if (!c.candidates.empty() || c.input == "zzz") {
+            EXPECT_EQ(result.candidates, c.candidates);
+        }
+    }
+    EXPECT_FALSE(completion
+                     .Complete("x \x83\x41"
+                               "E",
+                               5)
+                     .candidates.empty());
+}
+
+TEST(CCompletion, ScriptCallsCompleteFileNames) {
+    testfiles::ScratchDir dir;
+    dir.Write("emp.sql", "");
+    dir.Write("employees.sql", "");
+    std::filesystem::create_directory("reports");
+    dir.Write("reports/daily.sql", "");
+    CCompletion completion;
+    completion.SetNames({"EMPTY"});
+    const struct {
+        std::string input;
+        std::string insertion;
+        Names candidates;
+    } cases[] = {
+        {"@em", "p", {"emp.sql", "employees.sql"}},
+        {"@emp.", "sql", {"emp.sql"}},
+        {"@@rep", "orts/", {"reports/"}},
+        {"  start reports/d", "aily.sql", {"reports/daily.sql"}},
+        {"@nothing", "", {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.input);
+        const auto result = completion.Complete(c.input, static_cast<int>(c.input.size()));
+        EXPECT_EQ(result.insertion, c.insertion);
+        EXPECT_EQ(result.candidates, c.candidates);
+    }
+}
+
+}  // namespace
