@@ -100,6 +100,9 @@ CMainFrame::CMainFrame(CVantorDoc& document, QWidget* parent) : QMainWindow(pare
     RebuildRecentMenu();
     connect(m_view, &CVantorView::EditStateChanged, this, &CMainFrame::UpdateEditCommands);
     connect(m_view, &CVantorView::OverwriteChanged, this, &CMainFrame::ShowOverwrite);
+    connect(m_view, &CVantorView::StatusNote, this, [this](const QString& text) {
+        if (!m_view->IsRunning()) GetPane(1)->setText(text.isEmpty() ? Utf8(kReady) : text);
+    });
     QApplication::instance()->installEventFilter(this);
     connect(QApplication::clipboard(), &QClipboard::dataChanged, this, &CMainFrame::UpdateEditCommands);
     connect(m_view, &CVantorView::RunStarted, this, [this] { ShowRunning(true); });

@@ -376,6 +376,13 @@ void CVantorView::keyPressEvent(QKeyEvent* event) {
         return;
     }
     const bool shift = event->modifiers().testFlag(Qt::ShiftModifier);
+    if (m_historySearch.active && SearchHistoryKey(*event)) return;
+    if (event->keyCombination() == QKeyCombination(Qt::ControlModifier, Qt::Key_R)) {
+        m_historySearch = {true, {}, GetEditor().GetLine(GetEditor().GetLineCount() - 1).substr(5), 0};
+        m_historySearch.found = GetEditor().GetHistory().size();
+        emit StatusNote(QString::fromUtf8("履歴を検索: "));
+        return;
+    }
     if (shift && !command && SelectsOverConsole(event->key())) return;
     if (event->key() == Qt::Key_Escape && !command && !shift) return ClearInputLine();
     if (event->key() == Qt::Key_Tab && !command && !shift) return Complete();
@@ -879,4 +886,72 @@ QStringList CVantorView::GetCompletionList() const {
     if (m_completionMenu == nullptr) return items;
     for (const QAction* action : m_completionMenu->actions()) items << action->text();
     return items;
+}
+
+bool CVantorView::SearchHistoryKey(const QKeyEvent& event) {
+    const bool command = event.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+    HistorySearch& search = m_historySearch;
+    // Note: a modifier pressed on its own (Ctrl before R) changes nothing.
+    constexpr Qt::Key kModifierKeys[] = {Qt::Key_Shift, Qt::Key_Control, Qt::Key_Alt, Qt::Key_Meta};
+    if (std::find(std::begin(kModifierKeys), std::end(kModifierKeys), event.key()) != std::end(kModifierKeys))
+        return true;
+    if (event.keyCombination() == QKeyCombination(Qt::ControlModifier, Qt::Key_R)) {
+        SearchHistory(search.found);
+        return true;
+    }
+    if (event.key() == Qt::Key_Escape) {
+        EndHistorySearch(false);
+        return true;
+    }
+    if (event.key() == Qt::Key_Backspace && !search.text.empty()) {
+        search.text.erase(CConsoleSelection::Snap(search.text, static_cast<int>(search.text.size()) - 1));
+        SearchHistory(GetEditor().GetHistory().size());
+        return true;
+    }
+    std::string bytes;
+    if (!command && event.key() != Qt::Key_Backspace && !event.text().isEmpty() &&
+        event.text().at(0).unicode() >= 32 &&
+        encoding::Utf8ToCp932Strict(event.text().toStdString(), bytes)) {
+        search.text += bytes;
+        SearchHistory(GetEditor().GetHistory().size());
+        return true;
+    }
+    // Any other key takes the entry found and goes on as usual.
+    EndHistorySearch(true);
+    return false;
+}
+
+void CVantorView::SearchHistory(std::size_t before) {
+    HistorySearch& search = m_historySearch;
+    const CScriptLines& history = GetEditor().GetHistory();
+    std::size_t index = std::min(before, history.size());
+    while (index > 0) {
+        --index;
+        if (search.text.empty() || FindInLine(history[index], search.text, 0) != std::string::npos) {
+            search.found = index;
+            ReplaceInput(history[index]);
+            emit StatusNote(QString::fromUtf8("履歴を検索: ") + Unicode(search.text));
+            return;
+        }
+    }
+    QApplication::beep();
+    emit StatusNote(QString::fromUtf8("履歴を検索 (見つかりません): ") + Unicode(search.text));
+}
+
+void CVantorView::EndHistorySearch(bool keep) {
+    if (!keep) ReplaceInput(m_historySearch.original);
+    m_historySearch = {};
+    emit StatusNote(QString());
+}
+
+void CVantorView::ReplaceInput(const std::string& text) {
+    CSQLEditor& editor = GetEditor();
+    editor.MoveCaretHome(false);
+    editor.MoveCaretEnd(true);
+    editor.DeleteForward();
+    editor.InsertText(text);
+    SyncSnapshot();
+    UpdateScrollSize();
+    UpdateCaret();
+    Changed();
 }

@@ -86,6 +86,8 @@ public:
     // Tab: completes the word before the caret; when nothing can be added,
     // a second Tab lists the candidates under the input line.
     void Complete();
+    // Ctrl+R: searches the history backwards for the text typed since.
+    bool IsSearchingHistory() const { return m_historySearch.active; }
     // The candidates of the list shown last (empty: none shown).
     QStringList GetCompletionList() const;
 
@@ -100,6 +102,8 @@ public:
     const QString& GetPreedit() const { return m_preedit; }
 
 signals:
+    // A note for the status bar (empty: the usual text again).
+    void StatusNote(const QString& text);
     // The overwrite mode after an Insert key.
     void OverwriteChanged(bool on);
     // Undo, Cut, Copy may have changed their availability.
@@ -144,6 +148,13 @@ private:
     // Esc while nothing runs: the input line is emptied.
     void ClearInputLine();
     void ShowCompletionList(const CCompletion::Result& result);
+    // One key while the history is searched; false when it ends the search
+    // and is to be handled as usual.
+    bool SearchHistoryKey(const QKeyEvent& event);
+    // Shows the newest entry older than `before` that holds the search text.
+    void SearchHistory(std::size_t before);
+    void EndHistorySearch(bool keep);
+    void ReplaceInput(const std::string& text);
     // Shift with an arrow key: true when it moved the console selection.
     bool SelectsOverConsole(int key);
     void Changed();
@@ -174,6 +185,12 @@ private:
     // The input line and caret of the last Tab that added nothing.
     std::string m_lastTab;
     QMenu* m_completionMenu = nullptr;
+    struct HistorySearch {
+        bool active = false;
+        std::string text;       // CP932
+        std::string original;   // the input line before the search
+        std::size_t found = 0;  // index of the entry shown (the history's size: none)
+    } m_historySearch;
     CConsoleSelection m_selection;
     int m_scrollWidth = 800;
     int m_scrollHeight = 1000;

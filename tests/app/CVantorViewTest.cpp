@@ -47,7 +47,7 @@ protected:
             {"End", Qt::Key_End},        {"Del", Qt::Key_Delete},  {"Tab", Qt::Key_Tab},
             {"Esc", Qt::Key_Escape},     {"PgUp", Qt::Key_PageUp}, {"Ins", Qt::Key_Insert},
             {"Ret", Qt::Key_Return},     {"Enter", Qt::Key_Enter}, {"Up", Qt::Key_Up},
-            {"Down", Qt::Key_Down},      {"B", Qt::Key_B}};
+            {"Down", Qt::Key_Down},      {"B", Qt::Key_B},         {"R", Qt::Key_R}};
         std::istringstream in(steps);
         for (std::string s; in >> s;) {
             Qt::KeyboardModifiers modifiers;
@@ -401,6 +401,35 @@ TEST_F(CVantorViewTest, TabCompletesFromTheDictionary) {
     EXPECT_EQ(view.GetCompletionList(), QStringList({QStringLiteral("emp_id"), QStringLiteral("emp_names")}));
     Play("i Tab ~FROM~EMPL Tab");
     EXPECT_EQ(InputLine(), "SQL> select emp_id FROM EMPLOYEES");
+}
+
+// Ctrl+R finds older entries holding the text typed since; Esc gives the
+// line back, any other key takes the entry found.
+TEST_F(CVantorViewTest, CtrlRSearchesTheHistoryBackwards) {
+    Play("REM~alpha Ret REM~beta Ret REM~alphabet Ret half");
+    QSignalSpy notes(&view, &CVantorView::StatusNote);
+    const struct {
+        const char* steps;
+        const char* line;
+        bool searching;
+    } steps[] = {
+        {"C-R alp", "SQL> REM alphabet", true},
+        {"C-R", "SQL> REM alpha", true},
+        {"C-R", "SQL> REM alpha", true},  // nothing older
+        {"Bksp Bksp", "SQL> REM alphabet", true},
+        {"Esc", "SQL> half", false},
+        {"C-R beta End x", "SQL> REM betax", false},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.steps);
+        Play(step.steps);
+        EXPECT_EQ(InputLine(), step.line);
+        EXPECT_EQ(view.IsSearchingHistory(), step.searching);
+    }
+    ASSERT_FALSE(notes.isEmpty());
+    EXPECT_TRUE(notes.back().at(0).toString().isEmpty());
+    Play("C-R alpha Ret");
+    EXPECT_EQ(Editor().GetHistory().back(), "REM alphabet");
 }
 
 // The context menu copies, pastes, selects all, and copies the query result
