@@ -67,7 +67,8 @@ constexpr AcceleratorRow kAccelerators[] = {
     {"Ctrl+A", CommandId::EditSelectAll}, {"Alt+Backspace", CommandId::EditUndo},
     {"Shift+Del", CommandId::EditCut},    {"Ctrl+Ins", CommandId::EditCopy},
     {"Shift+Ins", CommandId::EditPaste},  {"F6", CommandId::NextPane},
-    {"Shift+F6", CommandId::PrevPane},
+    {"Shift+F6", CommandId::PrevPane},    {"Ctrl+F", CommandId::EditFind},
+    {"F3", CommandId::EditFindNext},
 };
 
 constexpr CommandId kToolBar[] = {

@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QClipboard>
+#include <QInputDialog>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
@@ -134,6 +135,26 @@ TEST_F(CMainFrameTest, QuestionBoxesAndNewHaveAccessKeys) {
     expected.sort();
     EXPECT_EQ(labels, expected);
     EXPECT_EQ(frame->GetAction(CommandId::FileNew)->text(), U("新規(&N)\tCtrl+N"));
+}
+
+// Ctrl+F asks for the text and finds it; F3 finds the next.
+TEST_F(CMainFrameTest, FindAndFindNextFromTheKeyboard) {
+    Enter("PROMPT one x");
+    Enter("PROMPT two x");
+    QTimer::singleShot(0, [] {
+        auto* dialog = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        dialog->setTextValue(QStringLiteral("x"));
+        dialog->accept();
+    });
+    QTest::keyClick(&View(), Qt::Key_F, Qt::ControlModifier);
+    ASSERT_FALSE(View().GetSelection().IsEmpty());
+    EXPECT_EQ(View().GetSelection().Low().row, 0);
+    QApplication::setActiveWindow(frame.get());  // offscreen: the dialog leaves no window active
+    for (int row : {1, 2, 3, 0}) {
+        QTest::keyClick(&View(), Qt::Key_F3);
+        EXPECT_EQ(View().GetSelection().Low().row, row);
+    }
 }
 
 TEST_F(CMainFrameTest, InsertTogglesTheOverwriteIndicator) {
