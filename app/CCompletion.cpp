@@ -118,6 +118,12 @@ void Finish(CCompletion::Result& result) {
 
 }  // namespace
 
+bool CCompletion::IsKeyword(std::string_view word) {
+    const std::string upper = cp932::ToUpperAscii(word);
+    return std::any_of(std::begin(kKeywords), std::end(kKeywords),
+                       [&](const char* keyword) { return upper == keyword; });
+}
+
 void CCompletion::SetNames(std::vector<std::string> names) { m_names = std::move(names); }
 
 std::vector<std::string> CCompletion::ReadNames(ODatabase& database) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 class ODatabase;
@@ -25,6 +26,8 @@ public:
     static std::vector<std::string> ReadNames(ODatabase& database);
 
     Result Complete(const std::string& input, int caret) const;
+    // True for an SQL keyword of the completion list, in any case.
+    static bool IsKeyword(std::string_view word);
 
 private:
     Result CompleteFile(const std::string& input, int start, int caret) const;

@@ -7,12 +7,16 @@
 
 #include "app/CConsoleSelection.h"
 #include "app/CConsoleSnapshot.h"
+#include "app/CInputColouring.h"
 #include "console/CSQLEditor.h"
 #include "text/Cp932.h"
 #include "text/Encoding.h"
 
 const QColor CConsolePainter::kPromptColor(0, 0, 0);
 const QColor CConsolePainter::kOutputColor(0, 0, 255);
+const QColor CConsolePainter::kKeywordColor(128, 0, 128);
+const QColor CConsolePainter::kQuotedColor(176, 0, 0);
+const QColor CConsolePainter::kCommentColor(0, 128, 0);
 
 namespace {
 
@@ -133,6 +137,15 @@ void CConsolePainter::DrawInputLine(QPainter& painter, const CConsoleSnapshot& c
     const std::string& line = console.GetLine(console.GetLineCount() - 1);
     const int shift = preedit.text.isEmpty() ? 0 : TextCells(preedit.text);
     QColor background = Qt::white;
+    // Note: the prompt is not coloured; the text after it is.
+    constexpr std::size_t kPrompt = 5;
+    const auto kinds =
+        CInputColouring::Classify(std::string_view(line).substr(std::min(kPrompt, line.size())));
+    const auto pen = [&](std::size_t at) {
+        if (at < kPrompt) return QColor(Qt::black);
+        static const QColor colours[] = {Qt::black, kKeywordColor, kQuotedColor, kCommentColor};
+        return colours[static_cast<int>(kinds[at - kPrompt])];
+    };
     std::size_t index = 0;
     while (index < line.size()) {
         std::size_t length = cp932::CharLength(line, index);
@@ -143,7 +156,7 @@ void CConsolePainter::DrawInputLine(QPainter& painter, const CConsoleSnapshot& c
         const int cell = static_cast<int>(index) + (static_cast<int>(index) >= preedit.column ? shift : 0);
         const int x = cell * kCharWidth;
         painter.fillRect(QRect(x, y, static_cast<int>(length) * kCharWidth, kLineHeight), background);
-        painter.setPen(selected ? Qt::white : Qt::black);
+        painter.setPen(selected ? QColor(Qt::white) : pen(index));
         DrawPiece(painter, PieceText(std::string_view(line.data() + index, length)), x, y);
         index += length;
     }

@@ -28,6 +28,10 @@ public:
 
     static const QColor kPromptColor;
     static const QColor kOutputColor;
+    // The line being typed: SQL words, quoted text and comments.
+    static const QColor kKeywordColor;
+    static const QColor kQuotedColor;
+    static const QColor kCommentColor;
 
     CConsolePainter();
     explicit CConsolePainter(const QFont& font);

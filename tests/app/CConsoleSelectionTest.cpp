@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "app/CConsoleSelection.h"
+#include "app/CInputColouring.h"
 #include "app/CResultTable.h"
 
 namespace {
@@ -63,6 +64,31 @@ TEST(CResultTable, AResultIsReadBackAsTabSeparatedRows) {
     for (int row : {2, 3, 4, 5}) EXPECT_EQ(CResultTable::CopyAt(at, count, row), table) << row;
     EXPECT_EQ(CResultTable::CopyAt(at, count, 9), "ENAME\tSAL\nking\t5000");
     for (int row : {-1, 0, 1, 11, 13, 14}) EXPECT_EQ(CResultTable::CopyAt(at, count, row), "") << row;
+}
+
+// The kinds of a typed line, one letter a byte: k keyword, q quoted,
+// c comment, . plain.
+std::string Kinds(const std::string& line) {
+    static const char letters[] = {'.', 'k', 'q', 'c'};
+    std::string out;
+    for (auto kind : CInputColouring::Classify(line)) out += letters[static_cast<int>(kind)];
+    return out;
+}
+
+TEST(CInputColouring, WordsQuotesAndCommentsOfTheTypedLine) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"select x from t", "kkkkkk...kkkk.."},
+        {"Select selected", "kkkkkk........."},
+        {"x = 'it''s' -- note", "....qqqqqqq.ccccccc"},
+        {"a /* b */ or \"c d\"", "..ccccccc.kk.qqqqq"},
+        {"'open", "qqqqq"},
+        {"/* open", "ccccccc"},
+        {kHyo + "from", "..kkkk"},  // a double-byte character ends no word
+        {"\x83\x41"
+         "nd",
+         "...."},  // "ア" ends in the byte "A": no "AND"
+    };
+    for (const auto& [line, kinds] : cases) EXPECT_EQ(Kinds(line), kinds) << line;
 }
 
 }  // namespace

@@ -460,6 +460,37 @@ TEST_F(CVantorViewTest, ContextMenuCopiesAResultAsATable) {
     EXPECT_FALSE(view.CopyResultAsTable(0));
 }
 
+// The line being typed is coloured; the console's lines keep black and blue.
+TEST_F(CVantorViewTest, OnlyTheInputLineIsColoured) {
+    Play("select~'x'~--~c Ret select~'x'~--~c");
+    const QImage image = Render(view);
+    // Pixels of a cell near `colour` (glyph edges are blended with white).
+    const auto inked = [&](int column, int row, const QColor& colour) {
+        int count = 0;
+        for (int y = row * 16; y < row * 16 + 16; ++y)
+            for (int x = column * 8; x < column * 8 + 8; ++x) {
+                const QColor c = image.pixelColor(x, y);
+                count += std::abs(c.red() - colour.red()) < 40 && std::abs(c.green() - colour.green()) < 40 &&
+                         std::abs(c.blue() - colour.blue()) < 40;
+            }
+        return count;
+    };
+    const int input = Editor().GetLineCount() - 1;
+    EXPECT_GT(inked(5, input, CConsolePainter::kKeywordColor), 0);
+    EXPECT_GT(inked(13, input, CConsolePainter::kQuotedColor), 0);
+    EXPECT_GT(inked(19, input, CConsolePainter::kCommentColor), 0);
+    EXPECT_EQ(
+        inked(5, input, CConsolePainter::kPromptColor) + inked(0, input, CConsolePainter::kKeywordColor), 0);
+    for (int column : {5, 13, 19}) {
+        EXPECT_GT(inked(column, 0, CConsolePainter::kPromptColor), 0) << column;
+        EXPECT_EQ(inked(column, 0, CConsolePainter::kKeywordColor) +
+                      inked(column, 0, CConsolePainter::kQuotedColor) +
+                      inked(column, 0, CConsolePainter::kCommentColor),
+                  0)
+            << column;
+    }
+}
+
 TEST_F(CVantorViewTest, RenderingShowsColoursAndSelectionInTheirCells) {
     Type("DEFINE");
     Key(Qt::Key_Return);  // answers with a usage line in the output colour
