@@ -34,11 +34,15 @@ public:
     static const QColor kCommentColor;
 
     CConsolePainter();
-    explicit CConsolePainter(const QFont& font);
+    // Cells of `charWidth` x `lineHeight` (the printed grid's by default).
+    explicit CConsolePainter(const QFont& font, int charWidth = kCharWidth, int lineHeight = kLineHeight);
 
     // "FixedSys" when installed, else a fixed-pitch font with Japanese
     // glyphs, sized so that a character fits its cell.
     static QFont CreateFont();
+    // The same for cells of `charWidth` x `lineHeight`, of `family` when
+    // given.
+    static QFont CreateFont(int charWidth, int lineHeight, const QString& family);
     // The Unicode text of one cell piece (one byte, or a lead and trail byte).
     static QString PieceText(std::string_view piece);
     // Cells taken by Unicode text not yet committed by an input method: as
@@ -63,6 +67,8 @@ public:
     };
 
     const QFont& GetFont() const { return m_font; }
+    int GetCharWidth() const { return m_charWidth; }
+    int GetLineHeight() const { return m_lineHeight; }
 
     // One line at row top `y`, each character at its own cell, in the
     // painter's current pen.
@@ -89,4 +95,6 @@ private:
 
     QFont m_font;
     int m_ascent;
+    int m_charWidth;
+    int m_lineHeight;
 };

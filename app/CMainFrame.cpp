@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFontDialog>
 #include <QGuiApplication>
 #include <QInputDialog>
 #include <QInputMethod>
@@ -55,6 +56,8 @@ constexpr char kRecentGroup[] = "Recent File List";
 constexpr char kSettingsGroup[] = "Settings";
 constexpr char kPreviewPages[] = "PreviewPages";
 constexpr char kGeometry[] = "WindowGeometry";
+constexpr char kZoom[] = "Zoom";
+constexpr char kFontFamily[] = "FontFamily";
 
 struct PaneRow {
     const char* name;
@@ -114,7 +117,14 @@ CMainFrame::CMainFrame(CVantorDoc& document, QWidget* parent) : QMainWindow(pare
         return m_closeRequested || m_view->IsCancelRequested();
     });
     SetHistoryPath(CHistoryFile::DefaultPath());
-    // The size and place the window had when it was last closed.
+    // The zoom, font, size and place the window had when it was last closed.
+    {
+        QSettings settings;
+        const int zoom =
+            settings.value(Utf8(kSettingsGroup) + "/" + Utf8(kZoom), CVantorView::kDefaultZoom).toInt();
+        const QString family = settings.value(Utf8(kSettingsGroup) + "/" + Utf8(kFontFamily)).toString();
+        if (zoom != CVantorView::kDefaultZoom || !family.isEmpty()) m_view->SetZoom(zoom, family);
+    }
     if (!restoreGeometry(QSettings().value(Utf8(kSettingsGroup) + "/" + Utf8(kGeometry)).toByteArray()))
         resize(800, 600);
     m_view->setFocus();
@@ -162,6 +172,13 @@ void CMainFrame::CreateActions() {
     connect(GetAction(CommandId::EditUndo), &QAction::triggered, m_view, &CVantorView::OnEditUndo);
     Connect(CommandId::EditClear, &CMainFrame::OnEditClear);
     Connect(CommandId::EditFind, &CMainFrame::OnEditFind);
+    Connect(CommandId::ViewFont, &CMainFrame::OnViewFont);
+    connect(GetAction(CommandId::ViewZoomIn), &QAction::triggered, this,
+            [this] { Zoom(m_view->GetZoom() + 1); });
+    connect(GetAction(CommandId::ViewZoomOut), &QAction::triggered, this,
+            [this] { Zoom(m_view->GetZoom() - 1); });
+    connect(GetAction(CommandId::ViewZoomReset), &QAction::triggered, this,
+            [this] { Zoom(CVantorView::kDefaultZoom); });
     connect(GetAction(CommandId::EditFindNext), &QAction::triggered, this, [this] {
         if (m_findText.isEmpty()) return OnEditFind();
         m_view->FindNext(m_findText);
@@ -328,6 +345,23 @@ void CMainFrame::OnEditFind() {
     if (!ok || text.isEmpty()) return;
     m_findText = text;
     m_view->FindNext(m_findText);
+}
+
+void CMainFrame::Zoom(int step) { SetZoom(step, m_view->GetFontFamily()); }
+
+void CMainFrame::SetZoom(int step, const QString& family) {
+    m_view->SetZoom(step, family);
+    QSettings settings;
+    settings.setValue(Utf8(kSettingsGroup) + "/" + Utf8(kZoom), m_view->GetZoom());
+    settings.setValue(Utf8(kSettingsGroup) + "/" + Utf8(kFontFamily), family);
+}
+
+void CMainFrame::OnViewFont() {
+    QGuiApplication::inputMethod()->reset();
+    bool ok = false;
+    const QFont chosen = QFontDialog::getFont(&ok, m_view->GetPainter().GetFont(), this, Utf8("ﾌｫﾝﾄ"),
+                                              QFontDialog::MonospacedFonts);
+    if (ok) SetZoom(m_view->GetZoom(), chosen.family());
 }
 
 bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {

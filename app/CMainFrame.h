@@ -57,6 +57,10 @@ public:
     void OnEditClear();
     // Edit > Find: asks for the text, then finds it as F3 does.
     void OnEditFind();
+    // View > Font: a fixed-pitch family for the console, kept with the zoom.
+    void OnViewFont();
+    // The zoom step and font family, kept in the settings.
+    void SetZoom(int step, const QString& family);
 
     // File > New: empties the console (after asking about uncommitted work).
     void OnFileNew();
@@ -106,6 +110,7 @@ private:
     void ShowLockKeys(quint32 nativeModifiers);
     // "name - Tarvex" for a document with a file, else "Tarvex".
     void UpdateTitle();
+    void Zoom(int step);
     bool eventFilter(QObject* watched, QEvent* event) override;
 
     void OnFileOpen();

@@ -955,3 +955,21 @@ void CVantorView::ReplaceInput(const std::string& text) {
     UpdateCaret();
     Changed();
 }
+
+void CVantorView::SetZoom(int step, const QString& family) {
+    m_zoom = std::clamp(step, 0, static_cast<int>(std::size(kZoomHeights)) - 1);
+    m_family = family;
+    m_lineHeight = kZoomHeights[m_zoom];
+    m_charWidth = m_lineHeight / 2;
+    m_painter = CConsolePainter(CConsolePainter::CreateFont(m_charWidth, m_lineHeight, family), m_charWidth,
+                                m_lineHeight);
+    horizontalScrollBar()->setSingleStep(m_charWidth);
+    verticalScrollBar()->setSingleStep(m_lineHeight);
+    // The scroll range is measured again in the new cells.
+    m_scrollWidth = 800;
+    m_scrollHeight = 1000;
+    UpdateScrollSize();
+    UpdateCaret();
+    viewport()->update();
+    updateMicroFocus();
+}

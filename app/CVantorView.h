@@ -83,6 +83,16 @@ public:
     // the caret, going on from the top, then selects it and scrolls to it.
     // False, with a beep, when the console does not hold it.
     bool FindNext(const QString& text);
+    // Zoom: line heights of the steps; step kDefaultZoom is the usual 16.
+    static constexpr int kZoomHeights[] = {10, 12, 14, 16, 18, 20, 24, 28, 32};
+    static constexpr int kDefaultZoom = 3;
+    // Cells of the zoom step (clamped) in `family` ("": the usual font); a
+    // double-byte character still takes exactly two cells.
+    void SetZoom(int step, const QString& family);
+    int GetZoom() const { return m_zoom; }
+    const QString& GetFontFamily() const { return m_family; }
+    int GetCharWidth() const { return m_charWidth; }
+    int GetLineHeight() const { return m_lineHeight; }
     // Tab: completes the word before the caret; when nothing can be added,
     // a second Tab lists the candidates under the input line.
     void Complete();
@@ -177,6 +187,8 @@ private:
     CStatementRunner* m_runner;
     int m_charWidth = CConsolePainter::kCharWidth;
     int m_lineHeight = CConsolePainter::kLineHeight;
+    int m_zoom = kDefaultZoom;
+    QString m_family;
     // The caret's cell in content coordinates (column, row).
     int m_caretColumn = 0;
     int m_caretRow = 0;

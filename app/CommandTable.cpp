@@ -34,6 +34,11 @@ constexpr MenuRow kMenu[] = {
     {kEdit, CommandId::EditFindNext, "次を検索(&N)\tF3"},
     {kView, CommandId::ViewToolBar, "ﾂｰﾙ ﾊﾞｰ(&T)"},
     {kView, CommandId::ViewStatusBar, "ｽﾃｰﾀｽ ﾊﾞｰ(&S)"},
+    {kView, CommandId::Separator, nullptr},
+    {kView, CommandId::ViewZoomIn, "拡大(&I)\tCtrl++"},
+    {kView, CommandId::ViewZoomOut, "縮小(&O)\tCtrl+-"},
+    {kView, CommandId::ViewZoomReset, "標準の大きさ(&R)\tCtrl+0"},
+    {kView, CommandId::ViewFont, "ﾌｫﾝﾄ(&F)..."},
     {kHelp, CommandId::AppAbout, "ﾊﾞｰｼﾞｮﾝ情報(&A)..."},
 };
 
@@ -68,7 +73,9 @@ constexpr AcceleratorRow kAccelerators[] = {
     {"Shift+Del", CommandId::EditCut},    {"Ctrl+Ins", CommandId::EditCopy},
     {"Shift+Ins", CommandId::EditPaste},  {"F6", CommandId::NextPane},
     {"Shift+F6", CommandId::PrevPane},    {"Ctrl+F", CommandId::EditFind},
-    {"F3", CommandId::EditFindNext},
+    {"F3", CommandId::EditFindNext},      {"Ctrl++", CommandId::ViewZoomIn},
+    {"Ctrl+=", CommandId::ViewZoomIn},    {"Ctrl+-", CommandId::ViewZoomOut},
+    {"Ctrl+0", CommandId::ViewZoomReset},
 };
 
 constexpr CommandId kToolBar[] = {

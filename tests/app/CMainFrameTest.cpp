@@ -157,6 +157,24 @@ TEST_F(CMainFrameTest, FindAndFindNextFromTheKeyboard) {
     }
 }
 
+// Ctrl+plus, Ctrl+minus and Ctrl+0 zoom; the zoom is remembered.
+TEST_F(CMainFrameTest, ZoomFromTheKeyboardIsRemembered) {
+    QApplication::setActiveWindow(frame.get());
+    QTest::keyClick(&View(), Qt::Key_Plus, Qt::ControlModifier);
+    QTest::keyClick(&View(), Qt::Key_Equal, Qt::ControlModifier);
+    EXPECT_EQ(View().GetLineHeight(), 20);
+    QTest::keyClick(&View(), Qt::Key_Minus, Qt::ControlModifier);
+    EXPECT_EQ(View().GetLineHeight(), 18);
+    {
+        CVantorDoc other;
+        CMainFrame again(other);
+        EXPECT_EQ(again.GetView()->GetLineHeight(), 18);
+    }
+    QTest::keyClick(&View(), Qt::Key_0, Qt::ControlModifier);
+    EXPECT_EQ(View().GetLineHeight(), 16);
+    EXPECT_EQ(View().GetCharWidth(), 8);
+}
+
 TEST_F(CMainFrameTest, InsertTogglesTheOverwriteIndicator) {
     QTest::keyClick(&View(), Qt::Key_Insert);
     EXPECT_EQ(frame->GetPane(3)->text(), U("上書"));

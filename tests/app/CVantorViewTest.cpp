@@ -543,6 +543,32 @@ void SendFocus(CVantorView& view, QEvent::Type type) {
     QApplication::sendEvent(&view, &event);
 }
 
+// Zoomed, every character still takes its cells: one for a byte, two for a
+// double-byte character, and the caret and clicks follow.
+TEST_F(CVantorViewTest, ZoomKeepsDoubleByteCharactersTwoCellsWide) {
+    SendFocus(view, QEvent::FocusIn);
+    Commit(QString::fromUtf8("a漢b"));
+    for (int step : {2, 5, 8}) {
+        SCOPED_TRACE(step);
+        view.SetZoom(step, QString());
+        const int w = view.GetCharWidth();
+        const int h = view.GetLineHeight();
+        EXPECT_EQ(h, CVantorView::kZoomHeights[step]);
+        EXPECT_EQ(w * 2, h);
+        const QFontMetrics metrics(view.GetPainter().GetFont());
+        EXPECT_LE(metrics.horizontalAdvance(QLatin1Char('M')), w);
+        EXPECT_LE(metrics.horizontalAdvance(QString::fromUtf8("漢")), 2 * w);
+        EXPECT_EQ(view.GetCaretX(), 9 * w);
+        const QImage image = Render(view);
+        const int top = view.GetCaretY();
+        EXPECT_GT(BlackIn(image, QRect(6 * w, top, 2 * w, h)), 0);   // 漢
+        EXPECT_GT(BlackIn(image, QRect(8 * w, top, w - 1, h)), 0);   // b
+        EXPECT_EQ(BlackIn(image, QRect(10 * w, top, 4 * w, h)), 0);  // nothing after
+    }
+    view.SetZoom(99, QString());
+    EXPECT_EQ(view.GetZoom(), static_cast<int>(std::size(CVantorView::kZoomHeights)) - 1);
+}
+
 TEST_F(CVantorViewTest, ThePromptStaysInViewAfterWideLines) {
     const struct {
         const char* name;
