@@ -1,10 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <filesystem>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "app/CCompletion.h"
+#include "console/CSQLEditor.h"
 #include "tests/support/TempDir.h"
 
 namespace {
@@ -84,6 +88,31 @@ TEST(CCompletion, ScriptCallsCompleteFileNames) {
         EXPECT_EQ(result.insertion, c.insertion);
         EXPECT_EQ(result.candidates, c.candidates);
     }
+}
+
+// The names come from the dictionary of the database connected, on the
+// embedded engine and through the client library alike.
+TEST(CCompletion, NamesComeFromTheConnectedDictionaryOnBothEngines) {
+    testfiles::ScratchDir dir;
+    setenv("TARVEX_HOME", dir.Path().c_str(), 1);
+    const char* library = std::getenv("TARVEX_FAKEOCI");
+    for (const std::string& target : {std::string("names"), std::string("//localhost/NAMES")}) {
+        SCOPED_TRACE(target);
+        if (target[0] == '/') {
+            if (library == nullptr) GTEST_SKIP() << "TARVEX_FAKEOCI is not set";
+            setenv("TARVEX_OCI_LIBRARY", library, 1);
+        }
+        CSQLEditor editor;
+        EXPECT_TRUE(CCompletion::ReadNames(editor.GetDatabase()).empty());  // not connected
+        std::istringstream script("CONNECT u/p@" + target +
+                                  "\nCREATE TABLE orders (order_id NUMBER, placed DATE);\n"
+                                  "CREATE VIEW recent AS SELECT order_id FROM orders;\n");
+        editor.Load(script);
+        std::vector<std::string> names = CCompletion::ReadNames(editor.GetDatabase());
+        std::sort(names.begin(), names.end());
+        EXPECT_EQ(names, (Names{"ORDERS", "ORDER_ID", "PLACED", "RECENT"}));
+    }
+    unsetenv("TARVEX_OCI_LIBRARY");
 }
 
 }  // namespace
