@@ -22,16 +22,29 @@ int CConsolePrinter::PageCount(int lineCount) {
 }
 
 double CConsolePrinter::Scale(const QPagedPaintDevice& device) {
-    return Scale(device.logicalDpiY(), device.height());
+    return Scale(device.logicalDpiY(), device.height(), device.width());
 }
 
-double CConsolePrinter::Scale(double dotsPerInch, double pageHeight) {
+double CConsolePrinter::Scale(double dotsPerInch, double pageHeight, double pageWidth) {
     double scale = dotsPerInch / kGridDpi;
-    // Note: on paper shorter than the grid (Letter) the page shrinks so that
-    // the footer is still printed.
-    double fit = pageHeight / kGridPageHeight;
+    // Note: on paper shorter than the grid (Letter, or any paper within its
+    // margins) the page shrinks so that the footer is still printed.
+    const double fit = pageHeight / kGridPageHeight;
     if (pageHeight > 0 && fit < scale) scale = fit;
+    const double across = pageWidth / kGridPageWidth;
+    if (pageWidth > 0 && across < scale) scale = across;
     return scale;
+}
+
+void CConsolePrinter::UseMargins(QPagedPaintDevice& device) {
+    QPageLayout layout = device.pageLayout();
+    layout.setMode(QPageLayout::StandardMode);
+    const QMarginsF current = layout.margins(QPageLayout::Millimeter);
+    const auto atLeast = [](double margin) { return std::max(margin, kMinimumMarginMm); };
+    layout.setUnits(QPageLayout::Millimeter);
+    layout.setMargins(QMarginsF(atLeast(current.left()), atLeast(current.top()), atLeast(current.right()),
+                                atLeast(current.bottom())));
+    device.setPageLayout(layout);
 }
 
 bool CConsolePrinter::Print(QPagedPaintDevice& device, const CSQLEditor& editor, int fromPage, int toPage) {
@@ -59,6 +72,7 @@ bool CConsolePrinter::WritePdf(const QString& path, const CSQLEditor& editor) {
     QPdfWriter writer(path);
     writer.setResolution(kGridDpi);
     writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
+    UseMargins(writer);
     writer.setCreator(QStringLiteral("Tarvex"));
     return Print(writer, editor, 1, PageCount(editor.GetLineCount()));
 }

@@ -1,9 +1,11 @@
 #include "app/CHistoryFile.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <string_view>
 
 #include "text/Cp932.h"
 
@@ -40,16 +42,33 @@ bool IsContinued(const std::string& line) {
     return end > 0 && line[end - 1] == '-';
 }
 
-// "CONNECT user/password@db" without "/password" (up to "@", a blank or the
-// end, walking whole CP932 characters).
+// The end of the word starting at `index`: a quoted part runs to its
+// closing quote (or the end of the line), the rest up to one of `stops` or
+// a blank, walking whole CP932 characters.
+std::size_t WordEnd(const std::string& line, std::size_t index, std::string_view stops) {
+    bool quoted = false;
+    while (index < line.size()) {
+        const char c = line[index];
+        if (c == '"')
+            quoted = !quoted;
+        else if (!quoted && (IsBlank(c) || stops.find(c) != std::string_view::npos))
+            break;
+        index += std::max<std::size_t>(1, cp932::CharLength(line, index));
+    }
+    return std::min(index, line.size());
+}
+
+// "CONNECT user/password@db" without "/password": the user and the password
+// may be quoted, blanks and all; "CONNECT / AS SYSDBA" has none to remove.
 std::string WithoutPassword(const std::string& line) {
     std::size_t index = 0;
     FirstWord(line, index);
-    while (index < line.size() && line[index] != '/') index += cp932::CharLength(line, index);
-    if (index >= line.size()) return line;
-    std::size_t end = index + 1;
-    while (end < line.size() && line[end] != '@' && !IsBlank(line[end])) end += cp932::CharLength(line, end);
-    return line.substr(0, index) + line.substr(std::min(end, line.size()));
+    while (index < line.size() && IsBlank(line[index])) ++index;
+    index = WordEnd(line, index, "/@");
+    if (index >= line.size() || line[index] != '/') return line;
+    const std::size_t end = WordEnd(line, index + 1, "@");
+    if (end == index + 1) return line;
+    return line.substr(0, index) + line.substr(end);
 }
 
 bool SetsPassword(const std::string& line) {

@@ -10,7 +10,13 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFontDialog>
+#include <QGuiApplication>
+#include <QInputDialog>
+#include <QInputMethod>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -42,12 +48,16 @@ constexpr char kReady[] = "ﾚﾃﾞｨ";
 constexpr char kOverwrite[] = "上書";
 constexpr char kRunning[] = "実行中";
 constexpr char kUncommitted[] = "コミットされていない変更があります。コミットしますか?";
+constexpr char kClearQuestion[] = "コンソールの内容をすべて消去しますか?";
 constexpr char kCommitFailed[] = "コミットできませんでした。";
 constexpr char kOpenFailed[] = "ﾄﾞｷｭﾒﾝﾄを開くことに失敗しました。";
 constexpr char kSaveFailed[] = "ﾄﾞｷｭﾒﾝﾄの保存に失敗しました。";
 constexpr char kRecentGroup[] = "Recent File List";
 constexpr char kSettingsGroup[] = "Settings";
 constexpr char kPreviewPages[] = "PreviewPages";
+constexpr char kGeometry[] = "WindowGeometry";
+constexpr char kZoom[] = "Zoom";
+constexpr char kFontFamily[] = "FontFamily";
 
 struct PaneRow {
     const char* name;
@@ -59,6 +69,14 @@ constexpr PaneRow kPanes[CMainFrame::kPaneCount] = {
     {"message", "", kReady}, {"kana", "ｶﾅ", "ｶﾅ"},  {"overwrite", "      ", ""},
     {"caps", "CAP", "CAP"},  {"num", "NUM", "NUM"}, {"scroll", "SCRL", "SCRL"},
 };
+
+// Lock keys and their indicator panes, by the modifier bits an X server
+// reports with each key (Lock, Mod2).
+struct LockRow {
+    quint32 mask;
+    int pane;
+};
+constexpr LockRow kLockKeys[] = {{0x02, 4}, {0x10, 5}};
 
 // Commands that touch the console and wait while a statement runs.
 constexpr CommandId kConsoleCommands[] = {
@@ -85,6 +103,10 @@ CMainFrame::CMainFrame(CVantorDoc& document, QWidget* parent) : QMainWindow(pare
     RebuildRecentMenu();
     connect(m_view, &CVantorView::EditStateChanged, this, &CMainFrame::UpdateEditCommands);
     connect(m_view, &CVantorView::OverwriteChanged, this, &CMainFrame::ShowOverwrite);
+    connect(m_view, &CVantorView::StatusNote, this, [this](const QString& text) {
+        if (!m_view->IsRunning()) GetPane(1)->setText(text.isEmpty() ? Utf8(kReady) : text);
+    });
+    QApplication::instance()->installEventFilter(this);
     connect(QApplication::clipboard(), &QClipboard::dataChanged, this, &CMainFrame::UpdateEditCommands);
     connect(m_view, &CVantorView::RunStarted, this, [this] { ShowRunning(true); });
     connect(m_view, &CVantorView::RunFinished, this, [this] { ShowRunning(false); });
@@ -95,7 +117,16 @@ CMainFrame::CMainFrame(CVantorDoc& document, QWidget* parent) : QMainWindow(pare
         return m_closeRequested || m_view->IsCancelRequested();
     });
     SetHistoryPath(CHistoryFile::DefaultPath());
-    resize(800, 600);
+    // The zoom, font, size and place the window had when it was last closed.
+    {
+        QSettings settings;
+        const int zoom =
+            settings.value(Utf8(kSettingsGroup) + "/" + Utf8(kZoom), CVantorView::kDefaultZoom).toInt();
+        const QString family = settings.value(Utf8(kSettingsGroup) + "/" + Utf8(kFontFamily)).toString();
+        if (zoom != CVantorView::kDefaultZoom || !family.isEmpty()) m_view->SetZoom(zoom, family);
+    }
+    if (!restoreGeometry(QSettings().value(Utf8(kSettingsGroup) + "/" + Utf8(kGeometry)).toByteArray()))
+        resize(800, 600);
     m_view->setFocus();
     m_view->OnInitialUpdate();
     UpdateEditCommands();
@@ -139,10 +170,23 @@ void CMainFrame::CreateActions() {
     Connect(CommandId::AppAbout, &CMainFrame::OnAppAbout);
     connect(GetAction(CommandId::AppExit), &QAction::triggered, this, &QWidget::close);
     connect(GetAction(CommandId::EditUndo), &QAction::triggered, m_view, &CVantorView::OnEditUndo);
-    connect(GetAction(CommandId::EditClear), &QAction::triggered, m_view, &CVantorView::OnEditClear);
+    Connect(CommandId::EditClear, &CMainFrame::OnEditClear);
+    Connect(CommandId::EditFind, &CMainFrame::OnEditFind);
+    Connect(CommandId::ViewFont, &CMainFrame::OnViewFont);
+    connect(GetAction(CommandId::ViewZoomIn), &QAction::triggered, this,
+            [this] { Zoom(m_view->GetZoom() + 1); });
+    connect(GetAction(CommandId::ViewZoomOut), &QAction::triggered, this,
+            [this] { Zoom(m_view->GetZoom() - 1); });
+    connect(GetAction(CommandId::ViewZoomReset), &QAction::triggered, this,
+            [this] { Zoom(CVantorView::kDefaultZoom); });
+    connect(GetAction(CommandId::EditFindNext), &QAction::triggered, this, [this] {
+        if (m_findText.isEmpty()) return OnEditFind();
+        m_view->FindNext(m_findText);
+    });
     connect(GetAction(CommandId::EditCut), &QAction::triggered, m_view, &CVantorView::OnEditCut);
     connect(GetAction(CommandId::EditCopy), &QAction::triggered, m_view, &CVantorView::OnEditCopy);
     connect(GetAction(CommandId::EditPaste), &QAction::triggered, m_view, &CVantorView::OnEditPaste);
+    connect(GetAction(CommandId::EditSelectAll), &QAction::triggered, m_view, &CVantorView::OnEditSelectAll);
 }
 
 void CMainFrame::Connect(CommandId command, void (CMainFrame::*handler)()) {
@@ -202,7 +246,7 @@ void CMainFrame::CreateStatusBar() {
         pane->setAlignment(Qt::AlignCenter);
         const int width = pane->fontMetrics().horizontalAdvance(Utf8(kPanes[i].sizingText));
         pane->setMinimumWidth(width + 2 * pane->frameWidth() + 8);
-        // Note: lock key states are not watched; their indicators stay grey.
+        // Note: the lock key indicators light once a key reports its state.
         if (i != 2) pane->setEnabled(false);
         bar->addPermanentWidget(pane);
         m_panes[i] = pane;
@@ -226,7 +270,7 @@ QLabel* CMainFrame::GetPane(int pane) const {
 void CMainFrame::UpdateEditCommands() {
     GetAction(CommandId::EditUndo)->setEnabled(m_view->CanUndo());
     GetAction(CommandId::EditCut)->setEnabled(m_view->CanCutOrCopy());
-    GetAction(CommandId::EditCopy)->setEnabled(m_view->CanCutOrCopy());
+    GetAction(CommandId::EditCopy)->setEnabled(m_view->CanCopy());
     GetAction(CommandId::EditPaste)->setEnabled(m_view->CanPaste());
 }
 
@@ -253,21 +297,7 @@ void CMainFrame::SaveHistory() const {
 bool CMainFrame::SettleUncommittedWork() {
     CSQLEditor* editor = m_document.GetEditor();
     if (!editor->HasUncommittedWork()) return true;
-    Answer answer = Answer::Stay;
-    if (m_questionSink) {
-        answer = m_questionSink(Utf8(kUncommitted));
-    } else {
-        QMessageBox box(QMessageBox::Question, Utf8(kTitle), Utf8(kUncommitted), QMessageBox::NoButton, this);
-        QAbstractButton* yes = box.addButton(Utf8("はい"), QMessageBox::YesRole);
-        QAbstractButton* no = box.addButton(Utf8("いいえ"), QMessageBox::NoRole);
-        QAbstractButton* cancel = box.addButton(Utf8("キャンセル"), QMessageBox::RejectRole);
-        box.setDefaultButton(static_cast<QPushButton*>(yes));
-        box.setEscapeButton(cancel);
-        box.exec();
-        answer = box.clickedButton() == yes  ? Answer::Commit
-                 : box.clickedButton() == no ? Answer::RollBack
-                                             : Answer::Stay;
-    }
+    const Answer answer = Ask(Utf8(kUncommitted), true);
     if (answer == Answer::Stay) return false;
     std::string error;
     if (editor->EndTransaction(answer == Answer::Commit, error)) return true;
@@ -275,6 +305,73 @@ bool CMainFrame::SettleUncommittedWork() {
     // window stays so the user can decide again.
     Report(Utf8(kCommitFailed), QString::fromStdString(encoding::Cp932ToUtf8(error)));
     return false;
+}
+
+QMessageBox* CMainFrame::CreateQuestionBox(const QString& question, bool cancel, QWidget* parent) {
+    auto* box = new QMessageBox(QMessageBox::Question, Utf8(kTitle), question, QMessageBox::NoButton, parent);
+    QAbstractButton* yes = box->addButton(Utf8("はい(&Y)"), QMessageBox::YesRole);
+    QAbstractButton* no = box->addButton(Utf8("いいえ(&N)"), QMessageBox::NoRole);
+    box->setDefaultButton(static_cast<QPushButton*>(yes));
+    box->setEscapeButton(no);
+    if (cancel) box->setEscapeButton(box->addButton(Utf8("キャンセル"), QMessageBox::RejectRole));
+    return box;
+}
+
+CMainFrame::Answer CMainFrame::Ask(const QString& question, bool cancel) {
+    // Note: a composition under way is dropped, so it cannot come back
+    // after the box has closed.
+    QGuiApplication::inputMethod()->reset();
+    if (m_questionSink) return m_questionSink(question);
+    std::unique_ptr<QMessageBox> box(CreateQuestionBox(question, cancel, this));
+    box->exec();
+    const QMessageBox::ButtonRole role = box->buttonRole(box->clickedButton());
+    return role == QMessageBox::YesRole  ? Answer::Commit
+           : role == QMessageBox::NoRole ? Answer::RollBack
+                                         : Answer::Stay;
+}
+
+void CMainFrame::OnEditClear() {
+    if (m_view->IsRunning()) return;
+    if (m_document.GetEditor()->GetLineCount() > 1 && Ask(Utf8(kClearQuestion), false) != Answer::Commit)
+        return;
+    m_view->OnEditClear();
+}
+
+void CMainFrame::OnEditFind() {
+    QGuiApplication::inputMethod()->reset();
+    bool ok = false;
+    const QString text = QInputDialog::getText(this, Utf8("検索"), Utf8("検索する文字列(&N):"),
+                                               QLineEdit::Normal, m_findText, &ok);
+    if (!ok || text.isEmpty()) return;
+    m_findText = text;
+    m_view->FindNext(m_findText);
+}
+
+void CMainFrame::Zoom(int step) { SetZoom(step, m_view->GetFontFamily()); }
+
+void CMainFrame::SetZoom(int step, const QString& family) {
+    m_view->SetZoom(step, family);
+    QSettings settings;
+    settings.setValue(Utf8(kSettingsGroup) + "/" + Utf8(kZoom), m_view->GetZoom());
+    settings.setValue(Utf8(kSettingsGroup) + "/" + Utf8(kFontFamily), family);
+}
+
+void CMainFrame::OnViewFont() {
+    QGuiApplication::inputMethod()->reset();
+    bool ok = false;
+    const QFont chosen = QFontDialog::getFont(&ok, m_view->GetPainter().GetFont(), this, Utf8("ﾌｫﾝﾄ"),
+                                              QFontDialog::MonospacedFonts);
+    if (ok) SetZoom(m_view->GetZoom(), chosen.family());
+}
+
+bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease)
+        ShowLockKeys(static_cast<QKeyEvent*>(event)->nativeModifiers());
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void CMainFrame::ShowLockKeys(quint32 nativeModifiers) {
+    for (const auto& row : kLockKeys) GetPane(row.pane)->setEnabled((nativeModifiers & row.mask) != 0);
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
@@ -292,6 +389,7 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
         return;
     }
     SaveHistory();
+    QSettings().setValue(Utf8(kSettingsGroup) + "/" + Utf8(kGeometry), saveGeometry());
     event->accept();
 }
 
@@ -312,6 +410,13 @@ void CMainFrame::OnFileNew() {
     m_document.OnNewDocument();
     m_view->InvalidateSnapshot();
     m_view->OnInitialUpdate();
+    UpdateTitle();
+}
+
+void CMainFrame::UpdateTitle() {
+    const std::string& path = m_document.GetPathName();
+    if (path.empty()) return setWindowTitle(Utf8(kTitle));
+    setWindowTitle(QFileInfo(QFile::decodeName(path.c_str())).fileName() + " - " + Utf8(kTitle));
 }
 
 bool CMainFrame::OpenDocumentFile(const QString& path) {
@@ -320,6 +425,7 @@ bool CMainFrame::OpenDocumentFile(const QString& path) {
     if (!m_view->RunJob([this, &result, &local](CSQLEditor&) { result = m_document.OnOpenDocument(local); }))
         return false;
     m_view->OnInitialUpdate();
+    UpdateTitle();
     if (result == CVantorDoc::FileResult::Ok) {
         AddRecentFile(QFileInfo(path).absoluteFilePath());
         return true;
@@ -333,6 +439,7 @@ bool CMainFrame::SaveDocumentFile(const QString& path) {
     if (m_view->IsRunning()) return false;
     CVantorDoc::FileResult result = m_document.OnSaveDocument(LocalPath(path));
     m_view->Refresh();
+    UpdateTitle();
     if (result != CVantorDoc::FileResult::Ok) {
         Report(Utf8(kSaveFailed), path);
         return false;
@@ -365,7 +472,7 @@ void CMainFrame::OnFileSaveAs() {
 QPrinter& CMainFrame::GetPrinter() {
     if (!m_printer) {
         m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
-        m_printer->setFullPage(true);
+        CConsolePrinter::UseMargins(*m_printer);
     }
     return *m_printer;
 }

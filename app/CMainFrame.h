@@ -15,6 +15,7 @@ class CVantorDoc;
 class CVantorView;
 class QAction;
 class QLabel;
+class QMessageBox;
 class QMenu;
 class QPrinter;
 class QToolBar;
@@ -28,7 +29,8 @@ class CMainFrame : public QMainWindow, public CConsoleHost {
 public:
     // Reports a failure: the message and the file it concerns.
     using MessageSink = std::function<void(const QString& message, const QString& path)>;
-    // Whether to commit the open transaction before the console goes.
+    // Whether to commit the open transaction before the console goes; for
+    // a question without a third choice, Commit is "yes" and RollBack "no".
     enum class Answer { Commit, RollBack, Stay };
     using QuestionSink = std::function<Answer(const QString& question)>;
 
@@ -47,6 +49,18 @@ public:
     void SetQuestionSink(QuestionSink sink) { m_questionSink = std::move(sink); }
     // Where the recall list is kept between sessions ("" : not kept).
     void SetHistoryPath(const std::string& path);
+
+    // A question box with はい(Y) and いいえ(N) (and キャンセル when
+    // `cancel`), owned by the caller.
+    static QMessageBox* CreateQuestionBox(const QString& question, bool cancel, QWidget* parent);
+    // Edit > Clear: empties the console after asking.
+    void OnEditClear();
+    // Edit > Find: asks for the text, then finds it as F3 does.
+    void OnEditFind();
+    // View > Font: a fixed-pitch family for the console, kept with the zoom.
+    void OnViewFont();
+    // The zoom step and font family, kept in the settings.
+    void SetZoom(int step, const QString& family);
 
     // File > New: empties the console (after asking about uncommitted work).
     void OnFileNew();
@@ -90,6 +104,14 @@ private:
     void RebuildRecentMenu();
     void Report(const QString& message, const QString& path);
     QPrinter& GetPrinter();
+    // Asks through the question sink, or a question box.
+    Answer Ask(const QString& question, bool cancel);
+    // Lights the CAP and NUM indicators by the state a key reported.
+    void ShowLockKeys(quint32 nativeModifiers);
+    // "name - Tarvex" for a document with a file, else "Tarvex".
+    void UpdateTitle();
+    void Zoom(int step);
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
     void OnFileOpen();
     void OnFileSave();
@@ -111,6 +133,7 @@ private:
     std::unique_ptr<QPrinter> m_printer;
     MessageSink m_messageSink;
     QuestionSink m_questionSink;
+    QString m_findText;
     std::string m_historyPath;
     int m_returnDepth = 0;
     // Set by EXIT (on the thread running it) and read between lines.

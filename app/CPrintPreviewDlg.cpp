@@ -116,7 +116,12 @@ const QPixmap& CPrintPreviewDlg::PageImage(int page, const QSize& size) {
     QPainter painter(&canvas);
     painter.setRenderHint(QPainter::TextAntialiasing);
     const double dotsPerInch = drawn.height() / m_layout.fullRectPoints().height() * 72.0;
-    const double scale = CConsolePrinter::Scale(dotsPerInch, drawn.height());
+    // The page is drawn within the printer's margins, as on paper.
+    const QRectF paint = m_layout.paintRect(QPageLayout::Point);
+    const double perPoint = dotsPerInch / 72.0;
+    const double scale =
+        CConsolePrinter::Scale(dotsPerInch, paint.height() * perPoint, paint.width() * perPoint);
+    painter.translate(paint.left() * perPoint, paint.top() * perPoint);
     painter.scale(scale, scale);
     CConsolePainter().PaintPage(painter, m_editor, page);
     painter.end();

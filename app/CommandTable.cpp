@@ -9,7 +9,7 @@ constexpr char kView[] = "表示(&V)";
 constexpr char kHelp[] = "ﾍﾙﾌﾟ(&H)";
 
 constexpr MenuRow kMenu[] = {
-    {kFile, CommandId::FileNew, "新規\tCtrl+N"},
+    {kFile, CommandId::FileNew, "新規(&N)\tCtrl+N"},
     {kFile, CommandId::FileOpen, "開く(&O)...\tCtrl+O"},
     {kFile, CommandId::FileSave, "上書き保存(&S)\tCtrl+S"},
     {kFile, CommandId::FileSaveAs, "名前を付けて保存(&A)..."},
@@ -27,8 +27,18 @@ constexpr MenuRow kMenu[] = {
     {kEdit, CommandId::EditCut, "切り取り(&T)\tCtrl+X"},
     {kEdit, CommandId::EditCopy, "ｺﾋﾟｰ(&C)\tCtrl+C"},
     {kEdit, CommandId::EditPaste, "貼り付け(&P)\tCtrl+V"},
+    {kEdit, CommandId::Separator, nullptr},
+    {kEdit, CommandId::EditSelectAll, "すべて選択(&A)\tCtrl+A"},
+    {kEdit, CommandId::Separator, nullptr},
+    {kEdit, CommandId::EditFind, "検索(&F)...\tCtrl+F"},
+    {kEdit, CommandId::EditFindNext, "次を検索(&N)\tF3"},
     {kView, CommandId::ViewToolBar, "ﾂｰﾙ ﾊﾞｰ(&T)"},
     {kView, CommandId::ViewStatusBar, "ｽﾃｰﾀｽ ﾊﾞｰ(&S)"},
+    {kView, CommandId::Separator, nullptr},
+    {kView, CommandId::ViewZoomIn, "拡大(&I)\tCtrl++"},
+    {kView, CommandId::ViewZoomOut, "縮小(&O)\tCtrl+-"},
+    {kView, CommandId::ViewZoomReset, "標準の大きさ(&R)\tCtrl+0"},
+    {kView, CommandId::ViewFont, "ﾌｫﾝﾄ(&F)..."},
     {kHelp, CommandId::AppAbout, "ﾊﾞｰｼﾞｮﾝ情報(&A)..."},
 };
 
@@ -44,6 +54,9 @@ constexpr PromptRow kPrompts[] = {
     {CommandId::EditCut, "選択範囲を切り取ってｸﾘｯﾌﾟﾎﾞｰﾄﾞに保存\n切り取り"},
     {CommandId::EditCopy, "選択範囲をｺﾋﾟｰしてｸﾘｯﾌﾟﾎﾞｰﾄﾞに保存\nｺﾋﾟｰ"},
     {CommandId::EditPaste, "ｸﾘｯﾌﾟﾎﾞｰﾄﾞの内容を貼り付け\n貼り付け"},
+    {CommandId::EditSelectAll, "ｺﾝｿｰﾙ全体を選択\nすべて選択"},
+    {CommandId::EditFind, "ｺﾝｿｰﾙ内の文字列を検索\n検索"},
+    {CommandId::EditFindNext, "同じ文字列の次を検索\n次を検索"},
     {CommandId::EditUndo, "直前に行った動作を元に戻す\n元に戻す"},
     {CommandId::AppAbout, "ﾌﾟﾛｸﾞﾗﾑの情報、ﾊﾞｰｼﾞｮﾝそして著作権を表示\nﾊﾞｰｼﾞｮﾝ情報"},
     {CommandId::AppExit, "ｱﾌﾟﾘｹｰｼｮﾝを終了し、ﾌｧｲﾙの保存を指示\n終了"},
@@ -52,20 +65,17 @@ constexpr PromptRow kPrompts[] = {
 };
 
 constexpr AcceleratorRow kAccelerators[] = {
-    {"Ctrl+N", CommandId::FileNew},
-    {"Ctrl+O", CommandId::FileOpen},
-    {"Ctrl+S", CommandId::FileSave},
-    {"Ctrl+P", CommandId::FilePrint},
-    {"Ctrl+Z", CommandId::EditUndo},
-    {"Ctrl+X", CommandId::EditCut},
-    {"Ctrl+C", CommandId::EditCopy},
-    {"Ctrl+V", CommandId::EditPaste},
-    {"Alt+Backspace", CommandId::EditUndo},
-    {"Shift+Del", CommandId::EditCut},
-    {"Ctrl+Ins", CommandId::EditCopy},
-    {"Shift+Ins", CommandId::EditPaste},
-    {"F6", CommandId::NextPane},
-    {"Shift+F6", CommandId::PrevPane},
+    {"Ctrl+N", CommandId::FileNew},       {"Ctrl+O", CommandId::FileOpen},
+    {"Ctrl+S", CommandId::FileSave},      {"Ctrl+P", CommandId::FilePrint},
+    {"Ctrl+Z", CommandId::EditUndo},      {"Ctrl+X", CommandId::EditCut},
+    {"Ctrl+C", CommandId::EditCopy},      {"Ctrl+V", CommandId::EditPaste},
+    {"Ctrl+A", CommandId::EditSelectAll}, {"Alt+Backspace", CommandId::EditUndo},
+    {"Shift+Del", CommandId::EditCut},    {"Ctrl+Ins", CommandId::EditCopy},
+    {"Shift+Ins", CommandId::EditPaste},  {"F6", CommandId::NextPane},
+    {"Shift+F6", CommandId::PrevPane},    {"Ctrl+F", CommandId::EditFind},
+    {"F3", CommandId::EditFindNext},      {"Ctrl++", CommandId::ViewZoomIn},
+    {"Ctrl+=", CommandId::ViewZoomIn},    {"Ctrl+-", CommandId::ViewZoomOut},
+    {"Ctrl+0", CommandId::ViewZoomReset},
 };
 
 constexpr CommandId kToolBar[] = {

@@ -140,11 +140,20 @@ void CSQLEditor::InsertText(const std::string& text) {
     PushUndo();
     m_caretColumn = ClampColumn(m_caretColumn);
     std::size_t index = CaretIndex();
-    if (m_overwrite) m_input.erase(index, std::min(text.size(), m_input.size() - index));
+    if (m_overwrite) m_input.erase(index, OverwrittenBytes(index, text.size()));
     m_input.insert(index, text);
     m_caretColumn += static_cast<int>(text.size());
     ClearSelection();
     if (static_cast<long long>(m_input.size()) > m_maxWidth) m_maxWidth = static_cast<int>(m_input.size());
+}
+
+std::size_t CSQLEditor::OverwrittenBytes(std::size_t index, std::size_t length) const {
+    // Note: whole characters are overwritten, so typing over a double-byte
+    // character never leaves its trail byte behind.
+    std::size_t end = index;
+    while (end < m_input.size() && end - index < length)
+        end += std::max<std::size_t>(1, cp932::CharLength(m_input, end));
+    return std::min(end, m_input.size()) - index;
 }
 
 void CSQLEditor::DeleteSelection() {
@@ -369,12 +378,12 @@ bool CSQLEditor::Load(std::istream& in, std::string* refusal) {
         m_processor.ReportOsError();
         return false;
     }
-    std::size_t start = 0;
-    while (!Stopped() && start < text.size()) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string::npos) end = text.size();
-        m_input.assign(text, start, end - start);
-        start = end + 1;
+    CScriptLines lines;
+    lines.AppendText(text);
+    lines.KeepTypedLines();
+    for (auto& line : lines) {
+        if (Stopped()) break;
+        m_input = std::move(line);
         while (!m_input.empty() && m_input.back() == '\r') m_input.pop_back();
         m_caretColumn = m_promptLength;
         Submit();

@@ -76,8 +76,9 @@ public:
     // input line without a line end. The input line is emptied when the
     // write succeeded; false when it failed.
     bool Store(std::ostream& out);
-    // Replays every line of `in` as typed input (LF or CR LF ends a line;
-    // trailing CRs are cut). Stops early once the stop check says so. The
+    // Replays the lines of `in` as typed input (LF or CR LF ends a line;
+    // trailing CRs are cut): every line of a script, only the prompted lines
+    // of a saved console (see CScriptLines::KeepTypedLines). Stops early once the stop check says so. The
     // text is read by the script encoding (UTF-8 scripts become CP932); a
     // text that cannot be converted is not replayed: the console shows why
     // and the result is false, with the reason (CP932) in `refusal`.
@@ -121,6 +122,9 @@ private:
     void PushUndo();
     void Anchor(bool extend);
     void DeleteSelection();
+    // Bytes of the input from `index` that text of `length` bytes typed in
+    // overwrite mode replaces: whole characters covering `length`.
+    std::size_t OverwrittenBytes(std::size_t index, std::size_t length) const;
     bool Stopped() const { return m_stopCheck && m_stopCheck(); }
     int InputEnd() const { return m_promptLength + static_cast<int>(m_input.size()); }
     int ClampColumn(long long column) const;

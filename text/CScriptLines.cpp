@@ -163,7 +163,10 @@ CScriptLines::ReadResult CScriptLines::ReadScript(const std::string& path, CScri
     if (!ReadBytes(path, data)) return ReadResult::CannotOpen;
     std::string text;
     if (!scripttext::Decode(data, encoding, text, badLine)) return ReadResult::Unconvertible;
-    out.AppendText(text);
+    CScriptLines lines;
+    lines.AppendText(text);
+    lines.KeepTypedLines();
+    out.Append(lines);
     return ReadResult::Ok;
 }
 
@@ -180,6 +183,17 @@ void CScriptLines::AppendText(std::string_view data) {
         out.emplace_back(data.substr(start, stop - start));
         start = end + 1;
     }
+}
+
+void CScriptLines::KeepTypedLines() {
+    const auto typed = [](const std::string& line) { return line.starts_with(kConsolePrompt); };
+    if (std::none_of(begin(), end(), typed)) return;
+    std::size_t kept = 0;
+    for (auto& line : *this)
+        if (typed(line)) (*this)[kept++] = line.substr(kConsolePrompt.size());
+    // Note: the idle prompt a console ends with was never typed.
+    if (kept > 0 && (*this)[kept - 1].empty()) --kept;
+    resize(kept);
 }
 
 bool CScriptLines::ExpandsToItself(const std::string& line) {

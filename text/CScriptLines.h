@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "text/ScriptText.h"
@@ -57,7 +58,16 @@ public:
     // without a line end is still read. False when it cannot be read.
     static bool ReadFile(const std::string& path, CScriptLines& out);
 
-    // The lines of a script file, decoded by `encoding`.
+    // The prompt that starts every typed line of a saved console.
+    static constexpr std::string_view kConsolePrompt = "SQL> ";
+    // A saved console (a list with a line that begins with the prompt)
+    // keeps only its prompted lines, without the prompt: output shown in an
+    // earlier session is never run again, nor the idle prompt it ends with.
+    // Other lists are scripts and keep every line.
+    void KeepTypedLines();
+
+    // The lines of a script file, decoded by `encoding`, with only the typed
+    // lines kept when it is a saved console.
     enum class ReadResult { Ok, CannotOpen, Unconvertible };
     static ReadResult ReadScript(const std::string& path, CScriptLines& out, scripttext::Encoding encoding,
                                  std::size_t& badLine);

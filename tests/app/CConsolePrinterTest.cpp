@@ -161,4 +161,32 @@ TEST_F(CConsolePrinterTest, ScaleFollowsTheResolutionAndKeepsTheFooterOnShortPap
     EXPECT_LE((3350 + 16) * scale, letter.height());
 }
 
+// Pages are drawn inside the printer's margins (10 mm at least), shrunk so
+// that 200 lines, the footer and the grid's width fit within them.
+TEST_F(CConsolePrinterTest, PagesFitInsideTheMargins) {
+    const struct {
+        QPageSize::PageSizeId paper;
+        double margin;  // mm asked for before
+        double kept;    // mm after
+    } cases[] = {
+        {QPageSize::A4, 0, 10}, {QPageSize::A4, 25, 25}, {QPageSize::Letter, 3, 10}, {QPageSize::A5, 0, 10}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.paper);
+        QPdfWriter writer(QString::fromStdString(files.Path("margins.pdf")));
+        writer.setResolution(300);
+        writer.setPageLayout(QPageLayout(QPageSize(c.paper), QPageLayout::Portrait,
+                                         QMarginsF(c.margin, c.margin, c.margin, c.margin),
+                                         QPageLayout::Millimeter));
+        CConsolePrinter::UseMargins(writer);
+        const QMarginsF margins = writer.pageLayout().margins(QPageLayout::Millimeter);
+        EXPECT_NEAR(margins.left(), c.kept, 0.01);
+        EXPECT_NEAR(margins.bottom(), c.kept, 0.01);
+        EXPECT_EQ(writer.pageLayout().mode(), QPageLayout::StandardMode);
+        const double scale = CConsolePrinter::Scale(writer);
+        EXPECT_LE((3350 + 32) * scale, writer.height());
+        EXPECT_LE(2400 * scale, writer.width());
+        EXPECT_TRUE((3350 + 32) * scale > writer.height() - 2 || 2400 * scale > writer.width() - 2);
+    }
+}
+
 }  // namespace

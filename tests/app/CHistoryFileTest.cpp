@@ -17,6 +17,14 @@ TEST(CHistoryFileTest, PasswordsNeverReachTheFile) {
         {{"CONNECT -", "scott/tiger", "REM next"}, {"REM next"}},
         {{"ALTER USER x IDENTIFIED BY secret;", "SELECT 1 FROM DUAL;"}, {"SELECT 1 FROM DUAL;"}},
         {{"CONNECTED/x", "SELECT a/b FROM t;", ""}, {"CONNECTED/x", "SELECT a/b FROM t;", ""}},
+        {{"connect u/\"pw 8\"@demo"}, {"connect u@demo"}},
+        {{"connect u/\"pw 8\""}, {"connect u"}},
+        {{"CONNECT u/\"a@b/c\" AS SYSDBA"}, {"CONNECT u AS SYSDBA"}},
+        {{"connect \"we/ird\"/\"p w\"@//host:1521/svc"}, {"connect \"we/ird\"@//host:1521/svc"}},
+        {{"connect u@//host/svc"}, {"connect u@//host/svc"}},
+        {{"connect u/\"open quote @db"}, {"connect u"}},
+        {{"CONNECT / AS SYSDBA", "conn /@db"}, {"CONNECT / AS SYSDBA", "conn /@db"}},
+        {{"conn u[proxy]/pw@db"}, {"conn u[proxy]@db"}},
     };
     for (const auto& c : cases) EXPECT_EQ(CHistoryFile::Keep(c.history), c.kept) << c.history.front();
 }

@@ -1,10 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QClipboard>
+#include <QInputDialog>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSettings>
@@ -92,6 +96,85 @@ QStringList Items(QMenu* menu) {
     return items;
 }
 
+// CAP and NUM follow the lock states a key reports (X: Lock and Mod2).
+TEST_F(CMainFrameTest, LockIndicatorsFollowTheKeyboard) {
+    const struct {
+        quint32 native;
+        bool caps, num;
+    } cases[] = {{0x02, true, false}, {0x12, true, true}, {0x10, false, true}, {0x01, false, false}};
+    for (const auto& c : cases) {
+        QKeyEvent key(QEvent::KeyRelease, Qt::Key_A, Qt::NoModifier, 38, 'a', c.native, QStringLiteral("a"));
+        QApplication::sendEvent(&View(), &key);
+        EXPECT_EQ(frame->GetPane(4)->isEnabled(), c.caps) << c.native;
+        EXPECT_EQ(frame->GetPane(5)->isEnabled(), c.num) << c.native;
+    }
+}
+
+// Clear asks first; "no" keeps the console.
+TEST_F(CMainFrameTest, ClearAsksBeforeEmptyingTheConsole) {
+    Enter("REM kept");
+    ASSERT_EQ(document.GetEditor()->GetLineCount(), 2);
+    answer = CMainFrame::Answer::RollBack;
+    frame->GetAction(CommandId::EditClear)->trigger();
+    EXPECT_EQ(document.GetEditor()->GetLineCount(), 2);
+    ASSERT_EQ(questions.size(), 1);
+    EXPECT_EQ(questions.back(), U("コンソールの内容をすべて消去しますか?"));
+    answer = CMainFrame::Answer::Commit;
+    frame->GetAction(CommandId::EditClear)->trigger();
+    EXPECT_EQ(document.GetEditor()->GetLineCount(), 1);
+    frame->GetAction(CommandId::EditClear)->trigger();  // nothing to lose: no question
+    EXPECT_EQ(questions.size(), 2);
+}
+
+TEST_F(CMainFrameTest, QuestionBoxesAndNewHaveAccessKeys) {
+    std::unique_ptr<QMessageBox> box(CMainFrame::CreateQuestionBox(QStringLiteral("?"), true, nullptr));
+    QStringList labels;
+    for (QAbstractButton* button : box->buttons()) labels << button->text();
+    labels.sort();
+    QStringList expected = {U("はい(&Y)"), U("いいえ(&N)"), U("キャンセル")};
+    expected.sort();
+    EXPECT_EQ(labels, expected);
+    EXPECT_EQ(frame->GetAction(CommandId::FileNew)->text(), U("新規(&N)\tCtrl+N"));
+}
+
+// Ctrl+F asks for the text and finds it; F3 finds the next.
+TEST_F(CMainFrameTest, FindAndFindNextFromTheKeyboard) {
+    Enter("PROMPT one x");
+    Enter("PROMPT two x");
+    QTimer::singleShot(0, [] {
+        auto* dialog = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        dialog->setTextValue(QStringLiteral("x"));
+        dialog->accept();
+    });
+    QTest::keyClick(&View(), Qt::Key_F, Qt::ControlModifier);
+    ASSERT_FALSE(View().GetSelection().IsEmpty());
+    EXPECT_EQ(View().GetSelection().Low().row, 0);
+    QApplication::setActiveWindow(frame.get());  // offscreen: the dialog leaves no window active
+    for (int row : {1, 2, 3, 0}) {
+        QTest::keyClick(&View(), Qt::Key_F3);
+        EXPECT_EQ(View().GetSelection().Low().row, row);
+    }
+}
+
+// Ctrl+plus, Ctrl+minus and Ctrl+0 zoom; the zoom is remembered.
+TEST_F(CMainFrameTest, ZoomFromTheKeyboardIsRemembered) {
+    QApplication::setActiveWindow(frame.get());
+    QTest::keyClick(&View(), Qt::Key_Plus, Qt::ControlModifier);
+    QTest::keyClick(&View(), Qt::Key_Equal, Qt::ControlModifier);
+    EXPECT_EQ(View().GetLineHeight(), 20);
+    QTest::keyClick(&View(), Qt::Key_Minus, Qt::ControlModifier);
+    EXPECT_EQ(View().GetLineHeight(), 18);
+    {
+        CVantorDoc other;
+        CMainFrame again(other);
+        EXPECT_EQ(again.GetView()->GetLineHeight(), 18);
+    }
+    QTest::keyClick(&View(), Qt::Key_0, Qt::ControlModifier);
+    EXPECT_EQ(View().GetLineHeight(), 16);
+    EXPECT_EQ(View().GetCharWidth(), 8);
+}
+
 TEST_F(CMainFrameTest, InsertTogglesTheOverwriteIndicator) {
     QTest::keyClick(&View(), Qt::Key_Insert);
     EXPECT_EQ(frame->GetPane(3)->text(), U("上書"));
@@ -99,10 +182,23 @@ TEST_F(CMainFrameTest, InsertTogglesTheOverwriteIndicator) {
     EXPECT_EQ(frame->GetPane(3)->text(), QString());
 }
 
-TEST_F(CMainFrameTest, TheTitleStaysTarvex) {
+TEST_F(CMainFrameTest, TheTitleShowsTheDocumentsFileName) {
     EXPECT_EQ(frame->windowTitle(), QStringLiteral("Tarvex"));
     ASSERT_TRUE(frame->OpenDocumentFile(QString::fromStdString(files.Write("title.sql", "REM t\n"))));
+    EXPECT_EQ(frame->windowTitle(), QStringLiteral("title.sql - Tarvex"));
+    ASSERT_TRUE(frame->SaveDocumentFile(QString::fromStdString(files.Path("console1.sql"))));
+    EXPECT_EQ(frame->windowTitle(), QStringLiteral("console1.sql - Tarvex"));
+    frame->OnFileNew();
     EXPECT_EQ(frame->windowTitle(), QStringLiteral("Tarvex"));
+}
+
+TEST_F(CMainFrameTest, TheWindowsGeometryIsRemembered) {
+    frame->setGeometry(120, 90, 640, 480);
+    QApplication::processEvents();
+    ASSERT_TRUE(frame->close());
+    CVantorDoc other;
+    CMainFrame again(other);
+    EXPECT_EQ(again.size(), QSize(640, 480));
 }
 
 TEST_F(CMainFrameTest, EditCommandsFollowTheConsole) {

@@ -2,12 +2,15 @@
 
 #include <QClipboard>
 #include <QInputMethodEvent>
+#include <QMenu>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTextCharFormat>
 #include <algorithm>
 #include <functional>
 #include <map>
+#include <memory>
 #include <sstream>
 
 #include "app/CVantorDoc.h"
@@ -44,7 +47,7 @@ protected:
             {"End", Qt::Key_End},        {"Del", Qt::Key_Delete},  {"Tab", Qt::Key_Tab},
             {"Esc", Qt::Key_Escape},     {"PgUp", Qt::Key_PageUp}, {"Ins", Qt::Key_Insert},
             {"Ret", Qt::Key_Return},     {"Enter", Qt::Key_Enter}, {"Up", Qt::Key_Up},
-            {"Down", Qt::Key_Down},      {"B", Qt::Key_B}};
+            {"Down", Qt::Key_Down},      {"B", Qt::Key_B},         {"R", Qt::Key_R}};
         std::istringstream in(steps);
         for (std::string s; in >> s;) {
             Qt::KeyboardModifiers modifiers;
@@ -82,7 +85,9 @@ TEST_F(CVantorViewTest, KeysMakeTheirModelCalls) {
         {"shift left", "abc S-Left", "SQL> abc", 7, "c", false},
         {"end after home", "abc Home End", "SQL> abc", 8, "", false},
         {"shift home", "abc S-Home", "SQL> abc", 5, "abc", false},
-        {"keys without a model call", "abc Tab Esc PgUp C-B", "SQL> abc", 8, "", false},
+        {"keys without a model call", "abc Tab PgUp C-B", "SQL> abc", 8, "", false},
+        {"esc clears an idle input line", "abc Left Esc", "SQL> ", 5, "", false},
+        {"esc then typing", "abc Esc x", "SQL> x", 6, "", false},
         {"delete in the middle", "ace Left Left b Del", "SQL> abe", 7, "", false},
         {"insert turns overwrite on", "abc Home Ins X", "SQL> Xbc", 6, "", true},
         {"accelerator keys never reach the key table", "abc Left S-Del A-Bksp S-Ins", "SQL> abc", 7, "",
@@ -105,6 +110,23 @@ TEST_F(CVantorViewTest, KeysMakeTheirModelCalls) {
     Play("REM~one Ret REM~second Enter");
     EXPECT_EQ(Editor().GetLineCount(), 3);
     EXPECT_EQ(Editor().GetLine(0), "SQL> REM one");
+}
+
+TEST_F(CVantorViewTest, EscClearsTheInputLineAndUndoBringsItBack) {
+    Play("select~1 Esc");
+    EXPECT_EQ(InputLine(), "SQL> ");
+    view.OnEditUndo();
+    EXPECT_EQ(InputLine(), "SQL> select 1");
+}
+
+TEST_F(CVantorViewTest, OverwriteNeverSplitsADoubleByteCharacter) {
+    Type("select '");
+    Commit(QString::fromUtf8("東京"));
+    Play("Left Ins a '");
+    EXPECT_EQ(InputLine(),
+              "SQL> select '\x93\x8C"
+              "a'");
+    EXPECT_EQ(CaretColumn(), 17);
 }
 
 TEST_F(CVantorViewTest, InputMethodTextIsInsertedAsCp932) {
@@ -222,15 +244,38 @@ TEST_F(CVantorViewTest, CopyAndCutCarryTheSelectedBytes) {
 }
 
 TEST_F(CVantorViewTest, PasteInsertsTheClipboardOnce) {
-    QApplication::clipboard()->setText(QString::fromUtf8("a\r\n山€"));
+    QApplication::clipboard()->setText(QString::fromUtf8("a山€"));
     Type("x");
     view.OnEditPaste();
-    EXPECT_EQ(InputLine(), "SQL> xa\r\n\x8e\x52?");
+    EXPECT_EQ(InputLine(), "SQL> xa\x8e\x52?");
     view.OnEditUndo();
     EXPECT_EQ(InputLine(), "SQL> x");
     QApplication::clipboard()->setText(QString::fromUtf8("p") + QChar(0) + QString::fromUtf8("q"));
     view.OnEditPaste();
     EXPECT_EQ(InputLine(), "SQL> xp");
+}
+
+// Pasted lines are submitted one by one as if typed; the last one without a
+// line end stays on the input line.
+TEST_F(CVantorViewTest, AMultiLinePasteSubmitsLineByLine) {
+    const struct {
+        const char* clipboard;
+        std::vector<std::string> console;
+    } cases[] = {
+        {"one\r\nREM two\nREM three", {"SQL> PROMPT one", "one", "SQL> REM two", "SQL> REM three"}},
+        {"one\n\nPROMPT two\n", {"SQL> PROMPT one", "one", "SQL> ", "SQL> PROMPT two", "two", "SQL> "}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.clipboard);
+        document.OnNewDocument();
+        QApplication::clipboard()->setText(QString::fromUtf8(c.clipboard));
+        Type("PROMPT ");
+        view.OnEditPaste();
+        std::vector<std::string> lines;
+        for (int i = 0; i < Editor().GetLineCount(); ++i) lines.push_back(Editor().GetLine(i));
+        EXPECT_EQ(lines, c.console);
+        EXPECT_FALSE(view.IsRunning());
+    }
 }
 
 QImage Render(CVantorView& view) {
@@ -256,6 +301,194 @@ CellInk Ink(const QImage& image, int column, int row) {
             if (c.red() > 240 && c.green() > 240 && c.blue() > 240) ++ink.white;
         }
     return ink;
+}
+
+// The point between cells at `column` on console line `row`.
+QPoint Boundary(CVantorView& view, int column, int row) {
+    return QPoint(column * 8 - view.horizontalScrollBar()->value(),
+                  row * 16 + 8 - view.verticalScrollBar()->value());
+}
+
+void Drag(CVantorView& view, QPoint from, QPoint to, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QTest::mousePress(view.viewport(), Qt::LeftButton, modifiers, from);
+    QMouseEvent move(QEvent::MouseMove, to, view.viewport()->mapToGlobal(to), Qt::NoButton, Qt::LeftButton,
+                     modifiers);
+    QApplication::sendEvent(view.viewport(), &move);
+    QTest::mouseRelease(view.viewport(), Qt::LeftButton, modifiers, to);
+}
+
+// Output is selected by whole characters with the mouse and Shift+arrows,
+// and copied as text; typing still goes to the input line.
+TEST_F(CVantorViewTest, SelectionCoversTheWholeConsole) {
+    Type("PROMPT abc");
+    Key(Qt::Key_Return);
+    Commit(QString::fromUtf8("PROMPT 東京x"));
+    Key(Qt::Key_Return);
+    // 0 "SQL> PROMPT abc", 1 "abc", 2 "SQL> PROMPT 東京x", 3 "東京x", 4 "SQL> "
+    ASSERT_EQ(Editor().GetLineCount(), 5);
+    const auto copied = [&] {
+        QApplication::clipboard()->clear();
+        view.OnEditCopy();
+        return QApplication::clipboard()->text();
+    };
+    Drag(view, Boundary(view, 1, 1), Boundary(view, 3, 3));  // ends inside "京": before it
+    EXPECT_TRUE(view.CanCopy());
+    EXPECT_FALSE(view.CanCutOrCopy());
+    EXPECT_EQ(copied(), QString::fromUtf8("bc\nSQL> PROMPT 東京x\n東"));
+    const QImage image = Render(view);
+    EXPECT_GT(Ink(image, 1, 1).black, Ink(image, 1, 1).total / 2);
+    EXPECT_GT(Ink(image, 0, 1).white, Ink(image, 0, 1).total / 2);
+    EXPECT_GT(Ink(image, 0, 3).black, Ink(image, 0, 3).total / 2);
+    EXPECT_GT(Ink(image, 2, 3).white, Ink(image, 2, 3).total / 2);
+
+    Drag(view, Boundary(view, 9, 2), Boundary(view, 0, 1));  // backwards
+    EXPECT_EQ(copied(), QString::fromUtf8("abc\nSQL> PROM"));
+    QTest::mouseClick(view.viewport(), Qt::LeftButton, Qt::ShiftModifier, Boundary(view, 2, 0));
+    EXPECT_EQ(copied(), QString::fromUtf8("L> PROMPT abc\nabc\nSQL> PROM"));
+
+    Type("x");  // typing drops the selection and goes to the input line
+    EXPECT_TRUE(view.GetSelection().IsEmpty());
+    EXPECT_EQ(InputLine(), "SQL> x");
+    Play("S-Up S-Left S-Left");  // from the caret, back over "x", "京" whole
+    EXPECT_EQ(copied(), QString::fromUtf8("京x\nSQL> x"));
+    EXPECT_EQ(InputLine(), "SQL> x");
+
+    view.OnEditSelectAll();
+    EXPECT_EQ(copied(), QString::fromUtf8("SQL> PROMPT abc\nabc\nSQL> PROMPT 東京x\n東京x\nSQL> x"));
+    Type("y");
+    EXPECT_EQ(InputLine(), "SQL> xy");
+}
+
+// Find goes on from the last hit, wraps to the top, skips matches that
+// start inside a double-byte character, and selects and shows the hit.
+TEST_F(CVantorViewTest, FindSelectsEachHitInTurn) {
+    Commit(QString::fromUtf8("PROMPT 表\\ emp"));  // "表" ends in the byte "\"
+    Key(Qt::Key_Return);
+    for (int i = 0; i < 30; ++i) Play("REM~line Ret");
+    Play("PROMPT~Emp~again Ret");
+    const auto hit = [&] {
+        const auto low = view.GetSelection().Low();
+        return std::make_pair(low.row, low.column);
+    };
+    const std::vector<std::pair<int, int>> hits = {{0, 16}, {1, 4}, {32, 12}, {33, 0}, {0, 16}};
+    for (const auto& expected : hits) {
+        ASSERT_TRUE(view.FindNext(QStringLiteral("EMP")));
+        EXPECT_EQ(hit(), expected);
+        const int top = expected.first * 16 - view.verticalScrollBar()->value();
+        EXPECT_GE(top, 0);
+        EXPECT_LE(top + 16, view.viewport()->height());
+    }
+    QApplication::clipboard()->clear();
+    view.OnEditCopy();
+    EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("emp"));
+    EXPECT_TRUE(view.FindNext(QStringLiteral("\\")));  // the "\" typed after "表", not its trail byte
+    EXPECT_EQ(hit(), std::make_pair(1, 2));
+    EXPECT_FALSE(view.FindNext(QStringLiteral("nowhere")));
+}
+
+// Tab completes from keywords and the connected database's dictionary; a
+// second Tab that can add nothing lists the candidates.
+TEST_F(CVantorViewTest, TabCompletesFromTheDictionary) {
+    for (const char* line : {"CONNECT a/b", "CREATE TABLE employees (emp_id NUMBER, ename VARCHAR2(10));",
+                             "CREATE VIEW emp_names AS SELECT ename FROM employees;"}) {
+        Type(line);
+        Key(Qt::Key_Return);
+    }
+    Play("sel Tab ~emp_ Tab");
+    EXPECT_EQ(InputLine(), "SQL> select emp_");
+    EXPECT_TRUE(view.GetCompletionList().isEmpty());
+    Key(Qt::Key_Tab);
+    EXPECT_EQ(view.GetCompletionList(), QStringList({QStringLiteral("emp_id"), QStringLiteral("emp_names")}));
+    Play("i Tab ~FROM~EMPL Tab");
+    EXPECT_EQ(InputLine(), "SQL> select emp_id FROM EMPLOYEES");
+}
+
+// Ctrl+R finds older entries holding the text typed since; Esc gives the
+// line back, any other key takes the entry found.
+TEST_F(CVantorViewTest, CtrlRSearchesTheHistoryBackwards) {
+    Play("REM~alpha Ret REM~beta Ret REM~alphabet Ret half");
+    QSignalSpy notes(&view, &CVantorView::StatusNote);
+    const struct {
+        const char* steps;
+        const char* line;
+        bool searching;
+    } steps[] = {
+        {"C-R alp", "SQL> REM alphabet", true},
+        {"C-R", "SQL> REM alpha", true},
+        {"C-R", "SQL> REM alpha", true},  // nothing older
+        {"Bksp Bksp", "SQL> REM alphabet", true},
+        {"Esc", "SQL> half", false},
+        {"C-R beta End x", "SQL> REM betax", false},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.steps);
+        Play(step.steps);
+        EXPECT_EQ(InputLine(), step.line);
+        EXPECT_EQ(view.IsSearchingHistory(), step.searching);
+    }
+    ASSERT_FALSE(notes.isEmpty());
+    EXPECT_TRUE(notes.back().at(0).toString().isEmpty());
+    Play("C-R alpha Ret");
+    EXPECT_EQ(Editor().GetHistory().back(), "REM alphabet");
+}
+
+// The context menu copies, pastes, selects all, and copies the query result
+// under the pointer as a table.
+TEST_F(CVantorViewTest, ContextMenuCopiesAResultAsATable) {
+    for (const char* line :
+         {"CONNECT a/b", "SELECT 'it''s' AS v, 12 AS n FROM dual UNION ALL SELECT 'z', 3 FROM dual;"}) {
+        Type(line);
+        Key(Qt::Key_Return);
+    }
+    int row = -1;
+    for (int i = 0; i < Editor().GetLineCount(); ++i)
+        if (Editor().GetLine(i).rfind("it's", 0) == 0) row = i;
+    ASSERT_GT(row, 0) << Editor().GetLine(3);
+    std::unique_ptr<QMenu> menu(view.CreateContextMenu(row));
+    QStringList labels;
+    for (QAction* action : menu->actions())
+        if (!action->isSeparator()) labels << action->text();
+    EXPECT_EQ(labels, QStringList({QString::fromUtf8("ｺﾋﾟｰ(&C)"), QString::fromUtf8("貼り付け(&P)"),
+                                   QString::fromUtf8("すべて選択(&A)"),
+                                   QString::fromUtf8("結果を表としてｺﾋﾟｰ(&T)")}));
+    QAction* table = menu->actions().back();
+    ASSERT_TRUE(table->isEnabled());
+    table->trigger();
+    EXPECT_EQ(QApplication::clipboard()->text(), QString::fromUtf8("V\tN\nit's\t12\nz\t3"));
+    std::unique_ptr<QMenu> none(view.CreateContextMenu(0));
+    EXPECT_FALSE(none->actions().back()->isEnabled());
+    EXPECT_FALSE(view.CopyResultAsTable(0));
+}
+
+// The line being typed is coloured; the console's lines keep black and blue.
+TEST_F(CVantorViewTest, OnlyTheInputLineIsColoured) {
+    Play("select~'x'~--~c Ret select~'x'~--~c");
+    const QImage image = Render(view);
+    // Pixels of a cell near `colour` (glyph edges are blended with white).
+    const auto inked = [&](int column, int row, const QColor& colour) {
+        int count = 0;
+        for (int y = row * 16; y < row * 16 + 16; ++y)
+            for (int x = column * 8; x < column * 8 + 8; ++x) {
+                const QColor c = image.pixelColor(x, y);
+                count += std::abs(c.red() - colour.red()) < 40 && std::abs(c.green() - colour.green()) < 40 &&
+                         std::abs(c.blue() - colour.blue()) < 40;
+            }
+        return count;
+    };
+    const int input = Editor().GetLineCount() - 1;
+    EXPECT_GT(inked(5, input, CConsolePainter::kKeywordColor), 0);
+    EXPECT_GT(inked(13, input, CConsolePainter::kQuotedColor), 0);
+    EXPECT_GT(inked(19, input, CConsolePainter::kCommentColor), 0);
+    EXPECT_EQ(
+        inked(5, input, CConsolePainter::kPromptColor) + inked(0, input, CConsolePainter::kKeywordColor), 0);
+    for (int column : {5, 13, 19}) {
+        EXPECT_GT(inked(column, 0, CConsolePainter::kPromptColor), 0) << column;
+        EXPECT_EQ(inked(column, 0, CConsolePainter::kKeywordColor) +
+                      inked(column, 0, CConsolePainter::kQuotedColor) +
+                      inked(column, 0, CConsolePainter::kCommentColor),
+                  0)
+            << column;
+    }
 }
 
 TEST_F(CVantorViewTest, RenderingShowsColoursAndSelectionInTheirCells) {
@@ -308,6 +541,32 @@ int BlackIn(const QImage& image, const QRect& area) {
 void SendFocus(CVantorView& view, QEvent::Type type) {
     QFocusEvent event(type, Qt::ActiveWindowFocusReason);
     QApplication::sendEvent(&view, &event);
+}
+
+// Zoomed, every character still takes its cells: one for a byte, two for a
+// double-byte character, and the caret and clicks follow.
+TEST_F(CVantorViewTest, ZoomKeepsDoubleByteCharactersTwoCellsWide) {
+    SendFocus(view, QEvent::FocusIn);
+    Commit(QString::fromUtf8("a漢b"));
+    for (int step : {2, 5, 8}) {
+        SCOPED_TRACE(step);
+        view.SetZoom(step, QString());
+        const int w = view.GetCharWidth();
+        const int h = view.GetLineHeight();
+        EXPECT_EQ(h, CVantorView::kZoomHeights[step]);
+        EXPECT_EQ(w * 2, h);
+        const QFontMetrics metrics(view.GetPainter().GetFont());
+        EXPECT_LE(metrics.horizontalAdvance(QLatin1Char('M')), w);
+        EXPECT_LE(metrics.horizontalAdvance(QString::fromUtf8("漢")), 2 * w);
+        EXPECT_EQ(view.GetCaretX(), 9 * w);
+        const QImage image = Render(view);
+        const int top = view.GetCaretY();
+        EXPECT_GT(BlackIn(image, QRect(6 * w, top, 2 * w, h)), 0);   // 漢
+        EXPECT_GT(BlackIn(image, QRect(8 * w, top, w - 1, h)), 0);   // b
+        EXPECT_EQ(BlackIn(image, QRect(10 * w, top, 4 * w, h)), 0);  // nothing after
+    }
+    view.SetZoom(99, QString());
+    EXPECT_EQ(view.GetZoom(), static_cast<int>(std::size(CVantorView::kZoomHeights)) - 1);
 }
 
 TEST_F(CVantorViewTest, ThePromptStaysInViewAfterWideLines) {
@@ -381,6 +640,23 @@ TEST_F(CVantorViewTest, ShrinkingTheWindowKeepsTheInputLineInView) {
     EXPECT_EQ(view.verticalScrollBar()->value(), 0);
 }
 
+// A window that grows keeps the input line at its bottom and fills the
+// space above with earlier lines.
+TEST_F(CVantorViewTest, GrowingTheWindowKeepsTheInputLineAtTheBottom) {
+    for (int i = 0; i < 40; ++i) Play("REM~line Ret");
+    for (int height : {200, 300, 500}) {
+        view.resize(400, height);
+        QApplication::processEvents();
+        const int bottom = view.viewport()->height();
+        EXPECT_GT(view.GetCaretY() + 16, bottom - 16) << height;
+        EXPECT_LE(view.GetCaretY() + 16, bottom) << height;
+    }
+    view.resize(400, 2000);  // taller than the console: it starts at the top
+    QApplication::processEvents();
+    EXPECT_EQ(view.verticalScrollBar()->value(), 0);
+    EXPECT_EQ(view.GetCaretY(), 40 * 16);
+}
+
 TEST_F(CVantorViewTest, CompositionIsShownInlineUntilCommitted) {
     Type("ab");
     Key(Qt::Key_Left);
@@ -411,6 +687,85 @@ TEST_F(CVantorViewTest, CompositionIsShownInlineUntilCommitted) {
               "b");
     EXPECT_TRUE(view.GetPreedit().isEmpty());
     EXPECT_EQ(static_cast<QWidget&>(view).inputMethodQuery(Qt::ImCursorPosition).toInt(), 3);
+}
+
+// A composition as the input method formats it: the first segment
+// underlined, the second highlighted, the caret where the method puts it.
+QInputMethodEvent Composition(const QString& text, int cursor, int converted, int convertedLength,
+                              bool caretShown = true) {
+    QTextCharFormat underline;
+    underline.setUnderlineStyle(QTextCharFormat::SingleUnderline);
+    QTextCharFormat highlight;
+    highlight.setBackground(QColor(0, 120, 215));
+    highlight.setForeground(Qt::white);
+    return QInputMethodEvent(text,
+                             {{QInputMethodEvent::TextFormat, 0, static_cast<int>(text.size()), underline},
+                              {QInputMethodEvent::TextFormat, converted, convertedLength, highlight},
+                              {QInputMethodEvent::Cursor, cursor, caretShown ? 1 : 0, QVariant()}});
+}
+
+int HighlightIn(const QImage& image, const QRect& area) {
+    int count = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            count += image.pixelColor(x, y) == QColor(0, 120, 215);
+    return count;
+}
+
+TEST_F(CVantorViewTest, CompositionSegmentsAreDrawnAsTheInputMethodFormatsThem) {
+    SendFocus(view, QEvent::FocusIn);
+    // "きょうは": "きょ" underlined (cells 5-8), "うは" being converted (cells 9-12).
+    QInputMethodEvent compose = Composition(QString::fromUtf8("きょうは"), 2, 2, 2);
+    QApplication::sendEvent(&view, &compose);
+    EXPECT_EQ(view.GetCaretX(), (5 + 4) * 8);
+    EXPECT_TRUE(view.IsCaretShown());
+    const QImage image = Render(view);
+    const int row = view.GetCaretY();
+    const QRect converted(9 * 8 + 2, row, 4 * 8 - 2, 16);
+    EXPECT_GT(HighlightIn(image, converted), converted.width() * 16 / 2);
+    EXPECT_EQ(HighlightIn(image, QRect(5 * 8, row, 4 * 8, 16)), 0);
+    EXPECT_EQ(BlackIn(image, QRect(5 * 8, row + 15, 4 * 8, 1)), 4 * 8);  // underlined
+    EXPECT_EQ(BlackIn(image, QRect(9 * 8 + 2, row + 15, 4 * 8 - 2, 1)), 0);
+
+    QInputMethodEvent hidden = Composition(QString::fromUtf8("きょうは"), 4, 0, 2, false);
+    QApplication::sendEvent(&view, &hidden);
+    EXPECT_FALSE(view.IsCaretShown());
+    EXPECT_GT(HighlightIn(Render(view), QRect(5 * 8 + 2, row, 4 * 8 - 2, 16)), 0);
+}
+
+// Near the right edge the whole composition is scrolled into view with the
+// caret, and the cursor rectangle the input method reads follows scrolling.
+TEST_F(CVantorViewTest, CompositionNearTheRightEdgeStaysInViewAndTheCursorRectangleFollows) {
+    SendFocus(view, QEvent::FocusIn);
+    Type("SELECT~aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa");
+    const QString text = QString::fromUtf8("あいうえおかきくけこ");
+    for (int cursor : {0, 4, 10}) {
+        SCOPED_TRACE(cursor);
+        QInputMethodEvent compose = Composition(text, cursor, cursor, 2);
+        QApplication::sendEvent(&view, &compose);
+        const int scroll = view.horizontalScrollBar()->value();
+        const int start = CaretColumn() * 8 - scroll;
+        EXPECT_GE(start, 0);
+        EXPECT_LE(start + 20 * 8, view.viewport()->width());
+        const QRect cursorRect = static_cast<QWidget&>(view).inputMethodQuery(Qt::ImCursorRectangle).toRect();
+        EXPECT_EQ(cursorRect.x() - view.viewport()->x(), start + 2 * cursor * 8);
+    }
+    view.horizontalScrollBar()->setValue(view.horizontalScrollBar()->value() - 40);
+    const QRect after = static_cast<QWidget&>(view).inputMethodQuery(Qt::ImCursorRectangle).toRect();
+    EXPECT_EQ(after.x() - view.viewport()->x(), view.GetCaretX());
+}
+
+// A composition interrupted by losing focus (a dialog) is dropped.
+TEST_F(CVantorViewTest, LosingFocusDropsTheComposition) {
+    SendFocus(view, QEvent::FocusIn);
+    QInputMethodEvent compose = Composition(QString::fromUtf8("にほん"), 3, 0, 3);
+    QApplication::sendEvent(&view, &compose);
+    ASSERT_FALSE(view.GetPreedit().isEmpty());
+    SendFocus(view, QEvent::FocusOut);
+    EXPECT_TRUE(view.GetPreedit().isEmpty());
+    EXPECT_EQ(view.GetCaretX(), 5 * 8);
+    Type("x");
+    EXPECT_EQ(InputLine(), "SQL> x");
 }
 
 }  // namespace

@@ -114,6 +114,12 @@ TEST(CSQLEditor, EditingCases) {
         {"overwrite at the end appends", "ab", 7, "o icd", "abcd", 9, ""},
         {"overwrite in the middle replaces as many bytes", "abcd", 6, "o iXY", "aXYd", 8, ""},
         {"overwrite running past the end", "abc", 7, "o iXYZ", "abXYZ", 10, ""},
+        {"one byte over a double-byte character replaces all of it", "'" + kA + kHyo, 8, "o ka k'",
+         "'" + kA + "a'", 10, ""},
+        {"a double-byte character over two bytes replaces both", "abcd", 6, "o i" + kA, "a" + kA + "d", 8,
+         ""},
+        {"a double-byte character over a byte and half a character", "a" + kHyo + "b", 5, "o i" + kA,
+         kA + "b", 7, ""},
         {"shift+left twice selects two bytes", "abcdefgh", 10, "[ [", "abcdefgh", 8, "de"},
         {"typing over a selection inserts at the caret", "abcdefgh", 10, "[ [ iZ", "abcZdefgh", 9, ""},
         {"delete removes the selection", "abcdef", 11, "[ [ d", "abcd", 9, ""},
@@ -417,7 +423,9 @@ TEST(CSQLEditor, LoadSplitsLinesAsTyped) {
                                                    {"a\r\r\nb", {"a", "b"}},
                                                    {"x\ry\n", {"x\ry"}},
                                                    {"\n\n", {"", ""}},
-                                                   {"SQL> z\r\nSQL> ", {"SQL> z", "SQL> "}}};
+                                                   {"SQL> z\r\nSQL> ", {"z"}},
+                                                   {"SQL> \nSQL> z\nSQL> \n", {"", "z"}},
+                                                   {"out\nSQL> z\r\nSQLX\n SQL> y\nSQL>x", {"z"}}};
     for (const auto& [file, submitted] : cases) {
         CSQLEditor editor;
         std::istringstream in(file);
@@ -425,14 +433,39 @@ TEST(CSQLEditor, LoadSplitsLinesAsTyped) {
         EXPECT_EQ(Lines(editor.GetHistory().begin(), editor.GetHistory().end()), submitted) << file;
         EXPECT_EQ(Input(editor), "");
     }
-    CSQLEditor editor;  // a stored console replays every line
-    Type(editor, "-- note");
-    std::ostringstream out;
-    editor.Store(out);
+}
+
+// A saved console replays what was typed there, never its output: a value
+// that opens a quote, an echoed error, lines that read as commands.
+TEST(CSQLEditor, ASavedConsoleReplaysOnlyItsTypedLines) {
+    CSQLEditor editor;
+    for (const char* line : {"PROMPT it's", "nonsense", "PROMPT DEFINE X=1", "PROMPT done"})
+        Type(editor, line);
+    editor.InsertText("REM pending");
+    std::ostringstream saved;
+    ASSERT_TRUE(editor.Store(saved));
+    const Lines shown = EditorLines(editor);
+
     CSQLEditor replay;
-    std::istringstream in(out.str());
-    replay.Load(in);
-    EXPECT_EQ(replay.GetHistory(), (CScriptLines{"SQL> -- note", "SQL> "}));
+    std::istringstream in(saved.str());
+    EXPECT_TRUE(replay.Load(in));
+    EXPECT_EQ(replay.GetHistory(),
+              (CScriptLines{"PROMPT it's", "nonsense", "PROMPT DEFINE X=1", "PROMPT done", "REM pending"}));
+    Lines expected(shown.begin(), shown.end() - 1);
+    expected.insert(expected.end(), {"SQL> REM pending", "SQL> "});
+    EXPECT_EQ(EditorLines(replay), expected);
+    EXPECT_TRUE(replay.GetProcessor().GetLines().empty());
+
+    testfiles::ScratchDir dir;  // "@" follows the same rule
+    dir.Write("saved.sql", saved.str());
+    CSQLEditor included;
+    Type(included, "@saved.sql");
+    Lines outputs{"SQL> @saved.sql"};
+    for (const auto& line : shown)
+        if (line.rfind("SQL> ", 0) != 0) outputs.push_back(line);
+    outputs.push_back("SQL> ");
+    EXPECT_EQ(outputs.size(), 6u);
+    EXPECT_EQ(EditorLines(included), outputs);
 }
 
 TEST(CSQLEditor, LoadAppendsAndStopsWhenAsked) {

@@ -112,6 +112,26 @@ TEST_F(EmbeddedScript, FailedCommitAtDisconnectAndExitIsReported) {
 
 // Note: a value longer than its column is refused by bytes, as the server
 // does, and names are measured by bytes too.
+// A console saved by an earlier run replays what was typed there and none
+// of its output: not a value that opens a quote, not a selected value that
+// reads as SQL, not an echoed error.
+TEST_P(BatchScript, ASavedConsoleRunsAgainAsItWasTyped) {
+    const std::string script = "CONNECT u/p@" + Named("first") +
+                               "\nCREATE TABLE t (v VARCHAR2(20));\n"
+                               "INSERT INTO t VALUES ('it''s');\nINSERT INTO t VALUES ('DROP TABLE t;');\n"
+                               "SELECT v FROM t;\nSELECT nope FROM t;\nSELECT COUNT(*) FROM t;\n";
+    RunResult first = RunScripts({script});
+    ASSERT_EQ(first.status, 0) << first.err;
+    std::string saved = first.out;
+    const std::size_t name = saved.find(Named("first"));
+    ASSERT_NE(name, std::string::npos) << saved;
+    saved.replace(name, Named("first").size(), Named("again"));
+    RunResult again = RunScripts({saved});
+    EXPECT_EQ(again.status, 0) << again.err;
+    EXPECT_EQ(again.out, saved);
+    EXPECT_EQ(Occurrences(saved, "\nit's  "), 1u) << saved;
+}
+
 TEST_P(BatchScript, JapaneseNamesAndValuesAreMeasuredByBytes) {
     RunResult r =
         RunScripts({"CONNECT a/b\nCREATE TABLE 社員 (名前 VARCHAR2(6), メモ VARCHAR2(20));\n"
