@@ -621,6 +621,42 @@ bool CSqliteConnection::RunStatement(Piece piece, std::vector<CEngineBind>& bind
 
 bool CSqliteConnection::RunDdl(const std::string& sql, std::vector<CEngineBind>& binds, long& rowsProcessed) {
     if (!CommitWork()) return false;
+    std::string what;
+    if (std::size_t at = CSqliteSchema::Unsupported(sql, what); at != std::string::npos) {
+        COraError::Set(m_error, 3001, {what}, static_cast<int>(at));
+        return false;
+    }
+    // Note: a table rebuilt under a new definition is dropped and made again,
+    // which foreign keys must not see (they are checked before the commit).
+    auto tokens = CSqlScanner::Significant(sql, 2);
+    bool rebuilds = tokens.size() == 2 && CSqlScanner::Is(sql, tokens[0], "ALTER") &&
+                    CSqlScanner::Is(sql, tokens[1], "TABLE");
+    if (rebuilds && !ExecPlain("PRAGMA foreign_keys = OFF")) return false;
+    // The statement is one transaction: it completes or changes nothing.
+    bool ok = ExecPlain("BEGIN IMMEDIATE") && RunDdlWork(sql, binds, rowsProcessed) &&
+              (!rebuilds || CheckForeignKeys()) && CommitWork();
+    if (!ok) {
+        CEngineError failure = m_error;
+        if (InTransaction() && !sqliteapi::Undo(m_db, "ROLLBACK")) m_transactionLost = true;
+        m_error = failure;
+    }
+    if (rebuilds) sqlite3_exec(m_db, "PRAGMA foreign_keys = ON", nullptr, nullptr, nullptr);
+    m_catalog->Invalidate();
+    return ok;
+}
+
+bool CSqliteConnection::CheckForeignKeys() {
+    Statement check = sqliteapi::Prepare(m_db, "SELECT 1 FROM pragma_foreign_key_check");
+    if (!check) return SetStepError();
+    int rc = sqlite3_step(check.get());
+    if (rc == SQLITE_DONE) return true;
+    if (rc != SQLITE_ROW) return SetStepError();
+    COraError::Set(m_error, 2298, {""}, 0);
+    return false;
+}
+
+bool CSqliteConnection::RunDdlWork(const std::string& sql, std::vector<CEngineBind>& binds,
+                                   long& rowsProcessed) {
     CSqliteSchema schema(m_db);
     bool handled = false;
     bool done = schema.Run(sql, m_error, handled);

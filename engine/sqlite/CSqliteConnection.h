@@ -116,7 +116,11 @@ private:
     bool SetStepError();
 
     bool RunStatement(Piece piece, std::vector<CEngineBind>& binds, long& rowsProcessed);
+    // A schema statement as one transaction of its own, after a commit.
     bool RunDdl(const std::string& sql, std::vector<CEngineBind>& binds, long& rowsProcessed);
+    bool RunDdlWork(const std::string& sql, std::vector<CEngineBind>& binds, long& rowsProcessed);
+    // ORA-02298 when a row refers to a key that is not there.
+    bool CheckForeignKeys();
     bool RunSequence(const std::string& sql, StatementKind kind);
     // CREATE TABLE name AS query, its columns typed as what they copy;
     // `handled` unset for any other statement (or a query the tree lacks).

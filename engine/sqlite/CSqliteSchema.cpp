@@ -8,6 +8,7 @@
 #include "engine/sqlite/COracleDialect.h"
 #include "engine/sqlite/CSqlRewrite.h"
 #include "engine/sqlite/CSqliteDictionary.h"
+#include "engine/sqlite/CTableRebuild.h"
 #include "engine/sqlite/SqliteApi.h"
 #include "text/Cp932.h"
 #include "text/Encoding.h"
@@ -82,7 +83,37 @@ bool StartsConstraint(const std::string& word) {
            word == "FOREIGN";
 }
 
+// Words that name a construct of table definitions the engine lacks.
+struct UnsupportedWords {
+    std::string_view words[3];
+    std::string_view what;  // UTF-8
+};
+
+constexpr UnsupportedWords kUnsupported[] = {
+    {{"IS", "JSON"}, "IS JSON 条件"},
+    {{"IS", "NOT", "JSON"}, "IS JSON 条件"},
+};
+
 }  // namespace
+
+std::size_t CSqliteSchema::Unsupported(std::string_view sql, std::string& what) {
+    auto tokens = CSqlScanner::Significant(sql);
+    if (tokens.size() < 2 || !CSqlScanner::Is(sql, tokens[1], "TABLE") ||
+        (!CSqlScanner::Is(sql, tokens[0], "CREATE") && !CSqlScanner::Is(sql, tokens[0], "ALTER")))
+        return std::string_view::npos;
+    for (std::size_t k = 2; k < tokens.size(); ++k)
+        for (const UnsupportedWords& rule : kUnsupported) {
+            std::size_t n = 0;
+            while (n < std::size(rule.words) && !rule.words[n].empty() && k + n < tokens.size() &&
+                   CSqlScanner::Is(sql, tokens[k + n], rule.words[n]))
+                ++n;
+            if (n == std::size(rule.words) || (n > 0 && rule.words[n].empty())) {
+                what = encoding::Utf8ToCp932(rule.what);
+                return tokens[k].begin;
+            }
+        }
+    return std::string_view::npos;
+}
 
 std::string CSqliteSchema::Prepare(std::string_view sql) {
     auto tokens = CSqlScanner::Significant(sql);
@@ -176,11 +207,6 @@ bool CSqliteSchema::Exec(const std::string& utf8, CEngineError& error, int posit
     if (sqlite3_exec(m_db, utf8.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK) return true;
     error.Set(encoding::Utf8ToCp932(sqlite3_errmsg(m_db)), position);
     return false;
-}
-
-void CSqliteSchema::Undo(const std::string& utf8, CEngineError& error) {
-    if (!sqliteapi::Undo(m_db, utf8.c_str()))
-        error.message += "\n" + sqliteapi::Cp932Of(sqlite3_errmsg(m_db));
 }
 
 long long CSqliteSchema::Count(const std::string& utf8) {
@@ -353,16 +379,9 @@ bool CSqliteSchema::AlterTable(std::string_view sql, const Tokens& tokens, CEngi
         bool primary = Word(sql, tokens, k) == "PRIMARY";
         std::string name = primary ? std::string() : Word(sql, tokens, k + 1);
         std::size_t at = k < tokens.size() ? tokens[k].begin : sql.size();
-        const char* savepoint = action == "DISABLE" ? "TARVEX_DISABLE" : "TARVEX_ENABLE";
         if (primary && action == "ENABLE") return true;
-        if (!Exec(std::string("SAVEPOINT ") + savepoint, error)) return false;
-        bool ok = action == "DISABLE" ? DropConstraint(table, name, at, error, true)
-                                      : Enable(table, name, at, error);
-        if (ok && Exec(std::string("RELEASE ") + savepoint, error)) return true;
-        CEngineError failure = error;
-        Undo(std::string("ROLLBACK TO ") + savepoint + "; RELEASE " + savepoint, failure);
-        error = failure;
-        return false;
+        return action == "DISABLE" ? DropConstraint(table, name, at, error, true)
+                                   : Enable(table, name, at, error);
     }
     return true;
 }
@@ -383,14 +402,7 @@ bool CSqliteSchema::AddItem(std::string_view table, std::string_view item, std::
 }
 
 bool CSqliteSchema::EditDefinition(std::string_view table, const std::string& sql, CEngineError& error) {
-    long long version = Count("PRAGMA schema_version");
-    std::string name = Quote(encoding::Cp932ToUtf8(Upper(table)));
-    return Exec("PRAGMA writable_schema = ON", error) &&
-           Exec("UPDATE main.sqlite_schema SET sql = " + Quote(encoding::Cp932ToUtf8(sql)) +
-                    " WHERE type = 'table' AND upper(name) = " + name,
-                error) &&
-           Exec("PRAGMA schema_version = " + std::to_string(version + 1), error) &&
-           Exec("PRAGMA writable_schema = OFF", error);
+    return CTableRebuild::Run(m_db, encoding::Cp932ToUtf8(Upper(table)), encoding::Cp932ToUtf8(sql), error);
 }
 
 bool CSqliteSchema::AddConstraint(std::string_view table, std::string_view item, std::size_t at,
@@ -471,9 +483,8 @@ bool CSqliteSchema::AddConstraint(std::string_view table, std::string_view item,
     body = body.substr(16, body.size() - 17);
     std::string edited = current.substr(0, defTokens[close].begin) + ", CONSTRAINT " + name + " " + body +
                          current.substr(defTokens[close].begin);
-    if (!Exec("SAVEPOINT TARVEX_DDL", error)) return false;
-    bool ok = EditDefinition(table, edited, error);
-    if (ok && kind == "CHECK") {
+    // Note: the rows are checked first, so that the failure is the server's.
+    if (kind == "CHECK") {
         std::size_t openCheck = k + 1;
         std::size_t closeCheck = 0;
         Items(item, tokens, openCheck, &closeCheck);
@@ -482,20 +493,16 @@ bool CSqliteSchema::AddConstraint(std::string_view table, std::string_view item,
         if (Count("SELECT count(*) FROM " + utfTable + " WHERE NOT " + encoding::Cp932ToUtf8(condition)) >
             0) {
             COraError::Set(error, 2293, {name}, static_cast<int>(at));
-            ok = false;
+            return false;
         }
-    } else if (ok && Count("SELECT count(*) FROM pragma_foreign_key_check(" + Quote(utfTable) + ")") > 0) {
-        COraError::Set(error, 2298, {name}, static_cast<int>(at));
-        ok = false;
     }
-    if (!ok) {
-        CEngineError failure = error;
-        Undo("ROLLBACK TO TARVEX_DDL; RELEASE TARVEX_DDL", failure);
-        sqlite3_exec(m_db, "PRAGMA writable_schema = OFF", nullptr, nullptr, nullptr);
-        error = failure;
+    if (!EditDefinition(table, edited, error)) return false;
+    if (kind == "FOREIGN" &&
+        Count("SELECT count(*) FROM pragma_foreign_key_check(" + Quote(utfTable) + ")") > 0) {
+        COraError::Set(error, 2298, {name}, static_cast<int>(at));
         return false;
     }
-    return Exec("RELEASE TARVEX_DDL", error);
+    return true;
 }
 
 bool CSqliteSchema::Keep(std::string_view table, const std::string& name, char kind, const std::string& text,

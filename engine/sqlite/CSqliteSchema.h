@@ -31,6 +31,10 @@ public:
     // The identity columns of a table definition: "ALWAYS", "DEFAULT" or
     // "ON NULL" per column name (upper case); empty when none.
     static std::vector<std::pair<std::string, std::string>> Identities(std::string_view createTable);
+    // In CREATE TABLE or ALTER TABLE: the offset of the first construct a
+    // table definition here cannot hold, its name (CP932) in `what`; npos
+    // when there is none.
+    static std::size_t Unsupported(std::string_view sql, std::string& what);
 
 private:
     using Tokens = std::vector<CSqlScanner::Token>;
@@ -49,9 +53,6 @@ private:
     bool Modify(std::string_view table, std::string_view item, std::size_t at, CEngineError& error);
     bool EditDefinition(std::string_view table, const std::string& sql, CEngineError& error);
     bool Exec(const std::string& utf8, CEngineError& error, int position = 0);
-    // Undoes a failed change (sqliteapi::Undo); should work be left half
-    // undone, SQLite's reason is added under `error`.
-    void Undo(const std::string& utf8, CEngineError& error);
     bool TableSql(std::string_view table, std::string& sql);
     long long Count(const std::string& utf8);
 

@@ -151,3 +151,48 @@ TEST_F(CSqliteSchemaTest, SequencesStepOncePerCallForEveryConnection) {
     EXPECT_EQ(Failure(missing).rfind("ORA-02289", 0), 0u);
     EXPECT_EQ(m_connection->LastError().position, static_cast<int>(missing.rfind('S')));
 }
+
+TEST_F(CSqliteSchemaTest, ARefusedDefinitionChangesNothing) {
+    Exec("CREATE TABLE T (X VARCHAR2(100), N NUMBER)");
+    Exec("INSERT INTO T VALUES ('{}', 1)");
+    const std::string json = "ALTER TABLE T ADD CONSTRAINT T_C CHECK (X IS JSON)";
+    EXPECT_EQ(Failure(json),
+              "ORA-03001: 未実装の機能です: IS JSON 条件 は組込みデータベースでは使えません。");
+    EXPECT_EQ(m_connection->LastError().position, static_cast<int>(json.find("IS JSON")));
+    EXPECT_EQ(Failure("CREATE TABLE J (X VARCHAR2(10) CHECK (X IS NOT JSON))").rfind("ORA-03001", 0), 0u);
+    // SQLite refuses the new definition: the table stays as it was.
+    EXPECT_NE(Failure("ALTER TABLE T ADD CONSTRAINT T_D CHECK (NOPE > 0)"), "OK");
+    EXPECT_NE(Failure("ALTER TABLE T ADD (Y NUMBER, CONSTRAINT T_E CHECK (NOPE > 0))"), "OK");
+    EXPECT_EQ(Rows("SELECT X, N FROM T"), "{},1");
+    EXPECT_EQ(Rows("SELECT COUNT(*) FROM USER_TAB_COLUMNS WHERE TABLE_NAME = 'T'"), "2");
+    Exec("INSERT INTO T VALUES ('[]', 2)");
+    EXPECT_NE(Failure("ALTER TABLE T MODIFY N GENERATED ALWAYS AS ( NOPE"), "OK");
+    EXPECT_EQ(Rows("SELECT COUNT(*) FROM T"), "2");
+}
+
+TEST_F(CSqliteSchemaTest, ARebuiltTableKeepsItsRowsIndexesTriggersViewsAndReferences) {
+    Exec("CREATE TABLE P (ID NUMBER PRIMARY KEY, NAME VARCHAR2(10))");
+    Exec("CREATE TABLE C (ID NUMBER, P_ID NUMBER REFERENCES P (ID))");
+    Exec("CREATE INDEX P_NAME_IX ON P (NAME)");
+    Exec("CREATE TABLE LOG (WHAT VARCHAR2(20))");
+    Exec("CREATE TRIGGER P_AI AFTER INSERT ON P FOR EACH ROW BEGIN INSERT INTO LOG VALUES (:NEW.NAME); END;");
+    Exec("CREATE VIEW PV AS SELECT ID, NAME FROM P");
+    Exec("INSERT INTO P VALUES (1, 'one')");
+    Exec("INSERT INTO P VALUES (2, 'two')");
+    Exec("INSERT INTO C VALUES (10, 1)");
+    Exec("ALTER TABLE P ADD CONSTRAINT P_NAME_CK CHECK (NAME <> 'bad')");
+    Exec("ALTER TABLE P MODIFY (NAME VARCHAR2(20) NOT NULL)");
+    EXPECT_EQ(Rows("SELECT ID, NAME FROM PV ORDER BY ID"), "1,one|2,two");
+    Exec("INSERT INTO P VALUES (3, 'three')");
+    EXPECT_EQ(Rows("SELECT WHAT FROM LOG ORDER BY 1"), "one|three|two");
+    EXPECT_EQ(Rows("SELECT INDEX_NAME FROM USER_INDEXES WHERE INDEX_NAME = 'P_NAME_IX'"), "P_NAME_IX");
+    EXPECT_EQ(Failure("INSERT INTO C VALUES (11, 9)"),
+              "ORA-02291: 整合性制約に違反しました - 親キーがありません。");
+    EXPECT_EQ(Failure("INSERT INTO P VALUES (4, 'bad')"),
+              "ORA-02290: チェック制約 P_NAME_CK に違反しました。");
+    // The child's rows survive the parent's rebuild; the key still guards them.
+    EXPECT_EQ(Rows("SELECT ID, P_ID FROM C"), "10,1");
+    EXPECT_NE(Failure("DELETE FROM P WHERE ID = 1"), "OK");
+    Exec("ALTER TABLE C ADD CONSTRAINT C_ID_CK CHECK (ID > 0)");
+    EXPECT_EQ(Rows("SELECT ID FROM C"), "10");
+}
