@@ -5,6 +5,7 @@
 
 #include <filesystem>
 
+#include "engine/sqlite/CCatalogTables.h"
 #include "engine/sqlite/CDatabaseLocation.h"
 #include "engine/sqlite/CDateFormat.h"
 #include "engine/sqlite/COraError.h"
@@ -201,6 +202,8 @@ std::unique_ptr<CSqliteConnection> CSqliteConnection::Open(const std::string& da
     if (!SwitchToWal(db, connection->m_lockWaitSeconds, error)) return nullptr;
     for (const char* statement : kSetupStatements)
         if (sqlite3_exec(db, statement, nullptr, nullptr, nullptr) != SQLITE_OK) return fail(db);
+    CEngineError install;
+    if (!CCatalogTables::Install(db, install)) return fail(db);
     connection->m_sequences = std::make_unique<CSqliteSequences>(db);
     connection->m_session = std::make_unique<CSqliteSession>();
     connection->m_catalog = std::make_unique<CSqliteCatalog>(db);
@@ -671,7 +674,7 @@ bool CSqliteConnection::RunDdlWork(const std::string& sql, std::vector<CEngineBi
     while ((rc = sqlite3_step(statement.get())) == SQLITE_ROW) {
     }
     if (rc != SQLITE_DONE) return SetStepError();
-    if (!CreateIdentities(prepared)) return false;
+    if (!CreateIdentities(sql) || !ForgetDropped(sql)) return false;
     if (CStatementClassifier::Classify(sql) == StatementKind::Truncate)
         rowsProcessed = static_cast<long>(sqlite3_changes64(m_db));
     return true;
@@ -736,18 +739,19 @@ bool CSqliteConnection::CreateAsSelect(const std::string& sql, bool& handled) {
 }
 
 bool CSqliteConnection::CreateIdentities(const std::string& sql) {
-    auto identities = CSqliteSchema::Identities(sql);
-    if (identities.empty()) return true;
-    auto tokens = CSqlScanner::Significant(sql);
-    std::size_t k = 0;
-    while (k < tokens.size() && !CSqlScanner::IsSymbol(sql, tokens[k], '(')) ++k;
-    if (k == 0 || k >= tokens.size()) return true;
-    std::string table = sql.substr(tokens[k - 1].begin, tokens[k - 1].length);
-    for (const auto& identity : identities) {
-        std::string create = "CREATE SEQUENCE " + CSqliteCatalog::IdentitySequence(table, identity.first);
-        if (!m_sequences->Create(create, m_error)) return false;
-    }
+    for (const auto& identity : CSqliteSchema::Identities(sql))
+        if (!CCatalogTables::SetIdentity(m_db, identity, m_error)) return false;
     return true;
+}
+
+bool CSqliteConnection::ForgetDropped(const std::string& sql) {
+    auto tokens = CSqlScanner::Significant(sql, 3);
+    if (tokens.size() < 3 || !CSqlScanner::Is(sql, tokens[0], "DROP") ||
+        !CSqlScanner::Is(sql, tokens[1], "TABLE"))
+        return true;
+    std::string name = sql.substr(tokens[2].begin, tokens[2].length);
+    name = name.front() == '"' ? name.substr(1, name.size() - 2) : cp932::ToUpperAscii(name);
+    return CCatalogTables::Forget(m_db, encoding::Cp932ToUtf8(name), m_error);
 }
 
 bool CSqliteConnection::RunSequence(const std::string& sql, StatementKind kind) {

@@ -127,6 +127,8 @@ private:
     bool CreateAsSelect(const std::string& sql, bool& handled);
     // The sequences of the identity columns a CREATE TABLE declared.
     bool CreateIdentities(const std::string& sql);
+    // After DROP TABLE: what the catalog held of the table goes with it.
+    bool ForgetDropped(const std::string& sql);
     bool RunReplace(const std::string& sql, std::vector<CEngineBind>& binds, long& rowsProcessed);
     bool RunBlock(const std::string& sql, std::vector<CEngineBind>& binds, long& rowsProcessed);
     // Undoes the work of a failed block (its savepoint), keeping its error.

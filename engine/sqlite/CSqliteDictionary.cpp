@@ -185,18 +185,6 @@ void InstallViews(sqlite3* db) {
 void CSqliteDictionary::Prepare(sqlite3* db, std::string_view text) {
     if (!NamesDictionary(text)) return;
     if (!ViewsInstalled(db)) InstallViews(db);
-    // Note: the catalog's own tables appear on first use of the dictionary;
-    // a read-only file simply answers without them.
-    sqlite3_exec(
-        db,
-        "CREATE TABLE IF NOT EXISTS TARVEX_COMMENTS (TABLE_NAME TEXT NOT NULL, COLUMN_NAME TEXT NOT NULL, "
-        "COMMENTS TEXT, PRIMARY KEY (TABLE_NAME, COLUMN_NAME))",
-        nullptr, nullptr, nullptr);
-    sqlite3_exec(
-        db,
-        "CREATE TABLE IF NOT EXISTS TARVEX_SEQUENCES (NAME TEXT PRIMARY KEY, NEXT_VALUE INTEGER NOT NULL, "
-        "STEP INTEGER NOT NULL)",
-        nullptr, nullptr, nullptr);
     if (!NamesConstraints(text)) return;
     sqlite3_exec(db, "DELETE FROM temp.TARVEX_DICT_CONSTRAINTS; DELETE FROM temp.TARVEX_DICT_CONS_COLUMNS",
                  nullptr, nullptr, nullptr);

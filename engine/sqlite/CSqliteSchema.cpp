@@ -2,6 +2,7 @@
 
 #include <sqlite3.h>
 
+#include <cstdlib>
 #include <memory>
 
 #include "engine/sqlite/COraError.h"
@@ -83,6 +84,33 @@ bool StartsConstraint(const std::string& word) {
            word == "FOREIGN";
 }
 
+// The token after the identity clause that starts at `k` (GENERATED or AS),
+// its option list included; not past `limit`.
+std::size_t IdentityEnd(std::string_view sql, const std::vector<Token>& tokens, std::size_t k,
+                        std::size_t limit) {
+    while (k < limit && Word(sql, tokens, k) != "IDENTITY") ++k;
+    if (k < limit) ++k;
+    if (k < limit && CSqlScanner::IsSymbol(sql, tokens[k], '(')) {
+        int depth = 0;
+        for (; k < limit; ++k) {
+            if (CSqlScanner::IsSymbol(sql, tokens[k], '(')) ++depth;
+            if (CSqlScanner::IsSymbol(sql, tokens[k], ')') && --depth == 0) return k + 1;
+        }
+    }
+    return k;
+}
+
+// A signed whole number at token `k`; advances `k` past it.
+bool SignedNumber(std::string_view sql, const std::vector<Token>& tokens, std::size_t& k, long long& value) {
+    bool negative = k < tokens.size() && CSqlScanner::IsSymbol(sql, tokens[k], '-');
+    if (negative || (k < tokens.size() && CSqlScanner::IsSymbol(sql, tokens[k], '+'))) ++k;
+    if (k >= tokens.size() || tokens[k].kind != Kind::Number) return false;
+    value = std::strtoll(std::string(sql.substr(tokens[k].begin, tokens[k].length)).c_str(), nullptr, 10);
+    if (negative) value = -value;
+    ++k;
+    return true;
+}
+
 // Words that name a construct of table definitions the engine lacks.
 struct UnsupportedWords {
     std::string_view words[3];
@@ -162,45 +190,104 @@ std::string CSqliteSchema::Prepare(std::string_view sql) {
                    word == "NORELY") {
             blank(tokens[t].begin, tokens[t].begin + tokens[t].length);
         } else if (word == "GENERATED" || (word == "AS" && Word(sql, tokens, t + 1) == "IDENTITY")) {
-            std::size_t end = t;
-            while (end < close && Word(sql, tokens, end) != "IDENTITY") ++end;
-            std::string kind = "DEFAULT";
-            if (Word(sql, tokens, t + 1) == "ALWAYS") kind = "ALWAYS";
-            for (std::size_t w = t; w < end; ++w)
-                if (Word(sql, tokens, w) == "NULL") kind = "ON NULL";
-            if (end + 1 < close && CSqlScanner::IsSymbol(sql, tokens[end + 1], '(')) {
-                int depth = 0;
-                for (++end; end < close; ++end) {
-                    if (CSqlScanner::IsSymbol(sql, tokens[end], '(')) ++depth;
-                    if (CSqlScanner::IsSymbol(sql, tokens[end], ')') && --depth == 0) break;
-                }
-            }
+            // Note: an identity column holds no NULL; its options are kept
+            // in the catalog (Identities).
+            std::size_t end = IdentityEnd(sql, tokens, t, close);
             std::size_t from = tokens[t].begin;
-            std::size_t to = tokens[end].begin + tokens[end].length;
-            std::string mark = "/*IDENTITY " + kind + "*/";
+            std::size_t to = tokens[end - 1].begin + tokens[end - 1].length;
             blank(from, to);
-            if (to - from >= mark.size()) out.replace(from, mark.size(), mark);
-            t = end;
+            out.replace(from, 8, "NOT NULL");
+            t = end - 1;
         }
     }
     (void)items;
     return out;
 }
 
-std::vector<std::pair<std::string, std::string>> CSqliteSchema::Identities(std::string_view sql) {
-    std::vector<std::pair<std::string, std::string>> out;
-    for (std::size_t at = sql.find("/*IDENTITY "); at != std::string_view::npos;
-         at = sql.find("/*IDENTITY ", at + 1)) {
-        std::size_t end = sql.find("*/", at);
-        std::string kind(sql.substr(at + 11, end - at - 11));
-        // The column is the first word of the item the mark stands in.
-        std::size_t start = sql.find_last_of(",(", at);
-        auto tokens = CSqlScanner::Significant(sql.substr(start + 1, at - start - 1));
-        if (tokens.empty()) continue;
-        std::string_view item = sql.substr(start + 1);
-        out.emplace_back(Upper(item.substr(tokens[0].begin, tokens[0].length)), kind);
+std::vector<CCatalogTables::Identity> CSqliteSchema::Identities(std::string_view sql) {
+    std::vector<CCatalogTables::Identity> out;
+    auto tokens = CSqlScanner::Significant(sql);
+    std::size_t open = 0;
+    while (open < tokens.size() && !CSqlScanner::IsSymbol(sql, tokens[open], '(')) ++open;
+    if (open == 0 || open >= tokens.size() || Word(sql, tokens, 0) != "CREATE") return out;
+    std::string table = Word(sql, tokens, open - 1);
+    std::size_t close = 0;
+    for (const auto& [from, to] : Items(sql, tokens, open, &close)) {
+        std::size_t first = open + 1;
+        while (first < tokens.size() && tokens[first].begin < from) ++first;
+        int depth = 0;
+        for (std::size_t k = first; k < tokens.size() && tokens[k].begin < to; ++k) {
+            if (CSqlScanner::IsSymbol(sql, tokens[k], '(')) ++depth;
+            if (CSqlScanner::IsSymbol(sql, tokens[k], ')')) --depth;
+            std::string word = Word(sql, tokens, k);
+            if (depth != 0 ||
+                (word != "GENERATED" && !(word == "AS" && Word(sql, tokens, k + 1) == "IDENTITY")))
+                continue;
+            CCatalogTables::Identity identity;
+            identity.table = encoding::Cp932ToUtf8(table);
+            identity.column = encoding::Cp932ToUtf8(Word(sql, tokens, first));
+            ReadIdentity(sql, tokens, k, identity);
+            out.push_back(identity);
+            break;
+        }
     }
     return out;
+}
+
+bool CSqliteSchema::ReadIdentity(std::string_view sql, const std::vector<CSqlScanner::Token>& tokens,
+                                 std::size_t k, CCatalogTables::Identity& identity) {
+    std::size_t end = IdentityEnd(sql, tokens, k, tokens.size());
+    identity.generation = "BY DEFAULT";
+    for (std::size_t w = k; w < end && Word(sql, tokens, w) != "IDENTITY"; ++w) {
+        if (Word(sql, tokens, w) == "ALWAYS") identity.generation = "ALWAYS";
+        if (Word(sql, tokens, w) == "NULL") identity.generation = "ON NULL";
+    }
+    for (std::size_t w = k; w < end; ++w) {
+        std::string word = Word(sql, tokens, w);
+        if (word == "START" && Word(sql, tokens, w + 1) == "WITH") {
+            w += 2;
+            identity.startGiven = true;
+            if (Word(sql, tokens, w) == "LIMIT") {
+                identity.startAtLimit = true;
+                ++w;
+            } else if (!SignedNumber(sql, tokens, w, identity.start)) {
+                return false;
+            }
+            --w;
+        } else if (word == "INCREMENT" && Word(sql, tokens, w + 1) == "BY") {
+            w += 2;
+            if (!SignedNumber(sql, tokens, w, identity.increment) || identity.increment == 0) return false;
+            --w;
+        }
+    }
+    // Note: counting down starts at -1 unless told otherwise, as sequences do.
+    bool startGiven = false;
+    for (std::size_t w = k; w < end; ++w) startGiven = startGiven || Word(sql, tokens, w) == "START";
+    if (!startGiven && identity.increment < 0) identity.start = -1;
+    identity.options =
+        "START WITH: " +
+        (identity.startAtLimit ? std::string("LIMIT VALUE") : std::to_string(identity.start)) +
+        ", INCREMENT BY: " + std::to_string(identity.increment) +
+        ", MAX_VALUE: 9999999999999999999999999999, MIN_VALUE: 1, CYCLE_FLAG: N, CACHE_SIZE: 20, "
+        "ORDER_FLAG: N";
+    return true;
+}
+
+bool CSqliteSchema::ModifyIdentity(std::string_view table, const std::string& column, std::string_view item,
+                                   const Tokens& tokens, std::size_t k, std::size_t at, CEngineError& error) {
+    CCatalogTables::Identity identity;
+    identity.table = encoding::Cp932ToUtf8(Upper(table));
+    identity.column = encoding::Cp932ToUtf8(column);
+    // Note: as on the server, only an identity column takes new identity options.
+    if (CCatalogTables::IdentityOf(m_db, identity.table, identity.column).empty()) {
+        COraError::Set(error, 30673, {column}, static_cast<int>(at));
+        return false;
+    }
+    if (!ReadIdentity(item, tokens, k, identity)) {
+        COraError::Set(error, 1722, {}, static_cast<int>(at + tokens[k].begin));
+        return false;
+    }
+    return CCatalogTables::SetIdentity(m_db, identity, error);
 }
 
 bool CSqliteSchema::Exec(const std::string& utf8, CEngineError& error, int position) {
@@ -277,12 +364,7 @@ bool CSqliteSchema::Comment(std::string_view sql, const Tokens& tokens, CEngineE
         return false;
     }
     std::string text = Literal(sql.substr(tokens[k + 1].begin, tokens[k + 1].length));
-    return Exec(
-               "CREATE TABLE IF NOT EXISTS TARVEX_COMMENTS (TABLE_NAME TEXT NOT NULL, COLUMN_NAME TEXT NOT "
-               "NULL, "
-               "COMMENTS TEXT, PRIMARY KEY (TABLE_NAME, COLUMN_NAME))",
-               error) &&
-           Exec("INSERT OR REPLACE INTO TARVEX_COMMENTS VALUES (" + quotedTable + ", " +
+    return Exec("INSERT OR REPLACE INTO TARVEX_COMMENTS VALUES (" + quotedTable + ", " +
                     Quote(encoding::Cp932ToUtf8(name)) + ", " +
                     (text.empty() ? std::string("NULL") : Quote(encoding::Cp932ToUtf8(text))) + ")",
                 error);
@@ -507,12 +589,7 @@ bool CSqliteSchema::AddConstraint(std::string_view table, std::string_view item,
 
 bool CSqliteSchema::Keep(std::string_view table, const std::string& name, char kind, const std::string& text,
                          CEngineError& error) {
-    return Exec(
-               "CREATE TABLE IF NOT EXISTS TARVEX_DISABLED (TABLE_NAME TEXT NOT NULL, CONSTRAINT_NAME TEXT "
-               "PRIMARY "
-               "KEY, KIND TEXT NOT NULL, DEFINITION TEXT NOT NULL)",
-               error) &&
-           Exec("INSERT INTO TARVEX_DISABLED VALUES (" + Quote(encoding::Cp932ToUtf8(Upper(table))) + ", " +
+    return Exec("INSERT INTO TARVEX_DISABLED VALUES (" + Quote(encoding::Cp932ToUtf8(Upper(table))) + ", " +
                     Quote(name) + ", '" + std::string(1, kind) + "', " + Quote(encoding::Cp932ToUtf8(text)) +
                     ")",
                 error);
@@ -633,6 +710,10 @@ bool CSqliteSchema::Modify(std::string_view table, std::string_view item, std::s
     auto tokens = CSqlScanner::Significant(item);
     if (tokens.empty()) return true;
     std::string column = Word(item, tokens, 0);
+    for (std::size_t k = 1; k < tokens.size(); ++k)
+        if (Word(item, tokens, k) == "GENERATED" ||
+            (Word(item, tokens, k) == "AS" && Word(item, tokens, k + 1) == "IDENTITY"))
+            return ModifyIdentity(table, column, item, tokens, k, at, error);
     std::string current;
     TableSql(table, current);
     auto defTokens = CSqlScanner::Significant(current);

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "engine/EngineTypes.h"
+#include "engine/sqlite/CCatalogTables.h"
 #include "engine/sqlite/CSqlScanner.h"
 
 struct sqlite3;
@@ -26,11 +27,10 @@ public:
     // more than a rewrite; false with `handled` unset for any other.
     bool Run(const std::string& sql, CEngineError& error, bool& handled);
     // CREATE TABLE with the physical clauses blanked out and identity
-    // clauses kept as a comment, at the same offsets; other text unchanged.
+    // clauses made NOT NULL, at the same offsets; other text unchanged.
     static std::string Prepare(std::string_view sql);
-    // The identity columns of a table definition: "ALWAYS", "DEFAULT" or
-    // "ON NULL" per column name (upper case); empty when none.
-    static std::vector<std::pair<std::string, std::string>> Identities(std::string_view createTable);
+    // The identity columns a CREATE TABLE declares, with their options.
+    static std::vector<CCatalogTables::Identity> Identities(std::string_view createTable);
     // In CREATE TABLE or ALTER TABLE: the offset of the first construct a
     // table definition here cannot hold, its name (CP932) in `what`; npos
     // when there is none.
@@ -39,6 +39,10 @@ public:
 private:
     using Tokens = std::vector<CSqlScanner::Token>;
 
+    // The identity clause at token `k` (GENERATED, or AS IDENTITY); false
+    // when an option's value is not a whole number.
+    static bool ReadIdentity(std::string_view sql, const Tokens& tokens, std::size_t k,
+                             CCatalogTables::Identity& identity);
     bool Comment(std::string_view sql, const Tokens& tokens, CEngineError& error);
     bool AlterTable(std::string_view sql, const Tokens& tokens, CEngineError& error, bool& handled);
     bool AlterSequence(std::string_view sql, const Tokens& tokens, CEngineError& error);
@@ -51,6 +55,9 @@ private:
     bool Keep(std::string_view table, const std::string& name, char kind, const std::string& text,
               CEngineError& error);
     bool Modify(std::string_view table, std::string_view item, std::size_t at, CEngineError& error);
+    // MODIFY column GENERATED ... AS IDENTITY [(options)] at token `k` of `item`.
+    bool ModifyIdentity(std::string_view table, const std::string& column, std::string_view item,
+                        const Tokens& tokens, std::size_t k, std::size_t at, CEngineError& error);
     bool EditDefinition(std::string_view table, const std::string& sql, CEngineError& error);
     bool Exec(const std::string& utf8, CEngineError& error, int position = 0);
     bool TableSql(std::string_view table, std::string& sql);

@@ -18,6 +18,21 @@
 #include "text/Encoding.h"
 
 class EngineFixture : public ::testing::Test {
+public:
+    // The first column of every row of `sql` on `db`, joined.
+    static std::string One(sqlite3* db, const std::string& sql) {
+        sqlite3_stmt* statement = nullptr;
+        std::string out;
+        if (sqlite3_prepare_v2(db, sql.c_str(), -1, &statement, nullptr) != SQLITE_OK)
+            return std::string("ERROR ") + sqlite3_errmsg(db);
+        while (sqlite3_step(statement) == SQLITE_ROW) {
+            const unsigned char* text = sqlite3_column_text(statement, 0);
+            out += text != nullptr ? reinterpret_cast<const char*>(text) : "-";
+        }
+        sqlite3_finalize(statement);
+        return out;
+    }
+
 protected:
     void SetUp() override {
         CEngineError error;
@@ -110,19 +125,6 @@ protected:
             tables.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(list, 0)));
         sqlite3_finalize(list);
         return tables;
-    }
-
-    static std::string One(sqlite3* db, const std::string& sql) {
-        sqlite3_stmt* statement = nullptr;
-        std::string out;
-        if (sqlite3_prepare_v2(db, sql.c_str(), -1, &statement, nullptr) != SQLITE_OK)
-            return std::string("ERROR ") + sqlite3_errmsg(db);
-        while (sqlite3_step(statement) == SQLITE_ROW) {
-            const unsigned char* text = sqlite3_column_text(statement, 0);
-            out += text != nullptr ? reinterpret_cast<const char*>(text) : "-";
-        }
-        sqlite3_finalize(statement);
-        return out;
     }
 
     void CheckFile(const std::string& after) {

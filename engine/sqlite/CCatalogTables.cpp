@@ -1,0 +1,193 @@
+#include "engine/sqlite/CCatalogTables.h"
+
+#include <sqlite3.h>
+
+#include <vector>
+
+#include "engine/sqlite/COraError.h"
+#include "engine/sqlite/CSqlScanner.h"
+#include "engine/sqlite/CSqliteCatalog.h"
+#include "engine/sqlite/SqliteApi.h"
+#include "text/Cp932.h"
+#include "text/Encoding.h"
+
+namespace {
+
+using sqliteapi::Statement;
+
+// The tables of the current version, each made if missing.
+constexpr const char* kTables[] = {
+    "CREATE TABLE IF NOT EXISTS TARVEX_SEQUENCES (NAME TEXT PRIMARY KEY, NEXT_VALUE INTEGER NOT NULL, "
+    "STEP INTEGER NOT NULL)",
+    "CREATE TABLE IF NOT EXISTS TARVEX_COMMENTS (TABLE_NAME TEXT NOT NULL, COLUMN_NAME TEXT NOT NULL, "
+    "COMMENTS TEXT, PRIMARY KEY (TABLE_NAME, COLUMN_NAME))",
+    "CREATE TABLE IF NOT EXISTS TARVEX_DISABLED (TABLE_NAME TEXT NOT NULL, CONSTRAINT_NAME TEXT PRIMARY KEY, "
+    "KIND TEXT NOT NULL, DEFINITION TEXT NOT NULL)",
+    "CREATE TABLE IF NOT EXISTS TARVEX_IDENTITIES (TABLE_NAME VARCHAR2(128) NOT NULL, COLUMN_NAME "
+    "VARCHAR2(128) NOT NULL, GENERATION_TYPE VARCHAR2(10) NOT NULL, DEFAULT_ON_NULL VARCHAR2(3) NOT NULL, "
+    "SEQUENCE_NAME VARCHAR2(128) NOT NULL, IDENTITY_OPTIONS VARCHAR2(298), PRIMARY KEY (TABLE_NAME, "
+    "COLUMN_NAME))",
+};
+
+bool Exec(sqlite3* db, const std::string& sql, CEngineError& error) {
+    if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK) return true;
+    error.Set(sqliteapi::Cp932Of(sqlite3_errmsg(db)));
+    return false;
+}
+
+std::string Text(sqlite3_stmt* statement, int column) {
+    const unsigned char* text = sqlite3_column_text(statement, column);
+    return text != nullptr ? reinterpret_cast<const char*>(text) : std::string();
+}
+
+std::string Name(std::string_view token) {
+    if (token.size() >= 2 && token.front() == '"') return std::string(token.substr(1, token.size() - 2));
+    return cp932::ToUpperAscii(token);
+}
+
+int UserVersion(sqlite3* db) {
+    Statement version = sqliteapi::Prepare(db, "PRAGMA user_version");
+    return version && sqlite3_step(version.get()) == SQLITE_ROW ? sqlite3_column_int(version.get(), 0) : 0;
+}
+
+// Files of version 0 marked an identity column with a comment
+// "/*IDENTITY kind*/" in the column's definition: each becomes a row.
+bool ConvertIdentityMarks(sqlite3* db, CEngineError& error) {
+    Statement tables = sqliteapi::Prepare(
+        db, "SELECT name, sql FROM main.sqlite_schema WHERE type = 'table' AND sql LIKE '%/*IDENTITY %'");
+    std::vector<CCatalogTables::Identity> found;
+    while (tables && sqlite3_step(tables.get()) == SQLITE_ROW) {
+        std::string table = cp932::ToUpperAscii(Text(tables.get(), 0));
+        std::string sql = Text(tables.get(), 1);
+        auto tokens = CSqlScanner::Significant(sql);
+        int depth = 0;
+        std::size_t itemStart = 0;
+        for (std::size_t k = 0; k < tokens.size(); ++k) {
+            bool open = CSqlScanner::IsSymbol(sql, tokens[k], '(');
+            bool close = CSqlScanner::IsSymbol(sql, tokens[k], ')');
+            if (open && ++depth == 1) itemStart = k + 1;
+            if (close) --depth;
+            bool end = depth == 1 && CSqlScanner::IsSymbol(sql, tokens[k], ',');
+            if (!end && !(close && depth == 0)) continue;
+            // The item from itemStart to token k: a mark between them is its column's.
+            std::size_t from = tokens[itemStart].begin;
+            std::size_t mark = sql.find("/*IDENTITY ", from);
+            if (itemStart < k && mark != std::string::npos && mark < tokens[k].begin) {
+                std::size_t kindEnd = sql.find("*/", mark);
+                std::string kind = sql.substr(mark + 11, kindEnd - mark - 11);
+                CCatalogTables::Identity identity;
+                identity.table = table;
+                identity.column = Name(std::string_view(sql).substr(from, tokens[itemStart].length));
+                identity.generation = kind == "ALWAYS"    ? "ALWAYS"
+                                      : kind == "ON NULL" ? "ON NULL"
+                                                          : "BY DEFAULT";
+                found.push_back(identity);
+            }
+            itemStart = k + 1;
+            if (close) break;
+        }
+    }
+    tables.reset();
+    Statement add = sqliteapi::Prepare(db,
+                                       "INSERT OR IGNORE INTO TARVEX_IDENTITIES VALUES (?1, ?2, ?3, ?4, ?5, "
+                                       "'START WITH: 1, INCREMENT BY: 1')");
+    for (const auto& identity : found) {
+        std::string sequence = encoding::Cp932ToUtf8(CSqliteCatalog::IdentitySequence(
+            encoding::Utf8ToCp932(identity.table), encoding::Utf8ToCp932(identity.column)));
+        bool onNull = identity.generation == "ON NULL";
+        sqlite3_bind_text(add.get(), 1, identity.table.c_str(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_text(add.get(), 2, identity.column.c_str(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_text(add.get(), 3, onNull ? "BY DEFAULT" : identity.generation.c_str(), -1,
+                          SQLITE_TRANSIENT);
+        sqlite3_bind_text(add.get(), 4, onNull ? "YES" : "NO", -1, SQLITE_STATIC);
+        sqlite3_bind_text(add.get(), 5, sequence.c_str(), -1, SQLITE_TRANSIENT);
+        if (sqlite3_step(add.get()) != SQLITE_DONE) {
+            error.Set(sqliteapi::Cp932Of(sqlite3_errmsg(db)));
+            return false;
+        }
+        sqlite3_reset(add.get());
+    }
+    return true;
+}
+
+}  // namespace
+
+bool CCatalogTables::Install(sqlite3* db, CEngineError& error) {
+    if (UserVersion(db) >= kVersion || sqlite3_db_readonly(db, "main") == 1) return true;
+    if (!Exec(db, "BEGIN IMMEDIATE", error)) return false;
+    // Note: another connection may have done it while this one waited.
+    bool ok = true;
+    if (UserVersion(db) < kVersion) {
+        for (const char* sql : kTables) ok = ok && Exec(db, sql, error);
+        ok = ok && ConvertIdentityMarks(db, error) &&
+             Exec(db, "PRAGMA user_version = " + std::to_string(kVersion), error);
+    }
+    if (ok && Exec(db, "COMMIT", error)) return true;
+    sqliteapi::Undo(db, "ROLLBACK");
+    return false;
+}
+
+bool CCatalogTables::SetIdentity(sqlite3* db, const Identity& identity, CEngineError& error) {
+    std::string sequence = encoding::Cp932ToUtf8(CSqliteCatalog::IdentitySequence(
+        encoding::Utf8ToCp932(identity.table), encoding::Utf8ToCp932(identity.column)));
+    bool onNull = identity.generation == "ON NULL";
+    Statement set =
+        sqliteapi::Prepare(db, "INSERT OR REPLACE INTO TARVEX_IDENTITIES VALUES (?1, ?2, ?3, ?4, ?5, ?6)");
+    if (!set) return Exec(db, "SELECT 1 FROM TARVEX_IDENTITIES", error);
+    std::string options = identity.options;
+    sqlite3_bind_text(set.get(), 1, identity.table.c_str(), -1, SQLITE_TRANSIENT);
+    sqlite3_bind_text(set.get(), 2, identity.column.c_str(), -1, SQLITE_TRANSIENT);
+    sqlite3_bind_text(set.get(), 3, onNull ? "BY DEFAULT" : identity.generation.c_str(), -1,
+                      SQLITE_TRANSIENT);
+    sqlite3_bind_text(set.get(), 4, onNull ? "YES" : "NO", -1, SQLITE_STATIC);
+    sqlite3_bind_text(set.get(), 5, sequence.c_str(), -1, SQLITE_TRANSIENT);
+    sqlite3_bind_text(set.get(), 6, options.c_str(), -1, SQLITE_TRANSIENT);
+    if (sqlite3_step(set.get()) != SQLITE_DONE) {
+        error.Set(sqliteapi::Cp932Of(sqlite3_errmsg(db)));
+        return false;
+    }
+    set.reset();
+    // The sequence starts where the options say; LIMIT VALUE: past the
+    // column's highest (lowest, when counting down) value.
+    std::string quotedTable = "\"" + identity.table + "\"";
+    std::string quotedColumn = "\"" + identity.column + "\"";
+    std::string start = std::to_string(identity.start);
+    if (identity.startAtLimit)
+        start = identity.increment > 0
+                    ? "coalesce(max(" + quotedColumn + "), 0) + " + std::to_string(identity.increment)
+                    : "coalesce(min(" + quotedColumn + "), 0) + " + std::to_string(identity.increment);
+    return Exec(db,
+                "INSERT INTO TARVEX_SEQUENCES SELECT '" + sequence + "', " + start + ", " +
+                    std::to_string(identity.increment) +
+                    (identity.startAtLimit ? " FROM " + quotedTable : "") +
+                    " WHERE true ON CONFLICT (NAME) DO UPDATE SET STEP = excluded.STEP" +
+                    (identity.startGiven ? ", NEXT_VALUE = excluded.NEXT_VALUE" : ""),
+                error);
+}
+
+std::string CCatalogTables::IdentityOf(sqlite3* db, std::string_view table, std::string_view column) {
+    Statement look =
+        sqliteapi::Prepare(db,
+                           "SELECT CASE WHEN DEFAULT_ON_NULL = 'YES' THEN 'ON NULL' ELSE "
+                           "GENERATION_TYPE END FROM TARVEX_IDENTITIES WHERE TABLE_NAME = ?1 AND "
+                           "COLUMN_NAME = ?2");
+    if (!look) return {};
+    sqlite3_bind_text(look.get(), 1, table.data(), static_cast<int>(table.size()), SQLITE_TRANSIENT);
+    sqlite3_bind_text(look.get(), 2, column.data(), static_cast<int>(column.size()), SQLITE_TRANSIENT);
+    return sqlite3_step(look.get()) == SQLITE_ROW ? Text(look.get(), 0) : std::string();
+}
+
+bool CCatalogTables::Forget(sqlite3* db, const std::string& table, CEngineError& error) {
+    if (UserVersion(db) < kVersion) return true;
+    std::string name = "'";
+    for (char c : table) name += c == '\'' ? std::string("''") : std::string(1, c);
+    name += "'";
+    return Exec(
+        db,
+        "DELETE FROM TARVEX_SEQUENCES WHERE NAME IN (SELECT SEQUENCE_NAME FROM TARVEX_IDENTITIES WHERE "
+        "TABLE_NAME = " +
+            name + "); DELETE FROM TARVEX_IDENTITIES WHERE TABLE_NAME = " + name +
+            "; DELETE FROM TARVEX_COMMENTS WHERE TABLE_NAME = " + name +
+            "; DELETE FROM TARVEX_DISABLED WHERE TABLE_NAME = " + name,
+        error);
+}
