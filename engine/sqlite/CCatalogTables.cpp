@@ -23,6 +23,10 @@ constexpr const char* kTables[] = {
     "COMMENTS TEXT, PRIMARY KEY (TABLE_NAME, COLUMN_NAME))",
     "CREATE TABLE IF NOT EXISTS TARVEX_DISABLED (TABLE_NAME TEXT NOT NULL, CONSTRAINT_NAME TEXT PRIMARY KEY, "
     "KIND TEXT NOT NULL, DEFINITION TEXT NOT NULL)",
+    "CREATE TABLE IF NOT EXISTS TARVEX_KEYS (CONSTRAINT_NAME VARCHAR2(128) PRIMARY KEY, TABLE_NAME "
+    "VARCHAR2(128) NOT NULL, CONSTRAINT_TYPE VARCHAR2(1) NOT NULL, INDEX_NAME VARCHAR2(128) NOT NULL, "
+    "OWN_INDEX "
+    "VARCHAR2(1) NOT NULL, COLUMNS TEXT NOT NULL, NOT_NULL_ADDED TEXT NOT NULL, STATUS VARCHAR2(8) NOT NULL)",
     "CREATE TABLE IF NOT EXISTS TARVEX_IDENTITIES (TABLE_NAME VARCHAR2(128) NOT NULL, COLUMN_NAME "
     "VARCHAR2(128) NOT NULL, GENERATION_TYPE VARCHAR2(10) NOT NULL, DEFAULT_ON_NULL VARCHAR2(3) NOT NULL, "
     "SEQUENCE_NAME VARCHAR2(128) NOT NULL, IDENTITY_OPTIONS VARCHAR2(298), PRIMARY KEY (TABLE_NAME, "
@@ -110,7 +114,115 @@ bool ConvertIdentityMarks(sqlite3* db, CEngineError& error) {
     return true;
 }
 
+std::string Joined(const std::vector<std::string>& names) {
+    std::string out;
+    for (const auto& name : names) out += (out.empty() ? "" : ",") + name;
+    return out;
+}
+
+std::vector<std::string> Split(const std::string& text) {
+    std::vector<std::string> out;
+    for (std::size_t at = 0; at < text.size();) {
+        std::size_t comma = text.find(',', at);
+        if (comma == std::string::npos) comma = text.size();
+        out.push_back(text.substr(at, comma - at));
+        at = comma + 1;
+    }
+    return out;
+}
+
+std::vector<std::string> IndexColumns(sqlite3* db, const std::string& index) {
+    std::vector<std::string> columns;
+    Statement info = sqliteapi::Prepare(db, "SELECT upper(name) FROM pragma_index_info(?1) ORDER BY seqno");
+    if (info) sqlite3_bind_text(info.get(), 1, index.c_str(), -1, SQLITE_TRANSIENT);
+    while (info && sqlite3_step(info.get()) == SQLITE_ROW) columns.push_back(Text(info.get(), 0));
+    return columns;
+}
+
+// Files of version 0 marked the index of a key added later with a comment
+// "/*TARVEX:P*/" or "/*TARVEX:U*/" in its definition.
+bool ConvertKeyMarks(sqlite3* db, CEngineError& error) {
+    Statement indexes = sqliteapi::Prepare(
+        db,
+        "SELECT upper(name), upper(tbl_name), substr(sql, instr(sql, '/*TARVEX:') + 9, 1) FROM "
+        "main.sqlite_schema WHERE type = 'index' AND sql LIKE '%/*TARVEX:%'");
+    std::vector<CCatalogTables::Key> keys;
+    while (indexes && sqlite3_step(indexes.get()) == SQLITE_ROW) {
+        CCatalogTables::Key key;
+        key.name = key.index = Text(indexes.get(), 0);
+        key.table = Text(indexes.get(), 1);
+        key.type = Text(indexes.get(), 2) == "P" ? 'P' : 'U';
+        keys.push_back(key);
+    }
+    indexes.reset();
+    for (auto& key : keys) {
+        key.columns = IndexColumns(db, key.index);
+        if (key.type == 'P') key.notNullAdded = key.columns;
+        if (!CCatalogTables::AddKey(db, key, error)) return false;
+    }
+    return true;
+}
+
 }  // namespace
+
+bool CCatalogTables::AddKey(sqlite3* db, const Key& key, CEngineError& error) {
+    Statement add = sqliteapi::Prepare(db, "INSERT INTO TARVEX_KEYS VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8)");
+    if (!add) return Exec(db, "SELECT 1 FROM TARVEX_KEYS", error);
+    std::string type(1, key.type);
+    std::string columns = Joined(key.columns);
+    std::string notNull = Joined(key.notNullAdded);
+    sqlite3_bind_text(add.get(), 1, key.name.c_str(), -1, SQLITE_TRANSIENT);
+    sqlite3_bind_text(add.get(), 2, key.table.c_str(), -1, SQLITE_TRANSIENT);
+    sqlite3_bind_text(add.get(), 3, type.c_str(), -1, SQLITE_TRANSIENT);
+    sqlite3_bind_text(add.get(), 4, key.index.c_str(), -1, SQLITE_TRANSIENT);
+    sqlite3_bind_text(add.get(), 5, key.ownIndex ? "Y" : "N", -1, SQLITE_STATIC);
+    sqlite3_bind_text(add.get(), 6, columns.c_str(), -1, SQLITE_TRANSIENT);
+    sqlite3_bind_text(add.get(), 7, notNull.c_str(), -1, SQLITE_TRANSIENT);
+    sqlite3_bind_text(add.get(), 8, key.enabled ? "ENABLED" : "DISABLED", -1, SQLITE_STATIC);
+    if (sqlite3_step(add.get()) == SQLITE_DONE) return true;
+    error.Set(sqliteapi::Cp932Of(sqlite3_errmsg(db)));
+    return false;
+}
+
+std::vector<CCatalogTables::Key> CCatalogTables::Keys(sqlite3* db) {
+    std::vector<Key> keys;
+    Statement list =
+        sqliteapi::Prepare(db,
+                           "SELECT CONSTRAINT_NAME, TABLE_NAME, CONSTRAINT_TYPE, INDEX_NAME, OWN_INDEX, "
+                           "COLUMNS, NOT_NULL_ADDED, STATUS FROM main.TARVEX_KEYS ORDER BY rowid");
+    while (list && sqlite3_step(list.get()) == SQLITE_ROW) {
+        Key key;
+        key.name = Text(list.get(), 0);
+        key.table = Text(list.get(), 1);
+        key.type = Text(list.get(), 2) == "P" ? 'P' : 'U';
+        key.index = Text(list.get(), 3);
+        key.ownIndex = Text(list.get(), 4) == "Y";
+        key.columns = Split(Text(list.get(), 5));
+        key.notNullAdded = Split(Text(list.get(), 6));
+        key.enabled = Text(list.get(), 7) == "ENABLED";
+        keys.push_back(std::move(key));
+    }
+    return keys;
+}
+
+bool CCatalogTables::SetKeyEnabled(sqlite3* db, const std::string& name, bool enabled, CEngineError& error) {
+    Statement set = sqliteapi::Prepare(db, "UPDATE TARVEX_KEYS SET STATUS = ?2 WHERE CONSTRAINT_NAME = ?1");
+    if (!set) return Exec(db, "SELECT 1 FROM TARVEX_KEYS", error);
+    sqlite3_bind_text(set.get(), 1, name.c_str(), -1, SQLITE_TRANSIENT);
+    sqlite3_bind_text(set.get(), 2, enabled ? "ENABLED" : "DISABLED", -1, SQLITE_STATIC);
+    if (sqlite3_step(set.get()) == SQLITE_DONE) return true;
+    error.Set(sqliteapi::Cp932Of(sqlite3_errmsg(db)));
+    return false;
+}
+
+bool CCatalogTables::DropKey(sqlite3* db, const std::string& name, CEngineError& error) {
+    Statement drop = sqliteapi::Prepare(db, "DELETE FROM TARVEX_KEYS WHERE CONSTRAINT_NAME = ?1");
+    if (!drop) return Exec(db, "SELECT 1 FROM TARVEX_KEYS", error);
+    sqlite3_bind_text(drop.get(), 1, name.c_str(), -1, SQLITE_TRANSIENT);
+    if (sqlite3_step(drop.get()) == SQLITE_DONE) return true;
+    error.Set(sqliteapi::Cp932Of(sqlite3_errmsg(db)));
+    return false;
+}
 
 bool CCatalogTables::Install(sqlite3* db, CEngineError& error) {
     if (UserVersion(db) >= kVersion || sqlite3_db_readonly(db, "main") == 1) return true;
@@ -119,7 +231,7 @@ bool CCatalogTables::Install(sqlite3* db, CEngineError& error) {
     bool ok = true;
     if (UserVersion(db) < kVersion) {
         for (const char* sql : kTables) ok = ok && Exec(db, sql, error);
-        ok = ok && ConvertIdentityMarks(db, error) &&
+        ok = ok && ConvertIdentityMarks(db, error) && ConvertKeyMarks(db, error) &&
              Exec(db, "PRAGMA user_version = " + std::to_string(kVersion), error);
     }
     if (ok && Exec(db, "COMMIT", error)) return true;
@@ -188,6 +300,7 @@ bool CCatalogTables::Forget(sqlite3* db, const std::string& table, CEngineError&
         "TABLE_NAME = " +
             name + "); DELETE FROM TARVEX_IDENTITIES WHERE TABLE_NAME = " + name +
             "; DELETE FROM TARVEX_COMMENTS WHERE TABLE_NAME = " + name +
+            "; DELETE FROM TARVEX_KEYS WHERE TABLE_NAME = " + name +
             "; DELETE FROM TARVEX_DISABLED WHERE TABLE_NAME = " + name,
         error);
 }

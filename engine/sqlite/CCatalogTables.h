@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "engine/EngineTypes.h"
 
@@ -10,7 +11,8 @@ struct sqlite3;
 // The server's metadata that SQLite's own schema does not hold, kept in
 // ordinary tables of the database file: sequences (TARVEX_SEQUENCES),
 // identity columns with their options (TARVEX_IDENTITIES), comments
-// (TARVEX_COMMENTS) and constraints set aside by DISABLE (TARVEX_DISABLED).
+// (TARVEX_COMMENTS), keys added by ALTER TABLE (TARVEX_KEYS) and other
+// constraints set aside by DISABLE (TARVEX_DISABLED).
 // Their version is the file's user_version. They are made, in one
 // transaction, when a connection first opens the file for writing, and a
 // file of an earlier version is converted then, once; reading never writes.
@@ -39,6 +41,26 @@ public:
     static bool SetIdentity(sqlite3* db, const Identity& identity, CEngineError& error);
     // The generation of the identity column, "" when it is none.
     static std::string IdentityOf(sqlite3* db, std::string_view table, std::string_view column);
+    // Primary and unique keys added to a table after it was made (those of
+    // CREATE TABLE are SQLite's own). A key is enforced by a unique index:
+    // one it made itself (`ownIndex`), or one that was there (the server's
+    // namespaces of keys and indexes are apart). `notNullAdded`: the columns
+    // the key made NOT NULL, which no constraint of their own lists.
+    struct Key {
+        std::string name;
+        std::string table;
+        char type = 'P';
+        std::string index;
+        bool ownIndex = true;
+        std::vector<std::string> columns;
+        std::vector<std::string> notNullAdded;
+        bool enabled = true;
+    };
+    static bool AddKey(sqlite3* db, const Key& key, CEngineError& error);
+    static std::vector<Key> Keys(sqlite3* db);
+    static bool SetKeyEnabled(sqlite3* db, const std::string& name, bool enabled, CEngineError& error);
+    static bool DropKey(sqlite3* db, const std::string& name, CEngineError& error);
+
     // Forgets what the catalog holds of a table that is gone (UTF-8 name).
     static bool Forget(sqlite3* db, const std::string& table, CEngineError& error);
 };

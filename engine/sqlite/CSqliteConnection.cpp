@@ -787,9 +787,10 @@ bool CSqliteConnection::Finish(bool ok, const std::string& sql) {
     static constexpr std::string_view kUnique = "UNIQUE constraint failed: ";
     if (m_error.message.compare(0, kUnique.size(), kUnique) == 0) {
         std::string failed = encoding::Cp932ToUtf8(std::string_view(m_error.message).substr(kUnique.size()));
-        std::string name = m_catalog->UniqueName(failed);
-        // An unnamed key goes by the name the dictionary gives it.
-        if (name.empty()) name = CSqliteDictionary::KeyName(m_db, failed);
+        // Note: a key goes by its own name, whatever index enforces it; an
+        // unnamed one by the name the dictionary gives it.
+        std::string name = CSqliteDictionary::KeyName(m_db, failed);
+        if (name.empty()) name = m_catalog->UniqueName(failed);
         COraError::Set(m_error, 1,
                        {name.empty() ? m_error.message.substr(kUnique.size()) : encoding::Utf8ToCp932(name)},
                        0);

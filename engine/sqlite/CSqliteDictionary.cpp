@@ -2,8 +2,10 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <memory>
 
+#include "engine/sqlite/CCatalogTables.h"
 #include "engine/sqlite/CSqlScanner.h"
 #include "engine/sqlite/CSqliteCatalog.h"
 #include "engine/sqlite/SqliteApi.h"
@@ -57,13 +59,12 @@ const View kViews[] = {
      "SELECT upper(m.name) AS INDEX_NAME, 'NORMAL' AS INDEX_TYPE, upper(m.tbl_name) AS TABLE_NAME, "
      "CASE WHEN m.sql IS NULL OR upper(m.sql) LIKE 'CREATE UNIQUE%' THEN 'UNIQUE' ELSE 'NONUNIQUE' END AS "
      "UNIQUENESS, 'VALID' AS STATUS FROM main.sqlite_schema m WHERE m.type = 'index' AND upper(m.tbl_name) "
-     "NOT "
-     "LIKE 'TARVEX%'"},
+     "NOT LIKE 'TARVEX%' AND m.name NOT LIKE 'TARVEX%'"},
     {"IND_COLUMNS",
      "SELECT upper(m.name) AS INDEX_NAME, upper(m.tbl_name) AS TABLE_NAME, upper(i.name) AS COLUMN_NAME, "
      "i.seqno + 1 AS COLUMN_POSITION, 'ASC' AS DESCEND FROM main.sqlite_schema m, pragma_index_info(m.name) "
      "i "
-     "WHERE m.type = 'index' AND upper(m.tbl_name) NOT LIKE 'TARVEX%'"},
+     "WHERE m.type = 'index' AND upper(m.tbl_name) NOT LIKE 'TARVEX%' AND m.name NOT LIKE 'TARVEX%'"},
     {"SEQUENCES",
      "SELECT upper(s.NAME) AS SEQUENCE_NAME, 1 AS MIN_VALUE, 9999999999999999999999999999 AS MAX_VALUE, "
      "s.STEP AS INCREMENT_BY, 'N' AS CYCLE_FLAG, s.NEXT_VALUE AS LAST_NUMBER FROM main.TARVEX_SEQUENCES s"},
@@ -87,14 +88,14 @@ const View kViews[] = {
      "upper(m.name) AND c.COLUMN_NAME = upper(p.name) WHERE m.type IN ('table', 'view') AND %U"},
     {"CONSTRAINTS",
      "SELECT CONSTRAINT_NAME, CONSTRAINT_TYPE, TABLE_NAME, SEARCH_CONDITION, R_CONSTRAINT_NAME, DELETE_RULE, "
-     "STATUS FROM temp.TARVEX_DICT_CONSTRAINTS"},
+     "STATUS, INDEX_NAME FROM temp.TARVEX_DICT_CONSTRAINTS"},
     {"CONS_COLUMNS",
      "SELECT CONSTRAINT_NAME, TABLE_NAME, COLUMN_NAME, POSITION FROM temp.TARVEX_DICT_CONS_COLUMNS"},
 };
 
 constexpr const char* kSetup[] = {
     "CREATE TEMP TABLE IF NOT EXISTS TARVEX_DICT_CONSTRAINTS (CONSTRAINT_NAME, CONSTRAINT_TYPE, TABLE_NAME, "
-    "SEARCH_CONDITION, R_CONSTRAINT_NAME, DELETE_RULE, STATUS DEFAULT 'ENABLED')",
+    "SEARCH_CONDITION, R_CONSTRAINT_NAME, DELETE_RULE, INDEX_NAME, STATUS DEFAULT 'ENABLED')",
     "CREATE TEMP TABLE IF NOT EXISTS TARVEX_DICT_CONS_COLUMNS (CONSTRAINT_NAME, TABLE_NAME, COLUMN_NAME, "
     "POSITION)",
 };
@@ -192,14 +193,16 @@ void CSqliteDictionary::Prepare(sqlite3* db, std::string_view text) {
     // Note: constraints set aside by DISABLE are listed as such.
     sqlite3_exec(
         db,
-        "INSERT INTO temp.TARVEX_DICT_CONSTRAINTS SELECT CONSTRAINT_NAME, CASE WHEN KIND = 'I' THEN CASE "
-        "WHEN DEFINITION LIKE '%TARVEX:P%' THEN 'P' ELSE 'U' END WHEN upper(DEFINITION) LIKE '%CHECK%' "
-        "THEN 'C' ELSE 'R' END, TABLE_NAME, NULL, NULL, NULL, 'DISABLED' FROM main.TARVEX_DISABLED",
+        "INSERT INTO temp.TARVEX_DICT_CONSTRAINTS SELECT CONSTRAINT_NAME, CASE WHEN upper(DEFINITION) LIKE "
+        "'%CHECK%' THEN 'C' ELSE 'R' END, TABLE_NAME, NULL, NULL, NULL, NULL, 'DISABLED' FROM "
+        "main.TARVEX_DISABLED",
         nullptr, nullptr, nullptr);
     Statement add =
         ::Prepare(db,
                   "INSERT INTO temp.TARVEX_DICT_CONSTRAINTS (CONSTRAINT_NAME, CONSTRAINT_TYPE, TABLE_NAME, "
-                  "SEARCH_CONDITION, R_CONSTRAINT_NAME, DELETE_RULE) VALUES (?1, ?2, ?3, ?4, ?5, ?6)");
+                  "SEARCH_CONDITION, R_CONSTRAINT_NAME, DELETE_RULE, INDEX_NAME, STATUS) VALUES (?1, ?2, ?3, "
+                  "?4, ?5, ?6, "
+                  "?7, ?8)");
     Statement column = ::Prepare(db, "INSERT INTO temp.TARVEX_DICT_CONS_COLUMNS VALUES (?1, ?2, ?3, ?4)");
     if (!add || !column) return;
     for (const Constraint& c : constraints) {
@@ -225,6 +228,11 @@ void CSqliteDictionary::Prepare(sqlite3* db, std::string_view text) {
             sqlite3_bind_text(add.get(), 6, c.deleteRule.c_str(), -1, SQLITE_TRANSIENT);
         else
             sqlite3_bind_null(add.get(), 6);
+        if (c.index.empty())
+            sqlite3_bind_null(add.get(), 7);
+        else
+            sqlite3_bind_text(add.get(), 7, c.index.c_str(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_text(add.get(), 8, c.enabled ? "ENABLED" : "DISABLED", -1, SQLITE_STATIC);
         sqlite3_step(add.get());
         sqlite3_reset(add.get());
         for (std::size_t k = 0; k < c.columns.size(); ++k) {
@@ -263,26 +271,34 @@ std::vector<CSqliteDictionary::Constraint> CSqliteDictionary::All(sqlite3* db) {
     Statement tables =
         ::Prepare(db,
                   "SELECT rowid, sql, type, upper(tbl_name), upper(name) FROM main.sqlite_schema WHERE "
-                  "type IN ('table', 'index') AND sql IS NOT NULL AND name NOT LIKE 'sqlite%' AND "
+                  "type = 'table' AND sql IS NOT NULL AND name NOT LIKE 'sqlite%' AND "
                   "upper(name) NOT LIKE 'TARVEX%' ORDER BY rowid");
     while (tables && sqlite3_step(tables.get()) == SQLITE_ROW) {
         std::string sql = Text(tables.get(), 1);
-        if (Text(tables.get(), 2) == "index") {
-            // An index made for ADD CONSTRAINT carries its kind in a comment.
-            std::size_t mark = sql.find("/*TARVEX:");
-            if (mark == std::string::npos) continue;
-            Constraint key;
-            key.type = sql[mark + 9];
-            key.name = Text(tables.get(), 4);
-            key.table = Text(tables.get(), 3);
-            Statement info =
-                ::Prepare(db, "SELECT upper(name) FROM pragma_index_info('" + key.name + "') ORDER BY seqno");
-            while (info && sqlite3_step(info.get()) == SQLITE_ROW) key.columns.push_back(Text(info.get(), 0));
-            all.push_back(std::move(key));
-            continue;
-        }
         auto found = Parse(sql, sqlite3_column_int64(tables.get(), 0));
         all.insert(all.end(), found.begin(), found.end());
+    }
+    tables.reset();
+    auto keys = CCatalogTables::Keys(db);
+    // Note: the NOT NULL a key added to its columns is no constraint of its own.
+    std::erase_if(all, [&](const Constraint& c) {
+        if (c.type != 'C' || c.columns.size() != 1 || c.condition.find("IS NOT NULL") == std::string::npos)
+            return false;
+        for (const auto& key : keys)
+            if (key.table == c.table && std::find(key.notNullAdded.begin(), key.notNullAdded.end(),
+                                                  c.columns[0]) != key.notNullAdded.end())
+                return true;
+        return false;
+    });
+    for (const auto& key : keys) {
+        Constraint c;
+        c.name = key.name;
+        c.type = key.type;
+        c.table = key.table;
+        c.columns = key.columns;
+        c.enabled = key.enabled;
+        c.index = key.index;
+        all.push_back(std::move(c));
     }
     return all;
 }

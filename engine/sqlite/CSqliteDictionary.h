@@ -24,6 +24,8 @@ public:
         std::string referencedTable;  // R
         std::vector<std::string> referencedColumns;
         std::string deleteRule = "NO ACTION";
+        bool enabled = true;
+        std::string index;  // P, U added later: the index that enforces it
     };
 
     // Adds what the views need; false on failure. The views themselves are

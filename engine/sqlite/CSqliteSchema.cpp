@@ -505,51 +505,7 @@ bool CSqliteSchema::AddConstraint(std::string_view table, std::string_view item,
             return false;
         }
     std::string utfTable = encoding::Cp932ToUtf8(Upper(table));
-    if (kind == "PRIMARY" || kind == "UNIQUE") {
-        std::size_t open = k + (kind == "PRIMARY" ? 2 : 1);
-        if (open >= tokens.size() || !CSqlScanner::IsSymbol(item, tokens[open], '(')) {
-            COraError::Set(error, 906, {}, static_cast<int>(at));
-            return false;
-        }
-        std::vector<std::string> columns;
-        for (const auto& [from, to] : Items(item, tokens, open))
-            columns.push_back(std::string(Trim(item.substr(from, to - from))));
-        bool primary = kind == "PRIMARY";
-        if (primary) {
-            std::string current;
-            TableSql(table, current);
-            bool hasKey =
-                Count("SELECT count(*) FROM pragma_table_info(" + Quote(utfTable) + ") WHERE pk > 0") > 0;
-            for (const auto& constraint : CSqliteDictionary::All(m_db))
-                hasKey = hasKey || (constraint.type == 'P' && constraint.table == utfTable);
-            if (hasKey) {
-                COraError::Set(error, 2260, {table}, static_cast<int>(at));
-                return false;
-            }
-        }
-        std::string list;
-        std::string nulls;
-        for (const auto& column : columns) {
-            list += (list.empty() ? "" : ", ") + encoding::Cp932ToUtf8(column);
-            nulls += (nulls.empty() ? "" : " OR ") + encoding::Cp932ToUtf8(column) + " IS NULL";
-        }
-        if (primary && Count("SELECT count(*) FROM " + utfTable + " WHERE " + nulls) > 0) {
-            COraError::Set(error, 2437, {name}, static_cast<int>(at));
-            return false;
-        }
-        std::string create = "CREATE UNIQUE INDEX " + encoding::Cp932ToUtf8(name) +
-                             " /*TARVEX:" + (primary ? "P" : "U") + "*/ ON " + utfTable + " (" + list + ")";
-        if (!Exec(create, error, static_cast<int>(at))) {
-            if (error.message.find("UNIQUE constraint failed") != std::string::npos)
-                COraError::Set(error, primary ? 2437 : 2299, {name}, static_cast<int>(at));
-            return false;
-        }
-        // Note: the columns of a primary key hold no NULL from now on.
-        if (primary)
-            for (const auto& column : columns)
-                if (!Modify(table, column + " NOT NULL", at, error)) return false;
-        return true;
-    }
+    if (kind == "PRIMARY" || kind == "UNIQUE") return AddKey(table, item, tokens, k, name, at, error);
     if (kind != "CHECK" && kind != "FOREIGN") {
         COraError::Set(error, 902, {}, static_cast<int>(at + (k < tokens.size() ? tokens[k].begin : 0)));
         return false;
@@ -587,6 +543,133 @@ bool CSqliteSchema::AddConstraint(std::string_view table, std::string_view item,
     return true;
 }
 
+namespace {
+
+// Words after USING INDEX that are its physical attributes, not its name.
+constexpr std::string_view kIndexAttributes[] = {
+    "TABLESPACE", "PCTFREE",    "INITRANS",   "MAXTRANS",   "STORAGE",   "COMPUTE",  "LOGGING",
+    "NOLOGGING",  "LOCAL",      "GLOBAL",     "ENABLE",     "DISABLE",   "VALIDATE", "NOVALIDATE",
+    "REVERSE",    "COMPRESS",   "NOCOMPRESS", "VISIBLE",    "INVISIBLE", "SORT",     "NOSORT",
+    "PARALLEL",   "NOPARALLEL", "ONLINE",     "DEFERRABLE",
+};
+
+bool IsIndexAttribute(const std::string& word) {
+    for (std::string_view attribute : kIndexAttributes)
+        if (word == attribute) return true;
+    return false;
+}
+
+}  // namespace
+
+bool CSqliteSchema::IndexOver(const std::string& table, const std::vector<std::string>& columns,
+                              const std::string& wanted, std::string& index, bool& unique) {
+    Statement list =
+        sqliteapi::Prepare(m_db, "SELECT name, \"unique\" FROM pragma_index_list(" + Quote(table) +
+                                     ") WHERE origin = 'c' ORDER BY \"unique\" DESC");
+    while (list && sqlite3_step(list.get()) == SQLITE_ROW) {
+        std::string name = reinterpret_cast<const char*>(sqlite3_column_text(list.get(), 0));
+        if (!wanted.empty() && cp932::ToUpperAscii(name) != wanted) continue;
+        std::vector<std::string> indexed;
+        Statement info = sqliteapi::Prepare(
+            m_db, "SELECT upper(name) FROM pragma_index_info(" + Quote(name) + ") ORDER BY seqno");
+        while (info && sqlite3_step(info.get()) == SQLITE_ROW)
+            indexed.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(info.get(), 0)));
+        if (indexed != columns) continue;
+        index = name;
+        unique = sqlite3_column_int(list.get(), 1) != 0;
+        return true;
+    }
+    return false;
+}
+
+bool CSqliteSchema::AddKey(std::string_view table, std::string_view item, const Tokens& tokens, std::size_t k,
+                           const std::string& name, std::size_t at, CEngineError& error) {
+    std::size_t open = k + (Word(item, tokens, k) == "PRIMARY" ? 2 : 1);
+    if (open >= tokens.size() || !CSqlScanner::IsSymbol(item, tokens[open], '(')) {
+        COraError::Set(error, 906, {}, static_cast<int>(at));
+        return false;
+    }
+    CCatalogTables::Key key;
+    key.name = encoding::Cp932ToUtf8(name);
+    key.table = encoding::Cp932ToUtf8(Upper(table));
+    key.type = Word(item, tokens, k) == "PRIMARY" ? 'P' : 'U';
+    std::size_t close = 0;
+    std::string nulls;
+    for (const auto& [from, to] : Items(item, tokens, open, &close)) {
+        key.columns.push_back(encoding::Cp932ToUtf8(Upper(Trim(item.substr(from, to - from)))));
+        nulls += (nulls.empty() ? "\"" : " OR \"") + key.columns.back() + "\" IS NULL";
+    }
+    std::string quotedTable = "\"" + key.table + "\"";
+    if (key.type == 'P') {
+        bool hasKey =
+            Count("SELECT count(*) FROM pragma_table_info(" + Quote(key.table) + ") WHERE pk > 0") > 0;
+        for (const auto& constraint : CSqliteDictionary::All(m_db))
+            hasKey = hasKey || (constraint.type == 'P' && constraint.table == key.table);
+        if (hasKey) {
+            COraError::Set(error, 2260, {std::string(table)}, static_cast<int>(at));
+            return false;
+        }
+        if (Count("SELECT count(*) FROM " + quotedTable + " WHERE " + nulls) > 0) {
+            COraError::Set(error, 2437, {name}, static_cast<int>(at));
+            return false;
+        }
+    }
+    // USING INDEX name, or USING INDEX (CREATE INDEX ...): the key takes that index.
+    std::string wanted;
+    for (std::size_t u = close + 1; u + 1 < tokens.size(); ++u) {
+        if (Word(item, tokens, u) != "USING" || Word(item, tokens, u + 1) != "INDEX") continue;
+        std::size_t named = u + 2;
+        if (named < tokens.size() && CSqlScanner::IsSymbol(item, tokens[named], '(')) {
+            std::size_t end = 0;
+            auto inner = Items(item, tokens, named, &end);
+            std::string create = Prepare(
+                Trim(item.substr(tokens[named].begin + 1, tokens[end].begin - tokens[named].begin - 1)));
+            if (!Exec(encoding::Cp932ToUtf8(create), error, static_cast<int>(at + tokens[named].begin)))
+                return false;
+            auto createTokens = CSqlScanner::Significant(create);
+            for (std::size_t c = 0; c + 1 < createTokens.size(); ++c)
+                if (Word(create, createTokens, c) == "INDEX") wanted = Word(create, createTokens, c + 1);
+        } else if (named < tokens.size() && !IsIndexAttribute(Word(item, tokens, named))) {
+            wanted = Word(item, tokens, named);
+        }
+        wanted = encoding::Cp932ToUtf8(wanted);
+        break;
+    }
+    bool unique = false;
+    if (IndexOver(key.table, key.columns, wanted, key.index, unique)) {
+        key.ownIndex = false;
+    } else if (!wanted.empty()) {
+        COraError::Set(error, 1418, {encoding::Utf8ToCp932(wanted)}, static_cast<int>(at));
+        return false;
+    }
+    // Note: a non-unique index serves as the server's would, but SQLite needs
+    // a unique one to refuse duplicates.
+    if (key.ownIndex || !unique) {
+        std::string index = key.ownIndex ? key.name : "TARVEX_KEY_" + key.name;
+        std::string list;
+        for (const auto& column : key.columns) list += (list.empty() ? "\"" : ", \"") + column + "\"";
+        if (!Exec("CREATE UNIQUE INDEX \"" + index + "\" ON " + quotedTable + " (" + list + ")", error,
+                  static_cast<int>(at))) {
+            if (error.message.find("UNIQUE constraint failed") != std::string::npos)
+                COraError::Set(error, key.type == 'P' ? 2437 : 2299, {name}, static_cast<int>(at));
+            else if (error.message.find("already exists") != std::string::npos)
+                COraError::Set(error, 955, {name}, static_cast<int>(at));
+            return false;
+        }
+        if (key.ownIndex) key.index = index;
+    }
+    // The columns of a primary key hold no NULL from now on.
+    if (key.type == 'P')
+        for (const auto& column : key.columns) {
+            if (Count("SELECT count(*) FROM pragma_table_info(" + Quote(key.table) +
+                      ") WHERE upper(name) = " + Quote(column) + " AND \"notnull\" = 0") <= 0)
+                continue;
+            if (!Modify(table, encoding::Utf8ToCp932(column) + " NOT NULL", at, error)) return false;
+            key.notNullAdded.push_back(column);
+        }
+    return CCatalogTables::AddKey(m_db, key, error);
+}
+
 bool CSqliteSchema::Keep(std::string_view table, const std::string& name, char kind, const std::string& text,
                          CEngineError& error) {
     return Exec("INSERT INTO TARVEX_DISABLED VALUES (" + Quote(encoding::Cp932ToUtf8(Upper(table))) + ", " +
@@ -598,30 +681,36 @@ bool CSqliteSchema::Keep(std::string_view table, const std::string& name, char k
 bool CSqliteSchema::Enable(std::string_view table, std::string_view name, std::size_t at,
                            CEngineError& error) {
     std::string utfName = encoding::Cp932ToUtf8(name);
+    for (const auto& key : CCatalogTables::Keys(m_db)) {
+        if (key.name != utfName) continue;
+        if (key.enabled) return true;
+        std::string list;
+        for (const auto& column : key.columns) list += (list.empty() ? "\"" : ", \"") + column + "\"";
+        if (key.ownIndex &&
+            !Exec("CREATE UNIQUE INDEX \"" + key.index + "\" ON \"" + key.table + "\" (" + list + ")", error,
+                  static_cast<int>(at))) {
+            if (error.message.find("UNIQUE constraint failed") != std::string::npos)
+                COraError::Set(error, key.type == 'P' ? 2437 : 2299, {std::string(name)},
+                               static_cast<int>(at));
+            return false;
+        }
+        return CCatalogTables::SetKeyEnabled(m_db, key.name, true, error);
+    }
     for (const auto& constraint : CSqliteDictionary::All(m_db))
         if (constraint.name == utfName) return true;
     sqlite3_stmt* raw = nullptr;
-    sqlite3_prepare_v2(m_db, "SELECT KIND, DEFINITION FROM TARVEX_DISABLED WHERE CONSTRAINT_NAME = ?1", -1,
-                       &raw, nullptr);
+    sqlite3_prepare_v2(m_db, "SELECT DEFINITION FROM TARVEX_DISABLED WHERE CONSTRAINT_NAME = ?1", -1, &raw,
+                       nullptr);
     Statement kept(raw);
     if (kept) sqlite3_bind_text(raw, 1, utfName.c_str(), -1, SQLITE_TRANSIENT);
     if (!kept || sqlite3_step(raw) != SQLITE_ROW) {
         COraError::Set(error, 2430, {std::string(name)}, static_cast<int>(at));
         return false;
     }
-    std::string kind = reinterpret_cast<const char*>(sqlite3_column_text(raw, 0));
-    std::string definition = reinterpret_cast<const char*>(sqlite3_column_text(raw, 1));
+    std::string definition = reinterpret_cast<const char*>(sqlite3_column_text(raw, 0));
     kept.reset();
-    bool ok = false;
-    if (kind == "I") {
-        ok = Exec(definition, error, static_cast<int>(at));
-        if (!ok && error.message.find("UNIQUE constraint failed") != std::string::npos)
-            COraError::Set(error, definition.find("TARVEX:P") != std::string::npos ? 2437 : 2299,
-                           {std::string(name)}, static_cast<int>(at));
-    } else {
-        ok = AddConstraint(table, encoding::Utf8ToCp932(definition), at, error);
-    }
-    return ok && Exec("DELETE FROM TARVEX_DISABLED WHERE CONSTRAINT_NAME = " + Quote(utfName), error);
+    return AddConstraint(table, encoding::Utf8ToCp932(definition), at, error) &&
+           Exec("DELETE FROM TARVEX_DISABLED WHERE CONSTRAINT_NAME = " + Quote(utfName), error);
 }
 
 bool CSqliteSchema::DropConstraint(std::string_view table, std::string_view name, std::size_t at,
@@ -647,21 +736,20 @@ bool CSqliteSchema::DropConstraint(std::string_view table, std::string_view name
             COraError::Set(error, disable ? 2297 : 2273, {found->name}, static_cast<int>(at));
             return false;
         }
-    std::string index = "SELECT count(*) FROM main.sqlite_schema WHERE type = 'index' AND upper(name) = " +
-                        Quote(found->name) + " AND sql LIKE '%/*TARVEX:%'";
-    if (Count(index) > 0) {
-        if (disable) {
-            sqlite3_stmt* raw = nullptr;
-            sqlite3_prepare_v2(
-                m_db,
-                ("SELECT sql FROM main.sqlite_schema WHERE upper(name) = " + Quote(found->name)).c_str(), -1,
-                &raw, nullptr);
-            Statement definition(raw);
-            if (!definition || sqlite3_step(raw) != SQLITE_ROW) return false;
-            std::string sql = reinterpret_cast<const char*>(sqlite3_column_text(raw, 0));
-            if (!Keep(table, found->name, 'I', encoding::Utf8ToCp932(sql), error)) return false;
-        }
-        return Exec("DROP INDEX " + found->name, error, static_cast<int>(at));
+    for (const auto& key : CCatalogTables::Keys(m_db)) {
+        if (key.name != found->name) continue;
+        if (key.enabled && key.ownIndex &&
+            !Exec("DROP INDEX \"" + key.index + "\"", error, static_cast<int>(at)))
+            return false;
+        if (disable) return CCatalogTables::SetKeyEnabled(m_db, key.name, false, error);
+        if (!key.ownIndex && !Exec("DROP INDEX IF EXISTS \"TARVEX_KEY_" + key.name + "\"", error))
+            return false;
+        if (!CCatalogTables::DropKey(m_db, key.name, error)) return false;
+        // Note: the NOT NULL the key brought goes with it.
+        for (const auto& column : key.notNullAdded)
+            if (!column.empty() && !Modify(table, encoding::Utf8ToCp932(column) + " NULL", at, error))
+                return false;
+        return true;
     }
     if (found->type == 'P' || found->type == 'U') {
         COraError::Set(error, 3001, {"DROP CONSTRAINT (PRIMARY KEY / UNIQUE)"}, static_cast<int>(at));

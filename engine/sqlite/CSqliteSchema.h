@@ -47,6 +47,14 @@ private:
     bool AlterTable(std::string_view sql, const Tokens& tokens, CEngineError& error, bool& handled);
     bool AlterSequence(std::string_view sql, const Tokens& tokens, CEngineError& error);
     bool AddItem(std::string_view table, std::string_view item, std::size_t at, CEngineError& error);
+    // ADD [CONSTRAINT name] PRIMARY KEY | UNIQUE (...) [USING INDEX ...],
+    // its kind at token `k` of `item`.
+    bool AddKey(std::string_view table, std::string_view item, const Tokens& tokens, std::size_t k,
+                const std::string& name, std::size_t at, CEngineError& error);
+    // The index of `table` (UTF-8) made by CREATE INDEX over exactly
+    // `columns`, named `wanted` unless that is empty.
+    bool IndexOver(const std::string& table, const std::vector<std::string>& columns,
+                   const std::string& wanted, std::string& index, bool& unique);
     bool AddConstraint(std::string_view table, std::string_view item, std::size_t at, CEngineError& error);
     // `disable`: the constraint is kept aside (TARVEX_DISABLED) for ENABLE.
     bool DropConstraint(std::string_view table, std::string_view name, std::size_t at, CEngineError& error,
