@@ -27,6 +27,12 @@ constexpr const char* kTables[] = {
     "VARCHAR2(128) NOT NULL, CONSTRAINT_TYPE VARCHAR2(1) NOT NULL, INDEX_NAME VARCHAR2(128) NOT NULL, "
     "OWN_INDEX "
     "VARCHAR2(1) NOT NULL, COLUMNS TEXT NOT NULL, NOT_NULL_ADDED TEXT NOT NULL, STATUS VARCHAR2(8) NOT NULL)",
+    "CREATE TABLE IF NOT EXISTS TARVEX_VIEWS (VIEW_NAME VARCHAR2(128) PRIMARY KEY, TEXT TEXT NOT NULL, "
+    "READ_ONLY VARCHAR2(1) NOT NULL, CHECK_OPTION VARCHAR2(1) NOT NULL, CONSTRAINT_NAME VARCHAR2(128))",
+    // Note: files of version 0 kept a view's text in a comment "/*TEXT:...*/".
+    "INSERT OR IGNORE INTO TARVEX_VIEWS SELECT upper(name), CASE WHEN instr(sql, '/*TEXT:') > 0 THEN "
+    "substr(sql, instr(sql, '/*TEXT:') + 7, instr(sql, '*/') - instr(sql, '/*TEXT:') - 7) ELSE substr(sql, "
+    "instr(upper(sql), ' AS ') + 4) END, 'N', 'N', NULL FROM main.sqlite_schema WHERE type = 'view'",
     "CREATE TABLE IF NOT EXISTS TARVEX_IDENTITIES (TABLE_NAME VARCHAR2(128) NOT NULL, COLUMN_NAME "
     "VARCHAR2(128) NOT NULL, GENERATION_TYPE VARCHAR2(10) NOT NULL, DEFAULT_ON_NULL VARCHAR2(3) NOT NULL, "
     "SEQUENCE_NAME VARCHAR2(128) NOT NULL, IDENTITY_OPTIONS VARCHAR2(298), PRIMARY KEY (TABLE_NAME, "
@@ -224,6 +230,37 @@ bool CCatalogTables::DropKey(sqlite3* db, const std::string& name, CEngineError&
     return false;
 }
 
+bool CCatalogTables::SetView(sqlite3* db, const View& view, CEngineError& error) {
+    Statement set = sqliteapi::Prepare(db, "INSERT OR REPLACE INTO TARVEX_VIEWS VALUES (?1, ?2, ?3, ?4, ?5)");
+    if (!set) return Exec(db, "SELECT 1 FROM TARVEX_VIEWS", error);
+    sqlite3_bind_text(set.get(), 1, view.name.c_str(), -1, SQLITE_TRANSIENT);
+    sqlite3_bind_text(set.get(), 2, view.text.c_str(), -1, SQLITE_TRANSIENT);
+    sqlite3_bind_text(set.get(), 3, view.readOnly ? "Y" : "N", -1, SQLITE_STATIC);
+    sqlite3_bind_text(set.get(), 4, view.checkOption ? "Y" : "N", -1, SQLITE_STATIC);
+    if (view.constraint.empty())
+        sqlite3_bind_null(set.get(), 5);
+    else
+        sqlite3_bind_text(set.get(), 5, view.constraint.c_str(), -1, SQLITE_TRANSIENT);
+    if (sqlite3_step(set.get()) == SQLITE_DONE) return true;
+    error.Set(sqliteapi::Cp932Of(sqlite3_errmsg(db)));
+    return false;
+}
+
+bool CCatalogTables::FindView(sqlite3* db, const std::string& name, View& view) {
+    Statement look = sqliteapi::Prepare(
+        db,
+        "SELECT TEXT, READ_ONLY, CHECK_OPTION, CONSTRAINT_NAME FROM main.TARVEX_VIEWS WHERE VIEW_NAME = ?1");
+    if (!look) return false;
+    sqlite3_bind_text(look.get(), 1, name.c_str(), -1, SQLITE_TRANSIENT);
+    if (sqlite3_step(look.get()) != SQLITE_ROW) return false;
+    view.name = name;
+    view.text = Text(look.get(), 0);
+    view.readOnly = Text(look.get(), 1) == "Y";
+    view.checkOption = Text(look.get(), 2) == "Y";
+    view.constraint = Text(look.get(), 3);
+    return true;
+}
+
 bool CCatalogTables::Install(sqlite3* db, CEngineError& error) {
     if (UserVersion(db) >= kVersion || sqlite3_db_readonly(db, "main") == 1) return true;
     if (!Exec(db, "BEGIN IMMEDIATE", error)) return false;
@@ -301,6 +338,7 @@ bool CCatalogTables::Forget(sqlite3* db, const std::string& table, CEngineError&
             name + "); DELETE FROM TARVEX_IDENTITIES WHERE TABLE_NAME = " + name +
             "; DELETE FROM TARVEX_COMMENTS WHERE TABLE_NAME = " + name +
             "; DELETE FROM TARVEX_KEYS WHERE TABLE_NAME = " + name +
+            "; DELETE FROM TARVEX_VIEWS WHERE VIEW_NAME = " + name +
             "; DELETE FROM TARVEX_DISABLED WHERE TABLE_NAME = " + name,
         error);
 }

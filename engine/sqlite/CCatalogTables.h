@@ -11,7 +11,8 @@ struct sqlite3;
 // The server's metadata that SQLite's own schema does not hold, kept in
 // ordinary tables of the database file: sequences (TARVEX_SEQUENCES),
 // identity columns with their options (TARVEX_IDENTITIES), comments
-// (TARVEX_COMMENTS), keys added by ALTER TABLE (TARVEX_KEYS) and other
+// (TARVEX_COMMENTS), views with their text and options (TARVEX_VIEWS),
+// keys added by ALTER TABLE (TARVEX_KEYS) and other
 // constraints set aside by DISABLE (TARVEX_DISABLED).
 // Their version is the file's user_version. They are made, in one
 // transaction, when a connection first opens the file for writing, and a
@@ -61,6 +62,18 @@ public:
     static bool SetKeyEnabled(sqlite3* db, const std::string& name, bool enabled, CEngineError& error);
     static bool DropKey(sqlite3* db, const std::string& name, CEngineError& error);
 
-    // Forgets what the catalog holds of a table that is gone (UTF-8 name).
+    // Views: the text as written and the options the server keeps.
+    struct View {
+        std::string name;
+        std::string text;
+        bool readOnly = false;
+        bool checkOption = false;
+        std::string constraint;  // the name of the option, "" when unnamed
+    };
+    static bool SetView(sqlite3* db, const View& view, CEngineError& error);
+    // The view's options; false when the catalog holds no such view.
+    static bool FindView(sqlite3* db, const std::string& name, View& view);
+
+    // Forgets what the catalog holds of a table or view that is gone (UTF-8 name).
     static bool Forget(sqlite3* db, const std::string& table, CEngineError& error);
 };

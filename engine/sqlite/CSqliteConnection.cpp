@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <optional>
 
 #include "engine/sqlite/CCatalogTables.h"
 #include "engine/sqlite/CDatabaseLocation.h"
@@ -93,6 +94,49 @@ std::size_t ViewQueryStart(std::string_view text, const std::vector<CSqlScanner:
     if (k < tokens.size() && CSqlScanner::IsSymbol(text, tokens[k], '.')) k += 2;
     if (k < tokens.size() && CSqlScanner::IsSymbol(text, tokens[k], '(')) return 0;
     return is("AS") ? k + 1 : 0;
+}
+
+// The options at the end of CREATE VIEW (WITH READ ONLY, WITH CHECK OPTION,
+// either with CONSTRAINT name), taken off `tokens`; the view's name and its
+// query as written.
+CCatalogTables::View ViewOptions(std::string_view text, std::vector<CSqlScanner::Token>& tokens,
+                                 std::size_t queryStart) {
+    CCatalogTables::View view;
+    auto word = [&](std::size_t k) {
+        return k < tokens.size() ? cp932::ToUpperAscii(text.substr(tokens[k].begin, tokens[k].length))
+                                 : std::string();
+    };
+    if (!tokens.empty() && CSqlScanner::IsSymbol(text, tokens.back(), ';')) tokens.pop_back();
+    std::size_t end = tokens.size();
+    std::string constraint;
+    if (end >= 2 && word(end - 2) == "CONSTRAINT") {
+        constraint = std::string(text.substr(tokens[end - 1].begin, tokens[end - 1].length));
+        end -= 2;
+    }
+    if (end >= 3 && word(end - 3) == "WITH" && word(end - 2) == "READ" && word(end - 1) == "ONLY") {
+        view.readOnly = true;
+    } else if (end >= 3 && word(end - 3) == "WITH" && word(end - 2) == "CHECK" && word(end - 1) == "OPTION") {
+        view.checkOption = true;
+    } else {
+        end = tokens.size() + 3;
+        constraint.clear();
+    }
+    end -= 3;
+    tokens.resize(end);
+    auto name = [](std::string_view written) {
+        return written.size() >= 2 && written.front() == '"'
+                   ? std::string(written.substr(1, written.size() - 2))
+                   : cp932::ToUpperAscii(written);
+    };
+    view.constraint = encoding::Cp932ToUtf8(name(constraint));
+    const auto& nameToken = tokens[queryStart - 2];
+    view.name = encoding::Cp932ToUtf8(name(text.substr(nameToken.begin, nameToken.length)));
+    if (end > queryStart) {
+        std::size_t from = tokens[queryStart].begin;
+        view.text =
+            encoding::Cp932ToUtf8(text.substr(from, tokens[end - 1].begin + tokens[end - 1].length - from));
+    }
+    return view;
 }
 
 const Refusal* FindRefusal(StatementKind kind) {
@@ -362,6 +406,8 @@ bool CSqliteConnection::Compile(Piece piece, std::string& compiled,
     if (!dml && viewStart == 0) return true;
     (void)first;
     CSqliteDictionary::Prepare(m_db, piece.text);
+    std::optional<CCatalogTables::View> view;
+    if (viewStart > 0) view = ViewOptions(piece.text, tokens, viewStart);
     CSqlArena arena;
     CSqlParser parser(piece.text, tokens, arena);
     CSqlParser::Failure failure;
@@ -386,14 +432,9 @@ bool CSqliteConnection::Compile(Piece piece, std::string& compiled,
         std::size_t nameBegin = tokens[viewStart - 2].begin;
         if (viewStart >= 4 && CSqlScanner::IsSymbol(piece.text, tokens[viewStart - 3], '.'))
             nameBegin = tokens[viewStart - 2].begin;
-        // Note: the view keeps its text as written, for USER_VIEWS.
-        std::string original(piece.text.substr(tokens[viewStart].begin));
-        while (!original.empty() &&
-               (original.back() == ';' || original.back() == ' ' || original.back() == '\n'))
-            original.pop_back();
-        for (std::size_t at; (at = original.find("*/")) != std::string::npos;) original.replace(at, 2, "* /");
-        std::size_t firstWord = body.find(' ');
-        body.insert(firstWord == std::string::npos ? body.size() : firstWord, " /*TEXT:" + original + "*/");
+        // Note: the view's text as written and its options go to the catalog
+        // with the view (RecordView).
+        m_pendingView = std::move(view);
         compiled =
             "CREATE VIEW " + std::string(piece.text.substr(nameBegin, nameEnd - nameBegin)) + " AS " + body;
     } else {
@@ -623,6 +664,7 @@ bool CSqliteConnection::RunStatement(Piece piece, std::vector<CEngineBind>& bind
 }
 
 bool CSqliteConnection::RunDdl(const std::string& sql, std::vector<CEngineBind>& binds, long& rowsProcessed) {
+    m_pendingView.reset();
     if (!CommitWork()) return false;
     std::string what;
     if (std::size_t at = CSqliteSchema::Unsupported(sql, what); at != std::string::npos) {
@@ -674,7 +716,7 @@ bool CSqliteConnection::RunDdlWork(const std::string& sql, std::vector<CEngineBi
     while ((rc = sqlite3_step(statement.get())) == SQLITE_ROW) {
     }
     if (rc != SQLITE_DONE) return SetStepError();
-    if (!CreateIdentities(sql) || !ForgetDropped(sql)) return false;
+    if (!CreateIdentities(sql) || !ForgetDropped(sql) || !RecordView()) return false;
     if (CStatementClassifier::Classify(sql) == StatementKind::Truncate)
         rowsProcessed = static_cast<long>(sqlite3_changes64(m_db));
     return true;
@@ -744,10 +786,17 @@ bool CSqliteConnection::CreateIdentities(const std::string& sql) {
     return true;
 }
 
+bool CSqliteConnection::RecordView() {
+    if (!m_pendingView) return true;
+    CCatalogTables::View view = std::move(*m_pendingView);
+    m_pendingView.reset();
+    return CCatalogTables::SetView(m_db, view, m_error);
+}
+
 bool CSqliteConnection::ForgetDropped(const std::string& sql) {
     auto tokens = CSqlScanner::Significant(sql, 3);
     if (tokens.size() < 3 || !CSqlScanner::Is(sql, tokens[0], "DROP") ||
-        !CSqlScanner::Is(sql, tokens[1], "TABLE"))
+        (!CSqlScanner::Is(sql, tokens[1], "TABLE") && !CSqlScanner::Is(sql, tokens[1], "VIEW")))
         return true;
     std::string name = sql.substr(tokens[2].begin, tokens[2].length);
     name = name.front() == '"' ? name.substr(1, name.size() - 2) : cp932::ToUpperAscii(name);
@@ -762,13 +811,14 @@ bool CSqliteConnection::RunSequence(const std::string& sql, StatementKind kind) 
 
 bool CSqliteConnection::RunReplace(const std::string& sql, std::vector<CEngineBind>& binds,
                                    long& rowsProcessed) {
+    m_pendingView.reset();
     if (!CommitWork() || !BeginWrite()) return false;
     std::string drop = COracleDialect::DropBeforeReplace(sql);
     bool ok = ExecPlain(drop.c_str());
     if (ok) {
         Statement statement;
         ok = Prepare(Piece{sql, 0}, {}, binds, statement) &&
-             (sqlite3_step(statement.get()) == SQLITE_DONE || SetStepError());
+             (sqlite3_step(statement.get()) == SQLITE_DONE || SetStepError()) && RecordView();
     }
     if (!ok) {
         CEngineError failure = m_error;
@@ -795,6 +845,17 @@ bool CSqliteConnection::Finish(bool ok, const std::string& sql) {
                        {name.empty() ? m_error.message.substr(kUnique.size()) : encoding::Utf8ToCp932(name)},
                        0);
         return false;
+    }
+    // Note: DML on a view WITH READ ONLY is refused in the server's words.
+    static constexpr std::string_view kView = "cannot modify ";
+    if (m_error.message.compare(0, kView.size(), kView) == 0) {
+        std::string name = m_error.message.substr(kView.size());
+        name = cp932::ToUpperAscii(name.substr(0, name.find(' ')));
+        CCatalogTables::View view;
+        if (CCatalogTables::FindView(m_db, encoding::Cp932ToUtf8(name), view) && view.readOnly) {
+            COraError::Set(m_error, 42399, {}, 0);
+            return false;
+        }
     }
     COraError::Translate(m_error, ActionOf(sql));
     return false;

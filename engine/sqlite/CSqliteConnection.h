@@ -2,11 +2,13 @@
 
 #include <cstddef>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "engine/CEngineConnection.h"
+#include "engine/sqlite/CCatalogTables.h"
 #include "engine/sqlite/CPlsqlBlock.h"
 #include "engine/sqlite/CSelectList.h"
 #include "engine/sqlite/CSqlEmitter.h"
@@ -129,6 +131,8 @@ private:
     bool CreateIdentities(const std::string& sql);
     // After DROP TABLE: what the catalog held of the table goes with it.
     bool ForgetDropped(const std::string& sql);
+    // After CREATE VIEW: its text and options go to the catalog.
+    bool RecordView();
     bool RunReplace(const std::string& sql, std::vector<CEngineBind>& binds, long& rowsProcessed);
     bool RunBlock(const std::string& sql, std::vector<CEngineBind>& binds, long& rowsProcessed);
     // Undoes the work of a failed block (its savepoint), keeping its error.
@@ -166,4 +170,6 @@ private:
     // The static types of the columns of the query compiled last (empty when
     // it took the token rewrite).
     std::vector<CSqlType> m_resultTypes;
+    // The view the statement being run creates (see RecordView).
+    std::optional<CCatalogTables::View> m_pendingView;
 };

@@ -57,12 +57,10 @@ const View kViews[] = {
      "END, p.cid + 1, p.dflt_value, CASE WHEN EXISTS (SELECT 1 FROM main.TARVEX_IDENTITIES i WHERE "
      "i.TABLE_NAME = upper(m.name) AND i.COLUMN_NAME = upper(p.name)) THEN 'YES' ELSE 'NO' END FROM "
      "main.sqlite_schema m, pragma_table_info(m.name) p WHERE m.type IN ('table', 'view') AND %U"},
-    {"VIEWS", "VIEW_NAME VARCHAR2(128), TEXT_LENGTH NUMBER, TEXT",
-     "SELECT VIEW_NAME, length(TEXT), TEXT FROM (SELECT upper(m.name) AS VIEW_NAME, CASE WHEN instr(m.sql, "
-     "'/*TEXT:') > 0 THEN substr(m.sql, instr(m.sql, '/*TEXT:') + 7, instr(m.sql, '*/') - instr(m.sql, "
-     "'/*TEXT:') - 7) ELSE substr(m.sql, instr(upper(m.sql), ' AS ') + 4) END AS TEXT FROM "
+    {"VIEWS", "VIEW_NAME VARCHAR2(128), TEXT_LENGTH NUMBER, TEXT, READ_ONLY VARCHAR2(1)",
+     "SELECT v.VIEW_NAME, length(v.TEXT), v.TEXT, v.READ_ONLY FROM main.TARVEX_VIEWS v JOIN "
      "main.sqlite_schema "
-     "m WHERE m.type = 'view')"},
+     "m ON m.type = 'view' AND upper(m.name) = v.VIEW_NAME"},
     {"INDEXES",
      "INDEX_NAME VARCHAR2(128), INDEX_TYPE VARCHAR2(27), TABLE_NAME VARCHAR2(128), UNIQUENESS VARCHAR2(9), "
      "STATUS VARCHAR2(8)",
@@ -356,6 +354,25 @@ std::vector<CSqliteDictionary::Constraint> CSqliteDictionary::All(sqlite3* db) {
                 return true;
         return false;
     });
+    // A view's option is a constraint of the view: O (read only), V (check).
+    Statement views =
+        ::Prepare(db,
+                  "SELECT VIEW_NAME, READ_ONLY, CONSTRAINT_NAME, rowid FROM main.TARVEX_VIEWS WHERE "
+                  "READ_ONLY = 'Y' OR CHECK_OPTION = 'Y' ORDER BY rowid");
+    while (views && sqlite3_step(views.get()) == SQLITE_ROW) {
+        Constraint c;
+        c.table = Text(views.get(), 0);
+        c.type = Text(views.get(), 1) == "Y" ? 'O' : 'V';
+        c.name = Text(views.get(), 2);
+        if (c.name.empty()) {
+            char buffer[32];
+            std::snprintf(buffer, sizeof buffer, "SYS_C%07lld",
+                          9000000 + sqlite3_column_int64(views.get(), 3));
+            c.name = buffer;
+        }
+        all.push_back(std::move(c));
+    }
+    views.reset();
     for (const auto& key : keys) {
         Constraint c;
         c.name = key.name;

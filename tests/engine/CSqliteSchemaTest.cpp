@@ -125,7 +125,7 @@ TEST_F(CSqliteSchemaTest, ModifyCommentsIdentityAndSequences) {
               "ID,NUMBER,22,N|NAME,VARCHAR2,10,N");
     EXPECT_EQ(Failure("DELETE FROM USER_TABLES"), "ORA-01031: USER_TABLES は読取り専用です。");
     Exec("CREATE OR REPLACE VIEW V AS SELECT NAME /* who */ FROM T WHERE ID > 1;");
-    EXPECT_EQ(Rows("SELECT VIEW_NAME, TEXT FROM USER_VIEWS"), "V,SELECT NAME /* who * / FROM T WHERE ID > 1");
+    EXPECT_EQ(Rows("SELECT VIEW_NAME, TEXT FROM USER_VIEWS"), "V,SELECT NAME /* who */ FROM T WHERE ID > 1");
     EXPECT_EQ(Rows("SELECT NAME FROM V"), "b|abcdefghij");
 }
 
