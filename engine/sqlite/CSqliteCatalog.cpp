@@ -146,7 +146,11 @@ const std::vector<CSqliteCatalog::Column>* CSqliteCatalog::Columns(std::string_v
     while (!columns.empty() && identities && sqlite3_step(identities.get()) == SQLITE_ROW) {
         std::string name = encoding::Utf8ToCp932(Text(identities.get(), 0));
         for (Column& column : columns)
-            if (column.name == name) column.identity = Text(identities.get(), 1);
+            if (column.name == name) {
+                column.identity = Text(identities.get(), 1);
+                // Note: a key column that numbers its NULLs takes one.
+                if (column.identity == "ON NULL") column.primaryKey = false;
+            }
     }
     // Note: a missing name is asked again next time (another connection
     // may create it).

@@ -575,7 +575,7 @@ bool CSqliteSchema::IndexOver(const std::string& table, const std::vector<std::s
         while (info && sqlite3_step(info.get()) == SQLITE_ROW)
             indexed.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(info.get(), 0)));
         if (indexed != columns) continue;
-        index = name;
+        index = cp932::ToUpperAscii(name);
         unique = sqlite3_column_int(list.get(), 1) != 0;
         return true;
     }

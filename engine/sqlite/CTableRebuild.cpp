@@ -66,12 +66,20 @@ bool KeepsRowid(const std::vector<Column>& columns) {
     return !(keys == 1 && integer);
 }
 
-// The definition with the name before its column list replaced by `name`.
-bool Renamed(const std::string& definition, const std::string& name, std::string& out) {
+// The definition with the name before its column list replaced by `name`;
+// `written` is that name as the definition writes it, quoted.
+bool Renamed(const std::string& definition, const std::string& name, std::string& out, std::string& written) {
     auto tokens = CSqlScanner::Significant(definition);
     for (std::size_t k = 1; k < tokens.size(); ++k)
         if (CSqlScanner::IsSymbol(definition, tokens[k], '(')) {
             std::size_t from = tokens[k - 1].begin;
+            written = definition.substr(from, tokens[k - 1].length);
+            // Note: an unquoted name is the upper-case one.
+            if (written.front() != '"') {
+                for (char& c : written)
+                    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+                written = Quoted(written);
+            }
             // A name given with its schema ("S"."T") goes whole.
             if (k >= 3 && CSqlScanner::IsSymbol(definition, tokens[k - 2], '.')) from = tokens[k - 3].begin;
             out = definition.substr(0, from) + name + " " + definition.substr(tokens[k].begin);
@@ -104,7 +112,8 @@ bool CTableRebuild::Run(sqlite3* db, const std::string& table, const std::string
     while (list && sqlite3_step(list.get()) == SQLITE_ROW) dependents.push_back(Text(list.get(), 0));
     list.reset();
     std::string create;
-    if (!Renamed(definition, kNewName, create)) {
+    std::string written;
+    if (!Renamed(definition, kNewName, create, written)) {
         error.Set(sqliteapi::Cp932Of("incomplete CREATE TABLE"));
         return false;
     }
@@ -125,7 +134,7 @@ bool CTableRebuild::Run(sqlite3* db, const std::string& table, const std::string
     if (!Exec(db, "DROP TABLE " + Quoted(stored), error) ||
         !Exec(db, "PRAGMA legacy_alter_table = ON", error))
         return false;
-    bool renamed = Exec(db, "ALTER TABLE " + std::string(kNewName) + " RENAME TO " + Quoted(stored), error);
+    bool renamed = Exec(db, "ALTER TABLE " + std::string(kNewName) + " RENAME TO " + written, error);
     sqlite3_exec(db, "PRAGMA legacy_alter_table = OFF", nullptr, nullptr, nullptr);
     if (!renamed) return false;
     for (const std::string& sql : dependents)
