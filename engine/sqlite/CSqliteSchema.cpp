@@ -8,6 +8,7 @@
 #include "engine/sqlite/COraError.h"
 #include "engine/sqlite/COracleDialect.h"
 #include "engine/sqlite/CSqlRewrite.h"
+#include "engine/sqlite/CSqliteCatalog.h"
 #include "engine/sqlite/CSqliteDictionary.h"
 #include "engine/sqlite/CTableRebuild.h"
 #include "engine/sqlite/SqliteApi.h"
@@ -476,11 +477,38 @@ bool CSqliteSchema::AddItem(std::string_view table, std::string_view item, std::
         return false;
     }
     if (StartsConstraint(Word(item, tokens, 0))) return AddConstraint(table, item, at, error);
+    for (std::size_t k = 1; k < tokens.size(); ++k)
+        if (Word(item, tokens, k) == "GENERATED" ||
+            (Word(item, tokens, k) == "AS" && Word(item, tokens, k + 1) == "IDENTITY"))
+            return AddIdentity(table, item, tokens, k, at, error);
     std::string statement = "ALTER TABLE " + std::string(table) + " ADD COLUMN ";
     std::string column = Prepare("CREATE TABLE X (" + std::string(item) + ")");
     column = column.substr(16, column.size() - 17);
     CSqlRewrite rewrite = COracleDialect::Translate(statement + column);
     return Exec(encoding::Cp932ToUtf8(rewrite.Text()), error, static_cast<int>(at));
+}
+
+bool CSqliteSchema::AddIdentity(std::string_view table, std::string_view item, const Tokens& tokens,
+                                std::size_t k, std::size_t at, CEngineError& error) {
+    CCatalogTables::Identity identity;
+    identity.table = encoding::Cp932ToUtf8(Upper(table));
+    identity.column = encoding::Cp932ToUtf8(Word(item, tokens, 0));
+    if (!ReadIdentity(item, tokens, k, identity)) {
+        COraError::Set(error, 1722, {}, static_cast<int>(at + tokens[k].begin));
+        return false;
+    }
+    // The rows there take numbers in their order, as on the server.
+    std::string column = Prepare("CREATE TABLE X (" + std::string(item) + ")");
+    column = COracleDialect::Translate(column.substr(16, column.size() - 17)).Text();
+    std::string current;
+    TableSql(table, current);
+    std::size_t close = current.rfind(')');
+    std::string sequence = CSqliteCatalog::IdentitySequence(Upper(table), Word(item, tokens, 0));
+    return CCatalogTables::SetIdentity(m_db, identity, error) &&
+           CTableRebuild::Run(
+               m_db, identity.table,
+               encoding::Cp932ToUtf8(current.substr(0, close) + ", " + column + current.substr(close)), error,
+               {{identity.column, "ORA_NEXTVAL('" + encoding::Cp932ToUtf8(sequence) + "')"}});
 }
 
 bool CSqliteSchema::EditDefinition(std::string_view table, const std::string& sql, CEngineError& error) {

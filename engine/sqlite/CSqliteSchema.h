@@ -66,6 +66,9 @@ private:
     // MODIFY column GENERATED ... AS IDENTITY [(options)] at token `k` of `item`.
     bool ModifyIdentity(std::string_view table, const std::string& column, std::string_view item,
                         const Tokens& tokens, std::size_t k, std::size_t at, CEngineError& error);
+    // ADD a column GENERATED ... AS IDENTITY (its clause at token `k`).
+    bool AddIdentity(std::string_view table, std::string_view item, const Tokens& tokens, std::size_t k,
+                     std::size_t at, CEngineError& error);
     bool EditDefinition(std::string_view table, const std::string& sql, CEngineError& error);
     bool Exec(const std::string& utf8, CEngineError& error, int position = 0);
     bool TableSql(std::string_view table, std::string& sql);

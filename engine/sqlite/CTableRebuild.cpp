@@ -91,7 +91,7 @@ bool Renamed(const std::string& definition, const std::string& name, std::string
 }  // namespace
 
 bool CTableRebuild::Run(sqlite3* db, const std::string& table, const std::string& definition,
-                        CEngineError& error) {
+                        CEngineError& error, const Fills& fills) {
     std::string stored;
     Statement look = sqliteapi::Prepare(
         db, "SELECT name FROM main.sqlite_schema WHERE type = 'table' AND upper(name) = upper(" +
@@ -121,13 +121,22 @@ bool CTableRebuild::Run(sqlite3* db, const std::string& table, const std::string
     std::vector<Column> before = Columns(db, stored);
     std::vector<Column> after = Columns(db, kNewName);
     std::string names;
-    for (const Column& column : after)
+    std::string values;
+    for (const Column& column : after) {
+        std::string value;
         for (const Column& old : before)
-            if (old.upper == column.upper) names += (names.empty() ? "" : ", ") + Quoted(column.name);
+            if (old.upper == column.upper) value = Quoted(old.name);
+        for (const auto& [name, expression] : fills)
+            if (name == column.upper) value = expression;
+        if (value.empty()) continue;
+        names += (names.empty() ? "" : ", ") + Quoted(column.name);
+        values += (values.empty() ? "" : ", ") + value;
+    }
     bool rowid = KeepsRowid(before) && KeepsRowid(after);
     std::string copy = "INSERT INTO " + std::string(kNewName) + " (" + (rowid ? "rowid" : "") +
                        (rowid && !names.empty() ? ", " : "") + names + ") SELECT " + (rowid ? "rowid" : "") +
-                       (rowid && !names.empty() ? ", " : "") + names + " FROM " + Quoted(stored);
+                       (rowid && !values.empty() ? ", " : "") + values + " FROM " + Quoted(stored) +
+                       " ORDER BY rowid";
     if ((!names.empty() || rowid) && !Exec(db, copy, error)) return false;
     // Note: the legacy rename leaves views and the foreign keys of other
     // tables as they are: they name the table, which is there again.

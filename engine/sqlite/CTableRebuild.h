@@ -1,6 +1,8 @@
 #pragma once
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "engine/EngineTypes.h"
 
@@ -19,7 +21,10 @@ class CTableRebuild {
 public:
     // `table`: the table's name (UTF-8, any case); `definition`: its new
     // CREATE TABLE statement (UTF-8). Columns of the same name keep their
-    // values; a new column takes its default. False with SQLite's reason.
-    static bool Run(sqlite3* db, const std::string& table, const std::string& definition,
-                    CEngineError& error);
+    // values; a new column takes its default, or the value of its SQL
+    // expression in `fills` (column name upper case, UTF-8), computed row by
+    // row in rowid order. False with SQLite's reason.
+    using Fills = std::vector<std::pair<std::string, std::string>>;
+    static bool Run(sqlite3* db, const std::string& table, const std::string& definition, CEngineError& error,
+                    const Fills& fills = {});
 };

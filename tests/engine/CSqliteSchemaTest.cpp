@@ -384,3 +384,15 @@ TEST_F(CSqliteSchemaTest, DictionaryColumnsHaveTheServersDeclaredTypes) {
     EXPECT_EQ(Rows("SELECT COLUMN_NAME, IDENTITY_COLUMN FROM USER_TAB_COLUMNS ORDER BY COLUMN_ID"),
               "ID,YES|N,NO");
 }
+
+TEST_F(CSqliteSchemaTest, AnIdentityColumnAddedLaterNumbersTheRowsThere) {
+    Exec("CREATE TABLE T (N VARCHAR2(5))");
+    Exec("INSERT INTO T VALUES ('a')");
+    Exec("INSERT INTO T VALUES ('b')");
+    Exec("ALTER TABLE T ADD (ID NUMBER GENERATED ALWAYS AS IDENTITY (START WITH 10 INCREMENT BY 10))");
+    Exec("INSERT INTO T (N) VALUES ('c')");
+    EXPECT_EQ(Rows("SELECT N, ID FROM T ORDER BY ID"), "a,10|b,20|c,30");
+    EXPECT_EQ(Failure("INSERT INTO T VALUES ('d', 1)").rfind("ORA-32795", 0), 0u);
+    EXPECT_EQ(Rows("SELECT NULLABLE, IDENTITY_COLUMN FROM USER_TAB_COLUMNS WHERE COLUMN_NAME = 'ID'"),
+              "N,YES");
+}
