@@ -258,7 +258,8 @@ void CSqliteDictionary::Prepare(sqlite3* db, std::string_view text) {
     sqlite3_exec(
         db,
         "INSERT INTO temp.TARVEX_DICT_CONSTRAINTS SELECT CONSTRAINT_NAME, CASE WHEN upper(DEFINITION) LIKE "
-        "'%CHECK%' THEN 'C' ELSE 'R' END, TABLE_NAME, NULL, NULL, NULL, NULL, 'DISABLED' FROM "
+        "'%CHECK%' THEN 'C' WHEN upper(DEFINITION) LIKE '%PRIMARY KEY%' THEN 'P' WHEN upper(DEFINITION) LIKE "
+        "'%REFERENCES%' THEN 'R' ELSE 'U' END, TABLE_NAME, NULL, NULL, NULL, 'DISABLED', NULL FROM "
         "main.TARVEX_DISABLED",
         nullptr, nullptr, nullptr);
     Statement add =

@@ -779,19 +779,20 @@ bool CSqliteSchema::DropConstraint(std::string_view table, std::string_view name
                 return false;
         return true;
     }
-    if (found->type == 'P' || found->type == 'U') {
-        COraError::Set(error, 3001, {"DROP CONSTRAINT (PRIMARY KEY / UNIQUE)"}, static_cast<int>(at));
-        return false;
-    }
-    // A CHECK, NOT NULL or FOREIGN KEY in the definition: its words go.
+    // A constraint in the definition: its words go, and the table is rebuilt.
     std::string current;
     TableSql(table, current);
     auto tokens = CSqlScanner::Significant(current);
+    // Note: an unnamed primary key is found by its words.
+    bool unnamedKey = found->type == 'P' &&
+                      current.find("CONSTRAINT " + encoding::Utf8ToCp932(found->name)) == std::string::npos;
     for (std::size_t k = 0; k + 1 < tokens.size(); ++k) {
-        if (Word(current, tokens, k) != "CONSTRAINT" ||
-            encoding::Cp932ToUtf8(Word(current, tokens, k + 1)) != found->name)
-            continue;
-        std::size_t end = k + 2;
+        bool named = Word(current, tokens, k) == "CONSTRAINT" &&
+                     encoding::Cp932ToUtf8(Word(current, tokens, k + 1)) == found->name;
+        bool key =
+            unnamedKey && Word(current, tokens, k) == "PRIMARY" && Word(current, tokens, k + 1) == "KEY";
+        if (!named && !key) continue;
+        std::size_t end = named ? k + 2 : k + 1;
         int depth = 0;
         for (; end < tokens.size(); ++end) {
             if (CSqlScanner::IsSymbol(current, tokens[end], '(')) ++depth;
@@ -813,6 +814,14 @@ bool CSqliteSchema::DropConstraint(std::string_view table, std::string_view name
                 item.insert(references,
                             "FOREIGN KEY (" + encoding::Utf8ToCp932(found->columns.front()) + ") ");
             }
+            // A key written with its column takes the column list it needs alone.
+            if ((found->type == 'P' || found->type == 'U') && item.find('(') == std::string::npos) {
+                std::string list;
+                for (const auto& column : found->columns)
+                    list += (list.empty() ? "" : ", ") + encoding::Utf8ToCp932(column);
+                item += " (" + list + ")";
+            }
+            if (unnamedKey) item = "CONSTRAINT " + encoding::Utf8ToCp932(found->name) + " " + item;
             if (!Keep(table, found->name, 'D', item, error)) return false;
         }
         return EditDefinition(table, edited, error);
