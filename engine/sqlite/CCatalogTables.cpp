@@ -33,6 +33,8 @@ constexpr const char* kTables[] = {
     "INSERT OR IGNORE INTO TARVEX_VIEWS SELECT upper(name), CASE WHEN instr(sql, '/*TEXT:') > 0 THEN "
     "substr(sql, instr(sql, '/*TEXT:') + 7, instr(sql, '*/') - instr(sql, '/*TEXT:') - 7) ELSE substr(sql, "
     "instr(upper(sql), ' AS ') + 4) END, 'N', 'N', NULL FROM main.sqlite_schema WHERE type = 'view'",
+    "CREATE TABLE IF NOT EXISTS TARVEX_TEMPORARY (TABLE_NAME VARCHAR2(128) PRIMARY KEY, DEFINITION TEXT NOT "
+    "NULL, DURATION VARCHAR2(15) NOT NULL)",
     "CREATE TABLE IF NOT EXISTS TARVEX_IDENTITIES (TABLE_NAME VARCHAR2(128) NOT NULL, COLUMN_NAME "
     "VARCHAR2(128) NOT NULL, GENERATION_TYPE VARCHAR2(10) NOT NULL, DEFAULT_ON_NULL VARCHAR2(3) NOT NULL, "
     "SEQUENCE_NAME VARCHAR2(128) NOT NULL, IDENTITY_OPTIONS VARCHAR2(298), PRIMARY KEY (TABLE_NAME, "
@@ -261,6 +263,33 @@ bool CCatalogTables::FindView(sqlite3* db, const std::string& name, View& view) 
     return true;
 }
 
+bool CCatalogTables::AddTemporary(sqlite3* db, const std::string& table, const std::string& definition,
+                                  bool deleteOnCommit, CEngineError& error) {
+    Statement add = sqliteapi::Prepare(db, "INSERT OR REPLACE INTO TARVEX_TEMPORARY VALUES (?1, ?2, ?3)");
+    if (!add) return Exec(db, "SELECT 1 FROM TARVEX_TEMPORARY", error);
+    sqlite3_bind_text(add.get(), 1, table.c_str(), -1, SQLITE_TRANSIENT);
+    sqlite3_bind_text(add.get(), 2, definition.c_str(), -1, SQLITE_TRANSIENT);
+    sqlite3_bind_text(add.get(), 3, deleteOnCommit ? "SYS$TRANSACTION" : "SYS$SESSION", -1, SQLITE_STATIC);
+    if (sqlite3_step(add.get()) == SQLITE_DONE) return true;
+    error.Set(sqliteapi::Cp932Of(sqlite3_errmsg(db)));
+    return false;
+}
+
+void CCatalogTables::OpenTemporary(sqlite3* db, std::vector<std::string>& deleteOnCommit) {
+    Statement list = sqliteapi::Prepare(db, "SELECT DEFINITION FROM main.TARVEX_TEMPORARY");
+    while (list && sqlite3_step(list.get()) == SQLITE_ROW)
+        sqlite3_exec(db, Text(list.get(), 0).c_str(), nullptr, nullptr, nullptr);
+    deleteOnCommit = DeleteOnCommit(db);
+}
+
+std::vector<std::string> CCatalogTables::DeleteOnCommit(sqlite3* db) {
+    std::vector<std::string> names;
+    Statement list = sqliteapi::Prepare(
+        db, "SELECT TABLE_NAME FROM main.TARVEX_TEMPORARY WHERE DURATION = 'SYS$TRANSACTION'");
+    while (list && sqlite3_step(list.get()) == SQLITE_ROW) names.push_back("\"" + Text(list.get(), 0) + "\"");
+    return names;
+}
+
 bool CCatalogTables::Install(sqlite3* db, CEngineError& error) {
     if (UserVersion(db) >= kVersion || sqlite3_db_readonly(db, "main") == 1) return true;
     if (!Exec(db, "BEGIN IMMEDIATE", error)) return false;
@@ -339,6 +368,7 @@ bool CCatalogTables::Forget(sqlite3* db, const std::string& table, CEngineError&
             "; DELETE FROM TARVEX_COMMENTS WHERE TABLE_NAME = " + name +
             "; DELETE FROM TARVEX_KEYS WHERE TABLE_NAME = " + name +
             "; DELETE FROM TARVEX_VIEWS WHERE VIEW_NAME = " + name +
+            "; DELETE FROM TARVEX_TEMPORARY WHERE TABLE_NAME = " + name +
             "; DELETE FROM TARVEX_DISABLED WHERE TABLE_NAME = " + name,
         error);
 }

@@ -12,7 +12,8 @@ struct sqlite3;
 // ordinary tables of the database file: sequences (TARVEX_SEQUENCES),
 // identity columns with their options (TARVEX_IDENTITIES), comments
 // (TARVEX_COMMENTS), views with their text and options (TARVEX_VIEWS),
-// keys added by ALTER TABLE (TARVEX_KEYS) and other
+// GLOBAL TEMPORARY tables (TARVEX_TEMPORARY), keys added by ALTER TABLE
+// (TARVEX_KEYS) and other
 // constraints set aside by DISABLE (TARVEX_DISABLED).
 // Their version is the file's user_version. They are made, in one
 // transaction, when a connection first opens the file for writing, and a
@@ -73,6 +74,16 @@ public:
     static bool SetView(sqlite3* db, const View& view, CEngineError& error);
     // The view's options; false when the catalog holds no such view.
     static bool FindView(sqlite3* db, const std::string& name, View& view);
+
+    // GLOBAL TEMPORARY tables: the definition is the file's, the rows each
+    // connection's own (a table of its temporary database). `definition`:
+    // the CREATE TEMP TABLE statement (UTF-8).
+    static bool AddTemporary(sqlite3* db, const std::string& table, const std::string& definition,
+                             bool deleteOnCommit, CEngineError& error);
+    // Makes this connection's tables; the names of those whose rows go at
+    // each commit in `deleteOnCommit` (quoted, UTF-8).
+    static void OpenTemporary(sqlite3* db, std::vector<std::string>& deleteOnCommit);
+    static std::vector<std::string> DeleteOnCommit(sqlite3* db);
 
     // Forgets what the catalog holds of a table or view that is gone (UTF-8 name).
     static bool Forget(sqlite3* db, const std::string& table, CEngineError& error);

@@ -248,6 +248,7 @@ std::unique_ptr<CSqliteConnection> CSqliteConnection::Open(const std::string& da
         if (sqlite3_exec(db, statement, nullptr, nullptr, nullptr) != SQLITE_OK) return fail(db);
     CEngineError install;
     if (!CCatalogTables::Install(db, install)) return fail(db);
+    CCatalogTables::OpenTemporary(db, connection->m_deleteOnCommit);
     connection->m_sequences = std::make_unique<CSqliteSequences>(db);
     connection->m_session = std::make_unique<CSqliteSession>();
     connection->m_catalog = std::make_unique<CSqliteCatalog>(db);
@@ -284,6 +285,9 @@ bool CSqliteConnection::CommitWork() {
     if (!InTransaction()) return true;
     if (!ExecPlain("COMMIT")) return false;
     ++m_commits;
+    // The rows of temporary tables ON COMMIT DELETE ROWS go with the commit.
+    for (const std::string& table : m_deleteOnCommit)
+        sqlite3_exec(m_db, ("DELETE FROM temp." + table).c_str(), nullptr, nullptr, nullptr);
     return true;
 }
 
@@ -687,6 +691,7 @@ bool CSqliteConnection::RunDdl(const std::string& sql, std::vector<CEngineBind>&
     }
     if (rebuilds) sqlite3_exec(m_db, "PRAGMA foreign_keys = ON", nullptr, nullptr, nullptr);
     m_catalog->Invalidate();
+    m_deleteOnCommit = CCatalogTables::DeleteOnCommit(m_db);
     return ok;
 }
 
@@ -716,7 +721,9 @@ bool CSqliteConnection::RunDdlWork(const std::string& sql, std::vector<CEngineBi
     while ((rc = sqlite3_step(statement.get())) == SQLITE_ROW) {
     }
     if (rc != SQLITE_DONE) return SetStepError();
-    if (!CreateIdentities(sql) || !ForgetDropped(sql) || !RecordView()) return false;
+    if (!CreateIdentities(sql) || !ForgetDropped(sql) || !RecordView() ||
+        !RecordTemporary(sql, sqlite3_sql(statement.get())))
+        return false;
     if (CStatementClassifier::Classify(sql) == StatementKind::Truncate)
         rowsProcessed = static_cast<long>(sqlite3_changes64(m_db));
     return true;
@@ -784,6 +791,19 @@ bool CSqliteConnection::CreateIdentities(const std::string& sql) {
     for (const auto& identity : CSqliteSchema::Identities(sql))
         if (!CCatalogTables::SetIdentity(m_db, identity, m_error)) return false;
     return true;
+}
+
+bool CSqliteConnection::RecordTemporary(const std::string& sql, const char* created) {
+    auto tokens = CSqlScanner::Significant(sql, 5);
+    if (tokens.size() < 5 || !CSqlScanner::Is(sql, tokens[1], "GLOBAL") ||
+        !CSqlScanner::Is(sql, tokens[2], "TEMPORARY"))
+        return true;
+    std::string name = sql.substr(tokens[4].begin, tokens[4].length);
+    name = name.front() == '"' ? name.substr(1, name.size() - 2) : cp932::ToUpperAscii(name);
+    // Note: ON COMMIT DELETE ROWS is the server's default.
+    bool preserve = cp932::ToUpperAscii(sql).find("PRESERVE ROWS") != std::string::npos;
+    return CCatalogTables::AddTemporary(m_db, encoding::Cp932ToUtf8(name), created != nullptr ? created : "",
+                                        !preserve, m_error);
 }
 
 bool CSqliteConnection::RecordView() {

@@ -133,6 +133,9 @@ private:
     bool ForgetDropped(const std::string& sql);
     // After CREATE VIEW: its text and options go to the catalog.
     bool RecordView();
+    // After CREATE GLOBAL TEMPORARY TABLE: its definition (`created`, the
+    // statement SQLite ran) goes to the catalog.
+    bool RecordTemporary(const std::string& sql, const char* created);
     bool RunReplace(const std::string& sql, std::vector<CEngineBind>& binds, long& rowsProcessed);
     bool RunBlock(const std::string& sql, std::vector<CEngineBind>& binds, long& rowsProcessed);
     // Undoes the work of a failed block (its savepoint), keeping its error.
@@ -172,4 +175,6 @@ private:
     std::vector<CSqlType> m_resultTypes;
     // The view the statement being run creates (see RecordView).
     std::optional<CCatalogTables::View> m_pendingView;
+    // Temporary tables whose rows each commit removes (quoted, UTF-8).
+    std::vector<std::string> m_deleteOnCommit;
 };

@@ -47,7 +47,7 @@ const View kViews[] = {
      "TABLE_NAME VARCHAR2(128), TABLESPACE_NAME VARCHAR2(30), STATUS VARCHAR2(8), NUM_ROWS NUMBER, TEMPORARY "
      "VARCHAR2(1)",
      "SELECT upper(m.name), 'USERS', 'VALID', NULL, 'N' FROM main.sqlite_schema m WHERE m.type = 'table' AND "
-     "%U"},
+     "%U UNION ALL SELECT TABLE_NAME, NULL, 'VALID', NULL, 'Y' FROM main.TARVEX_TEMPORARY"},
     {"TAB_COLUMNS",
      "TABLE_NAME VARCHAR2(128), COLUMN_NAME VARCHAR2(128), DATA_TYPE VARCHAR2(128), DATA_LENGTH NUMBER, "
      "DATA_PRECISION NUMBER, DATA_SCALE NUMBER, NULLABLE VARCHAR2(1), COLUMN_ID NUMBER, DATA_DEFAULT, "
@@ -56,7 +56,9 @@ const View kViews[] = {
      "ORA_TYPE_PART(p.type, 2), ORA_TYPE_PART(p.type, 3), CASE WHEN p.\"notnull\" OR p.pk THEN 'N' ELSE 'Y' "
      "END, p.cid + 1, p.dflt_value, CASE WHEN EXISTS (SELECT 1 FROM main.TARVEX_IDENTITIES i WHERE "
      "i.TABLE_NAME = upper(m.name) AND i.COLUMN_NAME = upper(p.name)) THEN 'YES' ELSE 'NO' END FROM "
-     "main.sqlite_schema m, pragma_table_info(m.name) p WHERE m.type IN ('table', 'view') AND %U"},
+     "(SELECT name, type FROM main.sqlite_schema UNION ALL SELECT name, type FROM temp.sqlite_schema WHERE "
+     "upper(name) IN (SELECT TABLE_NAME FROM main.TARVEX_TEMPORARY)) m, pragma_table_info(m.name) p WHERE "
+     "m.type IN ('table', 'view') AND %U"},
     {"VIEWS", "VIEW_NAME VARCHAR2(128), TEXT_LENGTH NUMBER, TEXT, READ_ONLY VARCHAR2(1)",
      "SELECT v.VIEW_NAME, length(v.TEXT), v.TEXT, v.READ_ONLY FROM main.TARVEX_VIEWS v JOIN "
      "main.sqlite_schema "

@@ -149,7 +149,13 @@ std::string CSqliteSchema::Prepare(std::string_view sql) {
     std::string out(sql);
     if (Word(sql, tokens, 0) != "CREATE") return out;
     std::size_t k = 1;
-    if (Word(sql, tokens, k) == "GLOBAL") k += 2;
+    // Note: a GLOBAL TEMPORARY table's rows are the connection's own.
+    if (Word(sql, tokens, k) == "GLOBAL" && Word(sql, tokens, k + 1) == "TEMPORARY") {
+        out.replace(tokens[k].begin, 4, "TEMP");
+        for (std::size_t at = tokens[k].begin + 4; at < tokens[k + 1].begin + tokens[k + 1].length; ++at)
+            if (out[at] != '\n') out[at] = ' ';
+        k += 2;
+    }
     bool index = Word(sql, tokens, k) == "INDEX" ||
                  ((Word(sql, tokens, k) == "UNIQUE" || Word(sql, tokens, k) == "BITMAP") &&
                   Word(sql, tokens, k + 1) == "INDEX");

@@ -420,3 +420,30 @@ TEST_F(CSqliteSchemaTest, KeysOfTheTableDefinitionAreDroppedAndDisabled) {
     EXPECT_EQ(Rows("SELECT CONSTRAINT_NAME, STATUS FROM USER_CONSTRAINTS ORDER BY 1"), "P_PK,ENABLED");
     EXPECT_EQ(Rows("SELECT COUNT(*) FROM Q"), "2");
 }
+
+TEST_F(CSqliteSchemaTest, GlobalTemporaryTablesKeepEachSessionsRowsUntilTheyEnd) {
+    Exec("CREATE GLOBAL TEMPORARY TABLE G (ID NUMBER, N VARCHAR2(5)) ON COMMIT DELETE ROWS");
+    Exec("CREATE GLOBAL TEMPORARY TABLE H (ID NUMBER) ON COMMIT PRESERVE ROWS TABLESPACE TEMP");
+    Exec("INSERT INTO G VALUES (1, 'a')");
+    Exec("INSERT INTO H VALUES (1)");
+    EXPECT_EQ(Rows("SELECT COUNT(*) FROM G"), "1");
+    CEngineError error;
+    auto other = CSqliteConnection::Open("", error);
+    ASSERT_NE(other, nullptr) << error.message;
+    EXPECT_EQ(Rows(*other, "SELECT COUNT(*) FROM H"), "0");
+    EXPECT_EQ(Failure("INSERT INTO G VALUES (2, 'toolong')").rfind("ORA-12899", 0), 0u);
+    Exec("COMMIT");
+    EXPECT_EQ(Rows("SELECT COUNT(*) FROM G"), "0");
+    EXPECT_EQ(Rows("SELECT COUNT(*) FROM H"), "1");
+    EXPECT_EQ(Rows("SELECT TABLE_NAME, TEMPORARY FROM USER_TABLES ORDER BY 1"), "G,Y|H,Y");
+    EXPECT_EQ(Rows("SELECT COLUMN_NAME FROM USER_TAB_COLUMNS WHERE TABLE_NAME = 'G' ORDER BY COLUMN_ID"),
+              "ID|N");
+    Exec("DROP TABLE G");
+    EXPECT_EQ(Rows("SELECT TABLE_NAME FROM USER_TABLES"), "H");
+    other.reset();
+    m_connection.reset();
+    m_connection = CSqliteConnection::Open("", error);
+    ASSERT_NE(m_connection, nullptr) << error.message;
+    EXPECT_EQ(Rows("SELECT COUNT(*) FROM H"), "0");
+    EXPECT_NE(Failure("INSERT INTO G VALUES (1, 'a')"), "OK");
+}
