@@ -166,9 +166,29 @@ bool ConvertKeyMarks(sqlite3* db, CEngineError& error) {
     for (auto& key : keys) {
         key.columns = IndexColumns(db, key.index);
         if (key.type == 'P') key.notNullAdded = key.columns;
-        if (!CCatalogTables::AddKey(db, key, error)) return false;
     }
-    return true;
+    // A disabled one was kept aside as its index's definition.
+    Statement disabled = sqliteapi::Prepare(
+        db, "SELECT DEFINITION FROM main.TARVEX_DISABLED WHERE KIND = 'I' AND DEFINITION LIKE '%/*TARVEX:%'");
+    while (disabled && sqlite3_step(disabled.get()) == SQLITE_ROW) {
+        // CREATE UNIQUE INDEX name /*TARVEX:K*/ ON table (columns)
+        std::string sql = Text(disabled.get(), 0);
+        auto tokens = CSqlScanner::Significant(sql);
+        if (tokens.size() < 8) continue;
+        CCatalogTables::Key key;
+        key.name = key.index = Name(std::string_view(sql).substr(tokens[3].begin, tokens[3].length));
+        key.table = Name(std::string_view(sql).substr(tokens[5].begin, tokens[5].length));
+        key.type = sql[sql.find("/*TARVEX:") + 9] == 'P' ? 'P' : 'U';
+        key.enabled = false;
+        for (std::size_t k = 7; k < tokens.size() && !CSqlScanner::IsSymbol(sql, tokens[k], ')'); ++k)
+            if (!CSqlScanner::IsSymbol(sql, tokens[k], ','))
+                key.columns.push_back(Name(std::string_view(sql).substr(tokens[k].begin, tokens[k].length)));
+        keys.push_back(key);
+    }
+    disabled.reset();
+    for (const auto& key : keys)
+        if (!CCatalogTables::AddKey(db, key, error)) return false;
+    return Exec(db, "DELETE FROM TARVEX_DISABLED WHERE KIND = 'I'", error);
 }
 
 }  // namespace

@@ -272,7 +272,13 @@ TEST(CSqliteSchemaFile, AFileWithIdentityMarksIsConvertedOnceWhenOpened) {
                      "INSERT INTO TARVEX_SEQUENCES VALUES ('ISEQ$$_T_K', 2, 1);"
                      "CREATE TABLE TARVEX_COMMENTS (TABLE_NAME TEXT NOT NULL, COLUMN_NAME TEXT NOT NULL, "
                      "COMMENTS TEXT, PRIMARY KEY (TABLE_NAME, COLUMN_NAME));"
-                     "INSERT INTO TARVEX_COMMENTS VALUES ('T', '', 'kept');",
+                     "INSERT INTO TARVEX_COMMENTS VALUES ('T', '', 'kept');"
+                     "CREATE TABLE K (A NUMBER NOT NULL, B NUMBER);"
+                     "CREATE UNIQUE INDEX K_PK /*TARVEX:P*/ ON K (A);"
+                     "CREATE TABLE TARVEX_DISABLED (TABLE_NAME TEXT NOT NULL, CONSTRAINT_NAME TEXT PRIMARY "
+                     "KEY, KIND TEXT NOT NULL, DEFINITION TEXT NOT NULL);"
+                     "INSERT INTO TARVEX_DISABLED VALUES ('K', 'K_B_UK', 'I', 'CREATE UNIQUE INDEX K_B_UK "
+                     "/*TARVEX:U*/ ON K (B)');",
                      nullptr, nullptr, nullptr),
         SQLITE_OK);
     sqlite3_close(raw);
@@ -293,6 +299,21 @@ TEST(CSqliteSchemaFile, AFileWithIdentityMarksIsConvertedOnceWhenOpened) {
         ASSERT_TRUE(connection->Query("SELECT COMMENTS FROM USER_TAB_COMMENTS WHERE TABLE_NAME = 'T'", binds,
                                       result));
         EXPECT_EQ(result.Value(0, 0), "kept");
+        // Keys marked in their index's text, a disabled one kept aside.
+        ASSERT_TRUE(
+            connection->Query("SELECT CONSTRAINT_NAME || CONSTRAINT_TYPE || STATUS FROM USER_CONSTRAINTS "
+                              "WHERE TABLE_NAME = 'K' ORDER BY 1",
+                              binds, result));
+        ASSERT_EQ(result.RowCount(), 2u);
+        EXPECT_EQ(result.Value(0, 0), open == 0 ? "K_B_UKUDISABLED" : "K_B_UKUENABLED");
+        EXPECT_EQ(result.Value(1, 0), "K_PKPENABLED");
+        if (open == 0) {
+            ASSERT_TRUE(connection->Execute("ALTER TABLE K ENABLE CONSTRAINT K_B_UK", binds, rows))
+                << connection->LastError().message;
+            ASSERT_TRUE(connection->Execute("INSERT INTO K VALUES (1, 1)", binds, rows));
+            EXPECT_FALSE(connection->Execute("INSERT INTO K VALUES (2, 1)", binds, rows));
+            EXPECT_NE(connection->LastError().message.find("K_B_UK"), std::string::npos);
+        }
         ASSERT_TRUE(connection->Commit());
     }
     ASSERT_EQ(sqlite3_open(home.Path("old.db").c_str(), &raw), SQLITE_OK);
