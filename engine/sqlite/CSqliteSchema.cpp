@@ -494,6 +494,26 @@ bool CSqliteSchema::AddItem(std::string_view table, std::string_view item, std::
     return Exec(encoding::Cp932ToUtf8(rewrite.Text()), error, static_cast<int>(at));
 }
 
+std::string CSqliteSchema::WithReferencedColumns(const std::string& body) {
+    auto tokens = CSqlScanner::Significant(body);
+    for (std::size_t k = 0; k + 1 < tokens.size(); ++k) {
+        if (Word(body, tokens, k) != "REFERENCES") continue;
+        std::size_t after = k + 2;
+        if (after < tokens.size() && CSqlScanner::IsSymbol(body, tokens[after], '(')) return body;
+        std::string parent = encoding::Cp932ToUtf8(Word(body, tokens, k + 1));
+        for (const auto& constraint : CSqliteDictionary::All(m_db)) {
+            if (constraint.type != 'P' || constraint.table != parent) continue;
+            std::string list;
+            for (const auto& column : constraint.columns)
+                list += (list.empty() ? "" : ", ") + encoding::Utf8ToCp932(column);
+            std::size_t at = tokens[k + 1].begin + tokens[k + 1].length;
+            return body.substr(0, at) + " (" + list + ")" + body.substr(at);
+        }
+        return body;
+    }
+    return body;
+}
+
 bool CSqliteSchema::AddIdentity(std::string_view table, std::string_view item, const Tokens& tokens,
                                 std::size_t k, std::size_t at, CEngineError& error) {
     CCatalogTables::Identity identity;
@@ -553,6 +573,7 @@ bool CSqliteSchema::AddConstraint(std::string_view table, std::string_view item,
     Items(current, defTokens, open, &close);
     std::string body = Prepare("CREATE TABLE X (" + std::string(item.substr(tokens[k].begin)) + ")");
     body = body.substr(16, body.size() - 17);
+    if (kind == "FOREIGN") body = WithReferencedColumns(body);
     std::string edited = current.substr(0, defTokens[close].begin) + ", CONSTRAINT " + name + " " + body +
                          current.substr(defTokens[close].begin);
     // Note: the rows are checked first, so that the failure is the server's.

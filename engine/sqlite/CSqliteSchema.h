@@ -66,6 +66,9 @@ private:
     // MODIFY column GENERATED ... AS IDENTITY [(options)] at token `k` of `item`.
     bool ModifyIdentity(std::string_view table, const std::string& column, std::string_view item,
                         const Tokens& tokens, std::size_t k, std::size_t at, CEngineError& error);
+    // A foreign key's text "... REFERENCES parent" with the columns of the
+    // parent's primary key written out: SQLite finds only its own keys.
+    std::string WithReferencedColumns(const std::string& body);
     // ADD a column GENERATED ... AS IDENTITY (its clause at token `k`).
     bool AddIdentity(std::string_view table, std::string_view item, const Tokens& tokens, std::size_t k,
                      std::size_t at, CEngineError& error);
