@@ -375,6 +375,63 @@ std::string CCatalogTables::IdentityOf(sqlite3* db, std::string_view table, std:
     return sqlite3_step(look.get()) == SQLITE_ROW ? Text(look.get(), 0) : std::string();
 }
 
+namespace {
+
+// Runs `sql` with ?1, ?2 and ?3 bound to `a`, `b` and `c`.
+bool Run(sqlite3* db, const char* sql, const std::string& a, const std::string& b, const std::string& c,
+         CEngineError& error) {
+    Statement statement = sqliteapi::Prepare(db, sql);
+    if (!statement) return Exec(db, sql, error);
+    sqlite3_bind_text(statement.get(), 1, a.c_str(), -1, SQLITE_TRANSIENT);
+    sqlite3_bind_text(statement.get(), 2, b.c_str(), -1, SQLITE_TRANSIENT);
+    sqlite3_bind_text(statement.get(), 3, c.c_str(), -1, SQLITE_TRANSIENT);
+    if (sqlite3_step(statement.get()) == SQLITE_DONE) return true;
+    error.Set(sqliteapi::Cp932Of(sqlite3_errmsg(db)));
+    return false;
+}
+
+}  // namespace
+
+bool CCatalogTables::RenameTable(sqlite3* db, const std::string& table, const std::string& to,
+                                 CEngineError& error) {
+    if (UserVersion(db) < kVersion) return true;
+    // Note: an identity sequence is named after its table and column.
+    constexpr const char* kStatements[] = {
+        "UPDATE TARVEX_SEQUENCES SET NAME = 'ISEQ$$_' || ?2 || '_' || (SELECT COLUMN_NAME FROM "
+        "TARVEX_IDENTITIES "
+        "i WHERE i.SEQUENCE_NAME = NAME) WHERE NAME IN (SELECT SEQUENCE_NAME FROM TARVEX_IDENTITIES WHERE "
+        "TABLE_NAME = ?1) AND ?3 IS NOT NULL",
+        "UPDATE TARVEX_IDENTITIES SET TABLE_NAME = ?2, SEQUENCE_NAME = 'ISEQ$$_' || ?2 || '_' || COLUMN_NAME "
+        "WHERE TABLE_NAME = ?1 AND ?3 IS NOT NULL",
+        "UPDATE TARVEX_KEYS SET TABLE_NAME = ?2 WHERE TABLE_NAME = ?1 AND ?3 IS NOT NULL",
+        "UPDATE TARVEX_COMMENTS SET TABLE_NAME = ?2 WHERE TABLE_NAME = ?1 AND ?3 IS NOT NULL",
+        "UPDATE TARVEX_DISABLED SET TABLE_NAME = ?2 WHERE TABLE_NAME = ?1 AND ?3 IS NOT NULL",
+    };
+    for (const char* sql : kStatements)
+        if (!Run(db, sql, table, to, "", error)) return false;
+    return true;
+}
+
+bool CCatalogTables::RenameColumn(sqlite3* db, const std::string& table, const std::string& column,
+                                  const std::string& to, CEngineError& error) {
+    if (UserVersion(db) < kVersion) return true;
+    constexpr const char* kStatements[] = {
+        "UPDATE TARVEX_SEQUENCES SET NAME = 'ISEQ$$_' || ?1 || '_' || ?3 WHERE NAME IN (SELECT SEQUENCE_NAME "
+        "FROM TARVEX_IDENTITIES WHERE TABLE_NAME = ?1 AND COLUMN_NAME = ?2)",
+        "UPDATE TARVEX_IDENTITIES SET COLUMN_NAME = ?3, SEQUENCE_NAME = 'ISEQ$$_' || ?1 || '_' || ?3 WHERE "
+        "TABLE_NAME = ?1 AND COLUMN_NAME = ?2",
+        "UPDATE TARVEX_COMMENTS SET COLUMN_NAME = ?3 WHERE TABLE_NAME = ?1 AND COLUMN_NAME = ?2",
+        // The column lists of keys are joined by commas.
+        "UPDATE TARVEX_KEYS SET COLUMNS = trim(replace(',' || COLUMNS || ',', ',' || ?2 || ',', ',' || ?3 || "
+        "','), ','), NOT_NULL_ADDED = trim(replace(',' || NOT_NULL_ADDED || ',', ',' || ?2 || ',', ',' || ?3 "
+        "|| "
+        "','), ',') WHERE TABLE_NAME = ?1",
+    };
+    for (const char* sql : kStatements)
+        if (!Run(db, sql, table, column, to, error)) return false;
+    return true;
+}
+
 bool CCatalogTables::Forget(sqlite3* db, const std::string& table, CEngineError& error) {
     if (UserVersion(db) < kVersion) return true;
     std::string name = "'";

@@ -85,6 +85,13 @@ public:
     static void OpenTemporary(sqlite3* db, std::vector<std::string>& deleteOnCommit);
     static std::vector<std::string> DeleteOnCommit(sqlite3* db);
 
+    // What the catalog holds of a table or column follows its new name
+    // (UTF-8, upper case), identity sequences included.
+    static bool RenameTable(sqlite3* db, const std::string& table, const std::string& to,
+                            CEngineError& error);
+    static bool RenameColumn(sqlite3* db, const std::string& table, const std::string& column,
+                             const std::string& to, CEngineError& error);
+
     // Forgets what the catalog holds of a table or view that is gone (UTF-8 name).
     static bool Forget(sqlite3* db, const std::string& table, CEngineError& error);
 };

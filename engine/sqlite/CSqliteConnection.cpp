@@ -713,6 +713,13 @@ bool CSqliteConnection::RunDdlWork(const std::string& sql, std::vector<CEngineBi
     if (handled) return done;
     // Note: physical clauses are blanked in place, so positions still hold.
     std::string prepared = CSqliteSchema::Prepare(sql);
+    // RENAME old TO new is the engine's ALTER TABLE old RENAME TO new.
+    if (auto words = CSqlScanner::Significant(sql, 2);
+        words.size() == 2 && CSqlScanner::Is(sql, words[0], "RENAME")) {
+        std::size_t nameEnd = words[1].begin + words[1].length;
+        prepared =
+            "ALTER TABLE " + sql.substr(words[1].begin, words[1].length) + " RENAME" + sql.substr(nameEnd);
+    }
     bool created = CreateAsSelect(prepared, handled);
     if (handled) return created;
     Statement statement;
@@ -721,7 +728,7 @@ bool CSqliteConnection::RunDdlWork(const std::string& sql, std::vector<CEngineBi
     while ((rc = sqlite3_step(statement.get())) == SQLITE_ROW) {
     }
     if (rc != SQLITE_DONE) return SetStepError();
-    if (!CreateIdentities(sql) || !ForgetDropped(sql) || !RecordView() ||
+    if (!CreateIdentities(sql) || !ForgetDropped(sql) || !FollowRename(sql) || !RecordView() ||
         !RecordTemporary(sql, sqlite3_sql(statement.get())))
         return false;
     if (CStatementClassifier::Classify(sql) == StatementKind::Truncate)
@@ -804,6 +811,25 @@ bool CSqliteConnection::RecordTemporary(const std::string& sql, const char* crea
     bool preserve = cp932::ToUpperAscii(sql).find("PRESERVE ROWS") != std::string::npos;
     return CCatalogTables::AddTemporary(m_db, encoding::Cp932ToUtf8(name), created != nullptr ? created : "",
                                         !preserve, m_error);
+}
+
+bool CSqliteConnection::FollowRename(const std::string& sql) {
+    auto tokens = CSqlScanner::Significant(sql, 8);
+    auto name = [&](std::size_t k) {
+        if (k >= tokens.size()) return std::string();
+        std::string written = sql.substr(tokens[k].begin, tokens[k].length);
+        return encoding::Cp932ToUtf8(written.front() == '"' ? written.substr(1, written.size() - 2)
+                                                            : cp932::ToUpperAscii(written));
+    };
+    auto is = [&](std::size_t k, std::string_view word) {
+        return k < tokens.size() && CSqlScanner::Is(sql, tokens[k], word);
+    };
+    if (is(0, "RENAME") && is(2, "TO")) return CCatalogTables::RenameTable(m_db, name(1), name(3), m_error);
+    if (!is(0, "ALTER") || !is(1, "TABLE") || !is(3, "RENAME")) return true;
+    if (is(4, "TO")) return CCatalogTables::RenameTable(m_db, name(2), name(5), m_error);
+    if (is(4, "COLUMN") && is(6, "TO"))
+        return CCatalogTables::RenameColumn(m_db, name(2), name(5), name(7), m_error);
+    return true;
 }
 
 bool CSqliteConnection::RecordView() {

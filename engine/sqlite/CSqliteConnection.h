@@ -131,6 +131,8 @@ private:
     bool CreateIdentities(const std::string& sql);
     // After DROP TABLE: what the catalog held of the table goes with it.
     bool ForgetDropped(const std::string& sql);
+    // After RENAME or ALTER TABLE ... RENAME [COLUMN]: the catalog follows.
+    bool FollowRename(const std::string& sql);
     // After CREATE VIEW: its text and options go to the catalog.
     bool RecordView();
     // After CREATE GLOBAL TEMPORARY TABLE: its definition (`created`, the

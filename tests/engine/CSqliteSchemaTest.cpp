@@ -468,3 +468,27 @@ TEST_F(CSqliteSchemaTest, GlobalTemporaryTablesKeepEachSessionsRowsUntilTheyEnd)
     EXPECT_EQ(Rows("SELECT COUNT(*) FROM H"), "0");
     EXPECT_NE(Failure("INSERT INTO G VALUES (1, 'a')"), "OK");
 }
+
+TEST_F(CSqliteSchemaTest, TheCatalogFollowsRenamedTablesAndColumns) {
+    Exec("CREATE TABLE T (ID NUMBER GENERATED ALWAYS AS IDENTITY, N VARCHAR2(5))");
+    Exec("ALTER TABLE T ADD CONSTRAINT T_N_UK UNIQUE (N)");
+    Exec("COMMENT ON COLUMN T.N IS 'name'");
+    Exec("INSERT INTO T (N) VALUES ('a')");
+    Exec("ALTER TABLE T RENAME TO U");
+    Exec("INSERT INTO U (N) VALUES ('b')");
+    Exec("RENAME U TO W");
+    Exec("ALTER TABLE W RENAME COLUMN ID TO K");
+    Exec("ALTER TABLE W RENAME COLUMN N TO M");
+    Exec("INSERT INTO W (M) VALUES ('c')");
+    EXPECT_EQ(Rows("SELECT K, M FROM W ORDER BY K"), "1,a|2,b|3,c");
+    EXPECT_EQ(Failure("INSERT INTO W (M) VALUES ('c')"), "ORA-00001: 一意制約 T_N_UK に違反する値です。");
+    EXPECT_EQ(Rows("SELECT TABLE_NAME, COLUMN_NAME, SEQUENCE_NAME FROM USER_TAB_IDENTITY_COLS"),
+              "W,K,ISEQ$$_W_K");
+    EXPECT_EQ(Rows("SELECT COLUMN_NAME, COMMENTS FROM USER_COL_COMMENTS WHERE COMMENTS IS NOT NULL"),
+              "M,name");
+    EXPECT_EQ(Rows("SELECT C.TABLE_NAME, C.COLUMN_NAME FROM USER_CONS_COLUMNS C WHERE C.CONSTRAINT_NAME = "
+                   "'T_N_UK'"),
+              "W,M");
+    Exec("ALTER TABLE W DROP CONSTRAINT T_N_UK");
+    Exec("INSERT INTO W (M) VALUES ('c')");
+}
