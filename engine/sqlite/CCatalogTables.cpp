@@ -432,6 +432,22 @@ bool CCatalogTables::RenameColumn(sqlite3* db, const std::string& table, const s
     return true;
 }
 
+bool CCatalogTables::Prune(sqlite3* db, const std::string& table, CEngineError& error) {
+    if (UserVersion(db) < kVersion) return true;
+    constexpr const char* kStatements[] = {
+        "DELETE FROM TARVEX_SEQUENCES WHERE NAME IN (SELECT SEQUENCE_NAME FROM TARVEX_IDENTITIES WHERE "
+        "TABLE_NAME = ?1 AND COLUMN_NAME NOT IN (SELECT upper(name) FROM pragma_table_info(?1))) AND ?2 = ?3",
+        "DELETE FROM TARVEX_IDENTITIES WHERE TABLE_NAME = ?1 AND COLUMN_NAME NOT IN (SELECT upper(name) FROM "
+        "pragma_table_info(?1)) AND ?2 = ?3",
+        "DELETE FROM TARVEX_COMMENTS WHERE TABLE_NAME = ?1 AND COLUMN_NAME <> '' AND COLUMN_NAME NOT IN "
+        "(SELECT "
+        "upper(name) FROM pragma_table_info(?1)) AND ?2 = ?3",
+    };
+    for (const char* sql : kStatements)
+        if (!Run(db, sql, table, "", "", error)) return false;
+    return true;
+}
+
 bool CCatalogTables::Forget(sqlite3* db, const std::string& table, CEngineError& error) {
     if (UserVersion(db) < kVersion) return true;
     std::string name = "'";

@@ -92,6 +92,8 @@ public:
     static bool RenameColumn(sqlite3* db, const std::string& table, const std::string& column,
                              const std::string& to, CEngineError& error);
 
+    // Forgets what the catalog holds of columns `table` no longer has.
+    static bool Prune(sqlite3* db, const std::string& table, CEngineError& error);
     // Forgets what the catalog holds of a table or view that is gone (UTF-8 name).
     static bool Forget(sqlite3* db, const std::string& table, CEngineError& error);
 };

@@ -677,12 +677,13 @@ bool CSqliteConnection::RunDdl(const std::string& sql, std::vector<CEngineBind>&
     }
     // Note: a table rebuilt under a new definition is dropped and made again,
     // which foreign keys must not see (they are checked before the commit).
-    auto tokens = CSqlScanner::Significant(sql, 2);
-    bool rebuilds = tokens.size() == 2 && CSqlScanner::Is(sql, tokens[0], "ALTER") &&
+    auto tokens = CSqlScanner::Significant(sql, 3);
+    bool rebuilds = tokens.size() >= 2 && CSqlScanner::Is(sql, tokens[0], "ALTER") &&
                     CSqlScanner::Is(sql, tokens[1], "TABLE");
     if (rebuilds && !ExecPlain("PRAGMA foreign_keys = OFF")) return false;
     // The statement is one transaction: it completes or changes nothing.
     bool ok = ExecPlain("BEGIN IMMEDIATE") && RunDdlWork(sql, binds, rowsProcessed) &&
+              (!rebuilds || tokens.size() < 3 || CCatalogTables::Prune(m_db, AlteredTable(sql), m_error)) &&
               (!rebuilds || CheckForeignKeys()) && CommitWork();
     if (!ok) {
         CEngineError failure = m_error;
@@ -693,6 +694,14 @@ bool CSqliteConnection::RunDdl(const std::string& sql, std::vector<CEngineBind>&
     m_catalog->Invalidate();
     m_deleteOnCommit = CCatalogTables::DeleteOnCommit(m_db);
     return ok;
+}
+
+std::string CSqliteConnection::AlteredTable(const std::string& sql) {
+    auto tokens = CSqlScanner::Significant(sql, 3);
+    if (tokens.size() < 3) return {};
+    std::string written = sql.substr(tokens[2].begin, tokens[2].length);
+    return encoding::Cp932ToUtf8(written.front() == '"' ? written.substr(1, written.size() - 2)
+                                                        : cp932::ToUpperAscii(written));
 }
 
 bool CSqliteConnection::CheckForeignKeys() {

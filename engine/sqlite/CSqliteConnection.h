@@ -121,6 +121,8 @@ private:
     // A schema statement as one transaction of its own, after a commit.
     bool RunDdl(const std::string& sql, std::vector<CEngineBind>& binds, long& rowsProcessed);
     bool RunDdlWork(const std::string& sql, std::vector<CEngineBind>& binds, long& rowsProcessed);
+    // The table of ALTER TABLE name ... (UTF-8, as the catalog names it).
+    static std::string AlteredTable(const std::string& sql);
     // ORA-02298 when a row refers to a key that is not there.
     bool CheckForeignKeys();
     bool RunSequence(const std::string& sql, StatementKind kind);

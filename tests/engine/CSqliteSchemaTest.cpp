@@ -491,4 +491,11 @@ TEST_F(CSqliteSchemaTest, TheCatalogFollowsRenamedTablesAndColumns) {
               "W,M");
     Exec("ALTER TABLE W DROP CONSTRAINT T_N_UK");
     Exec("INSERT INTO W (M) VALUES ('c')");
+    // A column dropped takes what the catalog held of it along.
+    Exec("ALTER TABLE W DROP (K)");
+    EXPECT_EQ(Rows("SELECT COUNT(*) FROM USER_TAB_IDENTITY_COLS"), "0");
+    EXPECT_EQ(Rows("SELECT COUNT(*) FROM USER_SEQUENCES"), "0");
+    Exec("ALTER TABLE W ADD (Z NUMBER)");
+    Exec("ALTER TABLE W DROP COLUMN M");
+    EXPECT_EQ(Rows("SELECT COUNT(*) FROM USER_COL_COMMENTS WHERE COMMENTS IS NOT NULL"), "0");
 }
