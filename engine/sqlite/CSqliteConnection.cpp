@@ -716,6 +716,19 @@ bool CSqliteConnection::CheckForeignKeys() {
 
 bool CSqliteConnection::RunDdlWork(const std::string& sql, std::vector<CEngineBind>& binds,
                                    long& rowsProcessed) {
+    // Note: the index that enforces a key goes only with the key.
+    if (auto words = CSqlScanner::Significant(sql, 3); words.size() == 3 &&
+                                                       CSqlScanner::Is(sql, words[0], "DROP") &&
+                                                       CSqlScanner::Is(sql, words[1], "INDEX")) {
+        std::string written = sql.substr(words[2].begin, words[2].length);
+        std::string index =
+            written.front() == '"' ? written.substr(1, written.size() - 2) : cp932::ToUpperAscii(written);
+        for (const auto& key : CCatalogTables::Keys(m_db))
+            if (key.enabled && encoding::Utf8ToCp932(key.index) == index) {
+                COraError::Set(m_error, 2429, {index}, static_cast<int>(words[2].begin));
+                return false;
+            }
+    }
     CSqliteSchema schema(m_db);
     bool handled = false;
     bool done = schema.Run(sql, m_error, handled);

@@ -341,6 +341,8 @@ TEST_F(CSqliteSchemaTest, KeysAndIndexesHaveNamespacesOfTheirOwn) {
     EXPECT_EQ(
         Failure("ALTER TABLE REGIONS ADD CONSTRAINT REG_ID_PK UNIQUE (REGION_NAME)").rfind("ORA-02264", 0),
         0u);
+    EXPECT_EQ(Failure("DROP INDEX REG_ID_PK"),
+              "ORA-02429: 一意キー/主キーの施行に使用されている索引 REG_ID_PK は削除できません。");
     // USING INDEX: a named index (even a non-unique one), or one made on the spot.
     Exec("CREATE TABLE D (ID NUMBER, CODE VARCHAR2(5), X NUMBER)");
     Exec("CREATE INDEX D_CODE_IX ON D (CODE)");
