@@ -294,7 +294,10 @@ bool CSqliteSchema::ModifyIdentity(std::string_view table, const std::string& co
         COraError::Set(error, 1722, {}, static_cast<int>(at + tokens[k].begin));
         return false;
     }
-    return CCatalogTables::SetIdentity(m_db, identity, error);
+    // Note: other connections read a table's columns again when the schema's
+    // version changes; an object made and dropped tells them.
+    return CCatalogTables::SetIdentity(m_db, identity, error) &&
+           Exec("CREATE TABLE TARVEX_CHANGED (X); DROP TABLE TARVEX_CHANGED", error);
 }
 
 bool CSqliteSchema::Exec(const std::string& utf8, CEngineError& error, int position) {
