@@ -6,7 +6,6 @@
 #include <memory>
 
 #include "engine/sqlite/CSqlScanner.h"
-#include "engine/sqlite/CSqliteSchema.h"
 #include "engine/sqlite/SqliteApi.h"
 #include "text/Cp932.h"
 #include "text/Encoding.h"
@@ -137,13 +136,22 @@ const std::vector<CSqliteCatalog::Column>* CSqliteCatalog::Columns(std::string_v
             Describe(encoding::Utf8ToCp932(Text(statement.get(), 0)), Text(statement.get(), 1)));
         columns.back().primaryKey = sqlite3_column_int(statement.get(), 2) > 0;
     }
-    Statement definition = Prepare(
-        m_db, "SELECT sql FROM main.sqlite_schema WHERE type = 'table' AND upper(name) = '" + quoted + "'");
-    if (!columns.empty() && definition && sqlite3_step(definition.get()) == SQLITE_ROW)
-        for (const auto& [name, kind] :
-             CSqliteSchema::Identities(encoding::Utf8ToCp932(Text(definition.get(), 0))))
-            for (Column& column : columns)
-                if (column.name == name) column.identity = kind;
+    Statement identities =
+        Prepare(m_db,
+                "SELECT COLUMN_NAME, CASE WHEN DEFAULT_ON_NULL = 'YES' THEN 'ON NULL' WHEN "
+                "GENERATION_TYPE = 'ALWAYS' THEN 'ALWAYS' ELSE 'DEFAULT' END FROM "
+                "main.TARVEX_IDENTITIES WHERE TABLE_NAME = ?1");
+    std::string utf8Name = encoding::Cp932ToUtf8(key);
+    if (identities) sqlite3_bind_text(identities.get(), 1, utf8Name.c_str(), -1, SQLITE_TRANSIENT);
+    while (!columns.empty() && identities && sqlite3_step(identities.get()) == SQLITE_ROW) {
+        std::string name = encoding::Utf8ToCp932(Text(identities.get(), 0));
+        for (Column& column : columns)
+            if (column.name == name) {
+                column.identity = Text(identities.get(), 1);
+                // Note: a key column that numbers its NULLs takes one.
+                if (column.identity == "ON NULL") column.primaryKey = false;
+            }
+    }
     // Note: a missing name is asked again next time (another connection
     // may create it).
     if (columns.empty()) return nullptr;

@@ -4,7 +4,9 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <optional>
 
+#include "engine/sqlite/CCatalogTables.h"
 #include "engine/sqlite/CDatabaseLocation.h"
 #include "engine/sqlite/CDateFormat.h"
 #include "engine/sqlite/COraError.h"
@@ -92,6 +94,49 @@ std::size_t ViewQueryStart(std::string_view text, const std::vector<CSqlScanner:
     if (k < tokens.size() && CSqlScanner::IsSymbol(text, tokens[k], '.')) k += 2;
     if (k < tokens.size() && CSqlScanner::IsSymbol(text, tokens[k], '(')) return 0;
     return is("AS") ? k + 1 : 0;
+}
+
+// The options at the end of CREATE VIEW (WITH READ ONLY, WITH CHECK OPTION,
+// either with CONSTRAINT name), taken off `tokens`; the view's name and its
+// query as written.
+CCatalogTables::View ViewOptions(std::string_view text, std::vector<CSqlScanner::Token>& tokens,
+                                 std::size_t queryStart) {
+    CCatalogTables::View view;
+    auto word = [&](std::size_t k) {
+        return k < tokens.size() ? cp932::ToUpperAscii(text.substr(tokens[k].begin, tokens[k].length))
+                                 : std::string();
+    };
+    if (!tokens.empty() && CSqlScanner::IsSymbol(text, tokens.back(), ';')) tokens.pop_back();
+    std::size_t end = tokens.size();
+    std::string constraint;
+    if (end >= 2 && word(end - 2) == "CONSTRAINT") {
+        constraint = std::string(text.substr(tokens[end - 1].begin, tokens[end - 1].length));
+        end -= 2;
+    }
+    if (end >= 3 && word(end - 3) == "WITH" && word(end - 2) == "READ" && word(end - 1) == "ONLY") {
+        view.readOnly = true;
+    } else if (end >= 3 && word(end - 3) == "WITH" && word(end - 2) == "CHECK" && word(end - 1) == "OPTION") {
+        view.checkOption = true;
+    } else {
+        end = tokens.size() + 3;
+        constraint.clear();
+    }
+    end -= 3;
+    tokens.resize(end);
+    auto name = [](std::string_view written) {
+        return written.size() >= 2 && written.front() == '"'
+                   ? std::string(written.substr(1, written.size() - 2))
+                   : cp932::ToUpperAscii(written);
+    };
+    view.constraint = encoding::Cp932ToUtf8(name(constraint));
+    const auto& nameToken = tokens[queryStart - 2];
+    view.name = encoding::Cp932ToUtf8(name(text.substr(nameToken.begin, nameToken.length)));
+    if (end > queryStart) {
+        std::size_t from = tokens[queryStart].begin;
+        view.text =
+            encoding::Cp932ToUtf8(text.substr(from, tokens[end - 1].begin + tokens[end - 1].length - from));
+    }
+    return view;
 }
 
 const Refusal* FindRefusal(StatementKind kind) {
@@ -201,6 +246,9 @@ std::unique_ptr<CSqliteConnection> CSqliteConnection::Open(const std::string& da
     if (!SwitchToWal(db, connection->m_lockWaitSeconds, error)) return nullptr;
     for (const char* statement : kSetupStatements)
         if (sqlite3_exec(db, statement, nullptr, nullptr, nullptr) != SQLITE_OK) return fail(db);
+    CEngineError install;
+    if (!CCatalogTables::Install(db, install)) return fail(db);
+    CCatalogTables::OpenTemporary(db, connection->m_deleteOnCommit);
     connection->m_sequences = std::make_unique<CSqliteSequences>(db);
     connection->m_session = std::make_unique<CSqliteSession>();
     connection->m_catalog = std::make_unique<CSqliteCatalog>(db);
@@ -237,6 +285,9 @@ bool CSqliteConnection::CommitWork() {
     if (!InTransaction()) return true;
     if (!ExecPlain("COMMIT")) return false;
     ++m_commits;
+    // The rows of temporary tables ON COMMIT DELETE ROWS go with the commit.
+    for (const std::string& table : m_deleteOnCommit)
+        sqlite3_exec(m_db, ("DELETE FROM temp." + table).c_str(), nullptr, nullptr, nullptr);
     return true;
 }
 
@@ -359,6 +410,8 @@ bool CSqliteConnection::Compile(Piece piece, std::string& compiled,
     if (!dml && viewStart == 0) return true;
     (void)first;
     CSqliteDictionary::Prepare(m_db, piece.text);
+    std::optional<CCatalogTables::View> view;
+    if (viewStart > 0) view = ViewOptions(piece.text, tokens, viewStart);
     CSqlArena arena;
     CSqlParser parser(piece.text, tokens, arena);
     CSqlParser::Failure failure;
@@ -383,14 +436,9 @@ bool CSqliteConnection::Compile(Piece piece, std::string& compiled,
         std::size_t nameBegin = tokens[viewStart - 2].begin;
         if (viewStart >= 4 && CSqlScanner::IsSymbol(piece.text, tokens[viewStart - 3], '.'))
             nameBegin = tokens[viewStart - 2].begin;
-        // Note: the view keeps its text as written, for USER_VIEWS.
-        std::string original(piece.text.substr(tokens[viewStart].begin));
-        while (!original.empty() &&
-               (original.back() == ';' || original.back() == ' ' || original.back() == '\n'))
-            original.pop_back();
-        for (std::size_t at; (at = original.find("*/")) != std::string::npos;) original.replace(at, 2, "* /");
-        std::size_t firstWord = body.find(' ');
-        body.insert(firstWord == std::string::npos ? body.size() : firstWord, " /*TEXT:" + original + "*/");
+        // Note: the view's text as written and its options go to the catalog
+        // with the view (RecordView).
+        m_pendingView = std::move(view);
         compiled =
             "CREATE VIEW " + std::string(piece.text.substr(nameBegin, nameEnd - nameBegin)) + " AS " + body;
     } else {
@@ -620,13 +668,80 @@ bool CSqliteConnection::RunStatement(Piece piece, std::vector<CEngineBind>& bind
 }
 
 bool CSqliteConnection::RunDdl(const std::string& sql, std::vector<CEngineBind>& binds, long& rowsProcessed) {
+    m_pendingView.reset();
     if (!CommitWork()) return false;
+    std::string what;
+    if (std::size_t at = CSqliteSchema::Unsupported(sql, what); at != std::string::npos) {
+        COraError::Set(m_error, 3001, {what}, static_cast<int>(at));
+        return false;
+    }
+    // Note: a table rebuilt under a new definition is dropped and made again,
+    // which foreign keys must not see (they are checked before the commit).
+    auto tokens = CSqlScanner::Significant(sql, 3);
+    bool rebuilds = tokens.size() >= 2 && CSqlScanner::Is(sql, tokens[0], "ALTER") &&
+                    CSqlScanner::Is(sql, tokens[1], "TABLE");
+    if (rebuilds && !ExecPlain("PRAGMA foreign_keys = OFF")) return false;
+    // The statement is one transaction: it completes or changes nothing.
+    bool ok = ExecPlain("BEGIN IMMEDIATE") && RunDdlWork(sql, binds, rowsProcessed) &&
+              (!rebuilds || tokens.size() < 3 || CCatalogTables::Prune(m_db, AlteredTable(sql), m_error)) &&
+              (!rebuilds || CheckForeignKeys()) && CommitWork();
+    if (!ok) {
+        CEngineError failure = m_error;
+        if (InTransaction() && !sqliteapi::Undo(m_db, "ROLLBACK")) m_transactionLost = true;
+        m_error = failure;
+    }
+    if (rebuilds) sqlite3_exec(m_db, "PRAGMA foreign_keys = ON", nullptr, nullptr, nullptr);
+    m_catalog->Invalidate();
+    m_deleteOnCommit = CCatalogTables::DeleteOnCommit(m_db);
+    return ok;
+}
+
+std::string CSqliteConnection::AlteredTable(const std::string& sql) {
+    auto tokens = CSqlScanner::Significant(sql, 3);
+    if (tokens.size() < 3) return {};
+    std::string written = sql.substr(tokens[2].begin, tokens[2].length);
+    return encoding::Cp932ToUtf8(written.front() == '"' ? written.substr(1, written.size() - 2)
+                                                        : cp932::ToUpperAscii(written));
+}
+
+bool CSqliteConnection::CheckForeignKeys() {
+    Statement check = sqliteapi::Prepare(m_db, "SELECT 1 FROM pragma_foreign_key_check");
+    if (!check) return SetStepError();
+    int rc = sqlite3_step(check.get());
+    if (rc == SQLITE_DONE) return true;
+    if (rc != SQLITE_ROW) return SetStepError();
+    COraError::Set(m_error, 2298, {""}, 0);
+    return false;
+}
+
+bool CSqliteConnection::RunDdlWork(const std::string& sql, std::vector<CEngineBind>& binds,
+                                   long& rowsProcessed) {
+    // Note: the index that enforces a key goes only with the key.
+    if (auto words = CSqlScanner::Significant(sql, 3); words.size() == 3 &&
+                                                       CSqlScanner::Is(sql, words[0], "DROP") &&
+                                                       CSqlScanner::Is(sql, words[1], "INDEX")) {
+        std::string written = sql.substr(words[2].begin, words[2].length);
+        std::string index =
+            written.front() == '"' ? written.substr(1, written.size() - 2) : cp932::ToUpperAscii(written);
+        for (const auto& key : CCatalogTables::Keys(m_db))
+            if (key.enabled && encoding::Utf8ToCp932(key.index) == index) {
+                COraError::Set(m_error, 2429, {index}, static_cast<int>(words[2].begin));
+                return false;
+            }
+    }
     CSqliteSchema schema(m_db);
     bool handled = false;
     bool done = schema.Run(sql, m_error, handled);
     if (handled) return done;
     // Note: physical clauses are blanked in place, so positions still hold.
     std::string prepared = CSqliteSchema::Prepare(sql);
+    // RENAME old TO new is the engine's ALTER TABLE old RENAME TO new.
+    if (auto words = CSqlScanner::Significant(sql, 2);
+        words.size() == 2 && CSqlScanner::Is(sql, words[0], "RENAME")) {
+        std::size_t nameEnd = words[1].begin + words[1].length;
+        prepared =
+            "ALTER TABLE " + sql.substr(words[1].begin, words[1].length) + " RENAME" + sql.substr(nameEnd);
+    }
     bool created = CreateAsSelect(prepared, handled);
     if (handled) return created;
     Statement statement;
@@ -635,7 +750,9 @@ bool CSqliteConnection::RunDdl(const std::string& sql, std::vector<CEngineBind>&
     while ((rc = sqlite3_step(statement.get())) == SQLITE_ROW) {
     }
     if (rc != SQLITE_DONE) return SetStepError();
-    if (!CreateIdentities(prepared)) return false;
+    if (!CreateIdentities(sql) || !ForgetDropped(sql) || !FollowRename(sql) || !RecordView() ||
+        !RecordTemporary(sql, sqlite3_sql(statement.get())))
+        return false;
     if (CStatementClassifier::Classify(sql) == StatementKind::Truncate)
         rowsProcessed = static_cast<long>(sqlite3_changes64(m_db));
     return true;
@@ -700,18 +817,58 @@ bool CSqliteConnection::CreateAsSelect(const std::string& sql, bool& handled) {
 }
 
 bool CSqliteConnection::CreateIdentities(const std::string& sql) {
-    auto identities = CSqliteSchema::Identities(sql);
-    if (identities.empty()) return true;
-    auto tokens = CSqlScanner::Significant(sql);
-    std::size_t k = 0;
-    while (k < tokens.size() && !CSqlScanner::IsSymbol(sql, tokens[k], '(')) ++k;
-    if (k == 0 || k >= tokens.size()) return true;
-    std::string table = sql.substr(tokens[k - 1].begin, tokens[k - 1].length);
-    for (const auto& identity : identities) {
-        std::string create = "CREATE SEQUENCE " + CSqliteCatalog::IdentitySequence(table, identity.first);
-        if (!m_sequences->Create(create, m_error)) return false;
-    }
+    for (const auto& identity : CSqliteSchema::Identities(sql))
+        if (!CCatalogTables::SetIdentity(m_db, identity, m_error)) return false;
     return true;
+}
+
+bool CSqliteConnection::RecordTemporary(const std::string& sql, const char* created) {
+    auto tokens = CSqlScanner::Significant(sql, 5);
+    if (tokens.size() < 5 || !CSqlScanner::Is(sql, tokens[1], "GLOBAL") ||
+        !CSqlScanner::Is(sql, tokens[2], "TEMPORARY"))
+        return true;
+    std::string name = sql.substr(tokens[4].begin, tokens[4].length);
+    name = name.front() == '"' ? name.substr(1, name.size() - 2) : cp932::ToUpperAscii(name);
+    // Note: ON COMMIT DELETE ROWS is the server's default.
+    bool preserve = cp932::ToUpperAscii(sql).find("PRESERVE ROWS") != std::string::npos;
+    return CCatalogTables::AddTemporary(m_db, encoding::Cp932ToUtf8(name), created != nullptr ? created : "",
+                                        !preserve, m_error);
+}
+
+bool CSqliteConnection::FollowRename(const std::string& sql) {
+    auto tokens = CSqlScanner::Significant(sql, 8);
+    auto name = [&](std::size_t k) {
+        if (k >= tokens.size()) return std::string();
+        std::string written = sql.substr(tokens[k].begin, tokens[k].length);
+        return encoding::Cp932ToUtf8(written.front() == '"' ? written.substr(1, written.size() - 2)
+                                                            : cp932::ToUpperAscii(written));
+    };
+    auto is = [&](std::size_t k, std::string_view word) {
+        return k < tokens.size() && CSqlScanner::Is(sql, tokens[k], word);
+    };
+    if (is(0, "RENAME") && is(2, "TO")) return CCatalogTables::RenameTable(m_db, name(1), name(3), m_error);
+    if (!is(0, "ALTER") || !is(1, "TABLE") || !is(3, "RENAME")) return true;
+    if (is(4, "TO")) return CCatalogTables::RenameTable(m_db, name(2), name(5), m_error);
+    if (is(4, "COLUMN") && is(6, "TO"))
+        return CCatalogTables::RenameColumn(m_db, name(2), name(5), name(7), m_error);
+    return true;
+}
+
+bool CSqliteConnection::RecordView() {
+    if (!m_pendingView) return true;
+    CCatalogTables::View view = std::move(*m_pendingView);
+    m_pendingView.reset();
+    return CCatalogTables::SetView(m_db, view, m_error);
+}
+
+bool CSqliteConnection::ForgetDropped(const std::string& sql) {
+    auto tokens = CSqlScanner::Significant(sql, 3);
+    if (tokens.size() < 3 || !CSqlScanner::Is(sql, tokens[0], "DROP") ||
+        (!CSqlScanner::Is(sql, tokens[1], "TABLE") && !CSqlScanner::Is(sql, tokens[1], "VIEW")))
+        return true;
+    std::string name = sql.substr(tokens[2].begin, tokens[2].length);
+    name = name.front() == '"' ? name.substr(1, name.size() - 2) : cp932::ToUpperAscii(name);
+    return CCatalogTables::Forget(m_db, encoding::Cp932ToUtf8(name), m_error);
 }
 
 bool CSqliteConnection::RunSequence(const std::string& sql, StatementKind kind) {
@@ -722,13 +879,14 @@ bool CSqliteConnection::RunSequence(const std::string& sql, StatementKind kind) 
 
 bool CSqliteConnection::RunReplace(const std::string& sql, std::vector<CEngineBind>& binds,
                                    long& rowsProcessed) {
+    m_pendingView.reset();
     if (!CommitWork() || !BeginWrite()) return false;
     std::string drop = COracleDialect::DropBeforeReplace(sql);
     bool ok = ExecPlain(drop.c_str());
     if (ok) {
         Statement statement;
         ok = Prepare(Piece{sql, 0}, {}, binds, statement) &&
-             (sqlite3_step(statement.get()) == SQLITE_DONE || SetStepError());
+             (sqlite3_step(statement.get()) == SQLITE_DONE || SetStepError()) && RecordView();
     }
     if (!ok) {
         CEngineError failure = m_error;
@@ -747,13 +905,25 @@ bool CSqliteConnection::Finish(bool ok, const std::string& sql) {
     static constexpr std::string_view kUnique = "UNIQUE constraint failed: ";
     if (m_error.message.compare(0, kUnique.size(), kUnique) == 0) {
         std::string failed = encoding::Cp932ToUtf8(std::string_view(m_error.message).substr(kUnique.size()));
-        std::string name = m_catalog->UniqueName(failed);
-        // An unnamed key goes by the name the dictionary gives it.
-        if (name.empty()) name = CSqliteDictionary::KeyName(m_db, failed);
+        // Note: a key goes by its own name, whatever index enforces it; an
+        // unnamed one by the name the dictionary gives it.
+        std::string name = CSqliteDictionary::KeyName(m_db, failed);
+        if (name.empty()) name = m_catalog->UniqueName(failed);
         COraError::Set(m_error, 1,
                        {name.empty() ? m_error.message.substr(kUnique.size()) : encoding::Utf8ToCp932(name)},
                        0);
         return false;
+    }
+    // Note: DML on a view WITH READ ONLY is refused in the server's words.
+    static constexpr std::string_view kView = "cannot modify ";
+    if (m_error.message.compare(0, kView.size(), kView) == 0) {
+        std::string name = m_error.message.substr(kView.size());
+        name = cp932::ToUpperAscii(name.substr(0, name.find(' ')));
+        CCatalogTables::View view;
+        if (CCatalogTables::FindView(m_db, encoding::Cp932ToUtf8(name), view) && view.readOnly) {
+            COraError::Set(m_error, 42399, {}, 0);
+            return false;
+        }
     }
     COraError::Translate(m_error, ActionOf(sql));
     return false;

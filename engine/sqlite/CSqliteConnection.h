@@ -2,11 +2,13 @@
 
 #include <cstddef>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "engine/CEngineConnection.h"
+#include "engine/sqlite/CCatalogTables.h"
 #include "engine/sqlite/CPlsqlBlock.h"
 #include "engine/sqlite/CSelectList.h"
 #include "engine/sqlite/CSqlEmitter.h"
@@ -116,13 +118,28 @@ private:
     bool SetStepError();
 
     bool RunStatement(Piece piece, std::vector<CEngineBind>& binds, long& rowsProcessed);
+    // A schema statement as one transaction of its own, after a commit.
     bool RunDdl(const std::string& sql, std::vector<CEngineBind>& binds, long& rowsProcessed);
+    bool RunDdlWork(const std::string& sql, std::vector<CEngineBind>& binds, long& rowsProcessed);
+    // The table of ALTER TABLE name ... (UTF-8, as the catalog names it).
+    static std::string AlteredTable(const std::string& sql);
+    // ORA-02298 when a row refers to a key that is not there.
+    bool CheckForeignKeys();
     bool RunSequence(const std::string& sql, StatementKind kind);
     // CREATE TABLE name AS query, its columns typed as what they copy;
     // `handled` unset for any other statement (or a query the tree lacks).
     bool CreateAsSelect(const std::string& sql, bool& handled);
     // The sequences of the identity columns a CREATE TABLE declared.
     bool CreateIdentities(const std::string& sql);
+    // After DROP TABLE: what the catalog held of the table goes with it.
+    bool ForgetDropped(const std::string& sql);
+    // After RENAME or ALTER TABLE ... RENAME [COLUMN]: the catalog follows.
+    bool FollowRename(const std::string& sql);
+    // After CREATE VIEW: its text and options go to the catalog.
+    bool RecordView();
+    // After CREATE GLOBAL TEMPORARY TABLE: its definition (`created`, the
+    // statement SQLite ran) goes to the catalog.
+    bool RecordTemporary(const std::string& sql, const char* created);
     bool RunReplace(const std::string& sql, std::vector<CEngineBind>& binds, long& rowsProcessed);
     bool RunBlock(const std::string& sql, std::vector<CEngineBind>& binds, long& rowsProcessed);
     // Undoes the work of a failed block (its savepoint), keeping its error.
@@ -160,4 +177,8 @@ private:
     // The static types of the columns of the query compiled last (empty when
     // it took the token rewrite).
     std::vector<CSqlType> m_resultTypes;
+    // The view the statement being run creates (see RecordView).
+    std::optional<CCatalogTables::View> m_pendingView;
+    // Temporary tables whose rows each commit removes (quoted, UTF-8).
+    std::vector<std::string> m_deleteOnCommit;
 };

@@ -2,11 +2,14 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <memory>
 
+#include "engine/sqlite/CCatalogTables.h"
 #include "engine/sqlite/CSqlScanner.h"
 #include "engine/sqlite/CSqliteCatalog.h"
 #include "engine/sqlite/SqliteApi.h"
+#include "text/Cp932.h"
 
 namespace {
 
@@ -29,74 +32,84 @@ std::string Upper(std::string_view text) {
 
 constexpr const char* kUserObjects = "m.name NOT LIKE 'sqlite%' AND upper(m.name) NOT LIKE 'TARVEX%'";
 
+// A view of the dictionary: its columns with the server's declared types
+// (a text of the server's LONG type is left untyped), and the query that
+// fills its rows; CONSTRAINTS and CONS_COLUMNS are filled by All().
 struct View {
     const char* name;
+    const char* columns;
     const char* select;
 };
 
 // Note: the texts use "m" for main.sqlite_schema.
 const View kViews[] = {
     {"TABLES",
-     "SELECT upper(m.name) AS TABLE_NAME, 'USERS' AS TABLESPACE_NAME, 'VALID' AS STATUS, NULL AS NUM_ROWS, "
-     "'N' AS TEMPORARY FROM main.sqlite_schema m WHERE m.type = 'table' AND %U"},
+     "TABLE_NAME VARCHAR2(128), TABLESPACE_NAME VARCHAR2(30), STATUS VARCHAR2(8), NUM_ROWS NUMBER, TEMPORARY "
+     "VARCHAR2(1)",
+     "SELECT upper(m.name), 'USERS', 'VALID', NULL, 'N' FROM main.sqlite_schema m WHERE m.type = 'table' AND "
+     "%U UNION ALL SELECT TABLE_NAME, NULL, 'VALID', NULL, 'Y' FROM main.TARVEX_TEMPORARY"},
     {"TAB_COLUMNS",
-     "SELECT upper(m.name) AS TABLE_NAME, upper(p.name) AS COLUMN_NAME, ORA_TYPE_PART(p.type, 0) AS "
-     "DATA_TYPE, "
-     "ORA_TYPE_PART(p.type, 1) AS DATA_LENGTH, ORA_TYPE_PART(p.type, 2) AS DATA_PRECISION, "
-     "ORA_TYPE_PART(p.type, 3) AS DATA_SCALE, CASE WHEN p.\"notnull\" OR p.pk THEN 'N' ELSE 'Y' END AS "
-     "NULLABLE, "
-     "p.cid + 1 AS COLUMN_ID, p.dflt_value AS DATA_DEFAULT FROM main.sqlite_schema m, "
-     "pragma_table_info(m.name) p "
-     "WHERE m.type IN ('table', 'view') AND %U"},
-    {"VIEWS",
-     "SELECT VIEW_NAME, length(TEXT) AS TEXT_LENGTH, TEXT FROM (SELECT upper(m.name) AS VIEW_NAME, CASE WHEN "
-     "instr(m.sql, '/*TEXT:') > 0 THEN substr(m.sql, instr(m.sql, '/*TEXT:') + 7, instr(m.sql, '*/') - "
-     "instr(m.sql, '/*TEXT:') - 7) ELSE substr(m.sql, instr(upper(m.sql), ' AS ') + 4) END AS TEXT FROM "
-     "main.sqlite_schema m WHERE m.type = 'view')"},
+     "TABLE_NAME VARCHAR2(128), COLUMN_NAME VARCHAR2(128), DATA_TYPE VARCHAR2(128), DATA_LENGTH NUMBER, "
+     "DATA_PRECISION NUMBER, DATA_SCALE NUMBER, NULLABLE VARCHAR2(1), COLUMN_ID NUMBER, DATA_DEFAULT, "
+     "IDENTITY_COLUMN VARCHAR2(3)",
+     "SELECT upper(m.name), upper(p.name), ORA_TYPE_PART(p.type, 0), ORA_TYPE_PART(p.type, 1), "
+     "ORA_TYPE_PART(p.type, 2), ORA_TYPE_PART(p.type, 3), CASE WHEN p.\"notnull\" OR p.pk THEN 'N' ELSE 'Y' "
+     "END, p.cid + 1, p.dflt_value, CASE WHEN EXISTS (SELECT 1 FROM main.TARVEX_IDENTITIES i WHERE "
+     "i.TABLE_NAME = upper(m.name) AND i.COLUMN_NAME = upper(p.name)) THEN 'YES' ELSE 'NO' END FROM "
+     "(SELECT name, type FROM main.sqlite_schema UNION ALL SELECT name, type FROM temp.sqlite_schema WHERE "
+     "upper(name) IN (SELECT TABLE_NAME FROM main.TARVEX_TEMPORARY)) m, pragma_table_info(m.name) p WHERE "
+     "m.type IN ('table', 'view') AND %U"},
+    {"VIEWS", "VIEW_NAME VARCHAR2(128), TEXT_LENGTH NUMBER, TEXT, READ_ONLY VARCHAR2(1)",
+     "SELECT v.VIEW_NAME, length(v.TEXT), v.TEXT, v.READ_ONLY FROM main.TARVEX_VIEWS v JOIN "
+     "main.sqlite_schema "
+     "m ON m.type = 'view' AND upper(m.name) = v.VIEW_NAME"},
     {"INDEXES",
-     "SELECT upper(m.name) AS INDEX_NAME, 'NORMAL' AS INDEX_TYPE, upper(m.tbl_name) AS TABLE_NAME, "
-     "CASE WHEN m.sql IS NULL OR upper(m.sql) LIKE 'CREATE UNIQUE%' THEN 'UNIQUE' ELSE 'NONUNIQUE' END AS "
-     "UNIQUENESS, 'VALID' AS STATUS FROM main.sqlite_schema m WHERE m.type = 'index' AND upper(m.tbl_name) "
-     "NOT "
-     "LIKE 'TARVEX%'"},
+     "INDEX_NAME VARCHAR2(128), INDEX_TYPE VARCHAR2(27), TABLE_NAME VARCHAR2(128), UNIQUENESS VARCHAR2(9), "
+     "STATUS VARCHAR2(8)",
+     "SELECT upper(m.name), 'NORMAL', upper(m.tbl_name), CASE WHEN m.sql IS NULL OR upper(m.sql) LIKE "
+     "'CREATE "
+     "UNIQUE%' THEN 'UNIQUE' ELSE 'NONUNIQUE' END, 'VALID' FROM main.sqlite_schema m WHERE m.type = 'index' "
+     "AND upper(m.tbl_name) NOT LIKE 'TARVEX%' AND m.name NOT LIKE 'TARVEX%'"},
     {"IND_COLUMNS",
-     "SELECT upper(m.name) AS INDEX_NAME, upper(m.tbl_name) AS TABLE_NAME, upper(i.name) AS COLUMN_NAME, "
-     "i.seqno + 1 AS COLUMN_POSITION, 'ASC' AS DESCEND FROM main.sqlite_schema m, pragma_index_info(m.name) "
-     "i "
-     "WHERE m.type = 'index' AND upper(m.tbl_name) NOT LIKE 'TARVEX%'"},
+     "INDEX_NAME VARCHAR2(128), TABLE_NAME VARCHAR2(128), COLUMN_NAME VARCHAR2(4000), COLUMN_POSITION "
+     "NUMBER, "
+     "DESCEND VARCHAR2(4)",
+     "SELECT upper(m.name), upper(m.tbl_name), upper(i.name), i.seqno + 1, 'ASC' FROM main.sqlite_schema m, "
+     "pragma_index_info(m.name) i WHERE m.type = 'index' AND upper(m.tbl_name) NOT LIKE 'TARVEX%' AND m.name "
+     "NOT LIKE 'TARVEX%'"},
     {"SEQUENCES",
-     "SELECT upper(s.NAME) AS SEQUENCE_NAME, 1 AS MIN_VALUE, 9999999999999999999999999999 AS MAX_VALUE, "
-     "s.STEP AS INCREMENT_BY, 'N' AS CYCLE_FLAG, s.NEXT_VALUE AS LAST_NUMBER FROM main.TARVEX_SEQUENCES s"},
-    {"OBJECTS",
-     "SELECT upper(m.name) AS OBJECT_NAME, upper(m.type) AS OBJECT_TYPE, 'VALID' AS STATUS FROM "
-     "main.sqlite_schema m WHERE m.type IN ('table', 'view', 'index', 'trigger') AND %U AND "
-     "upper(m.tbl_name) "
-     "NOT LIKE 'TARVEX%' UNION ALL SELECT upper(NAME), 'SEQUENCE', 'VALID' FROM main.TARVEX_SEQUENCES"},
-    {"TRIGGERS",
-     "SELECT upper(m.name) AS TRIGGER_NAME, upper(m.tbl_name) AS TABLE_NAME, 'ENABLED' AS STATUS, m.sql AS "
-     "TRIGGER_BODY FROM main.sqlite_schema m WHERE m.type = 'trigger'"},
-    {"TAB_COMMENTS",
-     "SELECT upper(m.name) AS TABLE_NAME, upper(m.type) AS TABLE_TYPE, c.COMMENTS AS COMMENTS FROM "
-     "main.sqlite_schema m LEFT JOIN main.TARVEX_COMMENTS c ON c.TABLE_NAME = upper(m.name) AND "
-     "c.COLUMN_NAME = '' "
-     "WHERE m.type IN ('table', 'view') AND %U"},
-    {"COL_COMMENTS",
-     "SELECT upper(m.name) AS TABLE_NAME, upper(p.name) AS COLUMN_NAME, c.COMMENTS AS COMMENTS FROM "
-     "main.sqlite_schema m JOIN pragma_table_info(m.name) p LEFT JOIN main.TARVEX_COMMENTS c ON c.TABLE_NAME "
-     "= "
-     "upper(m.name) AND c.COLUMN_NAME = upper(p.name) WHERE m.type IN ('table', 'view') AND %U"},
+     "SEQUENCE_NAME VARCHAR2(128), MIN_VALUE NUMBER, MAX_VALUE NUMBER, INCREMENT_BY NUMBER, CYCLE_FLAG "
+     "VARCHAR2(1), LAST_NUMBER NUMBER",
+     "SELECT upper(s.NAME), 1, 9999999999999999999999999999, s.STEP, 'N', s.NEXT_VALUE FROM "
+     "main.TARVEX_SEQUENCES s"},
+    {"OBJECTS", "OBJECT_NAME VARCHAR2(128), OBJECT_TYPE VARCHAR2(23), STATUS VARCHAR2(7)",
+     "SELECT upper(m.name), upper(m.type), 'VALID' FROM main.sqlite_schema m WHERE m.type IN ('table', "
+     "'view', 'index', 'trigger') AND %U AND upper(m.tbl_name) NOT LIKE 'TARVEX%' UNION ALL SELECT "
+     "upper(NAME), 'SEQUENCE', 'VALID' FROM main.TARVEX_SEQUENCES"},
+    {"TRIGGERS", "TRIGGER_NAME VARCHAR2(128), TABLE_NAME VARCHAR2(128), STATUS VARCHAR2(8), TRIGGER_BODY",
+     "SELECT upper(m.name), upper(m.tbl_name), 'ENABLED', m.sql FROM main.sqlite_schema m WHERE m.type = "
+     "'trigger'"},
+    {"TAB_COMMENTS", "TABLE_NAME VARCHAR2(128), TABLE_TYPE VARCHAR2(11), COMMENTS VARCHAR2(4000)",
+     "SELECT upper(m.name), upper(m.type), c.COMMENTS FROM main.sqlite_schema m LEFT JOIN "
+     "main.TARVEX_COMMENTS c ON c.TABLE_NAME = upper(m.name) AND c.COLUMN_NAME = '' WHERE m.type IN "
+     "('table', 'view') AND %U"},
+    {"COL_COMMENTS", "TABLE_NAME VARCHAR2(128), COLUMN_NAME VARCHAR2(128), COMMENTS VARCHAR2(4000)",
+     "SELECT upper(m.name), upper(p.name), c.COMMENTS FROM main.sqlite_schema m JOIN "
+     "pragma_table_info(m.name) p LEFT JOIN main.TARVEX_COMMENTS c ON c.TABLE_NAME = upper(m.name) AND "
+     "c.COLUMN_NAME = upper(p.name) WHERE m.type IN ('table', 'view') AND %U"},
+    {"TAB_IDENTITY_COLS",
+     "TABLE_NAME VARCHAR2(128), COLUMN_NAME VARCHAR2(128), GENERATION_TYPE VARCHAR2(10), SEQUENCE_NAME "
+     "VARCHAR2(128), IDENTITY_OPTIONS VARCHAR2(298)",
+     "SELECT TABLE_NAME, COLUMN_NAME, GENERATION_TYPE, SEQUENCE_NAME, IDENTITY_OPTIONS FROM "
+     "main.TARVEX_IDENTITIES"},
     {"CONSTRAINTS",
-     "SELECT CONSTRAINT_NAME, CONSTRAINT_TYPE, TABLE_NAME, SEARCH_CONDITION, R_CONSTRAINT_NAME, DELETE_RULE, "
-     "STATUS FROM temp.TARVEX_DICT_CONSTRAINTS"},
+     "CONSTRAINT_NAME VARCHAR2(128), CONSTRAINT_TYPE VARCHAR2(1), TABLE_NAME VARCHAR2(128), "
+     "SEARCH_CONDITION, "
+     "R_CONSTRAINT_NAME VARCHAR2(128), DELETE_RULE VARCHAR2(9), STATUS VARCHAR2(8), INDEX_NAME VARCHAR2(128)",
+     nullptr},
     {"CONS_COLUMNS",
-     "SELECT CONSTRAINT_NAME, TABLE_NAME, COLUMN_NAME, POSITION FROM temp.TARVEX_DICT_CONS_COLUMNS"},
-};
-
-constexpr const char* kSetup[] = {
-    "CREATE TEMP TABLE IF NOT EXISTS TARVEX_DICT_CONSTRAINTS (CONSTRAINT_NAME, CONSTRAINT_TYPE, TABLE_NAME, "
-    "SEARCH_CONDITION, R_CONSTRAINT_NAME, DELETE_RULE, STATUS DEFAULT 'ENABLED')",
-    "CREATE TEMP TABLE IF NOT EXISTS TARVEX_DICT_CONS_COLUMNS (CONSTRAINT_NAME, TABLE_NAME, COLUMN_NAME, "
-    "POSITION)",
+     "CONSTRAINT_NAME VARCHAR2(128), TABLE_NAME VARCHAR2(128), COLUMN_NAME VARCHAR2(4000), POSITION NUMBER",
+     nullptr},
 };
 
 void TypePart(sqlite3_context* context, int, sqlite3_value** argv) {
@@ -138,12 +151,6 @@ bool NamesDictionary(std::string_view text) {
     return false;
 }
 
-bool NamesConstraints(std::string_view text) {
-    std::string upper = Upper(text);
-    return upper.find("_CONSTRAINTS") != std::string::npos ||
-           upper.find("_CONS_COLUMNS") != std::string::npos;
-}
-
 }  // namespace
 
 bool CSqliteDictionary::Install(sqlite3* db) {
@@ -158,6 +165,29 @@ constexpr const char* kPrefixes[] = {"USER_", "ALL_", "DBA_"};
 
 std::string ViewName(const char* prefix, const View& view) { return prefix + std::string(view.name); }
 
+// The rows of a view are kept in a table of its own in the connection's
+// temporary database, typed as the server declares them.
+std::string RowsTable(const View& view) { return "temp.TARVEX_DICT_" + std::string(view.name); }
+
+// The names of a column list "A TYPE, B, C TYPE(n)".
+std::string ColumnNames(const View& view) {
+    std::string names;
+    std::string_view columns = view.columns;
+    for (std::size_t at = 0; at < columns.size();) {
+        std::size_t end = at;
+        while (end < columns.size() && columns[end] != ' ' && columns[end] != ',') ++end;
+        names += (names.empty() ? "" : ", ") + std::string(columns.substr(at, end - at));
+        int depth = 0;
+        while (end < columns.size() && (depth > 0 || columns[end] != ',')) {
+            if (columns[end] == '(') ++depth;
+            if (columns[end] == ')') --depth;
+            ++end;
+        }
+        at = end + 2;
+    }
+    return names;
+}
+
 // The views are made on first use: most sessions never read them. A
 // rollback may take them away again, so the last one made is looked for.
 bool ViewsInstalled(sqlite3* db) {
@@ -168,50 +198,78 @@ bool ViewsInstalled(sqlite3* db) {
 }
 
 void InstallViews(sqlite3* db) {
-    for (const char* sql : kSetup) sqlite3_exec(db, sql, nullptr, nullptr, nullptr);
     for (const View& view : kViews) {
-        std::string select = view.select;
-        for (std::size_t at; (at = select.find("%U")) != std::string::npos;)
-            select.replace(at, 2, kUserObjects);
+        std::string table = "CREATE TEMP TABLE IF NOT EXISTS TARVEX_DICT_" + std::string(view.name) + " (" +
+                            view.columns + ")";
+        sqlite3_exec(db, table.c_str(), nullptr, nullptr, nullptr);
         for (const char* prefix : kPrefixes) {
-            std::string sql = "CREATE TEMP VIEW IF NOT EXISTS " + ViewName(prefix, view) + " AS " + select;
+            std::string sql = "CREATE TEMP VIEW IF NOT EXISTS " + ViewName(prefix, view) + " AS SELECT " +
+                              ColumnNames(view) + " FROM " + RowsTable(view);
             sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);
         }
     }
+}
+
+bool IsNameCharacter(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' ||
+           c == '$' || c == '#';
+}
+
+// Whether `upper` (the statement upper-cased) names the view under a prefix.
+bool Names(std::string_view upper, const View& view) {
+    for (const char* prefix : kPrefixes) {
+        std::string name = ViewName(prefix, view);
+        for (std::size_t at = upper.find(name); at != std::string_view::npos; at = upper.find(name, at + 1)) {
+            bool before = at > 0 && IsNameCharacter(upper[at - 1]);
+            bool after = at + name.size() < upper.size() && IsNameCharacter(upper[at + name.size()]);
+            if (!before && !after) return true;
+        }
+    }
+    return false;
+}
+
+// Fills the rows of a view from the file's schema and catalog tables.
+void Refresh(sqlite3* db, const View& view) {
+    std::string select = view.select;
+    for (std::size_t at; (at = select.find("%U")) != std::string::npos;) select.replace(at, 2, kUserObjects);
+    std::string sql = "DELETE FROM " + RowsTable(view) + "; INSERT INTO " + RowsTable(view) + " " + select;
+    sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);
 }
 
 }  // namespace
 
 void CSqliteDictionary::Prepare(sqlite3* db, std::string_view text) {
     if (!NamesDictionary(text)) return;
-    if (!ViewsInstalled(db)) InstallViews(db);
-    // Note: the catalog's own tables appear on first use of the dictionary;
-    // a read-only file simply answers without them.
-    sqlite3_exec(
-        db,
-        "CREATE TABLE IF NOT EXISTS TARVEX_COMMENTS (TABLE_NAME TEXT NOT NULL, COLUMN_NAME TEXT NOT NULL, "
-        "COMMENTS TEXT, PRIMARY KEY (TABLE_NAME, COLUMN_NAME))",
-        nullptr, nullptr, nullptr);
-    sqlite3_exec(
-        db,
-        "CREATE TABLE IF NOT EXISTS TARVEX_SEQUENCES (NAME TEXT PRIMARY KEY, NEXT_VALUE INTEGER NOT NULL, "
-        "STEP INTEGER NOT NULL)",
-        nullptr, nullptr, nullptr);
-    if (!NamesConstraints(text)) return;
+    std::string upper = cp932::ToUpperAscii(text);
+    bool namesConstraints = false;
+    bool installed = false;
+    for (const View& view : kViews) {
+        if (!Names(upper, view)) continue;
+        if (!installed && !ViewsInstalled(db)) InstallViews(db);
+        installed = true;
+        if (view.select != nullptr)
+            Refresh(db, view);
+        else
+            namesConstraints = true;
+    }
+    if (!namesConstraints) return;
     sqlite3_exec(db, "DELETE FROM temp.TARVEX_DICT_CONSTRAINTS; DELETE FROM temp.TARVEX_DICT_CONS_COLUMNS",
                  nullptr, nullptr, nullptr);
     std::vector<Constraint> constraints = All(db);
     // Note: constraints set aside by DISABLE are listed as such.
     sqlite3_exec(
         db,
-        "INSERT INTO temp.TARVEX_DICT_CONSTRAINTS SELECT CONSTRAINT_NAME, CASE WHEN KIND = 'I' THEN CASE "
-        "WHEN DEFINITION LIKE '%TARVEX:P%' THEN 'P' ELSE 'U' END WHEN upper(DEFINITION) LIKE '%CHECK%' "
-        "THEN 'C' ELSE 'R' END, TABLE_NAME, NULL, NULL, NULL, 'DISABLED' FROM main.TARVEX_DISABLED",
+        "INSERT INTO temp.TARVEX_DICT_CONSTRAINTS SELECT CONSTRAINT_NAME, CASE WHEN upper(DEFINITION) LIKE "
+        "'%CHECK%' THEN 'C' WHEN upper(DEFINITION) LIKE '%PRIMARY KEY%' THEN 'P' WHEN upper(DEFINITION) LIKE "
+        "'%REFERENCES%' THEN 'R' ELSE 'U' END, TABLE_NAME, NULL, NULL, NULL, 'DISABLED', NULL FROM "
+        "main.TARVEX_DISABLED",
         nullptr, nullptr, nullptr);
     Statement add =
         ::Prepare(db,
                   "INSERT INTO temp.TARVEX_DICT_CONSTRAINTS (CONSTRAINT_NAME, CONSTRAINT_TYPE, TABLE_NAME, "
-                  "SEARCH_CONDITION, R_CONSTRAINT_NAME, DELETE_RULE) VALUES (?1, ?2, ?3, ?4, ?5, ?6)");
+                  "SEARCH_CONDITION, R_CONSTRAINT_NAME, DELETE_RULE, INDEX_NAME, STATUS) VALUES (?1, ?2, ?3, "
+                  "?4, ?5, ?6, "
+                  "?7, ?8)");
     Statement column = ::Prepare(db, "INSERT INTO temp.TARVEX_DICT_CONS_COLUMNS VALUES (?1, ?2, ?3, ?4)");
     if (!add || !column) return;
     for (const Constraint& c : constraints) {
@@ -237,6 +295,11 @@ void CSqliteDictionary::Prepare(sqlite3* db, std::string_view text) {
             sqlite3_bind_text(add.get(), 6, c.deleteRule.c_str(), -1, SQLITE_TRANSIENT);
         else
             sqlite3_bind_null(add.get(), 6);
+        if (c.index.empty())
+            sqlite3_bind_null(add.get(), 7);
+        else
+            sqlite3_bind_text(add.get(), 7, c.index.c_str(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_text(add.get(), 8, c.enabled ? "ENABLED" : "DISABLED", -1, SQLITE_STATIC);
         sqlite3_step(add.get());
         sqlite3_reset(add.get());
         for (std::size_t k = 0; k < c.columns.size(); ++k) {
@@ -275,26 +338,53 @@ std::vector<CSqliteDictionary::Constraint> CSqliteDictionary::All(sqlite3* db) {
     Statement tables =
         ::Prepare(db,
                   "SELECT rowid, sql, type, upper(tbl_name), upper(name) FROM main.sqlite_schema WHERE "
-                  "type IN ('table', 'index') AND sql IS NOT NULL AND name NOT LIKE 'sqlite%' AND "
+                  "type = 'table' AND sql IS NOT NULL AND name NOT LIKE 'sqlite%' AND "
                   "upper(name) NOT LIKE 'TARVEX%' ORDER BY rowid");
     while (tables && sqlite3_step(tables.get()) == SQLITE_ROW) {
         std::string sql = Text(tables.get(), 1);
-        if (Text(tables.get(), 2) == "index") {
-            // An index made for ADD CONSTRAINT carries its kind in a comment.
-            std::size_t mark = sql.find("/*TARVEX:");
-            if (mark == std::string::npos) continue;
-            Constraint key;
-            key.type = sql[mark + 9];
-            key.name = Text(tables.get(), 4);
-            key.table = Text(tables.get(), 3);
-            Statement info =
-                ::Prepare(db, "SELECT upper(name) FROM pragma_index_info('" + key.name + "') ORDER BY seqno");
-            while (info && sqlite3_step(info.get()) == SQLITE_ROW) key.columns.push_back(Text(info.get(), 0));
-            all.push_back(std::move(key));
-            continue;
-        }
         auto found = Parse(sql, sqlite3_column_int64(tables.get(), 0));
         all.insert(all.end(), found.begin(), found.end());
+    }
+    tables.reset();
+    auto keys = CCatalogTables::Keys(db);
+    // Note: the NOT NULL a key added to its columns is no constraint of its own.
+    std::erase_if(all, [&](const Constraint& c) {
+        if (c.type != 'C' || c.columns.size() != 1 || c.condition.find("IS NOT NULL") == std::string::npos)
+            return false;
+        for (const auto& key : keys)
+            if (key.table == c.table && std::find(key.notNullAdded.begin(), key.notNullAdded.end(),
+                                                  c.columns[0]) != key.notNullAdded.end())
+                return true;
+        return false;
+    });
+    // A view's option is a constraint of the view: O (read only), V (check).
+    Statement views =
+        ::Prepare(db,
+                  "SELECT VIEW_NAME, READ_ONLY, CONSTRAINT_NAME, rowid FROM main.TARVEX_VIEWS WHERE "
+                  "READ_ONLY = 'Y' OR CHECK_OPTION = 'Y' ORDER BY rowid");
+    while (views && sqlite3_step(views.get()) == SQLITE_ROW) {
+        Constraint c;
+        c.table = Text(views.get(), 0);
+        c.type = Text(views.get(), 1) == "Y" ? 'O' : 'V';
+        c.name = Text(views.get(), 2);
+        if (c.name.empty()) {
+            char buffer[32];
+            std::snprintf(buffer, sizeof buffer, "SYS_C%07lld",
+                          9000000 + sqlite3_column_int64(views.get(), 3));
+            c.name = buffer;
+        }
+        all.push_back(std::move(c));
+    }
+    views.reset();
+    for (const auto& key : keys) {
+        Constraint c;
+        c.name = key.name;
+        c.type = key.type;
+        c.table = key.table;
+        c.columns = key.columns;
+        c.enabled = key.enabled;
+        c.index = key.index;
+        all.push_back(std::move(c));
     }
     return all;
 }

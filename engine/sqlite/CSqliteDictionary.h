@@ -10,9 +10,10 @@ struct sqlite3;
 // USER_TAB_COLUMNS, USER_CONSTRAINTS, USER_CONS_COLUMNS, USER_INDEXES,
 // USER_IND_COLUMNS, USER_VIEWS, USER_SEQUENCES, USER_OBJECTS,
 // USER_TAB_COMMENTS, USER_COL_COMMENTS and USER_TRIGGERS, with the same rows
-// under ALL_ and DBA_. They are temporary views of each connection (never
-// stored in the file, so read-only); the constraints are read from the
-// tables' definitions when a statement names them.
+// under ALL_ and DBA_, and USER_TAB_IDENTITY_COLS. They are temporary views
+// of each connection (never stored in the file, so read-only) whose columns
+// have the server's declared types; their rows are read from the file's
+// schema and catalog tables (CCatalogTables) when a statement names them.
 class CSqliteDictionary {
 public:
     struct Constraint {
@@ -24,6 +25,8 @@ public:
         std::string referencedTable;  // R
         std::vector<std::string> referencedColumns;
         std::string deleteRule = "NO ACTION";
+        bool enabled = true;
+        std::string index;  // P, U added later: the index that enforces it
     };
 
     // Adds what the views need; false on failure. The views themselves are

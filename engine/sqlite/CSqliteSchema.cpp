@@ -2,12 +2,15 @@
 
 #include <sqlite3.h>
 
+#include <cstdlib>
 #include <memory>
 
 #include "engine/sqlite/COraError.h"
 #include "engine/sqlite/COracleDialect.h"
 #include "engine/sqlite/CSqlRewrite.h"
+#include "engine/sqlite/CSqliteCatalog.h"
 #include "engine/sqlite/CSqliteDictionary.h"
+#include "engine/sqlite/CTableRebuild.h"
 #include "engine/sqlite/SqliteApi.h"
 #include "text/Cp932.h"
 #include "text/Encoding.h"
@@ -82,14 +85,77 @@ bool StartsConstraint(const std::string& word) {
            word == "FOREIGN";
 }
 
+// The token after the identity clause that starts at `k` (GENERATED or AS),
+// its option list included; not past `limit`.
+std::size_t IdentityEnd(std::string_view sql, const std::vector<Token>& tokens, std::size_t k,
+                        std::size_t limit) {
+    while (k < limit && Word(sql, tokens, k) != "IDENTITY") ++k;
+    if (k < limit) ++k;
+    if (k < limit && CSqlScanner::IsSymbol(sql, tokens[k], '(')) {
+        int depth = 0;
+        for (; k < limit; ++k) {
+            if (CSqlScanner::IsSymbol(sql, tokens[k], '(')) ++depth;
+            if (CSqlScanner::IsSymbol(sql, tokens[k], ')') && --depth == 0) return k + 1;
+        }
+    }
+    return k;
+}
+
+// A signed whole number at token `k`; advances `k` past it.
+bool SignedNumber(std::string_view sql, const std::vector<Token>& tokens, std::size_t& k, long long& value) {
+    bool negative = k < tokens.size() && CSqlScanner::IsSymbol(sql, tokens[k], '-');
+    if (negative || (k < tokens.size() && CSqlScanner::IsSymbol(sql, tokens[k], '+'))) ++k;
+    if (k >= tokens.size() || tokens[k].kind != Kind::Number) return false;
+    value = std::strtoll(std::string(sql.substr(tokens[k].begin, tokens[k].length)).c_str(), nullptr, 10);
+    if (negative) value = -value;
+    ++k;
+    return true;
+}
+
+// Words that name a construct of table definitions the engine lacks.
+struct UnsupportedWords {
+    std::string_view words[3];
+    std::string_view what;  // UTF-8
+};
+
+constexpr UnsupportedWords kUnsupported[] = {
+    {{"IS", "JSON"}, "IS JSON 条件"},
+    {{"IS", "NOT", "JSON"}, "IS JSON 条件"},
+};
+
 }  // namespace
+
+std::size_t CSqliteSchema::Unsupported(std::string_view sql, std::string& what) {
+    auto tokens = CSqlScanner::Significant(sql);
+    if (tokens.size() < 2 || !CSqlScanner::Is(sql, tokens[1], "TABLE") ||
+        (!CSqlScanner::Is(sql, tokens[0], "CREATE") && !CSqlScanner::Is(sql, tokens[0], "ALTER")))
+        return std::string_view::npos;
+    for (std::size_t k = 2; k < tokens.size(); ++k)
+        for (const UnsupportedWords& rule : kUnsupported) {
+            std::size_t n = 0;
+            while (n < std::size(rule.words) && !rule.words[n].empty() && k + n < tokens.size() &&
+                   CSqlScanner::Is(sql, tokens[k + n], rule.words[n]))
+                ++n;
+            if (n == std::size(rule.words) || (n > 0 && rule.words[n].empty())) {
+                what = encoding::Utf8ToCp932(rule.what);
+                return tokens[k].begin;
+            }
+        }
+    return std::string_view::npos;
+}
 
 std::string CSqliteSchema::Prepare(std::string_view sql) {
     auto tokens = CSqlScanner::Significant(sql);
     std::string out(sql);
     if (Word(sql, tokens, 0) != "CREATE") return out;
     std::size_t k = 1;
-    if (Word(sql, tokens, k) == "GLOBAL") k += 2;
+    // Note: a GLOBAL TEMPORARY table's rows are the connection's own.
+    if (Word(sql, tokens, k) == "GLOBAL" && Word(sql, tokens, k + 1) == "TEMPORARY") {
+        out.replace(tokens[k].begin, 4, "TEMP");
+        for (std::size_t at = tokens[k].begin + 4; at < tokens[k + 1].begin + tokens[k + 1].length; ++at)
+            if (out[at] != '\n') out[at] = ' ';
+        k += 2;
+    }
     bool index = Word(sql, tokens, k) == "INDEX" ||
                  ((Word(sql, tokens, k) == "UNIQUE" || Word(sql, tokens, k) == "BITMAP") &&
                   Word(sql, tokens, k + 1) == "INDEX");
@@ -131,56 +197,113 @@ std::string CSqliteSchema::Prepare(std::string_view sql) {
                    word == "NORELY") {
             blank(tokens[t].begin, tokens[t].begin + tokens[t].length);
         } else if (word == "GENERATED" || (word == "AS" && Word(sql, tokens, t + 1) == "IDENTITY")) {
-            std::size_t end = t;
-            while (end < close && Word(sql, tokens, end) != "IDENTITY") ++end;
-            std::string kind = "DEFAULT";
-            if (Word(sql, tokens, t + 1) == "ALWAYS") kind = "ALWAYS";
-            for (std::size_t w = t; w < end; ++w)
-                if (Word(sql, tokens, w) == "NULL") kind = "ON NULL";
-            if (end + 1 < close && CSqlScanner::IsSymbol(sql, tokens[end + 1], '(')) {
-                int depth = 0;
-                for (++end; end < close; ++end) {
-                    if (CSqlScanner::IsSymbol(sql, tokens[end], '(')) ++depth;
-                    if (CSqlScanner::IsSymbol(sql, tokens[end], ')') && --depth == 0) break;
-                }
-            }
+            // Note: an identity column holds no NULL; its options are kept
+            // in the catalog (Identities).
+            std::size_t end = IdentityEnd(sql, tokens, t, close);
             std::size_t from = tokens[t].begin;
-            std::size_t to = tokens[end].begin + tokens[end].length;
-            std::string mark = "/*IDENTITY " + kind + "*/";
+            std::size_t to = tokens[end - 1].begin + tokens[end - 1].length;
             blank(from, to);
-            if (to - from >= mark.size()) out.replace(from, mark.size(), mark);
-            t = end;
+            out.replace(from, 8, "NOT NULL");
+            t = end - 1;
         }
     }
     (void)items;
     return out;
 }
 
-std::vector<std::pair<std::string, std::string>> CSqliteSchema::Identities(std::string_view sql) {
-    std::vector<std::pair<std::string, std::string>> out;
-    for (std::size_t at = sql.find("/*IDENTITY "); at != std::string_view::npos;
-         at = sql.find("/*IDENTITY ", at + 1)) {
-        std::size_t end = sql.find("*/", at);
-        std::string kind(sql.substr(at + 11, end - at - 11));
-        // The column is the first word of the item the mark stands in.
-        std::size_t start = sql.find_last_of(",(", at);
-        auto tokens = CSqlScanner::Significant(sql.substr(start + 1, at - start - 1));
-        if (tokens.empty()) continue;
-        std::string_view item = sql.substr(start + 1);
-        out.emplace_back(Upper(item.substr(tokens[0].begin, tokens[0].length)), kind);
+std::vector<CCatalogTables::Identity> CSqliteSchema::Identities(std::string_view sql) {
+    std::vector<CCatalogTables::Identity> out;
+    auto tokens = CSqlScanner::Significant(sql);
+    std::size_t open = 0;
+    while (open < tokens.size() && !CSqlScanner::IsSymbol(sql, tokens[open], '(')) ++open;
+    if (open == 0 || open >= tokens.size() || Word(sql, tokens, 0) != "CREATE") return out;
+    std::string table = Word(sql, tokens, open - 1);
+    std::size_t close = 0;
+    for (const auto& [from, to] : Items(sql, tokens, open, &close)) {
+        std::size_t first = open + 1;
+        while (first < tokens.size() && tokens[first].begin < from) ++first;
+        int depth = 0;
+        for (std::size_t k = first; k < tokens.size() && tokens[k].begin < to; ++k) {
+            if (CSqlScanner::IsSymbol(sql, tokens[k], '(')) ++depth;
+            if (CSqlScanner::IsSymbol(sql, tokens[k], ')')) --depth;
+            std::string word = Word(sql, tokens, k);
+            if (depth != 0 ||
+                (word != "GENERATED" && !(word == "AS" && Word(sql, tokens, k + 1) == "IDENTITY")))
+                continue;
+            CCatalogTables::Identity identity;
+            identity.table = encoding::Cp932ToUtf8(table);
+            identity.column = encoding::Cp932ToUtf8(Word(sql, tokens, first));
+            ReadIdentity(sql, tokens, k, identity);
+            out.push_back(identity);
+            break;
+        }
     }
     return out;
+}
+
+bool CSqliteSchema::ReadIdentity(std::string_view sql, const std::vector<CSqlScanner::Token>& tokens,
+                                 std::size_t k, CCatalogTables::Identity& identity) {
+    std::size_t end = IdentityEnd(sql, tokens, k, tokens.size());
+    identity.generation = "BY DEFAULT";
+    for (std::size_t w = k; w < end && Word(sql, tokens, w) != "IDENTITY"; ++w) {
+        if (Word(sql, tokens, w) == "ALWAYS") identity.generation = "ALWAYS";
+        if (Word(sql, tokens, w) == "NULL") identity.generation = "ON NULL";
+    }
+    for (std::size_t w = k; w < end; ++w) {
+        std::string word = Word(sql, tokens, w);
+        if (word == "START" && Word(sql, tokens, w + 1) == "WITH") {
+            w += 2;
+            identity.startGiven = true;
+            if (Word(sql, tokens, w) == "LIMIT") {
+                identity.startAtLimit = true;
+                ++w;
+            } else if (!SignedNumber(sql, tokens, w, identity.start)) {
+                return false;
+            }
+            --w;
+        } else if (word == "INCREMENT" && Word(sql, tokens, w + 1) == "BY") {
+            w += 2;
+            if (!SignedNumber(sql, tokens, w, identity.increment) || identity.increment == 0) return false;
+            --w;
+        }
+    }
+    // Note: counting down starts at -1 unless told otherwise, as sequences do.
+    bool startGiven = false;
+    for (std::size_t w = k; w < end; ++w) startGiven = startGiven || Word(sql, tokens, w) == "START";
+    if (!startGiven && identity.increment < 0) identity.start = -1;
+    identity.options =
+        "START WITH: " +
+        (identity.startAtLimit ? std::string("LIMIT VALUE") : std::to_string(identity.start)) +
+        ", INCREMENT BY: " + std::to_string(identity.increment) +
+        ", MAX_VALUE: 9999999999999999999999999999, MIN_VALUE: 1, CYCLE_FLAG: N, CACHE_SIZE: 20, "
+        "ORDER_FLAG: N";
+    return true;
+}
+
+bool CSqliteSchema::ModifyIdentity(std::string_view table, const std::string& column, std::string_view item,
+                                   const Tokens& tokens, std::size_t k, std::size_t at, CEngineError& error) {
+    CCatalogTables::Identity identity;
+    identity.table = encoding::Cp932ToUtf8(Upper(table));
+    identity.column = encoding::Cp932ToUtf8(column);
+    // Note: as on the server, only an identity column takes new identity options.
+    if (CCatalogTables::IdentityOf(m_db, identity.table, identity.column).empty()) {
+        COraError::Set(error, 30673, {column}, static_cast<int>(at));
+        return false;
+    }
+    if (!ReadIdentity(item, tokens, k, identity)) {
+        COraError::Set(error, 1722, {}, static_cast<int>(at + tokens[k].begin));
+        return false;
+    }
+    // Note: other connections read a table's columns again when the schema's
+    // version changes; an object made and dropped tells them.
+    return CCatalogTables::SetIdentity(m_db, identity, error) &&
+           Exec("CREATE TABLE TARVEX_CHANGED (X); DROP TABLE TARVEX_CHANGED", error);
 }
 
 bool CSqliteSchema::Exec(const std::string& utf8, CEngineError& error, int position) {
     if (sqlite3_exec(m_db, utf8.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK) return true;
     error.Set(encoding::Utf8ToCp932(sqlite3_errmsg(m_db)), position);
     return false;
-}
-
-void CSqliteSchema::Undo(const std::string& utf8, CEngineError& error) {
-    if (!sqliteapi::Undo(m_db, utf8.c_str()))
-        error.message += "\n" + sqliteapi::Cp932Of(sqlite3_errmsg(m_db));
 }
 
 long long CSqliteSchema::Count(const std::string& utf8) {
@@ -251,12 +374,7 @@ bool CSqliteSchema::Comment(std::string_view sql, const Tokens& tokens, CEngineE
         return false;
     }
     std::string text = Literal(sql.substr(tokens[k + 1].begin, tokens[k + 1].length));
-    return Exec(
-               "CREATE TABLE IF NOT EXISTS TARVEX_COMMENTS (TABLE_NAME TEXT NOT NULL, COLUMN_NAME TEXT NOT "
-               "NULL, "
-               "COMMENTS TEXT, PRIMARY KEY (TABLE_NAME, COLUMN_NAME))",
-               error) &&
-           Exec("INSERT OR REPLACE INTO TARVEX_COMMENTS VALUES (" + quotedTable + ", " +
+    return Exec("INSERT OR REPLACE INTO TARVEX_COMMENTS VALUES (" + quotedTable + ", " +
                     Quote(encoding::Cp932ToUtf8(name)) + ", " +
                     (text.empty() ? std::string("NULL") : Quote(encoding::Cp932ToUtf8(text))) + ")",
                 error);
@@ -353,16 +471,9 @@ bool CSqliteSchema::AlterTable(std::string_view sql, const Tokens& tokens, CEngi
         bool primary = Word(sql, tokens, k) == "PRIMARY";
         std::string name = primary ? std::string() : Word(sql, tokens, k + 1);
         std::size_t at = k < tokens.size() ? tokens[k].begin : sql.size();
-        const char* savepoint = action == "DISABLE" ? "TARVEX_DISABLE" : "TARVEX_ENABLE";
         if (primary && action == "ENABLE") return true;
-        if (!Exec(std::string("SAVEPOINT ") + savepoint, error)) return false;
-        bool ok = action == "DISABLE" ? DropConstraint(table, name, at, error, true)
-                                      : Enable(table, name, at, error);
-        if (ok && Exec(std::string("RELEASE ") + savepoint, error)) return true;
-        CEngineError failure = error;
-        Undo(std::string("ROLLBACK TO ") + savepoint + "; RELEASE " + savepoint, failure);
-        error = failure;
-        return false;
+        return action == "DISABLE" ? DropConstraint(table, name, at, error, true)
+                                   : Enable(table, name, at, error);
     }
     return true;
 }
@@ -375,6 +486,10 @@ bool CSqliteSchema::AddItem(std::string_view table, std::string_view item, std::
         return false;
     }
     if (StartsConstraint(Word(item, tokens, 0))) return AddConstraint(table, item, at, error);
+    for (std::size_t k = 1; k < tokens.size(); ++k)
+        if (Word(item, tokens, k) == "GENERATED" ||
+            (Word(item, tokens, k) == "AS" && Word(item, tokens, k + 1) == "IDENTITY"))
+            return AddIdentity(table, item, tokens, k, at, error);
     std::string statement = "ALTER TABLE " + std::string(table) + " ADD COLUMN ";
     std::string column = Prepare("CREATE TABLE X (" + std::string(item) + ")");
     column = column.substr(16, column.size() - 17);
@@ -382,15 +497,51 @@ bool CSqliteSchema::AddItem(std::string_view table, std::string_view item, std::
     return Exec(encoding::Cp932ToUtf8(rewrite.Text()), error, static_cast<int>(at));
 }
 
+std::string CSqliteSchema::WithReferencedColumns(const std::string& body) {
+    auto tokens = CSqlScanner::Significant(body);
+    for (std::size_t k = 0; k + 1 < tokens.size(); ++k) {
+        if (Word(body, tokens, k) != "REFERENCES") continue;
+        std::size_t after = k + 2;
+        if (after < tokens.size() && CSqlScanner::IsSymbol(body, tokens[after], '(')) return body;
+        std::string parent = encoding::Cp932ToUtf8(Word(body, tokens, k + 1));
+        for (const auto& constraint : CSqliteDictionary::All(m_db)) {
+            if (constraint.type != 'P' || constraint.table != parent) continue;
+            std::string list;
+            for (const auto& column : constraint.columns)
+                list += (list.empty() ? "" : ", ") + encoding::Utf8ToCp932(column);
+            std::size_t at = tokens[k + 1].begin + tokens[k + 1].length;
+            return body.substr(0, at) + " (" + list + ")" + body.substr(at);
+        }
+        return body;
+    }
+    return body;
+}
+
+bool CSqliteSchema::AddIdentity(std::string_view table, std::string_view item, const Tokens& tokens,
+                                std::size_t k, std::size_t at, CEngineError& error) {
+    CCatalogTables::Identity identity;
+    identity.table = encoding::Cp932ToUtf8(Upper(table));
+    identity.column = encoding::Cp932ToUtf8(Word(item, tokens, 0));
+    if (!ReadIdentity(item, tokens, k, identity)) {
+        COraError::Set(error, 1722, {}, static_cast<int>(at + tokens[k].begin));
+        return false;
+    }
+    // The rows there take numbers in their order, as on the server.
+    std::string column = Prepare("CREATE TABLE X (" + std::string(item) + ")");
+    column = COracleDialect::Translate(column.substr(16, column.size() - 17)).Text();
+    std::string current;
+    TableSql(table, current);
+    std::size_t close = current.rfind(')');
+    std::string sequence = CSqliteCatalog::IdentitySequence(Upper(table), Word(item, tokens, 0));
+    return CCatalogTables::SetIdentity(m_db, identity, error) &&
+           CTableRebuild::Run(
+               m_db, identity.table,
+               encoding::Cp932ToUtf8(current.substr(0, close) + ", " + column + current.substr(close)), error,
+               {{identity.column, "ORA_NEXTVAL('" + encoding::Cp932ToUtf8(sequence) + "')"}});
+}
+
 bool CSqliteSchema::EditDefinition(std::string_view table, const std::string& sql, CEngineError& error) {
-    long long version = Count("PRAGMA schema_version");
-    std::string name = Quote(encoding::Cp932ToUtf8(Upper(table)));
-    return Exec("PRAGMA writable_schema = ON", error) &&
-           Exec("UPDATE main.sqlite_schema SET sql = " + Quote(encoding::Cp932ToUtf8(sql)) +
-                    " WHERE type = 'table' AND upper(name) = " + name,
-                error) &&
-           Exec("PRAGMA schema_version = " + std::to_string(version + 1), error) &&
-           Exec("PRAGMA writable_schema = OFF", error);
+    return CTableRebuild::Run(m_db, encoding::Cp932ToUtf8(Upper(table)), encoding::Cp932ToUtf8(sql), error);
 }
 
 bool CSqliteSchema::AddConstraint(std::string_view table, std::string_view item, std::size_t at,
@@ -411,51 +562,7 @@ bool CSqliteSchema::AddConstraint(std::string_view table, std::string_view item,
             return false;
         }
     std::string utfTable = encoding::Cp932ToUtf8(Upper(table));
-    if (kind == "PRIMARY" || kind == "UNIQUE") {
-        std::size_t open = k + (kind == "PRIMARY" ? 2 : 1);
-        if (open >= tokens.size() || !CSqlScanner::IsSymbol(item, tokens[open], '(')) {
-            COraError::Set(error, 906, {}, static_cast<int>(at));
-            return false;
-        }
-        std::vector<std::string> columns;
-        for (const auto& [from, to] : Items(item, tokens, open))
-            columns.push_back(std::string(Trim(item.substr(from, to - from))));
-        bool primary = kind == "PRIMARY";
-        if (primary) {
-            std::string current;
-            TableSql(table, current);
-            bool hasKey =
-                Count("SELECT count(*) FROM pragma_table_info(" + Quote(utfTable) + ") WHERE pk > 0") > 0;
-            for (const auto& constraint : CSqliteDictionary::All(m_db))
-                hasKey = hasKey || (constraint.type == 'P' && constraint.table == utfTable);
-            if (hasKey) {
-                COraError::Set(error, 2260, {table}, static_cast<int>(at));
-                return false;
-            }
-        }
-        std::string list;
-        std::string nulls;
-        for (const auto& column : columns) {
-            list += (list.empty() ? "" : ", ") + encoding::Cp932ToUtf8(column);
-            nulls += (nulls.empty() ? "" : " OR ") + encoding::Cp932ToUtf8(column) + " IS NULL";
-        }
-        if (primary && Count("SELECT count(*) FROM " + utfTable + " WHERE " + nulls) > 0) {
-            COraError::Set(error, 2437, {name}, static_cast<int>(at));
-            return false;
-        }
-        std::string create = "CREATE UNIQUE INDEX " + encoding::Cp932ToUtf8(name) +
-                             " /*TARVEX:" + (primary ? "P" : "U") + "*/ ON " + utfTable + " (" + list + ")";
-        if (!Exec(create, error, static_cast<int>(at))) {
-            if (error.message.find("UNIQUE constraint failed") != std::string::npos)
-                COraError::Set(error, primary ? 2437 : 2299, {name}, static_cast<int>(at));
-            return false;
-        }
-        // Note: the columns of a primary key hold no NULL from now on.
-        if (primary)
-            for (const auto& column : columns)
-                if (!Modify(table, column + " NOT NULL", at, error)) return false;
-        return true;
-    }
+    if (kind == "PRIMARY" || kind == "UNIQUE") return AddKey(table, item, tokens, k, name, at, error);
     if (kind != "CHECK" && kind != "FOREIGN") {
         COraError::Set(error, 902, {}, static_cast<int>(at + (k < tokens.size() ? tokens[k].begin : 0)));
         return false;
@@ -469,11 +576,11 @@ bool CSqliteSchema::AddConstraint(std::string_view table, std::string_view item,
     Items(current, defTokens, open, &close);
     std::string body = Prepare("CREATE TABLE X (" + std::string(item.substr(tokens[k].begin)) + ")");
     body = body.substr(16, body.size() - 17);
+    if (kind == "FOREIGN") body = WithReferencedColumns(body);
     std::string edited = current.substr(0, defTokens[close].begin) + ", CONSTRAINT " + name + " " + body +
                          current.substr(defTokens[close].begin);
-    if (!Exec("SAVEPOINT TARVEX_DDL", error)) return false;
-    bool ok = EditDefinition(table, edited, error);
-    if (ok && kind == "CHECK") {
+    // Note: the rows are checked first, so that the failure is the server's.
+    if (kind == "CHECK") {
         std::size_t openCheck = k + 1;
         std::size_t closeCheck = 0;
         Items(item, tokens, openCheck, &closeCheck);
@@ -482,30 +589,148 @@ bool CSqliteSchema::AddConstraint(std::string_view table, std::string_view item,
         if (Count("SELECT count(*) FROM " + utfTable + " WHERE NOT " + encoding::Cp932ToUtf8(condition)) >
             0) {
             COraError::Set(error, 2293, {name}, static_cast<int>(at));
-            ok = false;
+            return false;
         }
-    } else if (ok && Count("SELECT count(*) FROM pragma_foreign_key_check(" + Quote(utfTable) + ")") > 0) {
-        COraError::Set(error, 2298, {name}, static_cast<int>(at));
-        ok = false;
     }
-    if (!ok) {
-        CEngineError failure = error;
-        Undo("ROLLBACK TO TARVEX_DDL; RELEASE TARVEX_DDL", failure);
-        sqlite3_exec(m_db, "PRAGMA writable_schema = OFF", nullptr, nullptr, nullptr);
-        error = failure;
+    if (!EditDefinition(table, edited, error)) return false;
+    if (kind == "FOREIGN" &&
+        Count("SELECT count(*) FROM pragma_foreign_key_check(" + Quote(utfTable) + ")") > 0) {
+        COraError::Set(error, 2298, {name}, static_cast<int>(at));
         return false;
     }
-    return Exec("RELEASE TARVEX_DDL", error);
+    return true;
+}
+
+namespace {
+
+// Words after USING INDEX that are its physical attributes, not its name.
+constexpr std::string_view kIndexAttributes[] = {
+    "TABLESPACE", "PCTFREE",    "INITRANS",   "MAXTRANS",   "STORAGE",   "COMPUTE",  "LOGGING",
+    "NOLOGGING",  "LOCAL",      "GLOBAL",     "ENABLE",     "DISABLE",   "VALIDATE", "NOVALIDATE",
+    "REVERSE",    "COMPRESS",   "NOCOMPRESS", "VISIBLE",    "INVISIBLE", "SORT",     "NOSORT",
+    "PARALLEL",   "NOPARALLEL", "ONLINE",     "DEFERRABLE",
+};
+
+bool IsIndexAttribute(const std::string& word) {
+    for (std::string_view attribute : kIndexAttributes)
+        if (word == attribute) return true;
+    return false;
+}
+
+}  // namespace
+
+bool CSqliteSchema::IndexOver(const std::string& table, const std::vector<std::string>& columns,
+                              const std::string& wanted, std::string& index, bool& unique) {
+    Statement list =
+        sqliteapi::Prepare(m_db, "SELECT name, \"unique\" FROM pragma_index_list(" + Quote(table) +
+                                     ") WHERE origin = 'c' ORDER BY \"unique\" DESC");
+    while (list && sqlite3_step(list.get()) == SQLITE_ROW) {
+        std::string name = reinterpret_cast<const char*>(sqlite3_column_text(list.get(), 0));
+        if (!wanted.empty() && cp932::ToUpperAscii(name) != wanted) continue;
+        std::vector<std::string> indexed;
+        Statement info = sqliteapi::Prepare(
+            m_db, "SELECT upper(name) FROM pragma_index_info(" + Quote(name) + ") ORDER BY seqno");
+        while (info && sqlite3_step(info.get()) == SQLITE_ROW)
+            indexed.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(info.get(), 0)));
+        if (indexed != columns) continue;
+        index = cp932::ToUpperAscii(name);
+        unique = sqlite3_column_int(list.get(), 1) != 0;
+        return true;
+    }
+    return false;
+}
+
+bool CSqliteSchema::AddKey(std::string_view table, std::string_view item, const Tokens& tokens, std::size_t k,
+                           const std::string& name, std::size_t at, CEngineError& error) {
+    std::size_t open = k + (Word(item, tokens, k) == "PRIMARY" ? 2 : 1);
+    if (open >= tokens.size() || !CSqlScanner::IsSymbol(item, tokens[open], '(')) {
+        COraError::Set(error, 906, {}, static_cast<int>(at));
+        return false;
+    }
+    CCatalogTables::Key key;
+    key.name = encoding::Cp932ToUtf8(name);
+    key.table = encoding::Cp932ToUtf8(Upper(table));
+    key.type = Word(item, tokens, k) == "PRIMARY" ? 'P' : 'U';
+    std::size_t close = 0;
+    std::string nulls;
+    for (const auto& [from, to] : Items(item, tokens, open, &close)) {
+        key.columns.push_back(encoding::Cp932ToUtf8(Upper(Trim(item.substr(from, to - from)))));
+        nulls += (nulls.empty() ? "\"" : " OR \"") + key.columns.back() + "\" IS NULL";
+    }
+    std::string quotedTable = "\"" + key.table + "\"";
+    if (key.type == 'P') {
+        bool hasKey =
+            Count("SELECT count(*) FROM pragma_table_info(" + Quote(key.table) + ") WHERE pk > 0") > 0;
+        for (const auto& constraint : CSqliteDictionary::All(m_db))
+            hasKey = hasKey || (constraint.type == 'P' && constraint.table == key.table);
+        if (hasKey) {
+            COraError::Set(error, 2260, {std::string(table)}, static_cast<int>(at));
+            return false;
+        }
+        if (Count("SELECT count(*) FROM " + quotedTable + " WHERE " + nulls) > 0) {
+            COraError::Set(error, 2437, {name}, static_cast<int>(at));
+            return false;
+        }
+    }
+    // USING INDEX name, or USING INDEX (CREATE INDEX ...): the key takes that index.
+    std::string wanted;
+    for (std::size_t u = close + 1; u + 1 < tokens.size(); ++u) {
+        if (Word(item, tokens, u) != "USING" || Word(item, tokens, u + 1) != "INDEX") continue;
+        std::size_t named = u + 2;
+        if (named < tokens.size() && CSqlScanner::IsSymbol(item, tokens[named], '(')) {
+            std::size_t end = 0;
+            auto inner = Items(item, tokens, named, &end);
+            std::string create = Prepare(
+                Trim(item.substr(tokens[named].begin + 1, tokens[end].begin - tokens[named].begin - 1)));
+            if (!Exec(encoding::Cp932ToUtf8(create), error, static_cast<int>(at + tokens[named].begin)))
+                return false;
+            auto createTokens = CSqlScanner::Significant(create);
+            for (std::size_t c = 0; c + 1 < createTokens.size(); ++c)
+                if (Word(create, createTokens, c) == "INDEX") wanted = Word(create, createTokens, c + 1);
+        } else if (named < tokens.size() && !IsIndexAttribute(Word(item, tokens, named))) {
+            wanted = Word(item, tokens, named);
+        }
+        wanted = encoding::Cp932ToUtf8(wanted);
+        break;
+    }
+    bool unique = false;
+    if (IndexOver(key.table, key.columns, wanted, key.index, unique)) {
+        key.ownIndex = false;
+    } else if (!wanted.empty()) {
+        COraError::Set(error, 1418, {encoding::Utf8ToCp932(wanted)}, static_cast<int>(at));
+        return false;
+    }
+    // Note: a non-unique index serves as the server's would, but SQLite needs
+    // a unique one to refuse duplicates.
+    if (key.ownIndex || !unique) {
+        std::string index = key.ownIndex ? key.name : "TARVEX_KEY_" + key.name;
+        std::string list;
+        for (const auto& column : key.columns) list += (list.empty() ? "\"" : ", \"") + column + "\"";
+        if (!Exec("CREATE UNIQUE INDEX \"" + index + "\" ON " + quotedTable + " (" + list + ")", error,
+                  static_cast<int>(at))) {
+            if (error.message.find("UNIQUE constraint failed") != std::string::npos)
+                COraError::Set(error, key.type == 'P' ? 2437 : 2299, {name}, static_cast<int>(at));
+            else if (error.message.find("already exists") != std::string::npos)
+                COraError::Set(error, 955, {name}, static_cast<int>(at));
+            return false;
+        }
+        if (key.ownIndex) key.index = index;
+    }
+    // The columns of a primary key hold no NULL from now on.
+    if (key.type == 'P')
+        for (const auto& column : key.columns) {
+            if (Count("SELECT count(*) FROM pragma_table_info(" + Quote(key.table) +
+                      ") WHERE upper(name) = " + Quote(column) + " AND \"notnull\" = 0") <= 0)
+                continue;
+            if (!Modify(table, encoding::Utf8ToCp932(column) + " NOT NULL", at, error)) return false;
+            key.notNullAdded.push_back(column);
+        }
+    return CCatalogTables::AddKey(m_db, key, error);
 }
 
 bool CSqliteSchema::Keep(std::string_view table, const std::string& name, char kind, const std::string& text,
                          CEngineError& error) {
-    return Exec(
-               "CREATE TABLE IF NOT EXISTS TARVEX_DISABLED (TABLE_NAME TEXT NOT NULL, CONSTRAINT_NAME TEXT "
-               "PRIMARY "
-               "KEY, KIND TEXT NOT NULL, DEFINITION TEXT NOT NULL)",
-               error) &&
-           Exec("INSERT INTO TARVEX_DISABLED VALUES (" + Quote(encoding::Cp932ToUtf8(Upper(table))) + ", " +
+    return Exec("INSERT INTO TARVEX_DISABLED VALUES (" + Quote(encoding::Cp932ToUtf8(Upper(table))) + ", " +
                     Quote(name) + ", '" + std::string(1, kind) + "', " + Quote(encoding::Cp932ToUtf8(text)) +
                     ")",
                 error);
@@ -514,30 +739,36 @@ bool CSqliteSchema::Keep(std::string_view table, const std::string& name, char k
 bool CSqliteSchema::Enable(std::string_view table, std::string_view name, std::size_t at,
                            CEngineError& error) {
     std::string utfName = encoding::Cp932ToUtf8(name);
+    for (const auto& key : CCatalogTables::Keys(m_db)) {
+        if (key.name != utfName) continue;
+        if (key.enabled) return true;
+        std::string list;
+        for (const auto& column : key.columns) list += (list.empty() ? "\"" : ", \"") + column + "\"";
+        if (key.ownIndex &&
+            !Exec("CREATE UNIQUE INDEX \"" + key.index + "\" ON \"" + key.table + "\" (" + list + ")", error,
+                  static_cast<int>(at))) {
+            if (error.message.find("UNIQUE constraint failed") != std::string::npos)
+                COraError::Set(error, key.type == 'P' ? 2437 : 2299, {std::string(name)},
+                               static_cast<int>(at));
+            return false;
+        }
+        return CCatalogTables::SetKeyEnabled(m_db, key.name, true, error);
+    }
     for (const auto& constraint : CSqliteDictionary::All(m_db))
         if (constraint.name == utfName) return true;
     sqlite3_stmt* raw = nullptr;
-    sqlite3_prepare_v2(m_db, "SELECT KIND, DEFINITION FROM TARVEX_DISABLED WHERE CONSTRAINT_NAME = ?1", -1,
-                       &raw, nullptr);
+    sqlite3_prepare_v2(m_db, "SELECT DEFINITION FROM TARVEX_DISABLED WHERE CONSTRAINT_NAME = ?1", -1, &raw,
+                       nullptr);
     Statement kept(raw);
     if (kept) sqlite3_bind_text(raw, 1, utfName.c_str(), -1, SQLITE_TRANSIENT);
     if (!kept || sqlite3_step(raw) != SQLITE_ROW) {
         COraError::Set(error, 2430, {std::string(name)}, static_cast<int>(at));
         return false;
     }
-    std::string kind = reinterpret_cast<const char*>(sqlite3_column_text(raw, 0));
-    std::string definition = reinterpret_cast<const char*>(sqlite3_column_text(raw, 1));
+    std::string definition = reinterpret_cast<const char*>(sqlite3_column_text(raw, 0));
     kept.reset();
-    bool ok = false;
-    if (kind == "I") {
-        ok = Exec(definition, error, static_cast<int>(at));
-        if (!ok && error.message.find("UNIQUE constraint failed") != std::string::npos)
-            COraError::Set(error, definition.find("TARVEX:P") != std::string::npos ? 2437 : 2299,
-                           {std::string(name)}, static_cast<int>(at));
-    } else {
-        ok = AddConstraint(table, encoding::Utf8ToCp932(definition), at, error);
-    }
-    return ok && Exec("DELETE FROM TARVEX_DISABLED WHERE CONSTRAINT_NAME = " + Quote(utfName), error);
+    return AddConstraint(table, encoding::Utf8ToCp932(definition), at, error) &&
+           Exec("DELETE FROM TARVEX_DISABLED WHERE CONSTRAINT_NAME = " + Quote(utfName), error);
 }
 
 bool CSqliteSchema::DropConstraint(std::string_view table, std::string_view name, std::size_t at,
@@ -563,35 +794,35 @@ bool CSqliteSchema::DropConstraint(std::string_view table, std::string_view name
             COraError::Set(error, disable ? 2297 : 2273, {found->name}, static_cast<int>(at));
             return false;
         }
-    std::string index = "SELECT count(*) FROM main.sqlite_schema WHERE type = 'index' AND upper(name) = " +
-                        Quote(found->name) + " AND sql LIKE '%/*TARVEX:%'";
-    if (Count(index) > 0) {
-        if (disable) {
-            sqlite3_stmt* raw = nullptr;
-            sqlite3_prepare_v2(
-                m_db,
-                ("SELECT sql FROM main.sqlite_schema WHERE upper(name) = " + Quote(found->name)).c_str(), -1,
-                &raw, nullptr);
-            Statement definition(raw);
-            if (!definition || sqlite3_step(raw) != SQLITE_ROW) return false;
-            std::string sql = reinterpret_cast<const char*>(sqlite3_column_text(raw, 0));
-            if (!Keep(table, found->name, 'I', encoding::Utf8ToCp932(sql), error)) return false;
-        }
-        return Exec("DROP INDEX " + found->name, error, static_cast<int>(at));
+    for (const auto& key : CCatalogTables::Keys(m_db)) {
+        if (key.name != found->name) continue;
+        if (key.enabled && key.ownIndex &&
+            !Exec("DROP INDEX \"" + key.index + "\"", error, static_cast<int>(at)))
+            return false;
+        if (disable) return CCatalogTables::SetKeyEnabled(m_db, key.name, false, error);
+        if (!key.ownIndex && !Exec("DROP INDEX IF EXISTS \"TARVEX_KEY_" + key.name + "\"", error))
+            return false;
+        if (!CCatalogTables::DropKey(m_db, key.name, error)) return false;
+        // Note: the NOT NULL the key brought goes with it.
+        for (const auto& column : key.notNullAdded)
+            if (!column.empty() && !Modify(table, encoding::Utf8ToCp932(column) + " NULL", at, error))
+                return false;
+        return true;
     }
-    if (found->type == 'P' || found->type == 'U') {
-        COraError::Set(error, 3001, {"DROP CONSTRAINT (PRIMARY KEY / UNIQUE)"}, static_cast<int>(at));
-        return false;
-    }
-    // A CHECK, NOT NULL or FOREIGN KEY in the definition: its words go.
+    // A constraint in the definition: its words go, and the table is rebuilt.
     std::string current;
     TableSql(table, current);
     auto tokens = CSqlScanner::Significant(current);
+    // Note: an unnamed primary key is found by its words.
+    bool unnamedKey = found->type == 'P' &&
+                      current.find("CONSTRAINT " + encoding::Utf8ToCp932(found->name)) == std::string::npos;
     for (std::size_t k = 0; k + 1 < tokens.size(); ++k) {
-        if (Word(current, tokens, k) != "CONSTRAINT" ||
-            encoding::Cp932ToUtf8(Word(current, tokens, k + 1)) != found->name)
-            continue;
-        std::size_t end = k + 2;
+        bool named = Word(current, tokens, k) == "CONSTRAINT" &&
+                     encoding::Cp932ToUtf8(Word(current, tokens, k + 1)) == found->name;
+        bool key =
+            unnamedKey && Word(current, tokens, k) == "PRIMARY" && Word(current, tokens, k + 1) == "KEY";
+        if (!named && !key) continue;
+        std::size_t end = named ? k + 2 : k + 1;
         int depth = 0;
         for (; end < tokens.size(); ++end) {
             if (CSqlScanner::IsSymbol(current, tokens[end], '(')) ++depth;
@@ -613,6 +844,14 @@ bool CSqliteSchema::DropConstraint(std::string_view table, std::string_view name
                 item.insert(references,
                             "FOREIGN KEY (" + encoding::Utf8ToCp932(found->columns.front()) + ") ");
             }
+            // A key written with its column takes the column list it needs alone.
+            if ((found->type == 'P' || found->type == 'U') && item.find('(') == std::string::npos) {
+                std::string list;
+                for (const auto& column : found->columns)
+                    list += (list.empty() ? "" : ", ") + encoding::Utf8ToCp932(column);
+                item += " (" + list + ")";
+            }
+            if (unnamedKey) item = "CONSTRAINT " + encoding::Utf8ToCp932(found->name) + " " + item;
             if (!Keep(table, found->name, 'D', item, error)) return false;
         }
         return EditDefinition(table, edited, error);
@@ -626,6 +865,10 @@ bool CSqliteSchema::Modify(std::string_view table, std::string_view item, std::s
     auto tokens = CSqlScanner::Significant(item);
     if (tokens.empty()) return true;
     std::string column = Word(item, tokens, 0);
+    for (std::size_t k = 1; k < tokens.size(); ++k)
+        if (Word(item, tokens, k) == "GENERATED" ||
+            (Word(item, tokens, k) == "AS" && Word(item, tokens, k + 1) == "IDENTITY"))
+            return ModifyIdentity(table, column, item, tokens, k, at, error);
     std::string current;
     TableSql(table, current);
     auto defTokens = CSqlScanner::Significant(current);

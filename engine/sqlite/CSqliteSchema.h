@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "engine/EngineTypes.h"
+#include "engine/sqlite/CCatalogTables.h"
 #include "engine/sqlite/CSqlScanner.h"
 
 struct sqlite3;
@@ -26,19 +27,34 @@ public:
     // more than a rewrite; false with `handled` unset for any other.
     bool Run(const std::string& sql, CEngineError& error, bool& handled);
     // CREATE TABLE with the physical clauses blanked out and identity
-    // clauses kept as a comment, at the same offsets; other text unchanged.
+    // clauses made NOT NULL, at the same offsets; other text unchanged.
     static std::string Prepare(std::string_view sql);
-    // The identity columns of a table definition: "ALWAYS", "DEFAULT" or
-    // "ON NULL" per column name (upper case); empty when none.
-    static std::vector<std::pair<std::string, std::string>> Identities(std::string_view createTable);
+    // The identity columns a CREATE TABLE declares, with their options.
+    static std::vector<CCatalogTables::Identity> Identities(std::string_view createTable);
+    // In CREATE TABLE or ALTER TABLE: the offset of the first construct a
+    // table definition here cannot hold, its name (CP932) in `what`; npos
+    // when there is none.
+    static std::size_t Unsupported(std::string_view sql, std::string& what);
 
 private:
     using Tokens = std::vector<CSqlScanner::Token>;
 
+    // The identity clause at token `k` (GENERATED, or AS IDENTITY); false
+    // when an option's value is not a whole number.
+    static bool ReadIdentity(std::string_view sql, const Tokens& tokens, std::size_t k,
+                             CCatalogTables::Identity& identity);
     bool Comment(std::string_view sql, const Tokens& tokens, CEngineError& error);
     bool AlterTable(std::string_view sql, const Tokens& tokens, CEngineError& error, bool& handled);
     bool AlterSequence(std::string_view sql, const Tokens& tokens, CEngineError& error);
     bool AddItem(std::string_view table, std::string_view item, std::size_t at, CEngineError& error);
+    // ADD [CONSTRAINT name] PRIMARY KEY | UNIQUE (...) [USING INDEX ...],
+    // its kind at token `k` of `item`.
+    bool AddKey(std::string_view table, std::string_view item, const Tokens& tokens, std::size_t k,
+                const std::string& name, std::size_t at, CEngineError& error);
+    // The index of `table` (UTF-8) made by CREATE INDEX over exactly
+    // `columns`, named `wanted` unless that is empty.
+    bool IndexOver(const std::string& table, const std::vector<std::string>& columns,
+                   const std::string& wanted, std::string& index, bool& unique);
     bool AddConstraint(std::string_view table, std::string_view item, std::size_t at, CEngineError& error);
     // `disable`: the constraint is kept aside (TARVEX_DISABLED) for ENABLE.
     bool DropConstraint(std::string_view table, std::string_view name, std::size_t at, CEngineError& error,
@@ -47,11 +63,17 @@ private:
     bool Keep(std::string_view table, const std::string& name, char kind, const std::string& text,
               CEngineError& error);
     bool Modify(std::string_view table, std::string_view item, std::size_t at, CEngineError& error);
+    // MODIFY column GENERATED ... AS IDENTITY [(options)] at token `k` of `item`.
+    bool ModifyIdentity(std::string_view table, const std::string& column, std::string_view item,
+                        const Tokens& tokens, std::size_t k, std::size_t at, CEngineError& error);
+    // A foreign key's text "... REFERENCES parent" with the columns of the
+    // parent's primary key written out: SQLite finds only its own keys.
+    std::string WithReferencedColumns(const std::string& body);
+    // ADD a column GENERATED ... AS IDENTITY (its clause at token `k`).
+    bool AddIdentity(std::string_view table, std::string_view item, const Tokens& tokens, std::size_t k,
+                     std::size_t at, CEngineError& error);
     bool EditDefinition(std::string_view table, const std::string& sql, CEngineError& error);
     bool Exec(const std::string& utf8, CEngineError& error, int position = 0);
-    // Undoes a failed change (sqliteapi::Undo); should work be left half
-    // undone, SQLite's reason is added under `error`.
-    void Undo(const std::string& utf8, CEngineError& error);
     bool TableSql(std::string_view table, std::string& sql);
     long long Count(const std::string& utf8);
 

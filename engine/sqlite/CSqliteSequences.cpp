@@ -16,10 +16,6 @@ namespace {
 using Token = CSqlScanner::Token;
 using Kind = CSqlScanner::Kind;
 
-constexpr const char* kCreateTable =
-    "CREATE TABLE IF NOT EXISTS TARVEX_SEQUENCES (NAME TEXT PRIMARY KEY, NEXT_VALUE INTEGER NOT NULL, "
-    "STEP INTEGER NOT NULL)";
-
 using Statement = sqliteapi::Statement;
 
 Statement Prepare(sqlite3* db, const char* sql) {
@@ -110,7 +106,7 @@ bool CSqliteSequences::Exec(const std::string& sql, CEngineError& error) {
 
 bool CSqliteSequences::Create(std::string_view sql, CEngineError& error) {
     Definition definition;
-    if (!ParseCreate(sql, definition, error) || !Exec(kCreateTable, error)) return false;
+    if (!ParseCreate(sql, definition, error)) return false;
     Statement insert = Prepare(m_db, "INSERT OR IGNORE INTO TARVEX_SEQUENCES VALUES (?1, ?2, ?3)");
     sqlite3_bind_text(insert.get(), 1, definition.name.c_str(), -1, SQLITE_TRANSIENT);
     sqlite3_bind_int64(insert.get(), 2, definition.start);

@@ -75,6 +75,7 @@ constexpr Rule kRules[] = {
     {{"DROP", "PROCEDURE"}, StatementKind::Unsupported},
     {{"DROP", "PACKAGE"}, StatementKind::Unsupported},
     {{"TRUNCATE", "CLUSTER"}, StatementKind::Unsupported},
+    {{"RENAME"}, StatementKind::Ddl},
     {{"CREATE"}, StatementKind::Ddl},
     {{"ALTER"}, StatementKind::Ddl},
     {{"DROP"}, StatementKind::Ddl},

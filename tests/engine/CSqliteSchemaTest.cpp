@@ -4,6 +4,7 @@
 #include "engine/sqlite/CSqliteConnection.h"
 #include "engine/sqlite/CSqliteSchema.h"
 #include "tests/engine/EngineFixture.h"
+#include "tests/support/TempDir.h"
 #include "text/Encoding.h"
 
 namespace {
@@ -23,9 +24,14 @@ TEST(CSqliteSchemaPrepare, PhysicalClausesAreBlankedInPlace) {
     EXPECT_EQ(prepared.find("ENABLE"), std::string::npos) << prepared;
     EXPECT_EQ(prepared.find("STORAGE"), std::string::npos) << prepared;
     EXPECT_EQ(prepared.find("CONSTRAINT T_PK PRIMARY KEY"), sql.find("CONSTRAINT T_PK PRIMARY KEY"));
-    auto identities = CSqliteSchema::Identities(prepared);
+    EXPECT_NE(prepared.find("N NUMBER NOT NULL"), std::string::npos) << prepared;
+    EXPECT_EQ(prepared.find("IDENTITY"), std::string::npos) << prepared;
+    auto identities = CSqliteSchema::Identities(sql);
     ASSERT_EQ(identities.size(), 1u);
-    EXPECT_EQ(identities[0], (std::pair<std::string, std::string>{"N", "ON NULL"}));
+    EXPECT_EQ(identities[0].column, "N");
+    EXPECT_EQ(identities[0].generation, "ON NULL");
+    EXPECT_EQ(identities[0].start, 5);
+    EXPECT_EQ(identities[0].increment, 1);
 }
 
 TEST_F(CSqliteSchemaTest, ConstraintsAddedLaterAreEnforcedAndListed) {
@@ -116,10 +122,10 @@ TEST_F(CSqliteSchemaTest, ModifyCommentsIdentityAndSequences) {
     EXPECT_EQ(Rows("SELECT COLUMN_NAME, DATA_TYPE, DATA_LENGTH, NULLABLE FROM USER_TAB_COLUMNS WHERE "
                    "TABLE_NAME = 'T' "
                    "ORDER BY COLUMN_ID"),
-              "ID,NUMBER,22,Y|NAME,VARCHAR2,10,N");
+              "ID,NUMBER,22,N|NAME,VARCHAR2,10,N");
     EXPECT_EQ(Failure("DELETE FROM USER_TABLES"), "ORA-01031: USER_TABLES は読取り専用です。");
     Exec("CREATE OR REPLACE VIEW V AS SELECT NAME /* who */ FROM T WHERE ID > 1;");
-    EXPECT_EQ(Rows("SELECT VIEW_NAME, TEXT FROM USER_VIEWS"), "V,SELECT NAME /* who * / FROM T WHERE ID > 1");
+    EXPECT_EQ(Rows("SELECT VIEW_NAME, TEXT FROM USER_VIEWS"), "V,SELECT NAME /* who */ FROM T WHERE ID > 1");
     EXPECT_EQ(Rows("SELECT NAME FROM V"), "b|abcdefghij");
 }
 
@@ -150,4 +156,365 @@ TEST_F(CSqliteSchemaTest, SequencesStepOncePerCallForEveryConnection) {
     const std::string missing = "DROP SEQUENCE S";
     EXPECT_EQ(Failure(missing).rfind("ORA-02289", 0), 0u);
     EXPECT_EQ(m_connection->LastError().position, static_cast<int>(missing.rfind('S')));
+}
+
+TEST_F(CSqliteSchemaTest, ARefusedDefinitionChangesNothing) {
+    Exec("CREATE TABLE T (X VARCHAR2(100), N NUMBER)");
+    Exec("INSERT INTO T VALUES ('{}', 1)");
+    const std::string json = "ALTER TABLE T ADD CONSTRAINT T_C CHECK (X IS JSON)";
+    EXPECT_EQ(Failure(json),
+              "ORA-03001: 未実装の機能です: IS JSON 条件 は組込みデータベースでは使えません。");
+    EXPECT_EQ(m_connection->LastError().position, static_cast<int>(json.find("IS JSON")));
+    EXPECT_EQ(Failure("CREATE TABLE J (X VARCHAR2(10) CHECK (X IS NOT JSON))").rfind("ORA-03001", 0), 0u);
+    // SQLite refuses the new definition: the table stays as it was.
+    EXPECT_NE(Failure("ALTER TABLE T ADD CONSTRAINT T_D CHECK (NOPE > 0)"), "OK");
+    EXPECT_NE(Failure("ALTER TABLE T ADD (Y NUMBER, CONSTRAINT T_E CHECK (NOPE > 0))"), "OK");
+    EXPECT_EQ(Rows("SELECT X, N FROM T"), "{},1");
+    EXPECT_EQ(Rows("SELECT COUNT(*) FROM USER_TAB_COLUMNS WHERE TABLE_NAME = 'T'"), "2");
+    Exec("INSERT INTO T VALUES ('[]', 2)");
+    EXPECT_NE(Failure("ALTER TABLE T MODIFY N GENERATED ALWAYS AS ( NOPE"), "OK");
+    EXPECT_EQ(Rows("SELECT COUNT(*) FROM T"), "2");
+}
+
+TEST_F(CSqliteSchemaTest, ARebuiltTableKeepsItsRowsIndexesTriggersViewsAndReferences) {
+    Exec("CREATE TABLE P (ID NUMBER PRIMARY KEY, NAME VARCHAR2(10))");
+    Exec("CREATE TABLE C (ID NUMBER, P_ID NUMBER REFERENCES P (ID))");
+    Exec("CREATE INDEX P_NAME_IX ON P (NAME)");
+    Exec("CREATE TABLE LOG (WHAT VARCHAR2(20))");
+    Exec("CREATE TRIGGER P_AI AFTER INSERT ON P FOR EACH ROW BEGIN INSERT INTO LOG VALUES (:NEW.NAME); END;");
+    Exec("CREATE VIEW PV AS SELECT ID, NAME FROM P");
+    Exec("INSERT INTO P VALUES (1, 'one')");
+    Exec("INSERT INTO P VALUES (2, 'two')");
+    Exec("INSERT INTO C VALUES (10, 1)");
+    Exec("ALTER TABLE P ADD CONSTRAINT P_NAME_CK CHECK (NAME <> 'bad')");
+    Exec("ALTER TABLE P MODIFY (NAME VARCHAR2(20) NOT NULL)");
+    EXPECT_EQ(Rows("SELECT ID, NAME FROM PV ORDER BY ID"), "1,one|2,two");
+    Exec("INSERT INTO P VALUES (3, 'three')");
+    EXPECT_EQ(Rows("SELECT WHAT FROM LOG ORDER BY 1"), "one|three|two");
+    EXPECT_EQ(Rows("SELECT INDEX_NAME FROM USER_INDEXES WHERE INDEX_NAME = 'P_NAME_IX'"), "P_NAME_IX");
+    EXPECT_EQ(Failure("INSERT INTO C VALUES (11, 9)"),
+              "ORA-02291: 整合性制約に違反しました - 親キーがありません。");
+    EXPECT_EQ(Failure("INSERT INTO P VALUES (4, 'bad')"),
+              "ORA-02290: チェック制約 P_NAME_CK に違反しました。");
+    // The child's rows survive the parent's rebuild; the key still guards them.
+    EXPECT_EQ(Rows("SELECT ID, P_ID FROM C"), "10,1");
+    EXPECT_NE(Failure("DELETE FROM P WHERE ID = 1"), "OK");
+    Exec("ALTER TABLE C ADD CONSTRAINT C_ID_CK CHECK (ID > 0)");
+    EXPECT_EQ(Rows("SELECT ID FROM C"), "10");
+}
+
+TEST_F(CSqliteSchemaTest, IdentityColumnsFollowTheirOptions) {
+    Exec(
+        "CREATE TABLE G (ID NUMBER(6) GENERATED ALWAYS AS IDENTITY (START WITH 100 INCREMENT BY 10), N "
+        "VARCHAR2(5))");
+    Exec("INSERT INTO G (N) VALUES ('a')");
+    Exec("INSERT INTO G (N) VALUES ('b')");
+    EXPECT_EQ(Failure("INSERT INTO G (ID, N) VALUES (1, 'c')"),
+              "ORA-32795: ALWAYS 指定の識別列 ID には値を入れられません。");
+    EXPECT_EQ(Rows("SELECT ID, N FROM G ORDER BY ID"), "100,a|110,b");
+    EXPECT_EQ(Rows("SELECT NULLABLE FROM USER_TAB_COLUMNS WHERE TABLE_NAME = 'G' AND COLUMN_NAME = 'ID'"),
+              "N");
+    // BY DEFAULT takes a value given and numbers the rest; ON NULL numbers NULLs too.
+    Exec("CREATE TABLE D (ID NUMBER GENERATED BY DEFAULT AS IDENTITY (INCREMENT BY -1), N VARCHAR2(5))");
+    Exec("INSERT INTO D (N) VALUES ('a')");
+    Exec("INSERT INTO D VALUES (7, 'b')");
+    EXPECT_EQ(Failure("INSERT INTO D VALUES (NULL, 'c')"), "ORA-01400: D.ID には NULL を入れられません。");
+    EXPECT_EQ(Rows("SELECT ID FROM D ORDER BY ID"), "-1|7");
+    Exec("CREATE TABLE P (PRODUCT_ID INTEGER GENERATED BY DEFAULT ON NULL AS IDENTITY, N VARCHAR2(5))");
+    Exec("INSERT INTO P VALUES (NULL, 'a')");
+    Exec("INSERT INTO P VALUES (40, 'b')");
+    // A vendor's load then moves the numbering past the rows it gave numbers to.
+    Exec("ALTER TABLE P MODIFY PRODUCT_ID GENERATED BY DEFAULT ON NULL AS IDENTITY (START WITH LIMIT VALUE)");
+    Exec("INSERT INTO P (N) VALUES ('c')");
+    EXPECT_EQ(Rows("SELECT PRODUCT_ID, N FROM P ORDER BY PRODUCT_ID"), "1,a|40,b|41,c");
+    Exec("ALTER TABLE P MODIFY PRODUCT_ID GENERATED ALWAYS AS IDENTITY");
+    EXPECT_EQ(Failure("INSERT INTO P VALUES (50, 'd')").rfind("ORA-32795", 0), 0u);
+    Exec("INSERT INTO P (N) VALUES ('d')");
+    EXPECT_EQ(Rows("SELECT MAX(PRODUCT_ID) FROM P"), "42");
+    EXPECT_EQ(Failure("ALTER TABLE P MODIFY N GENERATED ALWAYS AS IDENTITY"),
+              "ORA-30673: 変更する列 N は識別列ではありません。");
+    // Dropped with its table, the numbering starts again with a new one.
+    Exec("DROP TABLE G");
+    Exec("CREATE TABLE G (ID NUMBER GENERATED ALWAYS AS IDENTITY, N VARCHAR2(5))");
+    Exec("INSERT INTO G (N) VALUES ('x')");
+    EXPECT_EQ(Rows("SELECT ID FROM G"), "1");
+}
+
+TEST_F(CSqliteSchemaTest, ASelectNeverWritesTheFile) {
+    sqlite3* db = nullptr;
+    auto version = [&] {
+        sqlite3_open_v2(m_connection->Path().c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
+        std::string out = One(db, "SELECT group_concat(name) FROM sqlite_schema") + "/" +
+                          One(db, "PRAGMA data_version") + "/" + One(db, "PRAGMA user_version");
+        sqlite3_close(db);
+        return out;
+    };
+    std::string before = version();
+    EXPECT_EQ(Rows("SELECT 1 AS ALL_X, 2 AS USER_Y FROM DUAL"), "1,2");
+    EXPECT_EQ(Rows("SELECT COUNT(*) FROM ALL_TABLES WHERE TABLE_NAME LIKE 'TARVEX%'"), "0");
+    EXPECT_EQ(Rows("SELECT COUNT(*) FROM USER_TAB_COMMENTS"), "0");
+    EXPECT_EQ(version(), before);
+}
+
+TEST(CSqliteSchemaFile, AFileWithIdentityMarksIsConvertedOnceWhenOpened) {
+    TempHome home;
+    sqlite3* raw = nullptr;
+    ASSERT_EQ(sqlite3_open(home.Path("old.db").c_str(), &raw), SQLITE_OK);
+    // As the previous version wrote it: the identity kept as a comment.
+    ASSERT_EQ(
+        sqlite3_exec(raw,
+                     "CREATE TABLE T (ID NUMBER(6) /*IDENTITY ALWAYS*/                      , "
+                     "K NUMBER /*IDENTITY ON NULL*/, N VARCHAR2(5));"
+                     "INSERT INTO T VALUES (1, 1, 'a');"
+                     "CREATE TABLE TARVEX_SEQUENCES (NAME TEXT PRIMARY KEY, NEXT_VALUE INTEGER NOT NULL, "
+                     "STEP INTEGER NOT NULL);"
+                     "INSERT INTO TARVEX_SEQUENCES VALUES ('ISEQ$$_T_ID', 2, 1);"
+                     "INSERT INTO TARVEX_SEQUENCES VALUES ('ISEQ$$_T_K', 2, 1);"
+                     "CREATE TABLE TARVEX_COMMENTS (TABLE_NAME TEXT NOT NULL, COLUMN_NAME TEXT NOT NULL, "
+                     "COMMENTS TEXT, PRIMARY KEY (TABLE_NAME, COLUMN_NAME));"
+                     "INSERT INTO TARVEX_COMMENTS VALUES ('T', '', 'kept');"
+                     "CREATE TABLE K (A NUMBER NOT NULL, B NUMBER);"
+                     "CREATE UNIQUE INDEX K_PK /*TARVEX:P*/ ON K (A);"
+                     "CREATE TABLE TARVEX_DISABLED (TABLE_NAME TEXT NOT NULL, CONSTRAINT_NAME TEXT PRIMARY "
+                     "KEY, KIND TEXT NOT NULL, DEFINITION TEXT NOT NULL);"
+                     "INSERT INTO TARVEX_DISABLED VALUES ('K', 'K_B_UK', 'I', 'CREATE UNIQUE INDEX K_B_UK "
+                     "/*TARVEX:U*/ ON K (B)');",
+                     nullptr, nullptr, nullptr),
+        SQLITE_OK);
+    sqlite3_close(raw);
+    std::vector<CEngineBind> binds;
+    long rows = 0;
+    for (int open = 0; open < 2; ++open) {
+        CEngineError error;
+        auto connection = CSqliteConnection::Open("OLD", error);
+        ASSERT_NE(connection, nullptr) << error.message;
+        EXPECT_FALSE(connection->Execute("INSERT INTO T (ID, N) VALUES (5, 'b')", binds, rows));
+        EXPECT_EQ(connection->LastError().code, 32795);
+        ASSERT_TRUE(connection->Execute("INSERT INTO T (K, N) VALUES (NULL, 'c')", binds, rows))
+            << connection->LastError().message;
+        CEngineResult result;
+        ASSERT_TRUE(connection->Query("SELECT COUNT(*), MAX(ID), MAX(K) FROM T", binds, result));
+        EXPECT_EQ(result.Value(0, 0), open == 0 ? "2" : "3");
+        EXPECT_EQ(result.Value(0, 1), open == 0 ? "2" : "3");
+        ASSERT_TRUE(connection->Query("SELECT COMMENTS FROM USER_TAB_COMMENTS WHERE TABLE_NAME = 'T'", binds,
+                                      result));
+        EXPECT_EQ(result.Value(0, 0), "kept");
+        // Keys marked in their index's text, a disabled one kept aside.
+        ASSERT_TRUE(
+            connection->Query("SELECT CONSTRAINT_NAME || CONSTRAINT_TYPE || STATUS FROM USER_CONSTRAINTS "
+                              "WHERE TABLE_NAME = 'K' ORDER BY 1",
+                              binds, result));
+        ASSERT_EQ(result.RowCount(), 2u);
+        EXPECT_EQ(result.Value(0, 0), open == 0 ? "K_B_UKUDISABLED" : "K_B_UKUENABLED");
+        EXPECT_EQ(result.Value(1, 0), "K_PKPENABLED");
+        if (open == 0) {
+            ASSERT_TRUE(connection->Execute("ALTER TABLE K ENABLE CONSTRAINT K_B_UK", binds, rows))
+                << connection->LastError().message;
+            ASSERT_TRUE(connection->Execute("INSERT INTO K VALUES (1, 1)", binds, rows));
+            EXPECT_FALSE(connection->Execute("INSERT INTO K VALUES (2, 1)", binds, rows));
+            EXPECT_NE(connection->LastError().message.find("K_B_UK"), std::string::npos);
+        }
+        ASSERT_TRUE(connection->Commit());
+    }
+    ASSERT_EQ(sqlite3_open(home.Path("old.db").c_str(), &raw), SQLITE_OK);
+    EXPECT_EQ(EngineFixture::One(raw, "PRAGMA user_version"), "1");
+    EXPECT_EQ(EngineFixture::One(raw,
+                                 "SELECT GENERATION_TYPE || DEFAULT_ON_NULL FROM TARVEX_IDENTITIES "
+                                 "ORDER BY COLUMN_NAME"),
+              "ALWAYSNOBY DEFAULTYES");
+    sqlite3_close(raw);
+}
+
+TEST_F(CSqliteSchemaTest, KeysAndIndexesHaveNamespacesOfTheirOwn) {
+    Exec("CREATE TABLE REGIONS (REGION_ID NUMBER, REGION_NAME VARCHAR2(25))");
+    Exec("INSERT INTO REGIONS VALUES (1, 'Europe')");
+    Exec("CREATE UNIQUE INDEX REG_ID_PK ON REGIONS (REGION_ID)");
+    Exec("ALTER TABLE REGIONS ADD (CONSTRAINT REG_ID_PK PRIMARY KEY (REGION_ID))");
+    EXPECT_EQ(Rows("SELECT CONSTRAINT_NAME, CONSTRAINT_TYPE, INDEX_NAME FROM USER_CONSTRAINTS"),
+              "REG_ID_PK,P,REG_ID_PK");
+    EXPECT_EQ(Rows("SELECT INDEX_NAME, UNIQUENESS FROM USER_INDEXES"), "REG_ID_PK,UNIQUE");
+    EXPECT_EQ(Rows("SELECT NULLABLE FROM USER_TAB_COLUMNS WHERE COLUMN_NAME = 'REGION_ID'"), "N");
+    EXPECT_EQ(Failure("INSERT INTO REGIONS VALUES (1, 'Asia')"),
+              "ORA-00001: 一意制約 REG_ID_PK に違反する値です。");
+    EXPECT_EQ(Failure("INSERT INTO REGIONS VALUES (NULL, 'Asia')"),
+              "ORA-01400: REGIONS.REGION_ID には NULL を入れられません。");
+    EXPECT_EQ(
+        Failure("ALTER TABLE REGIONS ADD CONSTRAINT REG_ID_PK UNIQUE (REGION_NAME)").rfind("ORA-02264", 0),
+        0u);
+    EXPECT_EQ(Failure("DROP INDEX REG_ID_PK"),
+              "ORA-02429: 一意キー/主キーの施行に使用されている索引 REG_ID_PK は削除できません。");
+    // USING INDEX: a named index (even a non-unique one), or one made on the spot.
+    Exec("CREATE TABLE D (ID NUMBER, CODE VARCHAR2(5), X NUMBER)");
+    Exec("CREATE INDEX D_CODE_IX ON D (CODE)");
+    Exec("ALTER TABLE D ADD CONSTRAINT D_PK PRIMARY KEY (ID) USING INDEX TABLESPACE USERS PCTFREE 10");
+    Exec("ALTER TABLE D ADD CONSTRAINT D_CODE_UK UNIQUE (CODE) USING INDEX D_CODE_IX");
+    Exec("ALTER TABLE D ADD CONSTRAINT D_X_UK UNIQUE (X) USING INDEX (CREATE UNIQUE INDEX D_X_IX ON D (X))");
+    EXPECT_EQ(Failure("ALTER TABLE D ADD CONSTRAINT D_Y_UK UNIQUE (X) USING INDEX NOPE"),
+              "ORA-01418: 索引 NOPE は存在しません。");
+    Exec("INSERT INTO D VALUES (1, 'a', 1)");
+    EXPECT_EQ(Failure("INSERT INTO D VALUES (2, 'a', 2)"),
+              "ORA-00001: 一意制約 D_CODE_UK に違反する値です。");
+    EXPECT_EQ(Failure("INSERT INTO D VALUES (3, 'b', 1)"), "ORA-00001: 一意制約 D_X_UK に違反する値です。");
+    EXPECT_EQ(Rows("SELECT CONSTRAINT_NAME || ':' || INDEX_NAME FROM USER_CONSTRAINTS WHERE TABLE_NAME = 'D' "
+                   "ORDER BY 1"),
+              "D_CODE_UK:D_CODE_IX|D_PK:D_PK|D_X_UK:D_X_IX");
+    EXPECT_EQ(Rows("SELECT INDEX_NAME FROM USER_INDEXES WHERE TABLE_NAME = 'D' ORDER BY 1"),
+              "D_CODE_IX|D_PK|D_X_IX");
+    // A key drops the index it made and keeps one it found; its NOT NULL goes too.
+    Exec("ALTER TABLE D DISABLE CONSTRAINT D_PK");
+    EXPECT_EQ(Rows("SELECT STATUS FROM USER_CONSTRAINTS WHERE CONSTRAINT_NAME = 'D_PK'"), "DISABLED");
+    Exec("INSERT INTO D VALUES (1, 'c', 3)");
+    EXPECT_EQ(Failure("ALTER TABLE D ENABLE CONSTRAINT D_PK"),
+              "ORA-02437: 主キー D_PK を検証できません - 主キーに違反する行があります。");
+    Exec("DELETE FROM D WHERE CODE = 'c'");
+    Exec("ALTER TABLE D ENABLE CONSTRAINT D_PK");
+    Exec("ALTER TABLE D DROP CONSTRAINT D_PK");
+    Exec("ALTER TABLE D DROP CONSTRAINT D_CODE_UK");
+    Exec("INSERT INTO D VALUES (NULL, 'a', 3)");
+    EXPECT_EQ(Rows("SELECT INDEX_NAME FROM USER_INDEXES WHERE TABLE_NAME = 'D' ORDER BY 1"),
+              "D_CODE_IX|D_X_IX");
+    EXPECT_EQ(Rows("SELECT CONSTRAINT_NAME FROM USER_CONSTRAINTS WHERE TABLE_NAME = 'D'"), "D_X_UK");
+    Exec("DROP TABLE D");
+    EXPECT_EQ(Rows("SELECT COUNT(*) FROM USER_CONSTRAINTS WHERE TABLE_NAME = 'D'"), "0");
+}
+
+TEST_F(CSqliteSchemaTest, DictionaryColumnsHaveTheServersDeclaredTypes) {
+    Exec("CREATE TABLE T (ID NUMBER GENERATED BY DEFAULT AS IDENTITY (START WITH 5), N VARCHAR2(5))");
+    struct Case {
+        const char* query;
+        const char* name;
+        long size;
+    };
+    const Case cases[] = {
+        {"SELECT TABLE_NAME FROM USER_TABLES", "TABLE_NAME", 128},
+        {"SELECT t.STATUS FROM ALL_TABLES t", "STATUS", 8},
+        {"SELECT NULLABLE FROM DBA_TAB_COLUMNS", "NULLABLE", 1},
+        {"SELECT CONSTRAINT_TYPE FROM USER_CONSTRAINTS", "CONSTRAINT_TYPE", 1},
+        {"SELECT COMMENTS FROM USER_TAB_COMMENTS", "COMMENTS", 4000},
+        {"SELECT GENERATION_TYPE FROM USER_TAB_IDENTITY_COLS", "GENERATION_TYPE", 10},
+    };
+    for (const Case& c : cases) {
+        CEngineResult result;
+        ASSERT_TRUE(m_connection->Query(c.query, m_binds, result)) << c.query << ": " << Error();
+        ASSERT_EQ(result.Columns().size(), 1u) << c.query;
+        EXPECT_EQ(result.Columns()[0].name, c.name) << c.query;
+        EXPECT_EQ(result.Columns()[0].size, c.size) << c.query;
+    }
+    EXPECT_EQ(Rows("SELECT COLUMN_NAME, GENERATION_TYPE, SEQUENCE_NAME, IDENTITY_OPTIONS FROM "
+                   "USER_TAB_IDENTITY_COLS"),
+              "ID,BY DEFAULT,ISEQ$$_T_ID,START WITH: 5, INCREMENT BY: 1, MAX_VALUE: "
+              "9999999999999999999999999999, MIN_VALUE: 1, CYCLE_FLAG: N, CACHE_SIZE: 20, ORDER_FLAG: N");
+    EXPECT_EQ(Rows("SELECT COLUMN_NAME, IDENTITY_COLUMN FROM USER_TAB_COLUMNS ORDER BY COLUMN_ID"),
+              "ID,YES|N,NO");
+}
+
+TEST_F(CSqliteSchemaTest, AnIdentityColumnAddedLaterNumbersTheRowsThere) {
+    Exec("CREATE TABLE T (N VARCHAR2(5))");
+    Exec("INSERT INTO T VALUES ('a')");
+    Exec("INSERT INTO T VALUES ('b')");
+    Exec("ALTER TABLE T ADD (ID NUMBER GENERATED ALWAYS AS IDENTITY (START WITH 10 INCREMENT BY 10))");
+    Exec("INSERT INTO T (N) VALUES ('c')");
+    EXPECT_EQ(Rows("SELECT N, ID FROM T ORDER BY ID"), "a,10|b,20|c,30");
+    EXPECT_EQ(Failure("INSERT INTO T VALUES ('d', 1)").rfind("ORA-32795", 0), 0u);
+    EXPECT_EQ(Rows("SELECT NULLABLE, IDENTITY_COLUMN FROM USER_TAB_COLUMNS WHERE COLUMN_NAME = 'ID'"),
+              "N,YES");
+}
+
+TEST_F(CSqliteSchemaTest, KeysOfTheTableDefinitionAreDroppedAndDisabled) {
+    Exec(
+        "CREATE TABLE P (ID NUMBER CONSTRAINT P_PK PRIMARY KEY, CODE VARCHAR2(5) CONSTRAINT P_CODE_UK "
+        "UNIQUE)");
+    Exec("CREATE TABLE Q (ID NUMBER PRIMARY KEY, N NUMBER)");
+    Exec("INSERT INTO P VALUES (1, 'a')");
+    Exec("INSERT INTO Q VALUES (1, 1)");
+    Exec("ALTER TABLE P DROP CONSTRAINT P_CODE_UK");
+    Exec("INSERT INTO P VALUES (2, 'a')");
+    Exec("ALTER TABLE P DISABLE CONSTRAINT P_PK");
+    EXPECT_EQ(Rows("SELECT CONSTRAINT_TYPE, STATUS FROM USER_CONSTRAINTS WHERE CONSTRAINT_NAME = 'P_PK'"),
+              "P,DISABLED");
+    Exec("INSERT INTO P VALUES (2, 'b')");
+    EXPECT_EQ(Failure("ALTER TABLE P ENABLE CONSTRAINT P_PK"),
+              "ORA-02437: 主キー P_PK を検証できません - 主キーに違反する行があります。");
+    Exec("DELETE FROM P WHERE CODE = 'b'");
+    Exec("ALTER TABLE P ENABLE CONSTRAINT P_PK");
+    EXPECT_EQ(Failure("INSERT INTO P VALUES (2, 'b')"), "ORA-00001: 一意制約 P_PK に違反する値です。");
+    Exec("ALTER TABLE Q DROP PRIMARY KEY");
+    Exec("INSERT INTO Q VALUES (1, 2)");
+    EXPECT_EQ(Rows("SELECT CONSTRAINT_NAME, STATUS FROM USER_CONSTRAINTS ORDER BY 1"), "P_PK,ENABLED");
+    EXPECT_EQ(Rows("SELECT COUNT(*) FROM Q"), "2");
+}
+
+TEST_F(CSqliteSchemaTest, GlobalTemporaryTablesKeepEachSessionsRowsUntilTheyEnd) {
+    Exec("CREATE GLOBAL TEMPORARY TABLE G (ID NUMBER, N VARCHAR2(5)) ON COMMIT DELETE ROWS");
+    Exec("CREATE GLOBAL TEMPORARY TABLE H (ID NUMBER) ON COMMIT PRESERVE ROWS TABLESPACE TEMP");
+    Exec("INSERT INTO G VALUES (1, 'a')");
+    Exec("INSERT INTO H VALUES (1)");
+    EXPECT_EQ(Rows("SELECT COUNT(*) FROM G"), "1");
+    CEngineError error;
+    auto other = CSqliteConnection::Open("", error);
+    ASSERT_NE(other, nullptr) << error.message;
+    EXPECT_EQ(Rows(*other, "SELECT COUNT(*) FROM H"), "0");
+    EXPECT_EQ(Failure("INSERT INTO G VALUES (2, 'toolong')").rfind("ORA-12899", 0), 0u);
+    Exec("COMMIT");
+    EXPECT_EQ(Rows("SELECT COUNT(*) FROM G"), "0");
+    EXPECT_EQ(Rows("SELECT COUNT(*) FROM H"), "1");
+    EXPECT_EQ(Rows("SELECT TABLE_NAME, TEMPORARY FROM USER_TABLES ORDER BY 1"), "G,Y|H,Y");
+    EXPECT_EQ(Rows("SELECT COLUMN_NAME FROM USER_TAB_COLUMNS WHERE TABLE_NAME = 'G' ORDER BY COLUMN_ID"),
+              "ID|N");
+    Exec("DROP TABLE G");
+    EXPECT_EQ(Rows("SELECT TABLE_NAME FROM USER_TABLES"), "H");
+    other.reset();
+    m_connection.reset();
+    m_connection = CSqliteConnection::Open("", error);
+    ASSERT_NE(m_connection, nullptr) << error.message;
+    EXPECT_EQ(Rows("SELECT COUNT(*) FROM H"), "0");
+    EXPECT_NE(Failure("INSERT INTO G VALUES (1, 'a')"), "OK");
+}
+
+TEST_F(CSqliteSchemaTest, TheCatalogFollowsRenamedTablesAndColumns) {
+    Exec("CREATE TABLE T (ID NUMBER GENERATED ALWAYS AS IDENTITY, N VARCHAR2(5))");
+    Exec("ALTER TABLE T ADD CONSTRAINT T_N_UK UNIQUE (N)");
+    Exec("COMMENT ON COLUMN T.N IS 'name'");
+    Exec("INSERT INTO T (N) VALUES ('a')");
+    Exec("ALTER TABLE T RENAME TO U");
+    Exec("INSERT INTO U (N) VALUES ('b')");
+    Exec("RENAME U TO W");
+    Exec("ALTER TABLE W RENAME COLUMN ID TO K");
+    Exec("ALTER TABLE W RENAME COLUMN N TO M");
+    Exec("INSERT INTO W (M) VALUES ('c')");
+    EXPECT_EQ(Rows("SELECT K, M FROM W ORDER BY K"), "1,a|2,b|3,c");
+    EXPECT_EQ(Failure("INSERT INTO W (M) VALUES ('c')"), "ORA-00001: 一意制約 T_N_UK に違反する値です。");
+    EXPECT_EQ(Rows("SELECT TABLE_NAME, COLUMN_NAME, SEQUENCE_NAME FROM USER_TAB_IDENTITY_COLS"),
+              "W,K,ISEQ$$_W_K");
+    EXPECT_EQ(Rows("SELECT COLUMN_NAME, COMMENTS FROM USER_COL_COMMENTS WHERE COMMENTS IS NOT NULL"),
+              "M,name");
+    EXPECT_EQ(Rows("SELECT C.TABLE_NAME, C.COLUMN_NAME FROM USER_CONS_COLUMNS C WHERE C.CONSTRAINT_NAME = "
+                   "'T_N_UK'"),
+              "W,M");
+    Exec("ALTER TABLE W DROP CONSTRAINT T_N_UK");
+    Exec("INSERT INTO W (M) VALUES ('c')");
+    // A column dropped takes what the catalog held of it along.
+    Exec("ALTER TABLE W DROP (K)");
+    EXPECT_EQ(Rows("SELECT COUNT(*) FROM USER_TAB_IDENTITY_COLS"), "0");
+    EXPECT_EQ(Rows("SELECT COUNT(*) FROM USER_SEQUENCES"), "0");
+    Exec("ALTER TABLE W ADD (Z NUMBER)");
+    Exec("ALTER TABLE W DROP COLUMN M");
+    EXPECT_EQ(Rows("SELECT COUNT(*) FROM USER_COL_COMMENTS WHERE COMMENTS IS NOT NULL"), "0");
+}
+
+TEST_F(CSqliteSchemaTest, AnotherConnectionFollowsChangedIdentityOptions) {
+    Exec("CREATE TABLE P (ID NUMBER GENERATED BY DEFAULT AS IDENTITY, N VARCHAR2(5))");
+    CEngineError error;
+    auto other = CSqliteConnection::Open("", error);
+    ASSERT_NE(other, nullptr) << error.message;
+    EXPECT_EQ(Rows(*other, "SELECT COUNT(*) FROM P"), "0");
+    long rows = 0;
+    ASSERT_TRUE(other->Execute("INSERT INTO P VALUES (5, 'a')", m_binds, rows));
+    ASSERT_TRUE(other->Commit());
+    Exec("ALTER TABLE P MODIFY ID GENERATED ALWAYS AS IDENTITY (START WITH LIMIT VALUE)");
+    EXPECT_FALSE(other->Execute("INSERT INTO P VALUES (6, 'b')", m_binds, rows));
+    EXPECT_EQ(other->LastError().code, 32795);
+    ASSERT_TRUE(other->Execute("INSERT INTO P (N) VALUES ('c')", m_binds, rows));
+    ASSERT_TRUE(other->Commit());
+    EXPECT_EQ(Rows("SELECT ID, N FROM P ORDER BY ID"), "5,a|6,c");
 }

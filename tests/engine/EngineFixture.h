@@ -1,8 +1,13 @@
 #pragma once
 
 // A fresh default database on the embedded engine, with statements and
-// queries written in UTF-8 as the tests are.
+// queries written in UTF-8 as the tests are. After every schema statement,
+// done or refused, the file must be sound: it passes SQLite's integrity and
+// foreign key checks, a connection opened anew reads every table with the
+// rows the file holds (this connection holds no other after such a
+// statement), and a refused statement changed no row of the file.
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <memory>
 #include <string>
@@ -13,6 +18,21 @@
 #include "text/Encoding.h"
 
 class EngineFixture : public ::testing::Test {
+public:
+    // The first column of every row of `sql` on `db`, joined.
+    static std::string One(sqlite3* db, const std::string& sql) {
+        sqlite3_stmt* statement = nullptr;
+        std::string out;
+        if (sqlite3_prepare_v2(db, sql.c_str(), -1, &statement, nullptr) != SQLITE_OK)
+            return std::string("ERROR ") + sqlite3_errmsg(db);
+        while (sqlite3_step(statement) == SQLITE_ROW) {
+            const unsigned char* text = sqlite3_column_text(statement, 0);
+            out += text != nullptr ? reinterpret_cast<const char*>(text) : "-";
+        }
+        sqlite3_finalize(statement);
+        return out;
+    }
+
 protected:
     void SetUp() override {
         CEngineError error;
@@ -23,13 +43,24 @@ protected:
     // "OK", or the message of the failure.
     std::string Failure(const std::string& sql) {
         long rows = 0;
-        if (m_connection->Execute(encoding::Utf8ToCp932(sql), m_binds, rows)) return "OK";
-        return Error();
+        bool schema = IsSchemaStatement(sql) && !m_connection->HasUncommittedWork();
+        std::string before = schema ? FileRows() : std::string();
+        bool ok = m_connection->Execute(encoding::Utf8ToCp932(sql), m_binds, rows);
+        std::string outcome = ok ? std::string("OK") : Error();
+        if (IsSchemaStatement(sql) && !m_connection->HasUncommittedWork()) {
+            CheckFile(sql);
+            if (schema && !ok) {
+                EXPECT_EQ(FileRows(), before) << "a refused statement changed rows: " << sql;
+            }
+        }
+        return outcome;
     }
     // The rows, values joined by ',' and rows by '|'; NULL as "-".
-    std::string Rows(const std::string& sql) {
+    std::string Rows(const std::string& sql) { return Rows(*m_connection, sql); }
+    std::string Rows(CSqliteConnection& connection, const std::string& sql) {
         CEngineResult result;
-        if (!m_connection->Query(encoding::Utf8ToCp932(sql), m_binds, result)) return "ERROR " + Error();
+        if (!connection.Query(encoding::Utf8ToCp932(sql), m_binds, result))
+            return "ERROR " + encoding::Cp932ToUtf8(connection.LastError().message);
         std::string out;
         for (std::size_t row = 0; row < result.RowCount(); ++row) {
             if (row > 0) out += "|";
@@ -43,6 +74,79 @@ protected:
     }
     // The message in UTF-8.
     std::string Error() const { return encoding::Cp932ToUtf8(m_connection->LastError().message); }
+
+    static bool IsSchemaStatement(const std::string& sql) {
+        std::size_t at = sql.find_first_not_of(" \n\t(");
+        std::string first;
+        while (at < sql.size() && std::isalpha(static_cast<unsigned char>(sql[at])))
+            first += static_cast<char>(std::toupper(static_cast<unsigned char>(sql[at++])));
+        return first == "CREATE" || first == "ALTER" || first == "DROP" || first == "COMMENT" ||
+               first == "TRUNCATE" || first == "RENAME";
+    }
+
+    // Every row of every table of the file as another connection reads it.
+    std::string FileRows() {
+        sqlite3* db = nullptr;
+        std::string out;
+        if (sqlite3_open_v2(m_connection->Path().c_str(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
+            sqlite3_close(db);
+            return "cannot open";
+        }
+        for (const std::string& table : Tables(db)) {
+            out += table + ":";
+            sqlite3_stmt* rows = nullptr;
+            std::string sql = "SELECT * FROM \"" + table + "\" ORDER BY 1, 2";
+            if (sqlite3_prepare_v2(db, sql.c_str(), -1, &rows, nullptr) != SQLITE_OK)
+                sqlite3_prepare_v2(db, ("SELECT * FROM \"" + table + "\" ORDER BY 1").c_str(), -1, &rows,
+                                   nullptr);
+            while (rows != nullptr && sqlite3_step(rows) == SQLITE_ROW) {
+                for (int c = 0; c < sqlite3_column_count(rows); ++c) {
+                    const unsigned char* text = sqlite3_column_text(rows, c);
+                    out += text != nullptr ? reinterpret_cast<const char*>(text) : "-";
+                    out += ",";
+                }
+                out += "|";
+            }
+            sqlite3_finalize(rows);
+            out += "\n";
+        }
+        sqlite3_close(db);
+        return out;
+    }
+
+    static std::vector<std::string> Tables(sqlite3* db) {
+        std::vector<std::string> tables;
+        sqlite3_stmt* list = nullptr;
+        sqlite3_prepare_v2(db,
+                           "SELECT name FROM sqlite_schema WHERE type = 'table' AND name NOT LIKE 'sqlite%' "
+                           "ORDER BY name",
+                           -1, &list, nullptr);
+        while (list != nullptr && sqlite3_step(list) == SQLITE_ROW)
+            tables.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(list, 0)));
+        sqlite3_finalize(list);
+        return tables;
+    }
+
+    void CheckFile(const std::string& after) {
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open_v2(m_connection->Path().c_str(), &db, SQLITE_OPEN_READONLY, nullptr),
+                  SQLITE_OK);
+        EXPECT_EQ(One(db, "PRAGMA integrity_check"), "ok") << after;
+        EXPECT_EQ(One(db, "SELECT count(*) FROM pragma_foreign_key_check"), "0") << after;
+        std::vector<std::string> tables = Tables(db);
+        std::vector<std::string> counts;
+        for (const std::string& table : tables)
+            counts.push_back(One(db, "SELECT count(*) FROM \"" + table + "\""));
+        sqlite3_close(db);
+        CEngineError error;
+        auto reopened = CSqliteConnection::Open("", error);
+        ASSERT_NE(reopened, nullptr) << after << ": " << error.message;
+        for (std::size_t k = 0; k < tables.size(); ++k) {
+            if (tables[k].rfind("TARVEX", 0) == 0) continue;
+            std::string count = "SELECT COUNT(*) FROM \"" + tables[k] + "\"";
+            EXPECT_EQ(Rows(*reopened, count), counts[k]) << after;
+        }
+    }
 
     TempHome m_home;
     std::vector<CEngineBind> m_binds;

@@ -1,0 +1,99 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/EngineTypes.h"
+
+struct sqlite3;
+
+// The server's metadata that SQLite's own schema does not hold, kept in
+// ordinary tables of the database file: sequences (TARVEX_SEQUENCES),
+// identity columns with their options (TARVEX_IDENTITIES), comments
+// (TARVEX_COMMENTS), views with their text and options (TARVEX_VIEWS),
+// GLOBAL TEMPORARY tables (TARVEX_TEMPORARY), keys added by ALTER TABLE
+// (TARVEX_KEYS) and other
+// constraints set aside by DISABLE (TARVEX_DISABLED).
+// Their version is the file's user_version. They are made, in one
+// transaction, when a connection first opens the file for writing, and a
+// file of an earlier version is converted then, once; reading never writes.
+class CCatalogTables {
+public:
+    static constexpr int kVersion = 1;
+
+    // Makes or converts the tables when the file is behind; a file that
+    // cannot be written is left as it is (true). False with SQLite's reason.
+    static bool Install(sqlite3* db, CEngineError& error);
+
+    // Identity columns. `generation`: "ALWAYS", "BY DEFAULT" or "ON NULL"
+    // (BY DEFAULT ON NULL). Names upper case, UTF-8.
+    struct Identity {
+        std::string table;
+        std::string column;
+        std::string generation = "BY DEFAULT";
+        long long start = 1;
+        bool startGiven = false;    // without START WITH a sequence there keeps its place
+        bool startAtLimit = false;  // START WITH LIMIT VALUE
+        long long increment = 1;
+        std::string options;  // as written, for the dictionary
+    };
+    // Records `identity` and makes its sequence (or, for a column that is
+    // one already, changes both).
+    static bool SetIdentity(sqlite3* db, const Identity& identity, CEngineError& error);
+    // The generation of the identity column, "" when it is none.
+    static std::string IdentityOf(sqlite3* db, std::string_view table, std::string_view column);
+    // Primary and unique keys added to a table after it was made (those of
+    // CREATE TABLE are SQLite's own). A key is enforced by a unique index:
+    // one it made itself (`ownIndex`), or one that was there (the server's
+    // namespaces of keys and indexes are apart). `notNullAdded`: the columns
+    // the key made NOT NULL, which no constraint of their own lists.
+    struct Key {
+        std::string name;
+        std::string table;
+        char type = 'P';
+        std::string index;
+        bool ownIndex = true;
+        std::vector<std::string> columns;
+        std::vector<std::string> notNullAdded;
+        bool enabled = true;
+    };
+    static bool AddKey(sqlite3* db, const Key& key, CEngineError& error);
+    static std::vector<Key> Keys(sqlite3* db);
+    static bool SetKeyEnabled(sqlite3* db, const std::string& name, bool enabled, CEngineError& error);
+    static bool DropKey(sqlite3* db, const std::string& name, CEngineError& error);
+
+    // Views: the text as written and the options the server keeps.
+    struct View {
+        std::string name;
+        std::string text;
+        bool readOnly = false;
+        bool checkOption = false;
+        std::string constraint;  // the name of the option, "" when unnamed
+    };
+    static bool SetView(sqlite3* db, const View& view, CEngineError& error);
+    // The view's options; false when the catalog holds no such view.
+    static bool FindView(sqlite3* db, const std::string& name, View& view);
+
+    // GLOBAL TEMPORARY tables: the definition is the file's, the rows each
+    // connection's own (a table of its temporary database). `definition`:
+    // the CREATE TEMP TABLE statement (UTF-8).
+    static bool AddTemporary(sqlite3* db, const std::string& table, const std::string& definition,
+                             bool deleteOnCommit, CEngineError& error);
+    // Makes this connection's tables; the names of those whose rows go at
+    // each commit in `deleteOnCommit` (quoted, UTF-8).
+    static void OpenTemporary(sqlite3* db, std::vector<std::string>& deleteOnCommit);
+    static std::vector<std::string> DeleteOnCommit(sqlite3* db);
+
+    // What the catalog holds of a table or column follows its new name
+    // (UTF-8, upper case), identity sequences included.
+    static bool RenameTable(sqlite3* db, const std::string& table, const std::string& to,
+                            CEngineError& error);
+    static bool RenameColumn(sqlite3* db, const std::string& table, const std::string& column,
+                             const std::string& to, CEngineError& error);
+
+    // Forgets what the catalog holds of columns `table` no longer has.
+    static bool Prune(sqlite3* db, const std::string& table, CEngineError& error);
+    // Forgets what the catalog holds of a table or view that is gone (UTF-8 name).
+    static bool Forget(sqlite3* db, const std::string& table, CEngineError& error);
+};
