@@ -12,11 +12,15 @@
 #include "text/CompactLine.h"
 #include "text/Cp932.h"
 #include "text/Encoding.h"
+#include "text/NumberFit.h"
 
 namespace {
 
 // The most bytes one value is fetched with (the library's length limit).
 constexpr int kMaxFetch = 65534;
+
+// The most bytes a number's text takes (40 digits, sign, point, exponent).
+constexpr int kNumberFetch = 64;
 
 // Width of a column by its server type; kFieldSize: the column's size.
 constexpr int kFieldSize = -1;
@@ -113,6 +117,7 @@ void CSQLProcessor::LayOutRows(ODynaset& dynaset, CScriptLines& output) {
     output.emplace_back();
     const int columns = std::max(dynaset.GetFieldCount(), 0);
     std::vector<int> widths(static_cast<std::size_t>(columns));
+    std::vector<bool> numbers(static_cast<std::size_t>(columns));
     std::string heading;
     std::string underline;
     for (int c = 0; c < columns; ++c) {
@@ -123,6 +128,7 @@ void CSQLProcessor::LayOutRows(ODynaset& dynaset, CScriptLines& output) {
         } catch (const CHashTableException&) {
         }
         widths[static_cast<std::size_t>(c)] = width;
+        numbers[static_cast<std::size_t>(c)] = dynaset.GetFieldServerType(c) == OTYPE_NUMBER;
         AppendCell(heading, name, width, compact);
         underline.append(static_cast<std::size_t>(std::max(width, 0)), '-');
         underline += ' ';
@@ -141,16 +147,26 @@ void CSQLProcessor::LayOutRows(ODynaset& dynaset, CScriptLines& output) {
     // Note: each line is built in one reused buffer and kept in a copy of
     // its exact size, so the console holds no slack of a growing string.
     std::string row;
+    std::string fitted;
     while (!dynaset.IsEOF()) {
         row.clear();
         for (int c = 0; c < columns; ++c) {
             const int width = widths[static_cast<std::size_t>(c)];
-            const std::size_t room = static_cast<std::size_t>(std::clamp(width, 0, kMaxFetch)) + 1;
+            const bool number = numbers[static_cast<std::size_t>(c)];
+            const std::size_t room =
+                static_cast<std::size_t>(std::clamp(number ? kNumberFetch : width, 0, kMaxFetch)) + 1;
             if (buffer.size() < room) buffer.resize(room);
             buffer[0] = '\0';
             dynaset.GetFieldValue(c, buffer.data(), static_cast<unsigned short>(room));
             buffer[room - 1] = '\0';
-            AppendCell(row, buffer.data(), width, compact);
+            std::string_view value(buffer.data());
+            // Note: a number is never cut; one wider than its column is
+            // rounded to fit (see NumberFit).
+            if (number && static_cast<int>(value.size()) > width) {
+                fitted = numberfit::Fit(value, width);
+                value = fitted;
+            }
+            AppendCell(row, value, width, compact);
         }
         output.emplace_back(row);
         // Note: a move that fails without reaching the end would repeat the

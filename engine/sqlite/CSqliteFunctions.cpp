@@ -7,7 +7,7 @@
 #include <string>
 
 #include "engine/sqlite/CDateFormat.h"
-#include "engine/sqlite/CNumberFormat.h"
+#include "text/CNumberFormat.h"
 #include "engine/sqlite/COraError.h"
 #include "engine/sqlite/CSqliteSession.h"
 #include "engine/sqlite/CValueText.h"
