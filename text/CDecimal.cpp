@@ -39,7 +39,11 @@ bool ParseExponent(std::string_view text, int limit, int& exponent) {
 
 bool CDecimal::Parse(std::string_view text, CDecimal& out) {
     text = TrimBlanks(text);
-    CDecimal value;
+    // Note: read into `out` itself, so a value read again and again reuses
+    // its buffer.
+    CDecimal& value = out;
+    value.m_negative = false;
+    value.m_digits.clear();
     std::size_t at = 0;
     if (at < text.size() && (text[at] == '+' || text[at] == '-')) value.m_negative = text[at++] == '-';
     bool anyDigit = false;
@@ -65,7 +69,6 @@ bool CDecimal::Parse(std::string_view text, CDecimal& out) {
     }
     value.m_point = beforePoint + exponent;
     value.Normalize();
-    out = std::move(value);
     return true;
 }
 

@@ -12,7 +12,7 @@ public:
 
     // Reads "[+-]digits[.digits][E[+-]digits]" (".5" and "5." too), blanks
     // around it allowed; false for anything else or an exponent beyond
-    // +-kMaxExponent.
+    // +-kMaxExponent (`out` is then unspecified).
     static bool Parse(std::string_view text, CDecimal& out);
     static constexpr int kMaxExponent = 4000;
 

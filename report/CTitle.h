@@ -1,0 +1,37 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+// A page title (TTITLE or BTITLE): pieces of text placed on the left, in
+// the centre or on the right of its lines, with the page number where
+// SQL.PNO stands.
+class CTitle {
+public:
+    explicit CTitle(std::string command) : m_command(std::move(command)) {}
+
+    // The command with the text after its word: "" lists the title, ON
+    // and OFF switch it, anything else replaces it. The answering lines.
+    std::vector<std::string> Command(std::string_view arguments);
+    bool IsOn() const { return m_on && !m_pieces.empty(); }
+    void Clear();
+
+    // The title's lines for page `page`, laid out on `width` bytes.
+    std::vector<std::string> Render(int page, int width) const;
+    // How many lines Render gives.
+    int LineCount() const;
+
+private:
+    enum class Kind { Text, PageNumber, Left, Center, Right, Skip };
+    struct Piece {
+        Kind kind;
+        std::string text;
+        int count = 0;
+    };
+
+    std::string m_command;
+    std::vector<Piece> m_pieces;
+    std::string m_typed;
+    bool m_on = false;
+};
