@@ -56,6 +56,8 @@ struct CReportWriter::Column {
     std::vector<std::string> heading;
     // The break slot this column breaks on with NODUPLICATES; -1: none.
     int noDuplicatesSlot = -1;
+    // The whole value is read: broken on, computed or kept in a variable.
+    bool whole = false;
 };
 
 struct CReportWriter::BreakSlot {
@@ -132,6 +134,7 @@ void CReportWriter::SetUpColumns(const std::vector<ReportColumn>& columns) {
              {s != nullptr ? &s->newValue : nullptr, s != nullptr ? &s->oldValue : nullptr}) {
             if (variable == nullptr || variable->empty()) continue;
             m_variableColumns.push_back(static_cast<int>(c));
+            column.whole = true;
             m_variables.emplace_back(*variable, std::string());
         }
         if (!column.print) continue;
@@ -153,6 +156,7 @@ void CReportWriter::SetUpBreaks() {
                                ? kReportSlot
                                : (spec.column == "ROW" ? kRowSlot : FindColumn(spec.column));
         if (column == kMissing) continue;
+        if (column >= 0) m_columns[static_cast<std::size_t>(column)].whole = true;
         if (column >= 0 && spec.noDuplicates)
             m_columns[static_cast<std::size_t>(column)].noDuplicatesSlot = static_cast<int>(m_breaks.size());
         m_breaks.push_back({&spec, column, {}});
@@ -176,12 +180,20 @@ void CReportWriter::SetUpBreaks() {
         ComputeEntry entry{&compute, slot, {}, {}};
         for (const auto& name : compute.of) {
             const int column = FindColumn(name);
-            if (column >= 0) entry.of.push_back(column);
+            if (column < 0) continue;
+            entry.of.push_back(column);
+            m_columns[static_cast<std::size_t>(column)].whole = true;
         }
         if (entry.of.empty()) continue;
         entry.figures.resize(entry.of.size());
         m_computes.push_back(std::move(entry));
     }
+}
+
+int CReportWriter::FetchBytes(int c, int whole) const {
+    const Column& column = m_columns[static_cast<std::size_t>(c)];
+    if (column.number || column.whole || m_settings.csv || column.fold != Fold::Truncated) return whole;
+    return std::min(column.width, whole);
 }
 
 void CReportWriter::Begin(const std::vector<ReportColumn>& columns, CScriptLines& out) {

@@ -46,6 +46,11 @@ public:
     // The last computes and the bottom title.
     void End(CScriptLines& out);
     long RowCount() const { return m_rows; }
+    // How many bytes of a value of column `c` the layout can use (after
+    // Begin): a text cut at its width needs no more than the width; a
+    // number, a folded text, or one that breaks, is computed or kept in a
+    // variable needs all of it (`whole`).
+    int FetchBytes(int c, int whole) const;
     // The NEW_VALUE and OLD_VALUE variables with the last row's values.
     const std::vector<std::pair<std::string, std::string>>& Variables() const { return m_variables; }
 
