@@ -2,6 +2,7 @@
 
 #include <string_view>
 
+#include "commands/CBreakCommand.h"
 #include "commands/CColumnCommand.h"
 #include "interpreter/CCommandContext.h"
 #include "interpreter/CConsoleHost.h"
@@ -14,6 +15,10 @@ void ClearScreen(CCommandContext& context) {
 
 void ClearColumns(CCommandContext& context) { context.Command<CColumnCommand>().ClearColumns(); }
 
+void ClearBreaks(CCommandContext& context) { context.Command<CBreakCommand>().GetBreaks().ClearBreaks(); }
+
+void ClearComputes(CCommandContext& context) { context.Command<CBreakCommand>().GetBreaks().ClearComputes(); }
+
 struct ClearTarget {
     const char* name;
     void (*clear)(CCommandContext& context);
@@ -22,6 +27,8 @@ struct ClearTarget {
 constexpr ClearTarget kTargets[] = {
     {"SCREEN", ClearScreen},
     {"COLUMNS", ClearColumns},
+    {"BREAKS", ClearBreaks},
+    {"COMPUTES", ClearComputes},
 };
 
 }  // namespace

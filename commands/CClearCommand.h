@@ -3,7 +3,7 @@
 #include "commands/CCommand.h"
 
 // CLEAR what: the row's fixed argument names what is cleared (SCREEN,
-// COLUMNS).
+// COLUMNS, BREAKS, COMPUTES).
 class CClearCommand : public CCommand {
 public:
     CScriptLines Run(CCommandContext& context, const CCommandArgs& args) override;

@@ -3,17 +3,17 @@
 #include <string>
 
 #include "commands/CCommand.h"
-#include "interpreter/CHashTable.h"
+#include "report/CColumnTable.h"
 
-// COLUMN name FORMAT An: the display width of a column of query results.
+// COLUMN [name [option ...]]: the settings of a column of query results
+// (FORMAT, HEADING, JUSTIFY, NULL, NOPRINT, NEW_VALUE, WRAPPED, ...), or
+// their listing.
 class CColumnCommand : public CCommand {
 public:
     CScriptLines Run(CCommandContext& context, const CCommandArgs& args) override;
-    CScriptLines SetColumnFormat(const std::string& column, const std::string& format);
-    // Column name -> display width text.
-    const CHashTable& GetColumnFormats() const { return m_columnFormats; }
-    void ClearColumns() { m_columnFormats.RemoveAll(); }
+    const CColumnTable& GetColumns() const { return m_columns; }
+    void ClearColumns() { m_columns.Clear(); }
 
 private:
-    CHashTable m_columnFormats;
+    CColumnTable m_columns;
 };

@@ -1,5 +1,6 @@
 #include "commands/CDisconnectCommand.h"
 
+#include "commands/CSpoolCommand.h"
 #include "interpreter/CCommandContext.h"
 #include "oracle/OSession.h"
 
@@ -8,5 +9,9 @@ CScriptLines CDisconnectCommand::Run(CCommandContext& context, const CCommandArg
     CScriptLines output;
     if (!context.CommitBeforeClose(Message::CommitFailedStillConnected, output)) return output;
     context.GetSession()->Close();
-    return CScriptLines(MessageText(Message::Disconnected));
+    CScriptLines done(MessageText(Message::Disconnected));
+    // Note: disconnecting ends spooling, the file flushed and closed.
+    const std::string told = context.Command<CSpoolCommand>().GetFile().Close();
+    if (!told.empty()) done.push_back(told);
+    return done;
 }

@@ -1,5 +1,6 @@
 #include "commands/CExitCommand.h"
 
+#include "commands/CSpoolCommand.h"
 #include "interpreter/CCommandContext.h"
 #include "interpreter/CConsoleHost.h"
 #include "oracle/OSession.h"
@@ -14,6 +15,8 @@ CScriptLines CExitCommand::Run(CCommandContext& context, const CCommandArgs&) {
         }
         context.GetSession()->Close();
     }
+    // Note: the spool file is flushed and closed before the console goes.
+    const std::string told = context.Command<CSpoolCommand>().GetFile().Close();
     if (context.GetHost() != nullptr) context.GetHost()->PostClose();
-    return {};
+    return told.empty() ? CScriptLines() : CScriptLines(told);
 }

@@ -17,7 +17,9 @@ CScriptLines CSetCommand::Run(CCommandContext& context, const CCommandArgs& args
     const SetOption* option = setoptions::FindForSet(cp932::ToUpper(word));
     if (option == nullptr) return CScriptLines(FormatText(MessageText(Message::SetUnavailable), word));
     const std::size_t valueStart = std::min(text.find_first_not_of(' ', end), text.size());
-    const std::string value = cp932::ToUpper(std::string_view(text).substr(valueStart));
+    // Note: upper-cased outside quotes only, so that a quoted text (COLSEP,
+    // NULL) keeps its case.
+    const std::string value = text.substr(valueStart);
     if (value.empty()) return CScriptLines(setoptions::Usage(*option));
     return option->setter(context, *option, value);
 }

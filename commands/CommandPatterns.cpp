@@ -1,5 +1,6 @@
 #include "commands/CommandPatterns.h"
 
+#include "commands/CBreakCommand.h"
 #include "commands/CClearCommand.h"
 #include "commands/CColumnCommand.h"
 #include "commands/CConnectCommand.h"
@@ -14,6 +15,8 @@
 #include "commands/CSetCommand.h"
 #include "commands/CShowCommand.h"
 #include "commands/CShowErrorsCommand.h"
+#include "commands/CSpoolCommand.h"
+#include "commands/CTitleCommand.h"
 #include "commands/CVariableCommand.h"
 #include "commands/CWheneverCommand.h"
 #include "interpreter/CCommandSet.h"
@@ -38,8 +41,32 @@ constexpr CommandRow kRows[] = {
     {"PRINT %s", CommandOf<CPrintCommand>, nullptr},
     {"CLEAR SCREEN", CommandOf<CClearCommand>, "SCREEN"},
     {"CLEAR COL", CommandOf<CClearCommand>, "COLUMNS"},
-    {"COL %s FORMAT %s", CommandOf<CColumnCommand>, nullptr},
-    {"COLUMN %s FORMAT %s", CommandOf<CColumnCommand>, nullptr},
+    {"CLEAR BRE", CommandOf<CClearCommand>, "BREAKS"},
+    {"CLEAR COMP", CommandOf<CClearCommand>, "COMPUTES"},
+    {"COLUMN %s", CommandOf<CColumnCommand>, nullptr},
+    {"COL %s", CommandOf<CColumnCommand>, nullptr},
+    {"COLUMN", CommandOf<CColumnCommand>, nullptr},
+    {"COL", CommandOf<CColumnCommand>, nullptr},
+    {"BREAK %s", CommandOf<CBreakCommand>, "BREAK"},
+    {"BRE %s", CommandOf<CBreakCommand>, "BREAK"},
+    {"BREAK", CommandOf<CBreakCommand>, "BREAK"},
+    {"BRE", CommandOf<CBreakCommand>, "BREAK"},
+    {"COMPUTE %s", CommandOf<CBreakCommand>, "COMPUTE"},
+    {"COMP %s", CommandOf<CBreakCommand>, "COMPUTE"},
+    {"COMPUTE", CommandOf<CBreakCommand>, "COMPUTE"},
+    {"COMP", CommandOf<CBreakCommand>, "COMPUTE"},
+    {"TTITLE %s", CommandOf<CTitleCommand>, "TTITLE"},
+    {"TTI %s", CommandOf<CTitleCommand>, "TTITLE"},
+    {"TTITLE", CommandOf<CTitleCommand>, "TTITLE"},
+    {"TTI", CommandOf<CTitleCommand>, "TTITLE"},
+    {"BTITLE %s", CommandOf<CTitleCommand>, "BTITLE"},
+    {"BTI %s", CommandOf<CTitleCommand>, "BTITLE"},
+    {"BTITLE", CommandOf<CTitleCommand>, "BTITLE"},
+    {"BTI", CommandOf<CTitleCommand>, "BTITLE"},
+    {"SPOOL %s", CommandOf<CSpoolCommand>, nullptr},
+    {"SPO %s", CommandOf<CSpoolCommand>, nullptr},
+    {"SPOOL", CommandOf<CSpoolCommand>, nullptr},
+    {"SPO", CommandOf<CSpoolCommand>, nullptr},
     {"DEF %s=%s", CommandOf<CDefineCommand>, nullptr},
     {"DEFINE %s=%s", CommandOf<CDefineCommand>, nullptr},
     {"/", CommandOf<CRerunCommand>, nullptr},

@@ -15,9 +15,23 @@ constexpr SetOption kOptions[] = {
     {"NUMWIDTH", "NUM", Message::NumWidthUsage, "10", SetNumWidth},
     {"AUTOCOMMIT", "AUTO", Message::AutoCommitValue, "OFF", SetAutoCommit},
     {"HEADING", "HEAD", Message::OnOffValue, "ON", SetOnOff},
-    {"FEEDBACK", "FEED", Message::OnOffValue, "ON", SetOnOff},
+    {"FEEDBACK", "FEED", Message::FeedbackUsage, "ON", SetReportOption},
     {"TIMING", "TIMI", Message::OnOffValue, "OFF", SetOnOff},
     {"LOCKWAIT", nullptr, Message::LockWaitUsage, "10", SetLockWait},
+    {"PAGESIZE", "PAGES", Message::ReportOptionUsage, "UNLIMITED", SetReportOption},
+    {"LINESIZE", "LIN", Message::ReportOptionUsage, "UNLIMITED", SetReportOption},
+    {"NEWPAGE", "NEWP", Message::ReportOptionUsage, "1", SetReportOption},
+    {"UNDERLINE", "UND", Message::ReportOptionUsage, "'-'", SetReportOption},
+    {"COLSEP", nullptr, Message::ReportOptionUsage, "' '", SetReportOption},
+    {"NULL", nullptr, Message::ReportOptionUsage, "''", SetReportOption},
+    {"WRAP", "WRA", Message::OnOffValue, "OFF", SetReportOption},
+    {"TRIMOUT", "TRIMO", Message::OnOffValue, "OFF", SetReportOption},
+    {"TRIMSPOOL", "TRIMS", Message::OnOffValue, "OFF", SetReportOption},
+    {"HEADSEP", "HEADS", Message::ReportOptionUsage, "'|'", SetReportOption},
+    {"LONG", nullptr, Message::ReportOptionUsage, "80", SetReportOption},
+    {"NUMFORMAT", "NUMF", Message::ReportOptionUsage, "''", SetReportOption},
+    {"MARKUP", "MARK", Message::MarkupUsage, "CSV OFF DELIMITER , QUOTE ON", SetReportOption},
+    {"ENCODING", "ENC", Message::EncodingUsage, "CP932", SetReportOption},
 };
 
 struct OnOffBlock {
@@ -142,6 +156,18 @@ CScriptLines SetAutoCommit(CCommandContext& context, const SetOption& option, co
         return {};
     }
     return CScriptLines(Usage(option));
+}
+
+CScriptLines SetReportOption(CCommandContext& context, const SetOption& option, const std::string& value) {
+    CReportSettings& settings = context.GetReportSettings();
+    const std::string refused = settings.Set(option.name, value);
+    // Note: a range or a format refused is told as the layout words it;
+    // other rows answer with their usage line.
+    if (!refused.empty())
+        return CScriptLines(option.usage == Message::ReportOptionUsage ? refused : Usage(option));
+    const std::string shown = settings.Show(option.name);
+    context.GetSettings().SetAt(option.name, shown.substr(std::string_view(option.name).size() + 1));
+    return {};
 }
 
 }  // namespace setoptions

@@ -46,5 +46,8 @@ CScriptLines SetServerOutput(CCommandContext& context, const SetOption& option, 
 CScriptLines SetNumWidth(CCommandContext& context, const SetOption& option, const std::string& value);
 CScriptLines SetAutoCommit(CCommandContext& context, const SetOption& option, const std::string& value);
 CScriptLines SetLockWait(CCommandContext& context, const SetOption& option, const std::string& value);
+// An option of the report layout (CReportSettings); SHOW shows its value as
+// the layout holds it.
+CScriptLines SetReportOption(CCommandContext& context, const SetOption& option, const std::string& value);
 
 }  // namespace setoptions

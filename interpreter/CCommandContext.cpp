@@ -25,7 +25,7 @@ const std::string& CCommandContext::Setting(std::string_view key) const {
 
 bool CCommandContext::IsFeedbackOn() const {
     const std::string* value = m_settings.Find("FEEDBACK");
-    return value == nullptr || *value == "ON";
+    return value == nullptr || (*value != "OFF" && *value != "0");
 }
 
 bool CCommandContext::IsTimingOn() const { return Setting("TIMING") == "ON"; }

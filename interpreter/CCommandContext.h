@@ -6,6 +6,7 @@
 #include "interpreter/CCommandSet.h"
 #include "interpreter/CHashTable.h"
 #include "interpreter/Messages.h"
+#include "report/CReportSettings.h"
 #include "text/CScriptLines.h"
 
 class CConsoleHost;
@@ -39,6 +40,10 @@ public:
     // The value of an option; "" when it is not set.
     const std::string& Setting(std::string_view key) const;
     bool IsFeedbackOn() const;
+    // The options that shape query results (PAGESIZE, LINESIZE, COLSEP,
+    // ...); SHOW reads their text from GetSettings.
+    CReportSettings& GetReportSettings() { return m_reportSettings; }
+    const CReportSettings& GetReportSettings() const { return m_reportSettings; }
     bool IsTimingOn() const;
 
     // The object of command class T of this console.
@@ -72,4 +77,5 @@ private:
     ODatabase* m_database = nullptr;
     CConsoleHost* m_host = nullptr;
     CHashTable m_settings;
+    CReportSettings m_reportSettings;
 };

@@ -40,6 +40,10 @@ enum class Message {
     ErrorsRule,
     NumWidthUsage,
     LockWaitUsage,
+    FeedbackUsage,
+    ReportOptionUsage,
+    MarkupUsage,
+    EncodingUsage,
 };
 
 // The CP932 text of a message; stays valid for the life of the program.

@@ -46,7 +46,7 @@ INSTANTIATE_TEST_SUITE_P(Options, OptionTest, ::testing::Values(
     // An option named without a value answers its usage line.
     O{false, {"set heading"}, "headingをONまたはOFFに設定する必要があります。"},
     O{false, {"set head  "}, "headingをONまたはOFFに設定する必要があります。"},
-    O{false, {"set feedback"}, "feedbackをONまたはOFFに設定する必要があります。"},
+    O{false, {"set feedback"}, "feedbackにはON、OFFまたは行数を指定する必要があります。"},
     O{false, {"set numwidth"}, "numwidthには2から50までの数値を指定する必要があります。"},
     // Any start of the name at least as long as its short form.
     O{false, {"set numw 20", "show numwidth"}, "NUMWIDTH 20"},

@@ -27,7 +27,7 @@ TEST(Scan, CapturesOrFailsWithCodeZeroAndScanError) {
         {"connect Scott / Tiger@orcl  ", "CONNECT %s/%s@%s", CScriptLines{"SCOTT", "TIGER", "ORCL  "}},
         {"DEFINE x = 5", "DEFINE %s=%s", CScriptLines{"X", "5"}},
         {"DEF x=", "DEF %s=%s", CScriptLines{"X", ""}}, {"def a=b=c", "DEF %s=%s", CScriptLines{"A", "B=C"}},
-        {"col ename format a10", "COL %s FORMAT %s", CScriptLines{"ENAME", "A10"}},
+        {"col ename format a10", "COL %s", CScriptLines{"ENAME FORMAT A10"}},
         {"select *\nfrom t\n;", "SELECT%s;", CScriptLines{"* FROM T"}},
         {"select a; b;", "SELECT%s;", CScriptLines{"A"}}, {"SELECT 1 FROM DUAL", "SELECT%s;", kNoFit},
         {"COMMIT ;", "COMMIT;", none}, {"COMMIT WORK;", "COMMIT;", kNoFit},
@@ -236,14 +236,15 @@ TEST(Dispatch, ReachesItsHandler) {
         {"show auto", {"AUTO"}, "AUTOCOMMIT OFF"}, {"show heading", {"HEADING"}, "HEADING ON"},
         {"show feedback", {"FEEDBACK"}, "FEEDBACK ON"}, {"show timi", {"TIMI"}, "TIMING OFF"},
         {"clear screen", {}, "", "C"}, {"clear columns", {}, ""},
-        {"col sal format 999", {"SAL", "999"}, "FORMAT文字列\"999\"が不正です。"},
-        {"column ename format a10", {"ENAME", "A10"}, ""}, {"def x=1", {"X", "1"}, ""},
+        {"col sal format 999", {"SAL FORMAT 999"}, ""},
+        {"col sal format 9x9", {"SAL FORMAT 9X9"}, "FORMAT文字列\"9X9\"が不正です。"},
+        {"column ename format a10", {"ENAME FORMAT A10"}, ""}, {"def x=1", {"X", "1"}, ""},
         {"DEFINE x = 5", {"X", "5"}, ""}, {"/", {}, "", "UUR"}, {"\t", {}, kUnknown},
         {"prompt Hello, World", {"HELLO, WORLD"}, "Hello, World"}, {"whenever sqlerror exit 3", {"EXIT 3"}, ""},
         {"whenever oserror exit bad", {"EXIT BAD"},
          "使用方法: WHENEVER SQLERROR|OSERROR {EXIT [SUCCESS|FAILURE|WARNING|n|SQL.SQLCODE] [COMMIT|ROLLBACK]|CONTINUE}"},
-        {"set feedback maybe", {"FEEDBACK MAYBE"}, "feedbackをONまたはOFFに設定する必要があります。"},
-        {"set timing off", {"TIMING OFF"}, ""}, {"set linesize 200", {"LINESIZE 200"}, "SET LINESIZE は使用できません。"},
+        {"set feedback maybe", {"FEEDBACK MAYBE"}, "feedbackにはON、OFFまたは行数を指定する必要があります。"},
+        {"set timing off", {"TIMING OFF"}, ""}, {"set linesize 200", {"LINESIZE 200"}, ""}, {"set pagesize x", {"PAGESIZE X"}, "PAGESIZEオプション Xが範囲外です(範囲: 0～50000)。"},
         {"SHOW ERRORS package body p", {"PACKAGE BODY P"}, kNotConnected},
         {"show err p", {"P"}, kNotConnected}, {"show err", {}, kNotConnected}};
     // clang-format on
@@ -266,7 +267,8 @@ TEST(Dispatch, StatementsSeeTheStateLeftByEarlierOnes) {
     // Substitution reaches client commands; handlers see the statement
     // upper-cased with its continuation lines.
     EXPECT_TRUE(Feed(processor, {"define w=42", "set numwidth &w", "column ename -", "format a12"}).empty());
-    EXPECT_EQ(processor.Command<CColumnCommand>().GetColumnFormats().Lookup("ENAME -"), "12");
+    ASSERT_NE(processor.Command<CColumnCommand>().GetColumns().Find("ENAME"), nullptr);
+    EXPECT_EQ(processor.Command<CColumnCommand>().GetColumns().Find("ENAME")->textWidth, 12);
     // Without a host the window commands do nothing.
     EXPECT_TRUE(Feed(processor, {"/", "clear screen", "exit"}).empty());
     EXPECT_TRUE(processor.GetLines().empty());
@@ -361,12 +363,30 @@ TEST(FormatElapsed, HoursMinutesSecondsAndHundredths) {
 TEST(Options, FeedbackAndTimingFollowTheOthersInShowAll) {
     CSQLProcessor processor;
     EXPECT_TRUE(Feed(processor, {"set feed off", "set timing ON"}).empty());
-    EXPECT_EQ(Feed(processor, {"show all"}),
-              (CScriptLines{"SERVEROUTPUT OFF", "NUMWIDTH 10", "AUTOCOMMIT OFF", "HEADING ON", "FEEDBACK OFF",
-                            "TIMING ON", "LOCKWAIT 10"}));
-    EXPECT_EQ(Feed(processor, {"set pagesize 0", "SET  define off", "set "}),
-              SjLines({"SET PAGESIZE は使用できません。", "SET DEFINE は使用できません。",
-                       "不明なコマンドです。"}));
+    EXPECT_EQ(Feed(processor, {"show all"}), (CScriptLines{"SERVEROUTPUT OFF",
+                                                           "NUMWIDTH 10",
+                                                           "AUTOCOMMIT OFF",
+                                                           "HEADING ON",
+                                                           "FEEDBACK OFF",
+                                                           "TIMING ON",
+                                                           "LOCKWAIT 10",
+                                                           "PAGESIZE UNLIMITED",
+                                                           "LINESIZE UNLIMITED",
+                                                           "NEWPAGE 1",
+                                                           "UNDERLINE '-'",
+                                                           "COLSEP ' '",
+                                                           "NULL ''",
+                                                           "WRAP OFF",
+                                                           "TRIMOUT OFF",
+                                                           "TRIMSPOOL OFF",
+                                                           "HEADSEP '|'",
+                                                           "LONG 80",
+                                                           "NUMFORMAT ''",
+                                                           "MARKUP CSV OFF DELIMITER , QUOTE ON",
+                                                           "ENCODING CP932"}));
+    EXPECT_EQ(
+        Feed(processor, {"set pagesize 0", "set colsep ' | '", "show colsep", "SET  define off", "set "}),
+        SjLines({"COLSEP ' | '", "SET DEFINE は使用できません。", "不明なコマンドです。"}));
     EXPECT_EQ(Feed(processor, {"prompt", "prompt  Mixed 'Case' &x"}), (CScriptLines{"", "Mixed 'Case' &x"}));
     // Timing follows every statement, failed ones too.
     const CScriptLines timed = Feed(processor, {"select 1 from dual;"});
