@@ -125,7 +125,8 @@ std::vector<std::string> CBreakSet::ListBreaks() const {
         line += " ON " + spec.column;
         if (spec.skipPage) line += " SKIP PAGE";
         if (spec.skip > 0) line += " SKIP " + std::to_string(spec.skip);
-        line += spec.noDuplicates ? " NODUPLICATES" : " DUPLICATES";
+        if (spec.column != "REPORT" && spec.column != "ROW")
+            line += spec.noDuplicates ? " NODUPLICATES" : " DUPLICATES";
     }
     return {line};
 }

@@ -63,8 +63,7 @@ TEST(CBreakSetTest, BreaksAndComputesListAndRefuse) {
     CBreakSet set;
     EXPECT_EQ(set.SetBreaks(""), (Lines{Sj("ブレークは定義されていません。")}));
     EXPECT_EQ(set.SetBreaks("ON DEPTNO SKIP 2 ON JOB DUP ON REPORT"), Lines{});
-    EXPECT_EQ(set.SetBreaks(""),
-              (Lines{"BREAK ON DEPTNO SKIP 2 NODUPLICATES ON JOB DUPLICATES ON REPORT NODUPLICATES"}));
+    EXPECT_EQ(set.SetBreaks(""), (Lines{"BREAK ON DEPTNO SKIP 2 NODUPLICATES ON JOB DUPLICATES ON REPORT"}));
     EXPECT_EQ(set.SetBreaks("ON DEPTNO SKIP"), (Lines{ReportText(ReportMessage::BreakUsage)}));
     EXPECT_EQ(set.Breaks().size(), 3u);
     EXPECT_EQ(set.SetCompute("SUM AVG LABEL 'Mean' OF SAL COMM ON DEPTNO"), Lines{});
