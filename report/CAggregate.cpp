@@ -14,6 +14,12 @@ std::string FromLongDouble(long double value) {
 
 }  // namespace
 
+void CAggregate::Want(CBreakSet::Function function) {
+    using Function = CBreakSet::Function;
+    m_wantSquares = m_wantSquares || function == Function::Std || function == Function::Variance;
+    m_wantExtremes = m_wantExtremes || function == Function::Min || function == Function::Max;
+}
+
 void CAggregate::Add(std::string_view value, bool number) {
     ++m_rows;
     if (value.empty()) return;
@@ -22,10 +28,16 @@ void CAggregate::Add(std::string_view value, bool number) {
         const bool first = m_count == 0;
         ++m_count;
         m_sum.Add(m_value);
-        const long double approximate = m_value.ToLongDouble();
-        m_squares += approximate * approximate;
-        if (first || m_value.Compare(m_min) < 0) m_min = m_value;
-        if (first || m_value.Compare(m_max) > 0) m_max = m_value;
+        if (m_wantSquares) {
+            const long double approximate = m_value.ToLongDouble();
+            m_squares += approximate * approximate;
+        }
+        if (m_wantExtremes && (first || m_value.Compare(m_min) < 0)) m_min = m_value;
+        if (m_wantExtremes && (first || m_value.Compare(m_max) > 0)) m_max = m_value;
+        return;
+    }
+    if (!m_wantExtremes) {
+        ++m_count;
         return;
     }
     if (m_count == 0 || value < m_minText) m_minText = std::string(value);
@@ -33,7 +45,13 @@ void CAggregate::Add(std::string_view value, bool number) {
     ++m_count;
 }
 
-void CAggregate::Reset() { *this = CAggregate(); }
+void CAggregate::Reset() {
+    const bool squares = m_wantSquares;
+    const bool extremes = m_wantExtremes;
+    *this = CAggregate();
+    m_wantSquares = squares;
+    m_wantExtremes = extremes;
+}
 
 std::string CAggregate::Result(CBreakSet::Function function) const {
     using Function = CBreakSet::Function;

@@ -11,13 +11,18 @@
 // worked out from them in long double.
 class CAggregate {
 public:
+    // Which figures will be asked for: only those are kept up to date.
+    void Want(CBreakSet::Function function);
     // A value of the column; "" is NULL. `number`: the column is NUMBER.
     void Add(std::string_view value, bool number);
+    // Back to no values (what is wanted stays).
     void Reset();
     // The figure as text; "" when there is none (no value, or MIN of nothing).
     std::string Result(CBreakSet::Function function) const;
 
 private:
+    bool m_wantSquares = false;
+    bool m_wantExtremes = false;
     long m_rows = 0;
     long m_count = 0;
     bool m_number = false;

@@ -186,6 +186,8 @@ void CReportWriter::SetUpBreaks() {
         }
         if (entry.of.empty()) continue;
         entry.figures.resize(entry.of.size());
+        for (auto& figure : entry.figures)
+            for (const auto& function : compute.functions) figure.Want(function.function);
         m_computes.push_back(std::move(entry));
     }
 }

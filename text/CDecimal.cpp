@@ -145,18 +145,22 @@ void CDecimal::Add(const CDecimal& other) {
     const int low = std::min(m_point - static_cast<int>(m_digits.size()),
                              other.m_point - static_cast<int>(other.m_digits.size()));
     const std::size_t length = static_cast<std::size_t>(high - low);
-    auto spread = [&](const CDecimal& value) {
-        std::string places(length, '0');
+    // Note: the working strings are kept per thread, so that a sum over many
+    // rows allocates nothing once they have grown.
+    thread_local std::string a;
+    thread_local std::string b;
+    thread_local std::string result;
+    auto spread = [&](const CDecimal& value, std::string& places) {
+        places.assign(length, '0');
         places.replace(static_cast<std::size_t>(high - value.m_point), value.m_digits.size(), value.m_digits);
-        return places;
     };
-    std::string a = spread(*this);
-    const std::string b = spread(other);
+    spread(*this, a);
+    spread(other, b);
     const bool subtract = m_negative != other.m_negative;
     const bool swap = subtract && CompareMagnitude(other) < 0;
     const std::string& big = swap ? b : a;
     const std::string& small = swap ? a : b;
-    std::string result(length, '0');
+    result.assign(length, '0');
     int carry = 0;
     for (std::size_t k = length; k-- > 0;) {
         int digit =
@@ -166,7 +170,7 @@ void CDecimal::Add(const CDecimal& other) {
         result[k] = static_cast<char>('0' + digit);
     }
     m_negative = swap ? other.m_negative : m_negative;
-    m_digits = std::move(result);
+    m_digits = result;
     m_point = high;
     Normalize();
 }

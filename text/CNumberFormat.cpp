@@ -140,10 +140,9 @@ bool CNumberFormat::Parse(std::string_view model, CNumberFormat& out, std::strin
     return true;
 }
 
-std::string CNumberFormat::IntegerSection(const std::string& digits) const {
+void CNumberFormat::IntegerSection(const std::string& digits, std::string& out) const {
     const std::size_t positions = DigitPositions(m_integerPart);
     const std::size_t firstZero = m_integerPart.find('0');
-    std::string out;
     std::size_t position = 0;
     bool started = false;
     for (std::size_t k = 0; k < m_integerPart.size(); ++k) {
@@ -163,7 +162,6 @@ std::string CNumberFormat::IntegerSection(const std::string& digits) const {
             out += ' ';
         }
     }
-    return out;
 }
 
 void CNumberFormat::ApplySign(bool negative, std::string& body) const {
@@ -191,14 +189,19 @@ void CNumberFormat::ApplySign(bool negative, std::string& body) const {
 }
 
 void CNumberFormat::FormatFixed(const CDecimal& value, std::string& out) const {
-    CDecimal shifted = value;
+    // Note: the working values are kept per thread, so that a column of
+    // many rows allocates nothing once they have grown.
+    thread_local CDecimal shifted;
+    thread_local std::string integerDigits;
+    thread_local std::string fraction;
+    shifted = value;
     shifted.Shift(m_shift);
     const int decimals = static_cast<int>(m_fractionPart.size());
     shifted.RoundToDecimals(decimals);
     const std::string& all = shifted.Digits();
     const int point = shifted.PointPosition();
-    std::string integerDigits;
-    std::string fraction(static_cast<std::size_t>(decimals), '0');
+    integerDigits.clear();
+    fraction.assign(static_cast<std::size_t>(decimals), '0');
     for (int k = 0; k < static_cast<int>(all.size()); ++k) {
         const int place = k - point;  // 0: first digit after the point
         if (place < 0) {
@@ -219,15 +222,17 @@ void CNumberFormat::FormatFixed(const CDecimal& value, std::string& out) const {
         return;
     }
     if (integerDigits.empty() && decimals == 0 && !m_integerPart.empty()) integerDigits = "0";
-    std::string body = m_blankZero && integerDigits.empty() ? std::string(m_integerPart.size(), ' ')
-                                                            : IntegerSection(integerDigits);
+    out.clear();
+    if (m_blankZero && integerDigits.empty())
+        out.append(m_integerPart.size(), ' ');
+    else
+        IntegerSection(integerDigits, out);
     if (m_hasPoint) {
-        body += '.';
-        body += fraction;
+        out += '.';
+        out += fraction;
     }
-    body.insert(FirstNonBlank(body), m_currency);
-    ApplySign(shifted.IsNegative(), body);
-    out = std::move(body);
+    if (!m_currency.empty()) out.insert(FirstNonBlank(out), m_currency);
+    ApplySign(shifted.IsNegative(), out);
 }
 
 void CNumberFormat::FormatScientific(const CDecimal& value, std::string& out) const {

@@ -46,7 +46,8 @@ private:
     int m_width = 0;
 
     bool ParseToken(std::string_view model, std::size_t& at, bool& afterPoint, bool& afterV);
-    std::string IntegerSection(const std::string& digits) const;
+    // Appends the digits laid out on the integer part of the model.
+    void IntegerSection(const std::string& digits, std::string& out) const;
     void FormatFixed(const CDecimal& value, std::string& out) const;
     void FormatScientific(const CDecimal& value, std::string& out) const;
     void ApplySign(bool negative, std::string& body) const;
