@@ -25,7 +25,7 @@ constexpr SetOption kOptions[] = {
     {"COLSEP", nullptr, Message::ReportOptionUsage, "' '", SetReportOption},
     {"NULL", nullptr, Message::ReportOptionUsage, "''", SetReportOption},
     {"WRAP", "WRA", Message::OnOffValue, "OFF", SetReportOption},
-    {"TRIMOUT", "TRIMO", Message::OnOffValue, "OFF", SetReportOption},
+    {"TRIMOUT", "TRIM", Message::OnOffValue, "OFF", SetReportOption},
     {"TRIMSPOOL", "TRIMS", Message::OnOffValue, "OFF", SetReportOption},
     {"HEADSEP", "HEADS", Message::ReportOptionUsage, "'|'", SetReportOption},
     {"LONG", nullptr, Message::ReportOptionUsage, "80", SetReportOption},
@@ -95,6 +95,10 @@ const SetOption* FindForSet(const std::string& word) {
 }
 
 const SetOption* FindForShow(const std::string& word) {
+    // Note: a word that names an option (whole or abbreviated) wins over one
+    // that only begins with another's short form (SHOW HEADSEP is not
+    // HEADING).
+    if (const SetOption* named = FindForSet(word)) return named;
     for (const auto& option : kOptions)
         if (std::string_view(word).starts_with(ShortForm(option))) return &option;
     return nullptr;
