@@ -106,16 +106,22 @@ std::vector<std::string> CBreakSet::SetCompute(std::string_view arguments) {
         compute.of.push_back(word);
     }
     if (compute.of.empty() || k + 1 >= words.size()) return usage;
-    compute.on = Upper(words[k + 1], quoted[k + 1]);
-    if (IsAbbreviation(compute.on, "REPORT", 3)) compute.on = "REPORT";
-    if (k + 2 < words.size()) return usage;
+    // Note: ON may name several breaks; each gets the same figures.
+    for (++k; k < words.size(); ++k) {
+        compute.on = Upper(words[k], quoted[k]);
+        if (IsAbbreviation(compute.on, "REPORT", 3)) compute.on = "REPORT";
+        Store(compute);
+    }
+    return {};
+}
+
+void CBreakSet::Store(const Compute& compute) {
     for (auto& existing : m_computes) {
         if (existing.on != compute.on || existing.of != compute.of) continue;
-        existing = std::move(compute);
-        return {};
+        existing = compute;
+        return;
     }
-    m_computes.push_back(std::move(compute));
-    return {};
+    m_computes.push_back(compute);
 }
 
 std::vector<std::string> CBreakSet::ListBreaks() const {

@@ -46,6 +46,8 @@ private:
     std::vector<Break> m_breaks;
     std::vector<Compute> m_computes;
 
+    // Adds `compute`, or replaces the one of the same columns on the same break.
+    void Store(const Compute& compute);
     std::vector<std::string> ListBreaks() const;
     std::vector<std::string> ListComputes() const;
 };

@@ -70,6 +70,11 @@ TEST(CBreakSetTest, BreaksAndComputesListAndRefuse) {
     EXPECT_EQ(set.SetCompute("MAX OF SAL COMM ON DEPTNO"), Lines{});
     EXPECT_EQ(set.SetCompute(""), (Lines{"COMPUTE maximum LABEL 'maximum' OF SAL COMM ON DEPTNO"}));
     EXPECT_EQ(set.SetCompute("SUM OF ON DEPTNO"), (Lines{ReportText(ReportMessage::ComputeUsage)}));
+    EXPECT_EQ(set.SetCompute("COUNT OF EMPNO ON JOB REPORT"), Lines{});
+    EXPECT_EQ(set.SetCompute(""), (Lines{"COMPUTE maximum LABEL 'maximum' OF SAL COMM ON DEPTNO",
+                                         "COMPUTE count LABEL 'count' OF EMPNO ON JOB",
+                                         "COMPUTE count LABEL 'count' OF EMPNO ON REPORT"}));
+    EXPECT_EQ(set.SetCompute("SUM OF SAL ON"), (Lines{ReportText(ReportMessage::ComputeUsage)}));
     EXPECT_EQ(set.SetCompute("TOTAL OF SAL ON DEPTNO"), (Lines{ReportText(ReportMessage::ComputeUsage)}));
     set.ClearComputes();
     EXPECT_EQ(set.SetCompute(""), (Lines{Sj("COMPUTEは定義されていません。")}));

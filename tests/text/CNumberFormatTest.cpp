@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "text/CNumberFormat.h"
 
 TEST(CNumberFormatTest, FormatModels) {
@@ -79,4 +81,46 @@ TEST(CNumberFormatTest, DecimalText) {
     EXPECT_EQ(out, " 123,456,789,012,345,678,901.01");
     EXPECT_TRUE(CNumberFormat::Format("not a number", "999", out, error));
     EXPECT_EQ(out, "####");
+}
+
+// Every value laid out by a plain model takes the model's width, and reads
+// back (group separators and blanks left out) as the value rounded to the
+// model's decimals, or is "#"s when its integer part has more digits than
+// the model.
+TEST(CNumberFormatTest, PlainModelsShowTheRoundedValueOrHashes) {
+    const char* models[] = {"9,990.99", "099.9", ".999", "9999", "999,999,999.9999", "0.0", "9G9G9D9"};
+    const char* values[] = {"0",     "1",      "-1",        ".005",   "-.005",           "999.95",
+                            "12345", "-0.049", "123456789", "1E+20",  "-99999999.99995", ".5",
+                            "9.95",  "-9.95",  "1000",      "1.5E-7", "7654.321"};
+    for (const char* modelText : models) {
+        CNumberFormat model;
+        std::string error;
+        ASSERT_TRUE(CNumberFormat::Parse(modelText, model, error)) << modelText;
+        const std::string_view text(modelText);
+        const std::size_t point = text.find_first_of(".D");
+        const int decimals = point == std::string_view::npos ? 0 : static_cast<int>(text.size() - point - 1);
+        int positions = 0;
+        for (std::size_t k = 0; k < std::min(point, text.size()); ++k)
+            positions += text[k] == '9' || text[k] == '0';
+        for (const char* valueText : values) {
+            CDecimal value;
+            ASSERT_TRUE(CDecimal::Parse(valueText, value));
+            std::string out;
+            model.Format(value, out);
+            EXPECT_EQ(static_cast<int>(out.size()), model.Width()) << valueText << " by " << modelText;
+            CDecimal rounded = value;
+            rounded.RoundToDecimals(decimals);
+            const bool tooWide = rounded.PointPosition() > positions && !rounded.IsZero();
+            if (tooWide) {
+                EXPECT_EQ(out, std::string(out.size(), '#')) << valueText << " by " << modelText;
+                continue;
+            }
+            std::string digits;
+            for (char c : out)
+                if (c != ',' && c != ' ') digits += c;
+            CDecimal read;
+            ASSERT_TRUE(CDecimal::Parse(digits, read)) << out;
+            EXPECT_EQ(read.Compare(rounded), 0) << valueText << " by " << modelText << " gave " << out;
+        }
+    }
 }
