@@ -204,9 +204,10 @@ void CReportWriter::Begin(const std::vector<ReportColumn>& columns, CScriptLines
     if (m_settings.csv) {
         if (!m_settings.heading) return;
         m_line.clear();
-        for (std::size_t c = 0; c < m_columns.size(); ++c) {
-            if (c > 0) m_line += m_settings.csvDelimiter;
-            m_line += m_settings.csvQuote ? "\"" + m_columns[c].name + "\"" : m_columns[c].name;
+        for (std::size_t i = 0; i < m_printed.size(); ++i) {
+            const std::string& name = m_columns[static_cast<std::size_t>(m_printed[i])].name;
+            if (i > 0) m_line += m_settings.csvDelimiter;
+            m_line += m_settings.csvQuote ? "\"" + name + "\"" : name;
         }
         Emit(m_line, out);
         return;
@@ -246,9 +247,11 @@ void CReportWriter::EmitHeadings(CScriptLines& out) {
         for (std::size_t i = 0; i < m_printed.size(); ++i) {
             const Column& column = m_columns[static_cast<std::size_t>(m_printed[i])];
             if (i > 0) m_line += m_settings.colSep;
+            // Note: both branches are views; a std::string branch would
+            // make the view point into a temporary copy.
             const std::string_view text = static_cast<std::size_t>(l) < column.heading.size()
-                                              ? column.heading[static_cast<std::size_t>(l)]
-                                              : "";
+                                              ? std::string_view(column.heading[static_cast<std::size_t>(l)])
+                                              : std::string_view();
             reporttext::AppendAligned(m_line, text, static_cast<std::size_t>(column.width),
                                       column.headingAlign);
         }
@@ -362,8 +365,9 @@ void CReportWriter::EmitRow(const std::vector<std::string_view>& values, int bro
 
 void CReportWriter::EmitCsvRow(const std::vector<std::string_view>& values, CScriptLines& out) {
     m_line.clear();
-    for (std::size_t c = 0; c < m_columns.size(); ++c) {
-        if (c > 0) m_line += m_settings.csvDelimiter;
+    for (std::size_t i = 0; i < m_printed.size(); ++i) {
+        const auto c = static_cast<std::size_t>(m_printed[i]);
+        if (i > 0) m_line += m_settings.csvDelimiter;
         const std::string_view value = values[c];
         if (value.empty() || m_columns[c].number || !m_settings.csvQuote) {
             m_line += value;
