@@ -30,7 +30,8 @@ struct ColumnOption {
     std::string (*apply)(Settings&, const std::string& value);
 };
 
-std::string SetJustify(Settings& s, const std::string& value) {
+std::string SetJustify(Settings& s, const std::string& typed) {
+    const std::string value = cp932::ToUpperAscii(typed);
     for (const auto& row : kJustifyWords) {
         if (!reporttext::IsAbbreviation(value, row.word, row.abbreviation)) continue;
         s.justify = row.justify;
@@ -40,7 +41,8 @@ std::string SetJustify(Settings& s, const std::string& value) {
 }
 
 const ColumnOption kOptions[] = {
-    {"FORMAT", 3, true, [](Settings& s, const std::string& v) { return s.SetFormat(v); }},
+    {"FORMAT", 3, true,
+     [](Settings& s, const std::string& v) { return s.SetFormat(cp932::ToUpperAscii(v)); }},
     {"HEADING", 3, true,
      [](Settings& s, const std::string& v) {
          s.heading = v;
@@ -140,15 +142,16 @@ std::string CColumnTable::ApplyOptions(const std::vector<std::string>& words, co
         const std::string word = quoted[k] ? words[k] : cp932::ToUpperAscii(words[k]);
         if (reporttext::IsAbbreviation(word, "LIKE", 3)) {
             if (k + 1 >= words.size()) return ReportText(ReportMessage::ColumnMissingValue, "LIKE");
-            const CColumnSettings* other = FindEntry(cp932::ToUpperAscii(words[++k]));
-            if (other == nullptr) return ReportText(ReportMessage::ColumnNotDefined, words[k]);
+            const std::string otherName = cp932::ToUpperAscii(words[++k]);
+            const CColumnSettings* other = FindEntry(otherName);
+            if (other == nullptr) return ReportText(ReportMessage::ColumnNotDefined, otherName);
             const std::string keepAlias = settings.alias;
             settings = *other;
             settings.alias = keepAlias;
             continue;
         }
         const ColumnOption* option = quoted[k] ? nullptr : FindOption(word);
-        if (option == nullptr) return ReportText(ReportMessage::ColumnUnknownOption, words[k]);
+        if (option == nullptr) return ReportText(ReportMessage::ColumnUnknownOption, word);
         std::string value;
         if (option->takesValue) {
             if (k + 1 >= words.size()) return ReportText(ReportMessage::ColumnMissingValue, option->word);
@@ -175,7 +178,7 @@ std::vector<std::string> CColumnTable::Command(std::string_view arguments) {
     const std::string name = cp932::ToUpperAscii(words[0]);
     CColumnSettings* existing = FindEntry(name);
     if (words.size() == 1) {
-        if (existing == nullptr) return {ReportText(ReportMessage::ColumnNotDefined, words[0])};
+        if (existing == nullptr) return {ReportText(ReportMessage::ColumnNotDefined, name)};
         return existing->Describe(name);
     }
     // Note: the options apply all or nothing, so a refused option leaves the

@@ -74,7 +74,16 @@ std::vector<std::string> CTitle::Command(std::string_view arguments) {
     const bool placed = std::any_of(pieces.begin(), pieces.end(), [](const Piece& p) {
         return p.kind == Kind::Left || p.kind == Kind::Center || p.kind == Kind::Right;
     });
-    if (!placed) pieces.insert(pieces.begin(), {Kind::Center, {}});
+    if (!placed) {
+        // The old form: every word of text, blanks between, on one centred line.
+        std::string text;
+        for (const auto& piece : pieces) {
+            if (piece.kind != Kind::Text) continue;
+            if (!text.empty()) text += ' ';
+            text += piece.text;
+        }
+        pieces = {{Kind::Center, {}}, {Kind::Text, text}};
+    }
     m_pieces = std::move(pieces);
     m_typed = std::string(arguments);
     m_on = true;

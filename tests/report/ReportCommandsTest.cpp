@@ -85,6 +85,8 @@ TEST(CTitleTest, PlacesPiecesAndSwitches) {
     EXPECT_EQ(title.Command(""), Lines{"TTITLE OFF"});
     title.Command("'Sales Report'");
     EXPECT_EQ(title.Render(1, 20), Lines{"    Sales Report"});
+    title.Command("Sales Report");
+    EXPECT_EQ(title.Render(1, 20), Lines{"    Sales Report"});
     title.Command("LEFT 'a' CENTER 'b' RIGHT 'p.' SQL.PNO SKIP 2");
     EXPECT_EQ(title.Render(12, 11), (Lines{"a    b p.12", ""}));
     EXPECT_EQ(title.LineCount(), 2);
