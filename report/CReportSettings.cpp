@@ -147,6 +147,11 @@ const OptionRow kOptions[] = {
     {"LINESIZE", 3, SetLineSize, [](const CReportSettings& s) { return ShowLimit(s.lineSize); }},
     {"NEWPAGE", 4,
      [](CReportSettings& s, std::string_view n, std::string_view v, std::string& e) {
+         // NONE: no blank line at all at the top of a page.
+         if (FirstWord(v) == "NONE") {
+             s.newPage = 0;
+             return true;
+         }
          return SetNumber(n, v, 0, 999, s.newPage, e);
      },
      [](const CReportSettings& s) { return std::to_string(s.newPage); }},

@@ -277,7 +277,8 @@ void CReportWriter::BeginPage(CScriptLines& out) {
     if (m_settings.pageSize == 0) return;
     for (int k = 0; k < m_settings.newPage; ++k) EmitBlank(out);
     if (m_top.IsOn())
-        for (auto& line : m_top.Render(m_page, m_lineWidth)) Emit(line, out);
+        for (auto& line : m_top.Render(m_page, m_lineWidth, m_titleVariables ? &m_titleVariables : nullptr))
+            Emit(line, out);
     EmitHeadings(out);
 }
 
@@ -289,7 +290,8 @@ void CReportWriter::EndPage(CScriptLines& out) {
         const int room = m_settings.pageSize - m_bottom.LineCount();
         while (m_used < room) EmitBlank(out);
     }
-    for (auto& line : m_bottom.Render(m_page, m_lineWidth)) Emit(line, out);
+    for (auto& line : m_bottom.Render(m_page, m_lineWidth, m_titleVariables ? &m_titleVariables : nullptr))
+        Emit(line, out);
 }
 
 void CReportWriter::MakeRoom(int lines, CScriptLines& out) {

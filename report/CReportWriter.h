@@ -37,6 +37,8 @@ public:
     CReportWriter(const CReportWriter&) = delete;
     CReportWriter& operator=(const CReportWriter&) = delete;
 
+    // Where the titles find the values of substitution variables.
+    void SetVariables(CTitle::Variables variables) { m_titleVariables = std::move(variables); }
     // ON: the lines go out in the compact form of CompactLine.
     void SetCompact(bool on) { m_compact = on; }
     // The first page's top (titles, headings) for these columns.
@@ -65,6 +67,7 @@ private:
     const CTitle& m_top;
     const CTitle& m_bottom;
     bool m_compact = false;
+    CTitle::Variables m_titleVariables;
     std::vector<Column> m_columns;
     std::vector<int> m_printed;  // indexes into m_columns, in order
     std::vector<BreakSlot> m_breaks;

@@ -67,7 +67,7 @@ std::vector<std::string> CTitle::Command(std::string_view arguments) {
             pieces.push_back({Kind::Skip, {}, count});
         } else if (IsAbbreviation(word, "BOLD", 4)) {
         } else {
-            pieces.push_back({Kind::Text, words[k]});
+            pieces.push_back({Kind::Text, words[k], 0, !quoted[k]});
         }
     }
     // Note: a title of text alone (the old form) is centred.
@@ -90,7 +90,8 @@ std::vector<std::string> CTitle::Command(std::string_view arguments) {
     return {};
 }
 
-std::vector<std::string> CTitle::Render(int page, int width) const {
+std::vector<std::string> CTitle::Render(int page, int width, const Variables* variables) const {
+    std::string value;
     std::vector<std::string> lines;
     TitleLine current;
     std::string* target = &current.left;
@@ -107,7 +108,9 @@ std::vector<std::string> CTitle::Render(int page, int width) const {
                 target = &current.right;
                 break;
             case Kind::Text:
-                *target += piece.text;
+                *target += piece.variable && variables != nullptr && (*variables)(piece.text, value)
+                               ? value
+                               : piece.text;
                 pending = true;
                 break;
             case Kind::PageNumber:

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -17,8 +18,12 @@ public:
     bool IsOn() const { return m_on && !m_pieces.empty(); }
     void Clear();
 
-    // The title's lines for page `page`, laid out on `width` bytes.
-    std::vector<std::string> Render(int page, int width) const;
+    // The value of a substitution variable by name; false when there is none.
+    using Variables = std::function<bool(const std::string& name, std::string& value)>;
+
+    // The title's lines for page `page`, laid out on `width` bytes; a word
+    // not in quotes that names a variable shows its value.
+    std::vector<std::string> Render(int page, int width, const Variables* variables = nullptr) const;
     // How many lines Render gives.
     int LineCount() const;
 
@@ -28,6 +33,7 @@ private:
         Kind kind;
         std::string text;
         int count = 0;
+        bool variable = false;  // a word not in quotes
     };
 
     std::string m_command;

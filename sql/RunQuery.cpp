@@ -68,6 +68,12 @@ void CSQLProcessor::LayOutRows(ODynaset& dynaset, CScriptLines& output) {
     CReportWriter writer(settings, Command<CColumnCommand>().GetColumns(),
                          Command<CBreakCommand>().GetBreaks(), titles.GetTop(), titles.GetBottom());
     writer.SetCompact(m_compactOutput);
+    const CHashTable& defines = Command<CDefineCommand>().GetDefines();
+    writer.SetVariables([&defines](const std::string& name, std::string& value) {
+        const std::string* found = defines.Find(cp932::ToUpperAscii(name));
+        if (found != nullptr) value = *found;
+        return found != nullptr;
+    });
     const long rows = queryreport::LayOut(dynaset, writer, output);
     // NEW_VALUE and OLD_VALUE: substitution variables from the last row.
     if (rows > 0)

@@ -40,6 +40,8 @@ TEST(CReportSettingsTest, ValuesRangesAndShow) {
     EXPECT_EQ(settings.pageSize, 50);
     EXPECT_EQ(settings.Set("LINESIZE", "0"), Sj("LINESIZEオプション 0が範囲外です(範囲: 1～32767)。"));
     EXPECT_EQ(settings.Set("LIN", "x"), Sj("LINESIZEオプション xが範囲外です(範囲: 1～32767)。"));
+    EXPECT_EQ(settings.Set("NEWP", "NONE"), "");
+    EXPECT_EQ(settings.newPage, 0);
     EXPECT_EQ(settings.Set("UNDERLINE", "="), "");
     EXPECT_EQ(settings.underline, '=');
     EXPECT_EQ(settings.Set("UND", "OFF"), "");
@@ -90,9 +92,15 @@ TEST(CTitleTest, PlacesPiecesAndSwitches) {
     title.Command("LEFT 'a' CENTER 'b' RIGHT 'p.' SQL.PNO SKIP 2");
     EXPECT_EQ(title.Render(12, 11), (Lines{"a    b p.12", ""}));
     EXPECT_EQ(title.LineCount(), 2);
+    title.Command("LEFT 'Run ' today 'by' who");
+    const CTitle::Variables variables = [](const std::string& name, std::string& value) {
+        value = "2026-12-07";
+        return name == "today";
+    };
+    EXPECT_EQ(title.Render(1, 30, &variables), Lines{"Run 2026-12-07bywho"});
     title.Command("OFF");
     EXPECT_FALSE(title.IsOn());
-    EXPECT_EQ(title.Command(""), Lines{"TTITLE OFF LEFT 'a' CENTER 'b' RIGHT 'p.' SQL.PNO SKIP 2"});
+    EXPECT_EQ(title.Command(""), Lines{"TTITLE OFF LEFT 'Run ' today 'by' who"});
     title.Command("ON");
     EXPECT_TRUE(title.IsOn());
 }
