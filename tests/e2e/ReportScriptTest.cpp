@@ -114,4 +114,21 @@ TEST_P(ReportScript, NumbersAreNeverCut) {
                "THIRD |----- |.6667 ||1行が選択されました。||SQL> ");
 }
 
+// A value kept by NEW_VALUE shows in a later title; CSV for spreadsheets.
+TEST_P(ReportScript, NewValueInATitleAndCsv) {
+    ExpectTail(RunScripts({"CONNECT a/b\n"
+                           "COLUMN n NEW_VALUE top_n NOPRINT\n"
+                           "SELECT 42 n FROM dual;\n"
+                           "TTITLE LEFT 'Top: ' top_n\n"
+                           "SELECT 'x' c FROM dual;\n"
+                           "TTITLE OFF\n"
+                           "SET MARKUP CSV ON\n"
+                           "SELECT 1 a, 'y\"z' b FROM dual;\n"}),
+               "SQL> TTITLE LEFT 'Top: ' top_n|"
+               "SQL> SELECT 'x' c FROM dual;||Top: 42|C |- |x ||1行が選択されました。||"
+               "SQL> TTITLE OFF|"
+               "SQL> SET MARKUP CSV ON|"
+               "SQL> SELECT 1 a, 'y\"z' b FROM dual;|\"A\",\"B\"|1,\"y\"\"z\"||1行が選択されました。||SQL> ");
+}
+
 INSTANTIATE_TEST_SUITE_P(Roads, ReportScript, ::testing::Values(Road::Embedded, Road::Server));
