@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <iterator>
+#include <random>
 
 #include "text/CNumberFormat.h"
 
@@ -123,4 +125,35 @@ TEST(CNumberFormatTest, PlainModelsShowTheRoundedValueOrHashes) {
             EXPECT_EQ(read.Compare(rounded), 0) << valueText << " by " << modelText << " gave " << out;
         }
     }
+}
+
+// Models and values put together at random: a model is read or refused,
+// never more; what it lays out is always its width (or less with FM).
+TEST(CNumberFormatTest, RandomModelsKeepTheirWidth) {
+    const char* pieces[] = {"9",    "0",  ",", ".", "$", "B", "MI", "S", "PR",
+                            "EEEE", "FM", "D", "G", "L", "V", "X",  "a"};
+    const char* values[] = {"0", "-1", "123.456", "1E+30", "-9.99E-30", ".5", "99999999999999999999"};
+    std::mt19937 random(17);
+    int read = 0;
+    for (int round = 0; round < 20000; ++round) {
+        std::string model;
+        const int length = static_cast<int>(random() % 8);
+        for (int k = 0; k < length; ++k) model += pieces[random() % std::size(pieces)];
+        CNumberFormat format;
+        std::string error;
+        if (!CNumberFormat::Parse(model, format, error)) continue;
+        ++read;
+        for (const char* valueText : values) {
+            CDecimal value;
+            ASSERT_TRUE(CDecimal::Parse(valueText, value));
+            std::string out;
+            format.Format(value, out);
+            if (format.IsFillMode())
+                EXPECT_LE(static_cast<int>(out.size()), format.Width()) << model << " " << valueText;
+            else
+                EXPECT_EQ(static_cast<int>(out.size()), format.Width())
+                    << model << " " << valueText << " [" << out << "]";
+        }
+    }
+    EXPECT_GT(read, 500);
 }
