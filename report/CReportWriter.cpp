@@ -87,6 +87,39 @@ int CReportWriter::FindColumn(const std::string& name) const {
     return kMissing;
 }
 
+void CReportWriter::SetUpColumn(const ReportColumn& source, const CColumnSettings* s, Column& column) const {
+    column.name = source.name;
+    column.number = source.number;
+    column.print = s == nullptr || !s->noPrint;
+    if (s != nullptr) column.alias = s->alias;
+    column.heading =
+        s != nullptr && s->heading ? SplitHeading(*s->heading, m_settings.headSep) : std::vector{source.name};
+    // Note: a column's own format wins over NUMFORMAT, an An format too.
+    const bool ownTextWidth = s != nullptr && s->textWidth > 0;
+    if (source.number && s != nullptr && s->number)
+        column.format = &*s->number;
+    else if (source.number && !ownTextWidth && m_numFormat)
+        column.format = &*m_numFormat;
+    std::size_t headingWidth = 0;
+    for (const auto& line : column.heading) headingWidth = std::max(headingWidth, line.size());
+    if (column.format != nullptr)
+        column.width = std::max(column.format->Width(), static_cast<int>(headingWidth));
+    else if (ownTextWidth)
+        column.width = s->textWidth;
+    else if (source.number)
+        column.width = m_settings.numWidth;
+    else
+        column.width = source.isLong ? m_settings.longWidth : source.width;
+    column.width = std::max(column.width, 0);
+    column.valueAlign = column.format != nullptr ? Align::Right : Align::Left;
+    column.headingAlign =
+        FromJustify(s != nullptr ? s->justify : CColumnSettings::Justify::Default, column.valueAlign);
+    column.fold = s != nullptr && s->fold != Fold::Default
+                      ? s->fold
+                      : (m_settings.wrap ? Fold::Wrapped : Fold::Truncated);
+    column.nullText = s != nullptr && s->nullText ? *s->nullText : m_settings.nullText;
+}
+
 void CReportWriter::SetUpColumns(const std::vector<ReportColumn>& columns) {
     if (!m_settings.numFormat.empty()) {
         CNumberFormat format;
@@ -98,38 +131,9 @@ void CReportWriter::SetUpColumns(const std::vector<ReportColumn>& columns) {
     m_lineWidth = 0;
     m_headingLines = 1;
     for (std::size_t c = 0; c < columns.size(); ++c) {
-        const ReportColumn& source = columns[c];
-        const CColumnSettings* s = m_columnTable.Find(source.name);
         Column& column = m_columns[c];
-        column.name = source.name;
-        column.number = source.number;
-        column.print = s == nullptr || !s->noPrint;
-        if (s != nullptr) column.alias = s->alias;
-        const bool ownHeading = s != nullptr && s->heading;
-        column.heading =
-            ownHeading ? SplitHeading(*s->heading, m_settings.headSep) : std::vector{source.name};
-        if (source.number)
-            column.format = s != nullptr && s->number ? &*s->number : (m_numFormat ? &*m_numFormat : nullptr);
-        std::size_t headingWidth = 0;
-        for (const auto& line : column.heading) headingWidth = std::max(headingWidth, line.size());
-        if (column.format != nullptr)
-            column.width = std::max(column.format->Width(), static_cast<int>(headingWidth));
-        else if (s != nullptr && s->textWidth > 0)
-            column.width = s->textWidth;
-        else if (source.number)
-            column.width = m_settings.numWidth;
-        else if (source.isLong)
-            column.width = m_settings.longWidth;
-        else
-            column.width = source.width;
-        column.width = std::max(column.width, 0);
-        column.valueAlign = column.format != nullptr ? Align::Right : Align::Left;
-        column.headingAlign =
-            FromJustify(s != nullptr ? s->justify : CColumnSettings::Justify::Default, column.valueAlign);
-        column.fold = s != nullptr && s->fold != Fold::Default
-                          ? s->fold
-                          : (m_settings.wrap ? Fold::Wrapped : Fold::Truncated);
-        column.nullText = s != nullptr && s->nullText ? *s->nullText : m_settings.nullText;
+        const CColumnSettings* s = m_columnTable.Find(columns[c].name);
+        SetUpColumn(columns[c], s, column);
         for (const std::string* variable :
              {s != nullptr ? &s->newValue : nullptr, s != nullptr ? &s->oldValue : nullptr}) {
             if (variable == nullptr || variable->empty()) continue;

@@ -90,6 +90,8 @@ private:
 
     bool Paged() const { return m_settings.pageSize > 0; }
     void SetUpColumns(const std::vector<ReportColumn>& columns);
+    // One column's layout by its settings (`settings` null: none set).
+    void SetUpColumn(const ReportColumn& source, const CColumnSettings* settings, Column& column) const;
     void SetUpBreaks();
     void BeginPage(CScriptLines& out);
     void EndPage(CScriptLines& out);
