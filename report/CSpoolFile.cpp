@@ -52,6 +52,9 @@ std::string CSpoolFile::WithExtension(std::string_view name) {
 
 std::string CSpoolFile::Open(std::string_view name, Mode mode, bool utf8) {
     std::string closing = Close();
+    // Note: a name that ends in "/" names a directory, not a file in it.
+    if (name.empty() || name.back() == '/')
+        return ReportText(ReportMessage::SpoolOpenFailed, name, Reason(EISDIR));
     const std::string full = WithExtension(name);
     // Note: the name is CP932 in the console; the file system wants UTF-8.
     const std::string path = encoding::Cp932ToUtf8(full);

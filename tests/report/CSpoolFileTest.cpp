@@ -36,6 +36,9 @@ TEST(CSpoolFileTest, FailuresAreToldNotLost) {
     ASSERT_EQ(refused.size(), 1u);
     EXPECT_EQ(refused[0].rfind(ReportText(ReportMessage::SpoolOpenFailed, "/nonexistent-dir/x.lst", ""), 0),
               0u);
+    EXPECT_EQ(spool.Command("/", false),
+              Lines{ReportText(ReportMessage::SpoolOpenFailed, "/", Sj("Is a directory"))});
+    EXPECT_FALSE(spool.IsOpen());
     // A full disk: the write is told, and spooling stops.
     testfiles::TempDir dir;
     std::filesystem::create_symlink("/dev/full", dir.Path("full.lst"));
