@@ -4,6 +4,7 @@
 #include <istream>
 #include <ostream>
 
+#include "commands/CSpoolCommand.h"
 #include "oracle/OStartup.h"
 #include "text/CompactLine.h"
 #include "text/Cp932.h"
@@ -295,6 +296,24 @@ void CSQLEditor::AppendOutput(CScriptLines&& encodedLines) {
         if (static_cast<long long>(width) > m_maxWidth) m_maxWidth = static_cast<int>(width);
         m_consoleLines.push_back(std::move(line));
     }
+    SpoolLines(m_consoleLines.size() - encodedLines.size());
+}
+
+// Note: a spool failure is told on the console (not spooled, the file is
+// closed by then).
+void CSQLEditor::SpoolLines(std::size_t first) {
+    CSpoolFile& spool = m_processor.Command<CSpoolCommand>().GetFile();
+    if (!spool.IsOpen()) return;
+    const bool trim = m_processor.GetContext().GetReportSettings().trimSpool;
+    std::string told;
+    std::string plain;
+    for (std::size_t k = first; k < m_consoleLines.size() && told.empty(); ++k) {
+        plain.clear();
+        compactline::AppendDecoded(m_consoleLines[k], plain);
+        told = spool.Write(plain, trim);
+    }
+    if (told.empty()) told = spool.Flush();
+    if (!told.empty()) m_consoleLines.push_back(compactline::Encode(told));
 }
 
 void CSQLEditor::ResetInputLine() {
@@ -309,6 +328,7 @@ void CSQLEditor::ResetInputLine() {
 
 void CSQLEditor::Submit() {
     m_consoleLines.push_back(PromptLine(m_input));
+    SpoolLines(m_consoleLines.size() - 1);
     m_history.push_back(m_input);
     if (CScriptLines::ExpandsToItself(m_input)) {
         if (!Stopped()) SubmitLine(m_input);

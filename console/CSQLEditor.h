@@ -131,6 +131,9 @@ private:
     std::size_t CaretIndex() const { return static_cast<std::size_t>(m_caretColumn - m_promptLength); }
     // Lines of the interpreter's compact output (see CompactLine).
     void AppendOutput(CScriptLines&& encodedLines);
+    // Copies the console lines from `first` on to the spool file, if one is
+    // open.
+    void SpoolLines(std::size_t first);
     void ResetInputLine();
     // One line of a submission: the interpreter takes it, and runs the
     // statement it completes.

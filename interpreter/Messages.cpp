@@ -52,6 +52,12 @@ constexpr MessageRow kMessages[] = {
     {Message::ErrorsOf, "%sのエラーです。"},
     {Message::ErrorsHeader, "LINE/COL ERROR"},
     {Message::ErrorsRule, "-------- -----------------------------------------------------------------"},
+    {Message::NumWidthUsage, "numwidthには2から50までの数値を指定する必要があります。"},
+    {Message::LockWaitUsage, "lockwaitには0から3600までの秒数を指定する必要があります。"},
+    {Message::FeedbackUsage, "%sにはON、OFFまたは行数を指定する必要があります。"},
+    {Message::ReportOptionUsage, "%sに設定する値を指定する必要があります。"},
+    {Message::MarkupUsage, "使用方法: SET MARKUP CSV {ON|OFF} [DELIMITER 文字] [QUOTE {ON|OFF}]"},
+    {Message::EncodingUsage, "%sにはCP932またはUTF-8を指定する必要があります。"},
 };
 
 constexpr std::size_t kMessageCount = std::size(kMessages);

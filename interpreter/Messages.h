@@ -38,6 +38,12 @@ enum class Message {
     ErrorsOf,
     ErrorsHeader,
     ErrorsRule,
+    NumWidthUsage,
+    LockWaitUsage,
+    FeedbackUsage,
+    ReportOptionUsage,
+    MarkupUsage,
+    EncodingUsage,
 };
 
 // The CP932 text of a message; stays valid for the life of the program.

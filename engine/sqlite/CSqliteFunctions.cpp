@@ -7,11 +7,11 @@
 #include <string>
 
 #include "engine/sqlite/CDateFormat.h"
-#include "engine/sqlite/CNumberFormat.h"
 #include "engine/sqlite/COraError.h"
 #include "engine/sqlite/CSqliteSession.h"
 #include "engine/sqlite/CValueText.h"
 #include "engine/sqlite/SqliteApi.h"
+#include "text/CNumberFormat.h"
 #include "text/Encoding.h"
 
 namespace {

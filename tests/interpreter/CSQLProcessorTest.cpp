@@ -2,6 +2,8 @@
 
 #include <optional>
 
+#include "commands/CColumnCommand.h"
+#include "commands/CDefineCommand.h"
 #include "interpreter/CSQLCommandException.h"
 #include "interpreter/CSQLProcessor.h"
 #include "interpreter/Messages.h"
@@ -25,7 +27,7 @@ TEST(Scan, CapturesOrFailsWithCodeZeroAndScanError) {
         {"connect Scott / Tiger@orcl  ", "CONNECT %s/%s@%s", CScriptLines{"SCOTT", "TIGER", "ORCL  "}},
         {"DEFINE x = 5", "DEFINE %s=%s", CScriptLines{"X", "5"}},
         {"DEF x=", "DEF %s=%s", CScriptLines{"X", ""}}, {"def a=b=c", "DEF %s=%s", CScriptLines{"A", "B=C"}},
-        {"col ename format a10", "COL %s FORMAT %s", CScriptLines{"ENAME", "A10"}},
+        {"col ename format a10", "COL %s", CScriptLines{"ENAME FORMAT A10"}},
         {"select *\nfrom t\n;", "SELECT%s;", CScriptLines{"* FROM T"}},
         {"select a; b;", "SELECT%s;", CScriptLines{"A"}}, {"SELECT 1 FROM DUAL", "SELECT%s;", kNoFit},
         {"COMMIT ;", "COMMIT;", none}, {"COMMIT WORK;", "COMMIT;", kNoFit},
@@ -188,7 +190,7 @@ TEST(SubstituteDefines, AppliesRowsInDefinitionOrder) {
     // clang-format on
     for (const auto& c : cases) {
         CSQLProcessor processor;
-        for (const auto& [name, value] : c.defines) processor.Define(name, value);
+        for (const auto& [name, value] : c.defines) processor.Command<CDefineCommand>().Define(name, value);
         EXPECT_EQ(processor.SubstituteDefines(c.statement), c.expected) << c.statement;
     }
 }
@@ -197,8 +199,8 @@ TEST(SubstituteDefines, ValuesNamingEachOtherCannotGrowTheTextWithoutBound) {
     CSQLProcessor processor;
     // Each value names the next row twice: 40 rows would double 40 times.
     for (int n = 0; n < 40; ++n)
-        processor.Define("V" + std::to_string(n),
-                         "&V" + std::to_string(n + 1) + "&V" + std::to_string(n + 1));
+        processor.Command<CDefineCommand>().Define(
+            "V" + std::to_string(n), "&V" + std::to_string(n + 1) + "&V" + std::to_string(n + 1));
     const std::string text = processor.SubstituteDefines("select '&v0' from dual;");
     EXPECT_LE(text.size(), 16u * 1024 * 1024 + 64);
     EXPECT_TRUE(text.starts_with("SELECT '&V"));
@@ -224,24 +226,25 @@ TEST(Dispatch, ReachesItsHandler) {
         {"desc emp", {"EMP"}, kNotConnected}, {"describe emp", {"EMP"}, kNotConnected}, {"DESC", {}, kUnknown},
         {"var x number", {"X NUMBER"}, kNotConnected}, {"variable x", {"X"}, kNotConnected},
         {"exec p", {"P"}, kNotConnected}, {"execute p(1)", {"P(1)"}, kNotConnected},
-        {"print x", {"X"}, kNotConnected}, {"set serverout x", {"X"}, kNotConnected},
-        {"set serveroutput on", {"ON"}, kNotConnected}, {"set num 1", {"1"}, kRange},
-        {"set numwidth 1", {"1"}, kRange}, {"set auto on", {"ON"}, kNotConnected},
-        {"set autocommit x", {"X"}, kNotConnected},
-        {"set head x", {"X"}, "headingをONまたはOFFに設定する必要があります。"},
-        {"set heading on ", {"ON "}, "headingをONまたはOFFに設定する必要があります。"},
-        {"show serverout", {}, "SERVEROUTPUT OFF"}, {"show number", {}, "NUMWIDTH 10"},
-        {"show auto", {}, "AUTOCOMMIT OFF"}, {"show heading", {}, "HEADING ON"},
-        {"show feedback", {}, "FEEDBACK ON"}, {"show timi", {}, "TIMING OFF"},
+        {"print x", {"X"}, kNotConnected}, {"set serverout x", {"SERVEROUT X"}, kNotConnected},
+        {"set serveroutput on", {"SERVEROUTPUT ON"}, kNotConnected}, {"set num 1", {"NUM 1"}, kRange},
+        {"set numwidth 1", {"NUMWIDTH 1"}, kRange}, {"set auto on", {"AUTO ON"}, kNotConnected},
+        {"set autocommit x", {"AUTOCOMMIT X"}, kNotConnected},
+        {"set head x", {"HEAD X"}, "headingをONまたはOFFに設定する必要があります。"},
+        {"set heading on ", {"HEADING ON "}, "headingをONまたはOFFに設定する必要があります。"},
+        {"show serverout", {"SERVEROUT"}, "SERVEROUTPUT OFF"}, {"show number", {"NUMBER"}, "NUMWIDTH 10"},
+        {"show auto", {"AUTO"}, "AUTOCOMMIT OFF"}, {"show heading", {"HEADING"}, "HEADING ON"},
+        {"show feedback", {"FEEDBACK"}, "FEEDBACK ON"}, {"show timi", {"TIMI"}, "TIMING OFF"},
         {"clear screen", {}, "", "C"}, {"clear columns", {}, ""},
-        {"col sal format 999", {"SAL", "999"}, "FORMAT文字列\"999\"が不正です。"},
-        {"column ename format a10", {"ENAME", "A10"}, ""}, {"def x=1", {"X", "1"}, ""},
+        {"col sal format 999", {"SAL FORMAT 999"}, ""},
+        {"col sal format 9x9", {"SAL FORMAT 9X9"}, "FORMAT文字列\"9X9\"が不正です。"},
+        {"column ename format a10", {"ENAME FORMAT A10"}, ""}, {"def x=1", {"X", "1"}, ""},
         {"DEFINE x = 5", {"X", "5"}, ""}, {"/", {}, "", "UUR"}, {"\t", {}, kUnknown},
         {"prompt Hello, World", {"HELLO, WORLD"}, "Hello, World"}, {"whenever sqlerror exit 3", {"EXIT 3"}, ""},
         {"whenever oserror exit bad", {"EXIT BAD"},
          "使用方法: WHENEVER SQLERROR|OSERROR {EXIT [SUCCESS|FAILURE|WARNING|n|SQL.SQLCODE] [COMMIT|ROLLBACK]|CONTINUE}"},
-        {"set feedback maybe", {"MAYBE"}, "feedbackをONまたはOFFに設定する必要があります。"},
-        {"set timing off", {"OFF"}, ""}, {"set linesize 200", {"LINESIZE 200"}, "SET LINESIZE は使用できません。"},
+        {"set feedback maybe", {"FEEDBACK MAYBE"}, "feedbackにはON、OFFまたは行数を指定する必要があります。"},
+        {"set timing off", {"TIMING OFF"}, ""}, {"set linesize 200", {"LINESIZE 200"}, ""}, {"set pagesize x", {"PAGESIZE X"}, "PAGESIZEオプション Xが範囲外です(範囲: 0～50000)。"},
         {"SHOW ERRORS package body p", {"PACKAGE BODY P"}, kNotConnected},
         {"show err p", {"P"}, kNotConnected}, {"show err", {}, kNotConnected}};
     // clang-format on
@@ -259,12 +262,13 @@ TEST(Dispatch, StatementsSeeTheStateLeftByEarlierOnes) {
     CSQLProcessor processor;
     // A define takes the value of another name at that moment.
     EXPECT_TRUE(Feed(processor, {"define t=emp", "define u=&t", "define t=dept"}).empty());
-    EXPECT_EQ(processor.GetDefines().Lookup("U"), "EMP");
-    EXPECT_EQ(processor.GetDefines().Lookup("T"), "DEPT");
+    EXPECT_EQ(processor.Command<CDefineCommand>().GetDefines().Lookup("U"), "EMP");
+    EXPECT_EQ(processor.Command<CDefineCommand>().GetDefines().Lookup("T"), "DEPT");
     // Substitution reaches client commands; handlers see the statement
     // upper-cased with its continuation lines.
     EXPECT_TRUE(Feed(processor, {"define w=42", "set numwidth &w", "column ename -", "format a12"}).empty());
-    EXPECT_EQ(processor.GetColumnFormats().Lookup("ENAME -"), "12");
+    ASSERT_NE(processor.Command<CColumnCommand>().GetColumns().Find("ENAME"), nullptr);
+    EXPECT_EQ(processor.Command<CColumnCommand>().GetColumns().Find("ENAME")->textWidth, 12);
     // Without a host the window commands do nothing.
     EXPECT_TRUE(Feed(processor, {"/", "clear screen", "exit"}).empty());
     EXPECT_TRUE(processor.GetLines().empty());
@@ -359,12 +363,30 @@ TEST(FormatElapsed, HoursMinutesSecondsAndHundredths) {
 TEST(Options, FeedbackAndTimingFollowTheOthersInShowAll) {
     CSQLProcessor processor;
     EXPECT_TRUE(Feed(processor, {"set feed off", "set timing ON"}).empty());
-    EXPECT_EQ(Feed(processor, {"show all"}),
-              (CScriptLines{"SERVEROUTPUT OFF", "NUMWIDTH 10", "AUTOCOMMIT OFF", "HEADING ON", "FEEDBACK OFF",
-                            "TIMING ON", "LOCKWAIT 10"}));
-    EXPECT_EQ(Feed(processor, {"set pagesize 0", "SET  define off", "set "}),
-              SjLines({"SET PAGESIZE は使用できません。", "SET DEFINE は使用できません。",
-                       "不明なコマンドです。"}));
+    EXPECT_EQ(Feed(processor, {"show all"}), (CScriptLines{"SERVEROUTPUT OFF",
+                                                           "NUMWIDTH 10",
+                                                           "AUTOCOMMIT OFF",
+                                                           "HEADING ON",
+                                                           "FEEDBACK OFF",
+                                                           "TIMING ON",
+                                                           "LOCKWAIT 10",
+                                                           "PAGESIZE UNLIMITED",
+                                                           "LINESIZE UNLIMITED",
+                                                           "NEWPAGE 1",
+                                                           "UNDERLINE '-'",
+                                                           "COLSEP ' '",
+                                                           "NULL ''",
+                                                           "WRAP OFF",
+                                                           "TRIMOUT OFF",
+                                                           "TRIMSPOOL OFF",
+                                                           "HEADSEP '|'",
+                                                           "LONG 80",
+                                                           "NUMFORMAT ''",
+                                                           "MARKUP CSV OFF DELIMITER , QUOTE ON",
+                                                           "ENCODING CP932"}));
+    EXPECT_EQ(
+        Feed(processor, {"set pagesize 0", "set colsep ' | '", "show colsep", "SET  define off", "set "}),
+        SjLines({"COLSEP ' | '", "SET DEFINE は使用できません。", "不明なコマンドです。"}));
     EXPECT_EQ(Feed(processor, {"prompt", "prompt  Mixed 'Case' &x"}), (CScriptLines{"", "Mixed 'Case' &x"}));
     // Timing follows every statement, failed ones too.
     const CScriptLines timed = Feed(processor, {"select 1 from dual;"});

@@ -1,0 +1,11 @@
+#include "commands/CBreakCommand.h"
+
+#include <string_view>
+
+#include "commands/ReportCommandText.h"
+
+CScriptLines CBreakCommand::Run(CCommandContext&, const CCommandArgs& args) {
+    const std::string arguments = reportcommand::Arguments(args.Typed(0));
+    const bool compute = args.fixed != nullptr && std::string_view(args.fixed) == "COMPUTE";
+    return reportcommand::Lines(compute ? m_breaks.SetCompute(arguments) : m_breaks.SetBreaks(arguments));
+}

@@ -1,0 +1,41 @@
+#include "commands/CClearCommand.h"
+
+#include <string_view>
+
+#include "commands/CBreakCommand.h"
+#include "commands/CColumnCommand.h"
+#include "interpreter/CCommandContext.h"
+#include "interpreter/CConsoleHost.h"
+
+namespace {
+
+void ClearScreen(CCommandContext& context) {
+    if (context.GetHost() != nullptr) context.GetHost()->SendCommand(CConsoleHost::Command::Clear);
+}
+
+void ClearColumns(CCommandContext& context) { context.Command<CColumnCommand>().ClearColumns(); }
+
+void ClearBreaks(CCommandContext& context) { context.Command<CBreakCommand>().GetBreaks().ClearBreaks(); }
+
+void ClearComputes(CCommandContext& context) { context.Command<CBreakCommand>().GetBreaks().ClearComputes(); }
+
+struct ClearTarget {
+    const char* name;
+    void (*clear)(CCommandContext& context);
+};
+
+constexpr ClearTarget kTargets[] = {
+    {"SCREEN", ClearScreen},
+    {"COLUMNS", ClearColumns},
+    {"BREAKS", ClearBreaks},
+    {"COMPUTES", ClearComputes},
+};
+
+}  // namespace
+
+CScriptLines CClearCommand::Run(CCommandContext& context, const CCommandArgs& args) {
+    const std::string_view what = args.fixed != nullptr ? args.fixed : "";
+    for (const auto& target : kTargets)
+        if (what == target.name) target.clear(context);
+    return {};
+}

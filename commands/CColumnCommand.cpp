@@ -1,0 +1,7 @@
+#include "commands/CColumnCommand.h"
+
+#include "commands/ReportCommandText.h"
+
+CScriptLines CColumnCommand::Run(CCommandContext&, const CCommandArgs& args) {
+    return reportcommand::Lines(m_columns.Command(reportcommand::Arguments(args.Typed(0))));
+}

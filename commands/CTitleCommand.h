@@ -1,0 +1,17 @@
+#pragma once
+
+#include "commands/CCommand.h"
+#include "report/CTitle.h"
+
+// TTITLE and BTITLE (the row's fixed argument says which): the titles at
+// the top and bottom of each page of query results.
+class CTitleCommand : public CCommand {
+public:
+    CScriptLines Run(CCommandContext& context, const CCommandArgs& args) override;
+    const CTitle& GetTop() const { return m_top; }
+    const CTitle& GetBottom() const { return m_bottom; }
+
+private:
+    CTitle m_top{"TTITLE"};
+    CTitle m_bottom{"BTITLE"};
+};

@@ -1,0 +1,91 @@
+#include "commands/CommandPatterns.h"
+
+#include "commands/CBreakCommand.h"
+#include "commands/CClearCommand.h"
+#include "commands/CColumnCommand.h"
+#include "commands/CConnectCommand.h"
+#include "commands/CDefineCommand.h"
+#include "commands/CDescribeCommand.h"
+#include "commands/CDisconnectCommand.h"
+#include "commands/CExecuteCommand.h"
+#include "commands/CExitCommand.h"
+#include "commands/CPrintCommand.h"
+#include "commands/CPromptCommand.h"
+#include "commands/CRerunCommand.h"
+#include "commands/CSetCommand.h"
+#include "commands/CShowCommand.h"
+#include "commands/CShowErrorsCommand.h"
+#include "commands/CSpoolCommand.h"
+#include "commands/CTitleCommand.h"
+#include "commands/CVariableCommand.h"
+#include "commands/CWheneverCommand.h"
+#include "interpreter/CCommandSet.h"
+
+namespace commandpatterns {
+namespace {
+
+// Note: a pattern fits any text that begins with it, so a longer form must
+// not follow a shorter one it would never reach, and the rows that take
+// any SET or SHOW come after every other row of their word.
+constexpr CommandRow kRows[] = {
+    {"CONNECT %s/%s@%s", CommandOf<CConnectCommand>, nullptr},
+    {"CONNECT %s/%s", CommandOf<CConnectCommand>, nullptr},
+    {"DISCONNECT", CommandOf<CDisconnectCommand>, nullptr},
+    {"EXIT", CommandOf<CExitCommand>, nullptr},
+    {"DESC %s", CommandOf<CDescribeCommand>, nullptr},
+    {"DESCRIBE %s", CommandOf<CDescribeCommand>, nullptr},
+    {"VAR %s", CommandOf<CVariableCommand>, nullptr},
+    {"VARIABLE %s", CommandOf<CVariableCommand>, nullptr},
+    {"EXEC %s", CommandOf<CExecuteCommand>, nullptr},
+    {"EXECUTE %s", CommandOf<CExecuteCommand>, nullptr},
+    {"PRINT %s", CommandOf<CPrintCommand>, nullptr},
+    {"CLEAR SCREEN", CommandOf<CClearCommand>, "SCREEN"},
+    {"CLEAR COL", CommandOf<CClearCommand>, "COLUMNS"},
+    {"CLEAR BRE", CommandOf<CClearCommand>, "BREAKS"},
+    {"CLEAR COMP", CommandOf<CClearCommand>, "COMPUTES"},
+    {"COLUMN %s", CommandOf<CColumnCommand>, nullptr},
+    {"COL %s", CommandOf<CColumnCommand>, nullptr},
+    {"COLUMN", CommandOf<CColumnCommand>, nullptr},
+    {"COL", CommandOf<CColumnCommand>, nullptr},
+    {"BREAK %s", CommandOf<CBreakCommand>, "BREAK"},
+    {"BRE %s", CommandOf<CBreakCommand>, "BREAK"},
+    {"BREAK", CommandOf<CBreakCommand>, "BREAK"},
+    {"BRE", CommandOf<CBreakCommand>, "BREAK"},
+    {"COMPUTE %s", CommandOf<CBreakCommand>, "COMPUTE"},
+    {"COMP %s", CommandOf<CBreakCommand>, "COMPUTE"},
+    {"COMPUTE", CommandOf<CBreakCommand>, "COMPUTE"},
+    {"COMP", CommandOf<CBreakCommand>, "COMPUTE"},
+    {"TTITLE %s", CommandOf<CTitleCommand>, "TTITLE"},
+    {"TTI %s", CommandOf<CTitleCommand>, "TTITLE"},
+    {"TTITLE", CommandOf<CTitleCommand>, "TTITLE"},
+    {"TTI", CommandOf<CTitleCommand>, "TTITLE"},
+    {"BTITLE %s", CommandOf<CTitleCommand>, "BTITLE"},
+    {"BTI %s", CommandOf<CTitleCommand>, "BTITLE"},
+    {"BTITLE", CommandOf<CTitleCommand>, "BTITLE"},
+    {"BTI", CommandOf<CTitleCommand>, "BTITLE"},
+    {"SPOOL %s", CommandOf<CSpoolCommand>, nullptr},
+    {"SPO %s", CommandOf<CSpoolCommand>, nullptr},
+    {"SPOOL", CommandOf<CSpoolCommand>, nullptr},
+    {"SPO", CommandOf<CSpoolCommand>, nullptr},
+    {"DEF %s=%s", CommandOf<CDefineCommand>, nullptr},
+    {"DEFINE %s=%s", CommandOf<CDefineCommand>, nullptr},
+    {"/", CommandOf<CRerunCommand>, nullptr},
+    {"PROMPT %s", CommandOf<CPromptCommand>, nullptr},
+    {"PROMPT", CommandOf<CPromptCommand>, nullptr},
+    {"WHENEVER SQLERROR %s", CommandOf<CWheneverCommand>, "SQLERROR"},
+    {"WHENEVER OSERROR %s", CommandOf<CWheneverCommand>, "OSERROR"},
+    {"SHOW ERRORS %s", CommandOf<CShowErrorsCommand>, nullptr},
+    {"SHOW ERRORS", CommandOf<CShowErrorsCommand>, nullptr},
+    {"SHOW ERR %s", CommandOf<CShowErrorsCommand>, nullptr},
+    {"SHOW ERR", CommandOf<CShowErrorsCommand>, nullptr},
+    {"SHOW ALL", CommandOf<CShowCommand>, "ALL"},
+    // Note: every option of SET and SHOW is a row of the option table.
+    {"SET %s", CommandOf<CSetCommand>, nullptr},
+    {"SHOW %s", CommandOf<CShowCommand>, nullptr},
+};
+
+}  // namespace
+
+std::span<const CommandRow> Rows() { return kRows; }
+
+}  // namespace commandpatterns

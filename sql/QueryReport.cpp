@@ -1,0 +1,101 @@
+#include "sql/QueryReport.h"
+
+#include <algorithm>
+#include <string_view>
+#include <vector>
+
+#include "oracle/ODynaset.h"
+#include "oracle/OTypes.h"
+#include "report/CReportWriter.h"
+
+namespace {
+
+// The most bytes one value is fetched with (the library's length limit).
+constexpr int kMaxFetch = 65534;
+// The most bytes a number's text takes (40 digits, sign, point, exponent).
+constexpr int kNumberFetch = 64;
+// The widest column.
+constexpr int kMaxColumnWidth = 32767;
+
+// Width of a column by its server type; kFieldSize: the column's size.
+constexpr int kFieldSize = -1;
+
+struct TypeWidth {
+    int serverType;
+    int width;
+};
+
+constexpr TypeWidth kTypeWidths[] = {
+    {OTYPE_VARCHAR2, kFieldSize},
+    {OTYPE_RAW, kFieldSize},
+    {OTYPE_CHAR, kFieldSize},
+    {OTYPE_NUMBER, 10},
+    {OTYPE_DATE, 8},
+    {OTYPE_LONG, 80},
+    {OTYPE_CLOB, 80},
+    {OTYPE_BLOB, 80},
+    {OTYPE_BFILE, 80},
+};
+
+constexpr int kLongTypes[] = {OTYPE_LONG, OTYPE_CLOB, OTYPE_BLOB, OTYPE_BFILE};
+
+// Note: a type outside the table (ROWID, LONG RAW, ...) is as wide as its
+// field when the library gives a size, else 10.
+// A field size beyond the widest column is taken as that width.
+int DefaultWidth(int serverType, long fieldSize) {
+    const int size = static_cast<int>(std::clamp<long>(fieldSize, 0, kMaxColumnWidth));
+    for (const auto& row : kTypeWidths)
+        if (row.serverType == serverType) return row.width == kFieldSize ? size : row.width;
+    return size > 0 ? size : 10;
+}
+
+std::vector<ReportColumn> Describe(ODynaset& dynaset) {
+    const int count = std::max(dynaset.GetFieldCount(), 0);
+    std::vector<ReportColumn> columns(static_cast<std::size_t>(count));
+    for (int c = 0; c < count; ++c) {
+        ReportColumn& column = columns[static_cast<std::size_t>(c)];
+        const int type = dynaset.GetFieldServerType(c);
+        column.name = dynaset.GetFieldName(c) ? dynaset.GetFieldName(c) : "";
+        column.number = type == OTYPE_NUMBER;
+        column.isLong = std::find(std::begin(kLongTypes), std::end(kLongTypes), type) != std::end(kLongTypes);
+        column.width = DefaultWidth(type, dynaset.GetFieldSize(c));
+    }
+    return columns;
+}
+
+}  // namespace
+
+namespace queryreport {
+
+long LayOut(ODynaset& dynaset, CReportWriter& writer, CScriptLines& output) {
+    const std::vector<ReportColumn> columns = Describe(dynaset);
+    writer.Begin(columns, output);
+    // Note: each column has a buffer of its own, sized once, so a row's
+    // values stand side by side without a copy.
+    std::vector<std::vector<char>> buffers(columns.size());
+    for (std::size_t c = 0; c < columns.size(); ++c) {
+        const int whole = columns[c].number ? kNumberFetch : kMaxFetch;
+        buffers[c].resize(static_cast<std::size_t>(
+                              std::clamp(writer.FetchBytes(static_cast<int>(c), whole), 0, kMaxFetch)) +
+                          1);
+    }
+    std::vector<std::string_view> values(columns.size());
+    while (!dynaset.IsEOF()) {
+        for (std::size_t c = 0; c < columns.size(); ++c) {
+            std::vector<char>& buffer = buffers[c];
+            buffer[0] = '\0';
+            dynaset.GetFieldValue(static_cast<int>(c), buffer.data(),
+                                  static_cast<unsigned short>(buffer.size()));
+            buffer.back() = '\0';
+            values[c] = std::string_view(buffer.data());
+        }
+        writer.Row(values, output);
+        // Note: a move that fails without reaching the end would repeat the
+        // same row for ever; the rows shown so far stand.
+        if (dynaset.MoveNext(true) != OSUCCESS) break;
+    }
+    writer.End(output);
+    return writer.RowCount();
+}
+
+}  // namespace queryreport

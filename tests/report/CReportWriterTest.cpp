@@ -1,0 +1,102 @@
+#include <gtest/gtest.h>
+
+#include "tests/report/ReportFixture.h"
+
+using Lines = std::vector<std::string>;
+
+TEST(CReportWriterTest, WithoutReportCommandsTheLayoutIsTheConsolesOwn) {
+    ReportFixture report;
+    const Lines lines =
+        report.Run(EmpShape(), {{"10", "KING", "123456789012"}, {"20", "", "-.6666666666666667"}});
+    EXPECT_EQ(lines, (Lines{"", "DEPTNO     ENAME      SAL        ", "---------- ---------- ---------- ",
+                            "10         KING       1.2346E+11 ", "20                    -.66666667 "}));
+}
+
+TEST(CReportWriterTest, BreaksAndExactSumsUnderEachGroupAndAtTheEnd) {
+    ReportFixture report;
+    report.columns.Command("SAL FORMAT 99,999.99");
+    report.breaks.SetBreaks("ON DEPTNO SKIP 1 ON REPORT");
+    report.breaks.SetCompute("SUM OF SAL ON DEPTNO");
+    report.breaks.SetCompute("SUM LABEL 'Total' OF SAL ON REPORT");
+    EXPECT_EQ(report.Run(EmpShape(), EmpRows()),
+              (Lines{"", "DEPTNO     ENAME             SAL ", "---------- ---------- ---------- ",
+                     "10         KING         5,000.00 ", "           CLARK        2,450.50 ",
+                     "**********            ---------- ", "sum                     7,450.50 ", "",
+                     "20         SMITH          800.10 ", "           FORD              .20 ",
+                     "**********            ---------- ", "sum                       800.30 ",
+                     "                      ---------- ", "Total                   8,250.80 "}));
+}
+
+TEST(CReportWriterTest, PagesRepeatTitlesAndHeadingsAndShowTheBreakValueAgain) {
+    ReportFixture report;
+    report.settings.Set("PAGESIZE", "8");
+    report.top.Command("LEFT 'Staff' RIGHT 'Page ' SQL.PNO SKIP 1");
+    report.bottom.Command("CENTER 'end'");
+    report.columns.Command("SAL HEADING 'Monthly|Pay' FORMAT 9999 JUSTIFY LEFT");
+    report.breaks.SetBreaks("ON DEPTNO");
+    EXPECT_EQ(
+        report.Run(EmpShape(), EmpRows()),
+        (Lines{"", "Staff                  Page 1", "DEPTNO     ENAME      Monthly ",
+               "                      Pay     ", "---------- ---------- ------- ",
+               "10         KING          5000 ", "           CLARK         2451 ", "             end", "",
+               "Staff                  Page 2", "DEPTNO     ENAME      Monthly ",
+               "                      Pay     ", "---------- ---------- ------- ",
+               "20         SMITH          800 ", "           FORD             0 ", "             end"}));
+}
+
+TEST(CReportWriterTest, WordWrappedTextNullTextNoprintAndColsep) {
+    ReportFixture report;
+    report.columns.Command("ENAME FORMAT A5 WORD_WRAPPED NULL '-'");
+    report.columns.Command("DEPTNO NOPRINT");
+    report.settings.Set("COLSEP", "'|'");
+    EXPECT_EQ(report.Run(EmpShape(), {{"10", "ANN LEE SMITH", "1"}, {"10", "", "2"}}),
+              (Lines{"", "ENAME|SAL        ", "-----|---------- ", "ANN  |1          ", "LEE  |           ",
+                     "SMITH|           ", "-    |2          "}));
+}
+
+TEST(CReportWriterTest, CsvQuotesTextOnly) {
+    ReportFixture report;
+    report.settings.Set("MARKUP", "CSV ON");
+    EXPECT_EQ(report.Run(EmpShape(), {{"10", "O\"NEIL", "1.5"}, {"", "", ""}}),
+              (Lines{"\"DEPTNO\",\"ENAME\",\"SAL\"", "10,\"O\"\"NEIL\",1.5", ",,"}));
+    report.settings.Set("MARKUP", "CSV ON DELIMITER ; QUOTE OFF");
+    report.columns.Command("DEPTNO NOPRINT");
+    EXPECT_EQ(report.Run(EmpShape(), {{"10", "A", "2"}}), (Lines{"ENAME;SAL", "A;2"}));
+}
+
+TEST(CReportWriterTest, LinesizeContinuesALongLineAndPagesizeZeroDropsTheTop) {
+    ReportFixture report;
+    report.settings.Set("LINESIZE", "15");
+    report.settings.Set("PAGESIZE", "0");
+    report.settings.Set("TRIMOUT", "ON");
+    EXPECT_EQ(report.Run(EmpShape(), {{"10", "KING", "5000"}}), (Lines{"10         KING", "       5000"}));
+}
+
+TEST(CReportWriterTest, SkipPageAndSeveralFunctionsWithTheColumnsFormat) {
+    ReportFixture report;
+    report.breaks.SetBreaks("ON DEPTNO SKIP PAGE");
+    report.breaks.SetCompute("COUNT AVG MAX LABEL 'top' OF SAL ON DEPTNO");
+    report.settings.Set("PAGESIZE", "50");
+    report.settings.Set("NUMFORMAT", "9990.99");
+    EXPECT_EQ(report.Run(EmpShape(), EmpRows()),
+              (Lines{"", "  DEPTNO ENAME           SAL ", "-------- ---------- -------- ",
+                     "   10.00 KING        5000.00 ", "         CLARK       2450.50 ",
+                     "********            -------- ", "count                   2.00 ",
+                     "avg                  3725.25 ", "top                  5000.00 ", "",
+                     "  DEPTNO ENAME           SAL ", "-------- ---------- -------- ",
+                     "   20.00 SMITH        800.10 ", "         FORD           0.20 ",
+                     "********            -------- ", "count                   2.00 ",
+                     "avg                   400.15 ", "top                   800.10 "}));
+}
+
+TEST(CReportWriterTest, NewValueHoldsTheLastRowsValue) {
+    ReportFixture report;
+    report.columns.Command("ENAME NEW_VALUE last_name");
+    CReportWriter writer(report.settings, report.columns, report.breaks, report.top, report.bottom);
+    CScriptLines out;
+    writer.Begin(EmpShape(), out);
+    for (const auto& row : EmpRows()) writer.Row({row[0], row[1], row[2]}, out);
+    writer.End(out);
+    ASSERT_EQ(writer.Variables().size(), 1u);
+    EXPECT_EQ(writer.Variables()[0], (std::pair<std::string, std::string>("LAST_NAME", "FORD")));
+}
