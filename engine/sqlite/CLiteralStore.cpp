@@ -11,14 +11,14 @@ using Outcome = CLiteralStore::Outcome;
 
 Outcome TakeNumber(const CSqliteCatalog::Column& column, std::string_view literal,
                    CLiteralStore::Value& value, CLiteralStore::Refusal& refusal) {
-    std::string digits(literal);
-    if (digits.front() == '.') digits.insert(digits.begin(), '0');
-    if (!CSqliteValueFunctions::FitNumber(digits, column.precision, column.scale)) {
+    CDecimal number;
+    if (!CDecimal::FromText(literal, number)) return Outcome::NotTaken;
+    if (!CSqliteValueFunctions::FitNumber(number, column.precision, column.scale)) {
         refusal.code = 1438;
         return Outcome::Refused;
     }
-    value.real = !CValueText::ParseInteger(digits, value.integer);
-    value.text = std::move(digits);
+    value.real = !number.ToInteger(value.integer);
+    value.text = number.ToText();
     value.number = true;
     return Outcome::Stored;
 }

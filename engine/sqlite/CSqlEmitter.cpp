@@ -15,6 +15,36 @@ std::string Upper(std::string_view text) {
 
 bool IsText(CSqlType type) { return type == CSqlType::Text || type == CSqlType::Char; }
 
+// A number literal with more significant digits than a double holds.
+bool IsLongNumber(std::string_view literal) {
+    int digits = 0;
+    for (char c : literal) {
+        if (c == 'e' || c == 'E') break;
+        if (c >= '0' && c <= '9' && (digits > 0 || c != '0')) ++digits;
+    }
+    return digits > 15;
+}
+
+// An expression whose value the engine computes (arithmetic, a call, a
+// subquery) rather than reads from a column or the statement.
+bool IsComputed(const CSqlExpr& expr) {
+    using Kind = CSqlExpr::Kind;
+    switch (expr.kind) {
+        case Kind::Binary:
+        case Kind::Call:
+        case Kind::Subquery:
+        case Kind::Case:
+            return true;
+        case Kind::Number:
+            return IsLongNumber(expr.text);
+        case Kind::Unary:
+        case Kind::Row:
+            return expr.args.size() == 1 && IsComputed(*expr.args[0]);
+        default:
+            return false;
+    }
+}
+
 // How a function's result is typed.
 enum class Result { Number, Text, Date, FirstArgument, SecondArgument, Unknown };
 
@@ -66,8 +96,8 @@ constexpr FunctionRow kFunctions[] = {
     {"LAST_DAY", "", Result::Date},
     {"MONTHS_BETWEEN", "ORA_MONTHS_BETWEEN", Result::Number},
     {"COUNT", "", Result::Number},
-    {"SUM", "", Result::Number},
-    {"AVG", "", Result::Number},
+    {"SUM", "ORA_SUM", Result::Number},
+    {"AVG", "ORA_AVG", Result::Number},
     {"MIN", "", Result::FirstArgument},
     {"MAX", "", Result::FirstArgument},
     {"LISTAGG", "ORA_LISTAGG", Result::Text},
@@ -232,7 +262,10 @@ bool CSqlEmitter::Query(const CSqlSelect& query, std::string& out,
 bool CSqlEmitter::OrderItems(const std::vector<CSqlExpr::OrderItem>& items, std::string& out) {
     for (std::size_t k = 0; k < items.size(); ++k) {
         if (k > 0) out += ", ";
-        Expr(items[k].expr, out);
+        std::string key;
+        CSqlType type = Expr(items[k].expr, key);
+        // Note: a computed number sorts on its exact value.
+        out += type == CSqlType::Number && IsComputed(*items[k].expr) ? "ORA_NUMKEY(" + key + ")" : key;
         AppendNulls(items[k], out);
     }
     return !m_failed;
@@ -491,7 +524,8 @@ CSqlType CSqlEmitter::Expr(const CSqlExpr* expr, std::string& out) {
     if (m_failed || expr == nullptr) return CSqlType::Unknown;
     switch (expr->kind) {
         case Kind::Number:
-            out += expr->text;
+            // Note: a long literal travels as its digits, read exactly.
+            out += IsLongNumber(expr->text) ? Quote(expr->text) : std::string(expr->text);
             return CSqlType::Number;
         case Kind::String:
             // Note: the server holds the empty text as NULL.
@@ -825,8 +859,9 @@ CSqlType CSqlEmitter::Binary(const CSqlExpr& expr, std::string& out) {
         if (lt == CSqlType::Unknown || rt == CSqlType::Unknown) return CSqlType::Unknown;
         return CSqlType::Number;
     }
-    if (op == "/") {
-        out += "(" + left + " * 1.0 / ORA_DIVISOR(" + right + "))";
+    // Note: products and quotients are exact decimals, as on the server.
+    if (op == "*" || op == "/") {
+        out += (op == "*" ? "ORA_MUL(" : "ORA_DIV(") + left + ", " + right + ")";
         return CSqlType::Number;
     }
     out += "(" + left + " " + std::string(op) + " " + right + ")";
@@ -840,6 +875,13 @@ CSqlType CSqlEmitter::Compare(std::string_view op, const CSqlExpr* leftExpr, con
     CSqlType lt = Expr(leftExpr, left);
     CSqlType rt = Expr(rightExpr, right);
     Convert(lt, rt, left, right);
+    // Note: a computed number may hold more digits than a double; such
+    // operands are compared as exact decimals.
+    if (lt == CSqlType::Number && rt == CSqlType::Number &&
+        (IsComputed(*leftExpr) || IsComputed(*rightExpr))) {
+        out += "(ORA_NUMCMP(" + left + ", " + right + ") " + std::string(op) + " 0)";
+        return CSqlType::Number;
+    }
     out += "(" + left + " " + std::string(op) + " " + right + ")";
     return CSqlType::Number;
 }

@@ -28,6 +28,8 @@
 #include "engine/sqlite/CStatementLimits.h"
 #include "engine/sqlite/CValueText.h"
 #include "engine/sqlite/SqliteApi.h"
+#include "engine/sqlite/values/CDecimal.h"
+#include "engine/sqlite/values/CNumberFunctions.h"
 #include "text/Cp932.h"
 #include "text/Encoding.h"
 
@@ -205,7 +207,7 @@ std::unique_ptr<CSqliteConnection> CSqliteConnection::Open(const std::string& da
     connection->m_session = std::make_unique<CSqliteSession>();
     connection->m_catalog = std::make_unique<CSqliteCatalog>(db);
     if (!CSqliteFunctions::Register(db, &connection->m_rowNumber, connection->m_session.get()) ||
-        !CSqliteTextFunctions::Register(db) ||
+        !CSqliteTextFunctions::Register(db) || !CNumberFunctions::Register(db) ||
         !CSqliteValueFunctions::Register(db, connection->m_session.get()) ||
         !CSqliteDictionary::Install(db) || !connection->m_sequences->Register())
         return fail(db);
@@ -1032,17 +1034,13 @@ bool CSqliteConnection::Assign(const std::string& target, std::size_t position, 
         return false;
     }
     std::string text = value;
-    double number = 0;
-    std::int64_t integer = 0;
+    CDecimal number;
     if (!isNull && bind->serverType == servertype::kNumber && !isNumber) {
-        if (CValueText::ParseInteger(value, integer))
-            text = CValueText::FromInteger(integer);
-        else if (CValueText::ParseNumber(value, number))
-            text = CValueText::FromDouble(number);
-        else {
+        if (!CDecimal::FromText(value, number)) {
             COraError::Set(m_error, 6502, {value}, static_cast<int>(position));
             return false;
         }
+        text = number.ToText();
     }
     bind->value = isNull ? std::string() : text;
     bind->isNull = isNull;

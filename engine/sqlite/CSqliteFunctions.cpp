@@ -12,6 +12,8 @@
 #include "engine/sqlite/CSqliteSession.h"
 #include "engine/sqlite/CValueText.h"
 #include "engine/sqlite/SqliteApi.h"
+#include "engine/sqlite/values/CNumberFunctions.h"
+#include "engine/sqlite/values/CNumberValue.h"
 #include "text/Encoding.h"
 
 namespace {
@@ -142,50 +144,33 @@ void ToChar(sqlite3_context* context, int argc, sqlite3_value** argv) {
 }
 
 void ToNumber(sqlite3_context* context, int, sqlite3_value** argv) {
-    if (sqlite3_value_type(argv[0]) == SQLITE_NULL) {
-        sqlite3_result_null(context);
-        return;
-    }
-    double number = 0;
-    if (!NumberOf(argv[0], number)) {
-        ResultError(context, 1722);
-        return;
-    }
-    ResultNumber(context, number);
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL) return sqlite3_result_null(context);
+    CDecimal number;
+    if (!CNumberValue::Read(argv[0], number)) return ResultError(context, 1722);
+    CNumberValue::Result(context, number);
 }
 
+// MOD(m, n): the remainder with the sign of m; m when n is 0.
 void Mod(sqlite3_context* context, int argc, sqlite3_value** argv) {
-    double a = 0;
-    double b = 0;
-    if (AnyNull(argc, argv)) {
-        sqlite3_result_null(context);
-    } else if (!NumberOf(argv[0], a) || !NumberOf(argv[1], b)) {
-        ResultError(context, 1722);
-    } else {
-        ResultNumber(context, b == 0 ? a : std::fmod(a, b));
-    }
+    if (AnyNull(argc, argv)) return sqlite3_result_null(context);
+    CDecimal a;
+    CDecimal b;
+    if (!CNumberValue::Read(argv[0], a) || !CNumberValue::Read(argv[1], b)) return ResultError(context, 1722);
+    CNumberValue::Result(context, a.Mod(b));
 }
 
 void Trunc(sqlite3_context* context, int argc, sqlite3_value** argv) {
-    if (AnyNull(argc, argv)) {
-        sqlite3_result_null(context);
-        return;
-    }
+    if (AnyNull(argc, argv)) return sqlite3_result_null(context);
     CDateTime date;
     std::string text = TextOf(argv[0]);
     if (!IsNumeric(argv[0]) && CValueText::HasStoredDatePrefix(text) &&
         CDateFormat::ParseStored(text, date)) {
         date.hour = date.minute = date.second = 0;
-        ResultText(context, CDateFormat::ToStored(date));
-        return;
+        return ResultText(context, CDateFormat::ToStored(date));
     }
-    double number = 0;
-    if (!NumberOf(argv[0], number)) {
-        ResultError(context, 1722);
-        return;
-    }
-    double scale = std::pow(10.0, argc > 1 ? sqlite3_value_int(argv[1]) : 0);
-    ResultNumber(context, std::trunc(number * scale) / scale);
+    CDecimal number;
+    if (!CNumberValue::Read(argv[0], number)) return ResultError(context, 1722);
+    CNumberValue::Result(context, number.Truncate(argc > 1 ? sqlite3_value_int(argv[1]) : 0));
 }
 
 void Concat(sqlite3_context* context, int, sqlite3_value** argv) {
@@ -207,29 +192,6 @@ void ResultDate(sqlite3_context* context, const CDateTime& date, double days) {
         ResultError(context, 1841);
 }
 
-// The sum or difference of two numbers (whole numbers stay exact).
-void ResultArithmetic(sqlite3_context* context, sqlite3_value* a, sqlite3_value* b, bool subtract) {
-    std::int64_t x = 0;
-    std::int64_t y = 0;
-    std::int64_t exact = 0;
-    bool integers = sqlite3_value_type(a) == SQLITE_INTEGER && sqlite3_value_type(b) == SQLITE_INTEGER;
-    if (integers) {
-        x = sqlite3_value_int64(a);
-        y = sqlite3_value_int64(b);
-        if (!(subtract ? __builtin_sub_overflow(x, y, &exact) : __builtin_add_overflow(x, y, &exact))) {
-            sqlite3_result_int64(context, exact);
-            return;
-        }
-    }
-    double p = 0;
-    double q = 0;
-    if (!NumberOf(a, p) || !NumberOf(b, q)) {
-        ResultError(context, 1722);
-        return;
-    }
-    ResultNumber(context, subtract ? p - q : p + q);
-}
-
 // "+" as the server reads it: a date plus a number of days is a date.
 void OraAdd(sqlite3_context* context, int argc, sqlite3_value** argv) {
     if (AnyNull(argc, argv)) {
@@ -246,7 +208,7 @@ void OraAdd(sqlite3_context* context, int argc, sqlite3_value** argv) {
             ResultDate(context, date, days);
         return;
     }
-    ResultArithmetic(context, argv[0], argv[1], false);
+    CNumberFunctions::AddValues(context, argv[0], argv[1], false);
 }
 
 // "-" as the server reads it: date - days is a date, date - date the days
@@ -266,7 +228,7 @@ void OraSub(sqlite3_context* context, int argc, sqlite3_value** argv) {
     else if (rightDate)
         ResultError(context, 932);
     else if (!leftDate)
-        ResultArithmetic(context, argv[0], argv[1], true);
+        CNumberFunctions::AddValues(context, argv[0], argv[1], true);
     else if (!NumberOf(argv[1], days))
         ResultError(context, 932);
     else

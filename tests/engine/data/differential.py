@@ -9,7 +9,7 @@ Lines: "X\tsql" must succeed; "Q\tsql\texpected" (rows joined by "|",
 values by ",", NULL "-", or the ORA- code of the failure)."""
 import datetime
 import itertools
-from decimal import Decimal, ROUND_HALF_UP, ROUND_DOWN
+from decimal import Decimal, ROUND_HALF_UP, ROUND_DOWN, getcontext, localcontext
 
 out = []
 
@@ -187,6 +187,66 @@ sets = {"UNION": sorted(set(a_rows) | set(b_rows)), "MINUS": sorted(set(a_rows) 
         "INTERSECT": sorted(set(a_rows) & set(b_rows)), "UNION ALL": sorted(a_rows + b_rows)}
 for op, rows in sets.items():
     q("SELECT X FROM SA %s SELECT X FROM SB ORDER BY 1" % op, "|".join(str(v) for v in rows))
+
+# 10. NUMBER arithmetic is exact decimal: a result keeps 40 significant
+# digits when its leading digit fills a base-100 digit pair with another
+# (its position 10^e with e odd), else 39, rounded half away from zero.
+getcontext().prec = 200
+
+
+def server(d):
+    d = Decimal(d)
+    if d == 0:
+        return Decimal(0)
+    keep = 40 if d.adjusted() % 2 != 0 else 39
+    return d.quantize(Decimal(1).scaleb(d.adjusted() - keep + 1), rounding=ROUND_HALF_UP)
+
+
+def exact(a, op, b):
+    a, b = Decimal(a), Decimal(b)
+    with localcontext() as c:
+        c.prec = 200
+        return {"+": a + b, "-": a - b, "*": a * b, "/": a / b}[op]
+
+
+x("CREATE TABLE OL (ID NUMBER(6), QUANTITY NUMBER(8), UNIT_PRICE NUMBER(8,2))")
+lines = [(k, 1 + (k * 37) % 23, Decimal((k * 7919) % 100000) / 100) for k in range(1, 400)]
+for k, quantity, price in lines:
+    x("INSERT INTO OL VALUES (%d, %d, %s)" % (k, quantity, price))
+total = sum(Decimal(quantity) * price for _, quantity, price in lines)
+q("SELECT SUM(QUANTITY * UNIT_PRICE) FROM OL", num(server(total)))
+q("SELECT SUM(UNIT_PRICE) FROM OL", num(server(sum(price for _, _, price in lines))))
+with localcontext() as c:
+    c.prec = 200
+    average = sum(price for _, _, price in lines) / len(lines)
+q("SELECT AVG(UNIT_PRICE) FROM OL", num(server(average)))
+cheap = sorted(lines, key=lambda line: (Decimal(line[2]) / line[1], line[0]))[:3]
+q("SELECT ID FROM OL ORDER BY UNIT_PRICE / QUANTITY, ID FETCH FIRST 3 ROWS ONLY",
+  "|".join(str(line[0]) for line in cheap))
+for a, op, b in [("2", "/", "3"), ("10", "/", "3"), ("1", "/", "3"), ("-1", "/", "7"), ("100", "/", "7"),
+                 ("0.1", "+", "0.2"), ("1.1", "*", "1.1"), ("123456789.123", "*", "987654321.987"),
+                 ("99999999999999999999", "+", "1"), ("0.000001", "/", "3"), ("1", "-", "0.9999999999999999"),
+                 ("12345678901234567890123", "*", "1000000000000000000000")]:
+    q("SELECT %s %s %s FROM DUAL" % (a, op, b), num(server(exact(a, op, b))))
+q("SELECT 1/3*3 FROM DUAL", num(server(server(exact("1", "/", "3")) * 3)))
+for v, d in [("2.675", 2), ("1234567890.123456789012345", 10), ("-0.00000000000000000055", 20)]:
+    q("SELECT ROUND(%s, %d), TRUNC(%s, %d) FROM DUAL" % (v, d, v, d),
+      "%s,%s" % (num(round_to(Decimal(v), d)), num(round_to(Decimal(v), d, ROUND_DOWN))))
+for a, b in [("10.5", "3"), ("-10.5", "3"), ("7.25", "-0.5"), ("12345678901234567890.5", "7")]:
+    expected = Decimal(a) - Decimal(b) * int(Decimal(a) / Decimal(b))
+    q("SELECT MOD(%s, %s) FROM DUAL" % (a, b), num(expected))
+for base, power in [("2", 64), ("1.5", 3), ("2", -2), ("10", 30), ("0.1", 5)]:
+    with localcontext() as c:
+        c.prec = 200
+        value = Decimal(base) ** power
+    q("SELECT POWER(%s, %d) FROM DUAL" % (base, power), num(server(value)))
+for a, op, b in [("2/3", ">", "0.6666666666666666666666666666666666666666"), ("2/3", "=", "4/6"),
+                  ("1/3", "<", "0.33333333333333333333333333333333333333334")]:
+    left, right = (server(exact(*t.split("/")[0:1], "/", t.split("/")[1])) if "/" in t else Decimal(t)
+                   for t in (a, b))
+    holds = {">": left > right, "=": left == right, "<": left < right}[op]
+    q("SELECT COUNT(*) FROM DUAL WHERE %s %s %s" % (a, op, b), "1" if holds else "0")
+q("SELECT TO_NUMBER('123456789012345678901234567890.125') + 0 FROM DUAL", "123456789012345678901234567890.125")
 
 with open(__file__.replace("differential.py", "differential.txt"), "w", encoding="utf-8") as f:
     f.write("\n".join(out) + "\n")
