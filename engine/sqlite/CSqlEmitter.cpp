@@ -15,6 +15,26 @@ std::string Upper(std::string_view text) {
 
 bool IsText(CSqlType type) { return type == CSqlType::Text || type == CSqlType::Char; }
 
+CValueType TypeOfColumn(const CSqliteCatalog::Column& column) {
+    return CValueType{column.type, column.length, column.charSemantics};
+}
+
+// Functions whose text is as long as their first argument's, and those
+// whose text is one of their arguments'.
+constexpr std::string_view kLikeFirst[] = {"UPPER", "LOWER",  "INITCAP", "LTRIM", "RTRIM",
+                                           "TRIM",  "SUBSTR", "MIN",     "MAX"};
+constexpr std::string_view kOneOf[] = {"NVL", "COALESCE", "GREATEST", "LEAST"};
+
+// The bytes of a text literal's value.
+long LiteralLength(std::string_view literal) {
+    long length = 0;
+    for (std::size_t k = 1; k + 1 < literal.size(); ++k) {
+        if (literal[k] == '\'' && literal[k + 1] == '\'') ++k;
+        ++length;
+    }
+    return length;
+}
+
 // A number literal with more significant digits than a double holds.
 bool IsLongNumber(std::string_view literal) {
     int digits = 0;
@@ -186,9 +206,9 @@ bool CSqlEmitter::Emit(const CSqlStatement& statement, std::string& out, Failure
     bool ok = false;
     switch (statement.kind) {
         case CSqlStatement::Kind::Select: {
-            std::vector<std::pair<std::string, CSqlType>> columns;
+            std::vector<Typed> columns;
             ok = Query(*statement.query, out, &columns);
-            for (const auto& column : columns) m_resultTypes.push_back(column.second);
+            for (const auto& column : columns) m_resultTypes.push_back(column.type);
             break;
         }
         case CSqlStatement::Kind::Insert:
@@ -206,8 +226,7 @@ bool CSqlEmitter::Emit(const CSqlStatement& statement, std::string& out, Failure
     return ok;
 }
 
-bool CSqlEmitter::Query(const CSqlSelect& query, std::string& out,
-                        std::vector<std::pair<std::string, CSqlType>>* columns) {
+bool CSqlEmitter::Query(const CSqlSelect& query, std::string& out, std::vector<Typed>* columns) {
     std::size_t ctes = m_ctes.size();
     if (!query.with.empty()) {
         out += "WITH ";
@@ -223,7 +242,7 @@ bool CSqlEmitter::Query(const CSqlSelect& query, std::string& out,
         out += " ";
     }
     bool ordered = !query.orderBy.empty();
-    std::vector<std::pair<std::string, CSqlType>> first;
+    std::vector<Typed> first;
     for (const CSqlSelect* block = &query; block != nullptr; block = block->next) {
         if (!Block(*block, out, block == &query ? &first : nullptr, ordered)) return false;
         if (block->next == nullptr) break;
@@ -283,14 +302,14 @@ bool CSqlEmitter::TableSource(const CSqlFromItem& item, Source& source, std::str
             return true;
         }
     if (upper == "DUAL" && item.table.size() == 1) {
-        source.columns = {{"DUMMY", CSqlType::Text}};
+        source.columns = {Typed{"DUMMY", CValueType{CSqlType::Text, 1, false}}};
         source.known = true;
         text = m_stored ? "(SELECT 'X' AS DUMMY) DUAL" : "DUAL";
         return true;
     }
     const auto* columns = m_catalog.Columns(Upper(name));
     if (columns == nullptr) return Fail(item.at, 942, upper);
-    for (const auto& column : *columns) source.columns.emplace_back(column.name, column.type);
+    for (const auto& column : *columns) source.columns.push_back(Typed{column.name, TypeOfColumn(column)});
     source.known = true;
     // Note: a schema before the name is the user's own; the file has one.
     text = std::string(name);
@@ -329,8 +348,7 @@ bool CSqlEmitter::UsesRownum(const CSqlExpr* expr) const {
     return false;
 }
 
-bool CSqlEmitter::Block(const CSqlSelect& block, std::string& out,
-                        std::vector<std::pair<std::string, CSqlType>>* columns, bool) {
+bool CSqlEmitter::Block(const CSqlSelect& block, std::string& out, std::vector<Typed>* columns, bool) {
     Scope scope;
     std::vector<std::string> sourceTexts;
     m_scopes.push_back(Scope{});
@@ -349,7 +367,7 @@ bool CSqlEmitter::Block(const CSqlSelect& block, std::string& out,
     if (rownum) m_scopes.back().rownumBlock = m_rownumBlocks++;
 
     out += block.distinct ? "SELECT DISTINCT " : "SELECT ";
-    std::vector<std::pair<std::string, CSqlType>> produced;
+    std::vector<Typed> produced;
     for (std::size_t k = 0; k < block.items.size(); ++k) {
         const CSqlSelectItem& item = block.items[k];
         if (k > 0) out += ", ";
@@ -392,7 +410,7 @@ bool CSqlEmitter::Block(const CSqlSelect& block, std::string& out,
             out += " AS \"" + name + "\"";
             name = Upper(name);
         }
-        produced.emplace_back(name, type);
+        produced.push_back(Typed{name, Describe(*item.expr, type)});
     }
     m_scopes.back().aliases = produced;
 
@@ -420,7 +438,7 @@ bool CSqlEmitter::Block(const CSqlSelect& block, std::string& out,
                 std::string column = Upper(mark->parts.back());
                 if (qualified ? sources[s].name == Upper(mark->parts[mark->parts.size() - 2]) : [&] {
                         for (const auto& c : sources[s].columns)
-                            if (c.first == column) return true;
+                            if (c.name == column) return true;
                         return false;
                     }()) {
                     index = static_cast<long>(s);
@@ -556,11 +574,11 @@ CSqlType CSqlEmitter::Expr(const CSqlExpr* expr, std::string& out) {
         case Kind::Case:
             return Case(*expr, out);
         case Kind::Subquery: {
-            std::vector<std::pair<std::string, CSqlType>> columns;
+            std::vector<Typed> columns;
             out += "(";
             Query(*expr->query, out, &columns);
             out += ")";
-            return columns.empty() ? CSqlType::Unknown : columns[0].second;
+            return columns.empty() ? CSqlType::Unknown : columns[0].type.kind;
         }
         case Kind::Exists:
             out += expr->negated ? "NOT EXISTS (" : "EXISTS (";
@@ -638,7 +656,67 @@ CSqlType CSqlEmitter::DateLiteral(const CSqlExpr& expr, std::string& out) {
     return CSqlType::Date;
 }
 
-bool CSqlEmitter::Resolve(const CSqlExpr& expr, CSqlType& type) {
+CValueType CSqlEmitter::Describe(const CSqlExpr& expr, CSqlType kind) {
+    CValueType out{kind, 0, false};
+    if (!IsText(kind) || m_failed) return out;
+    if (expr.kind == CSqlExpr::Kind::Name) {
+        CSqlType found = CSqlType::Unknown;
+        CValueType column;
+        if (Resolve(expr, found, &column)) out.length = column.length;
+        return out;
+    }
+    out.length = TextLength(expr);
+    return out;
+}
+
+long CSqlEmitter::TextLength(const CSqlExpr& expr) {
+    using Kind = CSqlExpr::Kind;
+    auto widest = [this](const std::vector<CSqlExpr*>& args, std::size_t from, std::size_t step,
+                         std::size_t end) {
+        long longest = 0;
+        for (std::size_t k = from; k < end; k += step) {
+            if (args[k]->kind == Kind::Null) continue;
+            long length = TextLength(*args[k]);
+            if (length == 0) return 0L;
+            longest = std::max(longest, length);
+        }
+        return longest;
+    };
+    switch (expr.kind) {
+        case Kind::String:
+            return LiteralLength(expr.text);
+        case Kind::Name:
+            return Describe(expr, CSqlType::Text).length;
+        case Kind::Binary: {
+            if (expr.text != "||") return 0;
+            long left = TextLength(*expr.args[0]);
+            long right = TextLength(*expr.args[1]);
+            return left > 0 && right > 0 ? left + right : 0;
+        }
+        case Kind::Row:
+            return expr.args.size() == 1 ? TextLength(*expr.args[0]) : 0;
+        case Kind::Case: {
+            // [operand] when, then, ..., [else]: the results are the THENs and the ELSE.
+            std::size_t first = expr.text == "SIMPLE" ? 2 : 1;
+            long results = widest(expr.args, first, 2, expr.args.size() - (expr.negated ? 1 : 0));
+            if (results == 0 || !expr.negated) return results;
+            return std::max(results, TextLength(*expr.args.back()));
+        }
+        case Kind::Call: {
+            std::string name = Upper(expr.text);
+            if (expr.args.empty() || expr.over) return 0;
+            if (std::find(std::begin(kLikeFirst), std::end(kLikeFirst), name) != std::end(kLikeFirst))
+                return TextLength(*expr.args[0]);
+            if (std::find(std::begin(kOneOf), std::end(kOneOf), name) != std::end(kOneOf))
+                return widest(expr.args, 0, 1, expr.args.size());
+            return 0;
+        }
+        default:
+            return 0;
+    }
+}
+
+bool CSqlEmitter::Resolve(const CSqlExpr& expr, CSqlType& type, CValueType* full) {
     std::string column = Upper(expr.parts.back());
     std::string qualifier = expr.parts.size() > 1 ? Upper(expr.parts[expr.parts.size() - 2]) : std::string();
     for (auto scope = m_scopes.rbegin(); scope != m_scopes.rend(); ++scope) {
@@ -646,8 +724,11 @@ bool CSqlEmitter::Resolve(const CSqlExpr& expr, CSqlType& type) {
         for (const auto& source : scope->sources) {
             if (!qualifier.empty() && source.name != qualifier) continue;
             for (const auto& candidate : source.columns)
-                if (candidate.first == column) {
-                    if (found++ == 0) type = candidate.second;
+                if (candidate.name == column) {
+                    if (found++ == 0) {
+                        type = candidate.type.kind;
+                        if (full != nullptr) *full = candidate.type;
+                    }
                     break;
                 }
         }
@@ -659,8 +740,8 @@ bool CSqlEmitter::Resolve(const CSqlExpr& expr, CSqlType& type) {
         if (found > 0) return true;
         if (qualifier.empty())
             for (const auto& alias : scope->aliases)
-                if (alias.first == column && m_inOrderBy) {
-                    type = alias.second;
+                if (alias.name == column && m_inOrderBy) {
+                    type = alias.type.kind;
                     return true;
                 }
     }
@@ -889,14 +970,14 @@ CSqlType CSqlEmitter::Compare(std::string_view op, const CSqlExpr* leftExpr, con
 CSqlType CSqlEmitter::Quantified(const CSqlExpr& expr, std::string& out) {
     std::string left;
     CSqlType lt = Expr(expr.args[0], left);
-    std::vector<std::pair<std::string, CSqlType>> columns;
+    std::vector<Typed> columns;
     std::string query;
     if (!Query(*expr.query, query, &columns) || columns.size() != 1) {
         if (columns.size() > 1) Fail(expr.query->at, 913);
         return CSqlType::Unknown;
     }
-    std::string right = "TARVEX_Q.\"" + columns[0].first + "\"";
-    Convert(lt, columns[0].second, left, right);
+    std::string right = "TARVEX_Q.\"" + columns[0].name + "\"";
+    Convert(lt, columns[0].type.kind, left, right);
     std::string comparison = "(" + left + " " + std::string(expr.text) + " " + right + ")";
     // Note: ALL holds when no row answers otherwise (NULL answers otherwise).
     out += expr.negated
@@ -1081,7 +1162,7 @@ bool CSqlEmitter::Insert(const CSqlStatement& statement, std::string& out) {
     }
     targets = listed;
     std::string query;
-    std::vector<std::pair<std::string, CSqlType>> produced;
+    std::vector<Typed> produced;
     if (!Query(*statement.query, query, &produced)) return false;
     if (produced.size() > targets.size()) return Fail(statement.query->at, 913);
     if (produced.size() < targets.size()) return Fail(statement.query->at, 947);
@@ -1099,7 +1180,7 @@ bool CSqlEmitter::Insert(const CSqlStatement& statement, std::string& out) {
         Scope scope;
         Source rows;
         rows.name = "TARVEX_ROWS";
-        rows.columns.emplace_back(cname, produced[k].second);
+        rows.columns.push_back(Typed{cname, produced[k].type});
         scope.sources.push_back(rows);
         m_scopes.push_back(scope);
         bool ok = Store(*targets[k], table, &column, out);
@@ -1121,7 +1202,7 @@ const std::vector<CSqliteCatalog::Column>* CSqlEmitter::OpenTarget(const CSqlSta
     Scope scope;
     Source source;
     source.name = Upper(statement.alias.empty() ? statement.table.back() : statement.alias);
-    for (const auto& column : *columns) source.columns.emplace_back(column.name, column.type);
+    for (const auto& column : *columns) source.columns.push_back(Typed{column.name, TypeOfColumn(column)});
     scope.sources.push_back(source);
     m_scopes.push_back(scope);
     out += verb + std::string(statement.table.back());

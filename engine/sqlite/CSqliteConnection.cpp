@@ -678,7 +678,7 @@ bool CSqliteConnection::CreateAsSelect(const std::string& sql, bool& handled) {
     for (int column = 0; column < sqlite3_column_count(raw); ++column) {
         const char* declared = sqlite3_column_decltype(raw, column);
         auto index = static_cast<std::size_t>(column);
-        CSqlType type = index < types.size() ? types[index] : CSqlType::Unknown;
+        CSqlType type = index < types.size() ? types[index].kind : CSqlType::Unknown;
         std::string decl = declared != nullptr         ? declared
                            : type == CSqlType::Date    ? "DATE"
                            : type == CSqlType::Number  ? "NUMBER"
@@ -925,7 +925,7 @@ std::unique_ptr<CEngineCursor> CSqliteConnection::OpenCursor(const std::string& 
         error = m_error;
     };
     std::unique_ptr<CEngineCursor> cursor =
-        CSqliteCursor::Open(m_db, statement.release(), items, mode == CursorMode::DescribeOnly,
+        CSqliteCursor::Open(m_db, statement.release(), items, m_resultTypes, mode == CursorMode::DescribeOnly,
                             std::move(onFailure), &m_session->dateFormat);
     // Note: a column described by its values needs the whole result first.
     return cursor != nullptr ? std::move(cursor) : CEngineConnection::OpenCursor(sql, binds, mode);
@@ -1018,7 +1018,7 @@ bool CSqliteConnection::Evaluate(Piece expression, const std::vector<CEngineBind
     // Note: a date becomes text in the server's date format, as when the
     // server converts a DATE for a text variable or for output.
     if (!m_resultTypes.empty()) {
-        if (!isNull && m_resultTypes[0] == CSqlType::Date) value = ShowDate(value);
+        if (!isNull && m_resultTypes[0].kind == CSqlType::Date) value = ShowDate(value);
     } else if (!isNull && !isNumber && CValueText::IsStoredDate(value)) {
         auto items = CSelectList::Parse(std::string(kSelectPrefix) + std::string(expression.text));
         if (items.empty() || !items[0].textConversion) value = CValueText::ShowDate(value);

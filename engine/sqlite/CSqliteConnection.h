@@ -158,6 +158,6 @@ private:
     std::unique_ptr<CSqliteCatalog> m_catalog;
     CStatementCache m_shapes;
     // The static types of the columns of the query compiled last (empty when
-    // it took the token rewrite).
-    std::vector<CSqlType> m_resultTypes;
+    // it took the token rewrite): its description before any row.
+    std::vector<CValueType> m_resultTypes;
 };

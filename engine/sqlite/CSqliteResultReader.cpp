@@ -44,7 +44,37 @@ std::string ShowDate(std::string_view stored, const std::string* format) {
     return out;
 }
 
-CEngineColumn DescribeColumn(sqlite3* db, sqlite3_stmt* statement, int index, ColumnPlan& plan) {
+// An expression described by its static type; false when the type is unknown.
+bool DescribeTyped(const CValueType& type, CEngineColumn& column, ColumnPlan& plan) {
+    switch (type.kind) {
+        case CSqlType::Number:
+            // Note: the server describes a computed number as NUMBER with
+            // neither precision nor scale.
+            column.serverType = servertype::kNumber;
+            column.size = 22;
+            column.precision = 0;
+            column.scale = -127;
+            return true;
+        case CSqlType::Date:
+            column.serverType = servertype::kDate;
+            column.size = 7;
+            plan.isDate = true;
+            return true;
+        case CSqlType::Text:
+        case CSqlType::Char:
+            // Note: a text literal is CHAR of its length, as on the server.
+            column.serverType = type.kind == CSqlType::Char ? servertype::kChar : servertype::kVarchar2;
+            column.size = type.length;
+            plan.sizeFromValues = type.length <= 0;
+            return true;
+        case CSqlType::Unknown:
+            break;
+    }
+    return false;
+}
+
+CEngineColumn DescribeColumn(sqlite3* db, sqlite3_stmt* statement, int index, ColumnPlan& plan,
+                             const CValueType* type) {
     const char* declared = sqlite3_column_decltype(statement, index);
     CEngineColumn column;
     if (declared != nullptr) {
@@ -53,7 +83,7 @@ CEngineColumn DescribeColumn(sqlite3* db, sqlite3_stmt* statement, int index, Co
         plan.sizeFromValues = description.sizeFromValues;
         plan.isDate = description.isDate;
         if (description.roundsToScale) plan.scale = description.column.scale;
-    } else {
+    } else if (type == nullptr || !DescribeTyped(*type, column, plan)) {
         plan.expression = true;
     }
     column.name = sqliteapi::Cp932Of(sqlite3_column_name(statement, index));
@@ -161,7 +191,7 @@ void Finish(ColumnPlan& plan, std::size_t index, CEngineResult& result) {
 void CSqliteResultReader::Describe(sqlite3* db, sqlite3_stmt* statement,
                                    const std::vector<CSelectList::Item>& items,
                                    std::vector<CEngineColumn>& columns, std::vector<ColumnPlan>& plans,
-                                   const std::string* dateFormat) {
+                                   const std::string* dateFormat, const std::vector<CValueType>* types) {
     int count = sqlite3_column_count(statement);
     ColumnPlan start;
     start.dateFormat = dateFormat;
@@ -169,7 +199,8 @@ void CSqliteResultReader::Describe(sqlite3* db, sqlite3_stmt* statement,
     columns.clear();
     for (int index = 0; index < count; ++index) {
         auto at = static_cast<std::size_t>(index);
-        columns.push_back(DescribeColumn(db, statement, index, plans[at]));
+        const CValueType* type = types != nullptr && types->size() == plans.size() ? &(*types)[at] : nullptr;
+        columns.push_back(DescribeColumn(db, statement, index, plans[at], type));
         if (at < items.size() && !items[at].named) columns.back().name = items[at].heading;
     }
 }
@@ -194,11 +225,11 @@ void CSqliteResultReader::AddRow(sqlite3_stmt* statement, std::vector<ColumnPlan
 
 bool CSqliteResultReader::Read(sqlite3* db, sqlite3_stmt* statement,
                                const std::vector<CSelectList::Item>& items, CEngineResult& result,
-                               CEngineError& error, const std::vector<CSqlType>& types,
+                               CEngineError& error, const std::vector<CValueType>& types,
                                const std::string& dateFormat) {
     std::vector<ColumnPlan> plans;
     std::vector<CEngineColumn> columns;
-    Describe(db, statement, items, columns, plans, &dateFormat);
+    Describe(db, statement, items, columns, plans, &dateFormat, &types);
     result.SetColumns(std::move(columns));
     int rc = SQLITE_OK;
     while ((rc = sqlite3_step(statement)) == SQLITE_ROW) AddRow(statement, plans, result);
@@ -210,7 +241,7 @@ bool CSqliteResultReader::Read(sqlite3* db, sqlite3_stmt* statement,
     for (std::size_t index = 0; index < plans.size(); ++index) {
         if (index < items.size() && items[index].textConversion) plans[index].allStoredDates = false;
         // Note: with the types known, text is a date only when typed one.
-        if (types.size() == plans.size() && types[index] != CSqlType::Date)
+        if (types.size() == plans.size() && types[index].kind != CSqlType::Date)
             plans[index].allStoredDates = false;
         Finish(plans[index], index, result);
     }

@@ -31,7 +31,8 @@ TEST_F(COracleSemanticsTest, RownumCountsAcceptedRowsBeforeOrderBy) {
 
 TEST_F(COracleSemanticsTest, TextIsNeverTakenForADate) {
     EXPECT_EQ(Rows("SELECT '2024-01-15 10:00:00' FROM DUAL"), "2024-01-15 10:00:00");
-    EXPECT_EQ(TypeOf("SELECT '2024-01-15 10:00:00' FROM DUAL"), servertype::kVarchar2);
+    // A text literal is CHAR of its length, as on the server.
+    EXPECT_EQ(TypeOf("SELECT '2024-01-15 10:00:00' FROM DUAL"), servertype::kChar);
     EXPECT_EQ(TypeOf("SELECT DATE '2024-01-15' + 1 FROM DUAL"), servertype::kDate);
     EXPECT_EQ(Rows("SELECT DATE '2024-01-15' + 1 FROM DUAL"), "24-01-16");
     EXPECT_EQ(Rows("SELECT SYSDATE FROM DUAL"), Rows("SELECT TO_CHAR(SYSDATE, 'RR-MM-DD') FROM DUAL"));
