@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "engine/sqlite/CDateFormat.h"
+#include "engine/sqlite/CSqlScanner.h"
 #include "text/Cp932.h"
 
 namespace {
@@ -24,16 +25,6 @@ CValueType TypeOfColumn(const CSqliteCatalog::Column& column) {
 constexpr std::string_view kLikeFirst[] = {"UPPER", "LOWER",  "INITCAP", "LTRIM", "RTRIM",
                                            "TRIM",  "SUBSTR", "MIN",     "MAX"};
 constexpr std::string_view kOneOf[] = {"NVL", "COALESCE", "GREATEST", "LEAST"};
-
-// The bytes of a text literal's value.
-long LiteralLength(std::string_view literal) {
-    long length = 0;
-    for (std::size_t k = 1; k + 1 < literal.size(); ++k) {
-        if (literal[k] == '\'' && literal[k + 1] == '\'') ++k;
-        ++length;
-    }
-    return length;
-}
 
 // A number literal with more significant digits than a double holds.
 bool IsLongNumber(std::string_view literal) {
@@ -547,7 +538,12 @@ CSqlType CSqlEmitter::Expr(const CSqlExpr* expr, std::string& out) {
             return CSqlType::Number;
         case Kind::String:
             // Note: the server holds the empty text as NULL.
-            out += expr->text.size() == 2 ? std::string_view("NULL") : expr->text;
+            if (CSqlScanner::IsPlainString(expr->text)) {
+                out += expr->text.size() == 2 ? std::string_view("NULL") : expr->text;
+            } else {
+                std::string value = CSqlScanner::LiteralText(expr->text);
+                out += value.empty() ? std::string("NULL") : Quote(value);
+            }
             return CSqlType::Char;
         case Kind::Null:
             out += "NULL";
@@ -684,7 +680,7 @@ long CSqlEmitter::TextLength(const CSqlExpr& expr) {
     };
     switch (expr.kind) {
         case Kind::String:
-            return LiteralLength(expr.text);
+            return static_cast<long>(CSqlScanner::LiteralText(expr.text).size());
         case Kind::Name:
             return Describe(expr, CSqlType::Text).length;
         case Kind::Binary: {

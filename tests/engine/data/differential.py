@@ -248,6 +248,13 @@ for a, op, b in [("2/3", ">", "0.6666666666666666666666666666666666666666"), ("2
     q("SELECT COUNT(*) FROM DUAL WHERE %s %s %s" % (a, op, b), "1" if holds else "0")
 q("SELECT TO_NUMBER('123456789012345678901234567890.125') + 0 FROM DUAL", "123456789012345678901234567890.125")
 
+# 11. q'x...x' and N'...' literals: the text between the delimiters, as typed.
+closers = {"[": "]", "{": "}", "(": ")", "<": ">"}
+for opener, text in [("[", "it's"), ("{", "a}b"), ("(", "(x)"), ("<", "a'b'c"), ("!", "don't"), ("#", "x y")]:
+    literal = "q'%s%s%s'" % (opener, text, closers.get(opener, opener))
+    q("SELECT %s, LENGTH(%s) FROM DUAL" % (literal, literal), "%s,%d" % (text, len(text)))
+q("SELECT COUNT(*) FROM DUAL WHERE N'ab' = 'ab' AND Nq'[c]' = 'c'", "1")
+
 with open(__file__.replace("differential.py", "differential.txt"), "w", encoding="utf-8") as f:
     f.write("\n".join(out) + "\n")
 print(len([line for line in out if line.startswith("Q")]), "statements")
