@@ -822,6 +822,13 @@ CSqlType CSqlEmitter::Call(const CSqlExpr& expr, std::string& out) {
         if (k > 0) out += ", ";
         types.push_back(Expr(expr.args[k], out));
     }
+    // Note: a conversion that fails points at the value it converts.
+    if (name == "TO_DATE" || name == "TO_TIMESTAMP") {
+        if (expr.args.size() == 1) out += ", NULL";
+        if (expr.args.size() <= 2)
+            out += ", " + std::to_string(expr.args.empty() ? expr.at : expr.args[0]->at);
+    }
+    if (name == "TO_NUMBER" && expr.args.size() == 1) out += ", " + std::to_string(expr.args[0]->at);
     if (name == "LISTAGG") {
         if (expr.args.size() == 1) out += ", NULL";
         for (const auto& item : expr.withinGroup) {

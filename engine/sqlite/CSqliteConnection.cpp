@@ -332,9 +332,9 @@ std::string CSqliteConnection::ShowDate(const std::string& stored) const {
     std::string out;
     std::string error;
     if (!CDateFormat::ParseStored(stored, value) ||
-        !CDateFormat::Format(value, m_session->dateFormat, out, error))
+        !CDateFormat::Format(value, m_session->dateFormat, out, error, m_session->dateLanguage))
         return stored;
-    return out;
+    return encoding::Utf8ToCp932(out);
 }
 
 void CSqliteConnection::SetEmitError(const CSqlEmitter::Failure& failure, int position) {
@@ -771,9 +771,18 @@ bool CSqliteConnection::Query(const std::string& sql, std::vector<CEngineBind>& 
     return Finish(QueryStatement(sql, binds, result), sql);
 }
 
+bool CSqliteConnection::SetDateLanguage(const std::string& sql, const CSqlScanner::Token& value) {
+    std::string_view written = std::string_view(sql).substr(value.begin, value.length);
+    std::string name =
+        value.kind == CSqlScanner::Kind::String ? CSqlScanner::LiteralText(written) : std::string(written);
+    if (CDateFormat::LanguageNamed(name, m_session->dateLanguage)) return true;
+    COraError::Set(m_error, 12705, {}, static_cast<int>(value.begin));
+    return false;
+}
+
 bool CSqliteConnection::RunSession(const std::string& sql) {
-    // ALTER SESSION SET name = value [name = value ...]: NLS_DATE_FORMAT is
-    // honoured, the other settings accepted as they are.
+    // ALTER SESSION SET name = value [name = value ...]: NLS_DATE_FORMAT and
+    // NLS_DATE_LANGUAGE are honoured, the other settings accepted as they are.
     auto tokens = CSqlScanner::Significant(sql);
     std::size_t k = 2;
     // Note: settings that change nothing here (ENABLE PARALLEL DML, ...) are accepted.
@@ -782,6 +791,10 @@ bool CSqliteConnection::RunSession(const std::string& sql) {
         if (!CSqlScanner::IsSymbol(sql, tokens[k + 1], '=')) {
             COraError::Set(m_error, 922, {}, static_cast<int>(tokens[k + 1].begin));
             return false;
+        }
+        if (CSqlScanner::Is(sql, tokens[k], "NLS_DATE_LANGUAGE")) {
+            if (!SetDateLanguage(sql, tokens[k + 2])) return false;
+            continue;
         }
         if (!CSqlScanner::Is(sql, tokens[k], "NLS_DATE_FORMAT")) continue;
         const auto& value = tokens[k + 2];
@@ -897,7 +910,7 @@ bool CSqliteConnection::RunQuery(const std::string& sql, std::vector<CEngineBind
     std::vector<CSelectList::Item> items;
     if (!PrepareQuery(sql, binds, statement, items)) return false;
     return CSqliteResultReader::Read(m_db, statement.get(), items, result, m_error, m_resultTypes,
-                                     m_session->dateFormat);
+                                     m_session.get());
 }
 
 std::unique_ptr<CEngineCursor> CSqliteConnection::OpenCursor(const std::string& sql,
@@ -926,7 +939,7 @@ std::unique_ptr<CEngineCursor> CSqliteConnection::OpenCursor(const std::string& 
     };
     std::unique_ptr<CEngineCursor> cursor =
         CSqliteCursor::Open(m_db, statement.release(), items, m_resultTypes, mode == CursorMode::DescribeOnly,
-                            std::move(onFailure), &m_session->dateFormat);
+                            std::move(onFailure), m_session.get());
     // Note: a column described by its values needs the whole result first.
     return cursor != nullptr ? std::move(cursor) : CEngineConnection::OpenCursor(sql, binds, mode);
 }

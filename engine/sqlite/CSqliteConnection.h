@@ -91,6 +91,8 @@ private:
     // UTF-8 in place); `kept`: `value` outlives the statement's next run.
     bool BindSlot(sqlite3_stmt* statement, int index, CLiteralStore::Value& value, bool kept);
     bool RunSession(const std::string& sql);
+    // NLS_DATE_LANGUAGE = `value` (AMERICAN, ENGLISH or JAPANESE).
+    bool SetDateLanguage(const std::string& sql, const CSqlScanner::Token& value);
     void SetEmitError(const CSqlEmitter::Failure& failure, int position);
     // A stored date in the session's date format.
     std::string ShowDate(const std::string& stored) const;

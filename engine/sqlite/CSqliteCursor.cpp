@@ -10,10 +10,9 @@
 std::unique_ptr<CSqliteCursor> CSqliteCursor::Open(sqlite3* db, sqlite3_stmt* statement,
                                                    const std::vector<CSelectList::Item>& items,
                                                    const std::vector<CValueType>& types, bool describeOnly,
-                                                   FailureHook onFailure, const std::string* dateFormat) {
+                                                   FailureHook onFailure, const CSqliteSession* session) {
     std::unique_ptr<CSqliteCursor> cursor(new CSqliteCursor(db, statement, std::move(onFailure)));
-    CSqliteResultReader::Describe(db, statement, items, cursor->m_columns, cursor->m_plans, dateFormat,
-                                  &types);
+    CSqliteResultReader::Describe(db, statement, items, cursor->m_columns, cursor->m_plans, session, &types);
     const auto& plans = cursor->m_plans;
     if (!std::all_of(plans.begin(), plans.end(), [](const auto& plan) { return plan.Fixed(); }))
         return nullptr;

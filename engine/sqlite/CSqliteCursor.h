@@ -28,7 +28,7 @@ public:
                                                const std::vector<CSelectList::Item>& items,
                                                const std::vector<CValueType>& types, bool describeOnly,
                                                FailureHook onFailure,
-                                               const std::string* dateFormat = nullptr);
+                                               const CSqliteSession* session = nullptr);
     ~CSqliteCursor() override;
     CSqliteCursor(const CSqliteCursor&) = delete;
     CSqliteCursor& operator=(const CSqliteCursor&) = delete;

@@ -43,9 +43,15 @@ void ResultNumber(sqlite3_context* context, double number) {
         sqlite3_result_double(context, number);
 }
 
-void ResultError(sqlite3_context* context, int code, std::initializer_list<std::string_view> args = {}) {
-    std::string message = COraError::ForFunction(code, args);
+void ResultError(sqlite3_context* context, int code, std::initializer_list<std::string_view> args = {},
+                 int at = -1) {
+    std::string message = COraError::ForFunction(code, args, at);
     sqlite3_result_error(context, message.c_str(), static_cast<int>(message.size()));
+}
+
+CDateLanguage LanguageOf(sqlite3_context* context) {
+    auto* session = static_cast<CSqliteSession*>(sqlite3_user_data(context));
+    return session != nullptr ? session->dateLanguage : CDateLanguage::Japanese;
 }
 
 const std::string& DateFormatOf(sqlite3_context* context) {
@@ -98,21 +104,22 @@ void Decode(sqlite3_context* context, int argc, sqlite3_value** argv) {
         sqlite3_result_null(context);
 }
 
+// TO_DATE(text [, format]), and TO_DATE(text, format or NULL, at) as the
+// compiled statement writes it, with the offset of the text for an error.
 void ToDate(sqlite3_context* context, int argc, sqlite3_value** argv) {
-    if (AnyNull(argc, argv)) {
-        sqlite3_result_null(context);
-        return;
-    }
+    bool positioned = argc == 3;
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL || (argc == 2 && AnyNull(argc, argv)))
+        return sqlite3_result_null(context);
+    bool formatted = argc > 1 && sqlite3_value_type(argv[1]) != SQLITE_NULL;
     std::string text = TextOf(argv[0]);
     std::string error;
     CDateTime value;
-    bool ok = argc > 1 ? CDateFormat::Parse(text, TextOf(argv[1]), value, error)
-                       : ((CValueText::HasStoredDatePrefix(text) && CDateFormat::ParseStored(text, value)) ||
-                          CDateFormat::Parse(text, DateFormatOf(context), value, error));
-    if (ok)
-        ResultText(context, CDateFormat::ToStored(value));
-    else
-        ResultError(context, 1861, {text});
+    bool ok = formatted
+                  ? CDateFormat::Parse(text, TextOf(argv[1]), value, error, LanguageOf(context))
+                  : ((CValueText::HasStoredDatePrefix(text) && CDateFormat::ParseStored(text, value)) ||
+                     CDateFormat::Parse(text, DateFormatOf(context), value, error, LanguageOf(context)));
+    if (ok) return ResultText(context, CDateFormat::ToStored(value));
+    ResultError(context, 1861, {text}, positioned ? sqlite3_value_int(argv[2]) : -1);
 }
 
 void ToChar(sqlite3_context* context, int argc, sqlite3_value** argv) {
@@ -127,7 +134,8 @@ void ToChar(sqlite3_context* context, int argc, sqlite3_value** argv) {
     std::string text = TextOf(argv[0]);
     if (!IsNumeric(argv[0]) && CValueText::HasStoredDatePrefix(text) &&
         CDateFormat::ParseStored(text, date)) {
-        ok = CDateFormat::Format(date, argc > 1 ? TextOf(argv[1]) : DateFormatOf(context), out, error);
+        ok = CDateFormat::Format(date, argc > 1 ? TextOf(argv[1]) : DateFormatOf(context), out, error,
+                                 LanguageOf(context));
         if (!ok) return ResultError(context, 1821, {TextOf(argv[1])});
     } else if (IsNumeric(argv[0]) && argc > 1) {
         ok = CNumberFormat::Format(sqlite3_value_double(argv[0]), TextOf(argv[1]), out, error);
@@ -143,10 +151,12 @@ void ToChar(sqlite3_context* context, int argc, sqlite3_value** argv) {
     ResultText(context, out);
 }
 
-void ToNumber(sqlite3_context* context, int, sqlite3_value** argv) {
+// TO_NUMBER(text), and TO_NUMBER(text, at) with the offset of the text.
+void ToNumber(sqlite3_context* context, int argc, sqlite3_value** argv) {
     if (sqlite3_value_type(argv[0]) == SQLITE_NULL) return sqlite3_result_null(context);
     CDecimal number;
-    if (!CNumberValue::Read(argv[0], number)) return ResultError(context, 1722);
+    if (!CNumberValue::Read(argv[0], number))
+        return ResultError(context, 1722, {}, argc > 1 ? sqlite3_value_int(argv[1]) : -1);
     CNumberValue::Result(context, number);
 }
 
@@ -316,6 +326,8 @@ constexpr FunctionRule kFunctions[] = {
     {"TO_CHAR", 1, ToChar, true},
     {"TO_CHAR", 2, ToChar, true},
     {"TO_NUMBER", 1, ToNumber, true},
+    {"TO_NUMBER", 2, ToNumber, true},
+    {"TO_DATE", 3, ToDate, true},
     {"MOD", 2, Mod, true},
     {"TRUNC", 1, Trunc, true},
     {"TRUNC", 2, Trunc, true},

@@ -33,15 +33,17 @@ std::string Hex(const void* data, int size) {
 using ColumnPlan = CSqliteResultReader::ColumnPlan;
 
 // A stored date as the session shows it; other text unchanged.
-std::string ShowDate(std::string_view stored, const std::string* format) {
+std::string ShowDate(std::string_view stored, const ColumnPlan& plan) {
+    const std::string* format = plan.dateFormat;
     if (format == nullptr || *format == "RR-MM-DD") return CValueText::ShowDate(stored);
     CDateTime value;
     std::string out;
     std::string error;
     if (!CValueText::HasStoredDatePrefix(stored) || !CDateFormat::ParseStored(stored, value) ||
-        !CDateFormat::Format(value, *format, out, error))
+        !CDateFormat::Format(value, *format, out, error, plan.language))
         return std::string(stored);
-    return out;
+    // Note: month and day names of JAPANESE are made in UTF-8.
+    return IsAscii(out) ? out : encoding::Utf8ToCp932(out);
 }
 
 // An expression described by its static type; false when the type is unknown.
@@ -143,7 +145,7 @@ bool ReadValue(sqlite3_stmt* statement, int index, int storage, const ColumnPlan
         text.assign(view);
     else
         text = encoding::Utf8ToCp932(view);
-    if (plan.isDate) text = ShowDate(text, plan.dateFormat);
+    if (plan.isDate) text = ShowDate(text, plan);
     return true;
 }
 
@@ -171,7 +173,7 @@ void Finish(ColumnPlan& plan, std::size_t index, CEngineResult& result) {
         column.size = 7;
         for (std::size_t row = 0; row < result.RowCount(); ++row)
             if (!result.IsNull(row, index))
-                result.SetValue(row, index, ShowDate(result.Value(row, index), plan.dateFormat));
+                result.SetValue(row, index, ShowDate(result.Value(row, index), plan));
     } else if (plan.sawText || (!plan.sawNumber && !plan.sawBlob)) {
         column.serverType = servertype::kVarchar2;
         column.size = widest;
@@ -191,10 +193,13 @@ void Finish(ColumnPlan& plan, std::size_t index, CEngineResult& result) {
 void CSqliteResultReader::Describe(sqlite3* db, sqlite3_stmt* statement,
                                    const std::vector<CSelectList::Item>& items,
                                    std::vector<CEngineColumn>& columns, std::vector<ColumnPlan>& plans,
-                                   const std::string* dateFormat, const std::vector<CValueType>* types) {
+                                   const CSqliteSession* session, const std::vector<CValueType>* types) {
     int count = sqlite3_column_count(statement);
     ColumnPlan start;
-    start.dateFormat = dateFormat;
+    if (session != nullptr) {
+        start.dateFormat = &session->dateFormat;
+        start.language = session->dateLanguage;
+    }
     plans.assign(static_cast<std::size_t>(count), start);
     columns.clear();
     for (int index = 0; index < count; ++index) {
@@ -226,10 +231,10 @@ void CSqliteResultReader::AddRow(sqlite3_stmt* statement, std::vector<ColumnPlan
 bool CSqliteResultReader::Read(sqlite3* db, sqlite3_stmt* statement,
                                const std::vector<CSelectList::Item>& items, CEngineResult& result,
                                CEngineError& error, const std::vector<CValueType>& types,
-                               const std::string& dateFormat) {
+                               const CSqliteSession* session) {
     std::vector<ColumnPlan> plans;
     std::vector<CEngineColumn> columns;
-    Describe(db, statement, items, columns, plans, &dateFormat, &types);
+    Describe(db, statement, items, columns, plans, session, &types);
     result.SetColumns(std::move(columns));
     int rc = SQLITE_OK;
     while ((rc = sqlite3_step(statement)) == SQLITE_ROW) AddRow(statement, plans, result);

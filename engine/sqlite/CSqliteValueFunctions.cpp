@@ -97,7 +97,7 @@ void StoreText(sqlite3_context* context, int, sqlite3_value** argv) {
 bool ReadDate(const CSqliteSession& session, const std::string& text, CDateTime& value) {
     std::string error;
     if (CValueText::HasStoredDatePrefix(text) && CDateFormat::ParseStored(text, value)) return true;
-    return CDateFormat::Parse(text, session.dateFormat, value, error);
+    return CDateFormat::Parse(text, session.dateFormat, value, error, session.dateLanguage);
 }
 
 void StoreDate(sqlite3_context* context, int, sqlite3_value** argv) {

@@ -120,7 +120,7 @@ TEST_F(COracleSemanticsTest, FunctionsAndOperatorsAnswerAsTheServer) {
         {"LPAD('ABCDE', 3), INITCAP('HELLO wORLD'), GREATEST(3, 10, 7), LEAST('B', 'A', 'C')",
          "ABC,Hello World,10,A"},
         {"CEIL(1.2) + FLOOR(1.8), LAST_DAY(DATE '2024-02-10'), 1 + DATE '2024-12-31'", "3,24-02-29,25-01-01"},
-        {"TO_CHAR(TO_DATE('2026-02-03 13:04:05', 'YYYY-MM-DD HH24:MI:SS'), 'HH12:MI AM')", "01:04 PM"}};
+        {"TO_CHAR(TO_DATE('2026-02-03 13:04:05', 'YYYY-MM-DD HH24:MI:SS'), 'HH12:MI AM')", "01:04 午後"}};
     for (const auto& [expressions, values] : cases)
         EXPECT_EQ(Rows(std::string("SELECT ") + expressions + " FROM DUAL"), values) << expressions;
     for (const char* expression :

@@ -255,6 +255,43 @@ for opener, text in [("[", "it's"), ("{", "a}b"), ("(", "(x)"), ("<", "a'b'c"), 
     q("SELECT %s, LENGTH(%s) FROM DUAL" % (literal, literal), "%s,%d" % (text, len(text)))
 q("SELECT COUNT(*) FROM DUAL WHERE N'ab' = 'ab' AND Nq'[c]' = 'c'", "1")
 
+# 12. Month and day names in the session's NLS_DATE_LANGUAGE (JAPANESE by
+# default: "7月", "月曜日"); MM also reads a month's name or abbreviation,
+# MON its full name, MONTH its abbreviation; RR of 2 digits picks the
+# century nearest to the current one; FF reads the fraction of a second.
+english_months = ["JANUARY", "FEBRUARY", "MARCH", "APRIL", "MAY", "JUNE", "JULY", "AUGUST", "SEPTEMBER",
+                  "OCTOBER", "NOVEMBER", "DECEMBER"]
+english_days = ["MONDAY", "TUESDAY", "WEDNESDAY", "THURSDAY", "FRIDAY", "SATURDAY", "SUNDAY"]
+japanese_days = ["月曜日", "火曜日", "水曜日", "木曜日", "金曜日", "土曜日", "日曜日"]
+samples = [datetime.date(1987, 7, 13), datetime.date(2021, 2, 4), datetime.date(2000, 12, 31),
+           datetime.date(2024, 2, 29)]
+
+
+def rr(two):
+    return (2000 if two < 50 else 1900) + two
+
+
+for d in samples:
+    q("SELECT TO_CHAR(DATE '%s', 'fmDAY MONTH DY MON') FROM DUAL" % d.isoformat(),
+      "%s %d月 %s %d月" % (japanese_days[d.weekday()], d.month, japanese_days[d.weekday()][0], d.month))
+x("ALTER SESSION SET NLS_DATE_LANGUAGE = AMERICAN")
+for d in samples:
+    month = english_months[d.month - 1]
+    for text, fmt in [("%02d-%s-%02d" % (d.day, month[:3], d.year % 100), "dd-mm-rr"),
+                      ("%02d-%s-%04d" % (d.day, month.capitalize(), d.year), "DD-MON-YYYY"),
+                      ("%02d-%s-%02d" % (d.day, month[:3].lower(), d.year % 100), "DD-MONTH-RR")]:
+        year = d.year if fmt.endswith("YYYY") else rr(d.year % 100)
+        q("SELECT TO_CHAR(TO_DATE('%s', '%s'), 'YYYY-MM-DD') FROM DUAL" % (text, fmt),
+          "%04d-%02d-%02d" % (year, d.month, d.day))
+    q("SELECT TO_CHAR(DATE '%s', 'fmDay, DD Month YYYY') FROM DUAL" % d.isoformat(),
+      "%s, %d %s %d" % (english_days[d.weekday()].capitalize(), d.day, month.capitalize(), d.year))
+q("SELECT TO_CHAR(TO_TIMESTAMP('04-FEB-2021 13.20.22.245676861', 'DD-MON-YYYY HH24.MI.SS.FF'), "
+  "'YYYY-MM-DD HH24:MI:SS.FF3') FROM DUAL", "2021-02-04 13:20:22.245")
+q("SELECT TO_DATE('13-7月-87', 'DD-MON-RR') FROM DUAL", "ORA-01861")
+x("ALTER SESSION SET NLS_DATE_LANGUAGE = JAPANESE")
+q("SELECT TO_DATE('13-JUL-87', 'DD-MM-RR') FROM DUAL", "ORA-01861")
+q("SELECT TO_CHAR(TO_DATE('13-7月-87', 'DD-MON-RR'), 'YYYY-MM-DD') FROM DUAL", "1987-07-13")
+
 with open(__file__.replace("differential.py", "differential.txt"), "w", encoding="utf-8") as f:
     f.write("\n".join(out) + "\n")
 print(len([line for line in out if line.startswith("Q")]), "statements")
