@@ -192,6 +192,15 @@ bool CSqlEmitter::Fail(std::size_t at, int code, std::string_view name) {
     return false;
 }
 
+void CSqlEmitter::AddRowSource(std::string name, const std::vector<CSqliteCatalog::Column>& columns) {
+    if (m_scopes.empty()) m_scopes.emplace_back();
+    Source source;
+    source.name = std::move(name);
+    for (const auto& column : columns) source.columns.push_back(Typed{column.name, TypeOfColumn(column)});
+    source.known = true;
+    m_scopes.front().sources.push_back(std::move(source));
+}
+
 bool CSqlEmitter::Emit(const CSqlStatement& statement, std::string& out, Failure& failure) {
     m_catalog.Refresh();
     bool ok = false;

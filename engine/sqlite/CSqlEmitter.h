@@ -31,6 +31,9 @@ public:
         : m_text(text), m_catalog(catalog), m_stored(stored) {}
 
     bool Emit(const CSqlStatement& statement, std::string& out, Failure& failure);
+    // A row every name of the statement may read, as NAME.COLUMN (a
+    // trigger's NEW and OLD); before Emit.
+    void AddRowSource(std::string name, const std::vector<CSqliteCatalog::Column>& columns);
     // The static types of the result columns of a query, after Emit.
     const std::vector<CValueType>& ResultTypes() const { return m_resultTypes; }
     // The number of query blocks that count ROWNUM.

@@ -14,6 +14,11 @@ constexpr std::string_view kReserved[] = {
     "WINDOW",  "PIVOT",  "UNPIVOT", "MODEL",  "SAMPLE", "RETURNING", "PARTITION", "LOG",   "ESCAPE",
 };
 
+// Words that end an item yet are no reserved words of the server: a table
+// may be named so (LOG, for one).
+constexpr std::string_view kTableNames[] = {"LOG",    "SAMPLE", "MODEL", "PARTITION", "WINDOW",   "LIMIT",
+                                            "OFFSET", "FETCH",  "PIVOT", "UNPIVOT",   "RETURNING"};
+
 // Constructs the tree does not hold, refused where they start.
 struct Refusal {
     std::string_view word;
@@ -141,7 +146,9 @@ bool CSqlParser::Statement(CSqlStatement& out) {
 }
 
 bool CSqlParser::QualifiedName(std::vector<std::string_view>& parts) {
-    if (!IsName() || IsReserved()) return Fail();
+    bool tableName = false;
+    for (std::string_view word : kTableNames) tableName = tableName || Is(word);
+    if (!IsName() || (IsReserved() && !tableName)) return Fail();
     parts.push_back(TokenText(m_k++));
     while (IsSymbol('.') && IsName(1)) {
         ++m_k;

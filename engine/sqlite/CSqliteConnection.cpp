@@ -26,6 +26,7 @@
 #include "engine/sqlite/CSqliteValueFunctions.h"
 #include "engine/sqlite/CStatementClassifier.h"
 #include "engine/sqlite/CStatementLimits.h"
+#include "engine/sqlite/CTriggerCompiler.h"
 #include "engine/sqlite/CValueText.h"
 #include "engine/sqlite/SqliteApi.h"
 #include "engine/sqlite/values/CDecimal.h"
@@ -416,6 +417,7 @@ bool CSqliteConnection::Prepare(Piece piece, std::string_view prefix, const std:
         query = std::string(prefix) + std::string(piece.text) + " FROM DUAL";
         if (!Compile(Piece{query, piece.base - prefix.size()}, compiled)) return false;
     }
+    if (compiled.empty() && prefix.empty() && !CompileTrigger(piece, compiled)) return false;
     if (!compiled.empty()) return PrepareCompiled(piece, compiled, out) && Bind(piece, binds, out.get());
     CSqlRewrite rewrite = COracleDialect::Translate(piece.text);
     std::string rewritten = std::string(prefix) + rewrite.Text();
@@ -433,6 +435,25 @@ bool CSqliteConnection::Prepare(Piece piece, std::string_view prefix, const std:
         return false;
     }
     return CheckTail(piece, prefix, rewrite, rewritten, utf8, tail) && Bind(piece, binds, raw);
+}
+
+bool CSqliteConnection::CompileTrigger(Piece piece, std::string& compiled) {
+    std::size_t body = CTriggerCompiler::BodyStart(piece.text);
+    if (body == 0) return true;
+    std::string header = COracleDialect::Translate(piece.text.substr(0, body)).Text();
+    CSqlEmitter::Failure failure;
+    auto outcome = CTriggerCompiler::Compile(piece.text, header, *m_catalog, compiled, failure);
+    switch (outcome) {
+        case CTriggerCompiler::Outcome::Failed:
+            SetEmitError(failure, static_cast<int>(piece.base + failure.at));
+            return false;
+        case CTriggerCompiler::Outcome::NotTaken:
+            compiled.clear();
+            break;
+        case CTriggerCompiler::Outcome::Compiled:
+            break;
+    }
+    return true;
 }
 
 bool CSqliteConnection::PrepareCompiled(Piece piece, const std::string& compiled, Statement& out) {

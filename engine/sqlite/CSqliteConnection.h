@@ -80,6 +80,9 @@ private:
     bool Compile(Piece piece, std::string& compiled, std::vector<CSqlEmitter::LiteralSlot>* slots = nullptr,
                  bool* allLiterals = nullptr);
     bool PrepareCompiled(Piece piece, const std::string& compiled, Statement& out);
+    // A trigger whose body the statement tree holds, compiled (see
+    // CTriggerCompiler); `compiled` stays empty for any other statement.
+    bool CompileTrigger(Piece piece, std::string& compiled);
     // An INSERT of literals prepared once for its shape (see
     // CStatementCache), its literals bound; `statement` null when the
     // statement is of no shape kept, or differs from its kept shape.

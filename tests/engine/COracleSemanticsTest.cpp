@@ -260,3 +260,28 @@ TEST(COracleSemanticsFile, AFileOfThePreviousVersionOpensWithItsTypes) {
     EXPECT_FALSE(connection->Execute("INSERT INTO T (A) VALUES ('abcd')", binds, rows));
     EXPECT_EQ(connection->LastError().code, 12899);
 }
+
+// A trigger's statements store by the same column rules as any statement,
+// reading the row through :NEW and :OLD; a table may be named LOG.
+TEST_F(COracleSemanticsTest, TriggerBodiesStoreByTheColumnRules) {
+    Exec("CREATE TABLE T (ID NUMBER, V VARCHAR2(3))");
+    Exec("CREATE TABLE LOG (ID NUMBER(3), V VARCHAR2(3), OLD_V VARCHAR2(3))");
+    Exec(
+        "CREATE OR REPLACE TRIGGER TRG AFTER INSERT ON T FOR EACH ROW\n"
+        "BEGIN\n  INSERT INTO LOG VALUES (:NEW.ID * 2.5, :NEW.V || 'zzzz', NULL);\nEND;\n");
+    EXPECT_EQ(Failure("INSERT INTO T VALUES (1, 'ab')"),
+              "ORA-12899: LOG.V の値が長すぎます (6 バイト、最大 3 バイト)。");
+    EXPECT_EQ(Rows("SELECT COUNT(*) FROM T"), "0");
+    Exec("DROP TRIGGER TRG");
+    Exec("INSERT INTO T VALUES (3, 'ab')");
+    Exec(
+        "CREATE OR REPLACE TRIGGER TRG AFTER UPDATE ON T FOR EACH ROW\n"
+        "BEGIN\n  INSERT INTO LOG VALUES (:NEW.ID * 2.5, UPPER(:NEW.V), :OLD.V);\n  NULL;\nEND;\n");
+    Exec("UPDATE T SET V = 'cd'");
+    EXPECT_EQ(Rows("SELECT ID, V, OLD_V FROM LOG"), "8,CD,ab");
+    std::string sql =
+        "CREATE TRIGGER T2 BEFORE DELETE ON T FOR EACH ROW\nBEGIN\n  DELETE FROM LOG WHERE ID = "
+        ":OLD.NOPE;\nEND;\n";
+    EXPECT_EQ(Failure(sql), "ORA-00904: 列 OLD.NOPE は存在しません。");
+    EXPECT_EQ(m_connection->LastError().position, static_cast<int>(sql.find(":OLD.NOPE")));
+}
