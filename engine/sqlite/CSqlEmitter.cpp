@@ -112,6 +112,7 @@ constexpr FunctionRow kFunctions[] = {
     {"MIN", "", Result::FirstArgument},
     {"MAX", "", Result::FirstArgument},
     {"LISTAGG", "ORA_LISTAGG", Result::Text},
+    {"SYS_CONTEXT", "ORA_SYS_CONTEXT", Result::Text},
     {"ROW_NUMBER", "", Result::Number},
     {"RANK", "", Result::Number},
     {"DENSE_RANK", "", Result::Number},
@@ -785,6 +786,11 @@ CSqlType CSqlEmitter::Name(const CSqlExpr& expr, std::string& out) {
             out += (inWhere ? "ORA_ROWNUM_PEEK(" : "ORA_ROWNUM_CURRENT(") + std::to_string(block) + ")";
             return CSqlType::Number;
         }
+        // Note: USER and UID read the session, as functions of no argument.
+        if (last == "USER" || last == "UID") {
+            out += last == "USER" ? "ORA_USER()" : "ORA_UID()";
+            return last == "USER" ? CSqlType::Text : CSqlType::Number;
+        }
         if (last == "SYSDATE" || last == "SYSTIMESTAMP" || last == "CURRENT_DATE") {
             out += "SYSDATE()";
             return CSqlType::Date;
@@ -812,7 +818,7 @@ CSqlType CSqlEmitter::Call(const CSqlExpr& expr, std::string& out) {
         return CSqlType::Unknown;
     }
     for (std::string_view prefix : kRefusedPrefixes)
-        if (name.compare(0, prefix.size(), prefix) == 0) {
+        if (name.compare(0, prefix.size(), prefix) == 0 && FindFunction(name) == nullptr) {
             Fail(expr.at, 3001, name);
             return CSqlType::Unknown;
         }

@@ -373,6 +373,12 @@ bool CSqlParser::FromList(CSqlSelect& select) {
 bool CSqlParser::FromItem(CSqlFromItem& item) {
     item.at = Here();
     if (Is("LATERAL") || Is("TABLE") || Is("ONLY")) return Refuse(std::string(TokenText(m_k)));
+    // Note: a table function (JSON_TABLE, XMLTABLE, ...) is refused by its name.
+    if (IsName() && IsSymbol('(', 1)) {
+        std::string name(TokenText(m_k));
+        for (char& c : name) c = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+        return Refuse(name);
+    }
     if (AcceptSymbol('(')) {
         if (!Query(item.query) || !ExpectSymbol(')')) return false;
     } else if (!QualifiedName(item.table)) {

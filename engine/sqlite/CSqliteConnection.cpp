@@ -158,7 +158,8 @@ CSqliteConnection::~CSqliteConnection() {
 }
 
 std::unique_ptr<CSqliteConnection> CSqliteConnection::Open(const std::string& databaseName,
-                                                           CEngineError& error, int busyTimeoutMs) {
+                                                           CEngineError& error, int busyTimeoutMs,
+                                                           const std::string& user) {
     error.Clear();
     std::string path;
     std::string why;
@@ -206,6 +207,8 @@ std::unique_ptr<CSqliteConnection> CSqliteConnection::Open(const std::string& da
         if (sqlite3_exec(db, statement, nullptr, nullptr, nullptr) != SQLITE_OK) return fail(db);
     connection->m_sequences = std::make_unique<CSqliteSequences>(db);
     connection->m_session = std::make_unique<CSqliteSession>();
+    connection->m_session->user = cp932::ToUpper(user);
+    connection->m_session->database = databaseName.empty() ? "DEFAULT" : cp932::ToUpper(databaseName);
     connection->m_catalog = std::make_unique<CSqliteCatalog>(db);
     if (!CSqliteFunctions::Register(db, &connection->m_rowNumber, connection->m_session.get()) ||
         !CSqliteTextFunctions::Register(db) || !CNumberFunctions::Register(db) ||

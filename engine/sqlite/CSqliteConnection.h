@@ -31,8 +31,10 @@ class CSqliteConnection : public CEngineConnection {
 public:
     static constexpr int kDefaultBusyTimeoutMs = 10000;
 
+    // `user`: the session's user, as USER and SYS_CONTEXT answer it.
     static std::unique_ptr<CSqliteConnection> Open(const std::string& databaseName, CEngineError& error,
-                                                   int busyTimeoutMs = kDefaultBusyTimeoutMs);
+                                                   int busyTimeoutMs = kDefaultBusyTimeoutMs,
+                                                   const std::string& user = {});
     // Rolls back what is not committed.
     ~CSqliteConnection() override;
     CSqliteConnection(const CSqliteConnection&) = delete;

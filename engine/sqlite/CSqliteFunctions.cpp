@@ -14,6 +14,7 @@
 #include "engine/sqlite/SqliteApi.h"
 #include "engine/sqlite/values/CNumberFunctions.h"
 #include "engine/sqlite/values/CNumberValue.h"
+#include "text/Cp932.h"
 #include "text/Encoding.h"
 
 namespace {
@@ -316,6 +317,63 @@ void LastDay(sqlite3_context* context, int, sqlite3_value** argv) {
 
 using sqliteapi::FunctionRule;
 
+const CSqliteSession* SessionOf(sqlite3_context* context) {
+    return static_cast<const CSqliteSession*>(sqlite3_user_data(context));
+}
+
+// USER: the session's user.
+void User(sqlite3_context* context, int, sqlite3_value**) {
+    const CSqliteSession* session = SessionOf(context);
+    if (session == nullptr || session->user.empty()) return sqlite3_result_null(context);
+    ResultText(context, encoding::Cp932ToUtf8(session->user));
+}
+
+// UID: one number for the one user of an embedded database.
+void Uid(sqlite3_context* context, int, sqlite3_value**) { sqlite3_result_int(context, 100); }
+
+// SYS_CONTEXT('USERENV', parameter): the session's facts; ORA-02003 for a
+// parameter the namespace does not have, NULL for another namespace.
+void SysContext(sqlite3_context* context, int argc, sqlite3_value** argv) {
+    if (AnyNull(argc, argv)) return sqlite3_result_null(context);
+    std::string space = cp932::ToUpper(TextOf(argv[0]));
+    if (space != "USERENV") return sqlite3_result_null(context);
+    const CSqliteSession* session = SessionOf(context);
+    std::string user = session != nullptr ? encoding::Cp932ToUtf8(session->user) : std::string();
+    std::string database = session != nullptr ? encoding::Cp932ToUtf8(session->database) : std::string();
+    const struct {
+        const char* name;
+        std::string value;
+    } kParameters[] = {
+        {"SESSION_USER", user},
+        {"CURRENT_USER", user},
+        {"CURRENT_SCHEMA", user},
+        {"AUTHENTICATED_IDENTITY", user},
+        {"DB_NAME", database},
+        {"INSTANCE_NAME", database},
+        {"SERVICE_NAME", database},
+        {"DB_UNIQUE_NAME", database},
+        {"CON_NAME", database},
+        {"SESSION_USERID", "100"},
+        {"CURRENT_SCHEMAID", "100"},
+        {"CURRENT_USERID", "100"},
+        {"ISDBA", "FALSE"},
+        {"LANGUAGE", "JAPANESE_JAPAN.JA16SJISTILDE"},
+        {"LANG", "JA"},
+        {"NLS_TERRITORY", "JAPAN"},
+        {"NLS_CALENDAR", "GREGORIAN"},
+        {"NLS_DATE_FORMAT", session != nullptr ? session->dateFormat : std::string("RR-MM-DD")},
+        {"NLS_DATE_LANGUAGE",
+         session != nullptr && session->dateLanguage == CDateLanguage::American ? "AMERICAN" : "JAPANESE"},
+        {"NLS_SORT", "BINARY"},
+        {"DATABASE_ROLE", "PRIMARY"},
+    };
+    std::string parameter = cp932::ToUpper(TextOf(argv[1]));
+    for (const auto& row : kParameters)
+        if (parameter == row.name)
+            return row.value.empty() ? sqlite3_result_null(context) : ResultText(context, row.value);
+    ResultError(context, 2003, {TextOf(argv[1])});
+}
+
 constexpr FunctionRule kFunctions[] = {
     {"SYSDATE", 0, Sysdate, false},
     {"NVL", 2, Nvl, true},
@@ -333,6 +391,9 @@ constexpr FunctionRule kFunctions[] = {
     {"TRUNC", 2, Trunc, true},
     {"CONCAT", 2, Concat, true},
     {"ORA_ADD", 2, OraAdd, true},
+    {"ORA_USER", 0, User, false},
+    {"ORA_UID", 0, Uid, true},
+    {"ORA_SYS_CONTEXT", 2, SysContext, false},
     {"ORA_SUB", 2, OraSub, true},
     {"ORA_CONCAT", 2, OraConcat, true},
     {"ORA_DIVISOR", 1, OraDivisor, true},

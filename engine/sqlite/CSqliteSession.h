@@ -12,4 +12,7 @@ struct CSqliteSession {
     // NLS_DATE_LANGUAGE: JAPANESE, as the server's session of this console.
     CDateLanguage dateLanguage = CDateLanguage::Japanese;
     std::vector<long long> rownum;
+    // The user of CONNECT and the database's name, upper case (CP932).
+    std::string user;
+    std::string database;
 };

@@ -285,3 +285,29 @@ TEST_F(COracleSemanticsTest, TriggerBodiesStoreByTheColumnRules) {
     EXPECT_EQ(Failure(sql), "ORA-00904: 列 OLD.NOPE は存在しません。");
     EXPECT_EQ(m_connection->LastError().position, static_cast<int>(sql.find(":OLD.NOPE")));
 }
+
+// USER, UID and SYS_CONTEXT('USERENV', ...) answer from the session; a
+// table function the engine lacks is refused by its name.
+TEST_F(COracleSemanticsTest, SessionFactsAndNamedRefusals) {
+    CEngineError error;
+    auto scott = CSqliteConnection::Open("", error, CSqliteConnection::kDefaultBusyTimeoutMs, "scott");
+    ASSERT_NE(scott, nullptr);
+    std::vector<CEngineBind> binds;
+    CEngineResult result;
+    ASSERT_TRUE(
+        scott->Query("SELECT USER, SYS_CONTEXT('userenv', 'current_schema'), SYS_CONTEXT('USERENV', "
+                     "'DB_NAME'), SYS_CONTEXT('OTHER', 'X'), UID - UID FROM DUAL",
+                     binds, result));
+    ASSERT_EQ(result.RowCount(), 1u);
+    EXPECT_EQ(result.Value(0, 0), "SCOTT");
+    EXPECT_EQ(result.Value(0, 1), "SCOTT");
+    EXPECT_EQ(result.Value(0, 2), "DEFAULT");
+    EXPECT_TRUE(result.IsNull(0, 3));
+    EXPECT_EQ(result.Value(0, 4), "0");
+    EXPECT_FALSE(scott->Query("SELECT SYS_CONTEXT('USERENV', 'NOPE') FROM DUAL", binds, result));
+    EXPECT_EQ(scott->LastError().code, 2003);
+    std::string sql = "SELECT * FROM JSON_TABLE('[1]', '$[*]' COLUMNS (A NUMBER PATH '$')) J";
+    EXPECT_EQ(Rows(sql).substr(0, 15), "ERROR ORA-03001");
+    EXPECT_NE(Rows(sql).find("JSON_TABLE"), std::string::npos);
+    EXPECT_EQ(m_connection->LastError().position, static_cast<int>(sql.find("JSON_TABLE")));
+}
