@@ -470,6 +470,13 @@ bool CSqlEmitter::Block(const CSqlSelect& block, std::string& out, std::vector<T
     for (const CSqlFromItem& item : block.from)
         scope.usingJoin = scope.usingJoin || !item.usingColumns.empty();
     m_scopes.back() = scope;
+    Level outerLevel = m_level;
+    m_level = Level::None;
+    if (block.connectBy != nullptr && !Hierarchy(block, sourceTexts)) {
+        m_scopes.pop_back();
+        m_level = outerLevel;
+        return false;
+    }
     bool rownum = UsesRownum(block.where) || UsesRownum(block.having);
     for (const auto& item : block.items) rownum = rownum || UsesRownum(item.expr);
     for (const auto& item : block.orderBy) rownum = rownum || UsesRownum(item.expr);
@@ -489,6 +496,12 @@ bool CSqlEmitter::Block(const CSqlSelect& block, std::string& out, std::vector<T
                 produced.insert(produced.end(), source.columns.begin(), source.columns.end());
             }
             if (!found) return Fail(item.expr->at, 904, qualifier);
+            if (m_level == Level::Rows) {
+                // Note: the hierarchy's own columns stay out of "*".
+                for (std::size_t c = 0; c < m_scopes.back().sources[0].columns.size(); ++c)
+                    out += (c > 0 ? ", \"" : "\"") + m_scopes.back().sources[0].columns[c].name + "\"";
+                continue;
+            }
             out += item.expr->parts.empty() ? "*" : std::string(item.expr->parts[0]) + ".*";
             continue;
         }
@@ -642,8 +655,61 @@ bool CSqlEmitter::Block(const CSqlSelect& block, std::string& out, std::vector<T
     }
     m_lastScope = m_scopes.back();
     m_scopes.pop_back();
+    m_level = outerLevel;
     if (columns != nullptr) *columns = std::move(produced);
     return !m_failed;
+}
+
+bool UsesPrior(const CSqlExpr* expr) {
+    if (expr == nullptr) return false;
+    if (expr->kind == CSqlExpr::Kind::Unary && expr->text == "PRIOR") return true;
+    for (const CSqlExpr* arg : expr->args)
+        if (UsesPrior(arg)) return true;
+    return false;
+}
+
+bool CSqlEmitter::Hierarchy(const CSqlSelect& block, std::vector<std::string>& texts) {
+    const CSqlFromItem& item = block.from[0];
+    if (block.from.size() != 1 || item.query != nullptr || m_stored)
+        return Fail(block.connectAt, 3001, "CONNECT BY (joins, subqueries, views)");
+    std::string table(item.table.back());
+    std::string alias(item.alias.empty() ? item.table.back() : item.alias);
+    std::string start;
+    std::string step;
+    m_hierarchy = alias;
+    m_level = Level::Start;
+    if (block.startWith != nullptr) Expr(block.startWith, start);
+    m_level = Level::Step;
+    Expr(block.connectBy, step);
+    if (m_failed) return false;
+    std::string key = "printf('%010d', " + alias + ".rowid)";
+    std::string seen = alias + ".rowid || ','";
+    // Note: rows are read depth first, each after its parent; a row met
+    // again below itself is a loop (ORA-01436, skipped with NOCYCLE).
+    std::string cycle = UsesPrior(block.connectBy) ? " AND ORA_NOCYCLE(instr(TARVEX_P.TARVEX_SEEN, ',' || " +
+                                                         seen + "), " + (block.noCycle ? "1" : "0") + ")"
+                                                   : std::string();
+    texts[0] = "(WITH RECURSIVE TARVEX_H AS (SELECT " + alias + ".*, 1 AS TARVEX_LEVEL, " + key +
+               " AS TARVEX_KEY, ',' || " + seen + " AS TARVEX_SEEN FROM " + table + " " + alias +
+               (start.empty() ? std::string() : " WHERE " + start) + " UNION ALL SELECT " + alias +
+               ".*, TARVEX_P.TARVEX_LEVEL + 1, TARVEX_P.TARVEX_KEY || " + key + ", TARVEX_P.TARVEX_SEEN || " +
+               seen + " FROM TARVEX_H TARVEX_P JOIN " + table + " " + alias + " ON (" + step + ")" + cycle +
+               ") SELECT * FROM TARVEX_H ORDER BY TARVEX_KEY LIMIT -1 OFFSET 0) " + alias;
+    m_level = Level::Rows;
+    return true;
+}
+
+CSqlType CSqlEmitter::Prior(const CSqlExpr& expr, std::string& out) {
+    if (m_level != Level::Step) {
+        Fail(expr.at, 3001, "PRIOR");
+        return CSqlType::Unknown;
+    }
+    m_prior = true;
+    out += "(";
+    CSqlType type = Expr(expr.args[0], out);
+    out += ")";
+    m_prior = false;
+    return type;
 }
 
 CSqlType CSqlEmitter::Expr(const CSqlExpr* expr, std::string& out) {
@@ -677,6 +743,7 @@ CSqlType CSqlEmitter::Expr(const CSqlExpr* expr, std::string& out) {
         case Kind::Call:
             return Call(*expr, out);
         case Kind::Unary: {
+            if (expr->text == "PRIOR") return Prior(*expr, out);
             bool negation = expr->text == "NOT";
             out += negation ? "NOT (" : std::string(expr->text) + "(";
             CSqlType type = Expr(expr->args[0], out);
@@ -870,6 +937,11 @@ CSqlType CSqlEmitter::Name(const CSqlExpr& expr, std::string& out) {
     }
     CSqlType type = CSqlType::Unknown;
     if (Resolve(expr, type)) {
+        // Note: in a step of a hierarchy a name is the child's, PRIOR's the parent's.
+        if (m_level == Level::Step) {
+            out += (m_prior ? std::string("TARVEX_P") : m_hierarchy) + ".\"" + last + "\"";
+            return type;
+        }
         std::size_t first = expr.parts.size() > 2 ? expr.parts.size() - 2 : 0;
         for (std::size_t k = first; k < expr.parts.size(); ++k) {
             if (k > first) out += ".";
@@ -904,8 +976,15 @@ CSqlType CSqlEmitter::Name(const CSqlExpr& expr, std::string& out) {
             return CSqlType::Date;
         }
         if (last == "LEVEL") {
-            Fail(expr.at, 3001, "LEVEL (CONNECT BY)");
-            return CSqlType::Unknown;
+            static constexpr const char* kLevels[] = {nullptr, "1", "(TARVEX_P.TARVEX_LEVEL + 1)",
+                                                      "TARVEX_LEVEL"};
+            const char* level = kLevels[static_cast<int>(m_level)];
+            if (level == nullptr) {
+                Fail(expr.at, 1788);
+                return CSqlType::Unknown;
+            }
+            out += level;
+            return CSqlType::Number;
         }
     }
     if (last == "ROWID") {

@@ -103,6 +103,10 @@ private:
     // The length of a text expression where its parts tell it; 0 otherwise.
     long TextLength(const CSqlExpr& expr);
     bool UsesRownum(const CSqlExpr* expr) const;
+    // START WITH ... CONNECT BY over the one table of `block`: its source
+    // text becomes the rows of the hierarchy, depth first.
+    bool Hierarchy(const CSqlSelect& block, std::vector<std::string>& texts);
+    CSqlType Prior(const CSqlExpr& expr, std::string& out);
 
     bool Insert(const CSqlStatement& statement, std::string& out);
     // The target of an UPDATE or DELETE, written after `verb` with its scope
@@ -132,6 +136,12 @@ private:
     int m_rownumBlocks = 0;
     bool m_failed = false;
     Failure m_failure;
+    // Where LEVEL is read: no hierarchy, its first rows, a step to a child
+    // (PRIOR reads the parent), its rows.
+    enum class Level { None, Start, Step, Rows };
+    Level m_level = Level::None;
+    bool m_prior = false;
+    std::string m_hierarchy;  // the name of the hierarchy's table in a step
     std::vector<LiteralSlot>* m_slots = nullptr;
     bool m_valuesAllLiterals = false;
 };

@@ -289,13 +289,29 @@ bool CSqlParser::SelectBlock(CSqlSelect*& out) {
     if (Is("INTO")) return Refuse("SELECT INTO");
     if (!Expect("FROM") || !FromList(*out)) return false;
     if (Accept("WHERE") && !Expression(out->where)) return false;
-    if (Is("CONNECT") || Is("START")) return Refuse("CONNECT BY");
+    if (!Hierarchy(*out)) return false;
     if (Accept("GROUP")) {
         if (!Expect("BY")) return false;
         if (Is("ROLLUP") || Is("CUBE") || Is("GROUPING")) return Refuse("ROLLUP, CUBE and GROUPING SETS");
         if (!ExprList(out->groupBy)) return false;
     }
     if (Accept("HAVING") && !Expression(out->having)) return false;
+    return true;
+}
+
+bool CSqlParser::Hierarchy(CSqlSelect& select) {
+    for (int clause = 0; clause < 2; ++clause) {
+        if (!select.startWith && Accept("START")) {
+            if (!Expect("WITH") || !Expression(select.startWith)) return false;
+        } else if (!select.connectBy && Is("CONNECT")) {
+            select.connectAt = Here();
+            ++m_k;
+            if (!Expect("BY")) return false;
+            select.noCycle = Accept("NOCYCLE");
+            if (!Expression(select.connectBy)) return false;
+        }
+    }
+    if (select.startWith != nullptr && select.connectBy == nullptr) return Fail();
     return true;
 }
 
@@ -593,7 +609,17 @@ bool CSqlParser::Unary(Expr*& out) {
         out = node;
         return true;
     }
-    if (Is("PRIOR")) return Refuse("CONNECT BY");
+    if (Is("PRIOR")) {
+        Expr* node = Node(Expr::Kind::Unary, Here());
+        node->text = "PRIOR";
+        ++m_k;
+        Expr* operand = nullptr;
+        if (!Unary(operand)) return false;
+        node->args.push_back(operand);
+        out = node;
+        return true;
+    }
+    if (Is("CONNECT_BY_ROOT")) return Refuse("CONNECT_BY_ROOT");
     return Primary(out);
 }
 

@@ -59,6 +59,8 @@ private:
     bool QueryTerm(CSqlSelect*& out);
     bool SelectBlock(CSqlSelect*& out);
     bool SelectItems(CSqlSelect& select);
+    // START WITH and CONNECT BY, in either order.
+    bool Hierarchy(CSqlSelect& select);
     bool FromList(CSqlSelect& select);
     bool FromItem(CSqlFromItem& item);
     bool OrderBy(std::vector<Expr::OrderItem>& items);

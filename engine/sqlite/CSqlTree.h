@@ -89,6 +89,11 @@ struct CSqlSelect {
     CSqlExpr* where = nullptr;
     std::vector<CSqlExpr*> groupBy;
     CSqlExpr* having = nullptr;
+    // START WITH ... CONNECT BY [NOCYCLE] ...
+    CSqlExpr* startWith = nullptr;
+    CSqlExpr* connectBy = nullptr;
+    bool noCycle = false;
+    std::size_t connectAt = 0;
     // The next query of a compound: UNION, UNION ALL, INTERSECT, MINUS.
     std::string_view setOperator;
     bool setAll = false;

@@ -374,6 +374,14 @@ void SysContext(sqlite3_context* context, int argc, sqlite3_value** argv) {
     ResultError(context, 2003, {TextOf(argv[1])});
 }
 
+// ORA_NOCYCLE(found, nocycle): 1 for a row not met above itself; else 0
+// with NOCYCLE, ORA-01436 without.
+void NoCycle(sqlite3_context* context, int, sqlite3_value** argv) {
+    if (sqlite3_value_int(argv[0]) == 0) return sqlite3_result_int(context, 1);
+    if (sqlite3_value_int(argv[1]) != 0) return sqlite3_result_int(context, 0);
+    ResultError(context, 1436);
+}
+
 constexpr FunctionRule kFunctions[] = {
     {"SYSDATE", 0, Sysdate, false},
     {"NVL", 2, Nvl, true},
@@ -392,6 +400,7 @@ constexpr FunctionRule kFunctions[] = {
     {"CONCAT", 2, Concat, true},
     {"ORA_ADD", 2, OraAdd, true},
     {"ORA_USER", 0, User, false},
+    {"ORA_NOCYCLE", 2, NoCycle, true},
     {"ORA_UID", 0, Uid, true},
     {"ORA_SYS_CONTEXT", 2, SysContext, false},
     {"ORA_SUB", 2, OraSub, true},

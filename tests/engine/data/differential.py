@@ -292,6 +292,40 @@ x("ALTER SESSION SET NLS_DATE_LANGUAGE = JAPANESE")
 q("SELECT TO_DATE('13-JUL-87', 'DD-MM-RR') FROM DUAL", "ORA-01861")
 q("SELECT TO_CHAR(TO_DATE('13-7月-87', 'DD-MON-RR'), 'YYYY-MM-DD') FROM DUAL", "1987-07-13")
 
+# 13. CONNECT BY: rows depth first from the START WITH rows, each child
+# after its parent; LEVEL counts from 1; WHERE filters the rows afterwards;
+# a row met again below itself is a loop (ORA-01436), skipped with NOCYCLE;
+# siblings come in the order their rows were stored.
+tree = {1: ("KING", None), 2: ("JONES", 1), 3: ("SCOTT", 2), 4: ("BLAKE", 1), 5: ("ADAMS", 3), 6: ("FORD", 2),
+        7: ("SMITH", 6)}
+x("CREATE TABLE HE (ID NUMBER, NAME VARCHAR2(10), MGR NUMBER)")
+for key, (name, mgr) in tree.items():
+    x("INSERT INTO HE VALUES (%d, '%s', %s)" % (key, name, "NULL" if mgr is None else mgr))
+
+
+def walk(roots, level=1):
+    rows = []
+    for root in roots:
+        rows.append((root, level))
+        rows += walk([k for k in sorted(tree) if tree[k][1] == root], level + 1)
+    return rows
+
+
+rows = walk([k for k in sorted(tree) if tree[k][1] is None])
+q("SELECT NAME, LEVEL FROM HE START WITH MGR IS NULL CONNECT BY PRIOR ID = MGR",
+  "|".join("%s,%d" % (tree[k][0], level) for k, level in rows))
+q("SELECT COUNT(*) FROM HE WHERE LEVEL = 3 START WITH ID = 1 CONNECT BY MGR = PRIOR ID",
+  str(sum(1 for _, level in rows if level == 3)))
+up, node = [], 7
+while node is not None:
+    up.append(tree[node][0])
+    node = tree[node][1]
+q("SELECT NAME FROM HE START WITH ID = 7 CONNECT BY ID = PRIOR MGR", "|".join(up))
+q("SELECT LEVEL FROM DUAL CONNECT BY LEVEL <= 5", "|".join(str(n) for n in range(1, 6)))
+x("UPDATE HE SET MGR = 7 WHERE ID = 1")
+q("SELECT COUNT(*) FROM HE START WITH ID = 1 CONNECT BY PRIOR ID = MGR", "ORA-01436")
+q("SELECT COUNT(*) FROM HE START WITH ID = 1 CONNECT BY NOCYCLE PRIOR ID = MGR", str(len(tree)))
+
 with open(__file__.replace("differential.py", "differential.txt"), "w", encoding="utf-8") as f:
     f.write("\n".join(out) + "\n")
 print(len([line for line in out if line.startswith("Q")]), "statements")
