@@ -668,6 +668,59 @@ bool UsesPrior(const CSqlExpr* expr) {
     return false;
 }
 
+// The SYS_CONNECT_BY_PATH calls and CONNECT_BY_ROOT operators of `expr`.
+void PathsAndRoots(const CSqlExpr* expr, std::vector<const CSqlExpr*>& out) {
+    if (expr == nullptr) return;
+    bool root = expr->kind == CSqlExpr::Kind::Unary && expr->text == "CONNECT_BY_ROOT";
+    bool path = expr->kind == CSqlExpr::Kind::Call && expr->args.size() == 2 &&
+                Upper(expr->text) == "SYS_CONNECT_BY_PATH";
+    if (root || path) {
+        out.push_back(expr);
+        return;
+    }
+    for (const CSqlExpr* arg : expr->args) PathsAndRoots(arg, out);
+}
+
+CSqlType CSqlEmitter::HierarchyColumn(const CSqlExpr& expr, std::string& out) {
+    for (const auto& column : m_hierarchyColumns)
+        if (column.node == &expr && m_level == Level::Rows) {
+            out += column.name;
+            return column.type;
+        }
+    Fail(expr.at, 3001, expr.kind == CSqlExpr::Kind::Call ? "SYS_CONNECT_BY_PATH" : "CONNECT_BY_ROOT");
+    return CSqlType::Unknown;
+}
+
+// The columns the hierarchy carries for SYS_CONNECT_BY_PATH and
+// CONNECT_BY_ROOT: their values at the first rows and at each step.
+bool CSqlEmitter::CarriedColumns(const CSqlSelect& block, std::string& start, std::string& step) {
+    std::vector<const CSqlExpr*> nodes;
+    for (const auto& item : block.items) PathsAndRoots(item.expr, nodes);
+    PathsAndRoots(block.where, nodes);
+    for (const CSqlExpr* node : nodes) {
+        std::string name = "TARVEX_X" + std::to_string(m_hierarchyColumns.size());
+        std::string first;
+        std::string next;
+        m_level = Level::Start;
+        CSqlType type = Expr(node->args[0], first);
+        if (node->kind == CSqlExpr::Kind::Call) {
+            std::string separator;
+            Expr(node->args[1], separator);
+            m_level = Level::Step;
+            Expr(node->args[0], next);
+            first = "ORA_CONCAT(" + separator + ", " + first + ")";
+            next = "ORA_CONCAT(ORA_CONCAT(TARVEX_P." + name + ", " + separator + "), " + next + ")";
+            type = CSqlType::Text;
+        } else {
+            next = "TARVEX_P." + name;
+        }
+        start += ", " + first + " AS " + name;
+        step += ", " + next;
+        m_hierarchyColumns.push_back(HierarchyColumnRow{node, name, type});
+    }
+    return !m_failed;
+}
+
 bool CSqlEmitter::Hierarchy(const CSqlSelect& block, std::vector<std::string>& texts) {
     const CSqlFromItem& item = block.from[0];
     if (block.from.size() != 1 || item.query != nullptr || m_stored)
@@ -677,6 +730,9 @@ bool CSqlEmitter::Hierarchy(const CSqlSelect& block, std::vector<std::string>& t
     std::string start;
     std::string step;
     m_hierarchy = alias;
+    std::string carriedStart;
+    std::string carriedStep;
+    if (!CarriedColumns(block, carriedStart, carriedStep)) return false;
     m_level = Level::Start;
     if (block.startWith != nullptr) Expr(block.startWith, start);
     m_level = Level::Step;
@@ -690,11 +746,11 @@ bool CSqlEmitter::Hierarchy(const CSqlSelect& block, std::vector<std::string>& t
                                                          seen + "), " + (block.noCycle ? "1" : "0") + ")"
                                                    : std::string();
     texts[0] = "(WITH RECURSIVE TARVEX_H AS (SELECT " + alias + ".*, 1 AS TARVEX_LEVEL, " + key +
-               " AS TARVEX_KEY, ',' || " + seen + " AS TARVEX_SEEN FROM " + table + " " + alias +
-               (start.empty() ? std::string() : " WHERE " + start) + " UNION ALL SELECT " + alias +
+               " AS TARVEX_KEY, ',' || " + seen + " AS TARVEX_SEEN" + carriedStart + " FROM " + table + " " +
+               alias + (start.empty() ? std::string() : " WHERE " + start) + " UNION ALL SELECT " + alias +
                ".*, TARVEX_P.TARVEX_LEVEL + 1, TARVEX_P.TARVEX_KEY || " + key + ", TARVEX_P.TARVEX_SEEN || " +
-               seen + " FROM TARVEX_H TARVEX_P JOIN " + table + " " + alias + " ON (" + step + ")" + cycle +
-               ") SELECT * FROM TARVEX_H ORDER BY TARVEX_KEY LIMIT -1 OFFSET 0) " + alias;
+               seen + carriedStep + " FROM TARVEX_H TARVEX_P JOIN " + table + " " + alias + " ON (" + step +
+               ")" + cycle + ") SELECT * FROM TARVEX_H ORDER BY TARVEX_KEY LIMIT -1 OFFSET 0) " + alias;
     m_level = Level::Rows;
     return true;
 }
@@ -744,6 +800,7 @@ CSqlType CSqlEmitter::Expr(const CSqlExpr* expr, std::string& out) {
             return Call(*expr, out);
         case Kind::Unary: {
             if (expr->text == "PRIOR") return Prior(*expr, out);
+            if (expr->text == "CONNECT_BY_ROOT") return HierarchyColumn(*expr, out);
             bool negation = expr->text == "NOT";
             out += negation ? "NOT (" : std::string(expr->text) + "(";
             CSqlType type = Expr(expr->args[0], out);
@@ -1005,11 +1062,13 @@ CSqlType CSqlEmitter::Call(const CSqlExpr& expr, std::string& out) {
         return CSqlType::Unknown;
     }
     for (std::string_view prefix : kRefusedPrefixes)
-        if (name.compare(0, prefix.size(), prefix) == 0 && FindFunction(name) == nullptr) {
+        if (name.compare(0, prefix.size(), prefix) == 0 && FindFunction(name) == nullptr &&
+            name != "SYS_CONNECT_BY_PATH") {
             Fail(expr.at, 3001, name);
             return CSqlType::Unknown;
         }
     if (name == "EXTRACT" || name == "CAST") return Special(expr, out);
+    if (name == "SYS_CONNECT_BY_PATH") return HierarchyColumn(expr, out);
     const FunctionRow* row = FindFunction(name);
     if (row == nullptr) {
         bool server = std::find(std::begin(kServerFunctions), std::end(kServerFunctions), name) !=

@@ -107,6 +107,9 @@ private:
     // text becomes the rows of the hierarchy, depth first.
     bool Hierarchy(const CSqlSelect& block, std::vector<std::string>& texts);
     CSqlType Prior(const CSqlExpr& expr, std::string& out);
+    bool CarriedColumns(const CSqlSelect& block, std::string& start, std::string& step);
+    // SYS_CONNECT_BY_PATH or CONNECT_BY_ROOT, read from the hierarchy's rows.
+    CSqlType HierarchyColumn(const CSqlExpr& expr, std::string& out);
 
     bool Insert(const CSqlStatement& statement, std::string& out);
     // The target of an UPDATE or DELETE, written after `verb` with its scope
@@ -142,6 +145,12 @@ private:
     Level m_level = Level::None;
     bool m_prior = false;
     std::string m_hierarchy;  // the name of the hierarchy's table in a step
+    struct HierarchyColumnRow {
+        const CSqlExpr* node;
+        std::string name;
+        CSqlType type;
+    };
+    std::vector<HierarchyColumnRow> m_hierarchyColumns;
     std::vector<LiteralSlot>* m_slots = nullptr;
     bool m_valuesAllLiterals = false;
 };

@@ -609,9 +609,9 @@ bool CSqlParser::Unary(Expr*& out) {
         out = node;
         return true;
     }
-    if (Is("PRIOR")) {
+    if (Is("PRIOR") || Is("CONNECT_BY_ROOT")) {
         Expr* node = Node(Expr::Kind::Unary, Here());
-        node->text = "PRIOR";
+        node->text = Is("PRIOR") ? "PRIOR" : "CONNECT_BY_ROOT";
         ++m_k;
         Expr* operand = nullptr;
         if (!Unary(operand)) return false;
@@ -619,7 +619,6 @@ bool CSqlParser::Unary(Expr*& out) {
         out = node;
         return true;
     }
-    if (Is("CONNECT_BY_ROOT")) return Refuse("CONNECT_BY_ROOT");
     return Primary(out);
 }
 

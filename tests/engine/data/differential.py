@@ -322,6 +322,19 @@ while node is not None:
     node = tree[node][1]
 q("SELECT NAME FROM HE START WITH ID = 7 CONNECT BY ID = PRIOR MGR", "|".join(up))
 q("SELECT LEVEL FROM DUAL CONNECT BY LEVEL <= 5", "|".join(str(n) for n in range(1, 6)))
+
+
+def paths(roots, prefix=""):
+    out = []
+    for root in roots:
+        path = prefix + "/" + tree[root][0]
+        out.append((root, path))
+        out += paths([k for k in sorted(tree) if tree[k][1] == root], path)
+    return out
+
+
+q("SELECT CONNECT_BY_ROOT NAME, SYS_CONNECT_BY_PATH(NAME, '/') FROM HE START WITH MGR = 1 CONNECT BY PRIOR ID = MGR",
+  "|".join("%s,%s" % (path.split("/")[1], path) for _, path in paths([k for k in sorted(tree) if tree[k][1] == 1])))
 x("UPDATE HE SET MGR = 7 WHERE ID = 1")
 q("SELECT COUNT(*) FROM HE START WITH ID = 1 CONNECT BY PRIOR ID = MGR", "ORA-01436")
 q("SELECT COUNT(*) FROM HE START WITH ID = 1 CONNECT BY NOCYCLE PRIOR ID = MGR", str(len(tree)))
