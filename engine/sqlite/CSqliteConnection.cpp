@@ -31,6 +31,7 @@
 #include "engine/sqlite/SqliteApi.h"
 #include "engine/sqlite/values/CDecimal.h"
 #include "engine/sqlite/values/CNumberFunctions.h"
+#include "engine/sqlite/values/CRegexpFunctions.h"
 #include "text/Cp932.h"
 #include "text/Encoding.h"
 
@@ -212,6 +213,7 @@ std::unique_ptr<CSqliteConnection> CSqliteConnection::Open(const std::string& da
     connection->m_catalog = std::make_unique<CSqliteCatalog>(db);
     if (!CSqliteFunctions::Register(db, &connection->m_rowNumber, connection->m_session.get()) ||
         !CSqliteTextFunctions::Register(db) || !CNumberFunctions::Register(db) ||
+        !CRegexpFunctions::Register(db) ||
         !CSqliteValueFunctions::Register(db, connection->m_session.get()) ||
         !CSqliteDictionary::Install(db) || !connection->m_sequences->Register())
         return fail(db);

@@ -339,6 +339,24 @@ x("UPDATE HE SET MGR = 7 WHERE ID = 1")
 q("SELECT COUNT(*) FROM HE START WITH ID = 1 CONNECT BY PRIOR ID = MGR", "ORA-01436")
 q("SELECT COUNT(*) FROM HE START WITH ID = 1 CONNECT BY NOCYCLE PRIOR ID = MGR", str(len(tree)))
 
+# 14. REGEXP_ functions: the documented examples, answered by hand;
+# positions count characters from 1, occurrence 0 of REPLACE is every match.
+for sql, expected in [
+        ("SELECT REGEXP_SUBSTR('500 Oracle Parkway, Redwood Shores, CA', ',[^,]+,') FROM DUAL", ", Redwood Shores,"),
+        ("SELECT REGEXP_REPLACE('555.123.4567', '([[:digit:]]{3})\\.([[:digit:]]{3})\\.([[:digit:]]{4})', "
+         "'(\\1) \\2-\\3') FROM DUAL", "(555) 123-4567"),
+        ("SELECT REGEXP_INSTR('500 Oracle Parkway', '[[:alpha:]]+', 1, 2) FROM DUAL", "12"),
+        ("SELECT REGEXP_INSTR('500 Oracle Parkway', '[[:alpha:]]+', 1, 2, 1) FROM DUAL", "19"),
+        ("SELECT REGEXP_COUNT('abcabcab', 'ab'), REGEXP_COUNT('abcabcab', 'ab', 3) FROM DUAL", "3,2"),
+        ("SELECT COUNT(*) FROM DUAL WHERE REGEXP_LIKE('Steven', '^ste(v|ph)en$', 'i')", "1"),
+        ("SELECT COUNT(*) FROM DUAL WHERE REGEXP_LIKE('Steven', '^ste(v|ph)en$')", "0"),
+        ("SELECT REGEXP_REPLACE('a  b   c', ' +', ' '), REGEXP_REPLACE('aaa', 'a', 'b', 1, 2) FROM DUAL", "a b c,aba"),
+        ("SELECT REGEXP_SUBSTR('ab12cd345', '[0-9]+', 1, 2), REGEXP_SUBSTR('ab12', '(a)(b)', 1, 1, 'c', 2) FROM DUAL",
+         "345,b"),
+        ("SELECT REGEXP_SUBSTR('abc', 'x') FROM DUAL", "-"),
+        ("SELECT REGEXP_COUNT('x', '(') FROM DUAL", "ORA-12725")]:
+    q(sql, expected)
+
 with open(__file__.replace("differential.py", "differential.txt"), "w", encoding="utf-8") as f:
     f.write("\n".join(out) + "\n")
 print(len([line for line in out if line.startswith("Q")]), "statements")
