@@ -269,16 +269,6 @@ void OraConcat(sqlite3_context* context, int, sqlite3_value** argv) {
     ResultText(context, ConcatText(argv[0]) + ConcatText(argv[1]));
 }
 
-// The divisor of "/": a zero divisor is an error, as on the server.
-void OraDivisor(sqlite3_context* context, int, sqlite3_value** argv) {
-    double number = 0;
-    if (sqlite3_value_type(argv[0]) != SQLITE_NULL && NumberOf(argv[0], number) && number == 0) {
-        ResultError(context, 1476);
-        return;
-    }
-    sqlite3_result_value(context, argv[0]);
-}
-
 // Length in bytes of the CP932 text of a value.
 void LengthB(sqlite3_context* context, int, sqlite3_value** argv) {
     if (sqlite3_value_type(argv[0]) == SQLITE_NULL) {
@@ -383,31 +373,18 @@ void NoCycle(sqlite3_context* context, int, sqlite3_value** argv) {
 }
 
 constexpr FunctionRule kFunctions[] = {
-    {"SYSDATE", 0, Sysdate, false},
-    {"NVL", 2, Nvl, true},
-    {"NVL2", 3, Nvl2, true},
-    {"DECODE", -1, Decode, true},
-    {"TO_DATE", 1, ToDate, true},
-    {"TO_DATE", 2, ToDate, true},
-    {"TO_CHAR", 1, ToChar, true},
-    {"TO_CHAR", 2, ToChar, true},
-    {"TO_NUMBER", 1, ToNumber, true},
-    {"TO_NUMBER", 2, ToNumber, true},
-    {"TO_DATE", 3, ToDate, true},
-    {"MOD", 2, Mod, true},
-    {"TRUNC", 1, Trunc, true},
-    {"TRUNC", 2, Trunc, true},
-    {"CONCAT", 2, Concat, true},
-    {"ORA_ADD", 2, OraAdd, true},
-    {"ORA_USER", 0, User, false},
-    {"ORA_NOCYCLE", 2, NoCycle, true},
-    {"ORA_UID", 0, Uid, true},
-    {"ORA_SYS_CONTEXT", 2, SysContext, false},
-    {"ORA_SUB", 2, OraSub, true},
-    {"ORA_CONCAT", 2, OraConcat, true},
-    {"ORA_DIVISOR", 1, OraDivisor, true},
-    {"LENGTHB", 1, LengthB, true},
-    {"ADD_MONTHS", 2, AddMonths, true},
+    {"SYSDATE", 0, Sysdate, false},   {"NVL", 2, Nvl, true},
+    {"NVL2", 3, Nvl2, true},          {"DECODE", -1, Decode, true},
+    {"TO_DATE", 1, ToDate, true},     {"TO_DATE", 2, ToDate, true},
+    {"TO_CHAR", 1, ToChar, true},     {"TO_CHAR", 2, ToChar, true},
+    {"TO_NUMBER", 1, ToNumber, true}, {"TO_NUMBER", 2, ToNumber, true},
+    {"TO_DATE", 3, ToDate, true},     {"MOD", 2, Mod, true},
+    {"TRUNC", 1, Trunc, true},        {"TRUNC", 2, Trunc, true},
+    {"CONCAT", 2, Concat, true},      {"ORA_ADD", 2, OraAdd, true},
+    {"ORA_USER", 0, User, false},     {"ORA_NOCYCLE", 2, NoCycle, true},
+    {"ORA_UID", 0, Uid, true},        {"ORA_SYS_CONTEXT", 2, SysContext, false},
+    {"ORA_SUB", 2, OraSub, true},     {"ORA_CONCAT", 2, OraConcat, true},
+    {"LENGTHB", 1, LengthB, true},    {"ADD_MONTHS", 2, AddMonths, true},
     {"LAST_DAY", 1, LastDay, true},
 };
 
