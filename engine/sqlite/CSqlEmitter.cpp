@@ -1081,7 +1081,8 @@ CSqlType CSqlEmitter::Call(const CSqlExpr& expr, std::string& out) {
         Fail(expr.at, server ? 3001 : 100904, name);
         return CSqlType::Unknown;
     }
-    out += row->emitted.empty() ? row->name : row->emitted;
+    bool cut = name == "LISTAGG" && expr.truncateOnOverflow;
+    out += cut ? std::string_view("ORA_LISTAGG_CUT") : (row->emitted.empty() ? row->name : row->emitted);
     out += "(";
     if (expr.distinct) out += "DISTINCT ";
     if (expr.starArgument) out += "*";
@@ -1099,6 +1100,11 @@ CSqlType CSqlEmitter::Call(const CSqlExpr& expr, std::string& out) {
     if (name == "TO_NUMBER" && expr.args.size() == 1) out += ", " + std::to_string(expr.args[0]->at);
     if (name == "LISTAGG") {
         if (expr.args.size() == 1) out += ", NULL";
+        if (cut) {
+            std::string_view indicator = expr.overflowIndicator;
+            out += ", " + (indicator.empty() ? std::string("'...'") : std::string(indicator)) + ", " +
+                   (expr.overflowCount ? "1" : "0");
+        }
         for (const auto& item : expr.withinGroup) {
             out += ", ";
             Expr(item.expr, out);

@@ -741,6 +741,12 @@ bool CSqlParser::CallArguments(Expr& call) {
         do {
             Expr* arg = nullptr;
             if (!Expression(arg)) return false;
+            call.args.push_back(arg);
+            if (Is("ON") && Is("OVERFLOW", 1)) {
+                if (!Overflow(call)) return false;
+                break;
+            }
+            call.args.pop_back();
             if (Is("USING") || Is("AS") || Is("FROM") || Is("ON"))
                 return Refuse(std::string(call.text) + " (" + std::string(TokenText(m_k)) + ")");
             call.args.push_back(arg);
@@ -755,6 +761,20 @@ bool CSqlParser::CallArguments(Expr& call) {
     if (Is("KEEP")) return Refuse("KEEP (DENSE_RANK ...)");
     if (Is("IGNORE") || Is("RESPECT")) return Refuse("IGNORE NULLS");
     if (Accept("OVER")) return Over(call);
+    return true;
+}
+
+bool CSqlParser::Overflow(Expr& call) {
+    m_k += 2;
+    if (Accept("ERROR")) return true;
+    if (!Expect("TRUNCATE")) return false;
+    call.truncateOnOverflow = true;
+    if (!AtEnd() && m_tokens[m_k].kind == Kind::String) call.overflowIndicator = TokenText(m_k++);
+    if (Accept("WITHOUT")) {
+        call.overflowCount = false;
+        return Expect("COUNT");
+    }
+    if (Accept("WITH")) return Expect("COUNT");
     return true;
 }
 

@@ -57,6 +57,10 @@ struct CSqlExpr {
     std::vector<OrderItem> windowOrder;
     // LISTAGG ... WITHIN GROUP (ORDER BY ...)
     std::vector<OrderItem> withinGroup;
+    // LISTAGG (... ON OVERFLOW TRUNCATE ['indicator'] [WITH|WITHOUT COUNT]).
+    bool truncateOnOverflow = false;
+    std::string_view overflowIndicator;
+    bool overflowCount = true;
 };
 
 struct CSqlFromItem {

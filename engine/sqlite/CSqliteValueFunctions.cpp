@@ -315,12 +315,32 @@ struct ListState {
     std::vector<ListEntry>* entries;
     std::string separator;
     bool descending;
+    // ON OVERFLOW TRUNCATE: the indicator, and whether the count follows it.
+    bool truncate = false;
+    std::string indicator;
+    bool count = true;
 };
 
+// The result of LISTAGG may hold this many bytes (VARCHAR2).
+constexpr std::size_t kListLimit = 4000;
+
+std::size_t Cp932Bytes(const std::string& utf8) {
+    return encoding::IsAscii(utf8) ? utf8.size() : encoding::Utf8ToCp932(utf8).size();
+}
+
+// ORA_LISTAGG(v [, separator [, key, descending]]) and ORA_LISTAGG_CUT(v,
+// separator, indicator, count [, key, descending]) for ON OVERFLOW TRUNCATE.
 void ListStep(sqlite3_context* context, int argc, sqlite3_value** argv) {
     auto** state = static_cast<ListState**>(sqlite3_aggregate_context(context, sizeof(ListState*)));
     if (state == nullptr) return sqlite3_result_error_nomem(context);
-    if (*state == nullptr) *state = new ListState{new std::vector<ListEntry>, {}, false};
+    bool cut = sqlite3_user_data(context) != nullptr;
+    if (*state == nullptr) {
+        *state = new ListState{new std::vector<ListEntry>, {}, false, cut, {}, true};
+        if (cut) {
+            (*state)->indicator = TextOf(argv[2]);
+            (*state)->count = sqlite3_value_int(argv[3]) != 0;
+        }
+    }
     if (IsNull(argv[0])) return;
     ListEntry entry;
     int type = sqlite3_value_type(argv[0]);
@@ -328,15 +348,44 @@ void ListStep(sqlite3_context* context, int argc, sqlite3_value** argv) {
                   : type == SQLITE_FLOAT ? CValueText::FromDouble(sqlite3_value_double(argv[0]))
                                          : TextOf(argv[0]);
     (*state)->separator = argc > 1 && !IsNull(argv[1]) ? TextOf(argv[1]) : std::string();
-    if (argc > 2) {
-        entry.keyNull = IsNull(argv[2]);
-        int keyType = sqlite3_value_type(argv[2]);
+    int keys = cut ? 4 : 2;
+    if (argc > keys) {
+        entry.keyNull = IsNull(argv[keys]);
+        int keyType = sqlite3_value_type(argv[keys]);
         entry.keyNumber = keyType == SQLITE_INTEGER || keyType == SQLITE_FLOAT;
-        entry.number = sqlite3_value_double(argv[2]);
-        entry.text = TextOf(argv[2]);
-        (*state)->descending = argc > 3 && sqlite3_value_int(argv[3]) != 0;
+        entry.number = sqlite3_value_double(argv[keys]);
+        entry.text = TextOf(argv[keys]);
+        (*state)->descending = argc > keys + 1 && sqlite3_value_int(argv[keys + 1]) != 0;
     }
     (*state)->entries->push_back(std::move(entry));
+}
+
+// The values joined, at most kListLimit bytes: false when they do not fit
+// and the list is not to be cut; cut, whole values are kept with the
+// separator, the indicator and the count of the values left out.
+bool JoinList(const ListState& state, std::string& out) {
+    const std::vector<ListEntry>& entries = *state.entries;
+    std::vector<std::pair<std::size_t, std::size_t>> marks;  // text size and bytes after each value
+    std::size_t bytes = 0;
+    std::size_t separator = Cp932Bytes(state.separator);
+    for (std::size_t k = 0; k < entries.size(); ++k) {
+        std::size_t add = (k > 0 ? separator : 0) + Cp932Bytes(entries[k].value);
+        if (bytes + add > kListLimit) break;
+        if (k > 0) out += state.separator;
+        out += entries[k].value;
+        bytes += add;
+        marks.emplace_back(out.size(), bytes);
+    }
+    if (marks.size() == entries.size()) return true;
+    if (!state.truncate) return false;
+    std::size_t kept = marks.size();
+    auto tail = [&](std::size_t left) {
+        return state.separator + state.indicator + (state.count ? "(" + std::to_string(left) + ")" : "");
+    };
+    while (kept > 0 && marks[kept - 1].second + Cp932Bytes(tail(entries.size() - kept)) > kListLimit) --kept;
+    out.resize(kept > 0 ? marks[kept - 1].first : 0);
+    out += tail(entries.size() - kept);
+    return true;
 }
 
 void ListFinal(sqlite3_context* context) {
@@ -352,13 +401,11 @@ void ListFinal(sqlite3_context* context) {
         return descending ? greater : less;
     });
     std::string out;
-    for (std::size_t k = 0; k < entries.size(); ++k) {
-        if (k > 0) out += (*state)->separator;
-        out += entries[k].value;
-    }
+    bool fits = JoinList(**state, out);
     bool none = entries.empty();
     delete (*state)->entries;
     delete *state;
+    if (!fits) return Raise(context, 1489, {}, -1);
     // Note: as on the server, an empty list (or only empty values) is NULL.
     if (none || out.empty()) return sqlite3_result_null(context);
     ResultText(context, out);
@@ -419,6 +466,12 @@ bool CSqliteValueFunctions::Register(sqlite3* db, CSqliteSession* session) {
     }
     for (int arguments : {1, 2, 4})
         if (sqlite3_create_function(db, "ORA_LISTAGG", arguments, SQLITE_UTF8, nullptr, nullptr, ListStep,
+                                    ListFinal) != SQLITE_OK)
+            return false;
+    // Note: the user data tells the cutting form apart.
+    static int cut = 1;
+    for (int arguments : {4, 6})
+        if (sqlite3_create_function(db, "ORA_LISTAGG_CUT", arguments, SQLITE_UTF8, &cut, nullptr, ListStep,
                                     ListFinal) != SQLITE_OK)
             return false;
     return true;

@@ -357,6 +357,32 @@ for sql, expected in [
         ("SELECT REGEXP_COUNT('x', '(') FROM DUAL", "ORA-12725")]:
     q(sql, expected)
 
+# 15. LISTAGG holds at most 4000 bytes: beyond them ORA-01489, or with ON
+# OVERFLOW TRUNCATE the whole values that fit with the separator, the
+# indicator and (WITH COUNT, the default) the count of values left out.
+def listagg(values, separator, indicator=None, count=True):
+    joined = separator.join(values)
+    if len(joined) <= 4000:
+        return joined
+    if indicator is None:
+        return "ORA-01489"
+    for kept in range(len(values), -1, -1):
+        tail = separator + indicator + ("(%d)" % (len(values) - kept) if count else "")
+        if len(separator.join(values[:kept])) + len(tail) <= 4000:
+            return separator.join(values[:kept]) + tail
+
+
+items = ["abcdefghij"] * 500
+base = "SELECT LISTAGG('abcdefghij', ','%s) WITHIN GROUP (ORDER BY LEVEL) FROM DUAL CONNECT BY LEVEL <= 500"
+for clause, indicator, count in [("", None, True), (" ON OVERFLOW ERROR", None, True),
+                                 (" ON OVERFLOW TRUNCATE", "...", True),
+                                 (" ON OVERFLOW TRUNCATE '~' WITHOUT COUNT", "~", False),
+                                 (" ON OVERFLOW TRUNCATE '[more]' WITH COUNT", "[more]", True)]:
+    answer = listagg(items, ",", indicator, count)
+    q("SELECT LENGTH(L), SUBSTR(L, -12) FROM (%s)" % (base % clause).replace("SELECT LISTAGG", "SELECT LISTAGG", 1)
+      .replace(" FROM DUAL CONNECT", " L FROM DUAL CONNECT"),
+      answer if answer.startswith("ORA-") else "%d,%s" % (len(answer), answer[-12:]))
+
 with open(__file__.replace("differential.py", "differential.txt"), "w", encoding="utf-8") as f:
     f.write("\n".join(out) + "\n")
 print(len([line for line in out if line.startswith("Q")]), "statements")
