@@ -253,6 +253,44 @@ void BM_InsertRatio(benchmark::State& state) {
 }
 BENCHMARK(BM_InsertRatio)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
 
+// A million NUMBER(12,2) amounts in database SUMS, and the same values as
+// REAL in a file of the stock shell.
+fs::path SumDatabases() {
+    static fs::path stock = [] {
+        const std::string rows = "WITH RECURSIVE C(N) AS (SELECT 1 UNION ALL SELECT N + 1 FROM C WHERE N < " +
+                                 std::to_string(kMillionRows) + ") SELECT (N * 7919 % 100000000) / 100";
+        fs::path script = Home() / "setup-sums.sql";
+        WriteFile(script, "CONNECT bench/bench@SUMS\nCREATE TABLE S (AMOUNT NUMBER(12,2));\nINSERT INTO S " +
+                              rows + " FROM C;\nCOMMIT;\nEXIT\n");
+        Run(std::string(TARVEX_BIN) + " --batch '" + script.string() + "' > /dev/null");
+        fs::path db = Home() / "stock-sums.sqlite";
+        Run("sqlite3 '" + db.string() + "' 'CREATE TABLE S (AMOUNT REAL); INSERT INTO S " + rows +
+            ".0 FROM C;'");
+        return db;
+    }();
+    return stock;
+}
+
+// SUM over the million amounts: exact decimal here, floating point in the shell.
+void BM_SumRatio(benchmark::State& state) {
+    fs::path db = SumDatabases();
+    fs::path script = Home() / "sum.sql";
+    WriteFile(script, "CONNECT bench/bench@SUMS\nSELECT SUM(AMOUNT) FROM S;\n");
+    for (auto _ : state) {
+        std::vector<double> ours;
+        std::vector<double> theirs;
+        for (int round = 0; round < kRounds; ++round) {
+            ours.push_back(
+                Millis(std::string(TARVEX_BIN) + " --batch '" + script.string() + "' > /dev/null"));
+            theirs.push_back(
+                Millis("sqlite3 '" + db.string() + "' 'SELECT SUM(AMOUNT) FROM S;' > /dev/null"));
+        }
+        Figures()["sum.ours"] = Median(ours);
+        Figures()["sum.shell"] = Median(theirs);
+    }
+}
+BENCHMARK(BM_SumRatio)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
+
 // A table M of kMillionRows rows and five columns in database MILLION.
 void MillionDatabase() {
     static bool made = [] {
@@ -356,6 +394,7 @@ void PrintSummary() {
     std::printf("\nSummary (tarvex / sqlite3 shell, whole process)\n");
     PrintRatio("query 100,000 rows x 5 columns to stdout", "query.ours", "query.shell");
     PrintRatio("script of 10,000 INSERTs + COMMIT", "insert.ours", "insert.shell");
+    PrintRatio("SUM of 1,000,000 NUMBER(12,2) (shell: REAL)", "sum.ours", "sum.shell");
     if (figures.count("BM_DescribeMillion/iterations:5/real_time"))
         std::printf("%-44s %6.3f ms\n", "DESCRIBE of a 1,000,000-row table",
                     figures["BM_DescribeMillion/iterations:5/real_time"]);

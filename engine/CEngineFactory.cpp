@@ -12,10 +12,10 @@ std::unique_ptr<CEngineConnection> CEngineFactory::Open(const std::string& datab
         const std::size_t end = databaseName.find_last_not_of(" \t");
         return COciConnection::Open(databaseName.substr(begin, end - begin + 1), user, password, error);
     }
-    return Open(databaseName, error);
+    return Open(databaseName, error, user);
 }
 
-std::unique_ptr<CEngineConnection> CEngineFactory::Open(const std::string& databaseName,
-                                                        CEngineError& error) {
-    return CSqliteConnection::Open(databaseName, error);
+std::unique_ptr<CEngineConnection> CEngineFactory::Open(const std::string& databaseName, CEngineError& error,
+                                                        const std::string& user) {
+    return CSqliteConnection::Open(databaseName, error, CSqliteConnection::kDefaultBusyTimeoutMs, user);
 }

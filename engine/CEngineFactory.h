@@ -15,6 +15,8 @@ public:
     static std::unique_ptr<CEngineConnection> Open(const std::string& databaseName, const std::string& user,
                                                    const std::string& password, CEngineError& error);
     // The embedded engine only: "" is the default database, any other name
-    // a database file in the data directory (TARVEX_HOME).
-    static std::unique_ptr<CEngineConnection> Open(const std::string& databaseName, CEngineError& error);
+    // a database file in the data directory (TARVEX_HOME); `user` is the
+    // session's user (USER), not checked.
+    static std::unique_ptr<CEngineConnection> Open(const std::string& databaseName, CEngineError& error,
+                                                   const std::string& user = {});
 };

@@ -163,7 +163,7 @@ std::unique_ptr<CEngineCursor> COciConnection::OpenCursor(const std::string& sql
     m_env.Api().AttrSet(statement->Handle(), OCI_HTYPE_STMT, &prefetch, 0, OCI_ATTR_PREFETCH_ROWS,
                         m_errorHandle);
     if (!statement->Execute(0, describeOnly ? OCI_DESCRIBE_ONLY : OCI_DEFAULT)) return nullptr;
-    auto cursor = std::make_unique<COciCursor>(std::move(statement), describeOnly);
+    auto cursor = std::make_unique<COciCursor>(std::move(statement), describeOnly, &m_busy);
     if (!cursor->Describe()) return nullptr;
     return cursor;
 }
@@ -205,7 +205,7 @@ std::unique_ptr<CEngineCursor> COciConnection::TakeCursorVariable(const std::str
     ub4 prefetch = COciCursor::kFetchRows;
     m_env.Api().AttrSet(statement->Handle(), OCI_HTYPE_STMT, &prefetch, 0, OCI_ATTR_PREFETCH_ROWS,
                         m_errorHandle);
-    auto cursor = std::make_unique<COciCursor>(std::move(statement), false);
+    auto cursor = std::make_unique<COciCursor>(std::move(statement), false, &m_busy);
     if (cursor->Describe()) return cursor;
     error = m_error;
     return nullptr;

@@ -84,8 +84,8 @@ int COciCursor::ServerType(ub2 dataType) {
     return dataType;
 }
 
-COciCursor::COciCursor(std::unique_ptr<COciStatement> statement, bool describeOnly)
-    : m_statement(std::move(statement)), m_describeOnly(describeOnly) {}
+COciCursor::COciCursor(std::unique_ptr<COciStatement> statement, bool describeOnly, std::atomic<bool>* busy)
+    : m_statement(std::move(statement)), m_describeOnly(describeOnly), m_busy(busy) {}
 
 bool COciCursor::Describe() {
     const Api& api = m_statement->Env().Api();
@@ -155,8 +155,10 @@ bool COciCursor::FetchArray() {
     m_rowsInBuffer = 0;
     m_nextRow = 0;
     const Api& api = m_statement->Env().Api();
+    if (m_busy != nullptr) *m_busy = true;
     sword status = api.StmtFetch2(m_statement->Handle(), m_statement->ErrorHandle(), kFetchRows,
                                   OCI_FETCH_NEXT, 0, OCI_DEFAULT);
+    if (m_busy != nullptr) *m_busy = false;
     if (status == OCI_ERROR || status == OCI_INVALID_HANDLE) {
         m_statement->Fail(status);
         return false;

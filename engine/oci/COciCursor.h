@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <memory>
 #include <vector>
 
@@ -14,7 +15,10 @@ public:
     static constexpr oci::ub4 kFetchRows = 100;
 
     // Describes the executed statement; false (error set) when it cannot.
-    COciCursor(std::unique_ptr<COciStatement> statement, bool describeOnly);
+    // `busy` (the connection's) is raised while a fetch runs, so that a
+    // break reaches a fetch as it reaches an execute.
+    COciCursor(std::unique_ptr<COciStatement> statement, bool describeOnly,
+               std::atomic<bool>* busy = nullptr);
     bool Describe();
 
     const std::vector<CEngineColumn>& Columns() const override { return m_columns; }
@@ -44,4 +48,5 @@ private:
     std::size_t m_rowsInBuffer = 0;
     std::size_t m_nextRow = 0;
     bool m_finished = false;
+    std::atomic<bool>* m_busy;
 };

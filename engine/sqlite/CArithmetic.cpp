@@ -135,14 +135,16 @@ private:
 
 namespace {
 
+// "a / b" becomes "ORA_DIV(a, b)", the dividend being the product before it.
 void MarkDivisions(const Walker& walker, std::size_t n, CArithmetic::Edits& edits) {
     for (std::size_t k = 1; k < n; ++k) {
         if (!walker.IsDivision(k)) continue;
-        edits.replaced[k] = true;
-        edits.replacement[k] = "*1.0/";
+        std::size_t start = walker.ProductStart(k - 1);
         std::size_t end = walker.DivisorEnd(k);
-        if (end == kNone) continue;
-        edits.before[k + 1] += "ORA_DIVISOR(";
+        if (start == kNone || end == kNone) continue;
+        edits.before[start] += "ORA_DIV(";
+        edits.replaced[k] = true;
+        edits.replacement[k] = ",";
         edits.after[end] += ")";
     }
 }
@@ -181,7 +183,8 @@ CArithmetic::Edits CArithmetic::Find(std::string_view text, const std::vector<To
             edits.after[end] += ")";
             at = end + 1;
         }
-        if (start != kNone) edits.before[start] += opening;
+        // Note: a sum starting with a quotient holds it, so it opens first.
+        if (start != kNone) edits.before[start].insert(0, opening);
         // Note: scanning goes on inside the operands, for the chains nested there.
         k += first.length;
     }

@@ -12,8 +12,8 @@
 // precedence, left to right, below "*" and "/") become nested calls of the
 // engine functions ORA_ADD, ORA_SUB and ORA_CONCAT, which add days to dates,
 // subtract dates and concatenate with NULL as empty text, as the server does.
-// Division divides exactly ("a / b" becomes "a *1.0/ ORA_DIVISOR(b)") and
-// fails on a zero divisor. An expression whose operands cannot be told apart
+// Division divides exactly ("a / b" becomes "ORA_DIV(a , b)") and fails on
+// a zero divisor. An expression whose operands cannot be told apart
 // (such as a CASE expression) is left to the engine's own operators.
 class CArithmetic {
 public:

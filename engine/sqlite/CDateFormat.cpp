@@ -1,5 +1,6 @@
 #include "engine/sqlite/CDateFormat.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <ctime>
@@ -8,7 +9,25 @@
 
 namespace {
 
-enum class Element { Year4, Year2, YearRR, Month, MonthName, Day, Hour24, Hour12, Minute, Second, Meridian };
+enum class Element {
+    Year4,
+    Year2,
+    YearRR,
+    Month,
+    MonthName,
+    MonthAbbreviation,
+    Day,
+    DayName,
+    DayAbbreviation,
+    Hour24,
+    Hour12,
+    Minute,
+    Second,
+    Fraction,
+    Radix,
+    Meridian,
+    FillMode
+};
 
 struct ElementRule {
     std::string_view name;
@@ -18,22 +37,56 @@ struct ElementRule {
 
 // Note: longer names come before the names they begin with.
 constexpr ElementRule kElements[] = {
-    {"YYYY", Element::Year4, 4},  {"RRRR", Element::Year4, 4},    {"HH24", Element::Hour24, 2},
-    {"HH12", Element::Hour12, 2}, {"MON", Element::MonthName, 3}, {"HH", Element::Hour12, 2},
-    {"YY", Element::Year2, 2},    {"RR", Element::YearRR, 2},     {"MM", Element::Month, 2},
-    {"DD", Element::Day, 2},      {"MI", Element::Minute, 2},     {"SS", Element::Second, 2},
-    {"AM", Element::Meridian, 2}, {"PM", Element::Meridian, 2},
+    {"YYYY", Element::Year4, 4},  {"RRRR", Element::Year4, 4},      {"HH24", Element::Hour24, 2},
+    {"HH12", Element::Hour12, 2}, {"MONTH", Element::MonthName, 0}, {"MON", Element::MonthAbbreviation, 0},
+    {"HH", Element::Hour12, 2},   {"YY", Element::Year2, 2},        {"RR", Element::YearRR, 2},
+    {"MM", Element::Month, 2},    {"DAY", Element::DayName, 0},     {"DY", Element::DayAbbreviation, 0},
+    {"DD", Element::Day, 2},      {"MI", Element::Minute, 2},       {"SS", Element::Second, 2},
+    {"FF", Element::Fraction, 9}, {"X", Element::Radix, 0},         {"AM", Element::Meridian, 2},
+    {"PM", Element::Meridian, 2}, {"A.M.", Element::Meridian, 2},   {"P.M.", Element::Meridian, 2},
+    {"FM", Element::FillMode, 0},
 };
 
-constexpr std::string_view kMonthNames[] = {"JAN", "FEB", "MAR", "APR", "MAY", "JUN",
-                                            "JUL", "AUG", "SEP", "OCT", "NOV", "DEC"};
+// Month and day names of a language (UTF-8), Sunday first.
+struct LanguageNames {
+    std::string_view months[12];
+    std::string_view monthAbbreviations[12];
+    std::string_view days[7];
+    std::string_view dayAbbreviations[7];
+    std::string_view am;
+    std::string_view pm;
+};
+
+constexpr LanguageNames kJapanese = {
+    {"1月", "2月", "3月", "4月", "5月", "6月", "7月", "8月", "9月", "10月", "11月", "12月"},
+    {"1月", "2月", "3月", "4月", "5月", "6月", "7月", "8月", "9月", "10月", "11月", "12月"},
+    {"日曜日", "月曜日", "火曜日", "水曜日", "木曜日", "金曜日", "土曜日"},
+    {"日", "月", "火", "水", "木", "金", "土"},
+    "午前",
+    "午後",
+};
+
+constexpr LanguageNames kAmerican = {
+    {"JANUARY", "FEBRUARY", "MARCH", "APRIL", "MAY", "JUNE", "JULY", "AUGUST", "SEPTEMBER", "OCTOBER",
+     "NOVEMBER", "DECEMBER"},
+    {"JAN", "FEB", "MAR", "APR", "MAY", "JUN", "JUL", "AUG", "SEP", "OCT", "NOV", "DEC"},
+    {"SUNDAY", "MONDAY", "TUESDAY", "WEDNESDAY", "THURSDAY", "FRIDAY", "SATURDAY"},
+    {"SUN", "MON", "TUE", "WED", "THU", "FRI", "SAT"},
+    "AM",
+    "PM",
+};
+
+const LanguageNames& NamesOf(CDateLanguage language) {
+    return language == CDateLanguage::American ? kAmerican : kJapanese;
+}
 
 char Upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 bool StartsWithNoCase(std::string_view text, std::size_t at, std::string_view word) {
     if (at + word.size() > text.size()) return false;
     for (std::size_t k = 0; k < word.size(); ++k)
-        if (Upper(text[at + k]) != word[k]) return false;
+        if (Upper(text[at + k]) != Upper(word[k])) return false;
     return true;
 }
 
@@ -60,9 +113,13 @@ bool ReadNumber(std::string_view text, std::size_t& at, int width, int& value) {
     return at > start;
 }
 
-std::string TwoDigits(int value) {
+// `value` in `width` digits, or without leading zeros in fill mode.
+std::string Digits(int value, int width, bool fill) {
     char buffer[16];
-    std::snprintf(buffer, sizeof buffer, "%02d", value);
+    if (fill)
+        std::snprintf(buffer, sizeof buffer, "%d", value);
+    else
+        std::snprintf(buffer, sizeof buffer, "%0*d", width, value);
     return buffer;
 }
 
@@ -70,41 +127,109 @@ struct ParseState {
     CDateTime value;
     bool pm = false;
     bool hour12 = false;
+    CDateLanguage language = CDateLanguage::Japanese;
 };
+
+// The longest of `names` that the text at `at` starts with (any case); its
+// index, or -1.
+int ReadName(std::string_view text, std::size_t& at, const std::string_view* names, int count) {
+    int found = -1;
+    std::size_t longest = 0;
+    for (int k = 0; k < count; ++k)
+        if (names[k].size() > longest && StartsWithNoCase(text, at, names[k])) {
+            found = k;
+            longest = names[k].size();
+        }
+    at += longest;
+    return found;
+}
+
+// A month by name or abbreviation, as MM, MON and MONTH all take them.
+bool ReadMonthName(std::string_view text, std::size_t& at, ParseState& state) {
+    const LanguageNames& names = NamesOf(state.language);
+    std::size_t start = at;
+    int month = ReadName(text, at, names.months, 12);
+    std::size_t afterName = at;
+    at = start;
+    int abbreviation = ReadName(text, at, names.monthAbbreviations, 12);
+    if (month >= 0 && afterName >= at) {
+        at = afterName;
+        abbreviation = month;
+    }
+    if (abbreviation < 0) return false;
+    state.value.month = abbreviation + 1;
+    return true;
+}
+
+// Two digits of a year, or four (then the year as written).
+int ReadYear(std::string_view text, std::size_t& at, int& digits) {
+    std::size_t start = at;
+    int number = 0;
+    ReadNumber(text, at, 4, number);
+    digits = static_cast<int>(at - start);
+    return number;
+}
 
 bool ReadElement(const ElementRule& rule, std::string_view text, std::size_t& at, ParseState& state) {
     CDateTime& v = state.value;
-    if (rule.element == Element::Meridian) {
-        if (StartsWithNoCase(text, at, "PM"))
-            state.pm = true;
-        else if (!StartsWithNoCase(text, at, "AM"))
-            return false;
-        at += 2;
+    const LanguageNames& names = NamesOf(state.language);
+    switch (rule.element) {
+        case Element::Meridian: {
+            bool ampm = false;
+            for (std::string_view pm : {names.pm, std::string_view("PM"), std::string_view("P.M.")})
+                if (!ampm && StartsWithNoCase(text, at, pm)) {
+                    state.pm = ampm = true;
+                    at += pm.size();
+                }
+            for (std::string_view am : {names.am, std::string_view("AM"), std::string_view("A.M.")})
+                if (!ampm && StartsWithNoCase(text, at, am)) {
+                    ampm = true;
+                    at += am.size();
+                }
+            return ampm;
+        }
+        case Element::MonthName:
+        case Element::MonthAbbreviation:
+            return ReadMonthName(text, at, state);
+        case Element::DayName:
+        case Element::DayAbbreviation: {
+            // Note: the day's name is read and checked by nothing, as the server reads it.
+            std::size_t start = at;
+            if (ReadName(text, at, names.days, 7) >= 0) return true;
+            at = start;
+            return ReadName(text, at, names.dayAbbreviations, 7) >= 0;
+        }
+        case Element::Radix:
+            if (at < text.size() && text[at] == '.') ++at;
+            return true;
+        case Element::FillMode:
+            return true;
+        default:
+            break;
+    }
+    if (rule.element == Element::Month && at < text.size() && !IsDigit(text[at]))
+        return ReadMonthName(text, at, state);
+    int number = 0;
+    std::size_t start = at;
+    if (rule.element == Element::Year2 || rule.element == Element::YearRR) {
+        int digits = 0;
+        number = ReadYear(text, at, digits);
+        if (digits == 0) return false;
+        if (digits > 2)
+            v.year = number;
+        else
+            v.year = rule.element == Element::Year2 || number < 50 ? 2000 + number : 1900 + number;
         return true;
     }
-    if (rule.element == Element::MonthName) {
-        for (int m = 0; m < 12; ++m)
-            if (StartsWithNoCase(text, at, kMonthNames[m])) {
-                v.month = m + 1;
-                at += 3;
-                return true;
-            }
-        return false;
-    }
-    int number = 0;
     if (!ReadNumber(text, at, rule.width, number)) return false;
     switch (rule.element) {
         case Element::Year4:
             v.year = number;
             break;
-        case Element::Year2:
-            v.year = 2000 + number;
-            break;
-        case Element::YearRR:
-            v.year = number < 50 ? 2000 + number : 1900 + number;
-            break;
         case Element::Month:
             v.month = number;
+            // Note: a month written "7月" is read with MM too.
+            if (state.language == CDateLanguage::Japanese && text.substr(at, 3) == "月") at += 3;
             break;
         case Element::Day:
             v.day = number;
@@ -122,38 +247,75 @@ bool ReadElement(const ElementRule& rule, std::string_view text, std::size_t& at
         case Element::Second:
             v.second = number;
             break;
+        case Element::Fraction:
+            for (std::size_t digits = at - start; digits < 9; ++digits) number *= 10;
+            v.nanos = number;
+            break;
         default:
             break;
     }
     return true;
 }
 
-std::string WriteElement(const ElementRule& rule, const CDateTime& v) {
+// A name in the case the element is written in: "MONTH" upper, "Month"
+// capitalised, "month" lower (names that are not ASCII stay as they are).
+std::string Cased(std::string_view name, std::string_view element) {
+    std::string out(name);
+    bool lowerFirst = !element.empty() && element[0] >= 'a' && element[0] <= 'z';
+    bool lowerRest = element.size() > 1 && element[1] >= 'a' && element[1] <= 'z';
+    for (std::size_t k = 0; k < out.size(); ++k)
+        out[k] = (k == 0 ? lowerFirst : lowerRest) ? Lower(out[k]) : out[k];
+    return out;
+}
+
+// A name padded to the longest of its list, unless in fill mode.
+std::string Padded(std::string_view name, const std::string_view* names, int count, bool fill) {
+    std::string out(name);
+    if (fill) return out;
+    std::size_t longest = 0;
+    for (int k = 0; k < count; ++k) longest = std::max(longest, names[k].size());
+    out.append(longest - std::min(longest, name.size()), ' ');
+    return out;
+}
+
+int WeekDay(const CDateTime& v);
+
+std::string WriteElement(const ElementRule& rule, std::string_view written, const CDateTime& v,
+                         const LanguageNames& names, bool fill) {
     switch (rule.element) {
-        case Element::Year4: {
-            char buffer[16];
-            std::snprintf(buffer, sizeof buffer, "%04d", v.year);
-            return buffer;
-        }
+        case Element::Year4:
+            return Digits(v.year, 4, false);
         case Element::Year2:
         case Element::YearRR:
-            return TwoDigits(v.year % 100);
+            return Digits(v.year % 100, 2, false);
         case Element::Month:
-            return TwoDigits(v.month);
+            return Digits(v.month, 2, fill);
         case Element::MonthName:
-            return std::string(kMonthNames[(v.month + 11) % 12]);
+            return Cased(Padded(names.months[(v.month + 11) % 12], names.months, 12, fill), written);
+        case Element::MonthAbbreviation:
+            return Cased(names.monthAbbreviations[(v.month + 11) % 12], written);
         case Element::Day:
-            return TwoDigits(v.day);
+            return Digits(v.day, 2, fill);
+        case Element::DayName:
+            return Cased(Padded(names.days[WeekDay(v)], names.days, 7, fill), written);
+        case Element::DayAbbreviation:
+            return Cased(names.dayAbbreviations[WeekDay(v)], written);
         case Element::Hour24:
-            return TwoDigits(v.hour);
+            return Digits(v.hour, 2, fill);
         case Element::Hour12:
-            return TwoDigits(v.hour % 12 == 0 ? 12 : v.hour % 12);
+            return Digits(v.hour % 12 == 0 ? 12 : v.hour % 12, 2, fill);
         case Element::Minute:
-            return TwoDigits(v.minute);
+            return Digits(v.minute, 2, fill);
         case Element::Second:
-            return TwoDigits(v.second);
+            return Digits(v.second, 2, fill);
+        case Element::Fraction:
+            return Digits(v.nanos, 9, false);
+        case Element::Radix:
+            return ".";
         case Element::Meridian:
-            return v.hour < 12 ? "AM" : "PM";
+            return std::string(v.hour < 12 ? names.am : names.pm);
+        case Element::FillMode:
+            return {};
     }
     return {};
 }
@@ -194,6 +356,12 @@ CDateTime CivilFromDays(long long days) {
     out.month = static_cast<int>(shifted < 10 ? shifted + 3 : shifted - 9);
     out.year = static_cast<int>(yearOfEra + era * 400 + (out.month <= 2 ? 1 : 0));
     return out;
+}
+
+// 0 for Sunday ... 6 for Saturday (1970-01-01 was a Thursday).
+int WeekDay(const CDateTime& v) {
+    long long days = DaysFromCivil(v.year, v.month, v.day);
+    return static_cast<int>(((days + 4) % 7 + 7) % 7);
 }
 
 long long SecondsOf(const CDateTime& v) {
@@ -237,19 +405,23 @@ double CDateFormat::DaysBetween(const CDateTime& later, const CDateTime& earlier
 bool CDateFormat::IsValid(const CDateTime& v) {
     return v.year >= 1 && v.year <= 9999 && v.month >= 1 && v.month <= 12 && v.day >= 1 &&
            v.day <= DaysInMonth(v.year, v.month) && v.hour >= 0 && v.hour <= 23 && v.minute >= 0 &&
-           v.minute <= 59 && v.second >= 0 && v.second <= 59;
+           v.minute <= 59 && v.second >= 0 && v.second <= 59 && v.nanos >= 0 && v.nanos <= 999999999;
 }
 
 bool CDateFormat::ParseStored(std::string_view text, CDateTime& value) {
     std::string error;
-    std::string_view format = text.size() > 10 ? "YYYY-MM-DD HH24:MI:SS" : "YYYY-MM-DD";
+    std::string_view format = text.size() > 19   ? "YYYY-MM-DD HH24:MI:SS.FF9"
+                              : text.size() > 10 ? "YYYY-MM-DD HH24:MI:SS"
+                                                 : "YYYY-MM-DD";
     return Parse(text, format, value, error);
 }
 
 std::string CDateFormat::ToStored(const CDateTime& v) {
-    char buffer[32];
+    char buffer[48];
     std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d %02d:%02d:%02d", v.year, v.month, v.day, v.hour,
                   v.minute, v.second);
+    // Note: a time with fractional seconds keeps them (a TIMESTAMP's value).
+    if (v.nanos != 0) std::snprintf(buffer + 19, sizeof buffer - 19, ".%09d", v.nanos);
     return buffer;
 }
 
@@ -257,26 +429,46 @@ CDateTime CDateFormat::Now() {
     std::time_t now = std::time(nullptr);
     std::tm local{};
     localtime_r(&now, &local);
-    return CDateTime{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
-                     local.tm_hour,        local.tm_min,     local.tm_sec};
+    return CDateTime{
+        local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec, 0};
 }
 
-bool CDateFormat::Parse(std::string_view text, std::string_view format, CDateTime& value,
-                        std::string& error) {
+bool CDateFormat::LanguageNamed(std::string_view name, CDateLanguage& language) {
+    if (StartsWithNoCase(name, 0, "JAPANESE") && name.size() == 8) {
+        language = CDateLanguage::Japanese;
+        return true;
+    }
+    for (std::string_view english : {"AMERICAN", "ENGLISH"})
+        if (name.size() == english.size() && StartsWithNoCase(name, 0, english)) {
+            language = CDateLanguage::American;
+            return true;
+        }
+    return false;
+}
+
+bool CDateFormat::Parse(std::string_view text, std::string_view format, CDateTime& value, std::string& error,
+                        CDateLanguage language) {
     CDateTime now = Now();
     ParseState state;
-    state.value = CDateTime{now.year, now.month, 1, 0, 0, 0};
+    state.language = language;
+    state.value = CDateTime{now.year, now.month, 1, 0, 0, 0, 0};
     std::size_t at = 0;
     std::size_t f = 0;
+    auto mismatch = [&] {
+        error =
+            "date \"" + std::string(text) + "\" does not match the format \"" + std::string(format) + "\"";
+        return false;
+    };
     while (f < format.size()) {
         if (const ElementRule* rule = ElementAt(format, f)) {
             while (at < text.size() && text[at] == ' ') ++at;
-            if (!ReadElement(*rule, text, at, state)) {
-                error = "date \"" + std::string(text) + "\" does not match the format \"" +
-                        std::string(format) + "\"";
-                return false;
-            }
+            ElementRule read = *rule;
             f += rule->name.size();
+            // FF1 to FF9 read at most that many digits.
+            if (rule->element == Element::Fraction && f < format.size() && format[f] >= '1' &&
+                format[f] <= '9')
+                read.width = format[f++] - '0';
+            if (!ReadElement(read, text, at, state)) return mismatch();
         } else if (format[f] == '"') {
             std::size_t end = 0;
             at += Literal(format, f, end).size();
@@ -288,11 +480,7 @@ bool CDateFormat::Parse(std::string_view text, std::string_view format, CDateTim
         }
     }
     while (at < text.size() && text[at] == ' ') ++at;
-    if (at < text.size()) {
-        error =
-            "date \"" + std::string(text) + "\" does not match the format \"" + std::string(format) + "\"";
-        return false;
-    }
+    if (at < text.size()) return mismatch();
     if (state.hour12) {
         if (state.value.hour < 1 || state.value.hour > 12)
             state.value.hour = 99;
@@ -308,13 +496,24 @@ bool CDateFormat::Parse(std::string_view text, std::string_view format, CDateTim
 }
 
 bool CDateFormat::Format(const CDateTime& value, std::string_view format, std::string& out,
-                         std::string& error) {
+                         std::string& error, CDateLanguage language) {
     out.clear();
+    const LanguageNames& names = NamesOf(language);
+    bool fill = false;
     std::size_t f = 0;
     while (f < format.size()) {
         if (const ElementRule* rule = ElementAt(format, f)) {
-            out += WriteElement(*rule, value);
+            std::string_view written = format.substr(f, rule->name.size());
             f += rule->name.size();
+            if (rule->element == Element::FillMode) {
+                fill = !fill;
+                continue;
+            }
+            std::string text = WriteElement(*rule, written, value, names, fill);
+            if (rule->element == Element::Fraction && f < format.size() && format[f] >= '1' &&
+                format[f] <= '9')
+                text.resize(static_cast<std::size_t>(format[f++] - '0'));
+            out += text;
         } else if (format[f] == '"') {
             std::size_t end = 0;
             out += Literal(format, f, end);

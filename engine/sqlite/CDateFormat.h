@@ -11,11 +11,22 @@ struct CDateTime {
     int hour = 0;
     int minute = 0;
     int second = 0;
+    // Fractional seconds, in nanoseconds (TIMESTAMP).
+    int nanos = 0;
 };
 
-// Date format models (TO_DATE, TO_CHAR): YYYY, RRRR, YY, RR, MM, MON, DD,
-// HH24, HH12, HH, MI, SS, AM/PM; other punctuation and "quoted text" are
-// copied (or, when reading, skipped). Elements are matched in any case.
+// The language of month and day names (NLS_DATE_LANGUAGE).
+enum class CDateLanguage { Japanese, American };
+
+// Date format models (TO_DATE, TO_TIMESTAMP, TO_CHAR): YYYY, RRRR, YY, RR,
+// MM, MONTH, MON, DD, DAY, DY, HH24, HH12, HH, MI, SS, FF and FF1..FF9, X,
+// AM/PM and FM; other punctuation and "quoted text" are copied (or, when
+// reading, skipped). Elements are matched in any case; names are written in
+// the case of the element (Month, MONTH, month) and the given language.
+// Reading follows the server's matching rules: MM also takes a month's name
+// or abbreviation, MON its name, MONTH its abbreviation, YY and RR four
+// digits; names are read in any case. Text is UTF-8 (names of JAPANESE
+// are not ASCII).
 class CDateFormat {
 public:
     // "YYYY-MM-DD" with an optional " HH:MM:SS".
@@ -24,8 +35,13 @@ public:
     static CDateTime Now();
 
     // Reads `text` by `format`; false with a message in `error`.
-    static bool Parse(std::string_view text, std::string_view format, CDateTime& value, std::string& error);
-    static bool Format(const CDateTime& value, std::string_view format, std::string& out, std::string& error);
+    static bool Parse(std::string_view text, std::string_view format, CDateTime& value, std::string& error,
+                      CDateLanguage language = CDateLanguage::Japanese);
+    static bool Format(const CDateTime& value, std::string_view format, std::string& out, std::string& error,
+                       CDateLanguage language = CDateLanguage::Japanese);
+    // The language NLS_DATE_LANGUAGE names (AMERICAN, ENGLISH, JAPANESE);
+    // false for another name.
+    static bool LanguageNamed(std::string_view name, CDateLanguage& language);
 
     static bool IsValid(const CDateTime& value);
 

@@ -1,5 +1,6 @@
 #include "engine/sqlite/CLiteralStore.h"
 
+#include "engine/sqlite/CSqlScanner.h"
 #include "engine/sqlite/CSqliteValueFunctions.h"
 #include "engine/sqlite/CValueText.h"
 #include "text/Cp932.h"
@@ -11,14 +12,14 @@ using Outcome = CLiteralStore::Outcome;
 
 Outcome TakeNumber(const CSqliteCatalog::Column& column, std::string_view literal,
                    CLiteralStore::Value& value, CLiteralStore::Refusal& refusal) {
-    std::string digits(literal);
-    if (digits.front() == '.') digits.insert(digits.begin(), '0');
-    if (!CSqliteValueFunctions::FitNumber(digits, column.precision, column.scale)) {
+    CDecimal number;
+    if (!CDecimal::FromText(literal, number)) return Outcome::NotTaken;
+    if (!CSqliteValueFunctions::FitNumber(number, column.precision, column.scale)) {
         refusal.code = 1438;
         return Outcome::Refused;
     }
-    value.real = !CValueText::ParseInteger(digits, value.integer);
-    value.text = std::move(digits);
+    value.real = !number.ToInteger(value.integer);
+    value.text = number.ToText();
     value.number = true;
     return Outcome::Stored;
 }
@@ -61,7 +62,8 @@ CLiteralStore::Outcome CLiteralStore::Take(const CSqliteCatalog::Column& column,
                                            std::string_view literal, Value& value, Refusal& refusal) {
     bool number = kind == CSqlExpr::Kind::Number && !HasExponent(literal);
     if (column.type == CSqlType::Number && number) return TakeNumber(column, literal, value, refusal);
-    bool text = kind == CSqlExpr::Kind::String && literal.size() > 2;
+    // Note: N'...' and q'[...]' are stored as expressions.
+    bool text = kind == CSqlExpr::Kind::String && literal.size() > 2 && CSqlScanner::IsPlainString(literal);
     if ((column.type != CSqlType::Text && column.type != CSqlType::Char) || !text) return Outcome::NotTaken;
     return TakeText(column, literal, value, refusal);
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "engine/sqlite/CDateFormat.h"
+#include "engine/sqlite/CSqlScanner.h"
 #include "text/Cp932.h"
 
 namespace {
@@ -14,6 +15,46 @@ std::string Upper(std::string_view text) {
 }
 
 bool IsText(CSqlType type) { return type == CSqlType::Text || type == CSqlType::Char; }
+
+CValueType TypeOfColumn(const CSqliteCatalog::Column& column) {
+    return CValueType{column.type, column.length, column.charSemantics};
+}
+
+// Functions whose text is as long as their first argument's, and those
+// whose text is one of their arguments'.
+constexpr std::string_view kLikeFirst[] = {"UPPER", "LOWER",  "INITCAP", "LTRIM", "RTRIM",
+                                           "TRIM",  "SUBSTR", "MIN",     "MAX"};
+constexpr std::string_view kOneOf[] = {"NVL", "COALESCE", "GREATEST", "LEAST"};
+
+// A number literal with more significant digits than a double holds.
+bool IsLongNumber(std::string_view literal) {
+    int digits = 0;
+    for (char c : literal) {
+        if (c == 'e' || c == 'E') break;
+        if (c >= '0' && c <= '9' && (digits > 0 || c != '0')) ++digits;
+    }
+    return digits > 15;
+}
+
+// An expression whose value the engine computes (arithmetic, a call, a
+// subquery) rather than reads from a column or the statement.
+bool IsComputed(const CSqlExpr& expr) {
+    using Kind = CSqlExpr::Kind;
+    switch (expr.kind) {
+        case Kind::Binary:
+        case Kind::Call:
+        case Kind::Subquery:
+        case Kind::Case:
+            return true;
+        case Kind::Number:
+            return IsLongNumber(expr.text);
+        case Kind::Unary:
+        case Kind::Row:
+            return expr.args.size() == 1 && IsComputed(*expr.args[0]);
+        default:
+            return false;
+    }
+}
 
 // How a function's result is typed.
 enum class Result { Number, Text, Date, FirstArgument, SecondArgument, Unknown };
@@ -66,11 +107,17 @@ constexpr FunctionRow kFunctions[] = {
     {"LAST_DAY", "", Result::Date},
     {"MONTHS_BETWEEN", "ORA_MONTHS_BETWEEN", Result::Number},
     {"COUNT", "", Result::Number},
-    {"SUM", "", Result::Number},
-    {"AVG", "", Result::Number},
+    {"SUM", "ORA_SUM", Result::Number},
+    {"AVG", "ORA_AVG", Result::Number},
     {"MIN", "", Result::FirstArgument},
     {"MAX", "", Result::FirstArgument},
     {"LISTAGG", "ORA_LISTAGG", Result::Text},
+    {"SYS_CONTEXT", "ORA_SYS_CONTEXT", Result::Text},
+    {"REGEXP_LIKE", "ORA_REGEXP_LIKE", Result::Number},
+    {"REGEXP_COUNT", "ORA_REGEXP_COUNT", Result::Number},
+    {"REGEXP_SUBSTR", "ORA_REGEXP_SUBSTR", Result::Text},
+    {"REGEXP_INSTR", "ORA_REGEXP_INSTR", Result::Number},
+    {"REGEXP_REPLACE", "ORA_REGEXP_REPLACE", Result::Text},
     {"ROW_NUMBER", "", Result::Number},
     {"RANK", "", Result::Number},
     {"DENSE_RANK", "", Result::Number},
@@ -91,7 +138,115 @@ const FunctionRow* FindFunction(std::string_view name) {
 }
 
 // Functions of the server the embedded engine refuses, by name prefix.
-constexpr std::string_view kRefusedPrefixes[] = {"XML", "JSON", "REGEXP_", "DBMS_", "UTL_", "SYS_"};
+constexpr std::string_view kRefusedPrefixes[] = {"XML",  "JSON", "REGEXP_", "DBMS_",
+                                                 "UTL_", "SYS_", "REGR_",   "STATS_"};
+
+// The server's single-row, aggregate and analytic functions the embedded
+// engine lacks: refused by name (ORA-03001), never taken for an unknown name.
+constexpr std::string_view kServerFunctions[] = {"ACOS",
+                                                 "APPROX_COUNT_DISTINCT",
+                                                 "ASCIISTR",
+                                                 "ASIN",
+                                                 "ATAN",
+                                                 "ATAN2",
+                                                 "BFILENAME",
+                                                 "BIN_TO_NUM",
+                                                 "BITAND",
+                                                 "CARDINALITY",
+                                                 "CHARTOROWID",
+                                                 "COLLECT",
+                                                 "COMPOSE",
+                                                 "CONVERT",
+                                                 "CORR",
+                                                 "COS",
+                                                 "COSH",
+                                                 "COVAR_POP",
+                                                 "COVAR_SAMP",
+                                                 "CUME_DIST",
+                                                 "CURRENT_TIMESTAMP",
+                                                 "CV",
+                                                 "DBTIMEZONE",
+                                                 "DECOMPOSE",
+                                                 "DEREF",
+                                                 "DUMP",
+                                                 "EMPTY_BLOB",
+                                                 "EMPTY_CLOB",
+                                                 "EXP",
+                                                 "FIRST",
+                                                 "FROM_TZ",
+                                                 "GROUP_ID",
+                                                 "GROUPING",
+                                                 "GROUPING_ID",
+                                                 "HEXTORAW",
+                                                 "ITERATION_NUMBER",
+                                                 "LAST",
+                                                 "LN",
+                                                 "LNNVL",
+                                                 "LOCALTIMESTAMP",
+                                                 "LOG",
+                                                 "MAKE_REF",
+                                                 "MEDIAN",
+                                                 "NANVL",
+                                                 "NCHR",
+                                                 "NEW_TIME",
+                                                 "NEXT_DAY",
+                                                 "NLS_INITCAP",
+                                                 "NLS_LOWER",
+                                                 "NLS_UPPER",
+                                                 "NLSSORT",
+                                                 "NTH_VALUE",
+                                                 "NUMTODSINTERVAL",
+                                                 "NUMTOYMINTERVAL",
+                                                 "ORA_HASH",
+                                                 "PERCENT_RANK",
+                                                 "PERCENTILE_CONT",
+                                                 "PERCENTILE_DISC",
+                                                 "POWERMULTISET",
+                                                 "PRESENTNNV",
+                                                 "PRESENTV",
+                                                 "PREVIOUS",
+                                                 "RATIO_TO_REPORT",
+                                                 "RAWTOHEX",
+                                                 "RAWTONHEX",
+                                                 "REF",
+                                                 "REFTOHEX",
+                                                 "REMAINDER",
+                                                 "ROWIDTOCHAR",
+                                                 "SCN_TO_TIMESTAMP",
+                                                 "SESSIONTIMEZONE",
+                                                 "SET",
+                                                 "SIN",
+                                                 "SINH",
+                                                 "SOUNDEX",
+                                                 "STANDARD_HASH",
+                                                 "STDDEV_POP",
+                                                 "STDDEV_SAMP",
+                                                 "TAN",
+                                                 "TANH",
+                                                 "TIMESTAMP_TO_SCN",
+                                                 "TO_BINARY_DOUBLE",
+                                                 "TO_BINARY_FLOAT",
+                                                 "TO_BLOB",
+                                                 "TO_CLOB",
+                                                 "TO_DSINTERVAL",
+                                                 "TO_LOB",
+                                                 "TO_MULTI_BYTE",
+                                                 "TO_NCHAR",
+                                                 "TO_NCLOB",
+                                                 "TO_SINGLE_BYTE",
+                                                 "TO_TIMESTAMP_TZ",
+                                                 "TO_YMINTERVAL",
+                                                 "TRANSLATE",
+                                                 "TREAT",
+                                                 "TZ_OFFSET",
+                                                 "UNISTR",
+                                                 "USERENV",
+                                                 "VALIDATE_CONVERSION",
+                                                 "VALUE",
+                                                 "VAR_POP",
+                                                 "VAR_SAMP",
+                                                 "VSIZE",
+                                                 "WIDTH_BUCKET"};
 
 std::string Quote(std::string_view text) {
     std::string out = "'";
@@ -151,14 +306,23 @@ bool CSqlEmitter::Fail(std::size_t at, int code, std::string_view name) {
     return false;
 }
 
+void CSqlEmitter::AddRowSource(std::string name, const std::vector<CSqliteCatalog::Column>& columns) {
+    if (m_scopes.empty()) m_scopes.emplace_back();
+    Source source;
+    source.name = std::move(name);
+    for (const auto& column : columns) source.columns.push_back(Typed{column.name, TypeOfColumn(column)});
+    source.known = true;
+    m_scopes.front().sources.push_back(std::move(source));
+}
+
 bool CSqlEmitter::Emit(const CSqlStatement& statement, std::string& out, Failure& failure) {
     m_catalog.Refresh();
     bool ok = false;
     switch (statement.kind) {
         case CSqlStatement::Kind::Select: {
-            std::vector<std::pair<std::string, CSqlType>> columns;
+            std::vector<Typed> columns;
             ok = Query(*statement.query, out, &columns);
-            for (const auto& column : columns) m_resultTypes.push_back(column.second);
+            for (const auto& column : columns) m_resultTypes.push_back(column.type);
             break;
         }
         case CSqlStatement::Kind::Insert:
@@ -176,8 +340,7 @@ bool CSqlEmitter::Emit(const CSqlStatement& statement, std::string& out, Failure
     return ok;
 }
 
-bool CSqlEmitter::Query(const CSqlSelect& query, std::string& out,
-                        std::vector<std::pair<std::string, CSqlType>>* columns) {
+bool CSqlEmitter::Query(const CSqlSelect& query, std::string& out, std::vector<Typed>* columns) {
     std::size_t ctes = m_ctes.size();
     if (!query.with.empty()) {
         out += "WITH ";
@@ -193,7 +356,7 @@ bool CSqlEmitter::Query(const CSqlSelect& query, std::string& out,
         out += " ";
     }
     bool ordered = !query.orderBy.empty();
-    std::vector<std::pair<std::string, CSqlType>> first;
+    std::vector<Typed> first;
     for (const CSqlSelect* block = &query; block != nullptr; block = block->next) {
         if (!Block(*block, out, block == &query ? &first : nullptr, ordered)) return false;
         if (block->next == nullptr) break;
@@ -232,7 +395,10 @@ bool CSqlEmitter::Query(const CSqlSelect& query, std::string& out,
 bool CSqlEmitter::OrderItems(const std::vector<CSqlExpr::OrderItem>& items, std::string& out) {
     for (std::size_t k = 0; k < items.size(); ++k) {
         if (k > 0) out += ", ";
-        Expr(items[k].expr, out);
+        std::string key;
+        CSqlType type = Expr(items[k].expr, key);
+        // Note: a computed number sorts on its exact value.
+        out += type == CSqlType::Number && IsComputed(*items[k].expr) ? "ORA_NUMKEY(" + key + ")" : key;
         AppendNulls(items[k], out);
     }
     return !m_failed;
@@ -250,14 +416,14 @@ bool CSqlEmitter::TableSource(const CSqlFromItem& item, Source& source, std::str
             return true;
         }
     if (upper == "DUAL" && item.table.size() == 1) {
-        source.columns = {{"DUMMY", CSqlType::Text}};
+        source.columns = {Typed{"DUMMY", CValueType{CSqlType::Text, 1, false}}};
         source.known = true;
         text = m_stored ? "(SELECT 'X' AS DUMMY) DUAL" : "DUAL";
         return true;
     }
     const auto* columns = m_catalog.Columns(Upper(name));
     if (columns == nullptr) return Fail(item.at, 942, upper);
-    for (const auto& column : *columns) source.columns.emplace_back(column.name, column.type);
+    for (const auto& column : *columns) source.columns.push_back(Typed{column.name, TypeOfColumn(column)});
     source.known = true;
     // Note: a schema before the name is the user's own; the file has one.
     text = std::string(name);
@@ -296,8 +462,7 @@ bool CSqlEmitter::UsesRownum(const CSqlExpr* expr) const {
     return false;
 }
 
-bool CSqlEmitter::Block(const CSqlSelect& block, std::string& out,
-                        std::vector<std::pair<std::string, CSqlType>>* columns, bool) {
+bool CSqlEmitter::Block(const CSqlSelect& block, std::string& out, std::vector<Typed>* columns, bool) {
     Scope scope;
     std::vector<std::string> sourceTexts;
     m_scopes.push_back(Scope{});
@@ -310,13 +475,20 @@ bool CSqlEmitter::Block(const CSqlSelect& block, std::string& out,
     for (const CSqlFromItem& item : block.from)
         scope.usingJoin = scope.usingJoin || !item.usingColumns.empty();
     m_scopes.back() = scope;
+    Level outerLevel = m_level;
+    m_level = Level::None;
+    if (block.connectBy != nullptr && !Hierarchy(block, sourceTexts)) {
+        m_scopes.pop_back();
+        m_level = outerLevel;
+        return false;
+    }
     bool rownum = UsesRownum(block.where) || UsesRownum(block.having);
     for (const auto& item : block.items) rownum = rownum || UsesRownum(item.expr);
     for (const auto& item : block.orderBy) rownum = rownum || UsesRownum(item.expr);
     if (rownum) m_scopes.back().rownumBlock = m_rownumBlocks++;
 
     out += block.distinct ? "SELECT DISTINCT " : "SELECT ";
-    std::vector<std::pair<std::string, CSqlType>> produced;
+    std::vector<Typed> produced;
     for (std::size_t k = 0; k < block.items.size(); ++k) {
         const CSqlSelectItem& item = block.items[k];
         if (k > 0) out += ", ";
@@ -329,6 +501,12 @@ bool CSqlEmitter::Block(const CSqlSelect& block, std::string& out,
                 produced.insert(produced.end(), source.columns.begin(), source.columns.end());
             }
             if (!found) return Fail(item.expr->at, 904, qualifier);
+            if (m_level == Level::Rows) {
+                // Note: the hierarchy's own columns stay out of "*".
+                for (std::size_t c = 0; c < m_scopes.back().sources[0].columns.size(); ++c)
+                    out += (c > 0 ? ", \"" : "\"") + m_scopes.back().sources[0].columns[c].name + "\"";
+                continue;
+            }
             out += item.expr->parts.empty() ? "*" : std::string(item.expr->parts[0]) + ".*";
             continue;
         }
@@ -359,7 +537,7 @@ bool CSqlEmitter::Block(const CSqlSelect& block, std::string& out,
             out += " AS \"" + name + "\"";
             name = Upper(name);
         }
-        produced.emplace_back(name, type);
+        produced.push_back(Typed{name, Describe(*item.expr, type)});
     }
     m_scopes.back().aliases = produced;
 
@@ -387,7 +565,7 @@ bool CSqlEmitter::Block(const CSqlSelect& block, std::string& out,
                 std::string column = Upper(mark->parts.back());
                 if (qualified ? sources[s].name == Upper(mark->parts[mark->parts.size() - 2]) : [&] {
                         for (const auto& c : sources[s].columns)
-                            if (c.first == column) return true;
+                            if (c.name == column) return true;
                         return false;
                     }()) {
                     index = static_cast<long>(s);
@@ -482,8 +660,117 @@ bool CSqlEmitter::Block(const CSqlSelect& block, std::string& out,
     }
     m_lastScope = m_scopes.back();
     m_scopes.pop_back();
+    m_level = outerLevel;
     if (columns != nullptr) *columns = std::move(produced);
     return !m_failed;
+}
+
+bool UsesPrior(const CSqlExpr* expr) {
+    if (expr == nullptr) return false;
+    if (expr->kind == CSqlExpr::Kind::Unary && expr->text == "PRIOR") return true;
+    for (const CSqlExpr* arg : expr->args)
+        if (UsesPrior(arg)) return true;
+    return false;
+}
+
+// The SYS_CONNECT_BY_PATH calls and CONNECT_BY_ROOT operators of `expr`.
+void PathsAndRoots(const CSqlExpr* expr, std::vector<const CSqlExpr*>& out) {
+    if (expr == nullptr) return;
+    bool root = expr->kind == CSqlExpr::Kind::Unary && expr->text == "CONNECT_BY_ROOT";
+    bool path = expr->kind == CSqlExpr::Kind::Call && expr->args.size() == 2 &&
+                Upper(expr->text) == "SYS_CONNECT_BY_PATH";
+    if (root || path) {
+        out.push_back(expr);
+        return;
+    }
+    for (const CSqlExpr* arg : expr->args) PathsAndRoots(arg, out);
+}
+
+CSqlType CSqlEmitter::HierarchyColumn(const CSqlExpr& expr, std::string& out) {
+    for (const auto& column : m_hierarchyColumns)
+        if (column.node == &expr && m_level == Level::Rows) {
+            out += column.name;
+            return column.type;
+        }
+    Fail(expr.at, 3001, expr.kind == CSqlExpr::Kind::Call ? "SYS_CONNECT_BY_PATH" : "CONNECT_BY_ROOT");
+    return CSqlType::Unknown;
+}
+
+// The columns the hierarchy carries for SYS_CONNECT_BY_PATH and
+// CONNECT_BY_ROOT: their values at the first rows and at each step.
+bool CSqlEmitter::CarriedColumns(const CSqlSelect& block, std::string& start, std::string& step) {
+    std::vector<const CSqlExpr*> nodes;
+    for (const auto& item : block.items) PathsAndRoots(item.expr, nodes);
+    PathsAndRoots(block.where, nodes);
+    for (const CSqlExpr* node : nodes) {
+        std::string name = "TARVEX_X" + std::to_string(m_hierarchyColumns.size());
+        std::string first;
+        std::string next;
+        m_level = Level::Start;
+        CSqlType type = Expr(node->args[0], first);
+        if (node->kind == CSqlExpr::Kind::Call) {
+            std::string separator;
+            Expr(node->args[1], separator);
+            m_level = Level::Step;
+            Expr(node->args[0], next);
+            first = "ORA_CONCAT(" + separator + ", " + first + ")";
+            next = "ORA_CONCAT(ORA_CONCAT(TARVEX_P." + name + ", " + separator + "), " + next + ")";
+            type = CSqlType::Text;
+        } else {
+            next = "TARVEX_P." + name;
+        }
+        start += ", " + first + " AS " + name;
+        step += ", " + next;
+        m_hierarchyColumns.push_back(HierarchyColumnRow{node, name, type});
+    }
+    return !m_failed;
+}
+
+bool CSqlEmitter::Hierarchy(const CSqlSelect& block, std::vector<std::string>& texts) {
+    const CSqlFromItem& item = block.from[0];
+    if (block.from.size() != 1 || item.query != nullptr || m_stored)
+        return Fail(block.connectAt, 3001, "CONNECT BY (joins, subqueries, views)");
+    std::string table(item.table.back());
+    std::string alias(item.alias.empty() ? item.table.back() : item.alias);
+    std::string start;
+    std::string step;
+    m_hierarchy = alias;
+    std::string carriedStart;
+    std::string carriedStep;
+    if (!CarriedColumns(block, carriedStart, carriedStep)) return false;
+    m_level = Level::Start;
+    if (block.startWith != nullptr) Expr(block.startWith, start);
+    m_level = Level::Step;
+    Expr(block.connectBy, step);
+    if (m_failed) return false;
+    std::string key = "printf('%010d', " + alias + ".rowid)";
+    std::string seen = alias + ".rowid || ','";
+    // Note: rows are read depth first, each after its parent; a row met
+    // again below itself is a loop (ORA-01436, skipped with NOCYCLE).
+    std::string cycle = UsesPrior(block.connectBy) ? " AND ORA_NOCYCLE(instr(TARVEX_P.TARVEX_SEEN, ',' || " +
+                                                         seen + "), " + (block.noCycle ? "1" : "0") + ")"
+                                                   : std::string();
+    texts[0] = "(WITH RECURSIVE TARVEX_H AS (SELECT " + alias + ".*, 1 AS TARVEX_LEVEL, " + key +
+               " AS TARVEX_KEY, ',' || " + seen + " AS TARVEX_SEEN" + carriedStart + " FROM " + table + " " +
+               alias + (start.empty() ? std::string() : " WHERE " + start) + " UNION ALL SELECT " + alias +
+               ".*, TARVEX_P.TARVEX_LEVEL + 1, TARVEX_P.TARVEX_KEY || " + key + ", TARVEX_P.TARVEX_SEEN || " +
+               seen + carriedStep + " FROM TARVEX_H TARVEX_P JOIN " + table + " " + alias + " ON (" + step +
+               ")" + cycle + ") SELECT * FROM TARVEX_H ORDER BY TARVEX_KEY LIMIT -1 OFFSET 0) " + alias;
+    m_level = Level::Rows;
+    return true;
+}
+
+CSqlType CSqlEmitter::Prior(const CSqlExpr& expr, std::string& out) {
+    if (m_level != Level::Step) {
+        Fail(expr.at, 3001, "PRIOR");
+        return CSqlType::Unknown;
+    }
+    m_prior = true;
+    out += "(";
+    CSqlType type = Expr(expr.args[0], out);
+    out += ")";
+    m_prior = false;
+    return type;
 }
 
 CSqlType CSqlEmitter::Expr(const CSqlExpr* expr, std::string& out) {
@@ -491,11 +778,17 @@ CSqlType CSqlEmitter::Expr(const CSqlExpr* expr, std::string& out) {
     if (m_failed || expr == nullptr) return CSqlType::Unknown;
     switch (expr->kind) {
         case Kind::Number:
-            out += expr->text;
+            // Note: a long literal travels as its digits, read exactly.
+            out += IsLongNumber(expr->text) ? Quote(expr->text) : std::string(expr->text);
             return CSqlType::Number;
         case Kind::String:
             // Note: the server holds the empty text as NULL.
-            out += expr->text.size() == 2 ? std::string_view("NULL") : expr->text;
+            if (CSqlScanner::IsPlainString(expr->text)) {
+                out += expr->text.size() == 2 ? std::string_view("NULL") : expr->text;
+            } else {
+                std::string value = CSqlScanner::LiteralText(expr->text);
+                out += value.empty() ? std::string("NULL") : Quote(value);
+            }
             return CSqlType::Char;
         case Kind::Null:
             out += "NULL";
@@ -511,6 +804,8 @@ CSqlType CSqlEmitter::Expr(const CSqlExpr* expr, std::string& out) {
         case Kind::Call:
             return Call(*expr, out);
         case Kind::Unary: {
+            if (expr->text == "PRIOR") return Prior(*expr, out);
+            if (expr->text == "CONNECT_BY_ROOT") return HierarchyColumn(*expr, out);
             bool negation = expr->text == "NOT";
             out += negation ? "NOT (" : std::string(expr->text) + "(";
             CSqlType type = Expr(expr->args[0], out);
@@ -522,11 +817,11 @@ CSqlType CSqlEmitter::Expr(const CSqlExpr* expr, std::string& out) {
         case Kind::Case:
             return Case(*expr, out);
         case Kind::Subquery: {
-            std::vector<std::pair<std::string, CSqlType>> columns;
+            std::vector<Typed> columns;
             out += "(";
             Query(*expr->query, out, &columns);
             out += ")";
-            return columns.empty() ? CSqlType::Unknown : columns[0].second;
+            return columns.empty() ? CSqlType::Unknown : columns[0].type.kind;
         }
         case Kind::Exists:
             out += expr->negated ? "NOT EXISTS (" : "EXISTS (";
@@ -604,7 +899,67 @@ CSqlType CSqlEmitter::DateLiteral(const CSqlExpr& expr, std::string& out) {
     return CSqlType::Date;
 }
 
-bool CSqlEmitter::Resolve(const CSqlExpr& expr, CSqlType& type) {
+CValueType CSqlEmitter::Describe(const CSqlExpr& expr, CSqlType kind) {
+    CValueType out{kind, 0, false};
+    if (!IsText(kind) || m_failed) return out;
+    if (expr.kind == CSqlExpr::Kind::Name) {
+        CSqlType found = CSqlType::Unknown;
+        CValueType column;
+        if (Resolve(expr, found, &column)) out.length = column.length;
+        return out;
+    }
+    out.length = TextLength(expr);
+    return out;
+}
+
+long CSqlEmitter::TextLength(const CSqlExpr& expr) {
+    using Kind = CSqlExpr::Kind;
+    auto widest = [this](const std::vector<CSqlExpr*>& args, std::size_t from, std::size_t step,
+                         std::size_t end) {
+        long longest = 0;
+        for (std::size_t k = from; k < end; k += step) {
+            if (args[k]->kind == Kind::Null) continue;
+            long length = TextLength(*args[k]);
+            if (length == 0) return 0L;
+            longest = std::max(longest, length);
+        }
+        return longest;
+    };
+    switch (expr.kind) {
+        case Kind::String:
+            return static_cast<long>(CSqlScanner::LiteralText(expr.text).size());
+        case Kind::Name:
+            return Describe(expr, CSqlType::Text).length;
+        case Kind::Binary: {
+            if (expr.text != "||") return 0;
+            long left = TextLength(*expr.args[0]);
+            long right = TextLength(*expr.args[1]);
+            return left > 0 && right > 0 ? left + right : 0;
+        }
+        case Kind::Row:
+            return expr.args.size() == 1 ? TextLength(*expr.args[0]) : 0;
+        case Kind::Case: {
+            // [operand] when, then, ..., [else]: the results are the THENs and the ELSE.
+            std::size_t first = expr.text == "SIMPLE" ? 2 : 1;
+            long results = widest(expr.args, first, 2, expr.args.size() - (expr.negated ? 1 : 0));
+            if (results == 0 || !expr.negated) return results;
+            return std::max(results, TextLength(*expr.args.back()));
+        }
+        case Kind::Call: {
+            std::string name = Upper(expr.text);
+            if (expr.args.empty() || expr.over) return 0;
+            if (std::find(std::begin(kLikeFirst), std::end(kLikeFirst), name) != std::end(kLikeFirst))
+                return TextLength(*expr.args[0]);
+            if (std::find(std::begin(kOneOf), std::end(kOneOf), name) != std::end(kOneOf))
+                return widest(expr.args, 0, 1, expr.args.size());
+            return 0;
+        }
+        default:
+            return 0;
+    }
+}
+
+bool CSqlEmitter::Resolve(const CSqlExpr& expr, CSqlType& type, CValueType* full) {
     std::string column = Upper(expr.parts.back());
     std::string qualifier = expr.parts.size() > 1 ? Upper(expr.parts[expr.parts.size() - 2]) : std::string();
     for (auto scope = m_scopes.rbegin(); scope != m_scopes.rend(); ++scope) {
@@ -612,8 +967,11 @@ bool CSqlEmitter::Resolve(const CSqlExpr& expr, CSqlType& type) {
         for (const auto& source : scope->sources) {
             if (!qualifier.empty() && source.name != qualifier) continue;
             for (const auto& candidate : source.columns)
-                if (candidate.first == column) {
-                    if (found++ == 0) type = candidate.second;
+                if (candidate.name == column) {
+                    if (found++ == 0) {
+                        type = candidate.type.kind;
+                        if (full != nullptr) *full = candidate.type;
+                    }
                     break;
                 }
         }
@@ -625,8 +983,8 @@ bool CSqlEmitter::Resolve(const CSqlExpr& expr, CSqlType& type) {
         if (found > 0) return true;
         if (qualifier.empty())
             for (const auto& alias : scope->aliases)
-                if (alias.first == column && m_inOrderBy) {
-                    type = alias.second;
+                if (alias.name == column && m_inOrderBy) {
+                    type = alias.type.kind;
                     return true;
                 }
     }
@@ -641,6 +999,11 @@ CSqlType CSqlEmitter::Name(const CSqlExpr& expr, std::string& out) {
     }
     CSqlType type = CSqlType::Unknown;
     if (Resolve(expr, type)) {
+        // Note: in a step of a hierarchy a name is the child's, PRIOR's the parent's.
+        if (m_level == Level::Step) {
+            out += (m_prior ? std::string("TARVEX_P") : m_hierarchy) + ".\"" + last + "\"";
+            return type;
+        }
         std::size_t first = expr.parts.size() > 2 ? expr.parts.size() - 2 : 0;
         for (std::size_t k = first; k < expr.parts.size(); ++k) {
             if (k > first) out += ".";
@@ -665,13 +1028,25 @@ CSqlType CSqlEmitter::Name(const CSqlExpr& expr, std::string& out) {
             out += (inWhere ? "ORA_ROWNUM_PEEK(" : "ORA_ROWNUM_CURRENT(") + std::to_string(block) + ")";
             return CSqlType::Number;
         }
+        // Note: USER and UID read the session, as functions of no argument.
+        if (last == "USER" || last == "UID") {
+            out += last == "USER" ? "ORA_USER()" : "ORA_UID()";
+            return last == "USER" ? CSqlType::Text : CSqlType::Number;
+        }
         if (last == "SYSDATE" || last == "SYSTIMESTAMP" || last == "CURRENT_DATE") {
             out += "SYSDATE()";
             return CSqlType::Date;
         }
         if (last == "LEVEL") {
-            Fail(expr.at, 3001, "LEVEL (CONNECT BY)");
-            return CSqlType::Unknown;
+            static constexpr const char* kLevels[] = {nullptr, "1", "(TARVEX_P.TARVEX_LEVEL + 1)",
+                                                      "TARVEX_LEVEL"};
+            const char* level = kLevels[static_cast<int>(m_level)];
+            if (level == nullptr) {
+                Fail(expr.at, 1788);
+                return CSqlType::Unknown;
+            }
+            out += level;
+            return CSqlType::Number;
         }
     }
     if (last == "ROWID") {
@@ -692,17 +1067,22 @@ CSqlType CSqlEmitter::Call(const CSqlExpr& expr, std::string& out) {
         return CSqlType::Unknown;
     }
     for (std::string_view prefix : kRefusedPrefixes)
-        if (name.compare(0, prefix.size(), prefix) == 0) {
+        if (name.compare(0, prefix.size(), prefix) == 0 && FindFunction(name) == nullptr &&
+            name != "SYS_CONNECT_BY_PATH") {
             Fail(expr.at, 3001, name);
             return CSqlType::Unknown;
         }
     if (name == "EXTRACT" || name == "CAST") return Special(expr, out);
+    if (name == "SYS_CONNECT_BY_PATH") return HierarchyColumn(expr, out);
     const FunctionRow* row = FindFunction(name);
     if (row == nullptr) {
-        Fail(expr.at, 100904, name);
+        bool server = std::find(std::begin(kServerFunctions), std::end(kServerFunctions), name) !=
+                      std::end(kServerFunctions);
+        Fail(expr.at, server ? 3001 : 100904, name);
         return CSqlType::Unknown;
     }
-    out += row->emitted.empty() ? row->name : row->emitted;
+    bool cut = name == "LISTAGG" && expr.truncateOnOverflow;
+    out += cut ? std::string_view("ORA_LISTAGG_CUT") : (row->emitted.empty() ? row->name : row->emitted);
     out += "(";
     if (expr.distinct) out += "DISTINCT ";
     if (expr.starArgument) out += "*";
@@ -711,8 +1091,20 @@ CSqlType CSqlEmitter::Call(const CSqlExpr& expr, std::string& out) {
         if (k > 0) out += ", ";
         types.push_back(Expr(expr.args[k], out));
     }
+    // Note: a conversion that fails points at the value it converts.
+    if (name == "TO_DATE" || name == "TO_TIMESTAMP") {
+        if (expr.args.size() == 1) out += ", NULL";
+        if (expr.args.size() <= 2)
+            out += ", " + std::to_string(expr.args.empty() ? expr.at : expr.args[0]->at);
+    }
+    if (name == "TO_NUMBER" && expr.args.size() == 1) out += ", " + std::to_string(expr.args[0]->at);
     if (name == "LISTAGG") {
         if (expr.args.size() == 1) out += ", NULL";
+        if (cut) {
+            std::string_view indicator = expr.overflowIndicator;
+            out += ", " + (indicator.empty() ? std::string("'...'") : std::string(indicator)) + ", " +
+                   (expr.overflowCount ? "1" : "0");
+        }
         for (const auto& item : expr.withinGroup) {
             out += ", ";
             Expr(item.expr, out);
@@ -825,8 +1217,9 @@ CSqlType CSqlEmitter::Binary(const CSqlExpr& expr, std::string& out) {
         if (lt == CSqlType::Unknown || rt == CSqlType::Unknown) return CSqlType::Unknown;
         return CSqlType::Number;
     }
-    if (op == "/") {
-        out += "(" + left + " * 1.0 / ORA_DIVISOR(" + right + "))";
+    // Note: products and quotients are exact decimals, as on the server.
+    if (op == "*" || op == "/") {
+        out += (op == "*" ? "ORA_MUL(" : "ORA_DIV(") + left + ", " + right + ")";
         return CSqlType::Number;
     }
     out += "(" + left + " " + std::string(op) + " " + right + ")";
@@ -840,6 +1233,13 @@ CSqlType CSqlEmitter::Compare(std::string_view op, const CSqlExpr* leftExpr, con
     CSqlType lt = Expr(leftExpr, left);
     CSqlType rt = Expr(rightExpr, right);
     Convert(lt, rt, left, right);
+    // Note: a computed number may hold more digits than a double; such
+    // operands are compared as exact decimals.
+    if (lt == CSqlType::Number && rt == CSqlType::Number &&
+        (IsComputed(*leftExpr) || IsComputed(*rightExpr))) {
+        out += "(ORA_NUMCMP(" + left + ", " + right + ") " + std::string(op) + " 0)";
+        return CSqlType::Number;
+    }
     out += "(" + left + " " + std::string(op) + " " + right + ")";
     return CSqlType::Number;
 }
@@ -847,14 +1247,14 @@ CSqlType CSqlEmitter::Compare(std::string_view op, const CSqlExpr* leftExpr, con
 CSqlType CSqlEmitter::Quantified(const CSqlExpr& expr, std::string& out) {
     std::string left;
     CSqlType lt = Expr(expr.args[0], left);
-    std::vector<std::pair<std::string, CSqlType>> columns;
+    std::vector<Typed> columns;
     std::string query;
     if (!Query(*expr.query, query, &columns) || columns.size() != 1) {
         if (columns.size() > 1) Fail(expr.query->at, 913);
         return CSqlType::Unknown;
     }
-    std::string right = "TARVEX_Q.\"" + columns[0].first + "\"";
-    Convert(lt, columns[0].second, left, right);
+    std::string right = "TARVEX_Q.\"" + columns[0].name + "\"";
+    Convert(lt, columns[0].type.kind, left, right);
     std::string comparison = "(" + left + " " + std::string(expr.text) + " " + right + ")";
     // Note: ALL holds when no row answers otherwise (NULL answers otherwise).
     out += expr.negated
@@ -1039,7 +1439,7 @@ bool CSqlEmitter::Insert(const CSqlStatement& statement, std::string& out) {
     }
     targets = listed;
     std::string query;
-    std::vector<std::pair<std::string, CSqlType>> produced;
+    std::vector<Typed> produced;
     if (!Query(*statement.query, query, &produced)) return false;
     if (produced.size() > targets.size()) return Fail(statement.query->at, 913);
     if (produced.size() < targets.size()) return Fail(statement.query->at, 947);
@@ -1057,7 +1457,7 @@ bool CSqlEmitter::Insert(const CSqlStatement& statement, std::string& out) {
         Scope scope;
         Source rows;
         rows.name = "TARVEX_ROWS";
-        rows.columns.emplace_back(cname, produced[k].second);
+        rows.columns.push_back(Typed{cname, produced[k].type});
         scope.sources.push_back(rows);
         m_scopes.push_back(scope);
         bool ok = Store(*targets[k], table, &column, out);
@@ -1079,7 +1479,7 @@ const std::vector<CSqliteCatalog::Column>* CSqlEmitter::OpenTarget(const CSqlSta
     Scope scope;
     Source source;
     source.name = Upper(statement.alias.empty() ? statement.table.back() : statement.alias);
-    for (const auto& column : *columns) source.columns.emplace_back(column.name, column.type);
+    for (const auto& column : *columns) source.columns.push_back(Typed{column.name, TypeOfColumn(column)});
     scope.sources.push_back(source);
     m_scopes.push_back(scope);
     out += verb + std::string(statement.table.back());

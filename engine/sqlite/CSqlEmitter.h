@@ -8,6 +8,7 @@
 #include "engine/sqlite/CLiteralStore.h"
 #include "engine/sqlite/CSqlTree.h"
 #include "engine/sqlite/CSqliteCatalog.h"
+#include "engine/sqlite/values/CValueType.h"
 
 // Writes the SQLite text of a parsed statement with the server's meaning:
 // names resolved against the catalog (a missing table or column fails at its
@@ -30,8 +31,11 @@ public:
         : m_text(text), m_catalog(catalog), m_stored(stored) {}
 
     bool Emit(const CSqlStatement& statement, std::string& out, Failure& failure);
+    // A row every name of the statement may read, as NAME.COLUMN (a
+    // trigger's NEW and OLD); before Emit.
+    void AddRowSource(std::string name, const std::vector<CSqliteCatalog::Column>& columns);
     // The static types of the result columns of a query, after Emit.
-    const std::vector<CSqlType>& ResultTypes() const { return m_resultTypes; }
+    const std::vector<CValueType>& ResultTypes() const { return m_resultTypes; }
     // The number of query blocks that count ROWNUM.
     int RownumBlocks() const { return m_rownumBlocks; }
 
@@ -51,30 +55,33 @@ public:
     bool ValuesAllLiterals() const { return m_valuesAllLiterals; }
 
 private:
+    // A column a source offers or a query produces (name upper-cased).
+    struct Typed {
+        std::string name;
+        CValueType type;
+    };
     struct Source {
         std::string name;  // alias, else table name (upper)
-        std::vector<std::pair<std::string, CSqlType>> columns;
+        std::vector<Typed> columns;
         bool known = false;
     };
     struct Scope {
         std::vector<Source> sources;
-        std::vector<std::pair<std::string, CSqlType>> aliases;  // for ORDER BY
+        std::vector<Typed> aliases;  // for ORDER BY
         int rownumBlock = -1;
         bool inWhere = false;
         bool usingJoin = false;
     };
     struct Cte {
         std::string name;
-        std::vector<std::pair<std::string, CSqlType>> columns;
+        std::vector<Typed> columns;
     };
 
     bool Fail(std::size_t at, int code, std::string_view name = {});
     std::string_view Span(std::size_t at, std::size_t end) const { return m_text.substr(at, end - at); }
 
-    bool Query(const CSqlSelect& query, std::string& out,
-               std::vector<std::pair<std::string, CSqlType>>* columns);
-    bool Block(const CSqlSelect& block, std::string& out,
-               std::vector<std::pair<std::string, CSqlType>>* columns, bool orderedForRownum);
+    bool Query(const CSqlSelect& query, std::string& out, std::vector<Typed>* columns);
+    bool Block(const CSqlSelect& block, std::string& out, std::vector<Typed>* columns, bool orderedForRownum);
     bool FromSources(const CSqlSelect& block, Scope& scope, std::vector<std::string>& texts);
     bool TableSource(const CSqlFromItem& item, Source& source, std::string& text);
     bool OrderItems(const std::vector<CSqlExpr::OrderItem>& items, std::string& out);
@@ -89,8 +96,20 @@ private:
     CSqlType Quantified(const CSqlExpr& expr, std::string& out);
     static void Convert(CSqlType lt, CSqlType rt, std::string& left, std::string& right);
     CSqlType DateLiteral(const CSqlExpr& expr, std::string& out);
-    bool Resolve(const CSqlExpr& expr, CSqlType& type);
+    bool Resolve(const CSqlExpr& expr, CSqlType& type, CValueType* full = nullptr);
+    // The static type of a select item of type `kind`, with the length of
+    // text where the tree tells it.
+    CValueType Describe(const CSqlExpr& expr, CSqlType kind);
+    // The length of a text expression where its parts tell it; 0 otherwise.
+    long TextLength(const CSqlExpr& expr);
     bool UsesRownum(const CSqlExpr* expr) const;
+    // START WITH ... CONNECT BY over the one table of `block`: its source
+    // text becomes the rows of the hierarchy, depth first.
+    bool Hierarchy(const CSqlSelect& block, std::vector<std::string>& texts);
+    CSqlType Prior(const CSqlExpr& expr, std::string& out);
+    bool CarriedColumns(const CSqlSelect& block, std::string& start, std::string& step);
+    // SYS_CONNECT_BY_PATH or CONNECT_BY_ROOT, read from the hierarchy's rows.
+    CSqlType HierarchyColumn(const CSqlExpr& expr, std::string& out);
 
     bool Insert(const CSqlStatement& statement, std::string& out);
     // The target of an UPDATE or DELETE, written after `verb` with its scope
@@ -116,10 +135,22 @@ private:
     Scope m_lastScope;
     bool m_inOrderBy = false;
     std::vector<Cte> m_ctes;
-    std::vector<CSqlType> m_resultTypes;
+    std::vector<CValueType> m_resultTypes;
     int m_rownumBlocks = 0;
     bool m_failed = false;
     Failure m_failure;
+    // Where LEVEL is read: no hierarchy, its first rows, a step to a child
+    // (PRIOR reads the parent), its rows.
+    enum class Level { None, Start, Step, Rows };
+    Level m_level = Level::None;
+    bool m_prior = false;
+    std::string m_hierarchy;  // the name of the hierarchy's table in a step
+    struct HierarchyColumnRow {
+        const CSqlExpr* node;
+        std::string name;
+        CSqlType type;
+    };
+    std::vector<HierarchyColumnRow> m_hierarchyColumns;
     std::vector<LiteralSlot>* m_slots = nullptr;
     bool m_valuesAllLiterals = false;
 };

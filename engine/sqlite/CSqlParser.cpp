@@ -14,6 +14,11 @@ constexpr std::string_view kReserved[] = {
     "WINDOW",  "PIVOT",  "UNPIVOT", "MODEL",  "SAMPLE", "RETURNING", "PARTITION", "LOG",   "ESCAPE",
 };
 
+// Words that end an item yet are no reserved words of the server: a table
+// may be named so (LOG, for one).
+constexpr std::string_view kTableNames[] = {"LOG",    "SAMPLE", "MODEL", "PARTITION", "WINDOW",   "LIMIT",
+                                            "OFFSET", "FETCH",  "PIVOT", "UNPIVOT",   "RETURNING"};
+
 // Constructs the tree does not hold, refused where they start.
 struct Refusal {
     std::string_view word;
@@ -141,7 +146,9 @@ bool CSqlParser::Statement(CSqlStatement& out) {
 }
 
 bool CSqlParser::QualifiedName(std::vector<std::string_view>& parts) {
-    if (!IsName() || IsReserved()) return Fail();
+    bool tableName = false;
+    for (std::string_view word : kTableNames) tableName = tableName || Is(word);
+    if (!IsName() || (IsReserved() && !tableName)) return Fail();
     parts.push_back(TokenText(m_k++));
     while (IsSymbol('.') && IsName(1)) {
         ++m_k;
@@ -282,13 +289,29 @@ bool CSqlParser::SelectBlock(CSqlSelect*& out) {
     if (Is("INTO")) return Refuse("SELECT INTO");
     if (!Expect("FROM") || !FromList(*out)) return false;
     if (Accept("WHERE") && !Expression(out->where)) return false;
-    if (Is("CONNECT") || Is("START")) return Refuse("CONNECT BY");
+    if (!Hierarchy(*out)) return false;
     if (Accept("GROUP")) {
         if (!Expect("BY")) return false;
         if (Is("ROLLUP") || Is("CUBE") || Is("GROUPING")) return Refuse("ROLLUP, CUBE and GROUPING SETS");
         if (!ExprList(out->groupBy)) return false;
     }
     if (Accept("HAVING") && !Expression(out->having)) return false;
+    return true;
+}
+
+bool CSqlParser::Hierarchy(CSqlSelect& select) {
+    for (int clause = 0; clause < 2; ++clause) {
+        if (!select.startWith && Accept("START")) {
+            if (!Expect("WITH") || !Expression(select.startWith)) return false;
+        } else if (!select.connectBy && Is("CONNECT")) {
+            select.connectAt = Here();
+            ++m_k;
+            if (!Expect("BY")) return false;
+            select.noCycle = Accept("NOCYCLE");
+            if (!Expression(select.connectBy)) return false;
+        }
+    }
+    if (select.startWith != nullptr && select.connectBy == nullptr) return Fail();
     return true;
 }
 
@@ -366,6 +389,12 @@ bool CSqlParser::FromList(CSqlSelect& select) {
 bool CSqlParser::FromItem(CSqlFromItem& item) {
     item.at = Here();
     if (Is("LATERAL") || Is("TABLE") || Is("ONLY")) return Refuse(std::string(TokenText(m_k)));
+    // Note: a table function (JSON_TABLE, XMLTABLE, ...) is refused by its name.
+    if (IsName() && IsSymbol('(', 1)) {
+        std::string name(TokenText(m_k));
+        for (char& c : name) c = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+        return Refuse(name);
+    }
     if (AcceptSymbol('(')) {
         if (!Query(item.query) || !ExpectSymbol(')')) return false;
     } else if (!QualifiedName(item.table)) {
@@ -580,7 +609,16 @@ bool CSqlParser::Unary(Expr*& out) {
         out = node;
         return true;
     }
-    if (Is("PRIOR")) return Refuse("CONNECT BY");
+    if (Is("PRIOR") || Is("CONNECT_BY_ROOT")) {
+        Expr* node = Node(Expr::Kind::Unary, Here());
+        node->text = Is("PRIOR") ? "PRIOR" : "CONNECT_BY_ROOT";
+        ++m_k;
+        Expr* operand = nullptr;
+        if (!Unary(operand)) return false;
+        node->args.push_back(operand);
+        out = node;
+        return true;
+    }
     return Primary(out);
 }
 
@@ -703,6 +741,12 @@ bool CSqlParser::CallArguments(Expr& call) {
         do {
             Expr* arg = nullptr;
             if (!Expression(arg)) return false;
+            call.args.push_back(arg);
+            if (Is("ON") && Is("OVERFLOW", 1)) {
+                if (!Overflow(call)) return false;
+                break;
+            }
+            call.args.pop_back();
             if (Is("USING") || Is("AS") || Is("FROM") || Is("ON"))
                 return Refuse(std::string(call.text) + " (" + std::string(TokenText(m_k)) + ")");
             call.args.push_back(arg);
@@ -717,6 +761,20 @@ bool CSqlParser::CallArguments(Expr& call) {
     if (Is("KEEP")) return Refuse("KEEP (DENSE_RANK ...)");
     if (Is("IGNORE") || Is("RESPECT")) return Refuse("IGNORE NULLS");
     if (Accept("OVER")) return Over(call);
+    return true;
+}
+
+bool CSqlParser::Overflow(Expr& call) {
+    m_k += 2;
+    if (Accept("ERROR")) return true;
+    if (!Expect("TRUNCATE")) return false;
+    call.truncateOnOverflow = true;
+    if (!AtEnd() && m_tokens[m_k].kind == Kind::String) call.overflowIndicator = TokenText(m_k++);
+    if (Accept("WITHOUT")) {
+        call.overflowCount = false;
+        return Expect("COUNT");
+    }
+    if (Accept("WITH")) return Expect("COUNT");
     return true;
 }
 

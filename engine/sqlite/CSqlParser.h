@@ -59,6 +59,8 @@ private:
     bool QueryTerm(CSqlSelect*& out);
     bool SelectBlock(CSqlSelect*& out);
     bool SelectItems(CSqlSelect& select);
+    // START WITH and CONNECT BY, in either order.
+    bool Hierarchy(CSqlSelect& select);
     bool FromList(CSqlSelect& select);
     bool FromItem(CSqlFromItem& item);
     bool OrderBy(std::vector<Expr::OrderItem>& items);
@@ -74,6 +76,8 @@ private:
     // EXTRACT(field FROM expr) and CAST(expr AS type).
     bool SpecialCall(Expr& call);
     bool Over(Expr& call);
+    // ON OVERFLOW ERROR | TRUNCATE ['...'] [WITH | WITHOUT COUNT] of LISTAGG.
+    bool Overflow(Expr& call);
     bool CaseExpr(Expr*& out);
     bool Parenthesised(Expr*& out);
     Expr* Node(Expr::Kind kind, std::size_t at);

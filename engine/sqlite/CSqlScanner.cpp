@@ -79,6 +79,45 @@ std::size_t QuotedEnd(std::string_view text, std::size_t i, char quote) {
     return text.size();
 }
 
+// The delimiter that closes a q'x...x' literal opened with `open`.
+char QuoteClose(char open) {
+    switch (open) {
+        case '[':
+            return ']';
+        case '{':
+            return '}';
+        case '(':
+            return ')';
+        case '<':
+            return '>';
+        default:
+            return open;
+    }
+}
+
+// End of a q'x...x' literal whose q is at `i`; unterminated: the end.
+std::size_t QQuoteEnd(std::string_view text, std::size_t i) {
+    if (i + 2 >= text.size()) return text.size();
+    const char close = QuoteClose(text[i + 2]);
+    for (std::size_t k = i + 3; k < text.size(); k += cp932::CharLength(text, k))
+        if (text[k] == close && k + 1 < text.size() && text[k + 1] == '\'') return k + 2;
+    return text.size();
+}
+
+bool IsLetter(char c, char upper) { return c == upper || c == upper - 'A' + 'a'; }
+
+// Where the literal of N'...', q'x...x' or Nq'x...x' at `i` ends; 0 when
+// none starts there.
+std::size_t PrefixedLiteralEnd(std::string_view text, std::size_t i) {
+    std::size_t q = i;
+    if (IsLetter(text[i], 'N')) {
+        if (i + 1 < text.size() && text[i + 1] == '\'') return QuotedEnd(text, i + 1, '\'');
+        q = i + 1;
+    }
+    if (q + 1 < text.size() && IsLetter(text[q], 'Q') && text[q + 1] == '\'') return QQuoteEnd(text, q);
+    return 0;
+}
+
 using textparse::IsDigit;
 
 // End of a numeric literal: digits, an optional point and digits, an optional
@@ -139,6 +178,16 @@ CSqlScanner::Token CSqlScanner::Next(std::string_view text, std::size_t i) {
             }
             break;
         case kWordStart:
+            if (more && (IsLetter(c, 'N') || IsLetter(c, 'Q'))) {
+                if (std::size_t literal = PrefixedLiteralEnd(text, i); literal > 0) {
+                    kind = Kind::String;
+                    end = literal;
+                    break;
+                }
+            }
+            kind = Kind::Word;
+            end = WordEnd(text, i);
+            break;
         case kLead:
             kind = Kind::Word;
             end = WordEnd(text, i);
@@ -202,4 +251,18 @@ bool CSqlScanner::Is(std::string_view text, const Token& token, std::string_view
 
 std::string CSqlScanner::BindName(std::string_view text, const Token& token) {
     return std::string(text.substr(token.begin + 1, token.length - 1));
+}
+
+std::string CSqlScanner::LiteralText(std::string_view literal) {
+    if (!literal.empty() && IsLetter(literal.front(), 'N')) literal.remove_prefix(1);
+    if (literal.size() >= 2 && IsLetter(literal.front(), 'Q')) {
+        // q'x...x': everything between the delimiters, quotes included.
+        return literal.size() >= 5 ? std::string(literal.substr(3, literal.size() - 5)) : std::string();
+    }
+    std::string out;
+    for (std::size_t k = 1; k + 1 < literal.size(); ++k) {
+        if (literal[k] == '\'' && literal[k + 1] == '\'') ++k;
+        out += literal[k];
+    }
+    return out;
 }

@@ -6,8 +6,9 @@
 #include <string_view>
 #include <vector>
 
-// Splits CP932 statement text into tokens, knowing quotes, comments and
-// bind variables, so that rewriting never touches a literal.
+// Splits CP932 statement text into tokens, knowing quotes (also N'...' and
+// q'[...]'), comments and bind variables, so that rewriting never touches a
+// literal.
 class CSqlScanner {
 public:
     enum class Kind { Word, Number, Bind, String, QuotedName, Comment, Space, Symbol };
@@ -33,6 +34,15 @@ public:
     // True for the one-byte symbol token `symbol` (",", ".", ":", ...).
     static bool IsSymbol(std::string_view text, const Token& token, char symbol) {
         return token.kind == Kind::Symbol && text[token.begin] == symbol;
+    }
+
+    // The value of a String token: '...' with its doubled quotes undone,
+    // N'...', q'x...x' (x any delimiter; [ { ( < close with ] } ) >) and
+    // Nq'x...x' without their prefix and delimiters.
+    static std::string LiteralText(std::string_view literal);
+    // A String token written '...' (no N or q prefix).
+    static bool IsPlainString(std::string_view literal) {
+        return !literal.empty() && literal.front() == '\'';
     }
 
     // The name of a bind token without its ":".

@@ -57,6 +57,10 @@ struct CSqlExpr {
     std::vector<OrderItem> windowOrder;
     // LISTAGG ... WITHIN GROUP (ORDER BY ...)
     std::vector<OrderItem> withinGroup;
+    // LISTAGG (... ON OVERFLOW TRUNCATE ['indicator'] [WITH|WITHOUT COUNT]).
+    bool truncateOnOverflow = false;
+    std::string_view overflowIndicator;
+    bool overflowCount = true;
 };
 
 struct CSqlFromItem {
@@ -89,6 +93,11 @@ struct CSqlSelect {
     CSqlExpr* where = nullptr;
     std::vector<CSqlExpr*> groupBy;
     CSqlExpr* having = nullptr;
+    // START WITH ... CONNECT BY [NOCYCLE] ...
+    CSqlExpr* startWith = nullptr;
+    CSqlExpr* connectBy = nullptr;
+    bool noCycle = false;
+    std::size_t connectAt = 0;
     // The next query of a compound: UNION, UNION ALL, INTERSECT, MINUS.
     std::string_view setOperator;
     bool setAll = false;

@@ -28,8 +28,12 @@
 #include "engine/sqlite/CSqliteValueFunctions.h"
 #include "engine/sqlite/CStatementClassifier.h"
 #include "engine/sqlite/CStatementLimits.h"
+#include "engine/sqlite/CTriggerCompiler.h"
 #include "engine/sqlite/CValueText.h"
 #include "engine/sqlite/SqliteApi.h"
+#include "engine/sqlite/values/CDecimal.h"
+#include "engine/sqlite/values/CNumberFunctions.h"
+#include "engine/sqlite/values/CRegexpFunctions.h"
 #include "text/Cp932.h"
 #include "text/Encoding.h"
 
@@ -200,7 +204,8 @@ CSqliteConnection::~CSqliteConnection() {
 }
 
 std::unique_ptr<CSqliteConnection> CSqliteConnection::Open(const std::string& databaseName,
-                                                           CEngineError& error, int busyTimeoutMs) {
+                                                           CEngineError& error, int busyTimeoutMs,
+                                                           const std::string& user) {
     error.Clear();
     std::string path;
     std::string why;
@@ -251,9 +256,12 @@ std::unique_ptr<CSqliteConnection> CSqliteConnection::Open(const std::string& da
     CCatalogTables::OpenTemporary(db, connection->m_deleteOnCommit);
     connection->m_sequences = std::make_unique<CSqliteSequences>(db);
     connection->m_session = std::make_unique<CSqliteSession>();
+    connection->m_session->user = cp932::ToUpper(user);
+    connection->m_session->database = databaseName.empty() ? "DEFAULT" : cp932::ToUpper(databaseName);
     connection->m_catalog = std::make_unique<CSqliteCatalog>(db);
     if (!CSqliteFunctions::Register(db, &connection->m_rowNumber, connection->m_session.get()) ||
-        !CSqliteTextFunctions::Register(db) ||
+        !CSqliteTextFunctions::Register(db) || !CNumberFunctions::Register(db) ||
+        !CRegexpFunctions::Register(db) ||
         !CSqliteValueFunctions::Register(db, connection->m_session.get()) ||
         !CSqliteDictionary::Install(db) || !connection->m_sequences->Register())
         return fail(db);
@@ -381,9 +389,9 @@ std::string CSqliteConnection::ShowDate(const std::string& stored) const {
     std::string out;
     std::string error;
     if (!CDateFormat::ParseStored(stored, value) ||
-        !CDateFormat::Format(value, m_session->dateFormat, out, error))
+        !CDateFormat::Format(value, m_session->dateFormat, out, error, m_session->dateLanguage))
         return stored;
-    return out;
+    return encoding::Utf8ToCp932(out);
 }
 
 void CSqliteConnection::SetEmitError(const CSqlEmitter::Failure& failure, int position) {
@@ -462,6 +470,7 @@ bool CSqliteConnection::Prepare(Piece piece, std::string_view prefix, const std:
         query = std::string(prefix) + std::string(piece.text) + " FROM DUAL";
         if (!Compile(Piece{query, piece.base - prefix.size()}, compiled)) return false;
     }
+    if (compiled.empty() && prefix.empty() && !CompileTrigger(piece, compiled)) return false;
     if (!compiled.empty()) return PrepareCompiled(piece, compiled, out) && Bind(piece, binds, out.get());
     CSqlRewrite rewrite = COracleDialect::Translate(piece.text);
     std::string rewritten = std::string(prefix) + rewrite.Text();
@@ -479,6 +488,25 @@ bool CSqliteConnection::Prepare(Piece piece, std::string_view prefix, const std:
         return false;
     }
     return CheckTail(piece, prefix, rewrite, rewritten, utf8, tail) && Bind(piece, binds, raw);
+}
+
+bool CSqliteConnection::CompileTrigger(Piece piece, std::string& compiled) {
+    std::size_t body = CTriggerCompiler::BodyStart(piece.text);
+    if (body == 0) return true;
+    std::string header = COracleDialect::Translate(piece.text.substr(0, body)).Text();
+    CSqlEmitter::Failure failure;
+    auto outcome = CTriggerCompiler::Compile(piece.text, header, *m_catalog, compiled, failure);
+    switch (outcome) {
+        case CTriggerCompiler::Outcome::Failed:
+            SetEmitError(failure, static_cast<int>(piece.base + failure.at));
+            return false;
+        case CTriggerCompiler::Outcome::NotTaken:
+            compiled.clear();
+            break;
+        case CTriggerCompiler::Outcome::Compiled:
+            break;
+    }
+    return true;
 }
 
 bool CSqliteConnection::PrepareCompiled(Piece piece, const std::string& compiled, Statement& out) {
@@ -793,7 +821,7 @@ bool CSqliteConnection::CreateAsSelect(const std::string& sql, bool& handled) {
     for (int column = 0; column < sqlite3_column_count(raw); ++column) {
         const char* declared = sqlite3_column_decltype(raw, column);
         auto index = static_cast<std::size_t>(column);
-        CSqlType type = index < types.size() ? types[index] : CSqlType::Unknown;
+        CSqlType type = index < types.size() ? types[index].kind : CSqlType::Unknown;
         std::string decl = declared != nullptr         ? declared
                            : type == CSqlType::Date    ? "DATE"
                            : type == CSqlType::Number  ? "NUMBER"
@@ -939,9 +967,18 @@ bool CSqliteConnection::Query(const std::string& sql, std::vector<CEngineBind>& 
     return Finish(QueryStatement(sql, binds, result), sql);
 }
 
+bool CSqliteConnection::SetDateLanguage(const std::string& sql, const CSqlScanner::Token& value) {
+    std::string_view written = std::string_view(sql).substr(value.begin, value.length);
+    std::string name =
+        value.kind == CSqlScanner::Kind::String ? CSqlScanner::LiteralText(written) : std::string(written);
+    if (CDateFormat::LanguageNamed(name, m_session->dateLanguage)) return true;
+    COraError::Set(m_error, 12705, {}, static_cast<int>(value.begin));
+    return false;
+}
+
 bool CSqliteConnection::RunSession(const std::string& sql) {
-    // ALTER SESSION SET name = value [name = value ...]: NLS_DATE_FORMAT is
-    // honoured, the other settings accepted as they are.
+    // ALTER SESSION SET name = value [name = value ...]: NLS_DATE_FORMAT and
+    // NLS_DATE_LANGUAGE are honoured, the other settings accepted as they are.
     auto tokens = CSqlScanner::Significant(sql);
     std::size_t k = 2;
     // Note: settings that change nothing here (ENABLE PARALLEL DML, ...) are accepted.
@@ -950,6 +987,10 @@ bool CSqliteConnection::RunSession(const std::string& sql) {
         if (!CSqlScanner::IsSymbol(sql, tokens[k + 1], '=')) {
             COraError::Set(m_error, 922, {}, static_cast<int>(tokens[k + 1].begin));
             return false;
+        }
+        if (CSqlScanner::Is(sql, tokens[k], "NLS_DATE_LANGUAGE")) {
+            if (!SetDateLanguage(sql, tokens[k + 2])) return false;
+            continue;
         }
         if (!CSqlScanner::Is(sql, tokens[k], "NLS_DATE_FORMAT")) continue;
         const auto& value = tokens[k + 2];
@@ -1065,7 +1106,7 @@ bool CSqliteConnection::RunQuery(const std::string& sql, std::vector<CEngineBind
     std::vector<CSelectList::Item> items;
     if (!PrepareQuery(sql, binds, statement, items)) return false;
     return CSqliteResultReader::Read(m_db, statement.get(), items, result, m_error, m_resultTypes,
-                                     m_session->dateFormat);
+                                     m_session.get());
 }
 
 std::unique_ptr<CEngineCursor> CSqliteConnection::OpenCursor(const std::string& sql,
@@ -1093,8 +1134,8 @@ std::unique_ptr<CEngineCursor> CSqliteConnection::OpenCursor(const std::string& 
         error = m_error;
     };
     std::unique_ptr<CEngineCursor> cursor =
-        CSqliteCursor::Open(m_db, statement.release(), items, mode == CursorMode::DescribeOnly,
-                            std::move(onFailure), &m_session->dateFormat);
+        CSqliteCursor::Open(m_db, statement.release(), items, m_resultTypes, mode == CursorMode::DescribeOnly,
+                            std::move(onFailure), m_session.get());
     // Note: a column described by its values needs the whole result first.
     return cursor != nullptr ? std::move(cursor) : CEngineConnection::OpenCursor(sql, binds, mode);
 }
@@ -1186,7 +1227,7 @@ bool CSqliteConnection::Evaluate(Piece expression, const std::vector<CEngineBind
     // Note: a date becomes text in the server's date format, as when the
     // server converts a DATE for a text variable or for output.
     if (!m_resultTypes.empty()) {
-        if (!isNull && m_resultTypes[0] == CSqlType::Date) value = ShowDate(value);
+        if (!isNull && m_resultTypes[0].kind == CSqlType::Date) value = ShowDate(value);
     } else if (!isNull && !isNumber && CValueText::IsStoredDate(value)) {
         auto items = CSelectList::Parse(std::string(kSelectPrefix) + std::string(expression.text));
         if (items.empty() || !items[0].textConversion) value = CValueText::ShowDate(value);
@@ -1202,17 +1243,13 @@ bool CSqliteConnection::Assign(const std::string& target, std::size_t position, 
         return false;
     }
     std::string text = value;
-    double number = 0;
-    std::int64_t integer = 0;
+    CDecimal number;
     if (!isNull && bind->serverType == servertype::kNumber && !isNumber) {
-        if (CValueText::ParseInteger(value, integer))
-            text = CValueText::FromInteger(integer);
-        else if (CValueText::ParseNumber(value, number))
-            text = CValueText::FromDouble(number);
-        else {
+        if (!CDecimal::FromText(value, number)) {
             COraError::Set(m_error, 6502, {value}, static_cast<int>(position));
             return false;
         }
+        text = number.ToText();
     }
     bind->value = isNull ? std::string() : text;
     bind->isNull = isNull;

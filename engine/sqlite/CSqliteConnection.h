@@ -33,8 +33,10 @@ class CSqliteConnection : public CEngineConnection {
 public:
     static constexpr int kDefaultBusyTimeoutMs = 10000;
 
+    // `user`: the session's user, as USER and SYS_CONTEXT answer it.
     static std::unique_ptr<CSqliteConnection> Open(const std::string& databaseName, CEngineError& error,
-                                                   int busyTimeoutMs = kDefaultBusyTimeoutMs);
+                                                   int busyTimeoutMs = kDefaultBusyTimeoutMs,
+                                                   const std::string& user = {});
     // Rolls back what is not committed.
     ~CSqliteConnection() override;
     CSqliteConnection(const CSqliteConnection&) = delete;
@@ -82,6 +84,9 @@ private:
     bool Compile(Piece piece, std::string& compiled, std::vector<CSqlEmitter::LiteralSlot>* slots = nullptr,
                  bool* allLiterals = nullptr);
     bool PrepareCompiled(Piece piece, const std::string& compiled, Statement& out);
+    // A trigger whose body the statement tree holds, compiled (see
+    // CTriggerCompiler); `compiled` stays empty for any other statement.
+    bool CompileTrigger(Piece piece, std::string& compiled);
     // An INSERT of literals prepared once for its shape (see
     // CStatementCache), its literals bound; `statement` null when the
     // statement is of no shape kept, or differs from its kept shape.
@@ -93,6 +98,8 @@ private:
     // UTF-8 in place); `kept`: `value` outlives the statement's next run.
     bool BindSlot(sqlite3_stmt* statement, int index, CLiteralStore::Value& value, bool kept);
     bool RunSession(const std::string& sql);
+    // NLS_DATE_LANGUAGE = `value` (AMERICAN, ENGLISH or JAPANESE).
+    bool SetDateLanguage(const std::string& sql, const CSqlScanner::Token& value);
     void SetEmitError(const CSqlEmitter::Failure& failure, int position);
     // A stored date in the session's date format.
     std::string ShowDate(const std::string& stored) const;
@@ -175,8 +182,8 @@ private:
     std::unique_ptr<CSqliteCatalog> m_catalog;
     CStatementCache m_shapes;
     // The static types of the columns of the query compiled last (empty when
-    // it took the token rewrite).
-    std::vector<CSqlType> m_resultTypes;
+    // it took the token rewrite): its description before any row.
+    std::vector<CValueType> m_resultTypes;
     // The view the statement being run creates (see RecordView).
     std::optional<CCatalogTables::View> m_pendingView;
     // Temporary tables whose rows each commit removes (quoted, UTF-8).

@@ -9,10 +9,10 @@
 
 std::unique_ptr<CSqliteCursor> CSqliteCursor::Open(sqlite3* db, sqlite3_stmt* statement,
                                                    const std::vector<CSelectList::Item>& items,
-                                                   bool describeOnly, FailureHook onFailure,
-                                                   const std::string* dateFormat) {
+                                                   const std::vector<CValueType>& types, bool describeOnly,
+                                                   FailureHook onFailure, const CSqliteSession* session) {
     std::unique_ptr<CSqliteCursor> cursor(new CSqliteCursor(db, statement, std::move(onFailure)));
-    CSqliteResultReader::Describe(db, statement, items, cursor->m_columns, cursor->m_plans, dateFormat);
+    CSqliteResultReader::Describe(db, statement, items, cursor->m_columns, cursor->m_plans, session, &types);
     const auto& plans = cursor->m_plans;
     if (!std::all_of(plans.begin(), plans.end(), [](const auto& plan) { return plan.Fixed(); }))
         return nullptr;

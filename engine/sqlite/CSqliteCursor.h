@@ -23,10 +23,12 @@ public:
 
     // Takes `statement` (finalised with the cursor, or at once when it
     // cannot be streamed); null when some column is described by its values.
+    // `types`: the static types of the columns (see CSqliteResultReader).
     static std::unique_ptr<CSqliteCursor> Open(sqlite3* db, sqlite3_stmt* statement,
-                                               const std::vector<CSelectList::Item>& items, bool describeOnly,
+                                               const std::vector<CSelectList::Item>& items,
+                                               const std::vector<CValueType>& types, bool describeOnly,
                                                FailureHook onFailure,
-                                               const std::string* dateFormat = nullptr);
+                                               const CSqliteSession* session = nullptr);
     ~CSqliteCursor() override;
     CSqliteCursor(const CSqliteCursor&) = delete;
     CSqliteCursor& operator=(const CSqliteCursor&) = delete;

@@ -11,7 +11,10 @@
 #include "engine/sqlite/CSqliteSession.h"
 #include "engine/sqlite/CValueText.h"
 #include "engine/sqlite/SqliteApi.h"
+#include "engine/sqlite/values/CNumberFunctions.h"
+#include "engine/sqlite/values/CNumberValue.h"
 #include "text/CNumberFormat.h"
+#include "text/Cp932.h"
 #include "text/Encoding.h"
 
 namespace {
@@ -41,9 +44,15 @@ void ResultNumber(sqlite3_context* context, double number) {
         sqlite3_result_double(context, number);
 }
 
-void ResultError(sqlite3_context* context, int code, std::initializer_list<std::string_view> args = {}) {
-    std::string message = COraError::ForFunction(code, args);
+void ResultError(sqlite3_context* context, int code, std::initializer_list<std::string_view> args = {},
+                 int at = -1) {
+    std::string message = COraError::ForFunction(code, args, at);
     sqlite3_result_error(context, message.c_str(), static_cast<int>(message.size()));
+}
+
+CDateLanguage LanguageOf(sqlite3_context* context) {
+    auto* session = static_cast<CSqliteSession*>(sqlite3_user_data(context));
+    return session != nullptr ? session->dateLanguage : CDateLanguage::Japanese;
 }
 
 const std::string& DateFormatOf(sqlite3_context* context) {
@@ -96,21 +105,22 @@ void Decode(sqlite3_context* context, int argc, sqlite3_value** argv) {
         sqlite3_result_null(context);
 }
 
+// TO_DATE(text [, format]), and TO_DATE(text, format or NULL, at) as the
+// compiled statement writes it, with the offset of the text for an error.
 void ToDate(sqlite3_context* context, int argc, sqlite3_value** argv) {
-    if (AnyNull(argc, argv)) {
-        sqlite3_result_null(context);
-        return;
-    }
+    bool positioned = argc == 3;
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL || (argc == 2 && AnyNull(argc, argv)))
+        return sqlite3_result_null(context);
+    bool formatted = argc > 1 && sqlite3_value_type(argv[1]) != SQLITE_NULL;
     std::string text = TextOf(argv[0]);
     std::string error;
     CDateTime value;
-    bool ok = argc > 1 ? CDateFormat::Parse(text, TextOf(argv[1]), value, error)
-                       : ((CValueText::HasStoredDatePrefix(text) && CDateFormat::ParseStored(text, value)) ||
-                          CDateFormat::Parse(text, DateFormatOf(context), value, error));
-    if (ok)
-        ResultText(context, CDateFormat::ToStored(value));
-    else
-        ResultError(context, 1861, {text});
+    bool ok = formatted
+                  ? CDateFormat::Parse(text, TextOf(argv[1]), value, error, LanguageOf(context))
+                  : ((CValueText::HasStoredDatePrefix(text) && CDateFormat::ParseStored(text, value)) ||
+                     CDateFormat::Parse(text, DateFormatOf(context), value, error, LanguageOf(context)));
+    if (ok) return ResultText(context, CDateFormat::ToStored(value));
+    ResultError(context, 1861, {text}, positioned ? sqlite3_value_int(argv[2]) : -1);
 }
 
 void ToChar(sqlite3_context* context, int argc, sqlite3_value** argv) {
@@ -125,7 +135,8 @@ void ToChar(sqlite3_context* context, int argc, sqlite3_value** argv) {
     std::string text = TextOf(argv[0]);
     if (!IsNumeric(argv[0]) && CValueText::HasStoredDatePrefix(text) &&
         CDateFormat::ParseStored(text, date)) {
-        ok = CDateFormat::Format(date, argc > 1 ? TextOf(argv[1]) : DateFormatOf(context), out, error);
+        ok = CDateFormat::Format(date, argc > 1 ? TextOf(argv[1]) : DateFormatOf(context), out, error,
+                                 LanguageOf(context));
         if (!ok) return ResultError(context, 1821, {TextOf(argv[1])});
     } else if (IsNumeric(argv[0]) && argc > 1) {
         ok = CNumberFormat::Format(sqlite3_value_double(argv[0]), TextOf(argv[1]), out, error);
@@ -141,51 +152,36 @@ void ToChar(sqlite3_context* context, int argc, sqlite3_value** argv) {
     ResultText(context, out);
 }
 
-void ToNumber(sqlite3_context* context, int, sqlite3_value** argv) {
-    if (sqlite3_value_type(argv[0]) == SQLITE_NULL) {
-        sqlite3_result_null(context);
-        return;
-    }
-    double number = 0;
-    if (!NumberOf(argv[0], number)) {
-        ResultError(context, 1722);
-        return;
-    }
-    ResultNumber(context, number);
+// TO_NUMBER(text), and TO_NUMBER(text, at) with the offset of the text.
+void ToNumber(sqlite3_context* context, int argc, sqlite3_value** argv) {
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL) return sqlite3_result_null(context);
+    CDecimal number;
+    if (!CNumberValue::Read(argv[0], number))
+        return ResultError(context, 1722, {}, argc > 1 ? sqlite3_value_int(argv[1]) : -1);
+    CNumberValue::Result(context, number);
 }
 
+// MOD(m, n): the remainder with the sign of m; m when n is 0.
 void Mod(sqlite3_context* context, int argc, sqlite3_value** argv) {
-    double a = 0;
-    double b = 0;
-    if (AnyNull(argc, argv)) {
-        sqlite3_result_null(context);
-    } else if (!NumberOf(argv[0], a) || !NumberOf(argv[1], b)) {
-        ResultError(context, 1722);
-    } else {
-        ResultNumber(context, b == 0 ? a : std::fmod(a, b));
-    }
+    if (AnyNull(argc, argv)) return sqlite3_result_null(context);
+    CDecimal a;
+    CDecimal b;
+    if (!CNumberValue::Read(argv[0], a) || !CNumberValue::Read(argv[1], b)) return ResultError(context, 1722);
+    CNumberValue::Result(context, a.Mod(b));
 }
 
 void Trunc(sqlite3_context* context, int argc, sqlite3_value** argv) {
-    if (AnyNull(argc, argv)) {
-        sqlite3_result_null(context);
-        return;
-    }
+    if (AnyNull(argc, argv)) return sqlite3_result_null(context);
     CDateTime date;
     std::string text = TextOf(argv[0]);
     if (!IsNumeric(argv[0]) && CValueText::HasStoredDatePrefix(text) &&
         CDateFormat::ParseStored(text, date)) {
         date.hour = date.minute = date.second = 0;
-        ResultText(context, CDateFormat::ToStored(date));
-        return;
+        return ResultText(context, CDateFormat::ToStored(date));
     }
-    double number = 0;
-    if (!NumberOf(argv[0], number)) {
-        ResultError(context, 1722);
-        return;
-    }
-    double scale = std::pow(10.0, argc > 1 ? sqlite3_value_int(argv[1]) : 0);
-    ResultNumber(context, std::trunc(number * scale) / scale);
+    CDecimal number;
+    if (!CNumberValue::Read(argv[0], number)) return ResultError(context, 1722);
+    CNumberValue::Result(context, number.Truncate(argc > 1 ? sqlite3_value_int(argv[1]) : 0));
 }
 
 void Concat(sqlite3_context* context, int, sqlite3_value** argv) {
@@ -207,29 +203,6 @@ void ResultDate(sqlite3_context* context, const CDateTime& date, double days) {
         ResultError(context, 1841);
 }
 
-// The sum or difference of two numbers (whole numbers stay exact).
-void ResultArithmetic(sqlite3_context* context, sqlite3_value* a, sqlite3_value* b, bool subtract) {
-    std::int64_t x = 0;
-    std::int64_t y = 0;
-    std::int64_t exact = 0;
-    bool integers = sqlite3_value_type(a) == SQLITE_INTEGER && sqlite3_value_type(b) == SQLITE_INTEGER;
-    if (integers) {
-        x = sqlite3_value_int64(a);
-        y = sqlite3_value_int64(b);
-        if (!(subtract ? __builtin_sub_overflow(x, y, &exact) : __builtin_add_overflow(x, y, &exact))) {
-            sqlite3_result_int64(context, exact);
-            return;
-        }
-    }
-    double p = 0;
-    double q = 0;
-    if (!NumberOf(a, p) || !NumberOf(b, q)) {
-        ResultError(context, 1722);
-        return;
-    }
-    ResultNumber(context, subtract ? p - q : p + q);
-}
-
 // "+" as the server reads it: a date plus a number of days is a date.
 void OraAdd(sqlite3_context* context, int argc, sqlite3_value** argv) {
     if (AnyNull(argc, argv)) {
@@ -246,7 +219,7 @@ void OraAdd(sqlite3_context* context, int argc, sqlite3_value** argv) {
             ResultDate(context, date, days);
         return;
     }
-    ResultArithmetic(context, argv[0], argv[1], false);
+    CNumberFunctions::AddValues(context, argv[0], argv[1], false);
 }
 
 // "-" as the server reads it: date - days is a date, date - date the days
@@ -266,7 +239,7 @@ void OraSub(sqlite3_context* context, int argc, sqlite3_value** argv) {
     else if (rightDate)
         ResultError(context, 932);
     else if (!leftDate)
-        ResultArithmetic(context, argv[0], argv[1], true);
+        CNumberFunctions::AddValues(context, argv[0], argv[1], true);
     else if (!NumberOf(argv[1], days))
         ResultError(context, 932);
     else
@@ -294,16 +267,6 @@ void OraConcat(sqlite3_context* context, int, sqlite3_value** argv) {
         return;
     }
     ResultText(context, ConcatText(argv[0]) + ConcatText(argv[1]));
-}
-
-// The divisor of "/": a zero divisor is an error, as on the server.
-void OraDivisor(sqlite3_context* context, int, sqlite3_value** argv) {
-    double number = 0;
-    if (sqlite3_value_type(argv[0]) != SQLITE_NULL && NumberOf(argv[0], number) && number == 0) {
-        ResultError(context, 1476);
-        return;
-    }
-    sqlite3_result_value(context, argv[0]);
 }
 
 // Length in bytes of the CP932 text of a value.
@@ -344,26 +307,84 @@ void LastDay(sqlite3_context* context, int, sqlite3_value** argv) {
 
 using sqliteapi::FunctionRule;
 
+const CSqliteSession* SessionOf(sqlite3_context* context) {
+    return static_cast<const CSqliteSession*>(sqlite3_user_data(context));
+}
+
+// USER: the session's user.
+void User(sqlite3_context* context, int, sqlite3_value**) {
+    const CSqliteSession* session = SessionOf(context);
+    if (session == nullptr || session->user.empty()) return sqlite3_result_null(context);
+    ResultText(context, encoding::Cp932ToUtf8(session->user));
+}
+
+// UID: one number for the one user of an embedded database.
+void Uid(sqlite3_context* context, int, sqlite3_value**) { sqlite3_result_int(context, 100); }
+
+// SYS_CONTEXT('USERENV', parameter): the session's facts; ORA-02003 for a
+// parameter the namespace does not have, NULL for another namespace.
+void SysContext(sqlite3_context* context, int argc, sqlite3_value** argv) {
+    if (AnyNull(argc, argv)) return sqlite3_result_null(context);
+    std::string space = cp932::ToUpper(TextOf(argv[0]));
+    if (space != "USERENV") return sqlite3_result_null(context);
+    const CSqliteSession* session = SessionOf(context);
+    std::string user = session != nullptr ? encoding::Cp932ToUtf8(session->user) : std::string();
+    std::string database = session != nullptr ? encoding::Cp932ToUtf8(session->database) : std::string();
+    const struct {
+        const char* name;
+        std::string value;
+    } kParameters[] = {
+        {"SESSION_USER", user},
+        {"CURRENT_USER", user},
+        {"CURRENT_SCHEMA", user},
+        {"AUTHENTICATED_IDENTITY", user},
+        {"DB_NAME", database},
+        {"INSTANCE_NAME", database},
+        {"SERVICE_NAME", database},
+        {"DB_UNIQUE_NAME", database},
+        {"CON_NAME", database},
+        {"SESSION_USERID", "100"},
+        {"CURRENT_SCHEMAID", "100"},
+        {"CURRENT_USERID", "100"},
+        {"ISDBA", "FALSE"},
+        {"LANGUAGE", "JAPANESE_JAPAN.JA16SJISTILDE"},
+        {"LANG", "JA"},
+        {"NLS_TERRITORY", "JAPAN"},
+        {"NLS_CALENDAR", "GREGORIAN"},
+        {"NLS_DATE_FORMAT", session != nullptr ? session->dateFormat : std::string("RR-MM-DD")},
+        {"NLS_DATE_LANGUAGE",
+         session != nullptr && session->dateLanguage == CDateLanguage::American ? "AMERICAN" : "JAPANESE"},
+        {"NLS_SORT", "BINARY"},
+        {"DATABASE_ROLE", "PRIMARY"},
+    };
+    std::string parameter = cp932::ToUpper(TextOf(argv[1]));
+    for (const auto& row : kParameters)
+        if (parameter == row.name)
+            return row.value.empty() ? sqlite3_result_null(context) : ResultText(context, row.value);
+    ResultError(context, 2003, {TextOf(argv[1])});
+}
+
+// ORA_NOCYCLE(found, nocycle): 1 for a row not met above itself; else 0
+// with NOCYCLE, ORA-01436 without.
+void NoCycle(sqlite3_context* context, int, sqlite3_value** argv) {
+    if (sqlite3_value_int(argv[0]) == 0) return sqlite3_result_int(context, 1);
+    if (sqlite3_value_int(argv[1]) != 0) return sqlite3_result_int(context, 0);
+    ResultError(context, 1436);
+}
+
 constexpr FunctionRule kFunctions[] = {
-    {"SYSDATE", 0, Sysdate, false},
-    {"NVL", 2, Nvl, true},
-    {"NVL2", 3, Nvl2, true},
-    {"DECODE", -1, Decode, true},
-    {"TO_DATE", 1, ToDate, true},
-    {"TO_DATE", 2, ToDate, true},
-    {"TO_CHAR", 1, ToChar, true},
-    {"TO_CHAR", 2, ToChar, true},
-    {"TO_NUMBER", 1, ToNumber, true},
-    {"MOD", 2, Mod, true},
-    {"TRUNC", 1, Trunc, true},
-    {"TRUNC", 2, Trunc, true},
-    {"CONCAT", 2, Concat, true},
-    {"ORA_ADD", 2, OraAdd, true},
-    {"ORA_SUB", 2, OraSub, true},
-    {"ORA_CONCAT", 2, OraConcat, true},
-    {"ORA_DIVISOR", 1, OraDivisor, true},
-    {"LENGTHB", 1, LengthB, true},
-    {"ADD_MONTHS", 2, AddMonths, true},
+    {"SYSDATE", 0, Sysdate, false},   {"NVL", 2, Nvl, true},
+    {"NVL2", 3, Nvl2, true},          {"DECODE", -1, Decode, true},
+    {"TO_DATE", 1, ToDate, true},     {"TO_DATE", 2, ToDate, true},
+    {"TO_CHAR", 1, ToChar, true},     {"TO_CHAR", 2, ToChar, true},
+    {"TO_NUMBER", 1, ToNumber, true}, {"TO_NUMBER", 2, ToNumber, true},
+    {"TO_DATE", 3, ToDate, true},     {"MOD", 2, Mod, true},
+    {"TRUNC", 1, Trunc, true},        {"TRUNC", 2, Trunc, true},
+    {"CONCAT", 2, Concat, true},      {"ORA_ADD", 2, OraAdd, true},
+    {"ORA_USER", 0, User, false},     {"ORA_NOCYCLE", 2, NoCycle, true},
+    {"ORA_UID", 0, Uid, true},        {"ORA_SYS_CONTEXT", 2, SysContext, false},
+    {"ORA_SUB", 2, OraSub, true},     {"ORA_CONCAT", 2, OraConcat, true},
+    {"LENGTHB", 1, LengthB, true},    {"ADD_MONTHS", 2, AddMonths, true},
     {"LAST_DAY", 1, LastDay, true},
 };
 

@@ -8,8 +8,10 @@ struct CSqliteSession;
 // LAST_DAY and LENGTHB
 // (bytes of the CP932 text), ROWNUM() (the number of the row being read, as
 // the server's ROWNUM), and the
-// server's "+", "-", "||" and divisors as ORA_ADD, ORA_SUB, ORA_CONCAT and
-// ORA_DIVISOR (see CArithmetic). Dates are text "YYYY-MM-DD HH:MM:SS".
+// server's "+", "-" and "||" as ORA_ADD, ORA_SUB and ORA_CONCAT (see
+// CArithmetic; "*" and "/" are CNumberFunctions'), USER, UID and
+// SYS_CONTEXT as ORA_USER, ORA_UID and ORA_SYS_CONTEXT, and ORA_NOCYCLE for
+// CONNECT BY. Dates are text "YYYY-MM-DD HH:MM:SS".
 class CSqliteFunctions {
 public:
     // False when a function could not be registered. ROWNUM() counts its

@@ -33,18 +33,50 @@ std::string Hex(const void* data, int size) {
 using ColumnPlan = CSqliteResultReader::ColumnPlan;
 
 // A stored date as the session shows it; other text unchanged.
-std::string ShowDate(std::string_view stored, const std::string* format) {
+std::string ShowDate(std::string_view stored, const ColumnPlan& plan) {
+    const std::string* format = plan.dateFormat;
     if (format == nullptr || *format == "RR-MM-DD") return CValueText::ShowDate(stored);
     CDateTime value;
     std::string out;
     std::string error;
     if (!CValueText::HasStoredDatePrefix(stored) || !CDateFormat::ParseStored(stored, value) ||
-        !CDateFormat::Format(value, *format, out, error))
+        !CDateFormat::Format(value, *format, out, error, plan.language))
         return std::string(stored);
-    return out;
+    // Note: month and day names of JAPANESE are made in UTF-8.
+    return IsAscii(out) ? out : encoding::Utf8ToCp932(out);
 }
 
-CEngineColumn DescribeColumn(sqlite3* db, sqlite3_stmt* statement, int index, ColumnPlan& plan) {
+// An expression described by its static type; false when the type is unknown.
+bool DescribeTyped(const CValueType& type, CEngineColumn& column, ColumnPlan& plan) {
+    switch (type.kind) {
+        case CSqlType::Number:
+            // Note: the server describes a computed number as NUMBER with
+            // neither precision nor scale.
+            column.serverType = servertype::kNumber;
+            column.size = 22;
+            column.precision = 0;
+            column.scale = -127;
+            return true;
+        case CSqlType::Date:
+            column.serverType = servertype::kDate;
+            column.size = 7;
+            plan.isDate = true;
+            return true;
+        case CSqlType::Text:
+        case CSqlType::Char:
+            // Note: a text literal is CHAR of its length, as on the server.
+            column.serverType = type.kind == CSqlType::Char ? servertype::kChar : servertype::kVarchar2;
+            column.size = type.length;
+            plan.sizeFromValues = type.length <= 0;
+            return true;
+        case CSqlType::Unknown:
+            break;
+    }
+    return false;
+}
+
+CEngineColumn DescribeColumn(sqlite3* db, sqlite3_stmt* statement, int index, ColumnPlan& plan,
+                             const CValueType* type) {
     const char* declared = sqlite3_column_decltype(statement, index);
     CEngineColumn column;
     if (declared != nullptr) {
@@ -53,7 +85,7 @@ CEngineColumn DescribeColumn(sqlite3* db, sqlite3_stmt* statement, int index, Co
         plan.sizeFromValues = description.sizeFromValues;
         plan.isDate = description.isDate;
         if (description.roundsToScale) plan.scale = description.column.scale;
-    } else {
+    } else if (type == nullptr || !DescribeTyped(*type, column, plan)) {
         plan.expression = true;
     }
     column.name = sqliteapi::Cp932Of(sqlite3_column_name(statement, index));
@@ -113,7 +145,7 @@ bool ReadValue(sqlite3_stmt* statement, int index, int storage, const ColumnPlan
         text.assign(view);
     else
         text = encoding::Utf8ToCp932(view);
-    if (plan.isDate) text = ShowDate(text, plan.dateFormat);
+    if (plan.isDate) text = ShowDate(text, plan);
     return true;
 }
 
@@ -141,7 +173,7 @@ void Finish(ColumnPlan& plan, std::size_t index, CEngineResult& result) {
         column.size = 7;
         for (std::size_t row = 0; row < result.RowCount(); ++row)
             if (!result.IsNull(row, index))
-                result.SetValue(row, index, ShowDate(result.Value(row, index), plan.dateFormat));
+                result.SetValue(row, index, ShowDate(result.Value(row, index), plan));
     } else if (plan.sawText || (!plan.sawNumber && !plan.sawBlob)) {
         column.serverType = servertype::kVarchar2;
         column.size = widest;
@@ -161,15 +193,19 @@ void Finish(ColumnPlan& plan, std::size_t index, CEngineResult& result) {
 void CSqliteResultReader::Describe(sqlite3* db, sqlite3_stmt* statement,
                                    const std::vector<CSelectList::Item>& items,
                                    std::vector<CEngineColumn>& columns, std::vector<ColumnPlan>& plans,
-                                   const std::string* dateFormat) {
+                                   const CSqliteSession* session, const std::vector<CValueType>* types) {
     int count = sqlite3_column_count(statement);
     ColumnPlan start;
-    start.dateFormat = dateFormat;
+    if (session != nullptr) {
+        start.dateFormat = &session->dateFormat;
+        start.language = session->dateLanguage;
+    }
     plans.assign(static_cast<std::size_t>(count), start);
     columns.clear();
     for (int index = 0; index < count; ++index) {
         auto at = static_cast<std::size_t>(index);
-        columns.push_back(DescribeColumn(db, statement, index, plans[at]));
+        const CValueType* type = types != nullptr && types->size() == plans.size() ? &(*types)[at] : nullptr;
+        columns.push_back(DescribeColumn(db, statement, index, plans[at], type));
         if (at < items.size() && !items[at].named) columns.back().name = items[at].heading;
     }
 }
@@ -194,11 +230,11 @@ void CSqliteResultReader::AddRow(sqlite3_stmt* statement, std::vector<ColumnPlan
 
 bool CSqliteResultReader::Read(sqlite3* db, sqlite3_stmt* statement,
                                const std::vector<CSelectList::Item>& items, CEngineResult& result,
-                               CEngineError& error, const std::vector<CSqlType>& types,
-                               const std::string& dateFormat) {
+                               CEngineError& error, const std::vector<CValueType>& types,
+                               const CSqliteSession* session) {
     std::vector<ColumnPlan> plans;
     std::vector<CEngineColumn> columns;
-    Describe(db, statement, items, columns, plans, &dateFormat);
+    Describe(db, statement, items, columns, plans, session, &types);
     result.SetColumns(std::move(columns));
     int rc = SQLITE_OK;
     while ((rc = sqlite3_step(statement)) == SQLITE_ROW) AddRow(statement, plans, result);
@@ -210,7 +246,7 @@ bool CSqliteResultReader::Read(sqlite3* db, sqlite3_stmt* statement,
     for (std::size_t index = 0; index < plans.size(); ++index) {
         if (index < items.size() && items[index].textConversion) plans[index].allStoredDates = false;
         // Note: with the types known, text is a date only when typed one.
-        if (types.size() == plans.size() && types[index] != CSqlType::Date)
+        if (types.size() == plans.size() && types[index].kind != CSqlType::Date)
             plans[index].allStoredDates = false;
         Finish(plans[index], index, result);
     }

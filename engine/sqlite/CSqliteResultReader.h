@@ -8,6 +8,8 @@
 #include "engine/CEngineResult.h"
 #include "engine/sqlite/CSelectList.h"
 #include "engine/sqlite/CSqliteCatalog.h"
+#include "engine/sqlite/CSqliteSession.h"
+#include "engine/sqlite/values/CValueType.h"
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -33,17 +35,20 @@ public:
         bool allStoredDates = true;
         // The session's date format; null: "RR-MM-DD".
         const std::string* dateFormat = nullptr;
+        CDateLanguage language = CDateLanguage::Japanese;
 
         // True when the column's description does not wait for its values.
         bool Fixed() const { return !expression && !sizeFromValues; }
     };
 
     // The column descriptions of a prepared query as far as they are known
-    // before any row (see Read for `items`), with the plan of each column;
-    // dates are shown in `dateFormat` (null: "RR-MM-DD").
+    // before any row (see Read for `items` and `types`), with the plan of
+    // each column; dates are shown in the session's date format and language
+    // (null: "RR-MM-DD").
     static void Describe(sqlite3* db, sqlite3_stmt* statement, const std::vector<CSelectList::Item>& items,
                          std::vector<CEngineColumn>& columns, std::vector<ColumnPlan>& plans,
-                         const std::string* dateFormat = nullptr);
+                         const CSqliteSession* session = nullptr,
+                         const std::vector<CValueType>* types = nullptr);
     // Appends the current row of `statement` to `result`.
     static void AddRow(sqlite3_stmt* statement, std::vector<ColumnPlan>& plans, CEngineResult& result);
 
@@ -52,11 +57,13 @@ public:
     // expressions and tells text that is never a date. False with the
     // engine's message in `error` (at no position).
     // `types` (when not empty) are the static types of the columns: an
-    // expression is a date only when typed so, whatever its text looks like.
-    // Dates are shown in `dateFormat`.
+    // expression of a known type is described by it before any row (a
+    // number as NUMBER, a date as DATE, text as VARCHAR2 of its length when
+    // known, else as wide as its widest value).
+    // Dates are shown as the session says (null: "RR-MM-DD").
     static bool Read(sqlite3* db, sqlite3_stmt* statement, const std::vector<CSelectList::Item>& items,
-                     CEngineResult& result, CEngineError& error, const std::vector<CSqlType>& types = {},
-                     const std::string& dateFormat = "RR-MM-DD");
+                     CEngineResult& result, CEngineError& error, const std::vector<CValueType>& types = {},
+                     const CSqliteSession* session = nullptr);
 
     // The text of column `index` of the current row; false for NULL.
     // `isNumber` tells a numeric value.

@@ -3,9 +3,16 @@
 #include <string>
 #include <vector>
 
+#include "engine/sqlite/CDateFormat.h"
+
 // What one connection's statements share: the settings of ALTER SESSION
 // and the ROWNUM counters of the statement being run (one per query block).
 struct CSqliteSession {
     std::string dateFormat = "RR-MM-DD";
+    // NLS_DATE_LANGUAGE: JAPANESE, as the server's session of this console.
+    CDateLanguage dateLanguage = CDateLanguage::Japanese;
     std::vector<long long> rownum;
+    // The user of CONNECT and the database's name, upper case (CP932).
+    std::string user;
+    std::string database;
 };

@@ -13,6 +13,7 @@
 #include "engine/sqlite/CSqliteSession.h"
 #include "engine/sqlite/CValueText.h"
 #include "engine/sqlite/SqliteApi.h"
+#include "engine/sqlite/values/CNumberValue.h"
 #include "text/Encoding.h"
 
 namespace {
@@ -27,45 +28,6 @@ void Raise(sqlite3_context* context, int code, std::initializer_list<std::string
 }
 
 using sqliteapi::ResultText;
-
-void ResultNumberText(sqlite3_context* context, const std::string& text) {
-    std::int64_t integer = 0;
-    if (CValueText::ParseInteger(text, integer))
-        sqlite3_result_int64(context, integer);
-    else
-        sqlite3_result_double(context, std::strtod(text.c_str(), nullptr));
-}
-
-// The decimal text of a numeric or textual value; false when it is no number.
-bool DecimalOf(sqlite3_value* value, std::string& text) {
-    switch (sqlite3_value_type(value)) {
-        case SQLITE_INTEGER:
-            text = CValueText::FromInteger(sqlite3_value_int64(value));
-            return true;
-        case SQLITE_FLOAT:
-            text = CValueText::FromDouble(sqlite3_value_double(value));
-            return std::isfinite(sqlite3_value_double(value));
-        default: {
-            double number = 0;
-            std::string raw = TextOf(value);
-            if (!CValueText::ParseNumber(raw, number) || !std::isfinite(number)) return false;
-            // Note: written text keeps its digits (up to 15 significant ones).
-            std::int64_t integer = 0;
-            text = CValueText::ParseInteger(raw, integer) ? CValueText::FromInteger(integer)
-                                                          : CValueText::FromDouble(number);
-            return true;
-        }
-    }
-}
-
-// Digits before the point of a decimal text, leading zeros aside.
-int IntegerDigits(std::string_view text) {
-    if (!text.empty() && text.front() == '-') text.remove_prefix(1);
-    std::size_t point = text.find('.');
-    std::string_view whole = text.substr(0, point);
-    while (!whole.empty() && whole.front() == '0') whole.remove_prefix(1);
-    return static_cast<int>(whole.size());
-}
 
 // A number that already has at most `scale` decimals and fits `precision`:
 // true when it needs no decimal rounding (the common case, kept fast).
@@ -90,11 +52,11 @@ void StoreNumber(sqlite3_context* context, int, sqlite3_value** argv) {
     int scale = sqlite3_value_int(argv[2]);
     if (FitsAsIs(argv[0], precision, scale)) return sqlite3_result_value(context, argv[0]);
     int at = sqlite3_value_int(argv[4]);
-    std::string text;
-    if (!DecimalOf(argv[0], text)) return Raise(context, 1722, {}, at);
-    if (!CSqliteValueFunctions::FitNumber(text, precision, scale))
+    CDecimal number;
+    if (!CNumberValue::Read(argv[0], number)) return Raise(context, 1722, {}, at);
+    if (!CSqliteValueFunctions::FitNumber(number, precision, scale))
         return Raise(context, 1438, {TextOf(argv[3])}, at);
-    ResultNumberText(context, text);
+    CNumberValue::Result(context, number);
 }
 
 std::size_t Characters(std::string_view utf8) {
@@ -135,7 +97,7 @@ void StoreText(sqlite3_context* context, int, sqlite3_value** argv) {
 bool ReadDate(const CSqliteSession& session, const std::string& text, CDateTime& value) {
     std::string error;
     if (CValueText::HasStoredDatePrefix(text) && CDateFormat::ParseStored(text, value)) return true;
-    return CDateFormat::Parse(text, session.dateFormat, value, error);
+    return CDateFormat::Parse(text, session.dateFormat, value, error, session.dateLanguage);
 }
 
 void StoreDate(sqlite3_context* context, int, sqlite3_value** argv) {
@@ -260,11 +222,22 @@ void RoundOrTrunc(sqlite3_context* context, int argc, sqlite3_value** argv) {
         if (!DateTo(date, unit, kRound, out)) return Raise(context, 1841, {}, -1);
         return ResultText(context, CDateFormat::ToStored(out));
     }
-    std::string text;
-    if (!DecimalOf(argv[0], text)) return Raise(context, 1722, {}, -1);
-    int scale = argc > 1 ? sqlite3_value_int(argv[1]) : 0;
-    ResultNumberText(context, kRound ? CSqliteValueFunctions::RoundDecimal(text, scale)
-                                     : CSqliteValueFunctions::TruncateDecimal(text, scale));
+    CDecimal number;
+    if (!CNumberValue::Read(argv[0], number)) return Raise(context, 1722, {}, -1);
+    long scale = argc > 1 ? static_cast<long>(sqlite3_value_int(argv[1])) : 0;
+    CNumberValue::Result(context, kRound ? number.Round(scale) : number.Truncate(scale));
+}
+
+// CEIL and FLOOR: the next whole number up or down.
+template <bool kUp>
+void Whole(sqlite3_context* context, int, sqlite3_value** argv) {
+    if (IsNull(argv[0])) return sqlite3_result_null(context);
+    CDecimal number;
+    if (!CNumberValue::Read(argv[0], number)) return Raise(context, 1722, {}, -1);
+    CDecimal whole = number.Truncate(0);
+    int away = number.Compare(whole);
+    if (away != 0 && (away > 0) == kUp) whole = whole.Add(CDecimal::FromInteger(kUp ? 1 : -1));
+    CNumberValue::Result(context, whole);
 }
 
 template <double (*F)(double)>
@@ -280,20 +253,26 @@ void Unary(sqlite3_context* context, int, sqlite3_value** argv) {
 }
 
 double Sign(double x) { return x > 0 ? 1 : (x < 0 ? -1 : 0); }
-double Ceil(double x) { return std::ceil(x); }
-double Floor(double x) { return std::floor(x); }
 double Sqrt(double x) { return std::sqrt(x); }
 
+// POWER: exact for a whole exponent, through doubles otherwise.
 void Power(sqlite3_context* context, int, sqlite3_value** argv) {
-    double x = 0;
-    double y = 0;
     if (IsNull(argv[0]) || IsNull(argv[1])) return sqlite3_result_null(context);
-    if (!NumberValue(argv[0], x) || !NumberValue(argv[1], y)) return Raise(context, 1722, {}, -1);
-    double z = std::pow(x, y);
-    if (std::trunc(z) == z && std::fabs(z) < 9e15)
-        sqlite3_result_int64(context, static_cast<sqlite3_int64>(z));
-    else
-        sqlite3_result_double(context, z);
+    CDecimal base;
+    CDecimal exponent;
+    if (!CNumberValue::Read(argv[0], base) || !CNumberValue::Read(argv[1], exponent))
+        return Raise(context, 1722, {}, -1);
+    std::int64_t whole = 0;
+    CDecimal raised;
+    if (exponent.ToInteger(whole) && whole > -100000 && whole < 100000) {
+        if (!base.Power(static_cast<long>(whole), raised))
+            return Raise(context, base.IsZero() ? 1476 : 1426, {}, -1);
+        return CNumberValue::Result(context, raised);
+    }
+    double z = std::pow(base.Approximate(), exponent.Approximate());
+    if (!std::isfinite(z) || !CDecimal::FromDouble(z, raised))
+        return Raise(context, 1428, {TextOf(argv[0])}, -1);
+    CNumberValue::Result(context, raised);
 }
 
 void Extract(sqlite3_context* context, int, sqlite3_value** argv) {
@@ -336,12 +315,32 @@ struct ListState {
     std::vector<ListEntry>* entries;
     std::string separator;
     bool descending;
+    // ON OVERFLOW TRUNCATE: the indicator, and whether the count follows it.
+    bool truncate = false;
+    std::string indicator;
+    bool count = true;
 };
 
+// The result of LISTAGG may hold this many bytes (VARCHAR2).
+constexpr std::size_t kListLimit = 4000;
+
+std::size_t Cp932Bytes(const std::string& utf8) {
+    return encoding::IsAscii(utf8) ? utf8.size() : encoding::Utf8ToCp932(utf8).size();
+}
+
+// ORA_LISTAGG(v [, separator [, key, descending]]) and ORA_LISTAGG_CUT(v,
+// separator, indicator, count [, key, descending]) for ON OVERFLOW TRUNCATE.
 void ListStep(sqlite3_context* context, int argc, sqlite3_value** argv) {
     auto** state = static_cast<ListState**>(sqlite3_aggregate_context(context, sizeof(ListState*)));
     if (state == nullptr) return sqlite3_result_error_nomem(context);
-    if (*state == nullptr) *state = new ListState{new std::vector<ListEntry>, {}, false};
+    bool cut = sqlite3_user_data(context) != nullptr;
+    if (*state == nullptr) {
+        *state = new ListState{new std::vector<ListEntry>, {}, false, cut, {}, true};
+        if (cut) {
+            (*state)->indicator = TextOf(argv[2]);
+            (*state)->count = sqlite3_value_int(argv[3]) != 0;
+        }
+    }
     if (IsNull(argv[0])) return;
     ListEntry entry;
     int type = sqlite3_value_type(argv[0]);
@@ -349,15 +348,44 @@ void ListStep(sqlite3_context* context, int argc, sqlite3_value** argv) {
                   : type == SQLITE_FLOAT ? CValueText::FromDouble(sqlite3_value_double(argv[0]))
                                          : TextOf(argv[0]);
     (*state)->separator = argc > 1 && !IsNull(argv[1]) ? TextOf(argv[1]) : std::string();
-    if (argc > 2) {
-        entry.keyNull = IsNull(argv[2]);
-        int keyType = sqlite3_value_type(argv[2]);
+    int keys = cut ? 4 : 2;
+    if (argc > keys) {
+        entry.keyNull = IsNull(argv[keys]);
+        int keyType = sqlite3_value_type(argv[keys]);
         entry.keyNumber = keyType == SQLITE_INTEGER || keyType == SQLITE_FLOAT;
-        entry.number = sqlite3_value_double(argv[2]);
-        entry.text = TextOf(argv[2]);
-        (*state)->descending = argc > 3 && sqlite3_value_int(argv[3]) != 0;
+        entry.number = sqlite3_value_double(argv[keys]);
+        entry.text = TextOf(argv[keys]);
+        (*state)->descending = argc > keys + 1 && sqlite3_value_int(argv[keys + 1]) != 0;
     }
     (*state)->entries->push_back(std::move(entry));
+}
+
+// The values joined, at most kListLimit bytes: false when they do not fit
+// and the list is not to be cut; cut, whole values are kept with the
+// separator, the indicator and the count of the values left out.
+bool JoinList(const ListState& state, std::string& out) {
+    const std::vector<ListEntry>& entries = *state.entries;
+    std::vector<std::pair<std::size_t, std::size_t>> marks;  // text size and bytes after each value
+    std::size_t bytes = 0;
+    std::size_t separator = Cp932Bytes(state.separator);
+    for (std::size_t k = 0; k < entries.size(); ++k) {
+        std::size_t add = (k > 0 ? separator : 0) + Cp932Bytes(entries[k].value);
+        if (bytes + add > kListLimit) break;
+        if (k > 0) out += state.separator;
+        out += entries[k].value;
+        bytes += add;
+        marks.emplace_back(out.size(), bytes);
+    }
+    if (marks.size() == entries.size()) return true;
+    if (!state.truncate) return false;
+    std::size_t kept = marks.size();
+    auto tail = [&](std::size_t left) {
+        return state.separator + state.indicator + (state.count ? "(" + std::to_string(left) + ")" : "");
+    };
+    while (kept > 0 && marks[kept - 1].second + Cp932Bytes(tail(entries.size() - kept)) > kListLimit) --kept;
+    out.resize(kept > 0 ? marks[kept - 1].first : 0);
+    out += tail(entries.size() - kept);
+    return true;
 }
 
 void ListFinal(sqlite3_context* context) {
@@ -373,13 +401,11 @@ void ListFinal(sqlite3_context* context) {
         return descending ? greater : less;
     });
     std::string out;
-    for (std::size_t k = 0; k < entries.size(); ++k) {
-        if (k > 0) out += (*state)->separator;
-        out += entries[k].value;
-    }
+    bool fits = JoinList(**state, out);
     bool none = entries.empty();
     delete (*state)->entries;
     delete *state;
+    if (!fits) return Raise(context, 1489, {}, -1);
     // Note: as on the server, an empty list (or only empty values) is NULL.
     if (none || out.empty()) return sqlite3_result_null(context);
     ResultText(context, out);
@@ -411,8 +437,8 @@ constexpr Row kFunctions[] = {
     {"ORA_ROUND", 2, RoundOrTrunc<true>, true, false},
     {"ORA_TRUNC", 1, RoundOrTrunc<false>, true, false},
     {"ORA_TRUNC", 2, RoundOrTrunc<false>, true, false},
-    {"ORA_CEIL", 1, Unary<Ceil>, true, false},
-    {"ORA_FLOOR", 1, Unary<Floor>, true, false},
+    {"ORA_CEIL", 1, Whole<true>, true, false},
+    {"ORA_FLOOR", 1, Whole<false>, true, false},
     {"ORA_SQRT", 1, Unary<Sqrt>, true, false},
     {"ORA_SIGN", 1, Unary<Sign>, true, false},
     {"ORA_POWER", 2, Power, true, false},
@@ -422,76 +448,13 @@ constexpr Row kFunctions[] = {
 
 }  // namespace
 
-std::string CSqliteValueFunctions::TruncateDecimal(std::string_view number, int scale) {
-    bool negative = !number.empty() && number.front() == '-';
-    std::string magnitude(negative ? number.substr(1) : number);
-    std::size_t point = magnitude.find('.');
-    std::string whole = magnitude.substr(0, point);
-    std::string fraction = point == std::string::npos ? std::string() : magnitude.substr(point + 1);
-    if (scale >= 0) {
-        if (fraction.size() > static_cast<std::size_t>(scale))
-            fraction.resize(static_cast<std::size_t>(scale));
-    } else {
-        fraction.clear();
-        std::size_t keep = whole.size() > static_cast<std::size_t>(-scale)
-                               ? whole.size() - static_cast<std::size_t>(-scale)
-                               : 0;
-        whole = keep == 0 ? std::string("0")
-                          : whole.substr(0, keep) + std::string(static_cast<std::size_t>(-scale), '0');
-    }
-    // Rounding the truncated digits at their own scale only tidies them.
-    std::string text = (negative ? "-" : "") + (whole.empty() ? std::string("0") : whole) +
-                       (fraction.empty() ? std::string() : "." + fraction);
-    return RoundDecimal(text, scale < 0 ? 0 : scale);
-}
-
-bool CSqliteValueFunctions::FitNumber(std::string& text, int precision, int scale) {
+bool CSqliteValueFunctions::FitNumber(CDecimal& value, int precision, int scale) {
     bool scaled = scale != kNoScale;
-    // Note: digits within the scale round to themselves.
-    std::size_t point = text.find('.');
-    bool within = scale >= 0 &&
-                  (point == std::string::npos || text.size() - point - 1 <= static_cast<std::size_t>(scale));
-    if (scaled && !within) text = RoundDecimal(text, scale);
-    return precision <= 0 || IntegerDigits(text) <= precision - (scaled ? scale : 0);
-}
-
-std::string CSqliteValueFunctions::RoundDecimal(std::string_view number, int scale) {
-    bool negative = !number.empty() && number.front() == '-';
-    if (negative) number.remove_prefix(1);
-    std::size_t point = number.find('.');
-    std::string whole(number.substr(0, point));
-    std::string fraction =
-        point == std::string_view::npos ? std::string() : std::string(number.substr(point + 1));
-    if (whole.empty()) whole = "0";
-    // All digits in one string with the point after `whole.size()` digits.
-    std::string digits = whole + fraction;
-    long keep = static_cast<long>(whole.size()) + scale;  // digits kept
-    if (keep < 0) return "0";
-    if (static_cast<std::size_t>(keep) >= digits.size()) return (negative ? "-" : "") + std::string(number);
-    bool up = digits[static_cast<std::size_t>(keep)] >= '5';
-    digits.resize(static_cast<std::size_t>(keep));
-    long pointAt = static_cast<long>(whole.size());
-    if (up) {
-        long k = keep - 1;
-        while (k >= 0 && digits[static_cast<std::size_t>(k)] == '9')
-            digits[static_cast<std::size_t>(k--)] = '0';
-        if (k >= 0)
-            ++digits[static_cast<std::size_t>(k)];
-        else {
-            digits.insert(digits.begin(), '1');
-            ++pointAt;
-        }
-    }
-    // Pad with zeros up to the point when the scale is negative.
-    while (static_cast<long>(digits.size()) < pointAt) digits += '0';
-    std::string integer = digits.substr(0, static_cast<std::size_t>(pointAt));
-    std::string decimals = digits.substr(static_cast<std::size_t>(pointAt));
-    while (!decimals.empty() && decimals.back() == '0') decimals.pop_back();
-    integer.erase(0, std::min(integer.find_first_not_of('0'), integer.size()));
-    if (integer.empty()) integer = "0";
-    std::string out = decimals.empty() ? integer : integer + "." + decimals;
-    bool zero = out.find_first_not_of("0.") == std::string::npos;
-    return (negative && !zero ? "-" : "") + out;
+    value = scaled ? value.Round(scale) : value.Server();
+    // Note: the leading digit may stand no higher than the precision allows
+    // (below the point when the scale exceeds the precision).
+    return precision <= 0 || value.IsZero() ||
+           value.AdjustedExponent() + 1 <= precision - (scaled ? scale : 0);
 }
 
 bool CSqliteValueFunctions::Register(sqlite3* db, CSqliteSession* session) {
@@ -503,6 +466,12 @@ bool CSqliteValueFunctions::Register(sqlite3* db, CSqliteSession* session) {
     }
     for (int arguments : {1, 2, 4})
         if (sqlite3_create_function(db, "ORA_LISTAGG", arguments, SQLITE_UTF8, nullptr, nullptr, ListStep,
+                                    ListFinal) != SQLITE_OK)
+            return false;
+    // Note: the user data tells the cutting form apart.
+    static int cut = 1;
+    for (int arguments : {4, 6})
+        if (sqlite3_create_function(db, "ORA_LISTAGG_CUT", arguments, SQLITE_UTF8, &cut, nullptr, ListStep,
                                     ListFinal) != SQLITE_OK)
             return false;
     return true;

@@ -1,7 +1,6 @@
 #pragma once
 
-#include <string>
-#include <string_view>
+#include "engine/sqlite/values/CDecimal.h"
 
 struct sqlite3;
 struct CSqliteSession;
@@ -29,12 +28,7 @@ public:
 
     static bool Register(sqlite3* db, CSqliteSession* session);
 
-    // `number` (decimal text, no exponent) rounded half away from zero to
-    // `scale` decimals (negative: tens, hundreds, ...).
-    static std::string RoundDecimal(std::string_view number, int scale);
-    // `number` cut (towards zero) to `scale` decimals.
-    static std::string TruncateDecimal(std::string_view number, int scale);
-    // `text` (decimal, no exponent) as NUMBER(precision, scale) holds it;
-    // false when it has more digits before the point than the type allows.
-    static bool FitNumber(std::string& text, int precision, int scale);
+    // `value` as NUMBER(precision, scale) holds it; false when its leading
+    // digit stands higher than the type allows.
+    static bool FitNumber(CDecimal& value, int precision, int scale);
 };

@@ -21,7 +21,7 @@ public:
     // True when `text` is a whole number that fits 64 bits.
     static bool ParseInteger(std::string_view text, std::int64_t& value);
 
-    // "YYYY-MM-DD HH:MM:SS" exactly.
+    // "YYYY-MM-DD HH:MM:SS" exactly, or with ".fffffffff" after it.
     static bool IsStoredDate(std::string_view text);
     // Starts with "YYYY-MM-DD".
     static bool HasStoredDatePrefix(std::string_view text);

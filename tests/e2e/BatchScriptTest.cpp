@@ -65,6 +65,27 @@ TEST_P(BatchScript, TablesRowsAndDescribe) {
     EXPECT_EQ(r.status, 0) << r.err;
 }
 
+// Money sums are exact decimals, and a query's columns are described by
+// their types before any row: an empty SUM is a NUMBER column headed S.
+TEST_P(BatchScript, SumsAreExactAndColumnsAreTypedBeforeRows) {
+    std::string script = "CONNECT scott/tiger\nCREATE TABLE items (qty NUMBER(8), price NUMBER(8,2));\n";
+    for (int k = 0; k < 30; ++k) script += "INSERT INTO items VALUES (3, 10.01);\n";
+    script +=
+        "SELECT SUM(qty * price) s, AVG(price) a FROM items;\n"
+        "SELECT SUM(qty) s FROM items WHERE qty < 0;\n"
+        "SELECT qty + 1, UPPER('ab') u FROM items WHERE qty < 0;\n";
+    RunResult r = RunScripts({script});
+    EXPECT_NE(r.out.find(Console("S          A          |---------- ---------- |900.9      10.01      |"
+                                 "|1行が選択されました。")),
+              std::string::npos)
+        << r.out;
+    EXPECT_NE(r.out.find(Console("S          |---------- |           ||1行が選択されました。||"
+                                 "SQL> SELECT qty + 1, UPPER('ab') u FROM items WHERE qty < 0;||"
+                                 "QTY+1      U  |---------- -- ||0行が選択されました。")),
+              std::string::npos)
+        << r.out;
+}
+
 TEST_P(BatchScript, DataSurvivesInTheNamedDatabase) {
     RunResult first = RunScripts({"CONNECT u/p@" + Named("shop") +
                                   "\nCREATE TABLE t (n NUMBER);\nINSERT INTO t VALUES (7);\nEXIT\nSELECT 1 "

@@ -10,7 +10,8 @@ TEST(CDateFormatTest, ParseByFormat) {
     } cases[] = {{"2026-12-06", "YYYY-MM-DD", "2026-12-06 00:00:00"},
                  {"2026/12/06 23:59:58", "YYYY/MM/DD HH24:MI:SS", "2026-12-06 23:59:58"},
                  {"2026-12-06 07:08:09", "yyyy-mm-dd hh24:mi:ss", "2026-12-06 07:08:09"},
-                 {"06-DEC-2026", "DD-MON-YYYY", "2026-12-06 00:00:00"},
+                 {"06-12月-2026", "DD-MON-YYYY", "2026-12-06 00:00:00"},
+                 {"06-DEC-2026", "DD-MON-YYYY", nullptr},
                  {"26-12-06", "RR-MM-DD", "2026-12-06 00:00:00"},
                  {"99-12-06", "RR-MM-DD", "1999-12-06 00:00:00"},
                  {"2024-02-29", "YYYY-MM-DD", "2024-02-29 00:00:00"},
@@ -40,8 +41,8 @@ TEST(CDateFormatTest, FormatElementsAndLiterals) {
     CDateTime value{2026, 2, 3, 13, 4, 5};
     const std::pair<const char*, const char*> cases[] = {{"YYYY-MM-DD HH24:MI:SS", "2026-02-03 13:04:05"},
                                                          {"RR-MM-DD", "26-02-03"},
-                                                         {"DD MON YYYY", "03 FEB 2026"},
-                                                         {"HH12:MI AM", "01:04 PM"},
+                                                         {"DD MON YYYY", "03 2月 2026"},
+                                                         {"HH12:MI AM", "01:04 午後"},
                                                          {"YYYY\"年\"MM", "2026年02"},
                                                          {"YYYY\"unterminated", "2026unterminated"}};
     std::string out, error;
@@ -60,4 +61,62 @@ TEST(CDateFormatTest, StoredForm) {
     EXPECT_EQ(value.hour, 0);
     EXPECT_FALSE(CDateFormat::ParseStored("2026-12-32", value));
     EXPECT_TRUE(CDateFormat::IsValid(CDateFormat::Now()));
+}
+
+// The server's matching rules and names, by NLS_DATE_LANGUAGE.
+TEST(CDateFormatTest, NamesAndMatchingRulesFollowTheLanguage) {
+    using Language = CDateLanguage;
+    const struct {
+        Language language;
+        const char* text;
+        const char* format;
+        const char* stored;  // nullptr: refused
+    } kReads[] = {
+        {Language::American, "13-JUL-87", "dd-mm-rr", "1987-07-13 00:00:00"},
+        {Language::American, "13-July-1987", "DD-MON-YYYY", "1987-07-13 00:00:00"},
+        {Language::American, "13-jul-1987", "DD-MONTH-RR", "1987-07-13 00:00:00"},
+        {Language::American, "Monday 13-JUL-87", "DAY DD-MON-RR", "1987-07-13 00:00:00"},
+        {Language::American, "13-7月-87", "DD-MON-RR", nullptr},
+        {Language::Japanese, "13-7月-87", "DD-MON-RR", "1987-07-13 00:00:00"},
+        {Language::Japanese, "1987年7月13日", "YYYY\"年\"MM\"日\"DD\"日\"", nullptr},
+        {Language::Japanese, "13-JUL-87", "dd-mm-rr", nullptr},
+        {Language::Japanese, "13-07-2087", "DD-MM-RR", "2087-07-13 00:00:00"},
+        {Language::American, "04-FEB-2021 13.20.22.245676861", "DD-MON-YYYY HH24.MI.SS.FF",
+         "2021-02-04 13:20:22.245676861"},
+        {Language::American, "04-FEB-2021 13.20.22.5", "DD-MON-YYYY HH24.MI.SSXFF",
+         "2021-02-04 13:20:22.500000000"},
+        {Language::American, "13.20.22.1234", "HH24.MI.SS.FF3", nullptr},
+    };
+    for (const auto& c : kReads) {
+        CDateTime value;
+        std::string error;
+        ASSERT_EQ(CDateFormat::Parse(c.text, c.format, value, error, c.language), c.stored != nullptr)
+            << c.text;
+        if (c.stored != nullptr) {
+            EXPECT_EQ(CDateFormat::ToStored(value), c.stored) << c.text;
+        }
+    }
+    const CDateTime monday{1987, 7, 13, 9, 5, 7, 245676861};
+    const struct {
+        Language language;
+        const char* format;
+        const char* text;
+    } kWrites[] = {
+        {Language::American, "Day, DD Month YYYY", "Monday   , 13 July      1987"},
+        {Language::American, "fmDay, DD Month YYYY", "Monday, 13 July 1987"},
+        {Language::American, "DY dy Mon MONTH", "MON mon Jul JULY     "},
+        {Language::American, "fmHH:MI AM", "9:5 AM"},  // FM drops every leading zero
+        {Language::Japanese, "fmDAY DY MON", "月曜日 月 7月"},
+        {Language::Japanese, "HH24:MI:SS.FF3 FF", "09:05:07.245 245676861"},
+    };
+    for (const auto& c : kWrites) {
+        std::string out;
+        std::string error;
+        ASSERT_TRUE(CDateFormat::Format(monday, c.format, out, error, c.language)) << c.format << error;
+        EXPECT_EQ(out, c.text) << c.format;
+    }
+    CDateLanguage language = CDateLanguage::Japanese;
+    EXPECT_TRUE(CDateFormat::LanguageNamed("american", language));
+    EXPECT_EQ(language, CDateLanguage::American);
+    EXPECT_FALSE(CDateFormat::LanguageNamed("KLINGON", language));
 }

@@ -45,8 +45,8 @@ TEST(COracleDialectTest, PositionsMapBackThroughRewriting) {
     for (const Pair& p : pairs)
         EXPECT_EQ(rewrite.MapBack(engine.find(p.engine)), oracle.find(p.oracle)) << p.engine;
     EXPECT_EQ(rewrite.MapBack(engine.find("()")), oracle.find("SYSDATE"));
-    EXPECT_EQ(rewrite.MapBack(engine.find("1.0")), oracle.find("/"));
-    EXPECT_EQ(rewrite.MapBack(engine.find("ORA_DIVISOR")), oracle.find("B"));
+    EXPECT_EQ(rewrite.MapBack(engine.find(", B")), oracle.find("/"));
+    EXPECT_EQ(rewrite.MapBack(engine.find("ORA_DIV")), oracle.find("A /"));
     EXPECT_EQ(rewrite.MapBack(engine.size() + 3), oracle.size() + 3);
 }
 

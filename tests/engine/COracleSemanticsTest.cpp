@@ -31,7 +31,8 @@ TEST_F(COracleSemanticsTest, RownumCountsAcceptedRowsBeforeOrderBy) {
 
 TEST_F(COracleSemanticsTest, TextIsNeverTakenForADate) {
     EXPECT_EQ(Rows("SELECT '2024-01-15 10:00:00' FROM DUAL"), "2024-01-15 10:00:00");
-    EXPECT_EQ(TypeOf("SELECT '2024-01-15 10:00:00' FROM DUAL"), servertype::kVarchar2);
+    // A text literal is CHAR of its length, as on the server.
+    EXPECT_EQ(TypeOf("SELECT '2024-01-15 10:00:00' FROM DUAL"), servertype::kChar);
     EXPECT_EQ(TypeOf("SELECT DATE '2024-01-15' + 1 FROM DUAL"), servertype::kDate);
     EXPECT_EQ(Rows("SELECT DATE '2024-01-15' + 1 FROM DUAL"), "24-01-16");
     EXPECT_EQ(Rows("SELECT SYSDATE FROM DUAL"), Rows("SELECT TO_CHAR(SYSDATE, 'RR-MM-DD') FROM DUAL"));
@@ -119,7 +120,7 @@ TEST_F(COracleSemanticsTest, FunctionsAndOperatorsAnswerAsTheServer) {
         {"LPAD('ABCDE', 3), INITCAP('HELLO wORLD'), GREATEST(3, 10, 7), LEAST('B', 'A', 'C')",
          "ABC,Hello World,10,A"},
         {"CEIL(1.2) + FLOOR(1.8), LAST_DAY(DATE '2024-02-10'), 1 + DATE '2024-12-31'", "3,24-02-29,25-01-01"},
-        {"TO_CHAR(TO_DATE('2026-02-03 13:04:05', 'YYYY-MM-DD HH24:MI:SS'), 'HH12:MI AM')", "01:04 PM"}};
+        {"TO_CHAR(TO_DATE('2026-02-03 13:04:05', 'YYYY-MM-DD HH24:MI:SS'), 'HH12:MI AM')", "01:04 午後"}};
     for (const auto& [expressions, values] : cases)
         EXPECT_EQ(Rows(std::string("SELECT ") + expressions + " FROM DUAL"), values) << expressions;
     for (const char* expression :
@@ -202,8 +203,10 @@ TEST_F(COracleSemanticsTest, ErrorsNameTheObjectAtTheirToken) {
         {"SELECT ENAME FROM EMP, EMP E2", "ORA-00918: 列 ENAME の定義があいまいです。", "ENAME"},
         {"MERGE INTO EMP USING DUAL ON (1 = 1) WHEN MATCHED THEN UPDATE SET ENAME = 'X'",
          "ORA-03001: 未実装の機能です: MERGE は組込みデータベースでは使えません。", "MERGE"},
-        {"SELECT 1 FROM DUAL CONNECT BY LEVEL < 3",
-         "ORA-03001: 未実装の機能です: CONNECT BY は組込みデータベースでは使えません。", "CONNECT"},
+        {"SELECT 1 FROM EMP, DUAL CONNECT BY LEVEL < 3",
+         "ORA-03001: 未実装の機能です: CONNECT BY (joins, subqueries, views) "
+         "は組込みデータベースでは使えません。",
+         "CONNECT"},
     };
     std::string deep = "SELECT " + std::string(300, '(') + "1" + std::string(300, ')') + " FROM DUAL";
     EXPECT_EQ(Failure(deep).rfind("ORA-03001: ", 0), 0u);
@@ -258,4 +261,76 @@ TEST(COracleSemanticsFile, AFileOfThePreviousVersionOpensWithItsTypes) {
     long rows = 0;
     EXPECT_FALSE(connection->Execute("INSERT INTO T (A) VALUES ('abcd')", binds, rows));
     EXPECT_EQ(connection->LastError().code, 12899);
+}
+
+// A trigger's statements store by the same column rules as any statement,
+// reading the row through :NEW and :OLD; a table may be named LOG.
+TEST_F(COracleSemanticsTest, TriggerBodiesStoreByTheColumnRules) {
+    Exec("CREATE TABLE T (ID NUMBER, V VARCHAR2(3))");
+    Exec("CREATE TABLE LOG (ID NUMBER(3), V VARCHAR2(3), OLD_V VARCHAR2(3))");
+    Exec(
+        "CREATE OR REPLACE TRIGGER TRG AFTER INSERT ON T FOR EACH ROW\n"
+        "BEGIN\n  INSERT INTO LOG VALUES (:NEW.ID * 2.5, :NEW.V || 'zzzz', NULL);\nEND;\n");
+    EXPECT_EQ(Failure("INSERT INTO T VALUES (1, 'ab')"),
+              "ORA-12899: LOG.V の値が長すぎます (6 バイト、最大 3 バイト)。");
+    EXPECT_EQ(Rows("SELECT COUNT(*) FROM T"), "0");
+    Exec("DROP TRIGGER TRG");
+    Exec("INSERT INTO T VALUES (3, 'ab')");
+    Exec(
+        "CREATE OR REPLACE TRIGGER TRG AFTER UPDATE ON T FOR EACH ROW\n"
+        "BEGIN\n  INSERT INTO LOG VALUES (:NEW.ID * 2.5, UPPER(:NEW.V), :OLD.V);\n  NULL;\nEND;\n");
+    Exec("UPDATE T SET V = 'cd'");
+    EXPECT_EQ(Rows("SELECT ID, V, OLD_V FROM LOG"), "8,CD,ab");
+    std::string sql =
+        "CREATE TRIGGER T2 BEFORE DELETE ON T FOR EACH ROW\nBEGIN\n  DELETE FROM LOG WHERE ID = "
+        ":OLD.NOPE;\nEND;\n";
+    EXPECT_EQ(Failure(sql), "ORA-00904: 列 OLD.NOPE は存在しません。");
+    EXPECT_EQ(m_connection->LastError().position, static_cast<int>(sql.find(":OLD.NOPE")));
+}
+
+// USER, UID and SYS_CONTEXT('USERENV', ...) answer from the session; a
+// table function the engine lacks is refused by its name.
+TEST_F(COracleSemanticsTest, SessionFactsAndNamedRefusals) {
+    CEngineError error;
+    auto scott = CSqliteConnection::Open("", error, CSqliteConnection::kDefaultBusyTimeoutMs, "scott");
+    ASSERT_NE(scott, nullptr);
+    std::vector<CEngineBind> binds;
+    CEngineResult result;
+    ASSERT_TRUE(
+        scott->Query("SELECT USER, SYS_CONTEXT('userenv', 'current_schema'), SYS_CONTEXT('USERENV', "
+                     "'DB_NAME'), SYS_CONTEXT('OTHER', 'X'), UID - UID FROM DUAL",
+                     binds, result));
+    ASSERT_EQ(result.RowCount(), 1u);
+    EXPECT_EQ(result.Value(0, 0), "SCOTT");
+    EXPECT_EQ(result.Value(0, 1), "SCOTT");
+    EXPECT_EQ(result.Value(0, 2), "DEFAULT");
+    EXPECT_TRUE(result.IsNull(0, 3));
+    EXPECT_EQ(result.Value(0, 4), "0");
+    EXPECT_FALSE(scott->Query("SELECT SYS_CONTEXT('USERENV', 'NOPE') FROM DUAL", binds, result));
+    EXPECT_EQ(scott->LastError().code, 2003);
+    std::string sql = "SELECT * FROM JSON_TABLE('[1]', '$[*]' COLUMNS (A NUMBER PATH '$')) J";
+    EXPECT_EQ(Rows(sql).substr(0, 15), "ERROR ORA-03001");
+    EXPECT_NE(Rows(sql).find("JSON_TABLE"), std::string::npos);
+    EXPECT_EQ(m_connection->LastError().position, static_cast<int>(sql.find("JSON_TABLE")));
+    // A function of the server the engine lacks is refused by name; an
+    // unknown name is no function.
+    EXPECT_EQ(Rows("SELECT TRANSLATE('ab', 'a', 'b') FROM DUAL").substr(0, 15), "ERROR ORA-03001");
+    EXPECT_NE(Rows("SELECT TRANSLATE('ab', 'a', 'b') FROM DUAL").find("TRANSLATE"), std::string::npos);
+    EXPECT_EQ(Rows("SELECT NOSUCHFN(1) FROM DUAL").substr(0, 15), "ERROR ORA-00904");
+}
+
+// What a hierarchical query needs: LEVEL and PRIOR only with CONNECT BY, and
+// CONNECT BY over one table (joins are refused by name).
+TEST_F(COracleSemanticsTest, HierarchiesNeedConnectByOverOneTable) {
+    Exec("CREATE TABLE H (ID NUMBER, UP NUMBER)");
+    Exec("INSERT INTO H VALUES (1, NULL)");
+    Exec("INSERT INTO H VALUES (2, 1)");
+    EXPECT_EQ(Rows("SELECT LEVEL FROM H").substr(0, 15), "ERROR ORA-01788");
+    EXPECT_EQ(Rows("SELECT PRIOR ID FROM H START WITH UP IS NULL CONNECT BY PRIOR ID = UP").substr(0, 15),
+              "ERROR ORA-03001");
+    EXPECT_EQ(
+        Rows("SELECT A.ID FROM H A, H B START WITH A.UP IS NULL CONNECT BY PRIOR A.ID = A.UP").substr(0, 15),
+        "ERROR ORA-03001");
+    EXPECT_EQ(Rows("SELECT ID, LEVEL FROM H CONNECT BY PRIOR ID = UP START WITH UP IS NULL"), "1,1|2,2");
+    EXPECT_EQ(Rows("SELECT ID FROM H START WITH ID = 2 CONNECT BY PRIOR UP = ID AND LEVEL <= 1"), "2");
 }

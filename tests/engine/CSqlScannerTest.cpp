@@ -33,7 +33,8 @@ TEST(CSqlScannerTest, TokensCoverEveryByte) {
 }
 
 TEST(CSqlScannerTest, UnterminatedLiteralsRunToTheEnd) {
-    for (std::string text : {"SELECT 'abc", "SELECT \"abc", "SELECT /* abc", "SELECT -- abc"}) {
+    for (std::string text : {"SELECT 'abc", "SELECT \"abc", "SELECT /* abc", "SELECT -- abc",
+                             "SELECT q'[abc]", "SELECT N'abc"}) {
         auto tokens = Scan(text);
         EXPECT_EQ(tokens.back().second, text.substr(7)) << text;
     }
@@ -46,4 +47,34 @@ TEST(CSqlScannerTest, AssignmentIsNotABind) {
     EXPECT_EQ(tokens[1].kind, Kind::Symbol);
     EXPECT_EQ(CSqlScanner::BindName(":X := 1", tokens[0]), "X");
     EXPECT_TRUE(CSqlScanner::Is("select", CSqlScanner::Tokenize("select")[0], "SELECT"));
+}
+
+TEST(CSqlScannerTest, PrefixedLiteralsAreOneStringWithTheirValue) {
+    const struct {
+        const char* text;
+        const char* token;  // the first token
+        const char* value;
+    } kCases[] = {
+        {"q'[it's]' x", "q'[it's]'", "it's"},
+        {"Q'{a}b}' x", "Q'{a}b}'", "a}b"},
+        {"q'(x)' q'<y>'", "q'(x)'", "x"},
+        {"q'!don't!',", "q'!don't!'", "don't"},
+        {"q'[a]b]'", "q'[a]b]'", "a]b"},
+        {"N'it''s'", "N'it''s'", "it's"},
+        {"nq'[\x83\x5d]'", "nq'[\x83\x5d]'", "\x83\x5d"},  // a trail byte equal to ']'
+        {"NAME", "NAME", ""},
+        {"QTY'", "QTY", ""},
+    };
+    for (const auto& c : kCases) {
+        auto tokens = Scan(c.text);
+        EXPECT_EQ(tokens[0].second, c.token) << c.text;
+        if (tokens[0].first == Kind::String) {
+            EXPECT_EQ(CSqlScanner::LiteralText(tokens[0].second), c.value) << c.text;
+        } else {
+            EXPECT_EQ(std::string(c.value), "") << c.text;
+        }
+    }
+    EXPECT_EQ(CSqlScanner::LiteralText("'it''s'"), "it's");
+    EXPECT_FALSE(CSqlScanner::IsPlainString("q'[x]'"));
+    EXPECT_TRUE(CSqlScanner::IsPlainString("'x'"));
 }

@@ -98,7 +98,8 @@ sword OCILogon2(OCIEnv* envp, OCIError* errorHandle, OCISvcCtx** service, const 
         return kError;
     }
     CEngineError failure;
-    std::unique_ptr<CEngineConnection> connection = CEngineFactory::Open(name, failure);
+    std::unique_ptr<CEngineConnection> connection =
+        CEngineFactory::Open(name, failure, std::string(reinterpret_cast<const char*>(user), userLength));
     if (connection == nullptr) {
         error->Set(12514, "ORA-12514: TNS:listener does not currently know of service requested: " +
                               failure.message);

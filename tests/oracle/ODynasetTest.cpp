@@ -48,32 +48,39 @@ protected:
 TEST_F(ODynasetTest, ExpressionsAndViewsAreDescribed) {
     Exec("CREATE TABLE T (ID NUMBER(7,2) PRIMARY KEY, NAME VARCHAR2(10) NOT NULL, NOTE CHAR(3))");
     Exec("CREATE VIEW V AS SELECT NAME, NOTE, ID + 1 AS NEXT FROM T");
-    // Nullability comes from the constraints, through views too; over no rows an expression is one byte.
-    ExpectColumns("SELECT T.*, LENGTH(NAME) AS L FROM T", {{"ID", OTYPE_NUMBER, 22, 7, 2, false},
-                                                           {"NAME", OTYPE_VARCHAR2, 10, 0, 0, false},
-                                                           {"NOTE", OTYPE_CHAR, 3},
-                                                           {"L", OTYPE_VARCHAR2, 1}});
+    // Nullability comes from the constraints, through views too; an
+    // expression is described by its type, whether or not there are rows.
+    ExpectColumns("SELECT T.*, LENGTH(NAME) AS L, UPPER(NAME) U, NOTE || NAME C, 'ABC' A FROM T",
+                  {{"ID", OTYPE_NUMBER, 22, 7, 2, false},
+                   {"NAME", OTYPE_VARCHAR2, 10, 0, 0, false},
+                   {"NOTE", OTYPE_CHAR, 3},
+                   {"L", OTYPE_NUMBER, 22, 0, -127},
+                   {"U", OTYPE_VARCHAR2, 10},
+                   {"C", OTYPE_VARCHAR2, 13},
+                   {"A", OTYPE_CHAR, 3}});
     ExpectColumns(
         "SELECT * FROM V",
         {{"NAME", OTYPE_VARCHAR2, 10, 0, 0, false}, {"NOTE", OTYPE_CHAR, 3}, {"NEXT", OTYPE_VARCHAR2, 1}});
-    // Expressions are sized by their widest value (in bytes) and headed as typed.
+    // Text of no known length is sized by its widest value (in bytes); every
+    // item is headed as typed.
     Exec("CREATE TABLE E (S TEXT, N NUMBER)");
     Exec("INSERT INTO E VALUES ('AB', 1)");
     Exec("INSERT INTO E VALUES ('" + kA3 + "', 22)");
     Exec("INSERT INTO E VALUES (NULL, NULL)");
     ExpectColumns("SELECT S || 'X' AS SX, N * 2 AS N2, NULL AS Z, S, N / 4 AS Q FROM E",
                   {{"SX", OTYPE_VARCHAR2, 7},
-                   {"N2", OTYPE_NUMBER, kAny, kAny},
+                   {"N2", OTYPE_NUMBER, 22, 0, -127},
                    {"Z", OTYPE_VARCHAR2, 1},
                    {"S", OTYPE_VARCHAR2, 6},
                    {"Q", OTYPE_NUMBER, kAny, kAny, kAny}});
     ExpectColumns("SELECT SYSDATE, 1 + 2, DUMMY || 'Y', DUMMY D, 7 / 2 AS HALF FROM DUAL",
                   {{"SYSDATE", OTYPE_DATE, 7},
-                   {"1+2", OTYPE_NUMBER, kAny, kAny},
+                   {"1+2", OTYPE_NUMBER, 22, 0, -127},
                    {"DUMMY||'Y'", OTYPE_VARCHAR2, 2},
                    {"D", OTYPE_VARCHAR2, 1},
                    {"HALF", OTYPE_NUMBER, kAny, kAny, kAny}});
-    ExpectColumns("SELECT 'ABC' AS A FROM DUAL WHERE 1 = 0", {{"A", OTYPE_VARCHAR2, 1}});
+    ExpectColumns("SELECT 'ABC' AS A, SUM(1) S, SYSDATE + 1 D FROM DUAL WHERE 1 = 0",
+                  {{"A", OTYPE_CHAR, 3}, {"S", OTYPE_NUMBER, 22, 0, -127}, {"D", OTYPE_DATE, 7}});
 }
 
 TEST_F(ODynasetTest, OutOfRangeColumnsGiveEmptyDescriptions) {

@@ -9,7 +9,7 @@ Lines: "X\tsql" must succeed; "Q\tsql\texpected" (rows joined by "|",
 values by ",", NULL "-", or the ORA- code of the failure)."""
 import datetime
 import itertools
-from decimal import Decimal, ROUND_HALF_UP, ROUND_DOWN
+from decimal import Decimal, ROUND_HALF_UP, ROUND_DOWN, getcontext, localcontext
 
 out = []
 
@@ -187,6 +187,201 @@ sets = {"UNION": sorted(set(a_rows) | set(b_rows)), "MINUS": sorted(set(a_rows) 
         "INTERSECT": sorted(set(a_rows) & set(b_rows)), "UNION ALL": sorted(a_rows + b_rows)}
 for op, rows in sets.items():
     q("SELECT X FROM SA %s SELECT X FROM SB ORDER BY 1" % op, "|".join(str(v) for v in rows))
+
+# 10. NUMBER arithmetic is exact decimal: a result keeps 40 significant
+# digits when its leading digit fills a base-100 digit pair with another
+# (its position 10^e with e odd), else 39, rounded half away from zero.
+getcontext().prec = 200
+
+
+def server(d):
+    d = Decimal(d)
+    if d == 0:
+        return Decimal(0)
+    keep = 40 if d.adjusted() % 2 != 0 else 39
+    return d.quantize(Decimal(1).scaleb(d.adjusted() - keep + 1), rounding=ROUND_HALF_UP)
+
+
+def exact(a, op, b):
+    a, b = Decimal(a), Decimal(b)
+    with localcontext() as c:
+        c.prec = 200
+        return {"+": a + b, "-": a - b, "*": a * b, "/": a / b}[op]
+
+
+x("CREATE TABLE OL (ID NUMBER(6), QUANTITY NUMBER(8), UNIT_PRICE NUMBER(8,2))")
+lines = [(k, 1 + (k * 37) % 23, Decimal((k * 7919) % 100000) / 100) for k in range(1, 400)]
+for k, quantity, price in lines:
+    x("INSERT INTO OL VALUES (%d, %d, %s)" % (k, quantity, price))
+total = sum(Decimal(quantity) * price for _, quantity, price in lines)
+q("SELECT SUM(QUANTITY * UNIT_PRICE) FROM OL", num(server(total)))
+q("SELECT SUM(UNIT_PRICE) FROM OL", num(server(sum(price for _, _, price in lines))))
+with localcontext() as c:
+    c.prec = 200
+    average = sum(price for _, _, price in lines) / len(lines)
+q("SELECT AVG(UNIT_PRICE) FROM OL", num(server(average)))
+cheap = sorted(lines, key=lambda line: (Decimal(line[2]) / line[1], line[0]))[:3]
+q("SELECT ID FROM OL ORDER BY UNIT_PRICE / QUANTITY, ID FETCH FIRST 3 ROWS ONLY",
+  "|".join(str(line[0]) for line in cheap))
+for a, op, b in [("2", "/", "3"), ("10", "/", "3"), ("1", "/", "3"), ("-1", "/", "7"), ("100", "/", "7"),
+                 ("0.1", "+", "0.2"), ("1.1", "*", "1.1"), ("123456789.123", "*", "987654321.987"),
+                 ("99999999999999999999", "+", "1"), ("0.000001", "/", "3"), ("1", "-", "0.9999999999999999"),
+                 ("12345678901234567890123", "*", "1000000000000000000000")]:
+    q("SELECT %s %s %s FROM DUAL" % (a, op, b), num(server(exact(a, op, b))))
+q("SELECT 1/3*3 FROM DUAL", num(server(server(exact("1", "/", "3")) * 3)))
+for v, d in [("2.675", 2), ("1234567890.123456789012345", 10), ("-0.00000000000000000055", 20)]:
+    q("SELECT ROUND(%s, %d), TRUNC(%s, %d) FROM DUAL" % (v, d, v, d),
+      "%s,%s" % (num(round_to(Decimal(v), d)), num(round_to(Decimal(v), d, ROUND_DOWN))))
+for a, b in [("10.5", "3"), ("-10.5", "3"), ("7.25", "-0.5"), ("12345678901234567890.5", "7")]:
+    expected = Decimal(a) - Decimal(b) * int(Decimal(a) / Decimal(b))
+    q("SELECT MOD(%s, %s) FROM DUAL" % (a, b), num(expected))
+for base, power in [("2", 64), ("1.5", 3), ("2", -2), ("10", 30), ("0.1", 5)]:
+    with localcontext() as c:
+        c.prec = 200
+        value = Decimal(base) ** power
+    q("SELECT POWER(%s, %d) FROM DUAL" % (base, power), num(server(value)))
+for a, op, b in [("2/3", ">", "0.6666666666666666666666666666666666666666"), ("2/3", "=", "4/6"),
+                  ("1/3", "<", "0.33333333333333333333333333333333333333334")]:
+    left, right = (server(exact(*t.split("/")[0:1], "/", t.split("/")[1])) if "/" in t else Decimal(t)
+                   for t in (a, b))
+    holds = {">": left > right, "=": left == right, "<": left < right}[op]
+    q("SELECT COUNT(*) FROM DUAL WHERE %s %s %s" % (a, op, b), "1" if holds else "0")
+q("SELECT TO_NUMBER('123456789012345678901234567890.125') + 0 FROM DUAL", "123456789012345678901234567890.125")
+
+# 11. q'x...x' and N'...' literals: the text between the delimiters, as typed.
+closers = {"[": "]", "{": "}", "(": ")", "<": ">"}
+for opener, text in [("[", "it's"), ("{", "a}b"), ("(", "(x)"), ("<", "a'b'c"), ("!", "don't"), ("#", "x y")]:
+    literal = "q'%s%s%s'" % (opener, text, closers.get(opener, opener))
+    q("SELECT %s, LENGTH(%s) FROM DUAL" % (literal, literal), "%s,%d" % (text, len(text)))
+q("SELECT COUNT(*) FROM DUAL WHERE N'ab' = 'ab' AND Nq'[c]' = 'c'", "1")
+
+# 12. Month and day names in the session's NLS_DATE_LANGUAGE (JAPANESE by
+# default: "7月", "月曜日"); MM also reads a month's name or abbreviation,
+# MON its full name, MONTH its abbreviation; RR of 2 digits picks the
+# century nearest to the current one; FF reads the fraction of a second.
+english_months = ["JANUARY", "FEBRUARY", "MARCH", "APRIL", "MAY", "JUNE", "JULY", "AUGUST", "SEPTEMBER",
+                  "OCTOBER", "NOVEMBER", "DECEMBER"]
+english_days = ["MONDAY", "TUESDAY", "WEDNESDAY", "THURSDAY", "FRIDAY", "SATURDAY", "SUNDAY"]
+japanese_days = ["月曜日", "火曜日", "水曜日", "木曜日", "金曜日", "土曜日", "日曜日"]
+samples = [datetime.date(1987, 7, 13), datetime.date(2021, 2, 4), datetime.date(2000, 12, 31),
+           datetime.date(2024, 2, 29)]
+
+
+def rr(two):
+    return (2000 if two < 50 else 1900) + two
+
+
+for d in samples:
+    q("SELECT TO_CHAR(DATE '%s', 'fmDAY MONTH DY MON') FROM DUAL" % d.isoformat(),
+      "%s %d月 %s %d月" % (japanese_days[d.weekday()], d.month, japanese_days[d.weekday()][0], d.month))
+x("ALTER SESSION SET NLS_DATE_LANGUAGE = AMERICAN")
+for d in samples:
+    month = english_months[d.month - 1]
+    for text, fmt in [("%02d-%s-%02d" % (d.day, month[:3], d.year % 100), "dd-mm-rr"),
+                      ("%02d-%s-%04d" % (d.day, month.capitalize(), d.year), "DD-MON-YYYY"),
+                      ("%02d-%s-%02d" % (d.day, month[:3].lower(), d.year % 100), "DD-MONTH-RR")]:
+        year = d.year if fmt.endswith("YYYY") else rr(d.year % 100)
+        q("SELECT TO_CHAR(TO_DATE('%s', '%s'), 'YYYY-MM-DD') FROM DUAL" % (text, fmt),
+          "%04d-%02d-%02d" % (year, d.month, d.day))
+    q("SELECT TO_CHAR(DATE '%s', 'fmDay, DD Month YYYY') FROM DUAL" % d.isoformat(),
+      "%s, %d %s %d" % (english_days[d.weekday()].capitalize(), d.day, month.capitalize(), d.year))
+q("SELECT TO_CHAR(TO_TIMESTAMP('04-FEB-2021 13.20.22.245676861', 'DD-MON-YYYY HH24.MI.SS.FF'), "
+  "'YYYY-MM-DD HH24:MI:SS.FF3') FROM DUAL", "2021-02-04 13:20:22.245")
+q("SELECT TO_DATE('13-7月-87', 'DD-MON-RR') FROM DUAL", "ORA-01861")
+x("ALTER SESSION SET NLS_DATE_LANGUAGE = JAPANESE")
+q("SELECT TO_DATE('13-JUL-87', 'DD-MM-RR') FROM DUAL", "ORA-01861")
+q("SELECT TO_CHAR(TO_DATE('13-7月-87', 'DD-MON-RR'), 'YYYY-MM-DD') FROM DUAL", "1987-07-13")
+
+# 13. CONNECT BY: rows depth first from the START WITH rows, each child
+# after its parent; LEVEL counts from 1; WHERE filters the rows afterwards;
+# a row met again below itself is a loop (ORA-01436), skipped with NOCYCLE;
+# siblings come in the order their rows were stored.
+tree = {1: ("KING", None), 2: ("JONES", 1), 3: ("SCOTT", 2), 4: ("BLAKE", 1), 5: ("ADAMS", 3), 6: ("FORD", 2),
+        7: ("SMITH", 6)}
+x("CREATE TABLE HE (ID NUMBER, NAME VARCHAR2(10), MGR NUMBER)")
+for key, (name, mgr) in tree.items():
+    x("INSERT INTO HE VALUES (%d, '%s', %s)" % (key, name, "NULL" if mgr is None else mgr))
+
+
+def walk(roots, level=1):
+    rows = []
+    for root in roots:
+        rows.append((root, level))
+        rows += walk([k for k in sorted(tree) if tree[k][1] == root], level + 1)
+    return rows
+
+
+rows = walk([k for k in sorted(tree) if tree[k][1] is None])
+q("SELECT NAME, LEVEL FROM HE START WITH MGR IS NULL CONNECT BY PRIOR ID = MGR",
+  "|".join("%s,%d" % (tree[k][0], level) for k, level in rows))
+q("SELECT COUNT(*) FROM HE WHERE LEVEL = 3 START WITH ID = 1 CONNECT BY MGR = PRIOR ID",
+  str(sum(1 for _, level in rows if level == 3)))
+up, node = [], 7
+while node is not None:
+    up.append(tree[node][0])
+    node = tree[node][1]
+q("SELECT NAME FROM HE START WITH ID = 7 CONNECT BY ID = PRIOR MGR", "|".join(up))
+q("SELECT LEVEL FROM DUAL CONNECT BY LEVEL <= 5", "|".join(str(n) for n in range(1, 6)))
+
+
+def paths(roots, prefix=""):
+    out = []
+    for root in roots:
+        path = prefix + "/" + tree[root][0]
+        out.append((root, path))
+        out += paths([k for k in sorted(tree) if tree[k][1] == root], path)
+    return out
+
+
+q("SELECT CONNECT_BY_ROOT NAME, SYS_CONNECT_BY_PATH(NAME, '/') FROM HE START WITH MGR = 1 CONNECT BY PRIOR ID = MGR",
+  "|".join("%s,%s" % (path.split("/")[1], path) for _, path in paths([k for k in sorted(tree) if tree[k][1] == 1])))
+x("UPDATE HE SET MGR = 7 WHERE ID = 1")
+q("SELECT COUNT(*) FROM HE START WITH ID = 1 CONNECT BY PRIOR ID = MGR", "ORA-01436")
+q("SELECT COUNT(*) FROM HE START WITH ID = 1 CONNECT BY NOCYCLE PRIOR ID = MGR", str(len(tree)))
+
+# 14. REGEXP_ functions: the documented examples, answered by hand;
+# positions count characters from 1, occurrence 0 of REPLACE is every match.
+for sql, expected in [
+        ("SELECT REGEXP_SUBSTR('500 Oracle Parkway, Redwood Shores, CA', ',[^,]+,') FROM DUAL", ", Redwood Shores,"),
+        ("SELECT REGEXP_REPLACE('555.123.4567', '([[:digit:]]{3})\\.([[:digit:]]{3})\\.([[:digit:]]{4})', "
+         "'(\\1) \\2-\\3') FROM DUAL", "(555) 123-4567"),
+        ("SELECT REGEXP_INSTR('500 Oracle Parkway', '[[:alpha:]]+', 1, 2) FROM DUAL", "12"),
+        ("SELECT REGEXP_INSTR('500 Oracle Parkway', '[[:alpha:]]+', 1, 2, 1) FROM DUAL", "19"),
+        ("SELECT REGEXP_COUNT('abcabcab', 'ab'), REGEXP_COUNT('abcabcab', 'ab', 3) FROM DUAL", "3,2"),
+        ("SELECT COUNT(*) FROM DUAL WHERE REGEXP_LIKE('Steven', '^ste(v|ph)en$', 'i')", "1"),
+        ("SELECT COUNT(*) FROM DUAL WHERE REGEXP_LIKE('Steven', '^ste(v|ph)en$')", "0"),
+        ("SELECT REGEXP_REPLACE('a  b   c', ' +', ' '), REGEXP_REPLACE('aaa', 'a', 'b', 1, 2) FROM DUAL", "a b c,aba"),
+        ("SELECT REGEXP_SUBSTR('ab12cd345', '[0-9]+', 1, 2), REGEXP_SUBSTR('ab12', '(a)(b)', 1, 1, 'c', 2) FROM DUAL",
+         "345,b"),
+        ("SELECT REGEXP_SUBSTR('abc', 'x') FROM DUAL", "-"),
+        ("SELECT REGEXP_COUNT('x', '(') FROM DUAL", "ORA-12725")]:
+    q(sql, expected)
+
+# 15. LISTAGG holds at most 4000 bytes: beyond them ORA-01489, or with ON
+# OVERFLOW TRUNCATE the whole values that fit with the separator, the
+# indicator and (WITH COUNT, the default) the count of values left out.
+def listagg(values, separator, indicator=None, count=True):
+    joined = separator.join(values)
+    if len(joined) <= 4000:
+        return joined
+    if indicator is None:
+        return "ORA-01489"
+    for kept in range(len(values), -1, -1):
+        tail = separator + indicator + ("(%d)" % (len(values) - kept) if count else "")
+        if len(separator.join(values[:kept])) + len(tail) <= 4000:
+            return separator.join(values[:kept]) + tail
+
+
+items = ["abcdefghij"] * 500
+base = "SELECT LISTAGG('abcdefghij', ','%s) WITHIN GROUP (ORDER BY LEVEL) FROM DUAL CONNECT BY LEVEL <= 500"
+for clause, indicator, count in [("", None, True), (" ON OVERFLOW ERROR", None, True),
+                                 (" ON OVERFLOW TRUNCATE", "...", True),
+                                 (" ON OVERFLOW TRUNCATE '~' WITHOUT COUNT", "~", False),
+                                 (" ON OVERFLOW TRUNCATE '[more]' WITH COUNT", "[more]", True)]:
+    answer = listagg(items, ",", indicator, count)
+    q("SELECT LENGTH(L), SUBSTR(L, -12) FROM (%s)" % (base % clause).replace("SELECT LISTAGG", "SELECT LISTAGG", 1)
+      .replace(" FROM DUAL CONNECT", " L FROM DUAL CONNECT"),
+      answer if answer.startswith("ORA-") else "%d,%s" % (len(answer), answer[-12:]))
 
 with open(__file__.replace("differential.py", "differential.txt"), "w", encoding="utf-8") as f:
     f.write("\n".join(out) + "\n")

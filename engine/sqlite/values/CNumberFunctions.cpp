@@ -1,0 +1,176 @@
+#include "engine/sqlite/values/CNumberFunctions.h"
+
+#include <sqlite3.h>
+
+#include <new>
+#include <string>
+
+#include "engine/sqlite/COraError.h"
+#include "engine/sqlite/values/CDecimalSum.h"
+#include "engine/sqlite/values/CNumberValue.h"
+
+namespace {
+
+using Scaled = CNumberValue::Scaled;
+
+constexpr std::int64_t kPowers[] = {1,
+                                    10,
+                                    100,
+                                    1000,
+                                    10000,
+                                    100000,
+                                    1000000,
+                                    10000000,
+                                    100000000,
+                                    1000000000,
+                                    10000000000,
+                                    100000000000,
+                                    1000000000000,
+                                    10000000000000,
+                                    100000000000000,
+                                    1000000000000000};
+
+void Raise(sqlite3_context* context, int code) {
+    std::string message = COraError::ForFunction(code, {});
+    sqlite3_result_error(context, message.c_str(), static_cast<int>(message.size()));
+}
+
+bool IsNull(sqlite3_value* value) { return sqlite3_value_type(value) == SQLITE_NULL; }
+
+// Both operands as decimals; false (the error set) when one is no number.
+bool Operands(sqlite3_context* context, sqlite3_value** argv, CDecimal& a, CDecimal& b) {
+    if (CNumberValue::Read(argv[0], a) && CNumberValue::Read(argv[1], b)) return true;
+    Raise(context, 1722);
+    return false;
+}
+
+// The scaled forms of both operands at one scale.
+bool Aligned(sqlite3_value* a, sqlite3_value* b, Scaled& x, Scaled& y) {
+    if (!CNumberValue::ReadScaled(a, x) || !CNumberValue::ReadScaled(b, y)) return false;
+    if (x.scale == y.scale) return true;
+    Scaled& finer = x.scale > y.scale ? y : x;
+    int target = x.scale > y.scale ? x.scale : y.scale;
+    return !__builtin_mul_overflow(finer.coefficient, kPowers[target - finer.scale], &finer.coefficient) &&
+           (finer.scale = target, true);
+}
+
+void Multiply(sqlite3_context* context, int, sqlite3_value** argv) {
+    if (IsNull(argv[0]) || IsNull(argv[1])) return sqlite3_result_null(context);
+    Scaled x;
+    Scaled y;
+    std::int64_t product = 0;
+    if (CNumberValue::ReadScaled(argv[0], x) && CNumberValue::ReadScaled(argv[1], y) &&
+        x.scale + y.scale <= 15 && !__builtin_mul_overflow(x.coefficient, y.coefficient, &product))
+        return CNumberValue::ResultScaled(context, product, x.scale + y.scale);
+    CDecimal a;
+    CDecimal b;
+    if (Operands(context, argv, a, b)) CNumberValue::Result(context, a.Multiply(b));
+}
+
+void Divide(sqlite3_context* context, int, sqlite3_value** argv) {
+    if (IsNull(argv[0]) || IsNull(argv[1])) return sqlite3_result_null(context);
+    CDecimal a;
+    CDecimal b;
+    if (!Operands(context, argv, a, b)) return;
+    CDecimal quotient;
+    if (!a.Divide(b, quotient)) return Raise(context, 1476);
+    CNumberValue::Result(context, quotient);
+}
+
+void Compare(sqlite3_context* context, int, sqlite3_value** argv) {
+    if (IsNull(argv[0]) || IsNull(argv[1])) return sqlite3_result_null(context);
+    Scaled x;
+    Scaled y;
+    if (Aligned(argv[0], argv[1], x, y))
+        return sqlite3_result_int(context, (x.coefficient > y.coefficient) - (x.coefficient < y.coefficient));
+    CDecimal a;
+    CDecimal b;
+    if (Operands(context, argv, a, b)) sqlite3_result_int(context, a.Compare(b));
+}
+
+void SortKey(sqlite3_context* context, int, sqlite3_value** argv) {
+    if (IsNull(argv[0])) return sqlite3_result_null(context);
+    CDecimal number;
+    if (!CNumberValue::Read(argv[0], number)) return Raise(context, 1722);
+    std::string key = number.SortKey();
+    sqlite3_result_blob(context, key.data(), static_cast<int>(key.size()), SQLITE_TRANSIENT);
+}
+
+// The state of one SUM or AVG, made on its first row.
+CDecimalSum* State(sqlite3_context* context, bool create) {
+    auto** state =
+        static_cast<CDecimalSum**>(sqlite3_aggregate_context(context, create ? sizeof(CDecimalSum*) : 0));
+    if (state == nullptr) return nullptr;
+    if (*state == nullptr && create) *state = new (std::nothrow) CDecimalSum();
+    return *state;
+}
+
+void Step(sqlite3_context* context, int, sqlite3_value** argv) {
+    if (IsNull(argv[0])) return;
+    CDecimalSum* sum = State(context, true);
+    if (sum == nullptr) return sqlite3_result_error_nomem(context);
+    if (!sum->Add(argv[0])) Raise(context, 1722);
+}
+
+void Inverse(sqlite3_context* context, int, sqlite3_value** argv) {
+    if (IsNull(argv[0])) return;
+    CDecimalSum* sum = State(context, true);
+    if (sum != nullptr) sum->Add(argv[0], true);
+}
+
+template <bool kAverage>
+void Value(sqlite3_context* context) {
+    CDecimalSum* sum = State(context, false);
+    if (sum == nullptr || sum->Count() == 0) return sqlite3_result_null(context);
+    if (!kAverage) return CNumberValue::Result(context, sum->Total());
+    CDecimal average;
+    sum->Total().Divide(CDecimal::FromInteger(sum->Count()), average);
+    CNumberValue::Result(context, average);
+}
+
+template <bool kAverage>
+void Final(sqlite3_context* context) {
+    Value<kAverage>(context);
+    auto** state = static_cast<CDecimalSum**>(sqlite3_aggregate_context(context, 0));
+    if (state != nullptr) {
+        delete *state;
+        *state = nullptr;
+    }
+}
+
+}  // namespace
+
+void CNumberFunctions::AddValues(sqlite3_context* context, sqlite3_value* a, sqlite3_value* b,
+                                 bool subtract) {
+    Scaled x;
+    Scaled y;
+    std::int64_t result = 0;
+    if (Aligned(a, b, x, y) && !(subtract ? __builtin_sub_overflow(x.coefficient, y.coefficient, &result)
+                                          : __builtin_add_overflow(x.coefficient, y.coefficient, &result)))
+        return CNumberValue::ResultScaled(context, result, x.scale);
+    CDecimal left;
+    CDecimal right;
+    if (!CNumberValue::Read(a, left) || !CNumberValue::Read(b, right)) return Raise(context, 1722);
+    CNumberValue::Result(context, subtract ? left.Subtract(right) : left.Add(right));
+}
+
+bool CNumberFunctions::Register(sqlite3* db) {
+    constexpr int kFlags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
+    struct Scalar {
+        const char* name;
+        int arguments;
+        void (*function)(sqlite3_context*, int, sqlite3_value**);
+    };
+    constexpr Scalar kScalars[] = {{"ORA_MUL", 2, Multiply},
+                                   {"ORA_DIV", 2, Divide},
+                                   {"ORA_NUMCMP", 2, Compare},
+                                   {"ORA_NUMKEY", 1, SortKey}};
+    for (const Scalar& row : kScalars)
+        if (sqlite3_create_function(db, row.name, row.arguments, kFlags, nullptr, row.function, nullptr,
+                                    nullptr) != SQLITE_OK)
+            return false;
+    return sqlite3_create_window_function(db, "ORA_SUM", 1, SQLITE_UTF8, nullptr, Step, Final<false>,
+                                          Value<false>, Inverse, nullptr) == SQLITE_OK &&
+           sqlite3_create_window_function(db, "ORA_AVG", 1, SQLITE_UTF8, nullptr, Step, Final<true>,
+                                          Value<true>, Inverse, nullptr) == SQLITE_OK;
+}

@@ -1,0 +1,13 @@
+#pragma once
+
+// Values: the static type of a value, as the statement's tree gives it.
+#include "engine/sqlite/CSqliteCatalog.h"
+
+// What a query column holds, known before any row: its kind and, for text,
+// the declared length (as the server describes the column).
+struct CValueType {
+    CSqlType kind = CSqlType::Unknown;
+    // Text: the length in bytes (characters when `chars`); 0 when unknown.
+    long length = 0;
+    bool chars = false;
+};
