@@ -12,8 +12,8 @@ using Outcome = CLiteralStore::Outcome;
 
 Outcome TakeNumber(const CSqliteCatalog::Column& column, std::string_view literal,
                    CLiteralStore::Value& value, CLiteralStore::Refusal& refusal) {
-    CDecimal number;
-    if (!CDecimal::FromText(literal, number)) return Outcome::NotTaken;
+    CNumberDecimal number;
+    if (!CNumberDecimal::FromText(literal, number)) return Outcome::NotTaken;
     if (!CSqliteValueFunctions::FitNumber(number, column.precision, column.scale)) {
         refusal.code = 1438;
         return Outcome::Refused;

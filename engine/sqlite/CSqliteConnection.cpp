@@ -31,7 +31,7 @@
 #include "engine/sqlite/CTriggerCompiler.h"
 #include "engine/sqlite/CValueText.h"
 #include "engine/sqlite/SqliteApi.h"
-#include "engine/sqlite/values/CDecimal.h"
+#include "engine/sqlite/values/CNumberDecimal.h"
 #include "engine/sqlite/values/CNumberFunctions.h"
 #include "engine/sqlite/values/CRegexpFunctions.h"
 #include "text/Cp932.h"
@@ -1243,9 +1243,9 @@ bool CSqliteConnection::Assign(const std::string& target, std::size_t position, 
         return false;
     }
     std::string text = value;
-    CDecimal number;
+    CNumberDecimal number;
     if (!isNull && bind->serverType == servertype::kNumber && !isNumber) {
-        if (!CDecimal::FromText(value, number)) {
+        if (!CNumberDecimal::FromText(value, number)) {
             COraError::Set(m_error, 6502, {value}, static_cast<int>(position));
             return false;
         }

@@ -155,7 +155,7 @@ void ToChar(sqlite3_context* context, int argc, sqlite3_value** argv) {
 // TO_NUMBER(text), and TO_NUMBER(text, at) with the offset of the text.
 void ToNumber(sqlite3_context* context, int argc, sqlite3_value** argv) {
     if (sqlite3_value_type(argv[0]) == SQLITE_NULL) return sqlite3_result_null(context);
-    CDecimal number;
+    CNumberDecimal number;
     if (!CNumberValue::Read(argv[0], number))
         return ResultError(context, 1722, {}, argc > 1 ? sqlite3_value_int(argv[1]) : -1);
     CNumberValue::Result(context, number);
@@ -164,8 +164,8 @@ void ToNumber(sqlite3_context* context, int argc, sqlite3_value** argv) {
 // MOD(m, n): the remainder with the sign of m; m when n is 0.
 void Mod(sqlite3_context* context, int argc, sqlite3_value** argv) {
     if (AnyNull(argc, argv)) return sqlite3_result_null(context);
-    CDecimal a;
-    CDecimal b;
+    CNumberDecimal a;
+    CNumberDecimal b;
     if (!CNumberValue::Read(argv[0], a) || !CNumberValue::Read(argv[1], b)) return ResultError(context, 1722);
     CNumberValue::Result(context, a.Mod(b));
 }
@@ -179,7 +179,7 @@ void Trunc(sqlite3_context* context, int argc, sqlite3_value** argv) {
         date.hour = date.minute = date.second = 0;
         return ResultText(context, CDateFormat::ToStored(date));
     }
-    CDecimal number;
+    CNumberDecimal number;
     if (!CNumberValue::Read(argv[0], number)) return ResultError(context, 1722);
     CNumberValue::Result(context, number.Truncate(argc > 1 ? sqlite3_value_int(argv[1]) : 0));
 }

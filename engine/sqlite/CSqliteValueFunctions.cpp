@@ -52,7 +52,7 @@ void StoreNumber(sqlite3_context* context, int, sqlite3_value** argv) {
     int scale = sqlite3_value_int(argv[2]);
     if (FitsAsIs(argv[0], precision, scale)) return sqlite3_result_value(context, argv[0]);
     int at = sqlite3_value_int(argv[4]);
-    CDecimal number;
+    CNumberDecimal number;
     if (!CNumberValue::Read(argv[0], number)) return Raise(context, 1722, {}, at);
     if (!CSqliteValueFunctions::FitNumber(number, precision, scale))
         return Raise(context, 1438, {TextOf(argv[3])}, at);
@@ -222,7 +222,7 @@ void RoundOrTrunc(sqlite3_context* context, int argc, sqlite3_value** argv) {
         if (!DateTo(date, unit, kRound, out)) return Raise(context, 1841, {}, -1);
         return ResultText(context, CDateFormat::ToStored(out));
     }
-    CDecimal number;
+    CNumberDecimal number;
     if (!CNumberValue::Read(argv[0], number)) return Raise(context, 1722, {}, -1);
     long scale = argc > 1 ? static_cast<long>(sqlite3_value_int(argv[1])) : 0;
     CNumberValue::Result(context, kRound ? number.Round(scale) : number.Truncate(scale));
@@ -232,11 +232,11 @@ void RoundOrTrunc(sqlite3_context* context, int argc, sqlite3_value** argv) {
 template <bool kUp>
 void Whole(sqlite3_context* context, int, sqlite3_value** argv) {
     if (IsNull(argv[0])) return sqlite3_result_null(context);
-    CDecimal number;
+    CNumberDecimal number;
     if (!CNumberValue::Read(argv[0], number)) return Raise(context, 1722, {}, -1);
-    CDecimal whole = number.Truncate(0);
+    CNumberDecimal whole = number.Truncate(0);
     int away = number.Compare(whole);
-    if (away != 0 && (away > 0) == kUp) whole = whole.Add(CDecimal::FromInteger(kUp ? 1 : -1));
+    if (away != 0 && (away > 0) == kUp) whole = whole.Add(CNumberDecimal::FromInteger(kUp ? 1 : -1));
     CNumberValue::Result(context, whole);
 }
 
@@ -258,19 +258,19 @@ double Sqrt(double x) { return std::sqrt(x); }
 // POWER: exact for a whole exponent, through doubles otherwise.
 void Power(sqlite3_context* context, int, sqlite3_value** argv) {
     if (IsNull(argv[0]) || IsNull(argv[1])) return sqlite3_result_null(context);
-    CDecimal base;
-    CDecimal exponent;
+    CNumberDecimal base;
+    CNumberDecimal exponent;
     if (!CNumberValue::Read(argv[0], base) || !CNumberValue::Read(argv[1], exponent))
         return Raise(context, 1722, {}, -1);
     std::int64_t whole = 0;
-    CDecimal raised;
+    CNumberDecimal raised;
     if (exponent.ToInteger(whole) && whole > -100000 && whole < 100000) {
         if (!base.Power(static_cast<long>(whole), raised))
             return Raise(context, base.IsZero() ? 1476 : 1426, {}, -1);
         return CNumberValue::Result(context, raised);
     }
     double z = std::pow(base.Approximate(), exponent.Approximate());
-    if (!std::isfinite(z) || !CDecimal::FromDouble(z, raised))
+    if (!std::isfinite(z) || !CNumberDecimal::FromDouble(z, raised))
         return Raise(context, 1428, {TextOf(argv[0])}, -1);
     CNumberValue::Result(context, raised);
 }
@@ -448,7 +448,7 @@ constexpr Row kFunctions[] = {
 
 }  // namespace
 
-bool CSqliteValueFunctions::FitNumber(CDecimal& value, int precision, int scale) {
+bool CSqliteValueFunctions::FitNumber(CNumberDecimal& value, int precision, int scale) {
     bool scaled = scale != kNoScale;
     value = scaled ? value.Round(scale) : value.Server();
     // Note: the leading digit may stand no higher than the precision allows

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/sqlite/values/CDecimal.h"
+#include "engine/sqlite/values/CNumberDecimal.h"
 
 struct sqlite3;
 struct CSqliteSession;
@@ -30,5 +30,5 @@ public:
 
     // `value` as NUMBER(precision, scale) holds it; false when its leading
     // digit stands higher than the type allows.
-    static bool FitNumber(CDecimal& value, int precision, int scale);
+    static bool FitNumber(CNumberDecimal& value, int precision, int scale);
 };

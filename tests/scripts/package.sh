@@ -13,12 +13,14 @@ debs=("$work"/out/tarvex_*_amd64.deb)
 deb=${debs[0]}
 
 # Nothing of Oracle's goes into the package, and its dependencies were computed.
-if dpkg-deb -c "$deb" | grep -i -E 'clntsh|libocci|/oci[^/]*$|fakeoci'; then fail "Oracle files in the package"; fi
+contents=$(dpkg-deb -c "$deb")
+if grep -i -E 'clntsh|libocci|/oci[^/]*$|fakeoci' <<<"$contents"; then fail "Oracle files in the package"; fi
 depends=$(dpkg-deb -f "$deb" Depends)
 for lib in libc6 libsqlite3-0 libqt6widgets6; do
   [[ $depends == *"$lib"* ]] || fail "Depends lacks $lib: $depends"
 done
-dpkg-deb -f "$deb" Description | grep -q 'データベース' || fail "no Japanese description"
+description=$(dpkg-deb -f "$deb" Description)
+[[ $description == *データベース* ]] || fail "no Japanese description"
 
 root=$work/root
 dpkg -x "$deb" "$root"
@@ -33,7 +35,7 @@ grep -q '^MimeType=.*application/sql' "$usr/share/applications/tarvex.desktop" |
 [ -f "$usr/share/icons/hicolor/scalable/apps/tarvex.svg" ] || fail "no scalable icon"
 [ -f "$usr/share/icons/hicolor/48x48/apps/tarvex.png" ] || fail "no 48 px icon"
 for page in man1/tarvex.1.gz ja/man1/tarvex.1.gz; do
-  zcat "$usr/share/man/$page" | grep -q '^\.TH TARVEX 1' || fail "no manual page $page"
+  [[ $(zcat "$usr/share/man/$page") == .TH\ TARVEX\ 1* ]] || fail "no manual page $page"
 done
 
 # The unpacked program runs from where it was unpacked.

@@ -61,7 +61,7 @@ bool CDecimalSum::AddScaled(std::int64_t coefficient, int scale, bool remove) {
 
 void CDecimalSum::Spill() {
     if (m_exact) return;
-    CDecimal::FromText(Text(m_fast) + "e-" + std::to_string(m_scale), m_total);
+    CNumberDecimal::FromText(Text(m_fast) + "e-" + std::to_string(m_scale), m_total);
     m_exact = true;
 }
 
@@ -71,7 +71,7 @@ bool CDecimalSum::Add(sqlite3_value* value, bool remove) {
         m_count += remove ? -1 : 1;
         return true;
     }
-    CDecimal number;
+    CNumberDecimal number;
     if (!CNumberValue::Read(value, number)) return false;
     Spill();
     m_total = remove ? m_total.Subtract(number) : m_total.Add(number);
@@ -79,9 +79,9 @@ bool CDecimalSum::Add(sqlite3_value* value, bool remove) {
     return true;
 }
 
-CDecimal CDecimalSum::Total() const {
+CNumberDecimal CDecimalSum::Total() const {
     if (m_exact) return m_total;
-    CDecimal out;
-    CDecimal::FromText(Text(m_fast) + "e-" + std::to_string(m_scale), out);
+    CNumberDecimal out;
+    CNumberDecimal::FromText(Text(m_fast) + "e-" + std::to_string(m_scale), out);
     return out;
 }

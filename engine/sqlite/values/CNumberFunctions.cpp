@@ -38,7 +38,7 @@ void Raise(sqlite3_context* context, int code) {
 bool IsNull(sqlite3_value* value) { return sqlite3_value_type(value) == SQLITE_NULL; }
 
 // Both operands as decimals; false (the error set) when one is no number.
-bool Operands(sqlite3_context* context, sqlite3_value** argv, CDecimal& a, CDecimal& b) {
+bool Operands(sqlite3_context* context, sqlite3_value** argv, CNumberDecimal& a, CNumberDecimal& b) {
     if (CNumberValue::Read(argv[0], a) && CNumberValue::Read(argv[1], b)) return true;
     Raise(context, 1722);
     return false;
@@ -62,17 +62,17 @@ void Multiply(sqlite3_context* context, int, sqlite3_value** argv) {
     if (CNumberValue::ReadScaled(argv[0], x) && CNumberValue::ReadScaled(argv[1], y) &&
         x.scale + y.scale <= 15 && !__builtin_mul_overflow(x.coefficient, y.coefficient, &product))
         return CNumberValue::ResultScaled(context, product, x.scale + y.scale);
-    CDecimal a;
-    CDecimal b;
+    CNumberDecimal a;
+    CNumberDecimal b;
     if (Operands(context, argv, a, b)) CNumberValue::Result(context, a.Multiply(b));
 }
 
 void Divide(sqlite3_context* context, int, sqlite3_value** argv) {
     if (IsNull(argv[0]) || IsNull(argv[1])) return sqlite3_result_null(context);
-    CDecimal a;
-    CDecimal b;
+    CNumberDecimal a;
+    CNumberDecimal b;
     if (!Operands(context, argv, a, b)) return;
-    CDecimal quotient;
+    CNumberDecimal quotient;
     if (!a.Divide(b, quotient)) return Raise(context, 1476);
     CNumberValue::Result(context, quotient);
 }
@@ -83,14 +83,14 @@ void Compare(sqlite3_context* context, int, sqlite3_value** argv) {
     Scaled y;
     if (Aligned(argv[0], argv[1], x, y))
         return sqlite3_result_int(context, (x.coefficient > y.coefficient) - (x.coefficient < y.coefficient));
-    CDecimal a;
-    CDecimal b;
+    CNumberDecimal a;
+    CNumberDecimal b;
     if (Operands(context, argv, a, b)) sqlite3_result_int(context, a.Compare(b));
 }
 
 void SortKey(sqlite3_context* context, int, sqlite3_value** argv) {
     if (IsNull(argv[0])) return sqlite3_result_null(context);
-    CDecimal number;
+    CNumberDecimal number;
     if (!CNumberValue::Read(argv[0], number)) return Raise(context, 1722);
     std::string key = number.SortKey();
     sqlite3_result_blob(context, key.data(), static_cast<int>(key.size()), SQLITE_TRANSIENT);
@@ -123,8 +123,8 @@ void Value(sqlite3_context* context) {
     CDecimalSum* sum = State(context, false);
     if (sum == nullptr || sum->Count() == 0) return sqlite3_result_null(context);
     if (!kAverage) return CNumberValue::Result(context, sum->Total());
-    CDecimal average;
-    sum->Total().Divide(CDecimal::FromInteger(sum->Count()), average);
+    CNumberDecimal average;
+    sum->Total().Divide(CNumberDecimal::FromInteger(sum->Count()), average);
     CNumberValue::Result(context, average);
 }
 
@@ -148,8 +148,8 @@ void CNumberFunctions::AddValues(sqlite3_context* context, sqlite3_value* a, sql
     if (Aligned(a, b, x, y) && !(subtract ? __builtin_sub_overflow(x.coefficient, y.coefficient, &result)
                                           : __builtin_add_overflow(x.coefficient, y.coefficient, &result)))
         return CNumberValue::ResultScaled(context, result, x.scale);
-    CDecimal left;
-    CDecimal right;
+    CNumberDecimal left;
+    CNumberDecimal right;
     if (!CNumberValue::Read(a, left) || !CNumberValue::Read(b, right)) return Raise(context, 1722);
     CNumberValue::Result(context, subtract ? left.Subtract(right) : left.Add(right));
 }

@@ -44,16 +44,16 @@ bool CNumberValue::ReadScaled(sqlite3_value* value, Scaled& out) {
     }
 }
 
-bool CNumberValue::Read(sqlite3_value* value, CDecimal& out) {
+bool CNumberValue::Read(sqlite3_value* value, CNumberDecimal& out) {
     switch (sqlite3_value_type(value)) {
         case SQLITE_INTEGER:
-            out = CDecimal::FromInteger(sqlite3_value_int64(value));
+            out = CNumberDecimal::FromInteger(sqlite3_value_int64(value));
             return true;
         case SQLITE_FLOAT:
-            return CDecimal::FromDouble(sqlite3_value_double(value), out);
+            return CNumberDecimal::FromDouble(sqlite3_value_double(value), out);
         case SQLITE_TEXT: {
             const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(value));
-            return CDecimal::FromText(
+            return CNumberDecimal::FromText(
                 std::string_view(text, static_cast<std::size_t>(sqlite3_value_bytes(value))), out);
         }
         default:
@@ -61,8 +61,8 @@ bool CNumberValue::Read(sqlite3_value* value, CDecimal& out) {
     }
 }
 
-void CNumberValue::Result(sqlite3_context* context, const CDecimal& value) {
-    CDecimal held = value.Server();
+void CNumberValue::Result(sqlite3_context* context, const CNumberDecimal& value) {
+    CNumberDecimal held = value.Server();
     if (held.Overflows()) {
         std::string message = COraError::ForFunction(1426, {});
         return sqlite3_result_error(context, message.c_str(), static_cast<int>(message.size()));
@@ -84,7 +84,7 @@ void CNumberValue::ResultScaled(sqlite3_context* context, std::int64_t coefficie
     if (scale <= kMaxScale && coefficient < kDoubleLimit && coefficient > -kDoubleLimit)
         return sqlite3_result_double(context, static_cast<double>(coefficient) / kPowers[scale]);
     mpz_class whole(static_cast<long>(coefficient));
-    CDecimal value;
-    CDecimal::FromText(whole.get_str() + "e-" + std::to_string(scale), value);
+    CNumberDecimal value;
+    CNumberDecimal::FromText(whole.get_str() + "e-" + std::to_string(scale), value);
     Result(context, value);
 }

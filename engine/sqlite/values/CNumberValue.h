@@ -3,7 +3,7 @@
 // Values: how the engine keeps a NUMBER in SQLite and reads it back.
 #include <cstdint>
 
-#include "engine/sqlite/values/CDecimal.h"
+#include "engine/sqlite/values/CNumberDecimal.h"
 
 struct sqlite3_context;
 struct sqlite3_value;
@@ -24,13 +24,13 @@ public:
     };
 
     // False for NULL, a BLOB, or text that is no number.
-    static bool Read(sqlite3_value* value, CDecimal& out);
+    static bool Read(sqlite3_value* value, CNumberDecimal& out);
     // False when the value is not held in that form (see Scaled).
     static bool ReadScaled(sqlite3_value* value, Scaled& out);
     static bool ScaledOf(double value, Scaled& out);
     // Sets the result to `value` as the server's NUMBER holds it; ORA-01426
     // when it is beyond the server's range.
-    static void Result(sqlite3_context* context, const CDecimal& value);
+    static void Result(sqlite3_context* context, const CNumberDecimal& value);
     // A scaled sum or product whose coefficient fits 64 bits.
     static void ResultScaled(sqlite3_context* context, std::int64_t coefficient, int scale);
 };

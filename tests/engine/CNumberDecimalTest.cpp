@@ -3,17 +3,17 @@
 #include <cstdlib>
 #include <vector>
 
-#include "engine/sqlite/values/CDecimal.h"
+#include "engine/sqlite/values/CNumberDecimal.h"
 
 namespace {
 
-CDecimal Of(const char* text) {
-    CDecimal value;
-    EXPECT_TRUE(CDecimal::FromText(text, value)) << text;
+CNumberDecimal Of(const char* text) {
+    CNumberDecimal value;
+    EXPECT_TRUE(CNumberDecimal::FromText(text, value)) << text;
     return value;
 }
 
-TEST(CDecimalTest, TextReadsStrictlyAndShowsInTheServersForm) {
+TEST(CNumberDecimalTest, TextReadsStrictlyAndShowsInTheServersForm) {
     const struct {
         const char* text;
         const char* shown;
@@ -27,12 +27,12 @@ TEST(CDecimalTest, TextReadsStrictlyAndShowsInTheServersForm) {
                   {"5.", "5"},
                   {"12345678901234567890123456789.5", "12345678901234567890123456789.5"}};
     for (const auto& c : kCases) EXPECT_EQ(Of(c.text).ToText(), c.shown) << c.text;
-    CDecimal value;
+    CNumberDecimal value;
     for (const char* bad : {"", ".", "-", "1e", "1e+", "12a", "1.2.3", "e5", "1 2", "0x10", "1e1234567"})
-        EXPECT_FALSE(CDecimal::FromText(bad, value)) << bad;
+        EXPECT_FALSE(CNumberDecimal::FromText(bad, value)) << bad;
 }
 
-TEST(CDecimalTest, ADoubleStandsForItsShortestDecimalOfFifteenDigits) {
+TEST(CNumberDecimalTest, ADoubleStandsForItsShortestDecimalOfFifteenDigits) {
     const struct {
         double value;
         const char* shown;
@@ -44,8 +44,8 @@ TEST(CDecimalTest, ADoubleStandsForItsShortestDecimalOfFifteenDigits) {
                   {1.0 / 3, ".333333333333333"},
                   {123456.78, "123456.78"}};
     for (const auto& c : kCases) {
-        CDecimal value;
-        ASSERT_TRUE(CDecimal::FromDouble(c.value, value));
+        CNumberDecimal value;
+        ASSERT_TRUE(CNumberDecimal::FromDouble(c.value, value));
         EXPECT_EQ(value.ToText(), c.shown);
         double back = 0;
         ASSERT_TRUE(value.ToDouble(back));
@@ -55,8 +55,8 @@ TEST(CDecimalTest, ADoubleStandsForItsShortestDecimalOfFifteenDigits) {
     EXPECT_FALSE(Of("1234567890.123456789").ToDouble(back));
 }
 
-TEST(CDecimalTest, TheServerKeepsFortyDigitsOrThirtyNine) {
-    CDecimal third;
+TEST(CNumberDecimalTest, TheServerKeepsFortyDigitsOrThirtyNine) {
+    CNumberDecimal third;
     ASSERT_TRUE(Of("1").Divide(Of("3"), third));
     // .33.. fills its first base-100 digit pair; 3.3.. and 333.3.. do not.
     EXPECT_EQ(third.Server().Digits(), 40);
@@ -69,7 +69,7 @@ TEST(CDecimalTest, TheServerKeepsFortyDigitsOrThirtyNine) {
     EXPECT_FALSE(Of("9.99e125").Overflows());
 }
 
-TEST(CDecimalTest, RoundingIsHalfAwayFromZeroAndTruncationTowardsIt) {
+TEST(CNumberDecimalTest, RoundingIsHalfAwayFromZeroAndTruncationTowardsIt) {
     const struct {
         const char* value;
         long scale;
@@ -91,8 +91,8 @@ TEST(CDecimalTest, RoundingIsHalfAwayFromZeroAndTruncationTowardsIt) {
     }
 }
 
-TEST(CDecimalTest, DivisionModAndPower) {
-    CDecimal out;
+TEST(CNumberDecimalTest, DivisionModAndPower) {
+    CNumberDecimal out;
     EXPECT_FALSE(Of("1").Divide(Of("0"), out));
     ASSERT_TRUE(Of("0").Divide(Of("7"), out));
     EXPECT_TRUE(out.IsZero());
@@ -109,7 +109,7 @@ TEST(CDecimalTest, DivisionModAndPower) {
     EXPECT_TRUE(out.IsZero());
 }
 
-TEST(CDecimalTest, SortKeysOrderAsTheValues) {
+TEST(CNumberDecimalTest, SortKeysOrderAsTheValues) {
     std::vector<const char*> ordered = {"-1000", "-12.5", "-12", "-1.25", "-.001", "0",
                                         ".001",  ".0011", "1",   "1.5",   "12",    "120"};
     for (std::size_t k = 0; k + 1 < ordered.size(); ++k) {

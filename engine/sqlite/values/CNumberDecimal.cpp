@@ -1,4 +1,4 @@
-#include "engine/sqlite/values/CDecimal.h"
+#include "engine/sqlite/values/CNumberDecimal.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -29,14 +29,14 @@ bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 }  // namespace
 
-CDecimal CDecimal::FromInteger(std::int64_t value) {
-    CDecimal out;
+CNumberDecimal CNumberDecimal::FromInteger(std::int64_t value) {
+    CNumberDecimal out;
     // Note: mpz_class takes a long, which holds 64 bits here.
     out.m_coefficient = static_cast<long>(value);
     return out;
 }
 
-bool CDecimal::FromDouble(double value, CDecimal& out) {
+bool CNumberDecimal::FromDouble(double value, CNumberDecimal& out) {
     if (!std::isfinite(value)) return false;
     // The shortest decimal with a whole coefficient below 10^15 that the
     // double is the nearest double to (the common case, no text).
@@ -44,7 +44,7 @@ bool CDecimal::FromDouble(double value, CDecimal& out) {
     for (int scale = 0; scale <= 22 && magnitude * kPowers[scale] < 1e15; ++scale) {
         double shifted = std::nearbyint(value * kPowers[scale]);
         if (shifted / kPowers[scale] == value) {
-            out = CDecimal(mpz_class(static_cast<long>(shifted)), -scale);
+            out = CNumberDecimal(mpz_class(static_cast<long>(shifted)), -scale);
             out.Normalize();
             return true;
         }
@@ -54,7 +54,7 @@ bool CDecimal::FromDouble(double value, CDecimal& out) {
     return FromText(buffer, out);
 }
 
-bool CDecimal::FromText(std::string_view text, CDecimal& out) {
+bool CNumberDecimal::FromText(std::string_view text, CNumberDecimal& out) {
     text = Trim(text);
     bool negative = false;
     if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
@@ -95,7 +95,7 @@ bool CDecimal::FromText(std::string_view text, CDecimal& out) {
         }
         exponent += minus ? -e : e;
     }
-    out = CDecimal();
+    out = CNumberDecimal();
     if (digits.empty()) return true;
     out.m_coefficient.set_str(digits, 10);
     if (negative) out.m_coefficient = -out.m_coefficient;
@@ -104,7 +104,7 @@ bool CDecimal::FromText(std::string_view text, CDecimal& out) {
     return true;
 }
 
-void CDecimal::Normalize() {
+void CNumberDecimal::Normalize() {
     if (sgn(m_coefficient) == 0) {
         m_exponent = 0;
         return;
@@ -115,7 +115,7 @@ void CDecimal::Normalize() {
     }
 }
 
-std::string CDecimal::ToText() const {
+std::string CNumberDecimal::ToText() const {
     if (IsZero()) return "0";
     std::string digits = mpz_class(abs(m_coefficient)).get_str();
     std::string out = Sign() < 0 ? "-" : "";
@@ -131,7 +131,7 @@ std::string CDecimal::ToText() const {
     return out;
 }
 
-bool CDecimal::ToInteger(std::int64_t& out) const {
+bool CNumberDecimal::ToInteger(std::int64_t& out) const {
     if (m_exponent < 0 || m_exponent > 18) return false;
     mpz_class whole = m_coefficient * PowerOfTen(static_cast<unsigned long>(m_exponent));
     if (!whole.fits_slong_p()) return false;
@@ -139,7 +139,7 @@ bool CDecimal::ToInteger(std::int64_t& out) const {
     return true;
 }
 
-bool CDecimal::ToDouble(double& out) const {
+bool CNumberDecimal::ToDouble(double& out) const {
     if (Digits() > kDoubleDigits) return false;
     if (m_exponent >= -22 && m_exponent <= 22) {
         // Note: both operands are exact doubles, so the one operation rounds correctly.
@@ -151,11 +151,11 @@ bool CDecimal::ToDouble(double& out) const {
     return std::isfinite(out);
 }
 
-double CDecimal::Approximate() const {
+double CNumberDecimal::Approximate() const {
     return std::strtod((m_coefficient.get_str() + "e" + std::to_string(m_exponent)).c_str(), nullptr);
 }
 
-int CDecimal::Digits() const {
+int CNumberDecimal::Digits() const {
     if (IsZero()) return 0;
     if (m_coefficient.fits_slong_p()) {
         unsigned long magnitude = static_cast<unsigned long>(std::labs(m_coefficient.get_si()));
@@ -173,33 +173,33 @@ int CDecimal::Digits() const {
                : static_cast<int>(estimate);
 }
 
-int CDecimal::Compare(const CDecimal& other) const { return Subtract(other).Sign(); }
+int CNumberDecimal::Compare(const CNumberDecimal& other) const { return Subtract(other).Sign(); }
 
-CDecimal CDecimal::Add(const CDecimal& other) const {
+CNumberDecimal CNumberDecimal::Add(const CNumberDecimal& other) const {
     if (IsZero()) return other;
     if (other.IsZero()) return *this;
     long exponent = std::min(m_exponent, other.m_exponent);
     mpz_class a = m_coefficient * PowerOfTen(static_cast<unsigned long>(m_exponent - exponent));
     mpz_class b = other.m_coefficient * PowerOfTen(static_cast<unsigned long>(other.m_exponent - exponent));
-    CDecimal out(a + b, exponent);
+    CNumberDecimal out(a + b, exponent);
     out.Normalize();
     return out;
 }
 
-CDecimal CDecimal::Negate() const { return CDecimal(-m_coefficient, m_exponent); }
+CNumberDecimal CNumberDecimal::Negate() const { return CNumberDecimal(-m_coefficient, m_exponent); }
 
-CDecimal CDecimal::Subtract(const CDecimal& other) const { return Add(other.Negate()); }
+CNumberDecimal CNumberDecimal::Subtract(const CNumberDecimal& other) const { return Add(other.Negate()); }
 
-CDecimal CDecimal::Multiply(const CDecimal& other) const {
-    CDecimal out(m_coefficient * other.m_coefficient, m_exponent + other.m_exponent);
+CNumberDecimal CNumberDecimal::Multiply(const CNumberDecimal& other) const {
+    CNumberDecimal out(m_coefficient * other.m_coefficient, m_exponent + other.m_exponent);
     out.Normalize();
     return out;
 }
 
-bool CDecimal::Divide(const CDecimal& divisor, CDecimal& out) const {
+bool CNumberDecimal::Divide(const CNumberDecimal& divisor, CNumberDecimal& out) const {
     if (divisor.IsZero()) return false;
     if (IsZero()) {
-        out = CDecimal();
+        out = CNumberDecimal();
         return true;
     }
     // Enough digits that rounding the cut quotient to 40 digits is exact.
@@ -210,12 +210,12 @@ bool CDecimal::Divide(const CDecimal& divisor, CDecimal& out) const {
     mpz_class remainder;
     mpz_tdiv_qr(quotient.get_mpz_t(), remainder.get_mpz_t(), numerator.get_mpz_t(),
                 divisor.m_coefficient.get_mpz_t());
-    out = CDecimal(quotient, m_exponent - divisor.m_exponent - shift);
+    out = CNumberDecimal(quotient, m_exponent - divisor.m_exponent - shift);
     out.Normalize();
     return true;
 }
 
-CDecimal CDecimal::Mod(const CDecimal& divisor) const {
+CNumberDecimal CNumberDecimal::Mod(const CNumberDecimal& divisor) const {
     if (divisor.IsZero() || IsZero()) return *this;
     long exponent = std::min(m_exponent, divisor.m_exponent);
     mpz_class a = m_coefficient * PowerOfTen(static_cast<unsigned long>(m_exponent - exponent));
@@ -223,30 +223,30 @@ CDecimal CDecimal::Mod(const CDecimal& divisor) const {
         divisor.m_coefficient * PowerOfTen(static_cast<unsigned long>(divisor.m_exponent - exponent));
     mpz_class remainder;
     mpz_tdiv_r(remainder.get_mpz_t(), a.get_mpz_t(), b.get_mpz_t());
-    CDecimal out(remainder, exponent);
+    CNumberDecimal out(remainder, exponent);
     out.Normalize();
     return out;
 }
 
-bool CDecimal::Power(long exponent, CDecimal& out) const {
+bool CNumberDecimal::Power(long exponent, CNumberDecimal& out) const {
     if (exponent == 0) {
         out = FromInteger(1);
         return true;
     }
     if (IsZero()) {
-        out = CDecimal();
+        out = CNumberDecimal();
         return exponent > 0;
     }
     unsigned long magnitude = static_cast<unsigned long>(exponent < 0 ? -exponent : exponent);
     // Note: a result this long lies beyond the server's range either way.
     if (static_cast<long>(magnitude) * std::max(1L, std::labs(AdjustedExponent()) + 1) > kMaxPowerDigits) {
         bool shrinks = AdjustedExponent() < 0 ? exponent > 0 : exponent < 0;
-        out = CDecimal();
+        out = CNumberDecimal();
         return shrinks;
     }
     mpz_class coefficient;
     mpz_pow_ui(coefficient.get_mpz_t(), m_coefficient.get_mpz_t(), magnitude);
-    CDecimal raised(coefficient, m_exponent * static_cast<long>(magnitude));
+    CNumberDecimal raised(coefficient, m_exponent * static_cast<long>(magnitude));
     raised.Normalize();
     if (exponent > 0) {
         out = raised.Server();
@@ -257,7 +257,7 @@ bool CDecimal::Power(long exponent, CDecimal& out) const {
     return !out.Overflows();
 }
 
-CDecimal CDecimal::KeepDigits(long keep, bool round) const {
+CNumberDecimal CNumberDecimal::KeepDigits(long keep, bool round) const {
     long digits = Digits();
     if (digits <= keep) return *this;
     long drop = digits - keep;
@@ -266,42 +266,42 @@ CDecimal CDecimal::KeepDigits(long keep, bool round) const {
     mpz_class remainder;
     mpz_tdiv_qr(quotient.get_mpz_t(), remainder.get_mpz_t(), m_coefficient.get_mpz_t(), unit.get_mpz_t());
     if (round && abs(remainder) * 2 >= unit) quotient += Sign();
-    CDecimal out(quotient, m_exponent + drop);
+    CNumberDecimal out(quotient, m_exponent + drop);
     out.Normalize();
     return out;
 }
 
-CDecimal CDecimal::Quantize(long scale, bool round) const {
+CNumberDecimal CNumberDecimal::Quantize(long scale, bool round) const {
     if (IsZero() || m_exponent >= -scale) return *this;
     long keep = Digits() - (-scale - m_exponent);
-    if (keep < 0) return CDecimal();
+    if (keep < 0) return CNumberDecimal();
     if (keep == 0) {
         // Only the rounding digit can carry into the unit 10^-scale.
-        if (!round) return CDecimal();
+        if (!round) return CNumberDecimal();
         mpz_class unit = PowerOfTen(static_cast<unsigned long>(Digits()));
-        if (abs(m_coefficient) * 2 < unit) return CDecimal();
-        CDecimal out(mpz_class(Sign()), -scale);
+        if (abs(m_coefficient) * 2 < unit) return CNumberDecimal();
+        CNumberDecimal out(mpz_class(Sign()), -scale);
         out.Normalize();
         return out;
     }
     return KeepDigits(keep, round);
 }
 
-CDecimal CDecimal::Round(long scale) const { return Quantize(scale, true); }
+CNumberDecimal CNumberDecimal::Round(long scale) const { return Quantize(scale, true); }
 
-CDecimal CDecimal::Truncate(long scale) const { return Quantize(scale, false); }
+CNumberDecimal CNumberDecimal::Truncate(long scale) const { return Quantize(scale, false); }
 
-CDecimal CDecimal::Server() const {
+CNumberDecimal CNumberDecimal::Server() const {
     if (IsZero()) return *this;
-    CDecimal out = KeepDigits((AdjustedExponent() % 2 != 0) ? 40 : 39, true);
+    CNumberDecimal out = KeepDigits((AdjustedExponent() % 2 != 0) ? 40 : 39, true);
     // Note: below the smallest NUMBER the server keeps zero.
-    if (out.AdjustedExponent() < kMinAdjusted) return CDecimal();
+    if (out.AdjustedExponent() < kMinAdjusted) return CNumberDecimal();
     return out;
 }
 
-bool CDecimal::Overflows() const { return !IsZero() && AdjustedExponent() > kMaxAdjusted; }
+bool CNumberDecimal::Overflows() const { return !IsZero() && AdjustedExponent() > kMaxAdjusted; }
 
-std::string CDecimal::SortKey() const {
+std::string CNumberDecimal::SortKey() const {
     // Sign class, then the leading digit's position, then the digits; a
     // negative value has both complemented and ends above every digit.
     if (IsZero()) return std::string(1, '\x80');

@@ -12,16 +12,16 @@
 // 40 significant digits where the leading digit pairs with another one of
 // its base-100 digit, else 39 (.6666...67 has 40 digits, 6.666...7 has 39),
 // rounded half away from zero.
-class CDecimal {
+class CNumberDecimal {
 public:
-    CDecimal() = default;
-    static CDecimal FromInteger(std::int64_t value);
+    CNumberDecimal() = default;
+    static CNumberDecimal FromInteger(std::int64_t value);
     // The decimal of at most 15 significant digits a double stands for (the
     // engine keeps such decimals as doubles); false when not finite.
-    static bool FromDouble(double value, CDecimal& out);
+    static bool FromDouble(double value, CNumberDecimal& out);
     // Optional sign, digits with an optional point, optional exponent;
     // blanks around allowed. False for any other text.
-    static bool FromText(std::string_view text, CDecimal& out);
+    static bool FromText(std::string_view text, CNumberDecimal& out);
 
     // Plain decimal as the server shows it: no exponent, no trailing zeros
     // after the point, ".5" and "-.5" without a leading zero.
@@ -36,43 +36,43 @@ public:
 
     bool IsZero() const { return sgn(m_coefficient) == 0; }
     int Sign() const { return sgn(m_coefficient); }
-    int Compare(const CDecimal& other) const;
+    int Compare(const CNumberDecimal& other) const;
     // Significant digits of the coefficient (0 for zero).
     int Digits() const;
     // Position of the leading digit: 0 for 1..9, -1 for .1...
     long AdjustedExponent() const { return Digits() - 1 + m_exponent; }
 
-    CDecimal Add(const CDecimal& other) const;
-    CDecimal Subtract(const CDecimal& other) const;
-    CDecimal Multiply(const CDecimal& other) const;
+    CNumberDecimal Add(const CNumberDecimal& other) const;
+    CNumberDecimal Subtract(const CNumberDecimal& other) const;
+    CNumberDecimal Multiply(const CNumberDecimal& other) const;
     // False on a zero divisor; the quotient carries more digits than the
     // server keeps (Server() rounds it).
-    bool Divide(const CDecimal& divisor, CDecimal& out) const;
+    bool Divide(const CNumberDecimal& divisor, CNumberDecimal& out) const;
     // The server's MOD: the sign of the dividend; the dividend for a zero divisor.
-    CDecimal Mod(const CDecimal& divisor) const;
+    CNumberDecimal Mod(const CNumberDecimal& divisor) const;
     // An integer power; false when the result leaves the server's range.
-    bool Power(long exponent, CDecimal& out) const;
+    bool Power(long exponent, CNumberDecimal& out) const;
     // Half away from zero to `scale` decimals (negative: tens, hundreds...).
-    CDecimal Round(long scale) const;
+    CNumberDecimal Round(long scale) const;
     // Towards zero to `scale` decimals.
-    CDecimal Truncate(long scale) const;
-    CDecimal Negate() const;
+    CNumberDecimal Truncate(long scale) const;
+    CNumberDecimal Negate() const;
     // As the server's NUMBER holds the value (see the class comment).
-    CDecimal Server() const;
+    CNumberDecimal Server() const;
     // Bytes that compare (as unsigned bytes, shorter first) as the values do.
     std::string SortKey() const;
     // True when the magnitude is beyond the server's NUMBER (1E126).
     bool Overflows() const;
 
 private:
-    CDecimal(mpz_class coefficient, long exponent)
+    CNumberDecimal(mpz_class coefficient, long exponent)
         : m_coefficient(std::move(coefficient)), m_exponent(exponent) {}
     // Drops the coefficient's trailing zeros into the exponent.
     void Normalize();
     // The coefficient cut to `keep` significant digits, rounded or not.
-    CDecimal KeepDigits(long keep, bool round) const;
+    CNumberDecimal KeepDigits(long keep, bool round) const;
     // The digits kept down to 10^-scale, rounded or cut.
-    CDecimal Quantize(long scale, bool round) const;
+    CNumberDecimal Quantize(long scale, bool round) const;
 
     mpz_class m_coefficient;
     long m_exponent = 0;
