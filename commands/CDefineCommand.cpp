@@ -1,6 +1,7 @@
 #include "commands/CDefineCommand.h"
 
 #include "interpreter/CSqlLexer.h"
+#include "interpreter/TextParse.h"
 #include "text/Cp932.h"
 
 namespace {
@@ -10,8 +11,26 @@ constexpr std::size_t kMaxSubstitutedGrowth = 16 * 1024 * 1024;
 
 }  // namespace
 
+namespace {
+
+// A value in single or double quotes stands for the text inside them (a
+// doubled quote inside is one); any other value is kept as it is.
+std::string Unquoted(const std::string& value) {
+    const std::string text = textparse::TrimBlanks(value);
+    if (text.size() < 2 || (text[0] != '\'' && text[0] != '"') || text.back() != text[0]) return value;
+    const char quote = text[0];
+    std::string out;
+    for (std::size_t i = 1; i + 1 < text.size(); ++i) {
+        out += text[i];
+        if (text[i] == quote && text[i + 1] == quote) ++i;
+    }
+    return out;
+}
+
+}  // namespace
+
 CScriptLines CDefineCommand::Run(CCommandContext&, const CCommandArgs& args) {
-    return Define(args.Arg(0), args.Arg(1));
+    return Define(args.Arg(0), Unquoted(args.Arg(1)));
 }
 
 CScriptLines CDefineCommand::Define(const std::string& name, const std::string& value) {

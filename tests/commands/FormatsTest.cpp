@@ -19,7 +19,11 @@ TEST(ColumnAndDefine, StoreTheUpperCasedValueOrRefuse) {
         {"col c format a32768", "C", nullptr, "A32768"},
         {"define x = 5", "X", "5", ""}, {"def x=abc", "X", "ABC", ""}, {"def x=", "X", "", ""},
         {"define t=emp ", "T", "EMP ", ""}, {"def a = b = c", "A", "B = C", ""},
-        {"define where=a = 1", "WHERE", "A = 1", ""}};
+        {"define where=a = 1", "WHERE", "A = 1", ""},
+        // Quotes around a value are not part of it.
+        {"DEFINE color = 'RED'", "COLOR", "RED", ""}, {"define c = 'Red' ", "C", "Red", ""},
+        {"define c = \"a b\"", "C", "a b", ""}, {"define c = 'it''s'", "C", "it's", ""},
+        {"define c = 'a'b'", "C", "a'B", ""}, {"define c = '", "C", "'", ""}, {"define c = ''", "C", "", ""}};
     // clang-format on
     for (const auto& c : cases) {
         CSQLProcessor processor;
