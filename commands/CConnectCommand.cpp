@@ -24,5 +24,6 @@ CScriptLines CConnectCommand::Run(CCommandContext& context, const CCommandArgs& 
     if (database->Open(*session, name.c_str(), user.c_str(), password.c_str(), 0) != OSUCCESS)
         return context.AppendServerError(output);
     m_connectDatabase = name;
+    m_user = user;
     return CScriptLines(MessageText(Message::Connected));
 }

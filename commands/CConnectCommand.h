@@ -12,7 +12,10 @@ public:
     CScriptLines Run(CCommandContext& context, const CCommandArgs& args) override;
     // The database name of the last successful CONNECT.
     const std::string& GetConnectDatabase() const { return m_connectDatabase; }
+    // The user of the last successful CONNECT.
+    const std::string& GetUser() const { return m_user; }
 
 private:
     std::string m_connectDatabase;
+    std::string m_user;
 };

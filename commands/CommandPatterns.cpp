@@ -1,5 +1,6 @@
 #include "commands/CommandPatterns.h"
 
+#include "commands/CAcceptCommand.h"
 #include "commands/CClearCommand.h"
 #include "commands/CColumnCommand.h"
 #include "commands/CConnectCommand.h"
@@ -8,12 +9,15 @@
 #include "commands/CDisconnectCommand.h"
 #include "commands/CExecuteCommand.h"
 #include "commands/CExitCommand.h"
+#include "commands/CPauseCommand.h"
 #include "commands/CPrintCommand.h"
 #include "commands/CPromptCommand.h"
 #include "commands/CRerunCommand.h"
+#include "commands/CScriptCommand.h"
 #include "commands/CSetCommand.h"
 #include "commands/CShowCommand.h"
 #include "commands/CShowErrorsCommand.h"
+#include "commands/CUndefineCommand.h"
 #include "commands/CVariableCommand.h"
 #include "commands/CWheneverCommand.h"
 #include "interpreter/CCommandSet.h"
@@ -42,7 +46,21 @@ constexpr CommandRow kRows[] = {
     {"COLUMN %s FORMAT %s", CommandOf<CColumnCommand>, nullptr},
     {"DEF %s=%s", CommandOf<CDefineCommand>, nullptr},
     {"DEFINE %s=%s", CommandOf<CDefineCommand>, nullptr},
+    {"DEF %s", CommandOf<CDefineCommand>, nullptr},
+    {"DEFINE %s", CommandOf<CDefineCommand>, nullptr},
+    {"DEFINE", CommandOf<CDefineCommand>, nullptr},
+    {"DEF", CommandOf<CDefineCommand>, nullptr},
+    {"UNDEF %s", CommandOf<CUndefineCommand>, nullptr},
+    {"UNDEFINE %s", CommandOf<CUndefineCommand>, nullptr},
+    {"ACC %s", CommandOf<CAcceptCommand>, nullptr},
+    {"ACCEPT %s", CommandOf<CAcceptCommand>, nullptr},
+    {"PAUSE %s", CommandOf<CPauseCommand>, nullptr},
+    {"PAUSE", CommandOf<CPauseCommand>, nullptr},
     {"/", CommandOf<CRerunCommand>, nullptr},
+    {"@@%s", CommandOf<CScriptCommand>, "NESTED"},
+    {"@%s", CommandOf<CScriptCommand>, nullptr},
+    {"START %s", CommandOf<CScriptCommand>, nullptr},
+    {"STA %s", CommandOf<CScriptCommand>, nullptr},
     {"PROMPT %s", CommandOf<CPromptCommand>, nullptr},
     {"PROMPT", CommandOf<CPromptCommand>, nullptr},
     {"WHENEVER SQLERROR %s", CommandOf<CWheneverCommand>, "SQLERROR"},

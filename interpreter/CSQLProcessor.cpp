@@ -10,6 +10,7 @@
 #include "commands/CExecuteCommand.h"
 #include "commands/CExitCommand.h"
 #include "commands/CShowErrorsCommand.h"
+#include "commands/CSubstitution.h"
 #include "commands/CWheneverCommand.h"
 #include "commands/CommandPatterns.h"
 #include "interpreter/CSQLCommandException.h"
@@ -182,7 +183,24 @@ bool CSQLProcessor::IsComplete() {
     return last.empty() || last.back() != '-';
 }
 
+void CSQLProcessor::FeedLine(const std::string& line, CScriptLines& output) {
+    if (IsSkippedLine(line)) return;
+    AddLine(line);
+    if (!IsComplete()) return;
+    CScriptLines out;
+    Execute(out);
+    output.Append(out);
+    Reset();
+}
+
+void CSQLProcessor::EndScriptRun() {
+    m_outputCompacted = false;
+    m_sqlFailed = false;
+    m_keepStatement = true;
+}
+
 void CSQLProcessor::Reset() {
+    if (std::exchange(m_keepStatement, false)) return;
     m_lines.clear();
     m_sqlStatement = false;
     m_completion.Clear();
@@ -336,6 +354,7 @@ std::string CSQLProcessor::SubstituteDefines(const std::string& statement) {
 CScriptLines& CSQLProcessor::Execute(CScriptLines& out) {
     m_outputCompacted = false;
     ExecuteLines(out);
+    if (m_context.IsTermOutSuppressed()) out.clear();
     if (m_compactOutput && !m_outputCompacted)
         for (auto& line : out) compactline::EncodeInPlace(line);
     return out;
@@ -351,7 +370,8 @@ CScriptLines& CSQLProcessor::ExecuteLines(CScriptLines& out) {
     std::string joinedLines;
     const std::string& joined = m_lines.size() == 1 ? m_lines.front() : (joinedLines = m_lines.Join());
     const bool isSql = m_sqlStatement;
-    std::string text = Command<CDefineCommand>().Substitute(joined, isSql);
+    std::string text;
+    if (!SubstituteStatement(joined, isSql, text, out)) return out;
     // Note: the database is handed C strings; a NUL would silently end the
     // statement (or a literal, a value, a database name) early.
     if (text.find('\0') != std::string::npos) {
@@ -372,6 +392,37 @@ CScriptLines& CSQLProcessor::ExecuteLines(CScriptLines& out) {
     }
     if (m_sqlFailed) Command<CWheneverCommand>().OnSqlError(m_context);
     return out;
+}
+
+// Note: SQL is upper-cased outside quotes before the values go in, so a
+// value keeps its case.
+bool CSQLProcessor::SubstituteStatement(const std::string& joined, bool isSql, std::string& text,
+                                        CScriptLines& out) {
+    std::vector<CSubstitution::Edit> edits;
+    if (!Command<CDefineCommand>().Substitute(m_context, joined, edits, out)) return false;
+    if (edits.empty()) {
+        text = isSql ? CSqlLexer::UpperOutsideQuotes(joined) : joined;
+        return true;
+    }
+    text = CSubstitution::Apply(isSql ? CSqlLexer::UpperOutsideQuotes(joined) : joined, edits);
+    if (isSql && m_context.Setting("VERIFY") == "ON")
+        AppendVerify(joined, CSubstitution::Apply(joined, edits), out);
+    return true;
+}
+
+// "旧   n: line" and "新   n: line" for each line substitution changed.
+void CSQLProcessor::AppendVerify(const std::string& before, const std::string& after, CScriptLines& out) {
+    CScriptLines oldLines;
+    CScriptLines newLines;
+    oldLines.AppendText(before);
+    newLines.AppendText(after);
+    for (std::size_t n = 0; n < oldLines.size() && n < newLines.size(); ++n) {
+        if (oldLines[n] == newLines[n]) continue;
+        std::string number = std::to_string(n + 1);
+        number.insert(0, number.size() < 4 ? 4 - number.size() : 0, ' ');
+        out.push_back(MessageText(Message::VerifyOld) + number + ": " + oldLines[n]);
+        out.push_back(MessageText(Message::VerifyNew) + number + ": " + newLines[n]);
+    }
 }
 
 // `typed`: the substituted statement as typed; matching and the captures

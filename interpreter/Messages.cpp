@@ -54,6 +54,22 @@ constexpr MessageRow kMessages[] = {
     {Message::ErrorsRule, "-------- -----------------------------------------------------------------"},
     {Message::NumWidthUsage, "numwidthには2から50までの数値を指定する必要があります。"},
     {Message::LockWaitUsage, "lockwaitには0から3600までの秒数を指定する必要があります。"},
+    {Message::SymbolUndefined, "シンボル%sは定義されていません。"},
+    {Message::EnterValue, "%sに値を入力してください: "},
+    {Message::VerifyOld, "旧"},
+    {Message::VerifyNew, "新"},
+    {Message::CharacterOptionUsage, "%sにはON、OFFまたは1文字を指定する必要があります。"},
+    {Message::AcceptUsage,
+     "使用方法: ACCEPT 変数 [NUMBER|CHAR|DATE] [FORMAT 書式] [DEFAULT 既定値] [PROMPT テキスト|NOPROMPT] "
+     "[HIDE]"},
+    {Message::NoValueForAccept, "変数%sの値が入力されませんでした。"},
+    {Message::NotANumber, "\"%s\"は有効な数値ではありません。"},
+    {Message::ScriptCannotOpen, "ファイルを開けません: "},
+    {Message::ScriptCycle, "スクリプトの呼び出しが循環しています: "},
+    {Message::ScriptTooDeep, "スクリプトの呼び出しが深すぎます: "},
+    {Message::ScriptUnreadable, "スクリプトを読めません: "},
+    {Message::ScriptTooLarge, "スクリプトの行数が上限(10000000行)を超えたため、以降を実行しません: "},
+    {Message::NoValueFor, "置換変数%sの値が入力されなかったため、文を実行しませんでした。"},
 };
 
 constexpr std::size_t kMessageCount = std::size(kMessages);

@@ -40,6 +40,20 @@ enum class Message {
     ErrorsRule,
     NumWidthUsage,
     LockWaitUsage,
+    SymbolUndefined,
+    EnterValue,
+    NoValueFor,
+    ScriptCannotOpen,
+    ScriptCycle,
+    ScriptTooDeep,
+    ScriptUnreadable,
+    ScriptTooLarge,
+    AcceptUsage,
+    NoValueForAccept,
+    NotANumber,
+    VerifyOld,
+    VerifyNew,
+    CharacterOptionUsage,
 };
 
 // The CP932 text of a message; stays valid for the life of the program.

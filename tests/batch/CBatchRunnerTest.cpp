@@ -56,6 +56,17 @@ TEST(CBatchRunner, RunCases) {
          ""},
         {"files without --batch run as batch", "alpha.sql", "", "SQL> alpha|?|SQL> ", 0, ""},
         {"-- ends the options", "--batch -- --odd.sql", "", "SQL> alpha|?|SQL> ", 0, ""},
+        {"after a file, -- begins its arguments", "--batch args.sql -- first second", "",
+         "SQL> prompt &1 [&2]|first [second]|SQL> ", 0, ""},
+        {"--define defines before the first file", "--batch --define x=7 --define Y=a=b defs.sql", "",
+         "SQL> prompt &x &y|7 a=b|SQL> ", 0, ""},
+        {"a variable without a value is read from standard input", "--batch ask.sql", "hello\nworld\n",
+         "SQL> prompt &v &v|vに値を入力してください: hello|vに値を入力してください: world|hello world|SQL> ",
+         0, ""},
+        {"with no input left the statement does not run", "--batch ask.sql", "hello\n",
+         "SQL> prompt &v &v|vに値を入力してください: hello|"
+         "置換変数vの値が入力されなかったため、文を実行しませんでした。|SQL> ",
+         0, ""},
         // "表" in CP932 is 0x95 0x5C; 0xFF is no CP932 byte at all.
         {"output is UTF-8 and keeps invalid bytes visible", "", "-- \x95\x5C\n-- \xFF\n",
          "SQL> -- 表|SQL> -- \xEF\xBF\xBD|SQL> ", 0, ""},
@@ -81,6 +92,9 @@ TEST(CBatchRunner, RunCases) {
                                           {"inner.sql", "alpha\nexit\ngamma\n"},
                                           {"outer.sql", "@inner.sql\ndelta\n"},
                                           {"alpha.sql", "alpha\n"},
+                                          {"args.sql", "prompt &1 [&2]\n"},
+                                          {"defs.sql", "prompt &x &y\n"},
+                                          {"ask.sql", "prompt &v &v\n"},
                                           {"--odd.sql", "alpha\n"},
                                           {"utf8.sql", "prompt 日本語\n"},
                                           {"bom.sql", "\xEF\xBB\xBFprompt 表"},
@@ -116,6 +130,8 @@ TEST(CBatchRunner, OptionTable) {
         {{"--batch", "-x"}, 2, false, true},
         {{"--batch", "--encoding"}, 2, false, true},
         {{"--batch", "--encoding", "latin1", "f.sql"}, 2, false, true},
+        {{"--batch", "--define", "novalue", "f.sql"}, 2, false, true},
+        {{"--batch", "--define"}, 2, false, true},
     };
     for (const auto& c : cases) {
         Result r = RunMain(c.args);

@@ -3,6 +3,7 @@
 // buffer and nested scripts, with their exact console text.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,76 @@ TEST_P(ScriptControl, CommitWithoutConnectionIsAnErrorButNoLostWork) {
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.err, "");
     EXPECT_NE(r.out.find("ORA-03114"), std::string::npos) << r.out;
+}
+
+const char kEmp[] =
+    "CONNECT scott/tiger\n"
+    "CREATE TABLE emp (ename VARCHAR2(10), sal NUMBER(7,2));\n"
+    "INSERT INTO emp VALUES ('smith', 800);\n"
+    "INSERT INTO emp VALUES ('allen', 1600);\n";
+
+// The console from the line `from` on.
+std::string From(const std::string& out, const std::string& from) {
+    const std::size_t at = out.find(Sj(from));
+    return at == std::string::npos ? out : out.substr(at);
+}
+
+TEST_P(ScriptControl, ParametersReachNestedScriptsRelativeToTheirCaller) {
+    std::filesystem::create_directory(m_dir.Path("reports"));
+    m_dir.Write("reports/top.sql", Sj("PROMPT 給与が&1を超える社員\n@@detail &1 ename\n"));
+    m_dir.Write("reports/detail.sql", "SET ECHO ON\nSELECT &2 FROM emp\n WHERE sal > &1;\nSET ECHO OFF\n");
+    const RunResult r = RunScripts({std::string(kEmp) + "START reports/top 1000\nPROMPT &1 &2\n"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(From(r.out, "SQL> START"),
+              Console("SQL> START reports/top 1000|給与が1000を超える社員|"
+                      "     SELECT &2 FROM emp|      WHERE sal > &1;||"
+                      "ENAME      |---------- |allen      ||1行が選択されました。||"
+                      "     SET ECHO OFF|SQL> PROMPT &1 &2|1000 ename|SQL> "));
+}
+
+TEST_P(ScriptControl, UndefinedVariablesAreAskedOnStandardInput) {
+    const RunResult r =
+        RunScripts({std::string(kEmp) + "SET VERIFY ON\n"
+                                        "SELECT ename FROM emp WHERE sal > &&minsal ORDER BY ename;\n"
+                                        "SELECT '&minsal..00' AS v FROM dual;\n"
+                                        "ACCEPT who CHAR PROMPT 'Name: '\n"
+                                        "SELECT sal FROM emp WHERE ename = '&who';\n"
+                                        "SET VERIFY OFF\n"
+                                        "UPDATE emp SET sal = 0 WHERE ename = '&nobody';\n"
+                                        "SELECT COUNT(*) AS n FROM emp WHERE sal = 0;\n"},
+                   "700\nsmith\n");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(
+        From(r.out, "SQL> SET VERIFY ON"),
+        Console("SQL> SET VERIFY ON|SQL> SELECT ename FROM emp WHERE sal > &&minsal ORDER BY ename;|"
+                "minsalに値を入力してください: 700|旧   1: SELECT ename FROM emp WHERE sal > &&minsal ORDER "
+                "BY ename;|"
+                "新   1: SELECT ename FROM emp WHERE sal > 700 ORDER BY ename;||ENAME      |---------- |"
+                "allen      |smith      ||2行が選択されました。||SQL> SELECT '&minsal..00' AS v FROM dual;|"
+                "旧   1: SELECT '&minsal..00' AS v FROM dual;|新   1: SELECT '700.00' AS v FROM dual;||"
+                "V      |------ |700.00 ||1行が選択されました。||SQL> ACCEPT who CHAR PROMPT 'Name: '|"
+                "Name: smith|SQL> SELECT sal FROM emp WHERE ename = '&who';|"
+                "旧   1: SELECT sal FROM emp WHERE ename = '&who';|新   1: SELECT sal FROM emp WHERE ename = "
+                "'smith';||"
+                "SAL        |---------- |800        ||1行が選択されました。||SQL> SET VERIFY OFF|"
+                "SQL> UPDATE emp SET sal = 0 WHERE ename = '&nobody';|"
+                "置換変数nobodyの値が入力されなかったため、文を実行しませんでした。|"
+                "SQL> SELECT COUNT(*) AS n FROM emp WHERE sal = 0;||N          |---------- |0          ||"
+                "1行が選択されました。||SQL> "));
+}
+
+TEST_P(ScriptControl, CommandLineDefinesAndEscapes) {
+    const RunResult r = RunScripts({"PROMPT &owner &title\nDEFINE owner\nSET DEFINE OFF\nPROMPT &owner\n"
+                                    "SET DEFINE ON\nSET ESCAPE ON\nPROMPT \\&owner\n"},
+                                   "", "--define owner=SCOTT --define 'title=週報'");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find(Console(
+                  "SQL> PROMPT &owner &title|SCOTT 週報|SQL> DEFINE owner|DEFINE OWNER           = \"SCOTT\" "
+                  "(CHAR)|SQL> SET DEFINE OFF|"
+                  "SQL> PROMPT &owner|&owner|SQL> SET DEFINE ON|SQL> SET ESCAPE ON|SQL> PROMPT \\&owner|"
+                  "&owner|SQL> ")),
+              std::string::npos)
+        << r.out;
 }
 
 INSTANTIATE_TEST_SUITE_P(Roads, ScriptControl, ::testing::Values(Road::Embedded, Road::Server),

@@ -172,7 +172,7 @@ TEST(FindTemplate, ReachesTheRowOfTheObject) {
     }
 }
 
-TEST(SubstituteDefines, AppliesRowsInDefinitionOrder) {
+TEST(SubstituteDefines, ReplacesWholeNamesOnce) {
     // clang-format off
     const struct {
         std::vector<std::pair<std::string, std::string>> defines;
@@ -180,12 +180,15 @@ TEST(SubstituteDefines, AppliesRowsInDefinitionOrder) {
     } cases[] = {
         {{}, "select 'a' from t", "SELECT 'a' FROM T"}, {{}, "select q'[a'b]', \"c\" x", "SELECT Q'[a'b]', \"c\" X"},
         {{{"V", "1"}}, "insert into t values ('&v', &v)", "INSERT INTO T VALUES ('1', 1)"},
-        {{{"A", "1"}, {"AB", "2"}}, "&AB", "1B"},
-        {{{"AB", "2"}, {"A", "1"}}, "&AB &A", "2 1"},
-        // Redefining keeps the first place.
-        {{{"A", "1"}, {"AB", "2"}, {"A", "3"}}, "&AB", "3B"}, {{{"X", "5"}}, "desc &Y", "DESC &Y"},
-        {{{"A", "&B"}, {"B", "7"}}, "&A", "7"}, {{{"B", "7"}, {"A", "&B"}}, "&A", "&B"},
-        {{{"X", "1"}}, "&x&X&&x", "11&1"}, {{{"X", "&X"}}, "&X", "&X"},
+        // A name runs to the first byte that cannot be part of one; "." ends
+        // it and goes with it.
+        {{{"A", "1"}, {"AB", "2"}}, "&AB", "2"}, {{{"A", "1"}, {"AB", "2"}}, "&A.B &A..", "1B 1."},
+        {{{"AB", "2"}, {"A", "1"}}, "&AB &A", "2 1"}, {{{"A", "1"}}, "&AB", "&AB"},
+        {{{"A", "1"}, {"AB", "2"}, {"A", "3"}}, "&AB", "2"}, {{{"X", "5"}}, "desc &Y", "DESC &Y"},
+        // A value is put in as it is, never substituted again.
+        {{{"A", "&B"}, {"B", "7"}}, "&A", "&B"}, {{{"B", "7"}, {"A", "&B"}}, "&A", "&B"},
+        {{{"X", "1"}}, "&x&X&&x", "111"}, {{{"X", "&X"}}, "&X", "&X"}, {{{"X", "1"}}, "a & b &", "A & B &"},
+        {{{"1", "emp"}}, "select * from &1;", "SELECT * FROM emp;"},
         {{{"T", "emp"}}, "select * from &t;", "SELECT * FROM emp;"}};
     // clang-format on
     for (const auto& c : cases) {
@@ -363,10 +366,12 @@ TEST(Options, FeedbackAndTimingFollowTheOthersInShowAll) {
     EXPECT_TRUE(Feed(processor, {"set feed off", "set timing ON"}).empty());
     EXPECT_EQ(Feed(processor, {"show all"}),
               (CScriptLines{"SERVEROUTPUT OFF", "NUMWIDTH 10", "AUTOCOMMIT OFF", "HEADING ON", "FEEDBACK OFF",
-                            "TIMING ON", "LOCKWAIT 10"}));
-    EXPECT_EQ(Feed(processor, {"set pagesize 0", "SET  define off", "set "}),
-              SjLines({"SET PAGESIZE は使用できません。", "SET DEFINE は使用できません。",
+                            "TIMING ON", "LOCKWAIT 10", "DEFINE &", "CONCAT .", "ESCAPE OFF", "VERIFY OFF",
+                            "ECHO OFF", "TERMOUT ON"}));
+    EXPECT_EQ(Feed(processor, {"set pagesize 0", "SET  nosuch off", "set "}),
+              SjLines({"SET PAGESIZE は使用できません。", "SET NOSUCH は使用できません。",
                        "不明なコマンドです。"}));
+    EXPECT_TRUE(Feed(processor, {"SET  define off"}).empty());
     EXPECT_EQ(Feed(processor, {"prompt", "prompt  Mixed 'Case' &x"}), (CScriptLines{"", "Mixed 'Case' &x"}));
     // Timing follows every statement, failed ones too.
     const CScriptLines timed = Feed(processor, {"select 1 from dual;"});
