@@ -1,6 +1,7 @@
 #include "commands/CommandPatterns.h"
 
 #include "commands/CAcceptCommand.h"
+#include "commands/CBufferCommand.h"
 #include "commands/CClearCommand.h"
 #include "commands/CColumnCommand.h"
 #include "commands/CConnectCommand.h"
@@ -12,7 +13,6 @@
 #include "commands/CPauseCommand.h"
 #include "commands/CPrintCommand.h"
 #include "commands/CPromptCommand.h"
-#include "commands/CRerunCommand.h"
 #include "commands/CScriptCommand.h"
 #include "commands/CSetCommand.h"
 #include "commands/CShowCommand.h"
@@ -56,7 +56,29 @@ constexpr CommandRow kRows[] = {
     {"ACCEPT %s", CommandOf<CAcceptCommand>, nullptr},
     {"PAUSE %s", CommandOf<CPauseCommand>, nullptr},
     {"PAUSE", CommandOf<CPauseCommand>, nullptr},
-    {"/", CommandOf<CRerunCommand>, nullptr},
+    {"/", CommandOf<CBufferCommand>, "SLASH"},
+    {"LIST %s", CommandOf<CBufferCommand>, "LIST"},
+    {"LIST", CommandOf<CBufferCommand>, "LIST"},
+    {"L %s", CommandOf<CBufferCommand>, "LIST"},
+    {"L", CommandOf<CBufferCommand>, "LIST"},
+    {"RUN", CommandOf<CBufferCommand>, "RUN"},
+    {"R", CommandOf<CBufferCommand>, "RUN"},
+    {"CHANGE %s", CommandOf<CBufferCommand>, "CHANGE"},
+    {"C %s", CommandOf<CBufferCommand>, "CHANGE"},
+    {"C/%s", CommandOf<CBufferCommand>, "CHANGE/"},
+    {"APPEND %s", CommandOf<CBufferCommand>, "APPEND"},
+    {"A %s", CommandOf<CBufferCommand>, "APPEND"},
+    {"INPUT %s", CommandOf<CBufferCommand>, "INPUT"},
+    {"I %s", CommandOf<CBufferCommand>, "INPUT"},
+    {"DEL %s", CommandOf<CBufferCommand>, "DEL"},
+    {"DEL", CommandOf<CBufferCommand>, "DEL"},
+    {"CLEAR BUFF", CommandOf<CBufferCommand>, "CLEAR"},
+    {"CLEAR SQL", CommandOf<CBufferCommand>, "CLEAR"},
+    {"SAVE %s", CommandOf<CBufferCommand>, "SAVE"},
+    {"SAV %s", CommandOf<CBufferCommand>, "SAVE"},
+    {"GET %s", CommandOf<CBufferCommand>, "GET"},
+    {"EDIT", CommandOf<CBufferCommand>, "EDIT"},
+    {"ED", CommandOf<CBufferCommand>, "EDIT"},
     {"@@%s", CommandOf<CScriptCommand>, "NESTED"},
     {"@%s", CommandOf<CScriptCommand>, nullptr},
     {"START %s", CommandOf<CScriptCommand>, nullptr},

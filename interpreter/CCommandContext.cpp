@@ -51,6 +51,10 @@ bool CCommandContext::RunScriptLine(const std::string& line, CScriptLines& outpu
     return true;
 }
 
+void CCommandContext::RunBuffer(const CScriptLines& lines, CScriptLines& output) {
+    m_processor.RunBufferLines(lines, output);
+}
+
 void CCommandContext::EndScriptRun() { m_processor.EndScriptRun(); }
 
 bool CCommandContext::IsTermOutSuppressed() {

@@ -64,6 +64,9 @@ public:
     // Empties the statement being collected (a command that submits lines
     // of its own starts them afresh).
     void ResetStatement();
+    // Runs the lines of the statement buffer as a SQL statement; its output
+    // is added to `output`.
+    void RunBuffer(const CScriptLines& lines, CScriptLines& output);
     // Runs one line of a script as if typed: through the console's runner
     // when there is one, else through the processor with its output added
     // to `output`. False when the run must stop (EXIT, an interrupt).

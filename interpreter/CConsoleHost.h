@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "text/CScriptLines.h"
+
 // What the interpreter asks of the window that shows its console: the
 // desktop view, the batch runner and tests each provide one. Keys and
 // commands are delivered synchronously; Close takes effect only after the
@@ -32,6 +34,12 @@ public:
         (void)prompt;
         (void)hidden;
         (void)answer;
+        return false;
+    }
+    // EDIT: lets the user change `lines` in an editor; false when the host
+    // has none or the user cancelled (`lines` then stand as they were).
+    virtual bool EditText(CScriptLines& lines) {
+        (void)lines;
         return false;
     }
     // PAUSE: waits until the user presses Enter, where there is a user to

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstdio>
 
+#include "commands/CBufferCommand.h"
 #include "commands/CCommand.h"
 #include "commands/CConnectCommand.h"
 #include "commands/CDefineCommand.h"
@@ -193,6 +194,24 @@ void CSQLProcessor::FeedLine(const std::string& line, CScriptLines& output) {
     Reset();
 }
 
+// Note: the buffer runs as the statement it was, ended by a "/" line, in
+// place of the command that ran it; that command's lines come back after.
+void CSQLProcessor::RunBufferLines(const CScriptLines& lines, CScriptLines& output) {
+    CScriptLines saved = std::move(m_lines);
+    const bool savedSql = m_sqlStatement;
+    m_lines = lines;
+    m_lines.push_back("/");
+    m_sqlStatement = true;
+    CScriptLines result;
+    ExecuteLines(result);
+    m_lines = std::move(saved);
+    m_sqlStatement = savedSql;
+    m_sqlFailed = false;
+    if (m_outputCompacted)
+        for (auto& line : output) compactline::EncodeInPlace(line);
+    output.Append(result);
+}
+
 void CSQLProcessor::EndScriptRun() {
     m_outputCompacted = false;
     m_sqlFailed = false;
@@ -378,6 +397,7 @@ CScriptLines& CSQLProcessor::ExecuteLines(CScriptLines& out) {
         out.push_back(MessageText(Message::NulInStatement));
         m_sqlFailed = isSql;
     } else if (isSql) {
+        Command<CBufferCommand>().Keep(m_lines);
         Command<CShowErrorsCommand>().NoteCreatedUnit(text);
         RunStatement(std::move(text), out);
         AppendServerOutput(out);
@@ -433,11 +453,14 @@ CScriptLines& CSQLProcessor::ExecuteCommand(const std::string& typed, CScriptLin
     std::vector<Span> spans;
     const int number = MatchCommand(text, nullptr, &spans);
     if (number < 0) {
+        // "n" and "n text" pick and replace lines of the statement buffer.
+        CScriptLines answer;
+        if (Command<CBufferCommand>().RunLineNumber(typed, answer)) return out.Append(answer), out;
         out.push_back(MessageText(Message::UnknownCommand));
         return out;
     }
     const CommandRow& row = commandpatterns::Rows()[static_cast<std::size_t>(number)];
-    CCommandArgs args{CutSpans(text, spans), CutSpans(typedText, spans), row.fixed};
+    CCommandArgs args{CutSpans(text, spans), CutSpans(typedText, spans), row.fixed, typed};
     // Note: the command may re-enter this processor ("/" submits a recalled
     // line); nothing here reads m_lines after it returns.
     CScriptLines result = row.command(m_commandSet).Run(m_context, args);

@@ -104,6 +104,8 @@ public:
     // One line through the line protocol, the output of a statement it
     // completes appended to `output`.
     void FeedLine(const std::string& line, CScriptLines& output);
+    // See CCommandContext::RunBuffer.
+    void RunBufferLines(const CScriptLines& lines, CScriptLines& output);
     // See CCommandContext::EndScriptRun.
     void EndScriptRun();
     // Marks the statement running now as failed in the database.

@@ -241,7 +241,7 @@ TEST(Dispatch, ReachesItsHandler) {
         {"clear screen", {}, "", "C"}, {"clear columns", {}, ""},
         {"col sal format 999", {"SAL", "999"}, "FORMAT文字列\"999\"が不正です。"},
         {"column ename format a10", {"ENAME", "A10"}, ""}, {"def x=1", {"X", "1"}, ""},
-        {"DEFINE x = 5", {"X", "5"}, ""}, {"/", {}, "", "UUR"}, {"\t", {}, kUnknown},
+        {"DEFINE x = 5", {"X", "5"}, ""}, {"/", {}, "SQLバッファに実行する文がありません。"}, {"\t", {}, kUnknown},
         {"prompt Hello, World", {"HELLO, WORLD"}, "Hello, World"}, {"whenever sqlerror exit 3", {"EXIT 3"}, ""},
         {"whenever oserror exit bad", {"EXIT BAD"},
          "使用方法: WHENEVER SQLERROR|OSERROR {EXIT [SUCCESS|FAILURE|WARNING|n|SQL.SQLCODE] [COMMIT|ROLLBACK]|CONTINUE}"},
@@ -271,7 +271,7 @@ TEST(Dispatch, StatementsSeeTheStateLeftByEarlierOnes) {
     EXPECT_TRUE(Feed(processor, {"define w=42", "set numwidth &w", "column ename -", "format a12"}).empty());
     EXPECT_EQ(processor.Command<CColumnCommand>().GetColumnFormats().Lookup("ENAME -"), "12");
     // Without a host the window commands do nothing.
-    EXPECT_TRUE(Feed(processor, {"/", "clear screen", "exit"}).empty());
+    EXPECT_TRUE(Feed(processor, {"clear screen", "exit"}).empty());
     EXPECT_TRUE(processor.GetLines().empty());
     // Execute replaces the output list.
     processor.AddLine("show numwidth");
@@ -291,20 +291,17 @@ TEST(Dispatch, CommentStateOutlivesResetAndAOneCharacterLineInsideIsAStatement) 
     EXPECT_FALSE(processor.IsInComment());
 }
 
-TEST(Rerun, SubmitsTheRecalledLineWithTheStatementEmptiedButNeverASlashAgain) {
+TEST(Rerun, RunsTheStatementBufferWithoutTheHost) {
     CSQLProcessor processor;
     RecordingHost host(processor);
     processor.SetHost(&host);
-    host.recalled = "/";
-    EXPECT_TRUE(Feed(processor, {"/"}).empty());
-    EXPECT_EQ(host.events, "UUR");
-    EXPECT_TRUE(host.nestedOutput.empty());
-    // The guard is released: a later "/" re-runs again.
     host.recalled = "show heading";
-    EXPECT_TRUE(Feed(processor, {"/"}).empty());
-    EXPECT_EQ(host.events, "UURUUR");
-    EXPECT_TRUE(host.linesWhenSubmitted.empty());
-    EXPECT_EQ(host.nestedOutput, CScriptLines{"HEADING ON"});
+    EXPECT_EQ(Feed(processor, {"/"}), SjLines({"SQLバッファに実行する文がありません。"}));
+    // Client commands never enter the buffer; SQL does, and "/" runs it again.
+    const CScriptLines none = SjLines({"データベースに接続されていません。"});
+    EXPECT_EQ(Feed(processor, {"select 1", "from dual;", "show heading", "/"}),
+              (CScriptLines{none[0], "HEADING ON", none[0]}));
+    EXPECT_EQ(host.events, "");
     EXPECT_TRUE(processor.GetLines().empty());
 }
 
@@ -326,8 +323,8 @@ TEST(Completion, ATypeWithoutBodyTakesTheSlashThatFollowsIt) {
     EXPECT_EQ(Feed(processor, {"create type t as object (a number);", "/"}), one);
     EXPECT_EQ(host.events, "");
     // Any other statement leaves a "/" to re-run.
-    EXPECT_EQ(Feed(processor, {"create table t (a number);", "/"}), one);
-    EXPECT_EQ(host.events, "UUR");
+    EXPECT_EQ(Feed(processor, {"create table t (a number);", "/"}), (CScriptLines{one[0], one[0]}));
+    EXPECT_EQ(host.events, "");
 }
 
 TEST(Whenever, SqlErrorLeavesWithItsStatusAndContinueStays) {
