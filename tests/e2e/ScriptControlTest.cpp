@@ -93,6 +93,31 @@ TEST_P(ScriptControl, CommandLineDefinesAndEscapes) {
         << r.out;
 }
 
+TEST_P(ScriptControl, EditingTheBufferSavingAndGettingIt) {
+    const RunResult r =
+        RunScripts({std::string(kEmp) +
+                    "SELECT ename\n  FROM emp\n WHERE sal > 1000;\n"
+                    "LIST\n1\nC /ename/ename, sal/\nA  -- raised\nL 1\nDEL LAST\nI  WHERE sal < 1000\n"
+                    "RUN\nSAVE low\nSAVE low\nCLEAR BUFFER\n/\nGET low\n/\n"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(
+        From(r.out, "SQL> LIST"),
+        Console(
+            "SQL> LIST|  1  SELECT ename|  2    FROM emp|  3*  WHERE sal > 1000|SQL> 1|  1* SELECT ename|"
+            "SQL> C /ename/ename, sal/|  1* SELECT ename, sal|SQL> A  -- raised|"
+            "  1* SELECT ename, sal -- raised|SQL> L 1|  1* SELECT ename, sal -- raised|SQL> DEL LAST|"
+            "SQL> I  WHERE sal < 1000|SQL> RUN|  1  SELECT ename, sal -- raised|  2    FROM emp|"
+            "  3*  WHERE sal < 1000||ENAME      SAL        |---------- ---------- |smith      800        ||"
+            "1行が選択されました。||SQL> SAVE low|ファイルlow.sqlを作成しました。|SQL> SAVE low|"
+            "ファイル\"low.sql\"はすでに存在します。SAVE ファイル名 REPLACE を使って下さい。|"
+            "SQL> CLEAR BUFFER|SQL> /|SQLバッファに実行する文がありません。|SQL> GET low|"
+            "  1  SELECT ename, sal -- raised|  2    FROM emp|  3*  WHERE sal < 1000|SQL> /||"
+            "ENAME      SAL        |---------- ---------- |smith      800        ||1行が選択されました。||"
+            "SQL> "));
+    EXPECT_EQ(testfiles::Read(m_dir.Path("low.sql")),
+              "SELECT ename, sal -- raised\n  FROM emp\n WHERE sal < 1000\n/\n");
+}
+
 INSTANTIATE_TEST_SUITE_P(Roads, ScriptControl, ::testing::Values(Road::Embedded, Road::Server),
                          [](const auto& info) { return info.param == Road::Server ? "Server" : "Embedded"; });
 
