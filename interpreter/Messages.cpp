@@ -83,6 +83,10 @@ constexpr MessageRow kMessages[] = {
     {Message::GetUsage, "使用方法: GET ファイル名[.拡張子]"},
     {Message::EditUnavailable,
      "EDITはウィンドウで使うコマンドです。ここではLIST、CHANGE、APPEND、INPUTで編集して下さい。"},
+    {Message::ExitUsage,
+     "使用方法: {EXIT|QUIT} [SUCCESS|FAILURE|WARNING|n|変数|:バインド変数] [COMMIT|ROLLBACK]"},
+    {Message::ShowUser, "USERは\"%s\"です。"},
+    {Message::ShowRelease, "リリース %s"},
     {Message::NoValueFor, "置換変数%sの値が入力されなかったため、文を実行しませんでした。"},
 };
 

@@ -118,6 +118,24 @@ TEST_P(ScriptControl, EditingTheBufferSavingAndGettingIt) {
               "SELECT ename, sal -- raised\n  FROM emp\n WHERE sal < 1000\n/\n");
 }
 
+TEST_P(ScriptControl, ExitStatusesAndTheirTransaction) {
+    RunResult r = RunScripts(
+        {std::string(kEmp) + "SHOW USER\nCOMMIT;\nDELETE FROM emp;\nEXIT 4 ROLLBACK\nPROMPT not here\n"});
+    EXPECT_EQ(r.status, 4) << r.err;
+    EXPECT_EQ(From(r.out, "SQL> SHOW USER"), Console("SQL> SHOW USER|USERは\"SCOTT\"です。|SQL> COMMIT;|"
+                                                     "コミットが完了しました。|SQL> DELETE FROM emp;|"
+                                                     "2行が削除されました。|SQL> EXIT 4 ROLLBACK|SQL> "));
+    r =
+        RunScripts({"CONNECT scott/tiger\nVARIABLE n NUMBER\nEXEC :n := 2\n"
+                    "DEFINE code = 3\nQUIT :n\n"});
+    EXPECT_EQ(r.status, 2) << r.out;
+    r = RunScripts({"DEFINE code = 3\nQUIT code COMMIT\n"});
+    EXPECT_EQ(r.status, 3) << r.out;
+    r = RunScripts({"EXIT 256\nEXIT WARNING\n"});
+    EXPECT_EQ(r.status, 2) << r.out;
+    EXPECT_NE(r.out.find("使用方法: {EXIT|QUIT}"), std::string::npos) << r.out;
+}
+
 INSTANTIATE_TEST_SUITE_P(Roads, ScriptControl, ::testing::Values(Road::Embedded, Road::Server),
                          [](const auto& info) { return info.param == Road::Server ? "Server" : "Embedded"; });
 
