@@ -31,6 +31,9 @@ namespace {
 constexpr CommandRow kRows[] = {
     {"CONNECT %s/%s@%s", CommandOf<CConnectCommand>, nullptr},
     {"CONNECT %s/%s", CommandOf<CConnectCommand>, nullptr},
+    {"CONNECT %s@%s", CommandOf<CConnectCommand>, "ASK"},
+    {"CONNECT %s", CommandOf<CConnectCommand>, "ASK"},
+    {"CONNECT", CommandOf<CConnectCommand>, "ASK"},
     {"DISCONNECT", CommandOf<CDisconnectCommand>, nullptr},
     {"EXIT %s", CommandOf<CExitCommand>, nullptr},
     {"EXIT", CommandOf<CExitCommand>, nullptr},

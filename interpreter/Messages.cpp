@@ -87,6 +87,8 @@ constexpr MessageRow kMessages[] = {
      "使用方法: {EXIT|QUIT} [SUCCESS|FAILURE|WARNING|n|変数|:バインド変数] [COMMIT|ROLLBACK]"},
     {Message::ShowUser, "USERは\"%s\"です。"},
     {Message::ShowRelease, "リリース %s"},
+    {Message::EnterUser, "ユーザー名を入力してください: "},
+    {Message::EnterPassword, "パスワードを入力してください: "},
     {Message::NoValueFor, "置換変数%sの値が入力されなかったため、文を実行しませんでした。"},
 };
 

@@ -43,6 +43,8 @@ enum class Message {
     SymbolUndefined,
     EnterValue,
     NoValueFor,
+    EnterUser,
+    EnterPassword,
     ShowUser,
     ShowRelease,
     ExitUsage,

@@ -136,6 +136,19 @@ TEST_P(ScriptControl, ExitStatusesAndTheirTransaction) {
     EXPECT_NE(r.out.find("使用方法: {EXIT|QUIT}"), std::string::npos) << r.out;
 }
 
+TEST_P(ScriptControl, ConnectAsksForWhatIsMissingAndNeverShowsThePassword) {
+    const RunResult r = RunScripts({"CONNECT scott\nSHOW USER\nCONNECT\nSHOW USER\nCONNECT nobody\n"},
+                                   "Tiger-Secret\nadams\nWolf-Secret\n");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out.find("Secret"), std::string::npos) << r.out;
+    EXPECT_EQ(
+        From(r.out, "SQL> CONNECT scott"),
+        Console("SQL> CONNECT scott|パスワードを入力してください: |接続に成功しました。|SQL> SHOW USER|"
+                "USERは\"SCOTT\"です。|SQL> CONNECT|ユーザー名を入力してください: adams|"
+                "パスワードを入力してください: |接続に成功しました。|SQL> SHOW USER|USERは\"ADAMS\"です。|"
+                "SQL> CONNECT nobody|ユーザ名/パスワードを指定して下さい。|SQL> "));
+}
+
 INSTANTIATE_TEST_SUITE_P(Roads, ScriptControl, ::testing::Values(Road::Embedded, Road::Server),
                          [](const auto& info) { return info.param == Road::Server ? "Server" : "Embedded"; });
 

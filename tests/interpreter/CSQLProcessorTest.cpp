@@ -225,7 +225,7 @@ TEST(Dispatch, ReachesItsHandler) {
         const char* hostEvents = "";
     } cases[] = {
         {"connect u/p@db", {"U", "P", "DB"}, kNotConnected}, {"connect u/p", {"U", "P"}, kNotConnected},
-        {"connect u", {}, kUnknown}, {"disconnect", {}, kNotConnected}, {"Exiting", {}, "", "X"},
+        {"connect u", {"U"}, "ユーザ名/パスワードを指定して下さい。"}, {"disconnect", {}, kNotConnected}, {"Exiting", {}, "", "X"},
         {"desc emp", {"EMP"}, kNotConnected}, {"describe emp", {"EMP"}, kNotConnected}, {"DESC", {}, kUnknown},
         {"var x number", {"X NUMBER"}, kNotConnected}, {"variable x", {"X"}, kNotConnected},
         {"exec p", {"P"}, kNotConnected}, {"execute p(1)", {"P(1)"}, kNotConnected},
