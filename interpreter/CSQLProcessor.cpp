@@ -393,7 +393,10 @@ CScriptLines& CSQLProcessor::ExecuteLines(CScriptLines& out) {
     if (!SubstituteStatement(joined, isSql, text, out)) return out;
     // Note: the database is handed C strings; a NUL would silently end the
     // statement (or a literal, a value, a database name) early.
-    if (text.find('\0') != std::string::npos) {
+    if (text.find(scripttext::kUnheldMark) != std::string::npos) {
+        RefuseUnheldCharacter(out);
+        m_sqlFailed = true;
+    } else if (text.find('\0') != std::string::npos) {
         out.push_back(MessageText(Message::NulInStatement));
         m_sqlFailed = isSql;
     } else if (isSql) {
@@ -412,6 +415,17 @@ CScriptLines& CSQLProcessor::ExecuteLines(CScriptLines& out) {
     }
     if (m_sqlFailed) Command<CWheneverCommand>().OnSqlError(m_context);
     return out;
+}
+
+// The error report of a statement holding a character of a UTF-8 script
+// that CP932 cannot hold: the marker under the first one, and its name.
+void CSQLProcessor::RefuseUnheldCharacter(CScriptLines& out) const {
+    const std::string joined = m_lines.Join();
+    const std::size_t at = joined.find(scripttext::kUnheldMark);
+    const std::size_t end = joined.find_first_not_of("U+0123456789ABCDEF", at + 1);
+    const std::string code = at == std::string::npos ? std::string() : joined.substr(at + 1, end - at - 1);
+    AppendErrorReport(m_lines, at == std::string::npos ? -1 : static_cast<long long>(at),
+                      FormatText(MessageText(Message::UnheldCharacter), code), out);
 }
 
 // Note: SQL is upper-cased outside quotes before the values go in, so a

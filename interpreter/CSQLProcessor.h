@@ -172,5 +172,6 @@ private:
     // upper-cased outside quotes); the lines of asking and VERIFY go to
     // `out`. False when a variable got no value: the statement must not run.
     bool SubstituteStatement(const std::string& joined, bool isSql, std::string& text, CScriptLines& out);
+    void RefuseUnheldCharacter(CScriptLines& out) const;
     static void AppendVerify(const std::string& before, const std::string& after, CScriptLines& out);
 };

@@ -89,6 +89,7 @@ constexpr MessageRow kMessages[] = {
     {Message::ShowRelease, "リリース %s"},
     {Message::EnterUser, "ユーザー名を入力してください: "},
     {Message::EnterPassword, "パスワードを入力してください: "},
+    {Message::UnheldCharacter, "文字%sはCP932で表せないため、この文は実行しませんでした。"},
     {Message::NoValueFor, "置換変数%sの値が入力されなかったため、文を実行しませんでした。"},
 };
 

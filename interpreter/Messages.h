@@ -43,6 +43,7 @@ enum class Message {
     SymbolUndefined,
     EnterValue,
     NoValueFor,
+    UnheldCharacter,
     EnterUser,
     EnterPassword,
     ShowUser,

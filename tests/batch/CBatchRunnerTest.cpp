@@ -77,8 +77,13 @@ TEST(CBatchRunner, RunCases) {
          "SQL> -- 表|SQL> -- \xEF\xBF\xBD|SQL> ", 0, ""},
         {"a UTF-8 script and one with a byte-order mark are read as such", "--batch utf8.sql bom.sql", "",
          "SQL> prompt 日本語|日本語|SQL> prompt 表|表|SQL> ", 0, ""},
-        {"a character CP932 cannot hold refuses the whole script", "--batch bad.sql two.sql", "",
-         "3行目の文字を CP932 に変換できません。|SQL> beta|?|SQL> ", 1, "bad.sql|3行目"},
+        {"a character CP932 cannot hold refuses only its statement", "--batch bad.sql two.sql", "",
+         "SQL> prompt a|a|SQL> prompt 日本語|日本語|SQL> prompt \x1AU+00E9|prompt \x1AU+00E9|       *|"
+         "エラー行: 0: エラーが発生しました。|文字U+00E9はCP932で表せないため、この文は実行しませんでした。|"
+         "SQL> beta|?|SQL> ",
+         0, ""},
+        {"UTF-8 that is not well-formed refuses the whole script", "--batch --encoding utf-8 broken.sql", "",
+         "2行目の文字を CP932 に変換できません。|SQL> ", 1, "broken.sql|2行目"},
         {"UTF-8 that is also valid CP932 is read as UTF-8", "--batch both.sql", "", "SQL> prompt 日|日|SQL> ",
          0, ""},
         {"forced CP932 reads the bytes as they are", "--batch --encoding cp932 plain.sql", "",
@@ -98,6 +103,7 @@ TEST(CBatchRunner, RunCases) {
                                           {"outer.sql", "@inner.sql\ndelta\n"},
                                           {"alpha.sql", "alpha\n"},
                                           {"args.sql", "prompt &1 [&2]\n"},
+                                          {"broken.sql", "prompt a\nprompt \xC3\n"},
                                           {"defs.sql", "prompt &x &y\n"},
                                           {"ask.sql", "prompt &v &v\n"},
                                           {"--odd.sql", "alpha\n"},

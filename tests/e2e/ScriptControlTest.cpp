@@ -149,6 +149,33 @@ TEST_P(ScriptControl, ConnectAsksForWhatIsMissingAndNeverShowsThePassword) {
                 "SQL> CONNECT nobody|ユーザ名/パスワードを指定して下さい。|SQL> "));
 }
 
+TEST_P(ScriptControl, Utf8ScriptRunsWithOnlyTheStatementsCp932CannotHoldRefused) {
+    std::string script = "CONNECT scott/tiger\nCREATE TABLE addr (city VARCHAR2(20));\n";
+    for (const char* city : {"東京",
+                             "Stra\xC3\x9F"
+                             "e",
+                             "大阪", "S\xC3\xA3o Paulo"})
+        script += std::string("INSERT INTO addr VALUES ('") + city + "');\n";
+    script +=
+        "SELECT COUNT(*) AS n FROM addr;\nWHENEVER SQLERROR EXIT 9\nUPDATE addr SET city = 'Bogot\xC3\xA1';\n"
+        "PROMPT not reached\n";
+    m_dir.Write("cities.sql", script);
+    const RunResult r = RunScripts({"@cities\n"});
+    EXPECT_EQ(r.status, 9) << r.err;
+    EXPECT_EQ(
+        From(r.out, "SQL> @cities"),
+        Console("SQL> @cities|接続に成功しました。|表が作成されました。|1行が作成されました。|"
+                "INSERT INTO addr VALUES ('Stra\x1AU+00DFe');|                              *|"
+                "エラー行: 0: "
+                "エラーが発生しました。|文字U+00DFはCP932で表せないため、この文は実行しませんでした。|"
+                "1行が作成されました。|INSERT INTO addr VALUES ('S\x1AU+00E3o Paulo');|"
+                "                           *|エラー行: 0: エラーが発生しました。|"
+                "文字U+00E3はCP932で表せないため、この文は実行しませんでした。||N          |---------- |"
+                "2          ||1行が選択されました。||UPDATE addr SET city = 'Bogot\x1AU+00E1';|"
+                "                             *|エラー行: 0: エラーが発生しました。|"
+                "文字U+00E1はCP932で表せないため、この文は実行しませんでした。|SQL> "));
+}
+
 INSTANTIATE_TEST_SUITE_P(Roads, ScriptControl, ::testing::Values(Road::Embedded, Road::Server),
                          [](const auto& info) { return info.param == Road::Server ? "Server" : "Embedded"; });
 
