@@ -37,6 +37,8 @@ constexpr ActionRow kActions[] = {
      [](CBufferCommand& b, CCommandContext&, const CCommandArgs& a) { return b.Change(a.Typed(0)); }},
     {"CHANGE/",
      [](CBufferCommand& b, CCommandContext&, const CCommandArgs& a) { return b.Change("/" + a.Typed(0)); }},
+    {"CHANGE.",
+     [](CBufferCommand& b, CCommandContext&, const CCommandArgs& a) { return b.Change("." + a.Typed(0)); }},
     {"APPEND", [](CBufferCommand& b, CCommandContext&,
                   const CCommandArgs& a) { return b.Append(TextAfterWord(a.statement)); }},
     {"INPUT", [](CBufferCommand& b, CCommandContext&,

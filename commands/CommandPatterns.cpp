@@ -72,6 +72,7 @@ constexpr CommandRow kRows[] = {
     {"CHANGE %s", CommandOf<CBufferCommand>, "CHANGE"},
     {"C %s", CommandOf<CBufferCommand>, "CHANGE"},
     {"C/%s", CommandOf<CBufferCommand>, "CHANGE/"},
+    {"C.%s", CommandOf<CBufferCommand>, "CHANGE."},
     {"APPEND %s", CommandOf<CBufferCommand>, "APPEND"},
     {"A %s", CommandOf<CBufferCommand>, "APPEND"},
     {"INPUT %s", CommandOf<CBufferCommand>, "INPUT"},
