@@ -68,6 +68,12 @@ TEST(CBatchRunner, RunCases) {
         {"a variable without a value is read from standard input", "--batch ask.sql", "hello\nworld\n",
          "SQL> prompt &v &v|vに値を入力してください: hello|vに値を入力してください: world|hello world|SQL> ",
          0, ""},
+        {"ACCEPT HIDE shows the prompt alone; PAUSE goes on without a terminal", "--batch acc.sql",
+         "s3cret\n\n",
+         "SQL> accept pw char prompt 'Password: ' hide|Password: |SQL> pause Press Enter|Press Enter|"
+         "SQL> accept n num default 5 noprompt|5|SQL> prompt [&n] [&pw]|[5] [s3cret]|SQL> accept x number|"
+         "変数xの値が入力されませんでした。|SQL> ",
+         0, ""},
         {"with no input left the statement does not run", "--batch ask.sql", "hello\n",
          "SQL> prompt &v &v|vに値を入力してください: hello|"
          "置換変数vの値が入力されなかったため、文を実行しませんでした。|SQL> ",
@@ -103,6 +109,10 @@ TEST(CBatchRunner, RunCases) {
                                           {"outer.sql", "@inner.sql\ndelta\n"},
                                           {"alpha.sql", "alpha\n"},
                                           {"args.sql", "prompt &1 [&2]\n"},
+                                          {"acc.sql",
+                                           "accept pw char prompt 'Password: ' hide\npause Press Enter\n"
+                                           "accept n num default 5 noprompt\nprompt [&n] [&pw]\n"
+                                           "accept x number\n"},
                                           {"broken.sql", "prompt a\nprompt \xC3\n"},
                                           {"defs.sql", "prompt &x &y\n"},
                                           {"ask.sql", "prompt &v &v\n"},
