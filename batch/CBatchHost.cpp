@@ -1,5 +1,9 @@
 #include "batch/CBatchHost.h"
 
+#include <istream>
+
+#include "text/Encoding.h"
+
 namespace {
 
 struct KeyMapping {
@@ -33,4 +37,21 @@ void CBatchHost::SendKey(Key key) {
 
 void CBatchHost::SendCommand(Command command) {
     if (command == Command::Clear) m_editor.Clear();
+}
+
+// Note: a line that is valid UTF-8 is read as UTF-8 (the console's output
+// is UTF-8 too); any other line is taken as CP932 bytes.
+bool CBatchHost::AskLine(const std::string&, bool, std::string& answer) {
+    if (m_input == nullptr) return false;
+    std::string line;
+    if (!std::getline(*m_input, line)) return false;
+    while (!line.empty() && line.back() == '\r') line.pop_back();
+    if (encoding::IsAscii(line) || !encoding::Utf8ToCp932Strict(line, answer)) answer = line;
+    return true;
+}
+
+void CBatchHost::WaitForEnter() {
+    if (m_input == nullptr || !m_interactive) return;
+    std::string line;
+    std::getline(*m_input, line);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <iosfwd>
+
 #include "console/CSQLEditor.h"
 #include "interpreter/CConsoleHost.h"
 
@@ -18,6 +20,15 @@ public:
         PostClose();
     }
 
+    // Answers come from `input` (UTF-8 or CP932 lines), one line each; null:
+    // there are none. `interactive`: PAUSE waits for a line of it.
+    void SetInput(std::istream* input, bool interactive) {
+        m_input = input;
+        m_interactive = interactive;
+    }
+    bool AskLine(const std::string& prompt, bool hidden, std::string& answer) override;
+    void WaitForEnter() override;
+
     bool IsCloseRequested() const { return m_closeRequested; }
     // The status a WHENEVER ... EXIT asked for; -1 when none did.
     int GetExitStatus() const { return m_exitStatus; }
@@ -26,6 +37,8 @@ private:
     CSQLEditor& m_editor;
     bool m_closeRequested = false;
     int m_exitStatus = -1;
+    std::istream* m_input = nullptr;
+    bool m_interactive = false;
     // Return keys under way; a re-run started by a re-run is not played.
     int m_returnDepth = 0;
 };

@@ -7,13 +7,18 @@
 #ifdef __GLIBC__
 #include <malloc.h>
 #endif
+#include <unistd.h>
+
 #include <fstream>
+#include <iostream>
 #include <istream>
 #include <ostream>
 #include <thread>
 
 #include "batch/CBoundedInput.h"
 #include "batch/CInterruptWatcher.h"
+#include "commands/CDefineCommand.h"
+#include "text/Cp932.h"
 #include "text/Encoding.h"
 
 namespace {
@@ -27,10 +32,12 @@ constexpr char kUsage[] =
     "標準入力を読みます。EXIT で再生を終えます。\n"
     "  --batch     ウィンドウを開かずに実行する\n"
     "  --encoding  ファイルの文字コードを指定する (cp932 または utf-8; 既定は内容から判断)\n"
+    "  --define NAME=VALUE  最初のファイルの前に置換変数を定義する\n"
+    "ファイルの後の -- に続く引数は、置換変数 &1 &2 ... になります。\n"
     "  --help      この説明を表示する\n"
     "  --version   版を表示する\n";
 
-enum class Option { Batch, Help, Version, Encoding };
+enum class Option { Batch, Help, Version, Encoding, Define };
 
 struct OptionName {
     const char* name;
@@ -39,7 +46,7 @@ struct OptionName {
 
 constexpr OptionName kOptions[] = {
     {"--batch", Option::Batch},     {"--help", Option::Help},         {"-h", Option::Help},
-    {"--version", Option::Version}, {"--encoding", Option::Encoding},
+    {"--version", Option::Version}, {"--encoding", Option::Encoding}, {"--define", Option::Define},
 };
 
 const OptionName* FindOption(const std::string& arg) {
@@ -128,6 +135,9 @@ bool CBatchRunner::RunFile(const std::string& name, std::istream& standardInput,
 int CBatchRunner::Run(const std::vector<std::string>& files, std::istream& standardInput,
                       std::ostream& output, std::ostream& errors) {
     std::vector<std::string> names = files.empty() ? std::vector<std::string>{"-"} : files;
+    // Note: answers to prompts come from standard input; when the script is
+    // read from there too, nothing is left for them.
+    m_host.SetInput(&standardInput, &standardInput == &std::cin && isatty(STDIN_FILENO) != 0);
     bool ok = true;
     for (const auto& name : names) {
         if (IsClosed()) break;
@@ -150,6 +160,18 @@ int CBatchRunner::Run(const std::vector<std::string>& files, std::istream& stand
     if (!committed) return status > 0 ? status : 1;
     if (status >= 0) return status;
     return ok ? 0 : 1;
+}
+
+void CBatchRunner::Define(const std::vector<std::pair<std::string, std::string>>& defines,
+                          const std::vector<std::string>& arguments) {
+    CDefineCommand& variables = m_editor.GetProcessor().Command<CDefineCommand>();
+    const auto local = [](const std::string& text) {
+        std::string out;
+        return encoding::IsAscii(text) || !encoding::Utf8ToCp932Strict(text, out) ? text : out;
+    };
+    for (const auto& [name, value] : defines) variables.Define(cp932::ToUpper(local(name)), local(value));
+    for (std::size_t k = 0; k < arguments.size(); ++k)
+        variables.Define(std::to_string(k + 1), local(arguments[k]));
 }
 
 bool CBatchRunner::ReportFailedCommit(std::ostream& errors) const {
@@ -197,12 +219,20 @@ void CBatchRunner::WriteConsole(std::ostream& output) const {
 int CBatchRunner::Main(const std::vector<std::string>& args, std::istream& standardInput,
                        std::ostream& output, std::ostream& errors) {
     std::vector<std::string> files;
+    std::vector<std::string> scriptArgs;
+    std::vector<std::pair<std::string, std::string>> defines;
     scripttext::Encoding scriptEncoding = scripttext::Encoding::Auto;
     bool optionsEnded = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
+        // Note: after a file, "--" begins the script's arguments; before
+        // any, it only ends the options (a file may then begin with "-").
         if (!optionsEnded && arg == "--") {
             optionsEnded = true;
+            if (!files.empty()) {
+                scriptArgs.assign(args.begin() + static_cast<std::ptrdiff_t>(i) + 1, args.end());
+                break;
+            }
             continue;
         }
         const OptionName* option = optionsEnded ? nullptr : FindOption(arg);
@@ -222,6 +252,16 @@ int CBatchRunner::Main(const std::vector<std::string>& args, std::istream& stand
             ++i;
             continue;
         }
+        if (option != nullptr && option->option == Option::Define) {
+            const std::size_t equals = i + 1 < args.size() ? args[i + 1].find('=') : std::string::npos;
+            if (equals == std::string::npos || equals == 0) {
+                errors << kProgram << ": --define には NAME=VALUE を指定してください\n" << kUsage;
+                return 2;
+            }
+            defines.emplace_back(args[i + 1].substr(0, equals), args[i + 1].substr(equals + 1));
+            ++i;
+            continue;
+        }
         if (option != nullptr) continue;
         if (!optionsEnded && LooksLikeOption(arg)) {
             errors << kProgram << ": 不明なオプションです: " << arg << "\n" << kUsage;
@@ -232,6 +272,7 @@ int CBatchRunner::Main(const std::vector<std::string>& args, std::istream& stand
     TuneHeapForGrowth();
     CBatchRunner runner;
     runner.GetEditor().SetScriptEncoding(scriptEncoding);
+    runner.Define(defines, scriptArgs);
     std::atomic<bool> finished{false};
     CInterruptWatcher watcher([&runner] { runner.Interrupt(); },
                               [&runner, &finished] {
@@ -250,13 +291,19 @@ int CBatchRunner::Main(const std::vector<std::string>& args, std::istream& stand
 
 bool CBatchRunner::OwnsCommandLine(const std::vector<std::string>& args) {
     bool batch = false;
-    bool encoding = false;
+    bool own = false;
+    bool file = false;
     for (const auto& arg : args) {
-        if (arg == "--") break;
+        if (arg == "--") {
+            // Note: "--" after a file begins the script's arguments.
+            own = own || file;
+            break;
+        }
         if (arg == "--version") return true;
         if (arg == "--pdf" || arg == "--screenshot") return false;
         batch = batch || arg == "--batch";
-        encoding = encoding || arg == "--encoding";
+        own = own || arg == "--encoding" || arg == "--define";
+        file = file || !LooksLikeOption(arg);
     }
-    return batch && encoding;
+    return batch && own;
 }

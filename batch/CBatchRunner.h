@@ -3,6 +3,7 @@
 #include <atomic>
 #include <iosfwd>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "batch/CBatchHost.h"
@@ -51,12 +52,17 @@ public:
     static int Main(const std::vector<std::string>& args, std::istream& standardInput, std::ostream& output,
                     std::ostream& errors);
     // True when the command line is this runner's alone: --version, or
-    // --encoding for a --batch run without a printout.
+    // --encoding, --define or script arguments for a --batch run without a
+    // printout.
     static bool OwnsCommandLine(const std::vector<std::string>& args);
 
 private:
     // Replays `in`; false (the reason on `errors`) when it was refused or cut at a bound.
     bool Replay(std::istream& in, const std::string& name, std::ostream& errors);
+    // Defines the substitution variables of the command line: NAME=VALUE
+    // pairs, and the script's arguments as 1, 2, ... (UTF-8 or CP932).
+    void Define(const std::vector<std::pair<std::string, std::string>>& defines,
+                const std::vector<std::string>& arguments);
     // Says on `errors` that a commit failed; false when one did.
     bool ReportFailedCommit(std::ostream& errors) const;
 

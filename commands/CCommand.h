@@ -14,6 +14,8 @@ struct CCommandArgs {
     // The row's fixed argument (the kind of WHENEVER, what CLEAR clears);
     // null when the row has none.
     const char* fixed = nullptr;
+    // The whole statement as typed (after substitution).
+    std::string statement;
 
     // Capture n (from 0) upper-cased outside quotes; "" when there is none.
     const std::string& Arg(std::size_t n) const;

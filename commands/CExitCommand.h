@@ -2,8 +2,10 @@
 
 #include "commands/CCommand.h"
 
-// EXIT: commits, closes the session and asks the host to close; when the
-// commit fails, the error report comes back and nothing closes.
+// EXIT|QUIT [SUCCESS|FAILURE|WARNING|n|variable|:bindvariable]
+// [COMMIT|ROLLBACK]: commits (or rolls back), closes the session and asks
+// the host to close with the status; when the commit fails, the error
+// report comes back and nothing closes.
 class CExitCommand : public CCommand {
 public:
     CScriptLines Run(CCommandContext& context, const CCommandArgs& args) override;

@@ -1,11 +1,42 @@
 #include "commands/CShowCommand.h"
 
+#include "commands/CConnectCommand.h"
 #include "commands/SetOptions.h"
 #include "interpreter/CCommandContext.h"
 #include "interpreter/TextParse.h"
+#include "interpreter/Version.h"
+
+namespace {
+
+using Shown = CScriptLines (*)(CCommandContext& context);
+
+struct FixedShow {
+    const char* name;
+    Shown show;
+};
+
+CScriptLines ShowUser(CCommandContext& context) {
+    const std::string user =
+        context.IsConnected() ? context.Command<CConnectCommand>().GetUser() : std::string();
+    return CScriptLines(FormatText(MessageText(Message::ShowUser), user));
+}
+
+CScriptLines ShowRelease(CCommandContext&) {
+    return CScriptLines(FormatText(MessageText(Message::ShowRelease), version::kRelease));
+}
+
+// SHOW rows whose fixed argument names what they show.
+constexpr FixedShow kFixedShows[] = {
+    {"USER", ShowUser},
+    {"RELEASE", ShowRelease},
+};
+
+}  // namespace
 
 CScriptLines CShowCommand::Run(CCommandContext& context, const CCommandArgs& args) {
     if (args.fixed != nullptr && std::string_view(args.fixed) == "ALL") return ShowAllOptions(context);
+    for (const auto& row : kFixedShows)
+        if (args.fixed != nullptr && std::string_view(args.fixed) == row.name) return row.show(context);
     const std::string text = textparse::TrimBlanks(args.Arg(0));
     const SetOption* option = setoptions::FindForShow(text.substr(0, text.find(' ')));
     if (option == nullptr) return CScriptLines(MessageText(Message::ShowUnknown));

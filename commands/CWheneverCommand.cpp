@@ -88,6 +88,10 @@ CScriptLines CWheneverCommand::SetWhenever(const std::string& kind, const std::s
     return {};
 }
 
+bool CWheneverCommand::ExitStatusOf(const std::string& word, int& status) {
+    return ReadExitStatus(word, status);
+}
+
 bool CWheneverCommand::OnSqlError(CCommandContext& context) const {
     if (!m_onSqlError.exit) return false;
     Leave(context, m_onSqlError);

@@ -27,6 +27,9 @@ public:
     // Leaves the console as `action` says: commit or roll back, close the
     // session, ask the host to exit with the status.
     static void Leave(CCommandContext& context, const FailureAction& action);
+    // The exit status a word names (SUCCESS, FAILURE, WARNING, 0..255);
+    // false when it names none.
+    static bool ExitStatusOf(const std::string& word, int& status);
 
 private:
     FailureAction m_onSqlError;

@@ -1,6 +1,8 @@
 #include "commands/CommandPatterns.h"
 
+#include "commands/CAcceptCommand.h"
 #include "commands/CBreakCommand.h"
+#include "commands/CBufferCommand.h"
 #include "commands/CClearCommand.h"
 #include "commands/CColumnCommand.h"
 #include "commands/CConnectCommand.h"
@@ -9,14 +11,16 @@
 #include "commands/CDisconnectCommand.h"
 #include "commands/CExecuteCommand.h"
 #include "commands/CExitCommand.h"
+#include "commands/CPauseCommand.h"
 #include "commands/CPrintCommand.h"
 #include "commands/CPromptCommand.h"
-#include "commands/CRerunCommand.h"
+#include "commands/CScriptCommand.h"
 #include "commands/CSetCommand.h"
 #include "commands/CShowCommand.h"
 #include "commands/CShowErrorsCommand.h"
 #include "commands/CSpoolCommand.h"
 #include "commands/CTitleCommand.h"
+#include "commands/CUndefineCommand.h"
 #include "commands/CVariableCommand.h"
 #include "commands/CWheneverCommand.h"
 #include "interpreter/CCommandSet.h"
@@ -30,8 +34,14 @@ namespace {
 constexpr CommandRow kRows[] = {
     {"CONNECT %s/%s@%s", CommandOf<CConnectCommand>, nullptr},
     {"CONNECT %s/%s", CommandOf<CConnectCommand>, nullptr},
+    {"CONNECT %s@%s", CommandOf<CConnectCommand>, "ASK"},
+    {"CONNECT %s", CommandOf<CConnectCommand>, "ASK"},
+    {"CONNECT", CommandOf<CConnectCommand>, "ASK"},
     {"DISCONNECT", CommandOf<CDisconnectCommand>, nullptr},
+    {"EXIT %s", CommandOf<CExitCommand>, nullptr},
     {"EXIT", CommandOf<CExitCommand>, nullptr},
+    {"QUIT %s", CommandOf<CExitCommand>, nullptr},
+    {"QUIT", CommandOf<CExitCommand>, nullptr},
     {"DESC %s", CommandOf<CDescribeCommand>, nullptr},
     {"DESCRIBE %s", CommandOf<CDescribeCommand>, nullptr},
     {"VAR %s", CommandOf<CVariableCommand>, nullptr},
@@ -69,7 +79,44 @@ constexpr CommandRow kRows[] = {
     {"SPO", CommandOf<CSpoolCommand>, nullptr},
     {"DEF %s=%s", CommandOf<CDefineCommand>, nullptr},
     {"DEFINE %s=%s", CommandOf<CDefineCommand>, nullptr},
-    {"/", CommandOf<CRerunCommand>, nullptr},
+    {"DEF %s", CommandOf<CDefineCommand>, nullptr},
+    {"DEFINE %s", CommandOf<CDefineCommand>, nullptr},
+    {"DEFINE", CommandOf<CDefineCommand>, nullptr},
+    {"DEF", CommandOf<CDefineCommand>, nullptr},
+    {"UNDEF %s", CommandOf<CUndefineCommand>, nullptr},
+    {"UNDEFINE %s", CommandOf<CUndefineCommand>, nullptr},
+    {"ACC %s", CommandOf<CAcceptCommand>, nullptr},
+    {"ACCEPT %s", CommandOf<CAcceptCommand>, nullptr},
+    {"PAUSE %s", CommandOf<CPauseCommand>, nullptr},
+    {"PAUSE", CommandOf<CPauseCommand>, nullptr},
+    {"/", CommandOf<CBufferCommand>, "SLASH"},
+    {"LIST %s", CommandOf<CBufferCommand>, "LIST"},
+    {"LIST", CommandOf<CBufferCommand>, "LIST"},
+    {"L %s", CommandOf<CBufferCommand>, "LIST"},
+    {"L", CommandOf<CBufferCommand>, "LIST"},
+    {"RUN", CommandOf<CBufferCommand>, "RUN"},
+    {"R", CommandOf<CBufferCommand>, "RUN"},
+    {"CHANGE %s", CommandOf<CBufferCommand>, "CHANGE"},
+    {"C %s", CommandOf<CBufferCommand>, "CHANGE"},
+    {"C/%s", CommandOf<CBufferCommand>, "CHANGE/"},
+    {"C.%s", CommandOf<CBufferCommand>, "CHANGE."},
+    {"APPEND %s", CommandOf<CBufferCommand>, "APPEND"},
+    {"A %s", CommandOf<CBufferCommand>, "APPEND"},
+    {"INPUT %s", CommandOf<CBufferCommand>, "INPUT"},
+    {"I %s", CommandOf<CBufferCommand>, "INPUT"},
+    {"DEL %s", CommandOf<CBufferCommand>, "DEL"},
+    {"DEL", CommandOf<CBufferCommand>, "DEL"},
+    {"CLEAR BUFF", CommandOf<CBufferCommand>, "CLEAR"},
+    {"CLEAR SQL", CommandOf<CBufferCommand>, "CLEAR"},
+    {"SAVE %s", CommandOf<CBufferCommand>, "SAVE"},
+    {"SAV %s", CommandOf<CBufferCommand>, "SAVE"},
+    {"GET %s", CommandOf<CBufferCommand>, "GET"},
+    {"EDIT", CommandOf<CBufferCommand>, "EDIT"},
+    {"ED", CommandOf<CBufferCommand>, "EDIT"},
+    {"@@%s", CommandOf<CScriptCommand>, "NESTED"},
+    {"@%s", CommandOf<CScriptCommand>, nullptr},
+    {"START %s", CommandOf<CScriptCommand>, nullptr},
+    {"STA %s", CommandOf<CScriptCommand>, nullptr},
     {"PROMPT %s", CommandOf<CPromptCommand>, nullptr},
     {"PROMPT", CommandOf<CPromptCommand>, nullptr},
     {"WHENEVER SQLERROR %s", CommandOf<CWheneverCommand>, "SQLERROR"},
@@ -79,6 +126,8 @@ constexpr CommandRow kRows[] = {
     {"SHOW ERR %s", CommandOf<CShowErrorsCommand>, nullptr},
     {"SHOW ERR", CommandOf<CShowErrorsCommand>, nullptr},
     {"SHOW ALL", CommandOf<CShowCommand>, "ALL"},
+    {"SHOW USER", CommandOf<CShowCommand>, "USER"},
+    {"SHOW REL", CommandOf<CShowCommand>, "RELEASE"},
     // Note: every option of SET and SHOW is a row of the option table.
     {"SET %s", CommandOf<CSetCommand>, nullptr},
     {"SHOW %s", CommandOf<CShowCommand>, nullptr},

@@ -32,6 +32,12 @@ constexpr SetOption kOptions[] = {
     {"NUMFORMAT", "NUMF", Message::ReportOptionUsage, "''", SetReportOption},
     {"MARKUP", "MARK", Message::MarkupUsage, "CSV OFF DELIMITER , QUOTE ON", SetReportOption},
     {"ENCODING", "ENC", Message::EncodingUsage, "CP932", SetReportOption},
+    {"DEFINE", "DEF", Message::CharacterOptionUsage, "&", SetCharacter},
+    {"CONCAT", "CON", Message::CharacterOptionUsage, ".", SetCharacter},
+    {"ESCAPE", "ESC", Message::CharacterOptionUsage, "OFF", SetCharacter},
+    {"VERIFY", "VER", Message::OnOffValue, "OFF", SetOnOff},
+    {"ECHO", nullptr, Message::OnOffValue, "OFF", SetOnOff},
+    {"TERMOUT", "TERM", Message::OnOffValue, "ON", SetOnOff},
 };
 
 struct OnOffBlock {
@@ -56,6 +62,14 @@ constexpr AutoCommitValue kAutoCommitValues[] = {
     {"IMMEDIATE", true, "IMMEDIATE"},
     {"OFF", false, "OFF"},
 };
+
+// The character SET name ON gives to an option that holds one.
+struct OnCharacter {
+    const char* option;
+    const char* character;
+};
+
+constexpr OnCharacter kOnCharacters[] = {{"DEFINE", "&"}, {"CONCAT", "."}, {"ESCAPE", "\\"}};
 
 constexpr int kMinNumWidth = 2;
 constexpr int kMaxNumWidth = 50;
@@ -111,6 +125,21 @@ std::string Usage(const SetOption& option) {
 CScriptLines SetOnOff(CCommandContext& context, const SetOption& option, const std::string& value) {
     if (value != "ON" && value != "OFF") return CScriptLines(Usage(option));
     context.GetSettings().SetAt(option.name, value);
+    return {};
+}
+
+// Note: a letter, a digit or a blank cannot serve, as it would be read as
+// part of a name or of the text around it.
+CScriptLines SetCharacter(CCommandContext& context, const SetOption& option, const std::string& value) {
+    std::string stored = value;
+    if (value == "ON") {
+        for (const auto& row : kOnCharacters)
+            if (std::string_view(row.option) == option.name) stored = row.character;
+    } else if (value != "OFF") {
+        const unsigned char c = value.size() == 1 ? static_cast<unsigned char>(value[0]) : 0;
+        if (c <= ' ' || c >= 0x80 || textparse::IsWordByte(c)) return CScriptLines(Usage(option));
+    }
+    context.GetSettings().SetAt(option.name, stored);
     return {};
 }
 

@@ -45,6 +45,8 @@ CScriptLines SetOnOff(CCommandContext& context, const SetOption& option, const s
 CScriptLines SetServerOutput(CCommandContext& context, const SetOption& option, const std::string& value);
 CScriptLines SetNumWidth(CCommandContext& context, const SetOption& option, const std::string& value);
 CScriptLines SetAutoCommit(CCommandContext& context, const SetOption& option, const std::string& value);
+// A single character, or ON (the option's own character) or OFF.
+CScriptLines SetCharacter(CCommandContext& context, const SetOption& option, const std::string& value);
 CScriptLines SetLockWait(CCommandContext& context, const SetOption& option, const std::string& value);
 // An option of the report layout (CReportSettings); SHOW shows its value as
 // the layout holds it.

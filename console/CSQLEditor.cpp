@@ -69,6 +69,8 @@ CSQLEditor::CSQLEditor()
     OStartup(1);
     m_processor.SetConnection(&m_session, &m_database);
     m_processor.SetCompactOutput(true);
+    m_processor.SetScriptRunner(
+        [this](const std::string& line, bool echo) { return RunScriptLine(line, echo); });
 }
 
 CSQLEditor::~CSQLEditor() { OShutdown(); }
@@ -326,35 +328,21 @@ void CSQLEditor::ResetInputLine() {
     ClearSelection();
 }
 
+// Note: "@" scripts run inside the interpreter, which hands their lines
+// back one by one to RunScriptLine.
 void CSQLEditor::Submit() {
     m_consoleLines.push_back(PromptLine(m_input));
     SpoolLines(m_consoleLines.size() - 1);
     m_history.push_back(m_input);
-    if (CScriptLines::ExpandsToItself(m_input)) {
-        if (!Stopped()) SubmitLine(m_input);
-        ResetInputLine();
-        return;
-    }
-    CScriptLines expansion;
-    std::vector<CScriptLines::Notice> notices;
-    CScriptLines(m_input).ExpandIncludes(expansion, notices, m_scriptEncoding);
-
-    // A notice of the expansion shows where its "@" line stood: after the
-    // output of the statements before it.
-    std::size_t nextNotice = 0;
-    auto showNotices = [&](std::size_t position) {
-        for (; nextNotice < notices.size() && notices[nextNotice].position <= position; ++nextNotice) {
-            AppendOutput(CScriptLines(compactline::Encode(notices[nextNotice].text)));
-            // A script that could not be run is an operating-system failure.
-            m_processor.ReportOsError();
-        }
-    };
-    for (std::size_t i = 0; i < expansion.size() && !Stopped(); ++i) {
-        showNotices(i);
-        SubmitLine(expansion[i]);
-    }
-    if (!Stopped()) showNotices(expansion.size());
+    if (!Stopped()) SubmitLine(m_input);
     ResetInputLine();
+}
+
+bool CSQLEditor::RunScriptLine(const std::string& line, bool echo) {
+    if (Stopped()) return false;
+    if (echo) AppendOutput(CScriptLines(compactline::Encode(CCommandContext::EchoLine(line))));
+    SubmitLine(line);
+    return !Stopped();
 }
 
 // Note: `line` is read only until the interpreter has taken it; running the

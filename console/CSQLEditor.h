@@ -84,7 +84,10 @@ public:
     // and the result is false, with the reason (CP932) in `refusal`.
     bool Load(std::istream& in, std::string* refusal = nullptr);
     // How Load and "@" read scripts (default: by their content).
-    void SetScriptEncoding(scripttext::Encoding encoding) { m_scriptEncoding = encoding; }
+    void SetScriptEncoding(scripttext::Encoding encoding) {
+        m_scriptEncoding = encoding;
+        m_processor.SetScriptEncoding(encoding);
+    }
 
     // The window that CLEAR SCREEN, "/" and EXIT act on (null: none).
     void SetHost(CConsoleHost* host);
@@ -138,6 +141,8 @@ private:
     // One line of a submission: the interpreter takes it, and runs the
     // statement it completes.
     void SubmitLine(const std::string& line);
+    // A line of a running "@" script; false when the run must stop.
+    bool RunScriptLine(const std::string& line, bool echo);
 
     int m_promptLength;
     OSession m_session;

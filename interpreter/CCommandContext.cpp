@@ -1,5 +1,6 @@
 #include "interpreter/CCommandContext.h"
 
+#include "commands/CScriptCommand.h"
 #include "commands/SetOptions.h"
 #include "interpreter/CSQLProcessor.h"
 #include "oracle/OSession.h"
@@ -41,6 +42,26 @@ CScriptLines& CCommandContext::AppendRows(ODynaset& dynaset, CScriptLines& outpu
 void CCommandContext::NoteSqlFailure() { m_processor.NoteSqlFailure(); }
 
 void CCommandContext::ResetStatement() { m_processor.Reset(); }
+
+bool CCommandContext::RunScriptLine(const std::string& line, CScriptLines& output) {
+    const bool echo = Setting("ECHO") == "ON" && !IsTermOutSuppressed();
+    if (m_scriptRunner) return m_scriptRunner(line, echo);
+    if (echo) output.push_back(EchoLine(line));
+    m_processor.FeedLine(line, output);
+    return true;
+}
+
+void CCommandContext::RunBuffer(const CScriptLines& lines, CScriptLines& output) {
+    m_processor.RunBufferLines(lines, output);
+}
+
+void CCommandContext::EndScriptRun() { m_processor.EndScriptRun(); }
+
+bool CCommandContext::IsTermOutSuppressed() {
+    return Setting("TERMOUT") == "OFF" && m_commands.Get<CScriptCommand>().GetDepth() > 0;
+}
+
+std::string CCommandContext::EchoLine(const std::string& line) { return "     " + line; }
 
 void CCommandContext::NoteFailedCommit() { m_processor.NoteFailedCommit(); }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -8,6 +9,7 @@
 #include "interpreter/Messages.h"
 #include "report/CReportSettings.h"
 #include "text/CScriptLines.h"
+#include "text/ScriptText.h"
 
 class CConsoleHost;
 class CSQLProcessor;
@@ -67,6 +69,29 @@ public:
     // Empties the statement being collected (a command that submits lines
     // of its own starts them afresh).
     void ResetStatement();
+    // Runs the lines of the statement buffer as a SQL statement; its output
+    // is added to `output`.
+    void RunBuffer(const CScriptLines& lines, CScriptLines& output);
+    // Runs one line of a script as if typed: through the console's runner
+    // when there is one, else through the processor with its output added
+    // to `output`. False when the run must stop (EXIT, an interrupt).
+    bool RunScriptLine(const std::string& line, CScriptLines& output);
+    // After the lines of a script: the running statement's state is that of
+    // the command that ran it, and a statement the script left unfinished
+    // waits for the next line.
+    void EndScriptRun();
+    // True while the output of script lines is not to be shown (SET
+    // TERMOUT OFF inside a script).
+    bool IsTermOutSuppressed();
+    // How a script line is shown with SET ECHO ON: indented by the width of
+    // the prompt, so that a replayed console does not run it again.
+    static std::string EchoLine(const std::string& line);
+    // Runs a script line for the console; `echo`: show it first.
+    using ScriptRunner = std::function<bool(const std::string& line, bool echo)>;
+    void SetScriptRunner(ScriptRunner runner) { m_scriptRunner = std::move(runner); }
+    void SetScriptEncoding(scripttext::Encoding encoding) { m_scriptEncoding = encoding; }
+    scripttext::Encoding GetScriptEncoding() const { return m_scriptEncoding; }
+
     // "経過時間: ..." when TIMING is ON.
     void AppendElapsed(long long milliseconds, CScriptLines& output) const;
 
@@ -78,4 +103,6 @@ private:
     CConsoleHost* m_host = nullptr;
     CHashTable m_settings;
     CReportSettings m_reportSettings;
+    ScriptRunner m_scriptRunner;
+    scripttext::Encoding m_scriptEncoding = scripttext::Encoding::Auto;
 };

@@ -1,5 +1,9 @@
 #pragma once
 
+#include <string>
+
+#include "text/CScriptLines.h"
+
 // What the interpreter asks of the window that shows its console: the
 // desktop view, the batch runner and tests each provide one. Keys and
 // commands are delivered synchronously; Close takes effect only after the
@@ -22,4 +26,23 @@ public:
         (void)status;
         PostClose();
     }
+    // Asks the user for one line, `prompt` (CP932) shown before it; the
+    // answer in CP932 goes to `answer`. `hidden`: what is typed is not
+    // shown nor kept (a password, ACCEPT ... HIDE). False when there is no
+    // answer to be had (no input left, or a host that cannot ask).
+    virtual bool AskLine(const std::string& prompt, bool hidden, std::string& answer) {
+        (void)prompt;
+        (void)hidden;
+        (void)answer;
+        return false;
+    }
+    // EDIT: lets the user change `lines` in an editor; false when the host
+    // has none or the user cancelled (`lines` then stand as they were).
+    virtual bool EditText(CScriptLines& lines) {
+        (void)lines;
+        return false;
+    }
+    // PAUSE: waits until the user presses Enter, where there is a user to
+    // wait for; a host without one goes on at once.
+    virtual void WaitForEnter() {}
 };

@@ -31,3 +31,13 @@ void CHashTable::RemoveAll() {
     m_keys.clear();
     m_values.clear();
 }
+
+bool CHashTable::Remove(const std::string& key) {
+    for (std::size_t i = 0; i < m_keys.size(); ++i) {
+        if (m_keys[i] != key) continue;
+        m_keys.erase(m_keys.begin() + static_cast<std::ptrdiff_t>(i));
+        m_values.erase(m_values.begin() + static_cast<std::ptrdiff_t>(i));
+        return true;
+    }
+    return false;
+}

@@ -19,6 +19,8 @@ public:
     // The value of `key`; null when it is absent.
     const std::string* Find(std::string_view key) const;
     CScriptLines& GetKeys(CScriptLines& out) const;
+    // Removes `key` and its value; false when it is absent.
+    bool Remove(const std::string& key);
     void RemoveAll();
 
 private:

@@ -4,12 +4,14 @@
 #include <chrono>
 #include <cstdio>
 
+#include "commands/CBufferCommand.h"
 #include "commands/CCommand.h"
 #include "commands/CConnectCommand.h"
 #include "commands/CDefineCommand.h"
 #include "commands/CExecuteCommand.h"
 #include "commands/CExitCommand.h"
 #include "commands/CShowErrorsCommand.h"
+#include "commands/CSubstitution.h"
 #include "commands/CWheneverCommand.h"
 #include "commands/CommandPatterns.h"
 #include "interpreter/CSQLCommandException.h"
@@ -182,7 +184,42 @@ bool CSQLProcessor::IsComplete() {
     return last.empty() || last.back() != '-';
 }
 
+void CSQLProcessor::FeedLine(const std::string& line, CScriptLines& output) {
+    if (IsSkippedLine(line)) return;
+    AddLine(line);
+    if (!IsComplete()) return;
+    CScriptLines out;
+    Execute(out);
+    output.Append(out);
+    Reset();
+}
+
+// Note: the buffer runs as the statement it was, ended by a "/" line, in
+// place of the command that ran it; that command's lines come back after.
+void CSQLProcessor::RunBufferLines(const CScriptLines& lines, CScriptLines& output) {
+    CScriptLines saved = std::move(m_lines);
+    const bool savedSql = m_sqlStatement;
+    m_lines = lines;
+    m_lines.push_back("/");
+    m_sqlStatement = true;
+    CScriptLines result;
+    ExecuteLines(result);
+    m_lines = std::move(saved);
+    m_sqlStatement = savedSql;
+    m_sqlFailed = false;
+    if (m_outputCompacted)
+        for (auto& line : output) compactline::EncodeInPlace(line);
+    output.Append(result);
+}
+
+void CSQLProcessor::EndScriptRun() {
+    m_outputCompacted = false;
+    m_sqlFailed = false;
+    m_keepStatement = true;
+}
+
 void CSQLProcessor::Reset() {
+    if (std::exchange(m_keepStatement, false)) return;
     m_lines.clear();
     m_sqlStatement = false;
     m_completion.Clear();
@@ -336,6 +373,7 @@ std::string CSQLProcessor::SubstituteDefines(const std::string& statement) {
 CScriptLines& CSQLProcessor::Execute(CScriptLines& out) {
     m_outputCompacted = false;
     ExecuteLines(out);
+    if (m_context.IsTermOutSuppressed()) out.clear();
     if (m_compactOutput && !m_outputCompacted)
         for (auto& line : out) compactline::EncodeInPlace(line);
     return out;
@@ -351,13 +389,18 @@ CScriptLines& CSQLProcessor::ExecuteLines(CScriptLines& out) {
     std::string joinedLines;
     const std::string& joined = m_lines.size() == 1 ? m_lines.front() : (joinedLines = m_lines.Join());
     const bool isSql = m_sqlStatement;
-    std::string text = Command<CDefineCommand>().Substitute(joined, isSql);
+    std::string text;
+    if (!SubstituteStatement(joined, isSql, text, out)) return out;
     // Note: the database is handed C strings; a NUL would silently end the
     // statement (or a literal, a value, a database name) early.
-    if (text.find('\0') != std::string::npos) {
+    if (text.find(scripttext::kUnheldMark) != std::string::npos) {
+        RefuseUnheldCharacter(out);
+        m_sqlFailed = true;
+    } else if (text.find('\0') != std::string::npos) {
         out.push_back(MessageText(Message::NulInStatement));
         m_sqlFailed = isSql;
     } else if (isSql) {
+        Command<CBufferCommand>().Keep(m_lines);
         Command<CShowErrorsCommand>().NoteCreatedUnit(text);
         RunStatement(std::move(text), out);
         AppendServerOutput(out);
@@ -374,6 +417,48 @@ CScriptLines& CSQLProcessor::ExecuteLines(CScriptLines& out) {
     return out;
 }
 
+// The error report of a statement holding a character of a UTF-8 script
+// that CP932 cannot hold: the marker under the first one, and its name.
+void CSQLProcessor::RefuseUnheldCharacter(CScriptLines& out) const {
+    const std::string joined = m_lines.Join();
+    const std::size_t at = joined.find(scripttext::kUnheldMark);
+    const std::size_t end = joined.find_first_not_of("U+0123456789ABCDEF", at + 1);
+    const std::string code = at == std::string::npos ? std::string() : joined.substr(at + 1, end - at - 1);
+    AppendErrorReport(m_lines, at == std::string::npos ? -1 : static_cast<long long>(at),
+                      FormatText(MessageText(Message::UnheldCharacter), code), out);
+}
+
+// Note: SQL is upper-cased outside quotes before the values go in, so a
+// value keeps its case.
+bool CSQLProcessor::SubstituteStatement(const std::string& joined, bool isSql, std::string& text,
+                                        CScriptLines& out) {
+    std::vector<CSubstitution::Edit> edits;
+    if (!Command<CDefineCommand>().Substitute(m_context, joined, edits, out)) return false;
+    if (edits.empty()) {
+        text = isSql ? CSqlLexer::UpperOutsideQuotes(joined) : joined;
+        return true;
+    }
+    text = CSubstitution::Apply(isSql ? CSqlLexer::UpperOutsideQuotes(joined) : joined, edits);
+    if (isSql && m_context.Setting("VERIFY") == "ON")
+        AppendVerify(joined, CSubstitution::Apply(joined, edits), out);
+    return true;
+}
+
+// "旧   n: line" and "新   n: line" for each line substitution changed.
+void CSQLProcessor::AppendVerify(const std::string& before, const std::string& after, CScriptLines& out) {
+    CScriptLines oldLines;
+    CScriptLines newLines;
+    oldLines.AppendText(before);
+    newLines.AppendText(after);
+    for (std::size_t n = 0; n < oldLines.size() && n < newLines.size(); ++n) {
+        if (oldLines[n] == newLines[n]) continue;
+        std::string number = std::to_string(n + 1);
+        number.insert(0, number.size() < 4 ? 4 - number.size() : 0, ' ');
+        out.push_back(MessageText(Message::VerifyOld) + number + ": " + oldLines[n]);
+        out.push_back(MessageText(Message::VerifyNew) + number + ": " + newLines[n]);
+    }
+}
+
 // `typed`: the substituted statement as typed; matching and the captures
 // the handlers get work on it upper-cased outside quotes.
 CScriptLines& CSQLProcessor::ExecuteCommand(const std::string& typed, CScriptLines& out) {
@@ -382,11 +467,14 @@ CScriptLines& CSQLProcessor::ExecuteCommand(const std::string& typed, CScriptLin
     std::vector<Span> spans;
     const int number = MatchCommand(text, nullptr, &spans);
     if (number < 0) {
+        // "n" and "n text" pick and replace lines of the statement buffer.
+        CScriptLines answer;
+        if (Command<CBufferCommand>().RunLineNumber(typed, answer)) return out.Append(answer), out;
         out.push_back(MessageText(Message::UnknownCommand));
         return out;
     }
     const CommandRow& row = commandpatterns::Rows()[static_cast<std::size_t>(number)];
-    CCommandArgs args{CutSpans(text, spans), CutSpans(typedText, spans), row.fixed};
+    CCommandArgs args{CutSpans(text, spans), CutSpans(typedText, spans), row.fixed, typed};
     // Note: the command may re-enter this processor ("/" submits a recalled
     // line); nothing here reads m_lines after it returns.
     CScriptLines result = row.command(m_commandSet).Run(m_context, args);

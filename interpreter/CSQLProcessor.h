@@ -94,6 +94,20 @@ public:
     }
     // What the client commands of this console are handed.
     CCommandContext& GetContext() { return m_context; }
+    // Runs the lines of "@" scripts through `runner` (the console), which
+    // shows and submits each; without one the processor runs them itself.
+    void SetScriptRunner(CCommandContext::ScriptRunner runner) {
+        m_context.SetScriptRunner(std::move(runner));
+    }
+    // How "@" reads scripts (default: by their content).
+    void SetScriptEncoding(scripttext::Encoding encoding) { m_context.SetScriptEncoding(encoding); }
+    // One line through the line protocol, the output of a statement it
+    // completes appended to `output`.
+    void FeedLine(const std::string& line, CScriptLines& output);
+    // See CCommandContext::RunBuffer.
+    void RunBufferLines(const CScriptLines& lines, CScriptLines& output);
+    // See CCommandContext::EndScriptRun.
+    void EndScriptRun();
     // Marks the statement running now as failed in the database.
     void NoteSqlFailure() { m_sqlFailed = true; }
     // Records that a commit failed.
@@ -140,6 +154,8 @@ private:
     bool m_compactOutput = false;
     // Set by RunQuery when the lines it gave are compact already.
     bool m_outputCompacted = false;
+    // The next Reset keeps the statement: it is one a script left unfinished.
+    bool m_keepStatement = false;
 
     ODatabase* Database() const { return m_context.GetDatabase(); }
     // Command number of the first pattern `text` fits (-1: none); its
@@ -152,4 +168,10 @@ private:
     bool FitsTemplate(const std::string& copy, int number) const;
     bool FitsPreferredTemplate(const std::string& copy, int number) const;
     CScriptLines& ExecuteLines(CScriptLines& out);
+    // The statement's text with its substitution variables replaced (SQL
+    // upper-cased outside quotes); the lines of asking and VERIFY go to
+    // `out`. False when a variable got no value: the statement must not run.
+    bool SubstituteStatement(const std::string& joined, bool isSql, std::string& text, CScriptLines& out);
+    void RefuseUnheldCharacter(CScriptLines& out) const;
+    static void AppendVerify(const std::string& before, const std::string& after, CScriptLines& out);
 };

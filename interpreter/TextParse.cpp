@@ -1,5 +1,7 @@
 #include "interpreter/TextParse.h"
 
+#include <vector>
+
 namespace textparse {
 
 std::string TrimBlanks(std::string_view text) {
@@ -19,6 +21,36 @@ std::string PadRight(std::string_view text, std::size_t width) {
     std::string out(text);
     if (out.size() < width) out.append(width - out.size(), ' ');
     return out;
+}
+
+std::vector<std::string> SplitWords(std::string_view text) {
+    std::vector<std::string> words;
+    std::size_t i = 0;
+    while (i < text.size()) {
+        if (text[i] == ' ') {
+            ++i;
+            continue;
+        }
+        std::string word;
+        const char quote = text[i];
+        if (quote == '\'' || quote == '"') {
+            for (++i; i < text.size(); ++i) {
+                if (text[i] != quote) {
+                    word += text[i];
+                } else if (i + 1 < text.size() && text[i + 1] == quote) {
+                    word += quote;
+                    ++i;
+                } else {
+                    ++i;
+                    break;
+                }
+            }
+        } else {
+            while (i < text.size() && text[i] != ' ') word += text[i++];
+        }
+        words.push_back(std::move(word));
+    }
+    return words;
 }
 
 }  // namespace textparse

@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "text/LeadingInt.h"
 
@@ -25,6 +26,10 @@ std::string TrimBlanks(std::string_view text);
 
 // `text` without the run of `c` that ends it.
 std::string TrimTrailing(std::string_view text, char c);
+
+// The blank-separated words of `text`; a word in single or double quotes
+// (a doubled quote inside standing for one) comes without its quotes.
+std::vector<std::string> SplitWords(std::string_view text);
 
 // `text` padded with blanks to at least `width` bytes; nothing is cut.
 std::string PadRight(std::string_view text, std::size_t width);

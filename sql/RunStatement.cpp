@@ -51,7 +51,10 @@ CScriptLines& CSQLProcessor::RunStatement(std::string text, CScriptLines& output
 
     if (Database()->ExecuteSQL(text) != OSUCCESS) {
         NoteSqlFailure();
-        if (number >= 0 && m_templates[static_cast<std::size_t>(number)].rfind("COMMIT", 0) == 0)
+        // Note: without a session there is no work to lose; the error alone
+        // is the answer.
+        if (number >= 0 && m_templates[static_cast<std::size_t>(number)].rfind("COMMIT", 0) == 0 &&
+            IsConnected())
             NoteFailedCommit();
         return AppendServerError(output);
     }

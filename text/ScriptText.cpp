@@ -1,6 +1,7 @@
 #include "text/ScriptText.h"
 
 #include <algorithm>
+#include <cstdio>
 
 #include "text/Encoding.h"
 
@@ -58,6 +59,36 @@ std::size_t SequenceLength(std::string_view s, std::size_t i) {
 // well-formed UTF-8 with multi-byte sequences is read as UTF-8.
 bool LooksLikeUtf8(std::string_view bytes) { return HasHighBytes(bytes) && IsValidUtf8(bytes); }
 
+// The code point of the well-formed UTF-8 sequence `s`.
+unsigned long CodePoint(std::string_view s) {
+    static constexpr unsigned char kLeadMask[] = {0x7F, 0x1F, 0x0F, 0x07};
+    unsigned long value = static_cast<unsigned char>(s[0]) & kLeadMask[s.size() - 1];
+    for (std::size_t k = 1; k < s.size(); ++k)
+        value = (value << 6) | (static_cast<unsigned char>(s[k]) & 0x3F);
+    return value;
+}
+
+// A well-formed UTF-8 line character by character: what CP932 cannot hold
+// becomes its mark (see kUnheldMark).
+std::string MarkUnheld(std::string_view piece) {
+    std::string out;
+    for (std::size_t i = 0; i < piece.size();) {
+        const std::size_t n = SequenceLength(piece, i);
+        const std::string_view character = piece.substr(i, n);
+        std::string converted;
+        if (encoding::Utf8ToCp932Strict(character, converted)) {
+            out += converted;
+        } else {
+            char code[16];
+            std::snprintf(code, sizeof code, "U+%04lX", CodePoint(character));
+            out += kUnheldMark;
+            out += code;
+        }
+        i += n;
+    }
+    return out;
+}
+
 // Converts line by line, so that a refusal names its line.
 bool FromUtf8(std::string_view utf8, std::string& cp932, std::size_t& badLine) {
     cp932.clear();
@@ -68,10 +99,11 @@ bool FromUtf8(std::string_view utf8, std::string& cp932, std::size_t& badLine) {
         if (end == std::string_view::npos) end = utf8.size();
         const std::string_view piece = utf8.substr(start, end - start);
         std::string converted;
-        if (!IsValidUtf8(piece) || !encoding::Utf8ToCp932Strict(piece, converted)) {
+        if (!IsValidUtf8(piece)) {
             badLine = line;
             return false;
         }
+        if (!encoding::Utf8ToCp932Strict(piece, converted)) converted = MarkUnheld(piece);
         cp932 += converted;
         if (end < utf8.size()) cp932 += '\n';
         start = end + 1;

@@ -49,20 +49,47 @@ TEST(CBatchRunner, RunCases) {
         {"exit inside a script ends it too", "--batch outer.sql", "", "SQL> @inner.sql|?|SQL> ", 0, ""},
         {"CLEAR SCREEN empties the console", "--batch", "alpha\nCLEAR SCREEN\nbeta\n", "SQL> beta|?|SQL> ", 0,
          ""},
-        {"slash reruns the line before", "--batch -", "alpha\n/\n", "SQL> alpha|?|SQL> /|SQL> alpha|?|SQL> ",
+        {"slash runs the statement buffer again, not the line before", "--batch -",
+         "select 1 from dual;\nalpha\n/\n",
+         "SQL> select 1 from dual;|ORA-03114: データベースに接続されていません。|SQL> alpha|?|SQL> /|"
+         "ORA-03114: データベースに接続されていません。|SQL> ",
          0, ""},
-        {"slash does not rerun itself", "", "/\n/\n", "SQL> /|SQL> /|SQL> /|SQL> /|SQL> ", 0, ""},
+        {"slash with an empty buffer says so", "", "/\n/\n",
+         "SQL> /|SQLバッファに実行する文がありません。|SQL> /|SQLバッファに実行する文がありません。|SQL> ", 0,
+         ""},
         {"standard input without arguments", "", "DEFINE X=1\nzeta", "SQL> DEFINE X=1|SQL> zeta|?|SQL> ", 0,
          ""},
         {"files without --batch run as batch", "alpha.sql", "", "SQL> alpha|?|SQL> ", 0, ""},
         {"-- ends the options", "--batch -- --odd.sql", "", "SQL> alpha|?|SQL> ", 0, ""},
+        {"after a file, -- begins its arguments", "--batch args.sql -- first second", "",
+         "SQL> prompt &1 [&2]|first [second]|SQL> ", 0, ""},
+        {"--define defines before the first file", "--batch --define x=7 --define Y=a=b defs.sql", "",
+         "SQL> prompt &x &y|7 a=b|SQL> ", 0, ""},
+        {"a variable without a value is read from standard input", "--batch ask.sql", "hello\nworld\n",
+         "SQL> prompt &v &v|vに値を入力してください: hello|vに値を入力してください: world|hello world|SQL> ",
+         0, ""},
+        {"ACCEPT HIDE shows the prompt alone; PAUSE goes on without a terminal", "--batch acc.sql",
+         "s3cret\n\n",
+         "SQL> accept pw char prompt 'Password: ' hide|Password: |SQL> pause Press Enter|Press Enter|"
+         "SQL> accept n num default 5 noprompt|5|SQL> prompt [&n] [&pw]|[5] [s3cret]|SQL> accept x number|"
+         "変数xの値が入力されませんでした。|SQL> ",
+         0, ""},
+        {"with no input left the statement does not run", "--batch ask.sql", "hello\n",
+         "SQL> prompt &v &v|vに値を入力してください: hello|"
+         "置換変数vの値が入力されなかったため、文を実行しませんでした。|SQL> ",
+         0, ""},
         // "表" in CP932 is 0x95 0x5C; 0xFF is no CP932 byte at all.
         {"output is UTF-8 and keeps invalid bytes visible", "", "-- \x95\x5C\n-- \xFF\n",
          "SQL> -- 表|SQL> -- \xEF\xBF\xBD|SQL> ", 0, ""},
         {"a UTF-8 script and one with a byte-order mark are read as such", "--batch utf8.sql bom.sql", "",
          "SQL> prompt 日本語|日本語|SQL> prompt 表|表|SQL> ", 0, ""},
-        {"a character CP932 cannot hold refuses the whole script", "--batch bad.sql two.sql", "",
-         "3行目の文字を CP932 に変換できません。|SQL> beta|?|SQL> ", 1, "bad.sql|3行目"},
+        {"a character CP932 cannot hold refuses only its statement", "--batch bad.sql two.sql", "",
+         "SQL> prompt a|a|SQL> prompt 日本語|日本語|SQL> prompt \x1AU+00E9|prompt \x1AU+00E9|       *|"
+         "エラー行: 0: エラーが発生しました。|文字U+00E9はCP932で表せないため、この文は実行しませんでした。|"
+         "SQL> beta|?|SQL> ",
+         0, ""},
+        {"UTF-8 that is not well-formed refuses the whole script", "--batch --encoding utf-8 broken.sql", "",
+         "2行目の文字を CP932 に変換できません。|SQL> ", 1, "broken.sql|2行目"},
         {"UTF-8 that is also valid CP932 is read as UTF-8", "--batch both.sql", "", "SQL> prompt 日|日|SQL> ",
          0, ""},
         {"forced CP932 reads the bytes as they are", "--batch --encoding cp932 plain.sql", "",
@@ -81,6 +108,14 @@ TEST(CBatchRunner, RunCases) {
                                           {"inner.sql", "alpha\nexit\ngamma\n"},
                                           {"outer.sql", "@inner.sql\ndelta\n"},
                                           {"alpha.sql", "alpha\n"},
+                                          {"args.sql", "prompt &1 [&2]\n"},
+                                          {"acc.sql",
+                                           "accept pw char prompt 'Password: ' hide\npause Press Enter\n"
+                                           "accept n num default 5 noprompt\nprompt [&n] [&pw]\n"
+                                           "accept x number\n"},
+                                          {"broken.sql", "prompt a\nprompt \xC3\n"},
+                                          {"defs.sql", "prompt &x &y\n"},
+                                          {"ask.sql", "prompt &v &v\n"},
                                           {"--odd.sql", "alpha\n"},
                                           {"utf8.sql", "prompt 日本語\n"},
                                           {"bom.sql", "\xEF\xBB\xBFprompt 表"},
@@ -116,6 +151,8 @@ TEST(CBatchRunner, OptionTable) {
         {{"--batch", "-x"}, 2, false, true},
         {{"--batch", "--encoding"}, 2, false, true},
         {{"--batch", "--encoding", "latin1", "f.sql"}, 2, false, true},
+        {{"--batch", "--define", "novalue", "f.sql"}, 2, false, true},
+        {{"--batch", "--define"}, 2, false, true},
     };
     for (const auto& c : cases) {
         Result r = RunMain(c.args);

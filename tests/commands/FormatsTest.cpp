@@ -36,7 +36,11 @@ TEST(ColumnAndDefine, StoreTheUpperCasedValueOrRefuse) {
     // clang-format off
     const struct { const char *line, *key, *stored; } defines[] = {
         {"define x = 5", "X", "5"}, {"def x=abc", "X", "ABC"}, {"def x=", "X", ""},
-        {"define t=emp ", "T", "EMP "}, {"def a = b = c", "A", "B = C"}, {"define where=a = 1", "WHERE", "A = 1"}};
+        {"define t=emp ", "T", "EMP "}, {"def a = b = c", "A", "B = C"}, {"define where=a = 1", "WHERE", "A = 1"},
+        // Quotes around a value are not part of it.
+        {"DEFINE color = 'RED'", "COLOR", "RED"}, {"define c = 'Red' ", "C", "Red"},
+        {"define c = \"a b\"", "C", "a b"}, {"define c = 'it''s'", "C", "it's"},
+        {"define c = 'a'b'", "C", "a'B"}, {"define c = '", "C", "'"}, {"define c = ''", "C", ""}};
     // clang-format on
     for (const auto& c : defines) {
         CSQLProcessor processor;

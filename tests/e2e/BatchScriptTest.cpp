@@ -185,7 +185,7 @@ TEST_F(EmbeddedScript, SchemaScriptRunsToItsEndWithDataAsTyped) {
                     "SET FEEDBACK OFF\nselect dname \"MiXed\" from dept where deptno = 10\n/\n"});
     ExpectTail(
         r,
-        "SQL> SET ECHO OFF|SET ECHO は使用できません。|SQL> set feedback on|"
+        "SQL> SET ECHO OFF|SQL> set feedback on|"
         "SQL> PROMPT Creating the schema|Creating the schema|SQL> CONNECT scott/Tiger|接続に成功しました。|"
         "SQL> CREATE TABLE dept (|SQL>   deptno NUMBER(2) CONSTRAINT pk_dept PRIMARY KEY,|"
         "SQL>   dname VARCHAR2(14)|SQL> );|表が作成されました。|"

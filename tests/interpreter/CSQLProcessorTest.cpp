@@ -172,7 +172,7 @@ TEST(FindTemplate, ReachesTheRowOfTheObject) {
     }
 }
 
-TEST(SubstituteDefines, AppliesRowsInDefinitionOrder) {
+TEST(SubstituteDefines, ReplacesWholeNamesOnce) {
     // clang-format off
     const struct {
         std::vector<std::pair<std::string, std::string>> defines;
@@ -180,12 +180,15 @@ TEST(SubstituteDefines, AppliesRowsInDefinitionOrder) {
     } cases[] = {
         {{}, "select 'a' from t", "SELECT 'a' FROM T"}, {{}, "select q'[a'b]', \"c\" x", "SELECT Q'[a'b]', \"c\" X"},
         {{{"V", "1"}}, "insert into t values ('&v', &v)", "INSERT INTO T VALUES ('1', 1)"},
-        {{{"A", "1"}, {"AB", "2"}}, "&AB", "1B"},
-        {{{"AB", "2"}, {"A", "1"}}, "&AB &A", "2 1"},
-        // Redefining keeps the first place.
-        {{{"A", "1"}, {"AB", "2"}, {"A", "3"}}, "&AB", "3B"}, {{{"X", "5"}}, "desc &Y", "DESC &Y"},
-        {{{"A", "&B"}, {"B", "7"}}, "&A", "7"}, {{{"B", "7"}, {"A", "&B"}}, "&A", "&B"},
-        {{{"X", "1"}}, "&x&X&&x", "11&1"}, {{{"X", "&X"}}, "&X", "&X"},
+        // A name runs to the first byte that cannot be part of one; "." ends
+        // it and goes with it.
+        {{{"A", "1"}, {"AB", "2"}}, "&AB", "2"}, {{{"A", "1"}, {"AB", "2"}}, "&A.B &A..", "1B 1."},
+        {{{"AB", "2"}, {"A", "1"}}, "&AB &A", "2 1"}, {{{"A", "1"}}, "&AB", "&AB"},
+        {{{"A", "1"}, {"AB", "2"}, {"A", "3"}}, "&AB", "2"}, {{{"X", "5"}}, "desc &Y", "DESC &Y"},
+        // A value is put in as it is, never substituted again.
+        {{{"A", "&B"}, {"B", "7"}}, "&A", "&B"}, {{{"B", "7"}, {"A", "&B"}}, "&A", "&B"},
+        {{{"X", "1"}}, "&x&X&&x", "111"}, {{{"X", "&X"}}, "&X", "&X"}, {{{"X", "1"}}, "a & b &", "A & B &"},
+        {{{"1", "emp"}}, "select * from &1;", "SELECT * FROM emp;"},
         {{{"T", "emp"}}, "select * from &t;", "SELECT * FROM emp;"}};
     // clang-format on
     for (const auto& c : cases) {
@@ -222,7 +225,7 @@ TEST(Dispatch, ReachesItsHandler) {
         const char* hostEvents = "";
     } cases[] = {
         {"connect u/p@db", {"U", "P", "DB"}, kNotConnected}, {"connect u/p", {"U", "P"}, kNotConnected},
-        {"connect u", {}, kUnknown}, {"disconnect", {}, kNotConnected}, {"Exiting", {}, "", "X"},
+        {"connect u", {"U"}, "ユーザ名/パスワードを指定して下さい。"}, {"disconnect", {}, kNotConnected}, {"Exiting", {}, "", "X"},
         {"desc emp", {"EMP"}, kNotConnected}, {"describe emp", {"EMP"}, kNotConnected}, {"DESC", {}, kUnknown},
         {"var x number", {"X NUMBER"}, kNotConnected}, {"variable x", {"X"}, kNotConnected},
         {"exec p", {"P"}, kNotConnected}, {"execute p(1)", {"P(1)"}, kNotConnected},
@@ -239,7 +242,7 @@ TEST(Dispatch, ReachesItsHandler) {
         {"col sal format 999", {"SAL FORMAT 999"}, ""},
         {"col sal format 9x9", {"SAL FORMAT 9X9"}, "FORMAT文字列\"9X9\"が不正です。"},
         {"column ename format a10", {"ENAME FORMAT A10"}, ""}, {"def x=1", {"X", "1"}, ""},
-        {"DEFINE x = 5", {"X", "5"}, ""}, {"/", {}, "", "UUR"}, {"\t", {}, kUnknown},
+        {"DEFINE x = 5", {"X", "5"}, ""}, {"/", {}, "SQLバッファに実行する文がありません。"}, {"\t", {}, kUnknown},
         {"prompt Hello, World", {"HELLO, WORLD"}, "Hello, World"}, {"whenever sqlerror exit 3", {"EXIT 3"}, ""},
         {"whenever oserror exit bad", {"EXIT BAD"},
          "使用方法: WHENEVER SQLERROR|OSERROR {EXIT [SUCCESS|FAILURE|WARNING|n|SQL.SQLCODE] [COMMIT|ROLLBACK]|CONTINUE}"},
@@ -270,7 +273,7 @@ TEST(Dispatch, StatementsSeeTheStateLeftByEarlierOnes) {
     ASSERT_NE(processor.Command<CColumnCommand>().GetColumns().Find("ENAME"), nullptr);
     EXPECT_EQ(processor.Command<CColumnCommand>().GetColumns().Find("ENAME")->textWidth, 12);
     // Without a host the window commands do nothing.
-    EXPECT_TRUE(Feed(processor, {"/", "clear screen", "exit"}).empty());
+    EXPECT_TRUE(Feed(processor, {"clear screen", "exit"}).empty());
     EXPECT_TRUE(processor.GetLines().empty());
     // Execute replaces the output list.
     processor.AddLine("show numwidth");
@@ -290,20 +293,17 @@ TEST(Dispatch, CommentStateOutlivesResetAndAOneCharacterLineInsideIsAStatement) 
     EXPECT_FALSE(processor.IsInComment());
 }
 
-TEST(Rerun, SubmitsTheRecalledLineWithTheStatementEmptiedButNeverASlashAgain) {
+TEST(Rerun, RunsTheStatementBufferWithoutTheHost) {
     CSQLProcessor processor;
     RecordingHost host(processor);
     processor.SetHost(&host);
-    host.recalled = "/";
-    EXPECT_TRUE(Feed(processor, {"/"}).empty());
-    EXPECT_EQ(host.events, "UUR");
-    EXPECT_TRUE(host.nestedOutput.empty());
-    // The guard is released: a later "/" re-runs again.
     host.recalled = "show heading";
-    EXPECT_TRUE(Feed(processor, {"/"}).empty());
-    EXPECT_EQ(host.events, "UURUUR");
-    EXPECT_TRUE(host.linesWhenSubmitted.empty());
-    EXPECT_EQ(host.nestedOutput, CScriptLines{"HEADING ON"});
+    EXPECT_EQ(Feed(processor, {"/"}), SjLines({"SQLバッファに実行する文がありません。"}));
+    // Client commands never enter the buffer; SQL does, and "/" runs it again.
+    const CScriptLines none = SjLines({"データベースに接続されていません。"});
+    EXPECT_EQ(Feed(processor, {"select 1", "from dual;", "show heading", "/"}),
+              (CScriptLines{none[0], "HEADING ON", none[0]}));
+    EXPECT_EQ(host.events, "");
     EXPECT_TRUE(processor.GetLines().empty());
 }
 
@@ -325,8 +325,8 @@ TEST(Completion, ATypeWithoutBodyTakesTheSlashThatFollowsIt) {
     EXPECT_EQ(Feed(processor, {"create type t as object (a number);", "/"}), one);
     EXPECT_EQ(host.events, "");
     // Any other statement leaves a "/" to re-run.
-    EXPECT_EQ(Feed(processor, {"create table t (a number);", "/"}), one);
-    EXPECT_EQ(host.events, "UUR");
+    EXPECT_EQ(Feed(processor, {"create table t (a number);", "/"}), (CScriptLines{one[0], one[0]}));
+    EXPECT_EQ(host.events, "");
 }
 
 TEST(Whenever, SqlErrorLeavesWithItsStatusAndContinueStays) {
@@ -383,10 +383,17 @@ TEST(Options, FeedbackAndTimingFollowTheOthersInShowAll) {
                                                            "LONG 80",
                                                            "NUMFORMAT ''",
                                                            "MARKUP CSV OFF DELIMITER , QUOTE ON",
-                                                           "ENCODING CP932"}));
+                                                           "ENCODING CP932",
+                                                           "DEFINE &",
+                                                           "CONCAT .",
+                                                           "ESCAPE OFF",
+                                                           "VERIFY OFF",
+                                                           "ECHO OFF",
+                                                           "TERMOUT ON"}));
     EXPECT_EQ(
-        Feed(processor, {"set pagesize 0", "set colsep ' | '", "show colsep", "SET  define off", "set "}),
-        SjLines({"COLSEP ' | '", "SET DEFINE は使用できません。", "不明なコマンドです。"}));
+        Feed(processor, {"set pagesize 0", "set colsep ' | '", "show colsep", "SET  nosuch off", "set "}),
+        SjLines({"COLSEP ' | '", "SET NOSUCH は使用できません。", "不明なコマンドです。"}));
+    EXPECT_TRUE(Feed(processor, {"SET  define off"}).empty());
     EXPECT_EQ(Feed(processor, {"prompt", "prompt  Mixed 'Case' &x"}), (CScriptLines{"", "Mixed 'Case' &x"}));
     // Timing follows every statement, failed ones too.
     const CScriptLines timed = Feed(processor, {"select 1 from dual;"});

@@ -24,7 +24,9 @@ TEST(ScriptText, DecidesTheEncodingAndRefusesWhatCp932CannotHold) {
         // Valid in both: UTF-8 unless forced.
         {"\xE6\x97\xA5", Encoding::Auto, encoding::Utf8ToCp932("日")}, {"\xE6\x97\xA5", Encoding::Cp932, "\xE6\x97\xA5"},
         {sjisTable, Encoding::Auto, sjisTable}, {"\xEF\xBB\xBF", Encoding::Cp932, "\xEF\xBB\xBF"},
-        {"a\r\n日本語\r\n\xC3\xA9\r\n", Encoding::Auto, std::nullopt, 3},
+        // A character CP932 cannot hold is marked with its code point.
+        {"a\r\n日本語\r\n\xC3\xA9\xF0\x9F\x98\x80\r\n", Encoding::Auto,
+         encoding::Utf8ToCp932("a\r\n日本語\r\n") + "\x1AU+00E9\x1AU+1F600\r\n"},
         {"a\n\xFF\n", Encoding::Utf8, std::nullopt, 2}, {"\xEF\xBB\xBF\xED\xA0\x80", Encoding::Auto, std::nullopt, 1},
         {"\xEF\xBB\xBF", Encoding::Auto, ""}};
     // clang-format on

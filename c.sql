@@ -1,2 +1,0 @@
-CONNECT u/p
-SELECT COUNT(*) FROM t;
