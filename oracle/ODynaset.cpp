@@ -165,3 +165,7 @@ long ODynaset::GetRecordCount() const {
 }
 
 bool ODynaset::FetchFailed() const { return m_impl->failed; }
+
+std::size_t ODynaset::GetReplacedCount() const {
+    return m_impl->cursor != nullptr ? m_impl->cursor->ReplacedCharacters() : 0;
+}

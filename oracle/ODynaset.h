@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <memory>
 #include <string>
 
@@ -51,6 +52,9 @@ public:
     long GetRecordCount() const;
     // True when reading rows after the open failed.
     bool FetchFailed() const;
+    // Characters of the rows read so far that CP932 lacks, shown as the
+    // geta mark.
+    std::size_t GetReplacedCount() const;
 
 private:
     struct Impl;

@@ -1,47 +1,71 @@
 #pragma once
 
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "engine/CEngineCursor.h"
 #include "engine/oci/COciStatement.h"
 
 // A query run on the server and read by array fetches: the select list is
-// described once, each column is defined as text into a buffer of one
-// fetch's rows, and memory stays that of one fetch whatever the result.
+// described once, each column is defined as its type allows (text for what
+// converts to text, bytes for LOBs and LONG RAW shown as hex, statement
+// handles for cursor expressions, nothing for types only shown by name), and
+// memory stays that of one fetch whatever the result. The rows per fetch
+// grow with the result unless the session fixes them.
 class COciCursor : public CEngineCursor {
 public:
-    static constexpr oci::ub4 kFetchRows = 100;
+    // Rows of the first fetch, and of the prefetch that comes with the
+    // execution.
+    static constexpr oci::ub4 kFirstRows = 100;
+    static constexpr oci::ub4 kMostRows = 10000;
+    // Bytes one fetch's buffers may take; wide rows get fewer rows a fetch.
+    static constexpr std::size_t kFetchBudget = std::size_t{16} << 20;
 
-    // Describes the executed statement; false (error set) when it cannot.
     COciCursor(std::unique_ptr<COciStatement> statement, bool describeOnly);
+    ~COciCursor() override;
+    COciCursor(const COciCursor&) = delete;
+    COciCursor& operator=(const COciCursor&) = delete;
+    // Describes the executed statement; false (error set) when it cannot.
     bool Describe();
 
     const std::vector<CEngineColumn>& Columns() const override { return m_columns; }
     bool Fetch(std::size_t maxRows, CEngineResult& batch) override;
     const CEngineError& LastError() const override { return m_statement->Error(); }
+    std::size_t ReplacedCharacters() const override { return m_replaced; }
+    // Rows the next fetch asks for.
+    oci::ub4 ArraySize() const { return m_arraySize; }
 
     // The console's server type code for a described external type.
     static int ServerType(oci::ub2 dataType);
 
 private:
+    enum class Kind { Text, Hex, Boolean, Cursor, Named };
     struct Column {
-        std::vector<char> buffer;
+        Kind kind = Kind::Text;
+        oci::ub2 defineType = 0;
         std::size_t width = 0;
+        std::string placeholder;
+        std::vector<char> buffer;
         std::vector<oci::sb2> indicators;
         std::vector<oci::ub2> lengths;
-        bool binary = false;
+        std::vector<oci::OCIStmt*> cursors;
     };
 
     bool Define();
     bool FetchArray();
-    void AddValue(std::size_t column, std::size_t row, CEngineResult& batch) const;
+    void AddValue(std::size_t column, std::size_t row, CEngineResult& batch);
+    void FreeCursorHandles();
+    std::size_t RowWidth() const;
 
     std::unique_ptr<COciStatement> m_statement;
     bool m_describeOnly;
     std::vector<CEngineColumn> m_columns;
     std::vector<Column> m_buffers;
+    oci::ub4 m_arraySize = kFirstRows;
+    oci::ub4 m_definedRows = 0;
     std::size_t m_rowsInBuffer = 0;
     std::size_t m_nextRow = 0;
     bool m_finished = false;
+    std::size_t m_replaced = 0;
 };

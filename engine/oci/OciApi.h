@@ -14,6 +14,8 @@ struct OCIStmt;
 struct OCIBind;
 struct OCIDefine;
 struct OCISnapshot;
+struct OCIServer;
+struct OCISession;
 
 namespace oci {
 
@@ -21,6 +23,8 @@ using ::OCIBind;
 using ::OCIDefine;
 using ::OCIEnv;
 using ::OCIError;
+using ::OCIServer;
+using ::OCISession;
 using ::OCISnapshot;
 using ::OCIStmt;
 using ::OCISvcCtx;
@@ -48,12 +52,25 @@ constexpr ub4 OCI_DESCRIBE_ONLY = 0x00000010;
 constexpr ub4 OCI_COMMIT_ON_SUCCESS = 0x00000020;
 constexpr ub4 OCI_NTV_SYNTAX = 1;
 constexpr ub2 OCI_FETCH_NEXT = 0x02;
+constexpr ub4 OCI_AUTH = 0x00000008;
+constexpr ub4 OCI_STMT_CACHE = 0x00000040;
+
+// Credentials and administrative privileges of a session.
+constexpr ub4 OCI_CRED_RDBMS = 1;
+constexpr ub4 OCI_CRED_EXT = 2;
+constexpr ub4 OCI_SYSDBA = 0x00000002;
+constexpr ub4 OCI_SYSOPER = 0x00000004;
+constexpr ub4 OCI_SYSBKP = 0x00020000;
+constexpr ub4 OCI_SYSDGD = 0x00040000;
+constexpr ub4 OCI_SYSKMT = 0x00080000;
 
 // Handle and descriptor types.
 constexpr ub4 OCI_HTYPE_ENV = 1;
 constexpr ub4 OCI_HTYPE_ERROR = 2;
 constexpr ub4 OCI_HTYPE_SVCCTX = 3;
 constexpr ub4 OCI_HTYPE_STMT = 4;
+constexpr ub4 OCI_HTYPE_SERVER = 8;
+constexpr ub4 OCI_HTYPE_SESSION = 9;
 constexpr ub4 OCI_DTYPE_PARAM = 53;
 
 // Attributes.
@@ -62,11 +79,17 @@ constexpr ub4 OCI_ATTR_DATA_TYPE = 2;
 constexpr ub4 OCI_ATTR_NAME = 4;
 constexpr ub4 OCI_ATTR_PRECISION = 5;
 constexpr ub4 OCI_ATTR_SCALE = 6;
+constexpr ub4 OCI_ATTR_SERVER = 6;
+constexpr ub4 OCI_ATTR_SESSION = 7;
 constexpr ub4 OCI_ATTR_IS_NULL = 7;
+constexpr ub4 OCI_ATTR_TYPE_NAME = 8;
 constexpr ub4 OCI_ATTR_ROW_COUNT = 9;
 constexpr ub4 OCI_ATTR_PREFETCH_ROWS = 11;
 constexpr ub4 OCI_ATTR_PARAM_COUNT = 18;
+constexpr ub4 OCI_ATTR_USERNAME = 22;
+constexpr ub4 OCI_ATTR_PASSWORD = 23;
 constexpr ub4 OCI_ATTR_STMT_TYPE = 24;
+constexpr ub4 OCI_ATTR_STMTCACHESIZE = 176;
 constexpr ub4 OCI_ATTR_PARSE_ERROR_OFFSET = 129;
 constexpr ub4 OCI_ATTR_ROWS_FETCHED = 197;
 
@@ -105,6 +128,8 @@ constexpr ub2 SQLT_RSET = 116;
 // Server errors this engine tells apart.
 constexpr sb4 kCompiledWithErrors = 24344;
 constexpr sb4 kValueTruncated = 1406;
+constexpr sb4 kCancelled = 1013;
+constexpr sb4 kPasswordExpired = 28001;
 
 // The entry points, as their documented signatures.
 using OCIEnvCreateFn = sword (*)(OCIEnv**, ub4, void*, void* (*)(void*, std::size_t),
@@ -135,6 +160,16 @@ using OCIDescriptorFreeFn = sword (*)(void*, ub4);
 using OCITransCommitFn = sword (*)(OCISvcCtx*, OCIError*, ub4);
 using OCITransRollbackFn = sword (*)(OCISvcCtx*, OCIError*, ub4);
 using OCIBreakFn = sword (*)(void*, OCIError*);
+using OCIResetFn = sword (*)(void*, OCIError*);
+using OCIServerAttachFn = sword (*)(OCIServer*, OCIError*, const OraText*, sb4, ub4);
+using OCIServerDetachFn = sword (*)(OCIServer*, OCIError*, ub4);
+using OCISessionBeginFn = sword (*)(OCISvcCtx*, OCIError*, OCISession*, ub4, ub4);
+using OCISessionEndFn = sword (*)(OCISvcCtx*, OCIError*, OCISession*, ub4);
+using OCIPasswordChangeFn = sword (*)(OCISvcCtx*, OCIError*, const OraText*, ub4, const OraText*, ub4,
+                                      const OraText*, ub4, ub4);
+using OCIStmtPrepare2Fn = sword (*)(OCISvcCtx*, OCIStmt**, OCIError*, const OraText*, ub4, const OraText*,
+                                    ub4, ub4, ub4);
+using OCIStmtReleaseFn = sword (*)(OCIStmt*, OCIError*, const OraText*, ub4, ub4);
 
 // The table of entry points resolved from the client library.
 struct Api {
@@ -158,6 +193,14 @@ struct Api {
     OCITransCommitFn TransCommit = nullptr;
     OCITransRollbackFn TransRollback = nullptr;
     OCIBreakFn Break = nullptr;
+    OCIResetFn Reset = nullptr;
+    OCIServerAttachFn ServerAttach = nullptr;
+    OCIServerDetachFn ServerDetach = nullptr;
+    OCISessionBeginFn SessionBegin = nullptr;
+    OCISessionEndFn SessionEnd = nullptr;
+    OCIPasswordChangeFn PasswordChange = nullptr;
+    OCIStmtPrepare2Fn StmtPrepare2 = nullptr;
+    OCIStmtReleaseFn StmtRelease = nullptr;
 };
 
 }  // namespace oci

@@ -29,9 +29,11 @@ sword Fail(Error& error, sb4 code, const char* message) {
     return kError;
 }
 
+// Note: the documentation gives the parse error offset in bytes of the
+// statement as the client sent it; 0 when the failure points nowhere.
 sword FailFromEngine(Stmt& stmt, Error& error, const CEngineError& failure) {
-    stmt.errorOffset = CharOffset(stmt.sql, failure.position);
-    error.Set(failure.code, failure.message);
+    stmt.errorOffset = ClientOffset(stmt.sql, failure.position);
+    error.Set(failure.code, ToClient(failure.message));
     return kError;
 }
 
@@ -53,11 +55,90 @@ bool HasPlaceholder(const std::string& sql, const std::string& name) {
     return false;
 }
 
+// Placeholder names in the order they stand in the text, outside quotes.
+std::vector<std::string> PlaceholderOrder(const Stmt& stmt) {
+    std::vector<std::string> names;
+    const std::string& sql = stmt.sql;
+    bool quoted = false;
+    for (std::size_t at = 0; at < sql.size(); at += std::max<std::size_t>(cp932::CharLength(sql, at), 1)) {
+        if (sql[at] == '\'') quoted = !quoted;
+        if (quoted || sql[at] != ':') continue;
+        std::size_t end = at + 1;
+        while (end < sql.size() && (std::isalnum(static_cast<unsigned char>(sql[end])) || sql[end] == '_' ||
+                                    sql[end] == '$' || sql[end] == '#'))
+            ++end;
+        if (end > at + 1) names.push_back(sql.substr(at + 1, end - at - 1));
+    }
+    return names;
+}
+
+// The types a column of each server type may be defined as, as the
+// documentation's conversion table allows; 0 ends a row.
+struct DefineRule {
+    int serverType;
+    ub2 allowed[10];
+};
+
+constexpr DefineRule kDefineRules[] = {
+    {1, {kSqltChr, kSqltStr, kSqltAfc, kSqltLng, kSqltNum, kSqltVnu, kSqltInt, kSqltFlt, kSqltDat, 0}},
+    {96, {kSqltChr, kSqltStr, kSqltAfc, kSqltLng, kSqltNum, kSqltVnu, kSqltInt, kSqltFlt, kSqltDat, 0}},
+    {2, {kSqltChr, kSqltStr, kSqltAfc, kSqltLng, kSqltNum, kSqltVnu, kSqltInt, kSqltFlt, 0}},
+    {8, {kSqltChr, kSqltStr, kSqltAfc, kSqltLng, 0}},
+    {12, {kSqltChr, kSqltStr, kSqltAfc, kSqltLng, kSqltDat, 0}},
+    {23, {kSqltBin, kSqltLbi, kSqltChr, kSqltStr, kSqltAfc, 0}},
+    {24, {kSqltBin, kSqltLbi, 0}},
+    {104, {kSqltChr, kSqltStr, kSqltAfc, kSqltRdd, 0}},
+    {100, {kSqltChr, kSqltStr, kSqltAfc, kSqltIbFloat, kSqltIbDouble, kSqltFlt, 0}},
+    {101, {kSqltChr, kSqltStr, kSqltAfc, kSqltIbFloat, kSqltIbDouble, kSqltFlt, 0}},
+    // LOBs: a locator, or the data interface.
+    {112, {kSqltClob, kSqltChr, kSqltAfc, kSqltLng, 0}},
+    {113, {kSqltBlob, kSqltBin, kSqltLbi, 0}},
+    {114, {kSqltBfile, 0}},
+    {116, {kSqltRset, 0}},
+};
+
+bool DefineAllowed(int serverType, ub2 dty) {
+    for (const auto& rule : kDefineRules) {
+        if (rule.serverType != serverType) continue;
+        for (ub2 allowed : rule.allowed)
+            if (allowed == dty) return true;
+        return false;
+    }
+    // Note: the types this table does not list (datetimes, intervals) convert
+    // to text only.
+    return dty == kSqltChr || dty == kSqltStr || dty == kSqltAfc;
+}
+
+bool IsTextBind(ub2 dty) { return dty == kSqltChr || dty == kSqltStr || dty == kSqltAfc || dty == kSqltLng; }
+
+bool IsBlockType(ub2 statementType) {
+    return statementType == 8 || statementType == 9 || statementType == 10;
+}
+
+// A character bind larger than a VARCHAR2 is a LONG bind in SQL; the
+// documentation asks that LONG binds come after every other bind.
+sword CheckLongBinds(const Stmt& stmt, Error& error) {
+    if (IsBlockType(stmt.statementType)) return kSuccess;
+    bool longSeen = false;
+    for (const std::string& name : PlaceholderOrder(stmt)) {
+        auto it = std::find_if(stmt.binds.begin(), stmt.binds.end(),
+                               [&](const std::unique_ptr<Bind>& b) { return SameName(b->name, name); });
+        if (it == stmt.binds.end()) continue;
+        const bool isLong = IsTextBind((*it)->dty) && ((*it)->size > 4000 || (*it)->dty == kSqltLng);
+        if (longSeen && !isLong)
+            return Fail(error, 24816,
+                        "ORA-24816: Expanded non LONG bind data supplied after actual LONG or LOB column");
+        longSeen = longSeen || isLong;
+    }
+    return kSuccess;
+}
+
 std::string InputText(const Bind& bind) {
     const char* data = static_cast<const char*>(bind.value);
-    if (bind.dty == kSqltStr) return std::string(data, strnlen(data, static_cast<std::size_t>(bind.size)));
+    if (bind.dty == kSqltStr)
+        return FromClient(std::string(data, strnlen(data, static_cast<std::size_t>(bind.size))));
     const std::size_t length = bind.length != nullptr ? *bind.length : static_cast<std::size_t>(bind.size);
-    return std::string(data, std::min<std::size_t>(length, static_cast<std::size_t>(bind.size)));
+    return FromClient(std::string(data, std::min<std::size_t>(length, static_cast<std::size_t>(bind.size))));
 }
 
 std::vector<CEngineBind> EngineBinds(const Stmt& stmt) {
@@ -73,6 +154,23 @@ std::vector<CEngineBind> EngineBinds(const Stmt& stmt) {
     return binds;
 }
 
+// Writes `value` into element `element` of a bound buffer; false
+// (ORA-06502) when it does not fit.
+bool PutBindValue(Bind& bind, std::size_t element, const std::string& value, Error& error) {
+    const std::size_t room = static_cast<std::size_t>(bind.size) - (bind.dty == kSqltStr ? 1 : 0);
+    if (value.size() > room) {
+        error.Set(6502, "ORA-06502: PL/SQL: numeric or value error: character string buffer too small");
+        return false;
+    }
+    char* target = static_cast<char*>(bind.value) + element * static_cast<std::size_t>(bind.size);
+    std::memcpy(target, value.data(), value.size());
+    if (bind.dty == kSqltStr) target[value.size()] = '\0';
+    if (bind.indicator != nullptr) bind.indicator[element] = 0;
+    if (bind.length != nullptr)
+        bind.length[element] = static_cast<ub2>(value.size() + (bind.dty == kSqltStr ? 1 : 0));
+    return true;
+}
+
 // Writes the values a block assigned back into the bound buffers; false
 // (ORA-06502) when one does not fit.
 bool StoreBinds(Stmt& stmt, const std::vector<CEngineBind>& values, Error& error) {
@@ -81,28 +179,49 @@ bool StoreBinds(Stmt& stmt, const std::vector<CEngineBind>& values, Error& error
         Bind& bind = *stmt.binds[k];
         if (bind.indicator != nullptr) *bind.indicator = values[k].isNull ? -1 : 0;
         if (values[k].isNull) continue;
-        const std::size_t room = static_cast<std::size_t>(bind.size) - (bind.dty == kSqltStr ? 1 : 0);
-        if (values[k].value.size() > room) {
-            error.Set(6502, "ORA-06502: PL/SQL: numeric or value error: character string buffer too small");
-            return false;
-        }
-        std::memcpy(bind.value, values[k].value.data(), values[k].value.size());
-        if (bind.dty == kSqltStr) static_cast<char*>(bind.value)[values[k].value.size()] = '\0';
-        if (bind.length != nullptr)
-            *bind.length = static_cast<ub2>(values[k].value.size() + (bind.dty == kSqltStr ? 1 : 0));
+        if (!PutBindValue(bind, 0, ToClient(values[k].value), error)) return false;
     }
     return true;
 }
 
-// DBMS_OUTPUT.GET_LINE(:line, :status) answered from the embedded engine's
-// output buffer, one line a call.
+// DBMS_OUTPUT.GET_LINE(:line, :status) and GET_LINES(:lines, :count)
+// answered from the embedded engine's output buffer.
 bool IsGetLine(const std::string& sql) {
     return cp932::ToUpper(sql).find("DBMS_OUTPUT.GET_LINE(") != std::string::npos;
 }
 
-sword GetLine(Stmt& stmt, SvcCtx& context, Error& error) {
+bool IsGetLines(const std::string& sql) {
+    return cp932::ToUpper(sql).find("DBMS_OUTPUT.GET_LINES(") != std::string::npos;
+}
+
+void TakeOutput(SvcCtx& context) {
     for (std::string& line : context.connection->TakeServerOutput())
         context.output.push_back(std::move(line));
+}
+
+// Note: as documented, the array is a PL/SQL table bound with its element
+// count; the count in is the most lines wanted, out the lines given.
+sword GetLines(Stmt& stmt, SvcCtx& context, Error& error) {
+    TakeOutput(context);
+    if (stmt.binds.size() != 2) return Fail(error, 1008, "ORA-01008: not all variables bound");
+    Bind* lines = stmt.binds[0]->maxArray > 0 ? stmt.binds[0].get() : stmt.binds[1].get();
+    Bind* count = lines == stmt.binds[0].get() ? stmt.binds[1].get() : stmt.binds[0].get();
+    if (lines->maxArray == 0 || lines->current == nullptr || count->maxArray != 0)
+        return Fail(error, 6550,
+                    "ORA-06550: PLS-00306: wrong number or types of arguments in call to 'GET_LINES'");
+    const long wanted = std::atol(InputText(*count).c_str());
+    ub4 given = 0;
+    while (given < lines->maxArray && static_cast<long>(given) < wanted && !context.output.empty()) {
+        if (!PutBindValue(*lines, given, ToClient(context.output.front()), error)) return kError;
+        context.output.pop_front();
+        ++given;
+    }
+    *lines->current = given;
+    return PutBindValue(*count, 0, std::to_string(given), error) ? kSuccess : kError;
+}
+
+sword GetLine(Stmt& stmt, SvcCtx& context, Error& error) {
+    TakeOutput(context);
     if (stmt.binds.size() != 2) return Fail(error, 1008, "ORA-01008: not all variables bound");
     std::vector<CEngineBind> values(2);
     values[0].assigned = values[1].assigned = true;
@@ -118,6 +237,14 @@ sword GetLine(Stmt& stmt, SvcCtx& context, Error& error) {
     return StoreBinds(stmt, values, error) ? kSuccess : kError;
 }
 
+// The bytes a RAW value's hex digits stand for.
+std::string FromHex(std::string_view hex) {
+    std::string bytes;
+    for (std::size_t at = 0; at + 1 < hex.size(); at += 2)
+        bytes += static_cast<char>(std::stoi(std::string(hex.substr(at, 2)), nullptr, 16));
+    return bytes;
+}
+
 // Copies one value into row `row` of a define; true when it was cut.
 bool PutValue(const Define& define, std::size_t row, std::string_view value, bool isNull) {
     char* target = static_cast<char*>(define.value) + row * static_cast<std::size_t>(define.size);
@@ -130,6 +257,13 @@ bool PutValue(const Define& define, std::size_t row, std::string_view value, boo
         if (code != nullptr) *code = 1405;
         return false;
     }
+    std::string converted;
+    if (define.dty == kSqltBin || define.dty == kSqltLbi) {
+        converted = FromHex(value);
+    } else {
+        converted = ToClient(std::string(value));
+    }
+    value = converted;
     const bool terminated = define.dty == kSqltStr;
     const std::size_t room = static_cast<std::size_t>(define.size) - (terminated ? 1 : 0);
     const std::size_t copied = std::min(room, value.size());
@@ -141,6 +275,16 @@ bool PutValue(const Define& define, std::size_t row, std::string_view value, boo
         *indicator = cut ? (value.size() > 32767 ? -2 : static_cast<sb2>(value.size())) : 0;
     if (cut && code != nullptr) *code = 1406;
     return cut;
+}
+
+// Reads up to `rows` next rows from the engine in one round trip.
+sword Refill(Stmt& stmt, Error& error, ub4 rows) {
+    if (sword status = RoundTrip(*stmt.context, error); status != kSuccess) return status;
+    rows = std::max<ub4>(rows, 1);
+    if (!stmt.cursor->Fetch(rows, stmt.batch)) return FailFromEngine(stmt, error, stmt.cursor->LastError());
+    stmt.batchNext = 0;
+    if (stmt.batch.RowCount() < rows) stmt.ended = true;
+    return kSuccess;
 }
 
 sword FetchRows(Stmt& stmt, Error& error, ub4 rows) {
@@ -155,10 +299,11 @@ sword FetchRows(Stmt& stmt, Error& error, ub4 rows) {
     while (stmt.rowsFetched < rows) {
         if (stmt.batchNext >= stmt.batch.RowCount()) {
             if (stmt.ended) break;
-            if (!stmt.cursor->Fetch(std::max<ub4>(stmt.prefetch, 1), stmt.batch))
-                return FailFromEngine(stmt, error, stmt.cursor->LastError());
-            stmt.batchNext = 0;
-            if (stmt.batch.RowCount() < std::max<ub4>(stmt.prefetch, 1)) stmt.ended = true;
+            // One round trip brings what the call asks, or the prefetch
+            // count when that is more.
+            if (sword status = Refill(stmt, error, std::max<ub4>(stmt.prefetch, rows - stmt.rowsFetched));
+                status != kSuccess)
+                return status;
             if (stmt.batch.RowCount() == 0) break;
         }
         for (std::size_t c = 0; c < stmt.columns.size(); ++c)
@@ -174,23 +319,54 @@ sword FetchRows(Stmt& stmt, Error& error, ub4 rows) {
         return kNoData;
     }
     if (cut) {
-        error.Set(1406, "ORA-01406: fetched column value was truncated");
+        error.Set(24345, "ORA-24345: A Truncation or null fetch error occurred");
         return kSuccessWithInfo;
     }
     return kSuccess;
 }
 
+// "SELECT USER FROM DUAL": the session's user, which the embedded engine
+// does not know.
+bool IsUserQuery(const std::string& sql) {
+    std::string words;
+    for (char c : cp932::ToUpper(sql))
+        if (c != ' ' && c != '\n' && c != '\t' && c != '\r') words += c;
+    return words == "SELECTUSERFROMDUAL";
+}
+
+std::unique_ptr<CEngineCursor> UserCursor(const SvcCtx& context) {
+    CEngineResult result;
+    CEngineColumn column;
+    column.name = "USER";
+    column.size = 128;
+    result.SetColumns({column});
+    result.AddValue(context.session != nullptr ? context.session->user : "", false);
+    result.EndRow();
+    return std::make_unique<CMaterialisedCursor>(std::move(result));
+}
+
 sword ExecuteQuery(Stmt& stmt, SvcCtx& context, Error& error, ub4 iters, ub4 mode) {
     std::vector<CEngineBind> binds = EngineBinds(stmt);
     stmt.describeOnly = (mode & kModeDescribeOnly) != 0;
-    stmt.cursor =
-        context.connection->OpenCursor(stmt.sql, binds,
-                                       stmt.describeOnly ? CEngineConnection::CursorMode::DescribeOnly
-                                                         : CEngineConnection::CursorMode::Rows);
+    stmt.context = &context;
+    if (IsUserQuery(stmt.sql))
+        stmt.cursor = UserCursor(context);
+    else
+        stmt.cursor =
+            context.connection->OpenCursor(stmt.sql, binds,
+                                           stmt.describeOnly ? CEngineConnection::CursorMode::DescribeOnly
+                                                             : CEngineConnection::CursorMode::Rows);
     if (stmt.cursor == nullptr) return FailFromEngine(stmt, error, context.connection->LastError());
     stmt.columns = stmt.cursor->Columns();
     stmt.executed = true;
-    return iters > 0 && !stmt.describeOnly ? FetchRows(stmt, error, iters) : kSuccess;
+    if (stmt.describeOnly) return kSuccess;
+    // Note: the execution's round trip brings the prefetched rows with it.
+    if (stmt.prefetch > 0 && iters == 0) {
+        if (!stmt.cursor->Fetch(stmt.prefetch, stmt.batch))
+            return FailFromEngine(stmt, error, stmt.cursor->LastError());
+        if (stmt.batch.RowCount() < stmt.prefetch) stmt.ended = true;
+    }
+    return iters > 0 ? FetchRows(stmt, error, iters) : kSuccess;
 }
 
 void ResetExecution(Stmt& stmt);
@@ -217,7 +393,9 @@ std::string TakeCursorOpens(const Stmt& stmt, std::vector<std::pair<Stmt*, std::
 }
 
 sword ExecuteOther(Stmt& stmt, SvcCtx& context, Error& error, ub4 mode) {
+    if (IsGetLines(stmt.sql)) return GetLines(stmt, context, error);
     if (IsGetLine(stmt.sql)) return GetLine(stmt, context, error);
+    if (sword status = CheckLongBinds(stmt, error); status != kSuccess) return status;
     std::vector<CEngineBind> binds = EngineBinds(stmt);
     std::vector<std::pair<Stmt*, std::string>> opened;
     const std::string sql = TakeCursorOpens(stmt, opened);
@@ -240,6 +418,7 @@ sword ExecuteOther(Stmt& stmt, SvcCtx& context, Error& error, ub4 mode) {
 }
 
 void ResetExecution(Stmt& stmt) {
+    stmt.batch.SetColumns({});
     stmt.cursor.reset();
     stmt.columns.clear();
     stmt.batch.Clear();
@@ -265,7 +444,7 @@ sword OCIStmtPrepare(OCIStmt* stmtHandle, OCIError* errorHandle, const text* sql
         if (define) Unregister(define.get());
     stmt.binds.clear();
     stmt.defines.clear();
-    stmt.sql.assign(reinterpret_cast<const char*>(sql), length);
+    stmt.sql = FromClient(std::string(reinterpret_cast<const char*>(sql), length));
     stmt.statementType = StatementType(stmt.sql);
     stmt.prepared = true;
     return kSuccess;
@@ -273,7 +452,7 @@ sword OCIStmtPrepare(OCIStmt* stmtHandle, OCIError* errorHandle, const text* sql
 
 sword OCIBindByName(OCIStmt* stmtHandle, OCIBind** bindOut, OCIError* errorHandle, const text* placeholder,
                     sb4 length, void* value, sb4 size, ub2 dty, void* indicator, ub2* valueLength,
-                    ub2* returnCode, ub4, ub4*, ub4) {
+                    ub2* returnCode, ub4 maxArray, ub4* current, ub4) {
     Call call{};
     if (!Valid(stmtHandle, errorHandle, call) || bindOut == nullptr || placeholder == nullptr)
         return kInvalidHandle;
@@ -306,6 +485,8 @@ sword OCIBindByName(OCIStmt* stmtHandle, OCIBind** bindOut, OCIError* errorHandl
     bind.indicator = static_cast<sb2*>(indicator);
     bind.length = valueLength;
     bind.returnCode = returnCode;
+    bind.maxArray = maxArray;
+    bind.current = current;
     *bindOut = Out<OCIBind>(&bind);
     return kSuccess;
 }
@@ -318,8 +499,7 @@ sword OCIDefineByPos(OCIStmt* stmtHandle, OCIDefine** defineOut, OCIError* error
     if (!stmt.executed) return Fail(*call.error, 24338, "ORA-24338: statement handle not executed");
     if (position == 0 || position > stmt.columns.size())
         return Fail(*call.error, 1007, "ORA-01007: variable not in select list");
-    if (dty != kSqltStr && dty != kSqltChr && dty != kSqltAfc && dty != kSqltLng && dty != kSqltLbi &&
-        dty != kSqltBin)
+    if (!DefineAllowed(stmt.columns[position - 1].serverType, dty))
         return Fail(*call.error, 932, "ORA-00932: inconsistent datatypes");
     if (value == nullptr || size <= (dty == kSqltStr ? 1 : 0))
         return Fail(*call.error, 1459, "ORA-01459: invalid length for variable character string");
@@ -348,15 +528,58 @@ sword OCIStmtExecute(OCISvcCtx* service, OCIStmt* stmtHandle, OCIError* errorHan
     Stmt& stmt = *call.stmt;
     if (!stmt.prepared) return Fail(*call.error, 24337, "ORA-24337: statement handle not prepared");
     ResetExecution(stmt);
+    if (!context->connection) return kInvalidHandle;
+    InCall busy(*context);
+    if (sword status = RoundTrip(*context, *call.error); status != kSuccess) return status;
+    stmt.context = context;
     if (stmt.statementType == kSelect) return ExecuteQuery(stmt, *context, *call.error, iters, mode);
     if (iters == 0) return Fail(*call.error, 24333, "ORA-24333: zero iteration count");
     return ExecuteOther(stmt, *context, *call.error, mode);
+}
+
+sword OCIStmtPrepare2(OCISvcCtx* service, OCIStmt** stmtOut, OCIError* errorHandle, const text* sql,
+                      ub4 length, const text*, ub4, ub4 language, ub4) {
+    auto* context = As<SvcCtx>(service, kHtypeSvcCtx);
+    auto* error = As<Error>(errorHandle, kHtypeError);
+    if (context == nullptr || error == nullptr || stmtOut == nullptr || sql == nullptr) return kInvalidHandle;
+    const std::string clientText(reinterpret_cast<const char*>(sql), length);
+    auto cached = std::find_if(context->cache.begin(), context->cache.end(),
+                               [&](const auto& entry) { return entry.first == clientText; });
+    if (cached != context->cache.end()) {
+        NoteCacheHit();
+        *stmtOut = Out<OCIStmt>(cached->second);
+        context->cache.erase(cached);
+        return kSuccess;
+    }
+    auto* stmt = new Stmt();
+    Register(stmt);
+    *stmtOut = Out<OCIStmt>(stmt);
+    return OCIStmtPrepare(*stmtOut, errorHandle, sql, length, language, 0);
+}
+
+sword OCIStmtRelease(OCIStmt* stmtHandle, OCIError* errorHandle, const text*, ub4, ub4) {
+    Call call{};
+    if (!Valid(stmtHandle, errorHandle, call)) return kInvalidHandle;
+    Stmt& stmt = *call.stmt;
+    SvcCtx* context = stmt.context;
+    if (context != nullptr && As<SvcCtx>(context, kHtypeSvcCtx) != nullptr && context->cacheSize > 0) {
+        ResetExecution(stmt);
+        context->cache.emplace_back(ToClient(stmt.sql), &stmt);
+        if (context->cache.size() <= context->cacheSize) return kSuccess;
+        Stmt* oldest = context->cache.front().second;
+        context->cache.erase(context->cache.begin());
+        return OCIHandleFree(oldest, kHtypeStmt);
+    }
+    return OCIHandleFree(&stmt, kHtypeStmt);
 }
 
 sword OCIStmtFetch2(OCIStmt* stmtHandle, OCIError* errorHandle, ub4 rows, ub2 orientation, sb4, ub4) {
     Call call{};
     if (!Valid(stmtHandle, errorHandle, call)) return kInvalidHandle;
     if (orientation != kFetchNext) return Fail(*call.error, 24391, "ORA-24391: invalid fetch operation");
+    if (call.stmt->context == nullptr)
+        return Fail(*call.error, 24338, "ORA-24338: statement handle not executed");
+    InCall busy(*call.stmt->context);
     return FetchRows(*call.stmt, *call.error, rows);
 }
 
@@ -369,6 +592,7 @@ sword OCIParamGet(const void* stmtHandle, ub4 type, OCIError* errorHandle, void*
         return Fail(*error, 24334, "ORA-24334: no descriptor for this position");
     auto* param = new Param();
     param->column = stmt->columns[position - 1];
+    param->column.name = ToClient(param->column.name);
     Register(param);
     *out = param;
     return kSuccess;
