@@ -2,7 +2,16 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 
+#include "commands/CCommand.h"
+#include "commands/CConnectCommand.h"
+#include "commands/CDefineCommand.h"
+#include "commands/CExecuteCommand.h"
+#include "commands/CExitCommand.h"
+#include "commands/CShowErrorsCommand.h"
+#include "commands/CWheneverCommand.h"
+#include "commands/CommandPatterns.h"
 #include "interpreter/CSQLCommandException.h"
 #include "interpreter/CSqlLexer.h"
 #include "interpreter/Messages.h"
@@ -14,9 +23,6 @@
 #include "text/Encoding.h"
 
 namespace {
-
-// How much substitution may add to a statement.
-constexpr std::size_t kMaxSubstitutedGrowth = 16 * 1024 * 1024;
 
 // The template messages as CP932, converted once for every processor.
 const CScriptLines& TemplateMessages() {
@@ -105,7 +111,7 @@ std::size_t FirstNonBlank(const std::string& line) {
 
 CScriptLines CommandPatterns() {
     CScriptLines out;
-    for (const auto& row : tables::Commands()) out.push_back(row.pattern);
+    for (const auto& row : commandpatterns::Rows()) out.push_back(row.pattern);
     return out;
 }
 
@@ -116,8 +122,8 @@ CSQLProcessor::CSQLProcessor()
       m_templateIndex(m_templates),
       m_messages(TemplateMessages()),
       m_commands(CommandPatterns()),
-      m_completion(CompletionPatterns()) {
-    for (const auto& option : tables::OptionDefaults()) m_settings.SetAt(option.name, option.value);
+      m_completion(CompletionPatterns()),
+      m_context(*this, m_commandSet) {
     for (const auto& preference : tables::TemplatePreferences()) {
         const int preferred = TemplateNumber(preference.preferred);
         const int before = TemplateNumber(preference.before);
@@ -125,12 +131,17 @@ CSQLProcessor::CSQLProcessor()
     }
 }
 
-void CSQLProcessor::SetConnection(OSession* session, ODatabase* database) {
-    m_session = session;
-    m_database = database;
+const std::string& CSQLProcessor::GetConnectDatabase() const {
+    return m_commandSet.Get<CConnectCommand>().GetConnectDatabase();
 }
 
-bool CSQLProcessor::IsConnected() const { return m_session != nullptr && m_session->IsOpen(); }
+const std::string& CSQLProcessor::GetExecBlock() const {
+    return m_commandSet.Get<CExecuteCommand>().GetExecBlock();
+}
+
+bool CSQLProcessor::IsExitRefused() const { return m_commandSet.Get<CExitCommand>().IsExitRefused(); }
+
+bool CSQLProcessor::ReportOsError() { return Command<CWheneverCommand>().OnOsError(m_context); }
 
 bool CSQLProcessor::IsSkippedLine(const std::string& line) {
     // Note: inside a quote of a SQL statement every line is text, blank
@@ -318,40 +329,8 @@ bool CSQLProcessor::IsSqlKeyword(const std::string& line) const {
 // out, the ending chosen by the statement's leading words.
 bool CSQLProcessor::MatchesTemplate() const { return m_completion.FitsTemplate(); }
 
-std::string CSQLProcessor::SubstituteDefines(const std::string& statement) const {
-    return Substitute(statement, true);
-}
-
-// Note: quoted text keeps its case, and a reference is found whatever its
-// case (an &name inside quotes is still replaced); positions do not move
-// with the upper-casing, only with the values put in.
-std::string CSQLProcessor::Substitute(const std::string& statement, bool upper) const {
-    std::string text = upper ? CSqlLexer::UpperOutsideQuotes(statement) : statement;
-    const std::size_t limit = text.size() + kMaxSubstitutedGrowth;
-    CScriptLines names;
-    m_defines.GetKeys(names);
-    for (const auto& name : names) {
-        const std::string reference = "&" + name;
-        const std::string value = m_defines.Lookup(name);
-        const std::string search = cp932::ToUpper(text);
-        std::string out;
-        std::size_t from = 0;
-        for (std::size_t at = search.find(reference); at != std::string::npos;
-             at = search.find(reference, from)) {
-            // Note: values that name each other can double the text with
-            // every row; past the limit the remaining references stay as
-            // typed.
-            const std::size_t grown =
-                out.size() + (at - from) + value.size() + (text.size() - at - reference.size());
-            if (grown > limit) break;
-            out.append(text, from, at - from);
-            out += value;
-            from = at + reference.size();
-        }
-        out.append(text, from, std::string::npos);
-        text = std::move(out);
-    }
-    return text;
+std::string CSQLProcessor::SubstituteDefines(const std::string& statement) {
+    return Command<CDefineCommand>().Substitute(statement, true);
 }
 
 CScriptLines& CSQLProcessor::Execute(CScriptLines& out) {
@@ -372,25 +351,26 @@ CScriptLines& CSQLProcessor::ExecuteLines(CScriptLines& out) {
     std::string joinedLines;
     const std::string& joined = m_lines.size() == 1 ? m_lines.front() : (joinedLines = m_lines.Join());
     const bool isSql = m_sqlStatement;
-    std::string text = isSql ? SubstituteDefines(joined) : Substitute(joined, false);
+    std::string text = Command<CDefineCommand>().Substitute(joined, isSql);
     // Note: the database is handed C strings; a NUL would silently end the
     // statement (or a literal, a value, a database name) early.
     if (text.find('\0') != std::string::npos) {
         out.push_back(MessageText(Message::NulInStatement));
         m_sqlFailed = isSql;
     } else if (isSql) {
-        NoteCreatedUnit(text);
+        Command<CShowErrorsCommand>().NoteCreatedUnit(text);
         RunStatement(std::move(text), out);
         AppendServerOutput(out);
         if (timed) {
             const auto elapsed = std::chrono::steady_clock::now() - started;
-            AppendElapsed(std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count(), out);
+            m_context.AppendElapsed(std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count(),
+                                    out);
         }
     } else {
         ExecuteCommand(text, out);
         AppendServerOutput(out);
     }
-    if (m_sqlFailed && m_onSqlError.exit) Leave(m_onSqlError);
+    if (m_sqlFailed) Command<CWheneverCommand>().OnSqlError(m_context);
     return out;
 }
 
@@ -401,30 +381,23 @@ CScriptLines& CSQLProcessor::ExecuteCommand(const std::string& typed, CScriptLin
     const std::string text = CSqlLexer::UpperOutsideQuotes(typedText);
     std::vector<Span> spans;
     const int number = MatchCommand(text, nullptr, &spans);
-    const CScriptLines args = CutSpans(text, spans);
-    m_typedArgs = CutSpans(typedText, spans);
     if (number < 0) {
         out.push_back(MessageText(Message::UnknownCommand));
         return out;
     }
-    const CommandRow& row = tables::Commands()[static_cast<std::size_t>(number)];
-    // Note: the handler may re-enter this processor ("/" submits a recalled
+    const CommandRow& row = commandpatterns::Rows()[static_cast<std::size_t>(number)];
+    CCommandArgs args{CutSpans(text, spans), CutSpans(typedText, spans), row.fixed};
+    // Note: the command may re-enter this processor ("/" submits a recalled
     // line); nothing here reads m_lines after it returns.
-    CScriptLines result = row.handler(*this, args, row.fixed);
-    m_typedArgs.clear();
+    CScriptLines result = row.command(m_commandSet).Run(m_context, args);
     out.Append(result);
     return AppendServerOutput(out);
 }
 
-void CSQLProcessor::Rerun() {
-    if (m_host == nullptr || m_rerunDepth > 0) return;
-    Reset();
-    struct DepthGuard {
-        int& depth;
-        explicit DepthGuard(int& d) : depth(d) { ++depth; }
-        ~DepthGuard() { --depth; }
-    } guard(m_rerunDepth);
-    m_host->SendKey(CConsoleHost::Key::Up);
-    m_host->SendKey(CConsoleHost::Key::Up);
-    m_host->SendKey(CConsoleHost::Key::Return);
+std::string CSQLProcessor::FormatElapsed(long long milliseconds) {
+    const long long centiseconds = std::max(milliseconds, 0LL) / 10;
+    char text[48];
+    std::snprintf(text, sizeof text, "%02lld:%02lld:%02lld.%02lld", centiseconds / 360000,
+                  centiseconds / 6000 % 60, centiseconds / 100 % 60, centiseconds % 100);
+    return FormatText(MessageText(Message::Elapsed), text);
 }

@@ -52,6 +52,8 @@ constexpr MessageRow kMessages[] = {
     {Message::ErrorsOf, "%sのエラーです。"},
     {Message::ErrorsHeader, "LINE/COL ERROR"},
     {Message::ErrorsRule, "-------- -----------------------------------------------------------------"},
+    {Message::NumWidthUsage, "numwidthには2から50までの数値を指定する必要があります。"},
+    {Message::LockWaitUsage, "lockwaitには0から3600までの秒数を指定する必要があります。"},
 };
 
 constexpr std::size_t kMessageCount = std::size(kMessages);

@@ -38,6 +38,8 @@ enum class Message {
     ErrorsOf,
     ErrorsHeader,
     ErrorsRule,
+    NumWidthUsage,
+    LockWaitUsage,
 };
 
 // The CP932 text of a message; stays valid for the life of the program.

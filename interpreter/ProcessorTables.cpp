@@ -1,7 +1,5 @@
 #include "interpreter/ProcessorTables.h"
 
-#include "interpreter/CSQLProcessor.h"
-
 namespace tables {
 namespace {
 
@@ -140,150 +138,12 @@ constexpr TemplatePreference kPreferences[] = {
     {"DROP TABLESPACE%s;", "DROP TABLE%s;"},
 };
 
-constexpr OptionDefault kOptionDefaults[] = {
-    {"SERVEROUTPUT", "OFF"}, {"NUMWIDTH", "10"}, {"AUTOCOMMIT", "OFF"}, {"HEADING", "ON"},
-    {"FEEDBACK", "ON"},      {"TIMING", "OFF"},  {"LOCKWAIT", "10"},
-};
-
-const std::string& First(const CScriptLines& args) {
-    static const std::string empty;
-    return args.empty() ? empty : args[0];
-}
-const std::string& Second(const CScriptLines& args) {
-    static const std::string empty;
-    return args.size() < 2 ? empty : args[1];
-}
-
-CScriptLines Connect(CSQLProcessor& p, const CScriptLines& a, const char*) { return p.Connect(a); }
-CScriptLines Disconnect(CSQLProcessor& p, const CScriptLines&, const char*) { return p.Disconnect(); }
-CScriptLines Exit(CSQLProcessor& p, const CScriptLines&, const char*) { return p.Exit(); }
-CScriptLines Describe(CSQLProcessor& p, const CScriptLines& a, const char*) { return p.Describe(First(a)); }
-CScriptLines Variable(CSQLProcessor& p, const CScriptLines& a, const char*) {
-    return p.DeclareVariable(First(a));
-}
-CScriptLines Execute(CSQLProcessor& p, const CScriptLines& a, const char*) { return p.ExecuteBlock(a); }
-CScriptLines Print(CSQLProcessor& p, const CScriptLines& a, const char*) { return p.PrintVariable(First(a)); }
-CScriptLines SetServerOutput(CSQLProcessor& p, const CScriptLines& a, const char*) {
-    return p.SetServerOutputOption(First(a));
-}
-CScriptLines SetNumWidth(CSQLProcessor& p, const CScriptLines& a, const char*) {
-    return p.SetNumWidthOption(First(a));
-}
-CScriptLines SetAutoCommit(CSQLProcessor& p, const CScriptLines& a, const char*) {
-    return p.SetAutoCommitOption(First(a));
-}
-CScriptLines SetHeading(CSQLProcessor& p, const CScriptLines& a, const char*) {
-    return p.SetHeadingOption(First(a));
-}
-CScriptLines SetLockWait(CSQLProcessor& p, const CScriptLines& a, const char*) {
-    return p.SetLockWaitOption(First(a));
-}
-CScriptLines Show(CSQLProcessor& p, const CScriptLines&, const char* option) { return p.ShowOption(option); }
-CScriptLines ShowErrors(CSQLProcessor& p, const CScriptLines& a, const char*) {
-    return p.ShowErrors(First(a));
-}
-CScriptLines ClearScreen(CSQLProcessor& p, const CScriptLines&, const char*) {
-    p.ClearScreen();
-    return {};
-}
-CScriptLines ClearColumns(CSQLProcessor& p, const CScriptLines&, const char*) {
-    p.ClearColumns();
-    return {};
-}
-CScriptLines Column(CSQLProcessor& p, const CScriptLines& a, const char*) {
-    return p.SetColumnFormat(First(a), Second(a));
-}
-CScriptLines Define(CSQLProcessor& p, const CScriptLines& a, const char*) {
-    return p.Define(First(a), Second(a));
-}
-CScriptLines Rerun(CSQLProcessor& p, const CScriptLines&, const char*) {
-    p.Rerun();
-    return {};
-}
-CScriptLines Prompt(CSQLProcessor& p, const CScriptLines&, const char*) { return p.Prompt(); }
-CScriptLines Whenever(CSQLProcessor& p, const CScriptLines& a, const char* kind) {
-    return p.SetWhenever(kind, First(a));
-}
-CScriptLines SetFeedback(CSQLProcessor& p, const CScriptLines& a, const char*) {
-    return p.SetOnOffOption("FEEDBACK", First(a));
-}
-CScriptLines SetTiming(CSQLProcessor& p, const CScriptLines& a, const char*) {
-    return p.SetOnOffOption("TIMING", First(a));
-}
-CScriptLines ShowAll(CSQLProcessor& p, const CScriptLines&, const char*) { return p.ShowAllOptions(); }
-CScriptLines SetUnknown(CSQLProcessor& p, const CScriptLines& a, const char*) {
-    return p.SetUnknownOption(First(a));
-}
-
-// Tried in this order; a pattern fits any text that begins with it, so a
-// longer form must not follow a shorter one it would never reach.
-constexpr CommandRow kCommands[] = {
-    {"CONNECT %s/%s@%s", Connect, nullptr},
-    {"CONNECT %s/%s", Connect, nullptr},
-    {"DISCONNECT", Disconnect, nullptr},
-    {"EXIT", Exit, nullptr},
-    {"DESC %s", Describe, nullptr},
-    {"DESCRIBE %s", Describe, nullptr},
-    {"VAR %s", Variable, nullptr},
-    {"VARIABLE %s", Variable, nullptr},
-    {"EXEC %s", Execute, nullptr},
-    {"EXECUTE %s", Execute, nullptr},
-    {"PRINT %s", Print, nullptr},
-    {"SET SERVEROUT %s", SetServerOutput, nullptr},
-    {"SET SERVEROUTPUT %s", SetServerOutput, nullptr},
-    {"SET NUM %s", SetNumWidth, nullptr},
-    {"SET NUMWIDTH %s", SetNumWidth, nullptr},
-    {"SET AUTO %s", SetAutoCommit, nullptr},
-    {"SET AUTOCOMMIT %s", SetAutoCommit, nullptr},
-    {"SET HEAD %s", SetHeading, nullptr},
-    {"SET HEADING %s", SetHeading, nullptr},
-    {"SHOW SERVEROUT", Show, "SERVEROUTPUT"},
-    {"SHOW SERVEROUTPUT", Show, "SERVEROUTPUT"},
-    {"SHOW NUM", Show, "NUMWIDTH"},
-    {"SHOW NUMWIDTH", Show, "NUMWIDTH"},
-    {"SHOW AUTO", Show, "AUTOCOMMIT"},
-    {"SHOW AUTOCOMMIT", Show, "AUTOCOMMIT"},
-    {"SHOW HEAD", Show, "HEADING"},
-    {"SHOW HEADING", Show, "HEADING"},
-    {"CLEAR SCREEN", ClearScreen, nullptr},
-    {"CLEAR COL", ClearColumns, nullptr},
-    {"CLEAR COLUMN", ClearColumns, nullptr},
-    {"COL %s FORMAT %s", Column, nullptr},
-    {"COLUMN %s FORMAT %s", Column, nullptr},
-    {"DEF %s=%s", Define, nullptr},
-    {"DEFINE %s=%s", Define, nullptr},
-    {"/", Rerun, nullptr},
-    {"PROMPT %s", Prompt, nullptr},
-    {"PROMPT", Prompt, nullptr},
-    {"WHENEVER SQLERROR %s", Whenever, "SQLERROR"},
-    {"WHENEVER OSERROR %s", Whenever, "OSERROR"},
-    {"SET FEED %s", SetFeedback, nullptr},
-    {"SET FEEDBACK %s", SetFeedback, nullptr},
-    {"SET TIMI %s", SetTiming, nullptr},
-    {"SET TIMING %s", SetTiming, nullptr},
-    {"SHOW FEED", Show, "FEEDBACK"},
-    {"SHOW FEEDBACK", Show, "FEEDBACK"},
-    {"SHOW TIMI", Show, "TIMING"},
-    {"SHOW TIMING", Show, "TIMING"},
-    {"SHOW ALL", ShowAll, nullptr},
-    {"SET LOCKWAIT %s", SetLockWait, nullptr},
-    {"SHOW LOCKWAIT", Show, "LOCKWAIT"},
-    // Note: every SET row must come before this one, which takes any SET.
-    {"SET %s", SetUnknown, nullptr},
-    {"SHOW ERRORS %s", ShowErrors, nullptr},
-    {"SHOW ERRORS", ShowErrors, nullptr},
-    {"SHOW ERR %s", ShowErrors, nullptr},
-    {"SHOW ERR", ShowErrors, nullptr},
-};
-
 }  // namespace
 
 std::span<const char* const> StatementKeywords() { return kKeywords; }
 std::span<const KeywordPair> StatementKeywordPairs() { return kKeywordPairs; }
 std::span<const StatementTemplate> StatementTemplates() { return kTemplates; }
 std::span<const TemplatePreference> TemplatePreferences() { return kPreferences; }
-std::span<const OptionDefault> OptionDefaults() { return kOptionDefaults; }
-std::span<const CommandRow> Commands() { return kCommands; }
 
 StatementGroup GroupOf(int templateNumber) {
     if (templateNumber < 0 || templateNumber >= static_cast<int>(std::size(kTemplates))) return Other;

@@ -5,8 +5,6 @@
 
 #include "text/CScriptLines.h"
 
-class CSQLProcessor;
-
 // How RunStatement treats a statement, chosen by its template.
 enum class StatementGroup { Query, RowChange, Block, Other };
 
@@ -29,22 +27,6 @@ struct KeywordPair {
     const char* second;
 };
 
-struct OptionDefault {
-    const char* name;
-    const char* value;
-};
-
-// A client-command handler: the captures of its pattern and the row's fixed
-// argument (the option name of SHOW, else null).
-using CommandHandler = CScriptLines (*)(CSQLProcessor& processor, const CScriptLines& args,
-                                        const char* fixed);
-
-struct CommandRow {
-    const char* pattern;
-    CommandHandler handler;
-    const char* fixed;
-};
-
 namespace tables {
 
 // The widest column a query shows and the longest character variable; a
@@ -56,8 +38,6 @@ std::span<const char* const> StatementKeywords();
 std::span<const KeywordPair> StatementKeywordPairs();
 std::span<const StatementTemplate> StatementTemplates();
 std::span<const TemplatePreference> TemplatePreferences();
-std::span<const OptionDefault> OptionDefaults();
-std::span<const CommandRow> Commands();
 
 // Group of a template number; Other for -1 and any number outside the table.
 StatementGroup GroupOf(int templateNumber);

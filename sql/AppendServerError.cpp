@@ -26,6 +26,6 @@ CScriptLines& CSQLProcessor::AppendErrorReport(const CScriptLines& lines, long l
 }
 
 CScriptLines& CSQLProcessor::AppendServerError(CScriptLines& output) {
-    if (m_database == nullptr) return AppendErrorReport({}, 0, std::string(), output);
-    return AppendErrorReport(m_lines, m_database->ServerErrorSQLPos(), m_database->GetErrorText(), output);
+    if (Database() == nullptr) return AppendErrorReport({}, 0, std::string(), output);
+    return AppendErrorReport(m_lines, Database()->ServerErrorSQLPos(), Database()->GetErrorText(), output);
 }

@@ -3,6 +3,7 @@
 #include <new>
 #include <vector>
 
+#include "commands/CColumnCommand.h"
 #include "interpreter/CSQLProcessor.h"
 #include "interpreter/Messages.h"
 #include "interpreter/ProcessorTables.h"
@@ -76,12 +77,12 @@ constexpr const char* kOutOfMemory =
 }  // namespace
 
 CScriptLines& CSQLProcessor::RunQuery(const std::string& text, CScriptLines& output) {
-    if (m_database == nullptr) {
+    if (Database() == nullptr) {
         output.push_back(MessageText(Message::NoDatabase));
         return output;
     }
     ODynaset dynaset;
-    if (dynaset.Open(*m_database, text.c_str(), 0, nullptr) != OSUCCESS) {
+    if (dynaset.Open(*Database(), text.c_str(), 0, nullptr) != OSUCCESS) {
         NoteSqlFailure();
         return AppendServerError(output);
     }
@@ -110,6 +111,7 @@ CScriptLines& CSQLProcessor::AppendRows(ODynaset& dynaset, CScriptLines& output)
 
 void CSQLProcessor::LayOutRows(ODynaset& dynaset, CScriptLines& output) {
     const bool compact = m_compactOutput;
+    const CHashTable& columnFormats = Command<CColumnCommand>().GetColumnFormats();
     output.emplace_back();
     const int columns = std::max(dynaset.GetFieldCount(), 0);
     std::vector<int> widths(static_cast<std::size_t>(columns));
@@ -119,7 +121,7 @@ void CSQLProcessor::LayOutRows(ODynaset& dynaset, CScriptLines& output) {
         const char* name = dynaset.GetFieldName(c) ? dynaset.GetFieldName(c) : "";
         int width = DefaultWidth(dynaset.GetFieldServerType(c), dynaset.GetFieldSize(c));
         try {
-            width = textparse::ParseLeadingInt(m_columnFormats.Lookup(name));
+            width = textparse::ParseLeadingInt(columnFormats.Lookup(name));
         } catch (const CHashTableException&) {
         }
         widths[static_cast<std::size_t>(c)] = width;
@@ -128,7 +130,7 @@ void CSQLProcessor::LayOutRows(ODynaset& dynaset, CScriptLines& output) {
         underline += ' ';
     }
     try {
-        if (m_settings.Lookup("HEADING") == "ON") {
+        if (m_context.GetSettings().Lookup("HEADING") == "ON") {
             output.push_back(std::move(heading));
             output.push_back(std::move(underline));
         }

@@ -26,7 +26,7 @@ void DropFinalSemicolons(std::string& text) {
 }  // namespace
 
 CScriptLines& CSQLProcessor::RunStatement(std::string text, CScriptLines& output) {
-    if (m_database == nullptr) {
+    if (Database() == nullptr) {
         NoteSqlFailure();
         output.push_back(MessageText(Message::NoDatabase));
         return output;
@@ -49,10 +49,10 @@ CScriptLines& CSQLProcessor::RunStatement(std::string text, CScriptLines& output
     if (group != StatementGroup::Block) DropFinalSemicolons(text);
     if (group == StatementGroup::Query) return RunQuery(text, output);
 
-    if (m_database->ExecuteSQL(text) != OSUCCESS) {
+    if (Database()->ExecuteSQL(text) != OSUCCESS) {
         NoteSqlFailure();
         if (number >= 0 && m_templates[static_cast<std::size_t>(number)].rfind("COMMIT", 0) == 0)
-            m_commitFailed = true;
+            NoteFailedCommit();
         return AppendServerError(output);
     }
     if (!IsFeedbackOn()) return output;
@@ -62,7 +62,7 @@ CScriptLines& CSQLProcessor::RunStatement(std::string text, CScriptLines& output
         output.push_back(MessageText(Message::StatementProcessed));
     } else if (group == StatementGroup::RowChange) {
         output.push_back(
-            FormatCount(m_messages[static_cast<std::size_t>(number)], m_database->GetRowsProcessed()));
+            FormatCount(m_messages[static_cast<std::size_t>(number)], Database()->GetRowsProcessed()));
     } else {
         output.push_back(m_messages[static_cast<std::size_t>(number)]);
     }

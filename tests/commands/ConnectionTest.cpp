@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "commands/CConnectCommand.h"
 #include "engine/FaultyVfs.h"
 #include "sql/DatabaseFixture.h"
 
@@ -11,7 +12,9 @@ TEST_F(ConnectionTest, ConnectWithoutDatabasePassesTheEmptyNameAndNeedsUserAndPa
     Connect();
     EXPECT_TRUE(Processor().IsConnected());
     EXPECT_EQ(Processor().GetConnectDatabase(), "");
-    EXPECT_EQ(Processor().Connect(CScriptLines{"SCOTT"}), SjLines({"ユーザ名/パスワードを指定して下さい。"}));
+    EXPECT_EQ(Processor().Command<CConnectCommand>().Run(Processor().GetContext(),
+                                                         CCommandArgs{{"SCOTT"}, {}, nullptr}),
+              SjLines({"ユーザ名/パスワードを指定して下さい。"}));
     EXPECT_TRUE(Processor().IsConnected());
 }
 

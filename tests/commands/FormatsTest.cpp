@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "commands/CColumnCommand.h"
+#include "commands/CDefineCommand.h"
 #include "interpreter/CSQLProcessor.h"
 #include "interpreter/TestSupport.h"
 
@@ -22,7 +24,8 @@ TEST(ColumnAndDefine, StoreTheUpperCasedValueOrRefuse) {
     for (const auto& c : cases) {
         CSQLProcessor processor;
         const CScriptLines out = Feed(processor, {c.line});
-        const CHashTable& table = c.line[0] == 'c' ? processor.GetColumnFormats() : processor.GetDefines();
+        const CHashTable& table = c.line[0] == 'c' ? processor.Command<CColumnCommand>().GetColumnFormats()
+                                                   : processor.Command<CDefineCommand>().GetDefines();
         if (c.stored) {
             EXPECT_TRUE(out.empty()) << c.line;
             EXPECT_EQ(table.Lookup(c.key), c.stored) << c.line;
@@ -37,12 +40,13 @@ TEST(ColumnFormat, SecondFormatReplacesInPlaceAndClearForgetsAll) {
     CSQLProcessor processor;
     Feed(processor, {"col ename format a10", "col sal format a4", "column ename format a20"});
     CScriptLines keys;
-    EXPECT_EQ(processor.GetColumnFormats().GetKeys(keys), (CScriptLines{"ENAME", "SAL"}));
-    EXPECT_EQ(processor.GetColumnFormats().Lookup("ENAME"), "20");
+    EXPECT_EQ(processor.Command<CColumnCommand>().GetColumnFormats().GetKeys(keys),
+              (CScriptLines{"ENAME", "SAL"}));
+    EXPECT_EQ(processor.Command<CColumnCommand>().GetColumnFormats().Lookup("ENAME"), "20");
     EXPECT_TRUE(Feed(processor, {"clear column"}).empty());
-    EXPECT_TRUE(processor.GetColumnFormats().GetKeys(keys).empty());
+    EXPECT_TRUE(processor.Command<CColumnCommand>().GetColumnFormats().GetKeys(keys).empty());
     Feed(processor, {"col sal format a5"});
-    EXPECT_EQ(processor.GetColumnFormats().GetKeys(keys), CScriptLines{"SAL"});
+    EXPECT_EQ(processor.Command<CColumnCommand>().GetColumnFormats().GetKeys(keys), CScriptLines{"SAL"});
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "commands/CShowCommand.h"
 #include "sql/DatabaseFixture.h"
 
 namespace {
@@ -42,6 +43,17 @@ INSTANTIATE_TEST_SUITE_P(Options, OptionTest, ::testing::Values(
     O{false, {"set numwidth 30", "set numwidth 1", "show numwidth"}, "NUMWIDTH 30"},
     O{false, {"set heading off", "show heading"}, "HEADING OFF"},
     O{false, {"set heading yes", "show heading"}, "HEADING ON"},
+    // An option named without a value answers its usage line.
+    O{false, {"set heading"}, "headingをONまたはOFFに設定する必要があります。"},
+    O{false, {"set head  "}, "headingをONまたはOFFに設定する必要があります。"},
+    O{false, {"set feedback"}, "feedbackをONまたはOFFに設定する必要があります。"},
+    O{false, {"set numwidth"}, "numwidthには2から50までの数値を指定する必要があります。"},
+    // Any start of the name at least as long as its short form.
+    O{false, {"set numw 20", "show numwidth"}, "NUMWIDTH 20"},
+    O{false, {"set headi off", "show head"}, "HEADING OFF"},
+    O{false, {"set nu 20"}, "SET NU は使用できません。"},
+    O{false, {"set numwidthx 20"}, "SET NUMWIDTHX は使用できません。"},
+    O{false, {"show nosuch"}, "不明なSHOWオプションです。"},
     // Options of the connection.
     O{true, {"set autocommit on", "show autocommit"}, kImmediate},
     O{true, {"set auto imm", "show auto"}, kImmediate},
@@ -56,7 +68,9 @@ INSTANTIATE_TEST_SUITE_P(Options, OptionTest, ::testing::Values(
 TEST(ShowOption, MissingKeyIsAnUnknownOption) {
     CSQLProcessor processor;
     for (const char* key : {"FOO", "heading"})
-        EXPECT_EQ(processor.ShowOption(key), SjLines({"不明なSHOWオプションです。"})) << key;
+        EXPECT_EQ(CShowCommand::ShowOption(processor.GetSettings(), key),
+                  SjLines({"不明なSHOWオプションです。"}))
+            << key;
 }
 
 TEST_F(DatabaseFixture, AutoCommitOnCommitsEveryStatement) {

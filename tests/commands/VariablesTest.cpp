@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "commands/CExecuteCommand.h"
+#include "commands/CVariableCommand.h"
 #include "oracle/OParameterCollection.h"
 #include "sql/DatabaseFixture.h"
 
@@ -24,7 +26,8 @@ class DeclareTest : public ConnectedFixture, public ::testing::WithParamInterfac
 
 TEST_P(DeclareTest, DeclaresWithTypeAndInitialValue) {
     const DeclareCase& c = GetParam();
-    const CScriptLines out = Processor().DeclareVariable(c.text);
+    const CScriptLines out =
+        Processor().Command<CVariableCommand>().DeclareVariable(Processor().GetContext(), c.text);
     OParameter x = Database().GetParameters().GetParameter("X");
     OValue value;
     if (c.serverType == 0) {
@@ -90,7 +93,8 @@ TEST_F(ConnectedFixture, FailedBlocksStayTheLastBlockAndEveryCommandNeedsAConnec
     ASSERT_GE(out.size(), 3u);
     EXPECT_EQ(out[0], "execute no_such_procedure(1)");
     EXPECT_EQ(out[2], Sj("エラー行: 0: エラーが発生しました。"));
-    EXPECT_EQ(Processor().ExecuteBlock({}), SjLines({"使用方法: EXEC(UTE) statement"}));
+    EXPECT_EQ(Processor().Command<CExecuteCommand>().Run(Processor().GetContext(), CCommandArgs{}),
+              SjLines({"使用方法: EXEC(UTE) statement"}));
     Run({"disconnect"});
     for (const char* line : {"var n number", "variable n", "exec null", "print n"})
         EXPECT_EQ(Run({line}), SjLines({"接続されていません。"})) << line;

@@ -2,6 +2,8 @@
 
 #include <optional>
 
+#include "commands/CColumnCommand.h"
+#include "commands/CDefineCommand.h"
 #include "interpreter/CSQLCommandException.h"
 #include "interpreter/CSQLProcessor.h"
 #include "interpreter/Messages.h"
@@ -188,7 +190,7 @@ TEST(SubstituteDefines, AppliesRowsInDefinitionOrder) {
     // clang-format on
     for (const auto& c : cases) {
         CSQLProcessor processor;
-        for (const auto& [name, value] : c.defines) processor.Define(name, value);
+        for (const auto& [name, value] : c.defines) processor.Command<CDefineCommand>().Define(name, value);
         EXPECT_EQ(processor.SubstituteDefines(c.statement), c.expected) << c.statement;
     }
 }
@@ -197,8 +199,8 @@ TEST(SubstituteDefines, ValuesNamingEachOtherCannotGrowTheTextWithoutBound) {
     CSQLProcessor processor;
     // Each value names the next row twice: 40 rows would double 40 times.
     for (int n = 0; n < 40; ++n)
-        processor.Define("V" + std::to_string(n),
-                         "&V" + std::to_string(n + 1) + "&V" + std::to_string(n + 1));
+        processor.Command<CDefineCommand>().Define(
+            "V" + std::to_string(n), "&V" + std::to_string(n + 1) + "&V" + std::to_string(n + 1));
     const std::string text = processor.SubstituteDefines("select '&v0' from dual;");
     EXPECT_LE(text.size(), 16u * 1024 * 1024 + 64);
     EXPECT_TRUE(text.starts_with("SELECT '&V"));
@@ -224,15 +226,15 @@ TEST(Dispatch, ReachesItsHandler) {
         {"desc emp", {"EMP"}, kNotConnected}, {"describe emp", {"EMP"}, kNotConnected}, {"DESC", {}, kUnknown},
         {"var x number", {"X NUMBER"}, kNotConnected}, {"variable x", {"X"}, kNotConnected},
         {"exec p", {"P"}, kNotConnected}, {"execute p(1)", {"P(1)"}, kNotConnected},
-        {"print x", {"X"}, kNotConnected}, {"set serverout x", {"X"}, kNotConnected},
-        {"set serveroutput on", {"ON"}, kNotConnected}, {"set num 1", {"1"}, kRange},
-        {"set numwidth 1", {"1"}, kRange}, {"set auto on", {"ON"}, kNotConnected},
-        {"set autocommit x", {"X"}, kNotConnected},
-        {"set head x", {"X"}, "headingをONまたはOFFに設定する必要があります。"},
-        {"set heading on ", {"ON "}, "headingをONまたはOFFに設定する必要があります。"},
-        {"show serverout", {}, "SERVEROUTPUT OFF"}, {"show number", {}, "NUMWIDTH 10"},
-        {"show auto", {}, "AUTOCOMMIT OFF"}, {"show heading", {}, "HEADING ON"},
-        {"show feedback", {}, "FEEDBACK ON"}, {"show timi", {}, "TIMING OFF"},
+        {"print x", {"X"}, kNotConnected}, {"set serverout x", {"SERVEROUT X"}, kNotConnected},
+        {"set serveroutput on", {"SERVEROUTPUT ON"}, kNotConnected}, {"set num 1", {"NUM 1"}, kRange},
+        {"set numwidth 1", {"NUMWIDTH 1"}, kRange}, {"set auto on", {"AUTO ON"}, kNotConnected},
+        {"set autocommit x", {"AUTOCOMMIT X"}, kNotConnected},
+        {"set head x", {"HEAD X"}, "headingをONまたはOFFに設定する必要があります。"},
+        {"set heading on ", {"HEADING ON "}, "headingをONまたはOFFに設定する必要があります。"},
+        {"show serverout", {"SERVEROUT"}, "SERVEROUTPUT OFF"}, {"show number", {"NUMBER"}, "NUMWIDTH 10"},
+        {"show auto", {"AUTO"}, "AUTOCOMMIT OFF"}, {"show heading", {"HEADING"}, "HEADING ON"},
+        {"show feedback", {"FEEDBACK"}, "FEEDBACK ON"}, {"show timi", {"TIMI"}, "TIMING OFF"},
         {"clear screen", {}, "", "C"}, {"clear columns", {}, ""},
         {"col sal format 999", {"SAL", "999"}, "FORMAT文字列\"999\"が不正です。"},
         {"column ename format a10", {"ENAME", "A10"}, ""}, {"def x=1", {"X", "1"}, ""},
@@ -240,8 +242,8 @@ TEST(Dispatch, ReachesItsHandler) {
         {"prompt Hello, World", {"HELLO, WORLD"}, "Hello, World"}, {"whenever sqlerror exit 3", {"EXIT 3"}, ""},
         {"whenever oserror exit bad", {"EXIT BAD"},
          "使用方法: WHENEVER SQLERROR|OSERROR {EXIT [SUCCESS|FAILURE|WARNING|n|SQL.SQLCODE] [COMMIT|ROLLBACK]|CONTINUE}"},
-        {"set feedback maybe", {"MAYBE"}, "feedbackをONまたはOFFに設定する必要があります。"},
-        {"set timing off", {"OFF"}, ""}, {"set linesize 200", {"LINESIZE 200"}, "SET LINESIZE は使用できません。"},
+        {"set feedback maybe", {"FEEDBACK MAYBE"}, "feedbackをONまたはOFFに設定する必要があります。"},
+        {"set timing off", {"TIMING OFF"}, ""}, {"set linesize 200", {"LINESIZE 200"}, "SET LINESIZE は使用できません。"},
         {"SHOW ERRORS package body p", {"PACKAGE BODY P"}, kNotConnected},
         {"show err p", {"P"}, kNotConnected}, {"show err", {}, kNotConnected}};
     // clang-format on
@@ -259,12 +261,12 @@ TEST(Dispatch, StatementsSeeTheStateLeftByEarlierOnes) {
     CSQLProcessor processor;
     // A define takes the value of another name at that moment.
     EXPECT_TRUE(Feed(processor, {"define t=emp", "define u=&t", "define t=dept"}).empty());
-    EXPECT_EQ(processor.GetDefines().Lookup("U"), "EMP");
-    EXPECT_EQ(processor.GetDefines().Lookup("T"), "DEPT");
+    EXPECT_EQ(processor.Command<CDefineCommand>().GetDefines().Lookup("U"), "EMP");
+    EXPECT_EQ(processor.Command<CDefineCommand>().GetDefines().Lookup("T"), "DEPT");
     // Substitution reaches client commands; handlers see the statement
     // upper-cased with its continuation lines.
     EXPECT_TRUE(Feed(processor, {"define w=42", "set numwidth &w", "column ename -", "format a12"}).empty());
-    EXPECT_EQ(processor.GetColumnFormats().Lookup("ENAME -"), "12");
+    EXPECT_EQ(processor.Command<CColumnCommand>().GetColumnFormats().Lookup("ENAME -"), "12");
     // Without a host the window commands do nothing.
     EXPECT_TRUE(Feed(processor, {"/", "clear screen", "exit"}).empty());
     EXPECT_TRUE(processor.GetLines().empty());

@@ -1,7 +1,8 @@
+#include "commands/CDescribeCommand.h"
+
 #include <string>
 
-#include "interpreter/CSQLProcessor.h"
-#include "interpreter/Messages.h"
+#include "interpreter/CCommandContext.h"
 #include "interpreter/TextParse.h"
 #include "oracle/ODatabase.h"
 #include "oracle/ODynaset.h"
@@ -50,13 +51,15 @@ std::string ColumnType(const ODynaset& dynaset, int column) {
 
 }  // namespace
 
-CScriptLines CSQLProcessor::Describe(const std::string& name) {
-    if (!IsConnected() || m_database == nullptr) return CScriptLines(MessageText(Message::NotConnected));
-    const std::string query = "SELECT * FROM " + name;
+CScriptLines CDescribeCommand::Run(CCommandContext& context, const CCommandArgs& args) {
+    ODatabase* database = context.GetDatabase();
+    if (!context.IsConnected() || database == nullptr)
+        return CScriptLines(MessageText(Message::NotConnected));
+    const std::string query = "SELECT * FROM " + args.Arg(0);
     ODynaset dynaset;
     CScriptLines output;
-    if (dynaset.Open(*m_database, query.c_str(), ODYNASET_DESCRIBE_ONLY, nullptr) != OSUCCESS)
-        return AppendServerError(output);
+    if (dynaset.Open(*database, query.c_str(), ODYNASET_DESCRIBE_ONLY, nullptr) != OSUCCESS)
+        return context.AppendServerError(output);
     output.push_back(MessageText(Message::DescribeHeader));
     output.push_back(MessageText(Message::DescribeRule));
     for (int c = 0; c < dynaset.GetFieldCount(); ++c) {

@@ -1,10 +1,10 @@
+#include "commands/CShowErrorsCommand.h"
+
 #include <algorithm>
-#include <string>
 #include <string_view>
 #include <vector>
 
-#include "interpreter/CSQLProcessor.h"
-#include "interpreter/Messages.h"
+#include "interpreter/CCommandContext.h"
 #include "interpreter/TextParse.h"
 #include "oracle/ODatabase.h"
 #include "oracle/ODynaset.h"
@@ -70,7 +70,7 @@ std::string Quoted(const std::string& text) {
 
 }  // namespace
 
-void CSQLProcessor::NoteCreatedUnit(const std::string& text) {
+void CShowErrorsCommand::NoteCreatedUnit(const std::string& text) {
     // Note: only CREATE names a unit; other statements are not upper-cased whole.
     if (!StartsWithCreate(text)) return;
     const std::string upper = cp932::ToUpper(text);
@@ -88,8 +88,14 @@ void CSQLProcessor::NoteCreatedUnit(const std::string& text) {
     m_lastUnitName = name;
 }
 
-CScriptLines CSQLProcessor::ShowErrors(const std::string& unit) {
-    if (!IsConnected() || m_database == nullptr) return CScriptLines(MessageText(Message::NotConnected));
+CScriptLines CShowErrorsCommand::Run(CCommandContext& context, const CCommandArgs& args) {
+    return ShowErrors(context, args.Arg(0));
+}
+
+CScriptLines CShowErrorsCommand::ShowErrors(CCommandContext& context, const std::string& unit) {
+    ODatabase* database = context.GetDatabase();
+    if (!context.IsConnected() || database == nullptr)
+        return CScriptLines(MessageText(Message::NotConnected));
     std::string type = m_lastUnitType;
     std::string name = m_lastUnitName;
     if (!textparse::TrimBlanks(unit).empty())
@@ -100,7 +106,8 @@ CScriptLines CSQLProcessor::ShowErrors(const std::string& unit) {
     query += " ORDER BY SEQUENCE";
     ODynaset dynaset;
     CScriptLines output;
-    if (dynaset.Open(*m_database, query.c_str(), 0, nullptr) != OSUCCESS) return AppendServerError(output);
+    if (dynaset.Open(*database, query.c_str(), 0, nullptr) != OSUCCESS)
+        return context.AppendServerError(output);
     CScriptLines rows;
     for (; !dynaset.IsEOF(); dynaset.MoveNext(true)) {
         std::string values[3];
@@ -119,7 +126,7 @@ CScriptLines CSQLProcessor::ShowErrors(const std::string& unit) {
             from = at + 1;
         }
     }
-    if (dynaset.FetchFailed()) return AppendServerError(output);
+    if (dynaset.FetchFailed()) return context.AppendServerError(output);
     if (rows.empty()) return CScriptLines(MessageText(Message::NoErrors));
     output.push_back(FormatText(MessageText(Message::ErrorsOf), type.empty() ? name : type + " " + name));
     output.push_back("");

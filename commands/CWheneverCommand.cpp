@@ -1,8 +1,10 @@
-#include <algorithm>
-#include <cstdio>
+#include "commands/CWheneverCommand.h"
 
-#include "interpreter/CSQLProcessor.h"
-#include "interpreter/Messages.h"
+#include <algorithm>
+#include <vector>
+
+#include "interpreter/CCommandContext.h"
+#include "interpreter/CConsoleHost.h"
 #include "interpreter/StatementHead.h"
 #include "interpreter/TextParse.h"
 #include "oracle/ODatabase.h"
@@ -48,21 +50,15 @@ bool ReadExitStatus(const std::string& word, int& status) {
     return status <= kMaxExitStatus;
 }
 
-std::string Lower(std::string text) {
-    for (char& c : text)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return text;
-}
-
 }  // namespace
 
-CScriptLines CSQLProcessor::Prompt() {
-    return CScriptLines(m_typedArgs.empty() ? std::string() : m_typedArgs[0]);
+CScriptLines CWheneverCommand::Run(CCommandContext&, const CCommandArgs& args) {
+    return SetWhenever(args.fixed != nullptr ? args.fixed : "", args.Arg(0));
 }
 
 // Note: EXIT without a status leaves with FAILURE (1), so that a batch run
 // that stopped at an error never reports success.
-CScriptLines CSQLProcessor::SetWhenever(const std::string& kind, const std::string& action) {
+CScriptLines CWheneverCommand::SetWhenever(const std::string& kind, const std::string& action) {
     std::vector<std::string> words = statementhead::FirstWords(cp932::ToUpper(action), 4);
     FailureAction result;
     std::size_t k = 0;
@@ -92,69 +88,32 @@ CScriptLines CSQLProcessor::SetWhenever(const std::string& kind, const std::stri
     return {};
 }
 
-CScriptLines CSQLProcessor::SetOnOffOption(const std::string& key, const std::string& value) {
-    const std::string upper = cp932::ToUpper(value);
-    if (upper != "ON" && upper != "OFF")
-        return CScriptLines(FormatText(MessageText(Message::OnOffValue), Lower(key)));
-    m_settings.SetAt(key, upper);
-    return {};
-}
-
-CScriptLines CSQLProcessor::ShowAllOptions() {
-    CScriptLines keys;
-    m_settings.GetKeys(keys);
-    CScriptLines out;
-    for (const auto& key : keys) out.push_back(key + " " + m_settings.Lookup(key));
-    return out;
-}
-
-CScriptLines CSQLProcessor::SetUnknownOption(const std::string& text) {
-    const std::string trimmed = textparse::TrimBlanks(text);
-    const std::string name = trimmed.substr(0, trimmed.find(' '));
-    if (name.empty()) return CScriptLines(MessageText(Message::UnknownCommand));
-    return CScriptLines(FormatText(MessageText(Message::SetUnavailable), name));
-}
-
-bool CSQLProcessor::ReportOsError() {
-    if (!m_onOsError.exit) return false;
-    Leave(m_onOsError);
+bool CWheneverCommand::OnSqlError(CCommandContext& context) const {
+    if (!m_onSqlError.exit) return false;
+    Leave(context, m_onSqlError);
     return true;
 }
 
-bool CSQLProcessor::IsFeedbackOn() const {
-    const std::string* value = m_settings.Find("FEEDBACK");
-    return value == nullptr || *value == "ON";
+bool CWheneverCommand::OnOsError(CCommandContext& context) const {
+    if (!m_onOsError.exit) return false;
+    Leave(context, m_onOsError);
+    return true;
 }
 
 // Note: a failed statement leaves without the commit EXIT makes unless
 // WHENEVER asked for one; what was not committed is rolled back.
-void CSQLProcessor::Leave(const FailureAction& action) {
-    const std::string error = m_database != nullptr ? m_database->GetErrorText() : std::string();
-    if (IsConnected()) {
+void CWheneverCommand::Leave(CCommandContext& context, const FailureAction& action) {
+    ODatabase* database = context.GetDatabase();
+    const std::string error = database != nullptr ? database->GetErrorText() : std::string();
+    if (context.IsConnected()) {
+        OSession* session = context.GetSession();
         if (action.commit)
-            m_session->Commit(false);
+            session->Commit(false);
         else
-            m_session->Rollback();
-        m_session->Close();
+            session->Rollback();
+        session->Close();
     }
-    if (m_host == nullptr) return;
+    if (context.GetHost() == nullptr) return;
     const bool ofError = action.status == kStatusOfError;
-    m_host->PostExit(ofError ? StatusOfError(error) : action.status);
-}
-
-std::string CSQLProcessor::FormatElapsed(long long milliseconds) {
-    const long long centiseconds = std::max(milliseconds, 0LL) / 10;
-    char text[48];
-    std::snprintf(text, sizeof text, "%02lld:%02lld:%02lld.%02lld", centiseconds / 360000,
-                  centiseconds / 6000 % 60, centiseconds / 100 % 60, centiseconds % 100);
-    return FormatText(MessageText(Message::Elapsed), text);
-}
-
-bool CSQLProcessor::IsTimingOn() const {
-    const std::string* value = m_settings.Find("TIMING");
-    return value != nullptr && *value == "ON";
-}
-
-void CSQLProcessor::AppendElapsed(long long milliseconds, CScriptLines& out) const {
-    if (IsTimingOn()) out.push_back(FormatElapsed(milliseconds));
+    context.GetHost()->PostExit(ofError ? StatusOfError(error) : action.status);
 }

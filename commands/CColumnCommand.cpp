@@ -1,11 +1,14 @@
-#include <string>
+#include "commands/CColumnCommand.h"
 
-#include "interpreter/CSQLProcessor.h"
 #include "interpreter/Messages.h"
 #include "interpreter/ProcessorTables.h"
 #include "interpreter/TextParse.h"
 
-CScriptLines CSQLProcessor::SetColumnFormat(const std::string& column, const std::string& format) {
+CScriptLines CColumnCommand::Run(CCommandContext&, const CCommandArgs& args) {
+    return SetColumnFormat(args.Arg(0), args.Arg(1));
+}
+
+CScriptLines CColumnCommand::SetColumnFormat(const std::string& column, const std::string& format) {
     const CScriptLines invalid(FormatText(MessageText(Message::FormatInvalid), format));
     if (format.find('A') == std::string::npos) return invalid;
     const int width = textparse::ParseLeadingInt(std::string_view(format).substr(1));
@@ -14,15 +17,4 @@ CScriptLines CSQLProcessor::SetColumnFormat(const std::string& column, const std
     if (width < 0 || width > tables::kMaxColumnWidth) return invalid;
     m_columnFormats.SetAt(column, std::to_string(width));
     return {};
-}
-
-CScriptLines CSQLProcessor::Define(const std::string& name, const std::string& value) {
-    m_defines.SetAt(name, value);
-    return {};
-}
-
-void CSQLProcessor::ClearColumns() { m_columnFormats.RemoveAll(); }
-
-void CSQLProcessor::ClearScreen() {
-    if (m_host != nullptr) m_host->SendCommand(CConsoleHost::Command::Clear);
 }

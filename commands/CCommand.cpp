@@ -1,0 +1,11 @@
+#include "commands/CCommand.h"
+
+namespace {
+const std::string kNone;
+}
+
+const std::string& CCommandArgs::Arg(std::size_t n) const { return n < args.size() ? args[n] : kNone; }
+
+const std::string& CCommandArgs::Typed(std::size_t n) const {
+    return typed.size() == args.size() && n < typed.size() ? typed[n] : Arg(n);
+}
