@@ -10,7 +10,9 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QInputDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -513,6 +515,16 @@ void CMainFrame::SendCommand(Command command) {
     if (!m_view->GetRunner().IsWorkerThread()) return m_view->OnEditClear();
     m_document.GetEditor()->Clear();
     m_view->InvalidateSnapshot();
+}
+
+bool CMainFrame::AskSecret(const std::string& prompt, std::string& answer) {
+    bool ok = false;
+    const QString text = QInputDialog::getText(this, QStringLiteral("Tarvex"),
+                                               QString::fromStdString(encoding::Cp932ToUtf8(prompt)),
+                                               QLineEdit::Password, QString(), &ok);
+    if (!ok) return false;
+    answer = encoding::Utf8ToCp932(text.toStdString());
+    return true;
 }
 
 void CMainFrame::PostClose() {

@@ -64,6 +64,8 @@ public:
     void SendKey(Key key) override;
     void SendCommand(Command command) override;
     void PostClose() override;
+    // A masked input box (a new password).
+    bool AskSecret(const std::string& prompt, std::string& answer) override;
     bool IsCloseRequested() const { return m_closeRequested; }
     // Asks what to do with uncommitted work and does it; false: stay.
     bool SettleUncommittedWork();

@@ -34,3 +34,9 @@ void CBatchHost::SendKey(Key key) {
 void CBatchHost::SendCommand(Command command) {
     if (command == Command::Clear) m_editor.Clear();
 }
+
+bool CBatchHost::AskSecret(const std::string&, std::string& answer) {
+    if (m_input == nullptr || !std::getline(*m_input, answer)) return false;
+    if (!answer.empty() && answer.back() == '\r') answer.pop_back();
+    return true;
+}

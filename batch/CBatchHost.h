@@ -1,5 +1,8 @@
 #pragma once
 
+#include <istream>
+#include <string>
+
 #include "console/CSQLEditor.h"
 #include "interpreter/CConsoleHost.h"
 
@@ -18,6 +21,10 @@ public:
         PostClose();
     }
 
+    // Reads the answer from the standard input given by SetInput, a line.
+    bool AskSecret(const std::string& prompt, std::string& answer) override;
+    void SetInput(std::istream* input) { m_input = input; }
+
     bool IsCloseRequested() const { return m_closeRequested; }
     // The status a WHENEVER ... EXIT asked for; -1 when none did.
     int GetExitStatus() const { return m_exitStatus; }
@@ -28,4 +35,5 @@ private:
     int m_exitStatus = -1;
     // Return keys under way; a re-run started by a re-run is not played.
     int m_returnDepth = 0;
+    std::istream* m_input = nullptr;
 };

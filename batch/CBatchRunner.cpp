@@ -128,6 +128,7 @@ bool CBatchRunner::RunFile(const std::string& name, std::istream& standardInput,
 int CBatchRunner::Run(const std::vector<std::string>& files, std::istream& standardInput,
                       std::ostream& output, std::ostream& errors) {
     std::vector<std::string> names = files.empty() ? std::vector<std::string>{"-"} : files;
+    m_host.SetInput(&standardInput);
     bool ok = true;
     for (const auto& name : names) {
         if (IsClosed()) break;

@@ -11,4 +11,5 @@ public:
     // "NAME value" of the option stored under `key` (exactly as stored).
     static CScriptLines ShowOption(const CHashTable& settings, const std::string& key);
     CScriptLines ShowAllOptions(const CCommandContext& context) const;
+    CScriptLines ShowUser(CCommandContext& context) const;
 };

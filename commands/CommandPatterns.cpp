@@ -52,6 +52,7 @@ constexpr CommandRow kRows[] = {
     {"SHOW ERR %s", CommandOf<CShowErrorsCommand>, nullptr},
     {"SHOW ERR", CommandOf<CShowErrorsCommand>, nullptr},
     {"SHOW ALL", CommandOf<CShowCommand>, "ALL"},
+    {"SHOW USER", CommandOf<CShowCommand>, "USER"},
     // Note: every option of SET and SHOW is a row of the option table.
     {"SET %s", CommandOf<CSetCommand>, nullptr},
     {"SHOW %s", CommandOf<CShowCommand>, nullptr},

@@ -1,6 +1,9 @@
 #include "commands/SetOptions.h"
 
+#include <algorithm>
+#include <sstream>
 #include <string_view>
+#include <vector>
 
 #include "interpreter/CCommandContext.h"
 #include "interpreter/TextParse.h"
@@ -18,16 +21,7 @@ constexpr SetOption kOptions[] = {
     {"FEEDBACK", "FEED", Message::OnOffValue, "ON", SetOnOff},
     {"TIMING", "TIMI", Message::OnOffValue, "OFF", SetOnOff},
     {"LOCKWAIT", nullptr, Message::LockWaitUsage, "10", SetLockWait},
-};
-
-struct OnOffBlock {
-    const char* value;
-    const char* block;
-};
-
-constexpr OnOffBlock kServerOutputBlocks[] = {
-    {"ON", "BEGIN dbms_output.enable(); END;"},
-    {"OFF", "BEGIN dbms_output.disable(); END;"},
+    {"ARRAYSIZE", "ARRAY", Message::ArraySizeUsage, "AUTO", SetArraySize},
 };
 
 struct AutoCommitValue {
@@ -56,6 +50,64 @@ bool IsWholeNumber(const std::string& value) {
     for (; at < text.size(); ++at)
         if (text[at] < '0' || text[at] > '9') return false;
     return true;
+}
+
+// The FORMAT words of SET SERVEROUTPUT ON; the console never wraps, so
+// each is kept and shown.
+constexpr const char* kServerOutputFormats[] = {"WRAPPED", "WORD_WRAPPED", "TRUNCATED"};
+
+// The buffer sizes the server's output package takes.
+constexpr long kMinOutputSize = 2000;
+constexpr long kMaxOutputSize = 1000000;
+constexpr int kMaxArraySize = 5000;
+
+// SET SERVEROUTPUT's value read: ON or OFF, then SIZE n|UNLIMITED and
+// FORMAT word in any order.
+struct ServerOutputValue {
+    bool on = false;
+    long size = -1;
+    const char* format = "WORD_WRAPPED";
+};
+
+std::vector<std::string> Words(const std::string& text) {
+    std::vector<std::string> words;
+    std::istringstream in(text);
+    for (std::string word; in >> word;) words.push_back(word);
+    return words;
+}
+
+// Note: the clauses take their short forms too (SIZ, FOR, WOR, TRU ...).
+bool StartsWord(const std::string& word, const char* full, std::size_t shortest) {
+    return word.size() >= shortest && std::string_view(full).starts_with(word);
+}
+
+Message ReadServerOutput(const std::string& text, ServerOutputValue& value) {
+    const std::vector<std::string> words = Words(text);
+    if (words.empty() || (words[0] != "ON" && words[0] != "OFF")) return Message::ServerOutputValue;
+    value.on = words[0] == "ON";
+    for (std::size_t k = 1; k < words.size(); ++k) {
+        if (!value.on || k + 1 >= words.size()) return Message::ServerOutputValue;
+        const std::string& clause = words[k];
+        const std::string& argument = words[++k];
+        if (StartsWord(clause, "SIZE", 3)) {
+            if (StartsWord(argument, "UNLIMITED", 3)) {
+                value.size = -1;
+                continue;
+            }
+            if (!IsWholeNumber(argument)) return Message::ServerOutputSize;
+            value.size = textparse::ParseLeadingInt(argument);
+            if (value.size < kMinOutputSize || value.size > kMaxOutputSize) return Message::ServerOutputSize;
+        } else if (StartsWord(clause, "FORMAT", 3)) {
+            const auto* format =
+                std::find_if(std::begin(kServerOutputFormats), std::end(kServerOutputFormats),
+                             [&](const char* f) { return StartsWord(argument, f, 3); });
+            if (format == std::end(kServerOutputFormats)) return Message::ServerOutputValue;
+            value.format = *format;
+        } else {
+            return Message::ServerOutputValue;
+        }
+    }
+    return Message::UnknownCommand;
 }
 
 std::string Lower(std::string text) {
@@ -96,18 +148,36 @@ CScriptLines SetOnOff(CCommandContext& context, const SetOption& option, const s
     return {};
 }
 
+// Note: ON alone asks for an unlimited buffer, since the package's own
+// default (20,000 bytes) fails a block that prints more.
 CScriptLines SetServerOutput(CCommandContext& context, const SetOption& option, const std::string& value) {
     ODatabase* database = context.GetDatabase();
     if (!context.IsConnected() || database == nullptr)
         return CScriptLines(MessageText(Message::NotConnected));
-    for (const auto& row : kServerOutputBlocks) {
-        if (value != row.value) continue;
-        CScriptLines output;
-        if (database->ExecuteSQL(row.block) != OSUCCESS) return context.AppendServerError(output);
-        context.GetSettings().SetAt(option.name, row.value);
-        return {};
+    ServerOutputValue read;
+    const Message refusal = ReadServerOutput(value, read);
+    if (refusal == Message::ServerOutputValue) return CScriptLines(Usage(option));
+    if (refusal != Message::UnknownCommand) return CScriptLines(MessageText(refusal));
+    CScriptLines output;
+    if (database->EnableServerOutput(read.on, read.size) != OSUCCESS)
+        return context.AppendServerError(output);
+    context.GetSettings().SetAt(option.name, read.on ? "ON" : "OFF");
+    return {};
+}
+
+CScriptLines SetArraySize(CCommandContext& context, const SetOption& option, const std::string& value) {
+    const std::string shown = textparse::TrimBlanks(value);
+    int rows = 0;
+    if (shown != "AUTO") {
+        if (!IsWholeNumber(value)) return CScriptLines(Usage(option));
+        rows = textparse::ParseLeadingInt(value);
+        if (rows < 1 || rows > kMaxArraySize)
+            return CScriptLines(FormatText(MessageText(Message::ArraySizeRange), shown));
     }
-    return CScriptLines(Usage(option));
+    context.GetSettings().SetAt(option.name, rows == 0 ? std::string("AUTO") : std::to_string(rows));
+    // Note: kept by the database object, so it holds for later connections too.
+    if (context.GetDatabase() != nullptr) context.GetDatabase()->SetArraySize(rows);
+    return {};
 }
 
 CScriptLines SetNumWidth(CCommandContext& context, const SetOption& option, const std::string& value) {

@@ -46,5 +46,6 @@ CScriptLines SetServerOutput(CCommandContext& context, const SetOption& option, 
 CScriptLines SetNumWidth(CCommandContext& context, const SetOption& option, const std::string& value);
 CScriptLines SetAutoCommit(CCommandContext& context, const SetOption& option, const std::string& value);
 CScriptLines SetLockWait(CCommandContext& context, const SetOption& option, const std::string& value);
+CScriptLines SetArraySize(CCommandContext& context, const SetOption& option, const std::string& value);
 
 }  // namespace setoptions

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 // What the interpreter asks of the window that shows its console: the
 // desktop view, the batch runner and tests each provide one. Keys and
 // commands are delivered synchronously; Close takes effect only after the
@@ -21,5 +23,12 @@ public:
     virtual void PostExit(int status) {
         (void)status;
         PostClose();
+    }
+    // Asks the user for a secret (a new password) without showing it;
+    // false when nobody can answer (then nothing is changed).
+    virtual bool AskSecret(const std::string& prompt, std::string& answer) {
+        (void)prompt;
+        (void)answer;
+        return false;
     }
 };

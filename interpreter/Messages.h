@@ -40,6 +40,16 @@ enum class Message {
     ErrorsRule,
     NumWidthUsage,
     LockWaitUsage,
+    ArraySizeRange,
+    ArraySizeUsage,
+    ServerOutputSize,
+    ReplacedCharacters,
+    ShowUser,
+    NewPassword,
+    NewPasswordAgain,
+    PasswordMismatch,
+    PasswordNotRead,
+    PasswordChanged,
 };
 
 // The CP932 text of a message; stays valid for the life of the program.

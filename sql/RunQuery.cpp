@@ -171,4 +171,10 @@ void CSQLProcessor::LayOutRows(ODynaset& dynaset, CScriptLines& output) {
         output.push_back(FormatCount(MessageText(Message::RowsSelected), dynaset.GetRecordCount()));
         output.emplace_back();
     }
+    // Note: said even with FEEDBACK OFF, so that nobody writes such a value
+    // back believing it whole.
+    if (const std::size_t replaced = dynaset.GetReplacedCount(); replaced > 0) {
+        output.push_back(FormatCount(MessageText(Message::ReplacedCharacters), static_cast<long>(replaced)));
+        output.emplace_back();
+    }
 }

@@ -12,6 +12,8 @@
 //                               the password is changed (OCIPasswordChange)
 //   TARVEX_FAKEOCI_COMMIT_INFO  commits succeed with this warning
 //   TARVEX_FAKEOCI_DIE_AFTER    sessions die (ORA-03113) at this round trip
+//   TARVEX_FAKEOCI_DIE_ON       a session dies running a statement holding
+//                               this text
 //   TARVEX_FAKEOCI_OS_USER      the user external credentials log on as
 // and from tests in the same process through the fakeoci_* functions.
 

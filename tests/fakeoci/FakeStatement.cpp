@@ -530,6 +530,8 @@ sword OCIStmtExecute(OCISvcCtx* service, OCIStmt* stmtHandle, OCIError* errorHan
     ResetExecution(stmt);
     if (!context->connection) return kInvalidHandle;
     InCall busy(*context);
+    const std::string dieOn = cp932::ToUpper(KnobText("TARVEX_FAKEOCI_DIE_ON"));
+    if (!dieOn.empty() && cp932::ToUpper(stmt.sql).find(dieOn) != std::string::npos) context->dead = true;
     if (sword status = RoundTrip(*context, *call.error); status != kSuccess) return status;
     stmt.context = context;
     if (stmt.statementType == kSelect) return ExecuteQuery(stmt, *context, *call.error, iters, mode);
