@@ -194,9 +194,15 @@ bool COciCursor::Describe() {
     }
     // Note: wide rows take fewer rows a fetch, so that one fetch's buffers
     // stay within the budget.
-    const std::size_t fitting = std::max<std::size_t>(kFetchBudget / std::max<std::size_t>(RowWidth(), 1), 1);
-    if (m_arraySize > fitting) m_arraySize = static_cast<ub4>(fitting);
+    if (m_arraySize > MostRows()) m_arraySize = MostRows();
     return m_describeOnly || Define();
+}
+
+ub4 COciCursor::MostRows() const {
+    const std::size_t fitting = std::max<std::size_t>(kFetchBudget / std::max<std::size_t>(RowWidth(), 1), 1);
+    const bool cursors = std::any_of(m_buffers.begin(), m_buffers.end(),
+                                     [](const Column& column) { return column.kind == Kind::Cursor; });
+    return static_cast<ub4>(std::min<std::size_t>(fitting, cursors ? kCursorRows : kMostRows));
 }
 
 std::size_t COciCursor::RowWidth() const {
@@ -259,12 +265,8 @@ bool COciCursor::FetchArray() {
     m_rowsInBuffer = std::min<std::size_t>(fetched, m_arraySize);
     if (status == OCI_NO_DATA || fetched < m_arraySize) m_finished = true;
     // Note: a result that goes on takes more rows a round trip next time.
-    if (m_statement->Session().arraySize <= 0 && !m_finished) {
-        const std::size_t fitting =
-            std::max<std::size_t>(kFetchBudget / std::max<std::size_t>(RowWidth(), 1), 1);
-        m_arraySize =
-            static_cast<ub4>(std::min<std::size_t>({std::size_t{m_arraySize} * 2, kMostRows, fitting}));
-    }
+    if (m_statement->Session().arraySize <= 0 && !m_finished)
+        m_arraySize = std::min<ub4>(m_arraySize * 2, MostRows());
     return true;
 }
 

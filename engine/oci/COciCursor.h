@@ -18,7 +18,10 @@ public:
     // Rows of the first fetch, and of the prefetch that comes with the
     // execution.
     static constexpr oci::ub4 kFirstRows = 100;
-    static constexpr oci::ub4 kMostRows = 10000;
+    static constexpr oci::ub4 kMostRows = 20000;
+    // Rows a fetch when a column holds cursor expressions (a statement
+    // handle a row).
+    static constexpr oci::ub4 kCursorRows = 100;
     // Bytes one fetch's buffers may take; wide rows get fewer rows a fetch.
     static constexpr std::size_t kFetchBudget = std::size_t{16} << 20;
 
@@ -57,6 +60,8 @@ private:
     void AddValue(std::size_t column, std::size_t row, CEngineResult& batch);
     void FreeCursorHandles();
     std::size_t RowWidth() const;
+    // The most rows a fetch may ask for these columns.
+    oci::ub4 MostRows() const;
 
     std::unique_ptr<COciStatement> m_statement;
     bool m_describeOnly;
