@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "engine/oci/COciNumber.h"
 #include "text/Cp932.h"
 #include "text/Encoding.h"
 
@@ -188,6 +189,11 @@ bool COciStatement::Bind(const std::vector<CEngineBind>& binds) {
             if (!BindCursor(it->name, name)) return false;
             continue;
         }
+        bool failed = false;
+        if (it->serverType == servertype::kNumber &&
+            BindNumber(*it, static_cast<std::size_t>(it - binds.begin()), ":" + name, failed))
+            continue;
+        if (failed) return false;
         BoundValue& bound = m_bound.emplace_back();
         bound.bind = static_cast<std::size_t>(it - binds.begin());
         const std::string value = it->isNull ? std::string() : COciEnvironment::ToServer(it->value);
@@ -204,6 +210,28 @@ bool COciStatement::Bind(const std::vector<CEngineBind>& binds) {
             return false;
     }
     return true;
+}
+
+bool COciStatement::BindNumber(const CEngineBind& bind, std::size_t index, const std::string& placeholder,
+                               bool& failed) {
+    unsigned char number[COciNumber::kSize] = {};
+    if (!bind.isNull && !COciNumber::FromText(bind.value, number)) return false;
+    BoundValue& bound = m_bound.emplace_back();
+    bound.bind = index;
+    bound.number = true;
+    bound.buffer.assign(reinterpret_cast<const char*>(number),
+                        reinterpret_cast<const char*>(number) + sizeof number);
+    bound.indicator = bind.isNull ? -1 : 0;
+    bound.length = static_cast<ub2>(sizeof number);
+    sword status = m_env.Api().BindByName(m_statement, &bound.handle, m_session.errorHandle,
+                                          reinterpret_cast<const OraText*>(placeholder.data()),
+                                          static_cast<sb4>(placeholder.size()), bound.buffer.data(),
+                                          static_cast<sb4>(sizeof number), SQLT_VNU, &bound.indicator,
+                                          nullptr, nullptr, 0, nullptr, OCI_DEFAULT);
+    if (status == OCI_SUCCESS) return true;
+    Fail(status);
+    failed = true;
+    return false;
 }
 
 bool COciStatement::Execute(ub4 iters, ub4 mode) {
@@ -230,6 +258,13 @@ void COciStatement::StoreBinds(std::vector<CEngineBind>& binds) const {
     for (const BoundValue& bound : m_bound) {
         CEngineBind& bind = binds[bound.bind];
         bind.isNull = bound.indicator == -1;
+        bind.assigned = true;
+        if (bound.number) {
+            unsigned char number[COciNumber::kSize] = {};
+            std::copy(bound.buffer.begin(), bound.buffer.begin() + sizeof number, number);
+            bind.value = bind.isNull ? std::string() : COciNumber::ToText(number);
+            continue;
+        }
         std::size_t replaced = 0;
         bind.value = bind.isNull
                          ? std::string()

@@ -72,9 +72,14 @@ private:
         oci::sb2 indicator = 0;
         oci::ub2 length = 0;
         oci::OCIBind* handle = nullptr;
+        // Bound as a NUMBER (SQLT_VNU) rather than as text.
+        bool number = false;
     };
 
     bool BindCursor(const std::string& variable, const std::string& placeholderName);
+    // Binds a NUMBER variable as a number; false (nothing bound, no error)
+    // when its value is not a number, so that it goes as text instead.
+    bool BindNumber(const CEngineBind& bind, std::size_t index, const std::string& placeholder, bool& failed);
     void NoteLostSession();
 
     const COciEnvironment& m_env;

@@ -111,6 +111,7 @@ constexpr ub2 SQLT_CHR = 1;
 constexpr ub2 SQLT_NUM = 2;
 constexpr ub2 SQLT_FLT = 4;
 constexpr ub2 SQLT_STR = 5;
+constexpr ub2 SQLT_VNU = 6;
 constexpr ub2 SQLT_LNG = 8;
 constexpr ub2 SQLT_RID = 11;
 constexpr ub2 SQLT_DAT = 12;

@@ -250,6 +250,12 @@ TEST_F(COciSessionTest, BindsAreSizedByTheirValueAndTheStatement) {
     ASSERT_TRUE(Exec("INSERT INTO B VALUES (1, 'A')"));
     m_binds = {{"TXT", std::string(3000, 'x'), false, 1, false}, {"N", "1", false, 2, false}};
     EXPECT_TRUE(Exec("UPDATE B SET V = :TXT WHERE ID = :N")) << m_connection->LastError().message;
+    m_binds = {{"N", "-12345678901234567890123456789012345.678", false, 2, false},
+               {"H", "", true, 2, false},
+               {"Q", "0.25", false, 2, false}};
+    ASSERT_TRUE(Exec("BEGIN :H := :N; :Q := :Q * 2; END;")) << m_connection->LastError().message;
+    EXPECT_EQ(m_binds[1].value, "-12345678901234567890123456789012345.678") << "a NUMBER travels whole";
+    EXPECT_EQ(m_binds[2].value, ".5");
     m_binds = {{"OUT", "", true, 1, false}};
     ASSERT_TRUE(Exec("BEGIN :OUT := RPAD('y', 20000, 'y'); END;")) << m_connection->LastError().message;
     EXPECT_EQ(m_binds[0].value.size(), 20000u) << "a block writes back up to PL/SQL's limit";

@@ -286,6 +286,11 @@ struct InCall {
     }
     SvcCtx& context;
 };
+// NUMBER values in the external form SQLT_VNU (22 bytes) and as text;
+// TextToVnu is false for a text that is not a number.
+std::string VnuToText(const unsigned char* vnu);
+bool TextToVnu(const std::string& text, unsigned char* vnu);
+
 // Counts a statement found in a session's statement cache.
 void NoteCacheHit();
 // The numeric value of a knob; 0 when unset.

@@ -135,6 +135,7 @@ sword CheckLongBinds(const Stmt& stmt, Error& error) {
 
 std::string InputText(const Bind& bind) {
     const char* data = static_cast<const char*>(bind.value);
+    if (bind.dty == kSqltVnu) return VnuToText(static_cast<const unsigned char*>(bind.value));
     if (bind.dty == kSqltStr)
         return FromClient(std::string(data, strnlen(data, static_cast<std::size_t>(bind.size))));
     const std::size_t length = bind.length != nullptr ? *bind.length : static_cast<std::size_t>(bind.size);
@@ -157,6 +158,14 @@ std::vector<CEngineBind> EngineBinds(const Stmt& stmt) {
 // Writes `value` into element `element` of a bound buffer; false
 // (ORA-06502) when it does not fit.
 bool PutBindValue(Bind& bind, std::size_t element, const std::string& value, Error& error) {
+    if (bind.dty == kSqltVnu) {
+        if (TextToVnu(value, static_cast<unsigned char*>(bind.value))) {
+            if (bind.indicator != nullptr) bind.indicator[element] = 0;
+            return true;
+        }
+        error.Set(6502, "ORA-06502: PL/SQL: numeric or value error: character to number conversion error");
+        return false;
+    }
     const std::size_t room = static_cast<std::size_t>(bind.size) - (bind.dty == kSqltStr ? 1 : 0);
     if (value.size() > room) {
         error.Set(6502, "ORA-06502: PL/SQL: numeric or value error: character string buffer too small");
@@ -462,8 +471,11 @@ sword OCIBindByName(OCIStmt* stmtHandle, OCIBind** bindOut, OCIError* errorHandl
                      static_cast<std::size_t>(std::max(length, 0)));
     if (!name.starts_with(":") || !HasPlaceholder(stmt.sql, name.substr(1)))
         return Fail(*call.error, 1036, "ORA-01036: illegal variable name/number");
-    if (dty != kSqltStr && dty != kSqltChr && dty != kSqltAfc && dty != kSqltLng && dty != kSqltRset)
+    if (dty != kSqltStr && dty != kSqltChr && dty != kSqltAfc && dty != kSqltLng && dty != kSqltRset &&
+        dty != kSqltVnu)
         return Fail(*call.error, 932, "ORA-00932: inconsistent datatypes");
+    if (dty == kSqltVnu && size < 22)
+        return Fail(*call.error, 1459, "ORA-01459: invalid length for variable character string");
     if (dty == kSqltRset &&
         (value == nullptr || As<Stmt>(*static_cast<void**>(value), kHtypeStmt) == nullptr))
         return kInvalidHandle;
