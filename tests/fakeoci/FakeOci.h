@@ -165,6 +165,8 @@ struct SvcCtx : Handle {
     SvcCtx() : Handle(kHtypeSvcCtx) {}
     std::unique_ptr<CEngineConnection> connection;
     std::deque<std::string> output;
+    // The output buffer's size as DBMS_OUTPUT.ENABLE set it (-1: unlimited).
+    long outputLimit = 20000;
     Server* server = nullptr;
     Session* session = nullptr;
     // Set by OCIBreak while a call is under way: the call fails with

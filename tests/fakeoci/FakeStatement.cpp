@@ -401,7 +401,39 @@ std::string TakeCursorOpens(const Stmt& stmt, std::vector<std::pair<Stmt*, std::
     return sql;
 }
 
+// DBMS_OUTPUT.ENABLE's buffer: ENABLE() keeps the package's default of
+// 20,000 bytes, ENABLE(NULL) is unlimited, ENABLE(n) is n bytes.
+void NoteOutputLimit(const std::string& sql, SvcCtx& context) {
+    const std::string upper = cp932::ToUpper(sql);
+    const std::string call = "DBMS_OUTPUT.ENABLE";
+    const std::size_t at = upper.find(call);
+    if (at == std::string::npos) return;
+    std::size_t open = upper.find_first_not_of(" \t\n", at + call.size());
+    std::string argument;
+    if (open != std::string::npos && upper[open] == '(') {
+        const std::size_t close = upper.find(')', open);
+        argument = upper.substr(open + 1, close == std::string::npos ? std::string::npos : close - open - 1);
+        argument.erase(0, argument.find_first_not_of(" \t\n"));
+        argument.erase(argument.find_last_not_of(" \t\n") + 1);
+    }
+    context.outputLimit = argument.empty() ? 20000 : argument == "NULL" ? -1 : std::atol(argument.c_str());
+}
+
+// The output a block wrote must fit the buffer, as on the server.
+sword CheckOutputLimit(SvcCtx& context, Error& error) {
+    TakeOutput(context);
+    if (context.outputLimit < 0) return kSuccess;
+    std::size_t bytes = 0;
+    for (const std::string& line : context.output) bytes += line.size();
+    if (bytes <= static_cast<std::size_t>(context.outputLimit)) return kSuccess;
+    context.output.clear();
+    error.Set(20000, "ORA-20000: ORU-10027: buffer overflow, limit of " +
+                         std::to_string(context.outputLimit) + " bytes");
+    return kError;
+}
+
 sword ExecuteOther(Stmt& stmt, SvcCtx& context, Error& error, ub4 mode) {
+    NoteOutputLimit(stmt.sql, context);
     if (IsGetLines(stmt.sql)) return GetLines(stmt, context, error);
     if (IsGetLine(stmt.sql)) return GetLine(stmt, context, error);
     if (sword status = CheckLongBinds(stmt, error); status != kSuccess) return status;
@@ -418,6 +450,7 @@ sword ExecuteOther(Stmt& stmt, SvcCtx& context, Error& error, ub4 mode) {
         target->statementType = kSelect;
         if (ExecuteQuery(*target, context, error, 0, 0) != kSuccess) return kError;
     }
+    if (sword status = CheckOutputLimit(context, error); status != kSuccess) return status;
     stmt.rowCount = static_cast<ub4>(std::max(rows, 0L));
     stmt.executed = true;
     if (!StoreBinds(stmt, binds, error)) return kError;
