@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <atomic>
 #include <chrono>
 #include <thread>
 
@@ -119,7 +120,7 @@ TEST_F(COciSessionTest, ErrorPositionsAreBytesOfTheTypedTextAndZeroIsKept) {
 // break must hit every phase, the console goes on afterwards.
 TEST_F(COciSessionTest, CancelBreaksEveryPhaseAndTheSessionGoesOn) {
     FillNumbers(3000);
-    SetDelay(40);
+    SetDelay(200);
     struct Phase {
         const char* name;
         std::function<bool()> run;
@@ -137,11 +138,17 @@ TEST_F(COciSessionTest, CancelBreaksEveryPhaseAndTheSessionGoesOn) {
         {"commit", [&] { return m_connection->Commit(); }},
     };
     for (const Phase& phase : phases) {
-        std::thread canceller([this] {
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-            m_connection->Cancel();
+        // Note: the break is sent again until the call returns, so that a
+        // slow start of this thread cannot let the call slip by.
+        std::atomic<bool> done{false};
+        std::thread canceller([this, &done] {
+            while (!done) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+                m_connection->Cancel();
+            }
         });
         const bool ok = phase.run();
+        done = true;
         canceller.join();
         EXPECT_FALSE(ok) << phase.name;
         EXPECT_EQ(m_connection->LastError().code, 1013)
@@ -241,6 +248,21 @@ TEST_F(COciSessionTest, ADeadSessionIsNoticedAndLosesItsWork) {
     CEngineResult result;
     ASSERT_TRUE(m_connection->Query("SELECT COUNT(*) FROM D", m_binds, result));
     EXPECT_EQ(result.Value(0, 0), "0");
+}
+
+TEST_F(COciSessionTest, ASessionThatDiesMidFetchFailsTheFetchAtOnce) {
+    FillNumbers(3000);
+    auto cursor = m_connection->OpenCursor("SELECT I FROM N", m_binds, CEngineConnection::CursorMode::Rows);
+    ASSERT_NE(cursor, nullptr);
+    CEngineResult batch;
+    ASSERT_TRUE(cursor->Fetch(100, batch));
+    Knob<void (*)()>("fakeoci_KillSessions")();
+    std::size_t rows = 0;
+    EXPECT_FALSE(ReadAll(*cursor, rows));
+    EXPECT_EQ(cursor->LastError().code, 3113);
+    EXPECT_TRUE(m_connection->IsSessionLost());
+    EXPECT_FALSE(m_connection->TransactionLost()) << "nothing was uncommitted";
+    EXPECT_TRUE(m_connection->TakeServerOutput().empty());
 }
 
 // A text bind larger than a VARCHAR2 is a LONG bind to the server, which
