@@ -56,7 +56,7 @@ struct DefineRule {
     const char* name;
 };
 
-enum : int { kText, kHex, kBool, kCursor, kNamed };
+enum : int { kText, kHex, kBool, kCursor, kNamed, kClob, kBlob, kFile };
 
 constexpr DefineRule kDefineRules[] = {
     {SQLT_CHR, kText, SQLT_CHR, 0, 4, ""},
@@ -78,15 +78,15 @@ constexpr DefineRule kDefineRules[] = {
     {kUrowid, kText, SQLT_CHR, 4000, 0, ""},
     // RAW converts to its hex digits on the server.
     {SQLT_BIN, kText, SQLT_CHR, 0, 2, ""},
-    // LOBs through the documented data interface, up to the longest value.
     {SQLT_LNG, kText, SQLT_CHR, kLongRoom, 0, ""},
-    {SQLT_CLOB, kText, SQLT_CHR, kLongRoom, 0, ""},
+    // LOBs through their locators, read in pieces after each fetch.
+    {SQLT_CLOB, kClob, SQLT_CLOB, sizeof(void*), 0, ""},
+    {SQLT_BLOB, kBlob, SQLT_BLOB, sizeof(void*), 0, ""},
+    {SQLT_BFILEE, kFile, SQLT_BFILEE, sizeof(void*), 0, ""},
     {kVector, kText, SQLT_CHR, kLongRoom, 0, ""},
     {SQLT_LBI, kHex, SQLT_LBI, kLongRoom, 0, ""},
-    {SQLT_BLOB, kHex, SQLT_LBI, kLongRoom, 0, ""},
     {kBoolean, kBool, SQLT_INT, sizeof(int), 0, ""},
     {SQLT_RSET, kCursor, SQLT_RSET, sizeof(void*), 0, ""},
-    {SQLT_BFILEE, kNamed, 0, 0, 0, "BFILE"},
     {kNamedType, kNamed, 0, 0, 0, ""},
     {kRef, kNamed, 0, 0, 0, "REF"},
     {kJson, kNamed, 0, 0, 0, "JSON"},
@@ -127,11 +127,81 @@ COciCursor::COciCursor(std::unique_ptr<COciStatement> statement, bool describeOn
 COciCursor::~COciCursor() { FreeCursorHandles(); }
 
 void COciCursor::FreeCursorHandles() {
+    const Api& api = m_statement->Env().Api();
     for (Column& column : m_buffers) {
         for (OCIStmt* handle : column.cursors)
-            if (handle != nullptr) m_statement->Env().Api().HandleFree(handle, OCI_HTYPE_STMT);
+            if (handle != nullptr) api.HandleFree(handle, OCI_HTYPE_STMT);
         column.cursors.clear();
+        for (OCILobLocator* locator : column.locators)
+            if (locator != nullptr)
+                api.DescriptorFree(locator, column.kind == Kind::File ? OCI_DTYPE_FILE : OCI_DTYPE_LOB);
+        column.locators.clear();
     }
+}
+
+bool COciCursor::AllocateLocators(Column& column) {
+    const Api& api = m_statement->Env().Api();
+    column.locators.assign(m_arraySize, nullptr);
+    for (OCILobLocator*& locator : column.locators)
+        if (api.DescriptorAlloc(m_statement->Env().Handle(), reinterpret_cast<void**>(&locator),
+                                column.kind == Kind::File ? OCI_DTYPE_FILE : OCI_DTYPE_LOB, 0,
+                                nullptr) != OCI_SUCCESS) {
+            m_statement->Fail(OCI_INVALID_HANDLE);
+            return false;
+        }
+    return true;
+}
+
+bool COciCursor::ReadLob(const Column& column, OCILobLocator* locator, std::string& value) {
+    const Api& api = m_statement->Env().Api();
+    COciSessionState& session = m_statement->Session();
+    if (column.kind == Kind::File) {
+        OraText directory[128] = {};
+        OraText name[1024] = {};
+        ub2 directoryLength = sizeof directory;
+        ub2 nameLength = sizeof name;
+        sword status = api.LobFileGetName(m_statement->Env().Handle(), session.errorHandle, locator,
+                                          directory, &directoryLength, name, &nameLength);
+        if (status != OCI_SUCCESS) {
+            m_statement->Fail(status);
+            return false;
+        }
+        value = "BFILENAME('" + std::string(reinterpret_cast<char*>(directory), directoryLength) + "', '" +
+                std::string(reinterpret_cast<char*>(name), nameLength) + "')";
+        return true;
+    }
+    // Note: a CLOB is read by characters (four bytes each at most in
+    // AL32UTF8), a BLOB by bytes; a piece shorter than asked is the last.
+    constexpr std::uint64_t kPiece = 8192;
+    std::vector<char> buffer(4 * kPiece);
+    std::string bytes;
+    std::uint64_t offset = 1;
+    while (bytes.size() < kLobRoom) {
+        std::uint64_t byteAmount = column.kind == Kind::Clob ? 0 : kPiece;
+        std::uint64_t charAmount = column.kind == Kind::Clob ? kPiece : 0;
+        sword status = OCI_SUCCESS;
+        {
+            COciBusy busy(session);
+            status = api.LobRead2(session.service, session.errorHandle, locator, &byteAmount, &charAmount,
+                                  offset, buffer.data(), buffer.size(), OCI_ONE_PIECE, nullptr, nullptr, 0,
+                                  SQLCS_IMPLICIT);
+        }
+        if (status != OCI_SUCCESS && status != OCI_NO_DATA) {
+            m_statement->Fail(status);
+            return false;
+        }
+        byteAmount = std::min<std::uint64_t>(byteAmount, buffer.size());
+        bytes.append(buffer.data(), static_cast<std::size_t>(byteAmount));
+        const std::uint64_t advanced = column.kind == Kind::Clob ? charAmount : byteAmount;
+        if (status == OCI_NO_DATA || advanced < kPiece || byteAmount == 0) break;
+        offset += advanced;
+    }
+    if (column.kind == Kind::Blob) {
+        value = Hex(bytes.data(), std::min(bytes.size(), kLobRoom / 2));
+        return true;
+    }
+    value = COciEnvironment::FromServer(bytes, m_replaced);
+    return true;
 }
 
 bool COciCursor::Describe() {
@@ -200,8 +270,11 @@ bool COciCursor::Describe() {
 
 ub4 COciCursor::MostRows() const {
     const std::size_t fitting = std::max<std::size_t>(kFetchBudget / std::max<std::size_t>(RowWidth(), 1), 1);
-    const bool cursors = std::any_of(m_buffers.begin(), m_buffers.end(),
-                                     [](const Column& column) { return column.kind == Kind::Cursor; });
+    // Note: statement handles and LOB locators come one a row.
+    const bool cursors = std::any_of(m_buffers.begin(), m_buffers.end(), [](const Column& column) {
+        return column.kind == Kind::Cursor || column.kind == Kind::Clob || column.kind == Kind::Blob ||
+               column.kind == Kind::File;
+    });
     return static_cast<ub4>(std::min<std::size_t>(fitting, cursors ? kCursorRows : kMostRows));
 }
 
@@ -221,6 +294,10 @@ bool COciCursor::Define() {
         column.indicators.assign(m_arraySize, 0);
         column.lengths.assign(m_arraySize, 0);
         void* target = column.buffer.data();
+        if (column.kind == Kind::Clob || column.kind == Kind::Blob || column.kind == Kind::File) {
+            if (!AllocateLocators(column)) return false;
+            target = column.locators.data();
+        }
         if (column.kind == Kind::Cursor) {
             column.cursors.assign(m_arraySize, nullptr);
             for (OCIStmt*& handle : column.cursors)
@@ -270,33 +347,40 @@ bool COciCursor::FetchArray() {
     return true;
 }
 
-void COciCursor::AddValue(std::size_t c, std::size_t row, CEngineResult& batch) {
+bool COciCursor::AddValue(std::size_t c, std::size_t row, CEngineResult& batch) {
     const Column& column = m_buffers[c];
     if (column.kind == Kind::Named) {
         batch.AddValue(column.placeholder, false);
-        return;
+        return true;
     }
     if (column.indicators[row] == -1) {
         batch.AddValue({}, true);
-        return;
+        return true;
+    }
+    if (column.kind == Kind::Clob || column.kind == Kind::Blob || column.kind == Kind::File) {
+        std::string value;
+        if (!ReadLob(column, column.locators[row], value)) return false;
+        batch.AddValue(value, false);
+        return true;
     }
     const char* data = column.buffer.data() + row * column.width;
     const std::size_t length = std::min<std::size_t>(column.lengths[row], column.width);
     switch (column.kind) {
         case Kind::Hex:
             batch.AddValue(Hex(data, length), false);
-            return;
+            return true;
         case Kind::Boolean: {
             int value = 0;
             std::memcpy(&value, data, sizeof value);
             batch.AddValue(value != 0 ? "TRUE" : "FALSE", false);
-            return;
+            return true;
         }
         case Kind::Cursor:
             batch.AddValue("CURSOR STATEMENT : " + std::to_string(c + 1), false);
-            return;
+            return true;
         default:
             batch.AddValue(COciEnvironment::FromServer(std::string_view(data, length), m_replaced), false);
+            return true;
     }
 }
 
@@ -310,7 +394,8 @@ bool COciCursor::Fetch(std::size_t maxRows, CEngineResult& batch) {
             if (!FetchArray()) return false;
             if (m_rowsInBuffer == 0) break;
         }
-        for (std::size_t c = 0; c < m_buffers.size(); ++c) AddValue(c, m_nextRow, batch);
+        for (std::size_t c = 0; c < m_buffers.size(); ++c)
+            if (!AddValue(c, m_nextRow, batch)) return false;
         batch.EndRow();
         ++m_nextRow;
         ++added;

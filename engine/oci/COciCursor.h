@@ -24,6 +24,8 @@ public:
     static constexpr oci::ub4 kCursorRows = 100;
     // Bytes one fetch's buffers may take; wide rows get fewer rows a fetch.
     static constexpr std::size_t kFetchBudget = std::size_t{16} << 20;
+    // The most bytes of a LOB read for showing.
+    static constexpr std::size_t kLobRoom = 32767;
 
     COciCursor(std::unique_ptr<COciStatement> statement, bool describeOnly);
     ~COciCursor() override;
@@ -43,7 +45,7 @@ public:
     static int ServerType(oci::ub2 dataType);
 
 private:
-    enum class Kind { Text, Hex, Boolean, Cursor, Named };
+    enum class Kind { Text, Hex, Boolean, Cursor, Named, Clob, Blob, File };
     struct Column {
         Kind kind = Kind::Text;
         oci::ub2 defineType = 0;
@@ -53,11 +55,16 @@ private:
         std::vector<oci::sb2> indicators;
         std::vector<oci::ub2> lengths;
         std::vector<oci::OCIStmt*> cursors;
+        std::vector<oci::OCILobLocator*> locators;
     };
 
     bool Define();
     bool FetchArray();
-    void AddValue(std::size_t column, std::size_t row, CEngineResult& batch);
+    bool AddValue(std::size_t column, std::size_t row, CEngineResult& batch);
+    // A LOB's value through its locator, read in pieces up to kLobRoom
+    // bytes (CLOB as text, BLOB as hex, BFILE as its directory and name).
+    bool ReadLob(const Column& column, oci::OCILobLocator* locator, std::string& value);
+    bool AllocateLocators(Column& column);
     void FreeCursorHandles();
     std::size_t RowWidth() const;
     // The most rows a fetch may ask for these columns.

@@ -80,6 +80,9 @@ bool COciLibrary::Resolve(void* handle, std::string& missing) {
     Take(handle, "OCIDefineByPos", a.DefineByPos, missing);
     Take(handle, "OCIParamGet", a.ParamGet, missing);
     Take(handle, "OCIDescriptorFree", a.DescriptorFree, missing);
+    Take(handle, "OCIDescriptorAlloc", a.DescriptorAlloc, missing);
+    Take(handle, "OCILobRead2", a.LobRead2, missing);
+    Take(handle, "OCILobFileGetName", a.LobFileGetName, missing);
     Take(handle, "OCITransCommit", a.TransCommit, missing);
     Take(handle, "OCITransRollback", a.TransRollback, missing);
     Take(handle, "OCIBreak", a.Break, missing);

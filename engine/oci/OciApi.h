@@ -16,6 +16,7 @@ struct OCIDefine;
 struct OCISnapshot;
 struct OCIServer;
 struct OCISession;
+struct OCILobLocator;
 
 namespace oci {
 
@@ -23,6 +24,7 @@ using ::OCIBind;
 using ::OCIDefine;
 using ::OCIEnv;
 using ::OCIError;
+using ::OCILobLocator;
 using ::OCIServer;
 using ::OCISession;
 using ::OCISnapshot;
@@ -71,7 +73,11 @@ constexpr ub4 OCI_HTYPE_SVCCTX = 3;
 constexpr ub4 OCI_HTYPE_STMT = 4;
 constexpr ub4 OCI_HTYPE_SERVER = 8;
 constexpr ub4 OCI_HTYPE_SESSION = 9;
+constexpr ub4 OCI_DTYPE_LOB = 50;
+constexpr ub4 OCI_DTYPE_FILE = 56;
 constexpr ub4 OCI_DTYPE_PARAM = 53;
+constexpr ub1 OCI_ONE_PIECE = 0;
+constexpr ub1 SQLCS_IMPLICIT = 1;
 
 // Attributes.
 constexpr ub4 OCI_ATTR_DATA_SIZE = 1;
@@ -158,6 +164,13 @@ using OCIDefineByPosFn = sword (*)(OCIStmt*, OCIDefine**, OCIError*, ub4, void*,
                                    ub4);
 using OCIParamGetFn = sword (*)(const void*, ub4, OCIError*, void**, ub4);
 using OCIDescriptorFreeFn = sword (*)(void*, ub4);
+using OCIDescriptorAllocFn = sword (*)(const void*, void**, ub4, std::size_t, void**);
+using OCILobRead2Fn = sword (*)(OCISvcCtx*, OCIError*, OCILobLocator*, std::uint64_t*, std::uint64_t*,
+                                std::uint64_t, void*, std::uint64_t, ub1, void*,
+                                sb4 (*)(void*, const void*, std::uint64_t, ub1, void**, std::uint64_t*), ub2,
+                                ub1);
+using OCILobFileGetNameFn = sword (*)(OCIEnv*, OCIError*, const OCILobLocator*, OraText*, ub2*, OraText*,
+                                      ub2*);
 using OCITransCommitFn = sword (*)(OCISvcCtx*, OCIError*, ub4);
 using OCITransRollbackFn = sword (*)(OCISvcCtx*, OCIError*, ub4);
 using OCIBreakFn = sword (*)(void*, OCIError*);
@@ -191,6 +204,9 @@ struct Api {
     OCIDefineByPosFn DefineByPos = nullptr;
     OCIParamGetFn ParamGet = nullptr;
     OCIDescriptorFreeFn DescriptorFree = nullptr;
+    OCIDescriptorAllocFn DescriptorAlloc = nullptr;
+    OCILobRead2Fn LobRead2 = nullptr;
+    OCILobFileGetNameFn LobFileGetName = nullptr;
     OCITransCommitFn TransCommit = nullptr;
     OCITransRollbackFn TransRollback = nullptr;
     OCIBreakFn Break = nullptr;

@@ -290,9 +290,19 @@ sword OCIHandleFree(void* pointer, ub4 type) {
     return kSuccess;
 }
 
+sword OCIDescriptorAlloc(const void* parent, void** out, ub4 type, std::size_t, void**) {
+    if (As<Env>(parent, kHtypeEnv) == nullptr || out == nullptr) return kInvalidHandle;
+    if (type != kDtypeLob && type != kDtypeFile) return kInvalidHandle;
+    auto* lob = new Lob(type);
+    Register(lob);
+    *out = lob;
+    return kSuccess;
+}
+
 sword OCIDescriptorFree(void* pointer, ub4 type) {
     Handle* handle = Find(pointer, type);
-    if (handle == nullptr || type != kDtypeParam) return kInvalidHandle;
+    if (handle == nullptr || (type != kDtypeParam && type != kDtypeLob && type != kDtypeFile))
+        return kInvalidHandle;
     Unregister(handle);
     delete handle;
     return kSuccess;

@@ -62,6 +62,7 @@ enum : ub4 {
     kHtypeServer = 8,
     kHtypeSession = 9,
     kDtypeLob = 50,
+    kDtypeFile = 56,
     kDtypeParam = 53,
 };
 
@@ -182,6 +183,15 @@ struct SvcCtx : Handle {
     // The server and session of a context made by OCILogon2.
     std::unique_ptr<Server> ownServer;
     std::unique_ptr<Session> ownSession;
+};
+
+// A LOB locator: the value it points at, as the client reads it (bytes of
+// the client's character set for a CLOB, raw bytes for a BLOB).
+struct Lob : Handle {
+    explicit Lob(ub4 type) : Handle(type) {}
+    std::string value;
+    bool binary = false;
+    bool set = false;
 };
 
 struct Param : Handle {

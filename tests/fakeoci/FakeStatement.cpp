@@ -266,6 +266,17 @@ bool PutValue(const Define& define, std::size_t row, std::string_view value, boo
         if (code != nullptr) *code = 1405;
         return false;
     }
+    if (define.dty == kSqltClob || define.dty == kSqltBlob) {
+        // Note: a LOB define fills the locator the row's slot points at.
+        Lob* lob = As<Lob>(*reinterpret_cast<void**>(target), kDtypeLob);
+        if (lob != nullptr) {
+            lob->binary = define.dty == kSqltBlob;
+            lob->value = lob->binary ? FromHex(value) : ToClient(std::string(value));
+            lob->set = true;
+        }
+        if (indicator != nullptr) *indicator = lob != nullptr ? 0 : -1;
+        return false;
+    }
     std::string converted;
     if (define.dty == kSqltBin || define.dty == kSqltLbi) {
         converted = FromHex(value);
@@ -582,6 +593,66 @@ sword OCIStmtExecute(OCISvcCtx* service, OCIStmt* stmtHandle, OCIError* errorHan
     if (stmt.statementType == kSelect) return ExecuteQuery(stmt, *context, *call.error, iters, mode);
     if (iters == 0) return Fail(*call.error, 24333, "ORA-24333: zero iteration count");
     return ExecuteOther(stmt, *context, *call.error, mode);
+}
+
+// Reads from a LOB as the documentation says: offsets from 1, in characters
+// for a CLOB (whole UTF-8 characters when the client speaks AL32UTF8) and in
+// bytes for a BLOB; the amounts say on return what was read.
+sword OCILobRead2(OCISvcCtx* service, OCIError* errorHandle, OCILobLocator* locator,
+                  std::uint64_t* byteAmount, std::uint64_t* charAmount, std::uint64_t offset, void* buffer,
+                  std::uint64_t size, ub1, void*, void*, ub2, ub1) {
+    auto* context = As<SvcCtx>(service, kHtypeSvcCtx);
+    auto* error = As<Error>(errorHandle, kHtypeError);
+    Lob* lob = As<Lob>(locator, kDtypeLob);
+    if (context == nullptr || error == nullptr || lob == nullptr || byteAmount == nullptr ||
+        buffer == nullptr)
+        return kInvalidHandle;
+    error->Clear();
+    if (!lob->set) return Fail(*error, 22275, "ORA-22275: invalid LOB locator specified");
+    if (offset == 0) return Fail(*error, 24801, "ORA-24801: illegal parameter value in OCI lob function");
+    InCall busy(*context);
+    if (sword status = RoundTrip(*context, *error); status != kSuccess) return status;
+    const bool characters = !lob->binary && charAmount != nullptr && *charAmount > 0;
+    const std::string& value = lob->value;
+    const bool utf8 = !lob->binary && ClientCharset() == kUtf8Charset;
+    // Byte position of character `n` (from 0) of the value.
+    const auto byteOf = [&](std::uint64_t n) {
+        std::size_t at = 0;
+        for (std::uint64_t k = 0; k < n && at < value.size(); ++k) {
+            const auto lead = static_cast<unsigned char>(value[at]);
+            at += !utf8 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+        }
+        return std::min(at, value.size());
+    };
+    const std::size_t begin =
+        lob->binary || !utf8 ? std::min<std::size_t>(offset - 1, value.size()) : byteOf(offset - 1);
+    if (begin >= value.size()) {
+        *byteAmount = 0;
+        if (charAmount != nullptr) *charAmount = 0;
+        return kNoData;
+    }
+    std::size_t end = characters ? byteOf(offset - 1 + *charAmount)
+                                 : std::min<std::size_t>(value.size(), begin + *byteAmount);
+    end = std::min<std::size_t>(end, begin + size);
+    if (utf8 && characters)
+        while (end > begin && end < value.size() && (static_cast<unsigned char>(value[end]) & 0xC0) == 0x80)
+            --end;
+    std::memcpy(buffer, value.data() + begin, end - begin);
+    *byteAmount = end - begin;
+    if (charAmount != nullptr) {
+        std::uint64_t count = 0;
+        for (std::size_t at = begin; at < end; ++at)
+            if (!utf8 || (static_cast<unsigned char>(value[at]) & 0xC0) != 0x80) ++count;
+        *charAmount = lob->binary ? 0 : count;
+    }
+    return kSuccess;
+}
+
+sword OCILobFileGetName(OCIEnv*, OCIError* errorHandle, const OCILobLocator* locator, text*, ub2*, text*,
+                        ub2*) {
+    auto* error = As<Error>(errorHandle, kHtypeError);
+    if (error == nullptr || As<Lob>(locator, kDtypeFile) == nullptr) return kInvalidHandle;
+    return Fail(*error, 22285, "ORA-22285: non-existent directory or file for FILEOPEN operation");
 }
 
 sword OCIStmtPrepare2(OCISvcCtx* service, OCIStmt** stmtOut, OCIError* errorHandle, const text* sql,
