@@ -24,6 +24,9 @@ public:
     // Opens the rows of the REFCURSOR parameter `name` that a block opened;
     // they can be read once.
     oresult OpenCursorVariable(ODatabase& database, const char* name);
+    // Opens the rows of the cursor expression in column `column` of the
+    // current row of `parent`; fails when that cell holds none.
+    oresult OpenNested(ODatabase& database, const ODynaset& parent, int column);
     bool IsOpen() const;
     void Close();
 

@@ -37,6 +37,8 @@ constexpr TypeWidth kTypeWidths[] = {
     {OTYPE_CLOB, 80},
     {OTYPE_BLOB, 80},
     {OTYPE_BFILE, 80},
+    // Note: as wide as the text a cursor expression's cell shows.
+    {OTYPE_CURSOR, 20},
 };
 
 // Note: a type outside the table (ROWID, LONG RAW, ...) is as wide as its
@@ -87,6 +89,16 @@ CScriptLines& CSQLProcessor::RunQuery(const std::string& text, CScriptLines& out
         return AppendServerError(output);
     }
     return AppendRows(dynaset, output);
+}
+
+// Note: a cursor expression's rows follow the row that holds it, laid out
+// as a query result of their own (as PRINT shows a REFCURSOR).
+void CSQLProcessor::AppendNestedResults(const ODynaset& dynaset, CScriptLines& output) {
+    for (int c = 0; c < dynaset.GetFieldCount(); ++c) {
+        if (dynaset.GetFieldServerType(c) != OTYPE_CURSOR) continue;
+        ODynaset nested;
+        if (nested.OpenNested(*Database(), dynaset, c) == OSUCCESS) LayOutRows(nested, output);
+    }
 }
 
 CScriptLines& CSQLProcessor::AppendRows(ODynaset& dynaset, CScriptLines& output) {
@@ -155,6 +167,7 @@ void CSQLProcessor::LayOutRows(ODynaset& dynaset, CScriptLines& output) {
             AppendCell(row, buffer.data(), width, compact);
         }
         output.emplace_back(row);
+        AppendNestedResults(dynaset, output);
         // Note: a move that fails without reaching the end would repeat the
         // same row for ever; the rows shown so far stand.
         if (dynaset.MoveNext(true) != OSUCCESS) break;

@@ -139,6 +139,19 @@ void COciCursor::FreeCursorHandles() {
     }
 }
 
+bool COciCursor::ReadNested(OCIStmt* handle, CEngineResult& nested) {
+    CEngineError error;
+    auto statement = std::make_unique<COciStatement>(m_statement->Env(), m_statement->Session(), error);
+    statement->Borrow(handle);
+    COciCursor cursor(std::move(statement), false);
+    if (cursor.Describe() && cursor.Fetch(kNestedRows, nested)) {
+        m_replaced += cursor.ReplacedCharacters();
+        return true;
+    }
+    m_statement->Fail(OCI_ERROR);
+    return false;
+}
+
 bool COciCursor::AllocateLocators(Column& column) {
     const Api& api = m_statement->Env().Api();
     column.locators.assign(m_arraySize, nullptr);
@@ -375,9 +388,13 @@ bool COciCursor::AddValue(std::size_t c, std::size_t row, CEngineResult& batch) 
             batch.AddValue(value != 0 ? "TRUE" : "FALSE", false);
             return true;
         }
-        case Kind::Cursor:
+        case Kind::Cursor: {
+            CEngineResult nested;
+            if (!ReadNested(column.cursors[row], nested)) return false;
+            batch.SetNested(batch.RowCount(), c, std::move(nested));
             batch.AddValue("CURSOR STATEMENT : " + std::to_string(c + 1), false);
             return true;
+        }
         default:
             batch.AddValue(COciEnvironment::FromServer(std::string_view(data, length), m_replaced), false);
             return true;

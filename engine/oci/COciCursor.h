@@ -26,6 +26,8 @@ public:
     static constexpr std::size_t kFetchBudget = std::size_t{16} << 20;
     // The most bytes of a LOB read for showing.
     static constexpr std::size_t kLobRoom = 32767;
+    // The most rows of a cursor expression's value read for showing.
+    static constexpr std::size_t kNestedRows = 1000;
 
     COciCursor(std::unique_ptr<COciStatement> statement, bool describeOnly);
     ~COciCursor() override;
@@ -65,6 +67,8 @@ private:
     // bytes (CLOB as text, BLOB as hex, BFILE as its directory and name).
     bool ReadLob(const Column& column, oci::OCILobLocator* locator, std::string& value);
     bool AllocateLocators(Column& column);
+    // The rows of a cursor expression's value.
+    bool ReadNested(oci::OCIStmt* handle, CEngineResult& nested);
     void FreeCursorHandles();
     std::size_t RowWidth() const;
     // The most rows a fetch may ask for these columns.

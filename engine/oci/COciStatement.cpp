@@ -57,7 +57,7 @@ COciStatement::COciStatement(const COciEnvironment& env, COciSessionState& sessi
 
 COciStatement::~COciStatement() {
     for (auto& cursor : m_cursors) m_env.Api().HandleFree(cursor.second, OCI_HTYPE_STMT);
-    if (m_statement == nullptr) return;
+    if (m_statement == nullptr || m_borrowed) return;
     if (m_cached)
         m_env.Api().StmtRelease(m_statement, m_session.errorHandle, nullptr, 0, OCI_DEFAULT);
     else

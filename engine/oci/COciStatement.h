@@ -40,6 +40,12 @@ public:
         m_statement = handle;
         m_cached = false;
     }
+    // Works on a handle that stays its owner's (a cursor expression's value
+    // in a define buffer): not freed here.
+    void Borrow(oci::OCIStmt* handle) {
+        Adopt(handle);
+        m_borrowed = true;
+    }
     // Binds a PL/SQL table of `count` text elements of `size` bytes.
     bool BindArray(const std::string& placeholder, char* buffer, oci::sb4 size, oci::ub2* lengths,
                    oci::sb2* indicators, oci::ub4 count, oci::ub4* current);
@@ -88,6 +94,7 @@ private:
     oci::OCIStmt* m_statement = nullptr;
     // Prepared through the statement cache (released to it, not freed).
     bool m_cached = false;
+    bool m_borrowed = false;
     std::string m_sql;
     std::string m_serverSql;
     std::string m_warning;

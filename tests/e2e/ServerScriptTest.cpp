@@ -146,6 +146,19 @@ TEST_F(ServerScript, ADeadSessionIsReportedAndConnectWorksAgain) {
     EXPECT_NE(r.err.find("コミットできなかった変更があります"), std::string::npos) << r.err;
 }
 
+// A cursor expression's rows follow the row that holds them, as PRINT
+// shows a REFCURSOR.
+TEST_F(ServerScript, CursorExpressionsAreShownAsNestedResults) {
+    RunResult r =
+        RunScripts({"CONNECT a/b\nCREATE TABLE e (d NUMBER);\nINSERT INTO e VALUES (10);\n"
+                    "SELECT d, CURSOR(SELECT 'x' v FROM dual) c FROM e;\n"});
+    ExpectTail(
+        r,
+        "SQL> SELECT d, CURSOR(SELECT 'x' v FROM dual) c FROM e;||D          C                    |"
+        "---------- -------------------- |10         CURSOR STATEMENT : 2 ||V |- |x ||1行が選択されました。||"
+        "|1行が選択されました。||SQL> ");
+}
+
 TEST_F(ServerScript, CharactersCp932LacksAreMarkedAndCounted) {
     RunResult r =
         RunScripts({"CONNECT a/b\nCREATE TABLE c (s VARCHAR2(20));\n"

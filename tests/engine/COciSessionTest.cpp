@@ -299,6 +299,34 @@ TEST_F(COciSessionTest, ColumnsAreDefinedAsTheirTypeAllows) {
     EXPECT_EQ(result.Value(0, 3), "long");
 }
 
+// A cursor expression's value is a statement handle a row; its rows come
+// with the row that holds it.
+TEST_F(COciSessionTest, CursorExpressionsComeAsNestedResults) {
+    ASSERT_TRUE(Exec("CREATE TABLE E (D NUMBER)"));
+    ASSERT_TRUE(Exec("INSERT INTO E VALUES (10)"));
+    ASSERT_TRUE(Exec("INSERT INTO E VALUES (20)"));
+    CEngineResult result;
+    ASSERT_TRUE(m_connection->Query("SELECT D, CURSOR(SELECT 'X' V FROM DUAL UNION ALL SELECT 'Y' FROM DUAL) FROM E "
+                                    "ORDER BY D",
+                                    m_binds, result))
+        << m_connection->LastError().message;
+    ASSERT_EQ(result.RowCount(), 2u);
+    ASSERT_EQ(result.Columns().size(), 2u);
+    EXPECT_EQ(result.Columns()[1].serverType, servertype::kCursor);
+    auto cursor = m_connection->OpenCursor("SELECT D, CURSOR(SELECT 'X' V FROM DUAL) C FROM E ORDER BY D", m_binds,
+                                           CEngineConnection::CursorMode::Rows);
+    ASSERT_NE(cursor, nullptr) << m_connection->LastError().message;
+    CEngineResult batch;
+    ASSERT_TRUE(cursor->Fetch(100, batch)) << cursor->LastError().message;
+    ASSERT_EQ(batch.RowCount(), 2u);
+    EXPECT_EQ(batch.Value(1, 1), "CURSOR STATEMENT : 2");
+    const CEngineResult* nested = batch.Nested(1, 1);
+    ASSERT_NE(nested, nullptr);
+    ASSERT_EQ(nested->RowCount(), 1u);
+    EXPECT_EQ(nested->Columns()[0].name, "V");
+    EXPECT_EQ(nested->Value(0, 0), "X");
+}
+
 // A CLOB is read through its locator in pieces of characters; a piece
 // never splits a character, and reading stops past the longest value shown.
 TEST_F(COciSessionTest, LobsAreReadThroughLocatorsInPieces) {

@@ -243,8 +243,8 @@ struct Stmt : Handle {
     ub4 rowsFetched = 0;
     ub4 prefetch = 1;
     ub2 errorOffset = 0;
-    // A statement that reads the session's own state (USER).
-    bool sessionQuery = false;
+    // Cursor expressions of the select list: position and query.
+    std::vector<std::pair<std::size_t, std::string>> cursorColumns;
     CEngineResult batch;
     std::size_t batchNext = 0;
 };

@@ -297,6 +297,10 @@ bool PutValue(const Define& define, std::size_t row, std::string_view value, boo
     return cut;
 }
 
+// Opens the cursor expression of column `column` for row `row` on the
+// statement handle the define's slot holds.
+bool OpenCursorValue(Stmt& stmt, const Define& define, std::size_t row, std::size_t column, Error& error);
+
 // Reads up to `rows` next rows from the engine in one round trip.
 sword Refill(Stmt& stmt, Error& error, ub4 rows) {
     if (sword status = RoundTrip(*stmt.context, error); status != kSuccess) return status;
@@ -326,10 +330,15 @@ sword FetchRows(Stmt& stmt, Error& error, ub4 rows) {
                 return status;
             if (stmt.batch.RowCount() == 0) break;
         }
-        for (std::size_t c = 0; c < stmt.columns.size(); ++c)
+        for (std::size_t c = 0; c < stmt.columns.size(); ++c) {
+            if (stmt.defines[c]->dty == kSqltRset) {
+                if (!OpenCursorValue(stmt, *stmt.defines[c], stmt.rowsFetched, c, error)) return kError;
+                continue;
+            }
             cut = PutValue(*stmt.defines[c], stmt.rowsFetched, stmt.batch.Value(stmt.batchNext, c),
                            stmt.batch.IsNull(stmt.batchNext, c)) ||
                   cut;
+        }
         ++stmt.batchNext;
         ++stmt.rowsFetched;
     }
@@ -365,19 +374,63 @@ std::unique_ptr<CEngineCursor> UserCursor(const SvcCtx& context) {
     return std::make_unique<CMaterialisedCursor>(std::move(result));
 }
 
+// Takes the cursor expressions (CURSOR(query)) out of a select list: each
+// becomes NULL for the embedded engine, and its position and query are
+// kept, so that each row's value can be opened on a statement handle.
+std::string TakeCursorExpressions(const std::string& sql,
+                                  std::vector<std::pair<std::size_t, std::string>>& found) {
+    const std::string upper = cp932::ToUpper(sql);
+    std::string out;
+    std::size_t position = 0;
+    int depth = 0;
+    bool quoted = false;
+    bool listing = false;
+    for (std::size_t at = 0; at < sql.size(); ++at) {
+        const char c = sql[at];
+        if (c == '\'') quoted = !quoted;
+        if (!quoted && !listing && upper.compare(at, 6, "SELECT") == 0) listing = true;
+        if (!quoted && listing && depth == 0 && upper.compare(at, 6, " FROM ") == 0) listing = false;
+        if (!quoted && listing && depth == 0 && upper.compare(at, 7, "CURSOR(") == 0) {
+            std::size_t end = at + 7;
+            for (int inner = 1; end < sql.size() && inner > 0; ++end) {
+                if (sql[end] == '(') ++inner;
+                if (sql[end] == ')') --inner;
+            }
+            found.emplace_back(position, sql.substr(at + 7, end - at - 8));
+            out += "NULL";
+            at = end - 1;
+            continue;
+        }
+        if (!quoted && c == '(') ++depth;
+        if (!quoted && c == ')') --depth;
+        if (!quoted && listing && depth == 0 && c == ',') ++position;
+        out += c;
+    }
+    return out;
+}
+
+
 sword ExecuteQuery(Stmt& stmt, SvcCtx& context, Error& error, ub4 iters, ub4 mode) {
     std::vector<CEngineBind> binds = EngineBinds(stmt);
+    stmt.cursorColumns.clear();
+    const std::string sql = TakeCursorExpressions(stmt.sql, stmt.cursorColumns);
     stmt.describeOnly = (mode & kModeDescribeOnly) != 0;
     stmt.context = &context;
     if (IsUserQuery(stmt.sql))
         stmt.cursor = UserCursor(context);
     else
         stmt.cursor =
-            context.connection->OpenCursor(stmt.sql, binds,
+            context.connection->OpenCursor(sql, binds,
                                            stmt.describeOnly ? CEngineConnection::CursorMode::DescribeOnly
                                                              : CEngineConnection::CursorMode::Rows);
     if (stmt.cursor == nullptr) return FailFromEngine(stmt, error, context.connection->LastError());
     stmt.columns = stmt.cursor->Columns();
+    for (const auto& [position, query] : stmt.cursorColumns) {
+        if (position >= stmt.columns.size()) continue;
+        stmt.columns[position].serverType = kSqltRset;
+        if (cp932::ToUpper(stmt.columns[position].name) == "NULL")
+            stmt.columns[position].name = cp932::ToUpper("CURSOR(" + query + ")");
+    }
     stmt.executed = true;
     if (stmt.describeOnly) return kSuccess;
     // Note: the execution's round trip brings the prefetched rows with it.
@@ -468,6 +521,22 @@ sword ExecuteOther(Stmt& stmt, SvcCtx& context, Error& error, ub4 mode) {
     if ((mode & kModeCommitOnSuccess) != 0 && !context.connection->Commit())
         return FailFromEngine(stmt, error, context.connection->LastError());
     return kSuccess;
+}
+
+bool OpenCursorValue(Stmt& stmt, const Define& define, std::size_t row, std::size_t column, Error& error) {
+    auto query = std::find_if(stmt.cursorColumns.begin(), stmt.cursorColumns.end(),
+                              [&](const auto& entry) { return entry.first == column; });
+    Stmt* target = As<Stmt>(static_cast<void**>(define.value)[row], kHtypeStmt);
+    if (query == stmt.cursorColumns.end() || target == nullptr) {
+        error.Set(24338, "ORA-24338: statement handle not executed");
+        return false;
+    }
+    ResetExecution(*target);
+    target->sql = query->second;
+    target->prepared = true;
+    target->statementType = kSelect;
+    if (define.indicator != nullptr) define.indicator[row] = 0;
+    return ExecuteQuery(*target, *stmt.context, error, 0, 0) == kSuccess;
 }
 
 void ResetExecution(Stmt& stmt) {
