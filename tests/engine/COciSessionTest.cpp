@@ -306,15 +306,16 @@ TEST_F(COciSessionTest, CursorExpressionsComeAsNestedResults) {
     ASSERT_TRUE(Exec("INSERT INTO E VALUES (10)"));
     ASSERT_TRUE(Exec("INSERT INTO E VALUES (20)"));
     CEngineResult result;
-    ASSERT_TRUE(m_connection->Query("SELECT D, CURSOR(SELECT 'X' V FROM DUAL UNION ALL SELECT 'Y' FROM DUAL) FROM E "
-                                    "ORDER BY D",
-                                    m_binds, result))
+    ASSERT_TRUE(
+        m_connection->Query("SELECT D, CURSOR(SELECT 'X' V FROM DUAL UNION ALL SELECT 'Y' FROM DUAL) FROM E "
+                            "ORDER BY D",
+                            m_binds, result))
         << m_connection->LastError().message;
     ASSERT_EQ(result.RowCount(), 2u);
     ASSERT_EQ(result.Columns().size(), 2u);
     EXPECT_EQ(result.Columns()[1].serverType, servertype::kCursor);
-    auto cursor = m_connection->OpenCursor("SELECT D, CURSOR(SELECT 'X' V FROM DUAL) C FROM E ORDER BY D", m_binds,
-                                           CEngineConnection::CursorMode::Rows);
+    auto cursor = m_connection->OpenCursor("SELECT D, CURSOR(SELECT 'X' V FROM DUAL) C FROM E ORDER BY D",
+                                           m_binds, CEngineConnection::CursorMode::Rows);
     ASSERT_NE(cursor, nullptr) << m_connection->LastError().message;
     CEngineResult batch;
     ASSERT_TRUE(cursor->Fetch(100, batch)) << cursor->LastError().message;
