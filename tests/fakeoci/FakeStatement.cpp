@@ -409,7 +409,6 @@ std::string TakeCursorExpressions(const std::string& sql,
     return out;
 }
 
-
 sword ExecuteQuery(Stmt& stmt, SvcCtx& context, Error& error, ub4 iters, ub4 mode) {
     std::vector<CEngineBind> binds = EngineBinds(stmt);
     stmt.cursorColumns.clear();
