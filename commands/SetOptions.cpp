@@ -1,6 +1,7 @@
 #include "commands/SetOptions.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <sstream>
 #include <string_view>
 #include <vector>
@@ -22,6 +23,7 @@ constexpr SetOption kOptions[] = {
     {"TIMING", "TIMI", Message::OnOffValue, "OFF", SetOnOff},
     {"LOCKWAIT", nullptr, Message::LockWaitUsage, "10", SetLockWait},
     {"ARRAYSIZE", "ARRAY", Message::ArraySizeUsage, "AUTO", SetArraySize},
+    {"LONG", nullptr, Message::LongUsage, "80", SetLong},
 };
 
 struct AutoCommitValue {
@@ -60,6 +62,7 @@ constexpr const char* kServerOutputFormats[] = {"WRAPPED", "WORD_WRAPPED", "TRUN
 constexpr long kMinOutputSize = 2000;
 constexpr long kMaxOutputSize = 1000000;
 constexpr int kMaxArraySize = 5000;
+constexpr long long kMaxLong = 2000000000;
 
 // SET SERVEROUTPUT's value read: ON or OFF, then SIZE n|UNLIMITED and
 // FORMAT word in any order.
@@ -162,6 +165,19 @@ CScriptLines SetServerOutput(CCommandContext& context, const SetOption& option, 
     if (database->EnableServerOutput(read.on, read.size) != OSUCCESS)
         return context.AppendServerError(output);
     context.GetSettings().SetAt(option.name, read.on ? "ON" : "OFF");
+    return {};
+}
+
+// Note: the bytes of a CLOB or BLOB a query reads for showing; the
+// column's width still decides what is shown.
+CScriptLines SetLong(CCommandContext& context, const SetOption& option, const std::string& value) {
+    const std::string shown = textparse::TrimBlanks(value);
+    if (!IsWholeNumber(value)) return CScriptLines(Usage(option));
+    const long long bytes = std::atoll(shown.c_str());
+    if (bytes < 1 || bytes > kMaxLong)
+        return CScriptLines(FormatText(MessageText(Message::LongRange), shown));
+    context.GetSettings().SetAt(option.name, std::to_string(bytes));
+    if (context.GetDatabase() != nullptr) context.GetDatabase()->SetLongLimit(static_cast<long>(bytes));
     return {};
 }
 

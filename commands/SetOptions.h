@@ -47,5 +47,6 @@ CScriptLines SetNumWidth(CCommandContext& context, const SetOption& option, cons
 CScriptLines SetAutoCommit(CCommandContext& context, const SetOption& option, const std::string& value);
 CScriptLines SetLockWait(CCommandContext& context, const SetOption& option, const std::string& value);
 CScriptLines SetArraySize(CCommandContext& context, const SetOption& option, const std::string& value);
+CScriptLines SetLong(CCommandContext& context, const SetOption& option, const std::string& value);
 
 }  // namespace setoptions

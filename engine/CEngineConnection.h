@@ -68,6 +68,9 @@ public:
     // Rows read per round trip; 0 lets the engine choose (growing with the
     // result).
     virtual void SetArraySize(int /*rows*/) {}
+    // The most bytes of a LOB a query reads for showing (SET LONG); 0 lets
+    // the engine choose.
+    virtual void SetLongLimit(long /*bytes*/) {}
 
     virtual const CEngineError& LastError() const = 0;
 

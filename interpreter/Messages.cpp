@@ -54,6 +54,8 @@ constexpr MessageRow kMessages[] = {
     {Message::PasswordMismatch, "パスワードが一致しません。パスワードは変更されていません。"},
     {Message::PasswordNotRead, "新しいパスワードを読み取れません。パスワードは変更されていません。"},
     {Message::PasswordChanged, "パスワードが変更されました。"},
+    {Message::LongRange, "longオプション %sが範囲外です(範囲: 1～2000000000)。"},
+    {Message::LongUsage, "使用方法: SET LONG n"},
     {Message::CommitFailedStillConnected,
      "コミットできなかったため、接続は切断されていません。COMMITをやり直すか、ROLLBACKで取り消して下さい。"},
     {Message::CommitFailedNoExit,

@@ -50,6 +50,8 @@ enum class Message {
     PasswordMismatch,
     PasswordNotRead,
     PasswordChanged,
+    LongRange,
+    LongUsage,
 };
 
 // The CP932 text of a message; stays valid for the life of the program.

@@ -111,6 +111,7 @@ oresult ODatabase::Open(OSession& session, const char* databaseName, const char*
     }
     if (m_impl->lockWaitSeconds >= 0) m_impl->connection->SetLockWait(m_impl->lockWaitSeconds);
     m_impl->connection->SetArraySize(m_impl->arraySize);
+    m_impl->connection->SetLongLimit(m_impl->longLimit);
     m_impl->rowsProcessed = 0;
     m_impl->session = &session;
     session.Attach(this);
@@ -204,6 +205,11 @@ bool ODatabase::IsSessionLost() const { return m_impl->IsOpen() && m_impl->conne
 void ODatabase::SetArraySize(int rows) {
     m_impl->arraySize = rows;
     if (m_impl->IsOpen()) m_impl->connection->SetArraySize(rows);
+}
+
+void ODatabase::SetLongLimit(long bytes) {
+    m_impl->longLimit = bytes;
+    if (m_impl->IsOpen()) m_impl->connection->SetLongLimit(bytes);
 }
 
 oresult ODatabase::EnableServerOutput(bool on, long size) {

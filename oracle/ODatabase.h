@@ -78,6 +78,9 @@ public:
     bool IsSessionLost() const;
     // Rows a round trip brings (0: the engine's growing default).
     void SetArraySize(int rows);
+    // The most bytes of a LOB a query reads for showing (SET LONG, 80 at
+    // first; 0: the engine's own); kept for databases opened later.
+    void SetLongLimit(long bytes);
     // The server's output package on with a buffer of `size` bytes (-1:
     // unlimited), or off.
     oresult EnableServerOutput(bool on, long size);

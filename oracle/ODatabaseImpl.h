@@ -22,6 +22,8 @@ struct ODatabase::Impl {
     int errorCode = 0;
     bool errorLostSession = false;
     int arraySize = 0;
+    // SET LONG: bytes of a LOB read for showing.
+    long longLimit = 80;
     long rowsProcessed = 0;
     // -1: the engine's own lock wait.
     int lockWaitSeconds = -1;

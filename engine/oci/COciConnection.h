@@ -45,6 +45,7 @@ public:
     std::string SessionUser() const override { return m_user; }
     bool IsSessionLost() const override { return m_state.lost; }
     void SetArraySize(int rows) override { m_state.arraySize = rows; }
+    void SetLongLimit(long bytes) override { m_state.longLimit = bytes; }
 
     // How a statement that succeeded leaves the transaction, by its first
     // word: DDL and COMMIT/ROLLBACK end it, queries leave it, the rest

@@ -189,9 +189,11 @@ bool COciCursor::ReadLob(const Column& column, OCILobLocator* locator, std::stri
     std::vector<char> buffer(4 * kPiece);
     std::string bytes;
     std::uint64_t offset = 1;
-    while (bytes.size() < kLobRoom) {
-        std::uint64_t byteAmount = column.kind == Kind::Clob ? 0 : kPiece;
-        std::uint64_t charAmount = column.kind == Kind::Clob ? kPiece : 0;
+    const std::size_t limit = session.longLimit > 0 ? static_cast<std::size_t>(session.longLimit) : kLobRoom;
+    while (bytes.size() < limit) {
+        const std::uint64_t piece = std::min<std::uint64_t>(kPiece, limit);
+        std::uint64_t byteAmount = column.kind == Kind::Clob ? 0 : piece;
+        std::uint64_t charAmount = column.kind == Kind::Clob ? piece : 0;
         sword status = OCI_SUCCESS;
         {
             COciBusy busy(session);
@@ -206,13 +208,17 @@ bool COciCursor::ReadLob(const Column& column, OCILobLocator* locator, std::stri
         byteAmount = std::min<std::uint64_t>(byteAmount, buffer.size());
         bytes.append(buffer.data(), static_cast<std::size_t>(byteAmount));
         const std::uint64_t advanced = column.kind == Kind::Clob ? charAmount : byteAmount;
-        if (status == OCI_NO_DATA || advanced < kPiece || byteAmount == 0) break;
+        if (status == OCI_NO_DATA || advanced < piece || byteAmount == 0) break;
         offset += advanced;
     }
     if (column.kind == Kind::Blob) {
-        value = Hex(bytes.data(), std::min(bytes.size(), kLobRoom / 2));
+        value = Hex(bytes.data(), std::min(bytes.size(), limit));
         return true;
     }
+    // Note: cut at the limit on a whole character.
+    std::size_t cut = std::min(bytes.size(), limit);
+    while (cut < bytes.size() && cut > 0 && (static_cast<unsigned char>(bytes[cut]) & 0xC0) == 0x80) --cut;
+    bytes.resize(cut);
     value = COciEnvironment::FromServer(bytes, m_replaced);
     return true;
 }

@@ -63,7 +63,8 @@ private:
     bool Define();
     bool FetchArray();
     bool AddValue(std::size_t column, std::size_t row, CEngineResult& batch);
-    // A LOB's value through its locator, read in pieces up to kLobRoom
+    // A LOB's value through its locator, read in pieces up to the session's
+    // SET LONG (kLobRoom when it sets none)
     // bytes (CLOB as text, BLOB as hex, BFILE as its directory and name).
     bool ReadLob(const Column& column, oci::OCILobLocator* locator, std::string& value);
     bool AllocateLocators(Column& column);

@@ -17,6 +17,8 @@ struct COciSessionState {
     bool lostWork = false;
     // Rows per fetch: 0 lets the cursor grow it.
     int arraySize = 0;
+    // Bytes of a LOB read for showing: 0 for the cursor's own limit.
+    long longLimit = 0;
 };
 
 // Marks a call to the server under way for its scope.

@@ -159,6 +159,18 @@ TEST_F(ServerScript, CursorExpressionsAreShownAsNestedResults) {
         "|1行が選択されました。||SQL> ");
 }
 
+TEST_F(ServerScript, SetLongBoundsWhatIsReadOfALob) {
+    RunResult r =
+        RunScripts({"CONNECT a/b\nCREATE TABLE l (c CLOB);\nINSERT INTO l VALUES ('abcdefghijklmnop');\n"
+                    "SET LONG 0\nSET LONG 5\nSHOW LONG\nSELECT c FROM l;\n"});
+    ExpectTail(
+        r,
+        "SQL> SET LONG 0|longオプション 0が範囲外です(範囲: 1～2000000000)。|SQL> SET LONG 5|SQL> SHOW LONG|"
+        "LONG 5|SQL> SELECT c FROM l;||C" +
+            std::string(79, ' ') + " |" + std::string(80, '-') + " |abcde" + std::string(75, ' ') +
+            " ||1行が選択されました。||SQL> ");
+}
+
 TEST_F(ServerScript, CharactersCp932LacksAreMarkedAndCounted) {
     RunResult r =
         RunScripts({"CONNECT a/b\nCREATE TABLE c (s VARCHAR2(20));\n"

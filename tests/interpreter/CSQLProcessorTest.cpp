@@ -363,7 +363,7 @@ TEST(Options, FeedbackAndTimingFollowTheOthersInShowAll) {
     EXPECT_TRUE(Feed(processor, {"set feed off", "set timing ON"}).empty());
     EXPECT_EQ(Feed(processor, {"show all"}),
               (CScriptLines{"SERVEROUTPUT OFF", "NUMWIDTH 10", "AUTOCOMMIT OFF", "HEADING ON", "FEEDBACK OFF",
-                            "TIMING ON", "LOCKWAIT 10", "ARRAYSIZE AUTO"}));
+                            "TIMING ON", "LOCKWAIT 10", "ARRAYSIZE AUTO", "LONG 80"}));
     EXPECT_EQ(Feed(processor, {"set pagesize 0", "SET  define off", "set "}),
               SjLines({"SET PAGESIZE は使用できません。", "SET DEFINE は使用できません。",
                        "不明なコマンドです。"}));
