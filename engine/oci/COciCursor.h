@@ -18,7 +18,7 @@ public:
     // Rows of the first fetch, and of the prefetch that comes with the
     // execution.
     static constexpr oci::ub4 kFirstRows = 100;
-    static constexpr oci::ub4 kMostRows = 20000;
+    static constexpr oci::ub4 kMostRows = 50000;
     // Rows a fetch when a column holds cursor expressions (a statement
     // handle a row).
     static constexpr oci::ub4 kCursorRows = 100;
