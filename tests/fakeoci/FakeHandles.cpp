@@ -166,7 +166,7 @@ ub2 StatementType(const std::string& sql) {
 }
 
 namespace {
-std::atomic<ub2> g_clientCharset{kCp932Charset};
+thread_local ub2 g_clientCharset = kCp932Charset;
 
 void AppendUtf8(unsigned long code, std::string& out) {
     if (code < 0x80) {
@@ -211,7 +211,7 @@ bool IsClientCharset(ub2 id) { return id == kCp932Charset || id == 832 || id == 
 
 ub2 ClientCharset() { return g_clientCharset; }
 
-void SetClientCharset(ub2 id) { g_clientCharset = id; }
+void UseCharsetOf(const Handle& handle) { g_clientCharset = handle.charset; }
 
 std::string FromClient(const std::string& text) {
     return ClientCharset() == kUtf8Charset ? encoding::Utf8ToCp932(text, '?') : text;
@@ -247,8 +247,7 @@ sword OCIEnvNlsCreate(OCIEnv** envp, ub4 mode, void* context, void* (*m)(void*, 
                       void** user, ub2 charset, ub2) {
     if (charset != 0 && !IsClientCharset(charset)) return kError;
     sword status = OCIEnvCreate(envp, mode, context, m, r, f, extra, user);
-    if (status == kSuccess) As<Env>(*envp, kHtypeEnv)->charset = charset;
-    if (status == kSuccess && charset != 0) SetClientCharset(charset);
+    if (status == kSuccess && charset != 0) As<Env>(*envp, kHtypeEnv)->charset = charset;
     return status;
 }
 
@@ -266,6 +265,7 @@ sword OCIHandleAlloc(const void* parent, void** out, ub4 type, std::size_t, void
     if (type == kHtypeServer) handle = new Server();
     if (type == kHtypeSession) handle = new Session();
     if (handle == nullptr) return kInvalidHandle;
+    handle->charset = As<Env>(parent, kHtypeEnv)->charset;
     Register(handle);
     *out = handle;
     return kSuccess;
@@ -294,6 +294,7 @@ sword OCIDescriptorAlloc(const void* parent, void** out, ub4 type, std::size_t, 
     if (As<Env>(parent, kHtypeEnv) == nullptr || out == nullptr) return kInvalidHandle;
     if (type != kDtypeLob && type != kDtypeFile) return kInvalidHandle;
     auto* lob = new Lob(type);
+    lob->charset = As<Env>(parent, kHtypeEnv)->charset;
     Register(lob);
     *out = lob;
     return kSuccess;

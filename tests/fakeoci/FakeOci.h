@@ -129,6 +129,8 @@ struct Handle {
     explicit Handle(ub4 t) : type(t) {}
     virtual ~Handle() = default;
     ub4 type;
+    // The client character set of the environment the handle belongs to.
+    ub2 charset = 838;
 };
 
 struct Env : Handle {
@@ -270,9 +272,10 @@ constexpr ub2 kCp932Charset = 838;
 constexpr ub2 kUtf8Charset = 873;
 // True for the client character sets the stand-in speaks.
 bool IsClientCharset(ub2 id);
-// The client character set of the process's environment.
+// The client character set of the call under way: that of the handle the
+// call works on (UseCharsetOf), each environment keeping its own.
 ub2 ClientCharset();
-void SetClientCharset(ub2 id);
+void UseCharsetOf(const Handle& handle);
 // Text between the client's character set and the engine's CP932. Into the
 // engine, a character CP932 lacks becomes "?"; out of it, the escape \uXXXX
 // (four hex digits) becomes that character when the client speaks AL32UTF8,

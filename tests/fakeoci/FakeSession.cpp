@@ -186,6 +186,7 @@ sword OCILogon2(OCIEnv* envp, OCIError* errorHandle, OCISvcCtx** service, const 
         return kError;
     }
     auto context = std::make_unique<SvcCtx>();
+    context->charset = env->charset;
     auto server = std::make_unique<Server>();
     auto session = std::make_unique<Session>();
     server->database = Bytes(database, databaseLength);

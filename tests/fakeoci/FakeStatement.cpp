@@ -21,6 +21,7 @@ bool Valid(const void* stmtHandle, const void* errorHandle, Call& call) {
     call.error = As<Error>(errorHandle, kHtypeError);
     if (call.stmt == nullptr || call.error == nullptr) return false;
     call.error->Clear();
+    UseCharsetOf(*call.stmt);
     return true;
 }
 
@@ -675,6 +676,7 @@ sword OCILobRead2(OCISvcCtx* service, OCIError* errorHandle, OCILobLocator* loca
     if (context == nullptr || error == nullptr || lob == nullptr || byteAmount == nullptr ||
         buffer == nullptr)
         return kInvalidHandle;
+    UseCharsetOf(*lob);
     error->Clear();
     if (!lob->set) return Fail(*error, 22275, "ORA-22275: invalid LOB locator specified");
     if (offset == 0) return Fail(*error, 24801, "ORA-24801: illegal parameter value in OCI lob function");
@@ -728,6 +730,7 @@ sword OCIStmtPrepare2(OCISvcCtx* service, OCIStmt** stmtOut, OCIError* errorHand
     auto* context = As<SvcCtx>(service, kHtypeSvcCtx);
     auto* error = As<Error>(errorHandle, kHtypeError);
     if (context == nullptr || error == nullptr || stmtOut == nullptr || sql == nullptr) return kInvalidHandle;
+    UseCharsetOf(*context);
     const std::string clientText(reinterpret_cast<const char*>(sql), length);
     auto cached = std::find_if(context->cache.begin(), context->cache.end(),
                                [&](const auto& entry) { return entry.first == clientText; });
@@ -738,6 +741,7 @@ sword OCIStmtPrepare2(OCISvcCtx* service, OCIStmt** stmtOut, OCIError* errorHand
         return kSuccess;
     }
     auto* stmt = new Stmt();
+    stmt->charset = context->charset;
     Register(stmt);
     *stmtOut = Out<OCIStmt>(stmt);
     return OCIStmtPrepare(*stmtOut, errorHandle, sql, length, language, 0);
@@ -776,6 +780,7 @@ sword OCIParamGet(const void* stmtHandle, ub4 type, OCIError* errorHandle, void*
     if (!stmt->executed) return Fail(*error, 24338, "ORA-24338: statement handle not executed");
     if (position == 0 || position > stmt->columns.size())
         return Fail(*error, 24334, "ORA-24334: no descriptor for this position");
+    UseCharsetOf(*stmt);
     auto* param = new Param();
     param->column = stmt->columns[position - 1];
     param->column.name = ToClient(param->column.name);
