@@ -622,6 +622,24 @@ void CMainFrame::SendCommand(Command command) {
     m_view->InvalidateSnapshot();
 }
 
+bool CMainFrame::AskLine(const std::string& prompt, bool hidden, std::string& answer) {
+    // Note: a statement asks from the worker thread; the box is the window's.
+    if (m_view->GetRunner().IsWorkerThread()) {
+        bool ok = false;
+        QMetaObject::invokeMethod(
+            this, [&] { ok = AskLine(prompt, hidden, answer); }, Qt::BlockingQueuedConnection);
+        return ok;
+    }
+    QGuiApplication::inputMethod()->reset();
+    bool ok = false;
+    const QString text = QInputDialog::getText(
+        this, QStringLiteral("Tarvex"), QString::fromStdString(encoding::Cp932ToUtf8(prompt)),
+        hidden ? QLineEdit::Password : QLineEdit::Normal, QString(), &ok);
+    if (!ok) return false;
+    answer = encoding::Utf8ToCp932(text.toStdString());
+    return true;
+}
+
 void CMainFrame::PostClose() {
     m_closeRequested = true;
     QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);

@@ -78,6 +78,9 @@ public:
     void SendKey(Key key) override;
     void SendCommand(Command command) override;
     void PostClose() override;
+    // An input box, masked when `hidden` (a password, ACCEPT ... HIDE), for
+    // a substitution variable, ACCEPT, a missing password or a new one.
+    bool AskLine(const std::string& prompt, bool hidden, std::string& answer) override;
     bool IsCloseRequested() const { return m_closeRequested; }
     // Asks what to do with uncommitted work and does it; false: stay.
     bool SettleUncommittedWork();

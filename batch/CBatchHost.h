@@ -1,6 +1,7 @@
 #pragma once
 
 #include <iosfwd>
+#include <string>
 
 #include "console/CSQLEditor.h"
 #include "interpreter/CConsoleHost.h"

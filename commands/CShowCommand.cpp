@@ -5,6 +5,7 @@
 #include "interpreter/CCommandContext.h"
 #include "interpreter/TextParse.h"
 #include "interpreter/Version.h"
+#include "oracle/ODatabase.h"
 
 namespace {
 
@@ -15,9 +16,15 @@ struct FixedShow {
     Shown show;
 };
 
+// Note: the session names its user (SYS after AS SYSDBA, the operating
+// system's user after CONNECT /); an engine without users keeps the name
+// CONNECT was given.
 CScriptLines ShowUser(CCommandContext& context) {
-    const std::string user =
-        context.IsConnected() ? context.Command<CConnectCommand>().GetUser() : std::string();
+    std::string user;
+    if (context.IsConnected() && context.GetDatabase() != nullptr) {
+        user = context.GetDatabase()->GetSessionUser();
+        if (user.empty()) user = context.Command<CConnectCommand>().GetUser();
+    }
     return CScriptLines(FormatText(MessageText(Message::ShowUser), user));
 }
 

@@ -1,6 +1,10 @@
 #include "commands/SetOptions.h"
 
+#include <algorithm>
+#include <cstdlib>
+#include <sstream>
 #include <string_view>
+#include <vector>
 
 #include "interpreter/CCommandContext.h"
 #include "interpreter/TextParse.h"
@@ -28,7 +32,7 @@ constexpr SetOption kOptions[] = {
     {"TRIMOUT", "TRIM", Message::OnOffValue, "OFF", SetReportOption},
     {"TRIMSPOOL", "TRIMS", Message::OnOffValue, "OFF", SetReportOption},
     {"HEADSEP", "HEADS", Message::ReportOptionUsage, "'|'", SetReportOption},
-    {"LONG", nullptr, Message::ReportOptionUsage, "80", SetReportOption},
+    {"LONG", nullptr, Message::LongUsage, "80", SetLong},
     {"NUMFORMAT", "NUMF", Message::ReportOptionUsage, "''", SetReportOption},
     {"MARKUP", "MARK", Message::MarkupUsage, "CSV OFF DELIMITER , QUOTE ON", SetReportOption},
     {"ENCODING", "ENC", Message::EncodingUsage, "CP932", SetReportOption},
@@ -38,6 +42,7 @@ constexpr SetOption kOptions[] = {
     {"VERIFY", "VER", Message::OnOffValue, "OFF", SetOnOff},
     {"ECHO", nullptr, Message::OnOffValue, "OFF", SetOnOff},
     {"TERMOUT", "TERM", Message::OnOffValue, "ON", SetOnOff},
+    {"ARRAYSIZE", "ARRAY", Message::ArraySizeUsage, "AUTO", SetArraySize},
 };
 
 struct OnOffBlock {
@@ -84,6 +89,65 @@ bool IsWholeNumber(const std::string& value) {
     for (; at < text.size(); ++at)
         if (text[at] < '0' || text[at] > '9') return false;
     return true;
+}
+
+// The FORMAT words of SET SERVEROUTPUT ON; the console never wraps, so
+// each is kept and shown.
+constexpr const char* kServerOutputFormats[] = {"WRAPPED", "WORD_WRAPPED", "TRUNCATED"};
+
+// The buffer sizes the server's output package takes.
+constexpr long kMinOutputSize = 2000;
+constexpr long kMaxOutputSize = 1000000;
+constexpr int kMaxArraySize = 5000;
+constexpr long long kMaxLong = 2000000000;
+
+// SET SERVEROUTPUT's value read: ON or OFF, then SIZE n|UNLIMITED and
+// FORMAT word in any order.
+struct ServerOutputValue {
+    bool on = false;
+    long size = -1;
+    const char* format = "WORD_WRAPPED";
+};
+
+std::vector<std::string> Words(const std::string& text) {
+    std::vector<std::string> words;
+    std::istringstream in(text);
+    for (std::string word; in >> word;) words.push_back(word);
+    return words;
+}
+
+// Note: the clauses take their short forms too (SIZ, FOR, WOR, TRU ...).
+bool StartsWord(const std::string& word, const char* full, std::size_t shortest) {
+    return word.size() >= shortest && std::string_view(full).starts_with(word);
+}
+
+Message ReadServerOutput(const std::string& text, ServerOutputValue& value) {
+    const std::vector<std::string> words = Words(text);
+    if (words.empty() || (words[0] != "ON" && words[0] != "OFF")) return Message::ServerOutputValue;
+    value.on = words[0] == "ON";
+    for (std::size_t k = 1; k < words.size(); ++k) {
+        if (!value.on || k + 1 >= words.size()) return Message::ServerOutputValue;
+        const std::string& clause = words[k];
+        const std::string& argument = words[++k];
+        if (StartsWord(clause, "SIZE", 3)) {
+            if (StartsWord(argument, "UNLIMITED", 3)) {
+                value.size = -1;
+                continue;
+            }
+            if (!IsWholeNumber(argument)) return Message::ServerOutputSize;
+            value.size = textparse::ParseLeadingInt(argument);
+            if (value.size < kMinOutputSize || value.size > kMaxOutputSize) return Message::ServerOutputSize;
+        } else if (StartsWord(clause, "FORMAT", 3)) {
+            const auto* format =
+                std::find_if(std::begin(kServerOutputFormats), std::end(kServerOutputFormats),
+                             [&](const char* f) { return StartsWord(argument, f, 3); });
+            if (format == std::end(kServerOutputFormats)) return Message::ServerOutputValue;
+            value.format = *format;
+        } else {
+            return Message::ServerOutputValue;
+        }
+    }
+    return Message::UnknownCommand;
 }
 
 std::string Lower(std::string text) {
@@ -143,18 +207,51 @@ CScriptLines SetCharacter(CCommandContext& context, const SetOption& option, con
     return {};
 }
 
+// Note: ON alone asks for an unlimited buffer, since the package's own
+// default (20,000 bytes) fails a block that prints more.
 CScriptLines SetServerOutput(CCommandContext& context, const SetOption& option, const std::string& value) {
     ODatabase* database = context.GetDatabase();
     if (!context.IsConnected() || database == nullptr)
         return CScriptLines(MessageText(Message::NotConnected));
-    for (const auto& row : kServerOutputBlocks) {
-        if (value != row.value) continue;
-        CScriptLines output;
-        if (database->ExecuteSQL(row.block) != OSUCCESS) return context.AppendServerError(output);
-        context.GetSettings().SetAt(option.name, row.value);
-        return {};
+    ServerOutputValue read;
+    const Message refusal = ReadServerOutput(value, read);
+    if (refusal == Message::ServerOutputValue) return CScriptLines(Usage(option));
+    if (refusal != Message::UnknownCommand) return CScriptLines(MessageText(refusal));
+    CScriptLines output;
+    if (database->EnableServerOutput(read.on, read.size) != OSUCCESS)
+        return context.AppendServerError(output);
+    context.GetSettings().SetAt(option.name, read.on ? "ON" : "OFF");
+    return {};
+}
+
+// Note: the bytes of a CLOB or BLOB a query reads for showing; the
+// column's width still decides what is shown.
+CScriptLines SetLong(CCommandContext& context, const SetOption& option, const std::string& value) {
+    const std::string shown = textparse::TrimBlanks(value);
+    if (!IsWholeNumber(value)) return CScriptLines(Usage(option));
+    const long long bytes = std::atoll(shown.c_str());
+    if (bytes < 1 || bytes > kMaxLong)
+        return CScriptLines(FormatText(MessageText(Message::LongRange), shown));
+    context.GetSettings().SetAt(option.name, std::to_string(bytes));
+    // Note: the same limit reads the values and lays out their columns.
+    context.GetReportSettings().Set(option.name, std::to_string(bytes));
+    if (context.GetDatabase() != nullptr) context.GetDatabase()->SetLongLimit(static_cast<long>(bytes));
+    return {};
+}
+
+CScriptLines SetArraySize(CCommandContext& context, const SetOption& option, const std::string& value) {
+    const std::string shown = textparse::TrimBlanks(value);
+    int rows = 0;
+    if (shown != "AUTO") {
+        if (!IsWholeNumber(value)) return CScriptLines(Usage(option));
+        rows = textparse::ParseLeadingInt(value);
+        if (rows < 1 || rows > kMaxArraySize)
+            return CScriptLines(FormatText(MessageText(Message::ArraySizeRange), shown));
     }
-    return CScriptLines(Usage(option));
+    context.GetSettings().SetAt(option.name, rows == 0 ? std::string("AUTO") : std::to_string(rows));
+    // Note: kept by the database object, so it holds for later connections too.
+    if (context.GetDatabase() != nullptr) context.GetDatabase()->SetArraySize(rows);
+    return {};
 }
 
 CScriptLines SetNumWidth(CCommandContext& context, const SetOption& option, const std::string& value) {

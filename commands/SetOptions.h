@@ -51,5 +51,7 @@ CScriptLines SetLockWait(CCommandContext& context, const SetOption& option, cons
 // An option of the report layout (CReportSettings); SHOW shows its value as
 // the layout holds it.
 CScriptLines SetReportOption(CCommandContext& context, const SetOption& option, const std::string& value);
+CScriptLines SetArraySize(CCommandContext& context, const SetOption& option, const std::string& value);
+CScriptLines SetLong(CCommandContext& context, const SetOption& option, const std::string& value);
 
 }  // namespace setoptions

@@ -51,6 +51,26 @@ public:
     // Lines written by the server's output package while it was enabled,
     // handed over once (the buffer is emptied).
     virtual std::vector<std::string> TakeServerOutput() = 0;
+    // Switches the server's output package on with a buffer of `size` bytes
+    // (-1: unlimited), or off.
+    virtual bool EnableServerOutput(bool on, long size);
+
+    // Warnings (the server's messages) of the last call that succeeded with
+    // one, such as a logon whose password is about to expire; handed over
+    // once.
+    virtual std::vector<std::string> TakeWarnings() { return {}; }
+    // The user the session runs as (SYS for AS SYSDBA ...); "" when the
+    // engine has no users.
+    virtual std::string SessionUser() const { return {}; }
+    // True once the session died (the server or the network went away):
+    // every call fails at once, and only closing is left.
+    virtual bool IsSessionLost() const { return false; }
+    // Rows read per round trip; 0 lets the engine choose (growing with the
+    // result).
+    virtual void SetArraySize(int /*rows*/) {}
+    // The most bytes of a LOB a query reads for showing (SET LONG); 0 lets
+    // the engine choose.
+    virtual void SetLongLimit(long /*bytes*/) {}
 
     virtual const CEngineError& LastError() const = 0;
 

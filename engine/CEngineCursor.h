@@ -19,6 +19,9 @@ public:
     // mean the end. False on failure (then LastError()).
     virtual bool Fetch(std::size_t maxRows, CEngineResult& batch) = 0;
     virtual const CEngineError& LastError() const = 0;
+    // Characters the server held that CP932 lacks, shown so far as the geta
+    // mark.
+    virtual std::size_t ReplacedCharacters() const { return 0; }
 };
 
 // A cursor over a result already read whole: hands it out in batches.

@@ -5,6 +5,16 @@ void CEngineResult::Clear() {
     m_cells.clear();
     m_data.clear();
     m_rowCount = 0;
+    m_nested.clear();
+}
+
+void CEngineResult::SetNested(std::size_t row, std::size_t column, CEngineResult nested) {
+    m_nested[{row, column}] = std::make_shared<const CEngineResult>(std::move(nested));
+}
+
+const CEngineResult* CEngineResult::Nested(std::size_t row, std::size_t column) const {
+    auto it = m_nested.find({row, column});
+    return it != m_nested.end() ? it->second.get() : nullptr;
 }
 
 void CEngineResult::SetColumns(std::vector<CEngineColumn> columns) {

@@ -1,8 +1,11 @@
 #pragma once
 
 #include <cstddef>
+#include <map>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "engine/EngineTypes.h"
@@ -27,6 +30,11 @@ public:
     std::string_view Value(std::size_t row, std::size_t column) const;
     bool IsNull(std::size_t row, std::size_t column) const;
 
+    // The rows of a cursor expression's value (a result inside a cell).
+    void SetNested(std::size_t row, std::size_t column, CEngineResult nested);
+    // Null when the cell holds none.
+    const CEngineResult* Nested(std::size_t row, std::size_t column) const;
+
 private:
     struct Cell {
         std::size_t offset = 0;
@@ -39,4 +47,5 @@ private:
     std::vector<Cell> m_cells;
     std::string m_data;
     std::size_t m_rowCount = 0;
+    std::map<std::pair<std::size_t, std::size_t>, std::shared_ptr<const CEngineResult>> m_nested;
 };

@@ -20,6 +20,19 @@ constexpr int kBlob = 113;
 constexpr int kBfile = 114;
 }  // namespace servertype
 
+// What a logon gives: where, who, and how. `privilege` is "" or one of
+// SYSDBA, SYSOPER, SYSBACKUP, SYSDG, SYSKM; `external` logs on with the
+// operating system's credentials (user and password unused); a
+// `newPassword` replaces an expired password as part of the logon.
+struct CEngineLogon {
+    std::string database;
+    std::string user;
+    std::string password;
+    std::string privilege;
+    bool external = false;
+    std::string newPassword;
+};
+
 // One column of a result, described as the Oracle client library reports it.
 struct CEngineColumn {
     std::string name;
@@ -48,11 +61,14 @@ struct CEngineError {
     std::string message;
     int position = -1;
     int code = 0;
+    // The failure ended the session: nothing more can be done on it.
+    bool sessionLost = false;
 
     void Clear() {
         message.clear();
         position = -1;
         code = 0;
+        sessionLost = false;
     }
     void Set(std::string text, int at = -1) {
         message = std::move(text);

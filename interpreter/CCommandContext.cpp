@@ -3,6 +3,7 @@
 #include "commands/CScriptCommand.h"
 #include "commands/SetOptions.h"
 #include "interpreter/CSQLProcessor.h"
+#include "oracle/ODatabase.h"
 #include "oracle/OSession.h"
 
 CCommandContext::CCommandContext(CSQLProcessor& processor, CCommandSet& commands)
@@ -66,6 +67,12 @@ std::string CCommandContext::EchoLine(const std::string& line) { return "     " 
 void CCommandContext::NoteFailedCommit() { m_processor.NoteFailedCommit(); }
 
 bool CCommandContext::CommitBeforeClose(Message notice, CScriptLines& output) {
+    // Note: a session that died has nothing left to commit; the work it
+    // held is counted as lost and the session may close.
+    if (m_database != nullptr && m_database->IsSessionLost()) {
+        if (m_database->HasUncommittedWork()) NoteFailedCommit();
+        return true;
+    }
     if (m_session->Commit(false) == OSUCCESS) return true;
     // Note: closing now would roll back work the user was told is kept; the
     // session stays open so the commit can be retried or the work rolled back.

@@ -66,6 +66,7 @@ public:
     // The query layout of an open result set, appended to `output` (compact
     // when asked); a result that runs out of memory is reported instead.
     CScriptLines& AppendRows(ODynaset& dynaset, CScriptLines& output);
+    void AppendNestedResults(const ODynaset& dynaset, CScriptLines& output);
     void LayOutRows(ODynaset& dynaset, CScriptLines& output);
     CScriptLines& AppendServerError(CScriptLines& output);
     // With SERVEROUTPUT ON, appends the lines the server's output package

@@ -77,6 +77,17 @@ enum class Message {
     VerifyOld,
     VerifyNew,
     CharacterOptionUsage,
+    ArraySizeRange,
+    ArraySizeUsage,
+    ServerOutputSize,
+    ReplacedCharacters,
+    NewPassword,
+    NewPasswordAgain,
+    PasswordMismatch,
+    PasswordNotRead,
+    PasswordChanged,
+    LongRange,
+    LongUsage,
 };
 
 // The CP932 text of a message; stays valid for the life of the program.

@@ -14,16 +14,22 @@ constexpr const char* kSessionNotOpen = "ORA-03114: セッションが開かれ�
 void ODatabase::Impl::ClearError() {
     errorText.clear();
     errorPosition = 0;
+    errorCode = 0;
+    errorLostSession = false;
 }
 
 void ODatabase::Impl::SetError(const CEngineError& error) {
     errorText = error.message;
     errorPosition = error.position < 0 ? OERROR_POSITION_UNKNOWN : error.position;
+    errorCode = error.code;
+    errorLostSession = error.sessionLost;
 }
 
 void ODatabase::Impl::SetError(const std::string& text) {
     errorText = text;
     errorPosition = OERROR_POSITION_UNKNOWN;
+    errorCode = 0;
+    errorLostSession = false;
 }
 
 bool ODatabase::Impl::RequireOpen() {
@@ -76,15 +82,25 @@ ODatabase::~ODatabase() { Close(); }
 
 oresult ODatabase::Open(OSession& session, const char* databaseName, const char* user, const char* password,
                         long) {
+    return Open(session, databaseName, user, password, OLogonOptions());
+}
+
+oresult ODatabase::Open(OSession& session, const char* databaseName, const char* user, const char* password,
+                        const OLogonOptions& options) {
     Close();
     if (!session.IsOpen()) {
         m_impl->SetError(encoding::Utf8ToCp932(kSessionNotOpen));
         return OFAILURE;
     }
     CEngineError error;
-    std::unique_ptr<CEngineConnection> connection =
-        CEngineFactory::Open(databaseName != nullptr ? databaseName : "", user != nullptr ? user : "",
-                             password != nullptr ? password : "", error);
+    CEngineLogon logon;
+    logon.database = databaseName != nullptr ? databaseName : "";
+    logon.user = user != nullptr ? user : "";
+    logon.password = password != nullptr ? password : "";
+    logon.privilege = options.privilege;
+    logon.external = options.external;
+    logon.newPassword = options.newPassword;
+    std::unique_ptr<CEngineConnection> connection = CEngineFactory::Open(logon, error);
     {
         std::lock_guard<std::mutex> lock(m_impl->cancelMutex);
         m_impl->connection = std::move(connection);
@@ -94,6 +110,8 @@ oresult ODatabase::Open(OSession& session, const char* databaseName, const char*
         return OFAILURE;
     }
     if (m_impl->lockWaitSeconds >= 0) m_impl->connection->SetLockWait(m_impl->lockWaitSeconds);
+    m_impl->connection->SetArraySize(m_impl->arraySize);
+    m_impl->connection->SetLongLimit(m_impl->longLimit);
     m_impl->rowsProcessed = 0;
     m_impl->session = &session;
     session.Attach(this);
@@ -167,4 +185,39 @@ void ODatabase::SetLockWait(int seconds) {
 std::vector<std::string> ODatabase::TakeServerOutput() {
     if (!m_impl->IsOpen()) return {};
     return m_impl->connection->TakeServerOutput();
+}
+
+int ODatabase::GetErrorCode() const { return m_impl->errorCode; }
+
+bool ODatabase::LastErrorLostSession() const { return m_impl->errorLostSession; }
+
+std::vector<std::string> ODatabase::TakeWarnings() {
+    if (!m_impl->IsOpen()) return {};
+    return m_impl->connection->TakeWarnings();
+}
+
+std::string ODatabase::GetSessionUser() const {
+    return m_impl->IsOpen() ? m_impl->connection->SessionUser() : std::string();
+}
+
+bool ODatabase::IsSessionLost() const { return m_impl->IsOpen() && m_impl->connection->IsSessionLost(); }
+
+void ODatabase::SetArraySize(int rows) {
+    m_impl->arraySize = rows;
+    if (m_impl->IsOpen()) m_impl->connection->SetArraySize(rows);
+}
+
+void ODatabase::SetLongLimit(long bytes) {
+    m_impl->longLimit = bytes;
+    if (m_impl->IsOpen()) m_impl->connection->SetLongLimit(bytes);
+}
+
+oresult ODatabase::EnableServerOutput(bool on, long size) {
+    if (!m_impl->RequireOpen()) return OFAILURE;
+    if (!m_impl->connection->EnableServerOutput(on, size)) {
+        m_impl->SetError(m_impl->connection->LastError());
+        return OFAILURE;
+    }
+    m_impl->ClearError();
+    return OSUCCESS;
 }

@@ -10,6 +10,15 @@
 
 class OSession;
 
+// How a logon is made beyond user and password: an administrative
+// privilege ("SYSDBA" ...), the operating system's credentials, or a new
+// password replacing an expired one.
+struct OLogonOptions {
+    std::string privilege;
+    bool external = false;
+    std::string newPassword;
+};
+
 // A database opened on a session. All text in and out is CP932 bytes.
 //
 // Database names: "" is the default database; any other name is a database
@@ -30,6 +39,8 @@ public:
 
     oresult Open(OSession& session, const char* databaseName, const char* user, const char* password,
                  long options = 0);
+    oresult Open(OSession& session, const char* databaseName, const char* user, const char* password,
+                 const OLogonOptions& logon);
     bool IsOpen() const;
     // Closes without committing (the session's Close rolls back first).
     void Close();
@@ -50,7 +61,29 @@ public:
     int ServerErrorSQLPos() const;
     std::string GetErrorText() const override;
 
+    // The server's error number of the last failure (0 when none applies).
+    int GetErrorCode() const;
+    // True when the last failure ended the session (see IsSessionLost).
+    bool LastErrorLostSession() const;
+
     OParameterCollection& GetParameters();
+
+    // The server's warnings since they were last taken (a password about to
+    // expire at logon, a warning on commit ...).
+    std::vector<std::string> TakeWarnings();
+    // The user the session runs as ("" when the database has no users).
+    std::string GetSessionUser() const;
+    // True once the session died under the open database: statements fail
+    // at once until it is closed.
+    bool IsSessionLost() const;
+    // Rows a round trip brings (0: the engine's growing default).
+    void SetArraySize(int rows);
+    // The most bytes of a LOB a query reads for showing (SET LONG, 80 at
+    // first; 0: the engine's own); kept for databases opened later.
+    void SetLongLimit(long bytes);
+    // The server's output package on with a buffer of `size` bytes (-1:
+    // unlimited), or off.
+    oresult EnableServerOutput(bool on, long size);
 
     // The lines the server's output package (DBMS_OUTPUT) buffered while it
     // was enabled; the buffer is emptied. Empty when not open.

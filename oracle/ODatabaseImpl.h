@@ -19,6 +19,11 @@ struct ODatabase::Impl {
     OParameterCollection parameters;
     std::string errorText;
     int errorPosition = 0;
+    int errorCode = 0;
+    bool errorLostSession = false;
+    int arraySize = 0;
+    // SET LONG: bytes of a LOB read for showing.
+    long longLimit = 80;
     long rowsProcessed = 0;
     // -1: the engine's own lock wait.
     int lockWaitSeconds = -1;

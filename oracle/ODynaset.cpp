@@ -96,6 +96,15 @@ oresult ODynaset::Start(ODatabase& database, std::unique_ptr<CEngineCursor> curs
     return OFAILURE;
 }
 
+oresult ODynaset::OpenNested(ODatabase& database, const ODynaset& parent, int column) {
+    Close();
+    if (parent.IsEOF() || column < 0) return OFAILURE;
+    const CEngineResult* nested =
+        parent.m_impl->batch.Nested(parent.m_impl->current, static_cast<std::size_t>(column));
+    if (nested == nullptr) return OFAILURE;
+    return Start(database, std::make_unique<CMaterialisedCursor>(*nested), false);
+}
+
 bool ODynaset::IsOpen() const { return m_impl->open; }
 
 void ODynaset::Close() { *m_impl = Impl(); }
@@ -165,3 +174,7 @@ long ODynaset::GetRecordCount() const {
 }
 
 bool ODynaset::FetchFailed() const { return m_impl->failed; }
+
+std::size_t ODynaset::GetReplacedCount() const {
+    return m_impl->cursor != nullptr ? m_impl->cursor->ReplacedCharacters() : 0;
+}

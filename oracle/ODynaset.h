@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <memory>
 #include <string>
 
@@ -23,6 +24,9 @@ public:
     // Opens the rows of the REFCURSOR parameter `name` that a block opened;
     // they can be read once.
     oresult OpenCursorVariable(ODatabase& database, const char* name);
+    // Opens the rows of the cursor expression in column `column` of the
+    // current row of `parent`; fails when that cell holds none.
+    oresult OpenNested(ODatabase& database, const ODynaset& parent, int column);
     bool IsOpen() const;
     void Close();
 
@@ -51,6 +55,9 @@ public:
     long GetRecordCount() const;
     // True when reading rows after the open failed.
     bool FetchFailed() const;
+    // Characters of the rows read so far that CP932 lacks, shown as the
+    // geta mark.
+    std::size_t GetReplacedCount() const;
 
 private:
     struct Impl;

@@ -10,6 +10,8 @@ using reporttext::ParseInt;
 using reporttext::Words;
 
 constexpr const char* kUnlimitedText = "UNLIMITED";
+// The most of a LONG or LOB value the server hands out.
+constexpr int kMaxLong = 2000000000;
 
 std::string OnOff(bool on) { return on ? "ON" : "OFF"; }
 
@@ -201,7 +203,7 @@ const OptionRow kOptions[] = {
      [](const CReportSettings& s) { return ShowCharacter(s.headSep); }},
     {"LONG", 4,
      [](CReportSettings& s, std::string_view n, std::string_view v, std::string& e) {
-         return SetNumber(n, v, 1, 65534, s.longWidth, e);
+         return SetNumber(n, v, 1, kMaxLong, s.longWidth, e);
      },
      [](const CReportSettings& s) { return std::to_string(s.longWidth); }},
     {"NUMFORMAT", 4, SetNumFormat, [](const CReportSettings& s) { return reporttext::Quoted(s.numFormat); }},

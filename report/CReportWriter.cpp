@@ -109,7 +109,8 @@ void CReportWriter::SetUpColumn(const ReportColumn& source, const CColumnSetting
     else if (source.number)
         column.width = m_settings.numWidth;
     else
-        column.width = source.isLong ? m_settings.longWidth : source.width;
+        column.width =
+            source.isLong ? std::min(m_settings.longWidth, CReportSettings::kMaxLongColumn) : source.width;
     column.width = std::max(column.width, 0);
     column.valueAlign = column.format != nullptr ? Align::Right : Align::Left;
     column.headingAlign =

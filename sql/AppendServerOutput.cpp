@@ -3,6 +3,9 @@
 
 CScriptLines& CSQLProcessor::AppendServerOutput(CScriptLines& output) {
     if (!IsConnected() || Database() == nullptr) return output;
+    // The server's warnings (a password about to expire ...) follow the
+    // feedback line.
+    for (std::string& line : Database()->TakeWarnings()) output.push_back(std::move(line));
     const std::string* value = m_context.GetSettings().Find("SERVEROUTPUT");
     if (value == nullptr || *value != "ON") return output;
     for (std::string& line : Database()->TakeServerOutput()) output.push_back(std::move(line));

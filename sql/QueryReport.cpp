@@ -35,6 +35,8 @@ constexpr TypeWidth kTypeWidths[] = {
     {OTYPE_CLOB, 80},
     {OTYPE_BLOB, 80},
     {OTYPE_BFILE, 80},
+    // Note: as wide as the text a cursor expression's cell shows.
+    {OTYPE_CURSOR, 20},
 };
 
 constexpr int kLongTypes[] = {OTYPE_LONG, OTYPE_CLOB, OTYPE_BLOB, OTYPE_BFILE};
@@ -67,7 +69,8 @@ std::vector<ReportColumn> Describe(ODynaset& dynaset) {
 
 namespace queryreport {
 
-long LayOut(ODynaset& dynaset, CReportWriter& writer, CScriptLines& output) {
+long LayOut(ODynaset& dynaset, CReportWriter& writer, CScriptLines& output,
+            const std::function<void(CScriptLines&)>& afterRow) {
     const std::vector<ReportColumn> columns = Describe(dynaset);
     writer.Begin(columns, output);
     // Note: each column has a buffer of its own, sized once, so a row's
@@ -90,6 +93,7 @@ long LayOut(ODynaset& dynaset, CReportWriter& writer, CScriptLines& output) {
             values[c] = std::string_view(buffer.data());
         }
         writer.Row(values, output);
+        if (afterRow) afterRow(output);
         // Note: a move that fails without reaching the end would repeat the
         // same row for ever; the rows shown so far stand.
         if (dynaset.MoveNext(true) != OSUCCESS) break;

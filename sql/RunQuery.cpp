@@ -39,6 +39,16 @@ CScriptLines& CSQLProcessor::RunQuery(const std::string& text, CScriptLines& out
     return AppendRows(dynaset, output);
 }
 
+// Note: a cursor expression's rows follow the row that holds it, laid out
+// as a query result of their own (as PRINT shows a REFCURSOR).
+void CSQLProcessor::AppendNestedResults(const ODynaset& dynaset, CScriptLines& output) {
+    for (int c = 0; c < dynaset.GetFieldCount(); ++c) {
+        if (dynaset.GetFieldServerType(c) != OTYPE_CURSOR) continue;
+        ODynaset nested;
+        if (nested.OpenNested(*Database(), dynaset, c) == OSUCCESS) LayOutRows(nested, output);
+    }
+}
+
 CScriptLines& CSQLProcessor::AppendRows(ODynaset& dynaset, CScriptLines& output) {
     const std::size_t first = output.size();
     try {
@@ -74,7 +84,8 @@ void CSQLProcessor::LayOutRows(ODynaset& dynaset, CScriptLines& output) {
         if (found != nullptr) value = *found;
         return found != nullptr;
     });
-    const long rows = queryreport::LayOut(dynaset, writer, output);
+    const long rows = queryreport::LayOut(dynaset, writer, output,
+                                          [&](CScriptLines& out) { AppendNestedResults(dynaset, out); });
     // NEW_VALUE and OLD_VALUE: substitution variables from the last row.
     if (rows > 0)
         for (const auto& [name, value] : writer.Variables()) Command<CDefineCommand>().Define(name, value);
@@ -89,6 +100,12 @@ void CSQLProcessor::LayOutRows(ODynaset& dynaset, CScriptLines& output) {
     // Note: FEEDBACK n counts from n rows; no rows at all is always told.
     if (settings.feedback > 0 && (rows == 0 || rows >= settings.feedback)) {
         output.push_back(FormatCount(MessageText(Message::RowsSelected), dynaset.GetRecordCount()));
+        output.emplace_back();
+    }
+    // Note: said even with FEEDBACK OFF, so that nobody writes such a value
+    // back believing it whole.
+    if (const std::size_t replaced = dynaset.GetReplacedCount(); replaced > 0) {
+        output.push_back(FormatCount(MessageText(Message::ReplacedCharacters), static_cast<long>(replaced)));
         output.emplace_back();
     }
 }

@@ -1,13 +1,14 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "engine/EngineTypes.h"
 #include "engine/oci/COciLibrary.h"
 
 // The one client environment of the process: threaded, with the client
-// character set JA16SJISTILDE (CP932), so that statement text, values and
-// the server's messages travel as CP932 bytes unchanged. The session
+// character set AL32UTF8, so that the server hands over every character it
+// holds; text is converted to and from CP932 here, at the edge. The session
 // language is Japanese unless NLS_LANG names another.
 class COciEnvironment {
 public:
@@ -22,8 +23,14 @@ public:
     // call returned `status`; the message loses its final line feed.
     void ReadError(oci::OCIError* handle, oci::sword status, CEngineError& error) const;
 
-    // The CP932 byte offset of character `offset` of `text`.
-    static int CharOffsetToByte(const std::string& text, unsigned offset);
+    // CP932 text as the server reads it.
+    static std::string ToServer(std::string_view cp932);
+    // Server text as CP932; a character CP932 lacks becomes the geta mark
+    // and is counted in `replaced`.
+    static std::string FromServer(std::string_view utf8, std::size_t& replaced);
+    static void AppendFromServer(std::string_view utf8, std::string& out, std::size_t& replaced);
+    // The CP932 byte offset in `cp932` of byte `offset` of its server text.
+    static int ServerOffsetToCp932(const std::string& cp932, unsigned offset);
 
 private:
     COciEnvironment(const COciLibrary& library, oci::OCIEnv* env) : m_library(library), m_env(env) {}

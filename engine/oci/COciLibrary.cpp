@@ -80,9 +80,20 @@ bool COciLibrary::Resolve(void* handle, std::string& missing) {
     Take(handle, "OCIDefineByPos", a.DefineByPos, missing);
     Take(handle, "OCIParamGet", a.ParamGet, missing);
     Take(handle, "OCIDescriptorFree", a.DescriptorFree, missing);
+    Take(handle, "OCIDescriptorAlloc", a.DescriptorAlloc, missing);
+    Take(handle, "OCILobRead2", a.LobRead2, missing);
+    Take(handle, "OCILobFileGetName", a.LobFileGetName, missing);
     Take(handle, "OCITransCommit", a.TransCommit, missing);
     Take(handle, "OCITransRollback", a.TransRollback, missing);
     Take(handle, "OCIBreak", a.Break, missing);
+    Take(handle, "OCIReset", a.Reset, missing);
+    Take(handle, "OCIServerAttach", a.ServerAttach, missing);
+    Take(handle, "OCIServerDetach", a.ServerDetach, missing);
+    Take(handle, "OCISessionBegin", a.SessionBegin, missing);
+    Take(handle, "OCISessionEnd", a.SessionEnd, missing);
+    Take(handle, "OCIPasswordChange", a.PasswordChange, missing);
+    Take(handle, "OCIStmtPrepare2", a.StmtPrepare2, missing);
+    Take(handle, "OCIStmtRelease", a.StmtRelease, missing);
     return missing.empty();
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "engine/oci/COciNumber.h"
 #include "text/Cp932.h"
 #include "text/Encoding.h"
 
@@ -10,10 +11,20 @@ using namespace oci;
 
 namespace {
 
-// Room for a bound value: PL/SQL's longest character value, and the text of
-// any number.
-constexpr std::size_t kTextRoom = 32767 + 1;
-constexpr std::size_t kNumberRoom = 128;
+// Room for a bound text: PL/SQL's longest character value in a block; in
+// SQL the longest VARCHAR2, so that the server never takes the bind for a
+// LONG one.
+constexpr std::size_t kBlockRoom = 32767;
+constexpr std::size_t kSqlRoom = 4000;
+
+// Server errors after which the session is gone.
+constexpr int kSessionEnders[] = {28, 1012, 1092, 2396, 3113, 3114, 3135, 12537, 12547, 12570};
+
+// Note: written here in UTF-8 for reading; the engine's text is CP932.
+constexpr const char* kLostWithWork =
+    "サーバーとの接続が失われました。コミットされていない変更は失われました。"
+    "CONNECT で接続し直してください。";
+constexpr const char* kLost = "サーバーとの接続が失われました。CONNECT で接続し直してください。";
 
 bool IsNameByte(unsigned char c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' ||
@@ -41,13 +52,31 @@ bool SameName(const std::string& a, const std::string& b) { return cp932::ToUppe
 
 }  // namespace
 
-COciStatement::COciStatement(const COciEnvironment& env, OCISvcCtx* service, OCIError* errorHandle,
-                             CEngineError& error)
-    : m_env(env), m_service(service), m_errorHandle(errorHandle), m_error(error) {}
+COciStatement::COciStatement(const COciEnvironment& env, COciSessionState& session, CEngineError& error)
+    : m_env(env), m_session(session), m_error(error) {}
 
 COciStatement::~COciStatement() {
     for (auto& cursor : m_cursors) m_env.Api().HandleFree(cursor.second, OCI_HTYPE_STMT);
-    if (m_statement != nullptr) m_env.Api().HandleFree(m_statement, OCI_HTYPE_STMT);
+    if (m_statement == nullptr || m_borrowed) return;
+    if (m_cached)
+        m_env.Api().StmtRelease(m_statement, m_session.errorHandle, nullptr, 0, OCI_DEFAULT);
+    else
+        m_env.Api().HandleFree(m_statement, OCI_HTYPE_STMT);
+}
+
+bool COciStatement::EndsSession(int code) {
+    for (int ender : kSessionEnders)
+        if (code == ender) return true;
+    return false;
+}
+
+void COciStatement::NoteLostSession() {
+    if (!m_session.lost) {
+        m_session.lost = true;
+        m_session.lostWork = m_session.uncommitted;
+    }
+    m_error.message += "\n" + encoding::Utf8ToCp932(m_session.lostWork ? kLostWithWork : kLost);
+    m_error.sessionLost = true;
 }
 
 bool COciStatement::BindCursor(const std::string& variable, const std::string& placeholderName) {
@@ -61,7 +90,7 @@ bool COciStatement::BindCursor(const std::string& variable, const std::string& p
     m_cursors.emplace_back(variable, cursor);
     const std::string placeholder = ":" + placeholderName;
     OCIBind* bind = nullptr;
-    sword status = api.BindByName(m_statement, &bind, m_errorHandle,
+    sword status = api.BindByName(m_statement, &bind, m_session.errorHandle,
                                   reinterpret_cast<const OraText*>(placeholder.data()),
                                   static_cast<sb4>(placeholder.size()), &m_cursors.back().second, 0,
                                   SQLT_RSET, nullptr, nullptr, nullptr, 0, nullptr, OCI_DEFAULT);
@@ -79,33 +108,52 @@ std::vector<std::pair<std::string, OCIStmt*>> COciStatement::TakeCursorVariables
 }
 
 void COciStatement::Fail(sword status) {
-    m_env.ReadError(m_errorHandle, status, m_error);
-    if (m_statement == nullptr) return;
+    m_env.ReadError(m_session.errorHandle, status, m_error);
+    // Note: after a break the documentation asks for a reset before the
+    // session is used again.
+    if (m_error.code == kCancelled) m_env.Api().Reset(m_session.service, m_session.errorHandle);
+    if (EndsSession(m_error.code)) NoteLostSession();
+    if (m_statement == nullptr || m_sql.empty()) return;
     ub2 offset = 0;
     m_env.Api().AttrGet(m_statement, OCI_HTYPE_STMT, &offset, nullptr, OCI_ATTR_PARSE_ERROR_OFFSET,
-                        m_errorHandle);
-    // Note: the server reports 0 when it points at nothing; such a report
-    // shows its message lines only.
-    if (offset > 0) m_error.position = COciEnvironment::CharOffsetToByte(m_sql, offset);
+                        m_session.errorHandle);
+    // Note: the offset counts bytes of the text the server read (UTF-8); 0
+    // is a position too (a failure that points at nothing in particular
+    // shows the statement's first byte, as the embedded engine does).
+    m_error.position = COciEnvironment::ServerOffsetToCp932(m_sql, offset);
 }
 
 bool COciStatement::Prepare(const std::string& sql) {
     m_sql = sql;
-    const Api& api = m_env.Api();
-    sword status =
-        api.HandleAlloc(m_env.Handle(), reinterpret_cast<void**>(&m_statement), OCI_HTYPE_STMT, 0, nullptr);
-    if (status != OCI_SUCCESS) {
-        m_statement = nullptr;
-        m_error.Set(encoding::Utf8ToCp932("文ハンドルを割り当てられません。"));
-        return false;
-    }
-    status = api.StmtPrepare(m_statement, m_errorHandle, reinterpret_cast<const OraText*>(sql.data()),
-                             static_cast<ub4>(sql.size()), OCI_NTV_SYNTAX, OCI_DEFAULT);
+    m_serverSql = COciEnvironment::ToServer(sql);
+    sword status = m_env.Api().StmtPrepare2(m_session.service, &m_statement, m_session.errorHandle,
+                                            reinterpret_cast<const OraText*>(m_serverSql.data()),
+                                            static_cast<ub4>(m_serverSql.size()), nullptr, 0, OCI_NTV_SYNTAX,
+                                            OCI_DEFAULT);
     if (status != OCI_SUCCESS) {
         Fail(status);
+        if (m_statement != nullptr) m_cached = true;
         return false;
     }
+    m_cached = true;
     return true;
+}
+
+bool COciStatement::BindText(const std::string& placeholder, char* buffer, sb4 size, ub2* length,
+                             sb2* indicator) {
+    return BindArray(placeholder, buffer, size, length, indicator, 0, nullptr);
+}
+
+bool COciStatement::BindArray(const std::string& placeholder, char* buffer, sb4 size, ub2* lengths,
+                              sb2* indicators, ub4 count, ub4* current) {
+    OCIBind* bind = nullptr;
+    sword status = m_env.Api().BindByName(m_statement, &bind, m_session.errorHandle,
+                                          reinterpret_cast<const OraText*>(placeholder.data()),
+                                          static_cast<sb4>(placeholder.size()), buffer, size, SQLT_CHR,
+                                          indicators, lengths, nullptr, count, current, OCI_DEFAULT);
+    if (status == OCI_SUCCESS) return true;
+    Fail(status);
+    return false;
 }
 
 std::vector<std::string> COciStatement::Placeholders(const std::string& sql) {
@@ -132,6 +180,7 @@ std::vector<std::string> COciStatement::Placeholders(const std::string& sql) {
 }
 
 bool COciStatement::Bind(const std::vector<CEngineBind>& binds) {
+    const bool block = IsBlock();
     for (const std::string& name : Placeholders(m_sql)) {
         auto it = std::find_if(binds.begin(), binds.end(),
                                [&](const CEngineBind& b) { return SameName(b.name, name); });
@@ -140,35 +189,63 @@ bool COciStatement::Bind(const std::vector<CEngineBind>& binds) {
             if (!BindCursor(it->name, name)) return false;
             continue;
         }
+        bool failed = false;
+        if (it->serverType == servertype::kNumber &&
+            BindNumber(*it, static_cast<std::size_t>(it - binds.begin()), ":" + name, failed))
+            continue;
+        if (failed) return false;
         BoundValue& bound = m_bound.emplace_back();
         bound.bind = static_cast<std::size_t>(it - binds.begin());
-        const std::size_t room = it->serverType == servertype::kNumber ? kNumberRoom : kTextRoom;
+        const std::string value = it->isNull ? std::string() : COciEnvironment::ToServer(it->value);
+        // Note: sized by the value and the statement: a block may write back
+        // up to PL/SQL's limit; SQL gets a VARCHAR2-sized bind unless the
+        // value itself is longer (then the server's LONG rules apply).
+        const std::size_t room = std::max(value.size(), block ? kBlockRoom : kSqlRoom);
         bound.buffer.assign(room, '\0');
-        const std::size_t length = std::min(it->value.size(), room - 1);
-        std::memcpy(bound.buffer.data(), it->value.data(), length);
+        std::memcpy(bound.buffer.data(), value.data(), value.size());
         bound.indicator = it->isNull ? -1 : 0;
-        bound.length = static_cast<ub2>(length + 1);
-        const std::string placeholder = ":" + name;
-        sword status = m_env.Api().BindByName(
-            m_statement, &bound.handle, m_errorHandle, reinterpret_cast<const OraText*>(placeholder.data()),
-            static_cast<sb4>(placeholder.size()), bound.buffer.data(), static_cast<sb4>(room), SQLT_STR,
-            &bound.indicator, &bound.length, nullptr, 0, nullptr, OCI_DEFAULT);
-        if (status != OCI_SUCCESS) {
-            Fail(status);
+        bound.length = static_cast<ub2>(std::min<std::size_t>(value.size(), 65535));
+        if (!BindText(":" + name, bound.buffer.data(), static_cast<sb4>(room), &bound.length,
+                      &bound.indicator))
             return false;
-        }
     }
     return true;
 }
 
+bool COciStatement::BindNumber(const CEngineBind& bind, std::size_t index, const std::string& placeholder,
+                               bool& failed) {
+    unsigned char number[COciNumber::kSize] = {};
+    if (!bind.isNull && !COciNumber::FromText(bind.value, number)) return false;
+    BoundValue& bound = m_bound.emplace_back();
+    bound.bind = index;
+    bound.number = true;
+    bound.buffer.assign(reinterpret_cast<const char*>(number),
+                        reinterpret_cast<const char*>(number) + sizeof number);
+    bound.indicator = bind.isNull ? -1 : 0;
+    bound.length = static_cast<ub2>(sizeof number);
+    sword status = m_env.Api().BindByName(m_statement, &bound.handle, m_session.errorHandle,
+                                          reinterpret_cast<const OraText*>(placeholder.data()),
+                                          static_cast<sb4>(placeholder.size()), bound.buffer.data(),
+                                          static_cast<sb4>(sizeof number), SQLT_VNU, &bound.indicator,
+                                          nullptr, nullptr, 0, nullptr, OCI_DEFAULT);
+    if (status == OCI_SUCCESS) return true;
+    Fail(status);
+    failed = true;
+    return false;
+}
+
 bool COciStatement::Execute(ub4 iters, ub4 mode) {
-    sword status =
-        m_env.Api().StmtExecute(m_service, m_statement, m_errorHandle, iters, 0, nullptr, nullptr, mode);
+    COciBusy busy(m_session);
+    sword status = m_env.Api().StmtExecute(m_session.service, m_statement, m_session.errorHandle, iters, 0,
+                                           nullptr, nullptr, mode);
     if (status == OCI_SUCCESS) return true;
     if (status == OCI_SUCCESS_WITH_INFO) {
         CEngineError info;
-        m_env.ReadError(m_errorHandle, status, info);
-        if (info.code != kCompiledWithErrors) return true;
+        m_env.ReadError(m_session.errorHandle, status, info);
+        if (info.code != kCompiledWithErrors) {
+            m_warning = info.message;
+            return true;
+        }
         m_error.Set(encoding::Utf8ToCp932("警告: コンパイル・エラーがあります。"));
         m_error.code = info.code;
         return false;
@@ -181,21 +258,39 @@ void COciStatement::StoreBinds(std::vector<CEngineBind>& binds) const {
     for (const BoundValue& bound : m_bound) {
         CEngineBind& bind = binds[bound.bind];
         bind.isNull = bound.indicator == -1;
-        bind.value =
-            bind.isNull ? std::string()
-                        : std::string(bound.buffer.data(), strnlen(bound.buffer.data(), bound.buffer.size()));
+        bind.assigned = true;
+        if (bound.number) {
+            unsigned char number[COciNumber::kSize] = {};
+            std::copy(bound.buffer.begin(), bound.buffer.begin() + sizeof number, number);
+            bind.value = bind.isNull ? std::string() : COciNumber::ToText(number);
+            continue;
+        }
+        std::size_t replaced = 0;
+        bind.value = bind.isNull
+                         ? std::string()
+                         : COciEnvironment::FromServer(
+                               std::string_view(bound.buffer.data(),
+                                                std::min<std::size_t>(bound.length, bound.buffer.size())),
+                               replaced);
         bind.assigned = true;
     }
 }
 
 ub2 COciStatement::Type() const {
     ub2 type = 0;
-    m_env.Api().AttrGet(m_statement, OCI_HTYPE_STMT, &type, nullptr, OCI_ATTR_STMT_TYPE, m_errorHandle);
+    m_env.Api().AttrGet(m_statement, OCI_HTYPE_STMT, &type, nullptr, OCI_ATTR_STMT_TYPE,
+                        m_session.errorHandle);
     return type;
+}
+
+bool COciStatement::IsBlock() const {
+    const ub2 type = Type();
+    return type == OCI_STMT_BEGIN || type == OCI_STMT_DECLARE || type == OCI_STMT_CALL;
 }
 
 long COciStatement::RowCount() const {
     ub4 rows = 0;
-    m_env.Api().AttrGet(m_statement, OCI_HTYPE_STMT, &rows, nullptr, OCI_ATTR_ROW_COUNT, m_errorHandle);
+    m_env.Api().AttrGet(m_statement, OCI_HTYPE_STMT, &rows, nullptr, OCI_ATTR_ROW_COUNT,
+                        m_session.errorHandle);
     return static_cast<long>(rows);
 }

@@ -14,6 +14,9 @@ struct OCIStmt;
 struct OCIBind;
 struct OCIDefine;
 struct OCISnapshot;
+struct OCIServer;
+struct OCISession;
+struct OCILobLocator;
 
 namespace oci {
 
@@ -21,6 +24,9 @@ using ::OCIBind;
 using ::OCIDefine;
 using ::OCIEnv;
 using ::OCIError;
+using ::OCILobLocator;
+using ::OCIServer;
+using ::OCISession;
 using ::OCISnapshot;
 using ::OCIStmt;
 using ::OCISvcCtx;
@@ -48,13 +54,30 @@ constexpr ub4 OCI_DESCRIBE_ONLY = 0x00000010;
 constexpr ub4 OCI_COMMIT_ON_SUCCESS = 0x00000020;
 constexpr ub4 OCI_NTV_SYNTAX = 1;
 constexpr ub2 OCI_FETCH_NEXT = 0x02;
+constexpr ub4 OCI_AUTH = 0x00000008;
+constexpr ub4 OCI_STMT_CACHE = 0x00000040;
+
+// Credentials and administrative privileges of a session.
+constexpr ub4 OCI_CRED_RDBMS = 1;
+constexpr ub4 OCI_CRED_EXT = 2;
+constexpr ub4 OCI_SYSDBA = 0x00000002;
+constexpr ub4 OCI_SYSOPER = 0x00000004;
+constexpr ub4 OCI_SYSBKP = 0x00020000;
+constexpr ub4 OCI_SYSDGD = 0x00040000;
+constexpr ub4 OCI_SYSKMT = 0x00080000;
 
 // Handle and descriptor types.
 constexpr ub4 OCI_HTYPE_ENV = 1;
 constexpr ub4 OCI_HTYPE_ERROR = 2;
 constexpr ub4 OCI_HTYPE_SVCCTX = 3;
 constexpr ub4 OCI_HTYPE_STMT = 4;
+constexpr ub4 OCI_HTYPE_SERVER = 8;
+constexpr ub4 OCI_HTYPE_SESSION = 9;
+constexpr ub4 OCI_DTYPE_LOB = 50;
+constexpr ub4 OCI_DTYPE_FILE = 56;
 constexpr ub4 OCI_DTYPE_PARAM = 53;
+constexpr ub1 OCI_ONE_PIECE = 0;
+constexpr ub1 SQLCS_IMPLICIT = 1;
 
 // Attributes.
 constexpr ub4 OCI_ATTR_DATA_SIZE = 1;
@@ -62,11 +85,17 @@ constexpr ub4 OCI_ATTR_DATA_TYPE = 2;
 constexpr ub4 OCI_ATTR_NAME = 4;
 constexpr ub4 OCI_ATTR_PRECISION = 5;
 constexpr ub4 OCI_ATTR_SCALE = 6;
+constexpr ub4 OCI_ATTR_SERVER = 6;
+constexpr ub4 OCI_ATTR_SESSION = 7;
 constexpr ub4 OCI_ATTR_IS_NULL = 7;
+constexpr ub4 OCI_ATTR_TYPE_NAME = 8;
 constexpr ub4 OCI_ATTR_ROW_COUNT = 9;
 constexpr ub4 OCI_ATTR_PREFETCH_ROWS = 11;
 constexpr ub4 OCI_ATTR_PARAM_COUNT = 18;
+constexpr ub4 OCI_ATTR_USERNAME = 22;
+constexpr ub4 OCI_ATTR_PASSWORD = 23;
 constexpr ub4 OCI_ATTR_STMT_TYPE = 24;
+constexpr ub4 OCI_ATTR_STMTCACHESIZE = 176;
 constexpr ub4 OCI_ATTR_PARSE_ERROR_OFFSET = 129;
 constexpr ub4 OCI_ATTR_ROWS_FETCHED = 197;
 
@@ -88,6 +117,7 @@ constexpr ub2 SQLT_CHR = 1;
 constexpr ub2 SQLT_NUM = 2;
 constexpr ub2 SQLT_FLT = 4;
 constexpr ub2 SQLT_STR = 5;
+constexpr ub2 SQLT_VNU = 6;
 constexpr ub2 SQLT_LNG = 8;
 constexpr ub2 SQLT_RID = 11;
 constexpr ub2 SQLT_DAT = 12;
@@ -105,6 +135,8 @@ constexpr ub2 SQLT_RSET = 116;
 // Server errors this engine tells apart.
 constexpr sb4 kCompiledWithErrors = 24344;
 constexpr sb4 kValueTruncated = 1406;
+constexpr sb4 kCancelled = 1013;
+constexpr sb4 kPasswordExpired = 28001;
 
 // The entry points, as their documented signatures.
 using OCIEnvCreateFn = sword (*)(OCIEnv**, ub4, void*, void* (*)(void*, std::size_t),
@@ -132,9 +164,26 @@ using OCIDefineByPosFn = sword (*)(OCIStmt*, OCIDefine**, OCIError*, ub4, void*,
                                    ub4);
 using OCIParamGetFn = sword (*)(const void*, ub4, OCIError*, void**, ub4);
 using OCIDescriptorFreeFn = sword (*)(void*, ub4);
+using OCIDescriptorAllocFn = sword (*)(const void*, void**, ub4, std::size_t, void**);
+using OCILobRead2Fn = sword (*)(OCISvcCtx*, OCIError*, OCILobLocator*, std::uint64_t*, std::uint64_t*,
+                                std::uint64_t, void*, std::uint64_t, ub1, void*,
+                                sb4 (*)(void*, const void*, std::uint64_t, ub1, void**, std::uint64_t*), ub2,
+                                ub1);
+using OCILobFileGetNameFn = sword (*)(OCIEnv*, OCIError*, const OCILobLocator*, OraText*, ub2*, OraText*,
+                                      ub2*);
 using OCITransCommitFn = sword (*)(OCISvcCtx*, OCIError*, ub4);
 using OCITransRollbackFn = sword (*)(OCISvcCtx*, OCIError*, ub4);
 using OCIBreakFn = sword (*)(void*, OCIError*);
+using OCIResetFn = sword (*)(void*, OCIError*);
+using OCIServerAttachFn = sword (*)(OCIServer*, OCIError*, const OraText*, sb4, ub4);
+using OCIServerDetachFn = sword (*)(OCIServer*, OCIError*, ub4);
+using OCISessionBeginFn = sword (*)(OCISvcCtx*, OCIError*, OCISession*, ub4, ub4);
+using OCISessionEndFn = sword (*)(OCISvcCtx*, OCIError*, OCISession*, ub4);
+using OCIPasswordChangeFn = sword (*)(OCISvcCtx*, OCIError*, const OraText*, ub4, const OraText*, ub4,
+                                      const OraText*, ub4, ub4);
+using OCIStmtPrepare2Fn = sword (*)(OCISvcCtx*, OCIStmt**, OCIError*, const OraText*, ub4, const OraText*,
+                                    ub4, ub4, ub4);
+using OCIStmtReleaseFn = sword (*)(OCIStmt*, OCIError*, const OraText*, ub4, ub4);
 
 // The table of entry points resolved from the client library.
 struct Api {
@@ -155,9 +204,20 @@ struct Api {
     OCIDefineByPosFn DefineByPos = nullptr;
     OCIParamGetFn ParamGet = nullptr;
     OCIDescriptorFreeFn DescriptorFree = nullptr;
+    OCIDescriptorAllocFn DescriptorAlloc = nullptr;
+    OCILobRead2Fn LobRead2 = nullptr;
+    OCILobFileGetNameFn LobFileGetName = nullptr;
     OCITransCommitFn TransCommit = nullptr;
     OCITransRollbackFn TransRollback = nullptr;
     OCIBreakFn Break = nullptr;
+    OCIResetFn Reset = nullptr;
+    OCIServerAttachFn ServerAttach = nullptr;
+    OCIServerDetachFn ServerDetach = nullptr;
+    OCISessionBeginFn SessionBegin = nullptr;
+    OCISessionEndFn SessionEnd = nullptr;
+    OCIPasswordChangeFn PasswordChange = nullptr;
+    OCIStmtPrepare2Fn StmtPrepare2 = nullptr;
+    OCIStmtReleaseFn StmtRelease = nullptr;
 };
 
 }  // namespace oci

@@ -6,6 +6,7 @@
 
 #include "FakeOci.h"
 #include "text/Cp932.h"
+#include "text/Encoding.h"
 
 using namespace fakeoci;
 
@@ -61,6 +62,29 @@ sword SetParamAttribute(const Param& param, void* out, ub4* size, ub4 attribute,
         default:
             if (error) error->Set(24315, "ORA-24315: illegal attribute type");
             return kError;
+    }
+}
+
+sword Fail(Error& error, sb4 code, const char* message) {
+    error.Set(code, message);
+    return kError;
+}
+
+sword SetContextAttribute(void* target, void* value, ub4 attribute, Error& error) {
+    auto* context = As<SvcCtx>(target, kHtypeSvcCtx);
+    if (context == nullptr) return kInvalidHandle;
+    switch (attribute) {
+        case kAttrServer:
+            context->server = As<Server>(value, kHtypeServer);
+            return context->server != nullptr ? kSuccess : kInvalidHandle;
+        case kAttrSession:
+            context->session = As<Session>(value, kHtypeSession);
+            return context->session != nullptr ? kSuccess : kInvalidHandle;
+        case kAttrStmtCacheSize:
+            context->cacheSize = *static_cast<ub4*>(value);
+            return kSuccess;
+        default:
+            return Fail(error, 24315, "ORA-24315: illegal attribute type");
     }
 }
 
@@ -141,15 +165,68 @@ ub2 StatementType(const std::string& sql) {
     return 0;
 }
 
-ub2 CharOffset(const std::string& sql, int bytes) {
-    if (bytes <= 0) return 0;
-    std::size_t at = 0;
-    ub2 count = 0;
-    while (at < sql.size() && at < static_cast<std::size_t>(bytes) && count < 65535) {
-        at += std::max<std::size_t>(cp932::CharLength(sql, at), 1);
-        ++count;
+namespace {
+thread_local ub2 g_clientCharset = kCp932Charset;
+
+void AppendUtf8(unsigned long code, std::string& out) {
+    if (code < 0x80) {
+        out += static_cast<char>(code);
+    } else if (code < 0x800) {
+        out += static_cast<char>(0xC0 | (code >> 6));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else if (code < 0x10000) {
+        out += static_cast<char>(0xE0 | (code >> 12));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (code >> 18));
+        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
     }
-    return count;
+}
+
+// UTF-8 with every \uXXXX escape (four or, after \U, six hex digits) made
+// the character it names.
+std::string Unescape(const std::string& utf8) {
+    if (utf8.find('\\') == std::string::npos) return utf8;
+    std::string out;
+    for (std::size_t at = 0; at < utf8.size(); ++at) {
+        const std::size_t digits = utf8.compare(at, 2, "\\u") == 0   ? 4
+                                   : utf8.compare(at, 2, "\\U") == 0 ? 6
+                                                                     : 0;
+        if (digits != 0 && at + 2 + digits <= utf8.size() &&
+            utf8.find_first_not_of("0123456789abcdefABCDEF", at + 2) >= at + 2 + digits) {
+            AppendUtf8(std::stoul(utf8.substr(at + 2, digits), nullptr, 16), out);
+            at += 1 + digits;
+            continue;
+        }
+        out += utf8[at];
+    }
+    return out;
+}
+}  // namespace
+
+bool IsClientCharset(ub2 id) { return id == kCp932Charset || id == 832 || id == kUtf8Charset; }
+
+ub2 ClientCharset() { return g_clientCharset; }
+
+void UseCharsetOf(const Handle& handle) { g_clientCharset = handle.charset; }
+
+std::string FromClient(const std::string& text) {
+    return ClientCharset() == kUtf8Charset ? encoding::Utf8ToCp932(text, '?') : text;
+}
+
+std::string ToClient(const std::string& cp932) {
+    return ClientCharset() == kUtf8Charset ? Unescape(encoding::Cp932ToUtf8(cp932)) : cp932;
+}
+
+ub2 ClientOffset(const std::string& cp932, int offset) {
+    if (offset <= 0) return 0;
+    const std::size_t bytes = std::min<std::size_t>(static_cast<std::size_t>(offset), cp932.size());
+    const std::size_t client =
+        ClientCharset() == kUtf8Charset ? encoding::Cp932ToUtf8(cp932.substr(0, bytes)).size() : bytes;
+    return static_cast<ub2>(std::min<std::size_t>(client, 65535));
 }
 
 }  // namespace fakeoci
@@ -168,9 +245,9 @@ sword OCIEnvCreate(OCIEnv** envp, ub4, void*, void* (*)(void*, std::size_t),
 sword OCIEnvNlsCreate(OCIEnv** envp, ub4 mode, void* context, void* (*m)(void*, std::size_t),
                       void* (*r)(void*, void*, std::size_t), void (*f)(void*, void*), std::size_t extra,
                       void** user, ub2 charset, ub2) {
-    if (charset != 0 && charset != kCp932Charset && charset != 832) return kError;
+    if (charset != 0 && !IsClientCharset(charset)) return kError;
     sword status = OCIEnvCreate(envp, mode, context, m, r, f, extra, user);
-    if (status == kSuccess) As<Env>(*envp, kHtypeEnv)->charset = charset;
+    if (status == kSuccess && charset != 0) As<Env>(*envp, kHtypeEnv)->charset = charset;
     return status;
 }
 
@@ -184,7 +261,11 @@ sword OCIHandleAlloc(const void* parent, void** out, ub4 type, std::size_t, void
     Handle* handle = nullptr;
     if (type == kHtypeError) handle = new Error();
     if (type == kHtypeStmt) handle = new Stmt();
+    if (type == kHtypeSvcCtx) handle = new SvcCtx();
+    if (type == kHtypeServer) handle = new Server();
+    if (type == kHtypeSession) handle = new Session();
     if (handle == nullptr) return kInvalidHandle;
+    handle->charset = As<Env>(parent, kHtypeEnv)->charset;
     Register(handle);
     *out = handle;
     return kSuccess;
@@ -193,6 +274,12 @@ sword OCIHandleAlloc(const void* parent, void** out, ub4 type, std::size_t, void
 sword OCIHandleFree(void* pointer, ub4 type) {
     Handle* handle = Find(pointer, type);
     if (handle == nullptr || type == kHtypeBind || type == kHtypeDefine) return kInvalidHandle;
+    if (type == kHtypeSvcCtx) {
+        auto* context = static_cast<SvcCtx*>(handle);
+        std::vector<std::pair<std::string, Stmt*>> cached;
+        cached.swap(context->cache);
+        for (auto& entry : cached) OCIHandleFree(entry.second, kHtypeStmt);
+    }
     if (type == kHtypeStmt) {
         auto* stmt = static_cast<Stmt*>(handle);
         for (auto& bind : stmt->binds) Unregister(bind.get());
@@ -203,9 +290,20 @@ sword OCIHandleFree(void* pointer, ub4 type) {
     return kSuccess;
 }
 
+sword OCIDescriptorAlloc(const void* parent, void** out, ub4 type, std::size_t, void**) {
+    if (As<Env>(parent, kHtypeEnv) == nullptr || out == nullptr) return kInvalidHandle;
+    if (type != kDtypeLob && type != kDtypeFile) return kInvalidHandle;
+    auto* lob = new Lob(type);
+    lob->charset = As<Env>(parent, kHtypeEnv)->charset;
+    Register(lob);
+    *out = lob;
+    return kSuccess;
+}
+
 sword OCIDescriptorFree(void* pointer, ub4 type) {
     Handle* handle = Find(pointer, type);
-    if (handle == nullptr || type != kDtypeParam) return kInvalidHandle;
+    if (handle == nullptr || (type != kDtypeParam && type != kDtypeLob && type != kDtypeFile))
+        return kInvalidHandle;
     Unregister(handle);
     delete handle;
     return kSuccess;
@@ -237,15 +335,25 @@ sword OCIAttrGet(const void* target, ub4 targetType, void* out, ub4* size, ub4 a
     return SetStmtAttribute(*stmt, out, attribute, error);
 }
 
-sword OCIAttrSet(void* target, ub4 targetType, void* value, ub4, ub4 attribute, OCIError* errorHandle) {
+sword OCIAttrSet(void* target, ub4 targetType, void* value, ub4 size, ub4 attribute, OCIError* errorHandle) {
     auto* error = As<Error>(errorHandle, kHtypeError);
-    Stmt* stmt = As<Stmt>(target, kHtypeStmt);
-    if (targetType != kHtypeStmt || stmt == nullptr || error == nullptr || value == nullptr)
-        return kInvalidHandle;
-    if (attribute != kAttrPrefetchRows) {
-        error->Set(24315, "ORA-24315: illegal attribute type");
-        return kError;
+    if (error == nullptr || value == nullptr) return kInvalidHandle;
+    if (targetType == kHtypeSvcCtx) return SetContextAttribute(target, value, attribute, *error);
+    if (targetType == kHtypeSession) {
+        auto* session = As<Session>(target, kHtypeSession);
+        if (session == nullptr) return kInvalidHandle;
+        const std::string text(static_cast<const char*>(value), size);
+        if (attribute == kAttrUsername)
+            session->user = text;
+        else if (attribute == kAttrPassword)
+            session->password = text;
+        else
+            return Fail(*error, 24315, "ORA-24315: illegal attribute type");
+        return kSuccess;
     }
+    Stmt* stmt = As<Stmt>(target, kHtypeStmt);
+    if (targetType != kHtypeStmt || stmt == nullptr) return kInvalidHandle;
+    if (attribute != kAttrPrefetchRows) return Fail(*error, 24315, "ORA-24315: illegal attribute type");
     stmt->prefetch = *static_cast<ub4*>(value);
     return kSuccess;
 }

@@ -389,7 +389,8 @@ TEST(Options, FeedbackAndTimingFollowTheOthersInShowAll) {
                                                            "ESCAPE OFF",
                                                            "VERIFY OFF",
                                                            "ECHO OFF",
-                                                           "TERMOUT ON"}));
+                                                           "TERMOUT ON",
+                                                           "ARRAYSIZE AUTO"}));
     EXPECT_EQ(
         Feed(processor, {"set pagesize 0", "set colsep ' | '", "show colsep", "SET  nosuch off", "set "}),
         SjLines({"COLSEP ' | '", "SET NOSUCH は使用できません。", "不明なコマンドです。"}));
