@@ -45,16 +45,6 @@ constexpr SetOption kOptions[] = {
     {"ARRAYSIZE", "ARRAY", Message::ArraySizeUsage, "AUTO", SetArraySize},
 };
 
-struct OnOffBlock {
-    const char* value;
-    const char* block;
-};
-
-constexpr OnOffBlock kServerOutputBlocks[] = {
-    {"ON", "BEGIN dbms_output.enable(); END;"},
-    {"OFF", "BEGIN dbms_output.disable(); END;"},
-};
-
 struct AutoCommitValue {
     const char* value;
     bool on;

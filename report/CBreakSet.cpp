@@ -127,12 +127,12 @@ void CBreakSet::Store(const Compute& compute) {
 std::vector<std::string> CBreakSet::ListBreaks() const {
     if (m_breaks.empty()) return {ReportText(ReportMessage::BreakNone)};
     std::string line = "BREAK";
-    for (const auto& spec : m_breaks) {
-        line += " ON " + spec.column;
-        if (spec.skipPage) line += " SKIP PAGE";
-        if (spec.skip > 0) line += " SKIP " + std::to_string(spec.skip);
-        if (spec.column != "REPORT" && spec.column != "ROW")
-            line += spec.noDuplicates ? " NODUPLICATES" : " DUPLICATES";
+    for (const auto& rule : m_breaks) {
+        line += " ON " + rule.column;
+        if (rule.skipPage) line += " SKIP PAGE";
+        if (rule.skip > 0) line += " SKIP " + std::to_string(rule.skip);
+        if (rule.column != "REPORT" && rule.column != "ROW")
+            line += rule.noDuplicates ? " NODUPLICATES" : " DUPLICATES";
     }
     return {line};
 }

@@ -61,13 +61,13 @@ struct CReportWriter::Column {
 };
 
 struct CReportWriter::BreakSlot {
-    const CBreakSet::Break* spec;
+    const CBreakSet::Break* rule;
     int column;
     std::string previous;
 };
 
 struct CReportWriter::ComputeEntry {
-    const CBreakSet::Compute* spec;
+    const CBreakSet::Compute* rule;
     int slot;
     std::vector<int> of;
     std::vector<CAggregate> figures;
@@ -156,15 +156,15 @@ void CReportWriter::SetUpColumns(const std::vector<ReportColumn>& columns) {
 void CReportWriter::SetUpBreaks() {
     m_breaks.clear();
     m_computes.clear();
-    for (const auto& spec : m_breakSet.Breaks()) {
-        const int column = spec.column == "REPORT"
+    for (const auto& rule : m_breakSet.Breaks()) {
+        const int column = rule.column == "REPORT"
                                ? kReportSlot
-                               : (spec.column == "ROW" ? kRowSlot : FindColumn(spec.column));
+                               : (rule.column == "ROW" ? kRowSlot : FindColumn(rule.column));
         if (column == kMissing) continue;
         if (column >= 0) m_columns[static_cast<std::size_t>(column)].whole = true;
-        if (column >= 0 && spec.noDuplicates)
+        if (column >= 0 && rule.noDuplicates)
             m_columns[static_cast<std::size_t>(column)].noDuplicatesSlot = static_cast<int>(m_breaks.size());
-        m_breaks.push_back({&spec, column, {}});
+        m_breaks.push_back({&rule, column, {}});
     }
     for (const auto& compute : m_breakSet.Computes()) {
         int slot = -1;
@@ -393,7 +393,7 @@ void CReportWriter::EmitCsvRow(const std::vector<std::string_view>& values, CScr
 void CReportWriter::EmitComputes(int slot, CScriptLines& out) {
     int count = 0;
     for (const auto& entry : m_computes)
-        if (entry.slot == slot) count += static_cast<int>(entry.spec->functions.size());
+        if (entry.slot == slot) count += static_cast<int>(entry.rule->functions.size());
     if (count == 0) return;
     const int breakColumn = m_breaks[static_cast<std::size_t>(slot)].column;
     const bool breakShown =
@@ -417,7 +417,7 @@ void CReportWriter::EmitComputes(int slot, CScriptLines& out) {
     std::string scratch;
     for (auto& entry : m_computes) {
         if (entry.slot != slot) continue;
-        for (const auto& function : entry.spec->functions) {
+        for (const auto& function : entry.rule->functions) {
             m_line.clear();
             for (std::size_t i = 0; i < m_printed.size(); ++i) {
                 const int c = m_printed[i];
@@ -466,8 +466,8 @@ void CReportWriter::Row(const std::vector<std::string_view>& values, CScriptLine
             const BreakSlot& slot = m_breaks[static_cast<std::size_t>(s)];
             if (slot.column == kReportSlot) continue;
             EmitComputes(s, out);
-            page = page || slot.spec->skipPage;
-            skip = std::max(skip, slot.spec->skip);
+            page = page || slot.rule->skipPage;
+            skip = std::max(skip, slot.rule->skip);
         }
         if (page && m_settings.pageSize != 0) {
             EndPage(out);

@@ -397,12 +397,12 @@ bool CCatalogTables::RenameTable(sqlite3* db, const std::string& table, const st
     if (UserVersion(db) < kVersion) return true;
     // Note: an identity sequence is named after its table and column.
     constexpr const char* kStatements[] = {
-        "UPDATE TARVEX_SEQUENCES SET NAME = 'ISEQ$$_' || ?2 || '_' || (SELECT COLUMN_NAME FROM "
-        "TARVEX_IDENTITIES "
-        "i WHERE i.SEQUENCE_NAME = NAME) WHERE NAME IN (SELECT SEQUENCE_NAME FROM TARVEX_IDENTITIES WHERE "
-        "TABLE_NAME = ?1) AND ?3 IS NOT NULL",
-        "UPDATE TARVEX_IDENTITIES SET TABLE_NAME = ?2, SEQUENCE_NAME = 'ISEQ$$_' || ?2 || '_' || COLUMN_NAME "
-        "WHERE TABLE_NAME = ?1 AND ?3 IS NOT NULL",
+        ("UPDATE TARVEX_SEQUENCES SET NAME = 'ISEQ$$_' || ?2 || '_' || (SELECT COLUMN_NAME FROM "
+         "TARVEX_IDENTITIES i WHERE i.SEQUENCE_NAME = NAME) WHERE NAME IN (SELECT SEQUENCE_NAME FROM "
+         "TARVEX_IDENTITIES WHERE TABLE_NAME = ?1) AND ?3 IS NOT NULL"),
+        ("UPDATE TARVEX_IDENTITIES SET TABLE_NAME = ?2, SEQUENCE_NAME = 'ISEQ$$_' || ?2 || '_' || "
+         "COLUMN_NAME "
+         "WHERE TABLE_NAME = ?1 AND ?3 IS NOT NULL"),
         "UPDATE TARVEX_KEYS SET TABLE_NAME = ?2 WHERE TABLE_NAME = ?1 AND ?3 IS NOT NULL",
         "UPDATE TARVEX_COMMENTS SET TABLE_NAME = ?2 WHERE TABLE_NAME = ?1 AND ?3 IS NOT NULL",
         "UPDATE TARVEX_DISABLED SET TABLE_NAME = ?2 WHERE TABLE_NAME = ?1 AND ?3 IS NOT NULL",

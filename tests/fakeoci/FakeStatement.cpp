@@ -669,7 +669,8 @@ sword OCIStmtExecute(OCISvcCtx* service, OCIStmt* stmtHandle, OCIError* errorHan
 // bytes for a BLOB; the amounts say on return what was read.
 sword OCILobRead2(OCISvcCtx* service, OCIError* errorHandle, OCILobLocator* locator,
                   std::uint64_t* byteAmount, std::uint64_t* charAmount, std::uint64_t offset, void* buffer,
-                  std::uint64_t size, ub1, void*, void*, ub2, ub1) {
+                  std::uint64_t size, ub1, void*,
+                  sb4 (*)(void*, const void*, std::uint64_t, ub1, void**, std::uint64_t*), ub2, ub1) {
     auto* context = As<SvcCtx>(service, kHtypeSvcCtx);
     auto* error = As<Error>(errorHandle, kHtypeError);
     Lob* lob = As<Lob>(locator, kDtypeLob);
