@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "text/Cp932.h"
+#include "text/SqlText.h"
 
 namespace {
 
@@ -14,22 +15,6 @@ bool IsAsciiWordByte(unsigned char c) {
 
 bool IsQ(char c) { return c == 'q' || c == 'Q'; }
 bool IsN(char c) { return c == 'n' || c == 'N'; }
-
-// The closing delimiter of a q'x...x' quote opened with `open`.
-char QClose(char open) {
-    switch (open) {
-        case '[':
-            return ']';
-        case '{':
-            return '}';
-        case '(':
-            return ')';
-        case '<':
-            return '>';
-        default:
-            return open;
-    }
-}
 
 // Moves `i` past the delimiter that closes what is open: `close`, followed
 // by `then` unless that is NUL. The text before it is read a character at
@@ -77,7 +62,7 @@ void CSqlLexer::Open(std::string_view text, std::size_t i, std::size_t& length) 
         length = 1;
     } else if (StartsQQuote(text, i)) {
         m_mode = Mode::QQuote;
-        m_qClose = QClose(text[i + 2]);
+        m_qClose = sqltext::QQuoteClose(text[i + 2]);
         length = 3;
     }
 }

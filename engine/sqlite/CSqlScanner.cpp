@@ -5,6 +5,7 @@
 
 #include "text/Cp932.h"
 #include "text/LeadingInt.h"
+#include "text/SqlText.h"
 
 namespace {
 
@@ -79,26 +80,10 @@ std::size_t QuotedEnd(std::string_view text, std::size_t i, char quote) {
     return text.size();
 }
 
-// The delimiter that closes a q'x...x' literal opened with `open`.
-char QuoteClose(char open) {
-    switch (open) {
-        case '[':
-            return ']';
-        case '{':
-            return '}';
-        case '(':
-            return ')';
-        case '<':
-            return '>';
-        default:
-            return open;
-    }
-}
-
 // End of a q'x...x' literal whose q is at `i`; unterminated: the end.
 std::size_t QQuoteEnd(std::string_view text, std::size_t i) {
     if (i + 2 >= text.size()) return text.size();
-    const char close = QuoteClose(text[i + 2]);
+    const char close = sqltext::QQuoteClose(text[i + 2]);
     for (std::size_t k = i + 3; k < text.size(); k += cp932::CharLength(text, k))
         if (text[k] == close && k + 1 < text.size() && text[k + 1] == '\'') return k + 2;
     return text.size();

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "engine/sqlite/values/CNumberValue.h"
+#include "engine/sqlite/values/PowersOfTen.h"
 
 namespace {
 
@@ -12,23 +13,6 @@ using UnsignedWide = CDecimalSum::UnsignedWide;
 // Below this the sum may take one more 15-digit value scaled by 10^15
 // without overflowing 128 bits.
 constexpr Wide kHeadroom = static_cast<Wide>(1) << 124;
-
-constexpr std::int64_t kPowers[] = {1,
-                                    10,
-                                    100,
-                                    1000,
-                                    10000,
-                                    100000,
-                                    1000000,
-                                    10000000,
-                                    100000000,
-                                    1000000000,
-                                    10000000000,
-                                    100000000000,
-                                    1000000000000,
-                                    10000000000000,
-                                    100000000000000,
-                                    1000000000000000};
 
 std::string Text(Wide value) {
     if (value == 0) return "0";
@@ -47,14 +31,14 @@ std::string Text(Wide value) {
 bool CDecimalSum::AddScaled(std::int64_t coefficient, int scale, bool remove) {
     if (m_exact || m_fast > kHeadroom || m_fast < -kHeadroom) return false;
     if (scale > m_scale) {
-        Wide factor = kPowers[scale - m_scale];
+        Wide factor = kPowersOfTen[scale - m_scale];
         // Note: the headroom check keeps this rescale within 128 bits only
         // for small steps; larger ones go the exact way.
         if (m_fast > kHeadroom / factor || m_fast < -kHeadroom / factor) return false;
         m_fast *= factor;
         m_scale = scale;
     }
-    Wide term = static_cast<Wide>(coefficient) * kPowers[m_scale - scale];
+    Wide term = static_cast<Wide>(coefficient) * kPowersOfTen[m_scale - scale];
     m_fast += remove ? -term : term;
     return true;
 }

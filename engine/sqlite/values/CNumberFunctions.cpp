@@ -8,27 +8,11 @@
 #include "engine/sqlite/COraError.h"
 #include "engine/sqlite/values/CDecimalSum.h"
 #include "engine/sqlite/values/CNumberValue.h"
+#include "engine/sqlite/values/PowersOfTen.h"
 
 namespace {
 
 using Scaled = CNumberValue::Scaled;
-
-constexpr std::int64_t kPowers[] = {1,
-                                    10,
-                                    100,
-                                    1000,
-                                    10000,
-                                    100000,
-                                    1000000,
-                                    10000000,
-                                    100000000,
-                                    1000000000,
-                                    10000000000,
-                                    100000000000,
-                                    1000000000000,
-                                    10000000000000,
-                                    100000000000000,
-                                    1000000000000000};
 
 void Raise(sqlite3_context* context, int code) {
     std::string message = COraError::ForFunction(code, {});
@@ -50,7 +34,8 @@ bool Aligned(sqlite3_value* a, sqlite3_value* b, Scaled& x, Scaled& y) {
     if (x.scale == y.scale) return true;
     Scaled& finer = x.scale > y.scale ? y : x;
     int target = x.scale > y.scale ? x.scale : y.scale;
-    return !__builtin_mul_overflow(finer.coefficient, kPowers[target - finer.scale], &finer.coefficient) &&
+    return !__builtin_mul_overflow(finer.coefficient, kPowersOfTen[target - finer.scale],
+                                   &finer.coefficient) &&
            (finer.scale = target, true);
 }
 
