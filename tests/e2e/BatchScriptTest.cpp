@@ -73,8 +73,11 @@ TEST_P(BatchScript, SumsAreExactAndColumnsAreTypedBeforeRows) {
     script +=
         "SELECT SUM(qty * price) s, AVG(price) a FROM items;\n"
         "SELECT SUM(qty) s FROM items WHERE qty < 0;\n"
-        "SELECT qty + 1, UPPER('ab') u FROM items WHERE qty < 0;\n";
+        "SELECT qty + 1, UPPER('ab') u FROM items WHERE qty < 0;\n"
+        "SELECT USER FROM dual;\n";
     RunResult r = RunScripts({script});
+    // The session's user, on the server road too.
+    EXPECT_NE(r.out.find("\nSCOTT"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find(Console("S          A          |---------- ---------- |900.9      10.01      |"
                                  "|1行が選択されました。")),
               std::string::npos)

@@ -84,8 +84,10 @@ constexpr PrivilegeUser kPrivilegeUsers[] = {
     {kSysDba, "SYS"}, {kSysOper, "PUBLIC"}, {kSysBackup, "SYSBACKUP"}, {kSysDg, "SYSDG"}, {kSysKm, "SYSKM"},
 };
 
-// The embedded database behind `identifier`; kSuccess or an error.
-sword OpenDatabase(const std::string& identifier, Error& error, std::unique_ptr<CEngineConnection>& out) {
+// The embedded database behind `identifier`, opened for `user` (what USER
+// answers); kSuccess or an error.
+sword OpenDatabase(const std::string& identifier, const std::string& user, Error& error,
+                   std::unique_ptr<CEngineConnection>& out) {
     std::string host;
     std::string name;
     if (!Resolve(identifier, host, name)) {
@@ -97,7 +99,7 @@ sword OpenDatabase(const std::string& identifier, Error& error, std::unique_ptr<
         return kError;
     }
     CEngineError failure;
-    out = CEngineFactory::Open(name, failure);
+    out = CEngineFactory::Open(name, failure, user);
     if (out == nullptr) {
         error.Set(12514,
                   "ORA-12514: TNS:listener does not currently know of service requested: " + failure.message);
@@ -159,7 +161,8 @@ sword BeginSession(SvcCtx& context, ub4 credentials, ub4 mode, const std::string
     const sword status = Authenticate(*context.session, credentials, mode, newPassword, error);
     if (status != kSuccess && status != kSuccessWithInfo) return status;
     Error opened;
-    if (OpenDatabase(context.server->database, opened, context.connection) != kSuccess) {
+    if (OpenDatabase(context.server->database, cp932::ToUpper(context.session->user), opened,
+                     context.connection) != kSuccess) {
         error.Set(opened.code, opened.message);
         return kError;
     }
