@@ -1094,8 +1094,7 @@ CSqlType CSqlEmitter::Call(const CSqlExpr& expr, std::string& out) {
     // Note: a conversion that fails points at the value it converts.
     if (name == "TO_DATE" || name == "TO_TIMESTAMP") {
         if (expr.args.size() == 1) out += ", NULL";
-        if (expr.args.size() <= 2)
-            out += ", " + std::to_string(expr.args.empty() ? expr.at : expr.args[0]->at);
+        out += ", " + std::to_string(expr.args.empty() ? expr.at : expr.args[0]->at);
     }
     if (name == "TO_NUMBER" && expr.args.size() == 1) out += ", " + std::to_string(expr.args[0]->at);
     if (name == "LISTAGG") {

@@ -2,9 +2,11 @@
 
 #include <sqlite3.h>
 
+#include <cctype>
 #include <cmath>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "engine/sqlite/CDateFormat.h"
 #include "engine/sqlite/COraError.h"
@@ -53,6 +55,25 @@ void ResultError(sqlite3_context* context, int code, std::initializer_list<std::
 CDateLanguage LanguageOf(sqlite3_context* context) {
     auto* session = static_cast<CSqliteSession*>(sqlite3_user_data(context));
     return session != nullptr ? session->dateLanguage : CDateLanguage::Japanese;
+}
+
+// The language an NLS parameter of a conversion names: "NLS_DATE_LANGUAGE =
+// name", the name optionally quoted. False for any other parameter (a
+// number's NLS_NUMERIC_CHARACTERS among them), which the caller refuses.
+bool LanguageOfParameter(std::string_view text, CDateLanguage& language) {
+    const auto trim = [](std::string_view v) {
+        while (!v.empty() && (v.front() == ' ' || v.front() == '\t')) v.remove_prefix(1);
+        while (!v.empty() && (v.back() == ' ' || v.back() == '\t')) v.remove_suffix(1);
+        return v;
+    };
+    const std::size_t equals = text.find('=');
+    if (equals == std::string_view::npos) return false;
+    std::string key(trim(text.substr(0, equals)));
+    for (char& c : key) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    std::string_view name = trim(text.substr(equals + 1));
+    if (name.size() >= 2 && (name.front() == '\'' || name.front() == '"') && name.back() == name.front())
+        name = trim(name.substr(1, name.size() - 2));
+    return key == "NLS_DATE_LANGUAGE" && CDateFormat::LanguageNamed(name, language);
 }
 
 const std::string& DateFormatOf(sqlite3_context* context) {
@@ -105,22 +126,27 @@ void Decode(sqlite3_context* context, int argc, sqlite3_value** argv) {
         sqlite3_result_null(context);
 }
 
-// TO_DATE(text [, format]), and TO_DATE(text, format or NULL, at) as the
-// compiled statement writes it, with the offset of the text for an error.
+// TO_DATE(text [, format]), and TO_DATE(text, format or NULL, at) or
+// TO_DATE(text, format, nls parameter, at) as the compiled statement writes
+// it, with the offset of the text for an error.
 void ToDate(sqlite3_context* context, int argc, sqlite3_value** argv) {
-    bool positioned = argc == 3;
-    if (sqlite3_value_type(argv[0]) == SQLITE_NULL || (argc == 2 && AnyNull(argc, argv)))
+    const bool positioned = argc >= 3;
+    const int at = positioned ? sqlite3_value_int(argv[argc - 1]) : -1;
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL || (argc == 2 && AnyNull(argc, argv)) ||
+        (argc == 4 && sqlite3_value_type(argv[2]) == SQLITE_NULL))
         return sqlite3_result_null(context);
+    CDateLanguage language = LanguageOf(context);
+    if (argc == 4 && !LanguageOfParameter(TextOf(argv[2]), language))
+        return ResultError(context, 12702, {TextOf(argv[2])}, at);
     bool formatted = argc > 1 && sqlite3_value_type(argv[1]) != SQLITE_NULL;
     std::string text = TextOf(argv[0]);
     std::string error;
     CDateTime value;
-    bool ok = formatted
-                  ? CDateFormat::Parse(text, TextOf(argv[1]), value, error, LanguageOf(context))
-                  : ((CValueText::HasStoredDatePrefix(text) && CDateFormat::ParseStored(text, value)) ||
-                     CDateFormat::Parse(text, DateFormatOf(context), value, error, LanguageOf(context)));
+    bool ok = formatted ? CDateFormat::Parse(text, TextOf(argv[1]), value, error, language)
+                        : ((CValueText::HasStoredDatePrefix(text) && CDateFormat::ParseStored(text, value)) ||
+                           CDateFormat::Parse(text, DateFormatOf(context), value, error, language));
     if (ok) return ResultText(context, CDateFormat::ToStored(value));
-    ResultError(context, 1861, {text}, positioned ? sqlite3_value_int(argv[2]) : -1);
+    ResultError(context, 1861, {text}, at);
 }
 
 void ToChar(sqlite3_context* context, int argc, sqlite3_value** argv) {
@@ -133,10 +159,13 @@ void ToChar(sqlite3_context* context, int argc, sqlite3_value** argv) {
     bool ok = true;
     CDateTime date;
     std::string text = TextOf(argv[0]);
+    CDateLanguage language = LanguageOf(context);
+    if (argc == 3 && (IsNumeric(argv[0]) || !LanguageOfParameter(TextOf(argv[2]), language)))
+        return ResultError(context, 12702, {TextOf(argv[2])});
     if (!IsNumeric(argv[0]) && CValueText::HasStoredDatePrefix(text) &&
         CDateFormat::ParseStored(text, date)) {
         ok = CDateFormat::Format(date, argc > 1 ? TextOf(argv[1]) : DateFormatOf(context), out, error,
-                                 LanguageOf(context));
+                                 language);
         if (!ok) return ResultError(context, 1821, {TextOf(argv[1])});
     } else if (IsNumeric(argv[0]) && argc > 1) {
         ok = CNumberFormat::Format(sqlite3_value_double(argv[0]), TextOf(argv[1]), out, error);
@@ -377,8 +406,9 @@ constexpr FunctionRule kFunctions[] = {
     {"NVL2", 3, Nvl2, true},          {"DECODE", -1, Decode, true},
     {"TO_DATE", 1, ToDate, true},     {"TO_DATE", 2, ToDate, true},
     {"TO_CHAR", 1, ToChar, true},     {"TO_CHAR", 2, ToChar, true},
-    {"TO_NUMBER", 1, ToNumber, true}, {"TO_NUMBER", 2, ToNumber, true},
-    {"TO_DATE", 3, ToDate, true},     {"MOD", 2, Mod, true},
+    {"TO_CHAR", 3, ToChar, true},     {"TO_NUMBER", 1, ToNumber, true},
+    {"TO_NUMBER", 2, ToNumber, true}, {"TO_DATE", 3, ToDate, true},
+    {"TO_DATE", 4, ToDate, true},     {"MOD", 2, Mod, true},
     {"TRUNC", 1, Trunc, true},        {"TRUNC", 2, Trunc, true},
     {"CONCAT", 2, Concat, true},      {"ORA_ADD", 2, OraAdd, true},
     {"ORA_USER", 0, User, false},     {"ORA_NOCYCLE", 2, NoCycle, true},

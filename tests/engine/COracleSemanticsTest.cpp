@@ -319,6 +319,25 @@ TEST_F(COracleSemanticsTest, SessionFactsAndNamedRefusals) {
     EXPECT_EQ(Rows("SELECT NOSUCHFN(1) FROM DUAL").substr(0, 15), "ERROR ORA-00904");
 }
 
+// A conversion's own NLS_DATE_LANGUAGE holds for that call alone, whatever
+// the session's language; any other NLS parameter is refused, not ignored.
+TEST_F(COracleSemanticsTest, ConversionsTakeTheirOwnDateLanguage) {
+    EXPECT_EQ(Rows("SELECT TO_CHAR(TO_DATE('17-JUN-2003', 'DD-MON-YYYY', 'NLS_DATE_LANGUAGE=AMERICAN'), "
+                   "'YYYY-MM-DD'), TO_CHAR(DATE '2003-06-17', 'DD-MON-YY', "
+                   "'nls_date_language = ''American''') FROM DUAL"),
+              "2003-06-17,17-JUN-03");
+    // The session still speaks Japanese.
+    EXPECT_EQ(Rows("SELECT TO_CHAR(DATE '2003-06-17', 'MON') FROM DUAL"), "6月");
+    EXPECT_EQ(Rows("SELECT TO_DATE('17-JUN-2003', 'DD-MON-YYYY') FROM DUAL").substr(0, 15),
+              "ERROR ORA-01861");
+    const std::string sql =
+        "SELECT TO_DATE('17-JUN-2003', 'DD-MON-YYYY', 'NLS_NUMERIC_CHARACTERS=.,') FROM DUAL";
+    EXPECT_EQ(Rows(sql).substr(0, 15), "ERROR ORA-12702");
+    EXPECT_EQ(m_connection->LastError().position, static_cast<int>(sql.find("'17")));
+    EXPECT_EQ(Rows("SELECT TO_CHAR(12.5, '99.9', 'NLS_DATE_LANGUAGE=AMERICAN') FROM DUAL").substr(0, 15),
+              "ERROR ORA-12702");
+}
+
 // What a hierarchical query needs: LEVEL and PRIOR only with CONNECT BY, and
 // CONNECT BY over one table (joins are refused by name).
 TEST_F(COracleSemanticsTest, HierarchiesNeedConnectByOverOneTable) {
