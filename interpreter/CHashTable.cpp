@@ -1,12 +1,11 @@
 #include "interpreter/CHashTable.h"
 
 void CHashTable::SetAt(const std::string& key, const std::string& value) {
-    for (std::size_t i = 0; i < m_keys.size(); ++i) {
-        if (m_keys[i] == key) {
-            m_values[i] = value;
-            return;
-        }
+    if (const auto found = m_index.find(key); found != m_index.end()) {
+        m_values[found->second] = value;
+        return;
     }
+    m_index.emplace(key, m_keys.size());
     m_keys.push_back(key);
     m_values.push_back(value);
 }
@@ -17,9 +16,8 @@ std::string CHashTable::Lookup(const std::string& key) const {
 }
 
 const std::string* CHashTable::Find(std::string_view key) const {
-    for (std::size_t i = 0; i < m_keys.size(); ++i)
-        if (m_keys[i] == key) return &m_values[i];
-    return nullptr;
+    const auto found = m_index.find(key);
+    return found == m_index.end() ? nullptr : &m_values[found->second];
 }
 
 CScriptLines& CHashTable::GetKeys(CScriptLines& out) const {
@@ -30,14 +28,20 @@ CScriptLines& CHashTable::GetKeys(CScriptLines& out) const {
 void CHashTable::RemoveAll() {
     m_keys.clear();
     m_values.clear();
+    m_index.clear();
 }
 
 bool CHashTable::Remove(const std::string& key) {
-    for (std::size_t i = 0; i < m_keys.size(); ++i) {
-        if (m_keys[i] != key) continue;
-        m_keys.erase(m_keys.begin() + static_cast<std::ptrdiff_t>(i));
-        m_values.erase(m_values.begin() + static_cast<std::ptrdiff_t>(i));
-        return true;
-    }
-    return false;
+    const auto found = m_index.find(key);
+    if (found == m_index.end()) return false;
+    const auto at = static_cast<std::ptrdiff_t>(found->second);
+    m_keys.erase(m_keys.begin() + at);
+    m_values.erase(m_values.begin() + at);
+    Reindex();
+    return true;
+}
+
+void CHashTable::Reindex() {
+    m_index.clear();
+    for (std::size_t i = 0; i < m_keys.size(); ++i) m_index.emplace(m_keys[i], i);
 }

@@ -1,7 +1,10 @@
 #pragma once
 
+#include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 
 #include "text/CScriptLines.h"
 
@@ -24,6 +27,16 @@ public:
     void RemoveAll();
 
 private:
+    struct KeyHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view key) const { return std::hash<std::string_view>{}(key); }
+    };
+
     CScriptLines m_keys;
     CScriptLines m_values;
+    // Where each key stands in m_keys, so that a lookup does not walk them
+    // (the interpreter reads its settings for every statement).
+    std::unordered_map<std::string, std::size_t, KeyHash, std::equal_to<>> m_index;
+
+    void Reindex();
 };

@@ -10,8 +10,50 @@ namespace {
 
 using Outcome = CLiteralStore::Outcome;
 
+constexpr std::size_t kShortDigits = 15;
+
+// Note: a literal of at most 15 digits that the column takes without
+// rounding is stored as written (normalised), without the exact decimal's
+// work; false leaves every other literal to TakeNumber.
+bool TakeShortNumber(const CSqliteCatalog::Column& column, std::string_view literal,
+                     CLiteralStore::Value& value, Outcome& outcome) {
+    const std::size_t point = literal.find('.');
+    std::string_view whole = literal.substr(0, point);
+    std::string_view fraction =
+        point == std::string_view::npos ? std::string_view() : literal.substr(point + 1);
+    if (whole.find_first_not_of("0123456789") != std::string_view::npos ||
+        fraction.find_first_not_of("0123456789") != std::string_view::npos ||
+        (whole.empty() && fraction.empty()))
+        return false;
+    while (!whole.empty() && whole.front() == '0') whole.remove_prefix(1);
+    while (!fraction.empty() && fraction.back() == '0') fraction.remove_suffix(1);
+    const bool scaled = column.scale != CSqliteCatalog::Column::kNoScale;
+    if (whole.size() + fraction.size() > kShortDigits || (scaled && column.scale < 0) ||
+        (scaled && fraction.size() > static_cast<std::size_t>(column.scale)) ||
+        (whole.empty() && !fraction.empty() && column.precision > 0))
+        return false;
+    const int room = column.precision - (scaled ? column.scale : 0);
+    if (column.precision > 0 && static_cast<int>(whole.size()) > room) {
+        outcome = Outcome::Refused;
+        return true;
+    }
+    value.text.assign(whole);
+    if (!fraction.empty()) value.text.append(".").append(fraction);
+    if (value.text.empty()) value.text = "0";
+    value.real = !fraction.empty();
+    value.integer = 0;
+    for (char c : whole) value.integer = value.integer * 10 + (c - '0');
+    value.number = true;
+    outcome = Outcome::Stored;
+    return true;
+}
+
 Outcome TakeNumber(const CSqliteCatalog::Column& column, std::string_view literal,
                    CLiteralStore::Value& value, CLiteralStore::Refusal& refusal) {
+    if (Outcome outcome; TakeShortNumber(column, literal, value, outcome)) {
+        if (outcome == Outcome::Refused) refusal.code = 1438;
+        return outcome;
+    }
     CNumberDecimal number;
     if (!CNumberDecimal::FromText(literal, number)) return Outcome::NotTaken;
     if (!CSqliteValueFunctions::FitNumber(number, column.precision, column.scale)) {
