@@ -226,7 +226,12 @@ void CReportWriter::Emit(std::string& line, CScriptLines& out) {
         line.resize(end == std::string::npos ? 0 : end + 1);
     }
     auto push = [&](std::string_view piece) {
-        out.push_back(m_compact ? compactline::Encode(piece) : std::string(piece));
+        if (m_compact) {
+            m_encoded.clear();
+            compactline::AppendText(m_encoded, piece);
+            piece = m_encoded;
+        }
+        out.emplace_back(piece);
         ++m_used;
     };
     const std::size_t limit = static_cast<std::size_t>(m_settings.lineSize);

@@ -81,6 +81,9 @@ private:
     bool m_firstRowOnPage = true;
     long m_rows = 0;
     std::string m_line;
+    // A line in its compact form, built here and copied out at its exact
+    // size, so the console holds no slack of a growing string.
+    std::string m_encoded;
     std::vector<std::string> m_cells;
     std::vector<std::string_view> m_shown;
     std::optional<CNumberFormat> m_numFormat;

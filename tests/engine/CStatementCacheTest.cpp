@@ -54,4 +54,16 @@ TEST_F(CStatementCacheTest, NumberRoundedToAnIntegerIsStoredAsOne) {
     EXPECT_EQ(Rows("SELECT COUNT(*) FROM R WHERE A = 2"), "2");
 }
 
+// Literals written with leading or trailing zeros are the same numbers, in
+// a kept shape and in its first statement alike; a value whose integer part
+// the precision cannot hold is refused, however it is written.
+TEST_F(CStatementCacheTest, ZerosAroundALiteralChangeNothing) {
+    Exec("CREATE TABLE Z (A NUMBER(5,2), B NUMBER)");
+    for (const char* row : {"(007.50, 0.0)", "(1.00, 000)", "(0, 12.340)", "(999.99, .000)"})
+        Exec(std::string("INSERT INTO Z VALUES ") + row);
+    EXPECT_EQ(Rows("SELECT A, B FROM Z ORDER BY A"), "0,12.34|1,0|7.5,0|999.99,0");
+    EXPECT_EQ(Rows("SELECT COUNT(*) FROM Z WHERE A = 7.5 AND B = 0"), "1");
+    EXPECT_EQ(Failure("INSERT INTO Z VALUES (0001000, 1)").substr(0, 9), "ORA-01438");
+}
+
 }  // namespace
