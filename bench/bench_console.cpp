@@ -206,24 +206,27 @@ double Median(std::vector<double> values) {
 
 constexpr int kRounds = 7;
 
+// Runs a script of ours and the shell's command alternately, kRounds each,
+// and keeps the medians of both as the figures `name`.ours and `name`.shell.
+void AlternateMedians(const std::string& name, const fs::path& script, const std::string& shell) {
+    std::vector<double> ours;
+    std::vector<double> theirs;
+    for (int round = 0; round < kRounds; ++round) {
+        ours.push_back(Millis(std::string(TARVEX_BIN) + " --batch '" + script.string() + "' > /dev/null"));
+        theirs.push_back(Millis(shell + " > /dev/null"));
+    }
+    Figures()[name + ".ours"] = Median(ours);
+    Figures()[name + ".shell"] = Median(theirs);
+}
+
 // The ratios of the summary: tarvex and the shell alternately, the median
 // of kRounds each, so that a change of the machine's load hits both.
 void BM_QueryRatio(benchmark::State& state) {
     fs::path db = QueryDatabase();
     fs::path script = Home() / "query.sql";
     WriteFile(script, "CONNECT bench/bench\nSELECT * FROM Q;\n");
-    for (auto _ : state) {
-        std::vector<double> ours;
-        std::vector<double> theirs;
-        for (int round = 0; round < kRounds; ++round) {
-            ours.push_back(
-                Millis(std::string(TARVEX_BIN) + " --batch '" + script.string() + "' > /dev/null"));
-            theirs.push_back(
-                Millis("sqlite3 -column -header '" + db.string() + "' 'SELECT * FROM Q;' > /dev/null"));
-        }
-        Figures()["query.ours"] = Median(ours);
-        Figures()["query.shell"] = Median(theirs);
-    }
+    for (auto _ : state)
+        AlternateMedians("query", script, "sqlite3 -column -header '" + db.string() + "' 'SELECT * FROM Q;'");
 }
 BENCHMARK(BM_QueryRatio)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
 
@@ -276,18 +279,8 @@ void BM_SumRatio(benchmark::State& state) {
     fs::path db = SumDatabases();
     fs::path script = Home() / "sum.sql";
     WriteFile(script, "CONNECT bench/bench@SUMS\nSELECT SUM(AMOUNT) FROM S;\n");
-    for (auto _ : state) {
-        std::vector<double> ours;
-        std::vector<double> theirs;
-        for (int round = 0; round < kRounds; ++round) {
-            ours.push_back(
-                Millis(std::string(TARVEX_BIN) + " --batch '" + script.string() + "' > /dev/null"));
-            theirs.push_back(
-                Millis("sqlite3 '" + db.string() + "' 'SELECT SUM(AMOUNT) FROM S;' > /dev/null"));
-        }
-        Figures()["sum.ours"] = Median(ours);
-        Figures()["sum.shell"] = Median(theirs);
-    }
+    for (auto _ : state)
+        AlternateMedians("sum", script, "sqlite3 '" + db.string() + "' 'SELECT SUM(AMOUNT) FROM S;'");
 }
 BENCHMARK(BM_SumRatio)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
 
