@@ -41,8 +41,9 @@ std::string Today() {
 
 // The character a SET option of substitution holds; 0 when it is OFF.
 char CharacterOf(const CCommandContext& context, std::string_view key, char byDefault) {
-    const std::string& value = context.Setting(key);
-    if (value.empty()) return byDefault;
+    const std::string* found = context.GetSettings().Find(key);
+    if (found == nullptr || found->empty()) return byDefault;
+    const std::string& value = *found;
     return value == "OFF" ? 0 : value[0];
 }
 
@@ -100,7 +101,13 @@ CSubstitution::Rules CDefineCommand::RulesOf(const CCommandContext& context) {
 // so later references find it.
 bool CDefineCommand::Substitute(CCommandContext& context, const std::string& typed,
                                 std::vector<CSubstitution::Edit>& edits, CScriptLines& shown) {
-    const CSubstitution::Rules rules = RulesOf(context);
+    // Note: the rules are read again only when a setting changed.
+    if (m_rulesVersion != context.GetSettings().Version() || !m_rulesKnown) {
+        m_rules = RulesOf(context);
+        m_rulesVersion = context.GetSettings().Version();
+        m_rulesKnown = true;
+    }
+    const CSubstitution::Rules rules = m_rules;
     if (rules.prefix == 0 || typed.find(rules.prefix) == std::string::npos) {
         edits.clear();
         return true;

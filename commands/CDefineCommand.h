@@ -41,4 +41,8 @@ private:
     std::string Listing(const std::string& name) const;
 
     CHashTable m_defines;
+    // The rules as the settings of version m_rulesVersion gave them.
+    CSubstitution::Rules m_rules;
+    std::size_t m_rulesVersion = 0;
+    bool m_rulesKnown = false;
 };

@@ -1,8 +1,8 @@
 #pragma once
 
+#include <cstddef>
 #include <memory>
-#include <typeindex>
-#include <unordered_map>
+#include <vector>
 
 #include "commands/CCommand.h"
 
@@ -12,13 +12,21 @@ class CCommandSet {
 public:
     template <class T>
     T& Get() {
-        std::unique_ptr<CCommand>& slot = m_commands[std::type_index(typeid(T))];
-        if (!slot) slot = std::make_unique<T>();
-        return static_cast<T&>(*slot);
+        // Note: each class gets a slot number once, so that finding its object
+        // (several times for every statement) is an index, not a hash of the
+        // type's name.
+        static const std::size_t slot = NextSlot();
+        if (slot >= m_commands.size()) m_commands.resize(slot + 1);
+        std::unique_ptr<CCommand>& object = m_commands[slot];
+        if (!object) object = std::make_unique<T>();
+        return static_cast<T&>(*object);
     }
 
 private:
-    std::unordered_map<std::type_index, std::unique_ptr<CCommand>> m_commands;
+    std::vector<std::unique_ptr<CCommand>> m_commands;
+
+    // A number not handed out before.
+    static std::size_t NextSlot();
 };
 
 // The command object of class T in `commands`, as a row of the command

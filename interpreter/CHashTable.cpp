@@ -1,6 +1,21 @@
 #include "interpreter/CHashTable.h"
 
+#include <atomic>
+
+namespace {
+
+// Note: versions are counted over every table, so a table replaced by
+// another (or by a copy) never shows a version that stood for other
+// contents.
+std::size_t NextVersion() {
+    static std::atomic<std::size_t> counter{0};
+    return ++counter;
+}
+
+}  // namespace
+
 void CHashTable::SetAt(const std::string& key, const std::string& value) {
+    m_version = NextVersion();
     if (const auto found = m_index.find(key); found != m_index.end()) {
         m_values[found->second] = value;
         return;
@@ -26,6 +41,7 @@ CScriptLines& CHashTable::GetKeys(CScriptLines& out) const {
 }
 
 void CHashTable::RemoveAll() {
+    m_version = NextVersion();
     m_keys.clear();
     m_values.clear();
     m_index.clear();
@@ -34,6 +50,7 @@ void CHashTable::RemoveAll() {
 bool CHashTable::Remove(const std::string& key) {
     const auto found = m_index.find(key);
     if (found == m_index.end()) return false;
+    m_version = NextVersion();
     const auto at = static_cast<std::ptrdiff_t>(found->second);
     m_keys.erase(m_keys.begin() + at);
     m_values.erase(m_values.begin() + at);

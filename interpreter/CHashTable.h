@@ -25,6 +25,9 @@ public:
     // Removes `key` and its value; false when it is absent.
     bool Remove(const std::string& key);
     void RemoveAll();
+    // Changes whenever a value is set or removed, so that what is derived
+    // from the table can be kept until it changes.
+    std::size_t Version() const { return m_version; }
 
 private:
     struct KeyHash {
@@ -37,6 +40,7 @@ private:
     // Where each key stands in m_keys, so that a lookup does not walk them
     // (the interpreter reads its settings for every statement).
     std::unordered_map<std::string, std::size_t, KeyHash, std::equal_to<>> m_index;
+    std::size_t m_version = 0;
 
     void Reindex();
 };
