@@ -21,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/BenchSupport.h"
 #include "console/CSQLEditor.h"
 
 namespace fs = std::filesystem;
@@ -37,21 +38,9 @@ std::map<std::string, double>& Figures() {
     return figures;
 }
 
-fs::path Home() {
-    static fs::path home = [] {
-        fs::path dir = fs::temp_directory_path() / ("tarvex-bench-" + std::to_string(::getpid()));
-        fs::remove_all(dir);
-        fs::create_directories(dir);
-        ::setenv("TARVEX_HOME", dir.c_str(), 1);
-        return dir;
-    }();
-    return home;
-}
+fs::path Home() { return benchsupport::Home("tarvex-bench"); }
 
-void Type(CSQLEditor& editor, const std::string& line) {
-    editor.InsertText(line);
-    editor.Submit();
-}
+using benchsupport::Type;
 
 void Run(const std::string& command) {
     if (std::system(command.c_str()) != 0) std::abort();

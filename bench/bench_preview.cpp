@@ -11,17 +11,12 @@
 #include <string>
 
 #include "app/CPrintPreviewDlg.h"
+#include "bench/BenchSupport.h"
 #include "console/CSQLEditor.h"
 
 namespace {
 
-// A console of `lines` lines: comment lines, each echoed after the prompt.
-void Fill(CSQLEditor& editor, int lines) {
-    std::string text;
-    for (int i = 1; i < lines; ++i) text += "REM line " + std::to_string(i) + " of the console\n";
-    std::istringstream in(text);
-    editor.Load(in);
-}
+using benchsupport::Fill;
 
 void BM_OpenPreview(benchmark::State& state) {
     CSQLEditor editor;

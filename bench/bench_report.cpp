@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/BenchSupport.h"
 #include "console/CSQLEditor.h"
 
 namespace fs = std::filesystem;
@@ -23,21 +24,9 @@ namespace {
 
 constexpr int kRows = 100000;
 
-fs::path Home() {
-    static fs::path home = [] {
-        fs::path dir = fs::temp_directory_path() / ("tarvex-bench-report-" + std::to_string(::getpid()));
-        fs::remove_all(dir);
-        fs::create_directories(dir);
-        ::setenv("TARVEX_HOME", dir.c_str(), 1);
-        return dir;
-    }();
-    return home;
-}
+fs::path Home() { return benchsupport::Home("tarvex-bench-report"); }
 
-void Type(CSQLEditor& editor, const std::string& line) {
-    editor.InsertText(line);
-    editor.Submit();
-}
+using benchsupport::Type;
 
 // A table R of kRows rows in 97 cities, made once.
 void MakeTable() {

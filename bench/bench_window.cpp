@@ -16,17 +16,12 @@
 #include "app/CCompletion.h"
 #include "app/CVantorDoc.h"
 #include "app/CVantorView.h"
+#include "bench/BenchSupport.h"
 #include "console/CSQLEditor.h"
 
 namespace {
 
-// A console of `lines` lines: comment lines, each echoed after the prompt.
-void Fill(CSQLEditor& editor, int lines) {
-    std::string text;
-    for (int i = 1; i < lines; ++i) text += "REM line " + std::to_string(i) + " of the console\n";
-    std::istringstream in(text);
-    editor.Load(in);
-}
+using benchsupport::Fill;
 
 // A view of 1600 x 1000 on a console of `lines` lines, scrolled to its end.
 struct Window {
