@@ -5,6 +5,7 @@
 #include <ostream>
 
 #include "commands/CSpoolCommand.h"
+#include "console/CReplayHost.h"
 #include "oracle/OStartup.h"
 #include "text/CompactLine.h"
 #include "text/Cp932.h"
@@ -91,8 +92,16 @@ void CSQLEditor::ReadLine(int index, std::string& line) const {
         compactline::AppendDecoded(m_consoleLines[i], line);
         return;
     }
-    line += kPrompt;
-    line += m_input;
+    if (!m_asking) {
+        line += kPrompt;
+        line += m_input;
+        return;
+    }
+    line += m_question.prompt;
+    if (m_question.hidden)
+        line.append(m_input.size(), '*');
+    else
+        line += m_input;
 }
 
 bool CSQLEditor::IsPromptLine(int index) const {
@@ -117,6 +126,7 @@ std::string CSQLEditor::GetSelectedText() const {
     if (!HasSelection()) return "";
     int low = ClampColumn(std::min(m_anchorColumn, m_caretColumn));
     int high = ClampColumn(std::max(m_anchorColumn, m_caretColumn));
+    if (IsAnswerHidden()) return std::string(static_cast<std::size_t>(high - low), '*');
     return m_input.substr(static_cast<std::size_t>(low - m_promptLength),
                           static_cast<std::size_t>(high - low));
 }
@@ -338,6 +348,40 @@ void CSQLEditor::Submit() {
     ResetInputLine();
 }
 
+void CSQLEditor::BeginQuestion(const std::string& prompt, bool hidden) {
+    if (m_asking) EndQuestion();
+    m_question.prompt = prompt;
+    m_question.hidden = hidden;
+    m_question.input = std::move(m_input);
+    m_question.caretColumn = m_caretColumn - m_promptLength;
+    m_question.undoTexts = std::move(m_undoTexts);
+    m_question.undoCarets = std::move(m_undoCarets);
+    m_input.clear();
+    m_undoTexts.clear();
+    m_undoCarets.clear();
+    m_asking = true;
+    m_promptLength = static_cast<int>(prompt.size());
+    m_caretColumn = m_promptLength;
+    m_caretRow = GetLineCount() - 1;
+    ClearSelection();
+}
+
+std::string CSQLEditor::EndQuestion() {
+    if (!m_asking) return std::string();
+    std::string answer = std::move(m_input);
+    // Note: the undo steps of the answer go with it, so a hidden one is
+    // kept nowhere.
+    m_input = std::move(m_question.input);
+    m_undoTexts = std::move(m_question.undoTexts);
+    m_undoCarets = std::move(m_question.undoCarets);
+    m_promptLength = kPromptLength;
+    m_caretColumn = ClampColumn(static_cast<long long>(kPromptLength) + m_question.caretColumn);
+    m_question = Question();
+    m_asking = false;
+    ClearSelection();
+    return answer;
+}
+
 bool CSQLEditor::RunScriptLine(const std::string& line, bool echo) {
     if (Stopped()) return false;
     if (echo) AppendOutput(CScriptLines(compactline::Encode(CCommandContext::EchoLine(line))));
@@ -388,15 +432,46 @@ bool CSQLEditor::Load(std::istream& in, std::string* refusal) {
     }
     CScriptLines lines;
     lines.AppendText(text);
-    lines.KeepTypedLines();
+    text = std::string();
+    const auto typed = [](const std::string& line) { return line.starts_with(kPrompt); };
+    if (std::any_of(lines.begin(), lines.end(), typed)) {
+        ReplayConsole(lines);
+        return true;
+    }
     for (auto& line : lines) {
         if (Stopped()) break;
-        m_input = std::move(line);
-        while (!m_input.empty() && m_input.back() == '\r') m_input.pop_back();
-        m_caretColumn = m_promptLength;
-        Submit();
+        SubmitReplayed(std::move(line));
     }
     return true;
+}
+
+void CSQLEditor::SubmitReplayed(std::string&& line) {
+    m_input = std::move(line);
+    while (!m_input.empty() && m_input.back() == '\r') m_input.pop_back();
+    m_caretColumn = m_promptLength;
+    Submit();
+}
+
+// Note: only the prompted lines are typed again; the lines shown after one
+// answer the questions its statement asks (see CReplayHost), and output of
+// the earlier session is never run again, nor the idle prompt it ends with.
+void CSQLEditor::ReplayConsole(const CScriptLines& lines) {
+    std::vector<std::size_t> typed;
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        if (lines[i].starts_with(kPrompt)) typed.push_back(i);
+    if (!typed.empty() && lines[typed.back()].size() == kPromptLength) typed.pop_back();
+    CReplayHost replay(m_host);
+    m_processor.SetHost(&replay);
+    try {
+        for (std::size_t k = 0; k < typed.size() && !Stopped(); ++k) {
+            replay.SetShownLines(lines, typed[k] + 1, k + 1 < typed.size() ? typed[k + 1] : lines.size());
+            SubmitReplayed(lines[typed[k]].substr(kPromptLength));
+        }
+    } catch (...) {
+        m_processor.SetHost(m_host);
+        throw;
+    }
+    m_processor.SetHost(m_host);
 }
 
 void CSQLEditor::SetHistory(const CScriptLines& history) {
@@ -411,7 +486,10 @@ bool CSQLEditor::EndTransaction(bool commit, std::string& error) {
     return false;
 }
 
-void CSQLEditor::SetHost(CConsoleHost* host) { m_processor.SetHost(host); }
+void CSQLEditor::SetHost(CConsoleHost* host) {
+    m_host = host;
+    m_processor.SetHost(host);
+}
 
 void CSQLEditor::HandleKey(EditorKey key, bool shift) {
     for (const auto& binding : kKeyTable)

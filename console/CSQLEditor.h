@@ -38,6 +38,9 @@ public:
     // GetLine into `line` (its storage reused).
     void ReadLine(int index, std::string& line) const;
     bool IsPromptLine(int index) const;
+    // Columns the prompt takes on the input line ("SQL> ", or the question
+    // asked).
+    int GetPromptLength() const { return m_promptLength; }
     int GetMaxWidth() const { return m_maxWidth; }
     CaretPos GetCaretPos() const { return {m_caretColumn, m_caretRow}; }
     bool HasSelection() const;
@@ -70,6 +73,16 @@ public:
 
     // Runs the input line: echo, history, "@" expansion, the interpreter.
     void Submit();
+
+    // A question on the input line: `prompt` (CP932) stands in place of
+    // "SQL> " and the answer is typed after it with the usual edits; a
+    // `hidden` answer shows one '*' a byte and its selection copies as '*'.
+    // The input line as it was (text, caret, undo) comes back with
+    // EndQuestion, which gives the answer; nothing of it is kept.
+    void BeginQuestion(const std::string& prompt, bool hidden);
+    std::string EndQuestion();
+    bool IsAsking() const { return m_asking; }
+    bool IsAnswerHidden() const { return m_asking && m_question.hidden; }
     void UpdateMaxWidth(const CScriptLines& lines);
 
     // The console file: console lines each with CR LF, then the prompted
@@ -78,7 +91,8 @@ public:
     bool Store(std::ostream& out);
     // Replays the lines of `in` as typed input (LF or CR LF ends a line;
     // trailing CRs are cut): every line of a script, only the prompted lines
-    // of a saved console (see CScriptLines::KeepTypedLines). Stops early once the stop check says so. The
+    // of a saved console, whose questions take the answers it shows. Stops
+    // early once the stop check says so. The
     // text is read by the script encoding (UTF-8 scripts become CP932); a
     // text that cannot be converted is not replayed: the console shows why
     // and the result is false, with the reason (CP932) in `refusal`.
@@ -141,10 +155,25 @@ private:
     // One line of a submission: the interpreter takes it, and runs the
     // statement it completes.
     void SubmitLine(const std::string& line);
+    // A line of a loaded file, typed and submitted.
+    void SubmitReplayed(std::string&& line);
+    // Replays the typed lines of a saved console, answering its questions
+    // from the lines it showed.
+    void ReplayConsole(const CScriptLines& lines);
     // A line of a running "@" script; false when the run must stop.
     bool RunScriptLine(const std::string& line, bool echo);
 
     int m_promptLength;
+    // The input line a question has put aside, and the question.
+    struct Question {
+        std::string prompt;
+        bool hidden = false;
+        std::string input;
+        int caretColumn = 0;
+        CScriptLines undoTexts;
+        std::vector<CaretPos> undoCarets;
+    } m_question;
+    bool m_asking = false;
     OSession m_session;
     ODatabase m_database;
     CSQLProcessor m_processor;
@@ -162,5 +191,6 @@ private:
     std::vector<CaretPos> m_undoCarets;
     bool m_overwrite;
     std::function<bool()> m_stopCheck;
+    CConsoleHost* m_host = nullptr;
     scripttext::Encoding m_scriptEncoding = scripttext::Encoding::Auto;
 };

@@ -543,3 +543,40 @@ TEST(CSQLEditor, WideResultsReadBackPadded) {
 }
 
 }  // namespace
+
+namespace {
+
+// A question takes the input line for its answer and gives it back as it
+// was; a hidden answer shows as '*' and is kept nowhere.
+TEST(CSQLEditor, AQuestionBorrowsTheInputLine) {
+    for (const bool hidden : {false, true}) {
+        CSQLEditor editor;
+        Type(editor, "REM one");
+        editor.InsertText("select 1");
+        editor.MoveCaret(-2, false);
+        const int row = editor.GetLineCount() - 1;
+        editor.BeginQuestion("Password: ", hidden);
+        EXPECT_TRUE(editor.IsAsking());
+        EXPECT_EQ(editor.GetLine(row), "Password: ");
+        EXPECT_EQ(editor.GetCaretPos(), (CSQLEditor::CaretPos{10, row}));
+        EXPECT_FALSE(editor.CanUndo());
+        editor.InsertText("t" + kA + "x");
+        editor.DeleteBackward();
+        editor.MoveCaret(-1, false);
+        EXPECT_EQ(editor.GetCaretPos().first, 11);  // before the double-byte character
+        editor.MoveCaretEnd(true);
+        EXPECT_EQ(editor.GetSelectedText(), hidden ? "**" : kA);
+        EXPECT_EQ(editor.GetLine(row), hidden ? "Password: ***" : "Password: t" + kA);
+        EXPECT_EQ(editor.EndQuestion(), "t" + kA);
+        EXPECT_FALSE(editor.IsAsking());
+        EXPECT_EQ(editor.GetLine(row), "SQL> select 1");
+        EXPECT_EQ(editor.GetCaretPos(), (CSQLEditor::CaretPos{11, row}));
+        EXPECT_EQ(editor.GetHistory(), CScriptLines{"REM one"});
+        editor.Undo();
+        EXPECT_EQ(editor.GetLine(row), "SQL> ");
+        EXPECT_FALSE(editor.CanUndo());
+        EXPECT_EQ(editor.EndQuestion(), "");
+    }
+}
+
+}  // namespace
