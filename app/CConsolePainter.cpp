@@ -143,14 +143,16 @@ void CConsolePainter::DrawInputLine(QPainter& painter, const CConsoleSnapshot& c
     const std::string& line = console.GetLine(console.GetLineCount() - 1);
     const int shift = preedit.text.isEmpty() ? 0 : TextCells(preedit.text);
     QColor background = Qt::white;
-    // Note: the prompt is not coloured; the text after it is.
-    constexpr std::size_t kPrompt = 5;
-    const auto kinds =
-        CInputColouring::Classify(std::string_view(line).substr(std::min(kPrompt, line.size())));
+    // Note: the prompt is not coloured; the text after it is, unless it
+    // answers a question.
+    const auto prompt = static_cast<std::size_t>(console.GetPromptLength());
+    const auto kinds = CInputColouring::Classify(
+        console.IsAsking() ? std::string_view()
+                           : std::string_view(line).substr(std::min(prompt, line.size())));
     const auto pen = [&](std::size_t at) {
-        if (at < kPrompt) return QColor(Qt::black);
+        if (at < prompt || at - prompt >= kinds.size()) return QColor(Qt::black);
         static const QColor colours[] = {Qt::black, kKeywordColor, kQuotedColor, kCommentColor};
-        return colours[static_cast<int>(kinds[at - kPrompt])];
+        return colours[static_cast<int>(kinds[at - prompt])];
     };
     std::size_t index = 0;
     while (index < line.size()) {

@@ -29,6 +29,8 @@ void CConsoleSnapshot::Sync(const CSQLEditor& editor, bool showInput) {
         return;
     }
     m_input = editor.GetLine(above);
+    m_promptLength = editor.GetPromptLength();
+    m_asking = editor.IsAsking();
     m_caret = editor.GetCaretPos();
     // The caret is one end of the selection.
     const auto length = static_cast<int>(editor.HasSelection() ? editor.GetSelectedText().size() : 0);

@@ -29,6 +29,10 @@ public:
     const std::string& GetLine(int index) const;
     bool IsPromptLine(int index) const;
     bool ShowsInput() const { return m_showInput; }
+    // Columns of the input line's prompt ("SQL> " or a question).
+    int GetPromptLength() const { return m_promptLength; }
+    // The input line holds the answer to a question, not a statement.
+    bool IsAsking() const { return m_asking; }
     // True for a column of the input line inside the selection.
     bool IsSelected(int column) const { return column >= m_selectionLow && column < m_selectionHigh; }
     int GetMaxWidth() const { return m_maxWidth; }
@@ -41,6 +45,8 @@ private:
     std::string m_input;
     bool m_showInput = true;
     bool m_invalid = true;
+    int m_promptLength = 5;
+    bool m_asking = false;
     int m_selectionLow = 0;
     int m_selectionHigh = 0;
     int m_maxWidth = 0;

@@ -32,6 +32,7 @@
 
 #include "app/CAboutDlg.h"
 #include "app/CConsolePrinter.h"
+#include "app/CEditBufferDlg.h"
 #include "app/CHistoryFile.h"
 #include "app/CPrintPreviewDlg.h"
 #include "app/CVantorDoc.h"
@@ -623,20 +624,27 @@ void CMainFrame::SendCommand(Command command) {
 }
 
 bool CMainFrame::AskLine(const std::string& prompt, bool hidden, std::string& answer) {
-    // Note: a statement asks from the worker thread; the box is the window's.
+    return m_view->AskOnInputLine(prompt, hidden, answer);
+}
+
+void CMainFrame::WaitForEnter(const std::string& text) {
+    std::string ignored;
+    m_view->AskOnInputLine(text, false, ignored);
+}
+
+bool CMainFrame::EditText(CScriptLines& lines) {
+    // Note: a statement asks from the worker thread; the dialog is the
+    // window's.
     if (m_view->GetRunner().IsWorkerThread()) {
         bool ok = false;
         QMetaObject::invokeMethod(
-            this, [&] { ok = AskLine(prompt, hidden, answer); }, Qt::BlockingQueuedConnection);
+            this, [&] { ok = EditText(lines); }, Qt::BlockingQueuedConnection);
         return ok;
     }
     QGuiApplication::inputMethod()->reset();
-    bool ok = false;
-    const QString text = QInputDialog::getText(
-        this, QStringLiteral("Tarvex"), QString::fromStdString(encoding::Cp932ToUtf8(prompt)),
-        hidden ? QLineEdit::Password : QLineEdit::Normal, QString(), &ok);
-    if (!ok) return false;
-    answer = encoding::Utf8ToCp932(text.toStdString());
+    CEditBufferDlg dialog(lines, this);
+    if (dialog.exec() != QDialog::Accepted) return false;
+    lines = dialog.GetLines();
     return true;
 }
 

@@ -78,9 +78,14 @@ public:
     void SendKey(Key key) override;
     void SendCommand(Command command) override;
     void PostClose() override;
-    // An input box, masked when `hidden` (a password, ACCEPT ... HIDE), for
-    // a substitution variable, ACCEPT, a missing password or a new one.
+    // On the input line, masked when `hidden` (a password, ACCEPT ...
+    // HIDE): a substitution variable, ACCEPT, a missing password or a new
+    // one.
     bool AskLine(const std::string& prompt, bool hidden, std::string& answer) override;
+    // PAUSE: `text` on the input line until Enter (Esc stops the run).
+    void WaitForEnter(const std::string& text) override;
+    // EDIT: the lines in an editor dialog; false when cancelled.
+    bool EditText(CScriptLines& lines) override;
     bool IsCloseRequested() const { return m_closeRequested; }
     // Asks what to do with uncommitted work and does it; false: stay.
     bool SettleUncommittedWork();

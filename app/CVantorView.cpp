@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QEventLoop>
 #include <QGuiApplication>
 #include <QInputMethod>
 #include <QInputMethodEvent>
@@ -12,6 +13,7 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QTextCharFormat>
 #include <algorithm>
@@ -107,6 +109,7 @@ CVantorView::CVantorView(CVantorDoc& document, QWidget* parent)
 CVantorView::~CVantorView() {
     // Note: the console outlives the view; it must not call back into it.
     GetEditor().SetStopCheck({});
+    if (m_question) m_question->Give(false, std::string());
 }
 
 CSQLEditor& CVantorView::GetEditor() { return *m_document.GetEditor(); }
@@ -275,7 +278,7 @@ void CVantorView::PlayKey(EditorKey key, bool shift) {
 
 bool CVantorView::TypeText(const QString& text) {
     std::string bytes;
-    if (IsRunning() || !encoding::Utf8ToCp932Strict(text.toStdString(), bytes)) {
+    if ((IsRunning() && !IsAsking()) || !encoding::Utf8ToCp932Strict(text.toStdString(), bytes)) {
         QApplication::beep();
         return false;
     }
@@ -359,13 +362,91 @@ void CVantorView::OnRunFinished() {
 void CVantorView::CancelRun() {
     if (!IsRunning()) return;
     m_cancelRequested = true;
+    FinishQuestion(false);
     GetEditor().Cancel();
     m_cancelTimer.start();
+}
+
+bool CVantorView::AskOnInputLine(const std::string& prompt, bool hidden, std::string& answer) {
+    auto wait = std::make_shared<CAnswerWait>();
+    if (m_runner->IsWorkerThread()) {
+        QMetaObject::invokeMethod(
+            this, [this, wait, prompt, hidden] { StartQuestion(wait, prompt, hidden); },
+            Qt::QueuedConnection);
+        return wait->Wait(answer);
+    }
+    StartQuestion(wait, prompt, hidden);
+    if (!wait->IsDone()) {
+        QEventLoop loop;
+        m_questionLoop = &loop;
+        loop.exec();
+        m_questionLoop = nullptr;
+    }
+    return wait->Wait(answer);
+}
+
+void CVantorView::StartQuestion(const std::shared_ptr<CAnswerWait>& wait, const std::string& prompt,
+                                bool hidden) {
+    // Note: a question that comes after Esc was pressed goes unanswered.
+    if (m_question || (IsRunning() && m_cancelRequested)) return wait->Give(false, std::string());
+    ResetComposition();
+    DropConsoleSelection();
+    m_question = wait;
+    GetEditor().BeginQuestion(prompt, hidden);
+    setFocus();
+    InputChanged();
+}
+
+void CVantorView::FinishQuestion(bool answered) {
+    if (!m_question) return;
+    const std::shared_ptr<CAnswerWait> wait = std::move(m_question);
+    m_question = nullptr;
+    ResetComposition();
+    std::string answer = GetEditor().EndQuestion();
+    {
+        std::lock_guard lock(m_snapshot.Mutex());
+        m_snapshot.Sync(GetEditor(), !IsRunning());
+    }
+    UpdateScrollSize();
+    UpdateCaret();
+    Changed();
+    // Note: from here on the console is the asker's again.
+    wait->Give(answered, std::move(answer));
+    if (m_questionLoop != nullptr) m_questionLoop->quit();
+}
+
+void CVantorView::InputChanged() {
+    SyncSnapshot();
+    UpdateScrollSize();
+    UpdateCaret();
+    Changed();
+}
+
+void CVantorView::QuestionKey(const QKeyEvent& event) {
+    const bool command = event.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+    if (event.key() == Qt::Key_Escape) {
+        if (IsRunning()) return CancelRun();
+        return FinishQuestion(false);
+    }
+    const KeyRow* row = FindKey(event.key());
+    if (row != nullptr && row->key == EditorKey::Enter) return FinishQuestion(true);
+    // Note: the recall list is not offered for an answer.
+    if (row != nullptr && row->key != EditorKey::Up && row->key != EditorKey::Down) {
+        GetEditor().HandleKey(row->key, event.modifiers().testFlag(Qt::ShiftModifier));
+        if (row->key == EditorKey::Insert) emit OverwriteChanged(GetEditor().IsOverwrite());
+        return InputChanged();
+    }
+    if (row == nullptr && !command && !event.text().isEmpty()) {
+        TypeText(event.text());
+        return;
+    }
+    QApplication::beep();
 }
 
 void CVantorView::keyPressEvent(QKeyEvent* event) {
     event->accept();
     if (IsAccelerator(*event)) return;
+    if (IsAsking()) return QuestionKey(*event);
     const bool command = event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
     const KeyRow* row = FindKey(event->key());
     if (IsRunning()) {
@@ -418,7 +499,7 @@ bool CVantorView::focusNextPrevChild(bool) {
 
 void CVantorView::inputMethodEvent(QInputMethodEvent* event) {
     event->accept();
-    if (IsRunning()) {
+    if (IsRunning() && !IsAsking()) {
         if (!event->commitString().isEmpty()) QApplication::beep();
         m_preedit.clear();
         return;
@@ -466,20 +547,24 @@ QVariant CVantorView::inputMethodQuery(Qt::InputMethodQuery query) const {
     const QPoint origin = viewport()->pos();
     switch (query) {
         case Qt::ImEnabled:
-            return !IsRunning();
+            // Note: a hidden answer is typed without an input method, whose
+            // windows would show it.
+            return IsAsking() ? !m_document.GetEditor()->IsAnswerHidden() : !IsRunning();
         case Qt::ImCursorRectangle:
             return CaretRect().translated(origin);
         case Qt::ImFont:
             return m_painter.GetFont();
         case Qt::ImHints:
-            return static_cast<int>(Qt::ImhNone);
+            return static_cast<int>(IsAsking() && m_document.GetEditor()->IsAnswerHidden()
+                                        ? Qt::ImhHiddenText | Qt::ImhSensitiveData | Qt::ImhNoPredictiveText
+                                        : Qt::ImhNone);
         default:
             break;
     }
-    if (IsRunning()) return QAbstractScrollArea::inputMethodQuery(query);
+    if (IsRunning() && !IsAsking()) return QAbstractScrollArea::inputMethodQuery(query);
     const CSQLEditor& editor = *m_document.GetEditor();
     const std::string line = editor.GetLine(editor.GetLineCount() - 1);
-    constexpr int kPrompt = 5;
+    const int kPrompt = editor.GetPromptLength();
     const std::string input = line.substr(std::min<std::size_t>(kPrompt, line.size()));
     const auto prefix = [&](int column) {
         const auto bytes =
@@ -651,15 +736,19 @@ void CVantorView::paintEvent(QPaintEvent*) {
     }
 }
 
-bool CVantorView::CanUndo() const { return !IsRunning() && m_document.GetEditor()->CanUndo(); }
+bool CVantorView::CanUndo() const {
+    return (!IsRunning() || IsAsking()) && m_document.GetEditor()->CanUndo();
+}
 
-bool CVantorView::CanCutOrCopy() const { return !IsRunning() && m_document.GetEditor()->HasSelection(); }
+bool CVantorView::CanCutOrCopy() const {
+    return (!IsRunning() || IsAsking()) && m_document.GetEditor()->HasSelection();
+}
 
 bool CVantorView::CanCopy() const { return CanCutOrCopy() || (!IsRunning() && !m_selection.IsEmpty()); }
 
 bool CVantorView::CanPaste() const {
     const QMimeData* data = QApplication::clipboard()->mimeData();
-    return !IsRunning() && data != nullptr && data->hasText();
+    return (!IsRunning() || IsAsking()) && data != nullptr && data->hasText();
 }
 
 void CVantorView::OnEditUndo() {
@@ -704,6 +793,13 @@ void CVantorView::OnEditCut() {
 }
 
 void CVantorView::OnEditPaste() {
+    if (IsAsking()) {
+        // An answer is one line: the text up to the first line break.
+        const QString text =
+            QApplication::clipboard()->text().section(QRegularExpression("[\\r\\n\\x{0}]"), 0, 0);
+        GetEditor().InsertText(encoding::Utf8ToCp932(text.toStdString()));
+        return InputChanged();
+    }
     if (IsRunning()) return;
     QString text = QApplication::clipboard()->text();
     const qsizetype zero = text.indexOf(QChar(0));

@@ -6,9 +6,11 @@
 #include <QTimer>
 #include <atomic>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "app/CAnswerWait.h"
 #include "app/CCompletion.h"
 #include "app/CConsolePainter.h"
 #include "app/CConsoleSelection.h"
@@ -19,6 +21,7 @@
 
 class CVantorDoc;
 class QMenu;
+class QEventLoop;
 class QInputMethodEvent;
 
 // The scrolling console window. It holds no text: it paints a snapshot of
@@ -51,8 +54,15 @@ public:
     bool RunJob(const std::function<void(CSQLEditor&)>& job);
     bool IsRunning() const { return m_runner->IsRunning(); }
     // Esc: breaks the running statement and stops the rest of the
-    // submission.
+    // submission (a question under way goes unanswered).
     void CancelRun();
+    // Asks on the input line: `prompt` (CP932) stands in place of "SQL> ",
+    // the answer is typed after it (one '*' a byte when `hidden`, and no
+    // input method), Enter gives it; Esc, a cancel or closing gives false.
+    // From the thread running a statement, which waits meanwhile, or from
+    // the window's own, which serves its events meanwhile.
+    bool AskOnInputLine(const std::string& prompt, bool hidden, std::string& answer);
+    bool IsAsking() const { return m_question != nullptr; }
     bool IsCancelRequested() const { return m_cancelRequested; }
     // From the running job between lines: shows what the console holds now.
     void PublishProgress();
@@ -179,6 +189,13 @@ private:
     void ReadComposition(const QInputMethodEvent& event);
     void OnProgress();
     void OnRunFinished();
+    void StartQuestion(const std::shared_ptr<CAnswerWait>& wait, const std::string& prompt, bool hidden);
+    // Gives the typed answer (or none) to the asker; the input line is the
+    // console's own again.
+    void FinishQuestion(bool answered);
+    void QuestionKey(const QKeyEvent& event);
+    // After an edit of the input line: the copy, the scroll range, the caret.
+    void InputChanged();
 
     CVantorDoc& m_document;
     CTraceFile m_trace;
@@ -216,5 +233,9 @@ private:
     bool m_preeditCaretHidden = false;
     std::vector<CConsolePainter::PreeditSegment> m_preeditSegments;
     std::atomic<bool> m_cancelRequested = false;
+    // The question on the input line (null: none), and the loop that waits
+    // for it on the window's thread.
+    std::shared_ptr<CAnswerWait> m_question;
+    QEventLoop* m_questionLoop = nullptr;
     std::atomic<bool> m_progressPosted = false;
 };

@@ -50,7 +50,7 @@ bool CBatchHost::AskLine(const std::string&, bool, std::string& answer) {
     return true;
 }
 
-void CBatchHost::WaitForEnter() {
+void CBatchHost::WaitForEnter(const std::string&) {
     if (m_input == nullptr || !m_interactive) return;
     std::string line;
     std::getline(*m_input, line);

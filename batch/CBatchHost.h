@@ -28,7 +28,7 @@ public:
         m_interactive = interactive;
     }
     bool AskLine(const std::string& prompt, bool hidden, std::string& answer) override;
-    void WaitForEnter() override;
+    void WaitForEnter(const std::string& text) override;
 
     bool IsCloseRequested() const { return m_closeRequested; }
     // The status a WHENEVER ... EXIT asked for; -1 when none did.

@@ -59,6 +59,6 @@ void CReplayHost::PostExit(int status) {
 
 bool CReplayHost::EditText(CScriptLines& lines) { return m_host != nullptr && m_host->EditText(lines); }
 
-void CReplayHost::WaitForEnter() {
-    if (m_host != nullptr) m_host->WaitForEnter();
+void CReplayHost::WaitForEnter(const std::string& text) {
+    if (m_host != nullptr) m_host->WaitForEnter(text);
 }

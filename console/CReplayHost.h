@@ -26,7 +26,7 @@ public:
     void PostExit(int status) override;
     bool AskLine(const std::string& prompt, bool hidden, std::string& answer) override;
     bool EditText(CScriptLines& lines) override;
-    void WaitForEnter() override;
+    void WaitForEnter(const std::string& text) override;
 
 private:
     // Finds the next shown line that begins with `prompt`; true with the

@@ -42,7 +42,8 @@ public:
         (void)lines;
         return false;
     }
-    // PAUSE: waits until the user presses Enter, where there is a user to
-    // wait for; a host without one goes on at once.
-    virtual void WaitForEnter() {}
+    // PAUSE: waits until the user presses Enter, `text` (CP932) shown
+    // meanwhile, where there is a user to wait for; a host without one goes
+    // on at once.
+    virtual void WaitForEnter(const std::string& text) { (void)text; }
 };
