@@ -38,6 +38,7 @@
 #include "app/CVantorDoc.h"
 #include "app/CVantorView.h"
 #include "app/ToolBarIcons.h"
+#include "commands/CConnectCommand.h"
 #include "text/Encoding.h"
 
 namespace {
@@ -110,7 +111,10 @@ CMainFrame::CMainFrame(CVantorDoc& document, QWidget* parent) : QMainWindow(pare
     QApplication::instance()->installEventFilter(this);
     connect(QApplication::clipboard(), &QClipboard::dataChanged, this, &CMainFrame::UpdateEditCommands);
     connect(m_view, &CVantorView::RunStarted, this, [this] { ShowRunning(true); });
-    connect(m_view, &CVantorView::RunFinished, this, [this] { ShowRunning(false); });
+    connect(m_view, &CVantorView::RunFinished, this, [this] {
+        ShowRunning(false);
+        UpdateTitle();
+    });
     CSQLEditor* editor = document.GetEditor();
     editor->SetHost(this);
     editor->SetStopCheck([this] {
@@ -415,9 +419,15 @@ void CMainFrame::OnFileNew() {
 }
 
 void CMainFrame::UpdateTitle() {
+    QString title = Utf8(kTitle);
     const std::string& path = m_document.GetPathName();
-    if (path.empty()) return setWindowTitle(Utf8(kTitle));
-    setWindowTitle(QFileInfo(QFile::decodeName(path.c_str())).fileName() + " - " + Utf8(kTitle));
+    if (!path.empty()) title = QFileInfo(QFile::decodeName(path.c_str())).fileName() + " - " + title;
+    CSQLProcessor& processor = m_document.GetEditor()->GetProcessor();
+    if (!processor.IsConnected()) return setWindowTitle(title);
+    std::string who = processor.Command<CConnectCommand>().GetUser();
+    const std::string& database = processor.GetConnectDatabase();
+    if (!database.empty()) who += "@" + database;
+    setWindowTitle(QString::fromStdString(encoding::Cp932ToUtf8(who)) + " - " + title);
 }
 
 bool CMainFrame::OpenDocumentFile(const QString& path) {

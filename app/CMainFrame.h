@@ -116,7 +116,8 @@ private:
     Answer Ask(const QString& question, bool cancel);
     // Lights the CAP and NUM indicators by the state a key reported.
     void ShowLockKeys(quint32 nativeModifiers);
-    // "name - Tarvex" for a document with a file, else "Tarvex".
+    // "name - Tarvex" for a document with a file, else "Tarvex"; the user
+    // and database connected to in front ("SCOTT@ORCL - ...").
     void UpdateTitle();
     void Zoom(int step);
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -192,6 +192,19 @@ TEST_F(CMainFrameTest, TheTitleShowsTheDocumentsFileName) {
     EXPECT_EQ(frame->windowTitle(), QStringLiteral("Tarvex"));
 }
 
+// Who is connected stands in front; the prompt stays "SQL> ".
+TEST_F(CMainFrameTest, TheTitleShowsWhoIsConnected) {
+    Enter("connect scott/tiger@title_db");
+    EXPECT_EQ(frame->windowTitle(), QStringLiteral("SCOTT@TITLE_DB - Tarvex"));
+    EXPECT_EQ(Editor().GetLine(Editor().GetLineCount() - 1), "SQL> ");
+    ASSERT_TRUE(frame->SaveDocumentFile(QString::fromStdString(files.Path("who.sql"))));
+    EXPECT_EQ(frame->windowTitle(), QStringLiteral("SCOTT@TITLE_DB - who.sql - Tarvex"));
+    Enter("disconnect");
+    EXPECT_EQ(frame->windowTitle(), QStringLiteral("who.sql - Tarvex"));
+    Enter("connect a/b");
+    EXPECT_EQ(frame->windowTitle(), QStringLiteral("A@TITLE_DB - who.sql - Tarvex"));
+}
+
 TEST_F(CMainFrameTest, TheWindowsGeometryIsRemembered) {
     frame->setGeometry(120, 90, 640, 480);
     QApplication::processEvents();
