@@ -83,6 +83,9 @@ bool COciLibrary::Resolve(void* handle, std::string& missing) {
     Take(handle, "OCIDescriptorAlloc", a.DescriptorAlloc, missing);
     Take(handle, "OCILobRead2", a.LobRead2, missing);
     Take(handle, "OCILobFileGetName", a.LobFileGetName, missing);
+    Take(handle, "OCILobCreateTemporary", a.LobCreateTemporary, missing);
+    Take(handle, "OCILobWrite2", a.LobWrite2, missing);
+    Take(handle, "OCILobFreeTemporary", a.LobFreeTemporary, missing);
     Take(handle, "OCITransCommit", a.TransCommit, missing);
     Take(handle, "OCITransRollback", a.TransRollback, missing);
     Take(handle, "OCIBreak", a.Break, missing);

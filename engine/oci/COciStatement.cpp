@@ -56,6 +56,7 @@ COciStatement::COciStatement(const COciEnvironment& env, COciSessionState& sessi
     : m_env(env), m_session(session), m_error(error) {}
 
 COciStatement::~COciStatement() {
+    FreeLobs();
     for (auto& cursor : m_cursors) m_env.Api().HandleFree(cursor.second, OCI_HTYPE_STMT);
     if (m_statement == nullptr || m_borrowed) return;
     if (m_cached)
@@ -197,9 +198,15 @@ bool COciStatement::Bind(const std::vector<CEngineBind>& binds) {
         BoundValue& bound = m_bound.emplace_back();
         bound.bind = static_cast<std::size_t>(it - binds.begin());
         const std::string value = it->isNull ? std::string() : COciEnvironment::ToServer(it->value);
+        // Note: a text longer than SQL's VARCHAR2 goes as a temporary CLOB:
+        // as a LONG bind it would have to come after every other bind, and
+        // its length would not fit the 16 bits of a bind's length.
+        if (!block && value.size() > kSqlRoom) {
+            if (!BindLob(":" + name, value, bound)) return false;
+            continue;
+        }
         // Note: sized by the value and the statement: a block may write back
-        // up to PL/SQL's limit; SQL gets a VARCHAR2-sized bind unless the
-        // value itself is longer (then the server's LONG rules apply).
+        // up to PL/SQL's limit; SQL gets a VARCHAR2-sized bind.
         const std::size_t room = std::max(value.size(), block ? kBlockRoom : kSqlRoom);
         bound.buffer.assign(room, '\0');
         std::memcpy(bound.buffer.data(), value.data(), value.size());
@@ -210,6 +217,47 @@ bool COciStatement::Bind(const std::vector<CEngineBind>& binds) {
             return false;
     }
     return true;
+}
+
+bool COciStatement::BindLob(const std::string& placeholder, const std::string& value, BoundValue& bound) {
+    const Api& api = m_env.Api();
+    if (api.DescriptorAlloc(m_env.Handle(), reinterpret_cast<void**>(&bound.lob), OCI_DTYPE_LOB, 0,
+                            nullptr) != OCI_SUCCESS) {
+        bound.lob = nullptr;
+        m_error.Set(encoding::Utf8ToCp932("LOB ロケータを割り当てられません。"));
+        return false;
+    }
+    std::uint64_t bytes = value.size();
+    std::uint64_t characters = 0;
+    sword status = OCI_SUCCESS;
+    {
+        COciBusy busy(m_session);
+        status = api.LobCreateTemporary(m_session.service, m_session.errorHandle, bound.lob, 0,
+                                        SQLCS_IMPLICIT, OCI_TEMP_CLOB, 0, OCI_DURATION_SESSION);
+        if (status == OCI_SUCCESS)
+            status = api.LobWrite2(m_session.service, m_session.errorHandle, bound.lob, &bytes, &characters,
+                                   1, const_cast<char*>(value.data()), value.size(), OCI_ONE_PIECE, nullptr,
+                                   nullptr, 0, SQLCS_IMPLICIT);
+    }
+    if (status == OCI_SUCCESS)
+        status = api.BindByName(m_statement, &bound.handle, m_session.errorHandle,
+                                reinterpret_cast<const OraText*>(placeholder.data()),
+                                static_cast<sb4>(placeholder.size()), &bound.lob,
+                                static_cast<sb4>(sizeof bound.lob), SQLT_CLOB, &bound.indicator, nullptr,
+                                nullptr, 0, nullptr, OCI_DEFAULT);
+    if (status == OCI_SUCCESS) return true;
+    Fail(status);
+    return false;
+}
+
+void COciStatement::FreeLobs() {
+    const Api& api = m_env.Api();
+    for (BoundValue& bound : m_bound) {
+        if (bound.lob == nullptr) continue;
+        api.LobFreeTemporary(m_session.service, m_session.errorHandle, bound.lob);
+        api.DescriptorFree(bound.lob, OCI_DTYPE_LOB);
+        bound.lob = nullptr;
+    }
 }
 
 bool COciStatement::BindNumber(const CEngineBind& bind, std::size_t index, const std::string& placeholder,
@@ -256,6 +304,8 @@ bool COciStatement::Execute(ub4 iters, ub4 mode) {
 
 void COciStatement::StoreBinds(std::vector<CEngineBind>& binds) const {
     for (const BoundValue& bound : m_bound) {
+        // Note: SQL does not write to a CLOB it was given.
+        if (bound.lob != nullptr) continue;
         CEngineBind& bind = binds[bound.bind];
         bind.isNull = bound.indicator == -1;
         bind.assigned = true;

@@ -80,6 +80,8 @@ private:
         oci::OCIBind* handle = nullptr;
         // Bound as a NUMBER (SQLT_VNU) rather than as text.
         bool number = false;
+        // A text too long for a VARCHAR2, bound as a temporary CLOB.
+        oci::OCILobLocator* lob = nullptr;
     };
 
     bool BindCursor(const std::string& variable, const std::string& placeholderName);
@@ -87,6 +89,9 @@ private:
     // when its value is not a number, so that it goes as text instead.
     bool BindNumber(const CEngineBind& bind, std::size_t index, const std::string& placeholder, bool& failed);
     void NoteLostSession();
+    // Binds `value` (server text) as a temporary CLOB written with it.
+    bool BindLob(const std::string& placeholder, const std::string& value, BoundValue& bound);
+    void FreeLobs();
 
     const COciEnvironment& m_env;
     COciSessionState& m_session;

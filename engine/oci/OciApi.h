@@ -39,6 +39,8 @@ using ub4 = std::uint32_t;
 using sb4 = std::int32_t;
 using sword = int;
 using OraText = unsigned char;
+using boolean = int;
+using OCIDuration = ub2;
 
 // Return codes.
 constexpr sword OCI_SUCCESS = 0;
@@ -78,6 +80,11 @@ constexpr ub4 OCI_DTYPE_FILE = 56;
 constexpr ub4 OCI_DTYPE_PARAM = 53;
 constexpr ub1 OCI_ONE_PIECE = 0;
 constexpr ub1 SQLCS_IMPLICIT = 1;
+
+// Temporary LOBs: their type and how long they live.
+constexpr ub1 OCI_TEMP_BLOB = 1;
+constexpr ub1 OCI_TEMP_CLOB = 2;
+constexpr OCIDuration OCI_DURATION_SESSION = 10;
 
 // Attributes.
 constexpr ub4 OCI_ATTR_DATA_SIZE = 1;
@@ -169,6 +176,13 @@ using OCILobRead2Fn = sword (*)(OCISvcCtx*, OCIError*, OCILobLocator*, std::uint
                                 std::uint64_t, void*, std::uint64_t, ub1, void*,
                                 sb4 (*)(void*, const void*, std::uint64_t, ub1, void**, std::uint64_t*), ub2,
                                 ub1);
+using OCILobCreateTemporaryFn = sword (*)(OCISvcCtx*, OCIError*, OCILobLocator*, ub2, ub1, ub1, boolean,
+                                          OCIDuration);
+using OCILobWrite2Fn = sword (*)(OCISvcCtx*, OCIError*, OCILobLocator*, std::uint64_t*, std::uint64_t*,
+                                 std::uint64_t, void*, std::uint64_t, ub1, void*,
+                                 sb4 (*)(void*, void*, std::uint64_t*, ub1*, void**, std::uint64_t*), ub2,
+                                 ub1);
+using OCILobFreeTemporaryFn = sword (*)(OCISvcCtx*, OCIError*, OCILobLocator*);
 using OCILobFileGetNameFn = sword (*)(OCIEnv*, OCIError*, const OCILobLocator*, OraText*, ub2*, OraText*,
                                       ub2*);
 using OCITransCommitFn = sword (*)(OCISvcCtx*, OCIError*, ub4);
@@ -207,6 +221,9 @@ struct Api {
     OCIDescriptorAllocFn DescriptorAlloc = nullptr;
     OCILobRead2Fn LobRead2 = nullptr;
     OCILobFileGetNameFn LobFileGetName = nullptr;
+    OCILobCreateTemporaryFn LobCreateTemporary = nullptr;
+    OCILobWrite2Fn LobWrite2 = nullptr;
+    OCILobFreeTemporaryFn LobFreeTemporary = nullptr;
     OCITransCommitFn TransCommit = nullptr;
     OCITransRollbackFn TransRollback = nullptr;
     OCIBreakFn Break = nullptr;

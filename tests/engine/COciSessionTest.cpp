@@ -265,8 +265,8 @@ TEST_F(COciSessionTest, ASessionThatDiesMidFetchFailsTheFetchAtOnce) {
     EXPECT_TRUE(m_connection->TakeServerOutput().empty());
 }
 
-// A text bind larger than a VARCHAR2 is a LONG bind to the server, which
-// must come after every other; numbers and short texts are sized by value.
+// Numbers travel as numbers and short texts are sized by their value; a
+// block may write back up to PL/SQL's limit.
 TEST_F(COciSessionTest, BindsAreSizedByTheirValueAndTheStatement) {
     ASSERT_TRUE(Exec("CREATE TABLE B (ID NUMBER, V VARCHAR2(4000))"));
     ASSERT_TRUE(Exec("INSERT INTO B VALUES (1, 'A')"));

@@ -15,7 +15,8 @@
 //   TARVEX_FAKEOCI_DIE_ON       a session dies running a statement holding
 //                               this text
 //   TARVEX_FAKEOCI_OS_USER      the user external credentials log on as
-// and from tests in the same process through the fakeoci_* functions.
+// and from tests in the same process through the fakeoci_* functions
+// (fakeoci_TemporaryLobs: temporary LOBs not yet freed).
 
 #include <atomic>
 #include <cstddef>
@@ -194,6 +195,8 @@ struct Lob : Handle {
     std::string value;
     bool binary = false;
     bool set = false;
+    // Made by OCILobCreateTemporary and not yet freed.
+    bool temporary = false;
 };
 
 struct Param : Handle {

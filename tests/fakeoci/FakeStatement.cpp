@@ -134,8 +134,25 @@ sword CheckLongBinds(const Stmt& stmt, Error& error) {
     return kSuccess;
 }
 
+// The locator a LOB bind holds now (null: none that lives).
+const Lob* BoundLob(const Bind& bind) {
+    return bind.dty == kSqltClob ? As<Lob>(*static_cast<void* const*>(bind.value), kDtypeLob) : nullptr;
+}
+
+// Every LOB bound must point at a value when the statement runs.
+sword CheckLobBinds(const Stmt& stmt, Error& error) {
+    for (const auto& bind : stmt.binds) {
+        if (bind->dty != kSqltClob || (bind->indicator != nullptr && *bind->indicator == -1)) continue;
+        const Lob* lob = BoundLob(*bind);
+        if (lob == nullptr || !lob->set)
+            return Fail(error, 22275, "ORA-22275: invalid LOB locator specified");
+    }
+    return kSuccess;
+}
+
 std::string InputText(const Bind& bind) {
     const char* data = static_cast<const char*>(bind.value);
+    if (bind.dty == kSqltClob) return FromClient(BoundLob(bind)->value);
     if (bind.dty == kSqltVnu) return VnuToText(static_cast<const unsigned char*>(bind.value));
     if (bind.dty == kSqltStr)
         return FromClient(std::string(data, strnlen(data, static_cast<std::size_t>(bind.size))));
@@ -159,6 +176,15 @@ std::vector<CEngineBind> EngineBinds(const Stmt& stmt) {
 // Writes `value` into element `element` of a bound buffer; false
 // (ORA-06502) when it does not fit.
 bool PutBindValue(Bind& bind, std::size_t element, const std::string& value, Error& error) {
+    if (bind.dty == kSqltClob) {
+        auto* lob = As<Lob>(*static_cast<void**>(bind.value), kDtypeLob);
+        if (lob != nullptr) {
+            lob->value = value;
+            lob->set = true;
+        }
+        if (bind.indicator != nullptr) bind.indicator[element] = 0;
+        return true;
+    }
     if (bind.dty == kSqltVnu) {
         if (TextToVnu(value, static_cast<unsigned char*>(bind.value))) {
             if (bind.indicator != nullptr) bind.indicator[element] = 0;
@@ -585,8 +611,12 @@ sword OCIBindByName(OCIStmt* stmtHandle, OCIBind** bindOut, OCIError* errorHandl
     if (!name.starts_with(":") || !HasPlaceholder(stmt.sql, name.substr(1)))
         return Fail(*call.error, 1036, "ORA-01036: illegal variable name/number");
     if (dty != kSqltStr && dty != kSqltChr && dty != kSqltAfc && dty != kSqltLng && dty != kSqltRset &&
-        dty != kSqltVnu)
+        dty != kSqltVnu && dty != kSqltClob)
         return Fail(*call.error, 932, "ORA-00932: inconsistent datatypes");
+    // A LOB is bound by the address of its locator.
+    if (dty == kSqltClob && (value == nullptr || size != static_cast<sb4>(sizeof(void*)) ||
+                             As<Lob>(*static_cast<void**>(value), kDtypeLob) == nullptr))
+        return kInvalidHandle;
     if (dty == kSqltVnu && size < 22)
         return Fail(*call.error, 1459, "ORA-01459: invalid length for variable character string");
     if (dty == kSqltRset &&
@@ -658,6 +688,7 @@ sword OCIStmtExecute(OCISvcCtx* service, OCIStmt* stmtHandle, OCIError* errorHan
     const std::string dieOn = cp932::ToUpper(KnobText("TARVEX_FAKEOCI_DIE_ON"));
     if (!dieOn.empty() && cp932::ToUpper(stmt.sql).find(dieOn) != std::string::npos) context->dead = true;
     if (sword status = RoundTrip(*context, *call.error); status != kSuccess) return status;
+    if (sword status = CheckLobBinds(stmt, *call.error); status != kSuccess) return status;
     stmt.context = context;
     if (stmt.statementType == kSelect) return ExecuteQuery(stmt, *context, *call.error, iters, mode);
     if (iters == 0) return Fail(*call.error, 24333, "ORA-24333: zero iteration count");
