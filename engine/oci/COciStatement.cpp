@@ -198,10 +198,11 @@ bool COciStatement::Bind(const std::vector<CEngineBind>& binds) {
         BoundValue& bound = m_bound.emplace_back();
         bound.bind = static_cast<std::size_t>(it - binds.begin());
         const std::string value = it->isNull ? std::string() : COciEnvironment::ToServer(it->value);
-        // Note: a text longer than SQL's VARCHAR2 goes as a temporary CLOB:
-        // as a LONG bind it would have to come after every other bind, and
-        // its length would not fit the 16 bits of a bind's length.
-        if (!block && value.size() > kSqlRoom) {
+        // Note: a text longer than a VARCHAR2 (SQL's, or PL/SQL's in a block)
+        // goes as a temporary CLOB: as a LONG bind it would have to come
+        // after every other bind, and its length would not fit the 16 bits
+        // of a bind's length.
+        if (value.size() > (block ? kBlockRoom : kSqlRoom)) {
             if (!BindLob(":" + name, value, bound)) return false;
             continue;
         }
@@ -248,6 +249,29 @@ bool COciStatement::BindLob(const std::string& placeholder, const std::string& v
     if (status == OCI_SUCCESS) return true;
     Fail(status);
     return false;
+}
+
+bool COciStatement::ReadLob(OCILobLocator* lob, std::string& bytes) const {
+    // Note: read by characters (four bytes each at most in AL32UTF8); a
+    // piece shorter than asked is the last.
+    constexpr std::uint64_t kPiece = 8192;
+    std::vector<char> buffer(4 * kPiece);
+    std::uint64_t offset = 1;
+    bytes.clear();
+    while (true) {
+        std::uint64_t byteAmount = 0;
+        std::uint64_t charAmount = kPiece;
+        COciBusy busy(m_session);
+        const sword status = m_env.Api().LobRead2(m_session.service, m_session.errorHandle, lob, &byteAmount,
+                                                  &charAmount, offset, buffer.data(), buffer.size(),
+                                                  OCI_ONE_PIECE, nullptr, nullptr, 0, SQLCS_IMPLICIT);
+        if (status == OCI_NO_DATA) return true;
+        if (status != OCI_SUCCESS) return false;
+        bytes.append(buffer.data(),
+                     static_cast<std::size_t>(std::min<std::uint64_t>(byteAmount, buffer.size())));
+        if (charAmount < kPiece || byteAmount == 0) return true;
+        offset += charAmount;
+    }
 }
 
 void COciStatement::FreeLobs() {
@@ -303,10 +327,19 @@ bool COciStatement::Execute(ub4 iters, ub4 mode) {
 }
 
 void COciStatement::StoreBinds(std::vector<CEngineBind>& binds) const {
+    const bool block = IsBlock();
     for (const BoundValue& bound : m_bound) {
-        // Note: SQL does not write to a CLOB it was given.
-        if (bound.lob != nullptr) continue;
+        // Note: SQL does not write to a CLOB it was given; a block may.
+        std::string text;
+        if (bound.lob != nullptr && (!block || !ReadLob(bound.lob, text))) continue;
         CEngineBind& bind = binds[bound.bind];
+        if (bound.lob != nullptr) {
+            std::size_t replaced = 0;
+            bind.isNull = bound.indicator == -1;
+            bind.value = bind.isNull ? std::string() : COciEnvironment::FromServer(text, replaced);
+            bind.assigned = true;
+            continue;
+        }
         bind.isNull = bound.indicator == -1;
         bind.assigned = true;
         if (bound.number) {

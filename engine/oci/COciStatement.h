@@ -92,6 +92,8 @@ private:
     // Binds `value` (server text) as a temporary CLOB written with it.
     bool BindLob(const std::string& placeholder, const std::string& value, BoundValue& bound);
     void FreeLobs();
+    // The whole text of a CLOB (server bytes); false when it cannot be read.
+    bool ReadLob(oci::OCILobLocator* lob, std::string& bytes) const;
 
     const COciEnvironment& m_env;
     COciSessionState& m_session;

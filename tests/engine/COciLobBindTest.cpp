@@ -80,11 +80,19 @@ TEST_F(COciLobBindTest, AHugeTextArrivesWhole) {
     EXPECT_EQ(One("SELECT NVL(C, 'null') FROM T WHERE ID = 3"), "null");
 }
 
-// A block keeps its texts as VARCHAR2 binds that it may write back.
-TEST_F(COciLobBindTest, ABlockStillWritesItsTextsBack) {
+// A block takes texts up to PL/SQL's limit as VARCHAR2 binds, longer ones
+// as CLOBs; it may write back either.
+TEST_F(COciLobBindTest, ABlockWritesItsTextsBack) {
     m_binds = {{"X", std::string(6000, 'x'), false, 1, false}};
     ASSERT_TRUE(Exec("BEGIN :X := SUBSTR(:X, 1, 5000) || 'y'; END;")) << Error();
     EXPECT_EQ(m_binds[0].value, std::string(5000, 'x') + "y");
+    std::string text;
+    for (int k = 0; k < 40000; ++k) text += encoding::Utf8ToCp932(k % 2 == 0 ? "あ" : "z");
+    m_binds = {{"BIG", text, false, 1, false}, {"ID", "4", false, 2, false}};
+    ASSERT_TRUE(Exec("BEGIN INSERT INTO T (ID, C) VALUES (:ID, :BIG); :BIG := :BIG || '!'; END;")) << Error();
+    EXPECT_EQ(One("SELECT LENGTH(C) FROM T WHERE ID = 4"), "40000");
+    EXPECT_EQ(m_binds[0].value, text + "!");
+    EXPECT_EQ(TemporaryLobs(), 0);
 }
 
 }  // namespace
