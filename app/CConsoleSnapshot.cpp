@@ -23,15 +23,17 @@ void CConsoleSnapshot::Sync(const CSQLEditor& editor, bool showInput) {
     m_showInput = showInput;
     m_maxWidth = editor.GetMaxWidth();
     m_selectionLow = m_selectionHigh = 0;
+    if ((showInput && !editor.IsAsking()) || above != m_pendingBase) m_pending.clear();
     if (!showInput) {
         m_input.clear();
-        m_caret = {0, above};
+        m_caret = {0, above + static_cast<int>(m_pending.size())};
         return;
     }
     m_input = editor.GetLine(above);
     m_promptLength = editor.GetPromptLength();
     m_asking = editor.IsAsking();
     m_caret = editor.GetCaretPos();
+    m_caret.second += static_cast<int>(m_pending.size());
     // The caret is one end of the selection.
     const auto length = static_cast<int>(editor.HasSelection() ? editor.GetSelectedText().size() : 0);
     if (length == 0) return;
@@ -40,12 +42,23 @@ void CConsoleSnapshot::Sync(const CSQLEditor& editor, bool showInput) {
     m_selectionHigh = m_selectionLow + length;
 }
 
+void CConsoleSnapshot::AddPending(const std::string& line, int consoleLines) {
+    if (consoleLines != m_pendingBase) m_pending.clear();
+    m_pendingBase = consoleLines;
+    m_pending.push_back(line);
+}
+
 const std::string& CConsoleSnapshot::GetLine(int index) const {
-    if (index < 0 || index > static_cast<int>(m_lines.size())) return kEmpty;
-    return index == static_cast<int>(m_lines.size()) ? m_input : m_lines[static_cast<std::size_t>(index)];
+    const auto kept = static_cast<int>(m_lines.size());
+    if (index < 0 || index >= GetLineCount()) return kEmpty;
+    if (index < kept) return m_lines[static_cast<std::size_t>(index)];
+    if (index - kept < static_cast<int>(m_pending.size()))
+        return m_pending[static_cast<std::size_t>(index - kept)];
+    return m_input;
 }
 
 bool CConsoleSnapshot::IsPromptLine(int index) const {
-    if (index < 0 || index > static_cast<int>(m_lines.size())) return false;
-    return index == static_cast<int>(m_lines.size()) || m_prompt[static_cast<std::size_t>(index)];
+    if (index < 0 || index >= GetLineCount()) return false;
+    if (index == GetLineCount() - 1) return true;
+    return index < static_cast<int>(m_lines.size()) && m_prompt[static_cast<std::size_t>(index)];
 }

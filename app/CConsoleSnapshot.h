@@ -22,10 +22,15 @@ public:
     void Sync(const CSQLEditor& editor, bool showInput);
     // The next Sync copies every line again (the console was cleared).
     void Invalidate() { m_invalid = true; }
+    // A line shown under the console's `consoleLines` lines while the
+    // statement runs (a question and its answer), until the console holds
+    // more lines (its output, which repeats it) or the input line is shown.
+    void AddPending(const std::string& line, int consoleLines);
     std::mutex& Mutex() { return m_mutex; }
 
-    // Lines including the input row; GetLine gives "" out of range.
-    int GetLineCount() const { return static_cast<int>(m_lines.size()) + 1; }
+    // Lines including the pending ones and the input row; GetLine gives ""
+    // out of range.
+    int GetLineCount() const { return static_cast<int>(m_lines.size() + m_pending.size()) + 1; }
     const std::string& GetLine(int index) const;
     bool IsPromptLine(int index) const;
     bool ShowsInput() const { return m_showInput; }
@@ -43,6 +48,8 @@ private:
     std::vector<std::string> m_lines;
     std::vector<bool> m_prompt;
     std::string m_input;
+    std::vector<std::string> m_pending;
+    int m_pendingBase = -1;
     bool m_showInput = true;
     bool m_invalid = true;
     int m_promptLength = 5;

@@ -637,9 +637,11 @@ bool CMainFrame::AskLine(const std::string& prompt, bool hidden, std::string& an
     return m_view->AskOnInputLine(prompt, hidden, answer);
 }
 
+// Note: asked as a hidden answer, so that what is typed meanwhile is
+// neither shown nor kept, and the text stays alone on screen.
 void CMainFrame::WaitForEnter(const std::string& text) {
     std::string ignored;
-    m_view->AskOnInputLine(text, false, ignored);
+    m_view->AskOnInputLine(text, true, ignored);
 }
 
 bool CMainFrame::EditText(CScriptLines& lines) {

@@ -402,10 +402,16 @@ void CVantorView::FinishQuestion(bool answered) {
     const std::shared_ptr<CAnswerWait> wait = std::move(m_question);
     m_question = nullptr;
     ResetComposition();
-    std::string answer = GetEditor().EndQuestion();
+    CSQLEditor& editor = GetEditor();
+    // Note: the question stays on screen with its answer (alone when
+    // hidden) while the statement goes on; its output repeats the line.
+    std::string shown = editor.GetLine(editor.GetLineCount() - 1);
+    if (editor.IsAnswerHidden()) shown.resize(static_cast<std::size_t>(editor.GetPromptLength()));
+    std::string answer = editor.EndQuestion();
     {
         std::lock_guard lock(m_snapshot.Mutex());
-        m_snapshot.Sync(GetEditor(), !IsRunning());
+        if (answered && IsRunning()) m_snapshot.AddPending(shown, editor.GetLineCount() - 1);
+        m_snapshot.Sync(editor, !IsRunning());
     }
     UpdateScrollSize();
     UpdateCaret();

@@ -5,6 +5,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QSettings>
 #include <QTest>
 #include <QTimer>
@@ -114,6 +115,30 @@ TEST_F(CInputLineQuestionTest, AVariableIsAskedForOnTheInputLine) {
     Enter("select &&dept * 2 twice from dual;");
     EXPECT_EQ(asked, 2);
     EXPECT_EQ(CountLines("20         "), 1);
+}
+
+// An answered question stays on screen while the statement goes on, and
+// once its output has come it stands there once.
+TEST_F(CInputLineQuestionTest, AnsweredQuestionsStayOnScreen) {
+    Enter("connect a/b");
+    std::vector<std::string> second;
+    int caretY = -1;
+    WhenAsked({[&] { Enter("1"); },
+               [&] {
+                   second = View().GetShownLines();
+                   caretY = View().GetCaretY() + View().verticalScrollBar()->value();
+                   Enter("2");
+               }});
+    Enter("select '&a' a, '&b' b from dual;");
+    ASSERT_GE(second.size(), 3u);
+    EXPECT_EQ(second[second.size() - 3], "SQL> select '&a' a, '&b' b from dual;");
+    EXPECT_EQ(second[second.size() - 2], Sj("aに値を入力してください: 1"));
+    EXPECT_EQ(second.back(), Sj("bに値を入力してください: "));
+    EXPECT_EQ(caretY, static_cast<int>(second.size() - 1) * View().GetLineHeight());
+    const auto shown = View().GetShownLines();
+    EXPECT_EQ(std::count(shown.begin(), shown.end(), Sj("aに値を入力してください: 1")), 1);
+    EXPECT_EQ(std::count(shown.begin(), shown.end(), Sj("bに値を入力してください: 2")), 1);
+    EXPECT_EQ(shown, EditorLines(Editor()));
 }
 
 TEST_F(CInputLineQuestionTest, EscGivesUpTheQuestionAndTheStatementDoesNotRun) {
