@@ -10,6 +10,7 @@
 #include <QTest>
 #include <QTimer>
 #include <algorithm>
+#include <cstdlib>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -269,6 +270,52 @@ TEST_F(CInputLineQuestionTest, EditChangesTheBufferWithoutRunningIt) {
     EXPECT_TRUE(note.contains(QStringLiteral("U+00DF"))) << note.toStdString();
     Enter("/");
     EXPECT_EQ(CountLines("2          "), 2);
+}
+
+}  // namespace
+
+namespace {
+
+// The server says the password has expired: the window asks for a new one
+// twice, masked, and the session opens with it.
+TEST_F(CInputLineQuestionTest, AnExpiredPasswordIsChangedOnTheInputLine) {
+    const char* library = std::getenv("TARVEX_FAKEOCI");
+    ASSERT_NE(library, nullptr);
+    setenv("TARVEX_OCI_LIBRARY", library, 1);
+    setenv("TARVEX_FAKEOCI_EXPIRED", "ADAMS", 1);
+    std::vector<std::string> questions;
+    const auto answer = [&] {
+        Type("n3w");
+        questions.push_back(InputLine());
+        Key(Qt::Key_Return);
+    };
+    WhenAsked({answer, answer});
+    Enter("connect adams/old@//localhost/EXPIRING");
+    unsetenv("TARVEX_FAKEOCI_EXPIRED");
+    EXPECT_EQ(questions, (std::vector<std::string>{Sj("新しいパスワード: ***"),
+                                                   Sj("新しいパスワードを再入力してください: ***")}));
+    for (const auto& line : EditorLines(Editor())) EXPECT_EQ(line.find("n3w"), std::string::npos) << line;
+    EXPECT_EQ(frame->windowTitle().left(6), QStringLiteral("ADAMS@"));
+}
+
+// Pasted text answers up to its first line break; closing the window gives
+// the question up and closes once the statement has ended.
+TEST_F(CInputLineQuestionTest, PastingAnswersAndClosingGivesUp) {
+    Enter("connect a/b");
+    QApplication::clipboard()->setText(U("東京\nnot this"));
+    WhenAsked({[&] {
+        frame->GetAction(CommandId::EditPaste)->trigger();
+        Key(Qt::Key_Return);
+    }});
+    Enter("select '&city' city from dual;");
+    EXPECT_EQ(CountLines(Sj("cityに値を入力してください: 東京")), 1);
+    EXPECT_EQ(CountLines(Sj("東京 ")), 1);
+    WhenAsked({[&] { frame->close(); }});
+    Enter("select '&gone' from dual;");
+    QApplication::processEvents();
+    EXPECT_FALSE(frame->isVisible());
+    EXPECT_FALSE(View().IsRunning());
+    EXPECT_EQ(CountLines(Sj("置換変数goneの値が入力されなかったため、文を実行しませんでした。")), 1);
 }
 
 }  // namespace
