@@ -49,6 +49,7 @@ constexpr char kUntitled[] = "無題";
 constexpr char kReady[] = "ﾚﾃﾞｨ";
 constexpr char kOverwrite[] = "上書";
 constexpr char kRunning[] = "実行中";
+constexpr char kAsking[] = "入力待ち (Enter: 確定  Esc: 中止)";
 constexpr char kUncommitted[] = "コミットされていない変更があります。コミットしますか?";
 constexpr char kClearQuestion[] = "コンソールの内容をすべて消去しますか?";
 constexpr char kCommitFailed[] = "コミットできませんでした。";
@@ -111,6 +112,9 @@ CMainFrame::CMainFrame(CVantorDoc& document, QWidget* parent) : QMainWindow(pare
     QApplication::instance()->installEventFilter(this);
     connect(QApplication::clipboard(), &QClipboard::dataChanged, this, &CMainFrame::UpdateEditCommands);
     connect(m_view, &CVantorView::RunStarted, this, [this] { ShowRunning(true); });
+    connect(m_view, &CVantorView::AskingChanged, this, [this](bool asking) {
+        GetPane(1)->setText(Utf8(asking ? kAsking : m_view->IsRunning() ? kRunning : kReady));
+    });
     connect(m_view, &CVantorView::RunFinished, this, [this] {
         ShowRunning(false);
         UpdateTitle();

@@ -395,6 +395,7 @@ void CVantorView::StartQuestion(const std::shared_ptr<CAnswerWait>& wait, const 
     GetEditor().BeginQuestion(prompt, hidden);
     setFocus();
     InputChanged();
+    emit AskingChanged(true);
 }
 
 void CVantorView::FinishQuestion(bool answered) {
@@ -416,6 +417,7 @@ void CVantorView::FinishQuestion(bool answered) {
     UpdateScrollSize();
     UpdateCaret();
     Changed();
+    emit AskingChanged(false);
     // Note: from here on the console is the asker's again.
     wait->Give(answered, std::move(answer));
     if (m_questionLoop != nullptr) m_questionLoop->quit();

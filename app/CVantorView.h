@@ -130,6 +130,8 @@ signals:
     void EditStateChanged();
     void RunStarted();
     void RunFinished();
+    // A question was put on the input line (true) or answered (false).
+    void AskingChanged(bool asking);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

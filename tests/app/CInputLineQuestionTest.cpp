@@ -94,8 +94,10 @@ protected:
 TEST_F(CInputLineQuestionTest, AVariableIsAskedForOnTheInputLine) {
     Enter("connect a/b");
     std::string shownQuestion, shownAnswer;
+    QString status;
     WhenAsked({[&] {
         shownQuestion = InputLine();
+        status = frame->GetPane(1)->text();
         Type("Ta");
         Key(Qt::Key_Up);  // no recall in an answer
         Type("ro太郎");
@@ -105,6 +107,8 @@ TEST_F(CInputLineQuestionTest, AVariableIsAskedForOnTheInputLine) {
     }});
     Enter("select '&name' greeting from dual;");
     EXPECT_EQ(shownQuestion, Sj("nameに値を入力してください: "));
+    EXPECT_EQ(status, U("入力待ち (Enter: 確定  Esc: 中止)"));
+    EXPECT_EQ(frame->GetPane(1)->text(), U("ﾚﾃﾞｨ"));
     EXPECT_EQ(shownAnswer, Sj("nameに値を入力してください: Taro太"));
     EXPECT_EQ(CountLines(Sj("nameに値を入力してください: Taro太")), 1);
     EXPECT_EQ(CountLines(Sj("Taro太 ")), 1);
