@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <functional>
 #include <memory>
+#include <sstream>
 #include <vector>
 
 #include "app/CEditBufferDlg.h"
@@ -20,6 +21,7 @@
 #include "app/CMainFrame.h"
 #include "app/CVantorDoc.h"
 #include "app/CVantorView.h"
+#include "batch/CBatchRunner.h"
 #include "console/EditorLines.h"
 #include "tests/app/AppTestSupport.h"
 #include "tests/support/Sj.h"
@@ -320,6 +322,35 @@ TEST_F(CInputLineQuestionTest, PastingAnswersAndClosingGivesUp) {
     EXPECT_FALSE(frame->isVisible());
     EXPECT_FALSE(View().IsRunning());
     EXPECT_EQ(CountLines(Sj("置換変数goneの値が入力されなかったため、文を実行しませんでした。")), 1);
+}
+
+}  // namespace
+
+namespace {
+
+// The same script answered on the input line and on standard input shows the
+// same console.
+TEST_F(CInputLineQuestionTest, TheWindowAsksAsTheBatchRunnerReads) {
+    const std::string script =
+        "CONNECT a/b@asks\n"
+        "ACCEPT n NUMBER PROMPT 'Rows? '\n"
+        "SELECT &n * 2 AS twice, '&&who' AS who FROM dual;\n"
+        "PAUSE Press Enter\n"
+        "ACCEPT pw CHAR PROMPT 'Password: ' HIDE\n"
+        "SELECT LENGTH('&pw') AS len FROM dual;\n"
+        "PROMPT &who done\n";
+    const QString path = QString::fromStdString(files.Write("asks.sql", script));
+    const auto answer = [this](const char* text) { return [this, text] { Enter(text); }; };
+    WhenAsked({answer("21"), answer("Ken"), answer(""), answer("secret")});
+    ASSERT_TRUE(frame->OpenDocumentFile(path));
+    EXPECT_EQ(asked, 4);
+
+    CBatchRunner runner;
+    std::istringstream in("21\nKen\nsecret\n");
+    std::ostringstream out, err;
+    runner.Run({path.toStdString()}, in, out, err);
+    EXPECT_EQ(EditorLines(Editor()), EditorLines(runner.GetEditor()));
+    EXPECT_EQ(CountLines("Ken done"), 1);
 }
 
 }  // namespace
