@@ -68,7 +68,7 @@ protected:
     void WhenAsked(std::vector<std::function<void()>> steps) {
         auto* timer = new QTimer(frame.get());
         auto next = std::make_shared<std::size_t>(0);
-        QObject::connect(timer, &QTimer::timeout, timer, [this, timer, next, steps] {
+        QObject::connect(timer, &QTimer::timeout, timer, [this, next, steps] {
             if (!View().IsAsking() || *next >= steps.size()) return;
             steps[(*next)++]();
             ++asked;
