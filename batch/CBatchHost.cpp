@@ -1,6 +1,7 @@
 #include "batch/CBatchHost.h"
 
 #include <istream>
+#include <ostream>
 
 #include "text/Encoding.h"
 
@@ -41,8 +42,14 @@ void CBatchHost::SendCommand(Command command) {
 
 // Note: a line that is valid UTF-8 is read as UTF-8 (the console's output
 // is UTF-8 too); any other line is taken as CP932 bytes.
-bool CBatchHost::AskLine(const std::string&, bool, std::string& answer) {
+void CBatchHost::Show(const std::string& text) {
+    if (m_prompts == nullptr || !m_interactive) return;
+    *m_prompts << encoding::Cp932ToUtf8(text) << std::flush;
+}
+
+bool CBatchHost::AskLine(const std::string& prompt, bool, std::string& answer) {
     if (m_input == nullptr) return false;
+    Show(prompt);
     std::string line;
     if (!std::getline(*m_input, line)) return false;
     while (!line.empty() && line.back() == '\r') line.pop_back();
@@ -50,8 +57,9 @@ bool CBatchHost::AskLine(const std::string&, bool, std::string& answer) {
     return true;
 }
 
-void CBatchHost::WaitForEnter(const std::string&) {
+void CBatchHost::WaitForEnter(const std::string& text) {
     if (m_input == nullptr || !m_interactive) return;
+    Show(text);
     std::string line;
     std::getline(*m_input, line);
 }

@@ -27,6 +27,9 @@ public:
         m_input = input;
         m_interactive = interactive;
     }
+    // Where a user typing the answers at a terminal sees the questions and
+    // PAUSE's text (UTF-8); null: nowhere. Only interactive input shows them.
+    void SetPromptOutput(std::ostream* prompts) { m_prompts = prompts; }
     bool AskLine(const std::string& prompt, bool hidden, std::string& answer) override;
     void WaitForEnter(const std::string& text) override;
 
@@ -35,11 +38,14 @@ public:
     int GetExitStatus() const { return m_exitStatus; }
 
 private:
+    void Show(const std::string& text);
+
     CSQLEditor& m_editor;
     bool m_closeRequested = false;
     int m_exitStatus = -1;
     std::istream* m_input = nullptr;
     bool m_interactive = false;
+    std::ostream* m_prompts = nullptr;
     // Return keys under way; a re-run started by a re-run is not played.
     int m_returnDepth = 0;
 };

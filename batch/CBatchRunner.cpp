@@ -138,6 +138,7 @@ int CBatchRunner::Run(const std::vector<std::string>& files, std::istream& stand
     // Note: answers to prompts come from standard input; when the script is
     // read from there too, nothing is left for them.
     m_host.SetInput(&standardInput, &standardInput == &std::cin && isatty(STDIN_FILENO) != 0);
+    m_host.SetPromptOutput(&errors);
     bool ok = true;
     for (const auto& name : names) {
         if (IsClosed()) break;
