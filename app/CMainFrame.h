@@ -85,6 +85,7 @@ public:
     // PAUSE: `text` on the input line until Enter (Esc stops the run).
     void WaitForEnter(const std::string& text) override;
     // EDIT: the lines in an editor dialog; false when cancelled.
+    bool CanEdit() const override { return true; }
     bool EditText(CScriptLines& lines) override;
     bool IsCloseRequested() const { return m_closeRequested; }
     // Asks what to do with uncommitted work and does it; false: stay.

@@ -238,9 +238,12 @@ CScriptLines CBufferCommand::Get(CCommandContext& context, const std::string& te
 CScriptLines CBufferCommand::Edit(CCommandContext& context) {
     CScriptLines text = m_lines;
     CConsoleHost* host = context.GetHost();
-    if (host == nullptr || !host->EditText(text)) return Say(Message::EditUnavailable);
-    m_lines = text;
-    m_current = m_lines.size();
+    if (host == nullptr || !host->CanEdit()) return Say(Message::EditUnavailable);
+    // Note: a cancelled editor leaves the buffer as it was.
+    if (host->EditText(text)) {
+        m_lines = text;
+        m_current = m_lines.size();
+    }
     return m_lines.empty() ? CScriptLines() : List("");
 }
 

@@ -25,6 +25,7 @@ public:
     void PostClose() override;
     void PostExit(int status) override;
     bool AskLine(const std::string& prompt, bool hidden, std::string& answer) override;
+    bool CanEdit() const override { return m_host != nullptr && m_host->CanEdit(); }
     bool EditText(CScriptLines& lines) override;
     void WaitForEnter(const std::string& text) override;
 

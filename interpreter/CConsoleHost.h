@@ -36,6 +36,8 @@ public:
         (void)answer;
         return false;
     }
+    // True for a host with an editor for EDIT.
+    virtual bool CanEdit() const { return false; }
     // EDIT: lets the user change `lines` in an editor; false when the host
     // has none or the user cancelled (`lines` then stand as they were).
     virtual bool EditText(CScriptLines& lines) {

@@ -272,6 +272,10 @@ TEST_F(CInputLineQuestionTest, EditChangesTheBufferWithoutRunningIt) {
         dialog.reject();
     });
     Enter("edit");
+    EXPECT_EQ(
+        CountLines(
+            Sj("EDITはウィンドウで使うコマンドです。ここではLIST、CHANGE、APPEND、INPUTで編集して下さい。")),
+        0);
     EXPECT_TRUE(stayed);
     EXPECT_TRUE(note.contains(QStringLiteral("U+00DF"))) << note.toStdString();
     Enter("/");
