@@ -28,6 +28,16 @@ std::string TextAfterWord(const std::string& statement) {
     return blank == std::string::npos ? std::string() : statement.substr(blank + 1);
 }
 
+CScriptLines Say(Message message, const std::string& value = std::string());
+
+// True when the statement's first word is INPUT or I.
+bool IsInputWord(const std::string& statement) {
+    const std::vector<std::string> words = textparse::SplitWords(statement);
+    if (words.empty()) return false;
+    const std::string word = cp932::ToUpper(words[0]);
+    return word == "INPUT" || word == "I";
+}
+
 constexpr ActionRow kActions[] = {
     {"LIST", [](CBufferCommand& b, CCommandContext&, const CCommandArgs& a) { return b.List(a.Arg(0)); }},
     {"RUN", [](CBufferCommand& b, CCommandContext& c, const CCommandArgs&) { return b.RunBuffer(c, true); }},
@@ -41,10 +51,14 @@ constexpr ActionRow kActions[] = {
      [](CBufferCommand& b, CCommandContext&, const CCommandArgs& a) { return b.Change("." + a.Typed(0)); }},
     {"APPEND", [](CBufferCommand& b, CCommandContext&,
                   const CCommandArgs& a) { return b.Append(TextAfterWord(a.statement)); }},
-    {"INPUT", [](CBufferCommand& b, CCommandContext&,
-                 const CCommandArgs& a) { return b.Input(TextAfterWord(a.statement)); }},
+    {"INPUT",
+     [](CBufferCommand& b, CCommandContext&, const CCommandArgs& a) {
+         // Note: the rows without text fit any word that begins with I; only
+         // INPUT and I themselves start taking lines.
+         if (!IsInputWord(a.statement)) return Say(Message::UnknownCommand);
+         return b.Input(TextAfterWord(a.statement));
+     }},
     {"DEL", [](CBufferCommand& b, CCommandContext&, const CCommandArgs& a) { return b.Delete(a.Arg(0)); }},
-    {"CLEAR", [](CBufferCommand& b, CCommandContext&, const CCommandArgs&) { return b.Clear(); }},
     {"SAVE", [](CBufferCommand& b, CCommandContext&, const CCommandArgs& a) { return b.Save(a.Typed(0)); }},
     {"GET",
      [](CBufferCommand& b, CCommandContext& c, const CCommandArgs& a) { return b.Get(c, a.Typed(0)); }},
@@ -72,7 +86,7 @@ void DropTerminator(std::string& line) {
     while (!line.empty() && (line.back() == ' ' || line.back() == '\t')) line.pop_back();
 }
 
-CScriptLines Say(Message message, const std::string& value = std::string()) {
+CScriptLines Say(Message message, const std::string& value) {
     return CScriptLines(FormatText(MessageText(message), value));
 }
 
@@ -134,6 +148,14 @@ bool CBufferCommand::RunLineNumber(const std::string& text, CScriptLines& out) {
     if (!IsDigits(word)) return false;
     const std::size_t number = LineNumber(word);
     const std::string replacement = end < text.size() ? text.substr(end + 1) : std::string();
+    // Note: "0 text" puts a line first, and a number past the last line
+    // with text puts one last, as Oracle consoles do.
+    const bool first = word.find_first_not_of('0') == std::string_view::npos;
+    if (!replacement.empty() && (first || number == 0 || number > m_lines.size())) {
+        m_current = first ? 0 : m_lines.size();
+        InsertAfterCurrent(replacement);
+        return true;
+    }
     if (number < 1 || number > m_lines.size()) {
         out = Say(m_lines.empty() ? Message::BufferEmpty : Message::BufferBadLine);
         return true;
@@ -169,11 +191,36 @@ CScriptLines CBufferCommand::Append(const std::string& text) {
     return CScriptLines(Listed(m_current));
 }
 
-CScriptLines CBufferCommand::Input(const std::string& text) {
-    if (text.empty()) return {};
-    m_lines.insert(m_lines.begin() + static_cast<std::ptrdiff_t>(m_current), text);
+void CBufferCommand::InsertAfterCurrent(const std::string& line) {
+    m_lines.insert(m_lines.begin() + static_cast<std::ptrdiff_t>(m_current), line);
     ++m_current;
+}
+
+CScriptLines CBufferCommand::Input(const std::string& text) {
+    if (text.find_first_not_of(' ') == std::string::npos) {
+        m_takingInput = true;
+        return {};
+    }
+    InsertAfterCurrent(text);
     return {};
+}
+
+CScriptLines CBufferCommand::TakeInputLine(CCommandContext& context, const std::string& line) {
+    std::string text = line;
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r'))
+        text.pop_back();
+    if (text.empty() || textparse::TrimBlanks(text) == "." || statementhead::IsSlashLine(text)) {
+        m_takingInput = false;
+        return statementhead::IsSlashLine(text) ? RunBuffer(context, false) : CScriptLines();
+    }
+    if (text.back() != ';') {
+        InsertAfterCurrent(line);
+        return {};
+    }
+    DropTerminator(text);
+    if (!text.empty()) InsertAfterCurrent(text);
+    m_takingInput = false;
+    return RunBuffer(context, false);
 }
 
 CScriptLines CBufferCommand::Delete(const std::string& range) {

@@ -149,6 +149,9 @@ bool CSQLProcessor::IsSkippedLine(const std::string& line) {
     // Note: inside a quote of a SQL statement every line is text, blank
     // lines and lines that look like comments too.
     if (!m_lines.empty() && m_completion.InQuote() && m_sqlStatement) return false;
+    // Note: while INPUT takes lines, every line is one, the empty line that
+    // ends it too.
+    if (m_lines.empty() && Command<CBufferCommand>().IsTakingInput()) return false;
     if (line.find_first_not_of(' ') == std::string::npos) return true;
     if (m_lines.empty() && std::exchange(m_slashBelongsToLast, false) && statementhead::IsSlashLine(line))
         return true;
@@ -168,13 +171,15 @@ bool CSQLProcessor::IsSkippedLine(const std::string& line) {
 }
 
 void CSQLProcessor::AddLine(const std::string& line) {
-    if (m_lines.empty()) m_sqlStatement = IsSqlKeyword(line);
+    if (m_lines.empty()) m_bufferInput = Command<CBufferCommand>().IsTakingInput();
+    if (m_lines.empty()) m_sqlStatement = !m_bufferInput && IsSqlKeyword(line);
     m_lines.push_back(line);
     m_completion.Append(line);
 }
 
 bool CSQLProcessor::IsComplete() {
     if (m_lines.empty()) return false;
+    if (m_bufferInput) return true;
     if (m_sqlStatement) {
         const bool complete = m_completion.IsComplete();
         if (complete) m_slashBelongsToLast = m_completion.TakesTrailingSlash();
@@ -221,6 +226,7 @@ void CSQLProcessor::EndScriptRun() {
 void CSQLProcessor::Reset() {
     if (std::exchange(m_keepStatement, false)) return;
     m_lines.clear();
+    m_bufferInput = false;
     m_sqlStatement = false;
     m_completion.Clear();
 }
@@ -382,6 +388,12 @@ CScriptLines& CSQLProcessor::Execute(CScriptLines& out) {
 CScriptLines& CSQLProcessor::ExecuteLines(CScriptLines& out) {
     out.clear();
     if (m_lines.empty()) return out;
+    // Note: a line INPUT takes is kept as typed; substitution happens when
+    // the buffer runs.
+    if (std::exchange(m_bufferInput, false)) {
+        out = Command<CBufferCommand>().TakeInputLine(m_context, m_lines.front());
+        return out;
+    }
     m_sqlFailed = false;
     // Note: the clock is read only when the elapsed time is shown.
     const bool timed = IsTimingOn();

@@ -88,6 +88,11 @@ enum class Message {
     PasswordChanged,
     LongRange,
     LongUsage,
+    ClearUsage,
+    ClearUnknown,
+    AcceptFormatMismatch,
+    AcceptDateMismatch,
+    AcceptFormatUsage,
 };
 
 // The CP932 text of a message; stays valid for the life of the program.
