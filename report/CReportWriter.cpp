@@ -1,6 +1,7 @@
 #include "report/CReportWriter.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "text/CompactLine.h"
 #include "text/Cp932.h"
@@ -75,7 +76,26 @@ struct CReportWriter::ComputeEntry {
 
 CReportWriter::CReportWriter(const CReportSettings& settings, const CColumnTable& columns,
                              const CBreakSet& breaks, const CTitle& top, const CTitle& bottom)
-    : m_settings(settings), m_columnTable(columns), m_breakSet(breaks), m_top(top), m_bottom(bottom) {}
+    : m_settings(settings), m_columnTable(columns), m_breakSet(breaks), m_top(top), m_bottom(bottom) {
+    m_liveVariables = [this](const std::string& name, std::string& value) {
+        const std::string key = cp932::ToUpperAscii(name);
+        for (std::size_t k = 0; k < m_variables.size(); ++k)
+            if (m_variableSet[k] && m_variables[k].first == key) return value = m_variables[k].second, true;
+        return m_titleVariables && m_titleVariables(name, value);
+    };
+}
+
+const CTitle::Variables* CReportWriter::TitleVariables() const {
+    return m_variables.empty() && !m_titleVariables ? nullptr : &m_liveVariables;
+}
+
+void CReportWriter::TakeVariables(const std::vector<std::string_view>& values, bool old) {
+    for (std::size_t k = 0; k < m_variables.size(); ++k) {
+        if (m_variableOld[k] != old) continue;
+        m_variables[k].second.assign(values[static_cast<std::size_t>(m_variableColumns[k])]);
+        m_variableSet[k] = true;
+    }
+}
 
 CReportWriter::~CReportWriter() = default;
 
@@ -139,6 +159,8 @@ void CReportWriter::SetUpColumns(const std::vector<ReportColumn>& columns) {
              {s != nullptr ? &s->newValue : nullptr, s != nullptr ? &s->oldValue : nullptr}) {
             if (variable == nullptr || variable->empty()) continue;
             m_variableColumns.push_back(static_cast<int>(c));
+            m_variableOld.push_back(variable == &s->oldValue);
+            m_variableSet.push_back(false);
             column.whole = true;
             m_variables.emplace_back(*variable, std::string());
         }
@@ -217,7 +239,7 @@ void CReportWriter::Begin(const std::vector<ReportColumn>& columns, CScriptLines
         Emit(m_line, out);
         return;
     }
-    BeginPage(out);
+    m_firstPagePending = true;
 }
 
 void CReportWriter::Emit(std::string& line, CScriptLines& out) {
@@ -287,8 +309,7 @@ void CReportWriter::BeginPage(CScriptLines& out) {
     if (m_settings.pageSize == 0) return;
     for (int k = 0; k < m_settings.newPage; ++k) EmitBlank(out);
     if (m_top.IsOn())
-        for (auto& line : m_top.Render(m_page, m_lineWidth, m_titleVariables ? &m_titleVariables : nullptr))
-            Emit(line, out);
+        for (auto& line : m_top.Render(m_page, m_lineWidth, TitleVariables())) Emit(line, out);
     EmitHeadings(out);
 }
 
@@ -300,8 +321,7 @@ void CReportWriter::EndPage(CScriptLines& out) {
         const int room = m_settings.pageSize - m_bottom.LineCount();
         while (m_used < room) EmitBlank(out);
     }
-    for (auto& line : m_bottom.Render(m_page, m_lineWidth, m_titleVariables ? &m_titleVariables : nullptr))
-        Emit(line, out);
+    for (auto& line : m_bottom.Render(m_page, m_lineWidth, TitleVariables())) Emit(line, out);
 }
 
 void CReportWriter::MakeRoom(int lines, CScriptLines& out) {
@@ -452,9 +472,13 @@ void CReportWriter::EmitComputes(int slot, CScriptLines& out) {
 void CReportWriter::Row(const std::vector<std::string_view>& values, CScriptLines& out) {
     if (m_settings.csv) {
         EmitCsvRow(values, out);
+        TakeVariables(values, false);
+        TakeVariables(values, true);
         ++m_rows;
         return;
     }
+    TakeVariables(values, false);
+    if (std::exchange(m_firstPagePending, false)) BeginPage(out);
     int brokenFrom = -1;
     if (m_rows > 0) {
         for (std::size_t s = 0; s < m_breaks.size() && brokenFrom < 0; ++s) {
@@ -491,13 +515,13 @@ void CReportWriter::Row(const std::vector<std::string_view>& values, CScriptLine
     EmitRow(values, brokenFrom, out);
     for (auto& slot : m_breaks)
         if (slot.column >= 0) slot.previous.assign(values[static_cast<std::size_t>(slot.column)]);
-    for (std::size_t k = 0; k < m_variables.size(); ++k)
-        m_variables[k].second.assign(values[static_cast<std::size_t>(m_variableColumns[k])]);
+    TakeVariables(values, true);
     ++m_rows;
 }
 
 void CReportWriter::End(CScriptLines& out) {
     if (m_settings.csv) return;
+    if (std::exchange(m_firstPagePending, false)) BeginPage(out);
     if (m_rows > 0) {
         for (int s = static_cast<int>(m_breaks.size()) - 1; s >= 0; --s)
             if (m_breaks[static_cast<std::size_t>(s)].column != kReportSlot) EmitComputes(s, out);

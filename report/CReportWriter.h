@@ -41,7 +41,9 @@ public:
     void SetVariables(CTitle::Variables variables) { m_titleVariables = std::move(variables); }
     // ON: the lines go out in the compact form of CompactLine.
     void SetCompact(bool on) { m_compact = on; }
-    // The first page's top (titles, headings) for these columns.
+    // Sets the layout up for these columns. The first page's top (titles,
+    // headings) comes with the first row, so that a title shows that row's
+    // NEW_VALUE, or with End when there is none.
     void Begin(const std::vector<ReportColumn>& columns, CScriptLines& out);
     // One row: a value per column, "" for NULL.
     void Row(const std::vector<std::string_view>& values, CScriptLines& out);
@@ -54,6 +56,9 @@ public:
     // variable needs all of it (`whole`).
     int FetchBytes(int c, int whole) const;
     // The NEW_VALUE and OLD_VALUE variables with the last row's values.
+    // While rows arrive, titles see a NEW_VALUE variable with the value of
+    // the row being laid out, and an OLD_VALUE one with the row before it
+    // (a bottom title ends its page with the page's last value).
     const std::vector<std::pair<std::string, std::string>>& Variables() const { return m_variables; }
 
 private:
@@ -88,8 +93,14 @@ private:
     std::vector<std::string_view> m_shown;
     std::optional<CNumberFormat> m_numFormat;
     CDecimal m_decimal;
-    // The column of each of m_variables.
+    // The column of each of m_variables, whether it is an OLD_VALUE, and
+    // whether this result gave it a value yet.
     std::vector<int> m_variableColumns;
+    std::vector<bool> m_variableOld;
+    std::vector<bool> m_variableSet;
+    // The titles' variables: those above, else m_titleVariables.
+    CTitle::Variables m_liveVariables;
+    bool m_firstPagePending = false;
 
     bool Paged() const { return m_settings.pageSize > 0; }
     void SetUpColumns(const std::vector<ReportColumn>& columns);
@@ -110,4 +121,7 @@ private:
     // The computes on break slot `slot`, then their figures reset.
     void EmitComputes(int slot, CScriptLines& out);
     int FindColumn(const std::string& name) const;
+    // The NEW_VALUE (`old` false) or OLD_VALUE variables take the row's values.
+    void TakeVariables(const std::vector<std::string_view>& values, bool old);
+    const CTitle::Variables* TitleVariables() const;
 };

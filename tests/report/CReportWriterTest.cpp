@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/report/ReportFixture.h"
+#include "tests/support/Sj.h"
 
 using Lines = std::vector<std::string>;
 
@@ -99,4 +100,52 @@ TEST(CReportWriterTest, NewValueHoldsTheLastRowsValue) {
     writer.End(out);
     ASSERT_EQ(writer.Variables().size(), 1u);
     EXPECT_EQ(writer.Variables()[0], (std::pair<std::string, std::string>("LAST_NAME", "FORD")));
+}
+
+// A page broken by a new department: its bottom title names the department
+// that ended (OLD_VALUE), the next page's top the one that begins
+// (NEW_VALUE), the first page's top included.
+TEST(CReportWriterTest, TitlesShowTheNewValueOnTopAndTheOldValueAtTheBottom) {
+    ReportFixture report;
+    report.settings.Set("PAGESIZE", "7");
+    report.columns.Command("DEPTNO NEW_VALUE dept_now OLD_VALUE dept_was NOPRINT");
+    report.breaks.SetBreaks("ON DEPTNO SKIP PAGE");
+    report.top.Command("LEFT 'Dept ' dept_now");
+    report.bottom.Command("LEFT 'End of ' dept_was");
+    CReportWriter writer(report.settings, report.columns, report.breaks, report.top, report.bottom);
+    writer.SetVariables([](const std::string& name, std::string& value) {
+        value = "stale " + name;
+        return true;
+    });
+    CScriptLines out;
+    writer.Begin(EmpShape(), out);
+    EXPECT_TRUE(out.empty());
+    for (const auto& row : EmpRows()) writer.Row({row[0], row[1], row[2]}, out);
+    writer.End(out);
+    EXPECT_EQ(
+        Lines(out.begin(), out.end()),
+        (Lines{"", "Dept 10", "ENAME      SAL        ", "---------- ---------- ", "KING       5000       ",
+               "CLARK      2450.5     ", "End of 10", "", "Dept 20", "ENAME      SAL        ",
+               "---------- ---------- ", "SMITH      800.1      ", "FORD       .2         ", "End of 20"}));
+    EXPECT_EQ(writer.Variables(),
+              (std::vector<std::pair<std::string, std::string>>{{"DEPT_NOW", "20"}, {"DEPT_WAS", "20"}}));
+}
+
+// With no rows the page's top still comes, at the end.
+TEST(CReportWriterTest, NoRowsStillGiveTheHeadings) {
+    ReportFixture report;
+    EXPECT_EQ(report.Run(EmpShape(), {}),
+              (Lines{"", "DEPTNO     ENAME      SAL        ", "---------- ---------- ---------- "}));
+}
+
+// A line longer than LINESIZE goes on on the next line without cutting a
+// double-byte character in two.
+TEST(CReportWriterTest, LinesizeNeverSplitsADoubleByteCharacter) {
+    ReportFixture report;
+    report.settings.Set("LINESIZE", "5");
+    report.settings.heading = false;
+    const std::string kanji = Sj("日本語");
+    const std::vector<ReportColumn> shape = {{"A", false, false, 1}, {"B", false, false, 6}};
+    const Lines lines = report.Run(shape, {{"x", kanji}});
+    EXPECT_EQ(lines, (Lines{"", "x " + Sj("日"), Sj("本語") + " "}));
 }
