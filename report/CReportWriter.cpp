@@ -456,7 +456,11 @@ void CReportWriter::EmitComputes(int slot, CScriptLines& out) {
                     result = entry.figures[static_cast<std::size_t>(of - entry.of.begin())].Result(
                         function.function);
                     text = result.empty() ? std::string_view() : CellText(c, result, scratch);
-                    align = column.valueAlign;
+                    // Note: a count is a number, right-aligned under a text
+                    // column too.
+                    const bool counted = function.function == CBreakSet::Function::Count ||
+                                         function.function == CBreakSet::Function::Number;
+                    align = counted && !column.number ? Align::Right : column.valueAlign;
                 } else if (c == labelColumn) {
                     text = function.label;
                 }

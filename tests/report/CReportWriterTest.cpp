@@ -73,6 +73,8 @@ TEST(CReportWriterTest, LinesizeContinuesALongLineAndPagesizeZeroDropsTheTop) {
     EXPECT_EQ(report.Run(EmpShape(), {{"10", "KING", "5000"}}), (Lines{"10         KING", "       5000"}));
 }
 
+// Figures come in the consoles' order (AVG, COUNT, MIN, MAX, NUMBER, SUM,
+// STD, VARIANCE), not in the order named.
 TEST(CReportWriterTest, SkipPageAndSeveralFunctionsWithTheColumnsFormat) {
     ReportFixture report;
     report.breaks.SetBreaks("ON DEPTNO SKIP PAGE");
@@ -82,12 +84,12 @@ TEST(CReportWriterTest, SkipPageAndSeveralFunctionsWithTheColumnsFormat) {
     EXPECT_EQ(report.Run(EmpShape(), EmpRows()),
               (Lines{"", "  DEPTNO ENAME           SAL ", "-------- ---------- -------- ",
                      "   10.00 KING        5000.00 ", "         CLARK       2450.50 ",
-                     "********            -------- ", "count                   2.00 ",
-                     "avg                  3725.25 ", "top                  5000.00 ", "",
+                     "********            -------- ", "avg                  3725.25 ",
+                     "count                   2.00 ", "top                  5000.00 ", "",
                      "  DEPTNO ENAME           SAL ", "-------- ---------- -------- ",
                      "   20.00 SMITH        800.10 ", "         FORD           0.20 ",
-                     "********            -------- ", "count                   2.00 ",
-                     "avg                   400.15 ", "top                   800.10 "}));
+                     "********            -------- ", "avg                   400.15 ",
+                     "count                   2.00 ", "top                   800.10 "}));
 }
 
 TEST(CReportWriterTest, NewValueHoldsTheLastRowsValue) {

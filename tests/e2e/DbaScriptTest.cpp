@@ -1,0 +1,116 @@
+// Scripts the way database administrators and developers keep them: a
+// dictionary report driven by a parameter, with titles, breaks, computes and
+// a spool file; and a tree of scripts that asks, echoes, hides its output
+// and edits the statement buffer. Both run on both engines with the same
+// expected console.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "e2e/ScriptRun.h"
+
+namespace {
+
+class DbaScript : public ScriptRun, public ::testing::WithParamInterface<Road> {
+protected:
+    DbaScript() { m_road = GetParam(); }
+};
+
+// The console from the line `from` on.
+std::string From(const std::string& out, const std::string& from) {
+    const std::size_t at = out.find(Sj(from));
+    return at == std::string::npos ? out : out.substr(at);
+}
+
+const char kSchema[] =
+    "CONNECT scott/tiger\n"
+    "CREATE TABLE dept (deptno NUMBER(2) CONSTRAINT pk_dept PRIMARY KEY, dname VARCHAR2(14));\n"
+    "CREATE TABLE emp (empno NUMBER(4) CONSTRAINT pk_emp PRIMARY KEY, ename VARCHAR2(10),\n"
+    "  sal NUMBER(7,2), deptno NUMBER(2) CONSTRAINT fk_deptno REFERENCES dept);\n"
+    "CREATE TABLE bonus (ename VARCHAR2(10), sal NUMBER);\n"
+    "INSERT INTO dept VALUES (10, 'ACCOUNTING');\n"
+    "INSERT INTO dept VALUES (20, 'RESEARCH');\n"
+    "INSERT INTO emp VALUES (7839, 'KING', 5000, 10);\n"
+    "INSERT INTO emp VALUES (7782, 'CLARK', 2450, 10);\n"
+    "INSERT INTO emp VALUES (7566, 'JONES', 2975, 20);\n"
+    "COMMIT;\n";
+
+// A dictionary report: the tables whose names begin with &1, their columns
+// and the constraints between them.
+const char kTableReport[] =
+    "SET PAGESIZE 20\n"
+    "SET LINESIZE 50\n"
+    "SET FEEDBACK OFF\n"
+    "TTITLE LEFT 'Tables of ' _USER RIGHT 'Page ' SQL.PNO SKIP 1\n"
+    "COLUMN table_name FORMAT A10 HEADING 'Table'\n"
+    "COLUMN column_name FORMAT A8 HEADING 'Column'\n"
+    "COLUMN data_type FORMAT A8 HEADING 'Type'\n"
+    "COLUMN data_length FORMAT 999 HEADING 'Len'\n"
+    "BREAK ON table_name SKIP 1 ON REPORT\n"
+    "COMPUTE NUMBER LABEL 'cols' OF column_name ON table_name\n"
+    "COMPUTE SUM LABEL 'bytes' OF data_length ON REPORT\n"
+    "SPOOL tables\n"
+    "SELECT table_name, column_name, data_type, data_length\n"
+    "  FROM user_tab_columns\n"
+    " WHERE table_name LIKE UPPER('&1%')\n"
+    " ORDER BY table_name, column_id;\n"
+    "SPOOL OFF\n"
+    "CLEAR BREAKS COMPUTES COLUMNS\n"
+    "TTITLE OFF\n"
+    "SET PAGESIZE 100\n"
+    "COLUMN constraint_name FORMAT A10 HEADING 'Constraint'\n"
+    "COLUMN constraint_type FORMAT A4 HEADING 'Type'\n"
+    "COLUMN r_constraint_name FORMAT A10 HEADING 'Refers to'\n"
+    "COLUMN table_name FORMAT A6 HEADING 'Table'\n"
+    "SELECT constraint_name, constraint_type, table_name, r_constraint_name\n"
+    "  FROM user_constraints\n"
+    " WHERE constraint_type IN ('P', 'R')\n"
+    " ORDER BY constraint_name;\n"
+    "SET FEEDBACK ON\n";
+
+// The report as the spool file holds it too ('|' between lines).
+const char kTablesReport[] =
+    "|Tables of SCOTT                             Page 1|"
+    "Table      Column   Type      Len |"
+    "---------- -------- -------- ---- |"
+    "EMP        EMPNO    NUMBER     22 |"
+    "           ENAME    VARCHAR2   10 |"
+    "           SAL      NUMBER     22 |"
+    "           DEPTNO   NUMBER     22 |"
+    "********** --------               |"
+    "cols              4               |"
+    "                             ---- |"
+    "bytes                          76 |";
+
+// `lines` ('|' between) as the spool file writes them: CP932, CR LF.
+std::string SpoolText(const std::string& lines) {
+    std::string text;
+    std::size_t start = 0;
+    for (std::size_t bar = lines.find('|');; bar = lines.find('|', start)) {
+        text += Sj(lines.substr(start, bar - start)) + "\r\n";
+        if (bar == std::string::npos) break;
+        start = bar + 1;
+    }
+    return text;
+}
+
+TEST_P(DbaScript, DictionaryReportWithTitlesBreaksComputesAndSpool) {
+    m_dir.Write("tabrep.sql", kTableReport);
+    const RunResult r = RunScripts(
+        {std::string(kSchema) + "@tabrep e\nSHOW SPOOL\nSELECT table_name FROM user_tables ORDER BY 1;\n"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(From(r.out, "SQL> @tabrep"),
+              Console("SQL> @tabrep e|" + std::string(kTablesReport) +
+                      "||Constraint Type Table  Refers to  |---------- ---- ------ ---------- |"
+                      "FK_DEPTNO  R    EMP    PK_DEPT    |PK_DEPT    P    DEPT              |"
+                      "PK_EMP     P    EMP               ||SQL> SHOW SPOOL|現在スプールしていません。|"
+                      "SQL> SELECT table_name FROM user_tables ORDER BY 1;||Table  |------ |BONUS  |DEPT   |"
+                      "EMP    ||3行が選択されました。||SQL> "));
+    EXPECT_EQ(testfiles::Read("tables.lst"), SpoolText(kTablesReport));
+}
+
+INSTANTIATE_TEST_SUITE_P(Roads, DbaScript, ::testing::Values(Road::Embedded, Road::Server),
+                         [](const auto& info) { return info.param == Road::Server ? "Server" : "Embedded"; });
+
+}  // namespace
