@@ -110,6 +110,45 @@ TEST_P(DbaScript, DictionaryReportWithTitlesBreaksComputesAndSpool) {
     EXPECT_EQ(testfiles::Read("tables.lst"), SpoolText(kTablesReport));
 }
 
+const char kEmp[] =
+    "CONNECT scott/tiger\n"
+    "CREATE TABLE emp (ename VARCHAR2(10), sal NUMBER(7,2), deptno NUMBER(2));\n"
+    "INSERT INTO emp VALUES ('KING', 5000, 10);\n"
+    "INSERT INTO emp VALUES ('CLARK', 2450, 10);\n"
+    "INSERT INTO emp VALUES ('JONES', 2975, 20);\n"
+    "INSERT INTO emp VALUES ('SMITH', 800, 20);\n";
+
+// A tree of scripts: a quiet one under TERMOUT OFF, a reply checked until
+// it fits, a parameter and an echoed, verified query; then the statement
+// buffer edited with INPUT, CHANGE and RUN, saved and read back, and a
+// report whose titles name the department beginning and ending a page.
+TEST_P(DbaScript, ScriptTreeRepliesBufferEditingAndPageTitles) {
+    std::filesystem::create_directory(m_dir.Path("tools"));
+    m_dir.Write("tools/run.sql",
+                "SET TERMOUT OFF\n@@quiet\nSET TERMOUT ON\n"
+                "ACCEPT minsal NUMBER FORMAT 9999 PROMPT 'Minimum salary: '\n"
+                "SET ECHO ON VERIFY ON\n"
+                "SELECT ename FROM emp WHERE deptno = &1 AND sal >= &minsal;\n"
+                "SET ECHO OFF VERIFY OFF\nUNDEFINE minsal\n");
+    m_dir.Write("tools/quiet.sql", "SELECT COUNT(*) FROM emp;\nDEFINE done = quietly\n");
+    const RunResult r =
+        RunScripts({std::string(kEmp) + "@tools/run 10\n"
+                                        "PROMPT &done\n"
+                                        "DEFINE minsal\n"
+                                        "SELECT ename, sal\n  FROM emp;\n"
+                                        "INPUT\n WHERE deptno = 10\n ORDER BY sal DESC\n.\n"
+                                        "LIST\n3\nC /10/20/\nRUN\nSAVE by_dept\nCLEAR BUFFER\nGET by_dept\n"
+                                        "SET PAGESIZE 8\n"
+                                        "COLUMN deptno NEW_VALUE dnow OLD_VALUE dwas NOPRINT\n"
+                                        "BREAK ON deptno SKIP PAGE\n"
+                                        "TTITLE LEFT 'Department ' dnow\n"
+                                        "BTITLE LEFT 'End of ' dwas\n"
+                                        "SELECT deptno, ename FROM emp ORDER BY deptno, ename;\n"},
+                   "abc\n12345\n2000\n");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(From(r.out, "SQL> @tools/run"), Console("x")) << r.out;
+}
+
 INSTANTIATE_TEST_SUITE_P(Roads, DbaScript, ::testing::Values(Road::Embedded, Road::Server),
                          [](const auto& info) { return info.param == Road::Server ? "Server" : "Embedded"; });
 
