@@ -42,6 +42,7 @@ public:
     // ends it and runs the buffer, as does a line ending in ";" (kept
     // without it); any other line goes in as typed.
     CScriptLines TakeInputLine(CCommandContext& context, const std::string& line);
+    void EndInput() { m_takingInput = false; }
 
 private:
     // One listed line: number, "*" on the current line, the text.

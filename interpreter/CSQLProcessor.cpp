@@ -217,7 +217,10 @@ void CSQLProcessor::RunBufferLines(const CScriptLines& lines, CScriptLines& outp
     output.Append(result);
 }
 
+// Note: INPUT left taking lines by a script ends with it, so that the lines
+// typed next are not taken into the buffer unseen.
 void CSQLProcessor::EndScriptRun() {
+    Command<CBufferCommand>().EndInput();
     m_outputCompacted = false;
     m_sqlFailed = false;
     m_keepStatement = true;

@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <string>
 #include <vector>
 
 #include "commands/CBreakCommand.h"
 #include "commands/CBufferCommand.h"
 #include "commands/CColumnCommand.h"
+#include "commands/CDefineCommand.h"
 #include "interpreter/CSQLProcessor.h"
 #include "interpreter/TestSupport.h"
 
@@ -84,6 +86,24 @@ TEST(ShowSpool, TellsWhetherAndWhereLinesAreSpooled) {
               CScriptLines(Sj("現在") + name + Sj(".lstにスプールしています。")));
     Feed(processor, {"SPOOL OFF"});
     EXPECT_EQ(Feed(processor, {"SHOW SPOOL"}), SjLines({"現在スプールしていません。"}));
+}
+
+}  // namespace
+
+namespace {
+
+TEST(BufferInput, EndsWithTheScriptThatStartedIt) {
+    const std::string path = ::testing::TempDir() + "input_left_open.sql";
+    {
+        std::ofstream script(path);
+        script << "INPUT\nWHERE 1 = 1\n";
+    }
+    CSQLProcessor processor;
+    processor.Command<CBufferCommand>().Keep(Lines({"SELECT 1 FROM dual;"}));
+    Feed(processor, {"@" + path, "DEFINE x = 1"});
+    EXPECT_FALSE(processor.Command<CBufferCommand>().IsTakingInput());
+    EXPECT_EQ(Buffer(processor), Lines({"SELECT 1 FROM dual", "WHERE 1 = 1"}));
+    EXPECT_NE(processor.Command<CDefineCommand>().GetDefines().Find("X"), nullptr);
 }
 
 }  // namespace
