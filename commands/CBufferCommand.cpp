@@ -17,6 +17,10 @@ using Action = CScriptLines (*)(CBufferCommand& buffer, CCommandContext& context
 
 struct ActionRow {
     const char* name;
+    // The command word and its fewest letters; null: the row's pattern
+    // decides alone (C/old/new/).
+    const char* word;
+    std::size_t shortest;
     Action action;
 };
 
@@ -28,42 +32,53 @@ std::string TextAfterWord(const std::string& statement) {
     return blank == std::string::npos ? std::string() : statement.substr(blank + 1);
 }
 
-CScriptLines Say(Message message, const std::string& value = std::string());
-
-// True when the statement's first word is INPUT or I.
-bool IsInputWord(const std::string& statement) {
+// The first word of the statement, upper-cased, without a ";" that ends it.
+std::string FirstWord(const std::string& statement) {
     const std::vector<std::string> words = textparse::SplitWords(statement);
-    if (words.empty()) return false;
-    const std::string word = cp932::ToUpper(words[0]);
-    return word == "INPUT" || word == "I";
+    if (words.empty()) return {};
+    std::string word = cp932::ToUpper(words[0]);
+    while (!word.empty() && word.back() == ';') word.pop_back();
+    return word;
 }
 
 constexpr ActionRow kActions[] = {
-    {"LIST", [](CBufferCommand& b, CCommandContext&, const CCommandArgs& a) { return b.List(a.Arg(0)); }},
-    {"RUN", [](CBufferCommand& b, CCommandContext& c, const CCommandArgs&) { return b.RunBuffer(c, true); }},
-    {"SLASH",
+    {"LIST", "LIST", 1,
+     [](CBufferCommand& b, CCommandContext&, const CCommandArgs& a) { return b.List(a.Arg(0)); }},
+    {"RUN", "RUN", 1,
+     [](CBufferCommand& b, CCommandContext& c, const CCommandArgs&) { return b.RunBuffer(c, true); }},
+    {"SLASH", "/", 1,
      [](CBufferCommand& b, CCommandContext& c, const CCommandArgs&) { return b.RunBuffer(c, false); }},
-    {"CHANGE",
+    {"CHANGE", "CHANGE", 1,
      [](CBufferCommand& b, CCommandContext&, const CCommandArgs& a) { return b.Change(a.Typed(0)); }},
-    {"CHANGE/",
+    {"CHANGE/", nullptr, 0,
      [](CBufferCommand& b, CCommandContext&, const CCommandArgs& a) { return b.Change("/" + a.Typed(0)); }},
-    {"CHANGE.",
+    {"CHANGE.", nullptr, 0,
      [](CBufferCommand& b, CCommandContext&, const CCommandArgs& a) { return b.Change("." + a.Typed(0)); }},
-    {"APPEND", [](CBufferCommand& b, CCommandContext&,
-                  const CCommandArgs& a) { return b.Append(TextAfterWord(a.statement)); }},
-    {"INPUT",
+    {"APPEND", "APPEND", 1,
      [](CBufferCommand& b, CCommandContext&, const CCommandArgs& a) {
-         // Note: the rows without text fit any word that begins with I; only
-         // INPUT and I themselves start taking lines.
-         if (!IsInputWord(a.statement)) return Say(Message::UnknownCommand);
+         return b.Append(TextAfterWord(a.statement));
+     }},
+    {"INPUT", "INPUT", 1,
+     [](CBufferCommand& b, CCommandContext&, const CCommandArgs& a) {
          return b.Input(TextAfterWord(a.statement));
      }},
-    {"DEL", [](CBufferCommand& b, CCommandContext&, const CCommandArgs& a) { return b.Delete(a.Arg(0)); }},
-    {"SAVE", [](CBufferCommand& b, CCommandContext&, const CCommandArgs& a) { return b.Save(a.Typed(0)); }},
-    {"GET",
+    {"DEL", "DEL", 3,
+     [](CBufferCommand& b, CCommandContext&, const CCommandArgs& a) { return b.Delete(a.Arg(0)); }},
+    {"SAVE", "SAVE", 3,
+     [](CBufferCommand& b, CCommandContext&, const CCommandArgs& a) { return b.Save(a.Typed(0)); }},
+    {"GET", "GET", 3,
      [](CBufferCommand& b, CCommandContext& c, const CCommandArgs& a) { return b.Get(c, a.Typed(0)); }},
-    {"EDIT", [](CBufferCommand& b, CCommandContext& c, const CCommandArgs&) { return b.Edit(c); }},
+    {"EDIT", "EDIT", 2, [](CBufferCommand& b, CCommandContext& c, const CCommandArgs&) { return b.Edit(c); }},
 };
+
+// Note: a row's pattern fits any text that begins with it, so R would run
+// the buffer for REPHEADER; only the command's own word, whole or by one
+// of its short forms, acts.
+bool NamesAction(const ActionRow& row, const std::string& statement) {
+    if (row.word == nullptr) return true;
+    const std::string word = FirstWord(statement);
+    return word.size() >= row.shortest && std::string_view(row.word).starts_with(word);
+}
 
 bool IsDigits(std::string_view word) {
     return !word.empty() && word.find_first_not_of("0123456789") == std::string_view::npos;
@@ -86,7 +101,7 @@ void DropTerminator(std::string& line) {
     while (!line.empty() && (line.back() == ' ' || line.back() == '\t')) line.pop_back();
 }
 
-CScriptLines Say(Message message, const std::string& value) {
+CScriptLines Say(Message message, const std::string& value = std::string()) {
     return CScriptLines(FormatText(MessageText(message), value));
 }
 
@@ -94,8 +109,11 @@ CScriptLines Say(Message message, const std::string& value) {
 
 CScriptLines CBufferCommand::Run(CCommandContext& context, const CCommandArgs& args) {
     const std::string_view name = args.fixed != nullptr ? args.fixed : "";
-    for (const auto& row : kActions)
-        if (name == row.name) return row.action(*this, context, args);
+    for (const auto& row : kActions) {
+        if (name != row.name) continue;
+        if (!NamesAction(row, args.statement)) return Say(Message::UnknownCommand);
+        return row.action(*this, context, args);
+    }
     return {};
 }
 

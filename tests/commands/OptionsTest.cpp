@@ -116,3 +116,12 @@ TEST_F(DatabaseFixture, LockWaitIsAppliedToTheConnection) {
 }
 
 }  // namespace
+
+// The predefined variables in a title are those of the moment the query
+// runs, although no "&" ever asked for them.
+TEST_F(DatabaseFixture, TitlesShowThePredefinedUserOfTheSession) {
+    Connect();
+    const CScriptLines out = Run({"TTITLE LEFT 'by ' _USER", "select 1 n from dual;"});
+    ASSERT_GE(out.size(), 2u);
+    EXPECT_EQ(out[1], "by SCOTT");
+}
