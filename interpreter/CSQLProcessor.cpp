@@ -382,7 +382,12 @@ std::string CSQLProcessor::SubstituteDefines(const std::string& statement) {
 CScriptLines& CSQLProcessor::Execute(CScriptLines& out) {
     m_outputCompacted = false;
     ExecuteLines(out);
-    if (m_context.IsTermOutSuppressed()) out.clear();
+    if (m_context.IsTermOutSuppressed()) {
+        const std::string told = m_context.SpoolHidden(out, m_outputCompacted);
+        out.clear();
+        // Note: a spool file that cannot be written is told even so.
+        if (!told.empty()) out.push_back(told);
+    }
     if (m_compactOutput && !m_outputCompacted)
         for (auto& line : out) compactline::EncodeInPlace(line);
     return out;

@@ -180,6 +180,32 @@ TEST_P(DbaScript, ScriptTreeRepliesBufferEditingAndPageTitles) {
               "SELECT ename, sal\n  FROM emp\n WHERE deptno = 20\n ORDER BY sal DESC\n/\n");
 }
 
+// The administrator's habit of writing a script with a query and running
+// it: the query is hidden by TERMOUT OFF, yet the spool file gets every
+// line, and with ECHO ON the commands too.
+TEST_P(DbaScript, AScriptWrittenSilentlyBySpoolRunsAfterwards) {
+    m_dir.Write("gen.sql",
+                "SET TERMOUT OFF\n"
+                "SET PAGESIZE 0 FEEDBACK OFF HEADING OFF TRIMSPOOL ON\n"
+                "SPOOL drop_all.sql\n"
+                "SELECT 'DROP TABLE ' || table_name || ';' FROM user_tables ORDER BY 1 DESC;\n"
+                "SPOOL OFF\n"
+                "SET TERMOUT ON PAGESIZE 14 FEEDBACK ON HEADING ON\n");
+    m_dir.Write("logged.sql",
+                "SET TERMOUT OFF ECHO ON\nSPOOL logged\nPROMPT kept\nSPOOL OFF\nSET ECHO OFF\n");
+    const RunResult r = RunScripts(
+        {std::string(kSchema) + "@gen\n@drop_all\nSELECT COUNT(*) AS n FROM user_tables;\n@logged\n"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(testfiles::Read("drop_all.sql"),
+              "DROP TABLE EMP;\r\nDROP TABLE DEPT;\r\nDROP TABLE BONUS;\r\n\r\n");
+    EXPECT_EQ(
+        From(r.out, "SQL> @gen"),
+        Console("SQL> @gen|SQL> @drop_all|表が削除されました。|表が削除されました。|表が削除されました。|"
+                "SQL> SELECT COUNT(*) AS n FROM user_tables;||N          |---------- |0          ||"
+                "1行が選択されました。||SQL> @logged|SQL> "));
+    EXPECT_EQ(testfiles::Read("logged.lst"), "     PROMPT kept\r\nkept\r\n     SPOOL OFF\r\n");
+}
+
 INSTANTIATE_TEST_SUITE_P(Roads, DbaScript, ::testing::Values(Road::Embedded, Road::Server),
                          [](const auto& info) { return info.param == Road::Server ? "Server" : "Embedded"; });
 
