@@ -28,7 +28,7 @@ public:
     int LineCount() const;
 
 private:
-    enum class Kind { Text, PageNumber, Left, Center, Right, Skip };
+    enum class Kind { Text, PageNumber, Left, Center, Right, Skip, Column, Tab };
     struct Piece {
         Kind kind;
         std::string text;
