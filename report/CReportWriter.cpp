@@ -308,9 +308,14 @@ void CReportWriter::BeginPage(CScriptLines& out) {
     m_firstRowOnPage = true;
     if (m_settings.pageSize == 0) return;
     for (int k = 0; k < m_settings.newPage; ++k) EmitBlank(out);
-    if (m_top.IsOn())
-        for (auto& line : m_top.Render(m_page, m_lineWidth, TitleVariables())) Emit(line, out);
+    EmitTitle(&m_top, out);
+    if (m_page == 1) EmitTitle(m_reportHeader, out);
     EmitHeadings(out);
+}
+
+void CReportWriter::EmitTitle(const CTitle* title, CScriptLines& out) {
+    if (title == nullptr || !title->IsOn()) return;
+    for (auto& line : title->Render(m_page, m_lineWidth, TitleVariables())) Emit(line, out);
 }
 
 void CReportWriter::EndPage(CScriptLines& out) {
@@ -531,6 +536,10 @@ void CReportWriter::End(CScriptLines& out) {
             if (m_breaks[static_cast<std::size_t>(s)].column != kReportSlot) EmitComputes(s, out);
         for (std::size_t s = 0; s < m_breaks.size(); ++s)
             if (m_breaks[s].column == kReportSlot) EmitComputes(static_cast<int>(s), out);
+    }
+    if (m_settings.pageSize != 0 && m_reportFooter != nullptr && m_reportFooter->IsOn()) {
+        MakeRoom(m_reportFooter->LineCount(), out);
+        EmitTitle(m_reportFooter, out);
     }
     EndPage(out);
 }

@@ -39,6 +39,12 @@ public:
 
     // Where the titles find the values of substitution variables.
     void SetVariables(CTitle::Variables variables) { m_titleVariables = std::move(variables); }
+    // The titles of the whole result: the header on its first page after
+    // the top title, the footer after the last computes (null: none).
+    void SetReportTitles(const CTitle* header, const CTitle* footer) {
+        m_reportHeader = header;
+        m_reportFooter = footer;
+    }
     // ON: the lines go out in the compact form of CompactLine.
     void SetCompact(bool on) { m_compact = on; }
     // Sets the layout up for these columns. The first page's top (titles,
@@ -71,6 +77,8 @@ private:
     const CBreakSet& m_breakSet;
     const CTitle& m_top;
     const CTitle& m_bottom;
+    const CTitle* m_reportHeader = nullptr;
+    const CTitle* m_reportFooter = nullptr;
     bool m_compact = false;
     CTitle::Variables m_titleVariables;
     std::vector<Column> m_columns;
@@ -114,6 +122,8 @@ private:
     void Emit(std::string& line, CScriptLines& out);
     void EmitBlank(CScriptLines& out);
     void EmitHeadings(CScriptLines& out);
+    // The lines of `title` when it is on.
+    void EmitTitle(const CTitle* title, CScriptLines& out);
     // The text of a value in column `c` (number layout, null text).
     std::string_view CellText(int c, std::string_view value, std::string& scratch);
     void EmitRow(const std::vector<std::string_view>& values, int brokenFrom, CScriptLines& out);

@@ -76,7 +76,9 @@ std::vector<std::string> CTitle::Command(std::string_view arguments) {
             // Note: the format of the values after it; they are shown as
             // they come.
             ++k;
-        } else if (IsAbbreviation(word, "BOLD", 4)) {
+        } else if (IsAbbreviation(word, "BOLD", 4) || word == "PAGE") {
+            // Note: PAGE (a report title on a page of its own) is read past;
+            // the title shares the first or last page.
         } else {
             pieces.push_back({Kind::Text, words[k], 0, !quoted[k]});
         }

@@ -151,3 +151,28 @@ TEST(CReportWriterTest, LinesizeNeverSplitsADoubleByteCharacter) {
     const Lines lines = report.Run(shape, {{"x", kanji}});
     EXPECT_EQ(lines, (Lines{"", "x " + Sj("日"), Sj("本語") + " "}));
 }
+
+// The report header follows the top title of the first page only; the
+// footer follows the last computes, before the last bottom title.
+TEST(CReportWriterTest, ReportHeaderOnTheFirstPageAndFooterAtTheEnd) {
+    ReportFixture report;
+    report.settings.Set("PAGESIZE", "7");
+    report.top.Command("LEFT 'top'");
+    report.bottom.Command("LEFT 'bottom'");
+    CTitle header("REPHEADER");
+    CTitle footer("REPFOOTER");
+    header.Command("PAGE CENTER 'Staff'");
+    footer.Command("LEFT 'the end'");
+    report.columns.Command("DEPTNO NOPRINT");
+    report.columns.Command("SAL NOPRINT");
+    CReportWriter writer(report.settings, report.columns, report.breaks, report.top, report.bottom);
+    writer.SetReportTitles(&header, &footer);
+    CScriptLines out;
+    writer.Begin(EmpShape(), out);
+    for (const auto& row : EmpRows()) writer.Row({row[0], row[1], row[2]}, out);
+    writer.End(out);
+    EXPECT_EQ(Lines(out.begin(), out.end()),
+              (Lines{"", "top", "  Staff",     "ENAME      ", "---------- ", "KING       ", "bottom",
+                     "", "top", "ENAME      ", "---------- ", "CLARK      ", "SMITH      ", "bottom",
+                     "", "top", "ENAME      ", "---------- ", "FORD       ", "the end",     "bottom"}));
+}
