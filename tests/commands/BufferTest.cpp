@@ -111,11 +111,11 @@ TEST(BufferInput, EndsWithTheScriptThatStartedIt) {
 namespace {
 
 // A word that only begins like RUN, LIST, EDIT, DEL or INPUT is no such
-// command: REPHEADER must not run the last statement again.
+// command: RECOVER must not run the last statement again.
 TEST(BufferCommands, OnlyTheirOwnWordsAct) {
     CSQLProcessor processor;
     processor.Command<CBufferCommand>().Keep(Lines({"SELECT 1 FROM dual;"}));
-    for (const char* line : {"REPHEADER CENTER 'x'", "RUNNING", "LOAD x", "EDITOR", "IMPORT", "/x"})
+    for (const char* line : {"RECOVER DATABASE", "RUNNING", "LOAD x", "EDITOR", "IMPORT", "/x"})
         EXPECT_EQ(Feed(processor, {line}), SjLines({"不明なコマンドです。"})) << line;
     EXPECT_EQ(Feed(processor, {"LI"}), Lines({"  1* SELECT 1 FROM dual"}));
     EXPECT_EQ(Feed(processor, {"ru;"}),
