@@ -59,6 +59,8 @@ struct CReportWriter::Column {
     int noDuplicatesSlot = -1;
     // The whole value is read: broken on, computed or kept in a variable.
     bool whole = false;
+    // The column grows to its first value (a date with no width of its own).
+    bool fitsFirstValue = false;
 };
 
 struct CReportWriter::BreakSlot {
@@ -132,6 +134,7 @@ void CReportWriter::SetUpColumn(const ReportColumn& source, const CColumnSetting
         column.width =
             source.isLong ? std::min(m_settings.longWidth, CReportSettings::kMaxLongColumn) : source.width;
     column.width = std::max(column.width, 0);
+    column.fitsFirstValue = source.isDate && !ownTextWidth;
     column.valueAlign = column.format != nullptr ? Align::Right : Align::Left;
     column.headingAlign =
         FromJustify(s != nullptr ? s->justify : CColumnSettings::Justify::Default, column.valueAlign);
@@ -173,6 +176,18 @@ void CReportWriter::SetUpColumns(const std::vector<ReportColumn>& columns) {
     if (m_settings.lineSize > 0) m_lineWidth = m_settings.lineSize;
     m_cells.assign(m_printed.size(), std::string());
     m_shown.assign(m_printed.size(), std::string_view());
+}
+
+// Note: a date's text is as long as the session's date format makes it
+// (ALTER SESSION SET NLS_DATE_FORMAT); the first value tells how long.
+void CReportWriter::FitFirstValues(const std::vector<std::string_view>& values) {
+    for (std::size_t i = 0; i < m_printed.size(); ++i) {
+        Column& column = m_columns[static_cast<std::size_t>(m_printed[i])];
+        const int length = static_cast<int>(values[static_cast<std::size_t>(m_printed[i])].size());
+        if (!column.fitsFirstValue || length <= column.width) continue;
+        if (m_settings.lineSize <= 0) m_lineWidth += length - column.width;
+        column.width = length;
+    }
 }
 
 void CReportWriter::SetUpBreaks() {
@@ -221,7 +236,9 @@ void CReportWriter::SetUpBreaks() {
 
 int CReportWriter::FetchBytes(int c, int whole) const {
     const Column& column = m_columns[static_cast<std::size_t>(c)];
-    if (column.number || column.whole || m_settings.csv || column.fold != Fold::Truncated) return whole;
+    if (column.number || column.whole || column.fitsFirstValue || m_settings.csv ||
+        column.fold != Fold::Truncated)
+        return whole;
     return std::min(column.width, whole);
 }
 
@@ -487,7 +504,10 @@ void CReportWriter::Row(const std::vector<std::string_view>& values, CScriptLine
         return;
     }
     TakeVariables(values, false);
-    if (std::exchange(m_firstPagePending, false)) BeginPage(out);
+    if (std::exchange(m_firstPagePending, false)) {
+        FitFirstValues(values);
+        BeginPage(out);
+    }
     int brokenFrom = -1;
     if (m_rows > 0) {
         for (std::size_t s = 0; s < m_breaks.size() && brokenFrom < 0; ++s) {

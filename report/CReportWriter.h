@@ -23,6 +23,9 @@ struct ReportColumn {
     bool isLong = false;
     // The width by the column's type.
     int width = 0;
+    // DATE columns: their text follows the session's date format, so the
+    // column grows to the first value when that is wider.
+    bool isDate = false;
 };
 
 // Lays a query result out as report lines: rows -> column settings
@@ -101,6 +104,8 @@ private:
     std::vector<std::string_view> m_shown;
     std::optional<CNumberFormat> m_numFormat;
     CDecimal m_decimal;
+    // Widens the columns that grow to their first value (dates).
+    void FitFirstValues(const std::vector<std::string_view>& values);
     // The column of each of m_variables, whether it is an OLD_VALUE, and
     // whether this result gave it a value yet.
     std::vector<int> m_variableColumns;

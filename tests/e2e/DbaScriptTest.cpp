@@ -206,6 +206,16 @@ TEST_P(DbaScript, AScriptWrittenSilentlyBySpoolRunsAfterwards) {
     EXPECT_EQ(testfiles::Read("logged.lst"), "     PROMPT kept\r\nkept\r\n     SPOOL OFF\r\n");
 }
 
+// Scripts set their own date format first; a date is then shown whole.
+TEST_P(DbaScript, DatesFollowTheSessionsDateFormatWhole) {
+    ExpectTail(
+        RunScripts({"CONNECT scott/tiger\n"
+                    "ALTER SESSION SET NLS_DATE_FORMAT = 'YYYY-MM-DD HH24:MI:SS';\n"
+                    "SELECT TO_DATE('2024-01-05 10:30', 'YYYY-MM-DD HH24:MI') AS d FROM dual;\n"}),
+        "SQL> SELECT TO_DATE('2024-01-05 10:30', 'YYYY-MM-DD HH24:MI') AS d FROM dual;||"
+        "D                   |------------------- |2024-01-05 10:30:00 ||1行が選択されました。||SQL> ");
+}
+
 INSTANTIATE_TEST_SUITE_P(Roads, DbaScript, ::testing::Values(Road::Embedded, Road::Server),
                          [](const auto& info) { return info.param == Road::Server ? "Server" : "Embedded"; });
 

@@ -176,3 +176,17 @@ TEST(CReportWriterTest, ReportHeaderOnTheFirstPageAndFooterAtTheEnd) {
                      "", "top", "ENAME      ", "---------- ", "CLARK      ", "SMITH      ", "bottom",
                      "", "top", "ENAME      ", "---------- ", "FORD       ", "the end",     "bottom"}));
 }
+
+// A date as long as the session's date format makes it is shown whole: its
+// column grows to the first value, the title centred on the wider line.
+TEST(CReportWriterTest, ADateColumnGrowsToItsFirstValue) {
+    ReportFixture report;
+    report.top.Command("CENTER 'when'");
+    report.settings.Set("PAGESIZE", "20");
+    const std::vector<ReportColumn> shape = {{"D", false, false, 8, true}, {"N", false, false, 1}};
+    EXPECT_EQ(report.Run(shape, {{"2026-12-07 13:58:40", "x"}, {"2026-12-08 00:00:00", "y"}}),
+              (Lines{"", "        when", "D                   N ", "------------------- - ",
+                     "2026-12-07 13:58:40 x ", "2026-12-08 00:00:00 y "}));
+    report.columns.Command("D FORMAT A10");
+    EXPECT_EQ(report.Run(shape, {{"2026-12-07 13:58:40", "x"}})[4], "2026-12-07 x ");
+}
