@@ -9,8 +9,8 @@ namespace acceptreply {
 
 enum class Type { Char, Number, Date };
 
-// The date model a DATE reply is read by when no FORMAT is given: the
-// dates of the console's sessions.
+// The date model a DATE reply is read by when no FORMAT is given and no
+// session can read it by its own: the dates of the console's sessions.
 constexpr const char* kDefaultDateFormat = "RR-MM-DD";
 
 // "" when `format` ("" for none) can check replies of `type`; else the

@@ -5,6 +5,8 @@
 #include "interpreter/CCommandContext.h"
 #include "interpreter/CConsoleHost.h"
 #include "interpreter/TextParse.h"
+#include "oracle/ODatabase.h"
+#include "oracle/ODynaset.h"
 #include "text/Cp932.h"
 
 namespace {
@@ -84,6 +86,26 @@ bool ReadClauses(const std::vector<std::string>& words, Request& request) {
     return true;
 }
 
+// A DATE reply without FORMAT, checked by the connected session as its own
+// date format reads it (a script may have set NLS_DATE_FORMAT); "" when it
+// reads, else the refusal.
+std::string SessionDateRefusal(ODatabase& database, const std::string& reply, bool hidden) {
+    std::string quoted;
+    for (char c : reply) quoted += c == '\'' ? std::string("''") : std::string(1, c);
+    ODynaset dynaset;
+    if (dynaset.Open(database, ("SELECT TO_DATE('" + quoted + "') FROM DUAL").c_str()) == OSUCCESS) return {};
+    return FormatText(MessageText(Message::AcceptSessionDateMismatch),
+                      hidden ? std::string(acceptreply::kHiddenReply) : reply);
+}
+
+std::string Refusal(CCommandContext& context, const Request& request, const std::string& reply) {
+    ODatabase* database = context.GetDatabase();
+    if (request.type == acceptreply::Type::Date && request.format.empty() && context.IsConnected() &&
+        database != nullptr)
+        return SessionDateRefusal(*database, reply, request.hidden);
+    return acceptreply::Refusal(request.type, request.format, reply, request.hidden);
+}
+
 }  // namespace
 
 // Note: with nothing to read, the DEFAULT value is taken; without one the
@@ -105,8 +127,7 @@ CScriptLines CAcceptCommand::Run(CCommandContext& context, const CCommandArgs& a
         if (!answered || (answer.empty() && request.hasDefault)) answer = request.defaultValue;
         const std::string line = request.prompt + (request.hidden ? std::string() : answer);
         if (!line.empty()) shown.push_back(line);
-        const std::string refusal =
-            acceptreply::Refusal(request.type, request.format, answer, request.hidden);
+        const std::string refusal = Refusal(context, request, answer);
         if (refusal.empty()) {
             context.Command<CDefineCommand>().Define(request.name, answer);
             return shown;

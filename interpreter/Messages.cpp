@@ -111,6 +111,7 @@ constexpr MessageRow kMessages[] = {
     {Message::ClearUnknown, "不明なCLEARオプション\"%s\"です。"},
     {Message::AcceptFormatMismatch, "\"%s\"は入力書式\"%s\"に一致しません。"},
     {Message::AcceptDateMismatch, "日付\"%s\"が無効か、書式\"%s\"に一致しません。"},
+    {Message::AcceptSessionDateMismatch, "日付\"%s\"が無効か、セッションの日付書式に一致しません。"},
     {Message::AcceptFormatUsage, "%sの値には書式\"%s\"を使えません。"},
 };
 

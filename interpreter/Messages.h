@@ -93,6 +93,7 @@ enum class Message {
     AcceptFormatMismatch,
     AcceptDateMismatch,
     AcceptFormatUsage,
+    AcceptSessionDateMismatch,
 };
 
 // The CP932 text of a message; stays valid for the life of the program.

@@ -7,6 +7,7 @@
 #include "commands/CDefineCommand.h"
 #include "interpreter/CSQLProcessor.h"
 #include "interpreter/TestSupport.h"
+#include "sql/DatabaseFixture.h"
 
 namespace {
 
@@ -133,6 +134,20 @@ TEST(AcceptCommand, AHostThatRepeatsAWrongReplyForEverDoesNotHoldTheConsole) {
     const AcceptRun run = Accept("ACCEPT v NUMBER NOPROMPT", replies);
     EXPECT_LT(run.asked, 500);
     EXPECT_EQ(run.shown.back(), Sj("変数vの値が入力されませんでした。"));
+}
+
+// Connected, a DATE reply without FORMAT is read by the session's own date
+// format, which a script may have set.
+TEST_F(DatabaseFixture, ADateReplyIsReadByTheSessionsDateFormat) {
+    Connect();
+    Run({"ALTER SESSION SET NLS_DATE_FORMAT = 'YYYY/MM/DD';"});
+    ReplyingHost host({"01/05/2024", "2024/01/05"});
+    Processor().SetHost(&host);
+    EXPECT_EQ(Run({"ACCEPT v DATE PROMPT 'd? '"}),
+              SjLines({"d? 01/05/2024", "日付\"01/05/2024\"が無効か、セッションの日付書式に一致しません。",
+                       "d? 2024/01/05"}));
+    EXPECT_EQ(*Processor().Command<CDefineCommand>().GetDefines().Find("V"), "2024/01/05");
+    Processor().SetHost(nullptr);
 }
 
 }  // namespace

@@ -206,14 +206,19 @@ TEST_P(DbaScript, AScriptWrittenSilentlyBySpoolRunsAfterwards) {
     EXPECT_EQ(testfiles::Read("logged.lst"), "     PROMPT kept\r\nkept\r\n     SPOOL OFF\r\n");
 }
 
-// Scripts set their own date format first; a date is then shown whole.
+// Scripts set their own date format first; a date is then shown whole, and
+// a date asked for is read by it.
 TEST_P(DbaScript, DatesFollowTheSessionsDateFormatWhole) {
-    ExpectTail(
-        RunScripts({"CONNECT scott/tiger\n"
-                    "ALTER SESSION SET NLS_DATE_FORMAT = 'YYYY-MM-DD HH24:MI:SS';\n"
-                    "SELECT TO_DATE('2024-01-05 10:30', 'YYYY-MM-DD HH24:MI') AS d FROM dual;\n"}),
-        "SQL> SELECT TO_DATE('2024-01-05 10:30', 'YYYY-MM-DD HH24:MI') AS d FROM dual;||"
-        "D                   |------------------- |2024-01-05 10:30:00 ||1行が選択されました。||SQL> ");
+    ExpectTail(RunScripts({"CONNECT scott/tiger\n"
+                           "ALTER SESSION SET NLS_DATE_FORMAT = 'YYYY-MM-DD HH24:MI:SS';\n"
+                           "SELECT TO_DATE('2024-01-05 10:30', 'YYYY-MM-DD HH24:MI') AS d FROM dual;\n"
+                           "ACCEPT since DATE PROMPT 'Since: '\n"},
+                          "2024-13-01 00:00:00\n2024-01-05 10:30:00\n"),
+               "SQL> SELECT TO_DATE('2024-01-05 10:30', 'YYYY-MM-DD HH24:MI') AS d FROM dual;||"
+               "D                   |------------------- |2024-01-05 10:30:00 ||1行が選択されました。||"
+               "SQL> ACCEPT since DATE PROMPT 'Since: '|Since: 2024-13-01 00:00:00|"
+               "日付\"2024-13-01 00:00:00\"が無効か、セッションの日付書式に一致しません。|"
+               "Since: 2024-01-05 10:30:00|SQL> ");
 }
 
 INSTANTIATE_TEST_SUITE_P(Roads, DbaScript, ::testing::Values(Road::Embedded, Road::Server),
