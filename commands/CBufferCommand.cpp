@@ -80,6 +80,15 @@ bool NamesAction(const ActionRow& row, const std::string& statement) {
     return word.size() >= row.shortest && std::string_view(row.word).starts_with(word);
 }
 
+// True when the buffer with `line` added is a PL/SQL block or a stored
+// program unit, which ends only at a "/" line.
+bool IsBlock(const CScriptLines& lines, const std::string& line) {
+    constexpr std::size_t kHeadWords = 8;
+    const std::string text = lines.empty() ? line : lines.Join() + "\n" + line;
+    return statementhead::EndingOf(statementhead::FirstWords(text, kHeadWords)) ==
+           statementhead::Ending::Slash;
+}
+
 bool IsDigits(std::string_view word) {
     return !word.empty() && word.find_first_not_of("0123456789") == std::string_view::npos;
 }
@@ -231,7 +240,9 @@ CScriptLines CBufferCommand::TakeInputLine(CCommandContext& context, const std::
         m_takingInput = false;
         return statementhead::IsSlashLine(text) ? RunBuffer(context, false) : CScriptLines();
     }
-    if (text.back() != ';') {
+    // Note: in a block or a stored unit a ";" ends a statement inside it,
+    // not the block; only "/" runs it.
+    if (text.back() != ';' || IsBlock(m_lines, text)) {
         InsertAfterCurrent(line);
         return {};
     }

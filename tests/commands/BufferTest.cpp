@@ -45,6 +45,14 @@ TEST(BufferInput, SlashOrASemicolonEndsTheInputAndRunsTheBuffer) {
     }
 }
 
+TEST(BufferInput, InABlockOnlyASlashEndsTheInput) {
+    CSQLProcessor processor;
+    processor.Command<CBufferCommand>().Keep(Lines({"BEGIN", "  NULL;", "END;", "/"}));
+    Feed(processor, {"2", "INPUT", "  x := 1;", "  y := 2;"});
+    EXPECT_TRUE(processor.Command<CBufferCommand>().IsTakingInput());
+    EXPECT_EQ(Buffer(processor), Lines({"BEGIN", "  NULL;", "  x := 1;", "  y := 2;", "END;"}));
+}
+
 TEST(BufferInput, OnlyTheWordsInputAndIStartIt) {
     CSQLProcessor processor;
     EXPECT_EQ(Feed(processor, {"IMPORT"}), SjLines({"不明なコマンドです。"}));
