@@ -93,7 +93,11 @@ std::string SessionDateRefusal(ODatabase& database, const std::string& reply, bo
     std::string quoted;
     for (char c : reply) quoted += c == '\'' ? std::string("''") : std::string(1, c);
     ODynaset dynaset;
-    if (dynaset.Open(database, ("SELECT TO_DATE('" + quoted + "') FROM DUAL").c_str()) == OSUCCESS) return {};
+    // Note: the reply is a quoted literal, its quotes doubled; a NUL would
+    // cut the statement handed over as a C string, so it is no date.
+    if (reply.find('\0') == std::string::npos &&
+        dynaset.Open(database, ("SELECT TO_DATE('" + quoted + "') FROM DUAL").c_str()) == OSUCCESS)
+        return {};
     return FormatText(MessageText(Message::AcceptSessionDateMismatch),
                       hidden ? std::string(acceptreply::kHiddenReply) : reply);
 }

@@ -141,11 +141,19 @@ TEST(AcceptCommand, AHostThatRepeatsAWrongReplyForEverDoesNotHoldTheConsole) {
 TEST_F(DatabaseFixture, ADateReplyIsReadByTheSessionsDateFormat) {
     Connect();
     Run({"ALTER SESSION SET NLS_DATE_FORMAT = 'YYYY/MM/DD';"});
-    ReplyingHost host({"01/05/2024", "2024/01/05"});
+    ReplyingHost host({"01/05/2024", "2024/01/05') FROM dual UNION SELECT SYSDATE FROM dual --",
+                       std::string("2024/01/05\0", 11), "2024/01/05"});
     Processor().SetHost(&host);
-    EXPECT_EQ(Run({"ACCEPT v DATE PROMPT 'd? '"}),
-              SjLines({"d? 01/05/2024", "日付\"01/05/2024\"が無効か、セッションの日付書式に一致しません。",
-                       "d? 2024/01/05"}));
+    CScriptLines expected =
+        SjLines({"d? 01/05/2024", "日付\"01/05/2024\"が無効か、セッションの日付書式に一致しません。",
+                 "d? 2024/01/05') FROM dual UNION SELECT SYSDATE FROM dual --",
+                 "日付\"2024/01/05') FROM dual UNION SELECT SYSDATE FROM dual --\"が無効か、"
+                 "セッションの日付書式に一致しません。"});
+    const std::string withNul("2024/01/05\0", 11);
+    expected.push_back("d? " + withNul);
+    expected.push_back(Sj("日付\"") + withNul + Sj("\"が無効か、セッションの日付書式に一致しません。"));
+    expected.push_back("d? 2024/01/05");
+    EXPECT_EQ(Run({"ACCEPT v DATE PROMPT 'd? '"}), expected);
     EXPECT_EQ(*Processor().Command<CDefineCommand>().GetDefines().Find("V"), "2024/01/05");
     Processor().SetHost(nullptr);
 }
