@@ -17,6 +17,10 @@ using Action = CScriptLines (*)(CBufferCommand& buffer, CCommandContext& context
 
 struct ActionRow {
     const char* name;
+    // The command word and its fewest letters; null: the row's pattern
+    // decides alone (C/old/new/).
+    const char* word;
+    std::size_t shortest;
     Action action;
 };
 
@@ -28,28 +32,62 @@ std::string TextAfterWord(const std::string& statement) {
     return blank == std::string::npos ? std::string() : statement.substr(blank + 1);
 }
 
+// The first word of the statement, upper-cased, without a ";" that ends it.
+std::string FirstWord(const std::string& statement) {
+    const std::vector<std::string> words = textparse::SplitWords(statement);
+    if (words.empty()) return {};
+    std::string word = cp932::ToUpper(words[0]);
+    while (!word.empty() && word.back() == ';') word.pop_back();
+    return word;
+}
+
 constexpr ActionRow kActions[] = {
-    {"LIST", [](CBufferCommand& b, CCommandContext&, const CCommandArgs& a) { return b.List(a.Arg(0)); }},
-    {"RUN", [](CBufferCommand& b, CCommandContext& c, const CCommandArgs&) { return b.RunBuffer(c, true); }},
-    {"SLASH",
+    {"LIST", "LIST", 1,
+     [](CBufferCommand& b, CCommandContext&, const CCommandArgs& a) { return b.List(a.Arg(0)); }},
+    {"RUN", "RUN", 1,
+     [](CBufferCommand& b, CCommandContext& c, const CCommandArgs&) { return b.RunBuffer(c, true); }},
+    {"SLASH", "/", 1,
      [](CBufferCommand& b, CCommandContext& c, const CCommandArgs&) { return b.RunBuffer(c, false); }},
-    {"CHANGE",
+    {"CHANGE", "CHANGE", 1,
      [](CBufferCommand& b, CCommandContext&, const CCommandArgs& a) { return b.Change(a.Typed(0)); }},
-    {"CHANGE/",
+    {"CHANGE/", nullptr, 0,
      [](CBufferCommand& b, CCommandContext&, const CCommandArgs& a) { return b.Change("/" + a.Typed(0)); }},
-    {"CHANGE.",
+    {"CHANGE.", nullptr, 0,
      [](CBufferCommand& b, CCommandContext&, const CCommandArgs& a) { return b.Change("." + a.Typed(0)); }},
-    {"APPEND", [](CBufferCommand& b, CCommandContext&,
-                  const CCommandArgs& a) { return b.Append(TextAfterWord(a.statement)); }},
-    {"INPUT", [](CBufferCommand& b, CCommandContext&,
-                 const CCommandArgs& a) { return b.Input(TextAfterWord(a.statement)); }},
-    {"DEL", [](CBufferCommand& b, CCommandContext&, const CCommandArgs& a) { return b.Delete(a.Arg(0)); }},
-    {"CLEAR", [](CBufferCommand& b, CCommandContext&, const CCommandArgs&) { return b.Clear(); }},
-    {"SAVE", [](CBufferCommand& b, CCommandContext&, const CCommandArgs& a) { return b.Save(a.Typed(0)); }},
-    {"GET",
+    {"APPEND", "APPEND", 1,
+     [](CBufferCommand& b, CCommandContext&, const CCommandArgs& a) {
+         return b.Append(TextAfterWord(a.statement));
+     }},
+    {"INPUT", "INPUT", 1,
+     [](CBufferCommand& b, CCommandContext&, const CCommandArgs& a) {
+         return b.Input(TextAfterWord(a.statement));
+     }},
+    {"DEL", "DEL", 3,
+     [](CBufferCommand& b, CCommandContext&, const CCommandArgs& a) { return b.Delete(a.Arg(0)); }},
+    {"SAVE", "SAVE", 3,
+     [](CBufferCommand& b, CCommandContext&, const CCommandArgs& a) { return b.Save(a.Typed(0)); }},
+    {"GET", "GET", 3,
      [](CBufferCommand& b, CCommandContext& c, const CCommandArgs& a) { return b.Get(c, a.Typed(0)); }},
-    {"EDIT", [](CBufferCommand& b, CCommandContext& c, const CCommandArgs&) { return b.Edit(c); }},
+    {"EDIT", "EDIT", 2, [](CBufferCommand& b, CCommandContext& c, const CCommandArgs&) { return b.Edit(c); }},
 };
+
+// Note: a row's pattern fits any text that begins with it, so R would run
+// the buffer for REPHEADER; only the command's own word, whole or by one
+// of its short forms, acts.
+bool NamesAction(const ActionRow& row, const std::string& statement) {
+    if (row.word == nullptr) return true;
+    const std::string word = FirstWord(statement);
+    return word.size() >= row.shortest && std::string_view(row.word).starts_with(word);
+}
+
+// True when the buffer with `line` added is a PL/SQL block or a stored
+// program unit, which ends only at a "/" line.
+bool IsBlock(const CScriptLines& lines, const std::string& line) {
+    constexpr std::size_t kHeadWords = 8;
+    const std::string text = lines.empty() ? line : lines.Join() + "\n" + line;
+    return statementhead::EndingOf(statementhead::FirstWords(text, kHeadWords)) ==
+           statementhead::Ending::Slash;
+}
 
 bool IsDigits(std::string_view word) {
     return !word.empty() && word.find_first_not_of("0123456789") == std::string_view::npos;
@@ -80,8 +118,11 @@ CScriptLines Say(Message message, const std::string& value = std::string()) {
 
 CScriptLines CBufferCommand::Run(CCommandContext& context, const CCommandArgs& args) {
     const std::string_view name = args.fixed != nullptr ? args.fixed : "";
-    for (const auto& row : kActions)
-        if (name == row.name) return row.action(*this, context, args);
+    for (const auto& row : kActions) {
+        if (name != row.name) continue;
+        if (!NamesAction(row, args.statement)) return Say(Message::UnknownCommand);
+        return row.action(*this, context, args);
+    }
     return {};
 }
 
@@ -134,6 +175,14 @@ bool CBufferCommand::RunLineNumber(const std::string& text, CScriptLines& out) {
     if (!IsDigits(word)) return false;
     const std::size_t number = LineNumber(word);
     const std::string replacement = end < text.size() ? text.substr(end + 1) : std::string();
+    // Note: "0 text" puts a line first, and a number past the last line
+    // with text puts one last, as Oracle consoles do.
+    const bool first = word.find_first_not_of('0') == std::string_view::npos;
+    if (!replacement.empty() && (first || number == 0 || number > m_lines.size())) {
+        m_current = first ? 0 : m_lines.size();
+        InsertAfterCurrent(replacement);
+        return true;
+    }
     if (number < 1 || number > m_lines.size()) {
         out = Say(m_lines.empty() ? Message::BufferEmpty : Message::BufferBadLine);
         return true;
@@ -169,11 +218,38 @@ CScriptLines CBufferCommand::Append(const std::string& text) {
     return CScriptLines(Listed(m_current));
 }
 
-CScriptLines CBufferCommand::Input(const std::string& text) {
-    if (text.empty()) return {};
-    m_lines.insert(m_lines.begin() + static_cast<std::ptrdiff_t>(m_current), text);
+void CBufferCommand::InsertAfterCurrent(const std::string& line) {
+    m_lines.insert(m_lines.begin() + static_cast<std::ptrdiff_t>(m_current), line);
     ++m_current;
+}
+
+CScriptLines CBufferCommand::Input(const std::string& text) {
+    if (text.find_first_not_of(' ') == std::string::npos) {
+        m_takingInput = true;
+        return {};
+    }
+    InsertAfterCurrent(text);
     return {};
+}
+
+CScriptLines CBufferCommand::TakeInputLine(CCommandContext& context, const std::string& line) {
+    std::string text = line;
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r'))
+        text.pop_back();
+    if (text.empty() || textparse::TrimBlanks(text) == "." || statementhead::IsSlashLine(text)) {
+        m_takingInput = false;
+        return statementhead::IsSlashLine(text) ? RunBuffer(context, false) : CScriptLines();
+    }
+    // Note: in a block or a stored unit a ";" ends a statement inside it,
+    // not the block; only "/" runs it.
+    if (text.back() != ';' || IsBlock(m_lines, text)) {
+        InsertAfterCurrent(line);
+        return {};
+    }
+    DropTerminator(text);
+    if (!text.empty()) InsertAfterCurrent(text);
+    m_takingInput = false;
+    return RunBuffer(context, false);
 }
 
 CScriptLines CBufferCommand::Delete(const std::string& range) {

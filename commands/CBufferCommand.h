@@ -35,6 +35,15 @@ public:
     // RUN (listed first) and "/": runs the buffer as a statement.
     CScriptLines RunBuffer(CCommandContext& context, bool list);
 
+    // True after INPUT without text: the lines typed next go into the
+    // buffer, after the current line, until TakeInputLine ends it.
+    bool IsTakingInput() const { return m_takingInput; }
+    // One line typed while taking input: an empty line or "." ends it; "/"
+    // ends it and runs the buffer, as does a line ending in ";" (kept
+    // without it); any other line goes in as typed.
+    CScriptLines TakeInputLine(CCommandContext& context, const std::string& line);
+    void EndInput() { m_takingInput = false; }
+
 private:
     // One listed line: number, "*" on the current line, the text.
     std::string Listed(std::size_t number) const;
@@ -44,4 +53,7 @@ private:
 
     CScriptLines m_lines;
     std::size_t m_current = 0;
+    bool m_takingInput = false;
+
+    void InsertAfterCurrent(const std::string& line);
 };

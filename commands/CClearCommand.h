@@ -2,8 +2,9 @@
 
 #include "commands/CCommand.h"
 
-// CLEAR what: the row's fixed argument names what is cleared (SCREEN,
-// COLUMNS, BREAKS, COMPUTES).
+// CLEAR what ...: each word names what is cleared (BREAKS, BUFFER,
+// COLUMNS, COMPUTES, SCREEN, SQL, TIMING); nothing is cleared when one of
+// them is not understood.
 class CClearCommand : public CCommand {
 public:
     CScriptLines Run(CCommandContext& context, const CCommandArgs& args) override;

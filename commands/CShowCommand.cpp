@@ -1,6 +1,7 @@
 #include "commands/CShowCommand.h"
 
 #include "commands/CConnectCommand.h"
+#include "commands/CSpoolCommand.h"
 #include "commands/SetOptions.h"
 #include "interpreter/CCommandContext.h"
 #include "interpreter/TextParse.h"
@@ -32,10 +33,16 @@ CScriptLines ShowRelease(CCommandContext&) {
     return CScriptLines(FormatText(MessageText(Message::ShowRelease), version::kRelease));
 }
 
+// Note: the same line SPOOL alone answers.
+CScriptLines ShowSpool(CCommandContext& context) {
+    return CScriptLines(context.Command<CSpoolCommand>().GetFile().Status());
+}
+
 // SHOW rows whose fixed argument names what they show.
 constexpr FixedShow kFixedShows[] = {
     {"USER", ShowUser},
     {"RELEASE", ShowRelease},
+    {"SPOOL", ShowSpool},
 };
 
 }  // namespace

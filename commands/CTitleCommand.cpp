@@ -5,7 +5,9 @@
 #include "commands/ReportCommandText.h"
 
 CScriptLines CTitleCommand::Run(CCommandContext&, const CCommandArgs& args) {
-    const bool bottom = args.fixed != nullptr && std::string_view(args.fixed) == "BTITLE";
-    CTitle& title = bottom ? m_bottom : m_top;
-    return reportcommand::Lines(title.Command(reportcommand::Arguments(args.Typed(0))));
+    const std::string_view which = args.fixed != nullptr ? args.fixed : "TTITLE";
+    for (CTitle* title : {&m_top, &m_bottom, &m_reportHeader, &m_reportFooter})
+        if (title->GetCommand() == which)
+            return reportcommand::Lines(title->Command(reportcommand::Arguments(args.Typed(0))));
+    return {};
 }

@@ -45,6 +45,57 @@ constexpr SetOption kOptions[] = {
     {"ARRAYSIZE", "ARRAY", Message::ArraySizeUsage, "AUTO", SetArraySize},
 };
 
+// Options of other Oracle consoles that this one has not, with their
+// shortest forms.
+constexpr struct {
+    const char* name;
+    const char* abbreviation;
+} kOtherConsolesOptions[] = {
+    {"APPINFO", "APPI"},
+    {"AUTOPRINT", "AUTOP"},
+    {"AUTORECOVERY", "AUTORECOVERY"},
+    {"AUTOTRACE", "AUTOT"},
+    {"BLOCKTERMINATOR", "BLO"},
+    {"CMDSEP", "CMDS"},
+    {"COLINVISIBLE", "COLINVI"},
+    {"COMPATIBILITY", "COM"},
+    {"COPYCOMMIT", "COPYC"},
+    {"COPYTYPECHECK", "COPYTYPECHECK"},
+    {"DESCRIBE", "DESCRIBE"},
+    {"EDITFILE", "EDITF"},
+    {"EMBEDDED", "EMB"},
+    {"ERRORLOGGING", "ERRORL"},
+    {"EXITCOMMIT", "EXITC"},
+    {"FLAGGER", "FLAGGER"},
+    {"FLUSH", "FLU"},
+    {"HISTORY", "HIST"},
+    {"INSTANCE", "INSTANCE"},
+    {"LOBOFFSET", "LOBOF"},
+    {"LOGSOURCE", "LOGSOURCE"},
+    {"LONGCHUNKSIZE", "LONGC"},
+    {"PAUSE", "PAU"},
+    {"RECSEP", "RECSEP"},
+    {"RECSEPCHAR", "RECSEPCHAR"},
+    {"ROWLIMIT", "ROWLIMIT"},
+    {"ROWPREFETCH", "ROWPREFETCH"},
+    {"SECUREDCOL", "SECUREDCOL"},
+    {"SHIFTINOUT", "SHIFT"},
+    {"SHOWMODE", "SHOW"},
+    {"SQLBLANKLINES", "SQLBL"},
+    {"SQLCASE", "SQLC"},
+    {"SQLCONTINUE", "SQLCO"},
+    {"SQLNUMBER", "SQLN"},
+    {"SQLPLUSCOMPATIBILITY", "SQLPLUSCOMPAT"},
+    {"SQLPREFIX", "SQLPRE"},
+    {"SQLPROMPT", "SQLP"},
+    {"SQLTERMINATOR", "SQLT"},
+    {"STATEMENTCACHE", "STATEMENTC"},
+    {"SUFFIX", "SUF"},
+    {"TAB", "TAB"},
+    {"TIME", "TI"},
+    {"XMLOPTIMIZATIONCHECK", "XMLOPT"},
+};
+
 struct AutoCommitValue {
     const char* value;
     bool on;
@@ -170,6 +221,14 @@ const SetOption* FindForShow(const std::string& word) {
     for (const auto& option : kOptions)
         if (std::string_view(word).starts_with(ShortForm(option))) return &option;
     return nullptr;
+}
+
+bool IsOtherConsolesOption(const std::string& word) {
+    for (const auto& option : kOtherConsolesOptions)
+        if (word.size() >= std::string_view(option.abbreviation).size() &&
+            std::string_view(option.name).starts_with(word))
+            return true;
+    return false;
 }
 
 std::string Usage(const SetOption& option) {

@@ -37,6 +37,11 @@ const SetOption* FindForSet(const std::string& word);
 // The row SHOW names with `word` (upper-cased); null when none.
 const SetOption* FindForShow(const std::string& word);
 
+// True when `word` (upper-cased) names an option other Oracle consoles
+// have and this one has not (TAB, SQLPROMPT, ...), whole or by its short
+// form: SET answers that it is not available and goes on.
+bool IsOtherConsolesOption(const std::string& word);
+
 // The usage line of `option`.
 std::string Usage(const SetOption& option);
 

@@ -1,10 +1,12 @@
 #include "interpreter/CCommandContext.h"
 
 #include "commands/CScriptCommand.h"
+#include "commands/CSpoolCommand.h"
 #include "commands/SetOptions.h"
 #include "interpreter/CSQLProcessor.h"
 #include "oracle/ODatabase.h"
 #include "oracle/OSession.h"
+#include "text/CompactLine.h"
 
 CCommandContext::CCommandContext(CSQLProcessor& processor, CCommandSet& commands)
     : m_processor(processor), m_commands(commands) {
@@ -45,7 +47,12 @@ void CCommandContext::NoteSqlFailure() { m_processor.NoteSqlFailure(); }
 void CCommandContext::ResetStatement() { m_processor.Reset(); }
 
 bool CCommandContext::RunScriptLine(const std::string& line, CScriptLines& output) {
-    const bool echo = Setting("ECHO") == "ON" && !IsTermOutSuppressed();
+    const bool echoOn = Setting("ECHO") == "ON";
+    const bool echo = echoOn && !IsTermOutSuppressed();
+    if (echoOn && !echo) {
+        const std::string told = SpoolHidden(CScriptLines(EchoLine(line)), false);
+        if (!told.empty()) output.push_back(told);
+    }
     if (m_scriptRunner) return m_scriptRunner(line, echo);
     if (echo) output.push_back(EchoLine(line));
     m_processor.FeedLine(line, output);
@@ -60,6 +67,22 @@ void CCommandContext::EndScriptRun() { m_processor.EndScriptRun(); }
 
 bool CCommandContext::IsTermOutSuppressed() {
     return Setting("TERMOUT") == "OFF" && m_commands.Get<CScriptCommand>().GetDepth() > 0;
+}
+
+std::string CCommandContext::SpoolHidden(const CScriptLines& lines, bool compact) {
+    CSpoolFile& spool = m_commands.Get<CSpoolCommand>().GetFile();
+    if (!spool.IsOpen() || lines.empty()) return {};
+    std::string plain;
+    for (const auto& line : lines) {
+        plain.clear();
+        if (compact)
+            compactline::AppendDecoded(line, plain);
+        else
+            plain = line;
+        const std::string told = spool.Write(plain, m_reportSettings.trimSpool);
+        if (!told.empty()) return told;
+    }
+    return spool.Flush();
 }
 
 std::string CCommandContext::EchoLine(const std::string& line) { return "     " + line; }

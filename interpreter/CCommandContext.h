@@ -83,6 +83,10 @@ public:
     // True while the output of script lines is not to be shown (SET
     // TERMOUT OFF inside a script).
     bool IsTermOutSuppressed();
+    // Lines the console does not show (SET TERMOUT OFF) still go to the
+    // spool file, when one is open; `compact`: they are in the compact form
+    // of CompactLine. "" or the line telling the write failed.
+    std::string SpoolHidden(const CScriptLines& lines, bool compact);
     // How a script line is shown with SET ECHO ON: indented by the width of
     // the prompt, so that a replayed console does not run it again.
     static std::string EchoLine(const std::string& line);

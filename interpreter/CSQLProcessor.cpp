@@ -149,6 +149,9 @@ bool CSQLProcessor::IsSkippedLine(const std::string& line) {
     // Note: inside a quote of a SQL statement every line is text, blank
     // lines and lines that look like comments too.
     if (!m_lines.empty() && m_completion.InQuote() && m_sqlStatement) return false;
+    // Note: while INPUT takes lines, every line is one, the empty line that
+    // ends it too.
+    if (m_lines.empty() && Command<CBufferCommand>().IsTakingInput()) return false;
     if (line.find_first_not_of(' ') == std::string::npos) return true;
     if (m_lines.empty() && std::exchange(m_slashBelongsToLast, false) && statementhead::IsSlashLine(line))
         return true;
@@ -168,13 +171,15 @@ bool CSQLProcessor::IsSkippedLine(const std::string& line) {
 }
 
 void CSQLProcessor::AddLine(const std::string& line) {
-    if (m_lines.empty()) m_sqlStatement = IsSqlKeyword(line);
+    if (m_lines.empty()) m_bufferInput = Command<CBufferCommand>().IsTakingInput();
+    if (m_lines.empty()) m_sqlStatement = !m_bufferInput && IsSqlKeyword(line);
     m_lines.push_back(line);
     m_completion.Append(line);
 }
 
 bool CSQLProcessor::IsComplete() {
     if (m_lines.empty()) return false;
+    if (m_bufferInput) return true;
     if (m_sqlStatement) {
         const bool complete = m_completion.IsComplete();
         if (complete) m_slashBelongsToLast = m_completion.TakesTrailingSlash();
@@ -212,7 +217,10 @@ void CSQLProcessor::RunBufferLines(const CScriptLines& lines, CScriptLines& outp
     output.Append(result);
 }
 
+// Note: INPUT left taking lines by a script ends with it, so that the lines
+// typed next are not taken into the buffer unseen.
 void CSQLProcessor::EndScriptRun() {
+    Command<CBufferCommand>().EndInput();
     m_outputCompacted = false;
     m_sqlFailed = false;
     m_keepStatement = true;
@@ -221,6 +229,7 @@ void CSQLProcessor::EndScriptRun() {
 void CSQLProcessor::Reset() {
     if (std::exchange(m_keepStatement, false)) return;
     m_lines.clear();
+    m_bufferInput = false;
     m_sqlStatement = false;
     m_completion.Clear();
 }
@@ -373,7 +382,12 @@ std::string CSQLProcessor::SubstituteDefines(const std::string& statement) {
 CScriptLines& CSQLProcessor::Execute(CScriptLines& out) {
     m_outputCompacted = false;
     ExecuteLines(out);
-    if (m_context.IsTermOutSuppressed()) out.clear();
+    if (m_context.IsTermOutSuppressed()) {
+        const std::string told = m_context.SpoolHidden(out, m_outputCompacted);
+        out.clear();
+        // Note: a spool file that cannot be written is told even so.
+        if (!told.empty()) out.push_back(told);
+    }
     if (m_compactOutput && !m_outputCompacted)
         for (auto& line : out) compactline::EncodeInPlace(line);
     return out;
@@ -382,6 +396,12 @@ CScriptLines& CSQLProcessor::Execute(CScriptLines& out) {
 CScriptLines& CSQLProcessor::ExecuteLines(CScriptLines& out) {
     out.clear();
     if (m_lines.empty()) return out;
+    // Note: a line INPUT takes is kept as typed; substitution happens when
+    // the buffer runs.
+    if (std::exchange(m_bufferInput, false)) {
+        out = Command<CBufferCommand>().TakeInputLine(m_context, m_lines.front());
+        return out;
+    }
     m_sqlFailed = false;
     // Note: the clock is read only when the elapsed time is shown.
     const bool timed = IsTimingOn();

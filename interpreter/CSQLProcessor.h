@@ -157,6 +157,8 @@ private:
     bool m_outputCompacted = false;
     // The next Reset keeps the statement: it is one a script left unfinished.
     bool m_keepStatement = false;
+    // m_lines is a line for the statement buffer (INPUT without text).
+    bool m_bufferInput = false;
 
     ODatabase* Database() const { return m_context.GetDatabase(); }
     // Command number of the first pattern `text` fits (-1: none); its

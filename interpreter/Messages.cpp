@@ -107,6 +107,12 @@ constexpr MessageRow kMessages[] = {
     {Message::EnterPassword, "パスワードを入力してください: "},
     {Message::UnheldCharacter, "文字%sはCP932で表せないため、この文は実行しませんでした。"},
     {Message::NoValueFor, "置換変数%sの値が入力されなかったため、文を実行しませんでした。"},
+    {Message::ClearUsage, "使用方法: CLEAR {BREAKS|BUFFER|COLUMNS|COMPUTES|SCREEN|SQL|TIMING} ..."},
+    {Message::ClearUnknown, "不明なCLEARオプション\"%s\"です。"},
+    {Message::AcceptFormatMismatch, "\"%s\"は入力書式\"%s\"に一致しません。"},
+    {Message::AcceptDateMismatch, "日付\"%s\"が無効か、書式\"%s\"に一致しません。"},
+    {Message::AcceptSessionDateMismatch, "日付\"%s\"が無効か、セッションの日付書式に一致しません。"},
+    {Message::AcceptFormatUsage, "%sの値には書式\"%s\"を使えません。"},
 };
 
 constexpr std::size_t kMessageCount = std::size(kMessages);

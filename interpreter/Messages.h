@@ -88,6 +88,12 @@ enum class Message {
     PasswordChanged,
     LongRange,
     LongUsage,
+    ClearUsage,
+    ClearUnknown,
+    AcceptFormatMismatch,
+    AcceptDateMismatch,
+    AcceptFormatUsage,
+    AcceptSessionDateMismatch,
 };
 
 // The CP932 text of a message; stays valid for the life of the program.

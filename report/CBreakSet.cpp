@@ -1,5 +1,7 @@
 #include "report/CBreakSet.h"
 
+#include <algorithm>
+
 #include "report/ReportMessages.h"
 #include "report/ReportText.h"
 #include "text/Cp932.h"
@@ -80,6 +82,34 @@ std::vector<std::string> CBreakSet::SetBreaks(std::string_view arguments) {
     return {};
 }
 
+namespace {
+
+// The order Oracle consoles print computed figures in, whatever the order
+// they were named in.
+constexpr CBreakSet::Function kPrintOrder[] = {
+    CBreakSet::Function::Avg, CBreakSet::Function::Count,    CBreakSet::Function::Min,
+    CBreakSet::Function::Max, CBreakSet::Function::Number,   CBreakSet::Function::Sum,
+    CBreakSet::Function::Std, CBreakSet::Function::Variance,
+};
+
+int PrintRank(CBreakSet::Function function) {
+    return static_cast<int>(std::find(std::begin(kPrintOrder), std::end(kPrintOrder), function) -
+                            std::begin(kPrintOrder));
+}
+
+// Sorts the functions into print order; a function named twice keeps its
+// first label.
+void InPrintOrder(std::vector<CBreakSet::Computed>& functions) {
+    std::stable_sort(functions.begin(), functions.end(), [](const auto& a, const auto& b) {
+        return PrintRank(a.function) < PrintRank(b.function);
+    });
+    functions.erase(std::unique(functions.begin(), functions.end(),
+                                [](const auto& a, const auto& b) { return a.function == b.function; }),
+                    functions.end());
+}
+
+}  // namespace
+
 std::vector<std::string> CBreakSet::SetCompute(std::string_view arguments) {
     std::vector<bool> quoted;
     const auto words = reporttext::Words(arguments, &quoted);
@@ -100,6 +130,7 @@ std::vector<std::string> CBreakSet::SetCompute(std::string_view arguments) {
         compute.functions.push_back({row->function, row->label});
     }
     if (compute.functions.empty() || k >= words.size()) return usage;
+    InPrintOrder(compute.functions);
     for (++k; k < words.size(); ++k) {
         const std::string word = Upper(words[k], quoted[k]);
         if (word == "ON") break;

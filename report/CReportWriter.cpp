@@ -1,6 +1,7 @@
 #include "report/CReportWriter.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "text/CompactLine.h"
 #include "text/Cp932.h"
@@ -58,6 +59,8 @@ struct CReportWriter::Column {
     int noDuplicatesSlot = -1;
     // The whole value is read: broken on, computed or kept in a variable.
     bool whole = false;
+    // The column grows to its first value (a date with no width of its own).
+    bool fitsFirstValue = false;
 };
 
 struct CReportWriter::BreakSlot {
@@ -75,7 +78,26 @@ struct CReportWriter::ComputeEntry {
 
 CReportWriter::CReportWriter(const CReportSettings& settings, const CColumnTable& columns,
                              const CBreakSet& breaks, const CTitle& top, const CTitle& bottom)
-    : m_settings(settings), m_columnTable(columns), m_breakSet(breaks), m_top(top), m_bottom(bottom) {}
+    : m_settings(settings), m_columnTable(columns), m_breakSet(breaks), m_top(top), m_bottom(bottom) {
+    m_liveVariables = [this](const std::string& name, std::string& value) {
+        const std::string key = cp932::ToUpperAscii(name);
+        for (std::size_t k = 0; k < m_variables.size(); ++k)
+            if (m_variableSet[k] && m_variables[k].first == key) return value = m_variables[k].second, true;
+        return m_titleVariables && m_titleVariables(name, value);
+    };
+}
+
+const CTitle::Variables* CReportWriter::TitleVariables() const {
+    return m_variables.empty() && !m_titleVariables ? nullptr : &m_liveVariables;
+}
+
+void CReportWriter::TakeVariables(const std::vector<std::string_view>& values, bool old) {
+    for (std::size_t k = 0; k < m_variables.size(); ++k) {
+        if (m_variableOld[k] != old) continue;
+        m_variables[k].second.assign(values[static_cast<std::size_t>(m_variableColumns[k])]);
+        m_variableSet[k] = true;
+    }
+}
 
 CReportWriter::~CReportWriter() = default;
 
@@ -112,6 +134,7 @@ void CReportWriter::SetUpColumn(const ReportColumn& source, const CColumnSetting
         column.width =
             source.isLong ? std::min(m_settings.longWidth, CReportSettings::kMaxLongColumn) : source.width;
     column.width = std::max(column.width, 0);
+    column.fitsFirstValue = source.isDate && !ownTextWidth;
     column.valueAlign = column.format != nullptr ? Align::Right : Align::Left;
     column.headingAlign =
         FromJustify(s != nullptr ? s->justify : CColumnSettings::Justify::Default, column.valueAlign);
@@ -139,6 +162,8 @@ void CReportWriter::SetUpColumns(const std::vector<ReportColumn>& columns) {
              {s != nullptr ? &s->newValue : nullptr, s != nullptr ? &s->oldValue : nullptr}) {
             if (variable == nullptr || variable->empty()) continue;
             m_variableColumns.push_back(static_cast<int>(c));
+            m_variableOld.push_back(variable == &s->oldValue);
+            m_variableSet.push_back(false);
             column.whole = true;
             m_variables.emplace_back(*variable, std::string());
         }
@@ -151,6 +176,18 @@ void CReportWriter::SetUpColumns(const std::vector<ReportColumn>& columns) {
     if (m_settings.lineSize > 0) m_lineWidth = m_settings.lineSize;
     m_cells.assign(m_printed.size(), std::string());
     m_shown.assign(m_printed.size(), std::string_view());
+}
+
+// Note: a date's text is as long as the session's date format makes it
+// (ALTER SESSION SET NLS_DATE_FORMAT); the first value tells how long.
+void CReportWriter::FitFirstValues(const std::vector<std::string_view>& values) {
+    for (std::size_t i = 0; i < m_printed.size(); ++i) {
+        Column& column = m_columns[static_cast<std::size_t>(m_printed[i])];
+        const int length = static_cast<int>(values[static_cast<std::size_t>(m_printed[i])].size());
+        if (!column.fitsFirstValue || length <= column.width) continue;
+        if (m_settings.lineSize <= 0) m_lineWidth += length - column.width;
+        column.width = length;
+    }
 }
 
 void CReportWriter::SetUpBreaks() {
@@ -199,7 +236,9 @@ void CReportWriter::SetUpBreaks() {
 
 int CReportWriter::FetchBytes(int c, int whole) const {
     const Column& column = m_columns[static_cast<std::size_t>(c)];
-    if (column.number || column.whole || m_settings.csv || column.fold != Fold::Truncated) return whole;
+    if (column.number || column.whole || column.fitsFirstValue || m_settings.csv ||
+        column.fold != Fold::Truncated)
+        return whole;
     return std::min(column.width, whole);
 }
 
@@ -217,7 +256,7 @@ void CReportWriter::Begin(const std::vector<ReportColumn>& columns, CScriptLines
         Emit(m_line, out);
         return;
     }
-    BeginPage(out);
+    m_firstPagePending = true;
 }
 
 void CReportWriter::Emit(std::string& line, CScriptLines& out) {
@@ -286,10 +325,14 @@ void CReportWriter::BeginPage(CScriptLines& out) {
     m_firstRowOnPage = true;
     if (m_settings.pageSize == 0) return;
     for (int k = 0; k < m_settings.newPage; ++k) EmitBlank(out);
-    if (m_top.IsOn())
-        for (auto& line : m_top.Render(m_page, m_lineWidth, m_titleVariables ? &m_titleVariables : nullptr))
-            Emit(line, out);
+    EmitTitle(&m_top, out);
+    if (m_page == 1) EmitTitle(m_reportHeader, out);
     EmitHeadings(out);
+}
+
+void CReportWriter::EmitTitle(const CTitle* title, CScriptLines& out) {
+    if (title == nullptr || !title->IsOn()) return;
+    for (auto& line : title->Render(m_page, m_lineWidth, TitleVariables())) Emit(line, out);
 }
 
 void CReportWriter::EndPage(CScriptLines& out) {
@@ -300,8 +343,7 @@ void CReportWriter::EndPage(CScriptLines& out) {
         const int room = m_settings.pageSize - m_bottom.LineCount();
         while (m_used < room) EmitBlank(out);
     }
-    for (auto& line : m_bottom.Render(m_page, m_lineWidth, m_titleVariables ? &m_titleVariables : nullptr))
-        Emit(line, out);
+    for (auto& line : m_bottom.Render(m_page, m_lineWidth, TitleVariables())) Emit(line, out);
 }
 
 void CReportWriter::MakeRoom(int lines, CScriptLines& out) {
@@ -436,7 +478,11 @@ void CReportWriter::EmitComputes(int slot, CScriptLines& out) {
                     result = entry.figures[static_cast<std::size_t>(of - entry.of.begin())].Result(
                         function.function);
                     text = result.empty() ? std::string_view() : CellText(c, result, scratch);
-                    align = column.valueAlign;
+                    // Note: a count is a number, right-aligned under a text
+                    // column too.
+                    const bool counted = function.function == CBreakSet::Function::Count ||
+                                         function.function == CBreakSet::Function::Number;
+                    align = counted && !column.number ? Align::Right : column.valueAlign;
                 } else if (c == labelColumn) {
                     text = function.label;
                 }
@@ -452,8 +498,15 @@ void CReportWriter::EmitComputes(int slot, CScriptLines& out) {
 void CReportWriter::Row(const std::vector<std::string_view>& values, CScriptLines& out) {
     if (m_settings.csv) {
         EmitCsvRow(values, out);
+        TakeVariables(values, false);
+        TakeVariables(values, true);
         ++m_rows;
         return;
+    }
+    TakeVariables(values, false);
+    if (std::exchange(m_firstPagePending, false)) {
+        FitFirstValues(values);
+        BeginPage(out);
     }
     int brokenFrom = -1;
     if (m_rows > 0) {
@@ -491,18 +544,22 @@ void CReportWriter::Row(const std::vector<std::string_view>& values, CScriptLine
     EmitRow(values, brokenFrom, out);
     for (auto& slot : m_breaks)
         if (slot.column >= 0) slot.previous.assign(values[static_cast<std::size_t>(slot.column)]);
-    for (std::size_t k = 0; k < m_variables.size(); ++k)
-        m_variables[k].second.assign(values[static_cast<std::size_t>(m_variableColumns[k])]);
+    TakeVariables(values, true);
     ++m_rows;
 }
 
 void CReportWriter::End(CScriptLines& out) {
     if (m_settings.csv) return;
+    if (std::exchange(m_firstPagePending, false)) BeginPage(out);
     if (m_rows > 0) {
         for (int s = static_cast<int>(m_breaks.size()) - 1; s >= 0; --s)
             if (m_breaks[static_cast<std::size_t>(s)].column != kReportSlot) EmitComputes(s, out);
         for (std::size_t s = 0; s < m_breaks.size(); ++s)
             if (m_breaks[s].column == kReportSlot) EmitComputes(static_cast<int>(s), out);
+    }
+    if (m_settings.pageSize != 0 && m_reportFooter != nullptr && m_reportFooter->IsOn()) {
+        MakeRoom(m_reportFooter->LineCount(), out);
+        EmitTitle(m_reportFooter, out);
     }
     EndPage(out);
 }

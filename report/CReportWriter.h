@@ -23,6 +23,9 @@ struct ReportColumn {
     bool isLong = false;
     // The width by the column's type.
     int width = 0;
+    // DATE columns: their text follows the session's date format, so the
+    // column grows to the first value when that is wider.
+    bool isDate = false;
 };
 
 // Lays a query result out as report lines: rows -> column settings
@@ -39,9 +42,17 @@ public:
 
     // Where the titles find the values of substitution variables.
     void SetVariables(CTitle::Variables variables) { m_titleVariables = std::move(variables); }
+    // The titles of the whole result: the header on its first page after
+    // the top title, the footer after the last computes (null: none).
+    void SetReportTitles(const CTitle* header, const CTitle* footer) {
+        m_reportHeader = header;
+        m_reportFooter = footer;
+    }
     // ON: the lines go out in the compact form of CompactLine.
     void SetCompact(bool on) { m_compact = on; }
-    // The first page's top (titles, headings) for these columns.
+    // Sets the layout up for these columns. The first page's top (titles,
+    // headings) comes with the first row, so that a title shows that row's
+    // NEW_VALUE, or with End when there is none.
     void Begin(const std::vector<ReportColumn>& columns, CScriptLines& out);
     // One row: a value per column, "" for NULL.
     void Row(const std::vector<std::string_view>& values, CScriptLines& out);
@@ -54,6 +65,9 @@ public:
     // variable needs all of it (`whole`).
     int FetchBytes(int c, int whole) const;
     // The NEW_VALUE and OLD_VALUE variables with the last row's values.
+    // While rows arrive, titles see a NEW_VALUE variable with the value of
+    // the row being laid out, and an OLD_VALUE one with the row before it
+    // (a bottom title ends its page with the page's last value).
     const std::vector<std::pair<std::string, std::string>>& Variables() const { return m_variables; }
 
 private:
@@ -66,6 +80,8 @@ private:
     const CBreakSet& m_breakSet;
     const CTitle& m_top;
     const CTitle& m_bottom;
+    const CTitle* m_reportHeader = nullptr;
+    const CTitle* m_reportFooter = nullptr;
     bool m_compact = false;
     CTitle::Variables m_titleVariables;
     std::vector<Column> m_columns;
@@ -88,8 +104,16 @@ private:
     std::vector<std::string_view> m_shown;
     std::optional<CNumberFormat> m_numFormat;
     CDecimal m_decimal;
-    // The column of each of m_variables.
+    // Widens the columns that grow to their first value (dates).
+    void FitFirstValues(const std::vector<std::string_view>& values);
+    // The column of each of m_variables, whether it is an OLD_VALUE, and
+    // whether this result gave it a value yet.
     std::vector<int> m_variableColumns;
+    std::vector<bool> m_variableOld;
+    std::vector<bool> m_variableSet;
+    // The titles' variables: those above, else m_titleVariables.
+    CTitle::Variables m_liveVariables;
+    bool m_firstPagePending = false;
 
     bool Paged() const { return m_settings.pageSize > 0; }
     void SetUpColumns(const std::vector<ReportColumn>& columns);
@@ -103,6 +127,8 @@ private:
     void Emit(std::string& line, CScriptLines& out);
     void EmitBlank(CScriptLines& out);
     void EmitHeadings(CScriptLines& out);
+    // The lines of `title` when it is on.
+    void EmitTitle(const CTitle* title, CScriptLines& out);
     // The text of a value in column `c` (number layout, null text).
     std::string_view CellText(int c, std::string_view value, std::string& scratch);
     void EmitRow(const std::vector<std::string_view>& values, int brokenFrom, CScriptLines& out);
@@ -110,4 +136,7 @@ private:
     // The computes on break slot `slot`, then their figures reset.
     void EmitComputes(int slot, CScriptLines& out);
     int FindColumn(const std::string& name) const;
+    // The NEW_VALUE (`old` false) or OLD_VALUE variables take the row's values.
+    void TakeVariables(const std::vector<std::string_view>& values, bool old);
+    const CTitle::Variables* TitleVariables() const;
 };

@@ -113,16 +113,18 @@ std::string CSpoolFile::Close() {
     return ReportText(ReportMessage::SpoolWriteFailed, m_name, Reason(error));
 }
 
+std::string CSpoolFile::Status() const {
+    if (m_file == nullptr) return ReportText(ReportMessage::SpoolNotSpooling);
+    return ReportText(ReportMessage::SpoolSpooling, m_name);
+}
+
 std::vector<std::string> CSpoolFile::Command(std::string_view arguments, bool utf8) {
     std::vector<bool> quoted;
     const auto words = reporttext::Words(arguments, &quoted);
     auto answer = [](std::string line) {
         return line.empty() ? std::vector<std::string>{} : std::vector<std::string>{std::move(line)};
     };
-    if (words.empty()) {
-        if (m_file == nullptr) return {ReportText(ReportMessage::SpoolNotSpooling)};
-        return {ReportText(ReportMessage::SpoolSpooling, m_name)};
-    }
+    if (words.empty()) return {Status()};
     const std::string first = quoted[0] ? words[0] : cp932::ToUpperAscii(words[0]);
     if (words.size() == 1 && first == "OFF" && !quoted[0]) {
         if (m_file == nullptr) return {ReportText(ReportMessage::SpoolNotSpooling)};

@@ -35,6 +35,8 @@ public:
     std::string Close();
 
     bool IsOpen() const { return m_file != nullptr; }
+    // The line that tells whether, and to which file, lines are spooled.
+    std::string Status() const;
     const std::string& GetName() const { return m_name; }
 
     // `name` with ".lst" added when its last path part has no extension.

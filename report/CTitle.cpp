@@ -51,6 +51,7 @@ std::vector<std::string> CTitle::Command(std::string_view arguments) {
         return {};
     }
     std::vector<Piece> pieces;
+    int count = 0;
     for (std::size_t k = 0; k < words.size(); ++k) {
         const std::string word = quoted[k] ? std::string() : cp932::ToUpperAscii(words[k]);
         if (IsAbbreviation(word, "LEFT", 2)) {
@@ -65,14 +66,27 @@ std::vector<std::string> CTitle::Command(std::string_view arguments) {
             int count = 1;
             if (k + 1 < words.size() && reporttext::ParseInt(words[k + 1], 0, 99, count)) ++k;
             pieces.push_back({Kind::Skip, {}, count});
-        } else if (IsAbbreviation(word, "BOLD", 4)) {
+        } else if ((IsAbbreviation(word, "COL", 3) || IsAbbreviation(word, "TAB", 3)) &&
+                   k + 1 < words.size() && reporttext::ParseInt(words[k + 1], 1, 9999, count)) {
+            pieces.push_back({word == "TAB" ? Kind::Tab : Kind::Column, {}, count});
+            ++k;
+        } else if (word == "SQL.USER") {
+            pieces.push_back({Kind::Text, "_USER", 0, true});
+        } else if (IsAbbreviation(word, "FORMAT", 4) && k + 1 < words.size()) {
+            // Note: the format of the values after it; they are shown as
+            // they come.
+            ++k;
+        } else if (IsAbbreviation(word, "BOLD", 4) || word == "PAGE") {
+            // Note: PAGE (a report title on a page of its own) is read past;
+            // the title shares the first or last page.
         } else {
             pieces.push_back({Kind::Text, words[k], 0, !quoted[k]});
         }
     }
     // Note: a title of text alone (the old form) is centred.
     const bool placed = std::any_of(pieces.begin(), pieces.end(), [](const Piece& p) {
-        return p.kind == Kind::Left || p.kind == Kind::Center || p.kind == Kind::Right;
+        return p.kind == Kind::Left || p.kind == Kind::Center || p.kind == Kind::Right ||
+               p.kind == Kind::Column || p.kind == Kind::Tab;
     });
     if (!placed) {
         // The old form: every word of text, blanks between, on one centred line.
@@ -116,6 +130,13 @@ std::vector<std::string> CTitle::Render(int page, int width, const Variables* va
             case Kind::PageNumber:
                 *target += std::to_string(page);
                 pending = true;
+                break;
+            case Kind::Column:
+                if (target->size() < static_cast<std::size_t>(piece.count - 1))
+                    target->append(static_cast<std::size_t>(piece.count - 1) - target->size(), ' ');
+                break;
+            case Kind::Tab:
+                target->append(static_cast<std::size_t>(piece.count), ' ');
                 break;
             case Kind::Skip:
                 lines.push_back(LayOut(current, width));

@@ -16,6 +16,8 @@ public:
     // and OFF switch it, anything else replaces it. The answering lines.
     std::vector<std::string> Command(std::string_view arguments);
     bool IsOn() const { return m_on && !m_pieces.empty(); }
+    // The command word the title is set by (TTITLE, BTITLE, ...).
+    const std::string& GetCommand() const { return m_command; }
     void Clear();
 
     // The value of a substitution variable by name; false when there is none.
@@ -28,7 +30,7 @@ public:
     int LineCount() const;
 
 private:
-    enum class Kind { Text, PageNumber, Left, Center, Right, Skip };
+    enum class Kind { Text, PageNumber, Left, Center, Right, Skip, Column, Tab };
     struct Piece {
         Kind kind;
         std::string text;

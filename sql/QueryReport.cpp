@@ -60,6 +60,7 @@ std::vector<ReportColumn> Describe(ODynaset& dynaset) {
         column.name = dynaset.GetFieldName(c) ? dynaset.GetFieldName(c) : "";
         column.number = type == OTYPE_NUMBER;
         column.isLong = std::find(std::begin(kLongTypes), std::end(kLongTypes), type) != std::end(kLongTypes);
+        column.isDate = type == OTYPE_DATE;
         column.width = DefaultWidth(type, dynaset.GetFieldSize(c));
     }
     return columns;

@@ -78,6 +78,11 @@ void CSQLProcessor::LayOutRows(ODynaset& dynaset, CScriptLines& output) {
     CReportWriter writer(settings, Command<CColumnCommand>().GetColumns(),
                          Command<CBreakCommand>().GetBreaks(), titles.GetTop(), titles.GetBottom());
     writer.SetCompact(m_compactOutput);
+    writer.SetReportTitles(&titles.GetReportHeader(), &titles.GetReportFooter());
+    // Note: a title may name _USER or _DATE, which must be up to date.
+    if (titles.GetTop().IsOn() || titles.GetBottom().IsOn() || titles.GetReportHeader().IsOn() ||
+        titles.GetReportFooter().IsOn())
+        Command<CDefineCommand>().RefreshPredefined(m_context);
     const CHashTable& defines = Command<CDefineCommand>().GetDefines();
     writer.SetVariables([&defines](const std::string& name, std::string& value) {
         const std::string* found = defines.Find(cp932::ToUpperAscii(name));

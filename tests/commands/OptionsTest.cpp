@@ -54,6 +54,16 @@ INSTANTIATE_TEST_SUITE_P(Options, OptionTest, ::testing::Values(
     O{false, {"set nu 20"}, "SET NU は使用できません。"},
     O{false, {"set numwidthx 20"}, "SET NUMWIDTHX は使用できません。"},
     O{false, {"show nosuch"}, "不明なSHOWオプションです。"},
+    // Several options in one SET, as scripts from other consoles write them.
+    O{false, {"set echo on verify on timing on", "show timing"}, "TIMING ON"},
+    O{false, {"set pagesize 0 feedback off heading off", "show heading"}, "HEADING OFF"},
+    O{false, {"set colsep ' | ' null 'n/a' numwidth 12", "show null"}, "NULL 'n/a'"},
+    O{false, {"set tab off trimspool on", "show trimspool"}, "TRIMSPOOL ON"},
+    O{false, {"set tab off"}, "SET TAB は使用できません。"},
+    // A refused value ends the command; the options after it stay as they were.
+    O{false, {"set numwidth 99 heading off", "show heading"}, "HEADING ON"},
+    O{false, {"set heading maybe numwidth 12", "show numwidth"}, "NUMWIDTH 10"},
+    O{false, {"set nosuch on heading off", "show heading"}, "HEADING ON"},
     // Options of the connection.
     O{true, {"set autocommit on", "show autocommit"}, kImmediate},
     O{true, {"set auto imm", "show auto"}, kImmediate},
@@ -106,3 +116,12 @@ TEST_F(DatabaseFixture, LockWaitIsAppliedToTheConnection) {
 }
 
 }  // namespace
+
+// The predefined variables in a title are those of the moment the query
+// runs, although no "&" ever asked for them.
+TEST_F(DatabaseFixture, TitlesShowThePredefinedUserOfTheSession) {
+    Connect();
+    const CScriptLines out = Run({"TTITLE LEFT 'by ' _USER", "select 1 n from dual;"});
+    ASSERT_GE(out.size(), 2u);
+    EXPECT_EQ(out[1], "by SCOTT");
+}

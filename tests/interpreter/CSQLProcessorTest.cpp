@@ -238,7 +238,7 @@ TEST(Dispatch, ReachesItsHandler) {
         {"show serverout", {"SERVEROUT"}, "SERVEROUTPUT OFF"}, {"show number", {"NUMBER"}, "NUMWIDTH 10"},
         {"show auto", {"AUTO"}, "AUTOCOMMIT OFF"}, {"show heading", {"HEADING"}, "HEADING ON"},
         {"show feedback", {"FEEDBACK"}, "FEEDBACK ON"}, {"show timi", {"TIMI"}, "TIMING OFF"},
-        {"clear screen", {}, "", "C"}, {"clear columns", {}, ""},
+        {"clear screen", {"SCREEN"}, "", "C"}, {"clear columns", {"COLUMNS"}, ""},
         {"col sal format 999", {"SAL FORMAT 999"}, ""},
         {"col sal format 9x9", {"SAL FORMAT 9X9"}, "FORMAT文字列\"9X9\"が不正です。"},
         {"column ename format a10", {"ENAME FORMAT A10"}, ""}, {"def x=1", {"X", "1"}, ""},

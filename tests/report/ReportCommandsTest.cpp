@@ -104,3 +104,17 @@ TEST(CTitleTest, PlacesPiecesAndSwitches) {
     title.Command("ON");
     EXPECT_TRUE(title.IsOn());
 }
+
+// COL n places what follows at column n, TAB n leaves n blanks, SQL.USER is
+// the session's user, and FORMAT with its model does not show as text.
+TEST(CTitleTest, ColumnsTabsUserAndFormat) {
+    CTitle title("TTITLE");
+    const CTitle::Variables variables = [](const std::string& name, std::string& value) {
+        value = "SCOTT";
+        return name == "_USER";
+    };
+    title.Command("'Report' COL 12 'Page' TAB 2 FORMAT 999 SQL.PNO");
+    EXPECT_EQ(title.Render(3, 40), Lines{"Report     Page  3"});
+    title.Command("LEFT 'by ' SQL.USER COL 3 'x'");
+    EXPECT_EQ(title.Render(1, 40, &variables), Lines{"by SCOTTx"});
+}
