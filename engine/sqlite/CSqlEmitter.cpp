@@ -16,8 +16,16 @@ std::string Upper(std::string_view text) {
 
 bool IsText(CSqlType type) { return type == CSqlType::Text || type == CSqlType::Char; }
 
+// Note: NUMBER(p) up to 18 digits and NUMBER(p, s) up to 15 always fit an
+// integer or a double.
+bool HoldsLongNumbers(const CSqliteCatalog::Column& column) {
+    if (column.type != CSqlType::Number || column.precision <= 0) return column.type == CSqlType::Number;
+    bool whole = column.scale == 0 || column.scale == CSqliteCatalog::Column::kNoScale;
+    return column.precision > (whole ? 18 : 15);
+}
+
 CValueType TypeOfColumn(const CSqliteCatalog::Column& column) {
-    return CValueType{column.type, column.length, column.charSemantics};
+    return CValueType{column.type, column.length, column.charSemantics, HoldsLongNumbers(column)};
 }
 
 // Functions whose text is as long as their first argument's, and those
@@ -67,7 +75,7 @@ struct FunctionRow {
 
 // Functions of the server the tree accepts; any other name is no function.
 constexpr FunctionRow kFunctions[] = {
-    {"ABS", "", Result::Number},
+    {"ABS", "ORA_ABS", Result::Number},
     {"CEIL", "ORA_CEIL", Result::Number},
     {"FLOOR", "ORA_FLOOR", Result::Number},
     {"MOD", "", Result::Number},
@@ -398,7 +406,8 @@ bool CSqlEmitter::OrderItems(const std::vector<CSqlExpr::OrderItem>& items, std:
         std::string key;
         CSqlType type = Expr(items[k].expr, key);
         // Note: a computed number sorts on its exact value.
-        out += type == CSqlType::Number && IsComputed(*items[k].expr) ? "ORA_NUMKEY(" + key + ")" : key;
+        bool exact = type == CSqlType::Number && (IsComputed(*items[k].expr) || Wide(*items[k].expr));
+        out += exact ? "ORA_NUMKEY(" + key + ")" : key;
         AppendNulls(items[k], out);
     }
     return !m_failed;
@@ -807,6 +816,8 @@ CSqlType CSqlEmitter::Expr(const CSqlExpr* expr, std::string& out) {
             if (expr->text == "PRIOR") return Prior(*expr, out);
             if (expr->text == "CONNECT_BY_ROOT") return HierarchyColumn(*expr, out);
             bool negation = expr->text == "NOT";
+            if (expr->text == "-" && (IsComputed(*expr->args[0]) || Wide(*expr->args[0])))
+                return Negated(*expr->args[0], out);
             out += negation ? "NOT (" : std::string(expr->text) + "(";
             CSqlType type = Expr(expr->args[0], out);
             out += ")";
@@ -901,6 +912,7 @@ CSqlType CSqlEmitter::DateLiteral(const CSqlExpr& expr, std::string& out) {
 
 CValueType CSqlEmitter::Describe(const CSqlExpr& expr, CSqlType kind) {
     CValueType out{kind, 0, false};
+    if (kind == CSqlType::Number && !m_failed) out.wide = Wide(expr);
     if (!IsText(kind) || m_failed) return out;
     if (expr.kind == CSqlExpr::Kind::Name) {
         CSqlType found = CSqlType::Unknown;
@@ -989,6 +1001,24 @@ bool CSqlEmitter::Resolve(const CSqlExpr& expr, CSqlType& type, CValueType* full
                 }
     }
     return false;
+}
+
+CSqlType CSqlEmitter::Negated(const CSqlExpr& operand, std::string& out) {
+    if (operand.kind == CSqlExpr::Kind::Number) {
+        out += Quote("-" + std::string(operand.text));
+        return CSqlType::Number;
+    }
+    out += "ORA_SUB(0, ";
+    CSqlType type = Expr(&operand, out);
+    out += ")";
+    return IsText(type) ? CSqlType::Number : type;
+}
+
+bool CSqlEmitter::Wide(const CSqlExpr& expr) {
+    if (expr.kind != CSqlExpr::Kind::Name) return false;
+    CSqlType type = CSqlType::Unknown;
+    CValueType full;
+    return Resolve(expr, type, &full) && full.wide;
 }
 
 CSqlType CSqlEmitter::Name(const CSqlExpr& expr, std::string& out) {
@@ -1082,6 +1112,7 @@ CSqlType CSqlEmitter::Call(const CSqlExpr& expr, std::string& out) {
         return CSqlType::Unknown;
     }
     bool cut = name == "LISTAGG" && expr.truncateOnOverflow;
+    const std::size_t start = out.size();
     out += cut ? std::string_view("ORA_LISTAGG_CUT") : (row->emitted.empty() ? row->name : row->emitted);
     out += "(";
     if (expr.distinct) out += "DISTINCT ";
@@ -1091,6 +1122,11 @@ CSqlType CSqlEmitter::Call(const CSqlExpr& expr, std::string& out) {
         if (k > 0) out += ", ";
         types.push_back(Expr(expr.args[k], out));
     }
+    // Note: long numbers have no order in SQLite; their least and greatest
+    // are found as exact decimals.
+    if ((name == "MIN" || name == "MAX") && !expr.over && types.size() == 1 && types[0] == CSqlType::Number &&
+        (Wide(*expr.args[0]) || IsComputed(*expr.args[0])))
+        out.replace(start, 3, name == "MIN" ? "ORA_MIN" : "ORA_MAX");
     // Note: a conversion that fails points at the value it converts.
     if (name == "TO_DATE" || name == "TO_TIMESTAMP") {
         if (expr.args.size() == 1) out += ", NULL";
@@ -1234,8 +1270,12 @@ CSqlType CSqlEmitter::Compare(std::string_view op, const CSqlExpr* leftExpr, con
     Convert(lt, rt, left, right);
     // Note: a computed number may hold more digits than a double; such
     // operands are compared as exact decimals.
+    // A column's long values are ordered so too; its values, one form each,
+    // are equal as SQLite compares them.
+    bool ordering = op != "=" && op != "<>";
     if (lt == CSqlType::Number && rt == CSqlType::Number &&
-        (IsComputed(*leftExpr) || IsComputed(*rightExpr))) {
+        (IsComputed(*leftExpr) || IsComputed(*rightExpr) ||
+         (ordering && (Wide(*leftExpr) || Wide(*rightExpr))))) {
         out += "(ORA_NUMCMP(" + left + ", " + right + ") " + std::string(op) + " 0)";
         return CSqlType::Number;
     }

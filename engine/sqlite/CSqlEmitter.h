@@ -97,6 +97,10 @@ private:
     static void Convert(CSqlType lt, CSqlType rt, std::string& left, std::string& right);
     CSqlType DateLiteral(const CSqlExpr& expr, std::string& out);
     bool Resolve(const CSqlExpr& expr, CSqlType& type, CValueType* full = nullptr);
+    // "-" before a long literal or a computed number, exact.
+    CSqlType Negated(const CSqlExpr& operand, std::string& out);
+    // A column that may hold long numbers (see CValueType::wide).
+    bool Wide(const CSqlExpr& expr);
     // The static type of a select item of type `kind`, with the length of
     // text where the tree tells it.
     CValueType Describe(const CSqlExpr& expr, CSqlType kind);

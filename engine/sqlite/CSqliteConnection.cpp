@@ -161,6 +161,14 @@ const CEngineBind* FindBind(const std::vector<CEngineBind>& binds, const std::st
     return nullptr;
 }
 
+// A number bind a double holds exactly; longer ones are bound as their
+// digits, which the column's rules read exactly.
+bool HeldByDouble(const std::string& text) {
+    CNumberDecimal number;
+    double real = 0;
+    return !CNumberDecimal::FromText(text, number) || number.ToDouble(real);
+}
+
 // Offset of the first ":name" outside literals, 0 when none is found.
 std::size_t BindPosition(std::string_view text, const std::string& name) {
     for (const auto& token : CSqlScanner::Tokenize(text))
@@ -645,7 +653,8 @@ bool CSqliteConnection::Bind(Piece piece, const std::vector<CEngineBind>& binds,
         } else if (bind->serverType == servertype::kNumber &&
                    CValueText::ParseInteger(bind->value, integer)) {
             rc = sqlite3_bind_int64(statement, index, integer);
-        } else if (bind->serverType == servertype::kNumber && CValueText::ParseNumber(bind->value, number)) {
+        } else if (bind->serverType == servertype::kNumber && CValueText::ParseNumber(bind->value, number) &&
+                   HeldByDouble(bind->value)) {
             rc = sqlite3_bind_double(statement, index, number);
         } else if (encoding::Cp932ToUtf8Strict(bind->value, utf8)) {
             rc = sqlite3_bind_text(statement, index, utf8.c_str(), static_cast<int>(utf8.size()),

@@ -88,6 +88,7 @@ CEngineColumn DescribeColumn(sqlite3* db, sqlite3_stmt* statement, int index, Co
     } else if (type == nullptr || !DescribeTyped(*type, column, plan)) {
         plan.expression = true;
     }
+    plan.isNumber = !plan.expression && column.serverType == servertype::kNumber;
     column.name = sqliteapi::Cp932Of(sqlite3_column_name(statement, index));
     const char* database = sqlite3_column_database_name(statement, index);
     const char* table = sqlite3_column_table_name(statement, index);
@@ -133,6 +134,12 @@ bool ReadValue(sqlite3_stmt* statement, int index, int storage, const ColumnPlan
                               : CValueText::FromDouble(sqlite3_column_double(statement, index));
             return true;
         case SQLITE_BLOB:
+            if (plan.isNumber) {
+                isNumber = true;
+                text.assign(static_cast<const char*>(sqlite3_column_blob(statement, index)),
+                            static_cast<std::size_t>(sqlite3_column_bytes(statement, index)));
+                return true;
+            }
             text = Hex(sqlite3_column_blob(statement, index), sqlite3_column_bytes(statement, index));
             return true;
         default:

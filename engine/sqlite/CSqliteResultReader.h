@@ -25,6 +25,8 @@ public:
         bool expression = false;
         bool sizeFromValues = false;
         bool isDate = false;
+        // A NUMBER column: a BLOB in it is a long number's digits.
+        bool isNumber = false;
         // Scale to round numbers to (NUMBER(p, s) columns).
         std::optional<int> scale;
         std::size_t widest = 0;

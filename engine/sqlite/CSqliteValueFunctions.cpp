@@ -56,7 +56,7 @@ void StoreNumber(sqlite3_context* context, int, sqlite3_value** argv) {
     if (!CNumberValue::Read(argv[0], number)) return Raise(context, 1722, {}, at);
     if (!CSqliteValueFunctions::FitNumber(number, precision, scale))
         return Raise(context, 1438, {TextOf(argv[3])}, at);
-    CNumberValue::Result(context, number);
+    CNumberValue::ResultStored(context, number);
 }
 
 std::size_t Characters(std::string_view utf8) {

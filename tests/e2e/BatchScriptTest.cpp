@@ -89,6 +89,24 @@ TEST_P(BatchScript, SumsAreExactAndColumnsAreTypedBeforeRows) {
         << r.out;
 }
 
+// A NUMBER of more digits than a double holds is stored, read and ordered
+// exactly, by a literal and by a bind.
+TEST_P(BatchScript, LongNumbersKeepEveryDigitInATable) {
+    RunResult r =
+        RunScripts({"CONNECT scott/tiger\nSET NUMWIDTH 30\n"
+                    "CREATE TABLE big (n NUMBER);\n"
+                    "INSERT INTO big VALUES (12345678901234567890.123);\n"
+                    "VARIABLE v NUMBER\nEXECUTE :v := -0.1234567890123456789\n"
+                    "INSERT INTO big VALUES (:v);\n"
+                    "INSERT INTO big SELECT n + 0.001 FROM big WHERE n > 0;\n"
+                    "SELECT n FROM big ORDER BY n DESC;\n"});
+    EXPECT_NE(r.out.find(Console("N                              |------------------------------ |"
+                                 "12345678901234567890.124       |12345678901234567890.123       |"
+                                 "-.1234567890123456789          ||3行が選択されました。")),
+              std::string::npos)
+        << r.out;
+}
+
 TEST_P(BatchScript, DataSurvivesInTheNamedDatabase) {
     RunResult first = RunScripts({"CONNECT u/p@" + Named("shop") +
                                   "\nCREATE TABLE t (n NUMBER);\nINSERT INTO t VALUES (7);\nEXIT\nSELECT 1 "

@@ -10,4 +10,7 @@ struct CValueType {
     // Text: the length in bytes (characters when `chars`); 0 when unknown.
     long length = 0;
     bool chars = false;
+    // A NUMBER column that may hold more digits than a double: its long
+    // values are kept as their digits, which SQLite does not order as numbers.
+    bool wide = false;
 };
