@@ -342,6 +342,9 @@ bool CSqlEmitter::Emit(const CSqlStatement& statement, std::string& out, Failure
         case CSqlStatement::Kind::Delete:
             ok = Delete(statement, out);
             break;
+        case CSqlStatement::Kind::Merge:
+            ok = Merge(statement, out);
+            break;
     }
     ok = ok && !m_failed;
     if (!ok) failure = m_failure;
@@ -1550,6 +1553,29 @@ bool CSqlEmitter::Update(const CSqlStatement& statement, std::string& out) {
         if (!Store(*found, table, statement.values[k], out)) return false;
     }
     return CloseTarget(statement, out);
+}
+
+bool CSqlEmitter::Merge(const CSqlStatement& statement, std::string& out) {
+    bool inserted = false;
+    for (const CSqlStatement& part : statement.parts) {
+        if (!out.empty()) out += "; ";
+        if (part.kind == CSqlStatement::Kind::Select) {
+            if (!Query(*part.query, out, nullptr)) return false;
+            out += " LIMIT 1";
+        } else if (part.kind == CSqlStatement::Kind::Insert) {
+            if (!Insert(part, out)) return false;
+            inserted = true;
+        } else if (part.kind == CSqlStatement::Kind::Update) {
+            if (!Update(part, out)) return false;
+        } else if (!Delete(part, out)) {
+            return false;
+        }
+        // Note: the rows the INSERT just added (the last rowids) are no
+        // updated rows for DELETE WHERE; changes() still counts the INSERT's.
+        if (part.mergeDelete && inserted)
+            out += " AND (changes() = 0 OR rowid <= last_insert_rowid() - changes())";
+    }
+    return !m_failed;
 }
 
 bool CSqlEmitter::Delete(const CSqlStatement& statement, std::string& out) {

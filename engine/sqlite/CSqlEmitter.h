@@ -124,6 +124,8 @@ private:
     bool CloseTarget(const CSqlStatement& statement, std::string& out);
     bool Update(const CSqlStatement& statement, std::string& out);
     bool Delete(const CSqlStatement& statement, std::string& out);
+    // The parts of a MERGE, each a statement of its own, joined by "; ".
+    bool Merge(const CSqlStatement& statement, std::string& out);
     bool Store(const CSqliteCatalog::Column& column, std::string_view table, const CSqlExpr* value,
                std::string& out);
     // A literal stored by the column's rules as the statement is compiled;

@@ -142,7 +142,163 @@ bool CSqlParser::Statement(CSqlStatement& out) {
     if (Accept("INSERT")) return Insert(out);
     if (Accept("UPDATE")) return Update(out);
     if (Accept("DELETE")) return Delete(out);
+    if (Accept("MERGE")) return Merge(out);
     return Refuse("statement");
+}
+
+CSqlSelect* CSqlParser::Probe(CSqlExpr* item, const CSqlFromItem& from, CSqlExpr* where) {
+    CSqlSelect* probe = m_arena.Select();
+    probe->at = from.at;
+    CSqlSelectItem selected;
+    selected.expr = item;
+    probe->items.push_back(selected);
+    probe->from.push_back(from);
+    probe->where = where;
+    return probe;
+}
+
+CSqlExpr* CSqlParser::Both(CSqlExpr* left, CSqlExpr* right) {
+    if (left == nullptr || right == nullptr) return left != nullptr ? left : right;
+    Expr* both = Node(Expr::Kind::Binary, left->at);
+    both->text = "AND";
+    both->args = {left, right};
+    return both;
+}
+
+// Note: the rows matched and the rows inserted are told apart before any
+// change: the UPDATE takes the source's values by subqueries of the ON
+// condition, the INSERT takes the source rows no target row matches, and
+// DELETE WHERE removes updated rows only.
+bool CSqlParser::Merge(CSqlStatement& out) {
+    out.kind = CSqlStatement::Kind::Merge;
+    if (!Expect("INTO")) return false;
+    CSqlFromItem target;
+    target.at = out.tableAt = Here();
+    if (!QualifiedName(out.table) || !Alias(out.alias, false) || !Expect("USING")) return false;
+    target.table = out.table;
+    target.alias = out.alias;
+    CSqlFromItem source;
+    if (!FromItem(source) || !Expect("ON") || !ExpectSymbol('(')) return false;
+    Expr* on = nullptr;
+    if (!Expression(on) || !ExpectSymbol(')')) return false;
+    CSqlStatement update;
+    CSqlStatement insert;
+    CSqlExpr* deleteWhere = nullptr;
+    CSqlExpr* insertWhere = nullptr;
+    bool matched = false;
+    bool unmatched = false;
+    while (Accept("WHEN")) {
+        bool negated = Accept("NOT");
+        if (!Expect("MATCHED") || !Expect("THEN") || (negated ? unmatched : matched)) return Fail();
+        if (negated ? !MergeInsert(insert, insertWhere) : !MergeUpdate(update, deleteWhere)) return false;
+        (negated ? unmatched : matched) = true;
+    }
+    if (!matched && !unmatched) return Fail();
+    Expr* one = Node(Expr::Kind::Number, source.at);
+    one->text = "1";
+    if (matched) {
+        // Note: a target row that two source rows match has no one update.
+        Expr* count = Node(Expr::Kind::Call, source.at);
+        count->text = "COUNT";
+        count->starArgument = true;
+        Expr* matches = Node(Expr::Kind::Subquery, source.at);
+        matches->query = Probe(count, source, on);
+        Expr* many = Node(Expr::Kind::Binary, source.at);
+        many->text = ">";
+        many->args = {matches, one};
+        CSqlStatement check;
+        check.query = Probe(one, target, many);
+        out.parts.push_back(check);
+        update.table = out.table;
+        update.tableAt = out.tableAt;
+        update.alias = out.alias;
+        for (Expr*& value : update.values) {
+            Expr* taken = Node(Expr::Kind::Subquery, value->at);
+            taken->query = Probe(value, source, on);
+            value = taken;
+        }
+        Expr* exists = Node(Expr::Kind::Exists, source.at);
+        exists->query = Probe(one, source, Both(on, update.where));
+        update.where = exists;
+        if (deleteWhere != nullptr) {
+            CSqlStatement remove;
+            remove.kind = CSqlStatement::Kind::Delete;
+            remove.table = out.table;
+            remove.tableAt = out.tableAt;
+            remove.alias = out.alias;
+            remove.mergeDelete = true;
+            remove.where = Node(Expr::Kind::Exists, deleteWhere->at);
+            remove.where->query = Probe(one, source, Both(exists->query->where, deleteWhere));
+            out.parts.push_back(update);
+            out.parts.push_back(remove);
+        } else {
+            out.parts.push_back(update);
+        }
+    }
+    if (unmatched) {
+        Expr* missing = Node(Expr::Kind::Exists, source.at);
+        missing->negated = true;
+        missing->query = Probe(one, target, on);
+        CSqlSelect* rows = m_arena.Select();
+        rows->at = source.at;
+        for (Expr* value : insert.values) {
+            CSqlSelectItem item;
+            item.expr = value;
+            rows->items.push_back(item);
+        }
+        rows->from.push_back(source);
+        rows->where = Both(missing, insertWhere);
+        insert.values.clear();
+        insert.query = rows;
+        insert.table = out.table;
+        insert.tableAt = out.tableAt;
+        // Note: the INSERT runs before DELETE WHERE, which then leaves the
+        // inserted rows alone.
+        out.parts.insert(out.parts.end() - (deleteWhere != nullptr ? 1 : 0), insert);
+    }
+    return true;
+}
+
+bool CSqlParser::MergeUpdate(CSqlStatement& update, CSqlExpr*& deleteWhere) {
+    update.kind = CSqlStatement::Kind::Update;
+    if (!Expect("UPDATE") || !Expect("SET")) return false;
+    do {
+        if (IsSymbol('(')) return Refuse("SET (columns) = (subquery)");
+        std::vector<std::string_view> target;
+        std::size_t at = Here();
+        if (!QualifiedName(target)) return false;
+        Expr* value = nullptr;
+        if (!ExpectSymbol('=') || !Expression(value)) return false;
+        update.columns.push_back(target.back());
+        update.columnAt.push_back(at);
+        update.values.push_back(value);
+    } while (AcceptSymbol(','));
+    if (Accept("WHERE") && !Expression(update.where)) return false;
+    if (Accept("DELETE")) return Expect("WHERE") && Expression(deleteWhere);
+    return true;
+}
+
+bool CSqlParser::MergeInsert(CSqlStatement& insert, CSqlExpr*& insertWhere) {
+    insert.kind = CSqlStatement::Kind::Insert;
+    if (!Expect("INSERT")) return false;
+    if (AcceptSymbol('(')) {
+        do {
+            if (!IsName()) return Fail();
+            insert.columnAt.push_back(Here());
+            std::string_view name = TokenText(m_k++);
+            // Note: a column may be written with the target's name before it.
+            if (IsSymbol('.') && IsName(1)) {
+                ++m_k;
+                name = TokenText(m_k++);
+            }
+            insert.columns.push_back(name);
+        } while (AcceptSymbol(','));
+        if (!ExpectSymbol(')')) return false;
+    }
+    if (!Expect("VALUES") || !ExpectSymbol('(') || !ExprList(insert.values) || !ExpectSymbol(')'))
+        return false;
+    if (Accept("WHERE") && !Expression(insertWhere)) return false;
+    return true;
 }
 
 bool CSqlParser::QualifiedName(std::vector<std::string_view>& parts) {

@@ -52,6 +52,13 @@ private:
     bool Insert(CSqlStatement& out);
     bool Update(CSqlStatement& out);
     bool Delete(CSqlStatement& out);
+    // MERGE, written as the UPDATE, INSERT and DELETE it does.
+    bool Merge(CSqlStatement& out);
+    bool MergeUpdate(CSqlStatement& update, CSqlExpr*& deleteWhere);
+    bool MergeInsert(CSqlStatement& insert, CSqlExpr*& insertWhere);
+    // SELECT `item` FROM `from` WHERE `where` (a node of its own).
+    CSqlSelect* Probe(CSqlExpr* item, const CSqlFromItem& from, CSqlExpr* where);
+    CSqlExpr* Both(CSqlExpr* left, CSqlExpr* right);
     bool QualifiedName(std::vector<std::string_view>& parts);
     bool Alias(std::string_view& alias, bool allowAs);
 

@@ -111,7 +111,7 @@ struct CSqlSelect {
 };
 
 struct CSqlStatement {
-    enum class Kind { Select, Insert, Update, Delete };
+    enum class Kind { Select, Insert, Update, Delete, Merge };
     Kind kind = Kind::Select;
     CSqlSelect* query = nullptr;          // SELECT; INSERT ... SELECT
     std::vector<std::string_view> table;  // INSERT, UPDATE, DELETE
@@ -121,6 +121,10 @@ struct CSqlStatement {
     std::vector<std::size_t> columnAt;
     std::vector<CSqlExpr*> values;  // INSERT VALUES; UPDATE SET values
     CSqlExpr* where = nullptr;
+    // MERGE: its UPDATE, INSERT and DELETE as statements of their own, in
+    // the order they run; `mergeDelete` marks the DELETE.
+    std::vector<CSqlStatement> parts;
+    bool mergeDelete = false;
 };
 
 // Owns the nodes of one statement, allocated a block at a time.

@@ -417,12 +417,8 @@ bool CSqliteConnection::Compile(Piece piece, std::string& compiled,
     std::size_t viewStart = ViewQueryStart(piece.text, tokens);
     std::string_view first = piece.text.substr(tokens[0].begin, tokens[0].length);
     bool dml = false;
-    for (std::string_view word : {"SELECT", "WITH", "INSERT", "UPDATE", "DELETE", "("})
+    for (std::string_view word : {"SELECT", "WITH", "INSERT", "UPDATE", "DELETE", "MERGE", "("})
         dml = dml || CSqlScanner::Is(piece.text, tokens[0], word);
-    if (CSqlScanner::Is(piece.text, tokens[0], "MERGE")) {
-        COraError::Set(m_error, 3001, {"MERGE"}, static_cast<int>(piece.base + tokens[0].begin));
-        return false;
-    }
     if (!dml && viewStart == 0) return true;
     (void)first;
     CSqliteDictionary::Prepare(m_db, piece.text);
@@ -435,7 +431,12 @@ bool CSqliteConnection::Compile(Piece piece, std::string& compiled,
     bool parsed = viewStart > 0 ? parser.ParseQuery(viewStart, statement.query, failure)
                                 : parser.Parse(statement, failure);
     if (!parsed) {
-        if (!Refused(failure)) return true;
+        // Note: the token rewrite takes no MERGE; its syntax errors are told here.
+        if (!Refused(failure) && !CSqlScanner::Is(piece.text, tokens[0], "MERGE")) return true;
+        if (!Refused(failure)) {
+            COraError::Set(m_error, 900, {}, static_cast<int>(piece.base + failure.at));
+            return false;
+        }
         COraError::Set(m_error, 3001, {failure.what}, static_cast<int>(piece.base + failure.at));
         return false;
     }
@@ -676,7 +677,48 @@ bool CSqliteConnection::SetStepError() {
     return false;
 }
 
+bool CSqliteConnection::RunMerge(Piece piece, std::vector<CEngineBind>& binds, long& rowsProcessed) {
+    std::string compiled;
+    if (!Compile(piece, compiled)) return false;
+    if (compiled.empty()) {
+        COraError::Set(m_error, 900, {}, static_cast<int>(piece.base));
+        return false;
+    }
+    bool started = !InTransaction();
+    if (!BeginWrite() || !ExecPlain("SAVEPOINT TARVEX_MERGE")) return false;
+    std::string utf8 = encoding::Cp932ToUtf8(compiled);
+    long rows = 0;
+    bool ok = true;
+    for (const char* next = utf8.c_str(); ok && *next != '\0';) {
+        sqlite3_stmt* raw = nullptr;
+        ok = sqlite3_prepare_v2(m_db, next, -1, &raw, &next) == SQLITE_OK;
+        Statement part(raw);
+        if (!ok) m_error.Set(sqliteapi::Cp932Of(sqlite3_errmsg(m_db)), static_cast<int>(piece.base));
+        if (!ok || raw == nullptr) break;
+        int rc = Bind(piece, binds, raw) ? sqlite3_step(raw) : SQLITE_MISUSE;
+        // Note: a row of the first query is a target row two source rows match.
+        if (rc == SQLITE_ROW) COraError::Set(m_error, 30926, {}, static_cast<int>(piece.base));
+        ok = rc == SQLITE_DONE || (rc != SQLITE_ROW && rc != SQLITE_MISUSE && SetStepError());
+        // Note: the server counts the rows updated and inserted; those
+        // deleted were updated first.
+        std::string_view text = sqlite3_sql(raw);
+        std::string_view verb = text.substr(text.find_first_not_of(' '), 6);
+        if (ok && (verb == "UPDATE" || verb == "INSERT")) rows += static_cast<long>(sqlite3_changes64(m_db));
+    }
+    if (!ok) {
+        const char* undo = started ? "ROLLBACK" : "ROLLBACK TO TARVEX_MERGE";
+        if (!sqliteapi::Undo(m_db, undo) || (!started && !ExecPlain("RELEASE TARVEX_MERGE")))
+            m_transactionLost = true;
+        return false;
+    }
+    rowsProcessed += rows;
+    return ExecPlain("RELEASE TARVEX_MERGE");
+}
+
 bool CSqliteConnection::RunStatement(Piece piece, std::vector<CEngineBind>& binds, long& rowsProcessed) {
+    if (auto tokens = CSqlScanner::Significant(piece.text, 1);
+        !tokens.empty() && CSqlScanner::Is(piece.text, tokens[0], "MERGE"))
+        return RunMerge(piece, binds, rowsProcessed);
     Statement owned;
     sqlite3_stmt* statement = nullptr;
     if (!PrepareShaped(piece, owned, statement)) return false;

@@ -125,6 +125,8 @@ private:
     bool SetStepError();
 
     bool RunStatement(Piece piece, std::vector<CEngineBind>& binds, long& rowsProcessed);
+    // MERGE: its statements in one savepoint, the rows updated and inserted counted.
+    bool RunMerge(Piece piece, std::vector<CEngineBind>& binds, long& rowsProcessed);
     // A schema statement as one transaction of its own, after a commit.
     bool RunDdl(const std::string& sql, std::vector<CEngineBind>& binds, long& rowsProcessed);
     bool RunDdlWork(const std::string& sql, std::vector<CEngineBind>& binds, long& rowsProcessed);

@@ -107,6 +107,20 @@ TEST_P(BatchScript, LongNumbersKeepEveryDigitInATable) {
         << r.out;
 }
 
+TEST_P(BatchScript, MergeTellsTheRowsMerged) {
+    RunResult r = RunScripts({std::string(kCreate) +
+                              "MERGE INTO emp e USING (SELECT 'smith' n, 5 s FROM dual UNION ALL "
+                              "SELECT 'jones', 7 FROM dual) x ON (e.ename = x.n)\n"
+                              "WHEN MATCHED THEN UPDATE SET e.sal = e.sal + x.s\n"
+                              "WHEN NOT MATCHED THEN INSERT (ename, sal) VALUES (x.n, x.s);\n"
+                              "SELECT ename, sal FROM emp ORDER BY ename;\n"});
+    EXPECT_NE(r.out.find(Console("2行がマージされました。|SQL> SELECT ename, sal FROM emp ORDER BY ename;||"
+                                 "ENAME      SAL        |---------- ---------- |allen      1600       |"
+                                 "jones      7          |smith      805        |")),
+              std::string::npos)
+        << r.out;
+}
+
 TEST_P(BatchScript, DataSurvivesInTheNamedDatabase) {
     RunResult first = RunScripts({"CONNECT u/p@" + Named("shop") +
                                   "\nCREATE TABLE t (n NUMBER);\nINSERT INTO t VALUES (7);\nEXIT\nSELECT 1 "
