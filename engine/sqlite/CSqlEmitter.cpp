@@ -28,6 +28,9 @@ CValueType TypeOfColumn(const CSqliteCatalog::Column& column) {
     return CValueType{column.type, column.length, column.charSemantics, HoldsLongNumbers(column)};
 }
 
+constexpr std::string_view kAggregates[] = {"COUNT", "SUM",     "AVG",    "MIN",
+                                            "MAX",   "LISTAGG", "STDDEV", "VARIANCE"};
+
 // Functions whose text is as long as their first argument's, and those
 // whose text is one of their arguments'.
 constexpr std::string_view kLikeFirst[] = {"UPPER", "LOWER",  "INITCAP", "LTRIM", "RTRIM",
@@ -262,6 +265,12 @@ std::string Quote(std::string_view text) {
     return out + "'";
 }
 
+std::string QuoteName(std::string_view name) {
+    std::string out = "\"";
+    for (char c : name) out += c == '"' ? std::string("\"\"") : std::string(1, c);
+    return out + "\"";
+}
+
 // The order NULL takes by default: last ascending, first descending.
 void AppendNulls(const CSqlExpr::OrderItem& item, std::string& out) {
     if (item.descending) out += " DESC";
@@ -368,13 +377,16 @@ bool CSqlEmitter::Query(const CSqlSelect& query, std::string& out, std::vector<T
     }
     bool ordered = !query.orderBy.empty();
     std::vector<Typed> first;
+    // Note: the sets of a lone grouped block sort outside their union.
+    bool groupingOrder = query.next == nullptr && !query.groupingSets.empty() && ordered;
+    if (groupingOrder) m_groupingOrder = &query.orderBy;
     for (const CSqlSelect* block = &query; block != nullptr; block = block->next) {
         if (!Block(*block, out, block == &query ? &first : nullptr, ordered)) return false;
         if (block->next == nullptr) break;
         std::string op = Upper(block->setOperator);
         out += op == "MINUS" ? " EXCEPT " : " " + op + (block->setAll ? " ALL " : " ");
     }
-    if (!query.orderBy.empty()) {
+    if (!query.orderBy.empty() && !groupingOrder) {
         out += " ORDER BY ";
         // Note: ORDER BY of a compound names its columns; of a block it sees
         // the block's sources again.
@@ -474,7 +486,123 @@ bool CSqlEmitter::UsesRownum(const CSqlExpr* expr) const {
     return false;
 }
 
+bool CSqlEmitter::GroupingBlock(const CSqlSelect& block, std::string& out, std::vector<Typed>* columns) {
+    const std::vector<CSqlExpr::OrderItem>* order = m_groupingOrder;
+    m_groupingOrder = nullptr;
+    std::string branches;
+    std::vector<Typed> produced;
+    for (std::size_t k = 0; k < block.groupingSets.size(); ++k) {
+        if (k > 0) branches += " UNION ALL ";
+        m_groupingSet = &block.groupingSets[k];
+        m_hiddenOrder = order;
+        std::vector<Typed> branchColumns;
+        bool ok = Block(block, branches, &branchColumns, false);
+        m_groupingSet = nullptr;
+        m_hiddenOrder = nullptr;
+        if (!ok) return false;
+        if (k == 0) produced = std::move(branchColumns);
+    }
+    if (order == nullptr) {
+        out += "SELECT * FROM (" + branches + ")";
+    } else {
+        out += "SELECT ";
+        for (std::size_t c = 0; c < produced.size(); ++c)
+            out += (c > 0 ? ", " : "") + QuoteName(produced[c].name);
+        out += " FROM (" + branches + ") ORDER BY ";
+        for (std::size_t k = 0; k < order->size(); ++k) {
+            const CSqlExpr& key = *(*order)[k].expr;
+            std::size_t position = OrderPosition(key, produced);
+            if (k > 0) out += ", ";
+            out += position > 0 ? QuoteName(produced[position - 1].name) : "TARVEX_O" + std::to_string(k);
+            AppendNulls((*order)[k], out);
+        }
+    }
+    if (columns != nullptr) *columns = std::move(produced);
+    return !m_failed;
+}
+
+std::size_t CSqlEmitter::OrderPosition(const CSqlExpr& key, const std::vector<Typed>& produced) const {
+    if (key.kind == CSqlExpr::Kind::Number) {
+        std::size_t position = 0;
+        for (char c : key.text)
+            position = c >= '0' && c <= '9' ? position * 10 + static_cast<std::size_t>(c - '0') : 0;
+        return position <= produced.size() ? position : 0;
+    }
+    if (key.kind != CSqlExpr::Kind::Name || key.parts.size() != 1) return 0;
+    for (std::size_t c = 0; c < produced.size(); ++c)
+        if (produced[c].name == Upper(key.parts[0])) return c + 1;
+    return 0;
+}
+
+bool CSqlEmitter::StartBranch(const CSqlSelect& block, Branch& branch) {
+    const std::vector<CSqlExpr*>* set = m_groupingSet;
+    m_groupingSet = nullptr;
+    m_branch = nullptr;
+    if (set == nullptr) return false;
+    for (const CSqlExpr* column : block.groupBy) {
+        std::string raw;
+        m_probing = true;
+        ExprNode(column, raw);
+        m_probing = false;
+        branch.all.push_back(std::move(raw));
+        branch.kept.push_back(std::find(set->begin(), set->end(), column) != set->end());
+    }
+    branch.empty = set->empty();
+    m_branch = &branch;
+    return true;
+}
+
+CSqlType CSqlEmitter::Grouping(const CSqlExpr& expr, std::string& out) {
+    if (expr.args.empty()) {
+        Fail(expr.at, 909, Upper(expr.text));
+        return CSqlType::Unknown;
+    }
+    long long bits = 0;
+    for (const CSqlExpr* arg : expr.args) {
+        std::string raw;
+        bool probing = m_probing;
+        m_probing = true;
+        ExprNode(arg, raw);
+        m_probing = probing;
+        bool rolledUp = false;
+        for (std::size_t k = 0; m_branch != nullptr && k < m_branch->all.size(); ++k)
+            if (m_branch->all[k] == raw) rolledUp = !m_branch->kept[k];
+        bits = bits * 2 + (rolledUp ? 1 : 0);
+    }
+    out += std::to_string(bits);
+    return CSqlType::Number;
+}
+
+CSqlType CSqlEmitter::Expr(const CSqlExpr* expr, std::string& out) {
+    if (m_branch == nullptr || m_probing || m_aggregates > 0 || m_failed || expr == nullptr)
+        return ExprNode(expr, out);
+    // Note: in the rows of a grouping set, an expression it does not group
+    // by is NULL (the whole expression, as written in GROUP BY).
+    std::string raw;
+    m_probing = true;
+    CSqlType type = ExprNode(expr, raw);
+    m_probing = false;
+    for (std::size_t k = 0; k < m_branch->all.size(); ++k)
+        if (m_branch->all[k] == raw) {
+            // Note: in the empty set, an aggregate NULL makes one group of
+            // every row, as SQLite has no GROUP BY ().
+            out += m_branch->kept[k] ? raw : std::string(m_branch->empty ? "MAX(NULL)" : "NULL");
+            return type;
+        }
+    return ExprNode(expr, out);
+}
+
 bool CSqlEmitter::Block(const CSqlSelect& block, std::string& out, std::vector<Typed>* columns, bool) {
+    if (!block.groupingSets.empty() && m_groupingSet == nullptr) return GroupingBlock(block, out, columns);
+    const std::vector<CSqlExpr::OrderItem>* hiddenOrder = m_hiddenOrder;
+    m_hiddenOrder = nullptr;
+    struct Restore {
+        const Branch*& slot;
+        const Branch* saved;
+        ~Restore() { slot = saved; }
+    } restore{m_branch, m_branch};
+    Branch branch;
+    const std::vector<CSqlExpr*>* groupingSet = m_groupingSet;
     Scope scope;
     std::vector<std::string> sourceTexts;
     m_scopes.push_back(Scope{});
@@ -487,6 +615,8 @@ bool CSqlEmitter::Block(const CSqlSelect& block, std::string& out, std::vector<T
     for (const CSqlFromItem& item : block.from)
         scope.usingJoin = scope.usingJoin || !item.usingColumns.empty();
     m_scopes.back() = scope;
+    m_groupingSet = groupingSet;
+    StartBranch(block, branch);
     Level outerLevel = m_level;
     m_level = Level::None;
     if (block.connectBy != nullptr && !Hierarchy(block, sourceTexts)) {
@@ -550,6 +680,12 @@ bool CSqlEmitter::Block(const CSqlSelect& block, std::string& out, std::vector<T
             name = Upper(name);
         }
         produced.push_back(Typed{name, Describe(*item.expr, type)});
+    }
+    for (std::size_t k = 0; hiddenOrder != nullptr && k < hiddenOrder->size(); ++k) {
+        if (OrderPosition(*(*hiddenOrder)[k].expr, produced) > 0) continue;
+        out += ", ";
+        Expr((*hiddenOrder)[k].expr, out);
+        out += " AS TARVEX_O" + std::to_string(k);
     }
     m_scopes.back().aliases = produced;
 
@@ -659,11 +795,12 @@ bool CSqlEmitter::Block(const CSqlSelect& block, std::string& out, std::vector<T
             out += others.empty() ? accept : "CASE WHEN " + others + " THEN " + accept + " ELSE 0 END";
         }
     }
-    if (!block.groupBy.empty()) {
+    const std::vector<CSqlExpr*>& grouped = groupingSet != nullptr ? *groupingSet : block.groupBy;
+    if (!grouped.empty()) {
         out += " GROUP BY ";
-        for (std::size_t k = 0; k < block.groupBy.size(); ++k) {
+        for (std::size_t k = 0; k < grouped.size(); ++k) {
             if (k > 0) out += ", ";
-            Expr(block.groupBy[k], out);
+            Expr(grouped[k], out);
         }
     }
     if (block.having != nullptr) {
@@ -785,7 +922,7 @@ CSqlType CSqlEmitter::Prior(const CSqlExpr& expr, std::string& out) {
     return type;
 }
 
-CSqlType CSqlEmitter::Expr(const CSqlExpr* expr, std::string& out) {
+CSqlType CSqlEmitter::ExprNode(const CSqlExpr* expr, std::string& out) {
     using Kind = CSqlExpr::Kind;
     if (m_failed || expr == nullptr) return CSqlType::Unknown;
     switch (expr->kind) {
@@ -1105,6 +1242,7 @@ CSqlType CSqlEmitter::Call(const CSqlExpr& expr, std::string& out) {
             Fail(expr.at, 3001, name);
             return CSqlType::Unknown;
         }
+    if (name == "GROUPING" || name == "GROUPING_ID") return Grouping(expr, out);
     if (name == "EXTRACT" || name == "CAST") return Special(expr, out);
     if (name == "SYS_CONNECT_BY_PATH") return HierarchyColumn(expr, out);
     const FunctionRow* row = FindFunction(name);
@@ -1121,10 +1259,15 @@ CSqlType CSqlEmitter::Call(const CSqlExpr& expr, std::string& out) {
     if (expr.distinct) out += "DISTINCT ";
     if (expr.starArgument) out += "*";
     std::vector<CSqlType> types;
+    // Note: an aggregate's arguments are the rows' own values.
+    const bool aggregate = !expr.over && std::find(std::begin(kAggregates), std::end(kAggregates), name) !=
+                                             std::end(kAggregates);
+    m_aggregates += aggregate ? 1 : 0;
     for (std::size_t k = 0; k < expr.args.size(); ++k) {
         if (k > 0) out += ", ";
         types.push_back(Expr(expr.args[k], out));
     }
+    m_aggregates -= aggregate ? 1 : 0;
     // Note: long numbers have no order in SQLite; their least and greatest
     // are found as exact decimals.
     if ((name == "MIN" || name == "MAX") && !expr.over && types.size() == 1 && types[0] == CSqlType::Number &&

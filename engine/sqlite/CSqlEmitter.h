@@ -86,7 +86,16 @@ private:
     bool TableSource(const CSqlFromItem& item, Source& source, std::string& text);
     bool OrderItems(const std::vector<CSqlExpr::OrderItem>& items, std::string& out);
 
+    // An expression, NULL in the rows of a grouping set not grouping by it.
     CSqlType Expr(const CSqlExpr* expr, std::string& out);
+    CSqlType ExprNode(const CSqlExpr* expr, std::string& out);
+    // GROUPING(e) and GROUPING_ID(e, ...): 1 for each e the set rolls up.
+    CSqlType Grouping(const CSqlExpr& expr, std::string& out);
+    // A block of ROLLUP, CUBE or GROUPING SETS: one query a set, joined by
+    // UNION ALL, sorted outside by m_groupingOrder.
+    bool GroupingBlock(const CSqlSelect& block, std::string& out, std::vector<Typed>* columns);
+    // The result column (from 1) an ORDER BY key names by position or alias; 0 for none.
+    std::size_t OrderPosition(const CSqlExpr& key, const std::vector<Typed>& produced) const;
     CSqlType Name(const CSqlExpr& expr, std::string& out);
     CSqlType Call(const CSqlExpr& expr, std::string& out);
     CSqlType Special(const CSqlExpr& expr, std::string& out);
@@ -158,5 +167,19 @@ private:
     };
     std::vector<HierarchyColumnRow> m_hierarchyColumns;
     std::vector<LiteralSlot>* m_slots = nullptr;
+    // The grouping set the next block groups by, and the emitted text of
+    // each expression of GROUP BY with whether that set keeps it.
+    struct Branch {
+        std::vector<std::string> all;
+        std::vector<bool> kept;
+        bool empty = false;
+    };
+    bool StartBranch(const CSqlSelect& block, Branch& branch);
+    const std::vector<CSqlExpr*>* m_groupingSet = nullptr;
+    const Branch* m_branch = nullptr;
+    bool m_probing = false;
+    int m_aggregates = 0;
+    const std::vector<CSqlExpr::OrderItem>* m_groupingOrder = nullptr;
+    const std::vector<CSqlExpr::OrderItem>* m_hiddenOrder = nullptr;
     bool m_valuesAllLiterals = false;
 };

@@ -1,5 +1,7 @@
 #include "engine/sqlite/CSqlParser.h"
 
+#include <algorithm>
+
 namespace {
 
 using Kind = CSqlScanner::Kind;
@@ -446,12 +448,107 @@ bool CSqlParser::SelectBlock(CSqlSelect*& out) {
     if (!Expect("FROM") || !FromList(*out)) return false;
     if (Accept("WHERE") && !Expression(out->where)) return false;
     if (!Hierarchy(*out)) return false;
-    if (Accept("GROUP")) {
-        if (!Expect("BY")) return false;
-        if (Is("ROLLUP") || Is("CUBE") || Is("GROUPING")) return Refuse("ROLLUP, CUBE and GROUPING SETS");
-        if (!ExprList(out->groupBy)) return false;
-    }
+    if (Accept("GROUP") && !GroupBy(*out)) return false;
     if (Accept("HAVING") && !Expression(out->having)) return false;
+    return true;
+}
+
+namespace {
+
+constexpr std::size_t kMaxGroupingSets = 4096;
+
+// Every set of `left` joined with every set of `right`, left's sets outer.
+std::vector<std::vector<CSqlExpr*>> Product(const std::vector<std::vector<CSqlExpr*>>& left,
+                                            const std::vector<std::vector<CSqlExpr*>>& right) {
+    std::vector<std::vector<CSqlExpr*>> out;
+    for (const auto& a : left)
+        for (const auto& b : right) {
+            out.push_back(a);
+            out.back().insert(out.back().end(), b.begin(), b.end());
+        }
+    return out;
+}
+
+}  // namespace
+
+bool CSqlParser::GroupingColumns(std::vector<Expr*>& columns) {
+    if (!IsSymbol('(')) {
+        Expr* column = nullptr;
+        if (!Expression(column)) return false;
+        columns.push_back(column);
+        return true;
+    }
+    ++m_k;
+    return ExprList(columns) && ExpectSymbol(')');
+}
+
+bool CSqlParser::GroupingElement(Sets& sets, bool inSets) {
+    bool rollup = Is("ROLLUP") && IsSymbol('(', 1);
+    bool cube = Is("CUBE") && IsSymbol('(', 1);
+    if (rollup || cube) {
+        m_k += 2;
+        std::vector<std::vector<Expr*>> parts;
+        do {
+            parts.emplace_back();
+            if (!GroupingColumns(parts.back())) return false;
+        } while (AcceptSymbol(','));
+        if (!ExpectSymbol(')')) return false;
+        if (cube && parts.size() > 12) return Refuse("CUBE of more than 12 columns");
+        // ROLLUP(a, b): (a, b), (a), (); CUBE(a, b): (a, b), (a), (b), ().
+        std::size_t count = rollup ? parts.size() + 1 : std::size_t{1} << parts.size();
+        for (std::size_t k = 0; k < count; ++k) {
+            std::vector<Expr*> set;
+            for (std::size_t p = 0; p < parts.size(); ++p) {
+                bool kept =
+                    rollup ? p + k < parts.size() : ((count - 1 - k) >> (parts.size() - 1 - p) & 1) != 0;
+                if (kept) set.insert(set.end(), parts[p].begin(), parts[p].end());
+            }
+            sets.push_back(set);
+        }
+        return true;
+    }
+    if (inSets && IsSymbol('(')) {
+        sets.emplace_back();
+        if (IsSymbol(')', 1)) return m_k += 2, true;
+        return GroupingColumns(sets.back());
+    }
+    if (IsSymbol('(') && IsSymbol(')', 1)) {
+        m_k += 2;
+        sets.emplace_back();
+        return true;
+    }
+    Expr* column = nullptr;
+    if (!Expression(column)) return false;
+    sets.push_back({column});
+    return true;
+}
+
+bool CSqlParser::GroupBy(CSqlSelect& select) {
+    if (!Expect("BY")) return false;
+    Sets sets{{}};
+    bool grouped = false;
+    do {
+        Sets element;
+        if (Is("GROUPING") && Is("SETS", 1)) {
+            m_k += 2;
+            if (!ExpectSymbol('(')) return false;
+            do {
+                if (!GroupingElement(element, true)) return false;
+            } while (AcceptSymbol(','));
+            if (!ExpectSymbol(')')) return false;
+            grouped = true;
+        } else {
+            grouped = grouped || ((Is("ROLLUP") || Is("CUBE")) && IsSymbol('(', 1));
+            if (!GroupingElement(element, false)) return false;
+        }
+        if (sets.size() * element.size() > kMaxGroupingSets) return Refuse("more than 4096 grouping sets");
+        sets = Product(sets, element);
+    } while (AcceptSymbol(','));
+    for (const auto& set : sets)
+        for (Expr* column : set)
+            if (std::find(select.groupBy.begin(), select.groupBy.end(), column) == select.groupBy.end())
+                select.groupBy.push_back(column);
+    if (grouped) select.groupingSets = std::move(sets);
     return true;
 }
 

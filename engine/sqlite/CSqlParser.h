@@ -71,6 +71,13 @@ private:
     bool FromList(CSqlSelect& select);
     bool FromItem(CSqlFromItem& item);
     bool OrderBy(std::vector<Expr::OrderItem>& items);
+    // GROUP BY's list; ROLLUP, CUBE and GROUPING SETS become grouping sets.
+    bool GroupBy(CSqlSelect& select);
+    using Sets = std::vector<std::vector<Expr*>>;
+    // One element of GROUP BY or of GROUPING SETS (...), as its sets.
+    bool GroupingElement(Sets& sets, bool inSets);
+    // "(a, b)" or "a": the expressions grouped together.
+    bool GroupingColumns(std::vector<Expr*>& columns);
     bool FetchAndOffset(CSqlSelect& select);
     bool ExprList(std::vector<Expr*>& out);
 

@@ -92,6 +92,10 @@ struct CSqlSelect {
     std::vector<CSqlFromItem> from;
     CSqlExpr* where = nullptr;
     std::vector<CSqlExpr*> groupBy;
+    // GROUP BY with ROLLUP, CUBE or GROUPING SETS: the sets of expressions
+    // grouped by, in the order their rows come; `groupBy` then holds every
+    // expression of them once.
+    std::vector<std::vector<CSqlExpr*>> groupingSets;
     CSqlExpr* having = nullptr;
     // START WITH ... CONNECT BY [NOCYCLE] ...
     CSqlExpr* startWith = nullptr;
