@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "engine/sqlite/CDateFormat.h"
+#include "engine/sqlite/CSqlParser.h"
 #include "engine/sqlite/CSqlScanner.h"
 #include "text/Cp932.h"
 
@@ -1111,7 +1112,7 @@ long CSqlEmitter::TextLength(const CSqlExpr& expr) {
     }
 }
 
-bool CSqlEmitter::Resolve(const CSqlExpr& expr, CSqlType& type, CValueType* full) {
+bool CSqlEmitter::Resolve(const CSqlExpr& expr, CSqlType& type, CValueType* full, const Typed** typed) {
     std::string column = Upper(expr.parts.back());
     std::string qualifier = expr.parts.size() > 1 ? Upper(expr.parts[expr.parts.size() - 2]) : std::string();
     for (auto scope = m_scopes.rbegin(); scope != m_scopes.rend(); ++scope) {
@@ -1123,6 +1124,7 @@ bool CSqlEmitter::Resolve(const CSqlExpr& expr, CSqlType& type, CValueType* full
                     if (found++ == 0) {
                         type = candidate.type.kind;
                         if (full != nullptr) *full = candidate.type;
+                        if (typed != nullptr) *typed = &candidate;
                     }
                     break;
                 }
@@ -1168,7 +1170,23 @@ CSqlType CSqlEmitter::Name(const CSqlExpr& expr, std::string& out) {
         return CSqlType::Number;
     }
     CSqlType type = CSqlType::Unknown;
-    if (Resolve(expr, type)) {
+    const Typed* column = nullptr;
+    if (Resolve(expr, type, nullptr, &column)) {
+        // Note: a view's column in DML through it is written as its table's.
+        if (column != nullptr && column->virtualColumn) {
+            if (column->expression == nullptr) return Fail(expr.at, 1733), type;
+            m_scopes.push_back(Scope{});
+            m_scopes.back().sources.push_back(BaseSource(*column->view, false));
+            out += "(";
+            type = Expr(column->expression, out);
+            out += ")";
+            m_scopes.pop_back();
+            return type;
+        }
+        if (column != nullptr && !column->emitted.empty()) {
+            out += column->emitted;
+            return type;
+        }
         // Note: in a step of a hierarchy a name is the child's, PRIOR's the parent's.
         if (m_level == Level::Step) {
             out += (m_prior ? std::string("TARVEX_P") : m_hierarchy) + ".\"" + last + "\"";
@@ -1549,6 +1567,9 @@ bool CSqlEmitter::StoreLiteral(const CSqliteCatalog::Column& column, std::string
 }
 
 bool CSqlEmitter::Insert(const CSqlStatement& statement, std::string& out) {
+    if (ViewTarget* view = ViewOf(statement.table.back(), statement.tableAt))
+        return InsertIntoView(statement, *view, out);
+    if (m_failed) return false;
     std::string table = Upper(statement.table.back());
     const auto* columns = m_catalog.Columns(table);
     if (columns == nullptr) return Fail(statement.tableAt, 942, table);
@@ -1656,6 +1677,15 @@ bool CSqlEmitter::Insert(const CSqlStatement& statement, std::string& out) {
 
 const std::vector<CSqliteCatalog::Column>* CSqlEmitter::OpenTarget(const CSqlStatement& statement,
                                                                    const char* verb, std::string& out) {
+    m_target = ViewOf(statement.table.back(), statement.tableAt);
+    if (m_failed) return nullptr;
+    if (m_target != nullptr) {
+        Scope scope;
+        scope.sources.push_back(ViewSource(*m_target, statement.alias));
+        m_scopes.push_back(scope);
+        out += verb + m_target->base + " AS " + m_target->alias;
+        return m_catalog.Columns(m_target->base);
+    }
     const auto* columns = m_catalog.Columns(Upper(statement.table.back()));
     if (columns == nullptr) {
         Fail(statement.tableAt, 942, Upper(statement.table.back()));
@@ -1674,10 +1704,147 @@ const std::vector<CSqliteCatalog::Column>* CSqlEmitter::OpenTarget(const CSqlSta
 
 bool CSqlEmitter::CloseTarget(const CSqlStatement& statement, std::string& out) {
     if (statement.where != nullptr) {
-        out += " WHERE ";
+        out += " WHERE (";
         Expr(statement.where, out);
+        out += ")";
     }
     m_scopes.pop_back();
+    ViewTarget* view = m_target;
+    m_target = nullptr;
+    if (view == nullptr || m_failed) return !m_failed;
+    // Note: DML through a view reaches the rows the view shows, and a view
+    // WITH CHECK OPTION keeps every row it updates.
+    if (view->query->where != nullptr) {
+        out += statement.where != nullptr ? " AND (" : " WHERE (";
+        m_scopes.push_back(Scope{});
+        m_scopes.back().sources.push_back(BaseSource(*view, false));
+        Expr(view->query->where, out);
+        m_scopes.pop_back();
+        out += ")";
+    }
+    if (statement.kind == CSqlStatement::Kind::Update) AppendViewCheck(*view, out);
+    return !m_failed;
+}
+
+CSqlEmitter::ViewTarget* CSqlEmitter::ViewOf(std::string_view written, std::size_t at) {
+    std::string name = Upper(written);
+    std::string text;
+    bool readOnly = false;
+    bool checkOption = false;
+    if (!m_catalog.View(name, text, readOnly, checkOption)) return nullptr;
+    if (readOnly) return Fail(at, 42399), nullptr;
+    ViewTarget& view = m_views.emplace_back();
+    view.name = name;
+    view.text = std::move(text);
+    view.checkOption = checkOption;
+    view.tokens = CSqlScanner::Significant(view.text);
+    CSqlParser parser(view.text, view.tokens, view.arena);
+    CSqlParser::Failure failure;
+    const CSqlSelect* query = parser.ParseQuery(0, view.query, failure) ? view.query : nullptr;
+    // Note: only a view of one table's rows, neither grouped nor joined,
+    // passes DML to that table.
+    bool simple = query != nullptr && query->next == nullptr && query->with.empty() &&
+                  query->from.size() == 1 && query->from[0].query == nullptr && !query->distinct &&
+                  query->groupBy.empty() && query->having == nullptr && query->connectBy == nullptr &&
+                  query->fetch == nullptr && query->offset == nullptr;
+    for (std::size_t k = 0; simple && k < query->items.size(); ++k)
+        simple = !HasAggregate(query->items[k].expr);
+    std::string text2;
+    if (simple) view.base = Upper(query->from[0].table.back());
+    if (!simple || m_catalog.View(view.base, text2, readOnly, checkOption)) return Fail(at, 1732), nullptr;
+    const auto* columns = m_catalog.Columns(view.base);
+    if (columns == nullptr) return Fail(at, 942, view.base), nullptr;
+    view.alias = Upper(query->from[0].alias.empty() ? query->from[0].table.back() : query->from[0].alias);
+    for (const CSqlSelectItem& item : query->items) {
+        if (item.expr->kind == CSqlExpr::Kind::Star) {
+            for (const auto& column : *columns) {
+                view.columns.push_back(column.name);
+                view.bases.push_back(column.name);
+                view.expressions.push_back(nullptr);
+            }
+            continue;
+        }
+        view.expressions.push_back(item.expr->kind == CSqlExpr::Kind::Name ? nullptr : item.expr);
+        bool plain = item.expr->kind == CSqlExpr::Kind::Name;
+        view.columns.push_back(Upper(!item.alias.empty() ? item.alias
+                                     : plain             ? item.expr->parts.back()
+                                                         : ""));
+        view.bases.push_back(plain ? Upper(item.expr->parts.back()) : std::string());
+    }
+    return &view;
+}
+
+bool CSqlEmitter::HasAggregate(const CSqlExpr* expr) {
+    if (expr == nullptr) return false;
+    if (expr->kind == CSqlExpr::Kind::Call && !expr->over &&
+        std::find(std::begin(kAggregates), std::end(kAggregates), Upper(expr->text)) != std::end(kAggregates))
+        return true;
+    for (const CSqlExpr* arg : expr->args)
+        if (HasAggregate(arg)) return true;
+    return false;
+}
+
+CSqlEmitter::Source CSqlEmitter::ViewSource(const ViewTarget& view, std::string_view alias) {
+    Source source;
+    source.name = Upper(alias.empty() ? std::string_view(view.name) : alias);
+    source.known = true;
+    const auto* columns = m_catalog.Columns(view.base);
+    for (std::size_t k = 0; columns != nullptr && k < view.columns.size(); ++k) {
+        Typed typed{view.columns[k], CValueType{}};
+        typed.virtualColumn = view.bases[k].empty();
+        typed.expression = view.expressions[k];
+        typed.view = &view;
+        for (const auto& column : *columns)
+            if (column.name == view.bases[k]) {
+                typed.type = TypeOfColumn(column);
+                typed.emitted = view.alias + ".\"" + column.name + "\"";
+            }
+        source.columns.push_back(std::move(typed));
+    }
+    return source;
+}
+
+CSqlEmitter::Source CSqlEmitter::BaseSource(const ViewTarget& view, bool plain) {
+    Source source;
+    source.name = view.alias;
+    source.known = true;
+    if (const auto* columns = m_catalog.Columns(view.base))
+        for (const auto& column : *columns) {
+            source.columns.push_back(Typed{column.name, TypeOfColumn(column)});
+            if (plain) source.columns.back().emitted = "\"" + column.name + "\"";
+        }
+    return source;
+}
+
+void CSqlEmitter::AppendViewCheck(const ViewTarget& view, std::string& out) {
+    if (!view.checkOption || view.query->where == nullptr) return;
+    // Note: RETURNING reads each row as stored, by names without a qualifier.
+    out += " RETURNING ORA_VIEW_CHECK(";
+    m_scopes.push_back(Scope{});
+    m_scopes.back().sources.push_back(BaseSource(view, true));
+    Expr(view.query->where, out);
+    m_scopes.pop_back();
+    out += ")";
+}
+
+bool CSqlEmitter::InsertIntoView(const CSqlStatement& statement, ViewTarget& view, std::string& out) {
+    CSqlStatement base = statement;
+    base.table = {view.base};
+    base.columns.clear();
+    base.columnAt.clear();
+    std::size_t count = statement.columns.empty() ? view.columns.size() : statement.columns.size();
+    for (std::size_t k = 0; k < count; ++k) {
+        std::size_t at = statement.columns.empty() ? statement.tableAt : statement.columnAt[k];
+        std::string name = statement.columns.empty() ? view.columns[k] : Upper(statement.columns[k]);
+        auto found = std::find(view.columns.begin(), view.columns.end(), name);
+        if (found == view.columns.end()) return Fail(at, 904, name);
+        const std::string& column = view.bases[static_cast<std::size_t>(found - view.columns.begin())];
+        if (column.empty()) return Fail(at, 1733);
+        base.columns.push_back(column);
+        base.columnAt.push_back(at);
+    }
+    if (!Insert(base, out)) return false;
+    AppendViewCheck(view, out);
     return !m_failed;
 }
 
@@ -1688,6 +1855,12 @@ bool CSqlEmitter::Update(const CSqlStatement& statement, std::string& out) {
     out += " SET ";
     for (std::size_t k = 0; k < statement.columns.size(); ++k) {
         std::string name = Upper(statement.columns[k]);
+        if (m_target != nullptr) {
+            auto found = std::find(m_target->columns.begin(), m_target->columns.end(), name);
+            if (found == m_target->columns.end()) return Fail(statement.columnAt[k], 904, name);
+            name = m_target->bases[static_cast<std::size_t>(found - m_target->columns.begin())];
+            if (name.empty()) return Fail(statement.columnAt[k], 1733);
+        }
         const CSqliteCatalog::Column* found = nullptr;
         for (const auto& column : *columns)
             if (column.name == name) found = &column;

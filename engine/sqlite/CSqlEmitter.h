@@ -1,11 +1,13 @@
 #pragma once
 
 #include <cstddef>
+#include <deque>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "engine/sqlite/CLiteralStore.h"
+#include "engine/sqlite/CSqlScanner.h"
 #include "engine/sqlite/CSqlTree.h"
 #include "engine/sqlite/CSqliteCatalog.h"
 #include "engine/sqlite/values/CValueType.h"
@@ -55,10 +57,18 @@ public:
     bool ValuesAllLiterals() const { return m_valuesAllLiterals; }
 
 private:
+    struct ViewTarget;
     // A column a source offers or a query produces (name upper-cased).
     struct Typed {
         std::string name;
         CValueType type;
+        // Written instead of the name as the statement writes it ("": as written).
+        std::string emitted = {};
+        // An expression's column of a view, which DML cannot set; read, it
+        // is the expression over the view's table.
+        bool virtualColumn = false;
+        const CSqlExpr* expression = nullptr;
+        const ViewTarget* view = nullptr;
     };
     struct Source {
         std::string name;  // alias, else table name (upper)
@@ -105,7 +115,8 @@ private:
     CSqlType Quantified(const CSqlExpr& expr, std::string& out);
     static void Convert(CSqlType lt, CSqlType rt, std::string& left, std::string& right);
     CSqlType DateLiteral(const CSqlExpr& expr, std::string& out);
-    bool Resolve(const CSqlExpr& expr, CSqlType& type, CValueType* full = nullptr);
+    bool Resolve(const CSqlExpr& expr, CSqlType& type, CValueType* full = nullptr,
+                 const Typed** typed = nullptr);
     // "-" before a long literal or a computed number, exact.
     CSqlType Negated(const CSqlExpr& operand, std::string& out);
     // A column that may hold long numbers (see CValueType::wide).
@@ -133,6 +144,32 @@ private:
     bool CloseTarget(const CSqlStatement& statement, std::string& out);
     bool Update(const CSqlStatement& statement, std::string& out);
     bool Delete(const CSqlStatement& statement, std::string& out);
+    // A view DML names: its query, over one table, and how its columns
+    // stand for the table's.
+    struct ViewTarget {
+        std::string name;
+        std::string text;  // the view's query, CP932
+        bool checkOption = false;
+        std::vector<CSqlScanner::Token> tokens;
+        CSqlArena arena;
+        CSqlSelect* query = nullptr;
+        std::string base;                          // the table
+        std::string alias;                         // the table's name in the view's query
+        std::vector<std::string> columns;          // the view's columns
+        std::vector<std::string> bases;            // the table's column of each; "" for an expression
+        std::vector<const CSqlExpr*> expressions;  // of each column an expression makes
+    };
+    // The view `name` ready for DML; null when it is none (or, the failure
+    // set, when it takes no DML: WITH READ ONLY, joined, grouped).
+    ViewTarget* ViewOf(std::string_view name, std::size_t at);
+    static bool HasAggregate(const CSqlExpr* expr);
+    // The view's columns, written as the table's columns.
+    Source ViewSource(const ViewTarget& view, std::string_view alias);
+    // The table as the view's query names it; `plain`: columns unqualified.
+    Source BaseSource(const ViewTarget& view, bool plain);
+    // RETURNING the check of a view WITH CHECK OPTION for each row stored.
+    void AppendViewCheck(const ViewTarget& view, std::string& out);
+    bool InsertIntoView(const CSqlStatement& statement, ViewTarget& view, std::string& out);
     // The parts of a MERGE, each a statement of its own, joined by "; ".
     bool Merge(const CSqlStatement& statement, std::string& out);
     bool Store(const CSqliteCatalog::Column& column, std::string_view table, const CSqlExpr* value,
@@ -181,5 +218,7 @@ private:
     int m_aggregates = 0;
     const std::vector<CSqlExpr::OrderItem>* m_groupingOrder = nullptr;
     const std::vector<CSqlExpr::OrderItem>* m_hiddenOrder = nullptr;
+    std::deque<ViewTarget> m_views;
+    ViewTarget* m_target = nullptr;  // of the UPDATE or DELETE being written
     bool m_valuesAllLiterals = false;
 };

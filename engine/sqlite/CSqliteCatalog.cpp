@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <memory>
 
+#include "engine/sqlite/CCatalogTables.h"
 #include "engine/sqlite/CSqlScanner.h"
 #include "engine/sqlite/SqliteApi.h"
 #include "text/Cp932.h"
@@ -236,4 +237,13 @@ std::string CSqliteCatalog::UniqueName(std::string_view failed) {
         if (listed == columns) return name;
     }
     return {};
+}
+
+bool CSqliteCatalog::View(std::string_view name, std::string& text, bool& readOnly, bool& checkOption) {
+    CCatalogTables::View view;
+    if (!CCatalogTables::FindView(m_db, encoding::Cp932ToUtf8(name), view)) return false;
+    text = encoding::Utf8ToCp932(view.text);
+    readOnly = view.readOnly;
+    checkOption = view.checkOption;
+    return true;
 }

@@ -52,6 +52,10 @@ public:
     // ("T.A, T.B" as SQLite reports them, UTF-8); "" when unknown.
     std::string UniqueName(std::string_view failed);
 
+    // The query text (CP932) and options of the view `name` (upper case,
+    // CP932); false when `name` is no view the catalog records.
+    bool View(std::string_view name, std::string& text, bool& readOnly, bool& checkOption);
+
     static Column Describe(std::string name, std::string_view declared);
     // The sequence that numbers an identity column (CP932).
     static std::string IdentitySequence(std::string_view table, std::string_view column);

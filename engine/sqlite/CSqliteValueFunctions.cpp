@@ -417,6 +417,12 @@ void Require(sqlite3_context* context, int, sqlite3_value** argv) {
     sqlite3_result_value(context, argv[0]);
 }
 
+// The condition of a view WITH CHECK OPTION over a row stored through it.
+void ViewCheck(sqlite3_context* context, int, sqlite3_value** argv) {
+    if (IsNull(argv[0]) || sqlite3_value_int(argv[0]) == 0) return Raise(context, 1402, {}, 0);
+    sqlite3_result_int(context, 1);
+}
+
 struct Row {
     const char* name;
     int arguments;
@@ -433,6 +439,7 @@ constexpr Row kFunctions[] = {
     {"ORA_ROWNUM_CURRENT", 1, RownumCurrent, false, true},
     {"ORA_ROWNUM_ACCEPT", 2, RownumAccept, false, true},
     {"ORA_REQUIRE", 2, Require, true, false},
+    {"ORA_VIEW_CHECK", 1, ViewCheck, true, false},
     {"ORA_ROUND", 1, RoundOrTrunc<true>, true, false},
     {"ORA_ROUND", 2, RoundOrTrunc<true>, true, false},
     {"ORA_TRUNC", 1, RoundOrTrunc<false>, true, false},
