@@ -892,20 +892,44 @@ bool CSqlEmitter::Hierarchy(const CSqlSelect& block, std::vector<std::string>& t
     if (block.startWith != nullptr) Expr(block.startWith, start);
     m_level = Level::Step;
     Expr(block.connectBy, step);
+    // A row is a leaf when no row of the table is its child.
+    m_priorName = alias;
+    m_hierarchy = "TARVEX_C";
+    std::string children;
+    Expr(block.connectBy, children);
+    m_leaf = "(NOT EXISTS (SELECT 1 FROM " + table + " TARVEX_C WHERE " + children + "))";
+    m_priorName = "TARVEX_P";
+    m_hierarchy = alias;
+    // Children come in the order of ORDER SIBLINGS BY (each row ranked
+    // once over the table), else in the order they were stored.
+    std::string ranks;
+    std::string rankTable;
+    std::string rank = alias + ".rowid";
+    if (!block.siblingsOrder.empty()) {
+        m_level = Level::None;
+        std::string order;
+        OrderItems(block.siblingsOrder, order);
+        rankTable = "TARVEX_S AS MATERIALIZED (SELECT " + alias +
+                    ".rowid AS TARVEX_RID, ROW_NUMBER() OVER (ORDER BY " + order + ") AS TARVEX_SIB FROM " +
+                    table + " " + alias + "), ";
+        ranks = " JOIN TARVEX_S ON TARVEX_S.TARVEX_RID = " + alias + ".rowid";
+        rank = "TARVEX_S.TARVEX_SIB";
+    }
     if (m_failed) return false;
-    std::string key = "printf('%010d', " + alias + ".rowid)";
+    std::string key = "printf('%010d', " + rank + ")";
     std::string seen = alias + ".rowid || ','";
     // Note: rows are read depth first, each after its parent; a row met
     // again below itself is a loop (ORA-01436, skipped with NOCYCLE).
     std::string cycle = UsesPrior(block.connectBy) ? " AND ORA_NOCYCLE(instr(TARVEX_P.TARVEX_SEEN, ',' || " +
                                                          seen + "), " + (block.noCycle ? "1" : "0") + ")"
                                                    : std::string();
-    texts[0] = "(WITH RECURSIVE TARVEX_H AS (SELECT " + alias + ".*, 1 AS TARVEX_LEVEL, " + key +
-               " AS TARVEX_KEY, ',' || " + seen + " AS TARVEX_SEEN" + carriedStart + " FROM " + table + " " +
-               alias + (start.empty() ? std::string() : " WHERE " + start) + " UNION ALL SELECT " + alias +
-               ".*, TARVEX_P.TARVEX_LEVEL + 1, TARVEX_P.TARVEX_KEY || " + key + ", TARVEX_P.TARVEX_SEEN || " +
-               seen + carriedStep + " FROM TARVEX_H TARVEX_P JOIN " + table + " " + alias + " ON (" + step +
-               ")" + cycle + ") SELECT * FROM TARVEX_H ORDER BY TARVEX_KEY LIMIT -1 OFFSET 0) " + alias;
+    texts[0] = "(WITH RECURSIVE " + rankTable + "TARVEX_H AS (SELECT " + alias + ".*, 1 AS TARVEX_LEVEL, " +
+               key + " AS TARVEX_KEY, ',' || " + seen + " AS TARVEX_SEEN" + carriedStart + " FROM " + table +
+               " " + alias + ranks + (start.empty() ? std::string() : " WHERE " + start) +
+               " UNION ALL SELECT " + alias + ".*, TARVEX_P.TARVEX_LEVEL + 1, TARVEX_P.TARVEX_KEY || " + key +
+               ", TARVEX_P.TARVEX_SEEN || " + seen + carriedStep + " FROM TARVEX_H TARVEX_P JOIN " + table +
+               " " + alias + " ON (" + step + ")" + cycle + ranks +
+               ") SELECT * FROM TARVEX_H ORDER BY TARVEX_KEY LIMIT -1 OFFSET 0) " + alias;
     m_level = Level::Rows;
     return true;
 }
@@ -1189,7 +1213,7 @@ CSqlType CSqlEmitter::Name(const CSqlExpr& expr, std::string& out) {
         }
         // Note: in a step of a hierarchy a name is the child's, PRIOR's the parent's.
         if (m_level == Level::Step) {
-            out += (m_prior ? std::string("TARVEX_P") : m_hierarchy) + ".\"" + last + "\"";
+            out += (m_prior ? m_priorName : m_hierarchy) + ".\"" + last + "\"";
             return type;
         }
         std::size_t first = expr.parts.size() > 2 ? expr.parts.size() - 2 : 0;
@@ -1224,6 +1248,10 @@ CSqlType CSqlEmitter::Name(const CSqlExpr& expr, std::string& out) {
         if (last == "SYSDATE" || last == "SYSTIMESTAMP" || last == "CURRENT_DATE") {
             out += "SYSDATE()";
             return CSqlType::Date;
+        }
+        if (last == "CONNECT_BY_ISLEAF" && m_level == Level::Rows) {
+            out += m_leaf;
+            return CSqlType::Number;
         }
         if (last == "LEVEL") {
             static constexpr const char* kLevels[] = {nullptr, "1", "(TARVEX_P.TARVEX_LEVEL + 1)",

@@ -196,7 +196,9 @@ private:
     enum class Level { None, Start, Step, Rows };
     Level m_level = Level::None;
     bool m_prior = false;
-    std::string m_hierarchy;  // the name of the hierarchy's table in a step
+    std::string m_hierarchy;               // the name of the hierarchy's table in a step
+    std::string m_priorName = "TARVEX_P";  // the name PRIOR reads in a step
+    std::string m_leaf;                    // CONNECT_BY_ISLEAF of the hierarchy's rows
     struct HierarchyColumnRow {
         const CSqlExpr* node;
         std::string name;

@@ -407,7 +407,9 @@ bool CSqlParser::Query(CSqlSelect*& out) {
         last = last->next;
     }
     if (Accept("ORDER")) {
-        if (!Expect("BY") || !OrderBy(out->orderBy)) return false;
+        // Note: ORDER SIBLINGS BY sorts the children of each row of a hierarchy.
+        bool siblings = out->next == nullptr && out->connectBy != nullptr && Accept("SIBLINGS");
+        if (!Expect("BY") || !OrderBy(siblings ? out->siblingsOrder : out->orderBy)) return false;
     }
     if (!FetchAndOffset(*out)) return false;
     if (Accept("FOR")) {

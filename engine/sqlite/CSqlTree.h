@@ -102,6 +102,8 @@ struct CSqlSelect {
     CSqlExpr* connectBy = nullptr;
     bool noCycle = false;
     std::size_t connectAt = 0;
+    // ORDER SIBLINGS BY: the order of the children of each row.
+    std::vector<CSqlExpr::OrderItem> siblingsOrder;
     // The next query of a compound: UNION, UNION ALL, INTERSECT, MINUS.
     std::string_view setOperator;
     bool setAll = false;

@@ -463,6 +463,30 @@ x("MERGE INTO MT T USING MS S ON (T.ID = S.ID) WHEN MATCHED THEN UPDATE SET T.V 
   "WHEN NOT MATCHED THEN INSERT (ID, V) VALUES (S.ID, S.V)")
 q("SELECT ID, V FROM MT ORDER BY ID", "|".join("%d,%d" % item for item in sorted(merged.items())))
 
+# 19. ORDER SIBLINGS BY sorts the children of each row (the hierarchy stays
+# depth first); CONNECT_BY_ISLEAF is 1 for a row without children.
+org = {1: ("KING", None), 2: ("JONES", 1), 3: ("BLAKE", 1), 4: ("ADAMS", 2), 5: ("ALLEN", 3), 6: ("CLARK", 1),
+       7: ("WARD", 3)}
+x("CREATE TABLE OG (ID NUMBER, NAME VARCHAR2(10), MGR NUMBER)")
+for key, (name, mgr) in org.items():
+    x("INSERT INTO OG VALUES (%d, '%s', %s)" % (key, name, "NULL" if mgr is None else mgr))
+
+
+def siblings(parent, descending, level=1):
+    rows = []
+    children = sorted((k for k in org if org[k][1] == parent), key=lambda k: org[k][0], reverse=descending)
+    for child in children:
+        leaf = 0 if any(org[k][1] == child for k in org) else 1
+        rows.append((org[child][0], level, leaf))
+        rows += siblings(child, descending, level + 1)
+    return rows
+
+
+for direction, descending in [("", False), (" DESC", True)]:
+    q("SELECT NAME, LEVEL, CONNECT_BY_ISLEAF FROM OG START WITH MGR IS NULL CONNECT BY PRIOR ID = MGR "
+      "ORDER SIBLINGS BY NAME" + direction,
+      "|".join("%s,%d,%d" % row for row in siblings(None, descending)))
+
 with open(__file__.replace("differential.py", "differential.txt"), "w", encoding="utf-8") as f:
     f.write("\n".join(out) + "\n")
 print(len([line for line in out if line.startswith("Q")]), "statements")
