@@ -5,6 +5,7 @@
 #include "engine/sqlite/CDateFormat.h"
 #include "engine/sqlite/CSqlParser.h"
 #include "engine/sqlite/CSqlScanner.h"
+#include "engine/sqlite/values/CIntervalLiteral.h"
 #include "text/Cp932.h"
 
 namespace {
@@ -26,8 +27,11 @@ bool HoldsLongNumbers(const CSqliteCatalog::Column& column) {
 }
 
 CValueType TypeOfColumn(const CSqliteCatalog::Column& column) {
-    return CValueType{column.type, column.length, column.charSemantics, HoldsLongNumbers(column)};
+    return CValueType{column.type, column.length, column.charSemantics, HoldsLongNumbers(column),
+                      column.fraction};
 }
+
+bool IsInterval(const CSqlExpr* expr) { return expr->kind == CSqlExpr::Kind::Interval; }
 
 constexpr std::string_view kAggregates[] = {"COUNT", "SUM",     "AVG",    "MIN",
                                             "MAX",   "LISTAGG", "STDDEV", "VARIANCE"};
@@ -1053,6 +1057,12 @@ CSqlType CSqlEmitter::ExprNode(const CSqlExpr* expr, std::string& out) {
             out += ")";
             return expr->args.size() == 1 ? type : CSqlType::Unknown;
         }
+        case Kind::Interval: {
+            CIntervalLiteral interval;
+            if (!ParseInterval(*expr, interval)) return CSqlType::Unknown;
+            out += Quote(interval.Show());
+            return CSqlType::Text;
+        }
         case Kind::DateLiteral:
             return DateLiteral(*expr, out);
         case Kind::Quantified:
@@ -1064,13 +1074,25 @@ CSqlType CSqlEmitter::ExprNode(const CSqlExpr* expr, std::string& out) {
 CSqlType CSqlEmitter::DateLiteral(const CSqlExpr& expr, std::string& out) {
     std::string_view body = expr.text.substr(1, expr.text.size() - 2);
     std::size_t fraction = body.find('.');
-    if (expr.timestamp && fraction != std::string_view::npos) body = body.substr(0, fraction);
+    int nanos = 0;
+    if (expr.timestamp && fraction != std::string_view::npos) {
+        std::string_view digits = body.substr(fraction + 1);
+        bool ok = !digits.empty() && digits.size() <= 9;
+        for (std::size_t k = 0; k < 9; ++k) {
+            char c = k < digits.size() ? digits[k] : '0';
+            ok = ok && c >= '0' && c <= '9';
+            nanos = nanos * 10 + (c - '0');
+        }
+        if (!ok) return Fail(expr.at, 1861, std::string(expr.text)), CSqlType::Unknown;
+        body = body.substr(0, fraction);
+    }
     CDateTime value;
     bool shapeOk = expr.timestamp ? body.size() >= 10 : body.size() == 10;
     if (!shapeOk || !CDateFormat::ParseStored(body, value) || !CDateFormat::IsValid(value)) {
         Fail(expr.at, 1861, std::string(expr.text));
         return CSqlType::Unknown;
     }
+    value.nanos = nanos;
     out += Quote(CDateFormat::ToStored(value));
     return CSqlType::Date;
 }
@@ -1078,6 +1100,7 @@ CSqlType CSqlEmitter::DateLiteral(const CSqlExpr& expr, std::string& out) {
 CValueType CSqlEmitter::Describe(const CSqlExpr& expr, CSqlType kind) {
     CValueType out{kind, 0, false};
     if (kind == CSqlType::Number && !m_failed) out.wide = Wide(expr);
+    if (kind == CSqlType::Date && !m_failed) out.fraction = Fraction(expr, out.zone);
     if (!IsText(kind) || m_failed) return out;
     if (expr.kind == CSqlExpr::Kind::Name) {
         CSqlType found = CSqlType::Unknown;
@@ -1180,6 +1203,70 @@ CSqlType CSqlEmitter::Negated(const CSqlExpr& operand, std::string& out) {
     return IsText(type) ? CSqlType::Number : type;
 }
 
+bool CSqlEmitter::ParseInterval(const CSqlExpr& expr, CIntervalLiteral& interval) {
+    std::string body = CSqlScanner::LiteralText(expr.text);
+    std::string leading = Upper(expr.parts[0]);
+    std::string trailing = expr.parts.size() > 1 ? Upper(expr.parts[1]) : std::string();
+    if (interval.Parse(body, leading, trailing)) return true;
+    return Fail(expr.at, 1867);
+}
+
+CSqlType CSqlEmitter::IntervalArithmetic(const CSqlExpr& expr, std::string& out) {
+    bool intervalFirst = IsInterval(expr.args[0]);
+    const CSqlExpr& operand = *expr.args[intervalFirst ? 1 : 0];
+    CIntervalLiteral interval;
+    if (!ParseInterval(*expr.args[intervalFirst ? 0 : 1], interval)) return CSqlType::Unknown;
+    std::string value;
+    CSqlType type = Expr(&operand, value);
+    if (IsText(type)) value = "TO_DATE(" + value + ")";
+    if (type == CSqlType::Number) {
+        Fail(operand.at, 932);
+        return CSqlType::Unknown;
+    }
+    bool minus = expr.text == "-";
+    // Note: months are added as the calendar has them (ORA-01839 for a day
+    // the month lacks); days and seconds exactly, fractions kept.
+    out += "ORA_ADD_INTERVAL(" + value + ", " +
+           std::to_string(minus ? -interval.Months() : interval.Months()) + ", " +
+           std::to_string(minus ? -interval.Seconds() : interval.Seconds()) + ", " +
+           std::to_string(minus ? -interval.Nanos() : interval.Nanos()) + ")";
+    return CSqlType::Date;
+}
+
+int CSqlEmitter::Fraction(const CSqlExpr& expr, bool& zone) {
+    using Kind = CSqlExpr::Kind;
+    zone = false;
+    switch (expr.kind) {
+        case Kind::DateLiteral:
+            return expr.timestamp ? 9 : -1;
+        case Kind::Name: {
+            std::string name = expr.parts.size() == 1 ? Upper(expr.parts[0]) : std::string();
+            if (name == "SYSTIMESTAMP" || name == "CURRENT_TIMESTAMP" || name == "LOCALTIMESTAMP") {
+                zone = name != "LOCALTIMESTAMP";
+                return 6;
+            }
+            CSqlType type = CSqlType::Unknown;
+            CValueType column;
+            return Resolve(expr, type, &column) ? column.fraction : -1;
+        }
+        case Kind::Call: {
+            std::string name = Upper(expr.text);
+            if (name == "TO_TIMESTAMP") return 9;
+            if (name == "CAST") return CSqliteCatalog::Describe("CAST", expr.detail).fraction;
+            if ((name == "NVL" || name == "COALESCE" || name == "GREATEST" || name == "LEAST") &&
+                !expr.args.empty())
+                return Fraction(*expr.args[0], zone);
+            return -1;
+        }
+        case Kind::Binary:
+            if (IsInterval(expr.args[1])) return Fraction(*expr.args[0], zone);
+            if (IsInterval(expr.args[0])) return Fraction(*expr.args[1], zone);
+            return -1;
+        default:
+            return -1;
+    }
+}
+
 bool CSqlEmitter::Wide(const CSqlExpr& expr) {
     if (expr.kind != CSqlExpr::Kind::Name) return false;
     CSqlType type = CSqlType::Unknown;
@@ -1245,8 +1332,12 @@ CSqlType CSqlEmitter::Name(const CSqlExpr& expr, std::string& out) {
             out += last == "USER" ? "ORA_USER()" : "ORA_UID()";
             return last == "USER" ? CSqlType::Text : CSqlType::Number;
         }
-        if (last == "SYSDATE" || last == "SYSTIMESTAMP" || last == "CURRENT_DATE") {
+        if (last == "SYSDATE" || last == "CURRENT_DATE") {
             out += "SYSDATE()";
+            return CSqlType::Date;
+        }
+        if (last == "SYSTIMESTAMP" || last == "CURRENT_TIMESTAMP" || last == "LOCALTIMESTAMP") {
+            out += "ORA_SYSTIMESTAMP()";
             return CSqlType::Date;
         }
         if (last == "CONNECT_BY_ISLEAF" && m_level == Level::Rows) {
@@ -1402,7 +1493,8 @@ CSqlType CSqlEmitter::Special(const CSqlExpr& expr, std::string& out) {
                    (column.type == CSqlType::Char ? "1" : "0") + ", 'CAST', " + at + ")";
             return column.type;
         case CSqlType::Date:
-            out += "ORA_STORE_DATE(" + argument + ", " + at + ")";
+            out += "ORA_STORE_DATE(" + argument + ", " + at + ", " +
+                   std::to_string(std::max(column.fraction, 0)) + ")";
             return CSqlType::Date;
         case CSqlType::Unknown:
             break;
@@ -1423,6 +1515,8 @@ CSqlType CSqlEmitter::Binary(const CSqlExpr& expr, std::string& out) {
     }
     if (op == "=" || op == "<>" || op == "<" || op == ">" || op == "<=" || op == ">=")
         return Compare(op, expr.args[0], expr.args[1], out);
+    if ((op == "+" || op == "-") && (IsInterval(expr.args[1]) || (op == "+" && IsInterval(expr.args[0]))))
+        return IntervalArithmetic(expr, out);
     std::string left;
     std::string right;
     CSqlType lt = Expr(expr.args[0], left);
@@ -1556,7 +1650,8 @@ bool CSqlEmitter::Store(const CSqliteCatalog::Column& column, std::string_view t
                    ", " + name + ", " + at + ")";
             break;
         case CSqlType::Date:
-            out += "ORA_STORE_DATE(" + text + ", " + at + ")";
+            out += "ORA_STORE_DATE(" + text + ", " + at + ", " +
+                   std::to_string(std::max(column.fraction, 0)) + ")";
             break;
         case CSqlType::Unknown:
             out += text;

@@ -119,6 +119,12 @@ private:
                  const Typed** typed = nullptr);
     // "-" before a long literal or a computed number, exact.
     CSqlType Negated(const CSqlExpr& operand, std::string& out);
+    // INTERVAL '...' field [TO field]; false (ORA-01867) when malformed.
+    bool ParseInterval(const CSqlExpr& expr, class CIntervalLiteral& interval);
+    // A date or timestamp plus or minus an INTERVAL literal.
+    CSqlType IntervalArithmetic(const CSqlExpr& expr, std::string& out);
+    // The digits of a second a date expression shows (-1: a DATE).
+    int Fraction(const CSqlExpr& expr, bool& zone);
     // A column that may hold long numbers (see CValueType::wide).
     bool Wide(const CSqlExpr& expr);
     // The static type of a select item of type `kind`, with the length of

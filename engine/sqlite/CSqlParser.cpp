@@ -915,6 +915,22 @@ bool CSqlParser::Primary(Expr*& out) {
         m_k += 2;
         return true;
     }
+    if (Is("INTERVAL") && m_k + 1 < m_tokens.size() && m_tokens[m_k + 1].kind == Kind::String) {
+        out = Node(Expr::Kind::Interval, at);
+        out->text = TokenText(m_k + 1);
+        m_k += 2;
+        for (int field = 0; field < 2; ++field) {
+            if (field == 1 && !Accept("TO")) break;
+            if (!IsName()) return Fail();
+            out->parts.push_back(TokenText(m_k++));
+            // Note: the precisions only bound the digits; the value is the same.
+            if (AcceptSymbol('(')) {
+                while (!AtEnd() && !IsSymbol(')')) ++m_k;
+                if (!ExpectSymbol(')')) return false;
+            }
+        }
+        return true;
+    }
     if (Is("INTERVAL")) return Refuse("INTERVAL");
     if (Is("CASE")) return CaseExpr(out);
     if (Is("EXISTS") || (Is("NOT") && Is("EXISTS", 1))) {

@@ -31,6 +31,7 @@ struct CSqlExpr {
         IsNull,       // args[0] IS [NOT] NULL; `negated`
         Row,          // (a, b, ...)
         DateLiteral,  // DATE '...' / TIMESTAMP '...': `text` is the literal token
+        Interval,     // INTERVAL '...' field [TO field]: `text` the literal token, `parts` the fields
         Quantified    // args[0] op ANY|ALL (query): `text` the operator, `negated` for ALL
     };
     struct OrderItem {

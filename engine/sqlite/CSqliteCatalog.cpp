@@ -88,6 +88,7 @@ CSqliteCatalog::Column CSqliteCatalog::Describe(std::string name, std::string_vi
         column.scale = arguments.size() > 1 ? static_cast<int>(arguments[1]) : 0;
     }
     if (column.integer) column.scale = 0;
+    if (base == "TIMESTAMP") column.fraction = arguments.empty() ? 6 : static_cast<int>(arguments[0]);
     if (column.type == CSqlType::Text || column.type == CSqlType::Char)
         column.length = arguments.empty() ? (column.type == CSqlType::Char ? 1 : 0) : arguments[0];
     if (base == "CLOB" || base == "NCLOB" || base == "LONG") column.length = 0;

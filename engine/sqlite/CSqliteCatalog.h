@@ -26,6 +26,8 @@ public:
         int precision = 0;
         int scale = kNoScale;
         bool integer = false;
+        // TIMESTAMP(n): the digits of a second kept; -1 for a DATE.
+        int fraction = -1;
         // VARCHAR2(n) / CHAR(n): the length; 0 when none.
         long length = 0;
         bool charSemantics = false;

@@ -25,6 +25,9 @@ public:
         bool expression = false;
         bool sizeFromValues = false;
         bool isDate = false;
+        // A TIMESTAMP: the digits of a second shown (-1: a DATE), and its zone.
+        int fraction = -1;
+        bool zone = false;
         // A NUMBER column: a BLOB in it is a long number's digits.
         bool isNumber = false;
         // Scale to round numbers to (NUMBER(p, s) columns).

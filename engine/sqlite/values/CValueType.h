@@ -13,4 +13,8 @@ struct CValueType {
     // A NUMBER column that may hold more digits than a double: its long
     // values are kept as their digits, which SQLite does not order as numbers.
     bool wide = false;
+    // A DATE holding a TIMESTAMP: the digits of a second shown (-1: a DATE),
+    // and whether its time zone is shown.
+    int fraction = -1;
+    bool zone = false;
 };
