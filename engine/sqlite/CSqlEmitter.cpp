@@ -1043,6 +1043,14 @@ CSqlType CSqlEmitter::ExprNode(const CSqlExpr* expr, std::string& out) {
             out += ")";
             return CSqlType::Number;
         case Kind::IsNull:
+            if (expr->text == "JSON") {
+                // Note: NULL is neither JSON nor not JSON.
+                std::string operand;
+                Expr(expr->args[0], operand);
+                out += "(CASE WHEN " + operand + " IS NOT NULL THEN " + (expr->negated ? "NOT " : "") +
+                       "json_valid(" + operand + ") END)";
+                return CSqlType::Number;
+            }
             out += "(";
             Expr(expr->args[0], out);
             out += expr->negated ? " IS NOT NULL)" : " IS NULL)";
@@ -1267,6 +1275,50 @@ int CSqlEmitter::Fraction(const CSqlExpr& expr, bool& zone) {
     }
 }
 
+// The server's JSON functions over SQLite's: each reads a document and a
+// path, NULL for a document that is no JSON (NULL ON ERROR, the default).
+//   JSON_VALUE   a scalar's value, NULL for an object or array
+//   JSON_QUERY   an object or array as JSON text, NULL for a scalar
+//   JSON_EXISTS  whether the path finds anything
+const CSqlEmitter::JsonRow* CSqlEmitter::FindJson(std::string_view name) {
+    static constexpr JsonRow kJson[] = {
+        {"JSON_VALUE",
+         "CASE WHEN json_valid(%1) AND json_type(%1, %2) NOT IN ('object', 'array') THEN json_extract(%1, "
+         "%2) END",
+         CSqlType::Text, 2},
+        {"JSON_QUERY",
+         "CASE WHEN json_valid(%1) AND json_type(%1, %2) IN ('object', 'array') THEN json_extract(%1, %2) "
+         "END",
+         CSqlType::Text, 2},
+        {"JSON_EXISTS", "(json_valid(%1) AND json_type(%1, %2) IS NOT NULL)", CSqlType::Number, 2},
+        {"JSON_ARRAYAGG", "json_group_array(%1) FILTER (WHERE %1 IS NOT NULL)", CSqlType::Text, 1},
+    };
+    for (const JsonRow& row : kJson)
+        if (row.name == name) return &row;
+    return nullptr;
+}
+
+CSqlType CSqlEmitter::Json(const CSqlExpr& expr, const JsonRow& row, std::string& out) {
+    if (expr.args.size() != row.arguments || expr.over || expr.distinct) {
+        Fail(expr.at, expr.args.size() < row.arguments ? 938 : 939);
+        return CSqlType::Unknown;
+    }
+    std::string args[2];
+    for (std::size_t k = 0; k < expr.args.size(); ++k) {
+        CSqlType type = Expr(expr.args[k], args[k]);
+        if (type == CSqlType::Date) args[k] = "TO_CHAR(" + args[k] + ")";
+    }
+    std::string_view pattern = row.pattern;
+    for (std::size_t k = 0; k < pattern.size(); ++k) {
+        if (pattern[k] == '%' && k + 1 < pattern.size() && (pattern[k + 1] == '1' || pattern[k + 1] == '2')) {
+            out += args[pattern[++k] - '1'];
+            continue;
+        }
+        out += pattern[k];
+    }
+    return row.type;
+}
+
 bool CSqlEmitter::Wide(const CSqlExpr& expr) {
     if (expr.kind != CSqlExpr::Kind::Name) return false;
     CSqlType type = CSqlType::Unknown;
@@ -1373,6 +1425,7 @@ CSqlType CSqlEmitter::Call(const CSqlExpr& expr, std::string& out) {
         Fail(expr.at, 3001, Upper(expr.parts[0]) + "." + name);
         return CSqlType::Unknown;
     }
+    if (const JsonRow* json = FindJson(name)) return Json(expr, *json, out);
     for (std::string_view prefix : kRefusedPrefixes)
         if (name.compare(0, prefix.size(), prefix) == 0 && FindFunction(name) == nullptr &&
             name != "SYS_CONNECT_BY_PATH") {

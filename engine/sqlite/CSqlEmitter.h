@@ -125,6 +125,14 @@ private:
     CSqlType IntervalArithmetic(const CSqlExpr& expr, std::string& out);
     // The digits of a second a date expression shows (-1: a DATE).
     int Fraction(const CSqlExpr& expr, bool& zone);
+    struct JsonRow {
+        std::string_view name;
+        std::string_view pattern;  // %1 the document, %2 the path
+        CSqlType type;
+        std::size_t arguments;
+    };
+    static const JsonRow* FindJson(std::string_view name);
+    CSqlType Json(const CSqlExpr& expr, const JsonRow& row, std::string& out);
     // A column that may hold long numbers (see CValueType::wide).
     bool Wide(const CSqlExpr& expr);
     // The static type of a select item of type `kind`, with the length of

@@ -800,7 +800,15 @@ bool CSqlParser::Predicate(Expr*& left) {
     if (Accept("IS")) {
         Expr* node = Node(Expr::Kind::IsNull, at);
         node->negated = Accept("NOT");
-        if (!Expect("NULL")) return false;
+        // Note: IS JSON [STRICT | LAX] [WITH | WITHOUT UNIQUE KEYS] is an
+        // IsNull node whose text is "JSON".
+        if (Accept("JSON")) {
+            node->text = "JSON";
+            if (!Accept("STRICT")) Accept("LAX");
+            if ((Is("WITH") || Is("WITHOUT")) && Is("UNIQUE", 1) && Is("KEYS", 2)) m_k += 3;
+        } else if (!Expect("NULL")) {
+            return false;
+        }
         node->args.push_back(left);
         left = node;
         return true;
