@@ -24,6 +24,7 @@
 #include "engine/sqlite/CSqliteSchema.h"
 #include "engine/sqlite/CSqliteSequences.h"
 #include "engine/sqlite/CSqliteSession.h"
+#include "engine/sqlite/CSqliteSynonyms.h"
 #include "engine/sqlite/CSqliteTextFunctions.h"
 #include "engine/sqlite/CSqliteValueFunctions.h"
 #include "engine/sqlite/CStatementClassifier.h"
@@ -956,6 +957,13 @@ bool CSqliteConnection::RunSequence(const std::string& sql, StatementKind kind) 
                                                  : m_sequences->Drop(sql, m_error);
 }
 
+bool CSqliteConnection::RunSynonym(const std::string& sql) {
+    if (!CommitWork() || !BeginWrite()) return false;
+    if (CSqliteSynonyms(m_db).Run(sql, m_session->user, m_error)) return CommitWork();
+    if (!sqliteapi::Undo(m_db, "ROLLBACK")) m_transactionLost = true;
+    return false;
+}
+
 bool CSqliteConnection::RunReplace(const std::string& sql, std::vector<CEngineBind>& binds,
                                    long& rowsProcessed) {
     m_pendingView.reset();
@@ -1113,6 +1121,8 @@ bool CSqliteConnection::RunKind(const std::string& sql, StatementKind kind, std:
         case StatementKind::CreateSequence:
         case StatementKind::DropSequence:
             return RunSequence(sql, kind);
+        case StatementKind::Synonym:
+            return RunSynonym(sql);
         case StatementKind::Session:
             return RunSession(sql);
         default:

@@ -1,6 +1,7 @@
 // Schema statements of real scripts on the embedded engine.
 #include <gtest/gtest.h>
 
+#include "engine/sqlite/CCatalogTables.h"
 #include "engine/sqlite/CSqliteConnection.h"
 #include "engine/sqlite/CSqliteSchema.h"
 #include "tests/engine/EngineFixture.h"
@@ -319,7 +320,8 @@ TEST(CSqliteSchemaFile, AFileWithIdentityMarksIsConvertedOnceWhenOpened) {
         ASSERT_TRUE(connection->Commit());
     }
     ASSERT_EQ(sqlite3_open(home.Path("old.db").c_str(), &raw), SQLITE_OK);
-    EXPECT_EQ(EngineFixture::One(raw, "PRAGMA user_version"), "1");
+    EXPECT_EQ(EngineFixture::One(raw, "PRAGMA user_version"), std::to_string(CCatalogTables::kVersion));
+    EXPECT_EQ(EngineFixture::One(raw, "SELECT COUNT(*) FROM TARVEX_SYNONYMS"), "0");
     EXPECT_EQ(EngineFixture::One(raw,
                                  "SELECT GENERATION_TYPE || DEFAULT_ON_NULL FROM TARVEX_IDENTITIES "
                                  "ORDER BY COLUMN_NAME"),
