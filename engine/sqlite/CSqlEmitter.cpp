@@ -1291,6 +1291,7 @@ const CSqlEmitter::JsonRow* CSqlEmitter::FindJson(std::string_view name) {
          "END",
          CSqlType::Text, 2},
         {"JSON_EXISTS", "(json_valid(%1) AND json_type(%1, %2) IS NOT NULL)", CSqlType::Number, 2},
+        {"JSON_OBJECT", "", CSqlType::Text, 0},
         {"JSON_ARRAYAGG", "json_group_array(%1) FILTER (WHERE %1 IS NOT NULL)", CSqlType::Text, 1},
     };
     for (const JsonRow& row : kJson)
@@ -1299,6 +1300,18 @@ const CSqlEmitter::JsonRow* CSqlEmitter::FindJson(std::string_view name) {
 }
 
 CSqlType CSqlEmitter::Json(const CSqlExpr& expr, const JsonRow& row, std::string& out) {
+    if (row.arguments == 0) {
+        // JSON_OBJECT: names and values in turn; a date as text.
+        out += "json_object(";
+        for (std::size_t k = 0; k < expr.args.size(); ++k) {
+            if (k > 0) out += ", ";
+            std::string value;
+            CSqlType type = Expr(expr.args[k], value);
+            out += type == CSqlType::Date ? "TO_CHAR(" + value + ")" : value;
+        }
+        out += ")";
+        return row.type;
+    }
     if (expr.args.size() != row.arguments || expr.over || expr.distinct) {
         Fail(expr.at, expr.args.size() < row.arguments ? 938 : 939);
         return CSqlType::Unknown;

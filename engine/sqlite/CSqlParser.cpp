@@ -1017,10 +1017,22 @@ bool CSqlParser::CallArguments(Expr& call) {
             call.distinct = true;
         else
             Accept("ALL");
+        std::string name(call.text);
+        for (char& c : name) c = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+        bool object = name == "JSON_OBJECT";
         do {
+            // Note: JSON_OBJECT's members are [KEY] name VALUE value, kept as
+            // name and value in turn.
+            if (object) Accept("KEY");
             Expr* arg = nullptr;
             if (!Expression(arg)) return false;
             call.args.push_back(arg);
+            if (object) {
+                if (!Accept("VALUE") && !AcceptSymbol(':')) return Fail();
+                if (!Expression(arg)) return false;
+                call.args.push_back(arg);
+                continue;
+            }
             if (Is("ON") && Is("OVERFLOW", 1)) {
                 if (!Overflow(call)) return false;
                 break;

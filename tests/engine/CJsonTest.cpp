@@ -48,6 +48,11 @@ TEST_F(CJsonTest, FunctionsReadScalarsObjectsAndPaths) {
     EXPECT_EQ(Rows("SELECT JSON_VALUE('not json', '$.a') FROM DUAL"), "-");
     EXPECT_EQ(Rows("SELECT JSON_ARRAYAGG(DOC) FROM (SELECT JSON_VALUE(DOC, '$.name') DOC FROM P)"),
               "[\"pen\"]");
+    EXPECT_EQ(
+        Rows("SELECT JSON_ARRAYAGG(JSON_OBJECT('id' VALUE ID, KEY 'doc' VALUE JSON_VALUE(DOC, '$.name'))) "
+             "FROM P WHERE ID < 3"),
+        "[{\"id\":1,\"doc\":\"pen\"},{\"id\":2,\"doc\":null}]");
+    EXPECT_EQ(Failure("SELECT JSON_OBJECT('id' ID) FROM P").substr(0, 9), "ORA-00900");
     EXPECT_EQ(Failure("SELECT JSON_VALUE(DOC) FROM P").substr(0, 9), "ORA-00938");
     EXPECT_EQ(Failure("SELECT * FROM JSON_TABLE(DOC, '$' COLUMNS (A NUMBER PATH '$.a'))").substr(0, 9),
               "ORA-03001");
