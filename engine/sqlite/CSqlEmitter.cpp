@@ -1,6 +1,7 @@
 #include "engine/sqlite/CSqlEmitter.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "engine/sqlite/CDateFormat.h"
 #include "engine/sqlite/CSqlParser.h"
@@ -1160,6 +1161,27 @@ long CSqlEmitter::TextLength(const CSqlExpr& expr) {
                 return TextLength(*expr.args[0]);
             if (std::find(std::begin(kOneOf), std::end(kOneOf), name) != std::end(kOneOf))
                 return widest(expr.args, 0, 1, expr.args.size());
+            // DECODE(e, s1, r1, ..., [default]): as long as its longest result.
+            if (name == "DECODE" && expr.args.size() >= 3) {
+                long results =
+                    widest(expr.args, 2, 2, expr.args.size() - (expr.args.size() % 2 == 0 ? 1 : 0));
+                if (results == 0 || expr.args.size() % 2 != 0) return results;
+                long other = expr.args.back()->kind == Kind::Null ? results : TextLength(*expr.args.back());
+                return other == 0 ? 0 : std::max(results, other);
+            }
+            if (name == "NVL2" && expr.args.size() == 3) return widest(expr.args, 1, 1, 3);
+            if (name == "CONCAT" && expr.args.size() == 2) {
+                long left = TextLength(*expr.args[0]);
+                long right = TextLength(*expr.args[1]);
+                return left > 0 && right > 0 ? left + right : 0;
+            }
+            // LPAD and RPAD to a length written as a number.
+            if ((name == "LPAD" || name == "RPAD") && expr.args.size() >= 2 &&
+                expr.args[1]->kind == Kind::Number &&
+                expr.args[1]->text.find_first_not_of("0123456789") == std::string_view::npos)
+                return std::min(std::atol(std::string(expr.args[1]->text).c_str()), 4000L);
+            // Note: the server's SYS_CONTEXT holds at most 256 bytes.
+            if (name == "SYS_CONTEXT") return 256;
             return 0;
         }
         default:

@@ -121,6 +121,24 @@ TEST_P(BatchScript, MergeTellsTheRowsMerged) {
         << r.out;
 }
 
+// A report script of the kind schema samples carry: totals by ROLLUP read
+// through a synonym, each answer as the console shows it.
+TEST_P(BatchScript, RollupThroughASynonym) {
+    RunResult r = RunScripts({std::string(kCreate) +
+                              "INSERT INTO emp VALUES ('jones', 2975, NULL);\n"
+                              "CREATE SYNONYM staff FOR emp;\n"
+                              "SELECT DECODE(GROUPING(ename), 1, 'TOTAL', ename) who, SUM(sal) total\n"
+                              "  FROM staff GROUP BY ROLLUP(ename) ORDER BY GROUPING(ename), ename;\n"
+                              "DROP SYNONYM staff;\n"});
+    EXPECT_NE(r.out.find(Console("シノニムが作成されました。")), std::string::npos) << r.out;
+    EXPECT_NE(
+        r.out.find(Console("WHO        TOTAL      |---------- ---------- |allen      1600       |"
+                           "jones      2975       |smith      800        |TOTAL      5375       ||"
+                           "4行が選択されました。||SQL> DROP SYNONYM staff;|シノニムが削除されました。")),
+        std::string::npos)
+        << r.out;
+}
+
 TEST_P(BatchScript, DataSurvivesInTheNamedDatabase) {
     RunResult first = RunScripts({"CONNECT u/p@" + Named("shop") +
                                   "\nCREATE TABLE t (n NUMBER);\nINSERT INTO t VALUES (7);\nEXIT\nSELECT 1 "
@@ -129,6 +147,19 @@ TEST_P(BatchScript, DataSurvivesInTheNamedDatabase) {
     EXPECT_EQ(first.out.substr(first.out.size() - 16), "SQL> EXIT\nSQL> \n");
     RunResult second = RunScripts({"CONNECT u/p@" + Named("shop") + "\nSELECT n FROM t;\n"});
     EXPECT_NE(second.out.find("\n7          \n"), std::string::npos) << second.out;
+}
+
+// TIMESTAMP columns show their digits of a second, and dates move by
+// INTERVAL literals.
+TEST_F(EmbeddedScript, TimestampsAndIntervals) {
+    RunResult r =
+        RunScripts({"CONNECT a/b\nCREATE TABLE ev (at TIMESTAMP(3), d DATE);\n"
+                    "INSERT INTO ev VALUES (TIMESTAMP '2021-02-04 13:20:22.2456', DATE '2021-02-04');\n"
+                    "SELECT at, d + INTERVAL '1-2' YEAR TO MONTH d2 FROM ev;\n"});
+    EXPECT_NE(r.out.find(Console("AT                    D2       |--------------------- -------- |"
+                                 "21-02-04 13:20:22.246 22-04-04 |")),
+              std::string::npos)
+        << r.out;
 }
 
 // The disk fills while the pages of a long transaction spill: the statement
