@@ -1284,7 +1284,8 @@ bool CSqliteConnection::Evaluate(Piece expression, const std::vector<CEngineBind
         COraError::Set(m_error, 1403, {}, static_cast<int>(expression.base));
         return false;
     }
-    isNull = !CSqliteResultReader::ValueText(statement.get(), 0, value, isNumber);
+    bool number = !m_resultTypes.empty() && m_resultTypes[0].kind == CSqlType::Number;
+    isNull = !CSqliteResultReader::ValueText(statement.get(), 0, value, isNumber, number);
     // Note: a date becomes text in the server's date format, as when the
     // server converts a DATE for a text variable or for output.
     if (!m_resultTypes.empty()) {

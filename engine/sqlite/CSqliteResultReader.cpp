@@ -300,6 +300,9 @@ bool CSqliteResultReader::Read(sqlite3* db, sqlite3_stmt* statement,
     return true;
 }
 
-bool CSqliteResultReader::ValueText(sqlite3_stmt* statement, int index, std::string& text, bool& isNumber) {
-    return ReadValue(statement, index, sqlite3_column_type(statement, index), ColumnPlan{}, text, isNumber);
+bool CSqliteResultReader::ValueText(sqlite3_stmt* statement, int index, std::string& text, bool& isNumber,
+                                    bool number) {
+    ColumnPlan plan;
+    plan.isNumber = number;
+    return ReadValue(statement, index, sqlite3_column_type(statement, index), plan, text, isNumber);
 }

@@ -71,6 +71,8 @@ public:
                      const CSqliteSession* session = nullptr);
 
     // The text of column `index` of the current row; false for NULL.
-    // `isNumber` tells a numeric value.
-    static bool ValueText(sqlite3_stmt* statement, int index, std::string& text, bool& isNumber);
+    // `isNumber` tells a numeric value; `number`: the column is typed NUMBER
+    // (a BLOB in it is a long number's digits).
+    static bool ValueText(sqlite3_stmt* statement, int index, std::string& text, bool& isNumber,
+                          bool number = false);
 };

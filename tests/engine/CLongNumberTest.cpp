@@ -89,6 +89,13 @@ TEST_F(CLongNumberTest, ComparedAndOrderedOnTheExactValue) {
               "5|7|1");
 }
 
+// A block's assignment reads the long value as its digits.
+TEST_F(CLongNumberTest, ABlockAssignsTheWholeValue) {
+    m_binds = {CEngineBind{"V", "", true, 2}};
+    Exec("BEGIN :V := CAST(12345678901234567890.5 AS NUMBER); END;");
+    EXPECT_EQ(m_binds[0].value, "12345678901234567890.5");
+}
+
 // Values a double or an integer holds keep SQLite's own forms (the fast
 // path); only longer ones are kept as digits.
 TEST_F(CLongNumberTest, ShortValuesKeepTheirNativeForms) {
