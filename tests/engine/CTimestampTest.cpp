@@ -31,10 +31,18 @@ TEST(CIntervalLiteralTest, ReadsEachFormAndShowsItAsTheServer) {
     ASSERT_TRUE(interval.Parse("-1 2:00:00.5", "DAY", "SECOND"));
     EXPECT_EQ(interval.Seconds(), -(86400 + 7200));
     EXPECT_EQ(interval.Nanos(), -500000000);
-    for (const char* bad : {"1-12", "1:2", "x", "1 24", ""}) {
+    struct Bad {
+        const char* text;
+        const char* leading;
+        const char* trailing;
+    } bad[] = {{"1-12", "YEAR", "MONTH"},
+               {"1:2", "DAY", "HOUR"},
+               {"x", "DAY", ""},
+               {"1 24", "DAY", "HOUR"},
+               {"", "DAY", ""}};
+    for (const Bad& b : bad) {
         CIntervalLiteral refused;
-        EXPECT_FALSE(refused.Parse(bad, bad[1] == '-' ? "YEAR" : "DAY", bad[1] == '-' ? "MONTH" : "HOUR"))
-            << bad;
+        EXPECT_FALSE(refused.Parse(b.text, b.leading, b.trailing)) << b.text;
     }
     CIntervalLiteral mixed;
     EXPECT_FALSE(mixed.Parse("1", "YEAR", "DAY"));
