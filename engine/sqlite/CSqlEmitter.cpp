@@ -2082,7 +2082,26 @@ bool CSqlEmitter::Update(const CSqlStatement& statement, std::string& out) {
     return CloseTarget(statement, out);
 }
 
+// Whether `expr` names the target's column `column` (qualified by `target`
+// or not qualified at all).
+bool NamesColumn(const CSqlExpr* expr, const std::string& target, const std::string& column) {
+    if (expr == nullptr) return false;
+    if (expr->kind == CSqlExpr::Kind::Name && Upper(expr->parts.back()) == column &&
+        (expr->parts.size() == 1 || Upper(expr->parts[expr->parts.size() - 2]) == target))
+        return true;
+    for (const CSqlExpr* arg : expr->args)
+        if (NamesColumn(arg, target, column)) return true;
+    return false;
+}
+
 bool CSqlEmitter::Merge(const CSqlStatement& statement, std::string& out) {
+    // Note: a column the ON condition reads cannot be updated (ORA-38104):
+    // the rows matched must stay the rows matched.
+    std::string target = Upper(statement.alias.empty() ? statement.table.back() : statement.alias);
+    for (const CSqlStatement& part : statement.parts)
+        for (std::size_t k = 0; part.kind == CSqlStatement::Kind::Update && k < part.columns.size(); ++k)
+            if (NamesColumn(statement.where, target, Upper(part.columns[k])))
+                return Fail(part.columnAt[k], 38104, target + "." + Upper(part.columns[k]));
     bool inserted = false;
     for (const CSqlStatement& part : statement.parts) {
         if (!out.empty()) out += "; ";

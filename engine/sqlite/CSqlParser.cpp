@@ -183,6 +183,7 @@ bool CSqlParser::Merge(CSqlStatement& out) {
     if (!FromItem(source) || !Expect("ON") || !ExpectSymbol('(')) return false;
     Expr* on = nullptr;
     if (!Expression(on) || !ExpectSymbol(')')) return false;
+    out.where = on;
     CSqlStatement update;
     CSqlStatement insert;
     CSqlExpr* deleteWhere = nullptr;

@@ -129,7 +129,8 @@ struct CSqlStatement {
     std::vector<CSqlExpr*> values;  // INSERT VALUES; UPDATE SET values
     CSqlExpr* where = nullptr;
     // MERGE: its UPDATE, INSERT and DELETE as statements of their own, in
-    // the order they run; `mergeDelete` marks the DELETE.
+    // the order they run (`where` holds its ON condition); `mergeDelete`
+    // marks the DELETE.
     std::vector<CSqlStatement> parts;
     bool mergeDelete = false;
 };

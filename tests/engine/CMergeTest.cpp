@@ -71,6 +71,9 @@ TEST_F(CMergeTest, AFailureChangesNothing) {
             .substr(0, 9),
         "ORA-30926");
     EXPECT_EQ(Rows("SELECT * FROM EMP ORDER BY ID"), before);
+    EXPECT_EQ(
+        Merge("MERGE INTO emp e USING chg c ON (e.id = c.id) WHEN MATCHED THEN UPDATE SET e.id = c.id + 9"),
+        "ORA-38104: ON 句で参照される列は更新できません: E.ID");
     EXPECT_EQ(Merge("MERGE INTO emp e USING chg c ON (e.id = c.id) WHEN").substr(0, 9), "ORA-00900");
     EXPECT_EQ(m_connection->LastError().position, 50);  // after WHEN
 }
