@@ -19,6 +19,8 @@ constexpr int kMaxColumnWidth = 32767;
 
 // Width of a column by its server type; kFieldSize: the column's size.
 constexpr int kFieldSize = -1;
+constexpr int kAtLeastDate = -2;
+constexpr int kDateWidth = 8;
 
 struct TypeWidth {
     int serverType;
@@ -30,7 +32,9 @@ constexpr TypeWidth kTypeWidths[] = {
     {OTYPE_RAW, kFieldSize},
     {OTYPE_CHAR, kFieldSize},
     {OTYPE_NUMBER, 10},
-    {OTYPE_DATE, 8},
+    // Note: a DATE shows "RR-MM-DD"; a TIMESTAMP described as a DATE of
+    // the size of its text shows all of it.
+    {OTYPE_DATE, kAtLeastDate},
     {OTYPE_LONG, 80},
     {OTYPE_CLOB, 80},
     {OTYPE_BLOB, 80},
@@ -47,7 +51,10 @@ constexpr int kLongTypes[] = {OTYPE_LONG, OTYPE_CLOB, OTYPE_BLOB, OTYPE_BFILE};
 int DefaultWidth(int serverType, long fieldSize) {
     const int size = static_cast<int>(std::clamp<long>(fieldSize, 0, kMaxColumnWidth));
     for (const auto& row : kTypeWidths)
-        if (row.serverType == serverType) return row.width == kFieldSize ? size : row.width;
+        if (row.serverType == serverType)
+            return row.width == kFieldSize     ? size
+                   : row.width == kAtLeastDate ? std::max(size, kDateWidth)
+                                               : row.width;
     return size > 0 ? size : 10;
 }
 

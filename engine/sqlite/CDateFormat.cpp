@@ -1,6 +1,7 @@
 #include "engine/sqlite/CDateFormat.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <ctime>
@@ -423,6 +424,12 @@ std::string CDateFormat::ToStored(const CDateTime& v) {
     // Note: a time with fractional seconds keeps them (a TIMESTAMP's value).
     if (v.nanos != 0) std::snprintf(buffer + 19, sizeof buffer - 19, ".%09d", v.nanos);
     return buffer;
+}
+
+long long CDateFormat::NowMicros() {
+    return std::chrono::duration_cast<std::chrono::microseconds>(
+               std::chrono::system_clock::now().time_since_epoch())
+        .count();
 }
 
 CDateTime CDateFormat::Now() {

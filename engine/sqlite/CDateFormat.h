@@ -33,6 +33,8 @@ public:
     static bool ParseStored(std::string_view text, CDateTime& value);
     static std::string ToStored(const CDateTime& value);
     static CDateTime Now();
+    // Microseconds since 1970, for the fraction of the second now.
+    static long long NowMicros();
 
     // Reads `text` by `format`; false with a message in `error`.
     static bool Parse(std::string_view text, std::string_view format, CDateTime& value, std::string& error,

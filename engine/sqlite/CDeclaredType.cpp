@@ -151,6 +151,8 @@ CDeclaredType::Description CDeclaredType::Describe(std::string_view declared) {
             if (rule->serverType == servertype::kDate) {
                 column.size = kDateSize;
                 out.isDate = true;
+                if (name == "TIMESTAMP")
+                    out.fraction = arguments.empty() ? 6 : static_cast<int>(arguments[0]);
             } else if (rule->serverType >= servertype::kClob) {
                 column.size = kLobSize;
             }

@@ -14,6 +14,8 @@ public:
         // The size is the widest value of the result (at least 1).
         bool sizeFromValues = false;
         bool isDate = false;
+        // TIMESTAMP(n): the digits of a second shown; -1 for a DATE.
+        int fraction = -1;
         // NUMBER(p, s): values are shown rounded to the scale, as the server
         // stores them.
         bool roundsToScale = false;

@@ -61,6 +61,9 @@ Outcome TakeNumber(const CSqliteCatalog::Column& column, std::string_view litera
         return Outcome::Refused;
     }
     value.real = !number.ToInteger(value.integer);
+    // Note: more digits than a double holds are stored by ORA_STORE_NUMBER,
+    // which keeps them exact; a literal here would be read as a double.
+    if (double real = 0; value.real && !number.ToDouble(real)) return Outcome::NotTaken;
     value.text = number.ToText();
     value.number = true;
     return Outcome::Stored;

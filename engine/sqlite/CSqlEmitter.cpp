@@ -1,9 +1,12 @@
 #include "engine/sqlite/CSqlEmitter.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "engine/sqlite/CDateFormat.h"
+#include "engine/sqlite/CSqlParser.h"
 #include "engine/sqlite/CSqlScanner.h"
+#include "engine/sqlite/values/CIntervalLiteral.h"
 #include "text/Cp932.h"
 
 namespace {
@@ -16,9 +19,23 @@ std::string Upper(std::string_view text) {
 
 bool IsText(CSqlType type) { return type == CSqlType::Text || type == CSqlType::Char; }
 
-CValueType TypeOfColumn(const CSqliteCatalog::Column& column) {
-    return CValueType{column.type, column.length, column.charSemantics};
+// Note: NUMBER(p) up to 18 digits and NUMBER(p, s) up to 15 always fit an
+// integer or a double.
+bool HoldsLongNumbers(const CSqliteCatalog::Column& column) {
+    if (column.type != CSqlType::Number || column.precision <= 0) return column.type == CSqlType::Number;
+    bool whole = column.scale == 0 || column.scale == CSqliteCatalog::Column::kNoScale;
+    return column.precision > (whole ? 18 : 15);
 }
+
+CValueType TypeOfColumn(const CSqliteCatalog::Column& column) {
+    return CValueType{column.type, column.length, column.charSemantics, HoldsLongNumbers(column),
+                      column.fraction};
+}
+
+bool IsInterval(const CSqlExpr* expr) { return expr->kind == CSqlExpr::Kind::Interval; }
+
+constexpr std::string_view kAggregates[] = {"COUNT", "SUM",     "AVG",    "MIN",
+                                            "MAX",   "LISTAGG", "STDDEV", "VARIANCE"};
 
 // Functions whose text is as long as their first argument's, and those
 // whose text is one of their arguments'.
@@ -67,7 +84,7 @@ struct FunctionRow {
 
 // Functions of the server the tree accepts; any other name is no function.
 constexpr FunctionRow kFunctions[] = {
-    {"ABS", "", Result::Number},
+    {"ABS", "ORA_ABS", Result::Number},
     {"CEIL", "ORA_CEIL", Result::Number},
     {"FLOOR", "ORA_FLOOR", Result::Number},
     {"MOD", "", Result::Number},
@@ -254,6 +271,12 @@ std::string Quote(std::string_view text) {
     return out + "'";
 }
 
+std::string QuoteName(std::string_view name) {
+    std::string out = "\"";
+    for (char c : name) out += c == '"' ? std::string("\"\"") : std::string(1, c);
+    return out + "\"";
+}
+
 // The order NULL takes by default: last ascending, first descending.
 void AppendNulls(const CSqlExpr::OrderItem& item, std::string& out) {
     if (item.descending) out += " DESC";
@@ -334,6 +357,9 @@ bool CSqlEmitter::Emit(const CSqlStatement& statement, std::string& out, Failure
         case CSqlStatement::Kind::Delete:
             ok = Delete(statement, out);
             break;
+        case CSqlStatement::Kind::Merge:
+            ok = Merge(statement, out);
+            break;
     }
     ok = ok && !m_failed;
     if (!ok) failure = m_failure;
@@ -357,13 +383,16 @@ bool CSqlEmitter::Query(const CSqlSelect& query, std::string& out, std::vector<T
     }
     bool ordered = !query.orderBy.empty();
     std::vector<Typed> first;
+    // Note: the sets of a lone grouped block sort outside their union.
+    bool groupingOrder = query.next == nullptr && !query.groupingSets.empty() && ordered;
+    if (groupingOrder) m_groupingOrder = &query.orderBy;
     for (const CSqlSelect* block = &query; block != nullptr; block = block->next) {
         if (!Block(*block, out, block == &query ? &first : nullptr, ordered)) return false;
         if (block->next == nullptr) break;
         std::string op = Upper(block->setOperator);
         out += op == "MINUS" ? " EXCEPT " : " " + op + (block->setAll ? " ALL " : " ");
     }
-    if (!query.orderBy.empty()) {
+    if (!query.orderBy.empty() && !groupingOrder) {
         out += " ORDER BY ";
         // Note: ORDER BY of a compound names its columns; of a block it sees
         // the block's sources again.
@@ -398,7 +427,8 @@ bool CSqlEmitter::OrderItems(const std::vector<CSqlExpr::OrderItem>& items, std:
         std::string key;
         CSqlType type = Expr(items[k].expr, key);
         // Note: a computed number sorts on its exact value.
-        out += type == CSqlType::Number && IsComputed(*items[k].expr) ? "ORA_NUMKEY(" + key + ")" : key;
+        bool exact = type == CSqlType::Number && (IsComputed(*items[k].expr) || Wide(*items[k].expr));
+        out += exact ? "ORA_NUMKEY(" + key + ")" : key;
         AppendNulls(items[k], out);
     }
     return !m_failed;
@@ -462,7 +492,123 @@ bool CSqlEmitter::UsesRownum(const CSqlExpr* expr) const {
     return false;
 }
 
+bool CSqlEmitter::GroupingBlock(const CSqlSelect& block, std::string& out, std::vector<Typed>* columns) {
+    const std::vector<CSqlExpr::OrderItem>* order = m_groupingOrder;
+    m_groupingOrder = nullptr;
+    std::string branches;
+    std::vector<Typed> produced;
+    for (std::size_t k = 0; k < block.groupingSets.size(); ++k) {
+        if (k > 0) branches += " UNION ALL ";
+        m_groupingSet = &block.groupingSets[k];
+        m_hiddenOrder = order;
+        std::vector<Typed> branchColumns;
+        bool ok = Block(block, branches, &branchColumns, false);
+        m_groupingSet = nullptr;
+        m_hiddenOrder = nullptr;
+        if (!ok) return false;
+        if (k == 0) produced = std::move(branchColumns);
+    }
+    if (order == nullptr) {
+        out += "SELECT * FROM (" + branches + ")";
+    } else {
+        out += "SELECT ";
+        for (std::size_t c = 0; c < produced.size(); ++c)
+            out += (c > 0 ? ", " : "") + QuoteName(produced[c].name);
+        out += " FROM (" + branches + ") ORDER BY ";
+        for (std::size_t k = 0; k < order->size(); ++k) {
+            const CSqlExpr& key = *(*order)[k].expr;
+            std::size_t position = OrderPosition(key, produced);
+            if (k > 0) out += ", ";
+            out += position > 0 ? QuoteName(produced[position - 1].name) : "TARVEX_O" + std::to_string(k);
+            AppendNulls((*order)[k], out);
+        }
+    }
+    if (columns != nullptr) *columns = std::move(produced);
+    return !m_failed;
+}
+
+std::size_t CSqlEmitter::OrderPosition(const CSqlExpr& key, const std::vector<Typed>& produced) const {
+    if (key.kind == CSqlExpr::Kind::Number) {
+        std::size_t position = 0;
+        for (char c : key.text)
+            position = c >= '0' && c <= '9' ? position * 10 + static_cast<std::size_t>(c - '0') : 0;
+        return position <= produced.size() ? position : 0;
+    }
+    if (key.kind != CSqlExpr::Kind::Name || key.parts.size() != 1) return 0;
+    for (std::size_t c = 0; c < produced.size(); ++c)
+        if (produced[c].name == Upper(key.parts[0])) return c + 1;
+    return 0;
+}
+
+bool CSqlEmitter::StartBranch(const CSqlSelect& block, Branch& branch) {
+    const std::vector<CSqlExpr*>* set = m_groupingSet;
+    m_groupingSet = nullptr;
+    m_branch = nullptr;
+    if (set == nullptr) return false;
+    for (const CSqlExpr* column : block.groupBy) {
+        std::string raw;
+        m_probing = true;
+        ExprNode(column, raw);
+        m_probing = false;
+        branch.all.push_back(std::move(raw));
+        branch.kept.push_back(std::find(set->begin(), set->end(), column) != set->end());
+    }
+    branch.empty = set->empty();
+    m_branch = &branch;
+    return true;
+}
+
+CSqlType CSqlEmitter::Grouping(const CSqlExpr& expr, std::string& out) {
+    if (expr.args.empty()) {
+        Fail(expr.at, 909, Upper(expr.text));
+        return CSqlType::Unknown;
+    }
+    long long bits = 0;
+    for (const CSqlExpr* arg : expr.args) {
+        std::string raw;
+        bool probing = m_probing;
+        m_probing = true;
+        ExprNode(arg, raw);
+        m_probing = probing;
+        bool rolledUp = false;
+        for (std::size_t k = 0; m_branch != nullptr && k < m_branch->all.size(); ++k)
+            if (m_branch->all[k] == raw) rolledUp = !m_branch->kept[k];
+        bits = bits * 2 + (rolledUp ? 1 : 0);
+    }
+    out += std::to_string(bits);
+    return CSqlType::Number;
+}
+
+CSqlType CSqlEmitter::Expr(const CSqlExpr* expr, std::string& out) {
+    if (m_branch == nullptr || m_probing || m_aggregates > 0 || m_failed || expr == nullptr)
+        return ExprNode(expr, out);
+    // Note: in the rows of a grouping set, an expression it does not group
+    // by is NULL (the whole expression, as written in GROUP BY).
+    std::string raw;
+    m_probing = true;
+    CSqlType type = ExprNode(expr, raw);
+    m_probing = false;
+    for (std::size_t k = 0; k < m_branch->all.size(); ++k)
+        if (m_branch->all[k] == raw) {
+            // Note: in the empty set, an aggregate NULL makes one group of
+            // every row, as SQLite has no GROUP BY ().
+            out += m_branch->kept[k] ? raw : std::string(m_branch->empty ? "MAX(NULL)" : "NULL");
+            return type;
+        }
+    return ExprNode(expr, out);
+}
+
 bool CSqlEmitter::Block(const CSqlSelect& block, std::string& out, std::vector<Typed>* columns, bool) {
+    if (!block.groupingSets.empty() && m_groupingSet == nullptr) return GroupingBlock(block, out, columns);
+    const std::vector<CSqlExpr::OrderItem>* hiddenOrder = m_hiddenOrder;
+    m_hiddenOrder = nullptr;
+    struct Restore {
+        const Branch*& slot;
+        const Branch* saved;
+        ~Restore() { slot = saved; }
+    } restore{m_branch, m_branch};
+    Branch branch;
+    const std::vector<CSqlExpr*>* groupingSet = m_groupingSet;
     Scope scope;
     std::vector<std::string> sourceTexts;
     m_scopes.push_back(Scope{});
@@ -475,6 +621,8 @@ bool CSqlEmitter::Block(const CSqlSelect& block, std::string& out, std::vector<T
     for (const CSqlFromItem& item : block.from)
         scope.usingJoin = scope.usingJoin || !item.usingColumns.empty();
     m_scopes.back() = scope;
+    m_groupingSet = groupingSet;
+    StartBranch(block, branch);
     Level outerLevel = m_level;
     m_level = Level::None;
     if (block.connectBy != nullptr && !Hierarchy(block, sourceTexts)) {
@@ -538,6 +686,12 @@ bool CSqlEmitter::Block(const CSqlSelect& block, std::string& out, std::vector<T
             name = Upper(name);
         }
         produced.push_back(Typed{name, Describe(*item.expr, type)});
+    }
+    for (std::size_t k = 0; hiddenOrder != nullptr && k < hiddenOrder->size(); ++k) {
+        if (OrderPosition(*(*hiddenOrder)[k].expr, produced) > 0) continue;
+        out += ", ";
+        Expr((*hiddenOrder)[k].expr, out);
+        out += " AS TARVEX_O" + std::to_string(k);
     }
     m_scopes.back().aliases = produced;
 
@@ -647,11 +801,12 @@ bool CSqlEmitter::Block(const CSqlSelect& block, std::string& out, std::vector<T
             out += others.empty() ? accept : "CASE WHEN " + others + " THEN " + accept + " ELSE 0 END";
         }
     }
-    if (!block.groupBy.empty()) {
+    const std::vector<CSqlExpr*>& grouped = groupingSet != nullptr ? *groupingSet : block.groupBy;
+    if (!grouped.empty()) {
         out += " GROUP BY ";
-        for (std::size_t k = 0; k < block.groupBy.size(); ++k) {
+        for (std::size_t k = 0; k < grouped.size(); ++k) {
             if (k > 0) out += ", ";
-            Expr(block.groupBy[k], out);
+            Expr(grouped[k], out);
         }
     }
     if (block.having != nullptr) {
@@ -742,20 +897,44 @@ bool CSqlEmitter::Hierarchy(const CSqlSelect& block, std::vector<std::string>& t
     if (block.startWith != nullptr) Expr(block.startWith, start);
     m_level = Level::Step;
     Expr(block.connectBy, step);
+    // A row is a leaf when no row of the table is its child.
+    m_priorName = alias;
+    m_hierarchy = "TARVEX_C";
+    std::string children;
+    Expr(block.connectBy, children);
+    m_leaf = "(NOT EXISTS (SELECT 1 FROM " + table + " TARVEX_C WHERE " + children + "))";
+    m_priorName = "TARVEX_P";
+    m_hierarchy = alias;
+    // Children come in the order of ORDER SIBLINGS BY (each row ranked
+    // once over the table), else in the order they were stored.
+    std::string ranks;
+    std::string rankTable;
+    std::string rank = alias + ".rowid";
+    if (!block.siblingsOrder.empty()) {
+        m_level = Level::None;
+        std::string order;
+        OrderItems(block.siblingsOrder, order);
+        rankTable = "TARVEX_S AS MATERIALIZED (SELECT " + alias +
+                    ".rowid AS TARVEX_RID, ROW_NUMBER() OVER (ORDER BY " + order + ") AS TARVEX_SIB FROM " +
+                    table + " " + alias + "), ";
+        ranks = " JOIN TARVEX_S ON TARVEX_S.TARVEX_RID = " + alias + ".rowid";
+        rank = "TARVEX_S.TARVEX_SIB";
+    }
     if (m_failed) return false;
-    std::string key = "printf('%010d', " + alias + ".rowid)";
+    std::string key = "printf('%010d', " + rank + ")";
     std::string seen = alias + ".rowid || ','";
     // Note: rows are read depth first, each after its parent; a row met
     // again below itself is a loop (ORA-01436, skipped with NOCYCLE).
     std::string cycle = UsesPrior(block.connectBy) ? " AND ORA_NOCYCLE(instr(TARVEX_P.TARVEX_SEEN, ',' || " +
                                                          seen + "), " + (block.noCycle ? "1" : "0") + ")"
                                                    : std::string();
-    texts[0] = "(WITH RECURSIVE TARVEX_H AS (SELECT " + alias + ".*, 1 AS TARVEX_LEVEL, " + key +
-               " AS TARVEX_KEY, ',' || " + seen + " AS TARVEX_SEEN" + carriedStart + " FROM " + table + " " +
-               alias + (start.empty() ? std::string() : " WHERE " + start) + " UNION ALL SELECT " + alias +
-               ".*, TARVEX_P.TARVEX_LEVEL + 1, TARVEX_P.TARVEX_KEY || " + key + ", TARVEX_P.TARVEX_SEEN || " +
-               seen + carriedStep + " FROM TARVEX_H TARVEX_P JOIN " + table + " " + alias + " ON (" + step +
-               ")" + cycle + ") SELECT * FROM TARVEX_H ORDER BY TARVEX_KEY LIMIT -1 OFFSET 0) " + alias;
+    texts[0] = "(WITH RECURSIVE " + rankTable + "TARVEX_H AS (SELECT " + alias + ".*, 1 AS TARVEX_LEVEL, " +
+               key + " AS TARVEX_KEY, ',' || " + seen + " AS TARVEX_SEEN" + carriedStart + " FROM " + table +
+               " " + alias + ranks + (start.empty() ? std::string() : " WHERE " + start) +
+               " UNION ALL SELECT " + alias + ".*, TARVEX_P.TARVEX_LEVEL + 1, TARVEX_P.TARVEX_KEY || " + key +
+               ", TARVEX_P.TARVEX_SEEN || " + seen + carriedStep + " FROM TARVEX_H TARVEX_P JOIN " + table +
+               " " + alias + " ON (" + step + ")" + cycle + ranks +
+               ") SELECT * FROM TARVEX_H ORDER BY TARVEX_KEY LIMIT -1 OFFSET 0) " + alias;
     m_level = Level::Rows;
     return true;
 }
@@ -773,7 +952,7 @@ CSqlType CSqlEmitter::Prior(const CSqlExpr& expr, std::string& out) {
     return type;
 }
 
-CSqlType CSqlEmitter::Expr(const CSqlExpr* expr, std::string& out) {
+CSqlType CSqlEmitter::ExprNode(const CSqlExpr* expr, std::string& out) {
     using Kind = CSqlExpr::Kind;
     if (m_failed || expr == nullptr) return CSqlType::Unknown;
     switch (expr->kind) {
@@ -807,6 +986,8 @@ CSqlType CSqlEmitter::Expr(const CSqlExpr* expr, std::string& out) {
             if (expr->text == "PRIOR") return Prior(*expr, out);
             if (expr->text == "CONNECT_BY_ROOT") return HierarchyColumn(*expr, out);
             bool negation = expr->text == "NOT";
+            if (expr->text == "-" && (IsComputed(*expr->args[0]) || Wide(*expr->args[0])))
+                return Negated(*expr->args[0], out);
             out += negation ? "NOT (" : std::string(expr->text) + "(";
             CSqlType type = Expr(expr->args[0], out);
             out += ")";
@@ -863,6 +1044,14 @@ CSqlType CSqlEmitter::Expr(const CSqlExpr* expr, std::string& out) {
             out += ")";
             return CSqlType::Number;
         case Kind::IsNull:
+            if (expr->text == "JSON") {
+                // Note: NULL is neither JSON nor not JSON.
+                std::string operand;
+                Expr(expr->args[0], operand);
+                out += "(CASE WHEN " + operand + " IS NOT NULL THEN " + (expr->negated ? "NOT " : "") +
+                       "json_valid(" + operand + ") END)";
+                return CSqlType::Number;
+            }
             out += "(";
             Expr(expr->args[0], out);
             out += expr->negated ? " IS NOT NULL)" : " IS NULL)";
@@ -877,6 +1066,12 @@ CSqlType CSqlEmitter::Expr(const CSqlExpr* expr, std::string& out) {
             out += ")";
             return expr->args.size() == 1 ? type : CSqlType::Unknown;
         }
+        case Kind::Interval: {
+            CIntervalLiteral interval;
+            if (!ParseInterval(*expr, interval)) return CSqlType::Unknown;
+            out += Quote(interval.Show());
+            return CSqlType::Text;
+        }
         case Kind::DateLiteral:
             return DateLiteral(*expr, out);
         case Kind::Quantified:
@@ -888,19 +1083,33 @@ CSqlType CSqlEmitter::Expr(const CSqlExpr* expr, std::string& out) {
 CSqlType CSqlEmitter::DateLiteral(const CSqlExpr& expr, std::string& out) {
     std::string_view body = expr.text.substr(1, expr.text.size() - 2);
     std::size_t fraction = body.find('.');
-    if (expr.timestamp && fraction != std::string_view::npos) body = body.substr(0, fraction);
+    int nanos = 0;
+    if (expr.timestamp && fraction != std::string_view::npos) {
+        std::string_view digits = body.substr(fraction + 1);
+        bool ok = !digits.empty() && digits.size() <= 9;
+        for (std::size_t k = 0; k < 9; ++k) {
+            char c = k < digits.size() ? digits[k] : '0';
+            ok = ok && c >= '0' && c <= '9';
+            nanos = nanos * 10 + (c - '0');
+        }
+        if (!ok) return Fail(expr.at, 1861, std::string(expr.text)), CSqlType::Unknown;
+        body = body.substr(0, fraction);
+    }
     CDateTime value;
     bool shapeOk = expr.timestamp ? body.size() >= 10 : body.size() == 10;
     if (!shapeOk || !CDateFormat::ParseStored(body, value) || !CDateFormat::IsValid(value)) {
         Fail(expr.at, 1861, std::string(expr.text));
         return CSqlType::Unknown;
     }
+    value.nanos = nanos;
     out += Quote(CDateFormat::ToStored(value));
     return CSqlType::Date;
 }
 
 CValueType CSqlEmitter::Describe(const CSqlExpr& expr, CSqlType kind) {
     CValueType out{kind, 0, false};
+    if (kind == CSqlType::Number && !m_failed) out.wide = Wide(expr);
+    if (kind == CSqlType::Date && !m_failed) out.fraction = Fraction(expr, out.zone);
     if (!IsText(kind) || m_failed) return out;
     if (expr.kind == CSqlExpr::Kind::Name) {
         CSqlType found = CSqlType::Unknown;
@@ -952,6 +1161,27 @@ long CSqlEmitter::TextLength(const CSqlExpr& expr) {
                 return TextLength(*expr.args[0]);
             if (std::find(std::begin(kOneOf), std::end(kOneOf), name) != std::end(kOneOf))
                 return widest(expr.args, 0, 1, expr.args.size());
+            // DECODE(e, s1, r1, ..., [default]): as long as its longest result.
+            if (name == "DECODE" && expr.args.size() >= 3) {
+                long results =
+                    widest(expr.args, 2, 2, expr.args.size() - (expr.args.size() % 2 == 0 ? 1 : 0));
+                if (results == 0 || expr.args.size() % 2 != 0) return results;
+                long other = expr.args.back()->kind == Kind::Null ? results : TextLength(*expr.args.back());
+                return other == 0 ? 0 : std::max(results, other);
+            }
+            if (name == "NVL2" && expr.args.size() == 3) return widest(expr.args, 1, 1, 3);
+            if (name == "CONCAT" && expr.args.size() == 2) {
+                long left = TextLength(*expr.args[0]);
+                long right = TextLength(*expr.args[1]);
+                return left > 0 && right > 0 ? left + right : 0;
+            }
+            // LPAD and RPAD to a length written as a number.
+            if ((name == "LPAD" || name == "RPAD") && expr.args.size() >= 2 &&
+                expr.args[1]->kind == Kind::Number &&
+                expr.args[1]->text.find_first_not_of("0123456789") == std::string_view::npos)
+                return std::min(std::atol(std::string(expr.args[1]->text).c_str()), 4000L);
+            // Note: the server's SYS_CONTEXT holds at most 256 bytes.
+            if (name == "SYS_CONTEXT") return 256;
             return 0;
         }
         default:
@@ -959,7 +1189,7 @@ long CSqlEmitter::TextLength(const CSqlExpr& expr) {
     }
 }
 
-bool CSqlEmitter::Resolve(const CSqlExpr& expr, CSqlType& type, CValueType* full) {
+bool CSqlEmitter::Resolve(const CSqlExpr& expr, CSqlType& type, CValueType* full, const Typed** typed) {
     std::string column = Upper(expr.parts.back());
     std::string qualifier = expr.parts.size() > 1 ? Upper(expr.parts[expr.parts.size() - 2]) : std::string();
     for (auto scope = m_scopes.rbegin(); scope != m_scopes.rend(); ++scope) {
@@ -971,6 +1201,7 @@ bool CSqlEmitter::Resolve(const CSqlExpr& expr, CSqlType& type, CValueType* full
                     if (found++ == 0) {
                         type = candidate.type.kind;
                         if (full != nullptr) *full = candidate.type;
+                        if (typed != nullptr) *typed = &candidate;
                     }
                     break;
                 }
@@ -991,6 +1222,145 @@ bool CSqlEmitter::Resolve(const CSqlExpr& expr, CSqlType& type, CValueType* full
     return false;
 }
 
+CSqlType CSqlEmitter::Negated(const CSqlExpr& operand, std::string& out) {
+    if (operand.kind == CSqlExpr::Kind::Number) {
+        out += Quote("-" + std::string(operand.text));
+        return CSqlType::Number;
+    }
+    out += "ORA_SUB(0, ";
+    CSqlType type = Expr(&operand, out);
+    out += ")";
+    return IsText(type) ? CSqlType::Number : type;
+}
+
+bool CSqlEmitter::ParseInterval(const CSqlExpr& expr, CIntervalLiteral& interval) {
+    std::string body = CSqlScanner::LiteralText(expr.text);
+    std::string leading = Upper(expr.parts[0]);
+    std::string trailing = expr.parts.size() > 1 ? Upper(expr.parts[1]) : std::string();
+    if (interval.Parse(body, leading, trailing)) return true;
+    return Fail(expr.at, 1867);
+}
+
+CSqlType CSqlEmitter::IntervalArithmetic(const CSqlExpr& expr, std::string& out) {
+    bool intervalFirst = IsInterval(expr.args[0]);
+    const CSqlExpr& operand = *expr.args[intervalFirst ? 1 : 0];
+    CIntervalLiteral interval;
+    if (!ParseInterval(*expr.args[intervalFirst ? 0 : 1], interval)) return CSqlType::Unknown;
+    std::string value;
+    CSqlType type = Expr(&operand, value);
+    if (IsText(type)) value = "TO_DATE(" + value + ")";
+    if (type == CSqlType::Number) {
+        Fail(operand.at, 932);
+        return CSqlType::Unknown;
+    }
+    bool minus = expr.text == "-";
+    // Note: months are added as the calendar has them (ORA-01839 for a day
+    // the month lacks); days and seconds exactly, fractions kept.
+    out += "ORA_ADD_INTERVAL(" + value + ", " +
+           std::to_string(minus ? -interval.Months() : interval.Months()) + ", " +
+           std::to_string(minus ? -interval.Seconds() : interval.Seconds()) + ", " +
+           std::to_string(minus ? -interval.Nanos() : interval.Nanos()) + ")";
+    return CSqlType::Date;
+}
+
+int CSqlEmitter::Fraction(const CSqlExpr& expr, bool& zone) {
+    using Kind = CSqlExpr::Kind;
+    zone = false;
+    switch (expr.kind) {
+        case Kind::DateLiteral:
+            return expr.timestamp ? 9 : -1;
+        case Kind::Name: {
+            std::string name = expr.parts.size() == 1 ? Upper(expr.parts[0]) : std::string();
+            if (name == "SYSTIMESTAMP" || name == "CURRENT_TIMESTAMP" || name == "LOCALTIMESTAMP") {
+                zone = name != "LOCALTIMESTAMP";
+                return 6;
+            }
+            CSqlType type = CSqlType::Unknown;
+            CValueType column;
+            return Resolve(expr, type, &column) ? column.fraction : -1;
+        }
+        case Kind::Call: {
+            std::string name = Upper(expr.text);
+            if (name == "TO_TIMESTAMP") return 9;
+            if (name == "CAST") return CSqliteCatalog::Describe("CAST", expr.detail).fraction;
+            if ((name == "NVL" || name == "COALESCE" || name == "GREATEST" || name == "LEAST") &&
+                !expr.args.empty())
+                return Fraction(*expr.args[0], zone);
+            return -1;
+        }
+        case Kind::Binary:
+            if (IsInterval(expr.args[1])) return Fraction(*expr.args[0], zone);
+            if (IsInterval(expr.args[0])) return Fraction(*expr.args[1], zone);
+            return -1;
+        default:
+            return -1;
+    }
+}
+
+// The server's JSON functions over SQLite's: each reads a document and a
+// path, NULL for a document that is no JSON (NULL ON ERROR, the default).
+//   JSON_VALUE   a scalar's value, NULL for an object or array
+//   JSON_QUERY   an object or array as JSON text, NULL for a scalar
+//   JSON_EXISTS  whether the path finds anything
+const CSqlEmitter::JsonRow* CSqlEmitter::FindJson(std::string_view name) {
+    static constexpr JsonRow kJson[] = {
+        {"JSON_VALUE",
+         "CASE WHEN json_valid(%1) AND json_type(%1, %2) NOT IN ('object', 'array') THEN json_extract(%1, "
+         "%2) END",
+         CSqlType::Text, 2},
+        {"JSON_QUERY",
+         "CASE WHEN json_valid(%1) AND json_type(%1, %2) IN ('object', 'array') THEN json_extract(%1, %2) "
+         "END",
+         CSqlType::Text, 2},
+        {"JSON_EXISTS", "(json_valid(%1) AND json_type(%1, %2) IS NOT NULL)", CSqlType::Number, 2},
+        {"JSON_OBJECT", "", CSqlType::Text, 0},
+        {"JSON_ARRAYAGG", "json_group_array(%1) FILTER (WHERE %1 IS NOT NULL)", CSqlType::Text, 1},
+    };
+    for (const JsonRow& row : kJson)
+        if (row.name == name) return &row;
+    return nullptr;
+}
+
+CSqlType CSqlEmitter::Json(const CSqlExpr& expr, const JsonRow& row, std::string& out) {
+    if (row.arguments == 0) {
+        // JSON_OBJECT: names and values in turn; a date as text.
+        out += "json_object(";
+        for (std::size_t k = 0; k < expr.args.size(); ++k) {
+            if (k > 0) out += ", ";
+            std::string value;
+            CSqlType type = Expr(expr.args[k], value);
+            out += type == CSqlType::Date ? "TO_CHAR(" + value + ")" : value;
+        }
+        out += ")";
+        return row.type;
+    }
+    if (expr.args.size() != row.arguments || expr.over || expr.distinct) {
+        Fail(expr.at, expr.args.size() < row.arguments ? 938 : 939);
+        return CSqlType::Unknown;
+    }
+    std::string args[2];
+    for (std::size_t k = 0; k < expr.args.size(); ++k) {
+        CSqlType type = Expr(expr.args[k], args[k]);
+        if (type == CSqlType::Date) args[k] = "TO_CHAR(" + args[k] + ")";
+    }
+    std::string_view pattern = row.pattern;
+    for (std::size_t k = 0; k < pattern.size(); ++k) {
+        if (pattern[k] == '%' && k + 1 < pattern.size() && (pattern[k + 1] == '1' || pattern[k + 1] == '2')) {
+            out += args[pattern[++k] - '1'];
+            continue;
+        }
+        out += pattern[k];
+    }
+    return row.type;
+}
+
+bool CSqlEmitter::Wide(const CSqlExpr& expr) {
+    if (expr.kind != CSqlExpr::Kind::Name) return false;
+    CSqlType type = CSqlType::Unknown;
+    CValueType full;
+    return Resolve(expr, type, &full) && full.wide;
+}
+
 CSqlType CSqlEmitter::Name(const CSqlExpr& expr, std::string& out) {
     std::string last = Upper(expr.parts.back());
     if (expr.parts.size() == 2 && (last == "NEXTVAL" || last == "CURRVAL")) {
@@ -998,10 +1368,26 @@ CSqlType CSqlEmitter::Name(const CSqlExpr& expr, std::string& out) {
         return CSqlType::Number;
     }
     CSqlType type = CSqlType::Unknown;
-    if (Resolve(expr, type)) {
+    const Typed* column = nullptr;
+    if (Resolve(expr, type, nullptr, &column)) {
+        // Note: a view's column in DML through it is written as its table's.
+        if (column != nullptr && column->virtualColumn) {
+            if (column->expression == nullptr) return Fail(expr.at, 1733), type;
+            m_scopes.push_back(Scope{});
+            m_scopes.back().sources.push_back(BaseSource(*column->view, false));
+            out += "(";
+            type = Expr(column->expression, out);
+            out += ")";
+            m_scopes.pop_back();
+            return type;
+        }
+        if (column != nullptr && !column->emitted.empty()) {
+            out += column->emitted;
+            return type;
+        }
         // Note: in a step of a hierarchy a name is the child's, PRIOR's the parent's.
         if (m_level == Level::Step) {
-            out += (m_prior ? std::string("TARVEX_P") : m_hierarchy) + ".\"" + last + "\"";
+            out += (m_prior ? m_priorName : m_hierarchy) + ".\"" + last + "\"";
             return type;
         }
         std::size_t first = expr.parts.size() > 2 ? expr.parts.size() - 2 : 0;
@@ -1033,9 +1419,17 @@ CSqlType CSqlEmitter::Name(const CSqlExpr& expr, std::string& out) {
             out += last == "USER" ? "ORA_USER()" : "ORA_UID()";
             return last == "USER" ? CSqlType::Text : CSqlType::Number;
         }
-        if (last == "SYSDATE" || last == "SYSTIMESTAMP" || last == "CURRENT_DATE") {
+        if (last == "SYSDATE" || last == "CURRENT_DATE") {
             out += "SYSDATE()";
             return CSqlType::Date;
+        }
+        if (last == "SYSTIMESTAMP" || last == "CURRENT_TIMESTAMP" || last == "LOCALTIMESTAMP") {
+            out += "ORA_SYSTIMESTAMP()";
+            return CSqlType::Date;
+        }
+        if (last == "CONNECT_BY_ISLEAF" && m_level == Level::Rows) {
+            out += m_leaf;
+            return CSqlType::Number;
         }
         if (last == "LEVEL") {
             static constexpr const char* kLevels[] = {nullptr, "1", "(TARVEX_P.TARVEX_LEVEL + 1)",
@@ -1066,12 +1460,14 @@ CSqlType CSqlEmitter::Call(const CSqlExpr& expr, std::string& out) {
         Fail(expr.at, 3001, Upper(expr.parts[0]) + "." + name);
         return CSqlType::Unknown;
     }
+    if (const JsonRow* json = FindJson(name)) return Json(expr, *json, out);
     for (std::string_view prefix : kRefusedPrefixes)
         if (name.compare(0, prefix.size(), prefix) == 0 && FindFunction(name) == nullptr &&
             name != "SYS_CONNECT_BY_PATH") {
             Fail(expr.at, 3001, name);
             return CSqlType::Unknown;
         }
+    if (name == "GROUPING" || name == "GROUPING_ID") return Grouping(expr, out);
     if (name == "EXTRACT" || name == "CAST") return Special(expr, out);
     if (name == "SYS_CONNECT_BY_PATH") return HierarchyColumn(expr, out);
     const FunctionRow* row = FindFunction(name);
@@ -1082,15 +1478,26 @@ CSqlType CSqlEmitter::Call(const CSqlExpr& expr, std::string& out) {
         return CSqlType::Unknown;
     }
     bool cut = name == "LISTAGG" && expr.truncateOnOverflow;
+    const std::size_t start = out.size();
     out += cut ? std::string_view("ORA_LISTAGG_CUT") : (row->emitted.empty() ? row->name : row->emitted);
     out += "(";
     if (expr.distinct) out += "DISTINCT ";
     if (expr.starArgument) out += "*";
     std::vector<CSqlType> types;
+    // Note: an aggregate's arguments are the rows' own values.
+    const bool aggregate = !expr.over && std::find(std::begin(kAggregates), std::end(kAggregates), name) !=
+                                             std::end(kAggregates);
+    m_aggregates += aggregate ? 1 : 0;
     for (std::size_t k = 0; k < expr.args.size(); ++k) {
         if (k > 0) out += ", ";
         types.push_back(Expr(expr.args[k], out));
     }
+    m_aggregates -= aggregate ? 1 : 0;
+    // Note: long numbers have no order in SQLite; their least and greatest
+    // are found as exact decimals.
+    if ((name == "MIN" || name == "MAX") && !expr.over && types.size() == 1 && types[0] == CSqlType::Number &&
+        (Wide(*expr.args[0]) || IsComputed(*expr.args[0])))
+        out.replace(start, 3, name == "MIN" ? "ORA_MIN" : "ORA_MAX");
     // Note: a conversion that fails points at the value it converts.
     if (name == "TO_DATE" || name == "TO_TIMESTAMP") {
         if (expr.args.size() == 1) out += ", NULL";
@@ -1174,7 +1581,8 @@ CSqlType CSqlEmitter::Special(const CSqlExpr& expr, std::string& out) {
                    (column.type == CSqlType::Char ? "1" : "0") + ", 'CAST', " + at + ")";
             return column.type;
         case CSqlType::Date:
-            out += "ORA_STORE_DATE(" + argument + ", " + at + ")";
+            out += "ORA_STORE_DATE(" + argument + ", " + at + ", " +
+                   std::to_string(std::max(column.fraction, 0)) + ")";
             return CSqlType::Date;
         case CSqlType::Unknown:
             break;
@@ -1195,6 +1603,8 @@ CSqlType CSqlEmitter::Binary(const CSqlExpr& expr, std::string& out) {
     }
     if (op == "=" || op == "<>" || op == "<" || op == ">" || op == "<=" || op == ">=")
         return Compare(op, expr.args[0], expr.args[1], out);
+    if ((op == "+" || op == "-") && (IsInterval(expr.args[1]) || (op == "+" && IsInterval(expr.args[0]))))
+        return IntervalArithmetic(expr, out);
     std::string left;
     std::string right;
     CSqlType lt = Expr(expr.args[0], left);
@@ -1234,8 +1644,12 @@ CSqlType CSqlEmitter::Compare(std::string_view op, const CSqlExpr* leftExpr, con
     Convert(lt, rt, left, right);
     // Note: a computed number may hold more digits than a double; such
     // operands are compared as exact decimals.
+    // A column's long values are ordered so too; its values, one form each,
+    // are equal as SQLite compares them.
+    bool ordering = op != "=" && op != "<>";
     if (lt == CSqlType::Number && rt == CSqlType::Number &&
-        (IsComputed(*leftExpr) || IsComputed(*rightExpr))) {
+        (IsComputed(*leftExpr) || IsComputed(*rightExpr) ||
+         (ordering && (Wide(*leftExpr) || Wide(*rightExpr))))) {
         out += "(ORA_NUMCMP(" + left + ", " + right + ") " + std::string(op) + " 0)";
         return CSqlType::Number;
     }
@@ -1324,7 +1738,8 @@ bool CSqlEmitter::Store(const CSqliteCatalog::Column& column, std::string_view t
                    ", " + name + ", " + at + ")";
             break;
         case CSqlType::Date:
-            out += "ORA_STORE_DATE(" + text + ", " + at + ")";
+            out += "ORA_STORE_DATE(" + text + ", " + at + ", " +
+                   std::to_string(std::max(column.fraction, 0)) + ")";
             break;
         case CSqlType::Unknown:
             out += text;
@@ -1363,6 +1778,9 @@ bool CSqlEmitter::StoreLiteral(const CSqliteCatalog::Column& column, std::string
 }
 
 bool CSqlEmitter::Insert(const CSqlStatement& statement, std::string& out) {
+    if (ViewTarget* view = ViewOf(statement.table.back(), statement.tableAt))
+        return InsertIntoView(statement, *view, out);
+    if (m_failed) return false;
     std::string table = Upper(statement.table.back());
     const auto* columns = m_catalog.Columns(table);
     if (columns == nullptr) return Fail(statement.tableAt, 942, table);
@@ -1470,6 +1888,15 @@ bool CSqlEmitter::Insert(const CSqlStatement& statement, std::string& out) {
 
 const std::vector<CSqliteCatalog::Column>* CSqlEmitter::OpenTarget(const CSqlStatement& statement,
                                                                    const char* verb, std::string& out) {
+    m_target = ViewOf(statement.table.back(), statement.tableAt);
+    if (m_failed) return nullptr;
+    if (m_target != nullptr) {
+        Scope scope;
+        scope.sources.push_back(ViewSource(*m_target, statement.alias));
+        m_scopes.push_back(scope);
+        out += verb + m_target->base + " AS " + m_target->alias;
+        return m_catalog.Columns(m_target->base);
+    }
     const auto* columns = m_catalog.Columns(Upper(statement.table.back()));
     if (columns == nullptr) {
         Fail(statement.tableAt, 942, Upper(statement.table.back()));
@@ -1488,10 +1915,147 @@ const std::vector<CSqliteCatalog::Column>* CSqlEmitter::OpenTarget(const CSqlSta
 
 bool CSqlEmitter::CloseTarget(const CSqlStatement& statement, std::string& out) {
     if (statement.where != nullptr) {
-        out += " WHERE ";
+        out += " WHERE (";
         Expr(statement.where, out);
+        out += ")";
     }
     m_scopes.pop_back();
+    ViewTarget* view = m_target;
+    m_target = nullptr;
+    if (view == nullptr || m_failed) return !m_failed;
+    // Note: DML through a view reaches the rows the view shows, and a view
+    // WITH CHECK OPTION keeps every row it updates.
+    if (view->query->where != nullptr) {
+        out += statement.where != nullptr ? " AND (" : " WHERE (";
+        m_scopes.push_back(Scope{});
+        m_scopes.back().sources.push_back(BaseSource(*view, false));
+        Expr(view->query->where, out);
+        m_scopes.pop_back();
+        out += ")";
+    }
+    if (statement.kind == CSqlStatement::Kind::Update) AppendViewCheck(*view, out);
+    return !m_failed;
+}
+
+CSqlEmitter::ViewTarget* CSqlEmitter::ViewOf(std::string_view written, std::size_t at) {
+    std::string name = Upper(written);
+    std::string text;
+    bool readOnly = false;
+    bool checkOption = false;
+    if (!m_catalog.View(name, text, readOnly, checkOption)) return nullptr;
+    if (readOnly) return Fail(at, 42399), nullptr;
+    ViewTarget& view = m_views.emplace_back();
+    view.name = name;
+    view.text = std::move(text);
+    view.checkOption = checkOption;
+    view.tokens = CSqlScanner::Significant(view.text);
+    CSqlParser parser(view.text, view.tokens, view.arena);
+    CSqlParser::Failure failure;
+    const CSqlSelect* query = parser.ParseQuery(0, view.query, failure) ? view.query : nullptr;
+    // Note: only a view of one table's rows, neither grouped nor joined,
+    // passes DML to that table.
+    bool simple = query != nullptr && query->next == nullptr && query->with.empty() &&
+                  query->from.size() == 1 && query->from[0].query == nullptr && !query->distinct &&
+                  query->groupBy.empty() && query->having == nullptr && query->connectBy == nullptr &&
+                  query->fetch == nullptr && query->offset == nullptr;
+    for (std::size_t k = 0; simple && k < query->items.size(); ++k)
+        simple = !HasAggregate(query->items[k].expr);
+    std::string text2;
+    if (simple) view.base = Upper(query->from[0].table.back());
+    if (!simple || m_catalog.View(view.base, text2, readOnly, checkOption)) return Fail(at, 1732), nullptr;
+    const auto* columns = m_catalog.Columns(view.base);
+    if (columns == nullptr) return Fail(at, 942, view.base), nullptr;
+    view.alias = Upper(query->from[0].alias.empty() ? query->from[0].table.back() : query->from[0].alias);
+    for (const CSqlSelectItem& item : query->items) {
+        if (item.expr->kind == CSqlExpr::Kind::Star) {
+            for (const auto& column : *columns) {
+                view.columns.push_back(column.name);
+                view.bases.push_back(column.name);
+                view.expressions.push_back(nullptr);
+            }
+            continue;
+        }
+        view.expressions.push_back(item.expr->kind == CSqlExpr::Kind::Name ? nullptr : item.expr);
+        bool plain = item.expr->kind == CSqlExpr::Kind::Name;
+        view.columns.push_back(Upper(!item.alias.empty() ? item.alias
+                                     : plain             ? item.expr->parts.back()
+                                                         : ""));
+        view.bases.push_back(plain ? Upper(item.expr->parts.back()) : std::string());
+    }
+    return &view;
+}
+
+bool CSqlEmitter::HasAggregate(const CSqlExpr* expr) {
+    if (expr == nullptr) return false;
+    if (expr->kind == CSqlExpr::Kind::Call && !expr->over &&
+        std::find(std::begin(kAggregates), std::end(kAggregates), Upper(expr->text)) != std::end(kAggregates))
+        return true;
+    for (const CSqlExpr* arg : expr->args)
+        if (HasAggregate(arg)) return true;
+    return false;
+}
+
+CSqlEmitter::Source CSqlEmitter::ViewSource(const ViewTarget& view, std::string_view alias) {
+    Source source;
+    source.name = Upper(alias.empty() ? std::string_view(view.name) : alias);
+    source.known = true;
+    const auto* columns = m_catalog.Columns(view.base);
+    for (std::size_t k = 0; columns != nullptr && k < view.columns.size(); ++k) {
+        Typed typed{view.columns[k], CValueType{}};
+        typed.virtualColumn = view.bases[k].empty();
+        typed.expression = view.expressions[k];
+        typed.view = &view;
+        for (const auto& column : *columns)
+            if (column.name == view.bases[k]) {
+                typed.type = TypeOfColumn(column);
+                typed.emitted = view.alias + ".\"" + column.name + "\"";
+            }
+        source.columns.push_back(std::move(typed));
+    }
+    return source;
+}
+
+CSqlEmitter::Source CSqlEmitter::BaseSource(const ViewTarget& view, bool plain) {
+    Source source;
+    source.name = view.alias;
+    source.known = true;
+    if (const auto* columns = m_catalog.Columns(view.base))
+        for (const auto& column : *columns) {
+            source.columns.push_back(Typed{column.name, TypeOfColumn(column)});
+            if (plain) source.columns.back().emitted = "\"" + column.name + "\"";
+        }
+    return source;
+}
+
+void CSqlEmitter::AppendViewCheck(const ViewTarget& view, std::string& out) {
+    if (!view.checkOption || view.query->where == nullptr) return;
+    // Note: RETURNING reads each row as stored, by names without a qualifier.
+    out += " RETURNING ORA_VIEW_CHECK(";
+    m_scopes.push_back(Scope{});
+    m_scopes.back().sources.push_back(BaseSource(view, true));
+    Expr(view.query->where, out);
+    m_scopes.pop_back();
+    out += ")";
+}
+
+bool CSqlEmitter::InsertIntoView(const CSqlStatement& statement, ViewTarget& view, std::string& out) {
+    CSqlStatement base = statement;
+    base.table = {view.base};
+    base.columns.clear();
+    base.columnAt.clear();
+    std::size_t count = statement.columns.empty() ? view.columns.size() : statement.columns.size();
+    for (std::size_t k = 0; k < count; ++k) {
+        std::size_t at = statement.columns.empty() ? statement.tableAt : statement.columnAt[k];
+        std::string name = statement.columns.empty() ? view.columns[k] : Upper(statement.columns[k]);
+        auto found = std::find(view.columns.begin(), view.columns.end(), name);
+        if (found == view.columns.end()) return Fail(at, 904, name);
+        const std::string& column = view.bases[static_cast<std::size_t>(found - view.columns.begin())];
+        if (column.empty()) return Fail(at, 1733);
+        base.columns.push_back(column);
+        base.columnAt.push_back(at);
+    }
+    if (!Insert(base, out)) return false;
+    AppendViewCheck(view, out);
     return !m_failed;
 }
 
@@ -1502,6 +2066,12 @@ bool CSqlEmitter::Update(const CSqlStatement& statement, std::string& out) {
     out += " SET ";
     for (std::size_t k = 0; k < statement.columns.size(); ++k) {
         std::string name = Upper(statement.columns[k]);
+        if (m_target != nullptr) {
+            auto found = std::find(m_target->columns.begin(), m_target->columns.end(), name);
+            if (found == m_target->columns.end()) return Fail(statement.columnAt[k], 904, name);
+            name = m_target->bases[static_cast<std::size_t>(found - m_target->columns.begin())];
+            if (name.empty()) return Fail(statement.columnAt[k], 1733);
+        }
         const CSqliteCatalog::Column* found = nullptr;
         for (const auto& column : *columns)
             if (column.name == name) found = &column;
@@ -1510,6 +2080,48 @@ bool CSqlEmitter::Update(const CSqlStatement& statement, std::string& out) {
         if (!Store(*found, table, statement.values[k], out)) return false;
     }
     return CloseTarget(statement, out);
+}
+
+// Whether `expr` names the target's column `column` (qualified by `target`
+// or not qualified at all).
+bool NamesColumn(const CSqlExpr* expr, const std::string& target, const std::string& column) {
+    if (expr == nullptr) return false;
+    if (expr->kind == CSqlExpr::Kind::Name && Upper(expr->parts.back()) == column &&
+        (expr->parts.size() == 1 || Upper(expr->parts[expr->parts.size() - 2]) == target))
+        return true;
+    for (const CSqlExpr* arg : expr->args)
+        if (NamesColumn(arg, target, column)) return true;
+    return false;
+}
+
+bool CSqlEmitter::Merge(const CSqlStatement& statement, std::string& out) {
+    // Note: a column the ON condition reads cannot be updated (ORA-38104):
+    // the rows matched must stay the rows matched.
+    std::string target = Upper(statement.alias.empty() ? statement.table.back() : statement.alias);
+    for (const CSqlStatement& part : statement.parts)
+        for (std::size_t k = 0; part.kind == CSqlStatement::Kind::Update && k < part.columns.size(); ++k)
+            if (NamesColumn(statement.where, target, Upper(part.columns[k])))
+                return Fail(part.columnAt[k], 38104, target + "." + Upper(part.columns[k]));
+    bool inserted = false;
+    for (const CSqlStatement& part : statement.parts) {
+        if (!out.empty()) out += "; ";
+        if (part.kind == CSqlStatement::Kind::Select) {
+            if (!Query(*part.query, out, nullptr)) return false;
+            out += " LIMIT 1";
+        } else if (part.kind == CSqlStatement::Kind::Insert) {
+            if (!Insert(part, out)) return false;
+            inserted = true;
+        } else if (part.kind == CSqlStatement::Kind::Update) {
+            if (!Update(part, out)) return false;
+        } else if (!Delete(part, out)) {
+            return false;
+        }
+        // Note: the rows the INSERT just added (the last rowids) are no
+        // updated rows for DELETE WHERE; changes() still counts the INSERT's.
+        if (part.mergeDelete && inserted)
+            out += " AND (changes() = 0 OR rowid <= last_insert_rowid() - changes())";
+    }
+    return !m_failed;
 }
 
 bool CSqlEmitter::Delete(const CSqlStatement& statement, std::string& out) {

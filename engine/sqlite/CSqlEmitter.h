@@ -1,11 +1,13 @@
 #pragma once
 
 #include <cstddef>
+#include <deque>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "engine/sqlite/CLiteralStore.h"
+#include "engine/sqlite/CSqlScanner.h"
 #include "engine/sqlite/CSqlTree.h"
 #include "engine/sqlite/CSqliteCatalog.h"
 #include "engine/sqlite/values/CValueType.h"
@@ -55,10 +57,18 @@ public:
     bool ValuesAllLiterals() const { return m_valuesAllLiterals; }
 
 private:
+    struct ViewTarget;
     // A column a source offers or a query produces (name upper-cased).
     struct Typed {
         std::string name;
         CValueType type;
+        // Written instead of the name as the statement writes it ("": as written).
+        std::string emitted = {};
+        // An expression's column of a view, which DML cannot set; read, it
+        // is the expression over the view's table.
+        bool virtualColumn = false;
+        const CSqlExpr* expression = nullptr;
+        const ViewTarget* view = nullptr;
     };
     struct Source {
         std::string name;  // alias, else table name (upper)
@@ -86,7 +96,16 @@ private:
     bool TableSource(const CSqlFromItem& item, Source& source, std::string& text);
     bool OrderItems(const std::vector<CSqlExpr::OrderItem>& items, std::string& out);
 
+    // An expression, NULL in the rows of a grouping set not grouping by it.
     CSqlType Expr(const CSqlExpr* expr, std::string& out);
+    CSqlType ExprNode(const CSqlExpr* expr, std::string& out);
+    // GROUPING(e) and GROUPING_ID(e, ...): 1 for each e the set rolls up.
+    CSqlType Grouping(const CSqlExpr& expr, std::string& out);
+    // A block of ROLLUP, CUBE or GROUPING SETS: one query a set, joined by
+    // UNION ALL, sorted outside by m_groupingOrder.
+    bool GroupingBlock(const CSqlSelect& block, std::string& out, std::vector<Typed>* columns);
+    // The result column (from 1) an ORDER BY key names by position or alias; 0 for none.
+    std::size_t OrderPosition(const CSqlExpr& key, const std::vector<Typed>& produced) const;
     CSqlType Name(const CSqlExpr& expr, std::string& out);
     CSqlType Call(const CSqlExpr& expr, std::string& out);
     CSqlType Special(const CSqlExpr& expr, std::string& out);
@@ -96,7 +115,26 @@ private:
     CSqlType Quantified(const CSqlExpr& expr, std::string& out);
     static void Convert(CSqlType lt, CSqlType rt, std::string& left, std::string& right);
     CSqlType DateLiteral(const CSqlExpr& expr, std::string& out);
-    bool Resolve(const CSqlExpr& expr, CSqlType& type, CValueType* full = nullptr);
+    bool Resolve(const CSqlExpr& expr, CSqlType& type, CValueType* full = nullptr,
+                 const Typed** typed = nullptr);
+    // "-" before a long literal or a computed number, exact.
+    CSqlType Negated(const CSqlExpr& operand, std::string& out);
+    // INTERVAL '...' field [TO field]; false (ORA-01867) when malformed.
+    bool ParseInterval(const CSqlExpr& expr, class CIntervalLiteral& interval);
+    // A date or timestamp plus or minus an INTERVAL literal.
+    CSqlType IntervalArithmetic(const CSqlExpr& expr, std::string& out);
+    // The digits of a second a date expression shows (-1: a DATE).
+    int Fraction(const CSqlExpr& expr, bool& zone);
+    struct JsonRow {
+        std::string_view name;
+        std::string_view pattern;  // %1 the document, %2 the path
+        CSqlType type;
+        std::size_t arguments;
+    };
+    static const JsonRow* FindJson(std::string_view name);
+    CSqlType Json(const CSqlExpr& expr, const JsonRow& row, std::string& out);
+    // A column that may hold long numbers (see CValueType::wide).
+    bool Wide(const CSqlExpr& expr);
     // The static type of a select item of type `kind`, with the length of
     // text where the tree tells it.
     CValueType Describe(const CSqlExpr& expr, CSqlType kind);
@@ -120,6 +158,34 @@ private:
     bool CloseTarget(const CSqlStatement& statement, std::string& out);
     bool Update(const CSqlStatement& statement, std::string& out);
     bool Delete(const CSqlStatement& statement, std::string& out);
+    // A view DML names: its query, over one table, and how its columns
+    // stand for the table's.
+    struct ViewTarget {
+        std::string name;
+        std::string text;  // the view's query, CP932
+        bool checkOption = false;
+        std::vector<CSqlScanner::Token> tokens;
+        CSqlArena arena;
+        CSqlSelect* query = nullptr;
+        std::string base;                          // the table
+        std::string alias;                         // the table's name in the view's query
+        std::vector<std::string> columns;          // the view's columns
+        std::vector<std::string> bases;            // the table's column of each; "" for an expression
+        std::vector<const CSqlExpr*> expressions;  // of each column an expression makes
+    };
+    // The view `name` ready for DML; null when it is none (or, the failure
+    // set, when it takes no DML: WITH READ ONLY, joined, grouped).
+    ViewTarget* ViewOf(std::string_view name, std::size_t at);
+    static bool HasAggregate(const CSqlExpr* expr);
+    // The view's columns, written as the table's columns.
+    Source ViewSource(const ViewTarget& view, std::string_view alias);
+    // The table as the view's query names it; `plain`: columns unqualified.
+    Source BaseSource(const ViewTarget& view, bool plain);
+    // RETURNING the check of a view WITH CHECK OPTION for each row stored.
+    void AppendViewCheck(const ViewTarget& view, std::string& out);
+    bool InsertIntoView(const CSqlStatement& statement, ViewTarget& view, std::string& out);
+    // The parts of a MERGE, each a statement of its own, joined by "; ".
+    bool Merge(const CSqlStatement& statement, std::string& out);
     bool Store(const CSqliteCatalog::Column& column, std::string_view table, const CSqlExpr* value,
                std::string& out);
     // A literal stored by the column's rules as the statement is compiled;
@@ -144,7 +210,9 @@ private:
     enum class Level { None, Start, Step, Rows };
     Level m_level = Level::None;
     bool m_prior = false;
-    std::string m_hierarchy;  // the name of the hierarchy's table in a step
+    std::string m_hierarchy;               // the name of the hierarchy's table in a step
+    std::string m_priorName = "TARVEX_P";  // the name PRIOR reads in a step
+    std::string m_leaf;                    // CONNECT_BY_ISLEAF of the hierarchy's rows
     struct HierarchyColumnRow {
         const CSqlExpr* node;
         std::string name;
@@ -152,5 +220,21 @@ private:
     };
     std::vector<HierarchyColumnRow> m_hierarchyColumns;
     std::vector<LiteralSlot>* m_slots = nullptr;
+    // The grouping set the next block groups by, and the emitted text of
+    // each expression of GROUP BY with whether that set keeps it.
+    struct Branch {
+        std::vector<std::string> all;
+        std::vector<bool> kept;
+        bool empty = false;
+    };
+    bool StartBranch(const CSqlSelect& block, Branch& branch);
+    const std::vector<CSqlExpr*>* m_groupingSet = nullptr;
+    const Branch* m_branch = nullptr;
+    bool m_probing = false;
+    int m_aggregates = 0;
+    const std::vector<CSqlExpr::OrderItem>* m_groupingOrder = nullptr;
+    const std::vector<CSqlExpr::OrderItem>* m_hiddenOrder = nullptr;
+    std::deque<ViewTarget> m_views;
+    ViewTarget* m_target = nullptr;  // of the UPDATE or DELETE being written
     bool m_valuesAllLiterals = false;
 };

@@ -1,5 +1,7 @@
 #include "engine/sqlite/CSqlParser.h"
 
+#include <algorithm>
+
 namespace {
 
 using Kind = CSqlScanner::Kind;
@@ -142,7 +144,164 @@ bool CSqlParser::Statement(CSqlStatement& out) {
     if (Accept("INSERT")) return Insert(out);
     if (Accept("UPDATE")) return Update(out);
     if (Accept("DELETE")) return Delete(out);
+    if (Accept("MERGE")) return Merge(out);
     return Refuse("statement");
+}
+
+CSqlSelect* CSqlParser::Probe(CSqlExpr* item, const CSqlFromItem& from, CSqlExpr* where) {
+    CSqlSelect* probe = m_arena.Select();
+    probe->at = from.at;
+    CSqlSelectItem selected;
+    selected.expr = item;
+    probe->items.push_back(selected);
+    probe->from.push_back(from);
+    probe->where = where;
+    return probe;
+}
+
+CSqlExpr* CSqlParser::Both(CSqlExpr* left, CSqlExpr* right) {
+    if (left == nullptr || right == nullptr) return left != nullptr ? left : right;
+    Expr* both = Node(Expr::Kind::Binary, left->at);
+    both->text = "AND";
+    both->args = {left, right};
+    return both;
+}
+
+// Note: the rows matched and the rows inserted are told apart before any
+// change: the UPDATE takes the source's values by subqueries of the ON
+// condition, the INSERT takes the source rows no target row matches, and
+// DELETE WHERE removes updated rows only.
+bool CSqlParser::Merge(CSqlStatement& out) {
+    out.kind = CSqlStatement::Kind::Merge;
+    if (!Expect("INTO")) return false;
+    CSqlFromItem target;
+    target.at = out.tableAt = Here();
+    if (!QualifiedName(out.table) || !Alias(out.alias, false) || !Expect("USING")) return false;
+    target.table = out.table;
+    target.alias = out.alias;
+    CSqlFromItem source;
+    if (!FromItem(source) || !Expect("ON") || !ExpectSymbol('(')) return false;
+    Expr* on = nullptr;
+    if (!Expression(on) || !ExpectSymbol(')')) return false;
+    out.where = on;
+    CSqlStatement update;
+    CSqlStatement insert;
+    CSqlExpr* deleteWhere = nullptr;
+    CSqlExpr* insertWhere = nullptr;
+    bool matched = false;
+    bool unmatched = false;
+    while (Accept("WHEN")) {
+        bool negated = Accept("NOT");
+        if (!Expect("MATCHED") || !Expect("THEN") || (negated ? unmatched : matched)) return Fail();
+        if (negated ? !MergeInsert(insert, insertWhere) : !MergeUpdate(update, deleteWhere)) return false;
+        (negated ? unmatched : matched) = true;
+    }
+    if (!matched && !unmatched) return Fail();
+    Expr* one = Node(Expr::Kind::Number, source.at);
+    one->text = "1";
+    if (matched) {
+        // Note: a target row that two source rows match has no one update.
+        Expr* count = Node(Expr::Kind::Call, source.at);
+        count->text = "COUNT";
+        count->starArgument = true;
+        Expr* matches = Node(Expr::Kind::Subquery, source.at);
+        matches->query = Probe(count, source, on);
+        Expr* many = Node(Expr::Kind::Binary, source.at);
+        many->text = ">";
+        many->args = {matches, one};
+        CSqlStatement check;
+        check.query = Probe(one, target, many);
+        out.parts.push_back(check);
+        update.table = out.table;
+        update.tableAt = out.tableAt;
+        update.alias = out.alias;
+        for (Expr*& value : update.values) {
+            Expr* taken = Node(Expr::Kind::Subquery, value->at);
+            taken->query = Probe(value, source, on);
+            value = taken;
+        }
+        Expr* exists = Node(Expr::Kind::Exists, source.at);
+        exists->query = Probe(one, source, Both(on, update.where));
+        update.where = exists;
+        if (deleteWhere != nullptr) {
+            CSqlStatement remove;
+            remove.kind = CSqlStatement::Kind::Delete;
+            remove.table = out.table;
+            remove.tableAt = out.tableAt;
+            remove.alias = out.alias;
+            remove.mergeDelete = true;
+            remove.where = Node(Expr::Kind::Exists, deleteWhere->at);
+            remove.where->query = Probe(one, source, Both(exists->query->where, deleteWhere));
+            out.parts.push_back(update);
+            out.parts.push_back(remove);
+        } else {
+            out.parts.push_back(update);
+        }
+    }
+    if (unmatched) {
+        Expr* missing = Node(Expr::Kind::Exists, source.at);
+        missing->negated = true;
+        missing->query = Probe(one, target, on);
+        CSqlSelect* rows = m_arena.Select();
+        rows->at = source.at;
+        for (Expr* value : insert.values) {
+            CSqlSelectItem item;
+            item.expr = value;
+            rows->items.push_back(item);
+        }
+        rows->from.push_back(source);
+        rows->where = Both(missing, insertWhere);
+        insert.values.clear();
+        insert.query = rows;
+        insert.table = out.table;
+        insert.tableAt = out.tableAt;
+        // Note: the INSERT runs before DELETE WHERE, which then leaves the
+        // inserted rows alone.
+        out.parts.insert(out.parts.end() - (deleteWhere != nullptr ? 1 : 0), insert);
+    }
+    return true;
+}
+
+bool CSqlParser::MergeUpdate(CSqlStatement& update, CSqlExpr*& deleteWhere) {
+    update.kind = CSqlStatement::Kind::Update;
+    if (!Expect("UPDATE") || !Expect("SET")) return false;
+    do {
+        if (IsSymbol('(')) return Refuse("SET (columns) = (subquery)");
+        std::vector<std::string_view> target;
+        std::size_t at = Here();
+        if (!QualifiedName(target)) return false;
+        Expr* value = nullptr;
+        if (!ExpectSymbol('=') || !Expression(value)) return false;
+        update.columns.push_back(target.back());
+        update.columnAt.push_back(at);
+        update.values.push_back(value);
+    } while (AcceptSymbol(','));
+    if (Accept("WHERE") && !Expression(update.where)) return false;
+    if (Accept("DELETE")) return Expect("WHERE") && Expression(deleteWhere);
+    return true;
+}
+
+bool CSqlParser::MergeInsert(CSqlStatement& insert, CSqlExpr*& insertWhere) {
+    insert.kind = CSqlStatement::Kind::Insert;
+    if (!Expect("INSERT")) return false;
+    if (AcceptSymbol('(')) {
+        do {
+            if (!IsName()) return Fail();
+            insert.columnAt.push_back(Here());
+            std::string_view name = TokenText(m_k++);
+            // Note: a column may be written with the target's name before it.
+            if (IsSymbol('.') && IsName(1)) {
+                ++m_k;
+                name = TokenText(m_k++);
+            }
+            insert.columns.push_back(name);
+        } while (AcceptSymbol(','));
+        if (!ExpectSymbol(')')) return false;
+    }
+    if (!Expect("VALUES") || !ExpectSymbol('(') || !ExprList(insert.values) || !ExpectSymbol(')'))
+        return false;
+    if (Accept("WHERE") && !Expression(insertWhere)) return false;
+    return true;
 }
 
 bool CSqlParser::QualifiedName(std::vector<std::string_view>& parts) {
@@ -249,7 +408,9 @@ bool CSqlParser::Query(CSqlSelect*& out) {
         last = last->next;
     }
     if (Accept("ORDER")) {
-        if (!Expect("BY") || !OrderBy(out->orderBy)) return false;
+        // Note: ORDER SIBLINGS BY sorts the children of each row of a hierarchy.
+        bool siblings = out->next == nullptr && out->connectBy != nullptr && Accept("SIBLINGS");
+        if (!Expect("BY") || !OrderBy(siblings ? out->siblingsOrder : out->orderBy)) return false;
     }
     if (!FetchAndOffset(*out)) return false;
     if (Accept("FOR")) {
@@ -290,12 +451,107 @@ bool CSqlParser::SelectBlock(CSqlSelect*& out) {
     if (!Expect("FROM") || !FromList(*out)) return false;
     if (Accept("WHERE") && !Expression(out->where)) return false;
     if (!Hierarchy(*out)) return false;
-    if (Accept("GROUP")) {
-        if (!Expect("BY")) return false;
-        if (Is("ROLLUP") || Is("CUBE") || Is("GROUPING")) return Refuse("ROLLUP, CUBE and GROUPING SETS");
-        if (!ExprList(out->groupBy)) return false;
-    }
+    if (Accept("GROUP") && !GroupBy(*out)) return false;
     if (Accept("HAVING") && !Expression(out->having)) return false;
+    return true;
+}
+
+namespace {
+
+constexpr std::size_t kMaxGroupingSets = 4096;
+
+// Every set of `left` joined with every set of `right`, left's sets outer.
+std::vector<std::vector<CSqlExpr*>> Product(const std::vector<std::vector<CSqlExpr*>>& left,
+                                            const std::vector<std::vector<CSqlExpr*>>& right) {
+    std::vector<std::vector<CSqlExpr*>> out;
+    for (const auto& a : left)
+        for (const auto& b : right) {
+            out.push_back(a);
+            out.back().insert(out.back().end(), b.begin(), b.end());
+        }
+    return out;
+}
+
+}  // namespace
+
+bool CSqlParser::GroupingColumns(std::vector<Expr*>& columns) {
+    if (!IsSymbol('(')) {
+        Expr* column = nullptr;
+        if (!Expression(column)) return false;
+        columns.push_back(column);
+        return true;
+    }
+    ++m_k;
+    return ExprList(columns) && ExpectSymbol(')');
+}
+
+bool CSqlParser::GroupingElement(Sets& sets, bool inSets) {
+    bool rollup = Is("ROLLUP") && IsSymbol('(', 1);
+    bool cube = Is("CUBE") && IsSymbol('(', 1);
+    if (rollup || cube) {
+        m_k += 2;
+        std::vector<std::vector<Expr*>> parts;
+        do {
+            parts.emplace_back();
+            if (!GroupingColumns(parts.back())) return false;
+        } while (AcceptSymbol(','));
+        if (!ExpectSymbol(')')) return false;
+        if (cube && parts.size() > 12) return Refuse("CUBE of more than 12 columns");
+        // ROLLUP(a, b): (a, b), (a), (); CUBE(a, b): (a, b), (a), (b), ().
+        std::size_t count = rollup ? parts.size() + 1 : std::size_t{1} << parts.size();
+        for (std::size_t k = 0; k < count; ++k) {
+            std::vector<Expr*> set;
+            for (std::size_t p = 0; p < parts.size(); ++p) {
+                bool kept =
+                    rollup ? p + k < parts.size() : ((count - 1 - k) >> (parts.size() - 1 - p) & 1) != 0;
+                if (kept) set.insert(set.end(), parts[p].begin(), parts[p].end());
+            }
+            sets.push_back(set);
+        }
+        return true;
+    }
+    if (inSets && IsSymbol('(')) {
+        sets.emplace_back();
+        if (IsSymbol(')', 1)) return m_k += 2, true;
+        return GroupingColumns(sets.back());
+    }
+    if (IsSymbol('(') && IsSymbol(')', 1)) {
+        m_k += 2;
+        sets.emplace_back();
+        return true;
+    }
+    Expr* column = nullptr;
+    if (!Expression(column)) return false;
+    sets.push_back({column});
+    return true;
+}
+
+bool CSqlParser::GroupBy(CSqlSelect& select) {
+    if (!Expect("BY")) return false;
+    Sets sets{{}};
+    bool grouped = false;
+    do {
+        Sets element;
+        if (Is("GROUPING") && Is("SETS", 1)) {
+            m_k += 2;
+            if (!ExpectSymbol('(')) return false;
+            do {
+                if (!GroupingElement(element, true)) return false;
+            } while (AcceptSymbol(','));
+            if (!ExpectSymbol(')')) return false;
+            grouped = true;
+        } else {
+            grouped = grouped || ((Is("ROLLUP") || Is("CUBE")) && IsSymbol('(', 1));
+            if (!GroupingElement(element, false)) return false;
+        }
+        if (sets.size() * element.size() > kMaxGroupingSets) return Refuse("more than 4096 grouping sets");
+        sets = Product(sets, element);
+    } while (AcceptSymbol(','));
+    for (const auto& set : sets)
+        for (Expr* column : set)
+            if (std::find(select.groupBy.begin(), select.groupBy.end(), column) == select.groupBy.end())
+                select.groupBy.push_back(column);
+    if (grouped) select.groupingSets = std::move(sets);
     return true;
 }
 
@@ -545,7 +801,15 @@ bool CSqlParser::Predicate(Expr*& left) {
     if (Accept("IS")) {
         Expr* node = Node(Expr::Kind::IsNull, at);
         node->negated = Accept("NOT");
-        if (!Expect("NULL")) return false;
+        // Note: IS JSON [STRICT | LAX] [WITH | WITHOUT UNIQUE KEYS] is an
+        // IsNull node whose text is "JSON".
+        if (Accept("JSON")) {
+            node->text = "JSON";
+            if (!Accept("STRICT")) Accept("LAX");
+            if ((Is("WITH") || Is("WITHOUT")) && Is("UNIQUE", 1) && Is("KEYS", 2)) m_k += 3;
+        } else if (!Expect("NULL")) {
+            return false;
+        }
         node->args.push_back(left);
         left = node;
         return true;
@@ -660,6 +924,22 @@ bool CSqlParser::Primary(Expr*& out) {
         m_k += 2;
         return true;
     }
+    if (Is("INTERVAL") && m_k + 1 < m_tokens.size() && m_tokens[m_k + 1].kind == Kind::String) {
+        out = Node(Expr::Kind::Interval, at);
+        out->text = TokenText(m_k + 1);
+        m_k += 2;
+        for (int field = 0; field < 2; ++field) {
+            if (field == 1 && !Accept("TO")) break;
+            if (!IsName()) return Fail();
+            out->parts.push_back(TokenText(m_k++));
+            // Note: the precisions only bound the digits; the value is the same.
+            if (AcceptSymbol('(')) {
+                while (!AtEnd() && !IsSymbol(')')) ++m_k;
+                if (!ExpectSymbol(')')) return false;
+            }
+        }
+        return true;
+    }
     if (Is("INTERVAL")) return Refuse("INTERVAL");
     if (Is("CASE")) return CaseExpr(out);
     if (Is("EXISTS") || (Is("NOT") && Is("EXISTS", 1))) {
@@ -738,10 +1018,22 @@ bool CSqlParser::CallArguments(Expr& call) {
             call.distinct = true;
         else
             Accept("ALL");
+        std::string name(call.text);
+        for (char& c : name) c = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+        bool object = name == "JSON_OBJECT";
         do {
+            // Note: JSON_OBJECT's members are [KEY] name VALUE value, kept as
+            // name and value in turn.
+            if (object) Accept("KEY");
             Expr* arg = nullptr;
             if (!Expression(arg)) return false;
             call.args.push_back(arg);
+            if (object) {
+                if (!Accept("VALUE") && !AcceptSymbol(':')) return Fail();
+                if (!Expression(arg)) return false;
+                call.args.push_back(arg);
+                continue;
+            }
             if (Is("ON") && Is("OVERFLOW", 1)) {
                 if (!Overflow(call)) return false;
                 break;

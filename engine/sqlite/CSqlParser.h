@@ -52,6 +52,13 @@ private:
     bool Insert(CSqlStatement& out);
     bool Update(CSqlStatement& out);
     bool Delete(CSqlStatement& out);
+    // MERGE, written as the UPDATE, INSERT and DELETE it does.
+    bool Merge(CSqlStatement& out);
+    bool MergeUpdate(CSqlStatement& update, CSqlExpr*& deleteWhere);
+    bool MergeInsert(CSqlStatement& insert, CSqlExpr*& insertWhere);
+    // SELECT `item` FROM `from` WHERE `where` (a node of its own).
+    CSqlSelect* Probe(CSqlExpr* item, const CSqlFromItem& from, CSqlExpr* where);
+    CSqlExpr* Both(CSqlExpr* left, CSqlExpr* right);
     bool QualifiedName(std::vector<std::string_view>& parts);
     bool Alias(std::string_view& alias, bool allowAs);
 
@@ -64,6 +71,13 @@ private:
     bool FromList(CSqlSelect& select);
     bool FromItem(CSqlFromItem& item);
     bool OrderBy(std::vector<Expr::OrderItem>& items);
+    // GROUP BY's list; ROLLUP, CUBE and GROUPING SETS become grouping sets.
+    bool GroupBy(CSqlSelect& select);
+    using Sets = std::vector<std::vector<Expr*>>;
+    // One element of GROUP BY or of GROUPING SETS (...), as its sets.
+    bool GroupingElement(Sets& sets, bool inSets);
+    // "(a, b)" or "a": the expressions grouped together.
+    bool GroupingColumns(std::vector<Expr*>& columns);
     bool FetchAndOffset(CSqlSelect& select);
     bool ExprList(std::vector<Expr*>& out);
 

@@ -31,6 +31,7 @@ struct CSqlExpr {
         IsNull,       // args[0] IS [NOT] NULL; `negated`
         Row,          // (a, b, ...)
         DateLiteral,  // DATE '...' / TIMESTAMP '...': `text` is the literal token
+        Interval,     // INTERVAL '...' field [TO field]: `text` the literal token, `parts` the fields
         Quantified    // args[0] op ANY|ALL (query): `text` the operator, `negated` for ALL
     };
     struct OrderItem {
@@ -92,12 +93,18 @@ struct CSqlSelect {
     std::vector<CSqlFromItem> from;
     CSqlExpr* where = nullptr;
     std::vector<CSqlExpr*> groupBy;
+    // GROUP BY with ROLLUP, CUBE or GROUPING SETS: the sets of expressions
+    // grouped by, in the order their rows come; `groupBy` then holds every
+    // expression of them once.
+    std::vector<std::vector<CSqlExpr*>> groupingSets;
     CSqlExpr* having = nullptr;
     // START WITH ... CONNECT BY [NOCYCLE] ...
     CSqlExpr* startWith = nullptr;
     CSqlExpr* connectBy = nullptr;
     bool noCycle = false;
     std::size_t connectAt = 0;
+    // ORDER SIBLINGS BY: the order of the children of each row.
+    std::vector<CSqlExpr::OrderItem> siblingsOrder;
     // The next query of a compound: UNION, UNION ALL, INTERSECT, MINUS.
     std::string_view setOperator;
     bool setAll = false;
@@ -111,7 +118,7 @@ struct CSqlSelect {
 };
 
 struct CSqlStatement {
-    enum class Kind { Select, Insert, Update, Delete };
+    enum class Kind { Select, Insert, Update, Delete, Merge };
     Kind kind = Kind::Select;
     CSqlSelect* query = nullptr;          // SELECT; INSERT ... SELECT
     std::vector<std::string_view> table;  // INSERT, UPDATE, DELETE
@@ -121,6 +128,11 @@ struct CSqlStatement {
     std::vector<std::size_t> columnAt;
     std::vector<CSqlExpr*> values;  // INSERT VALUES; UPDATE SET values
     CSqlExpr* where = nullptr;
+    // MERGE: its UPDATE, INSERT and DELETE as statements of their own, in
+    // the order they run (`where` holds its ON condition); `mergeDelete`
+    // marks the DELETE.
+    std::vector<CSqlStatement> parts;
+    bool mergeDelete = false;
 };
 
 // Owns the nodes of one statement, allocated a block at a time.

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <memory>
 
+#include "engine/sqlite/CCatalogTables.h"
 #include "engine/sqlite/CSqlScanner.h"
 #include "engine/sqlite/SqliteApi.h"
 #include "text/Cp932.h"
@@ -87,6 +88,7 @@ CSqliteCatalog::Column CSqliteCatalog::Describe(std::string name, std::string_vi
         column.scale = arguments.size() > 1 ? static_cast<int>(arguments[1]) : 0;
     }
     if (column.integer) column.scale = 0;
+    if (base == "TIMESTAMP") column.fraction = arguments.empty() ? 6 : static_cast<int>(arguments[0]);
     if (column.type == CSqlType::Text || column.type == CSqlType::Char)
         column.length = arguments.empty() ? (column.type == CSqlType::Char ? 1 : 0) : arguments[0];
     if (base == "CLOB" || base == "NCLOB" || base == "LONG") column.length = 0;
@@ -236,4 +238,13 @@ std::string CSqliteCatalog::UniqueName(std::string_view failed) {
         if (listed == columns) return name;
     }
     return {};
+}
+
+bool CSqliteCatalog::View(std::string_view name, std::string& text, bool& readOnly, bool& checkOption) {
+    CCatalogTables::View view;
+    if (!CCatalogTables::FindView(m_db, encoding::Cp932ToUtf8(name), view)) return false;
+    text = encoding::Utf8ToCp932(view.text);
+    readOnly = view.readOnly;
+    checkOption = view.checkOption;
+    return true;
 }

@@ -26,6 +26,8 @@ public:
         int precision = 0;
         int scale = kNoScale;
         bool integer = false;
+        // TIMESTAMP(n): the digits of a second kept; -1 for a DATE.
+        int fraction = -1;
         // VARCHAR2(n) / CHAR(n): the length; 0 when none.
         long length = 0;
         bool charSemantics = false;
@@ -51,6 +53,10 @@ public:
     // The name of the unique constraint or index of `table` over `columns`
     // ("T.A, T.B" as SQLite reports them, UTF-8); "" when unknown.
     std::string UniqueName(std::string_view failed);
+
+    // The query text (CP932) and options of the view `name` (upper case,
+    // CP932); false when `name` is no view the catalog records.
+    bool View(std::string_view name, std::string& text, bool& readOnly, bool& checkOption);
 
     static Column Describe(std::string name, std::string_view declared);
     // The sequence that numbers an identity column (CP932).

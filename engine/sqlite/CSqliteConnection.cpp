@@ -24,6 +24,7 @@
 #include "engine/sqlite/CSqliteSchema.h"
 #include "engine/sqlite/CSqliteSequences.h"
 #include "engine/sqlite/CSqliteSession.h"
+#include "engine/sqlite/CSqliteSynonyms.h"
 #include "engine/sqlite/CSqliteTextFunctions.h"
 #include "engine/sqlite/CSqliteValueFunctions.h"
 #include "engine/sqlite/CStatementClassifier.h"
@@ -159,6 +160,14 @@ const CEngineBind* FindBind(const std::vector<CEngineBind>& binds, const std::st
     for (const CEngineBind& bind : binds)
         if (bind.name == name) return &bind;
     return nullptr;
+}
+
+// A number bind a double holds exactly; longer ones are bound as their
+// digits, which the column's rules read exactly.
+bool HeldByDouble(const std::string& text) {
+    CNumberDecimal number;
+    double real = 0;
+    return !CNumberDecimal::FromText(text, number) || number.ToDouble(real);
 }
 
 // Offset of the first ":name" outside literals, 0 when none is found.
@@ -409,12 +418,8 @@ bool CSqliteConnection::Compile(Piece piece, std::string& compiled,
     std::size_t viewStart = ViewQueryStart(piece.text, tokens);
     std::string_view first = piece.text.substr(tokens[0].begin, tokens[0].length);
     bool dml = false;
-    for (std::string_view word : {"SELECT", "WITH", "INSERT", "UPDATE", "DELETE", "("})
+    for (std::string_view word : {"SELECT", "WITH", "INSERT", "UPDATE", "DELETE", "MERGE", "("})
         dml = dml || CSqlScanner::Is(piece.text, tokens[0], word);
-    if (CSqlScanner::Is(piece.text, tokens[0], "MERGE")) {
-        COraError::Set(m_error, 3001, {"MERGE"}, static_cast<int>(piece.base + tokens[0].begin));
-        return false;
-    }
     if (!dml && viewStart == 0) return true;
     (void)first;
     CSqliteDictionary::Prepare(m_db, piece.text);
@@ -427,7 +432,12 @@ bool CSqliteConnection::Compile(Piece piece, std::string& compiled,
     bool parsed = viewStart > 0 ? parser.ParseQuery(viewStart, statement.query, failure)
                                 : parser.Parse(statement, failure);
     if (!parsed) {
-        if (!Refused(failure)) return true;
+        // Note: the token rewrite takes no MERGE; its syntax errors are told here.
+        if (!Refused(failure) && !CSqlScanner::Is(piece.text, tokens[0], "MERGE")) return true;
+        if (!Refused(failure)) {
+            COraError::Set(m_error, 900, {}, static_cast<int>(piece.base + failure.at));
+            return false;
+        }
         COraError::Set(m_error, 3001, {failure.what}, static_cast<int>(piece.base + failure.at));
         return false;
     }
@@ -645,7 +655,8 @@ bool CSqliteConnection::Bind(Piece piece, const std::vector<CEngineBind>& binds,
         } else if (bind->serverType == servertype::kNumber &&
                    CValueText::ParseInteger(bind->value, integer)) {
             rc = sqlite3_bind_int64(statement, index, integer);
-        } else if (bind->serverType == servertype::kNumber && CValueText::ParseNumber(bind->value, number)) {
+        } else if (bind->serverType == servertype::kNumber && CValueText::ParseNumber(bind->value, number) &&
+                   HeldByDouble(bind->value)) {
             rc = sqlite3_bind_double(statement, index, number);
         } else if (encoding::Cp932ToUtf8Strict(bind->value, utf8)) {
             rc = sqlite3_bind_text(statement, index, utf8.c_str(), static_cast<int>(utf8.size()),
@@ -667,7 +678,48 @@ bool CSqliteConnection::SetStepError() {
     return false;
 }
 
+bool CSqliteConnection::RunMerge(Piece piece, std::vector<CEngineBind>& binds, long& rowsProcessed) {
+    std::string compiled;
+    if (!Compile(piece, compiled)) return false;
+    if (compiled.empty()) {
+        COraError::Set(m_error, 900, {}, static_cast<int>(piece.base));
+        return false;
+    }
+    bool started = !InTransaction();
+    if (!BeginWrite() || !ExecPlain("SAVEPOINT TARVEX_MERGE")) return false;
+    std::string utf8 = encoding::Cp932ToUtf8(compiled);
+    long rows = 0;
+    bool ok = true;
+    for (const char* next = utf8.c_str(); ok && *next != '\0';) {
+        sqlite3_stmt* raw = nullptr;
+        ok = sqlite3_prepare_v2(m_db, next, -1, &raw, &next) == SQLITE_OK;
+        Statement part(raw);
+        if (!ok) m_error.Set(sqliteapi::Cp932Of(sqlite3_errmsg(m_db)), static_cast<int>(piece.base));
+        if (!ok || raw == nullptr) break;
+        int rc = Bind(piece, binds, raw) ? sqlite3_step(raw) : SQLITE_MISUSE;
+        // Note: a row of the first query is a target row two source rows match.
+        if (rc == SQLITE_ROW) COraError::Set(m_error, 30926, {}, static_cast<int>(piece.base));
+        ok = rc == SQLITE_DONE || (rc != SQLITE_ROW && rc != SQLITE_MISUSE && SetStepError());
+        // Note: the server counts the rows updated and inserted; those
+        // deleted were updated first.
+        std::string_view text = sqlite3_sql(raw);
+        std::string_view verb = text.substr(text.find_first_not_of(' '), 6);
+        if (ok && (verb == "UPDATE" || verb == "INSERT")) rows += static_cast<long>(sqlite3_changes64(m_db));
+    }
+    if (!ok) {
+        const char* undo = started ? "ROLLBACK" : "ROLLBACK TO TARVEX_MERGE";
+        if (!sqliteapi::Undo(m_db, undo) || (!started && !ExecPlain("RELEASE TARVEX_MERGE")))
+            m_transactionLost = true;
+        return false;
+    }
+    rowsProcessed += rows;
+    return ExecPlain("RELEASE TARVEX_MERGE");
+}
+
 bool CSqliteConnection::RunStatement(Piece piece, std::vector<CEngineBind>& binds, long& rowsProcessed) {
+    if (auto tokens = CSqlScanner::Significant(piece.text, 1);
+        !tokens.empty() && CSqlScanner::Is(piece.text, tokens[0], "MERGE"))
+        return RunMerge(piece, binds, rowsProcessed);
     Statement owned;
     sqlite3_stmt* statement = nullptr;
     if (!PrepareShaped(piece, owned, statement)) return false;
@@ -905,6 +957,13 @@ bool CSqliteConnection::RunSequence(const std::string& sql, StatementKind kind) 
                                                  : m_sequences->Drop(sql, m_error);
 }
 
+bool CSqliteConnection::RunSynonym(const std::string& sql) {
+    if (!CommitWork() || !BeginWrite()) return false;
+    if (CSqliteSynonyms(m_db).Run(sql, m_session->user, m_error)) return CommitWork();
+    if (!sqliteapi::Undo(m_db, "ROLLBACK")) m_transactionLost = true;
+    return false;
+}
+
 bool CSqliteConnection::RunReplace(const std::string& sql, std::vector<CEngineBind>& binds,
                                    long& rowsProcessed) {
     m_pendingView.reset();
@@ -1062,6 +1121,8 @@ bool CSqliteConnection::RunKind(const std::string& sql, StatementKind kind, std:
         case StatementKind::CreateSequence:
         case StatementKind::DropSequence:
             return RunSequence(sql, kind);
+        case StatementKind::Synonym:
+            return RunSynonym(sql);
         case StatementKind::Session:
             return RunSession(sql);
         default:
@@ -1223,7 +1284,8 @@ bool CSqliteConnection::Evaluate(Piece expression, const std::vector<CEngineBind
         COraError::Set(m_error, 1403, {}, static_cast<int>(expression.base));
         return false;
     }
-    isNull = !CSqliteResultReader::ValueText(statement.get(), 0, value, isNumber);
+    bool number = !m_resultTypes.empty() && m_resultTypes[0].kind == CSqlType::Number;
+    isNull = !CSqliteResultReader::ValueText(statement.get(), 0, value, isNumber, number);
     // Note: a date becomes text in the server's date format, as when the
     // server converts a DATE for a text variable or for output.
     if (!m_resultTypes.empty()) {

@@ -125,6 +125,8 @@ private:
     bool SetStepError();
 
     bool RunStatement(Piece piece, std::vector<CEngineBind>& binds, long& rowsProcessed);
+    // MERGE: its statements in one savepoint, the rows updated and inserted counted.
+    bool RunMerge(Piece piece, std::vector<CEngineBind>& binds, long& rowsProcessed);
     // A schema statement as one transaction of its own, after a commit.
     bool RunDdl(const std::string& sql, std::vector<CEngineBind>& binds, long& rowsProcessed);
     bool RunDdlWork(const std::string& sql, std::vector<CEngineBind>& binds, long& rowsProcessed);
@@ -133,6 +135,7 @@ private:
     // ORA-02298 when a row refers to a key that is not there.
     bool CheckForeignKeys();
     bool RunSequence(const std::string& sql, StatementKind kind);
+    bool RunSynonym(const std::string& sql);
     // CREATE TABLE name AS query, its columns typed as what they copy;
     // `handled` unset for any other statement (or a query the tree lacks).
     bool CreateAsSelect(const std::string& sql, bool& handled);

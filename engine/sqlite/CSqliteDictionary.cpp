@@ -62,7 +62,13 @@ const View kViews[] = {
     {"VIEWS", "VIEW_NAME VARCHAR2(128), TEXT_LENGTH NUMBER, TEXT, READ_ONLY VARCHAR2(1)",
      "SELECT v.VIEW_NAME, length(v.TEXT), v.TEXT, v.READ_ONLY FROM main.TARVEX_VIEWS v JOIN "
      "main.sqlite_schema "
-     "m ON m.type = 'view' AND upper(m.name) = v.VIEW_NAME"},
+     "m ON m.type = 'view' AND upper(m.name) = v.VIEW_NAME WHERE v.VIEW_NAME NOT IN (SELECT SYNONYM_NAME "
+     "FROM "
+     "main.TARVEX_SYNONYMS)"},
+    {"SYNONYMS",
+     "SYNONYM_NAME VARCHAR2(128), TABLE_OWNER VARCHAR2(128), TABLE_NAME VARCHAR2(128), DB_LINK "
+     "VARCHAR2(128)",
+     "SELECT SYNONYM_NAME, TABLE_OWNER, TABLE_NAME, NULL FROM main.TARVEX_SYNONYMS"},
     {"INDEXES",
      "INDEX_NAME VARCHAR2(128), INDEX_TYPE VARCHAR2(27), TABLE_NAME VARCHAR2(128), UNIQUENESS VARCHAR2(9), "
      "STATUS VARCHAR2(8)",
@@ -83,7 +89,8 @@ const View kViews[] = {
      "SELECT upper(s.NAME), 1, 9999999999999999999999999999, s.STEP, 'N', s.NEXT_VALUE FROM "
      "main.TARVEX_SEQUENCES s"},
     {"OBJECTS", "OBJECT_NAME VARCHAR2(128), OBJECT_TYPE VARCHAR2(23), STATUS VARCHAR2(7)",
-     "SELECT upper(m.name), upper(m.type), 'VALID' FROM main.sqlite_schema m WHERE m.type IN ('table', "
+     "SELECT upper(m.name), CASE WHEN upper(m.name) IN (SELECT SYNONYM_NAME FROM main.TARVEX_SYNONYMS) THEN "
+     "'SYNONYM' ELSE upper(m.type) END, 'VALID' FROM main.sqlite_schema m WHERE m.type IN ('table', "
      "'view', 'index', 'trigger') AND %U AND upper(m.tbl_name) NOT LIKE 'TARVEX%' UNION ALL SELECT "
      "upper(NAME), 'SEQUENCE', 'VALID' FROM main.TARVEX_SEQUENCES"},
     {"TRIGGERS", "TRIGGER_NAME VARCHAR2(128), TABLE_NAME VARCHAR2(128), STATUS VARCHAR2(8), TRIGGER_BODY",

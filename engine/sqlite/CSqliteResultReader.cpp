@@ -3,6 +3,9 @@
 #include <sqlite3.h>
 
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
 #include <optional>
 
 #include "engine/sqlite/CDateFormat.h"
@@ -32,8 +35,40 @@ std::string Hex(const void* data, int size) {
 
 using ColumnPlan = CSqliteResultReader::ColumnPlan;
 
+// A stored timestamp as the server's Japanese NLS_TIMESTAMP_FORMAT shows
+// it ("RR-MM-DD HH24:MI:SSXFF", TZH:TZM after it for a time zone).
+std::string ShowTimestamp(std::string_view stored, const ColumnPlan& plan) {
+    CDateTime value;
+    if (!CValueText::HasStoredDatePrefix(stored) || !CDateFormat::ParseStored(stored, value))
+        return std::string(stored);
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%02d-%02d-%02d %02d:%02d:%02d", value.year % 100, value.month,
+                  value.day, value.hour, value.minute, value.second);
+    std::string out = buffer;
+    if (plan.fraction > 0) {
+        std::snprintf(buffer, sizeof buffer, ".%09d", value.nanos);
+        out.append(buffer, static_cast<std::size_t>(plan.fraction) + 1);
+    }
+    if (plan.zone) {
+        std::time_t now = std::time(nullptr);
+        std::tm local{};
+        localtime_r(&now, &local);
+        long offset = local.tm_gmtoff / 60;
+        std::snprintf(buffer, sizeof buffer, " %c%02ld:%02ld", offset < 0 ? '-' : '+', std::labs(offset) / 60,
+                      std::labs(offset) % 60);
+        out += buffer;
+    }
+    return out;
+}
+
+// The width of a timestamp as ShowTimestamp writes it.
+long TimestampWidth(int fraction, bool zone) {
+    return 17 + (fraction > 0 ? fraction + 1 : 0) + (zone ? 7 : 0);
+}
+
 // A stored date as the session shows it; other text unchanged.
 std::string ShowDate(std::string_view stored, const ColumnPlan& plan) {
+    if (plan.fraction >= 0) return ShowTimestamp(stored, plan);
     const std::string* format = plan.dateFormat;
     if (format == nullptr || *format == "RR-MM-DD") return CValueText::ShowDate(stored);
     CDateTime value;
@@ -61,6 +96,9 @@ bool DescribeTyped(const CValueType& type, CEngineColumn& column, ColumnPlan& pl
             column.serverType = servertype::kDate;
             column.size = 7;
             plan.isDate = true;
+            plan.fraction = type.fraction;
+            plan.zone = type.zone;
+            if (type.fraction >= 0) column.size = TimestampWidth(type.fraction, type.zone);
             return true;
         case CSqlType::Text:
         case CSqlType::Char:
@@ -84,10 +122,13 @@ CEngineColumn DescribeColumn(sqlite3* db, sqlite3_stmt* statement, int index, Co
         column = description.column;
         plan.sizeFromValues = description.sizeFromValues;
         plan.isDate = description.isDate;
+        plan.fraction = description.fraction;
+        if (description.fraction >= 0) column.size = TimestampWidth(description.fraction, false);
         if (description.roundsToScale) plan.scale = description.column.scale;
     } else if (type == nullptr || !DescribeTyped(*type, column, plan)) {
         plan.expression = true;
     }
+    plan.isNumber = !plan.expression && column.serverType == servertype::kNumber;
     column.name = sqliteapi::Cp932Of(sqlite3_column_name(statement, index));
     const char* database = sqlite3_column_database_name(statement, index);
     const char* table = sqlite3_column_table_name(statement, index);
@@ -133,6 +174,12 @@ bool ReadValue(sqlite3_stmt* statement, int index, int storage, const ColumnPlan
                               : CValueText::FromDouble(sqlite3_column_double(statement, index));
             return true;
         case SQLITE_BLOB:
+            if (plan.isNumber) {
+                isNumber = true;
+                text.assign(static_cast<const char*>(sqlite3_column_blob(statement, index)),
+                            static_cast<std::size_t>(sqlite3_column_bytes(statement, index)));
+                return true;
+            }
             text = Hex(sqlite3_column_blob(statement, index), sqlite3_column_bytes(statement, index));
             return true;
         default:
@@ -253,6 +300,9 @@ bool CSqliteResultReader::Read(sqlite3* db, sqlite3_stmt* statement,
     return true;
 }
 
-bool CSqliteResultReader::ValueText(sqlite3_stmt* statement, int index, std::string& text, bool& isNumber) {
-    return ReadValue(statement, index, sqlite3_column_type(statement, index), ColumnPlan{}, text, isNumber);
+bool CSqliteResultReader::ValueText(sqlite3_stmt* statement, int index, std::string& text, bool& isNumber,
+                                    bool number) {
+    ColumnPlan plan;
+    plan.isNumber = number;
+    return ReadValue(statement, index, sqlite3_column_type(statement, index), plan, text, isNumber);
 }

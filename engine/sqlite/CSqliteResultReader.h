@@ -25,6 +25,11 @@ public:
         bool expression = false;
         bool sizeFromValues = false;
         bool isDate = false;
+        // A TIMESTAMP: the digits of a second shown (-1: a DATE), and its zone.
+        int fraction = -1;
+        bool zone = false;
+        // A NUMBER column: a BLOB in it is a long number's digits.
+        bool isNumber = false;
         // Scale to round numbers to (NUMBER(p, s) columns).
         std::optional<int> scale;
         std::size_t widest = 0;
@@ -66,6 +71,8 @@ public:
                      const CSqliteSession* session = nullptr);
 
     // The text of column `index` of the current row; false for NULL.
-    // `isNumber` tells a numeric value.
-    static bool ValueText(sqlite3_stmt* statement, int index, std::string& text, bool& isNumber);
+    // `isNumber` tells a numeric value; `number`: the column is typed NUMBER
+    // (a BLOB in it is a long number's digits).
+    static bool ValueText(sqlite3_stmt* statement, int index, std::string& text, bool& isNumber,
+                          bool number = false);
 };

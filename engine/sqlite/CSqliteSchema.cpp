@@ -118,14 +118,76 @@ struct UnsupportedWords {
     std::string_view what;  // UTF-8
 };
 
+// Note: IS JSON is written as json_valid (JsonConditions); the operands it
+// cannot take are refused.
 constexpr UnsupportedWords kUnsupported[] = {
     {{"IS", "JSON"}, "IS JSON 条件"},
     {{"IS", "NOT", "JSON"}, "IS JSON 条件"},
 };
 
+// The first token of the operand that ends at token `last`: a name (with
+// its qualifiers) or a parenthesised expression; npos when neither.
+std::size_t OperandStart(std::string_view sql, const std::vector<Token>& tokens, std::size_t last) {
+    if (CSqlScanner::IsSymbol(sql, tokens[last], ')')) {
+        int depth = 0;
+        for (std::size_t k = last + 1; k-- > 0;) {
+            if (CSqlScanner::IsSymbol(sql, tokens[k], ')')) ++depth;
+            if (CSqlScanner::IsSymbol(sql, tokens[k], '(') && --depth == 0) {
+                // Note: a function's name goes with its arguments.
+                static constexpr std::string_view kNotNames[] = {"CHECK", "AND",  "OR", "NOT",  "WHEN",
+                                                                 "THEN",  "ELSE", "IN", "WHERE"};
+                bool call = k > 0 && tokens[k - 1].kind == Kind::Word;
+                for (std::string_view word : kNotNames)
+                    call = call && !CSqlScanner::Is(sql, tokens[k - 1], word);
+                return call ? k - 1 : k;
+            }
+        }
+        return std::string_view::npos;
+    }
+    if (tokens[last].kind != Kind::Word && tokens[last].kind != Kind::QuotedName)
+        return std::string_view::npos;
+    std::size_t first = last;
+    while (first >= 2 && CSqlScanner::IsSymbol(sql, tokens[first - 1], '.')) first -= 2;
+    return first;
+}
+
 }  // namespace
 
+std::string CSqliteSchema::JsonConditions(std::string_view sql) {
+    auto tokens = CSqlScanner::Significant(sql);
+    std::string out;
+    std::size_t done = 0;
+    for (std::size_t k = 1; k + 1 < tokens.size(); ++k) {
+        if (!CSqlScanner::Is(sql, tokens[k], "IS")) continue;
+        bool negated = CSqlScanner::Is(sql, tokens[k + 1], "NOT");
+        std::size_t json = k + (negated ? 2 : 1);
+        if (json >= tokens.size() || !CSqlScanner::Is(sql, tokens[json], "JSON")) continue;
+        std::size_t first = OperandStart(sql, tokens, k - 1);
+        if (first == std::string_view::npos || tokens[first].begin < done) continue;
+        std::size_t end = json + 1;
+        if (end < tokens.size() &&
+            (CSqlScanner::Is(sql, tokens[end], "STRICT") || CSqlScanner::Is(sql, tokens[end], "LAX")))
+            ++end;
+        if (end + 2 < tokens.size() &&
+            (CSqlScanner::Is(sql, tokens[end], "WITH") || CSqlScanner::Is(sql, tokens[end], "WITHOUT")) &&
+            CSqlScanner::Is(sql, tokens[end + 1], "UNIQUE") && CSqlScanner::Is(sql, tokens[end + 2], "KEYS"))
+            end += 3;
+        std::size_t operandEnd = tokens[k - 1].begin + tokens[k - 1].length;
+        std::string_view operand = sql.substr(tokens[first].begin, operandEnd - tokens[first].begin);
+        out.append(sql.substr(done, tokens[first].begin - done));
+        // Note: NULL is neither JSON nor not JSON (a CHECK lets it pass).
+        out += "(CASE WHEN " + std::string(operand) + " IS NOT NULL THEN " + (negated ? "NOT " : "") +
+               "json_valid(" + std::string(operand) + ") END)";
+        done = tokens[end - 1].begin + tokens[end - 1].length;
+        k = end - 1;
+    }
+    out.append(sql.substr(done));
+    return out;
+}
+
 std::size_t CSqliteSchema::Unsupported(std::string_view sql, std::string& what) {
+    std::string rewritten = JsonConditions(sql);
+    sql = rewritten;
     auto tokens = CSqlScanner::Significant(sql);
     if (tokens.size() < 2 || !CSqlScanner::Is(sql, tokens[1], "TABLE") ||
         (!CSqlScanner::Is(sql, tokens[0], "CREATE") && !CSqlScanner::Is(sql, tokens[0], "ALTER")))
@@ -144,7 +206,10 @@ std::size_t CSqliteSchema::Unsupported(std::string_view sql, std::string& what) 
     return std::string_view::npos;
 }
 
-std::string CSqliteSchema::Prepare(std::string_view sql) {
+std::string CSqliteSchema::Prepare(std::string_view written) {
+    // Note: IS JSON becomes json_valid first; the offsets are those of the result.
+    std::string rewritten = JsonConditions(written);
+    std::string_view sql = rewritten;
     auto tokens = CSqlScanner::Significant(sql);
     std::string out(sql);
     if (Word(sql, tokens, 0) != "CREATE") return out;
@@ -584,7 +649,7 @@ bool CSqliteSchema::AddConstraint(std::string_view table, std::string_view item,
         std::size_t openCheck = k + 1;
         std::size_t closeCheck = 0;
         Items(item, tokens, openCheck, &closeCheck);
-        std::string condition(
+        std::string condition = JsonConditions(
             item.substr(tokens[openCheck].begin, tokens[closeCheck].begin + 1 - tokens[openCheck].begin));
         if (Count("SELECT count(*) FROM " + utfTable + " WHERE NOT " + encoding::Cp932ToUtf8(condition)) >
             0) {

@@ -29,6 +29,9 @@ public:
     // CREATE TABLE with the physical clauses blanked out and identity
     // clauses made NOT NULL, at the same offsets; other text unchanged.
     static std::string Prepare(std::string_view sql);
+    // "x IS [NOT] JSON [STRICT|LAX] [WITH|WITHOUT UNIQUE KEYS]" written with
+    // SQLite's json_valid, NULL for NULL (x a name or a parenthesised expression).
+    static std::string JsonConditions(std::string_view sql);
     // The identity columns a CREATE TABLE declares, with their options.
     static std::vector<CCatalogTables::Identity> Identities(std::string_view createTable);
     // In CREATE TABLE or ALTER TABLE: the offset of the first construct a

@@ -56,7 +56,7 @@ void StoreNumber(sqlite3_context* context, int, sqlite3_value** argv) {
     if (!CNumberValue::Read(argv[0], number)) return Raise(context, 1722, {}, at);
     if (!CSqliteValueFunctions::FitNumber(number, precision, scale))
         return Raise(context, 1438, {TextOf(argv[3])}, at);
-    CNumberValue::Result(context, number);
+    CNumberValue::ResultStored(context, number);
 }
 
 std::size_t Characters(std::string_view utf8) {
@@ -109,6 +109,65 @@ void StoreDate(sqlite3_context* context, int, sqlite3_value** argv) {
     CDateTime value;
     if (!ReadDate(*session, text, value)) return Raise(context, 1861, {text}, at);
     ResultText(context, CDateFormat::ToStored(value));
+}
+
+// ORA_STORE_DATE(value, at, digits): a DATE (0 digits) or TIMESTAMP(n)
+// holds the second's fraction rounded to its digits.
+void StoreTimestamp(sqlite3_context* context, int, sqlite3_value** argv) {
+    if (IsNull(argv[0])) return sqlite3_result_null(context);
+    auto* session = static_cast<CSqliteSession*>(sqlite3_user_data(context));
+    int at = sqlite3_value_int(argv[1]);
+    int digits = std::clamp(sqlite3_value_int(argv[2]), 0, 9);
+    if (sqlite3_value_type(argv[0]) != SQLITE_TEXT) return Raise(context, 932, {}, at);
+    std::string text = TextOf(argv[0]);
+    CDateTime value;
+    if (!ReadDate(*session, text, value)) return Raise(context, 1861, {text}, at);
+    static constexpr int kUnits[] = {1000000000, 100000000, 10000000, 1000000, 100000,
+                                     10000,      1000,      100,      10,      1};
+    int unit = kUnits[digits];
+    int nanos = (value.nanos + unit / 2) / unit * unit;
+    value.nanos = 0;
+    if (nanos >= 1000000000) {
+        CDateTime next;
+        if (!CDateFormat::AddDays(value, 1.0 / 86400, next)) return Raise(context, 1841, {}, at);
+        value = next;
+        nanos = 0;
+    }
+    value.nanos = nanos;
+    ResultText(context, CDateFormat::ToStored(value));
+}
+
+// ORA_ADD_INTERVAL(value, months, seconds, nanos): an INTERVAL added to a
+// date or timestamp; the month must have the day (ORA-01839).
+void AddInterval(sqlite3_context* context, int, sqlite3_value** argv) {
+    if (IsNull(argv[0])) return sqlite3_result_null(context);
+    auto* session = static_cast<CSqliteSession*>(sqlite3_user_data(context));
+    std::string text = TextOf(argv[0]);
+    CDateTime value;
+    if (!ReadDate(*session, text, value)) return Raise(context, 1861, {text}, 0);
+    CDateTime moved = value;
+    if (long long months = sqlite3_value_int64(argv[1]); months != 0) {
+        if (!CDateFormat::AddMonths(value, months, moved)) return Raise(context, 1841, {}, 0);
+        moved.day = value.day;
+        if (!CDateFormat::IsValid(moved)) return Raise(context, 1839, {CDateFormat::ToStored(moved)}, 0);
+    }
+    long long seconds = sqlite3_value_int64(argv[2]);
+    long long nanos = moved.nanos + sqlite3_value_int64(argv[3]);
+    long long carry = nanos >= 0 ? nanos / 1000000000 : -((999999999 - nanos) / 1000000000);
+    nanos -= carry * 1000000000;
+    moved.nanos = 0;
+    CDateTime out;
+    if (!CDateFormat::AddDays(moved, static_cast<double>(seconds + carry) / 86400, out))
+        return Raise(context, 1841, {}, 0);
+    out.nanos = static_cast<int>(nanos);
+    ResultText(context, CDateFormat::ToStored(out));
+}
+
+// SYSTIMESTAMP: the time now to the microsecond.
+void SysTimestamp(sqlite3_context* context, int, sqlite3_value**) {
+    CDateTime now = CDateFormat::Now();
+    now.nanos = static_cast<int>(CDateFormat::NowMicros() % 1000000) * 1000;
+    ResultText(context, CDateFormat::ToStored(now));
 }
 
 long long& Counter(sqlite3_context* context, sqlite3_value* block) {
@@ -417,6 +476,12 @@ void Require(sqlite3_context* context, int, sqlite3_value** argv) {
     sqlite3_result_value(context, argv[0]);
 }
 
+// The condition of a view WITH CHECK OPTION over a row stored through it.
+void ViewCheck(sqlite3_context* context, int, sqlite3_value** argv) {
+    if (IsNull(argv[0]) || sqlite3_value_int(argv[0]) == 0) return Raise(context, 1402, {}, 0);
+    sqlite3_result_int(context, 1);
+}
+
 struct Row {
     const char* name;
     int arguments;
@@ -429,10 +494,14 @@ constexpr Row kFunctions[] = {
     {"ORA_STORE_NUMBER", 5, StoreNumber, true, false},
     {"ORA_STORE_TEXT", 6, StoreText, true, false},
     {"ORA_STORE_DATE", 2, StoreDate, true, true},
+    {"ORA_STORE_DATE", 3, StoreTimestamp, true, true},
+    {"ORA_ADD_INTERVAL", 4, AddInterval, true, true},
+    {"ORA_SYSTIMESTAMP", 0, SysTimestamp, false, true},
     {"ORA_ROWNUM_PEEK", 1, RownumPeek, false, true},
     {"ORA_ROWNUM_CURRENT", 1, RownumCurrent, false, true},
     {"ORA_ROWNUM_ACCEPT", 2, RownumAccept, false, true},
     {"ORA_REQUIRE", 2, Require, true, false},
+    {"ORA_VIEW_CHECK", 1, ViewCheck, true, false},
     {"ORA_ROUND", 1, RoundOrTrunc<true>, true, false},
     {"ORA_ROUND", 2, RoundOrTrunc<true>, true, false},
     {"ORA_TRUNC", 1, RoundOrTrunc<false>, true, false},

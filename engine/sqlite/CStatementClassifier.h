@@ -19,6 +19,7 @@ enum class StatementKind {
     Unsupported,
     CreateSequence,
     DropSequence,
+    Synonym,
     Session,
     Other,
 };

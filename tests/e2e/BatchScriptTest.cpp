@@ -89,6 +89,56 @@ TEST_P(BatchScript, SumsAreExactAndColumnsAreTypedBeforeRows) {
         << r.out;
 }
 
+// A NUMBER of more digits than a double holds is stored, read and ordered
+// exactly, by a literal and by a bind.
+TEST_P(BatchScript, LongNumbersKeepEveryDigitInATable) {
+    RunResult r =
+        RunScripts({"CONNECT scott/tiger\nSET NUMWIDTH 30\n"
+                    "CREATE TABLE big (n NUMBER);\n"
+                    "INSERT INTO big VALUES (12345678901234567890.123);\n"
+                    "VARIABLE v NUMBER\nEXECUTE :v := -0.1234567890123456789\n"
+                    "INSERT INTO big VALUES (:v);\n"
+                    "INSERT INTO big SELECT n + 0.001 FROM big WHERE n > 0;\n"
+                    "SELECT n FROM big ORDER BY n DESC;\n"});
+    EXPECT_NE(r.out.find(Console("N                              |------------------------------ |"
+                                 "12345678901234567890.124       |12345678901234567890.123       |"
+                                 "-.1234567890123456789          ||3行が選択されました。")),
+              std::string::npos)
+        << r.out;
+}
+
+TEST_P(BatchScript, MergeTellsTheRowsMerged) {
+    RunResult r = RunScripts({std::string(kCreate) +
+                              "MERGE INTO emp e USING (SELECT 'smith' n, 5 s FROM dual UNION ALL "
+                              "SELECT 'jones', 7 FROM dual) x ON (e.ename = x.n)\n"
+                              "WHEN MATCHED THEN UPDATE SET e.sal = e.sal + x.s\n"
+                              "WHEN NOT MATCHED THEN INSERT (ename, sal) VALUES (x.n, x.s);\n"
+                              "SELECT ename, sal FROM emp ORDER BY ename;\n"});
+    EXPECT_NE(r.out.find(Console("2行がマージされました。|SQL> SELECT ename, sal FROM emp ORDER BY ename;||"
+                                 "ENAME      SAL        |---------- ---------- |allen      1600       |"
+                                 "jones      7          |smith      805        |")),
+              std::string::npos)
+        << r.out;
+}
+
+// A report script of the kind schema samples carry: totals by ROLLUP read
+// through a synonym, each answer as the console shows it.
+TEST_P(BatchScript, RollupThroughASynonym) {
+    RunResult r = RunScripts({std::string(kCreate) +
+                              "INSERT INTO emp VALUES ('jones', 2975, NULL);\n"
+                              "CREATE SYNONYM staff FOR emp;\n"
+                              "SELECT DECODE(GROUPING(ename), 1, 'TOTAL', ename) who, SUM(sal) total\n"
+                              "  FROM staff GROUP BY ROLLUP(ename) ORDER BY GROUPING(ename), ename;\n"
+                              "DROP SYNONYM staff;\n"});
+    EXPECT_NE(r.out.find(Console("シノニムが作成されました。")), std::string::npos) << r.out;
+    EXPECT_NE(
+        r.out.find(Console("WHO        TOTAL      |---------- ---------- |allen      1600       |"
+                           "jones      2975       |smith      800        |TOTAL      5375       ||"
+                           "4行が選択されました。||SQL> DROP SYNONYM staff;|シノニムが削除されました。")),
+        std::string::npos)
+        << r.out;
+}
+
 TEST_P(BatchScript, DataSurvivesInTheNamedDatabase) {
     RunResult first = RunScripts({"CONNECT u/p@" + Named("shop") +
                                   "\nCREATE TABLE t (n NUMBER);\nINSERT INTO t VALUES (7);\nEXIT\nSELECT 1 "
@@ -97,6 +147,19 @@ TEST_P(BatchScript, DataSurvivesInTheNamedDatabase) {
     EXPECT_EQ(first.out.substr(first.out.size() - 16), "SQL> EXIT\nSQL> \n");
     RunResult second = RunScripts({"CONNECT u/p@" + Named("shop") + "\nSELECT n FROM t;\n"});
     EXPECT_NE(second.out.find("\n7          \n"), std::string::npos) << second.out;
+}
+
+// TIMESTAMP columns show their digits of a second, and dates move by
+// INTERVAL literals.
+TEST_F(EmbeddedScript, TimestampsAndIntervals) {
+    RunResult r =
+        RunScripts({"CONNECT a/b\nCREATE TABLE ev (at TIMESTAMP(3), d DATE);\n"
+                    "INSERT INTO ev VALUES (TIMESTAMP '2021-02-04 13:20:22.2456', DATE '2021-02-04');\n"
+                    "SELECT at, d + INTERVAL '1-2' YEAR TO MONTH d2 FROM ev;\n"});
+    EXPECT_NE(r.out.find(Console("AT                    D2       |--------------------- -------- |"
+                                 "21-02-04 13:20:22.246 22-04-04 |")),
+              std::string::npos)
+        << r.out;
 }
 
 // The disk fills while the pages of a long transaction spill: the statement

@@ -1,6 +1,7 @@
 // Schema statements of real scripts on the embedded engine.
 #include <gtest/gtest.h>
 
+#include "engine/sqlite/CCatalogTables.h"
 #include "engine/sqlite/CSqliteConnection.h"
 #include "engine/sqlite/CSqliteSchema.h"
 #include "tests/engine/EngineFixture.h"
@@ -161,11 +162,13 @@ TEST_F(CSqliteSchemaTest, SequencesStepOncePerCallForEveryConnection) {
 TEST_F(CSqliteSchemaTest, ARefusedDefinitionChangesNothing) {
     Exec("CREATE TABLE T (X VARCHAR2(100), N NUMBER)");
     Exec("INSERT INTO T VALUES ('{}', 1)");
-    const std::string json = "ALTER TABLE T ADD CONSTRAINT T_C CHECK (X IS JSON)";
+    // IS JSON of an operand SQLite's json_valid cannot take is refused at its words.
+    const std::string json = "ALTER TABLE T ADD CONSTRAINT T_C CHECK (N + 1 IS JSON)";
     EXPECT_EQ(Failure(json),
               "ORA-03001: 未実装の機能です: IS JSON 条件 は組込みデータベースでは使えません。");
     EXPECT_EQ(m_connection->LastError().position, static_cast<int>(json.find("IS JSON")));
-    EXPECT_EQ(Failure("CREATE TABLE J (X VARCHAR2(10) CHECK (X IS NOT JSON))").rfind("ORA-03001", 0), 0u);
+    EXPECT_EQ(Failure("CREATE TABLE J (X VARCHAR2(10) CHECK (X || 'a' IS NOT JSON))").rfind("ORA-03001", 0),
+              0u);
     // SQLite refuses the new definition: the table stays as it was.
     EXPECT_NE(Failure("ALTER TABLE T ADD CONSTRAINT T_D CHECK (NOPE > 0)"), "OK");
     EXPECT_NE(Failure("ALTER TABLE T ADD (Y NUMBER, CONSTRAINT T_E CHECK (NOPE > 0))"), "OK");
@@ -317,7 +320,8 @@ TEST(CSqliteSchemaFile, AFileWithIdentityMarksIsConvertedOnceWhenOpened) {
         ASSERT_TRUE(connection->Commit());
     }
     ASSERT_EQ(sqlite3_open(home.Path("old.db").c_str(), &raw), SQLITE_OK);
-    EXPECT_EQ(EngineFixture::One(raw, "PRAGMA user_version"), "1");
+    EXPECT_EQ(EngineFixture::One(raw, "PRAGMA user_version"), std::to_string(CCatalogTables::kVersion));
+    EXPECT_EQ(EngineFixture::One(raw, "SELECT COUNT(*) FROM TARVEX_SYNONYMS"), "0");
     EXPECT_EQ(EngineFixture::One(raw,
                                  "SELECT GENERATION_TYPE || DEFAULT_ON_NULL FROM TARVEX_IDENTITIES "
                                  "ORDER BY COLUMN_NAME"),

@@ -2,6 +2,7 @@
 
 #include <sqlite3.h>
 
+#include <cstdint>
 #include <new>
 #include <string>
 
@@ -81,6 +82,50 @@ void SortKey(sqlite3_context* context, int, sqlite3_value** argv) {
     sqlite3_result_blob(context, key.data(), static_cast<int>(key.size()), SQLITE_TRANSIENT);
 }
 
+void Absolute(sqlite3_context* context, int, sqlite3_value** argv) {
+    if (IsNull(argv[0])) return sqlite3_result_null(context);
+    Scaled x;
+    if (CNumberValue::ReadScaled(argv[0], x) && x.coefficient != INT64_MIN)
+        return CNumberValue::ResultScaled(context, x.coefficient < 0 ? -x.coefficient : x.coefficient,
+                                          x.scale);
+    CNumberDecimal number;
+    if (!CNumberValue::Read(argv[0], number)) return Raise(context, 1722);
+    CNumberValue::Result(context, number.Sign() < 0 ? number.Negate() : number);
+}
+
+// The least or greatest number of MIN or MAX, kept as the row held it.
+struct Extreme {
+    sqlite3_value* value = nullptr;
+    CNumberDecimal number;
+};
+
+template <bool kGreatest>
+void ExtremeStep(sqlite3_context* context, int, sqlite3_value** argv) {
+    if (IsNull(argv[0])) return;
+    CNumberDecimal number;
+    if (!CNumberValue::Read(argv[0], number)) return Raise(context, 1722);
+    auto** state = static_cast<Extreme**>(sqlite3_aggregate_context(context, sizeof(Extreme*)));
+    if (state == nullptr) return sqlite3_result_error_nomem(context);
+    if (*state == nullptr) *state = new (std::nothrow) Extreme();
+    Extreme* extreme = *state;
+    if (extreme == nullptr) return sqlite3_result_error_nomem(context);
+    int order = number.Compare(extreme->number);
+    if (extreme->value != nullptr && (kGreatest ? order <= 0 : order >= 0)) return;
+    sqlite3_value_free(extreme->value);
+    extreme->value = sqlite3_value_dup(argv[0]);
+    extreme->number = std::move(number);
+    if (extreme->value == nullptr) sqlite3_result_error_nomem(context);
+}
+
+void ExtremeFinal(sqlite3_context* context) {
+    auto** state = static_cast<Extreme**>(sqlite3_aggregate_context(context, 0));
+    if (state == nullptr || *state == nullptr) return sqlite3_result_null(context);
+    if ((*state)->value != nullptr) sqlite3_result_value(context, (*state)->value);
+    sqlite3_value_free((*state)->value);
+    delete *state;
+    *state = nullptr;
+}
+
 // The state of one SUM or AVG, made on its first row.
 CDecimalSum* State(sqlite3_context* context, bool create) {
     auto** state =
@@ -149,11 +194,17 @@ bool CNumberFunctions::Register(sqlite3* db) {
     constexpr Scalar kScalars[] = {{"ORA_MUL", 2, Multiply},
                                    {"ORA_DIV", 2, Divide},
                                    {"ORA_NUMCMP", 2, Compare},
-                                   {"ORA_NUMKEY", 1, SortKey}};
+                                   {"ORA_NUMKEY", 1, SortKey},
+                                   {"ORA_ABS", 1, Absolute}};
     for (const Scalar& row : kScalars)
         if (sqlite3_create_function(db, row.name, row.arguments, kFlags, nullptr, row.function, nullptr,
                                     nullptr) != SQLITE_OK)
             return false;
+    if (sqlite3_create_function(db, "ORA_MIN", 1, kFlags, nullptr, nullptr, ExtremeStep<false>,
+                                ExtremeFinal) != SQLITE_OK ||
+        sqlite3_create_function(db, "ORA_MAX", 1, kFlags, nullptr, nullptr, ExtremeStep<true>,
+                                ExtremeFinal) != SQLITE_OK)
+        return false;
     return sqlite3_create_window_function(db, "ORA_SUM", 1, SQLITE_UTF8, nullptr, Step, Final<false>,
                                           Value<false>, Inverse, nullptr) == SQLITE_OK &&
            sqlite3_create_window_function(db, "ORA_AVG", 1, SQLITE_UTF8, nullptr, Step, Final<true>,

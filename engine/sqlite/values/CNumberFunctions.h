@@ -10,6 +10,8 @@ struct sqlite3_value;
 //   ORA_SUM(v), ORA_AVG(v)         aggregates and window functions
 //   ORA_NUMCMP(a, b)               -1, 0 or 1 comparing two numbers exactly
 //   ORA_NUMKEY(a)                  a BLOB that sorts as the numbers do
+//   ORA_ABS(a)                     ABS
+//   ORA_MIN(v), ORA_MAX(v)         MIN and MAX of numbers longer than a double
 // Text operands are read as numbers (ORA-01722 when they are none); NULL
 // gives NULL. Results are held as CNumberValue says.
 class CNumberFunctions {

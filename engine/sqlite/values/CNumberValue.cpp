@@ -56,12 +56,25 @@ bool CNumberValue::Read(sqlite3_value* value, CNumberDecimal& out) {
             return CNumberDecimal::FromText(
                 std::string_view(text, static_cast<std::size_t>(sqlite3_value_bytes(value))), out);
         }
+        case SQLITE_BLOB: {
+            const auto* bytes = static_cast<const char*>(sqlite3_value_blob(value));
+            std::size_t size = static_cast<std::size_t>(sqlite3_value_bytes(value));
+            return size > 0 && CNumberDecimal::FromText(std::string_view(bytes, size), out);
+        }
         default:
             return false;
     }
 }
 
 void CNumberValue::Result(sqlite3_context* context, const CNumberDecimal& value) {
+    Held(context, value, false);
+}
+
+void CNumberValue::ResultStored(sqlite3_context* context, const CNumberDecimal& value) {
+    Held(context, value, true);
+}
+
+void CNumberValue::Held(sqlite3_context* context, const CNumberDecimal& value, bool stored) {
     CNumberDecimal held = value.Server();
     if (held.Overflows()) {
         std::string message = COraError::ForFunction(1426, {});
@@ -72,6 +85,8 @@ void CNumberValue::Result(sqlite3_context* context, const CNumberDecimal& value)
     double real = 0;
     if (held.ToDouble(real)) return sqlite3_result_double(context, real);
     std::string text = held.ToText();
+    if (stored)
+        return sqlite3_result_blob(context, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
     sqlite3_result_text(context, text.c_str(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
 }
 

@@ -10,4 +10,11 @@ struct CValueType {
     // Text: the length in bytes (characters when `chars`); 0 when unknown.
     long length = 0;
     bool chars = false;
+    // A NUMBER column that may hold more digits than a double: its long
+    // values are kept as their digits, which SQLite does not order as numbers.
+    bool wide = false;
+    // A DATE holding a TIMESTAMP: the digits of a second shown (-1: a DATE),
+    // and whether its time zone is shown.
+    int fraction = -1;
+    bool zone = false;
 };

@@ -383,6 +383,110 @@ for clause, indicator, count in [("", None, True), (" ON OVERFLOW ERROR", None, 
       .replace(" FROM DUAL CONNECT", " L FROM DUAL CONNECT"),
       answer if answer.startswith("ORA-") else "%d,%s" % (len(answer), answer[-12:]))
 
+# 16. NUMBER columns keep up to 38 digits and more, exact: stored, summed,
+# compared and sorted on the decimal value.
+getcontext().prec = 60
+longs = ["12345678901234567890.123", "-12345678901234567890.5", "0.12345678901234567891", "7",
+         "0.1234567890123456789", "99999999999999999999999999999999999999", "12345678901234567890.124"]
+x("CREATE TABLE LN (ID NUMBER, N NUMBER)")
+for index, value in enumerate(longs, 1):
+    x("INSERT INTO LN VALUES (%d, %s)" % (index, value))
+ranked = sorted(range(1, len(longs) + 1), key=lambda i: (Decimal(longs[i - 1]), i))
+q("SELECT ID FROM LN ORDER BY N, ID", "|".join(str(i) for i in ranked))
+q("SELECT N FROM LN ORDER BY N DESC", "|".join(num(Decimal(longs[i - 1])) for i in reversed(ranked)))
+q("SELECT SUM(N) FROM LN WHERE ID < 6", num(sum(Decimal(v) for v in longs[:5])))
+q("SELECT MIN(N), MAX(N) FROM LN", "%s,%s" % (num(min(Decimal(v) for v in longs)), num(max(Decimal(v) for v in longs))))
+threshold = Decimal("0.1234567890123456790")
+q("SELECT COUNT(*) FROM LN WHERE N > 0.1234567890123456790", str(sum(1 for v in longs if Decimal(v) > threshold)))
+q("SELECT N * 2 - N FROM LN WHERE ID = 3", num(Decimal(longs[2])))
+
+# 17. ROLLUP, CUBE and GROUPING SETS: each set's groups, columns outside the
+# set NULL, GROUPING() 1 for them; rows sorted by the ORDER BY given.
+staff = [(10, "CLERK", 1300), (10, "MANAGER", 2450), (20, "CLERK", 800), (20, "CLERK", 1100),
+         (20, "ANALYST", 3000), (30, "SALESMAN", 1250), (30, "SALESMAN", 1500), (30, "MANAGER", 2850)]
+x("CREATE TABLE GS (DEPTNO NUMBER(2), JOB VARCHAR2(9), SAL NUMBER(7,2))")
+for row in staff:
+    x("INSERT INTO GS VALUES (%d, '%s', %d)" % row)
+
+
+def grouping(sets):
+    rows = []
+    for kept in sets:
+        groups = {}
+        for deptno, job, sal in staff:
+            key = (deptno if "D" in kept else None, job if "J" in kept else None)
+            groups.setdefault(key, []).append(sal)
+        for (deptno, job), sals in groups.items():
+            rows.append((deptno, job, sum(sals), len(sals), 0 if "D" in kept else 1, 0 if "J" in kept else 1))
+    return rows
+
+
+def nulls_last(value):
+    return (value is None, value if value is not None else 0)
+
+
+def show(value):
+    return "-" if value is None else str(value)
+
+
+for clause, sets in [("ROLLUP(DEPTNO, JOB)", ["DJ", "D", ""]),
+                     ("CUBE(DEPTNO, JOB)", ["DJ", "D", "J", ""]),
+                     ("GROUPING SETS ((DEPTNO), (JOB), ())", ["D", "J", ""]),
+                     ("DEPTNO, ROLLUP(JOB)", ["DJ", "D"])]:
+    rows = sorted(grouping(sets), key=lambda r: (nulls_last(r[0]), nulls_last(r[1])))
+    q("SELECT DEPTNO, JOB, SUM(SAL), COUNT(*), GROUPING(DEPTNO), GROUPING_ID(DEPTNO, JOB) FROM GS GROUP BY %s "
+      "ORDER BY DEPTNO, JOB" % clause,
+      "|".join("%s,%s,%d,%d,%d,%d" % (show(r[0]), show(r[1]), r[2], r[3], r[4], r[4] * 2 + r[5]) for r in rows))
+rows = sorted(grouping(["D", ""]), key=lambda r: (-r[2],))
+q("SELECT DEPTNO, SUM(SAL) S FROM GS GROUP BY ROLLUP(DEPTNO) ORDER BY S DESC",
+  "|".join("%s,%d" % (show(r[0]), r[2]) for r in rows))
+
+# 18. MERGE: matched rows updated (DELETE WHERE removes updated ones), the
+# source rows no target row matches inserted.
+target = {1: 100, 2: 200, 3: 300}
+source = [(2, 5), (3, 0), (4, 40), (5, 0)]
+x("CREATE TABLE MT (ID NUMBER PRIMARY KEY, V NUMBER)")
+x("CREATE TABLE MS (ID NUMBER, V NUMBER)")
+for key, value in target.items():
+    x("INSERT INTO MT VALUES (%d, %d)" % (key, value))
+for key, value in source:
+    x("INSERT INTO MS VALUES (%d, %d)" % (key, value))
+merged = dict(target)
+for key, value in source:
+    if key in target:
+        merged[key] = target[key] + value
+        if value == 0:
+            del merged[key]
+    else:
+        merged[key] = value
+x("MERGE INTO MT T USING MS S ON (T.ID = S.ID) WHEN MATCHED THEN UPDATE SET T.V = T.V + S.V DELETE WHERE S.V = 0 "
+  "WHEN NOT MATCHED THEN INSERT (ID, V) VALUES (S.ID, S.V)")
+q("SELECT ID, V FROM MT ORDER BY ID", "|".join("%d,%d" % item for item in sorted(merged.items())))
+
+# 19. ORDER SIBLINGS BY sorts the children of each row (the hierarchy stays
+# depth first); CONNECT_BY_ISLEAF is 1 for a row without children.
+org = {1: ("KING", None), 2: ("JONES", 1), 3: ("BLAKE", 1), 4: ("ADAMS", 2), 5: ("ALLEN", 3), 6: ("CLARK", 1),
+       7: ("WARD", 3)}
+x("CREATE TABLE OG (ID NUMBER, NAME VARCHAR2(10), MGR NUMBER)")
+for key, (name, mgr) in org.items():
+    x("INSERT INTO OG VALUES (%d, '%s', %s)" % (key, name, "NULL" if mgr is None else mgr))
+
+
+def siblings(parent, descending, level=1):
+    rows = []
+    children = sorted((k for k in org if org[k][1] == parent), key=lambda k: org[k][0], reverse=descending)
+    for child in children:
+        leaf = 0 if any(org[k][1] == child for k in org) else 1
+        rows.append((org[child][0], level, leaf))
+        rows += siblings(child, descending, level + 1)
+    return rows
+
+
+for direction, descending in [("", False), (" DESC", True)]:
+    q("SELECT NAME, LEVEL, CONNECT_BY_ISLEAF FROM OG START WITH MGR IS NULL CONNECT BY PRIOR ID = MGR "
+      "ORDER SIBLINGS BY NAME" + direction,
+      "|".join("%s,%d,%d" % row for row in siblings(None, descending)))
+
 with open(__file__.replace("differential.py", "differential.txt"), "w", encoding="utf-8") as f:
     f.write("\n".join(out) + "\n")
 print(len([line for line in out if line.startswith("Q")]), "statements")

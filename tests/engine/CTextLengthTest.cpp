@@ -1,0 +1,38 @@
+// Text expressions are described with the length the server declares for
+// them, whatever the rows hold (an empty result too).
+#include "tests/engine/EngineFixture.h"
+
+namespace {
+
+class CTextLengthTest : public EngineFixture {
+protected:
+    void SetUp() override {
+        EngineFixture::SetUp();
+        Exec("CREATE TABLE T (A VARCHAR2(10), B VARCHAR2(3))");
+    }
+    long SizeOf(const std::string& expression) {
+        CEngineResult result;
+        if (!m_connection->Query(encoding::Utf8ToCp932("SELECT " + expression + " FROM T"), m_binds, result))
+            return -1;
+        return result.Columns().empty() ? -1 : result.Columns()[0].size;
+    }
+};
+
+TEST_F(CTextLengthTest, FunctionsOfKnownLengths) {
+    struct Case {
+        const char* expression;
+        long size;
+    } cases[] = {
+        {"DECODE(A, 'x', 'TOTAL', B)", 5},
+        {"DECODE(A, 'x', B, A)", 10},
+        {"DECODE(A, 'x', 'yy')", 2},
+        {"NVL2(A, B, 'four')", 4},
+        {"CONCAT(A, B)", 13},
+        {"LPAD(B, 12)", 12},
+        {"RPAD(A, 4, '*')", 4},
+        {"SYS_CONTEXT('USERENV', 'SESSION_USER')", 256},
+    };
+    for (const Case& c : cases) EXPECT_EQ(SizeOf(c.expression), c.size) << c.expression;
+}
+
+}  // namespace
