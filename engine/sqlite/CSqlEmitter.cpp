@@ -6,6 +6,7 @@
 #include "engine/sqlite/CDateFormat.h"
 #include "engine/sqlite/CSqlParser.h"
 #include "engine/sqlite/CSqlScanner.h"
+#include "engine/sqlite/CSqliteValueFunctions.h"
 #include "engine/sqlite/values/CIntervalLiteral.h"
 #include "text/Cp932.h"
 
@@ -1647,6 +1648,11 @@ CSqlType CSqlEmitter::Compare(std::string_view op, const CSqlExpr* leftExpr, con
     // A column's long values are ordered so too; its values, one form each,
     // are equal as SQLite compares them.
     bool ordering = op != "=" && op != "<>";
+    // A bind meets such a column's values in their stored form (a long
+    // number's digits), still as one value so that an index finds it.
+    if (!ordering && Wide(*leftExpr) && rightExpr->kind == CSqlExpr::Kind::Bind)
+        StoredForm(*rightExpr, right);
+    if (!ordering && Wide(*rightExpr) && leftExpr->kind == CSqlExpr::Kind::Bind) StoredForm(*leftExpr, left);
     if (lt == CSqlType::Number && rt == CSqlType::Number &&
         (IsComputed(*leftExpr) || IsComputed(*rightExpr) ||
          (ordering && (Wide(*leftExpr) || Wide(*rightExpr))))) {
@@ -1655,6 +1661,11 @@ CSqlType CSqlEmitter::Compare(std::string_view op, const CSqlExpr* leftExpr, con
     }
     out += "(" + left + " " + std::string(op) + " " + right + ")";
     return CSqlType::Number;
+}
+
+void CSqlEmitter::StoredForm(const CSqlExpr& bind, std::string& value) {
+    value = "ORA_STORE_NUMBER(" + value + ", 0, " + std::to_string(CSqliteValueFunctions::kNoScale) + ", '" +
+            std::string(bind.text) + "', " + std::to_string(bind.at) + ")";
 }
 
 CSqlType CSqlEmitter::Quantified(const CSqlExpr& expr, std::string& out) {

@@ -110,6 +110,7 @@ private:
     CSqlType Call(const CSqlExpr& expr, std::string& out);
     CSqlType Special(const CSqlExpr& expr, std::string& out);
     CSqlType Binary(const CSqlExpr& expr, std::string& out);
+    void StoredForm(const CSqlExpr& bind, std::string& value);
     CSqlType Compare(std::string_view op, const CSqlExpr* left, const CSqlExpr* right, std::string& out);
     CSqlType Case(const CSqlExpr& expr, std::string& out);
     CSqlType Quantified(const CSqlExpr& expr, std::string& out);

@@ -89,6 +89,33 @@ TEST_F(CLongNumberTest, ComparedAndOrderedOnTheExactValue) {
               "5|7|1");
 }
 
+// A bind, numeric or text, finds the row whose long value it names, and
+// only that row; a bind that is no number is refused as the server does.
+TEST_F(CLongNumberTest, ABindFindsALongValue) {
+    Exec("INSERT INTO T (ID, N) VALUES (1, 12345678901234567890.123)");
+    Exec("INSERT INTO T (ID, N) VALUES (2, 12345678901234567890.124)");
+    Exec("INSERT INTO T (ID, N) VALUES (3, 7)");
+    struct Case {
+        const char* value;
+        int serverType;
+        const char* ids;
+    } cases[] = {
+        {"12345678901234567890.123", 2, "1"},
+        {"12345678901234567890.123", 1, "1"},
+        {"12345678901234567890.1240", 1, "2"},
+        {"7", 2, "3"},
+        {"7", 1, "3"},
+        {"12345678901234567890", 2, ""},
+    };
+    for (const Case& c : cases) {
+        m_binds = {CEngineBind{"V", c.value, false, c.serverType}};
+        EXPECT_EQ(Rows("SELECT ID FROM T WHERE N = :V ORDER BY ID"), c.ids) << c.value << " " << c.serverType;
+        EXPECT_EQ(Rows("SELECT COUNT(*) FROM T WHERE :V <> N"), *c.ids ? "2" : "3") << c.value;
+    }
+    m_binds = {CEngineBind{"V", "abc", false, 1}};
+    EXPECT_EQ(Rows("SELECT ID FROM T WHERE N = :V").substr(0, 15), "ERROR ORA-01722");
+}
+
 // A block's assignment reads the long value as its digits.
 TEST_F(CLongNumberTest, ABlockAssignsTheWholeValue) {
     m_binds = {CEngineBind{"V", "", true, 2}};
