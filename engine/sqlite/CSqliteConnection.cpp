@@ -31,6 +31,7 @@
 #include "engine/sqlite/CTriggerCompiler.h"
 #include "engine/sqlite/CValueText.h"
 #include "engine/sqlite/SqliteApi.h"
+#include "engine/sqlite/plsql/CBlockHost.h"
 #include "engine/sqlite/values/CNumberDecimal.h"
 #include "engine/sqlite/values/CNumberFunctions.h"
 #include "engine/sqlite/values/CRegexpFunctions.h"
@@ -40,10 +41,6 @@
 namespace {
 
 constexpr std::size_t kOutputLimit = 1000000;
-constexpr std::string_view kSelectPrefix = "SELECT ";
-constexpr const char* kBlockSavepoint = "SAVEPOINT TARVEX_BLOCK";
-constexpr const char* kBlockRollback = "ROLLBACK TO TARVEX_BLOCK";
-constexpr const char* kBlockRelease = "RELEASE TARVEX_BLOCK";
 
 constexpr const char* kSetupStatements[] = {
     "PRAGMA foreign_keys = ON",
@@ -61,7 +58,6 @@ struct Refusal {
 };
 
 constexpr Refusal kRefusals[] = {
-    {StatementKind::DeclareBlock, false, "DECLARE"},
     {StatementKind::StoredCode, true, ""},
     {StatementKind::NoPrivileges, true, ""},
     {StatementKind::Unsupported, true, ""},
@@ -146,12 +142,6 @@ CCatalogTables::View ViewOptions(std::string_view text, std::vector<CSqlScanner:
 const Refusal* FindRefusal(StatementKind kind) {
     for (const Refusal& refusal : kRefusals)
         if (refusal.kind == kind) return &refusal;
-    return nullptr;
-}
-
-CEngineBind* FindBind(std::vector<CEngineBind>& binds, const std::string& name) {
-    for (CEngineBind& bind : binds)
-        if (bind.name == name) return &bind;
     return nullptr;
 }
 
@@ -280,7 +270,10 @@ bool CSqliteConnection::ExecPlain(const char* sql) {
     return false;
 }
 
-void CSqliteConnection::Cancel() { sqlite3_interrupt(m_db); }
+void CSqliteConnection::Cancel() {
+    m_cancelRequested = true;
+    sqlite3_interrupt(m_db);
+}
 
 void CSqliteConnection::SetLockWait(int seconds) {
     m_lockWaitSeconds = seconds < 0 ? 0 : seconds;
@@ -1048,6 +1041,7 @@ bool CSqliteConnection::RunKind(const std::string& sql, StatementKind kind, std:
     bool ok = false;
     switch (kind) {
         case StatementKind::Block:
+        case StatementKind::DeclareBlock:
             ok = RunBlock(sql, binds, rowsProcessed);
             break;
         case StatementKind::Commit:
@@ -1142,119 +1136,9 @@ std::unique_ptr<CEngineCursor> CSqliteConnection::OpenCursor(const std::string& 
 
 bool CSqliteConnection::RunBlock(const std::string& sql, std::vector<CEngineBind>& binds,
                                  long& rowsProcessed) {
-    std::vector<CPlsqlBlock::Step> steps;
-    if (!CPlsqlBlock::Parse(sql, steps, m_error)) return false;
-    bool writes = false;
-    for (const auto& step : steps)
-        if (step.kind == CPlsqlBlock::StepKind::Dml) writes = true;
-    bool started = !InTransaction();
-    if (writes && (!BeginWrite() || !ExecPlain(kBlockSavepoint))) return false;
-    std::vector<CEngineBind> work = binds;
-    if (!RunBlockSteps(sql, steps, work, rowsProcessed)) {
-        if (writes) UndoBlock(started);
-        rowsProcessed = 0;
-        return false;
-    }
-    if (writes && !ExecPlain(kBlockRelease)) return false;
-    binds = std::move(work);
-    return true;
-}
-
-void CSqliteConnection::UndoBlock(bool transactionStarted) {
-    CEngineError failure = m_error;
-    // Note: a transaction begun for the block alone is ended, so that it
-    // holds no write lock.
-    const char* undo[] = {kBlockRollback, kBlockRelease, transactionStarted ? "ROLLBACK" : nullptr};
-    for (const char* statement : undo)
-        if (statement != nullptr && InTransaction() && !sqliteapi::Undo(m_db, statement))
-            m_transactionLost = true;
-    m_error = failure;
-}
-
-bool CSqliteConnection::RunBlockSteps(const std::string& sql, const std::vector<CPlsqlBlock::Step>& steps,
-                                      std::vector<CEngineBind>& work, long& rowsProcessed) {
-    using StepKind = CPlsqlBlock::StepKind;
-    std::string_view text(sql);
-    for (const auto& step : steps) {
-        Piece statement{text.substr(step.begin, step.length), step.begin};
-        Piece expression{text.substr(step.expressionBegin, step.expressionLength), step.expressionBegin};
-        std::string value;
-        bool isNull = true;
-        bool isNumber = false;
-        bool ok = true;
-        switch (step.kind) {
-            case StepKind::Null:
-                break;
-            case StepKind::Dml:
-                ok = RunStatement(statement, work, rowsProcessed);
-                break;
-            case StepKind::Assign:
-                ok = Evaluate(expression, work, value, isNull, isNumber) &&
-                     Assign(step.target, step.begin, value, isNull, isNumber, work);
-                break;
-            case StepKind::OutputEnable:
-                m_outputEnabled = true;
-                break;
-            case StepKind::OutputDisable:
-                m_outputEnabled = false;
-                TakeServerOutput();
-                break;
-            case StepKind::OutputPutLine:
-            case StepKind::OutputPut:
-                ok = Evaluate(expression, work, value, isNull, isNumber) &&
-                     AppendOutput(value, step.kind == StepKind::OutputPutLine);
-                break;
-            case StepKind::OutputNewLine:
-                ok = AppendOutput({}, true);
-                break;
-        }
-        if (!ok) return false;
-    }
-    return true;
-}
-
-bool CSqliteConnection::Evaluate(Piece expression, const std::vector<CEngineBind>& binds, std::string& value,
-                                 bool& isNull, bool& isNumber) {
-    Statement statement;
-    if (!Prepare(expression, kSelectPrefix, binds, statement)) return false;
-    int rc = sqlite3_step(statement.get());
-    if (rc != SQLITE_ROW) {
-        if (rc != SQLITE_DONE) return SetStepError();
-        COraError::Set(m_error, 1403, {}, static_cast<int>(expression.base));
-        return false;
-    }
-    isNull = !CSqliteResultReader::ValueText(statement.get(), 0, value, isNumber);
-    // Note: a date becomes text in the server's date format, as when the
-    // server converts a DATE for a text variable or for output.
-    if (!m_resultTypes.empty()) {
-        if (!isNull && m_resultTypes[0].kind == CSqlType::Date) value = ShowDate(value);
-    } else if (!isNull && !isNumber && CValueText::IsStoredDate(value)) {
-        auto items = CSelectList::Parse(std::string(kSelectPrefix) + std::string(expression.text));
-        if (items.empty() || !items[0].textConversion) value = CValueText::ShowDate(value);
-    }
-    return true;
-}
-
-bool CSqliteConnection::Assign(const std::string& target, std::size_t position, const std::string& value,
-                               bool isNull, bool isNumber, std::vector<CEngineBind>& binds) {
-    CEngineBind* bind = FindBind(binds, target);
-    if (bind == nullptr) {
-        COraError::Set(m_error, 1008, {target}, static_cast<int>(position));
-        return false;
-    }
-    std::string text = value;
-    CNumberDecimal number;
-    if (!isNull && bind->serverType == servertype::kNumber && !isNumber) {
-        if (!CNumberDecimal::FromText(value, number)) {
-            COraError::Set(m_error, 6502, {value}, static_cast<int>(position));
-            return false;
-        }
-        text = number.ToText();
-    }
-    bind->value = isNull ? std::string() : text;
-    bind->isNull = isNull;
-    bind->assigned = true;
-    return true;
+    rowsProcessed = 0;
+    CBlockHost host(*this);
+    return host.Run(sql, binds, rowsProcessed, m_error);
 }
 
 bool CSqliteConnection::AppendOutput(const std::string& text, bool endLine) {

@@ -1,0 +1,38 @@
+#pragma once
+
+// PL/SQL: what the interpreter asks of the connection it runs on.
+#include <string>
+#include <vector>
+
+#include "engine/EngineTypes.h"
+#include "engine/sqlite/plsql/CPlsqlTree.h"
+
+struct sqlite3;
+
+class CPlsqlHost {
+public:
+    virtual ~CPlsqlHost() = default;
+
+    virtual sqlite3* Database() = 0;
+    // The columns of table or view `name` (CP932, upper case) as typed
+    // fields; false when there is no such table.
+    virtual bool TableColumns(const std::string& name, std::vector<CPlsqlType::Field>& out) = 0;
+    // Compiles `sql.text` (parameters named by `sql.paramNames`) into
+    // `sql.statement`, with its column names and types.
+    virtual bool Prepare(CPlsqlSql& sql, CEngineError& error) = 0;
+    // The server's error for a failed step of `sql`.
+    virtual void StepFailed(const std::string& text, CEngineError& error) = 0;
+    // Before the first change: the transaction and the block's savepoint.
+    virtual bool BeginWrite(CEngineError& error) = 0;
+    virtual bool Commit(CEngineError& error) = 0;
+    virtual bool Rollback(CEngineError& error) = 0;
+    virtual bool Savepoint(const std::string& name, bool rollbackTo, CEngineError& error) = 0;
+    // A statement of EXECUTE IMMEDIATE that is neither a query nor DML.
+    virtual bool ExecuteOther(const std::string& text, long& rows, CEngineError& error) = 0;
+    virtual bool Output(CPlsqlStmt::OutputCall call, const std::string& text, CEngineError& error) = 0;
+    // The next line of the output buffer (GET_LINE); false when none.
+    virtual bool TakeLine(std::string& line) = 0;
+    virtual bool Cancelled() = 0;
+    // A stored DATE in the session's date format.
+    virtual std::string ShowDate(const std::string& stored) = 0;
+};

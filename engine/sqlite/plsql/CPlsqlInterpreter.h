@@ -1,0 +1,116 @@
+#pragma once
+
+// PL/SQL: the interpreter that runs a compiled block against its host.
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/EngineTypes.h"
+#include "engine/sqlite/plsql/CPlsqlOperators.h"
+#include "engine/sqlite/plsql/CPlsqlTree.h"
+
+class CPlsqlHost;
+struct sqlite3_stmt;
+
+// Runs a unit once: its variables live for the run, the console's bind
+// variables (`binds`) are read and written in place. An exception nobody
+// handles becomes the server's error with its "ORA-06512" line.
+class CPlsqlInterpreter {
+public:
+    CPlsqlInterpreter(CPlsqlUnit& unit, CPlsqlHost& host, std::vector<CEngineBind>& binds);
+    ~CPlsqlInterpreter();
+    CPlsqlInterpreter(const CPlsqlInterpreter&) = delete;
+    CPlsqlInterpreter& operator=(const CPlsqlInterpreter&) = delete;
+
+    bool Run(CEngineError& error);
+    // Rows changed by the block's DML statements.
+    long RowsProcessed() const { return m_rowsProcessed; }
+
+private:
+    enum class Flow { Normal, Exit, Continue, Return, Raise };
+    struct Datum {
+        CPlsqlValue value;
+        std::vector<CPlsqlValue> fields;
+    };
+    struct Raised {
+        int id = 0;  // ORA code, or a user exception (negative)
+        std::string message;
+        std::size_t at = 0;
+    };
+    struct CursorState {
+        bool open = false;
+        bool found = false;
+        bool fetched = false;
+        long rows = 0;
+    };
+
+    Flow RunBlock(CPlsqlBlockNode& block);
+    Flow RunBody(CPlsqlBody& body);
+    Flow Exec(CPlsqlStmt& statement);
+    Flow ExecIf(CPlsqlStmt& statement);
+    Flow ExecCase(CPlsqlStmt& statement);
+    Flow ExecLoop(CPlsqlStmt& statement);
+    Flow ExecForRange(CPlsqlStmt& statement);
+    Flow ExecForCursor(CPlsqlStmt& statement);
+    Flow ExecSql(CPlsqlStmt& statement);
+    Flow ExecCursor(CPlsqlStmt& statement);
+    Flow ExecTransaction(CPlsqlStmt& statement);
+    Flow ExecImmediate(CPlsqlStmt& statement);
+    Flow ExecRaise(CPlsqlStmt& statement);
+    Flow ExecApplicationError(CPlsqlStmt& statement);
+    Flow ExecOutput(CPlsqlStmt& statement);
+    Flow ExecAssign(CPlsqlStmt& statement);
+    // What a loop's body answered, for the loop labelled `label`: true when
+    // the loop goes on; `flow` what the loop answers otherwise.
+    bool LoopGoesOn(Flow body, const std::string& label, Flow& flow);
+    bool Cancelled();
+
+    bool Eval(CPlsqlExpr& expr, CPlsqlValue& out);
+    bool EvalBinary(CPlsqlExpr& expr, CPlsqlValue& out);
+    bool EvalLogical(CPlsqlExpr& expr, CPlsqlValue& out);
+    bool EvalCase(CPlsqlExpr& expr, CPlsqlValue& out);
+    bool EvalIn(CPlsqlExpr& expr, CPlsqlValue& out);
+    bool EvalAttribute(CPlsqlExpr& expr, CPlsqlValue& out);
+    bool EvalSql(CPlsqlExpr& expr, CPlsqlValue& out);
+    // A condition: true only when it is TRUE (NULL and FALSE are not).
+    bool Condition(CPlsqlExpr& expr, bool& holds);
+
+    bool Read(const CPlsqlTarget& target, CPlsqlValue& out);
+    bool Write(const CPlsqlTarget& target, const CPlsqlValue& value, const CPlsqlType* type);
+    const CPlsqlType* TypeOf(const CPlsqlTarget& target) const;
+    bool Assign(const CPlsqlTarget& target, const CPlsqlValue& value);
+    // A row of `statement` into `targets` (one record or as many scalars).
+    bool Store(sqlite3_stmt* statement, const CPlsqlSql& sql, const std::vector<CPlsqlTarget>& targets);
+    bool StoreRow(sqlite3_stmt* statement, const CPlsqlSql& sql, Datum& record);
+    CPlsqlValue Column(sqlite3_stmt* statement, const CPlsqlSql& sql, int column);
+
+    // Binds the parameters of `sql` from the variables; false when raised.
+    bool BindSql(CPlsqlSql& sql);
+    bool BindValue(sqlite3_stmt* statement, int index, const CPlsqlValue& value);
+    bool StepFailed(const CPlsqlSql& sql);
+    bool OpenCursor(int cursor, std::vector<std::unique_ptr<CPlsqlExpr>>& args, std::size_t at);
+
+    // Raising: always false, so that callers return it.
+    bool Raise(int id, std::string message, std::size_t at);
+    bool RaiseFailure(const CPlsqlOperators::Failure& failure, std::size_t at);
+    bool RaiseError(const CEngineError& error, std::size_t at);
+    std::string ShowDate(const std::string& stored);
+
+    CPlsqlUnit& m_unit;
+    CPlsqlHost& m_host;
+    std::vector<CEngineBind>& m_binds;
+    std::vector<Datum> m_slots;
+    std::vector<CursorState> m_cursors;
+    CPlsqlOperators::DateText m_showDate;
+    Raised m_raised;
+    std::vector<Raised> m_handling;
+    std::string m_flowLabel;
+    bool m_cancelled = false;
+    // SQL%: the last SQL statement's outcome.
+    bool m_sqlRan = false;
+    long m_sqlRows = 0;
+    int m_depth = 0;
+    long m_rowsProcessed = 0;
+    std::map<std::string, std::unique_ptr<CPlsqlSql>> m_dynamic;
+};

@@ -1,0 +1,184 @@
+#pragma once
+
+// PL/SQL: the tree a block compiles to, run by CPlsqlInterpreter.
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/sqlite/SqliteApi.h"
+#include "engine/sqlite/plsql/CPlsqlType.h"
+#include "engine/sqlite/plsql/CPlsqlValue.h"
+
+struct CPlsqlExpr;
+
+// A place a value is read from or written to: a variable (a field of it),
+// or a bind variable of the console.
+struct CPlsqlTarget {
+    int slot = -1;
+    int field = -1;
+    std::string bind;  // set for ":NAME"
+    std::size_t at = 0;
+};
+
+// One SQL statement inside the block, its PL/SQL names turned into
+// parameters, compiled once and bound from the values at each run.
+struct CPlsqlSql {
+    enum class Kind { Query, Dml };
+    Kind kind = Kind::Dml;
+    std::string text;  // Oracle SQL with :TARVEX_Pn parameters (CP932)
+    std::vector<std::string> paramNames;
+    std::vector<CPlsqlTarget> params;
+    std::vector<int> paramIndexes;   // their places in the statement, once known
+    std::vector<CPlsqlTarget> into;  // SELECT ... INTO / RETURNING ... INTO
+    bool returning = false;
+    std::size_t at = 0;
+    // The result's column names (upper case) as compiled.
+    std::vector<std::string> columns;
+    sqliteapi::Statement statement;
+    std::vector<int> columnTypes;  // CSqlType per column, when known
+};
+
+struct CPlsqlExpr {
+    enum class Kind {
+        Literal,
+        Variable,
+        Unary,
+        Binary,
+        IsNull,
+        Between,
+        In,
+        Case,
+        SqlCall,
+        SqlCode,
+        SqlErrm,
+        CursorAttribute,
+    };
+    enum class Op {
+        None,
+        Add,
+        Subtract,
+        Multiply,
+        Divide,
+        Power,
+        Concat,
+        Equal,
+        NotEqual,
+        Less,
+        LessEqual,
+        Greater,
+        GreaterEqual,
+        And,
+        Or,
+        Not,
+        Negate,
+        Plus,
+    };
+    enum class Attribute { Found, NotFound, RowCount, IsOpen };
+
+    Kind kind = Kind::Literal;
+    Op op = Op::None;
+    std::size_t at = 0;
+    CPlsqlValue literal;
+    CPlsqlTarget target;     // Variable
+    bool negated = false;    // IS NOT NULL, NOT BETWEEN, NOT IN
+    bool predicate = false;  // SqlCall: a condition, its 1 or 0 TRUE or FALSE
+    // Case: the selector (or null) then WHEN/THEN pairs; an ELSE last when
+    // `hasElse`.
+    bool hasElse = false;
+    bool hasSelector = false;
+    std::vector<std::unique_ptr<CPlsqlExpr>> args;
+    // SqlCall: a SQL expression evaluated by the engine, its PL/SQL names as
+    // parameters; CursorAttribute: cursor -1 is SQL%.
+    std::unique_ptr<CPlsqlSql> sql;
+    int cursor = -1;
+    Attribute attribute = Attribute::Found;
+};
+
+struct CPlsqlStmt;
+using CPlsqlBody = std::vector<std::unique_ptr<CPlsqlStmt>>;
+
+struct CPlsqlHandler {
+    std::vector<int> exceptions;  // ORA codes (positive) or user exceptions (negative)
+    bool others = false;
+    CPlsqlBody body;
+};
+
+// A declared cursor: its parameters (slots) and its query.
+struct CPlsqlCursorDecl {
+    std::string name;
+    std::vector<int> parameters;
+    std::vector<std::unique_ptr<CPlsqlExpr>> defaults;
+    std::unique_ptr<CPlsqlSql> query;
+};
+
+struct CPlsqlBlockNode {
+    // The declarations' initialisations, in order (assignments of defaults).
+    CPlsqlBody declarations;
+    CPlsqlBody body;
+    std::vector<CPlsqlHandler> handlers;
+    std::string label;
+};
+
+struct CPlsqlStmt {
+    enum class Kind {
+        Null,
+        Assign,
+        Initialise,
+        If,
+        Case,
+        Loop,
+        While,
+        ForRange,
+        ForCursor,
+        Exit,
+        Continue,
+        Block,
+        Sql,
+        Open,
+        Fetch,
+        Close,
+        Commit,
+        Rollback,
+        Savepoint,
+        RollbackTo,
+        ExecuteImmediate,
+        Raise,
+        RaiseApplicationError,
+        Output,
+        Return,
+    };
+    enum class OutputCall { Put, PutLine, NewLine, Enable, Disable, GetLine, GetLines };
+
+    Kind kind = Kind::Null;
+    std::size_t at = 0;
+    std::string label;  // loops: their label; EXIT/CONTINUE: the one named
+    CPlsqlTarget target;
+    std::shared_ptr<CPlsqlType> type;  // Assign/Initialise: the target's type
+    std::vector<std::unique_ptr<CPlsqlExpr>> exprs;
+    std::vector<CPlsqlBody> bodies;
+    std::unique_ptr<CPlsqlBlockNode> block;
+    std::unique_ptr<CPlsqlSql> sql;
+    std::vector<CPlsqlTarget> into;
+    int slot = -1;
+    int cursor = -1;
+    int exception = 0;
+    bool reverse = false;
+    bool hasElse = false;
+    OutputCall output = OutputCall::Put;
+    std::string name;  // SAVEPOINT name
+};
+
+// A compiled unit: its statements, the number of variable slots and their
+// types, and its cursors.
+struct CPlsqlUnit {
+    std::string text;  // the source (CP932), for lines in messages
+    std::unique_ptr<CPlsqlBlockNode> block;
+    std::vector<std::shared_ptr<CPlsqlType>> slotTypes;
+    std::vector<std::string> slotNames;
+    std::vector<CPlsqlCursorDecl> cursors;
+    std::vector<std::size_t> lineStarts;
+    // The line (1-based) of a byte offset of the source.
+    int LineOf(std::size_t at) const;
+    int ColumnOf(std::size_t at) const;
+};
