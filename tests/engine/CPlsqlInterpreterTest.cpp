@@ -3,6 +3,9 @@
 // as the PL/SQL Language Reference describes the language.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
 #include "tests/engine/EngineFixture.h"
 
 namespace {
@@ -97,4 +100,163 @@ TEST_F(PlsqlTest, DeclarationsAndControl) {
         {"BEGIN NULL; END;", ""},
     };
     for (const Case& c : cases) EXPECT_EQ(Block(c.block), c.answer) << c.block;
+}
+
+TEST_F(PlsqlTest, SqlInsideBlocks) {
+    Exec("CREATE TABLE emp (empno NUMBER(4) PRIMARY KEY, ename VARCHAR2(10), sal NUMBER(7,2), hired DATE)");
+    Exec("INSERT INTO emp VALUES (7369, 'SMITH', 800, DATE '1980-12-17')");
+    Exec("INSERT INTO emp VALUES (7499, 'ALLEN', 1600, DATE '1981-02-20')");
+    Exec("INSERT INTO emp VALUES (7521, 'WARD', 1250, NULL)");
+    Exec("COMMIT");
+    const Case cases[] = {
+        {"DECLARE v emp.ename%TYPE; s NUMBER; BEGIN SELECT ename, sal INTO v, s FROM emp WHERE empno = 7499; "
+         "dbms_output.put_line(v || ' ' || s); END;",
+         "ALLEN 1600"},
+        {"DECLARE r emp%ROWTYPE; BEGIN SELECT * INTO r FROM emp WHERE empno = 7369; "
+         "dbms_output.put_line(r.ename || ' ' || r.sal || ' ' || TO_CHAR(r.hired, 'YYYY/MM/DD')); END;",
+         "SMITH 800 1980/12/17"},
+        {"DECLARE empno NUMBER := 7521; n VARCHAR2(10); BEGIN SELECT ename INTO n FROM emp WHERE empno = "
+         "empno "
+         "AND ROWNUM = 1; dbms_output.put_line(n); END;",
+         "SMITH"},
+        {"DECLARE id NUMBER := 7521; n VARCHAR2(10); BEGIN SELECT ename INTO n FROM emp WHERE empno = id; "
+         "dbms_output.put_line(n); END;",
+         "WARD"},
+        {"DECLARE n VARCHAR2(10); BEGIN SELECT ename INTO n FROM emp WHERE empno = 1; END;",
+         "ERROR ORA-01403: データが見つかりません。|ORA-06512: 行1"},
+        {"DECLARE n VARCHAR2(10);\nBEGIN\n  SELECT ename INTO n FROM emp;\nEND;",
+         "ERROR ORA-01422: 完全フェッチがリクエストよりも多くの行を戻しました。|ORA-06512: 行3"},
+        {"DECLARE n VARCHAR2(3); BEGIN SELECT ename INTO n FROM emp WHERE empno = 7369; END;",
+         "ERROR ORA-06502: PL/SQL: 数値または値のエラーです: 文字列バッファが小さすぎます。|ORA-06512: 行1"},
+        {"DECLARE total NUMBER := 0; BEGIN FOR r IN (SELECT sal FROM emp ORDER BY empno) LOOP total := total "
+         "+ "
+         "r.sal; END LOOP; dbms_output.put_line(total); END;",
+         "3650"},
+        {"DECLARE CURSOR c(minimum NUMBER) IS SELECT ename FROM emp WHERE sal >= minimum ORDER BY ename; "
+         "BEGIN FOR r IN c(1000) LOOP dbms_output.put_line(r.ename); END LOOP; END;",
+         "ALLEN|WARD"},
+        {"DECLARE CURSOR c IS SELECT ename, sal FROM emp ORDER BY empno; r c%ROWTYPE; BEGIN OPEN c; "
+         "dbms_output.put_line(CASE WHEN c%ISOPEN THEN 'open' END); LOOP FETCH c INTO r; EXIT WHEN "
+         "c%NOTFOUND; "
+         "dbms_output.put_line(c%ROWCOUNT || ' ' || r.ename); END LOOP; CLOSE c; "
+         "dbms_output.put_line(CASE WHEN NOT c%ISOPEN THEN 'closed' END); END;",
+         "open|1 SMITH|2 ALLEN|3 WARD|closed"},
+        {"DECLARE CURSOR c IS SELECT 1 FROM dual; BEGIN OPEN c; OPEN c; END;",
+         "ERROR ORA-06511: PL/SQL: カーソルはすでにオープンしています。|ORA-06512: 行1"},
+        {"DECLARE CURSOR c IS SELECT 1 FROM dual; n NUMBER; BEGIN FETCH c INTO n; END;",
+         "ERROR ORA-01001: カーソルが無効です。|ORA-06512: 行1"},
+        {"BEGIN UPDATE emp SET sal = sal * 2 WHERE sal < 1500; dbms_output.put_line(SQL%ROWCOUNT); "
+         "IF SQL%FOUND THEN dbms_output.put_line('found'); END IF; ROLLBACK; END;",
+         "2|found"},
+        {"DECLARE n NUMBER; BEGIN INSERT INTO emp (empno, ename, sal) VALUES (1, 'NEW', 10) RETURNING sal * "
+         "2 "
+         "INTO n; dbms_output.put_line(n); ROLLBACK; END;",
+         "20"},
+        {"DECLARE v VARCHAR2(20) := 'O''Brien'; BEGIN INSERT INTO emp (empno, ename) VALUES (2, v); "
+         "SELECT ename INTO v FROM emp WHERE empno = 2; dbms_output.put_line(v); ROLLBACK; END;",
+         "O'Brien"},
+        {"DECLARE n NUMBER; BEGIN EXECUTE IMMEDIATE 'SELECT COUNT(*) FROM emp WHERE sal > :1' INTO n USING "
+         "1000; "
+         "dbms_output.put_line(n); END;",
+         "2"},
+        {"BEGIN INSERT INTO emp (empno) VALUES (7369); EXCEPTION WHEN DUP_VAL_ON_INDEX THEN "
+         "dbms_output.put_line('dup ' || SQLCODE); END;",
+         "dup -1"},
+        {"BEGIN SELECT 1 INTO :nothing FROM dual; END;",
+         "ERROR ORA-01008: バインド変数 NOTHING が宣言されていません。|ORA-06512: 行1"},
+        {"DECLARE v NUMBER; BEGIN v := no_such_thing; END;",
+         "ERROR ORA-06550: 行1、列30:|PLS-00201: 識別子'NO_SUCH_THING'を宣言してください。"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(Block(c.block), c.answer) << c.block;
+    EXPECT_EQ(Rows("SELECT COUNT(*), SUM(sal) FROM emp"), "3,3650");
+}
+
+TEST_F(PlsqlTest, ExceptionsAndTheirHandlers) {
+    const Case cases[] = {
+        {"DECLARE n NUMBER; BEGIN n := 1 / 0; EXCEPTION WHEN ZERO_DIVIDE THEN dbms_output.put_line(SQLCODE "
+         "|| ' ' "
+         "|| SQLERRM); END;",
+         "-1476 ORA-01476: 除数がゼロです。"},
+        {"DECLARE e EXCEPTION; BEGIN RAISE e; EXCEPTION WHEN e THEN dbms_output.put_line(SQLCODE || ' ' || "
+         "SQLERRM); END;",
+         "1 User-Defined Exception"},
+        {"DECLARE e EXCEPTION;\nBEGIN\n  RAISE e;\nEND;",
+         "ERROR ORA-06510: PL/SQL: ユーザー定義の例外が処理されませんでした。|ORA-06512: 行3"},
+        {"DECLARE e EXCEPTION; PRAGMA EXCEPTION_INIT(e, -1476); n NUMBER; BEGIN n := 1 / 0; EXCEPTION WHEN e "
+         "THEN "
+         "dbms_output.put_line('mapped'); END;",
+         "mapped"},
+        {"BEGIN\n  RAISE_APPLICATION_ERROR(-20001, 'too late');\nEND;",
+         "ERROR ORA-20001: too late|ORA-06512: 行2"},
+        {"BEGIN RAISE_APPLICATION_ERROR(-20002, 'x'); EXCEPTION WHEN OTHERS THEN "
+         "dbms_output.put_line(SQLCODE || "
+         "':' || SQLERRM); END;",
+         "-20002:ORA-20002: x"},
+        {"BEGIN RAISE_APPLICATION_ERROR(-1, 'x'); END;",
+         "ERROR ORA-21000: -20000..-20999の範囲外のraise_application_errorの引数エラー数-1です。|ORA-06512: "
+         "行1"},
+        {"BEGIN BEGIN RAISE NO_DATA_FOUND; EXCEPTION WHEN TOO_MANY_ROWS THEN NULL; END; EXCEPTION WHEN "
+         "NO_DATA_FOUND THEN dbms_output.put_line('outer ' || SQLCODE); END;",
+         "outer 100"},
+        {"BEGIN BEGIN RAISE VALUE_ERROR; EXCEPTION WHEN OTHERS THEN dbms_output.put_line('inner'); RAISE; "
+         "END; "
+         "EXCEPTION WHEN VALUE_ERROR THEN dbms_output.put_line('again'); END;",
+         "inner|again"},
+        {"DECLARE n NUMBER := 'x'; BEGIN NULL; EXCEPTION WHEN OTHERS THEN dbms_output.put_line('not here'); "
+         "END;",
+         "ERROR ORA-06502: PL/SQL: 数値または値のエラーです: 文字から数値への変換エラー。|ORA-06512: 行1"},
+        {"DECLARE x CHAR(1) := 'Z'; BEGIN CASE x WHEN 'A' THEN NULL; END CASE; END;",
+         "ERROR ORA-06592: PL/SQL: CASE文の実行時にCASEが見つかりません。|ORA-06512: 行1"},
+        {"DECLARE n NUMBER(2); BEGIN n := 100; END;",
+         "ERROR ORA-06502: PL/SQL: 数値または値のエラーです: 数値の精度が大きすぎます。|ORA-06512: 行1"},
+        {"DECLARE n POSITIVE := 0; BEGIN NULL; END;",
+         "ERROR ORA-06502: PL/SQL: 数値または値のエラーです: 数値の精度が大きすぎます。|ORA-06512: 行1"},
+        {"DECLARE n NUMBER NOT NULL := 1; BEGIN n := NULL; END;",
+         "ERROR ORA-06502: PL/SQL: 数値または値のエラーです。|ORA-06512: 行1"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(Block(c.block), c.answer) << c.block;
+}
+
+TEST_F(PlsqlTest, AFailedBlockIsUndoneToItsStartAndCommitsInsideStay) {
+    Exec("CREATE TABLE t (n NUMBER)");
+    Exec("INSERT INTO t VALUES (0)");
+    EXPECT_EQ(Block("BEGIN INSERT INTO t VALUES (1); INSERT INTO t VALUES (1 / 0); END;"),
+              "ERROR ORA-01476: 除数がゼロです。|ORA-06512: 行1");
+    EXPECT_EQ(Rows("SELECT COUNT(*) FROM t"), "1");
+    EXPECT_EQ(
+        Block("BEGIN INSERT INTO t VALUES (2); COMMIT; INSERT INTO t VALUES (3); RAISE PROGRAM_ERROR; END;")
+            .substr(0, 15),
+        "ERROR ORA-06501");
+    EXPECT_EQ(Rows("SELECT n FROM t ORDER BY n"), "0|2");
+    EXPECT_EQ(
+        Block("BEGIN INSERT INTO t VALUES (4); SAVEPOINT a; INSERT INTO t VALUES (5); ROLLBACK TO a; END;"),
+        "");
+    EXPECT_EQ(Rows("SELECT n FROM t ORDER BY n"), "0|2|4");
+    Exec("ROLLBACK");
+    EXPECT_EQ(Rows("SELECT n FROM t ORDER BY n"), "0|2");
+    EXPECT_EQ(Block("BEGIN EXECUTE IMMEDIATE 'CREATE TABLE made (x NUMBER)'; "
+                    "EXECUTE IMMEDIATE 'INSERT INTO made VALUES (:v)' USING 42; END;"),
+              "");
+    EXPECT_EQ(Rows("SELECT x FROM made"), "42");
+}
+
+TEST_F(PlsqlTest, ConsoleBindVariablesAreInAndOut) {
+    m_binds.push_back(CEngineBind{"N", "5", false, servertype::kNumber, false});
+    m_binds.push_back(CEngineBind{"S", "", true, servertype::kVarchar2, false});
+    EXPECT_EQ(Block("DECLARE k NUMBER := :n; BEGIN :s := 'k=' || k; :n := k * 2; END;"), "");
+    EXPECT_EQ(m_binds[0].value, "10");
+    EXPECT_EQ(m_binds[1].value, "k=5");
+}
+
+TEST_F(PlsqlTest, CancelStopsAnEndlessLoopAndUndoesTheBlock) {
+    Exec("CREATE TABLE t (n NUMBER)");
+    std::thread canceller([this] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        m_connection->Cancel();
+    });
+    std::string answer = Block("BEGIN INSERT INTO t VALUES (1); LOOP NULL; END LOOP; END;");
+    canceller.join();
+    EXPECT_EQ(answer, "ERROR ORA-01013: ユーザーの要求で操作を取り消しました。");
+    EXPECT_EQ(Rows("SELECT COUNT(*) FROM t"), "0");
+    EXPECT_EQ(Block("BEGIN dbms_output.put_line('after'); END;"), "after");
 }

@@ -88,7 +88,7 @@ bool CBlockHost::Prepare(CPlsqlSql& sql, CEngineError& error) {
     }
     CSqliteConnection::Statement statement;
     m_connection.m_error.Clear();
-    if (!m_connection.Prepare(CSqliteConnection::Piece{sql.text, 0}, {}, binds, statement)) {
+    if (!PrepareStatement(sql, binds, statement)) {
         m_connection.Finish(false, sql.text);
         error = m_connection.m_error;
         return false;
@@ -107,6 +107,21 @@ bool CBlockHost::Prepare(CPlsqlSql& sql, CEngineError& error) {
     sql.statement = std::move(statement);
     sql.paramIndexes.clear();
     return true;
+}
+
+bool CBlockHost::PrepareStatement(const CPlsqlSql& sql, const std::vector<CEngineBind>& binds,
+                                  sqliteapi::Statement& statement) {
+    CSqliteConnection::Piece piece{sql.text, 0};
+    if (sql.returningText.empty()) return m_connection.Prepare(piece, {}, binds, statement);
+    std::string compiled;
+    if (!m_connection.Compile(piece, compiled)) return false;
+    if (compiled.empty()) {
+        COraError::Set(m_connection.m_error, 3001, {"RETURNING"}, static_cast<int>(sql.text.size()));
+        return false;
+    }
+    compiled += " RETURNING " + sql.returningText;
+    return m_connection.PrepareCompiled(piece, compiled, statement) &&
+           m_connection.Bind(piece, binds, statement.get());
 }
 
 void CBlockHost::StepFailed(const std::string& text, CEngineError& error) {

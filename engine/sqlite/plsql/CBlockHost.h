@@ -34,6 +34,8 @@ public:
     std::string ShowDate(const std::string& stored) override;
 
 private:
+    bool PrepareStatement(const CPlsqlSql& sql, const std::vector<CEngineBind>& binds,
+                          sqliteapi::Statement& statement);
     // Undoes the block's changes back to its savepoint.
     void Undo();
     bool Finish();

@@ -109,8 +109,9 @@ CPlsqlInterpreter::Flow CPlsqlInterpreter::RunBlock(CPlsqlBlockNode& block) {
     }
     // Note: an exception of the declarations goes to the enclosing block.
     Flow flow = RunBody(block.declarations);
-    if (flow == Flow::Normal) flow = RunBody(block.body);
-    if (flow == Flow::Raise && !m_cancelled) {
+    bool declared = flow == Flow::Normal;
+    if (declared) flow = RunBody(block.body);
+    if (flow == Flow::Raise && declared && !m_cancelled) {
         for (CPlsqlHandler& handler : block.handlers) {
             bool matches = handler.others;
             for (int id : handler.exceptions) matches = matches || id == m_raised.id;

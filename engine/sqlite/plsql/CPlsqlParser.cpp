@@ -1354,6 +1354,7 @@ std::unique_ptr<CPlsqlSql> CPlsqlParser::BuildSql(std::size_t first, std::size_t
         sql->params.push_back(std::move(target));
         copied = m_tokens[to].begin + m_tokens[to].length;
     };
+    std::size_t returningAt = std::string::npos;
     bool first_select = CSqlScanner::Is(m_text, m_tokens[first], "SELECT") ||
                         CSqlScanner::Is(m_text, m_tokens[first], "WITH");
     for (std::size_t k = first; k < end; ++k) {
@@ -1369,7 +1370,12 @@ std::unique_ptr<CPlsqlSql> CPlsqlParser::BuildSql(std::size_t first, std::size_t
             k > first &&
             (CSqlScanner::Is(m_text, token, "RETURNING") || CSqlScanner::Is(m_text, token, "RETURN")) &&
             depth == 0;
-        if (returning) sql->returning = true;
+        if (returning && !sql->returning) {
+            sql->returning = true;
+            out.append(m_text.substr(copied, token.begin - copied));
+            returningAt = out.size();
+            copied = token.begin + token.length;
+        }
         if (into && (first_select || sql->returning)) {
             out.append(m_text.substr(copied, token.begin - copied));
             std::size_t save = m_k;
@@ -1416,6 +1422,11 @@ std::unique_ptr<CPlsqlSql> CPlsqlParser::BuildSql(std::size_t first, std::size_t
     const Token& last = m_tokens[end - 1];
     if (copied < last.begin + last.length)
         out.append(m_text.substr(copied, last.begin + last.length - copied));
+    if (returningAt != std::string::npos) {
+        // Note: RETURNING goes to the engine after the statement is compiled.
+        sql->returningText = out.substr(returningAt);
+        out.resize(returningAt);
+    }
     return sql;
 }
 

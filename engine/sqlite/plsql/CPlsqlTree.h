@@ -32,6 +32,7 @@ struct CPlsqlSql {
     std::vector<int> paramIndexes;   // their places in the statement, once known
     std::vector<CPlsqlTarget> into;  // SELECT ... INTO / RETURNING ... INTO
     bool returning = false;
+    std::string returningText;  // the expressions of RETURNING, parameters as in `text`
     std::size_t at = 0;
     // The result's column names (upper case) as compiled.
     std::vector<std::string> columns;
