@@ -89,6 +89,8 @@ private:
     CSqlType Expr(const CSqlExpr* expr, std::string& out);
     CSqlType Name(const CSqlExpr& expr, std::string& out);
     CSqlType Call(const CSqlExpr& expr, std::string& out);
+    // A stored function of the file (PL/SQL), called by its name.
+    CSqlType StoredCall(const std::string& name, const CSqlExpr& expr, std::string& out);
     CSqlType Special(const CSqlExpr& expr, std::string& out);
     CSqlType Binary(const CSqlExpr& expr, std::string& out);
     CSqlType Compare(std::string_view op, const CSqlExpr* left, const CSqlExpr* right, std::string& out);

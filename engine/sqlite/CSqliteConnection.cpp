@@ -32,6 +32,8 @@
 #include "engine/sqlite/CValueText.h"
 #include "engine/sqlite/SqliteApi.h"
 #include "engine/sqlite/plsql/CBlockHost.h"
+#include "engine/sqlite/plsql/CPlsqlSession.h"
+#include "engine/sqlite/plsql/CUnitCatalog.h"
 #include "engine/sqlite/values/CNumberDecimal.h"
 #include "engine/sqlite/values/CNumberFunctions.h"
 #include "engine/sqlite/values/CRegexpFunctions.h"
@@ -41,6 +43,9 @@
 namespace {
 
 constexpr std::size_t kOutputLimit = 1000000;
+
+// The server's code of "created with compilation errors".
+constexpr int kCompiledWithErrors = 24344;
 
 constexpr const char* kSetupStatements[] = {
     "PRAGMA foreign_keys = ON",
@@ -249,12 +254,14 @@ std::unique_ptr<CSqliteConnection> CSqliteConnection::Open(const std::string& da
     connection->m_session->user = cp932::ToUpper(user);
     connection->m_session->database = databaseName.empty() ? "DEFAULT" : cp932::ToUpper(databaseName);
     connection->m_catalog = std::make_unique<CSqliteCatalog>(db);
+    connection->m_plsql = std::make_unique<CPlsqlSession>();
     if (!CSqliteFunctions::Register(db, &connection->m_rowNumber, connection->m_session.get()) ||
         !CSqliteTextFunctions::Register(db) || !CNumberFunctions::Register(db) ||
         !CRegexpFunctions::Register(db) ||
         !CSqliteValueFunctions::Register(db, connection->m_session.get()) ||
-        !CSqliteDictionary::Install(db) || !connection->m_sequences->Register())
+        !CSqliteDictionary::Install(db) || !connection->m_sequences->Register() || !CUnitCatalog::Install(db))
         return fail(db);
+    CBlockHost::RegisterFunctions(*connection);
     return connection;
 }
 
@@ -921,8 +928,9 @@ bool CSqliteConnection::RunReplace(const std::string& sql, std::vector<CEngineBi
 
 bool CSqliteConnection::Finish(bool ok, const std::string& sql) {
     if (ok) return true;
-    // Note: while the transaction is lost, the texts are already the server's.
-    if (m_transactionLost) return false;
+    // Note: while the transaction is lost, the texts are already the server's;
+    // a unit created with errors answers the server's warning as it is.
+    if (m_transactionLost || m_error.code == kCompiledWithErrors) return false;
     static constexpr std::string_view kUnique = "UNIQUE constraint failed: ";
     if (m_error.message.compare(0, kUnique.size(), kUnique) == 0) {
         std::string failed = encoding::Cp932ToUtf8(std::string_view(m_error.message).substr(kUnique.size()));
@@ -1024,8 +1032,13 @@ bool CSqliteConnection::ExecuteStatement(const std::string& sql, std::vector<CEn
 bool CSqliteConnection::RunKind(const std::string& sql, StatementKind kind, std::vector<CEngineBind>& binds,
                                 long& rowsProcessed) {
     if (kind != StatementKind::Query && kind != StatementKind::Dml && kind != StatementKind::Block &&
-        kind != StatementKind::Commit && kind != StatementKind::Rollback)
+        kind != StatementKind::Commit && kind != StatementKind::Rollback) {
         m_catalog->Invalidate();
+        m_plsql->Forget();
+        bool handled = false;
+        bool ran = CBlockHost(*this).RunUnitStatement(sql, binds, rowsProcessed, handled);
+        if (handled) return ran;
+    }
     if (const Refusal* refusal = FindRefusal(kind)) {
         std::string_view words = CStatementClassifier::MatchedWords(sql);
         COraError::Set(m_error, 3001, {refusal->showWords ? words : std::string_view(refusal->note)},

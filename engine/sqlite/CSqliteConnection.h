@@ -21,6 +21,7 @@ struct sqlite3_stmt;
 class CSqlRewrite;
 class CSqliteCatalog;
 class CSqliteSequences;
+struct CPlsqlSession;
 struct CSqliteSession;
 enum class CSqlType;
 
@@ -184,4 +185,6 @@ private:
     std::vector<std::string> m_deleteOnCommit;
     // Cancel asked for while a block runs (its loops look at it).
     std::atomic<bool> m_cancelRequested{false};
+    // The stored units this session compiled (see CBlockHost).
+    std::unique_ptr<CPlsqlSession> m_plsql;
 };

@@ -3,10 +3,17 @@
 #include <sqlite3.h>
 
 #include "engine/sqlite/COraError.h"
+#include "engine/sqlite/CSqlScanner.h"
 #include "engine/sqlite/CSqliteCatalog.h"
 #include "engine/sqlite/CSqliteConnection.h"
+#include "engine/sqlite/CSqliteSession.h"
+#include "engine/sqlite/CValueText.h"
+#include "engine/sqlite/plsql/CPlsqlErrors.h"
 #include "engine/sqlite/plsql/CPlsqlInterpreter.h"
 #include "engine/sqlite/plsql/CPlsqlParser.h"
+#include "engine/sqlite/plsql/CPlsqlSession.h"
+#include "engine/sqlite/plsql/CUnitCatalog.h"
+#include "engine/sqlite/values/CNumberValue.h"
 #include "text/Cp932.h"
 #include "text/Encoding.h"
 
@@ -48,7 +55,7 @@ bool CBlockHost::Run(const std::string& text, std::vector<CEngineBind>& binds, l
                      CEngineError& error) {
     m_connection.m_cancelRequested = false;
     CPlsqlParser parser(text, *this);
-    std::unique_ptr<CPlsqlUnit> unit = parser.Parse(error);
+    std::shared_ptr<CPlsqlUnit> unit = parser.Parse(error);
     if (!unit) return false;
     std::vector<CEngineBind> work = binds;
     bool ok = false;
@@ -131,6 +138,10 @@ void CBlockHost::StepFailed(const std::string& text, CEngineError& error) {
 }
 
 bool CBlockHost::BeginWrite(CEngineError& error) {
+    if (m_inQuery) {
+        CPlsqlErrors::Set(error, 14551);
+        return false;
+    }
     if (m_savepoint) return true;
     bool began = !m_connection.InTransaction();
     if (!m_connection.BeginWrite() || !m_connection.ExecPlain(kSavepoint)) {
@@ -165,7 +176,7 @@ bool CBlockHost::Savepoint(const std::string& name, bool rollbackTo, CEngineErro
     std::string statement = (rollbackTo ? "ROLLBACK TO " : "SAVEPOINT ") + encoding::Cp932ToUtf8(name);
     if (m_connection.ExecPlain(statement.c_str())) return true;
     error = m_connection.m_error;
-    if (rollbackTo) COraError::Set(error, 1086, {name});
+    if (rollbackTo) CPlsqlErrors::Set(error, 1086, name);
     return false;
 }
 
@@ -237,4 +248,282 @@ bool CBlockHost::Finish() {
     if (!m_savepoint) return true;
     m_savepoint = false;
     return m_connection.ExecPlain(kRelease);
+}
+
+// ---- stored units
+
+namespace {
+
+using Token = CSqlScanner::Token;
+
+// The name a data type goes by in USER_ARGUMENTS.
+std::string DataType(const CPlsqlType& type) {
+    switch (type.base) {
+        case CPlsqlType::Base::Number:
+            return "NUMBER";
+        case CPlsqlType::Base::Integer:
+            return type.name == "BINARY_INTEGER" ? "BINARY_INTEGER" : "PLS_INTEGER";
+        case CPlsqlType::Base::Text:
+            return type.name == "CLOB" ? "CLOB" : "VARCHAR2";
+        case CPlsqlType::Base::Char:
+            return "CHAR";
+        case CPlsqlType::Base::Date:
+            return "DATE";
+        case CPlsqlType::Base::Boolean:
+            return "PL/SQL BOOLEAN";
+        case CPlsqlType::Base::Record:
+            return "PL/SQL RECORD";
+        default:
+            return "";
+    }
+}
+
+constexpr const char* kModes[] = {"IN", "OUT", "IN/OUT"};
+
+std::string WordAt(std::string_view text, const std::vector<Token>& tokens, std::size_t k) {
+    if (k >= tokens.size()) return {};
+    std::string_view written = text.substr(tokens[k].begin, tokens[k].length);
+    if (written.size() >= 2 && written.front() == '"')
+        return std::string(written.substr(1, written.size() - 2));
+    return cp932::ToUpperAscii(written);
+}
+
+struct FunctionName {
+    CSqliteConnection* connection;
+    std::string name;
+};
+
+CPlsqlValue ValueOf(sqlite3_value* value) {
+    switch (sqlite3_value_type(value)) {
+        case SQLITE_NULL:
+            return CPlsqlValue();
+        case SQLITE_INTEGER:
+            return CPlsqlValue::Integer(sqlite3_value_int64(value));
+        case SQLITE_FLOAT: {
+            CNumberDecimal number;
+            return CNumberDecimal::FromDouble(sqlite3_value_double(value), number)
+                       ? CPlsqlValue::Decimal(number)
+                       : CPlsqlValue();
+        }
+        default: {
+            const unsigned char* text = sqlite3_value_text(value);
+            std::string cp932 =
+                encoding::Utf8ToCp932(text != nullptr ? reinterpret_cast<const char*>(text) : "");
+            return CValueText::IsStoredDate(cp932) ? CPlsqlValue::Date(cp932) : CPlsqlValue::Text(cp932);
+        }
+    }
+}
+
+void Result(sqlite3_context* context, const CPlsqlValue& value) {
+    switch (value.GetKind()) {
+        case CPlsqlValue::Kind::Null:
+            sqlite3_result_null(context);
+            return;
+        case CPlsqlValue::Kind::Number:
+            if (value.IsInteger()) return sqlite3_result_int64(context, value.IntegerValue());
+            CNumberValue::Result(context, value.DecimalValue());
+            return;
+        case CPlsqlValue::Kind::Boolean:
+            sqlite3_result_int(context, value.BoolValue() ? 1 : 0);
+            return;
+        default: {
+            std::string utf8 = encoding::Cp932ToUtf8(value.TextValue());
+            sqlite3_result_text(context, utf8.c_str(), static_cast<int>(utf8.size()), SQLITE_TRANSIENT);
+            return;
+        }
+    }
+}
+
+}  // namespace
+
+std::shared_ptr<CPlsqlUnit> CBlockHost::FindUnit(const std::string& name, bool& invalid) {
+    invalid = false;
+    CPlsqlSession& session = *m_connection.m_plsql;
+    if (auto found = session.units.find(name); found != session.units.end()) return found->second;
+    if (auto found = session.compiling.find(name); found != session.compiling.end()) return found->second;
+    CUnitCatalog::Unit stored;
+    if (!CUnitCatalog::Find(m_connection.m_db, name, stored)) return nullptr;
+    CPlsqlParser parser(stored.source, *this);
+    CPlsqlParser::CompileError failure;
+    auto unit = parser.ParseUnit(Owner(), failure);
+    session.compiling.erase(name);
+    if (!unit) {
+        invalid = true;
+        return nullptr;
+    }
+    session.units[name] = unit;
+    return unit;
+}
+
+void CBlockHost::Compiling(const std::shared_ptr<CPlsqlUnit>& unit) {
+    m_connection.m_plsql->compiling[unit->name] = unit;
+}
+
+std::string CBlockHost::Owner() { return m_connection.m_session->user; }
+
+bool CBlockHost::RunUnitStatement(const std::string& text, std::vector<CEngineBind>& binds, long& rows,
+                                  bool& handled) {
+    auto tokens = CSqlScanner::Significant(text, 8);
+    std::size_t k = 0;
+    handled = false;
+    std::string first = WordAt(text, tokens, 0);
+    if (first == "CALL" && tokens.size() > 1) {
+        handled = true;
+        std::string body = text.substr(tokens[1].begin);
+        while (!body.empty() && (body.back() == ';' || body.back() == ' ' || body.back() == '\n'))
+            body.pop_back();
+        return Run("BEGIN " + body + "; END;", binds, rows, m_connection.m_error);
+    }
+    if (first == "CREATE") {
+        k = 1;
+        bool replace = WordAt(text, tokens, 1) == "OR" && WordAt(text, tokens, 2) == "REPLACE";
+        if (replace) k = 3;
+        if (WordAt(text, tokens, k) == "EDITIONABLE" || WordAt(text, tokens, k) == "NONEDITIONABLE") ++k;
+        std::string type = WordAt(text, tokens, k);
+        if (type != "PROCEDURE" && type != "FUNCTION") return true;
+        handled = true;
+        return CreateUnit(text, tokens[k].begin, replace);
+    }
+    std::string type = WordAt(text, tokens, 1);
+    if ((first != "DROP" && first != "ALTER") || (type != "PROCEDURE" && type != "FUNCTION")) return true;
+    handled = true;
+    std::string name = WordAt(text, tokens, 2);
+    if (WordAt(text, tokens, 3) == ".") name = WordAt(text, tokens, 4);
+    if (first == "DROP") return DropUnit(text, type, name);
+    // ALTER ... COMPILE: the unit is compiled again at its next use.
+    CUnitCatalog::Unit stored;
+    if (CUnitCatalog::Find(m_connection.m_db, name, stored) && stored.type == type) {
+        m_connection.m_plsql->Forget();
+        return true;
+    }
+    CPlsqlErrors::Set(m_connection.m_error, 4043, name);
+    return false;
+}
+
+bool CBlockHost::CreateUnit(const std::string& text, std::size_t unitStart, bool replace) {
+    CEngineError& error = m_connection.m_error;
+    std::string source = text.substr(unitStart);
+    while (!source.empty() &&
+           (source.back() == ' ' || source.back() == '\n' || source.back() == '\r' || source.back() == '\t'))
+        source.pop_back();
+    auto tokens = CSqlScanner::Significant(source, 4);
+    std::string name = WordAt(source, tokens, 1);
+    if (WordAt(source, tokens, 2) == ".") name = WordAt(source, tokens, 3);
+    std::string type = WordAt(source, tokens, 0);
+    if (!m_connection.CommitWork()) return false;
+    CUnitCatalog::Unit existing;
+    bool exists = CUnitCatalog::Find(m_connection.m_db, name, existing);
+    std::vector<CPlsqlType::Field> columns;
+    if ((exists && (!replace || existing.type != type)) || TableColumns(name, columns)) {
+        COraError::Set(error, 955, {name}, static_cast<int>(unitStart + tokens[1].begin));
+        return false;
+    }
+    m_connection.m_plsql->Forget();
+    CPlsqlParser parser(source, *this);
+    CPlsqlParser::CompileError failure;
+    auto unit = parser.ParseUnit(Owner(), failure);
+    m_connection.m_plsql->compiling.clear();
+    CUnitCatalog::Unit stored{name, type, source, unit != nullptr};
+    std::vector<CUnitCatalog::Error> errors;
+    if (!unit) errors.push_back({failure.line, failure.column, failure.text});
+    std::vector<CUnitCatalog::Argument> arguments;
+    if (unit && unit->returnType) arguments.push_back({"", DataType(*unit->returnType), "OUT"});
+    for (std::size_t k = 0; unit && k < unit->parameters.size(); ++k) {
+        const auto& parameter = unit->parameters[k];
+        arguments.push_back({parameter.name,
+                             DataType(*unit->slotTypes[static_cast<std::size_t>(parameter.slot)]),
+                             kModes[static_cast<int>(parameter.mode)]});
+    }
+    CEngineError stored_error;
+    bool ok = m_connection.ExecPlain("BEGIN IMMEDIATE") &&
+              CUnitCatalog::Store(m_connection.m_db, stored, errors, arguments, stored_error) &&
+              m_connection.CommitWork();
+    if (!ok) {
+        if (m_connection.InTransaction()) sqliteapi::Undo(m_connection.m_db, "ROLLBACK");
+        if (error.message.empty()) error = stored_error;
+        return false;
+    }
+    if (type == "FUNCTION") RegisterFunction(m_connection, name);
+    if (unit) return true;
+    // Note: the unit is kept, INVALID, and the statement answers the
+    // server's warning; SHOW ERRORS reads its errors.
+    error.Set(encoding::Utf8ToCp932("警告: コンパイル・エラーがあります。"), -1);
+    error.code = 24344;
+    return false;
+}
+
+bool CBlockHost::DropUnit(const std::string& text, const std::string& type, const std::string& name) {
+    CEngineError& error = m_connection.m_error;
+    if (!m_connection.CommitWork() || !m_connection.ExecPlain("BEGIN IMMEDIATE")) return false;
+    CEngineError dropError;
+    bool dropped = CUnitCatalog::Drop(m_connection.m_db, name, type, dropError);
+    if (!dropped || !m_connection.CommitWork()) {
+        if (m_connection.InTransaction()) sqliteapi::Undo(m_connection.m_db, "ROLLBACK");
+        if (!dropped && dropError.message.empty()) {
+            auto tokens = CSqlScanner::Significant(text, 3);
+            CPlsqlErrors::Set(error, 4043, name, tokens.size() > 2 ? static_cast<int>(tokens[2].begin) : 0);
+        } else if (error.message.empty()) {
+            error = dropError;
+        }
+        return false;
+    }
+    m_connection.m_plsql->Forget();
+    if (type == "FUNCTION")
+        sqlite3_create_function_v2(m_connection.m_db, encoding::Cp932ToUtf8(name).c_str(), -1, SQLITE_UTF8,
+                                   nullptr, nullptr, nullptr, nullptr, nullptr);
+    return true;
+}
+
+void CBlockHost::RegisterFunctions(CSqliteConnection& connection) {
+    for (const std::string& name : CUnitCatalog::Functions(connection.m_db))
+        RegisterFunction(connection, name);
+}
+
+void CBlockHost::RegisterFunction(CSqliteConnection& connection, const std::string& name) {
+    auto* data = new FunctionName{&connection, name};
+    sqlite3_create_function_v2(connection.m_db, encoding::Cp932ToUtf8(name).c_str(), -1, SQLITE_UTF8, data,
+                               Dispatch, nullptr, nullptr,
+                               [](void* p) { delete static_cast<FunctionName*>(p); });
+}
+
+void CBlockHost::Dispatch(sqlite3_context* context, int count, sqlite3_value** values) {
+    auto* data = static_cast<FunctionName*>(sqlite3_user_data(context));
+    CSqliteConnection& connection = *data->connection;
+    // Note: the statement that calls the function keeps what the
+    // connection holds of it (its result types, its error).
+    auto types = connection.m_resultTypes;
+    CEngineError saved = connection.m_error;
+    CBlockHost host(connection);
+    host.m_inQuery = true;
+    bool invalid = false;
+    auto unit = host.FindUnit(data->name, invalid);
+    std::string failure;
+    if (!unit || static_cast<std::size_t>(count) > unit->parameters.size()) {
+        CPlsqlParser::CompileError none;
+        failure = invalid ? CPlsqlErrors::Compile(1, 1, 905, data->name)
+                          : CPlsqlErrors::Compile(1, 1, 306, data->name);
+    } else {
+        std::vector<CPlsqlValue> arguments(unit->parameters.size());
+        std::vector<bool> given(unit->parameters.size(), false);
+        for (int k = 0; k < count; ++k) {
+            arguments[static_cast<std::size_t>(k)] = ValueOf(values[k]);
+            given[static_cast<std::size_t>(k)] = true;
+        }
+        std::vector<CEngineBind> binds;
+        CPlsqlInterpreter interpreter(*unit, host, binds, 1);
+        CPlsqlValue result;
+        if (interpreter.Call(arguments, given, result)) {
+            Result(context, result);
+        } else {
+            failure = interpreter.RaisedCode() < 0 ? CPlsqlErrors::Text(6510) : interpreter.RaisedMessage();
+            for (const std::string& line : interpreter.RaisedTrace()) failure += "\n" + line;
+            failure += "\n" + interpreter.RaisedLine();
+        }
+    }
+    connection.m_resultTypes = std::move(types);
+    connection.m_error = saved;
+    if (!failure.empty()) {
+        std::string utf8 = encoding::Cp932ToUtf8(failure);
+        sqlite3_result_error(context, utf8.c_str(), static_cast<int>(utf8.size()));
+    }
 }

@@ -32,6 +32,16 @@ public:
     bool TakeLine(std::string& line) override;
     bool Cancelled() override;
     std::string ShowDate(const std::string& stored) override;
+    std::shared_ptr<CPlsqlUnit> FindUnit(const std::string& name, bool& invalid) override;
+    void Compiling(const std::shared_ptr<CPlsqlUnit>& unit) override;
+    std::string Owner() override;
+
+    // CREATE [OR REPLACE] PROCEDURE | FUNCTION, DROP and ALTER ... COMPILE
+    // of them, and CALL; `handled` false for any other statement.
+    bool RunUnitStatement(const std::string& text, std::vector<CEngineBind>& binds, long& rows,
+                          bool& handled);
+    // Makes every stored function of the file callable from SQL.
+    static void RegisterFunctions(CSqliteConnection& connection);
 
 private:
     bool PrepareStatement(const CPlsqlSql& sql, const std::vector<CEngineBind>& binds,
@@ -39,9 +49,16 @@ private:
     // Undoes the block's changes back to its savepoint.
     void Undo();
     bool Finish();
+    bool CreateUnit(const std::string& text, std::size_t unitStart, bool replace);
+    bool DropUnit(const std::string& text, const std::string& type, const std::string& name);
+    static void RegisterFunction(CSqliteConnection& connection, const std::string& name);
+    // A stored function called from SQL (user data: the connection and the name).
+    static void Dispatch(struct sqlite3_context* context, int count, struct sqlite3_value** values);
 
     CSqliteConnection& m_connection;
     // The block's savepoint is taken; the transaction was begun by the block.
     bool m_savepoint = false;
     bool m_began = false;
+    // A function called from SQL: no DML, no transaction control.
+    bool m_inQuery = false;
 };

@@ -16,6 +16,9 @@ struct Message {
 constexpr Message kMessages[] = {
     {1001, "カーソルが無効です。"},
     {1013, "ユーザーの要求で操作を取り消しました。"},
+    {1086, "セーブポイント'%1'は、このセッションで設定されていないか、無効です。"},
+    {4043, "オブジェクト%1は存在しません。"},
+    {14551, "問合せの中ではDML操作を実行できません。"},
     {1403, "データが見つかりません。"},
     {1422, "完全フェッチがリクエストよりも多くの行を戻しました。"},
     {1476, "除数がゼロです。"},
@@ -37,14 +40,18 @@ struct Pls {
 constexpr Pls kPls[] = {
     {103, "記号\"%1\"が見つかりました。"},
     {201, "識別子'%1'を宣言してください。"},
+    {221, "'%1'はプロシージャではないか、または定義されていません。"},
+    {222, "この有効範囲には'%1'という名前のファンクションは存在しません。"},
     {302, "コンポーネント'%1'を宣言してください。"},
     {306, "'%1'の呼出しで、引数の数または型が正しくありません。"},
     {320, "この式の型宣言が不完全か、または形式が正しくありません。"},
     {363, "式'%1'は代入ターゲットとして使用できません。"},
-    {372, "1つのプロシージャ内で、宣言は文の前にある必要があります。"},
+    {372, "プロシージャ内のRETURN文には式を指定できません。"},
     {376, "EXIT文がLOOPの外側にあります。"},
     {382, "式の型が間違っています。"},
     {428, "このSELECT文にはINTO句が必要です。"},
+    {503, "ファンクションからの戻りにはRETURN <値>文が必要です。"},
+    {905, "オブジェクト%1は無効です。"},
     {999, "%1 は組込みデータベースの PL/SQL では使えません。"},
 };
 
@@ -84,6 +91,11 @@ std::string CPlsqlErrors::Text(int code, std::string_view arg) {
     return COraError::Text(code, {arg});
 }
 
+void CPlsqlErrors::Set(CEngineError& error, int code, std::string_view arg, int position) {
+    error.Set(Text(code, arg), position);
+    error.code = code;
+}
+
 std::string CPlsqlErrors::ValueErrorText(ValueError what) {
     static constexpr const char* kDetails[] = {
         "", ": 文字列バッファが小さすぎます。", ": 文字から数値への変換エラー。",
@@ -103,8 +115,9 @@ std::string CPlsqlErrors::Compile(int line, int column, int pls, std::string_vie
     return head + "\n" + Code("PLS", pls);
 }
 
-std::string CPlsqlErrors::Backtrace(int line) {
-    return Code("ORA", 6512) + encoding::Utf8ToCp932("行" + std::to_string(line));
+std::string CPlsqlErrors::Backtrace(int line, const std::string& unit) {
+    std::string where = unit.empty() ? std::string() : "\"" + unit + "\", ";
+    return Code("ORA", 6512) + where + encoding::Utf8ToCp932("行" + std::to_string(line));
 }
 
 int CPlsqlErrors::Predefined(std::string_view name) {

@@ -1,6 +1,7 @@
 #pragma once
 
 // PL/SQL: what the interpreter asks of the connection it runs on.
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -35,4 +36,11 @@ public:
     virtual bool Cancelled() = 0;
     // A stored DATE in the session's date format.
     virtual std::string ShowDate(const std::string& stored) = 0;
+    // The stored procedure or function `name` (upper case), compiled; null
+    // when there is none. `invalid` tells one that does not compile.
+    virtual std::shared_ptr<CPlsqlUnit> FindUnit(const std::string& name, bool& invalid) = 0;
+    // The unit being compiled, so that it may call itself.
+    virtual void Compiling(const std::shared_ptr<CPlsqlUnit>& unit) = 0;
+    // The owner that qualifies unit names in messages ("" for none).
+    virtual std::string Owner() = 0;
 };

@@ -48,8 +48,9 @@ bool Holds(Op op, int order) {
 
 }  // namespace
 
-CPlsqlInterpreter::CPlsqlInterpreter(CPlsqlUnit& unit, CPlsqlHost& host, std::vector<CEngineBind>& binds)
-    : m_unit(unit), m_host(host), m_binds(binds) {
+CPlsqlInterpreter::CPlsqlInterpreter(CPlsqlUnit& unit, CPlsqlHost& host, std::vector<CEngineBind>& binds,
+                                     int depth)
+    : m_unit(unit), m_host(host), m_binds(binds), m_calls(depth) {
     m_slots.resize(unit.slotTypes.size());
     m_cursors.resize(unit.cursors.size());
     m_showDate = [this](const std::string& stored) { return m_host.ShowDate(stored); };
@@ -65,11 +66,71 @@ bool CPlsqlInterpreter::Run(CEngineError& error) {
     if (flow != Flow::Raise) return true;
     std::string message = m_raised.id < 0 ? CPlsqlErrors::Text(6510) : m_raised.message;
     // Note: the cancel of the user is told alone, as the server does.
-    if (m_raised.id != 1013) message += "\n" + CPlsqlErrors::Backtrace(m_unit.LineOf(m_raised.at));
+    if (m_raised.id != 1013) {
+        for (const std::string& line : m_raised.trace) message += "\n" + line;
+        message += "\n" + TraceLine(m_raised.at);
+    }
     // Note: a bind variable the console did not declare is shown where it is written.
     error.Set(message, m_raised.id == 1008 ? static_cast<int>(m_raised.at) : -1);
     error.code = m_raised.id < 0 ? 6510 : m_raised.id;
     return false;
+}
+
+std::string CPlsqlInterpreter::TraceLine(std::size_t at) const {
+    return CPlsqlErrors::Backtrace(m_unit.LineOf(at), m_unit.qualified);
+}
+
+bool CPlsqlInterpreter::Call(std::vector<CPlsqlValue>& arguments, const std::vector<bool>& given,
+                             CPlsqlValue& result) {
+    for (std::size_t k = 0; k < m_unit.parameters.size(); ++k) {
+        auto& parameter = m_unit.parameters[k];
+        CPlsqlTarget target;
+        target.slot = parameter.slot;
+        CPlsqlValue value = arguments[k];
+        if (!given[k] && parameter.fallback && !Eval(*parameter.fallback, value)) break;
+        // Note: an OUT parameter begins NULL whatever the argument holds.
+        if (parameter.mode == CPlsqlUnit::Mode::Out) value = CPlsqlValue();
+        if (!Assign(target, value)) return false;
+    }
+    Flow flow = RunBlock(*m_unit.block);
+    if (flow == Flow::Raise) return false;
+    if (m_unit.type == "FUNCTION" && !m_hasReturned)
+        return Raise(6503, CPlsqlErrors::Text(6503), m_unit.text.size());
+    for (std::size_t k = 0; k < m_unit.parameters.size(); ++k)
+        arguments[k] = m_slots[static_cast<std::size_t>(m_unit.parameters[k].slot)].value;
+    result = m_returned;
+    return true;
+}
+
+bool CPlsqlInterpreter::CallUnit(const std::shared_ptr<CPlsqlUnit>& callee,
+                                 std::vector<std::unique_ptr<CPlsqlExpr>>& args,
+                                 const std::vector<CPlsqlTarget>* targets, std::size_t at,
+                                 CPlsqlValue& result) {
+    constexpr int kMaxCalls = 500;
+    if (m_calls >= kMaxCalls) return Raise(6500, CPlsqlErrors::Text(6500), at);
+    std::vector<CPlsqlValue> arguments(args.size());
+    std::vector<bool> given(args.size(), false);
+    for (std::size_t k = 0; k < args.size(); ++k) {
+        if (!args[k]) continue;
+        given[k] = true;
+        if (callee->parameters[k].mode != CPlsqlUnit::Mode::Out && !Eval(*args[k], arguments[k]))
+            return false;
+    }
+    CPlsqlInterpreter child(*callee, m_host, m_binds, m_calls + 1);
+    if (!child.Call(arguments, given, result)) {
+        m_raised = child.m_raised;
+        if (m_raised.id == 1013) m_cancelled = true;
+        m_raised.trace.push_back(child.TraceLine(child.m_raised.at));
+        m_raised.at = at;
+        return false;
+    }
+    for (std::size_t k = 0; targets != nullptr && k < args.size(); ++k)
+        if (given[k] && callee->parameters[k].mode != CPlsqlUnit::Mode::In &&
+            !Assign((*targets)[k], arguments[k])) {
+            m_raised.at = at;
+            return false;
+        }
+    return true;
 }
 
 std::string CPlsqlInterpreter::ShowDate(const std::string& stored) { return m_host.ShowDate(stored); }
@@ -85,6 +146,7 @@ bool CPlsqlInterpreter::Raise(int id, std::string message, std::size_t at) {
     m_raised.id = id;
     m_raised.message = std::move(message);
     m_raised.at = at;
+    m_raised.trace.clear();
     return false;
 }
 
@@ -185,7 +247,21 @@ CPlsqlInterpreter::Flow CPlsqlInterpreter::Exec(CPlsqlStmt& statement) {
         case K::Output:
             return ExecOutput(statement);
         case K::Return:
+            if (!statement.exprs.empty()) {
+                CPlsqlValue value;
+                CPlsqlOperators::Failure failure;
+                if (!Eval(*statement.exprs[0], value)) return Flow::Raise;
+                if (!CPlsqlOperators::Convert(value, *m_unit.returnType, m_showDate, m_returned, failure))
+                    return RaiseFailure(failure, statement.at), Flow::Raise;
+                m_hasReturned = true;
+            }
             return Flow::Return;
+        case K::Call: {
+            CPlsqlValue ignored;
+            return CallUnit(statement.callee, statement.exprs, &statement.into, statement.at, ignored)
+                       ? Flow::Normal
+                       : Flow::Raise;
+        }
     }
     return Flow::Normal;
 }
@@ -685,6 +761,8 @@ bool CPlsqlInterpreter::Eval(CPlsqlExpr& expr, CPlsqlValue& out) {
         }
         case K::CursorAttribute:
             return EvalAttribute(expr, out);
+        case K::Call:
+            return CallUnit(expr.callee, expr.args, nullptr, expr.at, out);
     }
     return true;
 }

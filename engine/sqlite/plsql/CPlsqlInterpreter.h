@@ -18,12 +18,22 @@ struct sqlite3_stmt;
 // handles becomes the server's error with its "ORA-06512" line.
 class CPlsqlInterpreter {
 public:
-    CPlsqlInterpreter(CPlsqlUnit& unit, CPlsqlHost& host, std::vector<CEngineBind>& binds);
+    // `depth`: the calls of stored units that lead to this one.
+    CPlsqlInterpreter(CPlsqlUnit& unit, CPlsqlHost& host, std::vector<CEngineBind>& binds, int depth = 0);
     ~CPlsqlInterpreter();
     CPlsqlInterpreter(const CPlsqlInterpreter&) = delete;
     CPlsqlInterpreter& operator=(const CPlsqlInterpreter&) = delete;
 
     bool Run(CEngineError& error);
+    // A call of a stored unit with its arguments (one per parameter, a
+    // missing one taking its default); false with the exception raised.
+    bool Call(std::vector<CPlsqlValue>& arguments, const std::vector<bool>& given, CPlsqlValue& result);
+    // The exception a failed Call raised, its message and the "ORA-06512"
+    // lines of the units it came through.
+    const std::string& RaisedMessage() const { return m_raised.message; }
+    int RaisedCode() const { return m_raised.id; }
+    std::vector<std::string> RaisedTrace() const { return m_raised.trace; }
+    std::string RaisedLine() const { return TraceLine(m_raised.at); }
     // Rows changed by the block's DML statements.
     long RowsProcessed() const { return m_rowsProcessed; }
 
@@ -37,6 +47,7 @@ private:
         int id = 0;  // ORA code, or a user exception (negative)
         std::string message;
         std::size_t at = 0;
+        std::vector<std::string> trace;  // the inner units' "ORA-06512" lines
     };
     struct CursorState {
         bool open = false;
@@ -73,6 +84,11 @@ private:
     bool EvalIn(CPlsqlExpr& expr, CPlsqlValue& out);
     bool EvalAttribute(CPlsqlExpr& expr, CPlsqlValue& out);
     bool EvalSql(CPlsqlExpr& expr, CPlsqlValue& out);
+    // Calls `callee` with `args`; OUT values to `targets` (when given).
+    bool CallUnit(const std::shared_ptr<CPlsqlUnit>& callee, std::vector<std::unique_ptr<CPlsqlExpr>>& args,
+                  const std::vector<CPlsqlTarget>* targets, std::size_t at, CPlsqlValue& result);
+    // The "ORA-06512" line of this unit for `at`.
+    std::string TraceLine(std::size_t at) const;
     // A condition: true only when it is TRUE (NULL and FALSE are not).
     bool Condition(CPlsqlExpr& expr, bool& holds);
 
@@ -111,6 +127,9 @@ private:
     bool m_sqlRan = false;
     long m_sqlRows = 0;
     int m_depth = 0;
+    int m_calls = 0;
+    CPlsqlValue m_returned;
+    bool m_hasReturned = false;
     long m_rowsProcessed = 0;
     std::map<std::string, std::unique_ptr<CPlsqlSql>> m_dynamic;
 };

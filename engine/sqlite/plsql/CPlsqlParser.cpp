@@ -10,6 +10,7 @@
 
 struct CPlsqlParser::Failure {
     std::string message;
+    CompileError where;
 };
 
 struct CPlsqlParser::Entry {
@@ -154,14 +155,18 @@ CPlsqlParser::CPlsqlParser(std::string_view text, CPlsqlHost& host) : m_text(tex
 
 CPlsqlParser::~CPlsqlParser() = default;
 
-std::unique_ptr<CPlsqlUnit> CPlsqlParser::Parse(CEngineError& error) {
+void CPlsqlParser::Begin() {
     m_tokens = RangeTokens(m_text);
     m_end = Token{CSqlScanner::Kind::Space, m_text.size(), 0};
-    m_unit = std::make_unique<CPlsqlUnit>();
+    m_unit = std::make_shared<CPlsqlUnit>();
     m_unit->text = std::string(m_text);
     m_unit->lineStarts.push_back(0);
     for (std::size_t k = 0; k < m_text.size(); ++k)
         if (m_text[k] == '\n') m_unit->lineStarts.push_back(k + 1);
+}
+
+std::shared_ptr<CPlsqlUnit> CPlsqlParser::Parse(CEngineError& error) {
+    Begin();
     try {
         Push();
         std::string label;
@@ -173,9 +178,7 @@ std::unique_ptr<CPlsqlUnit> CPlsqlParser::Parse(CEngineError& error) {
         }
         m_unit->block = ParseBlock(label);
         AcceptSymbol(';');
-        if (AcceptSymbol('/') || !AtEnd()) {
-            if (!AtEnd()) Unexpected();
-        }
+        if (!AtEnd()) Unexpected();
         Pop();
     } catch (const Failure& failure) {
         error.Set(failure.message, -1);
@@ -183,6 +186,116 @@ std::unique_ptr<CPlsqlUnit> CPlsqlParser::Parse(CEngineError& error) {
         return nullptr;
     }
     return std::move(m_unit);
+}
+
+std::shared_ptr<CPlsqlUnit> CPlsqlParser::ParseUnit(const std::string& owner, CompileError& failure) {
+    Begin();
+    try {
+        Push();
+        m_unit->type = Is("FUNCTION") ? "FUNCTION" : "PROCEDURE";
+        ++m_k;
+        m_unit->name = Name();
+        if (AcceptSymbol('.')) m_unit->name = Name();
+        m_unit->qualified = owner.empty() ? m_unit->name : owner + "." + m_unit->name;
+        if (IsSymbol('(')) ParseParameters();
+        if (m_unit->type == "FUNCTION") {
+            Expect("RETURN");
+            m_unit->returnType = ParseType();
+        }
+        for (;;) {
+            std::size_t at = Peek().begin;
+            if (Is("PIPELINED") || Is("PARALLEL_ENABLE") || Is("AGGREGATE") || Is("EXTERNAL") ||
+                Is("LANGUAGE"))
+                Fail(999, TokenText(Peek()), at);
+            if (Accept("AUTHID")) {
+                Name();
+                continue;
+            }
+            if (Accept("DETERMINISTIC") || Accept("RESULT_CACHE")) continue;
+            break;
+        }
+        if (!Accept("IS")) Expect("AS");
+        m_host.Compiling(m_unit);
+        m_unit->block = ParseBlock({});
+        if (!AtEnd()) ExpectSymbol(';');
+        if (!AtEnd()) Unexpected();
+        Pop();
+    } catch (const Failure& error) {
+        failure = error.where;
+        return nullptr;
+    }
+    return m_unit;
+}
+
+void CPlsqlParser::ParseParameters() {
+    ExpectSymbol('(');
+    do {
+        std::size_t at = Peek().begin;
+        CPlsqlUnit::Parameter parameter;
+        parameter.name = Name();
+        if (Accept("IN"))
+            parameter.mode = Accept("OUT") ? CPlsqlUnit::Mode::InOut : CPlsqlUnit::Mode::In;
+        else if (Accept("OUT"))
+            parameter.mode = CPlsqlUnit::Mode::Out;
+        Accept("NOCOPY");
+        auto type = ParseType();
+        if (AcceptPair(":=") || Accept("DEFAULT")) parameter.fallback = ParseExpr();
+        parameter.slot = NewSlot(parameter.name, type);
+        Entry entry;
+        entry.slot = parameter.slot;
+        entry.constant = parameter.mode == CPlsqlUnit::Mode::In;
+        Declare(parameter.name, entry, at);
+        m_unit->parameters.push_back(std::move(parameter));
+    } while (AcceptSymbol(','));
+    ExpectSymbol(')');
+}
+
+std::shared_ptr<CPlsqlUnit> CPlsqlParser::StoredUnit(const std::string& name, std::size_t at) {
+    bool invalid = false;
+    auto unit = m_host.FindUnit(name, invalid);
+    if (invalid) Fail(905, name, at);
+    return unit;
+}
+
+std::vector<CPlsqlParser::ExprPtr> CPlsqlParser::ParseCallArguments(const CPlsqlUnit& callee,
+                                                                    std::vector<CPlsqlTarget>* targets,
+                                                                    std::size_t at) {
+    std::vector<ExprPtr> args(callee.parameters.size());
+    if (targets != nullptr) targets->assign(callee.parameters.size(), CPlsqlTarget());
+    std::vector<bool> given(callee.parameters.size(), false);
+    std::size_t position = 0;
+    if (AcceptSymbol('(') && !AcceptSymbol(')')) {
+        do {
+            std::size_t index = position++;
+            if (IsName() && IsPair("=>", 1)) {
+                std::size_t nameAt = Peek().begin;
+                std::string name = Name();
+                m_k += 2;
+                index = callee.parameters.size();
+                for (std::size_t k = 0; k < callee.parameters.size(); ++k)
+                    if (callee.parameters[k].name == name) index = k;
+                if (index == callee.parameters.size()) Fail(306, callee.name, nameAt);
+            }
+            if (index >= callee.parameters.size() || given[index]) Fail(306, callee.name, at);
+            given[index] = true;
+            const auto& parameter = callee.parameters[index];
+            if (parameter.mode != CPlsqlUnit::Mode::In) {
+                if (targets == nullptr) Fail(306, callee.name, at);
+                if (!IsName() && Peek().kind != CSqlScanner::Kind::Bind)
+                    Fail(363, TokenText(Peek()), Peek().begin);
+                std::size_t targetAt = Peek().begin;
+                std::size_t save = m_k;
+                (*targets)[index] = ParseTarget();
+                if (!IsSymbol(',') && !IsSymbol(')')) Fail(363, TokenText(m_tokens[save]), targetAt);
+                m_k = save;
+            }
+            args[index] = ParseExpr();
+        } while (AcceptSymbol(','));
+        ExpectSymbol(')');
+    }
+    for (std::size_t k = 0; k < callee.parameters.size(); ++k)
+        if (!given[k] && !callee.parameters[k].fallback) Fail(306, callee.name, at);
+    return args;
 }
 
 // ---- tokens
@@ -255,7 +368,9 @@ std::string CPlsqlParser::Name() {
 }
 
 void CPlsqlParser::Fail(int pls, std::string_view arg, std::size_t at) const {
-    throw Failure{CPlsqlErrors::Compile(m_unit->LineOf(at), m_unit->ColumnOf(at), pls, arg)};
+    std::string message = CPlsqlErrors::Compile(m_unit->LineOf(at), m_unit->ColumnOf(at), pls, arg);
+    CompileError where{m_unit->LineOf(at), m_unit->ColumnOf(at), message.substr(message.find('\n') + 1)};
+    throw Failure{std::move(message), std::move(where)};
 }
 
 void CPlsqlParser::Unexpected() const {
@@ -650,7 +765,9 @@ std::unique_ptr<CPlsqlStmt> CPlsqlParser::ParseStatement() {
         auto statement = std::make_unique<CPlsqlStmt>();
         statement->kind = CPlsqlStmt::Kind::Return;
         statement->at = at;
-        if (!IsSymbol(';')) Fail(999, "RETURN expression", at);
+        bool function = m_unit->type == "FUNCTION";
+        if (function == IsSymbol(';')) Fail(function ? 503 : 372, {}, at);
+        if (function) statement->exprs.push_back(ParseExpr());
         EndStatement();
         return statement;
     }
@@ -973,6 +1090,14 @@ std::unique_ptr<CPlsqlStmt> CPlsqlParser::ParseCall(const std::string& name, std
         }
         Fail(302, call, at);
     }
+    if (auto callee = StoredUnit(name, at)) {
+        if (callee->type != "PROCEDURE") Fail(221, name, at);
+        statement->kind = CPlsqlStmt::Kind::Call;
+        statement->exprs = ParseCallArguments(*callee, &statement->into, at);
+        statement->callee = std::move(callee);
+        EndStatement();
+        return statement;
+    }
     Fail(201, name, at);
 }
 
@@ -1287,6 +1412,15 @@ CPlsqlParser::ExprPtr CPlsqlParser::ParseNamed() {
         return expr;
     }
     if (entry != nullptr) Fail(201, name, at);
+    if (!IsSymbol('.')) {
+        if (auto callee = StoredUnit(name, at)) {
+            if (callee->type != "FUNCTION") Fail(222, name, at);
+            expr->kind = CPlsqlExpr::Kind::Call;
+            expr->args = ParseCallArguments(*callee, nullptr, at);
+            expr->callee = std::move(callee);
+            return expr;
+        }
+    }
     while (IsSymbol('.') && IsName(1)) {
         m_k += 2;
     }
@@ -1437,7 +1571,8 @@ void CPlsqlParser::Compile(CPlsqlSql& sql, std::size_t at) {
     // "PL/SQL: ORA-00942" line does.
     std::string message = CPlsqlErrors::Compile(m_unit->LineOf(at), m_unit->ColumnOf(at), 0);
     message = message.substr(0, message.find('\n'));
-    throw Failure{message + "\n" + encoding::Utf8ToCp932("PL/SQL: ") + error.message};
+    std::string text = encoding::Utf8ToCp932("PL/SQL: ") + error.message.substr(0, error.message.find('\n'));
+    throw Failure{message + "\n" + text, CompileError{m_unit->LineOf(at), m_unit->ColumnOf(at), text}};
 }
 
 int CPlsqlParser::TypeOfColumn(const CPlsqlSql& sql, std::size_t column) const {

@@ -24,8 +24,18 @@ public:
     CPlsqlParser(const CPlsqlParser&) = delete;
     CPlsqlParser& operator=(const CPlsqlParser&) = delete;
 
-    // The compiled unit; null with the server's error in `error`.
-    std::unique_ptr<CPlsqlUnit> Parse(CEngineError& error);
+    // Where a unit failed to compile and why (a PLS- line), for USER_ERRORS.
+    struct CompileError {
+        int line = 0;
+        int column = 0;
+        std::string text;
+    };
+
+    // The compiled block; null with the server's error in `error`.
+    std::shared_ptr<CPlsqlUnit> Parse(CEngineError& error);
+    // A stored PROCEDURE or FUNCTION, its text from that word on (as
+    // USER_SOURCE keeps it); null with its first error in `failure`.
+    std::shared_ptr<CPlsqlUnit> ParseUnit(const std::string& owner, CompileError& failure);
 
 private:
     struct Failure;
@@ -85,6 +95,13 @@ private:
     std::unique_ptr<CPlsqlStmt> ParseRaise();
     std::unique_ptr<CPlsqlStmt> ParseNameStatement();
     std::unique_ptr<CPlsqlStmt> ParseCall(const std::string& name, std::size_t at);
+    void ParseParameters();
+    // The arguments of a call of `callee`, one per parameter (positional,
+    // named "=>" or mixed); OUT arguments as targets in `targets`.
+    std::vector<ExprPtr> ParseCallArguments(const CPlsqlUnit& callee, std::vector<CPlsqlTarget>* targets,
+                                            std::size_t at);
+    std::shared_ptr<CPlsqlUnit> StoredUnit(const std::string& name, std::size_t at);
+    void Begin();
     void ParseHandlers(CPlsqlBlockNode& block);
     void EndStatement();
     void EndLoop(const std::string& label);
@@ -122,7 +139,7 @@ private:
     std::vector<Token> m_tokens;
     Token m_end{CSqlScanner::Kind::Space, 0, 0};  // what Peek answers past the last token
     std::size_t m_k = 0;
-    std::unique_ptr<CPlsqlUnit> m_unit;
+    std::shared_ptr<CPlsqlUnit> m_unit;
     std::vector<std::map<std::string, Entry>> m_scopes;
     std::map<std::string, std::shared_ptr<CPlsqlType>> m_types;
     std::vector<std::string> m_loops;    // labels of the loops around ("" unlabelled)

@@ -11,6 +11,7 @@
 #include "engine/sqlite/plsql/CPlsqlValue.h"
 
 struct CPlsqlExpr;
+struct CPlsqlUnit;
 
 // A place a value is read from or written to: a variable (a field of it),
 // or a bind variable of the console.
@@ -54,6 +55,7 @@ struct CPlsqlExpr {
         SqlCode,
         SqlErrm,
         CursorAttribute,
+        Call,
     };
     enum class Op {
         None,
@@ -94,6 +96,8 @@ struct CPlsqlExpr {
     std::unique_ptr<CPlsqlSql> sql;
     int cursor = -1;
     Attribute attribute = Attribute::Found;
+    // Call: the stored function; `args` one per parameter (null: its default).
+    std::shared_ptr<CPlsqlUnit> callee;
 };
 
 struct CPlsqlStmt;
@@ -148,6 +152,7 @@ struct CPlsqlStmt {
         RaiseApplicationError,
         Output,
         Return,
+        Call,
     };
     enum class OutputCall { Put, PutLine, NewLine, Enable, Disable, GetLine, GetLines };
 
@@ -168,12 +173,28 @@ struct CPlsqlStmt {
     bool hasElse = false;
     OutputCall output = OutputCall::Put;
     std::string name;  // SAVEPOINT name
+    // Call: the stored procedure; `exprs` and `into` one per parameter.
+    std::shared_ptr<CPlsqlUnit> callee;
 };
 
 // A compiled unit: its statements, the number of variable slots and their
 // types, and its cursors.
 struct CPlsqlUnit {
-    std::string text;  // the source (CP932), for lines in messages
+    enum class Mode { In, Out, InOut };
+    struct Parameter {
+        std::string name;
+        int slot = -1;
+        Mode mode = Mode::In;
+        std::unique_ptr<CPlsqlExpr> fallback;  // DEFAULT
+    };
+    // A stored unit: PROCEDURE or FUNCTION, its name, and "OWNER.NAME" as
+    // its lines in "ORA-06512" are told; empty for an anonymous block.
+    std::string type;
+    std::string name;
+    std::string qualified;
+    std::vector<Parameter> parameters;
+    std::shared_ptr<CPlsqlType> returnType;  // functions
+    std::string text;                        // the source (CP932), for lines in messages
     std::unique_ptr<CPlsqlBlockNode> block;
     std::vector<std::shared_ptr<CPlsqlType>> slotTypes;
     std::vector<std::string> slotNames;
