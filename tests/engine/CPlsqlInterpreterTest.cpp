@@ -165,7 +165,9 @@ TEST_F(PlsqlTest, SqlInsideBlocks) {
         {"BEGIN SELECT 1 INTO :nothing FROM dual; END;",
          "ERROR ORA-01008: バインド変数 NOTHING が宣言されていません。|ORA-06512: 行1"},
         {"DECLARE v NUMBER; BEGIN v := no_such_thing; END;",
-         "ERROR ORA-06550: 行1、列30:|PLS-00201: 識別子'NO_SUCH_THING'を宣言してください。"},
+         "ERROR ORA-06550: 行1、列30:|PLS-00201: 識別子'NO_SUCH_THING'を宣言してください。|ORA-06550: "
+         "行1、列25:|PL/SQL: "
+         "Statement ignored"},
     };
     for (const Case& c : cases) EXPECT_EQ(Block(c.block), c.answer) << c.block;
     EXPECT_EQ(Rows("SELECT COUNT(*), SUM(sal) FROM emp"), "3,3650");

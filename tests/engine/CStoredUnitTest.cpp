@@ -46,7 +46,8 @@ TEST_F(StoredUnitTest, ProceduresTakeInOutAndDefaultsByPositionAndName) {
          "dbms_output.put_line(t); END;",
          "3"},
         {"BEGIN add_to(1, 2); END;",
-         "ERROR ORA-06550: 行1、列14:|PLS-00363: 式'1'は代入ターゲットとして使用できません。"},
+         "ERROR ORA-06550: 行1、列14:|PLS-00363: 式'1'は代入ターゲットとして使用できません。|ORA-06550: "
+         "行1、列7:|PL/SQL: Statement ignored"},
     };
     for (const auto& c : cases) EXPECT_EQ(Run(c[0]), c[1]) << c[0];
     m_binds.push_back(CEngineBind{"T", "7", false, servertype::kNumber, false});
@@ -65,7 +66,9 @@ TEST_F(StoredUnitTest, ProceduresTakeInOutAndDefaultsByPositionAndName) {
         "total := total + amount;\n");
     EXPECT_EQ(Run("DROP PROCEDURE add_to"), "");
     EXPECT_EQ(Run("BEGIN add_to(1); END;"),
-              "ERROR ORA-06550: 行1、列7:|PLS-00201: 識別子'ADD_TO'を宣言してください。");
+              "ERROR ORA-06550: 行1、列7:|PLS-00201: 識別子'ADD_TO'を宣言してください。|ORA-06550: "
+              "行1、列7:|PL/SQL: Statement "
+              "ignored");
     EXPECT_EQ(Run("DROP PROCEDURE add_to"), "ERROR ORA-04043: オブジェクトADD_TOは存在しません。");
 }
 
@@ -109,11 +112,12 @@ TEST_F(StoredUnitTest, AUnitWithErrorsIsKeptInvalidWithItsErrors) {
     EXPECT_EQ(Run("CREATE OR REPLACE PROCEDURE broken IS\nBEGIN\n  no_such_thing;\nEND;"),
               "ERROR 警告: コンパイル・エラーがあります。");
     EXPECT_EQ(m_connection->LastError().code, 24344);
-    EXPECT_EQ(Rows("SELECT LINE, POSITION, TEXT FROM USER_ERRORS WHERE NAME = 'BROKEN'"),
-              "3,3,PLS-00201: 識別子'NO_SUCH_THING'を宣言してください。");
+    EXPECT_EQ(Rows("SELECT LINE, POSITION, TEXT FROM USER_ERRORS WHERE NAME = 'BROKEN' ORDER BY SEQUENCE"),
+              "3,3,PL/SQL: Statement ignored|3,3,PLS-00201: 識別子'NO_SUCH_THING'を宣言してください。");
     EXPECT_EQ(Rows("SELECT STATUS FROM USER_OBJECTS WHERE OBJECT_NAME = 'BROKEN'"), "INVALID");
     EXPECT_EQ(Run("BEGIN broken; END;"),
-              "ERROR ORA-06550: 行1、列7:|PLS-00905: オブジェクトBROKENは無効です。");
+              "ERROR ORA-06550: 行1、列7:|PLS-00905: オブジェクトBROKENは無効です。|ORA-06550: "
+              "行1、列7:|PL/SQL: Statement ignored");
     EXPECT_EQ(Run("CREATE PROCEDURE broken IS BEGIN NULL; END;"),
               "ERROR ORA-00955: 名前 BROKEN はすでに使われています。");
     EXPECT_EQ(Run("CREATE OR REPLACE PROCEDURE broken IS\nBEGIN\n  NULL;\nEND;"), "");

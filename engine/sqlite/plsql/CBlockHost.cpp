@@ -425,6 +425,8 @@ bool CBlockHost::CreateUnit(const std::string& text, std::size_t unitStart, bool
     m_connection.m_plsql->compiling.clear();
     CUnitCatalog::Unit stored{name, type, source, unit != nullptr};
     std::vector<CUnitCatalog::Error> errors;
+    if (!unit && failure.ignoredLine > 0)
+        errors.push_back({failure.ignoredLine, failure.ignoredColumn, "PL/SQL: Statement ignored"});
     if (!unit) errors.push_back({failure.line, failure.column, failure.text});
     std::vector<CUnitCatalog::Argument> arguments;
     if (unit && unit->returnType) arguments.push_back({"", DataType(*unit->returnType), "OUT"});

@@ -370,6 +370,16 @@ std::string CPlsqlParser::Name() {
 void CPlsqlParser::Fail(int pls, std::string_view arg, std::size_t at) const {
     std::string message = CPlsqlErrors::Compile(m_unit->LineOf(at), m_unit->ColumnOf(at), pls, arg);
     CompileError where{m_unit->LineOf(at), m_unit->ColumnOf(at), message.substr(message.find('\n') + 1)};
+    // Note: a name the compiler cannot resolve makes it pass over the whole
+    // statement, which the server reports as a second error.
+    static constexpr int kResolving[] = {201, 221, 222, 302, 306, 363, 905};
+    bool resolving = std::find(std::begin(kResolving), std::end(kResolving), pls) != std::end(kResolving);
+    if (resolving && m_statementAt != std::string::npos) {
+        where.ignoredLine = m_unit->LineOf(m_statementAt);
+        where.ignoredColumn = m_unit->ColumnOf(m_statementAt);
+        std::string head = CPlsqlErrors::Compile(where.ignoredLine, where.ignoredColumn, 0);
+        message += "\n" + head.substr(0, head.find('\n')) + "\nPL/SQL: Statement ignored";
+    }
     throw Failure{std::move(message), std::move(where)};
 }
 
@@ -710,6 +720,14 @@ void CPlsqlParser::ParseHandlers(CPlsqlBlockNode& block) {
 void CPlsqlParser::EndStatement() { ExpectSymbol(';'); }
 
 std::unique_ptr<CPlsqlStmt> CPlsqlParser::ParseStatement() {
+    std::size_t outer = m_statementAt;
+    m_statementAt = Peek().begin;
+    auto statement = ParseStatementAt();
+    m_statementAt = outer;
+    return statement;
+}
+
+std::unique_ptr<CPlsqlStmt> CPlsqlParser::ParseStatementAt() {
     std::size_t at = Peek().begin;
     std::string label;
     if (IsSymbol('<') && IsSymbol('<', 1)) {

@@ -29,6 +29,9 @@ public:
         int line = 0;
         int column = 0;
         std::string text;
+        // The statement the error made the compiler pass over (0: none).
+        int ignoredLine = 0;
+        int ignoredColumn = 0;
     };
 
     // The compiled block; null with the server's error in `error`.
@@ -83,6 +86,7 @@ private:
     std::unique_ptr<CPlsqlBlockNode> ParseBlock(std::string label);
     CPlsqlBody ParseBody(std::initializer_list<std::string_view> enders);
     std::unique_ptr<CPlsqlStmt> ParseStatement();
+    std::unique_ptr<CPlsqlStmt> ParseStatementAt();
     std::unique_ptr<CPlsqlStmt> ParseIf();
     std::unique_ptr<CPlsqlStmt> ParseCase();
     std::unique_ptr<CPlsqlStmt> ParseLoop(std::string label);
@@ -145,4 +149,6 @@ private:
     std::vector<std::string> m_loops;    // labels of the loops around ("" unlabelled)
     std::vector<std::string> m_columns;  // columns of the tables of the SQL being built
     int m_nextException = -1;
+    // Where the statement being parsed begins (npos outside statements).
+    std::size_t m_statementAt = std::string::npos;
 };
