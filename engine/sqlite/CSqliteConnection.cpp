@@ -1015,6 +1015,7 @@ bool CSqliteConnection::ExecuteStatement(const std::string& sql, std::vector<CEn
                                          long& rowsProcessed) {
     m_error.Clear();
     rowsProcessed = 0;
+    ++m_plsql->statement;
     if (!CheckEncoding(sql)) return false;
     StatementKind kind = CStatementClassifier::Classify(sql);
     if (RefuseWhileLost(kind)) return false;

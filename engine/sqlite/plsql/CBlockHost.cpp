@@ -142,7 +142,7 @@ bool CBlockHost::BeginWrite(CEngineError& error) {
         CPlsqlErrors::Set(error, 14551);
         return false;
     }
-    if (m_savepoint) return true;
+    if (m_savepoint || m_inTrigger) return true;
     bool began = !m_connection.InTransaction();
     if (!m_connection.BeginWrite() || !m_connection.ExecPlain(kSavepoint)) {
         error = m_connection.m_error;
@@ -154,6 +154,10 @@ bool CBlockHost::BeginWrite(CEngineError& error) {
 }
 
 bool CBlockHost::Commit(CEngineError& error) {
+    if (m_inTrigger || m_inQuery) {
+        CPlsqlErrors::Set(error, 4092);
+        return false;
+    }
     // Note: a commit inside the block ends its savepoint; what follows is
     // undone back to the commit only.
     m_savepoint = false;
@@ -164,6 +168,10 @@ bool CBlockHost::Commit(CEngineError& error) {
 }
 
 bool CBlockHost::Rollback(CEngineError& error) {
+    if (m_inTrigger || m_inQuery) {
+        CPlsqlErrors::Set(error, 4092);
+        return false;
+    }
     m_savepoint = false;
     m_began = false;
     if (!m_connection.InTransaction() || m_connection.ExecPlain("ROLLBACK")) return true;
@@ -361,6 +369,10 @@ void CBlockHost::Compiling(const std::shared_ptr<CPlsqlUnit>& unit) {
 
 std::string CBlockHost::Owner() { return m_connection.m_session->user; }
 
+void CBlockHost::NextStatement() {
+    if (!m_inTrigger) ++m_connection.m_plsql->statement;
+}
+
 bool CBlockHost::RunUnitStatement(const std::string& text, std::vector<CEngineBind>& binds, long& rows,
                                   bool& handled) {
     auto tokens = CSqlScanner::Significant(text, 8);
@@ -380,11 +392,27 @@ bool CBlockHost::RunUnitStatement(const std::string& text, std::vector<CEngineBi
         if (replace) k = 3;
         if (WordAt(text, tokens, k) == "EDITIONABLE" || WordAt(text, tokens, k) == "NONEDITIONABLE") ++k;
         std::string type = WordAt(text, tokens, k);
+        if (type == "TRIGGER") {
+            handled = true;
+            return CreateTrigger(text, tokens[k].begin, replace);
+        }
         if (type != "PROCEDURE" && type != "FUNCTION") return true;
         handled = true;
         return CreateUnit(text, tokens[k].begin, replace);
     }
     std::string type = WordAt(text, tokens, 1);
+    if (type == "TRIGGER" && (first == "DROP" || first == "ALTER")) {
+        std::string name = WordAt(text, tokens, 2);
+        std::size_t next = 3;
+        if (WordAt(text, tokens, 3) == ".") {
+            name = WordAt(text, tokens, 4);
+            next = 5;
+        }
+        CUnitCatalog::Trigger trigger;
+        if (!CUnitCatalog::FindTrigger(m_connection.m_db, name, trigger)) return true;
+        handled = true;
+        return first == "DROP" ? DropTrigger(name) : AlterTrigger(name, WordAt(text, tokens, next));
+    }
     if ((first != "DROP" && first != "ALTER") || (type != "PROCEDURE" && type != "FUNCTION")) return true;
     handled = true;
     std::string name = WordAt(text, tokens, 2);
@@ -477,6 +505,13 @@ bool CBlockHost::DropUnit(const std::string& text, const std::string& type, cons
 }
 
 void CBlockHost::RegisterFunctions(CSqliteConnection& connection) {
+    sqlite3* db = connection.m_db;
+    sqlite3_create_function_v2(db, "TARVEX_FIRE", -1, SQLITE_UTF8, &connection, Fire, nullptr, nullptr,
+                               nullptr);
+    sqlite3_create_function_v2(db, "TARVEX_NEW_VALUE", 1, SQLITE_UTF8, &connection, NewValue, nullptr,
+                               nullptr, nullptr);
+    sqlite3_create_function_v2(db, "TARVEX_STATEMENT_ONCE", 1, SQLITE_UTF8, &connection, StatementOnce,
+                               nullptr, nullptr, nullptr);
     for (const std::string& name : CUnitCatalog::Functions(connection.m_db))
         RegisterFunction(connection, name);
 }
@@ -528,4 +563,269 @@ void CBlockHost::Dispatch(sqlite3_context* context, int count, sqlite3_value** v
         std::string utf8 = encoding::Cp932ToUtf8(failure);
         sqlite3_result_error(context, utf8.c_str(), static_cast<int>(utf8.size()));
     }
+}
+
+// ---- triggers
+
+namespace {
+
+std::string Quoted(const std::string& cp932) { return "\"" + encoding::Cp932ToUtf8(cp932) + "\""; }
+
+std::string Literal(const std::string& cp932) {
+    std::string out = "'";
+    for (char c : encoding::Cp932ToUtf8(cp932)) out += c == '\'' ? std::string("''") : std::string(1, c);
+    return out + "'";
+}
+
+}  // namespace
+
+bool CBlockHost::MakeFiring(const CTriggerDefinition& definition, bool assignsNew) {
+    std::vector<CPlsqlType::Field> columns;
+    TableColumns(definition.table, columns);
+    for (const std::string& event : definition.events) {
+        std::string code = event.substr(0, 1);
+        // Note: a BEFORE ROW trigger that sets :NEW runs once the row is
+        // written, and its values are written over the row's.
+        bool rewrites = assignsNew && definition.forEachRow && event != "DELETE";
+        std::string timing = rewrites ? "AFTER" : definition.timing;
+        std::string sql = "CREATE TRIGGER " + Quoted("TARVEX_TRG_" + definition.name + "_" + code) + " " +
+                          timing + " " + event;
+        if (event == "UPDATE" && !definition.updateColumns.empty()) {
+            sql += " OF ";
+            for (std::size_t k = 0; k < definition.updateColumns.size(); ++k)
+                sql += (k > 0 ? ", " : "") + Quoted(definition.updateColumns[k]);
+        }
+        sql += " ON " + Quoted(definition.table) + " FOR EACH ROW";
+        std::string when;
+        if (!definition.forEachRow) when = "TARVEX_STATEMENT_ONCE(" + Literal(definition.name) + ")";
+        if (!definition.when.empty())
+            when += (when.empty() ? "" : " AND ") + std::string("(") +
+                    encoding::Cp932ToUtf8(definition.when) + ")";
+        if (!when.empty()) sql += " WHEN " + when;
+        sql += " BEGIN SELECT TARVEX_FIRE(" + Literal(definition.name) + ", '" + code + "'";
+        for (const char* row : {"NEW", "OLD"}) {
+            bool absent = (std::string(row) == "NEW" && event == "DELETE") ||
+                          (std::string(row) == "OLD" && event == "INSERT");
+            for (const auto& column : columns)
+                sql +=
+                    ", " + (absent || !definition.forEachRow ? std::string("NULL")
+                                                             : std::string(row) + "." + Quoted(column.name));
+        }
+        sql += ");";
+        if (rewrites) {
+            sql += " UPDATE " + Quoted(definition.table) + " SET ";
+            for (std::size_t k = 0; k < columns.size(); ++k)
+                sql += (k > 0 ? ", " : "") + Quoted(columns[k].name) + " = TARVEX_NEW_VALUE(" +
+                       std::to_string(k) + ")";
+            sql += " WHERE rowid = NEW.rowid; SELECT TARVEX_NEW_VALUE(-1);";
+        }
+        sql += " END";
+        if (sqlite3_exec(m_connection.m_db, sql.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK) {
+            m_connection.SetEngineError();
+            return false;
+        }
+    }
+    return true;
+}
+
+void CBlockHost::DropFiring(const std::string& name) {
+    for (const char* code : {"I", "U", "D"}) {
+        std::string sql = "DROP TRIGGER IF EXISTS " + Quoted("TARVEX_TRG_" + name + "_" + code);
+        sqlite3_exec(m_connection.m_db, sql.c_str(), nullptr, nullptr, nullptr);
+    }
+}
+
+bool CBlockHost::CreateTrigger(const std::string& text, std::size_t triggerStart, bool replace) {
+    CEngineError& error = m_connection.m_error;
+    std::string source = text.substr(triggerStart);
+    while (!source.empty() && (source.back() == ' ' || source.back() == '\n' || source.back() == '\r'))
+        source.pop_back();
+    CTriggerDefinition definition;
+    std::string what;
+    std::size_t at = 0;
+    if (!CTriggerDefinition::Read(source, definition, what, at)) {
+        COraError::Set(error, 3001, {what}, static_cast<int>(triggerStart + at));
+        return false;
+    }
+    std::vector<CPlsqlType::Field> columns;
+    if (!TableColumns(definition.table, columns)) {
+        COraError::Set(error, 942, {definition.table}, -1);
+        return false;
+    }
+    if (!m_connection.CommitWork()) return false;
+    CUnitCatalog::Trigger existing;
+    CUnitCatalog::Unit unitRow;
+    bool exists = CUnitCatalog::FindTrigger(m_connection.m_db, definition.name, existing);
+    if ((exists && !replace) ||
+        (!exists && CUnitCatalog::Find(m_connection.m_db, definition.name, unitRow))) {
+        COraError::Set(error, 955, {definition.name}, static_cast<int>(triggerStart + definition.nameAt));
+        return false;
+    }
+    m_connection.m_plsql->Forget();
+    CPlsqlParser parser(source, *this);
+    CPlsqlParser::CompileError failure;
+    auto unit = parser.ParseTrigger(Owner(), definition.name, definition.bodyStart, columns,
+                                    definition.newName, definition.oldName, failure);
+    if (unit && unit->assignsNew && (definition.timing == "AFTER" || !definition.forEachRow)) {
+        unit.reset();
+        failure = {1, 1, CPlsqlErrors::Text(4084)};
+    }
+    std::vector<CUnitCatalog::Error> errors;
+    if (!unit && failure.ignoredLine > 0)
+        errors.push_back({failure.ignoredLine, failure.ignoredColumn, "PL/SQL: Statement ignored"});
+    if (!unit) errors.push_back({failure.line, failure.column, failure.text});
+    CUnitCatalog::Unit stored{definition.name, "TRIGGER", source, unit != nullptr};
+    CUnitCatalog::Trigger trigger{definition.name,    definition.table, definition.TriggerType(),
+                                  definition.Event(), definition.when,  definition.enabled};
+    CEngineError storeError;
+    bool ok = m_connection.ExecPlain("BEGIN IMMEDIATE");
+    if (ok) DropFiring(definition.name);
+    ok = ok && CUnitCatalog::Store(m_connection.m_db, stored, errors, {}, storeError) &&
+         CUnitCatalog::StoreTrigger(m_connection.m_db, trigger, storeError) &&
+         (!definition.enabled || MakeFiring(definition, unit && unit->assignsNew)) &&
+         m_connection.CommitWork();
+    if (!ok) {
+        CEngineError failed = error.message.empty() ? storeError : error;
+        if (m_connection.InTransaction()) sqliteapi::Undo(m_connection.m_db, "ROLLBACK");
+        error = failed;
+        return false;
+    }
+    m_connection.m_catalog->Invalidate();
+    if (unit) return true;
+    error.Set(encoding::Utf8ToCp932("警告: コンパイル・エラーがあります。"), -1);
+    error.code = 24344;
+    return false;
+}
+
+bool CBlockHost::DropTrigger(const std::string& name) {
+    CEngineError storeError;
+    bool ok = m_connection.CommitWork() && m_connection.ExecPlain("BEGIN IMMEDIATE");
+    if (ok) DropFiring(name);
+    ok = ok && CUnitCatalog::DropTrigger(m_connection.m_db, name, storeError) && m_connection.CommitWork();
+    if (!ok && m_connection.InTransaction()) sqliteapi::Undo(m_connection.m_db, "ROLLBACK");
+    if (!ok && m_connection.m_error.message.empty()) m_connection.m_error = storeError;
+    m_connection.m_plsql->Forget();
+    return ok;
+}
+
+bool CBlockHost::AlterTrigger(const std::string& name, const std::string& action) {
+    CTriggerDefinition definition;
+    auto unit = FindTrigger(name, definition);
+    if (action == "COMPILE") return true;
+    if (action != "ENABLE" && action != "DISABLE") {
+        COraError::Set(m_connection.m_error, 922);
+        return false;
+    }
+    CUnitCatalog::Unit stored;
+    CUnitCatalog::Find(m_connection.m_db, name, stored);
+    CTriggerDefinition read;
+    std::string what;
+    std::size_t at = 0;
+    CTriggerDefinition::Read(stored.source, read, what, at);
+    CUnitCatalog::Trigger trigger{read.name,    read.table, read.TriggerType(),
+                                  read.Event(), read.when,  action == "ENABLE"};
+    CEngineError storeError;
+    bool ok = m_connection.CommitWork() && m_connection.ExecPlain("BEGIN IMMEDIATE");
+    if (ok) DropFiring(name);
+    ok = ok && CUnitCatalog::StoreTrigger(m_connection.m_db, trigger, storeError) &&
+         (action == "DISABLE" || MakeFiring(read, unit && unit->assignsNew)) && m_connection.CommitWork();
+    if (!ok && m_connection.InTransaction()) sqliteapi::Undo(m_connection.m_db, "ROLLBACK");
+    if (!ok && m_connection.m_error.message.empty()) m_connection.m_error = storeError;
+    return ok;
+}
+
+std::shared_ptr<CPlsqlUnit> CBlockHost::FindTrigger(const std::string& name, CTriggerDefinition& definition) {
+    CPlsqlSession& session = *m_connection.m_plsql;
+    std::string key = "TRIGGER " + name;
+    CUnitCatalog::Unit stored;
+    if (!CUnitCatalog::Find(m_connection.m_db, name, stored) || stored.type != "TRIGGER") return nullptr;
+    std::string what;
+    std::size_t at = 0;
+    if (!CTriggerDefinition::Read(stored.source, definition, what, at)) return nullptr;
+    if (auto found = session.units.find(key); found != session.units.end()) return found->second;
+    std::vector<CPlsqlType::Field> columns;
+    if (!TableColumns(definition.table, columns)) return nullptr;
+    CPlsqlParser parser(stored.source, *this);
+    CPlsqlParser::CompileError failure;
+    auto unit = parser.ParseTrigger(Owner(), name, definition.bodyStart, columns, definition.newName,
+                                    definition.oldName, failure);
+    if (unit) session.units[key] = unit;
+    return unit;
+}
+
+void CBlockHost::Fire(sqlite3_context* context, int count, sqlite3_value** values) {
+    auto& connection = *static_cast<CSqliteConnection*>(sqlite3_user_data(context));
+    // Note: writing a BEFORE ROW trigger's :NEW values fires no trigger.
+    if (connection.m_plsql->rewriting) return sqlite3_result_null(context);
+    auto types = connection.m_resultTypes;
+    CEngineError saved = connection.m_error;
+    CBlockHost host(connection);
+    host.m_inTrigger = true;
+    const unsigned char* rawName = sqlite3_value_text(values[0]);
+    std::string name =
+        encoding::Utf8ToCp932(rawName != nullptr ? reinterpret_cast<const char*>(rawName) : "");
+    const unsigned char* rawEvent = sqlite3_value_text(values[1]);
+    char event = rawEvent != nullptr ? static_cast<char>(rawEvent[0]) : 'I';
+    CTriggerDefinition definition;
+    auto unit = host.FindTrigger(name, definition);
+    std::string qualified = host.Owner().empty() ? name : host.Owner() + "." + name;
+    std::string failure;
+    if (!unit) {
+        failure = CPlsqlErrors::Compile(1, 1, 905, qualified);
+    } else {
+        std::size_t columns = static_cast<std::size_t>(count - 2) / 2;
+        std::vector<CPlsqlValue> newRow(columns);
+        std::vector<CPlsqlValue> oldRow(columns);
+        for (std::size_t k = 0; k < columns; ++k) {
+            newRow[k] = ValueOf(values[2 + k]);
+            oldRow[k] = ValueOf(values[2 + columns + k]);
+        }
+        std::vector<CEngineBind> binds;
+        CPlsqlInterpreter interpreter(*unit, host, binds, 1);
+        interpreter.SetRecord(0, std::move(newRow));
+        interpreter.SetRecord(1, std::move(oldRow));
+        interpreter.SetValue(2, CPlsqlValue::Bool(event == 'I'));
+        interpreter.SetValue(3, CPlsqlValue::Bool(event == 'U'));
+        interpreter.SetValue(4, CPlsqlValue::Bool(event == 'D'));
+        std::vector<CPlsqlValue> none;
+        CPlsqlValue result;
+        if (interpreter.Call(none, {}, result)) {
+            if (unit->assignsNew) {
+                connection.m_plsql->newRow = interpreter.Record(0);
+                connection.m_plsql->rewriting = true;
+            }
+        } else {
+            failure = interpreter.RaisedCode() < 0 ? CPlsqlErrors::Text(6510) : interpreter.RaisedMessage();
+            for (const std::string& line : interpreter.RaisedTrace()) failure += "\n" + line;
+            failure += "\n" + interpreter.RaisedLine();
+            failure += "\n" + CPlsqlErrors::Text(4088, qualified);
+        }
+    }
+    connection.m_resultTypes = std::move(types);
+    connection.m_error = saved;
+    if (failure.empty()) return sqlite3_result_null(context);
+    std::string utf8 = encoding::Cp932ToUtf8(failure);
+    sqlite3_result_error(context, utf8.c_str(), static_cast<int>(utf8.size()));
+}
+
+void CBlockHost::NewValue(sqlite3_context* context, int, sqlite3_value** values) {
+    auto& connection = *static_cast<CSqliteConnection*>(sqlite3_user_data(context));
+    int index = sqlite3_value_int(values[0]);
+    if (index < 0) {
+        connection.m_plsql->rewriting = false;
+        return sqlite3_result_null(context);
+    }
+    auto k = static_cast<std::size_t>(index);
+    const auto& row = connection.m_plsql->newRow;
+    Result(context, k < row.size() ? row[k] : CPlsqlValue());
+}
+
+void CBlockHost::StatementOnce(sqlite3_context* context, int, sqlite3_value** values) {
+    auto& connection = *static_cast<CSqliteConnection*>(sqlite3_user_data(context));
+    const unsigned char* raw = sqlite3_value_text(values[0]);
+    std::string name = raw != nullptr ? reinterpret_cast<const char*>(raw) : "";
+    auto& fired = connection.m_plsql->firedAt[name];
+    bool first = fired != connection.m_plsql->statement;
+    fired = connection.m_plsql->statement;
+    sqlite3_result_int(context, first ? 1 : 0);
 }

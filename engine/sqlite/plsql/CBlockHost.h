@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "engine/sqlite/plsql/CPlsqlHost.h"
+#include "engine/sqlite/plsql/CTriggerDefinition.h"
 
 class CSqliteConnection;
 
@@ -35,6 +36,7 @@ public:
     std::shared_ptr<CPlsqlUnit> FindUnit(const std::string& name, bool& invalid) override;
     void Compiling(const std::shared_ptr<CPlsqlUnit>& unit) override;
     std::string Owner() override;
+    void NextStatement() override;
 
     // CREATE [OR REPLACE] PROCEDURE | FUNCTION, DROP and ALTER ... COMPILE
     // of them, and CALL; `handled` false for any other statement.
@@ -54,6 +56,19 @@ private:
     static void RegisterFunction(CSqliteConnection& connection, const std::string& name);
     // A stored function called from SQL (user data: the connection and the name).
     static void Dispatch(struct sqlite3_context* context, int count, struct sqlite3_value** values);
+    // CREATE TRIGGER with a PL/SQL body, DROP and ALTER ... ENABLE | DISABLE.
+    bool CreateTrigger(const std::string& text, std::size_t triggerStart, bool replace);
+    bool DropTrigger(const std::string& name);
+    bool AlterTrigger(const std::string& name, const std::string& action);
+    // The SQLite triggers that fire a trigger: one for each of its events.
+    bool MakeFiring(const CTriggerDefinition& definition, bool assignsNew);
+    void DropFiring(const std::string& name);
+    std::shared_ptr<CPlsqlUnit> FindTrigger(const std::string& name, CTriggerDefinition& definition);
+    // TARVEX_FIRE(name, event, new values..., old values...), the :NEW
+    // values a BEFORE ROW trigger set, and the once-a-statement test.
+    static void Fire(struct sqlite3_context* context, int count, struct sqlite3_value** values);
+    static void NewValue(struct sqlite3_context* context, int count, struct sqlite3_value** values);
+    static void StatementOnce(struct sqlite3_context* context, int count, struct sqlite3_value** values);
 
     CSqliteConnection& m_connection;
     // The block's savepoint is taken; the transaction was begun by the block.
@@ -61,4 +76,6 @@ private:
     bool m_began = false;
     // A function called from SQL: no DML, no transaction control.
     bool m_inQuery = false;
+    // A trigger's body: inside the firing statement's transaction.
+    bool m_inTrigger = false;
 };

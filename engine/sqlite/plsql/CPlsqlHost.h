@@ -41,6 +41,8 @@ public:
     virtual std::shared_ptr<CPlsqlUnit> FindUnit(const std::string& name, bool& invalid) = 0;
     // The unit being compiled, so that it may call itself.
     virtual void Compiling(const std::shared_ptr<CPlsqlUnit>& unit) = 0;
+    // A DML statement of the block begins (statement triggers fire once each).
+    virtual void NextStatement() = 0;
     // The owner that qualifies unit names in messages ("" for none).
     virtual std::string Owner() = 0;
 };

@@ -76,6 +76,18 @@ bool CPlsqlInterpreter::Run(CEngineError& error) {
     return false;
 }
 
+void CPlsqlInterpreter::SetRecord(int slot, std::vector<CPlsqlValue> fields) {
+    m_slots[static_cast<std::size_t>(slot)].fields = std::move(fields);
+}
+
+void CPlsqlInterpreter::SetValue(int slot, CPlsqlValue value) {
+    m_slots[static_cast<std::size_t>(slot)].value = std::move(value);
+}
+
+const std::vector<CPlsqlValue>& CPlsqlInterpreter::Record(int slot) const {
+    return m_slots[static_cast<std::size_t>(slot)].fields;
+}
+
 std::string CPlsqlInterpreter::TraceLine(std::size_t at) const {
     return CPlsqlErrors::Backtrace(m_unit.LineOf(at), m_unit.qualified);
 }
@@ -423,6 +435,7 @@ CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecSql(CPlsqlStmt& statement) {
     CEngineError error;
     if (sqlite3_stmt_readonly(handle) == 0 && !m_host.BeginWrite(error))
         return RaiseError(error, statement.at), Flow::Raise;
+    m_host.NextStatement();
     int rc = sqlite3_step(handle);
     long rows = 0;
     if (rc == SQLITE_ROW && !sql.into.empty()) {
@@ -597,6 +610,7 @@ CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecImmediate(CPlsqlStmt& statement) 
     }
     if (sqlite3_stmt_readonly(handle) == 0 && !m_host.BeginWrite(error))
         return RaiseError(error, statement.at), Flow::Raise;
+    m_host.NextStatement();
     int rc = sqlite3_step(handle);
     long rows = 0;
     if (rc == SQLITE_ROW && !statement.into.empty()) {

@@ -34,6 +34,10 @@ public:
     int RaisedCode() const { return m_raised.id; }
     std::vector<std::string> RaisedTrace() const { return m_raised.trace; }
     std::string RaisedLine() const { return TraceLine(m_raised.at); }
+    // A trigger's rows and flags, before Call; its :NEW row after.
+    void SetRecord(int slot, std::vector<CPlsqlValue> fields);
+    void SetValue(int slot, CPlsqlValue value);
+    const std::vector<CPlsqlValue>& Record(int slot) const;
     // Rows changed by the block's DML statements.
     long RowsProcessed() const { return m_rowsProcessed; }
 

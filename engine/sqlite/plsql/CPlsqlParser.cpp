@@ -227,6 +227,52 @@ std::shared_ptr<CPlsqlUnit> CPlsqlParser::ParseUnit(const std::string& owner, Co
     return m_unit;
 }
 
+std::shared_ptr<CPlsqlUnit> CPlsqlParser::ParseTrigger(const std::string& owner, const std::string& name,
+                                                       std::size_t bodyStart,
+                                                       const std::vector<CPlsqlType::Field>& columns,
+                                                       const std::string& newName, const std::string& oldName,
+                                                       CompileError& failure) {
+    Begin();
+    try {
+        Push();
+        m_unit->type = "TRIGGER";
+        m_unit->name = name;
+        m_unit->qualified = owner.empty() ? name : owner + "." + name;
+        m_newName = newName;
+        m_oldName = oldName;
+        auto row = std::make_shared<CPlsqlType>();
+        row->base = CPlsqlType::Base::Record;
+        row->fields = columns;
+        NewSlot(":" + newName, row);
+        NewSlot(":" + oldName, row);
+        auto boolean = std::make_shared<CPlsqlType>();
+        boolean->base = CPlsqlType::Base::Boolean;
+        for (const char* flag : {"INSERTING", "UPDATING", "DELETING"}) {
+            Entry entry;
+            entry.slot = NewSlot(flag, boolean);
+            entry.constant = true;
+            Declare(flag, entry, 0);
+        }
+        while (m_k < m_tokens.size() && m_tokens[m_k].begin < bodyStart) ++m_k;
+        m_unit->lineOffset = m_unit->LineOf(bodyStart) - 1;
+        m_unit->block = ParseBlock({});
+        if (!AtEnd()) ExpectSymbol(';');
+        if (!AtEnd()) Unexpected();
+        Pop();
+    } catch (const Failure& error) {
+        failure = error.where;
+        return nullptr;
+    }
+    return m_unit;
+}
+
+int CPlsqlParser::RowSlot(const std::string& name) const {
+    if (m_newName.empty()) return -1;
+    if (name == m_newName) return 0;
+    if (name == m_oldName) return 1;
+    return -1;
+}
+
 void CPlsqlParser::ParseParameters() {
     ExpectSymbol('(');
     do {
@@ -1051,6 +1097,8 @@ std::unique_ptr<CPlsqlStmt> CPlsqlParser::ParseNameStatement() {
             statement->kind = CPlsqlStmt::Kind::Assign;
             statement->at = at;
             statement->target = ParseTarget();
+            if (!m_newName.empty() && statement->target.slot == 1) Fail(49, ":" + m_oldName, at);
+            if (!m_newName.empty() && statement->target.slot == 0) m_unit->assignsNew = true;
             if (AcceptPair(":=")) {
                 if (statement->target.slot >= 0) {
                     auto type = m_unit->slotTypes[static_cast<std::size_t>(statement->target.slot)];
@@ -1127,6 +1175,15 @@ CPlsqlTarget CPlsqlParser::ParseTarget() {
     if (Peek().kind == CSqlScanner::Kind::Bind) {
         target.bind = cp932::ToUpperAscii(CSqlScanner::BindName(m_text, Peek()));
         ++m_k;
+        if (int row = RowSlot(target.bind); row >= 0) {
+            std::string shown = target.bind;
+            target.bind.clear();
+            target.slot = row;
+            ExpectSymbol('.');
+            std::string field = Name();
+            target.field = m_unit->slotTypes[static_cast<std::size_t>(row)]->FieldIndex(field);
+            if (target.field < 0) Fail(49, shown + "." + field, target.at);
+        }
         return target;
     }
     std::string name = Name();
@@ -1543,7 +1600,18 @@ std::unique_ptr<CPlsqlSql> CPlsqlParser::BuildSql(std::size_t first, std::size_t
             CPlsqlTarget target;
             target.at = token.begin;
             target.bind = cp932::ToUpperAscii(CSqlScanner::BindName(m_text, token));
-            addParam(k, k, target);
+            std::size_t last = k;
+            if (int row = RowSlot(target.bind);
+                row >= 0 && k + 2 < end && CSqlScanner::IsSymbol(m_text, m_tokens[k + 1], '.')) {
+                std::string field = cp932::ToUpperAscii(TokenText(m_tokens[k + 2]));
+                target.field = m_unit->slotTypes[static_cast<std::size_t>(row)]->FieldIndex(field);
+                if (target.field < 0) Fail(49, target.bind + "." + field, token.begin);
+                target.bind.clear();
+                target.slot = row;
+                last = k + 2;
+            }
+            addParam(k, last, target);
+            k = last;
             continue;
         }
         if (token.kind != CSqlScanner::Kind::Word && token.kind != CSqlScanner::Kind::QuotedName) continue;
@@ -1601,7 +1669,7 @@ int CPlsqlParser::TypeOfColumn(const CPlsqlSql& sql, std::size_t column) const {
 
 int CPlsqlUnit::LineOf(std::size_t at) const {
     auto next = std::upper_bound(lineStarts.begin(), lineStarts.end(), at);
-    return static_cast<int>(next - lineStarts.begin());
+    return static_cast<int>(next - lineStarts.begin()) - lineOffset;
 }
 
 int CPlsqlUnit::ColumnOf(std::size_t at) const {

@@ -39,6 +39,13 @@ public:
     // A stored PROCEDURE or FUNCTION, its text from that word on (as
     // USER_SOURCE keeps it); null with its first error in `failure`.
     std::shared_ptr<CPlsqlUnit> ParseUnit(const std::string& owner, CompileError& failure);
+    // A trigger's body from `bodyStart`, its :NEW and :OLD (named `newName`
+    // and `oldName`) rows of `columns`.
+    std::shared_ptr<CPlsqlUnit> ParseTrigger(const std::string& owner, const std::string& name,
+                                             std::size_t bodyStart,
+                                             const std::vector<CPlsqlType::Field>& columns,
+                                             const std::string& newName, const std::string& oldName,
+                                             CompileError& failure);
 
 private:
     struct Failure;
@@ -151,4 +158,9 @@ private:
     int m_nextException = -1;
     // Where the statement being parsed begins (npos outside statements).
     std::size_t m_statementAt = std::string::npos;
+    // In a trigger: the names of its :NEW and :OLD rows.
+    std::string m_newName;
+    std::string m_oldName;
+    // A trigger's row for a bind `name` (slot 0 or 1), -1 for a console bind.
+    int RowSlot(const std::string& name) const;
 };

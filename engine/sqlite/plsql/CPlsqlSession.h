@@ -4,6 +4,9 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
+
+#include "engine/sqlite/plsql/CPlsqlValue.h"
 
 struct CPlsqlUnit;
 
@@ -12,5 +15,11 @@ struct CPlsqlUnit;
 struct CPlsqlSession {
     std::map<std::string, std::shared_ptr<CPlsqlUnit>> units;
     std::map<std::string, std::shared_ptr<CPlsqlUnit>> compiling;
+    // The statements run so far, and the statement each statement-level
+    // trigger last fired for; the :NEW row a BEFORE ROW trigger left.
+    unsigned long statement = 0;
+    std::map<std::string, unsigned long> firedAt;
+    std::vector<CPlsqlValue> newRow;
+    bool rewriting = false;
     void Forget() { units.clear(); }
 };

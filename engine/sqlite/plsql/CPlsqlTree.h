@@ -194,12 +194,17 @@ struct CPlsqlUnit {
     std::string qualified;
     std::vector<Parameter> parameters;
     std::shared_ptr<CPlsqlType> returnType;  // functions
-    std::string text;                        // the source (CP932), for lines in messages
+    // Triggers: the body assigns :NEW (slot 0; :OLD is slot 1, INSERTING,
+    // UPDATING and DELETING slots 2 to 4).
+    bool assignsNew = false;
+    std::string text;  // the source (CP932), for lines in messages
     std::unique_ptr<CPlsqlBlockNode> block;
     std::vector<std::shared_ptr<CPlsqlType>> slotTypes;
     std::vector<std::string> slotNames;
     std::vector<CPlsqlCursorDecl> cursors;
     std::vector<std::size_t> lineStarts;
+    // Lines before the one a trigger's body begins on (its lines count from there).
+    int lineOffset = 0;
     // The line (1-based) of a byte offset of the source.
     int LineOf(std::size_t at) const;
     int ColumnOf(std::size_t at) const;

@@ -13,7 +13,10 @@ constexpr const char* kTables =
     "CREATE TABLE IF NOT EXISTS TARVEX_UNIT_ERRORS (NAME VARCHAR2(128) NOT NULL, TYPE VARCHAR2(12) NOT NULL, "
     "SEQUENCE INTEGER NOT NULL, LINE INTEGER NOT NULL, POSITION INTEGER NOT NULL, TEXT TEXT NOT NULL);"
     "CREATE TABLE IF NOT EXISTS TARVEX_UNIT_ARGUMENTS (NAME VARCHAR2(128) NOT NULL, ARGUMENT_NAME "
-    "VARCHAR2(128), POSITION INTEGER NOT NULL, DATA_TYPE VARCHAR2(30), IN_OUT VARCHAR2(9) NOT NULL)";
+    "VARCHAR2(128), POSITION INTEGER NOT NULL, DATA_TYPE VARCHAR2(30), IN_OUT VARCHAR2(9) NOT NULL);"
+    "CREATE TABLE IF NOT EXISTS TARVEX_TRIGGERS (TRIGGER_NAME VARCHAR2(128) PRIMARY KEY, TABLE_NAME "
+    "VARCHAR2(128) NOT NULL, TRIGGER_TYPE VARCHAR2(16) NOT NULL, TRIGGERING_EVENT VARCHAR2(246) NOT NULL, "
+    "WHEN_CLAUSE VARCHAR2(4000), STATUS VARCHAR2(8) NOT NULL)";
 
 bool Exec(sqlite3* db, const char* sql, CEngineError& error) {
     if (sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK) return true;
@@ -46,7 +49,7 @@ bool Run(sqlite3* db, const char* sql, std::initializer_list<std::string> texts,
 bool CUnitCatalog::Install(sqlite3* db) {
     if (sqlite3_db_readonly(db, "main") == 1) return true;
     sqliteapi::Statement look =
-        sqliteapi::Prepare(db, "SELECT 1 FROM main.sqlite_schema WHERE name = 'TARVEX_UNIT_ARGUMENTS'");
+        sqliteapi::Prepare(db, "SELECT 1 FROM main.sqlite_schema WHERE name = 'TARVEX_TRIGGERS'");
     if (look && sqlite3_step(look.get()) == SQLITE_ROW) return true;
     look.reset();
     return sqlite3_exec(db, kTables, nullptr, nullptr, nullptr) == SQLITE_OK;
@@ -93,6 +96,32 @@ bool CUnitCatalog::Store(sqlite3* db, const Unit& unit, const std::vector<Error>
         }
     }
     return true;
+}
+
+bool CUnitCatalog::StoreTrigger(sqlite3* db, const Trigger& trigger, CEngineError& error) {
+    return Run(db, "DELETE FROM main.TARVEX_TRIGGERS WHERE TRIGGER_NAME = ?1", {trigger.name}, error) &&
+           Run(db, "INSERT INTO main.TARVEX_TRIGGERS VALUES (?1, ?2, ?3, ?4, nullif(?5, ''), ?6)",
+               {trigger.name, trigger.table, trigger.type, trigger.event, trigger.when,
+                trigger.enabled ? "ENABLED" : "DISABLED"},
+               error);
+}
+
+bool CUnitCatalog::FindTrigger(sqlite3* db, const std::string& name, Trigger& trigger) {
+    sqliteapi::Statement find =
+        sqliteapi::Prepare(db, "SELECT TABLE_NAME, STATUS FROM main.TARVEX_TRIGGERS WHERE TRIGGER_NAME = ?1");
+    if (!find) return false;
+    BindText(find.get(), 1, name);
+    if (sqlite3_step(find.get()) != SQLITE_ROW) return false;
+    trigger.name = name;
+    trigger.table = Column(find.get(), 0);
+    trigger.enabled = Column(find.get(), 1) == "ENABLED";
+    return true;
+}
+
+bool CUnitCatalog::DropTrigger(sqlite3* db, const std::string& name, CEngineError& error) {
+    return Run(db, "DELETE FROM main.TARVEX_TRIGGERS WHERE TRIGGER_NAME = ?1", {name}, error) &&
+           Run(db, "DELETE FROM main.TARVEX_UNITS WHERE NAME = ?1 AND TYPE = 'TRIGGER'", {name}, error) &&
+           Run(db, "DELETE FROM main.TARVEX_UNIT_ERRORS WHERE NAME = ?1 AND TYPE = 'TRIGGER'", {name}, error);
 }
 
 bool CUnitCatalog::Find(sqlite3* db, const std::string& name, Unit& unit) {

@@ -32,7 +32,20 @@ public:
         std::string mode;  // IN, OUT, IN/OUT
     };
 
+    // A trigger's row in TARVEX_TRIGGERS (its source is a unit of type TRIGGER).
+    struct Trigger {
+        std::string name;
+        std::string table;
+        std::string type;   // BEFORE EACH ROW ...
+        std::string event;  // INSERT OR UPDATE ...
+        std::string when;
+        bool enabled = true;
+    };
+
     static bool Install(sqlite3* db);
+    static bool StoreTrigger(sqlite3* db, const Trigger& trigger, CEngineError& error);
+    static bool FindTrigger(sqlite3* db, const std::string& name, Trigger& trigger);
+    static bool DropTrigger(sqlite3* db, const std::string& name, CEngineError& error);
     // Replaces the unit of that name with `unit`, its errors and arguments.
     static bool Store(sqlite3* db, const Unit& unit, const std::vector<Error>& errors,
                       const std::vector<Argument>& arguments, CEngineError& error);
