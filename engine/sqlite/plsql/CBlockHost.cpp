@@ -804,7 +804,8 @@ void CBlockHost::Fire(sqlite3_context* context, int count, sqlite3_value** value
     connection.m_resultTypes = std::move(types);
     connection.m_error = saved;
     if (failure.empty()) return sqlite3_result_null(context);
-    std::string utf8 = encoding::Cp932ToUtf8(failure);
+    // Note: the statement that fired the trigger fails at its start, as on the server.
+    std::string utf8 = encoding::Cp932ToUtf8(failure) + "\x1F" + "0";
     sqlite3_result_error(context, utf8.c_str(), static_cast<int>(utf8.size()));
 }
 

@@ -71,7 +71,8 @@ bool CPlsqlInterpreter::Run(CEngineError& error) {
         message += "\n" + TraceLine(m_raised.at);
     }
     // Note: a bind variable the console did not declare is shown where it is written.
-    error.Set(message, m_raised.id == 1008 ? static_cast<int>(m_raised.at) : -1);
+    // Note: as the server, a block that fails while it runs points at its start.
+    error.Set(message, m_raised.id == 1008 ? static_cast<int>(m_raised.at) : 0);
     error.code = m_raised.id < 0 ? 6510 : m_raised.id;
     return false;
 }

@@ -11,6 +11,7 @@
 struct CPlsqlParser::Failure {
     std::string message;
     CompileError where;
+    std::size_t at = 0;
 };
 
 struct CPlsqlParser::Entry {
@@ -181,7 +182,7 @@ std::shared_ptr<CPlsqlUnit> CPlsqlParser::Parse(CEngineError& error) {
         if (!AtEnd()) Unexpected();
         Pop();
     } catch (const Failure& failure) {
-        error.Set(failure.message, -1);
+        error.Set(failure.message, static_cast<int>(failure.at));
         error.code = 6550;
         return nullptr;
     }
@@ -426,7 +427,7 @@ void CPlsqlParser::Fail(int pls, std::string_view arg, std::size_t at) const {
         std::string head = CPlsqlErrors::Compile(where.ignoredLine, where.ignoredColumn, 0);
         message += "\n" + head.substr(0, head.find('\n')) + "\nPL/SQL: Statement ignored";
     }
-    throw Failure{std::move(message), std::move(where)};
+    throw Failure{std::move(message), std::move(where), at};
 }
 
 void CPlsqlParser::Unexpected() const {
@@ -1658,7 +1659,7 @@ void CPlsqlParser::Compile(CPlsqlSql& sql, std::size_t at) {
     std::string message = CPlsqlErrors::Compile(m_unit->LineOf(at), m_unit->ColumnOf(at), 0);
     message = message.substr(0, message.find('\n'));
     std::string text = encoding::Utf8ToCp932("PL/SQL: ") + error.message.substr(0, error.message.find('\n'));
-    throw Failure{message + "\n" + text, CompileError{m_unit->LineOf(at), m_unit->ColumnOf(at), text}};
+    throw Failure{message + "\n" + text, CompileError{m_unit->LineOf(at), m_unit->ColumnOf(at), text}, at};
 }
 
 int CPlsqlParser::TypeOfColumn(const CPlsqlSql& sql, std::size_t column) const {
