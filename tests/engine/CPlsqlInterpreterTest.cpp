@@ -262,3 +262,21 @@ TEST_F(PlsqlTest, CancelStopsAnEndlessLoopAndUndoesTheBlock) {
     EXPECT_EQ(Rows("SELECT COUNT(*) FROM t"), "0");
     EXPECT_EQ(Block("BEGIN dbms_output.put_line('after'); END;"), "after");
 }
+
+TEST_F(PlsqlTest, HostileProgramsAnswerErrorsNotCrashes) {
+    std::string deep = "DECLARE n NUMBER; BEGIN n := ";
+    for (int k = 0; k < 5000; ++k) deep += "(1 + ";
+    deep += "1";
+    for (int k = 0; k < 5000; ++k) deep += ")";
+    EXPECT_NE(Block(deep + "; END;").find("PLS-00123"), std::string::npos);
+    std::string nested;
+    for (int k = 0; k < 5000; ++k) nested += "BEGIN ";
+    nested += "NULL;";
+    for (int k = 0; k < 5000; ++k) nested += " END;";
+    EXPECT_NE(Block(nested).find("PLS-00123"), std::string::npos);
+    EXPECT_EQ(
+        Block("DECLARE s VARCHAR2(32767); BEGIN LOOP s := s || RPAD('x', 1000, 'x'); END LOOP; END;"),
+        "ERROR ORA-06502: PL/SQL: 数値または値のエラーです: 文字列バッファが小さすぎます。|ORA-06512: 行1");
+    EXPECT_EQ(Block("CREATE PROCEDURE r(n NUMBER) IS BEGIN r(n + 1); END;"), "");
+    EXPECT_EQ(Block("BEGIN r(1); END;").substr(0, 15), "ERROR ORA-06500");
+}

@@ -766,7 +766,19 @@ void CPlsqlParser::ParseHandlers(CPlsqlBlockNode& block) {
 
 void CPlsqlParser::EndStatement() { ExpectSymbol(';'); }
 
+CPlsqlParser::Nesting::Nesting(CPlsqlParser& parser) : m_parser(parser) {
+    // Note: a program nested deeper than this is refused, not a crash.
+    constexpr int kMaxNesting = 200;
+    if (++m_parser.m_nesting > kMaxNesting) {
+        --m_parser.m_nesting;
+        m_parser.Fail(123, {}, m_parser.Peek().begin);
+    }
+}
+
+CPlsqlParser::Nesting::~Nesting() { --m_parser.m_nesting; }
+
 std::unique_ptr<CPlsqlStmt> CPlsqlParser::ParseStatement() {
+    Nesting nesting(*this);
     std::size_t outer = m_statementAt;
     m_statementAt = Peek().begin;
     auto statement = ParseStatementAt();
@@ -1230,7 +1242,10 @@ CPlsqlParser::ExprPtr CPlsqlParser::Binary(Op op, ExprPtr left, ExprPtr right, s
     return expr;
 }
 
-CPlsqlParser::ExprPtr CPlsqlParser::ParseExpr() { return ParseOr(); }
+CPlsqlParser::ExprPtr CPlsqlParser::ParseExpr() {
+    Nesting nesting(*this);
+    return ParseOr();
+}
 
 CPlsqlParser::ExprPtr CPlsqlParser::ParseOr() {
     auto left = ParseAnd();
@@ -1254,6 +1269,7 @@ CPlsqlParser::ExprPtr CPlsqlParser::ParseAnd() {
 
 CPlsqlParser::ExprPtr CPlsqlParser::ParseNot() {
     if (Is("NOT")) {
+        Nesting nesting(*this);
         std::size_t at = Peek().begin;
         ++m_k;
         auto expr = Binary(Op::Not, ParseNot(), nullptr, at);
@@ -1348,11 +1364,15 @@ CPlsqlParser::ExprPtr CPlsqlParser::ParseMultiplicative() {
 CPlsqlParser::ExprPtr CPlsqlParser::ParseUnary() {
     std::size_t at = Peek().begin;
     if (AcceptSymbol('-')) {
+        Nesting nesting(*this);
         auto expr = Binary(Op::Negate, ParseUnary(), nullptr, at);
         expr->kind = CPlsqlExpr::Kind::Unary;
         return expr;
     }
-    if (AcceptSymbol('+')) return ParseUnary();
+    if (AcceptSymbol('+')) {
+        Nesting nesting(*this);
+        return ParseUnary();
+    }
     return ParsePower();
 }
 

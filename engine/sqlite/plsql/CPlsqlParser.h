@@ -50,6 +50,17 @@ public:
 private:
     struct Failure;
     struct Entry;
+    // Counts the nesting of statements and expressions while it lives.
+    class Nesting {
+    public:
+        explicit Nesting(CPlsqlParser& parser);
+        ~Nesting();
+        Nesting(const Nesting&) = delete;
+        Nesting& operator=(const Nesting&) = delete;
+
+    private:
+        CPlsqlParser& m_parser;
+    };
     using Token = CSqlScanner::Token;
     using ExprPtr = std::unique_ptr<CPlsqlExpr>;
 
@@ -156,6 +167,7 @@ private:
     std::vector<std::string> m_loops;    // labels of the loops around ("" unlabelled)
     std::vector<std::string> m_columns;  // columns of the tables of the SQL being built
     int m_nextException = -1;
+    int m_nesting = 0;
     // Where the statement being parsed begins (npos outside statements).
     std::size_t m_statementAt = std::string::npos;
     // In a trigger: the names of its :NEW and :OLD rows.
