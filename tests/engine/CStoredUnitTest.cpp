@@ -124,3 +124,17 @@ TEST_F(StoredUnitTest, AUnitWithErrorsIsKeptInvalidWithItsErrors) {
     EXPECT_EQ(Rows("SELECT COUNT(*) FROM USER_ERRORS WHERE NAME = 'BROKEN'"), "0");
     EXPECT_EQ(Rows("SELECT STATUS FROM USER_OBJECTS WHERE OBJECT_NAME = 'BROKEN'"), "VALID");
 }
+
+TEST_F(StoredUnitTest, ConstructsTheEngineLacksAreRefusedByName) {
+    const char* cases[][2] = {
+        {"CREATE PROCEDURE auto_p IS PRAGMA AUTONOMOUS_TRANSACTION; BEGIN NULL; END;",
+         "ERROR ORA-03001: 未実装の機能です: 自律型トランザクション (AUTONOMOUS_TRANSACTION) "
+         "は組込みデータベースでは使えません。"},
+        {"CREATE FUNCTION pipe_f RETURN NUMBER PIPELINED IS BEGIN RETURN 1; END;",
+         "ERROR ORA-03001: 未実装の機能です: PIPELINED は組込みデータベースでは使えません。"},
+        {"BEGIN GOTO somewhere; END;",
+         "ERROR ORA-03001: 未実装の機能です: GOTO は組込みデータベースでは使えません。"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(Run(c[0]), c[1]) << c[0];
+    EXPECT_EQ(Rows("SELECT COUNT(*) FROM USER_OBJECTS WHERE OBJECT_NAME IN ('AUTO_P', 'PIPE_F')"), "0");
+}

@@ -451,6 +451,11 @@ bool CBlockHost::CreateUnit(const std::string& text, std::size_t unitStart, bool
     CPlsqlParser::CompileError failure;
     auto unit = parser.ParseUnit(Owner(), failure);
     m_connection.m_plsql->compiling.clear();
+    if (failure.refused) {
+        error.Set(failure.text, static_cast<int>(unitStart + failure.at));
+        error.code = 3001;
+        return false;
+    }
     CUnitCatalog::Unit stored{name, type, source, unit != nullptr};
     std::vector<CUnitCatalog::Error> errors;
     if (!unit && failure.ignoredLine > 0)
@@ -666,6 +671,11 @@ bool CBlockHost::CreateTrigger(const std::string& text, std::size_t triggerStart
     CPlsqlParser::CompileError failure;
     auto unit = parser.ParseTrigger(Owner(), definition.name, definition.bodyStart, columns,
                                     definition.newName, definition.oldName, failure);
+    if (failure.refused) {
+        error.Set(failure.text, static_cast<int>(triggerStart + failure.at));
+        error.code = 3001;
+        return false;
+    }
     if (unit && unit->assignsNew && (definition.timing == "AFTER" || !definition.forEachRow)) {
         unit.reset();
         failure = {1, 1, CPlsqlErrors::Text(4084)};

@@ -15,6 +15,7 @@ struct Message {
 // Note: written in UTF-8 for reading; converted to CP932 when used.
 constexpr Message kMessages[] = {
     {1001, "カーソルが無効です。"},
+    {3001, "未実装の機能です: %1 は組込みデータベースでは使えません。"},
     {1013, "ユーザーの要求で操作を取り消しました。"},
     {1086, "セーブポイント'%1'は、このセッションで設定されていないか、無効です。"},
     {4043, "オブジェクト%1は存在しません。"},
@@ -58,7 +59,6 @@ constexpr Pls kPls[] = {
     {428, "このSELECT文にはINTO句が必要です。"},
     {503, "ファンクションからの戻りにはRETURN <値>文が必要です。"},
     {905, "オブジェクト%1は無効です。"},
-    {999, "%1 は組込みデータベースの PL/SQL では使えません。"},
 };
 
 struct Predefined {

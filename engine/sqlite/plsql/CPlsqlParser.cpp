@@ -183,7 +183,7 @@ std::shared_ptr<CPlsqlUnit> CPlsqlParser::Parse(CEngineError& error) {
         Pop();
     } catch (const Failure& failure) {
         error.Set(failure.message, static_cast<int>(failure.at));
-        error.code = 6550;
+        error.code = failure.where.refused ? 3001 : 6550;
         return nullptr;
     }
     return std::move(m_unit);
@@ -207,7 +207,7 @@ std::shared_ptr<CPlsqlUnit> CPlsqlParser::ParseUnit(const std::string& owner, Co
             std::size_t at = Peek().begin;
             if (Is("PIPELINED") || Is("PARALLEL_ENABLE") || Is("AGGREGATE") || Is("EXTERNAL") ||
                 Is("LANGUAGE"))
-                Fail(999, TokenText(Peek()), at);
+                Refuse(TokenText(Peek()), at);
             if (Accept("AUTHID")) {
                 Name();
                 continue;
@@ -430,6 +430,14 @@ void CPlsqlParser::Fail(int pls, std::string_view arg, std::size_t at) const {
     throw Failure{std::move(message), std::move(where), at};
 }
 
+void CPlsqlParser::Refuse(std::string_view what, std::size_t at) const {
+    std::string message = CPlsqlErrors::Text(3001, what);
+    CompileError where{m_unit->LineOf(at), m_unit->ColumnOf(at), message};
+    where.refused = true;
+    where.at = at;
+    throw Failure{std::move(message), std::move(where), at};
+}
+
 void CPlsqlParser::Unexpected() const {
     if (AtEnd()) Fail(103, encoding::Utf8ToCp932("ファイルの終わり"), m_text.size());
     Fail(103, TokenText(Peek()), Peek().begin);
@@ -471,7 +479,7 @@ void CPlsqlParser::ParseDeclaration(CPlsqlBlockNode& block) {
     if (Is("CURSOR")) return ParseCursorDeclaration();
     if (Is("PRAGMA")) return ParsePragma();
     for (std::string_view refused : {"PROCEDURE", "FUNCTION"})
-        if (Is(refused)) Fail(999, encoding::Utf8ToCp932("ローカルの ") + std::string(refused), at);
+        if (Is(refused)) Refuse(encoding::Utf8ToCp932("ローカルの ") + std::string(refused), at);
     std::string name = Name();
     if (Accept("EXCEPTION")) {
         Entry entry;
@@ -531,7 +539,7 @@ void CPlsqlParser::ParseTypeDeclaration() {
         } while (AcceptSymbol(','));
         ExpectSymbol(')');
     } else if (!subtype && (Is("TABLE") || Is("VARRAY") || Is("VARYING") || Is("REF"))) {
-        Fail(999, encoding::Utf8ToCp932("コレクション型"), at);
+        Refuse(encoding::Utf8ToCp932("コレクション型"), at);
     } else {
         type = std::make_shared<CPlsqlType>(*ParseType());
         if (Accept("RANGE")) {
@@ -592,7 +600,7 @@ void CPlsqlParser::ParsePragma() {
     Expect("PRAGMA");
     std::size_t at = Peek().begin;
     if (Accept("AUTONOMOUS_TRANSACTION"))
-        Fail(999, encoding::Utf8ToCp932("自律型トランザクション (AUTONOMOUS_TRANSACTION)"), at);
+        Refuse(encoding::Utf8ToCp932("自律型トランザクション (AUTONOMOUS_TRANSACTION)"), at);
     if (!Accept("EXCEPTION_INIT")) {
         // Note: other pragmas (SERIALLY_REUSABLE, RESTRICT_REFERENCES...) change nothing here.
         while (!AtEnd() && !IsSymbol(';')) ++m_k;
@@ -809,7 +817,7 @@ std::unique_ptr<CPlsqlStmt> CPlsqlParser::ParseStatementAt() {
         return ParseStatement();
     }
     for (std::string_view refused : kRefusedStatements)
-        if (Is(refused)) Fail(999, std::string(refused), at);
+        if (Is(refused)) Refuse(std::string(refused), at);
     if (Is("BEGIN") || Is("DECLARE")) {
         auto statement = std::make_unique<CPlsqlStmt>();
         statement->kind = CPlsqlStmt::Kind::Block;
@@ -997,7 +1005,7 @@ std::unique_ptr<CPlsqlStmt> CPlsqlParser::ParseSqlStatement(bool query) {
     auto statement = std::make_unique<CPlsqlStmt>();
     statement->kind = CPlsqlStmt::Kind::Sql;
     statement->at = Peek().begin;
-    if (Is("MERGE")) Fail(999, "MERGE", statement->at);
+    if (Is("MERGE")) Refuse("MERGE", statement->at);
     std::size_t end = StatementEnd(m_k);
     statement->sql = BuildSql(m_k, end, query ? CPlsqlSql::Kind::Query : CPlsqlSql::Kind::Dml);
     if (query && statement->sql->into.empty()) Fail(428, {}, statement->at);
@@ -1049,11 +1057,11 @@ std::unique_ptr<CPlsqlStmt> CPlsqlParser::ParseCursorStatement() {
     if (entry == nullptr || entry->kind != Entry::Kind::Cursor) Fail(201, name, at);
     statement->cursor = entry->cursor;
     if (statement->kind == CPlsqlStmt::Kind::Open) {
-        if (Is("FOR")) Fail(999, "OPEN ... FOR", at);
+        if (Is("FOR")) Refuse("OPEN ... FOR", at);
         if (IsSymbol('(')) statement->exprs = ParseArguments();
     }
     if (statement->kind == CPlsqlStmt::Kind::Fetch) {
-        if (Is("BULK")) Fail(999, "BULK COLLECT", Peek().begin);
+        if (Is("BULK")) Refuse("BULK COLLECT", Peek().begin);
         Expect("INTO");
         statement->into = ParseTargets();
     }
@@ -1067,16 +1075,16 @@ std::unique_ptr<CPlsqlStmt> CPlsqlParser::ParseExecuteImmediate() {
     statement->at = Peek().begin;
     m_k += 2;
     statement->exprs.push_back(ParseExpr());
-    if (Is("BULK")) Fail(999, "BULK COLLECT", Peek().begin);
+    if (Is("BULK")) Refuse("BULK COLLECT", Peek().begin);
     if (Accept("INTO")) statement->into = ParseTargets();
     if (Accept("USING")) {
         do {
             Accept("IN");
-            if (Accept("OUT")) Fail(999, "USING OUT", Peek().begin);
+            if (Accept("OUT")) Refuse("USING OUT", Peek().begin);
             statement->exprs.push_back(ParseExpr());
         } while (AcceptSymbol(','));
     }
-    if (Is("RETURNING") || Is("RETURN")) Fail(999, "EXECUTE IMMEDIATE ... RETURNING", Peek().begin);
+    if (Is("RETURNING") || Is("RETURN")) Refuse("EXECUTE IMMEDIATE ... RETURNING", Peek().begin);
     EndStatement();
     return statement;
 }
@@ -1225,7 +1233,7 @@ std::vector<CPlsqlParser::ExprPtr> CPlsqlParser::ParseArguments() {
     ExpectSymbol('(');
     if (AcceptSymbol(')')) return args;
     do {
-        if (IsName() && IsPair("=>", 1)) Fail(999, encoding::Utf8ToCp932("名前付きの引数"), Peek().begin);
+        if (IsName() && IsPair("=>", 1)) Refuse(encoding::Utf8ToCp932("名前付きの引数"), Peek().begin);
         args.push_back(ParseExpr());
     } while (AcceptSymbol(','));
     ExpectSymbol(')');
@@ -1407,7 +1415,7 @@ CPlsqlParser::ExprPtr CPlsqlParser::ParsePrimary() {
         return expr;
     }
     if (AcceptSymbol('(')) {
-        if (Is("SELECT")) Fail(999, encoding::Utf8ToCp932("式の中の副問合せ"), expr->at);
+        if (Is("SELECT")) Refuse(encoding::Utf8ToCp932("式の中の副問合せ"), expr->at);
         auto inner = ParseExpr();
         ExpectSymbol(')');
         return inner;
@@ -1595,7 +1603,7 @@ std::unique_ptr<CPlsqlSql> CPlsqlParser::BuildSql(std::size_t first, std::size_t
             token.kind == CSqlScanner::Kind::Word && CSqlScanner::Is(m_text, token, "INTO") && depth == 0;
         bool bulk =
             token.kind == CSqlScanner::Kind::Word && CSqlScanner::Is(m_text, token, "BULK") && depth == 0;
-        if (bulk) Fail(999, "BULK COLLECT", token.begin);
+        if (bulk) Refuse("BULK COLLECT", token.begin);
         bool returning =
             k > first &&
             (CSqlScanner::Is(m_text, token, "RETURNING") || CSqlScanner::Is(m_text, token, "RETURN")) &&

@@ -32,6 +32,10 @@ public:
         // The statement the error made the compiler pass over (0: none).
         int ignoredLine = 0;
         int ignoredColumn = 0;
+        // A construct the embedded database refuses by name: the whole
+        // statement fails with ORA-03001 (`text`) at byte `at`.
+        bool refused = false;
+        std::size_t at = 0;
     };
 
     // The compiled block; null with the server's error in `error`.
@@ -82,6 +86,8 @@ private:
     std::string TokenText(const Token& token) const;
     [[noreturn]] void Fail(int pls, std::string_view arg, std::size_t at) const;
     [[noreturn]] void Unexpected() const;
+    // ORA-03001 naming `what` (CP932), at byte `at`.
+    [[noreturn]] void Refuse(std::string_view what, std::size_t at) const;
 
     // Scopes
     void Push();
