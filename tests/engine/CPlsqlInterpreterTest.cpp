@@ -280,3 +280,27 @@ TEST_F(PlsqlTest, HostileProgramsAnswerErrorsNotCrashes) {
     EXPECT_EQ(Block("CREATE PROCEDURE r(n NUMBER) IS BEGIN r(n + 1); END;"), "");
     EXPECT_EQ(Block("BEGIN r(1); END;").substr(0, 15), "ERROR ORA-06500");
 }
+
+TEST_F(PlsqlTest, BuiltInPackagesScriptsUse) {
+    const Case cases[] = {
+        {"DECLARE t NUMBER := DBMS_UTILITY.GET_TIME; BEGIN IF DBMS_UTILITY.GET_TIME - t BETWEEN 0 AND 100 "
+         "THEN "
+         "dbms_output.put_line('timed'); END IF; END;",
+         "timed"},
+        {"DECLARE a NUMBER; b NUMBER; BEGIN DBMS_RANDOM.SEED(42); a := DBMS_RANDOM.VALUE(1, 10); "
+         "DBMS_RANDOM.SEED(42); b := DBMS_RANDOM.VALUE(1, 10); IF a = b AND a >= 1 AND a < 10 THEN "
+         "dbms_output.put_line('same'); END IF; dbms_output.put_line(LENGTH(DBMS_RANDOM.STRING('U', 12))); "
+         "END;",
+         "same|12"},
+        {"BEGIN\n  DBMS_LOCK.SLEEP(0.01);\n  RAISE_APPLICATION_ERROR(-20001, 'x');\nEXCEPTION\n  WHEN OTHERS "
+         "THEN\n"
+         "    dbms_output.put(DBMS_UTILITY.FORMAT_ERROR_STACK);\n    "
+         "dbms_output.put(DBMS_UTILITY.FORMAT_ERROR_BACKTRACE);\n"
+         "    dbms_output.new_line;\nEND;",
+         "ORA-20001: x\nORA-06512: 行3\n"},
+        {"BEGIN DBMS_UTILITY.NO_SUCH; END;",
+         "ERROR ORA-06550: 行1、列7:|PLS-00302: コンポーネント'NO_SUCH'を宣言してください。|"
+         "ORA-06550: 行1、列7:|PL/SQL: Statement ignored"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(Block(c.block), c.answer) << c.block;
+}

@@ -369,6 +369,8 @@ void CBlockHost::Compiling(const std::shared_ptr<CPlsqlUnit>& unit) {
 
 std::string CBlockHost::Owner() { return m_connection.m_session->user; }
 
+std::mt19937_64& CBlockHost::Random() { return m_connection.m_plsql->random; }
+
 void CBlockHost::NextStatement() {
     if (!m_inTrigger) ++m_connection.m_plsql->statement;
 }

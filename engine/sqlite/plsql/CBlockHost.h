@@ -37,6 +37,7 @@ public:
     void Compiling(const std::shared_ptr<CPlsqlUnit>& unit) override;
     std::string Owner() override;
     void NextStatement() override;
+    std::mt19937_64& Random() override;
 
     // CREATE [OR REPLACE] PROCEDURE | FUNCTION, DROP and ALTER ... COMPILE
     // of them, and CALL; `handled` false for any other statement.

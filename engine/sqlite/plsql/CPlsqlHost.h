@@ -2,6 +2,7 @@
 
 // PL/SQL: what the interpreter asks of the connection it runs on.
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -41,6 +42,8 @@ public:
     virtual std::shared_ptr<CPlsqlUnit> FindUnit(const std::string& name, bool& invalid) = 0;
     // The unit being compiled, so that it may call itself.
     virtual void Compiling(const std::shared_ptr<CPlsqlUnit>& unit) = 0;
+    // The session's random numbers (DBMS_RANDOM).
+    virtual std::mt19937_64& Random() = 0;
     // A DML statement of the block begins (statement triggers fire once each).
     virtual void NextStatement() = 0;
     // The owner that qualifies unit names in messages ("" for none).

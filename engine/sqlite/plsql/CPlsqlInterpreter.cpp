@@ -5,6 +5,7 @@
 #include "engine/sqlite/CSqlScanner.h"
 #include "engine/sqlite/CSqliteCatalog.h"
 #include "engine/sqlite/CValueText.h"
+#include "engine/sqlite/plsql/CPlsqlBuiltins.h"
 #include "engine/sqlite/plsql/CPlsqlErrors.h"
 #include "engine/sqlite/plsql/CPlsqlHost.h"
 #include "text/Cp932.h"
@@ -146,6 +147,25 @@ bool CPlsqlInterpreter::CallUnit(const std::shared_ptr<CPlsqlUnit>& callee,
     return true;
 }
 
+bool CPlsqlInterpreter::CallBuiltin(int id, std::vector<std::unique_ptr<CPlsqlExpr>>& args, std::size_t at,
+                                    CPlsqlValue& out) {
+    std::vector<CPlsqlValue> values(args.size());
+    for (std::size_t k = 0; k < args.size(); ++k)
+        if (!Eval(*args[k], values[k])) return false;
+    CPlsqlBuiltins::Context context;
+    if (!m_handling.empty()) {
+        const Raised& handled = m_handling.back();
+        context.errorStack = (handled.id < 0 ? CPlsqlErrors::Text(6510) : handled.message) + "\n";
+        for (const std::string& line : handled.trace) context.backtrace += line + "\n";
+        context.backtrace += TraceLine(handled.at) + "\n";
+    }
+    context.random = &m_host.Random();
+    context.cancelled = [this] { return Cancelled(); };
+    int code = 0;
+    if (CPlsqlBuiltins::Call(static_cast<CPlsqlBuiltins::Id>(id), values, context, out, code)) return true;
+    return Raise(code, CPlsqlErrors::Text(code), at);
+}
+
 std::string CPlsqlInterpreter::ShowDate(const std::string& stored) { return m_host.ShowDate(stored); }
 
 bool CPlsqlInterpreter::Cancelled() {
@@ -269,6 +289,11 @@ CPlsqlInterpreter::Flow CPlsqlInterpreter::Exec(CPlsqlStmt& statement) {
                 m_hasReturned = true;
             }
             return Flow::Return;
+        case K::Builtin: {
+            CPlsqlValue ignored;
+            return CallBuiltin(statement.exception, statement.exprs, statement.at, ignored) ? Flow::Normal
+                                                                                            : Flow::Raise;
+        }
         case K::Call: {
             CPlsqlValue ignored;
             return CallUnit(statement.callee, statement.exprs, &statement.into, statement.at, ignored)
@@ -778,6 +803,8 @@ bool CPlsqlInterpreter::Eval(CPlsqlExpr& expr, CPlsqlValue& out) {
             return EvalAttribute(expr, out);
         case K::Call:
             return CallUnit(expr.callee, expr.args, nullptr, expr.at, out);
+        case K::Builtin:
+            return CallBuiltin(expr.builtin, expr.args, expr.at, out);
     }
     return true;
 }
@@ -944,6 +971,15 @@ bool CPlsqlInterpreter::EvalSql(CPlsqlExpr& expr, CPlsqlValue& out) {
     CPlsqlSql& sql = *expr.sql;
     if (!BindSql(sql)) return false;
     sqlite3_stmt* handle = sql.statement.get();
+    for (std::size_t k = 0; k < expr.args.size(); ++k) {
+        CPlsqlValue value;
+        if (!Eval(*expr.args[k], value)) return false;
+        int index = sqlite3_bind_parameter_index(handle, (":" + sql.paramNames[k]).c_str());
+        if (index > 0 && !BindValue(handle, index, value)) {
+            m_raised.at = expr.at;
+            return false;
+        }
+    }
     int rc = sqlite3_step(handle);
     if (rc != SQLITE_ROW) {
         bool failed = rc != SQLITE_DONE;

@@ -91,6 +91,9 @@ private:
     // Calls `callee` with `args`; OUT values to `targets` (when given).
     bool CallUnit(const std::shared_ptr<CPlsqlUnit>& callee, std::vector<std::unique_ptr<CPlsqlExpr>>& args,
                   const std::vector<CPlsqlTarget>* targets, std::size_t at, CPlsqlValue& result);
+    // A member of a built-in package; `out` its value.
+    bool CallBuiltin(int id, std::vector<std::unique_ptr<CPlsqlExpr>>& args, std::size_t at,
+                     CPlsqlValue& out);
     // The "ORA-06512" line of this unit for `at`.
     std::string TraceLine(std::size_t at) const;
     // A condition: true only when it is TRUE (NULL and FALSE are not).

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "engine/sqlite/CSqliteCatalog.h"
+#include "engine/sqlite/plsql/CPlsqlBuiltins.h"
 #include "engine/sqlite/plsql/CPlsqlErrors.h"
 #include "engine/sqlite/plsql/CPlsqlHost.h"
 #include "text/Cp932.h"
@@ -1177,6 +1178,21 @@ std::unique_ptr<CPlsqlStmt> CPlsqlParser::ParseCall(const std::string& name, std
         }
         Fail(302, call, at);
     }
+    if (std::size_t dot = name.find('.'); dot != std::string::npos) {
+        bool known = false;
+        const auto* builtin = CPlsqlBuiltins::Find(name.substr(0, dot), name.substr(dot + 1), known);
+        if (builtin != nullptr) {
+            if (!builtin->procedure) Fail(221, name, at);
+            statement->kind = CPlsqlStmt::Kind::Builtin;
+            statement->exception = static_cast<int>(builtin->id);
+            if (IsSymbol('(')) statement->exprs = ParseArguments();
+            int count = static_cast<int>(statement->exprs.size());
+            if (count < builtin->minArgs || count > builtin->maxArgs) Fail(306, name, at);
+            EndStatement();
+            return statement;
+        }
+        if (known) Fail(302, name.substr(dot + 1), at);
+    }
     if (auto callee = StoredUnit(name, at)) {
         if (callee->type != "PROCEDURE") Fail(221, name, at);
         statement->kind = CPlsqlStmt::Kind::Call;
@@ -1516,6 +1532,21 @@ CPlsqlParser::ExprPtr CPlsqlParser::ParseNamed() {
         return expr;
     }
     if (entry != nullptr) Fail(201, name, at);
+    if (IsSymbol('.') && IsName(1)) {
+        bool known = false;
+        std::string member = cp932::ToUpperAscii(TokenText(Peek(1)));
+        if (const auto* builtin = CPlsqlBuiltins::Find(name, member, known)) {
+            m_k += 2;
+            if (builtin->procedure) Fail(222, name + "." + member, at);
+            expr->kind = CPlsqlExpr::Kind::Builtin;
+            expr->builtin = static_cast<int>(builtin->id);
+            if (IsSymbol('(')) expr->args = ParseArguments();
+            int count = static_cast<int>(expr->args.size());
+            if (count < builtin->minArgs || count > builtin->maxArgs) Fail(306, member, at);
+            return expr;
+        }
+        if (known) Fail(302, member, Peek(1).begin);
+    }
     if (!IsSymbol('.')) {
         if (auto callee = StoredUnit(name, at)) {
             if (callee->type != "FUNCTION") Fail(222, name, at);
@@ -1527,6 +1558,32 @@ CPlsqlParser::ExprPtr CPlsqlParser::ParseNamed() {
     }
     while (IsSymbol('.') && IsName(1)) {
         m_k += 2;
+    }
+    if (IsSymbol('(') && first + 1 == m_k) {
+        // Note: the arguments are PL/SQL expressions where they read as such
+        // (a built-in package's value, a stored function), bound by place.
+        std::size_t save = m_k;
+        try {
+            auto args = ParseArguments();
+            auto expr = std::make_unique<CPlsqlExpr>();
+            expr->kind = CPlsqlExpr::Kind::SqlCall;
+            expr->at = at;
+            expr->sql = std::make_unique<CPlsqlSql>();
+            expr->sql->kind = CPlsqlSql::Kind::Query;
+            expr->sql->at = at;
+            std::string call = TokenText(m_tokens[first]) + "(";
+            for (std::size_t k = 0; k < args.size(); ++k) {
+                std::string param = "TARVEX_P" + std::to_string(k + 1);
+                call += (k > 0 ? ", :" : ":") + param;
+                expr->sql->paramNames.push_back(param);
+            }
+            expr->sql->text = "SELECT " + call + ") FROM DUAL";
+            expr->args = std::move(args);
+            Compile(*expr->sql, expr->at);
+            return expr;
+        } catch (const Failure&) {
+            m_k = save;
+        }
     }
     if (IsSymbol('(')) {
         int depth = 0;

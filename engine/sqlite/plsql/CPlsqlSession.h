@@ -3,6 +3,7 @@
 // PL/SQL: what one connection keeps between blocks (compiled stored units).
 #include <map>
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -21,5 +22,7 @@ struct CPlsqlSession {
     std::map<std::string, unsigned long> firedAt;
     std::vector<CPlsqlValue> newRow;
     bool rewriting = false;
+    // DBMS_RANDOM's numbers for the session.
+    std::mt19937_64 random{std::random_device{}()};
     void Forget() { units.clear(); }
 };

@@ -56,6 +56,7 @@ struct CPlsqlExpr {
         SqlErrm,
         CursorAttribute,
         Call,
+        Builtin,
     };
     enum class Op {
         None,
@@ -98,6 +99,7 @@ struct CPlsqlExpr {
     Attribute attribute = Attribute::Found;
     // Call: the stored function; `args` one per parameter (null: its default).
     std::shared_ptr<CPlsqlUnit> callee;
+    int builtin = 0;  // Builtin: CPlsqlBuiltins::Id
 };
 
 struct CPlsqlStmt;
@@ -153,6 +155,7 @@ struct CPlsqlStmt {
         Output,
         Return,
         Call,
+        Builtin,
     };
     enum class OutputCall { Put, PutLine, NewLine, Enable, Disable, GetLine, GetLines };
 
