@@ -304,3 +304,54 @@ TEST_F(PlsqlTest, BuiltInPackagesScriptsUse) {
     };
     for (const Case& c : cases) EXPECT_EQ(Block(c.block), c.answer) << c.block;
 }
+
+TEST_F(PlsqlTest, CollectionsBulkCollectAndForall) {
+    Exec("CREATE TABLE emp (empno NUMBER(4), ename VARCHAR2(10), sal NUMBER(7,2))");
+    Exec("INSERT INTO emp VALUES (7369, 'SMITH', 800)");
+    Exec("INSERT INTO emp VALUES (7499, 'ALLEN', 1600)");
+    Exec("INSERT INTO emp VALUES (7521, 'WARD', 1250)");
+    Exec("COMMIT");
+    const Case cases[] = {
+        {"DECLARE TYPE t IS TABLE OF NUMBER INDEX BY PLS_INTEGER; a t; BEGIN a(10) := 1; a(-5) := 2; a(3) := "
+         "3; "
+         "dbms_output.put_line(a.COUNT || ' ' || a.FIRST || ' ' || a.LAST || ' ' || a.NEXT(3) || ' ' || "
+         "a.PRIOR(3)); a.DELETE(3); IF NOT a.EXISTS(3) THEN dbms_output.put_line(a.COUNT); END IF; END;",
+         "3 -5 10 10 -5|2"},
+        {"DECLARE TYPE t IS TABLE OF VARCHAR2(10) INDEX BY VARCHAR2(10); c t; k VARCHAR2(10); BEGIN "
+         "c('b') := 'two'; c('a') := 'one'; k := c.FIRST; WHILE k IS NOT NULL LOOP dbms_output.put(c(k) || ' "
+         "'); "
+         "k := c.NEXT(k); END LOOP; dbms_output.new_line; END;",
+         "one two "},
+        {"DECLARE TYPE t IS TABLE OF NUMBER; n t := t(1, 2, 3); BEGIN n.EXTEND(2); n(5) := 50; n.TRIM; "
+         "dbms_output.put_line(n.COUNT || ' ' || n(3) || ' ' || NVL(TO_CHAR(n(4)), 'null')); END;",
+         "4 3 null"},
+        {"DECLARE TYPE t IS TABLE OF NUMBER; n t; BEGIN n(1) := 1; END;",
+         "ERROR ORA-06531: 初期化されていないコレクションを参照しています。|ORA-06512: 行1"},
+        {"DECLARE TYPE t IS TABLE OF NUMBER; n t := t(); BEGIN n(1) := 1; END;",
+         "ERROR ORA-06533: 添字がカウントを超えています。|ORA-06512: 行1"},
+        {"DECLARE TYPE v IS VARRAY(2) OF NUMBER; a v := v(1, 2); BEGIN dbms_output.put_line(a.LIMIT); "
+         "a.EXTEND; "
+         "END;",
+         "ERROR ORA-06532: 添字が制限を超えています。|ORA-06512: 行1"},
+        {"DECLARE TYPE t IS TABLE OF NUMBER INDEX BY PLS_INTEGER; a t; n NUMBER; BEGIN n := a(1); END;",
+         "ERROR ORA-01403: データが見つかりません。|ORA-06512: 行1"},
+        {"DECLARE TYPE t IS TABLE OF emp%ROWTYPE; rows t; BEGIN SELECT * BULK COLLECT INTO rows FROM emp "
+         "ORDER BY "
+         "empno; dbms_output.put_line(rows.COUNT || ' ' || rows(2).ename || ' ' || rows(3).sal); END;",
+         "3 ALLEN 1250"},
+        {"DECLARE TYPE names IS TABLE OF emp.ename%TYPE; TYPE sals IS TABLE OF emp.sal%TYPE; n names; s "
+         "sals; "
+         "CURSOR c IS SELECT ename, sal FROM emp ORDER BY empno; BEGIN OPEN c; LOOP FETCH c BULK COLLECT "
+         "INTO n, "
+         "s LIMIT 2; dbms_output.put_line(n.COUNT || ':' || CASE WHEN n.COUNT > 0 THEN n(1) END); EXIT WHEN "
+         "c%NOTFOUND; END LOOP; CLOSE c; END;",
+         "2:SMITH|1:WARD"},
+        {"DECLARE TYPE ids IS TABLE OF NUMBER INDEX BY PLS_INTEGER; x ids; BEGIN x(1) := 7369; x(2) := 7521; "
+         "FORALL i IN 1..2 UPDATE emp SET sal = sal + 1 WHERE empno = x(i); "
+         "dbms_output.put_line(SQL%ROWCOUNT); "
+         "ROLLBACK; END;",
+         "2"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(Block(c.block), c.answer) << c.block;
+    EXPECT_EQ(Rows("SELECT SUM(sal) FROM emp"), "3650");
+}

@@ -9,7 +9,7 @@
 class CPlsqlErrors {
 public:
     // What VALUE_ERROR says after its code.
-    enum class ValueError { None, Buffer, Conversion, Precision, NullTarget };
+    enum class ValueError { None, Buffer, Conversion, Precision, NullKey };
 
     // "ORA-nnnnn: text" (CP932) of a PL/SQL runtime error; `arg` fills %1.
     static std::string Text(int code, std::string_view arg = {});

@@ -289,6 +289,10 @@ CPlsqlInterpreter::Flow CPlsqlInterpreter::Exec(CPlsqlStmt& statement) {
                 m_hasReturned = true;
             }
             return Flow::Return;
+        case K::CollectionMethod:
+            return ExecMethod(statement);
+        case K::ForAll:
+            return ExecForAll(statement);
         case K::Builtin: {
             CPlsqlValue ignored;
             return CallBuiltin(statement.exception, statement.exprs, statement.at, ignored) ? Flow::Normal
@@ -305,6 +309,13 @@ CPlsqlInterpreter::Flow CPlsqlInterpreter::Exec(CPlsqlStmt& statement) {
 }
 
 CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecAssign(CPlsqlStmt& statement) {
+    const CPlsqlType* whole = statement.target.index ? nullptr : TypeOf(statement.target);
+    if (whole != nullptr && whole->base == CPlsqlType::Base::Collection) {
+        CPlsqlExpr* source = statement.exprs.empty() ? nullptr : statement.exprs[0].get();
+        if (AssignCollection(statement.target, *whole, source)) return Flow::Normal;
+        m_raised.at = statement.at;
+        return Flow::Raise;
+    }
     CPlsqlValue value;
     if (!statement.exprs.empty() && !Eval(*statement.exprs[0], value)) return Flow::Raise;
     if (statement.kind == CPlsqlStmt::Kind::Initialise && statement.type->base == CPlsqlType::Base::Record) {
@@ -459,6 +470,16 @@ CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecSql(CPlsqlStmt& statement) {
     if (!BindSql(sql)) return Flow::Raise;
     sqlite3_stmt* handle = sql.statement.get();
     CEngineError error;
+    if (sql.bulk) {
+        long rows = 0;
+        bool done = false;
+        bool ok = StoreBulk(handle, sql, sql.into, 0, rows, done);
+        sqlite3_reset(handle);
+        if (!ok) return m_raised.at = statement.at, Flow::Raise;
+        m_sqlRan = true;
+        m_sqlRows = rows;
+        return Flow::Normal;
+    }
     if (sqlite3_stmt_readonly(handle) == 0 && !m_host.BeginWrite(error))
         return RaiseError(error, statement.at), Flow::Raise;
     m_host.NextStatement();
@@ -517,6 +538,7 @@ bool CPlsqlInterpreter::OpenCursor(int cursor, std::vector<std::unique_ptr<CPlsq
     state.open = true;
     state.found = false;
     state.fetched = false;
+    state.exhausted = false;
     state.rows = 0;
     return true;
 }
@@ -532,11 +554,36 @@ CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecCursor(CPlsqlStmt& statement) {
         state.open = false;
         return Flow::Normal;
     }
-    int rc = sqlite3_step(query.statement.get());
     state.fetched = true;
+    if (statement.bulk) {
+        long limit = 0;
+        if (!statement.exprs.empty()) {
+            CPlsqlValue value;
+            CPlsqlValue number;
+            CPlsqlOperators::Failure failure;
+            if (!Eval(*statement.exprs[0], value)) return Flow::Raise;
+            if (!CPlsqlOperators::ToNumber(value, number, failure) || !number.IsInteger() ||
+                number.IntegerValue() < 1)
+                return RaiseFailure(CPlsqlOperators::Failure{6502, CPlsqlErrors::ValueError::None},
+                                    statement.at),
+                       Flow::Raise;
+            limit = static_cast<long>(number.IntegerValue());
+        }
+        long rows = 0;
+        bool done = state.exhausted;
+        if (!done && !StoreBulk(query.statement.get(), query, statement.into, limit, rows, done))
+            return m_raised.at = statement.at, Flow::Raise;
+        if (state.exhausted) StoreBulk(nullptr, query, statement.into, 0, rows, done);
+        state.exhausted = done;
+        state.rows += rows;
+        state.found = !done;
+        return Flow::Normal;
+    }
+    // Note: a cursor past its end stays there (SQLite would begin again).
+    int rc = state.exhausted ? SQLITE_DONE : sqlite3_step(query.statement.get());
     if (rc == SQLITE_DONE) {
         state.found = false;
-        // Note: a cursor past its end stays there (SQLite would begin again).
+        state.exhausted = true;
         return Flow::Normal;
     }
     if (rc != SQLITE_ROW) return StepFailed(query), m_raised.at = statement.at, Flow::Raise;
@@ -805,6 +852,11 @@ bool CPlsqlInterpreter::Eval(CPlsqlExpr& expr, CPlsqlValue& out) {
             return CallUnit(expr.callee, expr.args, nullptr, expr.at, out);
         case K::Builtin:
             return CallBuiltin(expr.builtin, expr.args, expr.at, out);
+        case K::CollectionMethod:
+            return EvalMethod(expr, out);
+        case K::Constructor:
+            // Note: a constructor stands only where a collection is assigned.
+            return RaiseFailure(CPlsqlOperators::Failure{6502, CPlsqlErrors::ValueError::None}, expr.at);
     }
     return true;
 }
@@ -1000,11 +1052,14 @@ bool CPlsqlInterpreter::EvalSql(CPlsqlExpr& expr, CPlsqlValue& out) {
 const CPlsqlType* CPlsqlInterpreter::TypeOf(const CPlsqlTarget& target) const {
     if (target.slot < 0) return nullptr;
     const CPlsqlType* type = m_unit.slotTypes[static_cast<std::size_t>(target.slot)].get();
+    if (target.index) type = type->element.get();
+    if (type == nullptr) return nullptr;
     if (target.field >= 0) type = type->fields[static_cast<std::size_t>(target.field)].type.get();
     return type;
 }
 
 bool CPlsqlInterpreter::Read(const CPlsqlTarget& target, CPlsqlValue& out) {
+    if (target.index) return ReadElement(target, out);
     if (!target.bind.empty()) {
         const CEngineBind* bind = FindBind(m_binds, target.bind);
         if (bind == nullptr) return Raise(1008, CPlsqlErrors::Text(1008, target.bind), target.at);
@@ -1054,6 +1109,7 @@ bool CPlsqlInterpreter::Write(const CPlsqlTarget& target, const CPlsqlValue& val
         found->assigned = true;
         return true;
     }
+    if (target.index) return WriteElement(target, value);
     Datum& datum = m_slots[static_cast<std::size_t>(target.slot)];
     CPlsqlValue converted;
     if (type != nullptr && type->base == CPlsqlType::Base::Record && target.field < 0) return true;
@@ -1193,4 +1249,311 @@ bool CPlsqlInterpreter::StepFailed(const CPlsqlSql& sql) {
     m_host.StepFailed(sql.text, error);
     sqlite3_reset(sql.statement.get());
     return RaiseError(error, sql.at);
+}
+
+// ---- collections
+
+bool CPlsqlInterpreter::KeyOf(const CPlsqlTarget& target, const CPlsqlType& collection,
+                              CPlsqlCollection::Key& key) {
+    CPlsqlValue value;
+    if (!Eval(*target.index, value)) return false;
+    CPlsqlOperators::Failure failure;
+    if (value.IsNull())
+        return RaiseFailure(CPlsqlOperators::Failure{6502, CPlsqlErrors::ValueError::NullKey}, target.at);
+    if (collection.indexByText) {
+        key.text = true;
+        if (!CPlsqlOperators::ToText(value, m_showDate, key.name, failure))
+            return RaiseFailure(failure, target.at);
+        return true;
+    }
+    CPlsqlValue number;
+    if (!CPlsqlOperators::ToNumber(value, number, failure)) return RaiseFailure(failure, target.at);
+    if (!number.IsInteger()) number = CPlsqlValue::Decimal(number.DecimalValue().Round(0));
+    if (!number.IsInteger())
+        return RaiseFailure(CPlsqlOperators::Failure{6502, CPlsqlErrors::ValueError::None}, target.at);
+    key.number = number.IntegerValue();
+    return true;
+}
+
+bool CPlsqlInterpreter::Made(int slot, std::size_t at, CPlsqlCollection*& collection) {
+    Datum& datum = m_slots[static_cast<std::size_t>(slot)];
+    collection = datum.collection.get();
+    if (collection != nullptr && !collection->isNull) return true;
+    return Raise(6531, CPlsqlErrors::Text(6531), at);
+}
+
+bool CPlsqlInterpreter::ReadElement(const CPlsqlTarget& target, CPlsqlValue& out) {
+    const CPlsqlType& type = *m_unit.slotTypes[static_cast<std::size_t>(target.slot)];
+    CPlsqlCollection* collection = nullptr;
+    CPlsqlCollection::Key key;
+    if (!KeyOf(target, type, key) || !Made(target.slot, target.at, collection)) return false;
+    CPlsqlCollection::Element* element = collection->Find(key);
+    if (element == nullptr) {
+        CPlsqlCollection::Key last;
+        bool beyond = type.collection != CPlsqlType::CollectionKind::Associative &&
+                      (key.number < 1 || !collection->Last(last) || key.number > last.number);
+        return beyond ? Raise(6533, CPlsqlErrors::Text(6533), target.at)
+                      : Raise(1403, CPlsqlErrors::Text(1403), target.at);
+    }
+    if (target.field < 0) {
+        out = element->value;
+        return true;
+    }
+    auto field = static_cast<std::size_t>(target.field);
+    out = field < element->fields.size() ? element->fields[field] : CPlsqlValue();
+    return true;
+}
+
+bool CPlsqlInterpreter::WriteElement(const CPlsqlTarget& target, const CPlsqlValue& value) {
+    const CPlsqlType& type = *m_unit.slotTypes[static_cast<std::size_t>(target.slot)];
+    CPlsqlCollection* collection = nullptr;
+    CPlsqlCollection::Key key;
+    if (!KeyOf(target, type, key)) return false;
+    if (type.collection == CPlsqlType::CollectionKind::Associative &&
+        !m_slots[static_cast<std::size_t>(target.slot)].collection)
+        m_slots[static_cast<std::size_t>(target.slot)].collection = std::make_shared<CPlsqlCollection>();
+    if (!Made(target.slot, target.at, collection)) return false;
+    CPlsqlCollection::Element* element = collection->Find(key);
+    if (element == nullptr) {
+        if (type.collection != CPlsqlType::CollectionKind::Associative)
+            return Raise(6533, CPlsqlErrors::Text(6533), target.at);
+        if (collection->elements.size() >= CPlsqlCollection::kMaxElements)
+            return Raise(6500, CPlsqlErrors::Text(6500), target.at);
+        element = &collection->elements[key];
+    }
+    const CPlsqlType* elementType = TypeOf(target);
+    CPlsqlValue converted = value;
+    CPlsqlOperators::Failure failure;
+    if (elementType != nullptr && elementType->IsScalar() && elementType->base != CPlsqlType::Base::Any &&
+        !CPlsqlOperators::Convert(value, *elementType, m_showDate, converted, failure))
+        return RaiseFailure(failure, target.at);
+    if (target.field < 0) {
+        element->value = std::move(converted);
+        return true;
+    }
+    auto field = static_cast<std::size_t>(target.field);
+    if (element->fields.size() <= field) element->fields.resize(field + 1);
+    element->fields[field] = std::move(converted);
+    return true;
+}
+
+bool CPlsqlInterpreter::AssignCollection(const CPlsqlTarget& target, const CPlsqlType& type,
+                                         CPlsqlExpr* source) {
+    Datum& datum = m_slots[static_cast<std::size_t>(target.slot)];
+    auto made = std::make_shared<CPlsqlCollection>();
+    if (source == nullptr) {
+        made->isNull = type.collection != CPlsqlType::CollectionKind::Associative;
+    } else if (source->kind == CPlsqlExpr::Kind::Variable && !source->target.index &&
+               source->target.slot >= 0) {
+        const Datum& from = m_slots[static_cast<std::size_t>(source->target.slot)];
+        if (from.collection)
+            *made = *from.collection;
+        else
+            made->isNull = true;
+    } else if (source->kind == CPlsqlExpr::Kind::Constructor) {
+        if (type.collection == CPlsqlType::CollectionKind::Varray &&
+            static_cast<long>(source->args.size()) > type.varrayLimit)
+            return Raise(6532, CPlsqlErrors::Text(6532), source->at);
+        for (std::size_t k = 0; k < source->args.size(); ++k) {
+            CPlsqlValue value;
+            CPlsqlValue converted;
+            CPlsqlOperators::Failure failure;
+            if (!Eval(*source->args[k], value)) return false;
+            converted = value;
+            if (type.element && type.element->IsScalar() && type.element->base != CPlsqlType::Base::Any &&
+                !CPlsqlOperators::Convert(value, *type.element, m_showDate, converted, failure))
+                return RaiseFailure(failure, source->at);
+            made->elements[CPlsqlCollection::NumberKey(static_cast<std::int64_t>(k) + 1)].value = converted;
+        }
+    } else if (source->kind == CPlsqlExpr::Kind::Literal && source->literal.IsNull()) {
+        made->isNull = type.collection != CPlsqlType::CollectionKind::Associative;
+    } else {
+        return RaiseFailure(CPlsqlOperators::Failure{6502, CPlsqlErrors::ValueError::None}, source->at);
+    }
+    datum.collection = std::move(made);
+    return true;
+}
+
+bool CPlsqlInterpreter::EvalMethod(CPlsqlExpr& expr, CPlsqlValue& out) {
+    using M = CPlsqlExpr::Method;
+    const CPlsqlType& type = *m_unit.slotTypes[static_cast<std::size_t>(expr.target.slot)];
+    Datum& datum = m_slots[static_cast<std::size_t>(expr.target.slot)];
+    if (expr.method == M::Limit) {
+        out = type.collection == CPlsqlType::CollectionKind::Varray ? CPlsqlValue::Integer(type.varrayLimit)
+                                                                    : CPlsqlValue();
+        return true;
+    }
+    CPlsqlCollection::Key key;
+    CPlsqlCollection::Key found;
+    if (expr.method == M::Exists || expr.method == M::Next || expr.method == M::Prior) {
+        if (expr.args.size() != 1)
+            return Raise(
+                6550, CPlsqlErrors::Compile(m_unit.LineOf(expr.at), m_unit.ColumnOf(expr.at), 306, "EXISTS"),
+                expr.at);
+        CPlsqlTarget index = expr.target;
+        index.index = std::shared_ptr<CPlsqlExpr>(expr.args[0].get(), [](CPlsqlExpr*) {});
+        if (expr.method == M::Exists && (!datum.collection || datum.collection->isNull)) {
+            out = CPlsqlValue::Bool(false);
+            return true;
+        }
+        if (!KeyOf(index, type, key)) return false;
+    }
+    CPlsqlCollection* collection = nullptr;
+    if (!Made(expr.target.slot, expr.at, collection)) return false;
+    bool has = false;
+    switch (expr.method) {
+        case M::Count:
+            out = CPlsqlValue::Integer(static_cast<std::int64_t>(collection->elements.size()));
+            return true;
+        case M::Exists:
+            out = CPlsqlValue::Bool(collection->Find(key) != nullptr);
+            return true;
+        case M::First:
+            has = collection->First(found);
+            break;
+        case M::Last:
+            has = collection->Last(found);
+            break;
+        case M::Next:
+            has = collection->Next(key, found);
+            break;
+        default:
+            has = collection->Prior(key, found);
+            break;
+    }
+    out = has ? CPlsqlCollection::KeyValue(found) : CPlsqlValue();
+    return true;
+}
+
+CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecMethod(CPlsqlStmt& statement) {
+    using M = CPlsqlExpr::Method;
+    const CPlsqlType& type = *m_unit.slotTypes[static_cast<std::size_t>(statement.target.slot)];
+    CPlsqlCollection* collection = nullptr;
+    if (!Made(statement.target.slot, statement.at, collection)) return Flow::Raise;
+    std::vector<CPlsqlCollection::Key> keys;
+    for (auto& arg : statement.exprs) {
+        CPlsqlTarget index = statement.target;
+        index.index = std::shared_ptr<CPlsqlExpr>(arg.get(), [](CPlsqlExpr*) {});
+        CPlsqlCollection::Key key;
+        if (!KeyOf(index, statement.method == M::Delete ? type : CPlsqlType{}, key)) return Flow::Raise;
+        keys.push_back(key);
+    }
+    long count = keys.empty() ? 1 : static_cast<long>(keys[0].number);
+    switch (statement.method) {
+        case M::Extend:
+            if (count < 0)
+                return Raise(6502, CPlsqlErrors::ValueErrorText(CPlsqlErrors::ValueError::None),
+                             statement.at),
+                       Flow::Raise;
+            if (type.collection == CPlsqlType::CollectionKind::Varray &&
+                static_cast<long>(collection->elements.size()) + count > type.varrayLimit)
+                return Raise(6532, CPlsqlErrors::Text(6532), statement.at), Flow::Raise;
+            if (collection->elements.size() + static_cast<std::size_t>(count) >
+                CPlsqlCollection::kMaxElements)
+                return Raise(6500, CPlsqlErrors::Text(6500), statement.at), Flow::Raise;
+            collection->Extend(static_cast<std::size_t>(count));
+            return Flow::Normal;
+        case M::Trim:
+            if (count < 0 || static_cast<std::size_t>(count) > collection->elements.size())
+                return Raise(6533, CPlsqlErrors::Text(6533), statement.at), Flow::Raise;
+            collection->Trim(static_cast<std::size_t>(count));
+            return Flow::Normal;
+        default:
+            if (keys.empty()) {
+                collection->elements.clear();
+            } else if (keys.size() == 1) {
+                collection->elements.erase(keys[0]);
+            } else {
+                collection->elements.erase(collection->elements.lower_bound(keys[0]),
+                                           keys[1] < keys[0] ? collection->elements.lower_bound(keys[0])
+                                                             : collection->elements.upper_bound(keys[1]));
+            }
+            return Flow::Normal;
+    }
+}
+
+bool CPlsqlInterpreter::StoreBulk(sqlite3_stmt* statement, const CPlsqlSql& sql,
+                                  const std::vector<CPlsqlTarget>& targets, long limit, long& rows,
+                                  bool& done) {
+    std::vector<CPlsqlCollection*> collections;
+    for (const CPlsqlTarget& target : targets) {
+        const CPlsqlType* type =
+            target.slot >= 0 ? m_unit.slotTypes[static_cast<std::size_t>(target.slot)].get() : nullptr;
+        if (type == nullptr || type->base != CPlsqlType::Base::Collection || target.index)
+            return Raise(6550,
+                         CPlsqlErrors::Compile(m_unit.LineOf(target.at), m_unit.ColumnOf(target.at), 382),
+                         target.at);
+        auto made = std::make_shared<CPlsqlCollection>();
+        collections.push_back(made.get());
+        m_slots[static_cast<std::size_t>(target.slot)].collection = std::move(made);
+    }
+    rows = 0;
+    done = statement == nullptr;
+    while (!done && (limit <= 0 || rows < limit)) {
+        if (Cancelled()) return Raise(1013, CPlsqlErrors::Text(1013), 0);
+        int rc = sqlite3_step(statement);
+        if (rc == SQLITE_DONE) {
+            done = true;
+            break;
+        }
+        if (rc != SQLITE_ROW) return StepFailed(sql);
+        if (collections[0]->elements.size() >= CPlsqlCollection::kMaxElements)
+            return Raise(6500, CPlsqlErrors::Text(6500), 0);
+        ++rows;
+        auto key = CPlsqlCollection::NumberKey(rows);
+        int columns = sqlite3_column_count(statement);
+        const CPlsqlType* element =
+            m_unit.slotTypes[static_cast<std::size_t>(targets[0].slot)]->element.get();
+        if (targets.size() == 1 && element != nullptr && element->base == CPlsqlType::Base::Record) {
+            auto& fields = collections[0]->elements[key].fields;
+            fields.resize(static_cast<std::size_t>(columns));
+            for (int k = 0; k < columns; ++k) fields[static_cast<std::size_t>(k)] = Column(statement, sql, k);
+            continue;
+        }
+        if (static_cast<int>(targets.size()) != columns) return Raise(947, CPlsqlErrors::Text(947), 0);
+        for (int k = 0; k < columns; ++k) {
+            CPlsqlTarget target = targets[static_cast<std::size_t>(k)];
+            collections[static_cast<std::size_t>(k)]->elements[key];
+            target.index = std::make_shared<CPlsqlExpr>();
+            target.index->literal = CPlsqlValue::Integer(rows);
+            if (!WriteElement(target, Column(statement, sql, k))) return false;
+        }
+    }
+    return true;
+}
+
+CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecForAll(CPlsqlStmt& statement) {
+    CPlsqlValue bounds[2];
+    CPlsqlType integer;
+    integer.base = CPlsqlType::Base::Integer;
+    integer.minimum = INT64_MIN;
+    integer.maximum = INT64_MAX;
+    for (int k = 0; k < 2; ++k) {
+        CPlsqlValue value;
+        CPlsqlOperators::Failure failure;
+        if (!Eval(*statement.exprs[static_cast<std::size_t>(k)], value)) return Flow::Raise;
+        if (value.IsNull() || !CPlsqlOperators::Convert(value, integer, m_showDate, bounds[k], failure)) {
+            if (failure.code == 0) failure.code = 6502;
+            return RaiseFailure(failure, statement.at), Flow::Raise;
+        }
+    }
+    CPlsqlSql& sql = *statement.sql;
+    CEngineError error;
+    long total = 0;
+    for (std::int64_t i = bounds[0].IntegerValue(); i <= bounds[1].IntegerValue(); ++i) {
+        if (Cancelled()) return Raise(1013, CPlsqlErrors::Text(1013), statement.at), Flow::Raise;
+        m_slots[static_cast<std::size_t>(statement.slot)].value = CPlsqlValue::Integer(i);
+        if (!BindSql(sql)) return m_raised.at = statement.at, Flow::Raise;
+        if (!m_host.BeginWrite(error)) return RaiseError(error, statement.at), Flow::Raise;
+        m_host.NextStatement();
+        int rc = sqlite3_step(sql.statement.get());
+        while (rc == SQLITE_ROW) rc = sqlite3_step(sql.statement.get());
+        if (rc != SQLITE_DONE) return StepFailed(sql), m_raised.at = statement.at, Flow::Raise;
+        total += static_cast<long>(sqlite3_changes64(m_host.Database()));
+        sqlite3_reset(sql.statement.get());
+    }
+    m_sqlRan = true;
+    m_sqlRows = total;
+    m_rowsProcessed += total;
+    return Flow::Normal;
 }

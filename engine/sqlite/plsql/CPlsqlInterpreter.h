@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/EngineTypes.h"
+#include "engine/sqlite/plsql/CPlsqlCollection.h"
 #include "engine/sqlite/plsql/CPlsqlOperators.h"
 #include "engine/sqlite/plsql/CPlsqlTree.h"
 
@@ -46,6 +47,7 @@ private:
     struct Datum {
         CPlsqlValue value;
         std::vector<CPlsqlValue> fields;
+        std::shared_ptr<CPlsqlCollection> collection;
     };
     struct Raised {
         int id = 0;  // ORA code, or a user exception (negative)
@@ -57,6 +59,7 @@ private:
         bool open = false;
         bool found = false;
         bool fetched = false;
+        bool exhausted = false;  // past its last row: no step begins it again
         long rows = 0;
     };
 
@@ -80,6 +83,23 @@ private:
     // the loop goes on; `flow` what the loop answers otherwise.
     bool LoopGoesOn(Flow body, const std::string& label, Flow& flow);
     bool Cancelled();
+
+    // Collections.
+    bool KeyOf(const CPlsqlTarget& target, const CPlsqlType& collection, CPlsqlCollection::Key& key);
+    // The made collection of a slot; false with COLLECTION_IS_NULL raised.
+    bool Made(int slot, std::size_t at, CPlsqlCollection*& collection);
+    bool ReadElement(const CPlsqlTarget& target, CPlsqlValue& out);
+    bool WriteElement(const CPlsqlTarget& target, const CPlsqlValue& value);
+    // A whole collection from `source` (a collection variable, a
+    // constructor, NULL) or, with none, as its declaration makes it.
+    bool AssignCollection(const CPlsqlTarget& target, const CPlsqlType& type, CPlsqlExpr* source);
+    bool EvalMethod(CPlsqlExpr& expr, CPlsqlValue& out);
+    Flow ExecMethod(CPlsqlStmt& statement);
+    Flow ExecForAll(CPlsqlStmt& statement);
+    // Rows of `statement` into the collections `targets` (at most `limit`
+    // when positive); their number in `rows`.
+    bool StoreBulk(sqlite3_stmt* statement, const CPlsqlSql& sql, const std::vector<CPlsqlTarget>& targets,
+                   long limit, long& rows, bool& done);
 
     bool Eval(CPlsqlExpr& expr, CPlsqlValue& out);
     bool EvalBinary(CPlsqlExpr& expr, CPlsqlValue& out);

@@ -81,7 +81,7 @@ constexpr ScalarType kScalarTypes[] = {
 constexpr std::string_view kSqlStarts[] = {"SELECT", "WITH", "INSERT", "UPDATE", "DELETE", "MERGE", "LOCK"};
 
 // Constructs refused by name rather than half done.
-constexpr std::string_view kRefusedStatements[] = {"GOTO", "FORALL", "PIPE", "PROCEDURE", "FUNCTION"};
+constexpr std::string_view kRefusedStatements[] = {"GOTO", "PIPE", "PROCEDURE", "FUNCTION"};
 
 // Names that read as values without parentheses (pseudo-columns).
 constexpr std::string_view kPseudoColumns[] = {
@@ -539,8 +539,10 @@ void CPlsqlParser::ParseTypeDeclaration() {
             type->fields.push_back(std::move(field));
         } while (AcceptSymbol(','));
         ExpectSymbol(')');
-    } else if (!subtype && (Is("TABLE") || Is("VARRAY") || Is("VARYING") || Is("REF"))) {
-        Refuse(encoding::Utf8ToCp932("コレクション型"), at);
+    } else if (!subtype && (Is("TABLE") || Is("VARRAY") || Is("VARYING"))) {
+        type = ParseCollectionType();
+    } else if (!subtype && Is("REF")) {
+        Refuse("REF CURSOR", at);
     } else {
         type = std::make_shared<CPlsqlType>(*ParseType());
         if (Accept("RANGE")) {
@@ -622,6 +624,49 @@ void CPlsqlParser::ParsePragma() {
     if (found == scope.end() || found->second.kind != Entry::Kind::Exception) Fail(201, name, nameAt);
     // Note: SQLCODE 100 stands for ORA-01403, as NO_DATA_FOUND.
     found->second.exception = !negative && code == 100 ? 1403 : static_cast<int>(code);
+}
+
+std::shared_ptr<CPlsqlType> CPlsqlParser::ParseCollectionType() {
+    auto type = std::make_shared<CPlsqlType>();
+    type->base = CPlsqlType::Base::Collection;
+    type->collection = CPlsqlType::CollectionKind::Nested;
+    if (!Accept("TABLE")) {
+        if (!Accept("VARRAY")) {
+            Expect("VARYING");
+            Expect("ARRAY");
+        }
+        type->collection = CPlsqlType::CollectionKind::Varray;
+        ExpectSymbol('(');
+        if (Peek().kind != CSqlScanner::Kind::Number) Unexpected();
+        type->varrayLimit = std::atol(TokenText(m_tokens[m_k++]).c_str());
+        ExpectSymbol(')');
+    }
+    Expect("OF");
+    type->element = ParseType();
+    if (Accept("NOT")) Expect("NULL");
+    if (Accept("INDEX")) {
+        Expect("BY");
+        auto key = ParseType();
+        type->collection = CPlsqlType::CollectionKind::Associative;
+        type->indexByText = key->base == CPlsqlType::Base::Text;
+    }
+    return type;
+}
+
+const CPlsqlType* CPlsqlParser::CollectionOf(int slot) const {
+    const CPlsqlType* type = m_unit->slotTypes[static_cast<std::size_t>(slot)].get();
+    return type->base == CPlsqlType::Base::Collection ? type : nullptr;
+}
+
+void CPlsqlParser::ParseElement(CPlsqlTarget& target, const CPlsqlType& collection) {
+    ExpectSymbol('(');
+    target.index = ParseExpr();
+    ExpectSymbol(')');
+    if (!AcceptSymbol('.')) return;
+    std::size_t fieldAt = Peek().begin;
+    std::string field = Name();
+    target.field = collection.element ? collection.element->FieldIndex(field) : -1;
+    if (target.field < 0) Fail(302, field, fieldAt);
 }
 
 std::shared_ptr<CPlsqlType> CPlsqlParser::ParseType() {
@@ -837,6 +882,7 @@ std::unique_ptr<CPlsqlStmt> CPlsqlParser::ParseStatementAt() {
     if (Is("CASE")) return ParseCase();
     if (Is("LOOP") || Is("WHILE")) return ParseLoop({});
     if (Is("FOR")) return ParseFor({});
+    if (Is("FORALL")) return ParseForAll();
     if (Is("EXIT")) return ParseExit(false);
     if (Is("CONTINUE")) return ParseExit(true);
     for (std::string_view word : kSqlStarts)
@@ -985,6 +1031,39 @@ std::unique_ptr<CPlsqlStmt> CPlsqlParser::ParseFor(std::string label) {
     return statement;
 }
 
+std::unique_ptr<CPlsqlStmt> CPlsqlParser::ParseForAll() {
+    auto statement = std::make_unique<CPlsqlStmt>();
+    statement->kind = CPlsqlStmt::Kind::ForAll;
+    statement->at = Peek().begin;
+    Expect("FORALL");
+    std::size_t indexAt = Peek().begin;
+    std::string index = Name();
+    Expect("IN");
+    if (Is("INDICES") || Is("VALUES"))
+        Refuse("FORALL ... " + cp932::ToUpperAscii(TokenText(Peek())) + " OF", Peek().begin);
+    statement->exprs.push_back(ParseExpr());
+    ExpectPair("..");
+    statement->exprs.push_back(ParseExpr());
+    if (Accept("SAVE")) Refuse("SAVE EXCEPTIONS", Peek().begin);
+    Push();
+    auto type = std::make_shared<CPlsqlType>();
+    type->base = CPlsqlType::Base::Integer;
+    type->name = "PLS_INTEGER";
+    Entry entry;
+    entry.constant = true;
+    entry.slot = NewSlot(index, type);
+    statement->slot = entry.slot;
+    Declare(index, entry, indexAt);
+    std::size_t end = StatementEnd(m_k);
+    if (!Is("INSERT") && !Is("UPDATE") && !Is("DELETE") && !Is("MERGE")) Unexpected();
+    statement->sql = BuildSql(m_k, end, CPlsqlSql::Kind::Dml);
+    Compile(*statement->sql, statement->at);
+    m_k = end;
+    EndStatement();
+    Pop();
+    return statement;
+}
+
 std::unique_ptr<CPlsqlStmt> CPlsqlParser::ParseExit(bool isContinue) {
     auto statement = std::make_unique<CPlsqlStmt>();
     statement->at = Peek().begin;
@@ -1062,9 +1141,13 @@ std::unique_ptr<CPlsqlStmt> CPlsqlParser::ParseCursorStatement() {
         if (IsSymbol('(')) statement->exprs = ParseArguments();
     }
     if (statement->kind == CPlsqlStmt::Kind::Fetch) {
-        if (Is("BULK")) Refuse("BULK COLLECT", Peek().begin);
+        if (Accept("BULK")) {
+            Expect("COLLECT");
+            statement->bulk = true;
+        }
         Expect("INTO");
         statement->into = ParseTargets();
+        if (statement->bulk && Accept("LIMIT")) statement->exprs.push_back(ParseExpr());
     }
     EndStatement();
     return statement;
@@ -1109,8 +1192,59 @@ std::unique_ptr<CPlsqlStmt> CPlsqlParser::ParseRaise() {
     return statement;
 }
 
+bool CPlsqlParser::MethodNamed(const std::string& name, CPlsqlExpr::Method& method) {
+    struct Row {
+        const char* name;
+        CPlsqlExpr::Method method;
+    };
+    static constexpr Row kMethods[] = {
+        {"COUNT", CPlsqlExpr::Method::Count},   {"FIRST", CPlsqlExpr::Method::First},
+        {"LAST", CPlsqlExpr::Method::Last},     {"NEXT", CPlsqlExpr::Method::Next},
+        {"PRIOR", CPlsqlExpr::Method::Prior},   {"EXISTS", CPlsqlExpr::Method::Exists},
+        {"LIMIT", CPlsqlExpr::Method::Limit},   {"EXTEND", CPlsqlExpr::Method::Extend},
+        {"DELETE", CPlsqlExpr::Method::Delete}, {"TRIM", CPlsqlExpr::Method::Trim},
+    };
+    for (const Row& row : kMethods)
+        if (name == row.name) {
+            method = row.method;
+            return true;
+        }
+    return false;
+}
+
+std::unique_ptr<CPlsqlStmt> CPlsqlParser::ParseCollectionStatement(const Entry& entry) {
+    auto statement = std::make_unique<CPlsqlStmt>();
+    statement->at = Peek().begin;
+    if (IsSymbol('.', 1)) {
+        m_k += 2;
+        std::size_t methodAt = Peek().begin;
+        std::string method = Name();
+        statement->kind = CPlsqlStmt::Kind::CollectionMethod;
+        statement->target.slot = entry.slot;
+        if (!MethodNamed(method, statement->method) || (statement->method != CPlsqlExpr::Method::Extend &&
+                                                        statement->method != CPlsqlExpr::Method::Delete &&
+                                                        statement->method != CPlsqlExpr::Method::Trim))
+            Fail(302, method, methodAt);
+        if (IsSymbol('(')) statement->exprs = ParseArguments();
+        EndStatement();
+        return statement;
+    }
+    statement->kind = CPlsqlStmt::Kind::Assign;
+    statement->target = ParseTarget();
+    ExpectPair(":=");
+    statement->exprs.push_back(ParseExpr());
+    EndStatement();
+    return statement;
+}
+
 std::unique_ptr<CPlsqlStmt> CPlsqlParser::ParseNameStatement() {
     std::size_t at = Peek().begin;
+    if (IsName()) {
+        const Entry* entry = Find(cp932::ToUpperAscii(TokenText(Peek())));
+        if (entry != nullptr && entry->kind == Entry::Kind::Variable &&
+            CollectionOf(entry->slot) != nullptr && (IsSymbol('(', 1) || (IsSymbol('.', 1) && IsName(2))))
+            return ParseCollectionStatement(*entry);
+    }
     if (Peek().kind == CSqlScanner::Kind::Bind || (IsName() && (IsPair(":=", 1) || IsSymbol('.', 1)))) {
         std::size_t save = m_k;
         if (Peek().kind == CSqlScanner::Kind::Bind || !IsSymbol('.', 1) ||
@@ -1228,6 +1362,10 @@ CPlsqlTarget CPlsqlParser::ParseTarget() {
     if (entry == nullptr || entry->kind != Entry::Kind::Variable) Fail(201, name, target.at);
     if (entry->constant) Fail(363, name, target.at);
     target.slot = entry->slot;
+    if (const CPlsqlType* collection = CollectionOf(entry->slot); collection != nullptr && IsSymbol('(')) {
+        ParseElement(target, *collection);
+        return target;
+    }
     if (AcceptSymbol('.')) {
         std::size_t fieldAt = Peek().begin;
         std::string field = Name();
@@ -1506,6 +1644,35 @@ CPlsqlParser::ExprPtr CPlsqlParser::ParseNamed() {
             }
         Fail(201, attribute, attributeAt);
     }
+    if (entry != nullptr && entry->kind == Entry::Kind::Variable && CollectionOf(entry->slot) != nullptr) {
+        expr->target.at = at;
+        expr->target.slot = entry->slot;
+        if (IsSymbol('(')) {
+            expr->kind = CPlsqlExpr::Kind::Variable;
+            ParseElement(expr->target, *CollectionOf(entry->slot));
+            return expr;
+        }
+        if (IsSymbol('.') && IsName(1)) {
+            ++m_k;
+            std::size_t methodAt = Peek().begin;
+            std::string method = Name();
+            expr->kind = CPlsqlExpr::Kind::CollectionMethod;
+            if (!MethodNamed(method, expr->method) || expr->method == CPlsqlExpr::Method::Extend ||
+                expr->method == CPlsqlExpr::Method::Delete || expr->method == CPlsqlExpr::Method::Trim)
+                Fail(302, method, methodAt);
+            if (IsSymbol('(')) expr->args = ParseArguments();
+            return expr;
+        }
+        expr->kind = CPlsqlExpr::Kind::Variable;
+        return expr;
+    }
+    if (auto known = m_types.find(name);
+        known != m_types.end() && known->second->base == CPlsqlType::Base::Collection && IsSymbol('(')) {
+        expr->kind = CPlsqlExpr::Kind::Constructor;
+        expr->type = known->second;
+        expr->args = ParseArguments();
+        return expr;
+    }
     if (entry != nullptr && entry->kind == Entry::Kind::Variable) {
         m_k = first;
         expr->kind = CPlsqlExpr::Kind::Variable;
@@ -1660,7 +1827,15 @@ std::unique_ptr<CPlsqlSql> CPlsqlParser::BuildSql(std::size_t first, std::size_t
             token.kind == CSqlScanner::Kind::Word && CSqlScanner::Is(m_text, token, "INTO") && depth == 0;
         bool bulk =
             token.kind == CSqlScanner::Kind::Word && CSqlScanner::Is(m_text, token, "BULK") && depth == 0;
-        if (bulk) Refuse("BULK COLLECT", token.begin);
+        if (bulk && k + 2 < end && CSqlScanner::Is(m_text, m_tokens[k + 1], "COLLECT") &&
+            CSqlScanner::Is(m_text, m_tokens[k + 2], "INTO")) {
+            sql->bulk = true;
+            out.append(m_text.substr(copied, token.begin - copied));
+            copied = m_tokens[k + 2].begin;
+            continue;
+        }
+        if (bulk) Refuse("BULK", token.begin);
+        if (sql->bulk && CSqlScanner::Is(m_text, token, "COLLECT")) continue;
         bool returning =
             k > first &&
             (CSqlScanner::Is(m_text, token, "RETURNING") || CSqlScanner::Is(m_text, token, "RETURN")) &&
@@ -1672,7 +1847,7 @@ std::unique_ptr<CPlsqlSql> CPlsqlParser::BuildSql(std::size_t first, std::size_t
             copied = token.begin + token.length;
         }
         if (into && (first_select || sql->returning)) {
-            out.append(m_text.substr(copied, token.begin - copied));
+            if (!sql->bulk) out.append(m_text.substr(copied, token.begin - copied));
             std::size_t save = m_k;
             m_k = k + 1;
             sql->into = ParseTargets();
@@ -1702,7 +1877,23 @@ std::unique_ptr<CPlsqlSql> CPlsqlParser::BuildSql(std::size_t first, std::size_t
         }
         if (token.kind != CSqlScanner::Kind::Word && token.kind != CSqlScanner::Kind::QuotedName) continue;
         if (k > first && CSqlScanner::IsSymbol(m_text, m_tokens[k - 1], '.')) continue;
-        if (k + 1 < end && CSqlScanner::IsSymbol(m_text, m_tokens[k + 1], '(')) continue;
+        if (k + 1 < end && CSqlScanner::IsSymbol(m_text, m_tokens[k + 1], '(')) {
+            const Entry* element = Find(cp932::ToUpperAscii(TokenText(token)));
+            if (element == nullptr || element->kind != Entry::Kind::Variable ||
+                CollectionOf(element->slot) == nullptr)
+                continue;
+            CPlsqlTarget target;
+            target.at = token.begin;
+            target.slot = element->slot;
+            std::size_t save = m_k;
+            m_k = k + 1;
+            ParseElement(target, *CollectionOf(element->slot));
+            std::size_t last = m_k - 1;
+            m_k = save;
+            addParam(k, last, target);
+            k = last;
+            continue;
+        }
         std::string written = TokenText(token);
         std::string name =
             written.front() == '"' ? written.substr(1, written.size() - 2) : cp932::ToUpperAscii(written);

@@ -103,6 +103,14 @@ private:
     void ParseCursorDeclaration();
     void ParsePragma();
     std::shared_ptr<CPlsqlType> ParseType();
+    std::shared_ptr<CPlsqlType> ParseCollectionType();
+    // The collection type of a variable's slot; null for any other.
+    const CPlsqlType* CollectionOf(int slot) const;
+    // "(subscript)" and an optional ".field" of an element of `collection`.
+    void ParseElement(CPlsqlTarget& target, const CPlsqlType& collection);
+    static bool MethodNamed(const std::string& name, CPlsqlExpr::Method& method);
+    std::unique_ptr<CPlsqlStmt> ParseCollectionStatement(const Entry& entry);
+    std::unique_ptr<CPlsqlStmt> ParseForAll();
     std::shared_ptr<CPlsqlType> ParseAttributeType(const std::string& first, std::size_t at);
     std::shared_ptr<CPlsqlType> RowType(const std::vector<std::string>& columns) const;
 

@@ -20,6 +20,8 @@ struct CPlsqlTarget {
     int field = -1;
     std::string bind;  // set for ":NAME"
     std::size_t at = 0;
+    // An element of a collection variable: its subscript.
+    std::shared_ptr<CPlsqlExpr> index;
 };
 
 // One SQL statement inside the block, its PL/SQL names turned into
@@ -39,6 +41,7 @@ struct CPlsqlSql {
     std::vector<std::string> columns;
     sqliteapi::Statement statement;
     std::vector<int> columnTypes;  // CSqlType per column, when known
+    bool bulk = false;             // BULK COLLECT INTO collections
 };
 
 struct CPlsqlExpr {
@@ -57,7 +60,10 @@ struct CPlsqlExpr {
         CursorAttribute,
         Call,
         Builtin,
+        CollectionMethod,
+        Constructor,
     };
+    enum class Method { Count, First, Last, Next, Prior, Exists, Limit, Extend, Delete, Trim };
     enum class Op {
         None,
         Add,
@@ -99,7 +105,9 @@ struct CPlsqlExpr {
     Attribute attribute = Attribute::Found;
     // Call: the stored function; `args` one per parameter (null: its default).
     std::shared_ptr<CPlsqlUnit> callee;
-    int builtin = 0;  // Builtin: CPlsqlBuiltins::Id
+    int builtin = 0;                   // Builtin: CPlsqlBuiltins::Id
+    Method method = Method::Count;     // CollectionMethod, on `target`
+    std::shared_ptr<CPlsqlType> type;  // Constructor
 };
 
 struct CPlsqlStmt;
@@ -156,6 +164,8 @@ struct CPlsqlStmt {
         Return,
         Call,
         Builtin,
+        CollectionMethod,
+        ForAll,
     };
     enum class OutputCall { Put, PutLine, NewLine, Enable, Disable, GetLine, GetLines };
 
@@ -178,6 +188,8 @@ struct CPlsqlStmt {
     std::string name;  // SAVEPOINT name
     // Call: the stored procedure; `exprs` and `into` one per parameter.
     std::shared_ptr<CPlsqlUnit> callee;
+    bool bulk = false;  // FETCH ... BULK COLLECT (exprs[0]: LIMIT, when given)
+    CPlsqlExpr::Method method = CPlsqlExpr::Method::Extend;
 };
 
 // A compiled unit: its statements, the number of variable slots and their
