@@ -240,6 +240,12 @@ TEST_F(PlsqlTest, AFailedBlockIsUndoneToItsStartAndCommitsInsideStay) {
                     "EXECUTE IMMEDIATE 'INSERT INTO made VALUES (:v)' USING 42; END;"),
               "");
     EXPECT_EQ(Rows("SELECT x FROM made"), "42");
+    EXPECT_EQ(
+        Block("BEGIN INSERT INTO t VALUES (6); EXECUTE IMMEDIATE 'BEGIN INSERT INTO t VALUES (7); END;'; "
+              "RAISE VALUE_ERROR; END;")
+            .substr(0, 15),
+        "ERROR ORA-06502");
+    EXPECT_EQ(Rows("SELECT n FROM t ORDER BY n"), "0|2");
 }
 
 TEST_F(PlsqlTest, ConsoleBindVariablesAreInAndOut) {

@@ -190,9 +190,13 @@ bool CBlockHost::Savepoint(const std::string& name, bool rollbackTo, CEngineErro
 
 bool CBlockHost::ExecuteOther(const std::string& text, long& rows, CEngineError& error) {
     std::vector<CEngineBind> none;
-    // Note: DDL commits first, as on the server; the block's savepoint goes with it.
-    m_savepoint = false;
-    m_began = false;
+    // Note: DDL commits first, as on the server; the block's savepoint goes
+    // with it. A nested block keeps it.
+    StatementKind kind = CStatementClassifier::Classify(text);
+    if (kind != StatementKind::Block && kind != StatementKind::DeclareBlock) {
+        m_savepoint = false;
+        m_began = false;
+    }
     if (m_connection.ExecuteStatement(text, none, rows)) return true;
     m_connection.Finish(false, text);
     error = m_connection.m_error;
