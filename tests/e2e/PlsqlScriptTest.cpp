@@ -122,6 +122,30 @@ TEST_P(PlsqlScript, TeachingBlockWithCursorAndExceptions) {
         "1行が選択されました。||SQL> ");
 }
 
+TEST_P(PlsqlScript, UnitsWithErrorsWarnAndFunctionsAnswerInQueries) {
+    RunResult r = RunScripts(
+        {"CONNECT scott/tiger\n"
+         "CREATE OR REPLACE PROCEDURE broken IS\nBEGIN\n  no_such_thing;\nEND;\n/\n"
+         "SHOW ERRORS\n"
+         "CREATE OR REPLACE FUNCTION net(p_gross NUMBER, p_rate NUMBER DEFAULT 0.2) RETURN NUMBER IS\n"
+         "BEGIN\n  RETURN p_gross * (1 - p_rate);\nEND;\n/\n"
+         "SELECT net(1000) a, net(1000, 0.5) b FROM dual;\n"
+         "VARIABLE r NUMBER\nEXECUTE :r := net(250)\nPRINT r\n"});
+    ExpectTail(
+        r,
+        // Note: the warning comes as the server road reports it, at the statement's start.
+        "SQL> /|CREATE OR REPLACE PROCEDURE broken IS|*|エラー行: 0: エラーが発生しました。|"
+        "警告: コンパイル・エラーがあります。|SQL> SHOW ERRORS|PROCEDURE BROKENのエラーです。||"
+        "LINE/COL ERROR|-------- -----------------------------------------------------------------|"
+        "3/3      PL/SQL: Statement ignored|3/3      PLS-00201: 識別子'NO_SUCH_THING'を宣言してください。|"
+        "SQL> CREATE OR REPLACE FUNCTION net(p_gross NUMBER, p_rate NUMBER DEFAULT 0.2) RETURN NUMBER IS|"
+        "SQL> BEGIN|SQL>   RETURN p_gross * (1 - p_rate);|SQL> END;|SQL> /|関数が作成されました。|"
+        "SQL> SELECT net(1000) a, net(1000, 0.5) b FROM dual;||A          B          |"
+        "---------- ---------- |800        500        ||1行が選択されました。||SQL> VARIABLE r NUMBER|"
+        "SQL> EXECUTE :r := net(250)||PL/SQLプロシージャが正常に完了しました。||SQL> PRINT r||R|"
+        "--------------------|200||SQL> ");
+}
+
 INSTANTIATE_TEST_SUITE_P(Roads, PlsqlScript, ::testing::Values(Road::Embedded, Road::Server),
                          [](const ::testing::TestParamInfo<Road>& info) {
                              return info.param == Road::Embedded ? "Embedded" : "Server";

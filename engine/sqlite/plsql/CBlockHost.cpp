@@ -488,7 +488,7 @@ bool CBlockHost::CreateUnit(const std::string& text, std::size_t unitStart, bool
     if (unit) return true;
     // Note: the unit is kept, INVALID, and the statement answers the
     // server's warning; SHOW ERRORS reads its errors.
-    error.Set(encoding::Utf8ToCp932("警告: コンパイル・エラーがあります。"), -1);
+    error.Set(encoding::Utf8ToCp932("警告: コンパイル・エラーがあります。"), 0);
     error.code = 24344;
     return false;
 }
@@ -708,7 +708,7 @@ bool CBlockHost::CreateTrigger(const std::string& text, std::size_t triggerStart
     }
     m_connection.m_catalog->Invalidate();
     if (unit) return true;
-    error.Set(encoding::Utf8ToCp932("警告: コンパイル・エラーがあります。"), -1);
+    error.Set(encoding::Utf8ToCp932("警告: コンパイル・エラーがあります。"), 0);
     error.code = 24344;
     return false;
 }
