@@ -1290,6 +1290,7 @@ std::unique_ptr<CPlsqlStmt> CPlsqlParser::ParseCall(const std::string& name, std
         std::string call = name.substr(12);
         for (const OutputName& output : kOutputCalls) {
             if (call != output.name) continue;
+            if (output.call == CPlsqlStmt::OutputCall::GetLines) Refuse("DBMS_OUTPUT.GET_LINES", at);
             statement->kind = CPlsqlStmt::Kind::Output;
             statement->output = output.call;
             if (IsSymbol('(')) {
