@@ -138,3 +138,38 @@ TEST_F(StoredUnitTest, ConstructsTheEngineLacksAreRefusedByName) {
     for (const auto& c : cases) EXPECT_EQ(Run(c[0]), c[1]) << c[0];
     EXPECT_EQ(Rows("SELECT COUNT(*) FROM USER_OBJECTS WHERE OBJECT_NAME IN ('AUTO_P', 'PIPE_F')"), "0");
 }
+
+TEST_F(StoredUnitTest, PackagesKeepTheirStateForTheSessionAndHideTheirPrivateMembers) {
+    Exec("CREATE TABLE emp (ename VARCHAR2(10), sal NUMBER(7,2))");
+    Exec("INSERT INTO emp VALUES ('SMITH', 800)");
+    EXPECT_EQ(Run("CREATE OR REPLACE PACKAGE counter AS\n  total NUMBER := 0;\n  PROCEDURE add(n NUMBER);\n"
+                  "  FUNCTION doubled RETURN NUMBER;\nEND counter;"),
+              "");
+    EXPECT_EQ(
+        Run("CREATE OR REPLACE PACKAGE BODY counter AS\n  calls PLS_INTEGER;\n"
+            "  FUNCTION twice(n NUMBER) RETURN NUMBER IS BEGIN RETURN n * 2; END;\n"
+            "  PROCEDURE add(n NUMBER) IS\n  BEGIN\n    total := total + n;\n    calls := calls + 1;\n"
+            "  END add;\n  FUNCTION doubled RETURN NUMBER IS BEGIN RETURN twice(total) + calls; END;\n"
+            "BEGIN\n  calls := 0;\n  SELECT sal INTO total FROM emp WHERE ename = 'SMITH';\nEND counter;"),
+        "");
+    EXPECT_EQ(Run("BEGIN counter.add(5); counter.add(10); END;"), "");
+    EXPECT_EQ(
+        Run("BEGIN dbms_output.put_line(counter.total || ' ' || counter.doubled); counter.total := 1; END;"),
+        "815 1632");
+    EXPECT_EQ(Run("BEGIN dbms_output.put_line(counter.total); END;"), "1");
+    EXPECT_EQ(Run("BEGIN dbms_output.put_line(counter.twice(1)); END;"),
+              "ERROR ORA-06550: 行1、列28:|PLS-00302: コンポーネント'TWICE'を宣言してください。|ORA-06550: "
+              "行1、列7:|"
+              "PL/SQL: Statement ignored");
+    EXPECT_EQ(Rows("SELECT OBJECT_TYPE, STATUS FROM USER_OBJECTS WHERE OBJECT_NAME = 'COUNTER' ORDER BY 1"),
+              "PACKAGE,VALID|PACKAGE BODY,VALID");
+    EXPECT_EQ(
+        Run("CREATE OR REPLACE PACKAGE BODY counter AS\n  PROCEDURE add(n NUMBER) IS\n  BEGIN\n    nothing;\n"
+            "  END;\nEND;"),
+        "ERROR 警告: コンパイル・エラーがあります。");
+    EXPECT_EQ(Rows("SELECT TYPE, LINE, TEXT FROM USER_ERRORS WHERE NAME = 'COUNTER' ORDER BY SEQUENCE"),
+              "PACKAGE BODY,4,PL/SQL: Statement ignored|PACKAGE BODY,4,PLS-00201: "
+              "識別子'NOTHING'を宣言してください。");
+    EXPECT_EQ(Run("DROP PACKAGE counter"), "");
+    EXPECT_EQ(Rows("SELECT COUNT(*) FROM USER_OBJECTS WHERE OBJECT_NAME = 'COUNTER'"), "0");
+}

@@ -375,6 +375,74 @@ std::string CBlockHost::Owner() { return m_connection.m_session->user; }
 
 std::mt19937_64& CBlockHost::Random() { return m_connection.m_plsql->random; }
 
+std::shared_ptr<CPlsqlPackage> CBlockHost::CompilePackage(const std::string& name, const std::string& type,
+                                                          const std::string& source,
+                                                          CPlsqlParser::CompileError& failure) {
+    std::string specification = source;
+    std::string body;
+    if (type == "PACKAGE BODY") {
+        CUnitCatalog::Unit stored;
+        if (!CUnitCatalog::Find(m_connection.m_db, name, stored, "PACKAGE")) {
+            failure = {1, 1,
+                       CPlsqlErrors::Compile(1, 1, 201, name)
+                           .substr(CPlsqlErrors::Compile(1, 1, 201, name).find('\n') + 1)};
+            return nullptr;
+        }
+        specification = stored.source;
+        body = source;
+    }
+    CPlsqlParser parser(specification, *this);
+    bool inBody = false;
+    auto package = parser.ParsePackage(Owner(), body, failure, inBody);
+    if (!package && !inBody && type == "PACKAGE BODY")
+        failure.text = CPlsqlErrors::Compile(1, 1, 905, name)
+                           .substr(CPlsqlErrors::Compile(1, 1, 905, name).find('\n') + 1);
+    return package;
+}
+
+std::shared_ptr<CPlsqlPackage> CBlockHost::FindPackage(const std::string& name, bool& invalid) {
+    invalid = false;
+    CPlsqlSession& session = *m_connection.m_plsql;
+    if (auto found = session.packages.find(name); found != session.packages.end()) return found->second;
+    CUnitCatalog::Unit specification;
+    if (!CUnitCatalog::Find(m_connection.m_db, name, specification, "PACKAGE")) return nullptr;
+    CUnitCatalog::Unit body;
+    bool hasBody = CUnitCatalog::Find(m_connection.m_db, name, body, "PACKAGE BODY");
+    CPlsqlParser::CompileError failure;
+    auto package = CompilePackage(name, hasBody ? "PACKAGE BODY" : "PACKAGE",
+                                  hasBody ? body.source : specification.source, failure);
+    if (!package) {
+        invalid = true;
+        return nullptr;
+    }
+    session.packages[name] = package;
+    return package;
+}
+
+std::vector<CPlsqlDatum>* CBlockHost::PackageSlots(const std::string& name, CEngineError& error) {
+    CPlsqlSession& session = *m_connection.m_plsql;
+    if (auto found = session.states.find(name); found != session.states.end()) return &found->second;
+    bool invalid = false;
+    auto package = FindPackage(name, invalid);
+    if (!package) {
+        error.Set(CPlsqlErrors::Compile(1, 1, invalid ? 905 : 201, name));
+        error.code = 6550;
+        return nullptr;
+    }
+    auto& slots = session.states[name];
+    slots.resize(package->frame->slotTypes.size());
+    // Note: the package's declarations and initialisation run at its first use in the session.
+    std::vector<CEngineBind> binds;
+    CPlsqlInterpreter initialise(*package->frame, *this, binds, 1, &slots);
+    std::vector<CPlsqlValue> none;
+    CPlsqlValue result;
+    if (initialise.Call(none, {}, result)) return &session.states[name];
+    error.Set(initialise.RaisedMessage() + "\n" + initialise.RaisedLine());
+    error.code = initialise.RaisedCode() < 0 ? 6510 : initialise.RaisedCode();
+    session.states.erase(name);
+    return nullptr;
+}
+
 void CBlockHost::NextStatement() {
     if (!m_inTrigger) ++m_connection.m_plsql->statement;
 }
@@ -398,6 +466,10 @@ bool CBlockHost::RunUnitStatement(const std::string& text, std::vector<CEngineBi
         if (replace) k = 3;
         if (WordAt(text, tokens, k) == "EDITIONABLE" || WordAt(text, tokens, k) == "NONEDITIONABLE") ++k;
         std::string type = WordAt(text, tokens, k);
+        if (type == "PACKAGE") {
+            handled = true;
+            return CreateUnit(text, tokens[k].begin, replace);
+        }
         if (type == "TRIGGER") {
             handled = true;
             return CreateTrigger(text, tokens[k].begin, replace);
@@ -419,14 +491,19 @@ bool CBlockHost::RunUnitStatement(const std::string& text, std::vector<CEngineBi
         handled = true;
         return first == "DROP" ? DropTrigger(name) : AlterTrigger(name, WordAt(text, tokens, next));
     }
-    if ((first != "DROP" && first != "ALTER") || (type != "PROCEDURE" && type != "FUNCTION")) return true;
+    bool package = type == "PACKAGE";
+    if ((first != "DROP" && first != "ALTER") || (type != "PROCEDURE" && type != "FUNCTION" && !package))
+        return true;
     handled = true;
-    std::string name = WordAt(text, tokens, 2);
-    if (WordAt(text, tokens, 3) == ".") name = WordAt(text, tokens, 4);
+    std::size_t at = package && WordAt(text, tokens, 2) == "BODY" ? 3 : 2;
+    if (at == 3) type = "PACKAGE BODY";
+    std::string name = WordAt(text, tokens, at);
+    if (WordAt(text, tokens, at + 1) == ".") name = WordAt(text, tokens, at + 2);
+    if (package) m_connection.m_plsql->states.erase(name);
     if (first == "DROP") return DropUnit(text, type, name);
     // ALTER ... COMPILE: the unit is compiled again at its next use.
     CUnitCatalog::Unit stored;
-    if (CUnitCatalog::Find(m_connection.m_db, name, stored) && stored.type == type) {
+    if (CUnitCatalog::Find(m_connection.m_db, name, stored, type)) {
         m_connection.m_plsql->Forget();
         return true;
     }
@@ -440,23 +517,37 @@ bool CBlockHost::CreateUnit(const std::string& text, std::size_t unitStart, bool
     while (!source.empty() &&
            (source.back() == ' ' || source.back() == '\n' || source.back() == '\r' || source.back() == '\t'))
         source.pop_back();
-    auto tokens = CSqlScanner::Significant(source, 4);
-    std::string name = WordAt(source, tokens, 1);
-    if (WordAt(source, tokens, 2) == ".") name = WordAt(source, tokens, 3);
+    auto tokens = CSqlScanner::Significant(source, 5);
     std::string type = WordAt(source, tokens, 0);
+    std::size_t nameToken = 1;
+    if (type == "PACKAGE" && WordAt(source, tokens, 1) == "BODY") {
+        type = "PACKAGE BODY";
+        nameToken = 2;
+    }
+    std::string name = WordAt(source, tokens, nameToken);
+    if (WordAt(source, tokens, nameToken + 1) == ".") name = WordAt(source, tokens, nameToken + 2);
     if (!m_connection.CommitWork()) return false;
     CUnitCatalog::Unit existing;
-    bool exists = CUnitCatalog::Find(m_connection.m_db, name, existing);
+    bool exists = CUnitCatalog::Find(m_connection.m_db, name, existing, type == "PACKAGE BODY" ? type : "");
     std::vector<CPlsqlType::Field> columns;
     if ((exists && (!replace || existing.type != type)) || TableColumns(name, columns)) {
-        COraError::Set(error, 955, {name}, static_cast<int>(unitStart + tokens[1].begin));
+        COraError::Set(error, 955, {name}, static_cast<int>(unitStart + tokens[nameToken].begin));
         return false;
     }
     m_connection.m_plsql->Forget();
+    m_connection.m_plsql->states.erase(name);
     CPlsqlParser parser(source, *this);
     CPlsqlParser::CompileError failure;
-    auto unit = parser.ParseUnit(Owner(), failure);
+    std::shared_ptr<CPlsqlUnit> unit;
+    bool isPackage = type.rfind("PACKAGE", 0) == 0;
+    if (isPackage) {
+        auto package = CompilePackage(name, type, source, failure);
+        if (package) unit = package->frame;
+    } else {
+        unit = parser.ParseUnit(Owner(), failure);
+    }
     m_connection.m_plsql->compiling.clear();
+    m_connection.m_plsql->Forget();
     if (failure.refused) {
         error.Set(failure.text, static_cast<int>(unitStart + failure.at));
         error.code = 3001;

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "engine/sqlite/plsql/CPlsqlHost.h"
+#include "engine/sqlite/plsql/CPlsqlParser.h"
 #include "engine/sqlite/plsql/CTriggerDefinition.h"
 
 class CSqliteConnection;
@@ -38,6 +39,8 @@ public:
     std::string Owner() override;
     void NextStatement() override;
     std::mt19937_64& Random() override;
+    std::shared_ptr<CPlsqlPackage> FindPackage(const std::string& name, bool& invalid) override;
+    std::vector<CPlsqlDatum>* PackageSlots(const std::string& name, CEngineError& error) override;
 
     // CREATE [OR REPLACE] PROCEDURE | FUNCTION, DROP and ALTER ... COMPILE
     // of them, and CALL; `handled` false for any other statement.
@@ -53,6 +56,11 @@ private:
     void Undo();
     bool Finish();
     bool CreateUnit(const std::string& text, std::size_t unitStart, bool replace);
+    // Compiles a package's specification (`source`) or, for its body, the
+    // specification from the catalog with `source`.
+    std::shared_ptr<CPlsqlPackage> CompilePackage(const std::string& name, const std::string& type,
+                                                  const std::string& source,
+                                                  CPlsqlParser::CompileError& failure);
     bool DropUnit(const std::string& text, const std::string& type, const std::string& name);
     static void RegisterFunction(CSqliteConnection& connection, const std::string& name);
     // A stored function called from SQL (user data: the connection and the name).

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -47,4 +48,12 @@ public:
     void Trim(std::size_t count);
     static Key NumberKey(std::int64_t number);
     static CPlsqlValue KeyValue(const Key& key);
+};
+
+// What a variable holds while its block runs: a value, a record's fields or
+// a collection.
+struct CPlsqlDatum {
+    CPlsqlValue value;
+    std::vector<CPlsqlValue> fields;
+    std::shared_ptr<CPlsqlCollection> collection;
 };

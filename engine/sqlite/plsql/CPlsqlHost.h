@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/EngineTypes.h"
+#include "engine/sqlite/plsql/CPlsqlCollection.h"
 #include "engine/sqlite/plsql/CPlsqlTree.h"
 
 struct sqlite3;
@@ -42,6 +43,12 @@ public:
     virtual std::shared_ptr<CPlsqlUnit> FindUnit(const std::string& name, bool& invalid) = 0;
     // The unit being compiled, so that it may call itself.
     virtual void Compiling(const std::shared_ptr<CPlsqlUnit>& unit) = 0;
+    // The compiled package `name` (upper case); null when there is none,
+    // `invalid` telling one that does not compile.
+    virtual std::shared_ptr<CPlsqlPackage> FindPackage(const std::string& name, bool& invalid) = 0;
+    // The session's state of package `name`, made and initialised on first
+    // use; null with the error in `error`.
+    virtual std::vector<CPlsqlDatum>* PackageSlots(const std::string& name, CEngineError& error) = 0;
     // The session's random numbers (DBMS_RANDOM).
     virtual std::mt19937_64& Random() = 0;
     // A DML statement of the block begins (statement triggers fire once each).

@@ -50,9 +50,9 @@ bool Holds(Op op, int order) {
 }  // namespace
 
 CPlsqlInterpreter::CPlsqlInterpreter(CPlsqlUnit& unit, CPlsqlHost& host, std::vector<CEngineBind>& binds,
-                                     int depth)
-    : m_unit(unit), m_host(host), m_binds(binds), m_calls(depth) {
-    m_slots.resize(unit.slotTypes.size());
+                                     int depth, std::vector<CPlsqlDatum>* slots)
+    : m_unit(unit), m_host(host), m_binds(binds), m_slots(slots != nullptr ? *slots : m_own), m_calls(depth) {
+    if (m_slots.size() < unit.slotTypes.size()) m_slots.resize(unit.slotTypes.size());
     m_cursors.resize(unit.cursors.size());
     m_showDate = [this](const std::string& stored) { return m_host.ShowDate(stored); };
 }
@@ -319,8 +319,9 @@ CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecAssign(CPlsqlStmt& statement) {
     CPlsqlValue value;
     if (!statement.exprs.empty() && !Eval(*statement.exprs[0], value)) return Flow::Raise;
     if (statement.kind == CPlsqlStmt::Kind::Initialise && statement.type->base == CPlsqlType::Base::Record) {
-        Datum& datum = m_slots[static_cast<std::size_t>(statement.target.slot)];
-        datum.fields.assign(statement.type->fields.size(), CPlsqlValue());
+        Datum* datum = DatumOf(statement.target);
+        if (datum == nullptr) return Flow::Raise;
+        datum->fields.assign(statement.type->fields.size(), CPlsqlValue());
         return Flow::Normal;
     }
     if (!Assign(statement.target, value)) {
@@ -1049,9 +1050,30 @@ bool CPlsqlInterpreter::EvalSql(CPlsqlExpr& expr, CPlsqlValue& out) {
 
 // ---- variables
 
+const CPlsqlType& CPlsqlInterpreter::SlotType(const CPlsqlTarget& target) const {
+    if (!target.package.empty()) {
+        bool invalid = false;
+        if (auto package = m_host.FindPackage(target.package, invalid))
+            return *package->frame->slotTypes[static_cast<std::size_t>(target.slot)];
+    }
+    return *m_unit.slotTypes[static_cast<std::size_t>(target.slot)];
+}
+
+CPlsqlInterpreter::Datum* CPlsqlInterpreter::DatumOf(const CPlsqlTarget& target) {
+    if (target.package.empty() || (target.package == m_unit.name && m_unit.type == "PACKAGE"))
+        return &m_slots[static_cast<std::size_t>(target.slot)];
+    CEngineError error;
+    std::vector<Datum>* slots = m_host.PackageSlots(target.package, error);
+    if (slots == nullptr) {
+        RaiseError(error, target.at);
+        return nullptr;
+    }
+    return &(*slots)[static_cast<std::size_t>(target.slot)];
+}
+
 const CPlsqlType* CPlsqlInterpreter::TypeOf(const CPlsqlTarget& target) const {
     if (target.slot < 0) return nullptr;
-    const CPlsqlType* type = m_unit.slotTypes[static_cast<std::size_t>(target.slot)].get();
+    const CPlsqlType* type = &SlotType(target);
     if (target.index) type = type->element.get();
     if (type == nullptr) return nullptr;
     if (target.field >= 0) type = type->fields[static_cast<std::size_t>(target.field)].type.get();
@@ -1074,7 +1096,9 @@ bool CPlsqlInterpreter::Read(const CPlsqlTarget& target, CPlsqlValue& out) {
         }
         return true;
     }
-    const Datum& datum = m_slots[static_cast<std::size_t>(target.slot)];
+    const Datum* found = DatumOf(target);
+    if (found == nullptr) return false;
+    const Datum& datum = *found;
     if (target.field >= 0) {
         out = static_cast<std::size_t>(target.field) < datum.fields.size()
                   ? datum.fields[static_cast<std::size_t>(target.field)]
@@ -1110,7 +1134,9 @@ bool CPlsqlInterpreter::Write(const CPlsqlTarget& target, const CPlsqlValue& val
         return true;
     }
     if (target.index) return WriteElement(target, value);
-    Datum& datum = m_slots[static_cast<std::size_t>(target.slot)];
+    Datum* found = DatumOf(target);
+    if (found == nullptr) return false;
+    Datum& datum = *found;
     CPlsqlValue converted;
     if (type != nullptr && type->base == CPlsqlType::Base::Record && target.field < 0) return true;
     if (type != nullptr && type->base != CPlsqlType::Base::Any && !type->ranged &&
@@ -1275,18 +1301,19 @@ bool CPlsqlInterpreter::KeyOf(const CPlsqlTarget& target, const CPlsqlType& coll
     return true;
 }
 
-bool CPlsqlInterpreter::Made(int slot, std::size_t at, CPlsqlCollection*& collection) {
-    Datum& datum = m_slots[static_cast<std::size_t>(slot)];
-    collection = datum.collection.get();
+bool CPlsqlInterpreter::Made(const CPlsqlTarget& target, CPlsqlCollection*& collection) {
+    Datum* datum = DatumOf(target);
+    if (datum == nullptr) return false;
+    collection = datum->collection.get();
     if (collection != nullptr && !collection->isNull) return true;
-    return Raise(6531, CPlsqlErrors::Text(6531), at);
+    return Raise(6531, CPlsqlErrors::Text(6531), target.at);
 }
 
 bool CPlsqlInterpreter::ReadElement(const CPlsqlTarget& target, CPlsqlValue& out) {
-    const CPlsqlType& type = *m_unit.slotTypes[static_cast<std::size_t>(target.slot)];
+    const CPlsqlType& type = SlotType(target);
     CPlsqlCollection* collection = nullptr;
     CPlsqlCollection::Key key;
-    if (!KeyOf(target, type, key) || !Made(target.slot, target.at, collection)) return false;
+    if (!KeyOf(target, type, key) || !Made(target, collection)) return false;
     CPlsqlCollection::Element* element = collection->Find(key);
     if (element == nullptr) {
         CPlsqlCollection::Key last;
@@ -1305,14 +1332,15 @@ bool CPlsqlInterpreter::ReadElement(const CPlsqlTarget& target, CPlsqlValue& out
 }
 
 bool CPlsqlInterpreter::WriteElement(const CPlsqlTarget& target, const CPlsqlValue& value) {
-    const CPlsqlType& type = *m_unit.slotTypes[static_cast<std::size_t>(target.slot)];
+    const CPlsqlType& type = SlotType(target);
     CPlsqlCollection* collection = nullptr;
     CPlsqlCollection::Key key;
     if (!KeyOf(target, type, key)) return false;
-    if (type.collection == CPlsqlType::CollectionKind::Associative &&
-        !m_slots[static_cast<std::size_t>(target.slot)].collection)
-        m_slots[static_cast<std::size_t>(target.slot)].collection = std::make_shared<CPlsqlCollection>();
-    if (!Made(target.slot, target.at, collection)) return false;
+    Datum* datum = DatumOf(target);
+    if (datum == nullptr) return false;
+    if (type.collection == CPlsqlType::CollectionKind::Associative && !datum->collection)
+        datum->collection = std::make_shared<CPlsqlCollection>();
+    if (!Made(target, collection)) return false;
     CPlsqlCollection::Element* element = collection->Find(key);
     if (element == nullptr) {
         if (type.collection != CPlsqlType::CollectionKind::Associative)
@@ -1339,15 +1367,18 @@ bool CPlsqlInterpreter::WriteElement(const CPlsqlTarget& target, const CPlsqlVal
 
 bool CPlsqlInterpreter::AssignCollection(const CPlsqlTarget& target, const CPlsqlType& type,
                                          CPlsqlExpr* source) {
-    Datum& datum = m_slots[static_cast<std::size_t>(target.slot)];
+    Datum* into = DatumOf(target);
+    if (into == nullptr) return false;
+    Datum& datum = *into;
     auto made = std::make_shared<CPlsqlCollection>();
     if (source == nullptr) {
         made->isNull = type.collection != CPlsqlType::CollectionKind::Associative;
     } else if (source->kind == CPlsqlExpr::Kind::Variable && !source->target.index &&
                source->target.slot >= 0) {
-        const Datum& from = m_slots[static_cast<std::size_t>(source->target.slot)];
-        if (from.collection)
-            *made = *from.collection;
+        const Datum* from = DatumOf(source->target);
+        if (from == nullptr) return false;
+        if (from->collection)
+            *made = *from->collection;
         else
             made->isNull = true;
     } else if (source->kind == CPlsqlExpr::Kind::Constructor) {
@@ -1376,8 +1407,10 @@ bool CPlsqlInterpreter::AssignCollection(const CPlsqlTarget& target, const CPlsq
 
 bool CPlsqlInterpreter::EvalMethod(CPlsqlExpr& expr, CPlsqlValue& out) {
     using M = CPlsqlExpr::Method;
-    const CPlsqlType& type = *m_unit.slotTypes[static_cast<std::size_t>(expr.target.slot)];
-    Datum& datum = m_slots[static_cast<std::size_t>(expr.target.slot)];
+    const CPlsqlType& type = SlotType(expr.target);
+    Datum* stored = DatumOf(expr.target);
+    if (stored == nullptr) return false;
+    Datum& datum = *stored;
     if (expr.method == M::Limit) {
         out = type.collection == CPlsqlType::CollectionKind::Varray ? CPlsqlValue::Integer(type.varrayLimit)
                                                                     : CPlsqlValue();
@@ -1399,7 +1432,7 @@ bool CPlsqlInterpreter::EvalMethod(CPlsqlExpr& expr, CPlsqlValue& out) {
         if (!KeyOf(index, type, key)) return false;
     }
     CPlsqlCollection* collection = nullptr;
-    if (!Made(expr.target.slot, expr.at, collection)) return false;
+    if (!Made(expr.target, collection)) return false;
     bool has = false;
     switch (expr.method) {
         case M::Count:
@@ -1427,9 +1460,9 @@ bool CPlsqlInterpreter::EvalMethod(CPlsqlExpr& expr, CPlsqlValue& out) {
 
 CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecMethod(CPlsqlStmt& statement) {
     using M = CPlsqlExpr::Method;
-    const CPlsqlType& type = *m_unit.slotTypes[static_cast<std::size_t>(statement.target.slot)];
+    const CPlsqlType& type = SlotType(statement.target);
     CPlsqlCollection* collection = nullptr;
-    if (!Made(statement.target.slot, statement.at, collection)) return Flow::Raise;
+    if (!Made(statement.target, collection)) return Flow::Raise;
     std::vector<CPlsqlCollection::Key> keys;
     for (auto& arg : statement.exprs) {
         CPlsqlTarget index = statement.target;
@@ -1477,15 +1510,16 @@ bool CPlsqlInterpreter::StoreBulk(sqlite3_stmt* statement, const CPlsqlSql& sql,
                                   bool& done) {
     std::vector<CPlsqlCollection*> collections;
     for (const CPlsqlTarget& target : targets) {
-        const CPlsqlType* type =
-            target.slot >= 0 ? m_unit.slotTypes[static_cast<std::size_t>(target.slot)].get() : nullptr;
+        const CPlsqlType* type = target.slot >= 0 ? &SlotType(target) : nullptr;
         if (type == nullptr || type->base != CPlsqlType::Base::Collection || target.index)
             return Raise(6550,
                          CPlsqlErrors::Compile(m_unit.LineOf(target.at), m_unit.ColumnOf(target.at), 382),
                          target.at);
         auto made = std::make_shared<CPlsqlCollection>();
         collections.push_back(made.get());
-        m_slots[static_cast<std::size_t>(target.slot)].collection = std::move(made);
+        Datum* datum = DatumOf(target);
+        if (datum == nullptr) return false;
+        datum->collection = std::move(made);
     }
     rows = 0;
     done = statement == nullptr;
@@ -1502,8 +1536,7 @@ bool CPlsqlInterpreter::StoreBulk(sqlite3_stmt* statement, const CPlsqlSql& sql,
         ++rows;
         auto key = CPlsqlCollection::NumberKey(rows);
         int columns = sqlite3_column_count(statement);
-        const CPlsqlType* element =
-            m_unit.slotTypes[static_cast<std::size_t>(targets[0].slot)]->element.get();
+        const CPlsqlType* element = SlotType(targets[0]).element.get();
         if (targets.size() == 1 && element != nullptr && element->base == CPlsqlType::Base::Record) {
             auto& fields = collections[0]->elements[key].fields;
             fields.resize(static_cast<std::size_t>(columns));

@@ -20,7 +20,10 @@ struct sqlite3_stmt;
 class CPlsqlInterpreter {
 public:
     // `depth`: the calls of stored units that lead to this one.
-    CPlsqlInterpreter(CPlsqlUnit& unit, CPlsqlHost& host, std::vector<CEngineBind>& binds, int depth = 0);
+    // `slots`: the variables' storage when it is not the run's own (a
+    // package's state).
+    CPlsqlInterpreter(CPlsqlUnit& unit, CPlsqlHost& host, std::vector<CEngineBind>& binds, int depth = 0,
+                      std::vector<CPlsqlDatum>* slots = nullptr);
     ~CPlsqlInterpreter();
     CPlsqlInterpreter(const CPlsqlInterpreter&) = delete;
     CPlsqlInterpreter& operator=(const CPlsqlInterpreter&) = delete;
@@ -44,11 +47,7 @@ public:
 
 private:
     enum class Flow { Normal, Exit, Continue, Return, Raise };
-    struct Datum {
-        CPlsqlValue value;
-        std::vector<CPlsqlValue> fields;
-        std::shared_ptr<CPlsqlCollection> collection;
-    };
+    using Datum = CPlsqlDatum;
     struct Raised {
         int id = 0;  // ORA code, or a user exception (negative)
         std::string message;
@@ -87,7 +86,7 @@ private:
     // Collections.
     bool KeyOf(const CPlsqlTarget& target, const CPlsqlType& collection, CPlsqlCollection::Key& key);
     // The made collection of a slot; false with COLLECTION_IS_NULL raised.
-    bool Made(int slot, std::size_t at, CPlsqlCollection*& collection);
+    bool Made(const CPlsqlTarget& target, CPlsqlCollection*& collection);
     bool ReadElement(const CPlsqlTarget& target, CPlsqlValue& out);
     bool WriteElement(const CPlsqlTarget& target, const CPlsqlValue& value);
     // A whole collection from `source` (a collection variable, a
@@ -122,6 +121,10 @@ private:
     bool Read(const CPlsqlTarget& target, CPlsqlValue& out);
     bool Write(const CPlsqlTarget& target, const CPlsqlValue& value, const CPlsqlType* type);
     const CPlsqlType* TypeOf(const CPlsqlTarget& target) const;
+    // The storage and declared type of a target's variable (a package's
+    // state for a package variable); null storage with the error raised.
+    Datum* DatumOf(const CPlsqlTarget& target);
+    const CPlsqlType& SlotType(const CPlsqlTarget& target) const;
     bool Assign(const CPlsqlTarget& target, const CPlsqlValue& value);
     // A row of `statement` into `targets` (one record or as many scalars).
     bool Store(sqlite3_stmt* statement, const CPlsqlSql& sql, const std::vector<CPlsqlTarget>& targets);
@@ -143,7 +146,8 @@ private:
     CPlsqlUnit& m_unit;
     CPlsqlHost& m_host;
     std::vector<CEngineBind>& m_binds;
-    std::vector<Datum> m_slots;
+    std::vector<Datum> m_own;
+    std::vector<Datum>& m_slots;
     std::vector<CursorState> m_cursors;
     CPlsqlOperators::DateText m_showDate;
     Raised m_raised;

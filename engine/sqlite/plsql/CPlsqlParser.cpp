@@ -22,6 +22,7 @@ struct CPlsqlParser::Entry {
     int cursor = -1;
     int exception = 0;
     bool constant = false;
+    std::string package;  // a package's variable: the package
 };
 
 namespace {
@@ -158,13 +159,123 @@ CPlsqlParser::CPlsqlParser(std::string_view text, CPlsqlHost& host) : m_text(tex
 CPlsqlParser::~CPlsqlParser() = default;
 
 void CPlsqlParser::Begin() {
+    m_unit = std::make_shared<CPlsqlUnit>();
+    Retarget(m_text);
+}
+
+void CPlsqlParser::Retarget(std::string_view text) {
+    m_text = text;
+    m_k = 0;
     m_tokens = RangeTokens(m_text);
     m_end = Token{CSqlScanner::Kind::Space, m_text.size(), 0};
-    m_unit = std::make_shared<CPlsqlUnit>();
     m_unit->text = std::string(m_text);
-    m_unit->lineStarts.push_back(0);
+    m_unit->lineStarts.assign(1, 0);
     for (std::size_t k = 0; k < m_text.size(); ++k)
         if (m_text[k] == '\n') m_unit->lineStarts.push_back(k + 1);
+}
+
+std::shared_ptr<CPlsqlPackage> CPlsqlParser::ParsePackage(const std::string& owner, std::string_view body,
+                                                          CompileError& failure, bool& inBody) {
+    inBody = false;
+    Begin();
+    auto package = std::make_shared<CPlsqlPackage>();
+    try {
+        Push();
+        Expect("PACKAGE");
+        package->name = Name();
+        if (AcceptSymbol('.')) package->name = Name();
+        m_package = package->name;
+        m_compiling = package;
+        m_frame = m_unit;
+        m_frame->type = "PACKAGE";
+        m_frame->name = package->name;
+        m_frame->qualified = owner.empty() ? package->name : owner + "." + package->name;
+        m_frame->block = std::make_unique<CPlsqlBlockNode>();
+        while (Accept("AUTHID")) Name();
+        if (!Accept("IS")) Expect("AS");
+        while (!AtEnd() && !Is("END")) ParsePackageItem(true);
+        Expect("END");
+        if (IsName()) Name();
+        AcceptSymbol(';');
+        for (const auto& [name, entry] : m_scopes.back())
+            if (entry.kind == Entry::Kind::Variable) package->variables[name] = entry.slot;
+        package->types = m_types;
+        if (!body.empty()) {
+            inBody = true;
+            Retarget(body);
+            Expect("PACKAGE");
+            Expect("BODY");
+            Name();
+            if (AcceptSymbol('.')) Name();
+            if (!Accept("IS")) Expect("AS");
+            while (!AtEnd() && !Is("END") && !Is("BEGIN")) ParsePackageItem(false);
+            if (Accept("BEGIN")) m_frame->block->body = ParseBody({"END", "EXCEPTION"});
+            if (Accept("EXCEPTION")) ParseHandlers(*m_frame->block);
+            Expect("END");
+            if (IsName()) Name();
+            AcceptSymbol(';');
+            if (!AtEnd()) Unexpected();
+            for (const auto& [name, member] : package->members)
+                if (!member->block) Fail(323, name, 0);
+        }
+        package->frame = m_frame;
+        Pop();
+    } catch (const Failure& error) {
+        failure = error.where;
+        return nullptr;
+    }
+    return package;
+}
+
+void CPlsqlParser::ParsePackageItem(bool specification) {
+    std::size_t at = Peek().begin;
+    if (Is("CURSOR")) Refuse(encoding::Utf8ToCp932("パッケージのカーソル"), at);
+    if (!Is("PROCEDURE") && !Is("FUNCTION")) {
+        ParseDeclaration(*m_frame->block);
+        return;
+    }
+    std::string type = Is("FUNCTION") ? "FUNCTION" : "PROCEDURE";
+    ++m_k;
+    std::size_t nameAt = Peek().begin;
+    std::string name = Name();
+    auto& member = m_compiling->members[name];
+    if (!member) {
+        member = std::make_shared<CPlsqlUnit>();
+        if (specification) m_compiling->publicMembers.push_back(name);
+    } else if (member->block) {
+        Refuse(encoding::Utf8ToCp932("パッケージ内の同名のサブプログラム (") + name + ")", nameAt);
+    }
+    member->type = type;
+    member->name = name;
+    member->qualified = m_frame->qualified;
+    member->package = m_package;
+    member->text = m_unit->text;
+    member->lineStarts = m_unit->lineStarts;
+    member->slotTypes.clear();
+    member->slotNames.clear();
+    member->parameters.clear();
+    member->cursors.clear();
+    m_unit = member;
+    Push();
+    if (IsSymbol('(')) ParseParameters();
+    if (type == "FUNCTION") {
+        Expect("RETURN");
+        member->returnType = ParseType();
+    }
+    while (Accept("DETERMINISTIC") || Accept("RESULT_CACHE")) {
+    }
+    if (Is("PIPELINED")) Refuse("PIPELINED", Peek().begin);
+    if (AcceptSymbol(';')) {
+        Pop();
+        m_unit = m_frame;
+        return;
+    }
+    if (specification) Unexpected();
+    if (!Accept("IS")) Expect("AS");
+    member->block = ParseBlock({});
+    ExpectSymbol(';');
+    Pop();
+    m_unit = m_frame;
 }
 
 std::shared_ptr<CPlsqlUnit> CPlsqlParser::Parse(CEngineError& error) {
@@ -300,6 +411,23 @@ void CPlsqlParser::ParseParameters() {
 
 std::shared_ptr<CPlsqlUnit> CPlsqlParser::StoredUnit(const std::string& name, std::size_t at) {
     bool invalid = false;
+    if (m_compiling) {
+        auto member = m_compiling->members.find(name);
+        if (member != m_compiling->members.end()) return member->second;
+    }
+    if (std::size_t dot = name.find('.'); dot != std::string::npos) {
+        std::string packageName = name.substr(0, dot);
+        auto package = packageName == m_package ? m_compiling : m_host.FindPackage(packageName, invalid);
+        if (invalid) Fail(905, packageName, at);
+        if (package) {
+            std::string member = name.substr(dot + 1);
+            auto found = package->members.find(member);
+            bool visible = std::find(package->publicMembers.begin(), package->publicMembers.end(), member) !=
+                           package->publicMembers.end();
+            if (found == package->members.end() || !visible) Fail(302, member, at);
+            return found->second;
+        }
+    }
     auto unit = m_host.FindUnit(name, invalid);
     if (invalid) Fail(905, name, at);
     return unit;
@@ -509,10 +637,12 @@ void CPlsqlParser::ParseDeclaration(CPlsqlBlockNode& block) {
     Entry entry;
     entry.slot = NewSlot(name, type);
     entry.constant = constant;
+    if (m_frame && m_unit == m_frame) entry.package = m_package;
     auto init = std::make_unique<CPlsqlStmt>();
     init->kind = CPlsqlStmt::Kind::Initialise;
     init->at = at;
     init->target.slot = entry.slot;
+    init->target.package = entry.package;
     init->type = type;
     if (initial) init->exprs.push_back(std::move(initial));
     block.declarations.push_back(std::move(init));
@@ -653,9 +783,27 @@ std::shared_ptr<CPlsqlType> CPlsqlParser::ParseCollectionType() {
     return type;
 }
 
-const CPlsqlType* CPlsqlParser::CollectionOf(int slot) const {
-    const CPlsqlType* type = m_unit->slotTypes[static_cast<std::size_t>(slot)].get();
+const CPlsqlType* CPlsqlParser::CollectionOf(const Entry& entry) const {
+    const CPlsqlType* type = SlotTypeOf(entry).get();
     return type->base == CPlsqlType::Base::Collection ? type : nullptr;
+}
+
+std::shared_ptr<CPlsqlType> CPlsqlParser::SlotTypeOf(const Entry& entry) const {
+    const CPlsqlUnit* unit = m_unit.get();
+    if (!entry.package.empty() && entry.package == m_package) {
+        unit = m_frame.get();
+    } else if (!entry.package.empty()) {
+        bool invalid = false;
+        if (auto package = m_host.FindPackage(entry.package, invalid)) unit = package->frame.get();
+    }
+    return unit->slotTypes[static_cast<std::size_t>(entry.slot)];
+}
+
+std::shared_ptr<CPlsqlType> CPlsqlParser::TargetType(const CPlsqlTarget& target) const {
+    Entry entry;
+    entry.slot = target.slot;
+    entry.package = target.package;
+    return SlotTypeOf(entry);
 }
 
 void CPlsqlParser::ParseElement(CPlsqlTarget& target, const CPlsqlType& collection) {
@@ -735,7 +883,7 @@ std::shared_ptr<CPlsqlType> CPlsqlParser::ParseAttributeType(const std::string& 
     if (attribute == "TYPE" && column.empty()) {
         const Entry* entry = Find(first);
         if (entry == nullptr || entry->kind != Entry::Kind::Variable) Fail(201, first, at);
-        auto type = std::make_shared<CPlsqlType>(*m_unit->slotTypes[static_cast<std::size_t>(entry->slot)]);
+        auto type = std::make_shared<CPlsqlType>(*SlotTypeOf(*entry));
         // Note: %TYPE takes the type, not the NOT NULL of a variable... except its own.
         return type;
     }
@@ -1221,6 +1369,7 @@ std::unique_ptr<CPlsqlStmt> CPlsqlParser::ParseCollectionStatement(const Entry& 
         std::string method = Name();
         statement->kind = CPlsqlStmt::Kind::CollectionMethod;
         statement->target.slot = entry.slot;
+        statement->target.package = entry.package;
         if (!MethodNamed(method, statement->method) || (statement->method != CPlsqlExpr::Method::Extend &&
                                                         statement->method != CPlsqlExpr::Method::Delete &&
                                                         statement->method != CPlsqlExpr::Method::Trim))
@@ -1239,10 +1388,30 @@ std::unique_ptr<CPlsqlStmt> CPlsqlParser::ParseCollectionStatement(const Entry& 
 
 std::unique_ptr<CPlsqlStmt> CPlsqlParser::ParseNameStatement() {
     std::size_t at = Peek().begin;
+    if (IsName() && IsSymbol('.', 1) && IsName(2) &&
+        Find(cp932::ToUpperAscii(TokenText(Peek()))) == nullptr) {
+        std::size_t save = m_k;
+        std::string packageName = Name();
+        if (ExprPtr variable = PackageVariable(packageName, at); variable && IsPair(":=")) {
+            auto statement = std::make_unique<CPlsqlStmt>();
+            statement->kind = CPlsqlStmt::Kind::Assign;
+            statement->at = at;
+            statement->target = variable->target;
+            statement->type = TargetType(statement->target);
+            if (statement->target.field >= 0)
+                statement->type =
+                    statement->type->fields[static_cast<std::size_t>(statement->target.field)].type;
+            m_k += 2;
+            statement->exprs.push_back(ParseExpr());
+            EndStatement();
+            return statement;
+        }
+        m_k = save;
+    }
     if (IsName()) {
         const Entry* entry = Find(cp932::ToUpperAscii(TokenText(Peek())));
-        if (entry != nullptr && entry->kind == Entry::Kind::Variable &&
-            CollectionOf(entry->slot) != nullptr && (IsSymbol('(', 1) || (IsSymbol('.', 1) && IsName(2))))
+        if (entry != nullptr && entry->kind == Entry::Kind::Variable && CollectionOf(*entry) != nullptr &&
+            (IsSymbol('(', 1) || (IsSymbol('.', 1) && IsName(2))))
             return ParseCollectionStatement(*entry);
     }
     if (Peek().kind == CSqlScanner::Kind::Bind || (IsName() && (IsPair(":=", 1) || IsSymbol('.', 1)))) {
@@ -1257,7 +1426,7 @@ std::unique_ptr<CPlsqlStmt> CPlsqlParser::ParseNameStatement() {
             if (!m_newName.empty() && statement->target.slot == 0) m_unit->assignsNew = true;
             if (AcceptPair(":=")) {
                 if (statement->target.slot >= 0) {
-                    auto type = m_unit->slotTypes[static_cast<std::size_t>(statement->target.slot)];
+                    auto type = TargetType(statement->target);
                     if (statement->target.field >= 0)
                         type = type->fields[static_cast<std::size_t>(statement->target.field)].type;
                     statement->type = type;
@@ -1363,14 +1532,15 @@ CPlsqlTarget CPlsqlParser::ParseTarget() {
     if (entry == nullptr || entry->kind != Entry::Kind::Variable) Fail(201, name, target.at);
     if (entry->constant) Fail(363, name, target.at);
     target.slot = entry->slot;
-    if (const CPlsqlType* collection = CollectionOf(entry->slot); collection != nullptr && IsSymbol('(')) {
+    target.package = entry->package;
+    if (const CPlsqlType* collection = CollectionOf(*entry); collection != nullptr && IsSymbol('(')) {
         ParseElement(target, *collection);
         return target;
     }
     if (AcceptSymbol('.')) {
         std::size_t fieldAt = Peek().begin;
         std::string field = Name();
-        target.field = m_unit->slotTypes[static_cast<std::size_t>(entry->slot)]->FieldIndex(field);
+        target.field = SlotTypeOf(*entry)->FieldIndex(field);
         if (target.field < 0) Fail(302, field, fieldAt);
     }
     return target;
@@ -1645,12 +1815,13 @@ CPlsqlParser::ExprPtr CPlsqlParser::ParseNamed() {
             }
         Fail(201, attribute, attributeAt);
     }
-    if (entry != nullptr && entry->kind == Entry::Kind::Variable && CollectionOf(entry->slot) != nullptr) {
+    if (entry != nullptr && entry->kind == Entry::Kind::Variable && CollectionOf(*entry) != nullptr) {
         expr->target.at = at;
         expr->target.slot = entry->slot;
+        expr->target.package = entry->package;
         if (IsSymbol('(')) {
             expr->kind = CPlsqlExpr::Kind::Variable;
-            ParseElement(expr->target, *CollectionOf(entry->slot));
+            ParseElement(expr->target, *CollectionOf(*entry));
             return expr;
         }
         if (IsSymbol('.') && IsName(1)) {
@@ -1680,11 +1851,12 @@ CPlsqlParser::ExprPtr CPlsqlParser::ParseNamed() {
         bool constant = entry->constant;
         expr->target.at = at;
         expr->target.slot = entry->slot;
+        expr->target.package = entry->package;
         ++m_k;
         if (AcceptSymbol('.')) {
             std::size_t fieldAt = Peek().begin;
             std::string field = Name();
-            expr->target.field = m_unit->slotTypes[static_cast<std::size_t>(entry->slot)]->FieldIndex(field);
+            expr->target.field = SlotTypeOf(*entry)->FieldIndex(field);
             if (expr->target.field < 0) Fail(302, field, fieldAt);
         }
         (void)constant;
@@ -1701,6 +1873,19 @@ CPlsqlParser::ExprPtr CPlsqlParser::ParseNamed() {
     }
     if (entry != nullptr) Fail(201, name, at);
     if (IsSymbol('.') && IsName(1)) {
+        if (ExprPtr variable = PackageVariable(name, at)) return variable;
+        bool invalid = false;
+        if (auto package = name == m_package ? m_compiling : m_host.FindPackage(name, invalid)) {
+            std::string member = cp932::ToUpperAscii(TokenText(Peek(1)));
+            auto callee = StoredUnit(name + "." + member, at);
+            m_k += 2;
+            if (callee->type != "FUNCTION") Fail(222, name + "." + member, at);
+            expr->kind = CPlsqlExpr::Kind::Call;
+            expr->args = ParseCallArguments(*callee, nullptr, at);
+            expr->callee = std::move(callee);
+            return expr;
+        }
+        if (invalid) Fail(905, name, at);
         bool known = false;
         std::string member = cp932::ToUpperAscii(TokenText(Peek(1)));
         if (const auto* builtin = CPlsqlBuiltins::Find(name, member, known)) {
@@ -1766,6 +1951,30 @@ CPlsqlParser::ExprPtr CPlsqlParser::ParseNamed() {
     if (std::find(std::begin(kPseudoColumns), std::end(kPseudoColumns), name) != std::end(kPseudoColumns))
         return SqlCall(first);
     Fail(201, name, at);
+}
+
+CPlsqlParser::ExprPtr CPlsqlParser::PackageVariable(const std::string& name, std::size_t at) {
+    bool invalid = false;
+    auto package = name == m_package ? m_compiling : m_host.FindPackage(name, invalid);
+    if (invalid) Fail(905, name, at);
+    if (!package) return nullptr;
+    std::string member = cp932::ToUpperAscii(TokenText(Peek(1)));
+    auto found = package->variables.find(member);
+    if (found == package->variables.end()) return nullptr;
+    m_k += 2;
+    auto expr = std::make_unique<CPlsqlExpr>();
+    expr->kind = CPlsqlExpr::Kind::Variable;
+    expr->at = at;
+    expr->target.at = at;
+    expr->target.slot = found->second;
+    expr->target.package = package->name;
+    if (AcceptSymbol('.')) {
+        std::size_t fieldAt = Peek().begin;
+        std::string field = Name();
+        expr->target.field = TargetType(expr->target)->FieldIndex(field);
+        if (expr->target.field < 0) Fail(302, field, fieldAt);
+    }
+    return expr;
 }
 
 CPlsqlParser::ExprPtr CPlsqlParser::SqlCall(std::size_t first) {
@@ -1881,14 +2090,15 @@ std::unique_ptr<CPlsqlSql> CPlsqlParser::BuildSql(std::size_t first, std::size_t
         if (k + 1 < end && CSqlScanner::IsSymbol(m_text, m_tokens[k + 1], '(')) {
             const Entry* element = Find(cp932::ToUpperAscii(TokenText(token)));
             if (element == nullptr || element->kind != Entry::Kind::Variable ||
-                CollectionOf(element->slot) == nullptr)
+                CollectionOf(*element) == nullptr)
                 continue;
             CPlsqlTarget target;
             target.at = token.begin;
             target.slot = element->slot;
+            target.package = element->package;
             std::size_t save = m_k;
             m_k = k + 1;
-            ParseElement(target, *CollectionOf(element->slot));
+            ParseElement(target, *CollectionOf(*element));
             std::size_t last = m_k - 1;
             m_k = save;
             addParam(k, last, target);
@@ -1905,8 +2115,9 @@ std::unique_ptr<CPlsqlSql> CPlsqlParser::BuildSql(std::size_t first, std::size_t
         CPlsqlTarget target;
         target.at = token.begin;
         target.slot = entry->slot;
+        target.package = entry->package;
         std::size_t last = k;
-        auto type = m_unit->slotTypes[static_cast<std::size_t>(entry->slot)];
+        auto type = SlotTypeOf(*entry);
         if (type->base == CPlsqlType::Base::Record && k + 2 < end &&
             CSqlScanner::IsSymbol(m_text, m_tokens[k + 1], '.')) {
             std::string field = cp932::ToUpperAscii(TokenText(m_tokens[k + 2]));

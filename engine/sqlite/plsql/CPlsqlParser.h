@@ -43,6 +43,11 @@ public:
     // A stored PROCEDURE or FUNCTION, its text from that word on (as
     // USER_SOURCE keeps it); null with its first error in `failure`.
     std::shared_ptr<CPlsqlUnit> ParseUnit(const std::string& owner, CompileError& failure);
+    // A package: its specification (the parser's text, from PACKAGE on) and,
+    // when given, its body; null with the first error in `failure`, `inBody`
+    // telling in which text.
+    std::shared_ptr<CPlsqlPackage> ParsePackage(const std::string& owner, std::string_view body,
+                                                CompileError& failure, bool& inBody);
     // A trigger's body from `bodyStart`, its :NEW and :OLD (named `newName`
     // and `oldName`) rows of `columns`.
     std::shared_ptr<CPlsqlUnit> ParseTrigger(const std::string& owner, const std::string& name,
@@ -105,7 +110,10 @@ private:
     std::shared_ptr<CPlsqlType> ParseType();
     std::shared_ptr<CPlsqlType> ParseCollectionType();
     // The collection type of a variable's slot; null for any other.
-    const CPlsqlType* CollectionOf(int slot) const;
+    const CPlsqlType* CollectionOf(const Entry& entry) const;
+    // The declared type of an entry's or a target's variable (in its package's frame for a package's).
+    std::shared_ptr<CPlsqlType> SlotTypeOf(const Entry& entry) const;
+    std::shared_ptr<CPlsqlType> TargetType(const CPlsqlTarget& target) const;
     // "(subscript)" and an optional ".field" of an element of `collection`.
     void ParseElement(CPlsqlTarget& target, const CPlsqlType& collection);
     static bool MethodNamed(const std::string& name, CPlsqlExpr::Method& method);
@@ -138,6 +146,11 @@ private:
                                             std::size_t at);
     std::shared_ptr<CPlsqlUnit> StoredUnit(const std::string& name, std::size_t at);
     void Begin();
+    // Reads `text` from its start, into the unit being built.
+    void Retarget(std::string_view text);
+    void ParsePackageItem(bool specification);
+    // `name.member` as a variable of package `name` (tokens at the "."); null when it is none.
+    ExprPtr PackageVariable(const std::string& name, std::size_t at);
     void ParseHandlers(CPlsqlBlockNode& block);
     void EndStatement();
     void EndLoop(const std::string& label);
@@ -182,6 +195,10 @@ private:
     std::vector<std::string> m_columns;  // columns of the tables of the SQL being built
     int m_nextException = -1;
     int m_nesting = 0;
+    // The package being compiled: its name, frame unit and members.
+    std::string m_package;
+    std::shared_ptr<CPlsqlUnit> m_frame;
+    std::shared_ptr<CPlsqlPackage> m_compiling;
     // Where the statement being parsed begins (npos outside statements).
     std::size_t m_statementAt = std::string::npos;
     // In a trigger: the names of its :NEW and :OLD rows.

@@ -7,8 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "engine/sqlite/plsql/CPlsqlCollection.h"
 #include "engine/sqlite/plsql/CPlsqlValue.h"
 
+struct CPlsqlPackage;
 struct CPlsqlUnit;
 
 // Stored units compiled once and kept until the schema changes; the unit
@@ -24,5 +26,12 @@ struct CPlsqlSession {
     bool rewriting = false;
     // DBMS_RANDOM's numbers for the session.
     std::mt19937_64 random{std::random_device{}()};
-    void Forget() { units.clear(); }
+    // Packages compiled, and each one's state for the session (its
+    // variables, made when the session first uses it).
+    std::map<std::string, std::shared_ptr<CPlsqlPackage>> packages;
+    std::map<std::string, std::vector<CPlsqlDatum>> states;
+    void Forget() {
+        units.clear();
+        packages.clear();
+    }
 };

@@ -2,6 +2,7 @@
 
 // PL/SQL: the tree a block compiles to, run by CPlsqlInterpreter.
 #include <cstddef>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -22,6 +23,8 @@ struct CPlsqlTarget {
     std::size_t at = 0;
     // An element of a collection variable: its subscript.
     std::shared_ptr<CPlsqlExpr> index;
+    // A variable of a package (its state is the session's): its name.
+    std::string package;
 };
 
 // One SQL statement inside the block, its PL/SQL names turned into
@@ -220,7 +223,21 @@ struct CPlsqlUnit {
     std::vector<std::size_t> lineStarts;
     // Lines before the one a trigger's body begins on (its lines count from there).
     int lineOffset = 0;
+    // A member of a package: the package's name.
+    std::string package;
     // The line (1-based) of a byte offset of the source.
     int LineOf(std::size_t at) const;
     int ColumnOf(std::size_t at) const;
+};
+
+// A package: its variables and initialisation (`frame`, whose slots are the
+// session's state of the package) and its procedures and functions.
+struct CPlsqlPackage {
+    std::string name;
+    std::shared_ptr<CPlsqlUnit> frame;
+    std::map<std::string, std::shared_ptr<CPlsqlUnit>> members;
+    // What the specification declares, visible outside: variables by slot.
+    std::map<std::string, int> variables;
+    std::map<std::string, std::shared_ptr<CPlsqlType>> types;
+    std::vector<std::string> publicMembers;
 };

@@ -8,8 +8,8 @@
 namespace {
 
 constexpr const char* kTables =
-    "CREATE TABLE IF NOT EXISTS TARVEX_UNITS (NAME VARCHAR2(128) PRIMARY KEY, TYPE VARCHAR2(12) NOT NULL, "
-    "SOURCE TEXT NOT NULL, STATUS VARCHAR2(7) NOT NULL, CREATED TEXT NOT NULL);"
+    "CREATE TABLE IF NOT EXISTS TARVEX_UNITS (NAME VARCHAR2(128) NOT NULL, TYPE VARCHAR2(12) NOT NULL, "
+    "SOURCE TEXT NOT NULL, STATUS VARCHAR2(7) NOT NULL, CREATED TEXT NOT NULL, PRIMARY KEY (NAME, TYPE));"
     "CREATE TABLE IF NOT EXISTS TARVEX_UNIT_ERRORS (NAME VARCHAR2(128) NOT NULL, TYPE VARCHAR2(12) NOT NULL, "
     "SEQUENCE INTEGER NOT NULL, LINE INTEGER NOT NULL, POSITION INTEGER NOT NULL, TEXT TEXT NOT NULL);"
     "CREATE TABLE IF NOT EXISTS TARVEX_UNIT_ARGUMENTS (NAME VARCHAR2(128) NOT NULL, ARGUMENT_NAME "
@@ -57,8 +57,10 @@ bool CUnitCatalog::Install(sqlite3* db) {
 
 bool CUnitCatalog::Store(sqlite3* db, const Unit& unit, const std::vector<Error>& errors,
                          const std::vector<Argument>& arguments, CEngineError& error) {
-    if (!Run(db, "DELETE FROM main.TARVEX_UNITS WHERE NAME = ?1", {unit.name}, error) ||
-        !Run(db, "DELETE FROM main.TARVEX_UNIT_ERRORS WHERE NAME = ?1", {unit.name}, error) ||
+    if (!Run(db, "DELETE FROM main.TARVEX_UNITS WHERE NAME = ?1 AND TYPE = ?2", {unit.name, unit.type},
+             error) ||
+        !Run(db, "DELETE FROM main.TARVEX_UNIT_ERRORS WHERE NAME = ?1 AND TYPE = ?2", {unit.name, unit.type},
+             error) ||
         !Run(db, "DELETE FROM main.TARVEX_UNIT_ARGUMENTS WHERE NAME = ?1", {unit.name}, error) ||
         !Run(db,
              "INSERT INTO main.TARVEX_UNITS VALUES (?1, ?2, ?3, ?4, strftime('%Y-%m-%d %H:%M:%S', 'now', "
@@ -124,11 +126,15 @@ bool CUnitCatalog::DropTrigger(sqlite3* db, const std::string& name, CEngineErro
            Run(db, "DELETE FROM main.TARVEX_UNIT_ERRORS WHERE NAME = ?1 AND TYPE = 'TRIGGER'", {name}, error);
 }
 
-bool CUnitCatalog::Find(sqlite3* db, const std::string& name, Unit& unit) {
-    sqliteapi::Statement find =
-        sqliteapi::Prepare(db, "SELECT NAME, TYPE, SOURCE, STATUS FROM main.TARVEX_UNITS WHERE NAME = ?1");
+bool CUnitCatalog::Find(sqlite3* db, const std::string& name, Unit& unit, const std::string& type) {
+    // Note: without a type, a package's specification stands for it, not its body.
+    sqliteapi::Statement find = sqliteapi::Prepare(
+        db,
+        "SELECT NAME, TYPE, SOURCE, STATUS FROM main.TARVEX_UNITS WHERE NAME = ?1 AND (?2 = '' AND TYPE <> "
+        "'PACKAGE BODY' OR TYPE = ?2)");
     if (!find) return false;
     BindText(find.get(), 1, name);
+    BindText(find.get(), 2, type);
     if (sqlite3_step(find.get()) != SQLITE_ROW) return false;
     unit.name = Column(find.get(), 0);
     unit.type = Column(find.get(), 1);
@@ -139,9 +145,13 @@ bool CUnitCatalog::Find(sqlite3* db, const std::string& name, Unit& unit) {
 
 bool CUnitCatalog::Drop(sqlite3* db, const std::string& name, const std::string& type, CEngineError& error) {
     Unit unit;
-    if (!Find(db, name, unit) || unit.type != type) return false;
-    return Run(db, "DELETE FROM main.TARVEX_UNITS WHERE NAME = ?1", {name}, error) &&
-           Run(db, "DELETE FROM main.TARVEX_UNIT_ERRORS WHERE NAME = ?1", {name}, error) &&
+    if (!Find(db, name, unit, type)) return false;
+    // Note: a package goes with its body.
+    std::string also = type == "PACKAGE" ? "PACKAGE BODY" : type;
+    return Run(db, "DELETE FROM main.TARVEX_UNITS WHERE NAME = ?1 AND TYPE IN (?2, ?3)", {name, type, also},
+               error) &&
+           Run(db, "DELETE FROM main.TARVEX_UNIT_ERRORS WHERE NAME = ?1 AND TYPE IN (?2, ?3)",
+               {name, type, also}, error) &&
            Run(db, "DELETE FROM main.TARVEX_UNIT_ARGUMENTS WHERE NAME = ?1", {name}, error);
 }
 
