@@ -64,6 +64,12 @@ TEST_F(StoredUnitTest, ProceduresTakeInOutAndDefaultsByPositionAndName) {
         Rows("SELECT LINE, TEXT FROM USER_SOURCE WHERE NAME = 'ADD_TO' AND LINE IN (1, 3)"),
         "1,PROCEDURE add_to(total IN OUT NUMBER, amount IN NUMBER DEFAULT 1, note OUT VARCHAR2) IS\n|3,  "
         "total := total + amount;\n");
+    EXPECT_EQ(Run("CREATE PROCEDURE twice_to(t IN OUT NUMBER) IS n VARCHAR2(1); BEGIN add_to(t, t, n); "
+                  "SELECT COUNT(*) INTO t FROM USER_TABLES; END;"),
+              "");
+    EXPECT_EQ(Rows("SELECT REFERENCED_NAME, REFERENCED_TYPE FROM USER_DEPENDENCIES WHERE NAME = 'TWICE_TO' "
+                   "ORDER BY 1"),
+              "ADD_TO,PROCEDURE|USER_TABLES,TABLE");
     EXPECT_EQ(Run("DROP PROCEDURE add_to"), "");
     EXPECT_EQ(Run("BEGIN add_to(1); END;"),
               "ERROR ORA-06550: 行1、列7:|PLS-00201: 識別子'ADD_TO'を宣言してください。|ORA-06550: "

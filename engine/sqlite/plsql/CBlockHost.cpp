@@ -569,6 +569,9 @@ bool CBlockHost::CreateUnit(const std::string& text, std::size_t unitStart, bool
     CEngineError stored_error;
     bool ok = m_connection.ExecPlain("BEGIN IMMEDIATE") &&
               CUnitCatalog::Store(m_connection.m_db, stored, errors, arguments, stored_error) &&
+              CUnitCatalog::StoreDependencies(m_connection.m_db, name, type,
+                                              unit ? unit->dependencies : decltype(unit->dependencies){},
+                                              stored_error) &&
               m_connection.CommitWork();
     if (!ok) {
         if (m_connection.InTransaction()) sqliteapi::Undo(m_connection.m_db, "ROLLBACK");
@@ -788,6 +791,9 @@ bool CBlockHost::CreateTrigger(const std::string& text, std::size_t triggerStart
     bool ok = m_connection.ExecPlain("BEGIN IMMEDIATE");
     if (ok) DropFiring(definition.name);
     ok = ok && CUnitCatalog::Store(m_connection.m_db, stored, errors, {}, storeError) &&
+         CUnitCatalog::StoreDependencies(m_connection.m_db, definition.name, "TRIGGER",
+                                         unit ? unit->dependencies : decltype(unit->dependencies){},
+                                         storeError) &&
          CUnitCatalog::StoreTrigger(m_connection.m_db, trigger, storeError) &&
          (!definition.enabled || MakeFiring(definition, unit && unit->assignsNew)) &&
          m_connection.CommitWork();

@@ -218,6 +218,8 @@ std::shared_ptr<CPlsqlPackage> CPlsqlParser::ParsePackage(const std::string& own
             for (const auto& [name, member] : package->members)
                 if (!member->block) Fail(323, name, 0);
         }
+        for (const auto& [name, member] : package->members)
+            for (const auto& [referenced, type] : member->dependencies) m_frame->DependsOn(referenced, type);
         package->frame = m_frame;
         Pop();
     } catch (const Failure& error) {
@@ -410,6 +412,17 @@ void CPlsqlParser::ParseParameters() {
 }
 
 std::shared_ptr<CPlsqlUnit> CPlsqlParser::StoredUnit(const std::string& name, std::size_t at) {
+    auto unit = FindStoredUnit(name, at);
+    if (unit && unit != m_unit && (unit->package.empty() || unit->package != m_package)) {
+        if (unit->package.empty())
+            m_unit->DependsOn(unit->name, unit->type);
+        else
+            m_unit->DependsOn(unit->package, "PACKAGE");
+    }
+    return unit;
+}
+
+std::shared_ptr<CPlsqlUnit> CPlsqlParser::FindStoredUnit(const std::string& name, std::size_t at) {
     bool invalid = false;
     if (m_compiling) {
         auto member = m_compiling->members.find(name);
@@ -893,6 +906,7 @@ std::shared_ptr<CPlsqlType> CPlsqlParser::ParseAttributeType(const std::string& 
     }
     std::vector<CPlsqlType::Field> fields;
     if (!m_host.TableColumns(first, fields)) Fail(201, first, at);
+    m_unit->DependsOn(first, "TABLE");
     if (attribute == "ROWTYPE" && column.empty()) {
         auto type = std::make_shared<CPlsqlType>();
         type->base = CPlsqlType::Base::Record;
@@ -2004,7 +2018,9 @@ void CPlsqlParser::CollectColumns(std::size_t first, std::size_t end) {
     for (std::size_t k = first; k < end; ++k) {
         if (m_tokens[k].kind != CSqlScanner::Kind::Word) continue;
         std::vector<CPlsqlType::Field> fields;
-        if (!m_host.TableColumns(cp932::ToUpperAscii(TokenText(m_tokens[k])), fields)) continue;
+        std::string table = cp932::ToUpperAscii(TokenText(m_tokens[k]));
+        if (!m_host.TableColumns(table, fields)) continue;
+        m_unit->DependsOn(table, "TABLE");
         for (const auto& field : fields) m_columns.push_back(field.name);
     }
 }
@@ -2155,6 +2171,12 @@ int CPlsqlParser::TypeOfColumn(const CPlsqlSql& sql, std::size_t column) const {
 }
 
 // ---- the unit
+
+void CPlsqlUnit::DependsOn(const std::string& name, const std::string& type) {
+    std::pair<std::string, std::string> dependency{name, type};
+    if (std::find(dependencies.begin(), dependencies.end(), dependency) == dependencies.end())
+        dependencies.push_back(std::move(dependency));
+}
 
 int CPlsqlUnit::LineOf(std::size_t at) const {
     auto next = std::upper_bound(lineStarts.begin(), lineStarts.end(), at);

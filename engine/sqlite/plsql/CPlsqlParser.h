@@ -144,7 +144,9 @@ private:
     // named "=>" or mixed); OUT arguments as targets in `targets`.
     std::vector<ExprPtr> ParseCallArguments(const CPlsqlUnit& callee, std::vector<CPlsqlTarget>* targets,
                                             std::size_t at);
+    // A stored unit the unit calls (noted among its dependencies).
     std::shared_ptr<CPlsqlUnit> StoredUnit(const std::string& name, std::size_t at);
+    std::shared_ptr<CPlsqlUnit> FindStoredUnit(const std::string& name, std::size_t at);
     void Begin();
     // Reads `text` from its start, into the unit being built.
     void Retarget(std::string_view text);

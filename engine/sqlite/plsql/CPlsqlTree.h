@@ -225,6 +225,9 @@ struct CPlsqlUnit {
     int lineOffset = 0;
     // A member of a package: the package's name.
     std::string package;
+    // What the unit refers to: (name, type) of tables, views and units.
+    std::vector<std::pair<std::string, std::string>> dependencies;
+    void DependsOn(const std::string& name, const std::string& type);
     // The line (1-based) of a byte offset of the source.
     int LineOf(std::size_t at) const;
     int ColumnOf(std::size_t at) const;

@@ -16,7 +16,9 @@ constexpr const char* kTables =
     "VARCHAR2(128), POSITION INTEGER NOT NULL, DATA_TYPE VARCHAR2(30), IN_OUT VARCHAR2(9) NOT NULL);"
     "CREATE TABLE IF NOT EXISTS TARVEX_TRIGGERS (TRIGGER_NAME VARCHAR2(128) PRIMARY KEY, TABLE_NAME "
     "VARCHAR2(128) NOT NULL, TRIGGER_TYPE VARCHAR2(16) NOT NULL, TRIGGERING_EVENT VARCHAR2(246) NOT NULL, "
-    "WHEN_CLAUSE VARCHAR2(4000), STATUS VARCHAR2(8) NOT NULL)";
+    "WHEN_CLAUSE VARCHAR2(4000), STATUS VARCHAR2(8) NOT NULL);"
+    "CREATE TABLE IF NOT EXISTS TARVEX_UNIT_DEPENDENCIES (NAME VARCHAR2(128) NOT NULL, TYPE VARCHAR2(12) NOT "
+    "NULL, REFERENCED_NAME VARCHAR2(128) NOT NULL, REFERENCED_TYPE VARCHAR2(12) NOT NULL)";
 
 bool Exec(sqlite3* db, const char* sql, CEngineError& error) {
     if (sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK) return true;
@@ -49,7 +51,7 @@ bool Run(sqlite3* db, const char* sql, std::initializer_list<std::string> texts,
 bool CUnitCatalog::Install(sqlite3* db) {
     if (sqlite3_db_readonly(db, "main") == 1) return true;
     sqliteapi::Statement look =
-        sqliteapi::Prepare(db, "SELECT 1 FROM main.sqlite_schema WHERE name = 'TARVEX_TRIGGERS'");
+        sqliteapi::Prepare(db, "SELECT 1 FROM main.sqlite_schema WHERE name = 'TARVEX_UNIT_DEPENDENCIES'");
     if (look && sqlite3_step(look.get()) == SQLITE_ROW) return true;
     look.reset();
     return sqlite3_exec(db, kTables, nullptr, nullptr, nullptr) == SQLITE_OK;
@@ -100,6 +102,19 @@ bool CUnitCatalog::Store(sqlite3* db, const Unit& unit, const std::vector<Error>
     return true;
 }
 
+bool CUnitCatalog::StoreDependencies(sqlite3* db, const std::string& name, const std::string& type,
+                                     const std::vector<std::pair<std::string, std::string>>& references,
+                                     CEngineError& error) {
+    if (!Run(db, "DELETE FROM main.TARVEX_UNIT_DEPENDENCIES WHERE NAME = ?1 AND TYPE = ?2", {name, type},
+             error))
+        return false;
+    for (const auto& [referenced, kind] : references)
+        if (!Run(db, "INSERT INTO main.TARVEX_UNIT_DEPENDENCIES VALUES (?1, ?2, ?3, ?4)",
+                 {name, type, referenced, kind}, error))
+            return false;
+    return true;
+}
+
 bool CUnitCatalog::StoreTrigger(sqlite3* db, const Trigger& trigger, CEngineError& error) {
     return Run(db, "DELETE FROM main.TARVEX_TRIGGERS WHERE TRIGGER_NAME = ?1", {trigger.name}, error) &&
            Run(db, "INSERT INTO main.TARVEX_TRIGGERS VALUES (?1, ?2, ?3, ?4, nullif(?5, ''), ?6)",
@@ -123,7 +138,10 @@ bool CUnitCatalog::FindTrigger(sqlite3* db, const std::string& name, Trigger& tr
 bool CUnitCatalog::DropTrigger(sqlite3* db, const std::string& name, CEngineError& error) {
     return Run(db, "DELETE FROM main.TARVEX_TRIGGERS WHERE TRIGGER_NAME = ?1", {name}, error) &&
            Run(db, "DELETE FROM main.TARVEX_UNITS WHERE NAME = ?1 AND TYPE = 'TRIGGER'", {name}, error) &&
-           Run(db, "DELETE FROM main.TARVEX_UNIT_ERRORS WHERE NAME = ?1 AND TYPE = 'TRIGGER'", {name}, error);
+           Run(db, "DELETE FROM main.TARVEX_UNIT_ERRORS WHERE NAME = ?1 AND TYPE = 'TRIGGER'", {name},
+               error) &&
+           Run(db, "DELETE FROM main.TARVEX_UNIT_DEPENDENCIES WHERE NAME = ?1 AND TYPE = 'TRIGGER'", {name},
+               error);
 }
 
 bool CUnitCatalog::Find(sqlite3* db, const std::string& name, Unit& unit, const std::string& type) {
@@ -152,7 +170,9 @@ bool CUnitCatalog::Drop(sqlite3* db, const std::string& name, const std::string&
                error) &&
            Run(db, "DELETE FROM main.TARVEX_UNIT_ERRORS WHERE NAME = ?1 AND TYPE IN (?2, ?3)",
                {name, type, also}, error) &&
-           Run(db, "DELETE FROM main.TARVEX_UNIT_ARGUMENTS WHERE NAME = ?1", {name}, error);
+           Run(db, "DELETE FROM main.TARVEX_UNIT_ARGUMENTS WHERE NAME = ?1", {name}, error) &&
+           Run(db, "DELETE FROM main.TARVEX_UNIT_DEPENDENCIES WHERE NAME = ?1 AND TYPE IN (?2, ?3)",
+               {name, type, also}, error);
 }
 
 std::vector<std::string> CUnitCatalog::Functions(sqlite3* db) {

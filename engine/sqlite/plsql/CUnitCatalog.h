@@ -2,6 +2,7 @@
 
 // PL/SQL: stored procedures and functions kept in the file with their source.
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/EngineTypes.h"
@@ -43,6 +44,10 @@ public:
     };
 
     static bool Install(sqlite3* db);
+    // What unit `name` of `type` refers to (USER_DEPENDENCIES).
+    static bool StoreDependencies(sqlite3* db, const std::string& name, const std::string& type,
+                                  const std::vector<std::pair<std::string, std::string>>& references,
+                                  CEngineError& error);
     static bool StoreTrigger(sqlite3* db, const Trigger& trigger, CEngineError& error);
     static bool FindTrigger(sqlite3* db, const std::string& name, Trigger& trigger);
     static bool DropTrigger(sqlite3* db, const std::string& name, CEngineError& error);
