@@ -827,26 +827,8 @@ bool CPlsqlInterpreter::Eval(CPlsqlExpr& expr, CPlsqlValue& out) {
         case K::SqlCode:
             out = CPlsqlValue::Integer(m_handling.empty() ? 0 : CPlsqlErrors::SqlCode(m_handling.back().id));
             return true;
-        case K::SqlErrm: {
-            if (!expr.args.empty()) {
-                CPlsqlValue code;
-                CPlsqlValue number;
-                CPlsqlOperators::Failure failure;
-                if (!Eval(*expr.args[0], code)) return false;
-                if (!CPlsqlOperators::ToNumber(code, number, failure)) return RaiseFailure(failure, expr.at);
-                std::int64_t value = number.IsInteger() ? number.IntegerValue() : 0;
-                out = CPlsqlValue::Text(value == 0 ? CPlsqlErrors::Text(0).substr(0, 0) +
-                                                         "ORA-0000: normal, successful completion"
-                                        : value == 100 ? CPlsqlErrors::Text(1403)
-                                        : value > 0    ? std::string("User-Defined Exception")
-                                                       : CPlsqlErrors::Text(static_cast<int>(-value)));
-                return true;
-            }
-            out =
-                CPlsqlValue::Text(m_handling.empty() ? std::string("ORA-0000: normal, successful completion")
-                                                     : m_handling.back().message);
-            return true;
-        }
+        case K::SqlErrm:
+            return EvalSqlErrm(expr, out);
         case K::CursorAttribute:
             return EvalAttribute(expr, out);
         case K::Call:
@@ -859,6 +841,30 @@ bool CPlsqlInterpreter::Eval(CPlsqlExpr& expr, CPlsqlValue& out) {
             // Note: a constructor stands only where a collection is assigned.
             return RaiseFailure(CPlsqlOperators::Failure{6502, CPlsqlErrors::ValueError::None}, expr.at);
     }
+    return true;
+}
+
+bool CPlsqlInterpreter::EvalSqlErrm(CPlsqlExpr& expr, CPlsqlValue& out) {
+    static const std::string kNormal = "ORA-0000: normal, successful completion";
+    if (expr.args.empty()) {
+        out = CPlsqlValue::Text(m_handling.empty() ? kNormal : m_handling.back().message);
+        return true;
+    }
+    CPlsqlValue code;
+    CPlsqlValue number;
+    CPlsqlOperators::Failure failure;
+    if (!Eval(*expr.args[0], code)) return false;
+    if (!CPlsqlOperators::ToNumber(code, number, failure)) return RaiseFailure(failure, expr.at);
+    std::int64_t value = number.IsInteger() ? number.IntegerValue() : 0;
+    // Note: SQLERRM(n) names the error of SQLCODE n: 100 is ORA-01403, a positive other a user exception.
+    if (value == 0)
+        out = CPlsqlValue::Text(kNormal);
+    else if (value == 100)
+        out = CPlsqlValue::Text(CPlsqlErrors::Text(1403));
+    else if (value > 0)
+        out = CPlsqlValue::Text("User-Defined Exception");
+    else
+        out = CPlsqlValue::Text(CPlsqlErrors::Text(static_cast<int>(-value)));
     return true;
 }
 

@@ -107,6 +107,7 @@ private:
     bool EvalIn(CPlsqlExpr& expr, CPlsqlValue& out);
     bool EvalAttribute(CPlsqlExpr& expr, CPlsqlValue& out);
     bool EvalSql(CPlsqlExpr& expr, CPlsqlValue& out);
+    bool EvalSqlErrm(CPlsqlExpr& expr, CPlsqlValue& out);
     // Calls `callee` with `args`; OUT values to `targets` (when given).
     bool CallUnit(const std::shared_ptr<CPlsqlUnit>& callee, std::vector<std::unique_ptr<CPlsqlExpr>>& args,
                   const std::vector<CPlsqlTarget>* targets, std::size_t at, CPlsqlValue& result);

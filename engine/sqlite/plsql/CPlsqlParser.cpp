@@ -2166,10 +2166,6 @@ void CPlsqlParser::Compile(CPlsqlSql& sql, std::size_t at) {
     throw Failure{message + "\n" + text, CompileError{m_unit->LineOf(at), m_unit->ColumnOf(at), text}, at};
 }
 
-int CPlsqlParser::TypeOfColumn(const CPlsqlSql& sql, std::size_t column) const {
-    return column < sql.columnTypes.size() ? sql.columnTypes[column] : 0;
-}
-
 // ---- the unit
 
 void CPlsqlUnit::DependsOn(const std::string& name, const std::string& type) {

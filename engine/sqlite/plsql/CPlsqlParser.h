@@ -183,7 +183,6 @@ private:
     std::size_t StatementEnd(std::size_t first) const;
     void CollectColumns(std::size_t first, std::size_t end);
     void Compile(CPlsqlSql& sql, std::size_t at);
-    int TypeOfColumn(const CPlsqlSql& sql, std::size_t column) const;
 
     std::string_view m_text;
     CPlsqlHost& m_host;
