@@ -361,3 +361,18 @@ TEST_F(PlsqlTest, CollectionsBulkCollectAndForall) {
     for (const Case& c : cases) EXPECT_EQ(Block(c.block), c.answer) << c.block;
     EXPECT_EQ(Rows("SELECT SUM(sal) FROM emp"), "3650");
 }
+
+TEST_F(PlsqlTest, CursorForUpdateAndWhereCurrentOf) {
+    Exec("CREATE TABLE acct (id NUMBER, bal NUMBER)");
+    Exec("INSERT INTO acct VALUES (1, 10)");
+    Exec("INSERT INTO acct VALUES (2, 20)");
+    Exec("INSERT INTO acct VALUES (3, 30)");
+    EXPECT_EQ(
+        Block(
+            "DECLARE CURSOR c IS SELECT id, bal FROM acct WHERE bal > 15 ORDER BY id FOR UPDATE; "
+            "r c%ROWTYPE; BEGIN OPEN c; FETCH c INTO r; UPDATE acct SET bal = r.bal + 1 WHERE CURRENT OF c; "
+            "CLOSE c; FOR x IN c LOOP IF x.id = 3 THEN DELETE FROM acct WHERE CURRENT OF c; END IF; "
+            "END LOOP; dbms_output.put_line(r.id || ' ' || r.bal); END;"),
+        "2 20");
+    EXPECT_EQ(Rows("SELECT id, bal FROM acct ORDER BY id"), "1,10|2,21");
+}

@@ -454,6 +454,7 @@ CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecForCursor(CPlsqlStmt& statement) 
         if (state != nullptr) {
             ++state->rows;
             state->found = true;
+            if (sql->skip > 0) state->rowid = CPlsqlValue::Integer(sqlite3_column_int64(handle, 0));
         }
         if (!StoreRow(handle, *sql, record)) {
             flow = Flow::Raise;
@@ -590,6 +591,7 @@ CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecCursor(CPlsqlStmt& statement) {
     if (rc != SQLITE_ROW) return StepFailed(query), m_raised.at = statement.at, Flow::Raise;
     state.found = true;
     ++state.rows;
+    if (query.skip > 0) state.rowid = CPlsqlValue::Integer(sqlite3_column_int64(query.statement.get(), 0));
     if (!Store(query.statement.get(), query, statement.into)) {
         m_raised.at = statement.at;
         return Flow::Raise;
@@ -1088,6 +1090,12 @@ const CPlsqlType* CPlsqlInterpreter::TypeOf(const CPlsqlTarget& target) const {
 
 bool CPlsqlInterpreter::Read(const CPlsqlTarget& target, CPlsqlValue& out) {
     if (target.index) return ReadElement(target, out);
+    if (target.cursor >= 0) {
+        const CursorState& state = m_cursors[static_cast<std::size_t>(target.cursor)];
+        if (!state.open) return Raise(1001, CPlsqlErrors::Text(1001), target.at);
+        out = state.rowid;
+        return true;
+    }
     if (!target.bind.empty()) {
         const CEngineBind* bind = FindBind(m_binds, target.bind);
         if (bind == nullptr) return Raise(1008, CPlsqlErrors::Text(1008, target.bind), target.at);
@@ -1166,9 +1174,14 @@ bool CPlsqlInterpreter::Write(const CPlsqlTarget& target, const CPlsqlValue& val
 
 // ---- SQL
 
-CPlsqlValue CPlsqlInterpreter::Column(sqlite3_stmt* statement, const CPlsqlSql& sql, int column) {
-    int type = column < static_cast<int>(sql.columnTypes.size())
-                   ? sql.columnTypes[static_cast<std::size_t>(column)]
+int CPlsqlInterpreter::ColumnCount(sqlite3_stmt* statement, const CPlsqlSql& sql) {
+    return sqlite3_column_count(statement) - sql.skip;
+}
+
+CPlsqlValue CPlsqlInterpreter::Column(sqlite3_stmt* statement, const CPlsqlSql& sql, int logical) {
+    int column = logical + sql.skip;
+    int type = logical < static_cast<int>(sql.columnTypes.size())
+                   ? sql.columnTypes[static_cast<std::size_t>(logical)]
                    : 0;
     switch (sqlite3_column_type(statement, column)) {
         case SQLITE_NULL:
@@ -1196,7 +1209,7 @@ CPlsqlValue CPlsqlInterpreter::Column(sqlite3_stmt* statement, const CPlsqlSql& 
 }
 
 bool CPlsqlInterpreter::StoreRow(sqlite3_stmt* statement, const CPlsqlSql& sql, Datum& record) {
-    int count = sqlite3_column_count(statement);
+    int count = ColumnCount(statement, sql);
     record.fields.resize(static_cast<std::size_t>(count));
     for (int k = 0; k < count; ++k) record.fields[static_cast<std::size_t>(k)] = Column(statement, sql, k);
     return true;
@@ -1204,7 +1217,7 @@ bool CPlsqlInterpreter::StoreRow(sqlite3_stmt* statement, const CPlsqlSql& sql, 
 
 bool CPlsqlInterpreter::Store(sqlite3_stmt* statement, const CPlsqlSql& sql,
                               const std::vector<CPlsqlTarget>& targets) {
-    int count = sqlite3_column_count(statement);
+    int count = ColumnCount(statement, sql);
     const CPlsqlType* first = TypeOf(targets[0]);
     if (targets.size() == 1 && first != nullptr && first->base == CPlsqlType::Base::Record &&
         targets[0].field < 0) {
@@ -1541,7 +1554,7 @@ bool CPlsqlInterpreter::StoreBulk(sqlite3_stmt* statement, const CPlsqlSql& sql,
             return Raise(6500, CPlsqlErrors::Text(6500), 0);
         ++rows;
         auto key = CPlsqlCollection::NumberKey(rows);
-        int columns = sqlite3_column_count(statement);
+        int columns = ColumnCount(statement, sql);
         const CPlsqlType* element = SlotType(targets[0]).element.get();
         if (targets.size() == 1 && element != nullptr && element->base == CPlsqlType::Base::Record) {
             auto& fields = collections[0]->elements[key].fields;

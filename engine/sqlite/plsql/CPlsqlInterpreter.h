@@ -60,6 +60,7 @@ private:
         bool fetched = false;
         bool exhausted = false;  // past its last row: no step begins it again
         long rows = 0;
+        CPlsqlValue rowid;  // of the current row, for WHERE CURRENT OF
     };
 
     Flow RunBlock(CPlsqlBlockNode& block);
@@ -130,7 +131,9 @@ private:
     // A row of `statement` into `targets` (one record or as many scalars).
     bool Store(sqlite3_stmt* statement, const CPlsqlSql& sql, const std::vector<CPlsqlTarget>& targets);
     bool StoreRow(sqlite3_stmt* statement, const CPlsqlSql& sql, Datum& record);
+    // Column `column` of the row, the engine's own leading columns passed over.
     CPlsqlValue Column(sqlite3_stmt* statement, const CPlsqlSql& sql, int column);
+    static int ColumnCount(sqlite3_stmt* statement, const CPlsqlSql& sql);
 
     // Binds the parameters of `sql` from the variables; false when raised.
     bool BindSql(CPlsqlSql& sql);

@@ -731,7 +731,23 @@ void CPlsqlParser::ParseCursorDeclaration() {
     std::size_t first = m_k;
     std::size_t end = StatementEnd(first);
     cursor.query = BuildSql(first, end, CPlsqlSql::Kind::Query);
-    Compile(*cursor.query, Peek(0).begin);
+    bool forUpdate = false;
+    for (std::size_t k = first; k + 1 < end; ++k)
+        forUpdate = forUpdate || (Is("FOR", k - m_k) && Is("UPDATE", k - m_k + 1));
+    std::string plain = cursor.query->text;
+    if (forUpdate && Is("SELECT")) {
+        // Note: a cursor FOR UPDATE carries its rows' ROWID for WHERE CURRENT OF.
+        cursor.query->text = "SELECT ROWID AS TARVEX_ROWID, " + plain.substr(6);
+        CEngineError ignored;
+        if (m_host.Prepare(*cursor.query, ignored)) {
+            cursor.query->skip = 1;
+            cursor.query->columns.erase(cursor.query->columns.begin());
+            cursor.query->columnTypes.erase(cursor.query->columnTypes.begin());
+        } else {
+            cursor.query->text = plain;
+        }
+    }
+    if (cursor.query->skip == 0) Compile(*cursor.query, Peek(0).begin);
     m_k = end;
     ExpectSymbol(';');
     Pop();
@@ -2102,6 +2118,25 @@ std::unique_ptr<CPlsqlSql> CPlsqlParser::BuildSql(std::size_t first, std::size_t
             continue;
         }
         if (token.kind != CSqlScanner::Kind::Word && token.kind != CSqlScanner::Kind::QuotedName) continue;
+        if (CSqlScanner::Is(m_text, token, "CURRENT") && k + 2 < end &&
+            CSqlScanner::Is(m_text, m_tokens[k + 1], "OF")) {
+            const Entry* cursor = Find(cp932::ToUpperAscii(TokenText(m_tokens[k + 2])));
+            if (cursor == nullptr || cursor->kind != Entry::Kind::Cursor)
+                Fail(201, TokenText(m_tokens[k + 2]), m_tokens[k + 2].begin);
+            out.append(m_text.substr(copied, token.begin - copied));
+            out += "ROWID ";
+            copied = token.begin;
+            CPlsqlTarget target;
+            target.at = token.begin;
+            target.cursor = cursor->cursor;
+            std::string name = "TARVEX_P" + std::to_string(sql->params.size() + 1);
+            out += "= :" + name;
+            sql->paramNames.push_back(name);
+            sql->params.push_back(std::move(target));
+            copied = m_tokens[k + 2].begin + m_tokens[k + 2].length;
+            k += 2;
+            continue;
+        }
         if (k > first && CSqlScanner::IsSymbol(m_text, m_tokens[k - 1], '.')) continue;
         if (k + 1 < end && CSqlScanner::IsSymbol(m_text, m_tokens[k + 1], '(')) {
             const Entry* element = Find(cp932::ToUpperAscii(TokenText(token)));

@@ -25,6 +25,8 @@ struct CPlsqlTarget {
     std::shared_ptr<CPlsqlExpr> index;
     // A variable of a package (its state is the session's): its name.
     std::string package;
+    // WHERE CURRENT OF: the cursor whose current row's ROWID this reads.
+    int cursor = -1;
 };
 
 // One SQL statement inside the block, its PL/SQL names turned into
@@ -45,6 +47,8 @@ struct CPlsqlSql {
     sqliteapi::Statement statement;
     std::vector<int> columnTypes;  // CSqlType per column, when known
     bool bulk = false;             // BULK COLLECT INTO collections
+    // Leading columns that are the engine's own (the ROWID of a cursor FOR UPDATE).
+    int skip = 0;
 };
 
 struct CPlsqlExpr {
