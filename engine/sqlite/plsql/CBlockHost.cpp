@@ -850,12 +850,13 @@ bool CBlockHost::AlterTrigger(const std::string& name, const std::string& action
 std::shared_ptr<CPlsqlUnit> CBlockHost::FindTrigger(const std::string& name, CTriggerDefinition& definition) {
     CPlsqlSession& session = *m_connection.m_plsql;
     std::string key = "TRIGGER " + name;
+    // Note: a trigger compiled once fires without reading the catalog again.
+    if (auto found = session.units.find(key); found != session.units.end()) return found->second;
     CUnitCatalog::Unit stored;
-    if (!CUnitCatalog::Find(m_connection.m_db, name, stored) || stored.type != "TRIGGER") return nullptr;
+    if (!CUnitCatalog::Find(m_connection.m_db, name, stored, "TRIGGER")) return nullptr;
     std::string what;
     std::size_t at = 0;
     if (!CTriggerDefinition::Read(stored.source, definition, what, at)) return nullptr;
-    if (auto found = session.units.find(key); found != session.units.end()) return found->second;
     std::vector<CPlsqlType::Field> columns;
     if (!TableColumns(definition.table, columns)) return nullptr;
     CPlsqlParser parser(stored.source, *this);
