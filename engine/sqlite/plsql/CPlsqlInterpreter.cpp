@@ -116,12 +116,14 @@ bool CPlsqlInterpreter::Call(std::vector<CPlsqlValue>& arguments, const std::vec
     return true;
 }
 
-bool CPlsqlInterpreter::CallUnit(const std::shared_ptr<CPlsqlUnit>& callee,
+bool CPlsqlInterpreter::CallUnit(const std::weak_ptr<CPlsqlUnit>& called,
                                  std::vector<std::unique_ptr<CPlsqlExpr>>& args,
                                  const std::vector<CPlsqlTarget>* targets, std::size_t at,
                                  CPlsqlValue& result) {
     constexpr int kMaxCalls = 500;
     if (m_calls >= kMaxCalls) return Raise(6500, CPlsqlErrors::Text(6500), at);
+    std::shared_ptr<CPlsqlUnit> callee = called.lock();
+    if (!callee || !callee->block) return Raise(6508, CPlsqlErrors::Text(6508), at);
     std::vector<CPlsqlValue> arguments(args.size());
     std::vector<bool> given(args.size(), false);
     for (std::size_t k = 0; k < args.size(); ++k) {

@@ -110,7 +110,7 @@ private:
     bool EvalSql(CPlsqlExpr& expr, CPlsqlValue& out);
     bool EvalSqlErrm(CPlsqlExpr& expr, CPlsqlValue& out);
     // Calls `callee` with `args`; OUT values to `targets` (when given).
-    bool CallUnit(const std::shared_ptr<CPlsqlUnit>& callee, std::vector<std::unique_ptr<CPlsqlExpr>>& args,
+    bool CallUnit(const std::weak_ptr<CPlsqlUnit>& called, std::vector<std::unique_ptr<CPlsqlExpr>>& args,
                   const std::vector<CPlsqlTarget>* targets, std::size_t at, CPlsqlValue& result);
     // A member of a built-in package; `out` its value.
     bool CallBuiltin(int id, std::vector<std::unique_ptr<CPlsqlExpr>>& args, std::size_t at,

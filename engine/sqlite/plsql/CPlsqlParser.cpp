@@ -422,6 +422,16 @@ std::shared_ptr<CPlsqlUnit> CPlsqlParser::StoredUnit(const std::string& name, st
     return unit;
 }
 
+std::shared_ptr<const void> CPlsqlParser::OwnerOf(const std::shared_ptr<CPlsqlUnit>& unit) const {
+    // Note: a unit still being compiled (itself, one that calls it back) or
+    // a member of the same package is owned elsewhere.
+    if (unit == m_unit || !unit->block || (!unit->package.empty() && unit->package == m_package))
+        return nullptr;
+    if (unit->package.empty()) return unit;
+    bool invalid = false;
+    return m_host.FindPackage(unit->package, invalid);
+}
+
 std::shared_ptr<CPlsqlUnit> CPlsqlParser::FindStoredUnit(const std::string& name, std::size_t at) {
     bool invalid = false;
     if (m_compiling) {
@@ -1531,7 +1541,8 @@ std::unique_ptr<CPlsqlStmt> CPlsqlParser::ParseCall(const std::string& name, std
         if (callee->type != "PROCEDURE") Fail(221, name, at);
         statement->kind = CPlsqlStmt::Kind::Call;
         statement->exprs = ParseCallArguments(*callee, &statement->into, at);
-        statement->callee = std::move(callee);
+        statement->owner = OwnerOf(callee);
+        statement->callee = callee;
         EndStatement();
         return statement;
     }
@@ -1912,7 +1923,8 @@ CPlsqlParser::ExprPtr CPlsqlParser::ParseNamed() {
             if (callee->type != "FUNCTION") Fail(222, name + "." + member, at);
             expr->kind = CPlsqlExpr::Kind::Call;
             expr->args = ParseCallArguments(*callee, nullptr, at);
-            expr->callee = std::move(callee);
+            expr->owner = OwnerOf(callee);
+            expr->callee = callee;
             return expr;
         }
         if (invalid) Fail(905, name, at);
@@ -1935,7 +1947,8 @@ CPlsqlParser::ExprPtr CPlsqlParser::ParseNamed() {
             if (callee->type != "FUNCTION") Fail(222, name, at);
             expr->kind = CPlsqlExpr::Kind::Call;
             expr->args = ParseCallArguments(*callee, nullptr, at);
-            expr->callee = std::move(callee);
+            expr->owner = OwnerOf(callee);
+            expr->callee = callee;
             return expr;
         }
     }

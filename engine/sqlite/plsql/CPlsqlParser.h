@@ -147,6 +147,8 @@ private:
     // A stored unit the unit calls (noted among its dependencies).
     std::shared_ptr<CPlsqlUnit> StoredUnit(const std::string& name, std::size_t at);
     std::shared_ptr<CPlsqlUnit> FindStoredUnit(const std::string& name, std::size_t at);
+    // What a call of `unit` holds to keep it alive (see CPlsqlExpr::owner).
+    std::shared_ptr<const void> OwnerOf(const std::shared_ptr<CPlsqlUnit>& unit) const;
     void Begin();
     // Reads `text` from its start, into the unit being built.
     void Retarget(std::string_view text);

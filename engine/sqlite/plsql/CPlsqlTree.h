@@ -111,7 +111,10 @@ struct CPlsqlExpr {
     int cursor = -1;
     Attribute attribute = Attribute::Found;
     // Call: the stored function; `args` one per parameter (null: its default).
-    std::shared_ptr<CPlsqlUnit> callee;
+    // `owner` keeps it (or its package) alive; a unit's calls of itself or of
+    // its package's members hold none, so that no unit owns itself.
+    std::weak_ptr<CPlsqlUnit> callee;
+    std::shared_ptr<const void> owner;
     int builtin = 0;                   // Builtin: CPlsqlBuiltins::Id
     Method method = Method::Count;     // CollectionMethod, on `target`
     std::shared_ptr<CPlsqlType> type;  // Constructor
@@ -193,8 +196,10 @@ struct CPlsqlStmt {
     bool hasElse = false;
     OutputCall output = OutputCall::Put;
     std::string name;  // SAVEPOINT name
-    // Call: the stored procedure; `exprs` and `into` one per parameter.
-    std::shared_ptr<CPlsqlUnit> callee;
+    // Call: the stored procedure; `exprs` and `into` one per parameter (and
+    // `owner` as for a function's call).
+    std::weak_ptr<CPlsqlUnit> callee;
+    std::shared_ptr<const void> owner;
     bool bulk = false;  // FETCH ... BULK COLLECT (exprs[0]: LIMIT, when given)
     CPlsqlExpr::Method method = CPlsqlExpr::Method::Extend;
 };
