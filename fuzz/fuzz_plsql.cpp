@@ -110,8 +110,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     if (!connection->Execute("CREATE TABLE F (n NUMBER)", binds, rows)) std::abort();
     if (!connection->Execute("BEGIN DBMS_OUTPUT.ENABLE; END;", binds, rows)) std::abort();
     const uint8_t* end = data + size;
+    const bool raw = size > 0 && data[0] % 4 == 0;
     std::string block;
-    if (size > 0 && data[0] % 4 == 0) {
+    if (raw) {
         block.assign(reinterpret_cast<const char*>(data + 1), size - 1);
     } else {
         block = "DECLARE n NUMBER := 0; s VARCHAR2(200); v NUMBER(2); BEGIN\n" + Statements(data, end, 0) +
@@ -126,7 +127,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     connection->TakeServerOutput();
     bool transactionControl = block.find("COMMIT") != std::string::npos ||
                               block.find("ROLLBACK") != std::string::npos ||
-                              block.find("EXECUTE") != std::string::npos || data[0] % 4 == 0;
+                              block.find("EXECUTE") != std::string::npos || raw;
     if (!ok && !transactionControl && Count(*connection) != before) std::abort();
     return 0;
 }
