@@ -94,6 +94,18 @@ TEST_F(StoredUnitTest, FunctionsAnswerInBlocksAndInSqlAndRecurse) {
         Run("BEGIN dbms_output.put_line(bonus(1000) || ' ' || bonus(1000, 0.5) || ' ' || fact(20)); END;"),
         "100 500 2432902008176640000");
     EXPECT_EQ(Rows("SELECT ename, bonus(sal) FROM emp ORDER BY ename"), "ALLEN,160|SMITH,80");
+    EXPECT_EQ(Run("CREATE FUNCTION payroll RETURN NUMBER IS n NUMBER; BEGIN SELECT SUM(sal) INTO n FROM emp; "
+                  "RETURN n; END;"),
+              "");
+    // A unit whose table is gone is INVALID, and VALID again once the table is back.
+    Exec("CREATE TABLE emp_copy AS SELECT * FROM emp");
+    Exec("DROP TABLE emp");
+    EXPECT_EQ(Rows("SELECT STATUS FROM USER_OBJECTS WHERE OBJECT_NAME = 'PAYROLL'"), "INVALID");
+    EXPECT_EQ(Run("BEGIN dbms_output.put_line(payroll); END;").substr(0, 40),
+              "ERROR ORA-06550: 行1、列28:|PLS-00905");
+    Exec("CREATE TABLE emp AS SELECT * FROM emp_copy");
+    EXPECT_EQ(Rows("SELECT STATUS FROM USER_OBJECTS WHERE OBJECT_NAME = 'PAYROLL'"), "VALID");
+    EXPECT_EQ(Run("BEGIN dbms_output.put_line(payroll); END;"), "2400");
     EXPECT_EQ(
         Run("DECLARE n NUMBER; BEGIN SELECT SUM(bonus(sal, 2)) INTO n FROM emp; dbms_output.put_line(n); "
             "END;"),
