@@ -376,3 +376,67 @@ TEST_F(PlsqlTest, CursorForUpdateAndWhereCurrentOf) {
         "2 20");
     EXPECT_EQ(Rows("SELECT id, bal FROM acct ORDER BY id"), "1,10|2,21");
 }
+
+TEST_F(PlsqlTest, CompileErrorsNameTheLineColumnAndRule) {
+    const Case cases[] = {
+        {"DECLARE c CONSTANT NUMBER := 1; BEGIN c := 2; END;",
+         "ERROR ORA-06550: 行1、列39:|PLS-00363: 式'C'は代入ターゲットとして使用できません。|ORA-06550: "
+         "行1、列39:|"
+         "PL/SQL: Statement ignored"},
+        {"BEGIN\n  EXIT;\nEND;", "ERROR ORA-06550: 行2、列3:|PLS-00376: EXIT文がLOOPの外側にあります。"},
+        {"DECLARE n NUMBER; BEGIN SELECT 1 FROM dual; END;",
+         "ERROR ORA-06550: 行1、列25:|PLS-00428: このSELECT文にはINTO句が必要です。"},
+        {"DECLARE r emp_missing%ROWTYPE; BEGIN NULL; END;",
+         "ERROR ORA-06550: 行1、列11:|PLS-00201: 識別子'EMP_MISSING'を宣言してください。"},
+        {"DECLARE n NUMBER; BEGIN n := 1 END;",
+         "ERROR ORA-06550: 行1、列32:|PLS-00103: 記号\"END\"が見つかりました。"},
+        {"DECLARE n NUMBER NOT NULL; BEGIN NULL; END;",
+         "ERROR ORA-06550: 行1、列9:|PLS-00218: NOT NULLと宣言された変数には、初期化代入が必要です。"},
+        {"DECLARE c CONSTANT NUMBER; BEGIN NULL; END;",
+         "ERROR ORA-06550: 行1、列9:|PLS-00322: 定数'C'の宣言には初期化代入が必要です。"},
+        {"BEGIN\n  FOR i IN 1..2 LOOP\n    NULL;\n  END LOOP;\n  i := 3;\nEND;",
+         "ERROR ORA-06550: 行5、列3:|PLS-00201: 識別子'I'を宣言してください。|ORA-06550: 行5、列3:|PL/SQL: "
+         "Statement "
+         "ignored"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(Block(c.block), c.answer) << c.block;
+}
+
+TEST_F(PlsqlTest, ValueRulesOfAssignmentAndExpressions) {
+    const Case cases[] = {
+        // NUMBER(p, s) rounds to its scale; INTEGER to whole numbers.
+        {"DECLARE a NUMBER(6,2) := 1234.5678; b INTEGER := 2.5; c NUMBER(3) := -1.5; BEGIN "
+         "dbms_output.put_line(a || ' ' || b || ' ' || c); END;",
+         "1234.57 3 -2"},
+        // CHAR is blank-padded to its length; VARCHAR2 keeps what it is given.
+        {"DECLARE c CHAR(5) := 'ab'; v VARCHAR2(5) := 'ab'; BEGIN dbms_output.put_line('[' || c || '][' || v "
+         "|| "
+         "']' || LENGTH(c)); END;",
+         "[ab   ][ab]5"},
+        // NULL in arithmetic and concatenation; '' is NULL.
+        {"DECLARE n NUMBER; s VARCHAR2(5) := ''; BEGIN dbms_output.put_line(NVL(TO_CHAR(n + 1), 'null') || "
+         "':' || "
+         "s || 'x'); IF s IS NULL THEN dbms_output.put_line('empty is null'); END IF; END;",
+         "null:x|empty is null"},
+        // Text converts to a number where one is needed.
+        {"DECLARE n NUMBER := '42'; BEGIN dbms_output.put_line(n + '8'); END;", "50"},
+        // Date arithmetic in days.
+        {"DECLARE d DATE := TO_DATE('2024-03-01', 'YYYY-MM-DD'); BEGIN dbms_output.put_line(TO_CHAR(d - 1, "
+         "'YYYY-MM-DD') || ' ' || (d - TO_DATE('2024-02-01', 'YYYY-MM-DD'))); END;",
+         "2024-02-29 29"},
+        // PLS_INTEGER holds 32 bits.
+        {"DECLARE p PLS_INTEGER := 2147483647; BEGIN p := p + 1; END;",
+         "ERROR ORA-06502: PL/SQL: 数値または値のエラーです: 数値の精度が大きすぎます。|ORA-06512: 行1"},
+        // A CASE expression without ELSE that matches nothing is NULL.
+        {"DECLARE n NUMBER := 3; BEGIN dbms_output.put_line(NVL(CASE n WHEN 1 THEN 'one' END, 'none')); END;",
+         "none"},
+        // Exponent binds tighter than unary minus; division is exact.
+        {"BEGIN dbms_output.put_line(-2 ** 2 || ' ' || 10 / 4 || ' ' || MOD(10, 4)); END;", "-4 2.5 2"},
+        // Booleans follow three-valued logic.
+        {"DECLARE b BOOLEAN; BEGIN IF b OR TRUE THEN dbms_output.put_line('t'); END IF; IF NOT (b AND FALSE) "
+         "THEN "
+         "dbms_output.put_line('f'); END IF; END;",
+         "t|f"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(Block(c.block), c.answer) << c.block;
+}

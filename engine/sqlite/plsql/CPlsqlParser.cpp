@@ -655,7 +655,8 @@ void CPlsqlParser::ParseDeclaration(CPlsqlBlockNode& block) {
     ExprPtr initial;
     if (AcceptPair(":=") || Accept("DEFAULT")) initial = ParseExpr();
     // Note: a NOT NULL variable or a constant needs its value at once (PLS-00218).
-    if (!initial && (type->notNull || constant)) Fail(382, {}, at);
+    if (!initial && constant) Fail(322, name, at);
+    if (!initial && type->notNull) Fail(218, {}, at);
     ExpectSymbol(';');
     Entry entry;
     entry.slot = NewSlot(name, type);
