@@ -138,3 +138,20 @@ TEST_F(PlsqlTriggerTest, RowTriggersSeeTheEventSetNewAndStopTheStatement) {
     EXPECT_EQ(Run("DROP TABLE staff"), "OK 0");
     EXPECT_EQ(Rows("SELECT TRIGGER_NAME FROM USER_TRIGGERS"), "EMP_SALARY");
 }
+
+TEST_F(PlsqlTriggerTest, ReferencingWhenAndUpdateOfDecideWhatFires) {
+    Exec("CREATE TABLE raises (employee_id NUMBER, old_salary NUMBER, new_salary NUMBER)");
+    EXPECT_EQ(Run("CREATE TRIGGER salary_raise AFTER UPDATE OF salary ON employees\n"
+                  "  REFERENCING NEW AS n OLD AS o FOR EACH ROW\n  WHEN (n.salary > o.salary)\nBEGIN\n"
+                  "  INSERT INTO raises VALUES (:o.employee_id, :o.salary, :n.salary);\nEND;"),
+              "OK 0");
+    EXPECT_EQ(Run("UPDATE employees SET last_name = 'KING' WHERE employee_id = 100"), "OK 1");
+    EXPECT_EQ(Run("UPDATE employees SET salary = salary - 1 WHERE employee_id = 100"), "OK 1");
+    EXPECT_EQ(Run("UPDATE employees SET salary = salary + 1000"), "OK 2");
+    EXPECT_EQ(Rows("SELECT employee_id, old_salary, new_salary FROM raises ORDER BY 1"),
+              "100,23999,24999|101,17000,18000");
+    EXPECT_EQ(Rows("SELECT TRIGGER_TYPE, TRIGGERING_EVENT, WHEN_CLAUSE FROM USER_TRIGGERS"),
+              "AFTER EACH ROW,UPDATE,n.salary > o.salary");
+    EXPECT_EQ(Run("CREATE TRIGGER nope INSTEAD OF INSERT ON employees BEGIN NULL; END;").substr(0, 9),
+              "ORA-03001");
+}

@@ -684,6 +684,26 @@ std::string Literal(const std::string& cp932) {
 
 }  // namespace
 
+std::string CBlockHost::RowNames(const std::string& condition, const CTriggerDefinition& definition) {
+    // Note: the engine's trigger knows its rows as NEW and OLD, whatever
+    // REFERENCING calls them.
+    std::string out;
+    std::size_t copied = 0;
+    auto tokens = CSqlScanner::Significant(condition);
+    for (std::size_t k = 0; k + 1 < tokens.size(); ++k) {
+        if (tokens[k].kind != CSqlScanner::Kind::Word ||
+            !CSqlScanner::IsSymbol(condition, tokens[k + 1], '.'))
+            continue;
+        std::string name =
+            cp932::ToUpperAscii(std::string_view(condition).substr(tokens[k].begin, tokens[k].length));
+        const char* row = name == definition.newName ? "NEW" : name == definition.oldName ? "OLD" : nullptr;
+        if (row == nullptr) continue;
+        out += condition.substr(copied, tokens[k].begin - copied) + row;
+        copied = tokens[k].begin + tokens[k].length;
+    }
+    return out + condition.substr(copied);
+}
+
 bool CBlockHost::MakeFiring(const CTriggerDefinition& definition, bool assignsNew) {
     std::vector<CPlsqlType::Field> columns;
     TableColumns(definition.table, columns);
@@ -705,7 +725,7 @@ bool CBlockHost::MakeFiring(const CTriggerDefinition& definition, bool assignsNe
         if (!definition.forEachRow) when = "TARVEX_STATEMENT_ONCE(" + Literal(definition.name) + ")";
         if (!definition.when.empty())
             when += (when.empty() ? "" : " AND ") + std::string("(") +
-                    encoding::Cp932ToUtf8(definition.when) + ")";
+                    encoding::Cp932ToUtf8(RowNames(definition.when, definition)) + ")";
         if (!when.empty()) sql += " WHEN " + when;
         sql += " BEGIN SELECT TARVEX_FIRE(" + Literal(definition.name) + ", '" + code + "'";
         for (const char* row : {"NEW", "OLD"}) {

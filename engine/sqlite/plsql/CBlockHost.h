@@ -72,6 +72,8 @@ private:
     // The SQLite triggers that fire a trigger: one for each of its events.
     bool MakeFiring(const CTriggerDefinition& definition, bool assignsNew);
     void DropFiring(const std::string& name);
+    // A WHEN condition with the trigger's row names as the engine's (NEW, OLD).
+    static std::string RowNames(const std::string& condition, const CTriggerDefinition& definition);
     std::shared_ptr<CPlsqlUnit> FindTrigger(const std::string& name, CTriggerDefinition& definition);
     // TARVEX_FIRE(name, event, new values..., old values...), the :NEW
     // values a BEFORE ROW trigger set, and the once-a-statement test.

@@ -2012,6 +2012,22 @@ CPlsqlParser::ExprPtr CPlsqlParser::PackageVariable(const std::string& name, std
     expr->target.at = at;
     expr->target.slot = found->second;
     expr->target.package = package->name;
+    auto type = TargetType(expr->target);
+    if (type->base == CPlsqlType::Base::Collection && IsSymbol('(')) {
+        ParseElement(expr->target, *type);
+        return expr;
+    }
+    if (type->base == CPlsqlType::Base::Collection && IsSymbol('.') && IsName(1)) {
+        ++m_k;
+        std::size_t methodAt = Peek().begin;
+        std::string method = Name();
+        expr->kind = CPlsqlExpr::Kind::CollectionMethod;
+        if (!MethodNamed(method, expr->method) || expr->method == CPlsqlExpr::Method::Extend ||
+            expr->method == CPlsqlExpr::Method::Delete || expr->method == CPlsqlExpr::Method::Trim)
+            Fail(302, method, methodAt);
+        if (IsSymbol('(')) expr->args = ParseArguments();
+        return expr;
+    }
     if (AcceptSymbol('.')) {
         std::size_t fieldAt = Peek().begin;
         std::string field = Name();
