@@ -1073,7 +1073,8 @@ bool CSqliteConnection::RunKind(const std::string& sql, StatementKind kind, std:
         case StatementKind::Session:
             return RunSession(sql);
         default:
-            ok = RunStatement(Piece{sql, 0}, binds, rowsProcessed);
+            ok = (kind != StatementKind::Dml || CBlockHost(*this).BeforeStatement(sql)) &&
+                 RunStatement(Piece{sql, 0}, binds, rowsProcessed);
             break;
     }
     return ok && FinishStatement();

@@ -67,6 +67,8 @@ TEST_F(PlsqlTriggerTest, SecureDmlRefusesChangesOutsideOfficeHoursOnly) {
                    "TRIGGER_NAME = 'SECURE_EMPLOYEES'"),
               "BEFORE STATEMENT,INSERT OR UPDATE OR DELETE,EMPLOYEES,DISABLED");
     EXPECT_EQ(Run("ALTER TRIGGER secure_employees ENABLE"), "OK 0");
+    // A statement trigger fires even when the statement changes no row.
+    EXPECT_EQ(Run("DELETE FROM employees WHERE 1 = 0").substr(0, 9), "ORA-20205");
     EXPECT_EQ(Run("INSERT INTO employees (employee_id) VALUES (7)").substr(0, 9), "ORA-20205");
 }
 

@@ -887,6 +887,71 @@ std::shared_ptr<CPlsqlUnit> CBlockHost::FindTrigger(const std::string& name, CTr
     return unit;
 }
 
+std::string CBlockHost::RunTrigger(CPlsqlUnit& unit, char event, std::vector<CPlsqlValue> newRow,
+                                   std::vector<CPlsqlValue> oldRow, const std::string& qualified) {
+    std::vector<CEngineBind> binds;
+    CPlsqlInterpreter interpreter(unit, *this, binds, 1);
+    interpreter.SetRecord(0, std::move(newRow));
+    interpreter.SetRecord(1, std::move(oldRow));
+    interpreter.SetValue(2, CPlsqlValue::Bool(event == 'I'));
+    interpreter.SetValue(3, CPlsqlValue::Bool(event == 'U'));
+    interpreter.SetValue(4, CPlsqlValue::Bool(event == 'D'));
+    std::vector<CPlsqlValue> none;
+    CPlsqlValue result;
+    if (interpreter.Call(none, {}, result)) {
+        if (unit.assignsNew) {
+            m_connection.m_plsql->newRow = interpreter.Record(0);
+            m_connection.m_plsql->rewriting = true;
+        }
+        return {};
+    }
+    std::string failure =
+        interpreter.RaisedCode() < 0 ? CPlsqlErrors::Text(6510) : interpreter.RaisedMessage();
+    for (const std::string& line : interpreter.RaisedTrace()) failure += "\n" + line;
+    failure += "\n" + interpreter.RaisedLine();
+    return failure + "\n" + CPlsqlErrors::Text(4088, qualified);
+}
+
+bool CBlockHost::BeforeStatement(const std::string& sql) {
+    auto tokens = CSqlScanner::Significant(sql, 6);
+    std::string event = WordAt(sql, tokens, 0);
+    std::size_t table = event == "UPDATE" ? 1 : 2;
+    if (event == "DELETE" && WordAt(sql, tokens, 1) != "FROM") table = 1;
+    if (event != "INSERT" && event != "UPDATE" && event != "DELETE") return true;
+    if (WordAt(sql, tokens, table + 1) == ".") table += 2;
+    std::string name = WordAt(sql, tokens, table);
+    sqliteapi::Statement list = sqliteapi::Prepare(
+        m_connection.m_db,
+        "SELECT TRIGGER_NAME FROM main.TARVEX_TRIGGERS WHERE TABLE_NAME = ?1 AND TRIGGER_TYPE = 'BEFORE "
+        "STATEMENT' AND STATUS = 'ENABLED' AND ' OR ' || TRIGGERING_EVENT || ' OR ' LIKE '% OR ' || ?2 || ' "
+        "OR %'");
+    if (!list) return true;
+    std::string utf8 = encoding::Cp932ToUtf8(name);
+    sqlite3_bind_text(list.get(), 1, utf8.c_str(), static_cast<int>(utf8.size()), SQLITE_TRANSIENT);
+    sqlite3_bind_text(list.get(), 2, event.c_str(), static_cast<int>(event.size()), SQLITE_TRANSIENT);
+    std::vector<std::string> triggers;
+    while (sqlite3_step(list.get()) == SQLITE_ROW)
+        triggers.push_back(
+            encoding::Utf8ToCp932(reinterpret_cast<const char*>(sqlite3_column_text(list.get(), 0))));
+    list.reset();
+    m_inTrigger = true;
+    for (const std::string& trigger : triggers) {
+        CTriggerDefinition definition;
+        auto unit = FindTrigger(trigger, definition);
+        if (!unit) continue;
+        // Note: the statement trigger fires here, before any row and for no
+        // row at all; the engine's own firing then passes it over.
+        m_connection.m_plsql->firedAt[encoding::Cp932ToUtf8(trigger)] = m_connection.m_plsql->statement;
+        std::string qualified = Owner().empty() ? trigger : Owner() + "." + trigger;
+        std::string failure = RunTrigger(*unit, event[0], {}, {}, qualified);
+        if (failure.empty()) continue;
+        m_connection.m_error.Set(failure, 0);
+        m_connection.m_error.code = std::atoi(failure.c_str() + 4);
+        return false;
+    }
+    return true;
+}
+
 void CBlockHost::Fire(sqlite3_context* context, int count, sqlite3_value** values) {
     auto& connection = *static_cast<CSqliteConnection*>(sqlite3_user_data(context));
     // Note: writing a BEFORE ROW trigger's :NEW values fires no trigger.
@@ -914,26 +979,7 @@ void CBlockHost::Fire(sqlite3_context* context, int count, sqlite3_value** value
             newRow[k] = ValueOf(values[2 + k]);
             oldRow[k] = ValueOf(values[2 + columns + k]);
         }
-        std::vector<CEngineBind> binds;
-        CPlsqlInterpreter interpreter(*unit, host, binds, 1);
-        interpreter.SetRecord(0, std::move(newRow));
-        interpreter.SetRecord(1, std::move(oldRow));
-        interpreter.SetValue(2, CPlsqlValue::Bool(event == 'I'));
-        interpreter.SetValue(3, CPlsqlValue::Bool(event == 'U'));
-        interpreter.SetValue(4, CPlsqlValue::Bool(event == 'D'));
-        std::vector<CPlsqlValue> none;
-        CPlsqlValue result;
-        if (interpreter.Call(none, {}, result)) {
-            if (unit->assignsNew) {
-                connection.m_plsql->newRow = interpreter.Record(0);
-                connection.m_plsql->rewriting = true;
-            }
-        } else {
-            failure = interpreter.RaisedCode() < 0 ? CPlsqlErrors::Text(6510) : interpreter.RaisedMessage();
-            for (const std::string& line : interpreter.RaisedTrace()) failure += "\n" + line;
-            failure += "\n" + interpreter.RaisedLine();
-            failure += "\n" + CPlsqlErrors::Text(4088, qualified);
-        }
+        failure = host.RunTrigger(*unit, event, std::move(newRow), std::move(oldRow), qualified);
     }
     connection.m_resultTypes = std::move(types);
     connection.m_error = saved;

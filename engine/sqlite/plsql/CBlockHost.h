@@ -46,6 +46,9 @@ public:
     // of them, and CALL; `handled` false for any other statement.
     bool RunUnitStatement(const std::string& text, std::vector<CEngineBind>& binds, long& rows,
                           bool& handled);
+    // Fires the BEFORE STATEMENT triggers of the DML statement `sql`; false
+    // with the connection's error when one fails.
+    bool BeforeStatement(const std::string& sql);
     // Makes every stored function of the file callable from SQL.
     static void RegisterFunctions(CSqliteConnection& connection);
 
@@ -63,6 +66,9 @@ private:
                                                   CPlsqlParser::CompileError& failure);
     bool DropUnit(const std::string& text, const std::string& type, const std::string& name);
     static void RegisterFunction(CSqliteConnection& connection, const std::string& name);
+    // Runs a trigger's body on its rows; its error text, "" when none.
+    std::string RunTrigger(CPlsqlUnit& unit, char event, std::vector<CPlsqlValue> newRow,
+                           std::vector<CPlsqlValue> oldRow, const std::string& qualified);
     // A stored function called from SQL (user data: the connection and the name).
     static void Dispatch(struct sqlite3_context* context, int count, struct sqlite3_value** values);
     // CREATE TRIGGER with a PL/SQL body, DROP and ALTER ... ENABLE | DISABLE.
