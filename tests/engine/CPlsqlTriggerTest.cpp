@@ -69,6 +69,10 @@ TEST_F(PlsqlTriggerTest, SecureDmlRefusesChangesOutsideOfficeHoursOnly) {
     EXPECT_EQ(Run("ALTER TRIGGER secure_employees ENABLE"), "OK 0");
     // A statement trigger fires even when the statement changes no row.
     EXPECT_EQ(Run("DELETE FROM employees WHERE 1 = 0").substr(0, 9), "ORA-20205");
+    EXPECT_EQ(Run("BEGIN DELETE FROM employees WHERE 1 = 0; EXCEPTION WHEN OTHERS THEN "
+                  "RAISE_APPLICATION_ERROR(-20999, 'caught ' || SQLCODE); END;")
+                  .substr(0, 24),
+              "ORA-20999: caught -20205");
     EXPECT_EQ(Run("INSERT INTO employees (employee_id) VALUES (7)").substr(0, 9), "ORA-20205");
 }
 

@@ -2,6 +2,8 @@
 
 #include <sqlite3.h>
 
+#include <functional>
+
 #include "engine/sqlite/COraError.h"
 #include "engine/sqlite/CSqlScanner.h"
 #include "engine/sqlite/CSqliteCatalog.h"
@@ -374,6 +376,12 @@ void CBlockHost::Compiling(const std::shared_ptr<CPlsqlUnit>& unit) {
 std::string CBlockHost::Owner() { return m_connection.m_session->user; }
 
 std::mt19937_64& CBlockHost::Random() { return m_connection.m_plsql->random; }
+
+bool CBlockHost::BeforeDml(const std::string& text, CEngineError& error) {
+    if (m_inTrigger || BeforeStatement(text)) return true;
+    error = m_connection.m_error;
+    return false;
+}
 
 std::shared_ptr<CPlsqlPackage> CBlockHost::CompilePackage(const std::string& name, const std::string& type,
                                                           const std::string& source,
@@ -934,7 +942,11 @@ bool CBlockHost::BeforeStatement(const std::string& sql) {
         triggers.push_back(
             encoding::Utf8ToCp932(reinterpret_cast<const char*>(sqlite3_column_text(list.get(), 0))));
     list.reset();
+    bool inTrigger = m_inTrigger;
     m_inTrigger = true;
+    // Note: the host keeps its own state once the triggers have run.
+    std::unique_ptr<bool, std::function<void(bool*)>> restore(&m_inTrigger,
+                                                              [inTrigger](bool* flag) { *flag = inTrigger; });
     for (const std::string& trigger : triggers) {
         CTriggerDefinition definition;
         auto unit = FindTrigger(trigger, definition);

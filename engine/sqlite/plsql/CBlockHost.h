@@ -38,6 +38,7 @@ public:
     void Compiling(const std::shared_ptr<CPlsqlUnit>& unit) override;
     std::string Owner() override;
     void NextStatement() override;
+    bool BeforeDml(const std::string& text, CEngineError& error) override;
     std::mt19937_64& Random() override;
     std::shared_ptr<CPlsqlPackage> FindPackage(const std::string& name, bool& invalid) override;
     std::vector<CPlsqlDatum>* PackageSlots(const std::string& name, CEngineError& error) override;

@@ -53,6 +53,9 @@ public:
     virtual std::mt19937_64& Random() = 0;
     // A DML statement of the block begins (statement triggers fire once each).
     virtual void NextStatement() = 0;
+    // Before a DML statement of the block (`text`, Oracle SQL): its BEFORE
+    // STATEMENT triggers; false with the error of one that fails.
+    virtual bool BeforeDml(const std::string& text, CEngineError& error) = 0;
     // The owner that qualifies unit names in messages ("" for none).
     virtual std::string Owner() = 0;
 };

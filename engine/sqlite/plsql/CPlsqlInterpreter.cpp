@@ -487,6 +487,10 @@ CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecSql(CPlsqlStmt& statement) {
     if (sqlite3_stmt_readonly(handle) == 0 && !m_host.BeginWrite(error))
         return RaiseError(error, statement.at), Flow::Raise;
     m_host.NextStatement();
+    if (sql.kind == CPlsqlSql::Kind::Dml && !m_host.BeforeDml(sql.text, error)) {
+        sqlite3_reset(handle);
+        return RaiseError(error, statement.at), Flow::Raise;
+    }
     int rc = sqlite3_step(handle);
     long rows = 0;
     if (rc == SQLITE_ROW && !sql.into.empty()) {
