@@ -1455,6 +1455,16 @@ CSqlType CSqlEmitter::Name(const CSqlExpr& expr, std::string& out) {
     return CSqlType::Unknown;
 }
 
+CSqlType CSqlEmitter::StoredCall(const std::string& name, const CSqlExpr& expr, std::string& out) {
+    out += "\"" + name + "\"(";
+    for (std::size_t k = 0; k < expr.args.size(); ++k) {
+        if (k > 0) out += ", ";
+        Expr(expr.args[k], out);
+    }
+    out += ")";
+    return CSqlType::Unknown;
+}
+
 CSqlType CSqlEmitter::Call(const CSqlExpr& expr, std::string& out) {
     std::string name = Upper(expr.text);
     if (expr.parts.size() > 1) {
@@ -1472,6 +1482,7 @@ CSqlType CSqlEmitter::Call(const CSqlExpr& expr, std::string& out) {
     if (name == "EXTRACT" || name == "CAST") return Special(expr, out);
     if (name == "SYS_CONNECT_BY_PATH") return HierarchyColumn(expr, out);
     const FunctionRow* row = FindFunction(name);
+    if (row == nullptr && m_catalog.HasFunction(name)) return StoredCall(name, expr, out);
     if (row == nullptr) {
         bool server = std::find(std::begin(kServerFunctions), std::end(kServerFunctions), name) !=
                       std::end(kServerFunctions);

@@ -108,6 +108,8 @@ private:
     std::size_t OrderPosition(const CSqlExpr& key, const std::vector<Typed>& produced) const;
     CSqlType Name(const CSqlExpr& expr, std::string& out);
     CSqlType Call(const CSqlExpr& expr, std::string& out);
+    // A stored function of the file (PL/SQL), called by its name.
+    CSqlType StoredCall(const std::string& name, const CSqlExpr& expr, std::string& out);
     CSqlType Special(const CSqlExpr& expr, std::string& out);
     CSqlType Binary(const CSqlExpr& expr, std::string& out);
     void StoredForm(const CSqlExpr& bind, std::string& value);

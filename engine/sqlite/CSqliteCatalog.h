@@ -44,6 +44,9 @@ public:
     // Columns of the table or view `name` (CP932, any case; the columns'
     // names upper-cased CP932); nullptr when there is none.
     const std::vector<Column>* Columns(std::string_view name);
+    // True when `name` (upper case, CP932) is a function added to the
+    // connection beyond the engine's own: a stored PL/SQL function.
+    bool HasFunction(std::string_view name);
     // Drops what was read when the file's schema changed since.
     void Refresh();
     // Drops what was read: this connection changed the schema.

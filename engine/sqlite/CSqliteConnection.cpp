@@ -32,6 +32,9 @@
 #include "engine/sqlite/CTriggerCompiler.h"
 #include "engine/sqlite/CValueText.h"
 #include "engine/sqlite/SqliteApi.h"
+#include "engine/sqlite/plsql/CBlockHost.h"
+#include "engine/sqlite/plsql/CPlsqlSession.h"
+#include "engine/sqlite/plsql/CUnitCatalog.h"
 #include "engine/sqlite/values/CNumberDecimal.h"
 #include "engine/sqlite/values/CNumberFunctions.h"
 #include "engine/sqlite/values/CRegexpFunctions.h"
@@ -41,10 +44,9 @@
 namespace {
 
 constexpr std::size_t kOutputLimit = 1000000;
-constexpr std::string_view kSelectPrefix = "SELECT ";
-constexpr const char* kBlockSavepoint = "SAVEPOINT TARVEX_BLOCK";
-constexpr const char* kBlockRollback = "ROLLBACK TO TARVEX_BLOCK";
-constexpr const char* kBlockRelease = "RELEASE TARVEX_BLOCK";
+
+// The server's code of "created with compilation errors".
+constexpr int kCompiledWithErrors = 24344;
 
 constexpr const char* kSetupStatements[] = {
     "PRAGMA foreign_keys = ON",
@@ -62,7 +64,6 @@ struct Refusal {
 };
 
 constexpr Refusal kRefusals[] = {
-    {StatementKind::DeclareBlock, false, "DECLARE"},
     {StatementKind::StoredCode, true, ""},
     {StatementKind::NoPrivileges, true, ""},
     {StatementKind::Unsupported, true, ""},
@@ -147,12 +148,6 @@ CCatalogTables::View ViewOptions(std::string_view text, std::vector<CSqlScanner:
 const Refusal* FindRefusal(StatementKind kind) {
     for (const Refusal& refusal : kRefusals)
         if (refusal.kind == kind) return &refusal;
-    return nullptr;
-}
-
-CEngineBind* FindBind(std::vector<CEngineBind>& binds, const std::string& name) {
-    for (CEngineBind& bind : binds)
-        if (bind.name == name) return &bind;
     return nullptr;
 }
 
@@ -268,12 +263,14 @@ std::unique_ptr<CSqliteConnection> CSqliteConnection::Open(const std::string& da
     connection->m_session->user = cp932::ToUpper(user);
     connection->m_session->database = databaseName.empty() ? "DEFAULT" : cp932::ToUpper(databaseName);
     connection->m_catalog = std::make_unique<CSqliteCatalog>(db);
+    connection->m_plsql = std::make_unique<CPlsqlSession>();
     if (!CSqliteFunctions::Register(db, &connection->m_rowNumber, connection->m_session.get()) ||
         !CSqliteTextFunctions::Register(db) || !CNumberFunctions::Register(db) ||
         !CRegexpFunctions::Register(db) ||
         !CSqliteValueFunctions::Register(db, connection->m_session.get()) ||
-        !CSqliteDictionary::Install(db) || !connection->m_sequences->Register())
+        !CSqliteDictionary::Install(db) || !connection->m_sequences->Register() || !CUnitCatalog::Install(db))
         return fail(db);
+    CBlockHost::RegisterFunctions(*connection);
     return connection;
 }
 
@@ -289,7 +286,10 @@ bool CSqliteConnection::ExecPlain(const char* sql) {
     return false;
 }
 
-void CSqliteConnection::Cancel() { sqlite3_interrupt(m_db); }
+void CSqliteConnection::Cancel() {
+    m_cancelRequested = true;
+    sqlite3_interrupt(m_db);
+}
 
 void CSqliteConnection::SetLockWait(int seconds) {
     m_lockWaitSeconds = seconds < 0 ? 0 : seconds;
@@ -987,8 +987,9 @@ bool CSqliteConnection::RunReplace(const std::string& sql, std::vector<CEngineBi
 
 bool CSqliteConnection::Finish(bool ok, const std::string& sql) {
     if (ok) return true;
-    // Note: while the transaction is lost, the texts are already the server's.
-    if (m_transactionLost) return false;
+    // Note: while the transaction is lost, the texts are already the server's;
+    // a unit created with errors answers the server's warning as it is.
+    if (m_transactionLost || m_error.code == kCompiledWithErrors) return false;
     static constexpr std::string_view kUnique = "UNIQUE constraint failed: ";
     if (m_error.message.compare(0, kUnique.size(), kUnique) == 0) {
         std::string failed = encoding::Cp932ToUtf8(std::string_view(m_error.message).substr(kUnique.size()));
@@ -1073,6 +1074,7 @@ bool CSqliteConnection::ExecuteStatement(const std::string& sql, std::vector<CEn
                                          long& rowsProcessed) {
     m_error.Clear();
     rowsProcessed = 0;
+    ++m_plsql->statement;
     if (!CheckEncoding(sql)) return false;
     StatementKind kind = CStatementClassifier::Classify(sql);
     if (RefuseWhileLost(kind)) return false;
@@ -1090,8 +1092,13 @@ bool CSqliteConnection::ExecuteStatement(const std::string& sql, std::vector<CEn
 bool CSqliteConnection::RunKind(const std::string& sql, StatementKind kind, std::vector<CEngineBind>& binds,
                                 long& rowsProcessed) {
     if (kind != StatementKind::Query && kind != StatementKind::Dml && kind != StatementKind::Block &&
-        kind != StatementKind::Commit && kind != StatementKind::Rollback)
+        kind != StatementKind::Commit && kind != StatementKind::Rollback) {
         m_catalog->Invalidate();
+        m_plsql->Forget();
+        bool handled = false;
+        bool ran = CBlockHost(*this).RunUnitStatement(sql, binds, rowsProcessed, handled);
+        if (handled) return ran;
+    }
     if (const Refusal* refusal = FindRefusal(kind)) {
         std::string_view words = CStatementClassifier::MatchedWords(sql);
         COraError::Set(m_error, 3001, {refusal->showWords ? words : std::string_view(refusal->note)},
@@ -1107,6 +1114,7 @@ bool CSqliteConnection::RunKind(const std::string& sql, StatementKind kind, std:
     bool ok = false;
     switch (kind) {
         case StatementKind::Block:
+        case StatementKind::DeclareBlock:
             ok = RunBlock(sql, binds, rowsProcessed);
             break;
         case StatementKind::Commit:
@@ -1126,7 +1134,8 @@ bool CSqliteConnection::RunKind(const std::string& sql, StatementKind kind, std:
         case StatementKind::Session:
             return RunSession(sql);
         default:
-            ok = RunStatement(Piece{sql, 0}, binds, rowsProcessed);
+            ok = (kind != StatementKind::Dml || CBlockHost(*this).BeforeStatement(sql)) &&
+                 RunStatement(Piece{sql, 0}, binds, rowsProcessed);
             break;
     }
     return ok && FinishStatement();
@@ -1203,120 +1212,9 @@ std::unique_ptr<CEngineCursor> CSqliteConnection::OpenCursor(const std::string& 
 
 bool CSqliteConnection::RunBlock(const std::string& sql, std::vector<CEngineBind>& binds,
                                  long& rowsProcessed) {
-    std::vector<CPlsqlBlock::Step> steps;
-    if (!CPlsqlBlock::Parse(sql, steps, m_error)) return false;
-    bool writes = false;
-    for (const auto& step : steps)
-        if (step.kind == CPlsqlBlock::StepKind::Dml) writes = true;
-    bool started = !InTransaction();
-    if (writes && (!BeginWrite() || !ExecPlain(kBlockSavepoint))) return false;
-    std::vector<CEngineBind> work = binds;
-    if (!RunBlockSteps(sql, steps, work, rowsProcessed)) {
-        if (writes) UndoBlock(started);
-        rowsProcessed = 0;
-        return false;
-    }
-    if (writes && !ExecPlain(kBlockRelease)) return false;
-    binds = std::move(work);
-    return true;
-}
-
-void CSqliteConnection::UndoBlock(bool transactionStarted) {
-    CEngineError failure = m_error;
-    // Note: a transaction begun for the block alone is ended, so that it
-    // holds no write lock.
-    const char* undo[] = {kBlockRollback, kBlockRelease, transactionStarted ? "ROLLBACK" : nullptr};
-    for (const char* statement : undo)
-        if (statement != nullptr && InTransaction() && !sqliteapi::Undo(m_db, statement))
-            m_transactionLost = true;
-    m_error = failure;
-}
-
-bool CSqliteConnection::RunBlockSteps(const std::string& sql, const std::vector<CPlsqlBlock::Step>& steps,
-                                      std::vector<CEngineBind>& work, long& rowsProcessed) {
-    using StepKind = CPlsqlBlock::StepKind;
-    std::string_view text(sql);
-    for (const auto& step : steps) {
-        Piece statement{text.substr(step.begin, step.length), step.begin};
-        Piece expression{text.substr(step.expressionBegin, step.expressionLength), step.expressionBegin};
-        std::string value;
-        bool isNull = true;
-        bool isNumber = false;
-        bool ok = true;
-        switch (step.kind) {
-            case StepKind::Null:
-                break;
-            case StepKind::Dml:
-                ok = RunStatement(statement, work, rowsProcessed);
-                break;
-            case StepKind::Assign:
-                ok = Evaluate(expression, work, value, isNull, isNumber) &&
-                     Assign(step.target, step.begin, value, isNull, isNumber, work);
-                break;
-            case StepKind::OutputEnable:
-                m_outputEnabled = true;
-                break;
-            case StepKind::OutputDisable:
-                m_outputEnabled = false;
-                TakeServerOutput();
-                break;
-            case StepKind::OutputPutLine:
-            case StepKind::OutputPut:
-                ok = Evaluate(expression, work, value, isNull, isNumber) &&
-                     AppendOutput(value, step.kind == StepKind::OutputPutLine);
-                break;
-            case StepKind::OutputNewLine:
-                ok = AppendOutput({}, true);
-                break;
-        }
-        if (!ok) return false;
-    }
-    return true;
-}
-
-bool CSqliteConnection::Evaluate(Piece expression, const std::vector<CEngineBind>& binds, std::string& value,
-                                 bool& isNull, bool& isNumber) {
-    Statement statement;
-    if (!Prepare(expression, kSelectPrefix, binds, statement)) return false;
-    int rc = sqlite3_step(statement.get());
-    if (rc != SQLITE_ROW) {
-        if (rc != SQLITE_DONE) return SetStepError();
-        COraError::Set(m_error, 1403, {}, static_cast<int>(expression.base));
-        return false;
-    }
-    bool number = !m_resultTypes.empty() && m_resultTypes[0].kind == CSqlType::Number;
-    isNull = !CSqliteResultReader::ValueText(statement.get(), 0, value, isNumber, number);
-    // Note: a date becomes text in the server's date format, as when the
-    // server converts a DATE for a text variable or for output.
-    if (!m_resultTypes.empty()) {
-        if (!isNull && m_resultTypes[0].kind == CSqlType::Date) value = ShowDate(value);
-    } else if (!isNull && !isNumber && CValueText::IsStoredDate(value)) {
-        auto items = CSelectList::Parse(std::string(kSelectPrefix) + std::string(expression.text));
-        if (items.empty() || !items[0].textConversion) value = CValueText::ShowDate(value);
-    }
-    return true;
-}
-
-bool CSqliteConnection::Assign(const std::string& target, std::size_t position, const std::string& value,
-                               bool isNull, bool isNumber, std::vector<CEngineBind>& binds) {
-    CEngineBind* bind = FindBind(binds, target);
-    if (bind == nullptr) {
-        COraError::Set(m_error, 1008, {target}, static_cast<int>(position));
-        return false;
-    }
-    std::string text = value;
-    CNumberDecimal number;
-    if (!isNull && bind->serverType == servertype::kNumber && !isNumber) {
-        if (!CNumberDecimal::FromText(value, number)) {
-            COraError::Set(m_error, 6502, {value}, static_cast<int>(position));
-            return false;
-        }
-        text = number.ToText();
-    }
-    bind->value = isNull ? std::string() : text;
-    bind->isNull = isNull;
-    bind->assigned = true;
-    return true;
+    rowsProcessed = 0;
+    CBlockHost host(*this);
+    return host.Run(sql, binds, rowsProcessed, m_error);
 }
 
 bool CSqliteConnection::AppendOutput(const std::string& text, bool endLine) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <memory>
 #include <optional>
@@ -9,7 +10,6 @@
 
 #include "engine/CEngineConnection.h"
 #include "engine/sqlite/CCatalogTables.h"
-#include "engine/sqlite/CPlsqlBlock.h"
 #include "engine/sqlite/CSelectList.h"
 #include "engine/sqlite/CSqlEmitter.h"
 #include "engine/sqlite/CStatementCache.h"
@@ -21,6 +21,7 @@ struct sqlite3_stmt;
 class CSqlRewrite;
 class CSqliteCatalog;
 class CSqliteSequences;
+struct CPlsqlSession;
 struct CSqliteSession;
 enum class CSqlType;
 
@@ -62,6 +63,7 @@ public:
     const std::string& Path() const { return m_path; }
 
 private:
+    friend class CBlockHost;
     using Statement = sqliteapi::Statement;
 
     // Where a piece of statement text lies in the text the caller sent.
@@ -151,15 +153,8 @@ private:
     // statement SQLite ran) goes to the catalog.
     bool RecordTemporary(const std::string& sql, const char* created);
     bool RunReplace(const std::string& sql, std::vector<CEngineBind>& binds, long& rowsProcessed);
+    // A PL/SQL block, compiled and run by the interpreter (see CBlockHost).
     bool RunBlock(const std::string& sql, std::vector<CEngineBind>& binds, long& rowsProcessed);
-    // Undoes the work of a failed block (its savepoint), keeping its error.
-    void UndoBlock(bool transactionStarted);
-    bool RunBlockSteps(const std::string& sql, const std::vector<CPlsqlBlock::Step>& steps,
-                       std::vector<CEngineBind>& work, long& rowsProcessed);
-    bool Evaluate(Piece expression, const std::vector<CEngineBind>& binds, std::string& value, bool& isNull,
-                  bool& isNumber);
-    bool Assign(const std::string& target, std::size_t position, const std::string& value, bool isNull,
-                bool isNumber, std::vector<CEngineBind>& binds);
     bool AppendOutput(const std::string& text, bool endLine);
 
     bool InTransaction() const;
@@ -191,4 +186,8 @@ private:
     std::optional<CCatalogTables::View> m_pendingView;
     // Temporary tables whose rows each commit removes (quoted, UTF-8).
     std::vector<std::string> m_deleteOnCommit;
+    // Cancel asked for while a block runs (its loops look at it).
+    std::atomic<bool> m_cancelRequested{false};
+    // The stored units this session compiled (see CBlockHost).
+    std::unique_ptr<CPlsqlSession> m_plsql;
 };

@@ -141,17 +141,16 @@ TEST_F(CSqliteConnectionTest, NumberBindsAreNumbersAndTextBindsText) {
 }
 
 TEST_F(CSqliteConnectionTest, ServerOutputBufferIsBounded) {
-    std::string piece = "RPAD('x', 30000, 'x')";
-    std::string text = piece;
-    for (int k = 1; k < 20; ++k) text += " || " + piece;
-    const std::string line = "BEGIN DBMS_OUTPUT.PUT_LINE(" + text + "); END;";
+    const std::string line =
+        "BEGIN FOR i IN 1..20 LOOP DBMS_OUTPUT.PUT_LINE(RPAD('x', 30000, 'x')); END LOOP; END;";
     ASSERT_TRUE(Exec("BEGIN DBMS_OUTPUT.ENABLE; END;"));
     ASSERT_TRUE(Exec(line));
     EXPECT_FALSE(Exec(line));
     EXPECT_EQ(Error().rfind("ORA-20000: ORU-10027", 0), 0u) << Error();
     auto lines = m_connection->TakeServerOutput();
-    ASSERT_EQ(lines.size(), 1u);
-    EXPECT_EQ(lines[0].size(), 600000u);
+    // Note: what the failing block put before the overflow stays, as on the server.
+    ASSERT_EQ(lines.size(), 33u);
+    EXPECT_EQ(lines[0].size(), 30000u);
     EXPECT_TRUE(Exec(line));
 }
 
@@ -195,9 +194,7 @@ TEST_F(CSqliteConnectionTest, BlocksJoinTheTransactionUndoOnlyThemselvesAndBuffe
     ASSERT_TRUE(
         Exec("BEGIN DBMS_OUTPUT.PUT_LINE('X'); DBMS_OUTPUT.DISABLE; DBMS_OUTPUT.PUT_LINE('Y'); END;"));
     EXPECT_TRUE(m_connection->TakeServerOutput().empty());
-    const std::string declared = "  DECLARE X NUMBER; BEGIN NULL; END;";
-    EXPECT_FALSE(Exec(declared));
-    EXPECT_EQ(m_connection->LastError().position, 2);
+    EXPECT_TRUE(Exec("  DECLARE X NUMBER; BEGIN NULL; END;"));
 }
 
 TEST_F(CSqliteConnectionTest, ViewsAndTriggersOverDual) {
@@ -217,12 +214,11 @@ TEST_F(CSqliteConnectionTest, ViewsAndTriggersOverDual) {
         Exec("CREATE TRIGGER TU AFTER UPDATE ON T FOR EACH ROW BEGIN INSERT INTO L VALUES (:OLD.B || "
              "'>' || :NEW.B); END;"))
         << Error();
-    // A failed replace keeps the old trigger; assignments in triggers are refused where they stand.
+    // A failed replace keeps the old trigger; a BEFORE ROW trigger sets :NEW.
     EXPECT_FALSE(Exec("CREATE OR REPLACE TRIGGER TR AFTER INSERT ON NOPE FOR EACH ROW BEGIN NULL; END;"));
-    const std::string assigning = "CREATE TRIGGER TB BEFORE INSERT ON T FOR EACH ROW BEGIN :NEW.A := 5; END;";
-    EXPECT_FALSE(Exec(assigning));
-    EXPECT_EQ(m_connection->LastError().position, static_cast<int>(assigning.find(":NEW.A :=")));
+    ASSERT_TRUE(Exec("CREATE TRIGGER TB BEFORE INSERT ON T FOR EACH ROW BEGIN :NEW.A := :NEW.A + 4; END;"));
     ASSERT_TRUE(Exec("INSERT INTO T VALUES (1, 'a')")) << Error();
+    EXPECT_EQ(Scalar("SELECT A FROM T"), "5");
     ASSERT_TRUE(Exec("UPDATE T SET B = 'b'")) << Error();
     EXPECT_EQ(Scalar("SELECT LISTAGG(D, ' ') WITHIN GROUP (ORDER BY D) FROM L"), "X:NEW.A a>b");
 }

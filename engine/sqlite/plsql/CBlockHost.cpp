@@ -1,0 +1,1024 @@
+#include "engine/sqlite/plsql/CBlockHost.h"
+
+#include <sqlite3.h>
+
+#include <functional>
+
+#include "engine/sqlite/COraError.h"
+#include "engine/sqlite/CSqlScanner.h"
+#include "engine/sqlite/CSqliteCatalog.h"
+#include "engine/sqlite/CSqliteConnection.h"
+#include "engine/sqlite/CSqliteSession.h"
+#include "engine/sqlite/CValueText.h"
+#include "engine/sqlite/plsql/CPlsqlErrors.h"
+#include "engine/sqlite/plsql/CPlsqlInterpreter.h"
+#include "engine/sqlite/plsql/CPlsqlParser.h"
+#include "engine/sqlite/plsql/CPlsqlSession.h"
+#include "engine/sqlite/plsql/CUnitCatalog.h"
+#include "engine/sqlite/values/CNumberValue.h"
+#include "text/Cp932.h"
+#include "text/Encoding.h"
+
+namespace {
+
+constexpr const char* kSavepoint = "SAVEPOINT TARVEX_BLOCK";
+constexpr const char* kRollback = "ROLLBACK TO TARVEX_BLOCK";
+constexpr const char* kRelease = "RELEASE TARVEX_BLOCK";
+
+std::shared_ptr<CPlsqlType> TypeOfColumn(const CSqliteCatalog::Column& column) {
+    auto type = std::make_shared<CPlsqlType>();
+    switch (column.type) {
+        case CSqlType::Number:
+            type->base = CPlsqlType::Base::Number;
+            type->precision = column.precision;
+            type->scale =
+                column.scale == CSqliteCatalog::Column::kNoScale ? CPlsqlType::kNoScale : column.scale;
+            if (column.integer && type->scale == CPlsqlType::kNoScale) type->scale = 0;
+            break;
+        case CSqlType::Text:
+        case CSqlType::Char:
+            type->base = column.type == CSqlType::Char ? CPlsqlType::Base::Char : CPlsqlType::Base::Text;
+            // Note: a length in characters holds as many double-byte characters.
+            type->length = column.charSemantics ? column.length * 2 : column.length;
+            break;
+        case CSqlType::Date:
+            type->base = CPlsqlType::Base::Date;
+            break;
+        default:
+            type->base = CPlsqlType::Base::Any;
+            break;
+    }
+    return type;
+}
+
+}  // namespace
+
+bool CBlockHost::Run(const std::string& text, std::vector<CEngineBind>& binds, long& rows,
+                     CEngineError& error) {
+    m_connection.m_cancelRequested = false;
+    CPlsqlParser parser(text, *this);
+    std::shared_ptr<CPlsqlUnit> unit = parser.Parse(error);
+    if (!unit) return false;
+    std::vector<CEngineBind> work = binds;
+    bool ok = false;
+    {
+        CPlsqlInterpreter interpreter(*unit, *this, work);
+        ok = interpreter.Run(error);
+        rows = ok ? interpreter.RowsProcessed() : 0;
+    }
+    if (!ok) {
+        Undo();
+        return false;
+    }
+    binds = std::move(work);
+    if (!Finish()) {
+        error = m_connection.m_error;
+        return false;
+    }
+    return true;
+}
+
+sqlite3* CBlockHost::Database() { return m_connection.m_db; }
+
+bool CBlockHost::TableColumns(const std::string& name, std::vector<CPlsqlType::Field>& out) {
+    const auto* columns = m_connection.m_catalog->Columns(name);
+    if (columns == nullptr) return false;
+    out.clear();
+    for (const auto& column : *columns) out.push_back({column.name, TypeOfColumn(column)});
+    return true;
+}
+
+bool CBlockHost::Prepare(CPlsqlSql& sql, CEngineError& error) {
+    std::vector<CEngineBind> binds;
+    for (const std::string& name : sql.paramNames) {
+        CEngineBind bind;
+        bind.name = name;
+        binds.push_back(bind);
+    }
+    CSqliteConnection::Statement statement;
+    m_connection.m_error.Clear();
+    if (!PrepareStatement(sql, binds, statement)) {
+        m_connection.Finish(false, sql.text);
+        error = m_connection.m_error;
+        return false;
+    }
+    sql.columns.clear();
+    sql.columnTypes.clear();
+    int count = sqlite3_column_count(statement.get());
+    for (int k = 0; k < count; ++k) {
+        const char* name = sqlite3_column_name(statement.get(), k);
+        sql.columns.push_back(cp932::ToUpperAscii(encoding::Utf8ToCp932(name != nullptr ? name : "")));
+        CSqlType type = static_cast<std::size_t>(k) < m_connection.m_resultTypes.size()
+                            ? m_connection.m_resultTypes[static_cast<std::size_t>(k)].kind
+                            : CSqlType::Unknown;
+        sql.columnTypes.push_back(static_cast<int>(type));
+    }
+    sql.statement = std::move(statement);
+    sql.paramIndexes.clear();
+    return true;
+}
+
+bool CBlockHost::PrepareStatement(const CPlsqlSql& sql, const std::vector<CEngineBind>& binds,
+                                  sqliteapi::Statement& statement) {
+    CSqliteConnection::Piece piece{sql.text, 0};
+    if (sql.returningText.empty()) return m_connection.Prepare(piece, {}, binds, statement);
+    std::string compiled;
+    if (!m_connection.Compile(piece, compiled)) return false;
+    if (compiled.empty()) {
+        COraError::Set(m_connection.m_error, 3001, {"RETURNING"}, static_cast<int>(sql.text.size()));
+        return false;
+    }
+    compiled += " RETURNING " + sql.returningText;
+    return m_connection.PrepareCompiled(piece, compiled, statement) &&
+           m_connection.Bind(piece, binds, statement.get());
+}
+
+void CBlockHost::StepFailed(const std::string& text, CEngineError& error) {
+    m_connection.SetEngineError();
+    m_connection.Finish(false, text);
+    error = m_connection.m_error;
+}
+
+bool CBlockHost::BeginWrite(CEngineError& error) {
+    if (m_inQuery) {
+        CPlsqlErrors::Set(error, 14551);
+        return false;
+    }
+    if (m_savepoint || m_inTrigger) return true;
+    bool began = !m_connection.InTransaction();
+    if (!m_connection.BeginWrite() || !m_connection.ExecPlain(kSavepoint)) {
+        error = m_connection.m_error;
+        return false;
+    }
+    m_began = m_began || began;
+    m_savepoint = true;
+    return true;
+}
+
+bool CBlockHost::Commit(CEngineError& error) {
+    if (m_inTrigger || m_inQuery) {
+        CPlsqlErrors::Set(error, 4092);
+        return false;
+    }
+    // Note: a commit inside the block ends its savepoint; what follows is
+    // undone back to the commit only.
+    m_savepoint = false;
+    m_began = false;
+    if (m_connection.CommitWork()) return true;
+    error = m_connection.m_error;
+    return false;
+}
+
+bool CBlockHost::Rollback(CEngineError& error) {
+    if (m_inTrigger || m_inQuery) {
+        CPlsqlErrors::Set(error, 4092);
+        return false;
+    }
+    m_savepoint = false;
+    m_began = false;
+    if (!m_connection.InTransaction() || m_connection.ExecPlain("ROLLBACK")) return true;
+    error = m_connection.m_error;
+    return false;
+}
+
+bool CBlockHost::Savepoint(const std::string& name, bool rollbackTo, CEngineError& error) {
+    if (!BeginWrite(error)) return false;
+    std::string statement = (rollbackTo ? "ROLLBACK TO " : "SAVEPOINT ") + encoding::Cp932ToUtf8(name);
+    if (m_connection.ExecPlain(statement.c_str())) return true;
+    error = m_connection.m_error;
+    if (rollbackTo) CPlsqlErrors::Set(error, 1086, name);
+    return false;
+}
+
+bool CBlockHost::ExecuteOther(const std::string& text, long& rows, CEngineError& error) {
+    std::vector<CEngineBind> none;
+    // Note: DDL commits first, as on the server; the block's savepoint goes
+    // with it. A nested block keeps it.
+    StatementKind kind = CStatementClassifier::Classify(text);
+    if (kind != StatementKind::Block && kind != StatementKind::DeclareBlock) {
+        m_savepoint = false;
+        m_began = false;
+    }
+    if (m_connection.ExecuteStatement(text, none, rows)) return true;
+    m_connection.Finish(false, text);
+    error = m_connection.m_error;
+    return false;
+}
+
+bool CBlockHost::Output(CPlsqlStmt::OutputCall call, const std::string& text, CEngineError& error) {
+    using Call = CPlsqlStmt::OutputCall;
+    bool ok = true;
+    switch (call) {
+        case Call::Enable:
+            m_connection.m_outputEnabled = true;
+            break;
+        case Call::Disable:
+            m_connection.m_outputEnabled = false;
+            m_connection.TakeServerOutput();
+            break;
+        case Call::Put:
+            ok = m_connection.AppendOutput(text, false);
+            break;
+        case Call::PutLine:
+            ok = m_connection.AppendOutput(text, true);
+            break;
+        case Call::NewLine:
+            ok = m_connection.AppendOutput({}, true);
+            break;
+        default:
+            break;
+    }
+    if (!ok) error = m_connection.m_error;
+    return ok;
+}
+
+bool CBlockHost::TakeLine(std::string& line) {
+    auto& output = m_connection.m_output;
+    std::size_t complete = output.size() - (m_connection.m_outputLineOpen ? 1 : 0);
+    if (output.empty() || complete == 0) return false;
+    line = output.front();
+    m_connection.m_outputBytes -= std::min(m_connection.m_outputBytes, line.size());
+    output.erase(output.begin());
+    return true;
+}
+
+bool CBlockHost::Cancelled() { return m_connection.m_cancelRequested.load(std::memory_order_relaxed); }
+
+std::string CBlockHost::ShowDate(const std::string& stored) { return m_connection.ShowDate(stored); }
+
+void CBlockHost::Undo() {
+    if (!m_savepoint) return;
+    CEngineError failure = m_connection.m_error;
+    const char* undo[] = {kRollback, kRelease, m_began ? "ROLLBACK" : nullptr};
+    for (const char* statement : undo)
+        if (statement != nullptr && m_connection.InTransaction() &&
+            !sqliteapi::Undo(m_connection.m_db, statement))
+            m_connection.m_transactionLost = true;
+    m_connection.m_error = failure;
+    m_savepoint = false;
+}
+
+bool CBlockHost::Finish() {
+    if (!m_savepoint) return true;
+    m_savepoint = false;
+    return m_connection.ExecPlain(kRelease);
+}
+
+// ---- stored units
+
+namespace {
+
+using Token = CSqlScanner::Token;
+
+// The name a data type goes by in USER_ARGUMENTS.
+std::string DataType(const CPlsqlType& type) {
+    switch (type.base) {
+        case CPlsqlType::Base::Number:
+            return "NUMBER";
+        case CPlsqlType::Base::Integer:
+            return type.name == "BINARY_INTEGER" ? "BINARY_INTEGER" : "PLS_INTEGER";
+        case CPlsqlType::Base::Text:
+            return type.name == "CLOB" ? "CLOB" : "VARCHAR2";
+        case CPlsqlType::Base::Char:
+            return "CHAR";
+        case CPlsqlType::Base::Date:
+            return "DATE";
+        case CPlsqlType::Base::Boolean:
+            return "PL/SQL BOOLEAN";
+        case CPlsqlType::Base::Record:
+            return "PL/SQL RECORD";
+        default:
+            return "";
+    }
+}
+
+constexpr const char* kModes[] = {"IN", "OUT", "IN/OUT"};
+
+std::string WordAt(std::string_view text, const std::vector<Token>& tokens, std::size_t k) {
+    if (k >= tokens.size()) return {};
+    std::string_view written = text.substr(tokens[k].begin, tokens[k].length);
+    if (written.size() >= 2 && written.front() == '"')
+        return std::string(written.substr(1, written.size() - 2));
+    return cp932::ToUpperAscii(written);
+}
+
+struct FunctionName {
+    CSqliteConnection* connection;
+    std::string name;
+};
+
+CPlsqlValue ValueOf(sqlite3_value* value) {
+    switch (sqlite3_value_type(value)) {
+        case SQLITE_NULL:
+            return CPlsqlValue();
+        case SQLITE_INTEGER:
+            return CPlsqlValue::Integer(sqlite3_value_int64(value));
+        case SQLITE_FLOAT: {
+            CNumberDecimal number;
+            return CNumberDecimal::FromDouble(sqlite3_value_double(value), number)
+                       ? CPlsqlValue::Decimal(number)
+                       : CPlsqlValue();
+        }
+        default: {
+            const unsigned char* text = sqlite3_value_text(value);
+            std::string cp932 =
+                encoding::Utf8ToCp932(text != nullptr ? reinterpret_cast<const char*>(text) : "");
+            return CValueText::IsStoredDate(cp932) ? CPlsqlValue::Date(cp932) : CPlsqlValue::Text(cp932);
+        }
+    }
+}
+
+void Result(sqlite3_context* context, const CPlsqlValue& value) {
+    switch (value.GetKind()) {
+        case CPlsqlValue::Kind::Null:
+            sqlite3_result_null(context);
+            return;
+        case CPlsqlValue::Kind::Number:
+            if (value.IsInteger()) return sqlite3_result_int64(context, value.IntegerValue());
+            CNumberValue::Result(context, value.DecimalValue());
+            return;
+        case CPlsqlValue::Kind::Boolean:
+            sqlite3_result_int(context, value.BoolValue() ? 1 : 0);
+            return;
+        default: {
+            std::string utf8 = encoding::Cp932ToUtf8(value.TextValue());
+            sqlite3_result_text(context, utf8.c_str(), static_cast<int>(utf8.size()), SQLITE_TRANSIENT);
+            return;
+        }
+    }
+}
+
+}  // namespace
+
+std::shared_ptr<CPlsqlUnit> CBlockHost::FindUnit(const std::string& name, bool& invalid) {
+    invalid = false;
+    CPlsqlSession& session = *m_connection.m_plsql;
+    if (auto found = session.units.find(name); found != session.units.end()) return found->second;
+    if (auto found = session.compiling.find(name); found != session.compiling.end()) return found->second;
+    CUnitCatalog::Unit stored;
+    if (!CUnitCatalog::Find(m_connection.m_db, name, stored)) return nullptr;
+    CPlsqlParser parser(stored.source, *this);
+    CPlsqlParser::CompileError failure;
+    auto unit = parser.ParseUnit(Owner(), failure);
+    session.compiling.erase(name);
+    if (!unit) {
+        invalid = true;
+        return nullptr;
+    }
+    session.units[name] = unit;
+    return unit;
+}
+
+void CBlockHost::Compiling(const std::shared_ptr<CPlsqlUnit>& unit) {
+    m_connection.m_plsql->compiling[unit->name] = unit;
+}
+
+std::string CBlockHost::Owner() { return m_connection.m_session->user; }
+
+std::mt19937_64& CBlockHost::Random() { return m_connection.m_plsql->random; }
+
+bool CBlockHost::BeforeDml(const std::string& text, CEngineError& error) {
+    if (m_inTrigger || BeforeStatement(text)) return true;
+    error = m_connection.m_error;
+    return false;
+}
+
+std::shared_ptr<CPlsqlPackage> CBlockHost::CompilePackage(const std::string& name, const std::string& type,
+                                                          const std::string& source,
+                                                          CPlsqlParser::CompileError& failure) {
+    std::string specification = source;
+    std::string body;
+    if (type == "PACKAGE BODY") {
+        CUnitCatalog::Unit stored;
+        if (!CUnitCatalog::Find(m_connection.m_db, name, stored, "PACKAGE")) {
+            failure = {1, 1,
+                       CPlsqlErrors::Compile(1, 1, 201, name)
+                           .substr(CPlsqlErrors::Compile(1, 1, 201, name).find('\n') + 1)};
+            return nullptr;
+        }
+        specification = stored.source;
+        body = source;
+    }
+    CPlsqlParser parser(specification, *this);
+    bool inBody = false;
+    auto package = parser.ParsePackage(Owner(), body, failure, inBody);
+    if (!package && !inBody && type == "PACKAGE BODY")
+        failure.text = CPlsqlErrors::Compile(1, 1, 905, name)
+                           .substr(CPlsqlErrors::Compile(1, 1, 905, name).find('\n') + 1);
+    return package;
+}
+
+std::shared_ptr<CPlsqlPackage> CBlockHost::FindPackage(const std::string& name, bool& invalid) {
+    invalid = false;
+    CPlsqlSession& session = *m_connection.m_plsql;
+    if (auto found = session.packages.find(name); found != session.packages.end()) return found->second;
+    CUnitCatalog::Unit specification;
+    if (!CUnitCatalog::Find(m_connection.m_db, name, specification, "PACKAGE")) return nullptr;
+    CUnitCatalog::Unit body;
+    bool hasBody = CUnitCatalog::Find(m_connection.m_db, name, body, "PACKAGE BODY");
+    CPlsqlParser::CompileError failure;
+    auto package = CompilePackage(name, hasBody ? "PACKAGE BODY" : "PACKAGE",
+                                  hasBody ? body.source : specification.source, failure);
+    if (!package) {
+        invalid = true;
+        return nullptr;
+    }
+    session.packages[name] = package;
+    return package;
+}
+
+std::vector<CPlsqlDatum>* CBlockHost::PackageSlots(const std::string& name, CEngineError& error) {
+    CPlsqlSession& session = *m_connection.m_plsql;
+    if (auto found = session.states.find(name); found != session.states.end()) return &found->second;
+    bool invalid = false;
+    auto package = FindPackage(name, invalid);
+    if (!package) {
+        error.Set(CPlsqlErrors::Compile(1, 1, invalid ? 905 : 201, name));
+        error.code = 6550;
+        return nullptr;
+    }
+    auto& slots = session.states[name];
+    slots.resize(package->frame->slotTypes.size());
+    // Note: the package's declarations and initialisation run at its first use in the session.
+    std::vector<CEngineBind> binds;
+    CPlsqlInterpreter initialise(*package->frame, *this, binds, 1, &slots);
+    std::vector<CPlsqlValue> none;
+    CPlsqlValue result;
+    if (initialise.Call(none, {}, result)) return &session.states[name];
+    error.Set(initialise.RaisedMessage() + "\n" + initialise.RaisedLine());
+    error.code = initialise.RaisedCode() < 0 ? 6510 : initialise.RaisedCode();
+    session.states.erase(name);
+    return nullptr;
+}
+
+void CBlockHost::NextStatement() {
+    if (!m_inTrigger) ++m_connection.m_plsql->statement;
+}
+
+bool CBlockHost::RunUnitStatement(const std::string& text, std::vector<CEngineBind>& binds, long& rows,
+                                  bool& handled) {
+    auto tokens = CSqlScanner::Significant(text, 8);
+    std::size_t k = 0;
+    handled = false;
+    std::string first = WordAt(text, tokens, 0);
+    if (first == "CALL" && tokens.size() > 1) {
+        handled = true;
+        std::string body = text.substr(tokens[1].begin);
+        while (!body.empty() && (body.back() == ';' || body.back() == ' ' || body.back() == '\n'))
+            body.pop_back();
+        return Run("BEGIN " + body + "; END;", binds, rows, m_connection.m_error);
+    }
+    if (first == "CREATE") {
+        k = 1;
+        bool replace = WordAt(text, tokens, 1) == "OR" && WordAt(text, tokens, 2) == "REPLACE";
+        if (replace) k = 3;
+        if (WordAt(text, tokens, k) == "EDITIONABLE" || WordAt(text, tokens, k) == "NONEDITIONABLE") ++k;
+        std::string type = WordAt(text, tokens, k);
+        if (type == "PACKAGE") {
+            handled = true;
+            return CreateUnit(text, tokens[k].begin, replace);
+        }
+        if (type == "TRIGGER") {
+            handled = true;
+            return CreateTrigger(text, tokens[k].begin, replace);
+        }
+        if (type != "PROCEDURE" && type != "FUNCTION") return true;
+        handled = true;
+        return CreateUnit(text, tokens[k].begin, replace);
+    }
+    std::string type = WordAt(text, tokens, 1);
+    if (type == "TRIGGER" && (first == "DROP" || first == "ALTER")) {
+        std::string name = WordAt(text, tokens, 2);
+        std::size_t next = 3;
+        if (WordAt(text, tokens, 3) == ".") {
+            name = WordAt(text, tokens, 4);
+            next = 5;
+        }
+        CUnitCatalog::Trigger trigger;
+        if (!CUnitCatalog::FindTrigger(m_connection.m_db, name, trigger)) return true;
+        handled = true;
+        return first == "DROP" ? DropTrigger(name) : AlterTrigger(name, WordAt(text, tokens, next));
+    }
+    bool package = type == "PACKAGE";
+    if ((first != "DROP" && first != "ALTER") || (type != "PROCEDURE" && type != "FUNCTION" && !package))
+        return true;
+    handled = true;
+    std::size_t at = package && WordAt(text, tokens, 2) == "BODY" ? 3 : 2;
+    if (at == 3) type = "PACKAGE BODY";
+    std::string name = WordAt(text, tokens, at);
+    if (WordAt(text, tokens, at + 1) == ".") name = WordAt(text, tokens, at + 2);
+    if (package) m_connection.m_plsql->states.erase(name);
+    if (first == "DROP") return DropUnit(text, type, name);
+    // ALTER ... COMPILE: the unit is compiled again at its next use.
+    CUnitCatalog::Unit stored;
+    if (CUnitCatalog::Find(m_connection.m_db, name, stored, type)) {
+        m_connection.m_plsql->Forget();
+        return true;
+    }
+    CPlsqlErrors::Set(m_connection.m_error, 4043, name);
+    return false;
+}
+
+bool CBlockHost::CreateUnit(const std::string& text, std::size_t unitStart, bool replace) {
+    CEngineError& error = m_connection.m_error;
+    std::string source = text.substr(unitStart);
+    while (!source.empty() &&
+           (source.back() == ' ' || source.back() == '\n' || source.back() == '\r' || source.back() == '\t'))
+        source.pop_back();
+    auto tokens = CSqlScanner::Significant(source, 5);
+    std::string type = WordAt(source, tokens, 0);
+    std::size_t nameToken = 1;
+    if (type == "PACKAGE" && WordAt(source, tokens, 1) == "BODY") {
+        type = "PACKAGE BODY";
+        nameToken = 2;
+    }
+    std::string name = WordAt(source, tokens, nameToken);
+    if (WordAt(source, tokens, nameToken + 1) == ".") name = WordAt(source, tokens, nameToken + 2);
+    if (!m_connection.CommitWork()) return false;
+    CUnitCatalog::Unit existing;
+    bool exists = CUnitCatalog::Find(m_connection.m_db, name, existing, type == "PACKAGE BODY" ? type : "");
+    std::vector<CPlsqlType::Field> columns;
+    if ((exists && (!replace || existing.type != type)) || TableColumns(name, columns)) {
+        COraError::Set(error, 955, {name}, static_cast<int>(unitStart + tokens[nameToken].begin));
+        return false;
+    }
+    m_connection.m_plsql->Forget();
+    m_connection.m_plsql->states.erase(name);
+    CPlsqlParser parser(source, *this);
+    CPlsqlParser::CompileError failure;
+    std::shared_ptr<CPlsqlUnit> unit;
+    bool isPackage = type.rfind("PACKAGE", 0) == 0;
+    if (isPackage) {
+        auto package = CompilePackage(name, type, source, failure);
+        if (package) unit = package->frame;
+    } else {
+        unit = parser.ParseUnit(Owner(), failure);
+    }
+    m_connection.m_plsql->compiling.clear();
+    m_connection.m_plsql->Forget();
+    if (failure.refused) {
+        error.Set(failure.text, static_cast<int>(unitStart + failure.at));
+        error.code = 3001;
+        return false;
+    }
+    CUnitCatalog::Unit stored{name, type, source, unit != nullptr};
+    std::vector<CUnitCatalog::Error> errors;
+    if (!unit && failure.ignoredLine > 0)
+        errors.push_back({failure.ignoredLine, failure.ignoredColumn, "PL/SQL: Statement ignored"});
+    if (!unit) errors.push_back({failure.line, failure.column, failure.text});
+    std::vector<CUnitCatalog::Argument> arguments;
+    if (unit && unit->returnType) arguments.push_back({"", DataType(*unit->returnType), "OUT"});
+    for (std::size_t k = 0; unit && k < unit->parameters.size(); ++k) {
+        const auto& parameter = unit->parameters[k];
+        arguments.push_back({parameter.name,
+                             DataType(*unit->slotTypes[static_cast<std::size_t>(parameter.slot)]),
+                             kModes[static_cast<int>(parameter.mode)]});
+    }
+    CEngineError stored_error;
+    bool ok = m_connection.ExecPlain("BEGIN IMMEDIATE") &&
+              CUnitCatalog::Store(m_connection.m_db, stored, errors, arguments, stored_error) &&
+              CUnitCatalog::StoreDependencies(m_connection.m_db, name, type,
+                                              unit ? unit->dependencies : decltype(unit->dependencies){},
+                                              stored_error) &&
+              m_connection.CommitWork();
+    if (!ok) {
+        if (m_connection.InTransaction()) sqliteapi::Undo(m_connection.m_db, "ROLLBACK");
+        if (error.message.empty()) error = stored_error;
+        return false;
+    }
+    if (type == "FUNCTION") RegisterFunction(m_connection, name);
+    if (unit) return true;
+    // Note: the unit is kept, INVALID, and the statement answers the
+    // server's warning; SHOW ERRORS reads its errors.
+    error.Set(encoding::Utf8ToCp932("警告: コンパイル・エラーがあります。"), 0);
+    error.code = 24344;
+    return false;
+}
+
+bool CBlockHost::DropUnit(const std::string& text, const std::string& type, const std::string& name) {
+    CEngineError& error = m_connection.m_error;
+    if (!m_connection.CommitWork() || !m_connection.ExecPlain("BEGIN IMMEDIATE")) return false;
+    CEngineError dropError;
+    bool dropped = CUnitCatalog::Drop(m_connection.m_db, name, type, dropError);
+    if (!dropped || !m_connection.CommitWork()) {
+        if (m_connection.InTransaction()) sqliteapi::Undo(m_connection.m_db, "ROLLBACK");
+        if (!dropped && dropError.message.empty()) {
+            auto tokens = CSqlScanner::Significant(text, 3);
+            CPlsqlErrors::Set(error, 4043, name, tokens.size() > 2 ? static_cast<int>(tokens[2].begin) : 0);
+        } else if (error.message.empty()) {
+            error = dropError;
+        }
+        return false;
+    }
+    m_connection.m_plsql->Forget();
+    if (type == "FUNCTION")
+        sqlite3_create_function_v2(m_connection.m_db, encoding::Cp932ToUtf8(name).c_str(), -1, SQLITE_UTF8,
+                                   nullptr, nullptr, nullptr, nullptr, nullptr);
+    return true;
+}
+
+void CBlockHost::RegisterFunctions(CSqliteConnection& connection) {
+    sqlite3* db = connection.m_db;
+    sqlite3_create_function_v2(db, "TARVEX_FIRE", -1, SQLITE_UTF8, &connection, Fire, nullptr, nullptr,
+                               nullptr);
+    sqlite3_create_function_v2(db, "TARVEX_NEW_VALUE", 1, SQLITE_UTF8, &connection, NewValue, nullptr,
+                               nullptr, nullptr);
+    sqlite3_create_function_v2(db, "TARVEX_STATEMENT_ONCE", 1, SQLITE_UTF8, &connection, StatementOnce,
+                               nullptr, nullptr, nullptr);
+    for (const std::string& name : CUnitCatalog::Functions(connection.m_db))
+        RegisterFunction(connection, name);
+}
+
+void CBlockHost::RegisterFunction(CSqliteConnection& connection, const std::string& name) {
+    auto* data = new FunctionName{&connection, name};
+    sqlite3_create_function_v2(connection.m_db, encoding::Cp932ToUtf8(name).c_str(), -1, SQLITE_UTF8, data,
+                               Dispatch, nullptr, nullptr,
+                               [](void* p) { delete static_cast<FunctionName*>(p); });
+}
+
+void CBlockHost::Dispatch(sqlite3_context* context, int count, sqlite3_value** values) {
+    auto* data = static_cast<FunctionName*>(sqlite3_user_data(context));
+    CSqliteConnection& connection = *data->connection;
+    // Note: the statement that calls the function keeps what the
+    // connection holds of it (its result types, its error).
+    auto types = connection.m_resultTypes;
+    CEngineError saved = connection.m_error;
+    CBlockHost host(connection);
+    host.m_inQuery = true;
+    bool invalid = false;
+    auto unit = host.FindUnit(data->name, invalid);
+    std::string failure;
+    if (!unit || static_cast<std::size_t>(count) > unit->parameters.size()) {
+        CPlsqlParser::CompileError none;
+        failure = invalid ? CPlsqlErrors::Compile(1, 1, 905, data->name)
+                          : CPlsqlErrors::Compile(1, 1, 306, data->name);
+    } else {
+        std::vector<CPlsqlValue> arguments(unit->parameters.size());
+        std::vector<bool> given(unit->parameters.size(), false);
+        for (int k = 0; k < count; ++k) {
+            arguments[static_cast<std::size_t>(k)] = ValueOf(values[k]);
+            given[static_cast<std::size_t>(k)] = true;
+        }
+        std::vector<CEngineBind> binds;
+        CPlsqlInterpreter interpreter(*unit, host, binds, 1);
+        CPlsqlValue result;
+        if (interpreter.Call(arguments, given, result)) {
+            Result(context, result);
+        } else {
+            failure = interpreter.RaisedCode() < 0 ? CPlsqlErrors::Text(6510) : interpreter.RaisedMessage();
+            for (const std::string& line : interpreter.RaisedTrace()) failure += "\n" + line;
+            failure += "\n" + interpreter.RaisedLine();
+        }
+    }
+    connection.m_resultTypes = std::move(types);
+    connection.m_error = saved;
+    if (!failure.empty()) {
+        std::string utf8 = encoding::Cp932ToUtf8(failure);
+        sqlite3_result_error(context, utf8.c_str(), static_cast<int>(utf8.size()));
+    }
+}
+
+// ---- triggers
+
+namespace {
+
+std::string Quoted(const std::string& cp932) { return "\"" + encoding::Cp932ToUtf8(cp932) + "\""; }
+
+std::string Literal(const std::string& cp932) {
+    std::string out = "'";
+    for (char c : encoding::Cp932ToUtf8(cp932)) out += c == '\'' ? std::string("''") : std::string(1, c);
+    return out + "'";
+}
+
+}  // namespace
+
+std::string CBlockHost::RowNames(const std::string& condition, const CTriggerDefinition& definition) {
+    // Note: the engine's trigger knows its rows as NEW and OLD, whatever
+    // REFERENCING calls them.
+    std::string out;
+    std::size_t copied = 0;
+    auto tokens = CSqlScanner::Significant(condition);
+    for (std::size_t k = 0; k + 1 < tokens.size(); ++k) {
+        if (tokens[k].kind != CSqlScanner::Kind::Word ||
+            !CSqlScanner::IsSymbol(condition, tokens[k + 1], '.'))
+            continue;
+        std::string name =
+            cp932::ToUpperAscii(std::string_view(condition).substr(tokens[k].begin, tokens[k].length));
+        const char* row = name == definition.newName ? "NEW" : name == definition.oldName ? "OLD" : nullptr;
+        if (row == nullptr) continue;
+        out += condition.substr(copied, tokens[k].begin - copied) + row;
+        copied = tokens[k].begin + tokens[k].length;
+    }
+    return out + condition.substr(copied);
+}
+
+bool CBlockHost::MakeFiring(const CTriggerDefinition& definition, bool assignsNew) {
+    std::vector<CPlsqlType::Field> columns;
+    TableColumns(definition.table, columns);
+    for (const std::string& event : definition.events) {
+        std::string code = event.substr(0, 1);
+        // Note: a BEFORE ROW trigger that sets :NEW runs once the row is
+        // written, and its values are written over the row's.
+        bool rewrites = assignsNew && definition.forEachRow && event != "DELETE";
+        std::string timing = rewrites ? "AFTER" : definition.timing;
+        std::string sql = "CREATE TRIGGER " + Quoted("TARVEX_TRG_" + definition.name + "_" + code) + " " +
+                          timing + " " + event;
+        if (event == "UPDATE" && !definition.updateColumns.empty()) {
+            sql += " OF ";
+            for (std::size_t k = 0; k < definition.updateColumns.size(); ++k)
+                sql += (k > 0 ? ", " : "") + Quoted(definition.updateColumns[k]);
+        }
+        sql += " ON " + Quoted(definition.table) + " FOR EACH ROW";
+        std::string when;
+        if (!definition.forEachRow) when = "TARVEX_STATEMENT_ONCE(" + Literal(definition.name) + ")";
+        if (!definition.when.empty())
+            when += (when.empty() ? "" : " AND ") + std::string("(") +
+                    encoding::Cp932ToUtf8(RowNames(definition.when, definition)) + ")";
+        if (!when.empty()) sql += " WHEN " + when;
+        sql += " BEGIN SELECT TARVEX_FIRE(" + Literal(definition.name) + ", '" + code + "'";
+        for (const char* row : {"NEW", "OLD"}) {
+            bool absent = (std::string(row) == "NEW" && event == "DELETE") ||
+                          (std::string(row) == "OLD" && event == "INSERT");
+            for (const auto& column : columns)
+                sql +=
+                    ", " + (absent || !definition.forEachRow ? std::string("NULL")
+                                                             : std::string(row) + "." + Quoted(column.name));
+        }
+        sql += ");";
+        if (rewrites) {
+            sql += " UPDATE " + Quoted(definition.table) + " SET ";
+            for (std::size_t k = 0; k < columns.size(); ++k)
+                sql += (k > 0 ? ", " : "") + Quoted(columns[k].name) + " = TARVEX_NEW_VALUE(" +
+                       std::to_string(k) + ")";
+            sql += " WHERE rowid = NEW.rowid; SELECT TARVEX_NEW_VALUE(-1);";
+        }
+        sql += " END";
+        if (sqlite3_exec(m_connection.m_db, sql.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK) {
+            m_connection.SetEngineError();
+            return false;
+        }
+    }
+    return true;
+}
+
+void CBlockHost::DropFiring(const std::string& name) {
+    for (const char* code : {"I", "U", "D"}) {
+        std::string sql = "DROP TRIGGER IF EXISTS " + Quoted("TARVEX_TRG_" + name + "_" + code);
+        sqlite3_exec(m_connection.m_db, sql.c_str(), nullptr, nullptr, nullptr);
+    }
+}
+
+bool CBlockHost::CreateTrigger(const std::string& text, std::size_t triggerStart, bool replace) {
+    CEngineError& error = m_connection.m_error;
+    std::string source = text.substr(triggerStart);
+    while (!source.empty() && (source.back() == ' ' || source.back() == '\n' || source.back() == '\r'))
+        source.pop_back();
+    CTriggerDefinition definition;
+    std::string what;
+    std::size_t at = 0;
+    if (!CTriggerDefinition::Read(source, definition, what, at)) {
+        COraError::Set(error, 3001, {what}, static_cast<int>(triggerStart + at));
+        return false;
+    }
+    std::vector<CPlsqlType::Field> columns;
+    if (!TableColumns(definition.table, columns)) {
+        COraError::Set(error, 942, {definition.table}, -1);
+        return false;
+    }
+    if (!m_connection.CommitWork()) return false;
+    CUnitCatalog::Trigger existing;
+    CUnitCatalog::Unit unitRow;
+    bool exists = CUnitCatalog::FindTrigger(m_connection.m_db, definition.name, existing);
+    if ((exists && !replace) ||
+        (!exists && CUnitCatalog::Find(m_connection.m_db, definition.name, unitRow))) {
+        COraError::Set(error, 955, {definition.name}, static_cast<int>(triggerStart + definition.nameAt));
+        return false;
+    }
+    m_connection.m_plsql->Forget();
+    CPlsqlParser parser(source, *this);
+    CPlsqlParser::CompileError failure;
+    auto unit = parser.ParseTrigger(Owner(), definition.name, definition.bodyStart, columns,
+                                    definition.newName, definition.oldName, failure);
+    if (failure.refused) {
+        error.Set(failure.text, static_cast<int>(triggerStart + failure.at));
+        error.code = 3001;
+        return false;
+    }
+    if (unit && unit->assignsNew && (definition.timing == "AFTER" || !definition.forEachRow)) {
+        unit.reset();
+        failure = {1, 1, CPlsqlErrors::Text(4084)};
+    }
+    std::vector<CUnitCatalog::Error> errors;
+    if (!unit && failure.ignoredLine > 0)
+        errors.push_back({failure.ignoredLine, failure.ignoredColumn, "PL/SQL: Statement ignored"});
+    if (!unit) errors.push_back({failure.line, failure.column, failure.text});
+    CUnitCatalog::Unit stored{definition.name, "TRIGGER", source, unit != nullptr};
+    CUnitCatalog::Trigger trigger{definition.name,    definition.table, definition.TriggerType(),
+                                  definition.Event(), definition.when,  definition.enabled};
+    CEngineError storeError;
+    bool ok = m_connection.ExecPlain("BEGIN IMMEDIATE");
+    if (ok) DropFiring(definition.name);
+    ok = ok && CUnitCatalog::Store(m_connection.m_db, stored, errors, {}, storeError) &&
+         CUnitCatalog::StoreDependencies(m_connection.m_db, definition.name, "TRIGGER",
+                                         unit ? unit->dependencies : decltype(unit->dependencies){},
+                                         storeError) &&
+         CUnitCatalog::StoreTrigger(m_connection.m_db, trigger, storeError) &&
+         (!definition.enabled || MakeFiring(definition, unit && unit->assignsNew)) &&
+         m_connection.CommitWork();
+    if (!ok) {
+        CEngineError failed = error.message.empty() ? storeError : error;
+        if (m_connection.InTransaction()) sqliteapi::Undo(m_connection.m_db, "ROLLBACK");
+        error = failed;
+        return false;
+    }
+    m_connection.m_catalog->Invalidate();
+    if (unit) return true;
+    error.Set(encoding::Utf8ToCp932("警告: コンパイル・エラーがあります。"), 0);
+    error.code = 24344;
+    return false;
+}
+
+bool CBlockHost::DropTrigger(const std::string& name) {
+    CEngineError storeError;
+    bool ok = m_connection.CommitWork() && m_connection.ExecPlain("BEGIN IMMEDIATE");
+    if (ok) DropFiring(name);
+    ok = ok && CUnitCatalog::DropTrigger(m_connection.m_db, name, storeError) && m_connection.CommitWork();
+    if (!ok && m_connection.InTransaction()) sqliteapi::Undo(m_connection.m_db, "ROLLBACK");
+    if (!ok && m_connection.m_error.message.empty()) m_connection.m_error = storeError;
+    m_connection.m_plsql->Forget();
+    return ok;
+}
+
+bool CBlockHost::AlterTrigger(const std::string& name, const std::string& action) {
+    CTriggerDefinition definition;
+    auto unit = FindTrigger(name, definition);
+    if (action == "COMPILE") return true;
+    if (action != "ENABLE" && action != "DISABLE") {
+        COraError::Set(m_connection.m_error, 922);
+        return false;
+    }
+    CUnitCatalog::Unit stored;
+    CUnitCatalog::Find(m_connection.m_db, name, stored);
+    CTriggerDefinition read;
+    std::string what;
+    std::size_t at = 0;
+    CTriggerDefinition::Read(stored.source, read, what, at);
+    CUnitCatalog::Trigger trigger{read.name,    read.table, read.TriggerType(),
+                                  read.Event(), read.when,  action == "ENABLE"};
+    CEngineError storeError;
+    bool ok = m_connection.CommitWork() && m_connection.ExecPlain("BEGIN IMMEDIATE");
+    if (ok) DropFiring(name);
+    ok = ok && CUnitCatalog::StoreTrigger(m_connection.m_db, trigger, storeError) &&
+         (action == "DISABLE" || MakeFiring(read, unit && unit->assignsNew)) && m_connection.CommitWork();
+    if (!ok && m_connection.InTransaction()) sqliteapi::Undo(m_connection.m_db, "ROLLBACK");
+    if (!ok && m_connection.m_error.message.empty()) m_connection.m_error = storeError;
+    return ok;
+}
+
+std::shared_ptr<CPlsqlUnit> CBlockHost::FindTrigger(const std::string& name, CTriggerDefinition& definition) {
+    CPlsqlSession& session = *m_connection.m_plsql;
+    std::string key = "TRIGGER " + name;
+    // Note: a trigger compiled once fires without reading the catalog again.
+    if (auto found = session.units.find(key); found != session.units.end()) return found->second;
+    CUnitCatalog::Unit stored;
+    if (!CUnitCatalog::Find(m_connection.m_db, name, stored, "TRIGGER")) return nullptr;
+    std::string what;
+    std::size_t at = 0;
+    if (!CTriggerDefinition::Read(stored.source, definition, what, at)) return nullptr;
+    std::vector<CPlsqlType::Field> columns;
+    if (!TableColumns(definition.table, columns)) return nullptr;
+    CPlsqlParser parser(stored.source, *this);
+    CPlsqlParser::CompileError failure;
+    auto unit = parser.ParseTrigger(Owner(), name, definition.bodyStart, columns, definition.newName,
+                                    definition.oldName, failure);
+    if (unit) session.units[key] = unit;
+    return unit;
+}
+
+std::string CBlockHost::RunTrigger(CPlsqlUnit& unit, char event, std::vector<CPlsqlValue> newRow,
+                                   std::vector<CPlsqlValue> oldRow, const std::string& qualified) {
+    std::vector<CEngineBind> binds;
+    CPlsqlInterpreter interpreter(unit, *this, binds, 1);
+    interpreter.SetRecord(0, std::move(newRow));
+    interpreter.SetRecord(1, std::move(oldRow));
+    interpreter.SetValue(2, CPlsqlValue::Bool(event == 'I'));
+    interpreter.SetValue(3, CPlsqlValue::Bool(event == 'U'));
+    interpreter.SetValue(4, CPlsqlValue::Bool(event == 'D'));
+    std::vector<CPlsqlValue> none;
+    CPlsqlValue result;
+    if (interpreter.Call(none, {}, result)) {
+        if (unit.assignsNew) {
+            m_connection.m_plsql->newRow = interpreter.Record(0);
+            m_connection.m_plsql->rewriting = true;
+        }
+        return {};
+    }
+    std::string failure =
+        interpreter.RaisedCode() < 0 ? CPlsqlErrors::Text(6510) : interpreter.RaisedMessage();
+    for (const std::string& line : interpreter.RaisedTrace()) failure += "\n" + line;
+    failure += "\n" + interpreter.RaisedLine();
+    return failure + "\n" + CPlsqlErrors::Text(4088, qualified);
+}
+
+bool CBlockHost::BeforeStatement(const std::string& sql) {
+    auto tokens = CSqlScanner::Significant(sql, 6);
+    std::string event = WordAt(sql, tokens, 0);
+    std::size_t table = event == "UPDATE" ? 1 : 2;
+    if (event == "DELETE" && WordAt(sql, tokens, 1) != "FROM") table = 1;
+    if (event != "INSERT" && event != "UPDATE" && event != "DELETE") return true;
+    if (WordAt(sql, tokens, table + 1) == ".") table += 2;
+    std::string name = WordAt(sql, tokens, table);
+    sqliteapi::Statement list = sqliteapi::Prepare(
+        m_connection.m_db,
+        "SELECT TRIGGER_NAME FROM main.TARVEX_TRIGGERS WHERE TABLE_NAME = ?1 AND TRIGGER_TYPE = 'BEFORE "
+        "STATEMENT' AND STATUS = 'ENABLED' AND ' OR ' || TRIGGERING_EVENT || ' OR ' LIKE '% OR ' || ?2 || ' "
+        "OR %'");
+    if (!list) return true;
+    std::string utf8 = encoding::Cp932ToUtf8(name);
+    sqlite3_bind_text(list.get(), 1, utf8.c_str(), static_cast<int>(utf8.size()), SQLITE_TRANSIENT);
+    sqlite3_bind_text(list.get(), 2, event.c_str(), static_cast<int>(event.size()), SQLITE_TRANSIENT);
+    std::vector<std::string> triggers;
+    while (sqlite3_step(list.get()) == SQLITE_ROW)
+        triggers.push_back(
+            encoding::Utf8ToCp932(reinterpret_cast<const char*>(sqlite3_column_text(list.get(), 0))));
+    list.reset();
+    bool inTrigger = m_inTrigger;
+    m_inTrigger = true;
+    // Note: the host keeps its own state once the triggers have run.
+    std::unique_ptr<bool, std::function<void(bool*)>> restore(&m_inTrigger,
+                                                              [inTrigger](bool* flag) { *flag = inTrigger; });
+    for (const std::string& trigger : triggers) {
+        CTriggerDefinition definition;
+        auto unit = FindTrigger(trigger, definition);
+        if (!unit) continue;
+        // Note: the statement trigger fires here, before any row and for no
+        // row at all; the engine's own firing then passes it over.
+        m_connection.m_plsql->firedAt[encoding::Cp932ToUtf8(trigger)] = m_connection.m_plsql->statement;
+        std::string qualified = Owner().empty() ? trigger : Owner() + "." + trigger;
+        std::string failure = RunTrigger(*unit, event[0], {}, {}, qualified);
+        if (failure.empty()) continue;
+        m_connection.m_error.Set(failure, 0);
+        m_connection.m_error.code = std::atoi(failure.c_str() + 4);
+        return false;
+    }
+    return true;
+}
+
+void CBlockHost::Fire(sqlite3_context* context, int count, sqlite3_value** values) {
+    auto& connection = *static_cast<CSqliteConnection*>(sqlite3_user_data(context));
+    // Note: writing a BEFORE ROW trigger's :NEW values fires no trigger.
+    if (connection.m_plsql->rewriting) return sqlite3_result_null(context);
+    auto types = connection.m_resultTypes;
+    CEngineError saved = connection.m_error;
+    CBlockHost host(connection);
+    host.m_inTrigger = true;
+    const unsigned char* rawName = sqlite3_value_text(values[0]);
+    std::string name =
+        encoding::Utf8ToCp932(rawName != nullptr ? reinterpret_cast<const char*>(rawName) : "");
+    const unsigned char* rawEvent = sqlite3_value_text(values[1]);
+    char event = rawEvent != nullptr ? static_cast<char>(rawEvent[0]) : 'I';
+    CTriggerDefinition definition;
+    auto unit = host.FindTrigger(name, definition);
+    std::string qualified = host.Owner().empty() ? name : host.Owner() + "." + name;
+    std::string failure;
+    if (!unit) {
+        failure = CPlsqlErrors::Compile(1, 1, 905, qualified);
+    } else {
+        std::size_t columns = static_cast<std::size_t>(count - 2) / 2;
+        std::vector<CPlsqlValue> newRow(columns);
+        std::vector<CPlsqlValue> oldRow(columns);
+        for (std::size_t k = 0; k < columns; ++k) {
+            newRow[k] = ValueOf(values[2 + k]);
+            oldRow[k] = ValueOf(values[2 + columns + k]);
+        }
+        failure = host.RunTrigger(*unit, event, std::move(newRow), std::move(oldRow), qualified);
+    }
+    connection.m_resultTypes = std::move(types);
+    connection.m_error = saved;
+    if (failure.empty()) return sqlite3_result_null(context);
+    // Note: the statement that fired the trigger fails at its start, as on the server.
+    std::string utf8 = encoding::Cp932ToUtf8(failure) + "\x1F" + "0";
+    sqlite3_result_error(context, utf8.c_str(), static_cast<int>(utf8.size()));
+}
+
+void CBlockHost::NewValue(sqlite3_context* context, int, sqlite3_value** values) {
+    auto& connection = *static_cast<CSqliteConnection*>(sqlite3_user_data(context));
+    int index = sqlite3_value_int(values[0]);
+    if (index < 0) {
+        connection.m_plsql->rewriting = false;
+        return sqlite3_result_null(context);
+    }
+    auto k = static_cast<std::size_t>(index);
+    const auto& row = connection.m_plsql->newRow;
+    Result(context, k < row.size() ? row[k] : CPlsqlValue());
+}
+
+void CBlockHost::StatementOnce(sqlite3_context* context, int, sqlite3_value** values) {
+    auto& connection = *static_cast<CSqliteConnection*>(sqlite3_user_data(context));
+    const unsigned char* raw = sqlite3_value_text(values[0]);
+    std::string name = raw != nullptr ? reinterpret_cast<const char*>(raw) : "";
+    auto& fired = connection.m_plsql->firedAt[name];
+    bool first = fired != connection.m_plsql->statement;
+    fired = connection.m_plsql->statement;
+    sqlite3_result_int(context, first ? 1 : 0);
+}

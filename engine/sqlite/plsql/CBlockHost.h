@@ -1,0 +1,99 @@
+#pragma once
+
+// PL/SQL: the connection seen from the interpreter (SQL, transactions, output).
+#include <string>
+#include <vector>
+
+#include "engine/sqlite/plsql/CPlsqlHost.h"
+#include "engine/sqlite/plsql/CPlsqlParser.h"
+#include "engine/sqlite/plsql/CTriggerDefinition.h"
+
+class CSqliteConnection;
+
+// Runs blocks on one connection: the SQL of a block is compiled by the
+// connection's own compiler; the block's changes are kept under a savepoint
+// taken before its first change, so that a failed block is undone whole.
+class CBlockHost : public CPlsqlHost {
+public:
+    explicit CBlockHost(CSqliteConnection& connection) : m_connection(connection) {}
+
+    // Compiles and runs the block `text`; the console's `binds` are read and
+    // written. False with the server's error in `error`.
+    bool Run(const std::string& text, std::vector<CEngineBind>& binds, long& rows, CEngineError& error);
+
+    sqlite3* Database() override;
+    bool TableColumns(const std::string& name, std::vector<CPlsqlType::Field>& out) override;
+    bool Prepare(CPlsqlSql& sql, CEngineError& error) override;
+    void StepFailed(const std::string& text, CEngineError& error) override;
+    bool BeginWrite(CEngineError& error) override;
+    bool Commit(CEngineError& error) override;
+    bool Rollback(CEngineError& error) override;
+    bool Savepoint(const std::string& name, bool rollbackTo, CEngineError& error) override;
+    bool ExecuteOther(const std::string& text, long& rows, CEngineError& error) override;
+    bool Output(CPlsqlStmt::OutputCall call, const std::string& text, CEngineError& error) override;
+    bool TakeLine(std::string& line) override;
+    bool Cancelled() override;
+    std::string ShowDate(const std::string& stored) override;
+    std::shared_ptr<CPlsqlUnit> FindUnit(const std::string& name, bool& invalid) override;
+    void Compiling(const std::shared_ptr<CPlsqlUnit>& unit) override;
+    std::string Owner() override;
+    void NextStatement() override;
+    bool BeforeDml(const std::string& text, CEngineError& error) override;
+    std::mt19937_64& Random() override;
+    std::shared_ptr<CPlsqlPackage> FindPackage(const std::string& name, bool& invalid) override;
+    std::vector<CPlsqlDatum>* PackageSlots(const std::string& name, CEngineError& error) override;
+
+    // CREATE [OR REPLACE] PROCEDURE | FUNCTION, DROP and ALTER ... COMPILE
+    // of them, and CALL; `handled` false for any other statement.
+    bool RunUnitStatement(const std::string& text, std::vector<CEngineBind>& binds, long& rows,
+                          bool& handled);
+    // Fires the BEFORE STATEMENT triggers of the DML statement `sql`; false
+    // with the connection's error when one fails.
+    bool BeforeStatement(const std::string& sql);
+    // Makes every stored function of the file callable from SQL.
+    static void RegisterFunctions(CSqliteConnection& connection);
+
+private:
+    bool PrepareStatement(const CPlsqlSql& sql, const std::vector<CEngineBind>& binds,
+                          sqliteapi::Statement& statement);
+    // Undoes the block's changes back to its savepoint.
+    void Undo();
+    bool Finish();
+    bool CreateUnit(const std::string& text, std::size_t unitStart, bool replace);
+    // Compiles a package's specification (`source`) or, for its body, the
+    // specification from the catalog with `source`.
+    std::shared_ptr<CPlsqlPackage> CompilePackage(const std::string& name, const std::string& type,
+                                                  const std::string& source,
+                                                  CPlsqlParser::CompileError& failure);
+    bool DropUnit(const std::string& text, const std::string& type, const std::string& name);
+    static void RegisterFunction(CSqliteConnection& connection, const std::string& name);
+    // Runs a trigger's body on its rows; its error text, "" when none.
+    std::string RunTrigger(CPlsqlUnit& unit, char event, std::vector<CPlsqlValue> newRow,
+                           std::vector<CPlsqlValue> oldRow, const std::string& qualified);
+    // A stored function called from SQL (user data: the connection and the name).
+    static void Dispatch(struct sqlite3_context* context, int count, struct sqlite3_value** values);
+    // CREATE TRIGGER with a PL/SQL body, DROP and ALTER ... ENABLE | DISABLE.
+    bool CreateTrigger(const std::string& text, std::size_t triggerStart, bool replace);
+    bool DropTrigger(const std::string& name);
+    bool AlterTrigger(const std::string& name, const std::string& action);
+    // The SQLite triggers that fire a trigger: one for each of its events.
+    bool MakeFiring(const CTriggerDefinition& definition, bool assignsNew);
+    void DropFiring(const std::string& name);
+    // A WHEN condition with the trigger's row names as the engine's (NEW, OLD).
+    static std::string RowNames(const std::string& condition, const CTriggerDefinition& definition);
+    std::shared_ptr<CPlsqlUnit> FindTrigger(const std::string& name, CTriggerDefinition& definition);
+    // TARVEX_FIRE(name, event, new values..., old values...), the :NEW
+    // values a BEFORE ROW trigger set, and the once-a-statement test.
+    static void Fire(struct sqlite3_context* context, int count, struct sqlite3_value** values);
+    static void NewValue(struct sqlite3_context* context, int count, struct sqlite3_value** values);
+    static void StatementOnce(struct sqlite3_context* context, int count, struct sqlite3_value** values);
+
+    CSqliteConnection& m_connection;
+    // The block's savepoint is taken; the transaction was begun by the block.
+    bool m_savepoint = false;
+    bool m_began = false;
+    // A function called from SQL: no DML, no transaction control.
+    bool m_inQuery = false;
+    // A trigger's body: inside the firing statement's transaction.
+    bool m_inTrigger = false;
+};

@@ -1,0 +1,59 @@
+#pragma once
+
+// PL/SQL: the elements of an associative array, nested table or VARRAY.
+#include <cstddef>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/sqlite/plsql/CPlsqlValue.h"
+
+// Elements by key, in key order: numbers for INDEX BY PLS_INTEGER, nested
+// tables and VARRAYs (1..n), texts for INDEX BY VARCHAR2. A nested table or
+// VARRAY not yet made (no constructor, no BULK COLLECT) is null.
+class CPlsqlCollection {
+public:
+    struct Key {
+        bool text = false;
+        std::int64_t number = 0;
+        std::string name;
+        bool operator<(const Key& other) const {
+            if (text != other.text) return !text;
+            return text ? name < other.name : number < other.number;
+        }
+    };
+    struct Element {
+        CPlsqlValue value;
+        std::vector<CPlsqlValue> fields;  // an element that is a record
+    };
+
+    bool isNull = false;
+    std::map<Key, Element> elements;
+
+    // The most elements any collection holds; more answer an error.
+    static constexpr std::size_t kMaxElements = 10000000;
+
+    Element* Find(const Key& key);
+    // The first or last key; false when empty.
+    bool First(Key& key) const;
+    bool Last(Key& key) const;
+    // The key after (or before) `key`; false when none.
+    bool Next(const Key& key, Key& out) const;
+    bool Prior(const Key& key, Key& out) const;
+    // Appends `count` null elements after the last (EXTEND).
+    void Extend(std::size_t count);
+    // Removes the last `count` elements (TRIM).
+    void Trim(std::size_t count);
+    static Key NumberKey(std::int64_t number);
+    static CPlsqlValue KeyValue(const Key& key);
+};
+
+// What a variable holds while its block runs: a value, a record's fields or
+// a collection.
+struct CPlsqlDatum {
+    CPlsqlValue value;
+    std::vector<CPlsqlValue> fields;
+    std::shared_ptr<CPlsqlCollection> collection;
+};

@@ -1,0 +1,61 @@
+#pragma once
+
+// PL/SQL: what the interpreter asks of the connection it runs on.
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "engine/EngineTypes.h"
+#include "engine/sqlite/plsql/CPlsqlCollection.h"
+#include "engine/sqlite/plsql/CPlsqlTree.h"
+
+struct sqlite3;
+
+class CPlsqlHost {
+public:
+    virtual ~CPlsqlHost() = default;
+
+    virtual sqlite3* Database() = 0;
+    // The columns of table or view `name` (CP932, upper case) as typed
+    // fields; false when there is no such table.
+    virtual bool TableColumns(const std::string& name, std::vector<CPlsqlType::Field>& out) = 0;
+    // Compiles `sql.text` (parameters named by `sql.paramNames`) into
+    // `sql.statement`, with its column names and types.
+    virtual bool Prepare(CPlsqlSql& sql, CEngineError& error) = 0;
+    // The server's error for a failed step of `sql`.
+    virtual void StepFailed(const std::string& text, CEngineError& error) = 0;
+    // Before the first change: the transaction and the block's savepoint.
+    virtual bool BeginWrite(CEngineError& error) = 0;
+    virtual bool Commit(CEngineError& error) = 0;
+    virtual bool Rollback(CEngineError& error) = 0;
+    virtual bool Savepoint(const std::string& name, bool rollbackTo, CEngineError& error) = 0;
+    // A statement of EXECUTE IMMEDIATE that is neither a query nor DML.
+    virtual bool ExecuteOther(const std::string& text, long& rows, CEngineError& error) = 0;
+    virtual bool Output(CPlsqlStmt::OutputCall call, const std::string& text, CEngineError& error) = 0;
+    // The next line of the output buffer (GET_LINE); false when none.
+    virtual bool TakeLine(std::string& line) = 0;
+    virtual bool Cancelled() = 0;
+    // A stored DATE in the session's date format.
+    virtual std::string ShowDate(const std::string& stored) = 0;
+    // The stored procedure or function `name` (upper case), compiled; null
+    // when there is none. `invalid` tells one that does not compile.
+    virtual std::shared_ptr<CPlsqlUnit> FindUnit(const std::string& name, bool& invalid) = 0;
+    // The unit being compiled, so that it may call itself.
+    virtual void Compiling(const std::shared_ptr<CPlsqlUnit>& unit) = 0;
+    // The compiled package `name` (upper case); null when there is none,
+    // `invalid` telling one that does not compile.
+    virtual std::shared_ptr<CPlsqlPackage> FindPackage(const std::string& name, bool& invalid) = 0;
+    // The session's state of package `name`, made and initialised on first
+    // use; null with the error in `error`.
+    virtual std::vector<CPlsqlDatum>* PackageSlots(const std::string& name, CEngineError& error) = 0;
+    // The session's random numbers (DBMS_RANDOM).
+    virtual std::mt19937_64& Random() = 0;
+    // A DML statement of the block begins (statement triggers fire once each).
+    virtual void NextStatement() = 0;
+    // Before a DML statement of the block (`text`, Oracle SQL): its BEFORE
+    // STATEMENT triggers; false with the error of one that fails.
+    virtual bool BeforeDml(const std::string& text, CEngineError& error) = 0;
+    // The owner that qualifies unit names in messages ("" for none).
+    virtual std::string Owner() = 0;
+};

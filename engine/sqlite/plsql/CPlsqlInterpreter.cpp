@@ -1,0 +1,1617 @@
+#include "engine/sqlite/plsql/CPlsqlInterpreter.h"
+
+#include <sqlite3.h>
+
+#include "engine/sqlite/CSqlScanner.h"
+#include "engine/sqlite/CSqliteCatalog.h"
+#include "engine/sqlite/CValueText.h"
+#include "engine/sqlite/plsql/CPlsqlBuiltins.h"
+#include "engine/sqlite/plsql/CPlsqlErrors.h"
+#include "engine/sqlite/plsql/CPlsqlHost.h"
+#include "text/Cp932.h"
+#include "text/Encoding.h"
+
+namespace {
+
+using Kind = CPlsqlValue::Kind;
+using Op = CPlsqlExpr::Op;
+
+// Nested blocks deeper than this answer STORAGE_ERROR rather than exhaust the stack.
+constexpr int kMaxDepth = 200;
+
+const CEngineBind* FindBind(const std::vector<CEngineBind>& binds, const std::string& name) {
+    for (const CEngineBind& bind : binds)
+        if (cp932::ToUpperAscii(bind.name) == name) return &bind;
+    return nullptr;
+}
+
+bool IsComparison(Op op) {
+    return op == Op::Equal || op == Op::NotEqual || op == Op::Less || op == Op::LessEqual ||
+           op == Op::Greater || op == Op::GreaterEqual;
+}
+
+bool Holds(Op op, int order) {
+    switch (op) {
+        case Op::Equal:
+            return order == 0;
+        case Op::NotEqual:
+            return order != 0;
+        case Op::Less:
+            return order < 0;
+        case Op::LessEqual:
+            return order <= 0;
+        case Op::Greater:
+            return order > 0;
+        default:
+            return order >= 0;
+    }
+}
+
+}  // namespace
+
+CPlsqlInterpreter::CPlsqlInterpreter(CPlsqlUnit& unit, CPlsqlHost& host, std::vector<CEngineBind>& binds,
+                                     int depth, std::vector<CPlsqlDatum>* slots)
+    : m_unit(unit), m_host(host), m_binds(binds), m_slots(slots != nullptr ? *slots : m_own), m_calls(depth) {
+    if (m_slots.size() < unit.slotTypes.size()) m_slots.resize(unit.slotTypes.size());
+    m_cursors.resize(unit.cursors.size());
+    m_showDate = [this](const std::string& stored) { return m_host.ShowDate(stored); };
+}
+
+CPlsqlInterpreter::~CPlsqlInterpreter() {
+    for (auto& cursor : m_unit.cursors)
+        if (cursor.query && cursor.query->statement) sqlite3_reset(cursor.query->statement.get());
+}
+
+bool CPlsqlInterpreter::Run(CEngineError& error) {
+    Flow flow = RunBlock(*m_unit.block);
+    if (flow != Flow::Raise) return true;
+    std::string message = m_raised.id < 0 ? CPlsqlErrors::Text(6510) : m_raised.message;
+    // Note: the cancel of the user is told alone, as the server does.
+    if (m_raised.id != 1013) {
+        for (const std::string& line : m_raised.trace) message += "\n" + line;
+        message += "\n" + TraceLine(m_raised.at);
+    }
+    // Note: a bind variable the console did not declare is shown where it is written.
+    // Note: as the server, a block that fails while it runs points at its start.
+    error.Set(message, m_raised.id == 1008 ? static_cast<int>(m_raised.at) : 0);
+    error.code = m_raised.id < 0 ? 6510 : m_raised.id;
+    return false;
+}
+
+void CPlsqlInterpreter::SetRecord(int slot, std::vector<CPlsqlValue> fields) {
+    m_slots[static_cast<std::size_t>(slot)].fields = std::move(fields);
+}
+
+void CPlsqlInterpreter::SetValue(int slot, CPlsqlValue value) {
+    m_slots[static_cast<std::size_t>(slot)].value = std::move(value);
+}
+
+const std::vector<CPlsqlValue>& CPlsqlInterpreter::Record(int slot) const {
+    return m_slots[static_cast<std::size_t>(slot)].fields;
+}
+
+std::string CPlsqlInterpreter::TraceLine(std::size_t at) const {
+    return CPlsqlErrors::Backtrace(m_unit.LineOf(at), m_unit.qualified);
+}
+
+bool CPlsqlInterpreter::Call(std::vector<CPlsqlValue>& arguments, const std::vector<bool>& given,
+                             CPlsqlValue& result) {
+    for (std::size_t k = 0; k < m_unit.parameters.size(); ++k) {
+        auto& parameter = m_unit.parameters[k];
+        CPlsqlTarget target;
+        target.slot = parameter.slot;
+        CPlsqlValue value = arguments[k];
+        if (!given[k] && parameter.fallback && !Eval(*parameter.fallback, value)) break;
+        // Note: an OUT parameter begins NULL whatever the argument holds.
+        if (parameter.mode == CPlsqlUnit::Mode::Out) value = CPlsqlValue();
+        if (!Assign(target, value)) return false;
+    }
+    Flow flow = RunBlock(*m_unit.block);
+    if (flow == Flow::Raise) return false;
+    if (m_unit.type == "FUNCTION" && !m_hasReturned)
+        return Raise(6503, CPlsqlErrors::Text(6503), m_unit.text.size());
+    for (std::size_t k = 0; k < m_unit.parameters.size(); ++k)
+        arguments[k] = m_slots[static_cast<std::size_t>(m_unit.parameters[k].slot)].value;
+    result = m_returned;
+    return true;
+}
+
+bool CPlsqlInterpreter::CallUnit(const std::weak_ptr<CPlsqlUnit>& called,
+                                 std::vector<std::unique_ptr<CPlsqlExpr>>& args,
+                                 const std::vector<CPlsqlTarget>* targets, std::size_t at,
+                                 CPlsqlValue& result) {
+    constexpr int kMaxCalls = 500;
+    if (m_calls >= kMaxCalls) return Raise(6500, CPlsqlErrors::Text(6500), at);
+    std::shared_ptr<CPlsqlUnit> callee = called.lock();
+    if (!callee || !callee->block) return Raise(6508, CPlsqlErrors::Text(6508), at);
+    std::vector<CPlsqlValue> arguments(args.size());
+    std::vector<bool> given(args.size(), false);
+    for (std::size_t k = 0; k < args.size(); ++k) {
+        if (!args[k]) continue;
+        given[k] = true;
+        if (callee->parameters[k].mode != CPlsqlUnit::Mode::Out && !Eval(*args[k], arguments[k]))
+            return false;
+    }
+    CPlsqlInterpreter child(*callee, m_host, m_binds, m_calls + 1);
+    if (!child.Call(arguments, given, result)) {
+        m_raised = child.m_raised;
+        if (m_raised.id == 1013) m_cancelled = true;
+        m_raised.trace.push_back(child.TraceLine(child.m_raised.at));
+        m_raised.at = at;
+        return false;
+    }
+    for (std::size_t k = 0; targets != nullptr && k < args.size(); ++k)
+        if (given[k] && callee->parameters[k].mode != CPlsqlUnit::Mode::In &&
+            !Assign((*targets)[k], arguments[k])) {
+            m_raised.at = at;
+            return false;
+        }
+    return true;
+}
+
+bool CPlsqlInterpreter::CallBuiltin(int id, std::vector<std::unique_ptr<CPlsqlExpr>>& args, std::size_t at,
+                                    CPlsqlValue& out) {
+    std::vector<CPlsqlValue> values(args.size());
+    for (std::size_t k = 0; k < args.size(); ++k)
+        if (!Eval(*args[k], values[k])) return false;
+    CPlsqlBuiltins::Context context;
+    if (!m_handling.empty()) {
+        const Raised& handled = m_handling.back();
+        context.errorStack = (handled.id < 0 ? CPlsqlErrors::Text(6510) : handled.message) + "\n";
+        for (const std::string& line : handled.trace) context.backtrace += line + "\n";
+        context.backtrace += TraceLine(handled.at) + "\n";
+    }
+    context.random = &m_host.Random();
+    context.cancelled = [this] { return Cancelled(); };
+    int code = 0;
+    if (CPlsqlBuiltins::Call(static_cast<CPlsqlBuiltins::Id>(id), values, context, out, code)) return true;
+    return Raise(code, CPlsqlErrors::Text(code), at);
+}
+
+std::string CPlsqlInterpreter::ShowDate(const std::string& stored) { return m_host.ShowDate(stored); }
+
+bool CPlsqlInterpreter::Cancelled() {
+    if (!m_cancelled && m_host.Cancelled()) m_cancelled = true;
+    return m_cancelled;
+}
+
+// ---- raising
+
+bool CPlsqlInterpreter::Raise(int id, std::string message, std::size_t at) {
+    m_raised.id = id;
+    m_raised.message = std::move(message);
+    m_raised.at = at;
+    m_raised.trace.clear();
+    return false;
+}
+
+bool CPlsqlInterpreter::RaiseFailure(const CPlsqlOperators::Failure& failure, std::size_t at) {
+    if (failure.code == 6502) return Raise(6502, CPlsqlErrors::ValueErrorText(failure.detail), at);
+    return Raise(failure.code, CPlsqlErrors::Text(failure.code), at);
+}
+
+bool CPlsqlInterpreter::RaiseError(const CEngineError& error, std::size_t at) {
+    int code = error.code != 0 ? error.code : 600;
+    if (code == 1013) m_cancelled = true;
+    return Raise(code, error.message.substr(0, error.message.find('\n')), at);
+}
+
+// ---- blocks and statements
+
+CPlsqlInterpreter::Flow CPlsqlInterpreter::RunBlock(CPlsqlBlockNode& block) {
+    if (++m_depth > kMaxDepth) {
+        --m_depth;
+        Raise(6500, CPlsqlErrors::Text(6500), 0);
+        return Flow::Raise;
+    }
+    // Note: an exception of the declarations goes to the enclosing block.
+    Flow flow = RunBody(block.declarations);
+    bool declared = flow == Flow::Normal;
+    if (declared) flow = RunBody(block.body);
+    if (flow == Flow::Raise && declared && !m_cancelled) {
+        for (CPlsqlHandler& handler : block.handlers) {
+            bool matches = handler.others;
+            for (int id : handler.exceptions) matches = matches || id == m_raised.id;
+            if (!matches) continue;
+            m_handling.push_back(m_raised);
+            flow = RunBody(handler.body);
+            m_handling.pop_back();
+            break;
+        }
+    }
+    --m_depth;
+    return flow;
+}
+
+CPlsqlInterpreter::Flow CPlsqlInterpreter::RunBody(CPlsqlBody& body) {
+    for (auto& statement : body) {
+        Flow flow = Exec(*statement);
+        if (flow != Flow::Normal) return flow;
+    }
+    return Flow::Normal;
+}
+
+CPlsqlInterpreter::Flow CPlsqlInterpreter::Exec(CPlsqlStmt& statement) {
+    using K = CPlsqlStmt::Kind;
+    switch (statement.kind) {
+        case K::Null:
+            return Flow::Normal;
+        case K::Assign:
+        case K::Initialise:
+            return ExecAssign(statement);
+        case K::If:
+            return ExecIf(statement);
+        case K::Case:
+            return ExecCase(statement);
+        case K::Loop:
+        case K::While:
+            return ExecLoop(statement);
+        case K::ForRange:
+            return ExecForRange(statement);
+        case K::ForCursor:
+            return ExecForCursor(statement);
+        case K::Exit:
+        case K::Continue: {
+            if (!statement.exprs.empty()) {
+                bool holds = false;
+                if (!Condition(*statement.exprs[0], holds)) return Flow::Raise;
+                if (!holds) return Flow::Normal;
+            }
+            m_flowLabel = statement.label;
+            return statement.kind == K::Exit ? Flow::Exit : Flow::Continue;
+        }
+        case K::Block:
+            return RunBlock(*statement.block);
+        case K::Sql:
+            return ExecSql(statement);
+        case K::Open:
+        case K::Fetch:
+        case K::Close:
+            return ExecCursor(statement);
+        case K::Commit:
+        case K::Rollback:
+        case K::Savepoint:
+        case K::RollbackTo:
+            return ExecTransaction(statement);
+        case K::ExecuteImmediate:
+            return ExecImmediate(statement);
+        case K::Raise:
+            return ExecRaise(statement);
+        case K::RaiseApplicationError:
+            return ExecApplicationError(statement);
+        case K::Output:
+            return ExecOutput(statement);
+        case K::Return:
+            if (!statement.exprs.empty()) {
+                CPlsqlValue value;
+                CPlsqlOperators::Failure failure;
+                if (!Eval(*statement.exprs[0], value)) return Flow::Raise;
+                if (!CPlsqlOperators::Convert(value, *m_unit.returnType, m_showDate, m_returned, failure))
+                    return RaiseFailure(failure, statement.at), Flow::Raise;
+                m_hasReturned = true;
+            }
+            return Flow::Return;
+        case K::CollectionMethod:
+            return ExecMethod(statement);
+        case K::ForAll:
+            return ExecForAll(statement);
+        case K::Builtin: {
+            CPlsqlValue ignored;
+            return CallBuiltin(statement.exception, statement.exprs, statement.at, ignored) ? Flow::Normal
+                                                                                            : Flow::Raise;
+        }
+        case K::Call: {
+            CPlsqlValue ignored;
+            return CallUnit(statement.callee, statement.exprs, &statement.into, statement.at, ignored)
+                       ? Flow::Normal
+                       : Flow::Raise;
+        }
+    }
+    return Flow::Normal;
+}
+
+CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecAssign(CPlsqlStmt& statement) {
+    const CPlsqlType* whole = statement.target.index ? nullptr : TypeOf(statement.target);
+    if (whole != nullptr && whole->base == CPlsqlType::Base::Collection) {
+        CPlsqlExpr* source = statement.exprs.empty() ? nullptr : statement.exprs[0].get();
+        if (AssignCollection(statement.target, *whole, source)) return Flow::Normal;
+        m_raised.at = statement.at;
+        return Flow::Raise;
+    }
+    CPlsqlValue value;
+    if (!statement.exprs.empty() && !Eval(*statement.exprs[0], value)) return Flow::Raise;
+    if (statement.kind == CPlsqlStmt::Kind::Initialise && statement.type->base == CPlsqlType::Base::Record) {
+        Datum* datum = DatumOf(statement.target);
+        if (datum == nullptr) return Flow::Raise;
+        datum->fields.assign(statement.type->fields.size(), CPlsqlValue());
+        return Flow::Normal;
+    }
+    if (!Assign(statement.target, value)) {
+        m_raised.at = statement.at;
+        return Flow::Raise;
+    }
+    return Flow::Normal;
+}
+
+CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecIf(CPlsqlStmt& statement) {
+    for (std::size_t k = 0; k < statement.exprs.size(); ++k) {
+        bool holds = false;
+        if (!Condition(*statement.exprs[k], holds)) return Flow::Raise;
+        if (holds) return RunBody(statement.bodies[k]);
+    }
+    if (statement.hasElse) return RunBody(statement.bodies.back());
+    return Flow::Normal;
+}
+
+CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecCase(CPlsqlStmt& statement) {
+    CPlsqlValue selector;
+    bool simple = statement.exprs[0] != nullptr;
+    if (simple && !Eval(*statement.exprs[0], selector)) return Flow::Raise;
+    for (std::size_t k = 1; k < statement.exprs.size(); ++k) {
+        bool holds = false;
+        if (simple) {
+            CPlsqlValue candidate;
+            if (!Eval(*statement.exprs[k], candidate)) return Flow::Raise;
+            int order = 0;
+            CPlsqlOperators::Failure failure;
+            if (!selector.IsNull() && !candidate.IsNull()) {
+                if (!CPlsqlOperators::Compare(selector, candidate, order, failure))
+                    return RaiseFailure(failure, statement.exprs[k]->at), Flow::Raise;
+                holds = order == 0;
+            }
+        } else if (!Condition(*statement.exprs[k], holds)) {
+            return Flow::Raise;
+        }
+        if (holds) return RunBody(statement.bodies[k - 1]);
+    }
+    if (statement.hasElse) return RunBody(statement.bodies.back());
+    Raise(6592, CPlsqlErrors::Text(6592), statement.at);
+    return Flow::Raise;
+}
+
+bool CPlsqlInterpreter::LoopGoesOn(Flow body, const std::string& label, Flow& flow) {
+    if (body == Flow::Normal) return true;
+    bool mine = m_flowLabel.empty() || m_flowLabel == label;
+    if (body == Flow::Continue && mine) {
+        m_flowLabel.clear();
+        return true;
+    }
+    if (body == Flow::Exit && mine) {
+        m_flowLabel.clear();
+        flow = Flow::Normal;
+        return false;
+    }
+    flow = body;
+    return false;
+}
+
+CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecLoop(CPlsqlStmt& statement) {
+    Flow flow = Flow::Normal;
+    for (;;) {
+        if (Cancelled()) return Raise(1013, CPlsqlErrors::Text(1013), statement.at), Flow::Raise;
+        if (statement.kind == CPlsqlStmt::Kind::While) {
+            bool holds = false;
+            if (!Condition(*statement.exprs[0], holds)) return Flow::Raise;
+            if (!holds) return Flow::Normal;
+        }
+        if (!LoopGoesOn(RunBody(statement.bodies[0]), statement.label, flow)) return flow;
+    }
+}
+
+CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecForRange(CPlsqlStmt& statement) {
+    CPlsqlValue bounds[2];
+    CPlsqlType integer;
+    integer.base = CPlsqlType::Base::Integer;
+    integer.minimum = INT64_MIN;
+    integer.maximum = INT64_MAX;
+    for (int k = 0; k < 2; ++k) {
+        CPlsqlValue value;
+        CPlsqlOperators::Failure failure;
+        if (!Eval(*statement.exprs[static_cast<std::size_t>(k)], value)) return Flow::Raise;
+        if (value.IsNull() || !CPlsqlOperators::Convert(value, integer, m_showDate, bounds[k], failure)) {
+            if (failure.code == 0) failure.code = 6502;
+            RaiseFailure(failure, statement.exprs[static_cast<std::size_t>(k)]->at);
+            return Flow::Raise;
+        }
+    }
+    std::int64_t low = bounds[0].IntegerValue();
+    std::int64_t high = bounds[1].IntegerValue();
+    CPlsqlValue& index = m_slots[static_cast<std::size_t>(statement.slot)].value;
+    Flow flow = Flow::Normal;
+    for (std::int64_t step = 0; low <= high && step <= high - low; ++step) {
+        if (Cancelled()) return Raise(1013, CPlsqlErrors::Text(1013), statement.at), Flow::Raise;
+        index = CPlsqlValue::Integer(statement.reverse ? high - step : low + step);
+        if (!LoopGoesOn(RunBody(statement.bodies[0]), statement.label, flow)) return flow;
+        if (high - low == step) break;
+    }
+    return Flow::Normal;
+}
+
+CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecForCursor(CPlsqlStmt& statement) {
+    CPlsqlSql* sql = statement.sql.get();
+    if (statement.cursor >= 0) {
+        if (!OpenCursor(statement.cursor, statement.exprs, statement.at)) return Flow::Raise;
+        sql = m_unit.cursors[static_cast<std::size_t>(statement.cursor)].query.get();
+    } else if (!BindSql(*sql)) {
+        return Flow::Raise;
+    }
+    sqlite3_stmt* handle = sql->statement.get();
+    Datum& record = m_slots[static_cast<std::size_t>(statement.slot)];
+    Flow flow = Flow::Normal;
+    CursorState* state =
+        statement.cursor >= 0 ? &m_cursors[static_cast<std::size_t>(statement.cursor)] : nullptr;
+    for (;;) {
+        if (Cancelled()) {
+            flow = Flow::Raise;
+            Raise(1013, CPlsqlErrors::Text(1013), statement.at);
+            break;
+        }
+        int rc = sqlite3_step(handle);
+        if (rc == SQLITE_DONE) break;
+        if (rc != SQLITE_ROW) {
+            StepFailed(*sql);
+            flow = Flow::Raise;
+            break;
+        }
+        if (state != nullptr) {
+            ++state->rows;
+            state->found = true;
+            if (sql->skip > 0) state->rowid = CPlsqlValue::Integer(sqlite3_column_int64(handle, 0));
+        }
+        if (!StoreRow(handle, *sql, record)) {
+            flow = Flow::Raise;
+            break;
+        }
+        if (!LoopGoesOn(RunBody(statement.bodies[0]), statement.label, flow)) break;
+    }
+    sqlite3_reset(handle);
+    if (state != nullptr) state->open = false;
+    return flow;
+}
+
+CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecSql(CPlsqlStmt& statement) {
+    CPlsqlSql& sql = *statement.sql;
+    if (!BindSql(sql)) return Flow::Raise;
+    sqlite3_stmt* handle = sql.statement.get();
+    CEngineError error;
+    if (sql.bulk) {
+        long rows = 0;
+        bool done = false;
+        bool ok = StoreBulk(handle, sql, sql.into, 0, rows, done);
+        sqlite3_reset(handle);
+        if (!ok) return m_raised.at = statement.at, Flow::Raise;
+        m_sqlRan = true;
+        m_sqlRows = rows;
+        return Flow::Normal;
+    }
+    if (sqlite3_stmt_readonly(handle) == 0 && !m_host.BeginWrite(error))
+        return RaiseError(error, statement.at), Flow::Raise;
+    m_host.NextStatement();
+    if (sql.kind == CPlsqlSql::Kind::Dml && !m_host.BeforeDml(sql.text, error)) {
+        sqlite3_reset(handle);
+        return RaiseError(error, statement.at), Flow::Raise;
+    }
+    int rc = sqlite3_step(handle);
+    long rows = 0;
+    if (rc == SQLITE_ROW && !sql.into.empty()) {
+        if (!Store(handle, sql, sql.into)) {
+            sqlite3_reset(handle);
+            m_raised.at = statement.at;
+            return Flow::Raise;
+        }
+        rows = 1;
+        rc = sqlite3_step(handle);
+        if (rc == SQLITE_ROW) {
+            sqlite3_reset(handle);
+            m_sqlRan = true;
+            m_sqlRows = 2;
+            return Raise(1422, CPlsqlErrors::Text(1422), statement.at), Flow::Raise;
+        }
+    }
+    while (rc == SQLITE_ROW) rc = sqlite3_step(handle);
+    if (rc != SQLITE_DONE) {
+        StepFailed(sql);
+        m_raised.at = statement.at;
+        return Flow::Raise;
+    }
+    if (sql.kind == CPlsqlSql::Kind::Dml) {
+        rows = static_cast<long>(sqlite3_changes64(m_host.Database()));
+        m_rowsProcessed += rows;
+    }
+    sqlite3_reset(handle);
+    m_sqlRan = true;
+    m_sqlRows = rows;
+    if (sql.kind == CPlsqlSql::Kind::Query && rows == 0)
+        return Raise(1403, CPlsqlErrors::Text(1403), statement.at), Flow::Raise;
+    return Flow::Normal;
+}
+
+bool CPlsqlInterpreter::OpenCursor(int cursor, std::vector<std::unique_ptr<CPlsqlExpr>>& args,
+                                   std::size_t at) {
+    CPlsqlCursorDecl& declared = m_unit.cursors[static_cast<std::size_t>(cursor)];
+    CursorState& state = m_cursors[static_cast<std::size_t>(cursor)];
+    if (state.open) return Raise(6511, CPlsqlErrors::Text(6511), at);
+    if (args.size() > declared.parameters.size())
+        return Raise(6550, CPlsqlErrors::Compile(m_unit.LineOf(at), m_unit.ColumnOf(at), 306, declared.name),
+                     at);
+    for (std::size_t k = 0; k < declared.parameters.size(); ++k) {
+        CPlsqlValue value;
+        CPlsqlExpr* source = k < args.size() ? args[k].get() : declared.defaults[k].get();
+        if (source != nullptr && !Eval(*source, value)) return false;
+        CPlsqlTarget target;
+        target.slot = declared.parameters[k];
+        if (!Assign(target, value)) return false;
+    }
+    if (!BindSql(*declared.query)) return false;
+    state.open = true;
+    state.found = false;
+    state.fetched = false;
+    state.exhausted = false;
+    state.rows = 0;
+    return true;
+}
+
+CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecCursor(CPlsqlStmt& statement) {
+    CursorState& state = m_cursors[static_cast<std::size_t>(statement.cursor)];
+    CPlsqlSql& query = *m_unit.cursors[static_cast<std::size_t>(statement.cursor)].query;
+    if (statement.kind == CPlsqlStmt::Kind::Open)
+        return OpenCursor(statement.cursor, statement.exprs, statement.at) ? Flow::Normal : Flow::Raise;
+    if (!state.open) return Raise(1001, CPlsqlErrors::Text(1001), statement.at), Flow::Raise;
+    if (statement.kind == CPlsqlStmt::Kind::Close) {
+        sqlite3_reset(query.statement.get());
+        state.open = false;
+        return Flow::Normal;
+    }
+    state.fetched = true;
+    if (statement.bulk) {
+        long limit = 0;
+        if (!statement.exprs.empty()) {
+            CPlsqlValue value;
+            CPlsqlValue number;
+            CPlsqlOperators::Failure failure;
+            if (!Eval(*statement.exprs[0], value)) return Flow::Raise;
+            if (!CPlsqlOperators::ToNumber(value, number, failure) || !number.IsInteger() ||
+                number.IntegerValue() < 1)
+                return RaiseFailure(CPlsqlOperators::Failure{6502, CPlsqlErrors::ValueError::None},
+                                    statement.at),
+                       Flow::Raise;
+            limit = static_cast<long>(number.IntegerValue());
+        }
+        long rows = 0;
+        bool done = state.exhausted;
+        if (!done && !StoreBulk(query.statement.get(), query, statement.into, limit, rows, done))
+            return m_raised.at = statement.at, Flow::Raise;
+        if (state.exhausted) StoreBulk(nullptr, query, statement.into, 0, rows, done);
+        state.exhausted = done;
+        state.rows += rows;
+        state.found = !done;
+        return Flow::Normal;
+    }
+    // Note: a cursor past its end stays there (SQLite would begin again).
+    int rc = state.exhausted ? SQLITE_DONE : sqlite3_step(query.statement.get());
+    if (rc == SQLITE_DONE) {
+        state.found = false;
+        state.exhausted = true;
+        return Flow::Normal;
+    }
+    if (rc != SQLITE_ROW) return StepFailed(query), m_raised.at = statement.at, Flow::Raise;
+    state.found = true;
+    ++state.rows;
+    if (query.skip > 0) state.rowid = CPlsqlValue::Integer(sqlite3_column_int64(query.statement.get(), 0));
+    if (!Store(query.statement.get(), query, statement.into)) {
+        m_raised.at = statement.at;
+        return Flow::Raise;
+    }
+    return Flow::Normal;
+}
+
+CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecTransaction(CPlsqlStmt& statement) {
+    CEngineError error;
+    bool ok = true;
+    switch (statement.kind) {
+        case CPlsqlStmt::Kind::Commit:
+            ok = m_host.Commit(error);
+            break;
+        case CPlsqlStmt::Kind::Rollback:
+            ok = m_host.Rollback(error);
+            break;
+        default:
+            ok = m_host.Savepoint(statement.name, statement.kind == CPlsqlStmt::Kind::RollbackTo, error);
+            break;
+    }
+    if (!ok) return RaiseError(error, statement.at), Flow::Raise;
+    return Flow::Normal;
+}
+
+CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecImmediate(CPlsqlStmt& statement) {
+    CPlsqlValue textValue;
+    if (!Eval(*statement.exprs[0], textValue)) return Flow::Raise;
+    std::string text;
+    CPlsqlOperators::Failure failure;
+    if (!CPlsqlOperators::ToText(textValue, m_showDate, text, failure))
+        return RaiseFailure(failure, statement.at), Flow::Raise;
+    while (!text.empty() && (text.back() == ';' || text.back() == ' ' || text.back() == '\n')) {
+        // Note: a block keeps its final ";"; a SQL statement may not have one.
+        if (text.back() == ';' && cp932::ToUpperAscii(text).find("END") != std::string::npos &&
+            (cp932::ToUpperAscii(text).rfind("BEGIN", 0) == 0 ||
+             cp932::ToUpperAscii(text).rfind("DECLARE", 0) == 0))
+            break;
+        text.pop_back();
+    }
+    auto tokens = CSqlScanner::Significant(text, 1);
+    bool query = !tokens.empty() &&
+                 (CSqlScanner::Is(text, tokens[0], "SELECT") || CSqlScanner::Is(text, tokens[0], "WITH"));
+    bool dml = !tokens.empty() &&
+               (CSqlScanner::Is(text, tokens[0], "INSERT") || CSqlScanner::Is(text, tokens[0], "UPDATE") ||
+                CSqlScanner::Is(text, tokens[0], "DELETE"));
+    CEngineError error;
+    if (!query && !dml) {
+        if (statement.exprs.size() > 1 || !statement.into.empty())
+            return Raise(3001, CPlsqlErrors::Text(3001, "EXECUTE IMMEDIATE ... USING"), statement.at),
+                   Flow::Raise;
+        long rows = 0;
+        if (!m_host.ExecuteOther(text, rows, error)) return RaiseError(error, statement.at), Flow::Raise;
+        m_sqlRan = true;
+        m_sqlRows = rows;
+        return Flow::Normal;
+    }
+    auto& kept = m_dynamic[text];
+    if (!kept) {
+        auto sql = std::make_unique<CPlsqlSql>();
+        sql->kind = query ? CPlsqlSql::Kind::Query : CPlsqlSql::Kind::Dml;
+        std::size_t copied = 0;
+        std::vector<std::string> names;
+        for (const auto& token : CSqlScanner::Significant(text)) {
+            if (token.kind != CSqlScanner::Kind::Bind) continue;
+            sql->text.append(text, copied, token.begin - copied);
+            std::string name = "TARVEX_P" + std::to_string(names.size() + 1);
+            names.push_back(name);
+            sql->text += ":" + name;
+            copied = token.begin + token.length;
+        }
+        sql->text.append(text, copied, std::string::npos);
+        sql->paramNames = names;
+        if (!m_host.Prepare(*sql, error)) return RaiseError(error, statement.at), Flow::Raise;
+        kept = std::move(sql);
+    }
+    CPlsqlSql& sql = *kept;
+    if (sql.paramNames.size() != statement.exprs.size() - 1)
+        return Raise(1008,
+                     CPlsqlErrors::Text(1008, sql.paramNames.size() > statement.exprs.size() - 1
+                                                  ? sql.paramNames[statement.exprs.size() - 1]
+                                                  : std::string()),
+                     statement.at),
+               Flow::Raise;
+    sqlite3_stmt* handle = sql.statement.get();
+    sqlite3_reset(handle);
+    for (std::size_t k = 0; k < sql.paramNames.size(); ++k) {
+        CPlsqlValue value;
+        if (!Eval(*statement.exprs[k + 1], value)) return Flow::Raise;
+        int index = sqlite3_bind_parameter_index(handle, (":" + sql.paramNames[k]).c_str());
+        if (index > 0 && !BindValue(handle, index, value)) return m_raised.at = statement.at, Flow::Raise;
+    }
+    if (sqlite3_stmt_readonly(handle) == 0 && !m_host.BeginWrite(error))
+        return RaiseError(error, statement.at), Flow::Raise;
+    m_host.NextStatement();
+    int rc = sqlite3_step(handle);
+    long rows = 0;
+    if (rc == SQLITE_ROW && !statement.into.empty()) {
+        if (!Store(handle, sql, statement.into))
+            return sqlite3_reset(handle), m_raised.at = statement.at, Flow::Raise;
+        rows = 1;
+        if ((rc = sqlite3_step(handle)) == SQLITE_ROW)
+            return sqlite3_reset(handle), Raise(1422, CPlsqlErrors::Text(1422), statement.at), Flow::Raise;
+    }
+    while (rc == SQLITE_ROW) rc = sqlite3_step(handle);
+    if (rc != SQLITE_DONE) return StepFailed(sql), m_raised.at = statement.at, Flow::Raise;
+    if (dml) rows = static_cast<long>(sqlite3_changes64(m_host.Database()));
+    sqlite3_reset(handle);
+    m_sqlRan = true;
+    m_sqlRows = rows;
+    if (query && !statement.into.empty() && rows == 0)
+        return Raise(1403, CPlsqlErrors::Text(1403), statement.at), Flow::Raise;
+    return Flow::Normal;
+}
+
+CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecRaise(CPlsqlStmt& statement) {
+    if (statement.exception == 0) {
+        if (m_handling.empty()) return Raise(6550, CPlsqlErrors::Text(6510), statement.at), Flow::Raise;
+        m_raised = m_handling.back();
+        return Flow::Raise;
+    }
+    int id = statement.exception;
+    std::string message = id < 0 ? std::string("User-Defined Exception")
+                                 : (id == 6502 ? CPlsqlErrors::ValueErrorText(CPlsqlErrors::ValueError::None)
+                                               : CPlsqlErrors::Text(id));
+    Raise(id, message, statement.at);
+    return Flow::Raise;
+}
+
+CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecApplicationError(CPlsqlStmt& statement) {
+    CPlsqlValue code;
+    CPlsqlValue text;
+    CPlsqlOperators::Failure failure;
+    if (!Eval(*statement.exprs[0], code) || !Eval(*statement.exprs[1], text)) return Flow::Raise;
+    CPlsqlValue number;
+    if (!CPlsqlOperators::ToNumber(code, number, failure))
+        return RaiseFailure(failure, statement.at), Flow::Raise;
+    std::int64_t value = number.IsInteger() ? number.IntegerValue() : 0;
+    if (value < -20999 || value > -20000)
+        return Raise(21000, CPlsqlErrors::Text(21000, number.IsNull() ? std::string() : number.NumberText()),
+                     statement.at),
+               Flow::Raise;
+    std::string message;
+    if (!CPlsqlOperators::ToText(text, m_showDate, message, failure))
+        return RaiseFailure(failure, statement.at), Flow::Raise;
+    // Note: the server keeps 2048 bytes of the text.
+    std::size_t kept = 0;
+    while (kept < message.size() && kept + cp932::CharLength(message, kept) <= 2048)
+        kept += cp932::CharLength(message, kept);
+    message.resize(kept);
+    char prefix[16];
+    std::snprintf(prefix, sizeof prefix, "ORA-%05d: ", static_cast<int>(-value));
+    Raise(static_cast<int>(-value), prefix + message, statement.at);
+    return Flow::Raise;
+}
+
+CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecOutput(CPlsqlStmt& statement) {
+    using Call = CPlsqlStmt::OutputCall;
+    std::string text;
+    CEngineError error;
+    if (statement.output == Call::GetLine) {
+        std::string line;
+        bool got = m_host.TakeLine(line);
+        if (!Assign(statement.into[0], got ? CPlsqlValue::Text(line) : CPlsqlValue()) ||
+            !Assign(statement.into[1], CPlsqlValue::Integer(got ? 0 : 1)))
+            return m_raised.at = statement.at, Flow::Raise;
+        return Flow::Normal;
+    }
+    if (!statement.exprs.empty() && (statement.output == Call::Put || statement.output == Call::PutLine)) {
+        CPlsqlValue value;
+        CPlsqlOperators::Failure failure;
+        if (!Eval(*statement.exprs[0], value)) return Flow::Raise;
+        if (!CPlsqlOperators::ToText(value, m_showDate, text, failure))
+            return RaiseFailure(failure, statement.at), Flow::Raise;
+    }
+    if (!m_host.Output(statement.output, text, error)) return RaiseError(error, statement.at), Flow::Raise;
+    return Flow::Normal;
+}
+
+// ---- expressions
+
+bool CPlsqlInterpreter::Condition(CPlsqlExpr& expr, bool& holds) {
+    CPlsqlValue value;
+    if (!Eval(expr, value)) return false;
+    if (!value.IsNull() && value.GetKind() != Kind::Boolean) {
+        CPlsqlOperators::Failure failure{6502, CPlsqlErrors::ValueError::None};
+        return RaiseFailure(failure, expr.at);
+    }
+    holds = !value.IsNull() && value.BoolValue();
+    return true;
+}
+
+bool CPlsqlInterpreter::Eval(CPlsqlExpr& expr, CPlsqlValue& out) {
+    using K = CPlsqlExpr::Kind;
+    switch (expr.kind) {
+        case K::Literal:
+            out = expr.literal;
+            return true;
+        case K::Variable:
+            return Read(expr.target, out);
+        case K::Unary:
+        case K::Binary:
+            return EvalBinary(expr, out);
+        case K::IsNull: {
+            CPlsqlValue value;
+            if (!Eval(*expr.args[0], value)) return false;
+            out = CPlsqlValue::Bool(value.IsNull() != expr.negated);
+            return true;
+        }
+        case K::Between: {
+            CPlsqlValue value;
+            CPlsqlValue low;
+            CPlsqlValue high;
+            if (!Eval(*expr.args[0], value) || !Eval(*expr.args[1], low) || !Eval(*expr.args[2], high))
+                return false;
+            if (value.IsNull() || low.IsNull() || high.IsNull()) {
+                out = CPlsqlValue();
+                return true;
+            }
+            int a = 0;
+            int b = 0;
+            CPlsqlOperators::Failure failure;
+            if (!CPlsqlOperators::Compare(value, low, a, failure) ||
+                !CPlsqlOperators::Compare(value, high, b, failure))
+                return RaiseFailure(failure, expr.at);
+            out = CPlsqlValue::Bool((a >= 0 && b <= 0) != expr.negated);
+            return true;
+        }
+        case K::In:
+            return EvalIn(expr, out);
+        case K::Case:
+            return EvalCase(expr, out);
+        case K::SqlCall:
+            return EvalSql(expr, out);
+        case K::SqlCode:
+            out = CPlsqlValue::Integer(m_handling.empty() ? 0 : CPlsqlErrors::SqlCode(m_handling.back().id));
+            return true;
+        case K::SqlErrm:
+            return EvalSqlErrm(expr, out);
+        case K::CursorAttribute:
+            return EvalAttribute(expr, out);
+        case K::Call:
+            return CallUnit(expr.callee, expr.args, nullptr, expr.at, out);
+        case K::Builtin:
+            return CallBuiltin(expr.builtin, expr.args, expr.at, out);
+        case K::CollectionMethod:
+            return EvalMethod(expr, out);
+        case K::Constructor:
+            // Note: a constructor stands only where a collection is assigned.
+            return RaiseFailure(CPlsqlOperators::Failure{6502, CPlsqlErrors::ValueError::None}, expr.at);
+    }
+    return true;
+}
+
+bool CPlsqlInterpreter::EvalSqlErrm(CPlsqlExpr& expr, CPlsqlValue& out) {
+    static const std::string kNormal = "ORA-0000: normal, successful completion";
+    if (expr.args.empty()) {
+        out = CPlsqlValue::Text(m_handling.empty() ? kNormal : m_handling.back().message);
+        return true;
+    }
+    CPlsqlValue code;
+    CPlsqlValue number;
+    CPlsqlOperators::Failure failure;
+    if (!Eval(*expr.args[0], code)) return false;
+    if (!CPlsqlOperators::ToNumber(code, number, failure)) return RaiseFailure(failure, expr.at);
+    std::int64_t value = number.IsInteger() ? number.IntegerValue() : 0;
+    // Note: SQLERRM(n) names the error of SQLCODE n: 100 is ORA-01403, a positive other a user exception.
+    if (value == 0)
+        out = CPlsqlValue::Text(kNormal);
+    else if (value == 100)
+        out = CPlsqlValue::Text(CPlsqlErrors::Text(1403));
+    else if (value > 0)
+        out = CPlsqlValue::Text("User-Defined Exception");
+    else
+        out = CPlsqlValue::Text(CPlsqlErrors::Text(static_cast<int>(-value)));
+    return true;
+}
+
+bool CPlsqlInterpreter::EvalBinary(CPlsqlExpr& expr, CPlsqlValue& out) {
+    if (expr.op == Op::And || expr.op == Op::Or || expr.op == Op::Not) return EvalLogical(expr, out);
+    CPlsqlValue left;
+    if (!Eval(*expr.args[0], left)) return false;
+    CPlsqlOperators::Failure failure;
+    if (expr.op == Op::Negate) {
+        if (left.IsInteger() && left.IntegerValue() != INT64_MIN) {
+            out = CPlsqlValue::Integer(-left.IntegerValue());
+            return true;
+        }
+        CPlsqlValue number;
+        if (!CPlsqlOperators::ToNumber(left, number, failure)) return RaiseFailure(failure, expr.at);
+        out = number.IsNull() ? number : CPlsqlValue::Decimal(number.DecimalValue().Negate());
+        return true;
+    }
+    CPlsqlValue right;
+    if (!Eval(*expr.args[1], right)) return false;
+    if (expr.op == Op::Concat) {
+        if (!CPlsqlOperators::Concat(left, right, m_showDate, out, failure))
+            return RaiseFailure(failure, expr.at);
+        return true;
+    }
+    if (IsComparison(expr.op)) {
+        if (left.IsNull() || right.IsNull()) {
+            out = CPlsqlValue();
+            return true;
+        }
+        int order = 0;
+        if (!CPlsqlOperators::Compare(left, right, order, failure)) return RaiseFailure(failure, expr.at);
+        out = CPlsqlValue::Bool(Holds(expr.op, order));
+        return true;
+    }
+    if (!CPlsqlOperators::Arithmetic(expr.op, left, right, out, failure))
+        return RaiseFailure(failure, expr.at);
+    return true;
+}
+
+bool CPlsqlInterpreter::EvalLogical(CPlsqlExpr& expr, CPlsqlValue& out) {
+    // Three-valued logic; the right operand is not evaluated when the left decides.
+    auto truth = [&](CPlsqlExpr& operand, int& value) {
+        CPlsqlValue v;
+        if (!Eval(operand, v)) return false;
+        if (!v.IsNull() && v.GetKind() != Kind::Boolean)
+            return RaiseFailure(CPlsqlOperators::Failure{6502, CPlsqlErrors::ValueError::None}, operand.at);
+        value = v.IsNull() ? -1 : v.BoolValue() ? 1 : 0;
+        return true;
+    };
+    int a = -1;
+    if (!truth(*expr.args[0], a)) return false;
+    auto set = [&](int value) { out = value < 0 ? CPlsqlValue() : CPlsqlValue::Bool(value == 1); };
+    if (expr.op == Op::Not) {
+        set(a < 0 ? -1 : 1 - a);
+        return true;
+    }
+    if ((expr.op == Op::And && a == 0) || (expr.op == Op::Or && a == 1)) {
+        set(a);
+        return true;
+    }
+    int b = -1;
+    if (!truth(*expr.args[1], b)) return false;
+    if (expr.op == Op::And)
+        set(b == 0 ? 0 : (a < 0 || b < 0) ? -1 : 1);
+    else
+        set(b == 1 ? 1 : (a < 0 || b < 0) ? -1 : 0);
+    return true;
+}
+
+bool CPlsqlInterpreter::EvalIn(CPlsqlExpr& expr, CPlsqlValue& out) {
+    CPlsqlValue value;
+    if (!Eval(*expr.args[0], value)) return false;
+    bool sawNull = value.IsNull();
+    for (std::size_t k = 1; k < expr.args.size() && !value.IsNull(); ++k) {
+        CPlsqlValue candidate;
+        if (!Eval(*expr.args[k], candidate)) return false;
+        if (candidate.IsNull()) {
+            sawNull = true;
+            continue;
+        }
+        int order = 0;
+        CPlsqlOperators::Failure failure;
+        if (!CPlsqlOperators::Compare(value, candidate, order, failure))
+            return RaiseFailure(failure, expr.at);
+        if (order == 0) {
+            out = CPlsqlValue::Bool(!expr.negated);
+            return true;
+        }
+    }
+    out = sawNull ? CPlsqlValue() : CPlsqlValue::Bool(expr.negated);
+    return true;
+}
+
+bool CPlsqlInterpreter::EvalCase(CPlsqlExpr& expr, CPlsqlValue& out) {
+    std::size_t k = 0;
+    CPlsqlValue selector;
+    if (expr.hasSelector && !Eval(*expr.args[k++], selector)) return false;
+    std::size_t pairsEnd = expr.args.size() - (expr.hasElse ? 1 : 0);
+    for (; k + 1 < pairsEnd + 1 && k < pairsEnd; k += 2) {
+        bool holds = false;
+        if (expr.hasSelector) {
+            CPlsqlValue candidate;
+            if (!Eval(*expr.args[k], candidate)) return false;
+            int order = 0;
+            CPlsqlOperators::Failure failure;
+            if (!selector.IsNull() && !candidate.IsNull()) {
+                if (!CPlsqlOperators::Compare(selector, candidate, order, failure))
+                    return RaiseFailure(failure, expr.at);
+                holds = order == 0;
+            }
+        } else if (!Condition(*expr.args[k], holds)) {
+            return false;
+        }
+        if (holds) return Eval(*expr.args[k + 1], out);
+    }
+    if (expr.hasElse) return Eval(*expr.args.back(), out);
+    // Note: a CASE expression without ELSE is NULL when nothing matches.
+    out = CPlsqlValue();
+    return true;
+}
+
+bool CPlsqlInterpreter::EvalAttribute(CPlsqlExpr& expr, CPlsqlValue& out) {
+    using A = CPlsqlExpr::Attribute;
+    if (expr.cursor < 0) {
+        switch (expr.attribute) {
+            case A::Found:
+                out = m_sqlRan ? CPlsqlValue::Bool(m_sqlRows > 0) : CPlsqlValue();
+                break;
+            case A::NotFound:
+                out = m_sqlRan ? CPlsqlValue::Bool(m_sqlRows == 0) : CPlsqlValue();
+                break;
+            case A::RowCount:
+                out = m_sqlRan ? CPlsqlValue::Integer(m_sqlRows) : CPlsqlValue();
+                break;
+            case A::IsOpen:
+                out = CPlsqlValue::Bool(false);
+                break;
+        }
+        return true;
+    }
+    const CursorState& state = m_cursors[static_cast<std::size_t>(expr.cursor)];
+    if (expr.attribute == A::IsOpen) {
+        out = CPlsqlValue::Bool(state.open);
+        return true;
+    }
+    if (!state.open) return Raise(1001, CPlsqlErrors::Text(1001), expr.at);
+    switch (expr.attribute) {
+        case A::Found:
+            out = state.fetched ? CPlsqlValue::Bool(state.found) : CPlsqlValue();
+            break;
+        case A::NotFound:
+            out = state.fetched ? CPlsqlValue::Bool(!state.found) : CPlsqlValue();
+            break;
+        default:
+            out = CPlsqlValue::Integer(state.rows);
+            break;
+    }
+    return true;
+}
+
+bool CPlsqlInterpreter::EvalSql(CPlsqlExpr& expr, CPlsqlValue& out) {
+    CPlsqlSql& sql = *expr.sql;
+    if (!BindSql(sql)) return false;
+    sqlite3_stmt* handle = sql.statement.get();
+    for (std::size_t k = 0; k < expr.args.size(); ++k) {
+        CPlsqlValue value;
+        if (!Eval(*expr.args[k], value)) return false;
+        int index = sqlite3_bind_parameter_index(handle, (":" + sql.paramNames[k]).c_str());
+        if (index > 0 && !BindValue(handle, index, value)) {
+            m_raised.at = expr.at;
+            return false;
+        }
+    }
+    int rc = sqlite3_step(handle);
+    if (rc != SQLITE_ROW) {
+        bool failed = rc != SQLITE_DONE;
+        if (failed) StepFailed(sql);
+        sqlite3_reset(handle);
+        if (!failed) out = CPlsqlValue();
+        if (failed) m_raised.at = expr.at;
+        return !failed;
+    }
+    out = Column(handle, sql, 0);
+    sqlite3_reset(handle);
+    if (expr.predicate && !out.IsNull()) out = CPlsqlValue::Bool(out.IsInteger() && out.IntegerValue() != 0);
+    return true;
+}
+
+// ---- variables
+
+const CPlsqlType& CPlsqlInterpreter::SlotType(const CPlsqlTarget& target) const {
+    if (!target.package.empty()) {
+        bool invalid = false;
+        if (auto package = m_host.FindPackage(target.package, invalid))
+            return *package->frame->slotTypes[static_cast<std::size_t>(target.slot)];
+    }
+    return *m_unit.slotTypes[static_cast<std::size_t>(target.slot)];
+}
+
+CPlsqlInterpreter::Datum* CPlsqlInterpreter::DatumOf(const CPlsqlTarget& target) {
+    if (target.package.empty() || (target.package == m_unit.name && m_unit.type == "PACKAGE"))
+        return &m_slots[static_cast<std::size_t>(target.slot)];
+    CEngineError error;
+    std::vector<Datum>* slots = m_host.PackageSlots(target.package, error);
+    if (slots == nullptr) {
+        RaiseError(error, target.at);
+        return nullptr;
+    }
+    return &(*slots)[static_cast<std::size_t>(target.slot)];
+}
+
+const CPlsqlType* CPlsqlInterpreter::TypeOf(const CPlsqlTarget& target) const {
+    if (target.slot < 0) return nullptr;
+    const CPlsqlType* type = &SlotType(target);
+    if (target.index) type = type->element.get();
+    if (type == nullptr) return nullptr;
+    if (target.field >= 0) type = type->fields[static_cast<std::size_t>(target.field)].type.get();
+    return type;
+}
+
+bool CPlsqlInterpreter::Read(const CPlsqlTarget& target, CPlsqlValue& out) {
+    if (target.index) return ReadElement(target, out);
+    if (target.cursor >= 0) {
+        const CursorState& state = m_cursors[static_cast<std::size_t>(target.cursor)];
+        if (!state.open) return Raise(1001, CPlsqlErrors::Text(1001), target.at);
+        out = state.rowid;
+        return true;
+    }
+    if (!target.bind.empty()) {
+        const CEngineBind* bind = FindBind(m_binds, target.bind);
+        if (bind == nullptr) return Raise(1008, CPlsqlErrors::Text(1008, target.bind), target.at);
+        if (bind->isNull || bind->value.empty()) {
+            out = CPlsqlValue();
+        } else if (bind->serverType == servertype::kNumber) {
+            CNumberDecimal number;
+            out = CNumberDecimal::FromText(bind->value, number) ? CPlsqlValue::Decimal(number)
+                                                                : CPlsqlValue::Text(bind->value);
+        } else {
+            out = CPlsqlValue::Text(bind->value);
+        }
+        return true;
+    }
+    const Datum* found = DatumOf(target);
+    if (found == nullptr) return false;
+    const Datum& datum = *found;
+    if (target.field >= 0) {
+        out = static_cast<std::size_t>(target.field) < datum.fields.size()
+                  ? datum.fields[static_cast<std::size_t>(target.field)]
+                  : CPlsqlValue();
+        return true;
+    }
+    out = datum.value;
+    return true;
+}
+
+bool CPlsqlInterpreter::Assign(const CPlsqlTarget& target, const CPlsqlValue& value) {
+    return Write(target, value, TypeOf(target));
+}
+
+bool CPlsqlInterpreter::Write(const CPlsqlTarget& target, const CPlsqlValue& value, const CPlsqlType* type) {
+    CPlsqlOperators::Failure failure;
+    if (!target.bind.empty()) {
+        auto found = std::find_if(m_binds.begin(), m_binds.end(), [&](const CEngineBind& bind) {
+            return cp932::ToUpperAscii(bind.name) == target.bind;
+        });
+        if (found == m_binds.end()) return Raise(1008, CPlsqlErrors::Text(1008, target.bind), target.at);
+        std::string text;
+        if (!CPlsqlOperators::ToText(value, m_showDate, text, failure))
+            return RaiseFailure(failure, target.at);
+        if (found->serverType == servertype::kNumber && !value.IsNull() && value.GetKind() != Kind::Number) {
+            CPlsqlValue number;
+            if (!CPlsqlOperators::ToNumber(value, number, failure)) return RaiseFailure(failure, target.at);
+            text = number.NumberText();
+        }
+        found->value = text;
+        found->isNull = value.IsNull();
+        found->assigned = true;
+        return true;
+    }
+    if (target.index) return WriteElement(target, value);
+    Datum* found = DatumOf(target);
+    if (found == nullptr) return false;
+    Datum& datum = *found;
+    CPlsqlValue converted;
+    if (type != nullptr && type->base == CPlsqlType::Base::Record && target.field < 0) return true;
+    if (type != nullptr && type->base != CPlsqlType::Base::Any && !type->ranged &&
+        type->base == CPlsqlType::Base::Number && type->precision == 0 &&
+        type->scale == CPlsqlType::kNoScale && !type->notNull && value.GetKind() == Kind::Number) {
+        converted = value;
+    } else if (type != nullptr && !CPlsqlOperators::Convert(value, *type, m_showDate, converted, failure)) {
+        return RaiseFailure(failure, target.at);
+    } else if (type == nullptr) {
+        converted = value;
+    }
+    if (target.field >= 0) {
+        if (datum.fields.size() <= static_cast<std::size_t>(target.field))
+            datum.fields.resize(static_cast<std::size_t>(target.field) + 1);
+        datum.fields[static_cast<std::size_t>(target.field)] = std::move(converted);
+    } else {
+        datum.value = std::move(converted);
+    }
+    return true;
+}
+
+// ---- SQL
+
+int CPlsqlInterpreter::ColumnCount(sqlite3_stmt* statement, const CPlsqlSql& sql) {
+    return sqlite3_column_count(statement) - sql.skip;
+}
+
+CPlsqlValue CPlsqlInterpreter::Column(sqlite3_stmt* statement, const CPlsqlSql& sql, int logical) {
+    int column = logical + sql.skip;
+    int type = logical < static_cast<int>(sql.columnTypes.size())
+                   ? sql.columnTypes[static_cast<std::size_t>(logical)]
+                   : 0;
+    switch (sqlite3_column_type(statement, column)) {
+        case SQLITE_NULL:
+            return CPlsqlValue();
+        case SQLITE_INTEGER:
+            return CPlsqlValue::Integer(sqlite3_column_int64(statement, column));
+        case SQLITE_FLOAT: {
+            CNumberDecimal number;
+            if (CNumberDecimal::FromDouble(sqlite3_column_double(statement, column), number))
+                return CPlsqlValue::Decimal(number);
+            return CPlsqlValue();
+        }
+        default:
+            break;
+    }
+    const char* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
+    std::string value = encoding::Utf8ToCp932(text != nullptr ? text : "");
+    if (type == static_cast<int>(CSqlType::Number)) {
+        CNumberDecimal number;
+        if (CNumberDecimal::FromText(value, number)) return CPlsqlValue::Decimal(number);
+    }
+    if (type == static_cast<int>(CSqlType::Date) || (type == 0 && CValueText::IsStoredDate(value)))
+        return CPlsqlValue::Date(value);
+    return CPlsqlValue::Text(value);
+}
+
+bool CPlsqlInterpreter::StoreRow(sqlite3_stmt* statement, const CPlsqlSql& sql, Datum& record) {
+    int count = ColumnCount(statement, sql);
+    record.fields.resize(static_cast<std::size_t>(count));
+    for (int k = 0; k < count; ++k) record.fields[static_cast<std::size_t>(k)] = Column(statement, sql, k);
+    return true;
+}
+
+bool CPlsqlInterpreter::Store(sqlite3_stmt* statement, const CPlsqlSql& sql,
+                              const std::vector<CPlsqlTarget>& targets) {
+    int count = ColumnCount(statement, sql);
+    const CPlsqlType* first = TypeOf(targets[0]);
+    if (targets.size() == 1 && first != nullptr && first->base == CPlsqlType::Base::Record &&
+        targets[0].field < 0) {
+        if (first->fields.size() != static_cast<std::size_t>(count))
+            return Raise(count > static_cast<int>(first->fields.size()) ? 913 : 947,
+                         CPlsqlErrors::Text(count > static_cast<int>(first->fields.size()) ? 913 : 947), 0);
+        for (int k = 0; k < count; ++k) {
+            CPlsqlTarget field = targets[0];
+            field.field = k;
+            if (!Assign(field, Column(statement, sql, k))) return false;
+        }
+        return true;
+    }
+    if (static_cast<int>(targets.size()) != count)
+        return Raise(count > static_cast<int>(targets.size()) ? 913 : 947,
+                     CPlsqlErrors::Text(count > static_cast<int>(targets.size()) ? 913 : 947), 0);
+    for (int k = 0; k < count; ++k)
+        if (!Assign(targets[static_cast<std::size_t>(k)], Column(statement, sql, k))) return false;
+    return true;
+}
+
+bool CPlsqlInterpreter::BindValue(sqlite3_stmt* statement, int index, const CPlsqlValue& value) {
+    int rc = SQLITE_OK;
+    switch (value.GetKind()) {
+        case Kind::Null:
+            rc = sqlite3_bind_null(statement, index);
+            break;
+        case Kind::Number: {
+            double real = 0;
+            if (value.IsInteger()) {
+                rc = sqlite3_bind_int64(statement, index, value.IntegerValue());
+            } else if (value.DecimalValue().ToDouble(real)) {
+                rc = sqlite3_bind_double(statement, index, real);
+            } else {
+                std::string text = value.NumberText();
+                rc = sqlite3_bind_text(statement, index, text.c_str(), static_cast<int>(text.size()),
+                                       SQLITE_TRANSIENT);
+            }
+            break;
+        }
+        case Kind::Text:
+        case Kind::Date: {
+            std::string utf8 = encoding::Cp932ToUtf8(value.TextValue());
+            rc = sqlite3_bind_text(statement, index, utf8.c_str(), static_cast<int>(utf8.size()),
+                                   SQLITE_TRANSIENT);
+            break;
+        }
+        case Kind::Boolean:
+            return RaiseFailure(CPlsqlOperators::Failure{6502, CPlsqlErrors::ValueError::None}, 0);
+    }
+    if (rc == SQLITE_OK) return true;
+    return Raise(600, CPlsqlErrors::Text(600), 0);
+}
+
+bool CPlsqlInterpreter::BindSql(CPlsqlSql& sql) {
+    sqlite3_stmt* statement = sql.statement.get();
+    sqlite3_reset(statement);
+    if (sql.paramIndexes.empty() && !sql.params.empty())
+        for (const std::string& name : sql.paramNames)
+            sql.paramIndexes.push_back(sqlite3_bind_parameter_index(statement, (":" + name).c_str()));
+    for (std::size_t k = 0; k < sql.params.size(); ++k) {
+        CPlsqlValue value;
+        if (!Read(sql.params[k], value)) return false;
+        if (sql.paramIndexes[k] > 0 && !BindValue(statement, sql.paramIndexes[k], value)) {
+            m_raised.at = sql.at;
+            return false;
+        }
+    }
+    return true;
+}
+
+bool CPlsqlInterpreter::StepFailed(const CPlsqlSql& sql) {
+    CEngineError error;
+    m_host.StepFailed(sql.text, error);
+    sqlite3_reset(sql.statement.get());
+    return RaiseError(error, sql.at);
+}
+
+// ---- collections
+
+bool CPlsqlInterpreter::KeyOf(const CPlsqlTarget& target, const CPlsqlType& collection,
+                              CPlsqlCollection::Key& key) {
+    CPlsqlValue value;
+    if (!Eval(*target.index, value)) return false;
+    CPlsqlOperators::Failure failure;
+    if (value.IsNull())
+        return RaiseFailure(CPlsqlOperators::Failure{6502, CPlsqlErrors::ValueError::NullKey}, target.at);
+    if (collection.indexByText) {
+        key.text = true;
+        if (!CPlsqlOperators::ToText(value, m_showDate, key.name, failure))
+            return RaiseFailure(failure, target.at);
+        return true;
+    }
+    CPlsqlValue number;
+    if (!CPlsqlOperators::ToNumber(value, number, failure)) return RaiseFailure(failure, target.at);
+    if (!number.IsInteger()) number = CPlsqlValue::Decimal(number.DecimalValue().Round(0));
+    if (!number.IsInteger())
+        return RaiseFailure(CPlsqlOperators::Failure{6502, CPlsqlErrors::ValueError::None}, target.at);
+    key.number = number.IntegerValue();
+    return true;
+}
+
+bool CPlsqlInterpreter::Made(const CPlsqlTarget& target, CPlsqlCollection*& collection) {
+    Datum* datum = DatumOf(target);
+    if (datum == nullptr) return false;
+    collection = datum->collection.get();
+    if (collection != nullptr && !collection->isNull) return true;
+    return Raise(6531, CPlsqlErrors::Text(6531), target.at);
+}
+
+bool CPlsqlInterpreter::ReadElement(const CPlsqlTarget& target, CPlsqlValue& out) {
+    const CPlsqlType& type = SlotType(target);
+    CPlsqlCollection* collection = nullptr;
+    CPlsqlCollection::Key key;
+    if (!KeyOf(target, type, key) || !Made(target, collection)) return false;
+    CPlsqlCollection::Element* element = collection->Find(key);
+    if (element == nullptr) {
+        CPlsqlCollection::Key last;
+        bool beyond = type.collection != CPlsqlType::CollectionKind::Associative &&
+                      (key.number < 1 || !collection->Last(last) || key.number > last.number);
+        return beyond ? Raise(6533, CPlsqlErrors::Text(6533), target.at)
+                      : Raise(1403, CPlsqlErrors::Text(1403), target.at);
+    }
+    if (target.field < 0) {
+        out = element->value;
+        return true;
+    }
+    auto field = static_cast<std::size_t>(target.field);
+    out = field < element->fields.size() ? element->fields[field] : CPlsqlValue();
+    return true;
+}
+
+bool CPlsqlInterpreter::WriteElement(const CPlsqlTarget& target, const CPlsqlValue& value) {
+    const CPlsqlType& type = SlotType(target);
+    CPlsqlCollection* collection = nullptr;
+    CPlsqlCollection::Key key;
+    if (!KeyOf(target, type, key)) return false;
+    Datum* datum = DatumOf(target);
+    if (datum == nullptr) return false;
+    if (type.collection == CPlsqlType::CollectionKind::Associative && !datum->collection)
+        datum->collection = std::make_shared<CPlsqlCollection>();
+    if (!Made(target, collection)) return false;
+    CPlsqlCollection::Element* element = collection->Find(key);
+    if (element == nullptr) {
+        if (type.collection != CPlsqlType::CollectionKind::Associative)
+            return Raise(6533, CPlsqlErrors::Text(6533), target.at);
+        if (collection->elements.size() >= CPlsqlCollection::kMaxElements)
+            return Raise(6500, CPlsqlErrors::Text(6500), target.at);
+        element = &collection->elements[key];
+    }
+    const CPlsqlType* elementType = TypeOf(target);
+    CPlsqlValue converted = value;
+    CPlsqlOperators::Failure failure;
+    if (elementType != nullptr && elementType->IsScalar() && elementType->base != CPlsqlType::Base::Any &&
+        !CPlsqlOperators::Convert(value, *elementType, m_showDate, converted, failure))
+        return RaiseFailure(failure, target.at);
+    if (target.field < 0) {
+        element->value = std::move(converted);
+        return true;
+    }
+    auto field = static_cast<std::size_t>(target.field);
+    if (element->fields.size() <= field) element->fields.resize(field + 1);
+    element->fields[field] = std::move(converted);
+    return true;
+}
+
+bool CPlsqlInterpreter::AssignCollection(const CPlsqlTarget& target, const CPlsqlType& type,
+                                         CPlsqlExpr* source) {
+    Datum* into = DatumOf(target);
+    if (into == nullptr) return false;
+    Datum& datum = *into;
+    auto made = std::make_shared<CPlsqlCollection>();
+    if (source == nullptr) {
+        made->isNull = type.collection != CPlsqlType::CollectionKind::Associative;
+    } else if (source->kind == CPlsqlExpr::Kind::Variable && !source->target.index &&
+               source->target.slot >= 0) {
+        const Datum* from = DatumOf(source->target);
+        if (from == nullptr) return false;
+        if (from->collection)
+            *made = *from->collection;
+        else
+            made->isNull = true;
+    } else if (source->kind == CPlsqlExpr::Kind::Constructor) {
+        if (type.collection == CPlsqlType::CollectionKind::Varray &&
+            static_cast<long>(source->args.size()) > type.varrayLimit)
+            return Raise(6532, CPlsqlErrors::Text(6532), source->at);
+        for (std::size_t k = 0; k < source->args.size(); ++k) {
+            CPlsqlValue value;
+            CPlsqlValue converted;
+            CPlsqlOperators::Failure failure;
+            if (!Eval(*source->args[k], value)) return false;
+            converted = value;
+            if (type.element && type.element->IsScalar() && type.element->base != CPlsqlType::Base::Any &&
+                !CPlsqlOperators::Convert(value, *type.element, m_showDate, converted, failure))
+                return RaiseFailure(failure, source->at);
+            made->elements[CPlsqlCollection::NumberKey(static_cast<std::int64_t>(k) + 1)].value = converted;
+        }
+    } else if (source->kind == CPlsqlExpr::Kind::Literal && source->literal.IsNull()) {
+        made->isNull = type.collection != CPlsqlType::CollectionKind::Associative;
+    } else {
+        return RaiseFailure(CPlsqlOperators::Failure{6502, CPlsqlErrors::ValueError::None}, source->at);
+    }
+    datum.collection = std::move(made);
+    return true;
+}
+
+bool CPlsqlInterpreter::EvalMethod(CPlsqlExpr& expr, CPlsqlValue& out) {
+    using M = CPlsqlExpr::Method;
+    const CPlsqlType& type = SlotType(expr.target);
+    Datum* stored = DatumOf(expr.target);
+    if (stored == nullptr) return false;
+    Datum& datum = *stored;
+    if (expr.method == M::Limit) {
+        out = type.collection == CPlsqlType::CollectionKind::Varray ? CPlsqlValue::Integer(type.varrayLimit)
+                                                                    : CPlsqlValue();
+        return true;
+    }
+    CPlsqlCollection::Key key;
+    CPlsqlCollection::Key found;
+    if (expr.method == M::Exists || expr.method == M::Next || expr.method == M::Prior) {
+        if (expr.args.size() != 1)
+            return Raise(
+                6550, CPlsqlErrors::Compile(m_unit.LineOf(expr.at), m_unit.ColumnOf(expr.at), 306, "EXISTS"),
+                expr.at);
+        CPlsqlTarget index = expr.target;
+        index.index = std::shared_ptr<CPlsqlExpr>(expr.args[0].get(), [](CPlsqlExpr*) {});
+        if (expr.method == M::Exists && (!datum.collection || datum.collection->isNull)) {
+            out = CPlsqlValue::Bool(false);
+            return true;
+        }
+        if (!KeyOf(index, type, key)) return false;
+    }
+    CPlsqlCollection* collection = nullptr;
+    if (!Made(expr.target, collection)) return false;
+    bool has = false;
+    switch (expr.method) {
+        case M::Count:
+            out = CPlsqlValue::Integer(static_cast<std::int64_t>(collection->elements.size()));
+            return true;
+        case M::Exists:
+            out = CPlsqlValue::Bool(collection->Find(key) != nullptr);
+            return true;
+        case M::First:
+            has = collection->First(found);
+            break;
+        case M::Last:
+            has = collection->Last(found);
+            break;
+        case M::Next:
+            has = collection->Next(key, found);
+            break;
+        default:
+            has = collection->Prior(key, found);
+            break;
+    }
+    out = has ? CPlsqlCollection::KeyValue(found) : CPlsqlValue();
+    return true;
+}
+
+CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecMethod(CPlsqlStmt& statement) {
+    using M = CPlsqlExpr::Method;
+    const CPlsqlType& type = SlotType(statement.target);
+    CPlsqlCollection* collection = nullptr;
+    if (!Made(statement.target, collection)) return Flow::Raise;
+    std::vector<CPlsqlCollection::Key> keys;
+    for (auto& arg : statement.exprs) {
+        CPlsqlTarget index = statement.target;
+        index.index = std::shared_ptr<CPlsqlExpr>(arg.get(), [](CPlsqlExpr*) {});
+        CPlsqlCollection::Key key;
+        if (!KeyOf(index, statement.method == M::Delete ? type : CPlsqlType{}, key)) return Flow::Raise;
+        keys.push_back(key);
+    }
+    long count = keys.empty() ? 1 : static_cast<long>(keys[0].number);
+    switch (statement.method) {
+        case M::Extend:
+            if (count < 0)
+                return Raise(6502, CPlsqlErrors::ValueErrorText(CPlsqlErrors::ValueError::None),
+                             statement.at),
+                       Flow::Raise;
+            if (type.collection == CPlsqlType::CollectionKind::Varray &&
+                static_cast<long>(collection->elements.size()) + count > type.varrayLimit)
+                return Raise(6532, CPlsqlErrors::Text(6532), statement.at), Flow::Raise;
+            if (collection->elements.size() + static_cast<std::size_t>(count) >
+                CPlsqlCollection::kMaxElements)
+                return Raise(6500, CPlsqlErrors::Text(6500), statement.at), Flow::Raise;
+            collection->Extend(static_cast<std::size_t>(count));
+            return Flow::Normal;
+        case M::Trim:
+            if (count < 0 || static_cast<std::size_t>(count) > collection->elements.size())
+                return Raise(6533, CPlsqlErrors::Text(6533), statement.at), Flow::Raise;
+            collection->Trim(static_cast<std::size_t>(count));
+            return Flow::Normal;
+        default:
+            if (keys.empty()) {
+                collection->elements.clear();
+            } else if (keys.size() == 1) {
+                collection->elements.erase(keys[0]);
+            } else {
+                collection->elements.erase(collection->elements.lower_bound(keys[0]),
+                                           keys[1] < keys[0] ? collection->elements.lower_bound(keys[0])
+                                                             : collection->elements.upper_bound(keys[1]));
+            }
+            return Flow::Normal;
+    }
+}
+
+bool CPlsqlInterpreter::StoreBulk(sqlite3_stmt* statement, const CPlsqlSql& sql,
+                                  const std::vector<CPlsqlTarget>& targets, long limit, long& rows,
+                                  bool& done) {
+    std::vector<CPlsqlCollection*> collections;
+    for (const CPlsqlTarget& target : targets) {
+        const CPlsqlType* type = target.slot >= 0 ? &SlotType(target) : nullptr;
+        if (type == nullptr || type->base != CPlsqlType::Base::Collection || target.index)
+            return Raise(6550,
+                         CPlsqlErrors::Compile(m_unit.LineOf(target.at), m_unit.ColumnOf(target.at), 382),
+                         target.at);
+        auto made = std::make_shared<CPlsqlCollection>();
+        collections.push_back(made.get());
+        Datum* datum = DatumOf(target);
+        if (datum == nullptr) return false;
+        datum->collection = std::move(made);
+    }
+    rows = 0;
+    done = statement == nullptr;
+    while (!done && (limit <= 0 || rows < limit)) {
+        if (Cancelled()) return Raise(1013, CPlsqlErrors::Text(1013), 0);
+        int rc = sqlite3_step(statement);
+        if (rc == SQLITE_DONE) {
+            done = true;
+            break;
+        }
+        if (rc != SQLITE_ROW) return StepFailed(sql);
+        if (collections[0]->elements.size() >= CPlsqlCollection::kMaxElements)
+            return Raise(6500, CPlsqlErrors::Text(6500), 0);
+        ++rows;
+        auto key = CPlsqlCollection::NumberKey(rows);
+        int columns = ColumnCount(statement, sql);
+        const CPlsqlType* element = SlotType(targets[0]).element.get();
+        if (targets.size() == 1 && element != nullptr && element->base == CPlsqlType::Base::Record) {
+            auto& fields = collections[0]->elements[key].fields;
+            fields.resize(static_cast<std::size_t>(columns));
+            for (int k = 0; k < columns; ++k) fields[static_cast<std::size_t>(k)] = Column(statement, sql, k);
+            continue;
+        }
+        if (static_cast<int>(targets.size()) != columns) return Raise(947, CPlsqlErrors::Text(947), 0);
+        for (int k = 0; k < columns; ++k) {
+            CPlsqlTarget target = targets[static_cast<std::size_t>(k)];
+            collections[static_cast<std::size_t>(k)]->elements[key];
+            target.index = std::make_shared<CPlsqlExpr>();
+            target.index->literal = CPlsqlValue::Integer(rows);
+            if (!WriteElement(target, Column(statement, sql, k))) return false;
+        }
+    }
+    return true;
+}
+
+CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecForAll(CPlsqlStmt& statement) {
+    CPlsqlValue bounds[2];
+    CPlsqlType integer;
+    integer.base = CPlsqlType::Base::Integer;
+    integer.minimum = INT64_MIN;
+    integer.maximum = INT64_MAX;
+    for (int k = 0; k < 2; ++k) {
+        CPlsqlValue value;
+        CPlsqlOperators::Failure failure;
+        if (!Eval(*statement.exprs[static_cast<std::size_t>(k)], value)) return Flow::Raise;
+        if (value.IsNull() || !CPlsqlOperators::Convert(value, integer, m_showDate, bounds[k], failure)) {
+            if (failure.code == 0) failure.code = 6502;
+            return RaiseFailure(failure, statement.at), Flow::Raise;
+        }
+    }
+    CPlsqlSql& sql = *statement.sql;
+    CEngineError error;
+    long total = 0;
+    for (std::int64_t i = bounds[0].IntegerValue(); i <= bounds[1].IntegerValue(); ++i) {
+        if (Cancelled()) return Raise(1013, CPlsqlErrors::Text(1013), statement.at), Flow::Raise;
+        m_slots[static_cast<std::size_t>(statement.slot)].value = CPlsqlValue::Integer(i);
+        if (!BindSql(sql)) return m_raised.at = statement.at, Flow::Raise;
+        if (!m_host.BeginWrite(error)) return RaiseError(error, statement.at), Flow::Raise;
+        m_host.NextStatement();
+        int rc = sqlite3_step(sql.statement.get());
+        while (rc == SQLITE_ROW) rc = sqlite3_step(sql.statement.get());
+        if (rc != SQLITE_DONE) return StepFailed(sql), m_raised.at = statement.at, Flow::Raise;
+        total += static_cast<long>(sqlite3_changes64(m_host.Database()));
+        sqlite3_reset(sql.statement.get());
+    }
+    m_sqlRan = true;
+    m_sqlRows = total;
+    m_rowsProcessed += total;
+    return Flow::Normal;
+}

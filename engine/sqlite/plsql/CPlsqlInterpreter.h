@@ -1,0 +1,170 @@
+#pragma once
+
+// PL/SQL: the interpreter that runs a compiled block against its host.
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/EngineTypes.h"
+#include "engine/sqlite/plsql/CPlsqlCollection.h"
+#include "engine/sqlite/plsql/CPlsqlOperators.h"
+#include "engine/sqlite/plsql/CPlsqlTree.h"
+
+class CPlsqlHost;
+struct sqlite3_stmt;
+
+// Runs a unit once: its variables live for the run, the console's bind
+// variables (`binds`) are read and written in place. An exception nobody
+// handles becomes the server's error with its "ORA-06512" line.
+class CPlsqlInterpreter {
+public:
+    // `depth`: the calls of stored units that lead to this one.
+    // `slots`: the variables' storage when it is not the run's own (a
+    // package's state).
+    CPlsqlInterpreter(CPlsqlUnit& unit, CPlsqlHost& host, std::vector<CEngineBind>& binds, int depth = 0,
+                      std::vector<CPlsqlDatum>* slots = nullptr);
+    ~CPlsqlInterpreter();
+    CPlsqlInterpreter(const CPlsqlInterpreter&) = delete;
+    CPlsqlInterpreter& operator=(const CPlsqlInterpreter&) = delete;
+
+    bool Run(CEngineError& error);
+    // A call of a stored unit with its arguments (one per parameter, a
+    // missing one taking its default); false with the exception raised.
+    bool Call(std::vector<CPlsqlValue>& arguments, const std::vector<bool>& given, CPlsqlValue& result);
+    // The exception a failed Call raised, its message and the "ORA-06512"
+    // lines of the units it came through.
+    const std::string& RaisedMessage() const { return m_raised.message; }
+    int RaisedCode() const { return m_raised.id; }
+    std::vector<std::string> RaisedTrace() const { return m_raised.trace; }
+    std::string RaisedLine() const { return TraceLine(m_raised.at); }
+    // A trigger's rows and flags, before Call; its :NEW row after.
+    void SetRecord(int slot, std::vector<CPlsqlValue> fields);
+    void SetValue(int slot, CPlsqlValue value);
+    const std::vector<CPlsqlValue>& Record(int slot) const;
+    // Rows changed by the block's DML statements.
+    long RowsProcessed() const { return m_rowsProcessed; }
+
+private:
+    enum class Flow { Normal, Exit, Continue, Return, Raise };
+    using Datum = CPlsqlDatum;
+    struct Raised {
+        int id = 0;  // ORA code, or a user exception (negative)
+        std::string message;
+        std::size_t at = 0;
+        std::vector<std::string> trace;  // the inner units' "ORA-06512" lines
+    };
+    struct CursorState {
+        bool open = false;
+        bool found = false;
+        bool fetched = false;
+        bool exhausted = false;  // past its last row: no step begins it again
+        long rows = 0;
+        CPlsqlValue rowid;  // of the current row, for WHERE CURRENT OF
+    };
+
+    Flow RunBlock(CPlsqlBlockNode& block);
+    Flow RunBody(CPlsqlBody& body);
+    Flow Exec(CPlsqlStmt& statement);
+    Flow ExecIf(CPlsqlStmt& statement);
+    Flow ExecCase(CPlsqlStmt& statement);
+    Flow ExecLoop(CPlsqlStmt& statement);
+    Flow ExecForRange(CPlsqlStmt& statement);
+    Flow ExecForCursor(CPlsqlStmt& statement);
+    Flow ExecSql(CPlsqlStmt& statement);
+    Flow ExecCursor(CPlsqlStmt& statement);
+    Flow ExecTransaction(CPlsqlStmt& statement);
+    Flow ExecImmediate(CPlsqlStmt& statement);
+    Flow ExecRaise(CPlsqlStmt& statement);
+    Flow ExecApplicationError(CPlsqlStmt& statement);
+    Flow ExecOutput(CPlsqlStmt& statement);
+    Flow ExecAssign(CPlsqlStmt& statement);
+    // What a loop's body answered, for the loop labelled `label`: true when
+    // the loop goes on; `flow` what the loop answers otherwise.
+    bool LoopGoesOn(Flow body, const std::string& label, Flow& flow);
+    bool Cancelled();
+
+    // Collections.
+    bool KeyOf(const CPlsqlTarget& target, const CPlsqlType& collection, CPlsqlCollection::Key& key);
+    // The made collection of a slot; false with COLLECTION_IS_NULL raised.
+    bool Made(const CPlsqlTarget& target, CPlsqlCollection*& collection);
+    bool ReadElement(const CPlsqlTarget& target, CPlsqlValue& out);
+    bool WriteElement(const CPlsqlTarget& target, const CPlsqlValue& value);
+    // A whole collection from `source` (a collection variable, a
+    // constructor, NULL) or, with none, as its declaration makes it.
+    bool AssignCollection(const CPlsqlTarget& target, const CPlsqlType& type, CPlsqlExpr* source);
+    bool EvalMethod(CPlsqlExpr& expr, CPlsqlValue& out);
+    Flow ExecMethod(CPlsqlStmt& statement);
+    Flow ExecForAll(CPlsqlStmt& statement);
+    // Rows of `statement` into the collections `targets` (at most `limit`
+    // when positive); their number in `rows`.
+    bool StoreBulk(sqlite3_stmt* statement, const CPlsqlSql& sql, const std::vector<CPlsqlTarget>& targets,
+                   long limit, long& rows, bool& done);
+
+    bool Eval(CPlsqlExpr& expr, CPlsqlValue& out);
+    bool EvalBinary(CPlsqlExpr& expr, CPlsqlValue& out);
+    bool EvalLogical(CPlsqlExpr& expr, CPlsqlValue& out);
+    bool EvalCase(CPlsqlExpr& expr, CPlsqlValue& out);
+    bool EvalIn(CPlsqlExpr& expr, CPlsqlValue& out);
+    bool EvalAttribute(CPlsqlExpr& expr, CPlsqlValue& out);
+    bool EvalSql(CPlsqlExpr& expr, CPlsqlValue& out);
+    bool EvalSqlErrm(CPlsqlExpr& expr, CPlsqlValue& out);
+    // Calls `callee` with `args`; OUT values to `targets` (when given).
+    bool CallUnit(const std::weak_ptr<CPlsqlUnit>& called, std::vector<std::unique_ptr<CPlsqlExpr>>& args,
+                  const std::vector<CPlsqlTarget>* targets, std::size_t at, CPlsqlValue& result);
+    // A member of a built-in package; `out` its value.
+    bool CallBuiltin(int id, std::vector<std::unique_ptr<CPlsqlExpr>>& args, std::size_t at,
+                     CPlsqlValue& out);
+    // The "ORA-06512" line of this unit for `at`.
+    std::string TraceLine(std::size_t at) const;
+    // A condition: true only when it is TRUE (NULL and FALSE are not).
+    bool Condition(CPlsqlExpr& expr, bool& holds);
+
+    bool Read(const CPlsqlTarget& target, CPlsqlValue& out);
+    bool Write(const CPlsqlTarget& target, const CPlsqlValue& value, const CPlsqlType* type);
+    const CPlsqlType* TypeOf(const CPlsqlTarget& target) const;
+    // The storage and declared type of a target's variable (a package's
+    // state for a package variable); null storage with the error raised.
+    Datum* DatumOf(const CPlsqlTarget& target);
+    const CPlsqlType& SlotType(const CPlsqlTarget& target) const;
+    bool Assign(const CPlsqlTarget& target, const CPlsqlValue& value);
+    // A row of `statement` into `targets` (one record or as many scalars).
+    bool Store(sqlite3_stmt* statement, const CPlsqlSql& sql, const std::vector<CPlsqlTarget>& targets);
+    bool StoreRow(sqlite3_stmt* statement, const CPlsqlSql& sql, Datum& record);
+    // Column `column` of the row, the engine's own leading columns passed over.
+    CPlsqlValue Column(sqlite3_stmt* statement, const CPlsqlSql& sql, int column);
+    static int ColumnCount(sqlite3_stmt* statement, const CPlsqlSql& sql);
+
+    // Binds the parameters of `sql` from the variables; false when raised.
+    bool BindSql(CPlsqlSql& sql);
+    bool BindValue(sqlite3_stmt* statement, int index, const CPlsqlValue& value);
+    bool StepFailed(const CPlsqlSql& sql);
+    bool OpenCursor(int cursor, std::vector<std::unique_ptr<CPlsqlExpr>>& args, std::size_t at);
+
+    // Raising: always false, so that callers return it.
+    bool Raise(int id, std::string message, std::size_t at);
+    bool RaiseFailure(const CPlsqlOperators::Failure& failure, std::size_t at);
+    bool RaiseError(const CEngineError& error, std::size_t at);
+    std::string ShowDate(const std::string& stored);
+
+    CPlsqlUnit& m_unit;
+    CPlsqlHost& m_host;
+    std::vector<CEngineBind>& m_binds;
+    std::vector<Datum> m_own;
+    std::vector<Datum>& m_slots;
+    std::vector<CursorState> m_cursors;
+    CPlsqlOperators::DateText m_showDate;
+    Raised m_raised;
+    std::vector<Raised> m_handling;
+    std::string m_flowLabel;
+    bool m_cancelled = false;
+    // SQL%: the last SQL statement's outcome.
+    bool m_sqlRan = false;
+    long m_sqlRows = 0;
+    int m_depth = 0;
+    int m_calls = 0;
+    CPlsqlValue m_returned;
+    bool m_hasReturned = false;
+    long m_rowsProcessed = 0;
+    std::map<std::string, std::unique_ptr<CPlsqlSql>> m_dynamic;
+};

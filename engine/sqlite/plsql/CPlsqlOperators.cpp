@@ -1,0 +1,258 @@
+#include "engine/sqlite/plsql/CPlsqlOperators.h"
+
+#include <cmath>
+
+#include "engine/sqlite/CDateFormat.h"
+
+namespace {
+
+using Op = CPlsqlExpr::Op;
+using ValueError = CPlsqlErrors::ValueError;
+using Kind = CPlsqlValue::Kind;
+
+bool Fail(CPlsqlOperators::Failure& failure, int code, ValueError detail = ValueError::None) {
+    failure.code = code;
+    failure.detail = detail;
+    return false;
+}
+
+bool IntegerArithmetic(Op op, std::int64_t a, std::int64_t b, CPlsqlValue& out) {
+    std::int64_t result = 0;
+    bool overflow = false;
+    switch (op) {
+        case Op::Add:
+            overflow = __builtin_add_overflow(a, b, &result);
+            break;
+        case Op::Subtract:
+            overflow = __builtin_sub_overflow(a, b, &result);
+            break;
+        case Op::Multiply:
+            overflow = __builtin_mul_overflow(a, b, &result);
+            break;
+        default:
+            return false;
+    }
+    if (overflow) return false;
+    out = CPlsqlValue::Integer(result);
+    return true;
+}
+
+bool DateArithmetic(Op op, const CPlsqlValue& left, const CPlsqlValue& right, CPlsqlValue& out,
+                    CPlsqlOperators::Failure& failure) {
+    CDateTime date;
+    if (left.GetKind() == Kind::Date && right.GetKind() == Kind::Date && op == Op::Subtract) {
+        CDateTime other;
+        if (!CDateFormat::ParseStored(left.TextValue(), date) ||
+            !CDateFormat::ParseStored(right.TextValue(), other))
+            return Fail(failure, 6502);
+        CNumberDecimal days;
+        CNumberDecimal::FromText(std::to_string(CDateFormat::DaysBetween(date, other)), days);
+        out = CPlsqlValue::Decimal(days.Round(10));
+        return true;
+    }
+    const CPlsqlValue& dateValue = left.GetKind() == Kind::Date ? left : right;
+    const CPlsqlValue& daysValue = left.GetKind() == Kind::Date ? right : left;
+    CPlsqlValue days;
+    if ((op != Op::Add && op != Op::Subtract) || (op == Op::Subtract && right.GetKind() == Kind::Date) ||
+        !CPlsqlOperators::ToNumber(daysValue, days, failure) ||
+        !CDateFormat::ParseStored(dateValue.TextValue(), date))
+        return Fail(failure, 932);
+    double amount = days.DecimalValue().Approximate();
+    CDateTime result;
+    if (!CDateFormat::AddDays(date, op == Op::Subtract ? -amount : amount, result))
+        return Fail(failure, 1841);
+    out = CPlsqlValue::Date(CDateFormat::ToStored(result));
+    return true;
+}
+
+int Order(int compared) { return compared < 0 ? -1 : compared > 0 ? 1 : 0; }
+
+bool ToNumberType(const CPlsqlValue& value, const CPlsqlType& type, CPlsqlValue& out,
+                  CPlsqlOperators::Failure& failure) {
+    if (!CPlsqlOperators::ToNumber(value, out, failure)) return false;
+    if (type.base == CPlsqlType::Base::Integer) {
+        if (!out.IsInteger()) out = CPlsqlValue::Decimal(out.DecimalValue().Round(0));
+        if (!out.IsInteger() || out.IntegerValue() < type.minimum || out.IntegerValue() > type.maximum)
+            return Fail(failure, 6502, ValueError::Precision);
+        return true;
+    }
+    if (type.scale == CPlsqlType::kNoScale && type.precision == 0) return true;
+    if (out.IsInteger() && type.scale >= 0 && type.precision == 0) return true;
+    CNumberDecimal number = out.DecimalValue();
+    if (type.scale != CPlsqlType::kNoScale) number = number.Round(type.scale);
+    if (type.precision > 0 && !number.IsZero()) {
+        long scale = type.scale == CPlsqlType::kNoScale ? 0 : type.scale;
+        if (number.AdjustedExponent() + 1 > type.precision - scale)
+            return Fail(failure, 6502, ValueError::Precision);
+    }
+    out = CPlsqlValue::Decimal(number);
+    return true;
+}
+
+}  // namespace
+
+bool CPlsqlOperators::ToNumber(const CPlsqlValue& value, CPlsqlValue& out, Failure& failure) {
+    switch (value.GetKind()) {
+        case Kind::Null:
+        case Kind::Number:
+            out = value;
+            return true;
+        case Kind::Text: {
+            CNumberDecimal number;
+            if (!CNumberDecimal::FromText(value.TextValue(), number))
+                return Fail(failure, 6502, ValueError::Conversion);
+            out = CPlsqlValue::Decimal(number);
+            return true;
+        }
+        default:
+            return Fail(failure, 6502, ValueError::Conversion);
+    }
+}
+
+bool CPlsqlOperators::ToText(const CPlsqlValue& value, const DateText& showDate, std::string& out,
+                             Failure& failure) {
+    switch (value.GetKind()) {
+        case Kind::Null:
+            out.clear();
+            return true;
+        case Kind::Number:
+            out = value.NumberText();
+            return true;
+        case Kind::Text:
+            out = value.TextValue();
+            return true;
+        case Kind::Date:
+            out = showDate(value.TextValue());
+            return true;
+        case Kind::Boolean:
+            break;
+    }
+    return Fail(failure, 6502, ValueError::Conversion);
+}
+
+bool CPlsqlOperators::Arithmetic(Op op, const CPlsqlValue& left, const CPlsqlValue& right, CPlsqlValue& out,
+                                 Failure& failure) {
+    if (left.IsNull() || right.IsNull()) {
+        out = CPlsqlValue();
+        return true;
+    }
+    if (left.IsInteger() && right.IsInteger() &&
+        IntegerArithmetic(op, left.IntegerValue(), right.IntegerValue(), out))
+        return true;
+    if (left.GetKind() == Kind::Date || right.GetKind() == Kind::Date)
+        return DateArithmetic(op, left, right, out, failure);
+    CPlsqlValue a;
+    CPlsqlValue b;
+    if (!ToNumber(left, a, failure) || !ToNumber(right, b, failure)) return false;
+    CNumberDecimal x = a.DecimalValue();
+    CNumberDecimal y = b.DecimalValue();
+    CNumberDecimal result;
+    switch (op) {
+        case Op::Add:
+            result = x.Add(y);
+            break;
+        case Op::Subtract:
+            result = x.Subtract(y);
+            break;
+        case Op::Multiply:
+            result = x.Multiply(y);
+            break;
+        case Op::Divide:
+            if (!x.Divide(y, result)) return Fail(failure, 1476);
+            break;
+        case Op::Power: {
+            std::int64_t exponent = 0;
+            if (y.ToInteger(exponent)) {
+                if (!x.Power(static_cast<long>(exponent), result)) return Fail(failure, 1426);
+            } else if (!CNumberDecimal::FromDouble(std::pow(x.Approximate(), y.Approximate()), result)) {
+                return Fail(failure, 6502);
+            }
+            break;
+        }
+        default:
+            return Fail(failure, 6502);
+    }
+    result = result.Server();
+    if (result.Overflows()) return Fail(failure, 1426);
+    out = CPlsqlValue::Decimal(result);
+    return true;
+}
+
+bool CPlsqlOperators::Concat(const CPlsqlValue& left, const CPlsqlValue& right, const DateText& showDate,
+                             CPlsqlValue& out, Failure& failure) {
+    std::string a;
+    std::string b;
+    if (!ToText(left, showDate, a, failure) || !ToText(right, showDate, b, failure)) return false;
+    if (a.size() + b.size() > kMaxText) return Fail(failure, 6502, ValueError::Buffer);
+    out = CPlsqlValue::Text(a + b);
+    return true;
+}
+
+bool CPlsqlOperators::Compare(const CPlsqlValue& left, const CPlsqlValue& right, int& order,
+                              Failure& failure) {
+    Kind a = left.GetKind();
+    Kind b = right.GetKind();
+    if (a == Kind::Number || b == Kind::Number) {
+        CPlsqlValue x;
+        CPlsqlValue y;
+        if (!ToNumber(left, x, failure) || !ToNumber(right, y, failure)) return false;
+        if (x.IsInteger() && y.IsInteger())
+            order = Order(x.IntegerValue() < y.IntegerValue()   ? -1
+                          : x.IntegerValue() > y.IntegerValue() ? 1
+                                                                : 0);
+        else
+            order = Order(x.DecimalValue().Compare(y.DecimalValue()));
+        return true;
+    }
+    if (a == Kind::Boolean || b == Kind::Boolean) {
+        if (a != b) return Fail(failure, 6502);
+        order = Order(static_cast<int>(left.BoolValue()) - static_cast<int>(right.BoolValue()));
+        return true;
+    }
+    order = Order(left.TextValue().compare(right.TextValue()));
+    return true;
+}
+
+bool CPlsqlOperators::Convert(const CPlsqlValue& value, const CPlsqlType& type, const DateText& showDate,
+                              CPlsqlValue& out, Failure& failure) {
+    if (value.IsNull()) {
+        if (type.notNull) return Fail(failure, 6502);
+        out = CPlsqlValue();
+        return true;
+    }
+    switch (type.base) {
+        case CPlsqlType::Base::Number:
+        case CPlsqlType::Base::Integer:
+            return ToNumberType(value, type, out, failure);
+        case CPlsqlType::Base::Text:
+        case CPlsqlType::Base::Char: {
+            std::string text;
+            if (!ToText(value, showDate, text, failure)) return false;
+            std::size_t limit = type.length > 0 ? static_cast<std::size_t>(type.length) : kMaxText;
+            if (text.size() > limit) return Fail(failure, 6502, ValueError::Buffer);
+            if (type.base == CPlsqlType::Base::Char) text.resize(limit, ' ');
+            out = CPlsqlValue::Text(std::move(text));
+            return true;
+        }
+        case CPlsqlType::Base::Date: {
+            CDateTime date;
+            if (value.GetKind() == Kind::Date) {
+                out = value;
+                return true;
+            }
+            if (value.GetKind() != Kind::Text || !CDateFormat::ParseStored(value.TextValue(), date))
+                return Fail(failure, 6502, ValueError::Conversion);
+            out = CPlsqlValue::Date(CDateFormat::ToStored(date));
+            return true;
+        }
+        case CPlsqlType::Base::Boolean:
+            if (value.GetKind() != Kind::Boolean) return Fail(failure, 6502);
+            out = value;
+            return true;
+        default:
+            if (value.GetKind() == Kind::Text && value.TextValue().size() > kMaxText)
+                return Fail(failure, 6502, ValueError::Buffer);
+            out = value;
+            return true;
+    }
+}

@@ -1,0 +1,37 @@
+#pragma once
+
+// PL/SQL: the value rules of expressions and of assignment to a declared type.
+#include <functional>
+#include <string>
+
+#include "engine/sqlite/plsql/CPlsqlErrors.h"
+#include "engine/sqlite/plsql/CPlsqlTree.h"
+#include "engine/sqlite/plsql/CPlsqlValue.h"
+
+// Every operation answers 0, or the ORA code of its failure with the detail
+// of VALUE_ERROR in `detail`.
+class CPlsqlOperators {
+public:
+    // The longest VARCHAR2 of PL/SQL, in bytes.
+    static constexpr std::size_t kMaxText = 32767;
+    using DateText = std::function<std::string(const std::string&)>;
+
+    struct Failure {
+        int code = 0;
+        CPlsqlErrors::ValueError detail = CPlsqlErrors::ValueError::None;
+    };
+
+    static bool ToNumber(const CPlsqlValue& value, CPlsqlValue& out, Failure& failure);
+    // Text as the value is written; dates by `showDate`.
+    static bool ToText(const CPlsqlValue& value, const DateText& showDate, std::string& out,
+                       Failure& failure);
+    static bool Arithmetic(CPlsqlExpr::Op op, const CPlsqlValue& left, const CPlsqlValue& right,
+                           CPlsqlValue& out, Failure& failure);
+    static bool Concat(const CPlsqlValue& left, const CPlsqlValue& right, const DateText& showDate,
+                       CPlsqlValue& out, Failure& failure);
+    // -1, 0 or 1 in `order`; false with a failure when the two do not compare.
+    static bool Compare(const CPlsqlValue& left, const CPlsqlValue& right, int& order, Failure& failure);
+    // The value as a variable of `type` holds it (rounded, padded, checked).
+    static bool Convert(const CPlsqlValue& value, const CPlsqlType& type, const DateText& showDate,
+                        CPlsqlValue& out, Failure& failure);
+};

@@ -1,0 +1,2250 @@
+#include "engine/sqlite/plsql/CPlsqlParser.h"
+
+#include <algorithm>
+
+#include "engine/sqlite/CSqliteCatalog.h"
+#include "engine/sqlite/plsql/CPlsqlBuiltins.h"
+#include "engine/sqlite/plsql/CPlsqlErrors.h"
+#include "engine/sqlite/plsql/CPlsqlHost.h"
+#include "text/Cp932.h"
+#include "text/Encoding.h"
+
+struct CPlsqlParser::Failure {
+    std::string message;
+    CompileError where;
+    std::size_t at = 0;
+};
+
+struct CPlsqlParser::Entry {
+    enum class Kind { Variable, Cursor, Exception };
+    Kind kind = Kind::Variable;
+    int slot = -1;
+    int cursor = -1;
+    int exception = 0;
+    bool constant = false;
+    std::string package;  // a package's variable: the package
+};
+
+namespace {
+
+using Op = CPlsqlExpr::Op;
+
+struct ScalarType {
+    const char* name;
+    CPlsqlType::Base base;
+    long long minimum;
+    long long maximum;
+    bool notNull;
+};
+
+constexpr long long kPlsMax = 2147483647LL;
+
+// Types by name; the ranged ones are PLS_INTEGER's subtypes.
+constexpr ScalarType kScalarTypes[] = {
+    {"NUMBER", CPlsqlType::Base::Number, 0, 0, false},
+    {"NUMERIC", CPlsqlType::Base::Number, 0, 0, false},
+    {"DECIMAL", CPlsqlType::Base::Number, 0, 0, false},
+    {"DEC", CPlsqlType::Base::Number, 0, 0, false},
+    {"FLOAT", CPlsqlType::Base::Number, 0, 0, false},
+    {"REAL", CPlsqlType::Base::Number, 0, 0, false},
+    {"DOUBLE", CPlsqlType::Base::Number, 0, 0, false},
+    {"BINARY_DOUBLE", CPlsqlType::Base::Number, 0, 0, false},
+    {"BINARY_FLOAT", CPlsqlType::Base::Number, 0, 0, false},
+    {"INTEGER", CPlsqlType::Base::Integer, 0, 0, false},
+    {"INT", CPlsqlType::Base::Integer, 0, 0, false},
+    {"SMALLINT", CPlsqlType::Base::Integer, 0, 0, false},
+    {"PLS_INTEGER", CPlsqlType::Base::Integer, -kPlsMax, kPlsMax, false},
+    {"BINARY_INTEGER", CPlsqlType::Base::Integer, -kPlsMax, kPlsMax, false},
+    {"SIMPLE_INTEGER", CPlsqlType::Base::Integer, -kPlsMax - 1, kPlsMax, true},
+    {"NATURAL", CPlsqlType::Base::Integer, 0, kPlsMax, false},
+    {"NATURALN", CPlsqlType::Base::Integer, 0, kPlsMax, true},
+    {"POSITIVE", CPlsqlType::Base::Integer, 1, kPlsMax, false},
+    {"POSITIVEN", CPlsqlType::Base::Integer, 1, kPlsMax, true},
+    {"SIGNTYPE", CPlsqlType::Base::Integer, -1, 1, false},
+    {"VARCHAR2", CPlsqlType::Base::Text, 0, 0, false},
+    {"VARCHAR", CPlsqlType::Base::Text, 0, 0, false},
+    {"NVARCHAR2", CPlsqlType::Base::Text, 0, 0, false},
+    {"STRING", CPlsqlType::Base::Text, 0, 0, false},
+    {"LONG", CPlsqlType::Base::Text, 0, 0, false},
+    {"CLOB", CPlsqlType::Base::Text, 0, 0, false},
+    {"NCLOB", CPlsqlType::Base::Text, 0, 0, false},
+    {"RAW", CPlsqlType::Base::Text, 0, 0, false},
+    {"ROWID", CPlsqlType::Base::Text, 0, 0, false},
+    {"CHAR", CPlsqlType::Base::Char, 0, 0, false},
+    {"NCHAR", CPlsqlType::Base::Char, 0, 0, false},
+    {"CHARACTER", CPlsqlType::Base::Char, 0, 0, false},
+    {"DATE", CPlsqlType::Base::Date, 0, 0, false},
+    {"TIMESTAMP", CPlsqlType::Base::Date, 0, 0, false},
+    {"BOOLEAN", CPlsqlType::Base::Boolean, 0, 0, false},
+};
+
+// Words that begin something other than an assignment or a call.
+constexpr std::string_view kSqlStarts[] = {"SELECT", "WITH", "INSERT", "UPDATE", "DELETE", "MERGE", "LOCK"};
+
+// Constructs refused by name rather than half done.
+constexpr std::string_view kRefusedStatements[] = {"GOTO", "PIPE", "PROCEDURE", "FUNCTION"};
+
+// Names that read as values without parentheses (pseudo-columns).
+constexpr std::string_view kPseudoColumns[] = {
+    "SYSDATE", "SYSTIMESTAMP", "CURRENT_DATE", "CURRENT_TIMESTAMP", "USER", "UID", "LOCALTIMESTAMP"};
+
+struct Comparison {
+    const char* pair;
+    Op op;
+};
+
+constexpr Comparison kComparisons[] = {
+    {"<=", Op::LessEqual}, {">=", Op::GreaterEqual}, {"<>", Op::NotEqual},
+    {"!=", Op::NotEqual},  {"^=", Op::NotEqual},     {"~=", Op::NotEqual},
+};
+
+struct CursorAttribute {
+    std::string_view name;
+    CPlsqlExpr::Attribute attribute;
+};
+
+constexpr CursorAttribute kCursorAttributes[] = {
+    {"FOUND", CPlsqlExpr::Attribute::Found},
+    {"NOTFOUND", CPlsqlExpr::Attribute::NotFound},
+    {"ROWCOUNT", CPlsqlExpr::Attribute::RowCount},
+    {"ISOPEN", CPlsqlExpr::Attribute::IsOpen},
+};
+
+struct OutputName {
+    std::string_view name;
+    CPlsqlStmt::OutputCall call;
+};
+
+constexpr OutputName kOutputCalls[] = {
+    {"PUT", CPlsqlStmt::OutputCall::Put},
+    {"PUT_LINE", CPlsqlStmt::OutputCall::PutLine},
+    {"NEW_LINE", CPlsqlStmt::OutputCall::NewLine},
+    {"ENABLE", CPlsqlStmt::OutputCall::Enable},
+    {"DISABLE", CPlsqlStmt::OutputCall::Disable},
+    {"GET_LINE", CPlsqlStmt::OutputCall::GetLine},
+    {"GET_LINES", CPlsqlStmt::OutputCall::GetLines},
+};
+
+// The scanner reads "1..10" as "1." and ".10": the range's dots are given
+// back as two symbols.
+std::vector<CSqlScanner::Token> RangeTokens(std::string_view text) {
+    using Kind = CSqlScanner::Kind;
+    std::vector<CSqlScanner::Token> out;
+    for (auto token : CSqlScanner::Significant(text)) {
+        bool endsInDot =
+            token.kind == Kind::Number && token.length > 1 && text[token.begin + token.length - 1] == '.';
+        bool nextIsDot = token.begin + token.length < text.size() && text[token.begin + token.length] == '.';
+        if (endsInDot && nextIsDot) {
+            out.push_back({Kind::Number, token.begin, token.length - 1});
+            out.push_back({Kind::Symbol, token.begin + token.length - 1, 1});
+            continue;
+        }
+        bool afterRangeDot = token.kind == Kind::Number && text[token.begin] == '.' && out.size() >= 2 &&
+                             out.back().kind == Kind::Symbol && out.back().begin + 1 == token.begin &&
+                             text[out.back().begin] == '.' && out[out.size() - 2].kind == Kind::Number;
+        if (afterRangeDot) {
+            out.push_back({Kind::Symbol, token.begin, 1});
+            out.push_back({Kind::Number, token.begin + 1, token.length - 1});
+            continue;
+        }
+        out.push_back(token);
+    }
+    return out;
+}
+
+}  // namespace
+
+CPlsqlParser::CPlsqlParser(std::string_view text, CPlsqlHost& host) : m_text(text), m_host(host) {}
+
+CPlsqlParser::~CPlsqlParser() = default;
+
+void CPlsqlParser::Begin() {
+    m_unit = std::make_shared<CPlsqlUnit>();
+    Retarget(m_text);
+}
+
+void CPlsqlParser::Retarget(std::string_view text) {
+    m_text = text;
+    m_k = 0;
+    m_tokens = RangeTokens(m_text);
+    m_end = Token{CSqlScanner::Kind::Space, m_text.size(), 0};
+    m_unit->text = std::string(m_text);
+    m_unit->lineStarts.assign(1, 0);
+    for (std::size_t k = 0; k < m_text.size(); ++k)
+        if (m_text[k] == '\n') m_unit->lineStarts.push_back(k + 1);
+}
+
+std::shared_ptr<CPlsqlPackage> CPlsqlParser::ParsePackage(const std::string& owner, std::string_view body,
+                                                          CompileError& failure, bool& inBody) {
+    inBody = false;
+    Begin();
+    auto package = std::make_shared<CPlsqlPackage>();
+    try {
+        Push();
+        Expect("PACKAGE");
+        package->name = Name();
+        if (AcceptSymbol('.')) package->name = Name();
+        m_package = package->name;
+        m_compiling = package;
+        m_frame = m_unit;
+        m_frame->type = "PACKAGE";
+        m_frame->name = package->name;
+        m_frame->qualified = owner.empty() ? package->name : owner + "." + package->name;
+        m_frame->block = std::make_unique<CPlsqlBlockNode>();
+        while (Accept("AUTHID")) Name();
+        if (!Accept("IS")) Expect("AS");
+        while (!AtEnd() && !Is("END")) ParsePackageItem(true);
+        Expect("END");
+        if (IsName()) Name();
+        AcceptSymbol(';');
+        for (const auto& [name, entry] : m_scopes.back())
+            if (entry.kind == Entry::Kind::Variable) package->variables[name] = entry.slot;
+        package->types = m_types;
+        if (!body.empty()) {
+            inBody = true;
+            Retarget(body);
+            Expect("PACKAGE");
+            Expect("BODY");
+            Name();
+            if (AcceptSymbol('.')) Name();
+            if (!Accept("IS")) Expect("AS");
+            while (!AtEnd() && !Is("END") && !Is("BEGIN")) ParsePackageItem(false);
+            if (Accept("BEGIN")) m_frame->block->body = ParseBody({"END", "EXCEPTION"});
+            if (Accept("EXCEPTION")) ParseHandlers(*m_frame->block);
+            Expect("END");
+            if (IsName()) Name();
+            AcceptSymbol(';');
+            if (!AtEnd()) Unexpected();
+            for (const auto& [name, member] : package->members)
+                if (!member->block) Fail(323, name, 0);
+        }
+        for (const auto& [name, member] : package->members)
+            for (const auto& [referenced, type] : member->dependencies) m_frame->DependsOn(referenced, type);
+        package->frame = m_frame;
+        Pop();
+    } catch (const Failure& error) {
+        failure = error.where;
+        return nullptr;
+    }
+    return package;
+}
+
+void CPlsqlParser::ParsePackageItem(bool specification) {
+    std::size_t at = Peek().begin;
+    if (Is("CURSOR")) Refuse(encoding::Utf8ToCp932("パッケージのカーソル"), at);
+    if (!Is("PROCEDURE") && !Is("FUNCTION")) {
+        ParseDeclaration(*m_frame->block);
+        return;
+    }
+    std::string type = Is("FUNCTION") ? "FUNCTION" : "PROCEDURE";
+    ++m_k;
+    std::size_t nameAt = Peek().begin;
+    std::string name = Name();
+    auto& member = m_compiling->members[name];
+    if (!member) {
+        member = std::make_shared<CPlsqlUnit>();
+        if (specification) m_compiling->publicMembers.push_back(name);
+    } else if (member->block) {
+        Refuse(encoding::Utf8ToCp932("パッケージ内の同名のサブプログラム (") + name + ")", nameAt);
+    }
+    member->type = type;
+    member->name = name;
+    member->qualified = m_frame->qualified;
+    member->package = m_package;
+    member->text = m_unit->text;
+    member->lineStarts = m_unit->lineStarts;
+    member->slotTypes.clear();
+    member->slotNames.clear();
+    member->parameters.clear();
+    member->cursors.clear();
+    m_unit = member;
+    Push();
+    if (IsSymbol('(')) ParseParameters();
+    if (type == "FUNCTION") {
+        Expect("RETURN");
+        member->returnType = ParseType();
+    }
+    while (Accept("DETERMINISTIC") || Accept("RESULT_CACHE")) {
+    }
+    if (Is("PIPELINED")) Refuse("PIPELINED", Peek().begin);
+    if (AcceptSymbol(';')) {
+        Pop();
+        m_unit = m_frame;
+        return;
+    }
+    if (specification) Unexpected();
+    if (!Accept("IS")) Expect("AS");
+    member->block = ParseBlock({});
+    ExpectSymbol(';');
+    Pop();
+    m_unit = m_frame;
+}
+
+std::shared_ptr<CPlsqlUnit> CPlsqlParser::Parse(CEngineError& error) {
+    Begin();
+    try {
+        Push();
+        std::string label;
+        if (IsSymbol('<') && IsSymbol('<', 1)) {
+            m_k += 2;
+            label = Name();
+            ExpectSymbol('>');
+            ExpectSymbol('>');
+        }
+        m_unit->block = ParseBlock(label);
+        AcceptSymbol(';');
+        if (!AtEnd()) Unexpected();
+        Pop();
+    } catch (const Failure& failure) {
+        error.Set(failure.message, static_cast<int>(failure.at));
+        error.code = failure.where.refused ? 3001 : 6550;
+        return nullptr;
+    }
+    return std::move(m_unit);
+}
+
+std::shared_ptr<CPlsqlUnit> CPlsqlParser::ParseUnit(const std::string& owner, CompileError& failure) {
+    Begin();
+    try {
+        Push();
+        m_unit->type = Is("FUNCTION") ? "FUNCTION" : "PROCEDURE";
+        ++m_k;
+        m_unit->name = Name();
+        if (AcceptSymbol('.')) m_unit->name = Name();
+        m_unit->qualified = owner.empty() ? m_unit->name : owner + "." + m_unit->name;
+        if (IsSymbol('(')) ParseParameters();
+        if (m_unit->type == "FUNCTION") {
+            Expect("RETURN");
+            m_unit->returnType = ParseType();
+        }
+        for (;;) {
+            std::size_t at = Peek().begin;
+            if (Is("PIPELINED") || Is("PARALLEL_ENABLE") || Is("AGGREGATE") || Is("EXTERNAL") ||
+                Is("LANGUAGE"))
+                Refuse(TokenText(Peek()), at);
+            if (Accept("AUTHID")) {
+                Name();
+                continue;
+            }
+            if (Accept("DETERMINISTIC") || Accept("RESULT_CACHE")) continue;
+            break;
+        }
+        if (!Accept("IS")) Expect("AS");
+        m_host.Compiling(m_unit);
+        m_unit->block = ParseBlock({});
+        if (!AtEnd()) ExpectSymbol(';');
+        if (!AtEnd()) Unexpected();
+        Pop();
+    } catch (const Failure& error) {
+        failure = error.where;
+        return nullptr;
+    }
+    return m_unit;
+}
+
+std::shared_ptr<CPlsqlUnit> CPlsqlParser::ParseTrigger(const std::string& owner, const std::string& name,
+                                                       std::size_t bodyStart,
+                                                       const std::vector<CPlsqlType::Field>& columns,
+                                                       const std::string& newName, const std::string& oldName,
+                                                       CompileError& failure) {
+    Begin();
+    try {
+        Push();
+        m_unit->type = "TRIGGER";
+        m_unit->name = name;
+        m_unit->qualified = owner.empty() ? name : owner + "." + name;
+        m_newName = newName;
+        m_oldName = oldName;
+        auto row = std::make_shared<CPlsqlType>();
+        row->base = CPlsqlType::Base::Record;
+        row->fields = columns;
+        NewSlot(":" + newName, row);
+        NewSlot(":" + oldName, row);
+        auto boolean = std::make_shared<CPlsqlType>();
+        boolean->base = CPlsqlType::Base::Boolean;
+        for (const char* flag : {"INSERTING", "UPDATING", "DELETING"}) {
+            Entry entry;
+            entry.slot = NewSlot(flag, boolean);
+            entry.constant = true;
+            Declare(flag, entry, 0);
+        }
+        while (m_k < m_tokens.size() && m_tokens[m_k].begin < bodyStart) ++m_k;
+        m_unit->lineOffset = m_unit->LineOf(bodyStart) - 1;
+        m_unit->block = ParseBlock({});
+        if (!AtEnd()) ExpectSymbol(';');
+        if (!AtEnd()) Unexpected();
+        Pop();
+    } catch (const Failure& error) {
+        failure = error.where;
+        return nullptr;
+    }
+    return m_unit;
+}
+
+int CPlsqlParser::RowSlot(const std::string& name) const {
+    if (m_newName.empty()) return -1;
+    if (name == m_newName) return 0;
+    if (name == m_oldName) return 1;
+    return -1;
+}
+
+void CPlsqlParser::ParseParameters() {
+    ExpectSymbol('(');
+    do {
+        std::size_t at = Peek().begin;
+        CPlsqlUnit::Parameter parameter;
+        parameter.name = Name();
+        if (Accept("IN"))
+            parameter.mode = Accept("OUT") ? CPlsqlUnit::Mode::InOut : CPlsqlUnit::Mode::In;
+        else if (Accept("OUT"))
+            parameter.mode = CPlsqlUnit::Mode::Out;
+        Accept("NOCOPY");
+        auto type = ParseType();
+        if (AcceptPair(":=") || Accept("DEFAULT")) parameter.fallback = ParseExpr();
+        parameter.slot = NewSlot(parameter.name, type);
+        Entry entry;
+        entry.slot = parameter.slot;
+        entry.constant = parameter.mode == CPlsqlUnit::Mode::In;
+        Declare(parameter.name, entry, at);
+        m_unit->parameters.push_back(std::move(parameter));
+    } while (AcceptSymbol(','));
+    ExpectSymbol(')');
+}
+
+std::shared_ptr<CPlsqlUnit> CPlsqlParser::StoredUnit(const std::string& name, std::size_t at) {
+    auto unit = FindStoredUnit(name, at);
+    if (unit && unit != m_unit && (unit->package.empty() || unit->package != m_package)) {
+        if (unit->package.empty())
+            m_unit->DependsOn(unit->name, unit->type);
+        else
+            m_unit->DependsOn(unit->package, "PACKAGE");
+    }
+    return unit;
+}
+
+std::shared_ptr<const void> CPlsqlParser::OwnerOf(const std::shared_ptr<CPlsqlUnit>& unit) const {
+    // Note: a unit still being compiled (itself, one that calls it back) or
+    // a member of the same package is owned elsewhere.
+    if (unit == m_unit || !unit->block || (!unit->package.empty() && unit->package == m_package))
+        return nullptr;
+    if (unit->package.empty()) return unit;
+    bool invalid = false;
+    return m_host.FindPackage(unit->package, invalid);
+}
+
+std::shared_ptr<CPlsqlUnit> CPlsqlParser::FindStoredUnit(const std::string& name, std::size_t at) {
+    bool invalid = false;
+    if (m_compiling) {
+        auto member = m_compiling->members.find(name);
+        if (member != m_compiling->members.end()) return member->second;
+    }
+    if (std::size_t dot = name.find('.'); dot != std::string::npos) {
+        std::string packageName = name.substr(0, dot);
+        auto package = packageName == m_package ? m_compiling : m_host.FindPackage(packageName, invalid);
+        if (invalid) Fail(905, packageName, at);
+        if (package) {
+            std::string member = name.substr(dot + 1);
+            auto found = package->members.find(member);
+            bool visible = std::find(package->publicMembers.begin(), package->publicMembers.end(), member) !=
+                           package->publicMembers.end();
+            if (found == package->members.end() || !visible) Fail(302, member, at);
+            return found->second;
+        }
+    }
+    auto unit = m_host.FindUnit(name, invalid);
+    if (invalid) Fail(905, name, at);
+    return unit;
+}
+
+std::vector<CPlsqlParser::ExprPtr> CPlsqlParser::ParseCallArguments(const CPlsqlUnit& callee,
+                                                                    std::vector<CPlsqlTarget>* targets,
+                                                                    std::size_t at) {
+    std::vector<ExprPtr> args(callee.parameters.size());
+    if (targets != nullptr) targets->assign(callee.parameters.size(), CPlsqlTarget());
+    std::vector<bool> given(callee.parameters.size(), false);
+    std::size_t position = 0;
+    if (AcceptSymbol('(') && !AcceptSymbol(')')) {
+        do {
+            std::size_t index = position++;
+            if (IsName() && IsPair("=>", 1)) {
+                std::size_t nameAt = Peek().begin;
+                std::string name = Name();
+                m_k += 2;
+                index = callee.parameters.size();
+                for (std::size_t k = 0; k < callee.parameters.size(); ++k)
+                    if (callee.parameters[k].name == name) index = k;
+                if (index == callee.parameters.size()) Fail(306, callee.name, nameAt);
+            }
+            if (index >= callee.parameters.size() || given[index]) Fail(306, callee.name, at);
+            given[index] = true;
+            const auto& parameter = callee.parameters[index];
+            if (parameter.mode != CPlsqlUnit::Mode::In) {
+                if (targets == nullptr) Fail(306, callee.name, at);
+                if (!IsName() && Peek().kind != CSqlScanner::Kind::Bind)
+                    Fail(363, TokenText(Peek()), Peek().begin);
+                std::size_t targetAt = Peek().begin;
+                std::size_t save = m_k;
+                (*targets)[index] = ParseTarget();
+                if (!IsSymbol(',') && !IsSymbol(')')) Fail(363, TokenText(m_tokens[save]), targetAt);
+                m_k = save;
+            }
+            args[index] = ParseExpr();
+        } while (AcceptSymbol(','));
+        ExpectSymbol(')');
+    }
+    for (std::size_t k = 0; k < callee.parameters.size(); ++k)
+        if (!given[k] && !callee.parameters[k].fallback) Fail(306, callee.name, at);
+    return args;
+}
+
+// ---- tokens
+
+const CSqlScanner::Token& CPlsqlParser::Peek(std::size_t ahead) const {
+    if (m_k + ahead >= m_tokens.size()) return m_end;
+    return m_tokens[m_k + ahead];
+}
+
+bool CPlsqlParser::Is(std::string_view word, std::size_t ahead) const {
+    if (m_k + ahead >= m_tokens.size()) return false;
+    const Token& token = m_tokens[m_k + ahead];
+    return token.kind == CSqlScanner::Kind::Word && CSqlScanner::Is(m_text, token, word);
+}
+
+bool CPlsqlParser::IsSymbol(char symbol, std::size_t ahead) const {
+    return m_k + ahead < m_tokens.size() && CSqlScanner::IsSymbol(m_text, m_tokens[m_k + ahead], symbol);
+}
+
+bool CPlsqlParser::IsPair(const char* pair, std::size_t ahead) const {
+    if (!IsSymbol(pair[0], ahead) || !IsSymbol(pair[1], ahead + 1)) return false;
+    return m_tokens[m_k + ahead].begin + 1 == m_tokens[m_k + ahead + 1].begin;
+}
+
+bool CPlsqlParser::Accept(std::string_view word) {
+    if (!Is(word)) return false;
+    ++m_k;
+    return true;
+}
+
+bool CPlsqlParser::AcceptSymbol(char symbol) {
+    if (!IsSymbol(symbol)) return false;
+    ++m_k;
+    return true;
+}
+
+bool CPlsqlParser::AcceptPair(const char* pair) {
+    if (!IsPair(pair)) return false;
+    m_k += 2;
+    return true;
+}
+
+void CPlsqlParser::Expect(std::string_view word) {
+    if (!Accept(word)) Unexpected();
+}
+
+void CPlsqlParser::ExpectSymbol(char symbol) {
+    if (!AcceptSymbol(symbol)) Unexpected();
+}
+
+void CPlsqlParser::ExpectPair(const char* pair) {
+    if (!AcceptPair(pair)) Unexpected();
+}
+
+bool CPlsqlParser::IsName(std::size_t ahead) const {
+    if (m_k + ahead >= m_tokens.size()) return false;
+    auto kind = m_tokens[m_k + ahead].kind;
+    return kind == CSqlScanner::Kind::Word || kind == CSqlScanner::Kind::QuotedName;
+}
+
+std::string CPlsqlParser::TokenText(const Token& token) const {
+    return std::string(m_text.substr(token.begin, token.length));
+}
+
+std::string CPlsqlParser::Name() {
+    if (!IsName()) Unexpected();
+    std::string written = TokenText(m_tokens[m_k++]);
+    if (written.front() == '"') return written.substr(1, written.size() - 2);
+    return cp932::ToUpperAscii(written);
+}
+
+void CPlsqlParser::Fail(int pls, std::string_view arg, std::size_t at) const {
+    std::string message = CPlsqlErrors::Compile(m_unit->LineOf(at), m_unit->ColumnOf(at), pls, arg);
+    CompileError where{m_unit->LineOf(at), m_unit->ColumnOf(at), message.substr(message.find('\n') + 1)};
+    // Note: a name the compiler cannot resolve makes it pass over the whole
+    // statement, which the server reports as a second error.
+    static constexpr int kResolving[] = {201, 221, 222, 302, 306, 363, 905};
+    bool resolving = std::find(std::begin(kResolving), std::end(kResolving), pls) != std::end(kResolving);
+    if (resolving && m_statementAt != std::string::npos) {
+        where.ignoredLine = m_unit->LineOf(m_statementAt);
+        where.ignoredColumn = m_unit->ColumnOf(m_statementAt);
+        std::string head = CPlsqlErrors::Compile(where.ignoredLine, where.ignoredColumn, 0);
+        message += "\n" + head.substr(0, head.find('\n')) + "\nPL/SQL: Statement ignored";
+    }
+    throw Failure{std::move(message), std::move(where), at};
+}
+
+void CPlsqlParser::Refuse(std::string_view what, std::size_t at) const {
+    std::string message = CPlsqlErrors::Text(3001, what);
+    CompileError where{m_unit->LineOf(at), m_unit->ColumnOf(at), message};
+    where.refused = true;
+    where.at = at;
+    throw Failure{std::move(message), std::move(where), at};
+}
+
+void CPlsqlParser::Unexpected() const {
+    if (AtEnd()) Fail(103, encoding::Utf8ToCp932("ファイルの終わり"), m_text.size());
+    Fail(103, TokenText(Peek()), Peek().begin);
+}
+
+// ---- scopes
+
+void CPlsqlParser::Push() { m_scopes.emplace_back(); }
+
+void CPlsqlParser::Pop() { m_scopes.pop_back(); }
+
+const CPlsqlParser::Entry* CPlsqlParser::Find(const std::string& name) const {
+    for (auto scope = m_scopes.rbegin(); scope != m_scopes.rend(); ++scope)
+        if (auto found = scope->find(name); found != scope->end()) return &found->second;
+    return nullptr;
+}
+
+int CPlsqlParser::NewSlot(const std::string& name, std::shared_ptr<CPlsqlType> type) {
+    m_unit->slotTypes.push_back(std::move(type));
+    m_unit->slotNames.push_back(name);
+    return static_cast<int>(m_unit->slotTypes.size() - 1);
+}
+
+void CPlsqlParser::Declare(const std::string& name, const Entry& entry, std::size_t at) {
+    auto& scope = m_scopes.back();
+    if (scope.count(name) > 0) Fail(103, name, at);
+    scope[name] = entry;
+}
+
+// ---- declarations
+
+void CPlsqlParser::ParseDeclarations(CPlsqlBlockNode& block) {
+    while (!AtEnd() && !Is("BEGIN")) ParseDeclaration(block);
+}
+
+void CPlsqlParser::ParseDeclaration(CPlsqlBlockNode& block) {
+    std::size_t at = Peek().begin;
+    if (Is("TYPE") || Is("SUBTYPE")) return ParseTypeDeclaration();
+    if (Is("CURSOR")) return ParseCursorDeclaration();
+    if (Is("PRAGMA")) return ParsePragma();
+    for (std::string_view refused : {"PROCEDURE", "FUNCTION"})
+        if (Is(refused)) Refuse(encoding::Utf8ToCp932("ローカルの ") + std::string(refused), at);
+    std::string name = Name();
+    if (Accept("EXCEPTION")) {
+        Entry entry;
+        entry.kind = Entry::Kind::Exception;
+        entry.exception = m_nextException--;
+        Declare(name, entry, at);
+        ExpectSymbol(';');
+        return;
+    }
+    bool constant = Accept("CONSTANT");
+    auto type = ParseType();
+    bool notNull = false;
+    if (Accept("NOT")) {
+        Expect("NULL");
+        notNull = true;
+    }
+    if (notNull && !type->notNull) {
+        type = std::make_shared<CPlsqlType>(*type);
+        type->notNull = true;
+    }
+    ExprPtr initial;
+    if (AcceptPair(":=") || Accept("DEFAULT")) initial = ParseExpr();
+    // Note: a NOT NULL variable or a constant needs its value at once (PLS-00218).
+    if (!initial && constant) Fail(322, name, at);
+    if (!initial && type->notNull) Fail(218, {}, at);
+    ExpectSymbol(';');
+    Entry entry;
+    entry.slot = NewSlot(name, type);
+    entry.constant = constant;
+    if (m_frame && m_unit == m_frame) entry.package = m_package;
+    auto init = std::make_unique<CPlsqlStmt>();
+    init->kind = CPlsqlStmt::Kind::Initialise;
+    init->at = at;
+    init->target.slot = entry.slot;
+    init->target.package = entry.package;
+    init->type = type;
+    if (initial) init->exprs.push_back(std::move(initial));
+    block.declarations.push_back(std::move(init));
+    Declare(name, entry, at);
+}
+
+void CPlsqlParser::ParseTypeDeclaration() {
+    bool subtype = Accept("SUBTYPE");
+    if (!subtype) Expect("TYPE");
+    std::size_t at = Peek().begin;
+    std::string name = Name();
+    Expect("IS");
+    std::shared_ptr<CPlsqlType> type;
+    if (!subtype && Accept("RECORD")) {
+        type = std::make_shared<CPlsqlType>();
+        type->base = CPlsqlType::Base::Record;
+        ExpectSymbol('(');
+        do {
+            CPlsqlType::Field field;
+            field.name = Name();
+            field.type = ParseType();
+            if (Accept("NOT")) Expect("NULL");
+            if (AcceptPair(":=") || Accept("DEFAULT")) ParseExpr();
+            type->fields.push_back(std::move(field));
+        } while (AcceptSymbol(','));
+        ExpectSymbol(')');
+    } else if (!subtype && (Is("TABLE") || Is("VARRAY") || Is("VARYING"))) {
+        type = ParseCollectionType();
+    } else if (!subtype && Is("REF")) {
+        Refuse("REF CURSOR", at);
+    } else {
+        type = std::make_shared<CPlsqlType>(*ParseType());
+        if (Accept("RANGE")) {
+            ParseExpr();
+            ExpectPair("..");
+            ParseExpr();
+        }
+        if (Accept("NOT")) {
+            Expect("NULL");
+            type->notNull = true;
+        }
+    }
+    type->name = name;
+    m_types[name] = type;
+    ExpectSymbol(';');
+}
+
+void CPlsqlParser::ParseCursorDeclaration() {
+    Expect("CURSOR");
+    std::size_t at = Peek().begin;
+    CPlsqlCursorDecl cursor;
+    cursor.name = Name();
+    Push();
+    if (AcceptSymbol('(')) {
+        do {
+            std::size_t paramAt = Peek().begin;
+            std::string param = Name();
+            Accept("IN");
+            auto type = ParseType();
+            int slot = NewSlot(param, type);
+            cursor.parameters.push_back(slot);
+            ExprPtr fallback;
+            if (AcceptPair(":=") || Accept("DEFAULT")) fallback = ParseExpr();
+            cursor.defaults.push_back(std::move(fallback));
+            Entry entry;
+            entry.slot = slot;
+            Declare(param, entry, paramAt);
+        } while (AcceptSymbol(','));
+        ExpectSymbol(')');
+    }
+    if (Accept("RETURN")) ParseType();
+    Expect("IS");
+    std::size_t first = m_k;
+    std::size_t end = StatementEnd(first);
+    cursor.query = BuildSql(first, end, CPlsqlSql::Kind::Query);
+    bool forUpdate = false;
+    for (std::size_t k = first; k + 1 < end; ++k)
+        forUpdate = forUpdate || (Is("FOR", k - m_k) && Is("UPDATE", k - m_k + 1));
+    std::string plain = cursor.query->text;
+    if (forUpdate && Is("SELECT")) {
+        // Note: a cursor FOR UPDATE carries its rows' ROWID for WHERE CURRENT OF.
+        cursor.query->text = "SELECT ROWID AS TARVEX_ROWID, " + plain.substr(6);
+        CEngineError ignored;
+        if (m_host.Prepare(*cursor.query, ignored)) {
+            cursor.query->skip = 1;
+            cursor.query->columns.erase(cursor.query->columns.begin());
+            cursor.query->columnTypes.erase(cursor.query->columnTypes.begin());
+        } else {
+            cursor.query->text = plain;
+        }
+    }
+    if (cursor.query->skip == 0) Compile(*cursor.query, Peek(0).begin);
+    m_k = end;
+    ExpectSymbol(';');
+    Pop();
+    Entry entry;
+    entry.kind = Entry::Kind::Cursor;
+    entry.cursor = static_cast<int>(m_unit->cursors.size());
+    m_unit->cursors.push_back(std::move(cursor));
+    Declare(m_unit->cursors.back().name, entry, at);
+}
+
+void CPlsqlParser::ParsePragma() {
+    Expect("PRAGMA");
+    std::size_t at = Peek().begin;
+    if (Accept("AUTONOMOUS_TRANSACTION"))
+        Refuse(encoding::Utf8ToCp932("自律型トランザクション (AUTONOMOUS_TRANSACTION)"), at);
+    if (!Accept("EXCEPTION_INIT")) {
+        // Note: other pragmas (SERIALLY_REUSABLE, RESTRICT_REFERENCES...) change nothing here.
+        while (!AtEnd() && !IsSymbol(';')) ++m_k;
+        ExpectSymbol(';');
+        return;
+    }
+    ExpectSymbol('(');
+    std::size_t nameAt = Peek().begin;
+    std::string name = Name();
+    ExpectSymbol(',');
+    bool negative = AcceptSymbol('-');
+    if (Peek().kind != CSqlScanner::Kind::Number) Unexpected();
+    long code = std::atol(TokenText(m_tokens[m_k++]).c_str());
+    ExpectSymbol(')');
+    ExpectSymbol(';');
+    auto& scope = m_scopes.back();
+    auto found = scope.find(name);
+    if (found == scope.end() || found->second.kind != Entry::Kind::Exception) Fail(201, name, nameAt);
+    // Note: SQLCODE 100 stands for ORA-01403, as NO_DATA_FOUND.
+    found->second.exception = !negative && code == 100 ? 1403 : static_cast<int>(code);
+}
+
+std::shared_ptr<CPlsqlType> CPlsqlParser::ParseCollectionType() {
+    auto type = std::make_shared<CPlsqlType>();
+    type->base = CPlsqlType::Base::Collection;
+    type->collection = CPlsqlType::CollectionKind::Nested;
+    if (!Accept("TABLE")) {
+        if (!Accept("VARRAY")) {
+            Expect("VARYING");
+            Expect("ARRAY");
+        }
+        type->collection = CPlsqlType::CollectionKind::Varray;
+        ExpectSymbol('(');
+        if (Peek().kind != CSqlScanner::Kind::Number) Unexpected();
+        type->varrayLimit = std::atol(TokenText(m_tokens[m_k++]).c_str());
+        ExpectSymbol(')');
+    }
+    Expect("OF");
+    type->element = ParseType();
+    if (Accept("NOT")) Expect("NULL");
+    if (Accept("INDEX")) {
+        Expect("BY");
+        auto key = ParseType();
+        type->collection = CPlsqlType::CollectionKind::Associative;
+        type->indexByText = key->base == CPlsqlType::Base::Text;
+    }
+    return type;
+}
+
+const CPlsqlType* CPlsqlParser::CollectionOf(const Entry& entry) const {
+    const CPlsqlType* type = SlotTypeOf(entry).get();
+    return type->base == CPlsqlType::Base::Collection ? type : nullptr;
+}
+
+std::shared_ptr<CPlsqlType> CPlsqlParser::SlotTypeOf(const Entry& entry) const {
+    const CPlsqlUnit* unit = m_unit.get();
+    if (!entry.package.empty() && entry.package == m_package) {
+        unit = m_frame.get();
+    } else if (!entry.package.empty()) {
+        bool invalid = false;
+        if (auto package = m_host.FindPackage(entry.package, invalid)) unit = package->frame.get();
+    }
+    return unit->slotTypes[static_cast<std::size_t>(entry.slot)];
+}
+
+std::shared_ptr<CPlsqlType> CPlsqlParser::TargetType(const CPlsqlTarget& target) const {
+    Entry entry;
+    entry.slot = target.slot;
+    entry.package = target.package;
+    return SlotTypeOf(entry);
+}
+
+void CPlsqlParser::ParseElement(CPlsqlTarget& target, const CPlsqlType& collection) {
+    ExpectSymbol('(');
+    target.index = ParseExpr();
+    ExpectSymbol(')');
+    if (!AcceptSymbol('.')) return;
+    std::size_t fieldAt = Peek().begin;
+    std::string field = Name();
+    target.field = collection.element ? collection.element->FieldIndex(field) : -1;
+    if (target.field < 0) Fail(302, field, fieldAt);
+}
+
+std::shared_ptr<CPlsqlType> CPlsqlParser::ParseType() {
+    std::size_t at = Peek().begin;
+    std::string first = Name();
+    if (IsSymbol('%') || IsSymbol('.')) return ParseAttributeType(first, at);
+    if (auto known = m_types.find(first); known != m_types.end()) return known->second;
+    auto type = std::make_shared<CPlsqlType>();
+    const ScalarType* scalar = nullptr;
+    for (const ScalarType& row : kScalarTypes)
+        if (first == row.name) scalar = &row;
+    if (scalar == nullptr) Fail(201, first, at);
+    type->name = first;
+    type->base = scalar->base;
+    type->minimum = scalar->minimum;
+    type->maximum = scalar->maximum;
+    type->ranged = scalar->maximum != 0;
+    type->notNull = scalar->notNull;
+    if (first == "DOUBLE") Accept("PRECISION");
+    if (first == "LONG") Accept("RAW");
+    if (first == "TIMESTAMP" || first == "INTERVAL") {
+        if (AcceptSymbol('(')) {
+            ++m_k;
+            ExpectSymbol(')');
+        }
+        while (Accept("WITH") || Accept("LOCAL") || Accept("TIME") || Accept("ZONE")) {
+        }
+        return type;
+    }
+    if (AcceptSymbol('(')) {
+        auto number = [&]() {
+            bool negative = AcceptSymbol('-');
+            if (Peek().kind != CSqlScanner::Kind::Number && !IsSymbol('*')) Unexpected();
+            long value = IsSymbol('*') ? 38 : std::atol(TokenText(Peek()).c_str());
+            ++m_k;
+            return negative ? -value : value;
+        };
+        long size = number();
+        if (type->base == CPlsqlType::Base::Number || type->base == CPlsqlType::Base::Integer) {
+            type->precision = static_cast<int>(size);
+            type->scale = 0;
+            if (AcceptSymbol(',')) type->scale = static_cast<int>(number());
+        } else {
+            type->length = size;
+            if (Accept("CHAR")) type->length = size * 2;
+            Accept("BYTE");
+        }
+        ExpectSymbol(')');
+    }
+    if (type->base == CPlsqlType::Base::Integer && !type->ranged) {
+        // Note: INTEGER is NUMBER(38, 0): whole values, rounded into it.
+        type->base = CPlsqlType::Base::Number;
+        type->scale = 0;
+    }
+    if (type->base == CPlsqlType::Base::Char && type->length == 0) type->length = 1;
+    if (first == "CHARACTER") Accept("VARYING");
+    return type;
+}
+
+std::shared_ptr<CPlsqlType> CPlsqlParser::ParseAttributeType(const std::string& first, std::size_t at) {
+    std::string column;
+    if (AcceptSymbol('.')) column = Name();
+    ExpectSymbol('%');
+    std::size_t attributeAt = Peek().begin;
+    std::string attribute = Name();
+    if (attribute == "TYPE" && column.empty()) {
+        const Entry* entry = Find(first);
+        if (entry == nullptr || entry->kind != Entry::Kind::Variable) Fail(201, first, at);
+        auto type = std::make_shared<CPlsqlType>(*SlotTypeOf(*entry));
+        // Note: %TYPE takes the type, not the NOT NULL of a variable... except its own.
+        return type;
+    }
+    if (attribute == "ROWTYPE" && column.empty()) {
+        if (const Entry* entry = Find(first); entry != nullptr && entry->kind == Entry::Kind::Cursor)
+            return RowType(m_unit->cursors[static_cast<std::size_t>(entry->cursor)].query->columns);
+    }
+    std::vector<CPlsqlType::Field> fields;
+    if (!m_host.TableColumns(first, fields)) Fail(201, first, at);
+    m_unit->DependsOn(first, "TABLE");
+    if (attribute == "ROWTYPE" && column.empty()) {
+        auto type = std::make_shared<CPlsqlType>();
+        type->base = CPlsqlType::Base::Record;
+        type->name = first;
+        type->fields = std::move(fields);
+        return type;
+    }
+    if (attribute != "TYPE") Fail(201, attribute, attributeAt);
+    for (const auto& field : fields)
+        if (field.name == column) return std::make_shared<CPlsqlType>(*field.type);
+    Fail(302, column, at);
+}
+
+std::shared_ptr<CPlsqlType> CPlsqlParser::RowType(const std::vector<std::string>& columns) const {
+    auto type = std::make_shared<CPlsqlType>();
+    type->base = CPlsqlType::Base::Record;
+    for (const std::string& column : columns)
+        type->fields.push_back({column, std::make_shared<CPlsqlType>()});
+    return type;
+}
+
+// ---- statements
+
+std::unique_ptr<CPlsqlBlockNode> CPlsqlParser::ParseBlock(std::string label) {
+    auto block = std::make_unique<CPlsqlBlockNode>();
+    block->label = std::move(label);
+    Push();
+    if (Accept("DECLARE") || !Is("BEGIN")) ParseDeclarations(*block);
+    Expect("BEGIN");
+    block->body = ParseBody({"EXCEPTION", "END"});
+    if (block->body.empty()) Unexpected();
+    if (Accept("EXCEPTION")) ParseHandlers(*block);
+    Expect("END");
+    if (IsName() && !Is("IF") && !Is("LOOP") && !Is("CASE")) Name();
+    Pop();
+    return block;
+}
+
+CPlsqlBody CPlsqlParser::ParseBody(std::initializer_list<std::string_view> enders) {
+    CPlsqlBody body;
+    while (!AtEnd()) {
+        for (std::string_view ender : enders)
+            if (Is(ender)) return body;
+        body.push_back(ParseStatement());
+    }
+    Unexpected();
+}
+
+void CPlsqlParser::ParseHandlers(CPlsqlBlockNode& block) {
+    while (Accept("WHEN")) {
+        CPlsqlHandler handler;
+        do {
+            std::size_t at = Peek().begin;
+            if (Accept("OTHERS")) {
+                handler.others = true;
+                continue;
+            }
+            std::string name = Name();
+            if (const Entry* entry = Find(name); entry != nullptr && entry->kind == Entry::Kind::Exception) {
+                handler.exceptions.push_back(entry->exception);
+                continue;
+            }
+            int code = CPlsqlErrors::Predefined(name);
+            if (code == 0) Fail(201, name, at);
+            handler.exceptions.push_back(code);
+        } while (Accept("OR"));
+        Expect("THEN");
+        handler.body = ParseBody({"WHEN", "END"});
+        block.handlers.push_back(std::move(handler));
+    }
+    if (block.handlers.empty()) Unexpected();
+}
+
+void CPlsqlParser::EndStatement() { ExpectSymbol(';'); }
+
+CPlsqlParser::Nesting::Nesting(CPlsqlParser& parser) : m_parser(parser) {
+    // Note: a program nested deeper than this is refused, not a crash.
+    constexpr int kMaxNesting = 200;
+    if (++m_parser.m_nesting > kMaxNesting) {
+        --m_parser.m_nesting;
+        m_parser.Fail(123, {}, m_parser.Peek().begin);
+    }
+}
+
+CPlsqlParser::Nesting::~Nesting() { --m_parser.m_nesting; }
+
+std::unique_ptr<CPlsqlStmt> CPlsqlParser::ParseStatement() {
+    Nesting nesting(*this);
+    std::size_t outer = m_statementAt;
+    m_statementAt = Peek().begin;
+    auto statement = ParseStatementAt();
+    m_statementAt = outer;
+    return statement;
+}
+
+std::unique_ptr<CPlsqlStmt> CPlsqlParser::ParseStatementAt() {
+    std::size_t at = Peek().begin;
+    std::string label;
+    if (IsSymbol('<') && IsSymbol('<', 1)) {
+        m_k += 2;
+        label = Name();
+        ExpectSymbol('>');
+        ExpectSymbol('>');
+        if (Is("LOOP") || Is("WHILE") || Is("FOR")) {
+            auto loop = Is("FOR") ? ParseFor(label) : ParseLoop(label);
+            return loop;
+        }
+        if (Is("BEGIN") || Is("DECLARE")) {
+            auto statement = std::make_unique<CPlsqlStmt>();
+            statement->kind = CPlsqlStmt::Kind::Block;
+            statement->at = at;
+            statement->block = ParseBlock(label);
+            EndStatement();
+            return statement;
+        }
+        return ParseStatement();
+    }
+    for (std::string_view refused : kRefusedStatements)
+        if (Is(refused)) Refuse(std::string(refused), at);
+    if (Is("BEGIN") || Is("DECLARE")) {
+        auto statement = std::make_unique<CPlsqlStmt>();
+        statement->kind = CPlsqlStmt::Kind::Block;
+        statement->at = at;
+        statement->block = ParseBlock({});
+        EndStatement();
+        return statement;
+    }
+    if (Accept("NULL")) {
+        EndStatement();
+        auto statement = std::make_unique<CPlsqlStmt>();
+        statement->at = at;
+        return statement;
+    }
+    if (Is("IF")) return ParseIf();
+    if (Is("CASE")) return ParseCase();
+    if (Is("LOOP") || Is("WHILE")) return ParseLoop({});
+    if (Is("FOR")) return ParseFor({});
+    if (Is("FORALL")) return ParseForAll();
+    if (Is("EXIT")) return ParseExit(false);
+    if (Is("CONTINUE")) return ParseExit(true);
+    for (std::string_view word : kSqlStarts)
+        if (Is(word)) return ParseSqlStatement(Is("SELECT") || Is("WITH"));
+    if (IsSymbol('(') && Is("SELECT", 1)) return ParseSqlStatement(true);
+    if (Is("COMMIT") || Is("ROLLBACK") || Is("SAVEPOINT") || (Is("SET") && Is("TRANSACTION", 1)))
+        return ParseTransaction();
+    if (Is("OPEN") || Is("FETCH") || Is("CLOSE")) return ParseCursorStatement();
+    if (Is("EXECUTE") && Is("IMMEDIATE", 1)) return ParseExecuteImmediate();
+    if (Is("RAISE")) return ParseRaise();
+    if (Accept("RETURN")) {
+        auto statement = std::make_unique<CPlsqlStmt>();
+        statement->kind = CPlsqlStmt::Kind::Return;
+        statement->at = at;
+        bool function = m_unit->type == "FUNCTION";
+        if (function == IsSymbol(';')) Fail(function ? 503 : 372, {}, at);
+        if (function) statement->exprs.push_back(ParseExpr());
+        EndStatement();
+        return statement;
+    }
+    return ParseNameStatement();
+}
+
+std::unique_ptr<CPlsqlStmt> CPlsqlParser::ParseIf() {
+    auto statement = std::make_unique<CPlsqlStmt>();
+    statement->kind = CPlsqlStmt::Kind::If;
+    statement->at = Peek().begin;
+    Expect("IF");
+    do {
+        statement->exprs.push_back(ParseExpr());
+        Expect("THEN");
+        statement->bodies.push_back(ParseBody({"ELSIF", "ELSE", "END"}));
+    } while (Accept("ELSIF"));
+    if (Accept("ELSE")) {
+        statement->hasElse = true;
+        statement->bodies.push_back(ParseBody({"END"}));
+    }
+    Expect("END");
+    Expect("IF");
+    EndStatement();
+    return statement;
+}
+
+std::unique_ptr<CPlsqlStmt> CPlsqlParser::ParseCase() {
+    auto statement = std::make_unique<CPlsqlStmt>();
+    statement->kind = CPlsqlStmt::Kind::Case;
+    statement->at = Peek().begin;
+    Expect("CASE");
+    // exprs[0] is the selector or null (searched CASE).
+    statement->exprs.push_back(Is("WHEN") ? nullptr : ParseExpr());
+    while (Accept("WHEN")) {
+        statement->exprs.push_back(ParseExpr());
+        Expect("THEN");
+        statement->bodies.push_back(ParseBody({"WHEN", "ELSE", "END"}));
+    }
+    if (statement->bodies.empty()) Unexpected();
+    if (Accept("ELSE")) {
+        statement->hasElse = true;
+        statement->bodies.push_back(ParseBody({"END"}));
+    }
+    Expect("END");
+    Expect("CASE");
+    if (IsName()) Name();
+    EndStatement();
+    return statement;
+}
+
+void CPlsqlParser::EndLoop(const std::string& label) {
+    Expect("END");
+    Expect("LOOP");
+    if (!label.empty() && IsName()) Name();
+    EndStatement();
+}
+
+std::unique_ptr<CPlsqlStmt> CPlsqlParser::ParseLoop(std::string label) {
+    auto statement = std::make_unique<CPlsqlStmt>();
+    statement->at = Peek().begin;
+    statement->label = label;
+    statement->kind = CPlsqlStmt::Kind::Loop;
+    if (Accept("WHILE")) {
+        statement->kind = CPlsqlStmt::Kind::While;
+        statement->exprs.push_back(ParseExpr());
+    }
+    Expect("LOOP");
+    m_loops.push_back(label);
+    statement->bodies.push_back(ParseBody({"END"}));
+    m_loops.pop_back();
+    EndLoop(label);
+    return statement;
+}
+
+std::unique_ptr<CPlsqlStmt> CPlsqlParser::ParseFor(std::string label) {
+    auto statement = std::make_unique<CPlsqlStmt>();
+    statement->at = Peek().begin;
+    statement->label = label;
+    Expect("FOR");
+    std::size_t indexAt = Peek().begin;
+    std::string index = Name();
+    Expect("IN");
+    Push();
+    Entry entry;
+    entry.constant = true;
+    if (Accept("REVERSE")) statement->reverse = true;
+    bool query = IsSymbol('(') && (Is("SELECT", 1) || Is("WITH", 1));
+    const Entry* cursor =
+        IsName() && !IsSymbol('.', 1) ? Find(cp932::ToUpperAscii(TokenText(Peek()))) : nullptr;
+    if (query) {
+        statement->kind = CPlsqlStmt::Kind::ForCursor;
+        std::size_t open = m_k;
+        int depth = 0;
+        std::size_t close = open;
+        for (; close < m_tokens.size(); ++close) {
+            if (CSqlScanner::IsSymbol(m_text, m_tokens[close], '(')) ++depth;
+            if (CSqlScanner::IsSymbol(m_text, m_tokens[close], ')') && --depth == 0) break;
+        }
+        if (close >= m_tokens.size()) Unexpected();
+        statement->sql = BuildSql(open + 1, close, CPlsqlSql::Kind::Query);
+        Compile(*statement->sql, m_tokens[open + 1].begin);
+        m_k = close + 1;
+        entry.slot = NewSlot(index, RowType(statement->sql->columns));
+    } else if (cursor != nullptr && cursor->kind == Entry::Kind::Cursor) {
+        statement->kind = CPlsqlStmt::Kind::ForCursor;
+        statement->cursor = cursor->cursor;
+        ++m_k;
+        if (IsSymbol('(')) statement->exprs = ParseArguments();
+        entry.slot =
+            NewSlot(index, RowType(m_unit->cursors[static_cast<std::size_t>(cursor->cursor)].query->columns));
+    } else {
+        statement->kind = CPlsqlStmt::Kind::ForRange;
+        statement->exprs.push_back(ParseExpr());
+        ExpectPair("..");
+        statement->exprs.push_back(ParseExpr());
+        auto type = std::make_shared<CPlsqlType>();
+        type->base = CPlsqlType::Base::Integer;
+        type->name = "PLS_INTEGER";
+        entry.slot = NewSlot(index, type);
+    }
+    statement->slot = entry.slot;
+    Declare(index, entry, indexAt);
+    Expect("LOOP");
+    m_loops.push_back(label);
+    statement->bodies.push_back(ParseBody({"END"}));
+    m_loops.pop_back();
+    Pop();
+    EndLoop(label);
+    return statement;
+}
+
+std::unique_ptr<CPlsqlStmt> CPlsqlParser::ParseForAll() {
+    auto statement = std::make_unique<CPlsqlStmt>();
+    statement->kind = CPlsqlStmt::Kind::ForAll;
+    statement->at = Peek().begin;
+    Expect("FORALL");
+    std::size_t indexAt = Peek().begin;
+    std::string index = Name();
+    Expect("IN");
+    if (Is("INDICES") || Is("VALUES"))
+        Refuse("FORALL ... " + cp932::ToUpperAscii(TokenText(Peek())) + " OF", Peek().begin);
+    statement->exprs.push_back(ParseExpr());
+    ExpectPair("..");
+    statement->exprs.push_back(ParseExpr());
+    if (Accept("SAVE")) Refuse("SAVE EXCEPTIONS", Peek().begin);
+    Push();
+    auto type = std::make_shared<CPlsqlType>();
+    type->base = CPlsqlType::Base::Integer;
+    type->name = "PLS_INTEGER";
+    Entry entry;
+    entry.constant = true;
+    entry.slot = NewSlot(index, type);
+    statement->slot = entry.slot;
+    Declare(index, entry, indexAt);
+    std::size_t end = StatementEnd(m_k);
+    if (!Is("INSERT") && !Is("UPDATE") && !Is("DELETE") && !Is("MERGE")) Unexpected();
+    statement->sql = BuildSql(m_k, end, CPlsqlSql::Kind::Dml);
+    Compile(*statement->sql, statement->at);
+    m_k = end;
+    EndStatement();
+    Pop();
+    return statement;
+}
+
+std::unique_ptr<CPlsqlStmt> CPlsqlParser::ParseExit(bool isContinue) {
+    auto statement = std::make_unique<CPlsqlStmt>();
+    statement->at = Peek().begin;
+    statement->kind = isContinue ? CPlsqlStmt::Kind::Continue : CPlsqlStmt::Kind::Exit;
+    ++m_k;
+    if (m_loops.empty()) Fail(376, {}, statement->at);
+    if (IsName() && !Is("WHEN")) {
+        std::size_t at = Peek().begin;
+        statement->label = Name();
+        if (std::find(m_loops.begin(), m_loops.end(), statement->label) == m_loops.end())
+            Fail(201, statement->label, at);
+    }
+    if (Accept("WHEN")) statement->exprs.push_back(ParseExpr());
+    EndStatement();
+    return statement;
+}
+
+std::unique_ptr<CPlsqlStmt> CPlsqlParser::ParseSqlStatement(bool query) {
+    auto statement = std::make_unique<CPlsqlStmt>();
+    statement->kind = CPlsqlStmt::Kind::Sql;
+    statement->at = Peek().begin;
+    if (Is("MERGE")) Refuse("MERGE", statement->at);
+    std::size_t end = StatementEnd(m_k);
+    statement->sql = BuildSql(m_k, end, query ? CPlsqlSql::Kind::Query : CPlsqlSql::Kind::Dml);
+    if (query && statement->sql->into.empty()) Fail(428, {}, statement->at);
+    Compile(*statement->sql, statement->at);
+    m_k = end;
+    EndStatement();
+    return statement;
+}
+
+std::unique_ptr<CPlsqlStmt> CPlsqlParser::ParseTransaction() {
+    auto statement = std::make_unique<CPlsqlStmt>();
+    statement->at = Peek().begin;
+    if (Accept("SET")) {
+        // Note: SET TRANSACTION changes nothing on the embedded database.
+        while (!AtEnd() && !IsSymbol(';')) ++m_k;
+        EndStatement();
+        return statement;
+    }
+    if (Accept("COMMIT")) {
+        statement->kind = CPlsqlStmt::Kind::Commit;
+        Accept("WORK");
+    } else if (Accept("SAVEPOINT")) {
+        statement->kind = CPlsqlStmt::Kind::Savepoint;
+        statement->name = Name();
+    } else {
+        Expect("ROLLBACK");
+        Accept("WORK");
+        statement->kind = CPlsqlStmt::Kind::Rollback;
+        if (Accept("TO")) {
+            Accept("SAVEPOINT");
+            statement->kind = CPlsqlStmt::Kind::RollbackTo;
+            statement->name = Name();
+        }
+    }
+    EndStatement();
+    return statement;
+}
+
+std::unique_ptr<CPlsqlStmt> CPlsqlParser::ParseCursorStatement() {
+    auto statement = std::make_unique<CPlsqlStmt>();
+    statement->at = Peek().begin;
+    statement->kind = Is("OPEN")    ? CPlsqlStmt::Kind::Open
+                      : Is("FETCH") ? CPlsqlStmt::Kind::Fetch
+                                    : CPlsqlStmt::Kind::Close;
+    ++m_k;
+    std::size_t at = Peek().begin;
+    std::string name = Name();
+    const Entry* entry = Find(name);
+    if (entry == nullptr || entry->kind != Entry::Kind::Cursor) Fail(201, name, at);
+    statement->cursor = entry->cursor;
+    if (statement->kind == CPlsqlStmt::Kind::Open) {
+        if (Is("FOR")) Refuse("OPEN ... FOR", at);
+        if (IsSymbol('(')) statement->exprs = ParseArguments();
+    }
+    if (statement->kind == CPlsqlStmt::Kind::Fetch) {
+        if (Accept("BULK")) {
+            Expect("COLLECT");
+            statement->bulk = true;
+        }
+        Expect("INTO");
+        statement->into = ParseTargets();
+        if (statement->bulk && Accept("LIMIT")) statement->exprs.push_back(ParseExpr());
+    }
+    EndStatement();
+    return statement;
+}
+
+std::unique_ptr<CPlsqlStmt> CPlsqlParser::ParseExecuteImmediate() {
+    auto statement = std::make_unique<CPlsqlStmt>();
+    statement->kind = CPlsqlStmt::Kind::ExecuteImmediate;
+    statement->at = Peek().begin;
+    m_k += 2;
+    statement->exprs.push_back(ParseExpr());
+    if (Is("BULK")) Refuse("BULK COLLECT", Peek().begin);
+    if (Accept("INTO")) statement->into = ParseTargets();
+    if (Accept("USING")) {
+        do {
+            Accept("IN");
+            if (Accept("OUT")) Refuse("USING OUT", Peek().begin);
+            statement->exprs.push_back(ParseExpr());
+        } while (AcceptSymbol(','));
+    }
+    if (Is("RETURNING") || Is("RETURN")) Refuse("EXECUTE IMMEDIATE ... RETURNING", Peek().begin);
+    EndStatement();
+    return statement;
+}
+
+std::unique_ptr<CPlsqlStmt> CPlsqlParser::ParseRaise() {
+    auto statement = std::make_unique<CPlsqlStmt>();
+    statement->kind = CPlsqlStmt::Kind::Raise;
+    statement->at = Peek().begin;
+    Expect("RAISE");
+    if (!IsSymbol(';')) {
+        std::size_t at = Peek().begin;
+        std::string name = Name();
+        if (const Entry* entry = Find(name); entry != nullptr && entry->kind == Entry::Kind::Exception) {
+            statement->exception = entry->exception;
+        } else {
+            statement->exception = CPlsqlErrors::Predefined(name);
+            if (statement->exception == 0) Fail(201, name, at);
+        }
+    }
+    EndStatement();
+    return statement;
+}
+
+bool CPlsqlParser::MethodNamed(const std::string& name, CPlsqlExpr::Method& method) {
+    struct Row {
+        const char* name;
+        CPlsqlExpr::Method method;
+    };
+    static constexpr Row kMethods[] = {
+        {"COUNT", CPlsqlExpr::Method::Count},   {"FIRST", CPlsqlExpr::Method::First},
+        {"LAST", CPlsqlExpr::Method::Last},     {"NEXT", CPlsqlExpr::Method::Next},
+        {"PRIOR", CPlsqlExpr::Method::Prior},   {"EXISTS", CPlsqlExpr::Method::Exists},
+        {"LIMIT", CPlsqlExpr::Method::Limit},   {"EXTEND", CPlsqlExpr::Method::Extend},
+        {"DELETE", CPlsqlExpr::Method::Delete}, {"TRIM", CPlsqlExpr::Method::Trim},
+    };
+    for (const Row& row : kMethods)
+        if (name == row.name) {
+            method = row.method;
+            return true;
+        }
+    return false;
+}
+
+std::unique_ptr<CPlsqlStmt> CPlsqlParser::ParseCollectionStatement(const Entry& entry) {
+    auto statement = std::make_unique<CPlsqlStmt>();
+    statement->at = Peek().begin;
+    if (IsSymbol('.', 1)) {
+        m_k += 2;
+        std::size_t methodAt = Peek().begin;
+        std::string method = Name();
+        statement->kind = CPlsqlStmt::Kind::CollectionMethod;
+        statement->target.slot = entry.slot;
+        statement->target.package = entry.package;
+        if (!MethodNamed(method, statement->method) || (statement->method != CPlsqlExpr::Method::Extend &&
+                                                        statement->method != CPlsqlExpr::Method::Delete &&
+                                                        statement->method != CPlsqlExpr::Method::Trim))
+            Fail(302, method, methodAt);
+        if (IsSymbol('(')) statement->exprs = ParseArguments();
+        EndStatement();
+        return statement;
+    }
+    statement->kind = CPlsqlStmt::Kind::Assign;
+    statement->target = ParseTarget();
+    ExpectPair(":=");
+    statement->exprs.push_back(ParseExpr());
+    EndStatement();
+    return statement;
+}
+
+std::unique_ptr<CPlsqlStmt> CPlsqlParser::ParseNameStatement() {
+    std::size_t at = Peek().begin;
+    if (IsName() && IsSymbol('.', 1) && IsName(2) &&
+        Find(cp932::ToUpperAscii(TokenText(Peek()))) == nullptr) {
+        std::size_t save = m_k;
+        std::string packageName = Name();
+        if (ExprPtr variable = PackageVariable(packageName, at); variable && IsPair(":=")) {
+            auto statement = std::make_unique<CPlsqlStmt>();
+            statement->kind = CPlsqlStmt::Kind::Assign;
+            statement->at = at;
+            statement->target = variable->target;
+            statement->type = TargetType(statement->target);
+            if (statement->target.field >= 0)
+                statement->type =
+                    statement->type->fields[static_cast<std::size_t>(statement->target.field)].type;
+            m_k += 2;
+            statement->exprs.push_back(ParseExpr());
+            EndStatement();
+            return statement;
+        }
+        m_k = save;
+    }
+    if (IsName()) {
+        const Entry* entry = Find(cp932::ToUpperAscii(TokenText(Peek())));
+        if (entry != nullptr && entry->kind == Entry::Kind::Variable && CollectionOf(*entry) != nullptr &&
+            (IsSymbol('(', 1) || (IsSymbol('.', 1) && IsName(2))))
+            return ParseCollectionStatement(*entry);
+    }
+    if (Peek().kind == CSqlScanner::Kind::Bind || (IsName() && (IsPair(":=", 1) || IsSymbol('.', 1)))) {
+        std::size_t save = m_k;
+        if (Peek().kind == CSqlScanner::Kind::Bind || !IsSymbol('.', 1) ||
+            Find(cp932::ToUpperAscii(TokenText(Peek()))) != nullptr) {
+            auto statement = std::make_unique<CPlsqlStmt>();
+            statement->kind = CPlsqlStmt::Kind::Assign;
+            statement->at = at;
+            statement->target = ParseTarget();
+            if (!m_newName.empty() && statement->target.slot == 1) Fail(49, ":" + m_oldName, at);
+            if (!m_newName.empty() && statement->target.slot == 0) m_unit->assignsNew = true;
+            if (AcceptPair(":=")) {
+                if (statement->target.slot >= 0) {
+                    auto type = TargetType(statement->target);
+                    if (statement->target.field >= 0)
+                        type = type->fields[static_cast<std::size_t>(statement->target.field)].type;
+                    statement->type = type;
+                }
+                statement->exprs.push_back(ParseExpr());
+                EndStatement();
+                return statement;
+            }
+            m_k = save;
+        }
+    }
+    std::string name = Name();
+    while (AcceptSymbol('.')) name += "." + Name();
+    if (const Entry* entry = Find(name); entry != nullptr && entry->kind == Entry::Kind::Variable)
+        Fail(103, TokenText(Peek()), Peek().begin);
+    return ParseCall(name, at);
+}
+
+std::unique_ptr<CPlsqlStmt> CPlsqlParser::ParseCall(const std::string& name, std::size_t at) {
+    auto statement = std::make_unique<CPlsqlStmt>();
+    statement->at = at;
+    if (name == "RAISE_APPLICATION_ERROR") {
+        statement->kind = CPlsqlStmt::Kind::RaiseApplicationError;
+        statement->exprs = ParseArguments();
+        if (statement->exprs.size() < 2 || statement->exprs.size() > 3) Fail(306, name, at);
+        EndStatement();
+        return statement;
+    }
+    if (name.rfind("DBMS_OUTPUT.", 0) == 0) {
+        std::string call = name.substr(12);
+        for (const OutputName& output : kOutputCalls) {
+            if (call != output.name) continue;
+            if (output.call == CPlsqlStmt::OutputCall::GetLines) Refuse("DBMS_OUTPUT.GET_LINES", at);
+            statement->kind = CPlsqlStmt::Kind::Output;
+            statement->output = output.call;
+            if (IsSymbol('(')) {
+                if (output.call == CPlsqlStmt::OutputCall::GetLine ||
+                    output.call == CPlsqlStmt::OutputCall::GetLines) {
+                    ExpectSymbol('(');
+                    statement->into.push_back(ParseTarget());
+                    ExpectSymbol(',');
+                    statement->into.push_back(ParseTarget());
+                    ExpectSymbol(')');
+                } else {
+                    statement->exprs = ParseArguments();
+                }
+            }
+            bool needs =
+                output.call == CPlsqlStmt::OutputCall::Put || output.call == CPlsqlStmt::OutputCall::PutLine;
+            if (needs && statement->exprs.size() != 1) Fail(306, call, at);
+            EndStatement();
+            return statement;
+        }
+        Fail(302, call, at);
+    }
+    if (std::size_t dot = name.find('.'); dot != std::string::npos) {
+        bool known = false;
+        const auto* builtin = CPlsqlBuiltins::Find(name.substr(0, dot), name.substr(dot + 1), known);
+        if (builtin != nullptr) {
+            if (!builtin->procedure) Fail(221, name, at);
+            statement->kind = CPlsqlStmt::Kind::Builtin;
+            statement->exception = static_cast<int>(builtin->id);
+            if (IsSymbol('(')) statement->exprs = ParseArguments();
+            int count = static_cast<int>(statement->exprs.size());
+            if (count < builtin->minArgs || count > builtin->maxArgs) Fail(306, name, at);
+            EndStatement();
+            return statement;
+        }
+        if (known) Fail(302, name.substr(dot + 1), at);
+    }
+    if (auto callee = StoredUnit(name, at)) {
+        if (callee->type != "PROCEDURE") Fail(221, name, at);
+        statement->kind = CPlsqlStmt::Kind::Call;
+        statement->exprs = ParseCallArguments(*callee, &statement->into, at);
+        statement->owner = OwnerOf(callee);
+        statement->callee = callee;
+        EndStatement();
+        return statement;
+    }
+    Fail(201, name, at);
+}
+
+// ---- targets and expressions
+
+CPlsqlTarget CPlsqlParser::ParseTarget() {
+    CPlsqlTarget target;
+    target.at = Peek().begin;
+    if (Peek().kind == CSqlScanner::Kind::Bind) {
+        target.bind = cp932::ToUpperAscii(CSqlScanner::BindName(m_text, Peek()));
+        ++m_k;
+        if (int row = RowSlot(target.bind); row >= 0) {
+            std::string shown = target.bind;
+            target.bind.clear();
+            target.slot = row;
+            ExpectSymbol('.');
+            std::string field = Name();
+            target.field = m_unit->slotTypes[static_cast<std::size_t>(row)]->FieldIndex(field);
+            if (target.field < 0) Fail(49, shown + "." + field, target.at);
+        }
+        return target;
+    }
+    std::string name = Name();
+    const Entry* entry = Find(name);
+    if (entry == nullptr || entry->kind != Entry::Kind::Variable) Fail(201, name, target.at);
+    if (entry->constant) Fail(363, name, target.at);
+    target.slot = entry->slot;
+    target.package = entry->package;
+    if (const CPlsqlType* collection = CollectionOf(*entry); collection != nullptr && IsSymbol('(')) {
+        ParseElement(target, *collection);
+        return target;
+    }
+    if (AcceptSymbol('.')) {
+        std::size_t fieldAt = Peek().begin;
+        std::string field = Name();
+        target.field = SlotTypeOf(*entry)->FieldIndex(field);
+        if (target.field < 0) Fail(302, field, fieldAt);
+    }
+    return target;
+}
+
+std::vector<CPlsqlTarget> CPlsqlParser::ParseTargets() {
+    std::vector<CPlsqlTarget> targets;
+    do targets.push_back(ParseTarget());
+    while (AcceptSymbol(','));
+    return targets;
+}
+
+std::vector<CPlsqlParser::ExprPtr> CPlsqlParser::ParseArguments() {
+    std::vector<ExprPtr> args;
+    ExpectSymbol('(');
+    if (AcceptSymbol(')')) return args;
+    do {
+        if (IsName() && IsPair("=>", 1)) Refuse(encoding::Utf8ToCp932("名前付きの引数"), Peek().begin);
+        args.push_back(ParseExpr());
+    } while (AcceptSymbol(','));
+    ExpectSymbol(')');
+    return args;
+}
+
+CPlsqlParser::ExprPtr CPlsqlParser::Binary(Op op, ExprPtr left, ExprPtr right, std::size_t at) {
+    auto expr = std::make_unique<CPlsqlExpr>();
+    expr->kind = CPlsqlExpr::Kind::Binary;
+    expr->op = op;
+    expr->at = at;
+    expr->args.push_back(std::move(left));
+    if (right) expr->args.push_back(std::move(right));
+    return expr;
+}
+
+CPlsqlParser::ExprPtr CPlsqlParser::ParseExpr() {
+    Nesting nesting(*this);
+    return ParseOr();
+}
+
+CPlsqlParser::ExprPtr CPlsqlParser::ParseOr() {
+    auto left = ParseAnd();
+    while (Is("OR")) {
+        std::size_t at = Peek().begin;
+        ++m_k;
+        left = Binary(Op::Or, std::move(left), ParseAnd(), at);
+    }
+    return left;
+}
+
+CPlsqlParser::ExprPtr CPlsqlParser::ParseAnd() {
+    auto left = ParseNot();
+    while (Is("AND")) {
+        std::size_t at = Peek().begin;
+        ++m_k;
+        left = Binary(Op::And, std::move(left), ParseNot(), at);
+    }
+    return left;
+}
+
+CPlsqlParser::ExprPtr CPlsqlParser::ParseNot() {
+    if (Is("NOT")) {
+        Nesting nesting(*this);
+        std::size_t at = Peek().begin;
+        ++m_k;
+        auto expr = Binary(Op::Not, ParseNot(), nullptr, at);
+        expr->kind = CPlsqlExpr::Kind::Unary;
+        return expr;
+    }
+    return ParseComparison();
+}
+
+CPlsqlParser::ExprPtr CPlsqlParser::ParseComparison() {
+    std::size_t first = m_k;
+    auto left = ParseAdditive();
+    std::size_t at = Peek().begin;
+    for (const Comparison& comparison : kComparisons)
+        if (AcceptPair(comparison.pair)) return Binary(comparison.op, std::move(left), ParseAdditive(), at);
+    if (AcceptSymbol('=')) return Binary(Op::Equal, std::move(left), ParseAdditive(), at);
+    if (AcceptSymbol('<')) return Binary(Op::Less, std::move(left), ParseAdditive(), at);
+    if (AcceptSymbol('>')) return Binary(Op::Greater, std::move(left), ParseAdditive(), at);
+    if (Accept("IS")) {
+        auto expr = std::make_unique<CPlsqlExpr>();
+        expr->kind = CPlsqlExpr::Kind::IsNull;
+        expr->at = at;
+        expr->negated = Accept("NOT");
+        Expect("NULL");
+        expr->args.push_back(std::move(left));
+        return expr;
+    }
+    bool negated = Is("NOT") && (Is("BETWEEN", 1) || Is("IN", 1) || Is("LIKE", 1));
+    if (negated) ++m_k;
+    if (Accept("BETWEEN")) {
+        auto expr = std::make_unique<CPlsqlExpr>();
+        expr->kind = CPlsqlExpr::Kind::Between;
+        expr->at = at;
+        expr->negated = negated;
+        expr->args.push_back(std::move(left));
+        expr->args.push_back(ParseAdditive());
+        Expect("AND");
+        expr->args.push_back(ParseAdditive());
+        return expr;
+    }
+    if (Accept("IN")) {
+        auto expr = std::make_unique<CPlsqlExpr>();
+        expr->kind = CPlsqlExpr::Kind::In;
+        expr->at = at;
+        expr->negated = negated;
+        expr->args.push_back(std::move(left));
+        for (auto& arg : ParseArguments()) expr->args.push_back(std::move(arg));
+        return expr;
+    }
+    if (Is("LIKE")) {
+        // Note: LIKE runs as the engine's own, its operands bound.
+        ++m_k;
+        ParseAdditive();
+        if (Accept("ESCAPE")) ParseAdditive();
+        auto like = SqlCall(first);
+        like->predicate = true;
+        return like;
+    }
+    return left;
+}
+
+CPlsqlParser::ExprPtr CPlsqlParser::ParseAdditive() {
+    auto left = ParseMultiplicative();
+    for (;;) {
+        std::size_t at = Peek().begin;
+        if (AcceptPair("||"))
+            left = Binary(Op::Concat, std::move(left), ParseMultiplicative(), at);
+        else if (AcceptSymbol('+'))
+            left = Binary(Op::Add, std::move(left), ParseMultiplicative(), at);
+        else if (AcceptSymbol('-'))
+            left = Binary(Op::Subtract, std::move(left), ParseMultiplicative(), at);
+        else
+            return left;
+    }
+}
+
+CPlsqlParser::ExprPtr CPlsqlParser::ParseMultiplicative() {
+    auto left = ParseUnary();
+    for (;;) {
+        std::size_t at = Peek().begin;
+        if (IsSymbol('*') && !IsPair("**")) {
+            ++m_k;
+            left = Binary(Op::Multiply, std::move(left), ParseUnary(), at);
+        } else if (AcceptSymbol('/')) {
+            left = Binary(Op::Divide, std::move(left), ParseUnary(), at);
+        } else {
+            return left;
+        }
+    }
+}
+
+CPlsqlParser::ExprPtr CPlsqlParser::ParseUnary() {
+    std::size_t at = Peek().begin;
+    if (AcceptSymbol('-')) {
+        Nesting nesting(*this);
+        auto expr = Binary(Op::Negate, ParseUnary(), nullptr, at);
+        expr->kind = CPlsqlExpr::Kind::Unary;
+        return expr;
+    }
+    if (AcceptSymbol('+')) {
+        Nesting nesting(*this);
+        return ParseUnary();
+    }
+    return ParsePower();
+}
+
+CPlsqlParser::ExprPtr CPlsqlParser::ParsePower() {
+    auto left = ParsePrimary();
+    std::size_t at = Peek().begin;
+    if (AcceptPair("**")) return Binary(Op::Power, std::move(left), ParseUnary(), at);
+    return left;
+}
+
+CPlsqlParser::ExprPtr CPlsqlParser::ParsePrimary() {
+    auto expr = std::make_unique<CPlsqlExpr>();
+    expr->at = Peek().begin;
+    if (AtEnd()) Unexpected();
+    const Token& token = Peek();
+    if (token.kind == CSqlScanner::Kind::Number) {
+        std::string written = TokenText(token);
+        CNumberDecimal number;
+        if (!CNumberDecimal::FromText(written, number)) Unexpected();
+        expr->literal = CPlsqlValue::Decimal(number);
+        ++m_k;
+        return expr;
+    }
+    if (token.kind == CSqlScanner::Kind::String) {
+        expr->literal = CPlsqlValue::Text(CSqlScanner::LiteralText(TokenText(token)));
+        ++m_k;
+        return expr;
+    }
+    if (token.kind == CSqlScanner::Kind::Bind) {
+        expr->kind = CPlsqlExpr::Kind::Variable;
+        expr->target = ParseTarget();
+        return expr;
+    }
+    if (AcceptSymbol('(')) {
+        if (Is("SELECT")) Refuse(encoding::Utf8ToCp932("式の中の副問合せ"), expr->at);
+        auto inner = ParseExpr();
+        ExpectSymbol(')');
+        return inner;
+    }
+    if (Accept("NULL")) return expr;
+    if (Is("TRUE") || Is("FALSE")) {
+        expr->literal = CPlsqlValue::Bool(Is("TRUE"));
+        ++m_k;
+        return expr;
+    }
+    if (Is("CASE")) return ParseCaseExpr();
+    if (Is("DATE") && Peek(1).kind == CSqlScanner::Kind::String) {
+        std::size_t first = m_k;
+        m_k += 2;
+        return SqlCall(first);
+    }
+    if (!IsName()) Unexpected();
+    return ParseNamed();
+}
+
+CPlsqlParser::ExprPtr CPlsqlParser::ParseCaseExpr() {
+    auto expr = std::make_unique<CPlsqlExpr>();
+    expr->kind = CPlsqlExpr::Kind::Case;
+    expr->at = Peek().begin;
+    Expect("CASE");
+    if (!Is("WHEN")) {
+        expr->hasSelector = true;
+        expr->args.push_back(ParseExpr());
+    }
+    while (Accept("WHEN")) {
+        expr->args.push_back(ParseExpr());
+        Expect("THEN");
+        expr->args.push_back(ParseExpr());
+    }
+    if (Accept("ELSE")) {
+        expr->hasElse = true;
+        expr->args.push_back(ParseExpr());
+    }
+    Expect("END");
+    return expr;
+}
+
+CPlsqlParser::ExprPtr CPlsqlParser::ParseNamed() {
+    std::size_t first = m_k;
+    std::size_t at = Peek().begin;
+    std::string name = Name();
+    auto expr = std::make_unique<CPlsqlExpr>();
+    expr->at = at;
+    if (name == "SQL" && IsSymbol('%')) {
+        ++m_k;
+        std::size_t attributeAt = Peek().begin;
+        std::string attribute = Name();
+        expr->kind = CPlsqlExpr::Kind::CursorAttribute;
+        for (const CursorAttribute& row : kCursorAttributes)
+            if (attribute == row.name) {
+                expr->attribute = row.attribute;
+                return expr;
+            }
+        Fail(201, attribute, attributeAt);
+    }
+    const Entry* entry = Find(name);
+    if (entry != nullptr && entry->kind == Entry::Kind::Cursor && IsSymbol('%')) {
+        ++m_k;
+        std::size_t attributeAt = Peek().begin;
+        std::string attribute = Name();
+        expr->kind = CPlsqlExpr::Kind::CursorAttribute;
+        expr->cursor = entry->cursor;
+        for (const CursorAttribute& row : kCursorAttributes)
+            if (attribute == row.name) {
+                expr->attribute = row.attribute;
+                return expr;
+            }
+        Fail(201, attribute, attributeAt);
+    }
+    if (entry != nullptr && entry->kind == Entry::Kind::Variable && CollectionOf(*entry) != nullptr) {
+        expr->target.at = at;
+        expr->target.slot = entry->slot;
+        expr->target.package = entry->package;
+        if (IsSymbol('(')) {
+            expr->kind = CPlsqlExpr::Kind::Variable;
+            ParseElement(expr->target, *CollectionOf(*entry));
+            return expr;
+        }
+        if (IsSymbol('.') && IsName(1)) {
+            ++m_k;
+            std::size_t methodAt = Peek().begin;
+            std::string method = Name();
+            expr->kind = CPlsqlExpr::Kind::CollectionMethod;
+            if (!MethodNamed(method, expr->method) || expr->method == CPlsqlExpr::Method::Extend ||
+                expr->method == CPlsqlExpr::Method::Delete || expr->method == CPlsqlExpr::Method::Trim)
+                Fail(302, method, methodAt);
+            if (IsSymbol('(')) expr->args = ParseArguments();
+            return expr;
+        }
+        expr->kind = CPlsqlExpr::Kind::Variable;
+        return expr;
+    }
+    if (auto known = m_types.find(name);
+        known != m_types.end() && known->second->base == CPlsqlType::Base::Collection && IsSymbol('(')) {
+        expr->kind = CPlsqlExpr::Kind::Constructor;
+        expr->type = known->second;
+        expr->args = ParseArguments();
+        return expr;
+    }
+    if (entry != nullptr && entry->kind == Entry::Kind::Variable) {
+        m_k = first;
+        expr->kind = CPlsqlExpr::Kind::Variable;
+        bool constant = entry->constant;
+        expr->target.at = at;
+        expr->target.slot = entry->slot;
+        expr->target.package = entry->package;
+        ++m_k;
+        if (AcceptSymbol('.')) {
+            std::size_t fieldAt = Peek().begin;
+            std::string field = Name();
+            expr->target.field = SlotTypeOf(*entry)->FieldIndex(field);
+            if (expr->target.field < 0) Fail(302, field, fieldAt);
+        }
+        (void)constant;
+        return expr;
+    }
+    if (name == "SQLCODE") {
+        expr->kind = CPlsqlExpr::Kind::SqlCode;
+        return expr;
+    }
+    if (name == "SQLERRM") {
+        expr->kind = CPlsqlExpr::Kind::SqlErrm;
+        if (IsSymbol('(')) expr->args = ParseArguments();
+        return expr;
+    }
+    if (entry != nullptr) Fail(201, name, at);
+    if (IsSymbol('.') && IsName(1)) {
+        if (ExprPtr variable = PackageVariable(name, at)) return variable;
+        bool invalid = false;
+        if (auto package = name == m_package ? m_compiling : m_host.FindPackage(name, invalid)) {
+            std::string member = cp932::ToUpperAscii(TokenText(Peek(1)));
+            auto callee = StoredUnit(name + "." + member, at);
+            m_k += 2;
+            if (callee->type != "FUNCTION") Fail(222, name + "." + member, at);
+            expr->kind = CPlsqlExpr::Kind::Call;
+            expr->args = ParseCallArguments(*callee, nullptr, at);
+            expr->owner = OwnerOf(callee);
+            expr->callee = callee;
+            return expr;
+        }
+        if (invalid) Fail(905, name, at);
+        bool known = false;
+        std::string member = cp932::ToUpperAscii(TokenText(Peek(1)));
+        if (const auto* builtin = CPlsqlBuiltins::Find(name, member, known)) {
+            m_k += 2;
+            if (builtin->procedure) Fail(222, name + "." + member, at);
+            expr->kind = CPlsqlExpr::Kind::Builtin;
+            expr->builtin = static_cast<int>(builtin->id);
+            if (IsSymbol('(')) expr->args = ParseArguments();
+            int count = static_cast<int>(expr->args.size());
+            if (count < builtin->minArgs || count > builtin->maxArgs) Fail(306, member, at);
+            return expr;
+        }
+        if (known) Fail(302, member, Peek(1).begin);
+    }
+    if (!IsSymbol('.')) {
+        if (auto callee = StoredUnit(name, at)) {
+            if (callee->type != "FUNCTION") Fail(222, name, at);
+            expr->kind = CPlsqlExpr::Kind::Call;
+            expr->args = ParseCallArguments(*callee, nullptr, at);
+            expr->owner = OwnerOf(callee);
+            expr->callee = callee;
+            return expr;
+        }
+    }
+    while (IsSymbol('.') && IsName(1)) {
+        m_k += 2;
+    }
+    if (IsSymbol('(') && first + 1 == m_k) {
+        // Note: the arguments are PL/SQL expressions where they read as such
+        // (a built-in package's value, a stored function), bound by place.
+        std::size_t save = m_k;
+        try {
+            auto args = ParseArguments();
+            auto expr = std::make_unique<CPlsqlExpr>();
+            expr->kind = CPlsqlExpr::Kind::SqlCall;
+            expr->at = at;
+            expr->sql = std::make_unique<CPlsqlSql>();
+            expr->sql->kind = CPlsqlSql::Kind::Query;
+            expr->sql->at = at;
+            std::string call = TokenText(m_tokens[first]) + "(";
+            for (std::size_t k = 0; k < args.size(); ++k) {
+                std::string param = "TARVEX_P" + std::to_string(k + 1);
+                call += (k > 0 ? ", :" : ":") + param;
+                expr->sql->paramNames.push_back(param);
+            }
+            expr->sql->text = "SELECT " + call + ") FROM DUAL";
+            expr->args = std::move(args);
+            Compile(*expr->sql, expr->at);
+            return expr;
+        } catch (const Failure&) {
+            m_k = save;
+        }
+    }
+    if (IsSymbol('(')) {
+        int depth = 0;
+        for (; !AtEnd(); ++m_k) {
+            if (IsSymbol('(')) ++depth;
+            if (IsSymbol(')') && --depth == 0) break;
+        }
+        if (AtEnd()) Unexpected();
+        ++m_k;
+        return SqlCall(first);
+    }
+    if (std::find(std::begin(kPseudoColumns), std::end(kPseudoColumns), name) != std::end(kPseudoColumns))
+        return SqlCall(first);
+    Fail(201, name, at);
+}
+
+CPlsqlParser::ExprPtr CPlsqlParser::PackageVariable(const std::string& name, std::size_t at) {
+    bool invalid = false;
+    auto package = name == m_package ? m_compiling : m_host.FindPackage(name, invalid);
+    if (invalid) Fail(905, name, at);
+    if (!package) return nullptr;
+    std::string member = cp932::ToUpperAscii(TokenText(Peek(1)));
+    auto found = package->variables.find(member);
+    if (found == package->variables.end()) return nullptr;
+    m_k += 2;
+    auto expr = std::make_unique<CPlsqlExpr>();
+    expr->kind = CPlsqlExpr::Kind::Variable;
+    expr->at = at;
+    expr->target.at = at;
+    expr->target.slot = found->second;
+    expr->target.package = package->name;
+    auto type = TargetType(expr->target);
+    if (type->base == CPlsqlType::Base::Collection && IsSymbol('(')) {
+        ParseElement(expr->target, *type);
+        return expr;
+    }
+    if (type->base == CPlsqlType::Base::Collection && IsSymbol('.') && IsName(1)) {
+        ++m_k;
+        std::size_t methodAt = Peek().begin;
+        std::string method = Name();
+        expr->kind = CPlsqlExpr::Kind::CollectionMethod;
+        if (!MethodNamed(method, expr->method) || expr->method == CPlsqlExpr::Method::Extend ||
+            expr->method == CPlsqlExpr::Method::Delete || expr->method == CPlsqlExpr::Method::Trim)
+            Fail(302, method, methodAt);
+        if (IsSymbol('(')) expr->args = ParseArguments();
+        return expr;
+    }
+    if (AcceptSymbol('.')) {
+        std::size_t fieldAt = Peek().begin;
+        std::string field = Name();
+        expr->target.field = TargetType(expr->target)->FieldIndex(field);
+        if (expr->target.field < 0) Fail(302, field, fieldAt);
+    }
+    return expr;
+}
+
+CPlsqlParser::ExprPtr CPlsqlParser::SqlCall(std::size_t first) {
+    auto expr = std::make_unique<CPlsqlExpr>();
+    expr->kind = CPlsqlExpr::Kind::SqlCall;
+    expr->at = m_tokens[first].begin;
+    expr->sql = BuildSql(first, m_k, CPlsqlSql::Kind::Query);
+    expr->sql->text = "SELECT " + expr->sql->text + " FROM DUAL";
+    Compile(*expr->sql, expr->at);
+    return expr;
+}
+
+// ---- SQL inside the block
+
+std::size_t CPlsqlParser::StatementEnd(std::size_t first) const {
+    int depth = 0;
+    for (std::size_t k = first; k < m_tokens.size(); ++k) {
+        if (CSqlScanner::IsSymbol(m_text, m_tokens[k], '(')) ++depth;
+        if (CSqlScanner::IsSymbol(m_text, m_tokens[k], ')')) --depth;
+        if (depth <= 0 && CSqlScanner::IsSymbol(m_text, m_tokens[k], ';')) return k;
+    }
+    return m_tokens.size();
+}
+
+void CPlsqlParser::CollectColumns(std::size_t first, std::size_t end) {
+    m_columns.clear();
+    for (std::size_t k = first; k < end; ++k) {
+        if (m_tokens[k].kind != CSqlScanner::Kind::Word) continue;
+        std::vector<CPlsqlType::Field> fields;
+        std::string table = cp932::ToUpperAscii(TokenText(m_tokens[k]));
+        if (!m_host.TableColumns(table, fields)) continue;
+        m_unit->DependsOn(table, "TABLE");
+        for (const auto& field : fields) m_columns.push_back(field.name);
+    }
+}
+
+std::unique_ptr<CPlsqlSql> CPlsqlParser::BuildSql(std::size_t first, std::size_t end, CPlsqlSql::Kind kind) {
+    auto sql = std::make_unique<CPlsqlSql>();
+    sql->kind = kind;
+    sql->at = first < m_tokens.size() ? m_tokens[first].begin : m_text.size();
+    if (first >= end) Unexpected();
+    CollectColumns(first, end);
+    std::string& out = sql->text;
+    std::size_t copied = m_tokens[first].begin;
+    int depth = 0;
+    auto addParam = [&](std::size_t from, std::size_t to, CPlsqlTarget target) {
+        out.append(m_text.substr(copied, m_tokens[from].begin - copied));
+        std::string name = "TARVEX_P" + std::to_string(sql->params.size() + 1);
+        out += ":" + name;
+        sql->paramNames.push_back(name);
+        sql->params.push_back(std::move(target));
+        copied = m_tokens[to].begin + m_tokens[to].length;
+    };
+    std::size_t returningAt = std::string::npos;
+    bool first_select = CSqlScanner::Is(m_text, m_tokens[first], "SELECT") ||
+                        CSqlScanner::Is(m_text, m_tokens[first], "WITH");
+    for (std::size_t k = first; k < end; ++k) {
+        const Token& token = m_tokens[k];
+        if (CSqlScanner::IsSymbol(m_text, token, '(')) ++depth;
+        if (CSqlScanner::IsSymbol(m_text, token, ')')) --depth;
+        bool into =
+            token.kind == CSqlScanner::Kind::Word && CSqlScanner::Is(m_text, token, "INTO") && depth == 0;
+        bool bulk =
+            token.kind == CSqlScanner::Kind::Word && CSqlScanner::Is(m_text, token, "BULK") && depth == 0;
+        if (bulk && k + 2 < end && CSqlScanner::Is(m_text, m_tokens[k + 1], "COLLECT") &&
+            CSqlScanner::Is(m_text, m_tokens[k + 2], "INTO")) {
+            sql->bulk = true;
+            out.append(m_text.substr(copied, token.begin - copied));
+            copied = m_tokens[k + 2].begin;
+            continue;
+        }
+        if (bulk) Refuse("BULK", token.begin);
+        if (sql->bulk && CSqlScanner::Is(m_text, token, "COLLECT")) continue;
+        bool returning =
+            k > first &&
+            (CSqlScanner::Is(m_text, token, "RETURNING") || CSqlScanner::Is(m_text, token, "RETURN")) &&
+            depth == 0;
+        if (returning && !sql->returning) {
+            sql->returning = true;
+            out.append(m_text.substr(copied, token.begin - copied));
+            returningAt = out.size();
+            copied = token.begin + token.length;
+        }
+        if (into && (first_select || sql->returning)) {
+            if (!sql->bulk) out.append(m_text.substr(copied, token.begin - copied));
+            std::size_t save = m_k;
+            m_k = k + 1;
+            sql->into = ParseTargets();
+            k = m_k - 1;
+            m_k = save;
+            copied = k + 1 < m_tokens.size() ? m_tokens[k + 1].begin : m_text.size();
+            if (k + 1 >= end) copied = m_tokens[k].begin + m_tokens[k].length;
+            continue;
+        }
+        if (token.kind == CSqlScanner::Kind::Bind) {
+            CPlsqlTarget target;
+            target.at = token.begin;
+            target.bind = cp932::ToUpperAscii(CSqlScanner::BindName(m_text, token));
+            std::size_t last = k;
+            if (int row = RowSlot(target.bind);
+                row >= 0 && k + 2 < end && CSqlScanner::IsSymbol(m_text, m_tokens[k + 1], '.')) {
+                std::string field = cp932::ToUpperAscii(TokenText(m_tokens[k + 2]));
+                target.field = m_unit->slotTypes[static_cast<std::size_t>(row)]->FieldIndex(field);
+                if (target.field < 0) Fail(49, target.bind + "." + field, token.begin);
+                target.bind.clear();
+                target.slot = row;
+                last = k + 2;
+            }
+            addParam(k, last, target);
+            k = last;
+            continue;
+        }
+        if (token.kind != CSqlScanner::Kind::Word && token.kind != CSqlScanner::Kind::QuotedName) continue;
+        if (CSqlScanner::Is(m_text, token, "CURRENT") && k + 2 < end &&
+            CSqlScanner::Is(m_text, m_tokens[k + 1], "OF")) {
+            const Entry* cursor = Find(cp932::ToUpperAscii(TokenText(m_tokens[k + 2])));
+            if (cursor == nullptr || cursor->kind != Entry::Kind::Cursor)
+                Fail(201, TokenText(m_tokens[k + 2]), m_tokens[k + 2].begin);
+            out.append(m_text.substr(copied, token.begin - copied));
+            out += "ROWID ";
+            copied = token.begin;
+            CPlsqlTarget target;
+            target.at = token.begin;
+            target.cursor = cursor->cursor;
+            std::string name = "TARVEX_P" + std::to_string(sql->params.size() + 1);
+            out += "= :" + name;
+            sql->paramNames.push_back(name);
+            sql->params.push_back(std::move(target));
+            copied = m_tokens[k + 2].begin + m_tokens[k + 2].length;
+            k += 2;
+            continue;
+        }
+        if (k > first && CSqlScanner::IsSymbol(m_text, m_tokens[k - 1], '.')) continue;
+        if (k + 1 < end && CSqlScanner::IsSymbol(m_text, m_tokens[k + 1], '(')) {
+            const Entry* element = Find(cp932::ToUpperAscii(TokenText(token)));
+            if (element == nullptr || element->kind != Entry::Kind::Variable ||
+                CollectionOf(*element) == nullptr)
+                continue;
+            CPlsqlTarget target;
+            target.at = token.begin;
+            target.slot = element->slot;
+            target.package = element->package;
+            std::size_t save = m_k;
+            m_k = k + 1;
+            ParseElement(target, *CollectionOf(*element));
+            std::size_t last = m_k - 1;
+            m_k = save;
+            addParam(k, last, target);
+            k = last;
+            continue;
+        }
+        std::string written = TokenText(token);
+        std::string name =
+            written.front() == '"' ? written.substr(1, written.size() - 2) : cp932::ToUpperAscii(written);
+        const Entry* entry = Find(name);
+        if (entry == nullptr || entry->kind != Entry::Kind::Variable) continue;
+        // Note: in SQL a column's name wins over a PL/SQL variable's.
+        if (std::find(m_columns.begin(), m_columns.end(), name) != m_columns.end()) continue;
+        CPlsqlTarget target;
+        target.at = token.begin;
+        target.slot = entry->slot;
+        target.package = entry->package;
+        std::size_t last = k;
+        auto type = SlotTypeOf(*entry);
+        if (type->base == CPlsqlType::Base::Record && k + 2 < end &&
+            CSqlScanner::IsSymbol(m_text, m_tokens[k + 1], '.')) {
+            std::string field = cp932::ToUpperAscii(TokenText(m_tokens[k + 2]));
+            target.field = type->FieldIndex(field);
+            if (target.field < 0) Fail(302, field, m_tokens[k + 2].begin);
+            last = k + 2;
+        }
+        addParam(k, last, target);
+        k = last;
+    }
+    const Token& last = m_tokens[end - 1];
+    if (copied < last.begin + last.length)
+        out.append(m_text.substr(copied, last.begin + last.length - copied));
+    if (returningAt != std::string::npos) {
+        // Note: RETURNING goes to the engine after the statement is compiled.
+        sql->returningText = out.substr(returningAt);
+        out.resize(returningAt);
+    }
+    return sql;
+}
+
+void CPlsqlParser::Compile(CPlsqlSql& sql, std::size_t at) {
+    CEngineError error;
+    if (m_host.Prepare(sql, error)) return;
+    // Note: the SQL's own error stands for the statement, as the server's
+    // "PL/SQL: ORA-00942" line does.
+    std::string message = CPlsqlErrors::Compile(m_unit->LineOf(at), m_unit->ColumnOf(at), 0);
+    message = message.substr(0, message.find('\n'));
+    std::string text = encoding::Utf8ToCp932("PL/SQL: ") + error.message.substr(0, error.message.find('\n'));
+    throw Failure{message + "\n" + text, CompileError{m_unit->LineOf(at), m_unit->ColumnOf(at), text}, at};
+}
+
+// ---- the unit
+
+void CPlsqlUnit::DependsOn(const std::string& name, const std::string& type) {
+    std::pair<std::string, std::string> dependency{name, type};
+    if (std::find(dependencies.begin(), dependencies.end(), dependency) == dependencies.end())
+        dependencies.push_back(std::move(dependency));
+}
+
+int CPlsqlUnit::LineOf(std::size_t at) const {
+    auto next = std::upper_bound(lineStarts.begin(), lineStarts.end(), at);
+    return static_cast<int>(next - lineStarts.begin()) - lineOffset;
+}
+
+int CPlsqlUnit::ColumnOf(std::size_t at) const {
+    auto next = std::upper_bound(lineStarts.begin(), lineStarts.end(), at);
+    return static_cast<int>(at - *(next - 1)) + 1;
+}

@@ -1,0 +1,212 @@
+#pragma once
+
+// PL/SQL: the parser and name resolver that turns a block's text into a tree.
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/EngineTypes.h"
+#include "engine/sqlite/CSqlScanner.h"
+#include "engine/sqlite/plsql/CPlsqlTree.h"
+
+class CPlsqlHost;
+
+// Parses an anonymous block (DECLARE ... BEGIN ... END), resolving every
+// name against the block's declarations, the console's bind variables and
+// the catalog. A name that is not declared is refused as the server does
+// (ORA-06550 / PLS-00201 with its line and column).
+class CPlsqlParser {
+public:
+    CPlsqlParser(std::string_view text, CPlsqlHost& host);
+    ~CPlsqlParser();
+    CPlsqlParser(const CPlsqlParser&) = delete;
+    CPlsqlParser& operator=(const CPlsqlParser&) = delete;
+
+    // Where a unit failed to compile and why (a PLS- line), for USER_ERRORS.
+    struct CompileError {
+        int line = 0;
+        int column = 0;
+        std::string text;
+        // The statement the error made the compiler pass over (0: none).
+        int ignoredLine = 0;
+        int ignoredColumn = 0;
+        // A construct the embedded database refuses by name: the whole
+        // statement fails with ORA-03001 (`text`) at byte `at`.
+        bool refused = false;
+        std::size_t at = 0;
+    };
+
+    // The compiled block; null with the server's error in `error`.
+    std::shared_ptr<CPlsqlUnit> Parse(CEngineError& error);
+    // A stored PROCEDURE or FUNCTION, its text from that word on (as
+    // USER_SOURCE keeps it); null with its first error in `failure`.
+    std::shared_ptr<CPlsqlUnit> ParseUnit(const std::string& owner, CompileError& failure);
+    // A package: its specification (the parser's text, from PACKAGE on) and,
+    // when given, its body; null with the first error in `failure`, `inBody`
+    // telling in which text.
+    std::shared_ptr<CPlsqlPackage> ParsePackage(const std::string& owner, std::string_view body,
+                                                CompileError& failure, bool& inBody);
+    // A trigger's body from `bodyStart`, its :NEW and :OLD (named `newName`
+    // and `oldName`) rows of `columns`.
+    std::shared_ptr<CPlsqlUnit> ParseTrigger(const std::string& owner, const std::string& name,
+                                             std::size_t bodyStart,
+                                             const std::vector<CPlsqlType::Field>& columns,
+                                             const std::string& newName, const std::string& oldName,
+                                             CompileError& failure);
+
+private:
+    struct Failure;
+    struct Entry;
+    // Counts the nesting of statements and expressions while it lives.
+    class Nesting {
+    public:
+        explicit Nesting(CPlsqlParser& parser);
+        ~Nesting();
+        Nesting(const Nesting&) = delete;
+        Nesting& operator=(const Nesting&) = delete;
+
+    private:
+        CPlsqlParser& m_parser;
+    };
+    using Token = CSqlScanner::Token;
+    using ExprPtr = std::unique_ptr<CPlsqlExpr>;
+
+    // Tokens
+    const Token& Peek(std::size_t ahead = 0) const;
+    bool AtEnd() const { return m_k >= m_tokens.size(); }
+    bool Is(std::string_view word, std::size_t ahead = 0) const;
+    bool IsSymbol(char symbol, std::size_t ahead = 0) const;
+    // Two adjacent symbols such as ":=", "..", "<=", "||", "=>".
+    bool IsPair(const char* pair, std::size_t ahead = 0) const;
+    bool Accept(std::string_view word);
+    bool AcceptSymbol(char symbol);
+    bool AcceptPair(const char* pair);
+    void Expect(std::string_view word);
+    void ExpectSymbol(char symbol);
+    void ExpectPair(const char* pair);
+    std::string Name();  // an identifier, upper-cased or unquoted
+    bool IsName(std::size_t ahead = 0) const;
+    std::string TokenText(const Token& token) const;
+    [[noreturn]] void Fail(int pls, std::string_view arg, std::size_t at) const;
+    [[noreturn]] void Unexpected() const;
+    // ORA-03001 naming `what` (CP932), at byte `at`.
+    [[noreturn]] void Refuse(std::string_view what, std::size_t at) const;
+
+    // Scopes
+    void Push();
+    void Pop();
+    const Entry* Find(const std::string& name) const;
+    int NewSlot(const std::string& name, std::shared_ptr<CPlsqlType> type);
+    void Declare(const std::string& name, const Entry& entry, std::size_t at);
+
+    // Declarations and types
+    void ParseDeclarations(CPlsqlBlockNode& block);
+    void ParseDeclaration(CPlsqlBlockNode& block);
+    void ParseTypeDeclaration();
+    void ParseCursorDeclaration();
+    void ParsePragma();
+    std::shared_ptr<CPlsqlType> ParseType();
+    std::shared_ptr<CPlsqlType> ParseCollectionType();
+    // The collection type of a variable's slot; null for any other.
+    const CPlsqlType* CollectionOf(const Entry& entry) const;
+    // The declared type of an entry's or a target's variable (in its package's frame for a package's).
+    std::shared_ptr<CPlsqlType> SlotTypeOf(const Entry& entry) const;
+    std::shared_ptr<CPlsqlType> TargetType(const CPlsqlTarget& target) const;
+    // "(subscript)" and an optional ".field" of an element of `collection`.
+    void ParseElement(CPlsqlTarget& target, const CPlsqlType& collection);
+    static bool MethodNamed(const std::string& name, CPlsqlExpr::Method& method);
+    std::unique_ptr<CPlsqlStmt> ParseCollectionStatement(const Entry& entry);
+    std::unique_ptr<CPlsqlStmt> ParseForAll();
+    std::shared_ptr<CPlsqlType> ParseAttributeType(const std::string& first, std::size_t at);
+    std::shared_ptr<CPlsqlType> RowType(const std::vector<std::string>& columns) const;
+
+    // Statements
+    std::unique_ptr<CPlsqlBlockNode> ParseBlock(std::string label);
+    CPlsqlBody ParseBody(std::initializer_list<std::string_view> enders);
+    std::unique_ptr<CPlsqlStmt> ParseStatement();
+    std::unique_ptr<CPlsqlStmt> ParseStatementAt();
+    std::unique_ptr<CPlsqlStmt> ParseIf();
+    std::unique_ptr<CPlsqlStmt> ParseCase();
+    std::unique_ptr<CPlsqlStmt> ParseLoop(std::string label);
+    std::unique_ptr<CPlsqlStmt> ParseFor(std::string label);
+    std::unique_ptr<CPlsqlStmt> ParseExit(bool isContinue);
+    std::unique_ptr<CPlsqlStmt> ParseSqlStatement(bool query);
+    std::unique_ptr<CPlsqlStmt> ParseTransaction();
+    std::unique_ptr<CPlsqlStmt> ParseCursorStatement();
+    std::unique_ptr<CPlsqlStmt> ParseExecuteImmediate();
+    std::unique_ptr<CPlsqlStmt> ParseRaise();
+    std::unique_ptr<CPlsqlStmt> ParseNameStatement();
+    std::unique_ptr<CPlsqlStmt> ParseCall(const std::string& name, std::size_t at);
+    void ParseParameters();
+    // The arguments of a call of `callee`, one per parameter (positional,
+    // named "=>" or mixed); OUT arguments as targets in `targets`.
+    std::vector<ExprPtr> ParseCallArguments(const CPlsqlUnit& callee, std::vector<CPlsqlTarget>* targets,
+                                            std::size_t at);
+    // A stored unit the unit calls (noted among its dependencies).
+    std::shared_ptr<CPlsqlUnit> StoredUnit(const std::string& name, std::size_t at);
+    std::shared_ptr<CPlsqlUnit> FindStoredUnit(const std::string& name, std::size_t at);
+    // What a call of `unit` holds to keep it alive (see CPlsqlExpr::owner).
+    std::shared_ptr<const void> OwnerOf(const std::shared_ptr<CPlsqlUnit>& unit) const;
+    void Begin();
+    // Reads `text` from its start, into the unit being built.
+    void Retarget(std::string_view text);
+    void ParsePackageItem(bool specification);
+    // `name.member` as a variable of package `name` (tokens at the "."); null when it is none.
+    ExprPtr PackageVariable(const std::string& name, std::size_t at);
+    void ParseHandlers(CPlsqlBlockNode& block);
+    void EndStatement();
+    void EndLoop(const std::string& label);
+
+    // Targets and expressions
+    CPlsqlTarget ParseTarget();
+    std::vector<CPlsqlTarget> ParseTargets();
+    std::vector<ExprPtr> ParseArguments();
+    ExprPtr ParseExpr();
+    ExprPtr ParseOr();
+    ExprPtr ParseAnd();
+    ExprPtr ParseNot();
+    ExprPtr ParseComparison();
+    ExprPtr ParseAdditive();
+    ExprPtr ParseMultiplicative();
+    ExprPtr ParseUnary();
+    ExprPtr ParsePower();
+    ExprPtr ParsePrimary();
+    ExprPtr ParseCaseExpr();
+    ExprPtr ParseNamed();
+    // A SQL function or pseudo-column from token `first` to the current one.
+    ExprPtr SqlCall(std::size_t first);
+    static ExprPtr Binary(CPlsqlExpr::Op op, ExprPtr left, ExprPtr right, std::size_t at);
+
+    // SQL text with PL/SQL names made parameters, tokens [first, end).
+    std::unique_ptr<CPlsqlSql> BuildSql(std::size_t first, std::size_t end, CPlsqlSql::Kind kind);
+    // The end of the statement starting at token `first`: its ";" at depth 0.
+    std::size_t StatementEnd(std::size_t first) const;
+    void CollectColumns(std::size_t first, std::size_t end);
+    void Compile(CPlsqlSql& sql, std::size_t at);
+
+    std::string_view m_text;
+    CPlsqlHost& m_host;
+    std::vector<Token> m_tokens;
+    Token m_end{CSqlScanner::Kind::Space, 0, 0};  // what Peek answers past the last token
+    std::size_t m_k = 0;
+    std::shared_ptr<CPlsqlUnit> m_unit;
+    std::vector<std::map<std::string, Entry>> m_scopes;
+    std::map<std::string, std::shared_ptr<CPlsqlType>> m_types;
+    std::vector<std::string> m_loops;    // labels of the loops around ("" unlabelled)
+    std::vector<std::string> m_columns;  // columns of the tables of the SQL being built
+    int m_nextException = -1;
+    int m_nesting = 0;
+    // The package being compiled: its name, frame unit and members.
+    std::string m_package;
+    std::shared_ptr<CPlsqlUnit> m_frame;
+    std::shared_ptr<CPlsqlPackage> m_compiling;
+    // Where the statement being parsed begins (npos outside statements).
+    std::size_t m_statementAt = std::string::npos;
+    // In a trigger: the names of its :NEW and :OLD rows.
+    std::string m_newName;
+    std::string m_oldName;
+    // A trigger's row for a bind `name` (slot 0 or 1), -1 for a console bind.
+    int RowSlot(const std::string& name) const;
+};

@@ -1,0 +1,255 @@
+#pragma once
+
+// PL/SQL: the tree a block compiles to, run by CPlsqlInterpreter.
+#include <cstddef>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/sqlite/SqliteApi.h"
+#include "engine/sqlite/plsql/CPlsqlType.h"
+#include "engine/sqlite/plsql/CPlsqlValue.h"
+
+struct CPlsqlExpr;
+struct CPlsqlUnit;
+
+// A place a value is read from or written to: a variable (a field of it),
+// or a bind variable of the console.
+struct CPlsqlTarget {
+    int slot = -1;
+    int field = -1;
+    std::string bind;  // set for ":NAME"
+    std::size_t at = 0;
+    // An element of a collection variable: its subscript.
+    std::shared_ptr<CPlsqlExpr> index;
+    // A variable of a package (its state is the session's): its name.
+    std::string package;
+    // WHERE CURRENT OF: the cursor whose current row's ROWID this reads.
+    int cursor = -1;
+};
+
+// One SQL statement inside the block, its PL/SQL names turned into
+// parameters, compiled once and bound from the values at each run.
+struct CPlsqlSql {
+    enum class Kind { Query, Dml };
+    Kind kind = Kind::Dml;
+    std::string text;  // Oracle SQL with :TARVEX_Pn parameters (CP932)
+    std::vector<std::string> paramNames;
+    std::vector<CPlsqlTarget> params;
+    std::vector<int> paramIndexes;   // their places in the statement, once known
+    std::vector<CPlsqlTarget> into;  // SELECT ... INTO / RETURNING ... INTO
+    bool returning = false;
+    std::string returningText;  // the expressions of RETURNING, parameters as in `text`
+    std::size_t at = 0;
+    // The result's column names (upper case) as compiled.
+    std::vector<std::string> columns;
+    sqliteapi::Statement statement;
+    std::vector<int> columnTypes;  // CSqlType per column, when known
+    bool bulk = false;             // BULK COLLECT INTO collections
+    // Leading columns that are the engine's own (the ROWID of a cursor FOR UPDATE).
+    int skip = 0;
+};
+
+struct CPlsqlExpr {
+    enum class Kind {
+        Literal,
+        Variable,
+        Unary,
+        Binary,
+        IsNull,
+        Between,
+        In,
+        Case,
+        SqlCall,
+        SqlCode,
+        SqlErrm,
+        CursorAttribute,
+        Call,
+        Builtin,
+        CollectionMethod,
+        Constructor,
+    };
+    enum class Method { Count, First, Last, Next, Prior, Exists, Limit, Extend, Delete, Trim };
+    enum class Op {
+        None,
+        Add,
+        Subtract,
+        Multiply,
+        Divide,
+        Power,
+        Concat,
+        Equal,
+        NotEqual,
+        Less,
+        LessEqual,
+        Greater,
+        GreaterEqual,
+        And,
+        Or,
+        Not,
+        Negate,
+        Plus,
+    };
+    enum class Attribute { Found, NotFound, RowCount, IsOpen };
+
+    Kind kind = Kind::Literal;
+    Op op = Op::None;
+    std::size_t at = 0;
+    CPlsqlValue literal;
+    CPlsqlTarget target;     // Variable
+    bool negated = false;    // IS NOT NULL, NOT BETWEEN, NOT IN
+    bool predicate = false;  // SqlCall: a condition, its 1 or 0 TRUE or FALSE
+    // Case: the selector (or null) then WHEN/THEN pairs; an ELSE last when
+    // `hasElse`.
+    bool hasElse = false;
+    bool hasSelector = false;
+    std::vector<std::unique_ptr<CPlsqlExpr>> args;
+    // SqlCall: a SQL expression evaluated by the engine, its PL/SQL names as
+    // parameters; CursorAttribute: cursor -1 is SQL%.
+    std::unique_ptr<CPlsqlSql> sql;
+    int cursor = -1;
+    Attribute attribute = Attribute::Found;
+    // Call: the stored function; `args` one per parameter (null: its default).
+    // `owner` keeps it (or its package) alive; a unit's calls of itself or of
+    // its package's members hold none, so that no unit owns itself.
+    std::weak_ptr<CPlsqlUnit> callee;
+    std::shared_ptr<const void> owner;
+    int builtin = 0;                   // Builtin: CPlsqlBuiltins::Id
+    Method method = Method::Count;     // CollectionMethod, on `target`
+    std::shared_ptr<CPlsqlType> type;  // Constructor
+};
+
+struct CPlsqlStmt;
+using CPlsqlBody = std::vector<std::unique_ptr<CPlsqlStmt>>;
+
+struct CPlsqlHandler {
+    std::vector<int> exceptions;  // ORA codes (positive) or user exceptions (negative)
+    bool others = false;
+    CPlsqlBody body;
+};
+
+// A declared cursor: its parameters (slots) and its query.
+struct CPlsqlCursorDecl {
+    std::string name;
+    std::vector<int> parameters;
+    std::vector<std::unique_ptr<CPlsqlExpr>> defaults;
+    std::unique_ptr<CPlsqlSql> query;
+};
+
+struct CPlsqlBlockNode {
+    // The declarations' initialisations, in order (assignments of defaults).
+    CPlsqlBody declarations;
+    CPlsqlBody body;
+    std::vector<CPlsqlHandler> handlers;
+    std::string label;
+};
+
+struct CPlsqlStmt {
+    enum class Kind {
+        Null,
+        Assign,
+        Initialise,
+        If,
+        Case,
+        Loop,
+        While,
+        ForRange,
+        ForCursor,
+        Exit,
+        Continue,
+        Block,
+        Sql,
+        Open,
+        Fetch,
+        Close,
+        Commit,
+        Rollback,
+        Savepoint,
+        RollbackTo,
+        ExecuteImmediate,
+        Raise,
+        RaiseApplicationError,
+        Output,
+        Return,
+        Call,
+        Builtin,
+        CollectionMethod,
+        ForAll,
+    };
+    enum class OutputCall { Put, PutLine, NewLine, Enable, Disable, GetLine, GetLines };
+
+    Kind kind = Kind::Null;
+    std::size_t at = 0;
+    std::string label;  // loops: their label; EXIT/CONTINUE: the one named
+    CPlsqlTarget target;
+    std::shared_ptr<CPlsqlType> type;  // Assign/Initialise: the target's type
+    std::vector<std::unique_ptr<CPlsqlExpr>> exprs;
+    std::vector<CPlsqlBody> bodies;
+    std::unique_ptr<CPlsqlBlockNode> block;
+    std::unique_ptr<CPlsqlSql> sql;
+    std::vector<CPlsqlTarget> into;
+    int slot = -1;
+    int cursor = -1;
+    int exception = 0;
+    bool reverse = false;
+    bool hasElse = false;
+    OutputCall output = OutputCall::Put;
+    std::string name;  // SAVEPOINT name
+    // Call: the stored procedure; `exprs` and `into` one per parameter (and
+    // `owner` as for a function's call).
+    std::weak_ptr<CPlsqlUnit> callee;
+    std::shared_ptr<const void> owner;
+    bool bulk = false;  // FETCH ... BULK COLLECT (exprs[0]: LIMIT, when given)
+    CPlsqlExpr::Method method = CPlsqlExpr::Method::Extend;
+};
+
+// A compiled unit: its statements, the number of variable slots and their
+// types, and its cursors.
+struct CPlsqlUnit {
+    enum class Mode { In, Out, InOut };
+    struct Parameter {
+        std::string name;
+        int slot = -1;
+        Mode mode = Mode::In;
+        std::unique_ptr<CPlsqlExpr> fallback;  // DEFAULT
+    };
+    // A stored unit: PROCEDURE or FUNCTION, its name, and "OWNER.NAME" as
+    // its lines in "ORA-06512" are told; empty for an anonymous block.
+    std::string type;
+    std::string name;
+    std::string qualified;
+    std::vector<Parameter> parameters;
+    std::shared_ptr<CPlsqlType> returnType;  // functions
+    // Triggers: the body assigns :NEW (slot 0; :OLD is slot 1, INSERTING,
+    // UPDATING and DELETING slots 2 to 4).
+    bool assignsNew = false;
+    std::string text;  // the source (CP932), for lines in messages
+    std::unique_ptr<CPlsqlBlockNode> block;
+    std::vector<std::shared_ptr<CPlsqlType>> slotTypes;
+    std::vector<std::string> slotNames;
+    std::vector<CPlsqlCursorDecl> cursors;
+    std::vector<std::size_t> lineStarts;
+    // Lines before the one a trigger's body begins on (its lines count from there).
+    int lineOffset = 0;
+    // A member of a package: the package's name.
+    std::string package;
+    // What the unit refers to: (name, type) of tables, views and units.
+    std::vector<std::pair<std::string, std::string>> dependencies;
+    void DependsOn(const std::string& name, const std::string& type);
+    // The line (1-based) of a byte offset of the source.
+    int LineOf(std::size_t at) const;
+    int ColumnOf(std::size_t at) const;
+};
+
+// A package: its variables and initialisation (`frame`, whose slots are the
+// session's state of the package) and its procedures and functions.
+struct CPlsqlPackage {
+    std::string name;
+    std::shared_ptr<CPlsqlUnit> frame;
+    std::map<std::string, std::shared_ptr<CPlsqlUnit>> members;
+    // What the specification declares, visible outside: variables by slot.
+    std::map<std::string, int> variables;
+    std::map<std::string, std::shared_ptr<CPlsqlType>> types;
+    std::vector<std::string> publicMembers;
+};

@@ -1,0 +1,41 @@
+#pragma once
+
+// PL/SQL: the declared type of a variable and the rules of assigning to it.
+#include <memory>
+#include <string>
+#include <vector>
+
+// What a variable was declared as: a scalar with its constraints, a record
+// (fields in order) or a collection (its element type).
+struct CPlsqlType {
+    enum class Base { Number, Integer, Text, Char, Date, Boolean, Record, Collection, Any };
+    // What the collection is: INDEX BY (sparse), nested table or VARRAY.
+    enum class CollectionKind { None, Associative, Nested, Varray };
+
+    Base base = Base::Any;
+    // NUMBER(p, s): precision 0 when none; scale kNoScale when none.
+    static constexpr int kNoScale = -1000;
+    int precision = 0;
+    int scale = kNoScale;
+    // VARCHAR2(n) / CHAR(n): bytes; 0 when none (up to the PL/SQL limit).
+    long length = 0;
+    bool notNull = false;
+    // PLS_INTEGER family: the range it holds, and NATURAL/POSITIVE floors.
+    long long minimum = 0;
+    long long maximum = 0;
+    bool ranged = false;
+    std::string name;  // the type's name, for messages (upper case)
+    struct Field {
+        std::string name;
+        std::shared_ptr<CPlsqlType> type;
+    };
+    std::vector<Field> fields;
+    CollectionKind collection = CollectionKind::None;
+    std::shared_ptr<CPlsqlType> element;
+    bool indexByText = false;
+    long varrayLimit = 0;
+
+    bool IsScalar() const { return base != Base::Record && base != Base::Collection; }
+    // The field's place, -1 when the record has none of that name.
+    int FieldIndex(const std::string& field) const;
+};

@@ -1,0 +1,184 @@
+#include "engine/sqlite/plsql/CUnitCatalog.h"
+
+#include <sqlite3.h>
+
+#include "engine/sqlite/SqliteApi.h"
+#include "text/Encoding.h"
+
+namespace {
+
+constexpr const char* kTables =
+    "CREATE TABLE IF NOT EXISTS TARVEX_UNITS (NAME VARCHAR2(128) NOT NULL, TYPE VARCHAR2(12) NOT NULL, "
+    "SOURCE TEXT NOT NULL, STATUS VARCHAR2(7) NOT NULL, CREATED TEXT NOT NULL, PRIMARY KEY (NAME, TYPE));"
+    "CREATE TABLE IF NOT EXISTS TARVEX_UNIT_ERRORS (NAME VARCHAR2(128) NOT NULL, TYPE VARCHAR2(12) NOT NULL, "
+    "SEQUENCE INTEGER NOT NULL, LINE INTEGER NOT NULL, POSITION INTEGER NOT NULL, TEXT TEXT NOT NULL);"
+    "CREATE TABLE IF NOT EXISTS TARVEX_UNIT_ARGUMENTS (NAME VARCHAR2(128) NOT NULL, ARGUMENT_NAME "
+    "VARCHAR2(128), POSITION INTEGER NOT NULL, DATA_TYPE VARCHAR2(30), IN_OUT VARCHAR2(9) NOT NULL);"
+    "CREATE TABLE IF NOT EXISTS TARVEX_TRIGGERS (TRIGGER_NAME VARCHAR2(128) PRIMARY KEY, TABLE_NAME "
+    "VARCHAR2(128) NOT NULL, TRIGGER_TYPE VARCHAR2(16) NOT NULL, TRIGGERING_EVENT VARCHAR2(246) NOT NULL, "
+    "WHEN_CLAUSE VARCHAR2(4000), STATUS VARCHAR2(8) NOT NULL);"
+    "CREATE TABLE IF NOT EXISTS TARVEX_UNIT_DEPENDENCIES (NAME VARCHAR2(128) NOT NULL, TYPE VARCHAR2(12) NOT "
+    "NULL, REFERENCED_NAME VARCHAR2(128) NOT NULL, REFERENCED_TYPE VARCHAR2(12) NOT NULL)";
+
+bool Exec(sqlite3* db, const char* sql, CEngineError& error) {
+    if (sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK) return true;
+    error.Set(sqliteapi::Cp932Of(sqlite3_errmsg(db)));
+    return false;
+}
+
+void BindText(sqlite3_stmt* statement, int index, const std::string& cp932) {
+    std::string utf8 = encoding::Cp932ToUtf8(cp932);
+    sqlite3_bind_text(statement, index, utf8.c_str(), static_cast<int>(utf8.size()), SQLITE_TRANSIENT);
+}
+
+std::string Column(sqlite3_stmt* statement, int column) {
+    const unsigned char* text = sqlite3_column_text(statement, column);
+    return encoding::Utf8ToCp932(text != nullptr ? reinterpret_cast<const char*>(text) : "");
+}
+
+bool Run(sqlite3* db, const char* sql, std::initializer_list<std::string> texts, CEngineError& error) {
+    sqliteapi::Statement statement = sqliteapi::Prepare(db, sql);
+    if (!statement) return Exec(db, sql, error);
+    int index = 1;
+    for (const std::string& text : texts) BindText(statement.get(), index++, text);
+    if (sqlite3_step(statement.get()) == SQLITE_DONE) return true;
+    error.Set(sqliteapi::Cp932Of(sqlite3_errmsg(db)));
+    return false;
+}
+
+}  // namespace
+
+bool CUnitCatalog::Install(sqlite3* db) {
+    if (sqlite3_db_readonly(db, "main") == 1) return true;
+    sqliteapi::Statement look =
+        sqliteapi::Prepare(db, "SELECT 1 FROM main.sqlite_schema WHERE name = 'TARVEX_UNIT_DEPENDENCIES'");
+    if (look && sqlite3_step(look.get()) == SQLITE_ROW) return true;
+    look.reset();
+    return sqlite3_exec(db, kTables, nullptr, nullptr, nullptr) == SQLITE_OK;
+}
+
+bool CUnitCatalog::Store(sqlite3* db, const Unit& unit, const std::vector<Error>& errors,
+                         const std::vector<Argument>& arguments, CEngineError& error) {
+    if (!Run(db, "DELETE FROM main.TARVEX_UNITS WHERE NAME = ?1 AND TYPE = ?2", {unit.name, unit.type},
+             error) ||
+        !Run(db, "DELETE FROM main.TARVEX_UNIT_ERRORS WHERE NAME = ?1 AND TYPE = ?2", {unit.name, unit.type},
+             error) ||
+        !Run(db, "DELETE FROM main.TARVEX_UNIT_ARGUMENTS WHERE NAME = ?1", {unit.name}, error) ||
+        !Run(db,
+             "INSERT INTO main.TARVEX_UNITS VALUES (?1, ?2, ?3, ?4, strftime('%Y-%m-%d %H:%M:%S', 'now', "
+             "'localtime'))",
+             {unit.name, unit.type, unit.source, unit.valid ? "VALID" : "INVALID"}, error))
+        return false;
+    for (std::size_t k = 0; k < errors.size(); ++k) {
+        sqliteapi::Statement insert =
+            sqliteapi::Prepare(db, "INSERT INTO main.TARVEX_UNIT_ERRORS VALUES (?1, ?2, ?3, ?4, ?5, ?6)");
+        BindText(insert.get(), 1, unit.name);
+        BindText(insert.get(), 2, unit.type);
+        sqlite3_bind_int(insert.get(), 3, static_cast<int>(k + 1));
+        sqlite3_bind_int(insert.get(), 4, errors[k].line);
+        sqlite3_bind_int(insert.get(), 5, errors[k].position);
+        BindText(insert.get(), 6, errors[k].text);
+        if (!insert || sqlite3_step(insert.get()) != SQLITE_DONE) {
+            error.Set(sqliteapi::Cp932Of(sqlite3_errmsg(db)));
+            return false;
+        }
+    }
+    for (std::size_t k = 0; k < arguments.size(); ++k) {
+        sqliteapi::Statement insert =
+            sqliteapi::Prepare(db, "INSERT INTO main.TARVEX_UNIT_ARGUMENTS VALUES (?1, ?2, ?3, ?4, ?5)");
+        BindText(insert.get(), 1, unit.name);
+        if (!arguments[k].name.empty()) BindText(insert.get(), 2, arguments[k].name);
+        // Note: a function's result is position 0, its parameters from 1.
+        int position =
+            arguments[k].name.empty() ? 0 : static_cast<int>(k) + (unit.type == "FUNCTION" ? 0 : 1);
+        sqlite3_bind_int(insert.get(), 3, position);
+        BindText(insert.get(), 4, arguments[k].type);
+        BindText(insert.get(), 5, arguments[k].mode);
+        if (!insert || sqlite3_step(insert.get()) != SQLITE_DONE) {
+            error.Set(sqliteapi::Cp932Of(sqlite3_errmsg(db)));
+            return false;
+        }
+    }
+    return true;
+}
+
+bool CUnitCatalog::StoreDependencies(sqlite3* db, const std::string& name, const std::string& type,
+                                     const std::vector<std::pair<std::string, std::string>>& references,
+                                     CEngineError& error) {
+    if (!Run(db, "DELETE FROM main.TARVEX_UNIT_DEPENDENCIES WHERE NAME = ?1 AND TYPE = ?2", {name, type},
+             error))
+        return false;
+    for (const auto& [referenced, kind] : references)
+        if (!Run(db, "INSERT INTO main.TARVEX_UNIT_DEPENDENCIES VALUES (?1, ?2, ?3, ?4)",
+                 {name, type, referenced, kind}, error))
+            return false;
+    return true;
+}
+
+bool CUnitCatalog::StoreTrigger(sqlite3* db, const Trigger& trigger, CEngineError& error) {
+    return Run(db, "DELETE FROM main.TARVEX_TRIGGERS WHERE TRIGGER_NAME = ?1", {trigger.name}, error) &&
+           Run(db, "INSERT INTO main.TARVEX_TRIGGERS VALUES (?1, ?2, ?3, ?4, nullif(?5, ''), ?6)",
+               {trigger.name, trigger.table, trigger.type, trigger.event, trigger.when,
+                trigger.enabled ? "ENABLED" : "DISABLED"},
+               error);
+}
+
+bool CUnitCatalog::FindTrigger(sqlite3* db, const std::string& name, Trigger& trigger) {
+    sqliteapi::Statement find =
+        sqliteapi::Prepare(db, "SELECT TABLE_NAME, STATUS FROM main.TARVEX_TRIGGERS WHERE TRIGGER_NAME = ?1");
+    if (!find) return false;
+    BindText(find.get(), 1, name);
+    if (sqlite3_step(find.get()) != SQLITE_ROW) return false;
+    trigger.name = name;
+    trigger.table = Column(find.get(), 0);
+    trigger.enabled = Column(find.get(), 1) == "ENABLED";
+    return true;
+}
+
+bool CUnitCatalog::DropTrigger(sqlite3* db, const std::string& name, CEngineError& error) {
+    return Run(db, "DELETE FROM main.TARVEX_TRIGGERS WHERE TRIGGER_NAME = ?1", {name}, error) &&
+           Run(db, "DELETE FROM main.TARVEX_UNITS WHERE NAME = ?1 AND TYPE = 'TRIGGER'", {name}, error) &&
+           Run(db, "DELETE FROM main.TARVEX_UNIT_ERRORS WHERE NAME = ?1 AND TYPE = 'TRIGGER'", {name},
+               error) &&
+           Run(db, "DELETE FROM main.TARVEX_UNIT_DEPENDENCIES WHERE NAME = ?1 AND TYPE = 'TRIGGER'", {name},
+               error);
+}
+
+bool CUnitCatalog::Find(sqlite3* db, const std::string& name, Unit& unit, const std::string& type) {
+    // Note: without a type, a package's specification stands for it, not its body.
+    sqliteapi::Statement find = sqliteapi::Prepare(
+        db,
+        "SELECT NAME, TYPE, SOURCE, STATUS FROM main.TARVEX_UNITS WHERE NAME = ?1 AND (?2 = '' AND TYPE <> "
+        "'PACKAGE BODY' OR TYPE = ?2)");
+    if (!find) return false;
+    BindText(find.get(), 1, name);
+    BindText(find.get(), 2, type);
+    if (sqlite3_step(find.get()) != SQLITE_ROW) return false;
+    unit.name = Column(find.get(), 0);
+    unit.type = Column(find.get(), 1);
+    unit.source = Column(find.get(), 2);
+    unit.valid = Column(find.get(), 3) == "VALID";
+    return true;
+}
+
+bool CUnitCatalog::Drop(sqlite3* db, const std::string& name, const std::string& type, CEngineError& error) {
+    Unit unit;
+    if (!Find(db, name, unit, type)) return false;
+    // Note: a package goes with its body.
+    std::string also = type == "PACKAGE" ? "PACKAGE BODY" : type;
+    return Run(db, "DELETE FROM main.TARVEX_UNITS WHERE NAME = ?1 AND TYPE IN (?2, ?3)", {name, type, also},
+               error) &&
+           Run(db, "DELETE FROM main.TARVEX_UNIT_ERRORS WHERE NAME = ?1 AND TYPE IN (?2, ?3)",
+               {name, type, also}, error) &&
+           Run(db, "DELETE FROM main.TARVEX_UNIT_ARGUMENTS WHERE NAME = ?1", {name}, error) &&
+           Run(db, "DELETE FROM main.TARVEX_UNIT_DEPENDENCIES WHERE NAME = ?1 AND TYPE IN (?2, ?3)",
+               {name, type, also}, error);
+}
+
+std::vector<std::string> CUnitCatalog::Functions(sqlite3* db) {
+    std::vector<std::string> names;
+    sqliteapi::Statement list =
+        sqliteapi::Prepare(db, "SELECT NAME FROM main.TARVEX_UNITS WHERE TYPE = 'FUNCTION'");
+    while (list && sqlite3_step(list.get()) == SQLITE_ROW) names.push_back(Column(list.get(), 0));
+    return names;
+}

@@ -1,0 +1,163 @@
+// Triggers with PL/SQL bodies on the embedded engine, in the shapes of the
+// vendor's HR schema: a statement trigger that refuses DML outside office
+// hours (the clock fixed by TARVEX_CLOCK) and a row trigger that calls a
+// stored procedure with the :OLD row.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "tests/engine/EngineFixture.h"
+
+namespace {
+
+class PlsqlTriggerTest : public EngineFixture {
+protected:
+    void SetUp() override {
+        EngineFixture::SetUp();
+        Exec("CREATE TABLE jobs (job_id VARCHAR2(10) PRIMARY KEY, job_title VARCHAR2(35))");
+        Exec(
+            "CREATE TABLE employees (employee_id NUMBER(6) PRIMARY KEY, last_name VARCHAR2(25), hire_date "
+            "DATE, "
+            "job_id VARCHAR2(10), salary NUMBER(8,2), department_id NUMBER(4))");
+        Exec(
+            "CREATE TABLE job_history (employee_id NUMBER(6), start_date DATE, end_date DATE, job_id "
+            "VARCHAR2(10), department_id NUMBER(4))");
+        Exec("INSERT INTO employees VALUES (100, 'King', DATE '2003-06-17', 'AD_PRES', 24000, 90)");
+        Exec("INSERT INTO employees VALUES (101, 'Kochhar', DATE '2005-09-21', 'AD_VP', 17000, 90)");
+        Exec("COMMIT");
+    }
+    void TearDown() override { unsetenv("TARVEX_CLOCK"); }
+    std::string Run(const std::string& text) {
+        long rows = 0;
+        if (m_connection->Execute(encoding::Utf8ToCp932(text), m_binds, rows))
+            return "OK " + std::to_string(rows);
+        std::string message = Error();
+        for (char& c : message)
+            if (c == '\n') c = '|';
+        return message;
+    }
+};
+
+}  // namespace
+
+TEST_F(PlsqlTriggerTest, SecureDmlRefusesChangesOutsideOfficeHoursOnly) {
+    EXPECT_EQ(
+        Run("CREATE OR REPLACE PROCEDURE secure_dml IS\nBEGIN\n  IF TO_CHAR (SYSDATE, 'HH24:MI') NOT BETWEEN "
+            "'08:00' AND '18:00'\n        OR TO_CHAR (SYSDATE, 'DY') IN ('SAT', 'SUN') THEN\n"
+            "    RAISE_APPLICATION_ERROR (-20205,\n      'You may only make changes during normal office "
+            "hours');\n  END IF;\nEND secure_dml;"),
+        "OK 0");
+    EXPECT_EQ(
+        Run("CREATE OR REPLACE TRIGGER secure_employees\n  BEFORE INSERT OR UPDATE OR DELETE ON employees\n"
+            "BEGIN\n  secure_dml;\nEND secure_employees;"),
+        "OK 0");
+    setenv("TARVEX_CLOCK", "2024-01-10 03:00:00", 1);
+    EXPECT_EQ(
+        Run("UPDATE employees SET salary = salary + 1"),
+        "ORA-20205: You may only make changes during normal office hours|ORA-06512: \"SECURE_DML\", 行5|"
+        "ORA-06512: \"SECURE_EMPLOYEES\", 行2|ORA-04088: "
+        "トリガー'SECURE_EMPLOYEES'の実行中にエラーが発生しました");
+    EXPECT_EQ(Rows("SELECT SUM(salary) FROM employees"), "41000");
+    setenv("TARVEX_CLOCK", "2024-01-10 10:30:00", 1);
+    EXPECT_EQ(Run("UPDATE employees SET salary = salary + 1"), "OK 2");
+    EXPECT_EQ(Run("ALTER TRIGGER secure_employees DISABLE"), "OK 0");
+    setenv("TARVEX_CLOCK", "2024-01-10 23:00:00", 1);
+    EXPECT_EQ(Run("DELETE FROM employees WHERE employee_id = 101"), "OK 1");
+    EXPECT_EQ(Rows("SELECT TRIGGER_TYPE, TRIGGERING_EVENT, TABLE_NAME, STATUS FROM USER_TRIGGERS WHERE "
+                   "TRIGGER_NAME = 'SECURE_EMPLOYEES'"),
+              "BEFORE STATEMENT,INSERT OR UPDATE OR DELETE,EMPLOYEES,DISABLED");
+    EXPECT_EQ(Run("ALTER TRIGGER secure_employees ENABLE"), "OK 0");
+    // A statement trigger fires even when the statement changes no row.
+    EXPECT_EQ(Run("DELETE FROM employees WHERE 1 = 0").substr(0, 9), "ORA-20205");
+    EXPECT_EQ(Run("BEGIN DELETE FROM employees WHERE 1 = 0; EXCEPTION WHEN OTHERS THEN "
+                  "RAISE_APPLICATION_ERROR(-20999, 'caught ' || SQLCODE); END;")
+                  .substr(0, 24),
+              "ORA-20999: caught -20205");
+    EXPECT_EQ(Run("INSERT INTO employees (employee_id) VALUES (7)").substr(0, 9), "ORA-20205");
+}
+
+TEST_F(PlsqlTriggerTest, JobHistoryRowTriggerCallsAProcedureWithTheOldRow) {
+    EXPECT_EQ(
+        Run("CREATE OR REPLACE PROCEDURE add_job_history\n  (  p_emp_id          "
+            "job_history.employee_id%type\n"
+            "   , p_start_date      job_history.start_date%type\n   , p_end_date        "
+            "job_history.end_date%type\n   , p_job_id          job_history.job_id%type\n   , p_department_id "
+            "  "
+            "job_history.department_id%type\n   )\nIS\nBEGIN\n  INSERT INTO job_history (employee_id, "
+            "start_date, end_date,\n                           job_id, department_id)\n    VALUES(p_emp_id, "
+            "p_start_date, p_end_date, p_job_id, p_department_id);\nEND add_job_history;"),
+        "OK 0");
+    EXPECT_EQ(
+        Run("CREATE OR REPLACE TRIGGER update_job_history\n  AFTER UPDATE OF job_id, department_id ON "
+            "employees\n  FOR EACH ROW\nBEGIN\n  add_job_history(:old.employee_id, :old.hire_date, sysdate,\n"
+            "                  :old.job_id, :old.department_id);\nEND;"),
+        "OK 0");
+    EXPECT_EQ(Run("UPDATE employees SET salary = 1 WHERE employee_id = 100"), "OK 1");
+    EXPECT_EQ(Rows("SELECT COUNT(*) FROM job_history"), "0");
+    EXPECT_EQ(Run("UPDATE employees SET job_id = 'IT_PROG', department_id = 60 WHERE employee_id = 101"),
+              "OK 1");
+    EXPECT_EQ(
+        Rows("SELECT employee_id, TO_CHAR(start_date, 'YYYY-MM-DD'), job_id, department_id FROM job_history"),
+        "101,2005-09-21,AD_VP,90");
+    EXPECT_EQ(Run("ROLLBACK"), "OK 0");
+    EXPECT_EQ(Rows("SELECT COUNT(*) FROM job_history"), "0");
+}
+
+TEST_F(PlsqlTriggerTest, RowTriggersSeeTheEventSetNewAndStopTheStatement) {
+    Exec("CREATE TABLE audit_log (what VARCHAR2(40))");
+    Exec("CREATE SEQUENCE emp_seq START WITH 500");
+    EXPECT_EQ(
+        Run("CREATE TRIGGER emp_audit AFTER INSERT OR UPDATE OR DELETE ON employees FOR EACH ROW\nBEGIN\n"
+            "  IF INSERTING THEN INSERT INTO audit_log VALUES ('I ' || :NEW.employee_id);\n"
+            "  ELSIF UPDATING THEN INSERT INTO audit_log VALUES ('U ' || :OLD.salary || '>' || "
+            ":NEW.salary);\n"
+            "  ELSIF DELETING THEN INSERT INTO audit_log VALUES ('D ' || :OLD.last_name);\n  END IF;\nEND;"),
+        "OK 0");
+    Exec("CREATE TABLE staff (staff_id NUMBER PRIMARY KEY, name VARCHAR2(10))");
+    EXPECT_EQ(
+        Run("CREATE TRIGGER staff_ids BEFORE INSERT ON staff FOR EACH ROW\nWHEN (new.staff_id IS NULL)\n"
+            "BEGIN\n  SELECT emp_seq.NEXTVAL INTO :NEW.staff_id FROM dual;\n  :NEW.name := "
+            "UPPER(:NEW.name);\nEND;"),
+        "OK 0");
+    EXPECT_EQ(
+        Run("CREATE TRIGGER emp_salary BEFORE UPDATE OF salary ON employees FOR EACH ROW\nBEGIN\n"
+            "  IF :NEW.salary < :OLD.salary THEN\n    RAISE_APPLICATION_ERROR(-20001, 'no cuts for ' || "
+            ":OLD.last_name);\n  END IF;\nEND;"),
+        "OK 0");
+    EXPECT_EQ(Run("INSERT INTO staff (name) VALUES ('smith')"), "OK 1");
+    EXPECT_EQ(Run("INSERT INTO staff VALUES (3, 'jones')"), "OK 1");
+    EXPECT_EQ(Rows("SELECT staff_id, name FROM staff ORDER BY 1"), "3,jones|500,SMITH");
+    EXPECT_EQ(Run("INSERT INTO employees (employee_id, last_name) VALUES (7, 'jones')"), "OK 1");
+    EXPECT_EQ(Rows("SELECT last_name FROM employees WHERE employee_id = 7"), "jones");
+    EXPECT_EQ(Run("UPDATE employees SET salary = salary + 100 WHERE employee_id = 100"), "OK 1");
+    EXPECT_EQ(Run("UPDATE employees SET salary = 0 WHERE employee_id IN (100, 101)"),
+              "ORA-20001: no cuts for King|ORA-06512: \"EMP_SALARY\", 行3|ORA-04088: "
+              "トリガー'EMP_SALARY'の実行中にエラーが発生しました");
+    EXPECT_EQ(Run("DELETE FROM employees WHERE employee_id = 7"), "OK 1");
+    EXPECT_EQ(Rows("SELECT what FROM audit_log ORDER BY what"), "D jones|I 7|U 24000>24100");
+    EXPECT_EQ(
+        Run("CREATE TRIGGER bad_after AFTER INSERT ON employees FOR EACH ROW BEGIN :NEW.salary := 1; END;"),
+        "警告: コンパイル・エラーがあります。");
+    EXPECT_EQ(Run("DROP TRIGGER bad_after"), "OK 0");
+    EXPECT_EQ(Run("DROP TRIGGER emp_audit"), "OK 0");
+    EXPECT_EQ(Rows("SELECT COUNT(*) FROM USER_TRIGGERS"), "2");
+    EXPECT_EQ(Run("DROP TABLE staff"), "OK 0");
+    EXPECT_EQ(Rows("SELECT TRIGGER_NAME FROM USER_TRIGGERS"), "EMP_SALARY");
+}
+
+TEST_F(PlsqlTriggerTest, ReferencingWhenAndUpdateOfDecideWhatFires) {
+    Exec("CREATE TABLE raises (employee_id NUMBER, old_salary NUMBER, new_salary NUMBER)");
+    EXPECT_EQ(Run("CREATE TRIGGER salary_raise AFTER UPDATE OF salary ON employees\n"
+                  "  REFERENCING NEW AS n OLD AS o FOR EACH ROW\n  WHEN (n.salary > o.salary)\nBEGIN\n"
+                  "  INSERT INTO raises VALUES (:o.employee_id, :o.salary, :n.salary);\nEND;"),
+              "OK 0");
+    EXPECT_EQ(Run("UPDATE employees SET last_name = 'KING' WHERE employee_id = 100"), "OK 1");
+    EXPECT_EQ(Run("UPDATE employees SET salary = salary - 1 WHERE employee_id = 100"), "OK 1");
+    EXPECT_EQ(Run("UPDATE employees SET salary = salary + 1000"), "OK 2");
+    EXPECT_EQ(Rows("SELECT employee_id, old_salary, new_salary FROM raises ORDER BY 1"),
+              "100,23999,24999|101,17000,18000");
+    EXPECT_EQ(Rows("SELECT TRIGGER_TYPE, TRIGGERING_EVENT, WHEN_CLAUSE FROM USER_TRIGGERS"),
+              "AFTER EACH ROW,UPDATE,n.salary > o.salary");
+    EXPECT_EQ(Run("CREATE TRIGGER nope INSTEAD OF INSERT ON employees BEGIN NULL; END;").substr(0, 9),
+              "ORA-03001");
+}

@@ -1,0 +1,207 @@
+// Stored procedures and functions on the embedded engine: kept in the file
+// with their source, called from blocks, CALL and SQL, answering errors with
+// the server's "ORA-06512" lines and USER_ERRORS rows.
+#include <gtest/gtest.h>
+
+#include "tests/engine/EngineFixture.h"
+
+namespace {
+
+class StoredUnitTest : public EngineFixture {
+protected:
+    void SetUp() override {
+        EngineFixture::SetUp();
+        Exec("BEGIN DBMS_OUTPUT.ENABLE; END;");
+    }
+    std::string Run(const std::string& text) {
+        long rows = 0;
+        bool ok = m_connection->Execute(encoding::Utf8ToCp932(text), m_binds, rows);
+        std::string out;
+        for (const std::string& line : m_connection->TakeServerOutput())
+            out += (out.empty() ? "" : "|") + encoding::Cp932ToUtf8(line);
+        if (ok) return out;
+        std::string message = Error();
+        for (char& c : message)
+            if (c == '\n') c = '|';
+        return "ERROR " + message;
+    }
+};
+
+}  // namespace
+
+TEST_F(StoredUnitTest, ProceduresTakeInOutAndDefaultsByPositionAndName) {
+    EXPECT_EQ(
+        Run("CREATE OR REPLACE PROCEDURE add_to(total IN OUT NUMBER, amount IN NUMBER DEFAULT 1, "
+            "note OUT VARCHAR2) IS\nBEGIN\n  total := total + amount;\n  note := 'added ' || amount;\nEND;"),
+        "");
+    const char* cases[][2] = {
+        {"DECLARE t NUMBER := 10; n VARCHAR2(20); BEGIN add_to(t, 5, n); dbms_output.put_line(t || ' ' || "
+         "n); END;",
+         "15 added 5"},
+        {"DECLARE t NUMBER := 10; n VARCHAR2(20); BEGIN add_to(note => n, total => t); "
+         "dbms_output.put_line(t || "
+         "' ' || n); END;",
+         "11 added 1"},
+        {"DECLARE t NUMBER := 1; n VARCHAR2(20); BEGIN add_to(t, note => n, amount => 2); "
+         "dbms_output.put_line(t); END;",
+         "3"},
+        {"BEGIN add_to(1, 2); END;",
+         "ERROR ORA-06550: 行1、列14:|PLS-00363: 式'1'は代入ターゲットとして使用できません。|ORA-06550: "
+         "行1、列7:|PL/SQL: Statement ignored"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(Run(c[0]), c[1]) << c[0];
+    m_binds.push_back(CEngineBind{"T", "7", false, servertype::kNumber, false});
+    m_binds.push_back(CEngineBind{"N", "", true, servertype::kVarchar2, false});
+    EXPECT_EQ(Run("CALL add_to(:t, 3, :n)"), "");
+    EXPECT_EQ(m_binds[0].value, "10");
+    EXPECT_EQ(m_binds[1].value, "added 3");
+    EXPECT_EQ(Rows("SELECT OBJECT_NAME, OBJECT_TYPE, STATUS FROM USER_OBJECTS WHERE OBJECT_NAME = 'ADD_TO'"),
+              "ADD_TO,PROCEDURE,VALID");
+    EXPECT_EQ(Rows("SELECT ARGUMENT_NAME, POSITION, IN_OUT FROM USER_ARGUMENTS WHERE OBJECT_NAME = 'ADD_TO' "
+                   "ORDER BY POSITION"),
+              "TOTAL,1,IN/OUT|AMOUNT,2,IN|NOTE,3,OUT");
+    EXPECT_EQ(
+        Rows("SELECT LINE, TEXT FROM USER_SOURCE WHERE NAME = 'ADD_TO' AND LINE IN (1, 3)"),
+        "1,PROCEDURE add_to(total IN OUT NUMBER, amount IN NUMBER DEFAULT 1, note OUT VARCHAR2) IS\n|3,  "
+        "total := total + amount;\n");
+    EXPECT_EQ(Run("CREATE PROCEDURE twice_to(t IN OUT NUMBER) IS n VARCHAR2(1); BEGIN add_to(t, t, n); "
+                  "SELECT COUNT(*) INTO t FROM USER_TABLES; END;"),
+              "");
+    EXPECT_EQ(Rows("SELECT REFERENCED_NAME, REFERENCED_TYPE FROM USER_DEPENDENCIES WHERE NAME = 'TWICE_TO' "
+                   "ORDER BY 1"),
+              "ADD_TO,PROCEDURE|USER_TABLES,TABLE");
+    EXPECT_EQ(Run("DROP PROCEDURE add_to"), "");
+    EXPECT_EQ(Run("BEGIN add_to(1); END;"),
+              "ERROR ORA-06550: 行1、列7:|PLS-00201: 識別子'ADD_TO'を宣言してください。|ORA-06550: "
+              "行1、列7:|PL/SQL: Statement "
+              "ignored");
+    EXPECT_EQ(Run("DROP PROCEDURE add_to"), "ERROR ORA-04043: オブジェクトADD_TOは存在しません。");
+}
+
+TEST_F(StoredUnitTest, FunctionsAnswerInBlocksAndInSqlAndRecurse) {
+    Exec("CREATE TABLE emp (ename VARCHAR2(10), sal NUMBER(7,2))");
+    Exec("INSERT INTO emp VALUES ('SMITH', 800)");
+    Exec("INSERT INTO emp VALUES ('ALLEN', 1600)");
+    EXPECT_EQ(
+        Run("CREATE FUNCTION bonus(s NUMBER, rate NUMBER := 0.1) RETURN NUMBER IS BEGIN RETURN s * rate; "
+            "END;"),
+        "");
+    EXPECT_EQ(
+        Run("CREATE FUNCTION fact(n PLS_INTEGER) RETURN NUMBER IS BEGIN IF n <= 1 THEN RETURN 1; END IF; "
+            "RETURN n * fact(n - 1); END fact;"),
+        "");
+    EXPECT_EQ(
+        Run("BEGIN dbms_output.put_line(bonus(1000) || ' ' || bonus(1000, 0.5) || ' ' || fact(20)); END;"),
+        "100 500 2432902008176640000");
+    EXPECT_EQ(Rows("SELECT ename, bonus(sal) FROM emp ORDER BY ename"), "ALLEN,160|SMITH,80");
+    EXPECT_EQ(Run("CREATE FUNCTION payroll RETURN NUMBER IS n NUMBER; BEGIN SELECT SUM(sal) INTO n FROM emp; "
+                  "RETURN n; END;"),
+              "");
+    // A unit whose table is gone is INVALID, and VALID again once the table is back.
+    Exec("CREATE TABLE emp_copy AS SELECT * FROM emp");
+    Exec("DROP TABLE emp");
+    EXPECT_EQ(Rows("SELECT STATUS FROM USER_OBJECTS WHERE OBJECT_NAME = 'PAYROLL'"), "INVALID");
+    EXPECT_EQ(Run("BEGIN dbms_output.put_line(payroll); END;").substr(0, 40),
+              "ERROR ORA-06550: 行1、列28:|PLS-00905");
+    Exec("CREATE TABLE emp AS SELECT * FROM emp_copy");
+    EXPECT_EQ(Rows("SELECT STATUS FROM USER_OBJECTS WHERE OBJECT_NAME = 'PAYROLL'"), "VALID");
+    EXPECT_EQ(Run("BEGIN dbms_output.put_line(payroll); END;"), "2400");
+    EXPECT_EQ(
+        Run("DECLARE n NUMBER; BEGIN SELECT SUM(bonus(sal, 2)) INTO n FROM emp; dbms_output.put_line(n); "
+            "END;"),
+        "4800");
+    EXPECT_EQ(Run("CREATE FUNCTION endless(n NUMBER) RETURN NUMBER IS BEGIN RETURN endless(n + 1); END;"),
+              "");
+    EXPECT_EQ(Run("BEGIN dbms_output.put_line(endless(1)); END;").substr(0, 15), "ERROR ORA-06500");
+    EXPECT_EQ(Run("CREATE FUNCTION silent RETURN NUMBER IS BEGIN NULL; END;"), "");
+    EXPECT_EQ(Run("DECLARE n NUMBER; BEGIN\n  n := silent;\nEND;"),
+              "ERROR ORA-06503: PL/SQL: ファンクションが値なしで戻りました。|ORA-06512: \"SILENT\", "
+              "行1|ORA-06512: 行2");
+}
+
+TEST_F(StoredUnitTest, ErrorsOfNestedUnitsNameEachUnitAndLine) {
+    Exec("CREATE PROCEDURE inner_p IS\nBEGIN\n  RAISE_APPLICATION_ERROR(-20010, 'deep');\nEND;");
+    Exec("CREATE PROCEDURE outer_p IS\nBEGIN\n  NULL;\n  inner_p;\nEND;");
+    EXPECT_EQ(Run("BEGIN\n  outer_p;\nEND;"),
+              "ERROR ORA-20010: deep|ORA-06512: \"INNER_P\", 行3|ORA-06512: \"OUTER_P\", 行4|ORA-06512: 行2");
+}
+
+TEST_F(StoredUnitTest, AUnitWithErrorsIsKeptInvalidWithItsErrors) {
+    EXPECT_EQ(Run("CREATE OR REPLACE PROCEDURE broken IS\nBEGIN\n  no_such_thing;\nEND;"),
+              "ERROR 警告: コンパイル・エラーがあります。");
+    EXPECT_EQ(m_connection->LastError().code, 24344);
+    EXPECT_EQ(Rows("SELECT LINE, POSITION, TEXT FROM USER_ERRORS WHERE NAME = 'BROKEN' ORDER BY SEQUENCE"),
+              "3,3,PL/SQL: Statement ignored|3,3,PLS-00201: 識別子'NO_SUCH_THING'を宣言してください。");
+    EXPECT_EQ(Rows("SELECT STATUS FROM USER_OBJECTS WHERE OBJECT_NAME = 'BROKEN'"), "INVALID");
+    EXPECT_EQ(Run("BEGIN broken; END;"),
+              "ERROR ORA-06550: 行1、列7:|PLS-00905: オブジェクトBROKENは無効です。|ORA-06550: "
+              "行1、列7:|PL/SQL: Statement ignored");
+    EXPECT_EQ(Run("CREATE PROCEDURE broken IS BEGIN NULL; END;"),
+              "ERROR ORA-00955: 名前 BROKEN はすでに使われています。");
+    EXPECT_EQ(Run("CREATE OR REPLACE PROCEDURE broken IS\nBEGIN\n  NULL;\nEND;"), "");
+    EXPECT_EQ(Rows("SELECT COUNT(*) FROM USER_ERRORS WHERE NAME = 'BROKEN'"), "0");
+    EXPECT_EQ(Rows("SELECT STATUS FROM USER_OBJECTS WHERE OBJECT_NAME = 'BROKEN'"), "VALID");
+}
+
+TEST_F(StoredUnitTest, ConstructsTheEngineLacksAreRefusedByName) {
+    const char* cases[][2] = {
+        {"CREATE PROCEDURE auto_p IS PRAGMA AUTONOMOUS_TRANSACTION; BEGIN NULL; END;",
+         "ERROR ORA-03001: 未実装の機能です: 自律型トランザクション (AUTONOMOUS_TRANSACTION) "
+         "は組込みデータベースでは使えません。"},
+        {"CREATE FUNCTION pipe_f RETURN NUMBER PIPELINED IS BEGIN RETURN 1; END;",
+         "ERROR ORA-03001: 未実装の機能です: PIPELINED は組込みデータベースでは使えません。"},
+        {"BEGIN GOTO somewhere; END;",
+         "ERROR ORA-03001: 未実装の機能です: GOTO は組込みデータベースでは使えません。"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(Run(c[0]), c[1]) << c[0];
+    EXPECT_EQ(Rows("SELECT COUNT(*) FROM USER_OBJECTS WHERE OBJECT_NAME IN ('AUTO_P', 'PIPE_F')"), "0");
+}
+
+TEST_F(StoredUnitTest, PackagesKeepTheirStateForTheSessionAndHideTheirPrivateMembers) {
+    Exec("CREATE TABLE emp (ename VARCHAR2(10), sal NUMBER(7,2))");
+    Exec("INSERT INTO emp VALUES ('SMITH', 800)");
+    EXPECT_EQ(Run("CREATE OR REPLACE PACKAGE counter AS\n  total NUMBER := 0;\n  PROCEDURE add(n NUMBER);\n"
+                  "  FUNCTION doubled RETURN NUMBER;\nEND counter;"),
+              "");
+    EXPECT_EQ(
+        Run("CREATE OR REPLACE PACKAGE BODY counter AS\n  calls PLS_INTEGER;\n"
+            "  FUNCTION twice(n NUMBER) RETURN NUMBER IS BEGIN RETURN n * 2; END;\n"
+            "  PROCEDURE add(n NUMBER) IS\n  BEGIN\n    total := total + n;\n    calls := calls + 1;\n"
+            "  END add;\n  FUNCTION doubled RETURN NUMBER IS BEGIN RETURN twice(total) + calls; END;\n"
+            "BEGIN\n  calls := 0;\n  SELECT sal INTO total FROM emp WHERE ename = 'SMITH';\nEND counter;"),
+        "");
+    EXPECT_EQ(Run("BEGIN counter.add(5); counter.add(10); END;"), "");
+    EXPECT_EQ(
+        Run("BEGIN dbms_output.put_line(counter.total || ' ' || counter.doubled); counter.total := 1; END;"),
+        "815 1632");
+    EXPECT_EQ(Run("BEGIN dbms_output.put_line(counter.total); END;"), "1");
+    EXPECT_EQ(Run("BEGIN dbms_output.put_line(counter.twice(1)); END;"),
+              "ERROR ORA-06550: 行1、列28:|PLS-00302: コンポーネント'TWICE'を宣言してください。|ORA-06550: "
+              "行1、列7:|"
+              "PL/SQL: Statement ignored");
+    EXPECT_EQ(Rows("SELECT OBJECT_TYPE, STATUS FROM USER_OBJECTS WHERE OBJECT_NAME = 'COUNTER' ORDER BY 1"),
+              "PACKAGE,VALID|PACKAGE BODY,VALID");
+    EXPECT_EQ(
+        Run("CREATE OR REPLACE PACKAGE BODY counter AS\n  PROCEDURE add(n NUMBER) IS\n  BEGIN\n    nothing;\n"
+            "  END;\nEND;"),
+        "ERROR 警告: コンパイル・エラーがあります。");
+    EXPECT_EQ(Rows("SELECT TYPE, LINE, TEXT FROM USER_ERRORS WHERE NAME = 'COUNTER' ORDER BY SEQUENCE"),
+              "PACKAGE BODY,4,PL/SQL: Statement ignored|PACKAGE BODY,4,PLS-00201: "
+              "識別子'NOTHING'を宣言してください。");
+    EXPECT_EQ(Run("DROP PACKAGE counter"), "");
+    EXPECT_EQ(Rows("SELECT COUNT(*) FROM USER_OBJECTS WHERE OBJECT_NAME = 'COUNTER'"), "0");
+}
+
+TEST_F(StoredUnitTest, PackageCollectionsLastTheSessionAndCursorsAreRefusedByName) {
+    EXPECT_EQ(Run("CREATE PACKAGE cache AS\n  TYPE names IS TABLE OF VARCHAR2(20) INDEX BY PLS_INTEGER;\n"
+                  "  seen names;\n  PROCEDURE note(s VARCHAR2);\nEND;"),
+              "");
+    EXPECT_EQ(Run("CREATE PACKAGE BODY cache AS\n  PROCEDURE note(s VARCHAR2) IS\n  BEGIN\n"
+                  "    seen(seen.COUNT + 1) := s;\n  END;\nEND;"),
+              "");
+    EXPECT_EQ(Run("BEGIN cache.note('a'); cache.note('b'); END;"), "");
+    EXPECT_EQ(Run("BEGIN cache.note('c'); dbms_output.put_line(cache.seen.COUNT || cache.seen(2)); END;"),
+              "3b");
+    EXPECT_EQ(Run("CREATE PACKAGE curs AS CURSOR c IS SELECT 1 FROM dual; END;"),
+              "ERROR ORA-03001: 未実装の機能です: パッケージのカーソル は組込みデータベースでは使えません。");
+}
