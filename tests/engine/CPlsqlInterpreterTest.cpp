@@ -283,6 +283,16 @@ TEST_F(PlsqlTest, HostileProgramsAnswerErrorsNotCrashes) {
     EXPECT_EQ(
         Block("DECLARE s VARCHAR2(32767); BEGIN LOOP s := s || RPAD('x', 1000, 'x'); END LOOP; END;"),
         "ERROR ORA-06502: PL/SQL: 数値または値のエラーです: 文字列バッファが小さすぎます。|ORA-06512: 行1");
+    // A CLOB grows past VARCHAR2's limit, up to the engine's bound.
+    EXPECT_EQ(Block("DECLARE c CLOB; BEGIN FOR i IN 1..5 LOOP c := c || RPAD('x', 10000, 'x'); END LOOP; "
+                    "dbms_output.put_line(LENGTH(c)); END;"),
+              "50000");
+    EXPECT_EQ(
+        Block("DECLARE c CLOB := RPAD('x', 30000, 'x'); v VARCHAR2(32767); BEGIN v := c || c; END;"),
+        "ERROR ORA-06502: PL/SQL: 数値または値のエラーです: 文字列バッファが小さすぎます。|ORA-06512: 行1");
+    EXPECT_EQ(
+        Block("DECLARE c CLOB := 'x'; BEGIN LOOP c := c || c; END LOOP; END;"),
+        "ERROR ORA-06502: PL/SQL: 数値または値のエラーです: 文字列バッファが小さすぎます。|ORA-06512: 行1");
     EXPECT_EQ(Block("CREATE PROCEDURE r(n NUMBER) IS BEGIN r(n + 1); END;"), "");
     EXPECT_EQ(Block("BEGIN r(1); END;").substr(0, 15), "ERROR ORA-06500");
 }

@@ -161,3 +161,22 @@ TEST_F(PlsqlTriggerTest, ReferencingWhenAndUpdateOfDecideWhatFires) {
     EXPECT_EQ(Run("CREATE TRIGGER nope INSTEAD OF INSERT ON employees BEGIN NULL; END;").substr(0, 9),
               "ORA-03001");
 }
+
+// The two ways scripts number rows from a sequence: SELECT ... INTO :NEW
+// alone, and an assignment of the sequence's NEXTVAL.
+TEST_F(PlsqlTriggerTest, ABeforeRowTriggerNumbersRowsFromASequence) {
+    Exec("CREATE SEQUENCE ids START WITH 10 INCREMENT BY 10");
+    Exec("CREATE TABLE a (id NUMBER PRIMARY KEY, name VARCHAR2(10))");
+    Exec("CREATE TABLE b (id NUMBER PRIMARY KEY, name VARCHAR2(10))");
+    EXPECT_EQ(Run("CREATE TRIGGER a_ids BEFORE INSERT ON a FOR EACH ROW\nBEGIN\n"
+                  "  SELECT ids.NEXTVAL INTO :NEW.id FROM dual;\nEND;"),
+              "OK 0");
+    EXPECT_EQ(Run("CREATE TRIGGER b_ids BEFORE INSERT ON b FOR EACH ROW\nBEGIN\n"
+                  "  IF :NEW.id IS NULL THEN :NEW.id := ids.NEXTVAL; END IF;\nEND;"),
+              "OK 0");
+    EXPECT_EQ(Run("INSERT INTO a (name) VALUES ('x')"), "OK 1");
+    EXPECT_EQ(Run("INSERT INTO b (name) VALUES ('y')"), "OK 1");
+    EXPECT_EQ(Run("INSERT INTO b VALUES (5, 'z')"), "OK 1");
+    EXPECT_EQ(Rows("SELECT id, name FROM a"), "10,x");
+    EXPECT_EQ(Rows("SELECT id, name FROM b ORDER BY id"), "5,z|20,y");
+}

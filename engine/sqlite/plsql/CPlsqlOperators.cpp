@@ -183,7 +183,9 @@ bool CPlsqlOperators::Concat(const CPlsqlValue& left, const CPlsqlValue& right, 
     std::string a;
     std::string b;
     if (!ToText(left, showDate, a, failure) || !ToText(right, showDate, b, failure)) return false;
-    if (a.size() + b.size() > kMaxText) return Fail(failure, 6502, ValueError::Buffer);
+    // Note: the VARCHAR2 limit applies where the result is assigned; a
+    // CLOB's concatenation may be longer.
+    if (a.size() + b.size() > kMaxLob) return Fail(failure, 6502, ValueError::Buffer);
     out = CPlsqlValue::Text(a + b);
     return true;
 }
@@ -228,7 +230,8 @@ bool CPlsqlOperators::Convert(const CPlsqlValue& value, const CPlsqlType& type, 
         case CPlsqlType::Base::Char: {
             std::string text;
             if (!ToText(value, showDate, text, failure)) return false;
-            std::size_t limit = type.length > 0 ? static_cast<std::size_t>(type.length) : kMaxText;
+            std::size_t limit =
+                type.length > 0 ? static_cast<std::size_t>(type.length) : (type.lob ? kMaxLob : kMaxText);
             if (text.size() > limit) return Fail(failure, 6502, ValueError::Buffer);
             if (type.base == CPlsqlType::Base::Char) text.resize(limit, ' ');
             out = CPlsqlValue::Text(std::move(text));

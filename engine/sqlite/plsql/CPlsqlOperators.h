@@ -14,6 +14,9 @@ class CPlsqlOperators {
 public:
     // The longest VARCHAR2 of PL/SQL, in bytes.
     static constexpr std::size_t kMaxText = 32767;
+    // The longest text a CLOB variable, a bind or an intermediate value
+    // holds: a bound on memory, not a rule of the language.
+    static constexpr std::size_t kMaxLob = 4u * 1024 * 1024;
     using DateText = std::function<std::string(const std::string&)>;
 
     struct Failure {

@@ -873,6 +873,7 @@ std::shared_ptr<CPlsqlType> CPlsqlParser::ParseType() {
     type->maximum = scalar->maximum;
     type->ranged = scalar->maximum != 0;
     type->notNull = scalar->notNull;
+    type->lob = first == "CLOB" || first == "NCLOB";
     if (first == "DOUBLE") Accept("PRECISION");
     if (first == "LONG") Accept("RAW");
     if (first == "TIMESTAMP" || first == "INTERVAL") {
@@ -1566,6 +1567,8 @@ CPlsqlTarget CPlsqlParser::ParseTarget() {
             std::string field = Name();
             target.field = m_unit->slotTypes[static_cast<std::size_t>(row)]->FieldIndex(field);
             if (target.field < 0) Fail(49, shown + "." + field, target.at);
+            // Note: INTO and OUT arguments write :NEW as an assignment does.
+            if (row == 0 && !m_newName.empty()) m_unit->assignsNew = true;
         }
         return target;
     }
@@ -1942,6 +1945,11 @@ CPlsqlParser::ExprPtr CPlsqlParser::ParseNamed() {
             return expr;
         }
         if (known) Fail(302, member, Peek(1).begin);
+        // A sequence's next or current value, read as SQL reads it.
+        if (member == "NEXTVAL" || member == "CURRVAL") {
+            m_k += 2;
+            return SqlCall(first);
+        }
     }
     if (!IsSymbol('.')) {
         if (auto callee = StoredUnit(name, at)) {

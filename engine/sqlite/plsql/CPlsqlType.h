@@ -19,6 +19,8 @@ struct CPlsqlType {
     int scale = kNoScale;
     // VARCHAR2(n) / CHAR(n): bytes; 0 when none (up to the PL/SQL limit).
     long length = 0;
+    // CLOB: no VARCHAR2 limit, up to the longest text a value may hold.
+    bool lob = false;
     bool notNull = false;
     // PLS_INTEGER family: the range it holds, and NATURAL/POSITIVE floors.
     long long minimum = 0;
