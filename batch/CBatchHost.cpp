@@ -3,6 +3,7 @@
 #include <istream>
 #include <ostream>
 
+#include "batch/CTerminalEcho.h"
 #include "text/Encoding.h"
 
 namespace {
@@ -47,11 +48,15 @@ void CBatchHost::Show(const std::string& text) {
     *m_prompts << encoding::Cp932ToUtf8(text) << std::flush;
 }
 
-bool CBatchHost::AskLine(const std::string& prompt, bool, std::string& answer) {
+bool CBatchHost::AskLine(const std::string& prompt, bool hidden, std::string& answer) {
     if (m_input == nullptr) return false;
     Show(prompt);
     std::string line;
-    if (!std::getline(*m_input, line)) return false;
+    // Note: a hidden answer typed at a terminal is not echoed there either.
+    bool quiet = hidden && m_interactive && CTerminalEcho::Hide();
+    bool read = static_cast<bool>(std::getline(*m_input, line));
+    if (quiet) CTerminalEcho::Restore();
+    if (!read) return false;
     while (!line.empty() && line.back() == '\r') line.pop_back();
     if (encoding::IsAscii(line) || !encoding::Utf8ToCp932Strict(line, answer)) answer = line;
     return true;

@@ -17,6 +17,7 @@
 
 #include "batch/CBoundedInput.h"
 #include "batch/CInterruptWatcher.h"
+#include "batch/CTerminalEcho.h"
 #include "commands/CDefineCommand.h"
 #include "text/Cp932.h"
 #include "text/Encoding.h"
@@ -283,7 +284,9 @@ int CBatchRunner::Main(const std::vector<std::string>& args, std::istream& stand
                                   // what a vanished client leaves.
                                   for (int n = 0; n < 50 && !finished; ++n)
                                       std::this_thread::sleep_for(std::chrono::milliseconds(100));
-                                  if (!finished) std::_Exit(kInterruptedStatus);
+                                  if (finished) return;
+                                  CTerminalEcho::Restore();
+                                  std::_Exit(kInterruptedStatus);
                               });
     const int status = runner.Run(files, standardInput, output, errors);
     finished = true;
