@@ -398,22 +398,27 @@ CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecLoop(CPlsqlStmt& statement) {
     }
 }
 
-CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecForRange(CPlsqlStmt& statement) {
-    CPlsqlValue bounds[2];
+bool CPlsqlInterpreter::EvalBounds(CPlsqlStmt& statement, CPlsqlValue (&bounds)[2], bool atBound) {
     CPlsqlType integer;
     integer.base = CPlsqlType::Base::Integer;
     integer.minimum = INT64_MIN;
     integer.maximum = INT64_MAX;
-    for (int k = 0; k < 2; ++k) {
+    for (std::size_t k = 0; k < 2; ++k) {
         CPlsqlValue value;
         CPlsqlOperators::Failure failure;
-        if (!Eval(*statement.exprs[static_cast<std::size_t>(k)], value)) return Flow::Raise;
+        if (!Eval(*statement.exprs[k], value)) return false;
         if (value.IsNull() || !CPlsqlOperators::Convert(value, integer, m_showDate, bounds[k], failure)) {
             if (failure.code == 0) failure.code = 6502;
-            RaiseFailure(failure, statement.exprs[static_cast<std::size_t>(k)]->at);
-            return Flow::Raise;
+            RaiseFailure(failure, atBound ? statement.exprs[k]->at : statement.at);
+            return false;
         }
     }
+    return true;
+}
+
+CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecForRange(CPlsqlStmt& statement) {
+    CPlsqlValue bounds[2];
+    if (!EvalBounds(statement, bounds, true)) return Flow::Raise;
     std::int64_t low = bounds[0].IntegerValue();
     std::int64_t high = bounds[1].IntegerValue();
     CPlsqlValue& index = m_slots[static_cast<std::size_t>(statement.slot)].value;
@@ -1582,19 +1587,7 @@ bool CPlsqlInterpreter::StoreBulk(sqlite3_stmt* statement, const CPlsqlSql& sql,
 
 CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecForAll(CPlsqlStmt& statement) {
     CPlsqlValue bounds[2];
-    CPlsqlType integer;
-    integer.base = CPlsqlType::Base::Integer;
-    integer.minimum = INT64_MIN;
-    integer.maximum = INT64_MAX;
-    for (int k = 0; k < 2; ++k) {
-        CPlsqlValue value;
-        CPlsqlOperators::Failure failure;
-        if (!Eval(*statement.exprs[static_cast<std::size_t>(k)], value)) return Flow::Raise;
-        if (value.IsNull() || !CPlsqlOperators::Convert(value, integer, m_showDate, bounds[k], failure)) {
-            if (failure.code == 0) failure.code = 6502;
-            return RaiseFailure(failure, statement.at), Flow::Raise;
-        }
-    }
+    if (!EvalBounds(statement, bounds, false)) return Flow::Raise;
     CPlsqlSql& sql = *statement.sql;
     CEngineError error;
     long total = 0;

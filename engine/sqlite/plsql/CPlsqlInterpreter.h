@@ -69,6 +69,8 @@ private:
     Flow ExecIf(CPlsqlStmt& statement);
     Flow ExecCase(CPlsqlStmt& statement);
     Flow ExecLoop(CPlsqlStmt& statement);
+    // The two bounds of a FOR or FORALL as integers; false when raised.
+    bool EvalBounds(CPlsqlStmt& statement, CPlsqlValue (&bounds)[2], bool atBound);
     Flow ExecForRange(CPlsqlStmt& statement);
     Flow ExecForCursor(CPlsqlStmt& statement);
     Flow ExecSql(CPlsqlStmt& statement);
