@@ -16,20 +16,7 @@ protected:
         EngineFixture::SetUp();
         Exec("BEGIN DBMS_OUTPUT.ENABLE; END;");
     }
-    // The printed lines joined by '|', or "ERROR " and the message (its
-    // lines joined by '|').
-    std::string Block(const std::string& text) {
-        long rows = 0;
-        bool ok = m_connection->Execute(encoding::Utf8ToCp932(text), m_binds, rows);
-        std::string out;
-        for (const std::string& line : m_connection->TakeServerOutput())
-            out += (out.empty() ? "" : "|") + encoding::Cp932ToUtf8(line);
-        if (ok) return out;
-        std::string message = Error();
-        for (char& c : message)
-            if (c == '\n') c = '|';
-        return "ERROR " + message;
-    }
+    std::string Block(const std::string& text) { return OutputOf(text); }
 };
 
 struct Case {

@@ -13,18 +13,7 @@ protected:
         EngineFixture::SetUp();
         Exec("BEGIN DBMS_OUTPUT.ENABLE; END;");
     }
-    std::string Run(const std::string& text) {
-        long rows = 0;
-        bool ok = m_connection->Execute(encoding::Utf8ToCp932(text), m_binds, rows);
-        std::string out;
-        for (const std::string& line : m_connection->TakeServerOutput())
-            out += (out.empty() ? "" : "|") + encoding::Cp932ToUtf8(line);
-        if (ok) return out;
-        std::string message = Error();
-        for (char& c : message)
-            if (c == '\n') c = '|';
-        return "ERROR " + message;
-    }
+    std::string Run(const std::string& text) { return OutputOf(text); }
 };
 
 }  // namespace

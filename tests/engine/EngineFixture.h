@@ -72,6 +72,20 @@ protected:
         }
         return out;
     }
+    // A statement or block run: the lines DBMS_OUTPUT printed joined by '|',
+    // or "ERROR " and the message (its lines joined by '|').
+    std::string OutputOf(const std::string& text) {
+        long rows = 0;
+        bool ok = m_connection->Execute(encoding::Utf8ToCp932(text), m_binds, rows);
+        std::string out;
+        for (const std::string& line : m_connection->TakeServerOutput())
+            out += (out.empty() ? "" : "|") + encoding::Cp932ToUtf8(line);
+        if (ok) return out;
+        std::string message = Error();
+        for (char& c : message)
+            if (c == '\n') c = '|';
+        return "ERROR " + message;
+    }
     // The message in UTF-8.
     std::string Error() const { return encoding::Cp932ToUtf8(m_connection->LastError().message); }
 
