@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <optional>
+#include <utility>
 
 #include "engine/sqlite/CCatalogTables.h"
 #include "engine/sqlite/CDatabaseLocation.h"
@@ -704,7 +705,7 @@ bool CSqliteConnection::RunMerge(Piece piece, std::vector<CEngineBind>& binds, l
         // deleted were updated first.
         std::string_view text = sqlite3_sql(raw);
         std::string_view verb = text.substr(text.find_first_not_of(' '), 6);
-        if (ok && (verb == "UPDATE" || verb == "INSERT")) rows += static_cast<long>(sqlite3_changes64(m_db));
+        if (ok && (verb == "UPDATE" || verb == "INSERT")) rows += Changes();
     }
     if (!ok) {
         const char* undo = started ? "ROLLBACK" : "ROLLBACK TO TARVEX_MERGE";
@@ -743,7 +744,7 @@ bool CSqliteConnection::RunStatement(Piece piece, std::vector<CEngineBind>& bind
         return false;
     }
     bool changes = sqlite3_column_count(statement) == 0 && sqlite3_stmt_readonly(statement) == 0;
-    rowsProcessed += changes ? static_cast<long>(sqlite3_changes64(m_db)) : rows;
+    rowsProcessed += changes ? Changes() : rows;
     return true;
 }
 
@@ -1070,11 +1071,22 @@ bool CSqliteConnection::RunSession(const std::string& sql) {
     return true;
 }
 
+long CSqliteConnection::Changes() {
+    long rows = static_cast<long>(sqlite3_changes64(m_db));
+    auto& redirected = m_plsql->redirected;
+    if (m_plsql->firing < redirected.size()) rows += std::exchange(redirected[m_plsql->firing], 0);
+    return rows;
+}
+
 bool CSqliteConnection::ExecuteStatement(const std::string& sql, std::vector<CEngineBind>& binds,
                                          long& rowsProcessed) {
     m_error.Clear();
     rowsProcessed = 0;
     ++m_plsql->statement;
+    m_plsql->redirecting = false;
+    m_plsql->firing = 0;
+    m_plsql->redirected.clear();
+    m_plsql->firedBefore.clear();
     if (!CheckEncoding(sql)) return false;
     StatementKind kind = CStatementClassifier::Classify(sql);
     if (RefuseWhileLost(kind)) return false;

@@ -74,6 +74,9 @@ private:
 
     CSqliteConnection(sqlite3* db, std::string path);
 
+    // The rows the last DML statement changed, with those its BEFORE ROW
+    // triggers wrote anew.
+    long Changes();
     bool ExecuteStatement(const std::string& sql, std::vector<CEngineBind>& binds, long& rowsProcessed);
     bool QueryStatement(const std::string& sql, std::vector<CEngineBind>& binds, CEngineResult& result);
     // Puts the failure of the last call in the server's form.

@@ -180,3 +180,34 @@ TEST_F(PlsqlTriggerTest, ABeforeRowTriggerNumbersRowsFromASequence) {
     EXPECT_EQ(Rows("SELECT id, name FROM a"), "10,x");
     EXPECT_EQ(Rows("SELECT id, name FROM b ORDER BY id"), "5,z|20,y");
 }
+
+// A NOT NULL column that a BEFORE ROW trigger fills is checked with the
+// trigger's value; the rows are counted as inserted, and the table's other
+// triggers fire once a row.
+TEST_F(PlsqlTriggerTest, ABeforeRowTriggerFillsNotNullColumnsAndRowsCountOnce) {
+    Exec("CREATE SEQUENCE ids");
+    Exec("CREATE TABLE log (what VARCHAR2(20))");
+    Exec("CREATE TABLE d (id NUMBER NOT NULL, name VARCHAR2(10) NOT NULL, made DATE NOT NULL)");
+    EXPECT_EQ(Run("CREATE TRIGGER d_before BEFORE INSERT ON d FOR EACH ROW\nBEGIN\n"
+                  "  INSERT INTO log VALUES ('before ' || :NEW.name);\nEND;"),
+              "OK 0");
+    EXPECT_EQ(Run("CREATE TRIGGER d_fill BEFORE INSERT ON d FOR EACH ROW\nBEGIN\n"
+                  "  :NEW.id := NVL(:NEW.id, ids.NEXTVAL);\n  :NEW.made := SYSDATE;\nEND;"),
+              "OK 0");
+    EXPECT_EQ(Run("CREATE TRIGGER d_after AFTER INSERT ON d FOR EACH ROW\nBEGIN\n"
+                  "  INSERT INTO log VALUES ('after ' || :NEW.id);\nEND;"),
+              "OK 0");
+    EXPECT_EQ(Run("INSERT INTO d (name) VALUES ('a')"), "OK 1");
+    EXPECT_EQ(Run("INSERT INTO d (name) SELECT 'b' FROM dual UNION ALL SELECT 'c' FROM dual"), "OK 2");
+    EXPECT_EQ(Run("INSERT INTO d (id) VALUES (9)").substr(0, 9), "ORA-01400");
+    m_binds = {CEngineBind{"N", "", true, 2}};
+    EXPECT_EQ(Run("BEGIN INSERT INTO d (id, name) VALUES (7, 'e'); :N := SQL%ROWCOUNT; END;"), "OK 1");
+    EXPECT_EQ(m_binds[0].value, "1");
+    EXPECT_EQ(Rows("SELECT id, name, CASE WHEN made IS NULL THEN 'no' ELSE 'yes' END FROM d ORDER BY id"),
+              "1,a,yes|2,b,yes|3,c,yes|7,e,yes");
+    EXPECT_EQ(Rows("SELECT what FROM log WHERE what LIKE 'before%' ORDER BY what"),
+              "before a|before b|before c|before e");
+    EXPECT_EQ(Rows("SELECT what FROM log WHERE what LIKE 'after%' ORDER BY what"),
+              "after 1|after 2|after 3|after 7");
+    EXPECT_EQ(Run("UPDATE d SET name = 'z' WHERE id = 1"), "OK 1");
+}

@@ -452,8 +452,12 @@ std::vector<CPlsqlDatum>* CBlockHost::PackageSlots(const std::string& name, CEng
 }
 
 void CBlockHost::NextStatement() {
-    if (!m_inTrigger) ++m_connection.m_plsql->statement;
+    if (m_inTrigger) return;
+    ++m_connection.m_plsql->statement;
+    m_connection.m_plsql->redirecting = false;
 }
+
+long CBlockHost::Changes() { return m_connection.Changes(); }
 
 bool CBlockHost::RunUnitStatement(const std::string& text, std::vector<CEngineBind>& binds, long& rows,
                                   bool& handled) {
@@ -720,7 +724,10 @@ bool CBlockHost::MakeFiring(const CTriggerDefinition& definition, bool assignsNe
         // Note: a BEFORE ROW trigger that sets :NEW runs once the row is
         // written, and its values are written over the row's.
         bool rewrites = assignsNew && definition.forEachRow && event != "DELETE";
-        std::string timing = rewrites ? "AFTER" : definition.timing;
+        // An INSERT's row is written anew with them instead, so that a NOT
+        // NULL column the trigger fills is checked with its value.
+        bool redirects = rewrites && event == "INSERT";
+        std::string timing = redirects ? "BEFORE" : rewrites ? "AFTER" : definition.timing;
         std::string sql = "CREATE TRIGGER " + Quoted("TARVEX_TRG_" + definition.name + "_" + code) + " " +
                           timing + " " + event;
         if (event == "UPDATE" && !definition.updateColumns.empty()) {
@@ -745,7 +752,15 @@ bool CBlockHost::MakeFiring(const CTriggerDefinition& definition, bool assignsNe
                                                              : std::string(row) + "." + Quoted(column.name));
         }
         sql += ");";
-        if (rewrites) {
+        if (redirects) {
+            sql += " SELECT TARVEX_NEW_VALUE(-3); INSERT INTO " + Quoted(definition.table) + " (";
+            for (std::size_t k = 0; k < columns.size(); ++k)
+                sql += (k > 0 ? ", " : "") + Quoted(columns[k].name);
+            sql += ") VALUES (";
+            for (std::size_t k = 0; k < columns.size(); ++k)
+                sql += (k > 0 ? ", " : "") + std::string("TARVEX_NEW_VALUE(") + std::to_string(k) + ")";
+            sql += "); SELECT TARVEX_NEW_VALUE(-2); SELECT RAISE(IGNORE);";
+        } else if (rewrites) {
             sql += " UPDATE " + Quoted(definition.table) + " SET ";
             for (std::size_t k = 0; k < columns.size(); ++k)
                 sql += (k > 0 ? ", " : "") + Quoted(columns[k].name) + " = TARVEX_NEW_VALUE(" +
@@ -979,8 +994,16 @@ void CBlockHost::Fire(sqlite3_context* context, int count, sqlite3_value** value
     char event = rawEvent != nullptr ? static_cast<char>(rawEvent[0]) : 'I';
     CTriggerDefinition definition;
     auto unit = host.FindTrigger(name, definition);
+    auto& session = *connection.m_plsql;
+    // Note: a BEFORE ROW trigger fires once a row, before the row is written
+    // anew or, when it came after the trigger that writes it, then.
+    if (unit && definition.timing == "BEFORE" && definition.forEachRow) {
+        if (session.redirecting && session.firedBefore.count(name) > 0) return sqlite3_result_null(context);
+        if (!session.redirecting) session.firedBefore.insert(name);
+    }
     std::string qualified = host.Owner().empty() ? name : host.Owner() + "." + name;
     std::string failure;
+    ++session.firing;
     if (!unit) {
         failure = CPlsqlErrors::Compile(1, 1, 905, qualified);
     } else {
@@ -993,6 +1016,7 @@ void CBlockHost::Fire(sqlite3_context* context, int count, sqlite3_value** value
         }
         failure = host.RunTrigger(*unit, event, std::move(newRow), std::move(oldRow), qualified);
     }
+    --session.firing;
     connection.m_resultTypes = std::move(types);
     connection.m_error = saved;
     if (failure.empty()) return sqlite3_result_null(context);
@@ -1004,8 +1028,16 @@ void CBlockHost::Fire(sqlite3_context* context, int count, sqlite3_value** value
 void CBlockHost::NewValue(sqlite3_context* context, int, sqlite3_value** values) {
     auto& connection = *static_cast<CSqliteConnection*>(sqlite3_user_data(context));
     int index = sqlite3_value_int(values[0]);
+    auto& session = *connection.m_plsql;
     if (index < 0) {
-        connection.m_plsql->rewriting = false;
+        // -1: rewritten; -3: to be written anew; -2: written anew.
+        session.rewriting = false;
+        session.redirecting = index == -3;
+        if (index == -2) {
+            session.firedBefore.clear();
+            if (session.redirected.size() <= session.firing) session.redirected.resize(session.firing + 1);
+            ++session.redirected[session.firing];
+        }
         return sqlite3_result_null(context);
     }
     auto k = static_cast<std::size_t>(index);

@@ -22,6 +22,7 @@ public:
     bool Run(const std::string& text, std::vector<CEngineBind>& binds, long& rows, CEngineError& error);
 
     sqlite3* Database() override;
+    long Changes() override;
     bool TableColumns(const std::string& name, std::vector<CPlsqlType::Field>& out) override;
     bool Prepare(CPlsqlSql& sql, CEngineError& error) override;
     void StepFailed(const std::string& text, CEngineError& error) override;

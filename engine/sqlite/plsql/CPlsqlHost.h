@@ -17,6 +17,9 @@ public:
     virtual ~CPlsqlHost() = default;
 
     virtual sqlite3* Database() = 0;
+    // The rows the last DML statement changed, rows its triggers wrote
+    // anew included.
+    virtual long Changes() = 0;
     // The columns of table or view `name` (CP932, upper case) as typed
     // fields; false when there is no such table.
     virtual bool TableColumns(const std::string& name, std::vector<CPlsqlType::Field>& out) = 0;

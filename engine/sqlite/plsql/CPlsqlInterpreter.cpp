@@ -520,7 +520,7 @@ CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecSql(CPlsqlStmt& statement) {
         return Flow::Raise;
     }
     if (sql.kind == CPlsqlSql::Kind::Dml) {
-        rows = static_cast<long>(sqlite3_changes64(m_host.Database()));
+        rows = m_host.Changes();
         m_rowsProcessed += rows;
     }
     sqlite3_reset(handle);
@@ -709,7 +709,7 @@ CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecImmediate(CPlsqlStmt& statement) 
     }
     while (rc == SQLITE_ROW) rc = sqlite3_step(handle);
     if (rc != SQLITE_DONE) return StepFailed(sql), m_raised.at = statement.at, Flow::Raise;
-    if (dml) rows = static_cast<long>(sqlite3_changes64(m_host.Database()));
+    if (dml) rows = m_host.Changes();
     sqlite3_reset(handle);
     m_sqlRan = true;
     m_sqlRows = rows;
@@ -1600,7 +1600,7 @@ CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecForAll(CPlsqlStmt& statement) {
         int rc = sqlite3_step(sql.statement.get());
         while (rc == SQLITE_ROW) rc = sqlite3_step(sql.statement.get());
         if (rc != SQLITE_DONE) return StepFailed(sql), m_raised.at = statement.at, Flow::Raise;
-        total += static_cast<long>(sqlite3_changes64(m_host.Database()));
+        total += m_host.Changes();
         sqlite3_reset(sql.statement.get());
     }
     m_sqlRan = true;

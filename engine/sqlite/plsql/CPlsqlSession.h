@@ -4,6 +4,7 @@
 #include <map>
 #include <memory>
 #include <random>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,14 @@ struct CPlsqlSession {
     std::map<std::string, unsigned long> firedAt;
     std::vector<CPlsqlValue> newRow;
     bool rewriting = false;
+    // A row an INSERT's BEFORE ROW trigger set :NEW for is written again by
+    // the trigger with those values, the first one skipped: while it is,
+    // BEFORE triggers do not fire twice, and it is counted at the depth of
+    // triggers (`firing`) where the INSERT ran.
+    bool redirecting = false;
+    std::set<std::string> firedBefore;
+    std::size_t firing = 0;
+    std::vector<long> redirected;
     // DBMS_RANDOM's numbers for the session.
     std::mt19937_64 random{std::random_device{}()};
     // Packages compiled, and each one's state for the session (its
