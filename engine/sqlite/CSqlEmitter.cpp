@@ -1448,6 +1448,10 @@ CSqlType CSqlEmitter::Name(const CSqlExpr& expr, std::string& out) {
         out += "rowid";
         return CSqlType::Text;
     }
+    // Note: a stored function of no argument is called by its name alone.
+    if (expr.parts.size() == 1 && m_catalog.HasFunction(last)) return StoredCall(last, expr, out);
+    if (expr.parts.size() == 2 && m_catalog.HasPackage(Upper(expr.parts[0])))
+        return PackageCall(Upper(expr.parts[0]) + "." + last, expr, out);
     // Note: a name no source knows is the server's "invalid identifier".
     std::string shown;
     for (std::size_t k = 0; k < expr.parts.size(); ++k) shown += (k > 0 ? "." : "") + Upper(expr.parts[k]);
@@ -1465,8 +1469,20 @@ CSqlType CSqlEmitter::StoredCall(const std::string& name, const CSqlExpr& expr, 
     return CSqlType::Unknown;
 }
 
+CSqlType CSqlEmitter::PackageCall(const std::string& name, const CSqlExpr& expr, std::string& out) {
+    out += "TARVEX_CALL(" + Quote(name);
+    for (const CSqlExpr* arg : expr.args) {
+        out += ", ";
+        Expr(arg, out);
+    }
+    out += ")";
+    return CSqlType::Unknown;
+}
+
 CSqlType CSqlEmitter::Call(const CSqlExpr& expr, std::string& out) {
     std::string name = Upper(expr.text);
+    if (expr.parts.size() == 2 && m_catalog.HasPackage(Upper(expr.parts[0])))
+        return PackageCall(Upper(expr.parts[0]) + "." + name, expr, out);
     if (expr.parts.size() > 1) {
         Fail(expr.at, 3001, Upper(expr.parts[0]) + "." + name);
         return CSqlType::Unknown;

@@ -110,6 +110,8 @@ private:
     CSqlType Call(const CSqlExpr& expr, std::string& out);
     // A stored function of the file (PL/SQL), called by its name.
     CSqlType StoredCall(const std::string& name, const CSqlExpr& expr, std::string& out);
+    // A package's function, called by name through the engine's dispatcher.
+    CSqlType PackageCall(const std::string& name, const CSqlExpr& expr, std::string& out);
     CSqlType Special(const CSqlExpr& expr, std::string& out);
     CSqlType Binary(const CSqlExpr& expr, std::string& out);
     void StoredForm(const CSqlExpr& bind, std::string& value);

@@ -249,16 +249,21 @@ bool CSqliteCatalog::View(std::string_view name, std::string& text, bool& readOn
     return true;
 }
 
-bool CSqliteCatalog::HasFunction(std::string_view name) {
-    // Note: stored functions are the ones kept in TARVEX_UNITS.
+bool CSqliteCatalog::HasFunction(std::string_view name) { return HasUnit(name, "FUNCTION"); }
+
+bool CSqliteCatalog::HasPackage(std::string_view name) { return HasUnit(name, "PACKAGE"); }
+
+bool CSqliteCatalog::HasUnit(std::string_view name, const char* type) {
+    // Note: stored units are the ones kept in TARVEX_UNITS.
     sqlite3_stmt* look = nullptr;
-    if (sqlite3_prepare_v2(m_db, "SELECT 1 FROM main.TARVEX_UNITS WHERE NAME = ?1 AND TYPE = 'FUNCTION'", -1,
-                           &look, nullptr) != SQLITE_OK) {
+    if (sqlite3_prepare_v2(m_db, "SELECT 1 FROM main.TARVEX_UNITS WHERE NAME = ?1 AND TYPE = ?2", -1, &look,
+                           nullptr) != SQLITE_OK) {
         sqlite3_finalize(look);
         return false;
     }
     std::string utf8 = encoding::Cp932ToUtf8(name);
     sqlite3_bind_text(look, 1, utf8.c_str(), static_cast<int>(utf8.size()), SQLITE_TRANSIENT);
+    sqlite3_bind_text(look, 2, type, -1, SQLITE_STATIC);
     bool found = sqlite3_step(look) == SQLITE_ROW;
     sqlite3_finalize(look);
     return found;

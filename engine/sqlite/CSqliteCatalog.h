@@ -47,6 +47,7 @@ public:
     // True when `name` (upper case, CP932) is a function added to the
     // connection beyond the engine's own: a stored PL/SQL function.
     bool HasFunction(std::string_view name);
+    bool HasPackage(std::string_view name);
     // Drops what was read when the file's schema changed since.
     void Refresh();
     // Drops what was read: this connection changed the schema.
@@ -66,6 +67,7 @@ public:
     static std::string IdentitySequence(std::string_view table, std::string_view column);
 
 private:
+    bool HasUnit(std::string_view name, const char* type);
     sqlite3* m_db;
     sqlite3_stmt* m_version = nullptr;
     long long m_schemaVersion = -1;

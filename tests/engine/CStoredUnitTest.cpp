@@ -164,6 +164,11 @@ TEST_F(StoredUnitTest, PackagesKeepTheirStateForTheSessionAndHideTheirPrivateMem
         Run("BEGIN dbms_output.put_line(counter.total || ' ' || counter.doubled); counter.total := 1; END;"),
         "815 1632");
     EXPECT_EQ(Run("BEGIN dbms_output.put_line(counter.total); END;"), "1");
+    // A public function answers in SQL with the session's package state; a
+    // private one is no function there.
+    EXPECT_EQ(Rows("SELECT counter.doubled, counter.doubled * 10 FROM dual"), "4,40");
+    EXPECT_EQ(Rows("SELECT ename FROM emp WHERE sal > counter.doubled"), "SMITH");
+    EXPECT_EQ(Rows("SELECT counter.twice(1) FROM dual").substr(0, 15), "ERROR ORA-06550");
     EXPECT_EQ(Run("BEGIN dbms_output.put_line(counter.twice(1)); END;"),
               "ERROR ORA-06550: 行1、列28:|PLS-00302: コンポーネント'TWICE'を宣言してください。|ORA-06550: "
               "行1、列7:|"

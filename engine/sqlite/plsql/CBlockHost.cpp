@@ -2,6 +2,7 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <functional>
 
 #include "engine/sqlite/COraError.h"
@@ -369,6 +370,19 @@ std::shared_ptr<CPlsqlUnit> CBlockHost::FindUnit(const std::string& name, bool& 
     return unit;
 }
 
+std::shared_ptr<CPlsqlUnit> CBlockHost::FindCallable(const std::string& name, bool& invalid) {
+    std::size_t dot = name.find('.');
+    if (dot == std::string::npos) return FindUnit(name, invalid);
+    auto package = FindPackage(name.substr(0, dot), invalid);
+    if (!package) return nullptr;
+    std::string member = name.substr(dot + 1);
+    auto found = package->members.find(member);
+    bool visible = std::find(package->publicMembers.begin(), package->publicMembers.end(), member) !=
+                   package->publicMembers.end();
+    if (found == package->members.end() || !visible || found->second->type != "FUNCTION") return nullptr;
+    return found->second;
+}
+
 void CBlockHost::Compiling(const std::shared_ptr<CPlsqlUnit>& unit) {
     m_connection.m_plsql->compiling[unit->name] = unit;
 }
@@ -631,13 +645,17 @@ void CBlockHost::RegisterFunctions(CSqliteConnection& connection) {
                                nullptr, nullptr, nullptr);
     for (const std::string& name : CUnitCatalog::Functions(connection.m_db))
         RegisterFunction(connection, name);
+    // Note: a package's functions are called through one function whose
+    // first argument names the member ("PKG.FUNC").
+    RegisterFunction(connection, {}, "TARVEX_CALL");
 }
 
-void CBlockHost::RegisterFunction(CSqliteConnection& connection, const std::string& name) {
+void CBlockHost::RegisterFunction(CSqliteConnection& connection, const std::string& name,
+                                  const char* sqlName) {
     auto* data = new FunctionName{&connection, name};
-    sqlite3_create_function_v2(connection.m_db, encoding::Cp932ToUtf8(name).c_str(), -1, SQLITE_UTF8, data,
-                               Dispatch, nullptr, nullptr,
-                               [](void* p) { delete static_cast<FunctionName*>(p); });
+    std::string registered = sqlName != nullptr ? std::string(sqlName) : encoding::Cp932ToUtf8(name);
+    sqlite3_create_function_v2(connection.m_db, registered.c_str(), -1, SQLITE_UTF8, data, Dispatch, nullptr,
+                               nullptr, [](void* p) { delete static_cast<FunctionName*>(p); });
 }
 
 void CBlockHost::Dispatch(sqlite3_context* context, int count, sqlite3_value** values) {
@@ -650,12 +668,18 @@ void CBlockHost::Dispatch(sqlite3_context* context, int count, sqlite3_value** v
     CBlockHost host(connection);
     host.m_inQuery = true;
     bool invalid = false;
-    auto unit = host.FindUnit(data->name, invalid);
+    std::string name = data->name;
+    if (name.empty() && count > 0) {
+        const unsigned char* raw = sqlite3_value_text(values[0]);
+        name = encoding::Utf8ToCp932(raw != nullptr ? reinterpret_cast<const char*>(raw) : "");
+        ++values;
+        --count;
+    }
+    auto unit = host.FindCallable(name, invalid);
     std::string failure;
     if (!unit || static_cast<std::size_t>(count) > unit->parameters.size()) {
         CPlsqlParser::CompileError none;
-        failure = invalid ? CPlsqlErrors::Compile(1, 1, 905, data->name)
-                          : CPlsqlErrors::Compile(1, 1, 306, data->name);
+        failure = invalid ? CPlsqlErrors::Compile(1, 1, 905, name) : CPlsqlErrors::Compile(1, 1, 306, name);
     } else {
         std::vector<CPlsqlValue> arguments(unit->parameters.size());
         std::vector<bool> given(unit->parameters.size(), false);

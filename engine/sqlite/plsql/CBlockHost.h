@@ -41,6 +41,8 @@ public:
     void NextStatement() override;
     bool BeforeDml(const std::string& text, CEngineError& error) override;
     std::mt19937_64& Random() override;
+    // A stored function, or a package's public one ("PKG.FUNC").
+    std::shared_ptr<CPlsqlUnit> FindCallable(const std::string& name, bool& invalid);
     std::shared_ptr<CPlsqlPackage> FindPackage(const std::string& name, bool& invalid) override;
     std::vector<CPlsqlDatum>* PackageSlots(const std::string& name, CEngineError& error) override;
 
@@ -67,7 +69,8 @@ private:
                                                   const std::string& source,
                                                   CPlsqlParser::CompileError& failure);
     bool DropUnit(const std::string& text, const std::string& type, const std::string& name);
-    static void RegisterFunction(CSqliteConnection& connection, const std::string& name);
+    static void RegisterFunction(CSqliteConnection& connection, const std::string& name,
+                                 const char* sqlName = nullptr);
     // Runs a trigger's body on its rows; its error text, "" when none.
     std::string RunTrigger(CPlsqlUnit& unit, char event, std::vector<CPlsqlValue> newRow,
                            std::vector<CPlsqlValue> oldRow, const std::string& qualified);
