@@ -1466,6 +1466,20 @@ CSqlType CSqlEmitter::StoredCall(const std::string& name, const CSqlExpr& expr, 
         Expr(expr.args[k], out);
     }
     out += ")";
+    // Note: a function's number or date result is described as such before
+    // any row; other results are described from their values.
+    static constexpr std::pair<std::string_view, CSqlType> kResults[] = {
+        {"NUMBER", CSqlType::Number},
+        {"INTEGER", CSqlType::Number},
+        {"PLS_INTEGER", CSqlType::Number},
+        {"BINARY_INTEGER", CSqlType::Number},
+        {"BINARY_DOUBLE", CSqlType::Number},
+        {"FLOAT", CSqlType::Number},
+        {"DATE", CSqlType::Date},
+    };
+    std::string result = m_catalog.FunctionResult(name);
+    for (const auto& [type, kind] : kResults)
+        if (result == type) return kind;
     return CSqlType::Unknown;
 }
 

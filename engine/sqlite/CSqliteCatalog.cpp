@@ -268,3 +268,20 @@ bool CSqliteCatalog::HasUnit(std::string_view name, const char* type) {
     sqlite3_finalize(look);
     return found;
 }
+
+std::string CSqliteCatalog::FunctionResult(std::string_view name) {
+    sqlite3_stmt* look = nullptr;
+    if (sqlite3_prepare_v2(
+            m_db, "SELECT DATA_TYPE FROM main.TARVEX_UNIT_ARGUMENTS WHERE NAME = ?1 AND POSITION = 0", -1,
+            &look, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(look);
+        return {};
+    }
+    std::string utf8 = encoding::Cp932ToUtf8(name);
+    sqlite3_bind_text(look, 1, utf8.c_str(), static_cast<int>(utf8.size()), SQLITE_TRANSIENT);
+    std::string type;
+    if (sqlite3_step(look) == SQLITE_ROW && sqlite3_column_text(look, 0) != nullptr)
+        type = reinterpret_cast<const char*>(sqlite3_column_text(look, 0));
+    sqlite3_finalize(look);
+    return type;
+}

@@ -48,6 +48,9 @@ public:
     // connection beyond the engine's own: a stored PL/SQL function.
     bool HasFunction(std::string_view name);
     bool HasPackage(std::string_view name);
+    // The declared type of a stored function's result ("NUMBER", ...); empty
+    // when unknown.
+    std::string FunctionResult(std::string_view name);
     // Drops what was read when the file's schema changed since.
     void Refresh();
     // Drops what was read: this connection changed the schema.

@@ -83,6 +83,10 @@ TEST_F(StoredUnitTest, FunctionsAnswerInBlocksAndInSqlAndRecurse) {
         Run("BEGIN dbms_output.put_line(bonus(1000) || ' ' || bonus(1000, 0.5) || ' ' || fact(20)); END;"),
         "100 500 2432902008176640000");
     EXPECT_EQ(Rows("SELECT ename, bonus(sal) FROM emp ORDER BY ename"), "ALLEN,160|SMITH,80");
+    // A NUMBER result is described as a number before any row.
+    CEngineResult described;
+    ASSERT_TRUE(m_connection->Query("SELECT fact(3) FROM emp WHERE 1 = 0", m_binds, described));
+    EXPECT_EQ(described.Columns()[0].serverType, 2);
     EXPECT_EQ(Run("CREATE FUNCTION payroll RETURN NUMBER IS n NUMBER; BEGIN SELECT SUM(sal) INTO n FROM emp; "
                   "RETURN n; END;"),
               "");
