@@ -400,7 +400,7 @@ bool CBlockHost::BeforeDml(const std::string& text, CEngineError& error) {
 std::shared_ptr<CPlsqlPackage> CBlockHost::CompilePackage(const std::string& name, const std::string& type,
                                                           const std::string& source,
                                                           CPlsqlParser::CompileError& failure) {
-    std::string specification = source;
+    std::string heading = source;
     std::string body;
     if (type == "PACKAGE BODY") {
         CUnitCatalog::Unit stored;
@@ -410,10 +410,10 @@ std::shared_ptr<CPlsqlPackage> CBlockHost::CompilePackage(const std::string& nam
                            .substr(CPlsqlErrors::Compile(1, 1, 201, name).find('\n') + 1)};
             return nullptr;
         }
-        specification = stored.source;
+        heading = stored.source;
         body = source;
     }
-    CPlsqlParser parser(specification, *this);
+    CPlsqlParser parser(heading, *this);
     bool inBody = false;
     auto package = parser.ParsePackage(Owner(), body, failure, inBody);
     if (!package && !inBody && type == "PACKAGE BODY")
@@ -426,13 +426,13 @@ std::shared_ptr<CPlsqlPackage> CBlockHost::FindPackage(const std::string& name, 
     invalid = false;
     CPlsqlSession& session = *m_connection.m_plsql;
     if (auto found = session.packages.find(name); found != session.packages.end()) return found->second;
-    CUnitCatalog::Unit specification;
-    if (!CUnitCatalog::Find(m_connection.m_db, name, specification, "PACKAGE")) return nullptr;
+    CUnitCatalog::Unit heading;
+    if (!CUnitCatalog::Find(m_connection.m_db, name, heading, "PACKAGE")) return nullptr;
     CUnitCatalog::Unit body;
     bool hasBody = CUnitCatalog::Find(m_connection.m_db, name, body, "PACKAGE BODY");
     CPlsqlParser::CompileError failure;
     auto package = CompilePackage(name, hasBody ? "PACKAGE BODY" : "PACKAGE",
-                                  hasBody ? body.source : specification.source, failure);
+                                  hasBody ? body.source : heading.source, failure);
     if (!package) {
         invalid = true;
         return nullptr;

@@ -63,8 +63,8 @@ private:
     void Undo();
     bool Finish();
     bool CreateUnit(const std::string& text, std::size_t unitStart, bool replace);
-    // Compiles a package's specification (`source`) or, for its body, the
-    // specification from the catalog with `source`.
+    // Compiles a package's heading (`source`, its PACKAGE part) or, for its body,
+    // the heading from the catalog with `source`.
     std::shared_ptr<CPlsqlPackage> CompilePackage(const std::string& name, const std::string& type,
                                                   const std::string& source,
                                                   CPlsqlParser::CompileError& failure);

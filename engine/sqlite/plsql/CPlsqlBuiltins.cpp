@@ -107,9 +107,9 @@ bool CPlsqlBuiltins::Call(Id id, const std::vector<CPlsqlValue>& args, Context& 
             return true;
         }
         case Id::RandomSeed: {
-            std::string seed =
+            std::string start =
                 args[0].GetKind() == CPlsqlValue::Kind::Number ? args[0].NumberText() : args[0].TextValue();
-            context.random->seed(std::hash<std::string>{}(seed));
+            context.random->seed(std::hash<std::string>{}(start));
             return true;
         }
         case Id::Sleep: {

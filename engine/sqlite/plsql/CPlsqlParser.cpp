@@ -229,7 +229,7 @@ std::shared_ptr<CPlsqlPackage> CPlsqlParser::ParsePackage(const std::string& own
     return package;
 }
 
-void CPlsqlParser::ParsePackageItem(bool specification) {
+void CPlsqlParser::ParsePackageItem(bool heading) {
     std::size_t at = Peek().begin;
     if (Is("CURSOR")) Refuse(encoding::Utf8ToCp932("パッケージのカーソル"), at);
     if (!Is("PROCEDURE") && !Is("FUNCTION")) {
@@ -243,7 +243,7 @@ void CPlsqlParser::ParsePackageItem(bool specification) {
     auto& member = m_compiling->members[name];
     if (!member) {
         member = std::make_shared<CPlsqlUnit>();
-        if (specification) m_compiling->publicMembers.push_back(name);
+        if (heading) m_compiling->publicMembers.push_back(name);
     } else if (member->block) {
         Refuse(encoding::Utf8ToCp932("パッケージ内の同名のサブプログラム (") + name + ")", nameAt);
     }
@@ -272,7 +272,7 @@ void CPlsqlParser::ParsePackageItem(bool specification) {
         m_unit = m_frame;
         return;
     }
-    if (specification) Unexpected();
+    if (heading) Unexpected();
     if (!Accept("IS")) Expect("AS");
     member->block = ParseBlock({});
     ExpectSymbol(';');

@@ -43,7 +43,7 @@ public:
     // A stored PROCEDURE or FUNCTION, its text from that word on (as
     // USER_SOURCE keeps it); null with its first error in `failure`.
     std::shared_ptr<CPlsqlUnit> ParseUnit(const std::string& owner, CompileError& failure);
-    // A package: its specification (the parser's text, from PACKAGE on) and,
+    // A package: its heading (the parser's text, from PACKAGE on) and,
     // when given, its body; null with the first error in `failure`, `inBody`
     // telling in which text.
     std::shared_ptr<CPlsqlPackage> ParsePackage(const std::string& owner, std::string_view body,
@@ -152,7 +152,7 @@ private:
     void Begin();
     // Reads `text` from its start, into the unit being built.
     void Retarget(std::string_view text);
-    void ParsePackageItem(bool specification);
+    void ParsePackageItem(bool heading);
     // `name.member` as a variable of package `name` (tokens at the "."); null when it is none.
     ExprPtr PackageVariable(const std::string& name, std::size_t at);
     void ParseHandlers(CPlsqlBlockNode& block);

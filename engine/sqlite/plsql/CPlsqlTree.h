@@ -248,7 +248,7 @@ struct CPlsqlPackage {
     std::string name;
     std::shared_ptr<CPlsqlUnit> frame;
     std::map<std::string, std::shared_ptr<CPlsqlUnit>> members;
-    // What the specification declares, visible outside: variables by slot.
+    // What the heading declares, visible outside: variables by slot.
     std::map<std::string, int> variables;
     std::map<std::string, std::shared_ptr<CPlsqlType>> types;
     std::vector<std::string> publicMembers;

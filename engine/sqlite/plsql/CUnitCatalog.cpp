@@ -145,7 +145,7 @@ bool CUnitCatalog::DropTrigger(sqlite3* db, const std::string& name, CEngineErro
 }
 
 bool CUnitCatalog::Find(sqlite3* db, const std::string& name, Unit& unit, const std::string& type) {
-    // Note: without a type, a package's specification stands for it, not its body.
+    // Note: without a type, a package's heading stands for it, not its body.
     sqliteapi::Statement find = sqliteapi::Prepare(
         db,
         "SELECT NAME, TYPE, SOURCE, STATUS FROM main.TARVEX_UNITS WHERE NAME = ?1 AND (?2 = '' AND TYPE <> "
