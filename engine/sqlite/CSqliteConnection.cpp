@@ -1071,6 +1071,20 @@ bool CSqliteConnection::RunSession(const std::string& sql) {
     return true;
 }
 
+std::unique_ptr<CEngineCursor> CSqliteConnection::TakeCursorVariable(const std::string& name,
+                                                                     CEngineError& error) {
+    auto found = m_cursorVariables.find(cp932::ToUpperAscii(name));
+    if (found == m_cursorVariables.end()) return CEngineConnection::TakeCursorVariable(name, error);
+    CursorVariable opened = std::move(found->second);
+    m_cursorVariables.erase(found);
+    CEngineResult result;
+    if (!Query(opened.query, opened.binds, result)) {
+        error = m_error;
+        return nullptr;
+    }
+    return std::make_unique<CMaterialisedCursor>(std::move(result));
+}
+
 long CSqliteConnection::Changes() {
     long rows = static_cast<long>(sqlite3_changes64(m_db));
     auto& redirected = m_plsql->redirected;

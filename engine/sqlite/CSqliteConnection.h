@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cstddef>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -53,6 +54,7 @@ public:
     bool Rollback() override;
     void SetAutoCommit(bool on) override { m_autoCommit = on; }
     std::vector<std::string> TakeServerOutput() override;
+    std::unique_ptr<CEngineCursor> TakeCursorVariable(const std::string& name, CEngineError& error) override;
     const CEngineError& LastError() const override { return m_error; }
     void Cancel() override;
     bool HasUncommittedWork() const override { return InTransaction() || m_transactionLost; }
@@ -193,4 +195,11 @@ private:
     std::atomic<bool> m_cancelRequested{false};
     // The stored units this session compiled (see CBlockHost).
     std::unique_ptr<CPlsqlSession> m_plsql;
+    // The queries blocks opened for the console's cursor variables (OPEN
+    // :name FOR ...), run when the variable is taken.
+    struct CursorVariable {
+        std::string query;
+        std::vector<CEngineBind> binds;
+    };
+    std::map<std::string, CursorVariable> m_cursorVariables;
 };

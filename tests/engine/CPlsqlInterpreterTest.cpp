@@ -374,6 +374,29 @@ TEST_F(PlsqlTest, CursorForUpdateAndWhereCurrentOf) {
     EXPECT_EQ(Rows("SELECT id, bal FROM acct ORDER BY id"), "1,10|2,21");
 }
 
+// OPEN :rc FOR a query hands the console's cursor variable its rows, with
+// the block's values as they were at OPEN; the variable is taken once.
+TEST_F(PlsqlTest, OpenForFillsTheConsolesCursorVariable) {
+    Exec("CREATE TABLE acct (ID NUMBER, NAME VARCHAR2(5))");
+    Exec("INSERT INTO acct VALUES (1, 'a')");
+    Exec("INSERT INTO acct VALUES (2, 'b')");
+    m_binds = {CEngineBind{"RC", "", true, servertype::kCursor}};
+    EXPECT_EQ(Block("DECLARE n NUMBER := 1; BEGIN OPEN :rc FOR SELECT NAME, id FROM acct WHERE id > n; "
+                    "n := 0; END;"),
+              "");
+    CEngineError error;
+    auto cursor = m_connection->TakeCursorVariable("rc", error);
+    ASSERT_NE(cursor, nullptr) << encoding::Cp932ToUtf8(error.message);
+    ASSERT_EQ(cursor->Columns().size(), 2u);
+    EXPECT_EQ(cursor->Columns()[0].name, "NAME");
+    CEngineResult rows;
+    ASSERT_TRUE(cursor->Fetch(10, rows));
+    ASSERT_EQ(rows.RowCount(), 1u);
+    EXPECT_EQ(rows.Value(0, 0), "b");
+    EXPECT_EQ(m_connection->TakeCursorVariable("RC", error), nullptr);
+    EXPECT_EQ(Block("BEGIN OPEN :rc FOR SELECT nothing FROM acct; END;").substr(0, 15), "ERROR ORA-06550");
+}
+
 TEST_F(PlsqlTest, CompileErrorsNameTheLineColumnAndRule) {
     const Case cases[] = {
         {"DECLARE c CONSTANT NUMBER := 1; BEGIN c := 2; END;",

@@ -473,6 +473,11 @@ void CBlockHost::NextStatement() {
 
 long CBlockHost::Changes() { return m_connection.Changes(); }
 
+void CBlockHost::OpenCursorVariable(const std::string& name, const std::string& query,
+                                    std::vector<CEngineBind> binds) {
+    m_connection.m_cursorVariables[name] = {query, std::move(binds)};
+}
+
 bool CBlockHost::RunUnitStatement(const std::string& text, std::vector<CEngineBind>& binds, long& rows,
                                   bool& handled) {
     auto tokens = CSqlScanner::Significant(text, 8);

@@ -268,6 +268,8 @@ CPlsqlInterpreter::Flow CPlsqlInterpreter::Exec(CPlsqlStmt& statement) {
         case K::Fetch:
         case K::Close:
             return ExecCursor(statement);
+        case CPlsqlStmt::Kind::OpenFor:
+            return ExecOpenFor(statement);
         case K::Commit:
         case K::Rollback:
         case K::Savepoint:
@@ -554,6 +556,23 @@ bool CPlsqlInterpreter::OpenCursor(int cursor, std::vector<std::unique_ptr<CPlsq
     state.exhausted = false;
     state.rows = 0;
     return true;
+}
+
+CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecOpenFor(CPlsqlStmt& statement) {
+    CPlsqlSql& sql = *statement.sql;
+    std::vector<CEngineBind> binds;
+    for (std::size_t k = 0; k < sql.params.size(); ++k) {
+        CPlsqlValue value;
+        CPlsqlOperators::Failure failure;
+        std::string text;
+        if (!Read(sql.params[k], value)) return Flow::Raise;
+        if (!CPlsqlOperators::ToText(value, m_showDate, text, failure))
+            return RaiseFailure(failure, sql.at), Flow::Raise;
+        int type = value.GetKind() == CPlsqlValue::Kind::Number ? servertype::kNumber : 1;
+        binds.push_back(CEngineBind{sql.paramNames[k], text, value.IsNull(), type});
+    }
+    m_host.OpenCursorVariable(statement.target.bind, sql.text, std::move(binds));
+    return Flow::Normal;
 }
 
 CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecCursor(CPlsqlStmt& statement) {

@@ -1322,6 +1322,17 @@ std::unique_ptr<CPlsqlStmt> CPlsqlParser::ParseCursorStatement() {
                                     : CPlsqlStmt::Kind::Close;
     ++m_k;
     std::size_t at = Peek().begin;
+    if (statement->kind == CPlsqlStmt::Kind::Open && Peek().kind == CSqlScanner::Kind::Bind) {
+        statement->kind = CPlsqlStmt::Kind::OpenFor;
+        statement->target = ParseTarget();
+        Expect("FOR");
+        std::size_t end = StatementEnd(m_k);
+        statement->sql = BuildSql(m_k, end, CPlsqlSql::Kind::Query);
+        Compile(*statement->sql, m_tokens[m_k].begin);
+        m_k = end;
+        EndStatement();
+        return statement;
+    }
     std::string name = Name();
     const Entry* entry = Find(name);
     if (entry == nullptr || entry->kind != Entry::Kind::Cursor) Fail(201, name, at);

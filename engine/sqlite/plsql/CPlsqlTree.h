@@ -161,6 +161,7 @@ struct CPlsqlStmt {
         Block,
         Sql,
         Open,
+        OpenFor,  // OPEN :bind FOR query: `target` the bind, `sql` the query
         Fetch,
         Close,
         Commit,
