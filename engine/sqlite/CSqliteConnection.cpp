@@ -1075,14 +1075,9 @@ std::unique_ptr<CEngineCursor> CSqliteConnection::TakeCursorVariable(const std::
                                                                      CEngineError& error) {
     auto found = m_cursorVariables.find(cp932::ToUpperAscii(name));
     if (found == m_cursorVariables.end()) return CEngineConnection::TakeCursorVariable(name, error);
-    CursorVariable opened = std::move(found->second);
+    auto cursor = std::make_unique<CMaterialisedCursor>(std::move(found->second));
     m_cursorVariables.erase(found);
-    CEngineResult result;
-    if (!Query(opened.query, opened.binds, result)) {
-        error = m_error;
-        return nullptr;
-    }
-    return std::make_unique<CMaterialisedCursor>(std::move(result));
+    return cursor;
 }
 
 long CSqliteConnection::Changes() {

@@ -195,11 +195,7 @@ private:
     std::atomic<bool> m_cancelRequested{false};
     // The stored units this session compiled (see CBlockHost).
     std::unique_ptr<CPlsqlSession> m_plsql;
-    // The queries blocks opened for the console's cursor variables (OPEN
-    // :name FOR ...), run when the variable is taken.
-    struct CursorVariable {
-        std::string query;
-        std::vector<CEngineBind> binds;
-    };
-    std::map<std::string, CursorVariable> m_cursorVariables;
+    // The rows blocks opened for the console's cursor variables (OPEN :name
+    // FOR ...), read at OPEN as the server's cursor sees them.
+    std::map<std::string, CEngineResult> m_cursorVariables;
 };

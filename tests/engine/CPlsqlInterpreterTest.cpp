@@ -374,15 +374,15 @@ TEST_F(PlsqlTest, CursorForUpdateAndWhereCurrentOf) {
     EXPECT_EQ(Rows("SELECT id, bal FROM acct ORDER BY id"), "1,10|2,21");
 }
 
-// OPEN :rc FOR a query hands the console's cursor variable its rows, with
-// the block's values as they were at OPEN; the variable is taken once.
+// OPEN :rc FOR a query hands the console's cursor variable its rows as they
+// were at OPEN, with the block's values then; the variable is taken once.
 TEST_F(PlsqlTest, OpenForFillsTheConsolesCursorVariable) {
     Exec("CREATE TABLE acct (ID NUMBER, NAME VARCHAR2(5))");
     Exec("INSERT INTO acct VALUES (1, 'a')");
     Exec("INSERT INTO acct VALUES (2, 'b')");
     m_binds = {CEngineBind{"RC", "", true, servertype::kCursor}};
     EXPECT_EQ(Block("DECLARE n NUMBER := 1; BEGIN OPEN :rc FOR SELECT NAME, id FROM acct WHERE id > n; "
-                    "n := 0; END;"),
+                    "n := 0; DELETE FROM acct; END;"),
               "");
     CEngineError error;
     auto cursor = m_connection->TakeCursorVariable("rc", error);

@@ -473,9 +473,20 @@ void CBlockHost::NextStatement() {
 
 long CBlockHost::Changes() { return m_connection.Changes(); }
 
-void CBlockHost::OpenCursorVariable(const std::string& name, const std::string& query,
-                                    std::vector<CEngineBind> binds) {
-    m_connection.m_cursorVariables[name] = {query, std::move(binds)};
+bool CBlockHost::OpenCursorVariable(const std::string& name, const std::string& query,
+                                    std::vector<CEngineBind> binds, CEngineError& error) {
+    // Note: the block's statement keeps what the connection holds of it.
+    auto types = m_connection.m_resultTypes;
+    CEngineError saved = m_connection.m_error;
+    CEngineResult rows;
+    bool ok = m_connection.RunQuery(query, binds, rows);
+    if (ok)
+        m_connection.m_cursorVariables[name] = std::move(rows);
+    else
+        error = m_connection.m_error;
+    m_connection.m_resultTypes = std::move(types);
+    m_connection.m_error = saved;
+    return ok;
 }
 
 bool CBlockHost::RunUnitStatement(const std::string& text, std::vector<CEngineBind>& binds, long& rows,

@@ -23,8 +23,8 @@ public:
 
     sqlite3* Database() override;
     long Changes() override;
-    void OpenCursorVariable(const std::string& name, const std::string& query,
-                            std::vector<CEngineBind> binds) override;
+    bool OpenCursorVariable(const std::string& name, const std::string& query, std::vector<CEngineBind> binds,
+                            CEngineError& error) override;
     bool TableColumns(const std::string& name, std::vector<CPlsqlType::Field>& out) override;
     bool Prepare(CPlsqlSql& sql, CEngineError& error) override;
     void StepFailed(const std::string& text, CEngineError& error) override;

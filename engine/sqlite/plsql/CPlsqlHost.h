@@ -20,10 +20,11 @@ public:
     // The rows the last DML statement changed, rows its triggers wrote
     // anew included.
     virtual long Changes() = 0;
-    // OPEN :name FOR query: the query (Oracle SQL, parameters as its binds)
-    // kept for the console's cursor variable `name`.
-    virtual void OpenCursorVariable(const std::string& name, const std::string& query,
-                                    std::vector<CEngineBind> binds) = 0;
+    // OPEN :name FOR query: the rows of the query (Oracle SQL, parameters
+    // as its binds), read now and kept for the console's cursor variable
+    // `name`. False with `error` when the query fails.
+    virtual bool OpenCursorVariable(const std::string& name, const std::string& query,
+                                    std::vector<CEngineBind> binds, CEngineError& error) = 0;
     // The columns of table or view `name` (CP932, upper case) as typed
     // fields; false when there is no such table.
     virtual bool TableColumns(const std::string& name, std::vector<CPlsqlType::Field>& out) = 0;

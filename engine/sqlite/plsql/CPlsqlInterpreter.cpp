@@ -571,7 +571,9 @@ CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecOpenFor(CPlsqlStmt& statement) {
         int type = value.GetKind() == CPlsqlValue::Kind::Number ? servertype::kNumber : 1;
         binds.push_back(CEngineBind{sql.paramNames[k], text, value.IsNull(), type});
     }
-    m_host.OpenCursorVariable(statement.target.bind, sql.text, std::move(binds));
+    CEngineError error;
+    if (!m_host.OpenCursorVariable(statement.target.bind, sql.text, std::move(binds), error))
+        return RaiseError(error, sql.at), Flow::Raise;
     return Flow::Normal;
 }
 
