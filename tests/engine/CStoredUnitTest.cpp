@@ -203,3 +203,20 @@ TEST_F(StoredUnitTest, PackageCollectionsLastTheSessionAndCursorsAreRefusedByNam
     EXPECT_EQ(Run("CREATE PACKAGE curs AS CURSOR c IS SELECT 1 FROM dual; END;"),
               "ERROR ORA-03001: 未実装の機能です: パッケージのカーソル は組込みデータベースでは使えません。");
 }
+
+// ALTER ... COMPILE compiles a procedure now: VALID once its table is back,
+// INVALID with its errors (and the warning) while the table is gone.
+TEST_F(StoredUnitTest, AlterCompileSetsTheStatusAtOnce) {
+    EXPECT_EQ(Run("CREATE PROCEDURE fill IS BEGIN INSERT INTO box VALUES (1); END;"),
+              "ERROR 警告: コンパイル・エラーがあります。");
+    Exec("CREATE TABLE box (n NUMBER)");
+    EXPECT_EQ(Rows("SELECT STATUS FROM USER_OBJECTS WHERE OBJECT_NAME = 'FILL'"), "INVALID");
+    EXPECT_EQ(Run("ALTER PROCEDURE fill COMPILE"), "");
+    EXPECT_EQ(Rows("SELECT STATUS FROM USER_OBJECTS WHERE OBJECT_NAME = 'FILL'"), "VALID");
+    EXPECT_EQ(Rows("SELECT COUNT(*) FROM USER_ERRORS WHERE NAME = 'FILL'"), "0");
+    Exec("DROP TABLE box");
+    EXPECT_EQ(Run("ALTER PROCEDURE fill COMPILE"), "ERROR 警告: コンパイル・エラーがあります。");
+    EXPECT_EQ(Rows("SELECT STATUS FROM USER_OBJECTS WHERE OBJECT_NAME = 'FILL'"), "INVALID");
+    EXPECT_NE(Rows("SELECT TEXT FROM USER_ERRORS WHERE NAME = 'FILL'").find("ORA-00942"), std::string::npos);
+    EXPECT_EQ(Run("ALTER PROCEDURE none COMPILE").substr(0, 15), "ERROR ORA-04043");
+}

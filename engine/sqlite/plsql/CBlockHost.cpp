@@ -543,9 +543,11 @@ bool CBlockHost::RunUnitStatement(const std::string& text, std::vector<CEngineBi
     if (WordAt(text, tokens, at + 1) == ".") name = WordAt(text, tokens, at + 2);
     if (package) m_connection.m_plsql->states.erase(name);
     if (first == "DROP") return DropUnit(text, type, name);
-    // ALTER ... COMPILE: the unit is compiled again at its next use.
+    // ALTER ... COMPILE: a procedure or function is compiled again now, its
+    // status and errors kept as CREATE keeps them; a package at its next use.
     CUnitCatalog::Unit stored;
     if (CUnitCatalog::Find(m_connection.m_db, name, stored, type)) {
+        if (!package) return CreateUnit(stored.source, 0, true);
         m_connection.m_plsql->Forget();
         return true;
     }
