@@ -1,6 +1,7 @@
 #include "engine/sqlite/CSqlEmitter.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdlib>
 
 #include "engine/sqlite/CDateFormat.h"
@@ -1483,6 +1484,49 @@ CSqlType CSqlEmitter::StoredCall(const std::string& name, const CSqlExpr& expr, 
     return CSqlType::Unknown;
 }
 
+// DBMS_LOB's reading functions over a CLOB, as the server's functions of
+// text they equal: the arguments in the function's order, the ones left
+// out given their defaults.
+bool CSqlEmitter::LobCall(const std::string& member, const CSqlExpr& expr, std::string& out, CSqlType& type) {
+    struct LobFunction {
+        std::string_view member;
+        std::string_view function;
+        std::size_t required;
+        // Where each of the function's arguments comes from, and its default.
+        std::array<std::size_t, 4> from;
+        std::array<std::string_view, 4> defaults;
+        std::size_t count;
+    };
+    static constexpr LobFunction kFunctions[] = {
+        {"GETLENGTH", "LENGTH", 1, {0, 0, 0, 0}, {}, 1},
+        {"SUBSTR", "SUBSTR", 1, {0, 2, 1, 0}, {"", "1", "32767", ""}, 3},
+        {"INSTR", "INSTR", 2, {0, 1, 2, 3}, {"", "", "1", "1"}, 4},
+    };
+    const LobFunction* found = nullptr;
+    for (const LobFunction& row : kFunctions)
+        if (row.member == member) found = &row;
+    if (found == nullptr || expr.args.size() < found->required || expr.args.size() > found->count)
+        return false;
+    std::vector<CSqlExpr> defaults(found->count);
+    CSqlExpr call = expr;
+    call.text = found->function;
+    call.parts = {found->function};
+    call.args.clear();
+    for (std::size_t k = 0; k < found->count; ++k) {
+        std::size_t source = found->from[k];
+        if (source < expr.args.size()) {
+            call.args.push_back(expr.args[source]);
+            continue;
+        }
+        defaults[k].kind = CSqlExpr::Kind::Number;
+        defaults[k].at = expr.at;
+        defaults[k].text = found->defaults[k];
+        call.args.push_back(&defaults[k]);
+    }
+    type = Call(call, out);
+    return true;
+}
+
 CSqlType CSqlEmitter::PackageCall(const std::string& name, const CSqlExpr& expr, std::string& out) {
     out += "TARVEX_CALL(" + Quote(name);
     for (const CSqlExpr* arg : expr.args) {
@@ -1497,6 +1541,10 @@ CSqlType CSqlEmitter::Call(const CSqlExpr& expr, std::string& out) {
     std::string name = Upper(expr.text);
     if (expr.parts.size() == 2 && m_catalog.HasPackage(Upper(expr.parts[0])))
         return PackageCall(Upper(expr.parts[0]) + "." + name, expr, out);
+    if (expr.parts.size() == 2 && Upper(expr.parts[0]) == "DBMS_LOB") {
+        CSqlType type = CSqlType::Unknown;
+        if (LobCall(name, expr, out, type)) return type;
+    }
     if (expr.parts.size() > 1) {
         Fail(expr.at, 3001, Upper(expr.parts[0]) + "." + name);
         return CSqlType::Unknown;

@@ -112,6 +112,7 @@ private:
     CSqlType StoredCall(const std::string& name, const CSqlExpr& expr, std::string& out);
     // A package's function, called by name through the engine's dispatcher.
     CSqlType PackageCall(const std::string& name, const CSqlExpr& expr, std::string& out);
+    bool LobCall(const std::string& member, const CSqlExpr& expr, std::string& out, CSqlType& type);
     CSqlType Special(const CSqlExpr& expr, std::string& out);
     CSqlType Binary(const CSqlExpr& expr, std::string& out);
     void StoredForm(const CSqlExpr& bind, std::string& value);

@@ -285,6 +285,17 @@ TEST_F(PlsqlTest, HostileProgramsAnswerErrorsNotCrashes) {
 }
 
 TEST_F(PlsqlTest, BuiltInPackagesScriptsUse) {
+    // DBMS_LOB's reading functions, in SQL and in a block: SUBSTR takes the
+    // amount before the offset, and both default.
+    Exec("CREATE TABLE docs (body CLOB)");
+    Exec("INSERT INTO docs VALUES ('hello world')");
+    EXPECT_EQ(Rows("SELECT DBMS_LOB.GETLENGTH(body), DBMS_LOB.SUBSTR(body, 5, 7), DBMS_LOB.SUBSTR(body), "
+                   "DBMS_LOB.INSTR(body, 'o', 1, 2), DBMS_LOB.INSTR(body, 'o') FROM docs"),
+              "11,world,hello world,8,5");
+    EXPECT_EQ(Block("DECLARE c CLOB; BEGIN SELECT body INTO c FROM docs; "
+                    "dbms_output.put_line(DBMS_LOB.GETLENGTH(c) || DBMS_LOB.SUBSTR(c, 3, 2)); END;"),
+              "11ell");
+    EXPECT_EQ(Rows("SELECT DBMS_LOB.SUBSTR(body, 1, 2, 3) FROM docs").substr(0, 15), "ERROR ORA-03001");
     const Case cases[] = {
         {"DECLARE t NUMBER := DBMS_UTILITY.GET_TIME; BEGIN IF DBMS_UTILITY.GET_TIME - t BETWEEN 0 AND 100 "
          "THEN "
