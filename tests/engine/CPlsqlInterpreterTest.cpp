@@ -408,6 +408,24 @@ TEST_F(PlsqlTest, OpenForFillsTheConsolesCursorVariable) {
     EXPECT_EQ(Block("BEGIN OPEN :rc FOR SELECT nothing FROM acct; END;").substr(0, 15), "ERROR ORA-06550");
 }
 
+// A record assigned from another takes its fields by place, each by its
+// field's rules; INSERT ... VALUES record writes the fields in order.
+TEST_F(PlsqlTest, RecordsAreCopiedAndInsertedWhole) {
+    Exec("CREATE TABLE src (ID NUMBER, NAME VARCHAR2(10))");
+    Exec("CREATE TABLE dst (ID NUMBER, NAME VARCHAR2(3))");
+    Exec("INSERT INTO src VALUES (1, 'ab')");
+    Exec("INSERT INTO src VALUES (2, 'toolong')");
+    EXPECT_EQ(Block("DECLARE r src%ROWTYPE; BEGIN FOR x IN (SELECT * FROM src WHERE id = 1) LOOP r := x; "
+                    "r.name := UPPER(r.name); INSERT INTO dst VALUES r; END LOOP; "
+                    "dbms_output.put_line(r.id || r.name); END;"),
+              "1AB");
+    EXPECT_EQ(
+        Block("DECLARE r dst%ROWTYPE; BEGIN FOR x IN (SELECT * FROM src WHERE id = 2) LOOP r := x; "
+              "END LOOP; END;"),
+        "ERROR ORA-06502: PL/SQL: 数値または値のエラーです: 文字列バッファが小さすぎます。|ORA-06512: 行1");
+    EXPECT_EQ(Rows("SELECT id, name FROM dst"), "1,AB");
+}
+
 TEST_F(PlsqlTest, CompileErrorsNameTheLineColumnAndRule) {
     const Case cases[] = {
         {"DECLARE c CONSTANT NUMBER := 1; BEGIN c := 2; END;",

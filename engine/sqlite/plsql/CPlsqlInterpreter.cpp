@@ -320,6 +320,9 @@ CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecAssign(CPlsqlStmt& statement) {
         m_raised.at = statement.at;
         return Flow::Raise;
     }
+    if (whole != nullptr && whole->base == CPlsqlType::Base::Record &&
+        statement.kind == CPlsqlStmt::Kind::Assign && statement.target.field < 0 && !statement.exprs.empty())
+        return AssignRecord(statement, *whole) ? Flow::Normal : Flow::Raise;
     CPlsqlValue value;
     if (!statement.exprs.empty() && !Eval(*statement.exprs[0], value)) return Flow::Raise;
     if (statement.kind == CPlsqlStmt::Kind::Initialise && statement.type->base == CPlsqlType::Base::Record) {
@@ -333,6 +336,29 @@ CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecAssign(CPlsqlStmt& statement) {
         return Flow::Raise;
     }
     return Flow::Normal;
+}
+
+// record := record: the fields by their places, each by its field's rules.
+bool CPlsqlInterpreter::AssignRecord(const CPlsqlStmt& statement, const CPlsqlType& type) {
+    const CPlsqlExpr& source = *statement.exprs[0];
+    const Datum* from =
+        source.kind == CPlsqlExpr::Kind::Variable && source.target.field < 0 && !source.target.index
+            ? DatumOf(source.target)
+            : nullptr;
+    if (from == nullptr || from->fields.size() != type.fields.size()) {
+        Raise(6502, CPlsqlErrors::ValueErrorText(CPlsqlErrors::ValueError::None), statement.at);
+        return false;
+    }
+    std::vector<CPlsqlValue> values = from->fields;
+    for (std::size_t k = 0; k < values.size(); ++k) {
+        CPlsqlTarget field = statement.target;
+        field.field = static_cast<int>(k);
+        if (!Write(field, values[k], type.fields[k].type.get())) {
+            m_raised.at = statement.at;
+            return false;
+        }
+    }
+    return true;
 }
 
 CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecIf(CPlsqlStmt& statement) {

@@ -74,6 +74,7 @@ private:
     Flow ExecForRange(CPlsqlStmt& statement);
     Flow ExecForCursor(CPlsqlStmt& statement);
     Flow ExecSql(CPlsqlStmt& statement);
+    bool AssignRecord(const CPlsqlStmt& statement, const CPlsqlType& type);
     Flow ExecOpenFor(CPlsqlStmt& statement);
     Flow ExecCursor(CPlsqlStmt& statement);
     Flow ExecTransaction(CPlsqlStmt& statement);

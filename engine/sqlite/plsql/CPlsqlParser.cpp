@@ -2167,6 +2167,32 @@ std::unique_ptr<CPlsqlSql> CPlsqlParser::BuildSql(std::size_t first, std::size_t
             continue;
         }
         if (token.kind != CSqlScanner::Kind::Word && token.kind != CSqlScanner::Kind::QuotedName) continue;
+        // INSERT ... VALUES record: the record's fields in their order.
+        if (depth == 0 && k + 2 == end && CSqlScanner::Is(m_text, token, "VALUES") &&
+            m_tokens[k + 1].kind == CSqlScanner::Kind::Word) {
+            const Entry* record = Find(cp932::ToUpperAscii(TokenText(m_tokens[k + 1])));
+            std::shared_ptr<CPlsqlType> type =
+                record != nullptr && record->kind == Entry::Kind::Variable ? SlotTypeOf(*record) : nullptr;
+            if (type != nullptr && type->base == CPlsqlType::Base::Record) {
+                out.append(m_text.substr(copied, m_tokens[k + 1].begin - copied));
+                out += "(";
+                for (std::size_t f = 0; f < type->fields.size(); ++f) {
+                    CPlsqlTarget target;
+                    target.at = m_tokens[k + 1].begin;
+                    target.slot = record->slot;
+                    target.package = record->package;
+                    target.field = static_cast<int>(f);
+                    std::string name = "TARVEX_P" + std::to_string(sql->params.size() + 1);
+                    out += (f > 0 ? ", :" : ":") + name;
+                    sql->paramNames.push_back(name);
+                    sql->params.push_back(std::move(target));
+                }
+                out += ")";
+                copied = m_tokens[k + 1].begin + m_tokens[k + 1].length;
+                k = k + 1;
+                continue;
+            }
+        }
         if (CSqlScanner::Is(m_text, token, "CURRENT") && k + 2 < end &&
             CSqlScanner::Is(m_text, m_tokens[k + 1], "OF")) {
             const Entry* cursor = Find(cp932::ToUpperAscii(TokenText(m_tokens[k + 2])));
