@@ -262,9 +262,8 @@ bool CSqlParser::Merge(CSqlStatement& out) {
     return true;
 }
 
-bool CSqlParser::MergeUpdate(CSqlStatement& update, CSqlExpr*& deleteWhere) {
-    update.kind = CSqlStatement::Kind::Update;
-    if (!Expect("UPDATE") || !Expect("SET")) return false;
+// SET column = value [, ...] of UPDATE and of MERGE's WHEN MATCHED.
+bool CSqlParser::Assignments(CSqlStatement& out) {
     do {
         if (IsSymbol('(')) return Refuse("SET (columns) = (subquery)");
         std::vector<std::string_view> target;
@@ -272,10 +271,16 @@ bool CSqlParser::MergeUpdate(CSqlStatement& update, CSqlExpr*& deleteWhere) {
         if (!QualifiedName(target)) return false;
         Expr* value = nullptr;
         if (!ExpectSymbol('=') || !Expression(value)) return false;
-        update.columns.push_back(target.back());
-        update.columnAt.push_back(at);
-        update.values.push_back(value);
+        out.columns.push_back(target.back());
+        out.columnAt.push_back(at);
+        out.values.push_back(value);
     } while (AcceptSymbol(','));
+    return true;
+}
+
+bool CSqlParser::MergeUpdate(CSqlStatement& update, CSqlExpr*& deleteWhere) {
+    update.kind = CSqlStatement::Kind::Update;
+    if (!Expect("UPDATE") || !Expect("SET") || !Assignments(update)) return false;
     if (Accept("WHERE") && !Expression(update.where)) return false;
     if (Accept("DELETE")) return Expect("WHERE") && Expression(deleteWhere);
     return true;
@@ -354,18 +359,8 @@ bool CSqlParser::Insert(CSqlStatement& out) {
 bool CSqlParser::Update(CSqlStatement& out) {
     out.kind = CSqlStatement::Kind::Update;
     out.tableAt = Here();
-    if (!QualifiedName(out.table) || !Alias(out.alias, false) || !Expect("SET")) return false;
-    do {
-        if (IsSymbol('(')) return Refuse("SET (columns) = (subquery)");
-        std::vector<std::string_view> target;
-        std::size_t at = Here();
-        if (!QualifiedName(target)) return false;
-        Expr* value = nullptr;
-        if (!ExpectSymbol('=') || !Expression(value)) return false;
-        out.columns.push_back(target.back());
-        out.columnAt.push_back(at);
-        out.values.push_back(value);
-    } while (AcceptSymbol(','));
+    if (!QualifiedName(out.table) || !Alias(out.alias, false) || !Expect("SET") || !Assignments(out))
+        return false;
     if (Accept("WHERE")) {
         if (Is("CURRENT")) return Refuse("WHERE CURRENT OF");
         return Expression(out.where);

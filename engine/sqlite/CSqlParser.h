@@ -54,6 +54,7 @@ private:
     bool Delete(CSqlStatement& out);
     // MERGE, written as the UPDATE, INSERT and DELETE it does.
     bool Merge(CSqlStatement& out);
+    bool Assignments(CSqlStatement& out);
     bool MergeUpdate(CSqlStatement& update, CSqlExpr*& deleteWhere);
     bool MergeInsert(CSqlStatement& insert, CSqlExpr*& insertWhere);
     // SELECT `item` FROM `from` WHERE `where` (a node of its own).

@@ -83,18 +83,6 @@ const char kTablesReport[] =
     "                             ---- |"
     "bytes                          76 |";
 
-// `lines` ('|' between) as the spool file writes them: CP932, CR LF.
-std::string SpoolText(const std::string& lines) {
-    std::string text;
-    std::size_t start = 0;
-    for (std::size_t bar = lines.find('|');; bar = lines.find('|', start)) {
-        text += Sj(lines.substr(start, bar - start)) + "\r\n";
-        if (bar == std::string::npos) break;
-        start = bar + 1;
-    }
-    return text;
-}
-
 TEST_P(DbaScript, DictionaryReportWithTitlesBreaksComputesAndSpool) {
     m_dir.Write("tabrep.sql", kTableReport);
     const RunResult r = RunScripts(

@@ -31,6 +31,18 @@ inline std::string Console(const std::string& lines) {
     return text;
 }
 
+// `lines` ('|' between) as the spool file writes them: CP932, CR LF.
+inline std::string SpoolText(const std::string& lines) {
+    std::string text;
+    std::size_t start = 0;
+    for (std::size_t bar = lines.find('|');; bar = lines.find('|', start)) {
+        text += Sj(lines.substr(start, bar - start)) + "\r\n";
+        if (bar == std::string::npos) break;
+        start = bar + 1;
+    }
+    return text;
+}
+
 enum class Road { Embedded, Server };
 
 class ScriptRun : public ::testing::Test {
