@@ -7,6 +7,7 @@
 #include "engine/sqlite/CDateFormat.h"
 #include "engine/sqlite/CSqlParser.h"
 #include "engine/sqlite/CSqlScanner.h"
+#include "engine/sqlite/CSqliteDictionary.h"
 #include "engine/sqlite/CSqliteValueFunctions.h"
 #include "engine/sqlite/values/CIntervalLiteral.h"
 #include "text/Cp932.h"
@@ -453,12 +454,17 @@ bool CSqlEmitter::TableSource(const CSqlFromItem& item, Source& source, std::str
         text = m_stored ? "(SELECT 'X' AS DUMMY) DUAL" : "DUAL";
         return true;
     }
-    const auto* columns = m_catalog.Columns(Upper(name));
+    const auto* columns = m_catalog.Columns(upper);
+    // A name every user has (TAB, DICT, ...) is read where the dictionary
+    // keeps it, unless an object of the user's bears it.
+    std::string shared =
+        columns == nullptr && item.table.size() == 1 ? CSqliteDictionary::PublicView(upper) : "";
+    if (!shared.empty()) columns = m_catalog.Columns(shared.substr(1, shared.size() - 2));
     if (columns == nullptr) return Fail(item.at, 942, upper);
     for (const auto& column : *columns) source.columns.push_back(Typed{column.name, TypeOfColumn(column)});
     source.known = true;
     // Note: a schema before the name is the user's own; the file has one.
-    text = std::string(name);
+    text = shared.empty() ? std::string(name) : shared + (item.alias.empty() ? " " + std::string(name) : "");
     return true;
 }
 

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <unordered_map>
 
 #include "engine/sqlite/CCatalogTables.h"
 #include "engine/sqlite/CSqlScanner.h"
@@ -32,22 +33,41 @@ std::string Upper(std::string_view text) {
 
 constexpr const char* kUserObjects = "m.name NOT LIKE 'sqlite%' AND upper(m.name) NOT LIKE 'TARVEX%'";
 
-// A view of the dictionary: its columns with the server's declared types
-// (a text of the server's LONG type is left untyped), and the query that
-// fills its rows; CONSTRAINTS and CONS_COLUMNS are filled by All().
+// A name under which the dictionary shows a table of rows, and its select
+// list: nullptr for the table's own columns, "*" inside a list for them.
+struct Shown {
+    const char* name;
+    const char* list;
+};
+
+// A table of dictionary rows: its columns with the server's declared types
+// (a text of the server's LONG type is left untyped), the query that fills
+// its rows, the owner columns the ALL_ and DBA_ views add (filled with the
+// session's user), and the names it is shown under. CONSTRAINTS and
+// CONS_COLUMNS are filled by All().
 struct View {
     const char* name;
     const char* columns;
     const char* select;
+    const char* owners = "OWNER";
+    Shown shown[6] = {};
 };
 
-// Note: the texts use "m" for main.sqlite_schema.
+#define TARVEX_SHOWN3(x)                                                       \
+    {                                                                          \
+        {"USER_" x, nullptr}, {"ALL_" x, "OWNER, *"}, { "DBA_" x, "OWNER, *" } \
+    }
+
+// Note: the texts use "m" for main.sqlite_schema; %U limits them to the
+// user's own objects and %D is the list of the dictionary's names.
 const View kViews[] = {
     {"TABLES",
      "TABLE_NAME VARCHAR2(128), TABLESPACE_NAME VARCHAR2(30), STATUS VARCHAR2(8), NUM_ROWS NUMBER, TEMPORARY "
      "VARCHAR2(1)",
      "SELECT upper(m.name), 'USERS', 'VALID', NULL, 'N' FROM main.sqlite_schema m WHERE m.type = 'table' AND "
-     "%U UNION ALL SELECT TABLE_NAME, NULL, 'VALID', NULL, 'Y' FROM main.TARVEX_TEMPORARY"},
+     "%U UNION ALL SELECT TABLE_NAME, NULL, 'VALID', NULL, 'Y' FROM main.TARVEX_TEMPORARY",
+     "OWNER",
+     {{"USER_TABLES", nullptr}, {"ALL_TABLES", "OWNER, *"}, {"DBA_TABLES", "OWNER, *"}, {"TABS", nullptr}}},
     {"TAB_COLUMNS",
      "TABLE_NAME VARCHAR2(128), COLUMN_NAME VARCHAR2(128), DATA_TYPE VARCHAR2(128), DATA_LENGTH NUMBER, "
      "DATA_PRECISION NUMBER, DATA_SCALE NUMBER, NULLABLE VARCHAR2(1), COLUMN_ID NUMBER, DATA_DEFAULT, "
@@ -58,37 +78,63 @@ const View kViews[] = {
      "i.TABLE_NAME = upper(m.name) AND i.COLUMN_NAME = upper(p.name)) THEN 'YES' ELSE 'NO' END FROM "
      "(SELECT name, type FROM main.sqlite_schema UNION ALL SELECT name, type FROM temp.sqlite_schema WHERE "
      "upper(name) IN (SELECT TABLE_NAME FROM main.TARVEX_TEMPORARY)) m, pragma_table_info(m.name) p WHERE "
-     "m.type IN ('table', 'view') AND %U"},
+     "m.type IN ('table', 'view') AND %U",
+     "OWNER",
+     {{"USER_TAB_COLUMNS", nullptr},
+      {"ALL_TAB_COLUMNS", "OWNER, *"},
+      {"DBA_TAB_COLUMNS", "OWNER, *"},
+      {"USER_TAB_COLS", nullptr},
+      {"ALL_TAB_COLS", "OWNER, *"},
+      {"COLS", nullptr}}},
     {"VIEWS", "VIEW_NAME VARCHAR2(128), TEXT_LENGTH NUMBER, TEXT, READ_ONLY VARCHAR2(1)",
      "SELECT v.VIEW_NAME, length(v.TEXT), v.TEXT, v.READ_ONLY FROM main.TARVEX_VIEWS v JOIN "
-     "main.sqlite_schema "
-     "m ON m.type = 'view' AND upper(m.name) = v.VIEW_NAME WHERE v.VIEW_NAME NOT IN (SELECT SYNONYM_NAME "
-     "FROM "
-     "main.TARVEX_SYNONYMS)"},
+     "main.sqlite_schema m ON m.type = 'view' AND upper(m.name) = v.VIEW_NAME WHERE v.VIEW_NAME NOT IN "
+     "(SELECT SYNONYM_NAME FROM main.TARVEX_SYNONYMS)",
+     "OWNER", TARVEX_SHOWN3("VIEWS")},
     {"SYNONYMS",
      "SYNONYM_NAME VARCHAR2(128), TABLE_OWNER VARCHAR2(128), TABLE_NAME VARCHAR2(128), DB_LINK "
      "VARCHAR2(128)",
-     "SELECT SYNONYM_NAME, TABLE_OWNER, TABLE_NAME, NULL FROM main.TARVEX_SYNONYMS"},
+     "SELECT SYNONYM_NAME, TABLE_OWNER, TABLE_NAME, NULL FROM main.TARVEX_SYNONYMS",
+     "OWNER",
+     {{"USER_SYNONYMS", nullptr},
+      {"ALL_SYNONYMS", "OWNER, *"},
+      {"DBA_SYNONYMS", "OWNER, *"},
+      {"SYN", nullptr}}},
     {"INDEXES",
      "INDEX_NAME VARCHAR2(128), INDEX_TYPE VARCHAR2(27), TABLE_NAME VARCHAR2(128), UNIQUENESS VARCHAR2(9), "
      "STATUS VARCHAR2(8)",
      "SELECT upper(m.name), 'NORMAL', upper(m.tbl_name), CASE WHEN m.sql IS NULL OR upper(m.sql) LIKE "
-     "'CREATE "
-     "UNIQUE%' THEN 'UNIQUE' ELSE 'NONUNIQUE' END, 'VALID' FROM main.sqlite_schema m WHERE m.type = 'index' "
-     "AND upper(m.tbl_name) NOT LIKE 'TARVEX%' AND m.name NOT LIKE 'TARVEX%'"},
+     "'CREATE UNIQUE%' THEN 'UNIQUE' ELSE 'NONUNIQUE' END, 'VALID' FROM main.sqlite_schema m WHERE m.type = "
+     "'index' AND upper(m.tbl_name) NOT LIKE 'TARVEX%' AND m.name NOT LIKE 'TARVEX%'",
+     "OWNER, TABLE_OWNER",
+     {{"USER_INDEXES", "INDEX_NAME, INDEX_TYPE, TABLE_OWNER, TABLE_NAME, UNIQUENESS, STATUS"},
+      {"ALL_INDEXES", "OWNER, INDEX_NAME, INDEX_TYPE, TABLE_OWNER, TABLE_NAME, UNIQUENESS, STATUS"},
+      {"DBA_INDEXES", "OWNER, INDEX_NAME, INDEX_TYPE, TABLE_OWNER, TABLE_NAME, UNIQUENESS, STATUS"},
+      {"IND", "INDEX_NAME, INDEX_TYPE, TABLE_OWNER, TABLE_NAME, UNIQUENESS, STATUS"}}},
     {"IND_COLUMNS",
      "INDEX_NAME VARCHAR2(128), TABLE_NAME VARCHAR2(128), COLUMN_NAME VARCHAR2(4000), COLUMN_POSITION "
-     "NUMBER, "
-     "DESCEND VARCHAR2(4)",
+     "NUMBER, DESCEND VARCHAR2(4)",
      "SELECT upper(m.name), upper(m.tbl_name), upper(i.name), i.seqno + 1, 'ASC' FROM main.sqlite_schema m, "
      "pragma_index_info(m.name) i WHERE m.type = 'index' AND upper(m.tbl_name) NOT LIKE 'TARVEX%' AND m.name "
-     "NOT LIKE 'TARVEX%'"},
+     "NOT LIKE 'TARVEX%'",
+     "INDEX_OWNER, TABLE_OWNER",
+     {{"USER_IND_COLUMNS", nullptr},
+      {"ALL_IND_COLUMNS",
+       "INDEX_OWNER, INDEX_NAME, TABLE_OWNER, TABLE_NAME, COLUMN_NAME, COLUMN_POSITION, DESCEND"},
+      {"DBA_IND_COLUMNS",
+       "INDEX_OWNER, INDEX_NAME, TABLE_OWNER, TABLE_NAME, COLUMN_NAME, COLUMN_POSITION, DESCEND"}}},
     {"SEQUENCES",
      "SEQUENCE_NAME VARCHAR2(128), MIN_VALUE NUMBER, MAX_VALUE NUMBER, INCREMENT_BY NUMBER, CYCLE_FLAG "
      "VARCHAR2(1), LAST_NUMBER NUMBER",
      "SELECT upper(s.NAME), 1, 9999999999999999999999999999, s.STEP, 'N', s.NEXT_VALUE FROM "
-     "main.TARVEX_SEQUENCES s"},
-    {"OBJECTS", "OBJECT_NAME VARCHAR2(128), OBJECT_TYPE VARCHAR2(23), STATUS VARCHAR2(7)",
+     "main.TARVEX_SEQUENCES s",
+     "SEQUENCE_OWNER",
+     {{"USER_SEQUENCES", nullptr},
+      {"ALL_SEQUENCES", "SEQUENCE_OWNER, *"},
+      {"DBA_SEQUENCES", "SEQUENCE_OWNER, *"},
+      {"SEQ", nullptr}}},
+    {"OBJECTS",
+     "OBJECT_NAME VARCHAR2(128), OBJECT_TYPE VARCHAR2(23), STATUS VARCHAR2(7)",
      "SELECT upper(m.name), CASE WHEN upper(m.name) IN (SELECT SYNONYM_NAME FROM main.TARVEX_SYNONYMS) THEN "
      "'SYNONYM' ELSE upper(m.type) END, 'VALID' FROM main.sqlite_schema m WHERE m.type IN ('table', "
      "'view', 'index', 'trigger') AND %U AND upper(m.tbl_name) NOT LIKE 'TARVEX%' UNION ALL SELECT "
@@ -97,29 +143,37 @@ const View kViews[] = {
      "(d.REFERENCED_TYPE = 'TABLE' AND d.REFERENCED_NAME NOT IN (SELECT upper(name) FROM main.sqlite_schema "
      "UNION ALL SELECT upper(name) FROM temp.sqlite_schema) OR d.REFERENCED_TYPE <> 'TABLE' AND "
      "d.REFERENCED_NAME NOT IN (SELECT NAME FROM main.TARVEX_UNITS))) THEN 'INVALID' ELSE u.STATUS END FROM "
-     "main.TARVEX_UNITS u"},
+     "main.TARVEX_UNITS u",
+     "OWNER",
+     {{"USER_OBJECTS", nullptr}, {"ALL_OBJECTS", "OWNER, *"}, {"DBA_OBJECTS", "OWNER, *"}, {"OBJ", nullptr}}},
     {"SOURCE", "NAME VARCHAR2(128), TYPE VARCHAR2(12), LINE NUMBER, TEXT VARCHAR2(4000)",
      "WITH RECURSIVE s(NAME, TYPE, LINE, REST, TEXT) AS (SELECT NAME, TYPE, 0, SOURCE || char(10), NULL FROM "
      "main.TARVEX_UNITS UNION ALL SELECT NAME, TYPE, LINE + 1, substr(REST, instr(REST, char(10)) + 1), "
      "substr(REST, 1, instr(REST, char(10))) FROM s WHERE REST <> '') SELECT NAME, TYPE, LINE, TEXT FROM s "
-     "WHERE LINE > 0"},
+     "WHERE LINE > 0",
+     "OWNER", TARVEX_SHOWN3("SOURCE")},
     {"ERRORS",
      "NAME VARCHAR2(128), TYPE VARCHAR2(12), SEQUENCE NUMBER, LINE NUMBER, POSITION NUMBER, TEXT "
      "VARCHAR2(4000), ATTRIBUTE VARCHAR2(9), MESSAGE_NUMBER NUMBER",
      "SELECT NAME, TYPE, SEQUENCE, LINE, POSITION, TEXT, 'ERROR', CAST(substr(TEXT, 5, 5) AS INTEGER) FROM "
-     "main.TARVEX_UNIT_ERRORS"},
+     "main.TARVEX_UNIT_ERRORS",
+     "OWNER", TARVEX_SHOWN3("ERRORS")},
     {"PROCEDURES",
      "OBJECT_NAME VARCHAR2(128), PROCEDURE_NAME VARCHAR2(128), OBJECT_TYPE VARCHAR2(13), AGGREGATE "
      "VARCHAR2(3), PIPELINED VARCHAR2(3), DETERMINISTIC VARCHAR2(3)",
-     "SELECT NAME, NULL, TYPE, 'NO', 'NO', 'NO' FROM main.TARVEX_UNITS"},
+     "SELECT NAME, NULL, TYPE, 'NO', 'NO', 'NO' FROM main.TARVEX_UNITS", "OWNER",
+     TARVEX_SHOWN3("PROCEDURES")},
     {"DEPENDENCIES",
      "NAME VARCHAR2(128), TYPE VARCHAR2(19), REFERENCED_OWNER VARCHAR2(128), REFERENCED_NAME VARCHAR2(128), "
      "REFERENCED_TYPE VARCHAR2(19), DEPENDENCY_TYPE VARCHAR2(4)",
-     "SELECT NAME, TYPE, NULL, REFERENCED_NAME, REFERENCED_TYPE, 'HARD' FROM main.TARVEX_UNIT_DEPENDENCIES"},
+     "SELECT NAME, TYPE, ORA_USER(), REFERENCED_NAME, REFERENCED_TYPE, 'HARD' FROM "
+     "main.TARVEX_UNIT_DEPENDENCIES",
+     "OWNER", TARVEX_SHOWN3("DEPENDENCIES")},
     {"ARGUMENTS",
      "OBJECT_NAME VARCHAR2(128), ARGUMENT_NAME VARCHAR2(128), POSITION NUMBER, SEQUENCE NUMBER, DATA_TYPE "
      "VARCHAR2(30), IN_OUT VARCHAR2(9)",
-     "SELECT NAME, ARGUMENT_NAME, POSITION, POSITION + 1, DATA_TYPE, IN_OUT FROM main.TARVEX_UNIT_ARGUMENTS"},
+     "SELECT NAME, ARGUMENT_NAME, POSITION, POSITION + 1, DATA_TYPE, IN_OUT FROM main.TARVEX_UNIT_ARGUMENTS",
+     "OWNER", TARVEX_SHOWN3("ARGUMENTS")},
     {"TRIGGERS",
      "TRIGGER_NAME VARCHAR2(128), TRIGGER_TYPE VARCHAR2(16), TRIGGERING_EVENT VARCHAR2(246), TABLE_NAME "
      "VARCHAR2(128), BASE_OBJECT_TYPE VARCHAR2(18), WHEN_CLAUSE VARCHAR2(4000), STATUS VARCHAR2(8), "
@@ -128,31 +182,156 @@ const View kViews[] = {
      "main.sqlite_schema m WHERE m.type = 'trigger' AND m.name NOT LIKE 'TARVEX%' UNION ALL SELECT "
      "t.TRIGGER_NAME, t.TRIGGER_TYPE, t.TRIGGERING_EVENT, t.TABLE_NAME, 'TABLE', t.WHEN_CLAUSE, t.STATUS, "
      "substr(u.SOURCE, instr(upper(u.SOURCE), 'BEGIN')) FROM main.TARVEX_TRIGGERS t JOIN main.TARVEX_UNITS u "
-     "ON "
-     "u.NAME = t.TRIGGER_NAME AND u.TYPE = 'TRIGGER' WHERE t.TABLE_NAME IN (SELECT upper(name) FROM "
-     "main.sqlite_schema WHERE type = 'table')"},
+     "ON u.NAME = t.TRIGGER_NAME AND u.TYPE = 'TRIGGER' WHERE t.TABLE_NAME IN (SELECT upper(name) FROM "
+     "main.sqlite_schema WHERE type = 'table')",
+     "OWNER, TABLE_OWNER",
+     {{"USER_TRIGGERS",
+       "TRIGGER_NAME, TRIGGER_TYPE, TRIGGERING_EVENT, TABLE_OWNER, BASE_OBJECT_TYPE, TABLE_NAME, "
+       "WHEN_CLAUSE, STATUS, TRIGGER_BODY"},
+      {"ALL_TRIGGERS",
+       "OWNER, TRIGGER_NAME, TRIGGER_TYPE, TRIGGERING_EVENT, TABLE_OWNER, BASE_OBJECT_TYPE, TABLE_NAME, "
+       "WHEN_CLAUSE, STATUS, TRIGGER_BODY"},
+      {"DBA_TRIGGERS",
+       "OWNER, TRIGGER_NAME, TRIGGER_TYPE, TRIGGERING_EVENT, TABLE_OWNER, BASE_OBJECT_TYPE, TABLE_NAME, "
+       "WHEN_CLAUSE, STATUS, TRIGGER_BODY"}}},
     {"TAB_COMMENTS", "TABLE_NAME VARCHAR2(128), TABLE_TYPE VARCHAR2(11), COMMENTS VARCHAR2(4000)",
      "SELECT upper(m.name), upper(m.type), c.COMMENTS FROM main.sqlite_schema m LEFT JOIN "
      "main.TARVEX_COMMENTS c ON c.TABLE_NAME = upper(m.name) AND c.COLUMN_NAME = '' WHERE m.type IN "
-     "('table', 'view') AND %U"},
+     "('table', 'view') AND %U",
+     "OWNER", TARVEX_SHOWN3("TAB_COMMENTS")},
     {"COL_COMMENTS", "TABLE_NAME VARCHAR2(128), COLUMN_NAME VARCHAR2(128), COMMENTS VARCHAR2(4000)",
      "SELECT upper(m.name), upper(p.name), c.COMMENTS FROM main.sqlite_schema m JOIN "
      "pragma_table_info(m.name) p LEFT JOIN main.TARVEX_COMMENTS c ON c.TABLE_NAME = upper(m.name) AND "
-     "c.COLUMN_NAME = upper(p.name) WHERE m.type IN ('table', 'view') AND %U"},
+     "c.COLUMN_NAME = upper(p.name) WHERE m.type IN ('table', 'view') AND %U",
+     "OWNER", TARVEX_SHOWN3("COL_COMMENTS")},
     {"TAB_IDENTITY_COLS",
      "TABLE_NAME VARCHAR2(128), COLUMN_NAME VARCHAR2(128), GENERATION_TYPE VARCHAR2(10), SEQUENCE_NAME "
      "VARCHAR2(128), IDENTITY_OPTIONS VARCHAR2(298)",
      "SELECT TABLE_NAME, COLUMN_NAME, GENERATION_TYPE, SEQUENCE_NAME, IDENTITY_OPTIONS FROM "
-     "main.TARVEX_IDENTITIES"},
+     "main.TARVEX_IDENTITIES",
+     "OWNER", TARVEX_SHOWN3("TAB_IDENTITY_COLS")},
+    {"CATALOG",
+     "TABLE_NAME VARCHAR2(128), TABLE_TYPE VARCHAR2(11)",
+     "SELECT upper(m.name), CASE WHEN upper(m.name) IN (SELECT SYNONYM_NAME FROM main.TARVEX_SYNONYMS) THEN "
+     "'SYNONYM' ELSE upper(m.type) END FROM main.sqlite_schema m WHERE m.type IN ('table', 'view') AND %U "
+     "UNION ALL SELECT TABLE_NAME, 'TABLE' FROM main.TARVEX_TEMPORARY UNION ALL SELECT upper(NAME), "
+     "'SEQUENCE' FROM main.TARVEX_SEQUENCES",
+     "OWNER",
+     {{"USER_CATALOG", nullptr}, {"ALL_CATALOG", "OWNER, *"}, {"CAT", nullptr}}},
+    {"TAB",
+     "TNAME VARCHAR2(128), TABTYPE VARCHAR2(13), CLUSTERID NUMBER",
+     "SELECT upper(m.name), CASE WHEN upper(m.name) IN (SELECT SYNONYM_NAME FROM main.TARVEX_SYNONYMS) THEN "
+     "'SYNONYM' ELSE upper(m.type) END, NULL FROM main.sqlite_schema m WHERE m.type IN ('table', 'view') AND "
+     "%U UNION ALL SELECT TABLE_NAME, 'TABLE', NULL FROM main.TARVEX_TEMPORARY",
+     "",
+     {{"TAB", nullptr}}},
+    {"USERS",
+     "USERNAME VARCHAR2(128), USER_ID NUMBER, ACCOUNT_STATUS VARCHAR2(32), DEFAULT_TABLESPACE "
+     "VARCHAR2(30), TEMPORARY_TABLESPACE VARCHAR2(30), COMMON VARCHAR2(3), ORACLE_MAINTAINED VARCHAR2(1)",
+     "SELECT ORA_USER(), ORA_UID(), 'OPEN', 'USERS', 'TEMP', 'NO', 'N'",
+     "",
+     {{"USER_USERS", "USERNAME, USER_ID, ACCOUNT_STATUS, DEFAULT_TABLESPACE, TEMPORARY_TABLESPACE"},
+      {"ALL_USERS", "USERNAME, USER_ID, COMMON, ORACLE_MAINTAINED"},
+      {"DBA_USERS", nullptr}}},
+    {"DICTIONARY",
+     "TABLE_NAME VARCHAR2(128), COMMENTS VARCHAR2(4000)",
+     "%D",
+     "",
+     {{"DICTIONARY", nullptr}, {"DICT", nullptr}}},
+    {"NLS_SESSION",
+     "PARAMETER VARCHAR2(30), VALUE VARCHAR2(64)",
+     "VALUES ('NLS_LANGUAGE', 'JAPANESE'), ('NLS_TERRITORY', 'JAPAN'), ('NLS_CURRENCY', '\xEF\xBF\xA5'), "
+     "('NLS_ISO_CURRENCY', 'JAPAN'), ('NLS_NUMERIC_CHARACTERS', '.,'), ('NLS_CALENDAR', 'GREGORIAN'), "
+     "('NLS_DATE_FORMAT', ORA_SYS_CONTEXT('USERENV', 'NLS_DATE_FORMAT')), ('NLS_DATE_LANGUAGE', "
+     "ORA_SYS_CONTEXT('USERENV', 'NLS_DATE_LANGUAGE')), ('NLS_SORT', 'BINARY'), ('NLS_TIME_FORMAT', "
+     "'HH24:MI:SSXFF'), ('NLS_TIMESTAMP_FORMAT', 'RR-MM-DD HH24:MI:SSXFF'), ('NLS_TIME_TZ_FORMAT', "
+     "'HH24:MI:SSXFF TZR'), ('NLS_TIMESTAMP_TZ_FORMAT', 'RR-MM-DD HH24:MI:SSXFF TZR'), "
+     "('NLS_DUAL_CURRENCY', '\xEF\xBF\xA5'), ('NLS_COMP', 'BINARY'), ('NLS_LENGTH_SEMANTICS', 'BYTE'), "
+     "('NLS_NCHAR_CONV_EXCP', 'FALSE')",
+     "",
+     {{"NLS_SESSION_PARAMETERS", nullptr}, {"V$NLS_PARAMETERS", nullptr}}},
+    {"NLS_DATABASE",
+     "PARAMETER VARCHAR2(128), VALUE VARCHAR2(64)",
+     "VALUES ('NLS_LANGUAGE', 'JAPANESE'), ('NLS_TERRITORY', 'JAPAN'), ('NLS_CURRENCY', '\xEF\xBF\xA5'), "
+     "('NLS_ISO_CURRENCY', 'JAPAN'), ('NLS_NUMERIC_CHARACTERS', '.,'), ('NLS_CHARACTERSET', 'AL32UTF8'), "
+     "('NLS_CALENDAR', 'GREGORIAN'), ('NLS_DATE_FORMAT', 'RR-MM-DD'), ('NLS_DATE_LANGUAGE', 'JAPANESE'), "
+     "('NLS_SORT', 'BINARY'), ('NLS_COMP', 'BINARY'), ('NLS_LENGTH_SEMANTICS', 'BYTE'), "
+     "('NLS_NCHAR_CHARACTERSET', 'AL16UTF16')",
+     "",
+     {{"NLS_DATABASE_PARAMETERS", nullptr}, {"NLS_INSTANCE_PARAMETERS", nullptr}}},
+    {"VERSION",
+     "BANNER VARCHAR2(80), BANNER_FULL VARCHAR2(160), BANNER_LEGACY VARCHAR2(80), CON_ID NUMBER",
+     "SELECT 'Tarvex Embedded Database (SQLite ' || sqlite_version() || ')', 'Tarvex Embedded Database "
+     "(SQLite ' || sqlite_version() || ')', 'Tarvex Embedded Database (SQLite ' || sqlite_version() || ')', "
+     "0",
+     "",
+     {{"V$VERSION", nullptr}}},
+    {"GLOBAL_NAME",
+     "GLOBAL_NAME VARCHAR2(4000)",
+     "SELECT ORA_SYS_CONTEXT('USERENV', 'DB_NAME')",
+     "",
+     {{"GLOBAL_NAME", nullptr}}},
+    {"TABLESPACES",
+     "TABLESPACE_NAME VARCHAR2(30), BLOCK_SIZE NUMBER, STATUS VARCHAR2(9), CONTENTS VARCHAR2(21)",
+     "SELECT 'USERS', page_size, 'ONLINE', 'PERMANENT' FROM pragma_page_size() UNION ALL SELECT 'TEMP', "
+     "page_size, 'ONLINE', 'TEMPORARY' FROM pragma_page_size()",
+     "",
+     {{"USER_TABLESPACES", nullptr}, {"DBA_TABLESPACES", nullptr}}},
+    {"SEGMENTS",
+     "SEGMENT_NAME VARCHAR2(128), SEGMENT_TYPE VARCHAR2(18), TABLESPACE_NAME VARCHAR2(30), BYTES NUMBER, "
+     "BLOCKS NUMBER, EXTENTS NUMBER",
+     "SELECT upper(m.name), upper(m.type), 'USERS', sum(d.pgsize), count(*), 1 FROM main.sqlite_schema m "
+     "JOIN dbstat('main') d ON d.name = m.name WHERE m.type IN ('table', 'index') AND %U AND "
+     "upper(m.tbl_name) NOT LIKE 'TARVEX%' GROUP BY m.name",
+     "OWNER",
+     {{"USER_SEGMENTS", nullptr}, {"DBA_SEGMENTS", "OWNER, *"}}},
+    {"SYS_PRIVS",
+     "USERNAME VARCHAR2(128), PRIVILEGE VARCHAR2(40), ADMIN_OPTION VARCHAR2(3)",
+     "SELECT ORA_USER(), column1, 'NO' FROM (VALUES ('CREATE SESSION'), ('CREATE TABLE'), ('CREATE VIEW'), "
+     "('CREATE SEQUENCE'), ('CREATE SYNONYM'), ('CREATE PROCEDURE'), ('CREATE TRIGGER'), ('UNLIMITED "
+     "TABLESPACE'))",
+     "",
+     {{"USER_SYS_PRIVS", nullptr}, {"SESSION_PRIVS", "PRIVILEGE"}}},
+    {"ROLE_PRIVS",
+     "USERNAME VARCHAR2(128), GRANTED_ROLE VARCHAR2(128), ADMIN_OPTION VARCHAR2(3), DEFAULT_ROLE VARCHAR2(3)",
+     "SELECT ORA_USER(), column1, 'NO', 'YES' FROM (VALUES ('CONNECT'), ('RESOURCE'))",
+     "",
+     {{"USER_ROLE_PRIVS", nullptr}, {"SESSION_ROLES", "GRANTED_ROLE AS ROLE"}}},
+    {"TAB_PRIVS",
+     "GRANTEE VARCHAR2(128), OWNER VARCHAR2(128), TABLE_NAME VARCHAR2(128), GRANTOR VARCHAR2(128), "
+     "PRIVILEGE VARCHAR2(40), GRANTABLE VARCHAR2(3)",
+     "SELECT NULL, NULL, NULL, NULL, NULL, NULL WHERE 0",
+     "",
+     {{"USER_TAB_PRIVS", nullptr}, {"ALL_TAB_PRIVS", nullptr}}},
+    {"RECYCLEBIN",
+     "OBJECT_NAME VARCHAR2(128), ORIGINAL_NAME VARCHAR2(128), OPERATION VARCHAR2(9), TYPE VARCHAR2(25), "
+     "DROPTIME VARCHAR2(19)",
+     "SELECT NULL, NULL, NULL, NULL, NULL WHERE 0",
+     "",
+     {{"USER_RECYCLEBIN", nullptr}, {"RECYCLEBIN", nullptr}}},
     {"CONSTRAINTS",
      "CONSTRAINT_NAME VARCHAR2(128), CONSTRAINT_TYPE VARCHAR2(1), TABLE_NAME VARCHAR2(128), "
-     "SEARCH_CONDITION, "
-     "R_CONSTRAINT_NAME VARCHAR2(128), DELETE_RULE VARCHAR2(9), STATUS VARCHAR2(8), INDEX_NAME VARCHAR2(128)",
-     nullptr},
+     "SEARCH_CONDITION, R_CONSTRAINT_NAME VARCHAR2(128), DELETE_RULE VARCHAR2(9), STATUS VARCHAR2(8), "
+     "INDEX_NAME VARCHAR2(128)",
+     nullptr,
+     "OWNER, R_OWNER",
+     {{"USER_CONSTRAINTS",
+       "OWNER, CONSTRAINT_NAME, CONSTRAINT_TYPE, TABLE_NAME, SEARCH_CONDITION, R_OWNER, R_CONSTRAINT_NAME, "
+       "DELETE_RULE, STATUS, INDEX_NAME"},
+      {"ALL_CONSTRAINTS",
+       "OWNER, CONSTRAINT_NAME, CONSTRAINT_TYPE, TABLE_NAME, SEARCH_CONDITION, R_OWNER, R_CONSTRAINT_NAME, "
+       "DELETE_RULE, STATUS, INDEX_NAME"},
+      {"DBA_CONSTRAINTS",
+       "OWNER, CONSTRAINT_NAME, CONSTRAINT_TYPE, TABLE_NAME, SEARCH_CONDITION, R_OWNER, R_CONSTRAINT_NAME, "
+       "DELETE_RULE, STATUS, INDEX_NAME"}}},
     {"CONS_COLUMNS",
      "CONSTRAINT_NAME VARCHAR2(128), TABLE_NAME VARCHAR2(128), COLUMN_NAME VARCHAR2(4000), POSITION NUMBER",
-     nullptr},
+     nullptr,
+     "OWNER",
+     {{"USER_CONS_COLUMNS", "OWNER, *"}, {"ALL_CONS_COLUMNS", "OWNER, *"}, {"DBA_CONS_COLUMNS", "OWNER, *"}}},
 };
+
+#undef TARVEX_SHOWN3
 
 void TypePart(sqlite3_context* context, int, sqlite3_value** argv) {
     const unsigned char* raw = sqlite3_value_text(argv[0]);
@@ -184,15 +363,6 @@ void TypePart(sqlite3_context* context, int, sqlite3_value** argv) {
     }
 }
 
-bool NamesDictionary(std::string_view text) {
-    for (std::size_t at = 0; (at = text.find('_', at)) != std::string_view::npos; ++at) {
-        if (at < 3) continue;
-        std::string word = Upper(text.substr(at - 3, 3));
-        if (word == "SER" || word == "ALL" || word == "DBA") return true;
-    }
-    return false;
-}
-
 }  // namespace
 
 bool CSqliteDictionary::Install(sqlite3* db) {
@@ -202,19 +372,32 @@ bool CSqliteDictionary::Install(sqlite3* db) {
 
 namespace {
 
-// Every view is made under each of these prefixes.
-constexpr const char* kPrefixes[] = {"USER_", "ALL_", "DBA_"};
+bool IsNameCharacter(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' ||
+           c == '$' || c == '#';
+}
 
-std::string ViewName(const char* prefix, const View& view) { return prefix + std::string(view.name); }
+// A name the server gives all users (TAB, DICT, V$VERSION, ...) rather
+// than one of the USER_, ALL_ and DBA_ views.
+bool IsPublicName(std::string_view name) {
+    for (std::string_view prefix : {"USER_", "ALL_", "DBA_"})
+        if (name.substr(0, prefix.size()) == prefix) return false;
+    return true;
+}
+
+// The view a name is made as: a public name gets a name of the catalog's
+// own, so that an object of the user's that bears it is never hidden.
+std::string MadeName(std::string_view name) {
+    return IsPublicName(name) ? "\"TARVEX_PUBLIC_" + std::string(name) + "\"" : std::string(name);
+}
 
 // The rows of a view are kept in a table of its own in the connection's
 // temporary database, typed as the server declares them.
 std::string RowsTable(const View& view) { return "temp.TARVEX_DICT_" + std::string(view.name); }
 
 // The names of a column list "A TYPE, B, C TYPE(n)".
-std::string ColumnNames(const View& view) {
+std::string ColumnNames(std::string_view columns) {
     std::string names;
-    std::string_view columns = view.columns;
     for (std::size_t at = 0; at < columns.size();) {
         std::size_t end = at;
         while (end < columns.size() && columns[end] != ' ' && columns[end] != ',') ++end;
@@ -230,78 +413,160 @@ std::string ColumnNames(const View& view) {
     return names;
 }
 
+// Every name the dictionary answers to, with its table of rows.
+const std::unordered_map<std::string, const View*>& Names() {
+    static const std::unordered_map<std::string, const View*> names = [] {
+        std::unordered_map<std::string, const View*> all;
+        for (const View& view : kViews)
+            for (const Shown& shown : view.shown)
+                if (shown.name != nullptr) all.emplace(shown.name, &view);
+        return all;
+    }();
+    return names;
+}
+
 // The views are made on first use: most sessions never read them. A
 // rollback may take them away again, so the last one made is looked for.
 bool ViewsInstalled(sqlite3* db) {
+    const View& last = kViews[std::size(kViews) - 1];
+    std::string name = last.shown[0].name;
+    for (const Shown& shown : last.shown)
+        if (shown.name != nullptr) name = shown.name;
     Statement look = sqliteapi::Prepare(
-        db, "SELECT 1 FROM temp.sqlite_schema WHERE type = 'view' AND name = '" +
-                ViewName(kPrefixes[std::size(kPrefixes) - 1], kViews[std::size(kViews) - 1]) + "'");
+        db, "SELECT 1 FROM temp.sqlite_schema WHERE type = 'view' AND name = '" + name + "'");
     return look && sqlite3_step(look.get()) == SQLITE_ROW;
 }
 
 void InstallViews(sqlite3* db) {
     for (const View& view : kViews) {
+        std::string ownerColumns;
+        std::string_view list = view.owners;
+        for (std::size_t at = 0; at < list.size();) {
+            std::size_t comma = list.find(", ", at);
+            std::string_view one =
+                list.substr(at, comma == std::string_view::npos ? list.size() - at : comma - at);
+            ownerColumns += ", " + std::string(one) + " VARCHAR2(128)";
+            at = comma == std::string_view::npos ? list.size() : comma + 2;
+        }
         std::string table = "CREATE TEMP TABLE IF NOT EXISTS TARVEX_DICT_" + std::string(view.name) + " (" +
-                            view.columns + ")";
+                            view.columns + ownerColumns + ")";
         sqlite3_exec(db, table.c_str(), nullptr, nullptr, nullptr);
-        for (const char* prefix : kPrefixes) {
-            std::string sql = "CREATE TEMP VIEW IF NOT EXISTS " + ViewName(prefix, view) + " AS SELECT " +
-                              ColumnNames(view) + " FROM " + RowsTable(view);
+        std::string own = ColumnNames(view.columns);
+        for (const Shown& shown : view.shown) {
+            if (shown.name == nullptr) continue;
+            std::string columns = shown.list != nullptr ? shown.list : own;
+            if (std::size_t star = columns.find('*'); star != std::string::npos)
+                columns.replace(star, 1, own);
+            std::string sql = "CREATE TEMP VIEW IF NOT EXISTS " + MadeName(shown.name) + " AS SELECT " +
+                              columns + " FROM " + RowsTable(view);
             sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);
         }
     }
 }
 
-bool IsNameCharacter(char c) {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' ||
-           c == '$' || c == '#';
+// The names of the dictionary, as rows of DICTIONARY.
+std::string DictionaryRows() {
+    std::vector<std::string> names;
+    for (const auto& entry : Names()) names.push_back(entry.first);
+    std::sort(names.begin(), names.end());
+    std::string rows = "VALUES ";
+    for (std::size_t k = 0; k < names.size(); ++k) rows += (k > 0 ? ", ('" : "('") + names[k] + "', NULL)";
+    return rows;
 }
 
-// Whether `upper` (the statement upper-cased) names the view under a prefix.
-bool Names(std::string_view upper, const View& view) {
-    for (const char* prefix : kPrefixes) {
-        std::string name = ViewName(prefix, view);
-        for (std::size_t at = upper.find(name); at != std::string_view::npos; at = upper.find(name, at + 1)) {
-            bool before = at > 0 && IsNameCharacter(upper[at - 1]);
-            bool after = at + name.size() < upper.size() && IsNameCharacter(upper[at + name.size()]);
-            if (!before && !after) return true;
-        }
+// The owner columns of a view are the session's user; R_OWNER only where
+// a key is referenced.
+void FillOwners(sqlite3* db, const View& view) {
+    std::string_view list = view.owners;
+    if (list.empty()) return;
+    std::string set;
+    for (std::size_t at = 0; at < list.size();) {
+        std::size_t comma = list.find(", ", at);
+        std::string one(list.substr(at, comma == std::string_view::npos ? list.size() - at : comma - at));
+        set += (set.empty() ? "" : ", ") + one +
+               (one == "R_OWNER" ? " = CASE WHEN R_CONSTRAINT_NAME IS NULL THEN NULL ELSE ORA_USER() END"
+                                 : " = ORA_USER()");
+        at = comma == std::string_view::npos ? list.size() : comma + 2;
     }
-    return false;
+    std::string sql = "UPDATE " + RowsTable(view) + " SET " + set;
+    sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);
 }
 
 // Fills the rows of a view from the file's schema and catalog tables.
 void Refresh(sqlite3* db, const View& view) {
     std::string select = view.select;
     for (std::size_t at; (at = select.find("%U")) != std::string::npos;) select.replace(at, 2, kUserObjects);
-    std::string sql = "DELETE FROM " + RowsTable(view) + "; INSERT INTO " + RowsTable(view) + " " + select;
+    if (select == "%D") select = DictionaryRows();
+    std::string sql = "DELETE FROM " + RowsTable(view) + "; INSERT INTO " + RowsTable(view) + " (" +
+                      ColumnNames(view.columns) + ") " + select;
     sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);
 }
 
+// The views a statement names, each once.
+std::vector<const View*> Named(std::string_view text) {
+    std::vector<const View*> named;
+    const auto& names = Names();
+    std::string word;
+    for (std::size_t at = 0; at < text.size();) {
+        if (!IsNameCharacter(text[at])) {
+            ++at;
+            continue;
+        }
+        std::size_t end = at;
+        while (end < text.size() && IsNameCharacter(text[end])) ++end;
+        if (end - at >= 3 && end - at <= 32) {
+            word.assign(text.substr(at, end - at));
+            for (char& c : word)
+                if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+            auto found = names.find(word);
+            if (found != names.end() && std::find(named.begin(), named.end(), found->second) == named.end())
+                named.push_back(found->second);
+        }
+        at = end;
+    }
+    return named;
+}
+
+void FillConstraints(sqlite3* db);
+void NameKeyIndexes(sqlite3* db, const View& view);
+
 }  // namespace
 
+std::string CSqliteDictionary::PublicView(std::string_view upperName) {
+    auto found = Names().find(std::string(upperName));
+    if (found == Names().end() || !IsPublicName(upperName)) return {};
+    return MadeName(upperName);
+}
+
 void CSqliteDictionary::Prepare(sqlite3* db, std::string_view text) {
-    if (!NamesDictionary(text)) return;
-    std::string upper = cp932::ToUpperAscii(text);
+    std::vector<const View*> named = Named(text);
+    if (named.empty()) return;
+    if (!ViewsInstalled(db)) InstallViews(db);
     bool namesConstraints = false;
-    bool installed = false;
-    for (const View& view : kViews) {
-        if (!Names(upper, view)) continue;
-        if (!installed && !ViewsInstalled(db)) InstallViews(db);
-        installed = true;
-        if (view.select != nullptr)
-            Refresh(db, view);
+    for (const View* view : named) {
+        if (view->select != nullptr)
+            Refresh(db, *view);
         else
             namesConstraints = true;
+        if (std::string_view(view->name) == "INDEXES" || std::string_view(view->name) == "IND_COLUMNS")
+            NameKeyIndexes(db, *view);
     }
-    if (!namesConstraints) return;
+    if (namesConstraints) FillConstraints(db);
+    for (const View* view : named) FillOwners(db, *view);
+}
+
+namespace {
+
+void FillConstraints(sqlite3* db) {
     sqlite3_exec(db, "DELETE FROM temp.TARVEX_DICT_CONSTRAINTS; DELETE FROM temp.TARVEX_DICT_CONS_COLUMNS",
                  nullptr, nullptr, nullptr);
-    std::vector<Constraint> constraints = All(db);
+    std::vector<CSqliteDictionary::Constraint> constraints = CSqliteDictionary::All(db);
     // Note: constraints set aside by DISABLE are listed as such.
     sqlite3_exec(
         db,
-        "INSERT INTO temp.TARVEX_DICT_CONSTRAINTS SELECT CONSTRAINT_NAME, CASE WHEN upper(DEFINITION) LIKE "
+        "INSERT INTO temp.TARVEX_DICT_CONSTRAINTS (CONSTRAINT_NAME, CONSTRAINT_TYPE, TABLE_NAME, "
+        "SEARCH_CONDITION, R_CONSTRAINT_NAME, DELETE_RULE, STATUS, INDEX_NAME) SELECT CONSTRAINT_NAME, CASE "
+        "WHEN upper(DEFINITION) LIKE "
         "'%CHECK%' THEN 'C' WHEN upper(DEFINITION) LIKE '%PRIMARY KEY%' THEN 'P' WHEN upper(DEFINITION) LIKE "
         "'%REFERENCES%' THEN 'R' ELSE 'U' END, TABLE_NAME, NULL, NULL, NULL, 'DISABLED', NULL FROM "
         "main.TARVEX_DISABLED",
@@ -312,12 +577,15 @@ void CSqliteDictionary::Prepare(sqlite3* db, std::string_view text) {
                   "SEARCH_CONDITION, R_CONSTRAINT_NAME, DELETE_RULE, INDEX_NAME, STATUS) VALUES (?1, ?2, ?3, "
                   "?4, ?5, ?6, "
                   "?7, ?8)");
-    Statement column = ::Prepare(db, "INSERT INTO temp.TARVEX_DICT_CONS_COLUMNS VALUES (?1, ?2, ?3, ?4)");
+    Statement column =
+        ::Prepare(db,
+                  "INSERT INTO temp.TARVEX_DICT_CONS_COLUMNS (CONSTRAINT_NAME, TABLE_NAME, COLUMN_NAME, "
+                  "POSITION) VALUES (?1, ?2, ?3, ?4)");
     if (!add || !column) return;
-    for (const Constraint& c : constraints) {
+    for (const CSqliteDictionary::Constraint& c : constraints) {
         std::string referenced;
         if (c.type == 'R')
-            for (const Constraint& key : constraints)
+            for (const CSqliteDictionary::Constraint& key : constraints)
                 if ((key.type == 'P' || key.type == 'U') && key.table == c.referencedTable &&
                     (c.referencedColumns.empty() ? key.type == 'P' : key.columns == c.referencedColumns))
                     referenced = key.name;
@@ -337,10 +605,12 @@ void CSqliteDictionary::Prepare(sqlite3* db, std::string_view text) {
             sqlite3_bind_text(add.get(), 6, c.deleteRule.c_str(), -1, SQLITE_TRANSIENT);
         else
             sqlite3_bind_null(add.get(), 6);
-        if (c.index.empty())
+        // Note: a key made with its table is enforced by an index of its name.
+        std::string index = c.index.empty() && (c.type == 'P' || c.type == 'U') ? c.name : c.index;
+        if (index.empty())
             sqlite3_bind_null(add.get(), 7);
         else
-            sqlite3_bind_text(add.get(), 7, c.index.c_str(), -1, SQLITE_TRANSIENT);
+            sqlite3_bind_text(add.get(), 7, index.c_str(), -1, SQLITE_TRANSIENT);
         sqlite3_bind_text(add.get(), 8, c.enabled ? "ENABLED" : "DISABLED", -1, SQLITE_STATIC);
         sqlite3_step(add.get());
         sqlite3_reset(add.get());
@@ -354,6 +624,62 @@ void CSqliteDictionary::Prepare(sqlite3* db, std::string_view text) {
         }
     }
 }
+
+void NameKeyIndexes(sqlite3* db, const View& view) {
+    // The index SQLite makes for a key written with its table bears the
+    // key's name, as the server names it; a key over the row id has none of
+    // its own, and is listed as the server would list its index.
+    bool columns = std::string_view(view.name) == "IND_COLUMNS";
+    std::string rows = RowsTable(view);
+    Statement automatic =
+        ::Prepare(db,
+                  "SELECT m.name, upper(m.tbl_name), group_concat(upper(i.name), ',') FROM "
+                  "(SELECT name, tbl_name FROM main.sqlite_schema WHERE type = 'index' AND "
+                  "sql IS NULL ORDER BY name) m, pragma_index_info(m.name) i GROUP BY m.name");
+    Statement rename = ::Prepare(db, "UPDATE " + rows + " SET INDEX_NAME = ?2 WHERE INDEX_NAME = upper(?1)");
+    if (!automatic || !rename) return;
+    std::vector<CSqliteDictionary::Constraint> keys = CSqliteDictionary::All(db);
+    std::erase_if(keys,
+                  [](const CSqliteDictionary::Constraint& c) { return (c.type != 'P' && c.type != 'U') || !c.index.empty(); });
+    std::vector<bool> found(keys.size(), false);
+    while (sqlite3_step(automatic.get()) == SQLITE_ROW) {
+        std::string table = Text(automatic.get(), 1);
+        std::string over = Text(automatic.get(), 2);
+        for (std::size_t k = 0; k < keys.size(); ++k) {
+            std::string joined;
+            for (const auto& column : keys[k].columns) joined += (joined.empty() ? "" : ",") + column;
+            if (found[k] || keys[k].table != table || joined != over) continue;
+            found[k] = true;
+            sqlite3_bind_text(rename.get(), 1, Text(automatic.get(), 0).c_str(), -1, SQLITE_TRANSIENT);
+            sqlite3_bind_text(rename.get(), 2, keys[k].name.c_str(), -1, SQLITE_TRANSIENT);
+            sqlite3_step(rename.get());
+            sqlite3_reset(rename.get());
+            break;
+        }
+    }
+    Statement add =
+        ::Prepare(db, columns ? "INSERT INTO " + rows +
+                                    " (INDEX_NAME, TABLE_NAME, COLUMN_NAME, COLUMN_POSITION, DESCEND) "
+                                    "VALUES (?1, ?2, ?3, ?4, 'ASC')"
+                              : "INSERT INTO " + rows +
+                                    " (INDEX_NAME, INDEX_TYPE, TABLE_NAME, UNIQUENESS, STATUS) VALUES "
+                                    "(?1, 'NORMAL', ?2, 'UNIQUE', 'VALID')");
+    for (std::size_t k = 0; add && k < keys.size(); ++k) {
+        if (found[k] || keys[k].type != 'P') continue;
+        for (std::size_t c = 0; c < (columns ? keys[k].columns.size() : 1); ++c) {
+            sqlite3_bind_text(add.get(), 1, keys[k].name.c_str(), -1, SQLITE_TRANSIENT);
+            sqlite3_bind_text(add.get(), 2, keys[k].table.c_str(), -1, SQLITE_TRANSIENT);
+            if (columns) {
+                sqlite3_bind_text(add.get(), 3, keys[k].columns[c].c_str(), -1, SQLITE_TRANSIENT);
+                sqlite3_bind_int64(add.get(), 4, static_cast<sqlite3_int64>(c + 1));
+            }
+            sqlite3_step(add.get());
+            sqlite3_reset(add.get());
+        }
+    }
+}
+
+}  // namespace
 
 std::string CSqliteDictionary::KeyName(sqlite3* db, std::string_view failed) {
     std::string table;

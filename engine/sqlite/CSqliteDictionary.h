@@ -8,9 +8,10 @@ struct sqlite3;
 
 // The server's data dictionary over one database file: USER_TABLES,
 // USER_TAB_COLUMNS, USER_CONSTRAINTS, USER_CONS_COLUMNS, USER_INDEXES,
-// USER_IND_COLUMNS, USER_VIEWS, USER_SEQUENCES, USER_OBJECTS,
-// USER_TAB_COMMENTS, USER_COL_COMMENTS and USER_TRIGGERS, with the same rows
-// under ALL_ and DBA_, and USER_TAB_IDENTITY_COLS. They are temporary views
+// USER_IND_COLUMNS, USER_VIEWS, USER_SEQUENCES, USER_OBJECTS, USER_SOURCE,
+// USER_TAB_COMMENTS, USER_COL_COMMENTS, USER_TRIGGERS and the rest, with
+// the same rows under ALL_ and DBA_ and their owner columns, and the names
+// every user has (TAB, CAT, DICT, NLS_SESSION_PARAMETERS, V$VERSION, ...). They are temporary views
 // of each connection (never stored in the file, so read-only) whose columns
 // have the server's declared types; their rows are read from the file's
 // schema and catalog tables (CCatalogTables) when a statement names them.
@@ -42,4 +43,8 @@ public:
     static std::string KeyName(sqlite3* db, std::string_view failed);
     // Every constraint of the file's tables, and those added later.
     static std::vector<Constraint> All(sqlite3* db);
+    // The view a public dictionary name (TAB, DICT, V$VERSION, ...; upper
+    // case) is read from, for a statement that names no object of the
+    // user's by it; "" for any other name.
+    static std::string PublicView(std::string_view upperName);
 };

@@ -1,0 +1,91 @@
+// The data dictionary as scripts read it: the ALL_ and DBA_ views carry
+// their owner columns, the names every user has (TAB, CAT, DICT, the NLS
+// parameters, ...) answer unless an object of the user's bears the name, and
+// a key's index is listed under the key's name.
+#include "tests/engine/EngineFixture.h"
+
+namespace {
+
+class CDictionaryTest : public EngineFixture {
+protected:
+    void SetUp() override {
+        CEngineError error;
+        m_connection = CSqliteConnection::Open("", error, CSqliteConnection::kDefaultBusyTimeoutMs, "scott");
+        ASSERT_NE(m_connection, nullptr) << error.message;
+        Exec("CREATE TABLE DEPT (DEPTNO NUMBER(2) CONSTRAINT PK_DEPT PRIMARY KEY, DNAME VARCHAR2(14))");
+        Exec(
+            "CREATE TABLE EMP (EMPNO NUMBER(4) PRIMARY KEY, ENAME VARCHAR2(10) CONSTRAINT EMP_UK UNIQUE, "
+            "DEPTNO NUMBER(2) CONSTRAINT FK_DEPT REFERENCES DEPT)");
+        Exec("CREATE INDEX EMP_DEPT_IX ON EMP (DEPTNO)");
+    }
+};
+
+TEST_F(CDictionaryTest, OwnerColumnsNameTheSessionsUser) {
+    struct Case {
+        const char* sql;
+        const char* rows;
+    } cases[] = {
+        {"SELECT OWNER, TABLE_NAME FROM ALL_TABLES WHERE OWNER = USER ORDER BY 2", "SCOTT,DEPT|SCOTT,EMP"},
+        {"SELECT COUNT(*) FROM DBA_TAB_COLUMNS WHERE OWNER = 'SCOTT' AND TABLE_NAME = 'EMP'", "3"},
+        {"SELECT OWNER, OBJECT_NAME FROM ALL_OBJECTS WHERE OBJECT_TYPE = 'TABLE' ORDER BY 2",
+         "SCOTT,DEPT|SCOTT,EMP"},
+        // R_OWNER only where a key is referenced.
+        {"SELECT OWNER, CONSTRAINT_NAME, R_OWNER FROM USER_CONSTRAINTS WHERE TABLE_NAME = 'DEPT' OR "
+         "CONSTRAINT_NAME = 'FK_DEPT' ORDER BY 2",
+         "SCOTT,FK_DEPT,SCOTT|SCOTT,PK_DEPT,-"},
+        {"SELECT INDEX_OWNER, TABLE_OWNER, COLUMN_NAME FROM ALL_IND_COLUMNS WHERE INDEX_NAME = 'EMP_DEPT_IX'",
+         "SCOTT,SCOTT,DEPTNO"},
+        {"SELECT USERNAME, ACCOUNT_STATUS FROM USER_USERS", "SCOTT,OPEN"},
+        {"SELECT USERNAME FROM ALL_USERS", "SCOTT"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(Rows(c.sql), c.rows) << c.sql;
+    // USER_ views have no OWNER where the server's have none.
+    EXPECT_EQ(Rows("SELECT OWNER FROM USER_TABLES").substr(0, 15), "ERROR ORA-00904");
+}
+
+TEST_F(CDictionaryTest, AKeysIndexBearsTheKeysName) {
+    std::string generated = Rows(
+        "SELECT CONSTRAINT_NAME FROM USER_CONSTRAINTS WHERE TABLE_NAME = 'EMP' AND "
+        "CONSTRAINT_TYPE = 'P'");
+    ASSERT_EQ(generated.substr(0, 5), "SYS_C");
+    EXPECT_EQ(Rows("SELECT INDEX_NAME, UNIQUENESS FROM USER_INDEXES ORDER BY 1"),
+              "EMP_DEPT_IX,NONUNIQUE|EMP_UK,UNIQUE|PK_DEPT,UNIQUE|" + generated + ",UNIQUE");
+    EXPECT_EQ(Rows("SELECT CONSTRAINT_NAME, INDEX_NAME FROM USER_CONSTRAINTS WHERE CONSTRAINT_TYPE IN ('P', "
+                   "'U') AND TABLE_NAME = 'DEPT'"),
+              "PK_DEPT,PK_DEPT");
+    EXPECT_EQ(Rows("SELECT COLUMN_NAME FROM USER_IND_COLUMNS WHERE INDEX_NAME = 'EMP_UK'"), "ENAME");
+    // A key over the row id has no index of SQLite's own and is still listed.
+    Exec("CREATE TABLE T (ID INTEGER CONSTRAINT T_PK PRIMARY KEY)");
+    EXPECT_EQ(Rows("SELECT TABLE_NAME, UNIQUENESS FROM USER_INDEXES WHERE INDEX_NAME = 'T_PK'"), "T,UNIQUE");
+    EXPECT_EQ(Rows("SELECT COLUMN_NAME, COLUMN_POSITION FROM USER_IND_COLUMNS WHERE INDEX_NAME = 'T_PK'"),
+              "ID,1");
+}
+
+TEST_F(CDictionaryTest, PublicNamesAnswerUnlessTheUserHasTheName) {
+    Exec("CREATE VIEW V AS SELECT * FROM DEPT");
+    Exec("CREATE SEQUENCE S");
+    EXPECT_EQ(Rows("SELECT TNAME, TABTYPE FROM TAB ORDER BY 1"), "DEPT,TABLE|EMP,TABLE|V,VIEW");
+    EXPECT_EQ(Rows("SELECT TABLE_NAME, TABLE_TYPE FROM CAT ORDER BY 1"),
+              "DEPT,TABLE|EMP,TABLE|S,SEQUENCE|V,VIEW");
+    EXPECT_EQ(Rows("SELECT t.TNAME FROM TAB t WHERE t.TABTYPE = 'VIEW'"), "V");
+    EXPECT_EQ(Rows("SELECT TAB.TNAME FROM TAB WHERE TAB.TNAME = 'V'"), "V");
+    EXPECT_EQ(Rows("SELECT COUNT(*) FROM DICT WHERE TABLE_NAME IN ('USER_TABLES', 'TAB', 'V$VERSION')"), "3");
+    EXPECT_EQ(Rows("SELECT VALUE FROM NLS_SESSION_PARAMETERS WHERE PARAMETER = 'NLS_DATE_FORMAT'"),
+              "RR-MM-DD");
+    Exec("ALTER SESSION SET NLS_DATE_FORMAT = 'YYYY-MM-DD'");
+    EXPECT_EQ(Rows("SELECT VALUE FROM NLS_SESSION_PARAMETERS WHERE PARAMETER = 'NLS_DATE_FORMAT'"),
+              "YYYY-MM-DD");
+    EXPECT_EQ(Rows("SELECT COUNT(*) FROM V$VERSION WHERE BANNER LIKE 'Tarvex%'"), "1");
+    EXPECT_EQ(Rows("SELECT PRIVILEGE FROM SESSION_PRIVS WHERE PRIVILEGE = 'CREATE TABLE'"), "CREATE TABLE");
+    // The user's own TAB comes first, and the dictionary's is not changed.
+    Exec("CREATE TABLE TAB (X NUMBER)");
+    Exec("INSERT INTO TAB VALUES (7)");
+    EXPECT_EQ(Rows("SELECT * FROM TAB"), "7");
+    EXPECT_EQ(Rows("SELECT COUNT(*) FROM CAT WHERE TABLE_NAME = 'TAB'"), "1");
+    Exec("DROP TABLE TAB");
+    EXPECT_EQ(Rows("SELECT TNAME FROM TAB WHERE TNAME = 'EMP'"), "EMP");
+    // Only whole names are the dictionary's.
+    EXPECT_EQ(Rows("SELECT * FROM TABLES").substr(0, 15), "ERROR ORA-00942");
+}
+
+}  // namespace
