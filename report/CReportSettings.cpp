@@ -206,6 +206,11 @@ const OptionRow kOptions[] = {
          return SetNumber(n, v, 1, kMaxLong, s.longWidth, e);
      },
      [](const CReportSettings& s) { return std::to_string(s.longWidth); }},
+    {"LONGCHUNKSIZE", 5,
+     [](CReportSettings& s, std::string_view n, std::string_view v, std::string& e) {
+         return SetNumber(n, v, 1, kMaxLong, s.longChunk, e);
+     },
+     [](const CReportSettings& s) { return std::to_string(s.longChunk); }},
     {"NUMFORMAT", 4, SetNumFormat, [](const CReportSettings& s) { return reporttext::Quoted(s.numFormat); }},
     {"MARKUP", 4, SetMarkup,
      [](const CReportSettings& s) {

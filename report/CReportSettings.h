@@ -22,6 +22,8 @@ public:
     bool trimSpool = false;
     char headSep = '|';  // '\0': OFF
     int longWidth = 80;
+    // A long value's column is as wide as the smaller of LONG and this.
+    int longChunk = 80;
     // A LONG or LOB column is at most this wide, whatever LONG reads.
     static constexpr int kMaxLongColumn = 65534;
     int numWidth = 10;

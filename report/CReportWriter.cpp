@@ -132,7 +132,9 @@ void CReportWriter::SetUpColumn(const ReportColumn& source, const CColumnSetting
         column.width = m_settings.numWidth;
     else
         column.width =
-            source.isLong ? std::min(m_settings.longWidth, CReportSettings::kMaxLongColumn) : source.width;
+            source.isLong
+                ? std::min({m_settings.longWidth, m_settings.longChunk, CReportSettings::kMaxLongColumn})
+                : source.width;
     column.width = std::max(column.width, 0);
     column.fitsFirstValue = source.isDate && !ownTextWidth;
     column.valueAlign = column.format != nullptr ? Align::Right : Align::Left;

@@ -169,6 +169,18 @@ TEST_F(ServerScript, SetLongBoundsWhatIsReadOfALob) {
         "LONG 5|SQL> SELECT c FROM l;||C     |----- |abcde ||1行が選択されました。||SQL> ");
 }
 
+// A long value's column is as wide as the smaller of LONG and LONGCHUNKSIZE,
+// so a script's SET LONG 2000000 does not give a column that wide.
+TEST_F(ServerScript, LongChunkSizeBoundsALobsColumn) {
+    RunResult r =
+        RunScripts({"CONNECT a/b\nCREATE TABLE l (c CLOB);\nINSERT INTO l VALUES ('abcdefghijklmnop');\n"
+                    "SET LONG 2000000 LONGCHUNKSIZE 6\nSHOW LONGCHUNKSIZE\nSELECT c FROM l;\n"});
+    ExpectTail(
+        r,
+        "SQL> SET LONG 2000000 LONGCHUNKSIZE 6|SQL> SHOW LONGCHUNKSIZE|LONGCHUNKSIZE 6|SQL> SELECT c FROM "
+        "l;||C      |------ |abcdef ||1行が選択されました。||SQL> ");
+}
+
 TEST_F(ServerScript, CharactersCp932LacksAreMarkedAndCounted) {
     RunResult r =
         RunScripts({"CONNECT a/b\nCREATE TABLE c (s VARCHAR2(20));\n"
