@@ -392,7 +392,7 @@ bool CSQLEditor::RunScriptLine(const std::string& line, bool echo) {
 // Note: `line` is read only until the interpreter has taken it; running the
 // statement may recall another input line ("/").
 void CSQLEditor::SubmitLine(const std::string& line) {
-    if (m_processor.IsSkippedLine(line)) return;
+    if (m_processor.IsSkippedLine(line) || m_processor.EndsEntry(line)) return;
     m_processor.AddLine(line);
     if (!m_processor.IsComplete()) return;
     CScriptLines output;

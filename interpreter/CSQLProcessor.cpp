@@ -189,8 +189,21 @@ bool CSQLProcessor::IsComplete() {
     return last.empty() || last.back() != '-';
 }
 
+// A line of one "." ends the SQL statement or block being typed without
+// running it: it becomes the buffer, which "/" or RUN then runs.
+bool CSQLProcessor::EndsEntry(const std::string& line) {
+    if (m_lines.empty() || !m_sqlStatement || m_completion.InQuote()) return false;
+    const std::size_t at = line.find_first_not_of(' ');
+    if (at == std::string::npos || at != line.find_last_not_of(' ') || line[at] != '.') return false;
+    CScriptLines kept = m_lines;
+    kept.push_back("/");
+    Command<CBufferCommand>().Keep(kept);
+    Reset();
+    return true;
+}
+
 void CSQLProcessor::FeedLine(const std::string& line, CScriptLines& output) {
-    if (IsSkippedLine(line)) return;
+    if (IsSkippedLine(line) || EndsEntry(line)) return;
     AddLine(line);
     if (!IsComplete()) return;
     CScriptLines out;

@@ -35,8 +35,12 @@ public:
     void SetCompactOutput(bool on) { m_compactOutput = on; }
 
     // Line-level protocol, called by the console for each submitted line:
-    // IsSkippedLine; if false AddLine then IsComplete; if true Execute, Reset.
+    // IsSkippedLine, then EndsEntry; if both false AddLine then IsComplete;
+    // if true Execute, Reset.
     bool IsSkippedLine(const std::string& line);
+    // A line of one "." ends the SQL statement or block being typed: it is
+    // kept as the buffer, not run; true when `line` did so.
+    bool EndsEntry(const std::string& line);
     void AddLine(const std::string& line);
     bool IsComplete();
     CScriptLines& Execute(CScriptLines& out);

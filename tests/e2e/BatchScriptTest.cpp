@@ -149,6 +149,30 @@ TEST_P(BatchScript, DataSurvivesInTheNamedDatabase) {
     EXPECT_NE(second.out.find("\n7          \n"), std::string::npos) << second.out;
 }
 
+// A line of one "." ends a statement or block without running it; "/" and
+// RUN run it then, as scripts written for other consoles expect.
+TEST_F(EmbeddedScript, APeriodLineEndsAnEntryThatSlashOrRunRuns) {
+    RunResult r =
+        RunScripts({"CONNECT a/b\nCREATE TABLE t (n NUMBER)\n.\nSELECT COUNT(*) FROM tab;\n"
+                    "CREATE TABLE t (n NUMBER)\n.\n/\n"
+                    "CREATE PROCEDURE p IS\nBEGIN\n  INSERT INTO t VALUES (1);\nEND;\n .\n/\n"
+                    "BEGIN\n  p;\nEND;\n.\nRUN\nSELECT n FROM t\n.\n/\n"});
+    EXPECT_NE(
+        r.out.find(Console("SQL> .|SQL> SELECT COUNT(*) FROM tab;||COUNT(*)   |---------- |0          |")),
+        std::string::npos)
+        << r.out;
+    EXPECT_NE(r.out.find(Console("SQL> .|SQL> /|表が作成されました。")), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find(Console("SQL>  .|SQL> /|プロシージャが作成されました。")), std::string::npos)
+        << r.out;
+    EXPECT_NE(r.out.find(Console(
+                  "SQL> RUN|  1  BEGIN|  2    p;|  3* END;|PL/SQLプロシージャが正常に完了しました。")),
+              std::string::npos)
+        << r.out;
+    EXPECT_NE(r.out.find(Console("SQL> /||N          |---------- |1          ||1行が選択されました。")),
+              std::string::npos)
+        << r.out;
+}
+
 // TIMESTAMP columns show their digits of a second, and dates move by
 // INTERVAL literals.
 TEST_F(EmbeddedScript, TimestampsAndIntervals) {
