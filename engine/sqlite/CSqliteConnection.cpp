@@ -1037,6 +1037,36 @@ bool CSqliteConnection::SetDateLanguage(const std::string& sql, const CSqlScanne
     return false;
 }
 
+namespace {
+
+// The territories a session may name, with the date format each gives.
+constexpr struct {
+    std::string_view name;
+    const char* dateFormat;
+} kTerritories[] = {
+    {"JAPAN", "RR-MM-DD"},           {"AMERICA", "DD-MON-RR"},    {"UNITED KINGDOM", "DD-MON-RR"},
+    {"GERMANY", "DD.MM.RR"},         {"FRANCE", "DD/MM/RR"},      {"ITALY", "DD-MON-RR"},
+    {"CHINA", "DD-MON-RR"},          {"KOREA", "RR/MM/DD"},       {"TAIWAN", "RR/MM/DD"},
+    {"CANADA", "RR-MM-DD"},          {"AUSTRALIA", "DD/MON/RR"},  {"SPAIN", "DD/MM/RR"},
+    {"THE NETHERLANDS", "DD-MM-RR"}, {"SWITZERLAND", "DD.MM.RR"}, {"INDIA", "DD-MM-RR"},
+};
+
+}  // namespace
+
+bool CSqliteConnection::SetTerritory(const std::string& sql, const CSqlScanner::Token& value) {
+    std::string_view written = std::string_view(sql).substr(value.begin, value.length);
+    std::string name = cp932::ToUpperAscii(
+        value.kind == CSqlScanner::Kind::String ? CSqlScanner::LiteralText(written) : std::string(written));
+    for (const auto& territory : kTerritories)
+        if (territory.name == name) {
+            m_session->territory = name;
+            m_session->dateFormat = territory.dateFormat;
+            return true;
+        }
+    COraError::Set(m_error, 12705, {}, static_cast<int>(value.begin));
+    return false;
+}
+
 bool CSqliteConnection::RunSession(const std::string& sql) {
     // ALTER SESSION SET name = value [name = value ...]: NLS_DATE_FORMAT and
     // NLS_DATE_LANGUAGE are honoured, the other settings accepted as they are.
@@ -1051,6 +1081,18 @@ bool CSqliteConnection::RunSession(const std::string& sql) {
         }
         if (CSqlScanner::Is(sql, tokens[k], "NLS_DATE_LANGUAGE")) {
             if (!SetDateLanguage(sql, tokens[k + 2])) return false;
+            continue;
+        }
+        // Note: the language gives the names of months and days; the
+        // territory gives the date format, as the server derives them.
+        if (CSqlScanner::Is(sql, tokens[k], "NLS_LANGUAGE")) {
+            if (!SetDateLanguage(sql, tokens[k + 2])) return false;
+            m_session->language =
+                m_session->dateLanguage == CDateLanguage::Japanese ? "JAPANESE" : "AMERICAN";
+            continue;
+        }
+        if (CSqlScanner::Is(sql, tokens[k], "NLS_TERRITORY")) {
+            if (!SetTerritory(sql, tokens[k + 2])) return false;
             continue;
         }
         if (!CSqlScanner::Is(sql, tokens[k], "NLS_DATE_FORMAT")) continue;

@@ -106,6 +106,7 @@ private:
     bool BindSlot(sqlite3_stmt* statement, int index, CLiteralStore::Value& value, bool kept);
     bool RunSession(const std::string& sql);
     // NLS_DATE_LANGUAGE = `value` (AMERICAN, ENGLISH or JAPANESE).
+    bool SetTerritory(const std::string& sql, const CSqlScanner::Token& value);
     bool SetDateLanguage(const std::string& sql, const CSqlScanner::Token& value);
     void SetEmitError(const CSqlEmitter::Failure& failure, int position);
     // A stored date in the session's date format.

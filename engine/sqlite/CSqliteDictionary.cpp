@@ -240,9 +240,11 @@ const View kViews[] = {
      {{"DICTIONARY", nullptr}, {"DICT", nullptr}}},
     {"NLS_SESSION",
      "PARAMETER VARCHAR2(30), VALUE VARCHAR2(64)",
-     "VALUES ('NLS_LANGUAGE', 'JAPANESE'), ('NLS_TERRITORY', 'JAPAN'), ('NLS_CURRENCY', '\xEF\xBF\xA5'), "
-     "('NLS_ISO_CURRENCY', 'JAPAN'), ('NLS_NUMERIC_CHARACTERS', '.,'), ('NLS_CALENDAR', 'GREGORIAN'), "
-     "('NLS_DATE_FORMAT', ORA_SYS_CONTEXT('USERENV', 'NLS_DATE_FORMAT')), ('NLS_DATE_LANGUAGE', "
+     "VALUES ('NLS_LANGUAGE', substr(ORA_SYS_CONTEXT('USERENV', 'LANGUAGE'), 1, instr(ORA_SYS_CONTEXT("
+     "'USERENV', 'LANGUAGE'), '_') - 1)), ('NLS_TERRITORY', ORA_SYS_CONTEXT('USERENV', 'NLS_TERRITORY')), "
+     "('NLS_CURRENCY', '\xEF\xBF\xA5'), ('NLS_ISO_CURRENCY', 'JAPAN'), ('NLS_NUMERIC_CHARACTERS', '.,'), "
+     "('NLS_CALENDAR', 'GREGORIAN'), ('NLS_DATE_FORMAT', ORA_SYS_CONTEXT('USERENV', 'NLS_DATE_FORMAT')), "
+     "('NLS_DATE_LANGUAGE', "
      "ORA_SYS_CONTEXT('USERENV', 'NLS_DATE_LANGUAGE')), ('NLS_SORT', 'BINARY'), ('NLS_TIME_FORMAT', "
      "'HH24:MI:SSXFF'), ('NLS_TIMESTAMP_FORMAT', 'RR-MM-DD HH24:MI:SSXFF'), ('NLS_TIME_TZ_FORMAT', "
      "'HH24:MI:SSXFF TZR'), ('NLS_TIMESTAMP_TZ_FORMAT', 'RR-MM-DD HH24:MI:SSXFF TZR'), "
@@ -639,8 +641,9 @@ void NameKeyIndexes(sqlite3* db, const View& view) {
     Statement rename = ::Prepare(db, "UPDATE " + rows + " SET INDEX_NAME = ?2 WHERE INDEX_NAME = upper(?1)");
     if (!automatic || !rename) return;
     std::vector<CSqliteDictionary::Constraint> keys = CSqliteDictionary::All(db);
-    std::erase_if(keys,
-                  [](const CSqliteDictionary::Constraint& c) { return (c.type != 'P' && c.type != 'U') || !c.index.empty(); });
+    std::erase_if(keys, [](const CSqliteDictionary::Constraint& c) {
+        return (c.type != 'P' && c.type != 'U') || !c.index.empty();
+    });
     std::vector<bool> found(keys.size(), false);
     while (sqlite3_step(automatic.get()) == SQLITE_ROW) {
         std::string table = Text(automatic.get(), 1);

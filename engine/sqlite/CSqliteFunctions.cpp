@@ -376,9 +376,10 @@ void SysContext(sqlite3_context* context, int argc, sqlite3_value** argv) {
         {"CURRENT_SCHEMAID", "100"},
         {"CURRENT_USERID", "100"},
         {"ISDBA", "FALSE"},
-        {"LANGUAGE", "JAPANESE_JAPAN.JA16SJISTILDE"},
-        {"LANG", "JA"},
-        {"NLS_TERRITORY", "JAPAN"},
+        {"LANGUAGE", session != nullptr ? session->language + "_" + session->territory + ".JA16SJISTILDE"
+                                        : std::string("JAPANESE_JAPAN.JA16SJISTILDE")},
+        {"LANG", session != nullptr && session->language != "JAPANESE" ? "US" : "JA"},
+        {"NLS_TERRITORY", session != nullptr ? session->territory : std::string("JAPAN")},
         {"NLS_CALENDAR", "GREGORIAN"},
         {"NLS_DATE_FORMAT", session != nullptr ? session->dateFormat : std::string("RR-MM-DD")},
         {"NLS_DATE_LANGUAGE",

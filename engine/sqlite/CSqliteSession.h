@@ -11,6 +11,9 @@ struct CSqliteSession {
     std::string dateFormat = "RR-MM-DD";
     // NLS_DATE_LANGUAGE: JAPANESE, as the server's session of this console.
     CDateLanguage dateLanguage = CDateLanguage::Japanese;
+    // NLS_LANGUAGE and NLS_TERRITORY as ALTER SESSION last set them.
+    std::string language = "JAPANESE";
+    std::string territory = "JAPAN";
     std::vector<long long> rownum;
     // The user of CONNECT and the database's name, upper case (CP932).
     std::string user;

@@ -341,6 +341,24 @@ TEST_F(COracleSemanticsTest, ConversionsTakeTheirOwnDateLanguage) {
               "ERROR ORA-12702");
 }
 
+// NLS_LANGUAGE names the months and days as NLS_DATE_LANGUAGE does, and
+// NLS_TERRITORY gives the territory's date format, as schema scripts set
+// them before they insert dates written with month names.
+TEST_F(COracleSemanticsTest, SessionLanguageAndTerritoryGiveNamesAndFormat) {
+    Exec("ALTER SESSION SET NLS_LANGUAGE = American");
+    EXPECT_EQ(Rows("SELECT TO_CHAR(TO_DATE('13-JUL-87', 'dd-mm-rr'), 'YYYY-MM-DD') FROM DUAL"), "1987-07-13");
+    EXPECT_EQ(Rows("SELECT DATE '2003-06-17' FROM DUAL"), "03-06-17");
+    Exec("ALTER SESSION SET NLS_TERRITORY = America");
+    EXPECT_EQ(Rows("SELECT DATE '2003-06-17' FROM DUAL"), "17-JUN-03");
+    EXPECT_EQ(Rows("SELECT VALUE FROM NLS_SESSION_PARAMETERS WHERE PARAMETER IN ('NLS_LANGUAGE', "
+                   "'NLS_TERRITORY', 'NLS_DATE_FORMAT') ORDER BY PARAMETER"),
+              "DD-MON-RR|AMERICAN|AMERICA");
+    Exec("ALTER SESSION SET NLS_TERRITORY = 'GERMANY' NLS_LANGUAGE = JAPANESE");
+    EXPECT_EQ(Rows("SELECT DATE '2003-06-17', TO_CHAR(DATE '2003-06-17', 'MON') FROM DUAL"), "17.06.03,6月");
+    EXPECT_EQ(Failure("ALTER SESSION SET NLS_TERRITORY = Narnia").substr(0, 9), "ORA-12705");
+    EXPECT_EQ(Rows("SELECT DATE '2003-06-17' FROM DUAL"), "17.06.03");
+}
+
 // What a hierarchical query needs: LEVEL and PRIOR only with CONNECT BY, and
 // CONNECT BY over one table (joins are refused by name).
 TEST_F(COracleSemanticsTest, HierarchiesNeedConnectByOverOneTable) {
