@@ -20,7 +20,7 @@ struct sqlite3;
 // file of an earlier version is converted then, once; reading never writes.
 class CCatalogTables {
 public:
-    static constexpr int kVersion = 2;
+    static constexpr int kVersion = 3;
 
     // Makes or converts the tables when the file is behind; a file that
     // cannot be written is left as it is (true). False with SQLite's reason.

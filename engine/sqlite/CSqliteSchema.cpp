@@ -7,6 +7,7 @@
 
 #include "engine/sqlite/COraError.h"
 #include "engine/sqlite/COracleDialect.h"
+#include "engine/sqlite/CSequenceOptions.h"
 #include "engine/sqlite/CSqlRewrite.h"
 #include "engine/sqlite/CSqliteCatalog.h"
 #include "engine/sqlite/CSqliteDictionary.h"
@@ -453,10 +454,17 @@ bool CSqliteSchema::AlterSequence(std::string_view sql, const Tokens& tokens, CE
                        tokens.size() > 2 ? static_cast<int>(tokens[2].begin) : 0);
         return false;
     }
+    CSequenceOptions options = CSequenceOptions::Load(m_db, name);
     for (std::size_t k = 3; k < tokens.size(); ++k) {
         std::string word = Word(sql, tokens, k);
         bool restart = word == "RESTART";
-        if (word != "INCREMENT" && !restart) continue;
+        if (word != "INCREMENT" && !restart) {
+            std::size_t at = k;
+            auto outcome = options.Read(sql, tokens, at, error);
+            if (outcome == CSequenceOptions::Outcome::Refused) return false;
+            if (outcome == CSequenceOptions::Outcome::Read) k = at - 1;
+            continue;
+        }
         std::size_t at = k + (restart ? 1 : 2);
         if (restart && Word(sql, tokens, at) == "START") at += 2;
         bool negative = Word(sql, tokens, at) == "-";
@@ -478,7 +486,7 @@ bool CSqliteSchema::AlterSequence(std::string_view sql, const Tokens& tokens, CE
             return false;
         k = at;
     }
-    return true;
+    return CSequenceOptions::Save(m_db, name, options, error);
 }
 
 bool CSqliteSchema::AlterTable(std::string_view sql, const Tokens& tokens, CEngineError& error,

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine/sqlite/COraError.h"
+#include "engine/sqlite/CSequenceOptions.h"
 #include "engine/sqlite/CSqlScanner.h"
 #include "engine/sqlite/CValueText.h"
 #include "engine/sqlite/SqliteApi.h"
@@ -46,10 +47,22 @@ bool ReadInteger(std::string_view text, const std::vector<Token>& tokens, std::s
     return true;
 }
 
+// A sequence is found by its name in upper case, however it was written;
+// quotes around it are not part of it.
+std::string Key(std::string name) {
+    if (name.size() >= 2 && name.front() == '"' && name.back() == '"') name = name.substr(1, name.size() - 2);
+    for (char& c : name)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return name;
+}
+
 struct Definition {
     std::string name;  // UTF-8
     long long start = 1;
+    bool started = false;
     long long step = 1;
+    CSequenceOptions options;
+    int optionsAt = 0;
 };
 
 // Reads "CREATE SEQUENCE name [START WITH n] [INCREMENT BY n] ...".
@@ -59,13 +72,21 @@ bool ParseCreate(std::string_view text, Definition& definition, CEngineError& er
         COraError::Set(error, 2263, {}, static_cast<int>(text.size()));
         return false;
     }
-    definition.name = encoding::Cp932ToUtf8(TokenText(text, tokens[2]));
+    definition.name = Key(encoding::Cp932ToUtf8(TokenText(text, tokens[2])));
+    definition.optionsAt = static_cast<int>(tokens[2].begin);
     for (std::size_t k = 3; k < tokens.size();) {
         bool start = CSqlScanner::Is(text, tokens[k], "START");
         bool step = CSqlScanner::Is(text, tokens[k], "INCREMENT");
         if (!start && !step) {
-            ++k;  // Note: CACHE, NOCYCLE, MINVALUE and the like change nothing here.
-            continue;
+            switch (definition.options.Read(text, tokens, k, error)) {
+                case CSequenceOptions::Outcome::Read:
+                    continue;
+                case CSequenceOptions::Outcome::Refused:
+                    return false;
+                case CSequenceOptions::Outcome::NotAnOption:
+                    COraError::Set(error, 933, {}, static_cast<int>(tokens[k].begin));
+                    return false;
+            }
         }
         std::size_t at = k;
         k += 2;
@@ -76,13 +97,16 @@ bool ParseCreate(std::string_view text, Definition& definition, CEngineError& er
             return false;
         }
         (start ? definition.start : definition.step) = value;
+        definition.started = definition.started || start;
     }
-    return true;
+    // A sequence starts at the limit it runs away from.
+    if (!definition.started) definition.start = definition.options.Restart(definition.step);
+    return definition.options.Check(definition.step, definition.start, definition.optionsAt, error);
 }
 
 std::string NameArgument(sqlite3_value* value) {
     const unsigned char* text = sqlite3_value_text(value);
-    return text != nullptr ? reinterpret_cast<const char*>(text) : "";
+    return Key(text != nullptr ? reinterpret_cast<const char*>(text) : "");
 }
 
 void Fail(sqlite3_context* context, const std::string& message) {
@@ -119,7 +143,7 @@ bool CSqliteSequences::Create(std::string_view sql, CEngineError& error) {
         COraError::Set(error, 955, {encoding::Utf8ToCp932(definition.name)}, 0);
         return false;
     }
-    return true;
+    return CSequenceOptions::Save(m_db, definition.name, definition.options, error);
 }
 
 bool CSqliteSequences::Drop(std::string_view sql, CEngineError& error) {
@@ -128,9 +152,9 @@ bool CSqliteSequences::Drop(std::string_view sql, CEngineError& error) {
         COraError::Set(error, 933, {}, static_cast<int>(sql.size()));
         return false;
     }
-    std::string name = encoding::Cp932ToUtf8(TokenText(sql, tokens[2]));
+    std::string name = Key(encoding::Cp932ToUtf8(TokenText(sql, tokens[2])));
     if (TableExists(m_db)) {
-        Statement remove = Prepare(m_db, "DELETE FROM TARVEX_SEQUENCES WHERE NAME = ?1");
+        Statement remove = Prepare(m_db, "DELETE FROM TARVEX_SEQUENCES WHERE upper(NAME) = ?1");
         sqlite3_bind_text(remove.get(), 1, name.c_str(), -1, SQLITE_TRANSIENT);
         if (sqlite3_step(remove.get()) != SQLITE_DONE) {
             error.Set(encoding::Utf8ToCp932(sqlite3_errmsg(m_db)));
@@ -138,6 +162,7 @@ bool CSqliteSequences::Drop(std::string_view sql, CEngineError& error) {
         }
         if (sqlite3_changes(m_db) > 0) {
             m_current.erase(name);
+            CSequenceOptions::Forget(m_db, name);
             return true;
         }
     }
@@ -151,8 +176,8 @@ void CSqliteSequences::NextValue(sqlite3_context* context, int, sqlite3_value** 
     Statement step =
         TableExists(self->m_db)
             ? Prepare(self->m_db,
-                      "UPDATE TARVEX_SEQUENCES SET NEXT_VALUE = NEXT_VALUE + STEP WHERE NAME = ?1 "
-                      "RETURNING NEXT_VALUE - STEP")
+                      "UPDATE TARVEX_SEQUENCES SET NEXT_VALUE = NEXT_VALUE + STEP WHERE upper(NAME) = ?1 "
+                      "RETURNING NEXT_VALUE - STEP, STEP")
             : Statement();
     if (step) sqlite3_bind_text(step.get(), 1, name.c_str(), -1, SQLITE_TRANSIENT);
     if (!step || sqlite3_step(step.get()) != SQLITE_ROW) {
@@ -160,8 +185,27 @@ void CSqliteSequences::NextValue(sqlite3_context* context, int, sqlite3_value** 
         return;
     }
     long long value = sqlite3_column_int64(step.get(), 0);
+    long long by = sqlite3_column_int64(step.get(), 1);
+    step.reset();
+    CSequenceOptions options = CSequenceOptions::Load(self->m_db, name);
+    if (options.Passes(by, value)) {
+        self->SetNext(name, value);
+        Fail(context, COraError::ForFunction(8004, {name, by > 0 ? "MAX" : "MIN"}));
+        return;
+    }
+    long long after = 0;
+    if (options.cycle && (__builtin_add_overflow(value, by, &after) || options.Passes(by, after)))
+        self->SetNext(name, options.Restart(by));
     self->m_current[name] = value;
     sqlite3_result_int64(context, value);
+}
+
+void CSqliteSequences::SetNext(const std::string& name, long long next) {
+    Statement set = Prepare(m_db, "UPDATE TARVEX_SEQUENCES SET NEXT_VALUE = ?2 WHERE upper(NAME) = ?1");
+    if (!set) return;
+    sqlite3_bind_text(set.get(), 1, name.c_str(), -1, SQLITE_TRANSIENT);
+    sqlite3_bind_int64(set.get(), 2, next);
+    sqlite3_step(set.get());
 }
 
 void CSqliteSequences::CurrentValue(sqlite3_context* context, int, sqlite3_value** argv) {

@@ -24,8 +24,9 @@ public:
     // Registers ORA_NEXTVAL and ORA_CURRVAL; false on failure.
     bool Register();
 
-    // CREATE SEQUENCE name [START WITH n] [INCREMENT BY n] [other options,
-    // ignored] and DROP SEQUENCE name, as CP932 text. False with a message
+    // CREATE SEQUENCE name [START WITH n] [INCREMENT BY n] [MINVALUE,
+    // MAXVALUE, CYCLE, CACHE, ORDER and their NO forms] and DROP SEQUENCE
+    // name, as CP932 text. False with a message
     // (and the position of the offending word) in `error`.
     bool Create(std::string_view sql, CEngineError& error);
     bool Drop(std::string_view sql, CEngineError& error);
@@ -34,6 +35,7 @@ private:
     static void NextValue(sqlite3_context* context, int argc, sqlite3_value** argv);
     static void CurrentValue(sqlite3_context* context, int argc, sqlite3_value** argv);
     bool Exec(const std::string& sql, CEngineError& error);
+    void SetNext(const std::string& name, long long next);
 
     sqlite3* m_db;
     std::map<std::string, long long> m_current;
