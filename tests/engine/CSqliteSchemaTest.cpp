@@ -273,6 +273,7 @@ TEST(CSqliteSchemaFile, AFileWithIdentityMarksIsConvertedOnceWhenOpened) {
                      "STEP INTEGER NOT NULL);"
                      "INSERT INTO TARVEX_SEQUENCES VALUES ('ISEQ$$_T_ID', 2, 1);"
                      "INSERT INTO TARVEX_SEQUENCES VALUES ('ISEQ$$_T_K', 2, 1);"
+                     "INSERT INTO TARVEX_SEQUENCES VALUES ('old_seq', 5, 1);"
                      "CREATE TABLE TARVEX_COMMENTS (TABLE_NAME TEXT NOT NULL, COLUMN_NAME TEXT NOT NULL, "
                      "COMMENTS TEXT, PRIMARY KEY (TABLE_NAME, COLUMN_NAME));"
                      "INSERT INTO TARVEX_COMMENTS VALUES ('T', '', 'kept');"
@@ -302,6 +303,10 @@ TEST(CSqliteSchemaFile, AFileWithIdentityMarksIsConvertedOnceWhenOpened) {
         ASSERT_TRUE(connection->Query("SELECT COMMENTS FROM USER_TAB_COMMENTS WHERE TABLE_NAME = 'T'", binds,
                                       result));
         EXPECT_EQ(result.Value(0, 0), "kept");
+        // A sequence kept in the case it was typed in is found in any.
+        ASSERT_TRUE(connection->Query("SELECT Old_Seq.NEXTVAL FROM DUAL", binds, result))
+            << connection->LastError().message;
+        EXPECT_EQ(result.Value(0, 0), open == 0 ? "5" : "6");
         // Keys marked in their index's text, a disabled one kept aside.
         ASSERT_TRUE(
             connection->Query("SELECT CONSTRAINT_NAME || CONSTRAINT_TYPE || STATUS FROM USER_CONSTRAINTS "
@@ -322,6 +327,7 @@ TEST(CSqliteSchemaFile, AFileWithIdentityMarksIsConvertedOnceWhenOpened) {
     ASSERT_EQ(sqlite3_open(home.Path("old.db").c_str(), &raw), SQLITE_OK);
     EXPECT_EQ(EngineFixture::One(raw, "PRAGMA user_version"), std::to_string(CCatalogTables::kVersion));
     EXPECT_EQ(EngineFixture::One(raw, "SELECT COUNT(*) FROM TARVEX_SYNONYMS"), "0");
+    EXPECT_EQ(EngineFixture::One(raw, "SELECT COUNT(*) FROM TARVEX_SEQUENCE_OPTIONS"), "0");
     EXPECT_EQ(EngineFixture::One(raw,
                                  "SELECT GENERATION_TYPE || DEFAULT_ON_NULL FROM TARVEX_IDENTITIES "
                                  "ORDER BY COLUMN_NAME"),
