@@ -41,7 +41,7 @@ struct Shown {
 };
 
 // A table of dictionary rows: its columns with the server's declared types
-// (a text of the server's LONG type is left untyped), the query that fills
+// (LONG ones shown as wide as SET LONG allows), the query that fills
 // its rows, the owner columns the ALL_ and DBA_ views add (filled with the
 // session's user), and the names it is shown under. CONSTRAINTS and
 // CONS_COLUMNS are filled by All().
@@ -62,19 +62,29 @@ struct View {
 // user's own objects and %D is the list of the dictionary's names.
 const View kViews[] = {
     {"TABLES",
-     "TABLE_NAME VARCHAR2(128), TABLESPACE_NAME VARCHAR2(30), STATUS VARCHAR2(8), NUM_ROWS NUMBER, TEMPORARY "
-     "VARCHAR2(1)",
-     "SELECT upper(m.name), 'USERS', 'VALID', NULL, 'N' FROM main.sqlite_schema m WHERE m.type = 'table' AND "
-     "%U UNION ALL SELECT TABLE_NAME, NULL, 'VALID', NULL, 'Y' FROM main.TARVEX_TEMPORARY",
+     "TABLE_NAME VARCHAR2(128), TABLESPACE_NAME VARCHAR2(30), CLUSTER_NAME VARCHAR2(128), IOT_NAME "
+     "VARCHAR2(128), STATUS VARCHAR2(8), PCT_FREE NUMBER, LOGGING VARCHAR2(3), NUM_ROWS NUMBER, BLOCKS "
+     "NUMBER, "
+     "AVG_ROW_LEN NUMBER, LAST_ANALYZED DATE, PARTITIONED VARCHAR2(3), IOT_TYPE VARCHAR2(12), TEMPORARY "
+     "VARCHAR2(1), DURATION VARCHAR2(15), COMPRESSION VARCHAR2(8), DROPPED VARCHAR2(3), READ_ONLY "
+     "VARCHAR2(3)",
+     "SELECT upper(m.name), 'USERS', NULL, NULL, 'VALID', 10, 'YES', NULL, NULL, NULL, NULL, 'NO', NULL, "
+     "'N', "
+     "NULL, 'DISABLED', 'NO', 'NO' FROM main.sqlite_schema m WHERE m.type = 'table' AND %U UNION ALL SELECT "
+     "TABLE_NAME, NULL, NULL, NULL, 'VALID', 0, 'NO', NULL, NULL, NULL, NULL, 'NO', NULL, 'Y', DURATION, "
+     "'DISABLED', 'NO', 'NO' FROM main.TARVEX_TEMPORARY",
      "OWNER",
      {{"USER_TABLES", nullptr}, {"ALL_TABLES", "OWNER, *"}, {"DBA_TABLES", "OWNER, *"}, {"TABS", nullptr}}},
     {"TAB_COLUMNS",
      "TABLE_NAME VARCHAR2(128), COLUMN_NAME VARCHAR2(128), DATA_TYPE VARCHAR2(128), DATA_LENGTH NUMBER, "
-     "DATA_PRECISION NUMBER, DATA_SCALE NUMBER, NULLABLE VARCHAR2(1), COLUMN_ID NUMBER, DATA_DEFAULT, "
-     "IDENTITY_COLUMN VARCHAR2(3)",
+     "DATA_PRECISION NUMBER, DATA_SCALE NUMBER, NULLABLE VARCHAR2(1), COLUMN_ID NUMBER, DEFAULT_LENGTH "
+     "NUMBER, "
+     "DATA_DEFAULT LONG, CHAR_LENGTH NUMBER, CHAR_USED VARCHAR2(1), IDENTITY_COLUMN VARCHAR2(3)",
      "SELECT upper(m.name), upper(p.name), ORA_TYPE_PART(p.type, 0), ORA_TYPE_PART(p.type, 1), "
      "ORA_TYPE_PART(p.type, 2), ORA_TYPE_PART(p.type, 3), CASE WHEN p.\"notnull\" OR p.pk THEN 'N' ELSE 'Y' "
-     "END, p.cid + 1, p.dflt_value, CASE WHEN EXISTS (SELECT 1 FROM main.TARVEX_IDENTITIES i WHERE "
+     "END, p.cid + 1, length(p.dflt_value), p.dflt_value, ORA_TYPE_PART(p.type, 4), ORA_TYPE_PART(p.type, "
+     "5), "
+     "CASE WHEN EXISTS (SELECT 1 FROM main.TARVEX_IDENTITIES i WHERE "
      "i.TABLE_NAME = upper(m.name) AND i.COLUMN_NAME = upper(p.name)) THEN 'YES' ELSE 'NO' END FROM "
      "(SELECT name, type FROM main.sqlite_schema UNION ALL SELECT name, type FROM temp.sqlite_schema WHERE "
      "upper(name) IN (SELECT TABLE_NAME FROM main.TARVEX_TEMPORARY)) m, pragma_table_info(m.name) p WHERE "
@@ -86,7 +96,7 @@ const View kViews[] = {
       {"USER_TAB_COLS", nullptr},
       {"ALL_TAB_COLS", "OWNER, *"},
       {"COLS", nullptr}}},
-    {"VIEWS", "VIEW_NAME VARCHAR2(128), TEXT_LENGTH NUMBER, TEXT, READ_ONLY VARCHAR2(1)",
+    {"VIEWS", "VIEW_NAME VARCHAR2(128), TEXT_LENGTH NUMBER, TEXT LONG, READ_ONLY VARCHAR2(1)",
      "SELECT v.VIEW_NAME, length(v.TEXT), v.TEXT, v.READ_ONLY FROM main.TARVEX_VIEWS v JOIN "
      "main.sqlite_schema m ON m.type = 'view' AND upper(m.name) = v.VIEW_NAME WHERE v.VIEW_NAME NOT IN "
      "(SELECT SYNONYM_NAME FROM main.TARVEX_SYNONYMS)",
@@ -181,7 +191,7 @@ const View kViews[] = {
     {"TRIGGERS",
      "TRIGGER_NAME VARCHAR2(128), TRIGGER_TYPE VARCHAR2(16), TRIGGERING_EVENT VARCHAR2(246), TABLE_NAME "
      "VARCHAR2(128), BASE_OBJECT_TYPE VARCHAR2(18), WHEN_CLAUSE VARCHAR2(4000), STATUS VARCHAR2(8), "
-     "TRIGGER_BODY",
+     "TRIGGER_BODY LONG",
      "SELECT upper(m.name), NULL, NULL, upper(m.tbl_name), 'TABLE', NULL, 'ENABLED', m.sql FROM "
      "main.sqlite_schema m WHERE m.type = 'trigger' AND m.name NOT LIKE 'TARVEX%' UNION ALL SELECT "
      "t.TRIGGER_NAME, t.TRIGGER_TYPE, t.TRIGGERING_EVENT, t.TABLE_NAME, 'TABLE', t.WHEN_CLAUSE, t.STATUS, "
@@ -317,7 +327,7 @@ const View kViews[] = {
      {{"USER_RECYCLEBIN", nullptr}, {"RECYCLEBIN", nullptr}}},
     {"CONSTRAINTS",
      "CONSTRAINT_NAME VARCHAR2(128), CONSTRAINT_TYPE VARCHAR2(1), TABLE_NAME VARCHAR2(128), "
-     "SEARCH_CONDITION, R_CONSTRAINT_NAME VARCHAR2(128), DELETE_RULE VARCHAR2(9), STATUS VARCHAR2(8), "
+     "SEARCH_CONDITION LONG, R_CONSTRAINT_NAME VARCHAR2(128), DELETE_RULE VARCHAR2(9), STATUS VARCHAR2(8), "
      "INDEX_NAME VARCHAR2(128)",
      nullptr,
      "OWNER, R_OWNER",
@@ -346,13 +356,17 @@ void TypePart(sqlite3_context* context, int, sqlite3_value** argv) {
     std::string base = Upper(declared.substr(0, declared.find('(')));
     while (!base.empty() && base.back() == ' ') base.pop_back();
     if (base.size() > 5 && base.compare(base.size() - 5, 5, "_CHAR") == 0) base.resize(base.size() - 5);
+    bool text = (column.type == CSqlType::Text || column.type == CSqlType::Char) && column.length > 0;
     switch (sqlite3_value_int(argv[1])) {
         case 0:
             sqlite3_result_text(context, base.c_str(), -1, SQLITE_TRANSIENT);
             return;
         case 1: {
+            // Note: a LOB column holds its locator, 4000 bytes as the server counts.
+            bool lob = base == "CLOB" || base == "NCLOB" || base == "BLOB";
             long length = column.type == CSqlType::Number ? 22
                           : column.type == CSqlType::Date ? 7
+                          : lob                           ? 4000
                                                           : column.length;
             if (column.charSemantics && column.length > 0) length *= 2;
             sqlite3_result_int64(context, length);
@@ -362,10 +376,16 @@ void TypePart(sqlite3_context* context, int, sqlite3_value** argv) {
             if (column.type == CSqlType::Number && column.precision > 0)
                 return sqlite3_result_int(context, column.precision);
             return sqlite3_result_null(context);
-        default:
+        case 3:
             if (column.type == CSqlType::Number && column.scale != CSqliteCatalog::Column::kNoScale)
                 return sqlite3_result_int(context, column.scale);
             return sqlite3_result_null(context);
+        case 4:
+            // The length as declared, in the unit of the declaration.
+            return sqlite3_result_int64(context, text ? column.length : 0);
+        default:
+            if (!text) return sqlite3_result_null(context);
+            return sqlite3_result_text(context, column.charSemantics ? "C" : "B", 1, SQLITE_STATIC);
     }
 }
 
@@ -577,12 +597,12 @@ void FillConstraints(sqlite3* db) {
         "'%REFERENCES%' THEN 'R' ELSE 'U' END, TABLE_NAME, NULL, NULL, NULL, 'DISABLED', NULL FROM "
         "main.TARVEX_DISABLED",
         nullptr, nullptr, nullptr);
-    Statement add =
-        ::Prepare(db,
-                  "INSERT INTO temp.TARVEX_DICT_CONSTRAINTS (CONSTRAINT_NAME, CONSTRAINT_TYPE, TABLE_NAME, "
-                  "SEARCH_CONDITION, R_CONSTRAINT_NAME, DELETE_RULE, INDEX_NAME, STATUS) VALUES (?1, ?2, ?3, "
-                  "?4, ?5, ?6, "
-                  "?7, ?8)");
+    Statement add = ::Prepare(
+        db,
+        "INSERT INTO temp.TARVEX_DICT_CONSTRAINTS (CONSTRAINT_NAME, CONSTRAINT_TYPE, TABLE_NAME, "
+        "SEARCH_CONDITION, R_CONSTRAINT_NAME, DELETE_RULE, INDEX_NAME, STATUS) VALUES (?1, ?2, ?3, "
+        "?4, ?5, ?6, "
+        "?7, ?8)");
     Statement column =
         ::Prepare(db,
                   "INSERT INTO temp.TARVEX_DICT_CONS_COLUMNS (CONSTRAINT_NAME, TABLE_NAME, COLUMN_NAME, "

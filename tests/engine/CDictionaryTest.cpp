@@ -43,6 +43,17 @@ TEST_F(CDictionaryTest, OwnerColumnsNameTheSessionsUser) {
     EXPECT_EQ(Rows("SELECT OWNER FROM USER_TABLES").substr(0, 15), "ERROR ORA-00904");
 }
 
+// Column lengths as the server counts them: characters declared and their
+// unit, and a LOB's locator.
+TEST_F(CDictionaryTest, ColumnsGiveTheirDeclaredLengths) {
+    Exec("CREATE TABLE L (A VARCHAR2(10 CHAR), B CHAR(3), C CLOB, D NUMBER(5, 2) DEFAULT 1.5)");
+    EXPECT_EQ(Rows("SELECT COLUMN_NAME, DATA_LENGTH, CHAR_LENGTH, CHAR_USED, DEFAULT_LENGTH FROM "
+                   "USER_TAB_COLUMNS WHERE TABLE_NAME = 'L' ORDER BY COLUMN_ID"),
+              "A,20,10,C,-|B,3,3,B,-|C,4000,0,-,-|D,22,0,-,3");
+    EXPECT_EQ(Rows("SELECT LOGGING, PARTITIONED, TEMPORARY FROM USER_TABLES WHERE TABLE_NAME = 'L'"),
+              "YES,NO,N");
+}
+
 TEST_F(CDictionaryTest, AKeysIndexBearsTheKeysName) {
     std::string generated = Rows(
         "SELECT CONSTRAINT_NAME FROM USER_CONSTRAINTS WHERE TABLE_NAME = 'EMP' AND "
