@@ -844,13 +844,24 @@ bool CSqliteConnection::CreateAsSelect(const std::string& sql, bool& handled) {
     auto is = [&](std::size_t k, std::string_view word) {
         return k < tokens.size() && CSqlScanner::Is(sql, tokens[k], word);
     };
-    if (!is(0, "CREATE") || !is(1, "TABLE") || !is(3, "AS")) return false;
+    if (!is(0, "CREATE") || !is(1, "TABLE")) return false;
+    // CREATE TABLE t [(a, b, ...)] AS query: the list names the columns.
+    std::vector<std::string> names;
+    std::size_t as = 3;
+    if (tokens.size() > 3 && CSqlScanner::IsSymbol(sql, tokens[3], '(')) {
+        for (as = 4; as < tokens.size() && !CSqlScanner::IsSymbol(sql, tokens[as], ')'); ++as)
+            if (!CSqlScanner::IsSymbol(sql, tokens[as], ','))
+                names.push_back(encoding::Cp932ToUtf8(
+                    cp932::ToUpperAscii(sql.substr(tokens[as].begin, tokens[as].length))));
+        ++as;
+    }
+    if (!is(as, "AS")) return false;
     CSqlArena arena;
     CSqlParser parser(sql, tokens, arena);
     CSqlParser::Failure failure;
     CSqlStatement statement;
     statement.kind = CSqlStatement::Kind::Select;
-    if (!parser.ParseQuery(4, statement.query, failure)) return false;
+    if (!parser.ParseQuery(as + 1, statement.query, failure)) return false;
     handled = true;
     CSqlEmitter emitter(sql, *m_catalog);
     CSqlEmitter::Failure emitFailure;
@@ -864,10 +875,14 @@ bool CSqliteConnection::CreateAsSelect(const std::string& sql, bool& handled) {
     std::string utf8 = encoding::Cp932ToUtf8(query);
     sqlite3_stmt* raw = nullptr;
     if (sqlite3_prepare_v2(m_db, utf8.c_str(), -1, &raw, nullptr) != SQLITE_OK) {
-        m_error.Set(sqliteapi::Cp932Of(sqlite3_errmsg(m_db)), static_cast<int>(tokens[4].begin));
+        m_error.Set(sqliteapi::Cp932Of(sqlite3_errmsg(m_db)), static_cast<int>(tokens[as + 1].begin));
         return false;
     }
     Statement described(raw);
+    if (!names.empty() && names.size() != static_cast<std::size_t>(sqlite3_column_count(raw))) {
+        COraError::Set(m_error, 1730, {}, static_cast<int>(tokens[3].begin));
+        return false;
+    }
     const auto& types = emitter.ResultTypes();
     std::string name = encoding::Cp932ToUtf8(sql.substr(tokens[2].begin, tokens[2].length));
     std::string create = "CREATE TABLE " + name + " (";
@@ -880,7 +895,7 @@ bool CSqliteConnection::CreateAsSelect(const std::string& sql, bool& handled) {
                            : type == CSqlType::Number  ? "NUMBER"
                            : type == CSqlType::Unknown ? ""
                                                        : "VARCHAR2(4000)";
-        std::string column_name = sqlite3_column_name(raw, column);
+        std::string column_name = names.empty() ? sqlite3_column_name(raw, column) : names[index];
         for (std::size_t at; (at = column_name.find('"')) != std::string::npos;) column_name.erase(at, 1);
         create += (column > 0 ? ", \"" : "\"") + column_name + "\" " + decl;
     }

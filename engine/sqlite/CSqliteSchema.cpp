@@ -227,6 +227,12 @@ std::string CSqliteSchema::Prepare(std::string_view written) {
                   Word(sql, tokens, k + 1) == "INDEX");
     if (Word(sql, tokens, k) == "BITMAP") out.replace(tokens[k].begin, 6, "      ");
     if (Word(sql, tokens, k) != "TABLE" && !index) return out;
+    if (!index) {
+        // Note: a table's column list follows its name; a table made by AS
+        // SELECT may have none, and the brackets of its query are not one.
+        k += k + 2 < tokens.size() && CSqlScanner::IsSymbol(sql, tokens[k + 2], '.') ? 4 : 2;
+        if (k >= tokens.size() || !CSqlScanner::IsSymbol(sql, tokens[k], '(')) return out;
+    }
     while (k < tokens.size() && !CSqlScanner::IsSymbol(sql, tokens[k], '(')) ++k;
     if (k >= tokens.size()) return out;
     std::size_t close = 0;

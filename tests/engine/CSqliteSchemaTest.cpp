@@ -528,3 +528,19 @@ TEST_F(CSqliteSchemaTest, AnotherConnectionFollowsChangedIdentityOptions) {
     ASSERT_TRUE(other->Commit());
     EXPECT_EQ(Rows("SELECT ID, N FROM P ORDER BY ID"), "5,a|6,c");
 }
+
+// A table made by AS SELECT without a column list: the brackets of its
+// query (a call, a condition) are not taken for one.
+TEST_F(CSqliteSchemaTest, ATableMadeFromAQueryWithBracketsKeepsItsQuery) {
+    Exec("CREATE TABLE SRC (ID NUMBER, NAME VARCHAR2(20))");
+    Exec("INSERT INTO SRC VALUES (1, 'ab')");
+    Exec("INSERT INTO SRC VALUES (2, 'cd')");
+    Exec("CREATE TABLE C1 AS SELECT ID, UPPER(NAME) NM FROM SRC WHERE (ID > 1 OR NAME = 'zz')");
+    EXPECT_EQ(Rows("SELECT ID, NM FROM C1"), "2,CD");
+    Exec("CREATE TABLE C2 AS SELECT COUNT(*) N, MAX(LENGTH(NAME)) L FROM SRC");
+    EXPECT_EQ(Rows("SELECT N, L FROM C2"), "2,2");
+    Exec("CREATE TABLE C3 (A, B) AS SELECT ID, NVL(NAME, 'x') FROM SRC");
+    EXPECT_EQ(Rows("SELECT A, B FROM C3 ORDER BY A"), "1,ab|2,cd");
+    EXPECT_EQ(Failure("CREATE TABLE C4 (A) AS SELECT ID, NAME FROM SRC").substr(0, 9), "ORA-01730");
+    EXPECT_EQ(Rows("SELECT COUNT(*) FROM USER_TABLES WHERE TABLE_NAME = 'C4'"), "0");
+}
