@@ -10,6 +10,7 @@
 #include "engine/sqlite/CCatalogTables.h"
 #include "engine/sqlite/CDatabaseLocation.h"
 #include "engine/sqlite/CDateFormat.h"
+#include "engine/sqlite/CHousekeeping.h"
 #include "engine/sqlite/COraError.h"
 #include "engine/sqlite/COracleDialect.h"
 #include "engine/sqlite/CSelectList.h"
@@ -973,6 +974,17 @@ bool CSqliteConnection::RunSequence(const std::string& sql, StatementKind kind) 
                                                  : m_sequences->Drop(sql, m_error);
 }
 
+// ANALYZE is DDL and commits as DDL does; the others keep the transaction.
+bool CSqliteConnection::RunHousekeeping(const std::string& sql) {
+    CHousekeeping housekeeping(m_db);
+    auto tokens = CSqlScanner::Significant(sql, 1);
+    if (tokens.empty() || !CSqlScanner::Is(sql, tokens[0], "ANALYZE")) return housekeeping.Run(sql, m_error);
+    if (!CommitWork() || !BeginWrite()) return false;
+    if (housekeeping.Run(sql, m_error)) return CommitWork();
+    if (!sqliteapi::Undo(m_db, "ROLLBACK")) m_transactionLost = true;
+    return false;
+}
+
 bool CSqliteConnection::RunSynonym(const std::string& sql) {
     if (!CommitWork() || !BeginWrite()) return false;
     if (CSqliteSynonyms(m_db).Run(sql, m_session->user, m_error)) return CommitWork();
@@ -1177,6 +1189,7 @@ bool CSqliteConnection::RunKind(const std::string& sql, StatementKind kind, std:
         bool ran = CBlockHost(*this).RunUnitStatement(sql, binds, rowsProcessed, handled);
         if (handled) return ran;
     }
+    if (kind == StatementKind::Other && CHousekeeping::Takes(sql)) return RunHousekeeping(sql);
     if (const Refusal* refusal = FindRefusal(kind)) {
         std::string_view words = CStatementClassifier::MatchedWords(sql);
         COraError::Set(m_error, 3001, {refusal->showWords ? words : std::string_view(refusal->note)},

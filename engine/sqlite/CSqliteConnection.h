@@ -143,6 +143,7 @@ private:
     // ORA-02298 when a row refers to a key that is not there.
     bool CheckForeignKeys();
     bool RunSequence(const std::string& sql, StatementKind kind);
+    bool RunHousekeeping(const std::string& sql);
     bool RunSynonym(const std::string& sql);
     // CREATE TABLE name AS query, its columns typed as what they copy;
     // `handled` unset for any other statement (or a query the tree lacks).

@@ -68,9 +68,10 @@ const View kViews[] = {
      "AVG_ROW_LEN NUMBER, LAST_ANALYZED DATE, PARTITIONED VARCHAR2(3), IOT_TYPE VARCHAR2(12), TEMPORARY "
      "VARCHAR2(1), DURATION VARCHAR2(15), COMPRESSION VARCHAR2(8), DROPPED VARCHAR2(3), READ_ONLY "
      "VARCHAR2(3)",
-     "SELECT upper(m.name), 'USERS', NULL, NULL, 'VALID', 10, 'YES', NULL, NULL, NULL, NULL, 'NO', NULL, "
-     "'N', "
-     "NULL, 'DISABLED', 'NO', 'NO' FROM main.sqlite_schema m WHERE m.type = 'table' AND %U UNION ALL SELECT "
+     "SELECT upper(m.name), 'USERS', NULL, NULL, 'VALID', 10, 'YES', st.NUM_ROWS, st.BLOCKS, st.AVG_ROW_LEN, "
+     "st.LAST_ANALYZED, 'NO', NULL, 'N', NULL, 'DISABLED', 'NO', 'NO' FROM main.sqlite_schema m LEFT JOIN "
+     "main.TARVEX_TABLE_STATS st ON st.TABLE_NAME = upper(m.name) WHERE m.type = 'table' AND %U UNION ALL "
+     "SELECT "
      "TABLE_NAME, NULL, NULL, NULL, 'VALID', 0, 'NO', NULL, NULL, NULL, NULL, 'NO', NULL, 'Y', DURATION, "
      "'DISABLED', 'NO', 'NO' FROM main.TARVEX_TEMPORARY",
      "OWNER",
@@ -597,12 +598,12 @@ void FillConstraints(sqlite3* db) {
         "'%REFERENCES%' THEN 'R' ELSE 'U' END, TABLE_NAME, NULL, NULL, NULL, 'DISABLED', NULL FROM "
         "main.TARVEX_DISABLED",
         nullptr, nullptr, nullptr);
-    Statement add = ::Prepare(
-        db,
-        "INSERT INTO temp.TARVEX_DICT_CONSTRAINTS (CONSTRAINT_NAME, CONSTRAINT_TYPE, TABLE_NAME, "
-        "SEARCH_CONDITION, R_CONSTRAINT_NAME, DELETE_RULE, INDEX_NAME, STATUS) VALUES (?1, ?2, ?3, "
-        "?4, ?5, ?6, "
-        "?7, ?8)");
+    Statement add =
+        ::Prepare(db,
+                  "INSERT INTO temp.TARVEX_DICT_CONSTRAINTS (CONSTRAINT_NAME, CONSTRAINT_TYPE, TABLE_NAME, "
+                  "SEARCH_CONDITION, R_CONSTRAINT_NAME, DELETE_RULE, INDEX_NAME, STATUS) VALUES (?1, ?2, ?3, "
+                  "?4, ?5, ?6, "
+                  "?7, ?8)");
     Statement column =
         ::Prepare(db,
                   "INSERT INTO temp.TARVEX_DICT_CONS_COLUMNS (CONSTRAINT_NAME, TABLE_NAME, COLUMN_NAME, "

@@ -1,0 +1,80 @@
+#include "engine/sqlite/CTableStatistics.h"
+
+#include <sqlite3.h>
+
+#include <vector>
+
+#include "engine/sqlite/CDateFormat.h"
+#include "engine/sqlite/COraError.h"
+#include "engine/sqlite/SqliteApi.h"
+#include "text/Encoding.h"
+
+namespace {
+
+std::string Quoted(const std::string& name) {
+    std::string out = "\"";
+    for (char c : name) out += c == '"' ? std::string("\"\"") : std::string(1, c);
+    return out + "\"";
+}
+
+// The name the table is stored under, found whatever its case; "" when
+// the file has no such table.
+std::string StoredName(sqlite3* db, const std::string& table) {
+    sqliteapi::Statement find = sqliteapi::Prepare(
+        db,
+        "SELECT name FROM main.sqlite_schema WHERE type = 'table' AND upper(name) = upper(?1) AND name NOT "
+        "LIKE 'sqlite%' AND upper(name) NOT LIKE 'TARVEX%'");
+    if (!find) return {};
+    sqlite3_bind_text(find.get(), 1, table.c_str(), -1, SQLITE_TRANSIENT);
+    if (sqlite3_step(find.get()) != SQLITE_ROW) return {};
+    return reinterpret_cast<const char*>(sqlite3_column_text(find.get(), 0));
+}
+
+bool Failed(sqlite3* db, CEngineError& error) {
+    error.Set(sqliteapi::Cp932Of(sqlite3_errmsg(db)));
+    return false;
+}
+
+}  // namespace
+
+bool CTableStatistics::Gather(sqlite3* db, const std::string& table, CEngineError& error) {
+    std::string stored = StoredName(db, table);
+    if (stored.empty()) {
+        COraError::Set(error, 942, {encoding::Utf8ToCp932(table)});
+        return false;
+    }
+    // Note: the blocks are the file's pages the table holds; the average row
+    // length is what its pages hold over its rows.
+    sqliteapi::Statement gather = sqliteapi::Prepare(
+        db, "INSERT OR REPLACE INTO main.TARVEX_TABLE_STATS SELECT upper(?1), (SELECT count(*) FROM main." +
+                Quoted(stored) + "), count(*), CASE WHEN (SELECT count(*) FROM main." + Quoted(stored) +
+                ") = 0 THEN 0 ELSE sum(payload) / (SELECT count(*) FROM main." + Quoted(stored) +
+                ") END, ?2 FROM dbstat('main') WHERE name = ?1");
+    if (!gather) return Failed(db, error);
+    sqlite3_bind_text(gather.get(), 1, stored.c_str(), -1, SQLITE_TRANSIENT);
+    std::string now = CDateFormat::ToStored(CDateFormat::Now());
+    sqlite3_bind_text(gather.get(), 2, now.c_str(), -1, SQLITE_TRANSIENT);
+    return sqlite3_step(gather.get()) == SQLITE_DONE || Failed(db, error);
+}
+
+bool CTableStatistics::GatherAll(sqlite3* db, CEngineError& error) {
+    std::vector<std::string> tables;
+    sqliteapi::Statement list = sqliteapi::Prepare(
+        db,
+        "SELECT name FROM main.sqlite_schema WHERE type = 'table' AND name NOT LIKE 'sqlite%' AND "
+        "upper(name) NOT LIKE 'TARVEX%'");
+    while (list && sqlite3_step(list.get()) == SQLITE_ROW)
+        tables.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(list.get(), 0)));
+    list.reset();
+    for (const std::string& table : tables)
+        if (!Gather(db, table, error)) return false;
+    return true;
+}
+
+bool CTableStatistics::Delete(sqlite3* db, const std::string& table, CEngineError& error) {
+    sqliteapi::Statement remove =
+        sqliteapi::Prepare(db, "DELETE FROM main.TARVEX_TABLE_STATS WHERE TABLE_NAME = upper(?1)");
+    if (!remove) return Failed(db, error);
+    sqlite3_bind_text(remove.get(), 1, table.c_str(), -1, SQLITE_TRANSIENT);
+    return sqlite3_step(remove.get()) == SQLITE_DONE || Failed(db, error);
+}

@@ -1,0 +1,73 @@
+// LOCK TABLE, ANALYZE, PURGE, SET TRANSACTION and SET CONSTRAINTS: what
+// they name is checked, ANALYZE's statistics show in USER_TABLES, and
+// deferred foreign keys are checked at the commit.
+#include "tests/engine/EngineFixture.h"
+
+namespace {
+
+class CHousekeepingTest : public EngineFixture {
+protected:
+    void SetUp() override {
+        EngineFixture::SetUp();
+        Exec("CREATE TABLE P (ID NUMBER PRIMARY KEY)");
+        Exec("CREATE TABLE C (ID NUMBER, P_ID NUMBER REFERENCES P)");
+        Exec("INSERT INTO P VALUES (1)");
+        Exec("INSERT INTO P VALUES (2)");
+        Exec("COMMIT");
+    }
+};
+
+TEST_F(CHousekeepingTest, StatementsCheckWhatTheyName) {
+    struct Case {
+        const char* sql;
+        const char* outcome;
+    } cases[] = {
+        {"LOCK TABLE P IN EXCLUSIVE MODE", "OK"},
+        {"LOCK TABLE P, C IN ROW SHARE MODE NOWAIT", "OK"},
+        {"LOCK TABLE NOPE IN SHARE MODE", "ORA-00942"},
+        {"LOCK TABLE P, NOPE IN SHARE MODE", "ORA-00942"},
+        {"LOCK TABLE P", "ORA-00905"},
+        {"ANALYZE TABLE NOPE COMPUTE STATISTICS", "ORA-00942"},
+        {"ANALYZE TABLE P VALIDATE STRUCTURE", "OK"},
+        {"PURGE RECYCLEBIN", "OK"},
+        {"PURGE DBA_RECYCLEBIN", "OK"},
+        {"PURGE TABLE P", "ORA-38307"},
+        {"SET TRANSACTION READ ONLY", "OK"},
+        {"FLASHBACK TABLE P TO BEFORE DROP", "ORA-03001"},
+        {"EXPLAIN PLAN FOR SELECT * FROM P", "ORA-03001"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(Failure(c.sql).substr(0, 9), std::string(c.outcome).substr(0, 9)) << c.sql;
+    EXPECT_EQ(Rows("SELECT COUNT(*) FROM P"), "2");
+}
+
+TEST_F(CHousekeepingTest, AnalyzeGathersAndDeletesStatistics) {
+    EXPECT_EQ(Rows("SELECT NUM_ROWS, LAST_ANALYZED FROM USER_TABLES WHERE TABLE_NAME = 'P'"), "-,-");
+    Exec("INSERT INTO P VALUES (3)");
+    Exec("ANALYZE TABLE p COMPUTE STATISTICS");
+    // The row inserted before is counted: ANALYZE commits what came before it.
+    EXPECT_EQ(Rows("SELECT NUM_ROWS, BLOCKS, CASE WHEN LAST_ANALYZED IS NULL THEN 'N' ELSE 'Y' END FROM "
+                   "USER_TABLES WHERE TABLE_NAME = 'P'"),
+              "3,1,Y");
+    Exec("ROLLBACK");
+    EXPECT_EQ(Rows("SELECT COUNT(*) FROM P"), "3");
+    Exec("ANALYZE TABLE P DELETE STATISTICS");
+    EXPECT_EQ(Rows("SELECT NUM_ROWS FROM USER_TABLES WHERE TABLE_NAME = 'P'"), "-");
+    // A table dropped and made again has not been analyzed.
+    Exec("ANALYZE TABLE C ESTIMATE STATISTICS SAMPLE 10 PERCENT");
+    Exec("DROP TABLE C");
+    Exec("CREATE TABLE C (ID NUMBER)");
+    EXPECT_EQ(Rows("SELECT NUM_ROWS FROM USER_TABLES WHERE TABLE_NAME = 'C'"), "-");
+}
+
+TEST_F(CHousekeepingTest, DeferredForeignKeysAreCheckedAtTheCommit) {
+    Exec("SET CONSTRAINTS ALL DEFERRED");
+    Exec("INSERT INTO C VALUES (1, 9)");
+    Exec("INSERT INTO P VALUES (9)");
+    Exec("COMMIT");
+    EXPECT_EQ(Rows("SELECT COUNT(*) FROM C"), "1");
+    Exec("SET CONSTRAINTS ALL IMMEDIATE");
+    EXPECT_EQ(Failure("INSERT INTO C VALUES (2, 8)").substr(0, 9), "ORA-02291");
+}
+
+}  // namespace
