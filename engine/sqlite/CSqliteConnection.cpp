@@ -30,11 +30,11 @@
 #include "engine/sqlite/CSqliteValueFunctions.h"
 #include "engine/sqlite/CStatementClassifier.h"
 #include "engine/sqlite/CStatementLimits.h"
-#include "engine/sqlite/CTriggerCompiler.h"
 #include "engine/sqlite/CValueText.h"
 #include "engine/sqlite/SqliteApi.h"
 #include "engine/sqlite/plsql/CBlockHost.h"
 #include "engine/sqlite/plsql/CPlsqlSession.h"
+#include "engine/sqlite/plsql/CTriggerFiring.h"
 #include "engine/sqlite/plsql/CUnitCatalog.h"
 #include "engine/sqlite/values/CNumberDecimal.h"
 #include "engine/sqlite/values/CNumberFunctions.h"
@@ -481,7 +481,6 @@ bool CSqliteConnection::Prepare(Piece piece, std::string_view prefix, const std:
         query = std::string(prefix) + std::string(piece.text) + " FROM DUAL";
         if (!Compile(Piece{query, piece.base - prefix.size()}, compiled)) return false;
     }
-    if (compiled.empty() && prefix.empty() && !CompileTrigger(piece, compiled)) return false;
     if (!compiled.empty()) return PrepareCompiled(piece, compiled, out) && Bind(piece, binds, out.get());
     CSqlRewrite rewrite = COracleDialect::Translate(piece.text);
     std::string rewritten = std::string(prefix) + rewrite.Text();
@@ -499,25 +498,6 @@ bool CSqliteConnection::Prepare(Piece piece, std::string_view prefix, const std:
         return false;
     }
     return CheckTail(piece, prefix, rewrite, rewritten, utf8, tail) && Bind(piece, binds, raw);
-}
-
-bool CSqliteConnection::CompileTrigger(Piece piece, std::string& compiled) {
-    std::size_t body = CTriggerCompiler::BodyStart(piece.text);
-    if (body == 0) return true;
-    std::string header = COracleDialect::Translate(piece.text.substr(0, body)).Text();
-    CSqlEmitter::Failure failure;
-    auto outcome = CTriggerCompiler::Compile(piece.text, header, *m_catalog, compiled, failure);
-    switch (outcome) {
-        case CTriggerCompiler::Outcome::Failed:
-            SetEmitError(failure, static_cast<int>(piece.base + failure.at));
-            return false;
-        case CTriggerCompiler::Outcome::NotTaken:
-            compiled.clear();
-            break;
-        case CTriggerCompiler::Outcome::Compiled:
-            break;
-    }
-    return true;
 }
 
 bool CSqliteConnection::PrepareCompiled(Piece piece, const std::string& compiled, Statement& out) {
@@ -746,6 +726,13 @@ bool CSqliteConnection::RunStatement(Piece piece, std::vector<CEngineBind>& bind
     bool changes = sqlite3_column_count(statement) == 0 && sqlite3_stmt_readonly(statement) == 0;
     rowsProcessed += changes ? Changes() : rows;
     return true;
+}
+
+bool CSqliteConnection::RunDml(const std::string& sql, std::vector<CEngineBind>& binds, long& rowsProcessed) {
+    CBlockHost host(*this);
+    if (!CTriggerFiring::Begin(host, sql, true, m_error)) return false;
+    bool ran = RunStatement(Piece{sql, 0}, binds, rowsProcessed);
+    return CTriggerFiring::End(host, ran, m_error);
 }
 
 bool CSqliteConnection::RunDdl(const std::string& sql, std::vector<CEngineBind>& binds, long& rowsProcessed) {
@@ -1092,10 +1079,10 @@ bool CSqliteConnection::ExecuteStatement(const std::string& sql, std::vector<CEn
     m_error.Clear();
     rowsProcessed = 0;
     ++m_plsql->statement;
-    m_plsql->redirecting = false;
     m_plsql->firing = 0;
     m_plsql->redirected.clear();
-    m_plsql->firedBefore.clear();
+    m_plsql->frames.clear();
+    m_plsql->scopes.clear();
     if (!CheckEncoding(sql)) return false;
     StatementKind kind = CStatementClassifier::Classify(sql);
     if (RefuseWhileLost(kind)) return false;
@@ -1155,8 +1142,8 @@ bool CSqliteConnection::RunKind(const std::string& sql, StatementKind kind, std:
         case StatementKind::Session:
             return RunSession(sql);
         default:
-            ok = (kind != StatementKind::Dml || CBlockHost(*this).BeforeStatement(sql)) &&
-                 RunStatement(Piece{sql, 0}, binds, rowsProcessed);
+            ok = kind == StatementKind::Dml ? RunDml(sql, binds, rowsProcessed)
+                                            : RunStatement(Piece{sql, 0}, binds, rowsProcessed);
             break;
     }
     return ok && FinishStatement();

@@ -66,6 +66,7 @@ public:
 
 private:
     friend class CBlockHost;
+    friend class CTriggerFiring;
     using Statement = sqliteapi::Statement;
 
     // Where a piece of statement text lies in the text the caller sent.
@@ -91,9 +92,6 @@ private:
     bool Compile(Piece piece, std::string& compiled, std::vector<CSqlEmitter::LiteralSlot>* slots = nullptr,
                  bool* allLiterals = nullptr);
     bool PrepareCompiled(Piece piece, const std::string& compiled, Statement& out);
-    // A trigger whose body the statement tree holds, compiled (see
-    // CTriggerCompiler); `compiled` stays empty for any other statement.
-    bool CompileTrigger(Piece piece, std::string& compiled);
     // An INSERT of literals prepared once for its shape (see
     // CStatementCache), its literals bound; `statement` null when the
     // statement is of no shape kept, or differs from its kept shape.
@@ -132,6 +130,8 @@ private:
     bool SetStepError();
 
     bool RunStatement(Piece piece, std::vector<CEngineBind>& binds, long& rowsProcessed);
+    // INSERT, UPDATE or DELETE with the statement triggers of its table around it.
+    bool RunDml(const std::string& sql, std::vector<CEngineBind>& binds, long& rowsProcessed);
     // MERGE: its statements in one savepoint, the rows updated and inserted counted.
     bool RunMerge(Piece piece, std::vector<CEngineBind>& binds, long& rowsProcessed);
     // A schema statement as one transaction of its own, after a commit.

@@ -530,6 +530,7 @@ CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecSql(CPlsqlStmt& statement) {
         if (!Store(handle, sql, sql.into)) {
             sqlite3_reset(handle);
             m_raised.at = statement.at;
+            EndDml(sql, false, statement.at);
             return Flow::Raise;
         }
         rows = 1;
@@ -538,13 +539,16 @@ CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecSql(CPlsqlStmt& statement) {
             sqlite3_reset(handle);
             m_sqlRan = true;
             m_sqlRows = 2;
+            EndDml(sql, false, statement.at);
             return Raise(1422, CPlsqlErrors::Text(1422), statement.at), Flow::Raise;
         }
     }
     while (rc == SQLITE_ROW) rc = sqlite3_step(handle);
     if (rc != SQLITE_DONE) {
         StepFailed(sql);
+        sqlite3_reset(handle);
         m_raised.at = statement.at;
+        EndDml(sql, false, statement.at);
         return Flow::Raise;
     }
     if (sql.kind == CPlsqlSql::Kind::Dml) {
@@ -552,11 +556,20 @@ CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecSql(CPlsqlStmt& statement) {
         m_rowsProcessed += rows;
     }
     sqlite3_reset(handle);
+    if (!EndDml(sql, true, statement.at)) return Flow::Raise;
     m_sqlRan = true;
     m_sqlRows = rows;
     if (sql.kind == CPlsqlSql::Kind::Query && rows == 0)
         return Raise(1403, CPlsqlErrors::Text(1403), statement.at), Flow::Raise;
     return Flow::Normal;
+}
+
+bool CPlsqlInterpreter::EndDml(const CPlsqlSql& sql, bool ran, std::size_t at) {
+    if (sql.kind != CPlsqlSql::Kind::Dml) return true;
+    CEngineError error;
+    if (m_host.AfterDml(ran, error) || !ran) return true;
+    RaiseError(error, at);
+    return false;
 }
 
 bool CPlsqlInterpreter::OpenCursor(int cursor, std::vector<std::unique_ptr<CPlsqlExpr>>& args,

@@ -74,6 +74,9 @@ private:
     Flow ExecForRange(CPlsqlStmt& statement);
     Flow ExecForCursor(CPlsqlStmt& statement);
     Flow ExecSql(CPlsqlStmt& statement);
+    // After a DML statement of ExecSql: its AFTER STATEMENT triggers; false
+    // with the exception raised when one fails.
+    bool EndDml(const CPlsqlSql& sql, bool ran, std::size_t at);
     bool AssignRecord(const CPlsqlStmt& statement, const CPlsqlType& type);
     Flow ExecOpenFor(CPlsqlStmt& statement);
     Flow ExecCursor(CPlsqlStmt& statement);
