@@ -368,6 +368,7 @@ std::shared_ptr<CPlsqlUnit> CBlockHost::FindUnit(const std::string& name, bool& 
         return nullptr;
     }
     session.units[name] = unit;
+    if (!stored.valid) Revalidated(name, stored.type);
     return unit;
 }
 
@@ -439,7 +440,17 @@ std::shared_ptr<CPlsqlPackage> CBlockHost::FindPackage(const std::string& name, 
         return nullptr;
     }
     session.packages[name] = package;
+    if (!heading.valid) Revalidated(name, "PACKAGE");
+    if (hasBody && !body.valid) Revalidated(name, "PACKAGE BODY");
     return package;
+}
+
+void CBlockHost::Revalidated(const std::string& name, const std::string& type) {
+    // Note: a function called from a query leaves the catalog as it is;
+    // the next use outside one notes the unit VALID.
+    if (m_inQuery || sqlite3_db_readonly(m_connection.m_db, "main") == 1) return;
+    CEngineError ignored;
+    CUnitCatalog::SetValid(m_connection.m_db, name, type, ignored);
 }
 
 std::vector<CPlsqlDatum>* CBlockHost::PackageSlots(const std::string& name, CEngineError& error) {
@@ -543,16 +554,33 @@ bool CBlockHost::RunUnitStatement(const std::string& text, std::vector<CEngineBi
     if (WordAt(text, tokens, at + 1) == ".") name = WordAt(text, tokens, at + 2);
     if (package) m_connection.m_plsql->states.erase(name);
     if (first == "DROP") return DropUnit(text, type, name);
-    // ALTER ... COMPILE: a procedure or function is compiled again now, its
-    // status and errors kept as CREATE keeps them; a package at its next use.
-    CUnitCatalog::Unit stored;
-    if (CUnitCatalog::Find(m_connection.m_db, name, stored, type)) {
-        if (!package) return CreateUnit(stored.source, 0, true);
-        m_connection.m_plsql->Forget();
-        return true;
+    // ALTER ... COMPILE: the unit is compiled again now, its status and
+    // errors kept as CREATE keeps them.
+    if (package) {
+        std::size_t next = WordAt(text, tokens, at + 1) == "." ? at + 4 : at + 2;
+        return RecompilePackage(name, at == 3 ? "BODY" : WordAt(text, tokens, next));
     }
+    CUnitCatalog::Unit stored;
+    if (CUnitCatalog::Find(m_connection.m_db, name, stored, type)) return CreateUnit(stored.source, 0, true);
     CPlsqlErrors::Set(m_connection.m_error, 4043, name);
     return false;
+}
+
+bool CBlockHost::RecompilePackage(const std::string& name, const std::string& part) {
+    CUnitCatalog::Unit heading;
+    CUnitCatalog::Unit body;
+    bool hasBody = CUnitCatalog::Find(m_connection.m_db, name, body, "PACKAGE BODY");
+    if (!CUnitCatalog::Find(m_connection.m_db, name, heading, "PACKAGE") || (part == "BODY" && !hasBody)) {
+        CPlsqlErrors::Set(m_connection.m_error, 4043, name);
+        return false;
+    }
+    // Note: COMPILE alone (or COMPILE PACKAGE) compiles the heading and the
+    // body; SPECIFICATION the heading only; BODY the body only.
+    bool ok = part == "BODY" || CreateUnit(heading.source, 0, true);
+    CEngineError warning = m_connection.m_error;
+    if (hasBody && part != "SPECIFICATION" && !CreateUnit(body.source, 0, true)) return false;
+    m_connection.m_error = warning;
+    return ok;
 }
 
 bool CBlockHost::CreateUnit(const std::string& text, std::size_t unitStart, bool replace) {

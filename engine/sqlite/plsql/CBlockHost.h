@@ -75,6 +75,10 @@ private:
     void Undo();
     bool Finish();
     bool CreateUnit(const std::string& text, std::size_t unitStart, bool replace);
+    // ALTER PACKAGE [BODY] name COMPILE [PACKAGE | SPECIFICATION | BODY].
+    bool RecompilePackage(const std::string& name, const std::string& part);
+    // A unit the catalog holds INVALID compiled again without errors.
+    void Revalidated(const std::string& name, const std::string& type);
     // Compiles a package's heading (`source`, its PACKAGE part) or, for its body,
     // the heading from the catalog with `source`.
     std::shared_ptr<CPlsqlPackage> CompilePackage(const std::string& name, const std::string& type,

@@ -115,6 +115,13 @@ bool CUnitCatalog::StoreDependencies(sqlite3* db, const std::string& name, const
     return true;
 }
 
+bool CUnitCatalog::SetValid(sqlite3* db, const std::string& name, const std::string& type,
+                            CEngineError& error) {
+    return Run(db, "UPDATE main.TARVEX_UNITS SET STATUS = 'VALID' WHERE NAME = ?1 AND TYPE = ?2",
+               {name, type}, error) &&
+           Run(db, "DELETE FROM main.TARVEX_UNIT_ERRORS WHERE NAME = ?1 AND TYPE = ?2", {name, type}, error);
+}
+
 bool CUnitCatalog::StoreTrigger(sqlite3* db, const Trigger& trigger, CEngineError& error) {
     // Note: a trigger replaced, enabled or disabled keeps its place in the
     // order triggers fire in.
