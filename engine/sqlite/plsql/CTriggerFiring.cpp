@@ -23,6 +23,7 @@ using Token = CSqlScanner::Token;
 constexpr const char* kSavepoint = "SAVEPOINT TARVEX_STATEMENT";
 constexpr const char* kRollback = "ROLLBACK TO TARVEX_STATEMENT";
 constexpr const char* kRelease = "RELEASE TARVEX_STATEMENT";
+const std::vector<CTriggerDefinition> kNoTriggers;
 // The server's limit of recursive SQL levels (ORA-00036).
 constexpr std::size_t kMaxDepth = 50;
 
@@ -66,10 +67,6 @@ CPlsqlSession::DmlScope ReadDml(const std::string& sql) {
     if (Word(sql, tokens, table + 1) == ".") table += 2;
     scope.table = Word(sql, tokens, table);
     scope.event = verb[0];
-    if (scope.event == 'U') {
-        scope.columns = CTriggerFiring::UpdatedColumns(sql);
-        scope.columnsKnown = true;
-    }
     return scope;
 }
 
@@ -301,8 +298,14 @@ bool CTriggerFiring::Begin(CBlockHost& host, const std::string& sql, bool outerm
     CPlsqlSession::DmlScope scope = ReadDml(sql);
     // Note: a row left by a statement that failed halfway is of no use now.
     if (outermost) session.frames.clear();
+    const auto& triggers = scope.event != 0 ? Triggers(connection.m_db, session, scope.table) : kNoTriggers;
+    // Note: the SET list is read only for a table with triggers.
+    if (scope.event == 'U' && !triggers.empty()) {
+        scope.columns = UpdatedColumns(sql);
+        scope.columnsKnown = true;
+    }
     if (scope.event != 0)
-        for (const CTriggerDefinition& trigger : Triggers(connection.m_db, session, scope.table))
+        for (const CTriggerDefinition& trigger : triggers)
             scope.statementTriggers =
                 scope.statementTriggers || (!trigger.forEachRow && Fires(trigger, &scope, scope.event));
     if (scope.statementTriggers && outermost) {
