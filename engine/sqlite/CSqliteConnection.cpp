@@ -3,6 +3,8 @@
 #include <sqlite3.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <optional>
 #include <utility>
@@ -44,7 +46,10 @@
 
 namespace {
 
-constexpr std::size_t kOutputLimit = 1000000;
+// DBMS_OUTPUT's buffer: its default, least and greatest limits in bytes.
+constexpr long long kOutputDefault = 20000;
+constexpr long long kOutputMinimum = 2000;
+constexpr long long kOutputMaximum = 1000000;
 
 // The server's code of "created with compilation errors".
 constexpr int kCompiledWithErrors = 24344;
@@ -1225,10 +1230,25 @@ bool CSqliteConnection::RunBlock(const std::string& sql, std::vector<CEngineBind
     return host.Run(sql, binds, rowsProcessed, m_error);
 }
 
+void CSqliteConnection::EnableOutput(const std::string& size) {
+    if (!m_outputEnabled) {
+        m_outputLimit = 0;
+        m_outputUnlimited = false;
+    }
+    m_outputEnabled = true;
+    if (size == "NULL") {
+        m_outputUnlimited = true;
+        return;
+    }
+    long long asked = size.empty() ? kOutputDefault : std::atoll(size.c_str());
+    asked = std::clamp<long long>(asked, kOutputMinimum, kOutputMaximum);
+    m_outputLimit = std::max(m_outputLimit, static_cast<std::size_t>(asked));
+}
+
 bool CSqliteConnection::AppendOutput(const std::string& text, bool endLine) {
     if (!m_outputEnabled) return true;
-    if (m_outputBytes + text.size() > kOutputLimit) {
-        COraError::Set(m_error, 20000, {std::to_string(kOutputLimit)});
+    if (!m_outputUnlimited && m_outputBytes + text.size() > m_outputLimit) {
+        COraError::Set(m_error, 20000, {std::to_string(m_outputLimit)});
         return false;
     }
     m_outputBytes += text.size();

@@ -161,6 +161,10 @@ private:
     // A PL/SQL block, compiled and run by the interpreter (see CBlockHost).
     bool RunBlock(const std::string& sql, std::vector<CEngineBind>& binds, long& rowsProcessed);
     bool AppendOutput(const std::string& text, bool endLine);
+    // DBMS_OUTPUT.ENABLE: `size` "" for the default of 20,000 bytes, "NULL"
+    // for no limit, else bytes (2,000 to 1,000,000); the largest asked for
+    // since the last DISABLE holds.
+    void EnableOutput(const std::string& size);
 
     bool InTransaction() const;
     bool BeginWrite();
@@ -172,6 +176,9 @@ private:
     bool m_autoCommit = false;
     CEngineError m_error;
     bool m_outputEnabled = false;
+    // The buffer's limit in bytes; 0 when it has none.
+    std::size_t m_outputLimit = 0;
+    bool m_outputUnlimited = false;
     bool m_outputLineOpen = false;
     std::size_t m_outputBytes = 0;
     std::vector<std::string> m_output;

@@ -212,10 +212,11 @@ bool CBlockHost::Output(CPlsqlStmt::OutputCall call, const std::string& text, CE
     bool ok = true;
     switch (call) {
         case Call::Enable:
-            m_connection.m_outputEnabled = true;
+            m_connection.EnableOutput(text);
             break;
         case Call::Disable:
             m_connection.m_outputEnabled = false;
+            m_connection.m_outputLimit = 0;
             m_connection.TakeServerOutput();
             break;
         case Call::Put:

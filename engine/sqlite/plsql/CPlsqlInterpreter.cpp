@@ -164,8 +164,11 @@ bool CPlsqlInterpreter::CallBuiltin(int id, std::vector<std::unique_ptr<CPlsqlEx
     context.random = &m_host.Random();
     context.cancelled = [this] { return Cancelled(); };
     int code = 0;
-    if (CPlsqlBuiltins::Call(static_cast<CPlsqlBuiltins::Id>(id), values, context, out, code)) return true;
-    return Raise(code, CPlsqlErrors::Text(code), at);
+    auto member = static_cast<CPlsqlBuiltins::Id>(id);
+    if (!CPlsqlBuiltins::Call(member, values, context, out, code))
+        return Raise(code, CPlsqlErrors::Text(code), at);
+    // Note: DBMS_LOB's writing calls change the LOB of their first argument.
+    return !CPlsqlBuiltins::Of(member).writesFirst || Assign(args[0]->target, values[0]);
 }
 
 std::string CPlsqlInterpreter::ShowDate(const std::string& stored) { return m_host.ShowDate(stored); }
@@ -831,6 +834,13 @@ CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecOutput(CPlsqlStmt& statement) {
             return m_raised.at = statement.at, Flow::Raise;
         return Flow::Normal;
     }
+    if (statement.output == Call::GetLines) return ExecGetLines(statement);
+    if (!statement.exprs.empty() && statement.output == Call::Enable) {
+        // Note: ENABLE(NULL) is the unlimited buffer, given to the host as "NULL".
+        CPlsqlValue size;
+        if (!Eval(*statement.exprs[0], size)) return Flow::Raise;
+        text = size.IsNull() ? "NULL" : size.GetKind() == Kind::Number ? size.NumberText() : size.TextValue();
+    }
     if (!statement.exprs.empty() && (statement.output == Call::Put || statement.output == Call::PutLine)) {
         CPlsqlValue value;
         CPlsqlOperators::Failure failure;
@@ -839,6 +849,32 @@ CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecOutput(CPlsqlStmt& statement) {
             return RaiseFailure(failure, statement.at), Flow::Raise;
     }
     if (!m_host.Output(statement.output, text, error)) return RaiseError(error, statement.at), Flow::Raise;
+    return Flow::Normal;
+}
+
+CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecGetLines(CPlsqlStmt& statement) {
+    const CPlsqlTarget& lines = statement.into[0];
+    if (lines.slot < 0 || lines.index || SlotType(lines).base != CPlsqlType::Base::Collection)
+        return Raise(6550,
+                     CPlsqlErrors::Compile(m_unit.LineOf(lines.at), m_unit.ColumnOf(lines.at), 306,
+                                           "GET_LINES"),
+                     statement.at),
+               Flow::Raise;
+    CPlsqlValue wanted;
+    if (!Read(statement.into[1], wanted)) return m_raised.at = statement.at, Flow::Raise;
+    std::int64_t count = 0;
+    if (wanted.GetKind() == Kind::Number)
+        count = wanted.IsInteger() ? wanted.IntegerValue()
+                                   : static_cast<std::int64_t>(wanted.DecimalValue().Approximate());
+    // Note: the lines fill 1..n of a new collection; the count says how many came.
+    auto made = std::make_shared<CPlsqlCollection>();
+    std::int64_t got = 0;
+    for (std::string line; got < count && m_host.TakeLine(line);)
+        made->elements[CPlsqlCollection::NumberKey(++got)].value = CPlsqlValue::Text(line);
+    Datum* datum = DatumOf(lines);
+    if (datum == nullptr) return m_raised.at = statement.at, Flow::Raise;
+    datum->collection = std::move(made);
+    if (!Assign(statement.into[1], CPlsqlValue::Integer(got))) return m_raised.at = statement.at, Flow::Raise;
     return Flow::Normal;
 }
 

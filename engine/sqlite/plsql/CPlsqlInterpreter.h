@@ -74,6 +74,8 @@ private:
     Flow ExecForRange(CPlsqlStmt& statement);
     Flow ExecForCursor(CPlsqlStmt& statement);
     Flow ExecSql(CPlsqlStmt& statement);
+    // DBMS_OUTPUT.GET_LINES(lines, count): up to `count` lines into `lines`.
+    Flow ExecGetLines(CPlsqlStmt& statement);
     // After a DML statement of ExecSql: its AFTER STATEMENT triggers; false
     // with the exception raised when one fails.
     bool EndDml(const CPlsqlSql& sql, bool ran, std::size_t at);
