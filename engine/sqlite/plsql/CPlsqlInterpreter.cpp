@@ -1467,11 +1467,12 @@ bool CPlsqlInterpreter::WriteElement(const CPlsqlTarget& target, const CPlsqlVal
     if (type.collection == CPlsqlType::CollectionKind::Associative && !datum->collection)
         datum->collection = std::make_shared<CPlsqlCollection>();
     if (!Made(target, collection)) return false;
+    collection->Unpack();
     CPlsqlCollection::Element* element = collection->Find(key);
     if (element == nullptr) {
         if (type.collection != CPlsqlType::CollectionKind::Associative)
             return Raise(6533, CPlsqlErrors::Text(6533), target.at);
-        if (collection->elements.size() >= CPlsqlCollection::kMaxElements)
+        if (collection->Count() >= CPlsqlCollection::kMaxElements)
             return Raise(6500, CPlsqlErrors::Text(6500), target.at);
         element = &collection->elements[key];
     }
@@ -1562,7 +1563,7 @@ bool CPlsqlInterpreter::EvalMethod(CPlsqlExpr& expr, CPlsqlValue& out) {
     bool has = false;
     switch (expr.method) {
         case M::Count:
-            out = CPlsqlValue::Integer(static_cast<std::int64_t>(collection->elements.size()));
+            out = CPlsqlValue::Integer(static_cast<std::int64_t>(collection->Count()));
             return true;
         case M::Exists:
             out = CPlsqlValue::Bool(collection->Find(key) != nullptr);
@@ -1605,19 +1606,19 @@ CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecMethod(CPlsqlStmt& statement) {
                              statement.at),
                        Flow::Raise;
             if (type.collection == CPlsqlType::CollectionKind::Varray &&
-                static_cast<long>(collection->elements.size()) + count > type.varrayLimit)
+                static_cast<long>(collection->Count()) + count > type.varrayLimit)
                 return Raise(6532, CPlsqlErrors::Text(6532), statement.at), Flow::Raise;
-            if (collection->elements.size() + static_cast<std::size_t>(count) >
-                CPlsqlCollection::kMaxElements)
+            if (collection->Count() + static_cast<std::size_t>(count) > CPlsqlCollection::kMaxElements)
                 return Raise(6500, CPlsqlErrors::Text(6500), statement.at), Flow::Raise;
             collection->Extend(static_cast<std::size_t>(count));
             return Flow::Normal;
         case M::Trim:
-            if (count < 0 || static_cast<std::size_t>(count) > collection->elements.size())
+            if (count < 0 || static_cast<std::size_t>(count) > collection->Count())
                 return Raise(6533, CPlsqlErrors::Text(6533), statement.at), Flow::Raise;
             collection->Trim(static_cast<std::size_t>(count));
             return Flow::Normal;
         default:
+            collection->Unpack();
             if (keys.empty()) {
                 collection->elements.clear();
             } else if (keys.size() == 1) {
@@ -1657,7 +1658,7 @@ bool CPlsqlInterpreter::StoreBulk(sqlite3_stmt* statement, const CPlsqlSql& sql,
             break;
         }
         if (rc != SQLITE_ROW) return StepFailed(sql);
-        if (collections[0]->elements.size() >= CPlsqlCollection::kMaxElements)
+        if (collections[0]->Count() >= CPlsqlCollection::kMaxElements)
             return Raise(6500, CPlsqlErrors::Text(6500), 0);
         ++rows;
         auto key = CPlsqlCollection::NumberKey(rows);
@@ -1672,6 +1673,13 @@ bool CPlsqlInterpreter::StoreBulk(sqlite3_stmt* statement, const CPlsqlSql& sql,
         if (static_cast<int>(targets.size()) != columns) return Raise(947, CPlsqlErrors::Text(947), 0);
         for (int k = 0; k < columns; ++k) {
             CPlsqlTarget target = targets[static_cast<std::size_t>(k)];
+            // Note: scalars are packed as they come; a map of them would take
+            // some twenty times the bytes of the values.
+            bool failed = false;
+            if (Pack(target, *collections[static_cast<std::size_t>(k)], Column(statement, sql, k), failed))
+                continue;
+            if (failed) return false;
+            collections[static_cast<std::size_t>(k)]->Unpack();
             collections[static_cast<std::size_t>(k)]->elements[key];
             target.index = std::make_shared<CPlsqlExpr>();
             target.index->literal = CPlsqlValue::Integer(rows);
@@ -1679,6 +1687,21 @@ bool CPlsqlInterpreter::StoreBulk(sqlite3_stmt* statement, const CPlsqlSql& sql,
         }
     }
     return true;
+}
+
+bool CPlsqlInterpreter::Pack(const CPlsqlTarget& target, CPlsqlCollection& collection,
+                             const CPlsqlValue& value, bool& failed) {
+    const CPlsqlType* element = SlotType(target).element.get();
+    if (element == nullptr || !element->IsScalar() || target.field >= 0 ||
+        (!collection.packed && !collection.elements.empty()))
+        return false;
+    CPlsqlValue converted = value;
+    CPlsqlOperators::Failure failure;
+    if (element->base != CPlsqlType::Base::Any &&
+        !CPlsqlOperators::Convert(value, *element, m_showDate, converted, failure))
+        return failed = true, RaiseFailure(failure, target.at), false;
+    if (!collection.packed) collection.packed = std::make_shared<CPlsqlPackedValues>();
+    return collection.packed->Append(converted);
 }
 
 CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecForAll(CPlsqlStmt& statement) {
