@@ -755,8 +755,12 @@ bool CSqliteConnection::RunDdl(const std::string& sql, std::vector<CEngineBind>&
                     CSqlScanner::Is(sql, tokens[1], "TABLE");
     if (rebuilds && !ExecPlain("PRAGMA foreign_keys = OFF")) return false;
     // The statement is one transaction: it completes or changes nothing.
-    bool ok = ExecPlain("BEGIN IMMEDIATE") && RunDdlWork(sql, binds, rowsProcessed) &&
+    bool ok = ExecPlain("BEGIN IMMEDIATE") &&
+              (!rebuilds || tokens.size() < 3 ||
+               (CTriggerFiring::Drop(*this, encoding::Utf8ToCp932(AlteredTable(sql))), true)) &&
+              RunDdlWork(sql, binds, rowsProcessed) &&
               (!rebuilds || tokens.size() < 3 || CCatalogTables::Prune(m_db, AlteredTable(sql), m_error)) &&
+              (!rebuilds || tokens.size() < 3 || RefireTable(AlteredTable(sql))) &&
               (!rebuilds || CheckForeignKeys()) && CommitWork();
     if (!ok) {
         CEngineError failure = m_error;
@@ -767,6 +771,15 @@ bool CSqliteConnection::RunDdl(const std::string& sql, std::vector<CEngineBind>&
     m_catalog->Invalidate();
     m_deleteOnCommit = CCatalogTables::DeleteOnCommit(m_db);
     return ok;
+}
+
+bool CSqliteConnection::RefireTable(const std::string& table) {
+    // Note: the engine's triggers name the table's columns; they are made
+    // again for the columns the table has now.
+    m_catalog->Invalidate();
+    m_plsql->Forget();
+    CBlockHost host(*this);
+    return CTriggerFiring::Rebuild(host, encoding::Utf8ToCp932(table));
 }
 
 std::string CSqliteConnection::AlteredTable(const std::string& sql) {

@@ -139,6 +139,9 @@ private:
     bool RunDdlWork(const std::string& sql, std::vector<CEngineBind>& binds, long& rowsProcessed);
     // The table of ALTER TABLE name ... (UTF-8, as the catalog names it).
     static std::string AlteredTable(const std::string& sql);
+    // After a table (`table`, UTF-8) is rebuilt: the SQLite triggers that
+    // run its row triggers made again for its columns.
+    bool RefireTable(const std::string& table);
     // ORA-02298 when a row refers to a key that is not there.
     bool CheckForeignKeys();
     bool RunSequence(const std::string& sql, StatementKind kind);

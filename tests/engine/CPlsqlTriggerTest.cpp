@@ -322,3 +322,19 @@ TEST_F(PlsqlTriggerTest, ATriggerThatFiresItselfStopsAtTheRecursionLimit) {
     EXPECT_NE(Run("INSERT INTO chain VALUES (1)").find("ORA-00036"), std::string::npos);
     EXPECT_EQ(Rows("SELECT COUNT(*) FROM chain"), "0");
 }
+
+// A table whose definition changes keeps its triggers, over its new columns.
+TEST_F(PlsqlTriggerTest, RowTriggersFollowTheTablesColumns) {
+    Exec("CREATE TABLE notes (id NUMBER, body VARCHAR2(20), extra VARCHAR2(5))");
+    EXPECT_EQ(
+        Run("CREATE TRIGGER notes_upper BEFORE INSERT OR UPDATE ON notes FOR EACH ROW BEGIN :NEW.body := "
+            "UPPER(:NEW.body); END;"),
+        "OK 0");
+    EXPECT_EQ(Run("ALTER TABLE notes ADD (score NUMBER)"), "OK 0");
+    EXPECT_EQ(Run("INSERT INTO notes (id, body, score) VALUES (1, 'one', 7)"), "OK 1");
+    EXPECT_EQ(Run("UPDATE notes SET body = 'uno', score = score + 1"), "OK 1");
+    EXPECT_EQ(Rows("SELECT id, body, score FROM notes"), "1,UNO,8");
+    EXPECT_EQ(Run("ALTER TABLE notes DROP COLUMN extra"), "OK 0");
+    EXPECT_EQ(Run("INSERT INTO notes VALUES (2, 'two', 3)"), "OK 1");
+    EXPECT_EQ(Rows("SELECT id, body, score FROM notes ORDER BY id"), "1,UNO,8|2,TWO,3");
+}

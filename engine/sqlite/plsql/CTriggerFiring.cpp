@@ -229,11 +229,28 @@ void CTriggerFiring::Register(CSqliteConnection& connection) {
                                nullptr);
 }
 
-bool CTriggerFiring::Rebuild(CBlockHost& host, const std::string& table) {
-    CSqliteConnection& connection = host.Connection();
+void CTriggerFiring::Drop(CSqliteConnection& connection, const std::string& table) {
+    // Note: those of a table renamed since are found by the table they are on.
+    sqliteapi::Statement made = sqliteapi::Prepare(
+        connection.m_db,
+        "SELECT name FROM main.sqlite_schema WHERE type = 'trigger' AND tbl_name = ?1 AND name LIKE "
+        "'TARVEX!_ROW!_%' ESCAPE '!'");
+    std::vector<std::string> firing;
+    std::string utf8 = encoding::Cp932ToUtf8(table);
+    if (made) sqlite3_bind_text(made.get(), 1, utf8.c_str(), static_cast<int>(utf8.size()), SQLITE_TRANSIENT);
+    while (made && sqlite3_step(made.get()) == SQLITE_ROW)
+        firing.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(made.get(), 0)));
+    made.reset();
+    for (const std::string& name : firing)
+        Exec(connection.m_db, "DROP TRIGGER IF EXISTS main.\"" + name + "\"");
     for (const Event& event : kEvents)
         for (char timing : {'B', 'A'})
             Exec(connection.m_db, "DROP TRIGGER IF EXISTS main." + FiringName(table, event.code, timing));
+}
+
+bool CTriggerFiring::Rebuild(CBlockHost& host, const std::string& table) {
+    CSqliteConnection& connection = host.Connection();
+    Drop(connection, table);
     connection.m_plsql->tableTriggers.erase(table);
     std::vector<CPlsqlType::Field> columns;
     if (!host.TableColumns(table, columns)) return true;

@@ -31,6 +31,8 @@ public:
     // The SQLite triggers of `table` made anew from its enabled row
     // triggers in the catalog; false with the connection's error.
     static bool Rebuild(CBlockHost& host, const std::string& table);
+    // The SQLite triggers of `table` dropped (before its definition changes).
+    static void Drop(CSqliteConnection& connection, const std::string& table);
     // SQLite triggers of files written before this road, made anew.
     static void Upgrade(CBlockHost& host);
 
