@@ -319,7 +319,8 @@ TEST_F(PlsqlTriggerTest, ATriggerThatFiresItselfStopsAtTheRecursionLimit) {
     EXPECT_EQ(Run("CREATE TRIGGER chain_next AFTER INSERT ON chain FOR EACH ROW BEGIN INSERT INTO chain "
                   "VALUES (:NEW.n + 1); END;"),
               "OK 0");
-    EXPECT_NE(Run("INSERT INTO chain VALUES (1)").find("ORA-00036"), std::string::npos);
+    std::string chained = Run("INSERT INTO chain VALUES (1)");
+    EXPECT_EQ(chained.substr(0, 10), "ORA-00036:") << chained.substr(0, 300);
     EXPECT_EQ(Rows("SELECT COUNT(*) FROM chain"), "0");
 }
 

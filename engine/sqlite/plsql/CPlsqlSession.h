@@ -50,6 +50,9 @@ struct CPlsqlSession {
     // depth (counted as rows of the statement that ran there).
     std::size_t firing = 0;
     std::vector<long> redirected;
+    // The triggers running now: one that fires again inside itself runs a
+    // compiled copy of its own (its statements are running).
+    std::map<std::string, int> running;
     // DBMS_RANDOM's numbers for the session.
     std::mt19937_64 random{std::random_device{}()};
     // Packages compiled, and each one's state for the session (its

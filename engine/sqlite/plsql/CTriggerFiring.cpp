@@ -185,6 +185,27 @@ bool Exec(sqlite3* db, const std::string& utf8) {
     return sqlite3_exec(db, utf8.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK;
 }
 
+// The trigger `name` compiled, a copy of its own when it is running now;
+// its body run (see CBlockHost::RunTrigger), counted as running meanwhile.
+std::string RunCompiled(CBlockHost& host, CPlsqlSession& session, const std::string& name, char event,
+                        std::vector<CPlsqlValue> newRow, std::vector<CPlsqlValue> oldRow,
+                        std::vector<CPlsqlValue>* newOut, bool& assignsNew) {
+    std::string qualified = host.Owner().empty() ? name : host.Owner() + "." + name;
+    if (session.firing >= kMaxDepth) return CPlsqlErrors::Text(36, std::to_string(kMaxDepth));
+    if (session.running[name] > 0) session.units.erase("TRIGGER " + name);
+    CTriggerDefinition read;
+    auto unit = host.FindTrigger(name, read);
+    if (!unit) return CPlsqlErrors::Text(4098, qualified);
+    assignsNew = unit->assignsNew;
+    ++session.firing;
+    ++session.running[name];
+    std::string failure =
+        host.RunTrigger(*unit, event, std::move(newRow), std::move(oldRow), qualified, newOut);
+    --session.running[name];
+    --session.firing;
+    return failure;
+}
+
 }  // namespace
 
 std::vector<std::string> CTriggerFiring::UpdatedColumns(const std::string& sql) {
@@ -366,19 +387,9 @@ bool CTriggerFiring::FireStatement(CBlockHost& host, const std::string& timing, 
     const auto triggers = Triggers(connection.m_db, session, scope.table);
     for (const CTriggerDefinition& trigger : triggers) {
         if (trigger.forEachRow || trigger.timing != timing || !Fires(trigger, &scope, scope.event)) continue;
-        CTriggerDefinition definition;
-        auto unit = host.FindTrigger(trigger.name, definition);
-        std::string qualified = host.Owner().empty() ? trigger.name : host.Owner() + "." + trigger.name;
-        std::string failure;
-        if (session.firing >= kMaxDepth) {
-            failure = CPlsqlErrors::Text(36, std::to_string(kMaxDepth));
-        } else if (!unit) {
-            failure = CPlsqlErrors::Text(4098, qualified);
-        } else {
-            ++session.firing;
-            failure = host.RunTrigger(*unit, scope.event, {}, {}, qualified, nullptr);
-            --session.firing;
-        }
+        bool assignsNew = false;
+        std::string failure =
+            RunCompiled(host, session, trigger.name, scope.event, {}, {}, nullptr, assignsNew);
         if (failure.empty()) continue;
         error.Set(failure, 0);
         error.code = std::atoi(failure.c_str() + 4);
@@ -428,24 +439,15 @@ void CTriggerFiring::Row(sqlite3_context* context, int count, sqlite3_value** va
     std::string failure;
     bool changed = false;
     for (const auto& [name, fires] : fired) {
+        const std::string& wanted = name;
         auto definition = std::find_if(definitions.begin(), definitions.end(),
-                                       [&](const CTriggerDefinition& d) { return d.name == name; });
+                                       [&wanted](const CTriggerDefinition& d) { return d.name == wanted; });
         if (!fires || definition == definitions.end() || !Fires(*definition, scope, event)) continue;
         CBlockHost host(connection);
-        CTriggerDefinition read;
-        auto unit = host.FindTrigger(name, read);
-        std::string qualified = host.Owner().empty() ? name : host.Owner() + "." + name;
-        if (session.firing >= kMaxDepth) {
-            failure = CPlsqlErrors::Text(36, std::to_string(kMaxDepth));
-        } else if (!unit) {
-            failure = CPlsqlErrors::Text(4098, qualified);
-        } else {
-            ++session.firing;
-            failure =
-                host.RunTrigger(*unit, event, newRow, oldRow, qualified, timing == 'B' ? &newRow : nullptr);
-            --session.firing;
-            changed = changed || unit->assignsNew;
-        }
+        bool assignsNew = false;
+        failure = RunCompiled(host, session, name, event, newRow, oldRow, timing == 'B' ? &newRow : nullptr,
+                              assignsNew);
+        changed = changed || assignsNew;
         if (!failure.empty()) break;
     }
     connection.m_resultTypes = std::move(types);
