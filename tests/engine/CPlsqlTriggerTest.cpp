@@ -339,3 +339,18 @@ TEST_F(PlsqlTriggerTest, RowTriggersFollowTheTablesColumns) {
     EXPECT_EQ(Run("INSERT INTO notes VALUES (2, 'two', 3)"), "OK 1");
     EXPECT_EQ(Rows("SELECT id, body, score FROM notes ORDER BY id"), "1,UNO,8|2,TWO,3");
 }
+
+// An AFTER ROW trigger may read :NEW anywhere; only writing it is refused.
+TEST_F(PlsqlTriggerTest, AfterRowTriggersReadNewInExpressions) {
+    Exec("CREATE TABLE log (what VARCHAR2(40))");
+    EXPECT_EQ(
+        Run("CREATE TRIGGER emp_read AFTER UPDATE ON employees FOR EACH ROW DECLARE s VARCHAR2(40); "
+            "BEGIN s := :OLD.salary || '>' || :NEW.salary; IF :NEW.salary > :OLD.salary THEN INSERT INTO "
+            "log VALUES (s); END IF; END;"),
+        "OK 0");
+    EXPECT_EQ(Run("UPDATE employees SET salary = salary + 1 WHERE employee_id = 101"), "OK 1");
+    EXPECT_EQ(Rows("SELECT what FROM log"), "17000>17001");
+    EXPECT_EQ(Run("CREATE OR REPLACE TRIGGER emp_read AFTER UPDATE ON employees FOR EACH ROW BEGIN SELECT 1 "
+                  "INTO :NEW.salary FROM dual; END;"),
+              "警告: コンパイル・エラーがあります。");
+}

@@ -1560,6 +1560,8 @@ std::unique_ptr<CPlsqlStmt> CPlsqlParser::ParseCall(const std::string& name, std
                                           [first](const CSqlScanner::Token& t) { return t.begin == first; });
                 Fail(363, token != m_tokens.end() ? TokenText(*token) : std::string(), first);
             }
+            if (builtin->writesFirst && !m_newName.empty() && statement->exprs[0]->target.slot == 0)
+                m_unit->assignsNew = true;
             EndStatement();
             return statement;
         }
@@ -1807,7 +1809,10 @@ CPlsqlParser::ExprPtr CPlsqlParser::ParsePrimary() {
     }
     if (token.kind == CSqlScanner::Kind::Bind) {
         expr->kind = CPlsqlExpr::Kind::Variable;
+        // Note: reading :NEW in an expression does not change it.
+        bool assignsNew = m_unit->assignsNew;
         expr->target = ParseTarget();
+        m_unit->assignsNew = assignsNew;
         return expr;
     }
     if (AcceptSymbol('(')) {
