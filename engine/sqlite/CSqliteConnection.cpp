@@ -3,6 +3,8 @@
 #include <sqlite3.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <optional>
 #include <utility>
@@ -31,11 +33,11 @@
 #include "engine/sqlite/CSqliteValueFunctions.h"
 #include "engine/sqlite/CStatementClassifier.h"
 #include "engine/sqlite/CStatementLimits.h"
-#include "engine/sqlite/CTriggerCompiler.h"
 #include "engine/sqlite/CValueText.h"
 #include "engine/sqlite/SqliteApi.h"
 #include "engine/sqlite/plsql/CBlockHost.h"
 #include "engine/sqlite/plsql/CPlsqlSession.h"
+#include "engine/sqlite/plsql/CTriggerFiring.h"
 #include "engine/sqlite/plsql/CUnitCatalog.h"
 #include "engine/sqlite/values/CNumberDecimal.h"
 #include "engine/sqlite/values/CNumberFunctions.h"
@@ -45,7 +47,10 @@
 
 namespace {
 
-constexpr std::size_t kOutputLimit = 1000000;
+// DBMS_OUTPUT's buffer: its default, least and greatest limits in bytes.
+constexpr long long kOutputDefault = 20000;
+constexpr long long kOutputMinimum = 2000;
+constexpr long long kOutputMaximum = 1000000;
 
 // The server's code of "created with compilation errors".
 constexpr int kCompiledWithErrors = 24344;
@@ -482,7 +487,6 @@ bool CSqliteConnection::Prepare(Piece piece, std::string_view prefix, const std:
         query = std::string(prefix) + std::string(piece.text) + " FROM DUAL";
         if (!Compile(Piece{query, piece.base - prefix.size()}, compiled)) return false;
     }
-    if (compiled.empty() && prefix.empty() && !CompileTrigger(piece, compiled)) return false;
     if (!compiled.empty()) return PrepareCompiled(piece, compiled, out) && Bind(piece, binds, out.get());
     CSqlRewrite rewrite = COracleDialect::Translate(piece.text);
     std::string rewritten = std::string(prefix) + rewrite.Text();
@@ -500,25 +504,6 @@ bool CSqliteConnection::Prepare(Piece piece, std::string_view prefix, const std:
         return false;
     }
     return CheckTail(piece, prefix, rewrite, rewritten, utf8, tail) && Bind(piece, binds, raw);
-}
-
-bool CSqliteConnection::CompileTrigger(Piece piece, std::string& compiled) {
-    std::size_t body = CTriggerCompiler::BodyStart(piece.text);
-    if (body == 0) return true;
-    std::string header = COracleDialect::Translate(piece.text.substr(0, body)).Text();
-    CSqlEmitter::Failure failure;
-    auto outcome = CTriggerCompiler::Compile(piece.text, header, *m_catalog, compiled, failure);
-    switch (outcome) {
-        case CTriggerCompiler::Outcome::Failed:
-            SetEmitError(failure, static_cast<int>(piece.base + failure.at));
-            return false;
-        case CTriggerCompiler::Outcome::NotTaken:
-            compiled.clear();
-            break;
-        case CTriggerCompiler::Outcome::Compiled:
-            break;
-    }
-    return true;
 }
 
 bool CSqliteConnection::PrepareCompiled(Piece piece, const std::string& compiled, Statement& out) {
@@ -749,6 +734,13 @@ bool CSqliteConnection::RunStatement(Piece piece, std::vector<CEngineBind>& bind
     return true;
 }
 
+bool CSqliteConnection::RunDml(const std::string& sql, std::vector<CEngineBind>& binds, long& rowsProcessed) {
+    CBlockHost host(*this);
+    if (!CTriggerFiring::Begin(host, sql, true, m_error)) return false;
+    bool ran = RunStatement(Piece{sql, 0}, binds, rowsProcessed);
+    return CTriggerFiring::End(host, ran, m_error);
+}
+
 bool CSqliteConnection::RunDdl(const std::string& sql, std::vector<CEngineBind>& binds, long& rowsProcessed) {
     m_pendingView.reset();
     if (!CommitWork()) return false;
@@ -764,8 +756,12 @@ bool CSqliteConnection::RunDdl(const std::string& sql, std::vector<CEngineBind>&
                     CSqlScanner::Is(sql, tokens[1], "TABLE");
     if (rebuilds && !ExecPlain("PRAGMA foreign_keys = OFF")) return false;
     // The statement is one transaction: it completes or changes nothing.
-    bool ok = ExecPlain("BEGIN IMMEDIATE") && RunDdlWork(sql, binds, rowsProcessed) &&
+    bool ok = ExecPlain("BEGIN IMMEDIATE") &&
+              (!rebuilds || tokens.size() < 3 ||
+               (CTriggerFiring::Drop(*this, encoding::Utf8ToCp932(AlteredTable(sql))), true)) &&
+              RunDdlWork(sql, binds, rowsProcessed) &&
               (!rebuilds || tokens.size() < 3 || CCatalogTables::Prune(m_db, AlteredTable(sql), m_error)) &&
+              (!rebuilds || tokens.size() < 3 || RefireTable(AlteredTable(sql))) &&
               (!rebuilds || CheckForeignKeys()) && CommitWork();
     if (!ok) {
         CEngineError failure = m_error;
@@ -776,6 +772,15 @@ bool CSqliteConnection::RunDdl(const std::string& sql, std::vector<CEngineBind>&
     m_catalog->Invalidate();
     m_deleteOnCommit = CCatalogTables::DeleteOnCommit(m_db);
     return ok;
+}
+
+bool CSqliteConnection::RefireTable(const std::string& table) {
+    // Note: the engine's triggers name the table's columns; they are made
+    // again for the columns the table has now.
+    m_catalog->Invalidate();
+    m_plsql->Forget();
+    CBlockHost host(*this);
+    return CTriggerFiring::Rebuild(host, encoding::Utf8ToCp932(table));
 }
 
 std::string CSqliteConnection::AlteredTable(const std::string& sql) {
@@ -1161,10 +1166,10 @@ bool CSqliteConnection::ExecuteStatement(const std::string& sql, std::vector<CEn
     m_error.Clear();
     rowsProcessed = 0;
     ++m_plsql->statement;
-    m_plsql->redirecting = false;
     m_plsql->firing = 0;
     m_plsql->redirected.clear();
-    m_plsql->firedBefore.clear();
+    m_plsql->frames.clear();
+    m_plsql->scopes.clear();
     if (!CheckEncoding(sql)) return false;
     StatementKind kind = CStatementClassifier::Classify(sql);
     if (RefuseWhileLost(kind)) return false;
@@ -1225,8 +1230,8 @@ bool CSqliteConnection::RunKind(const std::string& sql, StatementKind kind, std:
         case StatementKind::Session:
             return RunSession(sql);
         default:
-            ok = (kind != StatementKind::Dml || CBlockHost(*this).BeforeStatement(sql)) &&
-                 RunStatement(Piece{sql, 0}, binds, rowsProcessed);
+            ok = kind == StatementKind::Dml ? RunDml(sql, binds, rowsProcessed)
+                                            : RunStatement(Piece{sql, 0}, binds, rowsProcessed);
             break;
     }
     return ok && FinishStatement();
@@ -1308,10 +1313,25 @@ bool CSqliteConnection::RunBlock(const std::string& sql, std::vector<CEngineBind
     return host.Run(sql, binds, rowsProcessed, m_error);
 }
 
+void CSqliteConnection::EnableOutput(const std::string& size) {
+    if (!m_outputEnabled) {
+        m_outputLimit = 0;
+        m_outputUnlimited = false;
+    }
+    m_outputEnabled = true;
+    if (size == "NULL") {
+        m_outputUnlimited = true;
+        return;
+    }
+    long long asked = size.empty() ? kOutputDefault : std::atoll(size.c_str());
+    asked = std::clamp<long long>(asked, kOutputMinimum, kOutputMaximum);
+    m_outputLimit = std::max(m_outputLimit, static_cast<std::size_t>(asked));
+}
+
 bool CSqliteConnection::AppendOutput(const std::string& text, bool endLine) {
     if (!m_outputEnabled) return true;
-    if (m_outputBytes + text.size() > kOutputLimit) {
-        COraError::Set(m_error, 20000, {std::to_string(kOutputLimit)});
+    if (!m_outputUnlimited && m_outputBytes + text.size() > m_outputLimit) {
+        COraError::Set(m_error, 20000, {std::to_string(m_outputLimit)});
         return false;
     }
     m_outputBytes += text.size();

@@ -66,6 +66,7 @@ public:
 
 private:
     friend class CBlockHost;
+    friend class CTriggerFiring;
     using Statement = sqliteapi::Statement;
 
     // Where a piece of statement text lies in the text the caller sent.
@@ -91,9 +92,6 @@ private:
     bool Compile(Piece piece, std::string& compiled, std::vector<CSqlEmitter::LiteralSlot>* slots = nullptr,
                  bool* allLiterals = nullptr);
     bool PrepareCompiled(Piece piece, const std::string& compiled, Statement& out);
-    // A trigger whose body the statement tree holds, compiled (see
-    // CTriggerCompiler); `compiled` stays empty for any other statement.
-    bool CompileTrigger(Piece piece, std::string& compiled);
     // An INSERT of literals prepared once for its shape (see
     // CStatementCache), its literals bound; `statement` null when the
     // statement is of no shape kept, or differs from its kept shape.
@@ -133,6 +131,8 @@ private:
     bool SetStepError();
 
     bool RunStatement(Piece piece, std::vector<CEngineBind>& binds, long& rowsProcessed);
+    // INSERT, UPDATE or DELETE with the statement triggers of its table around it.
+    bool RunDml(const std::string& sql, std::vector<CEngineBind>& binds, long& rowsProcessed);
     // MERGE: its statements in one savepoint, the rows updated and inserted counted.
     bool RunMerge(Piece piece, std::vector<CEngineBind>& binds, long& rowsProcessed);
     // A schema statement as one transaction of its own, after a commit.
@@ -140,6 +140,9 @@ private:
     bool RunDdlWork(const std::string& sql, std::vector<CEngineBind>& binds, long& rowsProcessed);
     // The table of ALTER TABLE name ... (UTF-8, as the catalog names it).
     static std::string AlteredTable(const std::string& sql);
+    // After a table (`table`, UTF-8) is rebuilt: the SQLite triggers that
+    // run its row triggers made again for its columns.
+    bool RefireTable(const std::string& table);
     // ORA-02298 when a row refers to a key that is not there.
     bool CheckForeignKeys();
     bool RunSequence(const std::string& sql, StatementKind kind);
@@ -163,6 +166,10 @@ private:
     // A PL/SQL block, compiled and run by the interpreter (see CBlockHost).
     bool RunBlock(const std::string& sql, std::vector<CEngineBind>& binds, long& rowsProcessed);
     bool AppendOutput(const std::string& text, bool endLine);
+    // DBMS_OUTPUT.ENABLE: `size` "" for the default of 20,000 bytes, "NULL"
+    // for no limit, else bytes (2,000 to 1,000,000); the largest asked for
+    // since the last DISABLE holds.
+    void EnableOutput(const std::string& size);
 
     bool InTransaction() const;
     bool BeginWrite();
@@ -174,6 +181,9 @@ private:
     bool m_autoCommit = false;
     CEngineError m_error;
     bool m_outputEnabled = false;
+    // The buffer's limit in bytes; 0 when it has none.
+    std::size_t m_outputLimit = 0;
+    bool m_outputUnlimited = false;
     bool m_outputLineOpen = false;
     std::size_t m_outputBytes = 0;
     std::vector<std::string> m_output;

@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 
+#include "engine/sqlite/plsql/CTriggerFiring.h"
 #include "tests/engine/EngineFixture.h"
 
 namespace {
@@ -210,4 +211,146 @@ TEST_F(PlsqlTriggerTest, ABeforeRowTriggerFillsNotNullColumnsAndRowsCountOnce) {
     EXPECT_EQ(Rows("SELECT what FROM log WHERE what LIKE 'after%' ORDER BY what"),
               "after 1|after 2|after 3|after 7");
     EXPECT_EQ(Run("UPDATE d SET name = 'z' WHERE id = 1"), "OK 1");
+}
+
+// The order of the server: BEFORE STATEMENT, then for each row its BEFORE
+// ROW triggers (in the order they were created, each seeing the :NEW values
+// of the one before), the row and its AFTER ROW triggers, and AFTER
+// STATEMENT once the whole statement is done.
+TEST_F(PlsqlTriggerTest, TriggersFireInTheServersOrderAndBeforeRowValuesAreStored) {
+    Exec("CREATE TABLE src (n NUMBER)");
+    Exec("INSERT INTO src SELECT employee_id - 99 FROM employees UNION ALL SELECT 3 FROM dual");
+    Exec("CREATE TABLE t (id NUMBER, name VARCHAR2(20), updated_at DATE, note VARCHAR2(10))");
+    Exec("CREATE TABLE log (seq NUMBER, what VARCHAR2(40))");
+    Exec("CREATE SEQUENCE s");
+    const char* triggers[] = {
+        "CREATE TRIGGER t_as AFTER INSERT OR UPDATE ON t DECLARE n NUMBER; BEGIN SELECT COUNT(*) INTO n "
+        "FROM t; INSERT INTO log VALUES (s.NEXTVAL, 'AS ' || n); END;",
+        "CREATE TRIGGER t_br1 BEFORE INSERT OR UPDATE ON t FOR EACH ROW BEGIN :NEW.note := :NEW.note || "
+        "'a'; INSERT INTO log VALUES (s.NEXTVAL, 'BR1 ' || :NEW.id); END;",
+        "CREATE TRIGGER t_ar AFTER INSERT OR UPDATE ON t FOR EACH ROW BEGIN INSERT INTO log VALUES "
+        "(s.NEXTVAL, 'AR ' || :NEW.id || ' ' || :NEW.note || ' ' || :NEW.name); END;",
+        "CREATE TRIGGER t_br2 BEFORE INSERT OR UPDATE ON t FOR EACH ROW BEGIN :NEW.note := :NEW.note || "
+        "'b'; :NEW.updated_at := SYSDATE; :NEW.name := UPPER(:NEW.name); END;",
+        "CREATE TRIGGER t_bs BEFORE INSERT OR UPDATE ON t DECLARE n NUMBER; BEGIN SELECT COUNT(*) INTO n "
+        "FROM t; INSERT INTO log VALUES (s.NEXTVAL, 'BS ' || n); END;",
+    };
+    for (const char* trigger : triggers) EXPECT_EQ(Run(trigger), "OK 0") << trigger;
+    EXPECT_EQ(Run("INSERT INTO t (id, name) SELECT n, 'x' || n FROM src"), "OK 3");
+    EXPECT_EQ(Rows("SELECT what FROM log ORDER BY seq"),
+              "BS 0|BR1 1|AR 1 ab X1|BR1 2|AR 2 ab X2|BR1 3|AR 3 ab X3|AS 3");
+    EXPECT_EQ(Rows("SELECT COUNT(*) FROM t WHERE note = 'ab' AND updated_at IS NOT NULL"), "3");
+    Exec("DELETE FROM log");
+    EXPECT_EQ(Run("UPDATE t SET name = 'abc', note = NULL, updated_at = NULL WHERE id = 2"), "OK 1");
+    EXPECT_EQ(Rows("SELECT what FROM log ORDER BY seq"), "BS 3|BR1 2|AR 2 ab ABC|AS 3");
+    EXPECT_EQ(Rows("SELECT name, note, NVL2(updated_at, 'set', 'null') FROM t WHERE id = 2"), "ABC,ab,set");
+    // Disabled and enabled again, a trigger keeps its place.
+    EXPECT_EQ(Run("ALTER TRIGGER t_br1 DISABLE"), "OK 0");
+    EXPECT_EQ(Run("UPDATE t SET note = 'z' WHERE id = 3"), "OK 1");
+    EXPECT_EQ(Run("ALTER TRIGGER t_br1 ENABLE"), "OK 0");
+    EXPECT_EQ(Run("UPDATE t SET note = 'y' WHERE id = 1"), "OK 1");
+    EXPECT_EQ(Rows("SELECT id, note FROM t ORDER BY id"), "1,yab|2,ab|3,zb");
+    // In a block, the rows and SQL%ROWCOUNT are those of the statement.
+    m_binds = {CEngineBind{"N", "", true, 2}};
+    EXPECT_EQ(Run("BEGIN UPDATE t SET note = NULL; :N := SQL%ROWCOUNT; END;"), "OK 3");
+    EXPECT_EQ(m_binds[0].value, "3");
+    EXPECT_EQ(Rows("SELECT what FROM log ORDER BY seq DESC FETCH FIRST 2 ROWS ONLY"), "AS 3|AR 3 ab X3");
+}
+
+// A statement trigger that fails undoes the statement with what the
+// statement's triggers did; a block that handles the error keeps its own
+// work before it.
+TEST_F(PlsqlTriggerTest, AFailingStatementTriggerUndoesTheWholeStatement) {
+    Exec("CREATE TABLE log (what VARCHAR2(40))");
+    EXPECT_EQ(Run("CREATE TRIGGER emp_log BEFORE DELETE ON employees BEGIN INSERT INTO log VALUES "
+                  "('before delete'); END;"),
+              "OK 0");
+    EXPECT_EQ(Run("CREATE TRIGGER emp_keep AFTER DELETE ON employees DECLARE n NUMBER; BEGIN SELECT "
+                  "COUNT(*) INTO n FROM employees; IF n = 0 THEN RAISE_APPLICATION_ERROR(-20010, 'keep one "
+                  "row'); END IF; END;"),
+              "OK 0");
+    EXPECT_EQ(Run("DELETE FROM employees"),
+              "ORA-20010: keep one row|ORA-06512: \"EMP_KEEP\", 行1|ORA-04088: "
+              "トリガー'EMP_KEEP'の実行中にエラーが発生しました");
+    EXPECT_EQ(Rows("SELECT COUNT(*) FROM employees"), "2");
+    EXPECT_EQ(Rows("SELECT COUNT(*) FROM log"), "0");
+    EXPECT_EQ(Run("DECLARE code NUMBER; BEGIN INSERT INTO log VALUES ('kept'); DELETE FROM employees; "
+                  "EXCEPTION WHEN OTHERS "
+                  "THEN code := SQLCODE; INSERT INTO log VALUES (code); END;")
+                  .substr(0, 2),
+              "OK");
+    EXPECT_EQ(Rows("SELECT what FROM log ORDER BY what"), "-20010|kept");
+    EXPECT_EQ(Rows("SELECT COUNT(*) FROM employees"), "2");
+    EXPECT_EQ(Run("DELETE FROM employees WHERE employee_id = 101"), "OK 1");
+    EXPECT_EQ(Rows("SELECT what FROM log ORDER BY what"), "-20010|before delete|kept");
+}
+
+// UPDATE OF: a statement trigger fires when the statement's SET list names
+// one of its columns, whatever the rows.
+TEST_F(PlsqlTriggerTest, UpdateOfStatementTriggersLookAtTheSetList) {
+    Exec("CREATE TABLE log (what VARCHAR2(40))");
+    EXPECT_EQ(Run("CREATE TRIGGER pay AFTER UPDATE OF salary, job_id ON employees BEGIN INSERT INTO log "
+                  "VALUES ('pay'); END;"),
+              "OK 0");
+    EXPECT_EQ(Run("UPDATE employees SET last_name = last_name"), "OK 2");
+    EXPECT_EQ(Run("UPDATE employees e SET e.salary = e.salary WHERE 1 = 0"), "OK 0");
+    EXPECT_EQ(Rows("SELECT COUNT(*) FROM log"), "1");
+    const struct {
+        const char* sql;
+        const char* columns;
+    } cases[] = {
+        {"UPDATE t SET a = 1, b = f(x, y) WHERE c = 2", "A,B"},
+        {"UPDATE s.t x SET x.a = (SELECT b FROM u WHERE u.c = x.c), (d, \"e\") = (SELECT 1, 2 FROM dual)",
+         "A,D,e"},
+        {"UPDATE t SET a = CASE WHEN b = 1 THEN 2 END RETURNING a INTO :v", "A"},
+    };
+    for (const auto& c : cases) {
+        std::string got;
+        for (const std::string& column : CTriggerFiring::UpdatedColumns(c.sql))
+            got += (got.empty() ? "" : ",") + column;
+        EXPECT_EQ(got, c.columns) << c.sql;
+    }
+}
+
+// A trigger whose DML fires itself again stops at the server's limit of
+// recursive SQL levels, and the statement is undone.
+TEST_F(PlsqlTriggerTest, ATriggerThatFiresItselfStopsAtTheRecursionLimit) {
+    Exec("CREATE TABLE chain (n NUMBER)");
+    EXPECT_EQ(Run("CREATE TRIGGER chain_next AFTER INSERT ON chain FOR EACH ROW BEGIN INSERT INTO chain "
+                  "VALUES (:NEW.n + 1); END;"),
+              "OK 0");
+    std::string chained = Run("INSERT INTO chain VALUES (1)");
+    EXPECT_EQ(chained.substr(0, 10), "ORA-00036:") << chained.substr(0, 300);
+    EXPECT_EQ(Rows("SELECT COUNT(*) FROM chain"), "0");
+}
+
+// A table whose definition changes keeps its triggers, over its new columns.
+TEST_F(PlsqlTriggerTest, RowTriggersFollowTheTablesColumns) {
+    Exec("CREATE TABLE notes (id NUMBER, body VARCHAR2(20), extra VARCHAR2(5))");
+    EXPECT_EQ(
+        Run("CREATE TRIGGER notes_upper BEFORE INSERT OR UPDATE ON notes FOR EACH ROW BEGIN :NEW.body := "
+            "UPPER(:NEW.body); END;"),
+        "OK 0");
+    EXPECT_EQ(Run("ALTER TABLE notes ADD (score NUMBER)"), "OK 0");
+    EXPECT_EQ(Run("INSERT INTO notes (id, body, score) VALUES (1, 'one', 7)"), "OK 1");
+    EXPECT_EQ(Run("UPDATE notes SET body = 'uno', score = score + 1"), "OK 1");
+    EXPECT_EQ(Rows("SELECT id, body, score FROM notes"), "1,UNO,8");
+    EXPECT_EQ(Run("ALTER TABLE notes DROP COLUMN extra"), "OK 0");
+    EXPECT_EQ(Run("INSERT INTO notes VALUES (2, 'two', 3)"), "OK 1");
+    EXPECT_EQ(Rows("SELECT id, body, score FROM notes ORDER BY id"), "1,UNO,8|2,TWO,3");
+}
+
+// An AFTER ROW trigger may read :NEW anywhere; only writing it is refused.
+TEST_F(PlsqlTriggerTest, AfterRowTriggersReadNewInExpressions) {
+    Exec("CREATE TABLE log (what VARCHAR2(40))");
+    EXPECT_EQ(
+        Run("CREATE TRIGGER emp_read AFTER UPDATE ON employees FOR EACH ROW DECLARE s VARCHAR2(40); "
+            "BEGIN s := :OLD.salary || '>' || :NEW.salary; IF :NEW.salary > :OLD.salary THEN INSERT INTO "
+            "log VALUES (s); END IF; END;"),
+        "OK 0");
+    EXPECT_EQ(Run("UPDATE employees SET salary = salary + 1 WHERE employee_id = 101"), "OK 1");
+    EXPECT_EQ(Rows("SELECT what FROM log"), "17000>17001");
+    EXPECT_EQ(Run("CREATE OR REPLACE TRIGGER emp_read AFTER UPDATE ON employees FOR EACH ROW BEGIN SELECT 1 "
+                  "INTO :NEW.salary FROM dual; END;"),
+              "警告: コンパイル・エラーがあります。");
 }

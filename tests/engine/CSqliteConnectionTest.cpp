@@ -143,7 +143,7 @@ TEST_F(CSqliteConnectionTest, NumberBindsAreNumbersAndTextBindsText) {
 TEST_F(CSqliteConnectionTest, ServerOutputBufferIsBounded) {
     const std::string line =
         "BEGIN FOR i IN 1..20 LOOP DBMS_OUTPUT.PUT_LINE(RPAD('x', 30000, 'x')); END LOOP; END;";
-    ASSERT_TRUE(Exec("BEGIN DBMS_OUTPUT.ENABLE; END;"));
+    ASSERT_TRUE(Exec("BEGIN DBMS_OUTPUT.ENABLE(1000000); END;"));
     ASSERT_TRUE(Exec(line));
     EXPECT_FALSE(Exec(line));
     EXPECT_EQ(Error().rfind("ORA-20000: ORU-10027", 0), 0u) << Error();

@@ -220,3 +220,46 @@ TEST_F(StoredUnitTest, AlterCompileSetsTheStatusAtOnce) {
     EXPECT_NE(Rows("SELECT TEXT FROM USER_ERRORS WHERE NAME = 'FILL'").find("ORA-00942"), std::string::npos);
     EXPECT_EQ(Run("ALTER PROCEDURE none COMPILE").substr(0, 15), "ERROR ORA-04043");
 }
+
+// ALTER PACKAGE ... COMPILE compiles now: the heading and body, the body
+// alone, or the heading alone; a package whose table went is INVALID, and
+// the first use once the table is back compiles it again, VALID.
+TEST_F(StoredUnitTest, AlterPackageCompileSetsTheStatusAndUseRecompiles) {
+    Exec("CREATE TABLE box (n NUMBER)");
+    Exec("INSERT INTO box VALUES (4)");
+    EXPECT_EQ(Run("CREATE PACKAGE boxes AS FUNCTION total RETURN NUMBER; END;"), "");
+    EXPECT_EQ(Run("CREATE PACKAGE BODY boxes AS\n  FUNCTION total RETURN NUMBER IS\n    t NUMBER;\n  BEGIN\n"
+                  "    SELECT SUM(n) INTO t FROM box;\n    RETURN t;\n  END;\nEND;"),
+              "");
+    const char* status =
+        "SELECT OBJECT_TYPE || ' ' || STATUS FROM USER_OBJECTS WHERE OBJECT_NAME = 'BOXES' ORDER BY "
+        "OBJECT_TYPE";
+    Exec("DROP TABLE box");
+    EXPECT_EQ(Rows(status), "PACKAGE VALID|PACKAGE BODY INVALID");
+    EXPECT_EQ(Run("ALTER PACKAGE boxes COMPILE"), "ERROR 警告: コンパイル・エラーがあります。");
+    EXPECT_EQ(Rows(status), "PACKAGE VALID|PACKAGE BODY INVALID");
+    EXPECT_EQ(Rows("SELECT TYPE, LINE FROM USER_ERRORS WHERE NAME = 'BOXES' ORDER BY SEQUENCE").substr(0, 14),
+              "PACKAGE BODY,5");
+    EXPECT_EQ(Run("ALTER PACKAGE boxes COMPILE SPECIFICATION"), "");
+    EXPECT_EQ(Run("ALTER PACKAGE boxes COMPILE BODY"), "ERROR 警告: コンパイル・エラーがあります。");
+    EXPECT_EQ(Run("BEGIN dbms_output.put_line(boxes.total); END;").substr(0, 15), "ERROR ORA-06550");
+    Exec("CREATE TABLE box (n NUMBER)");
+    Exec("INSERT INTO box VALUES (6)");
+    EXPECT_EQ(Rows(status), "PACKAGE VALID|PACKAGE BODY INVALID");
+    EXPECT_EQ(Run("BEGIN dbms_output.put_line(boxes.total); END;"), "6");
+    EXPECT_EQ(Rows(status), "PACKAGE VALID|PACKAGE BODY VALID");
+    EXPECT_EQ(Rows("SELECT COUNT(*) FROM USER_ERRORS WHERE NAME = 'BOXES'"), "0");
+    Exec("DROP TABLE box");
+    EXPECT_EQ(Run("ALTER PACKAGE BODY boxes COMPILE"), "ERROR 警告: コンパイル・エラーがあります。");
+    Exec("CREATE TABLE box (n NUMBER)");
+    EXPECT_EQ(Run("ALTER PACKAGE boxes COMPILE BODY"), "");
+    EXPECT_EQ(Rows(status), "PACKAGE VALID|PACKAGE BODY VALID");
+    EXPECT_EQ(Run("ALTER PACKAGE nothing_here COMPILE").substr(0, 15), "ERROR ORA-04043");
+    // A procedure left INVALID by ALTER ... COMPILE is VALID again once used.
+    EXPECT_EQ(Run("CREATE PROCEDURE fill IS BEGIN INSERT INTO box VALUES (1); END;"), "");
+    Exec("DROP TABLE box");
+    EXPECT_EQ(Run("ALTER PROCEDURE fill COMPILE"), "ERROR 警告: コンパイル・エラーがあります。");
+    Exec("CREATE TABLE box (n NUMBER)");
+    EXPECT_EQ(Run("BEGIN fill; END;"), "");
+    EXPECT_EQ(Rows("SELECT STATUS FROM USER_OBJECTS WHERE OBJECT_NAME = 'FILL'"), "VALID");
+}

@@ -15,6 +15,7 @@
 #include "engine/sqlite/plsql/CPlsqlInterpreter.h"
 #include "engine/sqlite/plsql/CPlsqlParser.h"
 #include "engine/sqlite/plsql/CPlsqlSession.h"
+#include "engine/sqlite/plsql/CTriggerFiring.h"
 #include "engine/sqlite/plsql/CUnitCatalog.h"
 #include "engine/sqlite/values/CNumberValue.h"
 #include "text/Cp932.h"
@@ -211,10 +212,11 @@ bool CBlockHost::Output(CPlsqlStmt::OutputCall call, const std::string& text, CE
     bool ok = true;
     switch (call) {
         case Call::Enable:
-            m_connection.m_outputEnabled = true;
+            m_connection.EnableOutput(text);
             break;
         case Call::Disable:
             m_connection.m_outputEnabled = false;
+            m_connection.m_outputLimit = 0;
             m_connection.TakeServerOutput();
             break;
         case Call::Put:
@@ -367,6 +369,7 @@ std::shared_ptr<CPlsqlUnit> CBlockHost::FindUnit(const std::string& name, bool& 
         return nullptr;
     }
     session.units[name] = unit;
+    if (!stored.valid) Revalidated(name, stored.type);
     return unit;
 }
 
@@ -392,10 +395,10 @@ std::string CBlockHost::Owner() { return m_connection.m_session->user; }
 std::mt19937_64& CBlockHost::Random() { return m_connection.m_plsql->random; }
 
 bool CBlockHost::BeforeDml(const std::string& text, CEngineError& error) {
-    if (m_inTrigger || BeforeStatement(text)) return true;
-    error = m_connection.m_error;
-    return false;
+    return CTriggerFiring::Begin(*this, text, !m_inTrigger && !m_inQuery, error);
 }
+
+bool CBlockHost::AfterDml(bool ran, CEngineError& error) { return CTriggerFiring::End(*this, ran, error); }
 
 std::shared_ptr<CPlsqlPackage> CBlockHost::CompilePackage(const std::string& name, const std::string& type,
                                                           const std::string& source,
@@ -438,7 +441,17 @@ std::shared_ptr<CPlsqlPackage> CBlockHost::FindPackage(const std::string& name, 
         return nullptr;
     }
     session.packages[name] = package;
+    if (!heading.valid) Revalidated(name, "PACKAGE");
+    if (hasBody && !body.valid) Revalidated(name, "PACKAGE BODY");
     return package;
+}
+
+void CBlockHost::Revalidated(const std::string& name, const std::string& type) {
+    // Note: a function called from a query leaves the catalog as it is;
+    // the next use outside one notes the unit VALID.
+    if (m_inQuery || sqlite3_db_readonly(m_connection.m_db, "main") == 1) return;
+    CEngineError ignored;
+    CUnitCatalog::SetValid(m_connection.m_db, name, type, ignored);
 }
 
 std::vector<CPlsqlDatum>* CBlockHost::PackageSlots(const std::string& name, CEngineError& error) {
@@ -468,7 +481,6 @@ std::vector<CPlsqlDatum>* CBlockHost::PackageSlots(const std::string& name, CEng
 void CBlockHost::NextStatement() {
     if (m_inTrigger) return;
     ++m_connection.m_plsql->statement;
-    m_connection.m_plsql->redirecting = false;
 }
 
 long CBlockHost::Changes() { return m_connection.Changes(); }
@@ -543,16 +555,33 @@ bool CBlockHost::RunUnitStatement(const std::string& text, std::vector<CEngineBi
     if (WordAt(text, tokens, at + 1) == ".") name = WordAt(text, tokens, at + 2);
     if (package) m_connection.m_plsql->states.erase(name);
     if (first == "DROP") return DropUnit(text, type, name);
-    // ALTER ... COMPILE: a procedure or function is compiled again now, its
-    // status and errors kept as CREATE keeps them; a package at its next use.
-    CUnitCatalog::Unit stored;
-    if (CUnitCatalog::Find(m_connection.m_db, name, stored, type)) {
-        if (!package) return CreateUnit(stored.source, 0, true);
-        m_connection.m_plsql->Forget();
-        return true;
+    // ALTER ... COMPILE: the unit is compiled again now, its status and
+    // errors kept as CREATE keeps them.
+    if (package) {
+        std::size_t next = WordAt(text, tokens, at + 1) == "." ? at + 4 : at + 2;
+        return RecompilePackage(name, at == 3 ? "BODY" : WordAt(text, tokens, next));
     }
+    CUnitCatalog::Unit stored;
+    if (CUnitCatalog::Find(m_connection.m_db, name, stored, type)) return CreateUnit(stored.source, 0, true);
     CPlsqlErrors::Set(m_connection.m_error, 4043, name);
     return false;
+}
+
+bool CBlockHost::RecompilePackage(const std::string& name, const std::string& part) {
+    CUnitCatalog::Unit heading;
+    CUnitCatalog::Unit body;
+    bool hasBody = CUnitCatalog::Find(m_connection.m_db, name, body, "PACKAGE BODY");
+    if (!CUnitCatalog::Find(m_connection.m_db, name, heading, "PACKAGE") || (part == "BODY" && !hasBody)) {
+        CPlsqlErrors::Set(m_connection.m_error, 4043, name);
+        return false;
+    }
+    // Note: COMPILE alone (or COMPILE PACKAGE) compiles the heading and the
+    // body; SPECIFICATION the heading only; BODY the body only.
+    bool ok = part == "BODY" || CreateUnit(heading.source, 0, true);
+    CEngineError warning = m_connection.m_error;
+    if (hasBody && part != "SPECIFICATION" && !CreateUnit(body.source, 0, true)) return false;
+    m_connection.m_error = warning;
+    return ok;
 }
 
 bool CBlockHost::CreateUnit(const std::string& text, std::size_t unitStart, bool replace) {
@@ -654,18 +683,14 @@ bool CBlockHost::DropUnit(const std::string& text, const std::string& type, cons
 }
 
 void CBlockHost::RegisterFunctions(CSqliteConnection& connection) {
-    sqlite3* db = connection.m_db;
-    sqlite3_create_function_v2(db, "TARVEX_FIRE", -1, SQLITE_UTF8, &connection, Fire, nullptr, nullptr,
-                               nullptr);
-    sqlite3_create_function_v2(db, "TARVEX_NEW_VALUE", 1, SQLITE_UTF8, &connection, NewValue, nullptr,
-                               nullptr, nullptr);
-    sqlite3_create_function_v2(db, "TARVEX_STATEMENT_ONCE", 1, SQLITE_UTF8, &connection, StatementOnce,
-                               nullptr, nullptr, nullptr);
+    CTriggerFiring::Register(connection);
     for (const std::string& name : CUnitCatalog::Functions(connection.m_db))
         RegisterFunction(connection, name);
     // Note: a package's functions are called through one function whose
     // first argument names the member ("PKG.FUNC").
     RegisterFunction(connection, {}, "TARVEX_CALL");
+    CBlockHost host(connection);
+    CTriggerFiring::Upgrade(host);
 }
 
 void CBlockHost::RegisterFunction(CSqliteConnection& connection, const std::string& name,
@@ -726,105 +751,6 @@ void CBlockHost::Dispatch(sqlite3_context* context, int count, sqlite3_value** v
 
 // ---- triggers
 
-namespace {
-
-std::string Quoted(const std::string& cp932) { return "\"" + encoding::Cp932ToUtf8(cp932) + "\""; }
-
-std::string Literal(const std::string& cp932) {
-    std::string out = "'";
-    for (char c : encoding::Cp932ToUtf8(cp932)) out += c == '\'' ? std::string("''") : std::string(1, c);
-    return out + "'";
-}
-
-}  // namespace
-
-std::string CBlockHost::RowNames(const std::string& condition, const CTriggerDefinition& definition) {
-    // Note: the engine's trigger knows its rows as NEW and OLD, whatever
-    // REFERENCING calls them.
-    std::string out;
-    std::size_t copied = 0;
-    auto tokens = CSqlScanner::Significant(condition);
-    for (std::size_t k = 0; k + 1 < tokens.size(); ++k) {
-        if (tokens[k].kind != CSqlScanner::Kind::Word ||
-            !CSqlScanner::IsSymbol(condition, tokens[k + 1], '.'))
-            continue;
-        std::string name =
-            cp932::ToUpperAscii(std::string_view(condition).substr(tokens[k].begin, tokens[k].length));
-        const char* row = name == definition.newName ? "NEW" : name == definition.oldName ? "OLD" : nullptr;
-        if (row == nullptr) continue;
-        out += condition.substr(copied, tokens[k].begin - copied) + row;
-        copied = tokens[k].begin + tokens[k].length;
-    }
-    return out + condition.substr(copied);
-}
-
-bool CBlockHost::MakeFiring(const CTriggerDefinition& definition, bool assignsNew) {
-    std::vector<CPlsqlType::Field> columns;
-    TableColumns(definition.table, columns);
-    for (const std::string& event : definition.events) {
-        std::string code = event.substr(0, 1);
-        // Note: a BEFORE ROW trigger that sets :NEW runs once the row is
-        // written, and its values are written over the row's.
-        bool rewrites = assignsNew && definition.forEachRow && event != "DELETE";
-        // An INSERT's row is written anew with them instead, so that a NOT
-        // NULL column the trigger fills is checked with its value.
-        bool redirects = rewrites && event == "INSERT";
-        std::string timing = redirects ? "BEFORE" : rewrites ? "AFTER" : definition.timing;
-        std::string sql = "CREATE TRIGGER " + Quoted("TARVEX_TRG_" + definition.name + "_" + code) + " " +
-                          timing + " " + event;
-        if (event == "UPDATE" && !definition.updateColumns.empty()) {
-            sql += " OF ";
-            for (std::size_t k = 0; k < definition.updateColumns.size(); ++k)
-                sql += (k > 0 ? ", " : "") + Quoted(definition.updateColumns[k]);
-        }
-        sql += " ON " + Quoted(definition.table) + " FOR EACH ROW";
-        std::string when;
-        if (!definition.forEachRow) when = "TARVEX_STATEMENT_ONCE(" + Literal(definition.name) + ")";
-        if (!definition.when.empty())
-            when += (when.empty() ? "" : " AND ") + std::string("(") +
-                    encoding::Cp932ToUtf8(RowNames(definition.when, definition)) + ")";
-        if (!when.empty()) sql += " WHEN " + when;
-        sql += " BEGIN SELECT TARVEX_FIRE(" + Literal(definition.name) + ", '" + code + "'";
-        for (const char* row : {"NEW", "OLD"}) {
-            bool absent = (std::string(row) == "NEW" && event == "DELETE") ||
-                          (std::string(row) == "OLD" && event == "INSERT");
-            for (const auto& column : columns)
-                sql +=
-                    ", " + (absent || !definition.forEachRow ? std::string("NULL")
-                                                             : std::string(row) + "." + Quoted(column.name));
-        }
-        sql += ");";
-        if (redirects) {
-            sql += " SELECT TARVEX_NEW_VALUE(-3); INSERT INTO " + Quoted(definition.table) + " (";
-            for (std::size_t k = 0; k < columns.size(); ++k)
-                sql += (k > 0 ? ", " : "") + Quoted(columns[k].name);
-            sql += ") VALUES (";
-            for (std::size_t k = 0; k < columns.size(); ++k)
-                sql += (k > 0 ? ", " : "") + std::string("TARVEX_NEW_VALUE(") + std::to_string(k) + ")";
-            sql += "); SELECT TARVEX_NEW_VALUE(-2); SELECT RAISE(IGNORE);";
-        } else if (rewrites) {
-            sql += " UPDATE " + Quoted(definition.table) + " SET ";
-            for (std::size_t k = 0; k < columns.size(); ++k)
-                sql += (k > 0 ? ", " : "") + Quoted(columns[k].name) + " = TARVEX_NEW_VALUE(" +
-                       std::to_string(k) + ")";
-            sql += " WHERE rowid = NEW.rowid; SELECT TARVEX_NEW_VALUE(-1);";
-        }
-        sql += " END";
-        if (sqlite3_exec(m_connection.m_db, sql.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK) {
-            m_connection.SetEngineError();
-            return false;
-        }
-    }
-    return true;
-}
-
-void CBlockHost::DropFiring(const std::string& name) {
-    for (const char* code : {"I", "U", "D"}) {
-        std::string sql = "DROP TRIGGER IF EXISTS " + Quoted("TARVEX_TRG_" + name + "_" + code);
-        sqlite3_exec(m_connection.m_db, sql.c_str(), nullptr, nullptr, nullptr);
-    }
-}
-
 bool CBlockHost::CreateTrigger(const std::string& text, std::size_t triggerStart, bool replace) {
     CEngineError& error = m_connection.m_error;
     std::string source = text.substr(triggerStart);
@@ -874,18 +800,18 @@ bool CBlockHost::CreateTrigger(const std::string& text, std::size_t triggerStart
                                   definition.Event(), definition.when,  definition.enabled};
     CEngineError storeError;
     bool ok = m_connection.ExecPlain("BEGIN IMMEDIATE");
-    if (ok) DropFiring(definition.name);
     ok = ok && CUnitCatalog::Store(m_connection.m_db, stored, errors, {}, storeError) &&
          CUnitCatalog::StoreDependencies(m_connection.m_db, definition.name, "TRIGGER",
                                          unit ? unit->dependencies : decltype(unit->dependencies){},
                                          storeError) &&
          CUnitCatalog::StoreTrigger(m_connection.m_db, trigger, storeError) &&
-         (!definition.enabled || MakeFiring(definition, unit && unit->assignsNew)) &&
-         m_connection.CommitWork();
+         (!exists || existing.table == definition.table || CTriggerFiring::Rebuild(*this, existing.table)) &&
+         CTriggerFiring::Rebuild(*this, definition.table) && m_connection.CommitWork();
     if (!ok) {
         CEngineError failed = error.message.empty() ? storeError : error;
         if (m_connection.InTransaction()) sqliteapi::Undo(m_connection.m_db, "ROLLBACK");
         error = failed;
+        m_connection.m_plsql->Forget();
         return false;
     }
     m_connection.m_catalog->Invalidate();
@@ -897,9 +823,11 @@ bool CBlockHost::CreateTrigger(const std::string& text, std::size_t triggerStart
 
 bool CBlockHost::DropTrigger(const std::string& name) {
     CEngineError storeError;
+    CUnitCatalog::Trigger trigger;
+    CUnitCatalog::FindTrigger(m_connection.m_db, name, trigger);
     bool ok = m_connection.CommitWork() && m_connection.ExecPlain("BEGIN IMMEDIATE");
-    if (ok) DropFiring(name);
-    ok = ok && CUnitCatalog::DropTrigger(m_connection.m_db, name, storeError) && m_connection.CommitWork();
+    ok = ok && CUnitCatalog::DropTrigger(m_connection.m_db, name, storeError) &&
+         CTriggerFiring::Rebuild(*this, trigger.table) && m_connection.CommitWork();
     if (!ok && m_connection.InTransaction()) sqliteapi::Undo(m_connection.m_db, "ROLLBACK");
     if (!ok && m_connection.m_error.message.empty()) m_connection.m_error = storeError;
     m_connection.m_plsql->Forget();
@@ -908,7 +836,7 @@ bool CBlockHost::DropTrigger(const std::string& name) {
 
 bool CBlockHost::AlterTrigger(const std::string& name, const std::string& action) {
     CTriggerDefinition definition;
-    auto unit = FindTrigger(name, definition);
+    FindTrigger(name, definition);
     if (action == "COMPILE") return true;
     if (action != "ENABLE" && action != "DISABLE") {
         COraError::Set(m_connection.m_error, 922);
@@ -924,11 +852,11 @@ bool CBlockHost::AlterTrigger(const std::string& name, const std::string& action
                                   read.Event(), read.when,  action == "ENABLE"};
     CEngineError storeError;
     bool ok = m_connection.CommitWork() && m_connection.ExecPlain("BEGIN IMMEDIATE");
-    if (ok) DropFiring(name);
     ok = ok && CUnitCatalog::StoreTrigger(m_connection.m_db, trigger, storeError) &&
-         (action == "DISABLE" || MakeFiring(read, unit && unit->assignsNew)) && m_connection.CommitWork();
+         CTriggerFiring::Rebuild(*this, read.table) && m_connection.CommitWork();
     if (!ok && m_connection.InTransaction()) sqliteapi::Undo(m_connection.m_db, "ROLLBACK");
     if (!ok && m_connection.m_error.message.empty()) m_connection.m_error = storeError;
+    m_connection.m_plsql->Forget();
     return ok;
 }
 
@@ -953,7 +881,10 @@ std::shared_ptr<CPlsqlUnit> CBlockHost::FindTrigger(const std::string& name, CTr
 }
 
 std::string CBlockHost::RunTrigger(CPlsqlUnit& unit, char event, std::vector<CPlsqlValue> newRow,
-                                   std::vector<CPlsqlValue> oldRow, const std::string& qualified) {
+                                   std::vector<CPlsqlValue> oldRow, const std::string& qualified,
+                                   std::vector<CPlsqlValue>* newOut) {
+    bool inTrigger = m_inTrigger;
+    m_inTrigger = true;
     std::vector<CEngineBind> binds;
     CPlsqlInterpreter interpreter(unit, *this, binds, 1);
     interpreter.SetRecord(0, std::move(newRow));
@@ -963,11 +894,10 @@ std::string CBlockHost::RunTrigger(CPlsqlUnit& unit, char event, std::vector<CPl
     interpreter.SetValue(4, CPlsqlValue::Bool(event == 'D'));
     std::vector<CPlsqlValue> none;
     CPlsqlValue result;
-    if (interpreter.Call(none, {}, result)) {
-        if (unit.assignsNew) {
-            m_connection.m_plsql->newRow = interpreter.Record(0);
-            m_connection.m_plsql->rewriting = true;
-        }
+    bool ok = interpreter.Call(none, {}, result);
+    m_inTrigger = inTrigger;
+    if (ok) {
+        if (unit.assignsNew && newOut != nullptr) *newOut = interpreter.Record(0);
         return {};
     }
     std::string failure =
@@ -977,122 +907,6 @@ std::string CBlockHost::RunTrigger(CPlsqlUnit& unit, char event, std::vector<CPl
     return failure + "\n" + CPlsqlErrors::Text(4088, qualified);
 }
 
-bool CBlockHost::BeforeStatement(const std::string& sql) {
-    auto tokens = CSqlScanner::Significant(sql, 6);
-    std::string event = WordAt(sql, tokens, 0);
-    std::size_t table = event == "UPDATE" ? 1 : 2;
-    if (event == "DELETE" && WordAt(sql, tokens, 1) != "FROM") table = 1;
-    if (event != "INSERT" && event != "UPDATE" && event != "DELETE") return true;
-    if (WordAt(sql, tokens, table + 1) == ".") table += 2;
-    std::string name = WordAt(sql, tokens, table);
-    sqliteapi::Statement list = sqliteapi::Prepare(
-        m_connection.m_db,
-        "SELECT TRIGGER_NAME FROM main.TARVEX_TRIGGERS WHERE TABLE_NAME = ?1 AND TRIGGER_TYPE = 'BEFORE "
-        "STATEMENT' AND STATUS = 'ENABLED' AND ' OR ' || TRIGGERING_EVENT || ' OR ' LIKE '% OR ' || ?2 || ' "
-        "OR %'");
-    if (!list) return true;
-    std::string utf8 = encoding::Cp932ToUtf8(name);
-    sqlite3_bind_text(list.get(), 1, utf8.c_str(), static_cast<int>(utf8.size()), SQLITE_TRANSIENT);
-    sqlite3_bind_text(list.get(), 2, event.c_str(), static_cast<int>(event.size()), SQLITE_TRANSIENT);
-    std::vector<std::string> triggers;
-    while (sqlite3_step(list.get()) == SQLITE_ROW)
-        triggers.push_back(
-            encoding::Utf8ToCp932(reinterpret_cast<const char*>(sqlite3_column_text(list.get(), 0))));
-    list.reset();
-    bool inTrigger = m_inTrigger;
-    m_inTrigger = true;
-    // Note: the host keeps its own state once the triggers have run.
-    std::unique_ptr<bool, std::function<void(bool*)>> restore(&m_inTrigger,
-                                                              [inTrigger](bool* flag) { *flag = inTrigger; });
-    for (const std::string& trigger : triggers) {
-        CTriggerDefinition definition;
-        auto unit = FindTrigger(trigger, definition);
-        if (!unit) continue;
-        // Note: the statement trigger fires here, before any row and for no
-        // row at all; the engine's own firing then passes it over.
-        m_connection.m_plsql->firedAt[encoding::Cp932ToUtf8(trigger)] = m_connection.m_plsql->statement;
-        std::string qualified = Owner().empty() ? trigger : Owner() + "." + trigger;
-        std::string failure = RunTrigger(*unit, event[0], {}, {}, qualified);
-        if (failure.empty()) continue;
-        m_connection.m_error.Set(failure, 0);
-        m_connection.m_error.code = std::atoi(failure.c_str() + 4);
-        return false;
-    }
-    return true;
-}
+CPlsqlValue CBlockHost::FromSqlite(sqlite3_value* value) { return ValueOf(value); }
 
-void CBlockHost::Fire(sqlite3_context* context, int count, sqlite3_value** values) {
-    auto& connection = *static_cast<CSqliteConnection*>(sqlite3_user_data(context));
-    // Note: writing a BEFORE ROW trigger's :NEW values fires no trigger.
-    if (connection.m_plsql->rewriting) return sqlite3_result_null(context);
-    auto types = connection.m_resultTypes;
-    CEngineError saved = connection.m_error;
-    CBlockHost host(connection);
-    host.m_inTrigger = true;
-    const unsigned char* rawName = sqlite3_value_text(values[0]);
-    std::string name =
-        encoding::Utf8ToCp932(rawName != nullptr ? reinterpret_cast<const char*>(rawName) : "");
-    const unsigned char* rawEvent = sqlite3_value_text(values[1]);
-    char event = rawEvent != nullptr ? static_cast<char>(rawEvent[0]) : 'I';
-    CTriggerDefinition definition;
-    auto unit = host.FindTrigger(name, definition);
-    auto& session = *connection.m_plsql;
-    // Note: a BEFORE ROW trigger fires once a row, before the row is written
-    // anew or, when it came after the trigger that writes it, then.
-    if (unit && definition.timing == "BEFORE" && definition.forEachRow) {
-        if (session.redirecting && session.firedBefore.count(name) > 0) return sqlite3_result_null(context);
-        if (!session.redirecting) session.firedBefore.insert(name);
-    }
-    std::string qualified = host.Owner().empty() ? name : host.Owner() + "." + name;
-    std::string failure;
-    ++session.firing;
-    if (!unit) {
-        failure = CPlsqlErrors::Compile(1, 1, 905, qualified);
-    } else {
-        std::size_t columns = static_cast<std::size_t>(count - 2) / 2;
-        std::vector<CPlsqlValue> newRow(columns);
-        std::vector<CPlsqlValue> oldRow(columns);
-        for (std::size_t k = 0; k < columns; ++k) {
-            newRow[k] = ValueOf(values[2 + k]);
-            oldRow[k] = ValueOf(values[2 + columns + k]);
-        }
-        failure = host.RunTrigger(*unit, event, std::move(newRow), std::move(oldRow), qualified);
-    }
-    --session.firing;
-    connection.m_resultTypes = std::move(types);
-    connection.m_error = saved;
-    if (failure.empty()) return sqlite3_result_null(context);
-    // Note: the statement that fired the trigger fails at its start, as on the server.
-    std::string utf8 = encoding::Cp932ToUtf8(failure) + "\x1F" + "0";
-    sqlite3_result_error(context, utf8.c_str(), static_cast<int>(utf8.size()));
-}
-
-void CBlockHost::NewValue(sqlite3_context* context, int, sqlite3_value** values) {
-    auto& connection = *static_cast<CSqliteConnection*>(sqlite3_user_data(context));
-    int index = sqlite3_value_int(values[0]);
-    auto& session = *connection.m_plsql;
-    if (index < 0) {
-        // -1: rewritten; -3: to be written anew; -2: written anew.
-        session.rewriting = false;
-        session.redirecting = index == -3;
-        if (index == -2) {
-            session.firedBefore.clear();
-            if (session.redirected.size() <= session.firing) session.redirected.resize(session.firing + 1);
-            ++session.redirected[session.firing];
-        }
-        return sqlite3_result_null(context);
-    }
-    auto k = static_cast<std::size_t>(index);
-    const auto& row = connection.m_plsql->newRow;
-    Result(context, k < row.size() ? row[k] : CPlsqlValue());
-}
-
-void CBlockHost::StatementOnce(sqlite3_context* context, int, sqlite3_value** values) {
-    auto& connection = *static_cast<CSqliteConnection*>(sqlite3_user_data(context));
-    const unsigned char* raw = sqlite3_value_text(values[0]);
-    std::string name = raw != nullptr ? reinterpret_cast<const char*>(raw) : "";
-    auto& fired = connection.m_plsql->firedAt[name];
-    bool first = fired != connection.m_plsql->statement;
-    fired = connection.m_plsql->statement;
-    sqlite3_result_int(context, first ? 1 : 0);
-}
+void CBlockHost::ToSqlite(sqlite3_context* context, const CPlsqlValue& value) { Result(context, value); }

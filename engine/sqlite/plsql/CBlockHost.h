@@ -42,6 +42,7 @@ public:
     std::string Owner() override;
     void NextStatement() override;
     bool BeforeDml(const std::string& text, CEngineError& error) override;
+    bool AfterDml(bool ran, CEngineError& error) override;
     std::mt19937_64& Random() override;
     // A stored function, or a package's public one ("PKG.FUNC").
     std::shared_ptr<CPlsqlUnit> FindCallable(const std::string& name, bool& invalid);
@@ -52,11 +53,20 @@ public:
     // of them, and CALL; `handled` false for any other statement.
     bool RunUnitStatement(const std::string& text, std::vector<CEngineBind>& binds, long& rows,
                           bool& handled);
-    // Fires the BEFORE STATEMENT triggers of the DML statement `sql`; false
-    // with the connection's error when one fails.
-    bool BeforeStatement(const std::string& sql);
     // Makes every stored function of the file callable from SQL.
     static void RegisterFunctions(CSqliteConnection& connection);
+
+    CSqliteConnection& Connection() { return m_connection; }
+    // The trigger `name` compiled (kept for the session); null when it does not compile.
+    std::shared_ptr<CPlsqlUnit> FindTrigger(const std::string& name, CTriggerDefinition& definition);
+    // Runs a trigger's body on its rows; its error text, "" when none. The
+    // :NEW row it leaves goes to `newOut` when given.
+    std::string RunTrigger(CPlsqlUnit& unit, char event, std::vector<CPlsqlValue> newRow,
+                           std::vector<CPlsqlValue> oldRow, const std::string& qualified,
+                           std::vector<CPlsqlValue>* newOut);
+    // A value of SQLite as PL/SQL holds it, and back.
+    static CPlsqlValue FromSqlite(struct sqlite3_value* value);
+    static void ToSqlite(struct sqlite3_context* context, const CPlsqlValue& value);
 
 private:
     bool PrepareStatement(const CPlsqlSql& sql, const std::vector<CEngineBind>& binds,
@@ -65,6 +75,10 @@ private:
     void Undo();
     bool Finish();
     bool CreateUnit(const std::string& text, std::size_t unitStart, bool replace);
+    // ALTER PACKAGE [BODY] name COMPILE [PACKAGE | SPECIFICATION | BODY].
+    bool RecompilePackage(const std::string& name, const std::string& part);
+    // A unit the catalog holds INVALID compiled again without errors.
+    void Revalidated(const std::string& name, const std::string& type);
     // Compiles a package's heading (`source`, its PACKAGE part) or, for its body,
     // the heading from the catalog with `source`.
     std::shared_ptr<CPlsqlPackage> CompilePackage(const std::string& name, const std::string& type,
@@ -73,26 +87,12 @@ private:
     bool DropUnit(const std::string& text, const std::string& type, const std::string& name);
     static void RegisterFunction(CSqliteConnection& connection, const std::string& name,
                                  const char* sqlName = nullptr);
-    // Runs a trigger's body on its rows; its error text, "" when none.
-    std::string RunTrigger(CPlsqlUnit& unit, char event, std::vector<CPlsqlValue> newRow,
-                           std::vector<CPlsqlValue> oldRow, const std::string& qualified);
     // A stored function called from SQL (user data: the connection and the name).
     static void Dispatch(struct sqlite3_context* context, int count, struct sqlite3_value** values);
     // CREATE TRIGGER with a PL/SQL body, DROP and ALTER ... ENABLE | DISABLE.
     bool CreateTrigger(const std::string& text, std::size_t triggerStart, bool replace);
     bool DropTrigger(const std::string& name);
     bool AlterTrigger(const std::string& name, const std::string& action);
-    // The SQLite triggers that fire a trigger: one for each of its events.
-    bool MakeFiring(const CTriggerDefinition& definition, bool assignsNew);
-    void DropFiring(const std::string& name);
-    // A WHEN condition with the trigger's row names as the engine's (NEW, OLD).
-    static std::string RowNames(const std::string& condition, const CTriggerDefinition& definition);
-    std::shared_ptr<CPlsqlUnit> FindTrigger(const std::string& name, CTriggerDefinition& definition);
-    // TARVEX_FIRE(name, event, new values..., old values...), the :NEW
-    // values a BEFORE ROW trigger set, and the once-a-statement test.
-    static void Fire(struct sqlite3_context* context, int count, struct sqlite3_value** values);
-    static void NewValue(struct sqlite3_context* context, int count, struct sqlite3_value** values);
-    static void StatementOnce(struct sqlite3_context* context, int count, struct sqlite3_value** values);
 
     CSqliteConnection& m_connection;
     // The block's savepoint is taken; the transaction was begun by the block.

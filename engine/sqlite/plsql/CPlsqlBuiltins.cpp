@@ -10,17 +10,27 @@ namespace {
 using Id = CPlsqlBuiltins::Id;
 
 constexpr CPlsqlBuiltins::Member kMembers[] = {
-    {"DBMS_UTILITY", "GET_TIME", Id::GetTime, 0, 0, false},
-    {"DBMS_UTILITY", "FORMAT_ERROR_STACK", Id::ErrorStack, 0, 0, false},
-    {"DBMS_UTILITY", "FORMAT_ERROR_BACKTRACE", Id::ErrorBacktrace, 0, 0, false},
-    {"DBMS_RANDOM", "VALUE", Id::RandomValue, 0, 2, false},
-    {"DBMS_RANDOM", "STRING", Id::RandomString, 2, 2, false},
-    {"DBMS_RANDOM", "NORMAL", Id::RandomNormal, 0, 0, false},
-    {"DBMS_RANDOM", "SEED", Id::RandomSeed, 1, 1, true},
-    {"DBMS_RANDOM", "INITIALIZE", Id::RandomSeed, 1, 1, true},
-    {"DBMS_LOCK", "SLEEP", Id::Sleep, 1, 1, true},
-    {"DBMS_SESSION", "SLEEP", Id::Sleep, 1, 1, true},
+    {"DBMS_UTILITY", "GET_TIME", Id::GetTime, 0, 0, false, false},
+    {"DBMS_UTILITY", "FORMAT_ERROR_STACK", Id::ErrorStack, 0, 0, false, false},
+    {"DBMS_UTILITY", "FORMAT_ERROR_BACKTRACE", Id::ErrorBacktrace, 0, 0, false, false},
+    {"DBMS_RANDOM", "VALUE", Id::RandomValue, 0, 2, false, false},
+    {"DBMS_RANDOM", "STRING", Id::RandomString, 2, 2, false, false},
+    {"DBMS_RANDOM", "NORMAL", Id::RandomNormal, 0, 0, false, false},
+    {"DBMS_RANDOM", "SEED", Id::RandomSeed, 1, 1, true, false},
+    {"DBMS_RANDOM", "INITIALIZE", Id::RandomSeed, 1, 1, true, false},
+    {"DBMS_LOCK", "SLEEP", Id::Sleep, 1, 1, true, false},
+    {"DBMS_SESSION", "SLEEP", Id::Sleep, 1, 1, true, false},
+    {"DBMS_LOB", "APPEND", Id::LobAppend, 2, 2, true, true},
+    {"DBMS_LOB", "WRITEAPPEND", Id::LobWriteAppend, 3, 3, true, true},
+    {"DBMS_LOB", "CREATETEMPORARY", Id::LobCreateTemporary, 2, 3, true, true},
+    {"DBMS_LOB", "FREETEMPORARY", Id::LobFreeTemporary, 1, 1, true, true},
+    {"UTL_RAW", "CAST_TO_RAW", Id::RawFromText, 1, 1, false, false},
+    {"UTL_RAW", "CAST_TO_VARCHAR2", Id::RawToText, 1, 1, false, false},
+    {"UTL_RAW", "LENGTH", Id::RawLength, 1, 1, false, false},
 };
+
+// DBMS_LOB's reading functions, which blocks answer as SQL answers them.
+constexpr std::string_view kSqlMembers[] = {"DBMS_LOB.GETLENGTH", "DBMS_LOB.SUBSTR", "DBMS_LOB.INSTR"};
 
 // The characters of DBMS_RANDOM.STRING by its option.
 struct Alphabet {
@@ -43,16 +53,136 @@ double Number(const CPlsqlValue& value) {
     return CNumberDecimal::FromText(value.TextValue(), number) ? number.Approximate() : 0;
 }
 
+// A RAW as its text: two hexadecimal digits a byte, upper case.
+std::string Hex(const std::string& bytes) {
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    std::string out;
+    for (unsigned char byte : bytes) {
+        out += kDigits[byte >> 4];
+        out += kDigits[byte & 15];
+    }
+    return out;
+}
+
+int Nibble(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return -1;
+}
+
+// The bytes of a RAW's text; false when it holds no hexadecimal number.
+// Note: an odd count of digits reads as if a 0 led them, as HEXTORAW does.
+bool Bytes(const std::string& hex, std::string& out) {
+    std::string digits = hex.size() % 2 == 1 ? "0" + hex : hex;
+    out.clear();
+    for (std::size_t k = 0; k < digits.size(); k += 2) {
+        int high = Nibble(digits[k]);
+        int low = Nibble(digits[k + 1]);
+        if (high < 0 || low < 0) return false;
+        out += static_cast<char>(high * 16 + low);
+    }
+    return true;
+}
+
+std::string Text(const CPlsqlValue& value) {
+    return value.GetKind() == CPlsqlValue::Kind::Number ? value.NumberText() : value.TextValue();
+}
+
+// The first `count` characters of CP932 `text` (a double-byte character is one).
+bool Characters(const std::string& text, std::int64_t count, std::string& out) {
+    std::size_t at = 0;
+    for (std::int64_t k = 0; k < count; ++k) {
+        if (at >= text.size()) return false;
+        auto lead = static_cast<unsigned char>(text[at]);
+        bool wide = (lead >= 0x81 && lead <= 0x9F) || (lead >= 0xE0 && lead <= 0xFC);
+        at += wide && at + 1 < text.size() ? 2 : 1;
+    }
+    out = text.substr(0, at);
+    return true;
+}
+
 CPlsqlValue Real(double value) {
     CNumberDecimal number;
     return CNumberDecimal::FromDouble(value, number) ? CPlsqlValue::Decimal(number) : CPlsqlValue();
 }
 
+// The collections of lines DBMS_OUTPUT.GET_LINES fills: an INDEX BY
+// BINARY_INTEGER table and a VARRAY, both of VARCHAR2(32767).
+struct LinesType {
+    const char* name;
+    CPlsqlType::CollectionKind kind;
+};
+
+constexpr LinesType kLinesTypes[] = {
+    {"DBMS_OUTPUT.CHARARR", CPlsqlType::CollectionKind::Associative},
+    {"DBMSOUTPUT_LINESARRAY", CPlsqlType::CollectionKind::Varray},
+    {"SYS.DBMSOUTPUT_LINESARRAY", CPlsqlType::CollectionKind::Varray},
+};
+
 }  // namespace
+
+bool CPlsqlBuiltins::CallLobOrRaw(Id id, std::vector<CPlsqlValue>& args, CPlsqlValue& out, int& code) {
+    std::string bytes;
+    switch (id) {
+        case Id::LobAppend:
+        case Id::LobWriteAppend: {
+            // Note: a LOB made by CREATETEMPORARY or EMPTY_CLOB() is empty,
+            // which a variable holds as NULL: appending to it starts it.
+            std::string added = Text(args.back());
+            if (id == Id::LobWriteAppend) {
+                std::int64_t amount = args[1].IsInteger() ? args[1].IntegerValue()
+                                      : args[1].IsNull()  ? -1
+                                                          : static_cast<std::int64_t>(Number(args[1]));
+                if (amount < 1 || !Characters(added, amount, added)) return code = 21560, false;
+            }
+            args[0] = CPlsqlValue::Text(args[0].TextValue() + added);
+            return true;
+        }
+        case Id::LobCreateTemporary:
+            args[0] = CPlsqlValue::Text({});
+            return true;
+        case Id::LobFreeTemporary:
+            args[0] = CPlsqlValue();
+            return true;
+        case Id::RawFromText:
+            out = args[0].IsNull() ? CPlsqlValue() : CPlsqlValue::Text(Hex(Text(args[0])));
+            return true;
+        case Id::RawToText:
+        case Id::RawLength:
+            if (args[0].IsNull()) return out = CPlsqlValue(), true;
+            if (!Bytes(Text(args[0]), bytes)) return code = 1465, false;
+            out = id == Id::RawLength ? CPlsqlValue::Integer(static_cast<std::int64_t>(bytes.size()))
+                                      : CPlsqlValue::Text(bytes);
+            return true;
+        default:
+            return true;
+    }
+}
+
+std::shared_ptr<CPlsqlType> CPlsqlBuiltins::Type(const std::string& name) {
+    for (const LinesType& lines : kLinesTypes) {
+        if (name != lines.name) continue;
+        auto line = std::make_shared<CPlsqlType>();
+        line->base = CPlsqlType::Base::Text;
+        line->length = 32767;
+        line->name = "VARCHAR2";
+        auto type = std::make_shared<CPlsqlType>();
+        type->base = CPlsqlType::Base::Collection;
+        type->collection = lines.kind;
+        type->element = line;
+        type->varrayLimit = 2147483647;
+        type->name = name;
+        return type;
+    }
+    return nullptr;
+}
 
 const CPlsqlBuiltins::Member* CPlsqlBuiltins::Find(const std::string& package, const std::string& name,
                                                    bool& known) {
     known = false;
+    for (std::string_view sql : kSqlMembers)
+        if (sql == package + "." + name) return nullptr;
     for (const Member& member : kMembers) {
         if (package != member.package) continue;
         known = true;
@@ -61,8 +191,37 @@ const CPlsqlBuiltins::Member* CPlsqlBuiltins::Find(const std::string& package, c
     return nullptr;
 }
 
-bool CPlsqlBuiltins::Call(Id id, const std::vector<CPlsqlValue>& args, Context& context, CPlsqlValue& out,
+const CPlsqlValue* CPlsqlBuiltins::Constant(const std::string& package, const std::string& name) {
+    struct Named {
+        const char* package;
+        const char* name;
+        std::int64_t value;
+    };
+    static constexpr Named kConstants[] = {
+        {"DBMS_LOB", "SESSION", 10},
+        {"DBMS_LOB", "CALL", 12},
+        {"DBMS_LOB", "LOB_READONLY", 0},
+        {"DBMS_LOB", "LOB_READWRITE", 1},
+    };
+    static const std::vector<CPlsqlValue> kValues = [] {
+        std::vector<CPlsqlValue> values;
+        for (const Named& named : kConstants) values.push_back(CPlsqlValue::Integer(named.value));
+        return values;
+    }();
+    for (std::size_t k = 0; k < std::size(kConstants); ++k)
+        if (package == kConstants[k].package && name == kConstants[k].name) return &kValues[k];
+    return nullptr;
+}
+
+const CPlsqlBuiltins::Member& CPlsqlBuiltins::Of(Id id) {
+    for (const Member& member : kMembers)
+        if (member.id == id) return member;
+    return kMembers[0];
+}
+
+bool CPlsqlBuiltins::Call(Id id, std::vector<CPlsqlValue>& args, Context& context, CPlsqlValue& out,
                           int& code) {
+    if (id >= Id::LobAppend) return CallLobOrRaw(id, args, out, code);
     std::uniform_real_distribution<double> unit(0.0, 1.0);
     switch (id) {
         case Id::GetTime: {
@@ -125,6 +284,7 @@ bool CPlsqlBuiltins::Call(Id id, const std::vector<CPlsqlValue>& args, Context& 
             }
             return true;
         }
+        default:
+            return true;
     }
-    return true;
 }

@@ -1,12 +1,14 @@
 #pragma once
 
 // PL/SQL: the members of the server's packages scripts use (DBMS_UTILITY,
-// DBMS_RANDOM, DBMS_LOCK and DBMS_SESSION), by name, with their arguments.
+// DBMS_RANDOM, DBMS_LOCK, DBMS_SESSION, DBMS_LOB's writing calls and
+// UTL_RAW), by name, with their arguments.
 #include <functional>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "engine/sqlite/plsql/CPlsqlType.h"
 #include "engine/sqlite/plsql/CPlsqlValue.h"
 
 class CPlsqlBuiltins {
@@ -19,7 +21,14 @@ public:
         RandomString,
         RandomNormal,
         RandomSeed,
-        Sleep
+        Sleep,
+        LobAppend,
+        LobWriteAppend,
+        LobCreateTemporary,
+        LobFreeTemporary,
+        RawFromText,
+        RawToText,
+        RawLength
     };
 
     struct Member {
@@ -29,11 +38,20 @@ public:
         int minArgs;
         int maxArgs;
         bool procedure;
+        // The first argument is IN OUT (a LOB locator the call changes).
+        bool writesFirst;
     };
 
+    // The type `name` of these packages (DBMS_OUTPUT.CHARARR,
+    // DBMSOUTPUT_LINESARRAY, upper case); null when there is none.
+    static std::shared_ptr<CPlsqlType> Type(const std::string& name);
     // The member `package.name` (upper case), null when there is none; `known`
     // tells whether the package is one of these.
     static const Member* Find(const std::string& package, const std::string& name, bool& known);
+    static const Member& Of(Id id);
+    // The value of the package constant `package.name` (DBMS_LOB.SESSION ...);
+    // null when there is none.
+    static const CPlsqlValue* Constant(const std::string& package, const std::string& name);
 
     // What a call needs from its block: the exception being handled (its
     // message and "ORA-06512" lines), the session's random numbers, the
@@ -44,7 +62,10 @@ public:
         std::mt19937_64* random = nullptr;
         std::function<bool()> cancelled;
     };
-    // False with the ORA code of the failure in `code`.
-    static bool Call(Id id, const std::vector<CPlsqlValue>& args, Context& context, CPlsqlValue& out,
-                     int& code);
+    // False with the ORA code of the failure in `code`. A member that
+    // writesFirst leaves the new value of its first argument in args[0].
+    static bool Call(Id id, std::vector<CPlsqlValue>& args, Context& context, CPlsqlValue& out, int& code);
+
+private:
+    static bool CallLobOrRaw(Id id, std::vector<CPlsqlValue>& args, CPlsqlValue& out, int& code);
 };

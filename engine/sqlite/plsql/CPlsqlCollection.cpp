@@ -1,23 +1,45 @@
 #include "engine/sqlite/plsql/CPlsqlCollection.h"
 
 CPlsqlCollection::Element* CPlsqlCollection::Find(const Key& key) {
+    if (packed) {
+        if (key.text || key.number < 1 || static_cast<std::uint64_t>(key.number) > packed->Size())
+            return nullptr;
+        m_read.value = packed->At(static_cast<std::size_t>(key.number - 1));
+        return &m_read;
+    }
     auto found = elements.find(key);
     return found == elements.end() ? nullptr : &found->second;
 }
 
+void CPlsqlCollection::Unpack() {
+    if (!packed) return;
+    auto values = std::move(packed);
+    for (std::size_t k = 0; k < values->Size(); ++k)
+        elements[NumberKey(static_cast<std::int64_t>(k) + 1)].value = values->At(k);
+}
+
 bool CPlsqlCollection::First(Key& key) const {
+    if (packed) return packed->Size() > 0 && (key = NumberKey(1), true);
     if (elements.empty()) return false;
     key = elements.begin()->first;
     return true;
 }
 
 bool CPlsqlCollection::Last(Key& key) const {
+    if (packed)
+        return packed->Size() > 0 && (key = NumberKey(static_cast<std::int64_t>(packed->Size())), true);
     if (elements.empty()) return false;
     key = elements.rbegin()->first;
     return true;
 }
 
 bool CPlsqlCollection::Next(const Key& key, Key& out) const {
+    if (packed) {
+        auto size = static_cast<std::int64_t>(packed->Size());
+        if (key.text || size == 0 || key.number >= size) return false;
+        out = NumberKey(key.number < 1 ? 1 : key.number + 1);
+        return true;
+    }
     auto next = elements.upper_bound(key);
     if (next == elements.end()) return false;
     out = next->first;
@@ -25,6 +47,12 @@ bool CPlsqlCollection::Next(const Key& key, Key& out) const {
 }
 
 bool CPlsqlCollection::Prior(const Key& key, Key& out) const {
+    if (packed) {
+        auto size = static_cast<std::int64_t>(packed->Size());
+        if (key.text || key.number <= 1 || size == 0) return false;
+        out = NumberKey(key.number > size ? size : key.number - 1);
+        return true;
+    }
     auto at = elements.lower_bound(key);
     if (at == elements.begin()) return false;
     out = (--at)->first;
@@ -32,12 +60,14 @@ bool CPlsqlCollection::Prior(const Key& key, Key& out) const {
 }
 
 void CPlsqlCollection::Extend(std::size_t count) {
+    Unpack();
     Key last;
     std::int64_t next = Last(last) ? last.number + 1 : 1;
     for (std::size_t k = 0; k < count; ++k) elements[NumberKey(next++)] = Element{};
 }
 
 void CPlsqlCollection::Trim(std::size_t count) {
+    Unpack();
     for (std::size_t k = 0; k < count && !elements.empty(); ++k) elements.erase(std::prev(elements.end()));
 }
 

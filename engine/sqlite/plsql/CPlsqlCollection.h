@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/sqlite/plsql/CPlsqlPackedValues.h"
 #include "engine/sqlite/plsql/CPlsqlValue.h"
 
 // Elements by key, in key order: numbers for INDEX BY PLS_INTEGER, nested
@@ -31,11 +32,19 @@ public:
 
     bool isNull = false;
     std::map<Key, Element> elements;
+    // Elements 1..n of scalar values packed, as BULK COLLECT leaves them;
+    // `elements` is then empty until Unpack (before any change).
+    std::shared_ptr<CPlsqlPackedValues> packed;
 
     // The most elements any collection holds; more answer an error.
     static constexpr std::size_t kMaxElements = 10000000;
 
+    // Note: an element of a packed collection is read into one element
+    // the collection keeps, valid until the next Find; Unpack before writing.
     Element* Find(const Key& key);
+    std::size_t Count() const { return packed ? packed->Size() : elements.size(); }
+    // The packed elements moved into `elements`.
+    void Unpack();
     // The first or last key; false when empty.
     bool First(Key& key) const;
     bool Last(Key& key) const;
@@ -48,6 +57,9 @@ public:
     void Trim(std::size_t count);
     static Key NumberKey(std::int64_t number);
     static CPlsqlValue KeyValue(const Key& key);
+
+private:
+    Element m_read;
 };
 
 // What a variable holds while its block runs: a value, a record's fields or

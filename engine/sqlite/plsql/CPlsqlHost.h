@@ -64,6 +64,10 @@ public:
     // Before a DML statement of the block (`text`, Oracle SQL): its BEFORE
     // STATEMENT triggers; false with the error of one that fails.
     virtual bool BeforeDml(const std::string& text, CEngineError& error) = 0;
+    // After a DML statement BeforeDml let run (`ran`: it succeeded): its
+    // AFTER STATEMENT triggers; false with `error` when one fails, the
+    // statement then undone.
+    virtual bool AfterDml(bool ran, CEngineError& error) = 0;
     // The owner that qualifies unit names in messages ("" for none).
     virtual std::string Owner() = 0;
 };

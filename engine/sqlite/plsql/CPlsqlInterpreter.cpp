@@ -164,8 +164,11 @@ bool CPlsqlInterpreter::CallBuiltin(int id, std::vector<std::unique_ptr<CPlsqlEx
     context.random = &m_host.Random();
     context.cancelled = [this] { return Cancelled(); };
     int code = 0;
-    if (CPlsqlBuiltins::Call(static_cast<CPlsqlBuiltins::Id>(id), values, context, out, code)) return true;
-    return Raise(code, CPlsqlErrors::Text(code), at);
+    auto member = static_cast<CPlsqlBuiltins::Id>(id);
+    if (!CPlsqlBuiltins::Call(member, values, context, out, code))
+        return Raise(code, CPlsqlErrors::Text(code), at);
+    // Note: DBMS_LOB's writing calls change the LOB of their first argument.
+    return !CPlsqlBuiltins::Of(member).writesFirst || Assign(args[0]->target, values[0]);
 }
 
 std::string CPlsqlInterpreter::ShowDate(const std::string& stored) { return m_host.ShowDate(stored); }
@@ -530,6 +533,7 @@ CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecSql(CPlsqlStmt& statement) {
         if (!Store(handle, sql, sql.into)) {
             sqlite3_reset(handle);
             m_raised.at = statement.at;
+            EndDml(sql, false, statement.at);
             return Flow::Raise;
         }
         rows = 1;
@@ -538,13 +542,16 @@ CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecSql(CPlsqlStmt& statement) {
             sqlite3_reset(handle);
             m_sqlRan = true;
             m_sqlRows = 2;
+            EndDml(sql, false, statement.at);
             return Raise(1422, CPlsqlErrors::Text(1422), statement.at), Flow::Raise;
         }
     }
     while (rc == SQLITE_ROW) rc = sqlite3_step(handle);
     if (rc != SQLITE_DONE) {
         StepFailed(sql);
+        sqlite3_reset(handle);
         m_raised.at = statement.at;
+        EndDml(sql, false, statement.at);
         return Flow::Raise;
     }
     if (sql.kind == CPlsqlSql::Kind::Dml) {
@@ -552,11 +559,20 @@ CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecSql(CPlsqlStmt& statement) {
         m_rowsProcessed += rows;
     }
     sqlite3_reset(handle);
+    if (!EndDml(sql, true, statement.at)) return Flow::Raise;
     m_sqlRan = true;
     m_sqlRows = rows;
     if (sql.kind == CPlsqlSql::Kind::Query && rows == 0)
         return Raise(1403, CPlsqlErrors::Text(1403), statement.at), Flow::Raise;
     return Flow::Normal;
+}
+
+bool CPlsqlInterpreter::EndDml(const CPlsqlSql& sql, bool ran, std::size_t at) {
+    if (sql.kind != CPlsqlSql::Kind::Dml) return true;
+    CEngineError error;
+    if (m_host.AfterDml(ran, error) || !ran) return true;
+    RaiseError(error, at);
+    return false;
 }
 
 bool CPlsqlInterpreter::OpenCursor(int cursor, std::vector<std::unique_ptr<CPlsqlExpr>>& args,
@@ -818,6 +834,13 @@ CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecOutput(CPlsqlStmt& statement) {
             return m_raised.at = statement.at, Flow::Raise;
         return Flow::Normal;
     }
+    if (statement.output == Call::GetLines) return ExecGetLines(statement);
+    if (!statement.exprs.empty() && statement.output == Call::Enable) {
+        // Note: ENABLE(NULL) is the unlimited buffer, given to the host as "NULL".
+        CPlsqlValue size;
+        if (!Eval(*statement.exprs[0], size)) return Flow::Raise;
+        text = size.IsNull() ? "NULL" : size.GetKind() == Kind::Number ? size.NumberText() : size.TextValue();
+    }
     if (!statement.exprs.empty() && (statement.output == Call::Put || statement.output == Call::PutLine)) {
         CPlsqlValue value;
         CPlsqlOperators::Failure failure;
@@ -826,6 +849,32 @@ CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecOutput(CPlsqlStmt& statement) {
             return RaiseFailure(failure, statement.at), Flow::Raise;
     }
     if (!m_host.Output(statement.output, text, error)) return RaiseError(error, statement.at), Flow::Raise;
+    return Flow::Normal;
+}
+
+CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecGetLines(CPlsqlStmt& statement) {
+    const CPlsqlTarget& lines = statement.into[0];
+    if (lines.slot < 0 || lines.index || SlotType(lines).base != CPlsqlType::Base::Collection)
+        return Raise(6550,
+                     CPlsqlErrors::Compile(m_unit.LineOf(lines.at), m_unit.ColumnOf(lines.at), 306,
+                                           "GET_LINES"),
+                     statement.at),
+               Flow::Raise;
+    CPlsqlValue wanted;
+    if (!Read(statement.into[1], wanted)) return m_raised.at = statement.at, Flow::Raise;
+    std::int64_t count = 0;
+    if (wanted.GetKind() == Kind::Number)
+        count = wanted.IsInteger() ? wanted.IntegerValue()
+                                   : static_cast<std::int64_t>(wanted.DecimalValue().Approximate());
+    // Note: the lines fill 1..n of a new collection; the count says how many came.
+    auto made = std::make_shared<CPlsqlCollection>();
+    std::int64_t got = 0;
+    for (std::string line; got < count && m_host.TakeLine(line);)
+        made->elements[CPlsqlCollection::NumberKey(++got)].value = CPlsqlValue::Text(line);
+    Datum* datum = DatumOf(lines);
+    if (datum == nullptr) return m_raised.at = statement.at, Flow::Raise;
+    datum->collection = std::move(made);
+    if (!Assign(statement.into[1], CPlsqlValue::Integer(got))) return m_raised.at = statement.at, Flow::Raise;
     return Flow::Normal;
 }
 
@@ -1418,11 +1467,12 @@ bool CPlsqlInterpreter::WriteElement(const CPlsqlTarget& target, const CPlsqlVal
     if (type.collection == CPlsqlType::CollectionKind::Associative && !datum->collection)
         datum->collection = std::make_shared<CPlsqlCollection>();
     if (!Made(target, collection)) return false;
+    collection->Unpack();
     CPlsqlCollection::Element* element = collection->Find(key);
     if (element == nullptr) {
         if (type.collection != CPlsqlType::CollectionKind::Associative)
             return Raise(6533, CPlsqlErrors::Text(6533), target.at);
-        if (collection->elements.size() >= CPlsqlCollection::kMaxElements)
+        if (collection->Count() >= CPlsqlCollection::kMaxElements)
             return Raise(6500, CPlsqlErrors::Text(6500), target.at);
         element = &collection->elements[key];
     }
@@ -1513,7 +1563,7 @@ bool CPlsqlInterpreter::EvalMethod(CPlsqlExpr& expr, CPlsqlValue& out) {
     bool has = false;
     switch (expr.method) {
         case M::Count:
-            out = CPlsqlValue::Integer(static_cast<std::int64_t>(collection->elements.size()));
+            out = CPlsqlValue::Integer(static_cast<std::int64_t>(collection->Count()));
             return true;
         case M::Exists:
             out = CPlsqlValue::Bool(collection->Find(key) != nullptr);
@@ -1556,19 +1606,19 @@ CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecMethod(CPlsqlStmt& statement) {
                              statement.at),
                        Flow::Raise;
             if (type.collection == CPlsqlType::CollectionKind::Varray &&
-                static_cast<long>(collection->elements.size()) + count > type.varrayLimit)
+                static_cast<long>(collection->Count()) + count > type.varrayLimit)
                 return Raise(6532, CPlsqlErrors::Text(6532), statement.at), Flow::Raise;
-            if (collection->elements.size() + static_cast<std::size_t>(count) >
-                CPlsqlCollection::kMaxElements)
+            if (collection->Count() + static_cast<std::size_t>(count) > CPlsqlCollection::kMaxElements)
                 return Raise(6500, CPlsqlErrors::Text(6500), statement.at), Flow::Raise;
             collection->Extend(static_cast<std::size_t>(count));
             return Flow::Normal;
         case M::Trim:
-            if (count < 0 || static_cast<std::size_t>(count) > collection->elements.size())
+            if (count < 0 || static_cast<std::size_t>(count) > collection->Count())
                 return Raise(6533, CPlsqlErrors::Text(6533), statement.at), Flow::Raise;
             collection->Trim(static_cast<std::size_t>(count));
             return Flow::Normal;
         default:
+            collection->Unpack();
             if (keys.empty()) {
                 collection->elements.clear();
             } else if (keys.size() == 1) {
@@ -1608,7 +1658,7 @@ bool CPlsqlInterpreter::StoreBulk(sqlite3_stmt* statement, const CPlsqlSql& sql,
             break;
         }
         if (rc != SQLITE_ROW) return StepFailed(sql);
-        if (collections[0]->elements.size() >= CPlsqlCollection::kMaxElements)
+        if (collections[0]->Count() >= CPlsqlCollection::kMaxElements)
             return Raise(6500, CPlsqlErrors::Text(6500), 0);
         ++rows;
         auto key = CPlsqlCollection::NumberKey(rows);
@@ -1623,6 +1673,13 @@ bool CPlsqlInterpreter::StoreBulk(sqlite3_stmt* statement, const CPlsqlSql& sql,
         if (static_cast<int>(targets.size()) != columns) return Raise(947, CPlsqlErrors::Text(947), 0);
         for (int k = 0; k < columns; ++k) {
             CPlsqlTarget target = targets[static_cast<std::size_t>(k)];
+            // Note: scalars are packed as they come; a map of them would take
+            // some twenty times the bytes of the values.
+            bool failed = false;
+            if (Pack(target, *collections[static_cast<std::size_t>(k)], Column(statement, sql, k), failed))
+                continue;
+            if (failed) return false;
+            collections[static_cast<std::size_t>(k)]->Unpack();
             collections[static_cast<std::size_t>(k)]->elements[key];
             target.index = std::make_shared<CPlsqlExpr>();
             target.index->literal = CPlsqlValue::Integer(rows);
@@ -1630,6 +1687,21 @@ bool CPlsqlInterpreter::StoreBulk(sqlite3_stmt* statement, const CPlsqlSql& sql,
         }
     }
     return true;
+}
+
+bool CPlsqlInterpreter::Pack(const CPlsqlTarget& target, CPlsqlCollection& collection,
+                             const CPlsqlValue& value, bool& failed) {
+    const CPlsqlType* element = SlotType(target).element.get();
+    if (element == nullptr || !element->IsScalar() || target.field >= 0 ||
+        (!collection.packed && !collection.elements.empty()))
+        return false;
+    CPlsqlValue converted = value;
+    CPlsqlOperators::Failure failure;
+    if (element->base != CPlsqlType::Base::Any &&
+        !CPlsqlOperators::Convert(value, *element, m_showDate, converted, failure))
+        return failed = true, RaiseFailure(failure, target.at), false;
+    if (!collection.packed) collection.packed = std::make_shared<CPlsqlPackedValues>();
+    return collection.packed->Append(converted);
 }
 
 CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecForAll(CPlsqlStmt& statement) {

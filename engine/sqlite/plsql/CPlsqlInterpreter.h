@@ -74,6 +74,15 @@ private:
     Flow ExecForRange(CPlsqlStmt& statement);
     Flow ExecForCursor(CPlsqlStmt& statement);
     Flow ExecSql(CPlsqlStmt& statement);
+    // A BULK COLLECT value appended to the packed elements of a collection
+    // of scalars; false when it is not kept so (`failed` when it raised).
+    bool Pack(const CPlsqlTarget& target, CPlsqlCollection& collection, const CPlsqlValue& value,
+              bool& failed);
+    // DBMS_OUTPUT.GET_LINES(lines, count): up to `count` lines into `lines`.
+    Flow ExecGetLines(CPlsqlStmt& statement);
+    // After a DML statement of ExecSql: its AFTER STATEMENT triggers; false
+    // with the exception raised when one fails.
+    bool EndDml(const CPlsqlSql& sql, bool ran, std::size_t at);
     bool AssignRecord(const CPlsqlStmt& statement, const CPlsqlType& type);
     Flow ExecOpenFor(CPlsqlStmt& statement);
     Flow ExecCursor(CPlsqlStmt& statement);

@@ -860,6 +860,14 @@ void CPlsqlParser::ParseElement(CPlsqlTarget& target, const CPlsqlType& collecti
 std::shared_ptr<CPlsqlType> CPlsqlParser::ParseType() {
     std::size_t at = Peek().begin;
     std::string first = Name();
+    if (IsSymbol('.') && m_k + 1 < m_tokens.size()) {
+        std::string_view second(m_text.data() + m_tokens[m_k + 1].begin, m_tokens[m_k + 1].length);
+        if (auto builtin = CPlsqlBuiltins::Type(first + "." + cp932::ToUpperAscii(second))) {
+            m_k += 2;
+            return builtin;
+        }
+    }
+    if (auto builtin = CPlsqlBuiltins::Type(first)) return builtin;
     if (IsSymbol('%') || IsSymbol('.')) return ParseAttributeType(first, at);
     if (auto known = m_types.find(first); known != m_types.end()) return known->second;
     auto type = std::make_shared<CPlsqlType>();
@@ -1512,7 +1520,6 @@ std::unique_ptr<CPlsqlStmt> CPlsqlParser::ParseCall(const std::string& name, std
         std::string call = name.substr(12);
         for (const OutputName& output : kOutputCalls) {
             if (call != output.name) continue;
-            if (output.call == CPlsqlStmt::OutputCall::GetLines) Refuse("DBMS_OUTPUT.GET_LINES", at);
             statement->kind = CPlsqlStmt::Kind::Output;
             statement->output = output.call;
             if (IsSymbol('(')) {
@@ -1523,6 +1530,8 @@ std::unique_ptr<CPlsqlStmt> CPlsqlParser::ParseCall(const std::string& name, std
                     ExpectSymbol(',');
                     statement->into.push_back(ParseTarget());
                     ExpectSymbol(')');
+                    bool lines = TargetType(statement->into[0])->base == CPlsqlType::Base::Collection;
+                    if ((output.call == CPlsqlStmt::OutputCall::GetLines) != lines) Fail(306, call, at);
                 } else {
                     statement->exprs = ParseArguments();
                 }
@@ -1545,6 +1554,14 @@ std::unique_ptr<CPlsqlStmt> CPlsqlParser::ParseCall(const std::string& name, std
             if (IsSymbol('(')) statement->exprs = ParseArguments();
             int count = static_cast<int>(statement->exprs.size());
             if (count < builtin->minArgs || count > builtin->maxArgs) Fail(306, name, at);
+            if (builtin->writesFirst && statement->exprs[0]->kind != CPlsqlExpr::Kind::Variable) {
+                std::size_t first = statement->exprs[0]->at;
+                auto token = std::find_if(m_tokens.begin(), m_tokens.end(),
+                                          [first](const CSqlScanner::Token& t) { return t.begin == first; });
+                Fail(363, token != m_tokens.end() ? TokenText(*token) : std::string(), first);
+            }
+            if (builtin->writesFirst && !m_newName.empty() && statement->exprs[0]->target.slot == 0)
+                m_unit->assignsNew = true;
             EndStatement();
             return statement;
         }
@@ -1792,7 +1809,10 @@ CPlsqlParser::ExprPtr CPlsqlParser::ParsePrimary() {
     }
     if (token.kind == CSqlScanner::Kind::Bind) {
         expr->kind = CPlsqlExpr::Kind::Variable;
+        // Note: reading :NEW in an expression does not change it.
+        bool assignsNew = m_unit->assignsNew;
         expr->target = ParseTarget();
+        m_unit->assignsNew = assignsNew;
         return expr;
     }
     if (AcceptSymbol('(')) {
@@ -1945,6 +1965,12 @@ CPlsqlParser::ExprPtr CPlsqlParser::ParseNamed() {
         if (invalid) Fail(905, name, at);
         bool known = false;
         std::string member = cp932::ToUpperAscii(TokenText(Peek(1)));
+        if (const CPlsqlValue* constant = CPlsqlBuiltins::Constant(name, member)) {
+            m_k += 2;
+            expr->kind = CPlsqlExpr::Kind::Literal;
+            expr->literal = *constant;
+            return expr;
+        }
         if (const auto* builtin = CPlsqlBuiltins::Find(name, member, known)) {
             m_k += 2;
             if (builtin->procedure) Fail(222, name + "." + member, at);
@@ -2000,6 +2026,13 @@ CPlsqlParser::ExprPtr CPlsqlParser::ParseNamed() {
         } catch (const Failure&) {
             m_k = save;
         }
+    }
+    // Note: a package's member that is neither ours nor SQL's (DBMS_LOB's
+    // readers, a unit of the owner) is an identifier not declared.
+    if (IsSymbol('(') && m_k == first + 3) {
+        std::string head = cp932::ToUpperAscii(TokenText(m_tokens[first]));
+        if (head != "DBMS_LOB" && head != m_host.Owner())
+            Fail(201, head + "." + cp932::ToUpperAscii(TokenText(m_tokens[first + 2])), at);
     }
     if (IsSymbol('(')) {
         int depth = 0;

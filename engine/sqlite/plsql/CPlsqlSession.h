@@ -10,6 +10,7 @@
 
 #include "engine/sqlite/plsql/CPlsqlCollection.h"
 #include "engine/sqlite/plsql/CPlsqlValue.h"
+#include "engine/sqlite/plsql/CTriggerDefinition.h"
 
 struct CPlsqlPackage;
 struct CPlsqlUnit;
@@ -19,20 +20,39 @@ struct CPlsqlUnit;
 struct CPlsqlSession {
     std::map<std::string, std::shared_ptr<CPlsqlUnit>> units;
     std::map<std::string, std::shared_ptr<CPlsqlUnit>> compiling;
-    // The statements run so far, and the statement each statement-level
-    // trigger last fired for; the :NEW row a BEFORE ROW trigger left.
+    // The statements run so far.
     unsigned long statement = 0;
-    std::map<std::string, unsigned long> firedAt;
-    std::vector<CPlsqlValue> newRow;
-    bool rewriting = false;
-    // A row an INSERT's BEFORE ROW trigger set :NEW for is written again by
-    // the trigger with those values, the first one skipped: while it is,
-    // BEFORE triggers do not fire twice, and it is counted at the depth of
-    // triggers (`firing`) where the INSERT ran.
-    bool redirecting = false;
-    std::set<std::string> firedBefore;
+    // The enabled triggers of each table, in the order they fire.
+    std::map<std::string, std::vector<CTriggerDefinition>> tableTriggers;
+    // A DML statement being run: its table, event ('I', 'U', 'D'; 0 for
+    // none), the columns an UPDATE sets, and the savepoint that undoes it
+    // with what its statement triggers did.
+    struct DmlScope {
+        std::string table;
+        char event = 0;
+        std::vector<std::string> columns;
+        bool columnsKnown = false;
+        bool statementTriggers = false;
+        bool savepoint = false;
+        bool began = false;
+    };
+    std::vector<DmlScope> scopes;
+    // The :NEW row the BEFORE ROW triggers of a row left, until the row is
+    // written with it (see CTriggerFiring).
+    struct RowFrame {
+        std::string table;
+        std::vector<CPlsqlValue> row;
+        bool changed = false;
+        bool rewriting = false;
+    };
+    std::vector<RowFrame> frames;
+    // The depth of triggers running, and the rows inserted anew at each
+    // depth (counted as rows of the statement that ran there).
     std::size_t firing = 0;
     std::vector<long> redirected;
+    // The triggers running now: one that fires again inside itself runs a
+    // compiled copy of its own (its statements are running).
+    std::map<std::string, int> running;
     // DBMS_RANDOM's numbers for the session.
     std::mt19937_64 random{std::random_device{}()};
     // Packages compiled, and each one's state for the session (its
@@ -42,5 +62,6 @@ struct CPlsqlSession {
     void Forget() {
         units.clear();
         packages.clear();
+        tableTriggers.clear();
     }
 };

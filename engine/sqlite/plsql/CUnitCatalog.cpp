@@ -115,9 +115,21 @@ bool CUnitCatalog::StoreDependencies(sqlite3* db, const std::string& name, const
     return true;
 }
 
+bool CUnitCatalog::SetValid(sqlite3* db, const std::string& name, const std::string& type,
+                            CEngineError& error) {
+    return Run(db, "UPDATE main.TARVEX_UNITS SET STATUS = 'VALID' WHERE NAME = ?1 AND TYPE = ?2",
+               {name, type}, error) &&
+           Run(db, "DELETE FROM main.TARVEX_UNIT_ERRORS WHERE NAME = ?1 AND TYPE = ?2", {name, type}, error);
+}
+
 bool CUnitCatalog::StoreTrigger(sqlite3* db, const Trigger& trigger, CEngineError& error) {
-    return Run(db, "DELETE FROM main.TARVEX_TRIGGERS WHERE TRIGGER_NAME = ?1", {trigger.name}, error) &&
-           Run(db, "INSERT INTO main.TARVEX_TRIGGERS VALUES (?1, ?2, ?3, ?4, nullif(?5, ''), ?6)",
+    // Note: a trigger replaced, enabled or disabled keeps its place in the
+    // order triggers fire in.
+    return Run(db,
+               "INSERT INTO main.TARVEX_TRIGGERS VALUES (?1, ?2, ?3, ?4, nullif(?5, ''), ?6) ON "
+               "CONFLICT (TRIGGER_NAME) DO UPDATE SET TABLE_NAME = excluded.TABLE_NAME, TRIGGER_TYPE = "
+               "excluded.TRIGGER_TYPE, TRIGGERING_EVENT = excluded.TRIGGERING_EVENT, WHEN_CLAUSE = "
+               "excluded.WHEN_CLAUSE, STATUS = excluded.STATUS",
                {trigger.name, trigger.table, trigger.type, trigger.event, trigger.when,
                 trigger.enabled ? "ENABLED" : "DISABLED"},
                error);

@@ -54,6 +54,8 @@ public:
     // Replaces the unit of that name with `unit`, its errors and arguments.
     static bool Store(sqlite3* db, const Unit& unit, const std::vector<Error>& errors,
                       const std::vector<Argument>& arguments, CEngineError& error);
+    // A unit compiled again without errors: VALID, its errors gone.
+    static bool SetValid(sqlite3* db, const std::string& name, const std::string& type, CEngineError& error);
     // `type` "" finds any unit of the name but a package body.
     static bool Find(sqlite3* db, const std::string& name, Unit& unit, const std::string& type = {});
     // False when there was no unit of that name and type.
