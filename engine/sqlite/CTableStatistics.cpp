@@ -78,3 +78,9 @@ bool CTableStatistics::Delete(sqlite3* db, const std::string& table, CEngineErro
     sqlite3_bind_text(remove.get(), 1, table.c_str(), -1, SQLITE_TRANSIENT);
     return sqlite3_step(remove.get()) == SQLITE_DONE || Failed(db, error);
 }
+
+bool CTableStatistics::DeleteAll(sqlite3* db, CEngineError& error) {
+    if (sqlite3_exec(db, "DELETE FROM main.TARVEX_TABLE_STATS", nullptr, nullptr, nullptr) == SQLITE_OK)
+        return true;
+    return Failed(db, error);
+}

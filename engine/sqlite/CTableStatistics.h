@@ -18,4 +18,5 @@ public:
     // Gathers those of every table of the user's.
     static bool GatherAll(sqlite3* db, CEngineError& error);
     static bool Delete(sqlite3* db, const std::string& table, CEngineError& error);
+    static bool DeleteAll(sqlite3* db, CEngineError& error);
 };

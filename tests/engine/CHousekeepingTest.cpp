@@ -60,6 +60,27 @@ TEST_F(CHousekeepingTest, AnalyzeGathersAndDeletesStatistics) {
     EXPECT_EQ(Rows("SELECT NUM_ROWS FROM USER_TABLES WHERE TABLE_NAME = 'C'"), "-");
 }
 
+// DBMS_STATS as install scripts call it: by position or by name, the
+// schema's tables or one of them.
+TEST_F(CHousekeepingTest, DbmsStatsGathersAsAnalyzeDoes) {
+    Exec(
+        "BEGIN DBMS_STATS.GATHER_SCHEMA_STATS('HR', granularity => 'ALL', cascade => TRUE, block_sample => "
+        "TRUE); END;");
+    EXPECT_EQ(Rows("SELECT TABLE_NAME, NUM_ROWS FROM USER_TABLES ORDER BY 1"), "C,0|P,2");
+    Exec("INSERT INTO P VALUES (3)");
+    Exec(
+        "BEGIN DBMS_STATS.GATHER_TABLE_STATS(ownname => USER, tabname => 'p', estimate_percent => "
+        "DBMS_STATS.AUTO_SAMPLE_SIZE); END;");
+    EXPECT_EQ(Rows("SELECT NUM_ROWS FROM USER_TABLES WHERE TABLE_NAME = 'P'"), "3");
+    Exec("BEGIN DBMS_STATS.DELETE_TABLE_STATS(USER, 'P'); DBMS_APPLICATION_INFO.SET_MODULE('m', 'a'); END;");
+    EXPECT_EQ(Rows("SELECT NUM_ROWS FROM USER_TABLES WHERE TABLE_NAME = 'P'"), "-");
+    EXPECT_NE(Failure("BEGIN DBMS_STATS.GATHER_TABLE_STATS(USER, 'NOPE'); END;").find("ORA-20000"),
+              std::string::npos);
+    EXPECT_NE(Failure("BEGIN DBMS_STATS.GATHER_TABLE_STATS(ownname => USER, tablename => 'P'); END;")
+                  .find("PLS-00306"),
+              std::string::npos);
+}
+
 TEST_F(CHousekeepingTest, DeferredForeignKeysAreCheckedAtTheCommit) {
     Exec("SET CONSTRAINTS ALL DEFERRED");
     Exec("INSERT INTO C VALUES (1, 9)");

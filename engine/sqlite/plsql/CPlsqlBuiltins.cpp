@@ -5,6 +5,11 @@
 #include <string_view>
 #include <thread>
 
+#include "engine/sqlite/CTableStatistics.h"
+#include "engine/sqlite/plsql/CPlsqlErrors.h"
+#include "text/Cp932.h"
+#include "text/Encoding.h"
+
 namespace {
 
 using Id = CPlsqlBuiltins::Id;
@@ -27,6 +32,26 @@ constexpr CPlsqlBuiltins::Member kMembers[] = {
     {"UTL_RAW", "CAST_TO_RAW", Id::RawFromText, 1, 1, false, false},
     {"UTL_RAW", "CAST_TO_VARCHAR2", Id::RawToText, 1, 1, false, false},
     {"UTL_RAW", "LENGTH", Id::RawLength, 1, 1, false, false},
+    {"DBMS_STATS", "GATHER_TABLE_STATS", Id::StatsGatherTable, 2, 17, true, false,
+     "OWNNAME,TABNAME,PARTNAME,ESTIMATE_PERCENT,BLOCK_SAMPLE,METHOD_OPT,DEGREE,GRANULARITY,CASCADE,STATTAB,"
+     "STATID,STATOWN,NO_INVALIDATE,STATTYPE,FORCE,CONTEXT,OPTIONS"},
+    {"DBMS_STATS", "GATHER_SCHEMA_STATS", Id::StatsGatherSchema, 1, 17, true, false,
+     "OWNNAME,ESTIMATE_PERCENT,BLOCK_SAMPLE,METHOD_OPT,DEGREE,GRANULARITY,CASCADE,STATTAB,STATID,OPTIONS,"
+     "STATOWN,NO_INVALIDATE,GATHER_TEMP,GATHER_FIXED,STATTYPE,FORCE,OBJ_FILTER_LIST"},
+    {"DBMS_STATS", "GATHER_DATABASE_STATS", Id::StatsGatherSchema, 0, 16, true, false,
+     "ESTIMATE_PERCENT,BLOCK_SAMPLE,METHOD_OPT,DEGREE,GRANULARITY,CASCADE,STATTAB,STATID,OPTIONS,STATOWN,"
+     "GATHER_SYS,NO_INVALIDATE,GATHER_TEMP,GATHER_FIXED,STATTYPE,OBJ_FILTER_LIST"},
+    {"DBMS_STATS", "GATHER_INDEX_STATS", Id::NoOp, 2, 12, true, false,
+     "OWNNAME,INDNAME,PARTNAME,ESTIMATE_PERCENT,STATTAB,STATID,STATOWN,DEGREE,GRANULARITY,NO_INVALIDATE,"
+     "STATTYPE,FORCE"},
+    {"DBMS_STATS", "DELETE_TABLE_STATS", Id::StatsDeleteTable, 2, 11, true, false,
+     "OWNNAME,TABNAME,PARTNAME,STATTAB,STATID,CASCADE_PARTS,CASCADE_COLUMNS,CASCADE_INDEXES,STATOWN,"
+     "NO_INVALIDATE,FORCE"},
+    {"DBMS_STATS", "DELETE_SCHEMA_STATS", Id::StatsDeleteSchema, 1, 6, true, false,
+     "OWNNAME,STATTAB,STATID,STATOWN,NO_INVALIDATE,FORCE"},
+    {"DBMS_APPLICATION_INFO", "SET_MODULE", Id::NoOp, 2, 2, true, false, "MODULE_NAME,ACTION_NAME"},
+    {"DBMS_APPLICATION_INFO", "SET_ACTION", Id::NoOp, 1, 1, true, false, "ACTION_NAME"},
+    {"DBMS_APPLICATION_INFO", "SET_CLIENT_INFO", Id::NoOp, 1, 1, true, false, "CLIENT_INFO"},
 };
 
 // DBMS_LOB's reading functions, which blocks answer as SQL answers them.
@@ -160,6 +185,39 @@ bool CPlsqlBuiltins::CallLobOrRaw(Id id, std::vector<CPlsqlValue>& args, CPlsqlV
     }
 }
 
+// DBMS_STATS: the statistics of the user's tables, as ANALYZE keeps them;
+// the owner named is the file's one user whatever its name.
+bool CPlsqlBuiltins::CallStatistics(Id id, std::vector<CPlsqlValue>& args, Context& context, int& code) {
+    CEngineError error;
+    std::string table;
+    if (id == Id::StatsGatherTable || id == Id::StatsDeleteTable) {
+        table = args[1].IsNull() ? std::string() : Text(args[1]);
+        table = table.size() >= 2 && table.front() == '"' ? table.substr(1, table.size() - 2)
+                                                          : cp932::ToUpperAscii(table);
+    }
+    bool ok = true;
+    switch (id) {
+        case Id::StatsGatherTable:
+            ok = CTableStatistics::Gather(context.db, encoding::Cp932ToUtf8(table), error);
+            break;
+        case Id::StatsGatherSchema:
+            ok = CTableStatistics::GatherAll(context.db, error);
+            break;
+        case Id::StatsDeleteTable:
+            ok = CTableStatistics::Delete(context.db, encoding::Cp932ToUtf8(table), error);
+            break;
+        case Id::StatsDeleteSchema:
+            ok = CTableStatistics::DeleteAll(context.db, error);
+            break;
+        default:
+            return true;
+    }
+    if (ok) return true;
+    code = 20000;
+    context.message = error.code == 942 ? CPlsqlErrors::Text(20000, table) : error.message;
+    return false;
+}
+
 std::shared_ptr<CPlsqlType> CPlsqlBuiltins::Type(const std::string& name) {
     for (const LinesType& lines : kLinesTypes) {
         if (name != lines.name) continue;
@@ -202,6 +260,9 @@ const CPlsqlValue* CPlsqlBuiltins::Constant(const std::string& package, const st
         {"DBMS_LOB", "CALL", 12},
         {"DBMS_LOB", "LOB_READONLY", 0},
         {"DBMS_LOB", "LOB_READWRITE", 1},
+        {"DBMS_STATS", "AUTO_SAMPLE_SIZE", 0},
+        {"DBMS_STATS", "AUTO_DEGREE", 32768},
+        {"DBMS_STATS", "DEFAULT_DEGREE", 32767},
     };
     static const std::vector<CPlsqlValue> kValues = [] {
         std::vector<CPlsqlValue> values;
@@ -221,6 +282,7 @@ const CPlsqlBuiltins::Member& CPlsqlBuiltins::Of(Id id) {
 
 bool CPlsqlBuiltins::Call(Id id, std::vector<CPlsqlValue>& args, Context& context, CPlsqlValue& out,
                           int& code) {
+    if (id >= Id::StatsGatherTable) return CallStatistics(id, args, context, code);
     if (id >= Id::LobAppend) return CallLobOrRaw(id, args, out, code);
     std::uniform_real_distribution<double> unit(0.0, 1.0);
     switch (id) {

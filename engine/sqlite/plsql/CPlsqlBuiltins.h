@@ -11,6 +11,8 @@
 #include "engine/sqlite/plsql/CPlsqlType.h"
 #include "engine/sqlite/plsql/CPlsqlValue.h"
 
+struct sqlite3;
+
 class CPlsqlBuiltins {
 public:
     enum class Id {
@@ -28,7 +30,12 @@ public:
         LobFreeTemporary,
         RawFromText,
         RawToText,
-        RawLength
+        RawLength,
+        StatsGatherTable,
+        StatsGatherSchema,
+        StatsDeleteTable,
+        StatsDeleteSchema,
+        NoOp
     };
 
     struct Member {
@@ -40,6 +47,9 @@ public:
         bool procedure;
         // The first argument is IN OUT (a LOB locator the call changes).
         bool writesFirst;
+        // The parameters' names in order, by commas, for calls that name
+        // them (name => value); null when none may be named.
+        const char* params = nullptr;
     };
 
     // The type `name` of these packages (DBMS_OUTPUT.CHARARR,
@@ -61,6 +71,10 @@ public:
         std::string backtrace;
         std::mt19937_64* random = nullptr;
         std::function<bool()> cancelled;
+        // The file, for the members that read or keep what it holds.
+        sqlite3* db = nullptr;
+        // The failure's text when it is not the code's own.
+        std::string message;
     };
     // False with the ORA code of the failure in `code`. A member that
     // writesFirst leaves the new value of its first argument in args[0].
@@ -68,4 +82,5 @@ public:
 
 private:
     static bool CallLobOrRaw(Id id, std::vector<CPlsqlValue>& args, CPlsqlValue& out, int& code);
+    static bool CallStatistics(Id id, std::vector<CPlsqlValue>& args, Context& context, int& code);
 };

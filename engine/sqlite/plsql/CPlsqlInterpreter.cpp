@@ -163,10 +163,11 @@ bool CPlsqlInterpreter::CallBuiltin(int id, std::vector<std::unique_ptr<CPlsqlEx
     }
     context.random = &m_host.Random();
     context.cancelled = [this] { return Cancelled(); };
+    context.db = m_host.Database();
     int code = 0;
     auto member = static_cast<CPlsqlBuiltins::Id>(id);
     if (!CPlsqlBuiltins::Call(member, values, context, out, code))
-        return Raise(code, CPlsqlErrors::Text(code), at);
+        return Raise(code, context.message.empty() ? CPlsqlErrors::Text(code) : context.message, at);
     // Note: DBMS_LOB's writing calls change the LOB of their first argument.
     return !CPlsqlBuiltins::Of(member).writesFirst || Assign(args[0]->target, values[0]);
 }

@@ -1551,7 +1551,9 @@ std::unique_ptr<CPlsqlStmt> CPlsqlParser::ParseCall(const std::string& name, std
             if (!builtin->procedure) Fail(221, name, at);
             statement->kind = CPlsqlStmt::Kind::Builtin;
             statement->exception = static_cast<int>(builtin->id);
-            if (IsSymbol('(')) statement->exprs = ParseArguments();
+            if (IsSymbol('('))
+                statement->exprs = builtin->params != nullptr ? ParseNamedArguments(builtin->params, name, at)
+                                                              : ParseArguments();
             int count = static_cast<int>(statement->exprs.size());
             if (count < builtin->minArgs || count > builtin->maxArgs) Fail(306, name, at);
             if (builtin->writesFirst && statement->exprs[0]->kind != CPlsqlExpr::Kind::Variable) {
@@ -1635,6 +1637,42 @@ std::vector<CPlsqlParser::ExprPtr> CPlsqlParser::ParseArguments() {
         args.push_back(ParseExpr());
     } while (AcceptSymbol(','));
     ExpectSymbol(')');
+    return args;
+}
+
+// The arguments of a built-in member whose parameters may be named: in
+// the order of `params` (names by commas), a parameter left out as NULL.
+std::vector<CPlsqlParser::ExprPtr> CPlsqlParser::ParseNamedArguments(std::string_view params,
+                                                                     const std::string& call,
+                                                                     std::size_t at) {
+    std::vector<std::string> names;
+    for (std::size_t from = 0; from <= params.size();) {
+        std::size_t comma = std::min(params.find(',', from), params.size());
+        names.emplace_back(params.substr(from, comma - from));
+        from = comma + 1;
+    }
+    std::vector<ExprPtr> args;
+    ExpectSymbol('(');
+    if (AcceptSymbol(')')) return args;
+    std::size_t position = 0;
+    do {
+        if (IsName() && IsPair("=>", 1)) {
+            std::string name = cp932::ToUpperAscii(TokenText(Peek()));
+            auto found = std::find(names.begin(), names.end(), name);
+            if (found == names.end()) Fail(306, call, at);
+            position = static_cast<std::size_t>(found - names.begin());
+            m_k += 3;
+        }
+        if (args.size() <= position) args.resize(position + 1);
+        args[position++] = ParseExpr();
+    } while (AcceptSymbol(','));
+    ExpectSymbol(')');
+    for (auto& arg : args)
+        if (!arg) {
+            arg = std::make_unique<CPlsqlExpr>();
+            arg->kind = CPlsqlExpr::Kind::Literal;
+            arg->at = at;
+        }
     return args;
 }
 

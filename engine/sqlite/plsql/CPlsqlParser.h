@@ -162,6 +162,8 @@ private:
     // Targets and expressions
     CPlsqlTarget ParseTarget();
     std::vector<CPlsqlTarget> ParseTargets();
+    std::vector<ExprPtr> ParseNamedArguments(std::string_view params, const std::string& call,
+                                             std::size_t at);
     std::vector<ExprPtr> ParseArguments();
     ExprPtr ParseExpr();
     ExprPtr ParseOr();
