@@ -293,7 +293,7 @@ bool Replacement(const Shape& shape, std::size_t k, std::string& with) {
 
 }  // namespace
 
-CSqlRewrite COracleDialect::Translate(std::string_view text) {
+CSqlRewrite COracleDialect::Translate(std::string_view text, const std::vector<Compiled>& compiled) {
     CSqlRewrite rewrite(text);
     Shape shape(text);
     const auto& tokens = shape.tokens;
@@ -310,8 +310,19 @@ CSqlRewrite COracleDialect::Translate(std::string_view text) {
     std::vector<bool> orderedEnds = UsesRownum(text, tokens) ? OrderedSubqueryEnds(text, tokens)
                                                              : std::vector<bool>(tokens.size(), false);
     std::string with;
+    auto piece = compiled.begin();
+    bool placed = false;
     for (std::size_t k = first; k < end; ++k) {
         const Token& token = tokens[k];
+        // Note: a compiled part is put in place once; its own tokens stay as they are.
+        bool inside = false;
+        for (; piece != compiled.end() && token.begin >= piece->begin; ++piece, placed = false) {
+            if (!placed) rewrite.Replace(piece->begin, piece->length, piece->with);
+            placed = true;
+            inside = token.begin < piece->begin + piece->length;
+            if (inside) break;
+        }
+        if (inside) continue;
         if (orderedEnds[k]) rewrite.Replace(token.begin, 0, " LIMIT -1 OFFSET 0");
         if (!chains.before[k].empty()) rewrite.Replace(token.begin, 0, chains.before[k]);
         if (chains.replaced[k])
@@ -320,6 +331,8 @@ CSqlRewrite COracleDialect::Translate(std::string_view text) {
             rewrite.Replace(token.begin, token.length, with);
         if (!chains.after[k].empty()) rewrite.Replace(token.begin + token.length, 0, chains.after[k]);
     }
+    for (; piece != compiled.end(); ++piece, placed = false)
+        if (!placed) rewrite.Replace(piece->begin, piece->length, piece->with);
     if (end < tokens.size())
         rewrite.Replace(tokens[end].begin, tokens.back().begin + tokens.back().length - tokens[end].begin,
                         "");

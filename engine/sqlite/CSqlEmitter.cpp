@@ -368,6 +368,14 @@ bool CSqlEmitter::Emit(const CSqlStatement& statement, std::string& out, Failure
     return ok;
 }
 
+bool CSqlEmitter::EmitCondition(const CSqlExpr& condition, std::string& out, Failure& failure) {
+    m_catalog.Refresh();
+    if (m_scopes.empty()) m_scopes.emplace_back();
+    Expr(&condition, out);
+    if (m_failed) failure = m_failure;
+    return !m_failed;
+}
+
 bool CSqlEmitter::Query(const CSqlSelect& query, std::string& out, std::vector<Typed>* columns) {
     std::size_t ctes = m_ctes.size();
     if (!query.with.empty()) {

@@ -36,6 +36,9 @@ public:
     // A row every name of the statement may read, as NAME.COLUMN (a
     // trigger's NEW and OLD); before Emit.
     void AddRowSource(std::string name, const std::vector<CSqliteCatalog::Column>& columns);
+    // A condition over the rows of AddRowSource, as a WHERE clause writes it
+    // (the body of a CHECK constraint).
+    bool EmitCondition(const CSqlExpr& condition, std::string& out, Failure& failure);
     // The static types of the result columns of a query, after Emit.
     const std::vector<CValueType>& ResultTypes() const { return m_resultTypes; }
     // The number of query blocks that count ROWNUM.
