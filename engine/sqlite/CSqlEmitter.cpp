@@ -1566,6 +1566,7 @@ CSqlType CSqlEmitter::Call(const CSqlExpr& expr, std::string& out) {
         }
     if (name == "GROUPING" || name == "GROUPING_ID") return Grouping(expr, out);
     if (name == "EXTRACT" || name == "CAST") return Special(expr, out);
+    if (name == "GREATEST" || name == "LEAST") return Extreme(expr, out);
     if (name == "SYS_CONNECT_BY_PATH") return HierarchyColumn(expr, out);
     const FunctionRow* row = FindFunction(name);
     if (row == nullptr && m_catalog.HasFunction(name)) return StoredCall(name, expr, out);
@@ -1648,6 +1649,30 @@ CSqlType CSqlEmitter::Call(const CSqlExpr& expr, std::string& out) {
             return CSqlType::Unknown;
     }
     return CSqlType::Unknown;
+}
+
+CSqlType CSqlEmitter::Extreme(const CSqlExpr& expr, std::string& out) {
+    std::string name = Upper(expr.text);
+    if (expr.args.empty()) {
+        Fail(expr.at, 938);
+        return CSqlType::Unknown;
+    }
+    std::vector<std::string> args(expr.args.size());
+    std::vector<CSqlType> types;
+    for (std::size_t k = 0; k < expr.args.size(); ++k) types.push_back(Expr(expr.args[k], args[k]));
+    CSqlType first = types[0];
+    for (std::size_t k = 1; k < args.size(); ++k) {
+        if (first == CSqlType::Number && IsText(types[k]))
+            args[k] = "TO_NUMBER(" + args[k] + ", " + std::to_string(expr.args[k]->at) + ")";
+        else if (first == CSqlType::Date && IsText(types[k]))
+            args[k] = "TO_DATE(" + args[k] + ", NULL, " + std::to_string(expr.args[k]->at) + ")";
+        else if (IsText(first) && (types[k] == CSqlType::Number || types[k] == CSqlType::Date))
+            args[k] = "TO_CHAR(" + args[k] + ")";
+    }
+    out += (first == CSqlType::Number ? "ORA_NUM_" : "ORA_TEXT_") + name + "(";
+    for (std::size_t k = 0; k < args.size(); ++k) out += (k > 0 ? ", " : "") + args[k];
+    out += ")";
+    return first == CSqlType::Char ? CSqlType::Text : first;
 }
 
 CSqlType CSqlEmitter::Special(const CSqlExpr& expr, std::string& out) {

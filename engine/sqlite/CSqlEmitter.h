@@ -117,6 +117,9 @@ private:
     CSqlType PackageCall(const std::string& name, const CSqlExpr& expr, std::string& out);
     bool LobCall(const std::string& member, const CSqlExpr& expr, std::string& out, CSqlType& type);
     CSqlType Special(const CSqlExpr& expr, std::string& out);
+    // GREATEST and LEAST: every argument taken as the first one's type (a
+    // number, a date, else text) and compared as that type compares.
+    CSqlType Extreme(const CSqlExpr& expr, std::string& out);
     CSqlType Binary(const CSqlExpr& expr, std::string& out);
     void StoredForm(const CSqlExpr& bind, std::string& value);
     CSqlType Compare(std::string_view op, const CSqlExpr* left, const CSqlExpr* right, std::string& out);
