@@ -264,6 +264,18 @@ std::string SequenceCall(const Shape& s, std::size_t k) {
            std::string(s.text.substr(t[k].begin, t[k].length)) + "')";
 }
 
+// NUMBER(*, s) in a table's definition: the engine's types take numbers
+// only, and a precision of 0 is none.
+bool IsStarPrecision(const Shape& s, std::size_t k) {
+    const auto& t = s.tokens;
+    return s.table && k >= 2 && k + 1 < t.size() && CSqlScanner::IsSymbol(s.text, t[k], '*') &&
+           CSqlScanner::IsSymbol(s.text, t[k - 1], '(') && CSqlScanner::IsSymbol(s.text, t[k + 1], ',') &&
+           (CSqlScanner::Is(s.text, t[k - 2], "NUMBER") || CSqlScanner::Is(s.text, t[k - 2], "NUMERIC") ||
+            CSqlScanner::Is(s.text, t[k - 2], "DECIMAL"));
+}
+
+std::string Zero(const Shape&, std::size_t) { return "0"; }
+
 bool IsAddBracket(const Shape& s, std::size_t k) {
     return k == s.addBrackets.first || k == s.addBrackets.second;
 }
@@ -279,6 +291,7 @@ constexpr TokenRule kTokenRules[] = {
     {IsEmptyLiteral, Null},
     {IsTableLengthSemantics, Nothing},
     {IsCharSemanticsType, CharSemanticsType},
+    {IsStarPrecision, Zero},
 };
 
 // The text that takes the place of token `k`; false when it stays.
