@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <deque>
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -249,4 +250,8 @@ private:
     std::deque<ViewTarget> m_views;
     ViewTarget* m_target = nullptr;  // of the UPDATE or DELETE being written
     bool m_valuesAllLiterals = false;
+    // The type of the first argument of each TO_CHAR written, for its length.
+    std::map<const CSqlExpr*, CSqlType> m_toCharArguments;
+    // The longest text TO_CHAR makes of its arguments; 0 when unknown.
+    long ToCharLength(const CSqlExpr& expr);
 };
