@@ -315,6 +315,8 @@ std::vector<std::string> CCatalogTables::DeleteOnCommit(sqlite3* db) {
     return names;
 }
 
+int CCatalogTables::Version(sqlite3* db) { return UserVersion(db); }
+
 bool CCatalogTables::Install(sqlite3* db, CEngineError& error) {
     if (UserVersion(db) >= kVersion || sqlite3_db_readonly(db, "main") == 1) return true;
     if (!Exec(db, "BEGIN IMMEDIATE", error)) return false;

@@ -22,10 +22,14 @@ struct sqlite3;
 class CCatalogTables {
 public:
     static constexpr int kVersion = 3;
+    // The version from which CHECK constraints are compiled (see CCheckUpgrade).
+    static constexpr int kChecksCompiled = 3;
 
     // Makes or converts the tables when the file is behind; a file that
     // cannot be written is left as it is (true). False with SQLite's reason.
     static bool Install(sqlite3* db, CEngineError& error);
+    // The version of the file's tables (0 for a new file).
+    static int Version(sqlite3* db);
 
     // Identity columns. `generation`: "ALWAYS", "BY DEFAULT" or "ON NULL"
     // (BY DEFAULT ON NULL). Names upper case, UTF-8.

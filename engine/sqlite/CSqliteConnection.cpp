@@ -9,6 +9,7 @@
 
 #include "engine/sqlite/CCatalogTables.h"
 #include "engine/sqlite/CCheckCompiler.h"
+#include "engine/sqlite/CCheckUpgrade.h"
 #include "engine/sqlite/CDatabaseLocation.h"
 #include "engine/sqlite/CDateFormat.h"
 #include "engine/sqlite/COraError.h"
@@ -258,6 +259,7 @@ std::unique_ptr<CSqliteConnection> CSqliteConnection::Open(const std::string& da
     for (const char* statement : kSetupStatements)
         if (sqlite3_exec(db, statement, nullptr, nullptr, nullptr) != SQLITE_OK) return fail(db);
     CEngineError install;
+    const int version = CCatalogTables::Version(db);
     if (!CCatalogTables::Install(db, install)) return fail(db);
     CCatalogTables::OpenTemporary(db, connection->m_deleteOnCommit);
     connection->m_sequences = std::make_unique<CSqliteSequences>(db);
@@ -273,6 +275,9 @@ std::unique_ptr<CSqliteConnection> CSqliteConnection::Open(const std::string& da
         !CSqliteDictionary::Install(db) || !connection->m_sequences->Register() || !CUnitCatalog::Install(db))
         return fail(db);
     CBlockHost::RegisterFunctions(*connection);
+    // Note: a file whose CHECK constraints SQLite read as written has them
+    // compiled once; one that cannot be (its table busy) stays as it was.
+    if (version < CCatalogTables::kChecksCompiled) CCheckUpgrade::Run(db, *connection->m_catalog, install);
     return connection;
 }
 

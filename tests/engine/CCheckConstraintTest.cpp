@@ -1,11 +1,15 @@
 // CHECK constraints on the embedded engine: compiled as a WHERE clause is,
 // named as the server names them, kept with their text as written.
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <sstream>
 
 #include "engine/sqlite/CCheckCompiler.h"
+#include "engine/sqlite/CSqliteConnection.h"
 #include "tests/engine/EngineFixture.h"
+#include "tests/support/TempDir.h"
+#include "text/Encoding.h"
 
 namespace {
 
@@ -140,4 +144,51 @@ TEST_F(CCheckConstraintTest, ConstraintsAddedLaterCheckTheRowsThereUnlessNovalid
     Exec("INSERT INTO T VALUES (700, NULL)");
     EXPECT_EQ(Rows("SELECT COUNT(*) FROM USER_CONSTRAINTS WHERE CONSTRAINT_NAME = 'T_SMALL'"), "0");
     EXPECT_EQ(Violation("CREATE TABLE U (X NUMBER CONSTRAINT T_M CHECK (X > 0))").substr(0, 9), "ORA-02264");
+}
+
+TEST(CCheckConstraintFile, ChecksOfAnOlderFileAreCompiledOnceWhenOpened) {
+    TempHome home;
+    sqlite3* raw = nullptr;
+    ASSERT_EQ(sqlite3_open(home.Path("old.db").c_str(), &raw), SQLITE_OK);
+    // As the previous version wrote it: the conditions as SQLite reads them.
+    ASSERT_EQ(sqlite3_exec(raw,
+                           "CREATE TABLE T (N NUMBER CHECK (N > 0), S VARCHAR2(5) CONSTRAINT T_S CHECK (S IN "
+                           "('a', 'b')), D DATE NOT NULL);"
+                           "INSERT INTO T VALUES (7, 'a', '2020-01-01 00:00:00');"
+                           "CREATE TABLE P (ID NUMBER PRIMARY KEY);"
+                           "PRAGMA user_version = 2;",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(raw);
+    std::vector<CEngineBind> binds;
+    long rows = 0;
+    for (int open = 0; open < 2; ++open) {
+        CEngineError error;
+        auto connection = CSqliteConnection::Open("OLD", error);
+        ASSERT_NE(connection, nullptr) << error.message;
+        // The unnamed check keeps the name the dictionary gave it.
+        EXPECT_FALSE(connection->Execute(
+            encoding::Utf8ToCp932("INSERT INTO T VALUES (-12345678901234567890, 'a', SYSDATE)"), binds,
+            rows));
+        EXPECT_NE(connection->LastError().message.find("SYS_C0000101"), std::string::npos)
+            << connection->LastError().message;
+        EXPECT_FALSE(connection->Execute("INSERT INTO T VALUES (1, 'c', SYSDATE)", binds, rows));
+        EXPECT_NE(connection->LastError().message.find("T_S"), std::string::npos);
+        CEngineResult result;
+        ASSERT_TRUE(
+            connection->Query("SELECT CONSTRAINT_NAME || ':' || SEARCH_CONDITION FROM USER_CONSTRAINTS WHERE "
+                              "TABLE_NAME = 'T' AND "
+                              "CONSTRAINT_TYPE = 'C' AND SEARCH_CONDITION NOT LIKE '%NOT NULL' ORDER BY 1",
+                              binds, result));
+        ASSERT_EQ(result.RowCount(), 2u);
+        EXPECT_EQ(result.Value(0, 0), "SYS_C0000101:N > 0");
+        EXPECT_EQ(result.Value(1, 0), "T_S:S IN ('a', 'b')");
+        ASSERT_TRUE(connection->Query("SELECT N || S FROM T", binds, result));
+        ASSERT_EQ(result.RowCount(), 1u);
+        EXPECT_EQ(result.Value(0, 0), "7a");
+    }
+    ASSERT_EQ(sqlite3_open_v2(home.Path("old.db").c_str(), &raw, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
+    EXPECT_EQ(EngineFixture::One(raw, "PRAGMA integrity_check"), "ok");
+    EXPECT_EQ(EngineFixture::One(raw, "SELECT count(*) FROM TARVEX_CHECKS"), "2");
+    sqlite3_close(raw);
 }
