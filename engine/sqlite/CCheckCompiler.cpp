@@ -92,6 +92,8 @@ std::vector<CSqliteCatalog::Column> CCheckCompiler::DeclaredColumns(std::string_
             columns.push_back(CSqliteCatalog::Describe(
                 name, type < k ? createTable.substr(tokens[type].begin, end - tokens[type].begin)
                                : std::string_view()));
+            // Note: a quoted name keeps its case, as a condition names it.
+            columns.back().name = name;
         }
         while (k + 1 < close && !CSqlScanner::IsSymbol(createTable, tokens[k], ','))
             k = CSqlScanner::IsSymbol(createTable, tokens[k], '(') ? AfterBracket(createTable, tokens, k)

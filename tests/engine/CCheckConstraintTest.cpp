@@ -87,6 +87,13 @@ TEST_F(CCheckConstraintTest, ConditionsFollowTheServersValueRules) {
         {"UPDATE T SET N = -1 WHERE N IS NOT NULL", "ORA-02290 SYS_C8000001"},
     };
     for (const Case& c : cases) EXPECT_EQ(Violation(c.sql), c.outcome) << c.sql;
+    // A quoted name keeps its case; CHAR compares blank-padded.
+    Exec(
+        "CREATE TABLE Q (\"low\" NUMBER CONSTRAINT T_LOW CHECK (\"low\" > 0), C CHAR(3) CONSTRAINT T_CHAR "
+        "CHECK (C = 'AB'))");
+    EXPECT_EQ(Violation("INSERT INTO Q VALUES (-1, 'AB')"), "ORA-02290 T_LOW");
+    EXPECT_EQ(Violation("INSERT INTO Q VALUES (1, 'AC')"), "ORA-02290 T_CHAR");
+    Exec("INSERT INTO Q VALUES (1, 'AB')");
     EXPECT_EQ(Rows("SELECT CONSTRAINT_NAME, SEARCH_CONDITION FROM USER_CONSTRAINTS WHERE CONSTRAINT_NAME IN "
                    "('SYS_C8000001', 'T_S', 'T_J') ORDER BY 1"),
               "SYS_C8000001,N > 0|T_J,J IS JSON|T_S,S IN ('A', 'B') OR S LIKE 'X%'");
