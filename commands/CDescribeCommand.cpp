@@ -9,7 +9,7 @@
 
 namespace {
 
-enum class TypeValues { None, Size, PrecisionScale };
+enum class TypeValues { None, Size, PrecisionScale, Fraction };
 
 struct TypeText {
     int serverType;
@@ -27,7 +27,23 @@ constexpr TypeText kTypeTexts[] = {
     {OTYPE_CLOB, "CLOB", TypeValues::None},
     {OTYPE_BLOB, "BLOB", TypeValues::None},
     {OTYPE_BFILE, "BINARY FILE LOB", TypeValues::None},
+    {OTYPE_TIMESTAMP, "TIMESTAMP(%d)", TypeValues::Fraction},
+    {OTYPE_TIMESTAMP_TZ, "TIMESTAMP(%d) WITH TIME ZONE", TypeValues::Fraction},
+    {OTYPE_TIMESTAMP_LTZ, "TIMESTAMP(%d) WITH LOCAL TIME ZONE", TypeValues::Fraction},
 };
+
+// The server's scale of a number declared without one: NUMBER is precision
+// 0 with it, FLOAT(p) precision p.
+constexpr int kNoScale = -127;
+// NUMBER(*, s) has no precision of its own: it holds 38 digits.
+constexpr int kMostDigits = 38;
+
+std::string NumberType(int precision, int scale) {
+    if (scale == kNoScale) return precision == 0 ? "NUMBER" : FormatCount("FLOAT(%d)", precision);
+    if (precision == 0 && scale > 0) precision = kMostDigits;
+    if (scale <= 0) return FormatCount("NUMBER(%d)", precision);
+    return "NUMBER(" + std::to_string(precision) + ", " + std::to_string(scale) + ")";
+}
 
 std::string ColumnType(const ODynaset& dynaset, int column) {
     const int type = dynaset.GetFieldServerType(column);
@@ -38,12 +54,10 @@ std::string ColumnType(const ODynaset& dynaset, int column) {
                 return row.text;
             case TypeValues::Size:
                 return FormatCount(row.text, dynaset.GetFieldSize(column));
-            case TypeValues::PrecisionScale: {
-                const int precision = dynaset.GetFieldPrecision(column);
-                const int scale = dynaset.GetFieldScale(column);
-                if (scale <= 0) return FormatCount(row.text, precision);
-                return "NUMBER(" + std::to_string(precision) + ", " + std::to_string(scale) + ")";
-            }
+            case TypeValues::PrecisionScale:
+                return NumberType(dynaset.GetFieldPrecision(column), dynaset.GetFieldScale(column));
+            case TypeValues::Fraction:
+                return FormatCount(row.text, dynaset.GetFieldScale(column));
         }
     }
     return FormatCount("UNKNOWN(%d)", type);

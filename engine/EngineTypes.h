@@ -18,6 +18,9 @@ constexpr int kCursor = 102;
 constexpr int kClob = 112;
 constexpr int kBlob = 113;
 constexpr int kBfile = 114;
+constexpr int kTimestamp = 180;
+constexpr int kTimestampTz = 181;
+constexpr int kTimestampLtz = 231;
 }  // namespace servertype
 
 // What a logon gives: where, who, and how. `privilege` is "" or one of

@@ -21,6 +21,10 @@ enum OServerType : int {
     OTYPE_CLOB = 112,
     OTYPE_BLOB = 113,
     OTYPE_BFILE = 114,
+    // The scale is the digits of a second kept.
+    OTYPE_TIMESTAMP = 180,
+    OTYPE_TIMESTAMP_TZ = 181,
+    OTYPE_TIMESTAMP_LTZ = 231,
 };
 
 // Parameter directions.

@@ -32,9 +32,12 @@ constexpr TypeWidth kTypeWidths[] = {
     {OTYPE_RAW, kFieldSize},
     {OTYPE_CHAR, kFieldSize},
     {OTYPE_NUMBER, 10},
-    // Note: a DATE shows "RR-MM-DD"; a TIMESTAMP described as a DATE of
-    // the size of its text shows all of it.
+    // Note: a DATE shows "RR-MM-DD"; a TIMESTAMP of the size of its text
+    // shows all of it.
     {OTYPE_DATE, kAtLeastDate},
+    {OTYPE_TIMESTAMP, kAtLeastDate},
+    {OTYPE_TIMESTAMP_TZ, kAtLeastDate},
+    {OTYPE_TIMESTAMP_LTZ, kAtLeastDate},
     {OTYPE_LONG, 80},
     {OTYPE_CLOB, 80},
     {OTYPE_BLOB, 80},
@@ -67,7 +70,8 @@ std::vector<ReportColumn> Describe(ODynaset& dynaset) {
         column.name = dynaset.GetFieldName(c) ? dynaset.GetFieldName(c) : "";
         column.number = type == OTYPE_NUMBER;
         column.isLong = std::find(std::begin(kLongTypes), std::end(kLongTypes), type) != std::end(kLongTypes);
-        column.isDate = type == OTYPE_DATE;
+        column.isDate = type == OTYPE_DATE || type == OTYPE_TIMESTAMP || type == OTYPE_TIMESTAMP_TZ ||
+                        type == OTYPE_TIMESTAMP_LTZ;
         column.width = DefaultWidth(type, dynaset.GetFieldSize(c));
     }
     return columns;

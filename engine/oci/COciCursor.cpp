@@ -32,13 +32,23 @@ struct TypeCode {
 };
 
 constexpr TypeCode kTypeCodes[] = {
-    {SQLT_CHR, servertype::kVarchar2},    {SQLT_NUM, servertype::kNumber},
-    {SQLT_FLT, servertype::kNumber},      {SQLT_IBFLOAT, servertype::kNumber},
-    {SQLT_IBDOUBLE, servertype::kNumber}, {SQLT_LNG, servertype::kLong},
-    {SQLT_DAT, servertype::kDate},        {SQLT_BIN, servertype::kRaw},
-    {SQLT_LBI, servertype::kLongRaw},     {SQLT_AFC, servertype::kChar},
-    {SQLT_CLOB, servertype::kClob},       {SQLT_BLOB, servertype::kBlob},
-    {SQLT_BFILEE, servertype::kBfile},    {SQLT_RSET, servertype::kCursor},
+    {SQLT_CHR, servertype::kVarchar2},
+    {SQLT_NUM, servertype::kNumber},
+    {SQLT_FLT, servertype::kNumber},
+    {SQLT_IBFLOAT, servertype::kNumber},
+    {SQLT_IBDOUBLE, servertype::kNumber},
+    {SQLT_LNG, servertype::kLong},
+    {SQLT_DAT, servertype::kDate},
+    {SQLT_BIN, servertype::kRaw},
+    {SQLT_LBI, servertype::kLongRaw},
+    {SQLT_AFC, servertype::kChar},
+    {SQLT_CLOB, servertype::kClob},
+    {SQLT_BLOB, servertype::kBlob},
+    {SQLT_BFILEE, servertype::kBfile},
+    {SQLT_RSET, servertype::kCursor},
+    {kTimestamp, servertype::kTimestamp},
+    {kTimestampTz, servertype::kTimestampTz},
+    {kTimestampLtz, servertype::kTimestampLtz},
 };
 
 // The longest value read of a LONG, LOB or LONG RAW column.

@@ -2,6 +2,7 @@
 
 #include <sqlite3.h>
 
+#include <cstdio>
 #include <vector>
 
 #include "engine/sqlite/COraError.h"
@@ -41,6 +42,8 @@ constexpr const char* kTables[] = {
     "NULL, DURATION VARCHAR2(15) NOT NULL)",
     "CREATE TABLE IF NOT EXISTS TARVEX_SYNONYMS (SYNONYM_NAME VARCHAR2(128) PRIMARY KEY, OWNER VARCHAR2(128) "
     "NOT NULL, TABLE_OWNER VARCHAR2(128), TABLE_NAME VARCHAR2(128) NOT NULL)",
+    "CREATE TABLE IF NOT EXISTS TARVEX_CHECKS (CONSTRAINT_NAME VARCHAR2(128) PRIMARY KEY, TABLE_NAME "
+    "VARCHAR2(128) NOT NULL, SEARCH_CONDITION TEXT NOT NULL, GENERATED VARCHAR2(14) NOT NULL)",
     "CREATE TABLE IF NOT EXISTS TARVEX_IDENTITIES (TABLE_NAME VARCHAR2(128) NOT NULL, COLUMN_NAME "
     "VARCHAR2(128) NOT NULL, GENERATION_TYPE VARCHAR2(10) NOT NULL, DEFAULT_ON_NULL VARCHAR2(3) NOT NULL, "
     "SEQUENCE_NAME VARCHAR2(128) NOT NULL, IDENTITY_OPTIONS VARCHAR2(298), PRIMARY KEY (TABLE_NAME, "
@@ -316,6 +319,8 @@ std::vector<std::string> CCatalogTables::DeleteOnCommit(sqlite3* db) {
     return names;
 }
 
+int CCatalogTables::Version(sqlite3* db) { return UserVersion(db); }
+
 bool CCatalogTables::Install(sqlite3* db, CEngineError& error) {
     if (UserVersion(db) >= kVersion || sqlite3_db_readonly(db, "main") == 1) return true;
     if (!Exec(db, "BEGIN IMMEDIATE", error)) return false;
@@ -412,6 +417,7 @@ bool CCatalogTables::RenameTable(sqlite3* db, const std::string& table, const st
         "UPDATE TARVEX_KEYS SET TABLE_NAME = ?2 WHERE TABLE_NAME = ?1 AND ?3 IS NOT NULL",
         "UPDATE TARVEX_COMMENTS SET TABLE_NAME = ?2 WHERE TABLE_NAME = ?1 AND ?3 IS NOT NULL",
         "UPDATE TARVEX_DISABLED SET TABLE_NAME = ?2 WHERE TABLE_NAME = ?1 AND ?3 IS NOT NULL",
+        "UPDATE TARVEX_CHECKS SET TABLE_NAME = ?2 WHERE TABLE_NAME = ?1 AND ?3 IS NOT NULL",
     };
     for (const char* sql : kStatements)
         if (!Run(db, sql, table, to, "", error)) return false;
@@ -469,6 +475,51 @@ bool CCatalogTables::Forget(sqlite3* db, const std::string& table, CEngineError&
             "; DELETE FROM TARVEX_VIEWS WHERE VIEW_NAME = " + name +
             "; DELETE FROM TARVEX_TEMPORARY WHERE TABLE_NAME = " + name +
             "; DELETE FROM TARVEX_DISABLED WHERE TABLE_NAME = " + name +
-            "; DELETE FROM TARVEX_TABLE_STATS WHERE TABLE_NAME = " + name,
+            "; DELETE FROM TARVEX_TABLE_STATS WHERE TABLE_NAME = " + name +
+            "; DELETE FROM TARVEX_CHECKS WHERE TABLE_NAME = " + name,
         error);
+}
+
+bool CCatalogTables::AddCheck(sqlite3* db, const std::string& table, std::string& name,
+                              const std::string& condition, CEngineError& error) {
+    bool generated = name.empty();
+    if (generated) {
+        // Note: SYS_C and seven digits, apart from the numbers the dictionary
+        // gives constraints of older files and views' options.
+        Statement next = sqliteapi::Prepare(db, "SELECT coalesce(max(rowid), 0) + 1 FROM TARVEX_CHECKS");
+        if (!next || sqlite3_step(next.get()) != SQLITE_ROW)
+            return Exec(db, "SELECT 1 FROM TARVEX_CHECKS", error);
+        char buffer[32];
+        std::snprintf(buffer, sizeof buffer, "SYS_C%07lld", 8000000 + sqlite3_column_int64(next.get(), 0));
+        name = buffer;
+    }
+    Statement add = sqliteapi::Prepare(db, "INSERT OR REPLACE INTO TARVEX_CHECKS VALUES (?1, ?2, ?3, ?4)");
+    if (!add) return Exec(db, "SELECT 1 FROM TARVEX_CHECKS", error);
+    std::string text = encoding::Cp932ToUtf8(condition);
+    sqlite3_bind_text(add.get(), 1, name.c_str(), -1, SQLITE_TRANSIENT);
+    sqlite3_bind_text(add.get(), 2, table.c_str(), -1, SQLITE_TRANSIENT);
+    sqlite3_bind_text(add.get(), 3, text.c_str(), -1, SQLITE_TRANSIENT);
+    sqlite3_bind_text(add.get(), 4, generated ? "GENERATED NAME" : "USER NAME", -1, SQLITE_STATIC);
+    if (sqlite3_step(add.get()) == SQLITE_DONE) return true;
+    error.Set(sqliteapi::Cp932Of(sqlite3_errmsg(db)));
+    return false;
+}
+
+bool CCatalogTables::CheckCondition(sqlite3* db, const std::string& name, std::string& condition) {
+    Statement look =
+        sqliteapi::Prepare(db, "SELECT SEARCH_CONDITION FROM main.TARVEX_CHECKS WHERE CONSTRAINT_NAME = ?1");
+    if (!look) return false;
+    sqlite3_bind_text(look.get(), 1, name.c_str(), -1, SQLITE_TRANSIENT);
+    if (sqlite3_step(look.get()) != SQLITE_ROW) return false;
+    condition = encoding::Utf8ToCp932(Text(look.get(), 0));
+    return true;
+}
+
+bool CCatalogTables::DropCheck(sqlite3* db, const std::string& name, CEngineError& error) {
+    Statement drop = sqliteapi::Prepare(db, "DELETE FROM TARVEX_CHECKS WHERE CONSTRAINT_NAME = ?1");
+    if (!drop) return true;
+    sqlite3_bind_text(drop.get(), 1, name.c_str(), -1, SQLITE_TRANSIENT);
+    if (sqlite3_step(drop.get()) == SQLITE_DONE) return true;
+    error.Set(sqliteapi::Cp932Of(sqlite3_errmsg(db)));
+    return false;
 }

@@ -13,7 +13,8 @@ struct sqlite3;
 // identity columns with their options (TARVEX_IDENTITIES), comments
 // (TARVEX_COMMENTS), views with their text and options (TARVEX_VIEWS),
 // GLOBAL TEMPORARY tables (TARVEX_TEMPORARY), keys added by ALTER TABLE
-// (TARVEX_KEYS) and other
+// (TARVEX_KEYS), CHECK constraints with their conditions as written
+// (TARVEX_CHECKS) and other
 // constraints set aside by DISABLE (TARVEX_DISABLED).
 // Their version is the file's user_version. They are made, in one
 // transaction, when a connection first opens the file for writing, and a
@@ -21,10 +22,14 @@ struct sqlite3;
 class CCatalogTables {
 public:
     static constexpr int kVersion = 3;
+    // The version from which CHECK constraints are compiled (see CCheckUpgrade).
+    static constexpr int kChecksCompiled = 3;
 
     // Makes or converts the tables when the file is behind; a file that
     // cannot be written is left as it is (true). False with SQLite's reason.
     static bool Install(sqlite3* db, CEngineError& error);
+    // The version of the file's tables (0 for a new file).
+    static int Version(sqlite3* db);
 
     // Identity columns. `generation`: "ALWAYS", "BY DEFAULT" or "ON NULL"
     // (BY DEFAULT ON NULL). Names upper case, UTF-8.
@@ -74,6 +79,17 @@ public:
     static bool SetView(sqlite3* db, const View& view, CEngineError& error);
     // The view's options; false when the catalog holds no such view.
     static bool FindView(sqlite3* db, const std::string& name, View& view);
+
+    // CHECK constraints: the table's definition holds each by its name with
+    // its compiled condition; the catalog the condition as written. An
+    // unnamed one is given a name of the server's form in `name`. Names and
+    // table UTF-8, the condition CP932.
+    static bool AddCheck(sqlite3* db, const std::string& table, std::string& name,
+                         const std::string& condition, CEngineError& error);
+    // The condition of the CHECK constraint `name` as written (CP932); false
+    // when the catalog holds none (a file written before it kept them).
+    static bool CheckCondition(sqlite3* db, const std::string& name, std::string& condition);
+    static bool DropCheck(sqlite3* db, const std::string& name, CEngineError& error);
 
     // GLOBAL TEMPORARY tables: the definition is the file's, the rows each
     // connection's own (a table of its temporary database). `definition`:

@@ -11,7 +11,7 @@ namespace {
 enum class Shape {
     Text,       // size from the argument, else from the values
     FixedText,  // size from the argument, else 1
-    Number,     // precision and scale from the arguments, else 38, 0
+    Number,     // precision and scale from the arguments, else 0, -127 (none)
     Integer,    // precision 38, scale 0
     Float,      // binary precision from the argument or the rule, scale -127
     Plain,      // no size
@@ -51,7 +51,7 @@ constexpr TypeRule kTypes[] = {
     {"BINARY_DOUBLE", servertype::kNumber, Shape::Float, 126},
     {"DATE", servertype::kDate, Shape::Plain, 0},
     {"DATETIME", servertype::kDate, Shape::Plain, 0},
-    {"TIMESTAMP", servertype::kDate, Shape::Plain, 0},
+    {"TIMESTAMP", servertype::kTimestamp, Shape::Plain, 0},
     {"LONG RAW", servertype::kLongRaw, Shape::Plain, 0},
     {"LONG", servertype::kLong, Shape::Plain, 0},
     {"RAW", servertype::kRaw, Shape::Text, 0},
@@ -62,6 +62,7 @@ constexpr TypeRule kTypes[] = {
 };
 
 constexpr long kNumberSize = 22;
+constexpr short kNoScale = -127;
 constexpr long kDateSize = 7;
 constexpr long kLobSize = 4000;
 
@@ -87,6 +88,13 @@ void Split(std::string_view declared, std::string& name, std::vector<long>& argu
     if (open == std::string::npos) return;
     std::size_t at = open + 1;
     while (at < text.size() && text[at] != ')') {
+        // NUMBER(*, s): no precision of its own.
+        if (text[at] == '*') {
+            arguments.push_back(0);
+            ++at;
+            while (at < text.size() && (text[at] == ',' || text[at] == ' ')) ++at;
+            continue;
+        }
         char* end = nullptr;
         long value = std::strtol(text.c_str() + at, &end, 10);
         if (end == text.c_str() + at) break;
@@ -133,9 +141,11 @@ CDeclaredType::Description CDeclaredType::Describe(std::string_view declared) {
             column.size = arguments.empty() ? 1 : arguments[0];
             break;
         case Shape::Number:
+            // Note: the server describes NUMBER without precision as
+            // precision 0, scale -127; NUMBER(*, s) as precision 0, scale s.
             column.size = kNumberSize;
-            column.precision = arguments.empty() ? rule->precision : ToShort(arguments[0]);
-            column.scale = arguments.size() > 1 ? ToShort(arguments[1]) : 0;
+            column.precision = arguments.empty() ? 0 : ToShort(arguments[0]);
+            column.scale = arguments.empty() ? kNoScale : arguments.size() > 1 ? ToShort(arguments[1]) : 0;
             out.roundsToScale = !arguments.empty();
             break;
         case Shape::Integer:
@@ -145,14 +155,16 @@ CDeclaredType::Description CDeclaredType::Describe(std::string_view declared) {
         case Shape::Float:
             column.size = kNumberSize;
             column.precision = arguments.empty() ? rule->precision : ToShort(arguments[0]);
-            column.scale = -127;
+            column.scale = kNoScale;
             break;
         case Shape::Plain:
-            if (rule->serverType == servertype::kDate) {
+            if (rule->serverType == servertype::kDate || rule->serverType == servertype::kTimestamp) {
                 column.size = kDateSize;
                 out.isDate = true;
-                if (name == "TIMESTAMP")
+                if (rule->serverType == servertype::kTimestamp) {
                     out.fraction = arguments.empty() ? 6 : static_cast<int>(arguments[0]);
+                    column.scale = ToShort(out.fraction);
+                }
             } else if (rule->serverType >= servertype::kClob) {
                 column.size = kLobSize;
             }

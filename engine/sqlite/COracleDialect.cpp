@@ -264,6 +264,18 @@ std::string SequenceCall(const Shape& s, std::size_t k) {
            std::string(s.text.substr(t[k].begin, t[k].length)) + "')";
 }
 
+// NUMBER(*, s) in a table's definition: the engine's types take numbers
+// only, and a precision of 0 is none.
+bool IsStarPrecision(const Shape& s, std::size_t k) {
+    const auto& t = s.tokens;
+    return s.table && k >= 2 && k + 1 < t.size() && CSqlScanner::IsSymbol(s.text, t[k], '*') &&
+           CSqlScanner::IsSymbol(s.text, t[k - 1], '(') && CSqlScanner::IsSymbol(s.text, t[k + 1], ',') &&
+           (CSqlScanner::Is(s.text, t[k - 2], "NUMBER") || CSqlScanner::Is(s.text, t[k - 2], "NUMERIC") ||
+            CSqlScanner::Is(s.text, t[k - 2], "DECIMAL"));
+}
+
+std::string Zero(const Shape&, std::size_t) { return "0"; }
+
 bool IsAddBracket(const Shape& s, std::size_t k) {
     return k == s.addBrackets.first || k == s.addBrackets.second;
 }
@@ -279,6 +291,7 @@ constexpr TokenRule kTokenRules[] = {
     {IsEmptyLiteral, Null},
     {IsTableLengthSemantics, Nothing},
     {IsCharSemanticsType, CharSemanticsType},
+    {IsStarPrecision, Zero},
 };
 
 // The text that takes the place of token `k`; false when it stays.
@@ -293,7 +306,7 @@ bool Replacement(const Shape& shape, std::size_t k, std::string& with) {
 
 }  // namespace
 
-CSqlRewrite COracleDialect::Translate(std::string_view text) {
+CSqlRewrite COracleDialect::Translate(std::string_view text, const std::vector<Compiled>& compiled) {
     CSqlRewrite rewrite(text);
     Shape shape(text);
     const auto& tokens = shape.tokens;
@@ -310,8 +323,19 @@ CSqlRewrite COracleDialect::Translate(std::string_view text) {
     std::vector<bool> orderedEnds = UsesRownum(text, tokens) ? OrderedSubqueryEnds(text, tokens)
                                                              : std::vector<bool>(tokens.size(), false);
     std::string with;
+    auto piece = compiled.begin();
+    bool placed = false;
     for (std::size_t k = first; k < end; ++k) {
         const Token& token = tokens[k];
+        // Note: a compiled part is put in place once; its own tokens stay as they are.
+        bool inside = false;
+        for (; piece != compiled.end() && token.begin >= piece->begin; ++piece, placed = false) {
+            if (!placed) rewrite.Replace(piece->begin, piece->length, piece->with);
+            placed = true;
+            inside = token.begin < piece->begin + piece->length;
+            if (inside) break;
+        }
+        if (inside) continue;
         if (orderedEnds[k]) rewrite.Replace(token.begin, 0, " LIMIT -1 OFFSET 0");
         if (!chains.before[k].empty()) rewrite.Replace(token.begin, 0, chains.before[k]);
         if (chains.replaced[k])
@@ -320,6 +344,8 @@ CSqlRewrite COracleDialect::Translate(std::string_view text) {
             rewrite.Replace(token.begin, token.length, with);
         if (!chains.after[k].empty()) rewrite.Replace(token.begin + token.length, 0, chains.after[k]);
     }
+    for (; piece != compiled.end(); ++piece, placed = false)
+        if (!placed) rewrite.Replace(piece->begin, piece->length, piece->with);
     if (end < tokens.size())
         rewrite.Replace(tokens[end].begin, tokens.back().begin + tokens.back().length - tokens[end].begin,
                         "");

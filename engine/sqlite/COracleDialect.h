@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "engine/sqlite/CSqlRewrite.h"
 
@@ -24,7 +25,16 @@
 // - NAME.NEXTVAL and NAME.CURRVAL call the sequences (CSqliteSequences).
 class COracleDialect {
 public:
-    static CSqlRewrite Translate(std::string_view text);
+    // Text compiled elsewhere (a CHECK constraint's condition), put in place
+    // of bytes `begin` to `begin + length` as it is.
+    struct Compiled {
+        std::size_t begin = 0;
+        std::size_t length = 0;
+        std::string with;
+    };
+
+    // `compiled`: in increasing order, not overlapping.
+    static CSqlRewrite Translate(std::string_view text, const std::vector<Compiled>& compiled = {});
 
     // For CREATE OR REPLACE TRIGGER/VIEW: "DROP TRIGGER IF EXISTS name" (or
     // VIEW); "" for any other statement.

@@ -11,6 +11,7 @@
 #include "engine/sqlite/CSqliteValueFunctions.h"
 #include "engine/sqlite/values/CIntervalLiteral.h"
 #include "text/Cp932.h"
+#include "text/Encoding.h"
 
 namespace {
 
@@ -45,6 +46,26 @@ constexpr std::string_view kAggregates[] = {"COUNT", "SUM",     "AVG",    "MIN",
 constexpr std::string_view kLikeFirst[] = {"UPPER", "LOWER",  "INITCAP", "LTRIM", "RTRIM",
                                            "TRIM",  "SUBSTR", "MIN",     "MAX"};
 constexpr std::string_view kOneOf[] = {"NVL", "COALESCE", "GREATEST", "LEAST"};
+
+// The server's declared lengths: a name (USER), a number's text (TO_CHAR).
+constexpr long kIdentifierLength = 128;
+constexpr long kNumberTextLength = 40;
+
+// The longest text a date format makes (CP932 bytes), in any language of
+// names: formatted at dates of the longest names and widest fields.
+long DateFormatLength(std::string_view format) {
+    static constexpr CDateTime kSamples[] = {{2000, 9, 27, 23, 59, 59, 999999999},
+                                             {2000, 12, 31, 12, 0, 0, 0}};
+    long longest = 0;
+    for (const CDateTime& sample : kSamples)
+        for (CDateLanguage language : {CDateLanguage::American, CDateLanguage::Japanese}) {
+            std::string out;
+            std::string error;
+            if (!CDateFormat::Format(sample, format, out, error, language)) return 0;
+            longest = std::max(longest, static_cast<long>(encoding::Utf8ToCp932(out).size()));
+        }
+    return longest;
+}
 
 // A number literal with more significant digits than a double holds.
 bool IsLongNumber(std::string_view literal) {
@@ -367,6 +388,14 @@ bool CSqlEmitter::Emit(const CSqlStatement& statement, std::string& out, Failure
     ok = ok && !m_failed;
     if (!ok) failure = m_failure;
     return ok;
+}
+
+bool CSqlEmitter::EmitCondition(const CSqlExpr& condition, std::string& out, Failure& failure) {
+    m_catalog.Refresh();
+    if (m_scopes.empty()) m_scopes.emplace_back();
+    Expr(&condition, out);
+    if (m_failed) failure = m_failure;
+    return !m_failed;
 }
 
 bool CSqlEmitter::Query(const CSqlSelect& query, std::string& out, std::vector<Typed>* columns) {
@@ -1122,11 +1151,35 @@ CValueType CSqlEmitter::Describe(const CSqlExpr& expr, CSqlType kind) {
     if (expr.kind == CSqlExpr::Kind::Name) {
         CSqlType found = CSqlType::Unknown;
         CValueType column;
-        if (Resolve(expr, found, &column)) out.length = column.length;
+        if (Resolve(expr, found, &column))
+            out.length = column.length;
+        else if (expr.parts.size() == 1 && Upper(expr.parts[0]) == "USER")
+            out.length = kIdentifierLength;
         return out;
     }
     out.length = TextLength(expr);
     return out;
+}
+
+long CSqlEmitter::ToCharLength(const CSqlExpr& expr) {
+    auto found = m_toCharArguments.find(&expr);
+    if (found == m_toCharArguments.end()) return 0;
+    const CSqlExpr* format = expr.args.size() > 1 ? expr.args[1] : nullptr;
+    bool literal = format != nullptr && format->kind == CSqlExpr::Kind::String;
+    switch (found->second) {
+        case CSqlType::Number:
+            // Note: the server's longest number text, or the format and its sign.
+            if (format == nullptr) return kNumberTextLength;
+            return literal ? static_cast<long>(CSqlScanner::LiteralText(format->text).size()) + 1 : 0;
+        case CSqlType::Date:
+            return literal ? DateFormatLength(CSqlScanner::LiteralText(format->text)) : 0;
+        case CSqlType::Text:
+        case CSqlType::Char:
+            return format == nullptr ? TextLength(*expr.args[0]) : 0;
+        case CSqlType::Unknown:
+            break;
+    }
+    return 0;
 }
 
 long CSqlEmitter::TextLength(const CSqlExpr& expr) {
@@ -1190,6 +1243,7 @@ long CSqlEmitter::TextLength(const CSqlExpr& expr) {
                 return std::min(std::atol(std::string(expr.args[1]->text).c_str()), 4000L);
             // Note: the server's SYS_CONTEXT holds at most 256 bytes.
             if (name == "SYS_CONTEXT") return 256;
+            if (name == "TO_CHAR") return ToCharLength(expr);
             return 0;
         }
         default:
@@ -1564,6 +1618,7 @@ CSqlType CSqlEmitter::Call(const CSqlExpr& expr, std::string& out) {
         }
     if (name == "GROUPING" || name == "GROUPING_ID") return Grouping(expr, out);
     if (name == "EXTRACT" || name == "CAST") return Special(expr, out);
+    if (name == "GREATEST" || name == "LEAST") return Extreme(expr, out);
     if (name == "SYS_CONNECT_BY_PATH") return HierarchyColumn(expr, out);
     const FunctionRow* row = FindFunction(name);
     if (row == nullptr && m_catalog.HasFunction(name)) return StoredCall(name, expr, out);
@@ -1589,6 +1644,7 @@ CSqlType CSqlEmitter::Call(const CSqlExpr& expr, std::string& out) {
         types.push_back(Expr(expr.args[k], out));
     }
     m_aggregates -= aggregate ? 1 : 0;
+    if (name == "TO_CHAR" && !types.empty()) m_toCharArguments[&expr] = types[0];
     // Note: long numbers have no order in SQLite; their least and greatest
     // are found as exact decimals.
     if ((name == "MIN" || name == "MAX") && !expr.over && types.size() == 1 && types[0] == CSqlType::Number &&
@@ -1646,6 +1702,30 @@ CSqlType CSqlEmitter::Call(const CSqlExpr& expr, std::string& out) {
             return CSqlType::Unknown;
     }
     return CSqlType::Unknown;
+}
+
+CSqlType CSqlEmitter::Extreme(const CSqlExpr& expr, std::string& out) {
+    std::string name = Upper(expr.text);
+    if (expr.args.empty()) {
+        Fail(expr.at, 938);
+        return CSqlType::Unknown;
+    }
+    std::vector<std::string> args(expr.args.size());
+    std::vector<CSqlType> types;
+    for (std::size_t k = 0; k < expr.args.size(); ++k) types.push_back(Expr(expr.args[k], args[k]));
+    CSqlType first = types[0];
+    for (std::size_t k = 1; k < args.size(); ++k) {
+        if (first == CSqlType::Number && IsText(types[k]))
+            args[k] = "TO_NUMBER(" + args[k] + ", " + std::to_string(expr.args[k]->at) + ")";
+        else if (first == CSqlType::Date && IsText(types[k]))
+            args[k] = "TO_DATE(" + args[k] + ", NULL, " + std::to_string(expr.args[k]->at) + ")";
+        else if (IsText(first) && (types[k] == CSqlType::Number || types[k] == CSqlType::Date))
+            args[k] = "TO_CHAR(" + args[k] + ")";
+    }
+    out += (first == CSqlType::Number ? "ORA_NUM_" : "ORA_TEXT_") + name + "(";
+    for (std::size_t k = 0; k < args.size(); ++k) out += (k > 0 ? ", " : "") + args[k];
+    out += ")";
+    return first == CSqlType::Char ? CSqlType::Text : first;
 }
 
 CSqlType CSqlEmitter::Special(const CSqlExpr& expr, std::string& out) {

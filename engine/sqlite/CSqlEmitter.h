@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <deque>
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -36,6 +37,9 @@ public:
     // A row every name of the statement may read, as NAME.COLUMN (a
     // trigger's NEW and OLD); before Emit.
     void AddRowSource(std::string name, const std::vector<CSqliteCatalog::Column>& columns);
+    // A condition over the rows of AddRowSource, as a WHERE clause writes it
+    // (the body of a CHECK constraint).
+    bool EmitCondition(const CSqlExpr& condition, std::string& out, Failure& failure);
     // The static types of the result columns of a query, after Emit.
     const std::vector<CValueType>& ResultTypes() const { return m_resultTypes; }
     // The number of query blocks that count ROWNUM.
@@ -114,6 +118,9 @@ private:
     CSqlType PackageCall(const std::string& name, const CSqlExpr& expr, std::string& out);
     bool LobCall(const std::string& member, const CSqlExpr& expr, std::string& out, CSqlType& type);
     CSqlType Special(const CSqlExpr& expr, std::string& out);
+    // GREATEST and LEAST: every argument taken as the first one's type (a
+    // number, a date, else text) and compared as that type compares.
+    CSqlType Extreme(const CSqlExpr& expr, std::string& out);
     CSqlType Binary(const CSqlExpr& expr, std::string& out);
     void StoredForm(const CSqlExpr& bind, std::string& value);
     CSqlType Compare(std::string_view op, const CSqlExpr* left, const CSqlExpr* right, std::string& out);
@@ -243,4 +250,8 @@ private:
     std::deque<ViewTarget> m_views;
     ViewTarget* m_target = nullptr;  // of the UPDATE or DELETE being written
     bool m_valuesAllLiterals = false;
+    // The type of the first argument of each TO_CHAR written, for its length.
+    std::map<const CSqlExpr*, CSqlType> m_toCharArguments;
+    // The longest text TO_CHAR makes of its arguments; 0 when unknown.
+    long ToCharLength(const CSqlExpr& expr);
 };

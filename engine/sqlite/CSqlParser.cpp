@@ -136,6 +136,13 @@ bool CSqlParser::ParseQuery(std::size_t first, CSqlSelect*& out, Failure& failur
     return ok;
 }
 
+bool CSqlParser::ParseCondition(CSqlExpr*& out, Failure& failure) {
+    m_k = 0;
+    bool ok = Expression(out) && (AtEnd() || Fail());
+    if (!ok) failure = m_failure;
+    return ok;
+}
+
 bool CSqlParser::Statement(CSqlStatement& out) {
     if (Is("SELECT") || Is("WITH") || IsSymbol('(')) {
         out.kind = CSqlStatement::Kind::Select;

@@ -28,6 +28,8 @@ public:
     bool Parse(CSqlStatement& out, Failure& failure);
     // A query from significant token `first` to the end (the body of a view).
     bool ParseQuery(std::size_t first, CSqlSelect*& out, Failure& failure);
+    // A condition filling all the tokens (the body of a CHECK constraint).
+    bool ParseCondition(CSqlExpr*& out, Failure& failure);
 
 private:
     using Expr = CSqlExpr;

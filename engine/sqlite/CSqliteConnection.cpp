@@ -10,6 +10,8 @@
 #include <utility>
 
 #include "engine/sqlite/CCatalogTables.h"
+#include "engine/sqlite/CCheckCompiler.h"
+#include "engine/sqlite/CCheckUpgrade.h"
 #include "engine/sqlite/CDatabaseLocation.h"
 #include "engine/sqlite/CDateFormat.h"
 #include "engine/sqlite/CHousekeeping.h"
@@ -263,6 +265,7 @@ std::unique_ptr<CSqliteConnection> CSqliteConnection::Open(const std::string& da
     for (const char* statement : kSetupStatements)
         if (sqlite3_exec(db, statement, nullptr, nullptr, nullptr) != SQLITE_OK) return fail(db);
     CEngineError install;
+    const int version = CCatalogTables::Version(db);
     if (!CCatalogTables::Install(db, install)) return fail(db);
     CCatalogTables::OpenTemporary(db, connection->m_deleteOnCommit);
     connection->m_sequences = std::make_unique<CSqliteSequences>(db);
@@ -278,6 +281,9 @@ std::unique_ptr<CSqliteConnection> CSqliteConnection::Open(const std::string& da
         !CSqliteDictionary::Install(db) || !connection->m_sequences->Register() || !CUnitCatalog::Install(db))
         return fail(db);
     CBlockHost::RegisterFunctions(*connection);
+    // Note: a file whose CHECK constraints SQLite read as written has them
+    // compiled once; one that cannot be (its table busy) stays as it was.
+    if (version < CCatalogTables::kChecksCompiled) CCheckUpgrade::Run(db, *connection->m_catalog, install);
     return connection;
 }
 
@@ -476,19 +482,19 @@ bool CSqliteConnection::Compile(Piece piece, std::string& compiled,
 }
 
 bool CSqliteConnection::Prepare(Piece piece, std::string_view prefix, const std::vector<CEngineBind>& binds,
-                                Statement& out) {
+                                Statement& out, const std::vector<COracleDialect::Compiled>& compiled) {
     m_rowNumber = 0;
     m_resultTypes.clear();
-    std::string compiled;
-    if (prefix.empty() && !Compile(piece, compiled)) return false;
+    std::string whole;
+    if (prefix.empty() && !Compile(piece, whole)) return false;
     // An expression of a block runs as a query of DUAL, compiled the same way.
     std::string query;
     if (!prefix.empty() && piece.base >= prefix.size()) {
         query = std::string(prefix) + std::string(piece.text) + " FROM DUAL";
-        if (!Compile(Piece{query, piece.base - prefix.size()}, compiled)) return false;
+        if (!Compile(Piece{query, piece.base - prefix.size()}, whole)) return false;
     }
-    if (!compiled.empty()) return PrepareCompiled(piece, compiled, out) && Bind(piece, binds, out.get());
-    CSqlRewrite rewrite = COracleDialect::Translate(piece.text);
+    if (!whole.empty()) return PrepareCompiled(piece, whole, out) && Bind(piece, binds, out.get());
+    CSqlRewrite rewrite = COracleDialect::Translate(piece.text, compiled);
     std::string rewritten = std::string(prefix) + rewrite.Text();
     std::string utf8 = encoding::Cp932ToUtf8(rewritten);
     sqlite3_stmt* raw = nullptr;
@@ -745,7 +751,9 @@ bool CSqliteConnection::RunDdl(const std::string& sql, std::vector<CEngineBind>&
     m_pendingView.reset();
     if (!CommitWork()) return false;
     std::string what;
-    if (std::size_t at = CSqliteSchema::Unsupported(sql, what); at != std::string::npos) {
+    // Note: CHECK conditions are compiled as queries are (see CCheckCompiler).
+    std::string outsideChecks = CCheckCompiler::Blank(sql, CCheckCompiler::Find(sql, false));
+    if (std::size_t at = CSqliteSchema::Unsupported(outsideChecks, what); at != std::string::npos) {
         COraError::Set(m_error, 3001, {what}, static_cast<int>(at));
         return false;
     }
@@ -820,8 +828,12 @@ bool CSqliteConnection::RunDdlWork(const std::string& sql, std::vector<CEngineBi
     bool handled = false;
     bool done = schema.Run(sql, m_error, handled);
     if (handled) return done;
-    // Note: physical clauses are blanked in place, so positions still hold.
-    std::string prepared = CSqliteSchema::Prepare(sql);
+    // Note: CHECK constraints are compiled from the text as written, then
+    // blanked; physical clauses are blanked in place, so positions still hold.
+    std::vector<COracleDialect::Compiled> checks;
+    if (!CompileChecks(sql, checks)) return false;
+    std::string prepared = CSqliteSchema::Prepare(
+        checks.empty() ? sql : CCheckCompiler::Blank(sql, CCheckCompiler::Find(sql, true)));
     // RENAME old TO new is the engine's ALTER TABLE old RENAME TO new.
     if (auto words = CSqlScanner::Significant(sql, 2);
         words.size() == 2 && CSqlScanner::Is(sql, words[0], "RENAME")) {
@@ -832,7 +844,7 @@ bool CSqliteConnection::RunDdlWork(const std::string& sql, std::vector<CEngineBi
     bool created = CreateAsSelect(prepared, handled);
     if (handled) return created;
     Statement statement;
-    if (!Prepare(Piece{prepared, 0}, {}, binds, statement)) return false;
+    if (!Prepare(Piece{prepared, 0}, {}, binds, statement, checks)) return false;
     int rc = SQLITE_OK;
     while ((rc = sqlite3_step(statement.get())) == SQLITE_ROW) {
     }
@@ -914,6 +926,41 @@ bool CSqliteConnection::CreateAsSelect(const std::string& sql, bool& handled) {
         if (!sqliteapi::Undo(m_db, "ROLLBACK TO TARVEX_CTAS; RELEASE TARVEX_CTAS")) m_transactionLost = true;
         m_error = failure;
         return false;
+    }
+    return true;
+}
+
+bool CSqliteConnection::CompileChecks(const std::string& sql,
+                                      std::vector<COracleDialect::Compiled>& compiled) {
+    auto tokens = CSqlScanner::Significant(sql, 6);
+    auto is = [&](std::size_t k, std::string_view word) {
+        return k < tokens.size() && CSqlScanner::Is(sql, tokens[k], word);
+    };
+    std::size_t name = is(1, "TABLE") ? 2 : is(1, "GLOBAL") && is(3, "TABLE") ? 4 : 0;
+    if (!is(0, "CREATE") || name == 0 || name + 1 >= tokens.size()) return true;
+    CCheckCompiler compiler(*m_catalog);
+    std::vector<CCheckCompiler::Check> checks = CCheckCompiler::Find(sql, true);
+    CSqlEmitter::Failure failure;
+    if (!compiler.Compile(sql, CCheckCompiler::DeclaredColumns(sql), checks, failure)) {
+        SetEmitError(failure, static_cast<int>(failure.at));
+        return false;
+    }
+    if (checks.empty()) return true;
+    std::string written = sql.substr(tokens[name].begin, tokens[name].length);
+    std::string table = encoding::Cp932ToUtf8(written.front() == '"' ? written.substr(1, written.size() - 2)
+                                                                     : cp932::ToUpperAscii(written));
+    auto existing = CSqliteDictionary::All(m_db);
+    for (auto& check : checks) {
+        std::string utf8 = encoding::Cp932ToUtf8(check.name);
+        for (const auto& constraint : existing)
+            if (!utf8.empty() && constraint.name == utf8) {
+                COraError::Set(m_error, 2264, {check.name}, static_cast<int>(check.begin));
+                return false;
+            }
+        if (!CCatalogTables::AddCheck(m_db, table, utf8, check.condition, m_error)) return false;
+        compiled.push_back(
+            {check.begin, check.end - check.begin,
+             "CONSTRAINT \"" + encoding::Utf8ToCp932(utf8) + "\" CHECK (" + check.compiled + ")"});
     }
     return true;
 }

@@ -11,6 +11,7 @@
 
 #include "engine/CEngineConnection.h"
 #include "engine/sqlite/CCatalogTables.h"
+#include "engine/sqlite/COracleDialect.h"
 #include "engine/sqlite/CSelectList.h"
 #include "engine/sqlite/CSqlEmitter.h"
 #include "engine/sqlite/CStatementCache.h"
@@ -122,7 +123,9 @@ private:
     // call (`held`, with `commits` commits done then) and not committed since.
     void NoteLostTransaction(bool held, unsigned long commits);
     void SetEngineError();
-    bool Prepare(Piece piece, std::string_view prefix, const std::vector<CEngineBind>& binds, Statement& out);
+    // `compiled`: parts of the text compiled already (see COracleDialect).
+    bool Prepare(Piece piece, std::string_view prefix, const std::vector<CEngineBind>& binds, Statement& out,
+                 const std::vector<COracleDialect::Compiled>& compiled = {});
     bool CheckTail(Piece piece, std::string_view prefix, const CSqlRewrite& rewrite,
                    const std::string& rewritten, const std::string& utf8, const char* tail);
     bool Bind(Piece piece, const std::vector<CEngineBind>& binds, sqlite3_stmt* statement);
@@ -151,6 +154,9 @@ private:
     // CREATE TABLE name AS query, its columns typed as what they copy;
     // `handled` unset for any other statement (or a query the tree lacks).
     bool CreateAsSelect(const std::string& sql, bool& handled);
+    // The CHECK constraints of a CREATE TABLE (`sql`), compiled (see
+    // CCheckCompiler) and recorded in the catalog under their names.
+    bool CompileChecks(const std::string& sql, std::vector<COracleDialect::Compiled>& compiled);
     // The sequences of the identity columns a CREATE TABLE declared.
     bool CreateIdentities(const std::string& sql);
     // After DROP TABLE: what the catalog held of the table goes with it.

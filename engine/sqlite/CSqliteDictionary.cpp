@@ -11,6 +11,7 @@
 #include "engine/sqlite/CSqliteCatalog.h"
 #include "engine/sqlite/SqliteApi.h"
 #include "text/Cp932.h"
+#include "text/Encoding.h"
 
 namespace {
 
@@ -595,8 +596,10 @@ void FillConstraints(sqlite3* db) {
         "SEARCH_CONDITION, R_CONSTRAINT_NAME, DELETE_RULE, STATUS, INDEX_NAME) SELECT CONSTRAINT_NAME, CASE "
         "WHEN upper(DEFINITION) LIKE "
         "'%CHECK%' THEN 'C' WHEN upper(DEFINITION) LIKE '%PRIMARY KEY%' THEN 'P' WHEN upper(DEFINITION) LIKE "
-        "'%REFERENCES%' THEN 'R' ELSE 'U' END, TABLE_NAME, NULL, NULL, NULL, 'DISABLED', NULL FROM "
-        "main.TARVEX_DISABLED",
+        "'%REFERENCES%' THEN 'R' ELSE 'U' END, TABLE_NAME, (SELECT SEARCH_CONDITION FROM main.TARVEX_CHECKS "
+        "c "
+        "WHERE c.CONSTRAINT_NAME = d.CONSTRAINT_NAME), NULL, NULL, 'DISABLED', NULL FROM "
+        "main.TARVEX_DISABLED d",
         nullptr, nullptr, nullptr);
     Statement add =
         ::Prepare(db,
@@ -742,6 +745,12 @@ std::vector<CSqliteDictionary::Constraint> CSqliteDictionary::All(sqlite3* db) {
         all.insert(all.end(), found.begin(), found.end());
     }
     tables.reset();
+    // Note: the definition holds a CHECK condition compiled; the catalog has it as written.
+    for (Constraint& c : all) {
+        std::string written;
+        if (c.type == 'C' && CCatalogTables::CheckCondition(db, c.name, written))
+            c.condition = encoding::Cp932ToUtf8(written);
+    }
     auto keys = CCatalogTables::Keys(db);
     // Note: the NOT NULL a key added to its columns is no constraint of its own.
     std::erase_if(all, [&](const Constraint& c) {

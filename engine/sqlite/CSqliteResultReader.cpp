@@ -98,7 +98,11 @@ bool DescribeTyped(const CValueType& type, CEngineColumn& column, ColumnPlan& pl
             plan.isDate = true;
             plan.fraction = type.fraction;
             plan.zone = type.zone;
-            if (type.fraction >= 0) column.size = TimestampWidth(type.fraction, type.zone);
+            if (type.fraction >= 0) {
+                column.serverType = type.zone ? servertype::kTimestampTz : servertype::kTimestamp;
+                column.size = TimestampWidth(type.fraction, type.zone);
+                column.scale = static_cast<short>(type.fraction);
+            }
             return true;
         case CSqlType::Text:
         case CSqlType::Char:

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <memory>
 
+#include "engine/sqlite/CCheckCompiler.h"
 #include "engine/sqlite/COraError.h"
 #include "engine/sqlite/COracleDialect.h"
 #include "engine/sqlite/CSequenceOptions.h"
@@ -570,10 +571,45 @@ bool CSqliteSchema::AddItem(std::string_view table, std::string_view item, std::
             (Word(item, tokens, k) == "AS" && Word(item, tokens, k + 1) == "IDENTITY"))
             return AddIdentity(table, item, tokens, k, at, error);
     std::string statement = "ALTER TABLE " + std::string(table) + " ADD COLUMN ";
-    std::string column = Prepare("CREATE TABLE X (" + std::string(item) + ")");
+    // Note: its CHECK constraints are compiled and named as CREATE TABLE's are.
+    std::string written = statement + std::string(item);
+    auto checks = CCheckCompiler::Find(written, false);
+    std::vector<COracleDialect::Compiled> compiled;
+    if (!CompileAddedChecks(table, item, at, written, checks, compiled, error)) return false;
+    std::string column =
+        Prepare("CREATE TABLE X (" + CCheckCompiler::Blank(written, checks).substr(statement.size()) + ")");
     column = column.substr(16, column.size() - 17);
-    CSqlRewrite rewrite = COracleDialect::Translate(statement + column);
+    CSqlRewrite rewrite = COracleDialect::Translate(statement + column, compiled);
     return Exec(encoding::Cp932ToUtf8(rewrite.Text()), error, static_cast<int>(at));
+}
+
+bool CSqliteSchema::CompileAddedChecks(std::string_view table, std::string_view item, std::size_t at,
+                                       const std::string& written, std::vector<CCheckCompiler::Check>& checks,
+                                       std::vector<COracleDialect::Compiled>& compiled, CEngineError& error) {
+    if (checks.empty()) return true;
+    CSqliteCatalog catalog(m_db);
+    const auto* found = catalog.Columns(table);
+    std::vector<CSqliteCatalog::Column> columns =
+        found != nullptr ? *found : std::vector<CSqliteCatalog::Column>();
+    for (auto& column : CCheckCompiler::DeclaredColumns("CREATE TABLE X (" + std::string(item) + ")"))
+        columns.push_back(std::move(column));
+    CSqlEmitter::Failure failure;
+    std::size_t prefix = written.size() - item.size();
+    if (!CCheckCompiler(catalog).Compile(written, columns, checks, failure)) {
+        COraError::Set(error, failure.code, {failure.name},
+                       static_cast<int>(at + failure.at - std::min(failure.at, prefix)));
+        return false;
+    }
+    for (const auto& check : checks) {
+        std::string name = encoding::Cp932ToUtf8(check.name);
+        if (!CCatalogTables::AddCheck(m_db, encoding::Cp932ToUtf8(Upper(table)), name, check.condition,
+                                      error))
+            return false;
+        compiled.push_back(
+            {check.begin, check.end - check.begin,
+             "CONSTRAINT \"" + encoding::Utf8ToCp932(name) + "\" CHECK (" + check.compiled + ")"});
+    }
+    return true;
 }
 
 std::string CSqliteSchema::WithReferencedColumns(const std::string& body) {
@@ -633,7 +669,7 @@ bool CSqliteSchema::AddConstraint(std::string_view table, std::string_view item,
         k = 2;
     }
     std::string kind = Word(item, tokens, k);
-    if (name.empty())
+    if (name.empty() && kind != "CHECK")
         name = "SYS_C" + std::to_string(Count("SELECT count(*) + 1 FROM main.sqlite_schema") * 1000 + 1);
     for (const auto& constraint : CSqliteDictionary::All(m_db))
         if (constraint.name == encoding::Cp932ToUtf8(name)) {
@@ -642,7 +678,8 @@ bool CSqliteSchema::AddConstraint(std::string_view table, std::string_view item,
         }
     std::string utfTable = encoding::Cp932ToUtf8(Upper(table));
     if (kind == "PRIMARY" || kind == "UNIQUE") return AddKey(table, item, tokens, k, name, at, error);
-    if (kind != "CHECK" && kind != "FOREIGN") {
+    if (kind == "CHECK") return AddCheck(table, item, name, at, error);
+    if (kind != "FOREIGN") {
         COraError::Set(error, 902, {}, static_cast<int>(at + (k < tokens.size() ? tokens[k].begin : 0)));
         return false;
     }
@@ -658,19 +695,6 @@ bool CSqliteSchema::AddConstraint(std::string_view table, std::string_view item,
     if (kind == "FOREIGN") body = WithReferencedColumns(body);
     std::string edited = current.substr(0, defTokens[close].begin) + ", CONSTRAINT " + name + " " + body +
                          current.substr(defTokens[close].begin);
-    // Note: the rows are checked first, so that the failure is the server's.
-    if (kind == "CHECK") {
-        std::size_t openCheck = k + 1;
-        std::size_t closeCheck = 0;
-        Items(item, tokens, openCheck, &closeCheck);
-        std::string condition = JsonConditions(
-            item.substr(tokens[openCheck].begin, tokens[closeCheck].begin + 1 - tokens[openCheck].begin));
-        if (Count("SELECT count(*) FROM " + utfTable + " WHERE NOT " + encoding::Cp932ToUtf8(condition)) >
-            0) {
-            COraError::Set(error, 2293, {name}, static_cast<int>(at));
-            return false;
-        }
-    }
     if (!EditDefinition(table, edited, error)) return false;
     if (kind == "FOREIGN" &&
         Count("SELECT count(*) FROM pragma_foreign_key_check(" + Quote(utfTable) + ")") > 0) {
@@ -678,6 +702,54 @@ bool CSqliteSchema::AddConstraint(std::string_view table, std::string_view item,
         return false;
     }
     return true;
+}
+
+bool CSqliteSchema::AddCheck(std::string_view table, std::string_view item, std::string name, std::size_t at,
+                             CEngineError& error) {
+    auto checks = CCheckCompiler::Find(item, false);
+    CSqliteCatalog catalog(m_db);
+    const auto* found = catalog.Columns(table);
+    if (checks.empty() || found == nullptr) {
+        COraError::Set(error, 906, {}, static_cast<int>(at));
+        return false;
+    }
+    CCheckCompiler::Check& check = checks.front();
+    const std::vector<CSqliteCatalog::Column> columns = *found;
+    CSqlEmitter::Failure failure;
+    if (!CCheckCompiler(catalog).Compile(item, columns, checks, failure)) {
+        COraError::Set(error, failure.code, {failure.name}, static_cast<int>(at + failure.at));
+        return false;
+    }
+    // ENABLE VALIDATE unless the state words say otherwise; DISABLE keeps it aside.
+    bool disable = false;
+    bool validate = true;
+    auto tokens = CSqlScanner::Significant(item.substr(check.end));
+    for (std::size_t k = 0; k < tokens.size(); ++k) {
+        std::string word = Word(item.substr(check.end), tokens, k);
+        if (word == "DISABLE") disable = true, validate = false;
+        if (word == "NOVALIDATE") validate = false;
+        if (word == "VALIDATE") validate = true;
+    }
+    std::string utfTable = encoding::Cp932ToUtf8(Upper(table));
+    std::string utfName = encoding::Cp932ToUtf8(name);
+    if (!CCatalogTables::AddCheck(m_db, utfTable, utfName, check.condition, error)) return false;
+    name = encoding::Utf8ToCp932(utfName);
+    std::string compiled = encoding::Cp932ToUtf8(check.compiled);
+    // Note: the rows are checked first, so that the failure is the server's.
+    if (validate && Count("SELECT count(*) FROM \"" + utfTable + "\" WHERE NOT (" + compiled + ")") > 0) {
+        COraError::Set(error, 2293, {name}, static_cast<int>(at));
+        return false;
+    }
+    if (disable)
+        return Keep(table, utfName, 'D', "CONSTRAINT \"" + name + "\" CHECK (" + check.condition + ")",
+                    error);
+    std::string current;
+    TableSql(table, current);
+    std::size_t close = current.rfind(')');
+    return EditDefinition(table,
+                          current.substr(0, close) + ", CONSTRAINT \"" + name + "\" CHECK (" +
+                              check.compiled + ")" + current.substr(close),
+                          error);
 }
 
 namespace {
@@ -931,8 +1003,14 @@ bool CSqliteSchema::DropConstraint(std::string_view table, std::string_view name
                 item += " (" + list + ")";
             }
             if (unnamedKey) item = "CONSTRAINT " + encoding::Utf8ToCp932(found->name) + " " + item;
+            // A CHECK is kept as written, to be compiled again.
+            if (std::string written;
+                found->type == 'C' && CCatalogTables::CheckCondition(m_db, found->name, written))
+                item = "CONSTRAINT \"" + encoding::Utf8ToCp932(found->name) + "\" CHECK (" + written + ")";
             if (!Keep(table, found->name, 'D', item, error)) return false;
         }
+        if (!disable && found->type == 'C' && !CCatalogTables::DropCheck(m_db, found->name, error))
+            return false;
         return EditDefinition(table, edited, error);
     }
     COraError::Set(error, 3001, {"DROP CONSTRAINT " + std::string(name)}, static_cast<int>(at));

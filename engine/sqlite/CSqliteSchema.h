@@ -6,6 +6,8 @@
 
 #include "engine/EngineTypes.h"
 #include "engine/sqlite/CCatalogTables.h"
+#include "engine/sqlite/CCheckCompiler.h"
+#include "engine/sqlite/COracleDialect.h"
 #include "engine/sqlite/CSqlScanner.h"
 
 struct sqlite3;
@@ -59,6 +61,10 @@ private:
     bool IndexOver(const std::string& table, const std::vector<std::string>& columns,
                    const std::string& wanted, std::string& index, bool& unique);
     bool AddConstraint(std::string_view table, std::string_view item, std::size_t at, CEngineError& error);
+    // ADD [CONSTRAINT name] CHECK (...) [ENABLE|DISABLE] [VALIDATE|NOVALIDATE],
+    // compiled as queries are (see CCheckCompiler).
+    bool AddCheck(std::string_view table, std::string_view item, std::string name, std::size_t at,
+                  CEngineError& error);
     // `disable`: the constraint is kept aside (TARVEX_DISABLED) for ENABLE.
     bool DropConstraint(std::string_view table, std::string_view name, std::size_t at, CEngineError& error,
                         bool disable = false);
@@ -69,6 +75,11 @@ private:
     // MODIFY column GENERATED ... AS IDENTITY [(options)] at token `k` of `item`.
     bool ModifyIdentity(std::string_view table, const std::string& column, std::string_view item,
                         const Tokens& tokens, std::size_t k, std::size_t at, CEngineError& error);
+    // The CHECK constraints of a column added (`item`, within `written`, the
+    // ALTER TABLE ... ADD COLUMN text) compiled and recorded.
+    bool CompileAddedChecks(std::string_view table, std::string_view item, std::size_t at,
+                            const std::string& written, std::vector<CCheckCompiler::Check>& checks,
+                            std::vector<COracleDialect::Compiled>& compiled, CEngineError& error);
     // A foreign key's text "... REFERENCES parent" with the columns of the
     // parent's primary key written out: SQLite finds only its own keys.
     std::string WithReferencedColumns(const std::string& body);

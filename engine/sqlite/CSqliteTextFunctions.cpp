@@ -148,6 +148,19 @@ void Extreme(sqlite3_context* context, int argc, sqlite3_value** argv, bool grea
     sqlite3_result_value(context, argv[best]);
 }
 
+// GREATEST and LEAST of text (or dates, whose stored text sorts as they
+// do): NULL when any argument is; compared byte by byte.
+template <bool kGreatest>
+void TextExtreme(sqlite3_context* context, int argc, sqlite3_value** argv) {
+    int best = 0;
+    for (int k = 0; k < argc; ++k) {
+        if (IsNull(argv[k])) return sqlite3_result_null(context);
+        int order = TextOf(argv[k]).compare(TextOf(argv[best]));
+        if (kGreatest ? order > 0 : order < 0) best = k;
+    }
+    sqlite3_result_value(context, argv[best]);
+}
+
 void Greatest(sqlite3_context* context, int argc, sqlite3_value** argv) {
     Extreme(context, argc, argv, true);
 }
@@ -156,10 +169,22 @@ void Least(sqlite3_context* context, int argc, sqlite3_value** argv) { Extreme(c
 using sqliteapi::FunctionRule;
 
 constexpr FunctionRule kFunctions[] = {
-    {"SUBSTR", 2, Substr},      {"SUBSTR", 3, Substr},   {"INSTR", 2, Instr},     {"INSTR", 3, Instr},
-    {"INSTR", 4, Instr},        {"REPLACE", 2, Replace}, {"REPLACE", 3, Replace}, {"LPAD", 2, Lpad},
-    {"LPAD", 3, Lpad},          {"RPAD", 2, Rpad},       {"RPAD", 3, Rpad},       {"INITCAP", 1, Initcap},
-    {"GREATEST", -1, Greatest}, {"LEAST", -1, Least},
+    {"SUBSTR", 2, Substr},
+    {"SUBSTR", 3, Substr},
+    {"INSTR", 2, Instr},
+    {"INSTR", 3, Instr},
+    {"INSTR", 4, Instr},
+    {"REPLACE", 2, Replace},
+    {"REPLACE", 3, Replace},
+    {"LPAD", 2, Lpad},
+    {"LPAD", 3, Lpad},
+    {"RPAD", 2, Rpad},
+    {"RPAD", 3, Rpad},
+    {"INITCAP", 1, Initcap},
+    {"GREATEST", -1, Greatest},
+    {"LEAST", -1, Least},
+    {"ORA_TEXT_GREATEST", -1, TextExtreme<true>},
+    {"ORA_TEXT_LEAST", -1, TextExtreme<false>},
 };
 
 }  // namespace

@@ -25,6 +25,19 @@ TEST_F(ConnectedFixture, DescribeListsEveryColumnOnTheGrid) {
         ASSERT_FALSE(out.empty()) << lines.Join();
         EXPECT_NE(out.front(), emp.front()) << lines.Join();
     }
+    // Types as the server describes them: NUMBER without precision, FLOAT,
+    // INTEGER, NUMBER(*, s) and TIMESTAMP with its digits of a second.
+    Run({"create table kinds (a number, b float, c float(10), d integer, e number(*,2), f timestamp,",
+         "g timestamp(3), h raw(16), i number(10,-2));"});
+    EXPECT_EQ(
+        Run({"desc kinds"}),
+        CScriptLines(
+            {Sj("名前                 NULL?    型"), "-------------------- -------- --------------------",
+             "A                             NUMBER", "B                             FLOAT(126)",
+             "C                             FLOAT(10)", "D                             NUMBER(38)",
+             "E                             NUMBER(38, 2)", "F                             TIMESTAMP(6)",
+             "G                             TIMESTAMP(3)", "H                             RAW(16)",
+             "I                             NUMBER(10)", ""}));
     Run({"disconnect"});
     EXPECT_EQ(Run({"desc emp"}), SjLines({"接続されていません。"}));
 }

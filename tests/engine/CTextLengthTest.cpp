@@ -31,6 +31,16 @@ TEST_F(CTextLengthTest, FunctionsOfKnownLengths) {
         {"LPAD(B, 12)", 12},
         {"RPAD(A, 4, '*')", 4},
         {"SYS_CONTEXT('USERENV', 'SESSION_USER')", 256},
+        // USER is a name; TO_CHAR as long as its longest text.
+        {"USER", 128},
+        {"LOWER(USER)", 128},
+        {"TO_CHAR(LENGTH(A))", 40},
+        {"TO_CHAR(LENGTH(A), '999.99')", 7},
+        {"TO_CHAR(SYSDATE, 'YYYY-MM-DD HH24:MI')", 16},
+        {"TO_CHAR(SYSDATE, 'MONTH')", 9},
+        {"TO_CHAR(SYSDATE, 'DY DD')", 6},
+        {"TO_CHAR(SYSTIMESTAMP, 'HH24:MI:SS.FF3')", 12},
+        {"TO_CHAR(A)", 10},
     };
     for (const Case& c : cases) EXPECT_EQ(SizeOf(c.expression), c.size) << c.expression;
 }

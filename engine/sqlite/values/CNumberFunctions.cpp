@@ -126,6 +126,24 @@ void ExtremeFinal(sqlite3_context* context) {
     *state = nullptr;
 }
 
+// GREATEST and LEAST of numbers: NULL when any argument is; the chosen
+// argument as it was (a long number keeps its digits).
+template <bool kGreatest>
+void ExtremeOf(sqlite3_context* context, int argc, sqlite3_value** argv) {
+    int best = 0;
+    CNumberDecimal extreme;
+    for (int k = 0; k < argc; ++k) {
+        if (IsNull(argv[k])) return sqlite3_result_null(context);
+        CNumberDecimal number;
+        if (!CNumberValue::Read(argv[k], number)) return Raise(context, 1722);
+        int order = k == 0 ? 0 : number.Compare(extreme);
+        if (k > 0 && (kGreatest ? order <= 0 : order >= 0)) continue;
+        best = k;
+        extreme = std::move(number);
+    }
+    sqlite3_result_value(context, argv[best]);
+}
+
 // The state of one SUM or AVG, made on its first row.
 CDecimalSum* State(sqlite3_context* context, bool create) {
     auto** state =
@@ -195,7 +213,9 @@ bool CNumberFunctions::Register(sqlite3* db) {
                                    {"ORA_DIV", 2, Divide},
                                    {"ORA_NUMCMP", 2, Compare},
                                    {"ORA_NUMKEY", 1, SortKey},
-                                   {"ORA_ABS", 1, Absolute}};
+                                   {"ORA_ABS", 1, Absolute},
+                                   {"ORA_NUM_GREATEST", -1, ExtremeOf<true>},
+                                   {"ORA_NUM_LEAST", -1, ExtremeOf<false>}};
     for (const Scalar& row : kScalars)
         if (sqlite3_create_function(db, row.name, row.arguments, kFlags, nullptr, row.function, nullptr,
                                     nullptr) != SQLITE_OK)

@@ -1,0 +1,94 @@
+#include "engine/sqlite/CCheckUpgrade.h"
+
+#include <sqlite3.h>
+
+#include <string>
+#include <vector>
+
+#include "engine/sqlite/CCatalogTables.h"
+#include "engine/sqlite/CCheckCompiler.h"
+#include "engine/sqlite/CSqliteCatalog.h"
+#include "engine/sqlite/CSqliteDictionary.h"
+#include "engine/sqlite/CTableRebuild.h"
+#include "engine/sqlite/SqliteApi.h"
+#include "text/Cp932.h"
+#include "text/Encoding.h"
+
+namespace {
+
+struct Table {
+    long long number = 0;
+    std::string name;  // UTF-8
+    std::string sql;   // UTF-8
+};
+
+std::vector<Table> TablesWithChecks(sqlite3* db) {
+    std::vector<Table> tables;
+    sqliteapi::Statement list = sqliteapi::Prepare(
+        db,
+        "SELECT rowid, name, sql FROM main.sqlite_schema WHERE type = 'table' AND sql LIKE "
+        "'%CHECK%' AND name NOT LIKE 'sqlite%' AND upper(name) NOT LIKE 'TARVEX%'");
+    while (list && sqlite3_step(list.get()) == SQLITE_ROW)
+        tables.push_back({sqlite3_column_int64(list.get(), 0),
+                          reinterpret_cast<const char*>(sqlite3_column_text(list.get(), 1)),
+                          reinterpret_cast<const char*>(sqlite3_column_text(list.get(), 2))});
+    return tables;
+}
+
+// The names the dictionary gives the table's CHECK constraints, in order
+// (a NOT NULL is listed as a check of its own, and is none).
+std::vector<std::string> CheckNames(const Table& table) {
+    std::vector<std::string> names;
+    for (const auto& constraint : CSqliteDictionary::Parse(table.sql, table.number)) {
+        bool notNull = constraint.columns.size() == 1 &&
+                       constraint.condition == "\"" + constraint.columns[0] + "\" IS NOT NULL";
+        if (constraint.type == 'C' && !notNull) names.push_back(constraint.name);
+    }
+    return names;
+}
+
+bool Convert(sqlite3* db, CSqliteCatalog& catalog, const Table& table, CEngineError& error) {
+    std::string sql = encoding::Utf8ToCp932(table.sql);
+    auto checks = CCheckCompiler::Find(sql, true);
+    std::vector<std::string> names = CheckNames(table);
+    const auto* found = catalog.Columns(encoding::Utf8ToCp932(table.name));
+    if (found == nullptr || names.size() != checks.size()) return true;
+    const std::vector<CSqliteCatalog::Column> columns = *found;
+    std::string upperName = cp932::ToUpperAscii(table.name);
+    bool changed = false;
+    for (std::size_t k = checks.size(); k-- > 0;) {
+        auto& check = checks[k];
+        std::string kept;
+        CSqlEmitter::Failure failure;
+        std::vector<CCheckCompiler::Check> one{check};
+        if (CCatalogTables::CheckCondition(db, names[k], kept) ||
+            !CCheckCompiler(catalog).Compile(sql, columns, one, failure))
+            continue;
+        std::string name = names[k];
+        if (!CCatalogTables::AddCheck(db, upperName, name, check.condition, error)) return false;
+        sql.replace(check.begin, check.end - check.begin,
+                    "CONSTRAINT \"" + encoding::Utf8ToCp932(name) + "\" CHECK (" + one[0].compiled + ")");
+        changed = true;
+    }
+    return !changed || CTableRebuild::Run(db, table.name, encoding::Cp932ToUtf8(sql), error);
+}
+
+}  // namespace
+
+bool CCheckUpgrade::Run(sqlite3* db, CSqliteCatalog& catalog, CEngineError& error) {
+    if (sqlite3_db_readonly(db, "main") == 1) return true;
+    std::vector<Table> tables = TablesWithChecks(db);
+    if (tables.empty()) return true;
+    // Note: a rebuilt table is dropped and made again, which foreign keys must not see.
+    sqlite3_exec(db, "PRAGMA foreign_keys = OFF", nullptr, nullptr, nullptr);
+    bool ok = sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) == SQLITE_OK;
+    for (const Table& table : tables) ok = ok && Convert(db, catalog, table, error);
+    ok = ok && sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK;
+    if (!ok) {
+        if (error.message.empty()) error.Set(sqliteapi::Cp932Of(sqlite3_errmsg(db)));
+        sqliteapi::Undo(db, "ROLLBACK");
+    }
+    sqlite3_exec(db, "PRAGMA foreign_keys = ON", nullptr, nullptr, nullptr);
+    catalog.Invalidate();
+    return ok;
+}
