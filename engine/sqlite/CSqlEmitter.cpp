@@ -36,8 +36,25 @@ CValueType TypeOfColumn(const CSqliteCatalog::Column& column) {
 
 bool IsInterval(const CSqlExpr* expr) { return expr->kind == CSqlExpr::Kind::Interval; }
 
-constexpr std::string_view kAggregates[] = {"COUNT", "SUM",     "AVG",    "MIN",
-                                            "MAX",   "LISTAGG", "STDDEV", "VARIANCE"};
+constexpr std::string_view kAggregates[] = {"COUNT",
+                                            "SUM",
+                                            "AVG",
+                                            "MIN",
+                                            "MAX",
+                                            "LISTAGG",
+                                            "STDDEV",
+                                            "VARIANCE",
+                                            "STDDEV_POP",
+                                            "STDDEV_SAMP",
+                                            "VAR_POP",
+                                            "VAR_SAMP",
+                                            "COVAR_POP",
+                                            "COVAR_SAMP",
+                                            "CORR",
+                                            "MEDIAN",
+                                            "PERCENTILE_CONT",
+                                            "PERCENTILE_DISC",
+                                            "APPROX_COUNT_DISTINCT"};
 
 // Functions whose text is as long as their first argument's, and those
 // whose text is one of their arguments'.
@@ -145,8 +162,45 @@ constexpr FunctionRow kFunctions[] = {
     {"FIRST_VALUE", "", Result::FirstArgument},
     {"LAST_VALUE", "", Result::FirstArgument},
     {"NTILE", "", Result::Number},
-    {"STDDEV", "ORA_STDDEV", Result::Number},
-    {"VARIANCE", "ORA_VARIANCE", Result::Number},
+    {"ACOS", "ORA_ACOS", Result::Number},
+    {"ASIN", "ORA_ASIN", Result::Number},
+    {"ATAN", "ORA_ATAN", Result::Number},
+    {"ATAN2", "ORA_ATAN2", Result::Number},
+    {"COS", "ORA_COS", Result::Number},
+    {"COSH", "ORA_COSH", Result::Number},
+    {"SIN", "ORA_SIN", Result::Number},
+    {"SINH", "ORA_SINH", Result::Number},
+    {"TAN", "ORA_TAN", Result::Number},
+    {"TANH", "ORA_TANH", Result::Number},
+    {"EXP", "ORA_EXP", Result::Number},
+    {"LN", "ORA_LN", Result::Number},
+    {"LOG", "ORA_LOG", Result::Number},
+    {"BITAND", "ORA_BITAND", Result::Number},
+    {"REMAINDER", "ORA_REMAINDER", Result::Number},
+    {"WIDTH_BUCKET", "ORA_WIDTH_BUCKET", Result::Number},
+    {"LENGTHC", "LENGTH", Result::Number},
+    {"LENGTH2", "LENGTH", Result::Number},
+    {"LENGTH4", "LENGTH", Result::Number},
+    {"SUBSTRC", "SUBSTR", Result::Text},
+    {"SUBSTR2", "SUBSTR", Result::Text},
+    {"SUBSTR4", "SUBSTR", Result::Text},
+    {"INSTRC", "INSTR", Result::Number},
+    {"INSTR2", "INSTR", Result::Number},
+    {"INSTR4", "INSTR", Result::Number},
+    {"SUBSTRB", "ORA_SUBSTRB", Result::Text},
+    {"INSTRB", "ORA_INSTRB", Result::Number},
+    {"TRANSLATE", "ORA_TRANSLATE", Result::Text},
+    {"SOUNDEX", "ORA_SOUNDEX", Result::Text},
+    {"ASCIISTR", "ORA_ASCIISTR", Result::Text},
+    {"NLS_UPPER", "UPPER", Result::Text},
+    {"NLS_LOWER", "LOWER", Result::Text},
+    {"NLS_INITCAP", "INITCAP", Result::Text},
+    {"TO_CLOB", "TO_CHAR", Result::Text},
+    {"TO_NCLOB", "TO_CHAR", Result::Text},
+    {"TO_NCHAR", "TO_CHAR", Result::Text},
+    {"NEXT_DAY", "", Result::Date},
+    {"SYS_GUID", "ORA_SYS_GUID", Result::Text},
+    {"NTH_VALUE", "", Result::FirstArgument},
 };
 
 const FunctionRow* FindFunction(std::string_view name) {
@@ -162,110 +216,104 @@ constexpr std::string_view kRefusedPrefixes[] = {"XML",  "JSON", "REGEXP_", "DBM
 
 // The server's single-row, aggregate and analytic functions the embedded
 // engine lacks: refused by name (ORA-03001), never taken for an unknown name.
-constexpr std::string_view kServerFunctions[] = {"ACOS",
-                                                 "APPROX_COUNT_DISTINCT",
-                                                 "ASCIISTR",
-                                                 "ASIN",
-                                                 "ATAN",
-                                                 "ATAN2",
+constexpr std::string_view kServerFunctions[] = {"ANY_VALUE",
+                                                 "APPROX_MEDIAN",
+                                                 "APPROX_PERCENTILE",
+                                                 "APPROX_RANK",
+                                                 "APPROX_SUM",
                                                  "BFILENAME",
                                                  "BIN_TO_NUM",
-                                                 "BITAND",
+                                                 "BIT_AND_AGG",
+                                                 "BIT_OR_AGG",
+                                                 "BIT_XOR_AGG",
                                                  "CARDINALITY",
                                                  "CHARTOROWID",
+                                                 "CHECKSUM",
+                                                 "CLUSTER_ID",
+                                                 "CLUSTER_PROBABILITY",
+                                                 "COLLATION",
                                                  "COLLECT",
                                                  "COMPOSE",
                                                  "CONVERT",
-                                                 "CORR",
-                                                 "COS",
-                                                 "COSH",
-                                                 "COVAR_POP",
-                                                 "COVAR_SAMP",
-                                                 "CUME_DIST",
+                                                 "CON_ID_TO_CON_NAME",
+                                                 "CUBE_TABLE",
                                                  "CURRENT_TIMESTAMP",
                                                  "CV",
+                                                 "DATAOBJ_TO_PARTITION",
                                                  "DBTIMEZONE",
                                                  "DECOMPOSE",
+                                                 "DEPTH",
                                                  "DEREF",
                                                  "DUMP",
-                                                 "EMPTY_BLOB",
-                                                 "EMPTY_CLOB",
-                                                 "EXP",
-                                                 "FIRST",
+                                                 "EXISTSNODE",
+                                                 "EXTRACTVALUE",
+                                                 "FEATURE_ID",
+                                                 "FEATURE_VALUE",
                                                  "FROM_TZ",
-                                                 "GROUP_ID",
                                                  "GROUPING",
                                                  "GROUPING_ID",
+                                                 "GROUP_ID",
                                                  "HEXTORAW",
                                                  "ITERATION_NUMBER",
-                                                 "LAST",
-                                                 "LN",
-                                                 "LNNVL",
+                                                 "KURTOSIS_POP",
+                                                 "KURTOSIS_SAMP",
                                                  "LOCALTIMESTAMP",
-                                                 "LOG",
                                                  "MAKE_REF",
-                                                 "MEDIAN",
-                                                 "NANVL",
                                                  "NCHR",
                                                  "NEW_TIME",
-                                                 "NEXT_DAY",
-                                                 "NLS_INITCAP",
-                                                 "NLS_LOWER",
-                                                 "NLS_UPPER",
                                                  "NLSSORT",
-                                                 "NTH_VALUE",
+                                                 "NLS_CHARSET_DECL_LEN",
+                                                 "NLS_CHARSET_ID",
+                                                 "NLS_CHARSET_NAME",
+                                                 "NLS_COLLATION_ID",
+                                                 "NLS_COLLATION_NAME",
                                                  "NUMTODSINTERVAL",
                                                  "NUMTOYMINTERVAL",
+                                                 "ORA_DST_AFFECTED",
+                                                 "ORA_DST_CONVERT",
+                                                 "ORA_DST_ERROR",
                                                  "ORA_HASH",
-                                                 "PERCENT_RANK",
-                                                 "PERCENTILE_CONT",
-                                                 "PERCENTILE_DISC",
+                                                 "ORA_INVOKING_USER",
+                                                 "ORA_INVOKING_USERID",
+                                                 "PATH",
                                                  "POWERMULTISET",
+                                                 "PREDICTION",
+                                                 "PREDICTION_PROBABILITY",
                                                  "PRESENTNNV",
                                                  "PRESENTV",
                                                  "PREVIOUS",
-                                                 "RATIO_TO_REPORT",
                                                  "RAWTOHEX",
                                                  "RAWTONHEX",
                                                  "REF",
                                                  "REFTOHEX",
-                                                 "REMAINDER",
+                                                 "ROUND_TIES_TO_EVEN",
                                                  "ROWIDTOCHAR",
                                                  "SCN_TO_TIMESTAMP",
                                                  "SESSIONTIMEZONE",
                                                  "SET",
-                                                 "SIN",
-                                                 "SINH",
-                                                 "SOUNDEX",
+                                                 "SKEWNESS_POP",
+                                                 "SKEWNESS_SAMP",
                                                  "STANDARD_HASH",
-                                                 "STDDEV_POP",
-                                                 "STDDEV_SAMP",
-                                                 "TAN",
-                                                 "TANH",
                                                  "TIMESTAMP_TO_SCN",
+                                                 "TO_APPROX_COUNT_DISTINCT",
+                                                 "TO_APPROX_PERCENTILE",
                                                  "TO_BINARY_DOUBLE",
                                                  "TO_BINARY_FLOAT",
                                                  "TO_BLOB",
-                                                 "TO_CLOB",
+                                                 "TO_BOOLEAN",
                                                  "TO_DSINTERVAL",
                                                  "TO_LOB",
                                                  "TO_MULTI_BYTE",
-                                                 "TO_NCHAR",
-                                                 "TO_NCLOB",
                                                  "TO_SINGLE_BYTE",
                                                  "TO_TIMESTAMP_TZ",
+                                                 "TO_UTC_TIMESTAMP_TZ",
                                                  "TO_YMINTERVAL",
-                                                 "TRANSLATE",
                                                  "TREAT",
                                                  "TZ_OFFSET",
                                                  "UNISTR",
-                                                 "USERENV",
+                                                 "UPDATEXML",
                                                  "VALIDATE_CONVERSION",
-                                                 "VALUE",
-                                                 "VAR_POP",
-                                                 "VAR_SAMP",
-                                                 "VSIZE",
-                                                 "WIDTH_BUCKET"};
+                                                 "VALUE"};
 
 std::string Quote(std::string_view text) {
     std::string out = "'";
@@ -1559,6 +1607,7 @@ CSqlType CSqlEmitter::Call(const CSqlExpr& expr, std::string& out) {
     if (name == "GROUPING" || name == "GROUPING_ID") return Grouping(expr, out);
     if (name == "EXTRACT" || name == "CAST") return Special(expr, out);
     if (name == "SYS_CONNECT_BY_PATH") return HierarchyColumn(expr, out);
+    if (CSqlType type = CSqlType::Unknown; Extended(name, expr, out, type)) return type;
     const FunctionRow* row = FindFunction(name);
     if (row == nullptr && m_catalog.HasFunction(name)) return StoredCall(name, expr, out);
     if (row == nullptr) {
@@ -1608,21 +1657,7 @@ CSqlType CSqlEmitter::Call(const CSqlExpr& expr, std::string& out) {
         }
     }
     out += ")";
-    if (expr.over) {
-        out += " OVER (";
-        if (!expr.partition.empty()) {
-            out += "PARTITION BY ";
-            for (std::size_t k = 0; k < expr.partition.size(); ++k) {
-                if (k > 0) out += ", ";
-                Expr(expr.partition[k], out);
-            }
-        }
-        if (!expr.windowOrder.empty()) {
-            out += expr.partition.empty() ? "ORDER BY " : " ORDER BY ";
-            OrderItems(expr.windowOrder, out);
-        }
-        out += ")";
-    }
+    if (expr.over) out += " " + Window(expr, true);
     switch (row->result) {
         case Result::Number:
             return CSqlType::Number;

@@ -114,6 +114,19 @@ private:
     CSqlType PackageCall(const std::string& name, const CSqlExpr& expr, std::string& out);
     bool LobCall(const std::string& member, const CSqlExpr& expr, std::string& out, CSqlType& type);
     CSqlType Special(const CSqlExpr& expr, std::string& out);
+    // The server's functions written as more than a call of one name
+    // (aggregates with KEEP or WITHIN GROUP, statistics, analytic ratios,
+    // conditions as arguments); false when `name` is none of them.
+    bool Extended(const std::string& name, const CSqlExpr& expr, std::string& out, CSqlType& type);
+    bool Aggregate(const std::string& name, const CSqlExpr& expr, std::string& out, CSqlType& type);
+    bool Ordered(const std::string& name, const CSqlExpr& expr, std::string& out, CSqlType& type);
+    bool Keep(const std::string& name, const CSqlExpr& expr, std::string& out, CSqlType& type);
+    bool Analytic(const std::string& name, const CSqlExpr& expr, std::string& out, CSqlType& type);
+    bool Scalar(const std::string& name, const CSqlExpr& expr, std::string& out, CSqlType& type);
+    // The arguments written one after another, each after ", ".
+    std::vector<CSqlType> Arguments(const CSqlExpr& expr, std::string& out, bool aggregate);
+    // "OVER (PARTITION BY ... [ORDER BY ... [frame]])" of a call.
+    std::string Window(const CSqlExpr& expr, bool ordered);
     CSqlType Binary(const CSqlExpr& expr, std::string& out);
     void StoredForm(const CSqlExpr& bind, std::string& value);
     CSqlType Compare(std::string_view op, const CSqlExpr* left, const CSqlExpr* right, std::string& out);

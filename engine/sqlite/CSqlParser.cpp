@@ -1045,7 +1045,14 @@ bool CSqlParser::CallArguments(Expr& call) {
             !OrderBy(call.withinGroup) || !ExpectSymbol(')'))
             return false;
     }
-    if (Is("KEEP")) return Refuse("KEEP (DENSE_RANK ...)");
+    if (Accept("KEEP")) {
+        if (!ExpectSymbol('(') || !Expect("DENSE_RANK")) return false;
+        call.keep = Accept("FIRST") ? 1 : (Accept("LAST") ? 2 : 0);
+        if (call.keep == 0 || !Expect("ORDER") || !Expect("BY") || !OrderBy(call.keepOrder) ||
+            !ExpectSymbol(')'))
+            return Fail();
+        if (Is("OVER")) return Refuse("KEEP ... OVER");
+    }
     if (Is("IGNORE") || Is("RESPECT")) return Refuse("IGNORE NULLS");
     if (Accept("OVER")) return Over(call);
     return true;
@@ -1074,8 +1081,31 @@ bool CSqlParser::Over(Expr& call) {
     if (Accept("ORDER")) {
         if (!Expect("BY") || !OrderBy(call.windowOrder)) return false;
     }
-    if (Is("ROWS") || Is("RANGE")) return Refuse("window frames (ROWS/RANGE)");
+    if (Is("ROWS") || Is("RANGE")) {
+        call.frameUnit = TokenText(m_k++);
+        if (!Accept("BETWEEN")) {
+            if (!FrameBound(call.frameStart, call.frameStartOffset)) return false;
+        } else if (!FrameBound(call.frameStart, call.frameStartOffset) || !Expect("AND") ||
+                   !FrameBound(call.frameEnd, call.frameEndOffset)) {
+            return false;
+        }
+    }
     return ExpectSymbol(')');
+}
+
+bool CSqlParser::FrameBound(Expr::Bound& bound, Expr*& offset) {
+    using Bound = Expr::Bound;
+    if (Accept("UNBOUNDED")) {
+        bound = Accept("PRECEDING") ? Bound::UnboundedPreceding : Bound::UnboundedFollowing;
+        return bound == Bound::UnboundedPreceding || Expect("FOLLOWING");
+    }
+    if (Accept("CURRENT")) {
+        bound = Bound::CurrentRow;
+        return Expect("ROW");
+    }
+    if (!Expression(offset)) return false;
+    bound = Accept("PRECEDING") ? Bound::Preceding : Bound::Following;
+    return bound == Bound::Preceding || Expect("FOLLOWING");
 }
 
 bool CSqlParser::CaseExpr(Expr*& out) {

@@ -91,6 +91,9 @@ private:
     // EXTRACT(field FROM expr) and CAST(expr AS type).
     bool SpecialCall(Expr& call);
     bool Over(Expr& call);
+    // One end of a window frame: UNBOUNDED PRECEDING|FOLLOWING, CURRENT ROW,
+    // or an offset PRECEDING|FOLLOWING.
+    bool FrameBound(Expr::Bound& bound, Expr*& offset);
     // ON OVERFLOW ERROR | TRUNCATE ['...'] [WITH | WITHOUT COUNT] of LISTAGG.
     bool Overflow(Expr& call);
     bool CaseExpr(Expr*& out);

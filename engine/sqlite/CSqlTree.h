@@ -62,6 +62,17 @@ struct CSqlExpr {
     bool truncateOnOverflow = false;
     std::string_view overflowIndicator;
     bool overflowCount = true;
+    // KEEP (DENSE_RANK FIRST|LAST ORDER BY ...): 1 FIRST, 2 LAST.
+    int keep = 0;
+    std::vector<OrderItem> keepOrder;
+    // OVER (... ROWS|RANGE [BETWEEN] start [AND end]): `frameUnit` empty when
+    // the window has no frame; `frameEnd` CURRENT ROW when not given.
+    enum class Bound { UnboundedPreceding, Preceding, CurrentRow, Following, UnboundedFollowing };
+    std::string_view frameUnit;
+    Bound frameStart = Bound::UnboundedPreceding;
+    Bound frameEnd = Bound::CurrentRow;
+    CSqlExpr* frameStartOffset = nullptr;
+    CSqlExpr* frameEndOffset = nullptr;
 };
 
 struct CSqlFromItem {

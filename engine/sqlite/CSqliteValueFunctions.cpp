@@ -312,7 +312,6 @@ void Unary(sqlite3_context* context, int, sqlite3_value** argv) {
 }
 
 double Sign(double x) { return x > 0 ? 1 : (x < 0 ? -1 : 0); }
-double Sqrt(double x) { return std::sqrt(x); }
 
 // POWER: exact for a whole exponent, through doubles otherwise.
 void Power(sqlite3_context* context, int, sqlite3_value** argv) {
@@ -351,14 +350,20 @@ void MonthsBetween(sqlite3_context* context, int, sqlite3_value** argv) {
     CDateTime b;
     if (IsNull(argv[0]) || IsNull(argv[1])) return sqlite3_result_null(context);
     if (!DateValue(argv[0], a) || !DateValue(argv[1], b)) return Raise(context, 932, {}, -1);
-    double months = (a.year - b.year) * 12.0 + (a.month - b.month);
+    auto whole = static_cast<std::int64_t>((a.year - b.year) * 12 + (a.month - b.month));
+    CNumberDecimal months = CNumberDecimal::FromInteger(whole);
     bool bothLast = a.day == CDateFormat::LastDayOfMonth(a.year, a.month) &&
                     b.day == CDateFormat::LastDayOfMonth(b.year, b.month);
-    if (a.day != b.day && !bothLast)
-        months += (a.day - b.day) / 31.0 +
-                  ((a.hour - b.hour) * 3600.0 + (a.minute - b.minute) * 60.0 + (a.second - b.second)) /
-                      (31.0 * 86400.0);
-    sqlite3_result_double(context, months);
+    // Note: the part of a month is the difference in days and time over a
+    // month of 31 days, exact.
+    if (a.day != b.day && !bothLast) {
+        std::int64_t seconds = (a.day - b.day) * 86400LL + (a.hour - b.hour) * 3600LL +
+                               (a.minute - b.minute) * 60LL + (a.second - b.second);
+        CNumberDecimal part;
+        CNumberDecimal::FromInteger(seconds).Divide(CNumberDecimal::FromInteger(31LL * 86400), part);
+        months = months.Add(part);
+    }
+    CNumberValue::Result(context, months);
 }
 
 // LISTAGG: values with their sort keys, joined at the end.
@@ -508,7 +513,6 @@ constexpr Row kFunctions[] = {
     {"ORA_TRUNC", 2, RoundOrTrunc<false>, true, false},
     {"ORA_CEIL", 1, Whole<true>, true, false},
     {"ORA_FLOOR", 1, Whole<false>, true, false},
-    {"ORA_SQRT", 1, Unary<Sqrt>, true, false},
     {"ORA_SIGN", 1, Unary<Sign>, true, false},
     {"ORA_POWER", 2, Power, true, false},
     {"ORA_MONTHS_BETWEEN", 2, MonthsBetween, true, false},

@@ -487,6 +487,86 @@ for direction, descending in [("", False), (" DESC", True)]:
       "ORDER SIBLINGS BY NAME" + direction,
       "|".join("%s,%d,%d" % row for row in siblings(None, descending)))
 
+# 20. Statistics are exact decimals at the server's digits: VARIANCE and
+# STDDEV (0 for one row), the _POP and _SAMP forms (_SAMP NULL for one row),
+# COVAR_ and CORR over the pairs with neither value NULL; MEDIAN and
+# PERCENTILE_CONT interpolate between the rows around 1 + p(n - 1),
+# PERCENTILE_DISC takes the first value whose cumulative share reaches p.
+x("CREATE TABLE ST (G NUMBER, X NUMBER(8,2), Y NUMBER(6))")
+samples = {}
+for k in range(1, 40):
+    g = k % 4
+    xv = Decimal((k * 7919) % 10000) / 100
+    yv = None if k % 9 == 0 else (k * 31) % 97
+    samples.setdefault(g, []).append((xv, yv))
+    x("INSERT INTO ST VALUES (%d, %s, %s)" % (g, xv, "NULL" if yv is None else yv))
+x("INSERT INTO ST VALUES (9, 5, NULL)")
+samples[9] = [(Decimal(5), None)]
+
+
+def shown_or_null(d):
+    return "-" if d is None else num(server(d))
+
+
+def moments(values):
+    n = len(values)
+    mean = sum(values) / n
+    return n, sum((v - mean) ** 2 for v in values)
+
+
+def statistic(kind, rows):
+    xs = [xv for xv, _ in rows]
+    pairs = [(xv, Decimal(yv)) for xv, yv in rows if yv is not None]
+    if kind in ("COVAR_POP", "COVAR_SAMP", "CORR"):
+        n = len(pairs)
+        if n == 0 or (kind == "COVAR_SAMP" and n < 2):
+            return None
+        mx = sum(a for a, _ in pairs) / n
+        my = sum(b for _, b in pairs) / n
+        co = sum((a - mx) * (b - my) for a, b in pairs)
+        if kind == "CORR":
+            sxx = sum((a - mx) ** 2 for a, _ in pairs)
+            syy = sum((b - my) ** 2 for _, b in pairs)
+            return None if sxx * syy == 0 else co / (sxx * syy).sqrt()
+        return co / (n if kind == "COVAR_POP" else n - 1)
+    n, ss = moments(xs)
+    if n == 1:
+        return Decimal(0) if kind in ("VARIANCE", "STDDEV", "VAR_POP", "STDDEV_POP") else None
+    var = ss / (n if kind.endswith("_POP") else n - 1)
+    return server(var).sqrt() if kind.startswith("STDDEV") else var
+
+
+for kind in ["VARIANCE", "VAR_POP", "VAR_SAMP", "STDDEV", "STDDEV_POP", "STDDEV_SAMP", "COVAR_POP",
+             "COVAR_SAMP", "CORR"]:
+    args = "X, Y" if kind in ("COVAR_POP", "COVAR_SAMP", "CORR") else "X"
+    q("SELECT G, %s(%s) FROM ST GROUP BY G ORDER BY G" % (kind, args),
+      "|".join("%d,%s" % (g, shown_or_null(statistic(kind, samples[g]))) for g in sorted(samples)))
+
+
+def percentile(values, p, continuous):
+    values = sorted(values)
+    n = len(values)
+    if not continuous:
+        k = max(1, int((p * n).to_integral_value(rounding="ROUND_CEILING")))
+        return values[k - 1]
+    row = p * (n - 1)
+    below = int(row)
+    fraction = row - below
+    if fraction == 0 or below + 1 >= n:
+        return values[below]
+    return (1 - fraction) * values[below] + fraction * values[below + 1]
+
+
+for p in ["0.5", "0.1", "0.75", "1"]:
+    for name, continuous in [("PERCENTILE_CONT", True), ("PERCENTILE_DISC", False)]:
+        q("SELECT G, %s(%s) WITHIN GROUP (ORDER BY X) FROM ST GROUP BY G ORDER BY G" % (name, p),
+          "|".join("%d,%s" % (g, num(server(percentile([xv for xv, _ in samples[g]], Decimal(p), continuous))))
+                   for g in sorted(samples)))
+q("SELECT G, MEDIAN(Y) FROM ST WHERE Y IS NOT NULL GROUP BY G ORDER BY G",
+  "|".join("%d,%s" % (g, num(server(percentile([Decimal(yv) for _, yv in samples[g] if yv is not None],
+                                                  Decimal("0.5"), True))))
+           for g in sorted(samples) if any(yv is not None for _, yv in samples[g])))
+
 with open(__file__.replace("differential.py", "differential.txt"), "w", encoding="utf-8") as f:
     f.write("\n".join(out) + "\n")
 print(len([line for line in out if line.startswith("Q")]), "statements")
