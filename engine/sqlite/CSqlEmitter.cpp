@@ -675,7 +675,23 @@ bool CSqlEmitter::Block(const CSqlSelect& block, std::string& out, std::vector<T
     StartBranch(block, branch);
     Level outerLevel = m_level;
     m_level = Level::None;
-    if (block.connectBy != nullptr && !Hierarchy(block, sourceTexts)) {
+    // A hierarchy over a join, a subquery or a view runs over the joined
+    // rows; the conditions of WHERE that join run before it, the rest after.
+    std::vector<CSqlFromItem> joinedFrom;
+    std::vector<CSqlExpr*> filters;
+    const std::vector<CSqlFromItem>* from = &block.from;
+    bool joined = block.connectBy != nullptr && JoinsBeforeHierarchy(block);
+    if (joined) {
+        std::string base;
+        if (!JoinedRows(block, base, filters) || !Hierarchy(block, sourceTexts, &base)) {
+            m_scopes.pop_back();
+            m_level = outerLevel;
+            return false;
+        }
+        sourceTexts.resize(1);
+        joinedFrom.resize(1);
+        from = &joinedFrom;
+    } else if (block.connectBy != nullptr && !Hierarchy(block, sourceTexts)) {
         m_scopes.pop_back();
         m_level = outerLevel;
         return false;
@@ -701,8 +717,19 @@ bool CSqlEmitter::Block(const CSqlSelect& block, std::string& out, std::vector<T
             if (!found) return Fail(item.expr->at, 904, qualifier);
             if (m_level == Level::Rows) {
                 // Note: the hierarchy's own columns stay out of "*".
-                for (std::size_t c = 0; c < m_scopes.back().sources[0].columns.size(); ++c)
-                    out += (c > 0 ? ", \"" : "\"") + m_scopes.back().sources[0].columns[c].name + "\"";
+                bool firstColumn = true;
+                for (const auto& source : m_scopes.back().sources) {
+                    if (joined ? !qualifier.empty() && source.name != qualifier
+                               : &source != &m_scopes.back().sources[0])
+                        continue;
+                    for (const auto& column : source.columns) {
+                        out += firstColumn ? "" : ", ";
+                        firstColumn = false;
+                        out += joined ? m_hierarchy + ".\"" + column.hierarchyName + "\" AS \"" +
+                                            column.name + "\""
+                                      : "\"" + column.name + "\"";
+                    }
+                }
                 continue;
             }
             out += item.expr->parts.empty() ? "*" : std::string(item.expr->parts[0]) + ".*";
@@ -747,10 +774,13 @@ bool CSqlEmitter::Block(const CSqlSelect& block, std::string& out, std::vector<T
 
     out += " FROM ";
     std::vector<CSqlExpr*> conjuncts;
-    Conjuncts(block.where, conjuncts);
+    if (joined)
+        conjuncts = filters;
+    else
+        Conjuncts(block.where, conjuncts);
     // Outer joins written with (+): each conjunct naming a marked column joins
     // the source of that column.
-    std::vector<std::vector<CSqlExpr*>> joinConditions(block.from.size());
+    std::vector<std::vector<CSqlExpr*>> joinConditions(from->size());
     std::vector<CSqlExpr*> rest;
     for (CSqlExpr* conjunct : conjuncts) {
         std::vector<const CSqlExpr*> marks;
@@ -785,14 +815,14 @@ bool CSqlEmitter::Block(const CSqlSelect& block, std::string& out, std::vector<T
     bool anyOuter = false;
     for (const auto& conditions : joinConditions) anyOuter = anyOuter || !conditions.empty();
     if (anyOuter)
-        for (const CSqlFromItem& item : block.from)
+        for (const CSqlFromItem& item : *from)
             if (item.join != CSqlFromItem::Join::Comma) return Fail(item.at, 25156);
     bool firstSource = true;
     for (int pass = 0; pass < 2; ++pass)
-        for (std::size_t k = 0; k < block.from.size(); ++k) {
+        for (std::size_t k = 0; k < from->size(); ++k) {
             bool optional = !joinConditions[k].empty();
             if ((pass == 0) == optional) continue;
-            const CSqlFromItem& item = block.from[k];
+            const CSqlFromItem& item = (*from)[k];
             if (optional) {
                 out += " LEFT JOIN " + sourceTexts[k] + " ON ";
                 for (std::size_t c = 0; c < joinConditions[k].size(); ++c) {
@@ -870,6 +900,16 @@ bool CSqlEmitter::Block(const CSqlSelect& block, std::string& out, std::vector<T
     return !m_failed;
 }
 
+// Whether `expr` reads the pseudo-column `name`.
+bool UsesName(const CSqlExpr* expr, std::string_view name) {
+    if (expr == nullptr) return false;
+    if (expr->kind == CSqlExpr::Kind::Name && expr->parts.size() == 1 && Upper(expr->parts[0]) == name)
+        return true;
+    for (const CSqlExpr* arg : expr->args)
+        if (UsesName(arg, name)) return true;
+    return false;
+}
+
 bool UsesPrior(const CSqlExpr* expr) {
     if (expr == nullptr) return false;
     if (expr->kind == CSqlExpr::Kind::Unary && expr->text == "PRIOR") return true;
@@ -931,12 +971,19 @@ bool CSqlEmitter::CarriedColumns(const CSqlSelect& block, std::string& start, st
     return !m_failed;
 }
 
-bool CSqlEmitter::Hierarchy(const CSqlSelect& block, std::vector<std::string>& texts) {
+bool CSqlEmitter::Hierarchy(const CSqlSelect& block, std::vector<std::string>& texts,
+                            const std::string* base) {
     const CSqlFromItem& item = block.from[0];
-    if (block.from.size() != 1 || item.query != nullptr || m_stored)
-        return Fail(block.connectAt, 3001, "CONNECT BY (joins, subqueries, views)");
-    std::string table(item.table.back());
-    std::string alias(item.alias.empty() ? item.table.back() : item.alias);
+    // Over joined rows: their query is a table of the statement, each row
+    // numbered in it.
+    std::string table(base != nullptr ? "TARVEX_B" : item.table.back());
+    std::string alias(base != nullptr ? "TARVEX_J" : (item.alias.empty() ? item.table.back() : item.alias));
+    std::string rowid = alias + (base != nullptr ? ".TARVEX_RID" : ".rowid");
+    std::string baseTable =
+        base != nullptr
+            ? "TARVEX_B AS MATERIALIZED (SELECT TARVEX_R.*, ROW_NUMBER() OVER () AS TARVEX_RID FROM (" +
+                  *base + ") TARVEX_R), "
+            : std::string();
     std::string start;
     std::string step;
     m_hierarchy = alias;
@@ -948,45 +995,134 @@ bool CSqlEmitter::Hierarchy(const CSqlSelect& block, std::vector<std::string>& t
     m_level = Level::Step;
     Expr(block.connectBy, step);
     // A row is a leaf when no row of the table is its child.
-    m_priorName = alias;
+    m_priorName = base != nullptr ? "TARVEX_H" : alias;
     m_hierarchy = "TARVEX_C";
     std::string children;
     Expr(block.connectBy, children);
-    m_leaf = "(NOT EXISTS (SELECT 1 FROM " + table + " TARVEX_C WHERE " + children + "))";
+    std::string leaf = "(NOT EXISTS (SELECT 1 FROM " + table + " TARVEX_C WHERE " + children + "))";
+    m_leaf = base != nullptr ? alias + ".TARVEX_LEAF" : leaf;
     m_priorName = "TARVEX_P";
     m_hierarchy = alias;
     // Children come in the order of ORDER SIBLINGS BY (each row ranked
     // once over the table), else in the order they were stored.
     std::string ranks;
     std::string rankTable;
-    std::string rank = alias + ".rowid";
+    std::string rank = rowid;
     if (!block.siblingsOrder.empty()) {
         m_level = Level::None;
         std::string order;
         OrderItems(block.siblingsOrder, order);
-        rankTable = "TARVEX_S AS MATERIALIZED (SELECT " + alias +
-                    ".rowid AS TARVEX_RID, ROW_NUMBER() OVER (ORDER BY " + order + ") AS TARVEX_SIB FROM " +
-                    table + " " + alias + "), ";
-        ranks = " JOIN TARVEX_S ON TARVEX_S.TARVEX_RID = " + alias + ".rowid";
+        rankTable = "TARVEX_S AS MATERIALIZED (SELECT " + rowid +
+                    " AS TARVEX_RID, ROW_NUMBER() OVER (ORDER BY " + order + ") AS TARVEX_SIB FROM " + table +
+                    " " + alias + "), ";
+        ranks = " JOIN TARVEX_S ON TARVEX_S.TARVEX_RID = " + rowid;
         rank = "TARVEX_S.TARVEX_SIB";
     }
     if (m_failed) return false;
     std::string key = "printf('%010d', " + rank + ")";
-    std::string seen = alias + ".rowid || ','";
+    std::string seen = rowid + " || ','";
     // Note: rows are read depth first, each after its parent; a row met
     // again below itself is a loop (ORA-01436, skipped with NOCYCLE).
     std::string cycle = UsesPrior(block.connectBy) ? " AND ORA_NOCYCLE(instr(TARVEX_P.TARVEX_SEEN, ',' || " +
                                                          seen + "), " + (block.noCycle ? "1" : "0") + ")"
                                                    : std::string();
-    texts[0] = "(WITH RECURSIVE " + rankTable + "TARVEX_H AS (SELECT " + alias + ".*, 1 AS TARVEX_LEVEL, " +
-               key + " AS TARVEX_KEY, ',' || " + seen + " AS TARVEX_SEEN" + carriedStart + " FROM " + table +
-               " " + alias + ranks + (start.empty() ? std::string() : " WHERE " + start) +
-               " UNION ALL SELECT " + alias + ".*, TARVEX_P.TARVEX_LEVEL + 1, TARVEX_P.TARVEX_KEY || " + key +
-               ", TARVEX_P.TARVEX_SEEN || " + seen + carriedStep + " FROM TARVEX_H TARVEX_P JOIN " + table +
-               " " + alias + " ON (" + step + ")" + cycle + ranks +
-               ") SELECT * FROM TARVEX_H ORDER BY TARVEX_KEY LIMIT -1 OFFSET 0) " + alias;
+    bool leaves = false;
+    for (const auto& selected : block.items) leaves = leaves || UsesName(selected.expr, "CONNECT_BY_ISLEAF");
+    leaves = leaves || UsesName(block.where, "CONNECT_BY_ISLEAF");
+    std::string rows = base != nullptr && leaves
+                           ? "SELECT TARVEX_H.*, " + leaf + " AS TARVEX_LEAF FROM TARVEX_H"
+                           : std::string("SELECT * FROM TARVEX_H");
+    texts[0] = "(WITH RECURSIVE " + baseTable + rankTable + "TARVEX_H AS (SELECT " + alias +
+               ".*, 1 AS TARVEX_LEVEL, " + key + " AS TARVEX_KEY, ',' || " + seen + " AS TARVEX_SEEN" +
+               carriedStart + " FROM " + table + " " + alias + ranks +
+               (start.empty() ? std::string() : " WHERE " + start) + " UNION ALL SELECT " + alias +
+               ".*, TARVEX_P.TARVEX_LEVEL + 1, TARVEX_P.TARVEX_KEY || " + key + ", TARVEX_P.TARVEX_SEEN || " +
+               seen + carriedStep + " FROM TARVEX_H TARVEX_P JOIN " + table + " " + alias + " ON (" + step +
+               ")" + cycle + ranks + ") " + rows + " ORDER BY TARVEX_KEY LIMIT -1 OFFSET 0) " + alias;
     m_level = Level::Rows;
     return true;
+}
+
+bool CSqlEmitter::JoinsBeforeHierarchy(const CSqlSelect& block) {
+    // Note: a view's query reads tables by their names alone (DUAL too).
+    if (block.from.size() != 1 || block.from[0].query != nullptr || m_stored) return true;
+    std::string text;
+    bool readOnly = false;
+    bool checkOption = false;
+    return m_catalog.View(Upper(block.from[0].table.back()), text, readOnly, checkOption);
+}
+
+int CSqlEmitter::SourceOf(const CSqlExpr& name) const {
+    const auto& sources = m_scopes.back().sources;
+    std::string column = Upper(name.parts.back());
+    std::string qualifier = name.parts.size() > 1 ? Upper(name.parts[name.parts.size() - 2]) : std::string();
+    for (std::size_t s = 0; s < sources.size(); ++s) {
+        if (!qualifier.empty()) {
+            if (sources[s].name == qualifier) return static_cast<int>(s);
+            continue;
+        }
+        for (const auto& candidate : sources[s].columns)
+            if (candidate.name == column) return static_cast<int>(s);
+    }
+    return -1;
+}
+
+void CSqlEmitter::SourcesOf(const CSqlExpr* expr, std::vector<int>& out) const {
+    if (expr == nullptr) return;
+    if (expr->kind == CSqlExpr::Kind::Name) {
+        int source = SourceOf(*expr);
+        if (source >= 0 && std::find(out.begin(), out.end(), source) == out.end()) out.push_back(source);
+    }
+    // Note: a subquery's names are its own (or, correlated, counted here not).
+    for (const CSqlExpr* arg : expr->args) SourcesOf(arg, out);
+}
+
+bool CSqlEmitter::JoinedRows(const CSqlSelect& block, std::string& out, std::vector<CSqlExpr*>& filters) {
+    // Every column of every source, each under a name of its own.
+    CSqlSelect& rows = *m_arena.Select();
+    rows.at = block.at;
+    rows.from = block.from;
+    int number = 0;
+    for (auto& source : m_scopes.back().sources)
+        for (auto& column : source.columns) {
+            column.hierarchyName = "TARVEX_J" + std::to_string(number++);
+            CSqlExpr* name = m_arena.Expr();
+            name->kind = CSqlExpr::Kind::Name;
+            name->at = block.at;
+            if (!source.name.empty()) name->parts.push_back(m_strings.emplace_back(QuoteName(source.name)));
+            name->parts.push_back(m_strings.emplace_back(QuoteName(column.name)));
+            rows.items.push_back(CSqlSelectItem{name, m_strings.emplace_back(column.hierarchyName)});
+        }
+    // The conditions of WHERE naming two sources (or one with "(+)") join.
+    std::vector<CSqlExpr*> conjuncts;
+    Conjuncts(block.where, conjuncts);
+    for (CSqlExpr* conjunct : conjuncts) {
+        std::vector<int> sources;
+        SourcesOf(conjunct, sources);
+        std::vector<const CSqlExpr*> marks;
+        OuterMarks(conjunct, marks);
+        bool join = sources.size() > 1 || !marks.empty();
+        if (!join) {
+            filters.push_back(conjunct);
+            continue;
+        }
+        if (rows.where == nullptr) {
+            rows.where = conjunct;
+            continue;
+        }
+        CSqlExpr* both = m_arena.Expr();
+        both->kind = CSqlExpr::Kind::Binary;
+        both->text = "AND";
+        both->at = conjunct->at;
+        both->args = {rows.where, conjunct};
+        rows.where = both;
+    }
+    Level level = m_level;
+    std::string hierarchy = m_hierarchy;
+    bool ok = Block(rows, out, nullptr, false);
+    m_level = level;
+    m_hierarchy = hierarchy;
+    return ok;
 }
 
 CSqlType CSqlEmitter::Prior(const CSqlExpr& expr, std::string& out) {
@@ -1431,6 +1567,13 @@ CSqlType CSqlEmitter::Name(const CSqlExpr& expr, std::string& out) {
             m_scopes.pop_back();
             return type;
         }
+        // Note: a column of a hierarchy over joined rows is read from them
+        // by its own name there (the parent's in a step, under PRIOR).
+        if (column != nullptr && !column->hierarchyName.empty()) {
+            out += (m_level == Level::Step && m_prior ? m_priorName : m_hierarchy) + ".\"" +
+                   column->hierarchyName + "\"";
+            return type;
+        }
         if (column != nullptr && !column->emitted.empty()) {
             out += column->emitted;
             return type;
@@ -1489,7 +1632,8 @@ CSqlType CSqlEmitter::Name(const CSqlExpr& expr, std::string& out) {
                 Fail(expr.at, 1788);
                 return CSqlType::Unknown;
             }
-            out += level;
+            // Note: in a step LEVEL is the parent's and one more.
+            out += m_level == Level::Step ? "(" + m_priorName + ".TARVEX_LEVEL + 1)" : std::string(level);
             return CSqlType::Number;
         }
     }

@@ -69,6 +69,8 @@ private:
         bool virtualColumn = false;
         const CSqlExpr* expression = nullptr;
         const ViewTarget* view = nullptr;
+        // A column of a hierarchy over joined rows: its name among them.
+        std::string hierarchyName = {};
     };
     struct Source {
         std::string name;  // alias, else table name (upper)
@@ -162,7 +164,20 @@ private:
     bool UsesRownum(const CSqlExpr* expr) const;
     // START WITH ... CONNECT BY over the one table of `block`: its source
     // text becomes the rows of the hierarchy, depth first.
-    bool Hierarchy(const CSqlSelect& block, std::vector<std::string>& texts);
+    // Over joined rows (`base`, the query of them), the hierarchy reads them
+    // instead, each column by its hierarchyName.
+    bool Hierarchy(const CSqlSelect& block, std::vector<std::string>& texts,
+                   const std::string* base = nullptr);
+    // Whether the FROM of a hierarchy is more than one table.
+    bool JoinsBeforeHierarchy(const CSqlSelect& block);
+    // The query of the joined rows of `block` (its sources and the
+    // conditions of WHERE that join them), naming every column of the
+    // block's scope; the other conditions of WHERE go to `filters`.
+    bool JoinedRows(const CSqlSelect& block, std::string& out, std::vector<CSqlExpr*>& filters);
+    // The source of the block being written that a name reads (-1: none),
+    // and every source an expression reads.
+    int SourceOf(const CSqlExpr& name) const;
+    void SourcesOf(const CSqlExpr* expr, std::vector<int>& out) const;
     CSqlType Prior(const CSqlExpr& expr, std::string& out);
     bool CarriedColumns(const CSqlSelect& block, std::string& start, std::string& step);
     // SYS_CONNECT_BY_PATH or CONNECT_BY_ROOT, read from the hierarchy's rows.
@@ -239,6 +254,9 @@ private:
     };
     std::vector<HierarchyColumnRow> m_hierarchyColumns;
     std::vector<LiteralSlot>* m_slots = nullptr;
+    // Nodes and names the emitter makes itself (the joined rows of a hierarchy).
+    CSqlArena m_arena;
+    std::deque<std::string> m_strings;
     // The grouping set the next block groups by, and the emitted text of
     // each expression of GROUP BY with whether that set keeps it.
     struct Branch {

@@ -567,6 +567,45 @@ q("SELECT G, MEDIAN(Y) FROM ST WHERE Y IS NOT NULL GROUP BY G ORDER BY G",
                                                   Decimal("0.5"), True))))
            for g in sorted(samples) if any(yv is not None for _, yv in samples[g])))
 
+# 21. CONNECT BY over a join: the join is made first (in ON or in WHERE),
+# the hierarchy walks the joined rows depth first, children in the order of
+# the joined rows, and the conditions of WHERE on one table filter the rows
+# it gives.
+staff = {1: ("KING", None, 9), 2: ("JONES", 1, 2), 3: ("SCOTT", 2, 2), 4: ("BLAKE", 1, 3), 5: ("ADAMS", 3, None),
+         6: ("FORD", 2, 2), 7: ("SMITH", 6, 2), 8: ("ALLEN", 4, 3)}
+depts = {2: "RESEARCH", 3: "SALES", 9: "ACCOUNTING"}
+x("CREATE TABLE HJE (ID NUMBER, NAME VARCHAR2(10), MGR NUMBER, DEPT NUMBER)")
+x("CREATE TABLE HJD (DEPT NUMBER, DNAME VARCHAR2(12))")
+for key, (name, mgr, dept) in staff.items():
+    x("INSERT INTO HJE VALUES (%d, '%s', %s, %s)" % (key, name, "NULL" if mgr is None else mgr,
+                                                   "NULL" if dept is None else dept))
+for dept, dname in depts.items():
+    x("INSERT INTO HJD VALUES (%d, '%s')" % (dept, dname))
+joined = [k for k in sorted(staff) if staff[k][2] in depts]
+
+
+def walk_joined(roots, level=1, path=""):
+    rows = []
+    for root in roots:
+        here = path + "/" + staff[root][0]
+        rows.append((root, level, here))
+        rows += walk_joined([k for k in joined if staff[k][1] == root], level + 1, here)
+    return rows
+
+
+rows = walk_joined([k for k in joined if staff[k][1] is None])
+q("SELECT E.NAME, D.DNAME, LEVEL FROM HJE E JOIN HJD D ON E.DEPT = D.DEPT START WITH E.MGR IS NULL "
+  "CONNECT BY PRIOR E.ID = E.MGR",
+  "|".join("%s,%s,%d" % (staff[k][0], depts[staff[k][2]], level) for k, level, _ in rows))
+q("SELECT E.NAME, SYS_CONNECT_BY_PATH(E.NAME, '/') FROM HJE E, HJD D WHERE E.DEPT = D.DEPT AND D.DNAME <> "
+  "'RESEARCH' START WITH E.MGR IS NULL CONNECT BY PRIOR E.ID = E.MGR",
+  "|".join("%s,%s" % (staff[k][0], path) for k, _, path in rows if depts[staff[k][2]] != "RESEARCH"))
+q("SELECT COUNT(*) FROM (SELECT ID, MGR FROM HJE WHERE DEPT IS NOT NULL) START WITH MGR IS NULL "
+  "CONNECT BY PRIOR ID = MGR", str(len(rows)))
+for n in range(1, 4):
+    q("SELECT COUNT(*) FROM HJD D, (SELECT LEVEL L FROM DUAL CONNECT BY LEVEL <= %d) G WHERE G.L <= D.DEPT" % n,
+      str(sum(min(n, dept) for dept in depts)))
+
 with open(__file__.replace("differential.py", "differential.txt"), "w", encoding="utf-8") as f:
     f.write("\n".join(out) + "\n")
 print(len([line for line in out if line.startswith("Q")]), "statements")
