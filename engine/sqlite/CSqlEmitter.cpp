@@ -511,6 +511,23 @@ bool CSqlEmitter::TableSource(const CSqlFromItem& item, Source& source, std::str
 }
 
 bool CSqlEmitter::FromSources(const CSqlSelect& block, Scope& scope, std::vector<std::string>& texts) {
+    if (!EachSource(block, scope, texts)) return false;
+    // Note: beside JSON_TABLE's rows (SQLite's json_each, whose columns
+    // have names of their own: ID, KEY, VALUE...) the other sources' columns
+    // are written qualified.
+    bool json = false;
+    for (const CSqlFromItem& item : block.from) json = json || item.json != nullptr;
+    for (std::size_t k = 0; json && k < scope.sources.size(); ++k) {
+        Source& source = scope.sources[k];
+        if (block.from[k].json != nullptr || source.name.empty()) continue;
+        for (Typed& column : source.columns)
+            if (column.emitted.empty())
+                column.emitted = QuoteName(source.name) + "." + QuoteName(column.name);
+    }
+    return true;
+}
+
+bool CSqlEmitter::EachSource(const CSqlSelect& block, Scope& scope, std::vector<std::string>& texts) {
     for (const CSqlFromItem& item : block.from) {
         Source source;
         std::string text;
@@ -523,6 +540,15 @@ bool CSqlEmitter::FromSources(const CSqlSelect& block, Scope& scope, std::vector
             text += ")";
             source.known = true;
             source.name = Upper(item.alias);
+        } else if (item.json != nullptr) {
+            // Note: the document may read the sources before it in FROM.
+            m_scopes.push_back(scope);
+            bool ok = JsonTableSource(item, source, text);
+            m_scopes.pop_back();
+            if (!ok) return false;
+            scope.sources.push_back(std::move(source));
+            texts.push_back(std::move(text));
+            continue;
         } else if (!TableSource(item, source, text)) {
             return false;
         }
@@ -732,7 +758,25 @@ bool CSqlEmitter::Block(const CSqlSelect& block, std::string& out, std::vector<T
                 }
                 continue;
             }
-            out += item.expr->parts.empty() ? "*" : std::string(item.expr->parts[0]) + ".*";
+            bool computed = false;
+            for (const auto& source : m_scopes.back().sources)
+                for (const auto& column : source.columns) computed = computed || !column.emitted.empty();
+            if (!computed) {
+                out += item.expr->parts.empty() ? "*" : std::string(item.expr->parts[0]) + ".*";
+                continue;
+            }
+            // Note: the columns of JSON_TABLE are expressions, written each.
+            bool firstColumn = true;
+            for (const auto& source : m_scopes.back().sources) {
+                if (!qualifier.empty() && source.name != qualifier) continue;
+                for (const auto& column : source.columns) {
+                    out += firstColumn ? "" : ", ";
+                    firstColumn = false;
+                    out += column.emitted.empty() ? QuoteName(source.name) + "." + QuoteName(column.name)
+                                                  : column.emitted;
+                    out += " AS " + QuoteName(column.name);
+                }
+            }
             continue;
         }
         std::size_t emitted = out.size();
@@ -1508,6 +1552,7 @@ const CSqlEmitter::JsonRow* CSqlEmitter::FindJson(std::string_view name) {
 }
 
 CSqlType CSqlEmitter::Json(const CSqlExpr& expr, const JsonRow& row, std::string& out) {
+    if (row.name == "JSON_VALUE") return JsonValue(expr, out);
     if (row.arguments == 0) {
         // JSON_OBJECT: names and values in turn; a date as text.
         out += "json_object(";

@@ -95,7 +95,20 @@ private:
     bool Query(const CSqlSelect& query, std::string& out, std::vector<Typed>* columns);
     bool Block(const CSqlSelect& block, std::string& out, std::vector<Typed>* columns, bool orderedForRownum);
     bool FromSources(const CSqlSelect& block, Scope& scope, std::vector<std::string>& texts);
+    bool EachSource(const CSqlSelect& block, Scope& scope, std::vector<std::string>& texts);
     bool TableSource(const CSqlFromItem& item, Source& source, std::string& text);
+    // JSON_TABLE: SQLite's json_each over the document, the columns read
+    // from each row's JSON (NULL where a value is missing or does not fit).
+    bool JsonTableSource(const CSqlFromItem& item, Source& source, std::string& text);
+    bool JsonColumns(const std::vector<CSqlJsonColumn>& columns, const std::string& rows,
+                     const std::string& path, Source& source, std::string& text);
+    // The scalar at `path` of the JSON text `item` as a value of `type`;
+    // NULL for none, for an object or array, or for one the type refuses.
+    // JSON_VALUE with RETURNING and its handlers.
+    CSqlType JsonValue(const CSqlExpr& expr, std::string& out);
+    std::string JsonHandler(CSqlExpr::JsonHandler handler, const CSqlExpr* value, int code);
+    static std::string JsonScalar(const std::string& item, const std::string& path,
+                                  const CSqliteCatalog::Column& type);
     bool OrderItems(const std::vector<CSqlExpr::OrderItem>& items, std::string& out);
 
     // An expression, NULL in the rows of a grouping set not grouping by it.
@@ -256,6 +269,7 @@ private:
     std::vector<LiteralSlot>* m_slots = nullptr;
     // Nodes and names the emitter makes itself (the joined rows of a hierarchy).
     CSqlArena m_arena;
+    int m_jsonTables = 0;
     std::deque<std::string> m_strings;
     // The grouping set the next block groups by, and the emitted text of
     // each expression of GROUP BY with whether that set keeps it.

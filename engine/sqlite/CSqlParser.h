@@ -71,6 +71,12 @@ private:
     bool Hierarchy(CSqlSelect& select);
     bool FromList(CSqlSelect& select);
     bool FromItem(CSqlFromItem& item);
+    // JSON_TABLE's parts: FORMAT JSON, a path literal, NULL ON ERROR|EMPTY
+    // (other handlers refused), and COLUMNS (...) with NESTED PATH.
+    bool AcceptJsonFormat();
+    bool JsonPath(std::string_view& path);
+    bool JsonOnError();
+    bool JsonColumns(std::vector<CSqlJsonColumn>& columns);
     bool OrderBy(std::vector<Expr::OrderItem>& items);
     // GROUP BY's list; ROLLUP, CUBE and GROUPING SETS become grouping sets.
     bool GroupBy(CSqlSelect& select);
@@ -88,6 +94,9 @@ private:
     bool Primary(Expr*& out);
     bool NameOrCall(Expr*& out);
     bool CallArguments(Expr& call);
+    // JSON_VALUE, JSON_QUERY, JSON_EXISTS: the document, the path, and
+    // RETURNING and the ON ERROR and ON EMPTY handlers of JSON_VALUE.
+    bool JsonCall(Expr& call, const std::string& name);
     // EXTRACT(field FROM expr) and CAST(expr AS type).
     bool SpecialCall(Expr& call);
     bool Over(Expr& call);

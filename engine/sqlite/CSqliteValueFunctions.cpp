@@ -487,6 +487,48 @@ void ViewCheck(sqlite3_context* context, int, sqlite3_value** argv) {
     sqlite3_result_int(context, 1);
 }
 
+// The conversions of JSON_TABLE's columns: the value, or NULL where the
+// type does not take it.
+void TryNumber(sqlite3_context* context, int, sqlite3_value** argv) {
+    CNumberDecimal number;
+    if (IsNull(argv[0]) || !CNumberValue::Read(argv[0], number) ||
+        !CSqliteValueFunctions::FitNumber(number, sqlite3_value_int(argv[1]), sqlite3_value_int(argv[2])))
+        return sqlite3_result_null(context);
+    CNumberValue::Result(context, number);
+}
+
+void TryText(sqlite3_context* context, int, sqlite3_value** argv) {
+    if (IsNull(argv[0])) return sqlite3_result_null(context);
+    std::string text = TextOf(argv[0]);
+    // Note: characters when the type counts them, else CP932 bytes.
+    std::size_t length = 0;
+    if (sqlite3_value_int(argv[2]) != 0)
+        for (unsigned char c : text) length += (c & 0xC0) != 0x80 ? 1 : 0;
+    else
+        length = encoding::Utf8ToCp932(text).size();
+    if (length > static_cast<std::size_t>(sqlite3_value_int64(argv[1]))) return sqlite3_result_null(context);
+    sqlite3_result_value(context, argv[0]);
+}
+
+// A date written as JSON writes it: YYYY-MM-DD[THH:MM:SS[.f...]][Z].
+void TryDate(sqlite3_context* context, int, sqlite3_value** argv) {
+    if (IsNull(argv[0])) return sqlite3_result_null(context);
+    std::string text = TextOf(argv[0]);
+    if (text.size() > 10 && text[10] == 'T') text[10] = ' ';
+    if (!text.empty() && text.back() == 'Z') text.pop_back();
+    if (std::size_t point = text.find('.'); point != std::string::npos && point > 10) text.resize(point);
+    CDateTime value;
+    if ((text.size() != 10 && text.size() != 19) || !CDateFormat::ParseStored(text, value) ||
+        !CDateFormat::IsValid(value))
+        return sqlite3_result_null(context);
+    ResultText(context, CDateFormat::ToStored(value));
+}
+
+// An error of the server raised where the statement's text says so.
+void RaiseCode(sqlite3_context* context, int, sqlite3_value** argv) {
+    Raise(context, sqlite3_value_int(argv[0]), {}, -1);
+}
+
 struct Row {
     const char* name;
     int arguments;
@@ -517,6 +559,10 @@ constexpr Row kFunctions[] = {
     {"ORA_POWER", 2, Power, true, false},
     {"ORA_MONTHS_BETWEEN", 2, MonthsBetween, true, false},
     {"ORA_EXTRACT", 2, Extract, true, false},
+    {"ORA_TRY_NUMBER", 3, TryNumber, true, false},
+    {"ORA_TRY_TEXT", 3, TryText, true, false},
+    {"ORA_TRY_DATE", 1, TryDate, true, false},
+    {"ORA_RAISE", 1, RaiseCode, false, false},
 };
 
 }  // namespace

@@ -307,10 +307,10 @@ TEST_F(COracleSemanticsTest, SessionFactsAndNamedRefusals) {
     EXPECT_EQ(result.Value(0, 4), "0");
     EXPECT_FALSE(scott->Query("SELECT SYS_CONTEXT('USERENV', 'NOPE') FROM DUAL", binds, result));
     EXPECT_EQ(scott->LastError().code, 2003);
-    std::string sql = "SELECT * FROM JSON_TABLE('[1]', '$[*]' COLUMNS (A NUMBER PATH '$')) J";
+    std::string sql = "SELECT * FROM XMLTABLE('/a' PASSING XMLTYPE('<a/>')) X";
     EXPECT_EQ(Rows(sql).substr(0, 15), "ERROR ORA-03001");
-    EXPECT_NE(Rows(sql).find("JSON_TABLE"), std::string::npos);
-    EXPECT_EQ(m_connection->LastError().position, static_cast<int>(sql.find("JSON_TABLE")));
+    EXPECT_NE(Rows(sql).find("XMLTABLE"), std::string::npos);
+    EXPECT_EQ(m_connection->LastError().position, static_cast<int>(sql.find("XMLTABLE")));
     // A function of the server the engine lacks is refused by name; an
     // unknown name is no function.
     EXPECT_EQ(Rows("SELECT ORA_HASH('ab') FROM DUAL").substr(0, 15), "ERROR ORA-03001");

@@ -606,6 +606,53 @@ for n in range(1, 4):
     q("SELECT COUNT(*) FROM HJD D, (SELECT LEVEL L FROM DUAL CONNECT BY LEVEL <= %d) G WHERE G.L <= D.DEPT" % n,
       str(sum(min(n, dept) for dept in depts)))
 
+# 22. JSON_TABLE: each element of the row path's array a row, numbered from
+# 1; a column's value NULL where the path finds nothing, an object or array,
+# or a value its type does not take (text longer than VARCHAR2(n), text that
+# is no number for NUMBER); numbers read exactly from their digits. JSON_VALUE
+# answers ON EMPTY, else ON ERROR, when the path finds nothing.
+import json
+
+documents = [
+    {"order": 1, "lines": [{"sku": "A-1", "qty": 2, "price": "10.25"}, {"sku": "LONGSKU", "qty": 1.5}]},
+    {"order": 2, "lines": []},
+    {"order": 3, "lines": [{"sku": "C", "qty": "x", "price": 0.1}, {"qty": 3, "price": 7}]},
+]
+x("CREATE TABLE JD (ID NUMBER, DOC VARCHAR2(1000))")
+for k, document in enumerate(documents, 1):
+    x("INSERT INTO JD VALUES (%d, '%s')" % (k, json.dumps(document, separators=(",", ":"))))
+x("INSERT INTO JD VALUES (4, 'garbage')")
+
+
+def as_number(value):
+    if isinstance(value, bool) or value is None:
+        return None
+    try:
+        return Decimal(str(value))
+    except Exception:
+        return None
+
+
+rows = []
+for k, document in enumerate(documents, 1):
+    for n, line in enumerate(document["lines"], 1):
+        sku = line.get("sku")
+        sku = sku if sku is not None and len(sku) <= 5 else None
+        qty = as_number(line.get("qty"))
+        price = as_number(line.get("price"))
+        rows.append((k, n, sku, qty, price))
+q("SELECT D.ID, J.N, J.SKU, J.QTY, J.PRICE FROM JD D, JSON_TABLE(D.DOC, '$.lines[*]' COLUMNS (N FOR ORDINALITY, "
+  "SKU VARCHAR2(5) PATH '$.sku', QTY NUMBER PATH '$.qty', PRICE NUMBER PATH '$.price')) J ORDER BY 1, 2",
+  "|".join(",".join("-" if v is None else (num(v) if isinstance(v, Decimal) else str(v)) for v in row)
+           for row in rows))
+total = sum(r[3] * r[4] for r in rows if r[3] is not None and r[4] is not None)
+q("SELECT SUM(J.QTY * J.PRICE) FROM JD D, JSON_TABLE(D.DOC, '$.lines[*]' COLUMNS (QTY NUMBER PATH '$.qty', "
+  "PRICE NUMBER PATH '$.price')) J", num(total))
+for path, handler, expected in [("$.order", "", "1|2|3|-"), ("$.none", " DEFAULT 'e' ON EMPTY", "e|e|e|-"),
+                                ("$.none", " DEFAULT 'x' ON ERROR", "x|x|x|x"),
+                                ("$.lines", " DEFAULT 'x' ON ERROR", "x|x|x|x")]:
+    q("SELECT JSON_VALUE(DOC, '%s'%s) FROM JD ORDER BY ID" % (path, handler), expected)
+
 with open(__file__.replace("differential.py", "differential.txt"), "w", encoding="utf-8") as f:
     f.write("\n".join(out) + "\n")
 print(len([line for line in out if line.startswith("Q")]), "statements")
