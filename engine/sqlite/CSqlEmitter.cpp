@@ -962,10 +962,12 @@ bool UsesPrior(const CSqlExpr* expr) {
     return false;
 }
 
-// The SYS_CONNECT_BY_PATH calls and CONNECT_BY_ROOT operators of `expr`.
+// The SYS_CONNECT_BY_PATH calls and CONNECT_BY_ROOT and PRIOR operators of
+// `expr`.
 void PathsAndRoots(const CSqlExpr* expr, std::vector<const CSqlExpr*>& out) {
     if (expr == nullptr) return;
-    bool root = expr->kind == CSqlExpr::Kind::Unary && expr->text == "CONNECT_BY_ROOT";
+    bool root =
+        expr->kind == CSqlExpr::Kind::Unary && (expr->text == "CONNECT_BY_ROOT" || expr->text == "PRIOR");
     bool path = expr->kind == CSqlExpr::Kind::Call && expr->args.size() == 2 &&
                 Upper(expr->text) == "SYS_CONNECT_BY_PATH";
     if (root || path) {
@@ -981,7 +983,8 @@ CSqlType CSqlEmitter::HierarchyColumn(const CSqlExpr& expr, std::string& out) {
             out += column.name;
             return column.type;
         }
-    Fail(expr.at, 3001, expr.kind == CSqlExpr::Kind::Call ? "SYS_CONNECT_BY_PATH" : "CONNECT_BY_ROOT");
+    Fail(expr.at, 3001,
+         expr.kind == CSqlExpr::Kind::Call ? std::string("SYS_CONNECT_BY_PATH") : std::string(expr.text));
     return CSqlType::Unknown;
 }
 
@@ -1005,6 +1008,13 @@ bool CSqlEmitter::CarriedColumns(const CSqlSelect& block, std::string& start, st
             first = "ORA_CONCAT(" + separator + ", " + first + ")";
             next = "ORA_CONCAT(ORA_CONCAT(TARVEX_P." + name + ", " + separator + "), " + next + ")";
             type = CSqlType::Text;
+        } else if (node->text == "PRIOR") {
+            // Note: PRIOR of a row is its parent's value, NULL for a root.
+            first = "NULL";
+            m_level = Level::Step;
+            m_prior = true;
+            Expr(node->args[0], next);
+            m_prior = false;
         } else {
             next = "TARVEX_P." + name;
         }
@@ -1170,6 +1180,7 @@ bool CSqlEmitter::JoinedRows(const CSqlSelect& block, std::string& out, std::vec
 }
 
 CSqlType CSqlEmitter::Prior(const CSqlExpr& expr, std::string& out) {
+    if (m_level == Level::Rows) return HierarchyColumn(expr, out);
     if (m_level != Level::Step) {
         Fail(expr.at, 3001, "PRIOR");
         return CSqlType::Unknown;

@@ -45,6 +45,17 @@ TEST_F(CHierarchyTest, WhereJoinsFirstAndFiltersLast) {
               "201,Hartstein,100,20,Marketing|202,Fay,201,20,Marketing");
 }
 
+// PRIOR in the select list and WHERE reads the parent row (NULL for a root).
+TEST_F(CHierarchyTest, PriorReadsTheParentRow) {
+    EXPECT_EQ(Rows("SELECT E.LAST_NAME, PRIOR E.LAST_NAME, PRIOR D.DEPARTMENT_NAME FROM EMPLOYEES E "
+                   "JOIN DEPARTMENTS D ON E.DEPARTMENT_ID = D.DEPARTMENT_ID WHERE PRIOR E.EMPLOYEE_ID <> 100 "
+                   "START WITH E.MANAGER_ID IS NULL CONNECT BY PRIOR E.EMPLOYEE_ID = E.MANAGER_ID"),
+              "Whalen,Kochhar,Executive|Fay,Hartstein,Marketing");
+    EXPECT_EQ(Rows("SELECT LAST_NAME, PRIOR LAST_NAME FROM EMPLOYEES START WITH EMPLOYEE_ID = 101 "
+                   "CONNECT BY PRIOR EMPLOYEE_ID = MANAGER_ID"),
+              "Kochhar,-|Whalen,Kochhar|Mavris,Kochhar");
+}
+
 TEST_F(CHierarchyTest, SubqueriesAndViewsInFrom) {
     EXPECT_EQ(Rows("SELECT LAST_NAME, LEVEL FROM (SELECT * FROM EMPLOYEES WHERE EMPLOYEE_ID <> 101) "
                    "START WITH MANAGER_ID IS NULL CONNECT BY PRIOR EMPLOYEE_ID = MANAGER_ID"),
