@@ -201,7 +201,19 @@ constexpr FunctionRow kFunctions[] = {
     {"NEXT_DAY", "", Result::Date},
     {"SYS_GUID", "ORA_SYS_GUID", Result::Text},
     {"NTH_VALUE", "", Result::FirstArgument},
+    {"NUMTOYMINTERVAL", "ORA_NUMTOYMINTERVAL", Result::Text},
+    {"NUMTODSINTERVAL", "ORA_NUMTODSINTERVAL", Result::Text},
+    {"TO_YMINTERVAL", "ORA_TO_YMINTERVAL", Result::Text},
+    {"TO_DSINTERVAL", "ORA_TO_DSINTERVAL", Result::Text},
 };
+
+// Whether `expr` is an interval made at run time (NUMTODSINTERVAL, ...).
+bool IsIntervalCall(const CSqlExpr* expr) {
+    if (expr->kind != CSqlExpr::Kind::Call || expr->parts.size() != 1) return false;
+    std::string name = Upper(expr->text);
+    return name == "NUMTOYMINTERVAL" || name == "NUMTODSINTERVAL" || name == "TO_YMINTERVAL" ||
+           name == "TO_DSINTERVAL";
+}
 
 const FunctionRow* FindFunction(std::string_view name) {
     std::string upper = Upper(name);
@@ -267,8 +279,7 @@ constexpr std::string_view kServerFunctions[] = {"ANY_VALUE",
                                                  "NLS_CHARSET_NAME",
                                                  "NLS_COLLATION_ID",
                                                  "NLS_COLLATION_NAME",
-                                                 "NUMTODSINTERVAL",
-                                                 "NUMTOYMINTERVAL",
+
                                                  "ORA_DST_AFFECTED",
                                                  "ORA_DST_CONVERT",
                                                  "ORA_DST_ERROR",
@@ -301,13 +312,13 @@ constexpr std::string_view kServerFunctions[] = {"ANY_VALUE",
                                                  "TO_BINARY_FLOAT",
                                                  "TO_BLOB",
                                                  "TO_BOOLEAN",
-                                                 "TO_DSINTERVAL",
+
                                                  "TO_LOB",
                                                  "TO_MULTI_BYTE",
                                                  "TO_SINGLE_BYTE",
                                                  "TO_TIMESTAMP_TZ",
                                                  "TO_UTC_TIMESTAMP_TZ",
-                                                 "TO_YMINTERVAL",
+
                                                  "TREAT",
                                                  "TZ_OFFSET",
                                                  "UNISTR",
@@ -1930,6 +1941,20 @@ CSqlType CSqlEmitter::Binary(const CSqlExpr& expr, std::string& out) {
         return Compare(op, expr.args[0], expr.args[1], out);
     if ((op == "+" || op == "-") && (IsInterval(expr.args[1]) || (op == "+" && IsInterval(expr.args[0]))))
         return IntervalArithmetic(expr, out);
+    if ((op == "+" || op == "-") &&
+        (IsIntervalCall(expr.args[1]) || (op == "+" && IsIntervalCall(expr.args[0])))) {
+        // Note: a date moves by an interval made at run time as by a literal.
+        bool intervalFirst = IsIntervalCall(expr.args[0]);
+        std::string date;
+        std::string interval;
+        CSqlType type = Expr(expr.args[intervalFirst ? 1 : 0], date);
+        Expr(expr.args[intervalFirst ? 0 : 1], interval);
+        if (type == CSqlType::Number)
+            return Fail(expr.args[intervalFirst ? 1 : 0]->at, 932), CSqlType::Unknown;
+        if (IsText(type)) date = "TO_DATE(" + date + ")";
+        out += "ORA_ADD_INTERVAL(" + date + ", " + interval + ", " + (op == "-" ? "-1" : "1") + ")";
+        return CSqlType::Date;
+    }
     std::string left;
     std::string right;
     CSqlType lt = Expr(expr.args[0], left);

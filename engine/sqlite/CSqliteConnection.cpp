@@ -37,6 +37,7 @@
 #include "engine/sqlite/plsql/CPlsqlSession.h"
 #include "engine/sqlite/plsql/CUnitCatalog.h"
 #include "engine/sqlite/values/CCharacterFunctions.h"
+#include "engine/sqlite/values/CIntervalFunctions.h"
 #include "engine/sqlite/values/CMathFunctions.h"
 #include "engine/sqlite/values/CNumberDecimal.h"
 #include "engine/sqlite/values/CNumberFunctions.h"
@@ -272,6 +273,7 @@ std::unique_ptr<CSqliteConnection> CSqliteConnection::Open(const std::string& da
         !CSqliteTextFunctions::Register(db) || !CNumberFunctions::Register(db) ||
         !CRegexpFunctions::Register(db) || !CMathFunctions::Register(db) ||
         !CStatisticFunctions::Register(db) || !CCharacterFunctions::Register(db) ||
+        !CIntervalFunctions::Register(db) ||
         !CSqliteValueFunctions::Register(db, connection->m_session.get()) ||
         !CSqliteDictionary::Install(db) || !connection->m_sequences->Register() || !CUnitCatalog::Install(db))
         return fail(db);

@@ -13,6 +13,7 @@
 #include "engine/sqlite/CSqliteSession.h"
 #include "engine/sqlite/CValueText.h"
 #include "engine/sqlite/SqliteApi.h"
+#include "engine/sqlite/values/CIntervalFunctions.h"
 #include "engine/sqlite/values/CNumberValue.h"
 #include "text/Encoding.h"
 
@@ -139,20 +140,21 @@ void StoreTimestamp(sqlite3_context* context, int, sqlite3_value** argv) {
 
 // ORA_ADD_INTERVAL(value, months, seconds, nanos): an INTERVAL added to a
 // date or timestamp; the month must have the day (ORA-01839).
-void AddInterval(sqlite3_context* context, int, sqlite3_value** argv) {
-    if (IsNull(argv[0])) return sqlite3_result_null(context);
+// The date `date` moved by months, seconds and nanoseconds.
+void Shift(sqlite3_context* context, sqlite3_value* date, long long months, long long seconds,
+           long long nanos) {
+    if (IsNull(date)) return sqlite3_result_null(context);
     auto* session = static_cast<CSqliteSession*>(sqlite3_user_data(context));
-    std::string text = TextOf(argv[0]);
+    std::string text = TextOf(date);
     CDateTime value;
     if (!ReadDate(*session, text, value)) return Raise(context, 1861, {text}, 0);
     CDateTime moved = value;
-    if (long long months = sqlite3_value_int64(argv[1]); months != 0) {
+    if (months != 0) {
         if (!CDateFormat::AddMonths(value, months, moved)) return Raise(context, 1841, {}, 0);
         moved.day = value.day;
         if (!CDateFormat::IsValid(moved)) return Raise(context, 1839, {CDateFormat::ToStored(moved)}, 0);
     }
-    long long seconds = sqlite3_value_int64(argv[2]);
-    long long nanos = moved.nanos + sqlite3_value_int64(argv[3]);
+    nanos += moved.nanos;
     long long carry = nanos >= 0 ? nanos / 1000000000 : -((999999999 - nanos) / 1000000000);
     nanos -= carry * 1000000000;
     moved.nanos = 0;
@@ -161,6 +163,20 @@ void AddInterval(sqlite3_context* context, int, sqlite3_value** argv) {
         return Raise(context, 1841, {}, 0);
     out.nanos = static_cast<int>(nanos);
     ResultText(context, CDateFormat::ToStored(out));
+}
+
+void AddInterval(sqlite3_context* context, int, sqlite3_value** argv) {
+    Shift(context, argv[0], sqlite3_value_int64(argv[1]), sqlite3_value_int64(argv[2]),
+          sqlite3_value_int64(argv[3]));
+}
+
+// A date plus (sign 1) or minus (-1) an interval made at run time.
+void AddIntervalValue(sqlite3_context* context, int, sqlite3_value** argv) {
+    if (IsNull(argv[1])) return sqlite3_result_null(context);
+    CIntervalFunctions::Value interval;
+    if (!CIntervalFunctions::Read(TextOf(argv[1]), interval)) return Raise(context, 1867, {}, -1);
+    long long sign = sqlite3_value_int(argv[2]) < 0 ? -1 : 1;
+    Shift(context, argv[0], sign * interval.months, sign * interval.seconds, sign * interval.nanos);
 }
 
 // SYSTIMESTAMP: the time now to the microsecond.
@@ -543,6 +559,7 @@ constexpr Row kFunctions[] = {
     {"ORA_STORE_DATE", 2, StoreDate, true, true},
     {"ORA_STORE_DATE", 3, StoreTimestamp, true, true},
     {"ORA_ADD_INTERVAL", 4, AddInterval, true, true},
+    {"ORA_ADD_INTERVAL", 3, AddIntervalValue, true, true},
     {"ORA_SYSTIMESTAMP", 0, SysTimestamp, false, true},
     {"ORA_ROWNUM_PEEK", 1, RownumPeek, false, true},
     {"ORA_ROWNUM_CURRENT", 1, RownumCurrent, false, true},

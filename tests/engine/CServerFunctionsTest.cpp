@@ -86,6 +86,13 @@ constexpr Case kSingleRow[] = {
     {"VSIZE('Hartstein')", "9"},
     {"VSIZE(123) || VSIZE(-1.5) || VSIZE(0) || VSIZE(100)", "3412"},
     {"VSIZE(SYSDATE)", "7"},
+    {"NUMTODSINTERVAL(100, 'HOUR')", "+000000004 04:00:00.000000000"},
+    {"NUMTODSINTERVAL(-36.000000001, 'hour')", "-000000001 12:00:00.000003600"},
+    {"NUMTOYMINTERVAL(14, 'MONTH') || NUMTOYMINTERVAL(1.5, 'YEAR')", "+000000001-02+000000001-06"},
+    {"TO_YMINTERVAL('-01-06')", "-000000001-06"},
+    {"TO_CHAR(DATE '2024-01-01' - NUMTODSINTERVAL(90, 'MINUTE'), 'YYYY-MM-DD HH24:MI')", "2023-12-31 22:30"},
+    {"TO_CHAR(TO_DSINTERVAL('2 10:20:30.5') + DATE '2024-01-01', 'MM-DD HH24:MI:SS')", "01-03 10:20:30"},
+    {"TO_CHAR(DATE '2023-01-29' + NUMTOYMINTERVAL(13, 'MONTH'), 'YYYY-MM-DD')", "2024-02-29"},
     {"LENGTH(SYS_GUID())", "32"},
 };
 
@@ -164,7 +171,7 @@ TEST_F(CServerFunctionsTest, AnalyticFunctionsAndWindowFrames) {
 // taken for a column or function the user misspelt.
 TEST_F(CServerFunctionsTest, FunctionsTheEngineLacksAreRefusedByName) {
     for (const char* call :
-         {"ORA_HASH('a')", "DUMP('abc')", "NUMTODSINTERVAL(1, 'DAY')", "TO_YMINTERVAL('01-02')",
+         {"ORA_HASH('a')", "DUMP('abc')", "TO_TIMESTAMP_TZ('2020-01-01')", "NEW_TIME(SYSDATE)",
           "HEXTORAW('41')", "STANDARD_HASH('a')", "NCHR(65)", "TZ_OFFSET('+09:00')"}) {
         std::string error = Failure(std::string("SELECT ") + call + " FROM DUAL");
         std::string name = std::string(call).substr(0, std::string(call).find('('));
@@ -174,6 +181,11 @@ TEST_F(CServerFunctionsTest, FunctionsTheEngineLacksAreRefusedByName) {
     EXPECT_EQ(Failure("SELECT NO_SUCH_FUNCTION(1) FROM DUAL").substr(0, 9), "ORA-00904");
     EXPECT_EQ(Failure("SELECT NEXT_DAY(SYSDATE, 'MONDAY') FROM DUAL").substr(0, 9), "ORA-01846");
     EXPECT_EQ(Failure("SELECT LN(0) FROM DUAL").substr(0, 9), "ORA-01428");
+    // Months added by an interval keep their day: a day the month lacks is refused.
+    EXPECT_EQ(Failure("SELECT DATE '2024-01-31' + NUMTOYMINTERVAL(1, 'MONTH') FROM DUAL").substr(0, 9),
+              "ORA-01839");
+    EXPECT_EQ(Failure("SELECT NUMTODSINTERVAL(1, 'WEEK') FROM DUAL").substr(0, 9), "ORA-01760");
+    EXPECT_EQ(Failure("SELECT TO_DSINTERVAL('1 25:00:00') FROM DUAL").substr(0, 9), "ORA-01867");
     EXPECT_EQ(Failure("SELECT WIDTH_BUCKET(1, 0, 10, 0) FROM DUAL").substr(0, 9), "ORA-30494");
 }
 
