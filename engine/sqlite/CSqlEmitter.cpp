@@ -1110,7 +1110,7 @@ bool CSqlEmitter::Hierarchy(const CSqlSelect& block, std::vector<std::string>& t
 
 bool CSqlEmitter::JoinsBeforeHierarchy(const CSqlSelect& block) {
     // Note: a view's query reads tables by their names alone (DUAL too).
-    if (block.from.size() != 1 || block.from[0].query != nullptr || m_stored) return true;
+    if (block.from.size() != 1 || block.from[0].table.empty() || m_stored) return true;
     std::string text;
     bool readOnly = false;
     bool checkOption = false;
@@ -2315,7 +2315,7 @@ CSqlEmitter::ViewTarget* CSqlEmitter::ViewOf(std::string_view written, std::size
     // Note: only a view of one table's rows, neither grouped nor joined,
     // passes DML to that table.
     bool simple = query != nullptr && query->next == nullptr && query->with.empty() &&
-                  query->from.size() == 1 && query->from[0].query == nullptr && !query->distinct &&
+                  query->from.size() == 1 && !query->from[0].table.empty() && !query->distinct &&
                   query->groupBy.empty() && query->having == nullptr && query->connectBy == nullptr &&
                   query->fetch == nullptr && query->offset == nullptr;
     for (std::size_t k = 0; simple && k < query->items.size(); ++k)

@@ -58,6 +58,18 @@ TEST_F(CJsonTableTest, NestedPathsAndOneRowPaths) {
               "ORA-03001");
 }
 
+// JSON_TABLE's rows are rows like any: a hierarchy walks them, a view keeps
+// them (and takes no DML).
+TEST_F(CJsonTableTest, AHierarchyOverJsonRowsAndAViewOfThem) {
+    EXPECT_EQ(Rows("SELECT ID, LEVEL FROM JSON_TABLE('[{\"id\":1},{\"id\":3,\"up\":2},{\"id\":2,\"up\":1}]', "
+                   "'$[*]' COLUMNS (ID NUMBER PATH '$.id', UP NUMBER PATH '$.up')) START WITH UP IS NULL "
+                   "CONNECT BY PRIOR ID = UP"),
+              "1,1|2,2|3,3");
+    Exec("CREATE VIEW JV AS SELECT * FROM JSON_TABLE('[{\"a\":1}]', '$[*]' COLUMNS (A NUMBER PATH '$.a'))");
+    EXPECT_EQ(Rows("SELECT A FROM JV"), "1");
+    EXPECT_EQ(Failure("INSERT INTO JV VALUES (5)").substr(0, 9), "ORA-01732");
+}
+
 TEST_F(CJsonTableTest, JsonValueReturningAndHandlers) {
     const struct {
         const char* call;
