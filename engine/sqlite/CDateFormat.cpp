@@ -450,6 +450,18 @@ CDateTime CDateFormat::Now() {
         local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec, 0};
 }
 
+bool CDateFormat::NextDay(const CDateTime& value, std::string_view name, CDateLanguage language,
+                          CDateTime& out) {
+    const LanguageNames& names = NamesOf(language);
+    while (!name.empty() && name.back() == ' ') name.remove_suffix(1);
+    for (int day = 0; day < 7; ++day) {
+        if (!StartsWithNoCase(name, 0, names.dayAbbreviations[day])) continue;
+        int ahead = ((day - WeekDay(value)) % 7 + 7) % 7;
+        return AddDays(value, ahead == 0 ? 7 : ahead, out);
+    }
+    return false;
+}
+
 bool CDateFormat::LanguageNamed(std::string_view name, CDateLanguage& language) {
     if (StartsWithNoCase(name, 0, "JAPANESE") && name.size() == 8) {
         language = CDateLanguage::Japanese;

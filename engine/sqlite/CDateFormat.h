@@ -46,6 +46,12 @@ public:
     static bool LanguageNamed(std::string_view name, CDateLanguage& language);
 
     static bool IsValid(const CDateTime& value);
+    // NEXT_DAY: the first later date that falls on the day `name` names (a
+    // name of the language beginning with the day's abbreviation; what
+    // follows the abbreviation is not read), at the same time of day.
+    // False when the name names no day.
+    static bool NextDay(const CDateTime& value, std::string_view name, CDateLanguage language,
+                        CDateTime& out);
 
     // Date arithmetic in days (fractions are parts of a day, rounded to the
     // second). AddDays fails when the result leaves the years 1 to 9999.

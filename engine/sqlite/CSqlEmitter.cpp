@@ -38,8 +38,25 @@ CValueType TypeOfColumn(const CSqliteCatalog::Column& column) {
 
 bool IsInterval(const CSqlExpr* expr) { return expr->kind == CSqlExpr::Kind::Interval; }
 
-constexpr std::string_view kAggregates[] = {"COUNT", "SUM",     "AVG",    "MIN",
-                                            "MAX",   "LISTAGG", "STDDEV", "VARIANCE"};
+constexpr std::string_view kAggregates[] = {"COUNT",
+                                            "SUM",
+                                            "AVG",
+                                            "MIN",
+                                            "MAX",
+                                            "LISTAGG",
+                                            "STDDEV",
+                                            "VARIANCE",
+                                            "STDDEV_POP",
+                                            "STDDEV_SAMP",
+                                            "VAR_POP",
+                                            "VAR_SAMP",
+                                            "COVAR_POP",
+                                            "COVAR_SAMP",
+                                            "CORR",
+                                            "MEDIAN",
+                                            "PERCENTILE_CONT",
+                                            "PERCENTILE_DISC",
+                                            "APPROX_COUNT_DISTINCT"};
 
 // Functions whose text is as long as their first argument's, and those
 // whose text is one of their arguments'.
@@ -167,9 +184,58 @@ constexpr FunctionRow kFunctions[] = {
     {"FIRST_VALUE", "", Result::FirstArgument},
     {"LAST_VALUE", "", Result::FirstArgument},
     {"NTILE", "", Result::Number},
-    {"STDDEV", "ORA_STDDEV", Result::Number},
-    {"VARIANCE", "ORA_VARIANCE", Result::Number},
+    {"ACOS", "ORA_ACOS", Result::Number},
+    {"ASIN", "ORA_ASIN", Result::Number},
+    {"ATAN", "ORA_ATAN", Result::Number},
+    {"ATAN2", "ORA_ATAN2", Result::Number},
+    {"COS", "ORA_COS", Result::Number},
+    {"COSH", "ORA_COSH", Result::Number},
+    {"SIN", "ORA_SIN", Result::Number},
+    {"SINH", "ORA_SINH", Result::Number},
+    {"TAN", "ORA_TAN", Result::Number},
+    {"TANH", "ORA_TANH", Result::Number},
+    {"EXP", "ORA_EXP", Result::Number},
+    {"LN", "ORA_LN", Result::Number},
+    {"LOG", "ORA_LOG", Result::Number},
+    {"BITAND", "ORA_BITAND", Result::Number},
+    {"REMAINDER", "ORA_REMAINDER", Result::Number},
+    {"WIDTH_BUCKET", "ORA_WIDTH_BUCKET", Result::Number},
+    {"LENGTHC", "LENGTH", Result::Number},
+    {"LENGTH2", "LENGTH", Result::Number},
+    {"LENGTH4", "LENGTH", Result::Number},
+    {"SUBSTRC", "SUBSTR", Result::Text},
+    {"SUBSTR2", "SUBSTR", Result::Text},
+    {"SUBSTR4", "SUBSTR", Result::Text},
+    {"INSTRC", "INSTR", Result::Number},
+    {"INSTR2", "INSTR", Result::Number},
+    {"INSTR4", "INSTR", Result::Number},
+    {"SUBSTRB", "ORA_SUBSTRB", Result::Text},
+    {"INSTRB", "ORA_INSTRB", Result::Number},
+    {"TRANSLATE", "ORA_TRANSLATE", Result::Text},
+    {"SOUNDEX", "ORA_SOUNDEX", Result::Text},
+    {"ASCIISTR", "ORA_ASCIISTR", Result::Text},
+    {"NLS_UPPER", "UPPER", Result::Text},
+    {"NLS_LOWER", "LOWER", Result::Text},
+    {"NLS_INITCAP", "INITCAP", Result::Text},
+    {"TO_CLOB", "TO_CHAR", Result::Text},
+    {"TO_NCLOB", "TO_CHAR", Result::Text},
+    {"TO_NCHAR", "TO_CHAR", Result::Text},
+    {"NEXT_DAY", "", Result::Date},
+    {"SYS_GUID", "ORA_SYS_GUID", Result::Text},
+    {"NTH_VALUE", "", Result::FirstArgument},
+    {"NUMTOYMINTERVAL", "ORA_NUMTOYMINTERVAL", Result::Text},
+    {"NUMTODSINTERVAL", "ORA_NUMTODSINTERVAL", Result::Text},
+    {"TO_YMINTERVAL", "ORA_TO_YMINTERVAL", Result::Text},
+    {"TO_DSINTERVAL", "ORA_TO_DSINTERVAL", Result::Text},
 };
+
+// Whether `expr` is an interval made at run time (NUMTODSINTERVAL, ...).
+bool IsIntervalCall(const CSqlExpr* expr) {
+    if (expr->kind != CSqlExpr::Kind::Call || expr->parts.size() != 1) return false;
+    std::string name = Upper(expr->text);
+    return name == "NUMTOYMINTERVAL" || name == "NUMTODSINTERVAL" || name == "TO_YMINTERVAL" ||
+           name == "TO_DSINTERVAL";
+}
 
 const FunctionRow* FindFunction(std::string_view name) {
     std::string upper = Upper(name);
@@ -184,110 +250,103 @@ constexpr std::string_view kRefusedPrefixes[] = {"XML",  "JSON", "REGEXP_", "DBM
 
 // The server's single-row, aggregate and analytic functions the embedded
 // engine lacks: refused by name (ORA-03001), never taken for an unknown name.
-constexpr std::string_view kServerFunctions[] = {"ACOS",
-                                                 "APPROX_COUNT_DISTINCT",
-                                                 "ASCIISTR",
-                                                 "ASIN",
-                                                 "ATAN",
-                                                 "ATAN2",
+constexpr std::string_view kServerFunctions[] = {"ANY_VALUE",
+                                                 "APPROX_MEDIAN",
+                                                 "APPROX_PERCENTILE",
+                                                 "APPROX_RANK",
+                                                 "APPROX_SUM",
                                                  "BFILENAME",
                                                  "BIN_TO_NUM",
-                                                 "BITAND",
+                                                 "BIT_AND_AGG",
+                                                 "BIT_OR_AGG",
+                                                 "BIT_XOR_AGG",
                                                  "CARDINALITY",
                                                  "CHARTOROWID",
+                                                 "CHECKSUM",
+                                                 "CLUSTER_ID",
+                                                 "CLUSTER_PROBABILITY",
+                                                 "COLLATION",
                                                  "COLLECT",
                                                  "COMPOSE",
                                                  "CONVERT",
-                                                 "CORR",
-                                                 "COS",
-                                                 "COSH",
-                                                 "COVAR_POP",
-                                                 "COVAR_SAMP",
-                                                 "CUME_DIST",
+                                                 "CON_ID_TO_CON_NAME",
+                                                 "CUBE_TABLE",
                                                  "CURRENT_TIMESTAMP",
                                                  "CV",
+                                                 "DATAOBJ_TO_PARTITION",
                                                  "DBTIMEZONE",
                                                  "DECOMPOSE",
+                                                 "DEPTH",
                                                  "DEREF",
                                                  "DUMP",
-                                                 "EMPTY_BLOB",
-                                                 "EMPTY_CLOB",
-                                                 "EXP",
-                                                 "FIRST",
+                                                 "EXISTSNODE",
+                                                 "EXTRACTVALUE",
+                                                 "FEATURE_ID",
+                                                 "FEATURE_VALUE",
                                                  "FROM_TZ",
-                                                 "GROUP_ID",
                                                  "GROUPING",
                                                  "GROUPING_ID",
+                                                 "GROUP_ID",
                                                  "HEXTORAW",
                                                  "ITERATION_NUMBER",
-                                                 "LAST",
-                                                 "LN",
-                                                 "LNNVL",
+                                                 "KURTOSIS_POP",
+                                                 "KURTOSIS_SAMP",
                                                  "LOCALTIMESTAMP",
-                                                 "LOG",
                                                  "MAKE_REF",
-                                                 "MEDIAN",
-                                                 "NANVL",
                                                  "NCHR",
                                                  "NEW_TIME",
-                                                 "NEXT_DAY",
-                                                 "NLS_INITCAP",
-                                                 "NLS_LOWER",
-                                                 "NLS_UPPER",
                                                  "NLSSORT",
-                                                 "NTH_VALUE",
-                                                 "NUMTODSINTERVAL",
-                                                 "NUMTOYMINTERVAL",
+                                                 "NLS_CHARSET_DECL_LEN",
+                                                 "NLS_CHARSET_ID",
+                                                 "NLS_CHARSET_NAME",
+                                                 "NLS_COLLATION_ID",
+                                                 "NLS_COLLATION_NAME",
+
+                                                 "ORA_DST_AFFECTED",
+                                                 "ORA_DST_CONVERT",
+                                                 "ORA_DST_ERROR",
                                                  "ORA_HASH",
-                                                 "PERCENT_RANK",
-                                                 "PERCENTILE_CONT",
-                                                 "PERCENTILE_DISC",
+                                                 "ORA_INVOKING_USER",
+                                                 "ORA_INVOKING_USERID",
+                                                 "PATH",
                                                  "POWERMULTISET",
+                                                 "PREDICTION",
+                                                 "PREDICTION_PROBABILITY",
                                                  "PRESENTNNV",
                                                  "PRESENTV",
                                                  "PREVIOUS",
-                                                 "RATIO_TO_REPORT",
                                                  "RAWTOHEX",
                                                  "RAWTONHEX",
                                                  "REF",
                                                  "REFTOHEX",
-                                                 "REMAINDER",
+                                                 "ROUND_TIES_TO_EVEN",
                                                  "ROWIDTOCHAR",
                                                  "SCN_TO_TIMESTAMP",
                                                  "SESSIONTIMEZONE",
                                                  "SET",
-                                                 "SIN",
-                                                 "SINH",
-                                                 "SOUNDEX",
+                                                 "SKEWNESS_POP",
+                                                 "SKEWNESS_SAMP",
                                                  "STANDARD_HASH",
-                                                 "STDDEV_POP",
-                                                 "STDDEV_SAMP",
-                                                 "TAN",
-                                                 "TANH",
                                                  "TIMESTAMP_TO_SCN",
+                                                 "TO_APPROX_COUNT_DISTINCT",
+                                                 "TO_APPROX_PERCENTILE",
                                                  "TO_BINARY_DOUBLE",
                                                  "TO_BINARY_FLOAT",
                                                  "TO_BLOB",
-                                                 "TO_CLOB",
-                                                 "TO_DSINTERVAL",
+                                                 "TO_BOOLEAN",
+
                                                  "TO_LOB",
                                                  "TO_MULTI_BYTE",
-                                                 "TO_NCHAR",
-                                                 "TO_NCLOB",
                                                  "TO_SINGLE_BYTE",
                                                  "TO_TIMESTAMP_TZ",
-                                                 "TO_YMINTERVAL",
-                                                 "TRANSLATE",
+                                                 "TO_UTC_TIMESTAMP_TZ",
+
                                                  "TREAT",
                                                  "TZ_OFFSET",
                                                  "UNISTR",
-                                                 "USERENV",
+                                                 "UPDATEXML",
                                                  "VALIDATE_CONVERSION",
-                                                 "VALUE",
-                                                 "VAR_POP",
-                                                 "VAR_SAMP",
-                                                 "VSIZE",
-                                                 "WIDTH_BUCKET"};
+                                                 "VALUE"};
 
 std::string Quote(std::string_view text) {
     std::string out = "'";
@@ -498,6 +557,23 @@ bool CSqlEmitter::TableSource(const CSqlFromItem& item, Source& source, std::str
 }
 
 bool CSqlEmitter::FromSources(const CSqlSelect& block, Scope& scope, std::vector<std::string>& texts) {
+    if (!EachSource(block, scope, texts)) return false;
+    // Note: beside JSON_TABLE's rows (SQLite's json_each, whose columns
+    // have names of their own: ID, KEY, VALUE...) the other sources' columns
+    // are written qualified.
+    bool json = false;
+    for (const CSqlFromItem& item : block.from) json = json || item.json != nullptr;
+    for (std::size_t k = 0; json && k < scope.sources.size(); ++k) {
+        Source& source = scope.sources[k];
+        if (block.from[k].json != nullptr || source.name.empty()) continue;
+        for (Typed& column : source.columns)
+            if (column.emitted.empty())
+                column.emitted = QuoteName(source.name) + "." + QuoteName(column.name);
+    }
+    return true;
+}
+
+bool CSqlEmitter::EachSource(const CSqlSelect& block, Scope& scope, std::vector<std::string>& texts) {
     for (const CSqlFromItem& item : block.from) {
         Source source;
         std::string text;
@@ -510,6 +586,15 @@ bool CSqlEmitter::FromSources(const CSqlSelect& block, Scope& scope, std::vector
             text += ")";
             source.known = true;
             source.name = Upper(item.alias);
+        } else if (item.json != nullptr) {
+            // Note: the document may read the sources before it in FROM.
+            m_scopes.push_back(scope);
+            bool ok = JsonTableSource(item, source, text);
+            m_scopes.pop_back();
+            if (!ok) return false;
+            scope.sources.push_back(std::move(source));
+            texts.push_back(std::move(text));
+            continue;
         } else if (!TableSource(item, source, text)) {
             return false;
         }
@@ -662,7 +747,23 @@ bool CSqlEmitter::Block(const CSqlSelect& block, std::string& out, std::vector<T
     StartBranch(block, branch);
     Level outerLevel = m_level;
     m_level = Level::None;
-    if (block.connectBy != nullptr && !Hierarchy(block, sourceTexts)) {
+    // A hierarchy over a join, a subquery or a view runs over the joined
+    // rows; the conditions of WHERE that join run before it, the rest after.
+    std::vector<CSqlFromItem> joinedFrom;
+    std::vector<CSqlExpr*> filters;
+    const std::vector<CSqlFromItem>* from = &block.from;
+    bool joined = block.connectBy != nullptr && JoinsBeforeHierarchy(block);
+    if (joined) {
+        std::string base;
+        if (!JoinedRows(block, base, filters) || !Hierarchy(block, sourceTexts, &base)) {
+            m_scopes.pop_back();
+            m_level = outerLevel;
+            return false;
+        }
+        sourceTexts.resize(1);
+        joinedFrom.resize(1);
+        from = &joinedFrom;
+    } else if (block.connectBy != nullptr && !Hierarchy(block, sourceTexts)) {
         m_scopes.pop_back();
         m_level = outerLevel;
         return false;
@@ -688,11 +789,40 @@ bool CSqlEmitter::Block(const CSqlSelect& block, std::string& out, std::vector<T
             if (!found) return Fail(item.expr->at, 904, qualifier);
             if (m_level == Level::Rows) {
                 // Note: the hierarchy's own columns stay out of "*".
-                for (std::size_t c = 0; c < m_scopes.back().sources[0].columns.size(); ++c)
-                    out += (c > 0 ? ", \"" : "\"") + m_scopes.back().sources[0].columns[c].name + "\"";
+                bool firstColumn = true;
+                for (const auto& source : m_scopes.back().sources) {
+                    if (joined ? !qualifier.empty() && source.name != qualifier
+                               : &source != &m_scopes.back().sources[0])
+                        continue;
+                    for (const auto& column : source.columns) {
+                        out += firstColumn ? "" : ", ";
+                        firstColumn = false;
+                        out += joined ? m_hierarchy + ".\"" + column.hierarchyName + "\" AS \"" +
+                                            column.name + "\""
+                                      : "\"" + column.name + "\"";
+                    }
+                }
                 continue;
             }
-            out += item.expr->parts.empty() ? "*" : std::string(item.expr->parts[0]) + ".*";
+            bool computed = false;
+            for (const auto& source : m_scopes.back().sources)
+                for (const auto& column : source.columns) computed = computed || !column.emitted.empty();
+            if (!computed) {
+                out += item.expr->parts.empty() ? "*" : std::string(item.expr->parts[0]) + ".*";
+                continue;
+            }
+            // Note: the columns of JSON_TABLE are expressions, written each.
+            bool firstColumn = true;
+            for (const auto& source : m_scopes.back().sources) {
+                if (!qualifier.empty() && source.name != qualifier) continue;
+                for (const auto& column : source.columns) {
+                    out += firstColumn ? "" : ", ";
+                    firstColumn = false;
+                    out += column.emitted.empty() ? QuoteName(source.name) + "." + QuoteName(column.name)
+                                                  : column.emitted;
+                    out += " AS " + QuoteName(column.name);
+                }
+            }
             continue;
         }
         std::size_t emitted = out.size();
@@ -734,10 +864,13 @@ bool CSqlEmitter::Block(const CSqlSelect& block, std::string& out, std::vector<T
 
     out += " FROM ";
     std::vector<CSqlExpr*> conjuncts;
-    Conjuncts(block.where, conjuncts);
+    if (joined)
+        conjuncts = filters;
+    else
+        Conjuncts(block.where, conjuncts);
     // Outer joins written with (+): each conjunct naming a marked column joins
     // the source of that column.
-    std::vector<std::vector<CSqlExpr*>> joinConditions(block.from.size());
+    std::vector<std::vector<CSqlExpr*>> joinConditions(from->size());
     std::vector<CSqlExpr*> rest;
     for (CSqlExpr* conjunct : conjuncts) {
         std::vector<const CSqlExpr*> marks;
@@ -772,14 +905,14 @@ bool CSqlEmitter::Block(const CSqlSelect& block, std::string& out, std::vector<T
     bool anyOuter = false;
     for (const auto& conditions : joinConditions) anyOuter = anyOuter || !conditions.empty();
     if (anyOuter)
-        for (const CSqlFromItem& item : block.from)
+        for (const CSqlFromItem& item : *from)
             if (item.join != CSqlFromItem::Join::Comma) return Fail(item.at, 25156);
     bool firstSource = true;
     for (int pass = 0; pass < 2; ++pass)
-        for (std::size_t k = 0; k < block.from.size(); ++k) {
+        for (std::size_t k = 0; k < from->size(); ++k) {
             bool optional = !joinConditions[k].empty();
             if ((pass == 0) == optional) continue;
-            const CSqlFromItem& item = block.from[k];
+            const CSqlFromItem& item = (*from)[k];
             if (optional) {
                 out += " LEFT JOIN " + sourceTexts[k] + " ON ";
                 for (std::size_t c = 0; c < joinConditions[k].size(); ++c) {
@@ -857,6 +990,16 @@ bool CSqlEmitter::Block(const CSqlSelect& block, std::string& out, std::vector<T
     return !m_failed;
 }
 
+// Whether `expr` reads the pseudo-column `name`.
+bool UsesName(const CSqlExpr* expr, std::string_view name) {
+    if (expr == nullptr) return false;
+    if (expr->kind == CSqlExpr::Kind::Name && expr->parts.size() == 1 && Upper(expr->parts[0]) == name)
+        return true;
+    for (const CSqlExpr* arg : expr->args)
+        if (UsesName(arg, name)) return true;
+    return false;
+}
+
 bool UsesPrior(const CSqlExpr* expr) {
     if (expr == nullptr) return false;
     if (expr->kind == CSqlExpr::Kind::Unary && expr->text == "PRIOR") return true;
@@ -865,10 +1008,12 @@ bool UsesPrior(const CSqlExpr* expr) {
     return false;
 }
 
-// The SYS_CONNECT_BY_PATH calls and CONNECT_BY_ROOT operators of `expr`.
+// The SYS_CONNECT_BY_PATH calls and CONNECT_BY_ROOT and PRIOR operators of
+// `expr`.
 void PathsAndRoots(const CSqlExpr* expr, std::vector<const CSqlExpr*>& out) {
     if (expr == nullptr) return;
-    bool root = expr->kind == CSqlExpr::Kind::Unary && expr->text == "CONNECT_BY_ROOT";
+    bool root =
+        expr->kind == CSqlExpr::Kind::Unary && (expr->text == "CONNECT_BY_ROOT" || expr->text == "PRIOR");
     bool path = expr->kind == CSqlExpr::Kind::Call && expr->args.size() == 2 &&
                 Upper(expr->text) == "SYS_CONNECT_BY_PATH";
     if (root || path) {
@@ -884,7 +1029,8 @@ CSqlType CSqlEmitter::HierarchyColumn(const CSqlExpr& expr, std::string& out) {
             out += column.name;
             return column.type;
         }
-    Fail(expr.at, 3001, expr.kind == CSqlExpr::Kind::Call ? "SYS_CONNECT_BY_PATH" : "CONNECT_BY_ROOT");
+    Fail(expr.at, 3001,
+         expr.kind == CSqlExpr::Kind::Call ? std::string("SYS_CONNECT_BY_PATH") : std::string(expr.text));
     return CSqlType::Unknown;
 }
 
@@ -908,6 +1054,13 @@ bool CSqlEmitter::CarriedColumns(const CSqlSelect& block, std::string& start, st
             first = "ORA_CONCAT(" + separator + ", " + first + ")";
             next = "ORA_CONCAT(ORA_CONCAT(TARVEX_P." + name + ", " + separator + "), " + next + ")";
             type = CSqlType::Text;
+        } else if (node->text == "PRIOR") {
+            // Note: PRIOR of a row is its parent's value, NULL for a root.
+            first = "NULL";
+            m_level = Level::Step;
+            m_prior = true;
+            Expr(node->args[0], next);
+            m_prior = false;
         } else {
             next = "TARVEX_P." + name;
         }
@@ -918,12 +1071,19 @@ bool CSqlEmitter::CarriedColumns(const CSqlSelect& block, std::string& start, st
     return !m_failed;
 }
 
-bool CSqlEmitter::Hierarchy(const CSqlSelect& block, std::vector<std::string>& texts) {
+bool CSqlEmitter::Hierarchy(const CSqlSelect& block, std::vector<std::string>& texts,
+                            const std::string* base) {
     const CSqlFromItem& item = block.from[0];
-    if (block.from.size() != 1 || item.query != nullptr || m_stored)
-        return Fail(block.connectAt, 3001, "CONNECT BY (joins, subqueries, views)");
-    std::string table(item.table.back());
-    std::string alias(item.alias.empty() ? item.table.back() : item.alias);
+    // Over joined rows: their query is a table of the statement, each row
+    // numbered in it.
+    std::string table(base != nullptr ? "TARVEX_B" : item.table.back());
+    std::string alias(base != nullptr ? "TARVEX_J" : (item.alias.empty() ? item.table.back() : item.alias));
+    std::string rowid = alias + (base != nullptr ? ".TARVEX_RID" : ".rowid");
+    std::string baseTable =
+        base != nullptr
+            ? "TARVEX_B AS MATERIALIZED (SELECT TARVEX_R.*, ROW_NUMBER() OVER () AS TARVEX_RID FROM (" +
+                  *base + ") TARVEX_R), "
+            : std::string();
     std::string start;
     std::string step;
     m_hierarchy = alias;
@@ -935,48 +1095,138 @@ bool CSqlEmitter::Hierarchy(const CSqlSelect& block, std::vector<std::string>& t
     m_level = Level::Step;
     Expr(block.connectBy, step);
     // A row is a leaf when no row of the table is its child.
-    m_priorName = alias;
+    m_priorName = base != nullptr ? "TARVEX_H" : alias;
     m_hierarchy = "TARVEX_C";
     std::string children;
     Expr(block.connectBy, children);
-    m_leaf = "(NOT EXISTS (SELECT 1 FROM " + table + " TARVEX_C WHERE " + children + "))";
+    std::string leaf = "(NOT EXISTS (SELECT 1 FROM " + table + " TARVEX_C WHERE " + children + "))";
+    m_leaf = base != nullptr ? alias + ".TARVEX_LEAF" : leaf;
     m_priorName = "TARVEX_P";
     m_hierarchy = alias;
     // Children come in the order of ORDER SIBLINGS BY (each row ranked
     // once over the table), else in the order they were stored.
     std::string ranks;
     std::string rankTable;
-    std::string rank = alias + ".rowid";
+    std::string rank = rowid;
     if (!block.siblingsOrder.empty()) {
         m_level = Level::None;
         std::string order;
         OrderItems(block.siblingsOrder, order);
-        rankTable = "TARVEX_S AS MATERIALIZED (SELECT " + alias +
-                    ".rowid AS TARVEX_RID, ROW_NUMBER() OVER (ORDER BY " + order + ") AS TARVEX_SIB FROM " +
-                    table + " " + alias + "), ";
-        ranks = " JOIN TARVEX_S ON TARVEX_S.TARVEX_RID = " + alias + ".rowid";
+        rankTable = "TARVEX_S AS MATERIALIZED (SELECT " + rowid +
+                    " AS TARVEX_RID, ROW_NUMBER() OVER (ORDER BY " + order + ") AS TARVEX_SIB FROM " + table +
+                    " " + alias + "), ";
+        ranks = " JOIN TARVEX_S ON TARVEX_S.TARVEX_RID = " + rowid;
         rank = "TARVEX_S.TARVEX_SIB";
     }
     if (m_failed) return false;
     std::string key = "printf('%010d', " + rank + ")";
-    std::string seen = alias + ".rowid || ','";
+    std::string seen = rowid + " || ','";
     // Note: rows are read depth first, each after its parent; a row met
     // again below itself is a loop (ORA-01436, skipped with NOCYCLE).
     std::string cycle = UsesPrior(block.connectBy) ? " AND ORA_NOCYCLE(instr(TARVEX_P.TARVEX_SEEN, ',' || " +
                                                          seen + "), " + (block.noCycle ? "1" : "0") + ")"
                                                    : std::string();
-    texts[0] = "(WITH RECURSIVE " + rankTable + "TARVEX_H AS (SELECT " + alias + ".*, 1 AS TARVEX_LEVEL, " +
-               key + " AS TARVEX_KEY, ',' || " + seen + " AS TARVEX_SEEN" + carriedStart + " FROM " + table +
-               " " + alias + ranks + (start.empty() ? std::string() : " WHERE " + start) +
-               " UNION ALL SELECT " + alias + ".*, TARVEX_P.TARVEX_LEVEL + 1, TARVEX_P.TARVEX_KEY || " + key +
-               ", TARVEX_P.TARVEX_SEEN || " + seen + carriedStep + " FROM TARVEX_H TARVEX_P JOIN " + table +
-               " " + alias + " ON (" + step + ")" + cycle + ranks +
-               ") SELECT * FROM TARVEX_H ORDER BY TARVEX_KEY LIMIT -1 OFFSET 0) " + alias;
+    bool leaves = false;
+    for (const auto& selected : block.items) leaves = leaves || UsesName(selected.expr, "CONNECT_BY_ISLEAF");
+    leaves = leaves || UsesName(block.where, "CONNECT_BY_ISLEAF");
+    std::string rows = base != nullptr && leaves
+                           ? "SELECT TARVEX_H.*, " + leaf + " AS TARVEX_LEAF FROM TARVEX_H"
+                           : std::string("SELECT * FROM TARVEX_H");
+    texts[0] = "(WITH RECURSIVE " + baseTable + rankTable + "TARVEX_H AS (SELECT " + alias +
+               ".*, 1 AS TARVEX_LEVEL, " + key + " AS TARVEX_KEY, ',' || " + seen + " AS TARVEX_SEEN" +
+               carriedStart + " FROM " + table + " " + alias + ranks +
+               (start.empty() ? std::string() : " WHERE " + start) + " UNION ALL SELECT " + alias +
+               ".*, TARVEX_P.TARVEX_LEVEL + 1, TARVEX_P.TARVEX_KEY || " + key + ", TARVEX_P.TARVEX_SEEN || " +
+               seen + carriedStep + " FROM TARVEX_H TARVEX_P JOIN " + table + " " + alias + " ON (" + step +
+               ")" + cycle + ranks + ") " + rows + " ORDER BY TARVEX_KEY LIMIT -1 OFFSET 0) " + alias;
     m_level = Level::Rows;
     return true;
 }
 
+bool CSqlEmitter::JoinsBeforeHierarchy(const CSqlSelect& block) {
+    // Note: a view's query reads tables by their names alone (DUAL too).
+    if (block.from.size() != 1 || block.from[0].table.empty() || m_stored) return true;
+    std::string text;
+    bool readOnly = false;
+    bool checkOption = false;
+    return m_catalog.View(Upper(block.from[0].table.back()), text, readOnly, checkOption);
+}
+
+int CSqlEmitter::SourceOf(const CSqlExpr& name) const {
+    const auto& sources = m_scopes.back().sources;
+    std::string column = Upper(name.parts.back());
+    std::string qualifier = name.parts.size() > 1 ? Upper(name.parts[name.parts.size() - 2]) : std::string();
+    for (std::size_t s = 0; s < sources.size(); ++s) {
+        if (!qualifier.empty()) {
+            if (sources[s].name == qualifier) return static_cast<int>(s);
+            continue;
+        }
+        for (const auto& candidate : sources[s].columns)
+            if (candidate.name == column) return static_cast<int>(s);
+    }
+    return -1;
+}
+
+void CSqlEmitter::SourcesOf(const CSqlExpr* expr, std::vector<int>& out) const {
+    if (expr == nullptr) return;
+    if (expr->kind == CSqlExpr::Kind::Name) {
+        int source = SourceOf(*expr);
+        if (source >= 0 && std::find(out.begin(), out.end(), source) == out.end()) out.push_back(source);
+    }
+    // Note: a subquery's names are its own (or, correlated, counted here not).
+    for (const CSqlExpr* arg : expr->args) SourcesOf(arg, out);
+}
+
+bool CSqlEmitter::JoinedRows(const CSqlSelect& block, std::string& out, std::vector<CSqlExpr*>& filters) {
+    // Every column of every source, each under a name of its own.
+    CSqlSelect& rows = *m_arena.Select();
+    rows.at = block.at;
+    rows.from = block.from;
+    int number = 0;
+    for (auto& source : m_scopes.back().sources)
+        for (auto& column : source.columns) {
+            column.hierarchyName = "TARVEX_J" + std::to_string(number++);
+            CSqlExpr* name = m_arena.Expr();
+            name->kind = CSqlExpr::Kind::Name;
+            name->at = block.at;
+            if (!source.name.empty()) name->parts.push_back(m_strings.emplace_back(QuoteName(source.name)));
+            name->parts.push_back(m_strings.emplace_back(QuoteName(column.name)));
+            rows.items.push_back(CSqlSelectItem{name, m_strings.emplace_back(column.hierarchyName)});
+        }
+    // The conditions of WHERE naming two sources (or one with "(+)") join.
+    std::vector<CSqlExpr*> conjuncts;
+    Conjuncts(block.where, conjuncts);
+    for (CSqlExpr* conjunct : conjuncts) {
+        std::vector<int> sources;
+        SourcesOf(conjunct, sources);
+        std::vector<const CSqlExpr*> marks;
+        OuterMarks(conjunct, marks);
+        bool join = sources.size() > 1 || !marks.empty();
+        if (!join) {
+            filters.push_back(conjunct);
+            continue;
+        }
+        if (rows.where == nullptr) {
+            rows.where = conjunct;
+            continue;
+        }
+        CSqlExpr* both = m_arena.Expr();
+        both->kind = CSqlExpr::Kind::Binary;
+        both->text = "AND";
+        both->at = conjunct->at;
+        both->args = {rows.where, conjunct};
+        rows.where = both;
+    }
+    Level level = m_level;
+    std::string hierarchy = m_hierarchy;
+    bool ok = Block(rows, out, nullptr, false);
+    m_level = level;
+    m_hierarchy = hierarchy;
+    return ok;
+}
+
 CSqlType CSqlEmitter::Prior(const CSqlExpr& expr, std::string& out) {
+    if (m_level == Level::Rows) return HierarchyColumn(expr, out);
     if (m_level != Level::Step) {
         Fail(expr.at, 3001, "PRIOR");
         return CSqlType::Unknown;
@@ -1384,6 +1634,7 @@ const CSqlEmitter::JsonRow* CSqlEmitter::FindJson(std::string_view name) {
 }
 
 CSqlType CSqlEmitter::Json(const CSqlExpr& expr, const JsonRow& row, std::string& out) {
+    if (row.name == "JSON_VALUE") return JsonValue(expr, out);
     if (row.arguments == 0) {
         // JSON_OBJECT: names and values in turn; a date as text.
         out += "json_object(";
@@ -1441,6 +1692,13 @@ CSqlType CSqlEmitter::Name(const CSqlExpr& expr, std::string& out) {
             type = Expr(column->expression, out);
             out += ")";
             m_scopes.pop_back();
+            return type;
+        }
+        // Note: a column of a hierarchy over joined rows is read from them
+        // by its own name there (the parent's in a step, under PRIOR).
+        if (column != nullptr && !column->hierarchyName.empty()) {
+            out += (m_level == Level::Step && m_prior ? m_priorName : m_hierarchy) + ".\"" +
+                   column->hierarchyName + "\"";
             return type;
         }
         if (column != nullptr && !column->emitted.empty()) {
@@ -1501,7 +1759,8 @@ CSqlType CSqlEmitter::Name(const CSqlExpr& expr, std::string& out) {
                 Fail(expr.at, 1788);
                 return CSqlType::Unknown;
             }
-            out += level;
+            // Note: in a step LEVEL is the parent's and one more.
+            out += m_level == Level::Step ? "(" + m_priorName + ".TARVEX_LEVEL + 1)" : std::string(level);
             return CSqlType::Number;
         }
     }
@@ -1620,6 +1879,7 @@ CSqlType CSqlEmitter::Call(const CSqlExpr& expr, std::string& out) {
     if (name == "EXTRACT" || name == "CAST") return Special(expr, out);
     if (name == "GREATEST" || name == "LEAST") return Extreme(expr, out);
     if (name == "SYS_CONNECT_BY_PATH") return HierarchyColumn(expr, out);
+    if (CSqlType type = CSqlType::Unknown; Extended(name, expr, out, type)) return type;
     const FunctionRow* row = FindFunction(name);
     if (row == nullptr && m_catalog.HasFunction(name)) return StoredCall(name, expr, out);
     if (row == nullptr) {
@@ -1670,21 +1930,7 @@ CSqlType CSqlEmitter::Call(const CSqlExpr& expr, std::string& out) {
         }
     }
     out += ")";
-    if (expr.over) {
-        out += " OVER (";
-        if (!expr.partition.empty()) {
-            out += "PARTITION BY ";
-            for (std::size_t k = 0; k < expr.partition.size(); ++k) {
-                if (k > 0) out += ", ";
-                Expr(expr.partition[k], out);
-            }
-        }
-        if (!expr.windowOrder.empty()) {
-            out += expr.partition.empty() ? "ORDER BY " : " ORDER BY ";
-            OrderItems(expr.windowOrder, out);
-        }
-        out += ")";
-    }
+    if (expr.over) out += " " + Window(expr, true);
     switch (row->result) {
         case Result::Number:
             return CSqlType::Number;
@@ -1781,6 +2027,20 @@ CSqlType CSqlEmitter::Binary(const CSqlExpr& expr, std::string& out) {
         return Compare(op, expr.args[0], expr.args[1], out);
     if ((op == "+" || op == "-") && (IsInterval(expr.args[1]) || (op == "+" && IsInterval(expr.args[0]))))
         return IntervalArithmetic(expr, out);
+    if ((op == "+" || op == "-") &&
+        (IsIntervalCall(expr.args[1]) || (op == "+" && IsIntervalCall(expr.args[0])))) {
+        // Note: a date moves by an interval made at run time as by a literal.
+        bool intervalFirst = IsIntervalCall(expr.args[0]);
+        std::string date;
+        std::string interval;
+        CSqlType type = Expr(expr.args[intervalFirst ? 1 : 0], date);
+        Expr(expr.args[intervalFirst ? 0 : 1], interval);
+        if (type == CSqlType::Number)
+            return Fail(expr.args[intervalFirst ? 1 : 0]->at, 932), CSqlType::Unknown;
+        if (IsText(type)) date = "TO_DATE(" + date + ")";
+        out += "ORA_ADD_INTERVAL(" + date + ", " + interval + ", " + (op == "-" ? "-1" : "1") + ")";
+        return CSqlType::Date;
+    }
     std::string left;
     std::string right;
     CSqlType lt = Expr(expr.args[0], left);
@@ -2141,7 +2401,7 @@ CSqlEmitter::ViewTarget* CSqlEmitter::ViewOf(std::string_view written, std::size
     // Note: only a view of one table's rows, neither grouped nor joined,
     // passes DML to that table.
     bool simple = query != nullptr && query->next == nullptr && query->with.empty() &&
-                  query->from.size() == 1 && query->from[0].query == nullptr && !query->distinct &&
+                  query->from.size() == 1 && !query->from[0].table.empty() && !query->distinct &&
                   query->groupBy.empty() && query->having == nullptr && query->connectBy == nullptr &&
                   query->fetch == nullptr && query->offset == nullptr;
     for (std::size_t k = 0; simple && k < query->items.size(); ++k)

@@ -73,6 +73,8 @@ private:
         bool virtualColumn = false;
         const CSqlExpr* expression = nullptr;
         const ViewTarget* view = nullptr;
+        // A column of a hierarchy over joined rows: its name among them.
+        std::string hierarchyName = {};
     };
     struct Source {
         std::string name;  // alias, else table name (upper)
@@ -97,7 +99,20 @@ private:
     bool Query(const CSqlSelect& query, std::string& out, std::vector<Typed>* columns);
     bool Block(const CSqlSelect& block, std::string& out, std::vector<Typed>* columns, bool orderedForRownum);
     bool FromSources(const CSqlSelect& block, Scope& scope, std::vector<std::string>& texts);
+    bool EachSource(const CSqlSelect& block, Scope& scope, std::vector<std::string>& texts);
     bool TableSource(const CSqlFromItem& item, Source& source, std::string& text);
+    // JSON_TABLE: SQLite's json_each over the document, the columns read
+    // from each row's JSON (NULL where a value is missing or does not fit).
+    bool JsonTableSource(const CSqlFromItem& item, Source& source, std::string& text);
+    bool JsonColumns(const std::vector<CSqlJsonColumn>& columns, const std::string& rows,
+                     const std::string& path, Source& source, std::string& text);
+    // The scalar at `path` of the JSON text `item` as a value of `type`;
+    // NULL for none, for an object or array, or for one the type refuses.
+    // JSON_VALUE with RETURNING and its handlers.
+    CSqlType JsonValue(const CSqlExpr& expr, std::string& out);
+    std::string JsonHandler(CSqlExpr::JsonHandler handler, const CSqlExpr* value, int code);
+    static std::string JsonScalar(const std::string& item, const std::string& path,
+                                  const CSqliteCatalog::Column& type);
     bool OrderItems(const std::vector<CSqlExpr::OrderItem>& items, std::string& out);
 
     // An expression, NULL in the rows of a grouping set not grouping by it.
@@ -121,6 +136,19 @@ private:
     // GREATEST and LEAST: every argument taken as the first one's type (a
     // number, a date, else text) and compared as that type compares.
     CSqlType Extreme(const CSqlExpr& expr, std::string& out);
+    // The server's functions written as more than a call of one name
+    // (aggregates with KEEP or WITHIN GROUP, statistics, analytic ratios,
+    // conditions as arguments); false when `name` is none of them.
+    bool Extended(const std::string& name, const CSqlExpr& expr, std::string& out, CSqlType& type);
+    bool Aggregate(const std::string& name, const CSqlExpr& expr, std::string& out, CSqlType& type);
+    bool Ordered(const std::string& name, const CSqlExpr& expr, std::string& out, CSqlType& type);
+    bool Keep(const std::string& name, const CSqlExpr& expr, std::string& out, CSqlType& type);
+    bool Analytic(const std::string& name, const CSqlExpr& expr, std::string& out, CSqlType& type);
+    bool Scalar(const std::string& name, const CSqlExpr& expr, std::string& out, CSqlType& type);
+    // The arguments written one after another, each after ", ".
+    std::vector<CSqlType> Arguments(const CSqlExpr& expr, std::string& out, bool aggregate);
+    // "OVER (PARTITION BY ... [ORDER BY ... [frame]])" of a call.
+    std::string Window(const CSqlExpr& expr, bool ordered);
     CSqlType Binary(const CSqlExpr& expr, std::string& out);
     void StoredForm(const CSqlExpr& bind, std::string& value);
     CSqlType Compare(std::string_view op, const CSqlExpr* left, const CSqlExpr* right, std::string& out);
@@ -156,7 +184,20 @@ private:
     bool UsesRownum(const CSqlExpr* expr) const;
     // START WITH ... CONNECT BY over the one table of `block`: its source
     // text becomes the rows of the hierarchy, depth first.
-    bool Hierarchy(const CSqlSelect& block, std::vector<std::string>& texts);
+    // Over joined rows (`base`, the query of them), the hierarchy reads them
+    // instead, each column by its hierarchyName.
+    bool Hierarchy(const CSqlSelect& block, std::vector<std::string>& texts,
+                   const std::string* base = nullptr);
+    // Whether the FROM of a hierarchy is more than one table.
+    bool JoinsBeforeHierarchy(const CSqlSelect& block);
+    // The query of the joined rows of `block` (its sources and the
+    // conditions of WHERE that join them), naming every column of the
+    // block's scope; the other conditions of WHERE go to `filters`.
+    bool JoinedRows(const CSqlSelect& block, std::string& out, std::vector<CSqlExpr*>& filters);
+    // The source of the block being written that a name reads (-1: none),
+    // and every source an expression reads.
+    int SourceOf(const CSqlExpr& name) const;
+    void SourcesOf(const CSqlExpr* expr, std::vector<int>& out) const;
     CSqlType Prior(const CSqlExpr& expr, std::string& out);
     bool CarriedColumns(const CSqlSelect& block, std::string& start, std::string& step);
     // SYS_CONNECT_BY_PATH or CONNECT_BY_ROOT, read from the hierarchy's rows.
@@ -233,6 +274,10 @@ private:
     };
     std::vector<HierarchyColumnRow> m_hierarchyColumns;
     std::vector<LiteralSlot>* m_slots = nullptr;
+    // Nodes and names the emitter makes itself (the joined rows of a hierarchy).
+    CSqlArena m_arena;
+    int m_jsonTables = 0;
+    std::deque<std::string> m_strings;
     // The grouping set the next block groups by, and the emitted text of
     // each expression of GROUP BY with whether that set keeps it.
     struct Branch {

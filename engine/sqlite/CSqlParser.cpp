@@ -647,7 +647,17 @@ bool CSqlParser::FromList(CSqlSelect& select) {
 bool CSqlParser::FromItem(CSqlFromItem& item) {
     item.at = Here();
     if (Is("LATERAL") || Is("TABLE") || Is("ONLY")) return Refuse(std::string(TokenText(m_k)));
-    // Note: a table function (JSON_TABLE, XMLTABLE, ...) is refused by its name.
+    if (Is("JSON_TABLE") && IsSymbol('(', 1)) {
+        m_k += 2;
+        item.json = std::make_shared<CSqlJsonTable>();
+        if (!Expression(item.json->document) || !AcceptJsonFormat() || !ExpectSymbol(',') ||
+            !JsonPath(item.json->path) || !JsonOnError() || !JsonColumns(item.json->columns) ||
+            !ExpectSymbol(')'))
+            return false;
+        Accept("AS");
+        return Alias(item.alias, false);
+    }
+    // Note: another table function (XMLTABLE, ...) is refused by its name.
     if (IsName() && IsSymbol('(', 1)) {
         std::string name(TokenText(m_k));
         for (char& c : name) c = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
@@ -663,6 +673,73 @@ bool CSqlParser::FromItem(CSqlFromItem& item) {
     // Note: the server takes no AS before a table alias.
     if (Is("AS")) return Fail();
     return Alias(item.alias, false);
+}
+
+bool CSqlParser::AcceptJsonFormat() {
+    if (!Accept("FORMAT")) return true;
+    return Expect("JSON");
+}
+
+bool CSqlParser::JsonPath(std::string_view& path) {
+    if (AtEnd() || m_tokens[m_k].kind != Kind::String) return Fail();
+    path = TokenText(m_k++);
+    return true;
+}
+
+bool CSqlParser::JsonOnError() {
+    // Note: NULL ON ERROR and NULL ON EMPTY are what the table does anyway.
+    for (;;) {
+        if (Is("NULL") && Is("ON", 1)) {
+            m_k += 2;
+            if (!Accept("ERROR") && !Expect("EMPTY")) return false;
+            continue;
+        }
+        if ((Is("ERROR") && Is("ON", 1)) || Is("DEFAULT"))
+            return Refuse("JSON_TABLE (" + std::string(TokenText(m_k)) + " ON ERROR)");
+        return true;
+    }
+}
+
+bool CSqlParser::JsonColumns(std::vector<CSqlJsonColumn>& columns) {
+    if (!Expect("COLUMNS") || !ExpectSymbol('(')) return false;
+    do {
+        CSqlJsonColumn column;
+        column.at = Here();
+        if (Accept("NESTED")) {
+            column.kind = CSqlJsonColumn::Kind::Nested;
+            Accept("PATH");
+            if (!JsonPath(column.path) || !JsonColumns(column.columns)) return false;
+            columns.push_back(std::move(column));
+            continue;
+        }
+        if (!IsName()) return Fail();
+        column.name = TokenText(m_k++);
+        if (Accept("FOR")) {
+            if (!Expect("ORDINALITY")) return false;
+            column.kind = CSqlJsonColumn::Kind::Ordinality;
+            columns.push_back(std::move(column));
+            continue;
+        }
+        if (IsName() && !Is("PATH") && !Is("FORMAT") && !Is("EXISTS")) {
+            std::size_t begin = m_k++;
+            if (AcceptSymbol('(')) {
+                while (!AtEnd() && !IsSymbol(')')) ++m_k;
+                if (!ExpectSymbol(')')) return false;
+            }
+            column.type =
+                m_text.substr(m_tokens[begin].begin,
+                              m_tokens[m_k - 1].begin + m_tokens[m_k - 1].length - m_tokens[begin].begin);
+        }
+        if (Is("EXISTS")) return Refuse("JSON_TABLE (EXISTS PATH)");
+        if (Accept("FORMAT")) {
+            if (!Expect("JSON")) return false;
+            column.kind = CSqlJsonColumn::Kind::Json;
+        }
+        if (Accept("PATH") && !JsonPath(column.path)) return false;
+        if (!JsonOnError()) return false;
+        columns.push_back(std::move(column));
+    } while (AcceptSymbol(','));
+    return ExpectSymbol(')');
 }
 
 bool CSqlParser::OrderBy(std::vector<Expr::OrderItem>& items) {
@@ -1023,6 +1100,8 @@ bool CSqlParser::CallArguments(Expr& call) {
         std::string name(call.text);
         for (char& c : name) c = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
         bool object = name == "JSON_OBJECT";
+        if (name == "JSON_VALUE" || name == "JSON_QUERY" || name == "JSON_EXISTS")
+            return JsonCall(call, name);
         do {
             // Note: JSON_OBJECT's members are [KEY] name VALUE value, kept as
             // name and value in turn.
@@ -1052,10 +1131,73 @@ bool CSqlParser::CallArguments(Expr& call) {
             !OrderBy(call.withinGroup) || !ExpectSymbol(')'))
             return false;
     }
-    if (Is("KEEP")) return Refuse("KEEP (DENSE_RANK ...)");
+    if (Accept("KEEP")) {
+        if (!ExpectSymbol('(') || !Expect("DENSE_RANK")) return false;
+        call.keep = Accept("FIRST") ? 1 : (Accept("LAST") ? 2 : 0);
+        if (call.keep == 0 || !Expect("ORDER") || !Expect("BY") || !OrderBy(call.keepOrder) ||
+            !ExpectSymbol(')'))
+            return Fail();
+        if (Is("OVER")) return Refuse("KEEP ... OVER");
+    }
     if (Is("IGNORE") || Is("RESPECT")) return Refuse("IGNORE NULLS");
     if (Accept("OVER")) return Over(call);
     return true;
+}
+
+bool CSqlParser::JsonCall(Expr& call, const std::string& name) {
+    Expr* document = nullptr;
+    std::string_view path;
+    if (!Expression(document) || !AcceptJsonFormat()) return false;
+    call.args.push_back(document);
+    // Note: without its path the call is told short of arguments.
+    if (IsSymbol(')')) return ExpectSymbol(')');
+    if (!ExpectSymbol(',') || !JsonPath(path)) return false;
+    Expr* literal = Node(Expr::Kind::String, m_tokens[m_k - 1].begin);
+    literal->text = path;
+    call.args.push_back(literal);
+    if (name == "JSON_VALUE" && Accept("RETURNING")) {
+        if (!IsName()) return Fail();
+        std::size_t begin = m_k++;
+        if (AcceptSymbol('(')) {
+            while (!AtEnd() && !IsSymbol(')')) ++m_k;
+            if (!ExpectSymbol(')')) return false;
+        }
+        call.detail =
+            m_text.substr(m_tokens[begin].begin,
+                          m_tokens[m_k - 1].begin + m_tokens[m_k - 1].length - m_tokens[begin].begin);
+    }
+    if (Is("WITH") || Is("WITHOUT") || Is("PASSING") || Is("TRUE") || Is("TRUNCATE"))
+        return Refuse(name + " (" + std::string(TokenText(m_k)) + ")");
+    // [NULL | ERROR | DEFAULT value] ON ERROR, then the same ON EMPTY;
+    // JSON_EXISTS answers FALSE ON ERROR.
+    for (;;) {
+        Expr::JsonHandler handler = Expr::JsonHandler::Null;
+        Expr* value = nullptr;
+        if (name == "JSON_EXISTS" && Accept("FALSE")) {
+        } else if (Accept("NULL")) {
+        } else if (Accept("ERROR")) {
+            handler = Expr::JsonHandler::Error;
+        } else if (Accept("DEFAULT")) {
+            handler = Expr::JsonHandler::Default;
+            if (!Expression(value, 4)) return false;
+        } else {
+            break;
+        }
+        if (!Expect("ON")) return false;
+        if (name != "JSON_VALUE" && handler != Expr::JsonHandler::Null)
+            return Refuse(name + " (" + (handler == Expr::JsonHandler::Error ? "ERROR" : "DEFAULT") +
+                          " ON ERROR)");
+        if (Accept("EMPTY")) {
+            call.onEmpty = handler;
+            call.emptyDefault = value;
+        } else if (Expect("ERROR")) {
+            call.onError = handler;
+            call.errorDefault = value;
+        } else {
+            return false;
+        }
+    }
+    return ExpectSymbol(')');
 }
 
 bool CSqlParser::Overflow(Expr& call) {
@@ -1081,8 +1223,31 @@ bool CSqlParser::Over(Expr& call) {
     if (Accept("ORDER")) {
         if (!Expect("BY") || !OrderBy(call.windowOrder)) return false;
     }
-    if (Is("ROWS") || Is("RANGE")) return Refuse("window frames (ROWS/RANGE)");
+    if (Is("ROWS") || Is("RANGE")) {
+        call.frameUnit = TokenText(m_k++);
+        if (!Accept("BETWEEN")) {
+            if (!FrameBound(call.frameStart, call.frameStartOffset)) return false;
+        } else if (!FrameBound(call.frameStart, call.frameStartOffset) || !Expect("AND") ||
+                   !FrameBound(call.frameEnd, call.frameEndOffset)) {
+            return false;
+        }
+    }
     return ExpectSymbol(')');
+}
+
+bool CSqlParser::FrameBound(Expr::Bound& bound, Expr*& offset) {
+    using Bound = Expr::Bound;
+    if (Accept("UNBOUNDED")) {
+        bound = Accept("PRECEDING") ? Bound::UnboundedPreceding : Bound::UnboundedFollowing;
+        return bound == Bound::UnboundedPreceding || Expect("FOLLOWING");
+    }
+    if (Accept("CURRENT")) {
+        bound = Bound::CurrentRow;
+        return Expect("ROW");
+    }
+    if (!Expression(offset)) return false;
+    bound = Accept("PRECEDING") ? Bound::Preceding : Bound::Following;
+    return bound == Bound::Preceding || Expect("FOLLOWING");
 }
 
 bool CSqlParser::CaseExpr(Expr*& out) {

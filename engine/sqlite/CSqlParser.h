@@ -73,6 +73,12 @@ private:
     bool Hierarchy(CSqlSelect& select);
     bool FromList(CSqlSelect& select);
     bool FromItem(CSqlFromItem& item);
+    // JSON_TABLE's parts: FORMAT JSON, a path literal, NULL ON ERROR|EMPTY
+    // (other handlers refused), and COLUMNS (...) with NESTED PATH.
+    bool AcceptJsonFormat();
+    bool JsonPath(std::string_view& path);
+    bool JsonOnError();
+    bool JsonColumns(std::vector<CSqlJsonColumn>& columns);
     bool OrderBy(std::vector<Expr::OrderItem>& items);
     // GROUP BY's list; ROLLUP, CUBE and GROUPING SETS become grouping sets.
     bool GroupBy(CSqlSelect& select);
@@ -90,9 +96,15 @@ private:
     bool Primary(Expr*& out);
     bool NameOrCall(Expr*& out);
     bool CallArguments(Expr& call);
+    // JSON_VALUE, JSON_QUERY, JSON_EXISTS: the document, the path, and
+    // RETURNING and the ON ERROR and ON EMPTY handlers of JSON_VALUE.
+    bool JsonCall(Expr& call, const std::string& name);
     // EXTRACT(field FROM expr) and CAST(expr AS type).
     bool SpecialCall(Expr& call);
     bool Over(Expr& call);
+    // One end of a window frame: UNBOUNDED PRECEDING|FOLLOWING, CURRENT ROW,
+    // or an offset PRECEDING|FOLLOWING.
+    bool FrameBound(Expr::Bound& bound, Expr*& offset);
     // ON OVERFLOW ERROR | TRUNCATE ['...'] [WITH | WITHOUT COUNT] of LISTAGG.
     bool Overflow(Expr& call);
     bool CaseExpr(Expr*& out);

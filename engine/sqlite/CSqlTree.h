@@ -62,6 +62,44 @@ struct CSqlExpr {
     bool truncateOnOverflow = false;
     std::string_view overflowIndicator;
     bool overflowCount = true;
+    // KEEP (DENSE_RANK FIRST|LAST ORDER BY ...): 1 FIRST, 2 LAST.
+    int keep = 0;
+    std::vector<OrderItem> keepOrder;
+    // OVER (... ROWS|RANGE [BETWEEN] start [AND end]): `frameUnit` empty when
+    // the window has no frame; `frameEnd` CURRENT ROW when not given.
+    enum class Bound { UnboundedPreceding, Preceding, CurrentRow, Following, UnboundedFollowing };
+    std::string_view frameUnit;
+    Bound frameStart = Bound::UnboundedPreceding;
+    Bound frameEnd = Bound::CurrentRow;
+    CSqlExpr* frameStartOffset = nullptr;
+    CSqlExpr* frameEndOffset = nullptr;
+    // JSON_VALUE ... [RETURNING type (in `detail`)] [handler ON ERROR]
+    // [handler ON EMPTY]: NULL, ERROR or DEFAULT value; ON EMPTY as ON
+    // ERROR when not given.
+    enum class JsonHandler { Null, Error, Default, Unset };
+    JsonHandler onError = JsonHandler::Null;
+    JsonHandler onEmpty = JsonHandler::Unset;
+    CSqlExpr* errorDefault = nullptr;
+    CSqlExpr* emptyDefault = nullptr;
+};
+
+// A column of JSON_TABLE: a value, the row's number, JSON text, or the
+// columns of the rows of a nested path.
+struct CSqlJsonColumn {
+    enum class Kind { Value, Ordinality, Json, Nested };
+    Kind kind = Kind::Value;
+    std::size_t at = 0;
+    std::string_view name;
+    std::string_view type;  // as written; empty for VARCHAR2(4000)
+    std::string_view path;  // the literal token; empty: $.name
+    std::vector<CSqlJsonColumn> columns;
+};
+
+// JSON_TABLE(document, 'path' COLUMNS (...)) in FROM.
+struct CSqlJsonTable {
+    CSqlExpr* document = nullptr;
+    std::string_view path;  // the literal token
+    std::vector<CSqlJsonColumn> columns;
 };
 
 struct CSqlFromItem {
@@ -70,6 +108,7 @@ struct CSqlFromItem {
     std::size_t at = 0;
     std::vector<std::string_view> table;  // schema.name parts; empty for a subquery
     CSqlSelect* query = nullptr;
+    std::shared_ptr<CSqlJsonTable> json;  // JSON_TABLE
     std::string_view alias;
     CSqlExpr* on = nullptr;
     std::vector<std::string_view> usingColumns;

@@ -41,9 +41,13 @@
 #include "engine/sqlite/plsql/CPlsqlSession.h"
 #include "engine/sqlite/plsql/CTriggerFiring.h"
 #include "engine/sqlite/plsql/CUnitCatalog.h"
+#include "engine/sqlite/values/CCharacterFunctions.h"
+#include "engine/sqlite/values/CIntervalFunctions.h"
+#include "engine/sqlite/values/CMathFunctions.h"
 #include "engine/sqlite/values/CNumberDecimal.h"
 #include "engine/sqlite/values/CNumberFunctions.h"
 #include "engine/sqlite/values/CRegexpFunctions.h"
+#include "engine/sqlite/values/CStatisticFunctions.h"
 #include "text/Cp932.h"
 #include "text/Encoding.h"
 
@@ -276,7 +280,9 @@ std::unique_ptr<CSqliteConnection> CSqliteConnection::Open(const std::string& da
     connection->m_plsql = std::make_unique<CPlsqlSession>();
     if (!CSqliteFunctions::Register(db, &connection->m_rowNumber, connection->m_session.get()) ||
         !CSqliteTextFunctions::Register(db) || !CNumberFunctions::Register(db) ||
-        !CRegexpFunctions::Register(db) ||
+        !CRegexpFunctions::Register(db) || !CMathFunctions::Register(db) ||
+        !CStatisticFunctions::Register(db) || !CCharacterFunctions::Register(db) ||
+        !CIntervalFunctions::Register(db) ||
         !CSqliteValueFunctions::Register(db, connection->m_session.get()) ||
         !CSqliteDictionary::Install(db) || !connection->m_sequences->Register() || !CUnitCatalog::Install(db))
         return fail(db);

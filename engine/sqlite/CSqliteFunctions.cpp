@@ -334,6 +334,18 @@ void LastDay(sqlite3_context* context, int, sqlite3_value** argv) {
     }
 }
 
+void NextDay(sqlite3_context* context, int, sqlite3_value** argv) {
+    CDateTime date;
+    CDateTime out;
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL || sqlite3_value_type(argv[1]) == SQLITE_NULL)
+        return sqlite3_result_null(context);
+    if (!DateOf(argv[0], date)) return ResultError(context, 932);
+    if (!CDateFormat::NextDay(date, TextOf(argv[1]), LanguageOf(context), out))
+        return ResultError(context, 1846);
+    out.nanos = 0;
+    ResultText(context, CDateFormat::ToStored(out));
+}
+
 using sqliteapi::FunctionRule;
 
 const CSqliteSession* SessionOf(sqlite3_context* context) {
@@ -416,7 +428,7 @@ constexpr FunctionRule kFunctions[] = {
     {"ORA_UID", 0, Uid, true},        {"ORA_SYS_CONTEXT", 2, SysContext, false},
     {"ORA_SUB", 2, OraSub, true},     {"ORA_CONCAT", 2, OraConcat, true},
     {"LENGTHB", 1, LengthB, true},    {"ADD_MONTHS", 2, AddMonths, true},
-    {"LAST_DAY", 1, LastDay, true},
+    {"LAST_DAY", 1, LastDay, true},   {"NEXT_DAY", 2, NextDay, true},
 };
 
 // Note: the server numbers the rows as they are read; counting the calls of

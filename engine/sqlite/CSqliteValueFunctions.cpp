@@ -13,6 +13,7 @@
 #include "engine/sqlite/CSqliteSession.h"
 #include "engine/sqlite/CValueText.h"
 #include "engine/sqlite/SqliteApi.h"
+#include "engine/sqlite/values/CIntervalFunctions.h"
 #include "engine/sqlite/values/CNumberValue.h"
 #include "text/Encoding.h"
 
@@ -139,20 +140,21 @@ void StoreTimestamp(sqlite3_context* context, int, sqlite3_value** argv) {
 
 // ORA_ADD_INTERVAL(value, months, seconds, nanos): an INTERVAL added to a
 // date or timestamp; the month must have the day (ORA-01839).
-void AddInterval(sqlite3_context* context, int, sqlite3_value** argv) {
-    if (IsNull(argv[0])) return sqlite3_result_null(context);
+// The date `date` moved by months, seconds and nanoseconds.
+void Shift(sqlite3_context* context, sqlite3_value* date, long long months, long long seconds,
+           long long nanos) {
+    if (IsNull(date)) return sqlite3_result_null(context);
     auto* session = static_cast<CSqliteSession*>(sqlite3_user_data(context));
-    std::string text = TextOf(argv[0]);
+    std::string text = TextOf(date);
     CDateTime value;
     if (!ReadDate(*session, text, value)) return Raise(context, 1861, {text}, 0);
     CDateTime moved = value;
-    if (long long months = sqlite3_value_int64(argv[1]); months != 0) {
+    if (months != 0) {
         if (!CDateFormat::AddMonths(value, months, moved)) return Raise(context, 1841, {}, 0);
         moved.day = value.day;
         if (!CDateFormat::IsValid(moved)) return Raise(context, 1839, {CDateFormat::ToStored(moved)}, 0);
     }
-    long long seconds = sqlite3_value_int64(argv[2]);
-    long long nanos = moved.nanos + sqlite3_value_int64(argv[3]);
+    nanos += moved.nanos;
     long long carry = nanos >= 0 ? nanos / 1000000000 : -((999999999 - nanos) / 1000000000);
     nanos -= carry * 1000000000;
     moved.nanos = 0;
@@ -161,6 +163,20 @@ void AddInterval(sqlite3_context* context, int, sqlite3_value** argv) {
         return Raise(context, 1841, {}, 0);
     out.nanos = static_cast<int>(nanos);
     ResultText(context, CDateFormat::ToStored(out));
+}
+
+void AddInterval(sqlite3_context* context, int, sqlite3_value** argv) {
+    Shift(context, argv[0], sqlite3_value_int64(argv[1]), sqlite3_value_int64(argv[2]),
+          sqlite3_value_int64(argv[3]));
+}
+
+// A date plus (sign 1) or minus (-1) an interval made at run time.
+void AddIntervalValue(sqlite3_context* context, int, sqlite3_value** argv) {
+    if (IsNull(argv[1])) return sqlite3_result_null(context);
+    CIntervalFunctions::Value interval;
+    if (!CIntervalFunctions::Read(TextOf(argv[1]), interval)) return Raise(context, 1867, {}, -1);
+    long long sign = sqlite3_value_int(argv[2]) < 0 ? -1 : 1;
+    Shift(context, argv[0], sign * interval.months, sign * interval.seconds, sign * interval.nanos);
 }
 
 // SYSTIMESTAMP: the time now to the microsecond.
@@ -312,7 +328,6 @@ void Unary(sqlite3_context* context, int, sqlite3_value** argv) {
 }
 
 double Sign(double x) { return x > 0 ? 1 : (x < 0 ? -1 : 0); }
-double Sqrt(double x) { return std::sqrt(x); }
 
 // POWER: exact for a whole exponent, through doubles otherwise.
 void Power(sqlite3_context* context, int, sqlite3_value** argv) {
@@ -351,14 +366,20 @@ void MonthsBetween(sqlite3_context* context, int, sqlite3_value** argv) {
     CDateTime b;
     if (IsNull(argv[0]) || IsNull(argv[1])) return sqlite3_result_null(context);
     if (!DateValue(argv[0], a) || !DateValue(argv[1], b)) return Raise(context, 932, {}, -1);
-    double months = (a.year - b.year) * 12.0 + (a.month - b.month);
+    auto whole = static_cast<std::int64_t>((a.year - b.year) * 12 + (a.month - b.month));
+    CNumberDecimal months = CNumberDecimal::FromInteger(whole);
     bool bothLast = a.day == CDateFormat::LastDayOfMonth(a.year, a.month) &&
                     b.day == CDateFormat::LastDayOfMonth(b.year, b.month);
-    if (a.day != b.day && !bothLast)
-        months += (a.day - b.day) / 31.0 +
-                  ((a.hour - b.hour) * 3600.0 + (a.minute - b.minute) * 60.0 + (a.second - b.second)) /
-                      (31.0 * 86400.0);
-    sqlite3_result_double(context, months);
+    // Note: the part of a month is the difference in days and time over a
+    // month of 31 days, exact.
+    if (a.day != b.day && !bothLast) {
+        std::int64_t seconds = (a.day - b.day) * 86400LL + (a.hour - b.hour) * 3600LL +
+                               (a.minute - b.minute) * 60LL + (a.second - b.second);
+        CNumberDecimal part;
+        CNumberDecimal::FromInteger(seconds).Divide(CNumberDecimal::FromInteger(31LL * 86400), part);
+        months = months.Add(part);
+    }
+    CNumberValue::Result(context, months);
 }
 
 // LISTAGG: values with their sort keys, joined at the end.
@@ -482,6 +503,48 @@ void ViewCheck(sqlite3_context* context, int, sqlite3_value** argv) {
     sqlite3_result_int(context, 1);
 }
 
+// The conversions of JSON_TABLE's columns: the value, or NULL where the
+// type does not take it.
+void TryNumber(sqlite3_context* context, int, sqlite3_value** argv) {
+    CNumberDecimal number;
+    if (IsNull(argv[0]) || !CNumberValue::Read(argv[0], number) ||
+        !CSqliteValueFunctions::FitNumber(number, sqlite3_value_int(argv[1]), sqlite3_value_int(argv[2])))
+        return sqlite3_result_null(context);
+    CNumberValue::Result(context, number);
+}
+
+void TryText(sqlite3_context* context, int, sqlite3_value** argv) {
+    if (IsNull(argv[0])) return sqlite3_result_null(context);
+    std::string text = TextOf(argv[0]);
+    // Note: characters when the type counts them, else CP932 bytes.
+    std::size_t length = 0;
+    if (sqlite3_value_int(argv[2]) != 0)
+        for (unsigned char c : text) length += (c & 0xC0) != 0x80 ? 1 : 0;
+    else
+        length = encoding::Utf8ToCp932(text).size();
+    if (length > static_cast<std::size_t>(sqlite3_value_int64(argv[1]))) return sqlite3_result_null(context);
+    sqlite3_result_value(context, argv[0]);
+}
+
+// A date written as JSON writes it: YYYY-MM-DD[THH:MM:SS[.f...]][Z].
+void TryDate(sqlite3_context* context, int, sqlite3_value** argv) {
+    if (IsNull(argv[0])) return sqlite3_result_null(context);
+    std::string text = TextOf(argv[0]);
+    if (text.size() > 10 && text[10] == 'T') text[10] = ' ';
+    if (!text.empty() && text.back() == 'Z') text.pop_back();
+    if (std::size_t point = text.find('.'); point != std::string::npos && point > 10) text.resize(point);
+    CDateTime value;
+    if ((text.size() != 10 && text.size() != 19) || !CDateFormat::ParseStored(text, value) ||
+        !CDateFormat::IsValid(value))
+        return sqlite3_result_null(context);
+    ResultText(context, CDateFormat::ToStored(value));
+}
+
+// An error of the server raised where the statement's text says so.
+void RaiseCode(sqlite3_context* context, int, sqlite3_value** argv) {
+    Raise(context, sqlite3_value_int(argv[0]), {}, -1);
+}
+
 struct Row {
     const char* name;
     int arguments;
@@ -496,6 +559,7 @@ constexpr Row kFunctions[] = {
     {"ORA_STORE_DATE", 2, StoreDate, true, true},
     {"ORA_STORE_DATE", 3, StoreTimestamp, true, true},
     {"ORA_ADD_INTERVAL", 4, AddInterval, true, true},
+    {"ORA_ADD_INTERVAL", 3, AddIntervalValue, true, true},
     {"ORA_SYSTIMESTAMP", 0, SysTimestamp, false, true},
     {"ORA_ROWNUM_PEEK", 1, RownumPeek, false, true},
     {"ORA_ROWNUM_CURRENT", 1, RownumCurrent, false, true},
@@ -508,11 +572,14 @@ constexpr Row kFunctions[] = {
     {"ORA_TRUNC", 2, RoundOrTrunc<false>, true, false},
     {"ORA_CEIL", 1, Whole<true>, true, false},
     {"ORA_FLOOR", 1, Whole<false>, true, false},
-    {"ORA_SQRT", 1, Unary<Sqrt>, true, false},
     {"ORA_SIGN", 1, Unary<Sign>, true, false},
     {"ORA_POWER", 2, Power, true, false},
     {"ORA_MONTHS_BETWEEN", 2, MonthsBetween, true, false},
     {"ORA_EXTRACT", 2, Extract, true, false},
+    {"ORA_TRY_NUMBER", 3, TryNumber, true, false},
+    {"ORA_TRY_TEXT", 3, TryText, true, false},
+    {"ORA_TRY_DATE", 1, TryDate, true, false},
+    {"ORA_RAISE", 1, RaiseCode, false, false},
 };
 
 }  // namespace

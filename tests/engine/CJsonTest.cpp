@@ -54,8 +54,8 @@ TEST_F(CJsonTest, FunctionsReadScalarsObjectsAndPaths) {
         "[{\"id\":1,\"doc\":\"pen\"},{\"id\":2,\"doc\":null}]");
     EXPECT_EQ(Failure("SELECT JSON_OBJECT('id' ID) FROM P").substr(0, 9), "ORA-00900");
     EXPECT_EQ(Failure("SELECT JSON_VALUE(DOC) FROM P").substr(0, 9), "ORA-00938");
-    EXPECT_EQ(Failure("SELECT * FROM JSON_TABLE(DOC, '$' COLUMNS (A NUMBER PATH '$.a'))").substr(0, 9),
-              "ORA-03001");
+    EXPECT_EQ(Failure("SELECT * FROM JSON_TABLE(NODOC, '$' COLUMNS (A NUMBER PATH '$.a'))").substr(0, 9),
+              "ORA-00904");
 }
 
 }  // namespace

@@ -257,6 +257,28 @@ bool CNumberDecimal::Power(long exponent, CNumberDecimal& out) const {
     return !out.Overflows();
 }
 
+bool CNumberDecimal::SquareRoot(CNumberDecimal& out) const {
+    if (Sign() < 0) return false;
+    if (IsZero()) return out = CNumberDecimal(), true;
+    // Twice the digits kept, at an even exponent, so that the root has 46.
+    constexpr long kRadicandDigits = 92;
+    long shift = std::max(0L, kRadicandDigits - Digits());
+    if ((m_exponent - shift) % 2 != 0) ++shift;
+    mpz_class radicand = m_coefficient * PowerOfTen(static_cast<unsigned long>(shift));
+    mpz_class root;
+    mpz_sqrt(root.get_mpz_t(), radicand.get_mpz_t());
+    long exponent = (m_exponent - shift) / 2;
+    // Note: a root cut short gets a last digit so that rounding it never
+    // meets an exact half.
+    if (root * root != radicand) {
+        root = root * 10 + 1;
+        --exponent;
+    }
+    out = CNumberDecimal(root, exponent);
+    out.Normalize();
+    return true;
+}
+
 CNumberDecimal CNumberDecimal::KeepDigits(long keep, bool round) const {
     long digits = Digits();
     if (digits <= keep) return *this;

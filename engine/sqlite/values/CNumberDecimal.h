@@ -52,6 +52,9 @@ public:
     CNumberDecimal Mod(const CNumberDecimal& divisor) const;
     // An integer power; false when the result leaves the server's range.
     bool Power(long exponent, CNumberDecimal& out) const;
+    // The square root, to more digits than the server keeps (Server()
+    // rounds it); false for a negative value.
+    bool SquareRoot(CNumberDecimal& out) const;
     // Half away from zero to `scale` decimals (negative: tens, hundreds...).
     CNumberDecimal Round(long scale) const;
     // Towards zero to `scale` decimals.

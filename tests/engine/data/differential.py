@@ -487,6 +487,172 @@ for direction, descending in [("", False), (" DESC", True)]:
       "ORDER SIBLINGS BY NAME" + direction,
       "|".join("%s,%d,%d" % row for row in siblings(None, descending)))
 
+# 20. Statistics are exact decimals at the server's digits: VARIANCE and
+# STDDEV (0 for one row), the _POP and _SAMP forms (_SAMP NULL for one row),
+# COVAR_ and CORR over the pairs with neither value NULL; MEDIAN and
+# PERCENTILE_CONT interpolate between the rows around 1 + p(n - 1),
+# PERCENTILE_DISC takes the first value whose cumulative share reaches p.
+x("CREATE TABLE ST (G NUMBER, X NUMBER(8,2), Y NUMBER(6))")
+samples = {}
+for k in range(1, 40):
+    g = k % 4
+    xv = Decimal((k * 7919) % 10000) / 100
+    yv = None if k % 9 == 0 else (k * 31) % 97
+    samples.setdefault(g, []).append((xv, yv))
+    x("INSERT INTO ST VALUES (%d, %s, %s)" % (g, xv, "NULL" if yv is None else yv))
+x("INSERT INTO ST VALUES (9, 5, NULL)")
+samples[9] = [(Decimal(5), None)]
+
+
+def shown_or_null(d):
+    return "-" if d is None else num(server(d))
+
+
+def moments(values):
+    n = len(values)
+    mean = sum(values) / n
+    return n, sum((v - mean) ** 2 for v in values)
+
+
+def statistic(kind, rows):
+    xs = [xv for xv, _ in rows]
+    pairs = [(xv, Decimal(yv)) for xv, yv in rows if yv is not None]
+    if kind in ("COVAR_POP", "COVAR_SAMP", "CORR"):
+        n = len(pairs)
+        if n == 0 or (kind == "COVAR_SAMP" and n < 2):
+            return None
+        mx = sum(a for a, _ in pairs) / n
+        my = sum(b for _, b in pairs) / n
+        co = sum((a - mx) * (b - my) for a, b in pairs)
+        if kind == "CORR":
+            sxx = sum((a - mx) ** 2 for a, _ in pairs)
+            syy = sum((b - my) ** 2 for _, b in pairs)
+            return None if sxx * syy == 0 else co / (sxx * syy).sqrt()
+        return co / (n if kind == "COVAR_POP" else n - 1)
+    n, ss = moments(xs)
+    if n == 1:
+        return Decimal(0) if kind in ("VARIANCE", "STDDEV", "VAR_POP", "STDDEV_POP") else None
+    var = ss / (n if kind.endswith("_POP") else n - 1)
+    return server(var).sqrt() if kind.startswith("STDDEV") else var
+
+
+for kind in ["VARIANCE", "VAR_POP", "VAR_SAMP", "STDDEV", "STDDEV_POP", "STDDEV_SAMP", "COVAR_POP",
+             "COVAR_SAMP", "CORR"]:
+    args = "X, Y" if kind in ("COVAR_POP", "COVAR_SAMP", "CORR") else "X"
+    q("SELECT G, %s(%s) FROM ST GROUP BY G ORDER BY G" % (kind, args),
+      "|".join("%d,%s" % (g, shown_or_null(statistic(kind, samples[g]))) for g in sorted(samples)))
+
+
+def percentile(values, p, continuous):
+    values = sorted(values)
+    n = len(values)
+    if not continuous:
+        k = max(1, int((p * n).to_integral_value(rounding="ROUND_CEILING")))
+        return values[k - 1]
+    row = p * (n - 1)
+    below = int(row)
+    fraction = row - below
+    if fraction == 0 or below + 1 >= n:
+        return values[below]
+    return (1 - fraction) * values[below] + fraction * values[below + 1]
+
+
+for p in ["0.5", "0.1", "0.75", "1"]:
+    for name, continuous in [("PERCENTILE_CONT", True), ("PERCENTILE_DISC", False)]:
+        q("SELECT G, %s(%s) WITHIN GROUP (ORDER BY X) FROM ST GROUP BY G ORDER BY G" % (name, p),
+          "|".join("%d,%s" % (g, num(server(percentile([xv for xv, _ in samples[g]], Decimal(p), continuous))))
+                   for g in sorted(samples)))
+q("SELECT G, MEDIAN(Y) FROM ST WHERE Y IS NOT NULL GROUP BY G ORDER BY G",
+  "|".join("%d,%s" % (g, num(server(percentile([Decimal(yv) for _, yv in samples[g] if yv is not None],
+                                                  Decimal("0.5"), True))))
+           for g in sorted(samples) if any(yv is not None for _, yv in samples[g])))
+
+# 21. CONNECT BY over a join: the join is made first (in ON or in WHERE),
+# the hierarchy walks the joined rows depth first, children in the order of
+# the joined rows, and the conditions of WHERE on one table filter the rows
+# it gives.
+staff = {1: ("KING", None, 9), 2: ("JONES", 1, 2), 3: ("SCOTT", 2, 2), 4: ("BLAKE", 1, 3), 5: ("ADAMS", 3, None),
+         6: ("FORD", 2, 2), 7: ("SMITH", 6, 2), 8: ("ALLEN", 4, 3)}
+depts = {2: "RESEARCH", 3: "SALES", 9: "ACCOUNTING"}
+x("CREATE TABLE HJE (ID NUMBER, NAME VARCHAR2(10), MGR NUMBER, DEPT NUMBER)")
+x("CREATE TABLE HJD (DEPT NUMBER, DNAME VARCHAR2(12))")
+for key, (name, mgr, dept) in staff.items():
+    x("INSERT INTO HJE VALUES (%d, '%s', %s, %s)" % (key, name, "NULL" if mgr is None else mgr,
+                                                   "NULL" if dept is None else dept))
+for dept, dname in depts.items():
+    x("INSERT INTO HJD VALUES (%d, '%s')" % (dept, dname))
+joined = [k for k in sorted(staff) if staff[k][2] in depts]
+
+
+def walk_joined(roots, level=1, path=""):
+    rows = []
+    for root in roots:
+        here = path + "/" + staff[root][0]
+        rows.append((root, level, here))
+        rows += walk_joined([k for k in joined if staff[k][1] == root], level + 1, here)
+    return rows
+
+
+rows = walk_joined([k for k in joined if staff[k][1] is None])
+q("SELECT E.NAME, D.DNAME, LEVEL FROM HJE E JOIN HJD D ON E.DEPT = D.DEPT START WITH E.MGR IS NULL "
+  "CONNECT BY PRIOR E.ID = E.MGR",
+  "|".join("%s,%s,%d" % (staff[k][0], depts[staff[k][2]], level) for k, level, _ in rows))
+q("SELECT E.NAME, SYS_CONNECT_BY_PATH(E.NAME, '/') FROM HJE E, HJD D WHERE E.DEPT = D.DEPT AND D.DNAME <> "
+  "'RESEARCH' START WITH E.MGR IS NULL CONNECT BY PRIOR E.ID = E.MGR",
+  "|".join("%s,%s" % (staff[k][0], path) for k, _, path in rows if depts[staff[k][2]] != "RESEARCH"))
+q("SELECT COUNT(*) FROM (SELECT ID, MGR FROM HJE WHERE DEPT IS NOT NULL) START WITH MGR IS NULL "
+  "CONNECT BY PRIOR ID = MGR", str(len(rows)))
+for n in range(1, 4):
+    q("SELECT COUNT(*) FROM HJD D, (SELECT LEVEL L FROM DUAL CONNECT BY LEVEL <= %d) G WHERE G.L <= D.DEPT" % n,
+      str(sum(min(n, dept) for dept in depts)))
+
+# 22. JSON_TABLE: each element of the row path's array a row, numbered from
+# 1; a column's value NULL where the path finds nothing, an object or array,
+# or a value its type does not take (text longer than VARCHAR2(n), text that
+# is no number for NUMBER); numbers read exactly from their digits. JSON_VALUE
+# answers ON EMPTY, else ON ERROR, when the path finds nothing.
+import json
+
+documents = [
+    {"order": 1, "lines": [{"sku": "A-1", "qty": 2, "price": "10.25"}, {"sku": "LONGSKU", "qty": 1.5}]},
+    {"order": 2, "lines": []},
+    {"order": 3, "lines": [{"sku": "C", "qty": "x", "price": 0.1}, {"qty": 3, "price": 7}]},
+]
+x("CREATE TABLE JD (ID NUMBER, DOC VARCHAR2(1000))")
+for k, document in enumerate(documents, 1):
+    x("INSERT INTO JD VALUES (%d, '%s')" % (k, json.dumps(document, separators=(",", ":"))))
+x("INSERT INTO JD VALUES (4, 'garbage')")
+
+
+def as_number(value):
+    if isinstance(value, bool) or value is None:
+        return None
+    try:
+        return Decimal(str(value))
+    except Exception:
+        return None
+
+
+rows = []
+for k, document in enumerate(documents, 1):
+    for n, line in enumerate(document["lines"], 1):
+        sku = line.get("sku")
+        sku = sku if sku is not None and len(sku) <= 5 else None
+        qty = as_number(line.get("qty"))
+        price = as_number(line.get("price"))
+        rows.append((k, n, sku, qty, price))
+q("SELECT D.ID, J.N, J.SKU, J.QTY, J.PRICE FROM JD D, JSON_TABLE(D.DOC, '$.lines[*]' COLUMNS (N FOR ORDINALITY, "
+  "SKU VARCHAR2(5) PATH '$.sku', QTY NUMBER PATH '$.qty', PRICE NUMBER PATH '$.price')) J ORDER BY 1, 2",
+  "|".join(",".join("-" if v is None else (num(v) if isinstance(v, Decimal) else str(v)) for v in row)
+           for row in rows))
+total = sum(r[3] * r[4] for r in rows if r[3] is not None and r[4] is not None)
+q("SELECT SUM(J.QTY * J.PRICE) FROM JD D, JSON_TABLE(D.DOC, '$.lines[*]' COLUMNS (QTY NUMBER PATH '$.qty', "
+  "PRICE NUMBER PATH '$.price')) J", num(total))
+for path, handler, expected in [("$.order", "", "1|2|3|-"), ("$.none", " DEFAULT 'e' ON EMPTY", "e|e|e|-"),
+                                ("$.none", " DEFAULT 'x' ON ERROR", "x|x|x|x"),
+                                ("$.lines", " DEFAULT 'x' ON ERROR", "x|x|x|x")]:
+    q("SELECT JSON_VALUE(DOC, '%s'%s) FROM JD ORDER BY ID" % (path, handler), expected)
+
 with open(__file__.replace("differential.py", "differential.txt"), "w", encoding="utf-8") as f:
     f.write("\n".join(out) + "\n")
 print(len([line for line in out if line.startswith("Q")]), "statements")

@@ -1,0 +1,254 @@
+// CSqlEmitter: the server's functions that are written as more than a call
+// of one name (see CSqlEmitter::Extended).
+#include <algorithm>
+#include <string_view>
+
+#include "engine/sqlite/CSqlEmitter.h"
+#include "text/Cp932.h"
+
+namespace {
+
+std::string Upper(std::string_view text) { return cp932::ToUpperAscii(text); }
+
+// Statistics of ORA_STAT and the arguments each takes.
+struct StatisticRow {
+    std::string_view name;
+    std::size_t arguments;
+};
+
+constexpr StatisticRow kStatistics[] = {
+    {"VARIANCE", 1},    {"VAR_POP", 1},   {"VAR_SAMP", 1},   {"STDDEV", 1}, {"STDDEV_POP", 1},
+    {"STDDEV_SAMP", 1}, {"COVAR_POP", 2}, {"COVAR_SAMP", 2}, {"CORR", 2},
+};
+
+// The functions KEEP (DENSE_RANK FIRST|LAST ...) applies to.
+constexpr std::string_view kKept[] = {"MIN", "MAX", "SUM", "AVG", "COUNT", "VARIANCE", "STDDEV"};
+
+// Hypothetical ranks and what each gives over no rows.
+struct HypotheticalRow {
+    std::string_view name;
+    std::string_view empty;
+};
+
+constexpr HypotheticalRow kHypothetical[] = {
+    {"RANK", "1"}, {"DENSE_RANK", "1"}, {"CUME_DIST", "1"}, {"PERCENT_RANK", "0"}};
+
+bool NullsFirst(const CSqlExpr::OrderItem& item) {
+    return item.nulls == 1 || (item.nulls == 0 && item.descending);
+}
+
+}  // namespace
+
+bool CSqlEmitter::Extended(const std::string& name, const CSqlExpr& expr, std::string& out, CSqlType& type) {
+    if (expr.keep != 0) return Keep(name, expr, out, type);
+    if (!expr.withinGroup.empty() && name != "LISTAGG") return Ordered(name, expr, out, type);
+    return Aggregate(name, expr, out, type) || Analytic(name, expr, out, type) ||
+           Scalar(name, expr, out, type);
+}
+
+std::vector<CSqlType> CSqlEmitter::Arguments(const CSqlExpr& expr, std::string& out, bool aggregate) {
+    std::vector<CSqlType> types;
+    m_aggregates += aggregate ? 1 : 0;
+    for (const CSqlExpr* arg : expr.args) {
+        out += ", ";
+        types.push_back(Expr(arg, out));
+    }
+    m_aggregates -= aggregate ? 1 : 0;
+    return types;
+}
+
+std::string CSqlEmitter::Window(const CSqlExpr& expr, bool ordered) {
+    std::string out = "OVER (";
+    for (std::size_t k = 0; k < expr.partition.size(); ++k) {
+        out += k == 0 ? "PARTITION BY " : ", ";
+        Expr(expr.partition[k], out);
+    }
+    // Note: a RANGE of offsets measures the key's own values.
+    bool measured = !expr.frameUnit.empty() && Upper(expr.frameUnit) == "RANGE" &&
+                    (expr.frameStartOffset != nullptr || expr.frameEndOffset != nullptr);
+    for (std::size_t k = 0; ordered && k < expr.windowOrder.size(); ++k) {
+        const CSqlExpr::OrderItem& item = expr.windowOrder[k];
+        out += k > 0 ? ", " : (expr.partition.empty() ? "ORDER BY " : " ORDER BY ");
+        if (!measured) {
+            OrderItems({item}, out);
+            continue;
+        }
+        Expr(item.expr, out);
+        out +=
+            std::string(item.descending ? " DESC" : "") + (NullsFirst(item) ? " NULLS FIRST" : " NULLS LAST");
+    }
+    if (ordered && !expr.frameUnit.empty()) {
+        static constexpr std::string_view kBounds[] = {"UNBOUNDED PRECEDING", "PRECEDING", "CURRENT ROW",
+                                                       "FOLLOWING", "UNBOUNDED FOLLOWING"};
+        auto bound = [&](CSqlExpr::Bound kind, const CSqlExpr* offset) {
+            if (offset != nullptr) {
+                Expr(offset, out);
+                out += " ";
+            }
+            out += kBounds[static_cast<int>(kind)];
+        };
+        out += " " + Upper(expr.frameUnit) + " BETWEEN ";
+        bound(expr.frameStart, expr.frameStartOffset);
+        out += " AND ";
+        bound(expr.frameEnd, expr.frameEndOffset);
+    }
+    return out + ")";
+}
+
+bool CSqlEmitter::Aggregate(const std::string& name, const CSqlExpr& expr, std::string& out, CSqlType& type) {
+    type = CSqlType::Number;
+    const StatisticRow* statistic = nullptr;
+    for (const StatisticRow& row : kStatistics)
+        if (row.name == name) statistic = &row;
+    if (statistic == nullptr && name != "MEDIAN" && name != "APPROX_COUNT_DISTINCT") return false;
+    std::size_t wanted = statistic != nullptr ? statistic->arguments : 1;
+    if (expr.args.size() != wanted || expr.starArgument) return Fail(expr.at, 909, name), true;
+    if (name == "APPROX_COUNT_DISTINCT") {
+        out += "COUNT(DISTINCT ";
+        m_aggregates += 1;
+        Expr(expr.args[0], out);
+        m_aggregates -= 1;
+        out += ")";
+        if (expr.over) out += " " + Window(expr, false);
+        return true;
+    }
+    // Note: these aggregates count each row; DISTINCT would change the answer.
+    if (expr.distinct) return Fail(expr.at, 3001, name + "(DISTINCT ...)"), true;
+    if (statistic == nullptr && expr.over) return Fail(expr.at, 3001, name + " ... OVER"), true;
+    out += statistic != nullptr ? "ORA_STAT('" + name + "'" : std::string("ORA_PERCENTILE('CONT', 0.5");
+    Arguments(expr, out, true);
+    out += statistic != nullptr ? ")" : ", 0)";
+    if (expr.over) out += " " + Window(expr, statistic != nullptr);
+    return true;
+}
+
+bool CSqlEmitter::Ordered(const std::string& name, const CSqlExpr& expr, std::string& out, CSqlType& type) {
+    type = CSqlType::Number;
+    bool percentile = name == "PERCENTILE_CONT" || name == "PERCENTILE_DISC";
+    const HypotheticalRow* hypothetical = nullptr;
+    for (const HypotheticalRow& row : kHypothetical)
+        if (row.name == name) hypothetical = &row;
+    if (!percentile && hypothetical == nullptr) return Fail(expr.at, 3001, name + " WITHIN GROUP"), true;
+    if (expr.over) return Fail(expr.at, 3001, name + " WITHIN GROUP ... OVER"), true;
+    std::size_t keys = expr.withinGroup.size();
+    if (percentile ? expr.args.size() != 1 || keys != 1 : expr.args.size() != keys)
+        return Fail(expr.at, 909, name), true;
+    std::string keyTexts;
+    std::string directions;
+    m_aggregates += 1;
+    for (const CSqlExpr::OrderItem& key : expr.withinGroup) {
+        keyTexts += ", ";
+        Expr(key.expr, keyTexts);
+        directions += key.descending ? ", 1" : ", 0";
+    }
+    m_aggregates -= 1;
+    if (percentile) {
+        out += "ORA_PERCENTILE('" + std::string(name == "PERCENTILE_CONT" ? "CONT" : "DISC") + "'";
+        Arguments(expr, out, true);
+        out += keyTexts + directions + ")";
+        return true;
+    }
+    // Note: the rank a row of values would have is an aggregate of the
+    // group's keys.
+    out += "COALESCE(ORA_HYPOTHETICAL('" + name + "', " + std::to_string(keys);
+    Arguments(expr, out, false);
+    out += keyTexts + directions + "), " + std::string(hypothetical->empty) + ")";
+    return true;
+}
+
+bool CSqlEmitter::Keep(const std::string& name, const CSqlExpr& expr, std::string& out, CSqlType& type) {
+    if (std::find(std::begin(kKept), std::end(kKept), name) == std::end(kKept))
+        return Fail(expr.at, 3001, name + " KEEP"), true;
+    if (expr.distinct) return Fail(expr.at, 3001, name + "(DISTINCT ...) KEEP"), true;
+    if (expr.args.size() != 1 && !expr.starArgument) return Fail(expr.at, 909, name), true;
+    std::string call = "ORA_KEEP('" + name + "', " + (expr.keep == 1 ? "1" : "0");
+    m_aggregates += 1;
+    std::vector<CSqlType> types;
+    if (expr.starArgument)
+        call += ", 1";
+    else
+        types = Arguments(expr, call, false);
+    call += ", " + std::to_string(expr.keepOrder.size());
+    std::string directions;
+    std::string nulls;
+    for (const CSqlExpr::OrderItem& key : expr.keepOrder) {
+        call += ", ";
+        Expr(key.expr, call);
+        directions += key.descending ? ", 1" : ", 0";
+        nulls += NullsFirst(key) ? ", 1" : ", 0";
+    }
+    m_aggregates -= 1;
+    call += directions + nulls + ")";
+    // Note: COUNT over no rows is 0.
+    out += name == "COUNT" ? "COALESCE(" + call + ", 0)" : call;
+    bool extreme = name == "MIN" || name == "MAX";
+    type = extreme && !types.empty() ? (types[0] == CSqlType::Char ? CSqlType::Text : types[0])
+                                     : CSqlType::Number;
+    return true;
+}
+
+bool CSqlEmitter::Analytic(const std::string& name, const CSqlExpr& expr, std::string& out, CSqlType& type) {
+    bool ratio = name == "RATIO_TO_REPORT";
+    if (!ratio && name != "CUME_DIST" && name != "PERCENT_RANK") return false;
+    type = CSqlType::Number;
+    if (!expr.over) return Fail(expr.at, 3001, name + " (without OVER)"), true;
+    if (expr.args.size() != (ratio ? 1u : 0u)) return Fail(expr.at, 909, name), true;
+    std::string rows = "COUNT(*) " + Window(expr, false);
+    if (ratio) {
+        // Note: the share of the partition's sum, exact.
+        std::string value;
+        Expr(expr.args[0], value);
+        if (!expr.windowOrder.empty()) return Fail(expr.at, 3001, "RATIO_TO_REPORT ... ORDER BY"), true;
+        out += "ORA_DIV(" + value + ", ORA_SUM(" + value + ") " + Window(expr, false) + ")";
+        return true;
+    }
+    if (expr.windowOrder.empty()) return Fail(expr.at, 30485), true;
+    if (!expr.frameUnit.empty()) return Fail(expr.at, 3001, name + " ... ROWS/RANGE"), true;
+    // CUME_DIST: the rows up to the row's last peer, of all; PERCENT_RANK:
+    // (RANK − 1) / (rows − 1), 0 for a partition of one row.
+    if (name == "CUME_DIST")
+        out += "ORA_DIV(COUNT(*) " + Window(expr, true) + ", " + rows + ")";
+    else
+        out += "(CASE WHEN " + rows + " = 1 THEN 0 ELSE ORA_DIV(RANK() " + Window(expr, true) + " - 1, " +
+               rows + " - 1) END)";
+    return true;
+}
+
+bool CSqlEmitter::Scalar(const std::string& name, const CSqlExpr& expr, std::string& out, CSqlType& type) {
+    struct Shape {
+        std::string_view name;
+        std::size_t arguments;
+    };
+    static constexpr Shape kShapes[] = {{"LNNVL", 1},      {"NANVL", 2},      {"USERENV", 1},
+                                        {"EMPTY_CLOB", 0}, {"EMPTY_BLOB", 0}, {"VSIZE", 1}};
+    const Shape* shape = nullptr;
+    for (const Shape& row : kShapes)
+        if (row.name == name) shape = &row;
+    if (shape == nullptr) return false;
+    if (expr.args.size() != shape->arguments || expr.over || expr.distinct)
+        return Fail(expr.at, 909, name), true;
+    std::string argument;
+    if (!expr.args.empty()) type = Expr(expr.args[0], argument);
+    if (name == "LNNVL") {
+        // Note: true when the condition is false or unknown.
+        out += "(COALESCE(" + argument + ", 0) = 0)";
+        type = CSqlType::Number;
+    } else if (name == "NANVL") {
+        // Note: a NUMBER is never NaN.
+        out += argument;
+    } else if (name == "USERENV") {
+        out += "ORA_SYS_CONTEXT('USERENV', " + argument + ")";
+        type = CSqlType::Text;
+    } else if (name == "VSIZE") {
+        // A DATE takes 7 bytes; text its bytes; a number its NUMBER form.
+        out += type == CSqlType::Date     ? "(CASE WHEN " + argument + " IS NOT NULL THEN 7 END)"
+               : type == CSqlType::Number ? "ORA_VSIZE_NUMBER(" + argument + ")"
+                                          : "LENGTHB(" + argument + ")";
+        type = CSqlType::Number;
+    } else {
+        // Note: an empty LOB is held as NULL, as the empty text is.
+        out += "NULL";
+        type = CSqlType::Text;
+    }
+    return true;
+}

@@ -1,0 +1,154 @@
+// CSqlEmitter: JSON_TABLE in FROM and JSON_VALUE with its clauses, over
+// SQLite's JSON functions.
+#include "engine/sqlite/CSqlEmitter.h"
+#include "engine/sqlite/CSqlScanner.h"
+#include "text/Cp932.h"
+
+namespace {
+
+std::string Quote(std::string_view text) {
+    std::string out = "'";
+    for (char c : text) out += c == '\'' ? std::string("''") : std::string(1, c);
+    return out + "'";
+}
+
+// A path ending in [*] reads the array's elements as rows: the array's own
+// path, or empty for a path of one row.
+std::string ArrayOf(const std::string& path) {
+    constexpr std::string_view kEvery = "[*]";
+    if (path.size() < kEvery.size() || path.compare(path.size() - kEvery.size(), kEvery.size(), kEvery) != 0)
+        return std::string();
+    return path.substr(0, path.size() - kEvery.size());
+}
+
+// The rows of `path` in the JSON text `document`, as SQLite's json_each
+// gives them (no rows for NULL or text that is no JSON).
+std::string RowsOf(const std::string& document, const std::string& path) {
+    std::string array = ArrayOf(path);
+    if (!array.empty())
+        return "json_each(CASE WHEN json_valid(" + document + ") THEN " + document + " END, " + Quote(array) +
+               ")";
+    return "json_each(CASE WHEN json_valid(" + document + ") AND json_type(" + document + ", " + Quote(path) +
+           ") IS NOT NULL THEN json_array(" + document + " -> " + Quote(path) + ") END)";
+}
+
+}  // namespace
+
+std::string CSqlEmitter::JsonScalar(const std::string& item, const std::string& path,
+                                    const CSqliteCatalog::Column& type) {
+    std::string kind = "json_type(" + item + ", " + Quote(path) + ")";
+    std::string value = "json_extract(" + item + ", " + Quote(path) + ")";
+    std::string digits = "(" + item + " -> " + Quote(path) + ")";
+    switch (type.type) {
+        case CSqlType::Number:
+            // Note: a number is read from its digits, exact; text that is a
+            // number is one.
+            return "ORA_TRY_NUMBER(CASE " + kind + " WHEN 'integer' THEN " + digits + " WHEN 'real' THEN " +
+                   digits + " WHEN 'text' THEN " + value + " END, " + std::to_string(type.precision) + ", " +
+                   std::to_string(type.scale) + ")";
+        case CSqlType::Date:
+            return "ORA_TRY_DATE(CASE " + kind + " WHEN 'text' THEN " + value + " END)";
+        default: {
+            std::string text = "(CASE " + kind + " WHEN 'text' THEN " + value + " WHEN 'integer' THEN " +
+                               digits + " WHEN 'real' THEN " + digits +
+                               " WHEN 'true' THEN 'true' WHEN 'false' THEN 'false' END)";
+            if (type.length <= 0) return text;
+            return "ORA_TRY_TEXT(" + text + ", " + std::to_string(type.length) + ", " +
+                   (type.charSemantics ? "1" : "0") + ")";
+        }
+    }
+}
+
+bool CSqlEmitter::JsonColumns(const std::vector<CSqlJsonColumn>& columns, const std::string& rows,
+                              const std::string& path, Source& source, std::string& text) {
+    std::string item = "json_quote(" + rows + ".value)";
+    int nested = 0;
+    for (const CSqlJsonColumn& column : columns) {
+        if (column.kind == CSqlJsonColumn::Kind::Nested) {
+            // Note: a row with no nested rows stays, their columns NULL.
+            std::string inner = rows + "_N" + std::to_string(nested++);
+            std::string innerPath = CSqlScanner::LiteralText(column.path);
+            text += " LEFT JOIN " + RowsOf(item, innerPath) + " " + inner + " ON 1";
+            if (!JsonColumns(column.columns, inner, innerPath, source, text)) return false;
+            continue;
+        }
+        std::string name = column.name.size() >= 2 && column.name.front() == '"'
+                               ? std::string(column.name.substr(1, column.name.size() - 2))
+                               : cp932::ToUpperAscii(column.name);
+        for (const Typed& other : source.columns)
+            if (other.name == name) return Fail(column.at, 957, name);
+        Typed typed{name, CValueType{CSqlType::Number, 0, false}};
+        if (column.kind == CSqlJsonColumn::Kind::Ordinality) {
+            typed.emitted = ArrayOf(path).empty() ? std::string("1") : "(" + rows + ".key + 1)";
+            source.columns.push_back(std::move(typed));
+            continue;
+        }
+        // Note: without PATH the column reads the member of its name, as the
+        // name stands (upper case unless quoted).
+        std::string columnPath =
+            column.path.empty() ? "$.\"" + name + "\"" : CSqlScanner::LiteralText(column.path);
+        CSqliteCatalog::Column type = CSqliteCatalog::Describe(
+            name, column.type.empty() ? std::string_view("VARCHAR2(4000)") : column.type);
+        if (type.type == CSqlType::Unknown) return Fail(column.at, 902);
+        typed.type = CValueType{type.type, type.length, type.charSemantics, false, type.fraction};
+        if (column.kind == CSqlJsonColumn::Kind::Json)
+            typed.emitted = "(CASE WHEN json_type(" + item + ", " + Quote(columnPath) +
+                            ") IN ('object', 'array') THEN " + item + " -> " + Quote(columnPath) + " END)";
+        else
+            typed.emitted = JsonScalar(item, columnPath, type);
+        source.columns.push_back(std::move(typed));
+    }
+    return true;
+}
+
+bool CSqlEmitter::JsonTableSource(const CSqlFromItem& item, Source& source, std::string& text) {
+    std::string document;
+    CSqlType type = Expr(item.json->document, document);
+    if (type == CSqlType::Date) document = "TO_CHAR(" + document + ")";
+    std::string rows = "TARVEX_JT" + std::to_string(m_jsonTables++);
+    std::string path = CSqlScanner::LiteralText(item.json->path);
+    source.name = item.alias.empty() ? std::string() : cp932::ToUpperAscii(item.alias);
+    source.known = true;
+    text = RowsOf("(" + document + ")", path) + " " + rows;
+    return JsonColumns(item.json->columns, rows, path, source, text) && !m_failed;
+}
+
+std::string CSqlEmitter::JsonHandler(CSqlExpr::JsonHandler handler, const CSqlExpr* value, int code) {
+    switch (handler) {
+        case CSqlExpr::JsonHandler::Error:
+            return "ORA_RAISE(" + std::to_string(code) + ")";
+        case CSqlExpr::JsonHandler::Default: {
+            std::string out;
+            Expr(value, out);
+            return out;
+        }
+        default:
+            return "NULL";
+    }
+}
+
+CSqlType CSqlEmitter::JsonValue(const CSqlExpr& expr, std::string& out) {
+    if (expr.args.size() != 2) return Fail(expr.at, expr.args.size() < 2 ? 938 : 939), CSqlType::Unknown;
+    std::string document;
+    CSqlType documentType = Expr(expr.args[0], document);
+    if (documentType == CSqlType::Date) document = "TO_CHAR(" + document + ")";
+    document = "(" + document + ")";
+    std::string path = CSqlScanner::LiteralText(expr.args[1]->text);
+    CSqliteCatalog::Column type = CSqliteCatalog::Describe(
+        "JSON_VALUE", expr.detail.empty() ? std::string_view("VARCHAR2(4000)") : expr.detail);
+    if (type.type == CSqlType::Unknown) return Fail(expr.at, 902), CSqlType::Unknown;
+    std::string kind = "json_type(" + document + ", " + Quote(path) + ")";
+    std::string value = JsonScalar(document, path, type);
+    // The server's errors: no JSON, no value, no scalar, a value the type
+    // refuses; each answered by ON ERROR (no value by ON EMPTY when given).
+    auto failed = [&](int code) { return JsonHandler(expr.onError, expr.errorDefault, code); };
+    std::string empty = expr.onEmpty == CSqlExpr::JsonHandler::Unset
+                            ? failed(40462)
+                            : JsonHandler(expr.onEmpty, expr.emptyDefault, 40462);
+    out += "(CASE WHEN " + document + " IS NULL THEN NULL WHEN NOT json_valid(" + document + ") THEN " +
+           failed(40441) + " WHEN " + kind + " IS NULL THEN " + empty + " WHEN " + kind +
+           " = 'null' THEN NULL WHEN " + kind + " IN ('object', 'array') THEN " + failed(40456) + " WHEN " +
+           value + " IS NULL THEN " + failed(type.type == CSqlType::Number ? 1722 : 40478) + " ELSE " +
+           value + " END)";
+    return type.type == CSqlType::Char ? CSqlType::Text : type.type;
+}

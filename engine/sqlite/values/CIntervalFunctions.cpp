@@ -1,0 +1,155 @@
+#include "engine/sqlite/values/CIntervalFunctions.h"
+
+#include <sqlite3.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "engine/sqlite/COraError.h"
+#include "engine/sqlite/SqliteApi.h"
+#include "engine/sqlite/values/CNumberValue.h"
+#include "text/Cp932.h"
+
+namespace {
+
+using sqliteapi::TextOf;
+using Value = CIntervalFunctions::Value;
+
+constexpr std::int64_t kNanos = 1000000000;
+
+void Raise(sqlite3_context* context, int code) {
+    std::string message = COraError::ForFunction(code, {});
+    sqlite3_result_error(context, message.c_str(), static_cast<int>(message.size()));
+}
+
+void Result(sqlite3_context* context, const Value& value) {
+    sqliteapi::ResultText(context, CIntervalFunctions::Show(value));
+}
+
+// Digits at `at` as a number; false when there are none.
+bool Digits(std::string_view text, std::size_t& at, std::int64_t& out, std::size_t most = 18) {
+    std::size_t start = at;
+    out = 0;
+    while (at < text.size() && at - start < most && text[at] >= '0' && text[at] <= '9')
+        out = out * 10 + (text[at++] - '0');
+    return at > start;
+}
+
+// The unit's length in the interval's smallest part (months, nanoseconds).
+bool UnitOf(std::string_view unit, bool yearToMonth, CNumberDecimal& out) {
+    struct Unit {
+        std::string_view name;
+        bool yearToMonth;
+        std::int64_t size;
+    };
+    static constexpr Unit kUnits[] = {{"YEAR", true, 12},
+                                      {"MONTH", true, 1},
+                                      {"DAY", false, 86400 * kNanos},
+                                      {"HOUR", false, 3600 * kNanos},
+                                      {"MINUTE", false, 60 * kNanos},
+                                      {"SECOND", false, kNanos}};
+    std::string upper = cp932::ToUpperAscii(unit);
+    while (!upper.empty() && upper.back() == ' ') upper.pop_back();
+    for (const Unit& row : kUnits)
+        if (row.name == upper && row.yearToMonth == yearToMonth)
+            return out = CNumberDecimal::FromInteger(row.size), true;
+    return false;
+}
+
+template <bool kYearToMonth>
+void FromNumber(sqlite3_context* context, int, sqlite3_value** argv) {
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL || sqlite3_value_type(argv[1]) == SQLITE_NULL)
+        return sqlite3_result_null(context);
+    CNumberDecimal number;
+    CNumberDecimal unit;
+    if (!CNumberValue::Read(argv[0], number)) return Raise(context, 1722);
+    if (!UnitOf(TextOf(argv[1]), kYearToMonth, unit)) return Raise(context, 1760);
+    std::int64_t parts = 0;
+    if (!number.Multiply(unit).Round(0).ToInteger(parts)) return Raise(context, 1873);
+    Value value;
+    value.yearToMonth = kYearToMonth;
+    if (kYearToMonth) {
+        value.months = parts;
+    } else {
+        value.seconds = parts / kNanos;
+        value.nanos = parts % kNanos;
+    }
+    Result(context, value);
+}
+
+template <bool kYearToMonth>
+void FromText(sqlite3_context* context, int, sqlite3_value** argv) {
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL) return sqlite3_result_null(context);
+    Value value;
+    if (!CIntervalFunctions::Read(TextOf(argv[0]), value) || value.yearToMonth != kYearToMonth)
+        return Raise(context, 1867);
+    Result(context, value);
+}
+
+}  // namespace
+
+bool CIntervalFunctions::Read(std::string_view text, Value& out) {
+    while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+    while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+    std::size_t at = 0;
+    bool negative = at < text.size() && text[at] == '-';
+    if (at < text.size() && (text[at] == '-' || text[at] == '+')) ++at;
+    std::int64_t first = 0;
+    if (!Digits(text, at, first)) return false;
+    out = Value{};
+    if (at < text.size() && text[at] == '-') {
+        std::int64_t months = 0;
+        ++at;
+        if (!Digits(text, at, months) || months > 11 || at != text.size()) return false;
+        out.yearToMonth = true;
+        out.months = (first * 12 + months) * (negative ? -1 : 1);
+        return true;
+    }
+    std::int64_t hours = 0;
+    std::int64_t minutes = 0;
+    std::int64_t seconds = 0;
+    std::int64_t nanos = 0;
+    if (at >= text.size() || text[at++] != ' ' || !Digits(text, at, hours) || hours > 23 ||
+        at >= text.size() || text[at++] != ':' || !Digits(text, at, minutes) || minutes > 59 ||
+        at >= text.size() || text[at++] != ':' || !Digits(text, at, seconds) || seconds > 59)
+        return false;
+    if (at < text.size() && text[at] == '.') {
+        std::size_t start = ++at;
+        std::int64_t fraction = 0;
+        if (!Digits(text, at, fraction, 9)) return false;
+        for (std::size_t k = at - start; k < 9; ++k) fraction *= 10;
+        nanos = fraction;
+    }
+    if (at != text.size()) return false;
+    int sign = negative ? -1 : 1;
+    out.seconds = sign * (((first * 24 + hours) * 60 + minutes) * 60 + seconds);
+    out.nanos = sign * nanos;
+    return true;
+}
+
+std::string CIntervalFunctions::Show(const Value& value) {
+    char buffer[64];
+    if (value.yearToMonth) {
+        std::int64_t months = std::llabs(value.months);
+        std::snprintf(buffer, sizeof buffer, "%c%09lld-%02lld", value.months < 0 ? '-' : '+',
+                      static_cast<long long>(months / 12), static_cast<long long>(months % 12));
+        return buffer;
+    }
+    bool negative = value.seconds < 0 || value.nanos < 0;
+    std::int64_t seconds = std::llabs(value.seconds);
+    std::snprintf(buffer, sizeof buffer, "%c%09lld %02lld:%02lld:%02lld.%09lld", negative ? '-' : '+',
+                  static_cast<long long>(seconds / 86400), static_cast<long long>(seconds / 3600 % 24),
+                  static_cast<long long>(seconds / 60 % 60), static_cast<long long>(seconds % 60),
+                  static_cast<long long>(std::llabs(value.nanos)));
+    return buffer;
+}
+
+bool CIntervalFunctions::Register(sqlite3* db) {
+    static constexpr sqliteapi::FunctionRule kRules[] = {
+        {"ORA_NUMTOYMINTERVAL", 2, FromNumber<true>},
+        {"ORA_NUMTODSINTERVAL", 2, FromNumber<false>},
+        {"ORA_TO_YMINTERVAL", 1, FromText<true>},
+        {"ORA_TO_DSINTERVAL", 1, FromText<false>},
+    };
+    return sqliteapi::RegisterFunctions(db, kRules, nullptr);
+}

@@ -1,0 +1,24 @@
+#pragma once
+
+// Values: the server's statistical and ordered-set aggregates.
+struct sqlite3;
+
+// Aggregates over NUMBER values, exact decimals to the server's digits,
+// called by the text CSqlEmitter writes:
+//   ORA_STAT(kind, x [, y])   VARIANCE, VAR_POP, VAR_SAMP, STDDEV, STDDEV_POP,
+//       STDDEV_SAMP of x; COVAR_POP, COVAR_SAMP, CORR of the pairs with
+//       neither NULL (`kind` one of those names)
+//   ORA_PERCENTILE(kind, p, x, descending)   PERCENTILE_CONT (MEDIAN is
+//       p .5) or PERCENTILE_DISC of x in the given order
+//   ORA_HYPOTHETICAL(kind, n, v1..vn, key1..keyn, descending1..n)   RANK,
+//       DENSE_RANK, CUME_DIST or PERCENT_RANK that the row of values v
+//       would have among the rows of keys
+//   ORA_KEEP(function, first, value, n, key1..keyn, descending1..n,
+//       nullsFirst1..n)   MIN, MAX, SUM, AVG, COUNT, VARIANCE or STDDEV of
+//       the values of the rows ranked FIRST (or LAST) by the keys
+// NULL values are left out; over no rows ORA_HYPOTHETICAL and ORA_KEEP give
+// NULL, for the caller to answer as the function does.
+class CStatisticFunctions {
+public:
+    static bool Register(sqlite3* db);
+};
