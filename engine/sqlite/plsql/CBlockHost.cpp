@@ -370,17 +370,20 @@ std::shared_ptr<CPlsqlUnit> CBlockHost::FindUnit(const std::string& name, bool& 
     return unit;
 }
 
-std::shared_ptr<CPlsqlUnit> CBlockHost::FindCallable(const std::string& name, bool& invalid) {
+std::shared_ptr<CPlsqlUnit> CBlockHost::FindCallable(const std::string& name, std::size_t arguments,
+                                                     bool& invalid) {
     std::size_t dot = name.find('.');
     if (dot == std::string::npos) return FindUnit(name, invalid);
     auto package = FindPackage(name.substr(0, dot), invalid);
     if (!package) return nullptr;
     std::string member = name.substr(dot + 1);
-    auto found = package->members.find(member);
     bool visible = std::find(package->publicMembers.begin(), package->publicMembers.end(), member) !=
                    package->publicMembers.end();
-    if (found == package->members.end() || !visible || found->second->type != "FUNCTION") return nullptr;
-    return found->second;
+    // Note: from SQL an overloaded function is told apart by its number of arguments.
+    auto range = package->members.equal_range(member);
+    for (auto it = range.first; it != range.second && visible; ++it)
+        if (it->second->type == "FUNCTION" && it->second->parameters.size() >= arguments) return it->second;
+    return nullptr;
 }
 
 void CBlockHost::Compiling(const std::shared_ptr<CPlsqlUnit>& unit) {
@@ -693,7 +696,7 @@ void CBlockHost::Dispatch(sqlite3_context* context, int count, sqlite3_value** v
         ++values;
         --count;
     }
-    auto unit = host.FindCallable(name, invalid);
+    auto unit = host.FindCallable(name, static_cast<std::size_t>(count), invalid);
     std::string failure;
     if (!unit || static_cast<std::size_t>(count) > unit->parameters.size()) {
         CPlsqlParser::CompileError none;

@@ -133,6 +133,15 @@ bool CPlsqlInterpreter::CallUnit(const std::weak_ptr<CPlsqlUnit>& called,
             return false;
     }
     CPlsqlInterpreter child(*callee, m_host, m_binds, m_calls + 1);
+    if (callee->level > 0) {
+        // Note: a local subprogram sees the variables of the run of the unit
+        // that declares it, however it was reached (itself, a sibling).
+        CPlsqlInterpreter* link = this;
+        for (int level = m_unit.level; level >= callee->level && link != nullptr; --level)
+            link = link->m_outer;
+        if (link == nullptr) return Raise(6508, CPlsqlErrors::Text(6508), at);
+        child.m_outer = link;
+    }
     if (!child.Call(arguments, given, result)) {
         m_raised = child.m_raised;
         if (m_raised.id == 1013) m_cancelled = true;
@@ -1116,7 +1125,14 @@ bool CPlsqlInterpreter::EvalSql(CPlsqlExpr& expr, CPlsqlValue& out) {
 
 // ---- variables
 
+const CPlsqlInterpreter& CPlsqlInterpreter::Frame(int outer) const {
+    const CPlsqlInterpreter* frame = this;
+    for (int k = 0; k < outer && frame->m_outer != nullptr; ++k) frame = frame->m_outer;
+    return *frame;
+}
+
 const CPlsqlType& CPlsqlInterpreter::SlotType(const CPlsqlTarget& target) const {
+    if (target.outer > 0) return *Frame(target.outer).m_unit.slotTypes[static_cast<std::size_t>(target.slot)];
     if (!target.package.empty()) {
         bool invalid = false;
         if (auto package = m_host.FindPackage(target.package, invalid))
@@ -1126,6 +1142,11 @@ const CPlsqlType& CPlsqlInterpreter::SlotType(const CPlsqlTarget& target) const 
 }
 
 CPlsqlInterpreter::Datum* CPlsqlInterpreter::DatumOf(const CPlsqlTarget& target) {
+    if (target.outer > 0) {
+        CPlsqlInterpreter* frame = this;
+        for (int k = 0; k < target.outer && frame->m_outer != nullptr; ++k) frame = frame->m_outer;
+        return &frame->m_slots[static_cast<std::size_t>(target.slot)];
+    }
     if (target.package.empty() || (target.package == m_unit.name && m_unit.type == "PACKAGE"))
         return &m_slots[static_cast<std::size_t>(target.slot)];
     CEngineError error;

@@ -131,6 +131,8 @@ private:
     // state for a package variable); null storage with the error raised.
     Datum* DatumOf(const CPlsqlTarget& target);
     const CPlsqlType& SlotType(const CPlsqlTarget& target) const;
+    // The run `outer` units out: the one that declared this local subprogram, and so on.
+    const CPlsqlInterpreter& Frame(int outer) const;
     bool Assign(const CPlsqlTarget& target, const CPlsqlValue& value);
     // A row of `statement` into `targets` (one record or as many scalars).
     bool Store(sqlite3_stmt* statement, const CPlsqlSql& sql, const std::vector<CPlsqlTarget>& targets);
@@ -171,4 +173,6 @@ private:
     bool m_hasReturned = false;
     long m_rowsProcessed = 0;
     std::map<std::string, std::unique_ptr<CPlsqlSql>> m_dynamic;
+    // A local subprogram's run: the run of the unit that declares it.
+    CPlsqlInterpreter* m_outer = nullptr;
 };

@@ -6,6 +6,7 @@
 #include "engine/sqlite/plsql/CPlsqlBuiltins.h"
 #include "engine/sqlite/plsql/CPlsqlErrors.h"
 #include "engine/sqlite/plsql/CPlsqlHost.h"
+#include "engine/sqlite/plsql/CPlsqlOverloads.h"
 #include "text/Cp932.h"
 #include "text/Encoding.h"
 
@@ -16,13 +17,17 @@ struct CPlsqlParser::Failure {
 };
 
 struct CPlsqlParser::Entry {
-    enum class Kind { Variable, Cursor, Exception };
+    enum class Kind { Variable, Cursor, Exception, Subprogram };
     Kind kind = Kind::Variable;
     int slot = -1;
     int cursor = -1;
     int exception = 0;
     bool constant = false;
     std::string package;  // a package's variable: the package
+    // The unit that declares it: 0 the one compiled, more a local subprogram.
+    int level = 0;
+    // A local procedure or function: its overloads.
+    std::vector<std::shared_ptr<CPlsqlUnit>> units;
 };
 
 namespace {
@@ -236,48 +241,93 @@ void CPlsqlParser::ParsePackageItem(bool heading) {
         ParseDeclaration(*m_frame->block);
         return;
     }
-    std::string type = Is("FUNCTION") ? "FUNCTION" : "PROCEDURE";
-    ++m_k;
-    std::size_t nameAt = Peek().begin;
-    std::string name = Name();
-    auto& member = m_compiling->members[name];
-    if (!member) {
-        member = std::make_shared<CPlsqlUnit>();
-        if (heading) m_compiling->publicMembers.push_back(name);
-    } else if (member->block) {
-        Refuse(encoding::Utf8ToCp932("パッケージ内の同名のサブプログラム (") + name + ")", nameAt);
+    std::size_t nameAt = Peek(1).begin;
+    auto member = ParseHeading(m_frame);
+    auto range = m_compiling->members.equal_range(member->name);
+    std::shared_ptr<CPlsqlUnit> declared;
+    for (auto it = range.first; it != range.second; ++it)
+        if (CPlsqlOverloads::SameHeading(*it->second, *member)) declared = it->second;
+    if (declared && declared->block)
+        Refuse(encoding::Utf8ToCp932("パッケージ内の同名のサブプログラム (") + member->name + ")", nameAt);
+    if (declared) {
+        // Note: calls compiled before the body hold the declaration's unit.
+        *declared = std::move(*member);
+        member = declared;
+    } else {
+        if (heading && range.first == range.second) m_compiling->publicMembers.push_back(member->name);
+        m_compiling->members.emplace(member->name, member);
     }
-    member->type = type;
-    member->name = name;
-    member->qualified = m_frame->qualified;
-    member->package = m_package;
-    member->text = m_unit->text;
-    member->lineStarts = m_unit->lineStarts;
-    member->slotTypes.clear();
-    member->slotNames.clear();
-    member->parameters.clear();
-    member->cursors.clear();
     m_unit = member;
+    ParseSubprogramBody(!heading);
+    m_unit = m_frame;
+}
+
+std::shared_ptr<CPlsqlUnit> CPlsqlParser::ParseHeading(const std::shared_ptr<CPlsqlUnit>& enclosing) {
+    auto unit = std::make_shared<CPlsqlUnit>();
+    unit->type = Is("FUNCTION") ? "FUNCTION" : "PROCEDURE";
+    ++m_k;
+    unit->name = Name();
+    unit->qualified = enclosing->qualified;
+    unit->package = m_package;
+    unit->text = enclosing->text;
+    unit->lineStarts = enclosing->lineStarts;
+    unit->lineOffset = enclosing->lineOffset;
+    m_unit = unit;
     Push();
     if (IsSymbol('(')) ParseParameters();
-    if (type == "FUNCTION") {
+    if (unit->type == "FUNCTION") {
         Expect("RETURN");
-        member->returnType = ParseType();
+        unit->returnType = ParseType();
     }
     while (Accept("DETERMINISTIC") || Accept("RESULT_CACHE")) {
     }
     if (Is("PIPELINED")) Refuse("PIPELINED", Peek().begin);
-    if (AcceptSymbol(';')) {
-        Pop();
-        m_unit = m_frame;
-        return;
+    return unit;
+}
+
+void CPlsqlParser::ParseSubprogramBody(bool bodyAllowed) {
+    if (!AcceptSymbol(';')) {
+        if (!bodyAllowed) Unexpected();
+        if (!Accept("IS")) Expect("AS");
+        m_unit->block = ParseBlock({});
+        ExpectSymbol(';');
     }
-    if (heading) Unexpected();
-    if (!Accept("IS")) Expect("AS");
-    member->block = ParseBlock({});
-    ExpectSymbol(';');
     Pop();
-    m_unit = m_frame;
+}
+
+void CPlsqlParser::ParseLocalSubprogram() {
+    std::size_t at = Peek(1).begin;
+    std::shared_ptr<CPlsqlUnit> enclosing = m_unit;
+    m_levels.push_back(enclosing.get());
+    ++m_level;
+    auto unit = ParseHeading(enclosing);
+    unit->level = m_level;
+    // The name is declared in the block around, so that the body may call itself.
+    auto& scope = m_scopes[m_scopes.size() - 2];
+    auto found = scope.find(unit->name);
+    if (found != scope.end() && found->second.kind != Entry::Kind::Subprogram) Fail(103, unit->name, at);
+    if (found == scope.end()) {
+        Entry entry;
+        entry.kind = Entry::Kind::Subprogram;
+        entry.level = m_level - 1;
+        found = scope.emplace(unit->name, entry).first;
+    }
+    std::shared_ptr<CPlsqlUnit> declared;
+    for (const auto& other : found->second.units)
+        if (CPlsqlOverloads::SameHeading(*other, *unit)) declared = other;
+    if (declared && declared->block) Fail(103, unit->name, at);
+    if (declared) {
+        *declared = std::move(*unit);
+        unit = declared;
+        m_unit = unit;
+    } else {
+        found->second.units.push_back(unit);
+        enclosing->locals.push_back(unit);
+    }
+    ParseSubprogramBody(true);
+    --m_level;
+    m_levels.pop_back();
+    m_unit = enclosing;
 }
 
 std::shared_ptr<CPlsqlUnit> CPlsqlParser::Parse(CEngineError& error) {
@@ -411,49 +461,108 @@ void CPlsqlParser::ParseParameters() {
     ExpectSymbol(')');
 }
 
-std::shared_ptr<CPlsqlUnit> CPlsqlParser::StoredUnit(const std::string& name, std::size_t at) {
-    auto unit = FindStoredUnit(name, at);
-    if (unit && unit != m_unit && (unit->package.empty() || unit->package != m_package)) {
-        if (unit->package.empty())
-            m_unit->DependsOn(unit->name, unit->type);
-        else
-            m_unit->DependsOn(unit->package, "PACKAGE");
+void CPlsqlParser::NoteCall(const CPlsqlUnit& unit) {
+    if (&unit == m_unit.get() || unit.level > 0 || (!unit.package.empty() && unit.package == m_package))
+        return;
+    if (unit.package.empty())
+        m_unit->DependsOn(unit.name, unit.type);
+    else
+        m_unit->DependsOn(unit.package, "PACKAGE");
+}
+
+std::shared_ptr<CPlsqlUnit> CPlsqlParser::ParseUnitCall(const std::string& name, const std::string& type,
+                                                        std::vector<ExprPtr>& args,
+                                                        std::vector<CPlsqlTarget>* targets, std::size_t at) {
+    auto named = Callables(name, at);
+    if (named.empty()) return nullptr;
+    std::vector<std::shared_ptr<CPlsqlUnit>> candidates;
+    for (const auto& unit : named)
+        if (unit->type == type) candidates.push_back(unit);
+    if (candidates.empty()) Fail(type == "PROCEDURE" ? 221 : 222, name, at);
+    std::size_t chosen = 0;
+    if (candidates.size() > 1)
+        chosen = ChooseOverload(candidates, candidates[0]->name, targets != nullptr, at);
+    args = ParseCallArguments(*candidates[chosen], targets, at);
+    NoteCall(*candidates[chosen]);
+    return candidates[chosen];
+}
+
+std::size_t CPlsqlParser::ChooseOverload(const std::vector<std::shared_ptr<CPlsqlUnit>>& candidates,
+                                         const std::string& name, bool statement, std::size_t at) {
+    std::size_t start = m_k;
+    int best = -1;
+    std::vector<std::size_t> chosen;
+    auto typeOf = [this](const CPlsqlTarget& target) { return TargetType(target); };
+    for (std::size_t k = 0; k < candidates.size(); ++k) {
+        m_k = start;
+        int score = 0;
+        try {
+            std::vector<CPlsqlTarget> ignored;
+            auto args = ParseCallArguments(*candidates[k], statement ? &ignored : nullptr, at);
+            const CPlsqlUnit& unit = *candidates[k];
+            for (std::size_t p = 0; p < args.size() && score >= 0; ++p) {
+                if (!args[p]) continue;
+                const auto& formal = *unit.slotTypes[static_cast<std::size_t>(unit.parameters[p].slot)];
+                int fit = CPlsqlOverloads::Fit(CPlsqlOverloads::OfExpr(*args[p], typeOf), formal);
+                score = fit < 0 ? -1 : score + fit;
+            }
+        } catch (const Failure&) {
+            score = -1;
+        }
+        if (score < 0 || score < best) continue;
+        if (score > best) chosen.clear();
+        best = score;
+        chosen.push_back(k);
     }
-    return unit;
+    m_k = start;
+    if (chosen.empty()) Fail(306, name, at);
+    if (chosen.size() > 1) Fail(307, name, at);
+    return chosen[0];
 }
 
 std::shared_ptr<const void> CPlsqlParser::OwnerOf(const std::shared_ptr<CPlsqlUnit>& unit) const {
     // Note: a unit still being compiled (itself, one that calls it back) or
     // a member of the same package is owned elsewhere.
-    if (unit == m_unit || !unit->block || (!unit->package.empty() && unit->package == m_package))
+    if (unit == m_unit || !unit->block || unit->level > 0 ||
+        (!unit->package.empty() && unit->package == m_package))
         return nullptr;
     if (unit->package.empty()) return unit;
     bool invalid = false;
     return m_host.FindPackage(unit->package, invalid);
 }
 
-std::shared_ptr<CPlsqlUnit> CPlsqlParser::FindStoredUnit(const std::string& name, std::size_t at) {
+std::vector<std::shared_ptr<CPlsqlUnit>> CPlsqlParser::Callables(const std::string& name, std::size_t at) {
     bool invalid = false;
-    if (m_compiling) {
-        auto member = m_compiling->members.find(name);
-        if (member != m_compiling->members.end()) return member->second;
-    }
-    if (std::size_t dot = name.find('.'); dot != std::string::npos) {
+    std::size_t dot = name.find('.');
+    if (dot == std::string::npos) {
+        if (const Entry* entry = Find(name); entry != nullptr && entry->kind == Entry::Kind::Subprogram)
+            return entry->units;
+        if (m_compiling && m_compiling->members.count(name) > 0) {
+            std::vector<std::shared_ptr<CPlsqlUnit>> members;
+            auto range = m_compiling->members.equal_range(name);
+            for (auto it = range.first; it != range.second; ++it) members.push_back(it->second);
+            return members;
+        }
+    } else {
         std::string packageName = name.substr(0, dot);
         auto package = packageName == m_package ? m_compiling : m_host.FindPackage(packageName, invalid);
         if (invalid) Fail(905, packageName, at);
         if (package) {
             std::string member = name.substr(dot + 1);
-            auto found = package->members.find(member);
-            bool visible = std::find(package->publicMembers.begin(), package->publicMembers.end(), member) !=
-                           package->publicMembers.end();
-            if (found == package->members.end() || !visible) Fail(302, member, at);
-            return found->second;
+            bool visible = package == m_compiling ||
+                           std::find(package->publicMembers.begin(), package->publicMembers.end(), member) !=
+                               package->publicMembers.end();
+            std::vector<std::shared_ptr<CPlsqlUnit>> members;
+            auto range = package->members.equal_range(member);
+            for (auto it = range.first; it != range.second && visible; ++it) members.push_back(it->second);
+            if (members.empty()) Fail(302, member, at);
+            return members;
         }
     }
     auto unit = m_host.FindUnit(name, invalid);
     if (invalid) Fail(905, name, at);
-    return unit;
+    if (!unit) return {};
+    return {unit};
 }
 
 std::vector<CPlsqlParser::ExprPtr> CPlsqlParser::ParseCallArguments(const CPlsqlUnit& callee,
@@ -571,7 +680,7 @@ void CPlsqlParser::Fail(int pls, std::string_view arg, std::size_t at) const {
     CompileError where{m_unit->LineOf(at), m_unit->ColumnOf(at), message.substr(message.find('\n') + 1)};
     // Note: a name the compiler cannot resolve makes it pass over the whole
     // statement, which the server reports as a second error.
-    static constexpr int kResolving[] = {201, 221, 222, 302, 306, 363, 905};
+    static constexpr int kResolving[] = {201, 221, 222, 302, 306, 307, 363, 905};
     bool resolving = std::find(std::begin(kResolving), std::end(kResolving), pls) != std::end(kResolving);
     if (resolving && m_statementAt != std::string::npos) {
         where.ignoredLine = m_unit->LineOf(m_statementAt);
@@ -617,12 +726,30 @@ void CPlsqlParser::Declare(const std::string& name, const Entry& entry, std::siz
     auto& scope = m_scopes.back();
     if (scope.count(name) > 0) Fail(103, name, at);
     scope[name] = entry;
+    scope[name].level = m_level;
+}
+
+void CPlsqlParser::Refer(CPlsqlTarget& target, const Entry& entry) const {
+    target.slot = entry.slot;
+    target.package = entry.package;
+    target.outer = entry.package.empty() ? m_level - entry.level : 0;
+}
+
+const CPlsqlUnit& CPlsqlParser::UnitAt(int level) const {
+    return level >= m_level ? *m_unit : *m_levels[static_cast<std::size_t>(level)];
+}
+
+void CPlsqlParser::OwnCursor(const Entry& entry, std::size_t at) const {
+    if (entry.level != m_level) Refuse(encoding::Utf8ToCp932("ローカル・サブプログラムの外側のカーソル"), at);
 }
 
 // ---- declarations
 
 void CPlsqlParser::ParseDeclarations(CPlsqlBlockNode& block) {
     while (!AtEnd() && !Is("BEGIN")) ParseDeclaration(block);
+    for (const auto& [name, entry] : m_scopes.back())
+        for (const auto& unit : entry.units)
+            if (!unit->block) Fail(328, name, Peek().begin);
 }
 
 void CPlsqlParser::ParseDeclaration(CPlsqlBlockNode& block) {
@@ -630,8 +757,7 @@ void CPlsqlParser::ParseDeclaration(CPlsqlBlockNode& block) {
     if (Is("TYPE") || Is("SUBTYPE")) return ParseTypeDeclaration();
     if (Is("CURSOR")) return ParseCursorDeclaration();
     if (Is("PRAGMA")) return ParsePragma();
-    for (std::string_view refused : {"PROCEDURE", "FUNCTION"})
-        if (Is(refused)) Refuse(encoding::Utf8ToCp932("ローカルの ") + std::string(refused), at);
+    if (Is("PROCEDURE") || Is("FUNCTION")) return ParseLocalSubprogram();
     std::string name = Name();
     if (Accept("EXCEPTION")) {
         Entry entry;
@@ -829,7 +955,7 @@ const CPlsqlType* CPlsqlParser::CollectionOf(const Entry& entry) const {
 }
 
 std::shared_ptr<CPlsqlType> CPlsqlParser::SlotTypeOf(const Entry& entry) const {
-    const CPlsqlUnit* unit = m_unit.get();
+    const CPlsqlUnit* unit = &UnitAt(entry.level);
     if (!entry.package.empty() && entry.package == m_package) {
         unit = m_frame.get();
     } else if (!entry.package.empty()) {
@@ -843,6 +969,7 @@ std::shared_ptr<CPlsqlType> CPlsqlParser::TargetType(const CPlsqlTarget& target)
     Entry entry;
     entry.slot = target.slot;
     entry.package = target.package;
+    entry.level = m_level - target.outer;
     return SlotTypeOf(entry);
 }
 
@@ -930,7 +1057,8 @@ std::shared_ptr<CPlsqlType> CPlsqlParser::ParseAttributeType(const std::string& 
     }
     if (attribute == "ROWTYPE" && column.empty()) {
         if (const Entry* entry = Find(first); entry != nullptr && entry->kind == Entry::Kind::Cursor)
-            return RowType(m_unit->cursors[static_cast<std::size_t>(entry->cursor)].query->columns);
+            return RowType(
+                UnitAt(entry->level).cursors[static_cast<std::size_t>(entry->cursor)].query->columns);
     }
     std::vector<CPlsqlType::Field> fields;
     if (!m_host.TableColumns(first, fields)) Fail(201, first, at);
@@ -1194,6 +1322,7 @@ std::unique_ptr<CPlsqlStmt> CPlsqlParser::ParseFor(std::string label) {
         m_k = close + 1;
         entry.slot = NewSlot(index, RowType(statement->sql->columns));
     } else if (cursor != nullptr && cursor->kind == Entry::Kind::Cursor) {
+        OwnCursor(*cursor, Peek().begin);
         statement->kind = CPlsqlStmt::Kind::ForCursor;
         statement->cursor = cursor->cursor;
         ++m_k;
@@ -1336,6 +1465,7 @@ std::unique_ptr<CPlsqlStmt> CPlsqlParser::ParseCursorStatement() {
     std::string name = Name();
     const Entry* entry = Find(name);
     if (entry == nullptr || entry->kind != Entry::Kind::Cursor) Fail(201, name, at);
+    OwnCursor(*entry, at);
     statement->cursor = entry->cursor;
     if (statement->kind == CPlsqlStmt::Kind::Open) {
         if (Is("FOR")) Refuse("OPEN ... FOR", at);
@@ -1421,8 +1551,7 @@ std::unique_ptr<CPlsqlStmt> CPlsqlParser::ParseCollectionStatement(const Entry& 
         std::size_t methodAt = Peek().begin;
         std::string method = Name();
         statement->kind = CPlsqlStmt::Kind::CollectionMethod;
-        statement->target.slot = entry.slot;
-        statement->target.package = entry.package;
+        Refer(statement->target, entry);
         if (!MethodNamed(method, statement->method) || (statement->method != CPlsqlExpr::Method::Extend &&
                                                         statement->method != CPlsqlExpr::Method::Delete &&
                                                         statement->method != CPlsqlExpr::Method::Trim))
@@ -1550,10 +1679,8 @@ std::unique_ptr<CPlsqlStmt> CPlsqlParser::ParseCall(const std::string& name, std
         }
         if (known) Fail(302, name.substr(dot + 1), at);
     }
-    if (auto callee = StoredUnit(name, at)) {
-        if (callee->type != "PROCEDURE") Fail(221, name, at);
+    if (auto callee = ParseUnitCall(name, "PROCEDURE", statement->exprs, &statement->into, at)) {
         statement->kind = CPlsqlStmt::Kind::Call;
-        statement->exprs = ParseCallArguments(*callee, &statement->into, at);
         statement->owner = OwnerOf(callee);
         statement->callee = callee;
         EndStatement();
@@ -1587,8 +1714,7 @@ CPlsqlTarget CPlsqlParser::ParseTarget() {
     const Entry* entry = Find(name);
     if (entry == nullptr || entry->kind != Entry::Kind::Variable) Fail(201, name, target.at);
     if (entry->constant) Fail(363, name, target.at);
-    target.slot = entry->slot;
-    target.package = entry->package;
+    Refer(target, *entry);
     if (const CPlsqlType* collection = CollectionOf(*entry); collection != nullptr && IsSymbol('(')) {
         ParseElement(target, *collection);
         return target;
@@ -1859,6 +1985,7 @@ CPlsqlParser::ExprPtr CPlsqlParser::ParseNamed() {
     }
     const Entry* entry = Find(name);
     if (entry != nullptr && entry->kind == Entry::Kind::Cursor && IsSymbol('%')) {
+        OwnCursor(*entry, at);
         ++m_k;
         std::size_t attributeAt = Peek().begin;
         std::string attribute = Name();
@@ -1873,8 +2000,7 @@ CPlsqlParser::ExprPtr CPlsqlParser::ParseNamed() {
     }
     if (entry != nullptr && entry->kind == Entry::Kind::Variable && CollectionOf(*entry) != nullptr) {
         expr->target.at = at;
-        expr->target.slot = entry->slot;
-        expr->target.package = entry->package;
+        Refer(expr->target, *entry);
         if (IsSymbol('(')) {
             expr->kind = CPlsqlExpr::Kind::Variable;
             ParseElement(expr->target, *CollectionOf(*entry));
@@ -1906,8 +2032,7 @@ CPlsqlParser::ExprPtr CPlsqlParser::ParseNamed() {
         expr->kind = CPlsqlExpr::Kind::Variable;
         bool constant = entry->constant;
         expr->target.at = at;
-        expr->target.slot = entry->slot;
-        expr->target.package = entry->package;
+        Refer(expr->target, *entry);
         ++m_k;
         if (AcceptSymbol('.')) {
             std::size_t fieldAt = Peek().begin;
@@ -1927,17 +2052,15 @@ CPlsqlParser::ExprPtr CPlsqlParser::ParseNamed() {
         if (IsSymbol('(')) expr->args = ParseArguments();
         return expr;
     }
-    if (entry != nullptr) Fail(201, name, at);
+    if (entry != nullptr && entry->kind != Entry::Kind::Subprogram) Fail(201, name, at);
     if (IsSymbol('.') && IsName(1)) {
         if (ExprPtr variable = PackageVariable(name, at)) return variable;
         bool invalid = false;
         if (auto package = name == m_package ? m_compiling : m_host.FindPackage(name, invalid)) {
             std::string member = cp932::ToUpperAscii(TokenText(Peek(1)));
-            auto callee = StoredUnit(name + "." + member, at);
             m_k += 2;
-            if (callee->type != "FUNCTION") Fail(222, name + "." + member, at);
+            auto callee = ParseUnitCall(name + "." + member, "FUNCTION", expr->args, nullptr, at);
             expr->kind = CPlsqlExpr::Kind::Call;
-            expr->args = ParseCallArguments(*callee, nullptr, at);
             expr->owner = OwnerOf(callee);
             expr->callee = callee;
             return expr;
@@ -1963,10 +2086,8 @@ CPlsqlParser::ExprPtr CPlsqlParser::ParseNamed() {
         }
     }
     if (!IsSymbol('.')) {
-        if (auto callee = StoredUnit(name, at)) {
-            if (callee->type != "FUNCTION") Fail(222, name, at);
+        if (auto callee = ParseUnitCall(name, "FUNCTION", expr->args, nullptr, at)) {
             expr->kind = CPlsqlExpr::Kind::Call;
-            expr->args = ParseCallArguments(*callee, nullptr, at);
             expr->owner = OwnerOf(callee);
             expr->callee = callee;
             return expr;
@@ -2179,8 +2300,7 @@ std::unique_ptr<CPlsqlSql> CPlsqlParser::BuildSql(std::size_t first, std::size_t
                 for (std::size_t f = 0; f < type->fields.size(); ++f) {
                     CPlsqlTarget target;
                     target.at = m_tokens[k + 1].begin;
-                    target.slot = record->slot;
-                    target.package = record->package;
+                    Refer(target, *record);
                     target.field = static_cast<int>(f);
                     std::string name = "TARVEX_P" + std::to_string(sql->params.size() + 1);
                     out += (f > 0 ? ", :" : ":") + name;
@@ -2198,6 +2318,7 @@ std::unique_ptr<CPlsqlSql> CPlsqlParser::BuildSql(std::size_t first, std::size_t
             const Entry* cursor = Find(cp932::ToUpperAscii(TokenText(m_tokens[k + 2])));
             if (cursor == nullptr || cursor->kind != Entry::Kind::Cursor)
                 Fail(201, TokenText(m_tokens[k + 2]), m_tokens[k + 2].begin);
+            OwnCursor(*cursor, m_tokens[k + 2].begin);
             out.append(m_text.substr(copied, token.begin - copied));
             out += "ROWID ";
             copied = token.begin;
@@ -2220,8 +2341,7 @@ std::unique_ptr<CPlsqlSql> CPlsqlParser::BuildSql(std::size_t first, std::size_t
                 continue;
             CPlsqlTarget target;
             target.at = token.begin;
-            target.slot = element->slot;
-            target.package = element->package;
+            Refer(target, *element);
             std::size_t save = m_k;
             m_k = k + 1;
             ParseElement(target, *CollectionOf(*element));
@@ -2240,8 +2360,7 @@ std::unique_ptr<CPlsqlSql> CPlsqlParser::BuildSql(std::size_t first, std::size_t
         if (std::find(m_columns.begin(), m_columns.end(), name) != m_columns.end()) continue;
         CPlsqlTarget target;
         target.at = token.begin;
-        target.slot = entry->slot;
-        target.package = entry->package;
+        Refer(target, *entry);
         std::size_t last = k;
         auto type = SlotTypeOf(*entry);
         if (type->base == CPlsqlType::Base::Record && k + 2 < end &&

@@ -27,6 +27,9 @@ struct CPlsqlTarget {
     std::string package;
     // WHERE CURRENT OF: the cursor whose current row's ROWID this reads.
     int cursor = -1;
+    // A variable of an enclosing unit, seen from a local subprogram: how
+    // many units out (0: the unit's own).
+    int outer = 0;
 };
 
 // One SQL statement inside the block, its PL/SQL names turned into
@@ -235,6 +238,10 @@ struct CPlsqlUnit {
     int lineOffset = 0;
     // A member of a package: the package's name.
     std::string package;
+    // A local subprogram: how deep it is declared (0: a stored unit or an
+    // anonymous block), and the local subprograms a unit declares.
+    int level = 0;
+    std::vector<std::shared_ptr<CPlsqlUnit>> locals;
     // What the unit refers to: (name, type) of tables, views and units.
     std::vector<std::pair<std::string, std::string>> dependencies;
     void DependsOn(const std::string& name, const std::string& type);
@@ -248,7 +255,8 @@ struct CPlsqlUnit {
 struct CPlsqlPackage {
     std::string name;
     std::shared_ptr<CPlsqlUnit> frame;
-    std::map<std::string, std::shared_ptr<CPlsqlUnit>> members;
+    // Procedures and functions by name; an overloaded name has several.
+    std::multimap<std::string, std::shared_ptr<CPlsqlUnit>> members;
     // What the heading declares, visible outside: variables by slot.
     std::map<std::string, int> variables;
     std::map<std::string, std::shared_ptr<CPlsqlType>> types;
