@@ -14,6 +14,7 @@
 #include "engine/sqlite/plsql/CPlsqlErrors.h"
 #include "engine/sqlite/plsql/CPlsqlInterpreter.h"
 #include "engine/sqlite/plsql/CPlsqlParser.h"
+#include "engine/sqlite/plsql/CPlsqlRefCursor.h"
 #include "engine/sqlite/plsql/CPlsqlSession.h"
 #include "engine/sqlite/plsql/CUnitCatalog.h"
 #include "engine/sqlite/values/CNumberValue.h"
@@ -288,6 +289,8 @@ std::string DataType(const CPlsqlType& type) {
             return "PL/SQL BOOLEAN";
         case CPlsqlType::Base::Record:
             return "PL/SQL RECORD";
+        case CPlsqlType::Base::Cursor:
+            return "REF CURSOR";
         default:
             return "";
     }
@@ -487,6 +490,35 @@ bool CBlockHost::OpenCursorVariable(const std::string& name, const std::string& 
         m_connection.m_cursorVariables[name] = std::move(rows);
     else
         error = m_connection.m_error;
+    m_connection.m_resultTypes = std::move(types);
+    m_connection.m_error = saved;
+    return ok;
+}
+
+bool CBlockHost::GiveCursor(const std::string& name, const CPlsqlRefCursor& cursor, CEngineError& error) {
+    auto types = m_connection.m_resultTypes;
+    CEngineError saved = m_connection.m_error;
+    CEngineResult described;
+    std::vector<CEngineBind> binds = cursor.binds;
+    // Note: the query is run again for its columns only; the rows are the
+    // ones the cursor read at OPEN.
+    bool ok = m_connection.RunQuery(cursor.query, binds, described);
+    if (ok) {
+        CEngineResult rows;
+        rows.SetColumns(described.Columns());
+        for (std::size_t row = cursor.Position(); row < cursor.rows.size(); ++row) {
+            for (const CPlsqlValue& value : cursor.rows[row]) {
+                std::string text = value.GetKind() == CPlsqlValue::Kind::Number ? value.NumberText()
+                                   : value.GetKind() == CPlsqlValue::Kind::Date ? ShowDate(value.TextValue())
+                                                                                : value.TextValue();
+                rows.AddValue(text, value.IsNull());
+            }
+            rows.EndRow();
+        }
+        m_connection.m_cursorVariables[name] = std::move(rows);
+    } else {
+        error = m_connection.m_error;
+    }
     m_connection.m_resultTypes = std::move(types);
     m_connection.m_error = saved;
     return ok;

@@ -25,6 +25,7 @@ public:
     long Changes() override;
     bool OpenCursorVariable(const std::string& name, const std::string& query, std::vector<CEngineBind> binds,
                             CEngineError& error) override;
+    bool GiveCursor(const std::string& name, const CPlsqlRefCursor& cursor, CEngineError& error) override;
     bool TableColumns(const std::string& name, std::vector<CPlsqlType::Field>& out) override;
     bool Prepare(CPlsqlSql& sql, CEngineError& error) override;
     void StepFailed(const std::string& text, CEngineError& error) override;

@@ -11,6 +11,7 @@
 #include "engine/sqlite/plsql/CPlsqlTree.h"
 
 struct sqlite3;
+class CPlsqlRefCursor;
 
 class CPlsqlHost {
 public:
@@ -25,6 +26,9 @@ public:
     // `name`. False with `error` when the query fails.
     virtual bool OpenCursorVariable(const std::string& name, const std::string& query,
                                     std::vector<CEngineBind> binds, CEngineError& error) = 0;
+    // A cursor variable's cursor given to the console's cursor variable
+    // `name`: its rows not fetched yet, described as its query's columns.
+    virtual bool GiveCursor(const std::string& name, const CPlsqlRefCursor& cursor, CEngineError& error) = 0;
     // The columns of table or view `name` (CP932, upper case) as typed
     // fields; false when there is no such table.
     virtual bool TableColumns(const std::string& name, std::vector<CPlsqlType::Field>& out) = 0;

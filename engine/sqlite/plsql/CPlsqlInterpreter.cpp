@@ -8,6 +8,7 @@
 #include "engine/sqlite/plsql/CPlsqlBuiltins.h"
 #include "engine/sqlite/plsql/CPlsqlErrors.h"
 #include "engine/sqlite/plsql/CPlsqlHost.h"
+#include "engine/sqlite/plsql/CPlsqlRefCursor.h"
 #include "text/Cp932.h"
 #include "text/Encoding.h"
 
@@ -133,6 +134,14 @@ bool CPlsqlInterpreter::CallUnit(const std::weak_ptr<CPlsqlUnit>& called,
             return false;
     }
     CPlsqlInterpreter child(*callee, m_host, m_binds, m_calls + 1);
+    // Note: a cursor variable passed IN or IN OUT is the caller's cursor.
+    for (std::size_t k = 0; k < args.size(); ++k) {
+        const auto& parameter = callee->parameters[k];
+        const CPlsqlType& type = *callee->slotTypes[static_cast<std::size_t>(parameter.slot)];
+        if (args[k] && type.base == CPlsqlType::Base::Cursor && parameter.mode != CPlsqlUnit::Mode::Out &&
+            !CursorOf(*args[k], child.m_slots[static_cast<std::size_t>(parameter.slot)].cursor))
+            return false;
+    }
     if (callee->level > 0) {
         // Note: a local subprogram sees the variables of the run of the unit
         // that declares it, however it was reached (itself, a sibling).
@@ -149,12 +158,18 @@ bool CPlsqlInterpreter::CallUnit(const std::weak_ptr<CPlsqlUnit>& called,
         m_raised.at = at;
         return false;
     }
-    for (std::size_t k = 0; targets != nullptr && k < args.size(); ++k)
-        if (given[k] && callee->parameters[k].mode != CPlsqlUnit::Mode::In &&
-            !Assign((*targets)[k], arguments[k])) {
+    m_cursorResult = child.m_returnedCursor;
+    for (std::size_t k = 0; targets != nullptr && k < args.size(); ++k) {
+        if (!given[k] || callee->parameters[k].mode == CPlsqlUnit::Mode::In) continue;
+        auto slot = static_cast<std::size_t>(callee->parameters[k].slot);
+        bool ok = callee->slotTypes[slot]->base == CPlsqlType::Base::Cursor
+                      ? SetCursor((*targets)[k], child.m_slots[slot].cursor, at)
+                      : Assign((*targets)[k], arguments[k]);
+        if (!ok) {
             m_raised.at = at;
             return false;
         }
+    }
     return true;
 }
 
@@ -293,7 +308,10 @@ CPlsqlInterpreter::Flow CPlsqlInterpreter::Exec(CPlsqlStmt& statement) {
         case K::Output:
             return ExecOutput(statement);
         case K::Return:
-            if (!statement.exprs.empty()) {
+            if (!statement.exprs.empty() && m_unit.returnType->base == CPlsqlType::Base::Cursor) {
+                if (!CursorOf(*statement.exprs[0], m_returnedCursor)) return Flow::Raise;
+                m_hasReturned = true;
+            } else if (!statement.exprs.empty()) {
                 CPlsqlValue value;
                 CPlsqlOperators::Failure failure;
                 if (!Eval(*statement.exprs[0], value)) return Flow::Raise;
@@ -323,6 +341,9 @@ CPlsqlInterpreter::Flow CPlsqlInterpreter::Exec(CPlsqlStmt& statement) {
 
 CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecAssign(CPlsqlStmt& statement) {
     const CPlsqlType* whole = statement.target.index ? nullptr : TypeOf(statement.target);
+    if ((whole != nullptr && whole->base == CPlsqlType::Base::Cursor) ||
+        (!statement.target.bind.empty() && !statement.exprs.empty() && YieldsCursor(*statement.exprs[0])))
+        return AssignCursor(statement) ? Flow::Normal : Flow::Raise;
     if (whole != nullptr && whole->base == CPlsqlType::Base::Collection) {
         CPlsqlExpr* source = statement.exprs.empty() ? nullptr : statement.exprs[0].get();
         if (AssignCollection(statement.target, *whole, source)) return Flow::Normal;
@@ -594,25 +615,202 @@ bool CPlsqlInterpreter::OpenCursor(int cursor, std::vector<std::unique_ptr<CPlsq
 }
 
 CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecOpenFor(CPlsqlStmt& statement) {
-    CPlsqlSql& sql = *statement.sql;
-    std::vector<CEngineBind> binds;
-    for (std::size_t k = 0; k < sql.params.size(); ++k) {
-        CPlsqlValue value;
-        CPlsqlOperators::Failure failure;
-        std::string text;
-        if (!Read(sql.params[k], value)) return Flow::Raise;
-        if (!CPlsqlOperators::ToText(value, m_showDate, text, failure))
-            return RaiseFailure(failure, sql.at), Flow::Raise;
-        int type = value.GetKind() == CPlsqlValue::Kind::Number ? servertype::kNumber : 1;
-        binds.push_back(CEngineBind{sql.paramNames[k], text, value.IsNull(), type});
-    }
+    if (statement.target.bind.empty()) return OpenRefCursor(statement) ? Flow::Normal : Flow::Raise;
+    CPlsqlRefCursor opened;
+    CPlsqlSql* sql = nullptr;
+    std::vector<CPlsqlValue> values;
+    if (!OpenedQuery(statement, opened, sql, values)) return Flow::Raise;
     CEngineError error;
-    if (!m_host.OpenCursorVariable(statement.target.bind, sql.text, std::move(binds), error))
-        return RaiseError(error, sql.at), Flow::Raise;
+    if (!m_host.OpenCursorVariable(statement.target.bind, opened.query, std::move(opened.binds), error))
+        return RaiseError(error, statement.at), Flow::Raise;
     return Flow::Normal;
 }
 
+bool CPlsqlInterpreter::BindText(const std::string& name, const CPlsqlValue& value, std::size_t at,
+                                 std::vector<CEngineBind>& binds) {
+    CPlsqlOperators::Failure failure;
+    std::string text;
+    if (!CPlsqlOperators::ToText(value, m_showDate, text, failure)) return RaiseFailure(failure, at);
+    int type = value.GetKind() == CPlsqlValue::Kind::Number ? servertype::kNumber : 1;
+    binds.push_back(CEngineBind{name, text, value.IsNull(), type});
+    return true;
+}
+
+bool CPlsqlInterpreter::OpenedQuery(CPlsqlStmt& statement, CPlsqlRefCursor& cursor, CPlsqlSql*& sql,
+                                    std::vector<CPlsqlValue>& values) {
+    sql = statement.sql.get();
+    if (sql != nullptr) {
+        values.resize(sql->params.size());
+        for (std::size_t k = 0; k < sql->params.size(); ++k)
+            if (!Read(sql->params[k], values[k])) return false;
+    } else {
+        CPlsqlValue text;
+        std::string query;
+        CPlsqlOperators::Failure failure;
+        if (!Eval(*statement.exprs[0], text)) return false;
+        if (!CPlsqlOperators::ToText(text, m_showDate, query, failure))
+            return RaiseFailure(failure, statement.at);
+        sql = DynamicSql(query, true, statement.at);
+        if (sql == nullptr) return false;
+        if (sql->paramNames.size() != statement.exprs.size() - 1)
+            return Raise(1008, CPlsqlErrors::Text(1008), statement.at);
+        values.resize(sql->paramNames.size());
+        for (std::size_t k = 1; k < statement.exprs.size(); ++k)
+            if (!Eval(*statement.exprs[k], values[k - 1])) return false;
+    }
+    cursor.query = sql->text;
+    cursor.binds.clear();
+    for (std::size_t k = 0; k < values.size(); ++k)
+        if (!BindText(sql->paramNames[k], values[k], statement.at, cursor.binds)) return false;
+    return true;
+}
+
+CPlsqlSql* CPlsqlInterpreter::DynamicSql(const std::string& text, bool query, std::size_t at) {
+    auto& kept = m_dynamic[text];
+    if (kept) return kept.get();
+    auto sql = std::make_unique<CPlsqlSql>();
+    sql->kind = query ? CPlsqlSql::Kind::Query : CPlsqlSql::Kind::Dml;
+    sql->at = at;
+    std::size_t copied = 0;
+    for (const auto& token : CSqlScanner::Significant(text)) {
+        if (token.kind != CSqlScanner::Kind::Bind) continue;
+        sql->text.append(text, copied, token.begin - copied);
+        std::string name = "TARVEX_P" + std::to_string(sql->paramNames.size() + 1);
+        sql->paramNames.push_back(name);
+        sql->text += ":" + name;
+        copied = token.begin + token.length;
+    }
+    sql->text.append(text, copied, std::string::npos);
+    CEngineError error;
+    if (!m_host.Prepare(*sql, error)) {
+        m_dynamic.erase(text);
+        RaiseError(error, at);
+        return nullptr;
+    }
+    kept = std::move(sql);
+    return kept.get();
+}
+
+bool CPlsqlInterpreter::OpenRefCursor(CPlsqlStmt& statement) {
+    Datum* datum = DatumOf(statement.target);
+    if (datum == nullptr) return false;
+    auto opened = std::make_shared<CPlsqlRefCursor>();
+    CPlsqlSql* sql = nullptr;
+    std::vector<CPlsqlValue> values;
+    if (!OpenedQuery(statement, *opened, sql, values)) return false;
+    if (statement.sql) {
+        if (!BindSql(*sql)) return false;
+    } else {
+        sqlite3_reset(sql->statement.get());
+        for (std::size_t k = 0; k < values.size(); ++k) {
+            int index =
+                sqlite3_bind_parameter_index(sql->statement.get(), (":" + sql->paramNames[k]).c_str());
+            if (index > 0 && !BindValue(sql->statement.get(), index, values[k]))
+                return m_raised.at = statement.at, false;
+        }
+    }
+    sqlite3_stmt* handle = sql->statement.get();
+    for (;;) {
+        if (Cancelled()) return sqlite3_reset(handle), Raise(1013, CPlsqlErrors::Text(1013), statement.at);
+        int rc = sqlite3_step(handle);
+        if (rc == SQLITE_DONE) break;
+        if (rc != SQLITE_ROW) return StepFailed(*sql), m_raised.at = statement.at, false;
+        if (opened->rows.size() >= CPlsqlCollection::kMaxElements)
+            return sqlite3_reset(handle), Raise(6500, CPlsqlErrors::Text(6500), statement.at);
+        std::vector<CPlsqlValue> row(static_cast<std::size_t>(ColumnCount(handle, *sql)));
+        for (std::size_t k = 0; k < row.size(); ++k) row[k] = Column(handle, *sql, static_cast<int>(k));
+        opened->rows.push_back(std::move(row));
+    }
+    sqlite3_reset(handle);
+    opened->columns = sql->columns;
+    opened->Reopen();
+    // Note: OPEN reopens the cursor the variable points to; a variable
+    // assigned from this one sees the new rows too.
+    if (datum->cursor)
+        *datum->cursor = std::move(*opened);
+    else
+        datum->cursor = std::move(opened);
+    return true;
+}
+
+CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecRefCursor(CPlsqlStmt& statement) {
+    Datum* datum = DatumOf(statement.target);
+    if (datum == nullptr) return Flow::Raise;
+    CPlsqlRefCursor* cursor = datum->cursor.get();
+    if (cursor == nullptr || !cursor->IsOpen())
+        return Raise(1001, CPlsqlErrors::Text(1001), statement.at), Flow::Raise;
+    if (statement.kind == CPlsqlStmt::Kind::Close) {
+        cursor->Close();
+        return Flow::Normal;
+    }
+    std::vector<CPlsqlValue> row;
+    if (!statement.bulk) {
+        if (!cursor->Fetch(row)) return Flow::Normal;
+        return StoreValues(row, statement.into) ? Flow::Normal : (m_raised.at = statement.at, Flow::Raise);
+    }
+    long limit = 0;
+    if (!statement.exprs.empty() && !EvalLimit(*statement.exprs[0], statement.at, limit)) return Flow::Raise;
+    std::vector<CPlsqlCollection*> collections;
+    if (!FreshCollections(statement.into, collections)) return m_raised.at = statement.at, Flow::Raise;
+    for (long rows = 0; limit <= 0 || rows < limit; ++rows) {
+        if (!cursor->Fetch(row)) break;
+        if (!AppendBulk(row, statement.into, collections, rows + 1))
+            return m_raised.at = statement.at, Flow::Raise;
+    }
+    return Flow::Normal;
+}
+
+bool CPlsqlInterpreter::YieldsCursor(const CPlsqlExpr& expr) const {
+    if (expr.kind == CPlsqlExpr::Kind::Call) {
+        auto callee = expr.callee.lock();
+        return callee && callee->returnType && callee->returnType->base == CPlsqlType::Base::Cursor;
+    }
+    const CPlsqlType* type = expr.kind == CPlsqlExpr::Kind::Variable ? TypeOf(expr.target) : nullptr;
+    return type != nullptr && type->base == CPlsqlType::Base::Cursor;
+}
+
+bool CPlsqlInterpreter::CursorOf(CPlsqlExpr& expr, std::shared_ptr<CPlsqlRefCursor>& out) {
+    if (expr.kind == CPlsqlExpr::Kind::Literal && expr.literal.IsNull()) {
+        out.reset();
+        return true;
+    }
+    if (!YieldsCursor(expr))
+        return RaiseFailure(CPlsqlOperators::Failure{6502, CPlsqlErrors::ValueError::None}, expr.at);
+    if (expr.kind == CPlsqlExpr::Kind::Variable) {
+        Datum* datum = DatumOf(expr.target);
+        if (datum == nullptr) return false;
+        out = datum->cursor;
+        return true;
+    }
+    CPlsqlValue ignored;
+    m_cursorResult.reset();
+    if (!Eval(expr, ignored)) return false;
+    out = std::move(m_cursorResult);
+    return true;
+}
+
+bool CPlsqlInterpreter::SetCursor(const CPlsqlTarget& target, const std::shared_ptr<CPlsqlRefCursor>& cursor,
+                                  std::size_t at) {
+    if (target.bind.empty()) {
+        Datum* datum = DatumOf(target);
+        if (datum == nullptr) return false;
+        datum->cursor = cursor;
+        return true;
+    }
+    if (!cursor || !cursor->IsOpen()) return Raise(1001, CPlsqlErrors::Text(1001), at);
+    CEngineError error;
+    if (!m_host.GiveCursor(target.bind, *cursor, error)) return RaiseError(error, at);
+    return true;
+}
+
+bool CPlsqlInterpreter::AssignCursor(CPlsqlStmt& statement) {
+    std::shared_ptr<CPlsqlRefCursor> cursor;
+    if (!statement.exprs.empty() && !CursorOf(*statement.exprs[0], cursor)) return false;
+    return SetCursor(statement.target, cursor, statement.at);
+}
+
 CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecCursor(CPlsqlStmt& statement) {
+    if (statement.cursor < 0) return ExecRefCursor(statement);
     CursorState& state = m_cursors[static_cast<std::size_t>(statement.cursor)];
     CPlsqlSql& query = *m_unit.cursors[static_cast<std::size_t>(statement.cursor)].query;
     if (statement.kind == CPlsqlStmt::Kind::Open)
@@ -626,18 +824,8 @@ CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecCursor(CPlsqlStmt& statement) {
     state.fetched = true;
     if (statement.bulk) {
         long limit = 0;
-        if (!statement.exprs.empty()) {
-            CPlsqlValue value;
-            CPlsqlValue number;
-            CPlsqlOperators::Failure failure;
-            if (!Eval(*statement.exprs[0], value)) return Flow::Raise;
-            if (!CPlsqlOperators::ToNumber(value, number, failure) || !number.IsInteger() ||
-                number.IntegerValue() < 1)
-                return RaiseFailure(CPlsqlOperators::Failure{6502, CPlsqlErrors::ValueError::None},
-                                    statement.at),
-                       Flow::Raise;
-            limit = static_cast<long>(number.IntegerValue());
-        }
+        if (!statement.exprs.empty() && !EvalLimit(*statement.exprs[0], statement.at, limit))
+            return Flow::Raise;
         long rows = 0;
         bool done = state.exhausted;
         if (!done && !StoreBulk(query.statement.get(), query, statement.into, limit, rows, done))
@@ -716,25 +904,8 @@ CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecImmediate(CPlsqlStmt& statement) 
         m_sqlRows = rows;
         return Flow::Normal;
     }
-    auto& kept = m_dynamic[text];
-    if (!kept) {
-        auto sql = std::make_unique<CPlsqlSql>();
-        sql->kind = query ? CPlsqlSql::Kind::Query : CPlsqlSql::Kind::Dml;
-        std::size_t copied = 0;
-        std::vector<std::string> names;
-        for (const auto& token : CSqlScanner::Significant(text)) {
-            if (token.kind != CSqlScanner::Kind::Bind) continue;
-            sql->text.append(text, copied, token.begin - copied);
-            std::string name = "TARVEX_P" + std::to_string(names.size() + 1);
-            names.push_back(name);
-            sql->text += ":" + name;
-            copied = token.begin + token.length;
-        }
-        sql->text.append(text, copied, std::string::npos);
-        sql->paramNames = names;
-        if (!m_host.Prepare(*sql, error)) return RaiseError(error, statement.at), Flow::Raise;
-        kept = std::move(sql);
-    }
+    CPlsqlSql* kept = DynamicSql(text, query, statement.at);
+    if (kept == nullptr) return Flow::Raise;
     CPlsqlSql& sql = *kept;
     if (sql.paramNames.size() != statement.exprs.size() - 1)
         return Raise(1008,
@@ -1058,6 +1229,23 @@ bool CPlsqlInterpreter::EvalCase(CPlsqlExpr& expr, CPlsqlValue& out) {
 
 bool CPlsqlInterpreter::EvalAttribute(CPlsqlExpr& expr, CPlsqlValue& out) {
     using A = CPlsqlExpr::Attribute;
+    if (expr.cursor < 0 && expr.target.slot >= 0) {
+        Datum* datum = DatumOf(expr.target);
+        if (datum == nullptr) return false;
+        const CPlsqlRefCursor* cursor = datum->cursor.get();
+        bool open = cursor != nullptr && cursor->IsOpen();
+        if (expr.attribute == A::IsOpen) {
+            out = CPlsqlValue::Bool(open);
+            return true;
+        }
+        if (!open) return Raise(1001, CPlsqlErrors::Text(1001), expr.at);
+        CPlsqlValue found = cursor->Found();
+        if (expr.attribute == A::Found) out = found;
+        if (expr.attribute == A::NotFound)
+            out = found.IsNull() ? found : CPlsqlValue::Bool(!found.BoolValue());
+        if (expr.attribute == A::RowCount) out = CPlsqlValue::Integer(cursor->RowCount());
+        return true;
+    }
     if (expr.cursor < 0) {
         switch (expr.attribute) {
             case A::Found:
@@ -1296,7 +1484,14 @@ bool CPlsqlInterpreter::StoreRow(sqlite3_stmt* statement, const CPlsqlSql& sql, 
 
 bool CPlsqlInterpreter::Store(sqlite3_stmt* statement, const CPlsqlSql& sql,
                               const std::vector<CPlsqlTarget>& targets) {
-    int count = ColumnCount(statement, sql);
+    std::vector<CPlsqlValue> row(static_cast<std::size_t>(ColumnCount(statement, sql)));
+    for (std::size_t k = 0; k < row.size(); ++k) row[k] = Column(statement, sql, static_cast<int>(k));
+    return StoreValues(row, targets);
+}
+
+bool CPlsqlInterpreter::StoreValues(const std::vector<CPlsqlValue>& row,
+                                    const std::vector<CPlsqlTarget>& targets) {
+    int count = static_cast<int>(row.size());
     const CPlsqlType* first = TypeOf(targets[0]);
     if (targets.size() == 1 && first != nullptr && first->base == CPlsqlType::Base::Record &&
         targets[0].field < 0) {
@@ -1306,15 +1501,15 @@ bool CPlsqlInterpreter::Store(sqlite3_stmt* statement, const CPlsqlSql& sql,
         for (int k = 0; k < count; ++k) {
             CPlsqlTarget field = targets[0];
             field.field = k;
-            if (!Assign(field, Column(statement, sql, k))) return false;
+            if (!Assign(field, row[static_cast<std::size_t>(k)])) return false;
         }
         return true;
     }
     if (static_cast<int>(targets.size()) != count)
         return Raise(count > static_cast<int>(targets.size()) ? 913 : 947,
                      CPlsqlErrors::Text(count > static_cast<int>(targets.size()) ? 913 : 947), 0);
-    for (int k = 0; k < count; ++k)
-        if (!Assign(targets[static_cast<std::size_t>(k)], Column(statement, sql, k))) return false;
+    for (std::size_t k = 0; k < row.size(); ++k)
+        if (!Assign(targets[k], row[k])) return false;
     return true;
 }
 
@@ -1603,10 +1798,8 @@ CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecMethod(CPlsqlStmt& statement) {
     }
 }
 
-bool CPlsqlInterpreter::StoreBulk(sqlite3_stmt* statement, const CPlsqlSql& sql,
-                                  const std::vector<CPlsqlTarget>& targets, long limit, long& rows,
-                                  bool& done) {
-    std::vector<CPlsqlCollection*> collections;
+bool CPlsqlInterpreter::FreshCollections(const std::vector<CPlsqlTarget>& targets,
+                                         std::vector<CPlsqlCollection*>& collections) {
     for (const CPlsqlTarget& target : targets) {
         const CPlsqlType* type = target.slot >= 0 ? &SlotType(target) : nullptr;
         if (type == nullptr || type->base != CPlsqlType::Base::Collection || target.index)
@@ -1619,8 +1812,39 @@ bool CPlsqlInterpreter::StoreBulk(sqlite3_stmt* statement, const CPlsqlSql& sql,
         if (datum == nullptr) return false;
         datum->collection = std::move(made);
     }
+    return true;
+}
+
+bool CPlsqlInterpreter::AppendBulk(const std::vector<CPlsqlValue>& row,
+                                   const std::vector<CPlsqlTarget>& targets,
+                                   const std::vector<CPlsqlCollection*>& collections, long number) {
+    if (collections[0]->elements.size() >= CPlsqlCollection::kMaxElements)
+        return Raise(6500, CPlsqlErrors::Text(6500), 0);
+    auto key = CPlsqlCollection::NumberKey(number);
+    const CPlsqlType* element = SlotType(targets[0]).element.get();
+    if (targets.size() == 1 && element != nullptr && element->base == CPlsqlType::Base::Record) {
+        collections[0]->elements[key].fields = row;
+        return true;
+    }
+    if (targets.size() != row.size()) return Raise(947, CPlsqlErrors::Text(947), 0);
+    for (std::size_t k = 0; k < row.size(); ++k) {
+        CPlsqlTarget target = targets[k];
+        collections[k]->elements[key];
+        target.index = std::make_shared<CPlsqlExpr>();
+        target.index->literal = CPlsqlValue::Integer(number);
+        if (!WriteElement(target, row[k])) return false;
+    }
+    return true;
+}
+
+bool CPlsqlInterpreter::StoreBulk(sqlite3_stmt* statement, const CPlsqlSql& sql,
+                                  const std::vector<CPlsqlTarget>& targets, long limit, long& rows,
+                                  bool& done) {
+    std::vector<CPlsqlCollection*> collections;
+    if (!FreshCollections(targets, collections)) return false;
     rows = 0;
     done = statement == nullptr;
+    std::vector<CPlsqlValue> row;
     while (!done && (limit <= 0 || rows < limit)) {
         if (Cancelled()) return Raise(1013, CPlsqlErrors::Text(1013), 0);
         int rc = sqlite3_step(statement);
@@ -1629,27 +1853,22 @@ bool CPlsqlInterpreter::StoreBulk(sqlite3_stmt* statement, const CPlsqlSql& sql,
             break;
         }
         if (rc != SQLITE_ROW) return StepFailed(sql);
-        if (collections[0]->elements.size() >= CPlsqlCollection::kMaxElements)
-            return Raise(6500, CPlsqlErrors::Text(6500), 0);
-        ++rows;
-        auto key = CPlsqlCollection::NumberKey(rows);
-        int columns = ColumnCount(statement, sql);
-        const CPlsqlType* element = SlotType(targets[0]).element.get();
-        if (targets.size() == 1 && element != nullptr && element->base == CPlsqlType::Base::Record) {
-            auto& fields = collections[0]->elements[key].fields;
-            fields.resize(static_cast<std::size_t>(columns));
-            for (int k = 0; k < columns; ++k) fields[static_cast<std::size_t>(k)] = Column(statement, sql, k);
-            continue;
-        }
-        if (static_cast<int>(targets.size()) != columns) return Raise(947, CPlsqlErrors::Text(947), 0);
-        for (int k = 0; k < columns; ++k) {
-            CPlsqlTarget target = targets[static_cast<std::size_t>(k)];
-            collections[static_cast<std::size_t>(k)]->elements[key];
-            target.index = std::make_shared<CPlsqlExpr>();
-            target.index->literal = CPlsqlValue::Integer(rows);
-            if (!WriteElement(target, Column(statement, sql, k))) return false;
-        }
+        row.resize(static_cast<std::size_t>(ColumnCount(statement, sql)));
+        for (std::size_t k = 0; k < row.size(); ++k) row[k] = Column(statement, sql, static_cast<int>(k));
+        if (!AppendBulk(row, targets, collections, ++rows)) return false;
     }
+    return true;
+}
+
+bool CPlsqlInterpreter::EvalLimit(CPlsqlExpr& expr, std::size_t at, long& limit) {
+    CPlsqlValue value;
+    CPlsqlValue number;
+    CPlsqlOperators::Failure failure;
+    if (!Eval(expr, value)) return false;
+    if (!CPlsqlOperators::ToNumber(value, number, failure) || !number.IsInteger() ||
+        number.IntegerValue() < 1)
+        return RaiseFailure(CPlsqlOperators::Failure{6502, CPlsqlErrors::ValueError::None}, at);
+    limit = static_cast<long>(number.IntegerValue());
     return true;
 }
 

@@ -12,6 +12,7 @@
 #include "engine/sqlite/plsql/CPlsqlTree.h"
 
 class CPlsqlHost;
+class CPlsqlRefCursor;
 struct sqlite3_stmt;
 
 // Runs a unit once: its variables live for the run, the console's bind
@@ -76,6 +77,22 @@ private:
     Flow ExecSql(CPlsqlStmt& statement);
     bool AssignRecord(const CPlsqlStmt& statement, const CPlsqlType& type);
     Flow ExecOpenFor(CPlsqlStmt& statement);
+    // Cursor variables: OPEN ... FOR (a query, or a text with its USING
+    // values), FETCH and CLOSE, and the cursor an expression yields.
+    bool OpenedQuery(CPlsqlStmt& statement, CPlsqlRefCursor& cursor, CPlsqlSql*& sql,
+                     std::vector<CPlsqlValue>& values);
+    bool BindText(const std::string& name, const CPlsqlValue& value, std::size_t at,
+                  std::vector<CEngineBind>& binds);
+    bool OpenRefCursor(CPlsqlStmt& statement);
+    Flow ExecRefCursor(CPlsqlStmt& statement);
+    bool YieldsCursor(const CPlsqlExpr& expr) const;
+    bool CursorOf(CPlsqlExpr& expr, std::shared_ptr<CPlsqlRefCursor>& out);
+    // A cursor into a cursor variable, or into the console's REFCURSOR variable.
+    bool SetCursor(const CPlsqlTarget& target, const std::shared_ptr<CPlsqlRefCursor>& cursor,
+                   std::size_t at);
+    bool AssignCursor(CPlsqlStmt& statement);
+    // The SQL of a dynamic statement's text, compiled once per text; null when raised.
+    CPlsqlSql* DynamicSql(const std::string& text, bool query, std::size_t at);
     Flow ExecCursor(CPlsqlStmt& statement);
     Flow ExecTransaction(CPlsqlStmt& statement);
     Flow ExecImmediate(CPlsqlStmt& statement);
@@ -104,6 +121,14 @@ private:
     // when positive); their number in `rows`.
     bool StoreBulk(sqlite3_stmt* statement, const CPlsqlSql& sql, const std::vector<CPlsqlTarget>& targets,
                    long limit, long& rows, bool& done);
+    // The collections of `targets` made anew and empty.
+    bool FreshCollections(const std::vector<CPlsqlTarget>& targets,
+                          std::vector<CPlsqlCollection*>& collections);
+    // A row as element `number` of the collections.
+    bool AppendBulk(const std::vector<CPlsqlValue>& row, const std::vector<CPlsqlTarget>& targets,
+                    const std::vector<CPlsqlCollection*>& collections, long number);
+    // LIMIT's value, a whole number of at least 1.
+    bool EvalLimit(CPlsqlExpr& expr, std::size_t at, long& limit);
 
     bool Eval(CPlsqlExpr& expr, CPlsqlValue& out);
     bool EvalBinary(CPlsqlExpr& expr, CPlsqlValue& out);
@@ -136,6 +161,7 @@ private:
     bool Assign(const CPlsqlTarget& target, const CPlsqlValue& value);
     // A row of `statement` into `targets` (one record or as many scalars).
     bool Store(sqlite3_stmt* statement, const CPlsqlSql& sql, const std::vector<CPlsqlTarget>& targets);
+    bool StoreValues(const std::vector<CPlsqlValue>& row, const std::vector<CPlsqlTarget>& targets);
     bool StoreRow(sqlite3_stmt* statement, const CPlsqlSql& sql, Datum& record);
     // Column `column` of the row, the engine's own leading columns passed over.
     CPlsqlValue Column(sqlite3_stmt* statement, const CPlsqlSql& sql, int column);
@@ -175,4 +201,8 @@ private:
     std::map<std::string, std::unique_ptr<CPlsqlSql>> m_dynamic;
     // A local subprogram's run: the run of the unit that declares it.
     CPlsqlInterpreter* m_outer = nullptr;
+    // A function's cursor result (RETURN of a cursor variable), and the one
+    // the last call answered.
+    std::shared_ptr<CPlsqlRefCursor> m_returnedCursor;
+    std::shared_ptr<CPlsqlRefCursor> m_cursorResult;
 };

@@ -69,6 +69,9 @@ CPlsqlOverloads::Shape CPlsqlOverloads::OfType(const CPlsqlType& type) {
         case CPlsqlType::Base::Collection:
             shape.family = Family::Collection;
             break;
+        case CPlsqlType::Base::Cursor:
+            shape.family = Family::Cursor;
+            break;
         case CPlsqlType::Base::Any:
             break;
     }

@@ -12,7 +12,7 @@
 // collections fit only their own kind.
 class CPlsqlOverloads {
 public:
-    enum class Family { Unknown, Number, Text, Date, Boolean, Record, Collection };
+    enum class Family { Unknown, Number, Text, Date, Boolean, Record, Collection, Cursor };
     // What is known of an argument before it runs. Numbers rank as the
     // server orders them: PLS_INTEGER, NUMBER, BINARY_FLOAT, BINARY_DOUBLE.
     struct Shape {

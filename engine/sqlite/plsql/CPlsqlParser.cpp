@@ -81,6 +81,7 @@ constexpr ScalarType kScalarTypes[] = {
     {"DATE", CPlsqlType::Base::Date, 0, 0, false},
     {"TIMESTAMP", CPlsqlType::Base::Date, 0, 0, false},
     {"BOOLEAN", CPlsqlType::Base::Boolean, 0, 0, false},
+    {"SYS_REFCURSOR", CPlsqlType::Base::Cursor, 0, 0, false},
 };
 
 // Words that begin something other than an assignment or a call.
@@ -802,7 +803,6 @@ void CPlsqlParser::ParseDeclaration(CPlsqlBlockNode& block) {
 void CPlsqlParser::ParseTypeDeclaration() {
     bool subtype = Accept("SUBTYPE");
     if (!subtype) Expect("TYPE");
-    std::size_t at = Peek().begin;
     std::string name = Name();
     Expect("IS");
     std::shared_ptr<CPlsqlType> type;
@@ -821,8 +821,12 @@ void CPlsqlParser::ParseTypeDeclaration() {
         ExpectSymbol(')');
     } else if (!subtype && (Is("TABLE") || Is("VARRAY") || Is("VARYING"))) {
         type = ParseCollectionType();
-    } else if (!subtype && Is("REF")) {
-        Refuse("REF CURSOR", at);
+    } else if (!subtype && Accept("REF")) {
+        Expect("CURSOR");
+        type = std::make_shared<CPlsqlType>();
+        type->base = CPlsqlType::Base::Cursor;
+        // Note: a strong cursor type's row is not checked against its queries.
+        if (Accept("RETURN")) ParseType();
     } else {
         type = std::make_shared<CPlsqlType>(*ParseType());
         if (Accept("RANGE")) {
@@ -1452,18 +1456,22 @@ std::unique_ptr<CPlsqlStmt> CPlsqlParser::ParseCursorStatement() {
     ++m_k;
     std::size_t at = Peek().begin;
     if (statement->kind == CPlsqlStmt::Kind::Open && Peek().kind == CSqlScanner::Kind::Bind) {
-        statement->kind = CPlsqlStmt::Kind::OpenFor;
         statement->target = ParseTarget();
-        Expect("FOR");
-        std::size_t end = StatementEnd(m_k);
-        statement->sql = BuildSql(m_k, end, CPlsqlSql::Kind::Query);
-        Compile(*statement->sql, m_tokens[m_k].begin);
-        m_k = end;
-        EndStatement();
-        return statement;
+        return ParseOpenFor(std::move(statement));
     }
     std::string name = Name();
     const Entry* entry = Find(name);
+    if (entry != nullptr && entry->kind == Entry::Kind::Variable &&
+        SlotTypeOf(*entry)->base == CPlsqlType::Base::Cursor) {
+        // Note: an IN parameter's cursor is fetched from, not opened.
+        Refer(statement->target, *entry);
+        statement->target.at = at;
+        if (statement->kind == CPlsqlStmt::Kind::Open && entry->constant) Fail(363, name, at);
+        if (statement->kind == CPlsqlStmt::Kind::Open) return ParseOpenFor(std::move(statement));
+        if (statement->kind == CPlsqlStmt::Kind::Fetch) ParseFetchInto(*statement);
+        EndStatement();
+        return statement;
+    }
     if (entry == nullptr || entry->kind != Entry::Kind::Cursor) Fail(201, name, at);
     OwnCursor(*entry, at);
     statement->cursor = entry->cursor;
@@ -1471,14 +1479,38 @@ std::unique_ptr<CPlsqlStmt> CPlsqlParser::ParseCursorStatement() {
         if (Is("FOR")) Refuse("OPEN ... FOR", at);
         if (IsSymbol('(')) statement->exprs = ParseArguments();
     }
-    if (statement->kind == CPlsqlStmt::Kind::Fetch) {
-        if (Accept("BULK")) {
-            Expect("COLLECT");
-            statement->bulk = true;
+    if (statement->kind == CPlsqlStmt::Kind::Fetch) ParseFetchInto(*statement);
+    EndStatement();
+    return statement;
+}
+
+void CPlsqlParser::ParseFetchInto(CPlsqlStmt& statement) {
+    if (Accept("BULK")) {
+        Expect("COLLECT");
+        statement.bulk = true;
+    }
+    Expect("INTO");
+    statement.into = ParseTargets();
+    if (statement.bulk && Accept("LIMIT")) statement.exprs.push_back(ParseExpr());
+}
+
+std::unique_ptr<CPlsqlStmt> CPlsqlParser::ParseOpenFor(std::unique_ptr<CPlsqlStmt> statement) {
+    statement->kind = CPlsqlStmt::Kind::OpenFor;
+    Expect("FOR");
+    if (Is("SELECT") || Is("WITH") || (IsSymbol('(') && Is("SELECT", 1))) {
+        std::size_t end = StatementEnd(m_k);
+        statement->sql = BuildSql(m_k, end, CPlsqlSql::Kind::Query);
+        Compile(*statement->sql, m_tokens[m_k].begin);
+        m_k = end;
+    } else {
+        // OPEN ... FOR text [USING values]: the text's query is compiled when it runs.
+        statement->exprs.push_back(ParseExpr());
+        if (Accept("USING")) {
+            do {
+                Accept("IN");
+                statement->exprs.push_back(ParseExpr());
+            } while (AcceptSymbol(','));
         }
-        Expect("INTO");
-        statement->into = ParseTargets();
-        if (statement->bulk && Accept("LIMIT")) statement->exprs.push_back(ParseExpr());
     }
     EndStatement();
     return statement;
@@ -2026,6 +2058,21 @@ CPlsqlParser::ExprPtr CPlsqlParser::ParseNamed() {
         expr->type = known->second;
         expr->args = ParseArguments();
         return expr;
+    }
+    if (entry != nullptr && entry->kind == Entry::Kind::Variable && IsSymbol('%') &&
+        SlotTypeOf(*entry)->base == CPlsqlType::Base::Cursor) {
+        ++m_k;
+        std::size_t attributeAt = Peek().begin;
+        std::string attribute = Name();
+        expr->kind = CPlsqlExpr::Kind::CursorAttribute;
+        Refer(expr->target, *entry);
+        expr->target.at = at;
+        for (const CursorAttribute& row : kCursorAttributes)
+            if (attribute == row.name) {
+                expr->attribute = row.attribute;
+                return expr;
+            }
+        Fail(201, attribute, attributeAt);
     }
     if (entry != nullptr && entry->kind == Entry::Kind::Variable) {
         m_k = first;

@@ -141,6 +141,9 @@ private:
     std::unique_ptr<CPlsqlStmt> ParseSqlStatement(bool query);
     std::unique_ptr<CPlsqlStmt> ParseTransaction();
     std::unique_ptr<CPlsqlStmt> ParseCursorStatement();
+    // OPEN (a cursor variable or a bind) FOR a query or a text with USING.
+    std::unique_ptr<CPlsqlStmt> ParseOpenFor(std::unique_ptr<CPlsqlStmt> statement);
+    void ParseFetchInto(CPlsqlStmt& statement);
     std::unique_ptr<CPlsqlStmt> ParseExecuteImmediate();
     std::unique_ptr<CPlsqlStmt> ParseRaise();
     std::unique_ptr<CPlsqlStmt> ParseNameStatement();

@@ -8,7 +8,7 @@
 // What a variable was declared as: a scalar with its constraints, a record
 // (fields in order) or a collection (its element type).
 struct CPlsqlType {
-    enum class Base { Number, Integer, Text, Char, Date, Boolean, Record, Collection, Any };
+    enum class Base { Number, Integer, Text, Char, Date, Boolean, Record, Collection, Cursor, Any };
     // What the collection is: INDEX BY (sparse), nested table or VARRAY.
     enum class CollectionKind { None, Associative, Nested, Varray };
 
