@@ -133,3 +133,47 @@ TEST_F(CursorVariableTest, SubprogramsPassAndReturnCursors) {
               "");
     EXPECT_EQ(ConsoleRows(), "WARD,1250|ALLEN,1600|JONES,2975");
 }
+
+// A package's cursor keeps its state for the session between calls: opened
+// by one call, fetched by the next; a second OPEN is CURSOR_ALREADY_OPEN.
+TEST_F(CursorVariableTest, PackageCursorsKeepTheirStateForTheSession) {
+    EXPECT_EQ(OutputOf("CREATE OR REPLACE PACKAGE emp_pkg IS\n"
+                       "  CURSOR all_emps RETURN emp%ROWTYPE;\n"
+                       "  CURSOR names IS SELECT ename FROM emp WHERE sal > 1000 ORDER BY ename;\n"
+                       "  PROCEDURE next_emp;\n"
+                       "  PROCEDURE list;\n"
+                       "END;"),
+              "");
+    EXPECT_EQ(OutputOf("CREATE OR REPLACE PACKAGE BODY emp_pkg IS\n"
+                       "  CURSOR all_emps RETURN emp%ROWTYPE IS SELECT * FROM emp ORDER BY empno;\n"
+                       "  PROCEDURE next_emp IS\n"
+                       "    r emp%ROWTYPE;\n"
+                       "  BEGIN\n"
+                       "    IF NOT all_emps%ISOPEN THEN OPEN all_emps; END IF;\n"
+                       "    FETCH all_emps INTO r;\n"
+                       "    IF all_emps%NOTFOUND THEN\n"
+                       "      CLOSE all_emps;\n"
+                       "      dbms_output.put_line('done');\n"
+                       "    ELSE\n"
+                       "      dbms_output.put_line(all_emps%ROWCOUNT || ' ' || r.ename);\n"
+                       "    END IF;\n"
+                       "  END;\n"
+                       "  PROCEDURE list IS\n"
+                       "  BEGIN\n"
+                       "    FOR r IN names LOOP dbms_output.put_line(r.ename); END LOOP;\n"
+                       "  END;\n"
+                       "END;"),
+              "");
+    EXPECT_EQ(OutputOf("BEGIN emp_pkg.next_emp; END;"), "1 SMITH");
+    EXPECT_EQ(OutputOf("BEGIN emp_pkg.next_emp; emp_pkg.list; END;"), "2 ALLEN|ALLEN|JONES|WARD");
+    EXPECT_EQ(OutputOf("DECLARE n VARCHAR2(10); BEGIN OPEN emp_pkg.names; FETCH emp_pkg.names INTO n; "
+                       "dbms_output.put_line(n || ' ' || emp_pkg.names%ROWCOUNT); END;"),
+              "ALLEN 1");
+    // Still open from the block before, in the same session.
+    EXPECT_EQ(OutputOf("BEGIN IF emp_pkg.names%ISOPEN THEN dbms_output.put_line('open'); END IF; END;"),
+              "open");
+    EXPECT_EQ(OutputOf("BEGIN OPEN emp_pkg.names; END;"),
+              "ERROR ORA-06511: PL/SQL: カーソルはすでにオープンしています。|ORA-06512: 行1");
+    EXPECT_EQ(OutputOf("BEGIN emp_pkg.next_emp; emp_pkg.next_emp; emp_pkg.next_emp; emp_pkg.next_emp; END;"),
+              "3 WARD|4 JONES|done|1 SMITH");
+}

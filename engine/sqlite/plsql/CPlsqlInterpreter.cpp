@@ -490,7 +490,29 @@ CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecForRange(CPlsqlStmt& statement) {
     return Flow::Normal;
 }
 
+CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecForPackageCursor(CPlsqlStmt& statement) {
+    if (!OpenRefCursor(statement)) return Flow::Raise;
+    Datum* datum = DatumOf(statement.target);
+    if (datum == nullptr) return Flow::Raise;
+    std::shared_ptr<CPlsqlRefCursor> cursor = datum->cursor;
+    Datum& record = m_slots[static_cast<std::size_t>(statement.slot)];
+    Flow flow = Flow::Normal;
+    std::vector<CPlsqlValue> row;
+    while (cursor->IsOpen() && cursor->Fetch(row)) {
+        if (Cancelled()) {
+            flow = Flow::Raise;
+            Raise(1013, CPlsqlErrors::Text(1013), statement.at);
+            break;
+        }
+        record.fields = row;
+        if (!LoopGoesOn(RunBody(statement.bodies[0]), statement.label, flow)) break;
+    }
+    cursor->Close();
+    return flow;
+}
+
 CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecForCursor(CPlsqlStmt& statement) {
+    if (statement.cursor < 0 && !statement.sql) return ExecForPackageCursor(statement);
     CPlsqlSql* sql = statement.sql.get();
     if (statement.cursor >= 0) {
         if (!OpenCursor(statement.cursor, statement.exprs, statement.at)) return Flow::Raise;
@@ -638,7 +660,7 @@ bool CPlsqlInterpreter::BindText(const std::string& name, const CPlsqlValue& val
 
 bool CPlsqlInterpreter::OpenedQuery(CPlsqlStmt& statement, CPlsqlRefCursor& cursor, CPlsqlSql*& sql,
                                     std::vector<CPlsqlValue>& values) {
-    sql = statement.sql.get();
+    if (sql == nullptr) sql = statement.sql.get();
     if (sql != nullptr) {
         values.resize(sql->params.size());
         for (std::size_t k = 0; k < sql->params.size(); ++k)
@@ -691,14 +713,29 @@ CPlsqlSql* CPlsqlInterpreter::DynamicSql(const std::string& text, bool query, st
     return kept.get();
 }
 
+CPlsqlSql* CPlsqlInterpreter::PackageCursorQuery(const CPlsqlTarget& target, std::size_t at) {
+    int query = SlotType(target).cursorQuery;
+    bool invalid = false;
+    auto package = m_host.FindPackage(target.package, invalid);
+    if (!package || query < 0) return Raise(6508, CPlsqlErrors::Text(6508), at), nullptr;
+    return package->frame->cursors[static_cast<std::size_t>(query)].query.get();
+}
+
 bool CPlsqlInterpreter::OpenRefCursor(CPlsqlStmt& statement) {
     Datum* datum = DatumOf(statement.target);
     if (datum == nullptr) return false;
     auto opened = std::make_shared<CPlsqlRefCursor>();
     CPlsqlSql* sql = nullptr;
+    bool packaged = !statement.sql && statement.exprs.empty();
+    if (packaged) {
+        // Note: a package's cursor is an explicit cursor: opened once at a time.
+        if (datum->cursor && datum->cursor->IsOpen())
+            return Raise(6511, CPlsqlErrors::Text(6511), statement.at);
+        if ((sql = PackageCursorQuery(statement.target, statement.at)) == nullptr) return false;
+    }
     std::vector<CPlsqlValue> values;
     if (!OpenedQuery(statement, *opened, sql, values)) return false;
-    if (statement.sql) {
+    if (statement.sql || packaged) {
         if (!BindSql(*sql)) return false;
     } else {
         sqlite3_reset(sql->statement.get());

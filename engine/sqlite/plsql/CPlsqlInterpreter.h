@@ -84,6 +84,9 @@ private:
     bool BindText(const std::string& name, const CPlsqlValue& value, std::size_t at,
                   std::vector<CEngineBind>& binds);
     bool OpenRefCursor(CPlsqlStmt& statement);
+    // A package's cursor: the query it was declared with; null when raised.
+    CPlsqlSql* PackageCursorQuery(const CPlsqlTarget& target, std::size_t at);
+    Flow ExecForPackageCursor(CPlsqlStmt& statement);
     Flow ExecRefCursor(CPlsqlStmt& statement);
     bool YieldsCursor(const CPlsqlExpr& expr) const;
     bool CursorOf(CPlsqlExpr& expr, std::shared_ptr<CPlsqlRefCursor>& out);

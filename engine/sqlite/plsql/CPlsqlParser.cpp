@@ -237,7 +237,8 @@ std::shared_ptr<CPlsqlPackage> CPlsqlParser::ParsePackage(const std::string& own
 
 void CPlsqlParser::ParsePackageItem(bool heading) {
     std::size_t at = Peek().begin;
-    if (Is("CURSOR")) Refuse(encoding::Utf8ToCp932("パッケージのカーソル"), at);
+    (void)at;
+    if (Is("CURSOR")) return ParsePackageCursor();
     if (!Is("PROCEDURE") && !Is("FUNCTION")) {
         ParseDeclaration(*m_frame->block);
         return;
@@ -261,6 +262,58 @@ void CPlsqlParser::ParsePackageItem(bool heading) {
     m_unit = member;
     ParseSubprogramBody(!heading);
     m_unit = m_frame;
+}
+
+void CPlsqlParser::ParsePackageCursor() {
+    Expect("CURSOR");
+    std::size_t at = Peek().begin;
+    std::string name = Name();
+    if (IsSymbol('(')) Refuse(encoding::Utf8ToCp932("パッケージのカーソルの引数"), Peek().begin);
+    if (Accept("RETURN")) ParseType();
+    auto& scope = m_scopes.back();
+    auto found = scope.find(name);
+    std::shared_ptr<CPlsqlType> type;
+    if (found != scope.end()) {
+        type = SlotTypeOf(found->second);
+        if (type->base != CPlsqlType::Base::Cursor || type->cursorQuery >= 0) Fail(103, name, at);
+    } else {
+        type = std::make_shared<CPlsqlType>();
+        type->base = CPlsqlType::Base::Cursor;
+        type->name = name;
+        Entry entry;
+        entry.slot = NewSlot(name, type);
+        entry.constant = true;
+        entry.package = m_package;
+        Declare(name, entry, at);
+    }
+    if (AcceptSymbol(';')) return;
+    Expect("IS");
+    std::size_t first = m_k;
+    std::size_t end = StatementEnd(first);
+    CPlsqlCursorDecl cursor;
+    cursor.name = name;
+    cursor.query = BuildSql(first, end, CPlsqlSql::Kind::Query);
+    Compile(*cursor.query, m_tokens[first].begin);
+    m_k = end;
+    ExpectSymbol(';');
+    type->cursorQuery = static_cast<int>(m_frame->cursors.size());
+    m_frame->cursors.push_back(std::move(cursor));
+}
+
+CPlsqlParser::ExprPtr CPlsqlParser::ParseCursorAttribute(ExprPtr variable) {
+    if (!IsSymbol('%') || variable->kind != CPlsqlExpr::Kind::Variable || variable->target.index ||
+        variable->target.field >= 0 || TargetType(variable->target)->base != CPlsqlType::Base::Cursor)
+        return variable;
+    ++m_k;
+    std::size_t attributeAt = Peek().begin;
+    std::string attribute = Name();
+    variable->kind = CPlsqlExpr::Kind::CursorAttribute;
+    for (const auto& row : kCursorAttributes)
+        if (attribute == row.name) {
+            variable->attribute = row.attribute;
+            return variable;
+        }
+    Fail(201, attribute, attributeAt);
 }
 
 std::shared_ptr<CPlsqlUnit> CPlsqlParser::ParseHeading(const std::shared_ptr<CPlsqlUnit>& enclosing) {
@@ -1325,6 +1378,17 @@ std::unique_ptr<CPlsqlStmt> CPlsqlParser::ParseFor(std::string label) {
         Compile(*statement->sql, m_tokens[open + 1].begin);
         m_k = close + 1;
         entry.slot = NewSlot(index, RowType(statement->sql->columns));
+    } else if (cursor != nullptr && cursor->kind == Entry::Kind::Variable && !cursor->package.empty() &&
+               SlotTypeOf(*cursor)->base == CPlsqlType::Base::Cursor) {
+        // A package's cursor: opened, fetched row by row and closed by the loop.
+        statement->kind = CPlsqlStmt::Kind::ForCursor;
+        Refer(statement->target, *cursor);
+        statement->target.at = Peek().begin;
+        ++m_k;
+        int query = SlotTypeOf(*cursor)->cursorQuery;
+        std::vector<std::string> columns;
+        if (query >= 0) columns = m_frame->cursors[static_cast<std::size_t>(query)].query->columns;
+        entry.slot = NewSlot(index, RowType(columns));
     } else if (cursor != nullptr && cursor->kind == Entry::Kind::Cursor) {
         OwnCursor(*cursor, Peek().begin);
         statement->kind = CPlsqlStmt::Kind::ForCursor;
@@ -1459,6 +1523,14 @@ std::unique_ptr<CPlsqlStmt> CPlsqlParser::ParseCursorStatement() {
         statement->target = ParseTarget();
         return ParseOpenFor(std::move(statement));
     }
+    if (IsName() && IsSymbol('.', 1) && Find(cp932::ToUpperAscii(TokenText(Peek()))) == nullptr) {
+        std::string packageName = Name();
+        ExprPtr variable = PackageVariable(packageName, at);
+        if (!variable || TargetType(variable->target)->base != CPlsqlType::Base::Cursor)
+            Fail(201, packageName, at);
+        statement->target = variable->target;
+        return ParseCursorVariableUse(std::move(statement), false);
+    }
     std::string name = Name();
     const Entry* entry = Find(name);
     if (entry != nullptr && entry->kind == Entry::Kind::Variable &&
@@ -1466,11 +1538,9 @@ std::unique_ptr<CPlsqlStmt> CPlsqlParser::ParseCursorStatement() {
         // Note: an IN parameter's cursor is fetched from, not opened.
         Refer(statement->target, *entry);
         statement->target.at = at;
-        if (statement->kind == CPlsqlStmt::Kind::Open && entry->constant) Fail(363, name, at);
-        if (statement->kind == CPlsqlStmt::Kind::Open) return ParseOpenFor(std::move(statement));
-        if (statement->kind == CPlsqlStmt::Kind::Fetch) ParseFetchInto(*statement);
-        EndStatement();
-        return statement;
+        bool packaged = SlotTypeOf(*entry)->cursorQuery >= 0 || !entry->package.empty();
+        if (statement->kind == CPlsqlStmt::Kind::Open && entry->constant && !packaged) Fail(363, name, at);
+        return ParseCursorVariableUse(std::move(statement), !packaged);
     }
     if (entry == nullptr || entry->kind != Entry::Kind::Cursor) Fail(201, name, at);
     OwnCursor(*entry, at);
@@ -1479,6 +1549,17 @@ std::unique_ptr<CPlsqlStmt> CPlsqlParser::ParseCursorStatement() {
         if (Is("FOR")) Refuse("OPEN ... FOR", at);
         if (IsSymbol('(')) statement->exprs = ParseArguments();
     }
+    if (statement->kind == CPlsqlStmt::Kind::Fetch) ParseFetchInto(*statement);
+    EndStatement();
+    return statement;
+}
+
+std::unique_ptr<CPlsqlStmt> CPlsqlParser::ParseCursorVariableUse(std::unique_ptr<CPlsqlStmt> statement,
+                                                                 bool variable) {
+    if (statement->kind == CPlsqlStmt::Kind::Open && (variable || Is("FOR")))
+        return ParseOpenFor(std::move(statement));
+    // OPEN of a package's cursor runs its declared query.
+    if (statement->kind == CPlsqlStmt::Kind::Open) statement->kind = CPlsqlStmt::Kind::OpenFor;
     if (statement->kind == CPlsqlStmt::Kind::Fetch) ParseFetchInto(*statement);
     EndStatement();
     return statement;
@@ -2101,7 +2182,7 @@ CPlsqlParser::ExprPtr CPlsqlParser::ParseNamed() {
     }
     if (entry != nullptr && entry->kind != Entry::Kind::Subprogram) Fail(201, name, at);
     if (IsSymbol('.') && IsName(1)) {
-        if (ExprPtr variable = PackageVariable(name, at)) return variable;
+        if (ExprPtr variable = PackageVariable(name, at)) return ParseCursorAttribute(std::move(variable));
         bool invalid = false;
         if (auto package = name == m_package ? m_compiling : m_host.FindPackage(name, invalid)) {
             std::string member = cp932::ToUpperAscii(TokenText(Peek(1)));

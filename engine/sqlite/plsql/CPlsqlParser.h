@@ -144,6 +144,8 @@ private:
     // OPEN (a cursor variable or a bind) FOR a query or a text with USING.
     std::unique_ptr<CPlsqlStmt> ParseOpenFor(std::unique_ptr<CPlsqlStmt> statement);
     void ParseFetchInto(CPlsqlStmt& statement);
+    // OPEN, FETCH or CLOSE of the cursor variable or package cursor `statement->target`.
+    std::unique_ptr<CPlsqlStmt> ParseCursorVariableUse(std::unique_ptr<CPlsqlStmt> statement, bool variable);
     std::unique_ptr<CPlsqlStmt> ParseExecuteImmediate();
     std::unique_ptr<CPlsqlStmt> ParseRaise();
     std::unique_ptr<CPlsqlStmt> ParseNameStatement();
@@ -174,6 +176,11 @@ private:
     // Reads `text` from its start, into the unit being built.
     void Retarget(std::string_view text);
     void ParsePackageItem(bool heading);
+    // CURSOR c [RETURN type] [IS query] of a package: its state is the
+    // session's, kept in a slot of the package.
+    void ParsePackageCursor();
+    // name%ATTRIBUTE of a cursor variable `variable` (at its "%"); `variable` when none follows.
+    ExprPtr ParseCursorAttribute(ExprPtr variable);
     // PROCEDURE or FUNCTION with its parameters and result, as a new unit
     // of `enclosing`'s text (made current, its parameters in a new scope).
     std::shared_ptr<CPlsqlUnit> ParseHeading(const std::shared_ptr<CPlsqlUnit>& enclosing);

@@ -36,6 +36,9 @@ struct CPlsqlType {
     std::shared_ptr<CPlsqlType> element;
     bool indexByText = false;
     long varrayLimit = 0;
+    // A package's cursor (a cursor variable of the package's state): the
+    // frame's declared cursor whose query OPEN runs; -1 for none.
+    int cursorQuery = -1;
 
     bool IsScalar() const { return base != Base::Record && base != Base::Collection; }
     // The field's place, -1 when the record has none of that name.
