@@ -1266,6 +1266,7 @@ bool CPlsqlInterpreter::EvalCase(CPlsqlExpr& expr, CPlsqlValue& out) {
 
 bool CPlsqlInterpreter::EvalAttribute(CPlsqlExpr& expr, CPlsqlValue& out) {
     using A = CPlsqlExpr::Attribute;
+    if (expr.attribute >= A::BulkRowCount) return EvalBulkAttribute(expr, out);
     if (expr.cursor < 0 && expr.target.slot >= 0) {
         Datum* datum = DatumOf(expr.target);
         if (datum == nullptr) return false;
@@ -1294,7 +1295,7 @@ bool CPlsqlInterpreter::EvalAttribute(CPlsqlExpr& expr, CPlsqlValue& out) {
             case A::RowCount:
                 out = m_sqlRan ? CPlsqlValue::Integer(m_sqlRows) : CPlsqlValue();
                 break;
-            case A::IsOpen:
+            default:
                 out = CPlsqlValue::Bool(false);
                 break;
         }
@@ -1909,26 +1910,102 @@ bool CPlsqlInterpreter::EvalLimit(CPlsqlExpr& expr, std::size_t at, long& limit)
     return true;
 }
 
-CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecForAll(CPlsqlStmt& statement) {
+bool CPlsqlInterpreter::ForAllIndexes(CPlsqlStmt& statement, std::vector<std::int64_t>& indexes) {
+    using B = CPlsqlStmt::Bounds;
     CPlsqlValue bounds[2];
-    if (!EvalBounds(statement, bounds, false)) return Flow::Raise;
+    bool bounded = !statement.exprs.empty();
+    if (bounded && !EvalBounds(statement, bounds, false)) return false;
+    if (statement.bounds == B::Range) {
+        for (std::int64_t i = bounds[0].IntegerValue(); i <= bounds[1].IntegerValue(); ++i) {
+            if (indexes.size() >= CPlsqlCollection::kMaxElements)
+                return Raise(6500, CPlsqlErrors::Text(6500), statement.at);
+            indexes.push_back(i);
+        }
+        return true;
+    }
+    CPlsqlCollection* collection = nullptr;
+    if (!Made(statement.target, collection)) return false;
+    for (const auto& [key, element] : collection->elements) {
+        if (statement.bounds == B::Indices) {
+            bool inside = !bounded ||
+                          (key.number >= bounds[0].IntegerValue() && key.number <= bounds[1].IntegerValue());
+            if (!key.text && inside) indexes.push_back(key.number);
+            continue;
+        }
+        // VALUES OF: each element's value is an index of the statement's collections.
+        CPlsqlValue number;
+        CPlsqlOperators::Failure failure;
+        if (element.value.IsNull() || !CPlsqlOperators::ToNumber(element.value, number, failure) ||
+            !number.IsInteger())
+            return RaiseFailure(CPlsqlOperators::Failure{6502, CPlsqlErrors::ValueError::None}, statement.at);
+        indexes.push_back(number.IntegerValue());
+    }
+    return true;
+}
+
+CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecForAll(CPlsqlStmt& statement) {
+    std::vector<std::int64_t> indexes;
+    if (!ForAllIndexes(statement, indexes)) return Flow::Raise;
     CPlsqlSql& sql = *statement.sql;
     CEngineError error;
     long total = 0;
-    for (std::int64_t i = bounds[0].IntegerValue(); i <= bounds[1].IntegerValue(); ++i) {
+    m_bulkRows.clear();
+    m_bulkErrors.clear();
+    for (std::size_t iteration = 0; iteration < indexes.size(); ++iteration) {
         if (Cancelled()) return Raise(1013, CPlsqlErrors::Text(1013), statement.at), Flow::Raise;
-        m_slots[static_cast<std::size_t>(statement.slot)].value = CPlsqlValue::Integer(i);
-        if (!BindSql(sql)) return m_raised.at = statement.at, Flow::Raise;
+        m_slots[static_cast<std::size_t>(statement.slot)].value = CPlsqlValue::Integer(indexes[iteration]);
         if (!m_host.BeginWrite(error)) return RaiseError(error, statement.at), Flow::Raise;
         m_host.NextStatement();
-        int rc = sqlite3_step(sql.statement.get());
-        while (rc == SQLITE_ROW) rc = sqlite3_step(sql.statement.get());
-        if (rc != SQLITE_DONE) return StepFailed(sql), m_raised.at = statement.at, Flow::Raise;
-        total += m_host.Changes();
+        bool ran = BindSql(sql);
+        if (ran) {
+            int rc = sqlite3_step(sql.statement.get());
+            while (rc == SQLITE_ROW) rc = sqlite3_step(sql.statement.get());
+            ran = rc == SQLITE_DONE || StepFailed(sql);
+        }
+        if (!ran) {
+            // Note: SAVE EXCEPTIONS notes the failed execution and goes on;
+            // the executions before a failure keep their changes either way.
+            sqlite3_reset(sql.statement.get());
+            m_sqlRan = true;
+            m_sqlRows = total;
+            if (!statement.saveExceptions || m_cancelled) return m_raised.at = statement.at, Flow::Raise;
+            m_bulkErrors.emplace_back(static_cast<long>(iteration + 1), m_raised.id < 0 ? 6510 : m_raised.id);
+            m_bulkRows[indexes[iteration]] = 0;
+            continue;
+        }
+        long rows = m_host.Changes();
+        m_bulkRows[indexes[iteration]] = rows;
+        total += rows;
         sqlite3_reset(sql.statement.get());
     }
     m_sqlRan = true;
     m_sqlRows = total;
     m_rowsProcessed += total;
+    if (!m_bulkErrors.empty()) return Raise(24381, CPlsqlErrors::Text(24381), statement.at), Flow::Raise;
     return Flow::Normal;
+}
+
+bool CPlsqlInterpreter::EvalBulkAttribute(CPlsqlExpr& expr, CPlsqlValue& out) {
+    using A = CPlsqlExpr::Attribute;
+    if (expr.attribute == A::BulkErrors) {
+        out = CPlsqlValue::Integer(static_cast<std::int64_t>(m_bulkErrors.size()));
+        return true;
+    }
+    CPlsqlValue value;
+    CPlsqlValue number;
+    CPlsqlOperators::Failure failure;
+    if (!Eval(*expr.args[0], value)) return false;
+    if (!CPlsqlOperators::ToNumber(value, number, failure) || !number.IsInteger())
+        return RaiseFailure(CPlsqlOperators::Failure{6502, CPlsqlErrors::ValueError::None}, expr.at);
+    std::int64_t index = number.IntegerValue();
+    if (expr.attribute == A::BulkRowCount) {
+        auto found = m_bulkRows.find(index);
+        out = found == m_bulkRows.end() ? CPlsqlValue() : CPlsqlValue::Integer(found->second);
+        return true;
+    }
+    if (index < 1 || index > static_cast<std::int64_t>(m_bulkErrors.size()))
+        return Raise(6533, CPlsqlErrors::Text(6533), expr.at);
+    const auto& saved = m_bulkErrors[static_cast<std::size_t>(index - 1)];
+    out = CPlsqlValue::Integer(expr.attribute == A::ErrorIndex ? saved.first : saved.second);
+    return true;
 }

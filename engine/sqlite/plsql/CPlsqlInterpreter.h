@@ -120,6 +120,9 @@ private:
     bool EvalMethod(CPlsqlExpr& expr, CPlsqlValue& out);
     Flow ExecMethod(CPlsqlStmt& statement);
     Flow ExecForAll(CPlsqlStmt& statement);
+    // The indexes a FORALL runs its statement for, in order.
+    bool ForAllIndexes(CPlsqlStmt& statement, std::vector<std::int64_t>& indexes);
+    bool EvalBulkAttribute(CPlsqlExpr& expr, CPlsqlValue& out);
     // Rows of `statement` into the collections `targets` (at most `limit`
     // when positive); their number in `rows`.
     bool StoreBulk(sqlite3_stmt* statement, const CPlsqlSql& sql, const std::vector<CPlsqlTarget>& targets,
@@ -208,4 +211,8 @@ private:
     // the last call answered.
     std::shared_ptr<CPlsqlRefCursor> m_returnedCursor;
     std::shared_ptr<CPlsqlRefCursor> m_cursorResult;
+    // The last FORALL: rows by index (SQL%BULK_ROWCOUNT), and the executions
+    // SAVE EXCEPTIONS noted (iteration, error code).
+    std::map<std::int64_t, long> m_bulkRows;
+    std::vector<std::pair<long, int>> m_bulkErrors;
 };

@@ -1426,12 +1426,31 @@ std::unique_ptr<CPlsqlStmt> CPlsqlParser::ParseForAll() {
     std::size_t indexAt = Peek().begin;
     std::string index = Name();
     Expect("IN");
-    if (Is("INDICES") || Is("VALUES"))
-        Refuse("FORALL ... " + cp932::ToUpperAscii(TokenText(Peek())) + " OF", Peek().begin);
-    statement->exprs.push_back(ParseExpr());
-    ExpectPair("..");
-    statement->exprs.push_back(ParseExpr());
-    if (Accept("SAVE")) Refuse("SAVE EXCEPTIONS", Peek().begin);
+    if (Is("INDICES") || Is("VALUES")) {
+        statement->bounds = Is("INDICES") ? CPlsqlStmt::Bounds::Indices : CPlsqlStmt::Bounds::Values;
+        ++m_k;
+        Expect("OF");
+        std::size_t at = Peek().begin;
+        std::string name = Name();
+        const Entry* collection = Find(name);
+        if (collection == nullptr || collection->kind != Entry::Kind::Variable || !CollectionOf(*collection))
+            Fail(201, name, at);
+        Refer(statement->target, *collection);
+        statement->target.at = at;
+        if (statement->bounds == CPlsqlStmt::Bounds::Indices && Accept("BETWEEN")) {
+            statement->exprs.push_back(ParseAdditive());
+            Expect("AND");
+            statement->exprs.push_back(ParseAdditive());
+        }
+    } else {
+        statement->exprs.push_back(ParseExpr());
+        ExpectPair("..");
+        statement->exprs.push_back(ParseExpr());
+    }
+    if (Accept("SAVE")) {
+        Expect("EXCEPTIONS");
+        statement->saveExceptions = true;
+    }
     Push();
     auto type = std::make_shared<CPlsqlType>();
     type->base = CPlsqlType::Base::Integer;
@@ -2089,6 +2108,8 @@ CPlsqlParser::ExprPtr CPlsqlParser::ParseNamed() {
         std::size_t attributeAt = Peek().begin;
         std::string attribute = Name();
         expr->kind = CPlsqlExpr::Kind::CursorAttribute;
+        if (attribute == "BULK_ROWCOUNT" || attribute == "BULK_EXCEPTIONS")
+            return ParseBulkAttribute(std::move(expr), attribute);
         for (const CursorAttribute& row : kCursorAttributes)
             if (attribute == row.name) {
                 expr->attribute = row.attribute;
@@ -2263,6 +2284,32 @@ CPlsqlParser::ExprPtr CPlsqlParser::ParseNamed() {
     if (std::find(std::begin(kPseudoColumns), std::end(kPseudoColumns), name) != std::end(kPseudoColumns))
         return SqlCall(first);
     Fail(201, name, at);
+}
+
+CPlsqlParser::ExprPtr CPlsqlParser::ParseBulkAttribute(ExprPtr expr, const std::string& attribute) {
+    if (attribute == "BULK_ROWCOUNT") {
+        expr->attribute = CPlsqlExpr::Attribute::BulkRowCount;
+        ExpectSymbol('(');
+        expr->args.push_back(ParseExpr());
+        ExpectSymbol(')');
+        return expr;
+    }
+    if (AcceptSymbol('.')) {
+        std::size_t at = Peek().begin;
+        if (Name() != "COUNT") Fail(302, TokenText(m_tokens[m_k - 1]), at);
+        expr->attribute = CPlsqlExpr::Attribute::BulkErrors;
+        return expr;
+    }
+    ExpectSymbol('(');
+    expr->args.push_back(ParseExpr());
+    ExpectSymbol(')');
+    ExpectSymbol('.');
+    std::size_t at = Peek().begin;
+    std::string field = Name();
+    if (field != "ERROR_INDEX" && field != "ERROR_CODE") Fail(302, field, at);
+    expr->attribute =
+        field == "ERROR_INDEX" ? CPlsqlExpr::Attribute::ErrorIndex : CPlsqlExpr::Attribute::ErrorCode;
+    return expr;
 }
 
 CPlsqlParser::ExprPtr CPlsqlParser::PackageVariable(const std::string& name, std::size_t at) {

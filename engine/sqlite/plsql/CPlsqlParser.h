@@ -181,6 +181,8 @@ private:
     void ParsePackageCursor();
     // name%ATTRIBUTE of a cursor variable `variable` (at its "%"); `variable` when none follows.
     ExprPtr ParseCursorAttribute(ExprPtr variable);
+    // SQL%BULK_ROWCOUNT(i), SQL%BULK_EXCEPTIONS.COUNT, SQL%BULK_EXCEPTIONS(i).field.
+    ExprPtr ParseBulkAttribute(ExprPtr expr, const std::string& attribute);
     // PROCEDURE or FUNCTION with its parameters and result, as a new unit
     // of `enclosing`'s text (made current, its parameters in a new scope).
     std::shared_ptr<CPlsqlUnit> ParseHeading(const std::shared_ptr<CPlsqlUnit>& enclosing);

@@ -94,7 +94,18 @@ struct CPlsqlExpr {
         Negate,
         Plus,
     };
-    enum class Attribute { Found, NotFound, RowCount, IsOpen };
+    // SQL%BULK_ROWCOUNT(i), SQL%BULK_EXCEPTIONS.COUNT and its (i).ERROR_INDEX
+    // and (i).ERROR_CODE: `args[0]` the subscript.
+    enum class Attribute {
+        Found,
+        NotFound,
+        RowCount,
+        IsOpen,
+        BulkRowCount,
+        BulkErrors,
+        ErrorIndex,
+        ErrorCode
+    };
 
     Kind kind = Kind::Literal;
     Op op = Op::None;
@@ -206,6 +217,12 @@ struct CPlsqlStmt {
     std::shared_ptr<const void> owner;
     bool bulk = false;  // FETCH ... BULK COLLECT (exprs[0]: LIMIT, when given)
     CPlsqlExpr::Method method = CPlsqlExpr::Method::Extend;
+    // FORALL: its indexes from the bounds in `exprs`, or the INDICES OF or
+    // VALUES OF collection `target` (BETWEEN its bounds in `exprs`); SAVE
+    // EXCEPTIONS.
+    enum class Bounds { Range, Indices, Values };
+    Bounds bounds = Bounds::Range;
+    bool saveExceptions = false;
 };
 
 // A compiled unit: its statements, the number of variable slots and their
