@@ -207,6 +207,15 @@ bool CBlockHost::ExecuteOther(const std::string& text, long& rows, CEngineError&
     return false;
 }
 
+bool CBlockHost::ExecuteBlock(const std::string& text, std::vector<CEngineBind>& binds, long& rows,
+                              CEngineError& error) {
+    // Note: the block runs inside this one's transaction and savepoint.
+    if (m_connection.ExecuteStatement(text, binds, rows)) return true;
+    m_connection.Finish(false, text);
+    error = m_connection.m_error;
+    return false;
+}
+
 bool CBlockHost::Output(CPlsqlStmt::OutputCall call, const std::string& text, CEngineError& error) {
     using Call = CPlsqlStmt::OutputCall;
     bool ok = true;

@@ -34,6 +34,8 @@ public:
     bool Rollback(CEngineError& error) override;
     bool Savepoint(const std::string& name, bool rollbackTo, CEngineError& error) override;
     bool ExecuteOther(const std::string& text, long& rows, CEngineError& error) override;
+    bool ExecuteBlock(const std::string& text, std::vector<CEngineBind>& binds, long& rows,
+                      CEngineError& error) override;
     bool Output(CPlsqlStmt::OutputCall call, const std::string& text, CEngineError& error) override;
     bool TakeLine(std::string& line) override;
     bool Cancelled() override;

@@ -42,6 +42,10 @@ public:
     virtual bool Commit(CEngineError& error) = 0;
     virtual bool Rollback(CEngineError& error) = 0;
     virtual bool Savepoint(const std::string& name, bool rollbackTo, CEngineError& error) = 0;
+    // A PL/SQL block of EXECUTE IMMEDIATE, its placeholders bound to `binds`
+    // (read and written).
+    virtual bool ExecuteBlock(const std::string& text, std::vector<CEngineBind>& binds, long& rows,
+                              CEngineError& error) = 0;
     // A statement of EXECUTE IMMEDIATE that is neither a query nor DML.
     virtual bool ExecuteOther(const std::string& text, long& rows, CEngineError& error) = 0;
     virtual bool Output(CPlsqlStmt::OutputCall call, const std::string& text, CEngineError& error) = 0;

@@ -694,7 +694,27 @@ CPlsqlSql* CPlsqlInterpreter::DynamicSql(const std::string& text, bool query, st
     sql->kind = query ? CPlsqlSql::Kind::Query : CPlsqlSql::Kind::Dml;
     sql->at = at;
     std::size_t copied = 0;
-    for (const auto& token : CSqlScanner::Significant(text)) {
+    auto tokens = CSqlScanner::Significant(text);
+    std::size_t end = text.size();
+    int depth = 0;
+    for (std::size_t k = 0; k < tokens.size(); ++k) {
+        const auto& token = tokens[k];
+        depth += CSqlScanner::IsSymbol(text, token, '(')   ? 1
+                 : CSqlScanner::IsSymbol(text, token, ')') ? -1
+                                                           : 0;
+        bool returning =
+            !query && k > 0 && depth == 0 &&
+            (CSqlScanner::Is(text, token, "RETURNING") || CSqlScanner::Is(text, token, "RETURN"));
+        if (returning) {
+            // RETURNING expressions INTO :placeholders: the values the statement answers.
+            std::size_t into = k + 1;
+            while (into < tokens.size() && !CSqlScanner::Is(text, tokens[into], "INTO")) ++into;
+            std::size_t from = token.begin + token.length;
+            std::size_t to = into < tokens.size() ? tokens[into].begin : text.size();
+            sql->returningText = text.substr(from, to - from);
+            end = token.begin;
+            break;
+        }
         if (token.kind != CSqlScanner::Kind::Bind) continue;
         sql->text.append(text, copied, token.begin - copied);
         std::string name = "TARVEX_P" + std::to_string(sql->paramNames.size() + 1);
@@ -702,7 +722,7 @@ CPlsqlSql* CPlsqlInterpreter::DynamicSql(const std::string& text, bool query, st
         sql->text += ":" + name;
         copied = token.begin + token.length;
     }
-    sql->text.append(text, copied, std::string::npos);
+    sql->text.append(text, copied, end - copied);
     CEngineError error;
     if (!m_host.Prepare(*sql, error)) {
         m_dynamic.erase(text);
@@ -925,12 +945,14 @@ CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecImmediate(CPlsqlStmt& statement) 
         text.pop_back();
     }
     auto tokens = CSqlScanner::Significant(text, 1);
-    bool query = !tokens.empty() &&
-                 (CSqlScanner::Is(text, tokens[0], "SELECT") || CSqlScanner::Is(text, tokens[0], "WITH"));
-    bool dml = !tokens.empty() &&
-               (CSqlScanner::Is(text, tokens[0], "INSERT") || CSqlScanner::Is(text, tokens[0], "UPDATE") ||
-                CSqlScanner::Is(text, tokens[0], "DELETE"));
+    auto first = [&](std::string_view word) {
+        return !tokens.empty() && CSqlScanner::Is(text, tokens[0], word);
+    };
+    bool query = first("SELECT") || first("WITH");
+    bool dml = first("INSERT") || first("UPDATE") || first("DELETE");
     CEngineError error;
+    if (first("BEGIN") || first("DECLARE"))
+        return ExecDynamicBlock(statement, text) ? Flow::Normal : Flow::Raise;
     if (!query && !dml) {
         if (statement.exprs.size() > 1 || !statement.into.empty())
             return Raise(3001, CPlsqlErrors::Text(3001, "EXECUTE IMMEDIATE ... USING"), statement.at),
@@ -944,29 +966,36 @@ CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecImmediate(CPlsqlStmt& statement) 
     CPlsqlSql* kept = DynamicSql(text, query, statement.at);
     if (kept == nullptr) return Flow::Raise;
     CPlsqlSql& sql = *kept;
-    if (sql.paramNames.size() != statement.exprs.size() - 1)
-        return Raise(1008,
-                     CPlsqlErrors::Text(1008, sql.paramNames.size() > statement.exprs.size() - 1
-                                                  ? sql.paramNames[statement.exprs.size() - 1]
-                                                  : std::string()),
+    sqlite3_stmt* handle = sql.statement.get();
+    // DML ... RETURNING ... INTO :a: its values go to the RETURNING INTO
+    // variables, or to the OUT arguments after the statement's inputs.
+    std::size_t inputs = sql.paramNames.size();
+    std::size_t returned =
+        sql.returningText.empty() ? 0 : static_cast<std::size_t>(sqlite3_column_count(handle));
+    bool outsInUsing = statement.into.empty() && returned > 0;
+    std::size_t given = statement.exprs.size() - 1;
+    if (given != inputs + (outsInUsing ? returned : 0))
+        return Raise(1008, CPlsqlErrors::Text(1008, given < inputs ? sql.paramNames[given] : std::string()),
                      statement.at),
                Flow::Raise;
-    sqlite3_stmt* handle = sql.statement.get();
     sqlite3_reset(handle);
-    for (std::size_t k = 0; k < sql.paramNames.size(); ++k) {
+    for (std::size_t k = 0; k < inputs; ++k) {
         CPlsqlValue value;
-        if (!Eval(*statement.exprs[k + 1], value)) return Flow::Raise;
+        if (statement.usingModes[k] != 1 && !Eval(*statement.exprs[k + 1], value)) return Flow::Raise;
         int index = sqlite3_bind_parameter_index(handle, (":" + sql.paramNames[k]).c_str());
         if (index > 0 && !BindValue(handle, index, value)) return m_raised.at = statement.at, Flow::Raise;
     }
+    std::vector<CPlsqlTarget> outs = statement.into;
+    if (outsInUsing)
+        outs.assign(statement.usingOut.begin() + static_cast<std::ptrdiff_t>(inputs),
+                    statement.usingOut.end());
     if (sqlite3_stmt_readonly(handle) == 0 && !m_host.BeginWrite(error))
         return RaiseError(error, statement.at), Flow::Raise;
     m_host.NextStatement();
     int rc = sqlite3_step(handle);
     long rows = 0;
-    if (rc == SQLITE_ROW && !statement.into.empty()) {
-        if (!Store(handle, sql, statement.into))
-            return sqlite3_reset(handle), m_raised.at = statement.at, Flow::Raise;
+    if (rc == SQLITE_ROW && !outs.empty()) {
+        if (!Store(handle, sql, outs)) return sqlite3_reset(handle), m_raised.at = statement.at, Flow::Raise;
         rows = 1;
         if ((rc = sqlite3_step(handle)) == SQLITE_ROW)
             return sqlite3_reset(handle), Raise(1422, CPlsqlErrors::Text(1422), statement.at), Flow::Raise;
@@ -980,6 +1009,58 @@ CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecImmediate(CPlsqlStmt& statement) 
     if (query && !statement.into.empty() && rows == 0)
         return Raise(1403, CPlsqlErrors::Text(1403), statement.at), Flow::Raise;
     return Flow::Normal;
+}
+
+bool CPlsqlInterpreter::ExecDynamicBlock(CPlsqlStmt& statement, const std::string& text) {
+    // Note: in a block each distinct placeholder is one USING argument, by place.
+    std::vector<std::string> names;
+    for (const auto& token : CSqlScanner::Significant(text)) {
+        if (token.kind != CSqlScanner::Kind::Bind) continue;
+        std::string name = cp932::ToUpperAscii(CSqlScanner::BindName(text, token));
+        if (std::find(names.begin(), names.end(), name) == names.end()) names.push_back(name);
+    }
+    std::size_t given = statement.exprs.size() - 1;
+    if (given != names.size())
+        return Raise(1008, CPlsqlErrors::Text(1008, given < names.size() ? names[given] : std::string()),
+                     statement.at);
+    std::vector<CEngineBind> binds;
+    for (std::size_t k = 0; k < given; ++k) {
+        CPlsqlValue value;
+        int mode = statement.usingModes[k];
+        if (mode != 1 && !Eval(*statement.exprs[k + 1], value)) return false;
+        if (!BindText(names[k], value, statement.at, binds)) return false;
+        const CPlsqlType* type = mode != 0 ? TypeOf(statement.usingOut[k]) : nullptr;
+        bool dated =
+            value.GetKind() == Kind::Date || (type != nullptr && type->base == CPlsqlType::Base::Date);
+        bool numeric = value.GetKind() == Kind::Number ||
+                       (type != nullptr &&
+                        (type->base == CPlsqlType::Base::Number || type->base == CPlsqlType::Base::Integer));
+        // Note: a date goes as the engine stores it, so that it comes back a date.
+        if (dated) binds.back().serverType = servertype::kDate;
+        if (value.GetKind() == Kind::Date) binds.back().value = value.TextValue();
+        if (numeric) binds.back().serverType = servertype::kNumber;
+    }
+    long rows = 0;
+    CEngineError error;
+    if (!m_host.ExecuteBlock(text, binds, rows, error)) return RaiseError(error, statement.at);
+    for (std::size_t k = 0; k < given; ++k) {
+        if (statement.usingModes[k] == 0) continue;
+        const CEngineBind& bind = binds[k];
+        CPlsqlValue value;
+        CNumberDecimal number;
+        if (bind.isNull)
+            value = CPlsqlValue();
+        else if (bind.serverType == servertype::kNumber && CNumberDecimal::FromText(bind.value, number))
+            value = CPlsqlValue::Decimal(number);
+        else if (bind.serverType == servertype::kDate && CValueText::IsStoredDate(bind.value))
+            value = CPlsqlValue::Date(bind.value);
+        else
+            value = CPlsqlValue::Text(bind.value);
+        if (!Assign(statement.usingOut[k], value)) return m_raised.at = statement.at, false;
+    }
+    m_sqlRan = true;
+    m_sqlRows = rows;
+    return true;
 }
 
 CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecRaise(CPlsqlStmt& statement) {
@@ -1410,6 +1491,8 @@ bool CPlsqlInterpreter::Read(const CPlsqlTarget& target, CPlsqlValue& out) {
             CNumberDecimal number;
             out = CNumberDecimal::FromText(bind->value, number) ? CPlsqlValue::Decimal(number)
                                                                 : CPlsqlValue::Text(bind->value);
+        } else if (bind->serverType == servertype::kDate && CValueText::IsStoredDate(bind->value)) {
+            out = CPlsqlValue::Date(bind->value);
         } else {
             out = CPlsqlValue::Text(bind->value);
         }
@@ -1442,6 +1525,7 @@ bool CPlsqlInterpreter::Write(const CPlsqlTarget& target, const CPlsqlValue& val
         std::string text;
         if (!CPlsqlOperators::ToText(value, m_showDate, text, failure))
             return RaiseFailure(failure, target.at);
+        if (found->serverType == servertype::kDate && value.GetKind() == Kind::Date) text = value.TextValue();
         if (found->serverType == servertype::kNumber && !value.IsNull() && value.GetKind() != Kind::Number) {
             CPlsqlValue number;
             if (!CPlsqlOperators::ToNumber(value, number, failure)) return RaiseFailure(failure, target.at);

@@ -99,6 +99,9 @@ private:
     Flow ExecCursor(CPlsqlStmt& statement);
     Flow ExecTransaction(CPlsqlStmt& statement);
     Flow ExecImmediate(CPlsqlStmt& statement);
+    // EXECUTE IMMEDIATE of a PL/SQL block: its placeholders bound to the
+    // USING arguments, OUT and IN OUT ones written back.
+    bool ExecDynamicBlock(CPlsqlStmt& statement, const std::string& text);
     Flow ExecRaise(CPlsqlStmt& statement);
     Flow ExecApplicationError(CPlsqlStmt& statement);
     Flow ExecOutput(CPlsqlStmt& statement);

@@ -1626,12 +1626,24 @@ std::unique_ptr<CPlsqlStmt> CPlsqlParser::ParseExecuteImmediate() {
     if (Accept("INTO")) statement->into = ParseTargets();
     if (Accept("USING")) {
         do {
-            Accept("IN");
-            if (Accept("OUT")) Refuse("USING OUT", Peek().begin);
+            bool in = Accept("IN");
+            int mode = Accept("OUT") ? (in ? 2 : 1) : 0;
+            statement->usingModes.push_back(mode);
+            statement->usingOut.emplace_back();
+            if (mode != 0) {
+                // Note: an OUT argument is a variable, read as well for IN OUT.
+                std::size_t save = m_k;
+                statement->usingOut.back() = ParseTarget();
+                m_k = save;
+            }
             statement->exprs.push_back(ParseExpr());
         } while (AcceptSymbol(','));
     }
-    if (Is("RETURNING") || Is("RETURN")) Refuse("EXECUTE IMMEDIATE ... RETURNING", Peek().begin);
+    if (Accept("RETURNING") || Accept("RETURN")) {
+        if (!statement->into.empty()) Unexpected();
+        Expect("INTO");
+        statement->into = ParseTargets();
+    }
     EndStatement();
     return statement;
 }

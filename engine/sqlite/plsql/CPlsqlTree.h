@@ -223,6 +223,10 @@ struct CPlsqlStmt {
     enum class Bounds { Range, Indices, Values };
     Bounds bounds = Bounds::Range;
     bool saveExceptions = false;
+    // EXECUTE IMMEDIATE ... USING: each argument's mode (0 IN, 1 OUT, 2 IN
+    // OUT) and, for OUT and IN OUT, the variable it is written to.
+    std::vector<int> usingModes;
+    std::vector<CPlsqlTarget> usingOut;
 };
 
 // A compiled unit: its statements, the number of variable slots and their
