@@ -26,6 +26,9 @@ const CEngineBind* FindBind(const std::vector<CEngineBind>& binds, const std::st
     return nullptr;
 }
 
+// A CHAR value without its trailing blanks (blank-padded comparison).
+std::string Unpadded(const std::string& text) { return text.substr(0, text.find_last_not_of(' ') + 1); }
+
 bool IsComparison(Op op) {
     return op == Op::Equal || op == Op::NotEqual || op == Op::Less || op == Op::LessEqual ||
            op == Op::Greater || op == Op::GreaterEqual;
@@ -1254,6 +1257,10 @@ bool CPlsqlInterpreter::EvalBinary(CPlsqlExpr& expr, CPlsqlValue& out) {
             return true;
         }
         int order = 0;
+        if (expr.padded && left.GetKind() == Kind::Text && right.GetKind() == Kind::Text) {
+            left = CPlsqlValue::Text(Unpadded(left.TextValue()));
+            right = CPlsqlValue::Text(Unpadded(right.TextValue()));
+        }
         if (!CPlsqlOperators::Compare(left, right, order, failure)) return RaiseFailure(failure, expr.at);
         out = CPlsqlValue::Bool(Holds(expr.op, order));
         return true;

@@ -1938,15 +1938,37 @@ CPlsqlParser::ExprPtr CPlsqlParser::ParseNot() {
     return ParseComparison();
 }
 
+bool CPlsqlParser::IsCharValue(const CPlsqlExpr& expr) const {
+    if (expr.kind == CPlsqlExpr::Kind::Literal) return expr.literal.GetKind() == CPlsqlValue::Kind::Text;
+    if (expr.kind != CPlsqlExpr::Kind::Variable || expr.target.slot < 0) return false;
+    std::shared_ptr<CPlsqlType> type = TargetType(expr.target);
+    const CPlsqlType* seen = type.get();
+    if (seen != nullptr && expr.target.index) seen = seen->element.get();
+    if (seen != nullptr && expr.target.field >= 0 &&
+        static_cast<std::size_t>(expr.target.field) < seen->fields.size())
+        seen = seen->fields[static_cast<std::size_t>(expr.target.field)].type.get();
+    return seen != nullptr && seen->base == CPlsqlType::Base::Char;
+}
+
+CPlsqlParser::ExprPtr CPlsqlParser::Comparing(Op op, ExprPtr left, ExprPtr right, std::size_t at) const {
+    // Note: two CHAR values compare blank-padded ('ab' = 'ab   '); a
+    // VARCHAR2 on either side compares as written.
+    bool padded = IsCharValue(*left) && IsCharValue(*right);
+    auto expr = Binary(op, std::move(left), std::move(right), at);
+    expr->padded = padded;
+    return expr;
+}
+
 CPlsqlParser::ExprPtr CPlsqlParser::ParseComparison() {
     std::size_t first = m_k;
     auto left = ParseAdditive();
     std::size_t at = Peek().begin;
     for (const Comparison& comparison : kComparisons)
-        if (AcceptPair(comparison.pair)) return Binary(comparison.op, std::move(left), ParseAdditive(), at);
-    if (AcceptSymbol('=')) return Binary(Op::Equal, std::move(left), ParseAdditive(), at);
-    if (AcceptSymbol('<')) return Binary(Op::Less, std::move(left), ParseAdditive(), at);
-    if (AcceptSymbol('>')) return Binary(Op::Greater, std::move(left), ParseAdditive(), at);
+        if (AcceptPair(comparison.pair))
+            return Comparing(comparison.op, std::move(left), ParseAdditive(), at);
+    if (AcceptSymbol('=')) return Comparing(Op::Equal, std::move(left), ParseAdditive(), at);
+    if (AcceptSymbol('<')) return Comparing(Op::Less, std::move(left), ParseAdditive(), at);
+    if (AcceptSymbol('>')) return Comparing(Op::Greater, std::move(left), ParseAdditive(), at);
     if (Accept("IS")) {
         auto expr = std::make_unique<CPlsqlExpr>();
         expr->kind = CPlsqlExpr::Kind::IsNull;
@@ -2475,6 +2497,38 @@ std::unique_ptr<CPlsqlSql> CPlsqlParser::BuildSql(std::size_t first, std::size_t
             continue;
         }
         if (token.kind != CSqlScanner::Kind::Word && token.kind != CSqlScanner::Kind::QuotedName) continue;
+        // UPDATE ... SET ROW = record: each column of the table from the
+        // record's field of its place.
+        if (depth == 0 && k + 3 < end && CSqlScanner::Is(m_text, token, "SET") &&
+            CSqlScanner::Is(m_text, m_tokens[k + 1], "ROW") &&
+            CSqlScanner::IsSymbol(m_text, m_tokens[k + 2], '=') &&
+            CSqlScanner::Is(m_text, m_tokens[first], "UPDATE")) {
+            const Entry* record = Find(cp932::ToUpperAscii(TokenText(m_tokens[k + 3])));
+            std::shared_ptr<CPlsqlType> type =
+                record != nullptr && record->kind == Entry::Kind::Variable ? SlotTypeOf(*record) : nullptr;
+            std::size_t tableToken =
+                CSqlScanner::IsSymbol(m_text, m_tokens[first + 2], '.') ? first + 3 : first + 1;
+            std::vector<CPlsqlType::Field> columns;
+            if (type == nullptr || type->base != CPlsqlType::Base::Record ||
+                !m_host.TableColumns(cp932::ToUpperAscii(TokenText(m_tokens[tableToken])), columns))
+                Fail(382, {}, m_tokens[k + 3].begin);
+            if (columns.size() != type->fields.size()) Fail(382, {}, m_tokens[k + 3].begin);
+            out.append(m_text.substr(copied, token.begin - copied));
+            out += "SET ";
+            for (std::size_t f = 0; f < columns.size(); ++f) {
+                CPlsqlTarget target;
+                target.at = m_tokens[k + 3].begin;
+                Refer(target, *record);
+                target.field = static_cast<int>(f);
+                std::string name = "TARVEX_P" + std::to_string(sql->params.size() + 1);
+                out += (f > 0 ? ", " : "") + columns[f].name + " = :" + name;
+                sql->paramNames.push_back(name);
+                sql->params.push_back(std::move(target));
+            }
+            copied = m_tokens[k + 3].begin + m_tokens[k + 3].length;
+            k += 3;
+            continue;
+        }
         // INSERT ... VALUES record: the record's fields in their order.
         if (depth == 0 && k + 2 == end && CSqlScanner::Is(m_text, token, "VALUES") &&
             m_tokens[k + 1].kind == CSqlScanner::Kind::Word) {

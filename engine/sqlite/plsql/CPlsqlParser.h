@@ -215,6 +215,9 @@ private:
     // A SQL function or pseudo-column from token `first` to the current one.
     ExprPtr SqlCall(std::size_t first);
     static ExprPtr Binary(CPlsqlExpr::Op op, ExprPtr left, ExprPtr right, std::size_t at);
+    // A comparison, blank-padded when both sides are CHAR values.
+    ExprPtr Comparing(CPlsqlExpr::Op op, ExprPtr left, ExprPtr right, std::size_t at) const;
+    bool IsCharValue(const CPlsqlExpr& expr) const;
 
     // SQL text with PL/SQL names made parameters, tokens [first, end).
     std::unique_ptr<CPlsqlSql> BuildSql(std::size_t first, std::size_t end, CPlsqlSql::Kind kind);

@@ -114,6 +114,8 @@ struct CPlsqlExpr {
     CPlsqlTarget target;     // Variable
     bool negated = false;    // IS NOT NULL, NOT BETWEEN, NOT IN
     bool predicate = false;  // SqlCall: a condition, its 1 or 0 TRUE or FALSE
+    // A comparison of two CHAR values (CHAR variables, literals): blank-padded.
+    bool padded = false;
     // Case: the selector (or null) then WHEN/THEN pairs; an ELSE last when
     // `hasElse`.
     bool hasElse = false;
