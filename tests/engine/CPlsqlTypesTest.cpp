@@ -65,3 +65,30 @@ TEST_F(PlsqlTypesTest, UpdateSetRowWritesTheRecordsFieldsByPlace) {
                        "UPDATE dept SET ROW = p; END;"),
               "ERROR ORA-06550: 行1、列92:|PLS-00382: 式の型が間違っています。");
 }
+
+// A TIMESTAMP keeps the digits of a second its type gives (six by default),
+// rounded; a DATE keeps none; TIMESTAMP plus a number is a DATE.
+TEST_F(PlsqlTypesTest, TimestampsKeepTheirFractionOfASecond) {
+    Exec("CREATE TABLE ts (t TIMESTAMP(6), d DATE)");
+    Exec("INSERT INTO ts VALUES (TIMESTAMP '2024-01-02 03:04:05.123456', DATE '2024-01-02')");
+    const Case cases[] = {
+        {"DECLARE u TIMESTAMP(3); BEGIN SELECT t INTO u FROM ts; "
+         "dbms_output.put_line(TO_CHAR(u, 'YYYY-MM-DD HH24:MI:SS.FF6')); dbms_output.put_line(u); END;",
+         "2024-01-02 03:04:05.123000|24-01-02 03:04:05.123000"},
+        {"DECLARE u TIMESTAMP(5) := TIMESTAMP '2024-01-02 03:04:05.1234567'; BEGIN "
+         "dbms_output.put_line(TO_CHAR(u, 'FF9')); END;",
+         "123460000"},
+        {"DECLARE r ts%ROWTYPE; d DATE; v TIMESTAMP; BEGIN SELECT * INTO r FROM ts; d := r.t; v := r.d; "
+         "dbms_output.put_line(r.t || ' / ' || TO_CHAR(d, 'HH24:MI:SS') || ' / ' || v); END;",
+         "24-01-02 03:04:05.123456 / 03:04:05 / 24-01-02 00:00:00.000000"},
+        {"DECLARE u TIMESTAMP := TIMESTAMP '2024-01-02 03:04:05.5'; v TIMESTAMP; BEGIN v := u + 1; "
+         "dbms_output.put_line(v); END;",
+         "24-01-03 03:04:05.000000"},
+        {"DECLARE t TIMESTAMP := SYSTIMESTAMP; d DATE := SYSDATE; BEGIN IF t >= d - 1 AND "
+         "LENGTH(TO_CHAR(t, 'FF6')) = 6 THEN dbms_output.put_line('now'); END IF; END;",
+         "now"},
+        {"DECLARE i INTERVAL DAY TO SECOND; BEGIN NULL; END;",
+         "ERROR ORA-03001: 未実装の機能です: INTERVAL 型の変数 は組込みデータベースでは使えません。"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(OutputOf(c.block), c.answer) << c.block;
+}

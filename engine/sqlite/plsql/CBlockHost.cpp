@@ -45,6 +45,7 @@ std::shared_ptr<CPlsqlType> TypeOfColumn(const CSqliteCatalog::Column& column) {
             break;
         case CSqlType::Date:
             type->base = CPlsqlType::Base::Date;
+            type->fraction = column.fraction;
             break;
         default:
             type->base = CPlsqlType::Base::Any;

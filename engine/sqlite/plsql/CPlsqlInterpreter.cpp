@@ -58,7 +58,11 @@ CPlsqlInterpreter::CPlsqlInterpreter(CPlsqlUnit& unit, CPlsqlHost& host, std::ve
     : m_unit(unit), m_host(host), m_binds(binds), m_slots(slots != nullptr ? *slots : m_own), m_calls(depth) {
     if (m_slots.size() < unit.slotTypes.size()) m_slots.resize(unit.slotTypes.size());
     m_cursors.resize(unit.cursors.size());
-    m_showDate = [this](const std::string& stored) { return m_host.ShowDate(stored); };
+    // Note: a TIMESTAMP shows as the server's Japanese NLS_TIMESTAMP_FORMAT
+    // ("RR-MM-DD HH24:MI:SSXFF") writes it, with six digits of a second.
+    m_showDate = [this](const std::string& stored) {
+        return stored.size() == 29 ? stored.substr(2, 17) + stored.substr(19, 7) : m_host.ShowDate(stored);
+    };
 }
 
 CPlsqlInterpreter::~CPlsqlInterpreter() {

@@ -1045,6 +1045,7 @@ std::shared_ptr<CPlsqlType> CPlsqlParser::ParseType() {
     std::size_t at = Peek().begin;
     std::string first = Name();
     if (IsSymbol('%') || IsSymbol('.')) return ParseAttributeType(first, at);
+    if (first == "INTERVAL") Refuse(encoding::Utf8ToCp932("INTERVAL 型の変数"), at);
     if (auto known = m_types.find(first); known != m_types.end()) return known->second;
     auto type = std::make_shared<CPlsqlType>();
     const ScalarType* scalar = nullptr;
@@ -1060,9 +1061,11 @@ std::shared_ptr<CPlsqlType> CPlsqlParser::ParseType() {
     type->lob = first == "CLOB" || first == "NCLOB";
     if (first == "DOUBLE") Accept("PRECISION");
     if (first == "LONG") Accept("RAW");
-    if (first == "TIMESTAMP" || first == "INTERVAL") {
+    if (first == "TIMESTAMP") {
+        type->fraction = 6;
         if (AcceptSymbol('(')) {
-            ++m_k;
+            if (Peek().kind != CSqlScanner::Kind::Number) Unexpected();
+            type->fraction = std::clamp(std::atoi(TokenText(m_tokens[m_k++]).c_str()), 0, 9);
             ExpectSymbol(')');
         }
         while (Accept("WITH") || Accept("LOCAL") || Accept("TIME") || Accept("ZONE")) {
@@ -2100,7 +2103,7 @@ CPlsqlParser::ExprPtr CPlsqlParser::ParsePrimary() {
         return expr;
     }
     if (Is("CASE")) return ParseCaseExpr();
-    if (Is("DATE") && Peek(1).kind == CSqlScanner::Kind::String) {
+    if ((Is("DATE") || Is("TIMESTAMP")) && Peek(1).kind == CSqlScanner::Kind::String) {
         std::size_t first = m_k;
         m_k += 2;
         return SqlCall(first);

@@ -22,6 +22,9 @@ struct CPlsqlType {
     // CLOB: no VARCHAR2 limit, up to the longest text a value may hold.
     bool lob = false;
     bool notNull = false;
+    // TIMESTAMP(n): the digits of a second it keeps (6 when none is given);
+    // -1 for a DATE, which keeps none.
+    int fraction = -1;
     // PLS_INTEGER family: the range it holds, and NATURAL/POSITIVE floors.
     long long minimum = 0;
     long long maximum = 0;
