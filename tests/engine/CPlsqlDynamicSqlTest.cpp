@@ -86,3 +86,21 @@ TEST_F(DynamicSqlTest, DmlReturningIntoGivesTheStatementsValues) {
         "one|ONE 2024/05/06 1|ONE 0");
     EXPECT_EQ(Rows("SELECT s FROM t"), "ONE");
 }
+
+TEST_F(DynamicSqlTest, BulkCollectTakesEveryRowOfAQueryOrOfReturning) {
+    Exec("CREATE TABLE t (n NUMBER, s VARCHAR2(5))");
+    Exec("INSERT INTO t VALUES (1, 'a')");
+    Exec("INSERT INTO t VALUES (2, 'b')");
+    Exec("INSERT INTO t VALUES (3, 'c')");
+    EXPECT_EQ(
+        OutputOf(
+            "DECLARE TYPE nums IS TABLE OF NUMBER; TYPE strs IS TABLE OF VARCHAR2(5); n nums; s strs; "
+            "BEGIN EXECUTE IMMEDIATE 'SELECT n, s FROM t WHERE n >= :lo ORDER BY n' "
+            "BULK COLLECT INTO n, s USING 2; dbms_output.put_line(n.COUNT || s(1) || s(2)); "
+            "EXECUTE IMMEDIATE 'SELECT n, s FROM t WHERE n > 5' BULK COLLECT INTO n, s; "
+            "dbms_output.put_line(n.COUNT || ' ' || SQL%ROWCOUNT); "
+            "EXECUTE IMMEDIATE 'DELETE FROM t WHERE n < :x RETURNING s INTO :y' USING 3 "
+            "RETURNING BULK COLLECT INTO s; dbms_output.put_line(s.COUNT || s(2) || SQL%ROWCOUNT); END;"),
+        "2bc|0 0|2b2");
+    EXPECT_EQ(Rows("SELECT s FROM t"), "c");
+}

@@ -999,6 +999,17 @@ CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecImmediate(CPlsqlStmt& statement) 
     if (sqlite3_stmt_readonly(handle) == 0 && !m_host.BeginWrite(error))
         return RaiseError(error, statement.at), Flow::Raise;
     m_host.NextStatement();
+    if (statement.bulk) {
+        // BULK COLLECT INTO: every row, none raising nothing.
+        long rows = 0;
+        bool done = false;
+        bool ok = StoreBulk(handle, sql, outs, 0, rows, done);
+        sqlite3_reset(handle);
+        if (!ok) return m_raised.at = statement.at, Flow::Raise;
+        m_sqlRan = true;
+        m_sqlRows = dml ? m_host.Changes() : rows;
+        return Flow::Normal;
+    }
     int rc = sqlite3_step(handle);
     long rows = 0;
     if (rc == SQLITE_ROW && !outs.empty()) {

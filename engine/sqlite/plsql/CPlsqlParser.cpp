@@ -1625,7 +1625,11 @@ std::unique_ptr<CPlsqlStmt> CPlsqlParser::ParseExecuteImmediate() {
     statement->at = Peek().begin;
     m_k += 2;
     statement->exprs.push_back(ParseExpr());
-    if (Is("BULK")) Refuse("BULK COLLECT", Peek().begin);
+    if (Accept("BULK")) {
+        Expect("COLLECT");
+        statement->bulk = true;
+        if (!Is("INTO")) Unexpected();
+    }
     if (Accept("INTO")) statement->into = ParseTargets();
     if (Accept("USING")) {
         do {
@@ -1644,6 +1648,10 @@ std::unique_ptr<CPlsqlStmt> CPlsqlParser::ParseExecuteImmediate() {
     }
     if (Accept("RETURNING") || Accept("RETURN")) {
         if (!statement->into.empty()) Unexpected();
+        if (Accept("BULK")) {
+            Expect("COLLECT");
+            statement->bulk = true;
+        }
         Expect("INTO");
         statement->into = ParseTargets();
     }
