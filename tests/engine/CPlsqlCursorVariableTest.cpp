@@ -176,4 +176,9 @@ TEST_F(CursorVariableTest, PackageCursorsKeepTheirStateForTheSession) {
               "ERROR ORA-06511: PL/SQL: カーソルはすでにオープンしています。|ORA-06512: 行1");
     EXPECT_EQ(OutputOf("BEGIN emp_pkg.next_emp; emp_pkg.next_emp; emp_pkg.next_emp; emp_pkg.next_emp; END;"),
               "3 WARD|4 JONES|done|1 SMITH");
+    // A loop over another package's cursor opens and closes it.
+    EXPECT_EQ(
+        OutputOf("BEGIN CLOSE emp_pkg.names; FOR r IN emp_pkg.names LOOP dbms_output.put_line(r.ename); "
+                 "END LOOP; IF NOT emp_pkg.names%ISOPEN THEN dbms_output.put_line('closed'); END IF; END;"),
+        "ALLEN|JONES|WARD|closed");
 }

@@ -236,8 +236,6 @@ std::shared_ptr<CPlsqlPackage> CPlsqlParser::ParsePackage(const std::string& own
 }
 
 void CPlsqlParser::ParsePackageItem(bool heading) {
-    std::size_t at = Peek().begin;
-    (void)at;
     if (Is("CURSOR")) return ParsePackageCursor();
     if (!Is("PROCEDURE") && !Is("FUNCTION")) {
         ParseDeclaration(*m_frame->block);
@@ -1367,7 +1365,33 @@ std::unique_ptr<CPlsqlStmt> CPlsqlParser::ParseFor(std::string label) {
     bool query = IsSymbol('(') && (Is("SELECT", 1) || Is("WITH", 1));
     const Entry* cursor =
         IsName() && !IsSymbol('.', 1) ? Find(cp932::ToUpperAscii(TokenText(Peek()))) : nullptr;
-    if (query) {
+    ExprPtr packaged;
+    if (!query && IsName() && IsSymbol('.', 1) && IsName(2) &&
+        Find(cp932::ToUpperAscii(TokenText(Peek()))) == nullptr) {
+        // FOR r IN pkg.cursor: another package's cursor.
+        std::size_t save = m_k;
+        std::size_t at = Peek().begin;
+        std::string packageName = Name();
+        packaged = PackageVariable(packageName, at);
+        if (!packaged || TargetType(packaged->target)->base != CPlsqlType::Base::Cursor) {
+            packaged.reset();
+            m_k = save;
+        }
+    }
+    if (packaged) {
+        statement->kind = CPlsqlStmt::Kind::ForCursor;
+        statement->target = packaged->target;
+        int query = TargetType(statement->target)->cursorQuery;
+        bool invalid = false;
+        std::shared_ptr<CPlsqlPackage> package;
+        if (statement->target.package != m_package)
+            package = m_host.FindPackage(statement->target.package, invalid);
+        const CPlsqlUnit* frame = package ? package->frame.get() : m_frame.get();
+        std::vector<std::string> columns;
+        if (frame != nullptr && query >= 0)
+            columns = frame->cursors[static_cast<std::size_t>(query)].query->columns;
+        entry.slot = NewSlot(index, RowType(columns));
+    } else if (query) {
         statement->kind = CPlsqlStmt::Kind::ForCursor;
         std::size_t open = m_k;
         int depth = 0;
