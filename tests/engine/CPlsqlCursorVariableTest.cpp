@@ -182,3 +182,23 @@ TEST_F(CursorVariableTest, PackageCursorsKeepTheirStateForTheSession) {
                  "END LOOP; IF NOT emp_pkg.names%ISOPEN THEN dbms_output.put_line('closed'); END IF; END;"),
         "ALLEN|JONES|WARD|closed");
 }
+
+// A package's cursor with parameters: OPEN and FOR give their values, a
+// missing one takes its default.
+TEST_F(CursorVariableTest, PackageCursorsTakeArguments) {
+    EXPECT_EQ(OutputOf("CREATE OR REPLACE PACKAGE rpt IS\n"
+                       "  CURSOR by_dept(p_dept NUMBER, p_min NUMBER DEFAULT 0) RETURN emp%ROWTYPE;\n"
+                       "END;"),
+              "");
+    EXPECT_EQ(OutputOf("CREATE OR REPLACE PACKAGE BODY rpt IS\n"
+                       "  CURSOR by_dept(p_dept NUMBER, p_min NUMBER DEFAULT 0) RETURN emp%ROWTYPE IS\n"
+                       "    SELECT * FROM emp WHERE deptno = p_dept AND sal >= p_min ORDER BY sal;\n"
+                       "END;"),
+              "");
+    EXPECT_EQ(
+        OutputOf("DECLARE r emp%ROWTYPE; BEGIN FOR e IN rpt.by_dept(30) LOOP dbms_output.put_line(e.ename); "
+                 "END LOOP; OPEN rpt.by_dept(20, 1000); FETCH rpt.by_dept INTO r; "
+                 "dbms_output.put_line(r.ename || ' ' || rpt.by_dept%ROWCOUNT); CLOSE rpt.by_dept; END;"),
+        "WARD|ALLEN|JONES 1");
+    EXPECT_EQ(OutputOf("BEGIN OPEN rpt.by_dept(10, 1, 2); END;").substr(0, 21), "ERROR ORA-06550: 行1");
+}

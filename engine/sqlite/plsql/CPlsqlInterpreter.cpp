@@ -519,7 +519,7 @@ CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecForPackageCursor(CPlsqlStmt& stat
 }
 
 CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecForCursor(CPlsqlStmt& statement) {
-    if (statement.cursor < 0 && !statement.sql) return ExecForPackageCursor(statement);
+    if (statement.packageCursor) return ExecForPackageCursor(statement);
     CPlsqlSql* sql = statement.sql.get();
     if (statement.cursor >= 0) {
         if (!OpenCursor(statement.cursor, statement.exprs, statement.at)) return Flow::Raise;
@@ -740,12 +740,31 @@ CPlsqlSql* CPlsqlInterpreter::DynamicSql(const std::string& text, bool query, st
     return kept.get();
 }
 
-CPlsqlSql* CPlsqlInterpreter::PackageCursorQuery(const CPlsqlTarget& target, std::size_t at) {
+CPlsqlSql* CPlsqlInterpreter::PackageCursorQuery(CPlsqlStmt& statement) {
+    const CPlsqlTarget& target = statement.target;
     int query = SlotType(target).cursorQuery;
     bool invalid = false;
     auto package = m_host.FindPackage(target.package, invalid);
-    if (!package || query < 0) return Raise(6508, CPlsqlErrors::Text(6508), at), nullptr;
-    return package->frame->cursors[static_cast<std::size_t>(query)].query.get();
+    if (!package || query < 0) return Raise(6508, CPlsqlErrors::Text(6508), statement.at), nullptr;
+    CPlsqlCursorDecl& declared = package->frame->cursors[static_cast<std::size_t>(query)];
+    if (statement.exprs.size() > declared.parameters.size())
+        return Raise(6550,
+                     CPlsqlErrors::Compile(m_unit.LineOf(statement.at), m_unit.ColumnOf(statement.at), 306,
+                                           declared.name),
+                     statement.at),
+               nullptr;
+    for (std::size_t k = 0; k < declared.parameters.size(); ++k) {
+        CPlsqlValue value;
+        CPlsqlExpr* source =
+            k < statement.exprs.size() ? statement.exprs[k].get() : declared.defaults[k].get();
+        if (source != nullptr && !Eval(*source, value)) return nullptr;
+        CPlsqlTarget parameter;
+        parameter.slot = declared.parameters[k];
+        parameter.package = target.package;
+        parameter.at = statement.at;
+        if (!Assign(parameter, value)) return nullptr;
+    }
+    return declared.query.get();
 }
 
 bool CPlsqlInterpreter::OpenRefCursor(CPlsqlStmt& statement) {
@@ -753,12 +772,12 @@ bool CPlsqlInterpreter::OpenRefCursor(CPlsqlStmt& statement) {
     if (datum == nullptr) return false;
     auto opened = std::make_shared<CPlsqlRefCursor>();
     CPlsqlSql* sql = nullptr;
-    bool packaged = !statement.sql && statement.exprs.empty();
+    bool packaged = statement.packageCursor;
     if (packaged) {
         // Note: a package's cursor is an explicit cursor: opened once at a time.
         if (datum->cursor && datum->cursor->IsOpen())
             return Raise(6511, CPlsqlErrors::Text(6511), statement.at);
-        if ((sql = PackageCursorQuery(statement.target, statement.at)) == nullptr) return false;
+        if ((sql = PackageCursorQuery(statement)) == nullptr) return false;
     }
     std::vector<CPlsqlValue> values;
     if (!OpenedQuery(statement, *opened, sql, values)) return false;

@@ -85,7 +85,8 @@ private:
                   std::vector<CEngineBind>& binds);
     bool OpenRefCursor(CPlsqlStmt& statement);
     // A package's cursor: the query it was declared with; null when raised.
-    CPlsqlSql* PackageCursorQuery(const CPlsqlTarget& target, std::size_t at);
+    // Its parameters are set from the statement's arguments.
+    CPlsqlSql* PackageCursorQuery(CPlsqlStmt& statement);
     Flow ExecForPackageCursor(CPlsqlStmt& statement);
     Flow ExecRefCursor(CPlsqlStmt& statement);
     bool YieldsCursor(const CPlsqlExpr& expr) const;

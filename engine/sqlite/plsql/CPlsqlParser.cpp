@@ -266,8 +266,37 @@ void CPlsqlParser::ParsePackageCursor() {
     Expect("CURSOR");
     std::size_t at = Peek().begin;
     std::string name = Name();
-    if (IsSymbol('(')) Refuse(encoding::Utf8ToCp932("パッケージのカーソルの引数"), Peek().begin);
+    CPlsqlCursorDecl cursor;
+    cursor.name = name;
+    // Note: the parameters are variables of the package, read by its query.
+    Push();
+    if (AcceptSymbol('(')) {
+        do {
+            std::size_t paramAt = Peek().begin;
+            std::string param = Name();
+            Accept("IN");
+            Entry entry;
+            entry.slot = NewSlot(param, ParseType());
+            entry.package = m_package;
+            ExprPtr fallback;
+            if (AcceptPair(":=") || Accept("DEFAULT")) fallback = ParseExpr();
+            cursor.parameters.push_back(entry.slot);
+            cursor.defaults.push_back(std::move(fallback));
+            Declare(param, entry, paramAt);
+        } while (AcceptSymbol(','));
+        ExpectSymbol(')');
+    }
     if (Accept("RETURN")) ParseType();
+    bool defined = Accept("IS");
+    if (defined) {
+        std::size_t first = m_k;
+        std::size_t end = StatementEnd(first);
+        cursor.query = BuildSql(first, end, CPlsqlSql::Kind::Query);
+        Compile(*cursor.query, m_tokens[first].begin);
+        m_k = end;
+    }
+    ExpectSymbol(';');
+    Pop();
     auto& scope = m_scopes.back();
     auto found = scope.find(name);
     std::shared_ptr<CPlsqlType> type;
@@ -284,16 +313,7 @@ void CPlsqlParser::ParsePackageCursor() {
         entry.package = m_package;
         Declare(name, entry, at);
     }
-    if (AcceptSymbol(';')) return;
-    Expect("IS");
-    std::size_t first = m_k;
-    std::size_t end = StatementEnd(first);
-    CPlsqlCursorDecl cursor;
-    cursor.name = name;
-    cursor.query = BuildSql(first, end, CPlsqlSql::Kind::Query);
-    Compile(*cursor.query, m_tokens[first].begin);
-    m_k = end;
-    ExpectSymbol(';');
+    if (!defined) return;
     type->cursorQuery = static_cast<int>(m_frame->cursors.size());
     m_frame->cursors.push_back(std::move(cursor));
 }
@@ -1390,6 +1410,8 @@ std::unique_ptr<CPlsqlStmt> CPlsqlParser::ParseFor(std::string label) {
         std::vector<std::string> columns;
         if (frame != nullptr && query >= 0)
             columns = frame->cursors[static_cast<std::size_t>(query)].query->columns;
+        statement->packageCursor = true;
+        if (IsSymbol('(')) statement->exprs = ParseArguments();
         entry.slot = NewSlot(index, RowType(columns));
     } else if (query) {
         statement->kind = CPlsqlStmt::Kind::ForCursor;
@@ -1413,6 +1435,8 @@ std::unique_ptr<CPlsqlStmt> CPlsqlParser::ParseFor(std::string label) {
         statement->target.at = Peek().begin;
         ++m_k;
         int query = SlotTypeOf(*cursor)->cursorQuery;
+        statement->packageCursor = true;
+        if (IsSymbol('(')) statement->exprs = ParseArguments();
         std::vector<std::string> columns;
         if (query >= 0) columns = m_frame->cursors[static_cast<std::size_t>(query)].query->columns;
         entry.slot = NewSlot(index, RowType(columns));
@@ -1604,8 +1628,12 @@ std::unique_ptr<CPlsqlStmt> CPlsqlParser::ParseCursorVariableUse(std::unique_ptr
                                                                  bool variable) {
     if (statement->kind == CPlsqlStmt::Kind::Open && (variable || Is("FOR")))
         return ParseOpenFor(std::move(statement));
-    // OPEN of a package's cursor runs its declared query.
-    if (statement->kind == CPlsqlStmt::Kind::Open) statement->kind = CPlsqlStmt::Kind::OpenFor;
+    // OPEN of a package's cursor runs its declared query with its arguments.
+    if (statement->kind == CPlsqlStmt::Kind::Open) {
+        statement->kind = CPlsqlStmt::Kind::OpenFor;
+        statement->packageCursor = true;
+        if (IsSymbol('(')) statement->exprs = ParseArguments();
+    }
     if (statement->kind == CPlsqlStmt::Kind::Fetch) ParseFetchInto(*statement);
     EndStatement();
     return statement;

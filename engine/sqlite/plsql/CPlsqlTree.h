@@ -229,6 +229,8 @@ struct CPlsqlStmt {
     // OUT) and, for OUT and IN OUT, the variable it is written to.
     std::vector<int> usingModes;
     std::vector<CPlsqlTarget> usingOut;
+    // OPEN or FOR of a package's cursor `target`, its arguments in `exprs`.
+    bool packageCursor = false;
 };
 
 // A compiled unit: its statements, the number of variable slots and their
