@@ -154,6 +154,6 @@ TEST_F(SubprogramTest, PackageOverloadsAreChosenByNumberTypesAndNames) {
     EXPECT_EQ(OutputOf("BEGIN emp_api.s(1); END;"),
               "ERROR ORA-06550: 行1、列7:|PLS-00307: この呼出しと一致する'S'の宣言が多すぎます。|"
               "ORA-06550: 行1、列7:|PL/SQL: Statement ignored");
-    // A body whose heading the package does not declare is a private member.
-    EXPECT_EQ(Rows("SELECT emp_api.describe(7) FROM dual"), "FORD");
+    // From SQL the values' kinds choose the overload too.
+    EXPECT_EQ(Rows("SELECT emp_api.describe(7), emp_api.describe('KING') FROM dual"), "FORD,no 101");
 }

@@ -13,6 +13,7 @@
 #include "engine/sqlite/CValueText.h"
 #include "engine/sqlite/plsql/CPlsqlErrors.h"
 #include "engine/sqlite/plsql/CPlsqlInterpreter.h"
+#include "engine/sqlite/plsql/CPlsqlOverloads.h"
 #include "engine/sqlite/plsql/CPlsqlParser.h"
 #include "engine/sqlite/plsql/CPlsqlRefCursor.h"
 #include "engine/sqlite/plsql/CPlsqlSession.h"
@@ -383,7 +384,8 @@ std::shared_ptr<CPlsqlUnit> CBlockHost::FindUnit(const std::string& name, bool& 
     return unit;
 }
 
-std::shared_ptr<CPlsqlUnit> CBlockHost::FindCallable(const std::string& name, std::size_t arguments,
+std::shared_ptr<CPlsqlUnit> CBlockHost::FindCallable(const std::string& name,
+                                                     const std::vector<CPlsqlValue>& arguments,
                                                      bool& invalid) {
     std::size_t dot = name.find('.');
     if (dot == std::string::npos) return FindUnit(name, invalid);
@@ -392,11 +394,36 @@ std::shared_ptr<CPlsqlUnit> CBlockHost::FindCallable(const std::string& name, st
     std::string member = name.substr(dot + 1);
     bool visible = std::find(package->publicMembers.begin(), package->publicMembers.end(), member) !=
                    package->publicMembers.end();
-    // Note: from SQL an overloaded function is told apart by its number of arguments.
+    // Note: from SQL an overloaded function is told apart by the number and
+    // the kinds of the values it is given, the best fit first.
+    std::shared_ptr<CPlsqlUnit> best;
+    int bestScore = -1;
     auto range = package->members.equal_range(member);
-    for (auto it = range.first; it != range.second && visible; ++it)
-        if (it->second->type == "FUNCTION" && it->second->parameters.size() >= arguments) return it->second;
-    return nullptr;
+    for (auto it = range.first; it != range.second && visible; ++it) {
+        const CPlsqlUnit& unit = *it->second;
+        if (unit.type != "FUNCTION" || unit.parameters.size() < arguments.size()) continue;
+        int score = 0;
+        for (std::size_t k = 0; k < unit.parameters.size() && score >= 0; ++k) {
+            if (k >= arguments.size()) {
+                score = unit.parameters[k].fallback ? score : -1;
+                continue;
+            }
+            CPlsqlOverloads::Shape shape;
+            auto kind = arguments[k].GetKind();
+            shape.family = kind == CPlsqlValue::Kind::Number ? CPlsqlOverloads::Family::Number
+                           : kind == CPlsqlValue::Kind::Date ? CPlsqlOverloads::Family::Date
+                           : kind == CPlsqlValue::Kind::Text ? CPlsqlOverloads::Family::Text
+                                                             : CPlsqlOverloads::Family::Unknown;
+            int fit = CPlsqlOverloads::Fit(
+                shape, *unit.slotTypes[static_cast<std::size_t>(unit.parameters[k].slot)]);
+            score = fit < 0 ? -1 : score + fit;
+        }
+        if (score > bestScore) {
+            bestScore = score;
+            best = it->second;
+        }
+    }
+    return best;
 }
 
 void CBlockHost::Compiling(const std::shared_ptr<CPlsqlUnit>& unit) {
@@ -738,22 +765,22 @@ void CBlockHost::Dispatch(sqlite3_context* context, int count, sqlite3_value** v
         ++values;
         --count;
     }
-    auto unit = host.FindCallable(name, static_cast<std::size_t>(count), invalid);
+    std::vector<CPlsqlValue> given(static_cast<std::size_t>(count));
+    for (int k = 0; k < count; ++k) given[static_cast<std::size_t>(k)] = ValueOf(values[k]);
+    auto unit = host.FindCallable(name, given, invalid);
     std::string failure;
     if (!unit || static_cast<std::size_t>(count) > unit->parameters.size()) {
         CPlsqlParser::CompileError none;
         failure = invalid ? CPlsqlErrors::Compile(1, 1, 905, name) : CPlsqlErrors::Compile(1, 1, 306, name);
     } else {
-        std::vector<CPlsqlValue> arguments(unit->parameters.size());
-        std::vector<bool> given(unit->parameters.size(), false);
-        for (int k = 0; k < count; ++k) {
-            arguments[static_cast<std::size_t>(k)] = ValueOf(values[k]);
-            given[static_cast<std::size_t>(k)] = true;
-        }
+        std::vector<CPlsqlValue> arguments = given;
+        arguments.resize(unit->parameters.size());
+        std::vector<bool> passed(unit->parameters.size(), false);
+        for (int k = 0; k < count; ++k) passed[static_cast<std::size_t>(k)] = true;
         std::vector<CEngineBind> binds;
         CPlsqlInterpreter interpreter(*unit, host, binds, 1);
         CPlsqlValue result;
-        if (interpreter.Call(arguments, given, result)) {
+        if (interpreter.Call(arguments, passed, result)) {
             Result(context, result);
         } else {
             failure = interpreter.RaisedCode() < 0 ? CPlsqlErrors::Text(6510) : interpreter.RaisedMessage();

@@ -46,9 +46,10 @@ public:
     void NextStatement() override;
     bool BeforeDml(const std::string& text, CEngineError& error) override;
     std::mt19937_64& Random() override;
-    // A stored function, or a package's public one ("PKG.FUNC") that takes
-    // `arguments` arguments.
-    std::shared_ptr<CPlsqlUnit> FindCallable(const std::string& name, std::size_t arguments, bool& invalid);
+    // A stored function, or the package's public one ("PKG.FUNC") that
+    // `arguments` fit best.
+    std::shared_ptr<CPlsqlUnit> FindCallable(const std::string& name,
+                                             const std::vector<CPlsqlValue>& arguments, bool& invalid);
     std::shared_ptr<CPlsqlPackage> FindPackage(const std::string& name, bool& invalid) override;
     std::vector<CPlsqlDatum>* PackageSlots(const std::string& name, CEngineError& error) override;
 
