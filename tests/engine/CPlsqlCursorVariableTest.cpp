@@ -202,3 +202,27 @@ TEST_F(CursorVariableTest, PackageCursorsTakeArguments) {
         "WARD|ALLEN|JONES 1");
     EXPECT_EQ(OutputOf("BEGIN OPEN rpt.by_dept(10, 1, 2); END;").substr(0, 21), "ERROR ORA-06550: 行1");
 }
+
+// Types a package's heading declares (a REF CURSOR, a collection) declare
+// variables outside it as pkg.type.
+TEST_F(CursorVariableTest, PackageTypesDeclareVariablesOutside) {
+    EXPECT_EQ(OutputOf("CREATE OR REPLACE PACKAGE emp_types IS\n"
+                       "  TYPE emp_cur IS REF CURSOR RETURN emp%ROWTYPE;\n"
+                       "  TYPE names_t IS TABLE OF VARCHAR2(10);\n"
+                       "  FUNCTION all_of(p_dept NUMBER) RETURN emp_cur;\n"
+                       "END;"),
+              "");
+    EXPECT_EQ(
+        OutputOf("CREATE OR REPLACE PACKAGE BODY emp_types IS\n"
+                 "  FUNCTION all_of(p_dept NUMBER) RETURN emp_cur IS c emp_cur;\n"
+                 "  BEGIN OPEN c FOR SELECT * FROM emp WHERE deptno = p_dept ORDER BY empno; RETURN c; END;\n"
+                 "END;"),
+        "");
+    EXPECT_EQ(
+        OutputOf("DECLARE c emp_types.emp_cur; r emp%ROWTYPE; n emp_types.names_t := emp_types.names_t(); "
+                 "BEGIN c := emp_types.all_of(20); LOOP FETCH c INTO r; EXIT WHEN c%NOTFOUND; n.EXTEND; "
+                 "n(n.LAST) := r.ename; END LOOP; dbms_output.put_line(n.COUNT || n(2)); END;"),
+        "2JONES");
+    EXPECT_EQ(OutputOf("DECLARE x emp_types.nothing; BEGIN NULL; END;").substr(0, 21),
+              "ERROR ORA-06550: 行1");
+}

@@ -1123,6 +1123,17 @@ std::shared_ptr<CPlsqlType> CPlsqlParser::ParseType() {
 std::shared_ptr<CPlsqlType> CPlsqlParser::ParseAttributeType(const std::string& first, std::size_t at) {
     std::string column;
     if (AcceptSymbol('.')) column = Name();
+    if (!column.empty() && !IsSymbol('%')) {
+        // pkg.type: a type a package's heading declares.
+        bool invalid = false;
+        auto package = first == m_package ? m_compiling : m_host.FindPackage(first, invalid);
+        if (invalid) Fail(905, first, at);
+        if (!package) Fail(201, first, at);
+        auto found = package->types.find(column);
+        if (found == package->types.end()) Fail(302, column, at);
+        if (first != m_package) m_unit->DependsOn(first, "PACKAGE");
+        return found->second;
+    }
     ExpectSymbol('%');
     std::size_t attributeAt = Peek().begin;
     std::string attribute = Name();
@@ -2305,6 +2316,15 @@ CPlsqlParser::ExprPtr CPlsqlParser::ParseNamed() {
         if (auto package = name == m_package ? m_compiling : m_host.FindPackage(name, invalid)) {
             std::string member = cp932::ToUpperAscii(TokenText(Peek(1)));
             m_k += 2;
+            // pkg.collection_type(...): the package's collection type's constructor.
+            if (auto type = package->types.find(member); type != package->types.end() &&
+                                                         type->second->base == CPlsqlType::Base::Collection &&
+                                                         IsSymbol('(')) {
+                expr->kind = CPlsqlExpr::Kind::Constructor;
+                expr->type = type->second;
+                expr->args = ParseArguments();
+                return expr;
+            }
             auto callee = ParseUnitCall(name + "." + member, "FUNCTION", expr->args, nullptr, at);
             expr->kind = CPlsqlExpr::Kind::Call;
             expr->owner = OwnerOf(callee);
