@@ -122,6 +122,7 @@ TEST_F(CursorVariableTest, SubprogramsPassAndReturnCursors) {
          "ALLEN|again"},
     };
     for (const Case& c : cases) EXPECT_EQ(OutputOf(c.block), c.answer) << c.block;
+    EXPECT_EQ(OutputOf("BEGIN :rc := emps(20); END;").substr(0, 15), "ERROR ORA-01008");
     m_binds = {CEngineBind{"RC", "", true, servertype::kCursor}};
     EXPECT_EQ(OutputOf("BEGIN :rc := emps(20); END;"), "");
     EXPECT_EQ(ConsoleRows(), "7369,SMITH|7566,JONES");

@@ -43,6 +43,10 @@ TEST_F(PlsqlTypesTest, CharIsBlankPaddedAndComparesSo) {
         {"DECLARE c CHAR(4) := 'a'; BEGIN IF c > 'a ' OR c < 'a' THEN dbms_output.put_line('order'); ELSE "
          "dbms_output.put_line('same'); END IF; END;",
          "same"},
+        {"DECLARE c CHAR(3) := 'a'; v VARCHAR2(3) := 'a'; BEGIN IF c IN ('b', 'a') THEN "
+         "dbms_output.put_line('in'); END IF; IF c NOT IN (v) THEN dbms_output.put_line('not in'); END IF; "
+         "END;",
+         "in|not in"},
         {"DECLARE c CHAR(3); BEGIN c := 'abcd'; END;",
          "ERROR ORA-06502: PL/SQL: 数値または値のエラーです: 文字列バッファが小さすぎます。|ORA-06512: 行1"},
     };

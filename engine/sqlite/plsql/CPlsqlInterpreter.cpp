@@ -880,6 +880,8 @@ bool CPlsqlInterpreter::SetCursor(const CPlsqlTarget& target, const std::shared_
         datum->cursor = cursor;
         return true;
     }
+    if (FindBind(m_binds, target.bind) == nullptr)
+        return Raise(1008, CPlsqlErrors::Text(1008, target.bind), target.at);
     if (!cursor || !cursor->IsOpen()) return Raise(1001, CPlsqlErrors::Text(1001), at);
     CEngineError error;
     if (!m_host.GiveCursor(target.bind, *cursor, error)) return RaiseError(error, at);
@@ -1337,6 +1339,7 @@ bool CPlsqlInterpreter::EvalLogical(CPlsqlExpr& expr, CPlsqlValue& out) {
 bool CPlsqlInterpreter::EvalIn(CPlsqlExpr& expr, CPlsqlValue& out) {
     CPlsqlValue value;
     if (!Eval(*expr.args[0], value)) return false;
+    if (expr.padded && value.GetKind() == Kind::Text) value = CPlsqlValue::Text(Unpadded(value.TextValue()));
     bool sawNull = value.IsNull();
     for (std::size_t k = 1; k < expr.args.size() && !value.IsNull(); ++k) {
         CPlsqlValue candidate;
@@ -1345,6 +1348,8 @@ bool CPlsqlInterpreter::EvalIn(CPlsqlExpr& expr, CPlsqlValue& out) {
             sawNull = true;
             continue;
         }
+        if (expr.padded && candidate.GetKind() == Kind::Text)
+            candidate = CPlsqlValue::Text(Unpadded(candidate.TextValue()));
         int order = 0;
         CPlsqlOperators::Failure failure;
         if (!CPlsqlOperators::Compare(value, candidate, order, failure))

@@ -2072,6 +2072,8 @@ CPlsqlParser::ExprPtr CPlsqlParser::ParseComparison() {
         expr->negated = negated;
         expr->args.push_back(std::move(left));
         for (auto& arg : ParseArguments()) expr->args.push_back(std::move(arg));
+        expr->padded = std::all_of(expr->args.begin(), expr->args.end(),
+                                   [this](const ExprPtr& arg) { return IsCharValue(*arg); });
         return expr;
     }
     if (Is("LIKE")) {
