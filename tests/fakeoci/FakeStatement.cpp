@@ -540,6 +540,22 @@ sword ExecuteOther(Stmt& stmt, SvcCtx& context, Error& error, ub4 mode) {
         target->statementType = kSelect;
         if (ExecuteQuery(*target, context, error, 0, 0) != kSuccess) return kError;
     }
+    // A cursor the block gave the variable otherwise (a function's or a
+    // procedure's cursor result) is the one the engine kept for it.
+    for (const auto& bind : stmt.binds) {
+        if (bind->dty != kSqltRset) continue;
+        Stmt* target = As<Stmt>(*static_cast<void**>(bind->value), kHtypeStmt);
+        CEngineError none;
+        std::unique_ptr<CEngineCursor> cursor = context.connection->TakeCursorVariable(bind->name, none);
+        if (target == nullptr || cursor == nullptr) continue;
+        ResetExecution(*target);
+        target->prepared = true;
+        target->statementType = kSelect;
+        target->context = &context;
+        target->columns = cursor->Columns();
+        target->cursor = std::move(cursor);
+        target->executed = true;
+    }
     if (sword status = CheckOutputLimit(context, error); status != kSuccess) return status;
     stmt.rowCount = static_cast<ub4>(std::max(rows, 0L));
     stmt.executed = true;

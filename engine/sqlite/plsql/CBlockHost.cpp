@@ -13,7 +13,9 @@
 #include "engine/sqlite/CValueText.h"
 #include "engine/sqlite/plsql/CPlsqlErrors.h"
 #include "engine/sqlite/plsql/CPlsqlInterpreter.h"
+#include "engine/sqlite/plsql/CPlsqlOverloads.h"
 #include "engine/sqlite/plsql/CPlsqlParser.h"
+#include "engine/sqlite/plsql/CPlsqlRefCursor.h"
 #include "engine/sqlite/plsql/CPlsqlSession.h"
 #include "engine/sqlite/plsql/CTriggerFiring.h"
 #include "engine/sqlite/plsql/CUnitCatalog.h"
@@ -45,6 +47,7 @@ std::shared_ptr<CPlsqlType> TypeOfColumn(const CSqliteCatalog::Column& column) {
             break;
         case CSqlType::Date:
             type->base = CPlsqlType::Base::Date;
+            type->fraction = column.fraction;
             break;
         default:
             type->base = CPlsqlType::Base::Any;
@@ -207,6 +210,15 @@ bool CBlockHost::ExecuteOther(const std::string& text, long& rows, CEngineError&
     return false;
 }
 
+bool CBlockHost::ExecuteBlock(const std::string& text, std::vector<CEngineBind>& binds, long& rows,
+                              CEngineError& error) {
+    // Note: the block runs inside this one's transaction and savepoint.
+    if (m_connection.ExecuteStatement(text, binds, rows)) return true;
+    m_connection.Finish(false, text);
+    error = m_connection.m_error;
+    return false;
+}
+
 bool CBlockHost::Output(CPlsqlStmt::OutputCall call, const std::string& text, CEngineError& error) {
     using Call = CPlsqlStmt::OutputCall;
     bool ok = true;
@@ -290,6 +302,8 @@ std::string DataType(const CPlsqlType& type) {
             return "PL/SQL BOOLEAN";
         case CPlsqlType::Base::Record:
             return "PL/SQL RECORD";
+        case CPlsqlType::Base::Cursor:
+            return "REF CURSOR";
         default:
             return "";
     }
@@ -373,17 +387,46 @@ std::shared_ptr<CPlsqlUnit> CBlockHost::FindUnit(const std::string& name, bool& 
     return unit;
 }
 
-std::shared_ptr<CPlsqlUnit> CBlockHost::FindCallable(const std::string& name, bool& invalid) {
+std::shared_ptr<CPlsqlUnit> CBlockHost::FindCallable(const std::string& name,
+                                                     const std::vector<CPlsqlValue>& arguments,
+                                                     bool& invalid) {
     std::size_t dot = name.find('.');
     if (dot == std::string::npos) return FindUnit(name, invalid);
     auto package = FindPackage(name.substr(0, dot), invalid);
     if (!package) return nullptr;
     std::string member = name.substr(dot + 1);
-    auto found = package->members.find(member);
     bool visible = std::find(package->publicMembers.begin(), package->publicMembers.end(), member) !=
                    package->publicMembers.end();
-    if (found == package->members.end() || !visible || found->second->type != "FUNCTION") return nullptr;
-    return found->second;
+    // Note: from SQL an overloaded function is told apart by the number and
+    // the kinds of the values it is given, the best fit first.
+    std::shared_ptr<CPlsqlUnit> best;
+    int bestScore = -1;
+    auto range = package->members.equal_range(member);
+    for (auto it = range.first; it != range.second && visible; ++it) {
+        const CPlsqlUnit& unit = *it->second;
+        if (unit.type != "FUNCTION" || unit.parameters.size() < arguments.size()) continue;
+        int score = 0;
+        for (std::size_t k = 0; k < unit.parameters.size() && score >= 0; ++k) {
+            if (k >= arguments.size()) {
+                score = unit.parameters[k].fallback ? score : -1;
+                continue;
+            }
+            CPlsqlOverloads::Shape shape;
+            auto kind = arguments[k].GetKind();
+            shape.family = kind == CPlsqlValue::Kind::Number ? CPlsqlOverloads::Family::Number
+                           : kind == CPlsqlValue::Kind::Date ? CPlsqlOverloads::Family::Date
+                           : kind == CPlsqlValue::Kind::Text ? CPlsqlOverloads::Family::Text
+                                                             : CPlsqlOverloads::Family::Unknown;
+            int fit = CPlsqlOverloads::Fit(
+                shape, *unit.slotTypes[static_cast<std::size_t>(unit.parameters[k].slot)]);
+            score = fit < 0 ? -1 : score + fit;
+        }
+        if (score > bestScore) {
+            bestScore = score;
+            best = it->second;
+        }
+    }
+    return best;
 }
 
 void CBlockHost::Compiling(const std::shared_ptr<CPlsqlUnit>& unit) {
@@ -496,6 +539,35 @@ bool CBlockHost::OpenCursorVariable(const std::string& name, const std::string& 
         m_connection.m_cursorVariables[name] = std::move(rows);
     else
         error = m_connection.m_error;
+    m_connection.m_resultTypes = std::move(types);
+    m_connection.m_error = saved;
+    return ok;
+}
+
+bool CBlockHost::GiveCursor(const std::string& name, const CPlsqlRefCursor& cursor, CEngineError& error) {
+    auto types = m_connection.m_resultTypes;
+    CEngineError saved = m_connection.m_error;
+    CEngineResult described;
+    std::vector<CEngineBind> binds = cursor.binds;
+    // Note: the query is run again for its columns only; the rows are the
+    // ones the cursor read at OPEN.
+    bool ok = m_connection.RunQuery(cursor.query, binds, described);
+    if (ok) {
+        CEngineResult rows;
+        rows.SetColumns(described.Columns());
+        for (std::size_t row = cursor.Position(); row < cursor.rows.size(); ++row) {
+            for (const CPlsqlValue& value : cursor.rows[row]) {
+                std::string text = value.GetKind() == CPlsqlValue::Kind::Number ? value.NumberText()
+                                   : value.GetKind() == CPlsqlValue::Kind::Date ? ShowDate(value.TextValue())
+                                                                                : value.TextValue();
+                rows.AddValue(text, value.IsNull());
+            }
+            rows.EndRow();
+        }
+        m_connection.m_cursorVariables[name] = std::move(rows);
+    } else {
+        error = m_connection.m_error;
+    }
     m_connection.m_resultTypes = std::move(types);
     m_connection.m_error = saved;
     return ok;
@@ -718,22 +790,22 @@ void CBlockHost::Dispatch(sqlite3_context* context, int count, sqlite3_value** v
         ++values;
         --count;
     }
-    auto unit = host.FindCallable(name, invalid);
+    std::vector<CPlsqlValue> given(static_cast<std::size_t>(count));
+    for (int k = 0; k < count; ++k) given[static_cast<std::size_t>(k)] = ValueOf(values[k]);
+    auto unit = host.FindCallable(name, given, invalid);
     std::string failure;
     if (!unit || static_cast<std::size_t>(count) > unit->parameters.size()) {
         CPlsqlParser::CompileError none;
         failure = invalid ? CPlsqlErrors::Compile(1, 1, 905, name) : CPlsqlErrors::Compile(1, 1, 306, name);
     } else {
-        std::vector<CPlsqlValue> arguments(unit->parameters.size());
-        std::vector<bool> given(unit->parameters.size(), false);
-        for (int k = 0; k < count; ++k) {
-            arguments[static_cast<std::size_t>(k)] = ValueOf(values[k]);
-            given[static_cast<std::size_t>(k)] = true;
-        }
+        std::vector<CPlsqlValue> arguments = given;
+        arguments.resize(unit->parameters.size());
+        std::vector<bool> passed(unit->parameters.size(), false);
+        for (int k = 0; k < count; ++k) passed[static_cast<std::size_t>(k)] = true;
         std::vector<CEngineBind> binds;
         CPlsqlInterpreter interpreter(*unit, host, binds, 1);
         CPlsqlValue result;
-        if (interpreter.Call(arguments, given, result)) {
+        if (interpreter.Call(arguments, passed, result)) {
             Result(context, result);
         } else {
             failure = interpreter.RaisedCode() < 0 ? CPlsqlErrors::Text(6510) : interpreter.RaisedMessage();

@@ -25,6 +25,7 @@ public:
     long Changes() override;
     bool OpenCursorVariable(const std::string& name, const std::string& query, std::vector<CEngineBind> binds,
                             CEngineError& error) override;
+    bool GiveCursor(const std::string& name, const CPlsqlRefCursor& cursor, CEngineError& error) override;
     bool TableColumns(const std::string& name, std::vector<CPlsqlType::Field>& out) override;
     bool Prepare(CPlsqlSql& sql, CEngineError& error) override;
     void StepFailed(const std::string& text, CEngineError& error) override;
@@ -33,6 +34,8 @@ public:
     bool Rollback(CEngineError& error) override;
     bool Savepoint(const std::string& name, bool rollbackTo, CEngineError& error) override;
     bool ExecuteOther(const std::string& text, long& rows, CEngineError& error) override;
+    bool ExecuteBlock(const std::string& text, std::vector<CEngineBind>& binds, long& rows,
+                      CEngineError& error) override;
     bool Output(CPlsqlStmt::OutputCall call, const std::string& text, CEngineError& error) override;
     bool TakeLine(std::string& line) override;
     bool Cancelled() override;
@@ -44,8 +47,10 @@ public:
     bool BeforeDml(const std::string& text, CEngineError& error) override;
     bool AfterDml(bool ran, CEngineError& error) override;
     std::mt19937_64& Random() override;
-    // A stored function, or a package's public one ("PKG.FUNC").
-    std::shared_ptr<CPlsqlUnit> FindCallable(const std::string& name, bool& invalid);
+    // A stored function, or the package's public one ("PKG.FUNC") that
+    // `arguments` fit best.
+    std::shared_ptr<CPlsqlUnit> FindCallable(const std::string& name,
+                                             const std::vector<CPlsqlValue>& arguments, bool& invalid);
     std::shared_ptr<CPlsqlPackage> FindPackage(const std::string& name, bool& invalid) override;
     std::vector<CPlsqlDatum>* PackageSlots(const std::string& name, CEngineError& error) override;
 

@@ -11,6 +11,8 @@
 #include "engine/sqlite/plsql/CPlsqlPackedValues.h"
 #include "engine/sqlite/plsql/CPlsqlValue.h"
 
+class CPlsqlRefCursor;
+
 // Elements by key, in key order: numbers for INDEX BY PLS_INTEGER, nested
 // tables and VARRAYs (1..n), texts for INDEX BY VARCHAR2. A nested table or
 // VARRAY not yet made (no constructor, no BULK COLLECT) is null.
@@ -68,4 +70,6 @@ struct CPlsqlDatum {
     CPlsqlValue value;
     std::vector<CPlsqlValue> fields;
     std::shared_ptr<CPlsqlCollection> collection;
+    // A cursor variable: the cursor it points to (null before OPEN).
+    std::shared_ptr<CPlsqlRefCursor> cursor;
 };

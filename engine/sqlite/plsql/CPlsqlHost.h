@@ -11,6 +11,7 @@
 #include "engine/sqlite/plsql/CPlsqlTree.h"
 
 struct sqlite3;
+class CPlsqlRefCursor;
 
 class CPlsqlHost {
 public:
@@ -25,6 +26,9 @@ public:
     // `name`. False with `error` when the query fails.
     virtual bool OpenCursorVariable(const std::string& name, const std::string& query,
                                     std::vector<CEngineBind> binds, CEngineError& error) = 0;
+    // A cursor variable's cursor given to the console's cursor variable
+    // `name`: its rows not fetched yet, described as its query's columns.
+    virtual bool GiveCursor(const std::string& name, const CPlsqlRefCursor& cursor, CEngineError& error) = 0;
     // The columns of table or view `name` (CP932, upper case) as typed
     // fields; false when there is no such table.
     virtual bool TableColumns(const std::string& name, std::vector<CPlsqlType::Field>& out) = 0;
@@ -38,6 +42,10 @@ public:
     virtual bool Commit(CEngineError& error) = 0;
     virtual bool Rollback(CEngineError& error) = 0;
     virtual bool Savepoint(const std::string& name, bool rollbackTo, CEngineError& error) = 0;
+    // A PL/SQL block of EXECUTE IMMEDIATE, its placeholders bound to `binds`
+    // (read and written).
+    virtual bool ExecuteBlock(const std::string& text, std::vector<CEngineBind>& binds, long& rows,
+                              CEngineError& error) = 0;
     // A statement of EXECUTE IMMEDIATE that is neither a query nor DML.
     virtual bool ExecuteOther(const std::string& text, long& rows, CEngineError& error) = 0;
     virtual bool Output(CPlsqlStmt::OutputCall call, const std::string& text, CEngineError& error) = 0;

@@ -8,6 +8,7 @@
 #include "engine/sqlite/plsql/CPlsqlBuiltins.h"
 #include "engine/sqlite/plsql/CPlsqlErrors.h"
 #include "engine/sqlite/plsql/CPlsqlHost.h"
+#include "engine/sqlite/plsql/CPlsqlRefCursor.h"
 #include "text/Cp932.h"
 #include "text/Encoding.h"
 
@@ -24,6 +25,9 @@ const CEngineBind* FindBind(const std::vector<CEngineBind>& binds, const std::st
         if (cp932::ToUpperAscii(bind.name) == name) return &bind;
     return nullptr;
 }
+
+// A CHAR value without its trailing blanks (blank-padded comparison).
+std::string Unpadded(const std::string& text) { return text.substr(0, text.find_last_not_of(' ') + 1); }
 
 bool IsComparison(Op op) {
     return op == Op::Equal || op == Op::NotEqual || op == Op::Less || op == Op::LessEqual ||
@@ -54,7 +58,11 @@ CPlsqlInterpreter::CPlsqlInterpreter(CPlsqlUnit& unit, CPlsqlHost& host, std::ve
     : m_unit(unit), m_host(host), m_binds(binds), m_slots(slots != nullptr ? *slots : m_own), m_calls(depth) {
     if (m_slots.size() < unit.slotTypes.size()) m_slots.resize(unit.slotTypes.size());
     m_cursors.resize(unit.cursors.size());
-    m_showDate = [this](const std::string& stored) { return m_host.ShowDate(stored); };
+    // Note: a TIMESTAMP shows as the server's Japanese NLS_TIMESTAMP_FORMAT
+    // ("RR-MM-DD HH24:MI:SSXFF") writes it, with six digits of a second.
+    m_showDate = [this](const std::string& stored) {
+        return stored.size() == 29 ? stored.substr(2, 17) + stored.substr(19, 7) : m_host.ShowDate(stored);
+    };
 }
 
 CPlsqlInterpreter::~CPlsqlInterpreter() {
@@ -133,6 +141,23 @@ bool CPlsqlInterpreter::CallUnit(const std::weak_ptr<CPlsqlUnit>& called,
             return false;
     }
     CPlsqlInterpreter child(*callee, m_host, m_binds, m_calls + 1);
+    // Note: a cursor variable passed IN or IN OUT is the caller's cursor.
+    for (std::size_t k = 0; k < args.size(); ++k) {
+        const auto& parameter = callee->parameters[k];
+        const CPlsqlType& type = *callee->slotTypes[static_cast<std::size_t>(parameter.slot)];
+        if (args[k] && type.base == CPlsqlType::Base::Cursor && parameter.mode != CPlsqlUnit::Mode::Out &&
+            !CursorOf(*args[k], child.m_slots[static_cast<std::size_t>(parameter.slot)].cursor))
+            return false;
+    }
+    if (callee->level > 0) {
+        // Note: a local subprogram sees the variables of the run of the unit
+        // that declares it, however it was reached (itself, a sibling).
+        CPlsqlInterpreter* link = this;
+        for (int level = m_unit.level; level >= callee->level && link != nullptr; --level)
+            link = link->m_outer;
+        if (link == nullptr) return Raise(6508, CPlsqlErrors::Text(6508), at);
+        child.m_outer = link;
+    }
     if (!child.Call(arguments, given, result)) {
         m_raised = child.m_raised;
         if (m_raised.id == 1013) m_cancelled = true;
@@ -140,12 +165,18 @@ bool CPlsqlInterpreter::CallUnit(const std::weak_ptr<CPlsqlUnit>& called,
         m_raised.at = at;
         return false;
     }
-    for (std::size_t k = 0; targets != nullptr && k < args.size(); ++k)
-        if (given[k] && callee->parameters[k].mode != CPlsqlUnit::Mode::In &&
-            !Assign((*targets)[k], arguments[k])) {
+    m_cursorResult = child.m_returnedCursor;
+    for (std::size_t k = 0; targets != nullptr && k < args.size(); ++k) {
+        if (!given[k] || callee->parameters[k].mode == CPlsqlUnit::Mode::In) continue;
+        auto slot = static_cast<std::size_t>(callee->parameters[k].slot);
+        bool ok = callee->slotTypes[slot]->base == CPlsqlType::Base::Cursor
+                      ? SetCursor((*targets)[k], child.m_slots[slot].cursor, at)
+                      : Assign((*targets)[k], arguments[k]);
+        if (!ok) {
             m_raised.at = at;
             return false;
         }
+    }
     return true;
 }
 
@@ -288,7 +319,10 @@ CPlsqlInterpreter::Flow CPlsqlInterpreter::Exec(CPlsqlStmt& statement) {
         case K::Output:
             return ExecOutput(statement);
         case K::Return:
-            if (!statement.exprs.empty()) {
+            if (!statement.exprs.empty() && m_unit.returnType->base == CPlsqlType::Base::Cursor) {
+                if (!CursorOf(*statement.exprs[0], m_returnedCursor)) return Flow::Raise;
+                m_hasReturned = true;
+            } else if (!statement.exprs.empty()) {
                 CPlsqlValue value;
                 CPlsqlOperators::Failure failure;
                 if (!Eval(*statement.exprs[0], value)) return Flow::Raise;
@@ -318,6 +352,9 @@ CPlsqlInterpreter::Flow CPlsqlInterpreter::Exec(CPlsqlStmt& statement) {
 
 CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecAssign(CPlsqlStmt& statement) {
     const CPlsqlType* whole = statement.target.index ? nullptr : TypeOf(statement.target);
+    if ((whole != nullptr && whole->base == CPlsqlType::Base::Cursor) ||
+        (!statement.target.bind.empty() && !statement.exprs.empty() && YieldsCursor(*statement.exprs[0])))
+        return AssignCursor(statement) ? Flow::Normal : Flow::Raise;
     if (whole != nullptr && whole->base == CPlsqlType::Base::Collection) {
         CPlsqlExpr* source = statement.exprs.empty() ? nullptr : statement.exprs[0].get();
         if (AssignCollection(statement.target, *whole, source)) return Flow::Normal;
@@ -464,7 +501,29 @@ CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecForRange(CPlsqlStmt& statement) {
     return Flow::Normal;
 }
 
+CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecForPackageCursor(CPlsqlStmt& statement) {
+    if (!OpenRefCursor(statement)) return Flow::Raise;
+    Datum* datum = DatumOf(statement.target);
+    if (datum == nullptr) return Flow::Raise;
+    std::shared_ptr<CPlsqlRefCursor> cursor = datum->cursor;
+    Datum& record = m_slots[static_cast<std::size_t>(statement.slot)];
+    Flow flow = Flow::Normal;
+    std::vector<CPlsqlValue> row;
+    while (cursor->IsOpen() && cursor->Fetch(row)) {
+        if (Cancelled()) {
+            flow = Flow::Raise;
+            Raise(1013, CPlsqlErrors::Text(1013), statement.at);
+            break;
+        }
+        record.fields = row;
+        if (!LoopGoesOn(RunBody(statement.bodies[0]), statement.label, flow)) break;
+    }
+    cursor->Close();
+    return flow;
+}
+
 CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecForCursor(CPlsqlStmt& statement) {
+    if (statement.packageCursor) return ExecForPackageCursor(statement);
     CPlsqlSql* sql = statement.sql.get();
     if (statement.cursor >= 0) {
         if (!OpenCursor(statement.cursor, statement.exprs, statement.at)) return Flow::Raise;
@@ -602,25 +661,258 @@ bool CPlsqlInterpreter::OpenCursor(int cursor, std::vector<std::unique_ptr<CPlsq
 }
 
 CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecOpenFor(CPlsqlStmt& statement) {
-    CPlsqlSql& sql = *statement.sql;
-    std::vector<CEngineBind> binds;
-    for (std::size_t k = 0; k < sql.params.size(); ++k) {
-        CPlsqlValue value;
-        CPlsqlOperators::Failure failure;
-        std::string text;
-        if (!Read(sql.params[k], value)) return Flow::Raise;
-        if (!CPlsqlOperators::ToText(value, m_showDate, text, failure))
-            return RaiseFailure(failure, sql.at), Flow::Raise;
-        int type = value.GetKind() == CPlsqlValue::Kind::Number ? servertype::kNumber : 1;
-        binds.push_back(CEngineBind{sql.paramNames[k], text, value.IsNull(), type});
-    }
+    if (statement.target.bind.empty()) return OpenRefCursor(statement) ? Flow::Normal : Flow::Raise;
+    CPlsqlRefCursor opened;
+    CPlsqlSql* sql = nullptr;
+    std::vector<CPlsqlValue> values;
+    if (!OpenedQuery(statement, opened, sql, values)) return Flow::Raise;
     CEngineError error;
-    if (!m_host.OpenCursorVariable(statement.target.bind, sql.text, std::move(binds), error))
-        return RaiseError(error, sql.at), Flow::Raise;
+    if (!m_host.OpenCursorVariable(statement.target.bind, opened.query, std::move(opened.binds), error))
+        return RaiseError(error, statement.at), Flow::Raise;
     return Flow::Normal;
 }
 
+bool CPlsqlInterpreter::BindText(const std::string& name, const CPlsqlValue& value, std::size_t at,
+                                 std::vector<CEngineBind>& binds) {
+    CPlsqlOperators::Failure failure;
+    std::string text;
+    if (!CPlsqlOperators::ToText(value, m_showDate, text, failure)) return RaiseFailure(failure, at);
+    int type = value.GetKind() == CPlsqlValue::Kind::Number ? servertype::kNumber : 1;
+    binds.push_back(CEngineBind{name, text, value.IsNull(), type});
+    return true;
+}
+
+bool CPlsqlInterpreter::OpenedQuery(CPlsqlStmt& statement, CPlsqlRefCursor& cursor, CPlsqlSql*& sql,
+                                    std::vector<CPlsqlValue>& values) {
+    if (sql == nullptr) sql = statement.sql.get();
+    if (sql != nullptr) {
+        values.resize(sql->params.size());
+        for (std::size_t k = 0; k < sql->params.size(); ++k)
+            if (!Read(sql->params[k], values[k])) return false;
+    } else {
+        CPlsqlValue text;
+        std::string query;
+        CPlsqlOperators::Failure failure;
+        if (!Eval(*statement.exprs[0], text)) return false;
+        if (!CPlsqlOperators::ToText(text, m_showDate, query, failure))
+            return RaiseFailure(failure, statement.at);
+        sql = DynamicSql(query, true, statement.at);
+        if (sql == nullptr) return false;
+        if (sql->paramNames.size() != statement.exprs.size() - 1)
+            return Raise(1008, CPlsqlErrors::Text(1008), statement.at);
+        values.resize(sql->paramNames.size());
+        for (std::size_t k = 1; k < statement.exprs.size(); ++k)
+            if (!Eval(*statement.exprs[k], values[k - 1])) return false;
+    }
+    cursor.query = sql->text;
+    cursor.binds.clear();
+    for (std::size_t k = 0; k < values.size(); ++k)
+        if (!BindText(sql->paramNames[k], values[k], statement.at, cursor.binds)) return false;
+    return true;
+}
+
+CPlsqlSql* CPlsqlInterpreter::DynamicSql(const std::string& text, bool query, std::size_t at) {
+    auto& kept = m_dynamic[text];
+    if (kept) return kept.get();
+    auto sql = std::make_unique<CPlsqlSql>();
+    sql->kind = query ? CPlsqlSql::Kind::Query : CPlsqlSql::Kind::Dml;
+    sql->at = at;
+    std::size_t copied = 0;
+    auto tokens = CSqlScanner::Significant(text);
+    std::size_t end = text.size();
+    int depth = 0;
+    for (std::size_t k = 0; k < tokens.size(); ++k) {
+        const auto& token = tokens[k];
+        depth += CSqlScanner::IsSymbol(text, token, '(')   ? 1
+                 : CSqlScanner::IsSymbol(text, token, ')') ? -1
+                                                           : 0;
+        bool returning =
+            !query && k > 0 && depth == 0 &&
+            (CSqlScanner::Is(text, token, "RETURNING") || CSqlScanner::Is(text, token, "RETURN"));
+        if (returning) {
+            // RETURNING expressions INTO :placeholders: the values the statement answers.
+            std::size_t into = k + 1;
+            while (into < tokens.size() && !CSqlScanner::Is(text, tokens[into], "INTO")) ++into;
+            std::size_t from = token.begin + token.length;
+            std::size_t to = into < tokens.size() ? tokens[into].begin : text.size();
+            sql->returningText = text.substr(from, to - from);
+            end = token.begin;
+            break;
+        }
+        if (token.kind != CSqlScanner::Kind::Bind) continue;
+        sql->text.append(text, copied, token.begin - copied);
+        std::string name = "TARVEX_P" + std::to_string(sql->paramNames.size() + 1);
+        sql->paramNames.push_back(name);
+        sql->text += ":" + name;
+        copied = token.begin + token.length;
+    }
+    sql->text.append(text, copied, end - copied);
+    CEngineError error;
+    if (!m_host.Prepare(*sql, error)) {
+        m_dynamic.erase(text);
+        RaiseError(error, at);
+        return nullptr;
+    }
+    kept = std::move(sql);
+    return kept.get();
+}
+
+CPlsqlSql* CPlsqlInterpreter::PackageCursorQuery(CPlsqlStmt& statement) {
+    const CPlsqlTarget& target = statement.target;
+    int query = SlotType(target).cursorQuery;
+    bool invalid = false;
+    auto package = m_host.FindPackage(target.package, invalid);
+    if (!package || query < 0) return Raise(6508, CPlsqlErrors::Text(6508), statement.at), nullptr;
+    CPlsqlCursorDecl& declared = package->frame->cursors[static_cast<std::size_t>(query)];
+    if (statement.exprs.size() > declared.parameters.size())
+        return Raise(6550,
+                     CPlsqlErrors::Compile(m_unit.LineOf(statement.at), m_unit.ColumnOf(statement.at), 306,
+                                           declared.name),
+                     statement.at),
+               nullptr;
+    for (std::size_t k = 0; k < declared.parameters.size(); ++k) {
+        CPlsqlValue value;
+        CPlsqlExpr* source =
+            k < statement.exprs.size() ? statement.exprs[k].get() : declared.defaults[k].get();
+        if (source != nullptr && !Eval(*source, value)) return nullptr;
+        CPlsqlTarget parameter;
+        parameter.slot = declared.parameters[k];
+        parameter.package = target.package;
+        parameter.at = statement.at;
+        if (!Assign(parameter, value)) return nullptr;
+    }
+    return declared.query.get();
+}
+
+bool CPlsqlInterpreter::OpenRefCursor(CPlsqlStmt& statement) {
+    Datum* datum = DatumOf(statement.target);
+    if (datum == nullptr) return false;
+    auto opened = std::make_shared<CPlsqlRefCursor>();
+    CPlsqlSql* sql = nullptr;
+    bool packaged = statement.packageCursor;
+    if (packaged) {
+        // Note: a package's cursor is an explicit cursor: opened once at a time.
+        if (datum->cursor && datum->cursor->IsOpen())
+            return Raise(6511, CPlsqlErrors::Text(6511), statement.at);
+        if ((sql = PackageCursorQuery(statement)) == nullptr) return false;
+    }
+    std::vector<CPlsqlValue> values;
+    if (!OpenedQuery(statement, *opened, sql, values)) return false;
+    if (statement.sql || packaged) {
+        if (!BindSql(*sql)) return false;
+    } else {
+        sqlite3_reset(sql->statement.get());
+        for (std::size_t k = 0; k < values.size(); ++k) {
+            int index =
+                sqlite3_bind_parameter_index(sql->statement.get(), (":" + sql->paramNames[k]).c_str());
+            if (index > 0 && !BindValue(sql->statement.get(), index, values[k]))
+                return m_raised.at = statement.at, false;
+        }
+    }
+    sqlite3_stmt* handle = sql->statement.get();
+    for (;;) {
+        if (Cancelled()) return sqlite3_reset(handle), Raise(1013, CPlsqlErrors::Text(1013), statement.at);
+        int rc = sqlite3_step(handle);
+        if (rc == SQLITE_DONE) break;
+        if (rc != SQLITE_ROW) return StepFailed(*sql), m_raised.at = statement.at, false;
+        if (opened->rows.size() >= CPlsqlCollection::kMaxElements)
+            return sqlite3_reset(handle), Raise(6500, CPlsqlErrors::Text(6500), statement.at);
+        std::vector<CPlsqlValue> row(static_cast<std::size_t>(ColumnCount(handle, *sql)));
+        for (std::size_t k = 0; k < row.size(); ++k) row[k] = Column(handle, *sql, static_cast<int>(k));
+        opened->rows.push_back(std::move(row));
+    }
+    sqlite3_reset(handle);
+    opened->columns = sql->columns;
+    opened->Reopen();
+    // Note: OPEN reopens the cursor the variable points to; a variable
+    // assigned from this one sees the new rows too.
+    if (datum->cursor)
+        *datum->cursor = std::move(*opened);
+    else
+        datum->cursor = std::move(opened);
+    return true;
+}
+
+CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecRefCursor(CPlsqlStmt& statement) {
+    Datum* datum = DatumOf(statement.target);
+    if (datum == nullptr) return Flow::Raise;
+    CPlsqlRefCursor* cursor = datum->cursor.get();
+    if (cursor == nullptr || !cursor->IsOpen())
+        return Raise(1001, CPlsqlErrors::Text(1001), statement.at), Flow::Raise;
+    if (statement.kind == CPlsqlStmt::Kind::Close) {
+        cursor->Close();
+        return Flow::Normal;
+    }
+    std::vector<CPlsqlValue> row;
+    if (!statement.bulk) {
+        if (!cursor->Fetch(row)) return Flow::Normal;
+        return StoreValues(row, statement.into) ? Flow::Normal : (m_raised.at = statement.at, Flow::Raise);
+    }
+    long limit = 0;
+    if (!statement.exprs.empty() && !EvalLimit(*statement.exprs[0], statement.at, limit)) return Flow::Raise;
+    std::vector<CPlsqlCollection*> collections;
+    if (!FreshCollections(statement.into, collections)) return m_raised.at = statement.at, Flow::Raise;
+    for (long rows = 0; limit <= 0 || rows < limit; ++rows) {
+        if (!cursor->Fetch(row)) break;
+        if (!AppendBulk(row, statement.into, collections, rows + 1))
+            return m_raised.at = statement.at, Flow::Raise;
+    }
+    return Flow::Normal;
+}
+
+bool CPlsqlInterpreter::YieldsCursor(const CPlsqlExpr& expr) const {
+    if (expr.kind == CPlsqlExpr::Kind::Call) {
+        auto callee = expr.callee.lock();
+        return callee && callee->returnType && callee->returnType->base == CPlsqlType::Base::Cursor;
+    }
+    const CPlsqlType* type = expr.kind == CPlsqlExpr::Kind::Variable ? TypeOf(expr.target) : nullptr;
+    return type != nullptr && type->base == CPlsqlType::Base::Cursor;
+}
+
+bool CPlsqlInterpreter::CursorOf(CPlsqlExpr& expr, std::shared_ptr<CPlsqlRefCursor>& out) {
+    if (expr.kind == CPlsqlExpr::Kind::Literal && expr.literal.IsNull()) {
+        out.reset();
+        return true;
+    }
+    if (!YieldsCursor(expr))
+        return RaiseFailure(CPlsqlOperators::Failure{6502, CPlsqlErrors::ValueError::None}, expr.at);
+    if (expr.kind == CPlsqlExpr::Kind::Variable) {
+        Datum* datum = DatumOf(expr.target);
+        if (datum == nullptr) return false;
+        out = datum->cursor;
+        return true;
+    }
+    CPlsqlValue ignored;
+    m_cursorResult.reset();
+    if (!Eval(expr, ignored)) return false;
+    out = std::move(m_cursorResult);
+    return true;
+}
+
+bool CPlsqlInterpreter::SetCursor(const CPlsqlTarget& target, const std::shared_ptr<CPlsqlRefCursor>& cursor,
+                                  std::size_t at) {
+    if (target.bind.empty()) {
+        Datum* datum = DatumOf(target);
+        if (datum == nullptr) return false;
+        datum->cursor = cursor;
+        return true;
+    }
+    if (FindBind(m_binds, target.bind) == nullptr)
+        return Raise(1008, CPlsqlErrors::Text(1008, target.bind), target.at);
+    if (!cursor || !cursor->IsOpen()) return Raise(1001, CPlsqlErrors::Text(1001), at);
+    CEngineError error;
+    if (!m_host.GiveCursor(target.bind, *cursor, error)) return RaiseError(error, at);
+    return true;
+}
+
+bool CPlsqlInterpreter::AssignCursor(CPlsqlStmt& statement) {
+    std::shared_ptr<CPlsqlRefCursor> cursor;
+    if (!statement.exprs.empty() && !CursorOf(*statement.exprs[0], cursor)) return false;
+    return SetCursor(statement.target, cursor, statement.at);
+}
+
 CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecCursor(CPlsqlStmt& statement) {
+    if (statement.cursor < 0) return ExecRefCursor(statement);
     CursorState& state = m_cursors[static_cast<std::size_t>(statement.cursor)];
     CPlsqlSql& query = *m_unit.cursors[static_cast<std::size_t>(statement.cursor)].query;
     if (statement.kind == CPlsqlStmt::Kind::Open)
@@ -634,18 +926,8 @@ CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecCursor(CPlsqlStmt& statement) {
     state.fetched = true;
     if (statement.bulk) {
         long limit = 0;
-        if (!statement.exprs.empty()) {
-            CPlsqlValue value;
-            CPlsqlValue number;
-            CPlsqlOperators::Failure failure;
-            if (!Eval(*statement.exprs[0], value)) return Flow::Raise;
-            if (!CPlsqlOperators::ToNumber(value, number, failure) || !number.IsInteger() ||
-                number.IntegerValue() < 1)
-                return RaiseFailure(CPlsqlOperators::Failure{6502, CPlsqlErrors::ValueError::None},
-                                    statement.at),
-                       Flow::Raise;
-            limit = static_cast<long>(number.IntegerValue());
-        }
+        if (!statement.exprs.empty() && !EvalLimit(*statement.exprs[0], statement.at, limit))
+            return Flow::Raise;
         long rows = 0;
         bool done = state.exhausted;
         if (!done && !StoreBulk(query.statement.get(), query, statement.into, limit, rows, done))
@@ -708,12 +990,14 @@ CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecImmediate(CPlsqlStmt& statement) 
         text.pop_back();
     }
     auto tokens = CSqlScanner::Significant(text, 1);
-    bool query = !tokens.empty() &&
-                 (CSqlScanner::Is(text, tokens[0], "SELECT") || CSqlScanner::Is(text, tokens[0], "WITH"));
-    bool dml = !tokens.empty() &&
-               (CSqlScanner::Is(text, tokens[0], "INSERT") || CSqlScanner::Is(text, tokens[0], "UPDATE") ||
-                CSqlScanner::Is(text, tokens[0], "DELETE"));
+    auto first = [&](std::string_view word) {
+        return !tokens.empty() && CSqlScanner::Is(text, tokens[0], word);
+    };
+    bool query = first("SELECT") || first("WITH");
+    bool dml = first("INSERT") || first("UPDATE") || first("DELETE");
     CEngineError error;
+    if (first("BEGIN") || first("DECLARE"))
+        return ExecDynamicBlock(statement, text) ? Flow::Normal : Flow::Raise;
     if (!query && !dml) {
         if (statement.exprs.size() > 1 || !statement.into.empty())
             return Raise(3001, CPlsqlErrors::Text(3001, "EXECUTE IMMEDIATE ... USING"), statement.at),
@@ -724,49 +1008,50 @@ CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecImmediate(CPlsqlStmt& statement) 
         m_sqlRows = rows;
         return Flow::Normal;
     }
-    auto& kept = m_dynamic[text];
-    if (!kept) {
-        auto sql = std::make_unique<CPlsqlSql>();
-        sql->kind = query ? CPlsqlSql::Kind::Query : CPlsqlSql::Kind::Dml;
-        std::size_t copied = 0;
-        std::vector<std::string> names;
-        for (const auto& token : CSqlScanner::Significant(text)) {
-            if (token.kind != CSqlScanner::Kind::Bind) continue;
-            sql->text.append(text, copied, token.begin - copied);
-            std::string name = "TARVEX_P" + std::to_string(names.size() + 1);
-            names.push_back(name);
-            sql->text += ":" + name;
-            copied = token.begin + token.length;
-        }
-        sql->text.append(text, copied, std::string::npos);
-        sql->paramNames = names;
-        if (!m_host.Prepare(*sql, error)) return RaiseError(error, statement.at), Flow::Raise;
-        kept = std::move(sql);
-    }
+    CPlsqlSql* kept = DynamicSql(text, query, statement.at);
+    if (kept == nullptr) return Flow::Raise;
     CPlsqlSql& sql = *kept;
-    if (sql.paramNames.size() != statement.exprs.size() - 1)
-        return Raise(1008,
-                     CPlsqlErrors::Text(1008, sql.paramNames.size() > statement.exprs.size() - 1
-                                                  ? sql.paramNames[statement.exprs.size() - 1]
-                                                  : std::string()),
+    sqlite3_stmt* handle = sql.statement.get();
+    // DML ... RETURNING ... INTO :a: its values go to the RETURNING INTO
+    // variables, or to the OUT arguments after the statement's inputs.
+    std::size_t inputs = sql.paramNames.size();
+    std::size_t returned =
+        sql.returningText.empty() ? 0 : static_cast<std::size_t>(sqlite3_column_count(handle));
+    bool outsInUsing = statement.into.empty() && returned > 0;
+    std::size_t given = statement.exprs.size() - 1;
+    if (given != inputs + (outsInUsing ? returned : 0))
+        return Raise(1008, CPlsqlErrors::Text(1008, given < inputs ? sql.paramNames[given] : std::string()),
                      statement.at),
                Flow::Raise;
-    sqlite3_stmt* handle = sql.statement.get();
     sqlite3_reset(handle);
-    for (std::size_t k = 0; k < sql.paramNames.size(); ++k) {
+    for (std::size_t k = 0; k < inputs; ++k) {
         CPlsqlValue value;
-        if (!Eval(*statement.exprs[k + 1], value)) return Flow::Raise;
+        if (statement.usingModes[k] != 1 && !Eval(*statement.exprs[k + 1], value)) return Flow::Raise;
         int index = sqlite3_bind_parameter_index(handle, (":" + sql.paramNames[k]).c_str());
         if (index > 0 && !BindValue(handle, index, value)) return m_raised.at = statement.at, Flow::Raise;
     }
+    std::vector<CPlsqlTarget> outs = statement.into;
+    if (outsInUsing)
+        outs.assign(statement.usingOut.begin() + static_cast<std::ptrdiff_t>(inputs),
+                    statement.usingOut.end());
     if (sqlite3_stmt_readonly(handle) == 0 && !m_host.BeginWrite(error))
         return RaiseError(error, statement.at), Flow::Raise;
     m_host.NextStatement();
+    if (statement.bulk) {
+        // BULK COLLECT INTO: every row, none raising nothing.
+        long rows = 0;
+        bool done = false;
+        bool ok = StoreBulk(handle, sql, outs, 0, rows, done);
+        sqlite3_reset(handle);
+        if (!ok) return m_raised.at = statement.at, Flow::Raise;
+        m_sqlRan = true;
+        m_sqlRows = dml ? m_host.Changes() : rows;
+        return Flow::Normal;
+    }
     int rc = sqlite3_step(handle);
     long rows = 0;
-    if (rc == SQLITE_ROW && !statement.into.empty()) {
-        if (!Store(handle, sql, statement.into))
-            return sqlite3_reset(handle), m_raised.at = statement.at, Flow::Raise;
+    if (rc == SQLITE_ROW && !outs.empty()) {
+        if (!Store(handle, sql, outs)) return sqlite3_reset(handle), m_raised.at = statement.at, Flow::Raise;
         rows = 1;
         if ((rc = sqlite3_step(handle)) == SQLITE_ROW)
             return sqlite3_reset(handle), Raise(1422, CPlsqlErrors::Text(1422), statement.at), Flow::Raise;
@@ -780,6 +1065,58 @@ CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecImmediate(CPlsqlStmt& statement) 
     if (query && !statement.into.empty() && rows == 0)
         return Raise(1403, CPlsqlErrors::Text(1403), statement.at), Flow::Raise;
     return Flow::Normal;
+}
+
+bool CPlsqlInterpreter::ExecDynamicBlock(CPlsqlStmt& statement, const std::string& text) {
+    // Note: in a block each distinct placeholder is one USING argument, by place.
+    std::vector<std::string> names;
+    for (const auto& token : CSqlScanner::Significant(text)) {
+        if (token.kind != CSqlScanner::Kind::Bind) continue;
+        std::string name = cp932::ToUpperAscii(CSqlScanner::BindName(text, token));
+        if (std::find(names.begin(), names.end(), name) == names.end()) names.push_back(name);
+    }
+    std::size_t given = statement.exprs.size() - 1;
+    if (given != names.size())
+        return Raise(1008, CPlsqlErrors::Text(1008, given < names.size() ? names[given] : std::string()),
+                     statement.at);
+    std::vector<CEngineBind> binds;
+    for (std::size_t k = 0; k < given; ++k) {
+        CPlsqlValue value;
+        int mode = statement.usingModes[k];
+        if (mode != 1 && !Eval(*statement.exprs[k + 1], value)) return false;
+        if (!BindText(names[k], value, statement.at, binds)) return false;
+        const CPlsqlType* type = mode != 0 ? TypeOf(statement.usingOut[k]) : nullptr;
+        bool dated =
+            value.GetKind() == Kind::Date || (type != nullptr && type->base == CPlsqlType::Base::Date);
+        bool numeric = value.GetKind() == Kind::Number ||
+                       (type != nullptr &&
+                        (type->base == CPlsqlType::Base::Number || type->base == CPlsqlType::Base::Integer));
+        // Note: a date goes as the engine stores it, so that it comes back a date.
+        if (dated) binds.back().serverType = servertype::kDate;
+        if (value.GetKind() == Kind::Date) binds.back().value = value.TextValue();
+        if (numeric) binds.back().serverType = servertype::kNumber;
+    }
+    long rows = 0;
+    CEngineError error;
+    if (!m_host.ExecuteBlock(text, binds, rows, error)) return RaiseError(error, statement.at);
+    for (std::size_t k = 0; k < given; ++k) {
+        if (statement.usingModes[k] == 0) continue;
+        const CEngineBind& bind = binds[k];
+        CPlsqlValue value;
+        CNumberDecimal number;
+        if (bind.isNull)
+            value = CPlsqlValue();
+        else if (bind.serverType == servertype::kNumber && CNumberDecimal::FromText(bind.value, number))
+            value = CPlsqlValue::Decimal(number);
+        else if (bind.serverType == servertype::kDate && CValueText::IsStoredDate(bind.value))
+            value = CPlsqlValue::Date(bind.value);
+        else
+            value = CPlsqlValue::Text(bind.value);
+        if (!Assign(statement.usingOut[k], value)) return m_raised.at = statement.at, false;
+    }
+    m_sqlRan = true;
+    m_sqlRows = rows;
+    return true;
 }
 
 CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecRaise(CPlsqlStmt& statement) {
@@ -1006,6 +1343,10 @@ bool CPlsqlInterpreter::EvalBinary(CPlsqlExpr& expr, CPlsqlValue& out) {
             return true;
         }
         int order = 0;
+        if (expr.padded && left.GetKind() == Kind::Text && right.GetKind() == Kind::Text) {
+            left = CPlsqlValue::Text(Unpadded(left.TextValue()));
+            right = CPlsqlValue::Text(Unpadded(right.TextValue()));
+        }
         if (!CPlsqlOperators::Compare(left, right, order, failure)) return RaiseFailure(failure, expr.at);
         out = CPlsqlValue::Bool(Holds(expr.op, order));
         return true;
@@ -1048,6 +1389,7 @@ bool CPlsqlInterpreter::EvalLogical(CPlsqlExpr& expr, CPlsqlValue& out) {
 bool CPlsqlInterpreter::EvalIn(CPlsqlExpr& expr, CPlsqlValue& out) {
     CPlsqlValue value;
     if (!Eval(*expr.args[0], value)) return false;
+    if (expr.padded && value.GetKind() == Kind::Text) value = CPlsqlValue::Text(Unpadded(value.TextValue()));
     bool sawNull = value.IsNull();
     for (std::size_t k = 1; k < expr.args.size() && !value.IsNull(); ++k) {
         CPlsqlValue candidate;
@@ -1056,6 +1398,8 @@ bool CPlsqlInterpreter::EvalIn(CPlsqlExpr& expr, CPlsqlValue& out) {
             sawNull = true;
             continue;
         }
+        if (expr.padded && candidate.GetKind() == Kind::Text)
+            candidate = CPlsqlValue::Text(Unpadded(candidate.TextValue()));
         int order = 0;
         CPlsqlOperators::Failure failure;
         if (!CPlsqlOperators::Compare(value, candidate, order, failure))
@@ -1099,6 +1443,24 @@ bool CPlsqlInterpreter::EvalCase(CPlsqlExpr& expr, CPlsqlValue& out) {
 
 bool CPlsqlInterpreter::EvalAttribute(CPlsqlExpr& expr, CPlsqlValue& out) {
     using A = CPlsqlExpr::Attribute;
+    if (expr.attribute >= A::BulkRowCount) return EvalBulkAttribute(expr, out);
+    if (expr.cursor < 0 && expr.target.slot >= 0) {
+        Datum* datum = DatumOf(expr.target);
+        if (datum == nullptr) return false;
+        const CPlsqlRefCursor* cursor = datum->cursor.get();
+        bool open = cursor != nullptr && cursor->IsOpen();
+        if (expr.attribute == A::IsOpen) {
+            out = CPlsqlValue::Bool(open);
+            return true;
+        }
+        if (!open) return Raise(1001, CPlsqlErrors::Text(1001), expr.at);
+        CPlsqlValue found = cursor->Found();
+        if (expr.attribute == A::Found) out = found;
+        if (expr.attribute == A::NotFound)
+            out = found.IsNull() ? found : CPlsqlValue::Bool(!found.BoolValue());
+        if (expr.attribute == A::RowCount) out = CPlsqlValue::Integer(cursor->RowCount());
+        return true;
+    }
     if (expr.cursor < 0) {
         switch (expr.attribute) {
             case A::Found:
@@ -1110,7 +1472,7 @@ bool CPlsqlInterpreter::EvalAttribute(CPlsqlExpr& expr, CPlsqlValue& out) {
             case A::RowCount:
                 out = m_sqlRan ? CPlsqlValue::Integer(m_sqlRows) : CPlsqlValue();
                 break;
-            case A::IsOpen:
+            default:
                 out = CPlsqlValue::Bool(false);
                 break;
         }
@@ -1166,7 +1528,14 @@ bool CPlsqlInterpreter::EvalSql(CPlsqlExpr& expr, CPlsqlValue& out) {
 
 // ---- variables
 
+const CPlsqlInterpreter& CPlsqlInterpreter::Frame(int outer) const {
+    const CPlsqlInterpreter* frame = this;
+    for (int k = 0; k < outer && frame->m_outer != nullptr; ++k) frame = frame->m_outer;
+    return *frame;
+}
+
 const CPlsqlType& CPlsqlInterpreter::SlotType(const CPlsqlTarget& target) const {
+    if (target.outer > 0) return *Frame(target.outer).m_unit.slotTypes[static_cast<std::size_t>(target.slot)];
     if (!target.package.empty()) {
         bool invalid = false;
         if (auto package = m_host.FindPackage(target.package, invalid))
@@ -1176,6 +1545,11 @@ const CPlsqlType& CPlsqlInterpreter::SlotType(const CPlsqlTarget& target) const 
 }
 
 CPlsqlInterpreter::Datum* CPlsqlInterpreter::DatumOf(const CPlsqlTarget& target) {
+    if (target.outer > 0) {
+        CPlsqlInterpreter* frame = this;
+        for (int k = 0; k < target.outer && frame->m_outer != nullptr; ++k) frame = frame->m_outer;
+        return &frame->m_slots[static_cast<std::size_t>(target.slot)];
+    }
     if (target.package.empty() || (target.package == m_unit.name && m_unit.type == "PACKAGE"))
         return &m_slots[static_cast<std::size_t>(target.slot)];
     CEngineError error;
@@ -1213,6 +1587,8 @@ bool CPlsqlInterpreter::Read(const CPlsqlTarget& target, CPlsqlValue& out) {
             CNumberDecimal number;
             out = CNumberDecimal::FromText(bind->value, number) ? CPlsqlValue::Decimal(number)
                                                                 : CPlsqlValue::Text(bind->value);
+        } else if (bind->serverType == servertype::kDate && CValueText::IsStoredDate(bind->value)) {
+            out = CPlsqlValue::Date(bind->value);
         } else {
             out = CPlsqlValue::Text(bind->value);
         }
@@ -1245,6 +1621,7 @@ bool CPlsqlInterpreter::Write(const CPlsqlTarget& target, const CPlsqlValue& val
         std::string text;
         if (!CPlsqlOperators::ToText(value, m_showDate, text, failure))
             return RaiseFailure(failure, target.at);
+        if (found->serverType == servertype::kDate && value.GetKind() == Kind::Date) text = value.TextValue();
         if (found->serverType == servertype::kNumber && !value.IsNull() && value.GetKind() != Kind::Number) {
             CPlsqlValue number;
             if (!CPlsqlOperators::ToNumber(value, number, failure)) return RaiseFailure(failure, target.at);
@@ -1325,7 +1702,14 @@ bool CPlsqlInterpreter::StoreRow(sqlite3_stmt* statement, const CPlsqlSql& sql, 
 
 bool CPlsqlInterpreter::Store(sqlite3_stmt* statement, const CPlsqlSql& sql,
                               const std::vector<CPlsqlTarget>& targets) {
-    int count = ColumnCount(statement, sql);
+    std::vector<CPlsqlValue> row(static_cast<std::size_t>(ColumnCount(statement, sql)));
+    for (std::size_t k = 0; k < row.size(); ++k) row[k] = Column(statement, sql, static_cast<int>(k));
+    return StoreValues(row, targets);
+}
+
+bool CPlsqlInterpreter::StoreValues(const std::vector<CPlsqlValue>& row,
+                                    const std::vector<CPlsqlTarget>& targets) {
+    int count = static_cast<int>(row.size());
     const CPlsqlType* first = TypeOf(targets[0]);
     if (targets.size() == 1 && first != nullptr && first->base == CPlsqlType::Base::Record &&
         targets[0].field < 0) {
@@ -1335,15 +1719,15 @@ bool CPlsqlInterpreter::Store(sqlite3_stmt* statement, const CPlsqlSql& sql,
         for (int k = 0; k < count; ++k) {
             CPlsqlTarget field = targets[0];
             field.field = k;
-            if (!Assign(field, Column(statement, sql, k))) return false;
+            if (!Assign(field, row[static_cast<std::size_t>(k)])) return false;
         }
         return true;
     }
     if (static_cast<int>(targets.size()) != count)
         return Raise(count > static_cast<int>(targets.size()) ? 913 : 947,
                      CPlsqlErrors::Text(count > static_cast<int>(targets.size()) ? 913 : 947), 0);
-    for (int k = 0; k < count; ++k)
-        if (!Assign(targets[static_cast<std::size_t>(k)], Column(statement, sql, k))) return false;
+    for (std::size_t k = 0; k < row.size(); ++k)
+        if (!Assign(targets[k], row[k])) return false;
     return true;
 }
 
@@ -1633,10 +2017,8 @@ CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecMethod(CPlsqlStmt& statement) {
     }
 }
 
-bool CPlsqlInterpreter::StoreBulk(sqlite3_stmt* statement, const CPlsqlSql& sql,
-                                  const std::vector<CPlsqlTarget>& targets, long limit, long& rows,
-                                  bool& done) {
-    std::vector<CPlsqlCollection*> collections;
+bool CPlsqlInterpreter::FreshCollections(const std::vector<CPlsqlTarget>& targets,
+                                         std::vector<CPlsqlCollection*>& collections) {
     for (const CPlsqlTarget& target : targets) {
         const CPlsqlType* type = target.slot >= 0 ? &SlotType(target) : nullptr;
         if (type == nullptr || type->base != CPlsqlType::Base::Collection || target.index)
@@ -1649,8 +2031,45 @@ bool CPlsqlInterpreter::StoreBulk(sqlite3_stmt* statement, const CPlsqlSql& sql,
         if (datum == nullptr) return false;
         datum->collection = std::move(made);
     }
+    return true;
+}
+
+bool CPlsqlInterpreter::AppendBulk(const std::vector<CPlsqlValue>& row,
+                                   const std::vector<CPlsqlTarget>& targets,
+                                   const std::vector<CPlsqlCollection*>& collections, long number) {
+    if (collections[0]->Count() >= CPlsqlCollection::kMaxElements)
+        return Raise(6500, CPlsqlErrors::Text(6500), 0);
+    auto key = CPlsqlCollection::NumberKey(number);
+    const CPlsqlType* element = SlotType(targets[0]).element.get();
+    if (targets.size() == 1 && element != nullptr && element->base == CPlsqlType::Base::Record) {
+        collections[0]->elements[key].fields = row;
+        return true;
+    }
+    if (targets.size() != row.size()) return Raise(947, CPlsqlErrors::Text(947), 0);
+    for (std::size_t k = 0; k < row.size(); ++k) {
+        CPlsqlTarget target = targets[k];
+        // Note: scalars are packed as they come; a map of them would take
+        // some twenty times the bytes of the values.
+        bool failed = false;
+        if (Pack(target, *collections[k], row[k], failed)) continue;
+        if (failed) return false;
+        collections[k]->Unpack();
+        collections[k]->elements[key];
+        target.index = std::make_shared<CPlsqlExpr>();
+        target.index->literal = CPlsqlValue::Integer(number);
+        if (!WriteElement(target, row[k])) return false;
+    }
+    return true;
+}
+
+bool CPlsqlInterpreter::StoreBulk(sqlite3_stmt* statement, const CPlsqlSql& sql,
+                                  const std::vector<CPlsqlTarget>& targets, long limit, long& rows,
+                                  bool& done) {
+    std::vector<CPlsqlCollection*> collections;
+    if (!FreshCollections(targets, collections)) return false;
     rows = 0;
     done = statement == nullptr;
+    std::vector<CPlsqlValue> row;
     while (!done && (limit <= 0 || rows < limit)) {
         if (Cancelled()) return Raise(1013, CPlsqlErrors::Text(1013), 0);
         int rc = sqlite3_step(statement);
@@ -1659,33 +2078,56 @@ bool CPlsqlInterpreter::StoreBulk(sqlite3_stmt* statement, const CPlsqlSql& sql,
             break;
         }
         if (rc != SQLITE_ROW) return StepFailed(sql);
-        if (collections[0]->Count() >= CPlsqlCollection::kMaxElements)
-            return Raise(6500, CPlsqlErrors::Text(6500), 0);
-        ++rows;
-        auto key = CPlsqlCollection::NumberKey(rows);
-        int columns = ColumnCount(statement, sql);
-        const CPlsqlType* element = SlotType(targets[0]).element.get();
-        if (targets.size() == 1 && element != nullptr && element->base == CPlsqlType::Base::Record) {
-            auto& fields = collections[0]->elements[key].fields;
-            fields.resize(static_cast<std::size_t>(columns));
-            for (int k = 0; k < columns; ++k) fields[static_cast<std::size_t>(k)] = Column(statement, sql, k);
+        row.resize(static_cast<std::size_t>(ColumnCount(statement, sql)));
+        for (std::size_t k = 0; k < row.size(); ++k) row[k] = Column(statement, sql, static_cast<int>(k));
+        if (!AppendBulk(row, targets, collections, ++rows)) return false;
+    }
+    return true;
+}
+
+bool CPlsqlInterpreter::EvalLimit(CPlsqlExpr& expr, std::size_t at, long& limit) {
+    CPlsqlValue value;
+    CPlsqlValue number;
+    CPlsqlOperators::Failure failure;
+    if (!Eval(expr, value)) return false;
+    if (!CPlsqlOperators::ToNumber(value, number, failure) || !number.IsInteger() ||
+        number.IntegerValue() < 1)
+        return RaiseFailure(CPlsqlOperators::Failure{6502, CPlsqlErrors::ValueError::None}, at);
+    limit = static_cast<long>(number.IntegerValue());
+    return true;
+}
+
+bool CPlsqlInterpreter::ForAllIndexes(CPlsqlStmt& statement, std::vector<std::int64_t>& indexes) {
+    using B = CPlsqlStmt::Bounds;
+    CPlsqlValue bounds[2];
+    bool bounded = !statement.exprs.empty();
+    if (bounded && !EvalBounds(statement, bounds, false)) return false;
+    if (statement.bounds == B::Range) {
+        for (std::int64_t i = bounds[0].IntegerValue(); i <= bounds[1].IntegerValue(); ++i) {
+            if (indexes.size() >= CPlsqlCollection::kMaxElements)
+                return Raise(6500, CPlsqlErrors::Text(6500), statement.at);
+            indexes.push_back(i);
+        }
+        return true;
+    }
+    CPlsqlCollection* collection = nullptr;
+    if (!Made(statement.target, collection)) return false;
+    // Note: a collection filled by BULK COLLECT is packed until read so.
+    collection->Unpack();
+    for (const auto& [key, element] : collection->elements) {
+        if (statement.bounds == B::Indices) {
+            bool inside = !bounded ||
+                          (key.number >= bounds[0].IntegerValue() && key.number <= bounds[1].IntegerValue());
+            if (!key.text && inside) indexes.push_back(key.number);
             continue;
         }
-        if (static_cast<int>(targets.size()) != columns) return Raise(947, CPlsqlErrors::Text(947), 0);
-        for (int k = 0; k < columns; ++k) {
-            CPlsqlTarget target = targets[static_cast<std::size_t>(k)];
-            // Note: scalars are packed as they come; a map of them would take
-            // some twenty times the bytes of the values.
-            bool failed = false;
-            if (Pack(target, *collections[static_cast<std::size_t>(k)], Column(statement, sql, k), failed))
-                continue;
-            if (failed) return false;
-            collections[static_cast<std::size_t>(k)]->Unpack();
-            collections[static_cast<std::size_t>(k)]->elements[key];
-            target.index = std::make_shared<CPlsqlExpr>();
-            target.index->literal = CPlsqlValue::Integer(rows);
-            if (!WriteElement(target, Column(statement, sql, k))) return false;
-        }
+        // VALUES OF: each element's value is an index of the statement's collections.
+        CPlsqlValue number;
+        CPlsqlOperators::Failure failure;
+        if (element.value.IsNull() || !CPlsqlOperators::ToNumber(element.value, number, failure) ||
+            !number.IsInteger())
+            return RaiseFailure(CPlsqlOperators::Failure{6502, CPlsqlErrors::ValueError::None}, statement.at);
+        indexes.push_back(number.IntegerValue());
     }
     return true;
 }
@@ -1706,25 +2148,68 @@ bool CPlsqlInterpreter::Pack(const CPlsqlTarget& target, CPlsqlCollection& colle
 }
 
 CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecForAll(CPlsqlStmt& statement) {
-    CPlsqlValue bounds[2];
-    if (!EvalBounds(statement, bounds, false)) return Flow::Raise;
+    std::vector<std::int64_t> indexes;
+    if (!ForAllIndexes(statement, indexes)) return Flow::Raise;
     CPlsqlSql& sql = *statement.sql;
     CEngineError error;
     long total = 0;
-    for (std::int64_t i = bounds[0].IntegerValue(); i <= bounds[1].IntegerValue(); ++i) {
+    m_bulkRows.clear();
+    m_bulkErrors.clear();
+    for (std::size_t iteration = 0; iteration < indexes.size(); ++iteration) {
         if (Cancelled()) return Raise(1013, CPlsqlErrors::Text(1013), statement.at), Flow::Raise;
-        m_slots[static_cast<std::size_t>(statement.slot)].value = CPlsqlValue::Integer(i);
-        if (!BindSql(sql)) return m_raised.at = statement.at, Flow::Raise;
+        m_slots[static_cast<std::size_t>(statement.slot)].value = CPlsqlValue::Integer(indexes[iteration]);
         if (!m_host.BeginWrite(error)) return RaiseError(error, statement.at), Flow::Raise;
         m_host.NextStatement();
-        int rc = sqlite3_step(sql.statement.get());
-        while (rc == SQLITE_ROW) rc = sqlite3_step(sql.statement.get());
-        if (rc != SQLITE_DONE) return StepFailed(sql), m_raised.at = statement.at, Flow::Raise;
-        total += m_host.Changes();
+        bool ran = BindSql(sql);
+        if (ran) {
+            int rc = sqlite3_step(sql.statement.get());
+            while (rc == SQLITE_ROW) rc = sqlite3_step(sql.statement.get());
+            ran = rc == SQLITE_DONE || StepFailed(sql);
+        }
+        if (!ran) {
+            // Note: SAVE EXCEPTIONS notes the failed execution and goes on;
+            // the executions before a failure keep their changes either way.
+            sqlite3_reset(sql.statement.get());
+            m_sqlRan = true;
+            m_sqlRows = total;
+            if (!statement.saveExceptions || m_cancelled) return m_raised.at = statement.at, Flow::Raise;
+            m_bulkErrors.emplace_back(static_cast<long>(iteration + 1), m_raised.id < 0 ? 6510 : m_raised.id);
+            m_bulkRows[indexes[iteration]] = 0;
+            continue;
+        }
+        long rows = m_host.Changes();
+        m_bulkRows[indexes[iteration]] = rows;
+        total += rows;
         sqlite3_reset(sql.statement.get());
     }
     m_sqlRan = true;
     m_sqlRows = total;
     m_rowsProcessed += total;
+    if (!m_bulkErrors.empty()) return Raise(24381, CPlsqlErrors::Text(24381), statement.at), Flow::Raise;
     return Flow::Normal;
+}
+
+bool CPlsqlInterpreter::EvalBulkAttribute(CPlsqlExpr& expr, CPlsqlValue& out) {
+    using A = CPlsqlExpr::Attribute;
+    if (expr.attribute == A::BulkErrors) {
+        out = CPlsqlValue::Integer(static_cast<std::int64_t>(m_bulkErrors.size()));
+        return true;
+    }
+    CPlsqlValue value;
+    CPlsqlValue number;
+    CPlsqlOperators::Failure failure;
+    if (!Eval(*expr.args[0], value)) return false;
+    if (!CPlsqlOperators::ToNumber(value, number, failure) || !number.IsInteger())
+        return RaiseFailure(CPlsqlOperators::Failure{6502, CPlsqlErrors::ValueError::None}, expr.at);
+    std::int64_t index = number.IntegerValue();
+    if (expr.attribute == A::BulkRowCount) {
+        auto found = m_bulkRows.find(index);
+        out = found == m_bulkRows.end() ? CPlsqlValue() : CPlsqlValue::Integer(found->second);
+        return true;
+    }
+    if (index < 1 || index > static_cast<std::int64_t>(m_bulkErrors.size()))
+        return Raise(6533, CPlsqlErrors::Text(6533), expr.at);
+    const auto& saved = m_bulkErrors[static_cast<std::size_t>(index - 1)];
+    out = CPlsqlValue::Integer(expr.attribute == A::ErrorIndex ? saved.first : saved.second);
+    return true;
 }

@@ -12,6 +12,7 @@
 #include "engine/sqlite/plsql/CPlsqlTree.h"
 
 class CPlsqlHost;
+class CPlsqlRefCursor;
 struct sqlite3_stmt;
 
 // Runs a unit once: its variables live for the run, the console's bind
@@ -85,9 +86,32 @@ private:
     bool EndDml(const CPlsqlSql& sql, bool ran, std::size_t at);
     bool AssignRecord(const CPlsqlStmt& statement, const CPlsqlType& type);
     Flow ExecOpenFor(CPlsqlStmt& statement);
+    // Cursor variables: OPEN ... FOR (a query, or a text with its USING
+    // values), FETCH and CLOSE, and the cursor an expression yields.
+    bool OpenedQuery(CPlsqlStmt& statement, CPlsqlRefCursor& cursor, CPlsqlSql*& sql,
+                     std::vector<CPlsqlValue>& values);
+    bool BindText(const std::string& name, const CPlsqlValue& value, std::size_t at,
+                  std::vector<CEngineBind>& binds);
+    bool OpenRefCursor(CPlsqlStmt& statement);
+    // A package's cursor: the query it was declared with; null when raised.
+    // Its parameters are set from the statement's arguments.
+    CPlsqlSql* PackageCursorQuery(CPlsqlStmt& statement);
+    Flow ExecForPackageCursor(CPlsqlStmt& statement);
+    Flow ExecRefCursor(CPlsqlStmt& statement);
+    bool YieldsCursor(const CPlsqlExpr& expr) const;
+    bool CursorOf(CPlsqlExpr& expr, std::shared_ptr<CPlsqlRefCursor>& out);
+    // A cursor into a cursor variable, or into the console's REFCURSOR variable.
+    bool SetCursor(const CPlsqlTarget& target, const std::shared_ptr<CPlsqlRefCursor>& cursor,
+                   std::size_t at);
+    bool AssignCursor(CPlsqlStmt& statement);
+    // The SQL of a dynamic statement's text, compiled once per text; null when raised.
+    CPlsqlSql* DynamicSql(const std::string& text, bool query, std::size_t at);
     Flow ExecCursor(CPlsqlStmt& statement);
     Flow ExecTransaction(CPlsqlStmt& statement);
     Flow ExecImmediate(CPlsqlStmt& statement);
+    // EXECUTE IMMEDIATE of a PL/SQL block: its placeholders bound to the
+    // USING arguments, OUT and IN OUT ones written back.
+    bool ExecDynamicBlock(CPlsqlStmt& statement, const std::string& text);
     Flow ExecRaise(CPlsqlStmt& statement);
     Flow ExecApplicationError(CPlsqlStmt& statement);
     Flow ExecOutput(CPlsqlStmt& statement);
@@ -109,10 +133,21 @@ private:
     bool EvalMethod(CPlsqlExpr& expr, CPlsqlValue& out);
     Flow ExecMethod(CPlsqlStmt& statement);
     Flow ExecForAll(CPlsqlStmt& statement);
+    // The indexes a FORALL runs its statement for, in order.
+    bool ForAllIndexes(CPlsqlStmt& statement, std::vector<std::int64_t>& indexes);
+    bool EvalBulkAttribute(CPlsqlExpr& expr, CPlsqlValue& out);
     // Rows of `statement` into the collections `targets` (at most `limit`
     // when positive); their number in `rows`.
     bool StoreBulk(sqlite3_stmt* statement, const CPlsqlSql& sql, const std::vector<CPlsqlTarget>& targets,
                    long limit, long& rows, bool& done);
+    // The collections of `targets` made anew and empty.
+    bool FreshCollections(const std::vector<CPlsqlTarget>& targets,
+                          std::vector<CPlsqlCollection*>& collections);
+    // A row as element `number` of the collections.
+    bool AppendBulk(const std::vector<CPlsqlValue>& row, const std::vector<CPlsqlTarget>& targets,
+                    const std::vector<CPlsqlCollection*>& collections, long number);
+    // LIMIT's value, a whole number of at least 1.
+    bool EvalLimit(CPlsqlExpr& expr, std::size_t at, long& limit);
 
     bool Eval(CPlsqlExpr& expr, CPlsqlValue& out);
     bool EvalBinary(CPlsqlExpr& expr, CPlsqlValue& out);
@@ -140,9 +175,12 @@ private:
     // state for a package variable); null storage with the error raised.
     Datum* DatumOf(const CPlsqlTarget& target);
     const CPlsqlType& SlotType(const CPlsqlTarget& target) const;
+    // The run `outer` units out: the one that declared this local subprogram, and so on.
+    const CPlsqlInterpreter& Frame(int outer) const;
     bool Assign(const CPlsqlTarget& target, const CPlsqlValue& value);
     // A row of `statement` into `targets` (one record or as many scalars).
     bool Store(sqlite3_stmt* statement, const CPlsqlSql& sql, const std::vector<CPlsqlTarget>& targets);
+    bool StoreValues(const std::vector<CPlsqlValue>& row, const std::vector<CPlsqlTarget>& targets);
     bool StoreRow(sqlite3_stmt* statement, const CPlsqlSql& sql, Datum& record);
     // Column `column` of the row, the engine's own leading columns passed over.
     CPlsqlValue Column(sqlite3_stmt* statement, const CPlsqlSql& sql, int column);
@@ -180,4 +218,14 @@ private:
     bool m_hasReturned = false;
     long m_rowsProcessed = 0;
     std::map<std::string, std::unique_ptr<CPlsqlSql>> m_dynamic;
+    // A local subprogram's run: the run of the unit that declares it.
+    CPlsqlInterpreter* m_outer = nullptr;
+    // A function's cursor result (RETURN of a cursor variable), and the one
+    // the last call answered.
+    std::shared_ptr<CPlsqlRefCursor> m_returnedCursor;
+    std::shared_ptr<CPlsqlRefCursor> m_cursorResult;
+    // The last FORALL: rows by index (SQL%BULK_ROWCOUNT), and the executions
+    // SAVE EXCEPTIONS noted (iteration, error code).
+    std::map<std::int64_t, long> m_bulkRows;
+    std::vector<std::pair<long, int>> m_bulkErrors;
 };

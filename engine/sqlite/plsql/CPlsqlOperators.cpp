@@ -215,6 +215,26 @@ bool CPlsqlOperators::Compare(const CPlsqlValue& left, const CPlsqlValue& right,
     return true;
 }
 
+std::string CPlsqlOperators::Fraction(const std::string& stored, int digits) {
+    constexpr std::size_t kSeconds = 19;  // "YYYY-MM-DD HH:MM:SS"
+    if (stored.size() < kSeconds) return stored;
+    if (digits < 0) return stored.substr(0, kSeconds);
+    std::string fraction = stored.size() > kSeconds + 1 ? stored.substr(kSeconds + 1) : std::string();
+    fraction.resize(9, '0');
+    // Note: the digits past the type's are rounded away, unless that would
+    // carry into the seconds; then they are cut.
+    std::size_t keep = static_cast<std::size_t>(digits);
+    bool up = keep < 9 && fraction[keep] >= '5';
+    for (std::size_t k = keep; k < 9; ++k) fraction[k] = '0';
+    for (std::size_t k = keep; up && k > 0; --k) {
+        if (fraction[k - 1] == '9') continue;
+        ++fraction[k - 1];
+        for (std::size_t j = k; j < keep; ++j) fraction[j] = '0';
+        up = false;
+    }
+    return stored.substr(0, kSeconds) + "." + fraction;
+}
+
 bool CPlsqlOperators::Convert(const CPlsqlValue& value, const CPlsqlType& type, const DateText& showDate,
                               CPlsqlValue& out, Failure& failure) {
     if (value.IsNull()) {
@@ -240,12 +260,12 @@ bool CPlsqlOperators::Convert(const CPlsqlValue& value, const CPlsqlType& type, 
         case CPlsqlType::Base::Date: {
             CDateTime date;
             if (value.GetKind() == Kind::Date) {
-                out = value;
+                out = CPlsqlValue::Date(Fraction(value.TextValue(), type.fraction));
                 return true;
             }
             if (value.GetKind() != Kind::Text || !CDateFormat::ParseStored(value.TextValue(), date))
                 return Fail(failure, 6502, ValueError::Conversion);
-            out = CPlsqlValue::Date(CDateFormat::ToStored(date));
+            out = CPlsqlValue::Date(Fraction(CDateFormat::ToStored(date), type.fraction));
             return true;
         }
         case CPlsqlType::Base::Boolean:

@@ -34,6 +34,9 @@ public:
                        CPlsqlValue& out, Failure& failure);
     // -1, 0 or 1 in `order`; false with a failure when the two do not compare.
     static bool Compare(const CPlsqlValue& left, const CPlsqlValue& right, int& order, Failure& failure);
+    // A stored DATE or TIMESTAMP with `digits` of a second (rounded), or none
+    // (-1: a DATE).
+    static std::string Fraction(const std::string& stored, int digits);
     // The value as a variable of `type` holds it (rounded, padded, checked).
     static bool Convert(const CPlsqlValue& value, const CPlsqlType& type, const DateText& showDate,
                         CPlsqlValue& out, Failure& failure);

@@ -6,6 +6,7 @@
 #include "engine/sqlite/plsql/CPlsqlBuiltins.h"
 #include "engine/sqlite/plsql/CPlsqlErrors.h"
 #include "engine/sqlite/plsql/CPlsqlHost.h"
+#include "engine/sqlite/plsql/CPlsqlOverloads.h"
 #include "text/Cp932.h"
 #include "text/Encoding.h"
 
@@ -16,13 +17,17 @@ struct CPlsqlParser::Failure {
 };
 
 struct CPlsqlParser::Entry {
-    enum class Kind { Variable, Cursor, Exception };
+    enum class Kind { Variable, Cursor, Exception, Subprogram };
     Kind kind = Kind::Variable;
     int slot = -1;
     int cursor = -1;
     int exception = 0;
     bool constant = false;
     std::string package;  // a package's variable: the package
+    // The unit that declares it: 0 the one compiled, more a local subprogram.
+    int level = 0;
+    // A local procedure or function: its overloads.
+    std::vector<std::shared_ptr<CPlsqlUnit>> units;
 };
 
 namespace {
@@ -76,6 +81,7 @@ constexpr ScalarType kScalarTypes[] = {
     {"DATE", CPlsqlType::Base::Date, 0, 0, false},
     {"TIMESTAMP", CPlsqlType::Base::Date, 0, 0, false},
     {"BOOLEAN", CPlsqlType::Base::Boolean, 0, 0, false},
+    {"SYS_REFCURSOR", CPlsqlType::Base::Cursor, 0, 0, false},
 };
 
 // Words that begin something other than an assignment or a call.
@@ -230,54 +236,170 @@ std::shared_ptr<CPlsqlPackage> CPlsqlParser::ParsePackage(const std::string& own
 }
 
 void CPlsqlParser::ParsePackageItem(bool heading) {
-    std::size_t at = Peek().begin;
-    if (Is("CURSOR")) Refuse(encoding::Utf8ToCp932("パッケージのカーソル"), at);
+    if (Is("CURSOR")) return ParsePackageCursor();
     if (!Is("PROCEDURE") && !Is("FUNCTION")) {
         ParseDeclaration(*m_frame->block);
         return;
     }
-    std::string type = Is("FUNCTION") ? "FUNCTION" : "PROCEDURE";
-    ++m_k;
-    std::size_t nameAt = Peek().begin;
-    std::string name = Name();
-    auto& member = m_compiling->members[name];
-    if (!member) {
-        member = std::make_shared<CPlsqlUnit>();
-        if (heading) m_compiling->publicMembers.push_back(name);
-    } else if (member->block) {
-        Refuse(encoding::Utf8ToCp932("パッケージ内の同名のサブプログラム (") + name + ")", nameAt);
+    std::size_t nameAt = Peek(1).begin;
+    auto member = ParseHeading(m_frame);
+    auto range = m_compiling->members.equal_range(member->name);
+    std::shared_ptr<CPlsqlUnit> declared;
+    for (auto it = range.first; it != range.second; ++it)
+        if (CPlsqlOverloads::SameHeading(*it->second, *member)) declared = it->second;
+    if (declared && declared->block)
+        Refuse(encoding::Utf8ToCp932("パッケージ内の同名のサブプログラム (") + member->name + ")", nameAt);
+    if (declared) {
+        // Note: calls compiled before the body hold the declaration's unit.
+        *declared = std::move(*member);
+        member = declared;
+    } else {
+        if (heading && range.first == range.second) m_compiling->publicMembers.push_back(member->name);
+        m_compiling->members.emplace(member->name, member);
     }
-    member->type = type;
-    member->name = name;
-    member->qualified = m_frame->qualified;
-    member->package = m_package;
-    member->text = m_unit->text;
-    member->lineStarts = m_unit->lineStarts;
-    member->slotTypes.clear();
-    member->slotNames.clear();
-    member->parameters.clear();
-    member->cursors.clear();
     m_unit = member;
+    ParseSubprogramBody(!heading);
+    m_unit = m_frame;
+}
+
+void CPlsqlParser::ParsePackageCursor() {
+    Expect("CURSOR");
+    std::size_t at = Peek().begin;
+    std::string name = Name();
+    CPlsqlCursorDecl cursor;
+    cursor.name = name;
+    // Note: the parameters are variables of the package, read by its query.
+    Push();
+    if (AcceptSymbol('(')) {
+        do {
+            std::size_t paramAt = Peek().begin;
+            std::string param = Name();
+            Accept("IN");
+            Entry entry;
+            entry.slot = NewSlot(param, ParseType());
+            entry.package = m_package;
+            ExprPtr fallback;
+            if (AcceptPair(":=") || Accept("DEFAULT")) fallback = ParseExpr();
+            cursor.parameters.push_back(entry.slot);
+            cursor.defaults.push_back(std::move(fallback));
+            Declare(param, entry, paramAt);
+        } while (AcceptSymbol(','));
+        ExpectSymbol(')');
+    }
+    if (Accept("RETURN")) ParseType();
+    bool defined = Accept("IS");
+    if (defined) {
+        std::size_t first = m_k;
+        std::size_t end = StatementEnd(first);
+        cursor.query = BuildSql(first, end, CPlsqlSql::Kind::Query);
+        Compile(*cursor.query, m_tokens[first].begin);
+        m_k = end;
+    }
+    ExpectSymbol(';');
+    Pop();
+    auto& scope = m_scopes.back();
+    auto found = scope.find(name);
+    std::shared_ptr<CPlsqlType> type;
+    if (found != scope.end()) {
+        type = SlotTypeOf(found->second);
+        if (type->base != CPlsqlType::Base::Cursor || type->cursorQuery >= 0) Fail(103, name, at);
+    } else {
+        type = std::make_shared<CPlsqlType>();
+        type->base = CPlsqlType::Base::Cursor;
+        type->name = name;
+        Entry entry;
+        entry.slot = NewSlot(name, type);
+        entry.constant = true;
+        entry.package = m_package;
+        Declare(name, entry, at);
+    }
+    if (!defined) return;
+    type->cursorQuery = static_cast<int>(m_frame->cursors.size());
+    m_frame->cursors.push_back(std::move(cursor));
+}
+
+CPlsqlParser::ExprPtr CPlsqlParser::ParseCursorAttribute(ExprPtr variable) {
+    if (!IsSymbol('%') || variable->kind != CPlsqlExpr::Kind::Variable || variable->target.index ||
+        variable->target.field >= 0 || TargetType(variable->target)->base != CPlsqlType::Base::Cursor)
+        return variable;
+    ++m_k;
+    std::size_t attributeAt = Peek().begin;
+    std::string attribute = Name();
+    variable->kind = CPlsqlExpr::Kind::CursorAttribute;
+    for (const auto& row : kCursorAttributes)
+        if (attribute == row.name) {
+            variable->attribute = row.attribute;
+            return variable;
+        }
+    Fail(201, attribute, attributeAt);
+}
+
+std::shared_ptr<CPlsqlUnit> CPlsqlParser::ParseHeading(const std::shared_ptr<CPlsqlUnit>& enclosing) {
+    auto unit = std::make_shared<CPlsqlUnit>();
+    unit->type = Is("FUNCTION") ? "FUNCTION" : "PROCEDURE";
+    ++m_k;
+    unit->name = Name();
+    unit->qualified = enclosing->qualified;
+    unit->package = m_package;
+    unit->text = enclosing->text;
+    unit->lineStarts = enclosing->lineStarts;
+    unit->lineOffset = enclosing->lineOffset;
+    m_unit = unit;
     Push();
     if (IsSymbol('(')) ParseParameters();
-    if (type == "FUNCTION") {
+    if (unit->type == "FUNCTION") {
         Expect("RETURN");
-        member->returnType = ParseType();
+        unit->returnType = ParseType();
     }
     while (Accept("DETERMINISTIC") || Accept("RESULT_CACHE")) {
     }
     if (Is("PIPELINED")) Refuse("PIPELINED", Peek().begin);
-    if (AcceptSymbol(';')) {
-        Pop();
-        m_unit = m_frame;
-        return;
+    return unit;
+}
+
+void CPlsqlParser::ParseSubprogramBody(bool bodyAllowed) {
+    if (!AcceptSymbol(';')) {
+        if (!bodyAllowed) Unexpected();
+        if (!Accept("IS")) Expect("AS");
+        m_unit->block = ParseBlock({});
+        ExpectSymbol(';');
     }
-    if (heading) Unexpected();
-    if (!Accept("IS")) Expect("AS");
-    member->block = ParseBlock({});
-    ExpectSymbol(';');
     Pop();
-    m_unit = m_frame;
+}
+
+void CPlsqlParser::ParseLocalSubprogram() {
+    std::size_t at = Peek(1).begin;
+    std::shared_ptr<CPlsqlUnit> enclosing = m_unit;
+    m_levels.push_back(enclosing.get());
+    ++m_level;
+    auto unit = ParseHeading(enclosing);
+    unit->level = m_level;
+    // The name is declared in the block around, so that the body may call itself.
+    auto& scope = m_scopes[m_scopes.size() - 2];
+    auto found = scope.find(unit->name);
+    if (found != scope.end() && found->second.kind != Entry::Kind::Subprogram) Fail(103, unit->name, at);
+    if (found == scope.end()) {
+        Entry entry;
+        entry.kind = Entry::Kind::Subprogram;
+        entry.level = m_level - 1;
+        found = scope.emplace(unit->name, entry).first;
+    }
+    std::shared_ptr<CPlsqlUnit> declared;
+    for (const auto& other : found->second.units)
+        if (CPlsqlOverloads::SameHeading(*other, *unit)) declared = other;
+    if (declared && declared->block) Fail(103, unit->name, at);
+    if (declared) {
+        *declared = std::move(*unit);
+        unit = declared;
+        m_unit = unit;
+    } else {
+        found->second.units.push_back(unit);
+        enclosing->locals.push_back(unit);
+    }
+    ParseSubprogramBody(true);
+    --m_level;
+    m_levels.pop_back();
+    m_unit = enclosing;
 }
 
 std::shared_ptr<CPlsqlUnit> CPlsqlParser::Parse(CEngineError& error) {
@@ -411,49 +533,108 @@ void CPlsqlParser::ParseParameters() {
     ExpectSymbol(')');
 }
 
-std::shared_ptr<CPlsqlUnit> CPlsqlParser::StoredUnit(const std::string& name, std::size_t at) {
-    auto unit = FindStoredUnit(name, at);
-    if (unit && unit != m_unit && (unit->package.empty() || unit->package != m_package)) {
-        if (unit->package.empty())
-            m_unit->DependsOn(unit->name, unit->type);
-        else
-            m_unit->DependsOn(unit->package, "PACKAGE");
+void CPlsqlParser::NoteCall(const CPlsqlUnit& unit) {
+    if (&unit == m_unit.get() || unit.level > 0 || (!unit.package.empty() && unit.package == m_package))
+        return;
+    if (unit.package.empty())
+        m_unit->DependsOn(unit.name, unit.type);
+    else
+        m_unit->DependsOn(unit.package, "PACKAGE");
+}
+
+std::shared_ptr<CPlsqlUnit> CPlsqlParser::ParseUnitCall(const std::string& name, const std::string& type,
+                                                        std::vector<ExprPtr>& args,
+                                                        std::vector<CPlsqlTarget>* targets, std::size_t at) {
+    auto named = Callables(name, at);
+    if (named.empty()) return nullptr;
+    std::vector<std::shared_ptr<CPlsqlUnit>> candidates;
+    for (const auto& unit : named)
+        if (unit->type == type) candidates.push_back(unit);
+    if (candidates.empty()) Fail(type == "PROCEDURE" ? 221 : 222, name, at);
+    std::size_t chosen = 0;
+    if (candidates.size() > 1)
+        chosen = ChooseOverload(candidates, candidates[0]->name, targets != nullptr, at);
+    args = ParseCallArguments(*candidates[chosen], targets, at);
+    NoteCall(*candidates[chosen]);
+    return candidates[chosen];
+}
+
+std::size_t CPlsqlParser::ChooseOverload(const std::vector<std::shared_ptr<CPlsqlUnit>>& candidates,
+                                         const std::string& name, bool statement, std::size_t at) {
+    std::size_t start = m_k;
+    int best = -1;
+    std::vector<std::size_t> chosen;
+    auto typeOf = [this](const CPlsqlTarget& target) { return TargetType(target); };
+    for (std::size_t k = 0; k < candidates.size(); ++k) {
+        m_k = start;
+        int score = 0;
+        try {
+            std::vector<CPlsqlTarget> ignored;
+            auto args = ParseCallArguments(*candidates[k], statement ? &ignored : nullptr, at);
+            const CPlsqlUnit& unit = *candidates[k];
+            for (std::size_t p = 0; p < args.size() && score >= 0; ++p) {
+                if (!args[p]) continue;
+                const auto& formal = *unit.slotTypes[static_cast<std::size_t>(unit.parameters[p].slot)];
+                int fit = CPlsqlOverloads::Fit(CPlsqlOverloads::OfExpr(*args[p], typeOf), formal);
+                score = fit < 0 ? -1 : score + fit;
+            }
+        } catch (const Failure&) {
+            score = -1;
+        }
+        if (score < 0 || score < best) continue;
+        if (score > best) chosen.clear();
+        best = score;
+        chosen.push_back(k);
     }
-    return unit;
+    m_k = start;
+    if (chosen.empty()) Fail(306, name, at);
+    if (chosen.size() > 1) Fail(307, name, at);
+    return chosen[0];
 }
 
 std::shared_ptr<const void> CPlsqlParser::OwnerOf(const std::shared_ptr<CPlsqlUnit>& unit) const {
     // Note: a unit still being compiled (itself, one that calls it back) or
     // a member of the same package is owned elsewhere.
-    if (unit == m_unit || !unit->block || (!unit->package.empty() && unit->package == m_package))
+    if (unit == m_unit || !unit->block || unit->level > 0 ||
+        (!unit->package.empty() && unit->package == m_package))
         return nullptr;
     if (unit->package.empty()) return unit;
     bool invalid = false;
     return m_host.FindPackage(unit->package, invalid);
 }
 
-std::shared_ptr<CPlsqlUnit> CPlsqlParser::FindStoredUnit(const std::string& name, std::size_t at) {
+std::vector<std::shared_ptr<CPlsqlUnit>> CPlsqlParser::Callables(const std::string& name, std::size_t at) {
     bool invalid = false;
-    if (m_compiling) {
-        auto member = m_compiling->members.find(name);
-        if (member != m_compiling->members.end()) return member->second;
-    }
-    if (std::size_t dot = name.find('.'); dot != std::string::npos) {
+    std::size_t dot = name.find('.');
+    if (dot == std::string::npos) {
+        if (const Entry* entry = Find(name); entry != nullptr && entry->kind == Entry::Kind::Subprogram)
+            return entry->units;
+        if (m_compiling && m_compiling->members.count(name) > 0) {
+            std::vector<std::shared_ptr<CPlsqlUnit>> members;
+            auto range = m_compiling->members.equal_range(name);
+            for (auto it = range.first; it != range.second; ++it) members.push_back(it->second);
+            return members;
+        }
+    } else {
         std::string packageName = name.substr(0, dot);
         auto package = packageName == m_package ? m_compiling : m_host.FindPackage(packageName, invalid);
         if (invalid) Fail(905, packageName, at);
         if (package) {
             std::string member = name.substr(dot + 1);
-            auto found = package->members.find(member);
-            bool visible = std::find(package->publicMembers.begin(), package->publicMembers.end(), member) !=
-                           package->publicMembers.end();
-            if (found == package->members.end() || !visible) Fail(302, member, at);
-            return found->second;
+            bool visible = package == m_compiling ||
+                           std::find(package->publicMembers.begin(), package->publicMembers.end(), member) !=
+                               package->publicMembers.end();
+            std::vector<std::shared_ptr<CPlsqlUnit>> members;
+            auto range = package->members.equal_range(member);
+            for (auto it = range.first; it != range.second && visible; ++it) members.push_back(it->second);
+            if (members.empty()) Fail(302, member, at);
+            return members;
         }
     }
     auto unit = m_host.FindUnit(name, invalid);
     if (invalid) Fail(905, name, at);
-    return unit;
+    if (!unit) return {};
+    return {unit};
 }
 
 std::vector<CPlsqlParser::ExprPtr> CPlsqlParser::ParseCallArguments(const CPlsqlUnit& callee,
@@ -571,7 +752,7 @@ void CPlsqlParser::Fail(int pls, std::string_view arg, std::size_t at) const {
     CompileError where{m_unit->LineOf(at), m_unit->ColumnOf(at), message.substr(message.find('\n') + 1)};
     // Note: a name the compiler cannot resolve makes it pass over the whole
     // statement, which the server reports as a second error.
-    static constexpr int kResolving[] = {201, 221, 222, 302, 306, 363, 905};
+    static constexpr int kResolving[] = {201, 221, 222, 302, 306, 307, 363, 905};
     bool resolving = std::find(std::begin(kResolving), std::end(kResolving), pls) != std::end(kResolving);
     if (resolving && m_statementAt != std::string::npos) {
         where.ignoredLine = m_unit->LineOf(m_statementAt);
@@ -617,12 +798,30 @@ void CPlsqlParser::Declare(const std::string& name, const Entry& entry, std::siz
     auto& scope = m_scopes.back();
     if (scope.count(name) > 0) Fail(103, name, at);
     scope[name] = entry;
+    scope[name].level = m_level;
+}
+
+void CPlsqlParser::Refer(CPlsqlTarget& target, const Entry& entry) const {
+    target.slot = entry.slot;
+    target.package = entry.package;
+    target.outer = entry.package.empty() ? m_level - entry.level : 0;
+}
+
+const CPlsqlUnit& CPlsqlParser::UnitAt(int level) const {
+    return level >= m_level ? *m_unit : *m_levels[static_cast<std::size_t>(level)];
+}
+
+void CPlsqlParser::OwnCursor(const Entry& entry, std::size_t at) const {
+    if (entry.level != m_level) Refuse(encoding::Utf8ToCp932("ローカル・サブプログラムの外側のカーソル"), at);
 }
 
 // ---- declarations
 
 void CPlsqlParser::ParseDeclarations(CPlsqlBlockNode& block) {
     while (!AtEnd() && !Is("BEGIN")) ParseDeclaration(block);
+    for (const auto& [name, entry] : m_scopes.back())
+        for (const auto& unit : entry.units)
+            if (!unit->block) Fail(328, name, Peek().begin);
 }
 
 void CPlsqlParser::ParseDeclaration(CPlsqlBlockNode& block) {
@@ -630,8 +829,7 @@ void CPlsqlParser::ParseDeclaration(CPlsqlBlockNode& block) {
     if (Is("TYPE") || Is("SUBTYPE")) return ParseTypeDeclaration();
     if (Is("CURSOR")) return ParseCursorDeclaration();
     if (Is("PRAGMA")) return ParsePragma();
-    for (std::string_view refused : {"PROCEDURE", "FUNCTION"})
-        if (Is(refused)) Refuse(encoding::Utf8ToCp932("ローカルの ") + std::string(refused), at);
+    if (Is("PROCEDURE") || Is("FUNCTION")) return ParseLocalSubprogram();
     std::string name = Name();
     if (Accept("EXCEPTION")) {
         Entry entry;
@@ -676,7 +874,6 @@ void CPlsqlParser::ParseDeclaration(CPlsqlBlockNode& block) {
 void CPlsqlParser::ParseTypeDeclaration() {
     bool subtype = Accept("SUBTYPE");
     if (!subtype) Expect("TYPE");
-    std::size_t at = Peek().begin;
     std::string name = Name();
     Expect("IS");
     std::shared_ptr<CPlsqlType> type;
@@ -695,8 +892,12 @@ void CPlsqlParser::ParseTypeDeclaration() {
         ExpectSymbol(')');
     } else if (!subtype && (Is("TABLE") || Is("VARRAY") || Is("VARYING"))) {
         type = ParseCollectionType();
-    } else if (!subtype && Is("REF")) {
-        Refuse("REF CURSOR", at);
+    } else if (!subtype && Accept("REF")) {
+        Expect("CURSOR");
+        type = std::make_shared<CPlsqlType>();
+        type->base = CPlsqlType::Base::Cursor;
+        // Note: a strong cursor type's row is not checked against its queries.
+        if (Accept("RETURN")) ParseType();
     } else {
         type = std::make_shared<CPlsqlType>(*ParseType());
         if (Accept("RANGE")) {
@@ -829,7 +1030,7 @@ const CPlsqlType* CPlsqlParser::CollectionOf(const Entry& entry) const {
 }
 
 std::shared_ptr<CPlsqlType> CPlsqlParser::SlotTypeOf(const Entry& entry) const {
-    const CPlsqlUnit* unit = m_unit.get();
+    const CPlsqlUnit* unit = &UnitAt(entry.level);
     if (!entry.package.empty() && entry.package == m_package) {
         unit = m_frame.get();
     } else if (!entry.package.empty()) {
@@ -843,6 +1044,7 @@ std::shared_ptr<CPlsqlType> CPlsqlParser::TargetType(const CPlsqlTarget& target)
     Entry entry;
     entry.slot = target.slot;
     entry.package = target.package;
+    entry.level = m_level - target.outer;
     return SlotTypeOf(entry);
 }
 
@@ -869,6 +1071,7 @@ std::shared_ptr<CPlsqlType> CPlsqlParser::ParseType() {
     }
     if (auto builtin = CPlsqlBuiltins::Type(first)) return builtin;
     if (IsSymbol('%') || IsSymbol('.')) return ParseAttributeType(first, at);
+    if (first == "INTERVAL") Refuse(encoding::Utf8ToCp932("INTERVAL 型の変数"), at);
     if (auto known = m_types.find(first); known != m_types.end()) return known->second;
     auto type = std::make_shared<CPlsqlType>();
     const ScalarType* scalar = nullptr;
@@ -884,9 +1087,11 @@ std::shared_ptr<CPlsqlType> CPlsqlParser::ParseType() {
     type->lob = first == "CLOB" || first == "NCLOB";
     if (first == "DOUBLE") Accept("PRECISION");
     if (first == "LONG") Accept("RAW");
-    if (first == "TIMESTAMP" || first == "INTERVAL") {
+    if (first == "TIMESTAMP") {
+        type->fraction = 6;
         if (AcceptSymbol('(')) {
-            ++m_k;
+            if (Peek().kind != CSqlScanner::Kind::Number) Unexpected();
+            type->fraction = std::clamp(std::atoi(TokenText(m_tokens[m_k++]).c_str()), 0, 9);
             ExpectSymbol(')');
         }
         while (Accept("WITH") || Accept("LOCAL") || Accept("TIME") || Accept("ZONE")) {
@@ -926,6 +1131,17 @@ std::shared_ptr<CPlsqlType> CPlsqlParser::ParseType() {
 std::shared_ptr<CPlsqlType> CPlsqlParser::ParseAttributeType(const std::string& first, std::size_t at) {
     std::string column;
     if (AcceptSymbol('.')) column = Name();
+    if (!column.empty() && !IsSymbol('%')) {
+        // pkg.type: a type a package's heading declares.
+        bool invalid = false;
+        auto package = first == m_package ? m_compiling : m_host.FindPackage(first, invalid);
+        if (invalid) Fail(905, first, at);
+        if (!package) Fail(201, first, at);
+        auto found = package->types.find(column);
+        if (found == package->types.end()) Fail(302, column, at);
+        if (first != m_package) m_unit->DependsOn(first, "PACKAGE");
+        return found->second;
+    }
     ExpectSymbol('%');
     std::size_t attributeAt = Peek().begin;
     std::string attribute = Name();
@@ -938,7 +1154,8 @@ std::shared_ptr<CPlsqlType> CPlsqlParser::ParseAttributeType(const std::string& 
     }
     if (attribute == "ROWTYPE" && column.empty()) {
         if (const Entry* entry = Find(first); entry != nullptr && entry->kind == Entry::Kind::Cursor)
-            return RowType(m_unit->cursors[static_cast<std::size_t>(entry->cursor)].query->columns);
+            return RowType(
+                UnitAt(entry->level).cursors[static_cast<std::size_t>(entry->cursor)].query->columns);
     }
     std::vector<CPlsqlType::Field> fields;
     if (!m_host.TableColumns(first, fields)) Fail(201, first, at);
@@ -1187,7 +1404,35 @@ std::unique_ptr<CPlsqlStmt> CPlsqlParser::ParseFor(std::string label) {
     bool query = IsSymbol('(') && (Is("SELECT", 1) || Is("WITH", 1));
     const Entry* cursor =
         IsName() && !IsSymbol('.', 1) ? Find(cp932::ToUpperAscii(TokenText(Peek()))) : nullptr;
-    if (query) {
+    ExprPtr packaged;
+    if (!query && IsName() && IsSymbol('.', 1) && IsName(2) &&
+        Find(cp932::ToUpperAscii(TokenText(Peek()))) == nullptr) {
+        // FOR r IN pkg.cursor: another package's cursor.
+        std::size_t save = m_k;
+        std::size_t at = Peek().begin;
+        std::string packageName = Name();
+        packaged = PackageVariable(packageName, at);
+        if (!packaged || TargetType(packaged->target)->base != CPlsqlType::Base::Cursor) {
+            packaged.reset();
+            m_k = save;
+        }
+    }
+    if (packaged) {
+        statement->kind = CPlsqlStmt::Kind::ForCursor;
+        statement->target = packaged->target;
+        int query = TargetType(statement->target)->cursorQuery;
+        bool invalid = false;
+        std::shared_ptr<CPlsqlPackage> package;
+        if (statement->target.package != m_package)
+            package = m_host.FindPackage(statement->target.package, invalid);
+        const CPlsqlUnit* frame = package ? package->frame.get() : m_frame.get();
+        std::vector<std::string> columns;
+        if (frame != nullptr && query >= 0)
+            columns = frame->cursors[static_cast<std::size_t>(query)].query->columns;
+        statement->packageCursor = true;
+        if (IsSymbol('(')) statement->exprs = ParseArguments();
+        entry.slot = NewSlot(index, RowType(columns));
+    } else if (query) {
         statement->kind = CPlsqlStmt::Kind::ForCursor;
         std::size_t open = m_k;
         int depth = 0;
@@ -1201,7 +1446,21 @@ std::unique_ptr<CPlsqlStmt> CPlsqlParser::ParseFor(std::string label) {
         Compile(*statement->sql, m_tokens[open + 1].begin);
         m_k = close + 1;
         entry.slot = NewSlot(index, RowType(statement->sql->columns));
+    } else if (cursor != nullptr && cursor->kind == Entry::Kind::Variable && !cursor->package.empty() &&
+               SlotTypeOf(*cursor)->base == CPlsqlType::Base::Cursor) {
+        // A package's cursor: opened, fetched row by row and closed by the loop.
+        statement->kind = CPlsqlStmt::Kind::ForCursor;
+        Refer(statement->target, *cursor);
+        statement->target.at = Peek().begin;
+        ++m_k;
+        int query = SlotTypeOf(*cursor)->cursorQuery;
+        statement->packageCursor = true;
+        if (IsSymbol('(')) statement->exprs = ParseArguments();
+        std::vector<std::string> columns;
+        if (query >= 0) columns = m_frame->cursors[static_cast<std::size_t>(query)].query->columns;
+        entry.slot = NewSlot(index, RowType(columns));
     } else if (cursor != nullptr && cursor->kind == Entry::Kind::Cursor) {
+        OwnCursor(*cursor, Peek().begin);
         statement->kind = CPlsqlStmt::Kind::ForCursor;
         statement->cursor = cursor->cursor;
         ++m_k;
@@ -1237,12 +1496,31 @@ std::unique_ptr<CPlsqlStmt> CPlsqlParser::ParseForAll() {
     std::size_t indexAt = Peek().begin;
     std::string index = Name();
     Expect("IN");
-    if (Is("INDICES") || Is("VALUES"))
-        Refuse("FORALL ... " + cp932::ToUpperAscii(TokenText(Peek())) + " OF", Peek().begin);
-    statement->exprs.push_back(ParseExpr());
-    ExpectPair("..");
-    statement->exprs.push_back(ParseExpr());
-    if (Accept("SAVE")) Refuse("SAVE EXCEPTIONS", Peek().begin);
+    if (Is("INDICES") || Is("VALUES")) {
+        statement->bounds = Is("INDICES") ? CPlsqlStmt::Bounds::Indices : CPlsqlStmt::Bounds::Values;
+        ++m_k;
+        Expect("OF");
+        std::size_t at = Peek().begin;
+        std::string name = Name();
+        const Entry* collection = Find(name);
+        if (collection == nullptr || collection->kind != Entry::Kind::Variable || !CollectionOf(*collection))
+            Fail(201, name, at);
+        Refer(statement->target, *collection);
+        statement->target.at = at;
+        if (statement->bounds == CPlsqlStmt::Bounds::Indices && Accept("BETWEEN")) {
+            statement->exprs.push_back(ParseAdditive());
+            Expect("AND");
+            statement->exprs.push_back(ParseAdditive());
+        }
+    } else {
+        statement->exprs.push_back(ParseExpr());
+        ExpectPair("..");
+        statement->exprs.push_back(ParseExpr());
+    }
+    if (Accept("SAVE")) {
+        Expect("EXCEPTIONS");
+        statement->saveExceptions = true;
+    }
     Push();
     auto type = std::make_shared<CPlsqlType>();
     type->base = CPlsqlType::Base::Integer;
@@ -1331,32 +1609,82 @@ std::unique_ptr<CPlsqlStmt> CPlsqlParser::ParseCursorStatement() {
     ++m_k;
     std::size_t at = Peek().begin;
     if (statement->kind == CPlsqlStmt::Kind::Open && Peek().kind == CSqlScanner::Kind::Bind) {
-        statement->kind = CPlsqlStmt::Kind::OpenFor;
         statement->target = ParseTarget();
-        Expect("FOR");
-        std::size_t end = StatementEnd(m_k);
-        statement->sql = BuildSql(m_k, end, CPlsqlSql::Kind::Query);
-        Compile(*statement->sql, m_tokens[m_k].begin);
-        m_k = end;
-        EndStatement();
-        return statement;
+        return ParseOpenFor(std::move(statement));
+    }
+    if (IsName() && IsSymbol('.', 1) && Find(cp932::ToUpperAscii(TokenText(Peek()))) == nullptr) {
+        std::string packageName = Name();
+        ExprPtr variable = PackageVariable(packageName, at);
+        if (!variable || TargetType(variable->target)->base != CPlsqlType::Base::Cursor)
+            Fail(201, packageName, at);
+        statement->target = variable->target;
+        return ParseCursorVariableUse(std::move(statement), false);
     }
     std::string name = Name();
     const Entry* entry = Find(name);
+    if (entry != nullptr && entry->kind == Entry::Kind::Variable &&
+        SlotTypeOf(*entry)->base == CPlsqlType::Base::Cursor) {
+        // Note: an IN parameter's cursor is fetched from, not opened.
+        Refer(statement->target, *entry);
+        statement->target.at = at;
+        bool packaged = SlotTypeOf(*entry)->cursorQuery >= 0 || !entry->package.empty();
+        if (statement->kind == CPlsqlStmt::Kind::Open && entry->constant && !packaged) Fail(363, name, at);
+        return ParseCursorVariableUse(std::move(statement), !packaged);
+    }
     if (entry == nullptr || entry->kind != Entry::Kind::Cursor) Fail(201, name, at);
+    OwnCursor(*entry, at);
     statement->cursor = entry->cursor;
     if (statement->kind == CPlsqlStmt::Kind::Open) {
         if (Is("FOR")) Refuse("OPEN ... FOR", at);
         if (IsSymbol('(')) statement->exprs = ParseArguments();
     }
-    if (statement->kind == CPlsqlStmt::Kind::Fetch) {
-        if (Accept("BULK")) {
-            Expect("COLLECT");
-            statement->bulk = true;
+    if (statement->kind == CPlsqlStmt::Kind::Fetch) ParseFetchInto(*statement);
+    EndStatement();
+    return statement;
+}
+
+std::unique_ptr<CPlsqlStmt> CPlsqlParser::ParseCursorVariableUse(std::unique_ptr<CPlsqlStmt> statement,
+                                                                 bool variable) {
+    if (statement->kind == CPlsqlStmt::Kind::Open && (variable || Is("FOR")))
+        return ParseOpenFor(std::move(statement));
+    // OPEN of a package's cursor runs its declared query with its arguments.
+    if (statement->kind == CPlsqlStmt::Kind::Open) {
+        statement->kind = CPlsqlStmt::Kind::OpenFor;
+        statement->packageCursor = true;
+        if (IsSymbol('(')) statement->exprs = ParseArguments();
+    }
+    if (statement->kind == CPlsqlStmt::Kind::Fetch) ParseFetchInto(*statement);
+    EndStatement();
+    return statement;
+}
+
+void CPlsqlParser::ParseFetchInto(CPlsqlStmt& statement) {
+    if (Accept("BULK")) {
+        Expect("COLLECT");
+        statement.bulk = true;
+    }
+    Expect("INTO");
+    statement.into = ParseTargets();
+    if (statement.bulk && Accept("LIMIT")) statement.exprs.push_back(ParseExpr());
+}
+
+std::unique_ptr<CPlsqlStmt> CPlsqlParser::ParseOpenFor(std::unique_ptr<CPlsqlStmt> statement) {
+    statement->kind = CPlsqlStmt::Kind::OpenFor;
+    Expect("FOR");
+    if (Is("SELECT") || Is("WITH") || (IsSymbol('(') && Is("SELECT", 1))) {
+        std::size_t end = StatementEnd(m_k);
+        statement->sql = BuildSql(m_k, end, CPlsqlSql::Kind::Query);
+        Compile(*statement->sql, m_tokens[m_k].begin);
+        m_k = end;
+    } else {
+        // OPEN ... FOR text [USING values]: the text's query is compiled when it runs.
+        statement->exprs.push_back(ParseExpr());
+        if (Accept("USING")) {
+            do {
+                Accept("IN");
+                statement->exprs.push_back(ParseExpr());
+            } while (AcceptSymbol(','));
         }
-        Expect("INTO");
-        statement->into = ParseTargets();
-        if (statement->bulk && Accept("LIMIT")) statement->exprs.push_back(ParseExpr());
     }
     EndStatement();
     return statement;
@@ -1368,16 +1696,36 @@ std::unique_ptr<CPlsqlStmt> CPlsqlParser::ParseExecuteImmediate() {
     statement->at = Peek().begin;
     m_k += 2;
     statement->exprs.push_back(ParseExpr());
-    if (Is("BULK")) Refuse("BULK COLLECT", Peek().begin);
+    if (Accept("BULK")) {
+        Expect("COLLECT");
+        statement->bulk = true;
+        if (!Is("INTO")) Unexpected();
+    }
     if (Accept("INTO")) statement->into = ParseTargets();
     if (Accept("USING")) {
         do {
-            Accept("IN");
-            if (Accept("OUT")) Refuse("USING OUT", Peek().begin);
+            bool in = Accept("IN");
+            int mode = Accept("OUT") ? (in ? 2 : 1) : 0;
+            statement->usingModes.push_back(mode);
+            statement->usingOut.emplace_back();
+            if (mode != 0) {
+                // Note: an OUT argument is a variable, read as well for IN OUT.
+                std::size_t save = m_k;
+                statement->usingOut.back() = ParseTarget();
+                m_k = save;
+            }
             statement->exprs.push_back(ParseExpr());
         } while (AcceptSymbol(','));
     }
-    if (Is("RETURNING") || Is("RETURN")) Refuse("EXECUTE IMMEDIATE ... RETURNING", Peek().begin);
+    if (Accept("RETURNING") || Accept("RETURN")) {
+        if (!statement->into.empty()) Unexpected();
+        if (Accept("BULK")) {
+            Expect("COLLECT");
+            statement->bulk = true;
+        }
+        Expect("INTO");
+        statement->into = ParseTargets();
+    }
     EndStatement();
     return statement;
 }
@@ -1429,8 +1777,7 @@ std::unique_ptr<CPlsqlStmt> CPlsqlParser::ParseCollectionStatement(const Entry& 
         std::size_t methodAt = Peek().begin;
         std::string method = Name();
         statement->kind = CPlsqlStmt::Kind::CollectionMethod;
-        statement->target.slot = entry.slot;
-        statement->target.package = entry.package;
+        Refer(statement->target, entry);
         if (!MethodNamed(method, statement->method) || (statement->method != CPlsqlExpr::Method::Extend &&
                                                         statement->method != CPlsqlExpr::Method::Delete &&
                                                         statement->method != CPlsqlExpr::Method::Trim))
@@ -1569,10 +1916,8 @@ std::unique_ptr<CPlsqlStmt> CPlsqlParser::ParseCall(const std::string& name, std
         }
         if (known) Fail(302, name.substr(dot + 1), at);
     }
-    if (auto callee = StoredUnit(name, at)) {
-        if (callee->type != "PROCEDURE") Fail(221, name, at);
+    if (auto callee = ParseUnitCall(name, "PROCEDURE", statement->exprs, &statement->into, at)) {
         statement->kind = CPlsqlStmt::Kind::Call;
-        statement->exprs = ParseCallArguments(*callee, &statement->into, at);
         statement->owner = OwnerOf(callee);
         statement->callee = callee;
         EndStatement();
@@ -1606,8 +1951,7 @@ CPlsqlTarget CPlsqlParser::ParseTarget() {
     const Entry* entry = Find(name);
     if (entry == nullptr || entry->kind != Entry::Kind::Variable) Fail(201, name, target.at);
     if (entry->constant) Fail(363, name, target.at);
-    target.slot = entry->slot;
-    target.package = entry->package;
+    Refer(target, *entry);
     if (const CPlsqlType* collection = CollectionOf(*entry); collection != nullptr && IsSymbol('(')) {
         ParseElement(target, *collection);
         return target;
@@ -1723,15 +2067,37 @@ CPlsqlParser::ExprPtr CPlsqlParser::ParseNot() {
     return ParseComparison();
 }
 
+bool CPlsqlParser::IsCharValue(const CPlsqlExpr& expr) const {
+    if (expr.kind == CPlsqlExpr::Kind::Literal) return expr.literal.GetKind() == CPlsqlValue::Kind::Text;
+    if (expr.kind != CPlsqlExpr::Kind::Variable || expr.target.slot < 0) return false;
+    std::shared_ptr<CPlsqlType> type = TargetType(expr.target);
+    const CPlsqlType* seen = type.get();
+    if (seen != nullptr && expr.target.index) seen = seen->element.get();
+    if (seen != nullptr && expr.target.field >= 0 &&
+        static_cast<std::size_t>(expr.target.field) < seen->fields.size())
+        seen = seen->fields[static_cast<std::size_t>(expr.target.field)].type.get();
+    return seen != nullptr && seen->base == CPlsqlType::Base::Char;
+}
+
+CPlsqlParser::ExprPtr CPlsqlParser::Comparing(Op op, ExprPtr left, ExprPtr right, std::size_t at) const {
+    // Note: two CHAR values compare blank-padded ('ab' = 'ab   '); a
+    // VARCHAR2 on either side compares as written.
+    bool padded = IsCharValue(*left) && IsCharValue(*right);
+    auto expr = Binary(op, std::move(left), std::move(right), at);
+    expr->padded = padded;
+    return expr;
+}
+
 CPlsqlParser::ExprPtr CPlsqlParser::ParseComparison() {
     std::size_t first = m_k;
     auto left = ParseAdditive();
     std::size_t at = Peek().begin;
     for (const Comparison& comparison : kComparisons)
-        if (AcceptPair(comparison.pair)) return Binary(comparison.op, std::move(left), ParseAdditive(), at);
-    if (AcceptSymbol('=')) return Binary(Op::Equal, std::move(left), ParseAdditive(), at);
-    if (AcceptSymbol('<')) return Binary(Op::Less, std::move(left), ParseAdditive(), at);
-    if (AcceptSymbol('>')) return Binary(Op::Greater, std::move(left), ParseAdditive(), at);
+        if (AcceptPair(comparison.pair))
+            return Comparing(comparison.op, std::move(left), ParseAdditive(), at);
+    if (AcceptSymbol('=')) return Comparing(Op::Equal, std::move(left), ParseAdditive(), at);
+    if (AcceptSymbol('<')) return Comparing(Op::Less, std::move(left), ParseAdditive(), at);
+    if (AcceptSymbol('>')) return Comparing(Op::Greater, std::move(left), ParseAdditive(), at);
     if (Accept("IS")) {
         auto expr = std::make_unique<CPlsqlExpr>();
         expr->kind = CPlsqlExpr::Kind::IsNull;
@@ -1761,6 +2127,8 @@ CPlsqlParser::ExprPtr CPlsqlParser::ParseComparison() {
         expr->negated = negated;
         expr->args.push_back(std::move(left));
         for (auto& arg : ParseArguments()) expr->args.push_back(std::move(arg));
+        expr->padded = std::all_of(expr->args.begin(), expr->args.end(),
+                                   [this](const ExprPtr& arg) { return IsCharValue(*arg); });
         return expr;
     }
     if (Is("LIKE")) {
@@ -1866,7 +2234,7 @@ CPlsqlParser::ExprPtr CPlsqlParser::ParsePrimary() {
         return expr;
     }
     if (Is("CASE")) return ParseCaseExpr();
-    if (Is("DATE") && Peek(1).kind == CSqlScanner::Kind::String) {
+    if ((Is("DATE") || Is("TIMESTAMP")) && Peek(1).kind == CSqlScanner::Kind::String) {
         std::size_t first = m_k;
         m_k += 2;
         return SqlCall(first);
@@ -1908,6 +2276,8 @@ CPlsqlParser::ExprPtr CPlsqlParser::ParseNamed() {
         std::size_t attributeAt = Peek().begin;
         std::string attribute = Name();
         expr->kind = CPlsqlExpr::Kind::CursorAttribute;
+        if (attribute == "BULK_ROWCOUNT" || attribute == "BULK_EXCEPTIONS")
+            return ParseBulkAttribute(std::move(expr), attribute);
         for (const CursorAttribute& row : kCursorAttributes)
             if (attribute == row.name) {
                 expr->attribute = row.attribute;
@@ -1917,6 +2287,7 @@ CPlsqlParser::ExprPtr CPlsqlParser::ParseNamed() {
     }
     const Entry* entry = Find(name);
     if (entry != nullptr && entry->kind == Entry::Kind::Cursor && IsSymbol('%')) {
+        OwnCursor(*entry, at);
         ++m_k;
         std::size_t attributeAt = Peek().begin;
         std::string attribute = Name();
@@ -1931,8 +2302,7 @@ CPlsqlParser::ExprPtr CPlsqlParser::ParseNamed() {
     }
     if (entry != nullptr && entry->kind == Entry::Kind::Variable && CollectionOf(*entry) != nullptr) {
         expr->target.at = at;
-        expr->target.slot = entry->slot;
-        expr->target.package = entry->package;
+        Refer(expr->target, *entry);
         if (IsSymbol('(')) {
             expr->kind = CPlsqlExpr::Kind::Variable;
             ParseElement(expr->target, *CollectionOf(*entry));
@@ -1959,13 +2329,27 @@ CPlsqlParser::ExprPtr CPlsqlParser::ParseNamed() {
         expr->args = ParseArguments();
         return expr;
     }
+    if (entry != nullptr && entry->kind == Entry::Kind::Variable && IsSymbol('%') &&
+        SlotTypeOf(*entry)->base == CPlsqlType::Base::Cursor) {
+        ++m_k;
+        std::size_t attributeAt = Peek().begin;
+        std::string attribute = Name();
+        expr->kind = CPlsqlExpr::Kind::CursorAttribute;
+        Refer(expr->target, *entry);
+        expr->target.at = at;
+        for (const CursorAttribute& row : kCursorAttributes)
+            if (attribute == row.name) {
+                expr->attribute = row.attribute;
+                return expr;
+            }
+        Fail(201, attribute, attributeAt);
+    }
     if (entry != nullptr && entry->kind == Entry::Kind::Variable) {
         m_k = first;
         expr->kind = CPlsqlExpr::Kind::Variable;
         bool constant = entry->constant;
         expr->target.at = at;
-        expr->target.slot = entry->slot;
-        expr->target.package = entry->package;
+        Refer(expr->target, *entry);
         ++m_k;
         if (AcceptSymbol('.')) {
             std::size_t fieldAt = Peek().begin;
@@ -1985,17 +2369,24 @@ CPlsqlParser::ExprPtr CPlsqlParser::ParseNamed() {
         if (IsSymbol('(')) expr->args = ParseArguments();
         return expr;
     }
-    if (entry != nullptr) Fail(201, name, at);
+    if (entry != nullptr && entry->kind != Entry::Kind::Subprogram) Fail(201, name, at);
     if (IsSymbol('.') && IsName(1)) {
-        if (ExprPtr variable = PackageVariable(name, at)) return variable;
+        if (ExprPtr variable = PackageVariable(name, at)) return ParseCursorAttribute(std::move(variable));
         bool invalid = false;
         if (auto package = name == m_package ? m_compiling : m_host.FindPackage(name, invalid)) {
             std::string member = cp932::ToUpperAscii(TokenText(Peek(1)));
-            auto callee = StoredUnit(name + "." + member, at);
             m_k += 2;
-            if (callee->type != "FUNCTION") Fail(222, name + "." + member, at);
+            // pkg.collection_type(...): the package's collection type's constructor.
+            if (auto type = package->types.find(member); type != package->types.end() &&
+                                                         type->second->base == CPlsqlType::Base::Collection &&
+                                                         IsSymbol('(')) {
+                expr->kind = CPlsqlExpr::Kind::Constructor;
+                expr->type = type->second;
+                expr->args = ParseArguments();
+                return expr;
+            }
+            auto callee = ParseUnitCall(name + "." + member, "FUNCTION", expr->args, nullptr, at);
             expr->kind = CPlsqlExpr::Kind::Call;
-            expr->args = ParseCallArguments(*callee, nullptr, at);
             expr->owner = OwnerOf(callee);
             expr->callee = callee;
             return expr;
@@ -2027,10 +2418,8 @@ CPlsqlParser::ExprPtr CPlsqlParser::ParseNamed() {
         }
     }
     if (!IsSymbol('.')) {
-        if (auto callee = StoredUnit(name, at)) {
-            if (callee->type != "FUNCTION") Fail(222, name, at);
+        if (auto callee = ParseUnitCall(name, "FUNCTION", expr->args, nullptr, at)) {
             expr->kind = CPlsqlExpr::Kind::Call;
-            expr->args = ParseCallArguments(*callee, nullptr, at);
             expr->owner = OwnerOf(callee);
             expr->callee = callee;
             return expr;
@@ -2085,6 +2474,32 @@ CPlsqlParser::ExprPtr CPlsqlParser::ParseNamed() {
     if (std::find(std::begin(kPseudoColumns), std::end(kPseudoColumns), name) != std::end(kPseudoColumns))
         return SqlCall(first);
     Fail(201, name, at);
+}
+
+CPlsqlParser::ExprPtr CPlsqlParser::ParseBulkAttribute(ExprPtr expr, const std::string& attribute) {
+    if (attribute == "BULK_ROWCOUNT") {
+        expr->attribute = CPlsqlExpr::Attribute::BulkRowCount;
+        ExpectSymbol('(');
+        expr->args.push_back(ParseExpr());
+        ExpectSymbol(')');
+        return expr;
+    }
+    if (AcceptSymbol('.')) {
+        std::size_t at = Peek().begin;
+        if (Name() != "COUNT") Fail(302, TokenText(m_tokens[m_k - 1]), at);
+        expr->attribute = CPlsqlExpr::Attribute::BulkErrors;
+        return expr;
+    }
+    ExpectSymbol('(');
+    expr->args.push_back(ParseExpr());
+    ExpectSymbol(')');
+    ExpectSymbol('.');
+    std::size_t at = Peek().begin;
+    std::string field = Name();
+    if (field != "ERROR_INDEX" && field != "ERROR_CODE") Fail(302, field, at);
+    expr->attribute =
+        field == "ERROR_INDEX" ? CPlsqlExpr::Attribute::ErrorIndex : CPlsqlExpr::Attribute::ErrorCode;
+    return expr;
 }
 
 CPlsqlParser::ExprPtr CPlsqlParser::PackageVariable(const std::string& name, std::size_t at) {
@@ -2238,6 +2653,38 @@ std::unique_ptr<CPlsqlSql> CPlsqlParser::BuildSql(std::size_t first, std::size_t
             continue;
         }
         if (token.kind != CSqlScanner::Kind::Word && token.kind != CSqlScanner::Kind::QuotedName) continue;
+        // UPDATE ... SET ROW = record: each column of the table from the
+        // record's field of its place.
+        if (depth == 0 && k + 3 < end && CSqlScanner::Is(m_text, token, "SET") &&
+            CSqlScanner::Is(m_text, m_tokens[k + 1], "ROW") &&
+            CSqlScanner::IsSymbol(m_text, m_tokens[k + 2], '=') &&
+            CSqlScanner::Is(m_text, m_tokens[first], "UPDATE")) {
+            const Entry* record = Find(cp932::ToUpperAscii(TokenText(m_tokens[k + 3])));
+            std::shared_ptr<CPlsqlType> type =
+                record != nullptr && record->kind == Entry::Kind::Variable ? SlotTypeOf(*record) : nullptr;
+            std::size_t tableToken =
+                CSqlScanner::IsSymbol(m_text, m_tokens[first + 2], '.') ? first + 3 : first + 1;
+            std::vector<CPlsqlType::Field> columns;
+            if (type == nullptr || type->base != CPlsqlType::Base::Record ||
+                !m_host.TableColumns(cp932::ToUpperAscii(TokenText(m_tokens[tableToken])), columns))
+                Fail(382, {}, m_tokens[k + 3].begin);
+            if (columns.size() != type->fields.size()) Fail(382, {}, m_tokens[k + 3].begin);
+            out.append(m_text.substr(copied, token.begin - copied));
+            out += "SET ";
+            for (std::size_t f = 0; f < columns.size(); ++f) {
+                CPlsqlTarget target;
+                target.at = m_tokens[k + 3].begin;
+                Refer(target, *record);
+                target.field = static_cast<int>(f);
+                std::string name = "TARVEX_P" + std::to_string(sql->params.size() + 1);
+                out += (f > 0 ? ", " : "") + columns[f].name + " = :" + name;
+                sql->paramNames.push_back(name);
+                sql->params.push_back(std::move(target));
+            }
+            copied = m_tokens[k + 3].begin + m_tokens[k + 3].length;
+            k += 3;
+            continue;
+        }
         // INSERT ... VALUES record: the record's fields in their order.
         if (depth == 0 && k + 2 == end && CSqlScanner::Is(m_text, token, "VALUES") &&
             m_tokens[k + 1].kind == CSqlScanner::Kind::Word) {
@@ -2250,8 +2697,7 @@ std::unique_ptr<CPlsqlSql> CPlsqlParser::BuildSql(std::size_t first, std::size_t
                 for (std::size_t f = 0; f < type->fields.size(); ++f) {
                     CPlsqlTarget target;
                     target.at = m_tokens[k + 1].begin;
-                    target.slot = record->slot;
-                    target.package = record->package;
+                    Refer(target, *record);
                     target.field = static_cast<int>(f);
                     std::string name = "TARVEX_P" + std::to_string(sql->params.size() + 1);
                     out += (f > 0 ? ", :" : ":") + name;
@@ -2269,6 +2715,7 @@ std::unique_ptr<CPlsqlSql> CPlsqlParser::BuildSql(std::size_t first, std::size_t
             const Entry* cursor = Find(cp932::ToUpperAscii(TokenText(m_tokens[k + 2])));
             if (cursor == nullptr || cursor->kind != Entry::Kind::Cursor)
                 Fail(201, TokenText(m_tokens[k + 2]), m_tokens[k + 2].begin);
+            OwnCursor(*cursor, m_tokens[k + 2].begin);
             out.append(m_text.substr(copied, token.begin - copied));
             out += "ROWID ";
             copied = token.begin;
@@ -2291,8 +2738,7 @@ std::unique_ptr<CPlsqlSql> CPlsqlParser::BuildSql(std::size_t first, std::size_t
                 continue;
             CPlsqlTarget target;
             target.at = token.begin;
-            target.slot = element->slot;
-            target.package = element->package;
+            Refer(target, *element);
             std::size_t save = m_k;
             m_k = k + 1;
             ParseElement(target, *CollectionOf(*element));
@@ -2311,8 +2757,7 @@ std::unique_ptr<CPlsqlSql> CPlsqlParser::BuildSql(std::size_t first, std::size_t
         if (std::find(m_columns.begin(), m_columns.end(), name) != m_columns.end()) continue;
         CPlsqlTarget target;
         target.at = token.begin;
-        target.slot = entry->slot;
-        target.package = entry->package;
+        Refer(target, *entry);
         std::size_t last = k;
         auto type = SlotTypeOf(*entry);
         if (type->base == CPlsqlType::Base::Record && k + 2 < end &&

@@ -100,6 +100,12 @@ private:
     const Entry* Find(const std::string& name) const;
     int NewSlot(const std::string& name, std::shared_ptr<CPlsqlType> type);
     void Declare(const std::string& name, const Entry& entry, std::size_t at);
+    // A target of the variable `entry`, from the unit being compiled.
+    void Refer(CPlsqlTarget& target, const Entry& entry) const;
+    // The unit being compiled (level m_level) or one it is declared in.
+    const CPlsqlUnit& UnitAt(int level) const;
+    // A cursor is used only by the unit that declares it.
+    void OwnCursor(const Entry& entry, std::size_t at) const;
 
     // Declarations and types
     void ParseDeclarations(CPlsqlBlockNode& block);
@@ -135,6 +141,11 @@ private:
     std::unique_ptr<CPlsqlStmt> ParseSqlStatement(bool query);
     std::unique_ptr<CPlsqlStmt> ParseTransaction();
     std::unique_ptr<CPlsqlStmt> ParseCursorStatement();
+    // OPEN (a cursor variable or a bind) FOR a query or a text with USING.
+    std::unique_ptr<CPlsqlStmt> ParseOpenFor(std::unique_ptr<CPlsqlStmt> statement);
+    void ParseFetchInto(CPlsqlStmt& statement);
+    // OPEN, FETCH or CLOSE of the cursor variable or package cursor `statement->target`.
+    std::unique_ptr<CPlsqlStmt> ParseCursorVariableUse(std::unique_ptr<CPlsqlStmt> statement, bool variable);
     std::unique_ptr<CPlsqlStmt> ParseExecuteImmediate();
     std::unique_ptr<CPlsqlStmt> ParseRaise();
     std::unique_ptr<CPlsqlStmt> ParseNameStatement();
@@ -144,15 +155,41 @@ private:
     // named "=>" or mixed); OUT arguments as targets in `targets`.
     std::vector<ExprPtr> ParseCallArguments(const CPlsqlUnit& callee, std::vector<CPlsqlTarget>* targets,
                                             std::size_t at);
-    // A stored unit the unit calls (noted among its dependencies).
-    std::shared_ptr<CPlsqlUnit> StoredUnit(const std::string& name, std::size_t at);
-    std::shared_ptr<CPlsqlUnit> FindStoredUnit(const std::string& name, std::size_t at);
+    // The procedures and functions a call of `name` may mean: a local
+    // subprogram's overloads, a package's members or a stored unit.
+    std::vector<std::shared_ptr<CPlsqlUnit>> Callables(const std::string& name, std::size_t at);
+    // A call of the procedure or function (`type`) `name` with its arguments
+    // (see ParseCallArguments), the overload they fit; null when no unit has
+    // that name.
+    std::shared_ptr<CPlsqlUnit> ParseUnitCall(const std::string& name, const std::string& type,
+                                              std::vector<ExprPtr>& args, std::vector<CPlsqlTarget>* targets,
+                                              std::size_t at);
+    // Which of `candidates` the arguments at the current token fit best
+    // (PLS-00306 when none, PLS-00307 when several fit as well).
+    std::size_t ChooseOverload(const std::vector<std::shared_ptr<CPlsqlUnit>>& candidates,
+                               const std::string& name, bool statement, std::size_t at);
+    // A stored unit the unit calls, noted among its dependencies.
+    void NoteCall(const CPlsqlUnit& unit);
     // What a call of `unit` holds to keep it alive (see CPlsqlExpr::owner).
     std::shared_ptr<const void> OwnerOf(const std::shared_ptr<CPlsqlUnit>& unit) const;
     void Begin();
     // Reads `text` from its start, into the unit being built.
     void Retarget(std::string_view text);
     void ParsePackageItem(bool heading);
+    // CURSOR c [RETURN type] [IS query] of a package: its state is the
+    // session's, kept in a slot of the package.
+    void ParsePackageCursor();
+    // name%ATTRIBUTE of a cursor variable `variable` (at its "%"); `variable` when none follows.
+    ExprPtr ParseCursorAttribute(ExprPtr variable);
+    // SQL%BULK_ROWCOUNT(i), SQL%BULK_EXCEPTIONS.COUNT, SQL%BULK_EXCEPTIONS(i).field.
+    ExprPtr ParseBulkAttribute(ExprPtr expr, const std::string& attribute);
+    // PROCEDURE or FUNCTION with its parameters and result, as a new unit
+    // of `enclosing`'s text (made current, its parameters in a new scope).
+    std::shared_ptr<CPlsqlUnit> ParseHeading(const std::shared_ptr<CPlsqlUnit>& enclosing);
+    // ";" of a declaration or IS ... END; of a body; the heading's scope ends.
+    void ParseSubprogramBody(bool bodyAllowed);
+    // A procedure or function declared in a block (a forward declaration or its body).
+    void ParseLocalSubprogram();
     // `name.member` as a variable of package `name` (tokens at the "."); null when it is none.
     ExprPtr PackageVariable(const std::string& name, std::size_t at);
     void ParseHandlers(CPlsqlBlockNode& block);
@@ -180,6 +217,9 @@ private:
     // A SQL function or pseudo-column from token `first` to the current one.
     ExprPtr SqlCall(std::size_t first);
     static ExprPtr Binary(CPlsqlExpr::Op op, ExprPtr left, ExprPtr right, std::size_t at);
+    // A comparison, blank-padded when both sides are CHAR values.
+    ExprPtr Comparing(CPlsqlExpr::Op op, ExprPtr left, ExprPtr right, std::size_t at) const;
+    bool IsCharValue(const CPlsqlExpr& expr) const;
 
     // SQL text with PL/SQL names made parameters, tokens [first, end).
     std::unique_ptr<CPlsqlSql> BuildSql(std::size_t first, std::size_t end, CPlsqlSql::Kind kind);
@@ -199,6 +239,9 @@ private:
     std::vector<std::string> m_loops;    // labels of the loops around ("" unlabelled)
     std::vector<std::string> m_columns;  // columns of the tables of the SQL being built
     int m_nextException = -1;
+    // The depth of the local subprogram being compiled, and the units it is declared in.
+    int m_level = 0;
+    std::vector<const CPlsqlUnit*> m_levels;
     int m_nesting = 0;
     // The package being compiled: its name, frame unit and members.
     std::string m_package;

@@ -27,6 +27,9 @@ struct CPlsqlTarget {
     std::string package;
     // WHERE CURRENT OF: the cursor whose current row's ROWID this reads.
     int cursor = -1;
+    // A variable of an enclosing unit, seen from a local subprogram: how
+    // many units out (0: the unit's own).
+    int outer = 0;
 };
 
 // One SQL statement inside the block, its PL/SQL names turned into
@@ -91,7 +94,18 @@ struct CPlsqlExpr {
         Negate,
         Plus,
     };
-    enum class Attribute { Found, NotFound, RowCount, IsOpen };
+    // SQL%BULK_ROWCOUNT(i), SQL%BULK_EXCEPTIONS.COUNT and its (i).ERROR_INDEX
+    // and (i).ERROR_CODE: `args[0]` the subscript.
+    enum class Attribute {
+        Found,
+        NotFound,
+        RowCount,
+        IsOpen,
+        BulkRowCount,
+        BulkErrors,
+        ErrorIndex,
+        ErrorCode
+    };
 
     Kind kind = Kind::Literal;
     Op op = Op::None;
@@ -100,6 +114,8 @@ struct CPlsqlExpr {
     CPlsqlTarget target;     // Variable
     bool negated = false;    // IS NOT NULL, NOT BETWEEN, NOT IN
     bool predicate = false;  // SqlCall: a condition, its 1 or 0 TRUE or FALSE
+    // A comparison of two CHAR values (CHAR variables, literals): blank-padded.
+    bool padded = false;
     // Case: the selector (or null) then WHEN/THEN pairs; an ELSE last when
     // `hasElse`.
     bool hasElse = false;
@@ -203,6 +219,18 @@ struct CPlsqlStmt {
     std::shared_ptr<const void> owner;
     bool bulk = false;  // FETCH ... BULK COLLECT (exprs[0]: LIMIT, when given)
     CPlsqlExpr::Method method = CPlsqlExpr::Method::Extend;
+    // FORALL: its indexes from the bounds in `exprs`, or the INDICES OF or
+    // VALUES OF collection `target` (BETWEEN its bounds in `exprs`); SAVE
+    // EXCEPTIONS.
+    enum class Bounds { Range, Indices, Values };
+    Bounds bounds = Bounds::Range;
+    bool saveExceptions = false;
+    // EXECUTE IMMEDIATE ... USING: each argument's mode (0 IN, 1 OUT, 2 IN
+    // OUT) and, for OUT and IN OUT, the variable it is written to.
+    std::vector<int> usingModes;
+    std::vector<CPlsqlTarget> usingOut;
+    // OPEN or FOR of a package's cursor `target`, its arguments in `exprs`.
+    bool packageCursor = false;
 };
 
 // A compiled unit: its statements, the number of variable slots and their
@@ -235,6 +263,10 @@ struct CPlsqlUnit {
     int lineOffset = 0;
     // A member of a package: the package's name.
     std::string package;
+    // A local subprogram: how deep it is declared (0: a stored unit or an
+    // anonymous block), and the local subprograms a unit declares.
+    int level = 0;
+    std::vector<std::shared_ptr<CPlsqlUnit>> locals;
     // What the unit refers to: (name, type) of tables, views and units.
     std::vector<std::pair<std::string, std::string>> dependencies;
     void DependsOn(const std::string& name, const std::string& type);
@@ -248,7 +280,8 @@ struct CPlsqlUnit {
 struct CPlsqlPackage {
     std::string name;
     std::shared_ptr<CPlsqlUnit> frame;
-    std::map<std::string, std::shared_ptr<CPlsqlUnit>> members;
+    // Procedures and functions by name; an overloaded name has several.
+    std::multimap<std::string, std::shared_ptr<CPlsqlUnit>> members;
     // What the heading declares, visible outside: variables by slot.
     std::map<std::string, int> variables;
     std::map<std::string, std::shared_ptr<CPlsqlType>> types;

@@ -8,7 +8,7 @@
 // What a variable was declared as: a scalar with its constraints, a record
 // (fields in order) or a collection (its element type).
 struct CPlsqlType {
-    enum class Base { Number, Integer, Text, Char, Date, Boolean, Record, Collection, Any };
+    enum class Base { Number, Integer, Text, Char, Date, Boolean, Record, Collection, Cursor, Any };
     // What the collection is: INDEX BY (sparse), nested table or VARRAY.
     enum class CollectionKind { None, Associative, Nested, Varray };
 
@@ -22,6 +22,9 @@ struct CPlsqlType {
     // CLOB: no VARCHAR2 limit, up to the longest text a value may hold.
     bool lob = false;
     bool notNull = false;
+    // TIMESTAMP(n): the digits of a second it keeps (6 when none is given);
+    // -1 for a DATE, which keeps none.
+    int fraction = -1;
     // PLS_INTEGER family: the range it holds, and NATURAL/POSITIVE floors.
     long long minimum = 0;
     long long maximum = 0;
@@ -36,6 +39,9 @@ struct CPlsqlType {
     std::shared_ptr<CPlsqlType> element;
     bool indexByText = false;
     long varrayLimit = 0;
+    // A package's cursor (a cursor variable of the package's state): the
+    // frame's declared cursor whose query OPEN runs; -1 for none.
+    int cursorQuery = -1;
 
     bool IsScalar() const { return base != Base::Record && base != Base::Collection; }
     // The field's place, -1 when the record has none of that name.

@@ -1,0 +1,190 @@
+#include "engine/sqlite/plsql/CPlsqlOverloads.h"
+
+#include "engine/sqlite/CSqliteCatalog.h"
+
+namespace {
+
+using Family = CPlsqlOverloads::Family;
+using Op = CPlsqlExpr::Op;
+
+struct NumericRank {
+    const char* name;
+    int rank;
+};
+
+constexpr NumericRank kNumericRanks[] = {
+    {"BINARY_FLOAT", 2},
+    {"BINARY_DOUBLE", 3},
+};
+
+bool Converts(Family family) {
+    return family == Family::Number || family == Family::Text || family == Family::Date;
+}
+
+CPlsqlOverloads::Shape OfColumn(int type) {
+    CPlsqlOverloads::Shape shape;
+    switch (static_cast<CSqlType>(type)) {
+        case CSqlType::Number:
+            shape.family = Family::Number;
+            break;
+        case CSqlType::Text:
+        case CSqlType::Char:
+            shape.family = Family::Text;
+            break;
+        case CSqlType::Date:
+            shape.family = Family::Date;
+            break;
+        default:
+            break;
+    }
+    return shape;
+}
+
+}  // namespace
+
+CPlsqlOverloads::Shape CPlsqlOverloads::OfType(const CPlsqlType& type) {
+    Shape shape;
+    shape.type = &type;
+    switch (type.base) {
+        case CPlsqlType::Base::Number:
+        case CPlsqlType::Base::Integer:
+            shape.family = Family::Number;
+            shape.rank = type.ranged ? 0 : 1;
+            for (const NumericRank& row : kNumericRanks)
+                if (type.name == row.name) shape.rank = row.rank;
+            break;
+        case CPlsqlType::Base::Text:
+        case CPlsqlType::Base::Char:
+            shape.family = Family::Text;
+            break;
+        case CPlsqlType::Base::Date:
+            shape.family = Family::Date;
+            break;
+        case CPlsqlType::Base::Boolean:
+            shape.family = Family::Boolean;
+            break;
+        case CPlsqlType::Base::Record:
+            shape.family = Family::Record;
+            break;
+        case CPlsqlType::Base::Collection:
+            shape.family = Family::Collection;
+            break;
+        case CPlsqlType::Base::Cursor:
+            shape.family = Family::Cursor;
+            break;
+        case CPlsqlType::Base::Any:
+            break;
+    }
+    return shape;
+}
+
+CPlsqlOverloads::Shape CPlsqlOverloads::OfExpr(const CPlsqlExpr& expr, const TypeOfTarget& typeOf) {
+    using K = CPlsqlExpr::Kind;
+    Shape shape;
+    switch (expr.kind) {
+        case K::Literal:
+            switch (expr.literal.GetKind()) {
+                case CPlsqlValue::Kind::Number:
+                    shape.family = Family::Number;
+                    break;
+                case CPlsqlValue::Kind::Text:
+                    shape.family = Family::Text;
+                    break;
+                case CPlsqlValue::Kind::Date:
+                    shape.family = Family::Date;
+                    break;
+                case CPlsqlValue::Kind::Boolean:
+                    shape.family = Family::Boolean;
+                    break;
+                case CPlsqlValue::Kind::Null:
+                    break;
+            }
+            return shape;
+        case K::Variable: {
+            if (expr.target.slot < 0) return shape;
+            std::shared_ptr<CPlsqlType> type = typeOf(expr.target);
+            const CPlsqlType* seen = type.get();
+            if (seen != nullptr && expr.target.index) seen = seen->element.get();
+            if (seen != nullptr && expr.target.field >= 0 &&
+                static_cast<std::size_t>(expr.target.field) < seen->fields.size())
+                seen = seen->fields[static_cast<std::size_t>(expr.target.field)].type.get();
+            // Note: the type outlives the call's choice (the unit keeps it).
+            return seen != nullptr ? OfType(*seen) : shape;
+        }
+        case K::Unary:
+        case K::Binary:
+            if (expr.op == Op::Concat)
+                shape.family = Family::Text;
+            else if (expr.op >= Op::Equal && expr.op <= Op::Not)
+                shape.family = Family::Boolean;
+            else if (expr.op == Op::Plus && !expr.args.empty())
+                return OfExpr(*expr.args[0], typeOf);
+            else
+                shape.family = Family::Number;
+            if ((expr.op == Op::Add || expr.op == Op::Subtract) && expr.args.size() == 2) {
+                // Date arithmetic: a date and days make a date, two dates a number of days.
+                bool left = OfExpr(*expr.args[0], typeOf).family == Family::Date;
+                bool right = OfExpr(*expr.args[1], typeOf).family == Family::Date;
+                if ((left || right) && !(left && right && expr.op == Op::Subtract))
+                    shape.family = Family::Date;
+            }
+            return shape;
+        case K::IsNull:
+        case K::Between:
+        case K::In:
+            shape.family = Family::Boolean;
+            return shape;
+        case K::Call: {
+            auto callee = expr.callee.lock();
+            return callee && callee->returnType ? OfType(*callee->returnType) : shape;
+        }
+        case K::SqlCall:
+            if (expr.predicate)
+                shape.family = Family::Boolean;
+            else if (expr.sql && !expr.sql->columnTypes.empty())
+                shape = OfColumn(expr.sql->columnTypes[0]);
+            return shape;
+        case K::SqlCode:
+            shape.family = Family::Number;
+            return shape;
+        case K::SqlErrm:
+            shape.family = Family::Text;
+            return shape;
+        case K::Case:
+            return expr.args.size() > (expr.hasSelector ? 2u : 1u)
+                       ? OfExpr(*expr.args[expr.hasSelector ? 2 : 1], typeOf)
+                       : shape;
+        default:
+            return shape;
+    }
+}
+
+int CPlsqlOverloads::Fit(const Shape& argument, const CPlsqlType& formal) {
+    Shape wanted = OfType(formal);
+    if (wanted.family == Family::Unknown || argument.family == Family::Unknown) return 2;
+    if (argument.family == wanted.family) {
+        if (wanted.family == Family::Number)
+            return argument.rank == wanted.rank ? 4 : argument.rank < wanted.rank ? 3 : 2;
+        bool composite = wanted.family == Family::Record || wanted.family == Family::Collection;
+        if (composite && argument.type != nullptr && argument.type != &formal &&
+            argument.type->name != formal.name)
+            return argument.type->fields.size() == formal.fields.size() && wanted.family == Family::Record
+                       ? 2
+                       : -1;
+        return 4;
+    }
+    return Converts(argument.family) && Converts(wanted.family) ? 1 : -1;
+}
+
+bool CPlsqlOverloads::SameHeading(const CPlsqlUnit& a, const CPlsqlUnit& b) {
+    if (a.type != b.type || a.parameters.size() != b.parameters.size()) return false;
+    for (std::size_t k = 0; k < a.parameters.size(); ++k) {
+        const auto& left = a.parameters[k];
+        const auto& right = b.parameters[k];
+        if (left.name != right.name || left.mode != right.mode) return false;
+        const CPlsqlType& one = *a.slotTypes[static_cast<std::size_t>(left.slot)];
+        const CPlsqlType& two = *b.slotTypes[static_cast<std::size_t>(right.slot)];
+        if (one.base != two.base || one.name != two.name) return false;
+    }
+    return true;
+}
