@@ -24,6 +24,8 @@ struct CPlsqlSession {
     unsigned long statement = 0;
     // The enabled triggers of each table, in the order they fire.
     std::map<std::string, std::vector<CTriggerDefinition>> tableTriggers;
+    // Whether the file has any trigger: -1 until looked at.
+    int anyTriggers = -1;
     // A DML statement being run: its table, event ('I', 'U', 'D'; 0 for
     // none), the columns an UPDATE sets, and the savepoint that undoes it
     // with what its statement triggers did.
@@ -63,5 +65,6 @@ struct CPlsqlSession {
         units.clear();
         packages.clear();
         tableTriggers.clear();
+        anyTriggers = -1;
     }
 };

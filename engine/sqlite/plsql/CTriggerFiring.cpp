@@ -81,6 +81,12 @@ bool Fires(const CTriggerDefinition& trigger, const CPlsqlSession::DmlScope* sco
     return false;
 }
 
+bool AnyTriggers(sqlite3* db) {
+    sqliteapi::Statement any = sqliteapi::Prepare(db, "SELECT 1 FROM main.TARVEX_TRIGGERS LIMIT 1");
+    // Note: a file the catalog could not be read from is taken to have some.
+    return !any || sqlite3_step(any.get()) == SQLITE_ROW;
+}
+
 // The enabled triggers of `table` in the order they fire, kept for the session.
 const std::vector<CTriggerDefinition>& Triggers(sqlite3* db, CPlsqlSession& session,
                                                 const std::string& table) {
@@ -273,6 +279,7 @@ bool CTriggerFiring::Rebuild(CBlockHost& host, const std::string& table) {
     CSqliteConnection& connection = host.Connection();
     Drop(connection, table);
     connection.m_plsql->tableTriggers.erase(table);
+    connection.m_plsql->anyTriggers = -1;
     std::vector<CPlsqlType::Field> columns;
     if (!host.TableColumns(table, columns)) return true;
     const auto triggers = Triggers(connection.m_db, *connection.m_plsql, table);
@@ -333,9 +340,15 @@ void CTriggerFiring::Upgrade(CBlockHost& host) {
 bool CTriggerFiring::Begin(CBlockHost& host, const std::string& sql, bool outermost, CEngineError& error) {
     CSqliteConnection& connection = host.Connection();
     CPlsqlSession& session = *connection.m_plsql;
-    CPlsqlSession::DmlScope scope = ReadDml(sql);
     // Note: a row left by a statement that failed halfway is of no use now.
     if (outermost) session.frames.clear();
+    // Note: a file without triggers has nothing to read of the statement.
+    if (session.anyTriggers < 0) session.anyTriggers = AnyTriggers(connection.m_db) ? 1 : 0;
+    if (session.anyTriggers == 0) {
+        session.scopes.emplace_back();
+        return true;
+    }
+    CPlsqlSession::DmlScope scope = ReadDml(sql);
     const auto& triggers = scope.event != 0 ? Triggers(connection.m_db, session, scope.table) : kNoTriggers;
     // Note: the SET list is read only for a table with triggers.
     if (scope.event == 'U' && !triggers.empty()) {
