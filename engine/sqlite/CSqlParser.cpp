@@ -720,16 +720,7 @@ bool CSqlParser::JsonColumns(std::vector<CSqlJsonColumn>& columns) {
             columns.push_back(std::move(column));
             continue;
         }
-        if (IsName() && !Is("PATH") && !Is("FORMAT") && !Is("EXISTS")) {
-            std::size_t begin = m_k++;
-            if (AcceptSymbol('(')) {
-                while (!AtEnd() && !IsSymbol(')')) ++m_k;
-                if (!ExpectSymbol(')')) return false;
-            }
-            column.type =
-                m_text.substr(m_tokens[begin].begin,
-                              m_tokens[m_k - 1].begin + m_tokens[m_k - 1].length - m_tokens[begin].begin);
-        }
+        if (IsName() && !Is("PATH") && !Is("FORMAT") && !Is("EXISTS") && !TypeText(column.type)) return false;
         if (Is("EXISTS")) return Refuse("JSON_TABLE (EXISTS PATH)");
         if (Accept("FORMAT")) {
             if (!Expect("JSON")) return false;
@@ -1157,14 +1148,7 @@ bool CSqlParser::JsonCall(Expr& call, const std::string& name) {
     call.args.push_back(literal);
     if (name == "JSON_VALUE" && Accept("RETURNING")) {
         if (!IsName()) return Fail();
-        std::size_t begin = m_k++;
-        if (AcceptSymbol('(')) {
-            while (!AtEnd() && !IsSymbol(')')) ++m_k;
-            if (!ExpectSymbol(')')) return false;
-        }
-        call.detail =
-            m_text.substr(m_tokens[begin].begin,
-                          m_tokens[m_k - 1].begin + m_tokens[m_k - 1].length - m_tokens[begin].begin);
+        if (!TypeText(call.detail)) return false;
     }
     if (Is("WITH") || Is("WITHOUT") || Is("PASSING") || Is("TRUE") || Is("TRUNCATE"))
         return Refuse(name + " (" + std::string(TokenText(m_k)) + ")");
@@ -1300,4 +1284,15 @@ bool CSqlParser::Parenthesised(Expr*& out) {
     }
     out = row;
     return ExpectSymbol(')');
+}
+
+bool CSqlParser::TypeText(std::string_view& out) {
+    std::size_t begin = m_k++;
+    if (AcceptSymbol('(')) {
+        while (!AtEnd() && !IsSymbol(')')) ++m_k;
+        if (!ExpectSymbol(')')) return false;
+    }
+    out = m_text.substr(m_tokens[begin].begin,
+                        m_tokens[m_k - 1].begin + m_tokens[m_k - 1].length - m_tokens[begin].begin);
+    return true;
 }

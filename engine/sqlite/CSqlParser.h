@@ -32,6 +32,9 @@ public:
     bool ParseCondition(CSqlExpr*& out, Failure& failure);
 
 private:
+    // A type name at the current token, with its bracketed arguments: its
+    // text as written; false when the brackets do not close.
+    bool TypeText(std::string_view& out);
     using Expr = CSqlExpr;
 
     bool AtEnd() const { return m_k >= m_tokens.size(); }

@@ -7,11 +7,10 @@
 
 namespace {
 
-class BulkTest : public EngineFixture {
+class BulkTest : public OutputFixture {
 protected:
     void SetUp() override {
-        EngineFixture::SetUp();
-        Exec("BEGIN DBMS_OUTPUT.ENABLE; END;");
+        OutputFixture::SetUp();
         Exec("CREATE TABLE t (n NUMBER PRIMARY KEY, s VARCHAR2(5))");
     }
 };

@@ -8,11 +8,10 @@
 
 namespace {
 
-class CursorVariableTest : public EngineFixture {
+class CursorVariableTest : public OutputFixture {
 protected:
     void SetUp() override {
-        EngineFixture::SetUp();
-        Exec("BEGIN DBMS_OUTPUT.ENABLE; END;");
+        OutputFixture::SetUp();
         Exec("CREATE TABLE emp (empno NUMBER(4), ename VARCHAR2(10), sal NUMBER(7,2), deptno NUMBER(2))");
         Exec("INSERT INTO emp VALUES (7369, 'SMITH', 800, 20)");
         Exec("INSERT INTO emp VALUES (7499, 'ALLEN', 1600, 30)");
@@ -37,10 +36,7 @@ protected:
     }
 };
 
-struct Case {
-    const char* block;
-    const char* answer;
-};
+using Case = BlockCase;
 
 }  // namespace
 

@@ -8,18 +8,9 @@
 
 namespace {
 
-class SubprogramTest : public EngineFixture {
-protected:
-    void SetUp() override {
-        EngineFixture::SetUp();
-        Exec("BEGIN DBMS_OUTPUT.ENABLE; END;");
-    }
-};
+class SubprogramTest : public OutputFixture {};
 
-struct Case {
-    const char* block;
-    const char* answer;
-};
+using Case = BlockCase;
 
 }  // namespace
 

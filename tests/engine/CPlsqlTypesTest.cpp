@@ -7,18 +7,9 @@
 
 namespace {
 
-class PlsqlTypesTest : public EngineFixture {
-protected:
-    void SetUp() override {
-        EngineFixture::SetUp();
-        Exec("BEGIN DBMS_OUTPUT.ENABLE; END;");
-    }
-};
+class PlsqlTypesTest : public OutputFixture {};
 
-struct Case {
-    const char* block;
-    const char* answer;
-};
+using Case = BlockCase;
 
 }  // namespace
 

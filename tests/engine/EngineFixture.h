@@ -166,3 +166,18 @@ protected:
     std::vector<CEngineBind> m_binds;
     std::unique_ptr<CSqliteConnection> m_connection;
 };
+
+// A block and the lines its DBMS_OUTPUT printed ('|' between), or its error.
+struct BlockCase {
+    const char* block;
+    const char* answer;
+};
+
+// A fresh database whose blocks' DBMS_OUTPUT lines are kept (OutputOf).
+class OutputFixture : public EngineFixture {
+protected:
+    void SetUp() override {
+        EngineFixture::SetUp();
+        Exec("BEGIN DBMS_OUTPUT.ENABLE; END;");
+    }
+};
