@@ -605,6 +605,60 @@ bool CSqlEmitter::EachSource(const CSqlSelect& block, Scope& scope, std::vector<
     return true;
 }
 
+std::size_t CSqlEmitter::CountColumns(const std::vector<Source>& sources) {
+    std::size_t count = 0;
+    for (const auto& source : sources) count += source.columns.size();
+    return count;
+}
+
+std::vector<std::string> CSqlEmitter::JoinedColumns(const CSqlSelect& block) const {
+    // The columns USING and NATURAL joins join on, each once, in order.
+    std::vector<std::string> names;
+    const auto& sources = m_scopes.back().sources;
+    auto add = [&](const std::string& name) {
+        if (std::find(names.begin(), names.end(), name) == names.end()) names.push_back(name);
+    };
+    for (std::size_t k = 1; k < block.from.size() && k < sources.size(); ++k) {
+        const CSqlFromItem& item = block.from[k];
+        for (std::string_view column : item.usingColumns) add(Upper(column));
+        if (!item.natural) continue;
+        for (const auto& column : sources[k].columns)
+            for (std::size_t j = 0; j < k; ++j)
+                for (const auto& left : sources[j].columns)
+                    if (left.name == column.name) add(column.name);
+    }
+    return names;
+}
+
+void CSqlEmitter::StarOverJoin(const std::vector<std::string>& joinedOn, std::string& out,
+                               std::vector<Typed>& produced) {
+    // Note: the columns joined on come first, once, whichever side has the
+    // row; then the other columns of each source, as the server lists them.
+    const auto& sources = m_scopes.back().sources;
+    bool first = true;
+    for (const std::string& name : joinedOn) {
+        std::string either;
+        const Typed* typed = nullptr;
+        for (const auto& source : sources)
+            for (const auto& column : source.columns)
+                if (column.name == name) {
+                    either += (either.empty() ? "" : ", ") + QuoteName(source.name) + "." + QuoteName(name);
+                    if (typed == nullptr) typed = &column;
+                }
+        out += (first ? "" : ", ") + ("COALESCE(" + either + ", NULL) AS ") + QuoteName(name);
+        first = false;
+        if (typed != nullptr) produced.push_back(*typed);
+    }
+    for (const auto& source : sources)
+        for (const auto& column : source.columns) {
+            if (std::find(joinedOn.begin(), joinedOn.end(), column.name) != joinedOn.end()) continue;
+            out += (first ? "" : ", ") + QuoteName(source.name) + "." + QuoteName(column.name) + " AS " +
+                   QuoteName(column.name);
+            first = false;
+            produced.push_back(column);
+        }
+}
+
 bool CSqlEmitter::UsesRownum(const CSqlExpr* expr) const {
     if (expr == nullptr) return false;
     if (expr->kind == CSqlExpr::Kind::Name && expr->parts.size() == 1 && Upper(expr->parts[0]) == "ROWNUM")
@@ -741,7 +795,7 @@ bool CSqlEmitter::Block(const CSqlSelect& block, std::string& out, std::vector<T
         return false;
     }
     for (const CSqlFromItem& item : block.from)
-        scope.usingJoin = scope.usingJoin || !item.usingColumns.empty();
+        scope.usingJoin = scope.usingJoin || !item.usingColumns.empty() || item.natural;
     m_scopes.back() = scope;
     m_groupingSet = groupingSet;
     StartBranch(block, branch);
@@ -807,6 +861,13 @@ bool CSqlEmitter::Block(const CSqlSelect& block, std::string& out, std::vector<T
             bool computed = false;
             for (const auto& source : m_scopes.back().sources)
                 for (const auto& column : source.columns) computed = computed || !column.emitted.empty();
+            std::vector<std::string> joinedOn =
+                qualifier.empty() && !computed ? JoinedColumns(block) : std::vector<std::string>{};
+            if (!joinedOn.empty()) {
+                produced.resize(produced.size() - CountColumns(m_scopes.back().sources));
+                StarOverJoin(joinedOn, out, produced);
+                continue;
+            }
             if (!computed) {
                 out += item.expr->parts.empty() ? "*" : std::string(item.expr->parts[0]) + ".*";
                 continue;
@@ -925,6 +986,7 @@ bool CSqlEmitter::Block(const CSqlSelect& block, std::string& out, std::vector<T
             }
             static constexpr const char* kJoins[] = {", ",           " JOIN ",      " LEFT JOIN ",
                                                      " RIGHT JOIN ", " FULL JOIN ", " CROSS JOIN "};
+            if (!firstSource) out += item.natural ? " NATURAL" : "";
             if (!firstSource) out += kJoins[static_cast<int>(item.join)];
             firstSource = false;
             out += sourceTexts[k];

@@ -149,6 +149,11 @@ private:
     std::vector<CSqlType> Arguments(const CSqlExpr& expr, std::string& out, bool aggregate);
     // "OVER (PARTITION BY ... [ORDER BY ... [frame]])" of a call.
     std::string Window(const CSqlExpr& expr, bool ordered);
+    static std::size_t CountColumns(const std::vector<Source>& sources);
+    // "*" over USING and NATURAL joins: the columns joined on, then the rest.
+    std::vector<std::string> JoinedColumns(const CSqlSelect& block) const;
+    void StarOverJoin(const std::vector<std::string>& joinedOn, std::string& out,
+                      std::vector<Typed>& produced);
     CSqlType Binary(const CSqlExpr& expr, std::string& out);
     void StoredForm(const CSqlExpr& bind, std::string& value);
     CSqlType Compare(std::string_view op, const CSqlExpr* left, const CSqlExpr* right, std::string& out);

@@ -604,11 +604,10 @@ bool CSqlParser::FromList(CSqlSelect& select) {
     select.from.push_back(first);
     for (;;) {
         CSqlFromItem item;
-        if (AcceptSymbol(',')) {
+        item.natural = Accept("NATURAL");
+        if (!item.natural && AcceptSymbol(',')) {
             item.join = CSqlFromItem::Join::Comma;
-        } else if (Is("NATURAL")) {
-            return Refuse("NATURAL JOIN");
-        } else if (Accept("CROSS")) {
+        } else if (!item.natural && Accept("CROSS")) {
             if (!Expect("JOIN")) return false;
             item.join = CSqlFromItem::Join::Cross;
         } else if (Accept("JOIN") || (Accept("INNER") && Expect("JOIN"))) {
@@ -621,11 +620,11 @@ bool CSqlParser::FromList(CSqlSelect& select) {
             Accept("OUTER");
             if (!Expect("JOIN")) return false;
         } else {
-            return !m_failed;
+            return item.natural ? Fail() : !m_failed;
         }
         if (!FromItem(item)) return false;
         bool needsCondition =
-            item.join != CSqlFromItem::Join::Comma && item.join != CSqlFromItem::Join::Cross;
+            item.join != CSqlFromItem::Join::Comma && item.join != CSqlFromItem::Join::Cross && !item.natural;
         if (needsCondition) {
             if (Accept("ON")) {
                 if (!Expression(item.on)) return false;

@@ -112,6 +112,8 @@ struct CSqlFromItem {
     std::string_view alias;
     CSqlExpr* on = nullptr;
     std::vector<std::string_view> usingColumns;
+    // NATURAL: joined on every column of the same name on both sides.
+    bool natural = false;
 };
 
 struct CSqlSelectItem {
