@@ -15,6 +15,7 @@
 #include "engine/sqlite/CDatabaseLocation.h"
 #include "engine/sqlite/CDateFormat.h"
 #include "engine/sqlite/CHousekeeping.h"
+#include "engine/sqlite/CMultiTableInsert.h"
 #include "engine/sqlite/COraError.h"
 #include "engine/sqlite/COracleDialect.h"
 #include "engine/sqlite/CSelectList.h"
@@ -746,7 +747,37 @@ bool CSqliteConnection::RunStatement(Piece piece, std::vector<CEngineBind>& bind
     return true;
 }
 
+// INSERT ALL and INSERT FIRST run as the inserts they make, as one
+// statement: all of them or none.
+bool CSqliteConnection::RunMultiInsert(const std::string& sql, std::vector<CEngineBind>& binds,
+                                       long& rowsProcessed) {
+    CMultiTableInsert::Split split = CMultiTableInsert::Read(sql);
+    if (split.failedAt != std::string::npos) {
+        COraError::Set(m_error, 900, {}, static_cast<int>(split.failedAt));
+        return false;
+    }
+    bool started = !InTransaction();
+    if (!BeginWrite() || !ExecPlain("SAVEPOINT TARVEX_MULTI")) return false;
+    long rows = 0;
+    bool ok = true;
+    for (const std::string& statement : split.statements) {
+        ok = RunDml(statement, binds, rows);
+        if (!ok) break;
+    }
+    if (!ok) {
+        // Note: the error's place is in the insert made, not in the text typed.
+        m_error.position = 0;
+        const char* undo = started ? "ROLLBACK" : "ROLLBACK TO TARVEX_MULTI";
+        if (!sqliteapi::Undo(m_db, undo) || (!started && !ExecPlain("RELEASE TARVEX_MULTI")))
+            m_transactionLost = true;
+        return false;
+    }
+    rowsProcessed += rows;
+    return ExecPlain("RELEASE TARVEX_MULTI");
+}
+
 bool CSqliteConnection::RunDml(const std::string& sql, std::vector<CEngineBind>& binds, long& rowsProcessed) {
+    if (CMultiTableInsert::Takes(sql)) return RunMultiInsert(sql, binds, rowsProcessed);
     CBlockHost host(*this);
     if (!CTriggerFiring::Begin(host, sql, true, m_error)) return false;
     bool ran = RunStatement(Piece{sql, 0}, binds, rowsProcessed);

@@ -135,6 +135,7 @@ private:
 
     bool RunStatement(Piece piece, std::vector<CEngineBind>& binds, long& rowsProcessed);
     // INSERT, UPDATE or DELETE with the statement triggers of its table around it.
+    bool RunMultiInsert(const std::string& sql, std::vector<CEngineBind>& binds, long& rowsProcessed);
     bool RunDml(const std::string& sql, std::vector<CEngineBind>& binds, long& rowsProcessed);
     // MERGE: its statements in one savepoint, the rows updated and inserted counted.
     bool RunMerge(Piece piece, std::vector<CEngineBind>& binds, long& rowsProcessed);

@@ -1,0 +1,141 @@
+#include "engine/sqlite/CMultiTableInsert.h"
+
+#include "engine/sqlite/CSqlScanner.h"
+
+namespace {
+
+using Tokens = std::vector<CSqlScanner::Token>;
+
+struct Into {
+    std::string target;    // table and column list, as written
+    std::string values;    // the VALUES list without its brackets; "" for *
+    std::size_t when = 0;  // 1-based WHEN the clause belongs to; 0 unconditional or ELSE
+    bool otherwise = false;
+};
+
+class Reader {
+public:
+    Reader(std::string_view sql, const Tokens& tokens) : m_sql(sql), m_tokens(tokens) {}
+
+    bool Is(std::string_view word) const {
+        return m_k < m_tokens.size() && CSqlScanner::Is(m_sql, m_tokens[m_k], word);
+    }
+    bool IsSymbol(char symbol) const {
+        return m_k < m_tokens.size() && CSqlScanner::IsSymbol(m_sql, m_tokens[m_k], symbol);
+    }
+    std::size_t At() const { return m_k < m_tokens.size() ? m_tokens[m_k].begin : m_sql.size(); }
+    bool AtEnd() const { return m_k >= m_tokens.size(); }
+    void Next() { ++m_k; }
+
+    // The text from the current token up to (not with) the first of `stops`
+    // at bracket depth 0; false when a bracket does not close.
+    bool Until(std::initializer_list<std::string_view> stops, std::string& text) {
+        std::size_t begin = At();
+        int depth = 0;
+        for (; !AtEnd(); Next()) {
+            if (depth == 0 && IsSymbol(';')) break;
+            bool stop = false;
+            for (std::string_view word : stops) stop = stop || (depth == 0 && Is(word));
+            if (stop) break;
+            if (IsSymbol('(')) ++depth;
+            if (IsSymbol(')') && --depth < 0) return false;
+        }
+        text = std::string(m_sql.substr(begin, At() - begin));
+        while (!text.empty() &&
+               (text.back() == ' ' || text.back() == '\n' || text.back() == '\r' || text.back() == '\t'))
+            text.pop_back();
+        return depth == 0;
+    }
+    // A bracketed list; its text without the brackets.
+    bool Bracketed(std::string& text) {
+        if (!IsSymbol('(')) return false;
+        std::size_t begin = m_tokens[m_k].begin + 1;
+        int depth = 0;
+        for (; !AtEnd(); Next()) {
+            if (IsSymbol('(')) ++depth;
+            if (IsSymbol(')') && --depth == 0) break;
+        }
+        if (AtEnd()) return false;
+        text = std::string(m_sql.substr(begin, m_tokens[m_k].begin - begin));
+        Next();
+        return true;
+    }
+
+private:
+    std::string_view m_sql;
+    const Tokens& m_tokens;
+    std::size_t m_k = 0;
+};
+
+// INTO table [alias] [(columns)] [VALUES (values)]
+bool ReadInto(Reader& reader, Into& into) {
+    reader.Next();  // INTO
+    return reader.Until({"VALUES", "INTO", "WHEN", "ELSE", "SELECT", "WITH"}, into.target) &&
+           (!reader.Is("VALUES") || (reader.Next(), reader.Bracketed(into.values)));
+}
+
+}  // namespace
+
+bool CMultiTableInsert::Takes(std::string_view sql) {
+    auto tokens = CSqlScanner::Significant(sql, 2);
+    return tokens.size() == 2 && CSqlScanner::Is(sql, tokens[0], "INSERT") &&
+           (CSqlScanner::Is(sql, tokens[1], "ALL") || CSqlScanner::Is(sql, tokens[1], "FIRST"));
+}
+
+CMultiTableInsert::Split CMultiTableInsert::Read(std::string_view sql) {
+    Split split;
+    auto tokens = CSqlScanner::Significant(sql);
+    Reader reader(sql, tokens);
+    reader.Next();
+    bool first = reader.Is("FIRST");
+    reader.Next();
+    std::vector<Into> intos;
+    std::vector<std::string> conditions;
+    bool otherwise = false;
+    while (!reader.AtEnd() && !reader.Is("SELECT") && !reader.Is("WITH") && !reader.IsSymbol('(')) {
+        if (reader.Is("WHEN")) {
+            reader.Next();
+            std::string condition;
+            if (!reader.Until({"THEN"}, condition) || !reader.Is("THEN"))
+                return split.failedAt = reader.At(), split;
+            reader.Next();
+            conditions.push_back(condition);
+            continue;
+        }
+        if (reader.Is("ELSE")) {
+            reader.Next();
+            otherwise = true;
+            continue;
+        }
+        if (!reader.Is("INTO")) return split.failedAt = reader.At(), split;
+        Into into;
+        into.when = otherwise ? 0 : conditions.size();
+        into.otherwise = otherwise;
+        if (!ReadInto(reader, into)) return split.failedAt = reader.At(), split;
+        intos.push_back(into);
+    }
+    std::string query;
+    std::size_t queryAt = reader.At();
+    if (intos.empty() || reader.AtEnd() || !reader.Until({}, query)) return split.failedAt = queryAt, split;
+    // Note: a row meets the WHENs in order; FIRST takes the first it passes.
+    std::string pick = "CASE";
+    for (std::size_t k = 0; k < conditions.size(); ++k)
+        pick += " WHEN (" + conditions[k] + ") THEN " + std::to_string(k + 1);
+    pick += " ELSE 0 END";
+    for (const Into& into : intos) {
+        std::string where;
+        if (into.otherwise) {
+            // ELSE: no WHEN was true for the row.
+            std::string none = "CASE";
+            for (const std::string& condition : conditions) none += " WHEN (" + condition + ") THEN 1";
+            where = " WHERE " + none + " ELSE 0 END = 0";
+        } else if (into.when > 0) {
+            where = first ? " WHERE " + pick + " = " + std::to_string(into.when)
+                          : " WHERE (" + conditions[into.when - 1] + ")";
+        }
+        split.statements.push_back("INSERT INTO " + into.target + " SELECT " +
+                                   (into.values.empty() ? std::string("*") : into.values) + " FROM (" +
+                                   query + ")" + where);
+    }
+    return split;
+}
