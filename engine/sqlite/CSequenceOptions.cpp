@@ -47,14 +47,6 @@ bool Less(const std::string& a, const std::string& b) {
     return !equal && (negativeA ? !smaller : smaller);
 }
 
-// Options are kept under the upper case of the sequence's name.
-std::string Key(const std::string& name) {
-    std::string key = name;
-    for (char& c : key)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    return key;
-}
-
 }  // namespace
 
 CSequenceOptions::Outcome CSequenceOptions::Read(std::string_view text,
@@ -152,7 +144,7 @@ bool CSequenceOptions::Save(sqlite3* db, const std::string& name, const CSequenc
         error.Set(sqliteapi::Cp932Of(sqlite3_errmsg(db)));
         return false;
     }
-    sqlite3_bind_text(save.get(), 1, Key(name).c_str(), -1, SQLITE_TRANSIENT);
+    sqlite3_bind_text(save.get(), 1, name.c_str(), -1, SQLITE_TRANSIENT);
     if (!options.minValue.empty())
         sqlite3_bind_text(save.get(), 2, options.minValue.c_str(), -1, SQLITE_TRANSIENT);
     if (!options.maxValue.empty())
@@ -172,7 +164,7 @@ CSequenceOptions CSequenceOptions::Load(sqlite3* db, const std::string& name) {
                                                    "ORDER_FLAG FROM main.TARVEX_SEQUENCE_OPTIONS WHERE "
                                                    "NAME = ?1");
     if (!load) return options;
-    sqlite3_bind_text(load.get(), 1, Key(name).c_str(), -1, SQLITE_TRANSIENT);
+    sqlite3_bind_text(load.get(), 1, name.c_str(), -1, SQLITE_TRANSIENT);
     if (sqlite3_step(load.get()) != SQLITE_ROW) return options;
     auto text = [&](int column) {
         const unsigned char* value = sqlite3_column_text(load.get(), column);
@@ -190,6 +182,6 @@ void CSequenceOptions::Forget(sqlite3* db, const std::string& name) {
     sqliteapi::Statement forget =
         sqliteapi::Prepare(db, "DELETE FROM main.TARVEX_SEQUENCE_OPTIONS WHERE NAME = ?1");
     if (!forget) return;
-    sqlite3_bind_text(forget.get(), 1, Key(name).c_str(), -1, SQLITE_TRANSIENT);
+    sqlite3_bind_text(forget.get(), 1, name.c_str(), -1, SQLITE_TRANSIENT);
     sqlite3_step(forget.get());
 }

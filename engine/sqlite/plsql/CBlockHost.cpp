@@ -648,7 +648,7 @@ bool CBlockHost::RecompilePackage(const std::string& name, const std::string& pa
         return false;
     }
     // Note: COMPILE alone (or COMPILE PACKAGE) compiles the heading and the
-    // body; SPECIFICATION the heading only; BODY the body only.
+    // body; the heading's own word, the heading only; BODY, the body only.
     bool ok = part == "BODY" || CreateUnit(heading.source, 0, true);
     CEngineError warning = m_connection.m_error;
     if (hasBody && part != "SPECIFICATION" && !CreateUnit(body.source, 0, true)) return false;

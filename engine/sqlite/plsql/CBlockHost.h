@@ -80,7 +80,8 @@ private:
     void Undo();
     bool Finish();
     bool CreateUnit(const std::string& text, std::size_t unitStart, bool replace);
-    // ALTER PACKAGE [BODY] name COMPILE [PACKAGE | SPECIFICATION | BODY].
+    // ALTER PACKAGE [BODY] name COMPILE [part]: the package, its heading
+    // alone or its body alone, as `part` names them.
     bool RecompilePackage(const std::string& name, const std::string& part);
     // A unit the catalog holds INVALID compiled again without errors.
     void Revalidated(const std::string& name, const std::string& type);

@@ -2309,14 +2309,7 @@ CPlsqlParser::ExprPtr CPlsqlParser::ParseNamed() {
             return expr;
         }
         if (IsSymbol('.') && IsName(1)) {
-            ++m_k;
-            std::size_t methodAt = Peek().begin;
-            std::string method = Name();
-            expr->kind = CPlsqlExpr::Kind::CollectionMethod;
-            if (!MethodNamed(method, expr->method) || expr->method == CPlsqlExpr::Method::Extend ||
-                expr->method == CPlsqlExpr::Method::Delete || expr->method == CPlsqlExpr::Method::Trim)
-                Fail(302, method, methodAt);
-            if (IsSymbol('(')) expr->args = ParseArguments();
+            ParseMethodCall(*expr);
             return expr;
         }
         expr->kind = CPlsqlExpr::Kind::Variable;
@@ -2523,14 +2516,7 @@ CPlsqlParser::ExprPtr CPlsqlParser::PackageVariable(const std::string& name, std
         return expr;
     }
     if (type->base == CPlsqlType::Base::Collection && IsSymbol('.') && IsName(1)) {
-        ++m_k;
-        std::size_t methodAt = Peek().begin;
-        std::string method = Name();
-        expr->kind = CPlsqlExpr::Kind::CollectionMethod;
-        if (!MethodNamed(method, expr->method) || expr->method == CPlsqlExpr::Method::Extend ||
-            expr->method == CPlsqlExpr::Method::Delete || expr->method == CPlsqlExpr::Method::Trim)
-            Fail(302, method, methodAt);
-        if (IsSymbol('(')) expr->args = ParseArguments();
+        ParseMethodCall(*expr);
         return expr;
     }
     if (AcceptSymbol('.')) {
@@ -2808,4 +2794,17 @@ int CPlsqlUnit::LineOf(std::size_t at) const {
 int CPlsqlUnit::ColumnOf(std::size_t at) const {
     auto next = std::upper_bound(lineStarts.begin(), lineStarts.end(), at);
     return static_cast<int>(at - *(next - 1)) + 1;
+}
+
+// ".method[(arguments)]" of a collection in an expression: EXTEND, DELETE
+// and TRIM change the collection and are statements, not values.
+void CPlsqlParser::ParseMethodCall(CPlsqlExpr& expr) {
+    ++m_k;
+    std::size_t methodAt = Peek().begin;
+    std::string method = Name();
+    expr.kind = CPlsqlExpr::Kind::CollectionMethod;
+    if (!MethodNamed(method, expr.method) || expr.method == CPlsqlExpr::Method::Extend ||
+        expr.method == CPlsqlExpr::Method::Delete || expr.method == CPlsqlExpr::Method::Trim)
+        Fail(302, method, methodAt);
+    if (IsSymbol('(')) expr.args = ParseArguments();
 }

@@ -122,6 +122,7 @@ private:
     std::shared_ptr<CPlsqlType> TargetType(const CPlsqlTarget& target) const;
     // "(subscript)" and an optional ".field" of an element of `collection`.
     void ParseElement(CPlsqlTarget& target, const CPlsqlType& collection);
+    void ParseMethodCall(CPlsqlExpr& expr);
     static bool MethodNamed(const std::string& name, CPlsqlExpr::Method& method);
     std::unique_ptr<CPlsqlStmt> ParseCollectionStatement(const Entry& entry);
     std::unique_ptr<CPlsqlStmt> ParseForAll();
