@@ -202,6 +202,31 @@ TEST_F(StoredUnitTest, PackageCollectionsLastTheSession) {
               "3b");
 }
 
+// A package's exceptions are named PKG.NAME from other units, in handlers
+// and in RAISE; a block's own exception of another name is a different one.
+TEST_F(StoredUnitTest, PackageExceptionsAreCaughtAndRaisedByTheirQualifiedNames) {
+    EXPECT_EQ(Run("CREATE PACKAGE bank AS\n  insufficient EXCEPTION;\n  PRAGMA EXCEPTION_INIT(insufficient, "
+                  "-20001);\n"
+                  "  closed EXCEPTION;\n  PROCEDURE pay(n NUMBER);\nEND;"),
+              "");
+    EXPECT_EQ(Run("CREATE PACKAGE BODY bank AS\n  PROCEDURE pay(n NUMBER) IS\n  BEGIN\n"
+                  "    IF n > 10 THEN RAISE_APPLICATION_ERROR(-20001, 'short by ' || (n - 10)); END IF;\n"
+                  "    IF n < 0 THEN RAISE closed; END IF;\n  END;\nEND;"),
+              "");
+    EXPECT_EQ(
+        Run("BEGIN bank.pay(15); EXCEPTION WHEN bank.insufficient THEN dbms_output.put_line(SQLERRM); END;"),
+        "ORA-20001: short by 5");
+    // The block's first exception is not the package's first.
+    EXPECT_EQ(Run("DECLARE mine EXCEPTION; BEGIN bank.pay(-1); EXCEPTION WHEN mine THEN "
+                  "dbms_output.put_line('mine'); WHEN bank.closed THEN dbms_output.put_line('closed'); END;"),
+              "closed");
+    EXPECT_EQ(Run("BEGIN RAISE bank.closed; EXCEPTION WHEN bank.closed OR bank.insufficient THEN "
+                  "dbms_output.put_line(SQLCODE); END;"),
+              "1");
+    EXPECT_EQ(Run("BEGIN NULL; EXCEPTION WHEN bank.missing THEN NULL; END;"),
+              "ERROR ORA-06550: 行1、列33:|PLS-00302: コンポーネント'MISSING'を宣言してください。");
+}
+
 // ALTER ... COMPILE compiles a procedure now: VALID once its table is back,
 // INVALID with its errors (and the warning) while the table is gone.
 TEST_F(StoredUnitTest, AlterCompileSetsTheStatusAtOnce) {

@@ -1,6 +1,8 @@
 #include "engine/sqlite/plsql/CPlsqlParser.h"
 
 #include <algorithm>
+#include <atomic>
+#include <limits>
 
 #include "engine/sqlite/CSqliteCatalog.h"
 #include "engine/sqlite/plsql/CPlsqlBuiltins.h"
@@ -204,7 +206,10 @@ std::shared_ptr<CPlsqlPackage> CPlsqlParser::ParsePackage(const std::string& own
         if (IsName()) Name();
         AcceptSymbol(';');
         for (const auto& [name, entry] : m_scopes.back())
-            if (entry.kind == Entry::Kind::Variable) package->variables[name] = entry.slot;
+            if (entry.kind == Entry::Kind::Variable)
+                package->variables[name] = entry.slot;
+            else if (entry.kind == Entry::Kind::Exception)
+                package->exceptions[name] = entry.exception;
         package->types = m_types;
         if (!body.empty()) {
             inBody = true;
@@ -834,7 +839,7 @@ void CPlsqlParser::ParseDeclaration(CPlsqlBlockNode& block) {
     if (Accept("EXCEPTION")) {
         Entry entry;
         entry.kind = Entry::Kind::Exception;
-        entry.exception = m_nextException--;
+        entry.exception = NextExceptionId();
         Declare(name, entry, at);
         ExpectSymbol(';');
         return;
@@ -1217,20 +1222,45 @@ void CPlsqlParser::ParseHandlers(CPlsqlBlockNode& block) {
                 handler.others = true;
                 continue;
             }
-            std::string name = Name();
-            if (const Entry* entry = Find(name); entry != nullptr && entry->kind == Entry::Kind::Exception) {
-                handler.exceptions.push_back(entry->exception);
-                continue;
-            }
-            int code = CPlsqlErrors::Predefined(name);
-            if (code == 0) Fail(201, name, at);
-            handler.exceptions.push_back(code);
+            handler.exceptions.push_back(ExceptionNamed(at));
         } while (Accept("OR"));
         Expect("THEN");
         handler.body = ParseBody({"WHEN", "END"});
         block.handlers.push_back(std::move(handler));
     }
     if (block.handlers.empty()) Unexpected();
+}
+
+int CPlsqlParser::NextExceptionId() {
+    // Note: user exceptions are numbered below zero, apart from every other
+    // unit's, so that a package's exception raised in one unit is told from
+    // a block's own in another.
+    static std::atomic<int> next{-1};
+    int id = next.fetch_sub(1);
+    if (id == std::numeric_limits<int>::min() + 1) next = -1;
+    return id;
+}
+
+int CPlsqlParser::ExceptionNamed(std::size_t at) {
+    std::string name = Name();
+    if (const Entry* entry = Find(name); entry != nullptr && entry->kind == Entry::Kind::Exception)
+        return entry->exception;
+    if (IsSymbol('.') && IsName(1)) {
+        ++m_k;
+        std::size_t memberAt = Peek().begin;
+        std::string member = Name();
+        bool invalid = false;
+        auto package = name == m_package ? m_compiling : m_host.FindPackage(name, invalid);
+        if (invalid) Fail(905, name, at);
+        if (!package) Fail(201, name, at);
+        auto found = package->exceptions.find(member);
+        if (found == package->exceptions.end()) Fail(302, member, memberAt);
+        if (package != m_compiling) m_unit->DependsOn(name, "PACKAGE");
+        return found->second;
+    }
+    int code = CPlsqlErrors::Predefined(name);
+    if (code == 0) Fail(201, name, at);
+    return code;
 }
 
 void CPlsqlParser::EndStatement() { ExpectSymbol(';'); }
@@ -1736,14 +1766,7 @@ std::unique_ptr<CPlsqlStmt> CPlsqlParser::ParseRaise() {
     statement->at = Peek().begin;
     Expect("RAISE");
     if (!IsSymbol(';')) {
-        std::size_t at = Peek().begin;
-        std::string name = Name();
-        if (const Entry* entry = Find(name); entry != nullptr && entry->kind == Entry::Kind::Exception) {
-            statement->exception = entry->exception;
-        } else {
-            statement->exception = CPlsqlErrors::Predefined(name);
-            if (statement->exception == 0) Fail(201, name, at);
-        }
+        statement->exception = ExceptionNamed(Peek().begin);
     }
     EndStatement();
     return statement;

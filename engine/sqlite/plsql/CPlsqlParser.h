@@ -98,6 +98,10 @@ private:
     void Push();
     void Pop();
     const Entry* Find(const std::string& name) const;
+    // The exception named at the cursor: a declared one, a package's
+    // ("PKG.NAME") or a predefined one; PLS-00201 when there is none.
+    int ExceptionNamed(std::size_t at);
+    static int NextExceptionId();
     int NewSlot(const std::string& name, std::shared_ptr<CPlsqlType> type);
     void Declare(const std::string& name, const Entry& entry, std::size_t at);
     // A target of the variable `entry`, from the unit being compiled.
@@ -239,7 +243,6 @@ private:
     std::map<std::string, std::shared_ptr<CPlsqlType>> m_types;
     std::vector<std::string> m_loops;    // labels of the loops around ("" unlabelled)
     std::vector<std::string> m_columns;  // columns of the tables of the SQL being built
-    int m_nextException = -1;
     // The depth of the local subprogram being compiled, and the units it is declared in.
     int m_level = 0;
     std::vector<const CPlsqlUnit*> m_levels;

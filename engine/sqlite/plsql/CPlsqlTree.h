@@ -284,6 +284,8 @@ struct CPlsqlPackage {
     std::multimap<std::string, std::shared_ptr<CPlsqlUnit>> members;
     // What the heading declares, visible outside: variables by slot.
     std::map<std::string, int> variables;
+    // ... and exceptions by their number.
+    std::map<std::string, int> exceptions;
     std::map<std::string, std::shared_ptr<CPlsqlType>> types;
     std::vector<std::string> publicMembers;
 };
