@@ -477,8 +477,10 @@ bool CSqlEmitter::Query(const CSqlSelect& query, std::string& out, std::vector<T
     // Note: the sets of a lone grouped block sort outside their union.
     bool groupingOrder = query.next == nullptr && !query.groupingSets.empty() && ordered;
     if (groupingOrder) m_groupingOrder = &query.orderBy;
+    std::vector<Typed> later;
     for (const CSqlSelect* block = &query; block != nullptr; block = block->next) {
-        if (!Block(*block, out, block == &query ? &first : nullptr, ordered)) return false;
+        if (!Block(*block, out, block == &query ? &first : &later, ordered)) return false;
+        if (block != &query && !Widen(query, first, later)) return false;
         if (block->next == nullptr) break;
         std::string op = Upper(block->setOperator);
         out += op == "MINUS" ? " EXCEPT " : " " + op + (block->setAll ? " ALL " : " ");
@@ -510,6 +512,32 @@ bool CSqlEmitter::Query(const CSqlSelect& query, std::string& out, std::vector<T
     m_ctes.resize(ctes);
     if (columns != nullptr) *columns = std::move(first);
     return !m_failed;
+}
+
+bool CSqlEmitter::Widen(const CSqlSelect& query, std::vector<Typed>& columns, const std::vector<Typed>& next) {
+    if (columns.size() != next.size()) return Fail(query.at, 1789);
+    // Note: a column of a compound holds the values of every branch: text
+    // as long as the longest, VARCHAR2 when the branches differ.
+    for (std::size_t k = 0; k < columns.size(); ++k) {
+        CValueType& type = columns[k].type;
+        const CValueType& other = next[k].type;
+        if (type.kind == CSqlType::Unknown) {
+            type = other;
+            continue;
+        }
+        if (other.kind == CSqlType::Unknown) continue;
+        bool text = IsText(type.kind);
+        if (text != IsText(other.kind) || (!text && type.kind != other.kind))
+            return Fail(k < query.items.size() ? query.items[k].begin : query.at, 1790);
+        if (text) {
+            if (type.kind != other.kind) type.kind = CSqlType::Text;
+            type.length = type.length == 0 || other.length == 0 ? 0 : std::max(type.length, other.length);
+            type.chars = type.chars || other.chars;
+        }
+        type.wide = type.wide || other.wide;
+        type.fraction = std::max(type.fraction, other.fraction);
+    }
+    return true;
 }
 
 bool CSqlEmitter::OrderItems(const std::vector<CSqlExpr::OrderItem>& items, std::string& out) {
@@ -774,7 +802,9 @@ CSqlType CSqlEmitter::Expr(const CSqlExpr* expr, std::string& out) {
     return ExprNode(expr, out);
 }
 
-bool CSqlEmitter::Block(const CSqlSelect& block, std::string& out, std::vector<Typed>* columns, bool) {
+bool CSqlEmitter::Block(const CSqlSelect& block, std::string& out, std::vector<Typed>* columns,
+                        bool orderedForRownum) {
+    if (block.implicitColumns) return ImplicitBlock(block, out, columns, orderedForRownum);
     if (!block.groupingSets.empty() && m_groupingSet == nullptr) return GroupingBlock(block, out, columns);
     const std::vector<CSqlExpr::OrderItem>* hiddenOrder = m_hiddenOrder;
     m_hiddenOrder = nullptr;

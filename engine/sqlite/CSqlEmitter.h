@@ -97,7 +97,14 @@ private:
     std::string_view Span(std::size_t at, std::size_t end) const { return m_text.substr(at, end - at); }
 
     bool Query(const CSqlSelect& query, std::string& out, std::vector<Typed>* columns);
+    // The types of a compound's columns once `next` branch is added;
+    // ORA-01789/01790 when the branches do not agree.
+    bool Widen(const CSqlSelect& query, std::vector<Typed>& columns, const std::vector<Typed>& next);
     bool Block(const CSqlSelect& block, std::string& out, std::vector<Typed>* columns, bool orderedForRownum);
+    // A block of PIVOT or UNPIVOT: its first source's columns it does not
+    // name come first (and are grouped by for PIVOT).
+    bool ImplicitBlock(const CSqlSelect& block, std::string& out, std::vector<Typed>* columns,
+                       bool orderedForRownum);
     bool FromSources(const CSqlSelect& block, Scope& scope, std::vector<std::string>& texts);
     bool EachSource(const CSqlSelect& block, Scope& scope, std::vector<std::string>& texts);
     bool TableSource(const CSqlFromItem& item, Source& source, std::string& text);
@@ -279,6 +286,8 @@ private:
     };
     std::vector<HierarchyColumnRow> m_hierarchyColumns;
     std::vector<LiteralSlot>* m_slots = nullptr;
+    // Nodes the emitter makes (the columns of PIVOT and UNPIVOT).
+    CSqlArena m_made;
     // Nodes and names the emitter makes itself (the joined rows of a hierarchy).
     CSqlArena m_arena;
     int m_jsonTables = 0;

@@ -671,7 +671,9 @@ bool CSqlParser::FromItem(CSqlFromItem& item) {
         return Refuse(std::string(TokenText(m_k)));
     // Note: the server takes no AS before a table alias.
     if (Is("AS")) return Fail();
-    return Alias(item.alias, false);
+    if (!Alias(item.alias, false)) return false;
+    if (Is("PIVOT") || Is("UNPIVOT")) return Pivot(item);
+    return true;
 }
 
 bool CSqlParser::AcceptJsonFormat() {

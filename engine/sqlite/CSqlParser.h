@@ -76,6 +76,14 @@ private:
     bool Hierarchy(CSqlSelect& select);
     bool FromList(CSqlSelect& select);
     bool FromItem(CSqlFromItem& item);
+    // PIVOT (...) and UNPIVOT (...) after a source: the item becomes the
+    // query they stand for.
+    bool Pivot(CSqlFromItem& item);
+    bool PivotQuery(const CSqlFromItem& source, CSqlSelect*& out);
+    bool UnpivotQuery(const CSqlFromItem& source, CSqlSelect*& out);
+    // The names of columns `expr` reads.
+    static void NamesRead(const Expr* expr, std::vector<std::string_view>& out);
+    Expr* Equal(Expr* left, Expr* right);
     // JSON_TABLE's parts: FORMAT JSON, a path literal, NULL ON ERROR|EMPTY
     // (other handlers refused), and COLUMNS (...) with NESTED PATH.
     bool AcceptJsonFormat();

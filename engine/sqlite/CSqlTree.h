@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstddef>
+#include <deque>
 #include <memory>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -156,6 +158,12 @@ struct CSqlSelect {
     CSqlExpr* fetch = nullptr;
     bool forUpdate = false;
     std::size_t at = 0;
+    // PIVOT and UNPIVOT: the columns of the first source not named in
+    // `implicitExcept` come first in the select list (and in GROUP BY when
+    // `implicitGroup`), once the source's columns are known.
+    bool implicitColumns = false;
+    bool implicitGroup = false;
+    std::vector<std::string_view> implicitExcept;
 };
 
 struct CSqlStatement {
@@ -181,6 +189,12 @@ class CSqlArena {
 public:
     CSqlExpr* Expr() { return Next(m_exprs, m_exprsUsed); }
     CSqlSelect* Select() { return Next(m_selects, m_selectsUsed); }
+    // Text made for the tree (a name or literal no token holds), kept as
+    // long as the nodes.
+    std::string_view Keep(std::string text) {
+        m_texts.push_back(std::move(text));
+        return m_texts.back();
+    }
 
 private:
     static constexpr std::size_t kBlock = 8;
@@ -198,4 +212,5 @@ private:
     std::vector<std::unique_ptr<CSqlSelect[]>> m_selects;
     std::size_t m_exprsUsed = 0;
     std::size_t m_selectsUsed = 0;
+    std::deque<std::string> m_texts;
 };

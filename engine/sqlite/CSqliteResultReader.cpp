@@ -117,6 +117,16 @@ bool DescribeTyped(const CValueType& type, CEngineColumn& column, ColumnPlan& pl
     return false;
 }
 
+// A column of a compound query is declared as its first branch's; the
+// others may hold longer text.
+void WidenToCompound(const CValueType* type, CEngineColumn& column, ColumnPlan& plan) {
+    bool text = column.serverType == servertype::kVarchar2 || column.serverType == servertype::kChar;
+    if (type == nullptr || !text || (type->kind != CSqlType::Text && type->kind != CSqlType::Char)) return;
+    if (type->length <= 0) plan.sizeFromValues = true;
+    if (type->length > column.size) column.size = type->length;
+    if (type->kind == CSqlType::Text) column.serverType = servertype::kVarchar2;
+}
+
 CEngineColumn DescribeColumn(sqlite3* db, sqlite3_stmt* statement, int index, ColumnPlan& plan,
                              const CValueType* type) {
     const char* declared = sqlite3_column_decltype(statement, index);
@@ -129,6 +139,7 @@ CEngineColumn DescribeColumn(sqlite3* db, sqlite3_stmt* statement, int index, Co
         plan.fraction = description.fraction;
         if (description.fraction >= 0) column.size = TimestampWidth(description.fraction, false);
         if (description.roundsToScale) plan.scale = description.column.scale;
+        WidenToCompound(type, column, plan);
     } else if (type == nullptr || !DescribeTyped(*type, column, plan)) {
         plan.expression = true;
     }
