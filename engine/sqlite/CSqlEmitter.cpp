@@ -464,10 +464,7 @@ bool CSqlEmitter::Query(const CSqlSelect& query, std::string& out, std::vector<T
         for (std::size_t k = 0; k < query.with.size(); ++k) {
             if (k > 0) out += ", ";
             Cte cte;
-            cte.name = Upper(query.with[k].name);
-            out += std::string(query.with[k].name) + " AS (";
-            if (!Query(*query.with[k].query, out, &cte.columns)) return false;
-            out += ")";
+            if (!Subquery(query.with[k], out, cte)) return false;
             m_ctes.push_back(std::move(cte));
         }
         out += " ";
@@ -514,7 +511,8 @@ bool CSqlEmitter::Query(const CSqlSelect& query, std::string& out, std::vector<T
     return !m_failed;
 }
 
-bool CSqlEmitter::Widen(const CSqlSelect& query, std::vector<Typed>& columns, const std::vector<Typed>& next) {
+bool CSqlEmitter::Widen(const CSqlSelect& query, std::vector<Typed>& columns,
+                        const std::vector<Typed>& next) {
     if (columns.size() != next.size()) return Fail(query.at, 1789);
     // Note: a column of a compound holds the values of every branch: text
     // as long as the longest, VARCHAR2 when the branches differ.
@@ -537,6 +535,41 @@ bool CSqlEmitter::Widen(const CSqlSelect& query, std::vector<Typed>& columns, co
         type.wide = type.wide || other.wide;
         type.fraction = std::max(type.fraction, other.fraction);
     }
+    return true;
+}
+
+bool CSqlEmitter::Subquery(const CSqlSelect::With& with, std::string& out, Cte& cte) {
+    cte.name = Upper(with.name);
+    out += std::string(with.name);
+    if (with.columns.empty()) {
+        out += " AS (";
+        if (!Query(*with.query, out, &cte.columns)) return false;
+        out += ")";
+        return true;
+    }
+    // Note: a query that reads its own name (recursion) sees the columns
+    // named in the list, typed as the query gives them: found by writing it
+    // once with the types unknown.
+    Cte self;
+    self.name = cte.name;
+    for (std::string_view column : with.columns) self.columns.push_back(Typed{Upper(column), CValueType{}});
+    m_ctes.push_back(self);
+    std::string probe;
+    std::vector<Typed> probed;
+    bool ok = Query(*with.query, probe, &probed);
+    if (ok && probed.size() != with.columns.size()) ok = Fail(with.query->at, 32038);
+    for (std::size_t k = 0; ok && k < probed.size(); ++k) m_ctes.back().columns[k].type = probed[k].type;
+    std::string body;
+    ok = ok && Query(*with.query, body, &cte.columns);
+    m_ctes.pop_back();
+    if (!ok) return false;
+    out += " (";
+    for (std::size_t k = 0; k < with.columns.size(); ++k) {
+        cte.columns[k].name = Upper(with.columns[k]);
+        cte.columns[k].emitted.clear();
+        out += (k > 0 ? ", " : "") + QuoteName(cte.columns[k].name);
+    }
+    out += ") AS (" + body + ")";
     return true;
 }
 

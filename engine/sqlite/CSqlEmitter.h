@@ -97,6 +97,8 @@ private:
     std::string_view Span(std::size_t at, std::size_t end) const { return m_text.substr(at, end - at); }
 
     bool Query(const CSqlSelect& query, std::string& out, std::vector<Typed>* columns);
+    // One query of WITH, written with its name (and its columns' names).
+    bool Subquery(const CSqlSelect::With& with, std::string& out, Cte& cte);
     // The types of a compound's columns once `next` branch is added;
     // ORA-01789/01790 when the branches do not agree.
     bool Widen(const CSqlSelect& query, std::vector<Typed>& columns, const std::vector<Typed>& next);

@@ -394,9 +394,17 @@ bool CSqlParser::Query(CSqlSelect*& out) {
             CSqlSelect::With entry;
             if (!IsName()) return Fail();
             entry.name = TokenText(m_k++);
-            if (IsSymbol('(')) return Refuse("column lists of WITH");
+            if (AcceptSymbol('(')) {
+                do {
+                    if (!IsName()) return Fail();
+                    entry.columns.push_back(TokenText(m_k++));
+                } while (AcceptSymbol(','));
+                if (!ExpectSymbol(')')) return false;
+            }
             if (!Expect("AS") || !ExpectSymbol('(') || !Query(entry.query) || !ExpectSymbol(')'))
                 return false;
+            if (Is("SEARCH")) return Refuse("SEARCH DEPTH|BREADTH FIRST BY");
+            if (Is("CYCLE")) return Refuse("CYCLE ... SET");
             with.push_back(entry);
         } while (AcceptSymbol(','));
     }

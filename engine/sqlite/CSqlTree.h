@@ -128,6 +128,9 @@ struct CSqlSelectItem {
 struct CSqlSelect {
     struct With {
         std::string_view name;
+        // WITH name (a, b) AS (...): the columns' names; a query that reads
+        // its own name is recursive.
+        std::vector<std::string_view> columns;
         CSqlSelect* query = nullptr;
     };
     std::vector<With> with;
