@@ -13,6 +13,8 @@ enum class Token {
     Shift,
     Dollar,
     Local,
+    Iso,
+    Dual,
     Blank,
     Sign,
     Exponent,
@@ -31,11 +33,14 @@ constexpr TokenRow kTokens[] = {
     {"EEEE", Token::Exponent}, {"MI", Token::Minus}, {"PR", Token::Brackets}, {"FM", Token::Fill},
     {"9", Token::Digit9},      {"0", Token::Digit0}, {",", Token::Group},     {"G", Token::Group},
     {".", Token::Point},       {"D", Token::Point},  {"V", Token::Shift},     {"$", Token::Dollar},
-    {"L", Token::Local},       {"B", Token::Blank},  {"S", Token::Sign},
+    {"L", Token::Local},       {"B", Token::Blank},  {"S", Token::Sign},      {"C", Token::Iso},
+    {"U", Token::Dual},
 };
 
-// The local currency: the full-width yen sign in CP932.
+// The local (and dual) currency: the full-width yen sign in CP932; the
+// ISO currency of the territory.
 constexpr std::string_view kLocalCurrency = "\x81\x8F";
+constexpr std::string_view kIsoCurrency = "JPY";
 
 char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 
@@ -93,8 +98,12 @@ bool CNumberFormat::ParseToken(std::string_view model, std::size_t& at, bool& af
                 return true;
             case Token::Dollar:
             case Token::Local:
+            case Token::Iso:
+            case Token::Dual:
                 if (!m_currency.empty()) return false;
-                m_currency = row.token == Token::Dollar ? std::string_view("$") : kLocalCurrency;
+                m_currency = row.token == Token::Dollar ? std::string_view("$")
+                             : row.token == Token::Iso  ? kIsoCurrency
+                                                        : kLocalCurrency;
                 return true;
             case Token::Blank:
                 m_blankZero = true;

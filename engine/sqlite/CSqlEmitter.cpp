@@ -1536,6 +1536,15 @@ CValueType CSqlEmitter::Describe(const CSqlExpr& expr, CSqlType kind) {
     return out;
 }
 
+// The longest text of a number format: its elements and the sign; a
+// currency takes as much as the longest the session may name (10 bytes).
+static long NumberFormatLength(std::string_view format) {
+    long length = static_cast<long>(format.size()) + 1;
+    for (char c : format)
+        if (c == 'L' || c == 'l' || c == 'C' || c == 'c' || c == 'U' || c == 'u') length += 9;
+    return length;
+}
+
 long CSqlEmitter::ToCharLength(const CSqlExpr& expr) {
     auto found = m_toCharArguments.find(&expr);
     if (found == m_toCharArguments.end()) return 0;
@@ -1545,7 +1554,7 @@ long CSqlEmitter::ToCharLength(const CSqlExpr& expr) {
         case CSqlType::Number:
             // Note: the server's longest number text, or the format and its sign.
             if (format == nullptr) return kNumberTextLength;
-            return literal ? static_cast<long>(CSqlScanner::LiteralText(format->text).size()) + 1 : 0;
+            return literal ? NumberFormatLength(CSqlScanner::LiteralText(format->text)) : 0;
         case CSqlType::Date:
             return literal ? DateFormatLength(CSqlScanner::LiteralText(format->text)) : 0;
         case CSqlType::Text:

@@ -170,6 +170,8 @@ void ToChar(sqlite3_context* context, int argc, sqlite3_value** argv) {
     } else if (IsNumeric(argv[0]) && argc > 1) {
         ok = CNumberFormat::Format(sqlite3_value_double(argv[0]), TextOf(argv[1]), out, error);
         if (!ok) return ResultError(context, 1481, {TextOf(argv[1])});
+        // Note: the currency is CP932 text; the engine's values are UTF-8.
+        out = encoding::Cp932ToUtf8(out);
     } else if (IsNumeric(argv[0])) {
         out = sqlite3_value_type(argv[0]) == SQLITE_INTEGER
                   ? CValueText::FromInteger(sqlite3_value_int64(argv[0]))

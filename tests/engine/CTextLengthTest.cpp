@@ -36,6 +36,8 @@ TEST_F(CTextLengthTest, FunctionsOfKnownLengths) {
         {"LOWER(USER)", 128},
         {"TO_CHAR(LENGTH(A))", 40},
         {"TO_CHAR(LENGTH(A), '999.99')", 7},
+        // A currency may take the ten bytes the session's symbol may have.
+        {"TO_CHAR(LENGTH(A), 'L9G999D99')", 19},
         {"TO_CHAR(SYSDATE, 'YYYY-MM-DD HH24:MI')", 16},
         {"TO_CHAR(SYSDATE, 'MONTH')", 9},
         {"TO_CHAR(SYSDATE, 'DY DD')", 6},
@@ -43,6 +45,14 @@ TEST_F(CTextLengthTest, FunctionsOfKnownLengths) {
         {"TO_CHAR(A)", 10},
     };
     for (const Case& c : cases) EXPECT_EQ(SizeOf(c.expression), c.size) << c.expression;
+}
+
+// The currencies of the session's territory (JAPAN): local and dual ￥, ISO
+// JPY, each before the digits.
+TEST_F(CTextLengthTest, NumberFormatsNameTheCurrencies) {
+    EXPECT_EQ(
+        Rows("SELECT TO_CHAR(1234.5, 'FML9G999D99'), TO_CHAR(5, 'FMU99'), TO_CHAR(-5, 'FMC99') FROM dual"),
+        "￥1,234.5,￥5,-JPY5");
 }
 
 }  // namespace
