@@ -1625,8 +1625,10 @@ long CSqlEmitter::TextLength(const CSqlExpr& expr) {
                 expr.args[1]->kind == Kind::Number &&
                 expr.args[1]->text.find_first_not_of("0123456789") == std::string_view::npos)
                 return std::min(std::atol(std::string(expr.args[1]->text).c_str()), 4000L);
-            // Note: the server's SYS_CONTEXT holds at most 256 bytes.
+            // Note: the server's SYS_CONTEXT holds at most 256 bytes; a
+            // LISTAGG is declared as long as a VARCHAR2 may be.
             if (name == "SYS_CONTEXT") return 256;
+            if (name == "LISTAGG") return 4000;
             if (name == "TO_CHAR") return ToCharLength(expr);
             return 0;
         }
@@ -2025,8 +2027,9 @@ CSqlType CSqlEmitter::Call(const CSqlExpr& expr, std::string& out) {
     bool cut = name == "LISTAGG" && expr.truncateOnOverflow;
     const std::size_t start = out.size();
     out += cut ? std::string_view("ORA_LISTAGG_CUT") : (row->emitted.empty() ? row->name : row->emitted);
-    out += "(";
-    if (expr.distinct) out += "DISTINCT ";
+    bool ownDistinct = name == "LISTAGG" && expr.distinct;
+    out += ownDistinct ? "_DISTINCT(" : "(";
+    if (expr.distinct && !ownDistinct) out += "DISTINCT ";
     if (expr.starArgument) out += "*";
     std::vector<CSqlType> types;
     // Note: an aggregate's arguments are the rows' own values.

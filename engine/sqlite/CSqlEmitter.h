@@ -176,6 +176,8 @@ private:
     CSqlType Negated(const CSqlExpr& operand, std::string& out);
     // INTERVAL '...' field [TO field]; false (ORA-01867) when malformed.
     bool ParseInterval(const CSqlExpr& expr, class CIntervalLiteral& interval);
+    // A date the days of a RANGE window are counted from, as written out.
+    std::string DayZero();
     // A date or timestamp plus or minus an INTERVAL literal.
     CSqlType IntervalArithmetic(const CSqlExpr& expr, std::string& out);
     // The digits of a second a date expression shows (-1: a DATE).

@@ -4,6 +4,8 @@
 #include <string_view>
 
 #include "engine/sqlite/CSqlEmitter.h"
+#include "engine/sqlite/CValueText.h"
+#include "engine/sqlite/values/CIntervalLiteral.h"
 #include "text/Cp932.h"
 
 namespace {
@@ -57,6 +59,15 @@ std::vector<CSqlType> CSqlEmitter::Arguments(const CSqlExpr& expr, std::string& 
     return types;
 }
 
+std::string CSqlEmitter::DayZero() {
+    CSqlExpr* day = m_made.Expr();
+    day->kind = CSqlExpr::Kind::DateLiteral;
+    day->text = "'2000-01-01'";
+    std::string out;
+    Expr(day, out);
+    return out;
+}
+
 std::string CSqlEmitter::Window(const CSqlExpr& expr, bool ordered) {
     std::string out = "OVER (";
     for (std::size_t k = 0; k < expr.partition.size(); ++k) {
@@ -73,15 +84,27 @@ std::string CSqlEmitter::Window(const CSqlExpr& expr, bool ordered) {
             OrderItems({item}, out);
             continue;
         }
-        Expr(item.expr, out);
-        out +=
-            std::string(item.descending ? " DESC" : "") + (NullsFirst(item) ? " NULLS FIRST" : " NULLS LAST");
+        std::string key;
+        // Note: dates are measured in days (from any fixed day).
+        if (Expr(item.expr, key) == CSqlType::Date) key = "ORA_SUB(" + key + ", " + DayZero() + ")";
+        out += key + std::string(item.descending ? " DESC" : "") +
+               (NullsFirst(item) ? " NULLS FIRST" : " NULLS LAST");
     }
     if (ordered && !expr.frameUnit.empty()) {
         static constexpr std::string_view kBounds[] = {"UNBOUNDED PRECEDING", "PRECEDING", "CURRENT ROW",
                                                        "FOLLOWING", "UNBOUNDED FOLLOWING"};
         auto bound = [&](CSqlExpr::Bound kind, const CSqlExpr* offset) {
-            if (offset != nullptr) {
+            CIntervalLiteral interval;
+            if (offset != nullptr && offset->kind == CSqlExpr::Kind::Interval) {
+                if (!ParseInterval(*offset, interval)) return;
+                if (interval.Months() != 0) {
+                    Fail(offset->at, 3001, "RANGE INTERVAL YEAR TO MONTH");
+                    return;
+                }
+                out += CValueText::FromDouble(static_cast<double>(interval.Seconds()) / 86400.0 +
+                                              static_cast<double>(interval.Nanos()) / 86400e9) +
+                       " ";
+            } else if (offset != nullptr) {
                 Expr(offset, out);
                 out += " ";
             }

@@ -1030,7 +1030,11 @@ bool CSqlParser::Primary(Expr*& out) {
         return ExpectSymbol(')');
     }
     if (Is("CURSOR") || Is("MULTISET")) return Refuse(std::string(TokenText(m_k)));
-    if (IsReserved() && !Is("LEFT") && !Is("RIGHT") && !Is("REPLACE")) return Fail();
+    // Note: a word that ends a clause only where a clause may follow (LOG,
+    // OFFSET, ...) is a name where an operand is read: LOG(10, x).
+    bool tableName = false;
+    for (std::string_view word : kTableNames) tableName = tableName || Is(word);
+    if (IsReserved() && !tableName && !Is("LEFT") && !Is("RIGHT") && !Is("REPLACE")) return Fail();
     return NameOrCall(out);
 }
 
@@ -1061,7 +1065,30 @@ bool CSqlParser::NameOrCall(Expr*& out) {
     if (out->parts.size() == 1 && (CSqlScanner::Is(m_text, m_tokens[m_k - 1], "EXTRACT") ||
                                    CSqlScanner::Is(m_text, m_tokens[m_k - 1], "CAST")))
         return SpecialCall(*out);
+    if (out->parts.size() == 1 && CSqlScanner::Is(m_text, m_tokens[m_k - 1], "TRIM")) return TrimCall(*out);
     return CallArguments(*out);
+}
+
+// TRIM([LEADING | TRAILING | BOTH] [character] FROM text), read as LTRIM,
+// RTRIM or TRIM of the text and the character; TRIM(text) as it is.
+bool CSqlParser::TrimCall(Expr& call) {
+    ++m_k;  // "("
+    std::string_view side;
+    for (std::string_view word : {"LEADING", "TRAILING", "BOTH"})
+        if (side.empty() && Accept(word)) side = word;
+    Expr* character = nullptr;
+    if (!Is("FROM") && !Expression(character)) return false;
+    if (!Accept("FROM")) {
+        if (!side.empty() || character == nullptr) return Fail();
+        call.args.push_back(character);
+        return ExpectSymbol(')');
+    }
+    Expr* text = nullptr;
+    if (!Expression(text)) return false;
+    call.text = side == "LEADING" ? "LTRIM" : side == "TRAILING" ? "RTRIM" : "TRIM";
+    call.args.push_back(text);
+    if (character != nullptr) call.args.push_back(character);
+    return ExpectSymbol(')');
 }
 
 bool CSqlParser::SpecialCall(Expr& call) {

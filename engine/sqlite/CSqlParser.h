@@ -112,6 +112,7 @@ private:
     bool JsonCall(Expr& call, const std::string& name);
     // EXTRACT(field FROM expr) and CAST(expr AS type).
     bool SpecialCall(Expr& call);
+    bool TrimCall(Expr& call);
     bool Over(Expr& call);
     // One end of a window frame: UNBOUNDED PRECEDING|FOLLOWING, CURRENT ROW,
     // or an offset PRECEDING|FOLLOWING.

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <set>
 #include <vector>
 
 #include "engine/sqlite/CDateFormat.h"
@@ -223,7 +224,21 @@ bool NumberValue(sqlite3_value* value, double& number) {
 }
 
 // The unit a date format names for TRUNC and ROUND.
-enum class DateUnit { Year, Quarter, Month, Day, Hour, Minute, None };
+enum class DateUnit {
+    Century,
+    Year,
+    IsoYear,
+    Quarter,
+    Month,
+    YearWeek,
+    IsoWeek,
+    MonthWeek,
+    Week,
+    Day,
+    Hour,
+    Minute,
+    None
+};
 
 DateUnit UnitOf(std::string format) {
     for (char& c : format)
@@ -231,16 +246,73 @@ DateUnit UnitOf(std::string format) {
     const struct {
         const char* name;
         DateUnit unit;
-    } kUnits[] = {{"YYYY", DateUnit::Year}, {"YYY", DateUnit::Year},  {"YY", DateUnit::Year},
-                  {"Y", DateUnit::Year},    {"YEAR", DateUnit::Year}, {"SYYYY", DateUnit::Year},
-                  {"RR", DateUnit::Year},   {"RRRR", DateUnit::Year}, {"Q", DateUnit::Quarter},
-                  {"MM", DateUnit::Month},  {"MON", DateUnit::Month}, {"MONTH", DateUnit::Month},
-                  {"RM", DateUnit::Month},  {"DD", DateUnit::Day},    {"DDD", DateUnit::Day},
-                  {"J", DateUnit::Day},     {"HH", DateUnit::Hour},   {"HH12", DateUnit::Hour},
-                  {"HH24", DateUnit::Hour}, {"MI", DateUnit::Minute}};
+    } kUnits[] = {{"YYYY", DateUnit::Year},   {"YYY", DateUnit::Year},     {"YY", DateUnit::Year},
+                  {"Y", DateUnit::Year},      {"YEAR", DateUnit::Year},    {"SYYYY", DateUnit::Year},
+                  {"RR", DateUnit::Year},     {"RRRR", DateUnit::Year},    {"Q", DateUnit::Quarter},
+                  {"MM", DateUnit::Month},    {"MON", DateUnit::Month},    {"MONTH", DateUnit::Month},
+                  {"RM", DateUnit::Month},    {"DD", DateUnit::Day},       {"DDD", DateUnit::Day},
+                  {"J", DateUnit::Day},       {"HH", DateUnit::Hour},      {"HH12", DateUnit::Hour},
+                  {"HH24", DateUnit::Hour},   {"MI", DateUnit::Minute},    {"CC", DateUnit::Century},
+                  {"SCC", DateUnit::Century}, {"IYYY", DateUnit::IsoYear}, {"IYY", DateUnit::IsoYear},
+                  {"IY", DateUnit::IsoYear},  {"I", DateUnit::IsoYear},    {"WW", DateUnit::YearWeek},
+                  {"IW", DateUnit::IsoWeek},  {"W", DateUnit::MonthWeek},  {"D", DateUnit::Week},
+                  {"DY", DateUnit::Week},     {"DAY", DateUnit::Week}};
     for (const auto& row : kUnits)
         if (format == row.name) return row.unit;
     return DateUnit::None;
+}
+
+// Whole days from a Monday (2001-01-01) to the day of `date`.
+long DayNumber(const CDateTime& date) {
+    CDateTime day{date.year, date.month, date.day, 0, 0, 0};
+    return std::lround(CDateFormat::DaysBetween(day, CDateTime{2001, 1, 1, 0, 0, 0}));
+}
+
+// The Monday of the first ISO week of `year`: the week of January 4th.
+CDateTime IsoYearStart(int year) {
+    CDateTime fourth{year, 1, 4, 0, 0, 0};
+    CDateTime start = fourth;
+    CDateFormat::AddDays(fourth, -static_cast<double>(((DayNumber(fourth) % 7) + 7) % 7), start);
+    return start;
+}
+
+// The start of the period of `days` days that `date` is in, counted from
+// `origin`; the next one when rounding and `date` is in its second half.
+bool PeriodOf(const CDateTime& date, const CDateTime& origin, bool round, CDateTime& out) {
+    long since = DayNumber(date) - DayNumber(origin);
+    long into = ((since % 7) + 7) % 7;
+    CDateTime day{date.year, date.month, date.day, 0, 0, 0};
+    if (!CDateFormat::AddDays(day, -static_cast<double>(into), out)) return false;
+    bool up = round && CDateFormat::DaysBetween(date, out) >= 3.5;
+    return !up || CDateFormat::AddDays(out, 7, out);
+}
+
+// TRUNC (or ROUND) of a date to a week, an ISO year or a century.
+bool DateToWeeks(CDateTime date, DateUnit unit, bool round, CDateTime& out) {
+    switch (unit) {
+        case DateUnit::Century: {
+            int first = (date.year - 1) / 100 * 100 + 1;
+            out = CDateTime{first + (round && (date.year - 1) % 100 >= 50 ? 100 : 0), 1, 1, 0, 0, 0};
+            return CDateFormat::IsValid(out);
+        }
+        case DateUnit::IsoYear: {
+            int year = date.year;
+            if (CDateFormat::DaysBetween(date, IsoYearStart(year)) < 0) --year;
+            if (CDateFormat::DaysBetween(date, IsoYearStart(year + 1)) >= 0) ++year;
+            // Note: as a year, an ISO year rounds up from July 1st.
+            out = IsoYearStart(year + (round && date.month >= 7 ? 1 : 0));
+            return CDateFormat::IsValid(out);
+        }
+        case DateUnit::YearWeek:
+            return PeriodOf(date, CDateTime{date.year, 1, 1, 0, 0, 0}, round, out);
+        case DateUnit::MonthWeek:
+            return PeriodOf(date, CDateTime{date.year, date.month, 1, 0, 0, 0}, round, out);
+        case DateUnit::IsoWeek:
+            return PeriodOf(date, CDateTime{2001, 1, 1, 0, 0, 0}, round, out);
+        default:
+            // Note: the week of the session's territory starts on Sunday.
+            return PeriodOf(date, CDateTime{2000, 12, 31, 0, 0, 0}, round, out);
+    }
 }
 
 // TRUNC (or ROUND) of a date to `unit`; false when out of range.
@@ -248,6 +320,13 @@ bool DateTo(CDateTime date, DateUnit unit, bool round, CDateTime& out) {
     CDateTime start = date;
     CDateTime next = date;
     switch (unit) {
+        case DateUnit::Century:
+        case DateUnit::IsoYear:
+        case DateUnit::YearWeek:
+        case DateUnit::IsoWeek:
+        case DateUnit::MonthWeek:
+        case DateUnit::Week:
+            return DateToWeeks(date, unit, round, out);
         case DateUnit::Year:
             start = CDateTime{date.year, 1, 1, 0, 0, 0};
             next = CDateTime{date.year + 1, 1, 1, 0, 0, 0};
@@ -399,6 +478,14 @@ struct ListState {
     bool truncate = false;
     std::string indicator;
     bool count = true;
+    // LISTAGG(DISTINCT ...): each value once.
+    bool distinct = false;
+};
+
+// What the user data of ORA_LISTAGG and its forms tells.
+struct ListForm {
+    bool cut;
+    bool distinct;
 };
 
 // The result of LISTAGG may hold this many bytes (VARCHAR2).
@@ -413,9 +500,10 @@ std::size_t Cp932Bytes(const std::string& utf8) {
 void ListStep(sqlite3_context* context, int argc, sqlite3_value** argv) {
     auto** state = static_cast<ListState**>(sqlite3_aggregate_context(context, sizeof(ListState*)));
     if (state == nullptr) return sqlite3_result_error_nomem(context);
-    bool cut = sqlite3_user_data(context) != nullptr;
+    const auto* form = static_cast<const ListForm*>(sqlite3_user_data(context));
+    bool cut = form->cut;
     if (*state == nullptr) {
-        *state = new ListState{new std::vector<ListEntry>, {}, false, cut, {}, true};
+        *state = new ListState{new std::vector<ListEntry>, {}, false, cut, {}, true, form->distinct};
         if (cut) {
             (*state)->indicator = TextOf(argv[2]);
             (*state)->count = sqlite3_value_int(argv[3]) != 0;
@@ -480,6 +568,13 @@ void ListFinal(sqlite3_context* context) {
         bool greater = a.keyNumber && b.keyNumber ? b.number < a.number : b.text < a.text;
         return descending ? greater : less;
     });
+    if ((*state)->distinct) {
+        std::set<std::string> seen;
+        entries.erase(
+            std::remove_if(entries.begin(), entries.end(),
+                           [&seen](const ListEntry& entry) { return !seen.insert(entry.value).second; }),
+            entries.end());
+    }
     std::string out;
     bool fits = JoinList(**state, out);
     bool none = entries.empty();
@@ -600,15 +695,17 @@ bool CSqliteValueFunctions::Register(sqlite3* db, CSqliteSession* session) {
                                     row.function, nullptr, nullptr) != SQLITE_OK)
             return false;
     }
-    for (int arguments : {1, 2, 4})
-        if (sqlite3_create_function(db, "ORA_LISTAGG", arguments, SQLITE_UTF8, nullptr, nullptr, ListStep,
-                                    ListFinal) != SQLITE_OK)
-            return false;
-    // Note: the user data tells the cutting form apart.
-    static int cut = 1;
-    for (int arguments : {4, 6})
-        if (sqlite3_create_function(db, "ORA_LISTAGG_CUT", arguments, SQLITE_UTF8, &cut, nullptr, ListStep,
-                                    ListFinal) != SQLITE_OK)
-            return false;
+    // Note: the user data tells the forms apart; DISTINCT is done by the
+    // function, as SQLite takes DISTINCT with one argument only.
+    static ListForm kForms[] = {{false, false}, {false, true}, {true, false}, {true, true}};
+    static const char* const kNames[] = {"ORA_LISTAGG", "ORA_LISTAGG_DISTINCT", "ORA_LISTAGG_CUT",
+                                         "ORA_LISTAGG_CUT_DISTINCT"};
+    static const std::vector<int> kPlain = {1, 2, 4};
+    static const std::vector<int> kCut = {4, 6};
+    for (std::size_t form = 0; form < 4; ++form)
+        for (int arguments : kForms[form].cut ? kCut : kPlain)
+            if (sqlite3_create_function(db, kNames[form], arguments, SQLITE_UTF8, &kForms[form], nullptr,
+                                        ListStep, ListFinal) != SQLITE_OK)
+                return false;
     return true;
 }

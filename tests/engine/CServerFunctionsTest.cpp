@@ -94,6 +94,25 @@ constexpr Case kSingleRow[] = {
     {"TO_CHAR(TO_DSINTERVAL('2 10:20:30.5') + DATE '2024-01-01', 'MM-DD HH24:MI:SS')", "01-03 10:20:30"},
     {"TO_CHAR(DATE '2023-01-29' + NUMTOYMINTERVAL(13, 'MONTH'), 'YYYY-MM-DD')", "2024-02-29"},
     {"LENGTH(SYS_GUID())", "32"},
+    // TRIM's forms; LOG is a function, not the LOG ERRORS clause.
+    {"TRIM(LEADING '0' FROM '00120') || TRIM(TRAILING '0' FROM '00120') || TRIM(BOTH '*' FROM '**a**')",
+     "1200012a"},
+    {"TRIM('x' FROM 'xax') || TRIM(TRAILING FROM 'b  ') || TRIM('  c  ')", "abc"},
+    {"ROUND(LOG(2, 8), 8) + ROUND(LOG(10, 1000), 8)", "6"},
+    // Dates to weeks, ISO years and centuries (2024-03-14 is a Thursday;
+    // 2024 starts on a Monday, March on a Friday).
+    {"TO_CHAR(TRUNC(DATE '2024-03-14', 'IW'), 'MM-DD') || TO_CHAR(TRUNC(DATE '2024-03-14', 'WW'), ' MM-DD') "
+     "|| "
+     "TO_CHAR(TRUNC(DATE '2024-03-14', 'W'), ' MM-DD') || TO_CHAR(TRUNC(DATE '2024-03-14', 'D'), ' MM-DD')",
+     "03-11 03-11 03-08 03-10"},
+    {"TO_CHAR(TRUNC(DATE '2021-01-02', 'IYYY'), 'YYYY-MM-DD') || TO_CHAR(TRUNC(DATE '2024-12-31', 'IYYY'), "
+     "' YYYY-MM-DD')",
+     "2019-12-30 2024-12-30"},
+    {"TO_CHAR(TRUNC(DATE '2000-06-01', 'CC'), 'YYYY') || TO_CHAR(ROUND(DATE '2051-06-01', 'CC'), ' YYYY') || "
+     "TO_CHAR(ROUND(DATE '2050-06-01', 'SCC'), ' YYYY')",
+     "1901 2101 2001"},
+    {"TO_CHAR(ROUND(DATE '2024-03-13', 'IW'), 'MM-DD') || TO_CHAR(ROUND(DATE '2024-03-15', 'IW'), ' MM-DD')",
+     "03-11 03-18"},
 };
 
 TEST_F(CServerFunctionsTest, SingleRowFunctionsGiveTheDocumentedAnswers) {
@@ -119,6 +138,8 @@ constexpr Case kAggregates[] = {
     {"COVAR_SAMP(X, Y)", "2.16666666666666666666666666666666666667|-"},
     {"CORR(X, Y)", ".9285714285714285714285714285714285714286|-"},
     {"MEDIAN(X)", "2|3"},
+    // DISTINCT drops repeated values, in the order asked.
+    {"LISTAGG(DISTINCT X - MOD(X, 2), ',') WITHIN GROUP (ORDER BY X DESC)", "4,2,0|2"},
     {"PERCENTILE_CONT(0.25) WITHIN GROUP (ORDER BY X)", "1.5|3"},
     {"PERCENTILE_CONT(0.25) WITHIN GROUP (ORDER BY X DESC)", "3|3"},
     {"PERCENTILE_DISC(0.5) WITHIN GROUP (ORDER BY X)", "2|3"},
@@ -159,6 +180,11 @@ constexpr Case kAnalytic[] = {
     {"SUM(X) OVER (ORDER BY X ROWS UNBOUNDED PRECEDING)", "1|3|6|10"},
     {"NTH_VALUE(X, 2) OVER (ORDER BY X ROWS BETWEEN UNBOUNDED PRECEDING AND UNBOUNDED FOLLOWING)", "2|2|2|2"},
     {"VARIANCE(X) OVER (ORDER BY X ROWS BETWEEN 1 PRECEDING AND CURRENT ROW)", "0|.5|.5|.5"},
+    // A range of dates by days or by a day interval; a NULL date is its own peer.
+    {"COUNT(*) OVER (ORDER BY D RANGE BETWEEN INTERVAL '31' DAY PRECEDING AND CURRENT ROW)", "1|2|1|2"},
+    // 2020-02-01 and 2020-03-01 are 29 days apart, 2020-01-01 31 days before.
+    {"COUNT(*) OVER (ORDER BY D RANGE BETWEEN 30 PRECEDING AND 30 FOLLOWING)", "1|2|1|2"},
+    {"COUNT(*) OVER (ORDER BY D RANGE BETWEEN 28 PRECEDING AND 28 FOLLOWING)", "1|1|1|1"},
 };
 
 TEST_F(CServerFunctionsTest, AnalyticFunctionsAndWindowFrames) {
