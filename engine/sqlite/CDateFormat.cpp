@@ -28,7 +28,25 @@ enum class Element {
     Fraction,
     Radix,
     Meridian,
-    FillMode
+    FillMode,
+    // Written only (TO_CHAR), never read:
+    Year3,
+    Year1,
+    SignedYear,
+    IsoYear4,
+    IsoYear3,
+    IsoYear2,
+    IsoYear1,
+    Century,
+    Quarter,
+    RomanMonth,
+    YearWeek,
+    IsoWeek,
+    MonthWeek,
+    WeekDayNumber,
+    DayOfYear,
+    Julian,
+    SecondOfDay
 };
 
 struct ElementRule {
@@ -47,6 +65,16 @@ constexpr ElementRule kElements[] = {
     {"FF", Element::Fraction, 9}, {"X", Element::Radix, 0},         {"AM", Element::Meridian, 2},
     {"PM", Element::Meridian, 2}, {"A.M.", Element::Meridian, 2},   {"P.M.", Element::Meridian, 2},
     {"FM", Element::FillMode, 0},
+};
+
+// Elements TO_CHAR writes beside them; tried after those (longer names first).
+constexpr ElementRule kWrittenElements[] = {
+    {"SYYYY", Element::SignedYear, 5}, {"IYYY", Element::IsoYear4, 4},   {"SSSSS", Element::SecondOfDay, 5},
+    {"YYY", Element::Year3, 3},        {"IYY", Element::IsoYear3, 3},    {"DDD", Element::DayOfYear, 3},
+    {"SCC", Element::Century, 2},      {"CC", Element::Century, 2},      {"IY", Element::IsoYear2, 2},
+    {"IW", Element::IsoWeek, 2},       {"WW", Element::YearWeek, 2},     {"RM", Element::RomanMonth, 4},
+    {"Y", Element::Year1, 1},          {"I", Element::IsoYear1, 1},      {"Q", Element::Quarter, 1},
+    {"W", Element::MonthWeek, 1},      {"D", Element::WeekDayNumber, 1}, {"J", Element::Julian, 7},
 };
 
 // Month and day names of a language (UTF-8), Sunday first.
@@ -92,10 +120,17 @@ bool StartsWithNoCase(std::string_view text, std::size_t at, std::string_view wo
     return true;
 }
 
-const ElementRule* ElementAt(std::string_view format, std::size_t at) {
+const ElementRule* ElementAt(std::string_view format, std::size_t at, bool writing = false) {
+    const ElementRule* found = nullptr;
     for (const ElementRule& rule : kElements)
-        if (StartsWithNoCase(format, at, rule.name)) return &rule;
-    return nullptr;
+        if (found == nullptr && StartsWithNoCase(format, at, rule.name)) found = &rule;
+    if (!writing) return found;
+    // Note: a written element longer than the one found wins (DDD over DD).
+    for (const ElementRule& rule : kWrittenElements)
+        if (StartsWithNoCase(format, at, rule.name) &&
+            (found == nullptr || rule.name.size() > found->name.size()))
+            return &rule;
+    return found;
 }
 
 using textparse::IsDigit;
@@ -281,6 +316,73 @@ std::string Padded(std::string_view name, const std::string_view* names, int cou
 }
 
 int WeekDay(const CDateTime& v);
+long long DaysFromCivil(long long year, long long month, long long day);
+
+int DayOfYear(const CDateTime& v) {
+    return static_cast<int>(DaysFromCivil(v.year, v.month, v.day) - DaysFromCivil(v.year, 1, 1)) + 1;
+}
+
+// The ISO year and week of `v`: those of the Thursday of its week.
+void IsoWeekOf(const CDateTime& v, int& year, int& week) {
+    long long days = DaysFromCivil(v.year, v.month, v.day);
+    int fromMonday = (WeekDay(v) + 6) % 7;
+    long long thursday = days - fromMonday + 3;
+    year = v.year + (thursday < DaysFromCivil(v.year, 1, 1) ? -1 : 0) +
+           (thursday >= DaysFromCivil(v.year + 1, 1, 1) ? 1 : 0);
+    week = static_cast<int>((thursday - DaysFromCivil(year, 1, 1)) / 7) + 1;
+}
+
+std::string WrittenOnly(const ElementRule& rule, std::string_view written, const CDateTime& v, bool fill) {
+    static constexpr std::string_view kRoman[] = {"I",   "II",   "III", "IV", "V",  "VI",
+                                                  "VII", "VIII", "IX",  "X",  "XI", "XII"};
+    int isoYear = 0;
+    int isoWeek = 0;
+    IsoWeekOf(v, isoYear, isoWeek);
+    switch (rule.element) {
+        case Element::Year3:
+            return Digits(v.year % 1000, 3, false);
+        case Element::Year1:
+            return Digits(v.year % 10, 1, false);
+        case Element::SignedYear:
+            return (v.year < 0 ? "-" : " ") + Digits(std::abs(v.year), 4, false);
+        case Element::IsoYear4:
+            return Digits(isoYear, 4, false);
+        case Element::IsoYear3:
+            return Digits(isoYear % 1000, 3, false);
+        case Element::IsoYear2:
+            return Digits(isoYear % 100, 2, false);
+        case Element::IsoYear1:
+            return Digits(isoYear % 10, 1, false);
+        case Element::Century:
+            return Digits((v.year - 1) / 100 + 1, 2, fill);
+        case Element::Quarter:
+            return Digits((v.month - 1) / 3 + 1, 1, false);
+        case Element::RomanMonth: {
+            std::string roman(kRoman[(v.month + 11) % 12]);
+            if (!fill) roman.append(4 - roman.size(), ' ');
+            if (!written.empty() && written[0] >= 'a')
+                for (char& c : roman) c = Lower(c);
+            return roman;
+        }
+        case Element::YearWeek:
+            return Digits((DayOfYear(v) - 1) / 7 + 1, 2, fill);
+        case Element::IsoWeek:
+            return Digits(isoWeek, 2, fill);
+        case Element::MonthWeek:
+            return Digits((v.day - 1) / 7 + 1, 1, false);
+        case Element::WeekDayNumber:
+            return Digits(WeekDay(v) + 1, 1, false);
+        case Element::DayOfYear:
+            return Digits(DayOfYear(v), 3, fill);
+        case Element::Julian:
+            // Note: day 1 is January 1st, 4712 BC; 1970-01-01 is day 2440588.
+            return Digits(static_cast<int>(DaysFromCivil(v.year, v.month, v.day) + 2440588), 7, fill);
+        case Element::SecondOfDay:
+            return Digits(v.hour * 3600 + v.minute * 60 + v.second, 5, fill);
+        default:
+            return {};
+    }
+}
 
 std::string WriteElement(const ElementRule& rule, std::string_view written, const CDateTime& v,
                          const LanguageNames& names, bool fill) {
@@ -318,8 +420,9 @@ std::string WriteElement(const ElementRule& rule, std::string_view written, cons
             return std::string(v.hour < 12 ? names.am : names.pm);
         case Element::FillMode:
             return {};
+        default:
+            return WrittenOnly(rule, written, v, fill);
     }
-    return {};
 }
 
 // The text of a "quoted" literal of the format starting at `at`; `end` is
@@ -531,7 +634,7 @@ bool CDateFormat::Format(const CDateTime& value, std::string_view format, std::s
     bool fill = false;
     std::size_t f = 0;
     while (f < format.size()) {
-        if (const ElementRule* rule = ElementAt(format, f)) {
+        if (const ElementRule* rule = ElementAt(format, f, true)) {
             std::string_view written = format.substr(f, rule->name.size());
             f += rule->name.size();
             if (rule->element == Element::FillMode) {

@@ -50,7 +50,35 @@ TEST(CDateFormatTest, FormatElementsAndLiterals) {
         ASSERT_TRUE(CDateFormat::Format(value, format, out, error)) << format << ": " << error;
         EXPECT_EQ(out, text) << format;
     }
-    EXPECT_FALSE(CDateFormat::Format(value, "YYYY-Q", out, error));
+    EXPECT_FALSE(CDateFormat::Format(value, "YYYY-TZH", out, error));
+}
+
+// The numbers a date has beside its calendar fields, as TO_CHAR writes
+// them; none of them is read by TO_DATE.
+TEST(CDateFormatTest, WeeksQuartersAndDayNumbers) {
+    const struct {
+        CDateTime value;
+        const char* format;
+        const char* text;
+    } cases[] = {
+        // 2024-03-14 is a Thursday, the 74th day; 2024 starts on a Monday. FM
+        // holds to the end once written.
+        {{2024, 3, 14, 0, 0, 0}, "Q WW IW W D DDD", "1 11 11 2 5 074"},
+        {{2024, 3, 14, 0, 0, 0}, "CC YYY Y RM|fmRM|rm", "21 024 4 III |III|iii"},
+        {{2000, 1, 1, 0, 0, 0}, "J CC", "2451545 20"},
+        {{2024, 1, 1, 1, 2, 3}, "SSSSS", "03723"},
+        // The last days of a year may be in the next ISO year, the first in the last.
+        {{2021, 1, 2, 0, 0, 0}, "IYYY-IW IY I", "2020-53 20 0"},
+        {{2024, 12, 31, 0, 0, 0}, "IYYY-IW DDD", "2025-01 366"},
+        {{2024, 12, 29, 0, 0, 0}, "IYYY-IW D", "2024-52 1"},
+    };
+    std::string out, error;
+    for (const auto& c : cases) {
+        ASSERT_TRUE(CDateFormat::Format(c.value, c.format, out, error)) << c.format << ": " << error;
+        EXPECT_EQ(out, c.text) << c.format;
+    }
+    CDateTime value;
+    EXPECT_FALSE(CDateFormat::Parse("2024 1", "YYYY Q", value, error));
 }
 
 TEST(CDateFormatTest, StoredForm) {
