@@ -53,6 +53,12 @@ std::string ColumnType(const ODynaset& dynaset, int column) {
             case TypeValues::None:
                 return row.text;
             case TypeValues::Size:
+                // Note: a length in characters is told as the server tells it.
+                if (long chars = dynaset.GetFieldCharLength(column);
+                    chars > 0 && row.serverType != OTYPE_RAW) {
+                    std::string text = FormatCount(row.text, chars);
+                    return text.insert(text.size() - 1, " CHAR");
+                }
                 return FormatCount(row.text, dynaset.GetFieldSize(column));
             case TypeValues::PrecisionScale:
                 return NumberType(dynaset.GetFieldPrecision(column), dynaset.GetFieldScale(column));

@@ -44,6 +44,9 @@ struct CEngineColumn {
     short precision = 0;
     short scale = 0;
     bool nullable = true;
+    // A length declared in characters (VARCHAR2(10 CHAR)): the characters;
+    // 0 when it is in bytes. `size` is in bytes either way.
+    long charLength = 0;
 };
 
 // One bind parameter, matched by name against ":NAME" in the statement. An

@@ -126,6 +126,11 @@ long ODynaset::GetFieldSize(int index) const {
     return column != nullptr ? column->size : 0;
 }
 
+long ODynaset::GetFieldCharLength(int index) const {
+    const CEngineColumn* column = m_impl->Column(index);
+    return column != nullptr ? column->charLength : 0;
+}
+
 short ODynaset::GetFieldPrecision(int index) const {
     const CEngineColumn* column = m_impl->Column(index);
     return column != nullptr ? column->precision : 0;

@@ -261,6 +261,11 @@ bool COciCursor::Describe() {
         api.AttrGet(param, OCI_DTYPE_PARAM, &precision, nullptr, OCI_ATTR_PRECISION, err);
         api.AttrGet(param, OCI_DTYPE_PARAM, &scale, nullptr, OCI_ATTR_SCALE, err);
         api.AttrGet(param, OCI_DTYPE_PARAM, &nullable, nullptr, OCI_ATTR_IS_NULL, err);
+        ub1 charUsed = 0;
+        ub2 charSize = 0;
+        if (api.AttrGet(param, OCI_DTYPE_PARAM, &charUsed, nullptr, OCI_ATTR_CHAR_USED, err) != OCI_SUCCESS)
+            charUsed = 0;
+        if (charUsed != 0) api.AttrGet(param, OCI_DTYPE_PARAM, &charSize, nullptr, OCI_ATTR_CHAR_SIZE, err);
         if (dataType == kNamedType)
             api.AttrGet(param, OCI_DTYPE_PARAM, &typeName, &typeNameLength, OCI_ATTR_TYPE_NAME, err);
         CEngineColumn column;
@@ -277,6 +282,7 @@ bool COciCursor::Describe() {
         column.precision = precision;
         column.scale = scale;
         column.nullable = nullable != 0;
+        column.charLength = charUsed != 0 ? charSize : 0;
         m_columns.push_back(std::move(column));
         Column buffer;
         const DefineRule* rule = RuleOf(dataType);

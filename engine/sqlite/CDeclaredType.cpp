@@ -106,6 +106,12 @@ void Split(std::string_view declared, std::string& name, std::vector<long>& argu
     }
 }
 
+// A length in characters (VARCHAR2(n CHAR)) holds up to two bytes of CP932
+// for each: the column is described in bytes, as the server does.
+long BytesPerCharacter(const std::string& name) {
+    return name.size() > 5 && name.compare(name.size() - 5, 5, "_CHAR") == 0 ? 2 : 1;
+}
+
 short ToShort(long value) {
     return static_cast<short>(value < -32768 ? -32768 : (value > 32767 ? 32767 : value));
 }
@@ -135,10 +141,12 @@ CDeclaredType::Description CDeclaredType::Describe(std::string_view declared) {
             if (arguments.empty())
                 out.sizeFromValues = true;
             else
-                column.size = arguments[0];
+                column.size = arguments[0] * BytesPerCharacter(name);
+            if (BytesPerCharacter(name) > 1 && !arguments.empty()) column.charLength = arguments[0];
             break;
         case Shape::FixedText:
-            column.size = arguments.empty() ? 1 : arguments[0];
+            column.size = (arguments.empty() ? 1 : arguments[0]) * BytesPerCharacter(name);
+            if (BytesPerCharacter(name) > 1) column.charLength = arguments.empty() ? 1 : arguments[0];
             break;
         case Shape::Number:
             // Note: the server describes NUMBER without precision as

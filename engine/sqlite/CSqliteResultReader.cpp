@@ -108,7 +108,9 @@ bool DescribeTyped(const CValueType& type, CEngineColumn& column, ColumnPlan& pl
         case CSqlType::Char:
             // Note: a text literal is CHAR of its length, as on the server.
             column.serverType = type.kind == CSqlType::Char ? servertype::kChar : servertype::kVarchar2;
-            column.size = type.length;
+            // Note: a length in characters is up to two bytes of CP932 each.
+            column.size = type.chars ? type.length * 2 : type.length;
+            column.charLength = type.chars ? type.length : 0;
             plan.sizeFromValues = type.length <= 0;
             return true;
         case CSqlType::Unknown:
@@ -123,7 +125,8 @@ void WidenToCompound(const CValueType* type, CEngineColumn& column, ColumnPlan& 
     bool text = column.serverType == servertype::kVarchar2 || column.serverType == servertype::kChar;
     if (type == nullptr || !text || (type->kind != CSqlType::Text && type->kind != CSqlType::Char)) return;
     if (type->length <= 0) plan.sizeFromValues = true;
-    if (type->length > column.size) column.size = type->length;
+    long bytes = type->chars ? type->length * 2 : type->length;
+    if (bytes > column.size) column.size = bytes;
     if (type->kind == CSqlType::Text) column.serverType = servertype::kVarchar2;
 }
 

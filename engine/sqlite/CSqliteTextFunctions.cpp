@@ -92,27 +92,55 @@ void Replace(sqlite3_context* context, int argc, sqlite3_value** argv) {
     ResultText(context, out);
 }
 
-// LPAD and RPAD: `text` cut or padded with `pad` to `width` characters.
+// The columns a character (UTF-8, `length` bytes at `at`) takes on the
+// screen: one for ASCII and half-width katakana, two for the rest, as its
+// bytes in CP932.
+long long DisplayWidth(std::string_view text, std::size_t at, std::size_t length) {
+    if (length == 1) return 1;
+    // Note: U+FF61..U+FF9F (half-width katakana) are EF BD A1..EF BE 9F.
+    auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[at + k]); };
+    bool halfWidth = length == 3 && byte(0) == 0xEF &&
+                     ((byte(1) == 0xBD && byte(2) >= 0xA1) || (byte(1) == 0xBE && byte(2) <= 0x9F));
+    return halfWidth ? 1 : 2;
+}
+
+// LPAD and RPAD: `text` cut or padded with `pad` to `width` columns of the
+// screen (the server's display length; a character cut in two is a blank).
 void Pad(sqlite3_context* context, int argc, sqlite3_value** argv, bool left) {
     for (int k = 0; k < argc; ++k)
         if (IsNull(argv[k])) return sqlite3_result_null(context);
     std::string text = TextOf(argv[0]);
     long long width = sqlite3_value_int64(argv[1]);
     std::string pad = argc > 2 ? TextOf(argv[2]) : std::string(" ");
-    auto starts = CharacterStarts(text);
-    auto count = static_cast<long long>(starts.size() - 1);
     if (width < 1 || pad.empty()) return sqlite3_result_null(context);
     if (width > kMaxPadWidth)
         return sqlite3_result_error(context, COraError::ForFunction(6502, {"LPAD/RPAD"}).c_str(), -1);
-    if (count >= width) return ResultText(context, text.substr(0, starts[static_cast<std::size_t>(width)]));
-    auto padStarts = CharacterStarts(pad);
-    auto padCount = padStarts.size() - 1;
-    std::string fill;
-    for (long long k = 0; k < width - count; ++k) {
-        std::size_t c = static_cast<std::size_t>(k) % padCount;
-        fill.append(pad, padStarts[c], padStarts[c + 1] - padStarts[c]);
+    auto starts = CharacterStarts(text);
+    std::string kept;
+    long long used = 0;
+    for (std::size_t c = 0; c + 1 < starts.size(); ++c) {
+        long long columns = DisplayWidth(text, starts[c], starts[c + 1] - starts[c]);
+        if (used + columns > width) {
+            kept.append(static_cast<std::size_t>(width - used), ' ');
+            used = width;
+            break;
+        }
+        kept.append(text, starts[c], starts[c + 1] - starts[c]);
+        used += columns;
     }
-    ResultText(context, left ? fill + text : text + fill);
+    auto padStarts = CharacterStarts(pad);
+    std::string fill;
+    for (std::size_t c = 0; used < width; c = (c + 1) % (padStarts.size() - 1)) {
+        std::size_t length = padStarts[c + 1] - padStarts[c];
+        long long columns = DisplayWidth(pad, padStarts[c], length);
+        if (used + columns > width) {
+            fill.append(static_cast<std::size_t>(width - used), ' ');
+            break;
+        }
+        fill.append(pad, padStarts[c], length);
+        used += columns;
+    }
+    ResultText(context, left ? fill + kept : kept + fill);
 }
 
 void Lpad(sqlite3_context* context, int argc, sqlite3_value** argv) { Pad(context, argc, argv, true); }

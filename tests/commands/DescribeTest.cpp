@@ -42,4 +42,21 @@ TEST_F(ConnectedFixture, DescribeListsEveryColumnOnTheGrid) {
     EXPECT_EQ(Run({"desc emp"}), SjLines({"接続されていません。"}));
 }
 
+// Lengths declared in characters are told so, and a column of them is as
+// wide as their bytes may be (two for each character in CP932), so that a
+// value of Japanese text is shown whole.
+TEST_F(ConnectedFixture, LengthsInCharactersAreDescribedAndShownWhole) {
+    Run({"create table ja (a varchar2(10 char), b char(3 char), c varchar2(5 byte));"});
+    EXPECT_EQ(Run({"desc ja"}), CScriptLines({Sj("名前                 NULL?    型"),
+                                              "-------------------- -------- --------------------",
+                                              "A                             VARCHAR2(10 CHAR)",
+                                              "B                             CHAR(3 CHAR)",
+                                              "C                             VARCHAR2(5)", ""}));
+    Run({Sj("insert into ja values ('開発部門管理課', '日本', 'x');")});
+    const CScriptLines out = Run({"select a, b from ja;"});
+    ASSERT_GE(out.size(), 4u);
+    EXPECT_EQ(out[1], "A                    B      ");
+    EXPECT_EQ(out[3], Sj("開発部門管理課       日本   "));
+}
+
 }  // namespace

@@ -68,6 +68,10 @@ constexpr Case kSingleRow[] = {
     {"SUBSTR('ABCDEFG', -5, 4)", "CDEF"},
     {"SUBSTRB('ABCDEFG', 5, 4.2)", "EFG"},
     {"SUBSTRB('日本語', 2, 3)", " 本"},
+    // LPAD and RPAD count the columns the text takes on the screen.
+    {"LPAD('日本', 6, '*') || RPAD('日本', 5) || '|' || LPAD('日本語', 3) || '|'", "**日本日本 |日 |"},
+    {"RPAD('a', 4, '日') || '|' || LPAD('ｱｲ', 4, 'x') || LPAD('abc', 5, 'xy') || RPAD('abcdef', 3)",
+     "a日 |xxｱｲxyabcabc"},
     {"TRANSLATE('SQL*Plus User''s Guide', ' */''', '___')", "SQL_Plus_Users_Guide"},
     {"TRANSLATE('2KRW229', '0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ', "
      "'9999999999XXXXXXXXXXXXXXXXXXXXXXXXXX')",

@@ -59,6 +59,12 @@ sword SetParamAttribute(const Param& param, void* out, ub4* size, ub4 attribute,
         case kAttrIsNull:
             *static_cast<ub1*>(out) = c.nullable ? 1 : 0;
             return kSuccess;
+        case kAttrCharUsed:
+            *static_cast<ub1*>(out) = c.charLength > 0 ? 1 : 0;
+            return kSuccess;
+        case kAttrCharSize:
+            *static_cast<ub2*>(out) = static_cast<ub2>(std::clamp<long>(c.charLength, 0, 65535));
+            return kSuccess;
         default:
             if (error) error->Set(24315, "ORA-24315: illegal attribute type");
             return kError;

@@ -89,6 +89,8 @@ enum : ub4 {
     kAttrPrecision = 5,
     kAttrScale = 6,
     kAttrIsNull = 7,
+    kAttrCharUsed = 285,
+    kAttrCharSize = 286,
     kAttrRowCount = 9,
     kAttrServer = 6,
     kAttrSession = 7,
