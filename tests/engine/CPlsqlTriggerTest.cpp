@@ -354,3 +354,70 @@ TEST_F(PlsqlTriggerTest, AfterRowTriggersReadNewInExpressions) {
                   "INTO :NEW.salary FROM dual; END;"),
               "警告: コンパイル・エラーがあります。");
 }
+
+// Every road a DML statement takes fires the table's statement triggers: a
+// MERGE fires those of each event its clauses name (whether or not a row
+// takes that road), AFTER in the reverse order; each execution of FORALL
+// and each dynamic statement is a statement of its own.
+TEST_F(PlsqlTriggerTest, MergeForallAndDynamicDmlFireStatementTriggers) {
+    Exec("CREATE TABLE log (seq NUMBER, what VARCHAR2(40))");
+    Exec("CREATE SEQUENCE s");
+    Exec("CREATE TABLE src (employee_id NUMBER, salary NUMBER)");
+    Exec("INSERT INTO src VALUES (101, 5)");
+    Exec("INSERT INTO src VALUES (300, 6)");
+    const char* triggers[] = {
+        "CREATE TRIGGER emp_bs BEFORE INSERT OR UPDATE OR DELETE ON employees DECLARE e CHAR(1) := "
+        "CASE WHEN INSERTING THEN 'I' WHEN UPDATING THEN 'U' ELSE 'D' END; BEGIN INSERT INTO log "
+        "VALUES (s.NEXTVAL, 'BS ' || e); END;",
+        "CREATE TRIGGER emp_as AFTER INSERT OR UPDATE OR DELETE ON employees DECLARE e CHAR(1) := "
+        "CASE WHEN INSERTING THEN 'I' WHEN UPDATING THEN 'U' ELSE 'D' END; BEGIN INSERT INTO log "
+        "VALUES (s.NEXTVAL, 'AS ' || e); END;",
+        "CREATE TRIGGER emp_pay AFTER UPDATE OF salary ON employees BEGIN INSERT INTO log VALUES "
+        "(s.NEXTVAL, 'PAY'); END;",
+        "CREATE TRIGGER emp_ar AFTER INSERT OR UPDATE OR DELETE ON employees FOR EACH ROW BEGIN INSERT INTO "
+        "log VALUES (s.NEXTVAL, 'AR ' || NVL(:NEW.employee_id, :OLD.employee_id)); END;",
+    };
+    for (const char* trigger : triggers) EXPECT_EQ(Run(trigger), "OK 0") << trigger;
+    EXPECT_EQ(Run("MERGE INTO employees e USING src ON (e.employee_id = src.employee_id) "
+                  "WHEN MATCHED THEN UPDATE SET e.salary = src.salary "
+                  "WHEN NOT MATCHED THEN INSERT (employee_id, salary) VALUES (src.employee_id, src.salary)"),
+              "OK 2");
+    EXPECT_EQ(Rows("SELECT what FROM log ORDER BY seq"), "BS I|BS U|AR 101|AR 300|AS U|PAY|AS I");
+    Exec("DELETE FROM log");
+    EXPECT_EQ(Run("MERGE INTO employees e USING src ON (e.employee_id = src.employee_id) "
+                  "WHEN MATCHED THEN UPDATE SET e.last_name = 'x' DELETE WHERE e.employee_id = 300"),
+              "OK 2");
+    EXPECT_EQ(Rows("SELECT what FROM log ORDER BY seq"), "BS U|BS D|AR 101|AR 300|AR 300|AS D|AS U");
+    Exec("DELETE FROM log");
+    EXPECT_EQ(Run("DECLARE TYPE ids IS TABLE OF NUMBER; l ids := ids(100, 101, 999); BEGIN "
+                  "FORALL i IN 1..l.COUNT UPDATE employees SET salary = salary + 1 WHERE employee_id = l(i); "
+                  "EXECUTE IMMEDIATE 'DELETE FROM employees WHERE employee_id = :1' USING 100; END;"),
+              "OK 2");
+    EXPECT_EQ(Rows("SELECT what FROM log ORDER BY seq"),
+              "BS U|AR 100|AS U|PAY|BS U|AR 101|AS U|PAY|BS U|AS U|PAY|BS D|AR 100|AS D");
+}
+
+// A statement trigger that fails stops the dynamic statement or the FORALL
+// execution it fired for, with the trigger's error; the executions before it
+// keep their rows.
+TEST_F(PlsqlTriggerTest, AFailingStatementTriggerStopsDynamicAndBulkDml) {
+    Exec("CREATE TABLE log (what VARCHAR2(40))");
+    EXPECT_EQ(
+        Run("CREATE TRIGGER emp_cap AFTER UPDATE ON employees DECLARE n NUMBER; BEGIN SELECT MAX(salary) "
+            "INTO n FROM employees; IF n > 30000 THEN RAISE_APPLICATION_ERROR(-20001, 'cap'); END IF; END;"),
+        "OK 0");
+    m_binds = {CEngineBind{"N", "", true, 2}};
+    EXPECT_EQ(Run("BEGIN EXECUTE IMMEDIATE 'UPDATE employees SET salary = 40000'; EXCEPTION WHEN OTHERS THEN "
+                  ":N := SQLCODE; END;"),
+              "OK 0");
+    EXPECT_EQ(m_binds[0].value, "-20001");
+    EXPECT_EQ(Rows("SELECT SUM(salary) FROM employees"), "41000");
+    EXPECT_EQ(
+        Run("DECLARE TYPE pays IS TABLE OF NUMBER; p pays := pays(1000, 20000, 2000); BEGIN "
+            "FORALL i IN 1..p.COUNT SAVE EXCEPTIONS UPDATE employees SET salary = salary + p(i) "
+            "WHERE employee_id = 100; EXCEPTION WHEN OTHERS THEN :N := SQL%BULK_EXCEPTIONS.COUNT * 1000000 + "
+            "SQL%BULK_EXCEPTIONS(1).ERROR_INDEX * 100000 + SQL%BULK_EXCEPTIONS(1).ERROR_CODE; END;"),
+        "OK 2");
+    EXPECT_EQ(m_binds[0].value, "1220001");
+    EXPECT_EQ(Rows("SELECT salary FROM employees WHERE employee_id = 100"), "27000");
+}

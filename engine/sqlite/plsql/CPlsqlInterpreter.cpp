@@ -1037,6 +1037,17 @@ CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecImmediate(CPlsqlStmt& statement) 
     if (sqlite3_stmt_readonly(handle) == 0 && !m_host.BeginWrite(error))
         return RaiseError(error, statement.at), Flow::Raise;
     m_host.NextStatement();
+    if (!dml) return RunDynamic(statement, sql, outs, false, query);
+    if (!m_host.BeforeDml(sql.text, error))
+        return sqlite3_reset(handle), RaiseError(error, statement.at), Flow::Raise;
+    Flow flow = RunDynamic(statement, sql, outs, true, query);
+    return EndDml(sql, flow == Flow::Normal, statement.at) ? flow : Flow::Raise;
+}
+
+CPlsqlInterpreter::Flow CPlsqlInterpreter::RunDynamic(CPlsqlStmt& statement, CPlsqlSql& sql,
+                                                      const std::vector<CPlsqlTarget>& outs, bool dml,
+                                                      bool query) {
+    sqlite3_stmt* handle = sql.statement.get();
     if (statement.bulk) {
         // BULK COLLECT INTO: every row, none raising nothing.
         long rows = 0;
@@ -2160,12 +2171,17 @@ CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecForAll(CPlsqlStmt& statement) {
         m_slots[static_cast<std::size_t>(statement.slot)].value = CPlsqlValue::Integer(indexes[iteration]);
         if (!m_host.BeginWrite(error)) return RaiseError(error, statement.at), Flow::Raise;
         m_host.NextStatement();
-        bool ran = BindSql(sql);
+        // Note: each execution is a statement of its own, with its statement triggers.
+        bool began = m_host.BeforeDml(sql.text, error);
+        if (!began) RaiseError(error, statement.at);
+        bool ran = began && BindSql(sql);
         if (ran) {
             int rc = sqlite3_step(sql.statement.get());
             while (rc == SQLITE_ROW) rc = sqlite3_step(sql.statement.get());
             ran = rc == SQLITE_DONE || StepFailed(sql);
         }
+        long rows = ran ? m_host.Changes() : 0;
+        if (began) ran = EndDml(sql, ran, statement.at) && ran;
         if (!ran) {
             // Note: SAVE EXCEPTIONS notes the failed execution and goes on;
             // the executions before a failure keep their changes either way.
@@ -2177,7 +2193,6 @@ CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecForAll(CPlsqlStmt& statement) {
             m_bulkRows[indexes[iteration]] = 0;
             continue;
         }
-        long rows = m_host.Changes();
         m_bulkRows[indexes[iteration]] = rows;
         total += rows;
         sqlite3_reset(sql.statement.get());

@@ -109,6 +109,9 @@ private:
     Flow ExecCursor(CPlsqlStmt& statement);
     Flow ExecTransaction(CPlsqlStmt& statement);
     Flow ExecImmediate(CPlsqlStmt& statement);
+    // The statement EXECUTE IMMEDIATE prepared, run with its inputs bound.
+    Flow RunDynamic(CPlsqlStmt& statement, CPlsqlSql& sql, const std::vector<CPlsqlTarget>& outs, bool dml,
+                    bool query);
     // EXECUTE IMMEDIATE of a PL/SQL block: its placeholders bound to the
     // USING arguments, OUT and IN OUT ones written back.
     bool ExecDynamicBlock(CPlsqlStmt& statement, const std::string& text);

@@ -37,6 +37,8 @@ struct CPlsqlSession {
         bool statementTriggers = false;
         bool savepoint = false;
         bool began = false;
+        // One of the events of a MERGE after its first: ended with it.
+        bool part = false;
     };
     std::vector<DmlScope> scopes;
     // The :NEW row the BEFORE ROW triggers of a row left, until the row is
