@@ -421,3 +421,47 @@ TEST_F(PlsqlTriggerTest, AFailingStatementTriggerStopsDynamicAndBulkDml) {
     EXPECT_EQ(m_binds[0].value, "1220001");
     EXPECT_EQ(Rows("SELECT salary FROM employees WHERE employee_id = 100"), "27000");
 }
+
+// A row trigger may neither read nor change the table its statement is
+// changing (ORA-04091), through static or dynamic SQL or a function it
+// calls, and neither may the row triggers its own DML fires; the statement
+// is undone. A single-row INSERT ... VALUES leaves its table readable, and
+// statement triggers read it freely.
+TEST_F(PlsqlTriggerTest, RowTriggersCannotReachTheirMutatingTable) {
+    Exec("CREATE TABLE log (what VARCHAR2(60))");
+    EXPECT_EQ(Run("CREATE FUNCTION payroll RETURN NUMBER IS\n  n NUMBER;\nBEGIN\n"
+                  "  SELECT SUM(salary) INTO n FROM employees;\n  RETURN n;\nEND;"),
+              "OK 0");
+    EXPECT_EQ(Run("CREATE TRIGGER emp_total AFTER INSERT OR UPDATE ON employees FOR EACH ROW\nDECLARE\n"
+                  "  n NUMBER;\nBEGIN\n  n := payroll;\n  INSERT INTO log VALUES ('total ' || n);\nEND;"),
+              "OK 0");
+    const char* mutating =
+        "ORA-04091: 表EMPLOYEESは変更中です。トリガー/ファンクションで参照できない可能性があります。|"
+        "ORA-06512: \"PAYROLL\", 行4|ORA-06512: \"EMP_TOTAL\", 行4|"
+        "ORA-04088: トリガー'EMP_TOTAL'の実行中にエラーが発生しました";
+    EXPECT_EQ(Run("UPDATE employees SET salary = salary + 1"), mutating);
+    EXPECT_EQ(Run("INSERT INTO employees (employee_id, salary) SELECT 7, 10 FROM dual"), mutating);
+    EXPECT_EQ(Rows("SELECT COUNT(*), SUM(salary) FROM employees"), "2,41000");
+    EXPECT_EQ(Run("INSERT INTO employees (employee_id, salary) VALUES (8, 10)"), "OK 1");
+    EXPECT_EQ(Rows("SELECT what FROM log"), "total 41010");
+    EXPECT_EQ(Run("DROP TRIGGER emp_total"), "OK 0");
+    // A row trigger of another table that the first one's DML fires.
+    EXPECT_EQ(Run("CREATE TRIGGER log_check BEFORE INSERT ON log FOR EACH ROW BEGIN EXECUTE IMMEDIATE "
+                  "'DELETE FROM employees WHERE salary < 0'; END;"),
+              "OK 0");
+    EXPECT_EQ(Run("CREATE TRIGGER emp_note AFTER DELETE ON employees FOR EACH ROW BEGIN INSERT INTO log "
+                  "VALUES (:OLD.last_name); END;"),
+              "OK 0");
+    std::string nested = Run("DELETE FROM employees WHERE employee_id = 8");
+    EXPECT_EQ(nested.substr(0, nested.find('|')),
+              "ORA-04091: 表EMPLOYEESは変更中です。トリガー/ファンクションで参照できない可能性があります。");
+    EXPECT_NE(nested.find("ORA-04088: トリガー'EMP_NOTE'"), std::string::npos) << nested;
+    EXPECT_EQ(Rows("SELECT COUNT(*) FROM employees"), "3");
+    // A trigger that handles the error lets its statement go on.
+    EXPECT_EQ(Run("CREATE OR REPLACE TRIGGER log_check BEFORE INSERT ON log FOR EACH ROW DECLARE n NUMBER; "
+                  "BEGIN SELECT COUNT(*) INTO n FROM employees; EXCEPTION WHEN OTHERS THEN :NEW.what := "
+                  ":NEW.what || ' ' || SQLCODE; END;"),
+              "OK 0");
+    EXPECT_EQ(Run("DELETE FROM employees WHERE employee_id = 8"), "OK 1");
+    EXPECT_EQ(Rows("SELECT what FROM log ORDER BY what"), " -4091|total 41010");
+}

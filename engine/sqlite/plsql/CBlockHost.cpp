@@ -10,6 +10,7 @@
 #include "engine/sqlite/CSqliteCatalog.h"
 #include "engine/sqlite/CSqliteConnection.h"
 #include "engine/sqlite/CSqliteSession.h"
+#include "engine/sqlite/CStatementTables.h"
 #include "engine/sqlite/CValueText.h"
 #include "engine/sqlite/plsql/CPlsqlErrors.h"
 #include "engine/sqlite/plsql/CPlsqlInterpreter.h"
@@ -434,6 +435,16 @@ void CBlockHost::Compiling(const std::shared_ptr<CPlsqlUnit>& unit) {
 }
 
 std::string CBlockHost::Owner() { return m_connection.m_session->user; }
+
+std::string CBlockHost::Mutating(CPlsqlSql& sql) {
+    const std::vector<std::string>& mutating = m_connection.m_plsql->mutating;
+    if (mutating.empty()) return {};
+    if (!sql.tablesRead) sql.tablesRead = CStatementTables::Of(sql.text, sql.tables) || true;
+    for (const std::string& table : sql.tables)
+        if (std::find(mutating.begin(), mutating.end(), table) != mutating.end())
+            return Owner().empty() ? table : Owner() + "." + table;
+    return {};
+}
 
 std::mt19937_64& CBlockHost::Random() { return m_connection.m_plsql->random; }
 

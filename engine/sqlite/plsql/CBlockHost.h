@@ -43,6 +43,7 @@ public:
     std::shared_ptr<CPlsqlUnit> FindUnit(const std::string& name, bool& invalid) override;
     void Compiling(const std::shared_ptr<CPlsqlUnit>& unit) override;
     std::string Owner() override;
+    std::string Mutating(CPlsqlSql& sql) override;
     void NextStatement() override;
     bool BeforeDml(const std::string& text, CEngineError& error) override;
     bool AfterDml(bool ran, CEngineError& error) override;

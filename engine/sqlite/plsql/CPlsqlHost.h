@@ -78,4 +78,6 @@ public:
     virtual bool AfterDml(bool ran, CEngineError& error) = 0;
     // The owner that qualifies unit names in messages ("" for none).
     virtual std::string Owner() = 0;
+    // The mutating table `sql` names, qualified by its owner ("" for none).
+    virtual std::string Mutating(CPlsqlSql& sql) = 0;
 };

@@ -704,6 +704,7 @@ bool CPlsqlInterpreter::OpenedQuery(CPlsqlStmt& statement, CPlsqlRefCursor& curs
         for (std::size_t k = 1; k < statement.exprs.size(); ++k)
             if (!Eval(*statement.exprs[k], values[k - 1])) return false;
     }
+    if (!Reachable(*sql, statement.at)) return false;
     cursor.query = sql->text;
     cursor.binds.clear();
     for (std::size_t k = 0; k < values.size(); ++k)
@@ -1009,7 +1010,7 @@ CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecImmediate(CPlsqlStmt& statement) 
         return Flow::Normal;
     }
     CPlsqlSql* kept = DynamicSql(text, query, statement.at);
-    if (kept == nullptr) return Flow::Raise;
+    if (kept == nullptr || !Reachable(*kept, statement.at)) return Flow::Raise;
     CPlsqlSql& sql = *kept;
     sqlite3_stmt* handle = sql.statement.get();
     // DML ... RETURNING ... INTO :a: its values go to the RETURNING INTO
@@ -1775,7 +1776,13 @@ bool CPlsqlInterpreter::BindValue(sqlite3_stmt* statement, int index, const CPls
     return Raise(600, CPlsqlErrors::Text(600), 0);
 }
 
+bool CPlsqlInterpreter::Reachable(CPlsqlSql& sql, std::size_t at) {
+    std::string table = m_host.Mutating(sql);
+    return table.empty() || Raise(4091, CPlsqlErrors::Text(4091, table), at);
+}
+
 bool CPlsqlInterpreter::BindSql(CPlsqlSql& sql) {
+    if (!Reachable(sql, sql.at)) return false;
     sqlite3_stmt* statement = sql.statement.get();
     sqlite3_reset(statement);
     if (sql.paramIndexes.empty() && !sql.params.empty())

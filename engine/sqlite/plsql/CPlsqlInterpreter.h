@@ -191,6 +191,8 @@ private:
 
     // Binds the parameters of `sql` from the variables; false when raised.
     bool BindSql(CPlsqlSql& sql);
+    // False, with ORA-04091 raised at `at`, when `sql` names a mutating table.
+    bool Reachable(CPlsqlSql& sql, std::size_t at);
     bool BindValue(sqlite3_stmt* statement, int index, const CPlsqlValue& value);
     bool StepFailed(const CPlsqlSql& sql);
     bool OpenCursor(int cursor, std::vector<std::unique_ptr<CPlsqlExpr>>& args, std::size_t at);

@@ -77,6 +77,22 @@ std::string MergeEvents(std::string_view sql, const std::vector<Token>& tokens) 
     return ordered;
 }
 
+// Whether INSERT `sql` inserts the one row of its VALUES clause.
+bool SingleRowInsert(std::string_view sql) {
+    auto tokens = CSqlScanner::Significant(sql);
+    int depth = 0;
+    for (std::size_t k = 2; k < tokens.size(); ++k) {
+        depth += CSqlScanner::IsSymbol(sql, tokens[k], '(')   ? 1
+                 : CSqlScanner::IsSymbol(sql, tokens[k], ')') ? -1
+                                                              : 0;
+        if (depth != 0) continue;
+        if (CSqlScanner::Is(sql, tokens[k], "VALUES")) return true;
+        if (CSqlScanner::Is(sql, tokens[k], "SELECT") || CSqlScanner::Is(sql, tokens[k], "WITH"))
+            return false;
+    }
+    return false;
+}
+
 // The table of DML statement `sql` with its events: one scope, or one an
 // event for a MERGE; none for another statement.
 std::vector<CPlsqlSession::DmlScope> ReadDml(const std::string& sql) {
@@ -385,12 +401,15 @@ bool CTriggerFiring::Begin(CBlockHost& host, const std::string& sql, bool outerm
     const auto& triggers =
         parts[0].event != 0 ? Triggers(connection.m_db, session, parts[0].table) : kNoTriggers;
     bool statementTriggers = false;
+    bool verbIsInsert = parts.size() == 1 && parts[0].event == 'I';
     for (CPlsqlSession::DmlScope& scope : parts) {
         // Note: the SET list is read only for a table with triggers.
         if (scope.event == 'U' && !triggers.empty()) {
             scope.columns = UpdatedColumns(sql);
             scope.columnsKnown = true;
         }
+        // Note: a single-row INSERT ... VALUES leaves its table readable to its row triggers.
+        scope.singleRow = verbIsInsert && !triggers.empty() && SingleRowInsert(sql);
         for (const CTriggerDefinition& trigger : triggers)
             scope.statementTriggers =
                 scope.statementTriggers || (!trigger.forEachRow && Fires(trigger, &scope, scope.event));
@@ -497,6 +516,8 @@ void CTriggerFiring::Row(sqlite3_context* context, int count, sqlite3_value** va
     const auto definitions = Triggers(connection.m_db, session, table);
     std::string failure;
     bool changed = false;
+    bool mutating = scope == nullptr || !scope->singleRow;
+    if (mutating) session.mutating.push_back(table);
     for (const auto& [name, fires] : fired) {
         const std::string& wanted = name;
         auto definition = std::find_if(definitions.begin(), definitions.end(),
@@ -509,6 +530,7 @@ void CTriggerFiring::Row(sqlite3_context* context, int count, sqlite3_value** va
         changed = changed || assignsNew;
         if (!failure.empty()) break;
     }
+    if (mutating) session.mutating.pop_back();
     connection.m_resultTypes = std::move(types);
     connection.m_error = saved;
     if (!failure.empty()) {
