@@ -465,3 +465,28 @@ TEST_F(PlsqlTriggerTest, RowTriggersCannotReachTheirMutatingTable) {
     EXPECT_EQ(Run("DELETE FROM employees WHERE employee_id = 8"), "OK 1");
     EXPECT_EQ(Rows("SELECT what FROM log ORDER BY what"), " -4091|total 41010");
 }
+
+// FOLLOWS and PRECEDES order triggers of one timing point whatever the order
+// they were created in; the triggers named must exist on the same table.
+TEST_F(PlsqlTriggerTest, FollowsAndPrecedesOrderTriggersOfOneTimingPoint) {
+    Exec("CREATE TABLE log (seq NUMBER, what VARCHAR2(10))");
+    Exec("CREATE SEQUENCE s");
+    Exec("CREATE TABLE other (n NUMBER)");
+    auto trigger = [](const std::string& name, const std::string& order) {
+        return "CREATE OR REPLACE TRIGGER " + name + " BEFORE UPDATE ON employees FOR EACH ROW " + order +
+               " BEGIN INSERT INTO log VALUES (s.NEXTVAL, '" + name + "'); END;";
+    };
+    EXPECT_EQ(Run(trigger("c", "FOLLOWS b")).substr(0, 9), "ORA-04080");
+    EXPECT_EQ(Run("CREATE TRIGGER o BEFORE INSERT ON other FOR EACH ROW BEGIN NULL; END;"), "OK 0");
+    EXPECT_EQ(Run(trigger("c", "FOLLOWS o")).substr(0, 9), "ORA-25021");
+    EXPECT_EQ(Run(trigger("c", "")), "OK 0");
+    EXPECT_EQ(Run(trigger("b", "")), "OK 0");
+    EXPECT_EQ(Run(trigger("a", "PRECEDES c")), "OK 0");
+    EXPECT_EQ(Run(trigger("d", "FOLLOWS a, scott.b")), "OK 0");
+    EXPECT_EQ(Run("UPDATE employees SET salary = salary WHERE employee_id = 100"), "OK 1");
+    EXPECT_EQ(Rows("SELECT what FROM log ORDER BY seq"), "b|a|c|d");
+    Exec("DELETE FROM log");
+    EXPECT_EQ(Run(trigger("c", "FOLLOWS d")), "OK 0");
+    EXPECT_EQ(Run("UPDATE employees SET salary = salary WHERE employee_id = 100"), "OK 1");
+    EXPECT_EQ(Rows("SELECT what FROM log ORDER BY seq"), "b|a|d|c");
+}

@@ -834,6 +834,21 @@ void CBlockHost::Dispatch(sqlite3_context* context, int count, sqlite3_value** v
 
 // ---- triggers
 
+bool CBlockHost::CheckOrder(const CTriggerDefinition& definition, std::size_t triggerStart) {
+    for (const auto* names : {&definition.follows, &definition.precedes})
+        for (const std::string& name : *names) {
+            CUnitCatalog::Trigger other;
+            bool found = CUnitCatalog::FindTrigger(m_connection.m_db, name, other);
+            int code = !found ? 4080 : other.table != definition.table ? 25021 : 0;
+            if (code == 0) continue;
+            m_connection.m_error.Set(CPlsqlErrors::Text(code, name),
+                                     static_cast<int>(triggerStart + definition.orderAt));
+            m_connection.m_error.code = code;
+            return false;
+        }
+    return true;
+}
+
 bool CBlockHost::CreateTrigger(const std::string& text, std::size_t triggerStart, bool replace) {
     CEngineError& error = m_connection.m_error;
     std::string source = text.substr(triggerStart);
@@ -851,7 +866,7 @@ bool CBlockHost::CreateTrigger(const std::string& text, std::size_t triggerStart
         COraError::Set(error, 942, {definition.table}, -1);
         return false;
     }
-    if (!m_connection.CommitWork()) return false;
+    if (!CheckOrder(definition, triggerStart) || !m_connection.CommitWork()) return false;
     CUnitCatalog::Trigger existing;
     CUnitCatalog::Unit unitRow;
     bool exists = CUnitCatalog::FindTrigger(m_connection.m_db, definition.name, existing);

@@ -97,6 +97,8 @@ private:
     // A stored function called from SQL (user data: the connection and the name).
     static void Dispatch(struct sqlite3_context* context, int count, struct sqlite3_value** values);
     // CREATE TRIGGER with a PL/SQL body, DROP and ALTER ... ENABLE | DISABLE.
+    // FOLLOWS and PRECEDES name triggers of the same table (ORA-04080, ORA-25021).
+    bool CheckOrder(const CTriggerDefinition& definition, std::size_t triggerStart);
     bool CreateTrigger(const std::string& text, std::size_t triggerStart, bool replace);
     bool DropTrigger(const std::string& name);
     bool AlterTrigger(const std::string& name, const std::string& action);

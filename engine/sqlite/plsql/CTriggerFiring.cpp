@@ -131,6 +131,38 @@ bool AnyTriggers(sqlite3* db) {
     return !any || sqlite3_step(any.get()) == SQLITE_ROW;
 }
 
+// Triggers in the order they were created, each moved after those it
+// FOLLOWS and before those it PRECEDES; a cycle keeps the order of creation.
+std::vector<CTriggerDefinition> Ordered(std::vector<CTriggerDefinition> list) {
+    const std::size_t n = list.size();
+    auto index = [&list](const std::string& name) {
+        auto found = std::find_if(list.begin(), list.end(),
+                                  [&name](const CTriggerDefinition& d) { return d.name == name; });
+        return static_cast<std::size_t>(found - list.begin());
+    };
+    std::vector<std::vector<std::size_t>> after(n);
+    for (std::size_t k = 0; k < n; ++k) {
+        for (const std::string& name : list[k].follows)
+            if (std::size_t j = index(name); j < n && j != k) after[k].push_back(j);
+        for (const std::string& name : list[k].precedes)
+            if (std::size_t j = index(name); j < n && j != k) after[j].push_back(k);
+    }
+    std::vector<bool> placed(n, false);
+    std::vector<CTriggerDefinition> out;
+    while (out.size() < n) {
+        std::size_t next = n;
+        for (std::size_t k = 0; k < n && next == n; ++k)
+            if (!placed[k] &&
+                std::all_of(after[k].begin(), after[k].end(), [&placed](std::size_t j) { return placed[j]; }))
+                next = k;
+        for (std::size_t k = 0; k < n && next == n; ++k)
+            if (!placed[k]) next = k;
+        placed[next] = true;
+        out.push_back(std::move(list[next]));
+    }
+    return out;
+}
+
 // The enabled triggers of `table` in the order they fire, kept for the session.
 const std::vector<CTriggerDefinition>& Triggers(sqlite3* db, CPlsqlSession& session,
                                                 const std::string& table) {
@@ -160,6 +192,7 @@ const std::vector<CTriggerDefinition>& Triggers(sqlite3* db, CPlsqlSession& sess
         definition.enabled = true;
         list.push_back(std::move(definition));
     }
+    list = Ordered(std::move(list));
     return list;
 }
 
