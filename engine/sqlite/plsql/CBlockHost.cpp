@@ -312,6 +312,36 @@ std::string DataType(const CPlsqlType& type) {
 
 constexpr const char* kModes[] = {"IN", "OUT", "IN/OUT"};
 
+// The rows of USER_ARGUMENTS for `unit`: its result at position 0 (the first
+// in sequence), its parameters from 1.
+void AddArguments(const CPlsqlUnit& unit, const std::string& package, int overload,
+                  std::vector<CUnitCatalog::Argument>& out) {
+    int first = unit.returnType ? 1 : 0;
+    if (unit.returnType)
+        out.push_back({"", DataType(*unit.returnType), "OUT", unit.name, package, overload, 0, 1});
+    for (std::size_t k = 0; k < unit.parameters.size(); ++k) {
+        const auto& parameter = unit.parameters[k];
+        int position = static_cast<int>(k) + 1;
+        out.push_back({parameter.name, DataType(*unit.slotTypes[static_cast<std::size_t>(parameter.slot)]),
+                       kModes[static_cast<int>(parameter.mode)], unit.name, package, overload, position,
+                       position + first});
+    }
+}
+
+// The rows of the members a package's heading declares; the members of one
+// name numbered (OVERLOAD) in the order they are declared.
+std::vector<CUnitCatalog::Argument> PackageArguments(const CPlsqlPackage& package, const std::string& name) {
+    std::vector<CUnitCatalog::Argument> out;
+    for (const std::string& member : package.publicMembers) {
+        auto range = package.members.equal_range(member);
+        bool overloaded = std::distance(range.first, range.second) > 1;
+        int overload = 0;
+        for (auto it = range.first; it != range.second; ++it)
+            AddArguments(*it->second, name, overloaded ? ++overload : 0, out);
+    }
+    return out;
+}
+
 std::string WordAt(std::string_view text, const std::vector<Token>& tokens, std::size_t k) {
     if (k >= tokens.size()) return {};
     std::string_view written = text.substr(tokens[k].begin, tokens[k].length);
@@ -695,9 +725,10 @@ bool CBlockHost::CreateUnit(const std::string& text, std::size_t unitStart, bool
     CPlsqlParser parser(source, *this);
     CPlsqlParser::CompileError failure;
     std::shared_ptr<CPlsqlUnit> unit;
+    std::shared_ptr<CPlsqlPackage> package;
     bool isPackage = type.rfind("PACKAGE", 0) == 0;
     if (isPackage) {
-        auto package = CompilePackage(name, type, source, failure);
+        package = CompilePackage(name, type, source, failure);
         if (package) unit = package->frame;
     } else {
         unit = parser.ParseUnit(Owner(), failure);
@@ -715,13 +746,8 @@ bool CBlockHost::CreateUnit(const std::string& text, std::size_t unitStart, bool
         errors.push_back({failure.ignoredLine, failure.ignoredColumn, "PL/SQL: Statement ignored"});
     if (!unit) errors.push_back({failure.line, failure.column, failure.text});
     std::vector<CUnitCatalog::Argument> arguments;
-    if (unit && unit->returnType) arguments.push_back({"", DataType(*unit->returnType), "OUT"});
-    for (std::size_t k = 0; unit && k < unit->parameters.size(); ++k) {
-        const auto& parameter = unit->parameters[k];
-        arguments.push_back({parameter.name,
-                             DataType(*unit->slotTypes[static_cast<std::size_t>(parameter.slot)]),
-                             kModes[static_cast<int>(parameter.mode)]});
-    }
+    if (package && type == "PACKAGE") arguments = PackageArguments(*package, name);
+    if (unit && !isPackage) AddArguments(*unit, {}, 0, arguments);
     CEngineError stored_error;
     bool ok = m_connection.ExecPlain("BEGIN IMMEDIATE") &&
               CUnitCatalog::Store(m_connection.m_db, stored, errors, arguments, stored_error) &&
