@@ -525,9 +525,11 @@ CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecForPackageCursor(CPlsqlStmt& stat
 CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecForCursor(CPlsqlStmt& statement) {
     if (statement.packageCursor) return ExecForPackageCursor(statement);
     CPlsqlSql* sql = statement.sql.get();
+    CPlsqlInterpreter& owner = Frame(statement.cursorOuter);
     if (statement.cursor >= 0) {
-        if (!OpenCursor(statement.cursor, statement.exprs, statement.at)) return Flow::Raise;
-        sql = m_unit.cursors[static_cast<std::size_t>(statement.cursor)].query.get();
+        if (!OpenCursor(statement.cursor, statement.cursorOuter, statement.exprs, statement.at))
+            return Flow::Raise;
+        sql = owner.m_unit.cursors[static_cast<std::size_t>(statement.cursor)].query.get();
     } else if (!BindSql(*sql)) {
         return Flow::Raise;
     }
@@ -535,7 +537,7 @@ CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecForCursor(CPlsqlStmt& statement) 
     Datum& record = m_slots[static_cast<std::size_t>(statement.slot)];
     Flow flow = Flow::Normal;
     CursorState* state =
-        statement.cursor >= 0 ? &m_cursors[static_cast<std::size_t>(statement.cursor)] : nullptr;
+        statement.cursor >= 0 ? &owner.m_cursors[static_cast<std::size_t>(statement.cursor)] : nullptr;
     for (;;) {
         if (Cancelled()) {
             flow = Flow::Raise;
@@ -635,23 +637,25 @@ bool CPlsqlInterpreter::EndDml(const CPlsqlSql& sql, bool ran, std::size_t at) {
     return false;
 }
 
-bool CPlsqlInterpreter::OpenCursor(int cursor, std::vector<std::unique_ptr<CPlsqlExpr>>& args,
+bool CPlsqlInterpreter::OpenCursor(int cursor, int outer, std::vector<std::unique_ptr<CPlsqlExpr>>& args,
                                    std::size_t at) {
-    CPlsqlCursorDecl& declared = m_unit.cursors[static_cast<std::size_t>(cursor)];
-    CursorState& state = m_cursors[static_cast<std::size_t>(cursor)];
+    CPlsqlInterpreter& owner = Frame(outer);
+    CPlsqlCursorDecl& declared = owner.m_unit.cursors[static_cast<std::size_t>(cursor)];
+    CursorState& state = owner.m_cursors[static_cast<std::size_t>(cursor)];
     if (state.open) return Raise(6511, CPlsqlErrors::Text(6511), at);
     if (args.size() > declared.parameters.size())
         return Raise(6550, CPlsqlErrors::Compile(m_unit.LineOf(at), m_unit.ColumnOf(at), 306, declared.name),
                      at);
     for (std::size_t k = 0; k < declared.parameters.size(); ++k) {
         CPlsqlValue value;
-        CPlsqlExpr* source = k < args.size() ? args[k].get() : declared.defaults[k].get();
-        if (source != nullptr && !Eval(*source, value)) return false;
+        if (k < args.size() && args[k] != nullptr && !Eval(*args[k], value)) return false;
+        CPlsqlExpr* fallback = k < args.size() ? nullptr : declared.defaults[k].get();
+        if (fallback != nullptr && !owner.Eval(*fallback, value)) return Adopt(owner, at);
         CPlsqlTarget target;
         target.slot = declared.parameters[k];
-        if (!Assign(target, value)) return false;
+        if (!owner.Assign(target, value)) return Adopt(owner, at);
     }
-    if (!BindSql(*declared.query)) return false;
+    if (!owner.BindSql(*declared.query)) return Adopt(owner, at);
     state.open = true;
     state.found = false;
     state.fetched = false;
@@ -914,10 +918,13 @@ bool CPlsqlInterpreter::AssignCursor(CPlsqlStmt& statement) {
 
 CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecCursor(CPlsqlStmt& statement) {
     if (statement.cursor < 0) return ExecRefCursor(statement);
-    CursorState& state = m_cursors[static_cast<std::size_t>(statement.cursor)];
-    CPlsqlSql& query = *m_unit.cursors[static_cast<std::size_t>(statement.cursor)].query;
+    CPlsqlInterpreter& owner = Frame(statement.cursorOuter);
+    CursorState& state = owner.m_cursors[static_cast<std::size_t>(statement.cursor)];
+    CPlsqlSql& query = *owner.m_unit.cursors[static_cast<std::size_t>(statement.cursor)].query;
     if (statement.kind == CPlsqlStmt::Kind::Open)
-        return OpenCursor(statement.cursor, statement.exprs, statement.at) ? Flow::Normal : Flow::Raise;
+        return OpenCursor(statement.cursor, statement.cursorOuter, statement.exprs, statement.at)
+                   ? Flow::Normal
+                   : Flow::Raise;
     if (!state.open) return Raise(1001, CPlsqlErrors::Text(1001), statement.at), Flow::Raise;
     if (statement.kind == CPlsqlStmt::Kind::Close) {
         sqlite3_reset(query.statement.get());
@@ -1490,7 +1497,7 @@ bool CPlsqlInterpreter::EvalAttribute(CPlsqlExpr& expr, CPlsqlValue& out) {
         }
         return true;
     }
-    const CursorState& state = m_cursors[static_cast<std::size_t>(expr.cursor)];
+    const CursorState& state = Frame(expr.cursorOuter).m_cursors[static_cast<std::size_t>(expr.cursor)];
     if (expr.attribute == A::IsOpen) {
         out = CPlsqlValue::Bool(state.open);
         return true;
@@ -1546,6 +1553,20 @@ const CPlsqlInterpreter& CPlsqlInterpreter::Frame(int outer) const {
     return *frame;
 }
 
+CPlsqlInterpreter& CPlsqlInterpreter::Frame(int outer) {
+    CPlsqlInterpreter* frame = this;
+    for (int k = 0; k < outer && frame->m_outer != nullptr; ++k) frame = frame->m_outer;
+    return *frame;
+}
+
+bool CPlsqlInterpreter::Adopt(const CPlsqlInterpreter& frame, std::size_t at) {
+    if (&frame == this) return false;
+    m_raised = frame.m_raised;
+    m_raised.at = at;
+    m_cancelled = m_cancelled || frame.m_cancelled;
+    return false;
+}
+
 const CPlsqlType& CPlsqlInterpreter::SlotType(const CPlsqlTarget& target) const {
     if (target.outer > 0) return *Frame(target.outer).m_unit.slotTypes[static_cast<std::size_t>(target.slot)];
     if (!target.package.empty()) {
@@ -1585,7 +1606,7 @@ const CPlsqlType* CPlsqlInterpreter::TypeOf(const CPlsqlTarget& target) const {
 bool CPlsqlInterpreter::Read(const CPlsqlTarget& target, CPlsqlValue& out) {
     if (target.index) return ReadElement(target, out);
     if (target.cursor >= 0) {
-        const CursorState& state = m_cursors[static_cast<std::size_t>(target.cursor)];
+        const CursorState& state = Frame(target.outer).m_cursors[static_cast<std::size_t>(target.cursor)];
         if (!state.open) return Raise(1001, CPlsqlErrors::Text(1001), target.at);
         out = state.rowid;
         return true;

@@ -811,10 +811,6 @@ const CPlsqlUnit& CPlsqlParser::UnitAt(int level) const {
     return level >= m_level ? *m_unit : *m_levels[static_cast<std::size_t>(level)];
 }
 
-void CPlsqlParser::OwnCursor(const Entry& entry, std::size_t at) const {
-    if (entry.level != m_level) Refuse(encoding::Utf8ToCp932("ローカル・サブプログラムの外側のカーソル"), at);
-}
-
 // ---- declarations
 
 void CPlsqlParser::ParseDeclarations(CPlsqlBlockNode& block) {
@@ -1460,13 +1456,13 @@ std::unique_ptr<CPlsqlStmt> CPlsqlParser::ParseFor(std::string label) {
         if (query >= 0) columns = m_frame->cursors[static_cast<std::size_t>(query)].query->columns;
         entry.slot = NewSlot(index, RowType(columns));
     } else if (cursor != nullptr && cursor->kind == Entry::Kind::Cursor) {
-        OwnCursor(*cursor, Peek().begin);
         statement->kind = CPlsqlStmt::Kind::ForCursor;
         statement->cursor = cursor->cursor;
+        statement->cursorOuter = m_level - cursor->level;
         ++m_k;
         if (IsSymbol('(')) statement->exprs = ParseArguments();
-        entry.slot =
-            NewSlot(index, RowType(m_unit->cursors[static_cast<std::size_t>(cursor->cursor)].query->columns));
+        const auto& declared = UnitAt(cursor->level).cursors[static_cast<std::size_t>(cursor->cursor)];
+        entry.slot = NewSlot(index, RowType(declared.query->columns));
     } else {
         statement->kind = CPlsqlStmt::Kind::ForRange;
         statement->exprs.push_back(ParseExpr());
@@ -1632,8 +1628,8 @@ std::unique_ptr<CPlsqlStmt> CPlsqlParser::ParseCursorStatement() {
         return ParseCursorVariableUse(std::move(statement), !packaged);
     }
     if (entry == nullptr || entry->kind != Entry::Kind::Cursor) Fail(201, name, at);
-    OwnCursor(*entry, at);
     statement->cursor = entry->cursor;
+    statement->cursorOuter = m_level - entry->level;
     if (statement->kind == CPlsqlStmt::Kind::Open) {
         if (Is("FOR")) Refuse("OPEN ... FOR", at);
         if (IsSymbol('(')) statement->exprs = ParseArguments();
@@ -2287,12 +2283,12 @@ CPlsqlParser::ExprPtr CPlsqlParser::ParseNamed() {
     }
     const Entry* entry = Find(name);
     if (entry != nullptr && entry->kind == Entry::Kind::Cursor && IsSymbol('%')) {
-        OwnCursor(*entry, at);
         ++m_k;
         std::size_t attributeAt = Peek().begin;
         std::string attribute = Name();
         expr->kind = CPlsqlExpr::Kind::CursorAttribute;
         expr->cursor = entry->cursor;
+        expr->cursorOuter = m_level - entry->level;
         for (const CursorAttribute& row : kCursorAttributes)
             if (attribute == row.name) {
                 expr->attribute = row.attribute;
@@ -2701,13 +2697,13 @@ std::unique_ptr<CPlsqlSql> CPlsqlParser::BuildSql(std::size_t first, std::size_t
             const Entry* cursor = Find(cp932::ToUpperAscii(TokenText(m_tokens[k + 2])));
             if (cursor == nullptr || cursor->kind != Entry::Kind::Cursor)
                 Fail(201, TokenText(m_tokens[k + 2]), m_tokens[k + 2].begin);
-            OwnCursor(*cursor, m_tokens[k + 2].begin);
             out.append(m_text.substr(copied, token.begin - copied));
             out += "ROWID ";
             copied = token.begin;
             CPlsqlTarget target;
             target.at = token.begin;
             target.cursor = cursor->cursor;
+            target.outer = m_level - cursor->level;
             std::string name = "TARVEX_P" + std::to_string(sql->params.size() + 1);
             out += "= :" + name;
             sql->paramNames.push_back(name);

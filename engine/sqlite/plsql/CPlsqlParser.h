@@ -105,7 +105,6 @@ private:
     // The unit being compiled (level m_level) or one it is declared in.
     const CPlsqlUnit& UnitAt(int level) const;
     // A cursor is used only by the unit that declares it.
-    void OwnCursor(const Entry& entry, std::size_t at) const;
 
     // Declarations and types
     void ParseDeclarations(CPlsqlBlockNode& block);
