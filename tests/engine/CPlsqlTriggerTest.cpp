@@ -490,3 +490,36 @@ TEST_F(PlsqlTriggerTest, FollowsAndPrecedesOrderTriggersOfOneTimingPoint) {
     EXPECT_EQ(Run("UPDATE employees SET salary = salary WHERE employee_id = 100"), "OK 1");
     EXPECT_EQ(Rows("SELECT what FROM log ORDER BY seq"), "b|a|d|c");
 }
+
+// The row a BEFORE ROW trigger leaves is checked as it is written: a NOT NULL
+// column it fills lets the statement through and one it empties stops it,
+// a CHECK sees its value, and a value longer than the column fails in the
+// trigger, whose :NEW fields have the columns' types. The value typed is
+// checked against the column before the trigger fires.
+TEST_F(PlsqlTriggerTest, TheValuesABeforeRowTriggerSetsAreCheckedAsWritten) {
+    Exec("CREATE SEQUENCE ids");
+    Exec("CREATE TABLE t (id NUMBER NOT NULL, code VARCHAR2(3), amt NUMBER(4,1) CHECK (amt < 100))");
+    EXPECT_EQ(Run("CREATE TRIGGER t_fill BEFORE INSERT OR UPDATE ON t FOR EACH ROW BEGIN\n"
+                  "  IF :NEW.id IS NULL THEN :NEW.id := ids.NEXTVAL; END IF;\n"
+                  "  IF :NEW.code = 'N' THEN :NEW.id := NULL; END IF;\n"
+                  "  IF :NEW.code = 'L' THEN :NEW.code := 'abcdefghij'; END IF;\n"
+                  "  IF :NEW.amt = 1 THEN :NEW.amt := 500; END IF;\n"
+                  "  IF :NEW.amt = 2 THEN :NEW.amt := 3.14159; END IF;\nEND;"),
+              "OK 0");
+    const char* cases[][2] = {
+        {"INSERT INTO t (code) VALUES ('x')", "OK 1"},
+        {"INSERT INTO t (code, amt) VALUES ('y', 2)", "OK 1"},
+        {"INSERT INTO t (id, code) VALUES (5, 'N')", "ORA-01400: T.ID には NULL を入れられません。"},
+        {"UPDATE t SET code = 'N'", "ORA-01400: T.ID には NULL を入れられません。"},
+        {"INSERT INTO t (code, amt) VALUES ('z', 1)",
+         "ORA-02290: チェック制約 SYS_C8000001 に違反しました。"},
+        {"UPDATE t SET amt = 1", "ORA-02290: チェック制約 SYS_C8000001 に違反しました。"},
+        {"INSERT INTO t (code) VALUES ('L')",
+         "ORA-06502: PL/SQL: 数値または値のエラーです: 文字列バッファが小さすぎます。|ORA-06512: \"T_FILL\", "
+         "行4|ORA-04088: トリガー'T_FILL'の実行中にエラーが発生しました"},
+        {"INSERT INTO t (code) VALUES ('long')",
+         "ORA-12899: T.CODE の値が長すぎます (4 バイト、最大 3 バイト)。"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(Run(c[0]), c[1]) << c[0];
+    EXPECT_EQ(Rows("SELECT id, code, amt FROM t ORDER BY id"), "1,x,-|2,y,3.1");
+}
