@@ -222,7 +222,7 @@ bool CPlsqlInterpreter::Raise(int id, std::string message, std::size_t at) {
 
 bool CPlsqlInterpreter::RaiseFailure(const CPlsqlOperators::Failure& failure, std::size_t at) {
     if (failure.code == 6502) return Raise(6502, CPlsqlErrors::ValueErrorText(failure.detail), at);
-    return Raise(failure.code, CPlsqlErrors::Text(failure.code), at);
+    return Raise(failure.code, CPlsqlErrors::Text(failure.code, failure.argument), at);
 }
 
 bool CPlsqlInterpreter::RaiseError(const CEngineError& error, std::size_t at) {
@@ -880,7 +880,7 @@ bool CPlsqlInterpreter::CursorOf(CPlsqlExpr& expr, std::shared_ptr<CPlsqlRefCurs
         return true;
     }
     if (!YieldsCursor(expr))
-        return RaiseFailure(CPlsqlOperators::Failure{6502, CPlsqlErrors::ValueError::None}, expr.at);
+        return RaiseFailure(CPlsqlOperators::Failure{6502, CPlsqlErrors::ValueError::None, {}}, expr.at);
     if (expr.kind == CPlsqlExpr::Kind::Variable) {
         Datum* datum = DatumOf(expr.target);
         if (datum == nullptr) return false;
@@ -1241,7 +1241,7 @@ bool CPlsqlInterpreter::Condition(CPlsqlExpr& expr, bool& holds) {
     CPlsqlValue value;
     if (!Eval(expr, value)) return false;
     if (!value.IsNull() && value.GetKind() != Kind::Boolean) {
-        CPlsqlOperators::Failure failure{6502, CPlsqlErrors::ValueError::None};
+        CPlsqlOperators::Failure failure{6502, CPlsqlErrors::ValueError::None, {}};
         return RaiseFailure(failure, expr.at);
     }
     holds = !value.IsNull() && value.BoolValue();
@@ -1305,7 +1305,7 @@ bool CPlsqlInterpreter::Eval(CPlsqlExpr& expr, CPlsqlValue& out) {
             return EvalMethod(expr, out);
         case K::Constructor:
             // Note: a constructor stands only where a collection is assigned.
-            return RaiseFailure(CPlsqlOperators::Failure{6502, CPlsqlErrors::ValueError::None}, expr.at);
+            return RaiseFailure(CPlsqlOperators::Failure{6502, CPlsqlErrors::ValueError::None, {}}, expr.at);
     }
     return true;
 }
@@ -1381,7 +1381,8 @@ bool CPlsqlInterpreter::EvalLogical(CPlsqlExpr& expr, CPlsqlValue& out) {
         CPlsqlValue v;
         if (!Eval(operand, v)) return false;
         if (!v.IsNull() && v.GetKind() != Kind::Boolean)
-            return RaiseFailure(CPlsqlOperators::Failure{6502, CPlsqlErrors::ValueError::None}, operand.at);
+            return RaiseFailure(CPlsqlOperators::Failure{6502, CPlsqlErrors::ValueError::None, {}},
+                                operand.at);
         value = v.IsNull() ? -1 : v.BoolValue() ? 1 : 0;
         return true;
     };
@@ -1791,7 +1792,7 @@ bool CPlsqlInterpreter::BindValue(sqlite3_stmt* statement, int index, const CPls
             break;
         }
         case Kind::Boolean:
-            return RaiseFailure(CPlsqlOperators::Failure{6502, CPlsqlErrors::ValueError::None}, 0);
+            return RaiseFailure(CPlsqlOperators::Failure{6502, CPlsqlErrors::ValueError::None, {}}, 0);
     }
     if (rc == SQLITE_OK) return true;
     return Raise(600, CPlsqlErrors::Text(600), 0);
@@ -1835,7 +1836,7 @@ bool CPlsqlInterpreter::KeyOf(const CPlsqlTarget& target, const CPlsqlType& coll
     if (!Eval(*target.index, value)) return false;
     CPlsqlOperators::Failure failure;
     if (value.IsNull())
-        return RaiseFailure(CPlsqlOperators::Failure{6502, CPlsqlErrors::ValueError::NullKey}, target.at);
+        return RaiseFailure(CPlsqlOperators::Failure{6502, CPlsqlErrors::ValueError::NullKey, {}}, target.at);
     if (collection.indexByText) {
         key.text = true;
         if (!CPlsqlOperators::ToText(value, m_showDate, key.name, failure))
@@ -1846,7 +1847,7 @@ bool CPlsqlInterpreter::KeyOf(const CPlsqlTarget& target, const CPlsqlType& coll
     if (!CPlsqlOperators::ToNumber(value, number, failure)) return RaiseFailure(failure, target.at);
     if (!number.IsInteger()) number = CPlsqlValue::Decimal(number.DecimalValue().Round(0));
     if (!number.IsInteger())
-        return RaiseFailure(CPlsqlOperators::Failure{6502, CPlsqlErrors::ValueError::None}, target.at);
+        return RaiseFailure(CPlsqlOperators::Failure{6502, CPlsqlErrors::ValueError::None, {}}, target.at);
     key.number = number.IntegerValue();
     return true;
 }
@@ -1950,7 +1951,7 @@ bool CPlsqlInterpreter::AssignCollection(const CPlsqlTarget& target, const CPlsq
     } else if (source->kind == CPlsqlExpr::Kind::Literal && source->literal.IsNull()) {
         made->isNull = type.collection != CPlsqlType::CollectionKind::Associative;
     } else {
-        return RaiseFailure(CPlsqlOperators::Failure{6502, CPlsqlErrors::ValueError::None}, source->at);
+        return RaiseFailure(CPlsqlOperators::Failure{6502, CPlsqlErrors::ValueError::None, {}}, source->at);
     }
     datum.collection = std::move(made);
     return true;
@@ -2131,7 +2132,7 @@ bool CPlsqlInterpreter::EvalLimit(CPlsqlExpr& expr, std::size_t at, long& limit)
     if (!Eval(expr, value)) return false;
     if (!CPlsqlOperators::ToNumber(value, number, failure) || !number.IsInteger() ||
         number.IntegerValue() < 1)
-        return RaiseFailure(CPlsqlOperators::Failure{6502, CPlsqlErrors::ValueError::None}, at);
+        return RaiseFailure(CPlsqlOperators::Failure{6502, CPlsqlErrors::ValueError::None, {}}, at);
     limit = static_cast<long>(number.IntegerValue());
     return true;
 }
@@ -2165,7 +2166,8 @@ bool CPlsqlInterpreter::ForAllIndexes(CPlsqlStmt& statement, std::vector<std::in
         CPlsqlOperators::Failure failure;
         if (element.value.IsNull() || !CPlsqlOperators::ToNumber(element.value, number, failure) ||
             !number.IsInteger())
-            return RaiseFailure(CPlsqlOperators::Failure{6502, CPlsqlErrors::ValueError::None}, statement.at);
+            return RaiseFailure(CPlsqlOperators::Failure{6502, CPlsqlErrors::ValueError::None, {}},
+                                statement.at);
         indexes.push_back(number.IntegerValue());
     }
     return true;
@@ -2243,7 +2245,7 @@ bool CPlsqlInterpreter::EvalBulkAttribute(CPlsqlExpr& expr, CPlsqlValue& out) {
     CPlsqlOperators::Failure failure;
     if (!Eval(*expr.args[0], value)) return false;
     if (!CPlsqlOperators::ToNumber(value, number, failure) || !number.IsInteger())
-        return RaiseFailure(CPlsqlOperators::Failure{6502, CPlsqlErrors::ValueError::None}, expr.at);
+        return RaiseFailure(CPlsqlOperators::Failure{6502, CPlsqlErrors::ValueError::None, {}}, expr.at);
     std::int64_t index = number.IntegerValue();
     if (expr.attribute == A::BulkRowCount) {
         auto found = m_bulkRows.find(index);

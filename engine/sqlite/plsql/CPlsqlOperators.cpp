@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "engine/sqlite/CDateFormat.h"
+#include "engine/sqlite/plsql/CPlsqlInterval.h"
 
 namespace {
 
@@ -62,6 +63,24 @@ bool DateArithmetic(Op op, const CPlsqlValue& left, const CPlsqlValue& right, CP
     if (!CDateFormat::AddDays(date, op == Op::Subtract ? -amount : amount, result))
         return Fail(failure, 1841);
     out = CPlsqlValue::Date(CDateFormat::ToStored(result));
+    return true;
+}
+
+// A date moved by an interval (`left` + `right`, `left` - `right`, or the
+// interval first for +); false when neither operand is an interval.
+bool IntervalArithmetic(Op op, const CPlsqlValue& left, const CPlsqlValue& right, CPlsqlValue& out,
+                        CPlsqlOperators::Failure& failure) {
+    bool dateFirst = left.GetKind() == Kind::Date;
+    const CPlsqlValue& interval = dateFirst ? right : left;
+    CIntervalFunctions::Value read;
+    if (interval.GetKind() != Kind::Text || !CPlsqlInterval::Read(interval.TextValue(), read)) return false;
+    std::string moved;
+    int code = (op == Op::Add || (op == Op::Subtract && dateFirst))
+                   ? CPlsqlInterval::Shift((dateFirst ? left : right).TextValue(), interval.TextValue(),
+                                           op == Op::Add ? 1 : -1, moved)
+                   : 932;
+    if (code != 0) return Fail(failure, code), failure.argument = moved, true;
+    out = CPlsqlValue::Date(moved);
     return true;
 }
 
@@ -139,8 +158,11 @@ bool CPlsqlOperators::Arithmetic(Op op, const CPlsqlValue& left, const CPlsqlVal
     if (left.IsInteger() && right.IsInteger() &&
         IntegerArithmetic(op, left.IntegerValue(), right.IntegerValue(), out))
         return true;
-    if (left.GetKind() == Kind::Date || right.GetKind() == Kind::Date)
+    if (left.GetKind() == Kind::Date || right.GetKind() == Kind::Date) {
+        failure = {};
+        if (IntervalArithmetic(op, left, right, out, failure)) return failure.code == 0;
         return DateArithmetic(op, left, right, out, failure);
+    }
     CPlsqlValue a;
     CPlsqlValue b;
     if (!ToNumber(left, a, failure) || !ToNumber(right, b, failure)) return false;
@@ -235,6 +257,16 @@ std::string CPlsqlOperators::Fraction(const std::string& stored, int digits) {
     return stored.substr(0, kSeconds) + "." + fraction;
 }
 
+bool CPlsqlOperators::ToInterval(const CPlsqlValue& value, const std::string& text, const CPlsqlType& type,
+                                 CPlsqlValue& out, Failure& failure) {
+    // Note: a number or a date is no interval (the server refuses them when compiling).
+    if (value.GetKind() != Kind::Text) return Fail(failure, 6502);
+    std::string fitted;
+    if (int code = CPlsqlInterval::Fit(text, type, fitted); code != 0) return Fail(failure, code);
+    out = CPlsqlValue::Text(std::move(fitted));
+    return true;
+}
+
 bool CPlsqlOperators::Convert(const CPlsqlValue& value, const CPlsqlType& type, const DateText& showDate,
                               CPlsqlValue& out, Failure& failure) {
     if (value.IsNull()) {
@@ -250,6 +282,7 @@ bool CPlsqlOperators::Convert(const CPlsqlValue& value, const CPlsqlType& type, 
         case CPlsqlType::Base::Char: {
             std::string text;
             if (!ToText(value, showDate, text, failure)) return false;
+            if (type.interval != 0) return ToInterval(value, text, type, out, failure);
             std::size_t limit =
                 type.length > 0 ? static_cast<std::size_t>(type.length) : (type.lob ? kMaxLob : kMaxText);
             if (text.size() > limit) return Fail(failure, 6502, ValueError::Buffer);

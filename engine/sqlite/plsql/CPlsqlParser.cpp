@@ -1055,6 +1055,26 @@ void CPlsqlParser::ParseElement(CPlsqlTarget& target, const CPlsqlType& collecti
     if (target.field < 0) Fail(302, field, fieldAt);
 }
 
+// INTERVAL YEAR [(p)] TO MONTH or INTERVAL DAY [(p)] TO SECOND [(s)].
+std::shared_ptr<CPlsqlType> CPlsqlParser::ParseIntervalType() {
+    auto type = std::make_shared<CPlsqlType>();
+    type->base = CPlsqlType::Base::Text;
+    type->interval = Accept("YEAR") ? 'Y' : (Expect("DAY"), 'D');
+    auto digits = [this](int fallback) {
+        if (!AcceptSymbol('(')) return fallback;
+        if (Peek().kind != CSqlScanner::Kind::Number) Unexpected();
+        int value = std::clamp(std::atoi(TokenText(m_tokens[m_k++]).c_str()), 0, 9);
+        ExpectSymbol(')');
+        return value;
+    };
+    type->precision = digits(2);
+    Expect("TO");
+    Expect(type->interval == 'Y' ? "MONTH" : "SECOND");
+    type->fraction = type->interval == 'Y' ? 0 : digits(6);
+    type->name = type->interval == 'Y' ? "INTERVAL YEAR TO MONTH" : "INTERVAL DAY TO SECOND";
+    return type;
+}
+
 std::shared_ptr<CPlsqlType> CPlsqlParser::ParseType() {
     std::size_t at = Peek().begin;
     std::string first = Name();
@@ -1067,7 +1087,7 @@ std::shared_ptr<CPlsqlType> CPlsqlParser::ParseType() {
     }
     if (auto builtin = CPlsqlBuiltins::Type(first)) return builtin;
     if (IsSymbol('%') || IsSymbol('.')) return ParseAttributeType(first, at);
-    if (first == "INTERVAL") Refuse(encoding::Utf8ToCp932("INTERVAL 型の変数"), at);
+    if (first == "INTERVAL") return ParseIntervalType();
     if (auto known = m_types.find(first); known != m_types.end()) return known->second;
     auto type = std::make_shared<CPlsqlType>();
     const ScalarType* scalar = nullptr;
@@ -2235,8 +2255,27 @@ CPlsqlParser::ExprPtr CPlsqlParser::ParsePrimary() {
         m_k += 2;
         return SqlCall(first);
     }
+    if (Is("INTERVAL") && Peek(1).kind == CSqlScanner::Kind::String) return ParseIntervalLiteral();
     if (!IsName()) Unexpected();
     return ParseNamed();
+}
+
+// INTERVAL 'text' field [(p)] [TO field [(s)]]: evaluated as SQL evaluates it.
+CPlsqlParser::ExprPtr CPlsqlParser::ParseIntervalLiteral() {
+    std::size_t first = m_k;
+    m_k += 2;
+    auto digits = [this]() {
+        if (!AcceptSymbol('(')) return;
+        while (!AtEnd() && !IsSymbol(')')) ++m_k;
+        ExpectSymbol(')');
+    };
+    Name();
+    digits();
+    if (Accept("TO")) {
+        Name();
+        digits();
+    }
+    return SqlCall(first);
 }
 
 CPlsqlParser::ExprPtr CPlsqlParser::ParseCaseExpr() {

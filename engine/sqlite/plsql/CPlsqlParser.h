@@ -112,6 +112,7 @@ private:
     void ParseTypeDeclaration();
     void ParseCursorDeclaration();
     void ParsePragma();
+    std::shared_ptr<CPlsqlType> ParseIntervalType();
     std::shared_ptr<CPlsqlType> ParseType();
     std::shared_ptr<CPlsqlType> ParseCollectionType();
     // The collection type of a variable's slot; null for any other.
@@ -212,6 +213,7 @@ private:
     ExprPtr ParseUnary();
     ExprPtr ParsePower();
     ExprPtr ParsePrimary();
+    ExprPtr ParseIntervalLiteral();
     ExprPtr ParseCaseExpr();
     ExprPtr ParseNamed();
     // A SQL function or pseudo-column from token `first` to the current one.
