@@ -264,6 +264,17 @@ TEST_F(StoredUnitTest, AlterPackageCompileSetsTheStatusAndUseRecompiles) {
     EXPECT_EQ(Rows("SELECT STATUS FROM USER_OBJECTS WHERE OBJECT_NAME = 'FILL'"), "VALID");
 }
 
+// An error of a function a block's SQL calls keeps the function's line
+// above the block's, as the server shows them.
+TEST_F(StoredUnitTest, AFunctionFailingInsideSqlKeepsItsLine) {
+    EXPECT_EQ(Run("CREATE FUNCTION f RETURN NUMBER IS\nBEGIN\n  RETURN 1 / 0;\nEND;"), "");
+    EXPECT_EQ(Run("DECLARE\n  x NUMBER;\nBEGIN\n  SELECT f INTO x FROM dual;\nEND;"),
+              "ERROR ORA-01476: 除数がゼロです。|ORA-06512: \"F\", 行3|ORA-06512: 行4");
+    EXPECT_EQ(Run("DECLARE x NUMBER; BEGIN SELECT f INTO x FROM dual; EXCEPTION WHEN ZERO_DIVIDE THEN "
+                  "dbms_output.put_line(SQLERRM); END;"),
+              "ORA-01476: 除数がゼロです。");
+}
+
 // USER_ARGUMENTS: a function's result is position 0 and first in sequence,
 // a procedure's parameters start the sequence at 1; a package's members name
 // their package, and the members of one name are numbered by OVERLOAD in the

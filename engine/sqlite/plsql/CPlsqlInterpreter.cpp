@@ -228,7 +228,16 @@ bool CPlsqlInterpreter::RaiseFailure(const CPlsqlOperators::Failure& failure, st
 bool CPlsqlInterpreter::RaiseError(const CEngineError& error, std::size_t at) {
     int code = error.code != 0 ? error.code : 600;
     if (code == 1013) m_cancelled = true;
-    return Raise(code, error.message.substr(0, error.message.find('\n')), at);
+    std::size_t end = error.message.find('\n');
+    Raise(code, error.message.substr(0, end), at);
+    // Note: the lines under the error (of the triggers and functions its
+    // statement ran) stay under it, above this unit's own.
+    while (end != std::string::npos) {
+        std::size_t next = error.message.find('\n', end + 1);
+        m_raised.trace.push_back(error.message.substr(end + 1, next - end - 1));
+        end = next;
+    }
+    return false;
 }
 
 // ---- blocks and statements
