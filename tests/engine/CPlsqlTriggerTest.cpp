@@ -444,6 +444,12 @@ TEST_F(PlsqlTriggerTest, RowTriggersCannotReachTheirMutatingTable) {
     EXPECT_EQ(Rows("SELECT COUNT(*), SUM(salary) FROM employees"), "2,41000");
     EXPECT_EQ(Run("INSERT INTO employees (employee_id, salary) VALUES (8, 10)"), "OK 1");
     EXPECT_EQ(Rows("SELECT what FROM log"), "total 41010");
+    // FORALL's INSERT ... VALUES inserts many rows: its table is mutating.
+    EXPECT_EQ(
+        Run("BEGIN FORALL i IN 1..2 INSERT INTO employees (employee_id, salary) VALUES (20 + i, 1); END;")
+            .substr(0, 9),
+        "ORA-04091");
+    EXPECT_EQ(Rows("SELECT COUNT(*) FROM employees"), "3");
     EXPECT_EQ(Run("DROP TRIGGER emp_total"), "OK 0");
     // A row trigger of another table that the first one's DML fires.
     EXPECT_EQ(Run("CREATE TRIGGER log_check BEFORE INSERT ON log FOR EACH ROW BEGIN EXECUTE IMMEDIATE "

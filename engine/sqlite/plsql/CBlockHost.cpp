@@ -478,8 +478,8 @@ std::string CBlockHost::Mutating(CPlsqlSql& sql) {
 
 std::mt19937_64& CBlockHost::Random() { return m_connection.m_plsql->random; }
 
-bool CBlockHost::BeforeDml(const std::string& text, CEngineError& error) {
-    return CTriggerFiring::Begin(*this, text, !m_inTrigger && !m_inQuery, error);
+bool CBlockHost::BeforeDml(const std::string& text, bool bulk, CEngineError& error) {
+    return CTriggerFiring::Begin(*this, text, !m_inTrigger && !m_inQuery, error, bulk);
 }
 
 bool CBlockHost::AfterDml(bool ran, CEngineError& error) { return CTriggerFiring::End(*this, ran, error); }

@@ -45,7 +45,7 @@ public:
     std::string Owner() override;
     std::string Mutating(CPlsqlSql& sql) override;
     void NextStatement() override;
-    bool BeforeDml(const std::string& text, CEngineError& error) override;
+    bool BeforeDml(const std::string& text, bool bulk, CEngineError& error) override;
     bool AfterDml(bool ran, CEngineError& error) override;
     std::mt19937_64& Random() override;
     // A stored function, or the package's public one ("PKG.FUNC") that

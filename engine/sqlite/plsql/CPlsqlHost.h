@@ -71,7 +71,9 @@ public:
     virtual void NextStatement() = 0;
     // Before a DML statement of the block (`text`, Oracle SQL): its BEFORE
     // STATEMENT triggers; false with the error of one that fails.
-    virtual bool BeforeDml(const std::string& text, CEngineError& error) = 0;
+    // `bulk`: one execution of FORALL, whose INSERT ... VALUES inserts
+    // many rows (its table mutating to its row triggers).
+    virtual bool BeforeDml(const std::string& text, bool bulk, CEngineError& error) = 0;
     // After a DML statement BeforeDml let run (`ran`: it succeeded): its
     // AFTER STATEMENT triggers; false with `error` when one fails, the
     // statement then undone.

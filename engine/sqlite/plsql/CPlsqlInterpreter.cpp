@@ -594,7 +594,7 @@ CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecSql(CPlsqlStmt& statement) {
     if (sqlite3_stmt_readonly(handle) == 0 && !m_host.BeginWrite(error))
         return RaiseError(error, statement.at), Flow::Raise;
     m_host.NextStatement();
-    if (sql.kind == CPlsqlSql::Kind::Dml && !m_host.BeforeDml(sql.text, error)) {
+    if (sql.kind == CPlsqlSql::Kind::Dml && !m_host.BeforeDml(sql.text, false, error)) {
         sqlite3_reset(handle);
         return RaiseError(error, statement.at), Flow::Raise;
     }
@@ -1055,7 +1055,7 @@ CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecImmediate(CPlsqlStmt& statement) 
         return RaiseError(error, statement.at), Flow::Raise;
     m_host.NextStatement();
     if (!dml) return RunDynamic(statement, sql, outs, false, query);
-    if (!m_host.BeforeDml(sql.text, error))
+    if (!m_host.BeforeDml(sql.text, false, error))
         return sqlite3_reset(handle), RaiseError(error, statement.at), Flow::Raise;
     Flow flow = RunDynamic(statement, sql, outs, true, query);
     return EndDml(sql, flow == Flow::Normal, statement.at) ? flow : Flow::Raise;
@@ -2211,7 +2211,7 @@ CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecForAll(CPlsqlStmt& statement) {
         if (!m_host.BeginWrite(error)) return RaiseError(error, statement.at), Flow::Raise;
         m_host.NextStatement();
         // Note: each execution is a statement of its own, with its statement triggers.
-        bool began = m_host.BeforeDml(sql.text, error);
+        bool began = m_host.BeforeDml(sql.text, true, error);
         if (!began) RaiseError(error, statement.at);
         bool ran = began && BindSql(sql);
         if (ran) {

@@ -418,7 +418,8 @@ void CTriggerFiring::Upgrade(CBlockHost& host) {
     Exec(connection.m_db, ok ? "COMMIT" : "ROLLBACK");
 }
 
-bool CTriggerFiring::Begin(CBlockHost& host, const std::string& sql, bool outermost, CEngineError& error) {
+bool CTriggerFiring::Begin(CBlockHost& host, const std::string& sql, bool outermost, CEngineError& error,
+                           bool bulk) {
     CSqliteConnection& connection = host.Connection();
     CPlsqlSession& session = *connection.m_plsql;
     // Note: a row left by a statement that failed halfway is of no use now.
@@ -442,7 +443,7 @@ bool CTriggerFiring::Begin(CBlockHost& host, const std::string& sql, bool outerm
             scope.columnsKnown = true;
         }
         // Note: a single-row INSERT ... VALUES leaves its table readable to its row triggers.
-        scope.singleRow = verbIsInsert && !triggers.empty() && SingleRowInsert(sql);
+        scope.singleRow = verbIsInsert && !bulk && !triggers.empty() && SingleRowInsert(sql);
         for (const CTriggerDefinition& trigger : triggers)
             scope.statementTriggers =
                 scope.statementTriggers || (!trigger.forEachRow && Fires(trigger, &scope, scope.event));
