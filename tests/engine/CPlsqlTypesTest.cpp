@@ -125,6 +125,15 @@ TEST_F(PlsqlTypesTest, IntervalVariablesHoldShowAndMoveDates) {
          "dbms_output.put_line(TO_CHAR(d, 'YYYY-MM-DD HH24:MI')); SELECT at - ds INTO d FROM ev; "
          "dbms_output.put_line(TO_CHAR(d, 'YYYY-MM-DD HH24:MI')); END;",
          "2024-05-01 12:00|2024-04-30 12:00"},
+        // TIMESTAMP - TIMESTAMP is an interval, DATE - DATE days; intervals add
+        // and compare by their values, not their text.
+        {"DECLARE t1 TIMESTAMP := TIMESTAMP '2024-03-01 10:00:00.25'; t2 TIMESTAMP := TIMESTAMP '2024-03-02 "
+         "12:30:00.5'; ds INTERVAL DAY TO SECOND; BEGIN ds := t2 - t1; dbms_output.put_line(ds); "
+         "dbms_output.put_line(t1 - t2); dbms_output.put_line(DATE '2024-03-01' - DATE '2024-02-01'); "
+         "dbms_output.put_line(ds + INTERVAL '1' HOUR); IF ds - ds - ds < INTERVAL '0' DAY AND ds > INTERVAL "
+         "'1' "
+         "DAY AND '1-2' < '10-1' THEN dbms_output.put_line('ordered'); END IF; END;",
+         "+01 02:30:00.250000|-000000001 02:30:00.250000000|29|+000000001 03:30:00.250000000|ordered"},
         {"DECLARE ds INTERVAL DAY TO SECOND; BEGIN ds := NUMTODSINTERVAL(100, 'DAY'); END;",
          "ERROR ORA-01873: 期間の先行精度が小さすぎます。|ORA-06512: 行1"},
         {"DECLARE ds INTERVAL DAY TO SECOND; BEGIN ds := NUMTOYMINTERVAL(1, 'YEAR'); END;",

@@ -1,6 +1,7 @@
 #include "engine/sqlite/plsql/CPlsqlInterval.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
@@ -91,4 +92,46 @@ int CPlsqlInterval::Shift(const std::string& date, const std::string& text, int 
     shifted.nanos = static_cast<int>(nanos);
     out = CDateFormat::ToStored(shifted);
     return 0;
+}
+
+int CPlsqlInterval::Between(const std::string& later, const std::string& earlier, std::string& out) {
+    CDateTime a;
+    CDateTime b;
+    if (!CDateFormat::ParseStored(later, a) || !CDateFormat::ParseStored(earlier, b)) return 932;
+    std::int64_t nanos = static_cast<std::int64_t>(a.nanos) - b.nanos;
+    a.nanos = 0;
+    b.nanos = 0;
+    CIntervalFunctions::Value value;
+    value.seconds = std::llround(CDateFormat::DaysBetween(a, b) * 86400);
+    // Note: seconds and nanoseconds take one sign.
+    if (value.seconds > 0 && nanos < 0) {
+        --value.seconds;
+        nanos += kNanos;
+    } else if (value.seconds < 0 && nanos > 0) {
+        ++value.seconds;
+        nanos -= kNanos;
+    }
+    value.nanos = nanos;
+    out = Show(value, 9, 9);
+    return 0;
+}
+
+bool CPlsqlInterval::Shown(const std::string& value, CIntervalFunctions::Value& out) {
+    return !value.empty() && (value[0] == '+' || value[0] == '-') && Read(value, out);
+}
+
+std::string CPlsqlInterval::Sum(const CIntervalFunctions::Value& left, const CIntervalFunctions::Value& right,
+                                int sign) {
+    CIntervalFunctions::Value sum = left;
+    sum.months += sign * right.months;
+    std::int64_t nanos = (left.seconds + sign * right.seconds) * kNanos + left.nanos + sign * right.nanos;
+    sum.seconds = nanos / kNanos;
+    sum.nanos = nanos % kNanos;
+    return Show(sum, 9, left.yearToMonth ? 0 : 9);
+}
+
+int CPlsqlInterval::Compare(const CIntervalFunctions::Value& left, const CIntervalFunctions::Value& right) {
+    std::int64_t a = left.yearToMonth ? left.months : left.seconds * kNanos + left.nanos;
+    std::int64_t b = right.yearToMonth ? right.months : right.seconds * kNanos + right.nanos;
+    return a < b ? -1 : a > b ? 1 : 0;
 }

@@ -21,6 +21,16 @@ public:
     // (1 or -1), as the engine stores dates; ORA-01839 for a day its month
     // lacks (the date it would be in `out`).
     static int Shift(const std::string& date, const std::string& text, int sign, std::string& out);
+    // TIMESTAMP `later` - `earlier` (stored), an INTERVAL DAY(9) TO SECOND(9).
+    static int Between(const std::string& later, const std::string& earlier, std::string& out);
+    // Whether `value` is an interval as intervals are shown (signed first):
+    // its value in `out`; text such as '1-2' is not taken for one.
+    static bool Shown(const std::string& value, CIntervalFunctions::Value& out);
+    // `left` + `right` (`sign` 1) or - (-1), two shown intervals of one kind.
+    static std::string Sum(const CIntervalFunctions::Value& left, const CIntervalFunctions::Value& right,
+                           int sign);
+    // -1, 0 or 1: `left` against `right`, of one kind.
+    static int Compare(const CIntervalFunctions::Value& left, const CIntervalFunctions::Value& right);
     // Whether `text` is an interval; its value in `out`.
     static bool Read(const std::string& text, CIntervalFunctions::Value& out);
     static std::string Show(const CIntervalFunctions::Value& value, int leading, int fraction);

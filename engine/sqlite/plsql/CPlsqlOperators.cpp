@@ -41,6 +41,16 @@ bool IntegerArithmetic(Op op, std::int64_t a, std::int64_t b, CPlsqlValue& out) 
 bool DateArithmetic(Op op, const CPlsqlValue& left, const CPlsqlValue& right, CPlsqlValue& out,
                     CPlsqlOperators::Failure& failure) {
     CDateTime date;
+    bool timestamps =
+        left.TextValue().find('.') != std::string::npos || right.TextValue().find('.') != std::string::npos;
+    if (left.GetKind() == Kind::Date && right.GetKind() == Kind::Date && op == Op::Subtract && timestamps) {
+        // Note: TIMESTAMP - TIMESTAMP is an INTERVAL DAY TO SECOND; DATE - DATE days.
+        std::string interval;
+        if (int code = CPlsqlInterval::Between(left.TextValue(), right.TextValue(), interval); code != 0)
+            return Fail(failure, code);
+        out = CPlsqlValue::Text(std::move(interval));
+        return true;
+    }
     if (left.GetKind() == Kind::Date && right.GetKind() == Kind::Date && op == Op::Subtract) {
         CDateTime other;
         if (!CDateFormat::ParseStored(left.TextValue(), date) ||
@@ -81,6 +91,21 @@ bool IntervalArithmetic(Op op, const CPlsqlValue& left, const CPlsqlValue& right
                    : 932;
     if (code != 0) return Fail(failure, code), failure.argument = moved, true;
     out = CPlsqlValue::Date(moved);
+    return true;
+}
+
+// Two intervals of one kind added or subtracted; false when they are not two.
+bool IntervalSum(Op op, const CPlsqlValue& left, const CPlsqlValue& right, CPlsqlValue& out,
+                 CPlsqlOperators::Failure& failure) {
+    CIntervalFunctions::Value first;
+    CIntervalFunctions::Value second;
+    if ((op != Op::Add && op != Op::Subtract) || left.GetKind() != Kind::Text ||
+        right.GetKind() != Kind::Text || !CPlsqlInterval::Shown(left.TextValue(), first) ||
+        !CPlsqlInterval::Shown(right.TextValue(), second))
+        return false;
+    failure = {};
+    if (first.yearToMonth != second.yearToMonth) return Fail(failure, 932), true;
+    out = CPlsqlValue::Text(CPlsqlInterval::Sum(first, second, op == Op::Add ? 1 : -1));
     return true;
 }
 
@@ -158,6 +183,7 @@ bool CPlsqlOperators::Arithmetic(Op op, const CPlsqlValue& left, const CPlsqlVal
     if (left.IsInteger() && right.IsInteger() &&
         IntegerArithmetic(op, left.IntegerValue(), right.IntegerValue(), out))
         return true;
+    if (IntervalSum(op, left, right, out, failure)) return failure.code == 0;
     if (left.GetKind() == Kind::Date || right.GetKind() == Kind::Date) {
         failure = {};
         if (IntervalArithmetic(op, left, right, out, failure)) return failure.code == 0;
@@ -231,6 +257,14 @@ bool CPlsqlOperators::Compare(const CPlsqlValue& left, const CPlsqlValue& right,
     if (a == Kind::Boolean || b == Kind::Boolean) {
         if (a != b) return Fail(failure, 6502);
         order = Order(static_cast<int>(left.BoolValue()) - static_cast<int>(right.BoolValue()));
+        return true;
+    }
+    CIntervalFunctions::Value x;
+    CIntervalFunctions::Value y;
+    if (a == Kind::Text && b == Kind::Text && CPlsqlInterval::Shown(left.TextValue(), x) &&
+        CPlsqlInterval::Shown(right.TextValue(), y)) {
+        if (x.yearToMonth != y.yearToMonth) return Fail(failure, 932);
+        order = CPlsqlInterval::Compare(x, y);
         return true;
     }
     order = Order(left.TextValue().compare(right.TextValue()));
