@@ -130,7 +130,8 @@ TEST_F(PlsqlTypesTest, IntervalVariablesHoldShowAndMoveDates) {
         {"DECLARE t1 TIMESTAMP := TIMESTAMP '2024-03-01 10:00:00.25'; t2 TIMESTAMP := TIMESTAMP '2024-03-02 "
          "12:30:00.5'; ds INTERVAL DAY TO SECOND; BEGIN ds := t2 - t1; dbms_output.put_line(ds); "
          "dbms_output.put_line(t1 - t2); dbms_output.put_line(DATE '2024-03-01' - DATE '2024-02-01'); "
-         "dbms_output.put_line(ds + INTERVAL '1' HOUR); IF ds - ds - ds < INTERVAL '0' DAY AND ds > INTERVAL "
+         "dbms_output.put_line(ds + INTERVAL '1' HOUR); IF -ds < INTERVAL '0' DAY AND ds - ds - ds = -ds AND "
+         "ds > INTERVAL "
          "'1' "
          "DAY AND '1-2' < '10-1' THEN dbms_output.put_line('ordered'); END IF; END;",
          "+01 02:30:00.250000|-000000001 02:30:00.250000000|29|+000000001 03:30:00.250000000|ordered"},

@@ -8,6 +8,7 @@
 #include "engine/sqlite/plsql/CPlsqlBuiltins.h"
 #include "engine/sqlite/plsql/CPlsqlErrors.h"
 #include "engine/sqlite/plsql/CPlsqlHost.h"
+#include "engine/sqlite/plsql/CPlsqlInterval.h"
 #include "engine/sqlite/plsql/CPlsqlRefCursor.h"
 #include "text/Cp932.h"
 #include "text/Encoding.h"
@@ -1351,6 +1352,12 @@ bool CPlsqlInterpreter::EvalBinary(CPlsqlExpr& expr, CPlsqlValue& out) {
     if (expr.op == Op::Negate) {
         if (left.IsInteger() && left.IntegerValue() != INT64_MIN) {
             out = CPlsqlValue::Integer(-left.IntegerValue());
+            return true;
+        }
+        CIntervalFunctions::Value interval;
+        if (left.GetKind() == CPlsqlValue::Kind::Text && CPlsqlInterval::Shown(left.TextValue(), interval)) {
+            out = CPlsqlValue::Text(
+                CPlsqlInterval::Sum(CIntervalFunctions::Value{interval.yearToMonth, 0, 0, 0}, interval, -1));
             return true;
         }
         CPlsqlValue number;
