@@ -135,3 +135,11 @@ int CPlsqlInterval::Compare(const CIntervalFunctions::Value& left, const CInterv
     std::int64_t b = right.yearToMonth ? right.months : right.seconds * kNanos + right.nanos;
     return a < b ? -1 : a > b ? 1 : 0;
 }
+
+std::string CPlsqlInterval::OfDays(double days) {
+    auto nanos = static_cast<std::int64_t>(std::llround(days * 86400.0 * 1e9));
+    CIntervalFunctions::Value value;
+    value.seconds = nanos / kNanos;
+    value.nanos = nanos % kNanos;
+    return Show(value, 9, 9);
+}

@@ -31,6 +31,8 @@ public:
                            int sign);
     // -1, 0 or 1: `left` against `right`, of one kind.
     static int Compare(const CIntervalFunctions::Value& left, const CIntervalFunctions::Value& right);
+    // `days` as an INTERVAL DAY(9) TO SECOND(9), to the nanosecond.
+    static std::string OfDays(double days);
     // Whether `text` is an interval; its value in `out`.
     static bool Read(const std::string& text, CIntervalFunctions::Value& out);
     static std::string Show(const CIntervalFunctions::Value& value, int leading, int fraction);

@@ -56,9 +56,14 @@ bool DateArithmetic(Op op, const CPlsqlValue& left, const CPlsqlValue& right, CP
         if (!CDateFormat::ParseStored(left.TextValue(), date) ||
             !CDateFormat::ParseStored(right.TextValue(), other))
             return Fail(failure, 6502);
+        // Note: the days are the exact quotient of the seconds between (the
+        // text of a double kept six digits of a day, a tenth of a second).
+        auto seconds =
+            static_cast<std::int64_t>(std::llround(CDateFormat::DaysBetween(date, other) * 86400.0));
         CNumberDecimal days;
-        CNumberDecimal::FromText(std::to_string(CDateFormat::DaysBetween(date, other)), days);
-        out = CPlsqlValue::Decimal(days.Round(10));
+        if (!CNumberDecimal::FromInteger(seconds).Divide(CNumberDecimal::FromInteger(86400), days))
+            return Fail(failure, 6502);
+        out = seconds % 86400 == 0 ? CPlsqlValue::Integer(seconds / 86400) : CPlsqlValue::Decimal(days);
         return true;
     }
     const CPlsqlValue& dateValue = left.GetKind() == Kind::Date ? left : right;
@@ -293,10 +298,16 @@ std::string CPlsqlOperators::Fraction(const std::string& stored, int digits) {
 
 bool CPlsqlOperators::ToInterval(const CPlsqlValue& value, const std::string& text, const CPlsqlType& type,
                                  CPlsqlValue& out, Failure& failure) {
-    // Note: a number or a date is no interval (the server refuses them when compiling).
-    if (value.GetKind() != Kind::Text) return Fail(failure, 6502);
+    // Note: a number of days is taken for a DAY TO SECOND interval (the
+    // difference of two timestamps whose seconds have no fraction comes as
+    // one); a date is no interval.
+    std::string shown = text;
+    if (value.GetKind() == Kind::Number && type.interval == 'D')
+        shown = CPlsqlInterval::OfDays(value.DecimalValue().Approximate());
+    else if (value.GetKind() != Kind::Text)
+        return Fail(failure, 6502);
     std::string fitted;
-    if (int code = CPlsqlInterval::Fit(text, type, fitted); code != 0) return Fail(failure, code);
+    if (int code = CPlsqlInterval::Fit(shown, type, fitted); code != 0) return Fail(failure, code);
     out = CPlsqlValue::Text(std::move(fitted));
     return true;
 }
