@@ -389,6 +389,17 @@ TEST_F(PlsqlTriggerTest, MergeForallAndDynamicDmlFireStatementTriggers) {
               "OK 2");
     EXPECT_EQ(Rows("SELECT what FROM log ORDER BY seq"), "BS U|BS D|AR 101|AR 300|AR 300|AS D|AS U");
     Exec("DELETE FROM log");
+    // A MERGE in a block, with the block's values, fires them as well.
+    m_binds = {CEngineBind{"N", "", true, 2}};
+    EXPECT_EQ(
+        Run("DECLARE id NUMBER := 102; pay NUMBER := 9; BEGIN MERGE INTO employees e USING dual ON "
+            "(e.employee_id = id) WHEN MATCHED THEN UPDATE SET e.salary = pay WHEN NOT MATCHED THEN INSERT "
+            "(employee_id, salary) VALUES (id, pay); :N := SQL%ROWCOUNT; END;"),
+        "OK 1");
+    EXPECT_EQ(m_binds[0].value, "1");
+    EXPECT_EQ(Rows("SELECT what FROM log ORDER BY seq"), "BS I|BS U|AR 102|AS U|PAY|AS I");
+    EXPECT_EQ(Rows("SELECT salary FROM employees WHERE employee_id = 102"), "9");
+    Exec("DELETE FROM log");
     EXPECT_EQ(Run("DECLARE TYPE ids IS TABLE OF NUMBER; l ids := ids(100, 101, 999); BEGIN "
                   "FORALL i IN 1..l.COUNT UPDATE employees SET salary = salary + 1 WHERE employee_id = l(i); "
                   "EXECUTE IMMEDIATE 'DELETE FROM employees WHERE employee_id = :1' USING 100; END;"),

@@ -466,6 +466,17 @@ void CBlockHost::Compiling(const std::shared_ptr<CPlsqlUnit>& unit) {
 
 std::string CBlockHost::Owner() { return m_connection.m_session->user; }
 
+bool CBlockHost::RunMerge(const std::string& text, std::vector<CEngineBind>& binds, long& rows,
+                          CEngineError& error) {
+    if (!CTriggerFiring::Begin(*this, text, !m_inTrigger && !m_inQuery, error)) return false;
+    bool ran = m_connection.RunMerge(CSqliteConnection::Piece{text, 0}, binds, rows);
+    if (!ran) error = m_connection.m_error;
+    CEngineError after;
+    bool ended = CTriggerFiring::End(*this, ran, after);
+    if (ran && !ended) error = after;
+    return ran && ended;
+}
+
 std::string CBlockHost::Mutating(CPlsqlSql& sql) {
     const std::vector<std::string>& mutating = m_connection.m_plsql->mutating;
     if (mutating.empty()) return {};

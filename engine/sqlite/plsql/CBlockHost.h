@@ -43,6 +43,8 @@ public:
     std::shared_ptr<CPlsqlUnit> FindUnit(const std::string& name, bool& invalid) override;
     void Compiling(const std::shared_ptr<CPlsqlUnit>& unit) override;
     std::string Owner() override;
+    bool RunMerge(const std::string& text, std::vector<CEngineBind>& binds, long& rows,
+                  CEngineError& error) override;
     std::string Mutating(CPlsqlSql& sql) override;
     void NextStatement() override;
     bool BeforeDml(const std::string& text, bool bulk, CEngineError& error) override;

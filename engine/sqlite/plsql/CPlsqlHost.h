@@ -80,6 +80,10 @@ public:
     virtual bool AfterDml(bool ran, CEngineError& error) = 0;
     // The owner that qualifies unit names in messages ("" for none).
     virtual std::string Owner() = 0;
+    // MERGE `text` (Oracle SQL) run with `binds`, firing the table's
+    // triggers; the rows it merged in `rows`.
+    virtual bool RunMerge(const std::string& text, std::vector<CEngineBind>& binds, long& rows,
+                          CEngineError& error) = 0;
     // The mutating table `sql` names, qualified by its owner ("" for none).
     virtual std::string Mutating(CPlsqlSql& sql) = 0;
 };

@@ -577,8 +577,31 @@ CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecForCursor(CPlsqlStmt& statement) 
     return flow;
 }
 
+CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecMerge(CPlsqlStmt& statement) {
+    CPlsqlSql& sql = *statement.sql;
+    if (!Reachable(sql, statement.at)) return Flow::Raise;
+    std::vector<CEngineBind> binds;
+    for (std::size_t k = 0; k < sql.params.size(); ++k) {
+        CPlsqlValue value;
+        if (!Read(sql.params[k], value) || !BindText(sql.paramNames[k], value, statement.at, binds))
+            return Flow::Raise;
+        // Note: a date goes as the engine stores it.
+        if (value.GetKind() == Kind::Date) binds.back().value = value.TextValue();
+    }
+    CEngineError error;
+    if (!m_host.BeginWrite(error)) return RaiseError(error, statement.at), Flow::Raise;
+    m_host.NextStatement();
+    long rows = 0;
+    if (!m_host.RunMerge(sql.text, binds, rows, error)) return RaiseError(error, statement.at), Flow::Raise;
+    m_sqlRan = true;
+    m_sqlRows = rows;
+    m_rowsProcessed += rows;
+    return Flow::Normal;
+}
+
 CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecSql(CPlsqlStmt& statement) {
     CPlsqlSql& sql = *statement.sql;
+    if (sql.merge) return ExecMerge(statement);
     if (!BindSql(sql)) return Flow::Raise;
     sqlite3_stmt* handle = sql.statement.get();
     CEngineError error;

@@ -109,6 +109,8 @@ private:
     Flow ExecCursor(CPlsqlStmt& statement);
     Flow ExecTransaction(CPlsqlStmt& statement);
     Flow ExecImmediate(CPlsqlStmt& statement);
+    // MERGE, run by the engine with the block's values bound.
+    Flow ExecMerge(CPlsqlStmt& statement);
     // The statement EXECUTE IMMEDIATE prepared, run with its inputs bound.
     Flow RunDynamic(CPlsqlStmt& statement, CPlsqlSql& sql, const std::vector<CPlsqlTarget>& outs, bool dml,
                     bool query);

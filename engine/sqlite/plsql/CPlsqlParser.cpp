@@ -1577,11 +1577,13 @@ std::unique_ptr<CPlsqlStmt> CPlsqlParser::ParseSqlStatement(bool query) {
     auto statement = std::make_unique<CPlsqlStmt>();
     statement->kind = CPlsqlStmt::Kind::Sql;
     statement->at = Peek().begin;
-    if (Is("MERGE")) Refuse("MERGE", statement->at);
+    bool merge = Is("MERGE");
     std::size_t end = StatementEnd(m_k);
     statement->sql = BuildSql(m_k, end, query ? CPlsqlSql::Kind::Query : CPlsqlSql::Kind::Dml);
     if (query && statement->sql->into.empty()) Fail(428, {}, statement->at);
-    Compile(*statement->sql, statement->at);
+    statement->sql->merge = merge;
+    // Note: a MERGE is compiled where it runs, into the statements it makes.
+    if (!merge) Compile(*statement->sql, statement->at);
     m_k = end;
     EndStatement();
     return statement;

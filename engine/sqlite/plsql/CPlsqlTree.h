@@ -52,6 +52,9 @@ struct CPlsqlSql {
     bool bulk = false;             // BULK COLLECT INTO collections
     // Leading columns that are the engine's own (the ROWID of a cursor FOR UPDATE).
     int skip = 0;
+    // MERGE: run by the engine as the statements it makes, its parameters
+    // bound by name (`statement` stays empty).
+    bool merge = false;
     // The tables the statement names, read when first needed.
     std::vector<std::string> tables;
     bool tablesRead = false;
