@@ -47,6 +47,8 @@ constexpr const char* kStatements[] = {
     "ROLLBACK;",
     "v := %;",
     "s := TO_CHAR(SYSDATE + %, 'YYYY');",
+    "i := i + NUMTODSINTERVAL(% * 30, 'HOUR');",
+    "s := TO_CHAR(SYSDATE + i, 'YYYY') || i; n := EXTRACT(DAY FROM i);",
 };
 
 std::string Statements(const uint8_t*& data, const uint8_t* end, int depth) {
@@ -115,8 +117,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     if (raw) {
         block.assign(reinterpret_cast<const char*>(data + 1), size - 1);
     } else {
-        block = "DECLARE n NUMBER := 0; s VARCHAR2(200); v NUMBER(2); BEGIN\n" + Statements(data, end, 0) +
-                "END;";
+        block =
+            "DECLARE n NUMBER := 0; s VARCHAR2(200); v NUMBER(2); i INTERVAL DAY TO SECOND := INTERVAL '0' "
+            "SECOND; BEGIN\n" +
+            Statements(data, end, 0) + "END;";
     }
     std::string before = Count(*connection);
     bool ok = false;

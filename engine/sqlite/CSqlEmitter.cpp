@@ -2121,8 +2121,11 @@ CSqlType CSqlEmitter::Special(const CSqlExpr& expr, std::string& out) {
             Fail(expr.at, 3001, "EXTRACT(" + field + ")");
             return CSqlType::Unknown;
         }
-        out +=
-            "ORA_EXTRACT('" + field + "', " + (IsText(type) ? "TO_DATE(" + argument + ")" : argument) + ")";
+        // Note: a text is a date, or an interval as intervals travel.
+        std::string value = IsText(type) ? "CASE WHEN ORA_IS_INTERVAL(" + argument + ") THEN " + argument +
+                                               " ELSE TO_DATE(" + argument + ") END"
+                                         : argument;
+        out += "ORA_EXTRACT('" + field + "', " + value + ")";
         return CSqlType::Number;
     }
     // CAST: the value converted and held as a column of that type holds it.

@@ -272,8 +272,10 @@ bool CSqliteCatalog::HasUnit(std::string_view name, const char* type) {
 std::string CSqliteCatalog::FunctionResult(std::string_view name) {
     sqlite3_stmt* look = nullptr;
     if (sqlite3_prepare_v2(
-            m_db, "SELECT DATA_TYPE FROM main.TARVEX_UNIT_ARGUMENTS WHERE NAME = ?1 AND POSITION = 0", -1,
-            &look, nullptr) != SQLITE_OK) {
+            m_db,
+            "SELECT DATA_TYPE FROM main.TARVEX_UNIT_ARGUMENTS WHERE NAME = ?1 AND POSITION = 0 AND "
+            "PACKAGE_NAME IS NULL",
+            -1, &look, nullptr) != SQLITE_OK) {
         sqlite3_finalize(look);
         return {};
     }

@@ -13,6 +13,7 @@
 #include "engine/sqlite/CSqliteSession.h"
 #include "engine/sqlite/CValueText.h"
 #include "engine/sqlite/SqliteApi.h"
+#include "engine/sqlite/plsql/CPlsqlInterval.h"
 #include "engine/sqlite/values/CNumberFunctions.h"
 #include "engine/sqlite/values/CNumberValue.h"
 #include "text/CNumberFormat.h"
@@ -235,6 +236,19 @@ void ResultDate(sqlite3_context* context, const CDateTime& date, double days) {
 }
 
 // "+" as the server reads it: a date plus a number of days is a date.
+// A date moved by an interval's text, as intervals travel (a PL/SQL
+// INTERVAL variable bound to the statement); false when `value` is no interval.
+bool ShiftByInterval(sqlite3_context* context, const CDateTime& date, sqlite3_value* value, int sign) {
+    CIntervalFunctions::Value interval;
+    std::string text = sqlite3_value_type(value) == SQLITE_TEXT ? TextOf(value) : std::string();
+    if (text.empty() || !CPlsqlInterval::Read(text, interval)) return false;
+    std::string moved;
+    int code = CPlsqlInterval::Shift(CDateFormat::ToStored(date), text, sign, moved);
+    if (code != 0) return ResultError(context, code, {code == 1839 ? moved : std::string()}), true;
+    ResultText(context, moved);
+    return true;
+}
+
 void OraAdd(sqlite3_context* context, int argc, sqlite3_value** argv) {
     if (AnyNull(argc, argv)) {
         sqlite3_result_null(context);
@@ -244,6 +258,7 @@ void OraAdd(sqlite3_context* context, int argc, sqlite3_value** argv) {
     double days = 0;
     bool first = DateOf(argv[0], date);
     if (first || DateOf(argv[1], date)) {
+        if (ShiftByInterval(context, date, argv[first ? 1 : 0], 1)) return;
         if (!NumberOf(argv[first ? 1 : 0], days))
             ResultError(context, 932);
         else
@@ -269,6 +284,8 @@ void OraSub(sqlite3_context* context, int argc, sqlite3_value** argv) {
         ResultNumber(context, CDateFormat::DaysBetween(left, right));
     else if (rightDate)
         ResultError(context, 932);
+    else if (leftDate && ShiftByInterval(context, left, argv[1], -1))
+        return;
     else if (!leftDate)
         CNumberFunctions::AddValues(context, argv[0], argv[1], true);
     else if (!NumberOf(argv[1], days))

@@ -428,9 +428,51 @@ void Power(sqlite3_context* context, int, sqlite3_value** argv) {
     CNumberValue::Result(context, raised);
 }
 
+// A field of an interval's text: YEAR and MONTH of YEAR TO MONTH, DAY to
+// SECOND (with its fraction) of DAY TO SECOND.
+void ExtractInterval(sqlite3_context* context, const std::string& field,
+                     const CIntervalFunctions::Value& interval) {
+    struct Field {
+        const char* name;
+        bool yearToMonth;
+        std::int64_t value;
+    };
+    const Field fields[] = {
+        {"YEAR", true, interval.months / 12},
+        {"MONTH", true, interval.months % 12},
+        {"DAY", false, interval.seconds / 86400},
+        {"HOUR", false, interval.seconds % 86400 / 3600},
+        {"MINUTE", false, interval.seconds % 3600 / 60},
+        {"SECOND", false, interval.seconds % 60},
+    };
+    for (const Field& row : fields) {
+        if (field != row.name) continue;
+        if (row.yearToMonth != interval.yearToMonth) return Raise(context, 932, {}, -1);
+        if (field != "SECOND" || interval.nanos == 0) return sqlite3_result_int64(context, row.value);
+        std::string nanos = std::to_string(std::llabs(interval.nanos));
+        std::string text = (row.value < 0 || interval.nanos < 0 ? "-" : "") +
+                           std::to_string(std::llabs(row.value)) + "." +
+                           std::string(9 - std::min<std::size_t>(nanos.size(), 9), '0') + nanos;
+        CNumberDecimal seconds;
+        if (!CNumberDecimal::FromText(text, seconds)) return sqlite3_result_null(context);
+        return CNumberValue::Result(context, seconds);
+    }
+    sqlite3_result_null(context);
+}
+
+// ORA_IS_INTERVAL(value): 1 when the value is an interval's text.
+void IsInterval(sqlite3_context* context, int, sqlite3_value** argv) {
+    CIntervalFunctions::Value interval;
+    bool text = sqlite3_value_type(argv[0]) == SQLITE_TEXT;
+    sqlite3_result_int(context, text && CIntervalFunctions::Read(TextOf(argv[0]), interval) ? 1 : 0);
+}
+
 void Extract(sqlite3_context* context, int, sqlite3_value** argv) {
     CDateTime date;
     if (IsNull(argv[1])) return sqlite3_result_null(context);
+    CIntervalFunctions::Value interval;
+    if (sqlite3_value_type(argv[1]) == SQLITE_TEXT && CIntervalFunctions::Read(TextOf(argv[1]), interval))
+        return ExtractInterval(context, TextOf(argv[0]), interval);
     if (!DateValue(argv[1], date)) return Raise(context, 932, {}, -1);
     std::string field = TextOf(argv[0]);
     const int parts[] = {date.year, date.month, date.day, date.hour, date.minute, date.second};
@@ -671,6 +713,7 @@ constexpr Row kFunctions[] = {
     {"ORA_POWER", 2, Power, true, false},
     {"ORA_MONTHS_BETWEEN", 2, MonthsBetween, true, false},
     {"ORA_EXTRACT", 2, Extract, true, false},
+    {"ORA_IS_INTERVAL", 1, IsInterval, true, false},
     {"ORA_TRY_NUMBER", 3, TryNumber, true, false},
     {"ORA_TRY_TEXT", 3, TryText, true, false},
     {"ORA_TRY_DATE", 1, TryDate, true, false},

@@ -146,6 +146,43 @@ TEST_P(PlsqlScript, UnitsWithErrorsWarnAndFunctionsAnswerInQueries) {
         "--------------------|200||SQL> ");
 }
 
+// A timesheet block: a local procedure loops over the block's cursor, sums
+// the INTERVAL each shift lasted into the block's variable and reads its
+// hours; a date moves by intervals.
+TEST_P(PlsqlScript, IntervalsSumShiftsInALocalProcedure) {
+    RunResult r = RunScripts(
+        {"CONNECT scott/tiger\n"
+         "SET SERVEROUTPUT ON\n"
+         "CREATE TABLE shifts (who VARCHAR2(10), started TIMESTAMP, ended TIMESTAMP);\n"
+         "INSERT INTO shifts VALUES ('ann', TIMESTAMP '2024-03-01 08:00:00', TIMESTAMP '2024-03-01 "
+         "16:30:00');\n"
+         "INSERT INTO shifts VALUES ('bob', TIMESTAMP '2024-03-01 22:00:00', TIMESTAMP '2024-03-02 "
+         "06:15:30');\n"
+         "DECLARE\n"
+         "  total INTERVAL DAY TO SECOND := INTERVAL '0' SECOND;\n"
+         "  CURSOR c IS SELECT who, started, ended FROM shifts ORDER BY who;\n"
+         "  PROCEDURE report IS\n"
+         "    worked INTERVAL DAY TO SECOND;\n"
+         "  BEGIN\n"
+         "    FOR r IN c LOOP\n"
+         "      worked := r.ended - r.started;\n"
+         "      total := total + worked;\n"
+         "      dbms_output.put_line(RPAD(r.who, 5) || worked || ' ' || EXTRACT(HOUR FROM worked) || 'h');\n"
+         "    END LOOP;\n"
+         "  END;\n"
+         "BEGIN\n"
+         "  report;\n"
+         "  dbms_output.put_line('total ' || total);\n"
+         "  dbms_output.put_line('due ' || TO_CHAR(DATE '2024-01-15' + INTERVAL '1' MONTH - INTERVAL '1' "
+         "DAY, "
+         "'YYYY-MM-DD'));\n"
+         "END;\n"
+         "/\n"});
+    ExpectTail(r,
+               "SQL> /|PL/SQLプロシージャが正常に完了しました。|ann  +00 08:30:00.000000 8h|"
+               "bob  +00 08:15:30.000000 8h|total +00 16:45:30.000000|due 2024-02-14|SQL> ");
+}
+
 INSTANTIATE_TEST_SUITE_P(Roads, PlsqlScript, ::testing::Values(Road::Embedded, Road::Server),
                          [](const ::testing::TestParamInfo<Road>& info) {
                              return info.param == Road::Embedded ? "Embedded" : "Server";

@@ -66,6 +66,35 @@ TEST_F(SubprogramTest, LocalSubprogramsSeeTheBlockAndCallThemselves) {
     for (const Case& c : cases) EXPECT_EQ(OutputOf(c.block), c.answer) << c.block;
 }
 
+// A local subprogram reaches the cursors of the units that enclose it by
+// normal scoping: it opens, fetches from and closes the block's cursor (whose
+// state is the block's: %ISOPEN and %ROWCOUNT tell it outside), with the
+// cursor's own defaults, and updates WHERE CURRENT OF it.
+TEST_F(SubprogramTest, LocalSubprogramsUseTheEnclosingBlocksCursors) {
+    Exec("CREATE TABLE emp (id NUMBER, name VARCHAR2(10), sal NUMBER)");
+    Exec("INSERT INTO emp VALUES (1, 'a', 10)");
+    Exec("INSERT INTO emp VALUES (2, 'b', 20)");
+    Exec("INSERT INTO emp VALUES (3, 'c', 30)");
+    const char* declarations =
+        "DECLARE CURSOR c(minimum NUMBER DEFAULT 15) IS SELECT id, name FROM emp WHERE sal >= minimum ORDER "
+        "BY id FOR UPDATE; r c%ROWTYPE; "
+        "FUNCTION names RETURN VARCHAR2 IS s VARCHAR2(20); BEGIN FOR x IN c LOOP s := s || x.name; END LOOP; "
+        "FOR x IN c(0) LOOP s := s || x.name; END LOOP; RETURN s; END; "
+        "PROCEDURE next_one IS BEGIN IF NOT c%ISOPEN THEN OPEN c(0); END IF; FETCH c INTO r; "
+        "UPDATE emp SET sal = sal + 100 WHERE CURRENT OF c; END; PROCEDURE again IS BEGIN OPEN c; END; ";
+    const Case cases[] = {
+        {"BEGIN dbms_output.put_line(names); END;", "bcabc"},
+        {"BEGIN next_one; next_one; dbms_output.put_line(r.name || c%ROWCOUNT); FETCH c INTO r; "
+         "dbms_output.put_line(r.name || c%ROWCOUNT); CLOSE c; next_one; dbms_output.put_line(r.name || "
+         "c%ROWCOUNT); CLOSE c; END;",
+         "b2|c3|a1"},
+        {"BEGIN OPEN c; again; END;",
+         "ERROR ORA-06511: PL/SQL: カーソルはすでにオープンしています。|ORA-06512: 行1|ORA-06512: 行1"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(OutputOf(declarations + std::string(c.block)), c.answer) << c.block;
+    EXPECT_EQ(Rows("SELECT id, sal FROM emp ORDER BY id"), "1,210|2,120|3,30");
+}
+
 TEST_F(SubprogramTest, LocalOverloadsAreChosenByTheirArguments) {
     const char* declarations =
         "DECLARE n NUMBER := 3; p PLS_INTEGER := 4; d DATE := DATE '2024-02-29'; "

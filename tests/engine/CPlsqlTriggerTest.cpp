@@ -354,3 +354,190 @@ TEST_F(PlsqlTriggerTest, AfterRowTriggersReadNewInExpressions) {
                   "INTO :NEW.salary FROM dual; END;"),
               "警告: コンパイル・エラーがあります。");
 }
+
+// Every road a DML statement takes fires the table's statement triggers: a
+// MERGE fires those of each event its clauses name (whether or not a row
+// takes that road), AFTER in the reverse order; each execution of FORALL
+// and each dynamic statement is a statement of its own.
+TEST_F(PlsqlTriggerTest, MergeForallAndDynamicDmlFireStatementTriggers) {
+    Exec("CREATE TABLE log (seq NUMBER, what VARCHAR2(40))");
+    Exec("CREATE SEQUENCE s");
+    Exec("CREATE TABLE src (employee_id NUMBER, salary NUMBER)");
+    Exec("INSERT INTO src VALUES (101, 5)");
+    Exec("INSERT INTO src VALUES (300, 6)");
+    const char* triggers[] = {
+        "CREATE TRIGGER emp_bs BEFORE INSERT OR UPDATE OR DELETE ON employees DECLARE e CHAR(1) := "
+        "CASE WHEN INSERTING THEN 'I' WHEN UPDATING THEN 'U' ELSE 'D' END; BEGIN INSERT INTO log "
+        "VALUES (s.NEXTVAL, 'BS ' || e); END;",
+        "CREATE TRIGGER emp_as AFTER INSERT OR UPDATE OR DELETE ON employees DECLARE e CHAR(1) := "
+        "CASE WHEN INSERTING THEN 'I' WHEN UPDATING THEN 'U' ELSE 'D' END; BEGIN INSERT INTO log "
+        "VALUES (s.NEXTVAL, 'AS ' || e); END;",
+        "CREATE TRIGGER emp_pay AFTER UPDATE OF salary ON employees BEGIN INSERT INTO log VALUES "
+        "(s.NEXTVAL, 'PAY'); END;",
+        "CREATE TRIGGER emp_ar AFTER INSERT OR UPDATE OR DELETE ON employees FOR EACH ROW BEGIN INSERT INTO "
+        "log VALUES (s.NEXTVAL, 'AR ' || NVL(:NEW.employee_id, :OLD.employee_id)); END;",
+    };
+    for (const char* trigger : triggers) EXPECT_EQ(Run(trigger), "OK 0") << trigger;
+    EXPECT_EQ(Run("MERGE INTO employees e USING src ON (e.employee_id = src.employee_id) "
+                  "WHEN MATCHED THEN UPDATE SET e.salary = src.salary "
+                  "WHEN NOT MATCHED THEN INSERT (employee_id, salary) VALUES (src.employee_id, src.salary)"),
+              "OK 2");
+    EXPECT_EQ(Rows("SELECT what FROM log ORDER BY seq"), "BS I|BS U|AR 101|AR 300|AS U|PAY|AS I");
+    Exec("DELETE FROM log");
+    EXPECT_EQ(Run("MERGE INTO employees e USING src ON (e.employee_id = src.employee_id) "
+                  "WHEN MATCHED THEN UPDATE SET e.last_name = 'x' DELETE WHERE e.employee_id = 300"),
+              "OK 2");
+    EXPECT_EQ(Rows("SELECT what FROM log ORDER BY seq"), "BS U|BS D|AR 101|AR 300|AR 300|AS D|AS U");
+    Exec("DELETE FROM log");
+    // A MERGE in a block, with the block's values, fires them as well.
+    m_binds = {CEngineBind{"N", "", true, 2}};
+    EXPECT_EQ(
+        Run("DECLARE id NUMBER := 102; pay NUMBER := 9; BEGIN MERGE INTO employees e USING dual ON "
+            "(e.employee_id = id) WHEN MATCHED THEN UPDATE SET e.salary = pay WHEN NOT MATCHED THEN INSERT "
+            "(employee_id, salary) VALUES (id, pay); :N := SQL%ROWCOUNT; END;"),
+        "OK 1");
+    EXPECT_EQ(m_binds[0].value, "1");
+    EXPECT_EQ(Rows("SELECT what FROM log ORDER BY seq"), "BS I|BS U|AR 102|AS U|PAY|AS I");
+    EXPECT_EQ(Rows("SELECT salary FROM employees WHERE employee_id = 102"), "9");
+    Exec("DELETE FROM log");
+    EXPECT_EQ(Run("DECLARE TYPE ids IS TABLE OF NUMBER; l ids := ids(100, 101, 999); BEGIN "
+                  "FORALL i IN 1..l.COUNT UPDATE employees SET salary = salary + 1 WHERE employee_id = l(i); "
+                  "EXECUTE IMMEDIATE 'DELETE FROM employees WHERE employee_id = :1' USING 100; END;"),
+              "OK 2");
+    EXPECT_EQ(Rows("SELECT what FROM log ORDER BY seq"),
+              "BS U|AR 100|AS U|PAY|BS U|AR 101|AS U|PAY|BS U|AS U|PAY|BS D|AR 100|AS D");
+}
+
+// A statement trigger that fails stops the dynamic statement or the FORALL
+// execution it fired for, with the trigger's error; the executions before it
+// keep their rows.
+TEST_F(PlsqlTriggerTest, AFailingStatementTriggerStopsDynamicAndBulkDml) {
+    Exec("CREATE TABLE log (what VARCHAR2(40))");
+    EXPECT_EQ(
+        Run("CREATE TRIGGER emp_cap AFTER UPDATE ON employees DECLARE n NUMBER; BEGIN SELECT MAX(salary) "
+            "INTO n FROM employees; IF n > 30000 THEN RAISE_APPLICATION_ERROR(-20001, 'cap'); END IF; END;"),
+        "OK 0");
+    m_binds = {CEngineBind{"N", "", true, 2}};
+    EXPECT_EQ(Run("BEGIN EXECUTE IMMEDIATE 'UPDATE employees SET salary = 40000'; EXCEPTION WHEN OTHERS THEN "
+                  ":N := SQLCODE; END;"),
+              "OK 0");
+    EXPECT_EQ(m_binds[0].value, "-20001");
+    EXPECT_EQ(Rows("SELECT SUM(salary) FROM employees"), "41000");
+    EXPECT_EQ(
+        Run("DECLARE TYPE pays IS TABLE OF NUMBER; p pays := pays(1000, 20000, 2000); BEGIN "
+            "FORALL i IN 1..p.COUNT SAVE EXCEPTIONS UPDATE employees SET salary = salary + p(i) "
+            "WHERE employee_id = 100; EXCEPTION WHEN OTHERS THEN :N := SQL%BULK_EXCEPTIONS.COUNT * 1000000 + "
+            "SQL%BULK_EXCEPTIONS(1).ERROR_INDEX * 100000 + SQL%BULK_EXCEPTIONS(1).ERROR_CODE; END;"),
+        "OK 2");
+    EXPECT_EQ(m_binds[0].value, "1220001");
+    EXPECT_EQ(Rows("SELECT salary FROM employees WHERE employee_id = 100"), "27000");
+}
+
+// A row trigger may neither read nor change the table its statement is
+// changing (ORA-04091), through static or dynamic SQL or a function it
+// calls, and neither may the row triggers its own DML fires; the statement
+// is undone. A single-row INSERT ... VALUES leaves its table readable, and
+// statement triggers read it freely.
+TEST_F(PlsqlTriggerTest, RowTriggersCannotReachTheirMutatingTable) {
+    Exec("CREATE TABLE log (what VARCHAR2(60))");
+    EXPECT_EQ(Run("CREATE FUNCTION payroll RETURN NUMBER IS\n  n NUMBER;\nBEGIN\n"
+                  "  SELECT SUM(salary) INTO n FROM employees;\n  RETURN n;\nEND;"),
+              "OK 0");
+    EXPECT_EQ(Run("CREATE TRIGGER emp_total AFTER INSERT OR UPDATE ON employees FOR EACH ROW\nDECLARE\n"
+                  "  n NUMBER;\nBEGIN\n  n := payroll;\n  INSERT INTO log VALUES ('total ' || n);\nEND;"),
+              "OK 0");
+    const char* mutating =
+        "ORA-04091: 表EMPLOYEESは変更中です。トリガー/ファンクションで参照できない可能性があります。|"
+        "ORA-06512: \"PAYROLL\", 行4|ORA-06512: \"EMP_TOTAL\", 行4|"
+        "ORA-04088: トリガー'EMP_TOTAL'の実行中にエラーが発生しました";
+    EXPECT_EQ(Run("UPDATE employees SET salary = salary + 1"), mutating);
+    EXPECT_EQ(Run("INSERT INTO employees (employee_id, salary) SELECT 7, 10 FROM dual"), mutating);
+    EXPECT_EQ(Rows("SELECT COUNT(*), SUM(salary) FROM employees"), "2,41000");
+    EXPECT_EQ(Run("INSERT INTO employees (employee_id, salary) VALUES (8, 10)"), "OK 1");
+    EXPECT_EQ(Rows("SELECT what FROM log"), "total 41010");
+    // FORALL's INSERT ... VALUES inserts many rows: its table is mutating.
+    EXPECT_EQ(
+        Run("BEGIN FORALL i IN 1..2 INSERT INTO employees (employee_id, salary) VALUES (20 + i, 1); END;")
+            .substr(0, 9),
+        "ORA-04091");
+    EXPECT_EQ(Rows("SELECT COUNT(*) FROM employees"), "3");
+    EXPECT_EQ(Run("DROP TRIGGER emp_total"), "OK 0");
+    // A row trigger of another table that the first one's DML fires.
+    EXPECT_EQ(Run("CREATE TRIGGER log_check BEFORE INSERT ON log FOR EACH ROW BEGIN EXECUTE IMMEDIATE "
+                  "'DELETE FROM employees WHERE salary < 0'; END;"),
+              "OK 0");
+    EXPECT_EQ(Run("CREATE TRIGGER emp_note AFTER DELETE ON employees FOR EACH ROW BEGIN INSERT INTO log "
+                  "VALUES (:OLD.last_name); END;"),
+              "OK 0");
+    // The error keeps the lines of both triggers, the inner one's first.
+    EXPECT_EQ(Run("DELETE FROM employees WHERE employee_id = 8"),
+              "ORA-04091: 表EMPLOYEESは変更中です。トリガー/ファンクションで参照できない可能性があります。|"
+              "ORA-06512: \"LOG_CHECK\", 行1|ORA-04088: トリガー'LOG_CHECK'の実行中にエラーが発生しました|"
+              "ORA-06512: \"EMP_NOTE\", 行1|ORA-04088: トリガー'EMP_NOTE'の実行中にエラーが発生しました");
+    EXPECT_EQ(Rows("SELECT COUNT(*) FROM employees"), "3");
+    // A trigger that handles the error lets its statement go on.
+    EXPECT_EQ(Run("CREATE OR REPLACE TRIGGER log_check BEFORE INSERT ON log FOR EACH ROW DECLARE n NUMBER; "
+                  "BEGIN SELECT COUNT(*) INTO n FROM employees; EXCEPTION WHEN OTHERS THEN :NEW.what := "
+                  ":NEW.what || ' ' || SQLCODE; END;"),
+              "OK 0");
+    EXPECT_EQ(Run("DELETE FROM employees WHERE employee_id = 8"), "OK 1");
+    EXPECT_EQ(Rows("SELECT what FROM log ORDER BY what"), " -4091|total 41010");
+}
+
+// FOLLOWS and PRECEDES order triggers of one timing point whatever the order
+// they were created in; the triggers named must exist on the same table.
+TEST_F(PlsqlTriggerTest, FollowsAndPrecedesOrderTriggersOfOneTimingPoint) {
+    Exec("CREATE TABLE log (seq NUMBER, what VARCHAR2(10))");
+    Exec("CREATE SEQUENCE s");
+    Exec("CREATE TABLE other (n NUMBER)");
+    auto trigger = [](const std::string& name, const std::string& order) {
+        return "CREATE OR REPLACE TRIGGER " + name + " BEFORE UPDATE ON employees FOR EACH ROW " + order +
+               " BEGIN INSERT INTO log VALUES (s.NEXTVAL, '" + name + "'); END;";
+    };
+    EXPECT_EQ(Run(trigger("c", "FOLLOWS b")).substr(0, 9), "ORA-04080");
+    EXPECT_EQ(Run("CREATE TRIGGER o BEFORE INSERT ON other FOR EACH ROW BEGIN NULL; END;"), "OK 0");
+    EXPECT_EQ(Run(trigger("c", "FOLLOWS o")).substr(0, 9), "ORA-25021");
+    EXPECT_EQ(Run(trigger("c", "")), "OK 0");
+    EXPECT_EQ(Run(trigger("b", "")), "OK 0");
+    EXPECT_EQ(Run(trigger("a", "PRECEDES c")), "OK 0");
+    EXPECT_EQ(Run(trigger("d", "FOLLOWS a, scott.b")), "OK 0");
+    EXPECT_EQ(Run("UPDATE employees SET salary = salary WHERE employee_id = 100"), "OK 1");
+    EXPECT_EQ(Rows("SELECT what FROM log ORDER BY seq"), "b|a|c|d");
+    Exec("DELETE FROM log");
+    EXPECT_EQ(Run(trigger("c", "FOLLOWS d")), "OK 0");
+    EXPECT_EQ(Run("UPDATE employees SET salary = salary WHERE employee_id = 100"), "OK 1");
+    EXPECT_EQ(Rows("SELECT what FROM log ORDER BY seq"), "b|a|d|c");
+}
+
+// The row a BEFORE ROW trigger leaves is checked as it is written: a NOT NULL
+// column it fills lets the statement through and one it empties stops it,
+// a CHECK sees its value, and a value longer than the column fails in the
+// trigger, whose :NEW fields have the columns' types. The value typed is
+// checked against the column before the trigger fires.
+TEST_F(PlsqlTriggerTest, TheValuesABeforeRowTriggerSetsAreCheckedAsWritten) {
+    Exec("CREATE SEQUENCE ids");
+    Exec("CREATE TABLE t (id NUMBER NOT NULL, code VARCHAR2(3), amt NUMBER(4,1) CHECK (amt < 100))");
+    EXPECT_EQ(Run("CREATE TRIGGER t_fill BEFORE INSERT OR UPDATE ON t FOR EACH ROW BEGIN\n"
+                  "  IF :NEW.id IS NULL THEN :NEW.id := ids.NEXTVAL; END IF;\n"
+                  "  IF :NEW.code = 'N' THEN :NEW.id := NULL; END IF;\n"
+                  "  IF :NEW.code = 'L' THEN :NEW.code := 'abcdefghij'; END IF;\n"
+                  "  IF :NEW.amt = 1 THEN :NEW.amt := 500; END IF;\n"
+                  "  IF :NEW.amt = 2 THEN :NEW.amt := 3.14159; END IF;\nEND;"),
+              "OK 0");
+    const char* cases[][2] = {
+        {"INSERT INTO t (code) VALUES ('x')", "OK 1"},
+        {"INSERT INTO t (code, amt) VALUES ('y', 2)", "OK 1"},
+        {"INSERT INTO t (id, code) VALUES (5, 'N')", "ORA-01400: T.ID には NULL を入れられません。"},
+        {"UPDATE t SET code = 'N'", "ORA-01400: T.ID には NULL を入れられません。"},
+        {"INSERT INTO t (code, amt) VALUES ('z', 1)",
+         "ORA-02290: チェック制約 SYS_C8000001 に違反しました。"},
+        {"UPDATE t SET amt = 1", "ORA-02290: チェック制約 SYS_C8000001 に違反しました。"},
+        {"INSERT INTO t (code) VALUES ('L')",
+         "ORA-06502: PL/SQL: 数値または値のエラーです: 文字列バッファが小さすぎます。|ORA-06512: \"T_FILL\", "
+         "行4|ORA-04088: トリガー'T_FILL'の実行中にエラーが発生しました"},
+        {"INSERT INTO t (code) VALUES ('long')",
+         "ORA-12899: T.CODE の値が長すぎます (4 バイト、最大 3 バイト)。"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(Run(c[0]), c[1]) << c[0];
+    EXPECT_EQ(Rows("SELECT id, code, amt FROM t ORDER BY id"), "1,x,-|2,y,3.1");
+}

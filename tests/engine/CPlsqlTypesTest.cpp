@@ -82,8 +82,63 @@ TEST_F(PlsqlTypesTest, TimestampsKeepTheirFractionOfASecond) {
         {"DECLARE t TIMESTAMP := SYSTIMESTAMP; d DATE := SYSDATE; BEGIN IF t >= d - 1 AND "
          "LENGTH(TO_CHAR(t, 'FF6')) = 6 THEN dbms_output.put_line('now'); END IF; END;",
          "now"},
-        {"DECLARE i INTERVAL DAY TO SECOND; BEGIN NULL; END;",
-         "ERROR ORA-03001: 未実装の機能です: INTERVAL 型の変数 は組込みデータベースでは使えません。"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(OutputOf(c.block), c.answer) << c.block;
+}
+
+// INTERVAL variables hold their value in the digits their type gives (DAY(2)
+// and SECOND(6), YEAR(2) by default), show as the server shows them, move
+// dates and timestamps in PL/SQL and in SQL, and give their fields to
+// EXTRACT; a value whose leading field is too long is ORA-01873, one of the
+// other kind ORA-01867.
+TEST_F(PlsqlTypesTest, IntervalVariablesHoldShowAndMoveDates) {
+    Exec("CREATE TABLE ev (at DATE)");
+    Exec("INSERT INTO ev VALUES (DATE '2024-05-01')");
+    const Case cases[] = {
+        {"DECLARE ds INTERVAL DAY TO SECOND := INTERVAL '1 02:03:04.5' DAY TO SECOND; ym INTERVAL YEAR TO "
+         "MONTH := '1-2'; BEGIN dbms_output.put_line(ds || ' ' || ym); END;",
+         "+01 02:03:04.500000 +01-02"},
+        {"DECLARE ds INTERVAL DAY(3) TO SECOND(2); ym INTERVAL YEAR(3) TO MONTH; BEGIN "
+         "ds := NUMTODSINTERVAL(100.123456, 'DAY'); ym := INTERVAL '120-3' YEAR(3) TO MONTH; "
+         "dbms_output.put_line(ds || ' ' || ym); ds := TO_DSINTERVAL('0 00:00:00.004'); "
+         "dbms_output.put_line(ds); END;",
+         "+100 02:57:46.60 +120-03|+000 00:00:00.00"},
+        {"DECLARE d DATE := DATE '2024-01-31'; t TIMESTAMP := TIMESTAMP '2024-03-01 10:00:00.5'; "
+         "ds INTERVAL DAY TO SECOND := NUMTODSINTERVAL(36, 'HOUR'); ym INTERVAL YEAR TO MONTH := '1-2'; "
+         "BEGIN "
+         "dbms_output.put_line(TO_CHAR(d + ds, 'YYYY-MM-DD HH24:MI') || ' ' || TO_CHAR(d - ds, 'MM-DD HH24') "
+         "|| "
+         "' ' || TO_CHAR(ds + d, 'DD')); dbms_output.put_line(TO_CHAR(t + ds, 'YYYY-MM-DD HH24:MI:SS.FF1')); "
+         "dbms_output.put_line(TO_CHAR(d + ym, 'YYYY-MM-DD')); END;",
+         "2024-02-01 12:00 01-29 12 01|2024-03-02 22:00:00.5|2025-03-31"},
+        {"DECLARE d DATE := DATE '2024-01-31'; ym INTERVAL YEAR TO MONTH := '0-1'; BEGIN "
+         "dbms_output.put_line(d + ym); END;",
+         "ERROR ORA-01839: 日付 2024-02-31 00:00:00 は存在しない日付です。|ORA-06512: 行1"},
+        {"DECLARE ds INTERVAL DAY TO SECOND := INTERVAL '3 04:05:06.25' DAY TO SECOND; ym INTERVAL YEAR TO "
+         "MONTH := '-2-7'; BEGIN dbms_output.put_line(EXTRACT(DAY FROM ds) || ' ' || EXTRACT(HOUR FROM ds) "
+         "|| "
+         "' ' || EXTRACT(MINUTE FROM ds) || ' ' || EXTRACT(SECOND FROM ds) || ' ' || EXTRACT(YEAR FROM ym) "
+         "|| "
+         "' ' || EXTRACT(MONTH FROM ym) || ' ' || TO_CHAR(ds)); END;",
+         "3 4 5 6.25 -2 -7 +03 04:05:06.250000"},
+        {"DECLARE ds INTERVAL DAY TO SECOND := '0 12:00:00'; d DATE; BEGIN SELECT at + ds INTO d FROM ev; "
+         "dbms_output.put_line(TO_CHAR(d, 'YYYY-MM-DD HH24:MI')); SELECT at - ds INTO d FROM ev; "
+         "dbms_output.put_line(TO_CHAR(d, 'YYYY-MM-DD HH24:MI')); END;",
+         "2024-05-01 12:00|2024-04-30 12:00"},
+        // TIMESTAMP - TIMESTAMP is an interval, DATE - DATE days; intervals add
+        // and compare by their values, not their text.
+        {"DECLARE t1 TIMESTAMP := TIMESTAMP '2024-03-01 10:00:00.25'; t2 TIMESTAMP := TIMESTAMP '2024-03-02 "
+         "12:30:00.5'; ds INTERVAL DAY TO SECOND; BEGIN ds := t2 - t1; dbms_output.put_line(ds); "
+         "dbms_output.put_line(t1 - t2); dbms_output.put_line(DATE '2024-03-01' - DATE '2024-02-01'); "
+         "dbms_output.put_line(ds + INTERVAL '1' HOUR); IF -ds < INTERVAL '0' DAY AND ds - ds - ds = -ds AND "
+         "ds > INTERVAL "
+         "'1' "
+         "DAY AND '1-2' < '10-1' THEN dbms_output.put_line('ordered'); END IF; END;",
+         "+01 02:30:00.250000|-000000001 02:30:00.250000000|29|+000000001 03:30:00.250000000|ordered"},
+        {"DECLARE ds INTERVAL DAY TO SECOND; BEGIN ds := NUMTODSINTERVAL(100, 'DAY'); END;",
+         "ERROR ORA-01873: 期間の先行精度が小さすぎます。|ORA-06512: 行1"},
+        {"DECLARE ds INTERVAL DAY TO SECOND; BEGIN ds := NUMTOYMINTERVAL(1, 'YEAR'); END;",
+         "ERROR ORA-01867: 期間が無効です。|ORA-06512: 行1"},
     };
     for (const Case& c : cases) EXPECT_EQ(OutputOf(c.block), c.answer) << c.block;
 }

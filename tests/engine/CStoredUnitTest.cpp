@@ -2,8 +2,10 @@
 // with their source, called from blocks, CALL and SQL, answering errors with
 // the server's "ORA-06512" lines and USER_ERRORS rows.
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include "tests/engine/EngineFixture.h"
+#include "tests/support/TempDir.h"
 
 namespace {
 
@@ -285,4 +287,89 @@ TEST_F(StoredUnitTest, AlterPackageCompileSetsTheStatusAndUseRecompiles) {
     Exec("CREATE TABLE box (n NUMBER)");
     EXPECT_EQ(Run("BEGIN fill; END;"), "");
     EXPECT_EQ(Rows("SELECT STATUS FROM USER_OBJECTS WHERE OBJECT_NAME = 'FILL'"), "VALID");
+}
+
+// An error of a function a block's SQL calls keeps the function's line
+// above the block's, as the server shows them.
+TEST_F(StoredUnitTest, AFunctionFailingInsideSqlKeepsItsLine) {
+    EXPECT_EQ(Run("CREATE FUNCTION f RETURN NUMBER IS\nBEGIN\n  RETURN 1 / 0;\nEND;"), "");
+    EXPECT_EQ(Run("DECLARE\n  x NUMBER;\nBEGIN\n  SELECT f INTO x FROM dual;\nEND;"),
+              "ERROR ORA-01476: 除数がゼロです。|ORA-06512: \"F\", 行3|ORA-06512: 行4");
+    EXPECT_EQ(Run("DECLARE x NUMBER; BEGIN SELECT f INTO x FROM dual; EXCEPTION WHEN ZERO_DIVIDE THEN "
+                  "dbms_output.put_line(SQLERRM); END;"),
+              "ORA-01476: 除数がゼロです。");
+}
+
+// USER_ARGUMENTS: a function's result is position 0 and first in sequence,
+// a procedure's parameters start the sequence at 1; a package's members name
+// their package, and the members of one name are numbered by OVERLOAD in the
+// order the heading declares them (NULL for a name declared once). Replacing
+// the heading keeps one set of rows, a body none of its own, and DROP
+// PACKAGE takes them.
+TEST_F(StoredUnitTest, UserArgumentsNumberOverloadsAndPlaceResults) {
+    EXPECT_EQ(Run("CREATE PROCEDURE p(a NUMBER, b OUT DATE) IS BEGIN NULL; END;"), "");
+    EXPECT_EQ(Run("CREATE FUNCTION f(x DATE) RETURN VARCHAR2 IS BEGIN RETURN 'x'; END;"), "");
+    const char* heading =
+        "CREATE OR REPLACE PACKAGE shapes AS FUNCTION area(r NUMBER) RETURN NUMBER; FUNCTION area(w NUMBER, "
+        "h NUMBER) RETURN NUMBER; PROCEDURE reset(n IN OUT PLS_INTEGER); END;";
+    EXPECT_EQ(Run(heading), "");
+    EXPECT_EQ(Run(heading), "");
+    EXPECT_EQ(
+        Run("CREATE PACKAGE BODY shapes AS FUNCTION area(r NUMBER) RETURN NUMBER IS BEGIN RETURN r * r; "
+            "END; FUNCTION area(w NUMBER, h NUMBER) RETURN NUMBER IS BEGIN RETURN w * h; END; PROCEDURE "
+            "reset(n IN OUT PLS_INTEGER) IS BEGIN n := 0; END; END;"),
+        "");
+    const char* query =
+        "SELECT object_name, package_name, overload, argument_name, position, sequence, data_level, "
+        "data_type, "
+        "in_out FROM user_arguments ORDER BY package_name NULLS FIRST, object_name, overload, sequence";
+    EXPECT_EQ(
+        Rows(query),
+        "F,-,-,-,0,1,0,VARCHAR2,OUT|F,-,-,X,1,2,0,DATE,IN|P,-,-,A,1,1,0,NUMBER,IN|P,-,-,B,2,2,0,DATE,OUT|"
+        "AREA,SHAPES,1,-,0,1,0,NUMBER,OUT|AREA,SHAPES,1,R,1,2,0,NUMBER,IN|"
+        "AREA,SHAPES,2,-,0,1,0,NUMBER,OUT|AREA,SHAPES,2,W,1,2,0,NUMBER,IN|AREA,SHAPES,2,H,2,3,0,NUMBER,IN|"
+        "RESET,SHAPES,-,N,1,1,0,PLS_INTEGER,IN/OUT");
+    EXPECT_EQ(Run("DROP PACKAGE shapes"), "");
+    EXPECT_EQ(Rows("SELECT COUNT(*) FROM user_arguments"), "4");
+}
+
+// A file written before USER_ARGUMENTS had its package columns gets them
+// when opened: its rows answer as before, and a package stores its members.
+TEST(StoredUnitFile, OlderArgumentRowsGainTheirPackageColumns) {
+    TempHome home;
+    std::vector<CEngineBind> binds;
+    long rows = 0;
+    {
+        CEngineError error;
+        auto connection = CSqliteConnection::Open("OLD", error);
+        ASSERT_NE(connection, nullptr) << error.message;
+        ASSERT_TRUE(connection->Execute("CREATE FUNCTION f(x NUMBER) RETURN NUMBER IS BEGIN RETURN x; END;",
+                                        binds, rows));
+    }
+    sqlite3* raw = nullptr;
+    ASSERT_EQ(sqlite3_open(home.Path("old.db").c_str(), &raw), SQLITE_OK);
+    ASSERT_EQ(
+        sqlite3_exec(raw,
+                     "CREATE TABLE A (NAME VARCHAR2(128) NOT NULL, ARGUMENT_NAME VARCHAR2(128), POSITION "
+                     "INTEGER NOT NULL, DATA_TYPE VARCHAR2(30), IN_OUT VARCHAR2(9) NOT NULL);"
+                     "INSERT INTO A SELECT NAME, ARGUMENT_NAME, POSITION, DATA_TYPE, IN_OUT FROM "
+                     "TARVEX_UNIT_ARGUMENTS; DROP TABLE TARVEX_UNIT_ARGUMENTS;"
+                     "ALTER TABLE A RENAME TO TARVEX_UNIT_ARGUMENTS",
+                     nullptr, nullptr, nullptr),
+        SQLITE_OK);
+    sqlite3_close(raw);
+    CEngineError error;
+    auto connection = CSqliteConnection::Open("OLD", error);
+    ASSERT_NE(connection, nullptr) << error.message;
+    ASSERT_TRUE(connection->Execute("CREATE PACKAGE k AS PROCEDURE q(n NUMBER); END;", binds, rows));
+    CEngineResult result;
+    ASSERT_TRUE(connection->Query(
+        "SELECT object_name || package_name || position || sequence FROM user_arguments ORDER BY 1", binds,
+        result));
+    ASSERT_EQ(result.RowCount(), 3u);
+    EXPECT_EQ(result.Value(0, 0), "F01");
+    EXPECT_EQ(result.Value(1, 0), "F12");
+    EXPECT_EQ(result.Value(2, 0), "QK11");
+    ASSERT_TRUE(connection->Query("SELECT f(4) FROM dual", binds, result));
+    EXPECT_EQ(result.Value(0, 0), "4");
 }

@@ -10,6 +10,7 @@
 #include "engine/sqlite/CSqliteCatalog.h"
 #include "engine/sqlite/CSqliteConnection.h"
 #include "engine/sqlite/CSqliteSession.h"
+#include "engine/sqlite/CStatementTables.h"
 #include "engine/sqlite/CValueText.h"
 #include "engine/sqlite/plsql/CPlsqlErrors.h"
 #include "engine/sqlite/plsql/CPlsqlInterpreter.h"
@@ -311,6 +312,36 @@ std::string DataType(const CPlsqlType& type) {
 
 constexpr const char* kModes[] = {"IN", "OUT", "IN/OUT"};
 
+// The rows of USER_ARGUMENTS for `unit`: its result at position 0 (the first
+// in sequence), its parameters from 1.
+void AddArguments(const CPlsqlUnit& unit, const std::string& package, int overload,
+                  std::vector<CUnitCatalog::Argument>& out) {
+    int first = unit.returnType ? 1 : 0;
+    if (unit.returnType)
+        out.push_back({"", DataType(*unit.returnType), "OUT", unit.name, package, overload, 0, 1});
+    for (std::size_t k = 0; k < unit.parameters.size(); ++k) {
+        const auto& parameter = unit.parameters[k];
+        int position = static_cast<int>(k) + 1;
+        out.push_back({parameter.name, DataType(*unit.slotTypes[static_cast<std::size_t>(parameter.slot)]),
+                       kModes[static_cast<int>(parameter.mode)], unit.name, package, overload, position,
+                       position + first});
+    }
+}
+
+// The rows of the members a package's heading declares; the members of one
+// name numbered (OVERLOAD) in the order they are declared.
+std::vector<CUnitCatalog::Argument> PackageArguments(const CPlsqlPackage& package, const std::string& name) {
+    std::vector<CUnitCatalog::Argument> out;
+    for (const std::string& member : package.publicMembers) {
+        auto range = package.members.equal_range(member);
+        bool overloaded = std::distance(range.first, range.second) > 1;
+        int overload = 0;
+        for (auto it = range.first; it != range.second; ++it)
+            AddArguments(*it->second, name, overloaded ? ++overload : 0, out);
+    }
+    return out;
+}
+
 std::string WordAt(std::string_view text, const std::vector<Token>& tokens, std::size_t k) {
     if (k >= tokens.size()) return {};
     std::string_view written = text.substr(tokens[k].begin, tokens[k].length);
@@ -435,10 +466,31 @@ void CBlockHost::Compiling(const std::shared_ptr<CPlsqlUnit>& unit) {
 
 std::string CBlockHost::Owner() { return m_connection.m_session->user; }
 
+bool CBlockHost::RunMerge(const std::string& text, std::vector<CEngineBind>& binds, long& rows,
+                          CEngineError& error) {
+    if (!CTriggerFiring::Begin(*this, text, !m_inTrigger && !m_inQuery, error)) return false;
+    bool ran = m_connection.RunMerge(CSqliteConnection::Piece{text, 0}, binds, rows);
+    if (!ran) error = m_connection.m_error;
+    CEngineError after;
+    bool ended = CTriggerFiring::End(*this, ran, after);
+    if (ran && !ended) error = after;
+    return ran && ended;
+}
+
+std::string CBlockHost::Mutating(CPlsqlSql& sql) {
+    const std::vector<std::string>& mutating = m_connection.m_plsql->mutating;
+    if (mutating.empty()) return {};
+    if (!sql.tablesRead) sql.tablesRead = CStatementTables::Of(sql.text, sql.tables) || true;
+    for (const std::string& table : sql.tables)
+        if (std::find(mutating.begin(), mutating.end(), table) != mutating.end())
+            return Owner().empty() ? table : Owner() + "." + table;
+    return {};
+}
+
 std::mt19937_64& CBlockHost::Random() { return m_connection.m_plsql->random; }
 
-bool CBlockHost::BeforeDml(const std::string& text, CEngineError& error) {
-    return CTriggerFiring::Begin(*this, text, !m_inTrigger && !m_inQuery, error);
+bool CBlockHost::BeforeDml(const std::string& text, bool bulk, CEngineError& error) {
+    return CTriggerFiring::Begin(*this, text, !m_inTrigger && !m_inQuery, error, bulk);
 }
 
 bool CBlockHost::AfterDml(bool ran, CEngineError& error) { return CTriggerFiring::End(*this, ran, error); }
@@ -684,9 +736,10 @@ bool CBlockHost::CreateUnit(const std::string& text, std::size_t unitStart, bool
     CPlsqlParser parser(source, *this);
     CPlsqlParser::CompileError failure;
     std::shared_ptr<CPlsqlUnit> unit;
+    std::shared_ptr<CPlsqlPackage> package;
     bool isPackage = type.rfind("PACKAGE", 0) == 0;
     if (isPackage) {
-        auto package = CompilePackage(name, type, source, failure);
+        package = CompilePackage(name, type, source, failure);
         if (package) unit = package->frame;
     } else {
         unit = parser.ParseUnit(Owner(), failure);
@@ -704,13 +757,8 @@ bool CBlockHost::CreateUnit(const std::string& text, std::size_t unitStart, bool
         errors.push_back({failure.ignoredLine, failure.ignoredColumn, "PL/SQL: Statement ignored"});
     if (!unit) errors.push_back({failure.line, failure.column, failure.text});
     std::vector<CUnitCatalog::Argument> arguments;
-    if (unit && unit->returnType) arguments.push_back({"", DataType(*unit->returnType), "OUT"});
-    for (std::size_t k = 0; unit && k < unit->parameters.size(); ++k) {
-        const auto& parameter = unit->parameters[k];
-        arguments.push_back({parameter.name,
-                             DataType(*unit->slotTypes[static_cast<std::size_t>(parameter.slot)]),
-                             kModes[static_cast<int>(parameter.mode)]});
-    }
+    if (package && type == "PACKAGE") arguments = PackageArguments(*package, name);
+    if (unit && !isPackage) AddArguments(*unit, {}, 0, arguments);
     CEngineError stored_error;
     bool ok = m_connection.ExecPlain("BEGIN IMMEDIATE") &&
               CUnitCatalog::Store(m_connection.m_db, stored, errors, arguments, stored_error) &&
@@ -823,6 +871,21 @@ void CBlockHost::Dispatch(sqlite3_context* context, int count, sqlite3_value** v
 
 // ---- triggers
 
+bool CBlockHost::CheckOrder(const CTriggerDefinition& definition, std::size_t triggerStart) {
+    for (const auto* names : {&definition.follows, &definition.precedes})
+        for (const std::string& name : *names) {
+            CUnitCatalog::Trigger other;
+            bool found = CUnitCatalog::FindTrigger(m_connection.m_db, name, other);
+            int code = !found ? 4080 : other.table != definition.table ? 25021 : 0;
+            if (code == 0) continue;
+            m_connection.m_error.Set(CPlsqlErrors::Text(code, name),
+                                     static_cast<int>(triggerStart + definition.orderAt));
+            m_connection.m_error.code = code;
+            return false;
+        }
+    return true;
+}
+
 bool CBlockHost::CreateTrigger(const std::string& text, std::size_t triggerStart, bool replace) {
     CEngineError& error = m_connection.m_error;
     std::string source = text.substr(triggerStart);
@@ -840,7 +903,7 @@ bool CBlockHost::CreateTrigger(const std::string& text, std::size_t triggerStart
         COraError::Set(error, 942, {definition.table}, -1);
         return false;
     }
-    if (!m_connection.CommitWork()) return false;
+    if (!CheckOrder(definition, triggerStart) || !m_connection.CommitWork()) return false;
     CUnitCatalog::Trigger existing;
     CUnitCatalog::Unit unitRow;
     bool exists = CUnitCatalog::FindTrigger(m_connection.m_db, definition.name, existing);

@@ -43,8 +43,11 @@ public:
     std::shared_ptr<CPlsqlUnit> FindUnit(const std::string& name, bool& invalid) override;
     void Compiling(const std::shared_ptr<CPlsqlUnit>& unit) override;
     std::string Owner() override;
+    bool RunMerge(const std::string& text, std::vector<CEngineBind>& binds, long& rows,
+                  CEngineError& error) override;
+    std::string Mutating(CPlsqlSql& sql) override;
     void NextStatement() override;
-    bool BeforeDml(const std::string& text, CEngineError& error) override;
+    bool BeforeDml(const std::string& text, bool bulk, CEngineError& error) override;
     bool AfterDml(bool ran, CEngineError& error) override;
     std::mt19937_64& Random() override;
     // A stored function, or the package's public one ("PKG.FUNC") that
@@ -96,6 +99,8 @@ private:
     // A stored function called from SQL (user data: the connection and the name).
     static void Dispatch(struct sqlite3_context* context, int count, struct sqlite3_value** values);
     // CREATE TRIGGER with a PL/SQL body, DROP and ALTER ... ENABLE | DISABLE.
+    // FOLLOWS and PRECEDES name triggers of the same table (ORA-04080, ORA-25021).
+    bool CheckOrder(const CTriggerDefinition& definition, std::size_t triggerStart);
     bool CreateTrigger(const std::string& text, std::size_t triggerStart, bool replace);
     bool DropTrigger(const std::string& name);
     bool AlterTrigger(const std::string& name, const std::string& action);

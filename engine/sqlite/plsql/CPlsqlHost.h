@@ -71,11 +71,19 @@ public:
     virtual void NextStatement() = 0;
     // Before a DML statement of the block (`text`, Oracle SQL): its BEFORE
     // STATEMENT triggers; false with the error of one that fails.
-    virtual bool BeforeDml(const std::string& text, CEngineError& error) = 0;
+    // `bulk`: one execution of FORALL, whose INSERT ... VALUES inserts
+    // many rows (its table mutating to its row triggers).
+    virtual bool BeforeDml(const std::string& text, bool bulk, CEngineError& error) = 0;
     // After a DML statement BeforeDml let run (`ran`: it succeeded): its
     // AFTER STATEMENT triggers; false with `error` when one fails, the
     // statement then undone.
     virtual bool AfterDml(bool ran, CEngineError& error) = 0;
     // The owner that qualifies unit names in messages ("" for none).
     virtual std::string Owner() = 0;
+    // MERGE `text` (Oracle SQL) run with `binds`, firing the table's
+    // triggers; the rows it merged in `rows`.
+    virtual bool RunMerge(const std::string& text, std::vector<CEngineBind>& binds, long& rows,
+                          CEngineError& error) = 0;
+    // The mutating table `sql` names, qualified by its owner ("" for none).
+    virtual std::string Mutating(CPlsqlSql& sql) = 0;
 };

@@ -8,6 +8,7 @@
 #include "engine/sqlite/plsql/CPlsqlBuiltins.h"
 #include "engine/sqlite/plsql/CPlsqlErrors.h"
 #include "engine/sqlite/plsql/CPlsqlHost.h"
+#include "engine/sqlite/plsql/CPlsqlInterval.h"
 #include "engine/sqlite/plsql/CPlsqlRefCursor.h"
 #include "text/Cp932.h"
 #include "text/Encoding.h"
@@ -222,13 +223,22 @@ bool CPlsqlInterpreter::Raise(int id, std::string message, std::size_t at) {
 
 bool CPlsqlInterpreter::RaiseFailure(const CPlsqlOperators::Failure& failure, std::size_t at) {
     if (failure.code == 6502) return Raise(6502, CPlsqlErrors::ValueErrorText(failure.detail), at);
-    return Raise(failure.code, CPlsqlErrors::Text(failure.code), at);
+    return Raise(failure.code, CPlsqlErrors::Text(failure.code, failure.argument), at);
 }
 
 bool CPlsqlInterpreter::RaiseError(const CEngineError& error, std::size_t at) {
     int code = error.code != 0 ? error.code : 600;
     if (code == 1013) m_cancelled = true;
-    return Raise(code, error.message.substr(0, error.message.find('\n')), at);
+    std::size_t end = error.message.find('\n');
+    Raise(code, error.message.substr(0, end), at);
+    // Note: the lines under the error (of the triggers and functions its
+    // statement ran) stay under it, above this unit's own.
+    while (end != std::string::npos) {
+        std::size_t next = error.message.find('\n', end + 1);
+        m_raised.trace.push_back(error.message.substr(end + 1, next - end - 1));
+        end = next;
+    }
+    return false;
 }
 
 // ---- blocks and statements
@@ -525,9 +535,11 @@ CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecForPackageCursor(CPlsqlStmt& stat
 CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecForCursor(CPlsqlStmt& statement) {
     if (statement.packageCursor) return ExecForPackageCursor(statement);
     CPlsqlSql* sql = statement.sql.get();
+    CPlsqlInterpreter& owner = Frame(statement.cursorOuter);
     if (statement.cursor >= 0) {
-        if (!OpenCursor(statement.cursor, statement.exprs, statement.at)) return Flow::Raise;
-        sql = m_unit.cursors[static_cast<std::size_t>(statement.cursor)].query.get();
+        if (!OpenCursor(statement.cursor, statement.cursorOuter, statement.exprs, statement.at))
+            return Flow::Raise;
+        sql = owner.m_unit.cursors[static_cast<std::size_t>(statement.cursor)].query.get();
     } else if (!BindSql(*sql)) {
         return Flow::Raise;
     }
@@ -535,7 +547,7 @@ CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecForCursor(CPlsqlStmt& statement) 
     Datum& record = m_slots[static_cast<std::size_t>(statement.slot)];
     Flow flow = Flow::Normal;
     CursorState* state =
-        statement.cursor >= 0 ? &m_cursors[static_cast<std::size_t>(statement.cursor)] : nullptr;
+        statement.cursor >= 0 ? &owner.m_cursors[static_cast<std::size_t>(statement.cursor)] : nullptr;
     for (;;) {
         if (Cancelled()) {
             flow = Flow::Raise;
@@ -565,8 +577,31 @@ CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecForCursor(CPlsqlStmt& statement) 
     return flow;
 }
 
+CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecMerge(CPlsqlStmt& statement) {
+    CPlsqlSql& sql = *statement.sql;
+    if (!Reachable(sql, statement.at)) return Flow::Raise;
+    std::vector<CEngineBind> binds;
+    for (std::size_t k = 0; k < sql.params.size(); ++k) {
+        CPlsqlValue value;
+        if (!Read(sql.params[k], value) || !BindText(sql.paramNames[k], value, statement.at, binds))
+            return Flow::Raise;
+        // Note: a date goes as the engine stores it.
+        if (value.GetKind() == Kind::Date) binds.back().value = value.TextValue();
+    }
+    CEngineError error;
+    if (!m_host.BeginWrite(error)) return RaiseError(error, statement.at), Flow::Raise;
+    m_host.NextStatement();
+    long rows = 0;
+    if (!m_host.RunMerge(sql.text, binds, rows, error)) return RaiseError(error, statement.at), Flow::Raise;
+    m_sqlRan = true;
+    m_sqlRows = rows;
+    m_rowsProcessed += rows;
+    return Flow::Normal;
+}
+
 CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecSql(CPlsqlStmt& statement) {
     CPlsqlSql& sql = *statement.sql;
+    if (sql.merge) return ExecMerge(statement);
     if (!BindSql(sql)) return Flow::Raise;
     sqlite3_stmt* handle = sql.statement.get();
     CEngineError error;
@@ -583,7 +618,7 @@ CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecSql(CPlsqlStmt& statement) {
     if (sqlite3_stmt_readonly(handle) == 0 && !m_host.BeginWrite(error))
         return RaiseError(error, statement.at), Flow::Raise;
     m_host.NextStatement();
-    if (sql.kind == CPlsqlSql::Kind::Dml && !m_host.BeforeDml(sql.text, error)) {
+    if (sql.kind == CPlsqlSql::Kind::Dml && !m_host.BeforeDml(sql.text, false, error)) {
         sqlite3_reset(handle);
         return RaiseError(error, statement.at), Flow::Raise;
     }
@@ -635,23 +670,25 @@ bool CPlsqlInterpreter::EndDml(const CPlsqlSql& sql, bool ran, std::size_t at) {
     return false;
 }
 
-bool CPlsqlInterpreter::OpenCursor(int cursor, std::vector<std::unique_ptr<CPlsqlExpr>>& args,
+bool CPlsqlInterpreter::OpenCursor(int cursor, int outer, std::vector<std::unique_ptr<CPlsqlExpr>>& args,
                                    std::size_t at) {
-    CPlsqlCursorDecl& declared = m_unit.cursors[static_cast<std::size_t>(cursor)];
-    CursorState& state = m_cursors[static_cast<std::size_t>(cursor)];
+    CPlsqlInterpreter& owner = Frame(outer);
+    CPlsqlCursorDecl& declared = owner.m_unit.cursors[static_cast<std::size_t>(cursor)];
+    CursorState& state = owner.m_cursors[static_cast<std::size_t>(cursor)];
     if (state.open) return Raise(6511, CPlsqlErrors::Text(6511), at);
     if (args.size() > declared.parameters.size())
         return Raise(6550, CPlsqlErrors::Compile(m_unit.LineOf(at), m_unit.ColumnOf(at), 306, declared.name),
                      at);
     for (std::size_t k = 0; k < declared.parameters.size(); ++k) {
         CPlsqlValue value;
-        CPlsqlExpr* source = k < args.size() ? args[k].get() : declared.defaults[k].get();
-        if (source != nullptr && !Eval(*source, value)) return false;
+        if (k < args.size() && args[k] != nullptr && !Eval(*args[k], value)) return false;
+        CPlsqlExpr* fallback = k < args.size() ? nullptr : declared.defaults[k].get();
+        if (fallback != nullptr && !owner.Eval(*fallback, value)) return Adopt(owner, at);
         CPlsqlTarget target;
         target.slot = declared.parameters[k];
-        if (!Assign(target, value)) return false;
+        if (!owner.Assign(target, value)) return Adopt(owner, at);
     }
-    if (!BindSql(*declared.query)) return false;
+    if (!owner.BindSql(*declared.query)) return Adopt(owner, at);
     state.open = true;
     state.found = false;
     state.fetched = false;
@@ -704,6 +741,7 @@ bool CPlsqlInterpreter::OpenedQuery(CPlsqlStmt& statement, CPlsqlRefCursor& curs
         for (std::size_t k = 1; k < statement.exprs.size(); ++k)
             if (!Eval(*statement.exprs[k], values[k - 1])) return false;
     }
+    if (!Reachable(*sql, statement.at)) return false;
     cursor.query = sql->text;
     cursor.binds.clear();
     for (std::size_t k = 0; k < values.size(); ++k)
@@ -875,7 +913,7 @@ bool CPlsqlInterpreter::CursorOf(CPlsqlExpr& expr, std::shared_ptr<CPlsqlRefCurs
         return true;
     }
     if (!YieldsCursor(expr))
-        return RaiseFailure(CPlsqlOperators::Failure{6502, CPlsqlErrors::ValueError::None}, expr.at);
+        return RaiseFailure(CPlsqlOperators::Failure{6502, CPlsqlErrors::ValueError::None, {}}, expr.at);
     if (expr.kind == CPlsqlExpr::Kind::Variable) {
         Datum* datum = DatumOf(expr.target);
         if (datum == nullptr) return false;
@@ -913,10 +951,13 @@ bool CPlsqlInterpreter::AssignCursor(CPlsqlStmt& statement) {
 
 CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecCursor(CPlsqlStmt& statement) {
     if (statement.cursor < 0) return ExecRefCursor(statement);
-    CursorState& state = m_cursors[static_cast<std::size_t>(statement.cursor)];
-    CPlsqlSql& query = *m_unit.cursors[static_cast<std::size_t>(statement.cursor)].query;
+    CPlsqlInterpreter& owner = Frame(statement.cursorOuter);
+    CursorState& state = owner.m_cursors[static_cast<std::size_t>(statement.cursor)];
+    CPlsqlSql& query = *owner.m_unit.cursors[static_cast<std::size_t>(statement.cursor)].query;
     if (statement.kind == CPlsqlStmt::Kind::Open)
-        return OpenCursor(statement.cursor, statement.exprs, statement.at) ? Flow::Normal : Flow::Raise;
+        return OpenCursor(statement.cursor, statement.cursorOuter, statement.exprs, statement.at)
+                   ? Flow::Normal
+                   : Flow::Raise;
     if (!state.open) return Raise(1001, CPlsqlErrors::Text(1001), statement.at), Flow::Raise;
     if (statement.kind == CPlsqlStmt::Kind::Close) {
         sqlite3_reset(query.statement.get());
@@ -1009,7 +1050,7 @@ CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecImmediate(CPlsqlStmt& statement) 
         return Flow::Normal;
     }
     CPlsqlSql* kept = DynamicSql(text, query, statement.at);
-    if (kept == nullptr) return Flow::Raise;
+    if (kept == nullptr || !Reachable(*kept, statement.at)) return Flow::Raise;
     CPlsqlSql& sql = *kept;
     sqlite3_stmt* handle = sql.statement.get();
     // DML ... RETURNING ... INTO :a: its values go to the RETURNING INTO
@@ -1037,6 +1078,17 @@ CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecImmediate(CPlsqlStmt& statement) 
     if (sqlite3_stmt_readonly(handle) == 0 && !m_host.BeginWrite(error))
         return RaiseError(error, statement.at), Flow::Raise;
     m_host.NextStatement();
+    if (!dml) return RunDynamic(statement, sql, outs, false, query);
+    if (!m_host.BeforeDml(sql.text, false, error))
+        return sqlite3_reset(handle), RaiseError(error, statement.at), Flow::Raise;
+    Flow flow = RunDynamic(statement, sql, outs, true, query);
+    return EndDml(sql, flow == Flow::Normal, statement.at) ? flow : Flow::Raise;
+}
+
+CPlsqlInterpreter::Flow CPlsqlInterpreter::RunDynamic(CPlsqlStmt& statement, CPlsqlSql& sql,
+                                                      const std::vector<CPlsqlTarget>& outs, bool dml,
+                                                      bool query) {
+    sqlite3_stmt* handle = sql.statement.get();
     if (statement.bulk) {
         // BULK COLLECT INTO: every row, none raising nothing.
         long rows = 0;
@@ -1222,7 +1274,7 @@ bool CPlsqlInterpreter::Condition(CPlsqlExpr& expr, bool& holds) {
     CPlsqlValue value;
     if (!Eval(expr, value)) return false;
     if (!value.IsNull() && value.GetKind() != Kind::Boolean) {
-        CPlsqlOperators::Failure failure{6502, CPlsqlErrors::ValueError::None};
+        CPlsqlOperators::Failure failure{6502, CPlsqlErrors::ValueError::None, {}};
         return RaiseFailure(failure, expr.at);
     }
     holds = !value.IsNull() && value.BoolValue();
@@ -1286,7 +1338,7 @@ bool CPlsqlInterpreter::Eval(CPlsqlExpr& expr, CPlsqlValue& out) {
             return EvalMethod(expr, out);
         case K::Constructor:
             // Note: a constructor stands only where a collection is assigned.
-            return RaiseFailure(CPlsqlOperators::Failure{6502, CPlsqlErrors::ValueError::None}, expr.at);
+            return RaiseFailure(CPlsqlOperators::Failure{6502, CPlsqlErrors::ValueError::None, {}}, expr.at);
     }
     return true;
 }
@@ -1323,6 +1375,12 @@ bool CPlsqlInterpreter::EvalBinary(CPlsqlExpr& expr, CPlsqlValue& out) {
     if (expr.op == Op::Negate) {
         if (left.IsInteger() && left.IntegerValue() != INT64_MIN) {
             out = CPlsqlValue::Integer(-left.IntegerValue());
+            return true;
+        }
+        CIntervalFunctions::Value interval;
+        if (left.GetKind() == CPlsqlValue::Kind::Text && CPlsqlInterval::Shown(left.TextValue(), interval)) {
+            out = CPlsqlValue::Text(
+                CPlsqlInterval::Sum(CIntervalFunctions::Value{interval.yearToMonth, 0, 0, 0}, interval, -1));
             return true;
         }
         CPlsqlValue number;
@@ -1362,7 +1420,8 @@ bool CPlsqlInterpreter::EvalLogical(CPlsqlExpr& expr, CPlsqlValue& out) {
         CPlsqlValue v;
         if (!Eval(operand, v)) return false;
         if (!v.IsNull() && v.GetKind() != Kind::Boolean)
-            return RaiseFailure(CPlsqlOperators::Failure{6502, CPlsqlErrors::ValueError::None}, operand.at);
+            return RaiseFailure(CPlsqlOperators::Failure{6502, CPlsqlErrors::ValueError::None, {}},
+                                operand.at);
         value = v.IsNull() ? -1 : v.BoolValue() ? 1 : 0;
         return true;
     };
@@ -1478,7 +1537,7 @@ bool CPlsqlInterpreter::EvalAttribute(CPlsqlExpr& expr, CPlsqlValue& out) {
         }
         return true;
     }
-    const CursorState& state = m_cursors[static_cast<std::size_t>(expr.cursor)];
+    const CursorState& state = Frame(expr.cursorOuter).m_cursors[static_cast<std::size_t>(expr.cursor)];
     if (expr.attribute == A::IsOpen) {
         out = CPlsqlValue::Bool(state.open);
         return true;
@@ -1534,6 +1593,20 @@ const CPlsqlInterpreter& CPlsqlInterpreter::Frame(int outer) const {
     return *frame;
 }
 
+CPlsqlInterpreter& CPlsqlInterpreter::Frame(int outer) {
+    CPlsqlInterpreter* frame = this;
+    for (int k = 0; k < outer && frame->m_outer != nullptr; ++k) frame = frame->m_outer;
+    return *frame;
+}
+
+bool CPlsqlInterpreter::Adopt(const CPlsqlInterpreter& frame, std::size_t at) {
+    if (&frame == this) return false;
+    m_raised = frame.m_raised;
+    m_raised.at = at;
+    m_cancelled = m_cancelled || frame.m_cancelled;
+    return false;
+}
+
 const CPlsqlType& CPlsqlInterpreter::SlotType(const CPlsqlTarget& target) const {
     if (target.outer > 0) return *Frame(target.outer).m_unit.slotTypes[static_cast<std::size_t>(target.slot)];
     if (!target.package.empty()) {
@@ -1573,7 +1646,7 @@ const CPlsqlType* CPlsqlInterpreter::TypeOf(const CPlsqlTarget& target) const {
 bool CPlsqlInterpreter::Read(const CPlsqlTarget& target, CPlsqlValue& out) {
     if (target.index) return ReadElement(target, out);
     if (target.cursor >= 0) {
-        const CursorState& state = m_cursors[static_cast<std::size_t>(target.cursor)];
+        const CursorState& state = Frame(target.outer).m_cursors[static_cast<std::size_t>(target.cursor)];
         if (!state.open) return Raise(1001, CPlsqlErrors::Text(1001), target.at);
         out = state.rowid;
         return true;
@@ -1758,13 +1831,19 @@ bool CPlsqlInterpreter::BindValue(sqlite3_stmt* statement, int index, const CPls
             break;
         }
         case Kind::Boolean:
-            return RaiseFailure(CPlsqlOperators::Failure{6502, CPlsqlErrors::ValueError::None}, 0);
+            return RaiseFailure(CPlsqlOperators::Failure{6502, CPlsqlErrors::ValueError::None, {}}, 0);
     }
     if (rc == SQLITE_OK) return true;
     return Raise(600, CPlsqlErrors::Text(600), 0);
 }
 
+bool CPlsqlInterpreter::Reachable(CPlsqlSql& sql, std::size_t at) {
+    std::string table = m_host.Mutating(sql);
+    return table.empty() || Raise(4091, CPlsqlErrors::Text(4091, table), at);
+}
+
 bool CPlsqlInterpreter::BindSql(CPlsqlSql& sql) {
+    if (!Reachable(sql, sql.at)) return false;
     sqlite3_stmt* statement = sql.statement.get();
     sqlite3_reset(statement);
     if (sql.paramIndexes.empty() && !sql.params.empty())
@@ -1796,7 +1875,7 @@ bool CPlsqlInterpreter::KeyOf(const CPlsqlTarget& target, const CPlsqlType& coll
     if (!Eval(*target.index, value)) return false;
     CPlsqlOperators::Failure failure;
     if (value.IsNull())
-        return RaiseFailure(CPlsqlOperators::Failure{6502, CPlsqlErrors::ValueError::NullKey}, target.at);
+        return RaiseFailure(CPlsqlOperators::Failure{6502, CPlsqlErrors::ValueError::NullKey, {}}, target.at);
     if (collection.indexByText) {
         key.text = true;
         if (!CPlsqlOperators::ToText(value, m_showDate, key.name, failure))
@@ -1807,7 +1886,7 @@ bool CPlsqlInterpreter::KeyOf(const CPlsqlTarget& target, const CPlsqlType& coll
     if (!CPlsqlOperators::ToNumber(value, number, failure)) return RaiseFailure(failure, target.at);
     if (!number.IsInteger()) number = CPlsqlValue::Decimal(number.DecimalValue().Round(0));
     if (!number.IsInteger())
-        return RaiseFailure(CPlsqlOperators::Failure{6502, CPlsqlErrors::ValueError::None}, target.at);
+        return RaiseFailure(CPlsqlOperators::Failure{6502, CPlsqlErrors::ValueError::None, {}}, target.at);
     key.number = number.IntegerValue();
     return true;
 }
@@ -1911,7 +1990,7 @@ bool CPlsqlInterpreter::AssignCollection(const CPlsqlTarget& target, const CPlsq
     } else if (source->kind == CPlsqlExpr::Kind::Literal && source->literal.IsNull()) {
         made->isNull = type.collection != CPlsqlType::CollectionKind::Associative;
     } else {
-        return RaiseFailure(CPlsqlOperators::Failure{6502, CPlsqlErrors::ValueError::None}, source->at);
+        return RaiseFailure(CPlsqlOperators::Failure{6502, CPlsqlErrors::ValueError::None, {}}, source->at);
     }
     datum.collection = std::move(made);
     return true;
@@ -2092,7 +2171,7 @@ bool CPlsqlInterpreter::EvalLimit(CPlsqlExpr& expr, std::size_t at, long& limit)
     if (!Eval(expr, value)) return false;
     if (!CPlsqlOperators::ToNumber(value, number, failure) || !number.IsInteger() ||
         number.IntegerValue() < 1)
-        return RaiseFailure(CPlsqlOperators::Failure{6502, CPlsqlErrors::ValueError::None}, at);
+        return RaiseFailure(CPlsqlOperators::Failure{6502, CPlsqlErrors::ValueError::None, {}}, at);
     limit = static_cast<long>(number.IntegerValue());
     return true;
 }
@@ -2126,7 +2205,8 @@ bool CPlsqlInterpreter::ForAllIndexes(CPlsqlStmt& statement, std::vector<std::in
         CPlsqlOperators::Failure failure;
         if (element.value.IsNull() || !CPlsqlOperators::ToNumber(element.value, number, failure) ||
             !number.IsInteger())
-            return RaiseFailure(CPlsqlOperators::Failure{6502, CPlsqlErrors::ValueError::None}, statement.at);
+            return RaiseFailure(CPlsqlOperators::Failure{6502, CPlsqlErrors::ValueError::None, {}},
+                                statement.at);
         indexes.push_back(number.IntegerValue());
     }
     return true;
@@ -2160,12 +2240,17 @@ CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecForAll(CPlsqlStmt& statement) {
         m_slots[static_cast<std::size_t>(statement.slot)].value = CPlsqlValue::Integer(indexes[iteration]);
         if (!m_host.BeginWrite(error)) return RaiseError(error, statement.at), Flow::Raise;
         m_host.NextStatement();
-        bool ran = BindSql(sql);
+        // Note: each execution is a statement of its own, with its statement triggers.
+        bool began = m_host.BeforeDml(sql.text, true, error);
+        if (!began) RaiseError(error, statement.at);
+        bool ran = began && BindSql(sql);
         if (ran) {
             int rc = sqlite3_step(sql.statement.get());
             while (rc == SQLITE_ROW) rc = sqlite3_step(sql.statement.get());
             ran = rc == SQLITE_DONE || StepFailed(sql);
         }
+        long rows = ran ? m_host.Changes() : 0;
+        if (began) ran = EndDml(sql, ran, statement.at) && ran;
         if (!ran) {
             // Note: SAVE EXCEPTIONS notes the failed execution and goes on;
             // the executions before a failure keep their changes either way.
@@ -2177,7 +2262,6 @@ CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecForAll(CPlsqlStmt& statement) {
             m_bulkRows[indexes[iteration]] = 0;
             continue;
         }
-        long rows = m_host.Changes();
         m_bulkRows[indexes[iteration]] = rows;
         total += rows;
         sqlite3_reset(sql.statement.get());
@@ -2200,7 +2284,7 @@ bool CPlsqlInterpreter::EvalBulkAttribute(CPlsqlExpr& expr, CPlsqlValue& out) {
     CPlsqlOperators::Failure failure;
     if (!Eval(*expr.args[0], value)) return false;
     if (!CPlsqlOperators::ToNumber(value, number, failure) || !number.IsInteger())
-        return RaiseFailure(CPlsqlOperators::Failure{6502, CPlsqlErrors::ValueError::None}, expr.at);
+        return RaiseFailure(CPlsqlOperators::Failure{6502, CPlsqlErrors::ValueError::None, {}}, expr.at);
     std::int64_t index = number.IntegerValue();
     if (expr.attribute == A::BulkRowCount) {
         auto found = m_bulkRows.find(index);

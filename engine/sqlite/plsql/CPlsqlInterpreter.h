@@ -109,6 +109,11 @@ private:
     Flow ExecCursor(CPlsqlStmt& statement);
     Flow ExecTransaction(CPlsqlStmt& statement);
     Flow ExecImmediate(CPlsqlStmt& statement);
+    // MERGE, run by the engine with the block's values bound.
+    Flow ExecMerge(CPlsqlStmt& statement);
+    // The statement EXECUTE IMMEDIATE prepared, run with its inputs bound.
+    Flow RunDynamic(CPlsqlStmt& statement, CPlsqlSql& sql, const std::vector<CPlsqlTarget>& outs, bool dml,
+                    bool query);
     // EXECUTE IMMEDIATE of a PL/SQL block: its placeholders bound to the
     // USING arguments, OUT and IN OUT ones written back.
     bool ExecDynamicBlock(CPlsqlStmt& statement, const std::string& text);
@@ -177,6 +182,9 @@ private:
     const CPlsqlType& SlotType(const CPlsqlTarget& target) const;
     // The run `outer` units out: the one that declared this local subprogram, and so on.
     const CPlsqlInterpreter& Frame(int outer) const;
+    CPlsqlInterpreter& Frame(int outer);
+    // False with what `frame` raised taken as raised here at `at`.
+    bool Adopt(const CPlsqlInterpreter& frame, std::size_t at);
     bool Assign(const CPlsqlTarget& target, const CPlsqlValue& value);
     // A row of `statement` into `targets` (one record or as many scalars).
     bool Store(sqlite3_stmt* statement, const CPlsqlSql& sql, const std::vector<CPlsqlTarget>& targets);
@@ -188,9 +196,13 @@ private:
 
     // Binds the parameters of `sql` from the variables; false when raised.
     bool BindSql(CPlsqlSql& sql);
+    // False, with ORA-04091 raised at `at`, when `sql` names a mutating table.
+    bool Reachable(CPlsqlSql& sql, std::size_t at);
     bool BindValue(sqlite3_stmt* statement, int index, const CPlsqlValue& value);
     bool StepFailed(const CPlsqlSql& sql);
-    bool OpenCursor(int cursor, std::vector<std::unique_ptr<CPlsqlExpr>>& args, std::size_t at);
+    // Opens cursor `cursor` of the unit `outer` units out, its arguments
+    // evaluated here and its defaults there.
+    bool OpenCursor(int cursor, int outer, std::vector<std::unique_ptr<CPlsqlExpr>>& args, std::size_t at);
 
     // Raising: always false, so that callers return it.
     bool Raise(int id, std::string message, std::size_t at);

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "engine/sqlite/CDateFormat.h"
+#include "engine/sqlite/plsql/CPlsqlInterval.h"
 
 namespace {
 
@@ -40,14 +41,29 @@ bool IntegerArithmetic(Op op, std::int64_t a, std::int64_t b, CPlsqlValue& out) 
 bool DateArithmetic(Op op, const CPlsqlValue& left, const CPlsqlValue& right, CPlsqlValue& out,
                     CPlsqlOperators::Failure& failure) {
     CDateTime date;
+    bool timestamps =
+        left.TextValue().find('.') != std::string::npos || right.TextValue().find('.') != std::string::npos;
+    if (left.GetKind() == Kind::Date && right.GetKind() == Kind::Date && op == Op::Subtract && timestamps) {
+        // Note: TIMESTAMP - TIMESTAMP is an INTERVAL DAY TO SECOND; DATE - DATE days.
+        std::string interval;
+        if (int code = CPlsqlInterval::Between(left.TextValue(), right.TextValue(), interval); code != 0)
+            return Fail(failure, code);
+        out = CPlsqlValue::Text(std::move(interval));
+        return true;
+    }
     if (left.GetKind() == Kind::Date && right.GetKind() == Kind::Date && op == Op::Subtract) {
         CDateTime other;
         if (!CDateFormat::ParseStored(left.TextValue(), date) ||
             !CDateFormat::ParseStored(right.TextValue(), other))
             return Fail(failure, 6502);
+        // Note: the days are the exact quotient of the seconds between (the
+        // text of a double kept six digits of a day, a tenth of a second).
+        auto seconds =
+            static_cast<std::int64_t>(std::llround(CDateFormat::DaysBetween(date, other) * 86400.0));
         CNumberDecimal days;
-        CNumberDecimal::FromText(std::to_string(CDateFormat::DaysBetween(date, other)), days);
-        out = CPlsqlValue::Decimal(days.Round(10));
+        if (!CNumberDecimal::FromInteger(seconds).Divide(CNumberDecimal::FromInteger(86400), days))
+            return Fail(failure, 6502);
+        out = seconds % 86400 == 0 ? CPlsqlValue::Integer(seconds / 86400) : CPlsqlValue::Decimal(days);
         return true;
     }
     const CPlsqlValue& dateValue = left.GetKind() == Kind::Date ? left : right;
@@ -62,6 +78,39 @@ bool DateArithmetic(Op op, const CPlsqlValue& left, const CPlsqlValue& right, CP
     if (!CDateFormat::AddDays(date, op == Op::Subtract ? -amount : amount, result))
         return Fail(failure, 1841);
     out = CPlsqlValue::Date(CDateFormat::ToStored(result));
+    return true;
+}
+
+// A date moved by an interval (`left` + `right`, `left` - `right`, or the
+// interval first for +); false when neither operand is an interval.
+bool IntervalArithmetic(Op op, const CPlsqlValue& left, const CPlsqlValue& right, CPlsqlValue& out,
+                        CPlsqlOperators::Failure& failure) {
+    bool dateFirst = left.GetKind() == Kind::Date;
+    const CPlsqlValue& interval = dateFirst ? right : left;
+    CIntervalFunctions::Value read;
+    if (interval.GetKind() != Kind::Text || !CPlsqlInterval::Read(interval.TextValue(), read)) return false;
+    std::string moved;
+    int code = (op == Op::Add || (op == Op::Subtract && dateFirst))
+                   ? CPlsqlInterval::Shift((dateFirst ? left : right).TextValue(), interval.TextValue(),
+                                           op == Op::Add ? 1 : -1, moved)
+                   : 932;
+    if (code != 0) return Fail(failure, code), failure.argument = moved, true;
+    out = CPlsqlValue::Date(moved);
+    return true;
+}
+
+// Two intervals of one kind added or subtracted; false when they are not two.
+bool IntervalSum(Op op, const CPlsqlValue& left, const CPlsqlValue& right, CPlsqlValue& out,
+                 CPlsqlOperators::Failure& failure) {
+    CIntervalFunctions::Value first;
+    CIntervalFunctions::Value second;
+    if ((op != Op::Add && op != Op::Subtract) || left.GetKind() != Kind::Text ||
+        right.GetKind() != Kind::Text || !CPlsqlInterval::Shown(left.TextValue(), first) ||
+        !CPlsqlInterval::Shown(right.TextValue(), second))
+        return false;
+    failure = {};
+    if (first.yearToMonth != second.yearToMonth) return Fail(failure, 932), true;
+    out = CPlsqlValue::Text(CPlsqlInterval::Sum(first, second, op == Op::Add ? 1 : -1));
     return true;
 }
 
@@ -139,8 +188,12 @@ bool CPlsqlOperators::Arithmetic(Op op, const CPlsqlValue& left, const CPlsqlVal
     if (left.IsInteger() && right.IsInteger() &&
         IntegerArithmetic(op, left.IntegerValue(), right.IntegerValue(), out))
         return true;
-    if (left.GetKind() == Kind::Date || right.GetKind() == Kind::Date)
+    if (IntervalSum(op, left, right, out, failure)) return failure.code == 0;
+    if (left.GetKind() == Kind::Date || right.GetKind() == Kind::Date) {
+        failure = {};
+        if (IntervalArithmetic(op, left, right, out, failure)) return failure.code == 0;
         return DateArithmetic(op, left, right, out, failure);
+    }
     CPlsqlValue a;
     CPlsqlValue b;
     if (!ToNumber(left, a, failure) || !ToNumber(right, b, failure)) return false;
@@ -211,6 +264,14 @@ bool CPlsqlOperators::Compare(const CPlsqlValue& left, const CPlsqlValue& right,
         order = Order(static_cast<int>(left.BoolValue()) - static_cast<int>(right.BoolValue()));
         return true;
     }
+    CIntervalFunctions::Value x;
+    CIntervalFunctions::Value y;
+    if (a == Kind::Text && b == Kind::Text && CPlsqlInterval::Shown(left.TextValue(), x) &&
+        CPlsqlInterval::Shown(right.TextValue(), y)) {
+        if (x.yearToMonth != y.yearToMonth) return Fail(failure, 932);
+        order = CPlsqlInterval::Compare(x, y);
+        return true;
+    }
     order = Order(left.TextValue().compare(right.TextValue()));
     return true;
 }
@@ -235,6 +296,22 @@ std::string CPlsqlOperators::Fraction(const std::string& stored, int digits) {
     return stored.substr(0, kSeconds) + "." + fraction;
 }
 
+bool CPlsqlOperators::ToInterval(const CPlsqlValue& value, const std::string& text, const CPlsqlType& type,
+                                 CPlsqlValue& out, Failure& failure) {
+    // Note: a number of days is taken for a DAY TO SECOND interval (the
+    // difference of two timestamps whose seconds have no fraction comes as
+    // one); a date is no interval.
+    std::string shown = text;
+    if (value.GetKind() == Kind::Number && type.interval == 'D')
+        shown = CPlsqlInterval::OfDays(value.DecimalValue().Approximate());
+    else if (value.GetKind() != Kind::Text)
+        return Fail(failure, 6502);
+    std::string fitted;
+    if (int code = CPlsqlInterval::Fit(shown, type, fitted); code != 0) return Fail(failure, code);
+    out = CPlsqlValue::Text(std::move(fitted));
+    return true;
+}
+
 bool CPlsqlOperators::Convert(const CPlsqlValue& value, const CPlsqlType& type, const DateText& showDate,
                               CPlsqlValue& out, Failure& failure) {
     if (value.IsNull()) {
@@ -250,6 +327,7 @@ bool CPlsqlOperators::Convert(const CPlsqlValue& value, const CPlsqlType& type, 
         case CPlsqlType::Base::Char: {
             std::string text;
             if (!ToText(value, showDate, text, failure)) return false;
+            if (type.interval != 0) return ToInterval(value, text, type, out, failure);
             std::size_t limit =
                 type.length > 0 ? static_cast<std::size_t>(type.length) : (type.lob ? kMaxLob : kMaxText);
             if (text.size() > limit) return Fail(failure, 6502, ValueError::Buffer);

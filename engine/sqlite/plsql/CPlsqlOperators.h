@@ -22,6 +22,7 @@ public:
     struct Failure {
         int code = 0;
         CPlsqlErrors::ValueError detail = CPlsqlErrors::ValueError::None;
+        std::string argument;  // of the message, when it has one
     };
 
     static bool ToNumber(const CPlsqlValue& value, CPlsqlValue& out, Failure& failure);
@@ -37,6 +38,9 @@ public:
     // A stored DATE or TIMESTAMP with `digits` of a second (rounded), or none
     // (-1: a DATE).
     static std::string Fraction(const std::string& stored, int digits);
+    // Text `text` of `value` as an INTERVAL variable of `type` holds it.
+    static bool ToInterval(const CPlsqlValue& value, const std::string& text, const CPlsqlType& type,
+                           CPlsqlValue& out, Failure& failure);
     // The value as a variable of `type` holds it (rounded, padded, checked).
     static bool Convert(const CPlsqlValue& value, const CPlsqlType& type, const DateText& showDate,
                         CPlsqlValue& out, Failure& failure);

@@ -816,10 +816,6 @@ const CPlsqlUnit& CPlsqlParser::UnitAt(int level) const {
     return level >= m_level ? *m_unit : *m_levels[static_cast<std::size_t>(level)];
 }
 
-void CPlsqlParser::OwnCursor(const Entry& entry, std::size_t at) const {
-    if (entry.level != m_level) Refuse(encoding::Utf8ToCp932("ローカル・サブプログラムの外側のカーソル"), at);
-}
-
 // ---- declarations
 
 void CPlsqlParser::ParseDeclarations(CPlsqlBlockNode& block) {
@@ -1064,6 +1060,26 @@ void CPlsqlParser::ParseElement(CPlsqlTarget& target, const CPlsqlType& collecti
     if (target.field < 0) Fail(302, field, fieldAt);
 }
 
+// INTERVAL YEAR [(p)] TO MONTH or INTERVAL DAY [(p)] TO SECOND [(s)].
+std::shared_ptr<CPlsqlType> CPlsqlParser::ParseIntervalType() {
+    auto type = std::make_shared<CPlsqlType>();
+    type->base = CPlsqlType::Base::Text;
+    type->interval = Accept("YEAR") ? 'Y' : (Expect("DAY"), 'D');
+    auto digits = [this](int fallback) {
+        if (!AcceptSymbol('(')) return fallback;
+        if (Peek().kind != CSqlScanner::Kind::Number) Unexpected();
+        int value = std::clamp(std::atoi(TokenText(m_tokens[m_k++]).c_str()), 0, 9);
+        ExpectSymbol(')');
+        return value;
+    };
+    type->precision = digits(2);
+    Expect("TO");
+    Expect(type->interval == 'Y' ? "MONTH" : "SECOND");
+    type->fraction = type->interval == 'Y' ? 0 : digits(6);
+    type->name = type->interval == 'Y' ? "INTERVAL YEAR TO MONTH" : "INTERVAL DAY TO SECOND";
+    return type;
+}
+
 std::shared_ptr<CPlsqlType> CPlsqlParser::ParseType() {
     std::size_t at = Peek().begin;
     std::string first = Name();
@@ -1076,7 +1092,7 @@ std::shared_ptr<CPlsqlType> CPlsqlParser::ParseType() {
     }
     if (auto builtin = CPlsqlBuiltins::Type(first)) return builtin;
     if (IsSymbol('%') || IsSymbol('.')) return ParseAttributeType(first, at);
-    if (first == "INTERVAL") Refuse(encoding::Utf8ToCp932("INTERVAL 型の変数"), at);
+    if (first == "INTERVAL") return ParseIntervalType();
     if (auto known = m_types.find(first); known != m_types.end()) return known->second;
     auto type = std::make_shared<CPlsqlType>();
     const ScalarType* scalar = nullptr;
@@ -1490,13 +1506,13 @@ std::unique_ptr<CPlsqlStmt> CPlsqlParser::ParseFor(std::string label) {
         if (query >= 0) columns = m_frame->cursors[static_cast<std::size_t>(query)].query->columns;
         entry.slot = NewSlot(index, RowType(columns));
     } else if (cursor != nullptr && cursor->kind == Entry::Kind::Cursor) {
-        OwnCursor(*cursor, Peek().begin);
         statement->kind = CPlsqlStmt::Kind::ForCursor;
         statement->cursor = cursor->cursor;
+        statement->cursorOuter = m_level - cursor->level;
         ++m_k;
         if (IsSymbol('(')) statement->exprs = ParseArguments();
-        entry.slot =
-            NewSlot(index, RowType(m_unit->cursors[static_cast<std::size_t>(cursor->cursor)].query->columns));
+        const auto& declared = UnitAt(cursor->level).cursors[static_cast<std::size_t>(cursor->cursor)];
+        entry.slot = NewSlot(index, RowType(declared.query->columns));
     } else {
         statement->kind = CPlsqlStmt::Kind::ForRange;
         statement->exprs.push_back(ParseExpr());
@@ -1591,11 +1607,13 @@ std::unique_ptr<CPlsqlStmt> CPlsqlParser::ParseSqlStatement(bool query) {
     auto statement = std::make_unique<CPlsqlStmt>();
     statement->kind = CPlsqlStmt::Kind::Sql;
     statement->at = Peek().begin;
-    if (Is("MERGE")) Refuse("MERGE", statement->at);
+    bool merge = Is("MERGE");
     std::size_t end = StatementEnd(m_k);
     statement->sql = BuildSql(m_k, end, query ? CPlsqlSql::Kind::Query : CPlsqlSql::Kind::Dml);
     if (query && statement->sql->into.empty()) Fail(428, {}, statement->at);
-    Compile(*statement->sql, statement->at);
+    statement->sql->merge = merge;
+    // Note: a MERGE is compiled where it runs, into the statements it makes.
+    if (!merge) Compile(*statement->sql, statement->at);
     m_k = end;
     EndStatement();
     return statement;
@@ -1662,8 +1680,8 @@ std::unique_ptr<CPlsqlStmt> CPlsqlParser::ParseCursorStatement() {
         return ParseCursorVariableUse(std::move(statement), !packaged);
     }
     if (entry == nullptr || entry->kind != Entry::Kind::Cursor) Fail(201, name, at);
-    OwnCursor(*entry, at);
     statement->cursor = entry->cursor;
+    statement->cursorOuter = m_level - entry->level;
     if (statement->kind == CPlsqlStmt::Kind::Open) {
         if (Is("FOR")) Refuse("OPEN ... FOR", at);
         if (IsSymbol('(')) statement->exprs = ParseArguments();
@@ -2262,8 +2280,27 @@ CPlsqlParser::ExprPtr CPlsqlParser::ParsePrimary() {
         m_k += 2;
         return SqlCall(first);
     }
+    if (Is("INTERVAL") && Peek(1).kind == CSqlScanner::Kind::String) return ParseIntervalLiteral();
     if (!IsName()) Unexpected();
     return ParseNamed();
+}
+
+// INTERVAL 'text' field [(p)] [TO field [(s)]]: evaluated as SQL evaluates it.
+CPlsqlParser::ExprPtr CPlsqlParser::ParseIntervalLiteral() {
+    std::size_t first = m_k;
+    m_k += 2;
+    auto digits = [this]() {
+        if (!AcceptSymbol('(')) return;
+        while (!AtEnd() && !IsSymbol(')')) ++m_k;
+        ExpectSymbol(')');
+    };
+    Name();
+    digits();
+    if (Accept("TO")) {
+        Name();
+        digits();
+    }
+    return SqlCall(first);
 }
 
 CPlsqlParser::ExprPtr CPlsqlParser::ParseCaseExpr() {
@@ -2310,12 +2347,12 @@ CPlsqlParser::ExprPtr CPlsqlParser::ParseNamed() {
     }
     const Entry* entry = Find(name);
     if (entry != nullptr && entry->kind == Entry::Kind::Cursor && IsSymbol('%')) {
-        OwnCursor(*entry, at);
         ++m_k;
         std::size_t attributeAt = Peek().begin;
         std::string attribute = Name();
         expr->kind = CPlsqlExpr::Kind::CursorAttribute;
         expr->cursor = entry->cursor;
+        expr->cursorOuter = m_level - entry->level;
         for (const CursorAttribute& row : kCursorAttributes)
             if (attribute == row.name) {
                 expr->attribute = row.attribute;
@@ -2724,13 +2761,13 @@ std::unique_ptr<CPlsqlSql> CPlsqlParser::BuildSql(std::size_t first, std::size_t
             const Entry* cursor = Find(cp932::ToUpperAscii(TokenText(m_tokens[k + 2])));
             if (cursor == nullptr || cursor->kind != Entry::Kind::Cursor)
                 Fail(201, TokenText(m_tokens[k + 2]), m_tokens[k + 2].begin);
-            OwnCursor(*cursor, m_tokens[k + 2].begin);
             out.append(m_text.substr(copied, token.begin - copied));
             out += "ROWID ";
             copied = token.begin;
             CPlsqlTarget target;
             target.at = token.begin;
             target.cursor = cursor->cursor;
+            target.outer = m_level - cursor->level;
             std::string name = "TARVEX_P" + std::to_string(sql->params.size() + 1);
             out += "= :" + name;
             sql->paramNames.push_back(name);

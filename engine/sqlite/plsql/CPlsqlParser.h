@@ -109,7 +109,6 @@ private:
     // The unit being compiled (level m_level) or one it is declared in.
     const CPlsqlUnit& UnitAt(int level) const;
     // A cursor is used only by the unit that declares it.
-    void OwnCursor(const Entry& entry, std::size_t at) const;
 
     // Declarations and types
     void ParseDeclarations(CPlsqlBlockNode& block);
@@ -117,6 +116,7 @@ private:
     void ParseTypeDeclaration();
     void ParseCursorDeclaration();
     void ParsePragma();
+    std::shared_ptr<CPlsqlType> ParseIntervalType();
     std::shared_ptr<CPlsqlType> ParseType();
     std::shared_ptr<CPlsqlType> ParseCollectionType();
     // The collection type of a variable's slot; null for any other.
@@ -217,6 +217,7 @@ private:
     ExprPtr ParseUnary();
     ExprPtr ParsePower();
     ExprPtr ParsePrimary();
+    ExprPtr ParseIntervalLiteral();
     ExprPtr ParseCaseExpr();
     ExprPtr ParseNamed();
     // A SQL function or pseudo-column from token `first` to the current one.

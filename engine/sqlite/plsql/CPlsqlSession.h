@@ -37,6 +37,10 @@ struct CPlsqlSession {
         bool statementTriggers = false;
         bool savepoint = false;
         bool began = false;
+        // One of the events of a MERGE after its first: ended with it.
+        bool part = false;
+        // An INSERT ... VALUES of one row: its table is not mutating.
+        bool singleRow = false;
     };
     std::vector<DmlScope> scopes;
     // The :NEW row the BEFORE ROW triggers of a row left, until the row is
@@ -51,6 +55,9 @@ struct CPlsqlSession {
     // The depth of triggers running, and the rows inserted anew at each
     // depth (counted as rows of the statement that ran there).
     std::size_t firing = 0;
+    // The tables whose row triggers are running: mutating, their rows out
+    // of reach of the SQL run meanwhile (ORA-04091).
+    std::vector<std::string> mutating;
     std::vector<long> redirected;
     // The triggers running now: one that fires again inside itself runs a
     // compiled copy of its own (its statements are running).

@@ -27,8 +27,8 @@ struct CPlsqlTarget {
     std::string package;
     // WHERE CURRENT OF: the cursor whose current row's ROWID this reads.
     int cursor = -1;
-    // A variable of an enclosing unit, seen from a local subprogram: how
-    // many units out (0: the unit's own).
+    // A variable (or the cursor of WHERE CURRENT OF) of an enclosing unit,
+    // seen from a local subprogram: how many units out (0: the unit's own).
     int outer = 0;
 };
 
@@ -52,6 +52,12 @@ struct CPlsqlSql {
     bool bulk = false;             // BULK COLLECT INTO collections
     // Leading columns that are the engine's own (the ROWID of a cursor FOR UPDATE).
     int skip = 0;
+    // MERGE: run by the engine as the statements it makes, its parameters
+    // bound by name (`statement` stays empty).
+    bool merge = false;
+    // The tables the statement names, read when first needed.
+    std::vector<std::string> tables;
+    bool tablesRead = false;
 };
 
 struct CPlsqlExpr {
@@ -125,6 +131,7 @@ struct CPlsqlExpr {
     // parameters; CursorAttribute: cursor -1 is SQL%.
     std::unique_ptr<CPlsqlSql> sql;
     int cursor = -1;
+    int cursorOuter = 0;  // the cursor's unit, units out (see CPlsqlTarget::outer)
     Attribute attribute = Attribute::Found;
     // Call: the stored function; `args` one per parameter (null: its default).
     // `owner` keeps it (or its package) alive; a unit's calls of itself or of
@@ -208,6 +215,7 @@ struct CPlsqlStmt {
     std::vector<CPlsqlTarget> into;
     int slot = -1;
     int cursor = -1;
+    int cursorOuter = 0;  // the cursor's unit, units out (see CPlsqlTarget::outer)
     int exception = 0;
     bool reverse = false;
     bool hasElse = false;

@@ -29,6 +29,9 @@ struct CPlsqlType {
     long long minimum = 0;
     long long maximum = 0;
     bool ranged = false;
+    // INTERVAL YEAR TO MONTH ('Y') or DAY TO SECOND ('D'), of base Text:
+    // its leading field's digits in `precision`, its second's in `fraction`.
+    char interval = 0;
     std::string name;  // the type's name, for messages (upper case)
     struct Field {
         std::string name;

@@ -129,8 +129,12 @@ bool CTriggerDefinition::Read(std::string_view text, CTriggerDefinition& out, st
             out.enabled = false;
             again = true;
         }
+        bool follows = reader.Is("FOLLOWS");
         if (reader.Accept("FOLLOWS") || reader.Accept("PRECEDES")) {
-            reader.QualifiedName();
+            out.orderAt = reader.At();
+            auto& names = follows ? out.follows : out.precedes;
+            do names.push_back(reader.QualifiedName());
+            while (reader.IsSymbol(',') && (reader.Next(), true));
             again = true;
         }
     }

@@ -19,6 +19,10 @@ struct CTriggerDefinition {
     std::string newName = "NEW";
     std::string oldName = "OLD";
     std::string when;  // the condition as written, "" when none
+    // FOLLOWS and PRECEDES: the triggers this one fires after and before.
+    std::vector<std::string> follows;
+    std::vector<std::string> precedes;
+    std::size_t orderAt = 0;
     std::size_t bodyStart = 0;
     std::size_t nameAt = 0;
 

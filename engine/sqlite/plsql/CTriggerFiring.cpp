@@ -55,19 +55,63 @@ const char* EventName(char code) {
     return "";
 }
 
-// The event and table of DML statement `sql`, and the columns an UPDATE sets.
-CPlsqlSession::DmlScope ReadDml(const std::string& sql) {
-    CPlsqlSession::DmlScope scope;
+// The events a MERGE's clauses name, in the order its statement triggers
+// fire: THEN INSERT, THEN UPDATE and its DELETE WHERE.
+std::string MergeEvents(std::string_view sql, const std::vector<Token>& tokens) {
+    std::string events;
+    int depth = 0;
+    for (std::size_t k = 0; k + 1 < tokens.size(); ++k) {
+        depth += CSqlScanner::IsSymbol(sql, tokens[k], '(')   ? 1
+                 : CSqlScanner::IsSymbol(sql, tokens[k], ')') ? -1
+                                                              : 0;
+        if (depth != 0) continue;
+        std::string word = Word(sql, tokens, k);
+        std::string next = Word(sql, tokens, k + 1);
+        if (word == "THEN" && next == "INSERT") events += 'I';
+        if (word == "THEN" && next == "UPDATE") events += 'U';
+        if (word == "DELETE" && next == "WHERE") events += 'D';
+    }
+    std::string ordered;
+    for (char event : {'I', 'U', 'D'})
+        if (events.find(event) != std::string::npos) ordered += event;
+    return ordered;
+}
+
+// Whether INSERT `sql` inserts the one row of its VALUES clause.
+bool SingleRowInsert(std::string_view sql) {
+    auto tokens = CSqlScanner::Significant(sql);
+    int depth = 0;
+    for (std::size_t k = 2; k < tokens.size(); ++k) {
+        depth += CSqlScanner::IsSymbol(sql, tokens[k], '(')   ? 1
+                 : CSqlScanner::IsSymbol(sql, tokens[k], ')') ? -1
+                                                              : 0;
+        if (depth != 0) continue;
+        if (CSqlScanner::Is(sql, tokens[k], "VALUES")) return true;
+        if (CSqlScanner::Is(sql, tokens[k], "SELECT") || CSqlScanner::Is(sql, tokens[k], "WITH"))
+            return false;
+    }
+    return false;
+}
+
+// The table of DML statement `sql` with its events: one scope, or one an
+// event for a MERGE; none for another statement.
+std::vector<CPlsqlSession::DmlScope> ReadDml(const std::string& sql) {
     auto tokens = CSqlScanner::Significant(sql, 6);
     std::string verb = Word(sql, tokens, 0);
     std::size_t table = verb == "UPDATE" ? 1 : 2;
     if (verb == "DELETE" && Word(sql, tokens, 1) != "FROM") table = 1;
-    if (verb == "INSERT" && Word(sql, tokens, 1) != "INTO") return scope;
-    if (verb != "INSERT" && verb != "UPDATE" && verb != "DELETE") return scope;
+    if ((verb == "INSERT" || verb == "MERGE") && Word(sql, tokens, 1) != "INTO") return {};
+    if (verb != "INSERT" && verb != "UPDATE" && verb != "DELETE" && verb != "MERGE") return {};
     if (Word(sql, tokens, table + 1) == ".") table += 2;
-    scope.table = Word(sql, tokens, table);
-    scope.event = verb[0];
-    return scope;
+    std::string events =
+        verb == "MERGE" ? MergeEvents(sql, CSqlScanner::Significant(sql)) : verb.substr(0, 1);
+    std::vector<CPlsqlSession::DmlScope> scopes(events.size());
+    for (std::size_t k = 0; k < events.size(); ++k) {
+        scopes[k].table = Word(sql, tokens, table);
+        scopes[k].event = events[k];
+        scopes[k].part = k > 0;
+    }
+    return scopes;
 }
 
 bool Fires(const CTriggerDefinition& trigger, const CPlsqlSession::DmlScope* scope, char event) {
@@ -85,6 +129,38 @@ bool AnyTriggers(sqlite3* db) {
     sqliteapi::Statement any = sqliteapi::Prepare(db, "SELECT 1 FROM main.TARVEX_TRIGGERS LIMIT 1");
     // Note: a file the catalog could not be read from is taken to have some.
     return !any || sqlite3_step(any.get()) == SQLITE_ROW;
+}
+
+// Triggers in the order they were created, each moved after those it
+// FOLLOWS and before those it PRECEDES; a cycle keeps the order of creation.
+std::vector<CTriggerDefinition> Ordered(std::vector<CTriggerDefinition> list) {
+    const std::size_t n = list.size();
+    auto index = [&list](const std::string& name) {
+        auto found = std::find_if(list.begin(), list.end(),
+                                  [&name](const CTriggerDefinition& d) { return d.name == name; });
+        return static_cast<std::size_t>(found - list.begin());
+    };
+    std::vector<std::vector<std::size_t>> after(n);
+    for (std::size_t k = 0; k < n; ++k) {
+        for (const std::string& name : list[k].follows)
+            if (std::size_t j = index(name); j < n && j != k) after[k].push_back(j);
+        for (const std::string& name : list[k].precedes)
+            if (std::size_t j = index(name); j < n && j != k) after[j].push_back(k);
+    }
+    std::vector<bool> placed(n, false);
+    std::vector<CTriggerDefinition> out;
+    while (out.size() < n) {
+        std::size_t next = n;
+        for (std::size_t k = 0; k < n && next == n; ++k)
+            if (!placed[k] &&
+                std::all_of(after[k].begin(), after[k].end(), [&placed](std::size_t j) { return placed[j]; }))
+                next = k;
+        for (std::size_t k = 0; k < n && next == n; ++k)
+            if (!placed[k]) next = k;
+        placed[next] = true;
+        out.push_back(std::move(list[next]));
+    }
+    return out;
 }
 
 // The enabled triggers of `table` in the order they fire, kept for the session.
@@ -116,6 +192,7 @@ const std::vector<CTriggerDefinition>& Triggers(sqlite3* db, CPlsqlSession& sess
         definition.enabled = true;
         list.push_back(std::move(definition));
     }
+    list = Ordered(std::move(list));
     return list;
 }
 
@@ -220,12 +297,16 @@ std::vector<std::string> CTriggerFiring::UpdatedColumns(const std::string& sql) 
     std::size_t k = 0;
     while (k < tokens.size() && Word(sql, tokens, k) != "SET") ++k;
     int depth = 0;
+    int cases = 0;
     bool target = true;
     std::string last;
     for (++k; k < tokens.size(); ++k) {
         std::string word = Word(sql, tokens, k);
-        if (depth == 0 && (word == "WHERE" || word == "RETURNING" || word == "RETURN" || word == "LOG"))
+        // Note: a MERGE's SET list ends at its DELETE WHERE or its next WHEN.
+        if (depth == 0 && (word == "WHERE" || word == "RETURNING" || word == "RETURN" || word == "LOG" ||
+                           word == "DELETE" || (word == "WHEN" && cases == 0)))
             break;
+        cases += word == "CASE" ? 1 : word == "END" && cases > 0 ? -1 : 0;
         bool ends = target && (CSqlScanner::IsSymbol(sql, tokens[k], '=') ||
                                (depth == 1 && (CSqlScanner::IsSymbol(sql, tokens[k], ',') ||
                                                CSqlScanner::IsSymbol(sql, tokens[k], ')'))));
@@ -337,7 +418,8 @@ void CTriggerFiring::Upgrade(CBlockHost& host) {
     Exec(connection.m_db, ok ? "COMMIT" : "ROLLBACK");
 }
 
-bool CTriggerFiring::Begin(CBlockHost& host, const std::string& sql, bool outermost, CEngineError& error) {
+bool CTriggerFiring::Begin(CBlockHost& host, const std::string& sql, bool outermost, CEngineError& error,
+                           bool bulk) {
     CSqliteConnection& connection = host.Connection();
     CPlsqlSession& session = *connection.m_plsql;
     // Note: a row left by a statement that failed halfway is of no use now.
@@ -348,40 +430,57 @@ bool CTriggerFiring::Begin(CBlockHost& host, const std::string& sql, bool outerm
         session.scopes.emplace_back();
         return true;
     }
-    CPlsqlSession::DmlScope scope = ReadDml(sql);
-    const auto& triggers = scope.event != 0 ? Triggers(connection.m_db, session, scope.table) : kNoTriggers;
-    // Note: the SET list is read only for a table with triggers.
-    if (scope.event == 'U' && !triggers.empty()) {
-        scope.columns = UpdatedColumns(sql);
-        scope.columnsKnown = true;
-    }
-    if (scope.event != 0)
+    std::vector<CPlsqlSession::DmlScope> parts = ReadDml(sql);
+    if (parts.empty()) parts.emplace_back();
+    const auto& triggers =
+        parts[0].event != 0 ? Triggers(connection.m_db, session, parts[0].table) : kNoTriggers;
+    bool statementTriggers = false;
+    bool verbIsInsert = parts.size() == 1 && parts[0].event == 'I';
+    for (CPlsqlSession::DmlScope& scope : parts) {
+        // Note: the SET list is read only for a table with triggers.
+        if (scope.event == 'U' && !triggers.empty()) {
+            scope.columns = UpdatedColumns(sql);
+            scope.columnsKnown = true;
+        }
+        // Note: a single-row INSERT ... VALUES leaves its table readable to its row triggers.
+        scope.singleRow = verbIsInsert && !bulk && !triggers.empty() && SingleRowInsert(sql);
         for (const CTriggerDefinition& trigger : triggers)
             scope.statementTriggers =
                 scope.statementTriggers || (!trigger.forEachRow && Fires(trigger, &scope, scope.event));
-    if (scope.statementTriggers && outermost) {
-        scope.began = !connection.InTransaction();
+        statementTriggers = statementTriggers || scope.statementTriggers;
+    }
+    if (statementTriggers && outermost) {
+        parts[0].began = !connection.InTransaction();
         if (!connection.BeginWrite() || !connection.ExecPlain(kSavepoint)) {
             error = connection.m_error;
             return false;
         }
-        scope.savepoint = true;
+        parts[0].savepoint = true;
     }
-    bool fire = scope.statementTriggers;
-    session.scopes.push_back(std::move(scope));
-    if (!fire || FireStatement(host, "BEFORE", error)) return true;
-    CEngineError ignored;
-    End(host, false, ignored);
-    return false;
+    for (CPlsqlSession::DmlScope& scope : parts) {
+        bool fire = scope.statementTriggers;
+        session.scopes.push_back(std::move(scope));
+        if (fire && !FireStatement(host, "BEFORE", error)) {
+            CEngineError ignored;
+            End(host, false, ignored);
+            return false;
+        }
+    }
+    return true;
 }
 
 bool CTriggerFiring::End(CBlockHost& host, bool ran, CEngineError& error) {
     CSqliteConnection& connection = host.Connection();
     CPlsqlSession& session = *connection.m_plsql;
     if (session.scopes.empty()) return ran;
-    bool ok = ran && (!session.scopes.back().statementTriggers || FireStatement(host, "AFTER", error));
-    CPlsqlSession::DmlScope scope = std::move(session.scopes.back());
-    session.scopes.pop_back();
+    // Note: a MERGE's AFTER STATEMENT triggers fire its events in reverse.
+    bool ok = ran;
+    CPlsqlSession::DmlScope scope;
+    do {
+        ok = ok && (!session.scopes.back().statementTriggers || FireStatement(host, "AFTER", error));
+        scope = std::move(session.scopes.back());
+        session.scopes.pop_back();
+    } while (scope.part && !session.scopes.empty());
     if (!scope.savepoint) return ok;
     if (ok) return connection.ExecPlain(kRelease) || (error = connection.m_error, false);
     // Note: the statement and what its triggers did are undone together.
@@ -451,6 +550,8 @@ void CTriggerFiring::Row(sqlite3_context* context, int count, sqlite3_value** va
     const auto definitions = Triggers(connection.m_db, session, table);
     std::string failure;
     bool changed = false;
+    bool mutating = scope == nullptr || !scope->singleRow;
+    if (mutating) session.mutating.push_back(table);
     for (const auto& [name, fires] : fired) {
         const std::string& wanted = name;
         auto definition = std::find_if(definitions.begin(), definitions.end(),
@@ -463,6 +564,7 @@ void CTriggerFiring::Row(sqlite3_context* context, int count, sqlite3_value** va
         changed = changed || assignsNew;
         if (!failure.empty()) break;
     }
+    if (mutating) session.mutating.pop_back();
     connection.m_resultTypes = std::move(types);
     connection.m_error = saved;
     if (!failure.empty()) {

@@ -40,7 +40,9 @@ public:
     // with statement triggers is undone whole when one of them fails (a
     // savepoint when `outermost`). False with the failure in `error`; End
     // is then not to be called.
-    static bool Begin(CBlockHost& host, const std::string& sql, bool outermost, CEngineError& error);
+    // `bulk`: an execution of FORALL (its INSERT ... VALUES is no single row).
+    static bool Begin(CBlockHost& host, const std::string& sql, bool outermost, CEngineError& error,
+                      bool bulk = false);
     // After it (`ran`: the statement succeeded): its AFTER STATEMENT
     // triggers; false when the statement or one of them failed.
     static bool End(CBlockHost& host, bool ran, CEngineError& error);

@@ -13,7 +13,8 @@ constexpr const char* kTables =
     "CREATE TABLE IF NOT EXISTS TARVEX_UNIT_ERRORS (NAME VARCHAR2(128) NOT NULL, TYPE VARCHAR2(12) NOT NULL, "
     "SEQUENCE INTEGER NOT NULL, LINE INTEGER NOT NULL, POSITION INTEGER NOT NULL, TEXT TEXT NOT NULL);"
     "CREATE TABLE IF NOT EXISTS TARVEX_UNIT_ARGUMENTS (NAME VARCHAR2(128) NOT NULL, ARGUMENT_NAME "
-    "VARCHAR2(128), POSITION INTEGER NOT NULL, DATA_TYPE VARCHAR2(30), IN_OUT VARCHAR2(9) NOT NULL);"
+    "VARCHAR2(128), POSITION INTEGER NOT NULL, DATA_TYPE VARCHAR2(30), IN_OUT VARCHAR2(9) NOT NULL, "
+    "PACKAGE_NAME VARCHAR2(128), OVERLOAD VARCHAR2(40), SEQUENCE INTEGER);"
     "CREATE TABLE IF NOT EXISTS TARVEX_TRIGGERS (TRIGGER_NAME VARCHAR2(128) PRIMARY KEY, TABLE_NAME "
     "VARCHAR2(128) NOT NULL, TRIGGER_TYPE VARCHAR2(16) NOT NULL, TRIGGERING_EVENT VARCHAR2(246) NOT NULL, "
     "WHEN_CLAUSE VARCHAR2(4000), STATUS VARCHAR2(8) NOT NULL);"
@@ -52,9 +53,25 @@ bool CUnitCatalog::Install(sqlite3* db) {
     if (sqlite3_db_readonly(db, "main") == 1) return true;
     sqliteapi::Statement look =
         sqliteapi::Prepare(db, "SELECT 1 FROM main.sqlite_schema WHERE name = 'TARVEX_UNIT_DEPENDENCIES'");
-    if (look && sqlite3_step(look.get()) == SQLITE_ROW) return true;
+    if (look && sqlite3_step(look.get()) == SQLITE_ROW) {
+        look.reset();
+        return Upgrade(db);
+    }
     look.reset();
     return sqlite3_exec(db, kTables, nullptr, nullptr, nullptr) == SQLITE_OK;
+}
+
+bool CUnitCatalog::Upgrade(sqlite3* db) {
+    // Note: files written before packages' members had arguments lack their columns.
+    sqliteapi::Statement look = sqliteapi::Prepare(
+        db, "SELECT 1 FROM pragma_table_info('TARVEX_UNIT_ARGUMENTS') WHERE name = 'PACKAGE_NAME'");
+    if (!look || sqlite3_step(look.get()) == SQLITE_ROW) return true;
+    look.reset();
+    return sqlite3_exec(db,
+                        "ALTER TABLE main.TARVEX_UNIT_ARGUMENTS ADD COLUMN PACKAGE_NAME VARCHAR2(128); "
+                        "ALTER TABLE main.TARVEX_UNIT_ARGUMENTS ADD COLUMN OVERLOAD VARCHAR2(40); "
+                        "ALTER TABLE main.TARVEX_UNIT_ARGUMENTS ADD COLUMN SEQUENCE INTEGER",
+                        nullptr, nullptr, nullptr) == SQLITE_OK;
 }
 
 bool CUnitCatalog::Store(sqlite3* db, const Unit& unit, const std::vector<Error>& errors,
@@ -63,7 +80,7 @@ bool CUnitCatalog::Store(sqlite3* db, const Unit& unit, const std::vector<Error>
              error) ||
         !Run(db, "DELETE FROM main.TARVEX_UNIT_ERRORS WHERE NAME = ?1 AND TYPE = ?2", {unit.name, unit.type},
              error) ||
-        !Run(db, "DELETE FROM main.TARVEX_UNIT_ARGUMENTS WHERE NAME = ?1", {unit.name}, error) ||
+        !ForgetArguments(db, unit, error) ||
         !Run(db,
              "INSERT INTO main.TARVEX_UNITS VALUES (?1, ?2, ?3, ?4, strftime('%Y-%m-%d %H:%M:%S', 'now', "
              "'localtime'))",
@@ -83,23 +100,34 @@ bool CUnitCatalog::Store(sqlite3* db, const Unit& unit, const std::vector<Error>
             return false;
         }
     }
-    for (std::size_t k = 0; k < arguments.size(); ++k) {
-        sqliteapi::Statement insert =
-            sqliteapi::Prepare(db, "INSERT INTO main.TARVEX_UNIT_ARGUMENTS VALUES (?1, ?2, ?3, ?4, ?5)");
-        BindText(insert.get(), 1, unit.name);
-        if (!arguments[k].name.empty()) BindText(insert.get(), 2, arguments[k].name);
-        // Note: a function's result is position 0, its parameters from 1.
-        int position =
-            arguments[k].name.empty() ? 0 : static_cast<int>(k) + (unit.type == "FUNCTION" ? 0 : 1);
-        sqlite3_bind_int(insert.get(), 3, position);
-        BindText(insert.get(), 4, arguments[k].type);
-        BindText(insert.get(), 5, arguments[k].mode);
+    for (const Argument& argument : arguments) {
+        sqliteapi::Statement insert = sqliteapi::Prepare(
+            db,
+            "INSERT INTO main.TARVEX_UNIT_ARGUMENTS (NAME, ARGUMENT_NAME, POSITION, DATA_TYPE, IN_OUT, "
+            "PACKAGE_NAME, OVERLOAD, SEQUENCE) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8)");
+        BindText(insert.get(), 1, argument.object.empty() ? unit.name : argument.object);
+        if (!argument.name.empty()) BindText(insert.get(), 2, argument.name);
+        sqlite3_bind_int(insert.get(), 3, argument.position);
+        BindText(insert.get(), 4, argument.type);
+        BindText(insert.get(), 5, argument.mode);
+        if (!argument.package.empty()) BindText(insert.get(), 6, argument.package);
+        if (argument.overload > 0) BindText(insert.get(), 7, std::to_string(argument.overload));
+        sqlite3_bind_int(insert.get(), 8, argument.sequence);
         if (!insert || sqlite3_step(insert.get()) != SQLITE_DONE) {
             error.Set(sqliteapi::Cp932Of(sqlite3_errmsg(db)));
             return false;
         }
     }
     return true;
+}
+
+bool CUnitCatalog::ForgetArguments(sqlite3* db, const Unit& unit, CEngineError& error) {
+    // Note: a package's members are those of its heading; its body leaves them.
+    if (unit.type == "PACKAGE BODY") return true;
+    if (unit.type == "PACKAGE")
+        return Run(db, "DELETE FROM main.TARVEX_UNIT_ARGUMENTS WHERE PACKAGE_NAME = ?1", {unit.name}, error);
+    return Run(db, "DELETE FROM main.TARVEX_UNIT_ARGUMENTS WHERE NAME = ?1 AND PACKAGE_NAME IS NULL",
+               {unit.name}, error);
 }
 
 bool CUnitCatalog::StoreDependencies(sqlite3* db, const std::string& name, const std::string& type,
@@ -182,7 +210,11 @@ bool CUnitCatalog::Drop(sqlite3* db, const std::string& name, const std::string&
                error) &&
            Run(db, "DELETE FROM main.TARVEX_UNIT_ERRORS WHERE NAME = ?1 AND TYPE IN (?2, ?3)",
                {name, type, also}, error) &&
-           Run(db, "DELETE FROM main.TARVEX_UNIT_ARGUMENTS WHERE NAME = ?1", {name}, error) &&
+           Run(db,
+               type == "PACKAGE"
+                   ? "DELETE FROM main.TARVEX_UNIT_ARGUMENTS WHERE PACKAGE_NAME = ?1"
+                   : "DELETE FROM main.TARVEX_UNIT_ARGUMENTS WHERE NAME = ?1 AND PACKAGE_NAME IS NULL",
+               {name}, error) &&
            Run(db, "DELETE FROM main.TARVEX_UNIT_DEPENDENCIES WHERE NAME = ?1 AND TYPE IN (?2, ?3)",
                {name, type, also}, error);
 }

@@ -27,10 +27,17 @@ public:
         int position = 0;
         std::string text;
     };
+    // A row of USER_ARGUMENTS: a parameter, or a function's result
+    // (position 0); of a package's member when `package` is set.
     struct Argument {
         std::string name;  // "" for a function's result
         std::string type;
         std::string mode;  // IN, OUT, IN/OUT
+        std::string object;
+        std::string package;
+        int overload = 0;  // 1, 2, ... among members of one name; 0 for none
+        int position = 0;
+        int sequence = 0;
     };
 
     // A trigger's row in TARVEX_TRIGGERS (its source is a unit of type TRIGGER).
@@ -44,6 +51,10 @@ public:
     };
 
     static bool Install(sqlite3* db);
+    // The columns a file written by an earlier version lacks, added.
+    static bool Upgrade(sqlite3* db);
+    // The USER_ARGUMENTS rows of `unit` removed before it is stored anew.
+    static bool ForgetArguments(sqlite3* db, const Unit& unit, CEngineError& error);
     // What unit `name` of `type` refers to (USER_DEPENDENCIES).
     static bool StoreDependencies(sqlite3* db, const std::string& name, const std::string& type,
                                   const std::vector<std::pair<std::string, std::string>>& references,
