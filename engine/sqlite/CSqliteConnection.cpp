@@ -12,6 +12,7 @@
 #include "engine/sqlite/CCatalogTables.h"
 #include "engine/sqlite/CCheckCompiler.h"
 #include "engine/sqlite/CCheckUpgrade.h"
+#include "engine/sqlite/CColumnCatalog.h"
 #include "engine/sqlite/CDatabaseLocation.h"
 #include "engine/sqlite/CDateFormat.h"
 #include "engine/sqlite/CHousekeeping.h"
@@ -804,7 +805,7 @@ bool CSqliteConnection::RunDdl(const std::string& sql, std::vector<CEngineBind>&
     bool ok = ExecPlain("BEGIN IMMEDIATE") &&
               (!rebuilds || tokens.size() < 3 ||
                (CTriggerFiring::Drop(*this, encoding::Utf8ToCp932(AlteredTable(sql))), true)) &&
-              RunDdlWork(sql, binds, rowsProcessed) &&
+              RunDdlWork(sql, binds, rowsProcessed) && RecordColumns(sql) &&
               (!rebuilds || tokens.size() < 3 || CCatalogTables::Prune(m_db, AlteredTable(sql), m_error)) &&
               (!rebuilds || tokens.size() < 3 || RefireTable(AlteredTable(sql))) &&
               (!rebuilds || CheckForeignKeys()) && CommitWork();
@@ -834,6 +835,25 @@ std::string CSqliteConnection::AlteredTable(const std::string& sql) {
     std::string written = sql.substr(tokens[2].begin, tokens[2].length);
     return encoding::Cp932ToUtf8(written.front() == '"' ? written.substr(1, written.size() - 2)
                                                         : cp932::ToUpperAscii(written));
+}
+
+bool CSqliteConnection::RecordColumns(const std::string& sql) {
+    auto tokens = CSqlScanner::Significant(sql, 7);
+    auto is = [&](std::size_t k, std::string_view word) {
+        return k < tokens.size() && CSqlScanner::Is(sql, tokens[k], word);
+    };
+    bool create = is(0, "CREATE");
+    std::size_t name = (create || is(0, "ALTER")) && is(1, "TABLE")  ? 2
+                       : create && is(1, "GLOBAL") && is(3, "TABLE") ? 4
+                                                                     : 0;
+    if (name == 0 || name >= tokens.size()) return true;
+    // Note: a name given with its schema is the table's name after the ".".
+    if (name + 2 < tokens.size() && CSqlScanner::IsSymbol(sql, tokens[name + 1], '.')) name += 2;
+    std::string written = sql.substr(tokens[name].begin, tokens[name].length);
+    std::string table = written.front() == '"' ? written.substr(1, written.size() - 2) : written;
+    return CColumnCatalog::Record(
+        m_db, encoding::Cp932ToUtf8(table),
+        create ? CColumnCatalog::ReadTable(sql) : std::vector<CColumnCatalog::Declared>(), m_error);
 }
 
 bool CSqliteConnection::CheckForeignKeys() {

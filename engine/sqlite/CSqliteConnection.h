@@ -147,6 +147,9 @@ private:
     // After a table (`table`, UTF-8) is rebuilt: the SQLite triggers that
     // run its row triggers made again for its columns.
     bool RefireTable(const std::string& table);
+    // After CREATE TABLE or ALTER TABLE: the table's columns as the catalog
+    // records them (CColumnCatalog), their types and defaults as written.
+    bool RecordColumns(const std::string& sql);
     // ORA-02298 when a row refers to a key that is not there.
     bool CheckForeignKeys();
     bool RunSequence(const std::string& sql, StatementKind kind);

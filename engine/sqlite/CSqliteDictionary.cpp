@@ -82,14 +82,17 @@ const View kViews[] = {
      "DATA_PRECISION NUMBER, DATA_SCALE NUMBER, NULLABLE VARCHAR2(1), COLUMN_ID NUMBER, DEFAULT_LENGTH "
      "NUMBER, "
      "DATA_DEFAULT LONG, CHAR_LENGTH NUMBER, CHAR_USED VARCHAR2(1), IDENTITY_COLUMN VARCHAR2(3)",
-     "SELECT upper(m.name), upper(p.name), ORA_TYPE_PART(p.type, 0), ORA_TYPE_PART(p.type, 1), "
-     "ORA_TYPE_PART(p.type, 2), ORA_TYPE_PART(p.type, 3), CASE WHEN p.\"notnull\" OR p.pk THEN 'N' ELSE 'Y' "
-     "END, p.cid + 1, length(p.dflt_value), p.dflt_value, ORA_TYPE_PART(p.type, 4), ORA_TYPE_PART(p.type, "
-     "5), "
+     "SELECT upper(m.name), upper(p.name), ORA_TYPE_PART(coalesce(c.DATA_TYPE, p.type), 0), "
+     "ORA_TYPE_PART(coalesce(c.DATA_TYPE, p.type), 1), ORA_TYPE_PART(coalesce(c.DATA_TYPE, p.type), 2), "
+     "ORA_TYPE_PART(coalesce(c.DATA_TYPE, p.type), 3), coalesce(c.NULLABLE, CASE WHEN p.\"notnull\" OR p.pk "
+     "THEN 'N' ELSE 'Y' END), coalesce(c.COLUMN_ID, p.cid + 1), length(iif(c.TABLE_NAME IS NULL, "
+     "p.dflt_value, c.DATA_DEFAULT)), iif(c.TABLE_NAME IS NULL, p.dflt_value, c.DATA_DEFAULT), "
+     "ORA_TYPE_PART(coalesce(c.DATA_TYPE, p.type), 4), ORA_TYPE_PART(coalesce(c.DATA_TYPE, p.type), 5), "
      "CASE WHEN EXISTS (SELECT 1 FROM main.TARVEX_IDENTITIES i WHERE "
      "i.TABLE_NAME = upper(m.name) AND i.COLUMN_NAME = upper(p.name)) THEN 'YES' ELSE 'NO' END FROM "
      "(SELECT name, type FROM main.sqlite_schema UNION ALL SELECT name, type FROM temp.sqlite_schema WHERE "
-     "upper(name) IN (SELECT TABLE_NAME FROM main.TARVEX_TEMPORARY)) m, pragma_table_info(m.name) p WHERE "
+     "upper(name) IN (SELECT TABLE_NAME FROM main.TARVEX_TEMPORARY)) m, pragma_table_info(m.name) p LEFT "
+     "JOIN main.TARVEX_COLUMNS c ON c.TABLE_NAME = upper(m.name) AND c.COLUMN_NAME = upper(p.name) WHERE "
      "m.type IN ('table', 'view') AND %U",
      "OWNER",
      {{"USER_TAB_COLUMNS", nullptr},

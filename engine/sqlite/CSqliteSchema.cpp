@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "engine/sqlite/CCheckCompiler.h"
+#include "engine/sqlite/CColumnCatalog.h"
 #include "engine/sqlite/COraError.h"
 #include "engine/sqlite/COracleDialect.h"
 #include "engine/sqlite/CSequenceOptions.h"
@@ -580,7 +581,13 @@ bool CSqliteSchema::AddItem(std::string_view table, std::string_view item, std::
         Prepare("CREATE TABLE X (" + CCheckCompiler::Blank(written, checks).substr(statement.size()) + ")");
     column = column.substr(16, column.size() - 17);
     CSqlRewrite rewrite = COracleDialect::Translate(statement + column, compiled);
-    return Exec(encoding::Cp932ToUtf8(rewrite.Text()), error, static_cast<int>(at));
+    return Exec(encoding::Cp932ToUtf8(rewrite.Text()), error, static_cast<int>(at)) &&
+           RecordColumn(table, item, error);
+}
+
+bool CSqliteSchema::RecordColumn(std::string_view table, std::string_view item, CEngineError& error) {
+    return CColumnCatalog::Record(m_db, encoding::Cp932ToUtf8(Upper(table)), {CColumnCatalog::ReadItem(item)},
+                                  error);
 }
 
 bool CSqliteSchema::CompileAddedChecks(std::string_view table, std::string_view item, std::size_t at,
@@ -652,7 +659,8 @@ bool CSqliteSchema::AddIdentity(std::string_view table, std::string_view item, c
            CTableRebuild::Run(
                m_db, identity.table,
                encoding::Cp932ToUtf8(current.substr(0, close) + ", " + column + current.substr(close)), error,
-               {{identity.column, "ORA_NEXTVAL('" + encoding::Cp932ToUtf8(sequence) + "')"}});
+               {{identity.column, "ORA_NEXTVAL('" + encoding::Cp932ToUtf8(sequence) + "')"}}) &&
+           RecordColumn(table, item, error);
 }
 
 bool CSqliteSchema::EditDefinition(std::string_view table, const std::string& sql, CEngineError& error) {
@@ -1089,7 +1097,7 @@ bool CSqliteSchema::Modify(std::string_view table, std::string_view item, std::s
             COraError::Set(error, 2296, {std::string(table) + "." + column}, static_cast<int>(at));
             return false;
         }
-        return EditDefinition(table, edited, error);
+        return EditDefinition(table, edited, error) && RecordColumn(table, item, error);
     }
     COraError::Set(error, 904, {column}, static_cast<int>(at));
     return false;

@@ -87,6 +87,9 @@ private:
     bool AddIdentity(std::string_view table, std::string_view item, const Tokens& tokens, std::size_t k,
                      std::size_t at, CEngineError& error);
     bool EditDefinition(std::string_view table, const std::string& sql, CEngineError& error);
+    // The column defined by `item` as the catalog records it, with its type
+    // and DEFAULT as written.
+    bool RecordColumn(std::string_view table, std::string_view item, CEngineError& error);
     bool Exec(const std::string& utf8, CEngineError& error, int position = 0);
     bool TableSql(std::string_view table, std::string& sql);
     long long Count(const std::string& utf8);
