@@ -76,6 +76,8 @@ CColumnCatalog::Declared ReadColumn(std::string_view text, const Tokens& tokens,
     if (k > type) {
         std::size_t end = tokens[k - 1].begin + tokens[k - 1].length;
         column.type = CColumnCatalog::Normalized(text.substr(tokens[type].begin, end - tokens[type].begin));
+        column.typeBegin = tokens[type].begin;
+        column.typeEnd = end;
     }
     for (; k < limit; ++k) {
         // Note: an identity clause or a virtual column's expression ends what is read.
@@ -94,6 +96,9 @@ CColumnCatalog::Declared ReadColumn(std::string_view text, const Tokens& tokens,
         std::size_t to = end < tokens.size() ? tokens[end].begin : text.size();
         // Note: the text runs to the next word, as the server keeps it.
         column.hasDefault = true;
+        column.defaultWord = tokens[k].begin;
+        column.defaultBegin = tokens[from].begin;
+        column.defaultEnd = tokens[end - 1].begin + tokens[end - 1].length;
         column.defaultText = std::string(text.substr(tokens[from].begin, to - tokens[from].begin));
         while (!column.defaultText.empty() && column.defaultText.back() == ';') column.defaultText.pop_back();
         break;

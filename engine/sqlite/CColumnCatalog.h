@@ -29,6 +29,13 @@ public:
         std::string type;  // "" when the definition gives none (MODIFY)
         bool hasDefault = false;
         std::string defaultText;  // as typed
+        // Where they are in the text read: the type's bytes, and those of
+        // the DEFAULT expression with its word at `defaultWord`.
+        std::size_t typeBegin = 0;
+        std::size_t typeEnd = 0;
+        std::size_t defaultWord = 0;
+        std::size_t defaultBegin = 0;
+        std::size_t defaultEnd = 0;
     };
     // The columns of a CREATE TABLE statement (none for AS SELECT).
     static std::vector<Declared> ReadTable(std::string_view createTable);

@@ -13,6 +13,7 @@
 #include "engine/sqlite/CCheckCompiler.h"
 #include "engine/sqlite/CCheckUpgrade.h"
 #include "engine/sqlite/CColumnCatalog.h"
+#include "engine/sqlite/CColumnCompiler.h"
 #include "engine/sqlite/CDatabaseLocation.h"
 #include "engine/sqlite/CDateFormat.h"
 #include "engine/sqlite/CHousekeeping.h"
@@ -998,7 +999,8 @@ bool CSqliteConnection::CompileChecks(const std::string& sql,
     CCheckCompiler compiler(*m_catalog);
     std::vector<CCheckCompiler::Check> checks = CCheckCompiler::Find(sql, true);
     CSqlEmitter::Failure failure;
-    if (!compiler.Compile(sql, CCheckCompiler::DeclaredColumns(sql), checks, failure)) {
+    if (!compiler.Compile(sql, CCheckCompiler::DeclaredColumns(sql), checks, failure) ||
+        !CompileDefaults(sql, compiled, failure)) {
         SetEmitError(failure, static_cast<int>(failure.at));
         return false;
     }
@@ -1019,6 +1021,21 @@ bool CSqliteConnection::CompileChecks(const std::string& sql,
             {check.begin, check.end - check.begin,
              "CONSTRAINT \"" + encoding::Utf8ToCp932(utf8) + "\" CHECK (" + check.compiled + ")"});
     }
+    std::sort(compiled.begin(), compiled.end(),
+              [](const COracleDialect::Compiled& a, const COracleDialect::Compiled& b) {
+                  return a.begin < b.begin;
+              });
+    return true;
+}
+
+bool CSqliteConnection::CompileDefaults(const std::string& sql,
+                                        std::vector<COracleDialect::Compiled>& compiled,
+                                        CSqlEmitter::Failure& failure) {
+    CColumnCompiler compiler(*m_catalog);
+    std::vector<CColumnCompiler::Edit> edits;
+    for (const auto& column : CColumnCatalog::ReadTable(sql))
+        if (!compiler.Compile(sql, column, 0, false, edits, failure)) return false;
+    for (auto& edit : edits) compiled.push_back({edit.begin, edit.length, std::move(edit.with)});
     return true;
 }
 
