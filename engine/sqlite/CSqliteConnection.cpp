@@ -14,6 +14,7 @@
 #include "engine/sqlite/CCheckUpgrade.h"
 #include "engine/sqlite/CColumnCatalog.h"
 #include "engine/sqlite/CColumnCompiler.h"
+#include "engine/sqlite/CConstraintCatalog.h"
 #include "engine/sqlite/CDatabaseLocation.h"
 #include "engine/sqlite/CDateFormat.h"
 #include "engine/sqlite/CHousekeeping.h"
@@ -852,9 +853,10 @@ bool CSqliteConnection::RecordColumns(const std::string& sql) {
     if (name + 2 < tokens.size() && CSqlScanner::IsSymbol(sql, tokens[name + 1], '.')) name += 2;
     std::string written = sql.substr(tokens[name].begin, tokens[name].length);
     std::string table = written.front() == '"' ? written.substr(1, written.size() - 2) : written;
-    return CColumnCatalog::Record(
-        m_db, encoding::Cp932ToUtf8(table),
-        create ? CColumnCatalog::ReadTable(sql) : std::vector<CColumnCatalog::Declared>(), m_error);
+    return CConstraintCatalog::Record(m_db, encoding::Cp932ToUtf8(table), m_error) &&
+           CColumnCatalog::Record(
+               m_db, encoding::Cp932ToUtf8(table),
+               create ? CColumnCatalog::ReadTable(sql) : std::vector<CColumnCatalog::Declared>(), m_error);
 }
 
 bool CSqliteConnection::CheckForeignKeys() {

@@ -7,6 +7,7 @@
 #include <unordered_map>
 
 #include "engine/sqlite/CCatalogTables.h"
+#include "engine/sqlite/CConstraintCatalog.h"
 #include "engine/sqlite/CSqlScanner.h"
 #include "engine/sqlite/CSqliteCatalog.h"
 #include "engine/sqlite/SqliteApi.h"
@@ -743,8 +744,11 @@ std::vector<CSqliteDictionary::Constraint> CSqliteDictionary::All(sqlite3* db) {
                   "type = 'table' AND sql IS NOT NULL AND name NOT LIKE 'sqlite%' AND "
                   "upper(name) NOT LIKE 'TARVEX%' ORDER BY rowid");
     while (tables && sqlite3_step(tables.get()) == SQLITE_ROW) {
-        std::string sql = Text(tables.get(), 1);
-        auto found = Parse(sql, sqlite3_column_int64(tables.get(), 0));
+        // Note: a table the catalog has not recorded (a file it cannot
+        // write) has its constraints read from its definition.
+        std::vector<Constraint> found;
+        if (!CConstraintCatalog::Read(db, Text(tables.get(), 4), found))
+            found = Parse(Text(tables.get(), 1), sqlite3_column_int64(tables.get(), 0));
         all.insert(all.end(), found.begin(), found.end());
     }
     tables.reset();
@@ -891,6 +895,7 @@ std::vector<CSqliteDictionary::Constraint> CSqliteDictionary::Parse(std::string_
                 }
                 continue;
             }
+            c.generated = name.empty();
             c.name = name.empty() ? generated() : name;
             out.push_back(std::move(c));
         }
