@@ -6,7 +6,6 @@
 #include <memory>
 
 #include "engine/sqlite/CCatalogTables.h"
-#include "engine/sqlite/CSqlScanner.h"
 #include "engine/sqlite/SqliteApi.h"
 #include "text/Cp932.h"
 #include "text/Encoding.h"
@@ -211,54 +210,8 @@ std::string CSqliteCatalog::UniqueName(std::string_view failed) {
         if (origin == "c") return Upper(index);
         break;
     }
-    // A constraint of the table itself: "CONSTRAINT name PRIMARY KEY|UNIQUE"
-    // in its definition, over the columns or on the column it follows.
-    Statement schema =
-        Prepare(m_db, "SELECT sql FROM sqlite_schema WHERE type = 'table' AND upper(name) = '" + table + "'");
-    if (!schema || sqlite3_step(schema.get()) != SQLITE_ROW) return {};
-    std::string sql = Text(schema.get(), 0);
-    auto tokens = CSqlScanner::Significant(sql);
-    auto word = [&](std::size_t k) {
-        return k < tokens.size() ? Upper(std::string_view(sql).substr(tokens[k].begin, tokens[k].length))
-                                 : std::string();
-    };
-    int depth = 0;
-    std::string column;
-    bool atColumnStart = false;
-    for (std::size_t k = 0; k < tokens.size(); ++k) {
-        std::string w = word(k);
-        if (w == "(") {
-            if (++depth == 1) atColumnStart = true;
-            continue;
-        }
-        if (w == ")") {
-            --depth;
-            continue;
-        }
-        if (depth == 1 && w == ",") {
-            atColumnStart = true;
-            continue;
-        }
-        if (depth != 1) continue;
-        if (atColumnStart) {
-            column = w == "CONSTRAINT" ? std::string() : w;
-            if (!column.empty() && column.front() == '"') column = column.substr(1, column.size() - 2);
-            atColumnStart = false;
-        }
-        if (w != "CONSTRAINT") continue;
-        std::string name = word(k + 1);
-        std::size_t kind = k + 2;
-        if (word(kind) != "PRIMARY" && word(kind) != "UNIQUE") continue;
-        std::size_t open = word(kind) == "PRIMARY" ? kind + 2 : kind + 1;
-        std::vector<std::string> listed;
-        if (word(open) == "(") {
-            for (std::size_t c = open + 1; c < tokens.size() && word(c) != ")"; ++c)
-                if (word(c) != ",") listed.push_back(word(c));
-        } else {
-            listed.push_back(column);
-        }
-        if (listed == columns) return name;
-    }
+    // Note: a key of the table itself is named by the dictionary's catalog
+    // (CSqliteDictionary::KeyName), not here.
     return {};
 }
 

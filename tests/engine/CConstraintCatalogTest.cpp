@@ -64,6 +64,18 @@ TEST_F(CConstraintCatalogTest, NamesTheSystemGaveStayThroughEveryChange) {
     EXPECT_EQ(Rows("SELECT COUNT(*) FROM USER_CONSTRAINTS WHERE CONSTRAINT_TYPE = 'P'"), "0");
 }
 
+TEST_F(CConstraintCatalogTest, AViolatedKeyIsToldByItsName) {
+    Exec("CREATE TABLE k (a NUMBER UNIQUE, b NUMBER CONSTRAINT k_b UNIQUE)");
+    Exec("INSERT INTO k VALUES (1, 1)");
+    Exec("COMMIT");
+    Exec("ALTER TABLE k MODIFY a NUMBER(5)");
+    std::string name = Rows(
+        "SELECT CONSTRAINT_NAME FROM USER_CONSTRAINTS WHERE TABLE_NAME = 'K' AND CONSTRAINT_NAME <> 'K_B'");
+    ASSERT_EQ(name.substr(0, 5), "SYS_C");
+    EXPECT_NE(Failure("INSERT INTO k VALUES (1, 2)").find(name), std::string::npos) << name;
+    EXPECT_NE(Failure("INSERT INTO k VALUES (2, 1)").find("K_B"), std::string::npos);
+}
+
 TEST(CConstraintCatalogFile, AnEarlierFileKeepsTheNamesItShowed) {
     TempHome home;
     sqlite3* raw = nullptr;
