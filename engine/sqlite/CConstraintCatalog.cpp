@@ -4,8 +4,10 @@
 
 #include <cstdio>
 
+#include "engine/sqlite/COraError.h"
 #include "engine/sqlite/SqliteApi.h"
 #include "text/Cp932.h"
+#include "text/Encoding.h"
 
 namespace {
 
@@ -132,6 +134,11 @@ bool CConstraintCatalog::Record(sqlite3* db, const std::string& table, CEngineEr
         // Note: tables go by upper-case names, as the dictionary shows them
         // (a renamed parent is written as the rename gave its name).
         c.referencedTable = cp932::ToUpperAscii(c.referencedTable);
+        // A name is one constraint's in the whole schema.
+        if (!c.generated && Taken(db, c.name, definition.name)) {
+            COraError::Set(error, 2264, {encoding::Utf8ToCp932(c.name)}, 0);
+            return false;
+        }
         if (!c.generated) continue;
         bool kept = false;
         for (std::size_t k = 0; k < before.size() && !kept; ++k)

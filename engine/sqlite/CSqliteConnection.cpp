@@ -1002,7 +1002,7 @@ bool CSqliteConnection::CompileChecks(const std::string& sql,
     std::vector<CCheckCompiler::Check> checks = CCheckCompiler::Find(sql, true);
     CSqlEmitter::Failure failure;
     if (!compiler.Compile(sql, CCheckCompiler::DeclaredColumns(sql), checks, failure) ||
-        !CompileDefaults(sql, compiled, failure)) {
+        !CompileColumns(sql, compiled, failure)) {
         SetEmitError(failure, static_cast<int>(failure.at));
         return false;
     }
@@ -1030,13 +1030,13 @@ bool CSqliteConnection::CompileChecks(const std::string& sql,
     return true;
 }
 
-bool CSqliteConnection::CompileDefaults(const std::string& sql,
-                                        std::vector<COracleDialect::Compiled>& compiled,
-                                        CSqlEmitter::Failure& failure) {
+bool CSqliteConnection::CompileColumns(const std::string& sql,
+                                       std::vector<COracleDialect::Compiled>& compiled,
+                                       CSqlEmitter::Failure& failure) {
     CColumnCompiler compiler(*m_catalog);
     std::vector<CColumnCompiler::Edit> edits;
     for (const auto& column : CColumnCatalog::ReadTable(sql))
-        if (!compiler.Compile(sql, column, 0, false, edits, failure)) return false;
+        if (!compiler.Compile(sql, column, 0, true, edits, failure)) return false;
     for (auto& edit : edits) compiled.push_back({edit.begin, edit.length, std::move(edit.with)});
     return true;
 }

@@ -161,9 +161,10 @@ private:
     // The CHECK constraints of a CREATE TABLE (`sql`), compiled (see
     // CCheckCompiler) and recorded in the catalog under their names.
     bool CompileChecks(const std::string& sql, std::vector<COracleDialect::Compiled>& compiled);
-    // The DEFAULT expressions of CREATE TABLE compiled, in `compiled`.
-    bool CompileDefaults(const std::string& sql, std::vector<COracleDialect::Compiled>& compiled,
-                         CSqlEmitter::Failure& failure);
+    // The column types and DEFAULT expressions of CREATE TABLE written for
+    // SQLite, in `compiled`.
+    bool CompileColumns(const std::string& sql, std::vector<COracleDialect::Compiled>& compiled,
+                        CSqlEmitter::Failure& failure);
     // The sequences of the identity columns a CREATE TABLE declared.
     bool CreateIdentities(const std::string& sql);
     // After DROP TABLE: what the catalog held of the table goes with it.

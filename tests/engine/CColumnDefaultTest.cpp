@@ -60,4 +60,15 @@ TEST_F(CColumnDefaultTest, DefaultsAreTheServersExpressions) {
     EXPECT_EQ(Rows("SELECT COUNT(*) FROM USER_TAB_COLUMNS WHERE COLUMN_NAME = 'Z' OR TABLE_NAME = 'U'"), "0");
 }
 
+TEST_F(CColumnDefaultTest, TypesOfTemporaryTablesAreTheDeclaredOnes) {
+    // Note: CHAR semantics and NUMBER(*, s) were refused in a GLOBAL TEMPORARY table.
+    Exec(
+        "CREATE GLOBAL TEMPORARY TABLE g (s VARCHAR2(5 CHAR) DEFAULT 'x', n NUMBER(*,2)) ON COMMIT PRESERVE "
+        "ROWS");
+    Exec("INSERT INTO g (s, n) VALUES ('あいうえお', 1.234)");
+    EXPECT_NE(Failure("INSERT INTO g (s) VALUES ('あいうえおか')"), "OK");
+    Exec("INSERT INTO g (n) VALUES (2)");
+    EXPECT_EQ(Rows("SELECT s, n FROM g ORDER BY n"), "あいうえお,1.23|x,2");
+}
+
 }  // namespace

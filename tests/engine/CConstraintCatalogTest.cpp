@@ -76,6 +76,16 @@ TEST_F(CConstraintCatalogTest, AViolatedKeyIsToldByItsName) {
     EXPECT_NE(Failure("INSERT INTO k VALUES (2, 1)").find("K_B"), std::string::npos);
 }
 
+TEST_F(CConstraintCatalogTest, AConstraintsNameIsOneInTheSchema) {
+    Exec("CREATE TABLE a1 (id NUMBER CONSTRAINT a_pk PRIMARY KEY)");
+    EXPECT_EQ(Failure("CREATE TABLE a2 (id NUMBER CONSTRAINT a_pk PRIMARY KEY)").substr(0, 9), "ORA-02264");
+    EXPECT_EQ(Failure("CREATE TABLE a2 (id NUMBER, CONSTRAINT a_pk UNIQUE (id))").substr(0, 9), "ORA-02264");
+    EXPECT_EQ(Constraints("A1"), "A_PK,P,-");
+    Exec("DROP TABLE a1");
+    Exec("CREATE TABLE a2 (id NUMBER CONSTRAINT a_pk PRIMARY KEY)");
+    EXPECT_EQ(Constraints("A2"), "A_PK,P,-");
+}
+
 TEST(CConstraintCatalogFile, AnEarlierFileKeepsTheNamesItShowed) {
     TempHome home;
     sqlite3* raw = nullptr;
