@@ -334,18 +334,19 @@ const View kViews[] = {
     {"CONSTRAINTS",
      "CONSTRAINT_NAME VARCHAR2(128), CONSTRAINT_TYPE VARCHAR2(1), TABLE_NAME VARCHAR2(128), "
      "SEARCH_CONDITION LONG, R_CONSTRAINT_NAME VARCHAR2(128), DELETE_RULE VARCHAR2(9), STATUS VARCHAR2(8), "
-     "INDEX_NAME VARCHAR2(128)",
+     "INDEX_NAME VARCHAR2(128), VALIDATED VARCHAR2(13), "
+     "GENERATED VARCHAR2(14)",
      nullptr,
      "OWNER, R_OWNER",
      {{"USER_CONSTRAINTS",
        "OWNER, CONSTRAINT_NAME, CONSTRAINT_TYPE, TABLE_NAME, SEARCH_CONDITION, R_OWNER, R_CONSTRAINT_NAME, "
-       "DELETE_RULE, STATUS, INDEX_NAME"},
+       "DELETE_RULE, STATUS, VALIDATED, GENERATED, INDEX_NAME"},
       {"ALL_CONSTRAINTS",
        "OWNER, CONSTRAINT_NAME, CONSTRAINT_TYPE, TABLE_NAME, SEARCH_CONDITION, R_OWNER, R_CONSTRAINT_NAME, "
-       "DELETE_RULE, STATUS, INDEX_NAME"},
+       "DELETE_RULE, STATUS, VALIDATED, GENERATED, INDEX_NAME"},
       {"DBA_CONSTRAINTS",
        "OWNER, CONSTRAINT_NAME, CONSTRAINT_TYPE, TABLE_NAME, SEARCH_CONDITION, R_OWNER, R_CONSTRAINT_NAME, "
-       "DELETE_RULE, STATUS, INDEX_NAME"}}},
+       "DELETE_RULE, STATUS, VALIDATED, GENERATED, INDEX_NAME"}}},
     {"CONS_COLUMNS",
      "CONSTRAINT_NAME VARCHAR2(128), TABLE_NAME VARCHAR2(128), COLUMN_NAME VARCHAR2(4000), POSITION NUMBER",
      nullptr,
@@ -597,20 +598,21 @@ void FillConstraints(sqlite3* db) {
     sqlite3_exec(
         db,
         "INSERT INTO temp.TARVEX_DICT_CONSTRAINTS (CONSTRAINT_NAME, CONSTRAINT_TYPE, TABLE_NAME, "
-        "SEARCH_CONDITION, R_CONSTRAINT_NAME, DELETE_RULE, STATUS, INDEX_NAME) SELECT CONSTRAINT_NAME, CASE "
+        "SEARCH_CONDITION, R_CONSTRAINT_NAME, DELETE_RULE, STATUS, INDEX_NAME, VALIDATED, GENERATED) SELECT "
+        "CONSTRAINT_NAME, CASE "
         "WHEN upper(DEFINITION) LIKE "
         "'%CHECK%' THEN 'C' WHEN upper(DEFINITION) LIKE '%PRIMARY KEY%' THEN 'P' WHEN upper(DEFINITION) LIKE "
         "'%REFERENCES%' THEN 'R' ELSE 'U' END, TABLE_NAME, (SELECT SEARCH_CONDITION FROM main.TARVEX_CHECKS "
         "c "
-        "WHERE c.CONSTRAINT_NAME = d.CONSTRAINT_NAME), NULL, NULL, 'DISABLED', NULL FROM "
-        "main.TARVEX_DISABLED d",
+        "WHERE c.CONSTRAINT_NAME = d.CONSTRAINT_NAME), NULL, NULL, 'DISABLED', NULL, "
+        "'NOT VALIDATED', CASE WHEN CONSTRAINT_NAME LIKE 'SYS\\_C%' ESCAPE '\\' THEN 'GENERATED "
+        "NAME' ELSE 'USER NAME' END FROM main.TARVEX_DISABLED d",
         nullptr, nullptr, nullptr);
-    Statement add =
-        ::Prepare(db,
-                  "INSERT INTO temp.TARVEX_DICT_CONSTRAINTS (CONSTRAINT_NAME, CONSTRAINT_TYPE, TABLE_NAME, "
-                  "SEARCH_CONDITION, R_CONSTRAINT_NAME, DELETE_RULE, INDEX_NAME, STATUS) VALUES (?1, ?2, ?3, "
-                  "?4, ?5, ?6, "
-                  "?7, ?8)");
+    Statement add = ::Prepare(
+        db,
+        "INSERT INTO temp.TARVEX_DICT_CONSTRAINTS (CONSTRAINT_NAME, CONSTRAINT_TYPE, TABLE_NAME, "
+        "SEARCH_CONDITION, R_CONSTRAINT_NAME, DELETE_RULE, INDEX_NAME, STATUS, VALIDATED, GENERATED) VALUES "
+        "(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10)");
     Statement column =
         ::Prepare(db,
                   "INSERT INTO temp.TARVEX_DICT_CONS_COLUMNS (CONSTRAINT_NAME, TABLE_NAME, COLUMN_NAME, "
@@ -646,6 +648,10 @@ void FillConstraints(sqlite3* db) {
         else
             sqlite3_bind_text(add.get(), 7, index.c_str(), -1, SQLITE_TRANSIENT);
         sqlite3_bind_text(add.get(), 8, c.enabled ? "ENABLED" : "DISABLED", -1, SQLITE_STATIC);
+        sqlite3_bind_text(add.get(), 9, c.enabled ? "VALIDATED" : "NOT VALIDATED", -1, SQLITE_STATIC);
+        // Note: the names the system gives are SYS_C and digits.
+        bool generated = c.generated || c.name.rfind("SYS_C", 0) == 0;
+        sqlite3_bind_text(add.get(), 10, generated ? "GENERATED NAME" : "USER NAME", -1, SQLITE_STATIC);
         sqlite3_step(add.get());
         sqlite3_reset(add.get());
         for (std::size_t k = 0; k < c.columns.size(); ++k) {

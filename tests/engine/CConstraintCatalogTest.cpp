@@ -86,6 +86,14 @@ TEST_F(CConstraintCatalogTest, AConstraintsNameIsOneInTheSchema) {
     EXPECT_EQ(Constraints("A2"), "A_PK,P,-");
 }
 
+TEST_F(CConstraintCatalogTest, TheDictionaryTellsHowAConstraintWasNamedAndChecked) {
+    Exec("CREATE TABLE g (id NUMBER PRIMARY KEY, n NUMBER CONSTRAINT g_n CHECK (n > 0))");
+    Exec("ALTER TABLE g DISABLE CONSTRAINT g_n");
+    EXPECT_EQ(Rows("SELECT GENERATED, VALIDATED, STATUS FROM USER_CONSTRAINTS WHERE "
+                   "TABLE_NAME = 'G' ORDER BY CONSTRAINT_TYPE"),
+              "USER NAME,NOT VALIDATED,DISABLED|GENERATED NAME,VALIDATED,ENABLED");
+}
+
 TEST(CConstraintCatalogFile, AnEarlierFileKeepsTheNamesItShowed) {
     TempHome home;
     sqlite3* raw = nullptr;
