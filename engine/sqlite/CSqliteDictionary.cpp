@@ -525,11 +525,24 @@ void FillOwners(sqlite3* db, const View& view) {
     sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);
 }
 
+bool HasColumnTable(sqlite3* db) {
+    Statement look = ::Prepare(db, "SELECT 1 FROM main.sqlite_schema WHERE name = 'TARVEX_COLUMNS'");
+    return look && sqlite3_step(look.get()) == SQLITE_ROW;
+}
+
 // Fills the rows of a view from the file's schema and catalog tables.
 void Refresh(sqlite3* db, const View& view) {
     std::string select = view.select;
     for (std::size_t at; (at = select.find("%U")) != std::string::npos;) select.replace(at, 2, kUserObjects);
     if (select == "%D") select = DictionaryRows();
+    // Note: a file of an earlier version that could not be converted (a
+    // read-only one) has no column table; its columns are SQLite's.
+    constexpr std::string_view kColumns = "main.TARVEX_COLUMNS";
+    if (std::size_t at = select.find(kColumns); at != std::string::npos && !HasColumnTable(db))
+        select.replace(
+            at, kColumns.size(),
+            "(SELECT NULL AS TABLE_NAME, NULL AS COLUMN_NAME, NULL AS COLUMN_ID, NULL AS DATA_TYPE, "
+            "NULL AS NULLABLE, NULL AS DATA_DEFAULT WHERE 0)");
     std::string sql = "DELETE FROM " + RowsTable(view) + "; INSERT INTO " + RowsTable(view) + " (" +
                       ColumnNames(view.columns) + ") " + select;
     sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);

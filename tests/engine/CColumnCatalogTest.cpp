@@ -7,6 +7,7 @@
 #include "engine/sqlite/CCatalogTables.h"
 #include "engine/sqlite/CColumnCatalog.h"
 #include "engine/sqlite/CSqliteConnection.h"
+#include "engine/sqlite/CSqliteDictionary.h"
 #include "tests/engine/EngineFixture.h"
 #include "tests/support/TempDir.h"
 #include "text/Encoding.h"
@@ -164,6 +165,26 @@ TEST(CColumnCatalogFile, AFileOfTheEarlierVersionIsConvertedOnce) {
     EXPECT_EQ(EngineFixture::One(raw, "SELECT group_concat(DATA_TYPE, ';') FROM TARVEX_COLUMNS"),
               "NUMBER(*,2);VARCHAR2(3 CHAR);DATE;NUMBER(4)");
     sqlite3_close(raw);
+}
+
+TEST(CColumnCatalogFile, AnUnconvertedFileShowsItsColumnsAsSQLiteHoldsThem) {
+    // As a read-only file of the earlier version stays: no column table.
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(":memory:", &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db,
+                           "CREATE TABLE TARVEX_TEMPORARY (TABLE_NAME, DEFINITION, DURATION);"
+                           "CREATE TABLE TARVEX_IDENTITIES (TABLE_NAME, COLUMN_NAME);"
+                           "CREATE TABLE T (S VARCHAR2_CHAR(3) NOT NULL, N NUMBER(0,2))",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    ASSERT_TRUE(CSqliteDictionary::Install(db));
+    CSqliteDictionary::Prepare(db, "SELECT * FROM USER_TAB_COLUMNS");
+    EXPECT_EQ(EngineFixture::One(
+                  db,
+                  "SELECT COLUMN_NAME || DATA_TYPE || coalesce(CHAR_USED, '') || NULLABLE || ';' FROM "
+                  "USER_TAB_COLUMNS ORDER BY COLUMN_ID"),
+              "SVARCHAR2CN;NNUMBERY;");
+    sqlite3_close(db);
 }
 
 }  // namespace
