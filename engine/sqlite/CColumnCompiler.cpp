@@ -12,8 +12,38 @@ bool StartsWith(std::string_view text, std::string_view prefix) {
 
 }  // namespace
 
+namespace {
+
+// A type whose words go on after its brackets, or that says TO
+// ("TIMESTAMP(3) WITH TIME ZONE", "INTERVAL DAY(3) TO SECOND(2)"), which
+// SQLite's type names cannot: its words joined by "_", its numbers last.
+bool Joined(std::string_view type, std::string& out) {
+    std::size_t close = type.find(')');
+    bool wordsAfter = close != std::string_view::npos && close + 1 < type.size();
+    if (!wordsAfter && type.find(" TO ") == std::string_view::npos) return false;
+    std::string words;
+    std::string numbers;
+    bool inside = false;
+    for (char c : type) {
+        if (c == '(' || c == ')') {
+            inside = c == '(';
+            if (inside && !numbers.empty()) numbers += ',';
+            continue;
+        }
+        if (inside)
+            numbers += c;
+        else
+            words += c == ' ' ? '_' : c;
+    }
+    out = words + (numbers.empty() ? std::string() : "(" + numbers + ")");
+    return true;
+}
+
+}  // namespace
+
 std::string CColumnCompiler::StoredType(std::string_view declared) {
     std::string type(declared);
+    if (std::string joined; Joined(type, joined)) return joined;
     std::size_t open = type.find('(');
     if (open == std::string::npos) return type;
     std::size_t close = type.find(')', open);
