@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <vector>
 
+#include "engine/sqlite/CColumnCatalog.h"
+#include "engine/sqlite/CConstraintCatalog.h"
 #include "engine/sqlite/COraError.h"
 #include "engine/sqlite/CSqlScanner.h"
 #include "engine/sqlite/CSqliteCatalog.h"
@@ -48,6 +50,8 @@ constexpr const char* kTables[] = {
     "VARCHAR2(128) NOT NULL, GENERATION_TYPE VARCHAR2(10) NOT NULL, DEFAULT_ON_NULL VARCHAR2(3) NOT NULL, "
     "SEQUENCE_NAME VARCHAR2(128) NOT NULL, IDENTITY_OPTIONS VARCHAR2(298), PRIMARY KEY (TABLE_NAME, "
     "COLUMN_NAME))",
+    CColumnCatalog::kCreate,
+    CConstraintCatalog::kCreate,
 };
 
 bool Exec(sqlite3* db, const std::string& sql, CEngineError& error) {
@@ -326,9 +330,11 @@ bool CCatalogTables::Install(sqlite3* db, CEngineError& error) {
     if (!Exec(db, "BEGIN IMMEDIATE", error)) return false;
     // Note: another connection may have done it while this one waited.
     bool ok = true;
-    if (UserVersion(db) < kVersion) {
+    if (int version = UserVersion(db); version < kVersion) {
         for (const char* sql : kTables) ok = ok && Exec(db, sql, error);
         ok = ok && ConvertIdentityMarks(db, error) && ConvertKeyMarks(db, error) &&
+             (version >= kColumnsRecorded ||
+              (CColumnCatalog::Convert(db, error) && CConstraintCatalog::Convert(db, error))) &&
              Exec(db, "PRAGMA user_version = " + std::to_string(kVersion), error);
     }
     if (ok && Exec(db, "COMMIT", error)) return true;
@@ -418,6 +424,9 @@ bool CCatalogTables::RenameTable(sqlite3* db, const std::string& table, const st
         "UPDATE TARVEX_COMMENTS SET TABLE_NAME = ?2 WHERE TABLE_NAME = ?1 AND ?3 IS NOT NULL",
         "UPDATE TARVEX_DISABLED SET TABLE_NAME = ?2 WHERE TABLE_NAME = ?1 AND ?3 IS NOT NULL",
         "UPDATE TARVEX_CHECKS SET TABLE_NAME = ?2 WHERE TABLE_NAME = ?1 AND ?3 IS NOT NULL",
+        "UPDATE TARVEX_COLUMNS SET TABLE_NAME = ?2 WHERE TABLE_NAME = ?1 AND ?3 IS NOT NULL",
+        "UPDATE TARVEX_CONSTRAINTS SET TABLE_NAME = ?2 WHERE TABLE_NAME = ?1 AND ?3 IS NOT NULL",
+        "UPDATE TARVEX_CONSTRAINTS SET R_TABLE = ?2 WHERE R_TABLE = ?1 AND ?3 IS NOT NULL",
     };
     for (const char* sql : kStatements)
         if (!Run(db, sql, table, to, "", error)) return false;
@@ -433,6 +442,16 @@ bool CCatalogTables::RenameColumn(sqlite3* db, const std::string& table, const s
         "UPDATE TARVEX_IDENTITIES SET COLUMN_NAME = ?3, SEQUENCE_NAME = 'ISEQ$$_' || ?1 || '_' || ?3 WHERE "
         "TABLE_NAME = ?1 AND COLUMN_NAME = ?2",
         "UPDATE TARVEX_COMMENTS SET COLUMN_NAME = ?3 WHERE TABLE_NAME = ?1 AND COLUMN_NAME = ?2",
+        "UPDATE TARVEX_COLUMNS SET COLUMN_NAME = ?3 WHERE TABLE_NAME = ?1 AND COLUMN_NAME = ?2",
+        // The column lists of constraints are joined by commas; a NOT NULL names its column.
+        "UPDATE TARVEX_CONSTRAINTS SET COLUMNS = trim(replace(',' || COLUMNS || ',', ',' || ?2 || ',', ',' "
+        "|| "
+        "?3 || ','), ','), SEARCH_CONDITION = CASE WHEN SEARCH_CONDITION = '\"' || ?2 || '\" IS NOT NULL' "
+        "THEN "
+        "'\"' || ?3 || '\" IS NOT NULL' ELSE SEARCH_CONDITION END WHERE TABLE_NAME = ?1",
+        "UPDATE TARVEX_CONSTRAINTS SET R_COLUMNS = trim(replace(',' || R_COLUMNS || ',', ',' || ?2 || ',', "
+        "',' "
+        "|| ?3 || ','), ',') WHERE R_TABLE = ?1",
         // The column lists of keys are joined by commas.
         "UPDATE TARVEX_KEYS SET COLUMNS = trim(replace(',' || COLUMNS || ',', ',' || ?2 || ',', ',' || ?3 || "
         "','), ','), NOT_NULL_ADDED = trim(replace(',' || NOT_NULL_ADDED || ',', ',' || ?2 || ',', ',' || ?3 "
@@ -476,7 +495,9 @@ bool CCatalogTables::Forget(sqlite3* db, const std::string& table, CEngineError&
             "; DELETE FROM TARVEX_TEMPORARY WHERE TABLE_NAME = " + name +
             "; DELETE FROM TARVEX_DISABLED WHERE TABLE_NAME = " + name +
             "; DELETE FROM TARVEX_TABLE_STATS WHERE TABLE_NAME = " + name +
-            "; DELETE FROM TARVEX_CHECKS WHERE TABLE_NAME = " + name,
+            "; DELETE FROM TARVEX_CHECKS WHERE TABLE_NAME = " + name +
+            "; DELETE FROM TARVEX_COLUMNS WHERE TABLE_NAME = " + name +
+            "; DELETE FROM TARVEX_CONSTRAINTS WHERE TABLE_NAME = " + name,
         error);
 }
 

@@ -14,16 +14,19 @@ struct sqlite3;
 // (TARVEX_COMMENTS), views with their text and options (TARVEX_VIEWS),
 // GLOBAL TEMPORARY tables (TARVEX_TEMPORARY), keys added by ALTER TABLE
 // (TARVEX_KEYS), CHECK constraints with their conditions as written
-// (TARVEX_CHECKS) and other
+// (TARVEX_CHECKS), the columns of tables with their declared types
+// (TARVEX_COLUMNS, see CColumnCatalog) and other
 // constraints set aside by DISABLE (TARVEX_DISABLED).
 // Their version is the file's user_version. They are made, in one
 // transaction, when a connection first opens the file for writing, and a
 // file of an earlier version is converted then, once; reading never writes.
 class CCatalogTables {
 public:
-    static constexpr int kVersion = 3;
+    static constexpr int kVersion = 4;
     // The version from which CHECK constraints are compiled (see CCheckUpgrade).
     static constexpr int kChecksCompiled = 3;
+    // The version from which the columns of tables are recorded (CColumnCatalog).
+    static constexpr int kColumnsRecorded = 4;
 
     // Makes or converts the tables when the file is behind; a file that
     // cannot be written is left as it is (true). False with SQLite's reason.

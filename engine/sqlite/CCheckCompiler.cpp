@@ -161,6 +161,25 @@ bool CCheckCompiler::Condition(std::string_view text, std::size_t begin, std::si
         failure.code = code;
         return false;
     }
+    return Expression(text, tokens, end, columns, compiled, failure);
+}
+
+bool CCheckCompiler::Expression(std::string_view text, std::size_t begin, std::size_t end,
+                                std::string& compiled, CSqlEmitter::Failure& failure) {
+    Tokens tokens;
+    for (const Token& token : CSqlScanner::Significant(text))
+        if (token.begin >= begin && token.begin + token.length <= end) tokens.push_back(token);
+    if (tokens.empty()) {
+        failure.at = end;
+        failure.code = 936;
+        return false;
+    }
+    return Expression(text, tokens, end, {}, compiled, failure);
+}
+
+bool CCheckCompiler::Expression(std::string_view text, const std::vector<CSqlScanner::Token>& tokens,
+                                std::size_t end, const std::vector<CSqliteCatalog::Column>& columns,
+                                std::string& compiled, CSqlEmitter::Failure& failure) {
     CSqlArena arena;
     CSqlParser parser(text, tokens, arena);
     CSqlParser::Failure parseFailure;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine/sqlite/CSqlEmitter.h"
+#include "engine/sqlite/CSqlScanner.h"
 #include "engine/sqlite/CSqliteCatalog.h"
 
 // CHECK constraints compiled as a WHERE clause is (CSqlParser, then
@@ -41,6 +42,14 @@ public:
                    const std::vector<CSqliteCatalog::Column>& columns, std::string& compiled,
                    CSqlEmitter::Failure& failure);
 
+    // The expression between bytes `begin` and `end` of `text`, naming no
+    // column (a column's DEFAULT).
+    bool Expression(std::string_view text, std::size_t begin, std::size_t end, std::string& compiled,
+                    CSqlEmitter::Failure& failure);
+
 private:
+    bool Expression(std::string_view text, const std::vector<CSqlScanner::Token>& tokens, std::size_t end,
+                    const std::vector<CSqliteCatalog::Column>& columns, std::string& compiled,
+                    CSqlEmitter::Failure& failure);
     CSqliteCatalog& m_catalog;
 };

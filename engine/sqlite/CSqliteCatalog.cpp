@@ -6,7 +6,6 @@
 #include <memory>
 
 #include "engine/sqlite/CCatalogTables.h"
-#include "engine/sqlite/CSqlScanner.h"
 #include "engine/sqlite/SqliteApi.h"
 #include "text/Cp932.h"
 #include "text/Encoding.h"
@@ -65,27 +64,38 @@ CSqliteCatalog::Column CSqliteCatalog::Describe(std::string name, std::string_vi
     std::string base = text.substr(0, open);
     while (!base.empty() && base.back() == ' ') base.pop_back();
     std::vector<long> arguments;
+    bool lengthInCharacters = false;
     if (open != std::string::npos) {
         const char* at = text.c_str() + open + 1;
         char* end = nullptr;
         for (;;) {
-            long value = std::strtol(at, &end, 10);
-            if (end == at) break;
+            // Note: NUMBER(*, s) has no precision of its own.
+            long value = 0;
+            const char* next = at + 1;
+            if (*at != '*') {
+                value = std::strtol(at, &end, 10);
+                next = end;
+            }
+            if (next == at) break;
             arguments.push_back(value);
-            at = end;
+            at = next;
             while (*at == ' ' || *at == ',') ++at;
         }
+        // VARCHAR2(n CHAR): the length counts characters.
+        lengthInCharacters = std::string_view(at).starts_with("CHAR");
     }
     for (const TypeName& type : kTypeNames) {
         if (type.name != base) continue;
         column.type = type.type;
-        column.charSemantics = type.charSemantics;
+        column.charSemantics = type.charSemantics || lengthInCharacters;
         column.integer = type.integer;
         break;
     }
     if (column.type == CSqlType::Number && base != "FLOAT" && !arguments.empty()) {
         column.precision = static_cast<int>(arguments[0]);
-        column.scale = arguments.size() > 1 ? static_cast<int>(arguments[1]) : 0;
+        column.scale = arguments.size() > 1 ? static_cast<int>(arguments[1])
+                       : arguments[0] > 0   ? 0
+                                            : Column::kNoScale;
     }
     if (column.integer) column.scale = 0;
     if (base == "TIMESTAMP") column.fraction = arguments.empty() ? 6 : static_cast<int>(arguments[0]);
@@ -132,8 +142,20 @@ const std::vector<CSqliteCatalog::Column>* CSqliteCatalog::Columns(std::string_v
     std::vector<Column> columns;
     std::string quoted;
     for (char c : encoding::Cp932ToUtf8(key)) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
-    Statement statement = Prepare(m_db, "SELECT name, type, pk FROM pragma_table_info(\"" + quoted + "\")");
-    while (statement && sqlite3_step(statement.get()) == SQLITE_ROW) {
+    // Note: a table's columns are the catalog's; a view's (and a table of a
+    // file the catalog has not recorded) are as SQLite declares them.
+    std::string utf8Name = encoding::Cp932ToUtf8(key);
+    Statement statement =
+        Prepare(m_db,
+                "SELECT c.COLUMN_NAME, c.DATA_TYPE, coalesce(p.pk, 0) FROM "
+                "main.TARVEX_COLUMNS c LEFT JOIN pragma_table_info(?1) p ON upper(p.name) = "
+                "c.COLUMN_NAME WHERE c.TABLE_NAME = ?1 ORDER BY c.COLUMN_ID");
+    if (statement) sqlite3_bind_text(statement.get(), 1, utf8Name.c_str(), -1, SQLITE_TRANSIENT);
+    bool recorded = statement && sqlite3_step(statement.get()) == SQLITE_ROW;
+    if (!recorded)
+        statement = Prepare(m_db, "SELECT name, type, pk FROM pragma_table_info(\"" + quoted + "\")");
+    while (statement && (recorded || sqlite3_step(statement.get()) == SQLITE_ROW)) {
+        recorded = false;
         columns.push_back(
             Describe(encoding::Utf8ToCp932(Text(statement.get(), 0)), Text(statement.get(), 1)));
         columns.back().primaryKey = sqlite3_column_int(statement.get(), 2) > 0;
@@ -143,7 +165,6 @@ const std::vector<CSqliteCatalog::Column>* CSqliteCatalog::Columns(std::string_v
                 "SELECT COLUMN_NAME, CASE WHEN DEFAULT_ON_NULL = 'YES' THEN 'ON NULL' WHEN "
                 "GENERATION_TYPE = 'ALWAYS' THEN 'ALWAYS' ELSE 'DEFAULT' END FROM "
                 "main.TARVEX_IDENTITIES WHERE TABLE_NAME = ?1");
-    std::string utf8Name = encoding::Cp932ToUtf8(key);
     if (identities) sqlite3_bind_text(identities.get(), 1, utf8Name.c_str(), -1, SQLITE_TRANSIENT);
     while (!columns.empty() && identities && sqlite3_step(identities.get()) == SQLITE_ROW) {
         std::string name = encoding::Utf8ToCp932(Text(identities.get(), 0));
@@ -189,54 +210,8 @@ std::string CSqliteCatalog::UniqueName(std::string_view failed) {
         if (origin == "c") return Upper(index);
         break;
     }
-    // A constraint of the table itself: "CONSTRAINT name PRIMARY KEY|UNIQUE"
-    // in its definition, over the columns or on the column it follows.
-    Statement schema =
-        Prepare(m_db, "SELECT sql FROM sqlite_schema WHERE type = 'table' AND upper(name) = '" + table + "'");
-    if (!schema || sqlite3_step(schema.get()) != SQLITE_ROW) return {};
-    std::string sql = Text(schema.get(), 0);
-    auto tokens = CSqlScanner::Significant(sql);
-    auto word = [&](std::size_t k) {
-        return k < tokens.size() ? Upper(std::string_view(sql).substr(tokens[k].begin, tokens[k].length))
-                                 : std::string();
-    };
-    int depth = 0;
-    std::string column;
-    bool atColumnStart = false;
-    for (std::size_t k = 0; k < tokens.size(); ++k) {
-        std::string w = word(k);
-        if (w == "(") {
-            if (++depth == 1) atColumnStart = true;
-            continue;
-        }
-        if (w == ")") {
-            --depth;
-            continue;
-        }
-        if (depth == 1 && w == ",") {
-            atColumnStart = true;
-            continue;
-        }
-        if (depth != 1) continue;
-        if (atColumnStart) {
-            column = w == "CONSTRAINT" ? std::string() : w;
-            if (!column.empty() && column.front() == '"') column = column.substr(1, column.size() - 2);
-            atColumnStart = false;
-        }
-        if (w != "CONSTRAINT") continue;
-        std::string name = word(k + 1);
-        std::size_t kind = k + 2;
-        if (word(kind) != "PRIMARY" && word(kind) != "UNIQUE") continue;
-        std::size_t open = word(kind) == "PRIMARY" ? kind + 2 : kind + 1;
-        std::vector<std::string> listed;
-        if (word(open) == "(") {
-            for (std::size_t c = open + 1; c < tokens.size() && word(c) != ")"; ++c)
-                if (word(c) != ",") listed.push_back(word(c));
-        } else {
-            listed.push_back(column);
-        }
-        if (listed == columns) return name;
-    }
+    // Note: a key of the table itself is named by the dictionary's catalog
+    // (CSqliteDictionary::KeyName), not here.
     return {};
 }
 

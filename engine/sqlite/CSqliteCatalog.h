@@ -57,8 +57,8 @@ public:
     void Invalidate();
     // Changes whenever what was read is dropped.
     std::uint64_t Generation() const { return m_generation; }
-    // The name of the unique constraint or index of `table` over `columns`
-    // ("T.A, T.B" as SQLite reports them, UTF-8); "" when unknown.
+    // The name of the unique index (made by CREATE UNIQUE INDEX) of `table`
+    // over `columns` ("T.A, T.B" as SQLite reports them, UTF-8); "" when unknown.
     std::string UniqueName(std::string_view failed);
 
     // The query text (CP932) and options of the view `name` (upper case,

@@ -12,6 +12,9 @@
 #include "engine/sqlite/CCatalogTables.h"
 #include "engine/sqlite/CCheckCompiler.h"
 #include "engine/sqlite/CCheckUpgrade.h"
+#include "engine/sqlite/CColumnCatalog.h"
+#include "engine/sqlite/CColumnCompiler.h"
+#include "engine/sqlite/CConstraintCatalog.h"
 #include "engine/sqlite/CDatabaseLocation.h"
 #include "engine/sqlite/CDateFormat.h"
 #include "engine/sqlite/CHousekeeping.h"
@@ -804,7 +807,7 @@ bool CSqliteConnection::RunDdl(const std::string& sql, std::vector<CEngineBind>&
     bool ok = ExecPlain("BEGIN IMMEDIATE") &&
               (!rebuilds || tokens.size() < 3 ||
                (CTriggerFiring::Drop(*this, encoding::Utf8ToCp932(AlteredTable(sql))), true)) &&
-              RunDdlWork(sql, binds, rowsProcessed) &&
+              RunDdlWork(sql, binds, rowsProcessed) && RecordColumns(sql) &&
               (!rebuilds || tokens.size() < 3 || CCatalogTables::Prune(m_db, AlteredTable(sql), m_error)) &&
               (!rebuilds || tokens.size() < 3 || RefireTable(AlteredTable(sql))) &&
               (!rebuilds || CheckForeignKeys()) && CommitWork();
@@ -834,6 +837,26 @@ std::string CSqliteConnection::AlteredTable(const std::string& sql) {
     std::string written = sql.substr(tokens[2].begin, tokens[2].length);
     return encoding::Cp932ToUtf8(written.front() == '"' ? written.substr(1, written.size() - 2)
                                                         : cp932::ToUpperAscii(written));
+}
+
+bool CSqliteConnection::RecordColumns(const std::string& sql) {
+    auto tokens = CSqlScanner::Significant(sql, 7);
+    auto is = [&](std::size_t k, std::string_view word) {
+        return k < tokens.size() && CSqlScanner::Is(sql, tokens[k], word);
+    };
+    bool create = is(0, "CREATE");
+    std::size_t name = (create || is(0, "ALTER")) && is(1, "TABLE")  ? 2
+                       : create && is(1, "GLOBAL") && is(3, "TABLE") ? 4
+                                                                     : 0;
+    if (name == 0 || name >= tokens.size()) return true;
+    // Note: a name given with its schema is the table's name after the ".".
+    if (name + 2 < tokens.size() && CSqlScanner::IsSymbol(sql, tokens[name + 1], '.')) name += 2;
+    std::string written = sql.substr(tokens[name].begin, tokens[name].length);
+    std::string table = written.front() == '"' ? written.substr(1, written.size() - 2) : written;
+    return CConstraintCatalog::Record(m_db, encoding::Cp932ToUtf8(table), m_error) &&
+           CColumnCatalog::Record(
+               m_db, encoding::Cp932ToUtf8(table),
+               create ? CColumnCatalog::ReadTable(sql) : std::vector<CColumnCatalog::Declared>(), m_error);
 }
 
 bool CSqliteConnection::CheckForeignKeys() {
@@ -978,7 +1001,8 @@ bool CSqliteConnection::CompileChecks(const std::string& sql,
     CCheckCompiler compiler(*m_catalog);
     std::vector<CCheckCompiler::Check> checks = CCheckCompiler::Find(sql, true);
     CSqlEmitter::Failure failure;
-    if (!compiler.Compile(sql, CCheckCompiler::DeclaredColumns(sql), checks, failure)) {
+    if (!compiler.Compile(sql, CCheckCompiler::DeclaredColumns(sql), checks, failure) ||
+        !CompileColumns(sql, compiled, failure)) {
         SetEmitError(failure, static_cast<int>(failure.at));
         return false;
     }
@@ -999,6 +1023,21 @@ bool CSqliteConnection::CompileChecks(const std::string& sql,
             {check.begin, check.end - check.begin,
              "CONSTRAINT \"" + encoding::Utf8ToCp932(utf8) + "\" CHECK (" + check.compiled + ")"});
     }
+    std::sort(compiled.begin(), compiled.end(),
+              [](const COracleDialect::Compiled& a, const COracleDialect::Compiled& b) {
+                  return a.begin < b.begin;
+              });
+    return true;
+}
+
+bool CSqliteConnection::CompileColumns(const std::string& sql,
+                                       std::vector<COracleDialect::Compiled>& compiled,
+                                       CSqlEmitter::Failure& failure) {
+    CColumnCompiler compiler(*m_catalog);
+    std::vector<CColumnCompiler::Edit> edits;
+    for (const auto& column : CColumnCatalog::ReadTable(sql))
+        if (!compiler.Compile(sql, column, 0, true, edits, failure)) return false;
+    for (auto& edit : edits) compiled.push_back({edit.begin, edit.length, std::move(edit.with)});
     return true;
 }
 

@@ -147,6 +147,9 @@ private:
     // After a table (`table`, UTF-8) is rebuilt: the SQLite triggers that
     // run its row triggers made again for its columns.
     bool RefireTable(const std::string& table);
+    // After CREATE TABLE or ALTER TABLE: the table's columns as the catalog
+    // records them (CColumnCatalog), their types and defaults as written.
+    bool RecordColumns(const std::string& sql);
     // ORA-02298 when a row refers to a key that is not there.
     bool CheckForeignKeys();
     bool RunSequence(const std::string& sql, StatementKind kind);
@@ -158,6 +161,10 @@ private:
     // The CHECK constraints of a CREATE TABLE (`sql`), compiled (see
     // CCheckCompiler) and recorded in the catalog under their names.
     bool CompileChecks(const std::string& sql, std::vector<COracleDialect::Compiled>& compiled);
+    // The column types and DEFAULT expressions of CREATE TABLE written for
+    // SQLite, in `compiled`.
+    bool CompileColumns(const std::string& sql, std::vector<COracleDialect::Compiled>& compiled,
+                        CSqlEmitter::Failure& failure);
     // The sequences of the identity columns a CREATE TABLE declared.
     bool CreateIdentities(const std::string& sql);
     // After DROP TABLE: what the catalog held of the table goes with it.

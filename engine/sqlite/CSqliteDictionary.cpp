@@ -7,6 +7,7 @@
 #include <unordered_map>
 
 #include "engine/sqlite/CCatalogTables.h"
+#include "engine/sqlite/CConstraintCatalog.h"
 #include "engine/sqlite/CSqlScanner.h"
 #include "engine/sqlite/CSqliteCatalog.h"
 #include "engine/sqlite/SqliteApi.h"
@@ -82,14 +83,17 @@ const View kViews[] = {
      "DATA_PRECISION NUMBER, DATA_SCALE NUMBER, NULLABLE VARCHAR2(1), COLUMN_ID NUMBER, DEFAULT_LENGTH "
      "NUMBER, "
      "DATA_DEFAULT LONG, CHAR_LENGTH NUMBER, CHAR_USED VARCHAR2(1), IDENTITY_COLUMN VARCHAR2(3)",
-     "SELECT upper(m.name), upper(p.name), ORA_TYPE_PART(p.type, 0), ORA_TYPE_PART(p.type, 1), "
-     "ORA_TYPE_PART(p.type, 2), ORA_TYPE_PART(p.type, 3), CASE WHEN p.\"notnull\" OR p.pk THEN 'N' ELSE 'Y' "
-     "END, p.cid + 1, length(p.dflt_value), p.dflt_value, ORA_TYPE_PART(p.type, 4), ORA_TYPE_PART(p.type, "
-     "5), "
+     "SELECT upper(m.name), upper(p.name), ORA_TYPE_PART(coalesce(c.DATA_TYPE, p.type), 0), "
+     "ORA_TYPE_PART(coalesce(c.DATA_TYPE, p.type), 1), ORA_TYPE_PART(coalesce(c.DATA_TYPE, p.type), 2), "
+     "ORA_TYPE_PART(coalesce(c.DATA_TYPE, p.type), 3), coalesce(c.NULLABLE, CASE WHEN p.\"notnull\" OR p.pk "
+     "THEN 'N' ELSE 'Y' END), coalesce(c.COLUMN_ID, p.cid + 1), length(iif(c.TABLE_NAME IS NULL, "
+     "p.dflt_value, c.DATA_DEFAULT)), iif(c.TABLE_NAME IS NULL, p.dflt_value, c.DATA_DEFAULT), "
+     "ORA_TYPE_PART(coalesce(c.DATA_TYPE, p.type), 4), ORA_TYPE_PART(coalesce(c.DATA_TYPE, p.type), 5), "
      "CASE WHEN EXISTS (SELECT 1 FROM main.TARVEX_IDENTITIES i WHERE "
      "i.TABLE_NAME = upper(m.name) AND i.COLUMN_NAME = upper(p.name)) THEN 'YES' ELSE 'NO' END FROM "
      "(SELECT name, type FROM main.sqlite_schema UNION ALL SELECT name, type FROM temp.sqlite_schema WHERE "
-     "upper(name) IN (SELECT TABLE_NAME FROM main.TARVEX_TEMPORARY)) m, pragma_table_info(m.name) p WHERE "
+     "upper(name) IN (SELECT TABLE_NAME FROM main.TARVEX_TEMPORARY)) m, pragma_table_info(m.name) p LEFT "
+     "JOIN main.TARVEX_COLUMNS c ON c.TABLE_NAME = upper(m.name) AND c.COLUMN_NAME = upper(p.name) WHERE "
      "m.type IN ('table', 'view') AND %U",
      "OWNER",
      {{"USER_TAB_COLUMNS", nullptr},
@@ -333,18 +337,19 @@ const View kViews[] = {
     {"CONSTRAINTS",
      "CONSTRAINT_NAME VARCHAR2(128), CONSTRAINT_TYPE VARCHAR2(1), TABLE_NAME VARCHAR2(128), "
      "SEARCH_CONDITION LONG, R_CONSTRAINT_NAME VARCHAR2(128), DELETE_RULE VARCHAR2(9), STATUS VARCHAR2(8), "
-     "INDEX_NAME VARCHAR2(128)",
+     "INDEX_NAME VARCHAR2(128), VALIDATED VARCHAR2(13), "
+     "GENERATED VARCHAR2(14)",
      nullptr,
      "OWNER, R_OWNER",
      {{"USER_CONSTRAINTS",
        "OWNER, CONSTRAINT_NAME, CONSTRAINT_TYPE, TABLE_NAME, SEARCH_CONDITION, R_OWNER, R_CONSTRAINT_NAME, "
-       "DELETE_RULE, STATUS, INDEX_NAME"},
+       "DELETE_RULE, STATUS, VALIDATED, GENERATED, INDEX_NAME"},
       {"ALL_CONSTRAINTS",
        "OWNER, CONSTRAINT_NAME, CONSTRAINT_TYPE, TABLE_NAME, SEARCH_CONDITION, R_OWNER, R_CONSTRAINT_NAME, "
-       "DELETE_RULE, STATUS, INDEX_NAME"},
+       "DELETE_RULE, STATUS, VALIDATED, GENERATED, INDEX_NAME"},
       {"DBA_CONSTRAINTS",
        "OWNER, CONSTRAINT_NAME, CONSTRAINT_TYPE, TABLE_NAME, SEARCH_CONDITION, R_OWNER, R_CONSTRAINT_NAME, "
-       "DELETE_RULE, STATUS, INDEX_NAME"}}},
+       "DELETE_RULE, STATUS, VALIDATED, GENERATED, INDEX_NAME"}}},
     {"CONS_COLUMNS",
      "CONSTRAINT_NAME VARCHAR2(128), TABLE_NAME VARCHAR2(128), COLUMN_NAME VARCHAR2(4000), POSITION NUMBER",
      nullptr,
@@ -523,11 +528,24 @@ void FillOwners(sqlite3* db, const View& view) {
     sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);
 }
 
+bool HasColumnTable(sqlite3* db) {
+    Statement look = ::Prepare(db, "SELECT 1 FROM main.sqlite_schema WHERE name = 'TARVEX_COLUMNS'");
+    return look && sqlite3_step(look.get()) == SQLITE_ROW;
+}
+
 // Fills the rows of a view from the file's schema and catalog tables.
 void Refresh(sqlite3* db, const View& view) {
     std::string select = view.select;
     for (std::size_t at; (at = select.find("%U")) != std::string::npos;) select.replace(at, 2, kUserObjects);
     if (select == "%D") select = DictionaryRows();
+    // Note: a file of an earlier version that could not be converted (a
+    // read-only one) has no column table; its columns are SQLite's.
+    constexpr std::string_view kColumns = "main.TARVEX_COLUMNS";
+    if (std::size_t at = select.find(kColumns); at != std::string::npos && !HasColumnTable(db))
+        select.replace(
+            at, kColumns.size(),
+            "(SELECT NULL AS TABLE_NAME, NULL AS COLUMN_NAME, NULL AS COLUMN_ID, NULL AS DATA_TYPE, "
+            "NULL AS NULLABLE, NULL AS DATA_DEFAULT WHERE 0)");
     std::string sql = "DELETE FROM " + RowsTable(view) + "; INSERT INTO " + RowsTable(view) + " (" +
                       ColumnNames(view.columns) + ") " + select;
     sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);
@@ -596,20 +614,21 @@ void FillConstraints(sqlite3* db) {
     sqlite3_exec(
         db,
         "INSERT INTO temp.TARVEX_DICT_CONSTRAINTS (CONSTRAINT_NAME, CONSTRAINT_TYPE, TABLE_NAME, "
-        "SEARCH_CONDITION, R_CONSTRAINT_NAME, DELETE_RULE, STATUS, INDEX_NAME) SELECT CONSTRAINT_NAME, CASE "
+        "SEARCH_CONDITION, R_CONSTRAINT_NAME, DELETE_RULE, STATUS, INDEX_NAME, VALIDATED, GENERATED) SELECT "
+        "CONSTRAINT_NAME, CASE "
         "WHEN upper(DEFINITION) LIKE "
         "'%CHECK%' THEN 'C' WHEN upper(DEFINITION) LIKE '%PRIMARY KEY%' THEN 'P' WHEN upper(DEFINITION) LIKE "
         "'%REFERENCES%' THEN 'R' ELSE 'U' END, TABLE_NAME, (SELECT SEARCH_CONDITION FROM main.TARVEX_CHECKS "
         "c "
-        "WHERE c.CONSTRAINT_NAME = d.CONSTRAINT_NAME), NULL, NULL, 'DISABLED', NULL FROM "
-        "main.TARVEX_DISABLED d",
+        "WHERE c.CONSTRAINT_NAME = d.CONSTRAINT_NAME), NULL, NULL, 'DISABLED', NULL, "
+        "'NOT VALIDATED', CASE WHEN CONSTRAINT_NAME LIKE 'SYS\\_C%' ESCAPE '\\' THEN 'GENERATED "
+        "NAME' ELSE 'USER NAME' END FROM main.TARVEX_DISABLED d",
         nullptr, nullptr, nullptr);
-    Statement add =
-        ::Prepare(db,
-                  "INSERT INTO temp.TARVEX_DICT_CONSTRAINTS (CONSTRAINT_NAME, CONSTRAINT_TYPE, TABLE_NAME, "
-                  "SEARCH_CONDITION, R_CONSTRAINT_NAME, DELETE_RULE, INDEX_NAME, STATUS) VALUES (?1, ?2, ?3, "
-                  "?4, ?5, ?6, "
-                  "?7, ?8)");
+    Statement add = ::Prepare(
+        db,
+        "INSERT INTO temp.TARVEX_DICT_CONSTRAINTS (CONSTRAINT_NAME, CONSTRAINT_TYPE, TABLE_NAME, "
+        "SEARCH_CONDITION, R_CONSTRAINT_NAME, DELETE_RULE, INDEX_NAME, STATUS, VALIDATED, GENERATED) VALUES "
+        "(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10)");
     Statement column =
         ::Prepare(db,
                   "INSERT INTO temp.TARVEX_DICT_CONS_COLUMNS (CONSTRAINT_NAME, TABLE_NAME, COLUMN_NAME, "
@@ -645,6 +664,10 @@ void FillConstraints(sqlite3* db) {
         else
             sqlite3_bind_text(add.get(), 7, index.c_str(), -1, SQLITE_TRANSIENT);
         sqlite3_bind_text(add.get(), 8, c.enabled ? "ENABLED" : "DISABLED", -1, SQLITE_STATIC);
+        sqlite3_bind_text(add.get(), 9, c.enabled ? "VALIDATED" : "NOT VALIDATED", -1, SQLITE_STATIC);
+        // Note: the names the system gives are SYS_C and digits.
+        bool generated = c.generated || c.name.rfind("SYS_C", 0) == 0;
+        sqlite3_bind_text(add.get(), 10, generated ? "GENERATED NAME" : "USER NAME", -1, SQLITE_STATIC);
         sqlite3_step(add.get());
         sqlite3_reset(add.get());
         for (std::size_t k = 0; k < c.columns.size(); ++k) {
@@ -743,8 +766,11 @@ std::vector<CSqliteDictionary::Constraint> CSqliteDictionary::All(sqlite3* db) {
                   "type = 'table' AND sql IS NOT NULL AND name NOT LIKE 'sqlite%' AND "
                   "upper(name) NOT LIKE 'TARVEX%' ORDER BY rowid");
     while (tables && sqlite3_step(tables.get()) == SQLITE_ROW) {
-        std::string sql = Text(tables.get(), 1);
-        auto found = Parse(sql, sqlite3_column_int64(tables.get(), 0));
+        // Note: a table the catalog has not recorded (a file it cannot
+        // write) has its constraints read from its definition.
+        std::vector<Constraint> found;
+        if (!CConstraintCatalog::Read(db, Text(tables.get(), 4), found))
+            found = Parse(Text(tables.get(), 1), sqlite3_column_int64(tables.get(), 0));
         all.insert(all.end(), found.begin(), found.end());
     }
     tables.reset();
@@ -891,6 +917,7 @@ std::vector<CSqliteDictionary::Constraint> CSqliteDictionary::Parse(std::string_
                 }
                 continue;
             }
+            c.generated = name.empty();
             c.name = name.empty() ? generated() : name;
             out.push_back(std::move(c));
         }

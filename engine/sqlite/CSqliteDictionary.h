@@ -27,7 +27,8 @@ public:
         std::vector<std::string> referencedColumns;
         std::string deleteRule = "NO ACTION";
         bool enabled = true;
-        std::string index;  // P, U added later: the index that enforces it
+        std::string index;       // P, U added later: the index that enforces it
+        bool generated = false;  // named by the system, not by its definition
     };
 
     // Adds what the views need; false on failure. The views themselves are

@@ -6,10 +6,10 @@
 #include <memory>
 
 #include "engine/sqlite/CCheckCompiler.h"
+#include "engine/sqlite/CColumnCatalog.h"
+#include "engine/sqlite/CColumnCompiler.h"
 #include "engine/sqlite/COraError.h"
-#include "engine/sqlite/COracleDialect.h"
 #include "engine/sqlite/CSequenceOptions.h"
-#include "engine/sqlite/CSqlRewrite.h"
 #include "engine/sqlite/CSqliteCatalog.h"
 #include "engine/sqlite/CSqliteDictionary.h"
 #include "engine/sqlite/CTableRebuild.h"
@@ -574,18 +574,53 @@ bool CSqliteSchema::AddItem(std::string_view table, std::string_view item, std::
     // Note: its CHECK constraints are compiled and named as CREATE TABLE's are.
     std::string written = statement + std::string(item);
     auto checks = CCheckCompiler::Find(written, false);
-    std::vector<COracleDialect::Compiled> compiled;
-    if (!CompileAddedChecks(table, item, at, written, checks, compiled, error)) return false;
+    std::vector<CColumnCompiler::Edit> compiled;
+    std::string defaultExpression;
+    if (!CompileAddedChecks(table, item, at, written, checks, compiled, error) ||
+        !CompileColumn(item, statement.size(), at, compiled, error, &defaultExpression))
+        return false;
     std::string column =
         Prepare("CREATE TABLE X (" + CCheckCompiler::Blank(written, checks).substr(statement.size()) + ")");
-    column = column.substr(16, column.size() - 17);
-    CSqlRewrite rewrite = COracleDialect::Translate(statement + column, compiled);
-    return Exec(encoding::Cp932ToUtf8(rewrite.Text()), error, static_cast<int>(at));
+    column = CColumnCompiler::Apply(statement + column.substr(16, column.size() - 17), compiled)
+                 .substr(statement.size());
+    if (defaultExpression.empty())
+        return Exec(encoding::Cp932ToUtf8(statement + column), error, static_cast<int>(at)) &&
+               RecordColumn(table, item, error);
+    // Note: SQLite adds a column whose default is an expression by a rebuild
+    // only; the rows there take its value, as on the server.
+    std::string current;
+    TableSql(table, current);
+    std::size_t close = current.rfind(')');
+    std::string name = encoding::Cp932ToUtf8(cp932::ToUpperAscii(CColumnCatalog::ReadItem(item).name));
+    return CTableRebuild::Run(
+               m_db, encoding::Cp932ToUtf8(Upper(table)),
+               encoding::Cp932ToUtf8(current.substr(0, close) + ", " + column + current.substr(close)), error,
+               {{name, encoding::Cp932ToUtf8(defaultExpression)}}) &&
+           RecordColumn(table, item, error);
+}
+
+bool CSqliteSchema::CompileColumn(std::string_view item, std::size_t base, std::size_t at,
+                                  std::vector<CColumnCompiler::Edit>& edits, CEngineError& error,
+                                  std::string* defaultExpression) {
+    CSqliteCatalog catalog(m_db);
+    CSqlEmitter::Failure failure;
+    CColumnCatalog::Declared declared = CColumnCatalog::ReadItem(item);
+    if (CColumnCompiler(catalog).Compile(item, declared, base, true, edits, failure)) {
+        if (defaultExpression != nullptr && declared.hasDefault) *defaultExpression = edits.back().with;
+        return true;
+    }
+    COraError::Set(error, failure.code, {failure.name}, static_cast<int>(at + failure.at));
+    return false;
+}
+
+bool CSqliteSchema::RecordColumn(std::string_view table, std::string_view item, CEngineError& error) {
+    return CColumnCatalog::Record(m_db, encoding::Cp932ToUtf8(Upper(table)), {CColumnCatalog::ReadItem(item)},
+                                  error);
 }
 
 bool CSqliteSchema::CompileAddedChecks(std::string_view table, std::string_view item, std::size_t at,
                                        const std::string& written, std::vector<CCheckCompiler::Check>& checks,
-                                       std::vector<COracleDialect::Compiled>& compiled, CEngineError& error) {
+                                       std::vector<CColumnCompiler::Edit>& compiled, CEngineError& error) {
     if (checks.empty()) return true;
     CSqliteCatalog catalog(m_db);
     const auto* found = catalog.Columns(table);
@@ -642,8 +677,10 @@ bool CSqliteSchema::AddIdentity(std::string_view table, std::string_view item, c
         return false;
     }
     // The rows there take numbers in their order, as on the server.
+    std::vector<CColumnCompiler::Edit> edits;
+    if (!CompileColumn(item, 0, at, edits, error)) return false;
     std::string column = Prepare("CREATE TABLE X (" + std::string(item) + ")");
-    column = COracleDialect::Translate(column.substr(16, column.size() - 17)).Text();
+    column = CColumnCompiler::Apply(column.substr(16, column.size() - 17), edits);
     std::string current;
     TableSql(table, current);
     std::size_t close = current.rfind(')');
@@ -652,7 +689,8 @@ bool CSqliteSchema::AddIdentity(std::string_view table, std::string_view item, c
            CTableRebuild::Run(
                m_db, identity.table,
                encoding::Cp932ToUtf8(current.substr(0, close) + ", " + column + current.substr(close)), error,
-               {{identity.column, "ORA_NEXTVAL('" + encoding::Cp932ToUtf8(sequence) + "')"}});
+               {{identity.column, "ORA_NEXTVAL('" + encoding::Cp932ToUtf8(sequence) + "')"}}) &&
+           RecordColumn(table, item, error);
 }
 
 bool CSqliteSchema::EditDefinition(std::string_view table, const std::string& sql, CEngineError& error) {
@@ -1061,12 +1099,26 @@ bool CSqliteSchema::Modify(std::string_view table, std::string_view item, std::s
             }
             std::string written(item.substr(
                 tokens[k].begin, (end < tokens.size() ? tokens[end].begin : item.size()) - tokens[k].begin));
-            std::string prepared = Prepare("CREATE TABLE X (C " + written + ")");
-            newType = " " + COracleDialect::Translate(prepared).Text().substr(18);
-            newType = newType.substr(0, newType.rfind(')'));
+            newType = " " + CColumnCompiler::StoredType(CColumnCatalog::Normalized(written));
             k = end;
         }
-        std::string extra(k < tokens.size() ? item.substr(tokens[k].begin) : std::string_view());
+        std::size_t extraBegin = k < tokens.size() ? tokens[k].begin : item.size();
+        std::string extra(item.substr(extraBegin));
+        // A DEFAULT given takes the place of the one there was.
+        if (CColumnCatalog::Declared given = CColumnCatalog::ReadItem(item);
+            given.hasDefault && given.defaultWord >= extraBegin) {
+            std::vector<CColumnCompiler::Edit> edits;
+            CSqliteCatalog catalog(m_db);
+            CSqlEmitter::Failure failure;
+            given.type.clear();
+            if (!CColumnCompiler(catalog).Compile(item, given, 0, false, edits, failure)) {
+                COraError::Set(error, failure.code, {failure.name}, static_cast<int>(at + failure.at));
+                return false;
+            }
+            extra = CColumnCompiler::Apply(item, edits).substr(extraBegin);
+            if (CColumnCatalog::Declared old = CColumnCatalog::ReadItem("C " + rest); old.hasDefault)
+                rest.erase(old.defaultWord - 2, old.defaultEnd - old.defaultWord);
+        }
         std::string upperExtra = Upper(extra);
         std::string upperRest = Upper(rest);
         if (upperExtra.find("NOT NULL") == std::string::npos && upperExtra.rfind("NULL", 0) == 0) {
@@ -1089,7 +1141,7 @@ bool CSqliteSchema::Modify(std::string_view table, std::string_view item, std::s
             COraError::Set(error, 2296, {std::string(table) + "." + column}, static_cast<int>(at));
             return false;
         }
-        return EditDefinition(table, edited, error);
+        return EditDefinition(table, edited, error) && RecordColumn(table, item, error);
     }
     COraError::Set(error, 904, {column}, static_cast<int>(at));
     return false;

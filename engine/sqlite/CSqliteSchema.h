@@ -7,7 +7,7 @@
 #include "engine/EngineTypes.h"
 #include "engine/sqlite/CCatalogTables.h"
 #include "engine/sqlite/CCheckCompiler.h"
-#include "engine/sqlite/COracleDialect.h"
+#include "engine/sqlite/CColumnCompiler.h"
 #include "engine/sqlite/CSqlScanner.h"
 
 struct sqlite3;
@@ -79,7 +79,13 @@ private:
     // ALTER TABLE ... ADD COLUMN text) compiled and recorded.
     bool CompileAddedChecks(std::string_view table, std::string_view item, std::size_t at,
                             const std::string& written, std::vector<CCheckCompiler::Check>& checks,
-                            std::vector<COracleDialect::Compiled>& compiled, CEngineError& error);
+                            std::vector<CColumnCompiler::Edit>& compiled, CEngineError& error);
+    // The type and DEFAULT of the column defined by `item` written for SQLite
+    // (edits at `base` more than the item's offsets); `at`: the item's place.
+    // The DEFAULT compiled in `defaultExpression`.
+    bool CompileColumn(std::string_view item, std::size_t base, std::size_t at,
+                       std::vector<CColumnCompiler::Edit>& edits, CEngineError& error,
+                       std::string* defaultExpression = nullptr);
     // A foreign key's text "... REFERENCES parent" with the columns of the
     // parent's primary key written out: SQLite finds only its own keys.
     std::string WithReferencedColumns(const std::string& body);
@@ -87,6 +93,9 @@ private:
     bool AddIdentity(std::string_view table, std::string_view item, const Tokens& tokens, std::size_t k,
                      std::size_t at, CEngineError& error);
     bool EditDefinition(std::string_view table, const std::string& sql, CEngineError& error);
+    // The column defined by `item` as the catalog records it, with its type
+    // and DEFAULT as written.
+    bool RecordColumn(std::string_view table, std::string_view item, CEngineError& error);
     bool Exec(const std::string& utf8, CEngineError& error, int position = 0);
     bool TableSql(std::string_view table, std::string& sql);
     long long Count(const std::string& utf8);

@@ -1,0 +1,89 @@
+#include "engine/sqlite/CColumnCompiler.h"
+
+#include <algorithm>
+
+#include "engine/sqlite/CCheckCompiler.h"
+
+namespace {
+
+bool StartsWith(std::string_view text, std::string_view prefix) {
+    return text.substr(0, prefix.size()) == prefix;
+}
+
+}  // namespace
+
+namespace {
+
+// A type whose words go on after its brackets, or that says TO
+// ("TIMESTAMP(3) WITH TIME ZONE", "INTERVAL DAY(3) TO SECOND(2)"), which
+// SQLite's type names cannot: its words joined by "_", its numbers last.
+bool Joined(std::string_view type, std::string& out) {
+    std::size_t close = type.find(')');
+    bool wordsAfter = close != std::string_view::npos && close + 1 < type.size();
+    if (!wordsAfter && type.find(" TO ") == std::string_view::npos) return false;
+    std::string words;
+    std::string numbers;
+    bool inside = false;
+    for (char c : type) {
+        if (c == '(' || c == ')') {
+            inside = c == '(';
+            if (inside && !numbers.empty()) numbers += ',';
+            continue;
+        }
+        if (inside)
+            numbers += c;
+        else
+            words += c == ' ' ? '_' : c;
+    }
+    out = words + (numbers.empty() ? std::string() : "(" + numbers + ")");
+    return true;
+}
+
+}  // namespace
+
+std::string CColumnCompiler::StoredType(std::string_view declared) {
+    std::string type(declared);
+    if (std::string joined; Joined(type, joined)) return joined;
+    std::size_t open = type.find('(');
+    if (open == std::string::npos) return type;
+    std::size_t close = type.find(')', open);
+    if (close == std::string::npos) return type;
+    std::string base = type.substr(0, open);
+    std::string inside = type.substr(open + 1, close - open - 1);
+    std::string after = type.substr(close);
+    // VARCHAR2(n CHAR): the semantics go with the name; (n BYTE) is (n).
+    for (std::string_view unit : {" CHAR", " BYTE"}) {
+        if (inside.size() <= unit.size() ||
+            inside.compare(inside.size() - unit.size(), unit.size(), unit) != 0)
+            continue;
+        inside.resize(inside.size() - unit.size());
+        if (unit == " CHAR") base = (base == "VARCHAR" ? "VARCHAR2" : base) + "_CHAR";
+    }
+    // NUMBER(*, s): the engine's types take numbers only, and a precision of 0 is none.
+    if (StartsWith(inside, "*")) inside = "0" + inside.substr(1);
+    return base + "(" + inside + after;
+}
+
+bool CColumnCompiler::Compile(std::string_view text, const CColumnCatalog::Declared& column, std::size_t base,
+                              bool types, std::vector<Edit>& edits, CSqlEmitter::Failure& failure) {
+    if (types && !column.type.empty())
+        edits.push_back(
+            {base + column.typeBegin, column.typeEnd - column.typeBegin, StoredType(column.type)});
+    if (!column.hasDefault) return true;
+    std::string compiled;
+    if (!CCheckCompiler(m_catalog).Expression(text, column.defaultBegin, column.defaultEnd, compiled,
+                                              failure))
+        return false;
+    // Note: SQLite takes an expression as a default in brackets.
+    edits.push_back(
+        {base + column.defaultBegin, column.defaultEnd - column.defaultBegin, "(" + compiled + ")"});
+    return true;
+}
+
+std::string CColumnCompiler::Apply(std::string_view text, std::vector<Edit> edits) {
+    std::sort(edits.begin(), edits.end(), [](const Edit& a, const Edit& b) { return a.begin > b.begin; });
+    std::string out(text);
+    for (const Edit& edit : edits)
+        if (edit.begin + edit.length <= out.size()) out.replace(edit.begin, edit.length, edit.with);
+    return out;
+}

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/sqlite/CColumnCatalog.h"
+#include "engine/sqlite/CSqlEmitter.h"
+
+class CSqliteCatalog;
+
+// A column's definition written for the table SQLite keeps: the declared
+// type in the form its definition holds ("VARCHAR2(20 CHAR)" is
+// VARCHAR2_CHAR(20), which SQLite's affinity and the describing of query
+// columns read), the DEFAULT expression compiled as an expression of a query
+// is, so that the server's functions and value rules hold in it.
+class CColumnCompiler {
+public:
+    // Bytes [begin, begin + length) of a text replaced by `with`.
+    struct Edit {
+        std::size_t begin = 0;
+        std::size_t length = 0;
+        std::string with;
+    };
+
+    explicit CColumnCompiler(CSqliteCatalog& catalog) : m_catalog(catalog) {}
+
+    // The type a table's definition holds for `declared` (the catalog's form).
+    static std::string StoredType(std::string_view declared);
+    // The edits of `column` (read from `text`, its offsets moved by `base`):
+    // its type when `types`, its DEFAULT; a failure's offset is in `text`.
+    bool Compile(std::string_view text, const CColumnCatalog::Declared& column, std::size_t base, bool types,
+                 std::vector<Edit>& edits, CSqlEmitter::Failure& failure);
+    // `text` with `edits` (not overlapping) made.
+    static std::string Apply(std::string_view text, std::vector<Edit> edits);
+
+private:
+    CSqliteCatalog& m_catalog;
+};
