@@ -23,6 +23,9 @@ std::string Upper(std::string_view text) {
 
 bool IsText(CSqlType type) { return type == CSqlType::Text || type == CSqlType::Char; }
 
+// The longest VARCHAR2 of a query column, in bytes.
+constexpr long kLongestText = 4000;
+
 // Note: NUMBER(p) up to 18 digits and NUMBER(p, s) up to 15 always fit an
 // integer or a double.
 bool HoldsLongNumbers(const CSqliteCatalog::Column& column) {
@@ -463,12 +466,7 @@ bool CSqlEmitter::Query(const CSqlSelect& query, std::string& out, std::vector<T
         out += "WITH ";
         for (std::size_t k = 0; k < query.with.size(); ++k) {
             if (k > 0) out += ", ";
-            Cte cte;
-            cte.name = Upper(query.with[k].name);
-            out += std::string(query.with[k].name) + " AS (";
-            if (!Query(*query.with[k].query, out, &cte.columns)) return false;
-            out += ")";
-            m_ctes.push_back(std::move(cte));
+            if (!WithEntry(query.with[k], out)) return false;
         }
         out += " ";
     }
@@ -510,6 +508,46 @@ bool CSqlEmitter::Query(const CSqlSelect& query, std::string& out, std::vector<T
     m_ctes.resize(ctes);
     if (columns != nullptr) *columns = std::move(first);
     return !m_failed;
+}
+
+bool CSqlEmitter::WithEntry(const CSqlSelect::With& entry, std::string& out) {
+    Cte cte;
+    cte.name = Upper(entry.name);
+    out += std::string(entry.name);
+    if (entry.columns.empty()) {
+        out += " AS (";
+        if (!Query(*entry.query, out, &cte.columns)) return false;
+        out += ")";
+        m_ctes.push_back(std::move(cte));
+        return true;
+    }
+    // Note: a WITH that names its columns may read its own rows; they have
+    // the names listed and the types of its first query block.
+    std::vector<Typed> anchor;
+    std::string scratch;
+    if (!Block(*entry.query, scratch, &anchor, false)) return false;
+    if (anchor.size() != entry.columns.size()) return Fail(entry.at, 32038);
+    out += " (";
+    for (std::size_t k = 0; k < entry.columns.size(); ++k) {
+        anchor[k].name = Upper(entry.columns[k]);
+        anchor[k].emitted.clear();
+        out += (k > 0 ? ", " : "") + std::string(entry.columns[k]);
+    }
+    out += ") AS (";
+    m_ctes.push_back(Cte{cte.name, anchor});
+    // Note: text its own rows make longer (a path built with ||) is not cut
+    // to the first block's length; such a column is as long as text may be.
+    for (const CSqlSelect* block = entry.query->next; block != nullptr; block = block->next) {
+        std::vector<Typed> member;
+        if (!Block(*block, scratch, &member, false)) return false;
+        for (std::size_t k = 0; k < member.size() && k < anchor.size(); ++k)
+            if (IsText(anchor[k].type.kind) && member[k].type.length > anchor[k].type.length)
+                m_ctes.back().columns[k].type = CValueType{CSqlType::Text, kLongestText};
+    }
+    std::vector<Typed> columns;
+    if (!Query(*entry.query, out, &columns)) return false;
+    out += ")";
+    return true;
 }
 
 bool CSqlEmitter::OrderItems(const std::vector<CSqlExpr::OrderItem>& items, std::string& out) {

@@ -97,6 +97,8 @@ private:
     std::string_view Span(std::size_t at, std::size_t end) const { return m_text.substr(at, end - at); }
 
     bool Query(const CSqlSelect& query, std::string& out, std::vector<Typed>* columns);
+    // One query named by WITH, with its column list when it has one.
+    bool WithEntry(const CSqlSelect::With& entry, std::string& out);
     bool Block(const CSqlSelect& block, std::string& out, std::vector<Typed>* columns, bool orderedForRownum);
     bool FromSources(const CSqlSelect& block, Scope& scope, std::vector<std::string>& texts);
     bool EachSource(const CSqlSelect& block, Scope& scope, std::vector<std::string>& texts);

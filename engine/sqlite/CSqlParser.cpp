@@ -85,6 +85,15 @@ bool CSqlParser::Fail(std::string what) {
     return false;
 }
 
+bool CSqlParser::FailWith(int code, std::string what) {
+    bool first = !m_failed;
+    Fail(std::move(what));
+    if (first) m_failure.code = code;
+    return false;
+}
+
+bool CSqlParser::NotEnded() { return FailWith(933); }
+
 bool CSqlParser::Refuse(std::string what) {
     if (!m_failed) m_failure.unsupported = true;
     return Fail(std::move(what));
@@ -118,7 +127,7 @@ bool CSqlParser::Parse(CSqlStatement& out, Failure& failure) {
         if (!AtEnd()) {
             for (const Refusal& refusal : kClauseRefusals)
                 if (Is(refusal.word)) return Refuse(refusal.what), failure = m_failure, false;
-            ok = Fail();
+            ok = NotEnded();
         }
     }
     if (!ok) failure = m_failure;
@@ -130,7 +139,7 @@ bool CSqlParser::ParseQuery(std::size_t first, CSqlSelect*& out, Failure& failur
     bool ok = Query(out);
     if (ok) {
         AcceptSymbol(';');
-        if (!AtEnd()) ok = Fail();
+        if (!AtEnd()) ok = NotEnded();
     }
     if (!ok) failure = m_failure;
     return ok;
@@ -389,14 +398,16 @@ bool CSqlParser::Query(CSqlSelect*& out) {
     if (m_depth > kMaxDepth) return Refuse("nesting deeper than " + std::to_string(kMaxDepth));
     std::vector<CSqlSelect::With> with;
     if (Accept("WITH")) {
-        if (Is("RECURSIVE")) return Refuse("WITH RECURSIVE");
         do {
             CSqlSelect::With entry;
             if (!IsName()) return Fail();
+            entry.at = Here();
             entry.name = TokenText(m_k++);
-            if (IsSymbol('(')) return Refuse("column lists of WITH");
+            if (AcceptSymbol('(') && !WithColumns(entry.columns)) return false;
             if (!Expect("AS") || !ExpectSymbol('(') || !Query(entry.query) || !ExpectSymbol(')'))
                 return false;
+            // Note: the order and cycle clauses of a recursive WITH are not kept.
+            if (Is("SEARCH") || Is("CYCLE")) return Refuse("WITH ... " + std::string(TokenText(m_k)));
             with.push_back(entry);
         } while (AcceptSymbol(','));
     }
@@ -430,6 +441,14 @@ bool CSqlParser::Query(CSqlSelect*& out) {
         if (Accept("SKIP")) return Expect("LOCKED");
     }
     return true;
+}
+
+bool CSqlParser::WithColumns(std::vector<std::string_view>& columns) {
+    do {
+        if (!IsName()) return Fail();
+        columns.push_back(TokenText(m_k++));
+    } while (AcceptSymbol(','));
+    return ExpectSymbol(')');
 }
 
 bool CSqlParser::QueryTerm(CSqlSelect*& out) {
@@ -975,7 +994,8 @@ bool CSqlParser::Primary(Expr*& out) {
             return true;
         case Kind::Symbol:
             if (token.length == 1 && m_text[at] == '(') return Parenthesised(out);
-            if (m_text[at] == '?') return Fail();
+            // Note: the server's placeholders are named (:name).
+            if (m_text[at] == '?') return FailWith(911, "?");
             return Fail();
         default:
             break;
@@ -1020,7 +1040,9 @@ bool CSqlParser::Primary(Expr*& out) {
         return ExpectSymbol(')');
     }
     if (Is("CURSOR") || Is("MULTISET")) return Refuse(std::string(TokenText(m_k)));
-    if (IsReserved() && !Is("LEFT") && !Is("RIGHT") && !Is("REPLACE")) return Fail();
+    // Note: LOG ends an item, yet LOG(b, x) is a function.
+    bool call = Is("LEFT") || Is("RIGHT") || Is("REPLACE") || (Is("LOG") && IsSymbol('(', 1));
+    if (IsReserved() && !call) return Fail();
     return NameOrCall(out);
 }
 

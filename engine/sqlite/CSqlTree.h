@@ -127,6 +127,10 @@ struct CSqlSelect {
     struct With {
         std::string_view name;
         CSqlSelect* query = nullptr;
+        // WITH name (a, b) AS (...): the columns named, which lets the
+        // query read its own rows (a recursive WITH).
+        std::vector<std::string_view> columns;
+        std::size_t at = 0;
     };
     std::vector<With> with;
     bool distinct = false;

@@ -123,14 +123,24 @@ private:
     // call (`held`, with `commits` commits done then) and not committed since.
     void NoteLostTransaction(bool held, unsigned long commits);
     void SetEngineError();
-    // `compiled`: parts of the text compiled already (see COracleDialect).
-    bool Prepare(Piece piece, std::string_view prefix, const std::vector<CEngineBind>& binds, Statement& out,
-                 const std::vector<COracleDialect::Compiled>& compiled = {});
-    bool CheckTail(Piece piece, std::string_view prefix, const CSqlRewrite& rewrite,
-                   const std::string& rewritten, const std::string& utf8, const char* tail);
+    // A query or DML statement (or, after `prefix`, an expression of a
+    // block), compiled; any other statement is ORA-00900.
+    bool Prepare(Piece piece, std::string_view prefix, const std::vector<CEngineBind>& binds, Statement& out);
+    // A schema statement: written anew from its tokens (CSchemaText), a
+    // view's query compiled, a table's definition translated.
+    bool PrepareSchema(Piece piece, const std::vector<CEngineBind>& binds, Statement& out,
+                       const std::vector<COracleDialect::Compiled>& checks);
+    // CREATE TABLE: its column definitions in the engine's types, with
+    // `compiled` (the CHECK constraints compiled already) in place.
+    bool PrepareDefinition(Piece piece, Statement& out,
+                           const std::vector<COracleDialect::Compiled>& compiled);
+    bool CheckTail(Piece piece, const CSqlRewrite& rewrite, const std::string& rewritten,
+                   const std::string& utf8, const char* tail);
     bool Bind(Piece piece, const std::vector<CEngineBind>& binds, sqlite3_stmt* statement);
-    void SetPreparedError(Piece piece, std::string_view prefix, const CSqlRewrite& rewrite,
-                          const std::string& rewritten, int utf8Offset);
+    void SetPreparedError(Piece piece, const CSqlRewrite& rewrite, const std::string& rewritten,
+                          int utf8Offset);
+    // SAVEPOINT and ROLLBACK TO, and a query written in brackets.
+    bool RunOther(const std::string& sql, std::vector<CEngineBind>& binds, long& rowsProcessed);
     bool SetStepError();
 
     bool RunStatement(Piece piece, std::vector<CEngineBind>& binds, long& rowsProcessed);

@@ -25,6 +25,7 @@ constexpr Rule kRules[] = {
     {{"DECLARE"}, StatementKind::DeclareBlock},
     {{"COMMIT"}, StatementKind::Commit},
     {{"ROLLBACK", "TO"}, StatementKind::Other},
+    {{"ROLLBACK", "WORK", "TO"}, StatementKind::Other},
     {{"ROLLBACK"}, StatementKind::Rollback},
     {{"TRUNCATE", "TABLE"}, StatementKind::Truncate},
     {{"CREATE", "OR", "REPLACE", "TRIGGER"}, StatementKind::ReplaceObject},
