@@ -1076,7 +1076,11 @@ bool CSqliteConnection::RecordTemporary(const std::string& sql, const char* crea
     std::string name = sql.substr(tokens[4].begin, tokens[4].length);
     name = name.front() == '"' ? name.substr(1, name.size() - 2) : cp932::ToUpperAscii(name);
     // Note: ON COMMIT DELETE ROWS is the server's default.
-    bool preserve = cp932::ToUpperAscii(sql).find("PRESERVE ROWS") != std::string::npos;
+    bool preserve = false;
+    auto all = CSqlScanner::Significant(sql);
+    for (std::size_t k = 0; k + 3 < all.size() && !preserve; ++k)
+        preserve = CSqlScanner::Is(sql, all[k], "ON") && CSqlScanner::Is(sql, all[k + 1], "COMMIT") &&
+                   CSqlScanner::Is(sql, all[k + 2], "PRESERVE") && CSqlScanner::Is(sql, all[k + 3], "ROWS");
     return CCatalogTables::AddTemporary(m_db, encoding::Cp932ToUtf8(name), created != nullptr ? created : "",
                                         !preserve, m_error);
 }

@@ -129,3 +129,10 @@ TEST_F(CCompiledRoadTest, AViewNamesItsColumnsAndKeepsItsOptions) {
     EXPECT_EQ(Rows("SELECT NUM, TXT FROM TV"), "1,x");
     EXPECT_EQ(Failure("DELETE FROM TV").substr(0, 9), "ORA-42399");
 }
+
+TEST_F(CCompiledRoadTest, ATemporaryTablesRowsGoAsItsClauseSaysNotAsItsCommentsSay) {
+    Exec("CREATE GLOBAL TEMPORARY TABLE G (ID NUMBER /* ON COMMIT PRESERVE ROWS */) ON COMMIT DELETE ROWS");
+    Exec("INSERT INTO G VALUES (1)");
+    Exec("COMMIT");
+    EXPECT_EQ(Rows("SELECT COUNT(*) FROM G"), "0");
+}
