@@ -129,6 +129,8 @@ CSchemaText::Outcome CSchemaText::Write(std::string_view sql, std::string& out, 
         ok = CreateIndex(in, out);
     } else if (in.Is("ALTER") && in.Is("TABLE", 1)) {
         ok = AlterTable(in, out);
+    } else if ((in.Is("DROP") || in.Is("ALTER")) && in.Is("TRIGGER", 1)) {
+        ok = MissingTrigger(in);
     } else if (in.Accept("RENAME")) {
         ok = Rename(in, out);
     } else if (in.Accept("SAVEPOINT")) {
@@ -255,6 +257,18 @@ bool CSchemaText::AlterTable(Reader& in, std::string& out) {
     std::size_t at = in.Here();
     std::string what = "ALTER TABLE ... " + cp932::ToUpperAscii(in.Written(in.k));
     return in.FailAt(at, 3001, what);
+}
+
+bool CSchemaText::MissingTrigger(Reader& in) {
+    in.k = 2;
+    std::string name;
+    std::size_t at = 0;
+    if (!in.Name(name, &at)) return false;
+    if (name.front() == '"')
+        name = name.substr(1, name.size() - 2);
+    else
+        name = cp932::ToUpperAscii(name);
+    return in.FailAt(at, 4080, name);
 }
 
 bool CSchemaText::Rename(Reader& in, std::string& out) {

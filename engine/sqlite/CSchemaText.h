@@ -47,6 +47,9 @@ private:
     // expression over `table`'s columns compiled as a query's.
     bool IndexKey(Reader& in, std::size_t from, std::size_t to, const std::string& table, std::string& out);
     bool AlterTable(Reader& in, std::string& out);
+    // DROP or ALTER TRIGGER of a trigger the file does not hold (those it
+    // holds are the stored units'): ORA-04080.
+    bool MissingTrigger(Reader& in);
     bool Rename(Reader& in, std::string& out);
     bool Savepoint(Reader& in, std::string& out);
     bool RollbackTo(Reader& in, std::string& out);

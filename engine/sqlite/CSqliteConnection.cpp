@@ -1149,7 +1149,13 @@ bool CSqliteConnection::RunReplace(const std::string& sql, std::vector<CEngineBi
                                    long& rowsProcessed) {
     m_pendingView.reset();
     if (!CommitWork() || !BeginWrite()) return false;
-    std::string drop = COracleDialect::DropBeforeReplace(sql);
+    // Note: the view made again takes the old one's place in the same transaction.
+    auto tokens = CSqlScanner::Significant(sql);
+    ViewHead head = ReadViewHead(sql, tokens);
+    std::string drop = head.query > 0
+                           ? "DROP VIEW IF EXISTS " + encoding::Cp932ToUtf8(sql.substr(
+                                                          tokens[head.name].begin, tokens[head.name].length))
+                           : std::string();
     bool ok = ExecPlain(drop.c_str());
     if (ok) {
         Statement statement;
@@ -1347,12 +1353,6 @@ bool CSqliteConnection::RunKind(const std::string& sql, StatementKind kind, std:
         std::string_view words = CStatementClassifier::MatchedWords(sql);
         COraError::Set(m_error, 3001, {refusal->showWords ? words : std::string_view(refusal->note)},
                        static_cast<int>(words.empty() ? 0 : words.data() - sql.data()));
-        return false;
-    }
-    bool createsObject = kind == StatementKind::Ddl || kind == StatementKind::ReplaceObject;
-    if (std::size_t at = createsObject ? COracleDialect::TriggerAssignment(sql) : std::string_view::npos;
-        at != std::string_view::npos) {
-        COraError::Set(m_error, 3001, {":NEW := (trigger)"}, static_cast<int>(at));
         return false;
     }
     bool ok = false;

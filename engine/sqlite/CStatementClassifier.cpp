@@ -73,7 +73,7 @@ constexpr Rule kRules[] = {
     {{"DROP", "CLUSTER"}, StatementKind::Unsupported},
     {{"DROP", "PROFILE"}, StatementKind::Unsupported},
     {{"ALTER", "SESSION"}, StatementKind::Session},
-    {{"ALTER", "TRIGGER"}, StatementKind::Unsupported},
+    {{"ALTER", "TRIGGER"}, StatementKind::Ddl},
     {{"ALTER", "FUNCTION"}, StatementKind::Unsupported},
     {{"ALTER", "PROCEDURE"}, StatementKind::Unsupported},
     {{"DROP", "FUNCTION"}, StatementKind::Unsupported},

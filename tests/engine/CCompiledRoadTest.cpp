@@ -93,6 +93,8 @@ TEST_F(CCompiledRoadTest, SchemaStatementsTakeTheServersOptions) {
         {"CREATE MATERIALIZED VIEW MV AS SELECT * FROM PARENT",
          "ORA-03001 @CREATE MATERIALIZED VIEW MV AS SELECT * FROM PARENT"},
         {"ROLLBACK TO NEVER_SET", "ORA-01086 @NEVER_SET"},
+        {"DROP TRIGGER NO_SUCH_TRG", "ORA-04080 @NO_SUCH_TRG"},
+        {"ALTER TRIGGER NO_SUCH_TRG DISABLE", "ORA-04080 @NO_SUCH_TRG DISABLE"},
     };
     for (const auto& c : refused) EXPECT_EQ(Refusal(c.sql), c.answer) << c.sql;
     EXPECT_EQ(Rows("SELECT COUNT(*) FROM PARENT"), "0");
@@ -125,6 +127,7 @@ TEST_F(CCompiledRoadTest, SavepointsAreTheTransactionsOwn) {
 }
 
 TEST_F(CCompiledRoadTest, AViewNamesItsColumnsAndKeepsItsOptions) {
+    Exec("CREATE VIEW TV AS SELECT A FROM T");
     Exec("CREATE OR REPLACE VIEW TV (NUM, TXT) AS SELECT A, B FROM T WITH READ ONLY");
     EXPECT_EQ(Rows("SELECT NUM, TXT FROM TV"), "1,x");
     EXPECT_EQ(Failure("DELETE FROM TV").substr(0, 9), "ORA-42399");
