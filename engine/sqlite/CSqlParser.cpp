@@ -1073,7 +1073,32 @@ bool CSqlParser::NameOrCall(Expr*& out) {
     if (out->parts.size() == 1 && (CSqlScanner::Is(m_text, m_tokens[m_k - 1], "EXTRACT") ||
                                    CSqlScanner::Is(m_text, m_tokens[m_k - 1], "CAST")))
         return SpecialCall(*out);
+    if (out->parts.size() == 1 && CSqlScanner::Is(m_text, m_tokens[m_k - 1], "TRIM")) return TrimCall(*out);
     return CallArguments(*out);
+}
+
+bool CSqlParser::TrimCall(Expr& call) {
+    ++m_k;  // "("
+    // TRIM([LEADING | TRAILING | BOTH] [c] FROM s) is LTRIM, RTRIM or TRIM of s by c.
+    std::string_view name = Accept("LEADING") ? "LTRIM" : Accept("TRAILING") ? "RTRIM" : "TRIM";
+    bool side = name != "TRIM" || Accept("BOTH");
+    Expr* first = nullptr;
+    if (!(side && Is("FROM")) && !Expression(first)) return false;
+    if (Accept("FROM")) {
+        Expr* source = nullptr;
+        if (!Expression(source)) return false;
+        if (first == nullptr) {
+            first = Node(Expr::Kind::String, source->at);
+            first->text = "' '";
+        }
+        call.args = {source, first};
+    } else {
+        if (side) return Fail();
+        call.args = {first};
+    }
+    call.text = name;
+    call.parts = {name};
+    return ExpectSymbol(')');
 }
 
 bool CSqlParser::SpecialCall(Expr& call) {

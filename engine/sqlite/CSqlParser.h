@@ -113,6 +113,8 @@ private:
     bool JsonCall(Expr& call, const std::string& name);
     // EXTRACT(field FROM expr) and CAST(expr AS type).
     bool SpecialCall(Expr& call);
+    // TRIM, with LEADING, TRAILING or BOTH and a character FROM its text.
+    bool TrimCall(Expr& call);
     bool Over(Expr& call);
     // One end of a window frame: UNBOUNDED PRECEDING|FOLLOWING, CURRENT ROW,
     // or an offset PRECEDING|FOLLOWING.

@@ -47,6 +47,11 @@ TEST_F(CCompiledRoadTest, SqliteSyntaxGetsTheServersErrorAtItsToken) {
     for (const auto& c : cases) EXPECT_EQ(Refusal(c.sql), c.answer) << c.sql;
     EXPECT_EQ(Rows("SELECT A, B FROM T"), "1,x");
     EXPECT_EQ(Rows("SELECT LOG(10, 100) FROM DUAL"), "2");
+    // The server's TRIM syntax is read into the functions it stands for.
+    EXPECT_EQ(Rows("SELECT TRIM(LEADING '0' FROM '00100'), '[' || TRIM(TRAILING FROM ' x ') || ']', "
+                   "TRIM(BOTH 'x' FROM 'xxaxx'), TRIM('z' FROM 'zbz'), TRIM(' y ') FROM DUAL"),
+              "100,[ x],a,b,y");
+    EXPECT_EQ(Refusal("SELECT TRIM(LEADING FROM) FROM DUAL"), "ORA-00900 @) FROM DUAL");
 }
 
 TEST_F(CCompiledRoadTest, RecursiveWithNamesItsColumns) {
