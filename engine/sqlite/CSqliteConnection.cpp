@@ -928,6 +928,13 @@ bool CSqliteConnection::RunDdlWork(const std::string& sql, std::vector<CEngineBi
                 return false;
             }
     }
+    // Note: TEMP is the engine's word for the server's GLOBAL TEMPORARY, not the user's.
+    if (auto words = CSqlScanner::Significant(sql, 2); words.size() == 2 &&
+                                                       CSqlScanner::Is(sql, words[0], "CREATE") &&
+                                                       CSqlScanner::Is(sql, words[1], "TEMP")) {
+        COraError::Set(m_error, 901, {}, static_cast<int>(words[1].begin));
+        return false;
+    }
     CSqliteSchema schema(m_db);
     bool handled = false;
     bool done = schema.Run(sql, m_error, handled);

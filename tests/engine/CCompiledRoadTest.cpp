@@ -99,6 +99,7 @@ TEST_F(CCompiledRoadTest, SchemaStatementsTakeTheServersOptions) {
          "ORA-03001 @CREATE MATERIALIZED VIEW MV AS SELECT * FROM PARENT"},
         {"ROLLBACK TO NEVER_SET", "ORA-01086 @NEVER_SET"},
         {"DROP TRIGGER NO_SUCH_TRG", "ORA-04080 @NO_SUCH_TRG"},
+        {"CREATE TEMP TABLE TT (A NUMBER)", "ORA-00901 @TEMP TABLE TT (A NUMBER)"},
         {"ALTER TRIGGER NO_SUCH_TRG DISABLE", "ORA-04080 @NO_SUCH_TRG DISABLE"},
     };
     for (const auto& c : refused) EXPECT_EQ(Refusal(c.sql), c.answer) << c.sql;
