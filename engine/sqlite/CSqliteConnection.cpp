@@ -621,7 +621,7 @@ bool CSqliteConnection::PrepareShaped(Piece piece, Statement& owned, sqlite3_stm
     bool allLiterals = false;
     std::string compiled;
     if (!Compile(piece, compiled, &fresh.slots, &allLiterals)) return false;
-    // Note: a statement the tree does not hold takes the token rewrite.
+    // Note: a statement of another kind is refused by Prepare.
     if (compiled.empty()) return true;
     if (!PrepareCompiled(piece, compiled, owned)) return false;
     for (std::size_t k = 0; k < fresh.slots.size(); ++k)

@@ -85,8 +85,9 @@ private:
     bool QueryStatement(const std::string& sql, std::vector<CEngineBind>& binds, CEngineResult& result);
     // Puts the failure of the last call in the server's form.
     bool Finish(bool ok, const std::string& sql);
-    // The statement compiled from its tree; false with `compiled` empty when
-    // the tree does not hold it (the token rewrite takes it then).
+    // The query, DML statement or view compiled from its tree; true with
+    // `compiled` empty for a statement of another kind, false (the error
+    // set at its token) for one the parser or the emitter refuses.
     // With `slots`, the stored literals of an INSERT are written as
     // parameters (see CSqlEmitter::CollectLiterals) and `allLiterals` tells
     // whether they were all its values.
@@ -213,8 +214,8 @@ private:
     std::unique_ptr<CSqliteSession> m_session;
     std::unique_ptr<CSqliteCatalog> m_catalog;
     CStatementCache m_shapes;
-    // The static types of the columns of the query compiled last (empty when
-    // it took the token rewrite): its description before any row.
+    // The static types of the columns of the query compiled last: its
+    // description before any row.
     std::vector<CValueType> m_resultTypes;
     // The view the statement being run creates (see RecordView).
     std::optional<CCatalogTables::View> m_pendingView;
