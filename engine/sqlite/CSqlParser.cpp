@@ -281,7 +281,10 @@ bool CSqlParser::Merge(CSqlStatement& out) {
 // SET column = value [, ...] of UPDATE and of MERGE's WHEN MATCHED.
 bool CSqlParser::Assignments(CSqlStatement& out) {
     do {
-        if (IsSymbol('(')) return Refuse("SET (columns) = (subquery)");
+        if (IsSymbol('(')) {
+            if (!RowAssignment(out)) return false;
+            continue;
+        }
         std::vector<std::string_view> target;
         std::size_t at = Here();
         if (!QualifiedName(target)) return false;
@@ -291,6 +294,39 @@ bool CSqlParser::Assignments(CSqlStatement& out) {
         out.columnAt.push_back(at);
         out.values.push_back(value);
     } while (AcceptSymbol(','));
+    return true;
+}
+
+bool CSqlParser::RowAssignment(CSqlStatement& out) {
+    ++m_k;  // "("
+    std::vector<std::string_view> names;
+    std::vector<std::size_t> ats;
+    do {
+        std::vector<std::string_view> target;
+        ats.push_back(Here());
+        if (!QualifiedName(target)) return false;
+        names.push_back(target.back());
+    } while (AcceptSymbol(','));
+    if (!ExpectSymbol(')') || !ExpectSymbol('=')) return false;
+    const std::size_t open = m_k;
+    const std::size_t at = Here();
+    CSqlSelect* query = nullptr;
+    if (!ExpectSymbol('(') || !Query(query) || !ExpectSymbol(')')) return false;
+    if (query->next != nullptr) return m_k = open, Refuse("SET (columns) = (compound query)");
+    if (query->items.size() != names.size())
+        return m_k = open, FailWith(query->items.size() > names.size() ? 913 : 947);
+    // Note: each column is set from its own item of the query, read as a
+    // scalar subquery of the row being updated.
+    for (std::size_t k = 0; k < names.size(); ++k) {
+        CSqlSelect* one = m_arena.Select();
+        *one = *query;
+        one->items = {query->items[k]};
+        Expr* value = Node(Expr::Kind::Subquery, at);
+        value->query = one;
+        out.columns.push_back(names[k]);
+        out.columnAt.push_back(ats[k]);
+        out.values.push_back(value);
+    }
     return true;
 }
 

@@ -67,6 +67,8 @@ private:
     // MERGE, written as the UPDATE, INSERT and DELETE it does.
     bool Merge(CSqlStatement& out);
     bool Assignments(CSqlStatement& out);
+    // SET (a, b) = (query): each column from its item of the query.
+    bool RowAssignment(CSqlStatement& out);
     bool MergeUpdate(CSqlStatement& update, CSqlExpr*& deleteWhere);
     bool MergeInsert(CSqlStatement& insert, CSqlExpr*& insertWhere);
     // SELECT `item` FROM `from` WHERE `where` (a node of its own).

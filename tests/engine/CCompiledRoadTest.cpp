@@ -145,3 +145,20 @@ TEST_F(CCompiledRoadTest, ATemporaryTablesRowsGoAsItsClauseSaysNotAsItsCommentsS
     Exec("COMMIT");
     EXPECT_EQ(Rows("SELECT COUNT(*) FROM G"), "0");
 }
+
+TEST_F(CCompiledRoadTest, ARowOfColumnsIsSetFromAQuerysRow) {
+    Exec("CREATE TABLE S (K NUMBER, N NUMBER, M VARCHAR2(20))");
+    Exec("INSERT INTO S VALUES (1, 10, 'ten')");
+    Exec("INSERT INTO S VALUES (2, 20, 'much too long text')");
+    Exec("INSERT INTO T VALUES (3, 'z')");
+    Exec("UPDATE T SET (A, B) = (SELECT N, M FROM S WHERE S.K = T.A) WHERE A = 1");
+    EXPECT_EQ(Rows("SELECT A, B FROM T ORDER BY A"), "3,z|10,ten");
+    // Each value is stored by its column's rules; a row the query lacks sets NULL.
+    Exec("UPDATE T SET A = 2 WHERE A = 10");
+    EXPECT_EQ(Failure("UPDATE T SET (A, B) = (SELECT N, M FROM S WHERE S.K = T.A) WHERE A = 2").substr(0, 9),
+              "ORA-12899");
+    Exec("UPDATE T SET (A, B) = (SELECT N, M FROM S WHERE S.K = T.A) WHERE A = 3");
+    EXPECT_EQ(Rows("SELECT A, B FROM T ORDER BY A"), "2,ten|-,-");
+    EXPECT_EQ(Refusal("UPDATE T SET (A, B) = (SELECT N FROM S)"), "ORA-00947 @(SELECT N FROM S)");
+    EXPECT_EQ(Refusal("UPDATE T SET (A) = (SELECT N, M FROM S)"), "ORA-00913 @(SELECT N, M FROM S)");
+}
