@@ -76,9 +76,9 @@ fs::path QueryDatabase() {
             "CONNECT bench/bench\n"
             "CREATE TABLE Q (ID NUMBER(10), NAME VARCHAR2(20), CITY VARCHAR2(12), SAL NUMBER(8,2), "
             "NOTE VARCHAR2(30));\n"
-            "INSERT INTO Q WITH RECURSIVE C(N) AS (SELECT 1 UNION ALL SELECT N + 1 FROM C WHERE N < " +
+            "INSERT INTO Q WITH C(N) AS (SELECT 1 FROM DUAL UNION ALL SELECT N + 1 FROM C WHERE N < " +
                 std::to_string(kQueryRows) +
-                ") SELECT N, 'NAME' || N, 'CITY' || (N % 97), N * 1.25, 'SOME NOTE TEXT ' || N FROM C;\n"
+                ") SELECT N, 'NAME' || N, 'CITY' || MOD(N, 97), N * 1.25, 'SOME NOTE TEXT ' || N FROM C;\n"
                 "COMMIT;\nEXIT\n");
         Run(std::string(TARVEX_BIN) + " --batch '" + script.string() + "' > /dev/null");
         for (const auto& entry : fs::directory_iterator(home))
@@ -125,7 +125,7 @@ void BM_WideQueryBatchMemory(benchmark::State& state) {
     WriteFile(
         setup,
         "CONNECT bench/bench@WIDE\nCREATE TABLE W (A VARCHAR2(4000), B VARCHAR2(4000), C VARCHAR2(4000), "
-        "D VARCHAR2(4000));\nINSERT INTO W WITH RECURSIVE C(N) AS (SELECT 1 UNION ALL SELECT N + 1 FROM C "
+        "D VARCHAR2(4000));\nINSERT INTO W WITH C(N) AS (SELECT 1 FROM DUAL UNION ALL SELECT N + 1 FROM C "
         "WHERE N < " +
             std::to_string(kQueryRows) + ") SELECT 'A', 'B', 'C', 'D' FROM C;\nCOMMIT;\nEXIT\n");
     Run(std::string(TARVEX_BIN) + " --batch '" + setup.string() + "' > /dev/null");
@@ -249,11 +249,15 @@ BENCHMARK(BM_InsertRatio)->Unit(benchmark::kMillisecond)->Iterations(1)->UseReal
 // REAL in a file of the stock shell.
 fs::path SumDatabases() {
     static fs::path stock = [] {
+        const std::string limit = std::to_string(kMillionRows);
         const std::string rows = "WITH RECURSIVE C(N) AS (SELECT 1 UNION ALL SELECT N + 1 FROM C WHERE N < " +
-                                 std::to_string(kMillionRows) + ") SELECT (N * 7919 % 100000000) / 100";
+                                 limit + ") SELECT (N * 7919 % 100000000) / 100";
         fs::path script = Home() / "setup-sums.sql";
-        WriteFile(script, "CONNECT bench/bench@SUMS\nCREATE TABLE S (AMOUNT NUMBER(12,2));\nINSERT INTO S " +
-                              rows + " FROM C;\nCOMMIT;\nEXIT\n");
+        WriteFile(
+            script,
+            "CONNECT bench/bench@SUMS\nCREATE TABLE S (AMOUNT NUMBER(12,2));\nINSERT INTO S WITH C(N) AS "
+            "(SELECT 1 FROM DUAL UNION ALL SELECT N + 1 FROM C WHERE N < " +
+                limit + ") SELECT MOD(N * 7919, 100000000) / 100 FROM C;\nCOMMIT;\nEXIT\n");
         Run(std::string(TARVEX_BIN) + " --batch '" + script.string() + "' > /dev/null");
         fs::path db = Home() / "stock-sums.sqlite";
         Run("sqlite3 '" + db.string() + "' 'CREATE TABLE S (AMOUNT REAL); INSERT INTO S " + rows +
@@ -282,9 +286,9 @@ void MillionDatabase() {
             "CONNECT bench/bench@MILLION\n"
             "CREATE TABLE M (ID NUMBER(10), NAME VARCHAR2(20), CITY VARCHAR2(12), SAL NUMBER(8,2), "
             "NOTE VARCHAR2(30));\n"
-            "INSERT INTO M WITH RECURSIVE C(N) AS (SELECT 1 UNION ALL SELECT N + 1 FROM C WHERE N < " +
+            "INSERT INTO M WITH C(N) AS (SELECT 1 FROM DUAL UNION ALL SELECT N + 1 FROM C WHERE N < " +
                 std::to_string(kMillionRows) +
-                ") SELECT N, 'NAME' || N, 'CITY' || (N % 97), N * 1.25, 'SOME NOTE TEXT ' || N FROM C;\n"
+                ") SELECT N, 'NAME' || N, 'CITY' || MOD(N, 97), N * 1.25, 'SOME NOTE TEXT ' || N FROM C;\n"
                 "COMMIT;\nEXIT\n");
         Run(std::string(TARVEX_BIN) + " --batch '" + script.string() + "' > /dev/null");
         return true;

@@ -36,8 +36,8 @@ void MakeTable() {
         Type(editor, "CONNECT bench/bench@REPORT");
         Type(editor, "CREATE TABLE R (ID NUMBER(10), CITY VARCHAR2(12), SAL NUMBER(9,2));");
         Type(editor,
-             "INSERT INTO R WITH RECURSIVE C(N) AS (SELECT 1 UNION ALL SELECT N + 1 FROM C WHERE N < " +
-                 std::to_string(kRows) + ") SELECT N, 'CITY' || (N % 97), N * 1.25 FROM C;");
+             "INSERT INTO R WITH C(N) AS (SELECT 1 FROM DUAL UNION ALL SELECT N + 1 FROM C WHERE N < " +
+                 std::to_string(kRows) + ") SELECT N, 'CITY' || MOD(N, 97), N * 1.25 FROM C;");
         Type(editor, "COMMIT;");
         return true;
     }();

@@ -351,29 +351,3 @@ CSqlRewrite COracleDialect::Translate(std::string_view text, const std::vector<C
                         "");
     return rewrite;
 }
-
-std::string COracleDialect::DropBeforeReplace(std::string_view text) {
-    auto tokens = CSqlScanner::Significant(text);
-    if (!IsReplace(text, tokens) || tokens.size() < 5) return {};
-    std::string name(text.substr(tokens[4].begin, tokens[4].length));
-    if (tokens.size() > 6 && CSqlScanner::IsSymbol(text, tokens[5], '.'))
-        name.append(".").append(text.substr(tokens[6].begin, tokens[6].length));
-    std::string type(text.substr(tokens[3].begin, tokens[3].length));
-    return "DROP " + type + " IF EXISTS " + name;
-}
-
-std::size_t COracleDialect::TriggerAssignment(std::string_view text) {
-    auto tokens = CSqlScanner::Significant(text);
-    if (!Words(text, tokens, {"CREATE", "TRIGGER"}) &&
-        !Words(text, tokens, {"CREATE", "OR", "REPLACE", "TRIGGER"}))
-        return std::string_view::npos;
-    std::size_t statement = 0;
-    for (std::size_t k = 0; k + 1 < tokens.size(); ++k) {
-        if (CSqlScanner::IsSymbol(text, tokens[k], ';') || CSqlScanner::Is(text, tokens[k], "BEGIN"))
-            statement = k + 1;
-        if (CSqlScanner::IsSymbol(text, tokens[k], ':') && CSqlScanner::IsSymbol(text, tokens[k + 1], '=') &&
-            tokens[k + 1].begin == tokens[k].begin + 1)
-            return tokens[statement].begin;
-    }
-    return std::string_view::npos;
-}

@@ -35,13 +35,4 @@ public:
 
     // `compiled`: in increasing order, not overlapping.
     static CSqlRewrite Translate(std::string_view text, const std::vector<Compiled>& compiled = {});
-
-    // For CREATE OR REPLACE TRIGGER/VIEW: "DROP TRIGGER IF EXISTS name" (or
-    // VIEW); "" for any other statement.
-    static std::string DropBeforeReplace(std::string_view text);
-
-    // For CREATE [OR REPLACE] TRIGGER: the offset of the first statement of
-    // its body that assigns (":NEW.X := ..."), which the engine's triggers
-    // cannot do; npos when there is none or the text is no trigger.
-    static std::size_t TriggerAssignment(std::string_view text);
 };

@@ -557,7 +557,7 @@ bool CSqlEmitter::Subquery(const CSqlSelect::With& with, std::string& out, Cte& 
     std::string probe;
     std::vector<Typed> probed;
     bool ok = Query(*with.query, probe, &probed);
-    if (ok && probed.size() != with.columns.size()) ok = Fail(with.query->at, 32038);
+    if (ok && probed.size() != with.columns.size()) ok = Fail(with.at, 32038);
     for (std::size_t k = 0; ok && k < probed.size(); ++k) m_ctes.back().columns[k].type = probed[k].type;
     std::string body;
     ok = ok && Query(*with.query, body, &cte.columns);

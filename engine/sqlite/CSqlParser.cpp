@@ -85,6 +85,15 @@ bool CSqlParser::Fail(std::string what) {
     return false;
 }
 
+bool CSqlParser::FailWith(int code, std::string what) {
+    bool first = !m_failed;
+    Fail(std::move(what));
+    if (first) m_failure.code = code;
+    return false;
+}
+
+bool CSqlParser::NotEnded() { return FailWith(933); }
+
 bool CSqlParser::Refuse(std::string what) {
     if (!m_failed) m_failure.unsupported = true;
     return Fail(std::move(what));
@@ -118,7 +127,7 @@ bool CSqlParser::Parse(CSqlStatement& out, Failure& failure) {
         if (!AtEnd()) {
             for (const Refusal& refusal : kClauseRefusals)
                 if (Is(refusal.word)) return Refuse(refusal.what), failure = m_failure, false;
-            ok = Fail();
+            ok = NotEnded();
         }
     }
     if (!ok) failure = m_failure;
@@ -130,7 +139,7 @@ bool CSqlParser::ParseQuery(std::size_t first, CSqlSelect*& out, Failure& failur
     bool ok = Query(out);
     if (ok) {
         AcceptSymbol(';');
-        if (!AtEnd()) ok = Fail();
+        if (!AtEnd()) ok = NotEnded();
     }
     if (!ok) failure = m_failure;
     return ok;
@@ -272,7 +281,10 @@ bool CSqlParser::Merge(CSqlStatement& out) {
 // SET column = value [, ...] of UPDATE and of MERGE's WHEN MATCHED.
 bool CSqlParser::Assignments(CSqlStatement& out) {
     do {
-        if (IsSymbol('(')) return Refuse("SET (columns) = (subquery)");
+        if (IsSymbol('(')) {
+            if (!RowAssignment(out)) return false;
+            continue;
+        }
         std::vector<std::string_view> target;
         std::size_t at = Here();
         if (!QualifiedName(target)) return false;
@@ -282,6 +294,39 @@ bool CSqlParser::Assignments(CSqlStatement& out) {
         out.columnAt.push_back(at);
         out.values.push_back(value);
     } while (AcceptSymbol(','));
+    return true;
+}
+
+bool CSqlParser::RowAssignment(CSqlStatement& out) {
+    ++m_k;  // "("
+    std::vector<std::string_view> names;
+    std::vector<std::size_t> ats;
+    do {
+        std::vector<std::string_view> target;
+        ats.push_back(Here());
+        if (!QualifiedName(target)) return false;
+        names.push_back(target.back());
+    } while (AcceptSymbol(','));
+    if (!ExpectSymbol(')') || !ExpectSymbol('=')) return false;
+    const std::size_t open = m_k;
+    const std::size_t at = Here();
+    CSqlSelect* query = nullptr;
+    if (!ExpectSymbol('(') || !Query(query) || !ExpectSymbol(')')) return false;
+    if (query->next != nullptr) return m_k = open, Refuse("SET (columns) = (compound query)");
+    if (query->items.size() != names.size())
+        return m_k = open, FailWith(query->items.size() > names.size() ? 913 : 947);
+    // Note: each column is set from its own item of the query, read as a
+    // scalar subquery of the row being updated.
+    for (std::size_t k = 0; k < names.size(); ++k) {
+        CSqlSelect* one = m_arena.Select();
+        *one = *query;
+        one->items = {query->items[k]};
+        Expr* value = Node(Expr::Kind::Subquery, at);
+        value->query = one;
+        out.columns.push_back(names[k]);
+        out.columnAt.push_back(ats[k]);
+        out.values.push_back(value);
+    }
     return true;
 }
 
@@ -389,18 +434,12 @@ bool CSqlParser::Query(CSqlSelect*& out) {
     if (m_depth > kMaxDepth) return Refuse("nesting deeper than " + std::to_string(kMaxDepth));
     std::vector<CSqlSelect::With> with;
     if (Accept("WITH")) {
-        if (Is("RECURSIVE")) return Refuse("WITH RECURSIVE");
         do {
             CSqlSelect::With entry;
             if (!IsName()) return Fail();
+            entry.at = Here();
             entry.name = TokenText(m_k++);
-            if (AcceptSymbol('(')) {
-                do {
-                    if (!IsName()) return Fail();
-                    entry.columns.push_back(TokenText(m_k++));
-                } while (AcceptSymbol(','));
-                if (!ExpectSymbol(')')) return false;
-            }
+            if (AcceptSymbol('(') && !WithColumns(entry.columns)) return false;
             if (!Expect("AS") || !ExpectSymbol('(') || !Query(entry.query) || !ExpectSymbol(')'))
                 return false;
             if (Is("SEARCH")) return Refuse("SEARCH DEPTH|BREADTH FIRST BY");
@@ -438,6 +477,14 @@ bool CSqlParser::Query(CSqlSelect*& out) {
         if (Accept("SKIP")) return Expect("LOCKED");
     }
     return true;
+}
+
+bool CSqlParser::WithColumns(std::vector<std::string_view>& columns) {
+    do {
+        if (!IsName()) return Fail();
+        columns.push_back(TokenText(m_k++));
+    } while (AcceptSymbol(','));
+    return ExpectSymbol(')');
 }
 
 bool CSqlParser::QueryTerm(CSqlSelect*& out) {
@@ -985,7 +1032,8 @@ bool CSqlParser::Primary(Expr*& out) {
             return true;
         case Kind::Symbol:
             if (token.length == 1 && m_text[at] == '(') return Parenthesised(out);
-            if (m_text[at] == '?') return Fail();
+            // Note: the server's placeholders are named (:name).
+            if (m_text[at] == '?') return FailWith(911, "?");
             return Fail();
         default:
             break;
@@ -1069,25 +1117,27 @@ bool CSqlParser::NameOrCall(Expr*& out) {
     return CallArguments(*out);
 }
 
-// TRIM([LEADING | TRAILING | BOTH] [character] FROM text), read as LTRIM,
-// RTRIM or TRIM of the text and the character; TRIM(text) as it is.
 bool CSqlParser::TrimCall(Expr& call) {
     ++m_k;  // "("
-    std::string_view side;
-    for (std::string_view word : {"LEADING", "TRAILING", "BOTH"})
-        if (side.empty() && Accept(word)) side = word;
-    Expr* character = nullptr;
-    if (!Is("FROM") && !Expression(character)) return false;
-    if (!Accept("FROM")) {
-        if (!side.empty() || character == nullptr) return Fail();
-        call.args.push_back(character);
-        return ExpectSymbol(')');
+    // TRIM([LEADING | TRAILING | BOTH] [c] FROM s) is LTRIM, RTRIM or TRIM of s by c.
+    std::string_view name = Accept("LEADING") ? "LTRIM" : Accept("TRAILING") ? "RTRIM" : "TRIM";
+    bool side = name != "TRIM" || Accept("BOTH");
+    Expr* first = nullptr;
+    if (!(side && Is("FROM")) && !Expression(first)) return false;
+    if (Accept("FROM")) {
+        Expr* source = nullptr;
+        if (!Expression(source)) return false;
+        if (first == nullptr) {
+            first = Node(Expr::Kind::String, source->at);
+            first->text = "' '";
+        }
+        call.args = {source, first};
+    } else {
+        if (side) return Fail();
+        call.args = {first};
     }
-    Expr* text = nullptr;
-    if (!Expression(text)) return false;
-    call.text = side == "LEADING" ? "LTRIM" : side == "TRAILING" ? "RTRIM" : "TRIM";
-    call.args.push_back(text);
-    if (character != nullptr) call.args.push_back(character);
+    call.text = name;
+    call.parts = {name};
     return ExpectSymbol(')');
 }
 

@@ -20,6 +20,9 @@ public:
         // A construct the tree does not hold (as opposed to a syntax error).
         bool unsupported = false;
         std::string what;  // the construct, for a refusal
+        // The server's error of a syntax error: 900, 933 for words after a
+        // whole statement, 911 for a character it does not take.
+        int code = 900;
     };
 
     CSqlParser(std::string_view text, const std::vector<CSqlScanner::Token>& tokens, CSqlArena& arena)
@@ -50,6 +53,10 @@ private:
     bool ExpectSymbol(char symbol);
     bool Fail(std::string what = {});
     bool Refuse(std::string what);
+    // Words after a whole statement: ORA-00933.
+    bool NotEnded();
+    // A syntax error the server answers with `code`.
+    bool FailWith(int code, std::string what = {});
     bool IsName(std::size_t ahead = 0) const;
     bool IsReserved(std::size_t ahead = 0) const;
 
@@ -60,6 +67,8 @@ private:
     // MERGE, written as the UPDATE, INSERT and DELETE it does.
     bool Merge(CSqlStatement& out);
     bool Assignments(CSqlStatement& out);
+    // SET (a, b) = (query): each column from its item of the query.
+    bool RowAssignment(CSqlStatement& out);
     bool MergeUpdate(CSqlStatement& update, CSqlExpr*& deleteWhere);
     bool MergeInsert(CSqlStatement& insert, CSqlExpr*& insertWhere);
     // SELECT `item` FROM `from` WHERE `where` (a node of its own).
@@ -70,6 +79,8 @@ private:
 
     bool Query(CSqlSelect*& out);
     bool QueryTerm(CSqlSelect*& out);
+    // The names of WITH name (a, b, ...) after its "(".
+    bool WithColumns(std::vector<std::string_view>& columns);
     bool SelectBlock(CSqlSelect*& out);
     bool SelectItems(CSqlSelect& select);
     // START WITH and CONNECT BY, in either order.
@@ -112,6 +123,7 @@ private:
     bool JsonCall(Expr& call, const std::string& name);
     // EXTRACT(field FROM expr) and CAST(expr AS type).
     bool SpecialCall(Expr& call);
+    // TRIM, with LEADING, TRAILING or BOTH and a character FROM its text.
     bool TrimCall(Expr& call);
     bool Over(Expr& call);
     // One end of a window frame: UNBOUNDED PRECEDING|FOLLOWING, CURRENT ROW,

@@ -132,6 +132,7 @@ struct CSqlSelect {
         // its own name is recursive.
         std::vector<std::string_view> columns;
         CSqlSelect* query = nullptr;
+        std::size_t at = 0;
     };
     std::vector<With> with;
     bool distinct = false;

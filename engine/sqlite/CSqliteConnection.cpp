@@ -21,6 +21,7 @@
 #include "engine/sqlite/CMultiTableInsert.h"
 #include "engine/sqlite/COraError.h"
 #include "engine/sqlite/COracleDialect.h"
+#include "engine/sqlite/CSchemaText.h"
 #include "engine/sqlite/CSelectList.h"
 #include "engine/sqlite/CSqlEmitter.h"
 #include "engine/sqlite/CSqlParser.h"
@@ -86,12 +87,6 @@ constexpr Refusal kRefusals[] = {
     {StatementKind::Unsupported, true, ""},
 };
 
-// Constructs the tree refuses that the token rewrite would answer wrongly.
-bool Refused(const CSqlParser::Failure& failure) {
-    return failure.unsupported && failure.what != "statement" && failure.what != "WITH RECURSIVE" &&
-           failure.what != "INSERT of several rows" && failure.what != "column lists of WITH";
-}
-
 COraError::Action ActionOf(std::string_view sql) {
     auto tokens = CSqlScanner::Significant(sql);
     if (tokens.empty()) return COraError::Action::Other;
@@ -101,29 +96,65 @@ COraError::Action ActionOf(std::string_view sql) {
     return COraError::Action::Other;
 }
 
-// Where the query of CREATE [OR REPLACE] [FORCE] VIEW name [(...)] AS starts;
-// 0 when the statement is no view.
-std::size_t ViewQueryStart(std::string_view text, const std::vector<CSqlScanner::Token>& tokens) {
+// CREATE [OR REPLACE] [[NO]FORCE] VIEW [schema.]name [(columns)] AS query:
+// the token of its name and where its query starts; `query` 0 when the
+// statement is no view.
+struct ViewHead {
+    std::size_t name = 0;
+    std::size_t query = 0;
+};
+
+ViewHead ReadViewHead(std::string_view text, const std::vector<CSqlScanner::Token>& tokens) {
     std::size_t k = 0;
     auto is = [&](std::string_view word) {
         return k < tokens.size() && CSqlScanner::Is(text, tokens[k], word);
     };
-    if (!is("CREATE")) return 0;
+    auto symbol = [&](char c) { return k < tokens.size() && CSqlScanner::IsSymbol(text, tokens[k], c); };
+    if (!is("CREATE")) return {};
     ++k;
     if (is("OR")) k += 2;
     if (is("FORCE") || is("NOFORCE")) ++k;
-    if (!is("VIEW")) return 0;
-    k += 2;
-    if (k < tokens.size() && CSqlScanner::IsSymbol(text, tokens[k], '.')) k += 2;
-    if (k < tokens.size() && CSqlScanner::IsSymbol(text, tokens[k], '(')) return 0;
-    return is("AS") ? k + 1 : 0;
+    if (!is("VIEW")) return {};
+    ViewHead head;
+    head.name = ++k;
+    ++k;
+    if (symbol('.')) {
+        head.name = ++k;
+        ++k;
+    }
+    if (symbol('(')) {
+        for (int depth = 0; k < tokens.size(); ++k) {
+            if (symbol('(')) ++depth;
+            if (symbol(')') && --depth == 0) break;
+        }
+        ++k;
+    }
+    if (is("AS")) head.query = k + 1;
+    return head;
+}
+
+std::size_t ViewQueryStart(std::string_view text, const std::vector<CSqlScanner::Token>& tokens) {
+    return ReadViewHead(text, tokens).query;
+}
+
+// CREATE [GLOBAL TEMPORARY | TEMP] TABLE.
+bool CreatesTable(std::string_view text, const std::vector<CSqlScanner::Token>& tokens) {
+    std::size_t k = 1;
+    auto is = [&](std::string_view word) {
+        return k < tokens.size() && CSqlScanner::Is(text, tokens[k], word);
+    };
+    if (tokens.empty() || !CSqlScanner::Is(text, tokens[0], "CREATE")) return false;
+    if (is("GLOBAL")) k += 2;
+    if (is("TEMP")) ++k;
+    return is("TABLE");
 }
 
 // The options at the end of CREATE VIEW (WITH READ ONLY, WITH CHECK OPTION,
 // either with CONSTRAINT name), taken off `tokens`; the view's name and its
 // query as written.
 CCatalogTables::View ViewOptions(std::string_view text, std::vector<CSqlScanner::Token>& tokens,
-                                 std::size_t queryStart) {
+                                 ViewHead head) {
+    const std::size_t queryStart = head.query;
     CCatalogTables::View view;
     auto word = [&](std::size_t k) {
         return k < tokens.size() ? cp932::ToUpperAscii(text.substr(tokens[k].begin, tokens[k].length))
@@ -152,7 +183,7 @@ CCatalogTables::View ViewOptions(std::string_view text, std::vector<CSqlScanner:
                    : cp932::ToUpperAscii(written);
     };
     view.constraint = encoding::Cp932ToUtf8(name(constraint));
-    const auto& nameToken = tokens[queryStart - 2];
+    const auto& nameToken = tokens[head.name];
     view.name = encoding::Cp932ToUtf8(name(text.substr(nameToken.begin, nameToken.length)));
     if (end > queryStart) {
         std::size_t from = tokens[queryStart].begin;
@@ -406,14 +437,13 @@ bool CSqliteConnection::CheckEncoding(const std::string& sql) {
     return false;
 }
 
-void CSqliteConnection::SetPreparedError(Piece piece, std::string_view prefix, const CSqlRewrite& rewrite,
+void CSqliteConnection::SetPreparedError(Piece piece, const CSqlRewrite& rewrite,
                                          const std::string& rewritten, int utf8Offset) {
     if (CSqliteFailure::IsConnectionFailure(sqlite3_extended_errcode(m_db))) return SetEngineError();
     m_error.Set(sqliteapi::Cp932Of(sqlite3_errmsg(m_db)));
     if (utf8Offset < 0) return;
     std::size_t inRewritten = encoding::Utf8OffsetToCp932(rewritten, static_cast<std::size_t>(utf8Offset));
-    std::size_t inPiece = inRewritten < prefix.size() ? 0 : rewrite.MapBack(inRewritten - prefix.size());
-    m_error.position = static_cast<int>(piece.base + inPiece);
+    m_error.position = static_cast<int>(piece.base + rewrite.MapBack(inRewritten));
 }
 
 std::string CSqliteConnection::ShowDate(const std::string& stored) const {
@@ -438,7 +468,8 @@ bool CSqliteConnection::Compile(Piece piece, std::string& compiled,
                                 std::vector<CSqlEmitter::LiteralSlot>* slots, bool* allLiterals) {
     auto tokens = CSqlScanner::Significant(piece.text);
     if (tokens.empty()) return true;
-    std::size_t viewStart = ViewQueryStart(piece.text, tokens);
+    ViewHead head = ReadViewHead(piece.text, tokens);
+    std::size_t viewStart = head.query;
     std::string_view first = piece.text.substr(tokens[0].begin, tokens[0].length);
     bool dml = false;
     for (std::string_view word : {"SELECT", "WITH", "INSERT", "UPDATE", "DELETE", "MERGE", "("})
@@ -447,7 +478,7 @@ bool CSqliteConnection::Compile(Piece piece, std::string& compiled,
     (void)first;
     CSqliteDictionary::Prepare(m_db, piece.text);
     std::optional<CCatalogTables::View> view;
-    if (viewStart > 0) view = ViewOptions(piece.text, tokens, viewStart);
+    if (viewStart > 0) view = ViewOptions(piece.text, tokens, head);
     CSqlArena arena;
     CSqlParser parser(piece.text, tokens, arena);
     CSqlParser::Failure failure;
@@ -455,13 +486,12 @@ bool CSqliteConnection::Compile(Piece piece, std::string& compiled,
     bool parsed = viewStart > 0 ? parser.ParseQuery(viewStart, statement.query, failure)
                                 : parser.Parse(statement, failure);
     if (!parsed) {
-        // Note: the token rewrite takes no MERGE; its syntax errors are told here.
-        if (!Refused(failure) && !CSqlScanner::Is(piece.text, tokens[0], "MERGE")) return true;
-        if (!Refused(failure)) {
-            COraError::Set(m_error, 900, {}, static_cast<int>(piece.base + failure.at));
-            return false;
-        }
-        COraError::Set(m_error, 3001, {failure.what}, static_cast<int>(piece.base + failure.at));
+        // Note: a query or DML statement the parser does not take is refused
+        // here; nothing reaches SQLite as it was typed.
+        if (failure.unsupported)
+            COraError::Set(m_error, 3001, {failure.what}, static_cast<int>(piece.base + failure.at));
+        else
+            COraError::Set(m_error, failure.code, {failure.what}, static_cast<int>(piece.base + failure.at));
         return false;
     }
     CSqlEmitter emitter(piece.text, *m_catalog, viewStart > 0);
@@ -473,15 +503,15 @@ bool CSqliteConnection::Compile(Piece piece, std::string& compiled,
         return false;
     }
     if (viewStart > 0) {
-        std::size_t nameEnd = tokens[viewStart - 2].begin + tokens[viewStart - 2].length;
-        std::size_t nameBegin = tokens[viewStart - 2].begin;
-        if (viewStart >= 4 && CSqlScanner::IsSymbol(piece.text, tokens[viewStart - 3], '.'))
-            nameBegin = tokens[viewStart - 2].begin;
+        // Note: the schema before the name is the user's own; a column list
+        // stays as written.
+        std::size_t nameBegin = tokens[head.name].begin;
+        std::size_t nameEnd = tokens[viewStart - 1].begin;
         // Note: the view's text as written and its options go to the catalog
         // with the view (RecordView).
         m_pendingView = std::move(view);
         compiled =
-            "CREATE VIEW " + std::string(piece.text.substr(nameBegin, nameEnd - nameBegin)) + " AS " + body;
+            "CREATE VIEW " + std::string(piece.text.substr(nameBegin, nameEnd - nameBegin)) + "AS " + body;
     } else {
         compiled = std::move(body);
         m_resultTypes = emitter.ResultTypes();
@@ -492,7 +522,7 @@ bool CSqliteConnection::Compile(Piece piece, std::string& compiled,
 }
 
 bool CSqliteConnection::Prepare(Piece piece, std::string_view prefix, const std::vector<CEngineBind>& binds,
-                                Statement& out, const std::vector<COracleDialect::Compiled>& compiled) {
+                                Statement& out) {
     m_rowNumber = 0;
     m_resultTypes.clear();
     std::string whole;
@@ -503,23 +533,61 @@ bool CSqliteConnection::Prepare(Piece piece, std::string_view prefix, const std:
         query = std::string(prefix) + std::string(piece.text) + " FROM DUAL";
         if (!Compile(Piece{query, piece.base - prefix.size()}, whole)) return false;
     }
-    if (!whole.empty()) return PrepareCompiled(piece, whole, out) && Bind(piece, binds, out.get());
+    if (whole.empty()) {
+        auto first = CSqlScanner::Significant(piece.text, 1);
+        COraError::Set(m_error, 900, {}, static_cast<int>(piece.base + (first.empty() ? 0 : first[0].begin)));
+        return false;
+    }
+    return PrepareCompiled(piece, whole, out) && Bind(piece, binds, out.get());
+}
+
+bool CSqliteConnection::PrepareSchema(Piece piece, const std::vector<CEngineBind>& binds, Statement& out,
+                                      const std::vector<COracleDialect::Compiled>& checks) {
+    std::string written;
+    std::size_t nameAt = 0;
+    CSchemaText::Failure failure;
+    switch (CSchemaText(*m_catalog).Write(piece.text, written, nameAt, failure)) {
+        case CSchemaText::Outcome::Written:
+            if (PrepareCompiled(piece, written, out)) return true;
+            m_error.position = static_cast<int>(piece.base + nameAt);
+            return false;
+        case CSchemaText::Outcome::Refused:
+            COraError::Set(m_error, failure.code, {failure.name}, static_cast<int>(piece.base + failure.at));
+            return false;
+        case CSchemaText::Outcome::NotTaken:
+            break;
+    }
+    auto tokens = CSqlScanner::Significant(piece.text);
+    if (ViewQueryStart(piece.text, tokens) > 0) return Prepare(piece, {}, binds, out);
+    if (CreatesTable(piece.text, tokens)) return PrepareDefinition(piece, out, checks);
+    std::size_t at = 0;
+    std::string_view construct = CSchemaText::Construct(piece.text, at);
+    if (construct.empty())
+        COraError::Set(m_error, 900, {}, static_cast<int>(piece.base + at));
+    else
+        COraError::Set(m_error, 3001, {construct}, static_cast<int>(piece.base + at));
+    return false;
+}
+
+bool CSqliteConnection::PrepareDefinition(Piece piece, Statement& out,
+                                          const std::vector<COracleDialect::Compiled>& compiled) {
+    m_resultTypes.clear();
     CSqlRewrite rewrite = COracleDialect::Translate(piece.text, compiled);
-    std::string rewritten = std::string(prefix) + rewrite.Text();
+    std::string rewritten = rewrite.Text();
     std::string utf8 = encoding::Cp932ToUtf8(rewritten);
     sqlite3_stmt* raw = nullptr;
     const char* tail = nullptr;
     int rc = sqlite3_prepare_v2(m_db, utf8.c_str(), static_cast<int>(utf8.size()), &raw, &tail);
     out.reset(raw);
     if (rc != SQLITE_OK) {
-        SetPreparedError(piece, prefix, rewrite, rewritten, sqlite3_error_offset(m_db));
+        SetPreparedError(piece, rewrite, rewritten, sqlite3_error_offset(m_db));
         return false;
     }
     if (raw == nullptr) {
         COraError::Set(m_error, 900, {}, static_cast<int>(piece.base));
         return false;
     }
-    return CheckTail(piece, prefix, rewrite, rewritten, utf8, tail) && Bind(piece, binds, raw);
+    return CheckTail(piece, rewrite, rewritten, utf8, tail);
 }
 
 bool CSqliteConnection::PrepareCompiled(Piece piece, const std::string& compiled, Statement& out) {
@@ -556,7 +624,7 @@ bool CSqliteConnection::PrepareShaped(Piece piece, Statement& owned, sqlite3_stm
     bool allLiterals = false;
     std::string compiled;
     if (!Compile(piece, compiled, &fresh.slots, &allLiterals)) return false;
-    // Note: a statement the tree does not hold takes the token rewrite.
+    // Note: a statement of another kind is refused by Prepare.
     if (compiled.empty()) return true;
     if (!PrepareCompiled(piece, compiled, owned)) return false;
     for (std::size_t k = 0; k < fresh.slots.size(); ++k)
@@ -615,15 +683,14 @@ bool CSqliteConnection::BindSlot(sqlite3_stmt* statement, int index, CLiteralSto
     return false;
 }
 
-bool CSqliteConnection::CheckTail(Piece piece, std::string_view prefix, const CSqlRewrite& rewrite,
-                                  const std::string& rewritten, const std::string& utf8, const char* tail) {
+bool CSqliteConnection::CheckTail(Piece piece, const CSqlRewrite& rewrite, const std::string& rewritten,
+                                  const std::string& utf8, const char* tail) {
     auto tailOffset = static_cast<std::size_t>(tail - utf8.c_str());
     std::string_view rest = std::string_view(utf8).substr(tailOffset);
     for (const auto& token : CSqlScanner::Significant(rest)) {
         if (token.kind == CSqlScanner::Kind::Symbol && rest[token.begin] == ';') continue;
         std::size_t inRewritten = encoding::Utf8OffsetToCp932(rewritten, tailOffset + token.begin);
-        std::size_t inPiece = inRewritten < prefix.size() ? 0 : rewrite.MapBack(inRewritten - prefix.size());
-        COraError::Set(m_error, 933, {}, static_cast<int>(piece.base + inPiece));
+        COraError::Set(m_error, 933, {}, static_cast<int>(piece.base + rewrite.MapBack(inRewritten)));
         return false;
     }
     return true;
@@ -884,6 +951,13 @@ bool CSqliteConnection::RunDdlWork(const std::string& sql, std::vector<CEngineBi
                 return false;
             }
     }
+    // Note: TEMP is the engine's word for the server's GLOBAL TEMPORARY, not the user's.
+    if (auto words = CSqlScanner::Significant(sql, 2); words.size() == 2 &&
+                                                       CSqlScanner::Is(sql, words[0], "CREATE") &&
+                                                       CSqlScanner::Is(sql, words[1], "TEMP")) {
+        COraError::Set(m_error, 901, {}, static_cast<int>(words[1].begin));
+        return false;
+    }
     CSqliteSchema schema(m_db);
     bool handled = false;
     bool done = schema.Run(sql, m_error, handled);
@@ -894,17 +968,10 @@ bool CSqliteConnection::RunDdlWork(const std::string& sql, std::vector<CEngineBi
     if (!CompileChecks(sql, checks)) return false;
     std::string prepared = CSqliteSchema::Prepare(
         checks.empty() ? sql : CCheckCompiler::Blank(sql, CCheckCompiler::Find(sql, true)));
-    // RENAME old TO new is the engine's ALTER TABLE old RENAME TO new.
-    if (auto words = CSqlScanner::Significant(sql, 2);
-        words.size() == 2 && CSqlScanner::Is(sql, words[0], "RENAME")) {
-        std::size_t nameEnd = words[1].begin + words[1].length;
-        prepared =
-            "ALTER TABLE " + sql.substr(words[1].begin, words[1].length) + " RENAME" + sql.substr(nameEnd);
-    }
     bool created = CreateAsSelect(prepared, handled);
     if (handled) return created;
     Statement statement;
-    if (!Prepare(Piece{prepared, 0}, {}, binds, statement, checks)) return false;
+    if (!PrepareSchema(Piece{prepared, 0}, binds, statement, checks)) return false;
     int rc = SQLITE_OK;
     while ((rc = sqlite3_step(statement.get())) == SQLITE_ROW) {
     }
@@ -1055,7 +1122,11 @@ bool CSqliteConnection::RecordTemporary(const std::string& sql, const char* crea
     std::string name = sql.substr(tokens[4].begin, tokens[4].length);
     name = name.front() == '"' ? name.substr(1, name.size() - 2) : cp932::ToUpperAscii(name);
     // Note: ON COMMIT DELETE ROWS is the server's default.
-    bool preserve = cp932::ToUpperAscii(sql).find("PRESERVE ROWS") != std::string::npos;
+    bool preserve = false;
+    auto all = CSqlScanner::Significant(sql);
+    for (std::size_t k = 0; k + 3 < all.size() && !preserve; ++k)
+        preserve = CSqlScanner::Is(sql, all[k], "ON") && CSqlScanner::Is(sql, all[k + 1], "COMMIT") &&
+                   CSqlScanner::Is(sql, all[k + 2], "PRESERVE") && CSqlScanner::Is(sql, all[k + 3], "ROWS");
     return CCatalogTables::AddTemporary(m_db, encoding::Cp932ToUtf8(name), created != nullptr ? created : "",
                                         !preserve, m_error);
 }
@@ -1124,7 +1195,13 @@ bool CSqliteConnection::RunReplace(const std::string& sql, std::vector<CEngineBi
                                    long& rowsProcessed) {
     m_pendingView.reset();
     if (!CommitWork() || !BeginWrite()) return false;
-    std::string drop = COracleDialect::DropBeforeReplace(sql);
+    // Note: the view made again takes the old one's place in the same transaction.
+    auto tokens = CSqlScanner::Significant(sql);
+    ViewHead head = ReadViewHead(sql, tokens);
+    std::string drop = head.query > 0
+                           ? "DROP VIEW IF EXISTS " + encoding::Cp932ToUtf8(sql.substr(
+                                                          tokens[head.name].begin, tokens[head.name].length))
+                           : std::string();
     bool ok = ExecPlain(drop.c_str());
     if (ok) {
         Statement statement;
@@ -1324,12 +1401,6 @@ bool CSqliteConnection::RunKind(const std::string& sql, StatementKind kind, std:
                        static_cast<int>(words.empty() ? 0 : words.data() - sql.data()));
         return false;
     }
-    bool createsObject = kind == StatementKind::Ddl || kind == StatementKind::ReplaceObject;
-    if (std::size_t at = createsObject ? COracleDialect::TriggerAssignment(sql) : std::string_view::npos;
-        at != std::string_view::npos) {
-        COraError::Set(m_error, 3001, {":NEW := (trigger)"}, static_cast<int>(at));
-        return false;
-    }
     bool ok = false;
     switch (kind) {
         case StatementKind::Block:
@@ -1352,12 +1423,51 @@ bool CSqliteConnection::RunKind(const std::string& sql, StatementKind kind, std:
             return RunSynonym(sql);
         case StatementKind::Session:
             return RunSession(sql);
+        case StatementKind::Dml:
+            ok = RunDml(sql, binds, rowsProcessed);
+            break;
+        case StatementKind::Other:
+            ok = RunOther(sql, binds, rowsProcessed);
+            break;
         default:
-            ok = kind == StatementKind::Dml ? RunDml(sql, binds, rowsProcessed)
-                                            : RunStatement(Piece{sql, 0}, binds, rowsProcessed);
+            ok = RunStatement(Piece{sql, 0}, binds, rowsProcessed);
             break;
     }
     return ok && FinishStatement();
+}
+
+bool CSqliteConnection::RunOther(const std::string& sql, std::vector<CEngineBind>& binds,
+                                 long& rowsProcessed) {
+    if (auto first = CSqlScanner::Significant(sql, 1);
+        !first.empty() && CSqlScanner::IsSymbol(sql, first[0], '('))
+        return RunStatement(Piece{sql, 0}, binds, rowsProcessed);
+    std::string written;
+    std::size_t nameAt = 0;
+    CSchemaText::Failure failure;
+    switch (CSchemaText(*m_catalog).Write(sql, written, nameAt, failure)) {
+        case CSchemaText::Outcome::Written:
+            break;
+        case CSchemaText::Outcome::Refused:
+            COraError::Set(m_error, failure.code, {failure.name}, static_cast<int>(failure.at));
+            return false;
+        case CSchemaText::Outcome::NotTaken: {
+            auto first = CSqlScanner::Significant(sql, 1);
+            COraError::Set(m_error, 900, {}, static_cast<int>(first.empty() ? 0 : first[0].begin));
+            return false;
+        }
+    }
+    // Note: a savepoint lives in the transaction, which it begins when none is open.
+    bool rollback = written.compare(0, 8, "ROLLBACK") == 0;
+    if (rollback && (!InTransaction() || !ExecPlain(encoding::Cp932ToUtf8(written).c_str()))) {
+        std::string name;
+        for (const auto& token : CSqlScanner::Significant(sql))
+            if (token.begin == nameAt) name = sql.substr(token.begin, token.length);
+        name = name.size() >= 2 && name.front() == '"' ? name.substr(1, name.size() - 2)
+                                                       : cp932::ToUpperAscii(name);
+        COraError::Set(m_error, 1086, {name}, static_cast<int>(nameAt));
+        return false;
+    }
+    return rollback || (BeginWrite() && ExecPlain(encoding::Cp932ToUtf8(written).c_str()));
 }
 
 bool CSqliteConnection::QueryStatement(const std::string& sql, std::vector<CEngineBind>& binds,

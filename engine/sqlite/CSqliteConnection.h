@@ -85,8 +85,9 @@ private:
     bool QueryStatement(const std::string& sql, std::vector<CEngineBind>& binds, CEngineResult& result);
     // Puts the failure of the last call in the server's form.
     bool Finish(bool ok, const std::string& sql);
-    // The statement compiled from its tree; false with `compiled` empty when
-    // the tree does not hold it (the token rewrite takes it then).
+    // The query, DML statement or view compiled from its tree; true with
+    // `compiled` empty for a statement of another kind, false (the error
+    // set at its token) for one the parser or the emitter refuses.
     // With `slots`, the stored literals of an INSERT are written as
     // parameters (see CSqlEmitter::CollectLiterals) and `allLiterals` tells
     // whether they were all its values.
@@ -123,14 +124,24 @@ private:
     // call (`held`, with `commits` commits done then) and not committed since.
     void NoteLostTransaction(bool held, unsigned long commits);
     void SetEngineError();
-    // `compiled`: parts of the text compiled already (see COracleDialect).
-    bool Prepare(Piece piece, std::string_view prefix, const std::vector<CEngineBind>& binds, Statement& out,
-                 const std::vector<COracleDialect::Compiled>& compiled = {});
-    bool CheckTail(Piece piece, std::string_view prefix, const CSqlRewrite& rewrite,
-                   const std::string& rewritten, const std::string& utf8, const char* tail);
+    // A query or DML statement (or, after `prefix`, an expression of a
+    // block), compiled; any other statement is ORA-00900.
+    bool Prepare(Piece piece, std::string_view prefix, const std::vector<CEngineBind>& binds, Statement& out);
+    // A schema statement: written anew from its tokens (CSchemaText), a
+    // view's query compiled, a table's definition translated.
+    bool PrepareSchema(Piece piece, const std::vector<CEngineBind>& binds, Statement& out,
+                       const std::vector<COracleDialect::Compiled>& checks);
+    // CREATE TABLE: its column definitions in the engine's types, with
+    // `compiled` (the CHECK constraints compiled already) in place.
+    bool PrepareDefinition(Piece piece, Statement& out,
+                           const std::vector<COracleDialect::Compiled>& compiled);
+    bool CheckTail(Piece piece, const CSqlRewrite& rewrite, const std::string& rewritten,
+                   const std::string& utf8, const char* tail);
     bool Bind(Piece piece, const std::vector<CEngineBind>& binds, sqlite3_stmt* statement);
-    void SetPreparedError(Piece piece, std::string_view prefix, const CSqlRewrite& rewrite,
-                          const std::string& rewritten, int utf8Offset);
+    void SetPreparedError(Piece piece, const CSqlRewrite& rewrite, const std::string& rewritten,
+                          int utf8Offset);
+    // SAVEPOINT and ROLLBACK TO, and a query written in brackets.
+    bool RunOther(const std::string& sql, std::vector<CEngineBind>& binds, long& rowsProcessed);
     bool SetStepError();
 
     bool RunStatement(Piece piece, std::vector<CEngineBind>& binds, long& rowsProcessed);
@@ -210,8 +221,8 @@ private:
     std::unique_ptr<CSqliteSession> m_session;
     std::unique_ptr<CSqliteCatalog> m_catalog;
     CStatementCache m_shapes;
-    // The static types of the columns of the query compiled last (empty when
-    // it took the token rewrite): its description before any row.
+    // The static types of the columns of the query compiled last: its
+    // description before any row.
     std::vector<CValueType> m_resultTypes;
     // The view the statement being run creates (see RecordView).
     std::optional<CCatalogTables::View> m_pendingView;

@@ -49,12 +49,3 @@ TEST(COracleDialectTest, PositionsMapBackThroughRewriting) {
     EXPECT_EQ(rewrite.MapBack(engine.find("ORA_DIV")), oracle.find("A /"));
     EXPECT_EQ(rewrite.MapBack(engine.size() + 3), oracle.size() + 3);
 }
-
-TEST(COracleDialectTest, DropBeforeReplace) {
-    EXPECT_EQ(
-        COracleDialect::DropBeforeReplace("CREATE OR REPLACE TRIGGER TR AFTER INSERT ON T BEGIN NULL; END;"),
-        "DROP TRIGGER IF EXISTS TR");
-    EXPECT_EQ(COracleDialect::DropBeforeReplace("create or replace view S.V as select 1"),
-              "DROP view IF EXISTS S.V");
-    EXPECT_EQ(COracleDialect::DropBeforeReplace("CREATE TRIGGER TR"), "");
-}

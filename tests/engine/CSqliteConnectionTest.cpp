@@ -246,9 +246,9 @@ TEST_F(CSqliteConnectionTest, DescribeOnlyReadsNoRow) {
 TEST_F(CSqliteConnectionTest, StreamedRowsMatchTheWholeResult) {
     ASSERT_TRUE(Exec("CREATE TABLE T (ID NUMBER(6), SAL NUMBER(8,2), NAME VARCHAR2(10), D DATE)"));
     ASSERT_TRUE(
-        Exec("INSERT INTO T WITH RECURSIVE C(N) AS (SELECT 1 UNION ALL SELECT N + 1 FROM C WHERE N < 250) "
-             "SELECT N, N / 3, CASE WHEN N % 7 = 0 THEN NULL ELSE 'N' || N END, "
-             "'2024-01-02 03:04:05' FROM C"));
+        Exec("INSERT INTO T WITH C(N) AS (SELECT 1 FROM DUAL UNION ALL SELECT N + 1 FROM C WHERE N < 250) "
+             "SELECT N, N / 3, CASE WHEN MOD(N, 7) = 0 THEN NULL ELSE 'N' || N END, "
+             "TO_DATE('2024-01-02 03:04:05', 'YYYY-MM-DD HH24:MI:SS') FROM C"));
     // Both a streamed query (declared columns) and one described by its
     // values (an expression column) give the whole result in batches.
     for (const std::string query :

@@ -152,8 +152,9 @@ TEST_F(ODynasetTest, FailedOpenReportsThroughTheDatabase) {
 TEST_F(ODynasetTest, LargeResultIsReadInBatches) {
     Exec("CREATE TABLE T (A NUMBER, B VARCHAR2(20), C TEXT, D NUMBER(8,2), E DATE)");
     Exec(
-        "INSERT INTO T WITH RECURSIVE N(I) AS (SELECT 1 UNION ALL SELECT I + 1 FROM N WHERE I < 1000) "
-        "SELECT I, 'ROW' || I, 'TEXT', I / 4.0, '2026-12-06 10:00:00' FROM N");
+        "INSERT INTO T WITH N(I) AS (SELECT 1 FROM DUAL UNION ALL SELECT I + 1 FROM N WHERE I < 1000) "
+        "SELECT I, 'ROW' || I, 'TEXT', I / 4.0, TO_DATE('2026-12-06 10:00:00', 'YYYY-MM-DD HH24:MI:SS') FROM "
+        "N");
     ODynaset dynaset;
     ASSERT_EQ(dynaset.Open(m_database, "SELECT * FROM T ORDER BY A"), OSUCCESS) << m_database.GetErrorText();
     EXPECT_EQ(dynaset.GetFieldSize(2), 4);
