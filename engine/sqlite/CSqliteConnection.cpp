@@ -18,6 +18,7 @@
 #include "engine/sqlite/CMultiTableInsert.h"
 #include "engine/sqlite/COraError.h"
 #include "engine/sqlite/COracleDialect.h"
+#include "engine/sqlite/CReturningInto.h"
 #include "engine/sqlite/CSelectList.h"
 #include "engine/sqlite/CSqlEmitter.h"
 #include "engine/sqlite/CSqlParser.h"
@@ -780,7 +781,10 @@ bool CSqliteConnection::RunDml(const std::string& sql, std::vector<CEngineBind>&
     if (CMultiTableInsert::Takes(sql)) return RunMultiInsert(sql, binds, rowsProcessed);
     CBlockHost host(*this);
     if (!CTriggerFiring::Begin(host, sql, true, m_error)) return false;
-    bool ran = RunStatement(Piece{sql, 0}, binds, rowsProcessed);
+    CReturningInto::Clause returning = CReturningInto::Find(sql);
+    bool ran = returning.at == std::string::npos
+                   ? RunStatement(Piece{sql, 0}, binds, rowsProcessed)
+                   : CReturningInto(*this).Run(sql, returning, binds, rowsProcessed);
     return CTriggerFiring::End(host, ran, m_error);
 }
 

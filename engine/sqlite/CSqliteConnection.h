@@ -68,6 +68,7 @@ public:
 private:
     friend class CBlockHost;
     friend class CTriggerFiring;
+    friend class CReturningInto;
     using Statement = sqliteapi::Statement;
 
     // Where a piece of statement text lies in the text the caller sent.
