@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "engine/sqlite/CObjectTimes.h"
 #include "engine/sqlite/COraError.h"
 #include "engine/sqlite/CSqlScanner.h"
 #include "engine/sqlite/CSqliteCatalog.h"
@@ -48,6 +49,7 @@ constexpr const char* kTables[] = {
     "VARCHAR2(128) NOT NULL, GENERATION_TYPE VARCHAR2(10) NOT NULL, DEFAULT_ON_NULL VARCHAR2(3) NOT NULL, "
     "SEQUENCE_NAME VARCHAR2(128) NOT NULL, IDENTITY_OPTIONS VARCHAR2(298), PRIMARY KEY (TABLE_NAME, "
     "COLUMN_NAME))",
+    CObjectTimes::kTable,
 };
 
 bool Exec(sqlite3* db, const std::string& sql, CEngineError& error) {

@@ -321,7 +321,7 @@ bool CSqliteConnection::BeginWrite() { return InTransaction() || ExecPlain("BEGI
 
 bool CSqliteConnection::CommitWork() {
     if (!InTransaction()) return true;
-    if (!ExecPlain("COMMIT")) return false;
+    if (!m_objectTimes.BeforeCommit(m_db, m_error) || !ExecPlain("COMMIT")) return false;
     ++m_commits;
     // The rows of temporary tables ON COMMIT DELETE ROWS go with the commit.
     for (const std::string& table : m_deleteOnCommit)
@@ -1265,7 +1265,17 @@ bool CSqliteConnection::ExecuteStatement(const std::string& sql, std::vector<CEn
     if (kind == StatementKind::Rollback) return Rollback();
     bool held = InTransaction();
     unsigned long commits = m_commits;
-    if (RunKind(sql, kind, binds, rowsProcessed)) return true;
+    // Note: the times of objects are written in the schema statement's own
+    // transaction, just before its commit (see CommitWork); ALTER PROCEDURE,
+    // FUNCTION and TRIGGER are among the statements classified as refused.
+    bool schema = kind == StatementKind::Ddl || kind == StatementKind::Truncate ||
+                  kind == StatementKind::ReplaceObject || kind == StatementKind::StoredCode ||
+                  kind == StatementKind::CreateSequence || kind == StatementKind::DropSequence ||
+                  kind == StatementKind::Synonym || kind == StatementKind::Unsupported;
+    if (schema) m_objectTimes.Begin(m_db, sql, held);
+    bool ran = RunKind(sql, kind, binds, rowsProcessed);
+    if (schema) m_objectTimes.End(m_db, ran);
+    if (ran) return true;
     // Note: the cause is put in the server's words before the loss is added.
     Finish(false, sql);
     NoteLostTransaction(held, commits);

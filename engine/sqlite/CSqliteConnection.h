@@ -11,6 +11,7 @@
 
 #include "engine/CEngineConnection.h"
 #include "engine/sqlite/CCatalogTables.h"
+#include "engine/sqlite/CObjectTimes.h"
 #include "engine/sqlite/COracleDialect.h"
 #include "engine/sqlite/CSelectList.h"
 #include "engine/sqlite/CSqlEmitter.h"
@@ -203,6 +204,7 @@ private:
     unsigned long m_commits = 0;
     std::unique_ptr<CSqliteSession> m_session;
     std::unique_ptr<CSqliteCatalog> m_catalog;
+    CObjectTimes m_objectTimes;
     CStatementCache m_shapes;
     // The static types of the columns of the query compiled last (empty when
     // it took the token rewrite): its description before any row.

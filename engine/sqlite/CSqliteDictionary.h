@@ -30,6 +30,9 @@ public:
         std::string index;  // P, U added later: the index that enforces it
     };
 
+    // The query of the user's objects as USER_OBJECTS lists them: name N,
+    // type T and status S.
+    static std::string ObjectRows();
     // Adds what the views need; false on failure. The views themselves are
     // made by Prepare when a statement first names one.
     static bool Install(sqlite3* db);
