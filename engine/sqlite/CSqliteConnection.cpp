@@ -761,13 +761,19 @@ bool CSqliteConnection::RunMultiInsert(const std::string& sql, std::vector<CEngi
     if (!BeginWrite() || !ExecPlain("SAVEPOINT TARVEX_MULTI")) return false;
     long rows = 0;
     bool ok = true;
-    for (const std::string& statement : split.statements) {
-        ok = RunDml(statement, binds, rows);
+    std::size_t made = 0;
+    for (; made < split.made.size(); ++made) {
+        ok = RunDml(split.made[made].text, binds, rows);
         if (!ok) break;
     }
     if (!ok) {
-        // Note: the error's place is in the insert made, not in the text typed.
-        m_error.position = 0;
+        // Note: the error's place is shown in the text typed; one found at
+        // the start (as a failing row's is) stays there.
+        COraError::Translate(m_error, COraError::Action::Insert);
+        m_error.position =
+            m_error.position > 0
+                ? static_cast<int>(split.made[made].Typed(static_cast<std::size_t>(m_error.position)))
+                : 0;
         const char* undo = started ? "ROLLBACK" : "ROLLBACK TO TARVEX_MULTI";
         if (!sqliteapi::Undo(m_db, undo) || (!started && !ExecPlain("RELEASE TARVEX_MULTI")))
             m_transactionLost = true;
