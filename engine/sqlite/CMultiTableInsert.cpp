@@ -104,8 +104,8 @@ private:
 }  // namespace
 
 bool CMultiTableInsert::Takes(std::string_view sql) {
-    auto tokens = CSqlScanner::Significant(sql, 2);
-    return tokens.size() == 2 && CSqlScanner::Is(sql, tokens[0], "INSERT") &&
+    CSqlScanner::Token tokens[2];
+    return CSqlScanner::Significant(sql, tokens, 2) == 2 && CSqlScanner::Is(sql, tokens[0], "INSERT") &&
            (CSqlScanner::Is(sql, tokens[1], "ALL") || CSqlScanner::Is(sql, tokens[1], "FIRST"));
 }
 

@@ -80,12 +80,15 @@ std::vector<std::string> SplitExpressions(std::string_view text) {
     return out;
 }
 
-// Whether "RETURN" stands anywhere in the text, in any case: most DML has
-// no such clause and is not tokenized a second time.
+// Whether "RETURN" and a ":" stand anywhere in the text, in any case: most
+// DML has no such clause and is not tokenized a second time.
 bool MentionsReturn(std::string_view sql) {
     constexpr std::string_view kWord = "RETURN";
-    for (std::size_t k = sql.find_first_of("Rr");
-         k != std::string_view::npos && k + kWord.size() <= sql.size(); k = sql.find_first_of("Rr", k + 1)) {
+    // Note: the clause ends in a bind (":x"); most statements hold none.
+    if (sql.size() < kWord.size() || sql.find(':') == std::string_view::npos) return false;
+    const std::size_t last = sql.size() - kWord.size();
+    for (std::size_t k = 0; k <= last; ++k) {
+        if ((sql[k] & ~0x20) != 'R') continue;
         std::size_t n = 1;
         while (n < kWord.size() && (sql[k + n] & ~0x20) == kWord[n]) ++n;
         if (n == kWord.size()) return true;

@@ -718,8 +718,8 @@ bool CSqliteConnection::RunMerge(Piece piece, std::vector<CEngineBind>& binds, l
 }
 
 bool CSqliteConnection::RunStatement(Piece piece, std::vector<CEngineBind>& binds, long& rowsProcessed) {
-    if (auto tokens = CSqlScanner::Significant(piece.text, 1);
-        !tokens.empty() && CSqlScanner::Is(piece.text, tokens[0], "MERGE"))
+    if (CSqlScanner::Token first{};
+        CSqlScanner::Significant(piece.text, &first, 1) == 1 && CSqlScanner::Is(piece.text, first, "MERGE"))
         return RunMerge(piece, binds, rowsProcessed);
     Statement owned;
     sqlite3_stmt* statement = nullptr;
