@@ -145,6 +145,8 @@ private:
     bool Keep(const std::string& name, const CSqlExpr& expr, std::string& out, CSqlType& type);
     bool Analytic(const std::string& name, const CSqlExpr& expr, std::string& out, CSqlType& type);
     bool Scalar(const std::string& name, const CSqlExpr& expr, std::string& out, CSqlType& type);
+    // DUMP, ORA_HASH and STANDARD_HASH over a value's bytes, read by its type.
+    void Bytes(const std::string& name, const CSqlExpr& expr, std::string& out, CSqlType& type);
     // The arguments written one after another, each after ", ".
     std::vector<CSqlType> Arguments(const CSqlExpr& expr, std::string& out, bool aggregate);
     // "OVER (PARTITION BY ... [ORDER BY ... [frame]])" of a call.
