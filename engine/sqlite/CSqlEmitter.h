@@ -111,6 +111,10 @@ private:
     // JSON_VALUE with RETURNING and its handlers.
     CSqlType JsonValue(const CSqlExpr& expr, std::string& out);
     std::string JsonHandler(CSqlExpr::JsonHandler handler, const CSqlExpr* value, int code);
+    // A JSON_TABLE column's value with its error and empty handling.
+    std::string JsonColumnValue(const CSqlJsonColumn& column, const std::string& item,
+                                const std::string& path, const CSqliteCatalog::Column& type);
+    std::string JsonColumnHandler(CSqlJsonHandling::Handler handler, const CSqlExpr* value, int code);
     static std::string JsonScalar(const std::string& item, const std::string& path,
                                   const CSqliteCatalog::Column& type);
     bool OrderItems(const std::vector<CSqlExpr::OrderItem>& items, std::string& out);
@@ -284,6 +288,8 @@ private:
     // Nodes and names the emitter makes itself (the joined rows of a hierarchy).
     CSqlArena m_arena;
     int m_jsonTables = 0;
+    // The ON ERROR of the JSON_TABLE being written: its columns' default.
+    CSqlJsonHandling::Handler m_jsonTableOnError = CSqlJsonHandling::Handler::Null;
     std::deque<std::string> m_strings;
     // The grouping set the next block groups by, and the emitted text of
     // each expression of GROUP BY with whether that set keeps it.
