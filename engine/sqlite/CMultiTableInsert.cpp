@@ -101,9 +101,31 @@ private:
     CMultiTableInsert::Made m_made;
 };
 
+// Whether `word` (upper case) stands at `at` in any case, followed by no
+// letter, digit or "_".
+bool StartsWord(std::string_view sql, std::size_t at, std::string_view word) {
+    if (at + word.size() > sql.size()) return false;
+    for (std::size_t k = 0; k < word.size(); ++k)
+        if ((sql[at + k] & ~0x20) != word[k]) return false;
+    if (at + word.size() == sql.size()) return true;
+    const char after = sql[at + word.size()];
+    return !((after >= 'A' && after <= 'Z') || (after >= 'a' && after <= 'z') ||
+             (after >= '0' && after <= '9') || after == '_' || after == '$' || after == '#');
+}
+
 }  // namespace
 
 bool CMultiTableInsert::Takes(std::string_view sql) {
+    // Note: most statements are told at once by their first letters: UPDATE,
+    // DELETE, or INSERT INTO written plainly.
+    std::size_t at = 0;
+    while (at < sql.size() && (sql[at] == ' ' || sql[at] == '\t' || sql[at] == '\n' || sql[at] == '\r')) ++at;
+    if (at < sql.size() && (sql[at] & ~0x20) != 'I' && sql[at] != '-' && sql[at] != '/') return false;
+    if (StartsWord(sql, at, "INSERT")) {
+        std::size_t next = at + 6;
+        while (next < sql.size() && (sql[next] == ' ' || sql[next] == '\t')) ++next;
+        if (next > at + 6 && StartsWord(sql, next, "INTO")) return false;
+    }
     CSqlScanner::Token tokens[2];
     return CSqlScanner::Significant(sql, tokens, 2) == 2 && CSqlScanner::Is(sql, tokens[0], "INSERT") &&
            (CSqlScanner::Is(sql, tokens[1], "ALL") || CSqlScanner::Is(sql, tokens[1], "FIRST"));

@@ -96,6 +96,13 @@ TEST(CMultiTableInsertSplit, EachIntoBecomesAnInsertOverTheQuery) {
     EXPECT_NE(CMultiTableInsert::Read("INSERT ALL INTO t VALUES (1 SELECT 1 FROM dual").failedAt,
               std::string::npos);
     EXPECT_FALSE(CMultiTableInsert::Takes("INSERT INTO ALL_T VALUES (1)"));
+    for (const char* taken :
+         {"  insert all into t values (1) select 1 from dual", "-- c\nINSERT FIRST INTO t",
+          "insert\nall into t", "/* c */ INSERT ALL INTO t", "INSERT /* c */ ALL INTO t"})
+        EXPECT_TRUE(CMultiTableInsert::Takes(taken)) << taken;
+    for (const char* other : {"INSERT\tINTO t VALUES (1)", "INSERT INTO_ALL VALUES (1)", "INSERTALL",
+                              "update t set a = 1", "DELETE all_t", "insert into all"})
+        EXPECT_FALSE(CMultiTableInsert::Takes(other)) << other;
 }
 
 }  // namespace
