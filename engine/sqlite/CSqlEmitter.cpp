@@ -1921,6 +1921,10 @@ CSqlType CSqlEmitter::Call(const CSqlExpr& expr, std::string& out) {
         CSqlType type = CSqlType::Unknown;
         if (LobCall(name, expr, out, type)) return type;
     }
+    if (expr.parts.size() == 2 && Upper(expr.parts[0]) == "UTL_RAW") {
+        CSqlType type = CSqlType::Unknown;
+        if (RawCall(name, expr, out, type)) return type;
+    }
     if (expr.parts.size() > 1) {
         Fail(expr.at, 3001, Upper(expr.parts[0]) + "." + name);
         return CSqlType::Unknown;

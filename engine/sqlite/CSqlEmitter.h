@@ -136,6 +136,8 @@ private:
     // A package's function, called by name through the engine's dispatcher.
     CSqlType PackageCall(const std::string& name, const CSqlExpr& expr, std::string& out);
     bool LobCall(const std::string& member, const CSqlExpr& expr, std::string& out, CSqlType& type);
+    // UTL_RAW's CAST_TO_RAW, CAST_TO_VARCHAR2 and LENGTH; false for another member.
+    bool RawCall(const std::string& member, const CSqlExpr& expr, std::string& out, CSqlType& type);
     CSqlType Special(const CSqlExpr& expr, std::string& out);
     // GREATEST and LEAST: every argument taken as the first one's type (a
     // number, a date, else text) and compared as that type compares.

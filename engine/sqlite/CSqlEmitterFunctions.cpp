@@ -308,3 +308,26 @@ void CSqlEmitter::Bytes(const std::string& name, const CSqlExpr& expr, std::stri
         type = CSqlType::Text;
     }
 }
+
+bool CSqlEmitter::RawCall(const std::string& member, const CSqlExpr& expr, std::string& out, CSqlType& type) {
+    struct Member {
+        std::string_view name;
+        const char* function;
+        CSqlType type;
+    };
+    static constexpr Member kMembers[] = {
+        {"CAST_TO_RAW", "ORA_CAST_TO_RAW", CSqlType::Text},
+        {"CAST_TO_VARCHAR2", "ORA_CAST_TO_VARCHAR2", CSqlType::Text},
+        {"LENGTH", "ORA_RAW_LENGTH", CSqlType::Number},
+    };
+    for (const Member& row : kMembers) {
+        if (row.name != member) continue;
+        if (expr.args.size() != 1) return Fail(expr.at, 909, "UTL_RAW." + member), true;
+        out += std::string(row.function) + "(";
+        Expr(expr.args[0], out);
+        out += ")";
+        type = row.type;
+        return true;
+    }
+    return false;
+}

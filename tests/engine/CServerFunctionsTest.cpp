@@ -134,6 +134,12 @@ TEST_F(CServerFunctionsTest, DumpAndHashesReadTheServersBytes) {
         {"CASE WHEN ORA_HASH(V) = ORA_HASH('abc', 4294967295, 0) THEN 'same' END", "same"},
         {"ORA_HASH(V, 0)", "0"},
         {"ORA_HASH(NULL)", "-"},
+        // UTL_RAW in SQL: CP932 bytes, two for a double-byte character.
+        {"UTL_RAW.CAST_TO_RAW(V)", "616263"},
+        {"UTL_RAW.CAST_TO_VARCHAR2('616263')", "abc"},
+        {"UTL_RAW.LENGTH(UTL_RAW.CAST_TO_RAW('日本'))", "4"},
+        {"UTL_RAW.CAST_TO_RAW('日')", "93FA"},
+        {"UTL_RAW.CAST_TO_VARCHAR2(UTL_RAW.CAST_TO_RAW('日本'))", "日本"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(Rows(std::string("SELECT ") + c.expression + " FROM B"), c.answer) << c.expression;

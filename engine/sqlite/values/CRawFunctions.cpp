@@ -186,9 +186,50 @@ void HexToRaw(sqlite3_context* context, int, sqlite3_value** argv) {
     ResultText(context, out);
 }
 
+// The bytes of a RAW's digits; false (ORA-01465) for another character.
+bool RawBytes(sqlite3_context* context, sqlite3_value* value, std::string& out) {
+    std::string digits = TextOf(value);
+    if (digits.size() % 2 != 0) digits.insert(digits.begin(), '0');
+    out.clear();
+    for (std::size_t k = 0; k < digits.size(); k += 2) {
+        int high = HexDigit(digits[k]);
+        int low = HexDigit(digits[k + 1]);
+        if (high < 0 || low < 0) return Fail(context, 1465), false;
+        out += static_cast<char>(high * 16 + low);
+    }
+    return true;
+}
+
+// UTL_RAW.CAST_TO_RAW: the text's CP932 bytes; CAST_TO_VARCHAR2 the text
+// of such bytes; LENGTH their number.
+void CastToRaw(sqlite3_context* context, int, sqlite3_value** argv) {
+    std::string text = TextOf(argv[0]);
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL || text.empty()) return sqlite3_result_null(context);
+    ResultText(context, Hex(encoding::Utf8ToCp932(text)));
+}
+
+void CastToVarchar2(sqlite3_context* context, int, sqlite3_value** argv) {
+    std::string bytes;
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL || !RawBytes(context, argv[0], bytes)) {
+        if (sqlite3_value_type(argv[0]) == SQLITE_NULL) sqlite3_result_null(context);
+        return;
+    }
+    if (bytes.empty()) return sqlite3_result_null(context);
+    ResultText(context, encoding::Cp932ToUtf8(bytes));
+}
+
+void RawLength(sqlite3_context* context, int, sqlite3_value** argv) {
+    std::string bytes;
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL) return sqlite3_result_null(context);
+    if (RawBytes(context, argv[0], bytes))
+        sqlite3_result_int64(context, static_cast<sqlite3_int64>(bytes.size()));
+}
+
 constexpr sqliteapi::FunctionRule kRules[] = {
-    {"ORA_DUMP", 5, Dump},         {"ORA_HASH", 3, OraHash},      {"ORA_STANDARD_HASH", 3, StandardHash},
-    {"ORA_HEXTORAW", 1, HexToRaw}, {"ORA_RAWTOHEX", 1, HexToRaw},
+    {"ORA_CAST_TO_RAW", 1, CastToRaw}, {"ORA_CAST_TO_VARCHAR2", 1, CastToVarchar2},
+    {"ORA_RAW_LENGTH", 1, RawLength},  {"ORA_DUMP", 5, Dump},
+    {"ORA_HASH", 3, OraHash},          {"ORA_STANDARD_HASH", 3, StandardHash},
+    {"ORA_HEXTORAW", 1, HexToRaw},     {"ORA_RAWTOHEX", 1, HexToRaw},
 };
 
 }  // namespace
