@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build needs, only those that are missing.
 set -euo pipefail
-packages=(cmake g++ make pkg-config libsqlite3-dev libgmp-dev libpcre2-dev libgtest-dev libgmock-dev libbenchmark-dev
+packages=(cmake g++ make pkg-config libsqlite3-dev libgmp-dev libpcre2-dev nettle-dev libgtest-dev libgmock-dev libbenchmark-dev
           clang clang-format libclang-rt-14-dev sqlite3 ccache dpkg-dev file desktop-file-utils qt6-base-dev qt6-translations-l10n fonts-ipafont-gothic "$@")
 missing=()
 for p in "${packages[@]}"; do

@@ -7,6 +7,7 @@
 
 #include "engine/sqlite/CColumnCatalog.h"
 #include "engine/sqlite/CConstraintCatalog.h"
+#include "engine/sqlite/CObjectTimes.h"
 #include "engine/sqlite/COraError.h"
 #include "engine/sqlite/CSqlScanner.h"
 #include "engine/sqlite/CSqliteCatalog.h"
@@ -52,6 +53,7 @@ constexpr const char* kTables[] = {
     "COLUMN_NAME))",
     CColumnCatalog::kCreate,
     CConstraintCatalog::kCreate,
+    CObjectTimes::kTable,
 };
 
 bool Exec(sqlite3* db, const std::string& sql, CEngineError& error) {

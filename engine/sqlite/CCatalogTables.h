@@ -15,14 +15,15 @@ struct sqlite3;
 // GLOBAL TEMPORARY tables (TARVEX_TEMPORARY), keys added by ALTER TABLE
 // (TARVEX_KEYS), CHECK constraints with their conditions as written
 // (TARVEX_CHECKS), the columns of tables with their declared types
-// (TARVEX_COLUMNS, see CColumnCatalog) and other
-// constraints set aside by DISABLE (TARVEX_DISABLED).
+// (TARVEX_COLUMNS, see CColumnCatalog), other constraints set aside by
+// DISABLE (TARVEX_DISABLED) and the times objects were made and changed
+// (TARVEX_OBJECT_TIMES, see CObjectTimes).
 // Their version is the file's user_version. They are made, in one
 // transaction, when a connection first opens the file for writing, and a
 // file of an earlier version is converted then, once; reading never writes.
 class CCatalogTables {
 public:
-    static constexpr int kVersion = 4;
+    static constexpr int kVersion = 5;
     // The version from which CHECK constraints are compiled (see CCheckUpgrade).
     static constexpr int kChecksCompiled = 3;
     // The version from which the columns of tables are recorded (CColumnCatalog).

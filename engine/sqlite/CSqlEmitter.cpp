@@ -278,7 +278,6 @@ constexpr std::string_view kServerFunctions[] = {"ANY_VALUE",
                                                  "DECOMPOSE",
                                                  "DEPTH",
                                                  "DEREF",
-                                                 "DUMP",
                                                  "EXISTSNODE",
                                                  "EXTRACTVALUE",
                                                  "FEATURE_ID",
@@ -287,7 +286,6 @@ constexpr std::string_view kServerFunctions[] = {"ANY_VALUE",
                                                  "GROUPING",
                                                  "GROUPING_ID",
                                                  "GROUP_ID",
-                                                 "HEXTORAW",
                                                  "ITERATION_NUMBER",
                                                  "KURTOSIS_POP",
                                                  "KURTOSIS_SAMP",
@@ -305,7 +303,6 @@ constexpr std::string_view kServerFunctions[] = {"ANY_VALUE",
                                                  "ORA_DST_AFFECTED",
                                                  "ORA_DST_CONVERT",
                                                  "ORA_DST_ERROR",
-                                                 "ORA_HASH",
                                                  "ORA_INVOKING_USER",
                                                  "ORA_INVOKING_USERID",
                                                  "PATH",
@@ -315,7 +312,6 @@ constexpr std::string_view kServerFunctions[] = {"ANY_VALUE",
                                                  "PRESENTNNV",
                                                  "PRESENTV",
                                                  "PREVIOUS",
-                                                 "RAWTOHEX",
                                                  "RAWTONHEX",
                                                  "REF",
                                                  "REFTOHEX",
@@ -326,7 +322,6 @@ constexpr std::string_view kServerFunctions[] = {"ANY_VALUE",
                                                  "SET",
                                                  "SKEWNESS_POP",
                                                  "SKEWNESS_SAMP",
-                                                 "STANDARD_HASH",
                                                  "TIMESTAMP_TO_SCN",
                                                  "TO_APPROX_COUNT_DISTINCT",
                                                  "TO_APPROX_PERCENTILE",
@@ -1999,6 +1994,10 @@ CSqlType CSqlEmitter::Call(const CSqlExpr& expr, std::string& out) {
     if (expr.parts.size() == 2 && Upper(expr.parts[0]) == "DBMS_LOB") {
         CSqlType type = CSqlType::Unknown;
         if (LobCall(name, expr, out, type)) return type;
+    }
+    if (expr.parts.size() == 2 && Upper(expr.parts[0]) == "UTL_RAW") {
+        CSqlType type = CSqlType::Unknown;
+        if (RawCall(name, expr, out, type)) return type;
     }
     if (expr.parts.size() > 1) {
         Fail(expr.at, 3001, Upper(expr.parts[0]) + "." + name);

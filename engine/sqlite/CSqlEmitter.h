@@ -120,6 +120,10 @@ private:
     // JSON_VALUE with RETURNING and its handlers.
     CSqlType JsonValue(const CSqlExpr& expr, std::string& out);
     std::string JsonHandler(CSqlExpr::JsonHandler handler, const CSqlExpr* value, int code);
+    // A JSON_TABLE column's value with its error and empty handling.
+    std::string JsonColumnValue(const CSqlJsonColumn& column, const std::string& item,
+                                const std::string& path, const CSqliteCatalog::Column& type);
+    std::string JsonColumnHandler(CSqlJsonHandling::Handler handler, const CSqlExpr* value, int code);
     static std::string JsonScalar(const std::string& item, const std::string& path,
                                   const CSqliteCatalog::Column& type);
     bool OrderItems(const std::vector<CSqlExpr::OrderItem>& items, std::string& out);
@@ -141,6 +145,8 @@ private:
     // A package's function, called by name through the engine's dispatcher.
     CSqlType PackageCall(const std::string& name, const CSqlExpr& expr, std::string& out);
     bool LobCall(const std::string& member, const CSqlExpr& expr, std::string& out, CSqlType& type);
+    // UTL_RAW's CAST_TO_RAW, CAST_TO_VARCHAR2 and LENGTH; false for another member.
+    bool RawCall(const std::string& member, const CSqlExpr& expr, std::string& out, CSqlType& type);
     CSqlType Special(const CSqlExpr& expr, std::string& out);
     // GREATEST and LEAST: every argument taken as the first one's type (a
     // number, a date, else text) and compared as that type compares.
@@ -154,6 +160,8 @@ private:
     bool Keep(const std::string& name, const CSqlExpr& expr, std::string& out, CSqlType& type);
     bool Analytic(const std::string& name, const CSqlExpr& expr, std::string& out, CSqlType& type);
     bool Scalar(const std::string& name, const CSqlExpr& expr, std::string& out, CSqlType& type);
+    // DUMP, ORA_HASH and STANDARD_HASH over a value's bytes, read by its type.
+    void Bytes(const std::string& name, const CSqlExpr& expr, std::string& out, CSqlType& type);
     // The arguments written one after another, each after ", ".
     std::vector<CSqlType> Arguments(const CSqlExpr& expr, std::string& out, bool aggregate);
     // "OVER (PARTITION BY ... [ORDER BY ... [frame]])" of a call.
@@ -295,6 +303,8 @@ private:
     // Nodes and names the emitter makes itself (the joined rows of a hierarchy).
     CSqlArena m_arena;
     int m_jsonTables = 0;
+    // The ON ERROR of the JSON_TABLE being written: its columns' default.
+    CSqlJsonHandling::Handler m_jsonTableOnError = CSqlJsonHandling::Handler::Null;
     std::deque<std::string> m_strings;
     // The grouping set the next block groups by, and the emitted text of
     // each expression of GROUP BY with whether that set keeps it.

@@ -6,6 +6,7 @@
 #include "engine/sqlite/CSqlEmitter.h"
 #include "engine/sqlite/CValueText.h"
 #include "engine/sqlite/values/CIntervalLiteral.h"
+#include "engine/sqlite/values/CRawFunctions.h"
 #include "text/Cp932.h"
 
 namespace {
@@ -241,15 +242,21 @@ bool CSqlEmitter::Scalar(const std::string& name, const CSqlExpr& expr, std::str
     struct Shape {
         std::string_view name;
         std::size_t arguments;
+        std::size_t most = 0;  // 0: exactly `arguments`
     };
-    static constexpr Shape kShapes[] = {{"LNNVL", 1},      {"NANVL", 2},      {"USERENV", 1},
-                                        {"EMPTY_CLOB", 0}, {"EMPTY_BLOB", 0}, {"VSIZE", 1}};
+    static constexpr Shape kShapes[] = {
+        {"LNNVL", 1},    {"NANVL", 2},   {"USERENV", 1},     {"EMPTY_CLOB", 0},       {"EMPTY_BLOB", 0},
+        {"VSIZE", 1},    {"DUMP", 1, 4}, {"ORA_HASH", 1, 3}, {"STANDARD_HASH", 1, 2}, {"RAWTOHEX", 1},
+        {"HEXTORAW", 1},
+    };
     const Shape* shape = nullptr;
     for (const Shape& row : kShapes)
         if (row.name == name) shape = &row;
     if (shape == nullptr) return false;
-    if (expr.args.size() != shape->arguments || expr.over || expr.distinct)
+    if (expr.args.size() < shape->arguments || expr.args.size() > std::max(shape->arguments, shape->most) ||
+        expr.over || expr.distinct)
         return Fail(expr.at, 909, name), true;
+    if (shape->most > 0) return Bytes(name, expr, out, type), true;
     std::string argument;
     if (!expr.args.empty()) type = Expr(expr.args[0], argument);
     if (name == "LNNVL") {
@@ -261,6 +268,10 @@ bool CSqlEmitter::Scalar(const std::string& name, const CSqlExpr& expr, std::str
         out += argument;
     } else if (name == "USERENV") {
         out += "ORA_SYS_CONTEXT('USERENV', " + argument + ")";
+        type = CSqlType::Text;
+    } else if (name == "RAWTOHEX" || name == "HEXTORAW") {
+        // Note: a RAW is held as its hexadecimal digits.
+        out += "ORA_HEXTORAW(" + argument + ")";
         type = CSqlType::Text;
     } else if (name == "VSIZE") {
         // A DATE takes 7 bytes; text its bytes; a number its NUMBER form.
@@ -274,4 +285,72 @@ bool CSqlEmitter::Scalar(const std::string& name, const CSqlExpr& expr, std::str
         type = CSqlType::Text;
     }
     return true;
+}
+
+namespace {
+
+// The type code DUMP and STANDARD_HASH read a value's bytes by.
+std::string TypeCode(CSqlType type) {
+    switch (type) {
+        case CSqlType::Number:
+            return std::to_string(CRawFunctions::kNumber);
+        case CSqlType::Date:
+            return std::to_string(CRawFunctions::kDate);
+        case CSqlType::Char:
+            return std::to_string(CRawFunctions::kChar);
+        default:
+            return std::to_string(CRawFunctions::kVarchar2);
+    }
+}
+
+}  // namespace
+
+void CSqlEmitter::Bytes(const std::string& name, const CSqlExpr& expr, std::string& out, CSqlType& type) {
+    std::vector<std::string> args;
+    CSqlType first = CSqlType::Unknown;
+    for (std::size_t k = 0; k < expr.args.size(); ++k) {
+        args.emplace_back();
+        CSqlType one = Expr(expr.args[k], args.back());
+        if (k == 0) first = one;
+    }
+    if (name == "DUMP") {
+        // DUMP(expr[, format[, start[, length]]]): decimal, every byte.
+        const char* defaults[] = {"", "10", "0", "0"};
+        out += "ORA_DUMP(" + args[0] + ", " + TypeCode(first);
+        for (std::size_t k = 1; k < 4; ++k)
+            out += ", " + (k < args.size() ? args[k] : std::string(defaults[k]));
+        out += ")";
+        type = CSqlType::Text;
+    } else if (name == "ORA_HASH") {
+        out += "ORA_HASH(" + args[0] + ", " + (args.size() > 1 ? args[1] : std::string("4294967295")) + ", " +
+               (args.size() > 2 ? args[2] : std::string("0")) + ")";
+        type = CSqlType::Number;
+    } else {
+        out += "ORA_STANDARD_HASH(" + args[0] + ", " + TypeCode(first) + ", " +
+               (args.size() > 1 ? args[1] : std::string("'SHA1'")) + ")";
+        type = CSqlType::Text;
+    }
+}
+
+bool CSqlEmitter::RawCall(const std::string& member, const CSqlExpr& expr, std::string& out, CSqlType& type) {
+    struct Member {
+        std::string_view name;
+        const char* function;
+        CSqlType type;
+    };
+    static constexpr Member kMembers[] = {
+        {"CAST_TO_RAW", "ORA_CAST_TO_RAW", CSqlType::Text},
+        {"CAST_TO_VARCHAR2", "ORA_CAST_TO_VARCHAR2", CSqlType::Text},
+        {"LENGTH", "ORA_RAW_LENGTH", CSqlType::Number},
+    };
+    for (const Member& row : kMembers) {
+        if (row.name != member) continue;
+        if (expr.args.size() != 1) return Fail(expr.at, 909, "UTL_RAW." + member), true;
+        out += std::string(row.function) + "(";
+        Expr(expr.args[0], out);
+        out += ")";
+        type = row.type;
+        return true;
+    }
+    return false;
 }

@@ -95,7 +95,7 @@ bool CSqlEmitter::JsonColumns(const std::vector<CSqlJsonColumn>& columns, const 
             typed.emitted = "(CASE WHEN json_type(" + item + ", " + Quote(columnPath) +
                             ") IN ('object', 'array') THEN " + item + " -> " + Quote(columnPath) + " END)";
         else
-            typed.emitted = JsonScalar(item, columnPath, type);
+            typed.emitted = JsonColumnValue(column, item, columnPath, type);
         source.columns.push_back(std::move(typed));
     }
     return true;
@@ -109,6 +109,11 @@ bool CSqlEmitter::JsonTableSource(const CSqlFromItem& item, Source& source, std:
     std::string path = CSqlScanner::LiteralText(item.json->path);
     source.name = item.alias.empty() ? std::string() : cp932::ToUpperAscii(item.alias);
     source.known = true;
+    // ERROR ON ERROR: a document that is no JSON fails the query (it gives no rows).
+    using Handler = CSqlJsonHandling::Handler;
+    m_jsonTableOnError = item.json->handling.onError == Handler::Error ? Handler::Error : Handler::Null;
+    if (m_jsonTableOnError == Handler::Error)
+        document = "CASE WHEN json_valid(" + document + ") THEN " + document + " ELSE ORA_RAISE(40441) END";
     text = RowsOf("(" + document + ")", path) + " " + rows;
     return JsonColumns(item.json->columns, rows, path, source, text) && !m_failed;
 }
@@ -151,4 +156,49 @@ CSqlType CSqlEmitter::JsonValue(const CSqlExpr& expr, std::string& out) {
            value + " IS NULL THEN " + failed(type.type == CSqlType::Number ? 1722 : 40478) + " ELSE " +
            value + " END)";
     return type.type == CSqlType::Char ? CSqlType::Text : type.type;
+}
+
+std::string CSqlEmitter::JsonColumnHandler(CSqlJsonHandling::Handler handler, const CSqlExpr* value,
+                                           int code) {
+    using Handler = CSqlJsonHandling::Handler;
+    if (handler == Handler::Unset) handler = m_jsonTableOnError;
+    switch (handler) {
+        case Handler::Error:
+            return "ORA_RAISE(" + std::to_string(code) + ")";
+        case Handler::Default: {
+            std::string out;
+            Expr(value, out);
+            return out;
+        }
+        default:
+            return "NULL";
+    }
+}
+
+std::string CSqlEmitter::JsonColumnValue(const CSqlJsonColumn& column, const std::string& item,
+                                         const std::string& path, const CSqliteCatalog::Column& type) {
+    using Handler = CSqlJsonHandling::Handler;
+    const CSqlJsonHandling& handling = column.handling;
+    std::string kind = "json_type(" + item + ", " + Quote(path) + ")";
+    if (column.kind == CSqlJsonColumn::Kind::Exists) {
+        // 'true' or 'false'; 1 or 0 for a NUMBER column.
+        bool number = type.type == CSqlType::Number;
+        return "(CASE WHEN " + kind + " IS NOT NULL THEN " + (number ? "1" : "'true'") + " ELSE " +
+               (number ? "0" : "'false'") + " END)";
+    }
+    // Note: as JSON_VALUE: no value is ON EMPTY's (ON ERROR's when not
+    // given), an object or array and a value the type refuses ON ERROR's.
+    const auto failed = [&](int code) {
+        return JsonColumnHandler(handling.onError, handling.errorDefault, code);
+    };
+    if (handling.onError == Handler::Unset && handling.onEmpty == Handler::Unset &&
+        m_jsonTableOnError != Handler::Error)
+        return JsonScalar(item, path, type);
+    std::string empty = handling.onEmpty == Handler::Unset
+                            ? failed(40462)
+                            : JsonColumnHandler(handling.onEmpty, handling.emptyDefault, 40462);
+    std::string value = JsonScalar(item, path, type);
+    return "(CASE WHEN " + kind + " IS NULL THEN " + empty + " WHEN " + kind + " = 'null' THEN NULL WHEN " +
+           kind + " IN ('object', 'array') THEN " + failed(40456) + " WHEN " + value + " IS NULL THEN " +
+           failed(type.type == CSqlType::Number ? 1722 : 40478) + " ELSE " + value + " END)";
 }

@@ -705,8 +705,8 @@ bool CSqlParser::FromItem(CSqlFromItem& item) {
         m_k += 2;
         item.json = std::make_shared<CSqlJsonTable>();
         if (!Expression(item.json->document) || !AcceptJsonFormat() || !ExpectSymbol(',') ||
-            !JsonPath(item.json->path) || !JsonOnError() || !JsonColumns(item.json->columns) ||
-            !ExpectSymbol(')'))
+            !JsonPath(item.json->path) || !JsonOnError(item.json->handling) ||
+            !JsonColumns(item.json->columns) || !JsonOnError(item.json->handling) || !ExpectSymbol(')'))
             return false;
         Accept("AS");
         return Alias(item.alias, false);
@@ -742,17 +742,37 @@ bool CSqlParser::JsonPath(std::string_view& path) {
     return true;
 }
 
-bool CSqlParser::JsonOnError() {
-    // Note: NULL ON ERROR and NULL ON EMPTY are what the table does anyway.
+// [NULL | ERROR | DEFAULT literal] ON ERROR and ON EMPTY, in either order;
+// an EXISTS column takes TRUE or FALSE ON ERROR.
+bool CSqlParser::JsonOnError(CSqlJsonHandling& handling, bool exists) {
+    using Handler = CSqlJsonHandling::Handler;
     for (;;) {
-        if (Is("NULL") && Is("ON", 1)) {
-            m_k += 2;
-            if (!Accept("ERROR") && !Expect("EMPTY")) return false;
-            continue;
+        Handler handler = Handler::Null;
+        Expr* value = nullptr;
+        if (!Is("ON", 1) && !Is("DEFAULT")) return true;
+        if (Accept("NULL")) {
+        } else if (Accept("ERROR")) {
+            handler = Handler::Error;
+        } else if (exists && Accept("TRUE")) {
+            handler = Handler::True;
+        } else if (exists && Accept("FALSE")) {
+            handler = Handler::False;
+        } else if (Accept("DEFAULT")) {
+            handler = Handler::Default;
+            if (!Expression(value, 4)) return false;
+        } else {
+            return true;
         }
-        if ((Is("ERROR") && Is("ON", 1)) || Is("DEFAULT"))
-            return Refuse("JSON_TABLE (" + std::string(TokenText(m_k)) + " ON ERROR)");
-        return true;
+        if (!Expect("ON")) return false;
+        if (Accept("EMPTY")) {
+            handling.onEmpty = handler;
+            handling.emptyDefault = value;
+        } else if (Expect("ERROR")) {
+            handling.onError = handler;
+            handling.errorDefault = value;
+        } else {
+            return false;
+        }
     }
 }
 
@@ -777,13 +797,14 @@ bool CSqlParser::JsonColumns(std::vector<CSqlJsonColumn>& columns) {
             continue;
         }
         if (IsName() && !Is("PATH") && !Is("FORMAT") && !Is("EXISTS") && !TypeText(column.type)) return false;
-        if (Is("EXISTS")) return Refuse("JSON_TABLE (EXISTS PATH)");
-        if (Accept("FORMAT")) {
+        if (Accept("EXISTS")) {
+            column.kind = CSqlJsonColumn::Kind::Exists;
+        } else if (Accept("FORMAT")) {
             if (!Expect("JSON")) return false;
             column.kind = CSqlJsonColumn::Kind::Json;
         }
         if (Accept("PATH") && !JsonPath(column.path)) return false;
-        if (!JsonOnError()) return false;
+        if (!JsonOnError(column.handling, column.kind == CSqlJsonColumn::Kind::Exists)) return false;
         columns.push_back(std::move(column));
     } while (AcceptSymbol(','));
     return ExpectSymbol(')');

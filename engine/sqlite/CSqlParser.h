@@ -99,7 +99,7 @@ private:
     // (other handlers refused), and COLUMNS (...) with NESTED PATH.
     bool AcceptJsonFormat();
     bool JsonPath(std::string_view& path);
-    bool JsonOnError();
+    bool JsonOnError(CSqlJsonHandling& handling, bool exists = false);
     bool JsonColumns(std::vector<CSqlJsonColumn>& columns);
     bool OrderBy(std::vector<Expr::OrderItem>& items);
     // GROUP BY's list; ROLLUP, CUBE and GROUPING SETS become grouping sets.

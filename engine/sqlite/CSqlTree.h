@@ -87,9 +87,19 @@ struct CSqlExpr {
 
 // A column of JSON_TABLE: a value, the row's number, JSON text, or the
 // columns of the rows of a nested path.
+// What a JSON_TABLE column or table does on an error or an empty result.
+struct CSqlJsonHandling {
+    enum class Handler { Null, Error, Default, True, False, Unset };
+    Handler onError = Handler::Unset;
+    Handler onEmpty = Handler::Unset;
+    CSqlExpr* errorDefault = nullptr;
+    CSqlExpr* emptyDefault = nullptr;
+};
+
 struct CSqlJsonColumn {
-    enum class Kind { Value, Ordinality, Json, Nested };
+    enum class Kind { Value, Ordinality, Json, Nested, Exists };
     Kind kind = Kind::Value;
+    CSqlJsonHandling handling;
     std::size_t at = 0;
     std::string_view name;
     std::string_view type;  // as written; empty for VARCHAR2(4000)
@@ -100,7 +110,8 @@ struct CSqlJsonColumn {
 // JSON_TABLE(document, 'path' COLUMNS (...)) in FROM.
 struct CSqlJsonTable {
     CSqlExpr* document = nullptr;
-    std::string_view path;  // the literal token
+    CSqlJsonHandling handling;  // the row's; its ON ERROR is the columns' default
+    std::string_view path;      // the literal token
     std::vector<CSqlJsonColumn> columns;
 };
 

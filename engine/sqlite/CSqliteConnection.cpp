@@ -22,6 +22,7 @@
 #include "engine/sqlite/COraError.h"
 #include "engine/sqlite/COracleDialect.h"
 #include "engine/sqlite/CSchemaText.h"
+#include "engine/sqlite/CReturningInto.h"
 #include "engine/sqlite/CSelectList.h"
 #include "engine/sqlite/CSqlEmitter.h"
 #include "engine/sqlite/CSqlParser.h"
@@ -51,6 +52,7 @@
 #include "engine/sqlite/values/CMathFunctions.h"
 #include "engine/sqlite/values/CNumberDecimal.h"
 #include "engine/sqlite/values/CNumberFunctions.h"
+#include "engine/sqlite/values/CRawFunctions.h"
 #include "engine/sqlite/values/CRegexpFunctions.h"
 #include "engine/sqlite/values/CStatisticFunctions.h"
 #include "text/Cp932.h"
@@ -317,7 +319,7 @@ std::unique_ptr<CSqliteConnection> CSqliteConnection::Open(const std::string& da
         !CSqliteTextFunctions::Register(db) || !CNumberFunctions::Register(db) ||
         !CRegexpFunctions::Register(db) || !CMathFunctions::Register(db) ||
         !CStatisticFunctions::Register(db) || !CCharacterFunctions::Register(db) ||
-        !CIntervalFunctions::Register(db) ||
+        !CRawFunctions::Register(db) || !CIntervalFunctions::Register(db) ||
         !CSqliteValueFunctions::Register(db, connection->m_session.get()) ||
         !CSqliteDictionary::Install(db) || !connection->m_sequences->Register() || !CUnitCatalog::Install(db))
         return fail(db);
@@ -354,7 +356,7 @@ bool CSqliteConnection::BeginWrite() { return InTransaction() || ExecPlain("BEGI
 
 bool CSqliteConnection::CommitWork() {
     if (!InTransaction()) return true;
-    if (!ExecPlain("COMMIT")) return false;
+    if (!m_objectTimes.BeforeCommit(m_db, m_error) || !ExecPlain("COMMIT")) return false;
     ++m_commits;
     // The rows of temporary tables ON COMMIT DELETE ROWS go with the commit.
     for (const std::string& table : m_deleteOnCommit)
@@ -787,8 +789,8 @@ bool CSqliteConnection::RunMerge(Piece piece, std::vector<CEngineBind>& binds, l
 }
 
 bool CSqliteConnection::RunStatement(Piece piece, std::vector<CEngineBind>& binds, long& rowsProcessed) {
-    if (auto tokens = CSqlScanner::Significant(piece.text, 1);
-        !tokens.empty() && CSqlScanner::Is(piece.text, tokens[0], "MERGE"))
+    if (CSqlScanner::Token first{};
+        CSqlScanner::Significant(piece.text, &first, 1) == 1 && CSqlScanner::Is(piece.text, first, "MERGE"))
         return RunMerge(piece, binds, rowsProcessed);
     Statement owned;
     sqlite3_stmt* statement = nullptr;
@@ -830,13 +832,19 @@ bool CSqliteConnection::RunMultiInsert(const std::string& sql, std::vector<CEngi
     if (!BeginWrite() || !ExecPlain("SAVEPOINT TARVEX_MULTI")) return false;
     long rows = 0;
     bool ok = true;
-    for (const std::string& statement : split.statements) {
-        ok = RunDml(statement, binds, rows);
+    std::size_t made = 0;
+    for (; made < split.made.size(); ++made) {
+        ok = RunDml(split.made[made].text, binds, rows);
         if (!ok) break;
     }
     if (!ok) {
-        // Note: the error's place is in the insert made, not in the text typed.
-        m_error.position = 0;
+        // Note: the error's place is shown in the text typed; one found at
+        // the start (as a failing row's is) stays there.
+        COraError::Translate(m_error, COraError::Action::Insert);
+        m_error.position =
+            m_error.position > 0
+                ? static_cast<int>(split.made[made].Typed(static_cast<std::size_t>(m_error.position)))
+                : 0;
         const char* undo = started ? "ROLLBACK" : "ROLLBACK TO TARVEX_MULTI";
         if (!sqliteapi::Undo(m_db, undo) || (!started && !ExecPlain("RELEASE TARVEX_MULTI")))
             m_transactionLost = true;
@@ -850,7 +858,10 @@ bool CSqliteConnection::RunDml(const std::string& sql, std::vector<CEngineBind>&
     if (CMultiTableInsert::Takes(sql)) return RunMultiInsert(sql, binds, rowsProcessed);
     CBlockHost host(*this);
     if (!CTriggerFiring::Begin(host, sql, true, m_error)) return false;
-    bool ran = RunStatement(Piece{sql, 0}, binds, rowsProcessed);
+    CReturningInto::Clause returning = CReturningInto::Find(sql);
+    bool ran = returning.at == std::string::npos
+                   ? RunStatement(Piece{sql, 0}, binds, rowsProcessed)
+                   : CReturningInto(*this).Run(sql, returning, binds, rowsProcessed);
     return CTriggerFiring::End(host, ran, m_error);
 }
 
@@ -1377,7 +1388,17 @@ bool CSqliteConnection::ExecuteStatement(const std::string& sql, std::vector<CEn
     if (kind == StatementKind::Rollback) return Rollback();
     bool held = InTransaction();
     unsigned long commits = m_commits;
-    if (RunKind(sql, kind, binds, rowsProcessed)) return true;
+    // Note: the times of objects are written in the schema statement's own
+    // transaction, just before its commit (see CommitWork); ALTER PROCEDURE,
+    // FUNCTION and TRIGGER are among the statements classified as refused.
+    bool schema = kind == StatementKind::Ddl || kind == StatementKind::Truncate ||
+                  kind == StatementKind::ReplaceObject || kind == StatementKind::StoredCode ||
+                  kind == StatementKind::CreateSequence || kind == StatementKind::DropSequence ||
+                  kind == StatementKind::Synonym || kind == StatementKind::Unsupported;
+    if (schema) m_objectTimes.Begin(m_db, sql, held);
+    bool ran = RunKind(sql, kind, binds, rowsProcessed);
+    if (schema) m_objectTimes.End(m_db, ran);
+    if (ran) return true;
     // Note: the cause is put in the server's words before the loss is added.
     Finish(false, sql);
     NoteLostTransaction(held, commits);

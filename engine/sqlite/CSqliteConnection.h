@@ -11,6 +11,7 @@
 
 #include "engine/CEngineConnection.h"
 #include "engine/sqlite/CCatalogTables.h"
+#include "engine/sqlite/CObjectTimes.h"
 #include "engine/sqlite/COracleDialect.h"
 #include "engine/sqlite/CSelectList.h"
 #include "engine/sqlite/CSqlEmitter.h"
@@ -68,6 +69,7 @@ public:
 private:
     friend class CBlockHost;
     friend class CTriggerFiring;
+    friend class CReturningInto;
     using Statement = sqliteapi::Statement;
 
     // Where a piece of statement text lies in the text the caller sent.
@@ -220,6 +222,7 @@ private:
     unsigned long m_commits = 0;
     std::unique_ptr<CSqliteSession> m_session;
     std::unique_ptr<CSqliteCatalog> m_catalog;
+    CObjectTimes m_objectTimes;
     CStatementCache m_shapes;
     // The static types of the columns of the query compiled last: its
     // description before any row.

@@ -60,6 +60,18 @@ struct View {
         {"USER_" x, nullptr}, {"ALL_" x, "OWNER, *"}, { "DBA_" x, "OWNER, *" } \
     }
 
+// The user's objects: name N, type T and status S.
+#define TARVEX_OBJECT_ROWS                                                                                   \
+    "SELECT upper(m.name) AS N, CASE WHEN upper(m.name) IN (SELECT SYNONYM_NAME FROM main.TARVEX_SYNONYMS) " \
+    "THEN 'SYNONYM' ELSE upper(m.type) END AS T, 'VALID' AS S FROM main.sqlite_schema m WHERE m.type IN "    \
+    "('table', 'view', 'index', 'trigger') AND %U AND upper(m.tbl_name) NOT LIKE 'TARVEX%' UNION ALL "       \
+    "SELECT upper(NAME), 'SEQUENCE', 'VALID' FROM main.TARVEX_SEQUENCES UNION ALL SELECT u.NAME, u.TYPE, "   \
+    "CASE WHEN EXISTS (SELECT 1 FROM main.TARVEX_UNIT_DEPENDENCIES d WHERE d.NAME = u.NAME AND d.TYPE = "    \
+    "u.TYPE AND (d.REFERENCED_TYPE = 'TABLE' AND d.REFERENCED_NAME NOT IN (SELECT upper(name) FROM "         \
+    "main.sqlite_schema UNION ALL SELECT upper(name) FROM temp.sqlite_schema) OR d.REFERENCED_TYPE <> "      \
+    "'TABLE' AND d.REFERENCED_NAME NOT IN (SELECT NAME FROM main.TARVEX_UNITS))) THEN 'INVALID' ELSE "       \
+    "u.STATUS END FROM main.TARVEX_UNITS u"
+
 // Note: the texts use "m" for main.sqlite_schema; %U limits them to the
 // user's own objects and %D is the list of the dictionary's names.
 const View kViews[] = {
@@ -154,16 +166,10 @@ const View kViews[] = {
       {"DBA_SEQUENCES", "SEQUENCE_OWNER, *"},
       {"SEQ", nullptr}}},
     {"OBJECTS",
-     "OBJECT_NAME VARCHAR2(128), OBJECT_TYPE VARCHAR2(23), STATUS VARCHAR2(7)",
-     "SELECT upper(m.name), CASE WHEN upper(m.name) IN (SELECT SYNONYM_NAME FROM main.TARVEX_SYNONYMS) THEN "
-     "'SYNONYM' ELSE upper(m.type) END, 'VALID' FROM main.sqlite_schema m WHERE m.type IN ('table', "
-     "'view', 'index', 'trigger') AND %U AND upper(m.tbl_name) NOT LIKE 'TARVEX%' UNION ALL SELECT "
-     "upper(NAME), 'SEQUENCE', 'VALID' FROM main.TARVEX_SEQUENCES UNION ALL SELECT u.NAME, u.TYPE, CASE WHEN "
-     "EXISTS (SELECT 1 FROM main.TARVEX_UNIT_DEPENDENCIES d WHERE d.NAME = u.NAME AND d.TYPE = u.TYPE AND "
-     "(d.REFERENCED_TYPE = 'TABLE' AND d.REFERENCED_NAME NOT IN (SELECT upper(name) FROM main.sqlite_schema "
-     "UNION ALL SELECT upper(name) FROM temp.sqlite_schema) OR d.REFERENCED_TYPE <> 'TABLE' AND "
-     "d.REFERENCED_NAME NOT IN (SELECT NAME FROM main.TARVEX_UNITS))) THEN 'INVALID' ELSE u.STATUS END FROM "
-     "main.TARVEX_UNITS u",
+     "OBJECT_NAME VARCHAR2(128), OBJECT_TYPE VARCHAR2(23), CREATED DATE, LAST_DDL_TIME DATE, TIMESTAMP "
+     "VARCHAR2(19), STATUS VARCHAR2(7)",
+     "SELECT o.N, o.T, t.CREATED, t.LAST_DDL_TIME, replace(t.SPEC_TIME, ' ', ':'), o.S FROM "
+     "(" TARVEX_OBJECT_ROWS ") o LEFT JOIN main.TARVEX_OBJECT_TIMES t ON t.NAME = o.N AND t.TYPE = o.T",
      "OWNER",
      {{"USER_OBJECTS", nullptr}, {"ALL_OBJECTS", "OWNER, *"}, {"DBA_OBJECTS", "OWNER, *"}, {"OBJ", nullptr}}},
     {"SOURCE", "NAME VARCHAR2(128), TYPE VARCHAR2(12), LINE NUMBER, TEXT VARCHAR2(4000)",
@@ -400,6 +406,12 @@ void TypePart(sqlite3_context* context, int, sqlite3_value** argv) {
 }
 
 }  // namespace
+
+std::string CSqliteDictionary::ObjectRows() {
+    std::string select = TARVEX_OBJECT_ROWS;
+    for (std::size_t at; (at = select.find("%U")) != std::string::npos;) select.replace(at, 2, kUserObjects);
+    return select;
+}
 
 bool CSqliteDictionary::Install(sqlite3* db) {
     return sqlite3_create_function(db, "ORA_TYPE_PART", 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,

@@ -31,6 +31,9 @@ public:
         bool generated = false;  // named by the system, not by its definition
     };
 
+    // The query of the user's objects as USER_OBJECTS lists them: name N,
+    // type T and status S.
+    static std::string ObjectRows();
     // Adds what the views need; false on failure. The views themselves are
     // made by Prepare when a statement first names one.
     static bool Install(sqlite3* db);

@@ -54,8 +54,34 @@ TEST_F(CJsonTableTest, NestedPathsAndOneRowPaths) {
     EXPECT_EQ(Rows("SELECT \"Requestor\" FROM PO, JSON_TABLE(DOC, '$' COLUMNS (\"Requestor\")) WHERE ID = 2"),
               "Sarah Bell");
     EXPECT_EQ(Failure("SELECT * FROM JSON_TABLE('{}', '$' COLUMNS (A, A))").substr(0, 9), "ORA-00957");
-    EXPECT_EQ(Failure("SELECT * FROM JSON_TABLE('{}', '$' ERROR ON ERROR COLUMNS (A))").substr(0, 9),
-              "ORA-03001");
+}
+
+// EXISTS PATH columns, and each column's ON ERROR and ON EMPTY (the
+// table's ON ERROR their default; NULL when neither is given).
+TEST_F(CJsonTableTest, ExistsColumnsAndErrorHandlers) {
+    const std::string rows = "'[{\"a\":1,\"b\":\"x\"},{\"a\":\"zz\"},{\"b\":[1]}]'";
+    EXPECT_EQ(
+        Rows("SELECT * FROM JSON_TABLE(" + rows +
+             ", '$[*]' COLUMNS (A NUMBER PATH '$.a' DEFAULT -1 ON ERROR DEFAULT 0 ON EMPTY, "
+             "HAS_B VARCHAR2(5) EXISTS PATH '$.b', NB NUMBER EXISTS PATH '$.b', B VARCHAR2(5) PATH '$.b'))"),
+        "1,true,1,x|-1,false,0,-|0,true,1,-");
+    struct Case {
+        const char* tail;
+        const char* outcome;
+    } cases[] = {
+        {"'$[*]' COLUMNS (A NUMBER PATH '$.a' ERROR ON ERROR))", "ORA-01722"},
+        {"'$[*]' ERROR ON ERROR COLUMNS (A NUMBER PATH '$.a'))", "ORA-01722"},
+        {"'$[*]' ERROR ON ERROR COLUMNS (A NUMBER PATH '$.a' NULL ON ERROR))", "OK"},
+        {"'$[*]' COLUMNS (A NUMBER PATH '$.c' ERROR ON EMPTY))", "ORA-40462"},
+        {"'$[*]' COLUMNS (B NUMBER PATH '$.b' ERROR ON ERROR NULL ON EMPTY))", "ORA-01722"},
+    };
+    for (const Case& c : cases) {
+        std::string outcome = Failure("SELECT * FROM JSON_TABLE(" + rows + ", " + c.tail);
+        EXPECT_EQ(outcome.substr(0, std::string(c.outcome).size()), c.outcome) << c.tail;
+    }
+    EXPECT_EQ(Failure("SELECT * FROM JSON_TABLE('oops', '$' ERROR ON ERROR COLUMNS (A))").substr(0, 9),
+              "ORA-40441");
+    EXPECT_EQ(Rows("SELECT COUNT(*) FROM JSON_TABLE('oops', '$' COLUMNS (A))"), "0");
 }
 
 // JSON_TABLE's rows are rows like any: a hierarchy walks them, a view keeps

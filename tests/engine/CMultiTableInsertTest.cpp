@@ -54,20 +54,55 @@ TEST_F(CMultiTableInsertTest, RowsGoWhereTheirClausesSay) {
     EXPECT_EQ(Rows("SELECT COUNT(*) FROM T"), "0");
 }
 
+TEST_F(CMultiTableInsertTest, AnErrorIsShownWhereItWasTyped) {
+    struct Case {
+        const char* sql;
+        const char* marked;  // the text at the error's place
+    } cases[] = {
+        {"INSERT ALL INTO T VALUES (9, 'x') INTO NOPE VALUES (1) SELECT * FROM DUAL", "NOPE VALUES"},
+        {"INSERT ALL INTO T VALUES (1, 'a')\n  INTO T VALUES (2, BADCOL) SELECT * FROM DUAL", "BADCOL)"},
+        {"INSERT ALL INTO T (ID, NOCOL) VALUES (1, 'a') SELECT * FROM DUAL", "NOCOL)"},
+        {"INSERT FIRST WHEN ZZ > 1 THEN INTO T VALUES (1, 'a') SELECT * FROM DUAL", "ZZ > 1"},
+        {"INSERT ALL INTO T VALUES (ID, 'a') SELECT ID, QQ FROM SRC", "QQ FROM"},
+        // A value too long for its column: the INTO clause it goes by.
+        {"INSERT ALL INTO T VALUES (1, 'a') INTO T VALUES (2, 'abcdefghijklmn') SELECT * FROM DUAL",
+         "INTO T VALUES (2"},
+        // A row that fails is shown at the start, as a single INSERT's is.
+        {"INSERT ALL INTO T VALUES (1, 'a') INTO T VALUES (1 / 0, 'b') SELECT * FROM DUAL", "INSERT ALL"},
+    };
+    for (const Case& c : cases) {
+        long rows = 0;
+        std::string sql = encoding::Utf8ToCp932(c.sql);
+        ASSERT_FALSE(m_connection->Execute(sql, m_binds, rows)) << c.sql;
+        int at = m_connection->LastError().position;
+        ASSERT_GE(at, 0) << c.sql;
+        EXPECT_EQ(sql.substr(static_cast<std::size_t>(at), std::string(c.marked).size()), c.marked)
+            << c.sql << ": " << Error();
+    }
+    EXPECT_EQ(Rows("SELECT COUNT(*) FROM T"), "0");
+}
+
 TEST(CMultiTableInsertSplit, EachIntoBecomesAnInsertOverTheQuery) {
     auto split = CMultiTableInsert::Read(
         "INSERT FIRST WHEN (a) > 1 THEN INTO t (x) VALUES (f(a, 2)) ELSE "
         "INTO u SELECT a FROM s;");
-    ASSERT_EQ(split.statements.size(), 2u);
-    EXPECT_EQ(split.statements[0],
+    ASSERT_EQ(split.made.size(), 2u);
+    EXPECT_EQ(split.made[0].text,
               "INSERT INTO t (x) SELECT f(a, 2) FROM (SELECT a FROM s) WHERE CASE WHEN ((a) > 1) THEN 1 ELSE "
               "0 END = 1");
     EXPECT_EQ(
-        split.statements[1],
+        split.made[1].text,
         "INSERT INTO u SELECT * FROM (SELECT a FROM s) WHERE CASE WHEN ((a) > 1) THEN 1 ELSE 0 END = 0");
     EXPECT_NE(CMultiTableInsert::Read("INSERT ALL INTO t VALUES (1 SELECT 1 FROM dual").failedAt,
               std::string::npos);
     EXPECT_FALSE(CMultiTableInsert::Takes("INSERT INTO ALL_T VALUES (1)"));
+    for (const char* taken :
+         {"  insert all into t values (1) select 1 from dual", "-- c\nINSERT FIRST INTO t",
+          "insert\nall into t", "/* c */ INSERT ALL INTO t", "INSERT /* c */ ALL INTO t"})
+        EXPECT_TRUE(CMultiTableInsert::Takes(taken)) << taken;
+    for (const char* other : {"INSERT\tINTO t VALUES (1)", "INSERT INTO_ALL VALUES (1)", "INSERTALL",
+                              "update t set a = 1", "DELETE all_t", "insert into all"})
+        EXPECT_FALSE(CMultiTableInsert::Takes(other)) << other;
 }
 
 }  // namespace

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/EngineTypes.h"
+
+class CSqliteConnection;
+struct sqlite3_stmt;
+enum class CSqlType;
+
+// INSERT, UPDATE or DELETE ... RETURNING expressions INTO :binds, typed as
+// plain SQL: the statement runs, and the values of the one row it touched
+// go to the console's bind variables. A statement touching several rows
+// fails with ORA-01422 and changes nothing; one touching none sets the
+// variables to NULL.
+class CReturningInto {
+public:
+    struct Clause {
+        std::size_t at = std::string::npos;  // the RETURNING keyword; npos when none
+        std::string expressions;             // between RETURNING and INTO
+        std::vector<std::string> targets;    // the bind names after INTO, without ":"
+    };
+
+    // The clause closing `sql` (CP932); `at` npos when the statement has no
+    // RETURNING ... INTO :bind list at its top level.
+    static Clause Find(std::string_view sql);
+
+    explicit CReturningInto(CSqliteConnection& connection) : m_connection(connection) {}
+    // Runs `sql` with its clause; errors as the connection's.
+    bool Run(const std::string& sql, const Clause& clause, std::vector<CEngineBind>& binds,
+             long& rowsProcessed);
+
+private:
+    // The returned row's values as the binds take them; false (ORA-01722)
+    // when a number variable is given text that is no number.
+    bool Read(sqlite3_stmt* statement, const std::vector<CSqlType>& types,
+              const std::vector<CEngineBind*>& targets, std::vector<CEngineBind>& values);
+
+    // The values of the row last inserted into `table` (CP932, as stored).
+    bool ReadInserted(const std::string& table, const std::string& expressions,
+                      const std::vector<CSqlType>& types, const std::vector<CEngineBind*>& targets,
+                      std::vector<CEngineBind>& values);
+
+    CSqliteConnection& m_connection;
+};

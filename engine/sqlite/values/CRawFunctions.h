@@ -1,0 +1,23 @@
+#pragma once
+
+struct sqlite3;
+
+// The server's functions over the bytes of values: DUMP, ORA_HASH,
+// STANDARD_HASH, RAWTOHEX and HEXTORAW. A value's bytes are the server's
+// own form: a NUMBER's base-100 digits with its exponent byte, a DATE's
+// seven bytes (century and year plus 100, month, day, hour, minute and
+// second plus 1), text in the database's character set (CP932). A RAW is
+// held as its hexadecimal digits, as SYS_GUID gives it.
+class CRawFunctions {
+public:
+    // The server's type codes DUMP shows.
+    static constexpr int kVarchar2 = 1;
+    static constexpr int kNumber = 2;
+    static constexpr int kDate = 12;
+    static constexpr int kChar = 96;
+
+    // Adds ORA_DUMP(value, type, format, start, length),
+    // ORA_HASH(value, max_bucket, seed), ORA_STANDARD_HASH(value, type,
+    // method), ORA_HEXTORAW(text) and ORA_RAWTOHEX(raw).
+    static bool Register(sqlite3* db);
+};
