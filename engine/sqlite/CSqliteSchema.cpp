@@ -87,6 +87,28 @@ bool StartsConstraint(const std::string& word) {
            word == "FOREIGN";
 }
 
+// Where a column added to the definition `current` (CREATE TABLE ...) goes:
+// before its first table constraint (SQLite takes no column after one),
+// else before its closing bracket.
+std::size_t ColumnInsertion(const std::string& current) {
+    auto tokens = CSqlScanner::Significant(current);
+    int depth = 0;
+    bool itemStart = false;
+    for (std::size_t k = 0; k < tokens.size(); ++k) {
+        if (CSqlScanner::IsSymbol(current, tokens[k], '(')) {
+            itemStart = ++depth == 1;
+            continue;
+        }
+        if (CSqlScanner::IsSymbol(current, tokens[k], ')')) {
+            --depth;
+            continue;
+        }
+        if (depth == 1 && itemStart && StartsConstraint(Word(current, tokens, k))) return tokens[k].begin;
+        itemStart = depth == 1 && CSqlScanner::IsSymbol(current, tokens[k], ',');
+    }
+    return std::string::npos;
+}
+
 // The token after the identity clause that starts at `k` (GENERATED or AS),
 // its option list included; not past `limit`.
 std::size_t IdentityEnd(std::string_view sql, const std::vector<Token>& tokens, std::size_t k,
@@ -545,6 +567,12 @@ bool CSqliteSchema::AlterTable(std::string_view sql, const Tokens& tokens, CEngi
     }
     if (action == "ENABLE" || action == "DISABLE") {
         handled = true;
+        // Note: rows of the one file never move between partitions, and its
+        // one session locks no table for another: these change nothing.
+        if ((object == "ROW" && Word(sql, tokens, 5) == "MOVEMENT") ||
+            (object == "TABLE" && Word(sql, tokens, 5) == "LOCK") ||
+            (object == "ALL" && Word(sql, tokens, 5) == "TRIGGERS"))
+            return true;
         std::size_t k = 4;
         while (k < tokens.size() && Word(sql, tokens, k) != "CONSTRAINT" && Word(sql, tokens, k) != "PRIMARY")
             ++k;
@@ -591,11 +619,13 @@ bool CSqliteSchema::AddItem(std::string_view table, std::string_view item, std::
     std::string current;
     TableSql(table, current);
     std::size_t close = current.rfind(')');
+    std::size_t before = ColumnInsertion(current);
+    std::string defined = before == std::string::npos
+                              ? current.substr(0, close) + ", " + column + current.substr(close)
+                              : current.substr(0, before) + column + ", " + current.substr(before);
     std::string name = encoding::Cp932ToUtf8(cp932::ToUpperAscii(CColumnCatalog::ReadItem(item).name));
-    return CTableRebuild::Run(
-               m_db, encoding::Cp932ToUtf8(Upper(table)),
-               encoding::Cp932ToUtf8(current.substr(0, close) + ", " + column + current.substr(close)), error,
-               {{name, encoding::Cp932ToUtf8(defaultExpression)}}) &&
+    return CTableRebuild::Run(m_db, encoding::Cp932ToUtf8(Upper(table)), encoding::Cp932ToUtf8(defined),
+                              error, {{name, encoding::Cp932ToUtf8(defaultExpression)}}) &&
            RecordColumn(table, item, error);
 }
 

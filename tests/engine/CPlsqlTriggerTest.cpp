@@ -541,3 +541,20 @@ TEST_F(PlsqlTriggerTest, TheValuesABeforeRowTriggerSetsAreCheckedAsWritten) {
     for (const auto& c : cases) EXPECT_EQ(Run(c[0]), c[1]) << c[0];
     EXPECT_EQ(Rows("SELECT id, code, amt FROM t ORDER BY id"), "1,x,-|2,y,3.1");
 }
+
+// ALTER TABLE ... DISABLE ALL TRIGGERS sets each of the table's triggers
+// aside, ENABLE ALL TRIGGERS brings them back.
+TEST_F(PlsqlTriggerTest, AllTriggersOfATableAreDisabledAndEnabledTogether) {
+    Exec("CREATE TABLE notes (id NUMBER, note VARCHAR2(20))");
+    EXPECT_EQ(Run("CREATE TRIGGER notes_a BEFORE INSERT ON notes FOR EACH ROW BEGIN :NEW.note := 'a'; END;")
+                  .substr(0, 2),
+              "OK");
+    EXPECT_EQ(Run("CREATE TRIGGER notes_b AFTER INSERT ON notes BEGIN NULL; END;").substr(0, 2), "OK");
+    EXPECT_EQ(Run("ALTER TABLE notes DISABLE ALL TRIGGERS").substr(0, 2), "OK");
+    EXPECT_EQ(Rows("SELECT trigger_name, status FROM user_triggers WHERE table_name = 'NOTES' ORDER BY 1"),
+              "NOTES_A,DISABLED|NOTES_B,DISABLED");
+    Exec("INSERT INTO notes (id) VALUES (1)");
+    EXPECT_EQ(Run("ALTER TABLE notes ENABLE ALL TRIGGERS").substr(0, 2), "OK");
+    Exec("INSERT INTO notes (id) VALUES (2)");
+    EXPECT_EQ(Rows("SELECT id, note FROM notes ORDER BY id"), "1,-|2,a");
+}

@@ -541,3 +541,22 @@ TEST_F(CSqliteSchemaTest, ATableMadeFromAQueryWithBracketsKeepsItsQuery) {
     EXPECT_EQ(Failure("CREATE TABLE C4 (A) AS SELECT ID, NAME FROM SRC").substr(0, 9), "ORA-01730");
     EXPECT_EQ(Rows("SELECT COUNT(*) FROM USER_TABLES WHERE TABLE_NAME = 'C4'"), "0");
 }
+
+// A column with a default expression is added by a rebuild; it goes before
+// the table's constraints, where SQLite takes columns. Statements that change
+// nothing for the file's one session are taken.
+TEST_F(CSqliteSchemaTest, ColumnsAddedBesideTableConstraintsAndSessionOnlyClauses) {
+    Exec("CREATE TABLE T3 (ID NUMBER(10), CONSTRAINT T3_PK PRIMARY KEY (ID) USING INDEX TABLESPACE USERS)");
+    Exec("INSERT INTO T3 VALUES (1)");
+    Exec("ALTER TABLE T3 ADD (FLAG CHAR(1) DEFAULT 'N' CONSTRAINT T3_FLAG_CK CHECK (FLAG IN ('Y', 'N')))");
+    CheckFile("ADD beside a table constraint");
+    EXPECT_EQ(Rows("SELECT ID, FLAG FROM T3"), "1,N");
+    EXPECT_EQ(Failure("INSERT INTO T3 VALUES (2, 'X')"),
+              "ORA-02290: チェック制約 T3_FLAG_CK に違反しました。");
+    EXPECT_EQ(Failure("INSERT INTO T3 VALUES (1, 'Y')"), "ORA-00001: 一意制約 T3_PK に違反する値です。");
+    for (const char* sql : {"ALTER TABLE T3 ENABLE ROW MOVEMENT", "ALTER TABLE T3 DISABLE TABLE LOCK",
+                            "ALTER TABLE T3 ENABLE ALL TRIGGERS"})
+        EXPECT_EQ(Failure(sql), "OK") << sql;
+    EXPECT_EQ(Failure("ALTER TABLE NOSUCH ENABLE ROW MOVEMENT"),
+              "ORA-00942: 表またはビュー NOSUCH は存在しません。");
+}

@@ -657,6 +657,17 @@ bool CBlockHost::RunUnitStatement(const std::string& text, std::vector<CEngineBi
         return CreateUnit(text, tokens[k].begin, replace);
     }
     std::string type = WordAt(text, tokens, 1);
+    // ALTER TABLE t ENABLE | DISABLE ALL TRIGGERS: each of its triggers.
+    std::string action = WordAt(text, tokens, 3);
+    if (first == "ALTER" && type == "TABLE" && (action == "ENABLE" || action == "DISABLE") &&
+        WordAt(text, tokens, 4) == "ALL" && WordAt(text, tokens, 5) == "TRIGGERS") {
+        // Note: a table without triggers is the schema's to check.
+        auto names = CUnitCatalog::TriggersOf(m_connection.m_db, WordAt(text, tokens, 2));
+        handled = !names.empty();
+        for (const std::string& name : names)
+            if (!AlterTrigger(name, action)) return false;
+        return true;
+    }
     if (type == "TRIGGER" && (first == "DROP" || first == "ALTER")) {
         std::string name = WordAt(text, tokens, 2);
         std::size_t next = 3;

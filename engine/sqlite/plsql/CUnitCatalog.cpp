@@ -163,6 +163,19 @@ bool CUnitCatalog::StoreTrigger(sqlite3* db, const Trigger& trigger, CEngineErro
                error);
 }
 
+std::vector<std::string> CUnitCatalog::TriggersOf(sqlite3* db, const std::string& table) {
+    std::vector<std::string> names;
+    sqliteapi::Statement find = sqliteapi::Prepare(
+        db, "SELECT TRIGGER_NAME FROM main.TARVEX_TRIGGERS WHERE TABLE_NAME = ?1 ORDER BY rowid");
+    if (!find) return names;
+    std::string utf8 = encoding::Cp932ToUtf8(table);
+    sqlite3_bind_text(find.get(), 1, utf8.c_str(), static_cast<int>(utf8.size()), SQLITE_TRANSIENT);
+    while (sqlite3_step(find.get()) == SQLITE_ROW)
+        names.push_back(
+            sqliteapi::Cp932Of(reinterpret_cast<const char*>(sqlite3_column_text(find.get(), 0))));
+    return names;
+}
+
 bool CUnitCatalog::FindTrigger(sqlite3* db, const std::string& name, Trigger& trigger) {
     sqliteapi::Statement find =
         sqliteapi::Prepare(db, "SELECT TABLE_NAME, STATUS FROM main.TARVEX_TRIGGERS WHERE TRIGGER_NAME = ?1");

@@ -61,6 +61,8 @@ public:
                                   CEngineError& error);
     static bool StoreTrigger(sqlite3* db, const Trigger& trigger, CEngineError& error);
     static bool FindTrigger(sqlite3* db, const std::string& name, Trigger& trigger);
+    // The names of the triggers of `table` (upper case, CP932).
+    static std::vector<std::string> TriggersOf(sqlite3* db, const std::string& table);
     static bool DropTrigger(sqlite3* db, const std::string& name, CEngineError& error);
     // Replaces the unit of that name with `unit`, its errors and arguments.
     static bool Store(sqlite3* db, const Unit& unit, const std::vector<Error>& errors,
