@@ -7,6 +7,7 @@
 
 #include "engine/sqlite/CColumnCatalog.h"
 #include "engine/sqlite/CConstraintCatalog.h"
+#include "engine/sqlite/CNameList.h"
 #include "engine/sqlite/CObjectTimes.h"
 #include "engine/sqlite/COraError.h"
 #include "engine/sqlite/CSqlScanner.h"
@@ -137,23 +138,6 @@ bool ConvertIdentityMarks(sqlite3* db, CEngineError& error) {
     return true;
 }
 
-std::string Joined(const std::vector<std::string>& names) {
-    std::string out;
-    for (const auto& name : names) out += (out.empty() ? "" : ",") + name;
-    return out;
-}
-
-std::vector<std::string> Split(const std::string& text) {
-    std::vector<std::string> out;
-    for (std::size_t at = 0; at < text.size();) {
-        std::size_t comma = text.find(',', at);
-        if (comma == std::string::npos) comma = text.size();
-        out.push_back(text.substr(at, comma - at));
-        at = comma + 1;
-    }
-    return out;
-}
-
 std::vector<std::string> IndexColumns(sqlite3* db, const std::string& index) {
     std::vector<std::string> columns;
     Statement info = sqliteapi::Prepare(db, "SELECT upper(name) FROM pragma_index_info(?1) ORDER BY seqno");
@@ -212,8 +196,8 @@ bool CCatalogTables::AddKey(sqlite3* db, const Key& key, CEngineError& error) {
     Statement add = sqliteapi::Prepare(db, "INSERT INTO TARVEX_KEYS VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8)");
     if (!add) return Exec(db, "SELECT 1 FROM TARVEX_KEYS", error);
     std::string type(1, key.type);
-    std::string columns = Joined(key.columns);
-    std::string notNull = Joined(key.notNullAdded);
+    std::string columns = CNameList::Join(key.columns);
+    std::string notNull = CNameList::Join(key.notNullAdded);
     sqlite3_bind_text(add.get(), 1, key.name.c_str(), -1, SQLITE_TRANSIENT);
     sqlite3_bind_text(add.get(), 2, key.table.c_str(), -1, SQLITE_TRANSIENT);
     sqlite3_bind_text(add.get(), 3, type.c_str(), -1, SQLITE_TRANSIENT);
@@ -240,8 +224,8 @@ std::vector<CCatalogTables::Key> CCatalogTables::Keys(sqlite3* db) {
         key.type = Text(list.get(), 2) == "P" ? 'P' : 'U';
         key.index = Text(list.get(), 3);
         key.ownIndex = Text(list.get(), 4) == "Y";
-        key.columns = Split(Text(list.get(), 5));
-        key.notNullAdded = Split(Text(list.get(), 6));
+        key.columns = CNameList::Split(Text(list.get(), 5));
+        key.notNullAdded = CNameList::Split(Text(list.get(), 6));
         key.enabled = Text(list.get(), 7) == "ENABLED";
         keys.push_back(std::move(key));
     }

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <span>
 
+#include "engine/sqlite/CNameList.h"
 #include "engine/sqlite/CSqlScanner.h"
 #include "engine/sqlite/CSqliteCatalog.h"
 #include "engine/sqlite/SqliteApi.h"
@@ -266,14 +267,7 @@ bool CColumnCatalog::Record(sqlite3* db, const std::string& table, const std::ve
 }
 
 bool CColumnCatalog::Convert(sqlite3* db, CEngineError& error) {
-    std::vector<std::string> tables;
-    Statement list = sqliteapi::Prepare(
-        db,
-        "SELECT name FROM main.sqlite_schema WHERE type = 'table' AND name NOT LIKE 'sqlite%' AND "
-        "upper(name) NOT LIKE 'TARVEX%'");
-    while (list && sqlite3_step(list.get()) == SQLITE_ROW) tables.push_back(Text(list.get(), 0));
-    list.reset();
-    for (const std::string& table : tables)
+    for (const std::string& table : CNameList::UserTables(db))
         if (!Record(db, table, {}, error)) return false;
     return true;
 }

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 
+#include "engine/sqlite/CNameList.h"
 #include "engine/sqlite/COraError.h"
 #include "engine/sqlite/SqliteApi.h"
 #include "text/Cp932.h"
@@ -22,24 +23,6 @@ std::string Text(sqlite3_stmt* statement, int column) {
 bool Failed(sqlite3* db, CEngineError& error) {
     error.Set(sqliteapi::Cp932Of(sqlite3_errmsg(db)));
     return false;
-}
-
-// Names joined by commas, as the catalog keeps a list.
-std::string Joined(const std::vector<std::string>& names) {
-    std::string out;
-    for (const auto& name : names) out += (out.empty() ? "" : ",") + name;
-    return out;
-}
-
-std::vector<std::string> Split(const std::string& text) {
-    std::vector<std::string> out;
-    for (std::size_t at = 0; at < text.size();) {
-        std::size_t comma = text.find(',', at);
-        if (comma == std::string::npos) comma = text.size();
-        out.push_back(text.substr(at, comma - at));
-        at = comma + 1;
-    }
-    return out;
 }
 
 bool Same(const Constraint& a, const Constraint& b) {
@@ -110,10 +93,10 @@ bool CConstraintCatalog::Read(sqlite3* db, const std::string& table, std::vector
         c.name = Text(rows.get(), 0);
         c.type = Text(rows.get(), 1).front();
         c.table = table;
-        c.columns = Split(Text(rows.get(), 2));
+        c.columns = CNameList::Split(Text(rows.get(), 2));
         c.condition = Text(rows.get(), 3);
         c.referencedTable = Text(rows.get(), 4);
-        c.referencedColumns = Split(Text(rows.get(), 5));
+        c.referencedColumns = CNameList::Split(Text(rows.get(), 5));
         if (c.type == 'R') c.deleteRule = Text(rows.get(), 6);
         c.generated = Text(rows.get(), 7) == "GENERATED NAME";
         out.push_back(std::move(c));
@@ -161,10 +144,10 @@ bool CConstraintCatalog::Record(sqlite3* db, const std::string& table, CEngineEr
         sqlite3_bind_text(add.get(), 2, definition.name.c_str(), -1, SQLITE_TRANSIENT);
         sqlite3_bind_int64(add.get(), 3, static_cast<sqlite3_int64>(k + 1));
         sqlite3_bind_text(add.get(), 4, std::string(1, c.type).c_str(), 1, SQLITE_TRANSIENT);
-        sqlite3_bind_text(add.get(), 5, Joined(c.columns).c_str(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_text(add.get(), 5, CNameList::Join(c.columns).c_str(), -1, SQLITE_TRANSIENT);
         BindText(add.get(), 6, c.condition);
         BindText(add.get(), 7, c.referencedTable);
-        BindText(add.get(), 8, Joined(c.referencedColumns));
+        BindText(add.get(), 8, CNameList::Join(c.referencedColumns));
         BindText(add.get(), 9, c.type == 'R' ? c.deleteRule : std::string());
         sqlite3_bind_text(add.get(), 10, c.generated ? "GENERATED NAME" : "USER NAME", -1, SQLITE_STATIC);
         bool ok = sqlite3_step(add.get()) == SQLITE_DONE;
@@ -175,14 +158,7 @@ bool CConstraintCatalog::Record(sqlite3* db, const std::string& table, CEngineEr
 }
 
 bool CConstraintCatalog::Convert(sqlite3* db, CEngineError& error) {
-    std::vector<std::string> tables;
-    Statement list = sqliteapi::Prepare(
-        db,
-        "SELECT name FROM main.sqlite_schema WHERE type = 'table' AND sql IS NOT NULL AND name NOT LIKE "
-        "'sqlite%' AND upper(name) NOT LIKE 'TARVEX%' ORDER BY rowid");
-    while (list && sqlite3_step(list.get()) == SQLITE_ROW) tables.push_back(Text(list.get(), 0));
-    list.reset();
-    for (const std::string& table : tables)
+    for (const std::string& table : CNameList::UserTables(db))
         if (!Record(db, table, error)) return false;
     return true;
 }

@@ -1,0 +1,35 @@
+#include "engine/sqlite/CNameList.h"
+
+#include <sqlite3.h>
+
+#include "engine/sqlite/SqliteApi.h"
+
+std::string CNameList::Join(const std::vector<std::string>& names) {
+    std::string out;
+    for (const auto& name : names) out += (out.empty() ? "" : ",") + name;
+    return out;
+}
+
+std::vector<std::string> CNameList::Split(const std::string& text) {
+    std::vector<std::string> out;
+    for (std::size_t at = 0; at < text.size();) {
+        std::size_t comma = text.find(',', at);
+        if (comma == std::string::npos) comma = text.size();
+        out.push_back(text.substr(at, comma - at));
+        at = comma + 1;
+    }
+    return out;
+}
+
+std::vector<std::string> CNameList::UserTables(sqlite3* db) {
+    std::vector<std::string> tables;
+    sqliteapi::Statement list = sqliteapi::Prepare(
+        db,
+        "SELECT name FROM main.sqlite_schema WHERE type = 'table' AND sql IS NOT NULL AND name NOT LIKE "
+        "'sqlite%' AND upper(name) NOT LIKE 'TARVEX%' ORDER BY rowid");
+    while (list && sqlite3_step(list.get()) == SQLITE_ROW) {
+        const unsigned char* name = sqlite3_column_text(list.get(), 0);
+        tables.emplace_back(name != nullptr ? reinterpret_cast<const char*>(name) : "");
+    }
+    return tables;
+}

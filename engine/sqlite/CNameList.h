@@ -1,0 +1,17 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct sqlite3;
+
+// Lists of names as the catalog tables keep them: joined by commas in one
+// column (a name holds no comma: the dictionary's names are identifiers).
+class CNameList {
+public:
+    static std::string Join(const std::vector<std::string>& names);
+    static std::vector<std::string> Split(const std::string& text);
+    // The user's tables of the file (UTF-8), in the order they were made;
+    // SQLite's own and the catalog's tables left out.
+    static std::vector<std::string> UserTables(sqlite3* db);
+};
