@@ -74,14 +74,14 @@ CObjectTimes::Changed CObjectTimes::ChangedBy(std::string_view sql) {
         name = is(2, "BODY") ? 3 : 2;
         changed.type = Filter(sql, tokens[kind]);
         name = NameAt(sql, tokens, name);
-        for (std::size_t k = name + 1; k < tokens.size(); ++k) changed.specification &= !is(k, "COMPILE");
+        for (std::size_t k = name + 1; k < tokens.size(); ++k) changed.declaration &= !is(k, "COMPILE");
         if (is(name + 1, "RENAME") && is(name + 2, "TO") && IsName(tokens, name + 3)) {
             changed.renamedFrom = NameOf(sql, tokens[name]);
             name += 3;
         }
     } else if (is(0, "TRUNCATE") && is(1, "TABLE")) {
         name = NameAt(sql, tokens, 2);
-        changed.specification = false;
+        changed.declaration = false;
     } else if (is(0, "RENAME") && is(2, "TO") && IsName(tokens, 1)) {
         changed.renamedFrom = NameOf(sql, tokens[1]);
         name = 3;
@@ -164,7 +164,7 @@ bool CObjectTimes::Record(sqlite3* db, CEngineError& error) {
         sql += "INSERT INTO TARVEX_OBJECT_TIMES VALUES (" + Quoted(objectName) + ", " + Quoted(type) + ", " +
                (made && changed.renamedFrom.empty() ? now : "NULL") + ", " + now + ", " + now +
                ") ON CONFLICT (NAME, TYPE) DO UPDATE SET LAST_DDL_TIME = " + now +
-               ", SPEC_TIME = " + (changed.specification || made ? now : std::string("SPEC_TIME")) + ";";
+               ", SPEC_TIME = " + (changed.declaration || made ? now : std::string("SPEC_TIME")) + ";";
     }
     return sql.empty() || Exec(db, sql, error);
 }

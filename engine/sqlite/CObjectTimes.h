@@ -37,13 +37,13 @@ public:
     // The object a schema statement changes without making it: its name
     // (CP932, as stored), the type filter ("INDEX", "TRIGGER" or "" for the
     // others), the name it had before a RENAME ("" for none) and whether
-    // the statement changes the object's specification (not for COMPILE or
+    // the statement changes the object's declaration (not for COMPILE or
     // TRUNCATE). Empty name for a statement that changes none.
     struct Changed {
         std::string name;
         std::string type;
         std::string renamedFrom;
-        bool specification = true;
+        bool declaration = true;
     };
     static Changed ChangedBy(std::string_view sql);
 

@@ -13,7 +13,7 @@ namespace {
 
 struct ChangedCase {
     const char* sql;
-    const char* answer;  // name/type/renamed from/specification
+    const char* answer;  // name/type/renamed from/declaration
 };
 
 TEST(CObjectTimesChangedBy, NamesTheObjectAStatementChanges) {
@@ -36,7 +36,7 @@ TEST(CObjectTimesChangedBy, NamesTheObjectAStatementChanges) {
     for (const ChangedCase& c : cases) {
         CObjectTimes::Changed changed = CObjectTimes::ChangedBy(c.sql);
         EXPECT_EQ(changed.name + "/" + changed.type + "/" + changed.renamedFrom + "/" +
-                      (changed.specification ? "1" : "0"),
+                      (changed.declaration ? "1" : "0"),
                   c.answer)
             << c.sql;
     }
@@ -68,7 +68,7 @@ TEST_F(ObjectTimes, MadeChangedRenamedAndReplaced) {
     At("2024-05-08 09:00:00");
     EXPECT_NE(Failure("ALTER TABLE emp ADD (name NUMBER)"), "OK");
     EXPECT_EQ(Times("EMP"), "06 07:00|07 08:30|2024-05-07:08:30:00");
-    // Compiling changes the last DDL, not the specification's time.
+    // Compiling changes the last DDL, not the declaration's time.
     Exec("ALTER PROCEDURE touch COMPILE");
     EXPECT_EQ(Times("TOUCH", "PROCEDURE"), "06 07:00|08 09:00|2024-05-06:07:00:00");
     Exec("CREATE OR REPLACE VIEW emp_v AS SELECT id, name FROM emp");
