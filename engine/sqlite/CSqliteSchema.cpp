@@ -2,7 +2,9 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <iterator>
 #include <memory>
 
 #include "engine/sqlite/CCheckCompiler.h"
@@ -80,6 +82,12 @@ std::string_view Trim(std::string_view text) {
                              text.back() == '\r' || text.back() == ';'))
         text.remove_suffix(1);
     return text;
+}
+
+// Options of a table that SQLite has and the server does not.
+bool IsEngineOption(const std::string& word) {
+    static constexpr std::string_view kOptions[] = {"WITHOUT", "STRICT"};
+    return std::find(std::begin(kOptions), std::end(kOptions), word) != std::end(kOptions);
 }
 
 bool StartsConstraint(const std::string& word) {
@@ -248,6 +256,12 @@ std::string CSqliteSchema::Prepare(std::string_view written) {
     if (rest < tokens.size() && Word(sql, tokens, rest) != "AS") {
         std::size_t end = tokens.back().begin + tokens.back().length;
         if (CSqlScanner::IsSymbol(sql, tokens.back(), ';')) end = tokens.back().begin;
+        // Note: SQLite's own table options stay, for the definition to refuse.
+        for (std::size_t t = rest; t < tokens.size(); ++t)
+            if (IsEngineOption(Word(sql, tokens, t))) {
+                end = tokens[t].begin;
+                break;
+            }
         blank(tokens[rest].begin, end);
     }
     // Inside: USING INDEX ..., ENABLE/DISABLE/VALIDATE words, identity clauses.
