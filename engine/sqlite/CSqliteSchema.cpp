@@ -111,6 +111,21 @@ std::size_t IdentityEnd(std::string_view sql, const std::vector<Token>& tokens, 
     return k;
 }
 
+// GENERATED ALWAYS | BY DEFAULT [ON NULL] AS IDENTITY at token `k`; `as`
+// receives the token of AS. A virtual column's GENERATED ALWAYS AS (...)
+// is none.
+bool IsIdentityClause(std::string_view sql, const std::vector<Token>& tokens, std::size_t k,
+                      std::size_t& as) {
+    as = k + 1;
+    if (Word(sql, tokens, as) == "ALWAYS") {
+        ++as;
+    } else if (Word(sql, tokens, as) == "BY" && Word(sql, tokens, as + 1) == "DEFAULT") {
+        as += 2;
+        if (Word(sql, tokens, as) == "ON" && Word(sql, tokens, as + 1) == "NULL") as += 2;
+    }
+    return Word(sql, tokens, as) == "AS" && Word(sql, tokens, as + 1) == "IDENTITY";
+}
+
 // A signed whole number at token `k`; advances `k` past it.
 bool SignedNumber(std::string_view sql, const std::vector<Token>& tokens, std::size_t& k, long long& value) {
     bool negative = k < tokens.size() && CSqlScanner::IsSymbol(sql, tokens[k], '-');
@@ -283,6 +298,10 @@ std::string CSqliteSchema::Prepare(std::string_view written) {
         } else if (word == "ENABLE" || word == "VALIDATE" || word == "NOVALIDATE" || word == "RELY" ||
                    word == "NORELY") {
             blank(tokens[t].begin, tokens[t].begin + tokens[t].length);
+        } else if (std::size_t as = 0; word == "GENERATED" && !IsIdentityClause(sql, tokens, t, as)) {
+            // Note: GENERATED ALWAYS of a virtual column goes; AS (...) stays.
+            blank(tokens[t].begin, tokens[as - 1].begin + tokens[as - 1].length);
+            t = as - 1;
         } else if (word == "GENERATED" || (word == "AS" && Word(sql, tokens, t + 1) == "IDENTITY")) {
             // Note: an identity column holds no NULL; its options are kept
             // in the catalog (Identities).
@@ -314,8 +333,9 @@ std::vector<CCatalogTables::Identity> CSqliteSchema::Identities(std::string_view
             if (CSqlScanner::IsSymbol(sql, tokens[k], '(')) ++depth;
             if (CSqlScanner::IsSymbol(sql, tokens[k], ')')) --depth;
             std::string word = Word(sql, tokens, k);
-            if (depth != 0 ||
-                (word != "GENERATED" && !(word == "AS" && Word(sql, tokens, k + 1) == "IDENTITY")))
+            std::size_t as = 0;
+            bool generated = word == "GENERATED" && IsIdentityClause(sql, tokens, k, as);
+            if (depth != 0 || (!generated && !(word == "AS" && Word(sql, tokens, k + 1) == "IDENTITY")))
                 continue;
             CCatalogTables::Identity identity;
             identity.table = encoding::Cp932ToUtf8(table);

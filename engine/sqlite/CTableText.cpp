@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "text/Cp932.h"
+#include "text/Encoding.h"
 
 namespace {
 
@@ -190,7 +191,11 @@ bool CTableText::ColumnConstraint() {
         States(false);
         return true;
     }
-    if (Is("VISIBLE")) {
+    // Note: a virtual column's expression would be kept in the file's own
+    // schema, where the engine's functions are unknown to other readers.
+    if (Is("AS")) return Fail(3001, encoding::Utf8ToCp932("仮想列"));
+    // Note: a column the server hides from SELECT * is shown here.
+    if (Is("VISIBLE") || Is("INVISIBLE")) {
         Skip();
         return true;
     }

@@ -15,7 +15,8 @@
 // with ON DELETE), the table's constraints (PRIMARY KEY, UNIQUE, FOREIGN KEY)
 // and the compiled CHECK constraints. A word the server's grammar has no
 // place for (SQLite's own AUTOINCREMENT, COLLATE, WITHOUT ROWID, STRICT ...)
-// is refused at its token, as the server refuses it.
+// is refused at its token, as the server refuses it; so are virtual
+// columns (ORA-03001).
 class CTableText {
 public:
     struct Failure {

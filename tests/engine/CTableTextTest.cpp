@@ -87,6 +87,15 @@ TEST_F(CTableTextEngineTest, KeysOfTheServersGrammarHoldAsTheServerHoldsThem) {
     Exec("COMMIT");
 }
 
+TEST_F(CTableTextEngineTest, VirtualColumnsAreRefusedByNameAndAreNoIdentityColumns) {
+    EXPECT_EQ(Refusal("CREATE TABLE V (A NUMBER, B NUMBER GENERATED ALWAYS AS (A * 2) VIRTUAL, C NUMBER)"),
+              "ORA-03001@AS (A * 2) VIRTUAL, C NUMBER)");
+    EXPECT_EQ(Refusal("CREATE TABLE V (A NUMBER, B AS (A || 'x'))"), "ORA-03001@AS (A || 'x'))");
+    Exec("CREATE TABLE V (A NUMBER INVISIBLE, C NUMBER GENERATED ALWAYS AS IDENTITY (START WITH 5))");
+    Exec("INSERT INTO V (A) VALUES (1)");
+    EXPECT_EQ(Rows("SELECT A, C FROM V"), "1,5");
+}
+
 // The server's "+", "-", "||" and "/" in queries: one precedence for the
 // first three, left to right, below "*" and "/"; "||" takes NULL as empty.
 TEST_F(CTableTextEngineTest, ArithmeticInQueriesFollowsTheServersPrecedence) {
