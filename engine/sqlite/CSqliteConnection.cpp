@@ -1055,12 +1055,14 @@ bool CSqliteConnection::CreateAsSelect(const std::string& sql, bool& handled) {
 }
 
 bool CSqliteConnection::CompileChecks(const std::string& sql, std::vector<CColumnCompiler::Edit>& compiled) {
-    auto tokens = CSqlScanner::Significant(sql, 6);
+    auto tokens = CSqlScanner::Significant(sql, 8);
     auto is = [&](std::size_t k, std::string_view word) {
         return k < tokens.size() && CSqlScanner::Is(sql, tokens[k], word);
     };
     std::size_t name = is(1, "TABLE") ? 2 : is(1, "GLOBAL") && is(3, "TABLE") ? 4 : 0;
     if (!is(0, "CREATE") || name == 0 || name + 1 >= tokens.size()) return true;
+    // Note: the schema before the name is the user's own.
+    if (name + 2 < tokens.size() && CSqlScanner::IsSymbol(sql, tokens[name + 1], '.')) name += 2;
     CCheckCompiler compiler(*m_catalog);
     std::vector<CCheckCompiler::Check> checks = CCheckCompiler::Find(sql, true);
     CSqlEmitter::Failure failure;
@@ -1109,11 +1111,12 @@ bool CSqliteConnection::CreateIdentities(const std::string& sql) {
 }
 
 bool CSqliteConnection::RecordTemporary(const std::string& sql, const char* created) {
-    auto tokens = CSqlScanner::Significant(sql, 5);
+    auto tokens = CSqlScanner::Significant(sql, 7);
     if (tokens.size() < 5 || !CSqlScanner::Is(sql, tokens[1], "GLOBAL") ||
         !CSqlScanner::Is(sql, tokens[2], "TEMPORARY"))
         return true;
-    std::string name = sql.substr(tokens[4].begin, tokens[4].length);
+    std::size_t at = tokens.size() > 6 && CSqlScanner::IsSymbol(sql, tokens[5], '.') ? 6 : 4;
+    std::string name = sql.substr(tokens[at].begin, tokens[at].length);
     name = name.front() == '"' ? name.substr(1, name.size() - 2) : cp932::ToUpperAscii(name);
     // Note: ON COMMIT DELETE ROWS is the server's default.
     bool preserve = false;
