@@ -34,6 +34,7 @@ bool CTableText::Write(std::string_view sql, std::vector<CColumnCompiler::Edit> 
     m_out.clear();
     m_chunks.clear();
     m_columns.clear();
+    m_primaryKey = false;
     m_failure = &failure;
     if (!Is("CREATE")) return Fail(900);
     Take();
@@ -122,6 +123,12 @@ bool CTableText::TakeWords(std::initializer_list<std::string_view> words) {
     return true;
 }
 
+std::string CTableText::NameHere() const {
+    std::string_view written = m_sql.substr(m_tokens[m_k].begin, m_tokens[m_k].length);
+    if (m_tokens[m_k].kind == Kind::QuotedName) return std::string(written.substr(1, written.size() - 2));
+    return cp932::ToUpperAscii(written);
+}
+
 bool CTableText::Name() {
     // Note: the schema before a table's name is the user's own, and the file has one.
     if (IsName() && m_k + 2 < m_tokens.size() && CSqlScanner::IsSymbol(m_sql, m_tokens[m_k + 1], '.')) {
@@ -129,7 +136,10 @@ bool CTableText::Name() {
         Skip();
     }
     if (!IsName()) return Fail(AtEnd() ? 906 : 903);
-    if (m_nameAt == 0) m_nameAt = Here();
+    if (m_nameAt == 0) {
+        m_nameAt = Here();
+        m_table = NameHere();
+    }
     Take();
     return true;
 }
@@ -157,10 +167,7 @@ bool CTableText::Item() {
 
 bool CTableText::Column() {
     if (!IsName()) return Fail(900);
-    std::string_view written = m_sql.substr(m_tokens[m_k].begin, m_tokens[m_k].length);
-    std::string name = m_tokens[m_k].kind == Kind::QuotedName
-                           ? std::string(written.substr(1, written.size() - 2))
-                           : cp932::ToUpperAscii(written);
+    std::string name = NameHere();
     if (std::find(m_columns.begin(), m_columns.end(), name) != m_columns.end()) return Fail(957, name);
     m_columns.push_back(std::move(name));
     Take();
@@ -186,6 +193,7 @@ bool CTableText::ColumnConstraint() {
     }
     if (TakeWords({"DEFAULT"})) return CompiledHere() != nullptr || Fail(936);
     if (Is("REFERENCES")) return References();
+    if (Is("PRIMARY") && !SecondKey()) return false;
     if (TakeWords({"NOT", "NULL"}) || TakeWords({"NULL"}) || TakeWords({"PRIMARY", "KEY"}) ||
         TakeWords({"UNIQUE"})) {
         States(false);
@@ -202,12 +210,19 @@ bool CTableText::ColumnConstraint() {
     return Fail(907);
 }
 
+bool CTableText::SecondKey() {
+    if (m_primaryKey) return Fail(2260, m_table);
+    m_primaryKey = true;
+    return true;
+}
+
 bool CTableText::TableConstraint() {
     if (Is("CONSTRAINT")) {
         Take();
         if (!IsName()) return Fail(900);
         Take();
     }
+    if (Is("PRIMARY") && !SecondKey()) return false;
     if (TakeWords({"PRIMARY", "KEY"}) || TakeWords({"UNIQUE"})) {
         if (!NameList()) return false;
         States(false);

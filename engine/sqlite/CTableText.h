@@ -61,12 +61,16 @@ private:
     // Writes the next compiled part in place of the bytes it was made from.
     void TakeCompiled();
     bool TakeWords(std::initializer_list<std::string_view> words);
+    // The name at the current token: upper case unless quoted.
+    std::string NameHere() const;
     bool Name();
     bool NameList();
     bool Item();
     bool Column();
     bool ColumnConstraint();
     bool TableConstraint();
+    // At a PRIMARY KEY: false (ORA-02260) when the table has one already.
+    bool SecondKey();
     bool References();
     // [NOT] DEFERRABLE, INITIALLY IMMEDIATE | DEFERRED, in any order: written
     // in SQLite's order when `keep`.
@@ -82,5 +86,7 @@ private:
     std::string m_out;
     std::vector<Chunk> m_chunks;
     std::vector<std::string> m_columns;  // the names defined so far
+    bool m_primaryKey = false;
+    std::string m_table;  // CP932, as the catalog names it
     Failure* m_failure = nullptr;
 };

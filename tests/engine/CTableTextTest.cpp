@@ -56,6 +56,7 @@ TEST_F(CTableTextEngineTest, SqlitesOwnTableSyntaxIsRefusedWhereTheServerRefuses
         {"CREATE TABLE T (ID NUMBER, CONSTRAINT T_PK PRIMARY KEY ID)", "ORA-00906@ID)"},
         {"CREATE TABLE T (ID NUMBER, N NUMBER, \"N\" DATE)", "ORA-00957@\"N\" DATE)"},
         {"CREATE TABLE T (ID NUMBER", "ORA-00907@NUMBER"},
+        {"CREATE TABLE T (ID NUMBER PRIMARY KEY, N NUMBER, PRIMARY KEY (N))", "ORA-02260@PRIMARY KEY (N))"},
     };
     for (const Case& c : cases) {
         std::string refusal = Refusal(c.sql);
