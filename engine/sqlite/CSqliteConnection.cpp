@@ -20,7 +20,6 @@
 #include "engine/sqlite/CHousekeeping.h"
 #include "engine/sqlite/CMultiTableInsert.h"
 #include "engine/sqlite/COraError.h"
-#include "engine/sqlite/COracleDialect.h"
 #include "engine/sqlite/CReturningInto.h"
 #include "engine/sqlite/CSchemaText.h"
 #include "engine/sqlite/CSelectList.h"
@@ -41,6 +40,7 @@
 #include "engine/sqlite/CSqliteValueFunctions.h"
 #include "engine/sqlite/CStatementClassifier.h"
 #include "engine/sqlite/CStatementLimits.h"
+#include "engine/sqlite/CTableText.h"
 #include "engine/sqlite/CValueText.h"
 #include "engine/sqlite/SqliteApi.h"
 #include "engine/sqlite/plsql/CBlockHost.h"
@@ -439,13 +439,13 @@ bool CSqliteConnection::CheckEncoding(const std::string& sql) {
     return false;
 }
 
-void CSqliteConnection::SetPreparedError(Piece piece, const CSqlRewrite& rewrite,
-                                         const std::string& rewritten, int utf8Offset) {
+void CSqliteConnection::SetPreparedError(Piece piece, const CTableText& table, int utf8Offset) {
     if (CSqliteFailure::IsConnectionFailure(sqlite3_extended_errcode(m_db))) return SetEngineError();
-    m_error.Set(sqliteapi::Cp932Of(sqlite3_errmsg(m_db)));
-    if (utf8Offset < 0) return;
-    std::size_t inRewritten = encoding::Utf8OffsetToCp932(rewritten, static_cast<std::size_t>(utf8Offset));
-    m_error.position = static_cast<int>(piece.base + rewrite.MapBack(inRewritten));
+    // Note: SQLite's error is placed where it points, else at the table's name.
+    std::size_t at = table.NameAt();
+    if (utf8Offset >= 0)
+        at = table.Origin(encoding::Utf8OffsetToCp932(table.Text(), static_cast<std::size_t>(utf8Offset)));
+    m_error.Set(sqliteapi::Cp932Of(sqlite3_errmsg(m_db)), static_cast<int>(piece.base + at));
 }
 
 std::string CSqliteConnection::ShowDate(const std::string& stored) const {
@@ -544,7 +544,7 @@ bool CSqliteConnection::Prepare(Piece piece, std::string_view prefix, const std:
 }
 
 bool CSqliteConnection::PrepareSchema(Piece piece, const std::vector<CEngineBind>& binds, Statement& out,
-                                      const std::vector<COracleDialect::Compiled>& checks) {
+                                      const std::vector<CColumnCompiler::Edit>& checks) {
     std::string written;
     std::size_t nameAt = 0;
     CSchemaText::Failure failure;
@@ -572,24 +572,23 @@ bool CSqliteConnection::PrepareSchema(Piece piece, const std::vector<CEngineBind
 }
 
 bool CSqliteConnection::PrepareDefinition(Piece piece, Statement& out,
-                                          const std::vector<COracleDialect::Compiled>& compiled) {
+                                          const std::vector<CColumnCompiler::Edit>& compiled) {
     m_resultTypes.clear();
-    CSqlRewrite rewrite = COracleDialect::Translate(piece.text, compiled);
-    std::string rewritten = rewrite.Text();
-    std::string utf8 = encoding::Cp932ToUtf8(rewritten);
+    CTableText table;
+    CTableText::Failure failure;
+    if (!table.Write(piece.text, compiled, failure)) {
+        COraError::Set(m_error, failure.code, {failure.name}, static_cast<int>(piece.base + failure.at));
+        return false;
+    }
+    std::string utf8 = encoding::Cp932ToUtf8(table.Text());
     sqlite3_stmt* raw = nullptr;
-    const char* tail = nullptr;
-    int rc = sqlite3_prepare_v2(m_db, utf8.c_str(), static_cast<int>(utf8.size()), &raw, &tail);
+    int rc = sqlite3_prepare_v2(m_db, utf8.c_str(), static_cast<int>(utf8.size()), &raw, nullptr);
     out.reset(raw);
     if (rc != SQLITE_OK) {
-        SetPreparedError(piece, rewrite, rewritten, sqlite3_error_offset(m_db));
+        SetPreparedError(piece, table, sqlite3_error_offset(m_db));
         return false;
     }
-    if (raw == nullptr) {
-        COraError::Set(m_error, 900, {}, static_cast<int>(piece.base));
-        return false;
-    }
-    return CheckTail(piece, rewrite, rewritten, utf8, tail);
+    return true;
 }
 
 bool CSqliteConnection::PrepareCompiled(Piece piece, const std::string& compiled, Statement& out) {
@@ -683,19 +682,6 @@ bool CSqliteConnection::BindSlot(sqlite3_stmt* statement, int index, CLiteralSto
     if (rc == SQLITE_OK) return true;
     SetEngineError();
     return false;
-}
-
-bool CSqliteConnection::CheckTail(Piece piece, const CSqlRewrite& rewrite, const std::string& rewritten,
-                                  const std::string& utf8, const char* tail) {
-    auto tailOffset = static_cast<std::size_t>(tail - utf8.c_str());
-    std::string_view rest = std::string_view(utf8).substr(tailOffset);
-    for (const auto& token : CSqlScanner::Significant(rest)) {
-        if (token.kind == CSqlScanner::Kind::Symbol && rest[token.begin] == ';') continue;
-        std::size_t inRewritten = encoding::Utf8OffsetToCp932(rewritten, tailOffset + token.begin);
-        COraError::Set(m_error, 933, {}, static_cast<int>(piece.base + rewrite.MapBack(inRewritten)));
-        return false;
-    }
-    return true;
 }
 
 bool CSqliteConnection::Bind(Piece piece, const std::vector<CEngineBind>& binds, sqlite3_stmt* statement) {
@@ -975,7 +961,7 @@ bool CSqliteConnection::RunDdlWork(const std::string& sql, std::vector<CEngineBi
     if (handled) return done;
     // Note: CHECK constraints are compiled from the text as written, then
     // blanked; physical clauses are blanked in place, so positions still hold.
-    std::vector<COracleDialect::Compiled> checks;
+    std::vector<CColumnCompiler::Edit> checks;
     if (!CompileChecks(sql, checks)) return false;
     std::string prepared = CSqliteSchema::Prepare(
         checks.empty() ? sql : CCheckCompiler::Blank(sql, CCheckCompiler::Find(sql, true)));
@@ -1068,14 +1054,15 @@ bool CSqliteConnection::CreateAsSelect(const std::string& sql, bool& handled) {
     return true;
 }
 
-bool CSqliteConnection::CompileChecks(const std::string& sql,
-                                      std::vector<COracleDialect::Compiled>& compiled) {
-    auto tokens = CSqlScanner::Significant(sql, 6);
+bool CSqliteConnection::CompileChecks(const std::string& sql, std::vector<CColumnCompiler::Edit>& compiled) {
+    auto tokens = CSqlScanner::Significant(sql, 8);
     auto is = [&](std::size_t k, std::string_view word) {
         return k < tokens.size() && CSqlScanner::Is(sql, tokens[k], word);
     };
     std::size_t name = is(1, "TABLE") ? 2 : is(1, "GLOBAL") && is(3, "TABLE") ? 4 : 0;
     if (!is(0, "CREATE") || name == 0 || name + 1 >= tokens.size()) return true;
+    // Note: the schema before the name is the user's own.
+    if (name + 2 < tokens.size() && CSqlScanner::IsSymbol(sql, tokens[name + 1], '.')) name += 2;
     CCheckCompiler compiler(*m_catalog);
     std::vector<CCheckCompiler::Check> checks = CCheckCompiler::Find(sql, true);
     CSqlEmitter::Failure failure;
@@ -1101,15 +1088,13 @@ bool CSqliteConnection::CompileChecks(const std::string& sql,
             {check.begin, check.end - check.begin,
              "CONSTRAINT \"" + encoding::Utf8ToCp932(utf8) + "\" CHECK (" + check.compiled + ")"});
     }
-    std::sort(compiled.begin(), compiled.end(),
-              [](const COracleDialect::Compiled& a, const COracleDialect::Compiled& b) {
-                  return a.begin < b.begin;
-              });
+    std::sort(
+        compiled.begin(), compiled.end(),
+        [](const CColumnCompiler::Edit& a, const CColumnCompiler::Edit& b) { return a.begin < b.begin; });
     return true;
 }
 
-bool CSqliteConnection::CompileColumns(const std::string& sql,
-                                       std::vector<COracleDialect::Compiled>& compiled,
+bool CSqliteConnection::CompileColumns(const std::string& sql, std::vector<CColumnCompiler::Edit>& compiled,
                                        CSqlEmitter::Failure& failure) {
     CColumnCompiler compiler(*m_catalog);
     std::vector<CColumnCompiler::Edit> edits;
@@ -1126,11 +1111,12 @@ bool CSqliteConnection::CreateIdentities(const std::string& sql) {
 }
 
 bool CSqliteConnection::RecordTemporary(const std::string& sql, const char* created) {
-    auto tokens = CSqlScanner::Significant(sql, 5);
+    auto tokens = CSqlScanner::Significant(sql, 7);
     if (tokens.size() < 5 || !CSqlScanner::Is(sql, tokens[1], "GLOBAL") ||
         !CSqlScanner::Is(sql, tokens[2], "TEMPORARY"))
         return true;
-    std::string name = sql.substr(tokens[4].begin, tokens[4].length);
+    std::size_t at = tokens.size() > 6 && CSqlScanner::IsSymbol(sql, tokens[5], '.') ? 6 : 4;
+    std::string name = sql.substr(tokens[at].begin, tokens[at].length);
     name = name.front() == '"' ? name.substr(1, name.size() - 2) : cp932::ToUpperAscii(name);
     // Note: ON COMMIT DELETE ROWS is the server's default.
     bool preserve = false;

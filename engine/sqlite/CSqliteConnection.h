@@ -11,8 +11,8 @@
 
 #include "engine/CEngineConnection.h"
 #include "engine/sqlite/CCatalogTables.h"
+#include "engine/sqlite/CColumnCompiler.h"
 #include "engine/sqlite/CObjectTimes.h"
-#include "engine/sqlite/COracleDialect.h"
 #include "engine/sqlite/CSelectList.h"
 #include "engine/sqlite/CSqlEmitter.h"
 #include "engine/sqlite/CStatementCache.h"
@@ -21,7 +21,7 @@
 
 struct sqlite3;
 struct sqlite3_stmt;
-class CSqlRewrite;
+class CTableText;
 class CSqliteCatalog;
 class CSqliteSequences;
 struct CPlsqlSession;
@@ -130,18 +130,14 @@ private:
     // block), compiled; any other statement is ORA-00900.
     bool Prepare(Piece piece, std::string_view prefix, const std::vector<CEngineBind>& binds, Statement& out);
     // A schema statement: written anew from its tokens (CSchemaText), a
-    // view's query compiled, a table's definition translated.
+    // view's query compiled, a table's definition written from its parts.
     bool PrepareSchema(Piece piece, const std::vector<CEngineBind>& binds, Statement& out,
-                       const std::vector<COracleDialect::Compiled>& checks);
-    // CREATE TABLE: its column definitions in the engine's types, with
-    // `compiled` (the CHECK constraints compiled already) in place.
-    bool PrepareDefinition(Piece piece, Statement& out,
-                           const std::vector<COracleDialect::Compiled>& compiled);
-    bool CheckTail(Piece piece, const CSqlRewrite& rewrite, const std::string& rewritten,
-                   const std::string& utf8, const char* tail);
+                       const std::vector<CColumnCompiler::Edit>& checks);
+    // CREATE TABLE written from its parts (CTableText), `compiled` (the
+    // column types, DEFAULTs and CHECK constraints compiled already) in place.
+    bool PrepareDefinition(Piece piece, Statement& out, const std::vector<CColumnCompiler::Edit>& compiled);
     bool Bind(Piece piece, const std::vector<CEngineBind>& binds, sqlite3_stmt* statement);
-    void SetPreparedError(Piece piece, const CSqlRewrite& rewrite, const std::string& rewritten,
-                          int utf8Offset);
+    void SetPreparedError(Piece piece, const CTableText& table, int utf8Offset);
     // SAVEPOINT and ROLLBACK TO, and a query written in brackets.
     bool RunOther(const std::string& sql, std::vector<CEngineBind>& binds, long& rowsProcessed);
     bool SetStepError();
@@ -173,10 +169,10 @@ private:
     bool CreateAsSelect(const std::string& sql, bool& handled);
     // The CHECK constraints of a CREATE TABLE (`sql`), compiled (see
     // CCheckCompiler) and recorded in the catalog under their names.
-    bool CompileChecks(const std::string& sql, std::vector<COracleDialect::Compiled>& compiled);
+    bool CompileChecks(const std::string& sql, std::vector<CColumnCompiler::Edit>& compiled);
     // The column types and DEFAULT expressions of CREATE TABLE written for
     // SQLite, in `compiled`.
-    bool CompileColumns(const std::string& sql, std::vector<COracleDialect::Compiled>& compiled,
+    bool CompileColumns(const std::string& sql, std::vector<CColumnCompiler::Edit>& compiled,
                         CSqlEmitter::Failure& failure);
     // The sequences of the identity columns a CREATE TABLE declared.
     bool CreateIdentities(const std::string& sql);

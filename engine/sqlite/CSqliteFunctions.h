@@ -9,7 +9,7 @@ struct CSqliteSession;
 // (bytes of the CP932 text), ROWNUM() (the number of the row being read, as
 // the server's ROWNUM), and the
 // server's "+", "-" and "||" as ORA_ADD, ORA_SUB and ORA_CONCAT (see
-// CArithmetic; "*" and "/" are CNumberFunctions'), USER, UID and
+// CSqlEmitter; "*" and "/" are CNumberFunctions'), USER, UID and
 // SYS_CONTEXT as ORA_USER, ORA_UID and ORA_SYS_CONTEXT, and ORA_NOCYCLE for
 // CONNECT BY. Dates are text "YYYY-MM-DD HH:MM:SS".
 class CSqliteFunctions {

@@ -2,7 +2,9 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <iterator>
 #include <memory>
 
 #include "engine/sqlite/CCheckCompiler.h"
@@ -82,6 +84,12 @@ std::string_view Trim(std::string_view text) {
     return text;
 }
 
+// Options of a table that SQLite has and the server does not.
+bool IsEngineOption(const std::string& word) {
+    static constexpr std::string_view kOptions[] = {"WITHOUT", "STRICT"};
+    return std::find(std::begin(kOptions), std::end(kOptions), word) != std::end(kOptions);
+}
+
 bool StartsConstraint(const std::string& word) {
     return word == "CONSTRAINT" || word == "PRIMARY" || word == "UNIQUE" || word == "CHECK" ||
            word == "FOREIGN";
@@ -123,6 +131,21 @@ std::size_t IdentityEnd(std::string_view sql, const std::vector<Token>& tokens, 
         }
     }
     return k;
+}
+
+// GENERATED ALWAYS | BY DEFAULT [ON NULL] AS IDENTITY at token `k`; `as`
+// receives the token of AS. A virtual column's GENERATED ALWAYS AS (...)
+// is none.
+bool IsIdentityClause(std::string_view sql, const std::vector<Token>& tokens, std::size_t k,
+                      std::size_t& as) {
+    as = k + 1;
+    if (Word(sql, tokens, as) == "ALWAYS") {
+        ++as;
+    } else if (Word(sql, tokens, as) == "BY" && Word(sql, tokens, as + 1) == "DEFAULT") {
+        as += 2;
+        if (Word(sql, tokens, as) == "ON" && Word(sql, tokens, as + 1) == "NULL") as += 2;
+    }
+    return Word(sql, tokens, as) == "AS" && Word(sql, tokens, as + 1) == "IDENTITY";
 }
 
 // A signed whole number at token `k`; advances `k` past it.
@@ -270,6 +293,12 @@ std::string CSqliteSchema::Prepare(std::string_view written) {
     if (rest < tokens.size() && Word(sql, tokens, rest) != "AS") {
         std::size_t end = tokens.back().begin + tokens.back().length;
         if (CSqlScanner::IsSymbol(sql, tokens.back(), ';')) end = tokens.back().begin;
+        // Note: SQLite's own table options stay, for the definition to refuse.
+        for (std::size_t t = rest; t < tokens.size(); ++t)
+            if (IsEngineOption(Word(sql, tokens, t))) {
+                end = tokens[t].begin;
+                break;
+            }
         blank(tokens[rest].begin, end);
     }
     // Inside: USING INDEX ..., ENABLE/DISABLE/VALIDATE words, identity clauses.
@@ -291,6 +320,10 @@ std::string CSqliteSchema::Prepare(std::string_view written) {
         } else if (word == "ENABLE" || word == "VALIDATE" || word == "NOVALIDATE" || word == "RELY" ||
                    word == "NORELY") {
             blank(tokens[t].begin, tokens[t].begin + tokens[t].length);
+        } else if (std::size_t as = 0; word == "GENERATED" && !IsIdentityClause(sql, tokens, t, as)) {
+            // Note: GENERATED ALWAYS of a virtual column goes; AS (...) stays.
+            blank(tokens[t].begin, tokens[as - 1].begin + tokens[as - 1].length);
+            t = as - 1;
         } else if (word == "GENERATED" || (word == "AS" && Word(sql, tokens, t + 1) == "IDENTITY")) {
             // Note: an identity column holds no NULL; its options are kept
             // in the catalog (Identities).
@@ -322,8 +355,9 @@ std::vector<CCatalogTables::Identity> CSqliteSchema::Identities(std::string_view
             if (CSqlScanner::IsSymbol(sql, tokens[k], '(')) ++depth;
             if (CSqlScanner::IsSymbol(sql, tokens[k], ')')) --depth;
             std::string word = Word(sql, tokens, k);
-            if (depth != 0 ||
-                (word != "GENERATED" && !(word == "AS" && Word(sql, tokens, k + 1) == "IDENTITY")))
+            std::size_t as = 0;
+            bool generated = word == "GENERATED" && IsIdentityClause(sql, tokens, k, as);
+            if (depth != 0 || (!generated && !(word == "AS" && Word(sql, tokens, k + 1) == "IDENTITY")))
                 continue;
             CCatalogTables::Identity identity;
             identity.table = encoding::Cp932ToUtf8(table);

@@ -1,0 +1,1 @@
+n NUMBER(*,2) CHECK (n BETWEEN 0 AND 1e3), s CHAR(3 CHAR) DEFAULT 'x' || 'y' NOT NULL, CONSTRAINT f_ck CHECK (s <> '')
