@@ -111,6 +111,16 @@ std::size_t FirstNonBlank(const std::string& line) {
     return at == std::string::npos ? line.size() : at;
 }
 
+// True when `rest` begins with REM in any case. Note: a lead byte is never
+// a letter, so no trail byte is read as one.
+bool StartsWithRem(std::string_view rest) {
+    constexpr std::string_view kRem = "rem";
+    if (rest.size() < kRem.size()) return false;
+    for (std::size_t k = 0; k < kRem.size(); ++k)
+        if ((rest[k] | 0x20) != kRem[k]) return false;
+    return true;
+}
+
 CScriptLines CommandPatterns() {
     CScriptLines out;
     for (const auto& row : commandpatterns::Rows()) out.push_back(row.pattern);
@@ -159,7 +169,7 @@ bool CSQLProcessor::IsSkippedLine(const std::string& line) {
     // Upper-casing touches neither "-", "/" nor "*", so only REM needs it.
     const std::string_view rest = std::string_view(line).substr(FirstNonBlank(line));
     if (rest.size() < 2) return false;
-    if (cp932::ToUpper(rest.substr(0, 3)) == "REM" || rest.starts_with("--")) return true;
+    if (StartsWithRem(rest) || rest.starts_with("--")) return true;
     bool closes = rest.find("*/") != std::string_view::npos;
     if (!m_inComment) {
         if (!rest.starts_with("/*")) return false;
@@ -354,7 +364,11 @@ bool CSQLProcessor::FitsPreferredTemplate(const std::string& copy, int number) c
 // object serves them.
 int CSQLProcessor::FindTemplate(const std::string& statement) const {
     if (statement.empty()) return -1;
-    const std::string copy = statementhead::BlankQualifiers(ScanCopy(statement));
+    m_templateCopy.assign(statement);
+    cp932::ToUpperInPlace(m_templateCopy);
+    std::replace(m_templateCopy.begin(), m_templateCopy.end(), '\n', ' ');
+    m_templateCopy = statementhead::BlankQualifiers(std::move(m_templateCopy));
+    const std::string& copy = m_templateCopy;
     // Note: a preferred row begins with the words of the row it is tried
     // before, so both are candidates or neither is.
     for (int k : m_templateIndex.Candidates(copy)) {
