@@ -37,11 +37,18 @@ const CScriptLines& TemplateMessages() {
     return messages;
 }
 
+// Line feeds as blanks. Note: most statements are one line, so the line
+// feeds are looked for rather than every byte tested.
+void BlankLineFeeds(std::string& text) {
+    for (std::size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + 1))
+        text[at] = ' ';
+}
+
 // The working copy a pattern is matched against: upper-cased, line feeds
 // as blanks.
 std::string ScanCopy(const std::string& text) {
     std::string copy = cp932::ToUpper(text);
-    std::replace(copy.begin(), copy.end(), '\n', ' ');
+    BlankLineFeeds(copy);
     return copy;
 }
 
@@ -366,7 +373,7 @@ int CSQLProcessor::FindTemplate(const std::string& statement) const {
     if (statement.empty()) return -1;
     m_templateCopy.assign(statement);
     cp932::ToUpperInPlace(m_templateCopy);
-    std::replace(m_templateCopy.begin(), m_templateCopy.end(), '\n', ' ');
+    BlankLineFeeds(m_templateCopy);
     m_templateCopy = statementhead::BlankQualifiers(std::move(m_templateCopy));
     const std::string& copy = m_templateCopy;
     // Note: a preferred row begins with the words of the row it is tried
