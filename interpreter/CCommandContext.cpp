@@ -27,12 +27,23 @@ const std::string& CCommandContext::Setting(std::string_view key) const {
     return value == nullptr ? none : *value;
 }
 
-bool CCommandContext::IsFeedbackOn() const {
-    const std::string* value = m_settings.Find("FEEDBACK");
-    return value == nullptr || (*value != "OFF" && *value != "0");
+const CCommandContext::StatementOptions& CCommandContext::Options() const {
+    if (m_options.read && m_options.version == m_settings.Version()) return m_options;
+    const std::string* feedback = m_settings.Find("FEEDBACK");
+    m_options.feedback = feedback == nullptr || (*feedback != "OFF" && *feedback != "0");
+    m_options.timing = Setting("TIMING") == "ON";
+    m_options.termOutOff = Setting("TERMOUT") == "OFF";
+    m_options.serverOutput = Setting("SERVEROUTPUT") == "ON";
+    m_options.version = m_settings.Version();
+    m_options.read = true;
+    return m_options;
 }
 
-bool CCommandContext::IsTimingOn() const { return Setting("TIMING") == "ON"; }
+bool CCommandContext::IsFeedbackOn() const { return Options().feedback; }
+
+bool CCommandContext::IsTimingOn() const { return Options().timing; }
+
+bool CCommandContext::IsServerOutputOn() const { return Options().serverOutput; }
 
 CScriptLines& CCommandContext::AppendServerError(CScriptLines& output) {
     return m_processor.AppendServerError(output);
@@ -66,7 +77,7 @@ void CCommandContext::RunBuffer(const CScriptLines& lines, CScriptLines& output)
 void CCommandContext::EndScriptRun() { m_processor.EndScriptRun(); }
 
 bool CCommandContext::IsTermOutSuppressed() {
-    return Setting("TERMOUT") == "OFF" && m_commands.Get<CScriptCommand>().GetDepth() > 0;
+    return Options().termOutOff && m_commands.Get<CScriptCommand>().GetDepth() > 0;
 }
 
 std::string CCommandContext::SpoolHidden(const CScriptLines& lines, bool compact) {

@@ -47,6 +47,8 @@ public:
     CReportSettings& GetReportSettings() { return m_reportSettings; }
     const CReportSettings& GetReportSettings() const { return m_reportSettings; }
     bool IsTimingOn() const;
+    // True when SERVEROUTPUT is ON.
+    bool IsServerOutputOn() const;
 
     // The object of command class T of this console.
     template <class T>
@@ -100,12 +102,26 @@ public:
     void AppendElapsed(long long milliseconds, CScriptLines& output) const;
 
 private:
+    // The options read for every statement, as they stood at `version` of
+    // the settings.
+    struct StatementOptions {
+        std::size_t version = 0;
+        bool read = false;
+        bool feedback = true;
+        bool timing = false;
+        bool termOutOff = false;
+        bool serverOutput = false;
+    };
+    // Read again only once a setting has changed.
+    const StatementOptions& Options() const;
+
     CSQLProcessor& m_processor;
     CCommandSet& m_commands;
     OSession* m_session = nullptr;
     ODatabase* m_database = nullptr;
     CConsoleHost* m_host = nullptr;
     CHashTable m_settings;
+    mutable StatementOptions m_options;
     CReportSettings m_reportSettings;
     ScriptRunner m_scriptRunner;
     scripttext::Encoding m_scriptEncoding = scripttext::Encoding::Auto;

@@ -37,11 +37,18 @@ const CScriptLines& TemplateMessages() {
     return messages;
 }
 
+// Line feeds as blanks. Note: most statements are one line, so the line
+// feeds are looked for rather than every byte tested.
+void BlankLineFeeds(std::string& text) {
+    for (std::size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + 1))
+        text[at] = ' ';
+}
+
 // The working copy a pattern is matched against: upper-cased, line feeds
 // as blanks.
 std::string ScanCopy(const std::string& text) {
     std::string copy = cp932::ToUpper(text);
-    std::replace(copy.begin(), copy.end(), '\n', ' ');
+    BlankLineFeeds(copy);
     return copy;
 }
 
@@ -111,6 +118,16 @@ std::size_t FirstNonBlank(const std::string& line) {
     return at == std::string::npos ? line.size() : at;
 }
 
+// True when `rest` begins with REM in any case. Note: a lead byte is never
+// a letter, so no trail byte is read as one.
+bool StartsWithRem(std::string_view rest) {
+    constexpr std::string_view kRem = "rem";
+    if (rest.size() < kRem.size()) return false;
+    for (std::size_t k = 0; k < kRem.size(); ++k)
+        if ((rest[k] | 0x20) != kRem[k]) return false;
+    return true;
+}
+
 CScriptLines CommandPatterns() {
     CScriptLines out;
     for (const auto& row : commandpatterns::Rows()) out.push_back(row.pattern);
@@ -159,7 +176,7 @@ bool CSQLProcessor::IsSkippedLine(const std::string& line) {
     // Upper-casing touches neither "-", "/" nor "*", so only REM needs it.
     const std::string_view rest = std::string_view(line).substr(FirstNonBlank(line));
     if (rest.size() < 2) return false;
-    if (cp932::ToUpper(rest.substr(0, 3)) == "REM" || rest.starts_with("--")) return true;
+    if (StartsWithRem(rest) || rest.starts_with("--")) return true;
     bool closes = rest.find("*/") != std::string_view::npos;
     if (!m_inComment) {
         if (!rest.starts_with("/*")) return false;
@@ -354,7 +371,11 @@ bool CSQLProcessor::FitsPreferredTemplate(const std::string& copy, int number) c
 // object serves them.
 int CSQLProcessor::FindTemplate(const std::string& statement) const {
     if (statement.empty()) return -1;
-    const std::string copy = statementhead::BlankQualifiers(ScanCopy(statement));
+    m_templateCopy.assign(statement);
+    cp932::ToUpperInPlace(m_templateCopy);
+    BlankLineFeeds(m_templateCopy);
+    m_templateCopy = statementhead::BlankQualifiers(std::move(m_templateCopy));
+    const std::string& copy = m_templateCopy;
     // Note: a preferred row begins with the words of the row it is tried
     // before, so both are candidates or neither is.
     for (int k : m_templateIndex.Candidates(copy)) {

@@ -143,6 +143,9 @@ private:
     CStatementCompletion m_completion;
     // Template preferences as row numbers: (preferred, before).
     std::vector<std::pair<int, int>> m_preferences;
+    // The working copy FindTemplate matches against, kept so that its
+    // buffer serves every statement.
+    mutable std::string m_templateCopy;
     // One object of each client command, and what they are handed: the
     // session, the database, the host and the settings.
     // Note: mutable, as a command's object is made when first asked for.

@@ -37,7 +37,8 @@ private:
     void DecideEnding();
 
     CSqlLexer m_lexer;
-    CTemplateMatcher m_matcher;
+    // Note: the matcher follows its lines only when asked whether they fit.
+    mutable CTemplateMatcher m_matcher;
     // The line being appended with its quotes and comments as blanks.
     std::string m_code;
     std::string m_head;

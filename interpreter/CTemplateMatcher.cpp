@@ -18,6 +18,8 @@ void CTemplateMatcher::Clear() {
         m_running.push_back(k);
     }
     m_text.clear();
+    m_pending.clear();
+    m_pendingLengths.clear();
     m_anyFits = false;
     m_empty = true;
     m_begun = false;
@@ -37,6 +39,24 @@ void CTemplateMatcher::Begin() {
 }
 
 void CTemplateMatcher::Append(const std::string& line) {
+    m_pending += line;
+    m_pendingLengths.push_back(line.size());
+}
+
+// Note: waiting lines are taken here, in order, so the answer is the one
+// taking each line as it came would give.
+bool CTemplateMatcher::AnyFits() {
+    std::size_t from = 0;
+    for (std::size_t length : m_pendingLengths) {
+        Take(std::string_view(m_pending).substr(from, length));
+        from += length;
+    }
+    m_pending.clear();
+    m_pendingLengths.clear();
+    return m_anyFits;
+}
+
+void CTemplateMatcher::Take(std::string_view line) {
     // The joined text upper-cased with line feeds as blanks, as Scan sees it.
     if (!m_empty) m_text += ' ';
     m_empty = false;

@@ -1,7 +1,9 @@
 #include "interpreter/Messages.h"
 
 #include <array>
+#include <charconv>
 #include <iterator>
+#include <string_view>
 
 #include "text/Encoding.h"
 
@@ -127,10 +129,12 @@ const std::array<std::string, kMessageCount>& ConvertedMessages() {
     return texts;
 }
 
-std::string ReplaceFirst(const std::string& format, const char* directive, const std::string& value) {
-    std::string out = format;
-    std::size_t at = out.find(directive);
-    if (at != std::string::npos) out.replace(at, 2, value);
+std::string ReplaceFirst(std::string_view format, std::string_view directive, std::string_view value) {
+    const std::size_t at = format.find(directive);
+    if (at == std::string_view::npos) return std::string(format);
+    std::string out;
+    out.reserve(format.size() - directive.size() + value.size());
+    out.append(format.substr(0, at)).append(value).append(format.substr(at + directive.size()));
     return out;
 }
 
@@ -141,7 +145,9 @@ const std::string& MessageText(Message message) {
 }
 
 std::string FormatCount(const std::string& format, long value) {
-    return ReplaceFirst(format, "%d", std::to_string(value));
+    char digits[24];
+    const char* end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+    return ReplaceFirst(format, "%d", std::string_view(digits, static_cast<std::size_t>(end - digits)));
 }
 
 std::string FormatText(const std::string& format, const std::string& value) {

@@ -6,8 +6,7 @@ CScriptLines& CSQLProcessor::AppendServerOutput(CScriptLines& output) {
     // The server's warnings (a password about to expire ...) follow the
     // feedback line.
     for (std::string& line : Database()->TakeWarnings()) output.push_back(std::move(line));
-    const std::string* value = m_context.GetSettings().Find("SERVEROUTPUT");
-    if (value == nullptr || *value != "ON") return output;
+    if (!m_context.IsServerOutputOn()) return output;
     for (std::string& line : Database()->TakeServerOutput()) output.push_back(std::move(line));
     return output;
 }

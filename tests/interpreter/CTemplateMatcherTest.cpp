@@ -7,8 +7,9 @@
 
 namespace {
 
-// The matcher must agree with a full Scan of the joined lines after every
-// line, whatever the lines hold.
+// The matcher must agree with a full Scan of the joined lines whenever it is
+// asked, whatever the lines hold (a line feed inside a line too) and however
+// many lines came since it was last asked.
 TEST(CTemplateMatcher, AgreesWithAFullScanLineByLine) {
     CSQLProcessor processor;
     CTemplateMatcher matcher(processor.GetTemplates());
@@ -31,8 +32,10 @@ TEST(CTemplateMatcher, AgreesWithAFullScanLineByLine) {
         for (int n = 0; n < count; ++n) {
             std::string line = fragments[random() % fragments.size()];
             if (random() % 2) line += " " + fragments[random() % fragments.size()];
+            if (random() % 8 == 0) line += "\n" + fragments[random() % fragments.size()];
             lines.push_back(line);
             matcher.Append(line);
+            if (random() % 2 && n + 1 < count) continue;
             const std::string joined = lines.Join();
             ASSERT_EQ(matcher.AnyFits(), !joined.empty() && processor.FindTemplate(joined) >= 0)
                 << '"' << joined << '"';

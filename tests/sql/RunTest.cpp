@@ -113,4 +113,20 @@ TEST_F(ConnectedFixture, FailingStatementsGiveTheErrorReportOnly) {
     EXPECT_EQ(out[2], Sj("エラー行: 1: エラーが発生しました。"));
 }
 
+// The options read for every statement follow each SET, both ways.
+TEST_F(ConnectedFixture, FeedbackAndServerOutputFollowEverySet) {
+    Run({"create table t (n number);"});
+    const CScriptLines created = SjLines({"1行が作成されました。"});
+    EXPECT_EQ(Run({"insert into t values (1);"}), created);
+    Run({"set feedback off"});
+    EXPECT_EQ(Run({"insert into t values (2);"}), CScriptLines());
+    Run({"set feedback on"});
+    EXPECT_EQ(Run({"insert into t values (3);"}), created);
+    const std::vector<std::string> block = {"begin", "dbms_output.put_line('x');", "end;", "/"};
+    Run({"set serveroutput on"});
+    EXPECT_EQ(Run(block), SjLines({"PL/SQLプロシージャが正常に完了しました。", "x"}));
+    Run({"set serveroutput off"});
+    EXPECT_EQ(Run(block), SjLines({"PL/SQLプロシージャが正常に完了しました。"}));
+}
+
 }  // namespace
