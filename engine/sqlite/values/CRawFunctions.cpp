@@ -104,20 +104,20 @@ void Dump(sqlite3_context* context, int, sqlite3_value** argv) {
     ResultText(context, out);
 }
 
-// ORA_HASH: a 32-bit FNV-1a hash of the value's bytes from the seed, in
+// ORA_HASH: a 32-bit FNV-1a hash of the value's bytes from seed_value, in
 // 0 .. max_bucket.
 void OraHash(sqlite3_context* context, int, sqlite3_value** argv) {
     if (sqlite3_value_type(argv[0]) == SQLITE_NULL) return sqlite3_result_null(context);
     const sqlite3_int64 buckets = sqlite3_value_int64(argv[1]);
-    const sqlite3_int64 seed = sqlite3_value_int64(argv[2]);
+    const sqlite3_int64 seedValue = sqlite3_value_int64(argv[2]);
     constexpr sqlite3_int64 kMost = 4294967295LL;
     if (buckets < 0 || buckets > kMost) return Fail(context, 1428, {std::to_string(buckets)});
-    if (seed < 0 || seed > kMost) return Fail(context, 1428, {std::to_string(seed)});
+    if (seedValue < 0 || seedValue > kMost) return Fail(context, 1428, {std::to_string(seedValue)});
     const int type =
         sqlite3_value_type(argv[0]) == SQLITE_TEXT ? CRawFunctions::kVarchar2 : CRawFunctions::kNumber;
     std::string bytes;
     if (!BytesOf(argv[0], type, bytes)) bytes = encoding::Utf8ToCp932(TextOf(argv[0]));
-    std::uint32_t hash = 2166136261u ^ static_cast<std::uint32_t>(seed);
+    std::uint32_t hash = 2166136261u ^ static_cast<std::uint32_t>(seedValue);
     for (char c : bytes) hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
     sqlite3_result_int64(context,
                          static_cast<sqlite3_int64>(hash % (static_cast<std::uint64_t>(buckets) + 1)));

@@ -17,7 +17,7 @@ public:
     static constexpr int kChar = 96;
 
     // Adds ORA_DUMP(value, type, format, start, length),
-    // ORA_HASH(value, max_bucket, seed), ORA_STANDARD_HASH(value, type,
+    // ORA_HASH(value, max_bucket, seed_value), ORA_STANDARD_HASH(value, type,
     // method), ORA_HEXTORAW(text) and ORA_RAWTOHEX(raw).
     static bool Register(sqlite3* db);
 };
