@@ -23,6 +23,9 @@ std::string Upper(std::string_view text) {
 
 bool IsText(CSqlType type) { return type == CSqlType::Text || type == CSqlType::Char; }
 
+// A number drawn at random from [0, 1), 15 digits after the point.
+constexpr std::string_view kRandomUnit = "((ABS(RANDOM()) % 1000000000000000) / 1000000000000000.0)";
+
 // Note: NUMBER(p) up to 18 digits and NUMBER(p, s) up to 15 always fit an
 // integer or a double.
 bool HoldsLongNumbers(const CSqliteCatalog::Column& column) {
@@ -1806,6 +1809,9 @@ bool CSqlEmitter::Wide(const CSqlExpr& expr) {
 }
 
 CSqlType CSqlEmitter::Name(const CSqlExpr& expr, std::string& out) {
+    // DBMS_RANDOM.VALUE written without brackets is the call.
+    if (expr.parts.size() == 2 && Upper(expr.parts[0]) == "DBMS_RANDOM" && Upper(expr.parts[1]) == "VALUE")
+        return out += kRandomUnit, CSqlType::Number;
     std::string last = Upper(expr.parts.back());
     if (expr.parts.size() == 2 && (last == "NEXTVAL" || last == "CURRVAL")) {
         out += (last == "NEXTVAL" ? "ORA_NEXTVAL('" : "ORA_CURRVAL('") + std::string(expr.parts[0]) + "')";
@@ -1998,6 +2004,19 @@ CSqlType CSqlEmitter::Call(const CSqlExpr& expr, std::string& out) {
     if (expr.parts.size() == 2 && Upper(expr.parts[0]) == "UTL_RAW") {
         CSqlType type = CSqlType::Unknown;
         if (RawCall(name, expr, out, type)) return type;
+    }
+    // Note: DBMS_RANDOM.VALUE, a number from [0, 1) or [low, high), is read
+    // in SQL too (ORDER BY DBMS_RANDOM.VALUE draws rows at random).
+    if (expr.parts.size() == 2 && Upper(expr.parts[0]) == "DBMS_RANDOM" && name == "VALUE" &&
+        (expr.args.empty() || expr.args.size() == 2)) {
+        const std::string unit(kRandomUnit);
+        if (expr.args.empty()) return out += unit, CSqlType::Number;
+        std::string low;
+        std::string high;
+        Expr(expr.args[0], low);
+        Expr(expr.args[1], high);
+        out += "ORA_ADD(" + low + ", ORA_MUL(ORA_SUB(" + high + ", " + low + "), " + unit + "))";
+        return CSqlType::Number;
     }
     if (expr.parts.size() > 1) {
         Fail(expr.at, 3001, Upper(expr.parts[0]) + "." + name);

@@ -98,6 +98,10 @@ constexpr Case kSingleRow[] = {
     {"TO_CHAR(TO_DSINTERVAL('2 10:20:30.5') + DATE '2024-01-01', 'MM-DD HH24:MI:SS')", "01-03 10:20:30"},
     {"TO_CHAR(DATE '2023-01-29' + NUMTOYMINTERVAL(13, 'MONTH'), 'YYYY-MM-DD')", "2024-02-29"},
     {"LENGTH(SYS_GUID())", "32"},
+    // DBMS_RANDOM.VALUE in SQL: [0, 1) or [low, high), with or without brackets.
+    {"CASE WHEN DBMS_RANDOM.VALUE >= 0 AND DBMS_RANDOM.VALUE() < 1 AND DBMS_RANDOM.VALUE(5, 6) >= 5 AND "
+     "DBMS_RANDOM.VALUE(5, 6) < 6 THEN 'in' END",
+     "in"},
     // TRIM's forms; LOG is a function, not the LOG ERRORS clause.
     {"TRIM(LEADING '0' FROM '00120') || TRIM(TRAILING '0' FROM '00120') || TRIM(BOTH '*' FROM '**a**')",
      "1200012a"},
