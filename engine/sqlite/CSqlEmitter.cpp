@@ -2547,6 +2547,9 @@ CSqlEmitter::ViewTarget* CSqlEmitter::ViewOf(std::string_view written, std::size
     bool readOnly = false;
     bool checkOption = false;
     if (!m_catalog.View(name, text, readOnly, checkOption)) return nullptr;
+    // Note: a view with INSTEAD OF triggers is written to as it is; they
+    // run in the DML's place.
+    if (m_catalog.HasInsteadOf(name)) return nullptr;
     if (readOnly) return Fail(at, 42399), nullptr;
     ViewTarget& view = m_views.emplace_back();
     view.name = name;

@@ -228,6 +228,22 @@ bool CSqliteCatalog::HasFunction(std::string_view name) { return HasUnit(name, "
 
 bool CSqliteCatalog::HasPackage(std::string_view name) { return HasUnit(name, "PACKAGE"); }
 
+bool CSqliteCatalog::HasInsteadOf(std::string_view view) {
+    sqlite3_stmt* look = nullptr;
+    if (sqlite3_prepare_v2(m_db,
+                           "SELECT 1 FROM main.TARVEX_TRIGGERS WHERE TABLE_NAME = ?1 AND TRIGGER_TYPE = "
+                           "'INSTEAD OF' AND STATUS = 'ENABLED'",
+                           -1, &look, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(look);
+        return false;
+    }
+    std::string utf8 = encoding::Cp932ToUtf8(view);
+    sqlite3_bind_text(look, 1, utf8.c_str(), static_cast<int>(utf8.size()), SQLITE_TRANSIENT);
+    bool found = sqlite3_step(look) == SQLITE_ROW;
+    sqlite3_finalize(look);
+    return found;
+}
+
 bool CSqliteCatalog::HasUnit(std::string_view name, const char* type) {
     // Note: stored units are the ones kept in TARVEX_UNITS.
     sqlite3_stmt* look = nullptr;

@@ -209,10 +209,12 @@ const View kViews[] = {
      "TRIGGER_BODY LONG",
      "SELECT upper(m.name), NULL, NULL, upper(m.tbl_name), 'TABLE', NULL, 'ENABLED', m.sql FROM "
      "main.sqlite_schema m WHERE m.type = 'trigger' AND m.name NOT LIKE 'TARVEX%' UNION ALL SELECT "
-     "t.TRIGGER_NAME, t.TRIGGER_TYPE, t.TRIGGERING_EVENT, t.TABLE_NAME, 'TABLE', t.WHEN_CLAUSE, t.STATUS, "
-     "substr(u.SOURCE, instr(upper(u.SOURCE), 'BEGIN')) FROM main.TARVEX_TRIGGERS t JOIN main.TARVEX_UNITS u "
-     "ON u.NAME = t.TRIGGER_NAME AND u.TYPE = 'TRIGGER' WHERE t.TABLE_NAME IN (SELECT upper(name) FROM "
-     "main.sqlite_schema WHERE type = 'table')",
+     "t.TRIGGER_NAME, t.TRIGGER_TYPE, t.TRIGGERING_EVENT, t.TABLE_NAME, CASE t.TRIGGER_TYPE WHEN 'INSTEAD "
+     "OF' "
+     "THEN 'VIEW' ELSE 'TABLE' END, t.WHEN_CLAUSE, t.STATUS, substr(u.SOURCE, instr(upper(u.SOURCE), "
+     "'BEGIN')) "
+     "FROM main.TARVEX_TRIGGERS t JOIN main.TARVEX_UNITS u ON u.NAME = t.TRIGGER_NAME AND u.TYPE = 'TRIGGER' "
+     "WHERE t.TABLE_NAME IN (SELECT upper(name) FROM main.sqlite_schema WHERE type IN ('table', 'view'))",
      "OWNER, TABLE_OWNER",
      {{"USER_TRIGGERS",
        "TRIGGER_NAME, TRIGGER_TYPE, TRIGGERING_EVENT, TABLE_OWNER, BASE_OBJECT_TYPE, TABLE_NAME, "

@@ -159,8 +159,9 @@ TEST_F(PlsqlTriggerTest, ReferencingWhenAndUpdateOfDecideWhatFires) {
               "100,23999,24999|101,17000,18000");
     EXPECT_EQ(Rows("SELECT TRIGGER_TYPE, TRIGGERING_EVENT, WHEN_CLAUSE FROM USER_TRIGGERS"),
               "AFTER EACH ROW,UPDATE,n.salary > o.salary");
+    // INSTEAD OF is for views: a table has none, as on the server.
     EXPECT_EQ(Run("CREATE TRIGGER nope INSTEAD OF INSERT ON employees BEGIN NULL; END;").substr(0, 9),
-              "ORA-03001");
+              "ORA-25002");
 }
 
 // The two ways scripts number rows from a sequence: SELECT ... INTO :NEW
@@ -557,4 +558,43 @@ TEST_F(PlsqlTriggerTest, AllTriggersOfATableAreDisabledAndEnabledTogether) {
     EXPECT_EQ(Run("ALTER TABLE notes ENABLE ALL TRIGGERS").substr(0, 2), "OK");
     Exec("INSERT INTO notes (id) VALUES (2)");
     EXPECT_EQ(Rows("SELECT id, note FROM notes ORDER BY id"), "1,-|2,a");
+}
+
+// INSTEAD OF triggers run in place of DML on a view, once for each of its
+// rows, with :NEW and :OLD the view's rows; the statement counts those rows.
+// They are made on views only, and BEFORE and AFTER ones on tables only.
+TEST_F(PlsqlTriggerTest, InsteadOfTriggersRunInPlaceOfDmlOnAView) {
+    Exec("CREATE TABLE dept2 (deptno NUMBER PRIMARY KEY, dname VARCHAR2(20))");
+    Exec("CREATE TABLE emp2 (empno NUMBER PRIMARY KEY, ename VARCHAR2(20), deptno NUMBER)");
+    Exec(
+        "CREATE VIEW emp_dept AS SELECT e.empno, e.ename, d.deptno, d.dname FROM emp2 e JOIN dept2 d ON "
+        "e.deptno = d.deptno");
+    EXPECT_EQ(Run("CREATE TRIGGER emp_dept_ins INSTEAD OF INSERT ON emp_dept FOR EACH ROW BEGIN "
+                  "INSERT INTO dept2 VALUES (:NEW.deptno, :NEW.dname); "
+                  "INSERT INTO emp2 VALUES (:NEW.empno, :NEW.ename, :NEW.deptno); END;")
+                  .substr(0, 2),
+              "OK");
+    EXPECT_EQ(Run("CREATE TRIGGER emp_dept_upd INSTEAD OF UPDATE ON emp_dept BEGIN "
+                  "UPDATE emp2 SET ename = :NEW.ename WHERE empno = :OLD.empno; END;")
+                  .substr(0, 2),
+              "OK");
+    EXPECT_EQ(Run("CREATE TRIGGER emp_dept_del INSTEAD OF DELETE ON emp_dept BEGIN "
+                  "DELETE FROM emp2 WHERE empno = :OLD.empno; END;")
+                  .substr(0, 2),
+              "OK");
+    EXPECT_EQ(Run("INSERT INTO emp_dept VALUES (1, 'KING', 10, 'ACCOUNTING')"), "OK 1");
+    EXPECT_EQ(Run("INSERT INTO emp_dept VALUES (2, 'FORD', 20, 'RESEARCH')"), "OK 1");
+    EXPECT_EQ(Rows("SELECT empno, ename, dname FROM emp_dept ORDER BY empno"),
+              "1,KING,ACCOUNTING|2,FORD,RESEARCH");
+    EXPECT_EQ(Run("UPDATE emp_dept SET ename = LOWER(ename)"), "OK 2");
+    EXPECT_EQ(Rows("SELECT ename FROM emp2 ORDER BY empno"), "king|ford");
+    EXPECT_EQ(Run("DELETE FROM emp_dept WHERE deptno = 20"), "OK 1");
+    EXPECT_EQ(Rows("SELECT COUNT(*) FROM emp2"), "1");
+    EXPECT_EQ(
+        Rows("SELECT trigger_type, base_object_type FROM user_triggers WHERE trigger_name = 'EMP_DEPT_INS'"),
+        "INSTEAD OF,VIEW");
+    EXPECT_EQ(Run("CREATE TRIGGER bad INSTEAD OF INSERT ON emp2 BEGIN NULL; END;"),
+              "ORA-25002: 表にはINSTEAD OFトリガーを作成できません。");
+    EXPECT_EQ(Run("CREATE TRIGGER bad BEFORE INSERT ON emp_dept FOR EACH ROW BEGIN NULL; END;"),
+              "ORA-25001: このタイプのトリガーはビューには作成できません。");
 }

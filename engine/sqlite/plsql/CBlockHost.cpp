@@ -914,6 +914,15 @@ bool CBlockHost::CreateTrigger(const std::string& text, std::size_t triggerStart
         COraError::Set(error, 942, {definition.table}, -1);
         return false;
     }
+    // Note: INSTEAD OF triggers are made on views only, the others on tables.
+    std::string viewText;
+    bool readOnly = false;
+    bool checkOption = false;
+    bool view = m_connection.m_catalog->View(definition.table, viewText, readOnly, checkOption);
+    if (view != (definition.timing == "INSTEAD OF")) {
+        COraError::Set(error, view ? 25001 : 25002, {}, static_cast<int>(triggerStart));
+        return false;
+    }
     if (!CheckOrder(definition, triggerStart) || !m_connection.CommitWork()) return false;
     CUnitCatalog::Trigger existing;
     CUnitCatalog::Unit unitRow;

@@ -82,8 +82,11 @@ bool CTriggerDefinition::Read(std::string_view text, CTriggerDefinition& out, st
         out.timing = "BEFORE";
     } else if (reader.Accept("AFTER")) {
         out.timing = "AFTER";
-    } else if (reader.Is("INSTEAD")) {
-        return Refuse(what, at, "INSTEAD OF TRIGGER", reader.At());
+    } else if (reader.Accept("INSTEAD")) {
+        if (!reader.Accept("OF")) return Refuse(what, at, "TRIGGER", reader.At());
+        // Note: an INSTEAD OF trigger fires for each row of its view.
+        out.timing = "INSTEAD OF";
+        out.forEachRow = true;
     } else if (reader.Is("FOR")) {
         return Refuse(what, at, "COMPOUND TRIGGER", reader.At());
     } else {
@@ -147,6 +150,7 @@ bool CTriggerDefinition::Read(std::string_view text, CTriggerDefinition& out, st
 }
 
 std::string CTriggerDefinition::TriggerType() const {
+    if (timing == "INSTEAD OF") return timing;
     return timing + (forEachRow ? " EACH ROW" : " STATEMENT");
 }
 

@@ -352,7 +352,7 @@ void CTriggerFiring::Drop(CSqliteConnection& connection, const std::string& tabl
     for (const std::string& name : firing)
         Exec(connection.m_db, "DROP TRIGGER IF EXISTS main.\"" + name + "\"");
     for (const Event& event : kEvents)
-        for (char timing : {'B', 'A'})
+        for (char timing : {'B', 'A', 'I'})
             Exec(connection.m_db, "DROP TRIGGER IF EXISTS main." + FiringName(table, event.code, timing));
 }
 
@@ -367,16 +367,26 @@ bool CTriggerFiring::Rebuild(CBlockHost& host, const std::string& table) {
     for (const Event& event : kEvents) {
         std::vector<const CTriggerDefinition*> before;
         std::vector<const CTriggerDefinition*> after;
+        std::vector<const CTriggerDefinition*> instead;
         bool frame = false;
         for (const CTriggerDefinition& trigger : triggers) {
             if (!trigger.forEachRow || !Fires(trigger, nullptr, event.code)) continue;
-            (trigger.timing == "BEFORE" ? before : after).push_back(&trigger);
+            (trigger.timing == "BEFORE"  ? before
+             : trigger.timing == "AFTER" ? after
+                                         : instead)
+                .push_back(&trigger);
             CTriggerDefinition read;
             auto unit = trigger.timing == "BEFORE" ? host.FindTrigger(trigger.name, read) : nullptr;
             frame = frame || (unit && unit->assignsNew && event.code != 'D');
         }
         std::string head = " " + std::string(event.name) + " ON " + Quoted(table) + " FOR EACH ROW BEGIN ";
         std::string sql;
+        // Note: DML on a view with INSTEAD OF triggers runs them in its place.
+        if (!instead.empty() &&
+            !Exec(connection.m_db, "CREATE TRIGGER main." + FiringName(table, event.code, 'I') +
+                                       " INSTEAD OF" + head +
+                                       RowCall(table, event.code, 'I', false, instead, columns) + " END"))
+            return connection.SetEngineError(), false;
         if (!before.empty()) {
             sql = "CREATE TRIGGER main." + FiringName(table, event.code, 'B') + " BEFORE" + head +
                   RowCall(table, event.code, 'B', frame, before, columns);
@@ -522,6 +532,11 @@ void CTriggerFiring::Row(sqlite3_context* context, int count, sqlite3_value** va
     if (timing == 'B' && !session.frames.empty() && session.frames.back().rewriting &&
         session.frames.back().table == table)
         return sqlite3_result_null(context);
+    // Note: SQLite counts no row of a view; its INSTEAD OF rows are counted here.
+    if (timing == 'I') {
+        if (session.redirected.size() <= session.firing) session.redirected.resize(session.firing + 1);
+        ++session.redirected[session.firing];
+    }
     int triggers = sqlite3_value_int(values[4]);
     int k = 5;
     std::vector<std::pair<std::string, bool>> fired;
