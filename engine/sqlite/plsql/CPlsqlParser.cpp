@@ -1154,13 +1154,9 @@ std::shared_ptr<CPlsqlType> CPlsqlParser::ParseAttributeType(const std::string& 
     if (AcceptSymbol('.')) column = Name();
     if (!column.empty() && !IsSymbol('%')) {
         // pkg.type: a type a package's heading declares.
-        bool invalid = false;
-        auto package = first == m_package ? m_compiling : m_host.FindPackage(first, invalid);
-        if (invalid) Fail(905, first, at);
-        if (!package) Fail(201, first, at);
+        auto package = PackageNamed(first, at);
         auto found = package->types.find(column);
         if (found == package->types.end()) Fail(302, column, at);
-        if (first != m_package) m_unit->DependsOn(first, "PACKAGE");
         return found->second;
     }
     ExpectSymbol('%');
@@ -1257,6 +1253,15 @@ int CPlsqlParser::NextExceptionId() {
     return id;
 }
 
+std::shared_ptr<CPlsqlPackage> CPlsqlParser::PackageNamed(const std::string& name, std::size_t at) {
+    bool invalid = false;
+    auto package = name == m_package ? m_compiling : m_host.FindPackage(name, invalid);
+    if (invalid) Fail(905, name, at);
+    if (!package) Fail(201, name, at);
+    if (package != m_compiling) m_unit->DependsOn(name, "PACKAGE");
+    return package;
+}
+
 int CPlsqlParser::ExceptionNamed(std::size_t at) {
     std::string name = Name();
     if (const Entry* entry = Find(name); entry != nullptr && entry->kind == Entry::Kind::Exception)
@@ -1265,13 +1270,9 @@ int CPlsqlParser::ExceptionNamed(std::size_t at) {
         ++m_k;
         std::size_t memberAt = Peek().begin;
         std::string member = Name();
-        bool invalid = false;
-        auto package = name == m_package ? m_compiling : m_host.FindPackage(name, invalid);
-        if (invalid) Fail(905, name, at);
-        if (!package) Fail(201, name, at);
+        auto package = PackageNamed(name, at);
         auto found = package->exceptions.find(member);
         if (found == package->exceptions.end()) Fail(302, member, memberAt);
-        if (package != m_compiling) m_unit->DependsOn(name, "PACKAGE");
         return found->second;
     }
     int code = CPlsqlErrors::Predefined(name);

@@ -101,6 +101,9 @@ private:
     // The exception named at the cursor: a declared one, a package's
     // ("PKG.NAME") or a predefined one; PLS-00201 when there is none.
     int ExceptionNamed(std::size_t at);
+    // The package `name` (the one being compiled, or a stored one the unit
+    // then depends on); PLS-00201 when there is none, PLS-00905 when invalid.
+    std::shared_ptr<CPlsqlPackage> PackageNamed(const std::string& name, std::size_t at);
     static int NextExceptionId();
     int NewSlot(const std::string& name, std::shared_ptr<CPlsqlType> type);
     void Declare(const std::string& name, const Entry& entry, std::size_t at);
