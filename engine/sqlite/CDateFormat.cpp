@@ -207,7 +207,32 @@ int ReadYear(std::string_view text, std::size_t& at, int& digits) {
     return number;
 }
 
-bool ReadElement(const ElementRule& rule, std::string_view text, std::size_t& at, ParseState& state) {
+// The server's number for a field read outside its range, 0 within it.
+struct FieldRange {
+    Element element;
+    int low;
+    int high;
+    int code;
+};
+
+constexpr FieldRange kFieldRanges[] = {
+    {Element::Month, 1, 12, 1843},   {Element::Day, 1, 31, 1847},    {Element::Hour24, 0, 23, 1850},
+    {Element::Hour12, 1, 12, 1849},  {Element::Minute, 0, 59, 1851}, {Element::Second, 0, 59, 1852},
+    {Element::Year4, 1, 9999, 1841},
+};
+
+int RangeError(Element element, int number) {
+    for (const FieldRange& range : kFieldRanges)
+        if (range.element == element && (number < range.low || number > range.high)) return range.code;
+    return 0;
+}
+
+// A number the element wants is missing: the text has ended (ORA-01840) or
+// holds something else there (ORA-01858).
+int MissingNumber(std::string_view text, std::size_t at) { return at >= text.size() ? 1840 : 1858; }
+
+// Reads one element at `at`: 0, or the server's error number.
+int ReadElement(const ElementRule& rule, std::string_view text, std::size_t& at, ParseState& state) {
     CDateTime& v = state.value;
     const LanguageNames& names = NamesOf(state.language);
     switch (rule.element) {
@@ -223,42 +248,43 @@ bool ReadElement(const ElementRule& rule, std::string_view text, std::size_t& at
                     ampm = true;
                     at += am.size();
                 }
-            return ampm;
+            return ampm ? 0 : 1855;
         }
         case Element::MonthName:
         case Element::MonthAbbreviation:
-            return ReadMonthName(text, at, state);
+            return ReadMonthName(text, at, state) ? 0 : 1843;
         case Element::DayName:
         case Element::DayAbbreviation: {
             // Note: the day's name is read and checked by nothing, as the server reads it.
             std::size_t start = at;
-            if (ReadName(text, at, names.days, 7) >= 0) return true;
+            if (ReadName(text, at, names.days, 7) >= 0) return 0;
             at = start;
-            return ReadName(text, at, names.dayAbbreviations, 7) >= 0;
+            return ReadName(text, at, names.dayAbbreviations, 7) >= 0 ? 0 : 1846;
         }
         case Element::Radix:
             if (at < text.size() && text[at] == '.') ++at;
-            return true;
+            return 0;
         case Element::FillMode:
-            return true;
+            return 0;
         default:
             break;
     }
     if (rule.element == Element::Month && at < text.size() && !IsDigit(text[at]))
-        return ReadMonthName(text, at, state);
+        return ReadMonthName(text, at, state) ? 0 : 1843;
     int number = 0;
     std::size_t start = at;
     if (rule.element == Element::Year2 || rule.element == Element::YearRR) {
         int digits = 0;
         number = ReadYear(text, at, digits);
-        if (digits == 0) return false;
+        if (digits == 0) return MissingNumber(text, at);
         if (digits > 2)
             v.year = number;
         else
             v.year = rule.element == Element::Year2 || number < 50 ? 2000 + number : 1900 + number;
-        return true;
+        return v.year == 0 ? 1841 : 0;
     }
-    if (!ReadNumber(text, at, rule.width, number)) return false;
+    if (!ReadNumber(text, at, rule.width, number)) return MissingNumber(text, at);
+    if (int code = RangeError(rule.element, number); code != 0) return code;
     switch (rule.element) {
         case Element::Year4:
             v.year = number;
@@ -291,7 +317,7 @@ bool ReadElement(const ElementRule& rule, std::string_view text, std::size_t& at
         default:
             break;
     }
-    return true;
+    return 0;
 }
 
 // A name in the case the element is written in: "MONTH" upper, "Month"
@@ -580,17 +606,21 @@ bool CDateFormat::LanguageNamed(std::string_view name, CDateLanguage& language) 
 
 bool CDateFormat::Parse(std::string_view text, std::string_view format, CDateTime& value, std::string& error,
                         CDateLanguage language) {
+    int code = Read(text, format, value, language);
+    if (code == 0) return true;
+    error = "date \"" + std::string(text) + "\" does not match the format \"" + std::string(format) +
+            "\" (ORA-0" + std::to_string(code) + ")";
+    return false;
+}
+
+int CDateFormat::Read(std::string_view text, std::string_view format, CDateTime& value,
+                      CDateLanguage language) {
     CDateTime now = Now();
     ParseState state;
     state.language = language;
     state.value = CDateTime{now.year, now.month, 1, 0, 0, 0, 0};
     std::size_t at = 0;
     std::size_t f = 0;
-    auto mismatch = [&] {
-        error =
-            "date \"" + std::string(text) + "\" does not match the format \"" + std::string(format) + "\"";
-        return false;
-    };
     while (f < format.size()) {
         if (const ElementRule* rule = ElementAt(format, f)) {
             while (at < text.size() && text[at] == ' ') ++at;
@@ -600,10 +630,15 @@ bool CDateFormat::Parse(std::string_view text, std::string_view format, CDateTim
             if (rule->element == Element::Fraction && f < format.size() && format[f] >= '1' &&
                 format[f] <= '9')
                 read.width = format[f++] - '0';
-            if (!ReadElement(read, text, at, state)) return mismatch();
+            if (int code = ReadElement(read, text, at, state); code != 0) return code;
         } else if (format[f] == '"') {
             std::size_t end = 0;
-            at += Literal(format, f, end).size();
+            std::string_view literal = Literal(format, f, end);
+            // Note: "7月" read by MM has taken the 月 of MM"月" already.
+            if (at >= literal.size() && text.substr(at - literal.size(), literal.size()) == literal &&
+                text.substr(at, literal.size()) != literal && literal == "月")
+                literal = {};
+            at += literal.size();
             f = end;
         } else {
             // Note: any separator of the text matches any separator of the format.
@@ -612,19 +647,12 @@ bool CDateFormat::Parse(std::string_view text, std::string_view format, CDateTim
         }
     }
     while (at < text.size() && text[at] == ' ') ++at;
-    if (at < text.size()) return mismatch();
-    if (state.hour12) {
-        if (state.value.hour < 1 || state.value.hour > 12)
-            state.value.hour = 99;
-        else
-            state.value.hour = state.value.hour % 12 + (state.pm ? 12 : 0);
-    }
-    if (!IsValid(state.value)) {
-        error = "date \"" + std::string(text) + "\" is not a valid date";
-        return false;
-    }
+    // The picture ends before the text does.
+    if (at < text.size()) return 1830;
+    if (state.hour12) state.value.hour = state.value.hour % 12 + (state.pm ? 12 : 0);
+    if (!IsValid(state.value)) return 1839;
     value = state.value;
-    return true;
+    return 0;
 }
 
 bool CDateFormat::Format(const CDateTime& value, std::string_view format, std::string& out,

@@ -39,6 +39,14 @@ public:
     // Reads `text` by `format`; false with a message in `error`.
     static bool Parse(std::string_view text, std::string_view format, CDateTime& value, std::string& error,
                       CDateLanguage language = CDateLanguage::Japanese);
+    // The same, answering 0 or the server's number for what failed: a
+    // field out of its range (ORA-01843 the month, ORA-01847 the day,
+    // ORA-01850 the hour, ...), a name not of the language, a number
+    // missing (ORA-01858, or ORA-01840 where the text has ended), text
+    // left over (ORA-01830), a day the month lacks (ORA-01839), a literal
+    // of the format not in the text (ORA-01861).
+    static int Read(std::string_view text, std::string_view format, CDateTime& value,
+                    CDateLanguage language = CDateLanguage::Japanese);
     static bool Format(const CDateTime& value, std::string_view format, std::string& out, std::string& error,
                        CDateLanguage language = CDateLanguage::Japanese);
     // The language NLS_DATE_LANGUAGE names (AMERICAN, ENGLISH, JAPANESE);

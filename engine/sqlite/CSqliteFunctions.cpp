@@ -141,13 +141,14 @@ void ToDate(sqlite3_context* context, int argc, sqlite3_value** argv) {
         return ResultError(context, 12702, {TextOf(argv[2])}, at);
     bool formatted = argc > 1 && sqlite3_value_type(argv[1]) != SQLITE_NULL;
     std::string text = TextOf(argv[0]);
-    std::string error;
     CDateTime value;
-    bool ok = formatted ? CDateFormat::Parse(text, TextOf(argv[1]), value, error, language)
-                        : ((CValueText::HasStoredDatePrefix(text) && CDateFormat::ParseStored(text, value)) ||
-                           CDateFormat::Parse(text, DateFormatOf(context), value, error, language));
-    if (ok) return ResultText(context, CDateFormat::ToStored(value));
-    ResultError(context, 1861, {text}, at);
+    int code = 0;
+    if (formatted)
+        code = CDateFormat::Read(text, TextOf(argv[1]), value, language);
+    else if (!CValueText::HasStoredDatePrefix(text) || !CDateFormat::ParseStored(text, value))
+        code = CDateFormat::Read(text, DateFormatOf(context), value, language);
+    if (code == 0) return ResultText(context, CDateFormat::ToStored(value));
+    ResultError(context, code, {text}, at);
 }
 
 void ToChar(sqlite3_context* context, int argc, sqlite3_value** argv) {

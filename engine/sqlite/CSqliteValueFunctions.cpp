@@ -96,10 +96,10 @@ void StoreText(sqlite3_context* context, int, sqlite3_value** argv) {
     ResultText(context, text);
 }
 
-bool ReadDate(const CSqliteSession& session, const std::string& text, CDateTime& value) {
-    std::string error;
-    if (CValueText::HasStoredDatePrefix(text) && CDateFormat::ParseStored(text, value)) return true;
-    return CDateFormat::Parse(text, session.dateFormat, value, error, session.dateLanguage);
+// 0, or the server's number for why `text` is no date of the session's format.
+int ReadDate(const CSqliteSession& session, const std::string& text, CDateTime& value) {
+    if (CValueText::HasStoredDatePrefix(text) && CDateFormat::ParseStored(text, value)) return 0;
+    return CDateFormat::Read(text, session.dateFormat, value, session.dateLanguage);
 }
 
 void StoreDate(sqlite3_context* context, int, sqlite3_value** argv) {
@@ -109,7 +109,7 @@ void StoreDate(sqlite3_context* context, int, sqlite3_value** argv) {
     if (sqlite3_value_type(argv[0]) != SQLITE_TEXT) return Raise(context, 932, {}, at);
     std::string text = TextOf(argv[0]);
     CDateTime value;
-    if (!ReadDate(*session, text, value)) return Raise(context, 1861, {text}, at);
+    if (int code = ReadDate(*session, text, value); code != 0) return Raise(context, code, {text}, at);
     ResultText(context, CDateFormat::ToStored(value));
 }
 
@@ -123,7 +123,7 @@ void StoreTimestamp(sqlite3_context* context, int, sqlite3_value** argv) {
     if (sqlite3_value_type(argv[0]) != SQLITE_TEXT) return Raise(context, 932, {}, at);
     std::string text = TextOf(argv[0]);
     CDateTime value;
-    if (!ReadDate(*session, text, value)) return Raise(context, 1861, {text}, at);
+    if (int code = ReadDate(*session, text, value); code != 0) return Raise(context, code, {text}, at);
     static constexpr int kUnits[] = {1000000000, 100000000, 10000000, 1000000, 100000,
                                      10000,      1000,      100,      10,      1};
     int unit = kUnits[digits];
@@ -148,7 +148,7 @@ void Shift(sqlite3_context* context, sqlite3_value* date, long long months, long
     auto* session = static_cast<CSqliteSession*>(sqlite3_user_data(context));
     std::string text = TextOf(date);
     CDateTime value;
-    if (!ReadDate(*session, text, value)) return Raise(context, 1861, {text}, 0);
+    if (int code = ReadDate(*session, text, value); code != 0) return Raise(context, code, {text}, 0);
     CDateTime moved = value;
     if (months != 0) {
         if (!CDateFormat::AddMonths(value, months, moved)) return Raise(context, 1841, {}, 0);

@@ -6,24 +6,35 @@ TEST(CDateFormatTest, ParseByFormat) {
     const struct {
         const char* text;
         const char* format;
-        const char* stored;  // nullptr: refused
-    } cases[] = {{"2026-12-06", "YYYY-MM-DD", "2026-12-06 00:00:00"},
-                 {"2026/12/06 23:59:58", "YYYY/MM/DD HH24:MI:SS", "2026-12-06 23:59:58"},
-                 {"2026-12-06 07:08:09", "yyyy-mm-dd hh24:mi:ss", "2026-12-06 07:08:09"},
-                 {"06-12月-2026", "DD-MON-YYYY", "2026-12-06 00:00:00"},
-                 {"06-DEC-2026", "DD-MON-YYYY", nullptr},
-                 {"26-12-06", "RR-MM-DD", "2026-12-06 00:00:00"},
-                 {"99-12-06", "RR-MM-DD", "1999-12-06 00:00:00"},
-                 {"2024-02-29", "YYYY-MM-DD", "2024-02-29 00:00:00"},
-                 {"12:30 PM 2026-01-01", "HH:MI AM YYYY-MM-DD", "2026-01-01 12:30:00"},
-                 {"12:30 AM 2026-01-01", "HH12:MI AM YYYY-MM-DD", "2026-01-01 00:30:00"},
-                 {"20261206", "YYYYMMDD", "2026-12-06 00:00:00"},
-                 {"2026-02-29", "YYYY-MM-DD", nullptr},
-                 {"2026-13-01", "YYYY-MM-DD", nullptr},
-                 {"2026-12-06 24:00:00", "YYYY-MM-DD HH24:MI:SS", nullptr},
-                 {"ABC", "YYYY-MM-DD", nullptr},
-                 {"2026-12-06X", "YYYY-MM-DD", nullptr},
-                 {"13:00 PM", "HH:MI AM", nullptr}};
+        const char* stored;  // nullptr: refused with `code`
+        int code;
+    } cases[] = {{"2026-12-06", "YYYY-MM-DD", "2026-12-06 00:00:00", 0},
+                 {"2026/12/06 23:59:58", "YYYY/MM/DD HH24:MI:SS", "2026-12-06 23:59:58", 0},
+                 {"2026-12-06 07:08:09", "yyyy-mm-dd hh24:mi:ss", "2026-12-06 07:08:09", 0},
+                 {"06-12月-2026", "DD-MON-YYYY", "2026-12-06 00:00:00", 0},
+                 {"26-12-06", "RR-MM-DD", "2026-12-06 00:00:00", 0},
+                 {"99-12-06", "RR-MM-DD", "1999-12-06 00:00:00", 0},
+                 {"2024-02-29", "YYYY-MM-DD", "2024-02-29 00:00:00", 0},
+                 {"12:30 PM 2026-01-01", "HH:MI AM YYYY-MM-DD", "2026-01-01 12:30:00", 0},
+                 {"12:30 AM 2026-01-01", "HH12:MI AM YYYY-MM-DD", "2026-01-01 00:30:00", 0},
+                 {"20261206", "YYYYMMDD", "2026-12-06 00:00:00", 0},
+                 {"2026年12月06日", "YYYY\"年\"MM\"月\"DD\"日\"", "2026-12-06 00:00:00", 0},
+                 // Each failure has the server's own number.
+                 {"06-DEC-2026", "DD-MON-YYYY", nullptr, 1843},
+                 {"2026-13-01", "YYYY-MM-DD", nullptr, 1843},
+                 {"2026-12-32", "YYYY-MM-DD", nullptr, 1847},
+                 {"2026-02-29", "YYYY-MM-DD", nullptr, 1839},
+                 {"2026-12-06 24:00:00", "YYYY-MM-DD HH24:MI:SS", nullptr, 1850},
+                 {"13:00 PM", "HH:MI AM", nullptr, 1849},
+                 {"10:61", "HH24:MI", nullptr, 1851},
+                 {"10:10:60", "HH24:MI:SS", nullptr, 1852},
+                 {"12:30 XY", "HH:MI AM", nullptr, 1855},
+                 {"0000-01-01", "YYYY-MM-DD", nullptr, 1841},
+                 {"ABC", "YYYY-MM-DD", nullptr, 1858},
+                 {"2026", "YYYY-MM-DD", nullptr, 1840},
+                 {"2026-12-06X", "YYYY-MM-DD", nullptr, 1830},
+                 {"2026-12-06 10:00", "YYYY-MM-DD", nullptr, 1830},
+                 {"2026年12月06日", "YYYY\"年\"MM\"月\"DD\"日\" HH24", nullptr, 1840}};
     for (const auto& c : cases) {
         CDateTime value;
         std::string error;
@@ -32,7 +43,7 @@ TEST(CDateFormatTest, ParseByFormat) {
         if (c.stored != nullptr) {
             EXPECT_EQ(CDateFormat::ToStored(value), c.stored) << c.text;
         } else {
-            EXPECT_NE(error, "") << c.text;
+            EXPECT_EQ(CDateFormat::Read(c.text, c.format, value), c.code) << c.text;
         }
     }
 }

@@ -328,7 +328,7 @@ TEST_F(COracleSemanticsTest, ConversionsTakeTheirOwnDateLanguage) {
     // The session still speaks Japanese.
     EXPECT_EQ(Rows("SELECT TO_CHAR(DATE '2003-06-17', 'MON') FROM DUAL"), "6月");
     EXPECT_EQ(Rows("SELECT TO_DATE('17-JUN-2003', 'DD-MON-YYYY') FROM DUAL").substr(0, 15),
-              "ERROR ORA-01861");
+              "ERROR ORA-01843");
     const std::string sql =
         "SELECT TO_DATE('17-JUN-2003', 'DD-MON-YYYY', 'NLS_NUMERIC_CHARACTERS=.,') FROM DUAL";
     EXPECT_EQ(Rows(sql).substr(0, 15), "ERROR ORA-12702");

@@ -287,9 +287,9 @@ for d in samples:
       "%s, %d %s %d" % (english_days[d.weekday()].capitalize(), d.day, month.capitalize(), d.year))
 q("SELECT TO_CHAR(TO_TIMESTAMP('04-FEB-2021 13.20.22.245676861', 'DD-MON-YYYY HH24.MI.SS.FF'), "
   "'YYYY-MM-DD HH24:MI:SS.FF3') FROM DUAL", "2021-02-04 13:20:22.245")
-q("SELECT TO_DATE('13-7月-87', 'DD-MON-RR') FROM DUAL", "ORA-01861")
+q("SELECT TO_DATE('13-7月-87', 'DD-MON-RR') FROM DUAL", "ORA-01843")
 x("ALTER SESSION SET NLS_DATE_LANGUAGE = JAPANESE")
-q("SELECT TO_DATE('13-JUL-87', 'DD-MM-RR') FROM DUAL", "ORA-01861")
+q("SELECT TO_DATE('13-JUL-87', 'DD-MM-RR') FROM DUAL", "ORA-01843")
 q("SELECT TO_CHAR(TO_DATE('13-7月-87', 'DD-MON-RR'), 'YYYY-MM-DD') FROM DUAL", "1987-07-13")
 
 # 13. CONNECT BY: rows depth first from the START WITH rows, each child
