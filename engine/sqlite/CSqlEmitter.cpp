@@ -574,6 +574,12 @@ bool CSqlEmitter::Subquery(const CSqlSelect::With& with, std::string& out, Cte& 
 bool CSqlEmitter::OrderItems(const std::vector<CSqlExpr::OrderItem>& items, std::string& out) {
     for (std::size_t k = 0; k < items.size(); ++k) {
         if (k > 0) out += ", ";
+        // A position past the select list.
+        const CSqlExpr& position = *items[k].expr;
+        if (m_inOrderBy && position.kind == CSqlExpr::Kind::Number && !m_scopes.empty() &&
+            position.text.find_first_not_of("0123456789") == std::string_view::npos &&
+            OrderPosition(position, m_scopes.back().aliases) == 0)
+            return Fail(position.at, 1785);
         std::string key;
         CSqlType type = Expr(items[k].expr, key);
         // Note: a computed number sorts on its exact value.
@@ -858,6 +864,10 @@ bool CSqlEmitter::Block(const CSqlSelect& block, std::string& out, std::vector<T
     for (const CSqlFromItem& item : block.from)
         scope.usingJoin = scope.usingJoin || !item.usingColumns.empty() || item.natural;
     m_scopes.back() = scope;
+    if (!CheckGroups(block)) {
+        m_scopes.pop_back();
+        return false;
+    }
     m_groupingSet = groupingSet;
     StartBranch(block, branch);
     Level outerLevel = m_level;

@@ -255,6 +255,13 @@ private:
     // set, when it takes no DML: WITH READ ONLY, joined, grouped).
     ViewTarget* ViewOf(std::string_view name, std::size_t at);
     static bool HasAggregate(const CSqlExpr* expr);
+    // A grouped block (GROUP BY, or an aggregate in its select list or
+    // HAVING) reads its rows' columns only inside aggregates or as its
+    // GROUP BY expressions: ORA-00979, or ORA-00937 without GROUP BY.
+    bool CheckGroups(const CSqlSelect& block);
+    bool GroupedOnly(const CSqlExpr* expr, const CSqlSelect& block, int code);
+    // The same expression written twice (a column qualified or not).
+    bool SameExpr(const CSqlExpr& a, const CSqlExpr& b) const;
     // The view's columns, written as the table's columns.
     Source ViewSource(const ViewTarget& view, std::string_view alias);
     // The table as the view's query names it; `plain`: columns unqualified.
