@@ -1417,13 +1417,8 @@ CSqlType CSqlEmitter::ExprNode(const CSqlExpr* expr, std::string& out) {
             return Binary(*expr, out);
         case Kind::Case:
             return Case(*expr, out);
-        case Kind::Subquery: {
-            std::vector<Typed> columns;
-            out += "(";
-            Query(*expr->query, out, &columns);
-            out += ")";
-            return columns.empty() ? CSqlType::Unknown : columns[0].type.kind;
-        }
+        case Kind::Subquery:
+            return ScalarSubquery(*expr, out);
         case Kind::Exists:
             out += expr->negated ? "NOT EXISTS (" : "EXISTS (";
             Query(*expr->query, out, nullptr);

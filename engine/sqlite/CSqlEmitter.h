@@ -259,6 +259,9 @@ private:
     // HAVING) reads its rows' columns only inside aggregates or as its
     // GROUP BY expressions: ORA-00979, or ORA-00937 without GROUP BY.
     bool CheckGroups(const CSqlSelect& block);
+    // (query) as a value: its one column of one row, NULL for no row,
+    // ORA-01427 for more than one.
+    CSqlType ScalarSubquery(const CSqlExpr& expr, std::string& out);
     bool GroupedOnly(const CSqlExpr* expr, const CSqlSelect& block, int code);
     // The same expression written twice (a column qualified or not).
     bool SameExpr(const CSqlExpr& a, const CSqlExpr& b) const;

@@ -126,3 +126,22 @@ bool CSqlEmitter::CheckGroups(const CSqlSelect& block) {
     }
     return true;
 }
+
+CSqlType CSqlEmitter::ScalarSubquery(const CSqlExpr& expr, std::string& out) {
+    const CSqlSelect& query = *expr.query;
+    std::vector<Typed> columns;
+    // One block aggregated without GROUP BY gives one row: nothing to count.
+    bool oneRow = query.next == nullptr && query.groupBy.empty() && query.groupingSets.empty() &&
+                  query.connectBy == nullptr && !query.implicitColumns &&
+                  std::any_of(query.items.begin(), query.items.end(),
+                              [](const CSqlSelectItem& item) { return HasAggregateCall(item.expr); });
+    std::string body;
+    if (!Query(query, body, &columns)) return CSqlType::Unknown;
+    if (columns.size() > 1) return Fail(expr.at, 913), CSqlType::Unknown;
+    if (oneRow)
+        out += "(" + body + ")";
+    else
+        out += "(WITH TARVEX_SQ(V) AS (" + body + ") SELECT ORA_SINGLE_ROW(V, " + std::to_string(expr.at) +
+               ") FROM TARVEX_SQ)";
+    return columns.empty() ? CSqlType::Unknown : columns[0].type.kind;
+}

@@ -54,6 +54,7 @@
 #include "engine/sqlite/values/CNumberFunctions.h"
 #include "engine/sqlite/values/CRawFunctions.h"
 #include "engine/sqlite/values/CRegexpFunctions.h"
+#include "engine/sqlite/values/CSingleRow.h"
 #include "engine/sqlite/values/CStatisticFunctions.h"
 #include "text/Cp932.h"
 #include "text/Encoding.h"
@@ -319,7 +320,7 @@ std::unique_ptr<CSqliteConnection> CSqliteConnection::Open(const std::string& da
         !CSqliteTextFunctions::Register(db) || !CNumberFunctions::Register(db) ||
         !CRegexpFunctions::Register(db) || !CMathFunctions::Register(db) ||
         !CStatisticFunctions::Register(db) || !CCharacterFunctions::Register(db) ||
-        !CRawFunctions::Register(db) || !CIntervalFunctions::Register(db) ||
+        !CRawFunctions::Register(db) || !CIntervalFunctions::Register(db) || !CSingleRow::Register(db) ||
         !CSqliteValueFunctions::Register(db, connection->m_session.get()) ||
         !CSqliteDictionary::Install(db) || !connection->m_sequences->Register() || !CUnitCatalog::Install(db))
         return fail(db);

@@ -79,3 +79,22 @@ TEST_F(CGroupedQueryTest, OrderByPositionMustNameASelectItem) {
     // In a window a number is a constant, not a position.
     EXPECT_EQ(Rows("SELECT ROW_NUMBER() OVER (ORDER BY 5) FROM DEPT WHERE DEPTNO = 10"), "1");
 }
+
+TEST_F(CGroupedQueryTest, AScalarSubqueryGivesOneRowAtMost) {
+    EXPECT_EQ(
+        Rows("SELECT EMPNO, (SELECT DNAME FROM DEPT D WHERE D.DEPTNO = E.DEPTNO) FROM EMP E ORDER BY 1"),
+        "1,A|2,A|3,B");
+    EXPECT_EQ(Rows("SELECT (SELECT EMPNO FROM EMP WHERE SAL > 1000) FROM DUAL"), "-");
+    const std::string many =
+        "SELECT DNAME FROM DEPT WHERE DEPTNO = (SELECT DEPTNO FROM EMP WHERE JOB = 'CLERK')";
+    EXPECT_EQ(Rows(many).substr(0, 15), "ERROR ORA-01427");
+    EXPECT_EQ(m_connection->LastError().position, static_cast<int>(many.find("(SELECT")));
+    // Correlated, the second row of one outer row is the fault.
+    EXPECT_EQ(Rows("SELECT (SELECT EMPNO FROM EMP E WHERE E.DEPTNO = D.DEPTNO) FROM DEPT D").substr(0, 15),
+              "ERROR ORA-01427");
+    EXPECT_EQ(Rows("SELECT (SELECT EMPNO, SAL FROM EMP WHERE EMPNO = 1) FROM DUAL").substr(0, 15),
+              "ERROR ORA-00913");
+    EXPECT_EQ(Failure("UPDATE EMP SET SAL = (SELECT DEPTNO FROM DEPT)"),
+              Failure("SELECT (SELECT DEPTNO FROM DEPT) FROM DUAL"));
+    EXPECT_EQ(Rows("SELECT SUM(SAL) FROM EMP"), "600");
+}
