@@ -74,7 +74,9 @@ bool CSqlParser::AcceptSymbol(char symbol) {
 
 bool CSqlParser::Expect(std::string_view word) { return Accept(word) || Fail(); }
 
-bool CSqlParser::ExpectSymbol(char symbol) { return AcceptSymbol(symbol) || Fail(); }
+bool CSqlParser::ExpectSymbol(char symbol) {
+    return AcceptSymbol(symbol) || (symbol == ')' ? FailWith(907) : Fail());
+}
 
 bool CSqlParser::Fail(std::string what) {
     if (!m_failed) {
@@ -505,7 +507,8 @@ bool CSqlParser::SelectBlock(CSqlSelect*& out) {
         Accept("ALL");
     if (!SelectItems(*out)) return false;
     if (Is("INTO")) return Refuse("SELECT INTO");
-    if (!Expect("FROM") || !FromList(*out)) return false;
+    if (!Accept("FROM")) return FailWith(923);
+    if (!FromList(*out)) return false;
     if (Accept("WHERE") && !Expression(out->where)) return false;
     if (!Hierarchy(*out)) return false;
     if (Accept("GROUP") && !GroupBy(*out)) return false;
@@ -1034,7 +1037,7 @@ bool CSqlParser::Unary(Expr*& out) {
 }
 
 bool CSqlParser::Primary(Expr*& out) {
-    if (AtEnd()) return Fail();
+    if (AtEnd()) return FailWith(936);
     const CSqlScanner::Token& token = m_tokens[m_k];
     std::size_t at = token.begin;
     switch (token.kind) {
@@ -1103,7 +1106,7 @@ bool CSqlParser::Primary(Expr*& out) {
     // OFFSET, ...) is a name where an operand is read: LOG(10, x).
     bool tableName = false;
     for (std::string_view word : kTableNames) tableName = tableName || Is(word);
-    if (IsReserved() && !tableName && !Is("LEFT") && !Is("RIGHT") && !Is("REPLACE")) return Fail();
+    if (IsReserved() && !tableName && !Is("LEFT") && !Is("RIGHT") && !Is("REPLACE")) return FailWith(936);
     return NameOrCall(out);
 }
 

@@ -34,7 +34,12 @@ TEST_F(CCompiledRoadTest, SqliteSyntaxGetsTheServersErrorAtItsToken) {
         {"SELECT A FROM T INDEXED BY I", "ORA-00933 @BY I"},
         {"SELECT A FROM T WHERE B GLOB 'x*'", "ORA-00933 @GLOB 'x*'"},
         {"SELECT A FROM T WHERE A = ?", "ORA-00911 @?"},
-        {"SELECT 1", "ORA-00900 @"},
+        {"SELECT 1", "ORA-00923 @"},
+        // The server's numbers for the commonest slips.
+        {"SELECT A FROM T WHERE (A = 1", "ORA-00907 @"},
+        {"SELECT FROM T", "ORA-00936 @FROM T"},
+        {"SELECT A FROM T WHERE A = ORDER BY A", "ORA-00936 @ORDER BY A"},
+        {"SELECT A B C FROM T", "ORA-00923 @C FROM T"},
         {"INSERT INTO T VALUES (2, 'y'), (3, 'z')", "ORA-03001 @, (3, 'z')"},
         {"WITH RECURSIVE C(N) AS (SELECT 1 FROM DUAL) SELECT N FROM C",
          "ORA-00900 @C(N) AS (SELECT 1 FROM DUAL) SELECT N FROM C"},

@@ -139,7 +139,7 @@ TEST_F(COracleSemanticsTest, ErrorPositionsAreBytesOfTheCp932StatementAsWritten)
         const char* at;  // the error is at its last occurrence; nullptr: position 0
         const char* code;
     } cases[] = {{"SELECT 1 FROM DUAL; SELECT 2 FROM DUAL", "SELECT", "ORA-00933"},
-                 {"SELECT '日本' AS A FORM DUAL", "FORM", "ORA-00900"},
+                 {"SELECT '日本' AS A FORM DUAL", "FORM", "ORA-00923"},
                  // SYSDATE is rewritten to a longer call before the error.
                  {"SELECT SYSDATE, '日本' FROM DUAL WHERE WHERE", "WHERE", "ORA-"},
                  {"  CREATE DATABASE LINK L", "CREATE", "ORA-03001"},
