@@ -8,6 +8,7 @@
 
 #include "engine/sqlite/COraError.h"
 #include "engine/sqlite/SqliteApi.h"
+#include "engine/sqlite/values/CCaseMapping.h"
 
 namespace {
 
@@ -146,17 +147,11 @@ void Pad(sqlite3_context* context, int argc, sqlite3_value** argv, bool left) {
 void Lpad(sqlite3_context* context, int argc, sqlite3_value** argv) { Pad(context, argc, argv, true); }
 void Rpad(sqlite3_context* context, int argc, sqlite3_value** argv) { Pad(context, argc, argv, false); }
 
-void Initcap(sqlite3_context* context, int, sqlite3_value** argv) {
+template <std::string (*Rule)(std::string_view)>
+void CaseMapped(sqlite3_context* context, int, sqlite3_value** argv) {
     if (IsNull(argv[0])) return sqlite3_result_null(context);
-    std::string text = TextOf(argv[0]);
-    bool wordStart = true;
-    for (char& c : text) {
-        bool letter = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-        bool digit = c >= '0' && c <= '9';
-        if (letter) c = static_cast<char>(wordStart ? (c & ~0x20) : (c | 0x20));
-        wordStart = !letter && !digit;
-    }
-    ResultText(context, text);
+    // Note: a number or a date keeps its text, mapped.
+    ResultText(context, Rule(TextOf(argv[0])));
 }
 
 // GREATEST and LEAST: NULL when any argument is; numbers compare as numbers.
@@ -208,7 +203,9 @@ constexpr FunctionRule kFunctions[] = {
     {"LPAD", 3, Lpad},
     {"RPAD", 2, Rpad},
     {"RPAD", 3, Rpad},
-    {"INITCAP", 1, Initcap},
+    {"UPPER", 1, CaseMapped<CCaseMapping::Upper>},
+    {"LOWER", 1, CaseMapped<CCaseMapping::Lower>},
+    {"INITCAP", 1, CaseMapped<CCaseMapping::Initcap>},
     {"GREATEST", -1, Greatest},
     {"LEAST", -1, Least},
     {"ORA_TEXT_GREATEST", -1, TextExtreme<true>},
