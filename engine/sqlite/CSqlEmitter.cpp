@@ -1569,6 +1569,18 @@ long CSqlEmitter::ToCharLength(const CSqlExpr& expr) {
     return 0;
 }
 
+long CSqlEmitter::ConcatenatedLength(const CSqlExpr& expr) {
+    if (long length = TextLength(expr); length > 0) return length;
+    // A number joined to text is its text: a literal as written, else as
+    // long as the longest number's text.
+    if (expr.kind == CSqlExpr::Kind::Number) return static_cast<long>(expr.text.size());
+    if (expr.kind != CSqlExpr::Kind::Name) return 0;
+    std::string name = Upper(expr.parts.back());
+    CSqlType found = CSqlType::Unknown;
+    bool pseudo = expr.parts.size() == 1 && (name == "LEVEL" || name == "ROWNUM");
+    return pseudo || (Resolve(expr, found) && found == CSqlType::Number) ? kNumberTextLength : 0;
+}
+
 long CSqlEmitter::TextLength(const CSqlExpr& expr) {
     using Kind = CSqlExpr::Kind;
     auto widest = [this](const std::vector<CSqlExpr*>& args, std::size_t from, std::size_t step,
@@ -1589,8 +1601,8 @@ long CSqlEmitter::TextLength(const CSqlExpr& expr) {
             return Describe(expr, CSqlType::Text).length;
         case Kind::Binary: {
             if (expr.text != "||") return 0;
-            long left = TextLength(*expr.args[0]);
-            long right = TextLength(*expr.args[1]);
+            long left = ConcatenatedLength(*expr.args[0]);
+            long right = ConcatenatedLength(*expr.args[1]);
             return left > 0 && right > 0 ? left + right : 0;
         }
         case Kind::Row:

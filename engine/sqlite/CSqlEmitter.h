@@ -205,6 +205,8 @@ private:
     CValueType Describe(const CSqlExpr& expr, CSqlType kind);
     // The length of a text expression where its parts tell it; 0 otherwise.
     long TextLength(const CSqlExpr& expr);
+    // The length of an operand of "||" (a number's text for a number).
+    long ConcatenatedLength(const CSqlExpr& expr);
     bool UsesRownum(const CSqlExpr* expr) const;
     // START WITH ... CONNECT BY over the one table of `block`: its source
     // text becomes the rows of the hierarchy, depth first.

@@ -1032,12 +1032,18 @@ bool CSqliteConnection::CreateAsSelect(const std::string& sql, bool& handled) {
     for (int column = 0; column < sqlite3_column_count(raw); ++column) {
         const char* declared = sqlite3_column_decltype(raw, column);
         auto index = static_cast<std::size_t>(column);
-        CSqlType type = index < types.size() ? types[index].kind : CSqlType::Unknown;
+        CValueType typed = index < types.size() ? types[index] : CValueType{};
+        CSqlType type = typed.kind;
+        // Text as long as the expression can make it, where that is known.
+        std::string text = typed.length <= 0
+                               ? "VARCHAR2(4000)"
+                               : (type == CSqlType::Char ? "CHAR(" : "VARCHAR2(") +
+                                     std::to_string(typed.length) + (typed.chars ? " CHAR)" : ")");
         std::string decl = declared != nullptr         ? declared
                            : type == CSqlType::Date    ? "DATE"
                            : type == CSqlType::Number  ? "NUMBER"
                            : type == CSqlType::Unknown ? ""
-                                                       : "VARCHAR2(4000)";
+                                                       : text;
         std::string column_name = names.empty() ? sqlite3_column_name(raw, column) : names[index];
         for (std::size_t at; (at = column_name.find('"')) != std::string::npos;) column_name.erase(at, 1);
         create += (column > 0 ? ", \"" : "\"") + column_name + "\" " + decl;

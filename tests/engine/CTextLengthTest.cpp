@@ -43,8 +43,18 @@ TEST_F(CTextLengthTest, FunctionsOfKnownLengths) {
         {"TO_CHAR(SYSDATE, 'DY DD')", 6},
         {"TO_CHAR(SYSTIMESTAMP, 'HH24:MI:SS.FF3')", 12},
         {"TO_CHAR(A)", 10},
+        // A number joined to text is its text.
+        {"B || 12", 5},
     };
     for (const Case& c : cases) EXPECT_EQ(SizeOf(c.expression), c.size) << c.expression;
+}
+
+// A table made from a query takes the lengths its columns are described with.
+TEST_F(CTextLengthTest, CreateTableAsSelectDeclaresTheLengths) {
+    Exec("CREATE TABLE C AS SELECT A || B AB, 'xyz' L, 'N' || ROWNUM R, UPPER(A) U FROM T");
+    EXPECT_EQ(Rows("SELECT COLUMN_NAME, DATA_TYPE, DATA_LENGTH FROM USER_TAB_COLUMNS WHERE TABLE_NAME = 'C' "
+                   "ORDER BY COLUMN_ID"),
+              "AB,VARCHAR2,13|L,CHAR,3|R,VARCHAR2,41|U,VARCHAR2,10");
 }
 
 // The currencies of the session's territory (JAPAN): local and dual ￥, ISO
