@@ -10,6 +10,7 @@
 #include "engine/sqlite/CCheckCompiler.h"
 #include "engine/sqlite/CColumnCatalog.h"
 #include "engine/sqlite/CColumnCompiler.h"
+#include "engine/sqlite/CConstraintCatalog.h"
 #include "engine/sqlite/COraError.h"
 #include "engine/sqlite/CSequenceOptions.h"
 #include "engine/sqlite/CSqliteCatalog.h"
@@ -771,8 +772,7 @@ bool CSqliteSchema::AddConstraint(std::string_view table, std::string_view item,
         k = 2;
     }
     std::string kind = Word(item, tokens, k);
-    if (name.empty() && kind != "CHECK")
-        name = "SYS_C" + std::to_string(Count("SELECT count(*) + 1 FROM main.sqlite_schema") * 1000 + 1);
+    if (name.empty() && kind != "CHECK") name = encoding::Utf8ToCp932(CConstraintCatalog::NewName(m_db));
     for (const auto& constraint : CSqliteDictionary::All(m_db))
         if (constraint.name == encoding::Cp932ToUtf8(name)) {
             COraError::Set(error, 2264, {name}, static_cast<int>(at));
@@ -842,9 +842,7 @@ bool CSqliteSchema::AddCheck(std::string_view table, std::string_view item, std:
         COraError::Set(error, 2293, {name}, static_cast<int>(at));
         return false;
     }
-    if (disable)
-        return Keep(table, utfName, 'D', "CONSTRAINT \"" + name + "\" CHECK (" + check.condition + ")",
-                    error);
+    if (disable) return CConstraintCatalog::SetAside(m_db, utfName, error);
     std::string current;
     TableSql(table, current);
     std::size_t close = current.rfind(')');
@@ -981,14 +979,6 @@ bool CSqliteSchema::AddKey(std::string_view table, std::string_view item, const 
     return CCatalogTables::AddKey(m_db, key, error);
 }
 
-bool CSqliteSchema::Keep(std::string_view table, const std::string& name, char kind, const std::string& text,
-                         CEngineError& error) {
-    return Exec("INSERT INTO TARVEX_DISABLED VALUES (" + Quote(encoding::Cp932ToUtf8(Upper(table))) + ", " +
-                    Quote(name) + ", '" + std::string(1, kind) + "', " + Quote(encoding::Cp932ToUtf8(text)) +
-                    ")",
-                error);
-}
-
 bool CSqliteSchema::Enable(std::string_view table, std::string_view name, std::size_t at,
                            CEngineError& error) {
     std::string utfName = encoding::Cp932ToUtf8(name);
@@ -1007,21 +997,15 @@ bool CSqliteSchema::Enable(std::string_view table, std::string_view name, std::s
         }
         return CCatalogTables::SetKeyEnabled(m_db, key.name, true, error);
     }
-    for (const auto& constraint : CSqliteDictionary::All(m_db))
-        if (constraint.name == utfName) return true;
-    sqlite3_stmt* raw = nullptr;
-    sqlite3_prepare_v2(m_db, "SELECT DEFINITION FROM TARVEX_DISABLED WHERE CONSTRAINT_NAME = ?1", -1, &raw,
-                       nullptr);
-    Statement kept(raw);
-    if (kept) sqlite3_bind_text(raw, 1, utfName.c_str(), -1, SQLITE_TRANSIENT);
-    if (!kept || sqlite3_step(raw) != SQLITE_ROW) {
+    // A constraint set aside is made again from what the catalog keeps of it.
+    CSqliteDictionary::Constraint kept;
+    if (!CConstraintCatalog::Find(m_db, utfName, kept) || kept.table != encoding::Cp932ToUtf8(Upper(table))) {
         COraError::Set(error, 2430, {std::string(name)}, static_cast<int>(at));
         return false;
     }
-    std::string definition = reinterpret_cast<const char*>(sqlite3_column_text(raw, 0));
-    kept.reset();
-    return AddConstraint(table, encoding::Utf8ToCp932(definition), at, error) &&
-           Exec("DELETE FROM TARVEX_DISABLED WHERE CONSTRAINT_NAME = " + Quote(utfName), error);
+    if (kept.enforcedBy != "NONE") return true;
+    return CConstraintCatalog::Remove(m_db, utfName, error) &&
+           AddConstraint(table, CConstraintCatalog::Clause(kept), at, error);
 }
 
 bool CSqliteSchema::DropConstraint(std::string_view table, std::string_view name, std::size_t at,
@@ -1038,6 +1022,8 @@ bool CSqliteSchema::DropConstraint(std::string_view table, std::string_view name
         COraError::Set(error, 2443, {std::string(name)}, static_cast<int>(at));
         return false;
     }
+    // One set aside by DISABLE is only in the catalog.
+    if (found->enforcedBy == "NONE") return disable || CConstraintCatalog::Remove(m_db, found->name, error);
     // A key that foreign keys refer to stays while they do.
     for (const auto& other : all)
         if (other.type == 'R' && (found->type == 'P' || found->type == 'U') &&
@@ -1088,30 +1074,9 @@ bool CSqliteSchema::DropConstraint(std::string_view table, std::string_view name
         // A constraint item of its own takes the comma before it along.
         if (k > 0 && CSqlScanner::IsSymbol(current, tokens[k - 1], ',')) from = tokens[k - 1].begin;
         std::string edited = current.substr(0, from) + " " + current.substr(tokens[end].begin);
-        if (disable) {
-            // Kept as an item of its own, so that ENABLE adds it back.
-            std::string item = current.substr(tokens[k].begin, tokens[end].begin - tokens[k].begin);
-            std::string upper = Upper(item);
-            if (upper.find("REFERENCES") != std::string::npos && upper.find("FOREIGN") == std::string::npos) {
-                std::size_t references = upper.find("REFERENCES");
-                item.insert(references,
-                            "FOREIGN KEY (" + encoding::Utf8ToCp932(found->columns.front()) + ") ");
-            }
-            // A key written with its column takes the column list it needs alone.
-            if ((found->type == 'P' || found->type == 'U') && item.find('(') == std::string::npos) {
-                std::string list;
-                for (const auto& column : found->columns)
-                    list += (list.empty() ? "" : ", ") + encoding::Utf8ToCp932(column);
-                item += " (" + list + ")";
-            }
-            if (unnamedKey) item = "CONSTRAINT " + encoding::Utf8ToCp932(found->name) + " " + item;
-            // A CHECK is kept as written, to be compiled again.
-            if (std::string written;
-                found->type == 'C' && CCatalogTables::CheckCondition(m_db, found->name, written))
-                item = "CONSTRAINT \"" + encoding::Utf8ToCp932(found->name) + "\" CHECK (" + written + ")";
-            if (!Keep(table, found->name, 'D', item, error)) return false;
-        }
-        if (!disable && found->type == 'C' && !CCatalogTables::DropCheck(m_db, found->name, error))
+        // Note: one set aside keeps its row, from which ENABLE makes it again.
+        if (!(disable ? CConstraintCatalog::SetAside(m_db, found->name, error)
+                      : CConstraintCatalog::Remove(m_db, found->name, error)))
             return false;
         return EditDefinition(table, edited, error);
     }

@@ -65,12 +65,10 @@ private:
     // compiled as queries are (see CCheckCompiler).
     bool AddCheck(std::string_view table, std::string_view item, std::string name, std::size_t at,
                   CEngineError& error);
-    // `disable`: the constraint is kept aside (TARVEX_DISABLED) for ENABLE.
+    // `disable`: the constraint is set aside in the catalog for ENABLE.
     bool DropConstraint(std::string_view table, std::string_view name, std::size_t at, CEngineError& error,
                         bool disable = false);
     bool Enable(std::string_view table, std::string_view name, std::size_t at, CEngineError& error);
-    bool Keep(std::string_view table, const std::string& name, char kind, const std::string& text,
-              CEngineError& error);
     bool Modify(std::string_view table, std::string_view item, std::size_t at, CEngineError& error);
     // MODIFY column GENERATED ... AS IDENTITY [(options)] at token `k` of `item`.
     bool ModifyIdentity(std::string_view table, const std::string& column, std::string_view item,
