@@ -326,7 +326,7 @@ bool CCatalogTables::Install(sqlite3* db, CEngineError& error) {
         ok = ok && CConstraintCatalog::Extend(db, error) && ConvertIdentityMarks(db, error) &&
              ConvertKeyMarks(db, error) &&
              (version >= kColumnsRecorded ||
-              (CColumnCatalog::Convert(db, error) && CConstraintCatalog::Convert(db, error))) &&
+              (CConstraintCatalog::Convert(db, error) && CColumnCatalog::Convert(db, error))) &&
              CConstraintCatalog::Upgrade(db, error) &&
              Exec(db, "PRAGMA user_version = " + std::to_string(kVersion), error);
     }

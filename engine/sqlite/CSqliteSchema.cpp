@@ -1004,8 +1004,15 @@ bool CSqliteSchema::Enable(std::string_view table, std::string_view name, std::s
         return false;
     }
     if (kept.enforcedBy != "NONE") return true;
-    return CConstraintCatalog::Remove(m_db, utfName, error) &&
-           AddConstraint(table, CConstraintCatalog::Clause(kept), at, error);
+    if (!CConstraintCatalog::Remove(m_db, utfName, error)) return false;
+    // A NOT NULL is one of its column again.
+    if (kept.type == 'C' && kept.columns.size() == 1 &&
+        kept.condition == "\"" + kept.columns[0] + "\" IS NOT NULL")
+        return Modify(table,
+                      "\"" + encoding::Utf8ToCp932(kept.columns[0]) + "\" CONSTRAINT \"" +
+                          encoding::Utf8ToCp932(kept.name) + "\" NOT NULL",
+                      at, error);
+    return AddConstraint(table, CConstraintCatalog::Clause(kept), at, error);
 }
 
 bool CSqliteSchema::DropConstraint(std::string_view table, std::string_view name, std::size_t at,

@@ -137,6 +137,27 @@ TEST_F(CConstraintRecordTest, DisabledConstraintsKeepTheirRecordAndComeBack) {
     Exec("INSERT INTO c VALUES (1, 1, 12)");
 }
 
+TEST_F(CConstraintRecordTest, ColumnsAreNotNullWhileAnEnabledConstraintSaysSo) {
+    Run("CREATE TABLE n (a NUMBER CONSTRAINT n_a NOT NULL, b NUMBER, c NUMBER)");
+    Run("ALTER TABLE n ADD CONSTRAINT n_pk PRIMARY KEY (b)");
+    const char* nullable =
+        "SELECT COLUMN_NAME || NULLABLE FROM USER_TAB_COLUMNS WHERE TABLE_NAME = 'N' ORDER BY 1";
+    EXPECT_EQ(Rows(nullable), "AN|BN|CY");
+    Run("ALTER TABLE n DISABLE CONSTRAINT n_a");
+    EXPECT_EQ(Rows(nullable), "AY|BN|CY");
+    Exec("INSERT INTO n VALUES (NULL, 1, 1)");
+    EXPECT_EQ(Violation("ALTER TABLE n ENABLE CONSTRAINT n_a"), "ORA-02296");
+    Exec("UPDATE n SET a = 0");
+    Exec("COMMIT");
+    Run("ALTER TABLE n ENABLE CONSTRAINT n_a");
+    EXPECT_EQ(Rows(nullable), "AN|BN|CY");
+    EXPECT_EQ(
+        Rows("SELECT CONSTRAINT_NAME, CONSTRAINT_TYPE, SEARCH_CONDITION, STATUS FROM USER_CONSTRAINTS WHERE "
+             "TABLE_NAME = 'N' ORDER BY 1"),
+        "N_A,C,\"A\" IS NOT NULL,ENABLED|N_PK,P,-,ENABLED");
+    EXPECT_EQ(Violation("INSERT INTO n VALUES (NULL, 2, 2)"), "ORA-01400");
+}
+
 // A file as the previous version wrote it: keys added later, CHECK conditions
 // as written and constraints set aside in tables of their own.
 TEST(CConstraintRecordFile, AFileOfThePreviousVersionIsConvertedOnce) {
