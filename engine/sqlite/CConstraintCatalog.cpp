@@ -293,6 +293,16 @@ bool CConstraintCatalog::SetAside(sqlite3* db, const std::string& name, CEngineE
     return sqlite3_step(set.get()) == SQLITE_DONE || Failed(db, error);
 }
 
+bool CConstraintCatalog::SetValidated(sqlite3* db, const std::string& name, bool validated,
+                                      CEngineError& error) {
+    Statement set = sqliteapi::Prepare(
+        db, "UPDATE main.TARVEX_CONSTRAINTS SET VALIDATED = ?2 WHERE CONSTRAINT_NAME = ?1");
+    if (!set) return Failed(db, error);
+    sqlite3_bind_text(set.get(), 1, name.c_str(), -1, SQLITE_TRANSIENT);
+    sqlite3_bind_text(set.get(), 2, validated ? "VALIDATED" : "NOT VALIDATED", -1, SQLITE_STATIC);
+    return sqlite3_step(set.get()) == SQLITE_DONE || Failed(db, error);
+}
+
 std::string CConstraintCatalog::NewName(sqlite3* db) { return SystemName(HighestNumber(db) + 1); }
 
 std::string CConstraintCatalog::Clause(const Constraint& c) {

@@ -54,6 +54,8 @@ public:
     static bool Remove(sqlite3* db, const std::string& name, CEngineError& error);
     // DISABLE of a constraint the definition enforced: it is kept here only.
     static bool SetAside(sqlite3* db, const std::string& name, CEngineError& error);
+    // VALIDATED: whether the rows there were checked when it was enabled.
+    static bool SetValidated(sqlite3* db, const std::string& name, bool validated, CEngineError& error);
     // A name of the server's form ("SYS_C" and seven digits) that no
     // constraint of the file bears (UTF-8).
     static std::string NewName(sqlite3* db);

@@ -614,9 +614,13 @@ bool CSqliteSchema::AlterTable(std::string_view sql, const Tokens& tokens, CEngi
         bool primary = Word(sql, tokens, k) == "PRIMARY";
         std::string name = primary ? std::string() : Word(sql, tokens, k + 1);
         std::size_t at = k < tokens.size() ? tokens[k].begin : sql.size();
+        // VALIDATE or NOVALIDATE between ENABLE|DISABLE and the constraint.
+        std::string state = k > 4 ? Word(sql, tokens, 4) : std::string();
         if (primary && action == "ENABLE") return true;
-        return action == "DISABLE" ? DropConstraint(table, name, at, error, true)
-                                   : Enable(table, name, at, error);
+        if (action == "ENABLE") return Enable(table, name, at, error, state == "NOVALIDATE");
+        return DropConstraint(table, name, at, error, true) &&
+               (state != "VALIDATE" || name.empty() ||
+                CConstraintCatalog::SetValidated(m_db, encoding::Cp932ToUtf8(name), true, error));
     }
     return true;
 }
@@ -842,7 +846,11 @@ bool CSqliteSchema::AddCheck(std::string_view table, std::string_view item, std:
         COraError::Set(error, 2293, {name}, static_cast<int>(at));
         return false;
     }
-    if (disable) return CConstraintCatalog::SetAside(m_db, utfName, error);
+    // Note: the catalog tells whether the rows there were checked.
+    if (disable)
+        return CConstraintCatalog::SetAside(m_db, utfName, error) &&
+               CConstraintCatalog::SetValidated(m_db, utfName, validate, error);
+    if (!CConstraintCatalog::SetValidated(m_db, utfName, validate, error)) return false;
     std::string current;
     TableSql(table, current);
     std::size_t close = current.rfind(')');
@@ -979,8 +987,8 @@ bool CSqliteSchema::AddKey(std::string_view table, std::string_view item, const 
     return CCatalogTables::AddKey(m_db, key, error);
 }
 
-bool CSqliteSchema::Enable(std::string_view table, std::string_view name, std::size_t at,
-                           CEngineError& error) {
+bool CSqliteSchema::Enable(std::string_view table, std::string_view name, std::size_t at, CEngineError& error,
+                           bool novalidate) {
     std::string utfName = encoding::Cp932ToUtf8(name);
     for (const auto& key : CCatalogTables::Keys(m_db)) {
         if (key.name != utfName) continue;
@@ -1012,7 +1020,11 @@ bool CSqliteSchema::Enable(std::string_view table, std::string_view name, std::s
                       "\"" + encoding::Utf8ToCp932(kept.columns[0]) + "\" CONSTRAINT \"" +
                           encoding::Utf8ToCp932(kept.name) + "\" NOT NULL",
                       at, error);
-    return AddConstraint(table, CConstraintCatalog::Clause(kept), at, error);
+    // Note: only a CHECK can leave the rows there unchecked; a key needs its unique index.
+    return AddConstraint(
+        table,
+        CConstraintCatalog::Clause(kept) + (novalidate && kept.type == 'C' ? " ENABLE NOVALIDATE" : ""), at,
+        error);
 }
 
 bool CSqliteSchema::DropConstraint(std::string_view table, std::string_view name, std::size_t at,

@@ -68,7 +68,9 @@ private:
     // `disable`: the constraint is set aside in the catalog for ENABLE.
     bool DropConstraint(std::string_view table, std::string_view name, std::size_t at, CEngineError& error,
                         bool disable = false);
-    bool Enable(std::string_view table, std::string_view name, std::size_t at, CEngineError& error);
+    // `novalidate`: a CHECK set aside is enabled without checking the rows there.
+    bool Enable(std::string_view table, std::string_view name, std::size_t at, CEngineError& error,
+                bool novalidate = false);
     bool Modify(std::string_view table, std::string_view item, std::size_t at, CEngineError& error);
     // MODIFY column GENERATED ... AS IDENTITY [(options)] at token `k` of `item`.
     bool ModifyIdentity(std::string_view table, const std::string& column, std::string_view item,

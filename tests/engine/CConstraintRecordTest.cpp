@@ -158,6 +158,34 @@ TEST_F(CConstraintRecordTest, ColumnsAreNotNullWhileAnEnabledConstraintSaysSo) {
     EXPECT_EQ(Violation("INSERT INTO n VALUES (NULL, 2, 2)"), "ORA-01400");
 }
 
+// ENABLE NOVALIDATE leaves the rows there unchecked, and USER_CONSTRAINTS says so.
+TEST_F(CConstraintRecordTest, TheStateWordsAreShownAsTheServerShowsThem) {
+    Run("CREATE TABLE v (n NUMBER)");
+    Exec("INSERT INTO v VALUES (-1)");
+    Exec("COMMIT");
+    const char* state =
+        "SELECT STATUS || ' ' || VALIDATED FROM USER_CONSTRAINTS WHERE CONSTRAINT_NAME = 'V_POS'";
+    EXPECT_EQ(Violation("ALTER TABLE v ADD CONSTRAINT v_pos CHECK (n > 0)"), "ORA-02293");
+    Run("ALTER TABLE v ADD CONSTRAINT v_pos CHECK (n > 0) ENABLE NOVALIDATE");
+    EXPECT_EQ(Rows(state), "ENABLED NOT VALIDATED");
+    EXPECT_EQ(Violation("INSERT INTO v VALUES (-2)"), "ORA-02290");
+    Run("ALTER TABLE v MODIFY n NUMBER(5)");
+    EXPECT_EQ(Rows(state), "ENABLED NOT VALIDATED");
+    Run("ALTER TABLE v DISABLE CONSTRAINT v_pos");
+    EXPECT_EQ(Rows(state), "DISABLED NOT VALIDATED");
+    EXPECT_EQ(Violation("ALTER TABLE v ENABLE CONSTRAINT v_pos"), "ORA-02293");
+    EXPECT_EQ(Violation("ALTER TABLE v ENABLE VALIDATE CONSTRAINT v_pos"), "ORA-02293");
+    EXPECT_EQ(Rows(state), "DISABLED NOT VALIDATED");
+    Run("ALTER TABLE v ENABLE NOVALIDATE CONSTRAINT v_pos");
+    EXPECT_EQ(Rows(state), "ENABLED NOT VALIDATED");
+    Exec("DELETE FROM v");
+    Exec("COMMIT");
+    Run("ALTER TABLE v DISABLE VALIDATE CONSTRAINT v_pos");
+    EXPECT_EQ(Rows(state), "DISABLED VALIDATED");
+    Run("ALTER TABLE v ENABLE CONSTRAINT v_pos");
+    EXPECT_EQ(Rows(state), "ENABLED VALIDATED");
+}
+
 // A file as the previous version wrote it: keys added later, CHECK conditions
 // as written and constraints set aside in tables of their own.
 TEST(CConstraintRecordFile, AFileOfThePreviousVersionIsConvertedOnce) {
