@@ -339,6 +339,12 @@ namespace {
 void NameUnnamed(sqlite3* db, const Definition& definition, std::vector<Constraint>& now,
                  const std::vector<bool>& unnamed, const std::vector<Constraint>& before, bool legacy) {
     std::vector<bool> used(before.size(), false);
+    // A name the definition gives is no unnamed constraint's.
+    auto named = [&](const std::string& name) {
+        for (std::size_t n = 0; n < now.size(); ++n)
+            if (!unnamed[n] && now[n].name == name) return true;
+        return false;
+    };
     long long next = HighestNumber(db);
     int ordinal = 0;
     for (std::size_t n = 0; n < now.size(); ++n) {
@@ -347,8 +353,10 @@ void NameUnnamed(sqlite3* db, const Definition& definition, std::vector<Constrai
         ++ordinal;
         bool kept = false;
         for (std::size_t k = 0; k < before.size() && !kept; ++k)
-            if (!used[k] && before[k].generated && before[k].enforcedBy == "TABLE" && Same(before[k], c)) {
+            if (!used[k] && !named(before[k].name) && before[k].enforcedBy == "TABLE" && Same(before[k], c)) {
+                // Note: one renamed keeps its new name, though the definition does not name it.
                 c.name = before[k].name;
+                c.generated = before[k].generated;
                 used[k] = kept = true;
             }
         if (kept) continue;

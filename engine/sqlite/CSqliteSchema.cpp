@@ -569,6 +569,15 @@ bool CSqliteSchema::AlterTable(std::string_view sql, const Tokens& tokens, CEngi
         COraError::Set(error, 942, {table}, static_cast<int>(tokens[2].begin));
         return false;
     }
+    if (action == "RENAME" && object == "CONSTRAINT") {
+        handled = true;
+        if (tokens.size() < 8 || Word(sql, tokens, 6) != "TO") {
+            COraError::Set(error, 905, {},
+                           static_cast<int>(tokens[std::min<std::size_t>(6, tokens.size() - 1)].begin));
+            return false;
+        }
+        return RenameConstraint(table, Word(sql, tokens, 5), Word(sql, tokens, 7), tokens[5].begin, error);
+    }
     std::size_t end = tokens.back().begin + tokens.back().length;
     if (CSqlScanner::IsSymbol(sql, tokens.back(), ';')) end = tokens.back().begin;
     if (action == "ADD" || action == "MODIFY") {
@@ -985,6 +994,39 @@ bool CSqliteSchema::AddKey(std::string_view table, std::string_view item, const 
             key.notNullAdded.push_back(column);
         }
     return CCatalogTables::AddKey(m_db, key, error);
+}
+
+bool CSqliteSchema::RenameConstraint(std::string_view table, const std::string& name, const std::string& to,
+                                     std::size_t at, CEngineError& error) {
+    std::string utfName = encoding::Cp932ToUtf8(name);
+    std::string utfTo = encoding::Cp932ToUtf8(to);
+    CSqliteDictionary::Constraint found;
+    if (!CConstraintCatalog::Find(m_db, utfName, found) ||
+        found.table != encoding::Cp932ToUtf8(Upper(table))) {
+        COraError::Set(error, 23292, {name}, static_cast<int>(at));
+        return false;
+    }
+    CSqliteDictionary::Constraint taken;
+    if (CConstraintCatalog::Find(m_db, utfTo, taken)) {
+        COraError::Set(error, 2264, {to}, static_cast<int>(at));
+        return false;
+    }
+    found.name = utfTo;
+    found.generated = false;
+    if (!CConstraintCatalog::Remove(m_db, utfName, error) || !CConstraintCatalog::Write(m_db, found, error))
+        return false;
+    if (found.enforcedBy != "TABLE") return true;
+    // The definition names it where it was named (one the system named unnamed, it names it nowhere).
+    std::string current;
+    TableSql(table, current);
+    auto words = CSqlScanner::Significant(current);
+    for (std::size_t k = 0; k + 1 < words.size(); ++k)
+        if (Word(current, words, k) == "CONSTRAINT" && Word(current, words, k + 1) == name)
+            return EditDefinition(table,
+                                  current.substr(0, words[k + 1].begin) + "\"" + to + "\"" +
+                                      current.substr(words[k + 1].begin + words[k + 1].length),
+                                  error);
+    return true;
 }
 
 bool CSqliteSchema::Enable(std::string_view table, std::string_view name, std::size_t at, CEngineError& error,

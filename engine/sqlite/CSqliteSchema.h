@@ -66,6 +66,9 @@ private:
     bool AddCheck(std::string_view table, std::string_view item, std::string name, std::size_t at,
                   CEngineError& error);
     // `disable`: the constraint is set aside in the catalog for ENABLE.
+    // RENAME CONSTRAINT: the catalog's row and the definition's words.
+    bool RenameConstraint(std::string_view table, const std::string& name, const std::string& to,
+                          std::size_t at, CEngineError& error);
     bool DropConstraint(std::string_view table, std::string_view name, std::size_t at, CEngineError& error,
                         bool disable = false);
     // `novalidate`: a CHECK set aside is enabled without checking the rows there.

@@ -186,6 +186,27 @@ TEST_F(CConstraintRecordTest, TheStateWordsAreShownAsTheServerShowsThem) {
     EXPECT_EQ(Rows(state), "ENABLED VALIDATED");
 }
 
+TEST_F(CConstraintRecordTest, AConstraintRenamedKeepsItsNewNameThroughRebuilds) {
+    Run("CREATE TABLE r (a NUMBER CONSTRAINT r_a CHECK (a > 0), b NUMBER PRIMARY KEY, c NUMBER NOT NULL)");
+    Run("ALTER TABLE r ADD CONSTRAINT r_c UNIQUE (c)");
+    std::string key = Rows("SELECT CONSTRAINT_NAME FROM USER_CONSTRAINTS WHERE CONSTRAINT_TYPE = 'P'");
+    Run("ALTER TABLE r RENAME CONSTRAINT r_a TO r_pos");
+    Run("ALTER TABLE r RENAME CONSTRAINT " + key + " TO r_pk");
+    Run("ALTER TABLE r RENAME CONSTRAINT r_c TO r_c_uk");
+    Run("ALTER TABLE r MODIFY a NUMBER(5)");
+    EXPECT_EQ(
+        Rows("SELECT CONSTRAINT_NAME, CONSTRAINT_TYPE, SEARCH_CONDITION, GENERATED FROM USER_CONSTRAINTS "
+             "WHERE CONSTRAINT_NAME LIKE 'R%' ORDER BY 1"),
+        "R_C_UK,U,-,USER NAME|R_PK,P,-,USER NAME|R_POS,C,a > 0,USER NAME");
+    EXPECT_EQ(Rows("SELECT COUNT(*) FROM USER_CONSTRAINTS WHERE TABLE_NAME = 'R'"), "4");
+    EXPECT_EQ(Failure("INSERT INTO r VALUES (-1, 1, 1)"), "ORA-02290: チェック制約 R_POS に違反しました。");
+    Exec("INSERT INTO r VALUES (1, 1, 1)");
+    EXPECT_EQ(Failure("INSERT INTO r VALUES (2, 1, 2)"), "ORA-00001: 一意制約 R_PK に違反する値です。");
+    EXPECT_EQ(Violation("INSERT INTO r VALUES (2, 2, 1)"), "ORA-00001");
+    EXPECT_EQ(Violation("ALTER TABLE r RENAME CONSTRAINT r_none TO r_x"), "ORA-23292");
+    EXPECT_EQ(Violation("ALTER TABLE r RENAME CONSTRAINT r_pos TO r_pk"), "ORA-02264");
+}
+
 // A file as the previous version wrote it: keys added later, CHECK conditions
 // as written and constraints set aside in tables of their own.
 TEST(CConstraintRecordFile, AFileOfThePreviousVersionIsConvertedOnce) {
