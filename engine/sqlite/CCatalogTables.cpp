@@ -256,7 +256,11 @@ bool CCatalogTables::DropKey(sqlite3* db, const std::string& name, CEngineError&
     return CConstraintCatalog::Remove(db, name, error);
 }
 
-bool CCatalogTables::SetView(sqlite3* db, const View& view, CEngineError& error) {
+bool CCatalogTables::SetView(sqlite3* db, const View& given, CEngineError& error) {
+    // Note: an option of no name is named by the system, as a constraint is.
+    View view = given;
+    if (view.constraint.empty() && (view.readOnly || view.checkOption))
+        view.constraint = CConstraintCatalog::NewName(db);
     Statement set = sqliteapi::Prepare(db, "INSERT OR REPLACE INTO TARVEX_VIEWS VALUES (?1, ?2, ?3, ?4, ?5)");
     if (!set) return Exec(db, "SELECT 1 FROM TARVEX_VIEWS", error);
     sqlite3_bind_text(set.get(), 1, view.name.c_str(), -1, SQLITE_TRANSIENT);

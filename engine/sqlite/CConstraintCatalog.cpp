@@ -119,10 +119,13 @@ std::string SystemName(long long number) {
 long long HighestNumber(sqlite3* db) {
     Statement look = sqliteapi::Prepare(
         db,
-        "SELECT max(CAST(substr(CONSTRAINT_NAME, 6) AS INTEGER)) FROM main.TARVEX_CONSTRAINTS WHERE "
-        "CONSTRAINT_NAME GLOB 'SYS_C[0-9]*' AND substr(CONSTRAINT_NAME, 6) NOT GLOB '*[^0-9]*'");
+        "SELECT max(CAST(substr(CONSTRAINT_NAME, 6) AS INTEGER)) FROM (SELECT CONSTRAINT_NAME FROM "
+        "main.TARVEX_CONSTRAINTS UNION ALL SELECT CONSTRAINT_NAME FROM main.TARVEX_VIEWS) WHERE "
+        "CONSTRAINT_NAME "
+        "GLOB 'SYS_C[0-9]*' AND substr(CONSTRAINT_NAME, 6) NOT GLOB '*[^0-9]*'");
     // Note: the numbers start apart from those the dictionary gave the
-    // constraints of older files (from the table's place) and views' options.
+    // constraints of older files (from the table's place) and the options of
+    // their views.
     long long highest = 8000000;
     if (look && sqlite3_step(look.get()) == SQLITE_ROW)
         highest = std::max(highest, static_cast<long long>(sqlite3_column_int64(look.get(), 0)));

@@ -78,6 +78,12 @@ TEST_F(CConstraintRecordTest, TheSystemNamesEveryConstraintInOneFormOnceInTheFil
             "CONSTRAINT_NAME FROM USER_CONSTRAINTS WHERE TABLE_NAME <> 'OTHER')"),
         "0");
     EXPECT_EQ(Violation("INSERT INTO other VALUES (1)"), "ORA-02290");
+    // A view's option is named as a constraint is, apart from every other.
+    Run("CREATE VIEW other_v AS SELECT n FROM other WITH READ ONLY");
+    Run("CREATE TABLE last (n NUMBER NOT NULL)");
+    EXPECT_EQ(Rows("SELECT COUNT(DISTINCT CONSTRAINT_NAME) - COUNT(*) FROM USER_CONSTRAINTS"), "0");
+    std::string option = Rows("SELECT CONSTRAINT_NAME FROM USER_CONSTRAINTS WHERE TABLE_NAME = 'OTHER_V'");
+    EXPECT_TRUE(std::regex_match(option, form)) << option;
 }
 
 TEST_F(CConstraintRecordTest, ACheckFollowsItsRenamedColumnAndStillHolds) {
