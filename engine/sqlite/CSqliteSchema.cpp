@@ -1034,7 +1034,8 @@ bool CSqliteSchema::Enable(std::string_view table, std::string_view name, std::s
     std::string utfName = encoding::Cp932ToUtf8(name);
     for (const auto& key : CCatalogTables::Keys(m_db)) {
         if (key.name != utfName) continue;
-        if (key.enabled) return true;
+        // Note: ENABLE NOVALIDATE of one enabled only tells that the rows are not checked.
+        if (key.enabled) return !novalidate || CConstraintCatalog::SetValidated(m_db, utfName, false, error);
         std::string list;
         for (const auto& column : key.columns) list += (list.empty() ? "\"" : ", \"") + column + "\"";
         if (key.ownIndex &&
@@ -1053,7 +1054,8 @@ bool CSqliteSchema::Enable(std::string_view table, std::string_view name, std::s
         COraError::Set(error, 2430, {std::string(name)}, static_cast<int>(at));
         return false;
     }
-    if (kept.enforcedBy != "NONE") return true;
+    if (kept.enforcedBy != "NONE")
+        return !novalidate || CConstraintCatalog::SetValidated(m_db, utfName, false, error);
     if (!CConstraintCatalog::Remove(m_db, utfName, error)) return false;
     // A NOT NULL is one of its column again.
     if (kept.type == 'C' && kept.columns.size() == 1 &&
