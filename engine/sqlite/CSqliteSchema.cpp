@@ -996,6 +996,29 @@ bool CSqliteSchema::AddKey(std::string_view table, std::string_view item, const 
     return CCatalogTables::AddKey(m_db, key, error);
 }
 
+bool CSqliteSchema::Validate(std::string_view table, const CSqliteDictionary::Constraint& check,
+                             std::size_t at, CEngineError& error) {
+    // Note: only a CHECK can be enabled with rows unchecked (keys have their unique index).
+    if (check.type != 'C') return CConstraintCatalog::SetValidated(m_db, check.name, true, error);
+    std::string item = "CHECK (" + encoding::Utf8ToCp932(check.condition) + ")";
+    auto checks = CCheckCompiler::Find(item, false);
+    CSqliteCatalog catalog(m_db);
+    const auto* found = catalog.Columns(table);
+    CSqlEmitter::Failure failure;
+    if (checks.empty() || found == nullptr) return true;
+    const std::vector<CSqliteCatalog::Column> columns = *found;
+    if (!CCheckCompiler(catalog).Compile(item, columns, checks, failure)) {
+        COraError::Set(error, failure.code, {failure.name}, static_cast<int>(at));
+        return false;
+    }
+    if (Count("SELECT count(*) FROM \"" + check.table + "\" WHERE NOT (" +
+              encoding::Cp932ToUtf8(checks.front().compiled) + ")") > 0) {
+        COraError::Set(error, 2293, {encoding::Utf8ToCp932(check.name)}, static_cast<int>(at));
+        return false;
+    }
+    return CConstraintCatalog::SetValidated(m_db, check.name, true, error);
+}
+
 bool CSqliteSchema::RenameConstraint(std::string_view table, const std::string& name, const std::string& to,
                                      std::size_t at, CEngineError& error) {
     std::string utfName = encoding::Cp932ToUtf8(name);
@@ -1054,8 +1077,9 @@ bool CSqliteSchema::Enable(std::string_view table, std::string_view name, std::s
         COraError::Set(error, 2430, {std::string(name)}, static_cast<int>(at));
         return false;
     }
-    if (kept.enforcedBy != "NONE")
-        return !novalidate || CConstraintCatalog::SetValidated(m_db, utfName, false, error);
+    if (kept.enforcedBy != "NONE" && novalidate)
+        return CConstraintCatalog::SetValidated(m_db, utfName, false, error);
+    if (kept.enforcedBy != "NONE") return kept.validated || Validate(table, kept, at, error);
     if (!CConstraintCatalog::Remove(m_db, utfName, error)) return false;
     // A NOT NULL is one of its column again.
     if (kept.type == 'C' && kept.columns.size() == 1 &&

@@ -9,6 +9,7 @@
 #include "engine/sqlite/CCheckCompiler.h"
 #include "engine/sqlite/CColumnCompiler.h"
 #include "engine/sqlite/CSqlScanner.h"
+#include "engine/sqlite/CSqliteDictionary.h"
 
 struct sqlite3;
 
@@ -66,6 +67,10 @@ private:
     bool AddCheck(std::string_view table, std::string_view item, std::string name, std::size_t at,
                   CEngineError& error);
     // `disable`: the constraint is set aside in the catalog for ENABLE.
+    // ENABLE VALIDATE of a constraint enabled NOVALIDATE: the rows there are
+    // checked (ORA-02293 when one fails it).
+    bool Validate(std::string_view table, const CSqliteDictionary::Constraint& check, std::size_t at,
+                  CEngineError& error);
     // RENAME CONSTRAINT: the catalog's row and the definition's words.
     bool RenameConstraint(std::string_view table, const std::string& name, const std::string& to,
                           std::size_t at, CEngineError& error);

@@ -184,6 +184,13 @@ TEST_F(CConstraintRecordTest, TheStateWordsAreShownAsTheServerShowsThem) {
     EXPECT_EQ(Rows(state), "DISABLED NOT VALIDATED");
     Run("ALTER TABLE v ENABLE NOVALIDATE CONSTRAINT v_pos");
     EXPECT_EQ(Rows(state), "ENABLED NOT VALIDATED");
+    // ENABLE VALIDATE of one enabled checks the rows there.
+    EXPECT_EQ(Violation("ALTER TABLE v ENABLE VALIDATE CONSTRAINT v_pos"), "ORA-02293");
+    EXPECT_EQ(Rows(state), "ENABLED NOT VALIDATED");
+    Exec("UPDATE v SET n = 3");
+    Exec("COMMIT");
+    Run("ALTER TABLE v ENABLE VALIDATE CONSTRAINT v_pos");
+    EXPECT_EQ(Rows(state), "ENABLED VALIDATED");
     Exec("DELETE FROM v");
     Exec("COMMIT");
     Run("ALTER TABLE v DISABLE VALIDATE CONSTRAINT v_pos");
