@@ -30,12 +30,6 @@ constexpr const char* kTables[] = {
     "INTEGER, AVG_ROW_LEN INTEGER, LAST_ANALYZED TEXT)",
     "CREATE TABLE IF NOT EXISTS TARVEX_COMMENTS (TABLE_NAME TEXT NOT NULL, COLUMN_NAME TEXT NOT NULL, "
     "COMMENTS TEXT, PRIMARY KEY (TABLE_NAME, COLUMN_NAME))",
-    "CREATE TABLE IF NOT EXISTS TARVEX_DISABLED (TABLE_NAME TEXT NOT NULL, CONSTRAINT_NAME TEXT PRIMARY KEY, "
-    "KIND TEXT NOT NULL, DEFINITION TEXT NOT NULL)",
-    "CREATE TABLE IF NOT EXISTS TARVEX_KEYS (CONSTRAINT_NAME VARCHAR2(128) PRIMARY KEY, TABLE_NAME "
-    "VARCHAR2(128) NOT NULL, CONSTRAINT_TYPE VARCHAR2(1) NOT NULL, INDEX_NAME VARCHAR2(128) NOT NULL, "
-    "OWN_INDEX "
-    "VARCHAR2(1) NOT NULL, COLUMNS TEXT NOT NULL, NOT_NULL_ADDED TEXT NOT NULL, STATUS VARCHAR2(8) NOT NULL)",
     "CREATE TABLE IF NOT EXISTS TARVEX_VIEWS (VIEW_NAME VARCHAR2(128) PRIMARY KEY, TEXT TEXT NOT NULL, "
     "READ_ONLY VARCHAR2(1) NOT NULL, CHECK_OPTION VARCHAR2(1) NOT NULL, CONSTRAINT_NAME VARCHAR2(128))",
     // Note: files of version 0 kept a view's text in a comment "/*TEXT:...*/".
@@ -46,8 +40,6 @@ constexpr const char* kTables[] = {
     "NULL, DURATION VARCHAR2(15) NOT NULL)",
     "CREATE TABLE IF NOT EXISTS TARVEX_SYNONYMS (SYNONYM_NAME VARCHAR2(128) PRIMARY KEY, OWNER VARCHAR2(128) "
     "NOT NULL, TABLE_OWNER VARCHAR2(128), TABLE_NAME VARCHAR2(128) NOT NULL)",
-    "CREATE TABLE IF NOT EXISTS TARVEX_CHECKS (CONSTRAINT_NAME VARCHAR2(128) PRIMARY KEY, TABLE_NAME "
-    "VARCHAR2(128) NOT NULL, SEARCH_CONDITION TEXT NOT NULL, GENERATED VARCHAR2(14) NOT NULL)",
     "CREATE TABLE IF NOT EXISTS TARVEX_IDENTITIES (TABLE_NAME VARCHAR2(128) NOT NULL, COLUMN_NAME "
     "VARCHAR2(128) NOT NULL, GENERATION_TYPE VARCHAR2(10) NOT NULL, DEFAULT_ON_NULL VARCHAR2(3) NOT NULL, "
     "SEQUENCE_NAME VARCHAR2(128) NOT NULL, IDENTITY_OPTIONS VARCHAR2(298), PRIMARY KEY (TABLE_NAME, "
@@ -187,71 +179,88 @@ bool ConvertKeyMarks(sqlite3* db, CEngineError& error) {
     disabled.reset();
     for (const auto& key : keys)
         if (!CCatalogTables::AddKey(db, key, error)) return false;
-    return Exec(db, "DELETE FROM TARVEX_DISABLED WHERE KIND = 'I'", error);
+    return true;
 }
 
 }  // namespace
 
-bool CCatalogTables::AddKey(sqlite3* db, const Key& key, CEngineError& error) {
-    Statement add = sqliteapi::Prepare(db, "INSERT INTO TARVEX_KEYS VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8)");
-    if (!add) return Exec(db, "SELECT 1 FROM TARVEX_KEYS", error);
-    std::string type(1, key.type);
-    std::string columns = CNameList::Join(key.columns);
-    std::string notNull = CNameList::Join(key.notNullAdded);
-    sqlite3_bind_text(add.get(), 1, key.name.c_str(), -1, SQLITE_TRANSIENT);
-    sqlite3_bind_text(add.get(), 2, key.table.c_str(), -1, SQLITE_TRANSIENT);
-    sqlite3_bind_text(add.get(), 3, type.c_str(), -1, SQLITE_TRANSIENT);
-    sqlite3_bind_text(add.get(), 4, key.index.c_str(), -1, SQLITE_TRANSIENT);
-    sqlite3_bind_text(add.get(), 5, key.ownIndex ? "Y" : "N", -1, SQLITE_STATIC);
-    sqlite3_bind_text(add.get(), 6, columns.c_str(), -1, SQLITE_TRANSIENT);
-    sqlite3_bind_text(add.get(), 7, notNull.c_str(), -1, SQLITE_TRANSIENT);
-    sqlite3_bind_text(add.get(), 8, key.enabled ? "ENABLED" : "DISABLED", -1, SQLITE_STATIC);
-    if (sqlite3_step(add.get()) == SQLITE_DONE) return true;
-    error.Set(sqliteapi::Cp932Of(sqlite3_errmsg(db)));
-    return false;
+namespace {
+
+CSqliteDictionary::Constraint KeyConstraint(const CCatalogTables::Key& key) {
+    CSqliteDictionary::Constraint c;
+    c.name = key.name;
+    c.table = key.table;
+    c.type = key.type;
+    c.columns = key.columns;
+    c.index = key.index;
+    c.ownIndex = key.ownIndex;
+    c.notNullAdded = key.notNullAdded;
+    c.enabled = c.validated = key.enabled;
+    c.generated = key.generated;
+    c.enforcedBy = "INDEX";
+    return c;
 }
 
-std::vector<CCatalogTables::Key> CCatalogTables::Keys(sqlite3* db) {
-    std::vector<Key> keys;
-    Statement list =
-        sqliteapi::Prepare(db,
-                           "SELECT CONSTRAINT_NAME, TABLE_NAME, CONSTRAINT_TYPE, INDEX_NAME, OWN_INDEX, "
-                           "COLUMNS, NOT_NULL_ADDED, STATUS FROM main.TARVEX_KEYS ORDER BY rowid");
-    while (list && sqlite3_step(list.get()) == SQLITE_ROW) {
-        Key key;
-        key.name = Text(list.get(), 0);
-        key.table = Text(list.get(), 1);
-        key.type = Text(list.get(), 2) == "P" ? 'P' : 'U';
-        key.index = Text(list.get(), 3);
-        key.ownIndex = Text(list.get(), 4) == "Y";
-        key.columns = CNameList::Split(Text(list.get(), 5));
-        key.notNullAdded = CNameList::Split(Text(list.get(), 6));
-        key.enabled = Text(list.get(), 7) == "ENABLED";
-        keys.push_back(std::move(key));
-    }
-    return keys;
-}
-
-bool CCatalogTables::SetKeyEnabled(sqlite3* db, const std::string& name, bool enabled, CEngineError& error) {
-    Statement set = sqliteapi::Prepare(db, "UPDATE TARVEX_KEYS SET STATUS = ?2 WHERE CONSTRAINT_NAME = ?1");
-    if (!set) return Exec(db, "SELECT 1 FROM TARVEX_KEYS", error);
+// Sets STATUS (and VALIDATED with it) of the constraint `name`.
+bool SetStatus(sqlite3* db, const std::string& name, bool enabled, CEngineError& error) {
+    Statement set = sqliteapi::Prepare(
+        db, "UPDATE main.TARVEX_CONSTRAINTS SET STATUS = ?2, VALIDATED = ?3 WHERE CONSTRAINT_NAME = ?1");
+    if (!set) return Exec(db, "SELECT 1 FROM main.TARVEX_CONSTRAINTS", error);
     sqlite3_bind_text(set.get(), 1, name.c_str(), -1, SQLITE_TRANSIENT);
     sqlite3_bind_text(set.get(), 2, enabled ? "ENABLED" : "DISABLED", -1, SQLITE_STATIC);
+    sqlite3_bind_text(set.get(), 3, enabled ? "VALIDATED" : "NOT VALIDATED", -1, SQLITE_STATIC);
     if (sqlite3_step(set.get()) == SQLITE_DONE) return true;
     error.Set(sqliteapi::Cp932Of(sqlite3_errmsg(db)));
     return false;
 }
 
-bool CCatalogTables::DropKey(sqlite3* db, const std::string& name, CEngineError& error) {
-    Statement drop = sqliteapi::Prepare(db, "DELETE FROM TARVEX_KEYS WHERE CONSTRAINT_NAME = ?1");
-    if (!drop) return Exec(db, "SELECT 1 FROM TARVEX_KEYS", error);
-    sqlite3_bind_text(drop.get(), 1, name.c_str(), -1, SQLITE_TRANSIENT);
-    if (sqlite3_step(drop.get()) == SQLITE_DONE) return true;
-    error.Set(sqliteapi::Cp932Of(sqlite3_errmsg(db)));
-    return false;
+}  // namespace
+
+bool CCatalogTables::AddKey(sqlite3* db, const Key& key, CEngineError& error) {
+    return CConstraintCatalog::Write(db, KeyConstraint(key), error);
 }
 
-bool CCatalogTables::SetView(sqlite3* db, const View& view, CEngineError& error) {
+std::vector<CCatalogTables::Key> CCatalogTables::Keys(sqlite3* db) {
+    std::vector<Key> keys;
+    Statement list = sqliteapi::Prepare(
+        db, "SELECT DISTINCT TABLE_NAME FROM main.TARVEX_CONSTRAINTS WHERE ENFORCED_BY = 'INDEX'");
+    std::vector<std::string> tables;
+    while (list && sqlite3_step(list.get()) == SQLITE_ROW) tables.push_back(Text(list.get(), 0));
+    list.reset();
+    for (const std::string& table : tables) {
+        std::vector<CSqliteDictionary::Constraint> found;
+        CConstraintCatalog::Read(db, table, found);
+        for (const auto& c : found) {
+            if (c.enforcedBy != "INDEX") continue;
+            Key key;
+            key.name = c.name;
+            key.table = c.table;
+            key.type = c.type == 'P' ? 'P' : 'U';
+            key.index = c.index;
+            key.ownIndex = c.ownIndex;
+            key.columns = c.columns;
+            key.notNullAdded = c.notNullAdded;
+            key.enabled = c.enabled;
+            key.generated = c.generated;
+            keys.push_back(std::move(key));
+        }
+    }
+    return keys;
+}
+
+bool CCatalogTables::SetKeyEnabled(sqlite3* db, const std::string& name, bool enabled, CEngineError& error) {
+    return SetStatus(db, name, enabled, error);
+}
+
+bool CCatalogTables::DropKey(sqlite3* db, const std::string& name, CEngineError& error) {
+    return CConstraintCatalog::Remove(db, name, error);
+}
+
+bool CCatalogTables::SetView(sqlite3* db, const View& given, CEngineError& error) {
+    // Note: an option of no name is named by the system, as a constraint is.
+    View view = given;
+    if (view.constraint.empty() && (view.readOnly || view.checkOption))
+        view.constraint = CConstraintCatalog::NewName(db);
     Statement set = sqliteapi::Prepare(db, "INSERT OR REPLACE INTO TARVEX_VIEWS VALUES (?1, ?2, ?3, ?4, ?5)");
     if (!set) return Exec(db, "SELECT 1 FROM TARVEX_VIEWS", error);
     sqlite3_bind_text(set.get(), 1, view.name.c_str(), -1, SQLITE_TRANSIENT);
@@ -318,9 +327,11 @@ bool CCatalogTables::Install(sqlite3* db, CEngineError& error) {
     bool ok = true;
     if (int version = UserVersion(db); version < kVersion) {
         for (const char* sql : kTables) ok = ok && Exec(db, sql, error);
-        ok = ok && ConvertIdentityMarks(db, error) && ConvertKeyMarks(db, error) &&
+        ok = ok && CConstraintCatalog::Extend(db, error) && ConvertIdentityMarks(db, error) &&
+             ConvertKeyMarks(db, error) &&
              (version >= kColumnsRecorded ||
-              (CColumnCatalog::Convert(db, error) && CConstraintCatalog::Convert(db, error))) &&
+              (CConstraintCatalog::Convert(db, error) && CColumnCatalog::Convert(db, error))) &&
+             CConstraintCatalog::Upgrade(db, error) &&
              Exec(db, "PRAGMA user_version = " + std::to_string(kVersion), error);
     }
     if (ok && Exec(db, "COMMIT", error)) return true;
@@ -406,10 +417,7 @@ bool CCatalogTables::RenameTable(sqlite3* db, const std::string& table, const st
         ("UPDATE TARVEX_IDENTITIES SET TABLE_NAME = ?2, SEQUENCE_NAME = 'ISEQ$$_' || ?2 || '_' || "
          "COLUMN_NAME "
          "WHERE TABLE_NAME = ?1 AND ?3 IS NOT NULL"),
-        "UPDATE TARVEX_KEYS SET TABLE_NAME = ?2 WHERE TABLE_NAME = ?1 AND ?3 IS NOT NULL",
         "UPDATE TARVEX_COMMENTS SET TABLE_NAME = ?2 WHERE TABLE_NAME = ?1 AND ?3 IS NOT NULL",
-        "UPDATE TARVEX_DISABLED SET TABLE_NAME = ?2 WHERE TABLE_NAME = ?1 AND ?3 IS NOT NULL",
-        "UPDATE TARVEX_CHECKS SET TABLE_NAME = ?2 WHERE TABLE_NAME = ?1 AND ?3 IS NOT NULL",
         "UPDATE TARVEX_COLUMNS SET TABLE_NAME = ?2 WHERE TABLE_NAME = ?1 AND ?3 IS NOT NULL",
         "UPDATE TARVEX_CONSTRAINTS SET TABLE_NAME = ?2 WHERE TABLE_NAME = ?1 AND ?3 IS NOT NULL",
         "UPDATE TARVEX_CONSTRAINTS SET R_TABLE = ?2 WHERE R_TABLE = ?1 AND ?3 IS NOT NULL",
@@ -418,6 +426,55 @@ bool CCatalogTables::RenameTable(sqlite3* db, const std::string& table, const st
         if (!Run(db, sql, table, to, "", error)) return false;
     return true;
 }
+
+namespace {
+
+// `condition` (CP932) with each name of the column `column` written as `to`
+// (both UTF-8, as the dictionary shows them); literals stay as they are.
+std::string RenamedIn(const std::string& condition, const std::string& column, const std::string& to) {
+    std::string from = encoding::Utf8ToCp932(column);
+    std::string name = encoding::Utf8ToCp932(to);
+    bool plain = !name.empty() && !(name[0] >= '0' && name[0] <= '9');
+    for (char c : name)
+        plain =
+            plain && ((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' || c == '$' || c == '#');
+    std::string out;
+    std::size_t done = 0;
+    for (const auto& token : CSqlScanner::Significant(condition)) {
+        std::string_view text = std::string_view(condition).substr(token.begin, token.length);
+        bool named = (token.kind == CSqlScanner::Kind::Word && cp932::ToUpperAscii(text) == from) ||
+                     (token.kind == CSqlScanner::Kind::QuotedName && text.substr(1, text.size() - 2) == from);
+        if (!named) continue;
+        out += condition.substr(done, token.begin - done);
+        out += token.kind == CSqlScanner::Kind::Word && plain ? name : "\"" + name + "\"";
+        done = token.begin + token.length;
+    }
+    return out + condition.substr(done);
+}
+
+// The CHECK conditions of `table` as written follow the column's new name.
+bool RenameInChecks(sqlite3* db, const std::string& table, const std::string& column, const std::string& to,
+                    CEngineError& error) {
+    std::vector<CSqliteDictionary::Constraint> constraints;
+    CConstraintCatalog::Read(db, table, constraints);
+    Statement set = sqliteapi::Prepare(
+        db, "UPDATE main.TARVEX_CONSTRAINTS SET SEARCH_CONDITION = ?2 WHERE CONSTRAINT_NAME = ?1");
+    if (!set) return Exec(db, "SELECT 1 FROM main.TARVEX_CONSTRAINTS", error);
+    for (const auto& c : constraints) {
+        if (c.type != 'C' || c.condition.empty()) continue;
+        std::string renamed =
+            encoding::Cp932ToUtf8(RenamedIn(encoding::Utf8ToCp932(c.condition), column, to));
+        if (renamed == c.condition) continue;
+        sqlite3_bind_text(set.get(), 1, c.name.c_str(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_text(set.get(), 2, renamed.c_str(), -1, SQLITE_TRANSIENT);
+        bool ok = sqlite3_step(set.get()) == SQLITE_DONE;
+        sqlite3_reset(set.get());
+        if (!ok) return Exec(db, "SELECT 1 FROM main.TARVEX_CONSTRAINTS", error);
+    }
+    return true;
+}
+
+}  // namespace
 
 bool CCatalogTables::RenameColumn(sqlite3* db, const std::string& table, const std::string& column,
                                   const std::string& to, CEngineError& error) {
@@ -438,15 +495,12 @@ bool CCatalogTables::RenameColumn(sqlite3* db, const std::string& table, const s
         "UPDATE TARVEX_CONSTRAINTS SET R_COLUMNS = trim(replace(',' || R_COLUMNS || ',', ',' || ?2 || ',', "
         "',' "
         "|| ?3 || ','), ',') WHERE R_TABLE = ?1",
-        // The column lists of keys are joined by commas.
-        "UPDATE TARVEX_KEYS SET COLUMNS = trim(replace(',' || COLUMNS || ',', ',' || ?2 || ',', ',' || ?3 || "
-        "','), ','), NOT_NULL_ADDED = trim(replace(',' || NOT_NULL_ADDED || ',', ',' || ?2 || ',', ',' || ?3 "
-        "|| "
-        "','), ',') WHERE TABLE_NAME = ?1",
+        "UPDATE TARVEX_CONSTRAINTS SET NOT_NULL_ADDED = trim(replace(',' || NOT_NULL_ADDED || ',', ',' || ?2 "
+        "|| ',', ',' || ?3 || ','), ',') WHERE TABLE_NAME = ?1",
     };
     for (const char* sql : kStatements)
         if (!Run(db, sql, table, column, to, error)) return false;
-    return true;
+    return RenameInChecks(db, table, column, to, error);
 }
 
 bool CCatalogTables::Prune(sqlite3* db, const std::string& table, CEngineError& error) {
@@ -476,12 +530,9 @@ bool CCatalogTables::Forget(sqlite3* db, const std::string& table, CEngineError&
         "TABLE_NAME = " +
             name + "); DELETE FROM TARVEX_IDENTITIES WHERE TABLE_NAME = " + name +
             "; DELETE FROM TARVEX_COMMENTS WHERE TABLE_NAME = " + name +
-            "; DELETE FROM TARVEX_KEYS WHERE TABLE_NAME = " + name +
             "; DELETE FROM TARVEX_VIEWS WHERE VIEW_NAME = " + name +
             "; DELETE FROM TARVEX_TEMPORARY WHERE TABLE_NAME = " + name +
-            "; DELETE FROM TARVEX_DISABLED WHERE TABLE_NAME = " + name +
             "; DELETE FROM TARVEX_TABLE_STATS WHERE TABLE_NAME = " + name +
-            "; DELETE FROM TARVEX_CHECKS WHERE TABLE_NAME = " + name +
             "; DELETE FROM TARVEX_COLUMNS WHERE TABLE_NAME = " + name +
             "; DELETE FROM TARVEX_CONSTRAINTS WHERE TABLE_NAME = " + name,
         error);
@@ -489,44 +540,22 @@ bool CCatalogTables::Forget(sqlite3* db, const std::string& table, CEngineError&
 
 bool CCatalogTables::AddCheck(sqlite3* db, const std::string& table, std::string& name,
                               const std::string& condition, CEngineError& error) {
-    bool generated = name.empty();
-    if (generated) {
-        // Note: SYS_C and seven digits, apart from the numbers the dictionary
-        // gives constraints of older files and views' options.
-        Statement next = sqliteapi::Prepare(db, "SELECT coalesce(max(rowid), 0) + 1 FROM TARVEX_CHECKS");
-        if (!next || sqlite3_step(next.get()) != SQLITE_ROW)
-            return Exec(db, "SELECT 1 FROM TARVEX_CHECKS", error);
-        char buffer[32];
-        std::snprintf(buffer, sizeof buffer, "SYS_C%07lld", 8000000 + sqlite3_column_int64(next.get(), 0));
-        name = buffer;
-    }
-    Statement add = sqliteapi::Prepare(db, "INSERT OR REPLACE INTO TARVEX_CHECKS VALUES (?1, ?2, ?3, ?4)");
-    if (!add) return Exec(db, "SELECT 1 FROM TARVEX_CHECKS", error);
-    std::string text = encoding::Cp932ToUtf8(condition);
-    sqlite3_bind_text(add.get(), 1, name.c_str(), -1, SQLITE_TRANSIENT);
-    sqlite3_bind_text(add.get(), 2, table.c_str(), -1, SQLITE_TRANSIENT);
-    sqlite3_bind_text(add.get(), 3, text.c_str(), -1, SQLITE_TRANSIENT);
-    sqlite3_bind_text(add.get(), 4, generated ? "GENERATED NAME" : "USER NAME", -1, SQLITE_STATIC);
-    if (sqlite3_step(add.get()) == SQLITE_DONE) return true;
-    error.Set(sqliteapi::Cp932Of(sqlite3_errmsg(db)));
-    return false;
+    CSqliteDictionary::Constraint c;
+    c.generated = name.empty();
+    c.name = c.generated ? CConstraintCatalog::NewName(db) : name;
+    c.table = table;
+    c.condition = encoding::Cp932ToUtf8(condition);
+    name = c.name;
+    return CConstraintCatalog::Write(db, c, error);
 }
 
 bool CCatalogTables::CheckCondition(sqlite3* db, const std::string& name, std::string& condition) {
-    Statement look =
-        sqliteapi::Prepare(db, "SELECT SEARCH_CONDITION FROM main.TARVEX_CHECKS WHERE CONSTRAINT_NAME = ?1");
-    if (!look) return false;
-    sqlite3_bind_text(look.get(), 1, name.c_str(), -1, SQLITE_TRANSIENT);
-    if (sqlite3_step(look.get()) != SQLITE_ROW) return false;
-    condition = encoding::Utf8ToCp932(Text(look.get(), 0));
+    CSqliteDictionary::Constraint c;
+    if (!CConstraintCatalog::Find(db, name, c) || c.type != 'C') return false;
+    condition = encoding::Utf8ToCp932(c.condition);
     return true;
 }
 
 bool CCatalogTables::DropCheck(sqlite3* db, const std::string& name, CEngineError& error) {
-    Statement drop = sqliteapi::Prepare(db, "DELETE FROM TARVEX_CHECKS WHERE CONSTRAINT_NAME = ?1");
-    if (!drop) return true;
-    sqlite3_bind_text(drop.get(), 1, name.c_str(), -1, SQLITE_TRANSIENT);
-    if (sqlite3_step(drop.get()) == SQLITE_DONE) return true;
-    error.Set(sqliteapi::Cp932Of(sqlite3_errmsg(db)));
-    return false;
+    return CConstraintCatalog::Remove(db, name, error);
 }

@@ -12,18 +12,17 @@ struct sqlite3;
 // ordinary tables of the database file: sequences (TARVEX_SEQUENCES),
 // identity columns with their options (TARVEX_IDENTITIES), comments
 // (TARVEX_COMMENTS), views with their text and options (TARVEX_VIEWS),
-// GLOBAL TEMPORARY tables (TARVEX_TEMPORARY), keys added by ALTER TABLE
-// (TARVEX_KEYS), CHECK constraints with their conditions as written
-// (TARVEX_CHECKS), the columns of tables with their declared types
-// (TARVEX_COLUMNS, see CColumnCatalog), other constraints set aside by
-// DISABLE (TARVEX_DISABLED) and the times objects were made and changed
+// GLOBAL TEMPORARY tables (TARVEX_TEMPORARY), the columns of tables with
+// their declared types (TARVEX_COLUMNS, see CColumnCatalog), every
+// constraint with its name and state (TARVEX_CONSTRAINTS, see
+// CConstraintCatalog) and the times objects were made and changed
 // (TARVEX_OBJECT_TIMES, see CObjectTimes).
 // Their version is the file's user_version. They are made, in one
 // transaction, when a connection first opens the file for writing, and a
 // file of an earlier version is converted then, once; reading never writes.
 class CCatalogTables {
 public:
-    static constexpr int kVersion = 5;
+    static constexpr int kVersion = 6;
     // The version from which CHECK constraints are compiled (see CCheckUpgrade).
     static constexpr int kChecksCompiled = 3;
     // The version from which the columns of tables are recorded (CColumnCatalog).
@@ -53,7 +52,7 @@ public:
     // The generation of the identity column, "" when it is none.
     static std::string IdentityOf(sqlite3* db, std::string_view table, std::string_view column);
     // Primary and unique keys added to a table after it was made (those of
-    // CREATE TABLE are SQLite's own). A key is enforced by a unique index:
+    // CREATE TABLE are SQLite's own), kept in TARVEX_CONSTRAINTS. A key is enforced by a unique index:
     // one it made itself (`ownIndex`), or one that was there (the server's
     // namespaces of keys and indexes are apart). `notNullAdded`: the columns
     // the key made NOT NULL, which no constraint of their own lists.
@@ -66,6 +65,7 @@ public:
         std::vector<std::string> columns;
         std::vector<std::string> notNullAdded;
         bool enabled = true;
+        bool generated = false;  // named by the system
     };
     static bool AddKey(sqlite3* db, const Key& key, CEngineError& error);
     static std::vector<Key> Keys(sqlite3* db);
@@ -85,13 +85,13 @@ public:
     static bool FindView(sqlite3* db, const std::string& name, View& view);
 
     // CHECK constraints: the table's definition holds each by its name with
-    // its compiled condition; the catalog the condition as written. An
+    // its compiled condition; TARVEX_CONSTRAINTS the condition as written. An
     // unnamed one is given a name of the server's form in `name`. Names and
     // table UTF-8, the condition CP932.
     static bool AddCheck(sqlite3* db, const std::string& table, std::string& name,
                          const std::string& condition, CEngineError& error);
     // The condition of the CHECK constraint `name` as written (CP932); false
-    // when the catalog holds none (a file written before it kept them).
+    // when the catalog holds none.
     static bool CheckCondition(sqlite3* db, const std::string& name, std::string& condition);
     static bool DropCheck(sqlite3* db, const std::string& name, CEngineError& error);
 

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/sqlite/CCatalogTables.h"
 #include "engine/sqlite/CCheckCompiler.h"
+#include "engine/sqlite/CConstraintCatalog.h"
 #include "engine/sqlite/CSqliteCatalog.h"
 #include "engine/sqlite/CSqliteDictionary.h"
 #include "engine/sqlite/CTableRebuild.h"
@@ -35,14 +35,17 @@ std::vector<Table> TablesWithChecks(sqlite3* db) {
     return tables;
 }
 
-// The names the dictionary gives the table's CHECK constraints, in order
-// (a NOT NULL is listed as a check of its own, and is none).
-std::vector<std::string> CheckNames(const Table& table) {
+// The names the catalog gives the table's CHECK constraints, in order
+// (a NOT NULL is recorded as a check of its own, and is none here).
+std::vector<std::string> CheckNames(sqlite3* db, const Table& table) {
     std::vector<std::string> names;
-    for (const auto& constraint : CSqliteDictionary::Parse(table.sql, table.number)) {
+    std::vector<CSqliteDictionary::Constraint> constraints;
+    CConstraintCatalog::Read(db, cp932::ToUpperAscii(table.name), constraints);
+    for (const auto& constraint : constraints) {
         bool notNull = constraint.columns.size() == 1 &&
                        constraint.condition == "\"" + constraint.columns[0] + "\" IS NOT NULL";
-        if (constraint.type == 'C' && !notNull) names.push_back(constraint.name);
+        if (constraint.type == 'C' && constraint.enforcedBy == "TABLE" && !notNull)
+            names.push_back(constraint.name);
     }
     return names;
 }
@@ -50,22 +53,18 @@ std::vector<std::string> CheckNames(const Table& table) {
 bool Convert(sqlite3* db, CSqliteCatalog& catalog, const Table& table, CEngineError& error) {
     std::string sql = encoding::Utf8ToCp932(table.sql);
     auto checks = CCheckCompiler::Find(sql, true);
-    std::vector<std::string> names = CheckNames(table);
+    std::vector<std::string> names = CheckNames(db, table);
     const auto* found = catalog.Columns(encoding::Utf8ToCp932(table.name));
     if (found == nullptr || names.size() != checks.size()) return true;
     const std::vector<CSqliteCatalog::Column> columns = *found;
-    std::string upperName = cp932::ToUpperAscii(table.name);
     bool changed = false;
     for (std::size_t k = checks.size(); k-- > 0;) {
         auto& check = checks[k];
-        std::string kept;
         CSqlEmitter::Failure failure;
         std::vector<CCheckCompiler::Check> one{check};
-        if (CCatalogTables::CheckCondition(db, names[k], kept) ||
-            !CCheckCompiler(catalog).Compile(sql, columns, one, failure))
-            continue;
-        std::string name = names[k];
-        if (!CCatalogTables::AddCheck(db, upperName, name, check.condition, error)) return false;
+        if (!CCheckCompiler(catalog).Compile(sql, columns, one, failure)) continue;
+        // Note: the catalog keeps the condition as written under this name.
+        const std::string& name = names[k];
         sql.replace(check.begin, check.end - check.begin,
                     "CONSTRAINT \"" + encoding::Utf8ToCp932(name) + "\" CHECK (" + one[0].compiled + ")");
         changed = true;

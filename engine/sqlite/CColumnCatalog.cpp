@@ -224,14 +224,28 @@ std::vector<CColumnCatalog::Declared> CColumnCatalog::ReadTable(std::string_view
     return columns;
 }
 
+namespace {
+
+// A column is NOT NULL when an enabled constraint says so: a NOT NULL of its
+// own, a primary key over it, or the NOT NULL a key added later brought
+// (which stays while the key is disabled).
+constexpr const char* kNotNull =
+    "SELECT 1 FROM main.TARVEX_CONSTRAINTS k WHERE k.TABLE_NAME = ?2 AND ((k.STATUS = 'ENABLED' AND "
+    "((k.CONSTRAINT_TYPE = 'C' AND k.COLUMNS = upper(p.name) AND k.SEARCH_CONDITION = '\"' || k.COLUMNS || "
+    "'\" IS NOT NULL') OR (k.CONSTRAINT_TYPE = 'P' AND instr(',' || k.COLUMNS || ',', ',' || upper(p.name) "
+    "|| "
+    "',') > 0))) OR instr(',' || k.NOT_NULL_ADDED || ',', ',' || upper(p.name) || ',') > 0)";
+
+}  // namespace
+
 bool CColumnCatalog::Record(sqlite3* db, const std::string& table, const std::vector<Declared>& declared,
                             CEngineError& error) {
     std::string upperTable = cp932::ToUpperAscii(table);
     Statement info = sqliteapi::Prepare(
-        db,
-        "SELECT upper(p.name), p.type, p.\"notnull\" OR p.pk, p.dflt_value, c.DATA_TYPE, c.DATA_DEFAULT, "
-        "c.COLUMN_NAME IS NOT NULL FROM pragma_table_info(?1) p LEFT JOIN main.TARVEX_COLUMNS c ON "
-        "c.TABLE_NAME = ?2 AND c.COLUMN_NAME = upper(p.name) ORDER BY p.cid");
+        db, "SELECT upper(p.name), p.type, EXISTS (" + std::string(kNotNull) +
+                "), p.dflt_value, c.DATA_TYPE, c.DATA_DEFAULT, "
+                "c.COLUMN_NAME IS NOT NULL FROM pragma_table_info(?1) p LEFT JOIN main.TARVEX_COLUMNS c ON "
+                "c.TABLE_NAME = ?2 AND c.COLUMN_NAME = upper(p.name) ORDER BY p.cid");
     if (!info) return Failed(db, error);
     sqlite3_bind_text(info.get(), 1, table.c_str(), -1, SQLITE_TRANSIENT);
     sqlite3_bind_text(info.get(), 2, upperTable.c_str(), -1, SQLITE_TRANSIENT);

@@ -8,14 +8,18 @@
 
 struct sqlite3;
 
-// The constraints a table's definition holds (keys, foreign keys, NOT NULL
-// and CHECK), with their names, kept in the catalog table TARVEX_CONSTRAINTS:
-// a name the system gave one stays its name whatever becomes of the table
-// (a rebuild makes its definition anew), as the server keeps it. The rows of
-// a table are written in the transaction of the statement that makes or
-// changes it.
+// Every constraint of every table (keys, foreign keys, NOT NULL and CHECK),
+// with its name, state and what enforces it, kept in the catalog table
+// TARVEX_CONSTRAINTS: those the table's definition enforces, keys added
+// later and enforced by an index, and those set aside by DISABLE. A name the
+// system gave one stays its name whatever becomes of the table (a rebuild
+// makes its definition anew), as the server keeps it; a CHECK's condition is
+// kept as written. The rows of a table are written in the transaction of
+// the statement that makes or changes it.
 class CConstraintCatalog {
 public:
+    using Constraint = CSqliteDictionary::Constraint;
+
     static constexpr const char* kCreate =
         "CREATE TABLE IF NOT EXISTS TARVEX_CONSTRAINTS (CONSTRAINT_NAME VARCHAR2(128) PRIMARY KEY, "
         "TABLE_NAME "
@@ -24,14 +28,37 @@ public:
         "NOT NULL, SEARCH_CONDITION TEXT, R_TABLE VARCHAR2(128), R_COLUMNS TEXT, DELETE_RULE VARCHAR2(9), "
         "GENERATED VARCHAR2(14) NOT NULL)";
 
-    // Records the constraints of `table` (UTF-8, any case) as its definition
-    // now holds them; one the system named keeps the name it had. A table
-    // that is not there leaves the catalog as it is.
+    // Adds the columns of the current version the table lacks.
+    static bool Extend(sqlite3* db, CEngineError& error);
+    // Moves what a file of an earlier version kept in tables of their own
+    // (keys added later, CHECK conditions as written, constraints set aside)
+    // into the table and drops those tables. Both run in the caller's
+    // transaction.
+    static bool Upgrade(sqlite3* db, CEngineError& error);
+    // Records the constraints `table` (UTF-8, any case) has as its
+    // definition now enforces them; one the system named keeps the name it
+    // had, a CHECK the condition as written. Keys added later and constraints
+    // set aside stay as they are. A table that is not there leaves the
+    // catalog as it is.
     static bool Record(sqlite3* db, const std::string& table, CEngineError& error);
     // Files of an earlier version: every table's constraints recorded under
     // the names they were shown with.
     static bool Convert(sqlite3* db, CEngineError& error);
     // The constraints recorded for `table` (upper case, UTF-8) in `out`;
     // false when the catalog holds none for it.
-    static bool Read(sqlite3* db, const std::string& table, std::vector<CSqliteDictionary::Constraint>& out);
+    static bool Read(sqlite3* db, const std::string& table, std::vector<Constraint>& out);
+    // The constraint named `name` (UTF-8); false when there is none.
+    static bool Find(sqlite3* db, const std::string& name, Constraint& out);
+    // Writes `c` (replacing one of its name) after the table's others.
+    static bool Write(sqlite3* db, const Constraint& c, CEngineError& error);
+    static bool Remove(sqlite3* db, const std::string& name, CEngineError& error);
+    // DISABLE of a constraint the definition enforced: it is kept here only.
+    static bool SetAside(sqlite3* db, const std::string& name, CEngineError& error);
+    // VALIDATED: whether the rows there were checked when it was enabled.
+    static bool SetValidated(sqlite3* db, const std::string& name, bool validated, CEngineError& error);
+    // A name of the server's form ("SYS_C" and seven digits) that no
+    // constraint of the file bears (UTF-8).
+    static std::string NewName(sqlite3* db);
+    // The clause that makes `c` again (CP932), as ALTER TABLE ADD takes it.
+    static std::string Clause(const Constraint& c);
 };

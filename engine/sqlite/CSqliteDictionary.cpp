@@ -624,20 +624,6 @@ void FillConstraints(sqlite3* db) {
     sqlite3_exec(db, "DELETE FROM temp.TARVEX_DICT_CONSTRAINTS; DELETE FROM temp.TARVEX_DICT_CONS_COLUMNS",
                  nullptr, nullptr, nullptr);
     std::vector<CSqliteDictionary::Constraint> constraints = CSqliteDictionary::All(db);
-    // Note: constraints set aside by DISABLE are listed as such.
-    sqlite3_exec(
-        db,
-        "INSERT INTO temp.TARVEX_DICT_CONSTRAINTS (CONSTRAINT_NAME, CONSTRAINT_TYPE, TABLE_NAME, "
-        "SEARCH_CONDITION, R_CONSTRAINT_NAME, DELETE_RULE, STATUS, INDEX_NAME, VALIDATED, GENERATED) SELECT "
-        "CONSTRAINT_NAME, CASE "
-        "WHEN upper(DEFINITION) LIKE "
-        "'%CHECK%' THEN 'C' WHEN upper(DEFINITION) LIKE '%PRIMARY KEY%' THEN 'P' WHEN upper(DEFINITION) LIKE "
-        "'%REFERENCES%' THEN 'R' ELSE 'U' END, TABLE_NAME, (SELECT SEARCH_CONDITION FROM main.TARVEX_CHECKS "
-        "c "
-        "WHERE c.CONSTRAINT_NAME = d.CONSTRAINT_NAME), NULL, NULL, 'DISABLED', NULL, "
-        "'NOT VALIDATED', CASE WHEN CONSTRAINT_NAME LIKE 'SYS\\_C%' ESCAPE '\\' THEN 'GENERATED "
-        "NAME' ELSE 'USER NAME' END FROM main.TARVEX_DISABLED d",
-        nullptr, nullptr, nullptr);
     Statement add = ::Prepare(
         db,
         "INSERT INTO temp.TARVEX_DICT_CONSTRAINTS (CONSTRAINT_NAME, CONSTRAINT_TYPE, TABLE_NAME, "
@@ -671,14 +657,16 @@ void FillConstraints(sqlite3* db) {
             sqlite3_bind_text(add.get(), 6, c.deleteRule.c_str(), -1, SQLITE_TRANSIENT);
         else
             sqlite3_bind_null(add.get(), 6);
-        // Note: a key made with its table is enforced by an index of its name.
+        // Note: a key made with its table is enforced by an index of its name;
+        // one set aside by DISABLE by none.
         std::string index = c.index.empty() && (c.type == 'P' || c.type == 'U') ? c.name : c.index;
+        if (c.enforcedBy == "NONE") index.clear();
         if (index.empty())
             sqlite3_bind_null(add.get(), 7);
         else
             sqlite3_bind_text(add.get(), 7, index.c_str(), -1, SQLITE_TRANSIENT);
         sqlite3_bind_text(add.get(), 8, c.enabled ? "ENABLED" : "DISABLED", -1, SQLITE_STATIC);
-        sqlite3_bind_text(add.get(), 9, c.enabled ? "VALIDATED" : "NOT VALIDATED", -1, SQLITE_STATIC);
+        sqlite3_bind_text(add.get(), 9, c.validated ? "VALIDATED" : "NOT VALIDATED", -1, SQLITE_STATIC);
         // Note: the names the system gives are SYS_C and digits.
         bool generated = c.generated || c.name.rfind("SYS_C", 0) == 0;
         sqlite3_bind_text(add.get(), 10, generated ? "GENERATED NAME" : "USER NAME", -1, SQLITE_STATIC);
@@ -710,7 +698,7 @@ void NameKeyIndexes(sqlite3* db, const View& view) {
     if (!automatic || !rename) return;
     std::vector<CSqliteDictionary::Constraint> keys = CSqliteDictionary::All(db);
     std::erase_if(keys, [](const CSqliteDictionary::Constraint& c) {
-        return (c.type != 'P' && c.type != 'U') || !c.index.empty();
+        return (c.type != 'P' && c.type != 'U') || c.enforcedBy != "TABLE";
     });
     std::vector<bool> found(keys.size(), false);
     while (sqlite3_step(automatic.get()) == SQLITE_ROW) {
@@ -766,8 +754,8 @@ std::string CSqliteDictionary::KeyName(sqlite3* db, std::string_view failed) {
         at = comma == std::string_view::npos ? failed.size() : comma + 2;
     }
     for (const Constraint& constraint : All(db))
-        if ((constraint.type == 'P' || constraint.type == 'U') && constraint.table == table &&
-            constraint.columns == columns)
+        if ((constraint.type == 'P' || constraint.type == 'U') && constraint.enabled &&
+            constraint.table == table && constraint.columns == columns)
             return constraint.name;
     return {};
 }
@@ -776,35 +764,11 @@ std::vector<CSqliteDictionary::Constraint> CSqliteDictionary::All(sqlite3* db) {
     std::vector<Constraint> all;
     Statement tables =
         ::Prepare(db,
-                  "SELECT rowid, sql, type, upper(tbl_name), upper(name) FROM main.sqlite_schema WHERE "
-                  "type = 'table' AND sql IS NOT NULL AND name NOT LIKE 'sqlite%' AND "
-                  "upper(name) NOT LIKE 'TARVEX%' ORDER BY rowid");
-    while (tables && sqlite3_step(tables.get()) == SQLITE_ROW) {
-        // Note: a table the catalog has not recorded (a file it cannot
-        // write) has its constraints read from its definition.
-        std::vector<Constraint> found;
-        if (!CConstraintCatalog::Read(db, Text(tables.get(), 4), found))
-            found = Parse(Text(tables.get(), 1), sqlite3_column_int64(tables.get(), 0));
-        all.insert(all.end(), found.begin(), found.end());
-    }
+                  "SELECT upper(name) FROM main.sqlite_schema WHERE type = 'table' AND sql IS NOT NULL AND "
+                  "name NOT LIKE 'sqlite%' AND upper(name) NOT LIKE 'TARVEX%' ORDER BY rowid");
+    while (tables && sqlite3_step(tables.get()) == SQLITE_ROW)
+        CConstraintCatalog::Read(db, Text(tables.get(), 0), all);
     tables.reset();
-    // Note: the definition holds a CHECK condition compiled; the catalog has it as written.
-    for (Constraint& c : all) {
-        std::string written;
-        if (c.type == 'C' && CCatalogTables::CheckCondition(db, c.name, written))
-            c.condition = encoding::Cp932ToUtf8(written);
-    }
-    auto keys = CCatalogTables::Keys(db);
-    // Note: the NOT NULL a key added to its columns is no constraint of its own.
-    std::erase_if(all, [&](const Constraint& c) {
-        if (c.type != 'C' || c.columns.size() != 1 || c.condition.find("IS NOT NULL") == std::string::npos)
-            return false;
-        for (const auto& key : keys)
-            if (key.table == c.table && std::find(key.notNullAdded.begin(), key.notNullAdded.end(),
-                                                  c.columns[0]) != key.notNullAdded.end())
-                return true;
-        return false;
-    });
     // A view's option is a constraint of the view: O (read only), V (check).
     Statement views =
         ::Prepare(db,
@@ -824,119 +788,5 @@ std::vector<CSqliteDictionary::Constraint> CSqliteDictionary::All(sqlite3* db) {
         all.push_back(std::move(c));
     }
     views.reset();
-    for (const auto& key : keys) {
-        Constraint c;
-        c.name = key.name;
-        c.type = key.type;
-        c.table = key.table;
-        c.columns = key.columns;
-        c.enabled = key.enabled;
-        c.index = key.index;
-        all.push_back(std::move(c));
-    }
     return all;
-}
-
-std::vector<CSqliteDictionary::Constraint> CSqliteDictionary::Parse(std::string_view sql, long long number) {
-    std::vector<Constraint> out;
-    auto tokens = CSqlScanner::Significant(sql);
-    auto word = [&](std::size_t k) {
-        return k < tokens.size() ? Upper(sql.substr(tokens[k].begin, tokens[k].length)) : std::string();
-    };
-    std::size_t k = 0;
-    while (k < tokens.size() && word(k) != "(") ++k;
-    std::string table = tokens.size() > 2 ? word(k - 1) : std::string();
-    int ordinal = 0;
-    auto generated = [&] {
-        char buffer[32];
-        std::snprintf(buffer, sizeof buffer, "SYS_C%05lld%02d", number % 100000, ++ordinal % 100);
-        return std::string(buffer);
-    };
-    // The words between brackets from `k` ("(" at k); k ends after ")".
-    auto list = [&](std::size_t& at) {
-        std::vector<std::string> names;
-        if (word(at) != "(") return names;
-        for (++at; at < tokens.size() && word(at) != ")"; ++at)
-            if (word(at) != ",") names.push_back(word(at));
-        ++at;
-        return names;
-    };
-    auto bracketText = [&](std::size_t& at) {
-        std::size_t begin = at;
-        int depth = 0;
-        for (; at < tokens.size(); ++at) {
-            if (word(at) == "(") ++depth;
-            if (word(at) == ")" && --depth == 0) break;
-        }
-        std::string text(sql.substr(tokens[begin].begin + 1, tokens[at].begin - tokens[begin].begin - 1));
-        ++at;
-        return text;
-    };
-    ++k;
-    while (k < tokens.size()) {
-        std::string column;
-        std::string first = word(k);
-        bool tableConstraint = first == "CONSTRAINT" || first == "PRIMARY" || first == "UNIQUE" ||
-                               first == "CHECK" || first == "FOREIGN";
-        if (!tableConstraint) {
-            column = first;
-            ++k;
-        }
-        // The rest of the item up to its "," at this depth.
-        while (k < tokens.size() && word(k) != "," && word(k) != ")") {
-            std::string name;
-            if (word(k) == "CONSTRAINT") {
-                name = word(k + 1);
-                k += 2;
-            }
-            std::string w = word(k);
-            Constraint c;
-            c.table = table;
-            if (w == "NOT" && word(k + 1) == "NULL") {
-                c.type = 'C';
-                c.columns = {column};
-                c.condition = "\"" + column + "\" IS NOT NULL";
-                k += 2;
-            } else if (w == "PRIMARY" || w == "UNIQUE") {
-                c.type = w == "PRIMARY" ? 'P' : 'U';
-                k += w == "PRIMARY" ? 2 : 1;
-                c.columns = word(k) == "(" ? list(k) : std::vector<std::string>{column};
-            } else if (w == "CHECK") {
-                c.type = 'C';
-                ++k;
-                c.condition = bracketText(k);
-                if (!column.empty()) c.columns = {column};
-            } else if (w == "FOREIGN" || w == "REFERENCES") {
-                c.type = 'R';
-                if (w == "FOREIGN") {
-                    k += 2;
-                    c.columns = list(k);
-                } else {
-                    c.columns = {column};
-                }
-                if (word(k) == "REFERENCES") ++k;
-                c.referencedTable = word(k++);
-                c.referencedColumns = list(k);
-                for (; k < tokens.size() && word(k) != "," && word(k) != ")" && word(k) != "CONSTRAINT"; ++k)
-                    if (word(k) == "DELETE")
-                        c.deleteRule = word(k + 1) == "CASCADE" ? "CASCADE"
-                                       : word(k + 1) == "SET"   ? "SET NULL"
-                                                                : "NO ACTION";
-            } else {
-                // The type, a default or anything else: skip it with its brackets.
-                if (w == "(") {
-                    bracketText(k);
-                } else {
-                    ++k;
-                }
-                continue;
-            }
-            c.generated = name.empty();
-            c.name = name.empty() ? generated() : name;
-            out.push_back(std::move(c));
-        }
-        if (word(k) == ")") break;
-        ++k;
-    }
-    return out;
 }

@@ -27,8 +27,14 @@ public:
         std::vector<std::string> referencedColumns;
         std::string deleteRule = "NO ACTION";
         bool enabled = true;
+        bool validated = true;
         std::string index;       // P, U added later: the index that enforces it
+        bool ownIndex = true;    // that index was made for it (and goes with it)
         bool generated = false;  // named by the system, not by its definition
+        // What enforces it: "TABLE" (the table's definition), "INDEX" (a
+        // key added later) or "NONE" (set aside by DISABLE).
+        std::string enforcedBy = "TABLE";
+        std::vector<std::string> notNullAdded;  // P added later: the columns it made NOT NULL
     };
 
     // The query of the user's objects as USER_OBJECTS lists them: name N,
@@ -39,13 +45,11 @@ public:
     static bool Install(sqlite3* db);
     // Before a statement of `text`: makes the views it names current.
     static void Prepare(sqlite3* db, std::string_view text);
-    // The constraints written in a CREATE TABLE statement (UTF-8); those
-    // without a name get "SYS_C" and `number` with their place.
-    static std::vector<Constraint> Parse(std::string_view createTable, long long number);
     // The name of the primary or unique key over "T.A, T.B" (as SQLite
     // reports a violation, UTF-8); "" when there is none.
     static std::string KeyName(sqlite3* db, std::string_view failed);
-    // Every constraint of the file's tables, and those added later.
+    // Every constraint of the file's tables as the catalog records them
+    // (TARVEX_CONSTRAINTS), and the options of views.
     static std::vector<Constraint> All(sqlite3* db);
     // The view a public dictionary name (TAB, DICT, V$VERSION, ...; upper
     // case) is read from, for a statement that names no object of the

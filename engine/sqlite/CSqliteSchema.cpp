@@ -10,6 +10,7 @@
 #include "engine/sqlite/CCheckCompiler.h"
 #include "engine/sqlite/CColumnCatalog.h"
 #include "engine/sqlite/CColumnCompiler.h"
+#include "engine/sqlite/CConstraintCatalog.h"
 #include "engine/sqlite/COraError.h"
 #include "engine/sqlite/CSequenceOptions.h"
 #include "engine/sqlite/CSqliteCatalog.h"
@@ -568,6 +569,15 @@ bool CSqliteSchema::AlterTable(std::string_view sql, const Tokens& tokens, CEngi
         COraError::Set(error, 942, {table}, static_cast<int>(tokens[2].begin));
         return false;
     }
+    if (action == "RENAME" && object == "CONSTRAINT") {
+        handled = true;
+        if (tokens.size() < 8 || Word(sql, tokens, 6) != "TO") {
+            COraError::Set(error, 905, {},
+                           static_cast<int>(tokens[std::min<std::size_t>(6, tokens.size() - 1)].begin));
+            return false;
+        }
+        return RenameConstraint(table, Word(sql, tokens, 5), Word(sql, tokens, 7), tokens[5].begin, error);
+    }
     std::size_t end = tokens.back().begin + tokens.back().length;
     if (CSqlScanner::IsSymbol(sql, tokens.back(), ';')) end = tokens.back().begin;
     if (action == "ADD" || action == "MODIFY") {
@@ -613,9 +623,13 @@ bool CSqliteSchema::AlterTable(std::string_view sql, const Tokens& tokens, CEngi
         bool primary = Word(sql, tokens, k) == "PRIMARY";
         std::string name = primary ? std::string() : Word(sql, tokens, k + 1);
         std::size_t at = k < tokens.size() ? tokens[k].begin : sql.size();
+        // VALIDATE or NOVALIDATE between ENABLE|DISABLE and the constraint.
+        std::string state = k > 4 ? Word(sql, tokens, 4) : std::string();
         if (primary && action == "ENABLE") return true;
-        return action == "DISABLE" ? DropConstraint(table, name, at, error, true)
-                                   : Enable(table, name, at, error);
+        if (action == "ENABLE") return Enable(table, name, at, error, state == "NOVALIDATE");
+        return DropConstraint(table, name, at, error, true) &&
+               (state != "VALIDATE" || name.empty() ||
+                CConstraintCatalog::SetValidated(m_db, encoding::Cp932ToUtf8(name), true, error));
     }
     return true;
 }
@@ -771,8 +785,7 @@ bool CSqliteSchema::AddConstraint(std::string_view table, std::string_view item,
         k = 2;
     }
     std::string kind = Word(item, tokens, k);
-    if (name.empty() && kind != "CHECK")
-        name = "SYS_C" + std::to_string(Count("SELECT count(*) + 1 FROM main.sqlite_schema") * 1000 + 1);
+    if (name.empty() && kind != "CHECK") name = encoding::Utf8ToCp932(CConstraintCatalog::NewName(m_db));
     for (const auto& constraint : CSqliteDictionary::All(m_db))
         if (constraint.name == encoding::Cp932ToUtf8(name)) {
             COraError::Set(error, 2264, {name}, static_cast<int>(at));
@@ -842,9 +855,11 @@ bool CSqliteSchema::AddCheck(std::string_view table, std::string_view item, std:
         COraError::Set(error, 2293, {name}, static_cast<int>(at));
         return false;
     }
+    // Note: the catalog tells whether the rows there were checked.
     if (disable)
-        return Keep(table, utfName, 'D', "CONSTRAINT \"" + name + "\" CHECK (" + check.condition + ")",
-                    error);
+        return CConstraintCatalog::SetAside(m_db, utfName, error) &&
+               CConstraintCatalog::SetValidated(m_db, utfName, validate, error);
+    if (!CConstraintCatalog::SetValidated(m_db, utfName, validate, error)) return false;
     std::string current;
     TableSql(table, current);
     std::size_t close = current.rfind(')');
@@ -981,20 +996,69 @@ bool CSqliteSchema::AddKey(std::string_view table, std::string_view item, const 
     return CCatalogTables::AddKey(m_db, key, error);
 }
 
-bool CSqliteSchema::Keep(std::string_view table, const std::string& name, char kind, const std::string& text,
-                         CEngineError& error) {
-    return Exec("INSERT INTO TARVEX_DISABLED VALUES (" + Quote(encoding::Cp932ToUtf8(Upper(table))) + ", " +
-                    Quote(name) + ", '" + std::string(1, kind) + "', " + Quote(encoding::Cp932ToUtf8(text)) +
-                    ")",
-                error);
+bool CSqliteSchema::Validate(std::string_view table, const CSqliteDictionary::Constraint& check,
+                             std::size_t at, CEngineError& error) {
+    // Note: only a CHECK can be enabled with rows unchecked (keys have their unique index).
+    if (check.type != 'C') return CConstraintCatalog::SetValidated(m_db, check.name, true, error);
+    std::string item = "CHECK (" + encoding::Utf8ToCp932(check.condition) + ")";
+    auto checks = CCheckCompiler::Find(item, false);
+    CSqliteCatalog catalog(m_db);
+    const auto* found = catalog.Columns(table);
+    CSqlEmitter::Failure failure;
+    if (checks.empty() || found == nullptr) return true;
+    const std::vector<CSqliteCatalog::Column> columns = *found;
+    if (!CCheckCompiler(catalog).Compile(item, columns, checks, failure)) {
+        COraError::Set(error, failure.code, {failure.name}, static_cast<int>(at));
+        return false;
+    }
+    if (Count("SELECT count(*) FROM \"" + check.table + "\" WHERE NOT (" +
+              encoding::Cp932ToUtf8(checks.front().compiled) + ")") > 0) {
+        COraError::Set(error, 2293, {encoding::Utf8ToCp932(check.name)}, static_cast<int>(at));
+        return false;
+    }
+    return CConstraintCatalog::SetValidated(m_db, check.name, true, error);
 }
 
-bool CSqliteSchema::Enable(std::string_view table, std::string_view name, std::size_t at,
-                           CEngineError& error) {
+bool CSqliteSchema::RenameConstraint(std::string_view table, const std::string& name, const std::string& to,
+                                     std::size_t at, CEngineError& error) {
+    std::string utfName = encoding::Cp932ToUtf8(name);
+    std::string utfTo = encoding::Cp932ToUtf8(to);
+    CSqliteDictionary::Constraint found;
+    if (!CConstraintCatalog::Find(m_db, utfName, found) ||
+        found.table != encoding::Cp932ToUtf8(Upper(table))) {
+        COraError::Set(error, 23292, {name}, static_cast<int>(at));
+        return false;
+    }
+    CSqliteDictionary::Constraint taken;
+    if (CConstraintCatalog::Find(m_db, utfTo, taken)) {
+        COraError::Set(error, 2264, {to}, static_cast<int>(at));
+        return false;
+    }
+    found.name = utfTo;
+    found.generated = false;
+    if (!CConstraintCatalog::Remove(m_db, utfName, error) || !CConstraintCatalog::Write(m_db, found, error))
+        return false;
+    if (found.enforcedBy != "TABLE") return true;
+    // The definition names it where it was named (one the system named unnamed, it names it nowhere).
+    std::string current;
+    TableSql(table, current);
+    auto words = CSqlScanner::Significant(current);
+    for (std::size_t k = 0; k + 1 < words.size(); ++k)
+        if (Word(current, words, k) == "CONSTRAINT" && Word(current, words, k + 1) == name)
+            return EditDefinition(table,
+                                  current.substr(0, words[k + 1].begin) + "\"" + to + "\"" +
+                                      current.substr(words[k + 1].begin + words[k + 1].length),
+                                  error);
+    return true;
+}
+
+bool CSqliteSchema::Enable(std::string_view table, std::string_view name, std::size_t at, CEngineError& error,
+                           bool novalidate) {
     std::string utfName = encoding::Cp932ToUtf8(name);
     for (const auto& key : CCatalogTables::Keys(m_db)) {
         if (key.name != utfName) continue;
-        if (key.enabled) return true;
+        // Note: ENABLE NOVALIDATE of one enabled only tells that the rows are not checked.
+        if (key.enabled) return !novalidate || CConstraintCatalog::SetValidated(m_db, utfName, false, error);
         std::string list;
         for (const auto& column : key.columns) list += (list.empty() ? "\"" : ", \"") + column + "\"";
         if (key.ownIndex &&
@@ -1007,21 +1071,28 @@ bool CSqliteSchema::Enable(std::string_view table, std::string_view name, std::s
         }
         return CCatalogTables::SetKeyEnabled(m_db, key.name, true, error);
     }
-    for (const auto& constraint : CSqliteDictionary::All(m_db))
-        if (constraint.name == utfName) return true;
-    sqlite3_stmt* raw = nullptr;
-    sqlite3_prepare_v2(m_db, "SELECT DEFINITION FROM TARVEX_DISABLED WHERE CONSTRAINT_NAME = ?1", -1, &raw,
-                       nullptr);
-    Statement kept(raw);
-    if (kept) sqlite3_bind_text(raw, 1, utfName.c_str(), -1, SQLITE_TRANSIENT);
-    if (!kept || sqlite3_step(raw) != SQLITE_ROW) {
+    // A constraint set aside is made again from what the catalog keeps of it.
+    CSqliteDictionary::Constraint kept;
+    if (!CConstraintCatalog::Find(m_db, utfName, kept) || kept.table != encoding::Cp932ToUtf8(Upper(table))) {
         COraError::Set(error, 2430, {std::string(name)}, static_cast<int>(at));
         return false;
     }
-    std::string definition = reinterpret_cast<const char*>(sqlite3_column_text(raw, 0));
-    kept.reset();
-    return AddConstraint(table, encoding::Utf8ToCp932(definition), at, error) &&
-           Exec("DELETE FROM TARVEX_DISABLED WHERE CONSTRAINT_NAME = " + Quote(utfName), error);
+    if (kept.enforcedBy != "NONE" && novalidate)
+        return CConstraintCatalog::SetValidated(m_db, utfName, false, error);
+    if (kept.enforcedBy != "NONE") return kept.validated || Validate(table, kept, at, error);
+    if (!CConstraintCatalog::Remove(m_db, utfName, error)) return false;
+    // A NOT NULL is one of its column again.
+    if (kept.type == 'C' && kept.columns.size() == 1 &&
+        kept.condition == "\"" + kept.columns[0] + "\" IS NOT NULL")
+        return Modify(table,
+                      "\"" + encoding::Utf8ToCp932(kept.columns[0]) + "\" CONSTRAINT \"" +
+                          encoding::Utf8ToCp932(kept.name) + "\" NOT NULL",
+                      at, error);
+    // Note: only a CHECK can leave the rows there unchecked; a key needs its unique index.
+    return AddConstraint(
+        table,
+        CConstraintCatalog::Clause(kept) + (novalidate && kept.type == 'C' ? " ENABLE NOVALIDATE" : ""), at,
+        error);
 }
 
 bool CSqliteSchema::DropConstraint(std::string_view table, std::string_view name, std::size_t at,
@@ -1038,6 +1109,8 @@ bool CSqliteSchema::DropConstraint(std::string_view table, std::string_view name
         COraError::Set(error, 2443, {std::string(name)}, static_cast<int>(at));
         return false;
     }
+    // One set aside by DISABLE is only in the catalog.
+    if (found->enforcedBy == "NONE") return disable || CConstraintCatalog::Remove(m_db, found->name, error);
     // A key that foreign keys refer to stays while they do.
     for (const auto& other : all)
         if (other.type == 'R' && (found->type == 'P' || found->type == 'U') &&
@@ -1088,30 +1161,9 @@ bool CSqliteSchema::DropConstraint(std::string_view table, std::string_view name
         // A constraint item of its own takes the comma before it along.
         if (k > 0 && CSqlScanner::IsSymbol(current, tokens[k - 1], ',')) from = tokens[k - 1].begin;
         std::string edited = current.substr(0, from) + " " + current.substr(tokens[end].begin);
-        if (disable) {
-            // Kept as an item of its own, so that ENABLE adds it back.
-            std::string item = current.substr(tokens[k].begin, tokens[end].begin - tokens[k].begin);
-            std::string upper = Upper(item);
-            if (upper.find("REFERENCES") != std::string::npos && upper.find("FOREIGN") == std::string::npos) {
-                std::size_t references = upper.find("REFERENCES");
-                item.insert(references,
-                            "FOREIGN KEY (" + encoding::Utf8ToCp932(found->columns.front()) + ") ");
-            }
-            // A key written with its column takes the column list it needs alone.
-            if ((found->type == 'P' || found->type == 'U') && item.find('(') == std::string::npos) {
-                std::string list;
-                for (const auto& column : found->columns)
-                    list += (list.empty() ? "" : ", ") + encoding::Utf8ToCp932(column);
-                item += " (" + list + ")";
-            }
-            if (unnamedKey) item = "CONSTRAINT " + encoding::Utf8ToCp932(found->name) + " " + item;
-            // A CHECK is kept as written, to be compiled again.
-            if (std::string written;
-                found->type == 'C' && CCatalogTables::CheckCondition(m_db, found->name, written))
-                item = "CONSTRAINT \"" + encoding::Utf8ToCp932(found->name) + "\" CHECK (" + written + ")";
-            if (!Keep(table, found->name, 'D', item, error)) return false;
-        }
-        if (!disable && found->type == 'C' && !CCatalogTables::DropCheck(m_db, found->name, error))
+        // Note: one set aside keeps its row, from which ENABLE makes it again.
+        if (!(disable ? CConstraintCatalog::SetAside(m_db, found->name, error)
+                      : CConstraintCatalog::Remove(m_db, found->name, error)))
             return false;
         return EditDefinition(table, edited, error);
     }

@@ -9,6 +9,7 @@
 #include "engine/sqlite/CCheckCompiler.h"
 #include "engine/sqlite/CColumnCompiler.h"
 #include "engine/sqlite/CSqlScanner.h"
+#include "engine/sqlite/CSqliteDictionary.h"
 
 struct sqlite3;
 
@@ -65,12 +66,19 @@ private:
     // compiled as queries are (see CCheckCompiler).
     bool AddCheck(std::string_view table, std::string_view item, std::string name, std::size_t at,
                   CEngineError& error);
-    // `disable`: the constraint is kept aside (TARVEX_DISABLED) for ENABLE.
+    // `disable`: the constraint is set aside in the catalog for ENABLE.
+    // ENABLE VALIDATE of a constraint enabled NOVALIDATE: the rows there are
+    // checked (ORA-02293 when one fails it).
+    bool Validate(std::string_view table, const CSqliteDictionary::Constraint& check, std::size_t at,
+                  CEngineError& error);
+    // RENAME CONSTRAINT: the catalog's row and the definition's words.
+    bool RenameConstraint(std::string_view table, const std::string& name, const std::string& to,
+                          std::size_t at, CEngineError& error);
     bool DropConstraint(std::string_view table, std::string_view name, std::size_t at, CEngineError& error,
                         bool disable = false);
-    bool Enable(std::string_view table, std::string_view name, std::size_t at, CEngineError& error);
-    bool Keep(std::string_view table, const std::string& name, char kind, const std::string& text,
-              CEngineError& error);
+    // `novalidate`: a CHECK set aside is enabled without checking the rows there.
+    bool Enable(std::string_view table, std::string_view name, std::size_t at, CEngineError& error,
+                bool novalidate = false);
     bool Modify(std::string_view table, std::string_view item, std::size_t at, CEngineError& error);
     // MODIFY column GENERATED ... AS IDENTITY [(options)] at token `k` of `item`.
     bool ModifyIdentity(std::string_view table, const std::string& column, std::string_view item,

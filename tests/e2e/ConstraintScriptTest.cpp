@@ -33,7 +33,7 @@ TEST_P(ConstraintScript, ChecksDescribeAndEmptyHeadingsFollowTheServer) {
                              "SQL> INSERT INTO acct VALUES (1, 'C', NULL);|"
                              "INSERT INTO acct VALUES (1, 'C', NULL);|*|"
                              "エラー行: 0: エラーが発生しました。|"
-                             "ORA-02290: チェック制約 SYS_C8000002 に違反しました。|"
+                             "ORA-02290: チェック制約 SYS_C8000001 に違反しました。|"
                              "SQL> desc acct|名前                 NULL?    型|"
                              "-------------------- -------- --------------------|"
                              "ID                            NUMBER|KIND                          CHAR(1)|"

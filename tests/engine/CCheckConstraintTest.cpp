@@ -196,6 +196,9 @@ TEST(CCheckConstraintFile, ChecksOfAnOlderFileAreCompiledOnceWhenOpened) {
     }
     ASSERT_EQ(sqlite3_open_v2(home.Path("old.db").c_str(), &raw, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
     EXPECT_EQ(EngineFixture::One(raw, "PRAGMA integrity_check"), "ok");
-    EXPECT_EQ(EngineFixture::One(raw, "SELECT count(*) FROM TARVEX_CHECKS"), "2");
+    EXPECT_EQ(EngineFixture::One(raw,
+                                 "SELECT count(*) FROM TARVEX_CONSTRAINTS WHERE CONSTRAINT_TYPE = 'C' AND "
+                                 "SEARCH_CONDITION NOT LIKE '%IS NOT NULL'"),
+              "2");
     sqlite3_close(raw);
 }

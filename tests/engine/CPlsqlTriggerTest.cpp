@@ -531,8 +531,8 @@ TEST_F(PlsqlTriggerTest, TheValuesABeforeRowTriggerSetsAreCheckedAsWritten) {
         {"INSERT INTO t (id, code) VALUES (5, 'N')", "ORA-01400: T.ID には NULL を入れられません。"},
         {"UPDATE t SET code = 'N'", "ORA-01400: T.ID には NULL を入れられません。"},
         {"INSERT INTO t (code, amt) VALUES ('z', 1)",
-         "ORA-02290: チェック制約 SYS_C8000001 に違反しました。"},
-        {"UPDATE t SET amt = 1", "ORA-02290: チェック制約 SYS_C8000001 に違反しました。"},
+         "ORA-02290: チェック制約 SYS_C8000003 に違反しました。"},
+        {"UPDATE t SET amt = 1", "ORA-02290: チェック制約 SYS_C8000003 に違反しました。"},
         {"INSERT INTO t (code) VALUES ('L')",
          "ORA-06502: PL/SQL: 数値または値のエラーです: 文字列バッファが小さすぎます。|ORA-06512: \"T_FILL\", "
          "行4|ORA-04088: トリガー'T_FILL'の実行中にエラーが発生しました"},
