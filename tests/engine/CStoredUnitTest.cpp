@@ -145,8 +145,6 @@ TEST_F(StoredUnitTest, ConstructsTheEngineLacksAreRefusedByName) {
          "は組込みデータベースでは使えません。"},
         {"CREATE FUNCTION pipe_f RETURN NUMBER PIPELINED IS BEGIN RETURN 1; END;",
          "ERROR ORA-03001: 未実装の機能です: PIPELINED は組込みデータベースでは使えません。"},
-        {"BEGIN GOTO somewhere; END;",
-         "ERROR ORA-03001: 未実装の機能です: GOTO は組込みデータベースでは使えません。"},
     };
     for (const auto& c : cases) EXPECT_EQ(Run(c[0]), c[1]) << c[0];
     EXPECT_EQ(Rows("SELECT COUNT(*) FROM USER_OBJECTS WHERE OBJECT_NAME IN ('AUTO_P', 'PIPE_F')"), "0");

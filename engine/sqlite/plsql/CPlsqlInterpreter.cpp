@@ -269,11 +269,28 @@ CPlsqlInterpreter::Flow CPlsqlInterpreter::RunBlock(CPlsqlBlockNode& block) {
 }
 
 CPlsqlInterpreter::Flow CPlsqlInterpreter::RunBody(CPlsqlBody& body) {
-    for (auto& statement : body) {
-        Flow flow = Exec(*statement);
-        if (flow != Flow::Normal) return flow;
+    for (std::size_t k = 0; k < body.size();) {
+        Flow flow = Exec(*body[k]);
+        if (flow == Flow::Normal) {
+            ++k;
+            continue;
+        }
+        // Note: a GOTO goes to the first sequence around it that has its label.
+        if (flow != Flow::Goto) return flow;
+        std::size_t target = Labelled(body, m_flowLabel);
+        if (target == body.size()) return flow;
+        if (Cancelled()) return Raise(1013, CPlsqlErrors::Text(1013), body[k]->at), Flow::Raise;
+        m_flowLabel.clear();
+        k = target;
     }
     return Flow::Normal;
+}
+
+std::size_t CPlsqlInterpreter::Labelled(const CPlsqlBody& body, const std::string& label) {
+    for (std::size_t k = 0; k < body.size(); ++k)
+        for (const std::string& name : body[k]->labels)
+            if (name == label) return k;
+    return body.size();
 }
 
 CPlsqlInterpreter::Flow CPlsqlInterpreter::Exec(CPlsqlStmt& statement) {
@@ -307,6 +324,9 @@ CPlsqlInterpreter::Flow CPlsqlInterpreter::Exec(CPlsqlStmt& statement) {
         }
         case K::Block:
             return RunBlock(*statement.block);
+        case K::Goto:
+            m_flowLabel = statement.label;
+            return Flow::Goto;
         case K::Sql:
             return ExecSql(statement);
         case K::Open:

@@ -47,7 +47,7 @@ public:
     long RowsProcessed() const { return m_rowsProcessed; }
 
 private:
-    enum class Flow { Normal, Exit, Continue, Return, Raise };
+    enum class Flow { Normal, Exit, Continue, Return, Raise, Goto };
     using Datum = CPlsqlDatum;
     struct Raised {
         int id = 0;  // ORA code, or a user exception (negative)
@@ -66,6 +66,8 @@ private:
 
     Flow RunBlock(CPlsqlBlockNode& block);
     Flow RunBody(CPlsqlBody& body);
+    // The statement of `body` labelled `label`; body.size() when none is.
+    static std::size_t Labelled(const CPlsqlBody& body, const std::string& label);
     Flow Exec(CPlsqlStmt& statement);
     Flow ExecIf(CPlsqlStmt& statement);
     Flow ExecCase(CPlsqlStmt& statement);
