@@ -508,6 +508,15 @@ TEST_F(PlsqlTriggerTest, FollowsAndPrecedesOrderTriggersOfOneTimingPoint) {
     EXPECT_EQ(Run(trigger("c", "FOLLOWS d")), "OK 0");
     EXPECT_EQ(Run("UPDATE employees SET salary = salary WHERE employee_id = 100"), "OK 1");
     EXPECT_EQ(Rows("SELECT what FROM log ORDER BY seq"), "b|a|d|c");
+    // The relations as the dictionary lists them; a trigger dropped takes its own away.
+    EXPECT_EQ(Rows("SELECT trigger_name, ordering_type, referenced_trigger_name FROM user_trigger_ordering "
+                   "ORDER BY 1, 3"),
+              "A,PRECEDES,C|C,FOLLOWS,D|D,FOLLOWS,A|D,FOLLOWS,B");
+    Exec("DROP TRIGGER d");
+    Exec("CREATE OR REPLACE TRIGGER c BEFORE UPDATE ON employees FOR EACH ROW BEGIN NULL; END;");
+    EXPECT_EQ(Rows("SELECT trigger_name || ' ' || ordering_type || ' ' || referenced_trigger_name FROM "
+                   "dba_trigger_ordering"),
+              "A PRECEDES C");
 }
 
 // The row a BEFORE ROW trigger leaves is checked as it is written: a NOT NULL
