@@ -1667,8 +1667,7 @@ std::unique_ptr<CPlsqlStmt> CPlsqlParser::ParseSqlStatement(bool query) {
     statement->sql = BuildSql(m_k, end, query ? CPlsqlSql::Kind::Query : CPlsqlSql::Kind::Dml);
     if (query && statement->sql->into.empty()) Fail(428, {}, statement->at);
     statement->sql->merge = merge;
-    // Note: a MERGE is compiled where it runs, into the statements it makes.
-    if (!merge) Compile(*statement->sql, statement->at);
+    Compile(*statement->sql, statement->at);
     m_k = end;
     EndStatement();
     return statement;
@@ -2886,7 +2885,9 @@ std::unique_ptr<CPlsqlSql> CPlsqlParser::BuildSql(std::size_t first, std::size_t
 
 void CPlsqlParser::Compile(CPlsqlSql& sql, std::size_t at) {
     CEngineError error;
-    if (m_host.Prepare(sql, error)) return;
+    // Note: a MERGE runs as the statements it makes, compiled where it runs;
+    // here it is only checked.
+    if (sql.merge ? m_host.CheckMerge(sql, error) : m_host.Prepare(sql, error)) return;
     // Note: the SQL's own error stands for the statement, as the server's
     // "PL/SQL: ORA-00942" line does.
     std::string message = CPlsqlErrors::Compile(m_unit->LineOf(at), m_unit->ColumnOf(at), 0);
