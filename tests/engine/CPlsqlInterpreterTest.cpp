@@ -489,3 +489,17 @@ TEST_F(PlsqlTest, ValueRulesOfAssignmentAndExpressions) {
     };
     for (const Case& c : cases) EXPECT_EQ(Block(c.block), c.answer) << c.block;
 }
+
+TEST_F(PlsqlTest, RecordsGoWholeIntoAndOutOfCollectionsOfRecords) {
+    const Case cases[] = {
+        {"DECLARE TYPE r_t IS RECORD (name VARCHAR2(5), pay NUMBER); TYPE t_t IS TABLE OF r_t INDEX BY "
+         "PLS_INTEGER; t t_t; one r_t; BEGIN one.name := 'NEW'; one.pay := 10; t(1) := one; one.pay := 20; "
+         "t(2) := one; dbms_output.put_line(t(1).name || t(1).pay || ' ' || t(2).pay); one := t(1); "
+         "dbms_output.put_line(one.pay); END;",
+         "NEW10 20|10"},
+        {"DECLARE TYPE r_t IS RECORD (name VARCHAR2(2)); TYPE t_t IS TABLE OF r_t INDEX BY PLS_INTEGER; "
+         "t t_t; one r_t; BEGIN one := t(5); END;",
+         "ERROR ORA-01403: データが見つかりません。|ORA-06512: 行1"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(Block(c.block), c.answer) << c.block;
+}

@@ -87,6 +87,11 @@ private:
     // with the exception raised when one fails.
     bool EndDml(const CPlsqlSql& sql, bool ran, std::size_t at);
     bool AssignRecord(const CPlsqlStmt& statement, const CPlsqlType& type);
+    // The `count` fields of a record variable or of an element of a
+    // collection of records; false when `source` is neither, or (`raised`)
+    // when reading the element raised.
+    bool RecordValues(const CPlsqlExpr& source, std::size_t count, std::vector<CPlsqlValue>& values,
+                      bool& raised);
     Flow ExecOpenFor(CPlsqlStmt& statement);
     // Cursor variables: OPEN ... FOR (a query, or a text with its USING
     // values), FETCH and CLOSE, and the cursor an expression yields.
