@@ -727,7 +727,7 @@ bool CPlsqlInterpreter::OpenCursor(int cursor, int outer, std::vector<std::uniqu
     for (std::size_t k = 0; k < declared.parameters.size(); ++k) {
         CPlsqlValue value;
         if (k < args.size() && args[k] != nullptr && !Eval(*args[k], value)) return false;
-        CPlsqlExpr* fallback = k < args.size() ? nullptr : declared.defaults[k].get();
+        CPlsqlExpr* fallback = k < args.size() && args[k] != nullptr ? nullptr : declared.defaults[k].get();
         if (fallback != nullptr && !owner.Eval(*fallback, value)) return Adopt(owner, at);
         CPlsqlTarget target;
         target.slot = declared.parameters[k];

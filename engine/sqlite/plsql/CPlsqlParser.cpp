@@ -1565,8 +1565,8 @@ std::unique_ptr<CPlsqlStmt> CPlsqlParser::ParseFor(std::string label) {
         statement->cursor = cursor->cursor;
         statement->cursorOuter = m_level - cursor->level;
         ++m_k;
-        if (IsSymbol('(')) statement->exprs = ParseArguments();
         const auto& declared = UnitAt(cursor->level).cursors[static_cast<std::size_t>(cursor->cursor)];
+        if (IsSymbol('(')) statement->exprs = ParseCursorArguments(declared, cursor->level);
         entry.slot = NewSlot(index, RowType(declared.query->columns));
     } else {
         statement->kind = CPlsqlStmt::Kind::ForRange;
@@ -1738,7 +1738,8 @@ std::unique_ptr<CPlsqlStmt> CPlsqlParser::ParseCursorStatement() {
     statement->cursorOuter = m_level - entry->level;
     if (statement->kind == CPlsqlStmt::Kind::Open) {
         if (Is("FOR")) Refuse("OPEN ... FOR", at);
-        if (IsSymbol('(')) statement->exprs = ParseArguments();
+        const auto& declared = UnitAt(entry->level).cursors[static_cast<std::size_t>(entry->cursor)];
+        if (IsSymbol('(')) statement->exprs = ParseCursorArguments(declared, entry->level);
     }
     if (statement->kind == CPlsqlStmt::Kind::Fetch) ParseFetchInto(*statement);
     EndStatement();
@@ -2074,6 +2075,37 @@ std::vector<CPlsqlParser::ExprPtr> CPlsqlParser::ParseArguments() {
     do {
         if (IsName() && IsPair("=>", 1)) Refuse(encoding::Utf8ToCp932("名前付きの引数"), Peek().begin);
         args.push_back(ParseExpr());
+    } while (AcceptSymbol(','));
+    ExpectSymbol(')');
+    return args;
+}
+
+std::vector<CPlsqlParser::ExprPtr> CPlsqlParser::ParseCursorArguments(const CPlsqlCursorDecl& cursor,
+                                                                      int level) {
+    std::vector<std::string> names;
+    for (int slot : cursor.parameters)
+        names.push_back(UnitAt(level).slotNames[static_cast<std::size_t>(slot)]);
+    std::vector<ExprPtr> args;
+    std::size_t at = Peek().begin;
+    ExpectSymbol('(');
+    if (AcceptSymbol(')')) return args;
+    std::size_t position = 0;
+    bool named = false;
+    do {
+        std::size_t argumentAt = Peek().begin;
+        if (IsName() && IsPair("=>", 1)) {
+            auto found = std::find(names.begin(), names.end(), cp932::ToUpperAscii(TokenText(Peek())));
+            if (found == names.end()) Fail(306, cursor.name, argumentAt);
+            position = static_cast<std::size_t>(found - names.begin());
+            named = true;
+            m_k += 3;
+        } else if (named) {
+            // Note: a positional argument after a named one is refused, as the server does.
+            Fail(312, {}, argumentAt);
+        }
+        if (args.size() <= position) args.resize(position + 1);
+        if (args[position]) Fail(306, cursor.name, at);
+        args[position++] = ParseExpr();
     } while (AcceptSymbol(','));
     ExpectSymbol(')');
     return args;

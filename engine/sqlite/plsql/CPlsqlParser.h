@@ -215,6 +215,10 @@ private:
     std::vector<ExprPtr> ParseNamedArguments(std::string_view params, const std::string& call,
                                              std::size_t at);
     std::vector<ExprPtr> ParseArguments();
+    // The arguments of declared cursor `cursor` (of the unit at `level`),
+    // positional, named "=>" or mixed, in its parameters' order; one left
+    // out is null (its default).
+    std::vector<ExprPtr> ParseCursorArguments(const CPlsqlCursorDecl& cursor, int level);
     ExprPtr ParseExpr();
     ExprPtr ParseOr();
     ExprPtr ParseAnd();
