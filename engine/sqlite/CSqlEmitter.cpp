@@ -2399,7 +2399,7 @@ bool CSqlEmitter::StoreLiteral(const CSqliteCatalog::Column& column, std::string
 }
 
 bool CSqlEmitter::Insert(const CSqlStatement& statement, std::string& out) {
-    if (ViewTarget* view = ViewOf(statement.table.back(), statement.tableAt))
+    if (ViewTarget* view = ViewOf(statement.table.back(), statement.tableAt, "INSERT"))
         return InsertIntoView(statement, *view, out);
     if (m_failed) return false;
     std::string table = Upper(statement.table.back());
@@ -2509,7 +2509,8 @@ bool CSqlEmitter::Insert(const CSqlStatement& statement, std::string& out) {
 
 const std::vector<CSqliteCatalog::Column>* CSqlEmitter::OpenTarget(const CSqlStatement& statement,
                                                                    const char* verb, std::string& out) {
-    m_target = ViewOf(statement.table.back(), statement.tableAt);
+    m_target = ViewOf(statement.table.back(), statement.tableAt,
+                      statement.kind == CSqlStatement::Kind::Update ? "UPDATE" : "DELETE");
     if (m_failed) return nullptr;
     if (m_target != nullptr) {
         Scope scope;
@@ -2558,15 +2559,17 @@ bool CSqlEmitter::CloseTarget(const CSqlStatement& statement, std::string& out) 
     return !m_failed;
 }
 
-CSqlEmitter::ViewTarget* CSqlEmitter::ViewOf(std::string_view written, std::size_t at) {
+CSqlEmitter::ViewTarget* CSqlEmitter::ViewOf(std::string_view written, std::size_t at,
+                                             std::string_view event) {
     std::string name = Upper(written);
     std::string text;
     bool readOnly = false;
     bool checkOption = false;
     if (!m_catalog.View(name, text, readOnly, checkOption)) return nullptr;
-    // Note: a view with INSTEAD OF triggers is written to as it is; they
-    // run in the DML's place.
-    if (m_catalog.HasInsteadOf(name)) return nullptr;
+    // Note: a view with an enabled INSTEAD OF trigger for the event is
+    // written to as it is; the trigger runs in the DML's place. Without
+    // one the DML goes through the view to its table, when it can.
+    if (m_catalog.HasInsteadOf(name, event)) return nullptr;
     if (readOnly) return Fail(at, 42399), nullptr;
     ViewTarget& view = m_views.emplace_back();
     view.name = name;

@@ -253,9 +253,11 @@ private:
         std::vector<std::string> bases;            // the table's column of each; "" for an expression
         std::vector<const CSqlExpr*> expressions;  // of each column an expression makes
     };
-    // The view `name` ready for DML; null when it is none (or, the failure
-    // set, when it takes no DML: WITH READ ONLY, joined, grouped).
-    ViewTarget* ViewOf(std::string_view name, std::size_t at);
+    // The view `name` ready for DML of `event` (INSERT, UPDATE, DELETE);
+    // null when it is none, when its INSTEAD OF trigger for the event runs
+    // instead, or (the failure set) when it takes no DML: WITH READ ONLY,
+    // joined, grouped.
+    ViewTarget* ViewOf(std::string_view name, std::size_t at, std::string_view event);
     static bool HasAggregate(const CSqlExpr* expr);
     // A grouped block (GROUP BY, or an aggregate in its select list or
     // HAVING) reads its rows' columns only inside aggregates or as its

@@ -228,17 +228,21 @@ bool CSqliteCatalog::HasFunction(std::string_view name) { return HasUnit(name, "
 
 bool CSqliteCatalog::HasPackage(std::string_view name) { return HasUnit(name, "PACKAGE"); }
 
-bool CSqliteCatalog::HasInsteadOf(std::string_view view) {
+bool CSqliteCatalog::HasInsteadOf(std::string_view view, std::string_view event) {
     sqlite3_stmt* look = nullptr;
-    if (sqlite3_prepare_v2(m_db,
-                           "SELECT 1 FROM main.TARVEX_TRIGGERS WHERE TABLE_NAME = ?1 AND TRIGGER_TYPE = "
-                           "'INSTEAD OF' AND STATUS = 'ENABLED'",
-                           -1, &look, nullptr) != SQLITE_OK) {
+    // Note: TRIGGERING_EVENT is "INSERT OR UPDATE OR DELETE" or a part of it.
+    if (sqlite3_prepare_v2(
+            m_db,
+            "SELECT 1 FROM main.TARVEX_TRIGGERS WHERE TABLE_NAME = ?1 AND TRIGGER_TYPE = "
+            "'INSTEAD OF' AND STATUS = 'ENABLED' AND ' OR ' || TRIGGERING_EVENT || ' OR ' LIKE "
+            "'% OR ' || ?2 || ' OR %'",
+            -1, &look, nullptr) != SQLITE_OK) {
         sqlite3_finalize(look);
         return false;
     }
     std::string utf8 = encoding::Cp932ToUtf8(view);
     sqlite3_bind_text(look, 1, utf8.c_str(), static_cast<int>(utf8.size()), SQLITE_TRANSIENT);
+    sqlite3_bind_text(look, 2, event.data(), static_cast<int>(event.size()), SQLITE_TRANSIENT);
     bool found = sqlite3_step(look) == SQLITE_ROW;
     sqlite3_finalize(look);
     return found;

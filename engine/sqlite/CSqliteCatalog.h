@@ -49,8 +49,9 @@ public:
     bool HasFunction(std::string_view name);
     bool HasPackage(std::string_view name);
     // True when the view `view` (upper case, CP932) has an enabled INSTEAD
-    // OF trigger: DML on it runs the trigger in its place.
-    bool HasInsteadOf(std::string_view view);
+    // OF trigger for `event` (INSERT, UPDATE or DELETE): that DML on it runs
+    // the trigger in its place.
+    bool HasInsteadOf(std::string_view view, std::string_view event);
     // The declared type of a stored function's result ("NUMBER", ...); empty
     // when unknown.
     std::string FunctionResult(std::string_view name);

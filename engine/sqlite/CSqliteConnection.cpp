@@ -775,6 +775,27 @@ bool CSqliteConnection::RunMerge(Piece piece, std::vector<CEngineBind>& binds, l
     return ExecPlain("RELEASE TARVEX_MERGE");
 }
 
+bool CSqliteConnection::CheckMerge(Piece piece) {
+    std::string compiled;
+    if (!Compile(piece, compiled)) return false;
+    if (compiled.empty()) {
+        COraError::Set(m_error, 900, {}, static_cast<int>(piece.base));
+        return false;
+    }
+    std::string utf8 = encoding::Cp932ToUtf8(compiled);
+    for (const char* next = utf8.c_str(); *next != '\0';) {
+        sqlite3_stmt* raw = nullptr;
+        bool ok = sqlite3_prepare_v2(m_db, next, -1, &raw, &next) == SQLITE_OK;
+        Statement part(raw);
+        if (!ok) {
+            m_error.Set(sqliteapi::Cp932Of(sqlite3_errmsg(m_db)), static_cast<int>(piece.base));
+            return false;
+        }
+        if (raw == nullptr) break;
+    }
+    return true;
+}
+
 bool CSqliteConnection::RunStatement(Piece piece, std::vector<CEngineBind>& binds, long& rowsProcessed) {
     if (CSqlScanner::Token first{};
         CSqlScanner::Significant(piece.text, &first, 1) == 1 && CSqlScanner::Is(piece.text, first, "MERGE"))

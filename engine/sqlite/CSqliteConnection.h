@@ -148,6 +148,9 @@ private:
     bool RunDml(const std::string& sql, std::vector<CEngineBind>& binds, long& rowsProcessed);
     // MERGE: its statements in one savepoint, the rows updated and inserted counted.
     bool RunMerge(Piece piece, std::vector<CEngineBind>& binds, long& rowsProcessed);
+    // A MERGE compiled, its statements prepared and none run; false with the
+    // error a run would first meet.
+    bool CheckMerge(Piece piece);
     // A schema statement as one transaction of its own, after a commit.
     bool RunDdl(const std::string& sql, std::vector<CEngineBind>& binds, long& rowsProcessed);
     bool RunDdlWork(const std::string& sql, std::vector<CEngineBind>& binds, long& rowsProcessed);

@@ -100,3 +100,12 @@ TEST_F(CDictionaryTest, PublicNamesAnswerUnlessTheUserHasTheName) {
 }
 
 }  // namespace
+
+TEST_F(CDictionaryTest, TriggerOrderingNamesTheOwnerOfBothTriggers) {
+    Exec("CREATE TRIGGER emp_a BEFORE INSERT ON emp FOR EACH ROW BEGIN NULL; END;");
+    Exec("CREATE TRIGGER emp_b BEFORE INSERT ON emp FOR EACH ROW FOLLOWS emp_a BEGIN NULL; END;");
+    EXPECT_EQ(Rows("SELECT trigger_owner, trigger_name, referenced_trigger_owner, referenced_trigger_name, "
+                   "ordering_type FROM all_trigger_ordering"),
+              "SCOTT,EMP_B,SCOTT,EMP_A,FOLLOWS");
+    EXPECT_EQ(Rows("SELECT * FROM user_trigger_ordering"), "EMP_B,SCOTT,EMP_A,FOLLOWS");
+}

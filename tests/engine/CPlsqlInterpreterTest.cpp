@@ -489,3 +489,46 @@ TEST_F(PlsqlTest, ValueRulesOfAssignmentAndExpressions) {
     };
     for (const Case& c : cases) EXPECT_EQ(Block(c.block), c.answer) << c.block;
 }
+
+TEST_F(PlsqlTest, RecordsGoWholeIntoAndOutOfCollectionsOfRecords) {
+    const Case cases[] = {
+        {"DECLARE TYPE r_t IS RECORD (name VARCHAR2(5), pay NUMBER); TYPE t_t IS TABLE OF r_t INDEX BY "
+         "PLS_INTEGER; t t_t; one r_t; BEGIN one.name := 'NEW'; one.pay := 10; t(1) := one; one.pay := 20; "
+         "t(2) := one; dbms_output.put_line(t(1).name || t(1).pay || ' ' || t(2).pay); one := t(1); "
+         "dbms_output.put_line(one.pay); END;",
+         "NEW10 20|10"},
+        {"DECLARE TYPE r_t IS RECORD (name VARCHAR2(2)); TYPE t_t IS TABLE OF r_t INDEX BY PLS_INTEGER; "
+         "t t_t; one r_t; BEGIN one := t(5); END;",
+         "ERROR ORA-01403: データが見つかりません。|ORA-06512: 行1"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(Block(c.block), c.answer) << c.block;
+}
+
+TEST_F(PlsqlTest, CursorArgumentsMayBeNamed) {
+    Exec("CREATE TABLE emp (ename VARCHAR2(10), deptno NUMBER, sal NUMBER)");
+    Exec("INSERT INTO emp VALUES ('SMITH', 20, 800)");
+    Exec("INSERT INTO emp VALUES ('JONES', 20, 2975)");
+    Exec("INSERT INTO emp VALUES ('KING', 10, 5000)");
+    const char* declare =
+        "DECLARE CURSOR c(p_dept NUMBER, p_min NUMBER DEFAULT 0) IS SELECT ename FROM emp WHERE deptno = "
+        "p_dept AND sal >= p_min ORDER BY ename; ";
+    const Case cases[] = {
+        {"BEGIN FOR r IN c(p_min => 1000, p_dept => 20) LOOP dbms_output.put_line(r.ename); END LOOP; END;",
+         "JONES"},
+        {"BEGIN FOR r IN c(p_dept => 20) LOOP dbms_output.put(r.ename || ' '); END LOOP; "
+         "dbms_output.new_line; END;",
+         "JONES SMITH "},
+        {"n VARCHAR2(10); BEGIN OPEN c(10, p_min => 100); FETCH c INTO n; CLOSE c; dbms_output.put_line(n); "
+         "END;",
+         "KING"},
+        {"BEGIN FOR r IN c(p_dept => 20, 5) LOOP NULL; END LOOP; END;",
+         "ERROR ORA-06550: 行1、列168:|PLS-00312: "
+         "位置指定パラメータの関連付けは、名前付きの関連付けの後には指定"
+         "できません。"},
+        {"BEGIN FOR r IN c(p_nothing => 20) LOOP NULL; END LOOP; END;",
+         "ERROR ORA-06550: 行1、列154:|PLS-00306: "
+         "'C'の呼出しで、引数の数または型が正しくありません。|ORA-06550: "
+         "行1、列143:|PL/SQL: Statement ignored"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(Block(std::string(declare) + c.block), c.answer) << c.block;
+}

@@ -508,6 +508,15 @@ TEST_F(PlsqlTriggerTest, FollowsAndPrecedesOrderTriggersOfOneTimingPoint) {
     EXPECT_EQ(Run(trigger("c", "FOLLOWS d")), "OK 0");
     EXPECT_EQ(Run("UPDATE employees SET salary = salary WHERE employee_id = 100"), "OK 1");
     EXPECT_EQ(Rows("SELECT what FROM log ORDER BY seq"), "b|a|d|c");
+    // The relations as the dictionary lists them; a trigger dropped takes its own away.
+    EXPECT_EQ(Rows("SELECT trigger_name, ordering_type, referenced_trigger_name FROM user_trigger_ordering "
+                   "ORDER BY 1, 3"),
+              "A,PRECEDES,C|C,FOLLOWS,D|D,FOLLOWS,A|D,FOLLOWS,B");
+    Exec("DROP TRIGGER d");
+    Exec("CREATE OR REPLACE TRIGGER c BEFORE UPDATE ON employees FOR EACH ROW BEGIN NULL; END;");
+    EXPECT_EQ(Rows("SELECT trigger_name || ' ' || ordering_type || ' ' || referenced_trigger_name FROM "
+                   "dba_trigger_ordering"),
+              "A PRECEDES C");
 }
 
 // The row a BEFORE ROW trigger leaves is checked as it is written: a NOT NULL
@@ -597,4 +606,39 @@ TEST_F(PlsqlTriggerTest, InsteadOfTriggersRunInPlaceOfDmlOnAView) {
               "ORA-25002: 表にはINSTEAD OFトリガーを作成できません。");
     EXPECT_EQ(Run("CREATE TRIGGER bad BEFORE INSERT ON emp_dept FOR EACH ROW BEGIN NULL; END;"),
               "ORA-25001: このタイプのトリガーはビューには作成できません。");
+}
+
+// An INSTEAD OF trigger stands in for its own events only, and only while
+// enabled: DML of another event goes through the view to its table when the
+// view allows it, and is refused (ORA-01732) when it does not.
+TEST_F(PlsqlTriggerTest, InsteadOfTriggersStandInForTheirOwnEnabledEvents) {
+    Exec("CREATE TABLE items (id NUMBER PRIMARY KEY, name VARCHAR2(10))");
+    Exec("CREATE TABLE item_log (what VARCHAR2(30))");
+    Exec("INSERT INTO items VALUES (1, 'a')");
+    Exec("INSERT INTO items VALUES (2, 'b')");
+    Exec("CREATE VIEW items_v AS SELECT id, name FROM items");
+    Exec("CREATE VIEW item_counts AS SELECT name, COUNT(*) n FROM items GROUP BY name");
+    Exec(
+        "CREATE TRIGGER items_v_ins INSTEAD OF INSERT ON items_v FOR EACH ROW BEGIN "
+        "INSERT INTO item_log VALUES ('ins ' || :NEW.name); END;");
+    Exec(
+        "CREATE TRIGGER items_v_del INSTEAD OF DELETE ON items_v FOR EACH ROW BEGIN "
+        "INSERT INTO item_log VALUES ('del ' || :OLD.name); END;");
+    Exec(
+        "CREATE TRIGGER counts_ins INSTEAD OF INSERT ON item_counts FOR EACH ROW BEGIN "
+        "INSERT INTO item_log VALUES ('count ' || :NEW.name); END;");
+    Exec("ALTER TRIGGER items_v_del DISABLE");
+    const char* cases[][2] = {
+        {"INSERT INTO items_v VALUES (3, 'c')", "OK 1"},
+        {"DELETE FROM items_v WHERE id = 1", "OK 1"},
+        {"UPDATE items_v SET name = 'B' WHERE id = 2", "OK 1"},
+        {"ALTER TRIGGER items_v_del ENABLE", "OK 0"},
+        {"DELETE FROM items_v WHERE id = 2", "OK 1"},
+        {"INSERT INTO item_counts VALUES ('z', 1)", "OK 1"},
+        {"DELETE FROM item_counts", "ORA-01732: このビューではデータ操作はできません。"},
+        {"UPDATE item_counts SET n = 0", "ORA-01732: このビューではデータ操作はできません。"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(Run(c[0]), c[1]) << c[0];
+    EXPECT_EQ(Rows("SELECT id, name FROM items ORDER BY id"), "2,B");
+    EXPECT_EQ(Rows("SELECT what FROM item_log ORDER BY what"), "count z|del B|ins c");
 }

@@ -477,6 +477,13 @@ bool CBlockHost::RunMerge(const std::string& text, std::vector<CEngineBind>& bin
     return ran && ended;
 }
 
+bool CBlockHost::CheckMerge(const CPlsqlSql& sql, CEngineError& error) {
+    m_connection.m_error.Clear();
+    if (m_connection.CheckMerge(CSqliteConnection::Piece{sql.text, 0})) return true;
+    error = m_connection.m_error;
+    return false;
+}
+
 std::string CBlockHost::Mutating(CPlsqlSql& sql) {
     const std::vector<std::string>& mutating = m_connection.m_plsql->mutating;
     if (mutating.empty()) return {};

@@ -45,6 +45,7 @@ public:
     std::string Owner() override;
     bool RunMerge(const std::string& text, std::vector<CEngineBind>& binds, long& rows,
                   CEngineError& error) override;
+    bool CheckMerge(const CPlsqlSql& sql, CEngineError& error) override;
     std::string Mutating(CPlsqlSql& sql) override;
     void NextStatement() override;
     bool BeforeDml(const std::string& text, bool bulk, CEngineError& error) override;

@@ -35,6 +35,9 @@ public:
     // Compiles `sql.text` (parameters named by `sql.paramNames`) into
     // `sql.statement`, with its column names and types.
     virtual bool Prepare(CPlsqlSql& sql, CEngineError& error) = 0;
+    // Compiles the MERGE `sql.text` as Prepare does, keeping nothing: it is
+    // compiled again where it runs.
+    virtual bool CheckMerge(const CPlsqlSql& sql, CEngineError& error) = 0;
     // The server's error for a failed step of `sql`.
     virtual void StepFailed(const std::string& text, CEngineError& error) = 0;
     // Before the first change: the transaction and the block's savepoint.

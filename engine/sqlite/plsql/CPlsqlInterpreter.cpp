@@ -269,11 +269,28 @@ CPlsqlInterpreter::Flow CPlsqlInterpreter::RunBlock(CPlsqlBlockNode& block) {
 }
 
 CPlsqlInterpreter::Flow CPlsqlInterpreter::RunBody(CPlsqlBody& body) {
-    for (auto& statement : body) {
-        Flow flow = Exec(*statement);
-        if (flow != Flow::Normal) return flow;
+    for (std::size_t k = 0; k < body.size();) {
+        Flow flow = Exec(*body[k]);
+        if (flow == Flow::Normal) {
+            ++k;
+            continue;
+        }
+        // Note: a GOTO goes to the first sequence around it that has its label.
+        if (flow != Flow::Goto) return flow;
+        std::size_t target = Labelled(body, m_flowLabel);
+        if (target == body.size()) return flow;
+        if (Cancelled()) return Raise(1013, CPlsqlErrors::Text(1013), body[k]->at), Flow::Raise;
+        m_flowLabel.clear();
+        k = target;
     }
     return Flow::Normal;
+}
+
+std::size_t CPlsqlInterpreter::Labelled(const CPlsqlBody& body, const std::string& label) {
+    for (std::size_t k = 0; k < body.size(); ++k)
+        for (const std::string& name : body[k]->labels)
+            if (name == label) return k;
+    return body.size();
 }
 
 CPlsqlInterpreter::Flow CPlsqlInterpreter::Exec(CPlsqlStmt& statement) {
@@ -307,6 +324,9 @@ CPlsqlInterpreter::Flow CPlsqlInterpreter::Exec(CPlsqlStmt& statement) {
         }
         case K::Block:
             return RunBlock(*statement.block);
+        case K::Goto:
+            m_flowLabel = statement.label;
+            return Flow::Goto;
         case K::Sql:
             return ExecSql(statement);
         case K::Open:
@@ -371,9 +391,15 @@ CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecAssign(CPlsqlStmt& statement) {
         m_raised.at = statement.at;
         return Flow::Raise;
     }
-    if (whole != nullptr && whole->base == CPlsqlType::Base::Record &&
+    // Note: a record variable assigned to an element of a collection of
+    // records goes field by field, as to a record variable.
+    const CPlsqlType* record = whole;
+    if (statement.target.index && statement.target.field < 0 && !statement.exprs.empty() &&
+        statement.exprs[0]->kind == CPlsqlExpr::Kind::Variable)
+        record = TypeOf(statement.target);
+    if (record != nullptr && record->base == CPlsqlType::Base::Record &&
         statement.kind == CPlsqlStmt::Kind::Assign && statement.target.field < 0 && !statement.exprs.empty())
-        return AssignRecord(statement, *whole) ? Flow::Normal : Flow::Raise;
+        return AssignRecord(statement, *record) ? Flow::Normal : Flow::Raise;
     CPlsqlValue value;
     if (!statement.exprs.empty() && !Eval(*statement.exprs[0], value)) return Flow::Raise;
     if (statement.kind == CPlsqlStmt::Kind::Initialise && statement.type->base == CPlsqlType::Base::Record) {
@@ -392,15 +418,13 @@ CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecAssign(CPlsqlStmt& statement) {
 // record := record: the fields by their places, each by its field's rules.
 bool CPlsqlInterpreter::AssignRecord(const CPlsqlStmt& statement, const CPlsqlType& type) {
     const CPlsqlExpr& source = *statement.exprs[0];
-    const Datum* from =
-        source.kind == CPlsqlExpr::Kind::Variable && source.target.field < 0 && !source.target.index
-            ? DatumOf(source.target)
-            : nullptr;
-    if (from == nullptr || from->fields.size() != type.fields.size()) {
-        Raise(6502, CPlsqlErrors::ValueErrorText(CPlsqlErrors::ValueError::None), statement.at);
+    std::vector<CPlsqlValue> values;
+    bool raised = false;
+    if (!RecordValues(source, type.fields.size(), values, raised)) {
+        if (!raised) Raise(6502, CPlsqlErrors::ValueErrorText(CPlsqlErrors::ValueError::None), statement.at);
+        m_raised.at = statement.at;
         return false;
     }
-    std::vector<CPlsqlValue> values = from->fields;
     for (std::size_t k = 0; k < values.size(); ++k) {
         CPlsqlTarget field = statement.target;
         field.field = static_cast<int>(k);
@@ -408,6 +432,27 @@ bool CPlsqlInterpreter::AssignRecord(const CPlsqlStmt& statement, const CPlsqlTy
             m_raised.at = statement.at;
             return false;
         }
+    }
+    return true;
+}
+
+bool CPlsqlInterpreter::RecordValues(const CPlsqlExpr& source, std::size_t count,
+                                     std::vector<CPlsqlValue>& values, bool& raised) {
+    if (source.kind != CPlsqlExpr::Kind::Variable || source.target.field >= 0) return false;
+    if (!source.target.index) {
+        const Datum* from = DatumOf(source.target);
+        if (from == nullptr || from->fields.size() != count) return false;
+        values = from->fields;
+        return true;
+    }
+    const CPlsqlType* element = TypeOf(source.target);
+    if (element == nullptr || element->base != CPlsqlType::Base::Record || element->fields.size() != count)
+        return false;
+    values.resize(count);
+    for (std::size_t k = 0; k < count; ++k) {
+        CPlsqlTarget field = source.target;
+        field.field = static_cast<int>(k);
+        if (!ReadElement(field, values[k])) return raised = true, false;
     }
     return true;
 }
@@ -682,7 +727,7 @@ bool CPlsqlInterpreter::OpenCursor(int cursor, int outer, std::vector<std::uniqu
     for (std::size_t k = 0; k < declared.parameters.size(); ++k) {
         CPlsqlValue value;
         if (k < args.size() && args[k] != nullptr && !Eval(*args[k], value)) return false;
-        CPlsqlExpr* fallback = k < args.size() ? nullptr : declared.defaults[k].get();
+        CPlsqlExpr* fallback = k < args.size() && args[k] != nullptr ? nullptr : declared.defaults[k].get();
         if (fallback != nullptr && !owner.Eval(*fallback, value)) return Adopt(owner, at);
         CPlsqlTarget target;
         target.slot = declared.parameters[k];

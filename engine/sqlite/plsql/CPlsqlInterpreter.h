@@ -47,7 +47,7 @@ public:
     long RowsProcessed() const { return m_rowsProcessed; }
 
 private:
-    enum class Flow { Normal, Exit, Continue, Return, Raise };
+    enum class Flow { Normal, Exit, Continue, Return, Raise, Goto };
     using Datum = CPlsqlDatum;
     struct Raised {
         int id = 0;  // ORA code, or a user exception (negative)
@@ -66,6 +66,8 @@ private:
 
     Flow RunBlock(CPlsqlBlockNode& block);
     Flow RunBody(CPlsqlBody& body);
+    // The statement of `body` labelled `label`; body.size() when none is.
+    static std::size_t Labelled(const CPlsqlBody& body, const std::string& label);
     Flow Exec(CPlsqlStmt& statement);
     Flow ExecIf(CPlsqlStmt& statement);
     Flow ExecCase(CPlsqlStmt& statement);
@@ -85,6 +87,11 @@ private:
     // with the exception raised when one fails.
     bool EndDml(const CPlsqlSql& sql, bool ran, std::size_t at);
     bool AssignRecord(const CPlsqlStmt& statement, const CPlsqlType& type);
+    // The `count` fields of a record variable or of an element of a
+    // collection of records; false when `source` is neither, or (`raised`)
+    // when reading the element raised.
+    bool RecordValues(const CPlsqlExpr& source, std::size_t count, std::vector<CPlsqlValue>& values,
+                      bool& raised);
     Flow ExecOpenFor(CPlsqlStmt& statement);
     // Cursor variables: OPEN ... FOR (a query, or a text with its USING
     // values), FETCH and CLOSE, and the cursor an expression yields.

@@ -30,6 +30,10 @@ bool IntegerArithmetic(Op op, std::int64_t a, std::int64_t b, CPlsqlValue& out) 
         case Op::Multiply:
             overflow = __builtin_mul_overflow(a, b, &result);
             break;
+        case Op::Mod:
+            // Note: MOD(m, 0) is m; the remainder takes the sign of m.
+            result = b == 0 ? a : (b == -1 ? 0 : a % b);
+            break;
         default:
             return false;
     }
@@ -212,6 +216,9 @@ bool CPlsqlOperators::Arithmetic(Op op, const CPlsqlValue& left, const CPlsqlVal
             break;
         case Op::Divide:
             if (!x.Divide(y, result)) return Fail(failure, 1476);
+            break;
+        case Op::Mod:
+            result = y.IsZero() ? x : x.Mod(y);
             break;
         case Op::Power: {
             std::int64_t exponent = 0;

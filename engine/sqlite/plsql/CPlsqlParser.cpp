@@ -90,7 +90,10 @@ constexpr ScalarType kScalarTypes[] = {
 constexpr std::string_view kSqlStarts[] = {"SELECT", "WITH", "INSERT", "UPDATE", "DELETE", "MERGE", "LOCK"};
 
 // Constructs refused by name rather than half done.
-constexpr std::string_view kRefusedStatements[] = {"GOTO", "PIPE", "PROCEDURE", "FUNCTION"};
+constexpr std::string_view kRefusedStatements[] = {"PIPE", "PROCEDURE", "FUNCTION"};
+
+// Words a label cannot stand before: the ends of statement sequences.
+constexpr std::string_view kSequenceEnds[] = {"END", "EXCEPTION", "ELSE", "ELSIF", "WHEN"};
 
 // Names that read as values without parentheses (pseudo-columns).
 constexpr std::string_view kPseudoColumns[] = {
@@ -232,6 +235,7 @@ std::shared_ptr<CPlsqlPackage> CPlsqlParser::ParsePackage(const std::string& own
         for (const auto& [name, member] : package->members)
             for (const auto& [referenced, type] : member->dependencies) m_frame->DependsOn(referenced, type);
         package->frame = m_frame;
+        CheckGotos();
         Pop();
     } catch (const Failure& error) {
         failure = error.where;
@@ -366,7 +370,11 @@ void CPlsqlParser::ParseSubprogramBody(bool bodyAllowed) {
     if (!AcceptSymbol(';')) {
         if (!bodyAllowed) Unexpected();
         if (!Accept("IS")) Expect("AS");
+        // Note: a GOTO cannot leave a subprogram, so the sequences around it are out of reach.
+        std::vector<int> outer;
+        outer.swap(m_sequences);
         m_unit->block = ParseBlock({});
+        m_sequences.swap(outer);
         ExpectSymbol(';');
     }
     Pop();
@@ -417,10 +425,12 @@ std::shared_ptr<CPlsqlUnit> CPlsqlParser::Parse(CEngineError& error) {
             label = Name();
             ExpectSymbol('>');
             ExpectSymbol('>');
+            m_labels.push_back({label, -1});
         }
         m_unit->block = ParseBlock(label);
         AcceptSymbol(';');
         if (!AtEnd()) Unexpected();
+        CheckGotos();
         Pop();
     } catch (const Failure& failure) {
         error.Set(failure.message, static_cast<int>(failure.at));
@@ -461,6 +471,7 @@ std::shared_ptr<CPlsqlUnit> CPlsqlParser::ParseUnit(const std::string& owner, Co
         m_unit->block = ParseBlock({});
         if (!AtEnd()) ExpectSymbol(';');
         if (!AtEnd()) Unexpected();
+        CheckGotos();
         Pop();
     } catch (const Failure& error) {
         failure = error.where;
@@ -500,6 +511,7 @@ std::shared_ptr<CPlsqlUnit> CPlsqlParser::ParseTrigger(const std::string& owner,
         m_unit->block = ParseBlock({});
         if (!AtEnd()) ExpectSymbol(';');
         if (!AtEnd()) Unexpected();
+        CheckGotos();
         Pop();
     } catch (const Failure& error) {
         failure = error.where;
@@ -757,7 +769,7 @@ void CPlsqlParser::Fail(int pls, std::string_view arg, std::size_t at) const {
     CompileError where{m_unit->LineOf(at), m_unit->ColumnOf(at), message.substr(message.find('\n') + 1)};
     // Note: a name the compiler cannot resolve makes it pass over the whole
     // statement, which the server reports as a second error.
-    static constexpr int kResolving[] = {201, 221, 222, 302, 306, 307, 363, 905};
+    static constexpr int kResolving[] = {201, 221, 222, 302, 306, 307, 363, 375, 905};
     bool resolving = std::find(std::begin(kResolving), std::end(kResolving), pls) != std::end(kResolving);
     if (resolving && m_statementAt != std::string::npos) {
         where.ignoredLine = m_unit->LineOf(m_statementAt);
@@ -1217,12 +1229,44 @@ std::unique_ptr<CPlsqlBlockNode> CPlsqlParser::ParseBlock(std::string label) {
 
 CPlsqlBody CPlsqlParser::ParseBody(std::initializer_list<std::string_view> enders) {
     CPlsqlBody body;
+    m_sequences.push_back(m_nextSequence++);
     while (!AtEnd()) {
         for (std::string_view ender : enders)
-            if (Is(ender)) return body;
+            if (Is(ender)) {
+                m_sequences.pop_back();
+                return body;
+            }
         body.push_back(ParseStatement());
     }
     Unexpected();
+}
+
+std::unique_ptr<CPlsqlStmt> CPlsqlParser::ParseGoto() {
+    auto statement = std::make_unique<CPlsqlStmt>();
+    statement->kind = CPlsqlStmt::Kind::Goto;
+    statement->at = Peek().begin;
+    Expect("GOTO");
+    std::size_t at = Peek().begin;
+    statement->label = Name();
+    m_gotos.push_back({statement->label, at, statement->at, m_sequences});
+    EndStatement();
+    return statement;
+}
+
+void CPlsqlParser::CheckGotos() {
+    for (const GotoMark& mark : m_gotos) {
+        bool named = false;
+        bool reached = false;
+        for (const LabelMark& label : m_labels) {
+            if (label.name != mark.label) continue;
+            named = true;
+            reached = reached || std::find(mark.sequences.begin(), mark.sequences.end(), label.sequence) !=
+                                     mark.sequences.end();
+        }
+        if (reached) continue;
+        m_statementAt = mark.statementAt;
+        Fail(named ? 375 : 201, mark.label, mark.at);
+    }
 }
 
 void CPlsqlParser::ParseHandlers(CPlsqlBlockNode& block) {
@@ -1304,26 +1348,35 @@ std::unique_ptr<CPlsqlStmt> CPlsqlParser::ParseStatement() {
 
 std::unique_ptr<CPlsqlStmt> CPlsqlParser::ParseStatementAt() {
     std::size_t at = Peek().begin;
-    std::string label;
-    if (IsSymbol('<') && IsSymbol('<', 1)) {
+    std::vector<std::string> labels;
+    while (IsSymbol('<') && IsSymbol('<', 1)) {
         m_k += 2;
-        label = Name();
+        labels.push_back(Name());
         ExpectSymbol('>');
         ExpectSymbol('>');
-        if (Is("LOOP") || Is("WHILE") || Is("FOR")) {
-            auto loop = Is("FOR") ? ParseFor(label) : ParseLoop(label);
-            return loop;
-        }
-        if (Is("BEGIN") || Is("DECLARE")) {
-            auto statement = std::make_unique<CPlsqlStmt>();
-            statement->kind = CPlsqlStmt::Kind::Block;
-            statement->at = at;
-            statement->block = ParseBlock(label);
-            EndStatement();
-            return statement;
-        }
-        return ParseStatement();
+        m_labels.push_back({labels.back(), m_sequences.empty() ? -1 : m_sequences.back()});
     }
+    if (labels.empty()) return ParseUnlabelled(at);
+    for (std::string_view end : kSequenceEnds)
+        if (Is(end)) Unexpected();
+    if (AtEnd()) Unexpected();
+    std::unique_ptr<CPlsqlStmt> statement;
+    if (Is("LOOP") || Is("WHILE") || Is("FOR")) {
+        statement = Is("FOR") ? ParseFor(labels.back()) : ParseLoop(labels.back());
+    } else if (Is("BEGIN") || Is("DECLARE")) {
+        statement = std::make_unique<CPlsqlStmt>();
+        statement->kind = CPlsqlStmt::Kind::Block;
+        statement->at = at;
+        statement->block = ParseBlock(labels.back());
+        EndStatement();
+    } else {
+        statement = ParseUnlabelled(Peek().begin);
+    }
+    statement->labels = std::move(labels);
+    return statement;
+}
+
+std::unique_ptr<CPlsqlStmt> CPlsqlParser::ParseUnlabelled(std::size_t at) {
     for (std::string_view refused : kRefusedStatements)
         if (Is(refused)) Refuse(std::string(refused), at);
     if (Is("BEGIN") || Is("DECLARE")) {
@@ -1345,6 +1398,7 @@ std::unique_ptr<CPlsqlStmt> CPlsqlParser::ParseStatementAt() {
     if (Is("LOOP") || Is("WHILE")) return ParseLoop({});
     if (Is("FOR")) return ParseFor({});
     if (Is("FORALL")) return ParseForAll();
+    if (Is("GOTO")) return ParseGoto();
     if (Is("EXIT")) return ParseExit(false);
     if (Is("CONTINUE")) return ParseExit(true);
     for (std::string_view word : kSqlStarts)
@@ -1511,8 +1565,8 @@ std::unique_ptr<CPlsqlStmt> CPlsqlParser::ParseFor(std::string label) {
         statement->cursor = cursor->cursor;
         statement->cursorOuter = m_level - cursor->level;
         ++m_k;
-        if (IsSymbol('(')) statement->exprs = ParseArguments();
         const auto& declared = UnitAt(cursor->level).cursors[static_cast<std::size_t>(cursor->cursor)];
+        if (IsSymbol('(')) statement->exprs = ParseCursorArguments(declared, cursor->level);
         entry.slot = NewSlot(index, RowType(declared.query->columns));
     } else {
         statement->kind = CPlsqlStmt::Kind::ForRange;
@@ -1613,8 +1667,7 @@ std::unique_ptr<CPlsqlStmt> CPlsqlParser::ParseSqlStatement(bool query) {
     statement->sql = BuildSql(m_k, end, query ? CPlsqlSql::Kind::Query : CPlsqlSql::Kind::Dml);
     if (query && statement->sql->into.empty()) Fail(428, {}, statement->at);
     statement->sql->merge = merge;
-    // Note: a MERGE is compiled where it runs, into the statements it makes.
-    if (!merge) Compile(*statement->sql, statement->at);
+    Compile(*statement->sql, statement->at);
     m_k = end;
     EndStatement();
     return statement;
@@ -1685,7 +1738,8 @@ std::unique_ptr<CPlsqlStmt> CPlsqlParser::ParseCursorStatement() {
     statement->cursorOuter = m_level - entry->level;
     if (statement->kind == CPlsqlStmt::Kind::Open) {
         if (Is("FOR")) Refuse("OPEN ... FOR", at);
-        if (IsSymbol('(')) statement->exprs = ParseArguments();
+        const auto& declared = UnitAt(entry->level).cursors[static_cast<std::size_t>(entry->cursor)];
+        if (IsSymbol('(')) statement->exprs = ParseCursorArguments(declared, entry->level);
     }
     if (statement->kind == CPlsqlStmt::Kind::Fetch) ParseFetchInto(*statement);
     EndStatement();
@@ -2026,6 +2080,37 @@ std::vector<CPlsqlParser::ExprPtr> CPlsqlParser::ParseArguments() {
     return args;
 }
 
+std::vector<CPlsqlParser::ExprPtr> CPlsqlParser::ParseCursorArguments(const CPlsqlCursorDecl& cursor,
+                                                                      int level) {
+    std::vector<std::string> names;
+    for (int slot : cursor.parameters)
+        names.push_back(UnitAt(level).slotNames[static_cast<std::size_t>(slot)]);
+    std::vector<ExprPtr> args;
+    std::size_t at = Peek().begin;
+    ExpectSymbol('(');
+    if (AcceptSymbol(')')) return args;
+    std::size_t position = 0;
+    bool named = false;
+    do {
+        std::size_t argumentAt = Peek().begin;
+        if (IsName() && IsPair("=>", 1)) {
+            auto found = std::find(names.begin(), names.end(), cp932::ToUpperAscii(TokenText(Peek())));
+            if (found == names.end()) Fail(306, cursor.name, argumentAt);
+            position = static_cast<std::size_t>(found - names.begin());
+            named = true;
+            m_k += 3;
+        } else if (named) {
+            // Note: a positional argument after a named one is refused, as the server does.
+            Fail(312, {}, argumentAt);
+        }
+        if (args.size() <= position) args.resize(position + 1);
+        if (args[position]) Fail(306, cursor.name, at);
+        args[position++] = ParseExpr();
+    } while (AcceptSymbol(','));
+    ExpectSymbol(')');
+    return args;
+}
+
 // The arguments of a built-in member whose parameters may be named: in
 // the order of `params` (names by commas), a parameter left out as NULL.
 std::vector<CPlsqlParser::ExprPtr> CPlsqlParser::ParseNamedArguments(std::string_view params,
@@ -2209,6 +2294,8 @@ CPlsqlParser::ExprPtr CPlsqlParser::ParseMultiplicative() {
             left = Binary(Op::Multiply, std::move(left), ParseUnary(), at);
         } else if (AcceptSymbol('/')) {
             left = Binary(Op::Divide, std::move(left), ParseUnary(), at);
+        } else if (Accept("MOD")) {
+            left = Binary(Op::Mod, std::move(left), ParseUnary(), at);
         } else {
             return left;
         }
@@ -2830,7 +2917,9 @@ std::unique_ptr<CPlsqlSql> CPlsqlParser::BuildSql(std::size_t first, std::size_t
 
 void CPlsqlParser::Compile(CPlsqlSql& sql, std::size_t at) {
     CEngineError error;
-    if (m_host.Prepare(sql, error)) return;
+    // Note: a MERGE runs as the statements it makes, compiled where it runs;
+    // here it is only checked.
+    if (sql.merge ? m_host.CheckMerge(sql, error) : m_host.Prepare(sql, error)) return;
     // Note: the SQL's own error stands for the statement, as the server's
     // "PL/SQL: ORA-00942" line does.
     std::string message = CPlsqlErrors::Compile(m_unit->LineOf(at), m_unit->ColumnOf(at), 0);

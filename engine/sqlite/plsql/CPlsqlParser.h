@@ -141,6 +141,11 @@ private:
     CPlsqlBody ParseBody(std::initializer_list<std::string_view> enders);
     std::unique_ptr<CPlsqlStmt> ParseStatement();
     std::unique_ptr<CPlsqlStmt> ParseStatementAt();
+    std::unique_ptr<CPlsqlStmt> ParseUnlabelled(std::size_t at);
+    std::unique_ptr<CPlsqlStmt> ParseGoto();
+    // Each GOTO of the unit reaches its label in a sequence around it
+    // (PLS-00375 when the label is elsewhere, PLS-00201 when there is none).
+    void CheckGotos();
     std::unique_ptr<CPlsqlStmt> ParseIf();
     std::unique_ptr<CPlsqlStmt> ParseCase();
     std::unique_ptr<CPlsqlStmt> ParseLoop(std::string label);
@@ -210,6 +215,10 @@ private:
     std::vector<ExprPtr> ParseNamedArguments(std::string_view params, const std::string& call,
                                              std::size_t at);
     std::vector<ExprPtr> ParseArguments();
+    // The arguments of declared cursor `cursor` (of the unit at `level`),
+    // positional, named "=>" or mixed, in its parameters' order; one left
+    // out is null (its default).
+    std::vector<ExprPtr> ParseCursorArguments(const CPlsqlCursorDecl& cursor, int level);
     ExprPtr ParseExpr();
     ExprPtr ParseOr();
     ExprPtr ParseAnd();
@@ -257,6 +266,23 @@ private:
     std::shared_ptr<CPlsqlPackage> m_compiling;
     // Where the statement being parsed begins (npos outside statements).
     std::size_t m_statementAt = std::string::npos;
+    // GOTO: the statement sequences being read (innermost last), the labels
+    // before statements with their sequence, and the GOTOs with the
+    // sequences around them, checked once the unit is read.
+    struct LabelMark {
+        std::string name;
+        int sequence = -1;
+    };
+    struct GotoMark {
+        std::string label;
+        std::size_t at = 0;
+        std::size_t statementAt = 0;
+        std::vector<int> sequences;
+    };
+    std::vector<int> m_sequences;
+    int m_nextSequence = 0;
+    std::vector<LabelMark> m_labels;
+    std::vector<GotoMark> m_gotos;
     // In a trigger: the names of its :NEW and :OLD rows.
     std::string m_newName;
     std::string m_oldName;

@@ -86,6 +86,7 @@ struct CPlsqlExpr {
         Subtract,
         Multiply,
         Divide,
+        Mod,
         Power,
         Concat,
         Equal,
@@ -200,12 +201,14 @@ struct CPlsqlStmt {
         Builtin,
         CollectionMethod,
         ForAll,
+        Goto,  // `label` the label it goes to
     };
     enum class OutputCall { Put, PutLine, NewLine, Enable, Disable, GetLine, GetLines };
 
     Kind kind = Kind::Null;
     std::size_t at = 0;
-    std::string label;  // loops: their label; EXIT/CONTINUE: the one named
+    std::string label;                // loops: their label; EXIT/CONTINUE: the one named
+    std::vector<std::string> labels;  // the labels before the statement (GOTO's targets)
     CPlsqlTarget target;
     std::shared_ptr<CPlsqlType> type;  // Assign/Initialise: the target's type
     std::vector<std::unique_ptr<CPlsqlExpr>> exprs;

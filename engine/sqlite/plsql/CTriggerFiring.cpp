@@ -335,6 +335,33 @@ void CTriggerFiring::Register(CSqliteConnection& connection) {
                                nullptr, nullptr);
     sqlite3_create_function_v2(db, "TARVEX_NEW_DONE", 1, SQLITE_UTF8, &connection, NewDone, nullptr, nullptr,
                                nullptr);
+    sqlite3_create_function_v2(db, "TARVEX_TRIGGER_ORDER", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
+                               Ordering, nullptr, nullptr, nullptr);
+}
+
+void CTriggerFiring::Ordering(sqlite3_context* context, int, sqlite3_value** values) {
+    const unsigned char* raw = sqlite3_value_text(values[0]);
+    CTriggerDefinition definition;
+    std::string what;
+    std::size_t at = 0;
+    std::string source = encoding::Utf8ToCp932(raw != nullptr ? reinterpret_cast<const char*>(raw) : "");
+    std::string json = "[";
+    if (CTriggerDefinition::Read(source, definition, what, at)) {
+        auto add = [&json](const char* type, const std::string& name) {
+            json += json.size() > 1 ? ",[\"" : "[\"";
+            json += type;
+            json += "\",\"";
+            for (char c : encoding::Cp932ToUtf8(name)) {
+                if (c == '"' || c == '\\') json += '\\';
+                json += c;
+            }
+            json += "\"]";
+        };
+        for (const std::string& name : definition.follows) add("FOLLOWS", name);
+        for (const std::string& name : definition.precedes) add("PRECEDES", name);
+    }
+    json += "]";
+    sqlite3_result_text(context, json.c_str(), static_cast<int>(json.size()), SQLITE_TRANSIENT);
 }
 
 void CTriggerFiring::Drop(CSqliteConnection& connection, const std::string& table) {

@@ -54,6 +54,9 @@ private:
     static void NewValue(sqlite3_context* context, int count, sqlite3_value** values);
     static void NewPending(sqlite3_context* context, int count, sqlite3_value** values);
     static void NewDone(sqlite3_context* context, int count, sqlite3_value** values);
+    // TARVEX_TRIGGER_ORDER(source): the FOLLOWS and PRECEDES of a trigger's
+    // source as a JSON array of [type, trigger] pairs (USER_TRIGGER_ORDERING).
+    static void Ordering(sqlite3_context* context, int count, sqlite3_value** values);
     // Runs the statement triggers of the innermost statement at `timing`.
     static bool FireStatement(CBlockHost& host, const std::string& timing, CEngineError& error);
 };
