@@ -520,6 +520,26 @@ std::shared_ptr<CPlsqlPackage> CBlockHost::CompilePackage(const std::string& nam
     return package;
 }
 
+std::shared_ptr<CPlsqlType> CBlockHost::SchemaType(const std::string& name, bool& invalid) {
+    invalid = false;
+    CPlsqlSession& session = *m_connection.m_plsql;
+    if (auto found = session.types.find(name); found != session.types.end()) return found->second;
+    CUnitCatalog::Unit unit;
+    if (!CUnitCatalog::Find(m_connection.m_db, name, unit, "TYPE")) return nullptr;
+    if (!session.typesCompiling.insert(name).second) {
+        invalid = true;
+        return nullptr;
+    }
+    CPlsqlParser parser(unit.source, *this);
+    CPlsqlParser::CompileError failure;
+    std::vector<std::pair<std::string, std::string>> references;
+    auto type = parser.ParseSchemaType(failure, references);
+    session.typesCompiling.erase(name);
+    invalid = type == nullptr;
+    if (type) session.types[name] = type;
+    return type;
+}
+
 std::shared_ptr<CPlsqlPackage> CBlockHost::FindPackage(const std::string& name, bool& invalid) {
     invalid = false;
     CPlsqlSession& session = *m_connection.m_plsql;
@@ -644,7 +664,7 @@ bool CBlockHost::RunUnitStatement(const std::string& text, std::vector<CEngineBi
         if (replace) k = 3;
         if (WordAt(text, tokens, k) == "EDITIONABLE" || WordAt(text, tokens, k) == "NONEDITIONABLE") ++k;
         std::string type = WordAt(text, tokens, k);
-        if (type == "PACKAGE") {
+        if (type == "PACKAGE" || type == "TYPE") {
             handled = true;
             return CreateUnit(text, tokens[k].begin, replace);
         }
@@ -679,6 +699,10 @@ bool CBlockHost::RunUnitStatement(const std::string& text, std::vector<CEngineBi
         if (!CUnitCatalog::FindTrigger(m_connection.m_db, name, trigger)) return true;
         handled = true;
         return first == "DROP" ? DropTrigger(name) : AlterTrigger(name, WordAt(text, tokens, next));
+    }
+    if (first == "DROP" && type == "TYPE") {
+        handled = true;
+        return DropType(text, tokens);
     }
     bool package = type == "PACKAGE";
     if ((first != "DROP" && first != "ALTER") || (type != "PROCEDURE" && type != "FUNCTION" && !package))
@@ -742,6 +766,11 @@ bool CBlockHost::CreateUnit(const std::string& text, std::size_t unitStart, bool
         COraError::Set(error, 955, {name}, static_cast<int>(unitStart + tokens[nameToken].begin));
         return false;
     }
+    bool isType = type == "TYPE";
+    std::size_t forceAt = nameToken + (WordAt(source, tokens, nameToken + 1) == "." ? 3 : 1);
+    if (isType && exists && WordAt(source, tokens, forceAt) != "FORCE" &&
+        TypeInUse(name, unitStart + tokens[nameToken].begin))
+        return false;
     m_connection.m_plsql->Forget();
     m_connection.m_plsql->states.erase(name);
     CPlsqlParser parser(source, *this);
@@ -752,6 +781,13 @@ bool CBlockHost::CreateUnit(const std::string& text, std::size_t unitStart, bool
     if (isPackage) {
         package = CompilePackage(name, type, source, failure);
         if (package) unit = package->frame;
+    } else if (isType) {
+        std::vector<std::pair<std::string, std::string>> references;
+        if (parser.ParseSchemaType(failure, references)) {
+            // Note: a type keeps no code; its unit carries what it names.
+            unit = std::make_shared<CPlsqlUnit>();
+            unit->dependencies = std::move(references);
+        }
     } else {
         unit = parser.ParseUnit(Owner(), failure);
     }
@@ -811,6 +847,32 @@ bool CBlockHost::DropUnit(const std::string& text, const std::string& type, cons
         sqlite3_create_function_v2(m_connection.m_db, encoding::Cp932ToUtf8(name).c_str(), -1, SQLITE_UTF8,
                                    nullptr, nullptr, nullptr, nullptr, nullptr);
     return true;
+}
+
+bool CBlockHost::TypeInUse(const std::string& name, std::size_t at) {
+    if (!CUnitCatalog::HasTypeDependents(m_connection.m_db, name)) return false;
+    CPlsqlErrors::Set(m_connection.m_error, 2303, {}, static_cast<int>(at));
+    return true;
+}
+
+bool CBlockHost::DropType(const std::string& text, const std::vector<CSqlScanner::Token>& tokens) {
+    std::size_t at = WordAt(text, tokens, 2) == "BODY" ? 3 : 2;
+    std::string name = WordAt(text, tokens, at);
+    std::size_t next = at + 1;
+    if (WordAt(text, tokens, next) == ".") {
+        name = WordAt(text, tokens, at + 2);
+        next = at + 3;
+    }
+    CUnitCatalog::Unit stored;
+    // Note: no type here has a body; DROP TYPE BODY finds none.
+    if (at == 3 || !CUnitCatalog::Find(m_connection.m_db, name, stored, "TYPE")) {
+        CPlsqlErrors::Set(m_connection.m_error, 4043, name,
+                          tokens.size() > at ? static_cast<int>(tokens[at].begin) : 0);
+        return false;
+    }
+    bool force = WordAt(text, tokens, next) == "FORCE";
+    if (!force && TypeInUse(name, tokens[at].begin)) return false;
+    return DropUnit(text, "TYPE", name);
 }
 
 void CBlockHost::RegisterFunctions(CSqliteConnection& connection) {

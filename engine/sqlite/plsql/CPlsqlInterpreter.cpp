@@ -371,9 +371,13 @@ CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecAssign(CPlsqlStmt& statement) {
         m_raised.at = statement.at;
         return Flow::Raise;
     }
-    if (whole != nullptr && whole->base == CPlsqlType::Base::Record &&
-        statement.kind == CPlsqlStmt::Kind::Assign && statement.target.field < 0 && !statement.exprs.empty())
+    if (whole != nullptr && whole->base == CPlsqlType::Base::Record && statement.target.field < 0 &&
+        !statement.exprs.empty())
         return AssignRecord(statement, *whole) ? Flow::Normal : Flow::Raise;
+    const CPlsqlType* element = statement.target.index ? TypeOf(statement.target) : nullptr;
+    if (element != nullptr && element->base == CPlsqlType::Base::Record && statement.target.field < 0 &&
+        !statement.exprs.empty())
+        return AssignRecordElement(statement, *element) ? Flow::Normal : Flow::Raise;
     CPlsqlValue value;
     if (!statement.exprs.empty() && !Eval(*statement.exprs[0], value)) return Flow::Raise;
     if (statement.kind == CPlsqlStmt::Kind::Initialise && statement.type->base == CPlsqlType::Base::Record) {
@@ -391,16 +395,11 @@ CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecAssign(CPlsqlStmt& statement) {
 
 // record := record: the fields by their places, each by its field's rules.
 bool CPlsqlInterpreter::AssignRecord(const CPlsqlStmt& statement, const CPlsqlType& type) {
-    const CPlsqlExpr& source = *statement.exprs[0];
-    const Datum* from =
-        source.kind == CPlsqlExpr::Kind::Variable && source.target.field < 0 && !source.target.index
-            ? DatumOf(source.target)
-            : nullptr;
-    if (from == nullptr || from->fields.size() != type.fields.size()) {
-        Raise(6502, CPlsqlErrors::ValueErrorText(CPlsqlErrors::ValueError::None), statement.at);
+    std::vector<CPlsqlValue> values;
+    if (!RecordOf(*statement.exprs[0], type, values)) {
+        m_raised.at = statement.at;
         return false;
     }
-    std::vector<CPlsqlValue> values = from->fields;
     for (std::size_t k = 0; k < values.size(); ++k) {
         CPlsqlTarget field = statement.target;
         field.field = static_cast<int>(k);
@@ -408,6 +407,60 @@ bool CPlsqlInterpreter::AssignRecord(const CPlsqlStmt& statement, const CPlsqlTy
             m_raised.at = statement.at;
             return false;
         }
+    }
+    return true;
+}
+
+bool CPlsqlInterpreter::RecordOf(CPlsqlExpr& source, const CPlsqlType& type,
+                                 std::vector<CPlsqlValue>& fields) {
+    auto mismatch = [&]() {
+        return Raise(6502, CPlsqlErrors::ValueErrorText(CPlsqlErrors::ValueError::None), source.at);
+    };
+    if (source.kind == CPlsqlExpr::Kind::Literal && source.literal.IsNull()) {
+        fields.assign(type.fields.size(), CPlsqlValue());
+        return true;
+    }
+    if (source.kind == CPlsqlExpr::Kind::Constructor && source.type && source.type->object) {
+        if (source.args.size() != type.fields.size()) return mismatch();
+        fields.resize(type.fields.size());
+        for (std::size_t k = 0; k < fields.size(); ++k) {
+            CPlsqlValue value;
+            if (!Eval(*source.args[k], value)) return false;
+            const CPlsqlType& field = *type.fields[k].type;
+            CPlsqlOperators::Failure failure;
+            fields[k] = value;
+            if (field.IsScalar() && field.base != CPlsqlType::Base::Any &&
+                !CPlsqlOperators::Convert(value, field, m_showDate, fields[k], failure))
+                return RaiseFailure(failure, source.args[k]->at);
+        }
+        return true;
+    }
+    if (source.kind != CPlsqlExpr::Kind::Variable || source.target.field >= 0) return mismatch();
+    if (source.target.index) {
+        const CPlsqlType* element = TypeOf(source.target);
+        if (element == nullptr || element->base != CPlsqlType::Base::Record) return mismatch();
+        fields.resize(element->fields.size());
+        for (std::size_t k = 0; k < fields.size(); ++k) {
+            CPlsqlTarget field = source.target;
+            field.field = static_cast<int>(k);
+            if (!ReadElement(field, fields[k])) return false;
+        }
+    } else {
+        const Datum* from = DatumOf(source.target);
+        if (from == nullptr) return false;
+        fields = from->fields;
+    }
+    if (fields.size() != type.fields.size()) return mismatch();
+    return true;
+}
+
+bool CPlsqlInterpreter::AssignRecordElement(CPlsqlStmt& statement, const CPlsqlType& type) {
+    std::vector<CPlsqlValue> values;
+    if (!RecordOf(*statement.exprs[0], type, values)) return false;
+    for (std::size_t k = 0; k < values.size(); ++k) {
+        CPlsqlTarget field = statement.target;
+        field.field = static_cast<int>(k);
+        if (!WriteElement(field, values[k])) return false;
     }
     return true;
 }
@@ -1977,6 +2030,11 @@ bool CPlsqlInterpreter::AssignCollection(const CPlsqlTarget& target, const CPlsq
             static_cast<long>(source->args.size()) > type.varrayLimit)
             return Raise(6532, CPlsqlErrors::Text(6532), source->at);
         for (std::size_t k = 0; k < source->args.size(); ++k) {
+            if (type.element && type.element->base == CPlsqlType::Base::Record) {
+                auto& element = made->elements[CPlsqlCollection::NumberKey(static_cast<std::int64_t>(k) + 1)];
+                if (!RecordOf(*source->args[k], *type.element, element.fields)) return false;
+                continue;
+            }
             CPlsqlValue value;
             CPlsqlValue converted;
             CPlsqlOperators::Failure failure;

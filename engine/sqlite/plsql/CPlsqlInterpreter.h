@@ -85,6 +85,11 @@ private:
     // with the exception raised when one fails.
     bool EndDml(const CPlsqlSql& sql, bool ran, std::size_t at);
     bool AssignRecord(const CPlsqlStmt& statement, const CPlsqlType& type);
+    // The fields of a record of `type` that `source` gives: an object
+    // type's constructor, a record variable or element, or NULL.
+    bool RecordOf(CPlsqlExpr& source, const CPlsqlType& type, std::vector<CPlsqlValue>& fields);
+    // collection(i) := record: the element's fields.
+    bool AssignRecordElement(CPlsqlStmt& statement, const CPlsqlType& type);
     Flow ExecOpenFor(CPlsqlStmt& statement);
     // Cursor variables: OPEN ... FOR (a query, or a text with its USING
     // values), FETCH and CLOSE, and the cursor an expression yields.

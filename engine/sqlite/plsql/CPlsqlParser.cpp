@@ -430,6 +430,89 @@ std::shared_ptr<CPlsqlUnit> CPlsqlParser::Parse(CEngineError& error) {
     return std::move(m_unit);
 }
 
+std::shared_ptr<CPlsqlType> CPlsqlParser::ParseSchemaType(
+    CompileError& failure, std::vector<std::pair<std::string, std::string>>& references) {
+    Begin();
+    try {
+        Push();
+        Expect("TYPE");
+        if (Is("BODY")) Refuse("CREATE TYPE BODY", Peek().begin);
+        std::string name = Name();
+        if (AcceptSymbol('.')) name = Name();
+        m_unit->name = name;
+        m_unit->type = "TYPE";
+        Accept("FORCE");
+        if (Accept("AUTHID")) Name();
+        if (Is("UNDER")) Refuse("UNDER", Peek().begin);
+        if (!Accept("AS")) Expect("IS");
+        std::size_t at = Peek().begin;
+        std::shared_ptr<CPlsqlType> type;
+        if (Is("OBJECT")) {
+            type = ParseObjectType();
+        } else if (Is("TABLE") || Is("VARRAY") || Is("VARYING")) {
+            type = ParseCollectionType();
+            // Note: INDEX BY is a PL/SQL type only (PLS-00355 on the server).
+            if (type->collection == CPlsqlType::CollectionKind::Associative) Fail(355, {}, at);
+        } else {
+            Unexpected();
+        }
+        type->name = name;
+        for (;;) {
+            if (Accept("FINAL") || Accept("INSTANTIABLE") || Accept("PERSISTABLE")) continue;
+            if (Is("NOT") && (Is("FINAL", 1) || Is("PERSISTABLE", 1))) {
+                m_k += 2;
+                continue;
+            }
+            if (Is("NOT") && Is("INSTANTIABLE", 1)) Refuse("NOT INSTANTIABLE", Peek().begin);
+            break;
+        }
+        AcceptSymbol(';');
+        if (!AtEnd()) Unexpected();
+        references = m_unit->dependencies;
+        Pop();
+        return type;
+    } catch (const Failure& error) {
+        failure = error.where;
+        return nullptr;
+    }
+}
+
+std::shared_ptr<CPlsqlType> CPlsqlParser::ParseObjectType() {
+    // Note: a type's methods need its TYPE BODY, which is not kept here.
+    static constexpr std::string_view kMethodWords[] = {"MEMBER", "STATIC",     "CONSTRUCTOR", "MAP",
+                                                        "ORDER",  "OVERRIDING", "FINAL",       "NOT"};
+    Expect("OBJECT");
+    auto type = std::make_shared<CPlsqlType>();
+    type->base = CPlsqlType::Base::Record;
+    type->object = true;
+    ExpectSymbol('(');
+    do {
+        std::size_t at = Peek().begin;
+        for (std::string_view word : kMethodWords)
+            if (Is(word))
+                Refuse(encoding::Utf8ToCp932("メソッドを持つオブジェクト型 (") + std::string(word) + ")", at);
+        CPlsqlType::Field field;
+        field.name = Name();
+        for (const auto& other : type->fields)
+            if (other.name == field.name) Fail(410, field.name, at);
+        field.type = ParseType();
+        if (field.type->base == CPlsqlType::Base::Collection &&
+            field.type->collection == CPlsqlType::CollectionKind::Associative)
+            Fail(355, {}, at);
+        type->fields.push_back(std::move(field));
+    } while (AcceptSymbol(','));
+    ExpectSymbol(')');
+    return type;
+}
+
+std::shared_ptr<CPlsqlType> CPlsqlParser::SchemaTypeNamed(const std::string& name, std::size_t at) {
+    bool invalid = false;
+    auto type = m_host.SchemaType(name, invalid);
+    if (invalid) Fail(905, name, at);
+    if (type) m_unit->DependsOn(name, "TYPE");
+    return type;
+}
+
 std::shared_ptr<CPlsqlUnit> CPlsqlParser::ParseUnit(const std::string& owner, CompileError& failure) {
     Begin();
     try {
@@ -1098,7 +1181,10 @@ std::shared_ptr<CPlsqlType> CPlsqlParser::ParseType() {
     const ScalarType* scalar = nullptr;
     for (const ScalarType& row : kScalarTypes)
         if (first == row.name) scalar = &row;
-    if (scalar == nullptr) Fail(201, first, at);
+    if (scalar == nullptr) {
+        if (auto schema = SchemaTypeNamed(first, at)) return schema;
+        Fail(201, first, at);
+    }
     type->name = first;
     type->base = scalar->base;
     type->minimum = scalar->minimum;
@@ -2326,6 +2412,17 @@ CPlsqlParser::ExprPtr CPlsqlParser::ParseCaseExpr() {
     return expr;
 }
 
+std::shared_ptr<CPlsqlType> CPlsqlParser::ConstructedType(const std::string& name, const Entry* entry,
+                                                          std::size_t at) {
+    if (!IsSymbol('(')) return nullptr;
+    if (auto known = m_types.find(name);
+        known != m_types.end() && known->second->base == CPlsqlType::Base::Collection)
+        return known->second;
+    if (entry != nullptr) return nullptr;
+    auto schema = SchemaTypeNamed(name, at);
+    return schema && (schema->object || schema->base == CPlsqlType::Base::Collection) ? schema : nullptr;
+}
+
 CPlsqlParser::ExprPtr CPlsqlParser::ParseNamed() {
     std::size_t first = m_k;
     std::size_t at = Peek().begin;
@@ -2376,11 +2473,12 @@ CPlsqlParser::ExprPtr CPlsqlParser::ParseNamed() {
         expr->kind = CPlsqlExpr::Kind::Variable;
         return expr;
     }
-    if (auto known = m_types.find(name);
-        known != m_types.end() && known->second->base == CPlsqlType::Base::Collection && IsSymbol('(')) {
+    if (auto made = ConstructedType(name, entry, at)) {
         expr->kind = CPlsqlExpr::Kind::Constructor;
-        expr->type = known->second;
+        expr->type = made;
         expr->args = ParseArguments();
+        // Note: an object's constructor takes every attribute, in order.
+        if (made->object && expr->args.size() != made->fields.size()) Fail(306, name, at);
         return expr;
     }
     if (entry != nullptr && entry->kind == Entry::Kind::Variable && IsSymbol('%') &&
