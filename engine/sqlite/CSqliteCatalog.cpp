@@ -228,6 +228,8 @@ bool CSqliteCatalog::HasFunction(std::string_view name) { return HasUnit(name, "
 
 bool CSqliteCatalog::HasPackage(std::string_view name) { return HasUnit(name, "PACKAGE"); }
 
+bool CSqliteCatalog::HasType(std::string_view name) { return HasUnit(name, "TYPE"); }
+
 bool CSqliteCatalog::HasInsteadOf(std::string_view view) {
     sqlite3_stmt* look = nullptr;
     if (sqlite3_prepare_v2(m_db,

@@ -48,6 +48,8 @@ public:
     // connection beyond the engine's own: a stored PL/SQL function.
     bool HasFunction(std::string_view name);
     bool HasPackage(std::string_view name);
+    // True when `name` (upper case, CP932) is a type of the schema (CREATE TYPE).
+    bool HasType(std::string_view name);
     // True when the view `view` (upper case, CP932) has an enabled INSTEAD
     // OF trigger: DML on it runs the trigger in its place.
     bool HasInsteadOf(std::string_view view);

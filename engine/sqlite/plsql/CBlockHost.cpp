@@ -19,6 +19,7 @@
 #include "engine/sqlite/plsql/CPlsqlRefCursor.h"
 #include "engine/sqlite/plsql/CPlsqlSession.h"
 #include "engine/sqlite/plsql/CTriggerFiring.h"
+#include "engine/sqlite/plsql/CTypeShape.h"
 #include "engine/sqlite/plsql/CUnitCatalog.h"
 #include "engine/sqlite/values/CNumberValue.h"
 #include "text/Cp932.h"
@@ -354,6 +355,20 @@ struct FunctionName {
     CSqliteConnection* connection;
     std::string name;
 };
+
+// TARVEX_TYPE_SHAPE(name): the schema's type as the dictionary shows it; NULL
+// for a type that does not compile.
+void TypeShape(sqlite3_context* context, int, sqlite3_value** values) {
+    auto* connection = static_cast<CSqliteConnection*>(sqlite3_user_data(context));
+    const unsigned char* raw = sqlite3_value_text(values[0]);
+    std::string name = encoding::Utf8ToCp932(raw != nullptr ? reinterpret_cast<const char*>(raw) : "");
+    CBlockHost host(*connection);
+    bool invalid = false;
+    auto type = host.SchemaType(name, invalid);
+    if (!type) return sqlite3_result_null(context);
+    std::string json = encoding::Cp932ToUtf8(CTypeShape::Json(*type));
+    sqlite3_result_text(context, json.c_str(), static_cast<int>(json.size()), SQLITE_TRANSIENT);
+}
 
 CPlsqlValue ValueOf(sqlite3_value* value) {
     switch (sqlite3_value_type(value)) {
@@ -882,6 +897,8 @@ void CBlockHost::RegisterFunctions(CSqliteConnection& connection) {
     // Note: a package's functions are called through one function whose
     // first argument names the member ("PKG.FUNC").
     RegisterFunction(connection, {}, "TARVEX_CALL");
+    sqlite3_create_function_v2(connection.m_db, "TARVEX_TYPE_SHAPE", 1, SQLITE_UTF8, &connection, TypeShape,
+                               nullptr, nullptr, nullptr);
     CBlockHost host(connection);
     CTriggerFiring::Upgrade(host);
 }

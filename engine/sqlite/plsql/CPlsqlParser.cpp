@@ -460,6 +460,7 @@ std::shared_ptr<CPlsqlType> CPlsqlParser::ParseSchemaType(
         for (;;) {
             if (Accept("FINAL") || Accept("INSTANTIABLE") || Accept("PERSISTABLE")) continue;
             if (Is("NOT") && (Is("FINAL", 1) || Is("PERSISTABLE", 1))) {
+                type->notFinal = type->notFinal || Is("FINAL", 1);
                 m_k += 2;
                 continue;
             }
