@@ -109,6 +109,14 @@ bool CPlsqlInterpreter::Call(std::vector<CPlsqlValue>& arguments, const std::vec
         auto& parameter = m_unit.parameters[k];
         CPlsqlTarget target;
         target.slot = parameter.slot;
+        const CPlsqlType& type = *m_unit.slotTypes[static_cast<std::size_t>(parameter.slot)];
+        // Note: a collection or record argument was put in its slot by the caller.
+        if (type.base == CPlsqlType::Base::Collection) continue;
+        if (type.base == CPlsqlType::Base::Record) {
+            auto& fields = m_slots[static_cast<std::size_t>(parameter.slot)].fields;
+            if (fields.size() != type.fields.size()) fields.assign(type.fields.size(), CPlsqlValue());
+            continue;
+        }
         CPlsqlValue value = arguments[k];
         if (!given[k] && parameter.fallback && !Eval(*parameter.fallback, value)) break;
         // Note: an OUT parameter begins NULL whatever the argument holds.
@@ -150,6 +158,7 @@ bool CPlsqlInterpreter::CallUnit(const std::weak_ptr<CPlsqlUnit>& called,
             !CursorOf(*args[k], child.m_slots[static_cast<std::size_t>(parameter.slot)].cursor))
             return false;
     }
+    if (!PassData(*callee, args, child)) return false;
     if (callee->level > 0) {
         // Note: a local subprogram sees the variables of the run of the unit
         // that declares it, however it was reached (itself, a sibling).
@@ -167,9 +176,15 @@ bool CPlsqlInterpreter::CallUnit(const std::weak_ptr<CPlsqlUnit>& called,
         return false;
     }
     m_cursorResult = child.m_returnedCursor;
+    m_datumResult = std::move(child.m_returnedDatum);
     for (std::size_t k = 0; targets != nullptr && k < args.size(); ++k) {
         if (!given[k] || callee->parameters[k].mode == CPlsqlUnit::Mode::In) continue;
         auto slot = static_cast<std::size_t>(callee->parameters[k].slot);
+        if (!callee->slotTypes[slot]->IsScalar() &&
+            callee->slotTypes[slot]->base != CPlsqlType::Base::Cursor) {
+            if (!ReturnData((*targets)[k], child.m_slots[slot])) return false;
+            continue;
+        }
         bool ok = callee->slotTypes[slot]->base == CPlsqlType::Base::Cursor
                       ? SetCursor((*targets)[k], child.m_slots[slot].cursor, at)
                       : Assign((*targets)[k], arguments[k]);
@@ -179,6 +194,36 @@ bool CPlsqlInterpreter::CallUnit(const std::weak_ptr<CPlsqlUnit>& called,
         }
     }
     return true;
+}
+
+bool CPlsqlInterpreter::PassData(const CPlsqlUnit& callee, std::vector<std::unique_ptr<CPlsqlExpr>>& args,
+                                 CPlsqlInterpreter& child) {
+    for (std::size_t k = 0; k < args.size(); ++k) {
+        const auto& parameter = callee.parameters[k];
+        const CPlsqlType& type = *callee.slotTypes[static_cast<std::size_t>(parameter.slot)];
+        if (!args[k] || parameter.mode == CPlsqlUnit::Mode::Out) continue;
+        Datum& slot = child.m_slots[static_cast<std::size_t>(parameter.slot)];
+        if (type.base == CPlsqlType::Base::Collection &&
+            !MakeCollection(type, args[k].get(), slot.collection))
+            return false;
+        if (type.base == CPlsqlType::Base::Record && !RecordOf(*args[k], type, slot.fields)) return false;
+    }
+    return true;
+}
+
+bool CPlsqlInterpreter::ReturnData(const CPlsqlTarget& target, Datum& from) {
+    Datum* into = DatumOf(target);
+    if (into == nullptr) return false;
+    into->collection = std::move(from.collection);
+    into->fields = std::move(from.fields);
+    return true;
+}
+
+bool CPlsqlInterpreter::ReturnDatum(CPlsqlExpr& expr) {
+    const CPlsqlType& type = *m_unit.returnType;
+    if (type.base == CPlsqlType::Base::Collection)
+        return MakeCollection(type, &expr, m_returnedDatum.collection);
+    return RecordOf(expr, type, m_returnedDatum.fields);
 }
 
 bool CPlsqlInterpreter::CallBuiltin(int id, std::vector<std::unique_ptr<CPlsqlExpr>>& args, std::size_t at,
@@ -332,6 +377,9 @@ CPlsqlInterpreter::Flow CPlsqlInterpreter::Exec(CPlsqlStmt& statement) {
             if (!statement.exprs.empty() && m_unit.returnType->base == CPlsqlType::Base::Cursor) {
                 if (!CursorOf(*statement.exprs[0], m_returnedCursor)) return Flow::Raise;
                 m_hasReturned = true;
+            } else if (!statement.exprs.empty() && !m_unit.returnType->IsScalar()) {
+                if (!ReturnDatum(*statement.exprs[0])) return Flow::Raise;
+                m_hasReturned = true;
             } else if (!statement.exprs.empty()) {
                 CPlsqlValue value;
                 CPlsqlOperators::Failure failure;
@@ -433,6 +481,13 @@ bool CPlsqlInterpreter::RecordOf(CPlsqlExpr& source, const CPlsqlType& type,
                 !CPlsqlOperators::Convert(value, field, m_showDate, fields[k], failure))
                 return RaiseFailure(failure, source.args[k]->at);
         }
+        return true;
+    }
+    if (source.kind == CPlsqlExpr::Kind::Call) {
+        CPlsqlValue ignored;
+        if (!CallUnit(source.callee, source.args, nullptr, source.at, ignored)) return false;
+        fields = std::move(m_datumResult.fields);
+        if (fields.size() != type.fields.size()) return mismatch();
         return true;
     }
     if (source.kind != CPlsqlExpr::Kind::Variable || source.target.field >= 0) return mismatch();
@@ -2014,7 +2069,24 @@ bool CPlsqlInterpreter::AssignCollection(const CPlsqlTarget& target, const CPlsq
     Datum* into = DatumOf(target);
     if (into == nullptr) return false;
     Datum& datum = *into;
-    auto made = std::make_shared<CPlsqlCollection>();
+    std::shared_ptr<CPlsqlCollection> made;
+    if (!MakeCollection(type, source, made)) return false;
+    datum.collection = std::move(made);
+    return true;
+}
+
+bool CPlsqlInterpreter::MakeCollection(const CPlsqlType& type, CPlsqlExpr* source,
+                                       std::shared_ptr<CPlsqlCollection>& made) {
+    made = std::make_shared<CPlsqlCollection>();
+    if (source != nullptr && source->kind == CPlsqlExpr::Kind::Call) {
+        CPlsqlValue ignored;
+        if (!CallUnit(source->callee, source->args, nullptr, source->at, ignored)) return false;
+        if (m_datumResult.collection)
+            made = std::move(m_datumResult.collection);
+        else
+            made->isNull = true;
+        return true;
+    }
     if (source == nullptr) {
         made->isNull = type.collection != CPlsqlType::CollectionKind::Associative;
     } else if (source->kind == CPlsqlExpr::Kind::Variable && !source->target.index &&
@@ -2050,7 +2122,6 @@ bool CPlsqlInterpreter::AssignCollection(const CPlsqlTarget& target, const CPlsq
     } else {
         return RaiseFailure(CPlsqlOperators::Failure{6502, CPlsqlErrors::ValueError::None, {}}, source->at);
     }
-    datum.collection = std::move(made);
     return true;
 }
 

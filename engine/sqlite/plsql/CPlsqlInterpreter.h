@@ -140,6 +140,16 @@ private:
     // A whole collection from `source` (a collection variable, a
     // constructor, NULL) or, with none, as its declaration makes it.
     bool AssignCollection(const CPlsqlTarget& target, const CPlsqlType& type, CPlsqlExpr* source);
+    // The collection `source` gives (as AssignCollection takes it), or a
+    // function's collection result.
+    bool MakeCollection(const CPlsqlType& type, CPlsqlExpr* source, std::shared_ptr<CPlsqlCollection>& made);
+    // Collections and records passed IN or IN OUT: put in the callee's slots.
+    bool PassData(const CPlsqlUnit& callee, std::vector<std::unique_ptr<CPlsqlExpr>>& args,
+                  CPlsqlInterpreter& child);
+    // An OUT collection or record written back to the caller's variable.
+    bool ReturnData(const CPlsqlTarget& target, Datum& from);
+    // RETURN of a function whose result is a collection or a record.
+    bool ReturnDatum(CPlsqlExpr& expr);
     bool EvalMethod(CPlsqlExpr& expr, CPlsqlValue& out);
     Flow ExecMethod(CPlsqlStmt& statement);
     Flow ExecForAll(CPlsqlStmt& statement);
@@ -241,6 +251,9 @@ private:
     // the last call answered.
     std::shared_ptr<CPlsqlRefCursor> m_returnedCursor;
     std::shared_ptr<CPlsqlRefCursor> m_cursorResult;
+    // A function's collection or record result, and the one the last call answered.
+    Datum m_returnedDatum;
+    Datum m_datumResult;
     // The last FORALL: rows by index (SQL%BULK_ROWCOUNT), and the executions
     // SAVE EXCEPTIONS noted (iteration, error code).
     std::map<std::int64_t, long> m_bulkRows;
