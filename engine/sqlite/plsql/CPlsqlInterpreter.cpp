@@ -5,6 +5,7 @@
 #include "engine/sqlite/CSqlScanner.h"
 #include "engine/sqlite/CSqliteCatalog.h"
 #include "engine/sqlite/CValueText.h"
+#include "engine/sqlite/plsql/CCollectionJson.h"
 #include "engine/sqlite/plsql/CPlsqlBuiltins.h"
 #include "engine/sqlite/plsql/CPlsqlErrors.h"
 #include "engine/sqlite/plsql/CPlsqlHost.h"
@@ -1752,6 +1753,15 @@ const CPlsqlType* CPlsqlInterpreter::TypeOf(const CPlsqlTarget& target) const {
 }
 
 bool CPlsqlInterpreter::Read(const CPlsqlTarget& target, CPlsqlValue& out) {
+    if (target.json) {
+        // Note: TABLE() of a collection not made gives no rows.
+        Datum* datum = DatumOf(target);
+        if (datum == nullptr) return false;
+        out = datum->collection && !datum->collection->isNull
+                  ? CPlsqlValue::Text(CCollectionJson::Document(*datum->collection, SlotType(target)))
+                  : CPlsqlValue();
+        return true;
+    }
     if (target.index) return ReadElement(target, out);
     if (target.cursor >= 0) {
         const CursorState& state = Frame(target.outer).m_cursors[static_cast<std::size_t>(target.cursor)];

@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "engine/sqlite/CSqliteCatalog.h"
+#include "engine/sqlite/plsql/CCollectionJson.h"
 #include "engine/sqlite/plsql/CPlsqlBuiltins.h"
 #include "engine/sqlite/plsql/CPlsqlErrors.h"
 #include "engine/sqlite/plsql/CPlsqlHost.h"
@@ -2875,6 +2876,27 @@ std::unique_ptr<CPlsqlSql> CPlsqlParser::BuildSql(std::size_t first, std::size_t
             copied = m_tokens[k + 2].begin + m_tokens[k + 2].length;
             k += 2;
             continue;
+        }
+        if (CSqlScanner::Is(m_text, token, "TABLE") && k + 3 < end &&
+            CSqlScanner::IsSymbol(m_text, m_tokens[k + 1], '(') &&
+            CSqlScanner::IsSymbol(m_text, m_tokens[k + 3], ')')) {
+            // TABLE(collection): its elements as the rows of a JSON document.
+            const Entry* entry = Find(cp932::ToUpperAscii(TokenText(m_tokens[k + 2])));
+            if (entry != nullptr && entry->kind == Entry::Kind::Variable && CollectionOf(*entry) != nullptr) {
+                CPlsqlTarget target;
+                target.at = m_tokens[k + 2].begin;
+                Refer(target, *entry);
+                target.json = true;
+                out.append(m_text.substr(copied, token.begin - copied));
+                std::string name = "TARVEX_P" + std::to_string(sql->params.size() + 1);
+                out += "JSON_TABLE(:" + name + ", '$[*]' COLUMNS (" +
+                       CCollectionJson::Columns(*CollectionOf(*entry)) + "))";
+                sql->paramNames.push_back(name);
+                sql->params.push_back(std::move(target));
+                copied = m_tokens[k + 3].begin + m_tokens[k + 3].length;
+                k += 3;
+                continue;
+            }
         }
         if (k > first && CSqlScanner::IsSymbol(m_text, m_tokens[k - 1], '.')) continue;
         if (k + 1 < end && CSqlScanner::IsSymbol(m_text, m_tokens[k + 1], '(')) {

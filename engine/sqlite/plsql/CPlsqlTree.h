@@ -30,6 +30,8 @@ struct CPlsqlTarget {
     // A variable (or the cursor of WHERE CURRENT OF) of an enclosing unit,
     // seen from a local subprogram: how many units out (0: the unit's own).
     int outer = 0;
+    // TABLE(collection) in SQL: the whole collection, read as JSON text.
+    bool json = false;
 };
 
 // One SQL statement inside the block, its PL/SQL names turned into

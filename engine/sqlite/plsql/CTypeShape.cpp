@@ -1,23 +1,6 @@
 #include "engine/sqlite/plsql/CTypeShape.h"
 
-#include <cstdio>
-
-std::string CTypeShape::Quoted(const std::string& text) {
-    std::string out = "\"";
-    for (char c : text) {
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += c;
-        } else if (static_cast<unsigned char>(c) < 0x20) {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(c));
-            out += escaped;
-        } else {
-            out += c;
-        }
-    }
-    return out + "\"";
-}
+#include "engine/sqlite/plsql/CCollectionJson.h"
 
 std::string CTypeShape::TypeJson(const CPlsqlType& type) {
     bool number = type.base == CPlsqlType::Base::Number || type.base == CPlsqlType::Base::Integer;
@@ -28,7 +11,7 @@ std::string CTypeShape::TypeJson(const CPlsqlType& type) {
     std::string scale = number && type.scale != CPlsqlType::kNoScale && type.precision > 0
                             ? std::to_string(type.scale)
                             : "null";
-    return "[" + Quoted(name) + "," + length + "," + precision + "," + scale + "]";
+    return "[" + CCollectionJson::Quoted(name) + "," + length + "," + precision + "," + scale + "]";
 }
 
 std::string CTypeShape::Json(const CPlsqlType& type) {
@@ -45,7 +28,7 @@ std::string CTypeShape::Json(const CPlsqlType& type) {
     for (std::size_t k = 0; k < type.fields.size(); ++k) {
         if (k > 0) out += ",";
         std::string field = TypeJson(*type.fields[k].type);
-        out += "[" + Quoted(type.fields[k].name) + "," + field + "]";
+        out += "[" + CCollectionJson::Quoted(type.fields[k].name) + "," + field + "]";
     }
     return out + "]}";
 }

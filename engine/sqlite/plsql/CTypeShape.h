@@ -16,5 +16,4 @@ public:
 
 private:
     static std::string TypeJson(const CPlsqlType& type);
-    static std::string Quoted(const std::string& text);
 };
