@@ -12,6 +12,7 @@
 #include "engine/sqlite/CSqliteSession.h"
 #include "engine/sqlite/CStatementTables.h"
 #include "engine/sqlite/CValueText.h"
+#include "engine/sqlite/plsql/CCollectionJson.h"
 #include "engine/sqlite/plsql/CPlsqlErrors.h"
 #include "engine/sqlite/plsql/CPlsqlInterpreter.h"
 #include "engine/sqlite/plsql/CPlsqlOverloads.h"
@@ -358,13 +359,21 @@ struct FunctionName {
 
 // TARVEX_TYPE_SHAPE(name): the schema's type as the dictionary shows it; NULL
 // for a type that does not compile.
-void TypeShape(sqlite3_context* context, int, sqlite3_value** values) {
+void TypeShape(sqlite3_context* context, int count, sqlite3_value** values) {
     auto* connection = static_cast<CSqliteConnection*>(sqlite3_user_data(context));
+    if (count < 1) return sqlite3_result_null(context);
     const unsigned char* raw = sqlite3_value_text(values[0]);
     std::string name = encoding::Utf8ToCp932(raw != nullptr ? reinterpret_cast<const char*>(raw) : "");
     CBlockHost host(*connection);
     bool invalid = false;
-    auto type = host.SchemaType(name, invalid);
+    std::shared_ptr<CPlsqlType> type;
+    // A function's name: the type of its result.
+    if (count > 1 && sqlite3_value_int(values[1]) != 0) {
+        auto unit = host.FindUnit(name, invalid);
+        if (unit && unit->type == "FUNCTION") type = unit->returnType;
+    } else {
+        type = host.SchemaType(name, invalid);
+    }
     if (!type) return sqlite3_result_null(context);
     std::string json = encoding::Cp932ToUtf8(CTypeShape::Json(*type));
     sqlite3_result_text(context, json.c_str(), static_cast<int>(json.size()), SQLITE_TRANSIENT);
@@ -897,7 +906,7 @@ void CBlockHost::RegisterFunctions(CSqliteConnection& connection) {
     // Note: a package's functions are called through one function whose
     // first argument names the member ("PKG.FUNC").
     RegisterFunction(connection, {}, "TARVEX_CALL");
-    sqlite3_create_function_v2(connection.m_db, "TARVEX_TYPE_SHAPE", 1, SQLITE_UTF8, &connection, TypeShape,
+    sqlite3_create_function_v2(connection.m_db, "TARVEX_TYPE_SHAPE", -1, SQLITE_UTF8, &connection, TypeShape,
                                nullptr, nullptr, nullptr);
     CBlockHost host(connection);
     CTriggerFiring::Upgrade(host);
@@ -944,6 +953,14 @@ void CBlockHost::Dispatch(sqlite3_context* context, int count, sqlite3_value** v
         CPlsqlInterpreter interpreter(*unit, host, binds, 1);
         CPlsqlValue result;
         if (interpreter.Call(arguments, passed, result)) {
+            // Note: a collection reaches SQL as its JSON document, for TABLE().
+            const auto& returned = unit->returnType;
+            if (returned && returned->base == CPlsqlType::Base::Collection)
+                result =
+                    interpreter.ReturnedData().collection && !interpreter.ReturnedData().collection->isNull
+                        ? CPlsqlValue::Text(
+                              CCollectionJson::Document(*interpreter.ReturnedData().collection, *returned))
+                        : CPlsqlValue();
             Result(context, result);
         } else {
             failure = interpreter.RaisedCode() < 0 ? CPlsqlErrors::Text(6510) : interpreter.RaisedMessage();

@@ -33,6 +33,8 @@ public:
     // A call of a stored unit with its arguments (one per parameter, a
     // missing one taking its default); false with the exception raised.
     bool Call(std::vector<CPlsqlValue>& arguments, const std::vector<bool>& given, CPlsqlValue& result);
+    // After Call: a collection or record the function returned.
+    CPlsqlDatum& ReturnedData() { return m_returnedDatum; }
     // The exception a failed Call raised, its message and the "ORA-06512"
     // lines of the units it came through.
     const std::string& RaisedMessage() const { return m_raised.message; }

@@ -20,8 +20,8 @@ std::string CTypeShape::Json(const CPlsqlType& type) {
         std::string out = "{\"code\":\"COLLECTION\",\"final\":\"YES\",\"kind\":";
         out += varray ? "\"VARYING ARRAY\",\"bound\":" + std::to_string(type.varrayLimit)
                       : "\"TABLE\",\"bound\":null";
-        out += ",\"element\":" + (type.element ? TypeJson(*type.element) : "null") + ",\"attrs\":[]}";
-        return out;
+        out += ",\"element\":" + (type.element ? TypeJson(*type.element) : "null") + ",\"attrs\":[]";
+        return out + Columns(type) + "}";
     }
     std::string out = "{\"code\":\"OBJECT\",\"final\":";
     out += type.notFinal ? "\"NO\",\"attrs\":[" : "\"YES\",\"attrs\":[";
@@ -31,4 +31,21 @@ std::string CTypeShape::Json(const CPlsqlType& type) {
         out += "[" + CCollectionJson::Quoted(type.fields[k].name) + "," + field + "]";
     }
     return out + "]}";
+}
+
+std::string CTypeShape::Columns(const CPlsqlType& collection) {
+    const CPlsqlType* element = collection.element.get();
+    bool object = element != nullptr && element->base == CPlsqlType::Base::Record;
+    std::string out = ",\"object\":" + std::string(object ? "true" : "false") + ",\"columns\":[";
+    if (!object)
+        return out + "[\"COLUMN_VALUE\"," +
+               CCollectionJson::Quoted(element != nullptr ? CCollectionJson::Declared(*element)
+                                                          : "VARCHAR2(4000)") +
+               "]]";
+    for (std::size_t k = 0; k < element->fields.size(); ++k) {
+        const auto& field = element->fields[k];
+        out += (k > 0 ? ",[" : "[") + CCollectionJson::Quoted(field.name) + "," +
+               CCollectionJson::Quoted(CCollectionJson::Declared(*field.type)) + "]";
+    }
+    return out + "]";
 }
