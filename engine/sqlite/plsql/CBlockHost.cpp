@@ -544,6 +544,12 @@ std::shared_ptr<CPlsqlPackage> CBlockHost::CompilePackage(const std::string& nam
     return package;
 }
 
+bool CBlockHost::HasSchemaType(const std::string& name) {
+    if (m_connection.m_plsql->types.count(name) > 0) return true;
+    CUnitCatalog::Unit unit;
+    return CUnitCatalog::Find(m_connection.m_db, name, unit, "TYPE");
+}
+
 std::shared_ptr<CPlsqlType> CBlockHost::SchemaType(const std::string& name, bool& invalid) {
     invalid = false;
     CPlsqlSession& session = *m_connection.m_plsql;

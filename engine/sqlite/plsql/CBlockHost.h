@@ -56,6 +56,7 @@ public:
                                              const std::vector<CPlsqlValue>& arguments, bool& invalid);
     std::shared_ptr<CPlsqlPackage> FindPackage(const std::string& name, bool& invalid) override;
     std::shared_ptr<CPlsqlType> SchemaType(const std::string& name, bool& invalid) override;
+    bool HasSchemaType(const std::string& name) override;
     std::vector<CPlsqlDatum>* PackageSlots(const std::string& name, CEngineError& error) override;
 
     // CREATE [OR REPLACE] PROCEDURE | FUNCTION, DROP and ALTER ... COMPILE

@@ -68,6 +68,11 @@ public:
         invalid = false;
         return nullptr;
     }
+    // Whether the schema has a type of that name (without compiling it).
+    virtual bool HasSchemaType(const std::string& name) {
+        (void)name;
+        return false;
+    }
     virtual std::shared_ptr<CPlsqlPackage> FindPackage(const std::string& name, bool& invalid) = 0;
     // The session's state of package `name`, made and initialised on first
     // use; null with the error in `error`.

@@ -2743,8 +2743,23 @@ std::unique_ptr<CPlsqlSql> CPlsqlParser::BuildSql(std::size_t first, std::size_t
     std::size_t returningAt = std::string::npos;
     bool first_select = CSqlScanner::Is(m_text, m_tokens[first], "SELECT") ||
                         CSqlScanner::Is(m_text, m_tokens[first], "WITH");
+    // The closing brackets of object constructors written as their attributes.
+    std::vector<std::size_t> unwrapped;
     for (std::size_t k = first; k < end; ++k) {
         const Token& token = m_tokens[k];
+        if (std::find(unwrapped.begin(), unwrapped.end(), k) != unwrapped.end()) {
+            out.append(m_text.substr(copied, token.begin - copied));
+            copied = token.begin + token.length;
+            continue;
+        }
+        if (first_select && depth == 0 && !sql->bulk && sql->into.empty() && UnwrapConstructor(k, end)) {
+            // SELECT obj_t(a, b) INTO: the attributes, into the object's fields.
+            out.append(m_text.substr(copied, token.begin - copied));
+            copied = m_tokens[k + 1].begin + m_tokens[k + 1].length;
+            unwrapped.push_back(MatchingBracket(k + 1, end));
+            ++k;
+            continue;
+        }
         if (CSqlScanner::IsSymbol(m_text, token, '(')) ++depth;
         if (CSqlScanner::IsSymbol(m_text, token, ')')) --depth;
         bool into =
@@ -2947,6 +2962,30 @@ std::unique_ptr<CPlsqlSql> CPlsqlParser::BuildSql(std::size_t first, std::size_t
         out.resize(returningAt);
     }
     return sql;
+}
+
+std::size_t CPlsqlParser::MatchingBracket(std::size_t open, std::size_t end) const {
+    int depth = 0;
+    for (std::size_t k = open; k < end; ++k) {
+        if (CSqlScanner::IsSymbol(m_text, m_tokens[k], '(')) ++depth;
+        if (CSqlScanner::IsSymbol(m_text, m_tokens[k], ')') && --depth == 0) return k;
+    }
+    return end;
+}
+
+bool CPlsqlParser::UnwrapConstructor(std::size_t k, std::size_t end) {
+    const Token& token = m_tokens[k];
+    if (token.kind != CSqlScanner::Kind::Word || k + 1 >= end ||
+        !CSqlScanner::IsSymbol(m_text, m_tokens[k + 1], '(') ||
+        (k > 0 && CSqlScanner::IsSymbol(m_text, m_tokens[k - 1], '.')))
+        return false;
+    std::string name = cp932::ToUpperAscii(TokenText(token));
+    if (Find(name) != nullptr || CPlsqlBuiltins::Type(name)) return false;
+    // Note: only a name the select list could not mean otherwise (no
+    // function of the engine has a schema type's name).
+    if (!m_host.HasSchemaType(name)) return false;
+    auto type = SchemaTypeNamed(name, token.begin);
+    return type && type->object && MatchingBracket(k + 1, end) < end;
 }
 
 void CPlsqlParser::Compile(CPlsqlSql& sql, std::size_t at) {

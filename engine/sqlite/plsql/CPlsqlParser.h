@@ -132,6 +132,10 @@ private:
     std::shared_ptr<CPlsqlType> SchemaTypeNamed(const std::string& name, std::size_t at);
     // The type whose constructor `name(` calls: a collection type declared
     // here, or a schema's collection or object type; null for none.
+    // An object type's constructor at token `k` of a query's select list,
+    // read as its attributes' columns (SELECT obj_t(a, b) INTO ...).
+    bool UnwrapConstructor(std::size_t k, std::size_t end);
+    std::size_t MatchingBracket(std::size_t open, std::size_t end) const;
     std::shared_ptr<CPlsqlType> ConstructedType(const std::string& name, const Entry* entry, std::size_t at);
     // The collection type of a variable's slot; null for any other.
     const CPlsqlType* CollectionOf(const Entry& entry) const;
