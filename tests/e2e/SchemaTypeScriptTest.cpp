@@ -66,6 +66,28 @@ TEST_P(SchemaTypes, CollectionsAndObjectsInABlock) {
                "2 SMITH ALLEN2 JONES|outside limit|beyond count|deleted|null collection|SQL> ");
 }
 
+TEST_P(SchemaTypes, AnObjectNotMadeIsNullAndItsAttributesCannotBeSet) {
+    RunResult r =
+        RunScripts({std::string(kTypes) +
+                    "DECLARE\n"
+                    "  p emp_t;\n"
+                    "  q emp_t := emp_t(1, 'A');\n"
+                    "BEGIN\n"
+                    "  IF p IS NULL AND q IS NOT NULL THEN dbms_output.put_line('p null, q made'); END IF;\n"
+                    "  dbms_output.put_line('[' || p.ename || ']');\n"
+                    "  p := q;\n"
+                    "  p.ename := 'B';\n"
+                    "  dbms_output.put_line(q.ename || p.ename);\n"
+                    "  q := NULL;\n"
+                    "  q.ename := 'C';\n"
+                    "EXCEPTION\n"
+                    "  WHEN ACCESS_INTO_NULL THEN dbms_output.put_line('access into null');\n"
+                    "END;\n"
+                    "/\n"});
+    EXPECT_EQ(r.out.find("ORA-"), std::string::npos) << r.out;
+    ExpectTail(r, "PL/SQLプロシージャが正常に完了しました。|p null, q made|[]|AB|access into null|SQL> ");
+}
+
 TEST_P(SchemaTypes, UnitsTakeAndReturnThemAndSqlReadsThemThroughTable) {
     RunResult r = RunScripts(
         {std::string(kTypes) +

@@ -115,7 +115,8 @@ bool CPlsqlInterpreter::Call(std::vector<CPlsqlValue>& arguments, const std::vec
         if (type.base == CPlsqlType::Base::Collection) continue;
         if (type.base == CPlsqlType::Base::Record) {
             auto& fields = m_slots[static_cast<std::size_t>(parameter.slot)].fields;
-            if (fields.size() != type.fields.size()) fields.assign(type.fields.size(), CPlsqlValue());
+            if (fields.size() != type.fields.size() && !type.object)
+                fields.assign(type.fields.size(), CPlsqlValue());
             continue;
         }
         CPlsqlValue value = arguments[k];
@@ -423,6 +424,13 @@ CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecAssign(CPlsqlStmt& statement) {
     if (whole != nullptr && whole->base == CPlsqlType::Base::Record && statement.target.field < 0 &&
         !statement.exprs.empty())
         return AssignRecord(statement, *whole) ? Flow::Normal : Flow::Raise;
+    if (!statement.target.index && statement.target.field >= 0 && statement.target.slot >= 0 &&
+        statement.kind == CPlsqlStmt::Kind::Assign && SlotType(statement.target).object) {
+        // An attribute of an object not made: ACCESS_INTO_NULL.
+        Datum* datum = DatumOf(statement.target);
+        if (datum != nullptr && datum->fields.empty())
+            return Raise(6530, CPlsqlErrors::Text(6530), statement.at), Flow::Raise;
+    }
     const CPlsqlType* element = statement.target.index ? TypeOf(statement.target) : nullptr;
     if (element != nullptr && element->base == CPlsqlType::Base::Record && statement.target.field < 0 &&
         !statement.exprs.empty())
@@ -432,7 +440,11 @@ CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecAssign(CPlsqlStmt& statement) {
     if (statement.kind == CPlsqlStmt::Kind::Initialise && statement.type->base == CPlsqlType::Base::Record) {
         Datum* datum = DatumOf(statement.target);
         if (datum == nullptr) return Flow::Raise;
-        datum->fields.assign(statement.type->fields.size(), CPlsqlValue());
+        // Note: an object not yet made is null as a whole: it has no fields.
+        if (statement.type->object)
+            datum->fields.clear();
+        else
+            datum->fields.assign(statement.type->fields.size(), CPlsqlValue());
         return Flow::Normal;
     }
     if (!Assign(statement.target, value)) {
@@ -448,6 +460,11 @@ bool CPlsqlInterpreter::AssignRecord(const CPlsqlStmt& statement, const CPlsqlTy
     if (!RecordOf(*statement.exprs[0], type, values)) {
         m_raised.at = statement.at;
         return false;
+    }
+    if (values.empty() && type.object) {
+        Datum* datum = DatumOf(statement.target);
+        if (datum != nullptr) datum->fields.clear();
+        return datum != nullptr;
     }
     for (std::size_t k = 0; k < values.size(); ++k) {
         CPlsqlTarget field = statement.target;
@@ -466,7 +483,10 @@ bool CPlsqlInterpreter::RecordOf(CPlsqlExpr& source, const CPlsqlType& type,
         return Raise(6502, CPlsqlErrors::ValueErrorText(CPlsqlErrors::ValueError::None), source.at);
     };
     if (source.kind == CPlsqlExpr::Kind::Literal && source.literal.IsNull()) {
-        fields.assign(type.fields.size(), CPlsqlValue());
+        if (type.object)
+            fields.clear();
+        else
+            fields.assign(type.fields.size(), CPlsqlValue());
         return true;
     }
     if (source.kind == CPlsqlExpr::Kind::Constructor && source.type && source.type->object) {
@@ -505,6 +525,7 @@ bool CPlsqlInterpreter::RecordOf(CPlsqlExpr& source, const CPlsqlType& type,
         const Datum* from = DatumOf(source.target);
         if (from == nullptr) return false;
         fields = from->fields;
+        if (type.object && fields.empty()) return true;
     }
     if (fields.size() != type.fields.size()) return mismatch();
     return true;
@@ -1788,6 +1809,11 @@ bool CPlsqlInterpreter::Read(const CPlsqlTarget& target, CPlsqlValue& out) {
     const Datum* found = DatumOf(target);
     if (found == nullptr) return false;
     const Datum& datum = *found;
+    if (target.field < 0 && target.slot >= 0 && SlotType(target).object) {
+        // Note: an object read whole is only tested for IS [NOT] NULL.
+        out = datum.fields.empty() ? CPlsqlValue() : CPlsqlValue::Bool(true);
+        return true;
+    }
     if (target.field >= 0) {
         out = static_cast<std::size_t>(target.field) < datum.fields.size()
                   ? datum.fields[static_cast<std::size_t>(target.field)]
