@@ -159,6 +159,9 @@ TEST_P(SchemaTypes, DictionaryDependentsAndRefusals) {
          "SELECT type_name || ':' || typecode || ':' || attributes AS t FROM user_types ORDER BY 1;\n"
          "SELECT type_name || ':' || coll_type || ':' || upper_bound || ':' || elem_type_name AS c "
          "FROM user_coll_types ORDER BY 1;\n"
+         "CREATE PROCEDURE take(p num_list, q OUT emp_t, r name_arr) IS BEGIN NULL; END;\n"
+         "/\n"
+         "SELECT argument_name || ':' || data_type AS a FROM user_arguments ORDER BY position;\n"
          "DROP TYPE emp_t;\n"
          "CREATE TYPE point_t AS OBJECT (x NUMBER, MEMBER FUNCTION norm RETURN NUMBER);\n"
          "/\n"
@@ -169,7 +172,7 @@ TEST_P(SchemaTypes, DictionaryDependentsAndRefusals) {
     for (const char* row :
          {"EMP_LIST:COLLECTION:0", "EMP_T:OBJECT:2", "NAME_ARR:COLLECTION:0", "NUM_LIST:COLLECTION:0",
           "EMP_LIST:TABLE::EMP_T", "NAME_ARR:VARYING ARRAY:3:VARCHAR2", "NUM_LIST:TABLE::NUMBER",
-          "EMP_LIST:INVALID", "NAME_ARR:VALID"})
+          "EMP_LIST:INVALID", "NAME_ARR:VALID", "P:TABLE", "Q:OBJECT", "R:VARRAY"})
         EXPECT_NE(r.out.find(row), std::string::npos) << row << "\n" << r.out;
     EXPECT_NE(r.out.find("ORA-02303"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("ORA-03001: 未実装の機能です: メソッドを持つオブジェクト型 (MEMBER)"),

@@ -304,7 +304,11 @@ std::string DataType(const CPlsqlType& type) {
         case CPlsqlType::Base::Boolean:
             return "PL/SQL BOOLEAN";
         case CPlsqlType::Base::Record:
-            return "PL/SQL RECORD";
+            return type.object ? "OBJECT" : "PL/SQL RECORD";
+        case CPlsqlType::Base::Collection:
+            return type.collection == CPlsqlType::CollectionKind::Varray   ? "VARRAY"
+                   : type.collection == CPlsqlType::CollectionKind::Nested ? "TABLE"
+                                                                           : "PL/SQL TABLE";
         case CPlsqlType::Base::Cursor:
             return "REF CURSOR";
         default:
