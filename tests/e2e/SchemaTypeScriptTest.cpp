@@ -56,14 +56,17 @@ TEST_P(SchemaTypes, CollectionsAndObjectsInABlock) {
                     "dbms_output.put_line('beyond count'); END;\n"
                     "  BEGIN dbms_output.put_line(n(2)); EXCEPTION WHEN NO_DATA_FOUND THEN "
                     "dbms_output.put_line('deleted'); END;\n"
+                    "  dbms_output.put_line('cardinality=' || CARDINALITY(n) || '/' || "
+                    "NVL(TO_CHAR(CARDINALITY(u)), 'null'));\n"
                     "  BEGIN u.EXTEND; EXCEPTION WHEN COLLECTION_IS_NULL THEN "
                     "dbms_output.put_line('null collection'); END;\n"
                     "END;\n"
                     "/\n"});
     EXPECT_EQ(r.out.find("ORA-"), std::string::npos) << r.out;
-    ExpectTail(r,
-               "PL/SQLプロシージャが正常に完了しました。|count=2 last=3 next=3|limit=3 count=2|"
-               "2 SMITH ALLEN2 JONES|outside limit|beyond count|deleted|null collection|SQL> ");
+    ExpectTail(
+        r,
+        "PL/SQLプロシージャが正常に完了しました。|count=2 last=3 next=3|limit=3 count=2|"
+        "2 SMITH ALLEN2 JONES|outside limit|beyond count|deleted|cardinality=2/null|null collection|SQL> ");
 }
 
 TEST_P(SchemaTypes, AnObjectNotMadeIsNullAndItsAttributesCannotBeSet) {

@@ -2187,11 +2187,16 @@ bool CPlsqlInterpreter::EvalMethod(CPlsqlExpr& expr, CPlsqlValue& out) {
         }
         if (!KeyOf(index, type, key)) return false;
     }
+    if (expr.method == M::Cardinality && (!datum.collection || datum.collection->isNull)) {
+        out = CPlsqlValue();
+        return true;
+    }
     CPlsqlCollection* collection = nullptr;
     if (!Made(expr.target, collection)) return false;
     bool has = false;
     switch (expr.method) {
         case M::Count:
+        case M::Cardinality:
             out = CPlsqlValue::Integer(static_cast<std::int64_t>(collection->Count()));
             return true;
         case M::Exists:

@@ -2446,6 +2446,18 @@ CPlsqlParser::ExprPtr CPlsqlParser::ParseNamed() {
         Fail(201, attribute, attributeAt);
     }
     const Entry* entry = Find(name);
+    if (entry == nullptr && name == "CARDINALITY" && IsSymbol('(') && IsName(1) && IsSymbol(')', 2)) {
+        const Entry* collection = Find(cp932::ToUpperAscii(TokenText(Peek(1))));
+        if (collection == nullptr || collection->kind != Entry::Kind::Variable ||
+            CollectionOf(*collection) == nullptr)
+            Fail(306, name, at);
+        expr->kind = CPlsqlExpr::Kind::CollectionMethod;
+        expr->method = CPlsqlExpr::Method::Cardinality;
+        expr->target.at = Peek(1).begin;
+        Refer(expr->target, *collection);
+        m_k += 3;
+        return expr;
+    }
     if (entry != nullptr && entry->kind == Entry::Kind::Cursor && IsSymbol('%')) {
         ++m_k;
         std::size_t attributeAt = Peek().begin;

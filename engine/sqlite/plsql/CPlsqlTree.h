@@ -81,7 +81,8 @@ struct CPlsqlExpr {
         CollectionMethod,
         Constructor,
     };
-    enum class Method { Count, First, Last, Next, Prior, Exists, Limit, Extend, Delete, Trim };
+    // CARDINALITY(collection): COUNT, NULL for a collection not made.
+    enum class Method { Count, First, Last, Next, Prior, Exists, Limit, Extend, Delete, Trim, Cardinality };
     enum class Op {
         None,
         Add,
