@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include "engine/sqlite/CCheckCompiler.h"
+#include "text/Cp932.h"
+#include "text/Encoding.h"
 
 namespace {
 
@@ -66,6 +68,17 @@ std::string CColumnCompiler::StoredType(std::string_view declared) {
 
 bool CColumnCompiler::Compile(std::string_view text, const CColumnCatalog::Declared& column, std::size_t base,
                               bool types, std::vector<Edit>& edits, CSqlEmitter::Failure& failure) {
+    if (types && !column.type.empty()) {
+        // Note: a column of the schema's own type is not kept here; it is
+        // refused rather than stored as text.
+        std::string base = cp932::ToUpperAscii(column.type.substr(0, column.type.find_first_of("( ")));
+        if (m_catalog.HasType(base)) {
+            failure.at = column.typeBegin;
+            failure.code = 3001;
+            failure.name = encoding::Utf8ToCp932("ユーザー定義型の列 (") + base + ")";
+            return false;
+        }
+    }
     if (types && !column.type.empty())
         edits.push_back(
             {base + column.typeBegin, column.typeEnd - column.typeBegin, StoredType(column.type)});

@@ -651,10 +651,11 @@ bool CSqlEmitter::EachSource(const CSqlSelect& block, Scope& scope, std::vector<
             text += ")";
             source.known = true;
             source.name = Upper(item.alias);
-        } else if (item.json != nullptr) {
+        } else if (item.json != nullptr || item.collection != nullptr) {
             // Note: the document may read the sources before it in FROM.
             m_scopes.push_back(scope);
-            bool ok = JsonTableSource(item, source, text);
+            bool ok = item.json != nullptr ? JsonTableSource(item, source, text)
+                                           : CollectionSource(item, source, text);
             m_scopes.pop_back();
             if (!ok) return false;
             scope.sources.push_back(std::move(source));

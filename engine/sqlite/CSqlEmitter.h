@@ -113,6 +113,11 @@ private:
     // JSON_TABLE: SQLite's json_each over the document, the columns read
     // from each row's JSON (NULL where a value is missing or does not fit).
     bool JsonTableSource(const CSqlFromItem& item, Source& source, std::string& text);
+    // TABLE(collection): the elements of a constructor's or a function's
+    // collection as rows (COLUMN_VALUE, or the attributes of object elements).
+    bool CollectionSource(const CSqlFromItem& item, Source& source, std::string& text);
+    // The JSON array a collection constructor makes of its arguments.
+    bool ConstructedDocument(const CSqlExpr& call, bool object, std::size_t attributes, std::string& out);
     bool JsonColumns(const std::vector<CSqlJsonColumn>& columns, const std::string& rows,
                      const std::string& path, Source& source, std::string& text);
     // The scalar at `path` of the JSON text `item` as a value of `type`;

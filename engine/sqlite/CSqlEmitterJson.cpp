@@ -202,3 +202,79 @@ std::string CSqlEmitter::JsonColumnValue(const CSqlJsonColumn& column, const std
            kind + " IN ('object', 'array') THEN " + failed(40456) + " WHEN " + value + " IS NULL THEN " +
            failed(type.type == CSqlType::Number ? 1722 : 40478) + " ELSE " + value + " END)";
 }
+
+namespace {
+
+// The server's own collection types, in SYS: TABLE(SYS.ODCINUMBERLIST(1, 2)).
+struct BuiltinCollection {
+    std::string_view name;
+    std::string_view element;
+};
+
+constexpr BuiltinCollection kBuiltinCollections[] = {
+    {"ODCINUMBERLIST", "NUMBER"},
+    {"ODCIVARCHAR2LIST", "VARCHAR2(4000)"},
+    {"ODCIDATELIST", "DATE"},
+};
+
+}  // namespace
+
+bool CSqlEmitter::ConstructedDocument(const CSqlExpr& call, bool object, std::size_t attributes,
+                                      std::string& out) {
+    out = "json_array(";
+    for (std::size_t k = 0; k < call.args.size(); ++k) {
+        const CSqlExpr* arg = call.args[k];
+        if (k > 0) out += ", ";
+        if (!object) {
+            Expr(arg, out);
+            continue;
+        }
+        // Note: an object element is written as its constructor, its attributes in order.
+        if (arg->kind != CSqlExpr::Kind::Call || arg->args.size() != attributes) return Fail(arg->at, 932);
+        out += "json_array(";
+        for (std::size_t a = 0; a < arg->args.size(); ++a) {
+            if (a > 0) out += ", ";
+            Expr(arg->args[a], out);
+        }
+        out += ")";
+    }
+    out += ")";
+    return !m_failed;
+}
+
+bool CSqlEmitter::CollectionSource(const CSqlFromItem& item, Source& source, std::string& text) {
+    const CSqlExpr& expr = *item.collection;
+    std::vector<std::pair<std::string, std::string>> columns;
+    bool object = false;
+    bool constructor = false;
+    std::string document;
+    if (expr.kind == CSqlExpr::Kind::Call) {
+        std::string name = cp932::ToUpperAscii(expr.text);
+        bool sys = expr.parts.size() == 2 && cp932::ToUpperAscii(expr.parts[0]) == "SYS";
+        for (const BuiltinCollection& builtin : kBuiltinCollections)
+            if ((expr.parts.size() == 1 || sys) && name == builtin.name)
+                columns.emplace_back("COLUMN_VALUE", std::string(builtin.element));
+        constructor = !columns.empty() ||
+                      (expr.parts.size() == 1 && m_catalog.CollectionColumns(name, false, columns, object));
+        if (!constructor && expr.parts.size() == 1 &&
+            !m_catalog.CollectionColumns(name, true, columns, object))
+            return Fail(expr.at, 22905);
+    }
+    if (columns.empty()) return Fail(expr.at, 22905);
+    if (constructor ? !ConstructedDocument(expr, object, columns.size(), document)
+                    : Expr(&expr, document) == CSqlType::Unknown && m_failed)
+        return false;
+    std::string rows = "TARVEX_CT" + std::to_string(m_jsonTables++);
+    std::string element = "json_quote(" + rows + ".value)";
+    source.name = item.alias.empty() ? std::string() : cp932::ToUpperAscii(item.alias);
+    source.known = true;
+    text = "json_each(" + document + ") " + rows;
+    for (std::size_t k = 0; k < columns.size(); ++k) {
+        CSqliteCatalog::Column type = CSqliteCatalog::Describe(columns[k].first, columns[k].second);
+        Typed typed{columns[k].first,
+                    CValueType{type.type, type.length, type.charSemantics, false, type.fraction}};
+        typed.emitted = JsonScalar(element, object ? "$[" + std::to_string(k) + "]" : "$", type);
+        source.columns.push_back(std::move(typed));
+    }
+    return true;
+}

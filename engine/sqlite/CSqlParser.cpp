@@ -703,6 +703,13 @@ bool CSqlParser::FromList(CSqlSelect& select) {
 
 bool CSqlParser::FromItem(CSqlFromItem& item) {
     item.at = Here();
+    if (Is("TABLE") && IsSymbol('(', 1)) {
+        // TABLE(collection): a constructor, a function's result.
+        m_k += 2;
+        if (!Expression(item.collection) || !ExpectSymbol(')')) return false;
+        if (Is("AS")) return Fail();
+        return Alias(item.alias, false);
+    }
     if (Is("LATERAL") || Is("TABLE") || Is("ONLY")) return Refuse(std::string(TokenText(m_k)));
     if (Is("JSON_TABLE") && IsSymbol('(', 1)) {
         m_k += 2;

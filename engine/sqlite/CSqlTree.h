@@ -122,6 +122,7 @@ struct CSqlFromItem {
     std::vector<std::string_view> table;  // schema.name parts; empty for a subquery
     CSqlSelect* query = nullptr;
     std::shared_ptr<CSqlJsonTable> json;  // JSON_TABLE
+    CSqlExpr* collection = nullptr;       // TABLE(collection)
     std::string_view alias;
     CSqlExpr* on = nullptr;
     std::vector<std::string_view> usingColumns;

@@ -228,6 +228,37 @@ bool CSqliteCatalog::HasFunction(std::string_view name) { return HasUnit(name, "
 
 bool CSqliteCatalog::HasPackage(std::string_view name) { return HasUnit(name, "PACKAGE"); }
 
+bool CSqliteCatalog::HasType(std::string_view name) { return HasUnit(name, "TYPE"); }
+
+bool CSqliteCatalog::CollectionColumns(std::string_view name, bool function,
+                                       std::vector<std::pair<std::string, std::string>>& columns,
+                                       bool& object) {
+    // Note: the shape is the PL/SQL compiler's (TARVEX_TYPE_SHAPE, see CTypeShape).
+    sqlite3_stmt* look = nullptr;
+    if (sqlite3_prepare_v2(m_db,
+                           "SELECT json_extract(c.value, '$[0]'), json_extract(c.value, '$[1]'), "
+                           "json_extract(s.v, '$.object') FROM (SELECT TARVEX_TYPE_SHAPE(?1, ?2) AS v) s, "
+                           "json_each(s.v, '$.columns') c WHERE json_extract(s.v, '$.code') = 'COLLECTION'",
+                           -1, &look, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(look);
+        return false;
+    }
+    std::string utf8 = encoding::Cp932ToUtf8(name);
+    sqlite3_bind_text(look, 1, utf8.c_str(), static_cast<int>(utf8.size()), SQLITE_TRANSIENT);
+    sqlite3_bind_int(look, 2, function ? 1 : 0);
+    columns.clear();
+    while (sqlite3_step(look) == SQLITE_ROW) {
+        auto text = [&](int k) {
+            const unsigned char* raw = sqlite3_column_text(look, k);
+            return encoding::Utf8ToCp932(raw != nullptr ? reinterpret_cast<const char*>(raw) : "");
+        };
+        columns.emplace_back(text(0), text(1));
+        object = sqlite3_column_int(look, 2) != 0;
+    }
+    sqlite3_finalize(look);
+    return !columns.empty();
+}
+
 bool CSqliteCatalog::HasInsteadOf(std::string_view view, std::string_view event) {
     sqlite3_stmt* look = nullptr;
     // Note: TRIGGERING_EVENT is "INSERT OR UPDATE OR DELETE" or a part of it.

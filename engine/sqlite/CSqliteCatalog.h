@@ -4,6 +4,7 @@
 #include <map>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 struct sqlite3;
@@ -48,6 +49,13 @@ public:
     // connection beyond the engine's own: a stored PL/SQL function.
     bool HasFunction(std::string_view name);
     bool HasPackage(std::string_view name);
+    // True when `name` (upper case, CP932) is a type of the schema (CREATE TYPE).
+    bool HasType(std::string_view name);
+    // The columns (name, declared type) of TABLE() over the schema's
+    // collection type `name`, or over the result of the stored function
+    // `name`; false when it is no collection. `object`: elements are objects.
+    bool CollectionColumns(std::string_view name, bool function,
+                           std::vector<std::pair<std::string, std::string>>& columns, bool& object);
     // True when the view `view` (upper case, CP932) has an enabled INSTEAD
     // OF trigger for `event` (INSERT, UPDATE or DELETE): that DML on it runs
     // the trigger in its place.

@@ -72,6 +72,10 @@ struct View {
     "'TABLE' AND d.REFERENCED_NAME NOT IN (SELECT NAME FROM main.TARVEX_UNITS))) THEN 'INVALID' ELSE "       \
     "u.STATUS END FROM main.TARVEX_UNITS u"
 
+// The schema's types, each with its shape as the compiler sees it (see CTypeShape).
+#define TARVEX_TYPE_ROWS \
+    "(SELECT NAME, TARVEX_TYPE_SHAPE(NAME) AS s FROM main.TARVEX_UNITS WHERE TYPE = 'TYPE')"
+
 // Note: the texts use "m" for main.sqlite_schema; %U limits them to the
 // user's own objects and %D is the list of the dictionary's names.
 const View kViews[] = {
@@ -189,6 +193,32 @@ const View kViews[] = {
      "VARCHAR2(3), PIPELINED VARCHAR2(3), DETERMINISTIC VARCHAR2(3)",
      "SELECT NAME, NULL, TYPE, 'NO', 'NO', 'NO' FROM main.TARVEX_UNITS", "OWNER",
      TARVEX_SHOWN3("PROCEDURES")},
+    {"TYPES",
+     "TYPE_NAME VARCHAR2(128), TYPECODE VARCHAR2(128), ATTRIBUTES NUMBER, METHODS NUMBER, PREDEFINED "
+     "VARCHAR2(3), INCOMPLETE VARCHAR2(3), FINAL VARCHAR2(3), INSTANTIABLE VARCHAR2(3), SUPERTYPE_OWNER "
+     "VARCHAR2(128), SUPERTYPE_NAME VARCHAR2(128), LOCAL_ATTRIBUTES NUMBER, LOCAL_METHODS NUMBER",
+     "SELECT NAME, json_extract(s, '$.code'), json_array_length(s, '$.attrs'), 0, 'NO', 'NO', "
+     "coalesce(json_extract(s, '$.final'), 'YES'), 'YES', NULL, NULL, NULL, NULL FROM " TARVEX_TYPE_ROWS,
+     "OWNER", TARVEX_SHOWN3("TYPES")},
+    {"COLL_TYPES",
+     "TYPE_NAME VARCHAR2(128), COLL_TYPE VARCHAR2(128), UPPER_BOUND NUMBER, ELEM_TYPE_MOD VARCHAR2(7), "
+     "ELEM_TYPE_OWNER VARCHAR2(128), ELEM_TYPE_NAME VARCHAR2(128), LENGTH NUMBER, PRECISION NUMBER, SCALE "
+     "NUMBER",
+     "SELECT NAME, json_extract(s, '$.kind'), json_extract(s, '$.bound'), NULL, CASE WHEN json_extract(s, "
+     "'$.element[0]') IN (SELECT NAME FROM main.TARVEX_UNITS WHERE TYPE = 'TYPE') THEN ORA_USER() END, "
+     "json_extract(s, '$.element[0]'), json_extract(s, '$.element[1]'), json_extract(s, '$.element[2]'), "
+     "json_extract(s, '$.element[3]') FROM " TARVEX_TYPE_ROWS " WHERE json_extract(s, '$.code') = "
+     "'COLLECTION'",
+     "OWNER", TARVEX_SHOWN3("COLL_TYPES")},
+    {"TYPE_ATTRS",
+     "TYPE_NAME VARCHAR2(128), ATTR_NAME VARCHAR2(128), ATTR_TYPE_MOD VARCHAR2(7), ATTR_TYPE_OWNER "
+     "VARCHAR2(128), ATTR_TYPE_NAME VARCHAR2(128), LENGTH NUMBER, PRECISION NUMBER, SCALE NUMBER, ATTR_NO "
+     "NUMBER",
+     "SELECT t.NAME, json_extract(a.value, '$[0]'), NULL, CASE WHEN json_extract(a.value, '$[1][0]') IN "
+     "(SELECT NAME FROM main.TARVEX_UNITS WHERE TYPE = 'TYPE') THEN ORA_USER() END, json_extract(a.value, "
+     "'$[1][0]'), json_extract(a.value, '$[1][1]'), json_extract(a.value, '$[1][2]'), json_extract(a.value, "
+     "'$[1][3]'), a.key + 1 FROM " TARVEX_TYPE_ROWS " t, json_each(t.s, '$.attrs') a",
+     "OWNER", TARVEX_SHOWN3("TYPE_ATTRS")},
     {"DEPENDENCIES",
      "NAME VARCHAR2(128), TYPE VARCHAR2(19), REFERENCED_OWNER VARCHAR2(128), REFERENCED_NAME VARCHAR2(128), "
      "REFERENCED_TYPE VARCHAR2(19), DEPENDENCY_TYPE VARCHAR2(4)",
@@ -380,6 +410,7 @@ const View kViews[] = {
 };
 
 #undef TARVEX_SHOWN3
+#undef TARVEX_TYPE_ROWS
 
 void TypePart(sqlite3_context* context, int, sqlite3_value** argv) {
     const unsigned char* raw = sqlite3_value_text(argv[0]);

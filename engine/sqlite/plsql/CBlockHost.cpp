@@ -12,6 +12,7 @@
 #include "engine/sqlite/CSqliteSession.h"
 #include "engine/sqlite/CStatementTables.h"
 #include "engine/sqlite/CValueText.h"
+#include "engine/sqlite/plsql/CCollectionJson.h"
 #include "engine/sqlite/plsql/CPlsqlErrors.h"
 #include "engine/sqlite/plsql/CPlsqlInterpreter.h"
 #include "engine/sqlite/plsql/CPlsqlOverloads.h"
@@ -19,6 +20,7 @@
 #include "engine/sqlite/plsql/CPlsqlRefCursor.h"
 #include "engine/sqlite/plsql/CPlsqlSession.h"
 #include "engine/sqlite/plsql/CTriggerFiring.h"
+#include "engine/sqlite/plsql/CTypeShape.h"
 #include "engine/sqlite/plsql/CUnitCatalog.h"
 #include "engine/sqlite/values/CNumberValue.h"
 #include "text/Cp932.h"
@@ -302,7 +304,11 @@ std::string DataType(const CPlsqlType& type) {
         case CPlsqlType::Base::Boolean:
             return "PL/SQL BOOLEAN";
         case CPlsqlType::Base::Record:
-            return "PL/SQL RECORD";
+            return type.object ? "OBJECT" : "PL/SQL RECORD";
+        case CPlsqlType::Base::Collection:
+            return type.collection == CPlsqlType::CollectionKind::Varray   ? "VARRAY"
+                   : type.collection == CPlsqlType::CollectionKind::Nested ? "TABLE"
+                                                                           : "PL/SQL TABLE";
         case CPlsqlType::Base::Cursor:
             return "REF CURSOR";
         default:
@@ -354,6 +360,28 @@ struct FunctionName {
     CSqliteConnection* connection;
     std::string name;
 };
+
+// TARVEX_TYPE_SHAPE(name): the schema's type as the dictionary shows it; NULL
+// for a type that does not compile.
+void TypeShape(sqlite3_context* context, int count, sqlite3_value** values) {
+    auto* connection = static_cast<CSqliteConnection*>(sqlite3_user_data(context));
+    if (count < 1) return sqlite3_result_null(context);
+    const unsigned char* raw = sqlite3_value_text(values[0]);
+    std::string name = encoding::Utf8ToCp932(raw != nullptr ? reinterpret_cast<const char*>(raw) : "");
+    CBlockHost host(*connection);
+    bool invalid = false;
+    std::shared_ptr<CPlsqlType> type;
+    // A function's name: the type of its result.
+    if (count > 1 && sqlite3_value_int(values[1]) != 0) {
+        auto unit = host.FindUnit(name, invalid);
+        if (unit && unit->type == "FUNCTION") type = unit->returnType;
+    } else {
+        type = host.SchemaType(name, invalid);
+    }
+    if (!type) return sqlite3_result_null(context);
+    std::string json = encoding::Cp932ToUtf8(CTypeShape::Json(*type));
+    sqlite3_result_text(context, json.c_str(), static_cast<int>(json.size()), SQLITE_TRANSIENT);
+}
 
 CPlsqlValue ValueOf(sqlite3_value* value) {
     switch (sqlite3_value_type(value)) {
@@ -527,6 +555,32 @@ std::shared_ptr<CPlsqlPackage> CBlockHost::CompilePackage(const std::string& nam
     return package;
 }
 
+bool CBlockHost::HasSchemaType(const std::string& name) {
+    if (m_connection.m_plsql->types.count(name) > 0) return true;
+    CUnitCatalog::Unit unit;
+    return CUnitCatalog::Find(m_connection.m_db, name, unit, "TYPE");
+}
+
+std::shared_ptr<CPlsqlType> CBlockHost::SchemaType(const std::string& name, bool& invalid) {
+    invalid = false;
+    CPlsqlSession& session = *m_connection.m_plsql;
+    if (auto found = session.types.find(name); found != session.types.end()) return found->second;
+    CUnitCatalog::Unit unit;
+    if (!CUnitCatalog::Find(m_connection.m_db, name, unit, "TYPE")) return nullptr;
+    if (!session.typesCompiling.insert(name).second) {
+        invalid = true;
+        return nullptr;
+    }
+    CPlsqlParser parser(unit.source, *this);
+    CPlsqlParser::CompileError failure;
+    std::vector<std::pair<std::string, std::string>> references;
+    auto type = parser.ParseSchemaType(failure, references);
+    session.typesCompiling.erase(name);
+    invalid = type == nullptr;
+    if (type) session.types[name] = type;
+    return type;
+}
+
 std::shared_ptr<CPlsqlPackage> CBlockHost::FindPackage(const std::string& name, bool& invalid) {
     invalid = false;
     CPlsqlSession& session = *m_connection.m_plsql;
@@ -651,7 +705,7 @@ bool CBlockHost::RunUnitStatement(const std::string& text, std::vector<CEngineBi
         if (replace) k = 3;
         if (WordAt(text, tokens, k) == "EDITIONABLE" || WordAt(text, tokens, k) == "NONEDITIONABLE") ++k;
         std::string type = WordAt(text, tokens, k);
-        if (type == "PACKAGE") {
+        if (type == "PACKAGE" || type == "TYPE") {
             handled = true;
             return CreateUnit(text, tokens[k].begin, replace);
         }
@@ -686,6 +740,10 @@ bool CBlockHost::RunUnitStatement(const std::string& text, std::vector<CEngineBi
         if (!CUnitCatalog::FindTrigger(m_connection.m_db, name, trigger)) return true;
         handled = true;
         return first == "DROP" ? DropTrigger(name) : AlterTrigger(name, WordAt(text, tokens, next));
+    }
+    if (first == "DROP" && type == "TYPE") {
+        handled = true;
+        return DropType(text, tokens);
     }
     bool package = type == "PACKAGE";
     if ((first != "DROP" && first != "ALTER") || (type != "PROCEDURE" && type != "FUNCTION" && !package))
@@ -749,6 +807,11 @@ bool CBlockHost::CreateUnit(const std::string& text, std::size_t unitStart, bool
         COraError::Set(error, 955, {name}, static_cast<int>(unitStart + tokens[nameToken].begin));
         return false;
     }
+    bool isType = type == "TYPE";
+    std::size_t forceAt = nameToken + (WordAt(source, tokens, nameToken + 1) == "." ? 3 : 1);
+    if (isType && exists && WordAt(source, tokens, forceAt) != "FORCE" &&
+        TypeInUse(name, unitStart + tokens[nameToken].begin))
+        return false;
     m_connection.m_plsql->Forget();
     m_connection.m_plsql->states.erase(name);
     CPlsqlParser parser(source, *this);
@@ -759,6 +822,13 @@ bool CBlockHost::CreateUnit(const std::string& text, std::size_t unitStart, bool
     if (isPackage) {
         package = CompilePackage(name, type, source, failure);
         if (package) unit = package->frame;
+    } else if (isType) {
+        std::vector<std::pair<std::string, std::string>> references;
+        if (parser.ParseSchemaType(failure, references)) {
+            // Note: a type keeps no code; its unit carries what it names.
+            unit = std::make_shared<CPlsqlUnit>();
+            unit->dependencies = std::move(references);
+        }
     } else {
         unit = parser.ParseUnit(Owner(), failure);
     }
@@ -820,6 +890,32 @@ bool CBlockHost::DropUnit(const std::string& text, const std::string& type, cons
     return true;
 }
 
+bool CBlockHost::TypeInUse(const std::string& name, std::size_t at) {
+    if (!CUnitCatalog::HasTypeDependents(m_connection.m_db, name)) return false;
+    CPlsqlErrors::Set(m_connection.m_error, 2303, {}, static_cast<int>(at));
+    return true;
+}
+
+bool CBlockHost::DropType(const std::string& text, const std::vector<CSqlScanner::Token>& tokens) {
+    std::size_t at = WordAt(text, tokens, 2) == "BODY" ? 3 : 2;
+    std::string name = WordAt(text, tokens, at);
+    std::size_t next = at + 1;
+    if (WordAt(text, tokens, next) == ".") {
+        name = WordAt(text, tokens, at + 2);
+        next = at + 3;
+    }
+    CUnitCatalog::Unit stored;
+    // Note: no type here has a body; DROP TYPE BODY finds none.
+    if (at == 3 || !CUnitCatalog::Find(m_connection.m_db, name, stored, "TYPE")) {
+        CPlsqlErrors::Set(m_connection.m_error, 4043, name,
+                          tokens.size() > at ? static_cast<int>(tokens[at].begin) : 0);
+        return false;
+    }
+    bool force = WordAt(text, tokens, next) == "FORCE";
+    if (!force && TypeInUse(name, tokens[at].begin)) return false;
+    return DropUnit(text, "TYPE", name);
+}
+
 void CBlockHost::RegisterFunctions(CSqliteConnection& connection) {
     CTriggerFiring::Register(connection);
     for (const std::string& name : CUnitCatalog::Functions(connection.m_db))
@@ -827,6 +923,8 @@ void CBlockHost::RegisterFunctions(CSqliteConnection& connection) {
     // Note: a package's functions are called through one function whose
     // first argument names the member ("PKG.FUNC").
     RegisterFunction(connection, {}, "TARVEX_CALL");
+    sqlite3_create_function_v2(connection.m_db, "TARVEX_TYPE_SHAPE", -1, SQLITE_UTF8, &connection, TypeShape,
+                               nullptr, nullptr, nullptr);
     CBlockHost host(connection);
     CTriggerFiring::Upgrade(host);
 }
@@ -872,6 +970,14 @@ void CBlockHost::Dispatch(sqlite3_context* context, int count, sqlite3_value** v
         CPlsqlInterpreter interpreter(*unit, host, binds, 1);
         CPlsqlValue result;
         if (interpreter.Call(arguments, passed, result)) {
+            // Note: a collection reaches SQL as its JSON document, for TABLE().
+            const auto& returned = unit->returnType;
+            if (returned && returned->base == CPlsqlType::Base::Collection)
+                result =
+                    interpreter.ReturnedData().collection && !interpreter.ReturnedData().collection->isNull
+                        ? CPlsqlValue::Text(
+                              CCollectionJson::Document(*interpreter.ReturnedData().collection, *returned))
+                        : CPlsqlValue();
             Result(context, result);
         } else {
             failure = interpreter.RaisedCode() < 0 ? CPlsqlErrors::Text(6510) : interpreter.RaisedMessage();

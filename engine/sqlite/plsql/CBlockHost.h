@@ -56,6 +56,8 @@ public:
     std::shared_ptr<CPlsqlUnit> FindCallable(const std::string& name,
                                              const std::vector<CPlsqlValue>& arguments, bool& invalid);
     std::shared_ptr<CPlsqlPackage> FindPackage(const std::string& name, bool& invalid) override;
+    std::shared_ptr<CPlsqlType> SchemaType(const std::string& name, bool& invalid) override;
+    bool HasSchemaType(const std::string& name) override;
     std::vector<CPlsqlDatum>* PackageSlots(const std::string& name, CEngineError& error) override;
 
     // CREATE [OR REPLACE] PROCEDURE | FUNCTION, DROP and ALTER ... COMPILE
@@ -95,6 +97,10 @@ private:
                                                   const std::string& source,
                                                   CPlsqlParser::CompileError& failure);
     bool DropUnit(const std::string& text, const std::string& type, const std::string& name);
+    // DROP TYPE name [FORCE]: ORA-02303 while another type is made of it.
+    bool DropType(const std::string& text, const std::vector<CSqlScanner::Token>& tokens);
+    // ORA-02303 at the type's name when other types are made of it.
+    bool TypeInUse(const std::string& name, std::size_t at);
     static void RegisterFunction(CSqliteConnection& connection, const std::string& name,
                                  const char* sqlName = nullptr);
     // A stored function called from SQL (user data: the connection and the name).

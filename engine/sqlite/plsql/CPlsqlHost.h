@@ -64,6 +64,18 @@ public:
     virtual void Compiling(const std::shared_ptr<CPlsqlUnit>& unit) = 0;
     // The compiled package `name` (upper case); null when there is none,
     // `invalid` telling one that does not compile.
+    // A schema's type (CREATE TYPE) compiled; null when there is none,
+    // `invalid` set when its source does not compile.
+    virtual std::shared_ptr<CPlsqlType> SchemaType(const std::string& name, bool& invalid) {
+        (void)name;
+        invalid = false;
+        return nullptr;
+    }
+    // Whether the schema has a type of that name (without compiling it).
+    virtual bool HasSchemaType(const std::string& name) {
+        (void)name;
+        return false;
+    }
     virtual std::shared_ptr<CPlsqlPackage> FindPackage(const std::string& name, bool& invalid) = 0;
     // The session's state of package `name`, made and initialised on first
     // use; null with the error in `error`.

@@ -5,6 +5,7 @@
 #include "engine/sqlite/CSqlScanner.h"
 #include "engine/sqlite/CSqliteCatalog.h"
 #include "engine/sqlite/CValueText.h"
+#include "engine/sqlite/plsql/CCollectionJson.h"
 #include "engine/sqlite/plsql/CPlsqlBuiltins.h"
 #include "engine/sqlite/plsql/CPlsqlErrors.h"
 #include "engine/sqlite/plsql/CPlsqlHost.h"
@@ -109,6 +110,15 @@ bool CPlsqlInterpreter::Call(std::vector<CPlsqlValue>& arguments, const std::vec
         auto& parameter = m_unit.parameters[k];
         CPlsqlTarget target;
         target.slot = parameter.slot;
+        const CPlsqlType& type = *m_unit.slotTypes[static_cast<std::size_t>(parameter.slot)];
+        // Note: a collection or record argument was put in its slot by the caller.
+        if (type.base == CPlsqlType::Base::Collection) continue;
+        if (type.base == CPlsqlType::Base::Record) {
+            auto& fields = m_slots[static_cast<std::size_t>(parameter.slot)].fields;
+            if (fields.size() != type.fields.size() && !type.object)
+                fields.assign(type.fields.size(), CPlsqlValue());
+            continue;
+        }
         CPlsqlValue value = arguments[k];
         if (!given[k] && parameter.fallback && !Eval(*parameter.fallback, value)) break;
         // Note: an OUT parameter begins NULL whatever the argument holds.
@@ -150,6 +160,7 @@ bool CPlsqlInterpreter::CallUnit(const std::weak_ptr<CPlsqlUnit>& called,
             !CursorOf(*args[k], child.m_slots[static_cast<std::size_t>(parameter.slot)].cursor))
             return false;
     }
+    if (!PassData(*callee, args, child)) return false;
     if (callee->level > 0) {
         // Note: a local subprogram sees the variables of the run of the unit
         // that declares it, however it was reached (itself, a sibling).
@@ -167,9 +178,15 @@ bool CPlsqlInterpreter::CallUnit(const std::weak_ptr<CPlsqlUnit>& called,
         return false;
     }
     m_cursorResult = child.m_returnedCursor;
+    m_datumResult = std::move(child.m_returnedDatum);
     for (std::size_t k = 0; targets != nullptr && k < args.size(); ++k) {
         if (!given[k] || callee->parameters[k].mode == CPlsqlUnit::Mode::In) continue;
         auto slot = static_cast<std::size_t>(callee->parameters[k].slot);
+        if (!callee->slotTypes[slot]->IsScalar() &&
+            callee->slotTypes[slot]->base != CPlsqlType::Base::Cursor) {
+            if (!ReturnData((*targets)[k], child.m_slots[slot])) return false;
+            continue;
+        }
         bool ok = callee->slotTypes[slot]->base == CPlsqlType::Base::Cursor
                       ? SetCursor((*targets)[k], child.m_slots[slot].cursor, at)
                       : Assign((*targets)[k], arguments[k]);
@@ -179,6 +196,36 @@ bool CPlsqlInterpreter::CallUnit(const std::weak_ptr<CPlsqlUnit>& called,
         }
     }
     return true;
+}
+
+bool CPlsqlInterpreter::PassData(const CPlsqlUnit& callee, std::vector<std::unique_ptr<CPlsqlExpr>>& args,
+                                 CPlsqlInterpreter& child) {
+    for (std::size_t k = 0; k < args.size(); ++k) {
+        const auto& parameter = callee.parameters[k];
+        const CPlsqlType& type = *callee.slotTypes[static_cast<std::size_t>(parameter.slot)];
+        if (!args[k] || parameter.mode == CPlsqlUnit::Mode::Out) continue;
+        Datum& slot = child.m_slots[static_cast<std::size_t>(parameter.slot)];
+        if (type.base == CPlsqlType::Base::Collection &&
+            !MakeCollection(type, args[k].get(), slot.collection))
+            return false;
+        if (type.base == CPlsqlType::Base::Record && !RecordOf(*args[k], type, slot.fields)) return false;
+    }
+    return true;
+}
+
+bool CPlsqlInterpreter::ReturnData(const CPlsqlTarget& target, Datum& from) {
+    Datum* into = DatumOf(target);
+    if (into == nullptr) return false;
+    into->collection = std::move(from.collection);
+    into->fields = std::move(from.fields);
+    return true;
+}
+
+bool CPlsqlInterpreter::ReturnDatum(CPlsqlExpr& expr) {
+    const CPlsqlType& type = *m_unit.returnType;
+    if (type.base == CPlsqlType::Base::Collection)
+        return MakeCollection(type, &expr, m_returnedDatum.collection);
+    return RecordOf(expr, type, m_returnedDatum.fields);
 }
 
 bool CPlsqlInterpreter::CallBuiltin(int id, std::vector<std::unique_ptr<CPlsqlExpr>>& args, std::size_t at,
@@ -352,6 +399,9 @@ CPlsqlInterpreter::Flow CPlsqlInterpreter::Exec(CPlsqlStmt& statement) {
             if (!statement.exprs.empty() && m_unit.returnType->base == CPlsqlType::Base::Cursor) {
                 if (!CursorOf(*statement.exprs[0], m_returnedCursor)) return Flow::Raise;
                 m_hasReturned = true;
+            } else if (!statement.exprs.empty() && !m_unit.returnType->IsScalar()) {
+                if (!ReturnDatum(*statement.exprs[0])) return Flow::Raise;
+                m_hasReturned = true;
             } else if (!statement.exprs.empty()) {
                 CPlsqlValue value;
                 CPlsqlOperators::Failure failure;
@@ -391,21 +441,30 @@ CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecAssign(CPlsqlStmt& statement) {
         m_raised.at = statement.at;
         return Flow::Raise;
     }
-    // Note: a record variable assigned to an element of a collection of
-    // records goes field by field, as to a record variable.
-    const CPlsqlType* record = whole;
-    if (statement.target.index && statement.target.field < 0 && !statement.exprs.empty() &&
-        statement.exprs[0]->kind == CPlsqlExpr::Kind::Variable)
-        record = TypeOf(statement.target);
-    if (record != nullptr && record->base == CPlsqlType::Base::Record &&
-        statement.kind == CPlsqlStmt::Kind::Assign && statement.target.field < 0 && !statement.exprs.empty())
-        return AssignRecord(statement, *record) ? Flow::Normal : Flow::Raise;
+    if (whole != nullptr && whole->base == CPlsqlType::Base::Record && statement.target.field < 0 &&
+        !statement.exprs.empty())
+        return AssignRecord(statement, *whole) ? Flow::Normal : Flow::Raise;
+    if (!statement.target.index && statement.target.field >= 0 && statement.target.slot >= 0 &&
+        statement.kind == CPlsqlStmt::Kind::Assign && SlotType(statement.target).object) {
+        // An attribute of an object not made: ACCESS_INTO_NULL.
+        Datum* datum = DatumOf(statement.target);
+        if (datum != nullptr && datum->fields.empty())
+            return Raise(6530, CPlsqlErrors::Text(6530), statement.at), Flow::Raise;
+    }
+    const CPlsqlType* element = statement.target.index ? TypeOf(statement.target) : nullptr;
+    if (element != nullptr && element->base == CPlsqlType::Base::Record && statement.target.field < 0 &&
+        !statement.exprs.empty())
+        return AssignRecordElement(statement, *element) ? Flow::Normal : Flow::Raise;
     CPlsqlValue value;
     if (!statement.exprs.empty() && !Eval(*statement.exprs[0], value)) return Flow::Raise;
     if (statement.kind == CPlsqlStmt::Kind::Initialise && statement.type->base == CPlsqlType::Base::Record) {
         Datum* datum = DatumOf(statement.target);
         if (datum == nullptr) return Flow::Raise;
-        datum->fields.assign(statement.type->fields.size(), CPlsqlValue());
+        // Note: an object not yet made is null as a whole: it has no fields.
+        if (statement.type->object)
+            datum->fields.clear();
+        else
+            datum->fields.assign(statement.type->fields.size(), CPlsqlValue());
         return Flow::Normal;
     }
     if (!Assign(statement.target, value)) {
@@ -417,13 +476,15 @@ CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecAssign(CPlsqlStmt& statement) {
 
 // record := record: the fields by their places, each by its field's rules.
 bool CPlsqlInterpreter::AssignRecord(const CPlsqlStmt& statement, const CPlsqlType& type) {
-    const CPlsqlExpr& source = *statement.exprs[0];
     std::vector<CPlsqlValue> values;
-    bool raised = false;
-    if (!RecordValues(source, type.fields.size(), values, raised)) {
-        if (!raised) Raise(6502, CPlsqlErrors::ValueErrorText(CPlsqlErrors::ValueError::None), statement.at);
+    if (!RecordOf(*statement.exprs[0], type, values)) {
         m_raised.at = statement.at;
         return false;
+    }
+    if (values.empty() && type.object) {
+        Datum* datum = DatumOf(statement.target);
+        if (datum != nullptr) datum->fields.clear();
+        return datum != nullptr;
     }
     for (std::size_t k = 0; k < values.size(); ++k) {
         CPlsqlTarget field = statement.target;
@@ -436,23 +497,67 @@ bool CPlsqlInterpreter::AssignRecord(const CPlsqlStmt& statement, const CPlsqlTy
     return true;
 }
 
-bool CPlsqlInterpreter::RecordValues(const CPlsqlExpr& source, std::size_t count,
-                                     std::vector<CPlsqlValue>& values, bool& raised) {
-    if (source.kind != CPlsqlExpr::Kind::Variable || source.target.field >= 0) return false;
-    if (!source.target.index) {
-        const Datum* from = DatumOf(source.target);
-        if (from == nullptr || from->fields.size() != count) return false;
-        values = from->fields;
+bool CPlsqlInterpreter::RecordOf(CPlsqlExpr& source, const CPlsqlType& type,
+                                 std::vector<CPlsqlValue>& fields) {
+    auto mismatch = [&]() {
+        return Raise(6502, CPlsqlErrors::ValueErrorText(CPlsqlErrors::ValueError::None), source.at);
+    };
+    if (source.kind == CPlsqlExpr::Kind::Literal && source.literal.IsNull()) {
+        if (type.object)
+            fields.clear();
+        else
+            fields.assign(type.fields.size(), CPlsqlValue());
         return true;
     }
-    const CPlsqlType* element = TypeOf(source.target);
-    if (element == nullptr || element->base != CPlsqlType::Base::Record || element->fields.size() != count)
-        return false;
-    values.resize(count);
-    for (std::size_t k = 0; k < count; ++k) {
-        CPlsqlTarget field = source.target;
+    if (source.kind == CPlsqlExpr::Kind::Constructor && source.type && source.type->object) {
+        if (source.args.size() != type.fields.size()) return mismatch();
+        fields.resize(type.fields.size());
+        for (std::size_t k = 0; k < fields.size(); ++k) {
+            CPlsqlValue value;
+            if (!Eval(*source.args[k], value)) return false;
+            const CPlsqlType& field = *type.fields[k].type;
+            CPlsqlOperators::Failure failure;
+            fields[k] = value;
+            if (field.IsScalar() && field.base != CPlsqlType::Base::Any &&
+                !CPlsqlOperators::Convert(value, field, m_showDate, fields[k], failure))
+                return RaiseFailure(failure, source.args[k]->at);
+        }
+        return true;
+    }
+    if (source.kind == CPlsqlExpr::Kind::Call) {
+        CPlsqlValue ignored;
+        if (!CallUnit(source.callee, source.args, nullptr, source.at, ignored)) return false;
+        fields = std::move(m_datumResult.fields);
+        if (fields.size() != type.fields.size()) return mismatch();
+        return true;
+    }
+    if (source.kind != CPlsqlExpr::Kind::Variable || source.target.field >= 0) return mismatch();
+    if (source.target.index) {
+        const CPlsqlType* element = TypeOf(source.target);
+        if (element == nullptr || element->base != CPlsqlType::Base::Record) return mismatch();
+        fields.resize(element->fields.size());
+        for (std::size_t k = 0; k < fields.size(); ++k) {
+            CPlsqlTarget field = source.target;
+            field.field = static_cast<int>(k);
+            if (!ReadElement(field, fields[k])) return false;
+        }
+    } else {
+        const Datum* from = DatumOf(source.target);
+        if (from == nullptr) return false;
+        fields = from->fields;
+        if (type.object && fields.empty()) return true;
+    }
+    if (fields.size() != type.fields.size()) return mismatch();
+    return true;
+}
+
+bool CPlsqlInterpreter::AssignRecordElement(CPlsqlStmt& statement, const CPlsqlType& type) {
+    std::vector<CPlsqlValue> values;
+    if (!RecordOf(*statement.exprs[0], type, values)) return false;
+    for (std::size_t k = 0; k < values.size(); ++k) {
+        CPlsqlTarget field = statement.target;
         field.field = static_cast<int>(k);
-        if (!ReadElement(field, values[k])) return raised = true, false;
+        if (!WriteElement(field, values[k])) return false;
     }
     return true;
 }
@@ -1689,6 +1794,15 @@ const CPlsqlType* CPlsqlInterpreter::TypeOf(const CPlsqlTarget& target) const {
 }
 
 bool CPlsqlInterpreter::Read(const CPlsqlTarget& target, CPlsqlValue& out) {
+    if (target.json) {
+        // Note: TABLE() of a collection not made gives no rows.
+        Datum* datum = DatumOf(target);
+        if (datum == nullptr) return false;
+        out = datum->collection && !datum->collection->isNull
+                  ? CPlsqlValue::Text(CCollectionJson::Document(*datum->collection, SlotType(target)))
+                  : CPlsqlValue();
+        return true;
+    }
     if (target.index) return ReadElement(target, out);
     if (target.cursor >= 0) {
         const CursorState& state = Frame(target.outer).m_cursors[static_cast<std::size_t>(target.cursor)];
@@ -1715,6 +1829,11 @@ bool CPlsqlInterpreter::Read(const CPlsqlTarget& target, CPlsqlValue& out) {
     const Datum* found = DatumOf(target);
     if (found == nullptr) return false;
     const Datum& datum = *found;
+    if (target.field < 0 && target.slot >= 0 && SlotType(target).object) {
+        // Note: an object read whole is only tested for IS [NOT] NULL.
+        out = datum.fields.empty() ? CPlsqlValue() : CPlsqlValue::Bool(true);
+        return true;
+    }
     if (target.field >= 0) {
         out = static_cast<std::size_t>(target.field) < datum.fields.size()
                   ? datum.fields[static_cast<std::size_t>(target.field)]
@@ -2006,7 +2125,24 @@ bool CPlsqlInterpreter::AssignCollection(const CPlsqlTarget& target, const CPlsq
     Datum* into = DatumOf(target);
     if (into == nullptr) return false;
     Datum& datum = *into;
-    auto made = std::make_shared<CPlsqlCollection>();
+    std::shared_ptr<CPlsqlCollection> made;
+    if (!MakeCollection(type, source, made)) return false;
+    datum.collection = std::move(made);
+    return true;
+}
+
+bool CPlsqlInterpreter::MakeCollection(const CPlsqlType& type, CPlsqlExpr* source,
+                                       std::shared_ptr<CPlsqlCollection>& made) {
+    made = std::make_shared<CPlsqlCollection>();
+    if (source != nullptr && source->kind == CPlsqlExpr::Kind::Call) {
+        CPlsqlValue ignored;
+        if (!CallUnit(source->callee, source->args, nullptr, source->at, ignored)) return false;
+        if (m_datumResult.collection)
+            made = std::move(m_datumResult.collection);
+        else
+            made->isNull = true;
+        return true;
+    }
     if (source == nullptr) {
         made->isNull = type.collection != CPlsqlType::CollectionKind::Associative;
     } else if (source->kind == CPlsqlExpr::Kind::Variable && !source->target.index &&
@@ -2022,6 +2158,11 @@ bool CPlsqlInterpreter::AssignCollection(const CPlsqlTarget& target, const CPlsq
             static_cast<long>(source->args.size()) > type.varrayLimit)
             return Raise(6532, CPlsqlErrors::Text(6532), source->at);
         for (std::size_t k = 0; k < source->args.size(); ++k) {
+            if (type.element && type.element->base == CPlsqlType::Base::Record) {
+                auto& element = made->elements[CPlsqlCollection::NumberKey(static_cast<std::int64_t>(k) + 1)];
+                if (!RecordOf(*source->args[k], *type.element, element.fields)) return false;
+                continue;
+            }
             CPlsqlValue value;
             CPlsqlValue converted;
             CPlsqlOperators::Failure failure;
@@ -2037,7 +2178,6 @@ bool CPlsqlInterpreter::AssignCollection(const CPlsqlTarget& target, const CPlsq
     } else {
         return RaiseFailure(CPlsqlOperators::Failure{6502, CPlsqlErrors::ValueError::None, {}}, source->at);
     }
-    datum.collection = std::move(made);
     return true;
 }
 
@@ -2067,11 +2207,16 @@ bool CPlsqlInterpreter::EvalMethod(CPlsqlExpr& expr, CPlsqlValue& out) {
         }
         if (!KeyOf(index, type, key)) return false;
     }
+    if (expr.method == M::Cardinality && (!datum.collection || datum.collection->isNull)) {
+        out = CPlsqlValue();
+        return true;
+    }
     CPlsqlCollection* collection = nullptr;
     if (!Made(expr.target, collection)) return false;
     bool has = false;
     switch (expr.method) {
         case M::Count:
+        case M::Cardinality:
             out = CPlsqlValue::Integer(static_cast<std::int64_t>(collection->Count()));
             return true;
         case M::Exists:

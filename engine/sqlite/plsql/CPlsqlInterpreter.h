@@ -33,6 +33,8 @@ public:
     // A call of a stored unit with its arguments (one per parameter, a
     // missing one taking its default); false with the exception raised.
     bool Call(std::vector<CPlsqlValue>& arguments, const std::vector<bool>& given, CPlsqlValue& result);
+    // After Call: a collection or record the function returned.
+    CPlsqlDatum& ReturnedData() { return m_returnedDatum; }
     // The exception a failed Call raised, its message and the "ORA-06512"
     // lines of the units it came through.
     const std::string& RaisedMessage() const { return m_raised.message; }
@@ -87,11 +89,11 @@ private:
     // with the exception raised when one fails.
     bool EndDml(const CPlsqlSql& sql, bool ran, std::size_t at);
     bool AssignRecord(const CPlsqlStmt& statement, const CPlsqlType& type);
-    // The `count` fields of a record variable or of an element of a
-    // collection of records; false when `source` is neither, or (`raised`)
-    // when reading the element raised.
-    bool RecordValues(const CPlsqlExpr& source, std::size_t count, std::vector<CPlsqlValue>& values,
-                      bool& raised);
+    // The fields of a record of `type` that `source` gives: an object
+    // type's constructor, a record variable or element, or NULL.
+    bool RecordOf(CPlsqlExpr& source, const CPlsqlType& type, std::vector<CPlsqlValue>& fields);
+    // collection(i) := record: the element's fields.
+    bool AssignRecordElement(CPlsqlStmt& statement, const CPlsqlType& type);
     Flow ExecOpenFor(CPlsqlStmt& statement);
     // Cursor variables: OPEN ... FOR (a query, or a text with its USING
     // values), FETCH and CLOSE, and the cursor an expression yields.
@@ -142,6 +144,16 @@ private:
     // A whole collection from `source` (a collection variable, a
     // constructor, NULL) or, with none, as its declaration makes it.
     bool AssignCollection(const CPlsqlTarget& target, const CPlsqlType& type, CPlsqlExpr* source);
+    // The collection `source` gives (as AssignCollection takes it), or a
+    // function's collection result.
+    bool MakeCollection(const CPlsqlType& type, CPlsqlExpr* source, std::shared_ptr<CPlsqlCollection>& made);
+    // Collections and records passed IN or IN OUT: put in the callee's slots.
+    bool PassData(const CPlsqlUnit& callee, std::vector<std::unique_ptr<CPlsqlExpr>>& args,
+                  CPlsqlInterpreter& child);
+    // An OUT collection or record written back to the caller's variable.
+    bool ReturnData(const CPlsqlTarget& target, Datum& from);
+    // RETURN of a function whose result is a collection or a record.
+    bool ReturnDatum(CPlsqlExpr& expr);
     bool EvalMethod(CPlsqlExpr& expr, CPlsqlValue& out);
     Flow ExecMethod(CPlsqlStmt& statement);
     Flow ExecForAll(CPlsqlStmt& statement);
@@ -243,6 +255,9 @@ private:
     // the last call answered.
     std::shared_ptr<CPlsqlRefCursor> m_returnedCursor;
     std::shared_ptr<CPlsqlRefCursor> m_cursorResult;
+    // A function's collection or record result, and the one the last call answered.
+    Datum m_returnedDatum;
+    Datum m_datumResult;
     // The last FORALL: rows by index (SQL%BULK_ROWCOUNT), and the executions
     // SAVE EXCEPTIONS noted (iteration, error code).
     std::map<std::int64_t, long> m_bulkRows;

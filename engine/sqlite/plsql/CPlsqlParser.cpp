@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "engine/sqlite/CSqliteCatalog.h"
+#include "engine/sqlite/plsql/CCollectionJson.h"
 #include "engine/sqlite/plsql/CPlsqlBuiltins.h"
 #include "engine/sqlite/plsql/CPlsqlErrors.h"
 #include "engine/sqlite/plsql/CPlsqlHost.h"
@@ -438,6 +439,90 @@ std::shared_ptr<CPlsqlUnit> CPlsqlParser::Parse(CEngineError& error) {
         return nullptr;
     }
     return std::move(m_unit);
+}
+
+std::shared_ptr<CPlsqlType> CPlsqlParser::ParseSchemaType(
+    CompileError& failure, std::vector<std::pair<std::string, std::string>>& references) {
+    Begin();
+    try {
+        Push();
+        Expect("TYPE");
+        if (Is("BODY")) Refuse("CREATE TYPE BODY", Peek().begin);
+        std::string name = Name();
+        if (AcceptSymbol('.')) name = Name();
+        m_unit->name = name;
+        m_unit->type = "TYPE";
+        Accept("FORCE");
+        if (Accept("AUTHID")) Name();
+        if (Is("UNDER")) Refuse("UNDER", Peek().begin);
+        if (!Accept("AS")) Expect("IS");
+        std::size_t at = Peek().begin;
+        std::shared_ptr<CPlsqlType> type;
+        if (Is("OBJECT")) {
+            type = ParseObjectType();
+        } else if (Is("TABLE") || Is("VARRAY") || Is("VARYING")) {
+            type = ParseCollectionType();
+            // Note: INDEX BY is a PL/SQL type only (PLS-00355 on the server).
+            if (type->collection == CPlsqlType::CollectionKind::Associative) Fail(355, {}, at);
+        } else {
+            Unexpected();
+        }
+        type->name = name;
+        for (;;) {
+            if (Accept("FINAL") || Accept("INSTANTIABLE") || Accept("PERSISTABLE")) continue;
+            if (Is("NOT") && (Is("FINAL", 1) || Is("PERSISTABLE", 1))) {
+                type->notFinal = type->notFinal || Is("FINAL", 1);
+                m_k += 2;
+                continue;
+            }
+            if (Is("NOT") && Is("INSTANTIABLE", 1)) Refuse("NOT INSTANTIABLE", Peek().begin);
+            break;
+        }
+        AcceptSymbol(';');
+        if (!AtEnd()) Unexpected();
+        references = m_unit->dependencies;
+        Pop();
+        return type;
+    } catch (const Failure& error) {
+        failure = error.where;
+        return nullptr;
+    }
+}
+
+std::shared_ptr<CPlsqlType> CPlsqlParser::ParseObjectType() {
+    // Note: a type's methods need its TYPE BODY, which is not kept here.
+    static constexpr std::string_view kMethodWords[] = {"MEMBER", "STATIC",     "CONSTRUCTOR", "MAP",
+                                                        "ORDER",  "OVERRIDING", "FINAL",       "NOT"};
+    Expect("OBJECT");
+    auto type = std::make_shared<CPlsqlType>();
+    type->base = CPlsqlType::Base::Record;
+    type->object = true;
+    ExpectSymbol('(');
+    do {
+        std::size_t at = Peek().begin;
+        for (std::string_view word : kMethodWords)
+            if (Is(word))
+                Refuse(encoding::Utf8ToCp932("メソッドを持つオブジェクト型 (") + std::string(word) + ")", at);
+        CPlsqlType::Field field;
+        field.name = Name();
+        for (const auto& other : type->fields)
+            if (other.name == field.name) Fail(410, field.name, at);
+        field.type = ParseType();
+        if (field.type->base == CPlsqlType::Base::Collection &&
+            field.type->collection == CPlsqlType::CollectionKind::Associative)
+            Fail(355, {}, at);
+        type->fields.push_back(std::move(field));
+    } while (AcceptSymbol(','));
+    ExpectSymbol(')');
+    return type;
+}
+
+std::shared_ptr<CPlsqlType> CPlsqlParser::SchemaTypeNamed(const std::string& name, std::size_t at) {
+    bool invalid = false;
+    auto type = m_host.SchemaType(name, invalid);
+    if (invalid) Fail(905, name, at);
+    if (type) m_unit->DependsOn(name, "TYPE");
+    return type;
 }
 
 std::shared_ptr<CPlsqlUnit> CPlsqlParser::ParseUnit(const std::string& owner, CompileError& failure) {
@@ -1110,7 +1195,10 @@ std::shared_ptr<CPlsqlType> CPlsqlParser::ParseType() {
     const ScalarType* scalar = nullptr;
     for (const ScalarType& row : kScalarTypes)
         if (first == row.name) scalar = &row;
-    if (scalar == nullptr) Fail(201, first, at);
+    if (scalar == nullptr) {
+        if (auto schema = SchemaTypeNamed(first, at)) return schema;
+        Fail(201, first, at);
+    }
     type->name = first;
     type->base = scalar->base;
     type->minimum = scalar->minimum;
@@ -2413,6 +2501,17 @@ CPlsqlParser::ExprPtr CPlsqlParser::ParseCaseExpr() {
     return expr;
 }
 
+std::shared_ptr<CPlsqlType> CPlsqlParser::ConstructedType(const std::string& name, const Entry* entry,
+                                                          std::size_t at) {
+    if (!IsSymbol('(')) return nullptr;
+    if (auto known = m_types.find(name);
+        known != m_types.end() && known->second->base == CPlsqlType::Base::Collection)
+        return known->second;
+    if (entry != nullptr) return nullptr;
+    auto schema = SchemaTypeNamed(name, at);
+    return schema && (schema->object || schema->base == CPlsqlType::Base::Collection) ? schema : nullptr;
+}
+
 CPlsqlParser::ExprPtr CPlsqlParser::ParseNamed() {
     std::size_t first = m_k;
     std::size_t at = Peek().begin;
@@ -2434,6 +2533,18 @@ CPlsqlParser::ExprPtr CPlsqlParser::ParseNamed() {
         Fail(201, attribute, attributeAt);
     }
     const Entry* entry = Find(name);
+    if (entry == nullptr && name == "CARDINALITY" && IsSymbol('(') && IsName(1) && IsSymbol(')', 2)) {
+        const Entry* collection = Find(cp932::ToUpperAscii(TokenText(Peek(1))));
+        if (collection == nullptr || collection->kind != Entry::Kind::Variable ||
+            CollectionOf(*collection) == nullptr)
+            Fail(306, name, at);
+        expr->kind = CPlsqlExpr::Kind::CollectionMethod;
+        expr->method = CPlsqlExpr::Method::Cardinality;
+        expr->target.at = Peek(1).begin;
+        Refer(expr->target, *collection);
+        m_k += 3;
+        return expr;
+    }
     if (entry != nullptr && entry->kind == Entry::Kind::Cursor && IsSymbol('%')) {
         ++m_k;
         std::size_t attributeAt = Peek().begin;
@@ -2463,11 +2574,12 @@ CPlsqlParser::ExprPtr CPlsqlParser::ParseNamed() {
         expr->kind = CPlsqlExpr::Kind::Variable;
         return expr;
     }
-    if (auto known = m_types.find(name);
-        known != m_types.end() && known->second->base == CPlsqlType::Base::Collection && IsSymbol('(')) {
+    if (auto made = ConstructedType(name, entry, at)) {
         expr->kind = CPlsqlExpr::Kind::Constructor;
-        expr->type = known->second;
+        expr->type = made;
         expr->args = ParseArguments();
+        // Note: an object's constructor takes every attribute, in order.
+        if (made->object && expr->args.size() != made->fields.size()) Fail(306, name, at);
         return expr;
     }
     if (entry != nullptr && entry->kind == Entry::Kind::Variable && IsSymbol('%') &&
@@ -2730,8 +2842,23 @@ std::unique_ptr<CPlsqlSql> CPlsqlParser::BuildSql(std::size_t first, std::size_t
     std::size_t returningAt = std::string::npos;
     bool first_select = CSqlScanner::Is(m_text, m_tokens[first], "SELECT") ||
                         CSqlScanner::Is(m_text, m_tokens[first], "WITH");
+    // The closing brackets of object constructors written as their attributes.
+    std::vector<std::size_t> unwrapped;
     for (std::size_t k = first; k < end; ++k) {
         const Token& token = m_tokens[k];
+        if (std::find(unwrapped.begin(), unwrapped.end(), k) != unwrapped.end()) {
+            out.append(m_text.substr(copied, token.begin - copied));
+            copied = token.begin + token.length;
+            continue;
+        }
+        if (first_select && depth == 0 && !sql->bulk && sql->into.empty() && UnwrapConstructor(k, end)) {
+            // SELECT obj_t(a, b) INTO: the attributes, into the object's fields.
+            out.append(m_text.substr(copied, token.begin - copied));
+            copied = m_tokens[k + 1].begin + m_tokens[k + 1].length;
+            unwrapped.push_back(MatchingBracket(k + 1, end));
+            ++k;
+            continue;
+        }
         if (CSqlScanner::IsSymbol(m_text, token, '(')) ++depth;
         if (CSqlScanner::IsSymbol(m_text, token, ')')) --depth;
         bool into =
@@ -2864,6 +2991,27 @@ std::unique_ptr<CPlsqlSql> CPlsqlParser::BuildSql(std::size_t first, std::size_t
             k += 2;
             continue;
         }
+        if (CSqlScanner::Is(m_text, token, "TABLE") && k + 3 < end &&
+            CSqlScanner::IsSymbol(m_text, m_tokens[k + 1], '(') &&
+            CSqlScanner::IsSymbol(m_text, m_tokens[k + 3], ')')) {
+            // TABLE(collection): its elements as the rows of a JSON document.
+            const Entry* entry = Find(cp932::ToUpperAscii(TokenText(m_tokens[k + 2])));
+            if (entry != nullptr && entry->kind == Entry::Kind::Variable && CollectionOf(*entry) != nullptr) {
+                CPlsqlTarget target;
+                target.at = m_tokens[k + 2].begin;
+                Refer(target, *entry);
+                target.json = true;
+                out.append(m_text.substr(copied, token.begin - copied));
+                std::string name = "TARVEX_P" + std::to_string(sql->params.size() + 1);
+                out += "JSON_TABLE(:" + name + ", '$[*]' COLUMNS (" +
+                       CCollectionJson::Columns(*CollectionOf(*entry)) + "))";
+                sql->paramNames.push_back(name);
+                sql->params.push_back(std::move(target));
+                copied = m_tokens[k + 3].begin + m_tokens[k + 3].length;
+                k += 3;
+                continue;
+            }
+        }
         if (k > first && CSqlScanner::IsSymbol(m_text, m_tokens[k - 1], '.')) continue;
         if (k + 1 < end && CSqlScanner::IsSymbol(m_text, m_tokens[k + 1], '(')) {
             const Entry* element = Find(cp932::ToUpperAscii(TokenText(token)));
@@ -2913,6 +3061,30 @@ std::unique_ptr<CPlsqlSql> CPlsqlParser::BuildSql(std::size_t first, std::size_t
         out.resize(returningAt);
     }
     return sql;
+}
+
+std::size_t CPlsqlParser::MatchingBracket(std::size_t open, std::size_t end) const {
+    int depth = 0;
+    for (std::size_t k = open; k < end; ++k) {
+        if (CSqlScanner::IsSymbol(m_text, m_tokens[k], '(')) ++depth;
+        if (CSqlScanner::IsSymbol(m_text, m_tokens[k], ')') && --depth == 0) return k;
+    }
+    return end;
+}
+
+bool CPlsqlParser::UnwrapConstructor(std::size_t k, std::size_t end) {
+    const Token& token = m_tokens[k];
+    if (token.kind != CSqlScanner::Kind::Word || k + 1 >= end ||
+        !CSqlScanner::IsSymbol(m_text, m_tokens[k + 1], '(') ||
+        (k > 0 && CSqlScanner::IsSymbol(m_text, m_tokens[k - 1], '.')))
+        return false;
+    std::string name = cp932::ToUpperAscii(TokenText(token));
+    if (Find(name) != nullptr || CPlsqlBuiltins::Type(name)) return false;
+    // Note: only a name the select list could not mean otherwise (no
+    // function of the engine has a schema type's name).
+    if (!m_host.HasSchemaType(name)) return false;
+    auto type = SchemaTypeNamed(name, token.begin);
+    return type && type->object && MatchingBracket(k + 1, end) < end;
 }
 
 void CPlsqlParser::Compile(CPlsqlSql& sql, std::size_t at) {

@@ -48,6 +48,11 @@ public:
     // telling in which text.
     std::shared_ptr<CPlsqlPackage> ParsePackage(const std::string& owner, std::string_view body,
                                                 CompileError& failure, bool& inBody);
+    // A schema's type (its text from TYPE on, as USER_SOURCE keeps it): an
+    // object type of attributes, a nested table or a VARRAY; null with its
+    // first error in `failure`. The types it names are added to `references`.
+    std::shared_ptr<CPlsqlType> ParseSchemaType(CompileError& failure,
+                                                std::vector<std::pair<std::string, std::string>>& references);
     // A trigger's body from `bodyStart`, its :NEW and :OLD (named `newName`
     // and `oldName`) rows of `columns`.
     std::shared_ptr<CPlsqlUnit> ParseTrigger(const std::string& owner, const std::string& name,
@@ -122,6 +127,16 @@ private:
     std::shared_ptr<CPlsqlType> ParseIntervalType();
     std::shared_ptr<CPlsqlType> ParseType();
     std::shared_ptr<CPlsqlType> ParseCollectionType();
+    std::shared_ptr<CPlsqlType> ParseObjectType();
+    // A schema's type of that name (the unit then depends on it); null for none.
+    std::shared_ptr<CPlsqlType> SchemaTypeNamed(const std::string& name, std::size_t at);
+    // The type whose constructor `name(` calls: a collection type declared
+    // here, or a schema's collection or object type; null for none.
+    // An object type's constructor at token `k` of a query's select list,
+    // read as its attributes' columns (SELECT obj_t(a, b) INTO ...).
+    bool UnwrapConstructor(std::size_t k, std::size_t end);
+    std::size_t MatchingBracket(std::size_t open, std::size_t end) const;
+    std::shared_ptr<CPlsqlType> ConstructedType(const std::string& name, const Entry* entry, std::size_t at);
     // The collection type of a variable's slot; null for any other.
     const CPlsqlType* CollectionOf(const Entry& entry) const;
     // The declared type of an entry's or a target's variable (in its package's frame for a package's).

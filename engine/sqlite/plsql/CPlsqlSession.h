@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "engine/sqlite/plsql/CPlsqlCollection.h"
+#include "engine/sqlite/plsql/CPlsqlType.h"
 #include "engine/sqlite/plsql/CPlsqlValue.h"
 #include "engine/sqlite/plsql/CTriggerDefinition.h"
 
@@ -68,8 +69,13 @@ struct CPlsqlSession {
     // variables, made when the session first uses it).
     std::map<std::string, std::shared_ptr<CPlsqlPackage>> packages;
     std::map<std::string, std::vector<CPlsqlDatum>> states;
+    // The schema's types compiled, and the ones being compiled (a type that
+    // names itself, through others, is not compiled forever).
+    std::map<std::string, std::shared_ptr<CPlsqlType>> types;
+    std::set<std::string> typesCompiling;
     void Forget() {
         units.clear();
+        types.clear();
         packages.clear();
         tableTriggers.clear();
         anyTriggers = -1;

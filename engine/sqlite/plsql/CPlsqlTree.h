@@ -30,6 +30,8 @@ struct CPlsqlTarget {
     // A variable (or the cursor of WHERE CURRENT OF) of an enclosing unit,
     // seen from a local subprogram: how many units out (0: the unit's own).
     int outer = 0;
+    // TABLE(collection) in SQL: the whole collection, read as JSON text.
+    bool json = false;
 };
 
 // One SQL statement inside the block, its PL/SQL names turned into
@@ -79,7 +81,8 @@ struct CPlsqlExpr {
         CollectionMethod,
         Constructor,
     };
-    enum class Method { Count, First, Last, Next, Prior, Exists, Limit, Extend, Delete, Trim };
+    // CARDINALITY(collection): COUNT, NULL for a collection not made.
+    enum class Method { Count, First, Last, Next, Prior, Exists, Limit, Extend, Delete, Trim, Cardinality };
     enum class Op {
         None,
         Add,

@@ -45,6 +45,11 @@ struct CPlsqlType {
     // A package's cursor (a cursor variable of the package's state): the
     // frame's declared cursor whose query OPEN runs; -1 for none.
     int cursorQuery = -1;
+    // A record that is a schema's object type (CREATE TYPE ... AS OBJECT):
+    // made by its constructor, name(attribute, ...).
+    bool object = false;
+    // NOT FINAL: the dictionary's FINAL column (subtypes are not made here).
+    bool notFinal = false;
 
     bool IsScalar() const { return base != Base::Record && base != Base::Collection; }
     // The field's place, -1 when the record has none of that name.

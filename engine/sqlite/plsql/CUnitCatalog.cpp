@@ -239,3 +239,15 @@ std::vector<std::string> CUnitCatalog::Functions(sqlite3* db) {
     while (list && sqlite3_step(list.get()) == SQLITE_ROW) names.push_back(Column(list.get(), 0));
     return names;
 }
+
+bool CUnitCatalog::HasTypeDependents(sqlite3* db, const std::string& name) {
+    sqliteapi::Statement find = sqliteapi::Prepare(
+        db,
+        "SELECT 1 FROM main.TARVEX_UNIT_DEPENDENCIES d JOIN main.TARVEX_UNITS u ON u.NAME = d.NAME AND "
+        "u.TYPE "
+        "= d.TYPE WHERE d.REFERENCED_NAME = ?1 AND d.REFERENCED_TYPE = 'TYPE' AND d.TYPE = 'TYPE' AND d.NAME "
+        "<> ?1");
+    if (!find) return false;
+    BindText(find.get(), 1, name);
+    return sqlite3_step(find.get()) == SQLITE_ROW;
+}
