@@ -8,8 +8,10 @@
 
 #include "engine/sqlite/CCatalogTables.h"
 #include "engine/sqlite/CConstraintCatalog.h"
+#include "engine/sqlite/CDictionaryView.h"
 #include "engine/sqlite/CSqlScanner.h"
 #include "engine/sqlite/CSqliteCatalog.h"
+#include "engine/sqlite/CSqliteSystemViews.h"
 #include "engine/sqlite/SqliteApi.h"
 #include "text/Cp932.h"
 #include "text/Encoding.h"
@@ -35,25 +37,8 @@ std::string Upper(std::string_view text) {
 
 constexpr const char* kUserObjects = "m.name NOT LIKE 'sqlite%' AND upper(m.name) NOT LIKE 'TARVEX%'";
 
-// A name under which the dictionary shows a table of rows, and its select
-// list: nullptr for the table's own columns, "*" inside a list for them.
-struct Shown {
-    const char* name;
-    const char* list;
-};
-
-// A table of dictionary rows: its columns with the server's declared types
-// (LONG ones shown as wide as SET LONG allows), the query that fills
-// its rows, the owner columns the ALL_ and DBA_ views add (filled with the
-// session's user), and the names it is shown under. CONSTRAINTS and
-// CONS_COLUMNS are filled by All().
-struct View {
-    const char* name;
-    const char* columns;
-    const char* select;
-    const char* owners = "OWNER";
-    Shown shown[6] = {};
-};
+using Shown = CDictionaryShown;
+using View = CDictionaryView;
 
 #define TARVEX_SHOWN3(x)                                                       \
     {                                                                          \
@@ -72,8 +57,7 @@ struct View {
     "'TABLE' AND d.REFERENCED_NAME NOT IN (SELECT NAME FROM main.TARVEX_UNITS))) THEN 'INVALID' ELSE "       \
     "u.STATUS END FROM main.TARVEX_UNITS u"
 
-// Note: the texts use "m" for main.sqlite_schema; %U limits them to the
-// user's own objects and %D is the list of the dictionary's names.
+// Note: CONSTRAINTS and CONS_COLUMNS, without a query, are filled by All().
 const View kViews[] = {
     {"TABLES",
      "TABLE_NAME VARCHAR2(128), TABLESPACE_NAME VARCHAR2(30), CLUSTER_NAME VARCHAR2(128), IOT_NAME "
@@ -271,16 +255,7 @@ const View kViews[] = {
      {{"DICTIONARY", nullptr}, {"DICT", nullptr}}},
     {"NLS_SESSION",
      "PARAMETER VARCHAR2(30), VALUE VARCHAR2(64)",
-     "VALUES ('NLS_LANGUAGE', substr(ORA_SYS_CONTEXT('USERENV', 'LANGUAGE'), 1, instr(ORA_SYS_CONTEXT("
-     "'USERENV', 'LANGUAGE'), '_') - 1)), ('NLS_TERRITORY', ORA_SYS_CONTEXT('USERENV', 'NLS_TERRITORY')), "
-     "('NLS_CURRENCY', '\xEF\xBF\xA5'), ('NLS_ISO_CURRENCY', 'JAPAN'), ('NLS_NUMERIC_CHARACTERS', '.,'), "
-     "('NLS_CALENDAR', 'GREGORIAN'), ('NLS_DATE_FORMAT', ORA_SYS_CONTEXT('USERENV', 'NLS_DATE_FORMAT')), "
-     "('NLS_DATE_LANGUAGE', "
-     "ORA_SYS_CONTEXT('USERENV', 'NLS_DATE_LANGUAGE')), ('NLS_SORT', 'BINARY'), ('NLS_TIME_FORMAT', "
-     "'HH24:MI:SSXFF'), ('NLS_TIMESTAMP_FORMAT', 'RR-MM-DD HH24:MI:SSXFF'), ('NLS_TIME_TZ_FORMAT', "
-     "'HH24:MI:SSXFF TZR'), ('NLS_TIMESTAMP_TZ_FORMAT', 'RR-MM-DD HH24:MI:SSXFF TZR'), "
-     "('NLS_DUAL_CURRENCY', '\xEF\xBF\xA5'), ('NLS_COMP', 'BINARY'), ('NLS_LENGTH_SEMANTICS', 'BYTE'), "
-     "('NLS_NCHAR_CONV_EXCP', 'FALSE')",
+     TARVEX_NLS_SESSION_ROWS,
      "",
      {{"NLS_SESSION_PARAMETERS", nullptr}, {"V$NLS_PARAMETERS", nullptr}}},
     {"NLS_DATABASE",
@@ -310,14 +285,6 @@ const View kViews[] = {
      "page_size, 'ONLINE', 'TEMPORARY' FROM pragma_page_size()",
      "",
      {{"USER_TABLESPACES", nullptr}, {"DBA_TABLESPACES", nullptr}}},
-    {"SEGMENTS",
-     "SEGMENT_NAME VARCHAR2(128), SEGMENT_TYPE VARCHAR2(18), TABLESPACE_NAME VARCHAR2(30), BYTES NUMBER, "
-     "BLOCKS NUMBER, EXTENTS NUMBER",
-     "SELECT upper(m.name), upper(m.type), 'USERS', sum(d.pgsize), count(*), 1 FROM main.sqlite_schema m "
-     "JOIN dbstat('main') d ON d.name = m.name WHERE m.type IN ('table', 'index') AND %U AND "
-     "upper(m.tbl_name) NOT LIKE 'TARVEX%' GROUP BY m.name",
-     "OWNER",
-     {{"USER_SEGMENTS", nullptr}, {"DBA_SEGMENTS", "OWNER, *"}}},
     {"SYS_PRIVS",
      "USERNAME VARCHAR2(128), PRIVILEGE VARCHAR2(40), ADMIN_OPTION VARCHAR2(3)",
      "SELECT ORA_USER(), column1, 'NO' FROM (VALUES ('CREATE SESSION'), ('CREATE TABLE'), ('CREATE VIEW'), "
@@ -464,12 +431,23 @@ std::string ColumnNames(std::string_view columns) {
 }
 
 // Every name the dictionary answers to, with its table of rows.
+// The catalog's views and then the system's (CSqliteSystemViews).
+const std::vector<const View*>& AllViews() {
+    static const std::vector<const View*> views = [] {
+        std::vector<const View*> all;
+        for (const View& view : kViews) all.push_back(&view);
+        for (const View& view : CSqliteSystemViews::Views()) all.push_back(&view);
+        return all;
+    }();
+    return views;
+}
+
 const std::unordered_map<std::string, const View*>& Names() {
     static const std::unordered_map<std::string, const View*> names = [] {
         std::unordered_map<std::string, const View*> all;
-        for (const View& view : kViews)
-            for (const Shown& shown : view.shown)
-                if (shown.name != nullptr) all.emplace(shown.name, &view);
+        for (const View* view : AllViews())
+            for (const Shown& shown : view->shown)
+                if (shown.name != nullptr) all.emplace(shown.name, view);
         return all;
     }();
     return names;
@@ -478,7 +456,7 @@ const std::unordered_map<std::string, const View*>& Names() {
 // The views are made on first use: most sessions never read them. A
 // rollback may take them away again, so the last one made is looked for.
 bool ViewsInstalled(sqlite3* db) {
-    const View& last = kViews[std::size(kViews) - 1];
+    const View& last = *AllViews().back();
     std::string name = last.shown[0].name;
     for (const Shown& shown : last.shown)
         if (shown.name != nullptr) name = shown.name;
@@ -488,7 +466,8 @@ bool ViewsInstalled(sqlite3* db) {
 }
 
 void InstallViews(sqlite3* db) {
-    for (const View& view : kViews) {
+    for (const View* made : AllViews()) {
+        const View& view = *made;
         std::string ownerColumns;
         std::string_view list = view.owners;
         for (std::size_t at = 0; at < list.size();) {
