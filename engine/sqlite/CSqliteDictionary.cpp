@@ -478,7 +478,7 @@ void InstallViews(sqlite3* db) {
             at = comma == std::string_view::npos ? list.size() : comma + 2;
         }
         std::string table = "CREATE TEMP TABLE IF NOT EXISTS TARVEX_DICT_" + std::string(view.name) + " (" +
-                            view.columns + ownerColumns + ")";
+                            view.columns + view.extra + ownerColumns + ")";
         sqlite3_exec(db, table.c_str(), nullptr, nullptr, nullptr);
         std::string own = ColumnNames(view.columns);
         for (const Shown& shown : view.shown) {
@@ -540,7 +540,7 @@ void Refresh(sqlite3* db, const View& view) {
             "(SELECT NULL AS TABLE_NAME, NULL AS COLUMN_NAME, NULL AS COLUMN_ID, NULL AS DATA_TYPE, "
             "NULL AS NULLABLE, NULL AS DATA_DEFAULT WHERE 0)");
     std::string sql = "DELETE FROM " + RowsTable(view) + "; INSERT INTO " + RowsTable(view) + " (" +
-                      ColumnNames(view.columns) + ") " + select;
+                      ColumnNames(view.columns + std::string(view.extra)) + ") " + select;
     sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);
 }
 

@@ -19,7 +19,7 @@
 namespace {
 
 #define TARVEX_GLOBAL(x) \
-    {"V$" x, nullptr}, { "GV$" x, "CAST(1 AS NUMBER) AS INST_ID, *" }
+    {"V$" x, nullptr}, { "GV$" x, "INST_ID, *" }
 
 // The runs of consecutive pages each table and index of the file holds:
 // NAME, BLOCK_ID (the first page), BLOCKS and BYTES.
@@ -61,6 +61,9 @@ namespace {
     "iif(column1 IN ('NLS_LANGUAGE', 'NLS_TERRITORY', 'NLS_LENGTH_SEMANTICS'), 'TRUE', 'FALSE'), "           \
     "lower(column1) FROM (" TARVEX_NLS_SESSION_ROWS ")"
 
+// The instance of a GV$ view's rows: the one there is.
+constexpr const char* kInstance = ", INST_ID NUMBER";
+
 const CDictionaryView kViews[] = {
     {"SESSION",
      "SID NUMBER, \"SERIAL#\" NUMBER, AUDSID NUMBER, \"USER#\" NUMBER, USERNAME VARCHAR2(128), COMMAND "
@@ -74,9 +77,10 @@ const CDictionaryView kViews[] = {
      "'DEDICATED', ORA_UID(), ORA_USER(), ORA_SESSION_FACT('OSUSER'), ORA_SESSION_FACT('PROCESS'), "
      "ORA_SESSION_FACT('MACHINE'), 0, ORA_SESSION_FACT('TERMINAL'), ORA_SESSION_FACT('PROGRAM'), 'USER', "
      "NULL, NULL, ORA_SESSION_FACT('PROGRAM'), NULL, NULL, ORA_SESSION_FACT('LOGON_TIME'), 0, 'NO HOLDER', "
-     "NULL, ORA_SYS_CONTEXT('USERENV', 'SERVICE_NAME'), 0",
+     "NULL, ORA_SYS_CONTEXT('USERENV', 'SERVICE_NAME'), 0, 1",
      "",
-     {TARVEX_GLOBAL("SESSION")}},
+     {TARVEX_GLOBAL("SESSION")},
+     kInstance},
     {"INSTANCE",
      "INSTANCE_NUMBER NUMBER, INSTANCE_NAME VARCHAR2(16), HOST_NAME VARCHAR2(64), VERSION VARCHAR2(17), "
      "VERSION_LEGACY VARCHAR2(17), VERSION_FULL VARCHAR2(17), STARTUP_TIME DATE, STATUS VARCHAR2(12), "
@@ -86,9 +90,10 @@ const CDictionaryView kViews[] = {
      "DATABASE_TYPE VARCHAR2(15)",
      "SELECT 1, ORA_SYS_CONTEXT('USERENV', 'INSTANCE_NAME'), ORA_SESSION_FACT('MACHINE'), sqlite_version(), "
      "sqlite_version(), sqlite_version(), ORA_SESSION_FACT('LOGON_TIME'), 'OPEN', 'NO', 1, 'STOPPED', NULL, "
-     "'ALLOWED', 'NO', 'ACTIVE', 'PRIMARY_INSTANCE', 'NORMAL', 'NO', 0, 'REGULAR', 'SINGLE'",
+     "'ALLOWED', 'NO', 'ACTIVE', 'PRIMARY_INSTANCE', 'NORMAL', 'NO', 0, 'REGULAR', 'SINGLE', 1",
      "",
-     {TARVEX_GLOBAL("INSTANCE")}},
+     {TARVEX_GLOBAL("INSTANCE")},
+     kInstance},
     {"DATABASE",
      "DBID NUMBER, NAME VARCHAR2(9), CREATED DATE, LOG_MODE VARCHAR2(12), CONTROLFILE_TYPE VARCHAR2(7), "
      "OPEN_RESETLOGS VARCHAR2(11), OPEN_MODE VARCHAR2(20), PROTECTION_MODE VARCHAR2(20), PROTECTION_LEVEL "
@@ -98,9 +103,10 @@ const CDictionaryView kViews[] = {
      "SELECT ORA_SESSION_FACT('DBID'), ORA_SYS_CONTEXT('USERENV', 'DB_NAME'), ORA_SESSION_FACT('CREATED'), "
      "'NOARCHIVELOG', 'CURRENT', 'NOT ALLOWED', ORA_SESSION_FACT('OPEN_MODE'), 'MAXIMUM PERFORMANCE', "
      "'UNPROTECTED', 'PRIMARY', 'NOT ALLOWED', 'NONE', 'NO', ORA_SESSION_FACT('PLATFORM_ID'), "
-     "ORA_SESSION_FACT('PLATFORM_NAME'), 'NO', ORA_SYS_CONTEXT('USERENV', 'DB_UNIQUE_NAME'), 'NO', 0",
+     "ORA_SESSION_FACT('PLATFORM_NAME'), 'NO', ORA_SYS_CONTEXT('USERENV', 'DB_UNIQUE_NAME'), 'NO', 0, 1",
      "",
-     {TARVEX_GLOBAL("DATABASE")}},
+     {TARVEX_GLOBAL("DATABASE")},
+     kInstance},
     {"PARAMETER",
      "NUM NUMBER, NAME VARCHAR2(80), TYPE NUMBER, VALUE VARCHAR2(4000), DISPLAY_VALUE VARCHAR2(4000), "
      "DEFAULT_VALUE VARCHAR2(255), ISDEFAULT VARCHAR2(9), ISSES_MODIFIABLE VARCHAR2(5), ISSYS_MODIFIABLE "
@@ -112,22 +118,25 @@ const CDictionaryView kViews[] = {
      "SELECT row_number() OVER (ORDER BY NAME), NAME, TYPE, VALUE, CASE WHEN TYPE = 6 AND VALUE % 1048576 = "
      "0 THEN VALUE / 1048576 || 'M' WHEN TYPE = 6 AND VALUE % 1024 = 0 THEN VALUE / 1024 || 'K' ELSE VALUE "
      "END, DEFAULT_VALUE, iif(VALUE IS DEFAULT_VALUE, 'TRUE', 'FALSE'), SES, 'FALSE', SES, 'FALSE', "
-     "iif(VALUE IS DEFAULT_VALUE, 'FALSE', 'MODIFIED'), 'FALSE', 'FALSE', BASIC, DESCRIPTION, NULL, NULL, 0 "
+     "iif(VALUE IS DEFAULT_VALUE, 'FALSE', 'MODIFIED'), 'FALSE', 'FALSE', BASIC, DESCRIPTION, NULL, NULL, 0, "
+     "1 "
      "FROM (SELECT column1 AS NAME, column2 AS TYPE, CAST(column3 AS TEXT) AS VALUE, column4 AS "
      "DEFAULT_VALUE, column5 AS SES, column6 AS BASIC, column7 AS DESCRIPTION FROM (SELECT NULL AS column1, "
      "NULL AS column2, NULL AS column3, NULL AS column4, NULL AS column5, NULL AS column6, NULL AS column7 "
      "WHERE 0 UNION ALL " TARVEX_PARAMETER_ROWS "))",
      "",
-     {TARVEX_GLOBAL("PARAMETER"), {"V$SYSTEM_PARAMETER", nullptr}}},
+     {TARVEX_GLOBAL("PARAMETER"), {"V$SYSTEM_PARAMETER", nullptr}},
+     kInstance},
     {"OPTION",
      "PARAMETER VARCHAR2(64), VALUE VARCHAR2(64), CON_ID NUMBER",
-     "SELECT column1, column2, 0 FROM (VALUES ('Partitioning', 'FALSE'), ('Objects', 'FALSE'), "
+     "SELECT column1, column2, 0, 1 FROM (VALUES ('Partitioning', 'FALSE'), ('Objects', 'FALSE'), "
      "('Real Application Clusters', 'FALSE'), ('Bit-mapped indexes', 'FALSE'), ('Java', 'FALSE'), ('OLAP', "
      "'FALSE'), ('Spatial', 'FALSE'), ('Flashback Table', 'FALSE'), ('Flashback Database', 'FALSE'), "
      "('Parallel execution', 'FALSE'), ('Advanced Compression', 'FALSE'), ('Transparent Data Encryption', "
      "'FALSE'), ('Oracle Database Vault', 'FALSE'), ('Unified Auditing', 'FALSE'))",
      "",
-     {TARVEX_GLOBAL("OPTION")}},
+     {TARVEX_GLOBAL("OPTION")},
+     kInstance},
     {"SEGMENTS",
      "SEGMENT_NAME VARCHAR2(128), PARTITION_NAME VARCHAR2(128), SEGMENT_TYPE VARCHAR2(18), SEGMENT_SUBTYPE "
      "VARCHAR2(10), TABLESPACE_NAME VARCHAR2(30), HEADER_FILE NUMBER, HEADER_BLOCK NUMBER, BYTES NUMBER, "
