@@ -116,7 +116,8 @@ const CDictionaryView kViews[] = {
      // Note: ALTER SYSTEM changes nothing here, so no parameter is
      // ISSYS_MODIFIABLE; the NLS ones are what ALTER SESSION sets.
      "SELECT row_number() OVER (ORDER BY NAME), NAME, TYPE, VALUE, CASE WHEN TYPE = 6 AND VALUE % 1048576 = "
-     "0 THEN VALUE / 1048576 || 'M' WHEN TYPE = 6 AND VALUE % 1024 = 0 THEN VALUE / 1024 || 'K' ELSE VALUE "
+     "0 THEN (VALUE / 1048576) || 'M' WHEN TYPE = 6 AND VALUE % 1024 = 0 THEN (VALUE / 1024) || 'K' ELSE "
+     "VALUE "
      "END, DEFAULT_VALUE, iif(VALUE IS DEFAULT_VALUE, 'TRUE', 'FALSE'), SES, 'FALSE', SES, 'FALSE', "
      "iif(VALUE IS DEFAULT_VALUE, 'FALSE', 'MODIFIED'), 'FALSE', 'FALSE', BASIC, DESCRIPTION, NULL, NULL, 0, "
      "1 "

@@ -80,6 +80,14 @@ TEST_F(CSqliteSystemViewsTest, ParametersAreTheSettingsInForce) {
                    "n.PARAMETER AND p.VALUE = n.VALUE"),
               Rows("SELECT COUNT(*) FROM NLS_SESSION_PARAMETERS"));
     EXPECT_EQ(Rows("SELECT COUNT(*) FROM V$SYSTEM_PARAMETER WHERE ISSYS_MODIFIABLE <> 'FALSE'"), "0");
+    // A big integer is shown in K or M where it divides.
+    const long long cache = std::stoll(FileSays("PRAGMA cache_size"));
+    const long long bytes = cache < 0 ? -cache * 1024 : cache * std::stoll(FileSays("PRAGMA page_size"));
+    const std::string shown = bytes % 1048576 == 0 ? std::to_string(bytes / 1048576) + "M"
+                              : bytes % 1024 == 0  ? std::to_string(bytes / 1024) + "K"
+                                                   : std::to_string(bytes);
+    EXPECT_EQ(Rows("SELECT VALUE, DISPLAY_VALUE, TYPE FROM V$PARAMETER WHERE NAME = 'db_cache_size'"),
+              std::to_string(bytes) + "," + shown + ",6");
 }
 
 TEST_F(CSqliteSystemViewsTest, StorageViewsCountTheFilesPages) {
