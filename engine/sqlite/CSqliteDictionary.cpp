@@ -78,7 +78,10 @@ const View kViews[] = {
      "TABLE_NAME VARCHAR2(128), COLUMN_NAME VARCHAR2(128), DATA_TYPE VARCHAR2(128), DATA_LENGTH NUMBER, "
      "DATA_PRECISION NUMBER, DATA_SCALE NUMBER, NULLABLE VARCHAR2(1), COLUMN_ID NUMBER, DEFAULT_LENGTH "
      "NUMBER, "
-     "DATA_DEFAULT LONG, CHAR_LENGTH NUMBER, CHAR_USED VARCHAR2(1), IDENTITY_COLUMN VARCHAR2(3)",
+     "DATA_DEFAULT LONG, CHAR_LENGTH NUMBER, CHAR_USED VARCHAR2(1), IDENTITY_COLUMN VARCHAR2(3), "
+     "NUM_DISTINCT "
+     "NUMBER, DENSITY NUMBER, NUM_NULLS NUMBER, NUM_BUCKETS NUMBER, LAST_ANALYZED DATE, SAMPLE_SIZE NUMBER, "
+     "AVG_COL_LEN NUMBER",
      "SELECT upper(m.name), upper(p.name), ORA_TYPE_PART(coalesce(c.DATA_TYPE, p.type), 0), "
      "ORA_TYPE_PART(coalesce(c.DATA_TYPE, p.type), 1), ORA_TYPE_PART(coalesce(c.DATA_TYPE, p.type), 2), "
      "ORA_TYPE_PART(coalesce(c.DATA_TYPE, p.type), 3), coalesce(c.NULLABLE, CASE WHEN p.\"notnull\" OR p.pk "
@@ -86,10 +89,13 @@ const View kViews[] = {
      "p.dflt_value, c.DATA_DEFAULT)), iif(c.TABLE_NAME IS NULL, p.dflt_value, c.DATA_DEFAULT), "
      "ORA_TYPE_PART(coalesce(c.DATA_TYPE, p.type), 4), ORA_TYPE_PART(coalesce(c.DATA_TYPE, p.type), 5), "
      "CASE WHEN EXISTS (SELECT 1 FROM main.TARVEX_IDENTITIES i WHERE "
-     "i.TABLE_NAME = upper(m.name) AND i.COLUMN_NAME = upper(p.name)) THEN 'YES' ELSE 'NO' END FROM "
+     "i.TABLE_NAME = upper(m.name) AND i.COLUMN_NAME = upper(p.name)) THEN 'YES' ELSE 'NO' END, "
+     "cs.NUM_DISTINCT, iif(cs.NUM_DISTINCT > 0, 1.0 / cs.NUM_DISTINCT, cs.NUM_DISTINCT), cs.NUM_NULLS, "
+     "iif(cs.NUM_DISTINCT > 0, 1, cs.NUM_DISTINCT), cs.LAST_ANALYZED, cs.SAMPLE_SIZE, cs.AVG_COL_LEN FROM "
      "(SELECT name, type FROM main.sqlite_schema UNION ALL SELECT name, type FROM temp.sqlite_schema WHERE "
      "upper(name) IN (SELECT TABLE_NAME FROM main.TARVEX_TEMPORARY)) m, pragma_table_info(m.name) p LEFT "
-     "JOIN main.TARVEX_COLUMNS c ON c.TABLE_NAME = upper(m.name) AND c.COLUMN_NAME = upper(p.name) WHERE "
+     "JOIN main.TARVEX_COLUMNS c ON c.TABLE_NAME = upper(m.name) AND c.COLUMN_NAME = upper(p.name) LEFT JOIN "
+     "main.TARVEX_COLUMN_STATS cs ON cs.TABLE_NAME = upper(m.name) AND cs.COLUMN_NAME = upper(p.name) WHERE "
      "m.type IN ('table', 'view') AND %U",
      "OWNER",
      {{"USER_TAB_COLUMNS", nullptr},
@@ -521,8 +527,9 @@ void FillOwners(sqlite3* db, const View& view) {
     sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);
 }
 
-bool HasColumnTable(sqlite3* db) {
-    Statement look = ::Prepare(db, "SELECT 1 FROM main.sqlite_schema WHERE name = 'TARVEX_COLUMNS'");
+bool HasTable(sqlite3* db, std::string_view name) {
+    Statement look =
+        ::Prepare(db, "SELECT 1 FROM main.sqlite_schema WHERE name = '" + std::string(name) + "'");
     return look && sqlite3_step(look.get()) == SQLITE_ROW;
 }
 
@@ -534,11 +541,19 @@ void Refresh(sqlite3* db, const View& view) {
     // Note: a file of an earlier version that could not be converted (a
     // read-only one) has no column table; its columns are SQLite's.
     constexpr std::string_view kColumns = "main.TARVEX_COLUMNS";
-    if (std::size_t at = select.find(kColumns); at != std::string::npos && !HasColumnTable(db))
+    if (std::size_t at = select.find(kColumns); at != std::string::npos && !HasTable(db, "TARVEX_COLUMNS"))
         select.replace(
             at, kColumns.size(),
             "(SELECT NULL AS TABLE_NAME, NULL AS COLUMN_NAME, NULL AS COLUMN_ID, NULL AS DATA_TYPE, "
             "NULL AS NULLABLE, NULL AS DATA_DEFAULT WHERE 0)");
+    // Note: a file never analyzed has no column statistics (CTableStatistics).
+    constexpr std::string_view kColumnStatistics = "main.TARVEX_COLUMN_STATS";
+    if (std::size_t at = select.find(kColumnStatistics);
+        at != std::string::npos && !HasTable(db, "TARVEX_COLUMN_STATS"))
+        select.replace(
+            at, kColumnStatistics.size(),
+            "(SELECT NULL AS TABLE_NAME, NULL AS COLUMN_NAME, NULL AS NUM_DISTINCT, NULL AS NUM_NULLS, "
+            "NULL AS AVG_COL_LEN, NULL AS SAMPLE_SIZE, NULL AS LAST_ANALYZED WHERE 0)");
     std::string sql = "DELETE FROM " + RowsTable(view) + "; INSERT INTO " + RowsTable(view) + " (" +
                       ColumnNames(view.columns + std::string(view.extra)) + ") " + select;
     sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);

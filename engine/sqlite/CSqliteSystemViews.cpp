@@ -184,6 +184,18 @@ const CDictionaryView kViews[] = {
      "page_count)) g, pragma_page_size() s WHERE g.PAGENO - g.PREV > 1",
      "",
      {{"DBA_FREE_SPACE", nullptr}, {"USER_FREE_SPACE", nullptr}}},
+    {"TAB_COL_STATISTICS",
+     "TABLE_NAME VARCHAR2(128), COLUMN_NAME VARCHAR2(128), NUM_DISTINCT NUMBER, DENSITY NUMBER, NUM_NULLS "
+     "NUMBER, NUM_BUCKETS NUMBER, LAST_ANALYZED DATE, SAMPLE_SIZE NUMBER, GLOBAL_STATS VARCHAR2(3), "
+     "USER_STATS VARCHAR2(3), AVG_COL_LEN NUMBER, HISTOGRAM VARCHAR2(15)",
+     "SELECT s.TABLE_NAME, s.COLUMN_NAME, s.NUM_DISTINCT, iif(s.NUM_DISTINCT > 0, 1.0 / s.NUM_DISTINCT, 0), "
+     "s.NUM_NULLS, iif(s.NUM_DISTINCT > 0, 1, 0), s.LAST_ANALYZED, s.SAMPLE_SIZE, 'YES', 'NO', "
+     "s.AVG_COL_LEN, 'NONE' FROM main.TARVEX_COLUMN_STATS s JOIN main.sqlite_schema m ON m.type = 'table' "
+     "AND upper(m.name) = s.TABLE_NAME",
+     "OWNER",
+     {{"USER_TAB_COL_STATISTICS", nullptr},
+      {"ALL_TAB_COL_STATISTICS", "OWNER, *"},
+      {"DBA_TAB_COL_STATISTICS", "OWNER, *"}}},
     {"DICT_COLUMNS",
      "TABLE_NAME VARCHAR2(128), COLUMN_NAME VARCHAR2(128), COMMENTS VARCHAR2(4000)",
      "SELECT iif(m.name LIKE 'TARVEX\\_PUBLIC\\_%' ESCAPE '\\', substr(m.name, 15), m.name), upper(p.name), "

@@ -139,3 +139,40 @@ TEST_F(CSqliteSystemViewsTest, DictColumnsListEachViewsColumnsInOrder) {
 }
 
 }  // namespace
+
+namespace {
+
+// Column statistics as DBMS_STATS and ANALYZE gather them: the distinct
+// values and NULLs counted, in USER_TAB_COLUMNS and USER_TAB_COL_STATISTICS
+// alike, until they are deleted or the table goes.
+TEST_F(CSqliteSystemViewsTest, ColumnStatisticsCountDistinctValuesAndNulls) {
+    Exec("CREATE TABLE EMP (EMPNO NUMBER(4), ENAME VARCHAR2(10), COMM NUMBER(7, 2), DEPTNO NUMBER(2))");
+    Exec("INSERT INTO EMP VALUES (1, 'KING', NULL, 10)");
+    Exec("INSERT INTO EMP VALUES (2, 'CLARK', 300, 10)");
+    Exec("INSERT INTO EMP VALUES (3, 'JONES', NULL, 20)");
+    Exec("INSERT INTO EMP VALUES (4, 'SMITH', 300, 20)");
+    const char* kColumns =
+        "SELECT COLUMN_NAME, NUM_DISTINCT, NUM_NULLS, DENSITY, SAMPLE_SIZE FROM USER_TAB_COLUMNS WHERE "
+        "TABLE_NAME = 'EMP' ORDER BY COLUMN_ID";
+    const char* kStatistics =
+        "SELECT COLUMN_NAME, NUM_DISTINCT, NUM_NULLS, DENSITY, SAMPLE_SIZE FROM USER_TAB_COL_STATISTICS "
+        "ORDER BY "
+        "COLUMN_NAME";
+    EXPECT_EQ(Rows(kColumns), "EMPNO,-,-,-,-|ENAME,-,-,-,-|COMM,-,-,-,-|DEPTNO,-,-,-,-");
+    EXPECT_EQ(Rows(kStatistics), "");
+    Exec("BEGIN DBMS_STATS.GATHER_TABLE_STATS(USER, 'EMP'); END;");
+    EXPECT_EQ(Rows(kColumns), "EMPNO,4,0,.25,4|ENAME,4,0,.25,4|COMM,1,2,1,4|DEPTNO,2,0,.5,4");
+    EXPECT_EQ(Rows(kStatistics), "COMM,1,2,1,4|DEPTNO,2,0,.5,4|EMPNO,4,0,.25,4|ENAME,4,0,.25,4");
+    EXPECT_EQ(
+        Rows("SELECT COUNT(*) FROM DBA_TAB_COL_STATISTICS WHERE OWNER = 'SCOTT' AND LAST_ANALYZED IS NOT "
+             "NULL"),
+        "4");
+    Exec("BEGIN DBMS_STATS.DELETE_TABLE_STATS(USER, 'EMP'); END;");
+    EXPECT_EQ(Rows(kStatistics), "");
+    Exec("ANALYZE TABLE EMP COMPUTE STATISTICS");
+    EXPECT_EQ(Rows("SELECT COUNT(*) FROM USER_TAB_COL_STATISTICS"), "4");
+    Exec("DROP TABLE EMP");
+    EXPECT_EQ(Rows("SELECT COUNT(*) FROM USER_TAB_COL_STATISTICS"), "0");
+}
+
+}  // namespace
