@@ -138,6 +138,25 @@ const CDictionaryView kViews[] = {
      "",
      {TARVEX_GLOBAL("OPTION")},
      kInstance},
+    // Note: the statistics SQLite keeps of the connection's page cache.
+    {"STATNAME",
+     "\"STATISTIC#\" NUMBER, NAME VARCHAR2(64), CLASS NUMBER, STAT_ID NUMBER, DISPLAY_NAME VARCHAR2(64), "
+     "CON_ID "
+     "NUMBER",
+     "SELECT column1, column2, column3, NULL, column2, 0, 1 FROM (VALUES (0, 'session logical reads', 1), "
+     "(1, "
+     "'physical reads', 8), (2, 'physical writes', 8))",
+     "",
+     {TARVEX_GLOBAL("STATNAME")},
+     kInstance},
+    {"MYSTAT",
+     "SID NUMBER, \"STATISTIC#\" NUMBER, VALUE NUMBER, CON_ID NUMBER",
+     "SELECT 1, 0, ORA_SESSION_FACT('LOGICAL_READS'), 0, 1 UNION ALL SELECT 1, 1, "
+     "ORA_SESSION_FACT('PHYSICAL_READS'), 0, 1 UNION ALL SELECT 1, 2, ORA_SESSION_FACT('PHYSICAL_WRITES'), "
+     "0, 1",
+     "",
+     {TARVEX_GLOBAL("MYSTAT"), TARVEX_GLOBAL("SESSTAT")},
+     kInstance},
     {"SEGMENTS",
      "SEGMENT_NAME VARCHAR2(128), PARTITION_NAME VARCHAR2(128), SEGMENT_TYPE VARCHAR2(18), SEGMENT_SUBTYPE "
      "VARCHAR2(10), TABLESPACE_NAME VARCHAR2(30), HEADER_FILE NUMBER, HEADER_BLOCK NUMBER, BYTES NUMBER, "
@@ -270,6 +289,13 @@ std::string DatabaseId(const CSqliteSession* session) {
     return std::to_string(hash);
 }
 
+// A count SQLite keeps of the connection's page cache since it opened.
+long long CacheStatus(sqlite3* db, int status) {
+    int current = 0;
+    int highest = 0;
+    return sqlite3_db_status(db, status, &current, &highest, 0) == SQLITE_OK ? current : 0;
+}
+
 #if defined(__linux__) && defined(__x86_64__)
 constexpr const char* kPlatformId = "13";
 constexpr const char* kPlatformName = "Linux x86 64-bit";
@@ -298,6 +324,19 @@ const Fact kFacts[] = {
          return std::string(sqlite3_db_readonly(db, "main") == 1 ? "READ ONLY" : "READ WRITE");
      }},
     {"PLATFORM_ID", [](const SessionFacts&, sqlite3*) { return std::string(kPlatformId); }},
+    {"LOGICAL_READS",
+     [](const SessionFacts&, sqlite3* db) {
+         return std::to_string(CacheStatus(db, SQLITE_DBSTATUS_CACHE_HIT) +
+                               CacheStatus(db, SQLITE_DBSTATUS_CACHE_MISS));
+     }},
+    {"PHYSICAL_READS",
+     [](const SessionFacts&, sqlite3* db) {
+         return std::to_string(CacheStatus(db, SQLITE_DBSTATUS_CACHE_MISS));
+     }},
+    {"PHYSICAL_WRITES",
+     [](const SessionFacts&, sqlite3* db) {
+         return std::to_string(CacheStatus(db, SQLITE_DBSTATUS_CACHE_WRITE));
+     }},
     {"PLATFORM_NAME", [](const SessionFacts&, sqlite3*) { return std::string(kPlatformName); }},
 };
 

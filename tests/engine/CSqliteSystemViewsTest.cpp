@@ -176,3 +176,26 @@ TEST_F(CSqliteSystemViewsTest, ColumnStatisticsCountDistinctValuesAndNulls) {
 }
 
 }  // namespace
+
+namespace {
+
+// V$MYSTAT counts the pages this session asked of the cache, read from the
+// file and wrote to it, as the work it does grows.
+TEST_F(CSqliteSystemViewsTest, MyStatCountsTheSessionsPages) {
+    const char* kValues =
+        "SELECT s.VALUE FROM V$MYSTAT s JOIN V$STATNAME n ON n.STATISTIC# = s.STATISTIC# WHERE n.NAME = ";
+    auto value = [&](const char* name) { return std::stoll(Rows(kValues + std::string("'") + name + "'")); };
+    const long long reads = value("session logical reads");
+    const long long writes = value("physical writes");
+    Exec("CREATE TABLE T (A NUMBER, B VARCHAR2(100))");
+    Exec("INSERT INTO T SELECT LEVEL, RPAD('x', 90, 'y') FROM DUAL CONNECT BY LEVEL <= 500");
+    Exec("COMMIT");
+    EXPECT_GT(value("physical writes"), writes);
+    const long long before = value("session logical reads");
+    EXPECT_GT(before, reads);
+    EXPECT_EQ(Rows("SELECT COUNT(*) FROM T WHERE B LIKE 'x%'"), "500");
+    EXPECT_GT(value("session logical reads"), before + 10);
+    EXPECT_EQ(Rows("SELECT DISTINCT SID FROM V$SESSTAT"), Rows("SELECT SID FROM V$SESSION"));
+}
+
+}  // namespace
