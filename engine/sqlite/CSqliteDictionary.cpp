@@ -605,8 +605,8 @@ void CSqliteDictionary::Prepare(sqlite3* db, std::string_view text) {
             Refresh(db, *view);
         else
             namesConstraints = true;
-        if (std::string_view(view->name) == "INDEXES" || std::string_view(view->name) == "IND_COLUMNS")
-            NameKeyIndexes(db, *view);
+        for (std::string_view keyed : {"INDEXES", "IND_COLUMNS", "SEGMENTS", "EXTENTS"})
+            if (view->name == keyed) NameKeyIndexes(db, *view);
     }
     if (namesConstraints) FillConstraints(db);
     for (const View* view : named) FillOwners(db, *view);
@@ -694,13 +694,17 @@ void NameKeyIndexes(sqlite3* db, const View& view) {
     // key's name, as the server names it; a key over the row id has none of
     // its own, and is listed as the server would list its index.
     bool columns = std::string_view(view.name) == "IND_COLUMNS";
+    // Note: the segments of such an index are the key's too.
+    bool segments = std::string_view(view.name) == "SEGMENTS" || std::string_view(view.name) == "EXTENTS";
     std::string rows = RowsTable(view);
+    std::string named = segments ? "SEGMENT_NAME" : "INDEX_NAME";
     Statement automatic =
         ::Prepare(db,
                   "SELECT m.name, upper(m.tbl_name), group_concat(upper(i.name), ',') FROM "
                   "(SELECT name, tbl_name FROM main.sqlite_schema WHERE type = 'index' AND "
                   "sql IS NULL ORDER BY name) m, pragma_index_info(m.name) i GROUP BY m.name");
-    Statement rename = ::Prepare(db, "UPDATE " + rows + " SET INDEX_NAME = ?2 WHERE INDEX_NAME = upper(?1)");
+    Statement rename =
+        ::Prepare(db, "UPDATE " + rows + " SET " + named + " = ?2 WHERE " + named + " = upper(?1)");
     if (!automatic || !rename) return;
     std::vector<CSqliteDictionary::Constraint> keys = CSqliteDictionary::All(db);
     std::erase_if(keys, [](const CSqliteDictionary::Constraint& c) {
@@ -722,6 +726,7 @@ void NameKeyIndexes(sqlite3* db, const View& view) {
             break;
         }
     }
+    if (segments) return;
     Statement add =
         ::Prepare(db, columns ? "INSERT INTO " + rows +
                                     " (INDEX_NAME, TABLE_NAME, COLUMN_NAME, COLUMN_POSITION, DESCEND) "

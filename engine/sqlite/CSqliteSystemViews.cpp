@@ -28,10 +28,11 @@ namespace {
     "NAME, pageno AS PAGENO, pgsize AS PGSIZE, pageno - row_number() OVER (PARTITION BY name ORDER BY "    \
     "pageno) AS RUN FROM dbstat('main')) GROUP BY NAME, RUN"
 
-// The user's tables and indexes among the file's objects "m".
-#define TARVEX_USER_SEGMENT                                                                                \
-    "m.type IN ('table', 'index') AND m.name NOT LIKE 'sqlite%' AND upper(m.name) NOT LIKE 'TARVEX%' AND " \
-    "upper(m.tbl_name) NOT LIKE 'TARVEX%'"
+// The user's tables and indexes among the file's objects "m", with the
+// indexes SQLite makes for keys (the dictionary gives them the keys' names).
+#define TARVEX_USER_SEGMENT                                                                            \
+    "m.type IN ('table', 'index') AND (m.name NOT LIKE 'sqlite%' OR m.name LIKE 'sqlite_autoindex%') " \
+    "AND upper(m.name) NOT LIKE 'TARVEX%' AND upper(m.tbl_name) NOT LIKE 'TARVEX%'"
 
 // The parameters the engine has, as (NAME, TYPE, VALUE, DEFAULT_VALUE,
 // ISSES_MODIFIABLE, ISBASIC, DESCRIPTION): those it honours, with the value

@@ -39,9 +39,10 @@ protected:
         "COMMIT;\n";
 };
 
-// The segments with their sizes under a title, breaks and sums; then the
-// 180 notes deleted: the table keeps 3 pages (20 notes, 6,200 bytes, and
-// the page above them) and the 14 it no longer needs become free space.
+// The segments with their sizes under a title, breaks and sums (the keys'
+// indexes under the keys' names); then the 180 notes deleted: the table
+// keeps 3 pages (20 notes, 6,200 bytes, and the page above them) and the 14
+// it no longer needs become free space.
 const char kSpaceReport[] =
     "SET PAGESIZE 40 LINESIZE 60 FEEDBACK OFF VERIFY OFF\n"
     "TTITLE LEFT 'Segments of ' _USER SKIP 1\n"
@@ -80,18 +81,21 @@ TEST_P(DbaReportScript, SpacePerSegmentAndTheFreeSpaceADeleteGivesBack) {
             "Type    Segment            KB  Blks  Ext |------- -------------- ------ ----- ---- |"
             "TABLE   DEPT                4     1    1 |        NOTES              68    17    2 |"
             "*******                ------ -----      |total                      72    18      ||"
-            "INDEX   NOTES_DEPT_IX       4     1    1 |*******                ------ -----      |"
-            "total                       4     1      |                       ------ -----      |"
-            "total                      76    19      ||SQL> SET FEEDBACK OFF|"
+            "INDEX   NOTES_DEPT_IX       4     1    1 |        PK_DEPT             4     1    1 |"
+            "        PK_NOTES            4     1    1 |*******                ------ -----      |"
+            "total                      12     3      |                       ------ -----      |"
+            "total                      84    21      ||SQL> SET FEEDBACK OFF|"
             "SQL> COLUMN blocks FORMAT 9990|SQL> COLUMN free FORMAT 9990|"
             "SQL> SELECT segment_name, blocks FROM user_segments ORDER BY 1;||Segments of SCOTT|"
             "Segment         Blks |-------------- ----- |DEPT               1 |NOTES             17 |"
-            "NOTES_DEPT_IX      1 |               ----- |total             19 ||"
+            "NOTES_DEPT_IX      1 |PK_DEPT            1 |PK_NOTES           1 |               ----- |"
+            "total             21 ||"
             "SQL> SELECT NVL(SUM(blocks), 0) free FROM dba_free_space;||Segments of SCOTT| FREE |----- |"
             "    0 ||SQL> DELETE FROM notes WHERE id > 20;|SQL> COMMIT;|"
             "SQL> SELECT segment_name, blocks FROM user_segments ORDER BY 1;||Segments of SCOTT|"
             "Segment         Blks |-------------- ----- |DEPT               1 |NOTES              3 |"
-            "NOTES_DEPT_IX      1 |               ----- |total              5 ||"
+            "NOTES_DEPT_IX      1 |PK_DEPT            1 |PK_NOTES           1 |               ----- |"
+            "total              7 ||"
             "SQL> SELECT NVL(SUM(blocks), 0) free FROM dba_free_space;||Segments of SCOTT| FREE |----- |"
             "   14 ||SQL> "));
 }

@@ -199,3 +199,21 @@ TEST_F(CSqliteSystemViewsTest, MyStatCountsTheSessionsPages) {
 }
 
 }  // namespace
+
+namespace {
+
+// The index SQLite keeps for a key is the key's segment, under its name,
+// as USER_INDEXES lists it.
+TEST_F(CSqliteSystemViewsTest, AKeysIndexIsASegmentUnderTheKeysName) {
+    Exec(
+        "CREATE TABLE D (CODE VARCHAR2(5) CONSTRAINT D_PK PRIMARY KEY, X NUMBER, Y NUMBER, CONSTRAINT D_XY "
+        "UNIQUE (X, Y))");
+    EXPECT_EQ(Rows("SELECT SEGMENT_NAME, SEGMENT_TYPE FROM USER_SEGMENTS ORDER BY 1"),
+              "D,TABLE|D_PK,INDEX|D_XY,INDEX");
+    EXPECT_EQ(Rows("SELECT SEGMENT_NAME FROM USER_EXTENTS ORDER BY 1"), "D|D_PK|D_XY");
+    EXPECT_EQ(
+        Rows("SELECT COUNT(*) FROM USER_INDEXES i JOIN USER_SEGMENTS s ON s.SEGMENT_NAME = i.INDEX_NAME"),
+        "2");
+}
+
+}  // namespace
