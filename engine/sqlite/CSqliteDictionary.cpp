@@ -79,9 +79,8 @@ const View kViews[] = {
      "DATA_PRECISION NUMBER, DATA_SCALE NUMBER, NULLABLE VARCHAR2(1), COLUMN_ID NUMBER, DEFAULT_LENGTH "
      "NUMBER, "
      "DATA_DEFAULT LONG, CHAR_LENGTH NUMBER, CHAR_USED VARCHAR2(1), IDENTITY_COLUMN VARCHAR2(3), "
-     "NUM_DISTINCT "
-     "NUMBER, DENSITY NUMBER, NUM_NULLS NUMBER, NUM_BUCKETS NUMBER, LAST_ANALYZED DATE, SAMPLE_SIZE NUMBER, "
-     "AVG_COL_LEN NUMBER",
+     "NUM_DISTINCT NUMBER, DENSITY NUMBER, NUM_NULLS NUMBER, NUM_BUCKETS NUMBER, LAST_ANALYZED DATE, "
+     "SAMPLE_SIZE NUMBER, AVG_COL_LEN NUMBER",
      "SELECT upper(m.name), upper(p.name), ORA_TYPE_PART(coalesce(c.DATA_TYPE, p.type), 0), "
      "ORA_TYPE_PART(coalesce(c.DATA_TYPE, p.type), 1), ORA_TYPE_PART(coalesce(c.DATA_TYPE, p.type), 2), "
      "ORA_TYPE_PART(coalesce(c.DATA_TYPE, p.type), 3), coalesce(c.NULLABLE, CASE WHEN p.\"notnull\" OR p.pk "
@@ -436,7 +435,6 @@ std::string ColumnNames(std::string_view columns) {
     return names;
 }
 
-// Every name the dictionary answers to, with its table of rows.
 // The catalog's views and then the system's (CSqliteSystemViews).
 const std::vector<const View*>& AllViews() {
     static const std::vector<const View*> views = [] {
@@ -448,6 +446,7 @@ const std::vector<const View*>& AllViews() {
     return views;
 }
 
+// Every name the dictionary answers to, with its table of rows.
 const std::unordered_map<std::string, const View*>& Names() {
     static const std::unordered_map<std::string, const View*> names = [] {
         std::unordered_map<std::string, const View*> all;
