@@ -108,6 +108,10 @@ TEST_F(CSqliteSystemViewsTest, StorageViewsCountTheFilesPages) {
                       pages + "," + FileSays("PRAGMA page_size"));
         }
         EXPECT_EQ(Rows("SELECT BLOCKS FROM DBA_DATA_FILES"), FileSays("PRAGMA page_count"));
+        EXPECT_EQ(Rows("SELECT COUNT(*) FROM V$DATAFILE f JOIN V$TABLESPACE t ON t.TS# = f.TS# JOIN "
+                       "DBA_DATA_FILES d ON d.FILE_ID = f.FILE# AND d.TABLESPACE_NAME = t.NAME AND d.BYTES = "
+                       "f.BYTES AND d.FILE_NAME = f.NAME WHERE f.ENABLED = 'READ WRITE'"),
+                  "1");
         EXPECT_EQ(
             Rows("SELECT NVL(SUM(BLOCKS), 0) FROM DBA_FREE_SPACE"),
             FileSays(
