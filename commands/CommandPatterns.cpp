@@ -18,6 +18,7 @@
 #include "commands/CSetCommand.h"
 #include "commands/CShowCommand.h"
 #include "commands/CShowErrorsCommand.h"
+#include "commands/CShowParameterCommand.h"
 #include "commands/CSpoolCommand.h"
 #include "commands/CTitleCommand.h"
 #include "commands/CUndefineCommand.h"
@@ -131,6 +132,12 @@ constexpr CommandRow kRows[] = {
     {"SHOW ERRORS", CommandOf<CShowErrorsCommand>, nullptr},
     {"SHOW ERR %s", CommandOf<CShowErrorsCommand>, nullptr},
     {"SHOW ERR", CommandOf<CShowErrorsCommand>, nullptr},
+    {"SHOW PARAMETERS %s", CommandOf<CShowParameterCommand>, nullptr},
+    {"SHOW PARAMETER %s", CommandOf<CShowParameterCommand>, nullptr},
+    {"SHOW PARAM %s", CommandOf<CShowParameterCommand>, nullptr},
+    {"SHOW PARAMETERS", CommandOf<CShowParameterCommand>, nullptr},
+    {"SHOW PARAMETER", CommandOf<CShowParameterCommand>, nullptr},
+    {"SHOW PARAM", CommandOf<CShowParameterCommand>, nullptr},
     {"SHOW ALL", CommandOf<CShowCommand>, "ALL"},
     {"SHOW USER", CommandOf<CShowCommand>, "USER"},
     {"SHOW REL", CommandOf<CShowCommand>, "RELEASE"},

@@ -44,6 +44,7 @@ constexpr SetOption kOptions[] = {
     {"ECHO", nullptr, Message::OnOffValue, "OFF", SetOnOff},
     {"TERMOUT", "TERM", Message::OnOffValue, "ON", SetOnOff},
     {"ARRAYSIZE", "ARRAY", Message::ArraySizeUsage, "AUTO", SetArraySize},
+    {"SQLBLANKLINES", "SQLBL", Message::OnOffValue, "ON", SetSqlBlankLines},
 };
 
 // Options of other Oracle consoles that this one has not, with their
@@ -81,7 +82,6 @@ constexpr struct {
     {"SECUREDCOL", "SECUREDCOL"},
     {"SHIFTINOUT", "SHIFT"},
     {"SHOWMODE", "SHOW"},
-    {"SQLBLANKLINES", "SQLBL"},
     {"SQLCASE", "SQLC"},
     {"SQLCONTINUE", "SQLCO"},
     {"SQLNUMBER", "SQLN"},
@@ -285,6 +285,15 @@ CScriptLines SetLong(CCommandContext& context, const SetOption& option, const st
     // Note: the same limit reads the values and lays out their columns.
     context.GetReportSettings().Set(option.name, std::to_string(bytes));
     if (context.GetDatabase() != nullptr) context.GetDatabase()->SetLongLimit(static_cast<long>(bytes));
+    return {};
+}
+
+// Note: a blank line inside a statement is always kept as part of it, so
+// ON is what the console does; OFF (a blank line ending the statement)
+// is not offered.
+CScriptLines SetSqlBlankLines(CCommandContext&, const SetOption& option, const std::string& value) {
+    if (value == "OFF") return CScriptLines(MessageText(Message::BlankLinesKept));
+    if (value != "ON") return CScriptLines(Usage(option));
     return {};
 }
 

@@ -58,5 +58,7 @@ CScriptLines SetLockWait(CCommandContext& context, const SetOption& option, cons
 CScriptLines SetReportOption(CCommandContext& context, const SetOption& option, const std::string& value);
 CScriptLines SetArraySize(CCommandContext& context, const SetOption& option, const std::string& value);
 CScriptLines SetLong(CCommandContext& context, const SetOption& option, const std::string& value);
+// ON only: blank lines are always kept inside a statement.
+CScriptLines SetSqlBlankLines(CCommandContext& context, const SetOption& option, const std::string& value);
 
 }  // namespace setoptions

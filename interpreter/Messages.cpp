@@ -58,6 +58,8 @@ constexpr MessageRow kMessages[] = {
     {Message::PasswordChanged, "パスワードが変更されました。"},
     {Message::LongRange, "longオプション %sが範囲外です(範囲: 1～2000000000)。"},
     {Message::LongUsage, "使用方法: SET LONG n"},
+    {Message::BlankLinesKept,
+     "SQLBLANKLINES OFFは使用できません。文中の空行は常に文の一部として保持されます。"},
     {Message::CommitFailedStillConnected,
      "コミットできなかったため、接続は切断されていません。COMMITをやり直すか、ROLLBACKで取り消して下さい。"},
     {Message::CommitFailedNoExit,

@@ -94,6 +94,7 @@ enum class Message {
     AcceptDateMismatch,
     AcceptFormatUsage,
     AcceptSessionDateMismatch,
+    BlankLinesKept,
 };
 
 // The CP932 text of a message; stays valid for the life of the program.

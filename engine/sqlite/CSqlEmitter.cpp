@@ -358,6 +358,13 @@ std::string QuoteName(std::string_view name) {
     return out + "\"";
 }
 
+// A name as SQLite takes it: one with "#" (SERIAL#, FILE#), which SQLite's
+// names cannot hold, in quotes and in the upper case the server keeps.
+std::string WrittenName(std::string_view name) {
+    if (name.find('#') == std::string_view::npos || name.starts_with('"')) return std::string(name);
+    return QuoteName(Upper(name));
+}
+
 // The order NULL takes by default: last ascending, first descending.
 void AppendNulls(const CSqlExpr::OrderItem& item, std::string& out) {
     if (item.descending) out += " DESC";
@@ -1868,7 +1875,7 @@ CSqlType CSqlEmitter::Name(const CSqlExpr& expr, std::string& out) {
         std::size_t first = expr.parts.size() > 2 ? expr.parts.size() - 2 : 0;
         for (std::size_t k = first; k < expr.parts.size(); ++k) {
             if (k > first) out += ".";
-            out += expr.parts[k];
+            out += WrittenName(expr.parts[k]);
         }
         return type;
     }

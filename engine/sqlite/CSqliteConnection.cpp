@@ -36,6 +36,7 @@
 #include "engine/sqlite/CSqliteSequences.h"
 #include "engine/sqlite/CSqliteSession.h"
 #include "engine/sqlite/CSqliteSynonyms.h"
+#include "engine/sqlite/CSqliteSystemViews.h"
 #include "engine/sqlite/CSqliteTextFunctions.h"
 #include "engine/sqlite/CSqliteValueFunctions.h"
 #include "engine/sqlite/CStatementClassifier.h"
@@ -322,7 +323,8 @@ std::unique_ptr<CSqliteConnection> CSqliteConnection::Open(const std::string& da
         !CStatisticFunctions::Register(db) || !CCharacterFunctions::Register(db) ||
         !CRawFunctions::Register(db) || !CIntervalFunctions::Register(db) || !CSingleRow::Register(db) ||
         !CSqliteValueFunctions::Register(db, connection->m_session.get()) ||
-        !CSqliteDictionary::Install(db) || !connection->m_sequences->Register() || !CUnitCatalog::Install(db))
+        !CSqliteDictionary::Install(db) || !CSqliteSystemViews::Register(db, connection->m_session.get()) ||
+        !connection->m_sequences->Register() || !CUnitCatalog::Install(db))
         return fail(db);
     CBlockHost::RegisterFunctions(*connection);
     // Note: a file whose CHECK constraints SQLite read as written has them

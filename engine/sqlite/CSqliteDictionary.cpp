@@ -8,8 +8,10 @@
 
 #include "engine/sqlite/CCatalogTables.h"
 #include "engine/sqlite/CConstraintCatalog.h"
+#include "engine/sqlite/CDictionaryView.h"
 #include "engine/sqlite/CSqlScanner.h"
 #include "engine/sqlite/CSqliteCatalog.h"
+#include "engine/sqlite/CSqliteSystemViews.h"
 #include "engine/sqlite/SqliteApi.h"
 #include "text/Cp932.h"
 #include "text/Encoding.h"
@@ -35,25 +37,8 @@ std::string Upper(std::string_view text) {
 
 constexpr const char* kUserObjects = "m.name NOT LIKE 'sqlite%' AND upper(m.name) NOT LIKE 'TARVEX%'";
 
-// A name under which the dictionary shows a table of rows, and its select
-// list: nullptr for the table's own columns, "*" inside a list for them.
-struct Shown {
-    const char* name;
-    const char* list;
-};
-
-// A table of dictionary rows: its columns with the server's declared types
-// (LONG ones shown as wide as SET LONG allows), the query that fills
-// its rows, the owner columns the ALL_ and DBA_ views add (filled with the
-// session's user), and the names it is shown under. CONSTRAINTS and
-// CONS_COLUMNS are filled by All().
-struct View {
-    const char* name;
-    const char* columns;
-    const char* select;
-    const char* owners = "OWNER";
-    Shown shown[6] = {};
-};
+using Shown = CDictionaryShown;
+using View = CDictionaryView;
 
 #define TARVEX_SHOWN3(x)                                                       \
     {                                                                          \
@@ -76,8 +61,7 @@ struct View {
 #define TARVEX_TYPE_ROWS \
     "(SELECT NAME, TARVEX_TYPE_SHAPE(NAME) AS s FROM main.TARVEX_UNITS WHERE TYPE = 'TYPE')"
 
-// Note: the texts use "m" for main.sqlite_schema; %U limits them to the
-// user's own objects and %D is the list of the dictionary's names.
+// Note: CONSTRAINTS and CONS_COLUMNS, without a query, are filled by All().
 const View kViews[] = {
     {"TABLES",
      "TABLE_NAME VARCHAR2(128), TABLESPACE_NAME VARCHAR2(30), CLUSTER_NAME VARCHAR2(128), IOT_NAME "
@@ -98,7 +82,9 @@ const View kViews[] = {
      "TABLE_NAME VARCHAR2(128), COLUMN_NAME VARCHAR2(128), DATA_TYPE VARCHAR2(128), DATA_LENGTH NUMBER, "
      "DATA_PRECISION NUMBER, DATA_SCALE NUMBER, NULLABLE VARCHAR2(1), COLUMN_ID NUMBER, DEFAULT_LENGTH "
      "NUMBER, "
-     "DATA_DEFAULT LONG, CHAR_LENGTH NUMBER, CHAR_USED VARCHAR2(1), IDENTITY_COLUMN VARCHAR2(3)",
+     "DATA_DEFAULT LONG, CHAR_LENGTH NUMBER, CHAR_USED VARCHAR2(1), IDENTITY_COLUMN VARCHAR2(3), "
+     "NUM_DISTINCT NUMBER, DENSITY NUMBER, NUM_NULLS NUMBER, NUM_BUCKETS NUMBER, LAST_ANALYZED DATE, "
+     "SAMPLE_SIZE NUMBER, AVG_COL_LEN NUMBER",
      "SELECT upper(m.name), upper(p.name), ORA_TYPE_PART(coalesce(c.DATA_TYPE, p.type), 0), "
      "ORA_TYPE_PART(coalesce(c.DATA_TYPE, p.type), 1), ORA_TYPE_PART(coalesce(c.DATA_TYPE, p.type), 2), "
      "ORA_TYPE_PART(coalesce(c.DATA_TYPE, p.type), 3), coalesce(c.NULLABLE, CASE WHEN p.\"notnull\" OR p.pk "
@@ -106,10 +92,13 @@ const View kViews[] = {
      "p.dflt_value, c.DATA_DEFAULT)), iif(c.TABLE_NAME IS NULL, p.dflt_value, c.DATA_DEFAULT), "
      "ORA_TYPE_PART(coalesce(c.DATA_TYPE, p.type), 4), ORA_TYPE_PART(coalesce(c.DATA_TYPE, p.type), 5), "
      "CASE WHEN EXISTS (SELECT 1 FROM main.TARVEX_IDENTITIES i WHERE "
-     "i.TABLE_NAME = upper(m.name) AND i.COLUMN_NAME = upper(p.name)) THEN 'YES' ELSE 'NO' END FROM "
+     "i.TABLE_NAME = upper(m.name) AND i.COLUMN_NAME = upper(p.name)) THEN 'YES' ELSE 'NO' END, "
+     "cs.NUM_DISTINCT, iif(cs.NUM_DISTINCT > 0, 1.0 / cs.NUM_DISTINCT, cs.NUM_DISTINCT), cs.NUM_NULLS, "
+     "iif(cs.NUM_DISTINCT > 0, 1, cs.NUM_DISTINCT), cs.LAST_ANALYZED, cs.SAMPLE_SIZE, cs.AVG_COL_LEN FROM "
      "(SELECT name, type FROM main.sqlite_schema UNION ALL SELECT name, type FROM temp.sqlite_schema WHERE "
      "upper(name) IN (SELECT TABLE_NAME FROM main.TARVEX_TEMPORARY)) m, pragma_table_info(m.name) p LEFT "
-     "JOIN main.TARVEX_COLUMNS c ON c.TABLE_NAME = upper(m.name) AND c.COLUMN_NAME = upper(p.name) WHERE "
+     "JOIN main.TARVEX_COLUMNS c ON c.TABLE_NAME = upper(m.name) AND c.COLUMN_NAME = upper(p.name) LEFT JOIN "
+     "main.TARVEX_COLUMN_STATS cs ON cs.TABLE_NAME = upper(m.name) AND cs.COLUMN_NAME = upper(p.name) WHERE "
      "m.type IN ('table', 'view') AND %U",
      "OWNER",
      {{"USER_TAB_COLUMNS", nullptr},
@@ -315,16 +304,7 @@ const View kViews[] = {
      {{"DICTIONARY", nullptr}, {"DICT", nullptr}}},
     {"NLS_SESSION",
      "PARAMETER VARCHAR2(30), VALUE VARCHAR2(64)",
-     "VALUES ('NLS_LANGUAGE', substr(ORA_SYS_CONTEXT('USERENV', 'LANGUAGE'), 1, instr(ORA_SYS_CONTEXT("
-     "'USERENV', 'LANGUAGE'), '_') - 1)), ('NLS_TERRITORY', ORA_SYS_CONTEXT('USERENV', 'NLS_TERRITORY')), "
-     "('NLS_CURRENCY', '\xEF\xBF\xA5'), ('NLS_ISO_CURRENCY', 'JAPAN'), ('NLS_NUMERIC_CHARACTERS', '.,'), "
-     "('NLS_CALENDAR', 'GREGORIAN'), ('NLS_DATE_FORMAT', ORA_SYS_CONTEXT('USERENV', 'NLS_DATE_FORMAT')), "
-     "('NLS_DATE_LANGUAGE', "
-     "ORA_SYS_CONTEXT('USERENV', 'NLS_DATE_LANGUAGE')), ('NLS_SORT', 'BINARY'), ('NLS_TIME_FORMAT', "
-     "'HH24:MI:SSXFF'), ('NLS_TIMESTAMP_FORMAT', 'RR-MM-DD HH24:MI:SSXFF'), ('NLS_TIME_TZ_FORMAT', "
-     "'HH24:MI:SSXFF TZR'), ('NLS_TIMESTAMP_TZ_FORMAT', 'RR-MM-DD HH24:MI:SSXFF TZR'), "
-     "('NLS_DUAL_CURRENCY', '\xEF\xBF\xA5'), ('NLS_COMP', 'BINARY'), ('NLS_LENGTH_SEMANTICS', 'BYTE'), "
-     "('NLS_NCHAR_CONV_EXCP', 'FALSE')",
+     TARVEX_NLS_SESSION_ROWS,
      "",
      {{"NLS_SESSION_PARAMETERS", nullptr}, {"V$NLS_PARAMETERS", nullptr}}},
     {"NLS_DATABASE",
@@ -354,14 +334,6 @@ const View kViews[] = {
      "page_size, 'ONLINE', 'TEMPORARY' FROM pragma_page_size()",
      "",
      {{"USER_TABLESPACES", nullptr}, {"DBA_TABLESPACES", nullptr}}},
-    {"SEGMENTS",
-     "SEGMENT_NAME VARCHAR2(128), SEGMENT_TYPE VARCHAR2(18), TABLESPACE_NAME VARCHAR2(30), BYTES NUMBER, "
-     "BLOCKS NUMBER, EXTENTS NUMBER",
-     "SELECT upper(m.name), upper(m.type), 'USERS', sum(d.pgsize), count(*), 1 FROM main.sqlite_schema m "
-     "JOIN dbstat('main') d ON d.name = m.name WHERE m.type IN ('table', 'index') AND %U AND "
-     "upper(m.tbl_name) NOT LIKE 'TARVEX%' GROUP BY m.name",
-     "OWNER",
-     {{"USER_SEGMENTS", nullptr}, {"DBA_SEGMENTS", "OWNER, *"}}},
     {"SYS_PRIVS",
      "USERNAME VARCHAR2(128), PRIVILEGE VARCHAR2(40), ADMIN_OPTION VARCHAR2(3)",
      "SELECT ORA_USER(), column1, 'NO' FROM (VALUES ('CREATE SESSION'), ('CREATE TABLE'), ('CREATE VIEW'), "
@@ -508,13 +480,24 @@ std::string ColumnNames(std::string_view columns) {
     return names;
 }
 
+// The catalog's views and then the system's (CSqliteSystemViews).
+const std::vector<const View*>& AllViews() {
+    static const std::vector<const View*> views = [] {
+        std::vector<const View*> all;
+        for (const View& view : kViews) all.push_back(&view);
+        for (const View& view : CSqliteSystemViews::Views()) all.push_back(&view);
+        return all;
+    }();
+    return views;
+}
+
 // Every name the dictionary answers to, with its table of rows.
 const std::unordered_map<std::string, const View*>& Names() {
     static const std::unordered_map<std::string, const View*> names = [] {
         std::unordered_map<std::string, const View*> all;
-        for (const View& view : kViews)
-            for (const Shown& shown : view.shown)
-                if (shown.name != nullptr) all.emplace(shown.name, &view);
+        for (const View* view : AllViews())
+            for (const Shown& shown : view->shown)
+                if (shown.name != nullptr) all.emplace(shown.name, view);
         return all;
     }();
     return names;
@@ -523,7 +506,7 @@ const std::unordered_map<std::string, const View*>& Names() {
 // The views are made on first use: most sessions never read them. A
 // rollback may take them away again, so the last one made is looked for.
 bool ViewsInstalled(sqlite3* db) {
-    const View& last = kViews[std::size(kViews) - 1];
+    const View& last = *AllViews().back();
     std::string name = last.shown[0].name;
     for (const Shown& shown : last.shown)
         if (shown.name != nullptr) name = shown.name;
@@ -533,7 +516,8 @@ bool ViewsInstalled(sqlite3* db) {
 }
 
 void InstallViews(sqlite3* db) {
-    for (const View& view : kViews) {
+    for (const View* made : AllViews()) {
+        const View& view = *made;
         std::string ownerColumns;
         std::string_view list = view.owners;
         for (std::size_t at = 0; at < list.size();) {
@@ -544,7 +528,7 @@ void InstallViews(sqlite3* db) {
             at = comma == std::string_view::npos ? list.size() : comma + 2;
         }
         std::string table = "CREATE TEMP TABLE IF NOT EXISTS TARVEX_DICT_" + std::string(view.name) + " (" +
-                            view.columns + ownerColumns + ")";
+                            view.columns + view.extra + ownerColumns + ")";
         sqlite3_exec(db, table.c_str(), nullptr, nullptr, nullptr);
         std::string own = ColumnNames(view.columns);
         for (const Shown& shown : view.shown) {
@@ -587,8 +571,9 @@ void FillOwners(sqlite3* db, const View& view) {
     sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);
 }
 
-bool HasColumnTable(sqlite3* db) {
-    Statement look = ::Prepare(db, "SELECT 1 FROM main.sqlite_schema WHERE name = 'TARVEX_COLUMNS'");
+bool HasTable(sqlite3* db, std::string_view name) {
+    Statement look =
+        ::Prepare(db, "SELECT 1 FROM main.sqlite_schema WHERE name = '" + std::string(name) + "'");
     return look && sqlite3_step(look.get()) == SQLITE_ROW;
 }
 
@@ -600,13 +585,21 @@ void Refresh(sqlite3* db, const View& view) {
     // Note: a file of an earlier version that could not be converted (a
     // read-only one) has no column table; its columns are SQLite's.
     constexpr std::string_view kColumns = "main.TARVEX_COLUMNS";
-    if (std::size_t at = select.find(kColumns); at != std::string::npos && !HasColumnTable(db))
+    if (std::size_t at = select.find(kColumns); at != std::string::npos && !HasTable(db, "TARVEX_COLUMNS"))
         select.replace(
             at, kColumns.size(),
             "(SELECT NULL AS TABLE_NAME, NULL AS COLUMN_NAME, NULL AS COLUMN_ID, NULL AS DATA_TYPE, "
             "NULL AS NULLABLE, NULL AS DATA_DEFAULT WHERE 0)");
+    // Note: a file never analyzed has no column statistics (CTableStatistics).
+    constexpr std::string_view kColumnStatistics = "main.TARVEX_COLUMN_STATS";
+    if (std::size_t at = select.find(kColumnStatistics);
+        at != std::string::npos && !HasTable(db, "TARVEX_COLUMN_STATS"))
+        select.replace(
+            at, kColumnStatistics.size(),
+            "(SELECT NULL AS TABLE_NAME, NULL AS COLUMN_NAME, NULL AS NUM_DISTINCT, NULL AS NUM_NULLS, "
+            "NULL AS AVG_COL_LEN, NULL AS SAMPLE_SIZE, NULL AS LAST_ANALYZED WHERE 0)");
     std::string sql = "DELETE FROM " + RowsTable(view) + "; INSERT INTO " + RowsTable(view) + " (" +
-                      ColumnNames(view.columns) + ") " + select;
+                      ColumnNames(view.columns + std::string(view.extra)) + ") " + select;
     sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);
 }
 
@@ -656,8 +649,8 @@ void CSqliteDictionary::Prepare(sqlite3* db, std::string_view text) {
             Refresh(db, *view);
         else
             namesConstraints = true;
-        if (std::string_view(view->name) == "INDEXES" || std::string_view(view->name) == "IND_COLUMNS")
-            NameKeyIndexes(db, *view);
+        for (std::string_view keyed : {"INDEXES", "IND_COLUMNS", "SEGMENTS", "EXTENTS"})
+            if (view->name == keyed) NameKeyIndexes(db, *view);
     }
     if (namesConstraints) FillConstraints(db);
     for (const View* view : named) FillOwners(db, *view);
@@ -733,13 +726,17 @@ void NameKeyIndexes(sqlite3* db, const View& view) {
     // key's name, as the server names it; a key over the row id has none of
     // its own, and is listed as the server would list its index.
     bool columns = std::string_view(view.name) == "IND_COLUMNS";
+    // Note: the segments of such an index are the key's too.
+    bool segments = std::string_view(view.name) == "SEGMENTS" || std::string_view(view.name) == "EXTENTS";
     std::string rows = RowsTable(view);
+    std::string named = segments ? "SEGMENT_NAME" : "INDEX_NAME";
     Statement automatic =
         ::Prepare(db,
                   "SELECT m.name, upper(m.tbl_name), group_concat(upper(i.name), ',') FROM "
                   "(SELECT name, tbl_name FROM main.sqlite_schema WHERE type = 'index' AND "
                   "sql IS NULL ORDER BY name) m, pragma_index_info(m.name) i GROUP BY m.name");
-    Statement rename = ::Prepare(db, "UPDATE " + rows + " SET INDEX_NAME = ?2 WHERE INDEX_NAME = upper(?1)");
+    Statement rename =
+        ::Prepare(db, "UPDATE " + rows + " SET " + named + " = ?2 WHERE " + named + " = upper(?1)");
     if (!automatic || !rename) return;
     std::vector<CSqliteDictionary::Constraint> keys = CSqliteDictionary::All(db);
     std::erase_if(keys, [](const CSqliteDictionary::Constraint& c) {
@@ -761,6 +758,7 @@ void NameKeyIndexes(sqlite3* db, const View& view) {
             break;
         }
     }
+    if (segments) return;
     Statement add =
         ::Prepare(db, columns ? "INSERT INTO " + rows +
                                     " (INDEX_NAME, TABLE_NAME, COLUMN_NAME, COLUMN_POSITION, DESCEND) "

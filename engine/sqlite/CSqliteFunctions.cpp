@@ -1,6 +1,7 @@
 #include "engine/sqlite/CSqliteFunctions.h"
 
 #include <sqlite3.h>
+#include <unistd.h>
 
 #include <cctype>
 #include <cmath>
@@ -418,6 +419,9 @@ void SysContext(sqlite3_context* context, int argc, sqlite3_value** argv) {
          session != nullptr && session->dateLanguage == CDateLanguage::American ? "AMERICAN" : "JAPANESE"},
         {"NLS_SORT", "BINARY"},
         {"DATABASE_ROLE", "PRIMARY"},
+        // Note: the one session of V$SESSION.
+        {"SID", "1"},
+        {"SESSIONID", std::to_string(getpid())},
     };
     std::string parameter = cp932::ToUpper(TextOf(argv[1]));
     for (const auto& row : kParameters)

@@ -35,6 +35,55 @@ bool Failed(sqlite3* db, CEngineError& error) {
     return false;
 }
 
+// Note: made by the first gathering, so that a file never analyzed (or one
+// only read) has none; the dictionary reads it only where it is.
+constexpr const char* kColumnTable =
+    "CREATE TABLE IF NOT EXISTS main.TARVEX_COLUMN_STATS (TABLE_NAME TEXT NOT NULL, COLUMN_NAME TEXT NOT "
+    "NULL, NUM_DISTINCT INTEGER, NUM_NULLS INTEGER, AVG_COL_LEN INTEGER, SAMPLE_SIZE INTEGER, LAST_ANALYZED "
+    "TEXT, PRIMARY KEY (TABLE_NAME, COLUMN_NAME))";
+
+bool HasColumnTable(sqlite3* db) {
+    sqliteapi::Statement look =
+        sqliteapi::Prepare(db, "SELECT 1 FROM main.sqlite_schema WHERE name = 'TARVEX_COLUMN_STATS'");
+    return look && sqlite3_step(look.get()) == SQLITE_ROW;
+}
+
+bool DeleteColumns(sqlite3* db, const std::string& table, CEngineError& error) {
+    if (!HasColumnTable(db)) return true;
+    sqliteapi::Statement remove = sqliteapi::Prepare(
+        db, "DELETE FROM main.TARVEX_COLUMN_STATS WHERE TABLE_NAME = upper(?1) OR ?1 IS NULL");
+    if (!remove) return Failed(db, error);
+    if (!table.empty()) sqlite3_bind_text(remove.get(), 1, table.c_str(), -1, SQLITE_TRANSIENT);
+    return sqlite3_step(remove.get()) == SQLITE_DONE || Failed(db, error);
+}
+
+// The statistics of each column of `stored`: its distinct values and NULLs
+// counted, and the bytes its values take on average, with one for the length.
+bool GatherColumns(sqlite3* db, const std::string& stored, const std::string& now, CEngineError& error) {
+    if (sqlite3_exec(db, kColumnTable, nullptr, nullptr, nullptr) != SQLITE_OK) return Failed(db, error);
+    if (!DeleteColumns(db, stored, error)) return false;
+    std::vector<std::string> columns;
+    sqliteapi::Statement list = sqliteapi::Prepare(db, "SELECT name FROM pragma_table_info(?1)");
+    if (!list) return Failed(db, error);
+    sqlite3_bind_text(list.get(), 1, stored.c_str(), -1, SQLITE_TRANSIENT);
+    while (sqlite3_step(list.get()) == SQLITE_ROW)
+        columns.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(list.get(), 0)));
+    list.reset();
+    for (const std::string& column : columns) {
+        const std::string value = Quoted(column);
+        sqliteapi::Statement gather = sqliteapi::Prepare(
+            db, "INSERT INTO main.TARVEX_COLUMN_STATS SELECT upper(?1), upper(?2), count(DISTINCT " + value +
+                    "), count(*) - count(" + value + "), coalesce(round(avg(length(CAST(" + value +
+                    " AS BLOB)))), 0) + 1, count(*), ?3 FROM main." + Quoted(stored));
+        if (!gather) return Failed(db, error);
+        sqlite3_bind_text(gather.get(), 1, stored.c_str(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_text(gather.get(), 2, column.c_str(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_text(gather.get(), 3, now.c_str(), -1, SQLITE_TRANSIENT);
+        if (sqlite3_step(gather.get()) != SQLITE_DONE) return Failed(db, error);
+    }
+    return true;
+}
+
 }  // namespace
 
 bool CTableStatistics::Gather(sqlite3* db, const std::string& table, CEngineError& error) {
@@ -54,7 +103,8 @@ bool CTableStatistics::Gather(sqlite3* db, const std::string& table, CEngineErro
     sqlite3_bind_text(gather.get(), 1, stored.c_str(), -1, SQLITE_TRANSIENT);
     std::string now = CDateFormat::ToStored(CDateFormat::Now());
     sqlite3_bind_text(gather.get(), 2, now.c_str(), -1, SQLITE_TRANSIENT);
-    return sqlite3_step(gather.get()) == SQLITE_DONE || Failed(db, error);
+    if (sqlite3_step(gather.get()) != SQLITE_DONE) return Failed(db, error);
+    return GatherColumns(db, stored, now, error);
 }
 
 bool CTableStatistics::GatherAll(sqlite3* db, CEngineError& error) {
@@ -76,11 +126,12 @@ bool CTableStatistics::Delete(sqlite3* db, const std::string& table, CEngineErro
         sqliteapi::Prepare(db, "DELETE FROM main.TARVEX_TABLE_STATS WHERE TABLE_NAME = upper(?1)");
     if (!remove) return Failed(db, error);
     sqlite3_bind_text(remove.get(), 1, table.c_str(), -1, SQLITE_TRANSIENT);
-    return sqlite3_step(remove.get()) == SQLITE_DONE || Failed(db, error);
+    if (sqlite3_step(remove.get()) != SQLITE_DONE) return Failed(db, error);
+    return DeleteColumns(db, table, error);
 }
 
 bool CTableStatistics::DeleteAll(sqlite3* db, CEngineError& error) {
-    if (sqlite3_exec(db, "DELETE FROM main.TARVEX_TABLE_STATS", nullptr, nullptr, nullptr) == SQLITE_OK)
-        return true;
-    return Failed(db, error);
+    if (sqlite3_exec(db, "DELETE FROM main.TARVEX_TABLE_STATS", nullptr, nullptr, nullptr) != SQLITE_OK)
+        return Failed(db, error);
+    return DeleteColumns(db, "", error);
 }

@@ -373,7 +373,7 @@ TEST(Options, FeedbackAndTimingFollowTheOthersInShowAll) {
                             "LONGCHUNKSIZE 80", "NUMFORMAT ''",       "MARKUP CSV OFF DELIMITER , QUOTE ON",
                             "ENCODING CP932",   "DEFINE &",           "CONCAT .",
                             "ESCAPE OFF",       "VERIFY OFF",         "ECHO OFF",
-                            "TERMOUT ON",       "ARRAYSIZE AUTO"}));
+                            "TERMOUT ON",       "ARRAYSIZE AUTO",     "SQLBLANKLINES ON"}));
     EXPECT_EQ(
         Feed(processor, {"set pagesize 0", "set colsep ' | '", "show colsep", "SET  nosuch off", "set "}),
         SjLines({"COLSEP ' | '", "SET NOSUCH は使用できません。", "不明なコマンドです。"}));
