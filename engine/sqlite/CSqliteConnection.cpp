@@ -17,6 +17,7 @@
 #include "engine/sqlite/CConstraintCatalog.h"
 #include "engine/sqlite/CDatabaseLocation.h"
 #include "engine/sqlite/CDateFormat.h"
+#include "engine/sqlite/CForeignKeyName.h"
 #include "engine/sqlite/CHousekeeping.h"
 #include "engine/sqlite/CMultiTableInsert.h"
 #include "engine/sqlite/COraError.h"
@@ -1274,6 +1275,11 @@ bool CSqliteConnection::Finish(bool ok, const std::string& sql) {
         }
     }
     COraError::Translate(m_error, ActionOf(sql));
+    // A broken foreign key is named where the statement's table tells which.
+    if (m_error.code == 2291 || m_error.code == 2292) {
+        std::string name = CForeignKeyName::Of(m_db, sql, m_error.code == 2291);
+        if (!name.empty()) COraError::Set(m_error, m_error.code, {name}, m_error.position);
+    }
     return false;
 }
 

@@ -52,7 +52,7 @@ TEST_F(CSqliteSchemaTest, ConstraintsAddedLaterAreEnforcedAndListed) {
     EXPECT_EQ(Failure("INSERT INTO DEPT (DEPTNO) VALUES (NULL)"),
               "ORA-01400: DEPT.DEPTNO には NULL を入れられません。");
     EXPECT_EQ(Failure("INSERT INTO EMP VALUES (7370, 'X', 100, 99)"),
-              "ORA-02291: 整合性制約に違反しました - 親キーがありません。");
+              "ORA-02291: 整合性制約 EMP_DEPT_FK に違反しました - 親キーがありません。");
     EXPECT_EQ(Failure("INSERT INTO EMP VALUES (7371, 'X', -1, 10)"),
               "ORA-02290: チェック制約 EMP_SAL_CK に違反しました。");
     Exec("INSERT INTO DEPT VALUES (30, 'SALES', DEFAULT)");
@@ -78,7 +78,7 @@ TEST_F(CSqliteSchemaTest, ConstraintsAddedLaterAreEnforcedAndListed) {
     Exec("DELETE FROM EMP WHERE EMPNO = 2");
     Exec("ALTER TABLE EMP ENABLE CONSTRAINT EMP_DEPT_FK");
     EXPECT_EQ(Failure("INSERT INTO EMP VALUES (2, 'B', 1, 99)"),
-              "ORA-02291: 整合性制約に違反しました - 親キーがありません。");
+              "ORA-02291: 整合性制約 EMP_DEPT_FK に違反しました - 親キーがありません。");
     EXPECT_EQ(Failure("ALTER TABLE DEPT DISABLE CONSTRAINT DEPT_PK"),
               "ORA-02297: 制約 DEPT_PK は外部キーから参照されているため無効にできません。");
     Exec("ALTER TABLE EMP DROP CONSTRAINT EMP_DEPT_FK");
@@ -193,7 +193,7 @@ TEST_F(CSqliteSchemaTest, ARebuiltTableKeepsItsRowsIndexesTriggersViewsAndRefere
     EXPECT_EQ(Rows("SELECT WHAT FROM LOG ORDER BY 1"), "one|three|two");
     EXPECT_EQ(Rows("SELECT INDEX_NAME FROM USER_INDEXES WHERE INDEX_NAME = 'P_NAME_IX'"), "P_NAME_IX");
     EXPECT_EQ(Failure("INSERT INTO C VALUES (11, 9)"),
-              "ORA-02291: 整合性制約に違反しました - 親キーがありません。");
+              "ORA-02291: 整合性制約 SYS_C8000002 に違反しました - 親キーがありません。");
     EXPECT_EQ(Failure("INSERT INTO P VALUES (4, 'bad')"),
               "ORA-02290: チェック制約 P_NAME_CK に違反しました。");
     // The child's rows survive the parent's rebuild; the key still guards them.
