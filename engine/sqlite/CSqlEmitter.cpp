@@ -1653,6 +1653,11 @@ long CSqlEmitter::TextLength(const CSqlExpr& expr) {
             if (name == "SYS_CONTEXT") return 256;
             if (name == "LISTAGG") return 4000;
             if (name == "TO_CHAR") return ToCharLength(expr);
+            // A stored function's VARCHAR2 has no length: the longest a
+            // VARCHAR2 may be, as the server describes it.
+            if (expr.parts.size() == 1 ? m_catalog.HasFunction(name)
+                                       : expr.parts.size() == 2 && m_catalog.HasPackage(Upper(expr.parts[0])))
+                return 4000;
             return 0;
         }
         default:
@@ -1948,9 +1953,12 @@ CSqlType CSqlEmitter::StoredCall(const std::string& name, const CSqlExpr& expr, 
         Expr(expr.args[k], out);
     }
     out += ")";
-    // Note: a function's number or date result is described as such before
-    // any row; other results are described from their values.
+    // Note: a function's number, date or VARCHAR2 result is described as
+    // such before any row (a VARCHAR2 as long as one may be); other
+    // results are described from their values.
     static constexpr std::pair<std::string_view, CSqlType> kResults[] = {
+        {"VARCHAR2", CSqlType::Text},
+        {"VARCHAR", CSqlType::Text},
         {"NUMBER", CSqlType::Number},
         {"INTEGER", CSqlType::Number},
         {"PLS_INTEGER", CSqlType::Number},

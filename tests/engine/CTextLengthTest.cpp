@@ -49,6 +49,16 @@ TEST_F(CTextLengthTest, FunctionsOfKnownLengths) {
     for (const Case& c : cases) EXPECT_EQ(SizeOf(c.expression), c.size) << c.expression;
 }
 
+// A stored function's VARCHAR2 result is as long as a VARCHAR2 may be,
+// whatever the rows hold.
+TEST_F(CTextLengthTest, AStoredFunctionsTextIsDescribedBeforeAnyRow) {
+    Exec("CREATE FUNCTION F(N NUMBER) RETURN VARCHAR2 IS BEGIN RETURN 'x'; END;");
+    Exec("CREATE FUNCTION G(N NUMBER) RETURN NUMBER IS BEGIN RETURN 1; END;");
+    EXPECT_EQ(SizeOf("F(1)"), 4000);
+    EXPECT_EQ(SizeOf("UPPER(F(1))"), 4000);
+    EXPECT_NE(SizeOf("G(1)"), 4000);
+}
+
 // A table made from a query takes the lengths its columns are described with.
 TEST_F(CTextLengthTest, CreateTableAsSelectDeclaresTheLengths) {
     Exec("CREATE TABLE C AS SELECT A || B AB, 'xyz' L, 'N' || ROWNUM R, UPPER(A) U FROM T");
