@@ -358,13 +358,6 @@ std::string QuoteName(std::string_view name) {
     return out + "\"";
 }
 
-// The order NULL takes by default: last ascending, first descending.
-void AppendNulls(const CSqlExpr::OrderItem& item, std::string& out) {
-    if (item.descending) out += " DESC";
-    bool first = item.nulls == 1 || (item.nulls == 0 && item.descending);
-    out += first ? " NULLS FIRST" : " NULLS LAST";
-}
-
 void Conjuncts(CSqlExpr* expr, std::vector<CSqlExpr*>& out) {
     if (expr == nullptr) return;
     if (expr->kind == CSqlExpr::Kind::Binary && expr->text == "AND") {
@@ -399,6 +392,13 @@ bool HasOr(const CSqlExpr* expr) {
 }
 
 }  // namespace
+
+void CSqlEmitter::AppendNulls(const CSqlExpr::OrderItem& item, std::string& out) {
+    // Note: NULL sorts last ascending, first descending, unless told.
+    if (item.descending) out += " DESC";
+    bool first = item.nulls == 1 || (item.nulls == 0 && item.descending);
+    out += first ? " NULLS FIRST" : " NULLS LAST";
+}
 
 bool CSqlEmitter::Fail(std::size_t at, int code, std::string_view name) {
     if (!m_failed) {
@@ -493,17 +493,7 @@ bool CSqlEmitter::Query(const CSqlSelect& query, std::string& out, std::vector<T
         m_scopes.pop_back();
         if (!ok) return false;
     }
-    if (query.fetch != nullptr || query.offset != nullptr) {
-        out += " LIMIT ";
-        if (query.fetch != nullptr)
-            Expr(query.fetch, out);
-        else
-            out += "-1";
-        if (query.offset != nullptr) {
-            out += " OFFSET ";
-            Expr(query.offset, out);
-        }
-    }
+    if ((query.fetch != nullptr || query.offset != nullptr) && !RowLimit(query, first, out)) return false;
     m_ctes.resize(ctes);
     if (columns != nullptr) *columns = std::move(first);
     return !m_failed;
@@ -574,14 +564,18 @@ bool CSqlEmitter::Subquery(const CSqlSelect::With& with, std::string& out, Cte& 
 bool CSqlEmitter::OrderItems(const std::vector<CSqlExpr::OrderItem>& items, std::string& out) {
     for (std::size_t k = 0; k < items.size(); ++k) {
         if (k > 0) out += ", ";
-        std::string key;
-        CSqlType type = Expr(items[k].expr, key);
-        // Note: a computed number sorts on its exact value.
-        bool exact = type == CSqlType::Number && (IsComputed(*items[k].expr) || Wide(*items[k].expr));
-        out += exact ? "ORA_NUMKEY(" + key + ")" : key;
+        out += OrderKey(*items[k].expr);
         AppendNulls(items[k], out);
     }
     return !m_failed;
+}
+
+std::string CSqlEmitter::OrderKey(const CSqlExpr& expr) {
+    std::string key;
+    CSqlType type = Expr(&expr, key);
+    // Note: a computed number sorts on its exact value.
+    bool exact = type == CSqlType::Number && (IsComputed(expr) || Wide(expr));
+    return exact ? "ORA_NUMKEY(" + key + ")" : key;
 }
 
 bool CSqlEmitter::TableSource(const CSqlFromItem& item, Source& source, std::string& text) {
@@ -978,9 +972,7 @@ bool CSqlEmitter::Block(const CSqlSelect& block, std::string& out, std::vector<T
     }
     for (std::size_t k = 0; hiddenOrder != nullptr && k < hiddenOrder->size(); ++k) {
         if (OrderPosition(*(*hiddenOrder)[k].expr, produced) > 0) continue;
-        out += ", ";
-        Expr((*hiddenOrder)[k].expr, out);
-        out += " AS TARVEX_O" + std::to_string(k);
+        out += ", " + OrderKey(*(*hiddenOrder)[k].expr) + " AS TARVEX_O" + std::to_string(k);
     }
     m_scopes.back().aliases = produced;
 
@@ -2056,6 +2048,10 @@ CSqlType CSqlEmitter::Call(const CSqlExpr& expr, std::string& out) {
     m_aggregates += aggregate ? 1 : 0;
     for (std::size_t k = 0; k < expr.args.size(); ++k) {
         if (k > 0) out += ", ";
+        if (k == 1 && expr.detail == "FROM") {
+            types.push_back(TrimCharacter(*expr.args[k], out));
+            continue;
+        }
         types.push_back(Expr(expr.args[k], out));
     }
     m_aggregates -= aggregate ? 1 : 0;
@@ -2103,6 +2099,21 @@ CSqlType CSqlEmitter::Call(const CSqlExpr& expr, std::string& out) {
             return CSqlType::Unknown;
     }
     return CSqlType::Unknown;
+}
+
+CSqlType CSqlEmitter::TrimCharacter(const CSqlExpr& set, std::string& out) {
+    // Note: TRIM's FROM form removes one character, never a set (ORA-30001).
+    if (set.kind == CSqlExpr::Kind::String) {
+        std::string value = CSqlScanner::LiteralText(set.text);
+        std::size_t characters = 0;
+        for (std::size_t k = 0; k < value.size(); k += cp932::IsLeadByte(value[k]) ? 2 : 1) ++characters;
+        if (characters > 1) return Fail(set.at, 30001), CSqlType::Unknown;
+        return Expr(&set, out);
+    }
+    std::string text;
+    CSqlType type = Expr(&set, text);
+    out += "(CASE WHEN LENGTH(" + text + ") > 1 THEN ORA_RAISE(30001) ELSE " + text + " END)";
+    return type;
 }
 
 CSqlType CSqlEmitter::Extreme(const CSqlExpr& expr, std::string& out) {
@@ -2357,6 +2368,13 @@ bool CSqlEmitter::IsDefault(const CSqlExpr& value) {
            value.parts[0].front() != '"' && Upper(value.parts[0]) == "DEFAULT";
 }
 
+std::string CSqlEmitter::ColumnDefault(const CSqliteCatalog::Column& column, const std::string& table) {
+    // Note: an identity column's default is its next number.
+    if (!column.identity.empty())
+        return "ORA_NEXTVAL('" + CSqliteCatalog::IdentitySequence(table, column.name) + "')";
+    return column.defaultValue.empty() ? std::string("NULL") : "(" + column.defaultValue + ")";
+}
+
 bool CSqlEmitter::StoreLiteral(const CSqliteCatalog::Column& column, std::string_view table,
                                const CSqlExpr& value, std::string& out) {
     CLiteralStore::Value stored;
@@ -2404,6 +2422,20 @@ bool CSqlEmitter::Insert(const CSqlStatement& statement, std::string& out) {
     // Identity columns: numbered when left out (or NULL, ON NULL); an ALWAYS
     // one takes no value. DEFAULT in VALUES leaves its column out.
     bool values = statement.query == nullptr;
+    // Note: MERGE's INSERT VALUES is a query of the source's rows; a
+    // DEFAULT there leaves its column out as in VALUES.
+    CSqlSelect rowsWithoutDefaults;
+    const CSqlSelect* rows = statement.query;
+    std::vector<bool> defaulted(targets.size(), false);
+    if (!values && rows->next == nullptr && rows->items.size() == targets.size()) {
+        rowsWithoutDefaults = *rows;
+        rowsWithoutDefaults.items.clear();
+        for (std::size_t k = 0; k < targets.size(); ++k) {
+            defaulted[k] = IsDefault(*rows->items[k].expr);
+            if (!defaulted[k]) rowsWithoutDefaults.items.push_back(rows->items[k]);
+        }
+        rows = &rowsWithoutDefaults;
+    }
     if (values && statement.values.size() > targets.size())
         return Fail(statement.values[targets.size()]->at, 913);
     if (values && statement.values.size() < targets.size()) return Fail(statement.tableAt, 947);
@@ -2411,7 +2443,7 @@ bool CSqlEmitter::Insert(const CSqlStatement& statement, std::string& out) {
     std::vector<const CSqlExpr*> given;
     for (std::size_t k = 0; k < targets.size(); ++k) {
         const CSqlExpr* value = values ? statement.values[k] : nullptr;
-        if (value != nullptr && IsDefault(*value)) continue;
+        if ((value != nullptr && IsDefault(*value)) || defaulted[k]) continue;
         if (targets[k]->identity == "ALWAYS")
             return Fail(statement.columnAt.empty() ? statement.tableAt : statement.columnAt[k], 32795,
                         targets[k]->name);
@@ -2461,7 +2493,7 @@ bool CSqlEmitter::Insert(const CSqlStatement& statement, std::string& out) {
     targets = listed;
     std::string query;
     std::vector<Typed> produced;
-    if (!Query(*statement.query, query, &produced)) return false;
+    if (!Query(*rows, query, &produced)) return false;
     if (produced.size() > targets.size()) return Fail(statement.query->at, 913);
     if (produced.size() < targets.size()) return Fail(statement.query->at, 947);
     // Note: the rows of the query pass the same checks as listed values.
@@ -2684,6 +2716,10 @@ bool CSqlEmitter::Update(const CSqlStatement& statement, std::string& out) {
             if (column.name == name) found = &column;
         if (found == nullptr) return Fail(statement.columnAt[k], 904, name);
         out += (k > 0 ? ", \"" : "\"") + found->name + "\" = ";
+        if (IsDefault(*statement.values[k])) {
+            out += ColumnDefault(*found, m_target != nullptr ? m_target->base : table);
+            continue;
+        }
         if (!Store(*found, table, statement.values[k], out)) return false;
     }
     return CloseTarget(statement, out);

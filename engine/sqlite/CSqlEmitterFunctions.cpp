@@ -69,6 +69,31 @@ std::string CSqlEmitter::DayZero() {
     return out;
 }
 
+std::string CSqlEmitter::MonthMeasure(const std::string& date) {
+    // Note: a month is 32 units and a day one, so that going back n months
+    // keeps the day of the month and the time.
+    return "((CAST(strftime('%Y', " + date + ") AS INTEGER) * 12 + CAST(strftime('%m', " + date +
+           ") AS INTEGER)) * 32 + (julianday(" + date + ") - julianday(" + date + ", 'start of month')))";
+}
+
+CSqlEmitter::FrameMeasure CSqlEmitter::Measure(const CSqlExpr& expr) {
+    if (expr.frameUnit.empty() || Upper(expr.frameUnit) != "RANGE") return FrameMeasure::Rows;
+    FrameMeasure measure = FrameMeasure::Rows;
+    for (const CSqlExpr* offset : {expr.frameStartOffset, expr.frameEndOffset}) {
+        if (offset == nullptr) continue;
+        CIntervalLiteral interval;
+        bool months = offset->kind == CSqlExpr::Kind::Interval && ParseInterval(*offset, interval) &&
+                      interval.YearToMonth();
+        FrameMeasure wanted = months ? FrameMeasure::Months : FrameMeasure::Days;
+        if (measure != FrameMeasure::Rows && measure != wanted) {
+            Fail(offset->at, 3001, "RANGE INTERVAL YEAR TO MONTH");
+            return measure;
+        }
+        measure = wanted;
+    }
+    return measure;
+}
+
 std::string CSqlEmitter::Window(const CSqlExpr& expr, bool ordered) {
     std::string out = "OVER (";
     for (std::size_t k = 0; k < expr.partition.size(); ++k) {
@@ -76,18 +101,22 @@ std::string CSqlEmitter::Window(const CSqlExpr& expr, bool ordered) {
         Expr(expr.partition[k], out);
     }
     // Note: a RANGE of offsets measures the key's own values.
-    bool measured = !expr.frameUnit.empty() && Upper(expr.frameUnit) == "RANGE" &&
-                    (expr.frameStartOffset != nullptr || expr.frameEndOffset != nullptr);
+    FrameMeasure measure = ordered ? Measure(expr) : FrameMeasure::Rows;
     for (std::size_t k = 0; ordered && k < expr.windowOrder.size(); ++k) {
         const CSqlExpr::OrderItem& item = expr.windowOrder[k];
         out += k > 0 ? ", " : (expr.partition.empty() ? "ORDER BY " : " ORDER BY ");
-        if (!measured) {
+        if (measure == FrameMeasure::Rows) {
             OrderItems({item}, out);
             continue;
         }
         std::string key;
-        // Note: dates are measured in days (from any fixed day).
-        if (Expr(item.expr, key) == CSqlType::Date) key = "ORA_SUB(" + key + ", " + DayZero() + ")";
+        // Note: dates are measured in days (from any fixed day), or in
+        // months when the offsets are.
+        if (Expr(item.expr, key) == CSqlType::Date)
+            key = measure == FrameMeasure::Months ? MonthMeasure(key)
+                                                  : "ORA_SUB(" + key + ", " + DayZero() + ")";
+        else if (measure == FrameMeasure::Months)
+            Fail(item.expr->at, 902);
         out += key + std::string(item.descending ? " DESC" : "") +
                (NullsFirst(item) ? " NULLS FIRST" : " NULLS LAST");
     }
@@ -98,13 +127,12 @@ std::string CSqlEmitter::Window(const CSqlExpr& expr, bool ordered) {
             CIntervalLiteral interval;
             if (offset != nullptr && offset->kind == CSqlExpr::Kind::Interval) {
                 if (!ParseInterval(*offset, interval)) return;
-                if (interval.Months() != 0) {
-                    Fail(offset->at, 3001, "RANGE INTERVAL YEAR TO MONTH");
-                    return;
-                }
-                out += CValueText::FromDouble(static_cast<double>(interval.Seconds()) / 86400.0 +
-                                              static_cast<double>(interval.Nanos()) / 86400e9) +
-                       " ";
+                if (interval.YearToMonth())
+                    out += std::to_string(interval.Months() * 32) + " ";
+                else
+                    out += CValueText::FromDouble(static_cast<double>(interval.Seconds()) / 86400.0 +
+                                                  static_cast<double>(interval.Nanos()) / 86400e9) +
+                           " ";
             } else if (offset != nullptr) {
                 Expr(offset, out);
                 out += " ";

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "text/Cp932.h"
+
 namespace {
 
 using Kind = CSqlScanner::Kind;
@@ -232,6 +234,10 @@ bool CSqlParser::Merge(CSqlStatement& out) {
         update.tableAt = out.tableAt;
         update.alias = out.alias;
         for (Expr*& value : update.values) {
+            // Note: DEFAULT is the target's, read from no source row.
+            if (value->kind == Expr::Kind::Name && value->parts.size() == 1 &&
+                cp932::ToUpperAscii(value->parts[0]) == "DEFAULT")
+                continue;
             Expr* taken = Node(Expr::Kind::Subquery, value->at);
             taken->query = Probe(value, source, on);
             value = taken;
@@ -845,10 +851,14 @@ bool CSqlParser::FetchAndOffset(CSqlSelect& select) {
         } else if (!Unary(select.fetch)) {
             return false;
         }
-        if (Is("PERCENT")) return Refuse("FETCH ... PERCENT");
+        select.fetchPercent = Accept("PERCENT");
         if (!Accept("ROWS") && !Accept("ROW")) return Fail();
-        if (Is("WITH")) return Refuse("FETCH ... WITH TIES");
-        if (!Expect("ONLY")) return false;
+        if (Accept("WITH")) {
+            if (!Expect("TIES")) return false;
+            select.withTies = true;
+        } else if (!Expect("ONLY")) {
+            return false;
+        }
     }
     return true;
 }
@@ -1151,6 +1161,8 @@ bool CSqlParser::TrimCall(Expr& call) {
         if (first == nullptr) {
             first = Node(Expr::Kind::String, source->at);
             first->text = "' '";
+        } else {
+            call.detail = "FROM";  // a trim character of the user's, one at most
         }
         call.args = {source, first};
     } else {
