@@ -253,7 +253,15 @@ constexpr std::string_view kRefusedPrefixes[] = {"XML",  "JSON", "REGEXP_", "DBM
 
 // The server's single-row, aggregate and analytic functions the embedded
 // engine lacks: refused by name (ORA-03001), never taken for an unknown name.
+// Functions the server calls without brackets, lacked here.
+constexpr std::string_view kBareFunctions[] = {"DBTIMEZONE", "SESSIONTIMEZONE", "ITERATION_NUMBER"};
+
 constexpr std::string_view kServerFunctions[] = {"ANY_VALUE",
+                                                 "APPROX_COUNT",
+                                                 "APPROX_COUNT_DISTINCT_AGG",
+                                                 "APPROX_COUNT_DISTINCT_DETAIL",
+                                                 "APPROX_PERCENTILE_AGG",
+                                                 "APPROX_PERCENTILE_DETAIL",
                                                  "APPROX_MEDIAN",
                                                  "APPROX_PERCENTILE",
                                                  "APPROX_RANK",
@@ -273,6 +281,12 @@ constexpr std::string_view kServerFunctions[] = {"ANY_VALUE",
                                                  "COMPOSE",
                                                  "CONVERT",
                                                  "CON_ID_TO_CON_NAME",
+                                                 "CON_DBID_TO_ID",
+                                                 "CON_GUID_TO_ID",
+                                                 "CON_NAME_TO_ID",
+                                                 "CON_UID_TO_ID",
+                                                 "CORR_K",
+                                                 "CORR_S",
                                                  "CUBE_TABLE",
                                                  "CURRENT_TIMESTAMP",
                                                  "CV",
@@ -306,8 +320,8 @@ constexpr std::string_view kServerFunctions[] = {"ANY_VALUE",
                                                  "ORA_DST_AFFECTED",
                                                  "ORA_DST_CONVERT",
                                                  "ORA_DST_ERROR",
-                                                 "ORA_INVOKING_USER",
-                                                 "ORA_INVOKING_USERID",
+                                                 "ORA_DM_PARTITION_NAME",
+                                                 "ORA_PARTITION_VALIDATION",
                                                  "PATH",
                                                  "POWERMULTISET",
                                                  "PREDICTION",
@@ -320,6 +334,7 @@ constexpr std::string_view kServerFunctions[] = {"ANY_VALUE",
                                                  "REFTOHEX",
                                                  "ROUND_TIES_TO_EVEN",
                                                  "ROWIDTOCHAR",
+                                                 "ROWIDTONCHAR",
                                                  "SCN_TO_TIMESTAMP",
                                                  "SESSIONTIMEZONE",
                                                  "SET",
@@ -1863,10 +1878,19 @@ CSqlType CSqlEmitter::Name(const CSqlExpr& expr, std::string& out) {
             out += (inWhere ? "ORA_ROWNUM_PEEK(" : "ORA_ROWNUM_CURRENT(") + std::to_string(block) + ")";
             return CSqlType::Number;
         }
-        // Note: USER and UID read the session, as functions of no argument.
-        if (last == "USER" || last == "UID") {
-            out += last == "USER" ? "ORA_USER()" : "ORA_UID()";
-            return last == "USER" ? CSqlType::Text : CSqlType::Number;
+        // Note: USER and UID read the session, as functions of no argument;
+        // the invoking user is the session's, no unit running with its
+        // owner's rights.
+        if (last == "USER" || last == "UID" || last == "ORA_INVOKING_USER" || last == "ORA_INVOKING_USERID") {
+            bool user = last == "USER" || last == "ORA_INVOKING_USER";
+            out += user ? "ORA_USER()" : "ORA_UID()";
+            return user ? CSqlType::Text : CSqlType::Number;
+        }
+        // Functions of no argument written without brackets that the engine lacks.
+        if (expr.parts.size() == 1 && std::find(std::begin(kBareFunctions), std::end(kBareFunctions), last) !=
+                                          std::end(kBareFunctions)) {
+            Fail(expr.at, 3001, last);
+            return CSqlType::Unknown;
         }
         if (last == "SYSDATE" || last == "CURRENT_DATE") {
             out += "SYSDATE()";
@@ -2032,6 +2056,11 @@ CSqlType CSqlEmitter::Call(const CSqlExpr& expr, std::string& out) {
         bool server = std::find(std::begin(kServerFunctions), std::end(kServerFunctions), name) !=
                       std::end(kServerFunctions);
         Fail(expr.at, server ? 3001 : 100904, name);
+        return CSqlType::Unknown;
+    }
+    // Note: SQLite's windows take no DISTINCT, nor the engine's LISTAGG.
+    if (expr.over && (expr.distinct || name == "LISTAGG")) {
+        Fail(expr.at, 3001, name + (expr.distinct ? "(DISTINCT ...) OVER" : " ... OVER"));
         return CSqlType::Unknown;
     }
     bool cut = name == "LISTAGG" && expr.truncateOnOverflow;

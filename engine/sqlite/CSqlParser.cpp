@@ -23,6 +23,12 @@ constexpr std::string_view kReserved[] = {
 constexpr std::string_view kTableNames[] = {"LOG",    "SAMPLE", "MODEL", "PARTITION", "WINDOW",   "LIMIT",
                                             "OFFSET", "FETCH",  "PIVOT", "UNPIVOT",   "RETURNING"};
 
+// Functions whose arguments are clauses the tree does not hold.
+constexpr std::string_view kClauseArguments[] = {
+    "JSON_TRANSFORM", "JSON_OBJECTAGG", "XMLPARSE",  "XMLPI",   "XMLQUERY",      "XMLROOT",
+    "XMLSERIALIZE",   "XMLTABLE",       "XMLEXISTS", "XMLCAST", "XMLATTRIBUTES", "XMLCOLATTVAL",
+};
+
 // Constructs the tree does not hold, refused where they start.
 struct Refusal {
     std::string_view word;
@@ -1209,6 +1215,10 @@ bool CSqlParser::CallArguments(Expr& call) {
             Accept("ALL");
         std::string name(call.text);
         for (char& c : name) c = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+        // Note: these take clauses of their own as arguments.
+        if (std::find(std::begin(kClauseArguments), std::end(kClauseArguments), name) !=
+            std::end(kClauseArguments))
+            return Refuse(name);
         bool object = name == "JSON_OBJECT";
         if (name == "JSON_VALUE" || name == "JSON_QUERY" || name == "JSON_EXISTS")
             return JsonCall(call, name);
@@ -1230,6 +1240,7 @@ bool CSqlParser::CallArguments(Expr& call) {
                 break;
             }
             call.args.pop_back();
+            if (Is("IGNORE") || Is("RESPECT")) return Refuse("IGNORE NULLS");
             if (Is("USING") || Is("AS") || Is("FROM") || Is("ON"))
                 return Refuse(std::string(call.text) + " (" + std::string(TokenText(m_k)) + ")");
             call.args.push_back(arg);
@@ -1250,6 +1261,9 @@ bool CSqlParser::CallArguments(Expr& call) {
         if (Is("OVER")) return Refuse("KEEP ... OVER");
     }
     if (Is("IGNORE") || Is("RESPECT")) return Refuse("IGNORE NULLS");
+    // Note: NTH_VALUE counts FROM FIRST unless told.
+    if (Is("FROM") && Is("FIRST", 1)) m_k += 2;
+    if (Is("FROM") && Is("LAST", 1)) return Refuse(std::string(call.text) + " ... FROM LAST");
     if (Accept("OVER")) return Over(call);
     return true;
 }

@@ -261,6 +261,31 @@ TEST_F(CServerFunctionsTest, FunctionsTheEngineLacksAreRefusedByName) {
         EXPECT_EQ(error.substr(0, 9), "ORA-03001") << call;
         EXPECT_NE(error.find(name), std::string::npos) << error;
     }
+    // Called without brackets, with clauses for arguments, over a window
+    // SQLite's cannot hold: still refused by name, never a missing column,
+    // a syntax error or an internal one.
+    const Case refused[] = {
+        {"SESSIONTIMEZONE", "SESSIONTIMEZONE"},
+        {"DBTIMEZONE", "DBTIMEZONE"},
+        {"CON_NAME_TO_ID('X')", "CON_NAME_TO_ID"},
+        {"ROWIDTONCHAR(NULL)", "ROWIDTONCHAR"},
+        {"JSON_TRANSFORM('{}', SET '$.b' = 2)", "JSON_TRANSFORM"},
+        {"XMLSERIALIZE(CONTENT NULL)", "XMLSERIALIZE"},
+        {"CORR_S(X, Y)", "CORR_S"},
+        {"FIRST_VALUE(X IGNORE NULLS) OVER (ORDER BY X)", "IGNORE NULLS"},
+        {"NTH_VALUE(X, 2) FROM LAST OVER (ORDER BY X)", "FROM LAST"},
+        {"COUNT(DISTINCT X) OVER ()", "COUNT(DISTINCT ...) OVER"},
+        {"LISTAGG(X, ',') WITHIN GROUP (ORDER BY X) OVER ()", "LISTAGG ... OVER"},
+    };
+    for (const Case& c : refused) {
+        std::string error = Failure(std::string("SELECT ") + c.expression + " FROM S");
+        EXPECT_EQ(error.substr(0, 9), "ORA-03001") << c.expression;
+        EXPECT_NE(error.find(c.answer), std::string::npos) << error;
+    }
+    EXPECT_EQ(Rows("SELECT ORA_INVOKING_USER || ORA_INVOKING_USERID FROM DUAL"),
+              Rows("SELECT USER || UID FROM DUAL"));
+    EXPECT_EQ(Rows("SELECT NTH_VALUE(X, 2) FROM FIRST OVER (ORDER BY X) FROM S WHERE X < 3 ORDER BY X"),
+              "-|2");
     EXPECT_EQ(Failure("SELECT NO_SUCH_FUNCTION(1) FROM DUAL").substr(0, 9), "ORA-00904");
     EXPECT_EQ(Failure("SELECT NEXT_DAY(SYSDATE, 'MONDAY') FROM DUAL").substr(0, 9), "ORA-01846");
     EXPECT_EQ(Failure("SELECT LN(0) FROM DUAL").substr(0, 9), "ORA-01428");
