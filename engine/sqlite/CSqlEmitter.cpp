@@ -42,6 +42,7 @@ CValueType TypeOfColumn(const CSqliteCatalog::Column& column) {
 bool IsInterval(const CSqlExpr* expr) { return expr->kind == CSqlExpr::Kind::Interval; }
 
 constexpr std::string_view kAggregates[] = {"COUNT",
+                                            "STATS_MODE",
                                             "SUM",
                                             "AVG",
                                             "MIN",
@@ -130,6 +131,9 @@ struct FunctionRow {
 constexpr FunctionRow kFunctions[] = {
     {"ABS", "ORA_ABS", Result::Number},
     {"CEIL", "ORA_CEIL", Result::Number},
+    {"BIN_TO_NUM", "ORA_BIN_TO_NUM", Result::Number},
+    {"UNISTR", "ORA_UNISTR", Result::Text},
+    {"STATS_MODE", "ORA_STATS_MODE", Result::FirstArgument},
     {"FLOOR", "ORA_FLOOR", Result::Number},
     {"MOD", "", Result::Number},
     {"POWER", "ORA_POWER", Result::Number},
@@ -267,7 +271,6 @@ constexpr std::string_view kServerFunctions[] = {"ANY_VALUE",
                                                  "APPROX_RANK",
                                                  "APPROX_SUM",
                                                  "BFILENAME",
-                                                 "BIN_TO_NUM",
                                                  "BIT_AND_AGG",
                                                  "BIT_OR_AGG",
                                                  "BIT_XOR_AGG",
@@ -356,7 +359,6 @@ constexpr std::string_view kServerFunctions[] = {"ANY_VALUE",
 
                                                  "TREAT",
                                                  "TZ_OFFSET",
-                                                 "UNISTR",
                                                  "UPDATEXML",
                                                  "VALIDATE_CONVERSION",
                                                  "VALUE"};
@@ -1819,6 +1821,8 @@ CSqlType CSqlEmitter::Name(const CSqlExpr& expr, std::string& out) {
     // DBMS_RANDOM.VALUE written without brackets is the call.
     if (expr.parts.size() == 2 && Upper(expr.parts[0]) == "DBMS_RANDOM" && Upper(expr.parts[1]) == "VALUE")
         return out += kRandomUnit, CSqlType::Number;
+    if (expr.parts.size() == 2 && Upper(expr.parts[0]) == "DBMS_RANDOM" && Upper(expr.parts[1]) == "NORMAL")
+        return out += "ORA_RANDOM_NORMAL()", CSqlType::Number;
     std::string last = Upper(expr.parts.back());
     if (expr.parts.size() == 2 && (last == "NEXTVAL" || last == "CURRVAL")) {
         out += (last == "NEXTVAL" ? "ORA_NEXTVAL('" : "ORA_CURRVAL('") + std::string(expr.parts[0]) + "')";
@@ -2033,6 +2037,17 @@ CSqlType CSqlEmitter::Call(const CSqlExpr& expr, std::string& out) {
         Expr(expr.args[1], high);
         out += "ORA_ADD(" + low + ", ORA_MUL(ORA_SUB(" + high + ", " + low + "), " + unit + "))";
         return CSqlType::Number;
+    }
+    // Note: DBMS_RANDOM.STRING and NORMAL draw as the package's do.
+    if (expr.parts.size() == 2 && Upper(expr.parts[0]) == "DBMS_RANDOM" &&
+        ((name == "STRING" && expr.args.size() == 2) || (name == "NORMAL" && expr.args.empty()))) {
+        if (name == "NORMAL") return out += "ORA_RANDOM_NORMAL()", CSqlType::Number;
+        out += "ORA_RANDOM_STRING(";
+        Expr(expr.args[0], out);
+        out += ", ";
+        Expr(expr.args[1], out);
+        out += ")";
+        return CSqlType::Text;
     }
     if (expr.parts.size() > 1) {
         Fail(expr.at, 3001, Upper(expr.parts[0]) + "." + name);

@@ -344,7 +344,23 @@ void CSqlEmitter::Bytes(const std::string& name, const CSqlExpr& expr, std::stri
     if (name == "DUMP") {
         // DUMP(expr[, format[, start[, length]]]): decimal, every byte.
         const char* defaults[] = {"", "10", "0", "0"};
-        out += "ORA_DUMP(" + args[0] + ", " + TypeCode(first);
+        std::string code = TypeCode(first);
+        if (first == CSqlType::Date) {
+            // Note: a stored DATE is type 12, a computed one 13; a stored
+            // TIMESTAMP 180; a computed TIMESTAMP's form is not the engine's.
+            bool zone = false;
+            CSqlType column = CSqlType::Unknown;
+            bool stored = expr.args[0]->kind == CSqlExpr::Kind::Name && Resolve(*expr.args[0], column);
+            int fraction = Fraction(*expr.args[0], zone);
+            if (zone || (fraction >= 0 && !stored)) {
+                Fail(expr.at, 3001, "DUMP (TIMESTAMP)");
+                return;
+            }
+            code = std::to_string(fraction >= 0 ? CRawFunctions::kTimestamp
+                                  : stored      ? CRawFunctions::kDate
+                                                : CRawFunctions::kDateValue);
+        }
+        out += "ORA_DUMP(" + args[0] + ", " + code;
         for (std::size_t k = 1; k < 4; ++k)
             out += ", " + (k < args.size() ? args[k] : std::string(defaults[k]));
         out += ")";

@@ -98,6 +98,13 @@ constexpr Case kSingleRow[] = {
     {"TO_CHAR(TO_DSINTERVAL('2 10:20:30.5') + DATE '2024-01-01', 'MM-DD HH24:MI:SS')", "01-03 10:20:30"},
     {"TO_CHAR(DATE '2023-01-29' + NUMTOYMINTERVAL(13, 'MONTH'), 'YYYY-MM-DD')", "2024-02-29"},
     {"LENGTH(SYS_GUID())", "32"},
+    // Bits, the highest first; \\XXXX escapes, '?' for a character CP932 lacks.
+    {"BIN_TO_NUM(1, 0, 1, 1) || BIN_TO_NUM(0)", "110"},
+    {"UNISTR('abc\\00e5\\65E5\\\\x') || UNISTR('\\D83D\\DE00')", "abc?日\\x?"},
+    {"LENGTH(DBMS_RANDOM.STRING('x', 12)) || CASE WHEN REGEXP_LIKE(DBMS_RANDOM.STRING('U', 20), "
+     "'^[A-Z]{20}$') "
+     "AND ABS(DBMS_RANDOM.NORMAL) < 10 THEN 'ok' END || DBMS_RANDOM.STRING('a', 0)",
+     "12ok"},
     // DBMS_RANDOM.VALUE in SQL: [0, 1) or [low, high), with or without brackets.
     {"CASE WHEN DBMS_RANDOM.VALUE >= 0 AND DBMS_RANDOM.VALUE() < 1 AND DBMS_RANDOM.VALUE(5, 6) >= 5 AND "
      "DBMS_RANDOM.VALUE(5, 6) < 6 THEN 'in' END",
@@ -144,6 +151,9 @@ TEST_F(CServerFunctionsTest, DumpAndHashesReadTheServersBytes) {
         {"DUMP(-1)", "Typ=2 Len=3: 62,100,102"},
         {"DUMP(0)", "Typ=2 Len=1: 128"},
         {"DUMP(DT)", "Typ=12 Len=7: 120,124,5,6,11,21,31"},
+        // A computed DATE: the year's two bytes low first, no offsets.
+        {"DUMP(DT + 0)", "Typ=13 Len=8: 232,7,5,6,10,20,30,0"},
+        {"DUMP(TO_DATE('2024-05-06', 'YYYY-MM-DD'), 16)", "Typ=13 Len=8: e8,7,5,6,0,0,0,0"},
         {"DUMP(N, 16)", "Typ=2 Len=4: c2,2,18,2e"},
         {"DUMP(N, 8)", "Typ=2 Len=4: 302,2,30,56"},
         {"DUMP(V, 1016)", "Typ=1 Len=3 CharacterSet=JA16SJIS: 61,62,63"},
@@ -212,6 +222,8 @@ constexpr Case kAggregates[] = {
     {"SUM(X) KEEP (DENSE_RANK FIRST ORDER BY Y NULLS FIRST)", "1|3"},
     {"COUNT(*) KEEP (DENSE_RANK LAST ORDER BY G)", "3|1"},
     {"APPROX_COUNT_DISTINCT(Y)", "3|0"},
+    // The most frequent value, the least of several.
+    {"STATS_MODE(MOD(X, 2)) || STATS_MODE(X)", "01|13"},
 };
 
 TEST_F(CServerFunctionsTest, AggregatesPerGroupAreExactDecimals) {
@@ -287,6 +299,9 @@ TEST_F(CServerFunctionsTest, FunctionsTheEngineLacksAreRefusedByName) {
     EXPECT_EQ(Rows("SELECT NTH_VALUE(X, 2) FROM FIRST OVER (ORDER BY X) FROM S WHERE X < 3 ORDER BY X"),
               "-|2");
     EXPECT_EQ(Failure("SELECT NO_SUCH_FUNCTION(1) FROM DUAL").substr(0, 9), "ORA-00904");
+    EXPECT_EQ(Failure("SELECT BIN_TO_NUM(1, 2) FROM DUAL").substr(0, 9), "ORA-01760");
+    EXPECT_EQ(Failure("SELECT UNISTR('a\\zz') FROM DUAL").substr(0, 9), "ORA-30186");
+    EXPECT_EQ(Failure("SELECT DUMP(SYSTIMESTAMP) FROM DUAL").substr(0, 9), "ORA-03001");
     EXPECT_EQ(Failure("SELECT NEXT_DAY(SYSDATE, 'MONDAY') FROM DUAL").substr(0, 9), "ORA-01846");
     EXPECT_EQ(Failure("SELECT LN(0) FROM DUAL").substr(0, 9), "ORA-01428");
     // Months added by an interval keep their day: a day the month lacks is refused.

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <map>
 #include <new>
 #include <string>
 #include <string_view>
@@ -388,6 +389,43 @@ void KeepFinal(sqlite3_context* context) {
     Free<KeepState>(context);
 }
 
+// STATS_MODE: each value by its bytes (a number by its exact value), with
+// how often it came and the first row's value to answer.
+struct ModeState {
+    struct Seen {
+        long long count = 0;
+        sqlite3_value* value = nullptr;
+    };
+    std::map<std::string, Seen> values;
+    ~ModeState() {
+        for (auto& [key, seen] : values) sqlite3_value_free(seen.value);
+    }
+};
+
+void ModeStep(sqlite3_context* context, int, sqlite3_value** argv) {
+    Key key = Key::Of(argv[0]);
+    if (key.null) return;
+    auto* state = State<ModeState>(context, true);
+    if (state == nullptr) return sqlite3_result_error_nomem(context);
+    ModeState::Seen& seen = state->values[key.number ? "n" + key.value.SortKey() : "t" + key.text];
+    if (seen.value == nullptr) seen.value = sqlite3_value_dup(argv[0]);
+    ++seen.count;
+}
+
+void ModeFinal(sqlite3_context* context) {
+    auto* state = State<ModeState>(context, false);
+    if (state == nullptr) return sqlite3_result_null(context);
+    // Note: of several modes the least value is the answer (the server picks one).
+    const ModeState::Seen* mode = nullptr;
+    for (const auto& [key, seen] : state->values)
+        if (mode == nullptr || seen.count > mode->count) mode = &seen;
+    if (mode == nullptr || mode->value == nullptr)
+        sqlite3_result_null(context);
+    else
+        sqlite3_result_value(context, mode->value);
+    Free<ModeState>(context);
+}
+
 }  // namespace
 
 bool CStatisticFunctions::Register(sqlite3* db) {
@@ -401,6 +439,7 @@ bool CStatisticFunctions::Register(sqlite3* db) {
         {"ORA_PERCENTILE", 4, PercentileStep, PercentileFinal},
         {"ORA_HYPOTHETICAL", -1, HypotheticalStep, HypotheticalFinal},
         {"ORA_KEEP", -1, KeepStep, KeepFinal},
+        {"ORA_STATS_MODE", 1, ModeStep, ModeFinal},
     };
     // Note: the statistics also serve as window functions, rows leaving the
     // window taken out of the sums again.
