@@ -650,7 +650,8 @@ bool CSqlEmitter::EachSource(const CSqlSelect& block, Scope& scope, std::vector<
         if (item.query != nullptr) {
             text = "(";
             if (!Query(*item.query, text, &source.columns)) return false;
-            bool ordered = !item.query->orderBy.empty() && item.query->fetch == nullptr;
+            bool ordered =
+                !item.query->orderBy.empty() && item.query->fetch == nullptr && item.query->offset == nullptr;
             // Note: a sorted subquery keeps its order for ROWNUM outside it.
             if (ordered) text += " LIMIT -1 OFFSET 0";
             text += ")";

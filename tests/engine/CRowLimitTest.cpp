@@ -63,6 +63,9 @@ TEST_F(CRowLimitTest, TiesFollowTheSortKeysWhereverTheyAre) {
     EXPECT_EQ(Rows("SELECT ID FROM E WHERE ID IN (SELECT ID FROM E ORDER BY SAL DESC FETCH FIRST 20 PERCENT "
                    "ROWS ONLY) ORDER BY ID"),
               "9|10");
+    // A sorted subquery with only an OFFSET (it was ORA-00900).
+    EXPECT_EQ(Rows("SELECT ROWNUM, SAL FROM (SELECT SAL FROM E ORDER BY SAL DESC OFFSET 8 ROWS)"),
+              "1,950|2,800");
     m_binds = {CEngineBind{"N", "3", false, 2}};
     EXPECT_EQ(Rows("SELECT ID FROM E ORDER BY SAL FETCH FIRST :N ROWS WITH TIES"), "1|2|3");
 }
