@@ -2074,7 +2074,14 @@ CSqlType CSqlEmitter::Call(const CSqlExpr& expr, std::string& out) {
         Fail(expr.at, server ? 3001 : 100904, name);
         return CSqlType::Unknown;
     }
-    // Note: SQLite's windows take no DISTINCT, nor the engine's LISTAGG.
+    // Note: SQLite's windows take no DISTINCT (but for COUNT, the engine's
+    // own), nor the engine's LISTAGG.
+    if (expr.over && expr.distinct && name == "COUNT" && expr.args.size() == 1 && expr.windowOrder.empty()) {
+        out += "ORA_COUNT_DISTINCT(";
+        Expr(expr.args[0], out);
+        out += ") " + Window(expr, false);
+        return CSqlType::Number;
+    }
     if (expr.over && (expr.distinct || name == "LISTAGG")) {
         Fail(expr.at, 3001, name + (expr.distinct ? "(DISTINCT ...) OVER" : " ... OVER"));
         return CSqlType::Unknown;

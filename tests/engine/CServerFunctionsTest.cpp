@@ -245,6 +245,8 @@ constexpr Case kAnalytic[] = {
     {"CUME_DIST() OVER (ORDER BY X)", ".25|.5|.75|1"},
     {"PERCENT_RANK() OVER (PARTITION BY G ORDER BY X)", "0|.5|0|1"},
     {"RATIO_TO_REPORT(X) OVER ()", ".1|.2|.3|.4"},
+    // The distinct values of the partition (NULL not counted).
+    {"COUNT(DISTINCT MOD(X, 2)) OVER (PARTITION BY G) || COUNT(DISTINCT Y) OVER ()", "23|23|13|23"},
     {"SUM(X) OVER (ORDER BY X ROWS BETWEEN 1 PRECEDING AND 1 FOLLOWING)", "3|6|9|7"},
     {"COUNT(*) OVER (ORDER BY X RANGE BETWEEN 1 PRECEDING AND CURRENT ROW)", "1|2|2|2"},
     {"SUM(X) OVER (ORDER BY X ROWS UNBOUNDED PRECEDING)", "1|3|6|10"},
@@ -286,7 +288,8 @@ TEST_F(CServerFunctionsTest, FunctionsTheEngineLacksAreRefusedByName) {
         {"CORR_S(X, Y)", "CORR_S"},
         {"FIRST_VALUE(X IGNORE NULLS) OVER (ORDER BY X)", "IGNORE NULLS"},
         {"NTH_VALUE(X, 2) FROM LAST OVER (ORDER BY X)", "FROM LAST"},
-        {"COUNT(DISTINCT X) OVER ()", "COUNT(DISTINCT ...) OVER"},
+        {"SUM(DISTINCT X) OVER ()", "SUM(DISTINCT ...) OVER"},
+        {"COUNT(DISTINCT X) OVER (ORDER BY X)", "COUNT(DISTINCT ...) OVER"},
         {"LISTAGG(X, ',') WITHIN GROUP (ORDER BY X) OVER ()", "LISTAGG ... OVER"},
     };
     for (const Case& c : refused) {

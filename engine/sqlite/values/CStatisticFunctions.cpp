@@ -426,6 +426,40 @@ void ModeFinal(sqlite3_context* context) {
     Free<ModeState>(context);
 }
 
+// COUNT(DISTINCT x) over a window: how often each value is in it.
+struct DistinctState {
+    std::map<std::string, long long> values;
+};
+
+std::string DistinctKey(sqlite3_value* value) {
+    Key key = Key::Of(value);
+    return key.number ? "n" + key.value.SortKey() : "t" + key.text;
+}
+
+template <bool kInverse>
+void DistinctStep(sqlite3_context* context, int, sqlite3_value** argv) {
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL) return;
+    auto* state = State<DistinctState>(context, true);
+    if (state == nullptr) return sqlite3_result_error_nomem(context);
+    std::string key = DistinctKey(argv[0]);
+    if (!kInverse) {
+        ++state->values[key];
+        return;
+    }
+    auto found = state->values.find(key);
+    if (found != state->values.end() && --found->second == 0) state->values.erase(found);
+}
+
+void DistinctValue(sqlite3_context* context) {
+    auto* state = State<DistinctState>(context, false);
+    sqlite3_result_int64(context, state == nullptr ? 0 : static_cast<long long>(state->values.size()));
+}
+
+void DistinctFinal(sqlite3_context* context) {
+    DistinctValue(context);
+    Free<DistinctState>(context);
+}
+
 }  // namespace
 
 bool CStatisticFunctions::Register(sqlite3* db) {
@@ -447,6 +481,10 @@ bool CStatisticFunctions::Register(sqlite3* db) {
         if (sqlite3_create_window_function(db, "ORA_STAT", arguments, SQLITE_UTF8, nullptr, StatStep<false>,
                                            StatFinal, StatValue, StatStep<true>, nullptr) != SQLITE_OK)
             return false;
+    if (sqlite3_create_window_function(db, "ORA_COUNT_DISTINCT", 1, SQLITE_UTF8, nullptr, DistinctStep<false>,
+                                       DistinctFinal, DistinctValue, DistinctStep<true>,
+                                       nullptr) != SQLITE_OK)
+        return false;
     for (const Aggregate& row : kAggregates)
         if (sqlite3_create_function(db, row.name, row.arguments, SQLITE_UTF8, nullptr, nullptr, row.step,
                                     row.final) != SQLITE_OK)
