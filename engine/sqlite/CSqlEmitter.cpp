@@ -42,6 +42,15 @@ CValueType TypeOfColumn(const CSqliteCatalog::Column& column) {
 bool IsInterval(const CSqlExpr* expr) { return expr->kind == CSqlExpr::Kind::Interval; }
 
 constexpr std::string_view kAggregates[] = {"COUNT",
+                                            "REGR_COUNT",
+                                            "REGR_AVGX",
+                                            "REGR_AVGY",
+                                            "REGR_SLOPE",
+                                            "REGR_INTERCEPT",
+                                            "REGR_R2",
+                                            "REGR_SXX",
+                                            "REGR_SYY",
+                                            "REGR_SXY",
                                             "STATS_MODE",
                                             "SUM",
                                             "AVG",
@@ -252,8 +261,7 @@ const FunctionRow* FindFunction(std::string_view name) {
 }
 
 // Functions of the server the embedded engine refuses, by name prefix.
-constexpr std::string_view kRefusedPrefixes[] = {"XML",  "JSON", "REGEXP_", "DBMS_",
-                                                 "UTL_", "SYS_", "REGR_",   "STATS_"};
+constexpr std::string_view kRefusedPrefixes[] = {"XML", "JSON", "REGEXP_", "DBMS_", "UTL_", "SYS_", "STATS_"};
 
 // The server's single-row, aggregate and analytic functions the embedded
 // engine lacks: refused by name (ORA-03001), never taken for an unknown name.

@@ -172,6 +172,8 @@ private:
     // conditions as arguments); false when `name` is none of them.
     bool Extended(const std::string& name, const CSqlExpr& expr, std::string& out, CSqlType& type);
     bool Aggregate(const std::string& name, const CSqlExpr& expr, std::string& out, CSqlType& type);
+    // REGR_SLOPE, REGR_INTERCEPT, ... of the pairs with neither value NULL.
+    bool Regression(const std::string& name, const CSqlExpr& expr, std::string& out, CSqlType& type);
     bool Ordered(const std::string& name, const CSqlExpr& expr, std::string& out, CSqlType& type);
     bool Keep(const std::string& name, const CSqlExpr& expr, std::string& out, CSqlType& type);
     bool Analytic(const std::string& name, const CSqlExpr& expr, std::string& out, CSqlType& type);

@@ -36,6 +36,26 @@ struct HypotheticalRow {
 constexpr HypotheticalRow kHypothetical[] = {
     {"RANK", "1"}, {"DENSE_RANK", "1"}, {"CUME_DIST", "1"}, {"PERCENT_RANK", "0"}};
 
+// The linear regressions over the pairs with neither value NULL, written
+// from the pairs' count (%C), averages (%AX, %AY), population variances
+// (%VX, %VY), covariance (%CV) and correlation (%R).
+struct RegressionRow {
+    std::string_view name;
+    std::string_view pattern;
+};
+
+constexpr RegressionRow kRegressions[] = {
+    {"REGR_COUNT", "%C"},
+    {"REGR_AVGX", "%AX"},
+    {"REGR_AVGY", "%AY"},
+    {"REGR_SLOPE", "ORA_DIV(%CV, NULLIF(%VX, 0))"},
+    {"REGR_INTERCEPT", "ORA_SUB(%AY, ORA_MUL(ORA_DIV(%CV, NULLIF(%VX, 0)), %AX))"},
+    {"REGR_R2", "(CASE WHEN %VX = 0 THEN NULL WHEN %VY = 0 THEN 1 ELSE ORA_POWER(%R, 2) END)"},
+    {"REGR_SXX", "ORA_MUL(%C, %VX)"},
+    {"REGR_SYY", "ORA_MUL(%C, %VY)"},
+    {"REGR_SXY", "ORA_MUL(%C, %CV)"},
+};
+
 bool NullsFirst(const CSqlExpr::OrderItem& item) {
     return item.nulls == 1 || (item.nulls == 0 && item.descending);
 }
@@ -45,8 +65,8 @@ bool NullsFirst(const CSqlExpr::OrderItem& item) {
 bool CSqlEmitter::Extended(const std::string& name, const CSqlExpr& expr, std::string& out, CSqlType& type) {
     if (expr.keep != 0) return Keep(name, expr, out, type);
     if (!expr.withinGroup.empty() && name != "LISTAGG") return Ordered(name, expr, out, type);
-    return Aggregate(name, expr, out, type) || Analytic(name, expr, out, type) ||
-           Scalar(name, expr, out, type);
+    return Aggregate(name, expr, out, type) || Regression(name, expr, out, type) ||
+           Analytic(name, expr, out, type) || Scalar(name, expr, out, type);
 }
 
 std::vector<CSqlType> CSqlEmitter::Arguments(const CSqlExpr& expr, std::string& out, bool aggregate) {
@@ -171,6 +191,48 @@ bool CSqlEmitter::Aggregate(const std::string& name, const CSqlExpr& expr, std::
     Arguments(expr, out, true);
     out += statistic != nullptr ? ")" : ", 0)";
     if (expr.over) out += " " + Window(expr, statistic != nullptr);
+    return true;
+}
+
+bool CSqlEmitter::Regression(const std::string& name, const CSqlExpr& expr, std::string& out,
+                             CSqlType& type) {
+    const RegressionRow* row = nullptr;
+    for (const RegressionRow& candidate : kRegressions)
+        if (candidate.name == name) row = &candidate;
+    if (row == nullptr) return false;
+    type = CSqlType::Number;
+    if (expr.args.size() != 2 || expr.starArgument) return Fail(expr.at, 909, name), true;
+    if (expr.distinct) return Fail(expr.at, 3001, name + "(DISTINCT ...)"), true;
+    std::string y;
+    std::string x;
+    m_aggregates += 1;
+    Expr(expr.args[0], y);
+    Expr(expr.args[1], x);
+    m_aggregates -= 1;
+    const std::string over = expr.over ? " " + Window(expr, true) : std::string();
+    const std::string pairX = "(CASE WHEN " + y + " IS NOT NULL THEN " + x + " END)";
+    const std::string pairY = "(CASE WHEN " + x + " IS NOT NULL THEN " + y + " END)";
+    const std::pair<std::string_view, std::string> parts[] = {
+        {"%CV", "ORA_STAT('COVAR_POP', " + y + ", " + x + ")" + over},
+        {"%C", "COUNT(CASE WHEN " + x + " IS NOT NULL AND " + y + " IS NOT NULL THEN 1 END)" + over},
+        {"%AX", "ORA_AVG(" + pairX + ")" + over},
+        {"%AY", "ORA_AVG(" + pairY + ")" + over},
+        {"%VX", "ORA_STAT('VAR_POP', " + pairX + ")" + over},
+        {"%VY", "ORA_STAT('VAR_POP', " + pairY + ")" + over},
+        {"%R", "ORA_STAT('CORR', " + y + ", " + x + ")" + over},
+    };
+    std::string_view pattern = row->pattern;
+    for (std::size_t k = 0; k < pattern.size();) {
+        bool replaced = false;
+        for (const auto& [mark, text] : parts)
+            if (pattern.substr(k, mark.size()) == mark) {
+                out += text;
+                k += mark.size();
+                replaced = true;
+                break;
+            }
+        if (!replaced) out += pattern[k++];
+    }
     return true;
 }
 

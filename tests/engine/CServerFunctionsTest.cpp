@@ -222,6 +222,13 @@ constexpr Case kAggregates[] = {
     {"SUM(X) KEEP (DENSE_RANK FIRST ORDER BY Y NULLS FIRST)", "1|3"},
     {"COUNT(*) KEEP (DENSE_RANK LAST ORDER BY G)", "3|1"},
     {"APPROX_COUNT_DISTINCT(Y)", "3|0"},
+    // The line through (1, 2), (2, 4), (4, 5): slope 13/14, intercept 3/2,
+    // R2 the square of CORR (13/14 again);
+    // group b has no pair without a NULL.
+    {"REGR_COUNT(Y, X) || ':' || ROUND(REGR_INTERCEPT(Y, X), 30) || ':' || ROUND(REGR_SLOPE(Y, X), 6) || ':' "
+     "|| "
+     "ROUND(REGR_R2(Y, X), 6)",
+     "3:1.5:.928571:.862245|0:::"},
     // The most frequent value, the least of several.
     {"STATS_MODE(MOD(X, 2)) || STATS_MODE(X)", "01|13"},
 };
