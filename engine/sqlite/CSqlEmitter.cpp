@@ -42,6 +42,16 @@ CValueType TypeOfColumn(const CSqliteCatalog::Column& column) {
 bool IsInterval(const CSqlExpr* expr) { return expr->kind == CSqlExpr::Kind::Interval; }
 
 constexpr std::string_view kAggregates[] = {"COUNT",
+                                            "REGR_COUNT",
+                                            "REGR_AVGX",
+                                            "REGR_AVGY",
+                                            "REGR_SLOPE",
+                                            "REGR_INTERCEPT",
+                                            "REGR_R2",
+                                            "REGR_SXX",
+                                            "REGR_SYY",
+                                            "REGR_SXY",
+                                            "STATS_MODE",
                                             "SUM",
                                             "AVG",
                                             "MIN",
@@ -130,6 +140,9 @@ struct FunctionRow {
 constexpr FunctionRow kFunctions[] = {
     {"ABS", "ORA_ABS", Result::Number},
     {"CEIL", "ORA_CEIL", Result::Number},
+    {"BIN_TO_NUM", "ORA_BIN_TO_NUM", Result::Number},
+    {"UNISTR", "ORA_UNISTR", Result::Text},
+    {"STATS_MODE", "ORA_STATS_MODE", Result::FirstArgument},
     {"FLOOR", "ORA_FLOOR", Result::Number},
     {"MOD", "", Result::Number},
     {"POWER", "ORA_POWER", Result::Number},
@@ -248,18 +261,24 @@ const FunctionRow* FindFunction(std::string_view name) {
 }
 
 // Functions of the server the embedded engine refuses, by name prefix.
-constexpr std::string_view kRefusedPrefixes[] = {"XML",  "JSON", "REGEXP_", "DBMS_",
-                                                 "UTL_", "SYS_", "REGR_",   "STATS_"};
+constexpr std::string_view kRefusedPrefixes[] = {"XML", "JSON", "REGEXP_", "DBMS_", "UTL_", "SYS_", "STATS_"};
 
 // The server's single-row, aggregate and analytic functions the embedded
 // engine lacks: refused by name (ORA-03001), never taken for an unknown name.
+// Functions the server calls without brackets, lacked here.
+constexpr std::string_view kBareFunctions[] = {"DBTIMEZONE", "SESSIONTIMEZONE", "ITERATION_NUMBER"};
+
 constexpr std::string_view kServerFunctions[] = {"ANY_VALUE",
+                                                 "APPROX_COUNT",
+                                                 "APPROX_COUNT_DISTINCT_AGG",
+                                                 "APPROX_COUNT_DISTINCT_DETAIL",
+                                                 "APPROX_PERCENTILE_AGG",
+                                                 "APPROX_PERCENTILE_DETAIL",
                                                  "APPROX_MEDIAN",
                                                  "APPROX_PERCENTILE",
                                                  "APPROX_RANK",
                                                  "APPROX_SUM",
                                                  "BFILENAME",
-                                                 "BIN_TO_NUM",
                                                  "BIT_AND_AGG",
                                                  "BIT_OR_AGG",
                                                  "BIT_XOR_AGG",
@@ -273,6 +292,12 @@ constexpr std::string_view kServerFunctions[] = {"ANY_VALUE",
                                                  "COMPOSE",
                                                  "CONVERT",
                                                  "CON_ID_TO_CON_NAME",
+                                                 "CON_DBID_TO_ID",
+                                                 "CON_GUID_TO_ID",
+                                                 "CON_NAME_TO_ID",
+                                                 "CON_UID_TO_ID",
+                                                 "CORR_K",
+                                                 "CORR_S",
                                                  "CUBE_TABLE",
                                                  "CURRENT_TIMESTAMP",
                                                  "CV",
@@ -306,8 +331,8 @@ constexpr std::string_view kServerFunctions[] = {"ANY_VALUE",
                                                  "ORA_DST_AFFECTED",
                                                  "ORA_DST_CONVERT",
                                                  "ORA_DST_ERROR",
-                                                 "ORA_INVOKING_USER",
-                                                 "ORA_INVOKING_USERID",
+                                                 "ORA_DM_PARTITION_NAME",
+                                                 "ORA_PARTITION_VALIDATION",
                                                  "PATH",
                                                  "POWERMULTISET",
                                                  "PREDICTION",
@@ -320,6 +345,7 @@ constexpr std::string_view kServerFunctions[] = {"ANY_VALUE",
                                                  "REFTOHEX",
                                                  "ROUND_TIES_TO_EVEN",
                                                  "ROWIDTOCHAR",
+                                                 "ROWIDTONCHAR",
                                                  "SCN_TO_TIMESTAMP",
                                                  "SESSIONTIMEZONE",
                                                  "SET",
@@ -341,7 +367,6 @@ constexpr std::string_view kServerFunctions[] = {"ANY_VALUE",
 
                                                  "TREAT",
                                                  "TZ_OFFSET",
-                                                 "UNISTR",
                                                  "UPDATEXML",
                                                  "VALIDATE_CONVERSION",
                                                  "VALUE"};
@@ -363,13 +388,6 @@ std::string QuoteName(std::string_view name) {
 std::string WrittenName(std::string_view name) {
     if (name.find('#') == std::string_view::npos || name.starts_with('"')) return std::string(name);
     return QuoteName(Upper(name));
-}
-
-// The order NULL takes by default: last ascending, first descending.
-void AppendNulls(const CSqlExpr::OrderItem& item, std::string& out) {
-    if (item.descending) out += " DESC";
-    bool first = item.nulls == 1 || (item.nulls == 0 && item.descending);
-    out += first ? " NULLS FIRST" : " NULLS LAST";
 }
 
 void Conjuncts(CSqlExpr* expr, std::vector<CSqlExpr*>& out) {
@@ -406,6 +424,13 @@ bool HasOr(const CSqlExpr* expr) {
 }
 
 }  // namespace
+
+void CSqlEmitter::AppendNulls(const CSqlExpr::OrderItem& item, std::string& out) {
+    // Note: NULL sorts last ascending, first descending, unless told.
+    if (item.descending) out += " DESC";
+    bool first = item.nulls == 1 || (item.nulls == 0 && item.descending);
+    out += first ? " NULLS FIRST" : " NULLS LAST";
+}
 
 bool CSqlEmitter::Fail(std::size_t at, int code, std::string_view name) {
     if (!m_failed) {
@@ -500,17 +525,7 @@ bool CSqlEmitter::Query(const CSqlSelect& query, std::string& out, std::vector<T
         m_scopes.pop_back();
         if (!ok) return false;
     }
-    if (query.fetch != nullptr || query.offset != nullptr) {
-        out += " LIMIT ";
-        if (query.fetch != nullptr)
-            Expr(query.fetch, out);
-        else
-            out += "-1";
-        if (query.offset != nullptr) {
-            out += " OFFSET ";
-            Expr(query.offset, out);
-        }
-    }
+    if ((query.fetch != nullptr || query.offset != nullptr) && !RowLimit(query, first, out)) return false;
     m_ctes.resize(ctes);
     if (columns != nullptr) *columns = std::move(first);
     return !m_failed;
@@ -587,14 +602,18 @@ bool CSqlEmitter::OrderItems(const std::vector<CSqlExpr::OrderItem>& items, std:
             position.text.find_first_not_of("0123456789") == std::string_view::npos &&
             OrderPosition(position, m_scopes.back().aliases) == 0)
             return Fail(position.at, 1785);
-        std::string key;
-        CSqlType type = Expr(items[k].expr, key);
-        // Note: a computed number sorts on its exact value.
-        bool exact = type == CSqlType::Number && (IsComputed(*items[k].expr) || Wide(*items[k].expr));
-        out += exact ? "ORA_NUMKEY(" + key + ")" : key;
+        out += OrderKey(*items[k].expr);
         AppendNulls(items[k], out);
     }
     return !m_failed;
+}
+
+std::string CSqlEmitter::OrderKey(const CSqlExpr& expr) {
+    std::string key;
+    CSqlType type = Expr(&expr, key);
+    // Note: a computed number sorts on its exact value.
+    bool exact = type == CSqlType::Number && (IsComputed(expr) || Wide(expr));
+    return exact ? "ORA_NUMKEY(" + key + ")" : key;
 }
 
 bool CSqlEmitter::TableSource(const CSqlFromItem& item, Source& source, std::string& text) {
@@ -652,7 +671,8 @@ bool CSqlEmitter::EachSource(const CSqlSelect& block, Scope& scope, std::vector<
         if (item.query != nullptr) {
             text = "(";
             if (!Query(*item.query, text, &source.columns)) return false;
-            bool ordered = !item.query->orderBy.empty() && item.query->fetch == nullptr;
+            bool ordered =
+                !item.query->orderBy.empty() && item.query->fetch == nullptr && item.query->offset == nullptr;
             // Note: a sorted subquery keeps its order for ROWNUM outside it.
             if (ordered) text += " LIMIT -1 OFFSET 0";
             text += ")";
@@ -996,9 +1016,7 @@ bool CSqlEmitter::Block(const CSqlSelect& block, std::string& out, std::vector<T
     }
     for (std::size_t k = 0; hiddenOrder != nullptr && k < hiddenOrder->size(); ++k) {
         if (OrderPosition(*(*hiddenOrder)[k].expr, produced) > 0) continue;
-        out += ", ";
-        Expr((*hiddenOrder)[k].expr, out);
-        out += " AS TARVEX_O" + std::to_string(k);
+        out += ", " + OrderKey(*(*hiddenOrder)[k].expr) + " AS TARVEX_O" + std::to_string(k);
     }
     m_scopes.back().aliases = produced;
 
@@ -1842,6 +1860,8 @@ CSqlType CSqlEmitter::Name(const CSqlExpr& expr, std::string& out) {
     // DBMS_RANDOM.VALUE written without brackets is the call.
     if (expr.parts.size() == 2 && Upper(expr.parts[0]) == "DBMS_RANDOM" && Upper(expr.parts[1]) == "VALUE")
         return out += kRandomUnit, CSqlType::Number;
+    if (expr.parts.size() == 2 && Upper(expr.parts[0]) == "DBMS_RANDOM" && Upper(expr.parts[1]) == "NORMAL")
+        return out += "ORA_RANDOM_NORMAL()", CSqlType::Number;
     std::string last = Upper(expr.parts.back());
     if (expr.parts.size() == 2 && (last == "NEXTVAL" || last == "CURRVAL")) {
         out += (last == "NEXTVAL" ? "ORA_NEXTVAL('" : "ORA_CURRVAL('") + std::string(expr.parts[0]) + "')";
@@ -1901,10 +1921,19 @@ CSqlType CSqlEmitter::Name(const CSqlExpr& expr, std::string& out) {
             out += (inWhere ? "ORA_ROWNUM_PEEK(" : "ORA_ROWNUM_CURRENT(") + std::to_string(block) + ")";
             return CSqlType::Number;
         }
-        // Note: USER and UID read the session, as functions of no argument.
-        if (last == "USER" || last == "UID") {
-            out += last == "USER" ? "ORA_USER()" : "ORA_UID()";
-            return last == "USER" ? CSqlType::Text : CSqlType::Number;
+        // Note: USER and UID read the session, as functions of no argument;
+        // the invoking user is the session's, no unit running with its
+        // owner's rights.
+        if (last == "USER" || last == "UID" || last == "ORA_INVOKING_USER" || last == "ORA_INVOKING_USERID") {
+            bool user = last == "USER" || last == "ORA_INVOKING_USER";
+            out += user ? "ORA_USER()" : "ORA_UID()";
+            return user ? CSqlType::Text : CSqlType::Number;
+        }
+        // Functions of no argument written without brackets that the engine lacks.
+        if (expr.parts.size() == 1 && std::find(std::begin(kBareFunctions), std::end(kBareFunctions), last) !=
+                                          std::end(kBareFunctions)) {
+            Fail(expr.at, 3001, last);
+            return CSqlType::Unknown;
         }
         if (last == "SYSDATE" || last == "CURRENT_DATE") {
             out += "SYSDATE()";
@@ -2051,6 +2080,17 @@ CSqlType CSqlEmitter::Call(const CSqlExpr& expr, std::string& out) {
         out += "ORA_ADD(" + low + ", ORA_MUL(ORA_SUB(" + high + ", " + low + "), " + unit + "))";
         return CSqlType::Number;
     }
+    // Note: DBMS_RANDOM.STRING and NORMAL draw as the package's do.
+    if (expr.parts.size() == 2 && Upper(expr.parts[0]) == "DBMS_RANDOM" &&
+        ((name == "STRING" && expr.args.size() == 2) || (name == "NORMAL" && expr.args.empty()))) {
+        if (name == "NORMAL") return out += "ORA_RANDOM_NORMAL()", CSqlType::Number;
+        out += "ORA_RANDOM_STRING(";
+        Expr(expr.args[0], out);
+        out += ", ";
+        Expr(expr.args[1], out);
+        out += ")";
+        return CSqlType::Text;
+    }
     if (expr.parts.size() > 1) {
         Fail(expr.at, 3001, Upper(expr.parts[0]) + "." + name);
         return CSqlType::Unknown;
@@ -2075,6 +2115,18 @@ CSqlType CSqlEmitter::Call(const CSqlExpr& expr, std::string& out) {
         Fail(expr.at, server ? 3001 : 100904, name);
         return CSqlType::Unknown;
     }
+    // Note: SQLite's windows take no DISTINCT (but for COUNT, the engine's
+    // own), nor the engine's LISTAGG.
+    if (expr.over && expr.distinct && name == "COUNT" && expr.args.size() == 1 && expr.windowOrder.empty()) {
+        out += "ORA_COUNT_DISTINCT(";
+        Expr(expr.args[0], out);
+        out += ") " + Window(expr, false);
+        return CSqlType::Number;
+    }
+    if (expr.over && (expr.distinct || name == "LISTAGG")) {
+        Fail(expr.at, 3001, name + (expr.distinct ? "(DISTINCT ...) OVER" : " ... OVER"));
+        return CSqlType::Unknown;
+    }
     bool cut = name == "LISTAGG" && expr.truncateOnOverflow;
     const std::size_t start = out.size();
     out += cut ? std::string_view("ORA_LISTAGG_CUT") : (row->emitted.empty() ? row->name : row->emitted);
@@ -2089,6 +2141,10 @@ CSqlType CSqlEmitter::Call(const CSqlExpr& expr, std::string& out) {
     m_aggregates += aggregate ? 1 : 0;
     for (std::size_t k = 0; k < expr.args.size(); ++k) {
         if (k > 0) out += ", ";
+        if (k == 1 && expr.detail == "FROM") {
+            types.push_back(TrimCharacter(*expr.args[k], out));
+            continue;
+        }
         types.push_back(Expr(expr.args[k], out));
     }
     m_aggregates -= aggregate ? 1 : 0;
@@ -2136,6 +2192,21 @@ CSqlType CSqlEmitter::Call(const CSqlExpr& expr, std::string& out) {
             return CSqlType::Unknown;
     }
     return CSqlType::Unknown;
+}
+
+CSqlType CSqlEmitter::TrimCharacter(const CSqlExpr& set, std::string& out) {
+    // Note: TRIM's FROM form removes one character, never a set (ORA-30001).
+    if (set.kind == CSqlExpr::Kind::String) {
+        std::string value = CSqlScanner::LiteralText(set.text);
+        std::size_t characters = 0;
+        for (std::size_t k = 0; k < value.size(); k += cp932::IsLeadByte(value[k]) ? 2 : 1) ++characters;
+        if (characters > 1) return Fail(set.at, 30001), CSqlType::Unknown;
+        return Expr(&set, out);
+    }
+    std::string text;
+    CSqlType type = Expr(&set, text);
+    out += "(CASE WHEN LENGTH(" + text + ") > 1 THEN ORA_RAISE(30001) ELSE " + text + " END)";
+    return type;
 }
 
 CSqlType CSqlEmitter::Extreme(const CSqlExpr& expr, std::string& out) {
@@ -2390,6 +2461,13 @@ bool CSqlEmitter::IsDefault(const CSqlExpr& value) {
            value.parts[0].front() != '"' && Upper(value.parts[0]) == "DEFAULT";
 }
 
+std::string CSqlEmitter::ColumnDefault(const CSqliteCatalog::Column& column, const std::string& table) {
+    // Note: an identity column's default is its next number.
+    if (!column.identity.empty())
+        return "ORA_NEXTVAL('" + CSqliteCatalog::IdentitySequence(table, column.name) + "')";
+    return column.defaultValue.empty() ? std::string("NULL") : "(" + column.defaultValue + ")";
+}
+
 bool CSqlEmitter::StoreLiteral(const CSqliteCatalog::Column& column, std::string_view table,
                                const CSqlExpr& value, std::string& out) {
     CLiteralStore::Value stored;
@@ -2437,6 +2515,20 @@ bool CSqlEmitter::Insert(const CSqlStatement& statement, std::string& out) {
     // Identity columns: numbered when left out (or NULL, ON NULL); an ALWAYS
     // one takes no value. DEFAULT in VALUES leaves its column out.
     bool values = statement.query == nullptr;
+    // Note: MERGE's INSERT VALUES is a query of the source's rows; a
+    // DEFAULT there leaves its column out as in VALUES.
+    CSqlSelect rowsWithoutDefaults;
+    const CSqlSelect* rows = statement.query;
+    std::vector<bool> defaulted(targets.size(), false);
+    if (!values && rows->next == nullptr && rows->items.size() == targets.size()) {
+        rowsWithoutDefaults = *rows;
+        rowsWithoutDefaults.items.clear();
+        for (std::size_t k = 0; k < targets.size(); ++k) {
+            defaulted[k] = IsDefault(*rows->items[k].expr);
+            if (!defaulted[k]) rowsWithoutDefaults.items.push_back(rows->items[k]);
+        }
+        rows = &rowsWithoutDefaults;
+    }
     if (values && statement.values.size() > targets.size())
         return Fail(statement.values[targets.size()]->at, 913);
     if (values && statement.values.size() < targets.size()) return Fail(statement.tableAt, 947);
@@ -2444,7 +2536,7 @@ bool CSqlEmitter::Insert(const CSqlStatement& statement, std::string& out) {
     std::vector<const CSqlExpr*> given;
     for (std::size_t k = 0; k < targets.size(); ++k) {
         const CSqlExpr* value = values ? statement.values[k] : nullptr;
-        if (value != nullptr && IsDefault(*value)) continue;
+        if ((value != nullptr && IsDefault(*value)) || defaulted[k]) continue;
         if (targets[k]->identity == "ALWAYS")
             return Fail(statement.columnAt.empty() ? statement.tableAt : statement.columnAt[k], 32795,
                         targets[k]->name);
@@ -2494,7 +2586,7 @@ bool CSqlEmitter::Insert(const CSqlStatement& statement, std::string& out) {
     targets = listed;
     std::string query;
     std::vector<Typed> produced;
-    if (!Query(*statement.query, query, &produced)) return false;
+    if (!Query(*rows, query, &produced)) return false;
     if (produced.size() > targets.size()) return Fail(statement.query->at, 913);
     if (produced.size() < targets.size()) return Fail(statement.query->at, 947);
     // Note: the rows of the query pass the same checks as listed values.
@@ -2720,6 +2812,10 @@ bool CSqlEmitter::Update(const CSqlStatement& statement, std::string& out) {
             if (column.name == name) found = &column;
         if (found == nullptr) return Fail(statement.columnAt[k], 904, name);
         out += (k > 0 ? ", \"" : "\"") + found->name + "\" = ";
+        if (IsDefault(*statement.values[k])) {
+            out += ColumnDefault(*found, m_target != nullptr ? m_target->base : table);
+            continue;
+        }
         if (!Store(*found, table, statement.values[k], out)) return false;
     }
     return CloseTarget(statement, out);

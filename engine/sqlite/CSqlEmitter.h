@@ -132,6 +132,20 @@ private:
     static std::string JsonScalar(const std::string& item, const std::string& path,
                                   const CSqliteCatalog::Column& type);
     bool OrderItems(const std::vector<CSqlExpr::OrderItem>& items, std::string& out);
+    // A key of ORDER BY as it sorts (a computed number by its exact value).
+    std::string OrderKey(const CSqlExpr& expr);
+    static void AppendNulls(const CSqlExpr::OrderItem& item, std::string& out);
+    // OFFSET and FETCH of `query`, whose columns are `produced`, as SQLite's
+    // LIMIT and OFFSET: a share of the rows counts them first, rows tied
+    // with the last one fetched are counted by their rank.
+    bool RowLimit(const CSqlSelect& query, const std::vector<Typed>& produced, std::string& out);
+    // The query's rows, neither sorted nor limited; `hidden`: its first
+    // block carries these keys as TARVEX_O0, TARVEX_O1, ...
+    bool RowsWithoutLimit(const CSqlSelect& query, const std::vector<CSqlExpr::OrderItem>* hidden,
+                          std::string& out);
+    // `count`, the rows FETCH asks for, becomes the rows WITH TIES returns after `skip`.
+    bool TiedRows(const CSqlSelect& query, const std::vector<Typed>& produced, const std::string& skip,
+                  std::string& count);
 
     // An expression, NULL in the rows of a grouping set not grouping by it.
     CSqlType Expr(const CSqlExpr* expr, std::string& out);
@@ -153,6 +167,8 @@ private:
     // UTL_RAW's CAST_TO_RAW, CAST_TO_VARCHAR2 and LENGTH; false for another member.
     bool RawCall(const std::string& member, const CSqlExpr& expr, std::string& out, CSqlType& type);
     CSqlType Special(const CSqlExpr& expr, std::string& out);
+    // The character TRIM(... c FROM s) removes: ORA-30001 for more than one.
+    CSqlType TrimCharacter(const CSqlExpr& set, std::string& out);
     // GREATEST and LEAST: every argument taken as the first one's type (a
     // number, a date, else text) and compared as that type compares.
     CSqlType Extreme(const CSqlExpr& expr, std::string& out);
@@ -161,6 +177,8 @@ private:
     // conditions as arguments); false when `name` is none of them.
     bool Extended(const std::string& name, const CSqlExpr& expr, std::string& out, CSqlType& type);
     bool Aggregate(const std::string& name, const CSqlExpr& expr, std::string& out, CSqlType& type);
+    // REGR_SLOPE, REGR_INTERCEPT, ... of the pairs with neither value NULL.
+    bool Regression(const std::string& name, const CSqlExpr& expr, std::string& out, CSqlType& type);
     bool Ordered(const std::string& name, const CSqlExpr& expr, std::string& out, CSqlType& type);
     bool Keep(const std::string& name, const CSqlExpr& expr, std::string& out, CSqlType& type);
     bool Analytic(const std::string& name, const CSqlExpr& expr, std::string& out, CSqlType& type);
@@ -171,6 +189,12 @@ private:
     std::vector<CSqlType> Arguments(const CSqlExpr& expr, std::string& out, bool aggregate);
     // "OVER (PARTITION BY ... [ORDER BY ... [frame]])" of a call.
     std::string Window(const CSqlExpr& expr, bool ordered);
+    // What the offsets of a window's frame count: rows (or the key's own
+    // values), days, or months of a date key.
+    enum class FrameMeasure { Rows, Days, Months };
+    FrameMeasure Measure(const CSqlExpr& expr);
+    // A date as a number that a month's offset moves by a fixed amount.
+    static std::string MonthMeasure(const std::string& date);
     static std::size_t CountColumns(const std::vector<Source>& sources);
     // "*" over USING and NATURAL joins: the columns joined on, then the rest.
     std::vector<std::string> JoinedColumns(const CSqlSelect& block) const;
@@ -288,6 +312,9 @@ private:
     // A literal stored by the column's rules as the statement is compiled;
     // false when the value is no literal the rules take at once.
     static bool IsDefault(const CSqlExpr& value);
+    // What DEFAULT stores in `column` of `table` (upper case): its DEFAULT
+    // expression, the next number of an identity, else NULL.
+    static std::string ColumnDefault(const CSqliteCatalog::Column& column, const std::string& table);
     bool StoreLiteral(const CSqliteCatalog::Column& column, std::string_view table, const CSqlExpr& value,
                       std::string& out);
 

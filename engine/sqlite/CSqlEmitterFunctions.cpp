@@ -36,6 +36,26 @@ struct HypotheticalRow {
 constexpr HypotheticalRow kHypothetical[] = {
     {"RANK", "1"}, {"DENSE_RANK", "1"}, {"CUME_DIST", "1"}, {"PERCENT_RANK", "0"}};
 
+// The linear regressions over the pairs with neither value NULL, written
+// from the pairs' count (%C), averages (%AX, %AY), population variances
+// (%VX, %VY), covariance (%CV) and correlation (%R).
+struct RegressionRow {
+    std::string_view name;
+    std::string_view pattern;
+};
+
+constexpr RegressionRow kRegressions[] = {
+    {"REGR_COUNT", "%C"},
+    {"REGR_AVGX", "%AX"},
+    {"REGR_AVGY", "%AY"},
+    {"REGR_SLOPE", "ORA_DIV(%CV, NULLIF(%VX, 0))"},
+    {"REGR_INTERCEPT", "ORA_SUB(%AY, ORA_MUL(ORA_DIV(%CV, NULLIF(%VX, 0)), %AX))"},
+    {"REGR_R2", "(CASE WHEN %VX = 0 THEN NULL WHEN %VY = 0 THEN 1 ELSE ORA_POWER(%R, 2) END)"},
+    {"REGR_SXX", "ORA_MUL(%C, %VX)"},
+    {"REGR_SYY", "ORA_MUL(%C, %VY)"},
+    {"REGR_SXY", "ORA_MUL(%C, %CV)"},
+};
+
 bool NullsFirst(const CSqlExpr::OrderItem& item) {
     return item.nulls == 1 || (item.nulls == 0 && item.descending);
 }
@@ -45,8 +65,8 @@ bool NullsFirst(const CSqlExpr::OrderItem& item) {
 bool CSqlEmitter::Extended(const std::string& name, const CSqlExpr& expr, std::string& out, CSqlType& type) {
     if (expr.keep != 0) return Keep(name, expr, out, type);
     if (!expr.withinGroup.empty() && name != "LISTAGG") return Ordered(name, expr, out, type);
-    return Aggregate(name, expr, out, type) || Analytic(name, expr, out, type) ||
-           Scalar(name, expr, out, type);
+    return Aggregate(name, expr, out, type) || Regression(name, expr, out, type) ||
+           Analytic(name, expr, out, type) || Scalar(name, expr, out, type);
 }
 
 std::vector<CSqlType> CSqlEmitter::Arguments(const CSqlExpr& expr, std::string& out, bool aggregate) {
@@ -69,6 +89,31 @@ std::string CSqlEmitter::DayZero() {
     return out;
 }
 
+std::string CSqlEmitter::MonthMeasure(const std::string& date) {
+    // Note: a month is 32 units and a day one, so that going back n months
+    // keeps the day of the month and the time.
+    return "((CAST(strftime('%Y', " + date + ") AS INTEGER) * 12 + CAST(strftime('%m', " + date +
+           ") AS INTEGER)) * 32 + (julianday(" + date + ") - julianday(" + date + ", 'start of month')))";
+}
+
+CSqlEmitter::FrameMeasure CSqlEmitter::Measure(const CSqlExpr& expr) {
+    if (expr.frameUnit.empty() || Upper(expr.frameUnit) != "RANGE") return FrameMeasure::Rows;
+    FrameMeasure measure = FrameMeasure::Rows;
+    for (const CSqlExpr* offset : {expr.frameStartOffset, expr.frameEndOffset}) {
+        if (offset == nullptr) continue;
+        CIntervalLiteral interval;
+        bool months = offset->kind == CSqlExpr::Kind::Interval && ParseInterval(*offset, interval) &&
+                      interval.YearToMonth();
+        FrameMeasure wanted = months ? FrameMeasure::Months : FrameMeasure::Days;
+        if (measure != FrameMeasure::Rows && measure != wanted) {
+            Fail(offset->at, 3001, "RANGE INTERVAL YEAR TO MONTH");
+            return measure;
+        }
+        measure = wanted;
+    }
+    return measure;
+}
+
 std::string CSqlEmitter::Window(const CSqlExpr& expr, bool ordered) {
     std::string out = "OVER (";
     for (std::size_t k = 0; k < expr.partition.size(); ++k) {
@@ -76,18 +121,22 @@ std::string CSqlEmitter::Window(const CSqlExpr& expr, bool ordered) {
         Expr(expr.partition[k], out);
     }
     // Note: a RANGE of offsets measures the key's own values.
-    bool measured = !expr.frameUnit.empty() && Upper(expr.frameUnit) == "RANGE" &&
-                    (expr.frameStartOffset != nullptr || expr.frameEndOffset != nullptr);
+    FrameMeasure measure = ordered ? Measure(expr) : FrameMeasure::Rows;
     for (std::size_t k = 0; ordered && k < expr.windowOrder.size(); ++k) {
         const CSqlExpr::OrderItem& item = expr.windowOrder[k];
         out += k > 0 ? ", " : (expr.partition.empty() ? "ORDER BY " : " ORDER BY ");
-        if (!measured) {
+        if (measure == FrameMeasure::Rows) {
             OrderItems({item}, out);
             continue;
         }
         std::string key;
-        // Note: dates are measured in days (from any fixed day).
-        if (Expr(item.expr, key) == CSqlType::Date) key = "ORA_SUB(" + key + ", " + DayZero() + ")";
+        // Note: dates are measured in days (from any fixed day), or in
+        // months when the offsets are.
+        if (Expr(item.expr, key) == CSqlType::Date)
+            key = measure == FrameMeasure::Months ? MonthMeasure(key)
+                                                  : "ORA_SUB(" + key + ", " + DayZero() + ")";
+        else if (measure == FrameMeasure::Months)
+            Fail(item.expr->at, 902);
         out += key + std::string(item.descending ? " DESC" : "") +
                (NullsFirst(item) ? " NULLS FIRST" : " NULLS LAST");
     }
@@ -98,13 +147,12 @@ std::string CSqlEmitter::Window(const CSqlExpr& expr, bool ordered) {
             CIntervalLiteral interval;
             if (offset != nullptr && offset->kind == CSqlExpr::Kind::Interval) {
                 if (!ParseInterval(*offset, interval)) return;
-                if (interval.Months() != 0) {
-                    Fail(offset->at, 3001, "RANGE INTERVAL YEAR TO MONTH");
-                    return;
-                }
-                out += CValueText::FromDouble(static_cast<double>(interval.Seconds()) / 86400.0 +
-                                              static_cast<double>(interval.Nanos()) / 86400e9) +
-                       " ";
+                if (interval.YearToMonth())
+                    out += std::to_string(interval.Months() * 32) + " ";
+                else
+                    out += CValueText::FromDouble(static_cast<double>(interval.Seconds()) / 86400.0 +
+                                                  static_cast<double>(interval.Nanos()) / 86400e9) +
+                           " ";
             } else if (offset != nullptr) {
                 Expr(offset, out);
                 out += " ";
@@ -143,6 +191,48 @@ bool CSqlEmitter::Aggregate(const std::string& name, const CSqlExpr& expr, std::
     Arguments(expr, out, true);
     out += statistic != nullptr ? ")" : ", 0)";
     if (expr.over) out += " " + Window(expr, statistic != nullptr);
+    return true;
+}
+
+bool CSqlEmitter::Regression(const std::string& name, const CSqlExpr& expr, std::string& out,
+                             CSqlType& type) {
+    const RegressionRow* row = nullptr;
+    for (const RegressionRow& candidate : kRegressions)
+        if (candidate.name == name) row = &candidate;
+    if (row == nullptr) return false;
+    type = CSqlType::Number;
+    if (expr.args.size() != 2 || expr.starArgument) return Fail(expr.at, 909, name), true;
+    if (expr.distinct) return Fail(expr.at, 3001, name + "(DISTINCT ...)"), true;
+    std::string y;
+    std::string x;
+    m_aggregates += 1;
+    Expr(expr.args[0], y);
+    Expr(expr.args[1], x);
+    m_aggregates -= 1;
+    const std::string over = expr.over ? " " + Window(expr, true) : std::string();
+    const std::string pairX = "(CASE WHEN " + y + " IS NOT NULL THEN " + x + " END)";
+    const std::string pairY = "(CASE WHEN " + x + " IS NOT NULL THEN " + y + " END)";
+    const std::pair<std::string_view, std::string> parts[] = {
+        {"%CV", "ORA_STAT('COVAR_POP', " + y + ", " + x + ")" + over},
+        {"%C", "COUNT(CASE WHEN " + x + " IS NOT NULL AND " + y + " IS NOT NULL THEN 1 END)" + over},
+        {"%AX", "ORA_AVG(" + pairX + ")" + over},
+        {"%AY", "ORA_AVG(" + pairY + ")" + over},
+        {"%VX", "ORA_STAT('VAR_POP', " + pairX + ")" + over},
+        {"%VY", "ORA_STAT('VAR_POP', " + pairY + ")" + over},
+        {"%R", "ORA_STAT('CORR', " + y + ", " + x + ")" + over},
+    };
+    std::string_view pattern = row->pattern;
+    for (std::size_t k = 0; k < pattern.size();) {
+        bool replaced = false;
+        for (const auto& [mark, text] : parts)
+            if (pattern.substr(k, mark.size()) == mark) {
+                out += text;
+                k += mark.size();
+                replaced = true;
+                break;
+            }
+        if (!replaced) out += pattern[k++];
+    }
     return true;
 }
 
@@ -316,7 +406,23 @@ void CSqlEmitter::Bytes(const std::string& name, const CSqlExpr& expr, std::stri
     if (name == "DUMP") {
         // DUMP(expr[, format[, start[, length]]]): decimal, every byte.
         const char* defaults[] = {"", "10", "0", "0"};
-        out += "ORA_DUMP(" + args[0] + ", " + TypeCode(first);
+        std::string code = TypeCode(first);
+        if (first == CSqlType::Date) {
+            // Note: a stored DATE is type 12, a computed one 13; a stored
+            // TIMESTAMP 180; a computed TIMESTAMP's form is not the engine's.
+            bool zone = false;
+            CSqlType column = CSqlType::Unknown;
+            bool stored = expr.args[0]->kind == CSqlExpr::Kind::Name && Resolve(*expr.args[0], column);
+            int fraction = Fraction(*expr.args[0], zone);
+            if (zone || (fraction >= 0 && !stored)) {
+                Fail(expr.at, 3001, "DUMP (TIMESTAMP)");
+                return;
+            }
+            code = std::to_string(fraction >= 0 ? CRawFunctions::kTimestamp
+                                  : stored      ? CRawFunctions::kDate
+                                                : CRawFunctions::kDateValue);
+        }
+        out += "ORA_DUMP(" + args[0] + ", " + code;
         for (std::size_t k = 1; k < 4; ++k)
             out += ", " + (k < args.size() ? args[k] : std::string(defaults[k]));
         out += ")";

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "text/Cp932.h"
+
 namespace {
 
 using Kind = CSqlScanner::Kind;
@@ -20,6 +22,12 @@ constexpr std::string_view kReserved[] = {
 // may be named so (LOG, for one).
 constexpr std::string_view kTableNames[] = {"LOG",    "SAMPLE", "MODEL", "PARTITION", "WINDOW",   "LIMIT",
                                             "OFFSET", "FETCH",  "PIVOT", "UNPIVOT",   "RETURNING"};
+
+// Functions whose arguments are clauses the tree does not hold.
+constexpr std::string_view kClauseArguments[] = {
+    "JSON_TRANSFORM", "JSON_OBJECTAGG", "XMLPARSE",  "XMLPI",   "XMLQUERY",      "XMLROOT",
+    "XMLSERIALIZE",   "XMLTABLE",       "XMLEXISTS", "XMLCAST", "XMLATTRIBUTES", "XMLCOLATTVAL",
+};
 
 // Constructs the tree does not hold, refused where they start.
 struct Refusal {
@@ -234,6 +242,10 @@ bool CSqlParser::Merge(CSqlStatement& out) {
         update.tableAt = out.tableAt;
         update.alias = out.alias;
         for (Expr*& value : update.values) {
+            // Note: DEFAULT is the target's, read from no source row.
+            if (value->kind == Expr::Kind::Name && value->parts.size() == 1 &&
+                cp932::ToUpperAscii(value->parts[0]) == "DEFAULT")
+                continue;
             Expr* taken = Node(Expr::Kind::Subquery, value->at);
             taken->query = Probe(value, source, on);
             value = taken;
@@ -855,10 +867,14 @@ bool CSqlParser::FetchAndOffset(CSqlSelect& select) {
         } else if (!Unary(select.fetch)) {
             return false;
         }
-        if (Is("PERCENT")) return Refuse("FETCH ... PERCENT");
+        select.fetchPercent = Accept("PERCENT");
         if (!Accept("ROWS") && !Accept("ROW")) return Fail();
-        if (Is("WITH")) return Refuse("FETCH ... WITH TIES");
-        if (!Expect("ONLY")) return false;
+        if (Accept("WITH")) {
+            if (!Expect("TIES")) return false;
+            select.withTies = true;
+        } else if (!Expect("ONLY")) {
+            return false;
+        }
     }
     return true;
 }
@@ -1161,6 +1177,8 @@ bool CSqlParser::TrimCall(Expr& call) {
         if (first == nullptr) {
             first = Node(Expr::Kind::String, source->at);
             first->text = "' '";
+        } else {
+            call.detail = "FROM";  // a trim character of the user's, one at most
         }
         call.args = {source, first};
     } else {
@@ -1207,6 +1225,10 @@ bool CSqlParser::CallArguments(Expr& call) {
             Accept("ALL");
         std::string name(call.text);
         for (char& c : name) c = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+        // Note: these take clauses of their own as arguments.
+        if (std::find(std::begin(kClauseArguments), std::end(kClauseArguments), name) !=
+            std::end(kClauseArguments))
+            return Refuse(name);
         bool object = name == "JSON_OBJECT";
         if (name == "JSON_VALUE" || name == "JSON_QUERY" || name == "JSON_EXISTS")
             return JsonCall(call, name);
@@ -1228,6 +1250,7 @@ bool CSqlParser::CallArguments(Expr& call) {
                 break;
             }
             call.args.pop_back();
+            if (Is("IGNORE") || Is("RESPECT")) return Refuse("IGNORE NULLS");
             if (Is("USING") || Is("AS") || Is("FROM") || Is("ON"))
                 return Refuse(std::string(call.text) + " (" + std::string(TokenText(m_k)) + ")");
             call.args.push_back(arg);
@@ -1248,6 +1271,9 @@ bool CSqlParser::CallArguments(Expr& call) {
         if (Is("OVER")) return Refuse("KEEP ... OVER");
     }
     if (Is("IGNORE") || Is("RESPECT")) return Refuse("IGNORE NULLS");
+    // Note: NTH_VALUE counts FROM FIRST unless told.
+    if (Is("FROM") && Is("FIRST", 1)) m_k += 2;
+    if (Is("FROM") && Is("LAST", 1)) return Refuse(std::string(call.text) + " ... FROM LAST");
     if (Accept("OVER")) return Over(call);
     return true;
 }

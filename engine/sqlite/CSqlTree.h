@@ -172,6 +172,10 @@ struct CSqlSelect {
     std::vector<CSqlExpr::OrderItem> orderBy;
     CSqlExpr* offset = nullptr;
     CSqlExpr* fetch = nullptr;
+    // FETCH ... PERCENT: `fetch` is a share of the rows, in hundredths;
+    // WITH TIES: the rows sorting level with the last one fetched follow it.
+    bool fetchPercent = false;
+    bool withTies = false;
     bool forUpdate = false;
     std::size_t at = 0;
     // PIVOT and UNPIVOT: the columns of the first source not named in

@@ -147,18 +147,20 @@ const std::vector<CSqliteCatalog::Column>* CSqliteCatalog::Columns(std::string_v
     std::string utf8Name = encoding::Cp932ToUtf8(key);
     Statement statement =
         Prepare(m_db,
-                "SELECT c.COLUMN_NAME, c.DATA_TYPE, coalesce(p.pk, 0) FROM "
+                "SELECT c.COLUMN_NAME, c.DATA_TYPE, coalesce(p.pk, 0), p.dflt_value FROM "
                 "main.TARVEX_COLUMNS c LEFT JOIN pragma_table_info(?1) p ON upper(p.name) = "
                 "c.COLUMN_NAME WHERE c.TABLE_NAME = ?1 ORDER BY c.COLUMN_ID");
     if (statement) sqlite3_bind_text(statement.get(), 1, utf8Name.c_str(), -1, SQLITE_TRANSIENT);
     bool recorded = statement && sqlite3_step(statement.get()) == SQLITE_ROW;
     if (!recorded)
-        statement = Prepare(m_db, "SELECT name, type, pk FROM pragma_table_info(\"" + quoted + "\")");
+        statement =
+            Prepare(m_db, "SELECT name, type, pk, dflt_value FROM pragma_table_info(\"" + quoted + "\")");
     while (statement && (recorded || sqlite3_step(statement.get()) == SQLITE_ROW)) {
         recorded = false;
         columns.push_back(
             Describe(encoding::Utf8ToCp932(Text(statement.get(), 0)), Text(statement.get(), 1)));
         columns.back().primaryKey = sqlite3_column_int(statement.get(), 2) > 0;
+        columns.back().defaultValue = encoding::Utf8ToCp932(Text(statement.get(), 3));
     }
     Statement identities =
         Prepare(m_db,

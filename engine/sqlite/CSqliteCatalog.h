@@ -35,6 +35,9 @@ public:
         bool primaryKey = false;
         // GENERATED ... AS IDENTITY: "ALWAYS", "DEFAULT" or "ON NULL".
         std::string identity;
+        // The DEFAULT expression as the table SQLite keeps holds it
+        // (compiled, CP932); empty for none.
+        std::string defaultValue;
     };
 
     explicit CSqliteCatalog(sqlite3* db) : m_db(db) {}

@@ -54,6 +54,7 @@
 #include "engine/sqlite/values/CMathFunctions.h"
 #include "engine/sqlite/values/CNumberDecimal.h"
 #include "engine/sqlite/values/CNumberFunctions.h"
+#include "engine/sqlite/values/CRandomFunctions.h"
 #include "engine/sqlite/values/CRawFunctions.h"
 #include "engine/sqlite/values/CRegexpFunctions.h"
 #include "engine/sqlite/values/CSingleRow.h"
@@ -323,6 +324,7 @@ std::unique_ptr<CSqliteConnection> CSqliteConnection::Open(const std::string& da
         !CRegexpFunctions::Register(db) || !CMathFunctions::Register(db) ||
         !CStatisticFunctions::Register(db) || !CCharacterFunctions::Register(db) ||
         !CRawFunctions::Register(db) || !CIntervalFunctions::Register(db) || !CSingleRow::Register(db) ||
+        !CRandomFunctions::Register(db) ||
         !CSqliteValueFunctions::Register(db, connection->m_session.get()) ||
         !CSqliteDictionary::Install(db) || !CSqliteSystemViews::Register(db, connection->m_session.get()) ||
         !connection->m_sequences->Register() || !CUnitCatalog::Install(db))

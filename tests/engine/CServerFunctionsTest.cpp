@@ -98,6 +98,13 @@ constexpr Case kSingleRow[] = {
     {"TO_CHAR(TO_DSINTERVAL('2 10:20:30.5') + DATE '2024-01-01', 'MM-DD HH24:MI:SS')", "01-03 10:20:30"},
     {"TO_CHAR(DATE '2023-01-29' + NUMTOYMINTERVAL(13, 'MONTH'), 'YYYY-MM-DD')", "2024-02-29"},
     {"LENGTH(SYS_GUID())", "32"},
+    // Bits, the highest first; \\XXXX escapes, '?' for a character CP932 lacks.
+    {"BIN_TO_NUM(1, 0, 1, 1) || BIN_TO_NUM(0)", "110"},
+    {"UNISTR('abc\\00e5\\65E5\\\\x') || UNISTR('\\D83D\\DE00')", "abc?日\\x?"},
+    {"LENGTH(DBMS_RANDOM.STRING('x', 12)) || CASE WHEN REGEXP_LIKE(DBMS_RANDOM.STRING('U', 20), "
+     "'^[A-Z]{20}$') "
+     "AND ABS(DBMS_RANDOM.NORMAL) < 10 THEN 'ok' END || DBMS_RANDOM.STRING('a', 0)",
+     "12ok"},
     // DBMS_RANDOM.VALUE in SQL: [0, 1) or [low, high), with or without brackets.
     {"CASE WHEN DBMS_RANDOM.VALUE >= 0 AND DBMS_RANDOM.VALUE() < 1 AND DBMS_RANDOM.VALUE(5, 6) >= 5 AND "
      "DBMS_RANDOM.VALUE(5, 6) < 6 THEN 'in' END",
@@ -144,6 +151,9 @@ TEST_F(CServerFunctionsTest, DumpAndHashesReadTheServersBytes) {
         {"DUMP(-1)", "Typ=2 Len=3: 62,100,102"},
         {"DUMP(0)", "Typ=2 Len=1: 128"},
         {"DUMP(DT)", "Typ=12 Len=7: 120,124,5,6,11,21,31"},
+        // A computed DATE: the year's two bytes low first, no offsets.
+        {"DUMP(DT + 0)", "Typ=13 Len=8: 232,7,5,6,10,20,30,0"},
+        {"DUMP(TO_DATE('2024-05-06', 'YYYY-MM-DD'), 16)", "Typ=13 Len=8: e8,7,5,6,0,0,0,0"},
         {"DUMP(N, 16)", "Typ=2 Len=4: c2,2,18,2e"},
         {"DUMP(N, 8)", "Typ=2 Len=4: 302,2,30,56"},
         {"DUMP(V, 1016)", "Typ=1 Len=3 CharacterSet=JA16SJIS: 61,62,63"},
@@ -212,6 +222,15 @@ constexpr Case kAggregates[] = {
     {"SUM(X) KEEP (DENSE_RANK FIRST ORDER BY Y NULLS FIRST)", "1|3"},
     {"COUNT(*) KEEP (DENSE_RANK LAST ORDER BY G)", "3|1"},
     {"APPROX_COUNT_DISTINCT(Y)", "3|0"},
+    // The line through (1, 2), (2, 4), (4, 5): slope 13/14, intercept 3/2,
+    // R2 the square of CORR (13/14 again);
+    // group b has no pair without a NULL.
+    {"REGR_COUNT(Y, X) || ':' || ROUND(REGR_INTERCEPT(Y, X), 30) || ':' || ROUND(REGR_SLOPE(Y, X), 6) || ':' "
+     "|| "
+     "ROUND(REGR_R2(Y, X), 6)",
+     "3:1.5:.928571:.862245|0:::"},
+    // The most frequent value, the least of several.
+    {"STATS_MODE(MOD(X, 2)) || STATS_MODE(X)", "01|13"},
 };
 
 TEST_F(CServerFunctionsTest, AggregatesPerGroupAreExactDecimals) {
@@ -233,6 +252,8 @@ constexpr Case kAnalytic[] = {
     {"CUME_DIST() OVER (ORDER BY X)", ".25|.5|.75|1"},
     {"PERCENT_RANK() OVER (PARTITION BY G ORDER BY X)", "0|.5|0|1"},
     {"RATIO_TO_REPORT(X) OVER ()", ".1|.2|.3|.4"},
+    // The distinct values of the partition (NULL not counted).
+    {"COUNT(DISTINCT MOD(X, 2)) OVER (PARTITION BY G) || COUNT(DISTINCT Y) OVER ()", "23|23|13|23"},
     {"SUM(X) OVER (ORDER BY X ROWS BETWEEN 1 PRECEDING AND 1 FOLLOWING)", "3|6|9|7"},
     {"COUNT(*) OVER (ORDER BY X RANGE BETWEEN 1 PRECEDING AND CURRENT ROW)", "1|2|2|2"},
     {"SUM(X) OVER (ORDER BY X ROWS UNBOUNDED PRECEDING)", "1|3|6|10"},
@@ -261,7 +282,36 @@ TEST_F(CServerFunctionsTest, FunctionsTheEngineLacksAreRefusedByName) {
         EXPECT_EQ(error.substr(0, 9), "ORA-03001") << call;
         EXPECT_NE(error.find(name), std::string::npos) << error;
     }
+    // Called without brackets, with clauses for arguments, over a window
+    // SQLite's cannot hold: still refused by name, never a missing column,
+    // a syntax error or an internal one.
+    const Case refused[] = {
+        {"SESSIONTIMEZONE", "SESSIONTIMEZONE"},
+        {"DBTIMEZONE", "DBTIMEZONE"},
+        {"CON_NAME_TO_ID('X')", "CON_NAME_TO_ID"},
+        {"ROWIDTONCHAR(NULL)", "ROWIDTONCHAR"},
+        {"JSON_TRANSFORM('{}', SET '$.b' = 2)", "JSON_TRANSFORM"},
+        {"XMLSERIALIZE(CONTENT NULL)", "XMLSERIALIZE"},
+        {"CORR_S(X, Y)", "CORR_S"},
+        {"FIRST_VALUE(X IGNORE NULLS) OVER (ORDER BY X)", "IGNORE NULLS"},
+        {"NTH_VALUE(X, 2) FROM LAST OVER (ORDER BY X)", "FROM LAST"},
+        {"SUM(DISTINCT X) OVER ()", "SUM(DISTINCT ...) OVER"},
+        {"COUNT(DISTINCT X) OVER (ORDER BY X)", "COUNT(DISTINCT ...) OVER"},
+        {"LISTAGG(X, ',') WITHIN GROUP (ORDER BY X) OVER ()", "LISTAGG ... OVER"},
+    };
+    for (const Case& c : refused) {
+        std::string error = Failure(std::string("SELECT ") + c.expression + " FROM S");
+        EXPECT_EQ(error.substr(0, 9), "ORA-03001") << c.expression;
+        EXPECT_NE(error.find(c.answer), std::string::npos) << error;
+    }
+    EXPECT_EQ(Rows("SELECT ORA_INVOKING_USER || ORA_INVOKING_USERID FROM DUAL"),
+              Rows("SELECT USER || UID FROM DUAL"));
+    EXPECT_EQ(Rows("SELECT NTH_VALUE(X, 2) FROM FIRST OVER (ORDER BY X) FROM S WHERE X < 3 ORDER BY X"),
+              "-|2");
     EXPECT_EQ(Failure("SELECT NO_SUCH_FUNCTION(1) FROM DUAL").substr(0, 9), "ORA-00904");
+    EXPECT_EQ(Failure("SELECT BIN_TO_NUM(1, 2) FROM DUAL").substr(0, 9), "ORA-01760");
+    EXPECT_EQ(Failure("SELECT UNISTR('a\\zz') FROM DUAL").substr(0, 9), "ORA-30186");
+    EXPECT_EQ(Failure("SELECT DUMP(SYSTIMESTAMP) FROM DUAL").substr(0, 9), "ORA-03001");
     EXPECT_EQ(Failure("SELECT NEXT_DAY(SYSDATE, 'MONDAY') FROM DUAL").substr(0, 9), "ORA-01846");
     EXPECT_EQ(Failure("SELECT LN(0) FROM DUAL").substr(0, 9), "ORA-01428");
     // Months added by an interval keep their day: a day the month lacks is refused.

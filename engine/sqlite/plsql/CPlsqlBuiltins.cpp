@@ -7,6 +7,7 @@
 
 #include "engine/sqlite/CTableStatistics.h"
 #include "engine/sqlite/plsql/CPlsqlErrors.h"
+#include "engine/sqlite/values/CRandomFunctions.h"
 #include "text/Cp932.h"
 #include "text/Encoding.h"
 
@@ -56,21 +57,6 @@ constexpr CPlsqlBuiltins::Member kMembers[] = {
 
 // DBMS_LOB's reading functions, which blocks answer as SQL answers them.
 constexpr std::string_view kSqlMembers[] = {"DBMS_LOB.GETLENGTH", "DBMS_LOB.SUBSTR", "DBMS_LOB.INSTR"};
-
-// The characters of DBMS_RANDOM.STRING by its option.
-struct Alphabet {
-    char option;
-    std::string_view characters;
-};
-
-constexpr Alphabet kAlphabets[] = {
-    {'U', "ABCDEFGHIJKLMNOPQRSTUVWXYZ"},
-    {'L', "abcdefghijklmnopqrstuvwxyz"},
-    {'A', "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"},
-    {'X', "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789"},
-    {'P',
-     " !\"#$%&'()*+,-./0123456789:;<=>?@ABCDEFGHIJKLMNOPQRSTUVWXYZ[\\]^_`abcdefghijklmnopqrstuvwxyz{|}~"},
-};
 
 double Number(const CPlsqlValue& value) {
     if (value.GetKind() == CPlsqlValue::Kind::Number) return value.DecimalValue().Approximate();
@@ -315,10 +301,8 @@ bool CPlsqlBuiltins::Call(Id id, std::vector<CPlsqlValue>& args, Context& contex
             return true;
         }
         case Id::RandomString: {
-            char option = args[0].IsNull() ? 'U' : static_cast<char>(std::toupper(args[0].TextValue()[0]));
-            std::string_view characters = kAlphabets[0].characters;
-            for (const Alphabet& alphabet : kAlphabets)
-                if (alphabet.option == option) characters = alphabet.characters;
+            std::string_view characters =
+                CRandomFunctions::Alphabet(args[0].IsNull() ? 'U' : args[0].TextValue()[0]);
             double length = std::min(Number(args[1]), 4000.0);
             std::string text;
             for (long k = 0; k < static_cast<long>(length); ++k)

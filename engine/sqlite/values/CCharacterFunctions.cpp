@@ -182,6 +182,89 @@ void Asciistr(sqlite3_context* context, int argc, sqlite3_value** argv) {
     ResultOrNull(context, out);
 }
 
+int HexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return -1;
+}
+
+void AppendUtf8(std::uint32_t code, std::string& out) {
+    if (code < 0x80) {
+        out += static_cast<char>(code);
+    } else if (code < 0x800) {
+        out += static_cast<char>(0xC0 | (code >> 6));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else if (code < 0x10000) {
+        out += static_cast<char>(0xE0 | (code >> 12));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (code >> 18));
+        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    }
+}
+
+// A character the database's character set (CP932) cannot hold becomes
+// the replacement character '?', as the server converts it.
+void AppendHeld(std::uint32_t code, std::string& out) {
+    std::string utf8;
+    AppendUtf8(code, utf8);
+    std::string cp932;
+    bool surrogate = code >= 0xD800 && code < 0xE000;
+    out += !surrogate && encoding::Utf8ToCp932Strict(utf8, cp932) ? utf8 : std::string("?");
+}
+
+// The code unit of "\XXXX" at `at`; -1 when four hexadecimal digits do not follow.
+long CodeUnit(std::string_view text, std::size_t at) {
+    if (at + 5 > text.size()) return -1;
+    long unit = 0;
+    for (std::size_t k = at + 1; k < at + 5; ++k) {
+        int digit = HexDigit(text[k]);
+        if (digit < 0) return -1;
+        unit = unit * 16 + digit;
+    }
+    return unit;
+}
+
+void Unistr(sqlite3_context* context, int argc, sqlite3_value** argv) {
+    if (AnyNull(argc, argv)) return sqlite3_result_null(context);
+    std::string text = TextOf(argv[0]);
+    std::string out;
+    for (std::size_t k = 0; k < text.size();) {
+        if (text[k] != '\\') {
+            std::size_t length = Characters(std::string_view(text).substr(k, 4)).front().size();
+            out.append(text, k, length);
+            k += length;
+            continue;
+        }
+        if (k + 1 < text.size() && text[k + 1] == '\\') {
+            out += '\\';
+            k += 2;
+            continue;
+        }
+        long unit = CodeUnit(text, k);
+        if (unit < 0) {
+            std::string message = COraError::ForFunction(30186, {});
+            return sqlite3_result_error(context, message.c_str(), -1);
+        }
+        k += 5;
+        long low =
+            unit >= 0xD800 && unit < 0xDC00 && k < text.size() && text[k] == '\\' ? CodeUnit(text, k) : -1;
+        if (low >= 0xDC00 && low < 0xE000) {
+            AppendHeld(0x10000 + ((static_cast<std::uint32_t>(unit) - 0xD800) << 10) +
+                           (static_cast<std::uint32_t>(low) - 0xDC00),
+                       out);
+            k += 5;
+            continue;
+        }
+        AppendHeld(static_cast<std::uint32_t>(unit), out);
+    }
+    ResultOrNull(context, out);
+}
+
 long FloorHalf(long position) { return position >= 0 ? position / 2 : -((1 - position) / 2); }
 
 // A NUMBER takes an exponent byte and a byte for each pair of digits from
@@ -225,9 +308,11 @@ void SysGuid(sqlite3_context* context, int, sqlite3_value**) {
 }
 
 constexpr sqliteapi::FunctionRule kRules[] = {
-    {"ORA_SUBSTRB", 2, Substrb},         {"ORA_SUBSTRB", 3, Substrb},   {"ORA_INSTRB", 2, Instrb},
-    {"ORA_INSTRB", 3, Instrb},           {"ORA_INSTRB", 4, Instrb},     {"ORA_TRANSLATE", 3, Translate},
-    {"ORA_SOUNDEX", 1, Soundex},         {"ORA_ASCIISTR", 1, Asciistr}, {"ORA_VSIZE_NUMBER", 1, VsizeNumber},
+    {"ORA_SUBSTRB", 2, Substrb},         {"ORA_SUBSTRB", 3, Substrb},
+    {"ORA_INSTRB", 2, Instrb},           {"ORA_INSTRB", 3, Instrb},
+    {"ORA_INSTRB", 4, Instrb},           {"ORA_TRANSLATE", 3, Translate},
+    {"ORA_SOUNDEX", 1, Soundex},         {"ORA_ASCIISTR", 1, Asciistr},
+    {"ORA_UNISTR", 1, Unistr},           {"ORA_VSIZE_NUMBER", 1, VsizeNumber},
     {"ORA_SYS_GUID", 0, SysGuid, false},
 };
 

@@ -14,6 +14,8 @@ struct sqlite3;
 //       one at its place in `to`, or removed when `to` is shorter
 //   ORA_SOUNDEX(s)               the letter and three digits of the sound
 //   ORA_ASCIISTR(s)              non-ASCII characters as \XXXX (UTF-16)
+//   ORA_UNISTR(s)                \XXXX (UTF-16) as its character, '?' for
+//       one CP932 lacks; \\ a backslash
 //   ORA_VSIZE_NUMBER(n)          the bytes of the server's NUMBER form
 //   ORA_SYS_GUID()               16 random bytes, as 32 hex digits
 class CCharacterFunctions {

@@ -82,6 +82,21 @@ void SortKey(sqlite3_context* context, int, sqlite3_value** argv) {
     sqlite3_result_blob(context, key.data(), static_cast<int>(key.size()), SQLITE_TRANSIENT);
 }
 
+// BIN_TO_NUM: each argument a bit, 0 or 1, the first the highest.
+void BinToNum(sqlite3_context* context, int argc, sqlite3_value** argv) {
+    CNumberDecimal out = CNumberDecimal::FromInteger(0);
+    const CNumberDecimal two = CNumberDecimal::FromInteger(2);
+    for (int k = 0; k < argc; ++k) {
+        CNumberDecimal bit;
+        std::int64_t value = -1;
+        if (IsNull(argv[k]) || !CNumberValue::Read(argv[k], bit) || !bit.ToInteger(value) || value < 0 ||
+            value > 1)
+            return Raise(context, 1760);
+        out = out.Multiply(two).Add(CNumberDecimal::FromInteger(value));
+    }
+    CNumberValue::Result(context, out);
+}
+
 void Absolute(sqlite3_context* context, int, sqlite3_value** argv) {
     if (IsNull(argv[0])) return sqlite3_result_null(context);
     Scaled x;
@@ -220,6 +235,9 @@ bool CNumberFunctions::Register(sqlite3* db) {
         if (sqlite3_create_function(db, row.name, row.arguments, kFlags, nullptr, row.function, nullptr,
                                     nullptr) != SQLITE_OK)
             return false;
+    if (sqlite3_create_function(db, "ORA_BIN_TO_NUM", -1, kFlags, nullptr, BinToNum, nullptr, nullptr) !=
+        SQLITE_OK)
+        return false;
     if (sqlite3_create_function(db, "ORA_MIN", 1, kFlags, nullptr, nullptr, ExtremeStep<false>,
                                 ExtremeFinal) != SQLITE_OK ||
         sqlite3_create_function(db, "ORA_MAX", 1, kFlags, nullptr, nullptr, ExtremeStep<true>,

@@ -39,12 +39,22 @@ bool BytesOf(sqlite3_value* value, int type, std::string& out) {
     }
     std::string text = TextOf(value);
     CDateTime date;
-    if (type == CRawFunctions::kDate) {
+    if (type == CRawFunctions::kDateValue) {
+        if (!CDateFormat::ParseStored(text, date)) return false;
+        const int fields[] = {date.year & 0xFF, date.year >> 8, date.month,  date.day,
+                              date.hour,        date.minute,    date.second, 0};
+        out.clear();
+        for (int field : fields) out += static_cast<char>(field);
+        return true;
+    }
+    if (type == CRawFunctions::kDate || type == CRawFunctions::kTimestamp) {
         if (!CDateFormat::ParseStored(text, date)) return false;
         const int fields[] = {date.year / 100 + 100, date.year % 100 + 100, date.month,     date.day,
                               date.hour + 1,         date.minute + 1,       date.second + 1};
         out.clear();
         for (int field : fields) out += static_cast<char>(field);
+        for (int shift = 24; type == CRawFunctions::kTimestamp && date.nanos != 0 && shift >= 0; shift -= 8)
+            out += static_cast<char>((date.nanos >> shift) & 0xFF);
         return true;
     }
     out = encoding::Utf8ToCp932(text);

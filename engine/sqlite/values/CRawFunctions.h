@@ -14,6 +14,12 @@ public:
     static constexpr int kVarchar2 = 1;
     static constexpr int kNumber = 2;
     static constexpr int kDate = 12;
+    // A DATE computed rather than stored: the year in two bytes, low first,
+    // then month, day, hour, minute, second and a byte of 0.
+    static constexpr int kDateValue = 13;
+    // A stored TIMESTAMP: a DATE's seven bytes and, for a fraction of a
+    // second, its nanoseconds in four bytes, high first.
+    static constexpr int kTimestamp = 180;
     static constexpr int kChar = 96;
 
     // Adds ORA_DUMP(value, type, format, start, length),

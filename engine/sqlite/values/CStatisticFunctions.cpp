@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <map>
 #include <new>
 #include <string>
 #include <string_view>
@@ -388,6 +389,77 @@ void KeepFinal(sqlite3_context* context) {
     Free<KeepState>(context);
 }
 
+// STATS_MODE: each value by its bytes (a number by its exact value), with
+// how often it came and the first row's value to answer.
+struct ModeState {
+    struct Seen {
+        long long count = 0;
+        sqlite3_value* value = nullptr;
+    };
+    std::map<std::string, Seen> values;
+    ~ModeState() {
+        for (auto& [key, seen] : values) sqlite3_value_free(seen.value);
+    }
+};
+
+void ModeStep(sqlite3_context* context, int, sqlite3_value** argv) {
+    Key key = Key::Of(argv[0]);
+    if (key.null) return;
+    auto* state = State<ModeState>(context, true);
+    if (state == nullptr) return sqlite3_result_error_nomem(context);
+    ModeState::Seen& seen = state->values[key.number ? "n" + key.value.SortKey() : "t" + key.text];
+    if (seen.value == nullptr) seen.value = sqlite3_value_dup(argv[0]);
+    ++seen.count;
+}
+
+void ModeFinal(sqlite3_context* context) {
+    auto* state = State<ModeState>(context, false);
+    if (state == nullptr) return sqlite3_result_null(context);
+    // Note: of several modes the least value is the answer (the server picks one).
+    const ModeState::Seen* mode = nullptr;
+    for (const auto& [key, seen] : state->values)
+        if (mode == nullptr || seen.count > mode->count) mode = &seen;
+    if (mode == nullptr || mode->value == nullptr)
+        sqlite3_result_null(context);
+    else
+        sqlite3_result_value(context, mode->value);
+    Free<ModeState>(context);
+}
+
+// COUNT(DISTINCT x) over a window: how often each value is in it.
+struct DistinctState {
+    std::map<std::string, long long> values;
+};
+
+std::string DistinctKey(sqlite3_value* value) {
+    Key key = Key::Of(value);
+    return key.number ? "n" + key.value.SortKey() : "t" + key.text;
+}
+
+template <bool kInverse>
+void DistinctStep(sqlite3_context* context, int, sqlite3_value** argv) {
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL) return;
+    auto* state = State<DistinctState>(context, true);
+    if (state == nullptr) return sqlite3_result_error_nomem(context);
+    std::string key = DistinctKey(argv[0]);
+    if (!kInverse) {
+        ++state->values[key];
+        return;
+    }
+    auto found = state->values.find(key);
+    if (found != state->values.end() && --found->second == 0) state->values.erase(found);
+}
+
+void DistinctValue(sqlite3_context* context) {
+    auto* state = State<DistinctState>(context, false);
+    sqlite3_result_int64(context, state == nullptr ? 0 : static_cast<long long>(state->values.size()));
+}
+
+void DistinctFinal(sqlite3_context* context) {
+    DistinctValue(context);
+    Free<DistinctState>(context);
+}
+
 }  // namespace
 
 bool CStatisticFunctions::Register(sqlite3* db) {
@@ -401,6 +473,7 @@ bool CStatisticFunctions::Register(sqlite3* db) {
         {"ORA_PERCENTILE", 4, PercentileStep, PercentileFinal},
         {"ORA_HYPOTHETICAL", -1, HypotheticalStep, HypotheticalFinal},
         {"ORA_KEEP", -1, KeepStep, KeepFinal},
+        {"ORA_STATS_MODE", 1, ModeStep, ModeFinal},
     };
     // Note: the statistics also serve as window functions, rows leaving the
     // window taken out of the sums again.
@@ -408,6 +481,10 @@ bool CStatisticFunctions::Register(sqlite3* db) {
         if (sqlite3_create_window_function(db, "ORA_STAT", arguments, SQLITE_UTF8, nullptr, StatStep<false>,
                                            StatFinal, StatValue, StatStep<true>, nullptr) != SQLITE_OK)
             return false;
+    if (sqlite3_create_window_function(db, "ORA_COUNT_DISTINCT", 1, SQLITE_UTF8, nullptr, DistinctStep<false>,
+                                       DistinctFinal, DistinctValue, DistinctStep<true>,
+                                       nullptr) != SQLITE_OK)
+        return false;
     for (const Aggregate& row : kAggregates)
         if (sqlite3_create_function(db, row.name, row.arguments, SQLITE_UTF8, nullptr, nullptr, row.step,
                                     row.final) != SQLITE_OK)

@@ -16,6 +16,9 @@ struct sqlite3;
 //   ORA_KEEP(function, first, value, n, key1..keyn, descending1..n,
 //       nullsFirst1..n)   MIN, MAX, SUM, AVG, COUNT, VARIANCE or STDDEV of
 //       the values of the rows ranked FIRST (or LAST) by the keys
+//   ORA_STATS_MODE(x)   the value of x that comes most often (the least of
+//       several such)
+//   ORA_COUNT_DISTINCT(x)   COUNT(DISTINCT x) over a window
 // NULL values are left out; over no rows ORA_HYPOTHETICAL and ORA_KEEP give
 // NULL, for the caller to answer as the function does.
 class CStatisticFunctions {
