@@ -4,6 +4,7 @@
 #include <string_view>
 #include <vector>
 
+#include "commands/ReadFields.h"
 #include "interpreter/CCommandContext.h"
 #include "interpreter/TextParse.h"
 #include "oracle/ODatabase.h"
@@ -111,11 +112,7 @@ CScriptLines CShowErrorsCommand::ShowErrors(CCommandContext& context, const std:
     CScriptLines rows;
     for (; !dynaset.IsEOF(); dynaset.MoveNext(true)) {
         std::string values[3];
-        for (int c = 0; c < 3; ++c) {
-            char buffer[4096] = {};
-            dynaset.GetFieldValue(c, buffer, sizeof buffer);
-            values[c] = buffer;
-        }
+        ReadFields(dynaset, values, 3);
         std::string prefix = textparse::PadRight(values[0] + "/" + values[1], kErrorIndent - 1) + " ";
         std::size_t from = 0;
         for (std::size_t at = values[2].find('\n');; at = values[2].find('\n', from)) {

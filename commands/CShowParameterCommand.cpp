@@ -1,5 +1,6 @@
 #include "commands/CShowParameterCommand.h"
 
+#include "commands/ReadFields.h"
 #include "interpreter/CCommandContext.h"
 #include "interpreter/TextParse.h"
 #include "oracle/ODatabase.h"
@@ -50,11 +51,7 @@ CScriptLines CShowParameterCommand::Run(CCommandContext& context, const CCommand
     CScriptLines rows;
     for (; !dynaset.IsEOF(); dynaset.MoveNext(true)) {
         std::string values[3];
-        for (int c = 0; c < 3; ++c) {
-            char buffer[4096] = {};
-            dynaset.GetFieldValue(c, buffer, sizeof buffer);
-            values[c] = buffer;
-        }
+        ReadFields(dynaset, values, 3);
         rows.push_back(Line(values[0], TypeName(values[1]), values[2]));
     }
     if (dynaset.FetchFailed()) return context.AppendServerError(output);

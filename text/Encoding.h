@@ -30,6 +30,9 @@ std::string Utf8ToCp932(std::string_view utf8, char replacement = '?');
 // Strict UTF-8 to CP932: false when a character cannot be represented.
 bool Utf8ToCp932Strict(std::string_view utf8, std::string& out);
 
+// The UTF-8 bytes of one code point, appended to `out`.
+void AppendUtf8(char32_t code, std::string& out);
+
 // Byte offset in the CP932 text of the character at UTF-8 byte `utf8Offset`
 // of its conversion (offsets past the end map past the end).
 std::size_t Utf8OffsetToCp932(std::string_view cp932, std::size_t utf8Offset);

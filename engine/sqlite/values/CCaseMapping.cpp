@@ -1,5 +1,7 @@
 #include "engine/sqlite/values/CCaseMapping.h"
 
+#include "text/Encoding.h"
+
 namespace {
 
 // A run of lower-case letters and the upper-case run it maps to.
@@ -50,19 +52,6 @@ char32_t Decode(std::string_view text, std::size_t at, std::size_t& length) {
     return c;
 }
 
-void Encode(char32_t c, std::string& out) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
-
 bool IsAscii(std::string_view text) {
     for (char c : text)
         if (static_cast<unsigned char>(c) >= 0x80) return false;
@@ -84,7 +73,7 @@ std::string Map(std::string_view text, Rule rule) {
         if (kind == Case::None || (length == 1 && c >= 0x80))
             out.append(text.substr(at, length));
         else
-            Encode(Mapped(c, rule(wordStart)), out);
+            encoding::AppendUtf8(Mapped(c, rule(wordStart)), out);
         wordStart = kind == Case::None && !digit;
         at += length;
     }

@@ -189,29 +189,11 @@ int HexDigit(char c) {
     return -1;
 }
 
-void AppendUtf8(std::uint32_t code, std::string& out) {
-    if (code < 0x80) {
-        out += static_cast<char>(code);
-    } else if (code < 0x800) {
-        out += static_cast<char>(0xC0 | (code >> 6));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-        out += static_cast<char>(0xE0 | (code >> 12));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (code >> 18));
-        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    }
-}
-
 // A character the database's character set (CP932) cannot hold becomes
 // the replacement character '?', as the server converts it.
 void AppendHeld(std::uint32_t code, std::string& out) {
     std::string utf8;
-    AppendUtf8(code, utf8);
+    encoding::AppendUtf8(code, utf8);
     std::string cp932;
     bool surrogate = code >= 0xD800 && code < 0xE000;
     out += !surrogate && encoding::Utf8ToCp932Strict(utf8, cp932) ? utf8 : std::string("?");
