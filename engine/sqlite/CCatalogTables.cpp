@@ -12,6 +12,7 @@
 #include "engine/sqlite/COraError.h"
 #include "engine/sqlite/CSqlScanner.h"
 #include "engine/sqlite/CSqliteCatalog.h"
+#include "engine/sqlite/CTableStatistics.h"
 #include "engine/sqlite/SqliteApi.h"
 #include "text/Cp932.h"
 #include "text/Encoding.h"
@@ -424,7 +425,7 @@ bool CCatalogTables::RenameTable(sqlite3* db, const std::string& table, const st
     };
     for (const char* sql : kStatements)
         if (!Run(db, sql, table, to, "", error)) return false;
-    return true;
+    return CTableStatistics::RenameTable(db, table, to, error);
 }
 
 namespace {
@@ -500,7 +501,8 @@ bool CCatalogTables::RenameColumn(sqlite3* db, const std::string& table, const s
     };
     for (const char* sql : kStatements)
         if (!Run(db, sql, table, column, to, error)) return false;
-    return RenameInChecks(db, table, column, to, error);
+    return RenameInChecks(db, table, column, to, error) &&
+           CTableStatistics::RenameColumn(db, table, column, to, error);
 }
 
 bool CCatalogTables::Prune(sqlite3* db, const std::string& table, CEngineError& error) {
@@ -524,18 +526,19 @@ bool CCatalogTables::Forget(sqlite3* db, const std::string& table, CEngineError&
     std::string name = "'";
     for (char c : table) name += c == '\'' ? std::string("''") : std::string(1, c);
     name += "'";
-    return Exec(
-        db,
-        "DELETE FROM TARVEX_SEQUENCES WHERE NAME IN (SELECT SEQUENCE_NAME FROM TARVEX_IDENTITIES WHERE "
-        "TABLE_NAME = " +
-            name + "); DELETE FROM TARVEX_IDENTITIES WHERE TABLE_NAME = " + name +
-            "; DELETE FROM TARVEX_COMMENTS WHERE TABLE_NAME = " + name +
-            "; DELETE FROM TARVEX_VIEWS WHERE VIEW_NAME = " + name +
-            "; DELETE FROM TARVEX_TEMPORARY WHERE TABLE_NAME = " + name +
-            "; DELETE FROM TARVEX_TABLE_STATS WHERE TABLE_NAME = " + name +
-            "; DELETE FROM TARVEX_COLUMNS WHERE TABLE_NAME = " + name +
-            "; DELETE FROM TARVEX_CONSTRAINTS WHERE TABLE_NAME = " + name,
-        error);
+    return Exec(db,
+                "DELETE FROM TARVEX_SEQUENCES WHERE NAME IN (SELECT SEQUENCE_NAME FROM TARVEX_IDENTITIES "
+                "WHERE "
+                "TABLE_NAME = " +
+                    name + "); DELETE FROM TARVEX_IDENTITIES WHERE TABLE_NAME = " + name +
+                    "; DELETE FROM TARVEX_COMMENTS WHERE TABLE_NAME = " + name +
+                    "; DELETE FROM TARVEX_VIEWS WHERE VIEW_NAME = " + name +
+                    "; DELETE FROM TARVEX_TEMPORARY WHERE TABLE_NAME = " + name +
+                    "; DELETE FROM TARVEX_TABLE_STATS WHERE TABLE_NAME = " + name +
+                    "; DELETE FROM TARVEX_COLUMNS WHERE TABLE_NAME = " + name +
+                    "; DELETE FROM TARVEX_CONSTRAINTS WHERE TABLE_NAME = " + name,
+                error) &&
+           CTableStatistics::Delete(db, table, error);
 }
 
 bool CCatalogTables::AddCheck(sqlite3* db, const std::string& table, std::string& name,

@@ -63,6 +63,14 @@ struct CSchemaText::Reader {
     std::string_view Written(std::size_t at) const {
         return text.substr(tokens[at].begin, tokens[at].length);
     }
+    // A name as SQLite takes it: one with "#", which SQLite's names cannot
+    // hold, in quotes and in the upper case the server keeps.
+    std::string SqliteName(std::size_t at) const {
+        std::string_view written = Written(at);
+        if (tokens[at].kind != CSqlScanner::Kind::Word || written.find('#') == std::string_view::npos)
+            return std::string(written);
+        return "\"" + cp932::ToUpperAscii(written) + "\"";
+    }
     bool Fail(int code = 900, std::string name = {}) {
         failure.at = Here();
         failure.code = code;
@@ -83,7 +91,7 @@ struct CSchemaText::Reader {
         if (kind != CSqlScanner::Kind::Word && kind != CSqlScanner::Kind::QuotedName) return Fail(903);
         if (k + 2 < tokens.size() && CSqlScanner::IsSymbol(text, tokens[k + 1], '.')) k += 2;
         if (at != nullptr) *at = tokens[k].begin;
-        out = std::string(Written(k++));
+        out = SqliteName(k++);
         return true;
     }
     // The options of kIgnored for `statement`, in any order, then the end.
@@ -212,7 +220,7 @@ bool CSchemaText::IndexKey(Reader& in, std::size_t from, std::size_t to, const s
         order = " " + cp932::ToUpperAscii(in.Written(--to));
     const auto kind = in.tokens[from].kind;
     if (to - from == 1 && (kind == CSqlScanner::Kind::Word || kind == CSqlScanner::Kind::QuotedName)) {
-        out += std::string(in.Written(from)) + order;
+        out += in.SqliteName(from) + order;
         return true;
     }
     // Note: an expression's key is written as a query writes it, so that a

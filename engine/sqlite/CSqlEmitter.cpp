@@ -832,6 +832,11 @@ CSqlType CSqlEmitter::Grouping(const CSqlExpr& expr, std::string& out) {
         Fail(expr.at, 909, Upper(expr.text));
         return CSqlType::Unknown;
     }
+    // Note: the server tells the levels of GROUP BY's groups apart, and of no other rows.
+    if (m_scopes.empty() || !m_scopes.back().grouped) {
+        Fail(expr.at, 30481);
+        return CSqlType::Unknown;
+    }
     long long bits = 0;
     for (const CSqlExpr* arg : expr.args) {
         std::string raw;
@@ -891,6 +896,7 @@ bool CSqlEmitter::Block(const CSqlSelect& block, std::string& out, std::vector<T
     }
     for (const CSqlFromItem& item : block.from)
         scope.usingJoin = scope.usingJoin || !item.usingColumns.empty() || item.natural;
+    scope.grouped = !block.groupBy.empty() || !block.groupingSets.empty();
     m_scopes.back() = scope;
     if (!CheckGroups(block)) {
         m_scopes.pop_back();

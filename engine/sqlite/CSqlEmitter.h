@@ -87,6 +87,7 @@ private:
         int rownumBlock = -1;
         bool inWhere = false;
         bool usingJoin = false;
+        bool grouped = false;  // the block has GROUP BY
     };
     struct Cte {
         std::string name;

@@ -45,11 +45,14 @@ using View = CDictionaryView;
         {"USER_" x, nullptr}, {"ALL_" x, "OWNER, *"}, { "DBA_" x, "OWNER, *" } \
     }
 
-// The user's objects: name N, type T and status S.
+// The user's objects: name N, type T and status S. A key enforced with its
+// table has an index of its name, as on the server.
 #define TARVEX_OBJECT_ROWS                                                                                   \
     "SELECT upper(m.name) AS N, CASE WHEN upper(m.name) IN (SELECT SYNONYM_NAME FROM main.TARVEX_SYNONYMS) " \
     "THEN 'SYNONYM' ELSE upper(m.type) END AS T, 'VALID' AS S FROM main.sqlite_schema m WHERE m.type IN "    \
     "('table', 'view', 'index', 'trigger') AND %U AND upper(m.tbl_name) NOT LIKE 'TARVEX%' UNION ALL "       \
+    "SELECT CONSTRAINT_NAME, 'INDEX', 'VALID' FROM main.TARVEX_CONSTRAINTS WHERE CONSTRAINT_TYPE IN ('P', "  \
+    "'U') AND ENFORCED_BY = 'TABLE' UNION ALL "                                                              \
     "SELECT upper(NAME), 'SEQUENCE', 'VALID' FROM main.TARVEX_SEQUENCES UNION ALL SELECT u.NAME, u.TYPE, "   \
     "CASE WHEN EXISTS (SELECT 1 FROM main.TARVEX_UNIT_DEPENDENCIES d WHERE d.NAME = u.NAME AND d.TYPE = "    \
     "u.TYPE AND (d.REFERENCED_TYPE = 'TABLE' AND d.REFERENCED_NAME NOT IN (SELECT upper(name) FROM "         \

@@ -199,6 +199,21 @@ std::size_t OperandStart(std::string_view sql, const std::vector<Token>& tokens,
     return first;
 }
 
+// A definition with its names as SQLite takes them: one with "#", which
+// SQLite's names cannot hold, in quotes and in the upper case the server keeps.
+std::string HashNamesQuoted(std::string_view sql) {
+    std::string out;
+    std::size_t end = 0;
+    for (const Token& token : CSqlScanner::Significant(sql)) {
+        std::string_view written = sql.substr(token.begin, token.length);
+        if (token.kind != Kind::Word || written.find('#') == std::string_view::npos) continue;
+        out.append(sql.substr(end, token.begin - end));
+        out += "\"" + cp932::ToUpperAscii(written) + "\"";
+        end = token.begin + token.length;
+    }
+    return out.append(sql.substr(end));
+}
+
 }  // namespace
 
 std::string CSqliteSchema::JsonConditions(std::string_view sql) {
@@ -597,7 +612,7 @@ bool CSqliteSchema::AlterTable(std::string_view sql, const Tokens& tokens, CEngi
         // DROP (a, b): the columns one by one.
         handled = true;
         for (const auto& [from, to] : Items(sql, tokens, 4)) {
-            std::string column(Trim(sql.substr(from, to - from)));
+            std::string column = HashNamesQuoted(Trim(sql.substr(from, to - from)));
             if (!Exec(encoding::Cp932ToUtf8("ALTER TABLE " + table + " DROP COLUMN " + column), error,
                       static_cast<int>(from)))
                 return false;
@@ -657,8 +672,9 @@ bool CSqliteSchema::AddItem(std::string_view table, std::string_view item, std::
         return false;
     std::string column =
         Prepare("CREATE TABLE X (" + CCheckCompiler::Blank(written, checks).substr(statement.size()) + ")");
-    column = CColumnCompiler::Apply(statement + column.substr(16, column.size() - 17), compiled)
-                 .substr(statement.size());
+    column =
+        HashNamesQuoted(CColumnCompiler::Apply(statement + column.substr(16, column.size() - 17), compiled)
+                            .substr(statement.size()));
     if (defaultExpression.empty())
         return Exec(encoding::Cp932ToUtf8(statement + column), error, static_cast<int>(at)) &&
                RecordColumn(table, item, error);
@@ -758,7 +774,7 @@ bool CSqliteSchema::AddIdentity(std::string_view table, std::string_view item, c
     std::vector<CColumnCompiler::Edit> edits;
     if (!CompileColumn(item, 0, at, edits, error)) return false;
     std::string column = Prepare("CREATE TABLE X (" + std::string(item) + ")");
-    column = CColumnCompiler::Apply(column.substr(16, column.size() - 17), edits);
+    column = HashNamesQuoted(CColumnCompiler::Apply(column.substr(16, column.size() - 17), edits));
     std::string current;
     TableSql(table, current);
     std::size_t close = current.rfind(')');
@@ -806,10 +822,10 @@ bool CSqliteSchema::AddConstraint(std::string_view table, std::string_view item,
     std::size_t close = 0;
     Items(current, defTokens, open, &close);
     std::string body = Prepare("CREATE TABLE X (" + std::string(item.substr(tokens[k].begin)) + ")");
-    body = body.substr(16, body.size() - 17);
+    body = HashNamesQuoted(body.substr(16, body.size() - 17));
     if (kind == "FOREIGN") body = WithReferencedColumns(body);
-    std::string edited = current.substr(0, defTokens[close].begin) + ", CONSTRAINT " + name + " " + body +
-                         current.substr(defTokens[close].begin);
+    std::string edited = current.substr(0, defTokens[close].begin) + ", CONSTRAINT " + HashNamesQuoted(name) +
+                         " " + body + current.substr(defTokens[close].begin);
     if (!EditDefinition(table, edited, error)) return false;
     if (kind == "FOREIGN" &&
         Count("SELECT count(*) FROM pragma_foreign_key_check(" + Quote(utfTable) + ")") > 0) {

@@ -57,6 +57,16 @@ bool DeleteColumns(sqlite3* db, const std::string& table, CEngineError& error) {
     return sqlite3_step(remove.get()) == SQLITE_DONE || Failed(db, error);
 }
 
+// Runs `sql` with the texts `first`, `second` and `third` as ?1, ?2 and ?3.
+bool Run(sqlite3* db, const std::string& sql, const std::string& first, const std::string& second,
+         const std::string& third, CEngineError& error) {
+    sqliteapi::Statement run = sqliteapi::Prepare(db, sql);
+    if (!run) return Failed(db, error);
+    for (int k = 0; const std::string* text : {&first, &second, &third})
+        sqlite3_bind_text(run.get(), ++k, text->c_str(), -1, SQLITE_TRANSIENT);
+    return sqlite3_step(run.get()) == SQLITE_DONE || Failed(db, error);
+}
+
 // The statistics of each column of `stored`: its distinct values and NULLs
 // counted, and the bytes its values take on average, with one for the length.
 bool GatherColumns(sqlite3* db, const std::string& stored, const std::string& now, CEngineError& error) {
@@ -134,4 +144,24 @@ bool CTableStatistics::DeleteAll(sqlite3* db, CEngineError& error) {
     if (sqlite3_exec(db, "DELETE FROM main.TARVEX_TABLE_STATS", nullptr, nullptr, nullptr) != SQLITE_OK)
         return Failed(db, error);
     return DeleteColumns(db, "", error);
+}
+
+bool CTableStatistics::RenameTable(sqlite3* db, const std::string& table, const std::string& to,
+                                   CEngineError& error) {
+    // Note: statistics gathered for another table of the new name go.
+    if (!Delete(db, to, error) ||
+        !Run(db, "UPDATE main.TARVEX_TABLE_STATS SET TABLE_NAME = ?2 WHERE TABLE_NAME = ?1 AND ?3 = ''",
+             table, to, "", error))
+        return false;
+    return !HasColumnTable(db) ||
+           Run(db, "UPDATE main.TARVEX_COLUMN_STATS SET TABLE_NAME = ?2 WHERE TABLE_NAME = ?1 AND ?3 = ''",
+               table, to, "", error);
+}
+
+bool CTableStatistics::RenameColumn(sqlite3* db, const std::string& table, const std::string& column,
+                                    const std::string& to, CEngineError& error) {
+    return !HasColumnTable(db) || Run(db,
+                                      "UPDATE main.TARVEX_COLUMN_STATS SET COLUMN_NAME = ?3 WHERE TABLE_NAME "
+                                      "= ?1 AND COLUMN_NAME = ?2",
+                                      table, column, to, error);
 }

@@ -19,4 +19,9 @@ public:
     static bool GatherAll(sqlite3* db, CEngineError& error);
     static bool Delete(sqlite3* db, const std::string& table, CEngineError& error);
     static bool DeleteAll(sqlite3* db, CEngineError& error);
+    // The statistics follow a table or a column renamed (upper case, UTF-8).
+    static bool RenameTable(sqlite3* db, const std::string& table, const std::string& to,
+                            CEngineError& error);
+    static bool RenameColumn(sqlite3* db, const std::string& table, const std::string& column,
+                             const std::string& to, CEngineError& error);
 };

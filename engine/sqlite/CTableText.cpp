@@ -106,6 +106,16 @@ void CTableText::Take() {
     Skip();
 }
 
+void CTableText::TakeName() {
+    const CSqlScanner::Token& token = m_tokens[m_k];
+    std::string_view written = m_sql.substr(token.begin, token.length);
+    if (token.kind != Kind::Word || written.find('#') == std::string_view::npos) return Take();
+    Append(m_end, m_sql.substr(m_end, token.begin - m_end), true);
+    if (token.begin == m_end && !m_out.empty() && JoinsWords(m_out.back())) Append(token.begin, " ", false);
+    Append(token.begin, "\"" + cp932::ToUpperAscii(written) + "\"", false);
+    Skip();
+}
+
 void CTableText::TakeCompiled() {
     const CColumnCompiler::Edit& part = m_compiled[m_next++];
     if (part.begin > m_end) Append(m_end, m_sql.substr(m_end, part.begin - m_end), true);
@@ -140,7 +150,7 @@ bool CTableText::Name() {
         m_nameAt = Here();
         m_table = NameHere();
     }
-    Take();
+    TakeName();
     return true;
 }
 
@@ -149,7 +159,7 @@ bool CTableText::NameList() {
     Take();
     do {
         if (!IsName()) return Fail(900);
-        Take();
+        TakeName();
     } while (IsSymbol(',') && (Take(), true));
     if (!IsSymbol(')')) return Fail(907);
     Take();
@@ -170,7 +180,7 @@ bool CTableText::Column() {
     std::string name = NameHere();
     if (std::find(m_columns.begin(), m_columns.end(), name) != m_columns.end()) return Fail(957, name);
     m_columns.push_back(std::move(name));
-    Take();
+    TakeName();
     while (CompiledHere() != nullptr || (!AtEnd() && !IsSymbol(',') && !IsSymbol(')')))
         if (!ColumnConstraint()) return false;
     return true;
@@ -188,7 +198,7 @@ bool CTableText::ColumnConstraint() {
     if (Is("CONSTRAINT")) {
         Take();
         if (!IsName()) return Fail(900);
-        Take();
+        TakeName();
         return true;
     }
     if (TakeWords({"DEFAULT"})) return CompiledHere() != nullptr || Fail(936);
@@ -220,7 +230,7 @@ bool CTableText::TableConstraint() {
     if (Is("CONSTRAINT")) {
         Take();
         if (!IsName()) return Fail(900);
-        Take();
+        TakeName();
     }
     if (Is("PRIMARY") && !SecondKey()) return false;
     if (TakeWords({"PRIMARY", "KEY"}) || TakeWords({"UNIQUE"})) {

@@ -56,6 +56,9 @@ private:
     void Append(std::size_t source, std::string_view text, bool verbatim);
     // Copies the current token (with the space before it) and moves on.
     void Take();
+    // Takes a name; one with "#", which SQLite's names cannot hold, goes in
+    // quotes and in the upper case the server keeps.
+    void TakeName();
     // Moves past the current token without writing it.
     void Skip() { m_end = m_tokens[m_k].begin + m_tokens[m_k].length, ++m_k; }
     // Writes the next compiled part in place of the bytes it was made from.

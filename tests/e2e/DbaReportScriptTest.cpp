@@ -242,7 +242,7 @@ TEST_P(DbaReportScript, IndexesStatisticsAndObjectsOfATableNamedByDefine) {
                 "-------- ---------- ---------- ---- |NOTES    200        17         same ||"
                 "SQL> SELECT object_type, COUNT(*) n FROM user_objects GROUP BY object_type ORDER BY 1;||"
                 "OBJECT_TYPE             N          |----------------------- ---------- |"
-                "INDEX                   1          |TABLE                   2          ||"
+                "INDEX                   3          |TABLE                   2          ||"
                 "SQL> SELECT COUNT(*) invalid FROM user_objects WHERE status = 'INVALID';||INVALID    |"
                 "---------- |0          ||SQL> COLUMN table_name FORMAT A16|"
                 "SQL> SELECT table_name FROM dictionary WHERE table_name LIKE 'DBA\\_%' ESCAPE '\\' AND "

@@ -109,3 +109,25 @@ TEST_F(CDictionaryTest, TriggerOrderingNamesTheOwnerOfBothTriggers) {
               "SCOTT,EMP_B,SCOTT,EMP_A,FOLLOWS");
     EXPECT_EQ(Rows("SELECT * FROM user_trigger_ordering"), "EMP_B,SCOTT,EMP_A,FOLLOWS");
 }
+
+TEST_F(CDictionaryTest, KeyIndexesAreObjectsAsTheyAreIndexes) {
+    Exec(
+        "CREATE TABLE notes (id NUMBER CONSTRAINT pk_notes PRIMARY KEY, title VARCHAR2(20) CONSTRAINT "
+        "uq_title UNIQUE, body VARCHAR2(20))");
+    Exec("CREATE TABLE tags (id INTEGER CONSTRAINT pk_tags PRIMARY KEY, c NUMBER)");
+    Exec("ALTER TABLE tags ADD CONSTRAINT tags_c UNIQUE (c)");
+    Exec("CREATE INDEX notes_body ON notes (body)");
+    const std::string indexes = "SELECT index_name FROM user_indexes ORDER BY 1";
+    const std::string objects = "SELECT object_name FROM user_objects WHERE object_type = 'INDEX' ORDER BY 1";
+    EXPECT_EQ(
+        Rows("SELECT count(*) FROM user_indexes WHERE index_name IN ('PK_NOTES', 'UQ_TITLE', 'PK_TAGS', "
+             "'TAGS_C', 'NOTES_BODY')"),
+        "5");
+    EXPECT_EQ(Rows(objects), Rows(indexes));
+    // A key set aside has no index, here as there.
+    Exec("ALTER TABLE notes DISABLE CONSTRAINT uq_title");
+    EXPECT_EQ(Rows(objects), Rows(indexes));
+    Exec("DROP TABLE notes");
+    EXPECT_EQ(Rows(objects), Rows(indexes));
+    EXPECT_EQ(Rows("SELECT count(*) FROM user_objects WHERE object_name IN ('PK_NOTES', 'NOTES_BODY')"), "0");
+}

@@ -56,3 +56,15 @@ TEST_F(CGroupingSetsTest, AViewAndACompoundOfGroupedQueries) {
 }
 
 }  // namespace
+
+// GROUPING tells the levels of GROUP BY's groups apart; rows never grouped
+// have no level to tell, and the server refuses the query.
+TEST_F(CGroupingSetsTest, GroupingNeedsGroupBy) {
+    for (const char* query : {"SELECT GROUPING(DEPTNO) FROM EMP", "SELECT GROUPING_ID(DEPTNO, JOB) FROM EMP",
+                              "SELECT COUNT(*) FROM EMP HAVING GROUPING(DEPTNO) = 0",
+                              "SELECT SUM(SAL), GROUPING(DEPTNO) FROM EMP"})
+        EXPECT_EQ(Failure(query).substr(0, 10), "ORA-30481:") << query;
+    EXPECT_EQ(Rows("SELECT DEPTNO, GROUPING(DEPTNO) FROM EMP GROUP BY DEPTNO ORDER BY 1"), "10,0|20,0|30,0");
+    EXPECT_EQ(Rows("SELECT COUNT(*) FROM EMP GROUP BY DEPTNO HAVING GROUPING(DEPTNO) = 0 ORDER BY DEPTNO"),
+              "2|2|1");
+}

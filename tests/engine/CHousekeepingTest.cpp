@@ -92,3 +92,26 @@ TEST_F(CHousekeepingTest, DeferredForeignKeysAreCheckedAtTheCommit) {
 }
 
 }  // namespace
+
+TEST_F(CHousekeepingTest, StatisticsFollowTheirTableAndGoWithIt) {
+    Exec("CREATE TABLE s (a NUMBER, b VARCHAR2(5))");
+    Exec("INSERT INTO s VALUES (1, 'x')");
+    Exec("INSERT INTO s VALUES (2, NULL)");
+    Exec("BEGIN DBMS_STATS.GATHER_TABLE_STATS(USER, 'S'); END;");
+    const std::string columns =
+        "SELECT table_name || '.' || column_name || ':' || num_distinct || '/' || "
+        "num_nulls FROM user_tab_col_statistics ORDER BY 1";
+    const std::string tables =
+        "SELECT table_name || ':' || num_rows FROM user_tables WHERE table_name LIKE 'S%'";
+    EXPECT_EQ(Rows(columns), "S.A:2/0|S.B:1/1");
+    Exec("ALTER TABLE s RENAME COLUMN b TO c");
+    Exec("RENAME s TO s2");
+    EXPECT_EQ(Rows(columns), "S2.A:2/0|S2.C:1/1");
+    EXPECT_EQ(Rows(tables), "S2:2");
+    // A new table of the old name has none of them.
+    Exec("DROP TABLE s2");
+    Exec("CREATE TABLE s2 (a NUMBER, c NUMBER)");
+    EXPECT_EQ(Rows(columns), "");
+    EXPECT_EQ(Rows(tables), "S2:");
+    EXPECT_EQ(Rows("SELECT count(num_distinct) FROM user_tab_columns WHERE table_name = 'S2'"), "0");
+}

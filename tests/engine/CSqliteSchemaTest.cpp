@@ -560,3 +560,23 @@ TEST_F(CSqliteSchemaTest, ColumnsAddedBesideTableConstraintsAndSessionOnlyClause
     EXPECT_EQ(Failure("ALTER TABLE NOSUCH ENABLE ROW MOVEMENT"),
               "ORA-00942: 表またはビュー NOSUCH は存在しません。");
 }
+
+TEST_F(CSqliteSchemaTest, NamesWithHashAndDollarServeEveryDefinitionAndStatement) {
+    Exec("CREATE TABLE acct (acct# NUMBER CONSTRAINT acct#_pk PRIMARY KEY, name$ VARCHAR2(5), bal NUMBER)");
+    Exec("INSERT INTO acct (acct#, name$, bal) VALUES (1, 'ab', 10)");
+    Exec("UPDATE acct SET name$ = 'cd', acct# = 2 WHERE acct# = 1");
+    Exec("ALTER TABLE acct ADD (old# NUMBER DEFAULT 7, tmp# NUMBER)");
+    Exec("ALTER TABLE acct MODIFY (old# NUMBER(5))");
+    Exec("ALTER TABLE acct RENAME COLUMN old# TO prev#");
+    Exec("ALTER TABLE acct DROP (tmp#)");
+    Exec("ALTER TABLE acct ADD CONSTRAINT acct_u# UNIQUE (name$)");
+    Exec("CREATE INDEX acct_i ON acct (prev#, name$)");
+    EXPECT_EQ(Rows("SELECT acct#, name$, prev# FROM acct"), "2,cd,7");
+    EXPECT_EQ(Rows("SELECT column_name FROM user_tab_columns WHERE table_name = 'ACCT' ORDER BY column_id"),
+              "ACCT#|NAME$|BAL|PREV#");
+    EXPECT_EQ(
+        Rows("SELECT index_name || ':' || column_name FROM user_ind_columns WHERE index_name = 'ACCT_I' "
+             "ORDER BY column_position"),
+        "ACCT_I:PREV#|ACCT_I:NAME$");
+    EXPECT_EQ(Failure("INSERT INTO acct (acct#, name$) VALUES (3, 'cd')").substr(0, 9), "ORA-00001");
+}
