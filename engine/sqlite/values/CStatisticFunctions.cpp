@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <deque>
 #include <map>
 #include <new>
 #include <string>
@@ -460,6 +461,60 @@ void DistinctFinal(sqlite3_context* context) {
     Free<DistinctState>(context);
 }
 
+// NTH_VALUE(x, n, from last, ignore nulls) over a window: the values of the
+// rows in it, in order, each with the number of its row, so that a row
+// leaving the window takes its value (if kept) along. The place asked for is
+// kept from the rows, as the value is given no arguments.
+struct NthState {
+    std::deque<std::pair<long long, sqlite3_value*>> values;
+    long long added = 0;
+    long long removed = 0;
+    long long nth = 1;
+    bool fromLast = false;
+
+    NthState() = default;
+    NthState(const NthState&) = delete;
+    NthState& operator=(const NthState&) = delete;
+    ~NthState() {
+        for (auto& entry : values) sqlite3_value_free(entry.second);
+    }
+};
+
+template <bool kInverse>
+void NthStep(sqlite3_context* context, int, sqlite3_value** argv) {
+    auto* state = State<NthState>(context, true);
+    if (state == nullptr) return sqlite3_result_error_nomem(context);
+    if (kInverse) {
+        long long row = state->removed++;
+        if (!state->values.empty() && state->values.front().first == row) {
+            sqlite3_value_free(state->values.front().second);
+            state->values.pop_front();
+        }
+        return;
+    }
+    long long row = state->added++;
+    state->nth = sqlite3_value_int64(argv[1]);
+    state->fromLast = sqlite3_value_int(argv[2]) != 0;
+    if (IsNull(argv[0]) && sqlite3_value_int(argv[3]) != 0) return;
+    sqlite3_value* copy = sqlite3_value_dup(argv[0]);
+    if (copy == nullptr) return sqlite3_result_error_nomem(context);
+    state->values.emplace_back(row, copy);
+}
+
+void NthValue(sqlite3_context* context) {
+    auto* state = State<NthState>(context, false);
+    if (state == nullptr || state->nth < 1 || static_cast<std::size_t>(state->nth) > state->values.size())
+        return sqlite3_result_null(context);
+    std::size_t at = static_cast<std::size_t>(state->nth - 1);
+    if (state->fromLast) at = state->values.size() - 1 - at;
+    sqlite3_result_value(context, state->values[at].second);
+}
+
+void NthFinal(sqlite3_context* context) {
+    NthValue(context);
+    Free<NthState>(context);
+}
+
 }  // namespace
 
 bool CStatisticFunctions::Register(sqlite3* db) {
@@ -484,6 +539,9 @@ bool CStatisticFunctions::Register(sqlite3* db) {
     if (sqlite3_create_window_function(db, "ORA_COUNT_DISTINCT", 1, SQLITE_UTF8, nullptr, DistinctStep<false>,
                                        DistinctFinal, DistinctValue, DistinctStep<true>,
                                        nullptr) != SQLITE_OK)
+        return false;
+    if (sqlite3_create_window_function(db, "ORA_NTH_VALUE", 4, SQLITE_UTF8, nullptr, NthStep<false>, NthFinal,
+                                       NthValue, NthStep<true>, nullptr) != SQLITE_OK)
         return false;
     for (const Aggregate& row : kAggregates)
         if (sqlite3_create_function(db, row.name, row.arguments, SQLITE_UTF8, nullptr, nullptr, row.step,

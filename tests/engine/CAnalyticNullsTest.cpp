@@ -1,0 +1,69 @@
+// Analytic functions that skip NULLs (IGNORE NULLS), count from the window's
+// last row (NTH_VALUE ... FROM LAST), or aggregate the partition's distinct
+// values: each with the answer worked by hand from the server's definition.
+#include "tests/engine/EngineFixture.h"
+
+namespace {
+
+class CAnalyticNullsTest : public EngineFixture {
+protected:
+    void SetUp() override {
+        EngineFixture::SetUp();
+        Exec("CREATE TABLE W (P VARCHAR2(1), K NUMBER, V NUMBER, T VARCHAR2(10))");
+        for (const char* row :
+             {"'a', 1, NULL, NULL", "'a', 2, 10, 'x'", "'a', 3, NULL, NULL", "'a', 4, 30, 'y'",
+              "'a', 5, NULL, NULL", "'b', 1, NULL, NULL", "'b', 2, 7, 'z'"})
+            Exec(std::string("INSERT INTO W VALUES (") + row + ")");
+    }
+};
+
+struct Case {
+    const char* expression;
+    const char* answer;
+};
+
+constexpr const char* kWindow = " OVER (PARTITION BY P ORDER BY K";
+constexpr const char* kWhole = " ROWS BETWEEN UNBOUNDED PRECEDING AND UNBOUNDED FOLLOWING";
+
+// Rows a1..a5, b1, b2; V is NULL, 10, NULL, 30, NULL | NULL, 7.
+constexpr Case kSkipping[] = {
+    {"LAG(V) IGNORE NULLS%W)", "-|-|10|10|30|-|-"},
+    {"LAG(V) RESPECT NULLS%W)", "-|-|10|-|30|-|-"},
+    // The second value back among those not NULL, else the default.
+    {"LAG(V IGNORE NULLS, 2, 0)%W)", "0|0|0|0|10|0|0"},
+    {"LEAD(V) IGNORE NULLS%W)", "10|30|30|-|-|7|-"},
+    {"LEAD(T, 1, '?') IGNORE NULLS%W)", "x|y|y|?|?|z|?"},
+    // The default window ends at the row; a frame of rows drops the first.
+    {"FIRST_VALUE(V) IGNORE NULLS%W)", "-|10|10|10|10|-|7"},
+    {"FIRST_VALUE(V IGNORE NULLS)%W ROWS BETWEEN 2 PRECEDING AND CURRENT ROW)", "-|10|10|10|30|-|7"},
+    {"FIRST_VALUE(V RESPECT NULLS)%W ROWS BETWEEN 1 PRECEDING AND CURRENT ROW)", "-|-|10|-|30|-|-"},
+    {"LAST_VALUE(V IGNORE NULLS)%W)", "-|10|10|30|30|-|7"},
+    {"LAST_VALUE(T) IGNORE NULLS%W%A)", "y|y|y|y|y|z|z"},
+    {"NTH_VALUE(V, 2) FROM LAST IGNORE NULLS%W%A)", "10|10|10|10|10|-|-"},
+    {"NTH_VALUE(V, 2) FROM LAST%W%A)", "30|30|30|30|30|-|-"},
+    {"NTH_VALUE(V, 2) FROM LAST RESPECT NULLS%W ROWS BETWEEN CURRENT ROW AND UNBOUNDED FOLLOWING)",
+     "30|30|30|30|-|-|-"},
+    {"NTH_VALUE(V, 1) FROM FIRST IGNORE NULLS%W)", "-|10|10|10|10|-|7"},
+};
+
+std::string Expand(std::string text) {
+    for (auto [mark, with] : {std::pair<std::string, std::string>{"%W", kWindow}, {"%A", kWhole}})
+        for (std::size_t at = text.find(mark); at != std::string::npos; at = text.find(mark))
+            text.replace(at, mark.size(), with);
+    return text;
+}
+
+TEST_F(CAnalyticNullsTest, ValueFunctionsSkipNullsAndCountFromTheLast) {
+    for (const Case& c : kSkipping)
+        EXPECT_EQ(Rows("SELECT " + Expand(c.expression) + " FROM W ORDER BY P, K"), c.answer) << c.expression;
+}
+
+TEST_F(CAnalyticNullsTest, NullTreatmentOfOtherFunctionsIsRefused) {
+    std::string error = Failure("SELECT SUM(V) IGNORE NULLS OVER () FROM W");
+    EXPECT_EQ(error.substr(0, 9), "ORA-03001");
+    EXPECT_NE(error.find("SUM"), std::string::npos) << error;
+    EXPECT_EQ(Failure("SELECT LAG(V) FROM LAST OVER (ORDER BY K) FROM W").substr(0, 9), "ORA-03001");
+    EXPECT_NE(Failure("SELECT FIRST_VALUE(V IGNORE) OVER (ORDER BY K) FROM W"), "OK");
+}
+
+}  // namespace
