@@ -2115,10 +2115,12 @@ CSqlType CSqlEmitter::Call(const CSqlExpr& expr, std::string& out) {
         Fail(expr.at, server ? 3001 : 100904, name);
         return CSqlType::Unknown;
     }
-    // Note: SQLite's windows take no DISTINCT (but for COUNT, the engine's
-    // own), nor the engine's LISTAGG.
-    if (expr.over && expr.distinct && name == "COUNT" && expr.args.size() == 1 && expr.windowOrder.empty()) {
-        out += "ORA_COUNT_DISTINCT(";
+    // Note: SQLite's windows take no DISTINCT (but for COUNT, SUM and AVG,
+    // the engine's own, over a whole partition), nor the engine's LISTAGG.
+    if (expr.over && expr.distinct && (name == "COUNT" || name == "SUM" || name == "AVG") &&
+        expr.args.size() == 1) {
+        if (!expr.windowOrder.empty()) return Fail(expr.at, 30487), CSqlType::Unknown;
+        out += "ORA_" + name + "_DISTINCT(";
         Expr(expr.args[0], out);
         out += ") " + Window(expr, false);
         return CSqlType::Number;

@@ -66,4 +66,26 @@ TEST_F(CAnalyticNullsTest, NullTreatmentOfOtherFunctionsIsRefused) {
     EXPECT_NE(Failure("SELECT FIRST_VALUE(V IGNORE) OVER (ORDER BY K) FROM W"), "OK");
 }
 
+TEST_F(CAnalyticNullsTest, DistinctAggregatesOverAPartitionAreExact) {
+    Exec("CREATE TABLE M (P VARCHAR2(1), A NUMBER(12, 2))");
+    for (const char* row : {"'a', 0.1", "'a', 0.2", "'a', 0.1", "'a', NULL", "'b', 1", "'b', 1", "'c', NULL"})
+        Exec(std::string("INSERT INTO M VALUES (") + row + ")");
+    // a: 0.1 and 0.2 once each; b: 1 once; c: none.
+    EXPECT_EQ(Rows("SELECT P, SUM(DISTINCT A) OVER (PARTITION BY P), AVG(DISTINCT A) OVER (PARTITION BY P), "
+                   "COUNT(DISTINCT A) OVER (PARTITION BY P) FROM M WHERE A IS NOT NULL OR P = 'c' "
+                   "ORDER BY P, A"),
+              "a,.3,.15,2|a,.3,.15,2|a,.3,.15,2|b,1,1,1|b,1,1,1|c,-,-,0");
+    EXPECT_EQ(Rows("SELECT AVG(DISTINCT A) OVER () FROM M WHERE P = 'a' AND A IS NOT NULL"), ".15|.15|.15");
+    // Thirds stay exact to the server's 40 digits.
+    EXPECT_EQ(
+        Rows("SELECT DISTINCT AVG(DISTINCT X) OVER () FROM (SELECT 1 X FROM DUAL UNION ALL SELECT 1 "
+             "FROM DUAL UNION ALL SELECT 2 FROM DUAL UNION ALL SELECT 4 FROM DUAL UNION ALL SELECT 4 FROM "
+             "DUAL)"),
+        "2.33333333333333333333333333333333333333");
+    for (const char* call :
+         {"SUM(DISTINCT A) OVER (PARTITION BY P ORDER BY A)", "COUNT(DISTINCT A) OVER (ORDER BY A)"})
+        EXPECT_EQ(Failure(std::string("SELECT ") + call + " FROM M").substr(0, 9), "ORA-30487") << call;
+    EXPECT_EQ(Failure("SELECT SUM(DISTINCT T) OVER () FROM W").substr(0, 9), "ORA-01722");
+}
+
 }  // namespace

@@ -427,38 +427,67 @@ void ModeFinal(sqlite3_context* context) {
     Free<ModeState>(context);
 }
 
-// COUNT(DISTINCT x) over a window: how often each value is in it.
-struct DistinctState {
-    std::map<std::string, long long> values;
+// COUNT, SUM and AVG of the distinct values of a window: how often each
+// value is in it, and the value as a number for the sums.
+enum class Distinct { Count, Sum, Average };
+
+struct DistinctEntry {
+    long long rows = 0;
+    CNumberDecimal value;
 };
 
-std::string DistinctKey(sqlite3_value* value) {
-    Key key = Key::Of(value);
-    return key.number ? "n" + key.value.SortKey() : "t" + key.text;
-}
+struct DistinctState {
+    std::map<std::string, DistinctEntry> values;
+};
 
-template <bool kInverse>
+template <Distinct kKind, bool kInverse>
 void DistinctStep(sqlite3_context* context, int, sqlite3_value** argv) {
     if (sqlite3_value_type(argv[0]) == SQLITE_NULL) return;
     auto* state = State<DistinctState>(context, true);
     if (state == nullptr) return sqlite3_result_error_nomem(context);
-    std::string key = DistinctKey(argv[0]);
+    std::string key;
+    CNumberDecimal number;
+    if (kKind == Distinct::Count) {
+        Key value = Key::Of(argv[0]);
+        key = value.number ? "n" + value.value.SortKey() : "t" + value.text;
+    } else {
+        if (!CNumberValue::Read(argv[0], number)) return Raise(context, 1722);
+        key = number.SortKey();
+    }
     if (!kInverse) {
-        ++state->values[key];
+        DistinctEntry& entry = state->values[key];
+        if (entry.rows++ == 0) entry.value = number;
         return;
     }
     auto found = state->values.find(key);
-    if (found != state->values.end() && --found->second == 0) state->values.erase(found);
+    if (found != state->values.end() && --found->second.rows == 0) state->values.erase(found);
 }
 
+template <Distinct kKind>
 void DistinctValue(sqlite3_context* context) {
     auto* state = State<DistinctState>(context, false);
-    sqlite3_result_int64(context, state == nullptr ? 0 : static_cast<long long>(state->values.size()));
+    const std::size_t count = state == nullptr ? 0 : state->values.size();
+    if (kKind == Distinct::Count) return sqlite3_result_int64(context, static_cast<long long>(count));
+    if (count == 0) return sqlite3_result_null(context);
+    CNumberDecimal total = Integer(0);
+    for (const auto& entry : state->values) total = total.Add(entry.second.value);
+    if (kKind == Distinct::Sum) return CNumberValue::Result(context, total);
+    CNumberDecimal average;
+    total.Divide(Integer(static_cast<std::int64_t>(count)), average);
+    CNumberValue::Result(context, average);
 }
 
+template <Distinct kKind>
 void DistinctFinal(sqlite3_context* context) {
-    DistinctValue(context);
+    DistinctValue<kKind>(context);
     Free<DistinctState>(context);
+}
+
+template <Distinct kKind>
+bool RegisterDistinct(sqlite3* db, const char* name) {
+    return sqlite3_create_window_function(db, name, 1, SQLITE_UTF8, nullptr, DistinctStep<kKind, false>,
+                                          DistinctFinal<kKind>, DistinctValue<kKind>,
+                                          DistinctStep<kKind, true>, nullptr) == SQLITE_OK;
 }
 
 // NTH_VALUE(x, n, from last, ignore nulls) over a window: the values of the
@@ -536,9 +565,9 @@ bool CStatisticFunctions::Register(sqlite3* db) {
         if (sqlite3_create_window_function(db, "ORA_STAT", arguments, SQLITE_UTF8, nullptr, StatStep<false>,
                                            StatFinal, StatValue, StatStep<true>, nullptr) != SQLITE_OK)
             return false;
-    if (sqlite3_create_window_function(db, "ORA_COUNT_DISTINCT", 1, SQLITE_UTF8, nullptr, DistinctStep<false>,
-                                       DistinctFinal, DistinctValue, DistinctStep<true>,
-                                       nullptr) != SQLITE_OK)
+    if (!RegisterDistinct<Distinct::Count>(db, "ORA_COUNT_DISTINCT") ||
+        !RegisterDistinct<Distinct::Sum>(db, "ORA_SUM_DISTINCT") ||
+        !RegisterDistinct<Distinct::Average>(db, "ORA_AVG_DISTINCT"))
         return false;
     if (sqlite3_create_window_function(db, "ORA_NTH_VALUE", 4, SQLITE_UTF8, nullptr, NthStep<false>, NthFinal,
                                        NthValue, NthStep<true>, nullptr) != SQLITE_OK)
