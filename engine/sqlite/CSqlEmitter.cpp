@@ -2125,8 +2125,13 @@ CSqlType CSqlEmitter::Call(const CSqlExpr& expr, std::string& out) {
         out += ") " + Window(expr, false);
         return CSqlType::Number;
     }
-    if (expr.over && (expr.distinct || name == "LISTAGG")) {
-        Fail(expr.at, 3001, name + (expr.distinct ? "(DISTINCT ...) OVER" : " ... OVER"));
+    if (expr.over && expr.distinct && name != "LISTAGG") {
+        Fail(expr.at, 3001, name + "(DISTINCT ...) OVER");
+        return CSqlType::Unknown;
+    }
+    // Note: LISTAGG's window is a partition, its order the WITHIN GROUP's.
+    if (expr.over && name == "LISTAGG" && (!expr.windowOrder.empty() || !expr.frameUnit.empty())) {
+        Fail(expr.at, 30487);
         return CSqlType::Unknown;
     }
     bool cut = name == "LISTAGG" && expr.truncateOnOverflow;
@@ -2176,7 +2181,7 @@ CSqlType CSqlEmitter::Call(const CSqlExpr& expr, std::string& out) {
         }
     }
     out += ")";
-    if (expr.over) out += " " + Window(expr, true);
+    if (expr.over) out += " " + Window(expr, name != "LISTAGG");
     switch (row->result) {
         case Result::Number:
             return CSqlType::Number;

@@ -88,4 +88,25 @@ TEST_F(CAnalyticNullsTest, DistinctAggregatesOverAPartitionAreExact) {
     EXPECT_EQ(Failure("SELECT SUM(DISTINCT T) OVER () FROM W").substr(0, 9), "ORA-01722");
 }
 
+TEST_F(CAnalyticNullsTest, ListaggOverAPartitionListsItsRowsInTheGroupsOrder) {
+    EXPECT_EQ(Rows("SELECT P, K, LISTAGG(T, ',') WITHIN GROUP (ORDER BY K DESC) OVER (PARTITION BY P) FROM W "
+                   "WHERE K < 5 ORDER BY P, K"),
+              "a,1,y,x|a,2,y,x|a,3,y,x|a,4,y,x|b,1,z|b,2,z");
+    EXPECT_EQ(
+        Rows("SELECT LISTAGG(DISTINCT P, '/') WITHIN GROUP (ORDER BY P DESC) OVER () FROM W WHERE K < 3"),
+        "b/a|b/a|b/a|b/a");
+    EXPECT_EQ(Rows("SELECT LISTAGG(K) WITHIN GROUP (ORDER BY K) OVER (PARTITION BY V) FROM W WHERE V IS NULL "
+                   "ORDER BY K"),
+              "1135|1135|1135|1135");
+    // 800 values of 10 bytes: 362 of them and 361 commas (3981 bytes), then
+    // ",...(438)".
+    EXPECT_EQ(
+        Rows("SELECT DISTINCT LENGTH(LISTAGG(RPAD(T, 10, '*'), ',' ON OVERFLOW TRUNCATE) WITHIN GROUP "
+             "(ORDER BY K) OVER (PARTITION BY P)) FROM W, (SELECT LEVEL N FROM DUAL CONNECT BY LEVEL <= "
+             "400) WHERE T IS NOT NULL AND P = 'a'"),
+        "3990");
+    EXPECT_EQ(Failure("SELECT LISTAGG(T) WITHIN GROUP (ORDER BY K) OVER (ORDER BY K) FROM W").substr(0, 9),
+              "ORA-30487");
+}
+
 }  // namespace
