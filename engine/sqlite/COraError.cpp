@@ -117,6 +117,7 @@ constexpr MessageRow kMessages[] = {
     {30495, "引数の範囲が無効です (下限と上限が同じです)。"},
     {30485, "ウィンドウ指定に ORDER BY 式がありません。"},
     {30481, "GROUPING、GROUPING_ID および GROUP_ID は GROUP BY なしでは使用できません。"},
+    {30487, "ここでは ORDER BY は使用できません。"},
     {40441, "JSON 構文エラーです。"},
     {40456, "JSON_VALUE の評価結果がスカラー値ではありません。"},
     {40462, "JSON_VALUE の評価結果に値がありません。"},

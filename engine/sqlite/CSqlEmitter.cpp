@@ -2121,16 +2121,23 @@ CSqlType CSqlEmitter::Call(const CSqlExpr& expr, std::string& out) {
         Fail(expr.at, server ? 3001 : 100904, name);
         return CSqlType::Unknown;
     }
-    // Note: SQLite's windows take no DISTINCT (but for COUNT, the engine's
-    // own), nor the engine's LISTAGG.
-    if (expr.over && expr.distinct && name == "COUNT" && expr.args.size() == 1 && expr.windowOrder.empty()) {
-        out += "ORA_COUNT_DISTINCT(";
+    // Note: SQLite's windows take no DISTINCT (but for COUNT, SUM and AVG,
+    // the engine's own, over a whole partition), nor the engine's LISTAGG.
+    if (expr.over && expr.distinct && (name == "COUNT" || name == "SUM" || name == "AVG") &&
+        expr.args.size() == 1) {
+        if (!expr.windowOrder.empty()) return Fail(expr.at, 30487), CSqlType::Unknown;
+        out += "ORA_" + name + "_DISTINCT(";
         Expr(expr.args[0], out);
         out += ") " + Window(expr, false);
         return CSqlType::Number;
     }
-    if (expr.over && (expr.distinct || name == "LISTAGG")) {
-        Fail(expr.at, 3001, name + (expr.distinct ? "(DISTINCT ...) OVER" : " ... OVER"));
+    if (expr.over && expr.distinct && name != "LISTAGG") {
+        Fail(expr.at, 3001, name + "(DISTINCT ...) OVER");
+        return CSqlType::Unknown;
+    }
+    // Note: LISTAGG's window is a partition, its order the WITHIN GROUP's.
+    if (expr.over && name == "LISTAGG" && (!expr.windowOrder.empty() || !expr.frameUnit.empty())) {
+        Fail(expr.at, 30487);
         return CSqlType::Unknown;
     }
     bool cut = name == "LISTAGG" && expr.truncateOnOverflow;
@@ -2180,7 +2187,7 @@ CSqlType CSqlEmitter::Call(const CSqlExpr& expr, std::string& out) {
         }
     }
     out += ")";
-    if (expr.over) out += " " + Window(expr, true);
+    if (expr.over) out += " " + Window(expr, name != "LISTAGG");
     switch (row->result) {
         case Result::Number:
             return CSqlType::Number;

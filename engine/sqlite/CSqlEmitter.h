@@ -182,6 +182,7 @@ private:
     bool Regression(const std::string& name, const CSqlExpr& expr, std::string& out, CSqlType& type);
     bool Ordered(const std::string& name, const CSqlExpr& expr, std::string& out, CSqlType& type);
     bool Keep(const std::string& name, const CSqlExpr& expr, std::string& out, CSqlType& type);
+    bool Skipping(const std::string& name, const CSqlExpr& expr, std::string& out, CSqlType& type);
     bool Analytic(const std::string& name, const CSqlExpr& expr, std::string& out, CSqlType& type);
     bool Scalar(const std::string& name, const CSqlExpr& expr, std::string& out, CSqlType& type);
     // DUMP, ORA_HASH and STANDARD_HASH over a value's bytes, read by its type.

@@ -65,8 +65,9 @@ bool NullsFirst(const CSqlExpr::OrderItem& item) {
 bool CSqlEmitter::Extended(const std::string& name, const CSqlExpr& expr, std::string& out, CSqlType& type) {
     if (expr.keep != 0) return Keep(name, expr, out, type);
     if (!expr.withinGroup.empty() && name != "LISTAGG") return Ordered(name, expr, out, type);
-    return Aggregate(name, expr, out, type) || Regression(name, expr, out, type) ||
-           Analytic(name, expr, out, type) || Scalar(name, expr, out, type);
+    return Skipping(name, expr, out, type) || Aggregate(name, expr, out, type) ||
+           Regression(name, expr, out, type) || Analytic(name, expr, out, type) ||
+           Scalar(name, expr, out, type);
 }
 
 std::vector<CSqlType> CSqlEmitter::Arguments(const CSqlExpr& expr, std::string& out, bool aggregate) {
@@ -325,6 +326,55 @@ bool CSqlEmitter::Analytic(const std::string& name, const CSqlExpr& expr, std::s
     else
         out += "(CASE WHEN " + rows + " = 1 THEN 0 ELSE ORA_DIV(RANK() " + Window(expr, true) + " - 1, " +
                rows + " - 1) END)";
+    return true;
+}
+
+bool CSqlEmitter::Skipping(const std::string& name, const CSqlExpr& expr, std::string& out, CSqlType& type) {
+    if (!expr.ignoreNulls && !expr.fromLast) return false;
+    // The value functions, their least and most arguments.
+    struct Shape {
+        std::string_view name;
+        std::size_t least;
+        std::size_t most;
+    };
+    static constexpr Shape kShapes[] = {
+        {"FIRST_VALUE", 1, 1}, {"LAST_VALUE", 1, 1}, {"NTH_VALUE", 2, 2}, {"LAG", 1, 3}, {"LEAD", 1, 3},
+    };
+    const Shape* shape = nullptr;
+    for (const Shape& row : kShapes)
+        if (row.name == name) shape = &row;
+    if (shape == nullptr || (expr.fromLast && name != "NTH_VALUE"))
+        return Fail(expr.at, 3001, name + (expr.fromLast ? " ... FROM LAST" : " ... IGNORE NULLS")), true;
+    if (!expr.over) return Fail(expr.at, 3001, name + " (without OVER)"), true;
+    if (expr.args.size() < shape->least || expr.args.size() > shape->most || expr.starArgument)
+        return Fail(expr.at, 909, name), true;
+    std::string value;
+    type = Expr(expr.args[0], value);
+    if (type == CSqlType::Char) type = CSqlType::Text;
+    std::string nth = "1";
+    if (expr.args.size() > 1) {
+        nth.clear();
+        Expr(expr.args[1], nth);
+    }
+    const bool shift = name == "LAG" || name == "LEAD";
+    // Note: LAG counts back from the row before, LEAD on from the row after,
+    // over the rows that count; over none of them the default answers.
+    const bool last = name == "LAST_VALUE" || name == "LAG" || expr.fromLast;
+    std::string call = "ORA_NTH_VALUE(" + value + ", " + nth + ", " + (last ? "1" : "0") + ", " +
+                       (expr.ignoreNulls ? "1" : "0") + ") ";
+    std::string window = Window(expr, true);
+    if (shift) {
+        window.pop_back();
+        window += name == "LAG" ? " ROWS BETWEEN UNBOUNDED PRECEDING AND 1 PRECEDING)"
+                                : " ROWS BETWEEN 1 FOLLOWING AND UNBOUNDED FOLLOWING)";
+    }
+    call += window;
+    if (shift && expr.args.size() == 3) {
+        std::string fallback;
+        Expr(expr.args[2], fallback);
+        call = "COALESCE(" + call + ", " + fallback + ")";
+    }
+    out += call;
     return true;
 }
 

@@ -1250,7 +1250,7 @@ bool CSqlParser::CallArguments(Expr& call) {
                 break;
             }
             call.args.pop_back();
-            if (Is("IGNORE") || Is("RESPECT")) return Refuse("IGNORE NULLS");
+            if (!NullTreatment(call)) return false;
             if (Is("USING") || Is("AS") || Is("FROM") || Is("ON"))
                 return Refuse(std::string(call.text) + " (" + std::string(TokenText(m_k)) + ")");
             call.args.push_back(arg);
@@ -1270,12 +1270,22 @@ bool CSqlParser::CallArguments(Expr& call) {
             return Fail();
         if (Is("OVER")) return Refuse("KEEP ... OVER");
     }
-    if (Is("IGNORE") || Is("RESPECT")) return Refuse("IGNORE NULLS");
-    // Note: NTH_VALUE counts FROM FIRST unless told.
-    if (Is("FROM") && Is("FIRST", 1)) m_k += 2;
-    if (Is("FROM") && Is("LAST", 1)) return Refuse(std::string(call.text) + " ... FROM LAST");
+    if (!NullTreatment(call)) return false;
+    // Note: NTH_VALUE counts FROM FIRST unless told; its NULLS come after.
+    if (Is("FROM") && (Is("FIRST", 1) || Is("LAST", 1))) {
+        call.fromLast = Is("LAST", 1);
+        m_k += 2;
+        if (!NullTreatment(call)) return false;
+    }
     if (Accept("OVER")) return Over(call);
     return true;
+}
+
+bool CSqlParser::NullTreatment(Expr& call) {
+    if (!Is("IGNORE") && !Is("RESPECT")) return true;
+    call.ignoreNulls = Is("IGNORE");
+    ++m_k;
+    return Expect("NULLS");
 }
 
 bool CSqlParser::JsonCall(Expr& call, const std::string& name) {

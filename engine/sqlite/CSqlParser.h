@@ -120,6 +120,7 @@ private:
     bool CallArguments(Expr& call);
     // JSON_VALUE, JSON_QUERY, JSON_EXISTS: the document, the path, and
     // RETURNING and the ON ERROR and ON EMPTY handlers of JSON_VALUE.
+    bool NullTreatment(Expr& call);
     bool JsonCall(Expr& call, const std::string& name);
     // EXTRACT(field FROM expr) and CAST(expr AS type).
     bool SpecialCall(Expr& call);

@@ -64,6 +64,10 @@ struct CSqlExpr {
     bool truncateOnOverflow = false;
     std::string_view overflowIndicator;
     bool overflowCount = true;
+    // LAG, LEAD, FIRST_VALUE, LAST_VALUE, NTH_VALUE ... IGNORE NULLS, and
+    // NTH_VALUE ... FROM LAST.
+    bool ignoreNulls = false;
+    bool fromLast = false;
     // KEEP (DENSE_RANK FIRST|LAST ORDER BY ...): 1 FIRST, 2 LAST.
     int keep = 0;
     std::vector<OrderItem> keepOrder;

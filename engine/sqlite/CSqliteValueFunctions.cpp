@@ -598,11 +598,9 @@ bool JoinList(const ListState& state, std::string& out) {
     return true;
 }
 
-void ListFinal(sqlite3_context* context) {
-    auto** state = static_cast<ListState**>(sqlite3_aggregate_context(context, 0));
-    if (state == nullptr || *state == nullptr) return sqlite3_result_null(context);
-    std::vector<ListEntry>& entries = *(*state)->entries;
-    bool descending = (*state)->descending;
+// The answer of the values given, sorted (and their repeats dropped) here.
+void ListAnswer(sqlite3_context* context, const ListState& state, std::vector<ListEntry>& entries) {
+    bool descending = state.descending;
     std::stable_sort(entries.begin(), entries.end(), [descending](const ListEntry& a, const ListEntry& b) {
         if (a.keyNull || b.keyNull)
             return !a.keyNull && b.keyNull ? !descending : (a.keyNull && !b.keyNull ? descending : false);
@@ -610,22 +608,48 @@ void ListFinal(sqlite3_context* context) {
         bool greater = a.keyNumber && b.keyNumber ? b.number < a.number : b.text < a.text;
         return descending ? greater : less;
     });
-    if ((*state)->distinct) {
+    if (state.distinct) {
         std::set<std::string> seen;
         entries.erase(
             std::remove_if(entries.begin(), entries.end(),
                            [&seen](const ListEntry& entry) { return !seen.insert(entry.value).second; }),
             entries.end());
     }
+    ListState joined = state;
+    joined.entries = &entries;
     std::string out;
-    bool fits = JoinList(**state, out);
-    bool none = entries.empty();
-    delete (*state)->entries;
-    delete *state;
-    if (!fits) return Raise(context, 1489, {}, -1);
+    if (!JoinList(joined, out)) return Raise(context, 1489, {}, -1);
     // Note: as on the server, an empty list (or only empty values) is NULL.
-    if (none || out.empty()) return sqlite3_result_null(context);
+    if (entries.empty() || out.empty()) return sqlite3_result_null(context);
     ResultText(context, out);
+}
+
+ListState* ListOf(sqlite3_context* context) {
+    auto** state = static_cast<ListState**>(sqlite3_aggregate_context(context, 0));
+    return state == nullptr ? nullptr : *state;
+}
+
+void ListFinal(sqlite3_context* context) {
+    ListState* state = ListOf(context);
+    if (state == nullptr) return sqlite3_result_null(context);
+    ListAnswer(context, *state, *state->entries);
+    delete state->entries;
+    delete state;
+}
+
+// Over a window, the list of the rows in it so far; the rows keep the order
+// they came in, the first to leave the window first.
+void ListValue(sqlite3_context* context) {
+    ListState* state = ListOf(context);
+    if (state == nullptr) return sqlite3_result_null(context);
+    std::vector<ListEntry> entries = *state->entries;
+    ListAnswer(context, *state, entries);
+}
+
+void ListInverse(sqlite3_context* context, int, sqlite3_value** argv) {
+    ListState* state = ListOf(context);
+    if (state != nullptr && !IsNull(argv[0]) && !state->entries->empty())
+        state->entries->erase(state->entries->begin());
 }
 
 void Require(sqlite3_context* context, int, sqlite3_value** argv) {
@@ -747,8 +771,9 @@ bool CSqliteValueFunctions::Register(sqlite3* db, CSqliteSession* session) {
     static const std::vector<int> kCut = {4, 6};
     for (std::size_t form = 0; form < 4; ++form)
         for (int arguments : kForms[form].cut ? kCut : kPlain)
-            if (sqlite3_create_function(db, kNames[form], arguments, SQLITE_UTF8, &kForms[form], nullptr,
-                                        ListStep, ListFinal) != SQLITE_OK)
+            if (sqlite3_create_window_function(db, kNames[form], arguments, SQLITE_UTF8, &kForms[form],
+                                               ListStep, ListFinal, ListValue, ListInverse,
+                                               nullptr) != SQLITE_OK)
                 return false;
     return true;
 }

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <deque>
 #include <map>
 #include <new>
 #include <string>
@@ -426,38 +427,121 @@ void ModeFinal(sqlite3_context* context) {
     Free<ModeState>(context);
 }
 
-// COUNT(DISTINCT x) over a window: how often each value is in it.
-struct DistinctState {
-    std::map<std::string, long long> values;
+// COUNT, SUM and AVG of the distinct values of a window: how often each
+// value is in it, and the value as a number for the sums.
+enum class Distinct { Count, Sum, Average };
+
+struct DistinctEntry {
+    long long rows = 0;
+    CNumberDecimal value;
 };
 
-std::string DistinctKey(sqlite3_value* value) {
-    Key key = Key::Of(value);
-    return key.number ? "n" + key.value.SortKey() : "t" + key.text;
-}
+struct DistinctState {
+    std::map<std::string, DistinctEntry> values;
+};
 
-template <bool kInverse>
+template <Distinct kKind, bool kInverse>
 void DistinctStep(sqlite3_context* context, int, sqlite3_value** argv) {
     if (sqlite3_value_type(argv[0]) == SQLITE_NULL) return;
     auto* state = State<DistinctState>(context, true);
     if (state == nullptr) return sqlite3_result_error_nomem(context);
-    std::string key = DistinctKey(argv[0]);
+    std::string key;
+    CNumberDecimal number;
+    if (kKind == Distinct::Count) {
+        Key value = Key::Of(argv[0]);
+        key = value.number ? "n" + value.value.SortKey() : "t" + value.text;
+    } else {
+        if (!CNumberValue::Read(argv[0], number)) return Raise(context, 1722);
+        key = number.SortKey();
+    }
     if (!kInverse) {
-        ++state->values[key];
+        DistinctEntry& entry = state->values[key];
+        if (entry.rows++ == 0) entry.value = number;
         return;
     }
     auto found = state->values.find(key);
-    if (found != state->values.end() && --found->second == 0) state->values.erase(found);
+    if (found != state->values.end() && --found->second.rows == 0) state->values.erase(found);
 }
 
+template <Distinct kKind>
 void DistinctValue(sqlite3_context* context) {
     auto* state = State<DistinctState>(context, false);
-    sqlite3_result_int64(context, state == nullptr ? 0 : static_cast<long long>(state->values.size()));
+    const std::size_t count = state == nullptr ? 0 : state->values.size();
+    if (kKind == Distinct::Count) return sqlite3_result_int64(context, static_cast<long long>(count));
+    if (count == 0) return sqlite3_result_null(context);
+    CNumberDecimal total = Integer(0);
+    for (const auto& entry : state->values) total = total.Add(entry.second.value);
+    if (kKind == Distinct::Sum) return CNumberValue::Result(context, total);
+    CNumberDecimal average;
+    total.Divide(Integer(static_cast<std::int64_t>(count)), average);
+    CNumberValue::Result(context, average);
 }
 
+template <Distinct kKind>
 void DistinctFinal(sqlite3_context* context) {
-    DistinctValue(context);
+    DistinctValue<kKind>(context);
     Free<DistinctState>(context);
+}
+
+template <Distinct kKind>
+bool RegisterDistinct(sqlite3* db, const char* name) {
+    return sqlite3_create_window_function(db, name, 1, SQLITE_UTF8, nullptr, DistinctStep<kKind, false>,
+                                          DistinctFinal<kKind>, DistinctValue<kKind>,
+                                          DistinctStep<kKind, true>, nullptr) == SQLITE_OK;
+}
+
+// NTH_VALUE(x, n, from last, ignore nulls) over a window: the values of the
+// rows in it, in order, each with the number of its row, so that a row
+// leaving the window takes its value (if kept) along. The place asked for is
+// kept from the rows, as the value is given no arguments.
+struct NthState {
+    std::deque<std::pair<long long, sqlite3_value*>> values;
+    long long added = 0;
+    long long removed = 0;
+    long long nth = 1;
+    bool fromLast = false;
+
+    NthState() = default;
+    NthState(const NthState&) = delete;
+    NthState& operator=(const NthState&) = delete;
+    ~NthState() {
+        for (auto& entry : values) sqlite3_value_free(entry.second);
+    }
+};
+
+template <bool kInverse>
+void NthStep(sqlite3_context* context, int, sqlite3_value** argv) {
+    auto* state = State<NthState>(context, true);
+    if (state == nullptr) return sqlite3_result_error_nomem(context);
+    if (kInverse) {
+        long long row = state->removed++;
+        if (!state->values.empty() && state->values.front().first == row) {
+            sqlite3_value_free(state->values.front().second);
+            state->values.pop_front();
+        }
+        return;
+    }
+    long long row = state->added++;
+    state->nth = sqlite3_value_int64(argv[1]);
+    state->fromLast = sqlite3_value_int(argv[2]) != 0;
+    if (IsNull(argv[0]) && sqlite3_value_int(argv[3]) != 0) return;
+    sqlite3_value* copy = sqlite3_value_dup(argv[0]);
+    if (copy == nullptr) return sqlite3_result_error_nomem(context);
+    state->values.emplace_back(row, copy);
+}
+
+void NthValue(sqlite3_context* context) {
+    auto* state = State<NthState>(context, false);
+    if (state == nullptr || state->nth < 1 || static_cast<std::size_t>(state->nth) > state->values.size())
+        return sqlite3_result_null(context);
+    std::size_t at = static_cast<std::size_t>(state->nth - 1);
+    if (state->fromLast) at = state->values.size() - 1 - at;
+    sqlite3_result_value(context, state->values[at].second);
+}
+
+void NthFinal(sqlite3_context* context) {
+    NthValue(context);
+    Free<NthState>(context);
 }
 
 }  // namespace
@@ -481,9 +565,12 @@ bool CStatisticFunctions::Register(sqlite3* db) {
         if (sqlite3_create_window_function(db, "ORA_STAT", arguments, SQLITE_UTF8, nullptr, StatStep<false>,
                                            StatFinal, StatValue, StatStep<true>, nullptr) != SQLITE_OK)
             return false;
-    if (sqlite3_create_window_function(db, "ORA_COUNT_DISTINCT", 1, SQLITE_UTF8, nullptr, DistinctStep<false>,
-                                       DistinctFinal, DistinctValue, DistinctStep<true>,
-                                       nullptr) != SQLITE_OK)
+    if (!RegisterDistinct<Distinct::Count>(db, "ORA_COUNT_DISTINCT") ||
+        !RegisterDistinct<Distinct::Sum>(db, "ORA_SUM_DISTINCT") ||
+        !RegisterDistinct<Distinct::Average>(db, "ORA_AVG_DISTINCT"))
+        return false;
+    if (sqlite3_create_window_function(db, "ORA_NTH_VALUE", 4, SQLITE_UTF8, nullptr, NthStep<false>, NthFinal,
+                                       NthValue, NthStep<true>, nullptr) != SQLITE_OK)
         return false;
     for (const Aggregate& row : kAggregates)
         if (sqlite3_create_function(db, row.name, row.arguments, SQLITE_UTF8, nullptr, nullptr, row.step,

@@ -18,7 +18,10 @@ struct sqlite3;
 //       the values of the rows ranked FIRST (or LAST) by the keys
 //   ORA_STATS_MODE(x)   the value of x that comes most often (the least of
 //       several such)
-//   ORA_COUNT_DISTINCT(x)   COUNT(DISTINCT x) over a window
+//   ORA_COUNT_DISTINCT(x), ORA_SUM_DISTINCT(x), ORA_AVG_DISTINCT(x)
+//       COUNT, SUM and AVG of the distinct values of a window
+//   ORA_NTH_VALUE(x, n, from last, ignore nulls)   the n-th value of the
+//       window's rows, from its first or last, NULLs left out if told
 // NULL values are left out; over no rows ORA_HYPOTHETICAL and ORA_KEEP give
 // NULL, for the caller to answer as the function does.
 class CStatisticFunctions {
