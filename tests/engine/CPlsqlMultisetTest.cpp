@@ -79,3 +79,24 @@ TEST_F(PlsqlMultisetTest, CollectionsCompareToNullAndPassAsArguments) {
     };
     for (const Case& c : cases) EXPECT_EQ(OutputOf(Block(c.body)), c.answer) << c.body;
 }
+
+// CARDINALITY in SQL counts a constructor's, a function's or a block's
+// collection; an empty collection, like a null one, counts NULL.
+TEST_F(PlsqlMultisetTest, CardinalityInSql) {
+    Exec("CREATE TYPE num_list AS TABLE OF NUMBER");
+    Exec(
+        "CREATE FUNCTION firsts(n NUMBER) RETURN num_list IS r num_list := num_list(); BEGIN "
+        "FOR i IN 1 .. n LOOP r.EXTEND; r(i) := i; END LOOP; RETURN r; END;");
+    EXPECT_EQ(Rows("SELECT CARDINALITY(num_list(1, 2, 2)), CARDINALITY(num_list()), "
+                   "CARDINALITY(sys.odcivarchar2list('a', 'b')) FROM dual"),
+              "3,-,2");
+    EXPECT_EQ(Rows("SELECT CARDINALITY(firsts(4)), CARDINALITY(firsts(0)) FROM dual"), "4,-");
+    EXPECT_EQ(OutputOf("DECLARE t num_list := num_list(5, 6); e num_list := num_list(); u num_list; "
+                       "a NUMBER; b NUMBER; c NUMBER; BEGIN "
+                       "SELECT CARDINALITY(t), CARDINALITY(e), CARDINALITY(u) INTO a, b, c FROM dual; "
+                       "dbms_output.put_line(a || '/' || NVL(TO_CHAR(b), 'null') || '/' || "
+                       "NVL(TO_CHAR(c), 'null') || '/' || NVL(TO_CHAR(CARDINALITY(e)), 'null')); END;"),
+              "2/null/null/null");
+    EXPECT_EQ(Rows("SELECT CARDINALITY(5) FROM dual").substr(0, 15), "ERROR ORA-00932");
+    EXPECT_EQ(Rows("SELECT CARDINALITY(nothing_t(1)) FROM dual").substr(0, 15), "ERROR ORA-22905");
+}

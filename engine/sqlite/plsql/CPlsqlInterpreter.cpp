@@ -2302,8 +2302,13 @@ bool CPlsqlInterpreter::EvalMethod(CPlsqlExpr& expr, CPlsqlValue& out) {
     bool has = false;
     switch (expr.method) {
         case M::Count:
-        case M::Cardinality:
             out = CPlsqlValue::Integer(static_cast<std::int64_t>(collection->Count()));
+            return true;
+        case M::Cardinality:
+            // Note: CARDINALITY of an empty collection is NULL, as of a null one.
+            out = collection->Count() == 0
+                      ? CPlsqlValue()
+                      : CPlsqlValue::Integer(static_cast<std::int64_t>(collection->Count()));
             return true;
         case M::Exists:
             out = CPlsqlValue::Bool(collection->Find(key) != nullptr);

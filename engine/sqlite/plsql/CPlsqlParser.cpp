@@ -3066,10 +3066,12 @@ std::unique_ptr<CPlsqlSql> CPlsqlParser::BuildSql(std::size_t first, std::size_t
             k += 2;
             continue;
         }
-        if (CSqlScanner::Is(m_text, token, "TABLE") && k + 3 < end &&
+        bool table = CSqlScanner::Is(m_text, token, "TABLE");
+        if ((table || CSqlScanner::Is(m_text, token, "CARDINALITY")) && k + 3 < end &&
             CSqlScanner::IsSymbol(m_text, m_tokens[k + 1], '(') &&
             CSqlScanner::IsSymbol(m_text, m_tokens[k + 3], ')')) {
-            // TABLE(collection): its elements as the rows of a JSON document.
+            // TABLE(collection): its elements as the rows of a JSON document;
+            // CARDINALITY(collection) counts the document's elements.
             const Entry* entry = Find(cp932::ToUpperAscii(TokenText(m_tokens[k + 2])));
             if (entry != nullptr && entry->kind == Entry::Kind::Variable && CollectionOf(*entry) != nullptr) {
                 CPlsqlTarget target;
@@ -3078,8 +3080,9 @@ std::unique_ptr<CPlsqlSql> CPlsqlParser::BuildSql(std::size_t first, std::size_t
                 target.json = true;
                 out.append(m_text.substr(copied, token.begin - copied));
                 std::string name = "TARVEX_P" + std::to_string(sql->params.size() + 1);
-                out += "JSON_TABLE(:" + name + ", '$[*]' COLUMNS (" +
-                       CCollectionJson::Columns(*CollectionOf(*entry)) + "))";
+                out += table ? "JSON_TABLE(:" + name + ", '$[*]' COLUMNS (" +
+                                   CCollectionJson::Columns(*CollectionOf(*entry)) + "))"
+                             : "CARDINALITY(:" + name + ")";
                 sql->paramNames.push_back(name);
                 sql->params.push_back(std::move(target));
                 copied = m_tokens[k + 3].begin + m_tokens[k + 3].length;
