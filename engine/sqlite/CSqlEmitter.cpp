@@ -282,7 +282,6 @@ constexpr std::string_view kServerFunctions[] = {"ANY_VALUE",
                                                  "BIT_AND_AGG",
                                                  "BIT_OR_AGG",
                                                  "BIT_XOR_AGG",
-                                                 "CARDINALITY",
                                                  "CHARTOROWID",
                                                  "CHECKSUM",
                                                  "CLUSTER_ID",
@@ -2109,6 +2108,7 @@ CSqlType CSqlEmitter::Call(const CSqlExpr& expr, std::string& out) {
             return CSqlType::Unknown;
         }
     if (name == "GROUPING" || name == "GROUPING_ID") return Grouping(expr, out);
+    if (name == "CARDINALITY") return Cardinality(expr, out);
     if (name == "EXTRACT" || name == "CAST") return Special(expr, out);
     if (name == "GREATEST" || name == "LEAST") return Extreme(expr, out);
     if (name == "SYS_CONNECT_BY_PATH") return HierarchyColumn(expr, out);

@@ -117,6 +117,10 @@ private:
     // TABLE(collection): the elements of a constructor's or a function's
     // collection as rows (COLUMN_VALUE, or the attributes of object elements).
     bool CollectionSource(const CSqlFromItem& item, Source& source, std::string& text);
+    // The JSON document of a collection expression and its columns.
+    bool CollectionDocument(const CSqlExpr& expr, std::vector<std::pair<std::string, std::string>>& columns,
+                            bool& object, std::string& document);
+    CSqlType Cardinality(const CSqlExpr& call, std::string& out);
     // The JSON array a collection constructor makes of its arguments.
     bool ConstructedDocument(const CSqlExpr& call, bool object, std::size_t attributes, std::string& out);
     bool JsonColumns(const std::vector<CSqlJsonColumn>& columns, const std::string& rows,

@@ -242,12 +242,10 @@ bool CSqlEmitter::ConstructedDocument(const CSqlExpr& call, bool object, std::si
     return !m_failed;
 }
 
-bool CSqlEmitter::CollectionSource(const CSqlFromItem& item, Source& source, std::string& text) {
-    const CSqlExpr& expr = *item.collection;
-    std::vector<std::pair<std::string, std::string>> columns;
-    bool object = false;
+bool CSqlEmitter::CollectionDocument(const CSqlExpr& expr,
+                                     std::vector<std::pair<std::string, std::string>>& columns, bool& object,
+                                     std::string& document) {
     bool constructor = false;
-    std::string document;
     if (expr.kind == CSqlExpr::Kind::Call) {
         std::string name = cp932::ToUpperAscii(expr.text);
         bool sys = expr.parts.size() == 2 && cp932::ToUpperAscii(expr.parts[0]) == "SYS";
@@ -264,6 +262,38 @@ bool CSqlEmitter::CollectionSource(const CSqlFromItem& item, Source& source, std
     if (constructor ? !ConstructedDocument(expr, object, columns.size(), document)
                     : Expr(&expr, document) == CSqlType::Unknown && m_failed)
         return false;
+    return true;
+}
+
+CSqlType CSqlEmitter::Cardinality(const CSqlExpr& call, std::string& out) {
+    if (call.args.size() != 1) {
+        Fail(call.at, call.args.empty() ? 938 : 939);
+        return CSqlType::Unknown;
+    }
+    // Note: a collection variable of a block is bound as its JSON document.
+    const CSqlExpr& arg = *call.args[0];
+    std::vector<std::pair<std::string, std::string>> columns;
+    bool object = false;
+    std::string document;
+    if (arg.kind == CSqlExpr::Kind::Bind) {
+        Expr(&arg, document);
+    } else if (arg.kind != CSqlExpr::Kind::Call) {
+        Fail(arg.at, 932);
+        return CSqlType::Unknown;
+    } else if (!CollectionDocument(arg, columns, object, document)) {
+        return CSqlType::Unknown;
+    }
+    // Note: an empty collection, like a null one, counts NULL.
+    out += "NULLIF(json_array_length(" + document + "), 0)";
+    return CSqlType::Number;
+}
+
+bool CSqlEmitter::CollectionSource(const CSqlFromItem& item, Source& source, std::string& text) {
+    const CSqlExpr& expr = *item.collection;
+    std::vector<std::pair<std::string, std::string>> columns;
+    bool object = false;
+    std::string document;
+    if (!CollectionDocument(expr, columns, object, document)) return false;
     std::string rows = "TARVEX_CT" + std::to_string(m_jsonTables++);
     std::string element = "json_quote(" + rows + ".value)";
     source.name = item.alias.empty() ? std::string() : cp932::ToUpperAscii(item.alias);

@@ -10,6 +10,7 @@
 #include "engine/sqlite/plsql/CPlsqlErrors.h"
 #include "engine/sqlite/plsql/CPlsqlHost.h"
 #include "engine/sqlite/plsql/CPlsqlInterval.h"
+#include "engine/sqlite/plsql/CPlsqlMultiset.h"
 #include "engine/sqlite/plsql/CPlsqlRefCursor.h"
 #include "text/Cp932.h"
 #include "text/Encoding.h"
@@ -148,7 +149,10 @@ bool CPlsqlInterpreter::CallUnit(const std::weak_ptr<CPlsqlUnit>& called,
     for (std::size_t k = 0; k < args.size(); ++k) {
         if (!args[k]) continue;
         given[k] = true;
-        if (callee->parameters[k].mode != CPlsqlUnit::Mode::Out && !Eval(*args[k], arguments[k]))
+        // Note: a collection argument is made into its parameter (PassData), not read as a value.
+        const CPlsqlType& type = *callee->slotTypes[static_cast<std::size_t>(callee->parameters[k].slot)];
+        if (callee->parameters[k].mode != CPlsqlUnit::Mode::Out &&
+            type.base != CPlsqlType::Base::Collection && !Eval(*args[k], arguments[k]))
             return false;
     }
     CPlsqlInterpreter child(*callee, m_host, m_binds, m_calls + 1);
@@ -1489,6 +1493,8 @@ bool CPlsqlInterpreter::Eval(CPlsqlExpr& expr, CPlsqlValue& out) {
         case K::Constructor:
             // Note: a constructor stands only where a collection is assigned.
             return RaiseFailure(CPlsqlOperators::Failure{6502, CPlsqlErrors::ValueError::None, {}}, expr.at);
+        case K::Multiset:
+            return EvalMultiset(expr, out);
     }
     return true;
 }
@@ -1834,6 +1840,11 @@ bool CPlsqlInterpreter::Read(const CPlsqlTarget& target, CPlsqlValue& out) {
         out = datum.fields.empty() ? CPlsqlValue() : CPlsqlValue::Bool(true);
         return true;
     }
+    if (target.field < 0 && target.slot >= 0 && SlotType(target).base == CPlsqlType::Base::Collection) {
+        // Note: so is a nested table or VARRAY: null until it is made.
+        out = datum.collection && !datum.collection->isNull ? CPlsqlValue::Bool(true) : CPlsqlValue();
+        return true;
+    }
     if (target.field >= 0) {
         out = static_cast<std::size_t>(target.field) < datum.fields.size()
                   ? datum.fields[static_cast<std::size_t>(target.field)]
@@ -2173,11 +2184,86 @@ bool CPlsqlInterpreter::MakeCollection(const CPlsqlType& type, CPlsqlExpr* sourc
                 return RaiseFailure(failure, source->at);
             made->elements[CPlsqlCollection::NumberKey(static_cast<std::int64_t>(k) + 1)].value = converted;
         }
+    } else if (source->kind == CPlsqlExpr::Kind::Multiset) {
+        return Combine(*source, made);
     } else if (source->kind == CPlsqlExpr::Kind::Literal && source->literal.IsNull()) {
         made->isNull = type.collection != CPlsqlType::CollectionKind::Associative;
     } else {
         return RaiseFailure(CPlsqlOperators::Failure{6502, CPlsqlErrors::ValueError::None, {}}, source->at);
     }
+    return true;
+}
+
+bool CPlsqlInterpreter::CollectionOperand(CPlsqlExpr& expr, std::shared_ptr<CPlsqlCollection>& out) {
+    if (expr.kind == CPlsqlExpr::Kind::Variable && !expr.target.index && expr.target.field < 0 &&
+        expr.target.slot >= 0) {
+        const Datum* from = DatumOf(expr.target);
+        if (from == nullptr) return false;
+        out = from->collection;
+        return true;
+    }
+    if (expr.kind == CPlsqlExpr::Kind::Multiset) return Combine(expr, out);
+    static const CPlsqlType kNested = [] {
+        CPlsqlType type;
+        type.base = CPlsqlType::Base::Collection;
+        type.collection = CPlsqlType::CollectionKind::Nested;
+        return type;
+    }();
+    return MakeCollection(expr.type ? *expr.type : kNested, &expr, out);
+}
+
+bool CPlsqlInterpreter::Combine(CPlsqlExpr& expr, std::shared_ptr<CPlsqlCollection>& made) {
+    using M = CPlsqlExpr::Multiset;
+    static constexpr CPlsqlMultiset::Combine kCombine[] = {
+        CPlsqlMultiset::Combine::Union, CPlsqlMultiset::Combine::Intersect, CPlsqlMultiset::Combine::Except};
+    if (expr.multiset != M::Set && expr.multiset != M::Union && expr.multiset != M::Intersect &&
+        expr.multiset != M::Except)
+        return RaiseFailure(CPlsqlOperators::Failure{6502, CPlsqlErrors::ValueError::None, {}}, expr.at);
+    std::shared_ptr<CPlsqlCollection> left;
+    std::shared_ptr<CPlsqlCollection> right;
+    if (!CollectionOperand(*expr.args[0], left)) return false;
+    if (expr.args.size() > 1 && !CollectionOperand(*expr.args[1], right)) return false;
+    made = std::make_shared<CPlsqlCollection>();
+    CPlsqlOperators::Failure failure;
+    bool done =
+        expr.multiset == M::Set
+            ? CPlsqlMultiset::Distinct(left.get(), *made, failure)
+            : CPlsqlMultiset::Apply(kCombine[static_cast<int>(expr.multiset) - static_cast<int>(M::Union)],
+                                    expr.distinct, left.get(), right.get(), *made, failure);
+    return done || RaiseFailure(failure, expr.at);
+}
+
+bool CPlsqlInterpreter::EvalMultiset(CPlsqlExpr& expr, CPlsqlValue& out) {
+    using M = CPlsqlExpr::Multiset;
+    std::shared_ptr<CPlsqlCollection> left;
+    std::shared_ptr<CPlsqlCollection> right;
+    CPlsqlValue x;
+    CPlsqlOperators::Failure failure;
+    bool done = true;
+    switch (expr.multiset) {
+        case M::Member:
+            if (!Eval(*expr.args[0], x) || !CollectionOperand(*expr.args[1], right)) return false;
+            done = CPlsqlMultiset::Member(x, right.get(), out, failure);
+            break;
+        case M::Empty:
+            if (!CollectionOperand(*expr.args[0], left)) return false;
+            out = !left || left->isNull ? CPlsqlValue() : CPlsqlValue::Bool(left->Count() == 0);
+            break;
+        case M::ASet:
+            if (!CollectionOperand(*expr.args[0], left)) return false;
+            done = CPlsqlMultiset::IsASet(left.get(), out, failure);
+            break;
+        case M::Equal:
+            if (!CollectionOperand(*expr.args[0], left) || !CollectionOperand(*expr.args[1], right))
+                return false;
+            done = CPlsqlMultiset::Equal(left.get(), right.get(), out, failure);
+            break;
+        default:
+            // Note: a collection's value stands only where a collection is assigned.
+            return RaiseFailure(CPlsqlOperators::Failure{6502, CPlsqlErrors::ValueError::None, {}}, expr.at);
+    }
+    if (!done) return RaiseFailure(failure, expr.at);
+    if (expr.negated && !out.IsNull()) out = CPlsqlValue::Bool(!out.BoolValue());
     return true;
 }
 
@@ -2216,8 +2302,13 @@ bool CPlsqlInterpreter::EvalMethod(CPlsqlExpr& expr, CPlsqlValue& out) {
     bool has = false;
     switch (expr.method) {
         case M::Count:
-        case M::Cardinality:
             out = CPlsqlValue::Integer(static_cast<std::int64_t>(collection->Count()));
+            return true;
+        case M::Cardinality:
+            // Note: CARDINALITY of an empty collection is NULL, as of a null one.
+            out = collection->Count() == 0
+                      ? CPlsqlValue()
+                      : CPlsqlValue::Integer(static_cast<std::int64_t>(collection->Count()));
             return true;
         case M::Exists:
             out = CPlsqlValue::Bool(collection->Find(key) != nullptr);

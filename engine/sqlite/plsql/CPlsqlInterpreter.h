@@ -155,6 +155,10 @@ private:
     // RETURN of a function whose result is a collection or a record.
     bool ReturnDatum(CPlsqlExpr& expr);
     bool EvalMethod(CPlsqlExpr& expr, CPlsqlValue& out);
+    // The collection an operand of a multiset condition or operator names or makes.
+    bool CollectionOperand(CPlsqlExpr& expr, std::shared_ptr<CPlsqlCollection>& out);
+    bool Combine(CPlsqlExpr& expr, std::shared_ptr<CPlsqlCollection>& made);
+    bool EvalMultiset(CPlsqlExpr& expr, CPlsqlValue& out);
     Flow ExecMethod(CPlsqlStmt& statement);
     Flow ExecForAll(CPlsqlStmt& statement);
     // The indexes a FORALL runs its statement for, in order.

@@ -2294,7 +2294,37 @@ bool CPlsqlParser::IsCharValue(const CPlsqlExpr& expr) const {
     return seen != nullptr && seen->base == CPlsqlType::Base::Char;
 }
 
+bool CPlsqlParser::IsCollectionValue(const CPlsqlExpr& expr) const {
+    using M = CPlsqlExpr::Multiset;
+    if (expr.kind == CPlsqlExpr::Kind::Multiset)
+        return expr.multiset == M::Set || expr.multiset == M::Union || expr.multiset == M::Intersect ||
+               expr.multiset == M::Except;
+    if (expr.kind == CPlsqlExpr::Kind::Constructor) return expr.type && !expr.type->object;
+    if (expr.kind != CPlsqlExpr::Kind::Variable || expr.target.slot < 0 || expr.target.index ||
+        expr.target.field >= 0)
+        return false;
+    std::shared_ptr<CPlsqlType> type = TargetType(expr.target);
+    return type && (type->collection == CPlsqlType::CollectionKind::Nested ||
+                    type->collection == CPlsqlType::CollectionKind::Varray);
+}
+
+CPlsqlParser::ExprPtr CPlsqlParser::MultisetOf(CPlsqlExpr::Multiset multiset, ExprPtr left, ExprPtr right,
+                                               std::size_t at) const {
+    auto expr = std::make_unique<CPlsqlExpr>();
+    expr->kind = CPlsqlExpr::Kind::Multiset;
+    expr->multiset = multiset;
+    expr->at = at;
+    expr->args.push_back(std::move(left));
+    if (right) expr->args.push_back(std::move(right));
+    return expr;
+}
+
 CPlsqlParser::ExprPtr CPlsqlParser::Comparing(Op op, ExprPtr left, ExprPtr right, std::size_t at) const {
+    if ((op == Op::Equal || op == Op::NotEqual) && IsCollectionValue(*left)) {
+        auto expr = MultisetOf(CPlsqlExpr::Multiset::Equal, std::move(left), std::move(right), at);
+        expr->negated = op == Op::NotEqual;
+        return expr;
+    }
     // Note: two CHAR values compare blank-padded ('ab' = 'ab   '); a
     // VARCHAR2 on either side compares as written.
     bool padded = IsCharValue(*left) && IsCharValue(*right);
@@ -2314,12 +2344,29 @@ CPlsqlParser::ExprPtr CPlsqlParser::ParseComparison() {
     if (AcceptSymbol('<')) return Comparing(Op::Less, std::move(left), ParseAdditive(), at);
     if (AcceptSymbol('>')) return Comparing(Op::Greater, std::move(left), ParseAdditive(), at);
     if (Accept("IS")) {
+        bool negated = Accept("NOT");
+        bool empty = Is("EMPTY");
+        if (empty || (Is("A") && Is("SET", 1))) {
+            m_k += empty ? 1 : 2;
+            auto expr = MultisetOf(empty ? CPlsqlExpr::Multiset::Empty : CPlsqlExpr::Multiset::ASet,
+                                   std::move(left), nullptr, at);
+            expr->negated = negated;
+            return expr;
+        }
         auto expr = std::make_unique<CPlsqlExpr>();
         expr->kind = CPlsqlExpr::Kind::IsNull;
         expr->at = at;
-        expr->negated = Accept("NOT");
+        expr->negated = negated;
         Expect("NULL");
         expr->args.push_back(std::move(left));
+        return expr;
+    }
+    if (Is("MEMBER") || (Is("NOT") && Is("MEMBER", 1))) {
+        bool negated = Accept("NOT");
+        Expect("MEMBER");
+        Accept("OF");
+        auto expr = MultisetOf(CPlsqlExpr::Multiset::Member, std::move(left), ParseAdditive(), at);
+        expr->negated = negated;
         return expr;
     }
     bool negated = Is("NOT") && (Is("BETWEEN", 1) || Is("IN", 1) || Is("LIKE", 1));
@@ -2368,9 +2415,31 @@ CPlsqlParser::ExprPtr CPlsqlParser::ParseAdditive() {
             left = Binary(Op::Add, std::move(left), ParseMultiplicative(), at);
         else if (AcceptSymbol('-'))
             left = Binary(Op::Subtract, std::move(left), ParseMultiplicative(), at);
+        else if (Is("MULTISET"))
+            left = ParseMultisetOperator(std::move(left), at);
         else
             return left;
     }
+}
+
+CPlsqlParser::ExprPtr CPlsqlParser::ParseMultisetOperator(ExprPtr left, std::size_t at) {
+    struct Word {
+        std::string_view name;
+        CPlsqlExpr::Multiset multiset;
+    };
+    static constexpr Word kOperators[] = {{"UNION", CPlsqlExpr::Multiset::Union},
+                                          {"INTERSECT", CPlsqlExpr::Multiset::Intersect},
+                                          {"EXCEPT", CPlsqlExpr::Multiset::Except}};
+    ++m_k;
+    for (const Word& word : kOperators)
+        if (Accept(word.name)) {
+            bool distinct = Accept("DISTINCT");
+            if (!distinct) Accept("ALL");
+            auto expr = MultisetOf(word.multiset, std::move(left), ParseMultiplicative(), at);
+            expr->distinct = distinct;
+            return expr;
+        }
+    Unexpected();
 }
 
 CPlsqlParser::ExprPtr CPlsqlParser::ParseMultiplicative() {
@@ -2533,6 +2602,12 @@ CPlsqlParser::ExprPtr CPlsqlParser::ParseNamed() {
         Fail(201, attribute, attributeAt);
     }
     const Entry* entry = Find(name);
+    if (entry == nullptr && name == "SET" && IsSymbol('(')) {
+        ++m_k;
+        auto set = MultisetOf(CPlsqlExpr::Multiset::Set, ParseExpr(), nullptr, at);
+        ExpectSymbol(')');
+        return set;
+    }
     if (entry == nullptr && name == "CARDINALITY" && IsSymbol('(') && IsName(1) && IsSymbol(')', 2)) {
         const Entry* collection = Find(cp932::ToUpperAscii(TokenText(Peek(1))));
         if (collection == nullptr || collection->kind != Entry::Kind::Variable ||
@@ -2991,10 +3066,12 @@ std::unique_ptr<CPlsqlSql> CPlsqlParser::BuildSql(std::size_t first, std::size_t
             k += 2;
             continue;
         }
-        if (CSqlScanner::Is(m_text, token, "TABLE") && k + 3 < end &&
+        bool table = CSqlScanner::Is(m_text, token, "TABLE");
+        if ((table || CSqlScanner::Is(m_text, token, "CARDINALITY")) && k + 3 < end &&
             CSqlScanner::IsSymbol(m_text, m_tokens[k + 1], '(') &&
             CSqlScanner::IsSymbol(m_text, m_tokens[k + 3], ')')) {
-            // TABLE(collection): its elements as the rows of a JSON document.
+            // TABLE(collection): its elements as the rows of a JSON document;
+            // CARDINALITY(collection) counts the document's elements.
             const Entry* entry = Find(cp932::ToUpperAscii(TokenText(m_tokens[k + 2])));
             if (entry != nullptr && entry->kind == Entry::Kind::Variable && CollectionOf(*entry) != nullptr) {
                 CPlsqlTarget target;
@@ -3003,8 +3080,9 @@ std::unique_ptr<CPlsqlSql> CPlsqlParser::BuildSql(std::size_t first, std::size_t
                 target.json = true;
                 out.append(m_text.substr(copied, token.begin - copied));
                 std::string name = "TARVEX_P" + std::to_string(sql->params.size() + 1);
-                out += "JSON_TABLE(:" + name + ", '$[*]' COLUMNS (" +
-                       CCollectionJson::Columns(*CollectionOf(*entry)) + "))";
+                out += table ? "JSON_TABLE(:" + name + ", '$[*]' COLUMNS (" +
+                                   CCollectionJson::Columns(*CollectionOf(*entry)) + "))"
+                             : "CARDINALITY(:" + name + ")";
                 sql->paramNames.push_back(name);
                 sql->params.push_back(std::move(target));
                 copied = m_tokens[k + 3].begin + m_tokens[k + 3].length;

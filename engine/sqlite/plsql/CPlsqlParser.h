@@ -253,6 +253,9 @@ private:
     // A comparison, blank-padded when both sides are CHAR values.
     ExprPtr Comparing(CPlsqlExpr::Op op, ExprPtr left, ExprPtr right, std::size_t at) const;
     bool IsCharValue(const CPlsqlExpr& expr) const;
+    bool IsCollectionValue(const CPlsqlExpr& expr) const;
+    ExprPtr MultisetOf(CPlsqlExpr::Multiset multiset, ExprPtr left, ExprPtr right, std::size_t at) const;
+    ExprPtr ParseMultisetOperator(ExprPtr left, std::size_t at);
 
     // SQL text with PL/SQL names made parameters, tokens [first, end).
     std::unique_ptr<CPlsqlSql> BuildSql(std::size_t first, std::size_t end, CPlsqlSql::Kind kind);

@@ -80,8 +80,12 @@ struct CPlsqlExpr {
         Builtin,
         CollectionMethod,
         Constructor,
+        Multiset,
     };
-    // CARDINALITY(collection): COUNT, NULL for a collection not made.
+    // Multiset: the conditions (BOOLEAN) and the operators (a collection,
+    // only where a collection is assigned) on nested tables and VARRAYs.
+    enum class Multiset { Member, Empty, ASet, Equal, Set, Union, Intersect, Except };
+    // CARDINALITY(collection): COUNT, NULL for a collection not made or empty.
     enum class Method { Count, First, Last, Next, Prior, Exists, Limit, Extend, Delete, Trim, Cardinality };
     enum class Op {
         None,
@@ -145,6 +149,8 @@ struct CPlsqlExpr {
     int builtin = 0;                   // Builtin: CPlsqlBuiltins::Id
     Method method = Method::Count;     // CollectionMethod, on `target`
     std::shared_ptr<CPlsqlType> type;  // Constructor
+    Multiset multiset = Multiset::Member;
+    bool distinct = false;  // MULTISET ... DISTINCT
 };
 
 struct CPlsqlStmt;
