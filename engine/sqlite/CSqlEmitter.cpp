@@ -642,7 +642,7 @@ bool CSqlEmitter::TableSource(const CSqlFromItem& item, Source& source, std::str
     for (const auto& column : *columns) source.columns.push_back(Typed{column.name, TypeOfColumn(column)});
     source.known = true;
     // Note: a schema before the name is the user's own; the file has one.
-    text = shared.empty() ? std::string(name) : shared + (item.alias.empty() ? " " + std::string(name) : "");
+    text = shared.empty() ? WrittenName(name) : shared + (item.alias.empty() ? " " + std::string(name) : "");
     return true;
 }
 
@@ -2563,7 +2563,7 @@ bool CSqlEmitter::Insert(const CSqlStatement& statement, std::string& out) {
     auto next = [&](const CSqliteCatalog::Column& column) {
         return "ORA_NEXTVAL('" + CSqliteCatalog::IdentitySequence(table, column.name) + "')";
     };
-    out += "INSERT INTO " + std::string(statement.table.back());
+    out += "INSERT INTO " + WrittenName(statement.table.back());
     if (listed.empty() && numbered.empty()) {
         out += " DEFAULT VALUES";
         return values ? true : Fail(statement.tableAt, 947);
@@ -2651,7 +2651,7 @@ const std::vector<CSqliteCatalog::Column>* CSqlEmitter::OpenTarget(const CSqlSta
     for (const auto& column : *columns) source.columns.push_back(Typed{column.name, TypeOfColumn(column)});
     scope.sources.push_back(source);
     m_scopes.push_back(scope);
-    out += verb + std::string(statement.table.back());
+    out += verb + WrittenName(statement.table.back());
     if (!statement.alias.empty()) out += " AS " + std::string(statement.alias);
     return columns;
 }

@@ -580,3 +580,13 @@ TEST_F(CSqliteSchemaTest, NamesWithHashAndDollarServeEveryDefinitionAndStatement
         "ACCT_I:PREV#|ACCT_I:NAME$");
     EXPECT_EQ(Failure("INSERT INTO acct (acct#, name$) VALUES (3, 'cd')").substr(0, 9), "ORA-00001");
 }
+
+TEST_F(CSqliteSchemaTest, ATableNamedWithHashTakesQueriesAndDml) {
+    Exec("CREATE TABLE log# (a NUMBER, b# NUMBER)");
+    Exec("INSERT INTO log# VALUES (1, 2)");
+    Exec("INSERT INTO log# (a, b#) SELECT a + 1, b# FROM log#");
+    Exec("UPDATE log# SET a = a * 10 WHERE log#.a = 1");
+    Exec("DELETE FROM log# WHERE a = 2");
+    EXPECT_EQ(Rows("SELECT l.a, l.b# FROM log# l"), "10,2");
+    EXPECT_EQ(Rows("SELECT TABLE_NAME FROM USER_TABLES"), "LOG#");
+}
