@@ -46,8 +46,6 @@ bool HasAggregateCall(const CSqlExpr* expr) {
     return std::any_of(expr->args.begin(), expr->args.end(), HasAggregateCall);
 }
 
-bool SameOrder(const std::vector<CSqlExpr::OrderItem>& a, const std::vector<CSqlExpr::OrderItem>& b);
-
 }  // namespace
 
 bool CSqlEmitter::SameExpr(const CSqlExpr& a, const CSqlExpr& b) const {
@@ -68,18 +66,10 @@ bool CSqlEmitter::SameExpr(const CSqlExpr& a, const CSqlExpr& b) const {
         if (Upper(a.parts[k]) != Upper(b.parts[k])) return false;
     for (std::size_t k = 0; k < a.args.size(); ++k)
         if (!SameExpr(*a.args[k], *b.args[k])) return false;
-    return SameOrder(a.withinGroup, b.withinGroup) && SameOrder(a.keepOrder, b.keepOrder);
+    // Note: an aggregate is never looked into, so calls with an order of
+    // their own (WITHIN GROUP, KEEP) are never taken for the same.
+    return a.withinGroup.empty() && b.withinGroup.empty() && a.keepOrder.empty() && b.keepOrder.empty();
 }
-
-namespace {
-
-bool SameOrder(const std::vector<CSqlExpr::OrderItem>& a, const std::vector<CSqlExpr::OrderItem>& b) {
-    // Note: only an aggregate's order is compared, and an aggregate is never
-    // looked into; two orders are the same when both are empty.
-    return a.empty() && b.empty();
-}
-
-}  // namespace
 
 bool CSqlEmitter::GroupedOnly(const CSqlExpr* expr, const CSqlSelect& block, int code) {
     if (expr == nullptr) return true;
