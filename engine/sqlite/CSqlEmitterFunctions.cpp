@@ -369,6 +369,9 @@ bool CSqlEmitter::Skipping(const std::string& name, const CSqlExpr& expr, std::s
                                 : " ROWS BETWEEN 1 FOLLOWING AND UNBOUNDED FOLLOWING)";
     }
     call += window;
+    // An offset of 0 is the row itself.
+    if (shift && expr.args.size() > 1)
+        call = "(CASE WHEN " + nth + " = 0 THEN " + value + " ELSE " + call + " END)";
     if (shift && expr.args.size() == 3) {
         std::string fallback;
         Expr(expr.args[2], fallback);

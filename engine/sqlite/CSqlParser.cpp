@@ -655,7 +655,9 @@ bool CSqlParser::SelectItems(CSqlSelect& select) {
             item.expr->parts.push_back(TokenText(m_k));
             m_k += 3;
         } else {
-            if (!Expression(item.expr)) return false;
+            // Note: a select list holds values, not conditions: "a > 0" stops
+            // at its operator, where FROM was to come.
+            if (!Expression(item.expr, 4)) return false;
             std::size_t last = m_k;
             if (!Alias(item.alias, true)) return false;
             item.end = last > 0 ? m_tokens[last - 1].begin + m_tokens[last - 1].length : 0;

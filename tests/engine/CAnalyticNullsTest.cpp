@@ -31,6 +31,9 @@ constexpr Case kSkipping[] = {
     {"LAG(V) RESPECT NULLS%W)", "-|-|10|-|30|-|-"},
     // The second value back among those not NULL, else the default.
     {"LAG(V IGNORE NULLS, 2, 0)%W)", "0|0|0|0|10|0|0"},
+    // An offset of 0 is the row itself, NULL or not.
+    {"LAG(V, 0) IGNORE NULLS%W)", "-|10|-|30|-|-|7"},
+    {"LEAD(T, 0) IGNORE NULLS%W)", "-|x|-|y|-|-|z"},
     {"LEAD(V) IGNORE NULLS%W)", "10|30|30|-|-|7|-"},
     {"LEAD(T, 1, '?') IGNORE NULLS%W)", "x|y|y|?|?|z|?"},
     // The default window ends at the row; a frame of rows drops the first.

@@ -40,6 +40,9 @@ TEST_F(CCompiledRoadTest, SqliteSyntaxGetsTheServersErrorAtItsToken) {
         {"SELECT FROM T", "ORA-00936 @FROM T"},
         {"SELECT A FROM T WHERE A = ORDER BY A", "ORA-00936 @ORDER BY A"},
         {"SELECT A B C FROM T", "ORA-00923 @C FROM T"},
+        // A condition is no value of a select list; a CASE makes it one.
+        {"SELECT A > 0 FROM T", "ORA-00923 @> 0 FROM T"},
+        {"SELECT A, B IS NULL FROM T", "ORA-00923 @IS NULL FROM T"},
         {"INSERT INTO T VALUES (2, 'y'), (3, 'z')", "ORA-03001 @, (3, 'z')"},
         {"WITH RECURSIVE C(N) AS (SELECT 1 FROM DUAL) SELECT N FROM C",
          "ORA-00900 @C(N) AS (SELECT 1 FROM DUAL) SELECT N FROM C"},
@@ -52,6 +55,7 @@ TEST_F(CCompiledRoadTest, SqliteSyntaxGetsTheServersErrorAtItsToken) {
     for (const auto& c : cases) EXPECT_EQ(Refusal(c.sql), c.answer) << c.sql;
     EXPECT_EQ(Rows("SELECT A, B FROM T"), "1,x");
     EXPECT_EQ(Rows("SELECT LOG(10, 100) FROM DUAL"), "2");
+    EXPECT_EQ(Rows("SELECT CASE WHEN A > 0 AND B IS NOT NULL THEN 'y' END FROM T"), "y");
     // The server's TRIM syntax is read into the functions it stands for.
     EXPECT_EQ(Rows("SELECT TRIM(LEADING '0' FROM '00100'), '[' || TRIM(TRAILING FROM ' x ') || ']', "
                    "TRIM(BOTH 'x' FROM 'xxaxx'), TRIM('z' FROM 'zbz'), TRIM(' y ') FROM DUAL"),

@@ -2868,7 +2868,8 @@ CPlsqlParser::ExprPtr CPlsqlParser::SqlCall(std::size_t first) {
     expr->kind = CPlsqlExpr::Kind::SqlCall;
     expr->at = m_tokens[first].begin;
     expr->sql = BuildSql(first, m_k, CPlsqlSql::Kind::Query);
-    expr->sql->text = "SELECT " + expr->sql->text + " FROM DUAL";
+    // Note: bracketed, since a select list takes a condition only so.
+    expr->sql->text = "SELECT (" + expr->sql->text + ") FROM DUAL";
     Compile(*expr->sql, expr->at);
     return expr;
 }
