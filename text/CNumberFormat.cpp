@@ -149,6 +149,8 @@ bool CNumberFormat::Parse(std::string_view model, CNumberFormat& out, std::strin
     return true;
 }
 
+std::size_t CNumberFormat::DigitCount() const { return DigitPositions(m_integerPart); }
+
 void CNumberFormat::IntegerSection(const std::string& digits, std::string& out) const {
     const std::size_t positions = DigitPositions(m_integerPart);
     const std::size_t firstZero = m_integerPart.find('0');

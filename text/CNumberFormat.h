@@ -28,7 +28,16 @@ public:
     static bool Format(std::string_view numberText, std::string_view model, std::string& out,
                        std::string& error);
 
+    // TO_NUMBER: reads `text` by `model` into the plain number text of its
+    // value ("-1234.5"); false when the text does not fit the model. The
+    // group and decimal characters of G and D are `group` and `point`.
+    static bool Read(std::string_view text, std::string_view model, std::string& number, char group = ',',
+                     char point = '.');
+
 private:
+    bool ReadFixed(std::string_view text, char group, char point, std::string& number) const;
+    // The digit positions before the point (those after V included).
+    std::size_t DigitCount() const;
     enum class Sign { Leading, LeadingS, TrailingS, TrailingMinus, Brackets };
 
     bool m_fillMode = false;

@@ -2172,7 +2172,7 @@ CSqlType CSqlEmitter::Call(const CSqlExpr& expr, std::string& out) {
         if (expr.args.size() == 1) out += ", NULL";
         out += ", " + std::to_string(expr.args.empty() ? expr.at : expr.args[0]->at);
     }
-    if (name == "TO_NUMBER" && expr.args.size() == 1) out += ", " + std::to_string(expr.args[0]->at);
+    if (name == "TO_NUMBER" && !expr.args.empty()) out += ", " + std::to_string(expr.args[0]->at);
     if (name == "LISTAGG") {
         if (expr.args.size() == 1) out += ", NULL";
         if (cut) {

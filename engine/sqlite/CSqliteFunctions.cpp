@@ -186,12 +186,45 @@ void ToChar(sqlite3_context* context, int argc, sqlite3_value** argv) {
     ResultText(context, out);
 }
 
-// TO_NUMBER(text), and TO_NUMBER(text, at) with the offset of the text.
+// The group and decimal characters an NLS_NUMERIC_CHARACTERS parameter
+// names ("NLS_NUMERIC_CHARACTERS = ',.'", decimal first); false for any
+// other parameter.
+bool NumericCharacters(std::string_view text, char& group, char& point) {
+    const std::size_t equals = text.find('=');
+    if (equals == std::string_view::npos) return false;
+    std::string key;
+    for (char c : text.substr(0, equals))
+        if (c != ' ' && c != '\t') key += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    std::string_view value = text.substr(equals + 1);
+    while (!value.empty() && value.front() == ' ') value.remove_prefix(1);
+    while (!value.empty() && value.back() == ' ') value.remove_suffix(1);
+    if (value.size() >= 2 && (value.front() == '\'' || value.front() == '"') && value.back() == value.front())
+        value = value.substr(1, value.size() - 2);
+    if (key != "NLS_NUMERIC_CHARACTERS" || value.size() != 2 || value[0] == value[1]) return false;
+    point = value[0];
+    group = value[1];
+    return true;
+}
+
+// TO_NUMBER(text, at), TO_NUMBER(text, model, at) and TO_NUMBER(text, model,
+// nls, at), `at` the offset of the text.
 void ToNumber(sqlite3_context* context, int argc, sqlite3_value** argv) {
     if (sqlite3_value_type(argv[0]) == SQLITE_NULL) return sqlite3_result_null(context);
+    const int at = argc > 1 ? sqlite3_value_int(argv[argc - 1]) : -1;
     CNumberDecimal number;
-    if (!CNumberValue::Read(argv[0], number))
-        return ResultError(context, 1722, {}, argc > 1 ? sqlite3_value_int(argv[1]) : -1);
+    if (argc <= 2 || IsNumeric(argv[0])) {
+        if (!CNumberValue::Read(argv[0], number)) return ResultError(context, 1722, {}, at);
+        return CNumberValue::Result(context, number);
+    }
+    if (AnyNull(argc, argv)) return sqlite3_result_null(context);
+    char group = ',';
+    char point = '.';
+    if (argc == 4 && !NumericCharacters(TextOf(argv[2]), group, point))
+        return ResultError(context, 12702, {TextOf(argv[2])});
+    std::string text;
+    if (!CNumberFormat::Read(encoding::Utf8ToCp932(TextOf(argv[0])), TextOf(argv[1]), text, group, point) ||
+        !CNumberDecimal::FromText(text, number))
+        return ResultError(context, 1722, {}, at);
     CNumberValue::Result(context, number);
 }
 
@@ -444,7 +477,8 @@ constexpr FunctionRule kFunctions[] = {
     {"TO_DATE", 1, ToDate, true},     {"TO_DATE", 2, ToDate, true},
     {"TO_CHAR", 1, ToChar, true},     {"TO_CHAR", 2, ToChar, true},
     {"TO_CHAR", 3, ToChar, true},     {"TO_NUMBER", 1, ToNumber, true},
-    {"TO_NUMBER", 2, ToNumber, true}, {"TO_DATE", 3, ToDate, true},
+    {"TO_NUMBER", 2, ToNumber, true}, {"TO_NUMBER", 3, ToNumber, true},
+    {"TO_NUMBER", 4, ToNumber, true}, {"TO_DATE", 3, ToDate, true},
     {"TO_DATE", 4, ToDate, true},     {"MOD", 2, Mod, true},
     {"TRUNC", 1, Trunc, true},        {"TRUNC", 2, Trunc, true},
     {"CONCAT", 2, Concat, true},      {"ORA_ADD", 2, OraAdd, true},

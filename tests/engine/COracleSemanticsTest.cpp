@@ -120,11 +120,16 @@ TEST_F(COracleSemanticsTest, FunctionsAndOperatorsAnswerAsTheServer) {
         {"LPAD('ABCDE', 3), INITCAP('HELLO wORLD'), GREATEST(3, 10, 7), LEAST('B', 'A', 'C')",
          "ABC,Hello World,10,A"},
         {"CEIL(1.2) + FLOOR(1.8), LAST_DAY(DATE '2024-02-10'), 1 + DATE '2024-12-31'", "3,24-02-29,25-01-01"},
-        {"TO_CHAR(TO_DATE('2026-02-03 13:04:05', 'YYYY-MM-DD HH24:MI:SS'), 'HH12:MI AM')", "01:04 午後"}};
+        {"TO_CHAR(TO_DATE('2026-02-03 13:04:05', 'YYYY-MM-DD HH24:MI:SS'), 'HH12:MI AM')", "01:04 午後"},
+        // A model reads the text back; an NLS parameter names G and D.
+        {"TO_NUMBER('￥1,234.5', 'L9G999D9') + 1, TO_NUMBER('1.234,5', '9G999D9', "
+         "'NLS_NUMERIC_CHARACTERS='',.''') * 2, TO_NUMBER(NULL, '99'), TO_NUMBER('7', NULL)",
+         "1235.5,2469,-,-"}};
     for (const auto& [expressions, values] : cases)
         EXPECT_EQ(Rows(std::string("SELECT ") + expressions + " FROM DUAL"), values) << expressions;
     for (const char* expression :
          {"TO_DATE('2026-02-30', 'YYYY-MM-DD')", "TO_DATE('NOT A DATE', 'YYYY-MM-DD')", "TO_NUMBER('12X')",
+          "TO_NUMBER('1,234', '9999')", "TO_NUMBER('1', '9', 'NLS_DATE_LANGUAGE=ENGLISH')",
           "TO_CHAR(1, 'ABC')", "'A' + 1", "1 - SYSDATE", "SYSDATE + SYSDATE", "1 / 0", "GREATEST()",
           "LPAD('A', 9223372036854775807)", "ADD_MONTHS(SYSDATE, 9223372036854775807)", "1 / (2 - 2)"})
         EXPECT_EQ(Rows(std::string("SELECT ") + expression + " FROM DUAL").rfind("ERROR ORA-", 0), 0u)

@@ -296,6 +296,20 @@ TEST_F(PlsqlTriggerTest, UpdateOfStatementTriggersLookAtTheSetList) {
     EXPECT_EQ(Run("UPDATE employees SET last_name = last_name"), "OK 2");
     EXPECT_EQ(Run("UPDATE employees e SET e.salary = e.salary WHERE 1 = 0"), "OK 0");
     EXPECT_EQ(Rows("SELECT COUNT(*) FROM log"), "1");
+    // UPDATING('column'): true when the UPDATE sets that column, whatever the
+    // case it is written in; false for the other events.
+    EXPECT_EQ(
+        Run("CREATE TRIGGER which AFTER INSERT OR UPDATE ON employees FOR EACH ROW DECLARE w "
+            "VARCHAR2(20) := CASE WHEN UPDATING('salary') THEN 'sal' WHEN UPDATING THEN 'other' ELSE 'ins' "
+            "END; BEGIN IF UPDATING('JOB_ID') AND NOT UPDATING('salary') THEN w := w || '+job'; END IF; "
+            "INSERT INTO log VALUES (w); END;"),
+        "OK 0");
+    Exec("DELETE FROM log");
+    EXPECT_EQ(Run("UPDATE employees SET job_id = job_id WHERE employee_id = 100"), "OK 1");
+    EXPECT_EQ(Run("UPDATE employees SET last_name = last_name WHERE employee_id = 100"), "OK 1");
+    EXPECT_EQ(Run("UPDATE employees SET Salary = salary, job_id = job_id WHERE employee_id = 100"), "OK 1");
+    EXPECT_EQ(Run("INSERT INTO employees (employee_id, last_name) VALUES (7, 'x')"), "OK 1");
+    EXPECT_EQ(Rows("SELECT what FROM log ORDER BY ROWID"), "other+job|pay|other|sal|pay|ins");
     const struct {
         const char* sql;
         const char* columns;

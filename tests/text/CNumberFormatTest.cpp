@@ -157,3 +157,55 @@ TEST(CNumberFormatTest, RandomModelsKeepTheirWidth) {
     }
     EXPECT_GT(read, 500);
 }
+
+// TO_NUMBER's reading: the value the server gives for text that fits its
+// model, and "fails" where it answers ORA-01722.
+TEST(CNumberFormatTest, ReadTextByModel) {
+    const struct {
+        const char* text;
+        const char* model;
+        const char* value;
+    } cases[] = {
+        {"1,234.5", "9G999D9", "1234.5"},
+        {"  1,234.50 ", "9,999.99", "1234.50"},
+        {"1234", "9,999", "1234"},
+        {"$1,234.50", "$9,999.99", "1234.50"},
+        {"-$12", "$99", "-12"},
+        {"\x81\x8F"
+         "12",
+         "L99", "12"},
+        {"-12.5", "S99.9", "-12.5"},
+        {"+12.5", "S99.9", "12.5"},
+        {"12.5", "S99.9", "fails"},
+        {"12.5-", "99.9MI", "-12.5"},
+        {"12.5", "99.9MI", "12.5"},
+        {"12-", "99S", "-12"},
+        {"<12>", "99PR", "-12"},
+        {"12", "99PR", "12"},
+        {".5", "9.99", "0.5"},
+        {"12345", "999", "fails"},
+        {"1.234", "9.99", "fails"},
+        {"12.5", "999", "fails"},
+        {"1,234", "9999", "fails"},
+        {"12a", "999", "fails"},
+        {"", "999", "fails"},
+        {"12345", "999V99", "123.45"},
+        {"5", "9V99", "0.05"},
+        {"1.5E3", "9.9EEEE", "1.5E3"},
+        {"ff", "XX", "255"},
+        {"FFFFFFFFFFFFFFFFFFFF", "FMXXXXXXXXXXXXXXXXXXXX", "1208925819614629174706175"},
+        {"fff", "XX", "fails"},
+        {"fg", "XX", "fails"},
+        {"007", "FM0099", "007"},
+    };
+    for (const auto& c : cases) {
+        std::string value;
+        EXPECT_EQ(CNumberFormat::Read(c.text, c.model, value) ? value : "fails", c.value)
+            << c.text << " by " << c.model;
+    }
+    // G and D stand for the characters given; "," and "." for themselves.
+    std::string value;
+    EXPECT_TRUE(CNumberFormat::Read("1.234,5", "9G999D9", value, '.', ','));
+    EXPECT_EQ(value, "1234.5");
+    EXPECT_FALSE(CNumberFormat::Read("1.234,5", "9,999.9", value, '.', ','));
+}

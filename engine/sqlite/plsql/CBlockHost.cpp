@@ -1150,7 +1150,8 @@ std::shared_ptr<CPlsqlUnit> CBlockHost::FindTrigger(const std::string& name, CTr
 
 std::string CBlockHost::RunTrigger(CPlsqlUnit& unit, char event, std::vector<CPlsqlValue> newRow,
                                    std::vector<CPlsqlValue> oldRow, const std::string& qualified,
-                                   std::vector<CPlsqlValue>* newOut) {
+                                   std::vector<CPlsqlValue>* newOut,
+                                   const std::vector<std::string>* updated) {
     bool inTrigger = m_inTrigger;
     m_inTrigger = true;
     std::vector<CEngineBind> binds;
@@ -1160,6 +1161,12 @@ std::string CBlockHost::RunTrigger(CPlsqlUnit& unit, char event, std::vector<CPl
     interpreter.SetValue(2, CPlsqlValue::Bool(event == 'I'));
     interpreter.SetValue(3, CPlsqlValue::Bool(event == 'U'));
     interpreter.SetValue(4, CPlsqlValue::Bool(event == 'D'));
+    // Note: where the statement's columns are not known, every column counts.
+    for (const auto& [slot, column] : unit.updatingColumns)
+        interpreter.SetValue(
+            slot, CPlsqlValue::Bool(event == 'U' &&
+                                    (updated == nullptr ||
+                                     std::find(updated->begin(), updated->end(), column) != updated->end())));
     std::vector<CPlsqlValue> none;
     CPlsqlValue result;
     bool ok = interpreter.Call(none, {}, result);

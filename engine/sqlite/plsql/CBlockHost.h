@@ -71,10 +71,12 @@ public:
     // The trigger `name` compiled (kept for the session); null when it does not compile.
     std::shared_ptr<CPlsqlUnit> FindTrigger(const std::string& name, CTriggerDefinition& definition);
     // Runs a trigger's body on its rows; its error text, "" when none. The
-    // :NEW row it leaves goes to `newOut` when given.
+    // :NEW row it leaves goes to `newOut` when given; `updated` names the
+    // columns an UPDATE sets, when known, for UPDATING('column').
     std::string RunTrigger(CPlsqlUnit& unit, char event, std::vector<CPlsqlValue> newRow,
                            std::vector<CPlsqlValue> oldRow, const std::string& qualified,
-                           std::vector<CPlsqlValue>* newOut);
+                           std::vector<CPlsqlValue>* newOut,
+                           const std::vector<std::string>* updated = nullptr);
     // A value of SQLite as PL/SQL holds it, and back.
     static CPlsqlValue FromSqlite(struct sqlite3_value* value);
     static void ToSqlite(struct sqlite3_context* context, const CPlsqlValue& value);

@@ -2581,6 +2581,31 @@ std::shared_ptr<CPlsqlType> CPlsqlParser::ConstructedType(const std::string& nam
     return schema && (schema->object || schema->base == CPlsqlType::Base::Collection) ? schema : nullptr;
 }
 
+// UPDATING('column') in a trigger: a flag of its own, set when it fires.
+CPlsqlParser::ExprPtr CPlsqlParser::ParseUpdatingColumn(std::size_t at) {
+    ExpectSymbol('(');
+    const CSqlScanner::Token& token = Peek();
+    if (token.kind != CSqlScanner::Kind::String) Unexpected();
+    std::string column = cp932::ToUpperAscii(CSqlScanner::LiteralText(TokenText(token)));
+    ++m_k;
+    ExpectSymbol(')');
+    int slot = -1;
+    for (const auto& [known, name] : m_unit->updatingColumns)
+        if (name == column) slot = known;
+    if (slot < 0) {
+        auto boolean = std::make_shared<CPlsqlType>();
+        boolean->base = CPlsqlType::Base::Boolean;
+        slot = NewSlot("UPDATING(" + column + ")", boolean);
+        m_unit->updatingColumns.emplace_back(slot, column);
+    }
+    auto expr = std::make_unique<CPlsqlExpr>();
+    expr->at = at;
+    expr->kind = CPlsqlExpr::Kind::Variable;
+    expr->target.slot = slot;
+    expr->target.at = at;
+    return expr;
+}
+
 CPlsqlParser::ExprPtr CPlsqlParser::ParseNamed() {
     std::size_t first = m_k;
     std::size_t at = Peek().begin;
@@ -2602,6 +2627,9 @@ CPlsqlParser::ExprPtr CPlsqlParser::ParseNamed() {
         Fail(201, attribute, attributeAt);
     }
     const Entry* entry = Find(name);
+    if (entry != nullptr && name == "UPDATING" && !m_newName.empty() && entry->level == m_level &&
+        IsSymbol('('))
+        return ParseUpdatingColumn(at);
     if (entry == nullptr && name == "SET" && IsSymbol('(')) {
         ++m_k;
         auto set = MultisetOf(CPlsqlExpr::Multiset::Set, ParseExpr(), nullptr, at);

@@ -111,6 +111,7 @@ private:
     std::shared_ptr<CPlsqlPackage> PackageNamed(const std::string& name, std::size_t at);
     static int NextExceptionId();
     int NewSlot(const std::string& name, std::shared_ptr<CPlsqlType> type);
+    ExprPtr ParseUpdatingColumn(std::size_t at);
     void Declare(const std::string& name, const Entry& entry, std::size_t at);
     // A target of the variable `entry`, from the unit being compiled.
     void Refer(CPlsqlTarget& target, const Entry& entry) const;

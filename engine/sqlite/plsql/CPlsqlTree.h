@@ -273,6 +273,8 @@ struct CPlsqlUnit {
     // Triggers: the body assigns :NEW (slot 0; :OLD is slot 1, INSERTING,
     // UPDATING and DELETING slots 2 to 4).
     bool assignsNew = false;
+    // UPDATING('column'): the flag's slot and the column, upper case.
+    std::vector<std::pair<int, std::string>> updatingColumns;
     std::string text;  // the source (CP932), for lines in messages
     std::unique_ptr<CPlsqlBlockNode> block;
     std::vector<std::shared_ptr<CPlsqlType>> slotTypes;

@@ -270,9 +270,9 @@ bool Exec(sqlite3* db, const std::string& utf8) {
 
 // The trigger `name` compiled, a copy of its own when it is running now;
 // its body run (see CBlockHost::RunTrigger), counted as running meanwhile.
-std::string RunCompiled(CBlockHost& host, CPlsqlSession& session, const std::string& name, char event,
-                        std::vector<CPlsqlValue> newRow, std::vector<CPlsqlValue> oldRow,
-                        std::vector<CPlsqlValue>* newOut, bool& assignsNew) {
+std::string RunCompiled(CBlockHost& host, CPlsqlSession& session, const std::string& name,
+                        const CPlsqlSession::DmlScope* scope, char event, std::vector<CPlsqlValue> newRow,
+                        std::vector<CPlsqlValue> oldRow, std::vector<CPlsqlValue>* newOut, bool& assignsNew) {
     std::string qualified = host.Owner().empty() ? name : host.Owner() + "." + name;
     if (session.firing >= kMaxDepth) return CPlsqlErrors::Text(36, std::to_string(kMaxDepth));
     if (session.running[name] > 0) session.units.erase("TRIGGER " + name);
@@ -283,7 +283,8 @@ std::string RunCompiled(CBlockHost& host, CPlsqlSession& session, const std::str
     ++session.firing;
     ++session.running[name];
     std::string failure =
-        host.RunTrigger(*unit, event, std::move(newRow), std::move(oldRow), qualified, newOut);
+        host.RunTrigger(*unit, event, std::move(newRow), std::move(oldRow), qualified, newOut,
+                        scope != nullptr && scope->columnsKnown ? &scope->columns : nullptr);
     --session.running[name];
     --session.firing;
     return failure;
@@ -538,7 +539,7 @@ bool CTriggerFiring::FireStatement(CBlockHost& host, const std::string& timing, 
         if (trigger.forEachRow || trigger.timing != timing || !Fires(trigger, &scope, scope.event)) continue;
         bool assignsNew = false;
         std::string failure =
-            RunCompiled(host, session, trigger.name, scope.event, {}, {}, nullptr, assignsNew);
+            RunCompiled(host, session, trigger.name, &scope, scope.event, {}, {}, nullptr, assignsNew);
         if (failure.empty()) continue;
         error.Set(failure, 0);
         error.code = std::atoi(failure.c_str() + 4);
@@ -601,8 +602,8 @@ void CTriggerFiring::Row(sqlite3_context* context, int count, sqlite3_value** va
         if (!fires || definition == definitions.end() || !Fires(*definition, scope, event)) continue;
         CBlockHost host(connection);
         bool assignsNew = false;
-        failure = RunCompiled(host, session, name, event, newRow, oldRow, timing == 'B' ? &newRow : nullptr,
-                              assignsNew);
+        failure = RunCompiled(host, session, name, scope, event, newRow, oldRow,
+                              timing == 'B' ? &newRow : nullptr, assignsNew);
         changed = changed || assignsNew;
         if (!failure.empty()) break;
     }
