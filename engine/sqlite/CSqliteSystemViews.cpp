@@ -242,6 +242,55 @@ const CDictionaryView kViews[] = {
      "'ALL\\_%' ESCAPE '\\' OR m.name LIKE 'DBA\\_%' ESCAPE '\\')",
      "",
      {{"DICT_COLUMNS", nullptr}}},
+    // Note: the file has one session, so the system's statistics are its own.
+    {"SYSSTAT",
+     "\"STATISTIC#\" NUMBER, NAME VARCHAR2(64), CLASS NUMBER, VALUE NUMBER, STAT_ID NUMBER, CON_ID NUMBER",
+     "SELECT column1, column2, column3, ORA_SESSION_FACT(column4), NULL, 0, 1 FROM (VALUES (0, 'session "
+     "logical reads', 1, 'LOGICAL_READS'), (1, 'physical reads', 8, 'PHYSICAL_READS'), (2, 'physical "
+     "writes', 8, 'PHYSICAL_WRITES'))",
+     "",
+     {TARVEX_GLOBAL("SYSSTAT")},
+     kInstance},
+    {"PRODUCT_COMPONENT_VERSION",
+     "PRODUCT VARCHAR2(80), VERSION VARCHAR2(80), VERSION_FULL VARCHAR2(80), STATUS VARCHAR2(80)",
+     "SELECT 'Tarvex Embedded Database', sqlite_version(), sqlite_version(), 'Production'",
+     "",
+     {{"PRODUCT_COMPONENT_VERSION", nullptr}}},
+    {"TS_QUOTAS",
+     "TABLESPACE_NAME VARCHAR2(30), BYTES NUMBER, MAX_BYTES NUMBER, BLOCKS NUMBER, MAX_BLOCKS NUMBER, "
+     "DROPPED VARCHAR2(3)",
+     "SELECT 'USERS', coalesce(sum(e.BYTES), 0), -1, coalesce(sum(e.BLOCKS), 0), -1, 'NO' FROM "
+     "main.sqlite_schema m JOIN (" TARVEX_EXTENT_RUNS ") e ON e.NAME = m.name WHERE " TARVEX_USER_SEGMENT,
+     "USERNAME",
+     {{"USER_TS_QUOTAS", nullptr},
+      {"DBA_TS_QUOTAS", "TABLESPACE_NAME, USERNAME, BYTES, MAX_BYTES, BLOCKS, MAX_BLOCKS, DROPPED"}}},
+    {"TAB_STATISTICS",
+     "TABLE_NAME VARCHAR2(128), PARTITION_NAME VARCHAR2(128), OBJECT_TYPE VARCHAR2(12), NUM_ROWS NUMBER, "
+     "BLOCKS NUMBER, AVG_ROW_LEN NUMBER, LAST_ANALYZED DATE, GLOBAL_STATS VARCHAR2(3), USER_STATS "
+     "VARCHAR2(3), STATTYPE_LOCKED VARCHAR2(5), STALE_STATS VARCHAR2(7)",
+     "SELECT upper(m.name), NULL, 'TABLE', st.NUM_ROWS, st.BLOCKS, st.AVG_ROW_LEN, st.LAST_ANALYZED, "
+     "iif(st.LAST_ANALYZED IS NULL, 'NO', 'YES'), 'NO', NULL, iif(st.LAST_ANALYZED IS NULL, NULL, 'NO') "
+     "FROM main.sqlite_schema m LEFT JOIN main.TARVEX_TABLE_STATS st ON st.TABLE_NAME = upper(m.name) "
+     "WHERE m.type = 'table' AND %U",
+     "OWNER",
+     {{"USER_TAB_STATISTICS", nullptr},
+      {"ALL_TAB_STATISTICS", "OWNER, *"},
+      {"DBA_TAB_STATISTICS", "OWNER, *"}}},
+    // The roles granted to the user and what they carry.
+    {"ROLES",
+     "ROLE VARCHAR2(128), ROLE_ID NUMBER, PASSWORD_REQUIRED VARCHAR2(8), AUTHENTICATION_TYPE VARCHAR2(11), "
+     "COMMON VARCHAR2(3), ORACLE_MAINTAINED VARCHAR2(1)",
+     "VALUES ('CONNECT', 2, 'NO', 'NONE', 'NO', 'Y'), ('RESOURCE', 3, 'NO', 'NONE', 'NO', 'Y')",
+     "",
+     {{"DBA_ROLES", nullptr}}},
+    {"ROLE_SYS_PRIVS",
+     "ROLE VARCHAR2(128), PRIVILEGE VARCHAR2(40), ADMIN_OPTION VARCHAR2(3), COMMON VARCHAR2(3), INHERITED "
+     "VARCHAR2(3)",
+     "SELECT column1, column2, 'NO', 'NO', 'NO' FROM (VALUES ('CONNECT', 'CREATE SESSION'), ('RESOURCE', "
+     "'CREATE TABLE'), ('RESOURCE', 'CREATE SEQUENCE'), ('RESOURCE', 'CREATE PROCEDURE'), ('RESOURCE', "
+     "'CREATE TRIGGER'), ('RESOURCE', 'CREATE TYPE'))",
+     "",
+     {{"ROLE_SYS_PRIVS", nullptr}}},
 };
 
 #undef TARVEX_GLOBAL

@@ -200,6 +200,28 @@ TEST_F(CSqliteSystemViewsTest, MyStatCountsTheSessionsPages) {
     EXPECT_EQ(Rows("SELECT COUNT(*) FROM T WHERE B LIKE 'x%'"), "500");
     EXPECT_GT(value("session logical reads"), before + 10);
     EXPECT_EQ(Rows("SELECT DISTINCT SID FROM V$SESSTAT"), Rows("SELECT SID FROM V$SESSION"));
+    // The system is the one session: its statistics are the same.
+    EXPECT_EQ(Rows("SELECT y.NAME, y.VALUE - s.VALUE FROM V$SYSSTAT y JOIN V$MYSTAT s ON s.STATISTIC# = "
+                   "y.STATISTIC# WHERE y.STATISTIC# = 1"),
+              "physical reads,0");
+}
+
+// The quota the user has used is what its segments take; statistics follow
+// DBMS_STATS and go stale with nothing else.
+TEST_F(CSqliteSystemViewsTest, QuotasAndTableStatisticsFollowTheSegments) {
+    Exec("CREATE TABLE T (A NUMBER PRIMARY KEY)");
+    Exec("INSERT INTO T SELECT LEVEL FROM DUAL CONNECT BY LEVEL <= 300");
+    EXPECT_EQ(
+        Rows("SELECT SUM(s.BYTES) - MAX(q.BYTES), MAX(q.MAX_BYTES) FROM USER_SEGMENTS s, USER_TS_QUOTAS q"),
+        "0,-1");
+    EXPECT_EQ(Rows("SELECT TABLE_NAME, NUM_ROWS, GLOBAL_STATS, STALE_STATS FROM USER_TAB_STATISTICS"),
+              "T,-,NO,-");
+    Exec("BEGIN DBMS_STATS.GATHER_TABLE_STATS(USER, 'T'); END;");
+    EXPECT_EQ(Rows("SELECT NUM_ROWS, GLOBAL_STATS, STALE_STATS FROM USER_TAB_STATISTICS"), "300,YES,NO");
+    EXPECT_EQ(Rows("SELECT COUNT(*) FROM DBA_TS_QUOTAS WHERE USERNAME = USER"), "1");
+    EXPECT_EQ(Rows("SELECT r.ROLE FROM DBA_ROLE_PRIVS p JOIN ROLE_SYS_PRIVS r ON r.ROLE = p.GRANTED_ROLE "
+                   "WHERE r.PRIVILEGE = 'CREATE SESSION' AND p.GRANTEE = USER"),
+              "CONNECT");
 }
 
 }  // namespace
