@@ -962,18 +962,37 @@ bool CSqliteConnection::CheckForeignKeys() {
 
 bool CSqliteConnection::RunDdlWork(const std::string& sql, std::vector<CEngineBind>& binds,
                                    long& rowsProcessed) {
-    // Note: the index that enforces a key goes only with the key.
-    if (auto words = CSqlScanner::Significant(sql, 3); words.size() == 3 &&
-                                                       CSqlScanner::Is(sql, words[0], "DROP") &&
-                                                       CSqlScanner::Is(sql, words[1], "INDEX")) {
-        std::string written = sql.substr(words[2].begin, words[2].length);
+    // Note: the index that enforces a key goes only with the key, and an
+    // index the key made bears the key's name, which no other index takes.
+    auto words = CSqlScanner::Significant(sql, 5);
+    const bool dropping = words.size() >= 3 && CSqlScanner::Is(sql, words[0], "DROP") &&
+                          CSqlScanner::Is(sql, words[1], "INDEX");
+    std::size_t named = dropping ? 2 : 0;
+    if (!dropping && words.size() >= 3 && CSqlScanner::Is(sql, words[0], "CREATE")) {
+        std::size_t at = 1;
+        if (CSqlScanner::Is(sql, words[at], "UNIQUE") || CSqlScanner::Is(sql, words[at], "BITMAP")) ++at;
+        if (at + 1 < words.size() && CSqlScanner::Is(sql, words[at], "INDEX") &&
+            !CSqlScanner::IsSymbol(sql, words[at + 1], '.') &&
+            (at + 2 >= words.size() || !CSqlScanner::IsSymbol(sql, words[at + 2], '.')))
+            named = at + 1;
+    }
+    if (named > 0) {
+        std::string written = sql.substr(words[named].begin, words[named].length);
         std::string index =
             written.front() == '"' ? written.substr(1, written.size() - 2) : cp932::ToUpperAscii(written);
-        for (const auto& key : CCatalogTables::Keys(m_db))
-            if (key.enabled && encoding::Utf8ToCp932(key.index) == index) {
-                COraError::Set(m_error, 2429, {index}, static_cast<int>(words[2].begin));
-                return false;
-            }
+        sqliteapi::Statement key = sqliteapi::Prepare(
+            m_db,
+            std::string("SELECT 1 FROM main.TARVEX_CONSTRAINTS WHERE CONSTRAINT_TYPE IN ('P', 'U') AND ") +
+                (dropping ? "STATUS = 'ENABLED' AND (INDEX_NAME = ?1 OR (OWN_INDEX = 'Y' AND "
+                            "CONSTRAINT_NAME = ?1))"
+                          : "OWN_INDEX = 'Y' AND CONSTRAINT_NAME = ?1"));
+        const std::string utf8 = encoding::Cp932ToUtf8(index);
+        if (key)
+            sqlite3_bind_text(key.get(), 1, utf8.c_str(), static_cast<int>(utf8.size()), SQLITE_TRANSIENT);
+        if (key && sqlite3_step(key.get()) == SQLITE_ROW) {
+            COraError::Set(m_error, dropping ? 2429 : 955, {index}, static_cast<int>(words[named].begin));
+            return false;
+        }
     }
     // Note: TEMP is the engine's word for the server's GLOBAL TEMPORARY, not the user's.
     if (auto words = CSqlScanner::Significant(sql, 2); words.size() == 2 &&

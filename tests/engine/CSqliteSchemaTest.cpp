@@ -383,6 +383,15 @@ TEST_F(CSqliteSchemaTest, KeysAndIndexesHaveNamespacesOfTheirOwn) {
     EXPECT_EQ(Rows("SELECT CONSTRAINT_NAME FROM USER_CONSTRAINTS WHERE TABLE_NAME = 'D'"), "D_X_UK");
     Exec("DROP TABLE D");
     EXPECT_EQ(Rows("SELECT COUNT(*) FROM USER_CONSTRAINTS WHERE TABLE_NAME = 'D'"), "0");
+    // The index a key made in the table's definition bears the key's name:
+    // another index cannot take it, nor can it be dropped but with the key.
+    Exec("CREATE TABLE E (ID NUMBER CONSTRAINT E_PK PRIMARY KEY, CODE VARCHAR2(5) UNIQUE)");
+    EXPECT_EQ(Failure("CREATE INDEX E_PK ON E (CODE)"), "ORA-00955: 名前 E_PK はすでに使われています。");
+    EXPECT_EQ(Failure("DROP INDEX e_pk").rfind("ORA-02429", 0), 0u);
+    const std::string generated = Rows("SELECT INDEX_NAME FROM USER_CONSTRAINTS WHERE CONSTRAINT_TYPE = 'U'");
+    EXPECT_EQ(Failure("CREATE UNIQUE INDEX " + generated + " ON E (CODE, ID)").rfind("ORA-00955", 0), 0u);
+    Exec("CREATE INDEX E_CODE_IX ON E (CODE, ID)");
+    Exec("DROP INDEX E_CODE_IX");
 }
 
 TEST_F(CSqliteSchemaTest, DictionaryColumnsHaveTheServersDeclaredTypes) {
