@@ -12,8 +12,9 @@ namespace {
 
 // The most bytes one value is fetched with (the library's length limit).
 constexpr int kMaxFetch = 65534;
-// The most bytes a number's text takes (40 digits, sign, point, exponent).
-constexpr int kNumberFetch = 64;
+// The most bytes a number's text takes: written out in full, the least
+// NUMBER (1E-130) has a point and 130 digits.
+constexpr int kNumberFetch = 136;
 // The widest column.
 constexpr int kMaxColumnWidth = 32767;
 

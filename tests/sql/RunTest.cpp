@@ -95,6 +95,9 @@ INSTANTIATE_TEST_SUITE_P(Statements, RunTest, ::testing::Values(
       {"select code, name from t;"}, {k, "CODE NAME   ", "---- ------ ", k, k, k, k}},
     R{{"create table t (s varchar2(2000000000));", "insert into t values ('x');"}, {"select s from t;"},
       {k, k, std::string(32767, '-') + " ", "x" + std::string(32767, ' '), k, k, k}},
+    // A number is read whole, however far its digits reach from the point.
+    R{{}, {"select 1e64 a, -1e125 b, 1e-100 c, 123456789012345678901234567890 d from dual;"},
+      {k, k, k, "1.0000E+64 -1.00E+125 1.000E-100 1.2346E+29 ", k, k, k}},
     // A value is fetched whole up to its width.
     R{{"create table t (s varchar2(4000));", "insert into t values (rpad('a', 3000, 'b') || 'z');"},
       {"select s from t;"}, {k, k, k, "a" + std::string(2999, 'b') + "z" + std::string(999, ' ') + " ", k, k, k}}));
