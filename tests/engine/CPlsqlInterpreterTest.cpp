@@ -200,6 +200,10 @@ TEST_F(PlsqlTest, ExceptionsAndTheirHandlers) {
          "ERROR ORA-06502: PL/SQL: 数値または値のエラーです: 数値の精度が大きすぎます。|ORA-06512: 行1"},
         {"DECLARE n POSITIVE := 0; BEGIN NULL; END;",
          "ERROR ORA-06502: PL/SQL: 数値または値のエラーです: 数値の精度が大きすぎます。|ORA-06512: 行1"},
+        // SIMPLE_INTEGER wraps round its 32 bits.
+        {"DECLARE n SIMPLE_INTEGER := 2147483647; BEGIN n := n + 1; dbms_output.put_line(n); n := n - 1; "
+         "dbms_output.put_line(n); END;",
+         "-2147483648|2147483647"},
         {"DECLARE n NUMBER NOT NULL := 1; BEGIN n := NULL; END;",
          "ERROR ORA-06502: PL/SQL: 数値または値のエラーです。|ORA-06512: 行1"},
     };
@@ -473,9 +477,9 @@ TEST_F(PlsqlTest, ValueRulesOfAssignmentAndExpressions) {
         {"DECLARE d DATE := TO_DATE('2024-03-01', 'YYYY-MM-DD'); BEGIN dbms_output.put_line(TO_CHAR(d - 1, "
          "'YYYY-MM-DD') || ' ' || (d - TO_DATE('2024-02-01', 'YYYY-MM-DD'))); END;",
          "2024-02-29 29"},
-        // PLS_INTEGER holds 32 bits.
+        // PLS_INTEGER holds 32 bits, and overflows beyond them.
         {"DECLARE p PLS_INTEGER := 2147483647; BEGIN p := p + 1; END;",
-         "ERROR ORA-06502: PL/SQL: 数値または値のエラーです: 数値の精度が大きすぎます。|ORA-06512: 行1"},
+         "ERROR ORA-01426: 数値のオーバーフローが発生しました。|ORA-06512: 行1"},
         // A CASE expression without ELSE that matches nothing is NULL.
         {"DECLARE n NUMBER := 3; BEGIN dbms_output.put_line(NVL(CASE n WHEN 1 THEN 'one' END, 'none')); END;",
          "none"},

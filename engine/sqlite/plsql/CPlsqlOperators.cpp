@@ -125,9 +125,17 @@ bool ToNumberType(const CPlsqlValue& value, const CPlsqlType& type, CPlsqlValue&
     if (!CPlsqlOperators::ToNumber(value, out, failure)) return false;
     if (type.base == CPlsqlType::Base::Integer) {
         if (!out.IsInteger()) out = CPlsqlValue::Decimal(out.DecimalValue().Round(0));
-        if (!out.IsInteger() || out.IntegerValue() < type.minimum || out.IntegerValue() > type.maximum)
-            return Fail(failure, 6502, ValueError::Precision);
-        return true;
+        if (out.IsInteger() && out.IntegerValue() >= type.minimum && out.IntegerValue() <= type.maximum)
+            return true;
+        // Note: SIMPLE_INTEGER wraps round its 32 bits; PLS_INTEGER itself
+        // overflows; its narrower subtypes (NATURAL, ...) refuse the value.
+        constexpr long long kWhole = 2147483647LL;
+        if (type.minimum == -kWhole - 1 && type.maximum == kWhole && out.IsInteger())
+            return out = CPlsqlValue::Integer(static_cast<std::int32_t>(
+                       static_cast<std::uint32_t>(static_cast<std::uint64_t>(out.IntegerValue())))),
+                   true;
+        if (type.minimum == -kWhole && type.maximum == kWhole) return Fail(failure, 1426);
+        return Fail(failure, 6502, ValueError::Precision);
     }
     if (type.scale == CPlsqlType::kNoScale && type.precision == 0) return true;
     if (out.IsInteger() && type.scale >= 0 && type.precision == 0) return true;
