@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <algorithm>
+
 #include "tests/engine/EngineFixture.h"
 #include "tests/support/TempDir.h"
 
@@ -186,6 +188,17 @@ TEST_F(StoredUnitTest, PackagesKeepTheirStateForTheSessionAndHideTheirPrivateMem
     EXPECT_EQ(Rows("SELECT TYPE, LINE, TEXT FROM USER_ERRORS WHERE NAME = 'COUNTER' ORDER BY SEQUENCE"),
               "PACKAGE BODY,4,PL/SQL: Statement ignored|PACKAGE BODY,4,PLS-00201: "
               "識別子'NOTHING'を宣言してください。");
+    // Without its body, a package's members answer the server's errors,
+    // from SQL and from a block alike.
+    EXPECT_EQ(Run("DROP PACKAGE BODY counter"), "");
+    for (std::string answer : {Rows("SELECT counter.doubled FROM dual"),
+                               Run("BEGIN dbms_output.put_line(counter.doubled); END;")}) {
+        std::replace(answer.begin(), answer.end(), '\n', '|');
+        EXPECT_EQ(answer.substr(0, answer.find('|', answer.find('|') + 1)),
+                  "ERROR ORA-04067: 実行されていません。パッケージ本体\"COUNTER\"は存在しません。|ORA-06508: "
+                  "PL/SQL: "
+                  "コールされているプログラム・ユニットが見つかりませんでした。");
+    }
     EXPECT_EQ(Run("DROP PACKAGE counter"), "");
     EXPECT_EQ(Rows("SELECT COUNT(*) FROM USER_OBJECTS WHERE OBJECT_NAME = 'COUNTER'"), "0");
 }

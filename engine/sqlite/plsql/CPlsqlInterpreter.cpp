@@ -74,7 +74,8 @@ CPlsqlInterpreter::~CPlsqlInterpreter() {
 }
 
 bool CPlsqlInterpreter::Run(CEngineError& error) {
-    Flow flow = RunBlock(*m_unit.block);
+    if (!m_unit.block) MissingBody();
+    Flow flow = m_unit.block ? RunBlock(*m_unit.block) : Flow::Raise;
     if (flow != Flow::Raise) return true;
     std::string message = m_raised.id < 0 ? CPlsqlErrors::Text(6510) : m_raised.message;
     // Note: the cancel of the user is told alone, as the server does.
@@ -105,8 +106,14 @@ std::string CPlsqlInterpreter::TraceLine(std::size_t at) const {
     return CPlsqlErrors::Backtrace(m_unit.LineOf(at), m_unit.qualified);
 }
 
+// A member of a package whose body is gone has nothing to run.
+bool CPlsqlInterpreter::MissingBody() {
+    return Raise(4067, CPlsqlErrors::Text(4067, m_unit.qualified) + "\n" + CPlsqlErrors::Text(6508), 0);
+}
+
 bool CPlsqlInterpreter::Call(std::vector<CPlsqlValue>& arguments, const std::vector<bool>& given,
                              CPlsqlValue& result) {
+    if (!m_unit.block) return MissingBody();
     for (std::size_t k = 0; k < m_unit.parameters.size(); ++k) {
         auto& parameter = m_unit.parameters[k];
         CPlsqlTarget target;
@@ -143,6 +150,8 @@ bool CPlsqlInterpreter::CallUnit(const std::weak_ptr<CPlsqlUnit>& called,
     constexpr int kMaxCalls = 500;
     if (m_calls >= kMaxCalls) return Raise(6500, CPlsqlErrors::Text(6500), at);
     std::shared_ptr<CPlsqlUnit> callee = called.lock();
+    if (callee && !callee->block && !callee->package.empty())
+        return Raise(4067, CPlsqlErrors::Text(4067, callee->qualified) + "\n" + CPlsqlErrors::Text(6508), at);
     if (!callee || !callee->block) return Raise(6508, CPlsqlErrors::Text(6508), at);
     std::vector<CPlsqlValue> arguments(args.size());
     std::vector<bool> given(args.size(), false);

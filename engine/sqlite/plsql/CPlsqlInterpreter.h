@@ -229,6 +229,7 @@ private:
 
     // Raising: always false, so that callers return it.
     bool Raise(int id, std::string message, std::size_t at);
+    bool MissingBody();
     bool RaiseFailure(const CPlsqlOperators::Failure& failure, std::size_t at);
     bool RaiseError(const CEngineError& error, std::size_t at);
     std::string ShowDate(const std::string& stored);
