@@ -245,6 +245,14 @@ bool CSqlEmitter::ConstructedDocument(const CSqlExpr& call, bool object, std::si
 bool CSqlEmitter::CollectionDocument(const CSqlExpr& expr,
                                      std::vector<std::pair<std::string, std::string>>& columns, bool& object,
                                      std::string& document) {
+    // Note: a function without arguments is called without brackets too: TABLE(f).
+    if (expr.kind == CSqlExpr::Kind::Name && expr.parts.size() == 1 &&
+        m_catalog.CollectionColumns(cp932::ToUpperAscii(expr.parts[0]), true, columns, object)) {
+        CSqlExpr call = expr;
+        call.kind = CSqlExpr::Kind::Call;
+        call.text = expr.parts[0];
+        return Expr(&call, document) != CSqlType::Unknown || !m_failed;
+    }
     bool constructor = false;
     if (expr.kind == CSqlExpr::Kind::Call) {
         std::string name = cp932::ToUpperAscii(expr.text);

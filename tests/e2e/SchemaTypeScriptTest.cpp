@@ -143,6 +143,9 @@ TEST_P(SchemaTypes, UnitsTakeAndReturnThemAndSqlReadsThemThroughTable) {
          "END;\n"
          "/\n"
          "SELECT empno, ename FROM TABLE(paid_from(1250));\n"
+         "CREATE OR REPLACE FUNCTION everyone RETURN emp_list IS BEGIN RETURN paid_from(0); END;\n"
+         "/\n"
+         "SELECT MAX(ename) AS m FROM TABLE(everyone);\n"
          "SELECT COUNT(*) AS n FROM TABLE(sys.odcinumberlist(1, 2, 3));\n"});
     EXPECT_EQ(r.out.find("ORA-"), std::string::npos) << r.out;
     EXPECT_NE(
@@ -153,6 +156,8 @@ TEST_P(SchemaTypes, UnitsTakeAndReturnThemAndSqlReadsThemThroughTable) {
     EXPECT_NE(r.out.find(Console("7499       ALLEN      |7521       WARD       ||2行が選択されました。")),
               std::string::npos)
         << r.out;
+    // A function without arguments is called without brackets as well.
+    EXPECT_NE(r.out.find(Console("M          |---------- |WARD       |")), std::string::npos) << r.out;
     ExpectTail(r, "N          |---------- |3          ||1行が選択されました。||SQL> ");
 }
 
