@@ -656,3 +656,30 @@ TEST_F(PlsqlTriggerTest, InsteadOfTriggersStandInForTheirOwnEnabledEvents) {
     EXPECT_EQ(Rows("SELECT id, name FROM items ORDER BY id"), "2,B");
     EXPECT_EQ(Rows("SELECT what FROM item_log ORDER BY what"), "count z|del B|ins c");
 }
+
+namespace {
+
+// What commits (DDL, COMMIT, ROLLBACK, through EXECUTE IMMEDIATE) cannot run
+// in a trigger (ORA-04092) nor in a function SQL calls (ORA-14552); the
+// statement is undone and the session goes on.
+TEST_F(PlsqlTriggerTest, NothingThatCommitsRunsInATriggerOrAFunctionOfAQuery) {
+    Exec("CREATE TABLE log (what VARCHAR2(60))");
+    EXPECT_EQ(Run("CREATE TRIGGER self_drop BEFORE INSERT ON log FOR EACH ROW BEGIN EXECUTE IMMEDIATE "
+                  "'DROP TRIGGER self_drop'; END;"),
+              "OK 0");
+    EXPECT_EQ(Run("INSERT INTO log VALUES ('x')").substr(0, 9), "ORA-04092");
+    EXPECT_EQ(Run("DROP TRIGGER self_drop"), "OK 0");
+    EXPECT_EQ(Run("CREATE TRIGGER log_commit AFTER INSERT ON log BEGIN EXECUTE IMMEDIATE 'COMMIT'; END;"),
+              "OK 0");
+    EXPECT_EQ(Run("INSERT INTO log VALUES ('y')").substr(0, 9), "ORA-04092");
+    EXPECT_EQ(Run("DROP TRIGGER log_commit"), "OK 0");
+    EXPECT_EQ(Run("CREATE FUNCTION make_table RETURN NUMBER IS BEGIN EXECUTE IMMEDIATE 'CREATE TABLE zz (a "
+                  "NUMBER)'; RETURN 1; END;"),
+              "OK 0");
+    EXPECT_EQ(Rows("SELECT make_table FROM dual").substr(0, 15), "ERROR ORA-14552");
+    EXPECT_EQ(Run("INSERT INTO log VALUES ('z')"), "OK 1");
+    EXPECT_EQ(Rows("SELECT what FROM log"), "z");
+    EXPECT_EQ(Rows("SELECT COUNT(*) FROM user_tables WHERE table_name = 'ZZ'"), "0");
+}
+
+}  // namespace

@@ -203,6 +203,24 @@ bool CBlockHost::ExecuteOther(const std::string& text, long& rows, CEngineError&
     // Note: DDL commits first, as on the server; the block's savepoint goes
     // with it. A nested block keeps it.
     StatementKind kind = CStatementClassifier::Classify(text);
+    // Note: what commits cannot run in a trigger, nor in a function a
+    // query or a DML statement calls.
+    constexpr StatementKind kCommitting[] = {
+        StatementKind::Ddl,
+        StatementKind::Truncate,
+        StatementKind::ReplaceObject,
+        StatementKind::Commit,
+        StatementKind::Rollback,
+        StatementKind::StoredCode,
+        StatementKind::CreateSequence,
+        StatementKind::DropSequence,
+        StatementKind::Synonym,
+    };
+    if ((m_inTrigger || m_inQuery) &&
+        std::find(std::begin(kCommitting), std::end(kCommitting), kind) != std::end(kCommitting)) {
+        CPlsqlErrors::Set(error, m_inTrigger ? 4092 : 14552);
+        return false;
+    }
     if (kind != StatementKind::Block && kind != StatementKind::DeclareBlock) {
         m_savepoint = false;
         m_began = false;
