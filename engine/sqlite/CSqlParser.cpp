@@ -329,12 +329,21 @@ bool CSqlParser::RowAssignment(CSqlStatement& out) {
     if (query->next != nullptr) return m_k = open, Refuse("SET (columns) = (compound query)");
     if (query->items.size() != names.size())
         return m_k = open, FailWith(query->items.size() > names.size() ? 913 : 947);
-    // Note: each column is set from its own item of the query, read as a
-    // scalar subquery of the row being updated.
+    // Note: each column is set from its own item of the whole query, read as
+    // a scalar subquery of the row being updated; an aggregate query gives
+    // its one row to every column.
+    for (std::size_t k = 0; k < names.size(); ++k)
+        query->items[k].alias = m_arena.Keep("TARVEX_RC" + std::to_string(k + 1));
     for (std::size_t k = 0; k < names.size(); ++k) {
+        CSqlFromItem whole;
+        whole.at = at;
+        whole.query = query;
+        whole.alias = "TARVEX_RQ";
+        Expr* item = Node(Expr::Kind::Name, at);
+        item->parts = {query->items[k].alias};
         CSqlSelect* one = m_arena.Select();
-        *one = *query;
-        one->items = {query->items[k]};
+        one->from = {whole};
+        one->items = {CSqlSelectItem{item, {}, at, at}};
         Expr* value = Node(Expr::Kind::Subquery, at);
         value->query = one;
         out.columns.push_back(names[k]);

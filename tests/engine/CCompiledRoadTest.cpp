@@ -170,4 +170,8 @@ TEST_F(CCompiledRoadTest, ARowOfColumnsIsSetFromAQuerysRow) {
     EXPECT_EQ(Rows("SELECT A, B FROM T ORDER BY A"), "2,ten|-,-");
     EXPECT_EQ(Refusal("UPDATE T SET (A, B) = (SELECT N FROM S)"), "ORA-00947 @(SELECT N FROM S)");
     EXPECT_EQ(Refusal("UPDATE T SET (A) = (SELECT N, M FROM S)"), "ORA-00913 @(SELECT N, M FROM S)");
+    // An aggregate query is one row, constants and all; a query of two is ORA-01427.
+    Exec("UPDATE T SET (A, B) = (SELECT MAX(N), 'most' FROM S WHERE S.K < T.A) WHERE A = 2");
+    EXPECT_EQ(Rows("SELECT A, B FROM T ORDER BY A"), "10,most|-,-");
+    EXPECT_EQ(Failure("UPDATE T SET (A, B) = (SELECT N, 'x' FROM S)").substr(0, 9), "ORA-01427");
 }
