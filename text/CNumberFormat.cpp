@@ -295,6 +295,7 @@ void CNumberFormat::Format(const CDecimal& value, std::string& out) const {
 
 bool CNumberFormat::Format(std::string_view numberText, std::string_view model, std::string& out,
                            std::string& error) {
+    if (FormatSpecial(numberText, model, out)) return true;
     CNumberFormat format;
     if (!Parse(model, format, error)) return false;
     CDecimal value;

@@ -35,6 +35,8 @@ public:
                      char point = '.');
 
 private:
+    // RN and X models: false for any other model.
+    static bool FormatSpecial(std::string_view numberText, std::string_view model, std::string& out);
     bool ReadFixed(std::string_view text, char group, char point, std::string& number) const;
     // The digit positions before the point (those after V included).
     std::size_t DigitCount() const;

@@ -1573,6 +1573,13 @@ CValueType CSqlEmitter::Describe(const CSqlExpr& expr, CSqlType kind) {
 // The longest text of a number format: its elements and the sign; a
 // currency takes as much as the longest the session may name (10 bytes).
 static long NumberFormatLength(std::string_view format) {
+    // Note: Roman numerals take 15 places whatever the model's length.
+    std::string_view bare =
+        format.size() >= 2 && (format[0] == 'F' || format[0] == 'f') && (format[1] == 'M' || format[1] == 'm')
+            ? format.substr(2)
+            : format;
+    if (bare.size() == 2 && (bare[0] == 'R' || bare[0] == 'r') && (bare[1] == 'N' || bare[1] == 'n'))
+        return 15;
     long length = static_cast<long>(format.size()) + 1;
     for (char c : format)
         if (c == 'L' || c == 'l' || c == 'C' || c == 'c' || c == 'U' || c == 'u') length += 9;

@@ -209,3 +209,34 @@ TEST(CNumberFormatTest, ReadTextByModel) {
     EXPECT_EQ(value, "1234.5");
     EXPECT_FALSE(CNumberFormat::Read("1.234,5", "9,999.9", value, '.', ','));
 }
+
+// Roman numerals and hexadecimal digits stand alone in their models.
+TEST(CNumberFormatTest, RomanAndHexadecimalModels) {
+    const struct {
+        const char* value;
+        const char* model;
+        const char* text;
+    } cases[] = {
+        {"12", "RN", "            XII"},
+        {"1994", "fmRN", "MCMXCIV"},
+        {"3999", "FMrn", "mmmcmxcix"},
+        {"12.5", "FMRN", "XIII"},
+        {"0", "RN", "###############"},
+        {"4000", "RN", "###############"},
+        {"255", "XX", " FF"},
+        {"255", "xxxx", "   ff"},
+        {"255", "0XXX", "00FF"},
+        {"255", "FMXXXX", "FF"},
+        {"0", "X", " 0"},
+        {"10.5", "X", " B"},
+        {"4096", "XX", "###"},
+        {"-1", "XX", "###"},
+        {"18446744073709551616", "FMXXXXXXXXXXXXXXXXX", "10000000000000000"},
+    };
+    for (const auto& c : cases) {
+        std::string out;
+        std::string error;
+        ASSERT_TRUE(CNumberFormat::Format(std::string_view(c.value), c.model, out, error)) << c.model;
+        EXPECT_EQ(out, c.text) << c.value << " by " << c.model;
+    }
+}
