@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <ctime>
 
+#include "engine/sqlite/CSpelledNumber.h"
 #include "text/LeadingInt.h"
 
 namespace {
@@ -46,7 +47,9 @@ enum class Element {
     WeekDayNumber,
     DayOfYear,
     Julian,
-    SecondOfDay
+    SecondOfDay,
+    SpelledYear,
+    SignedSpelledYear
 };
 
 struct ElementRule {
@@ -69,12 +72,26 @@ constexpr ElementRule kElements[] = {
 
 // Elements TO_CHAR writes beside them; tried after those (longer names first).
 constexpr ElementRule kWrittenElements[] = {
-    {"SYYYY", Element::SignedYear, 5}, {"IYYY", Element::IsoYear4, 4},   {"SSSSS", Element::SecondOfDay, 5},
-    {"YYY", Element::Year3, 3},        {"IYY", Element::IsoYear3, 3},    {"DDD", Element::DayOfYear, 3},
-    {"SCC", Element::Century, 2},      {"CC", Element::Century, 2},      {"IY", Element::IsoYear2, 2},
-    {"IW", Element::IsoWeek, 2},       {"WW", Element::YearWeek, 2},     {"RM", Element::RomanMonth, 4},
-    {"Y", Element::Year1, 1},          {"I", Element::IsoYear1, 1},      {"Q", Element::Quarter, 1},
-    {"W", Element::MonthWeek, 1},      {"D", Element::WeekDayNumber, 1}, {"J", Element::Julian, 7},
+    {"SYEAR", Element::SignedSpelledYear, 0},
+    {"YEAR", Element::SpelledYear, 0},
+    {"SYYYY", Element::SignedYear, 5},
+    {"IYYY", Element::IsoYear4, 4},
+    {"SSSSS", Element::SecondOfDay, 5},
+    {"YYY", Element::Year3, 3},
+    {"IYY", Element::IsoYear3, 3},
+    {"DDD", Element::DayOfYear, 3},
+    {"SCC", Element::Century, 2},
+    {"CC", Element::Century, 2},
+    {"IY", Element::IsoYear2, 2},
+    {"IW", Element::IsoWeek, 2},
+    {"WW", Element::YearWeek, 2},
+    {"RM", Element::RomanMonth, 4},
+    {"Y", Element::Year1, 1},
+    {"I", Element::IsoYear1, 1},
+    {"Q", Element::Quarter, 1},
+    {"W", Element::MonthWeek, 1},
+    {"D", Element::WeekDayNumber, 1},
+    {"J", Element::Julian, 7},
 };
 
 // Month and day names of a language (UTF-8), Sunday first.
@@ -405,8 +422,40 @@ std::string WrittenOnly(const ElementRule& rule, std::string_view written, const
             return Digits(static_cast<int>(DaysFromCivil(v.year, v.month, v.day) + 2440588), 7, fill);
         case Element::SecondOfDay:
             return Digits(v.hour * 3600 + v.minute * 60 + v.second, 5, fill);
+        case Element::SpelledYear:
+        case Element::SignedSpelledYear:
+            return (rule.element == Element::SignedSpelledYear && v.year < 0 ? "-" : "") +
+                   CSpelledNumber::Cased(CSpelledNumber::Year(std::abs(v.year)),
+                                         written.substr(rule.element == Element::SignedSpelledYear ? 1 : 0));
         default:
             return {};
+    }
+}
+
+// A number element's digits followed by TH, SP, SPTH or THSP (any case) at
+// `at`: the digits with their ordinal suffix, or the number spelled in
+// English words in the case the element was written in; `at` moves past.
+void Suffixed(std::string_view format, std::size_t& at, std::string_view written, std::string& text) {
+    static constexpr std::string_view kSuffixes[] = {"SPTH", "THSP", "SP", "TH"};
+    for (std::string_view suffix : kSuffixes) {
+        if (!StartsWithNoCase(format, at, suffix)) continue;
+        std::string_view as = format.substr(at, suffix.size());
+        at += suffix.size();
+        long long value = 0;
+        bool digits = false;
+        for (char c : text)
+            if (IsDigit(c)) value = value * 10 + (c - '0'), digits = true;
+        if (!digits) return;
+        if (suffix == "TH") {
+            std::string ending(CSpelledNumber::Suffix(value));
+            if (as[0] >= 'a')
+                for (char& c : ending) c = Lower(c);
+            text += ending;
+            return;
+        }
+        text = CSpelledNumber::Cased(
+            suffix == "SP" ? CSpelledNumber::Cardinal(value) : CSpelledNumber::Ordinal(value), written);
+        return;
     }
 }
 
@@ -673,6 +722,8 @@ bool CDateFormat::Format(const CDateTime& value, std::string_view format, std::s
             if (rule->element == Element::Fraction && f < format.size() && format[f] >= '1' &&
                 format[f] <= '9')
                 text.resize(static_cast<std::size_t>(format[f++] - '0'));
+            else if (rule->width > 0 && rule->element != Element::Meridian)
+                Suffixed(format, f, written, text);
             out += text;
         } else if (format[f] == '"') {
             std::size_t end = 0;

@@ -84,8 +84,9 @@ constexpr long kNumberTextLength = 40;
 // The longest text a date format makes (CP932 bytes), in any language of
 // names: formatted at dates of the longest names and widest fields.
 long DateFormatLength(std::string_view format) {
-    static constexpr CDateTime kSamples[] = {{2000, 9, 27, 23, 59, 59, 999999999},
-                                             {2000, 12, 31, 12, 0, 0, 0}};
+    // Note: the third has the longest words of spelled fields (YEAR, DDSPTH).
+    static constexpr CDateTime kSamples[] = {
+        {2000, 9, 27, 23, 59, 59, 999999999}, {2000, 12, 31, 12, 0, 0, 0}, {7777, 11, 27, 17, 57, 57, 0}};
     long longest = 0;
     for (const CDateTime& sample : kSamples)
         for (CDateLanguage language : {CDateLanguage::American, CDateLanguage::Japanese}) {

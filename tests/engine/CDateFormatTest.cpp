@@ -92,6 +92,31 @@ TEST(CDateFormatTest, WeeksQuartersAndDayNumbers) {
     EXPECT_FALSE(CDateFormat::Parse("2024 1", "YYYY Q", value, error));
 }
 
+// TH, SP and SPTH after a number, and the year in words, in the case the
+// element is written in; words are English in every language.
+TEST(CDateFormatTest, SpelledAndOrdinalNumbers) {
+    const struct {
+        CDateTime value;
+        const char* format;
+        const char* text;
+    } cases[] = {
+        {{2024, 3, 1, 0, 0, 0}, "DDTH Ddth ddTH", "01ST 01st 01ST"},
+        {{2024, 3, 12, 0, 0, 0}, "DDTH DDSPTH", "12TH TWELFTH"},
+        {{2024, 3, 22, 0, 0, 0}, "fmDdth Ddspth ddsp", "22nd Twenty-Second twenty-two"},
+        {{2024, 3, 23, 13, 40, 0}, "DDTHSP HH24SP MISPTH", "TWENTY-THIRD THIRTEEN FORTIETH"},
+        {{2024, 3, 5, 0, 0, 0}, "YEAR, Year", "TWENTY TWENTY-FOUR, Twenty Twenty-Four"},
+        {{2005, 3, 5, 0, 0, 0}, "year|SYEAR", "two thousand five|TWO THOUSAND FIVE"},
+        {{1900, 3, 5, 0, 0, 0}, "YEAR", "NINETEEN HUNDRED"},
+        {{1998, 11, 5, 0, 0, 0}, "MMSPTH \"of\" YEAR", "ELEVENTH of NINETEEN NINETY-EIGHT"},
+        {{2024, 3, 5, 0, 0, 0}, "DDDSP", "SIXTY-FIVE"},
+    };
+    std::string out, error;
+    for (const auto& c : cases) {
+        ASSERT_TRUE(CDateFormat::Format(c.value, c.format, out, error)) << c.format << ": " << error;
+        EXPECT_EQ(out, c.text) << c.format;
+    }
+}
+
 TEST(CDateFormatTest, StoredForm) {
     CDateTime value;
     EXPECT_TRUE(CDateFormat::ParseStored("2026-12-06 01:02:03", value));
