@@ -1187,6 +1187,41 @@ bool CSqliteSchema::DropConstraint(std::string_view table, std::string_view name
     return false;
 }
 
+bool CSqliteSchema::Narrows(std::string_view table, const std::string& column, const std::string& written,
+                            std::size_t at, CEngineError& error) {
+    CSqliteCatalog catalog(m_db);
+    const auto* columns = catalog.Columns(encoding::Cp932ToUtf8(Upper(table)));
+    if (columns == nullptr) return false;
+    const std::string name = encoding::Cp932ToUtf8(column);
+    const CSqliteCatalog::Column* old = nullptr;
+    for (const auto& c : *columns)
+        if (c.name == name) old = &c;
+    if (old == nullptr) return false;
+    const CSqliteCatalog::Column now = CSqliteCatalog::Describe(name, written);
+    const std::string rows = "SELECT count(*) FROM \"" + encoding::Cp932ToUtf8(Upper(table)) + "\" WHERE \"" +
+                             name + "\" IS NOT NULL";
+    auto text = [](CSqlType type) { return type == CSqlType::Text || type == CSqlType::Char; };
+    // Note: a column keeps its values: another type, a shorter text or a
+    // smaller number needs rows that fit, or none at all.
+    int code = 0;
+    if (old->type != now.type && !(text(old->type) && text(now.type)) && now.type != CSqlType::Unknown) {
+        code = Count(rows) > 0 ? 1439 : 0;
+    } else if (text(now.type) && now.length > 0 && (old->length == 0 || now.length < old->length)) {
+        code = Count(rows + " AND " + (now.charSemantics ? "length" : "LENGTHB") + "(\"" + name + "\") > " +
+                     std::to_string(now.length)) > 0
+                   ? 1441
+                   : 0;
+    } else if (now.type == CSqlType::Number && now.precision > 0) {
+        const int oldPrecision = old->precision > 0 ? old->precision : 38;
+        const int oldScale = old->scale == CSqliteCatalog::Column::kNoScale ? 127 : old->scale;
+        const int newScale = now.scale == CSqliteCatalog::Column::kNoScale ? 0 : now.scale;
+        if ((now.precision < oldPrecision || newScale < oldScale) && Count(rows) > 0) code = 1440;
+    }
+    if (code == 0) return false;
+    COraError::Set(error, code, {}, static_cast<int>(at));
+    return true;
+}
+
 bool CSqliteSchema::Modify(std::string_view table, std::string_view item, std::size_t at,
                            CEngineError& error) {
     auto tokens = CSqlScanner::Significant(item);
@@ -1231,6 +1266,7 @@ bool CSqliteSchema::Modify(std::string_view table, std::string_view item, std::s
             }
             std::string written(item.substr(
                 tokens[k].begin, (end < tokens.size() ? tokens[end].begin : item.size()) - tokens[k].begin));
+            if (Narrows(table, column, CColumnCatalog::Normalized(written), at, error)) return false;
             newType = " " + CColumnCompiler::StoredType(CColumnCatalog::Normalized(written));
             k = end;
         }

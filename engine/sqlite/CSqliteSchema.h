@@ -107,6 +107,10 @@ private:
     bool Exec(const std::string& utf8, CEngineError& error, int position = 0);
     bool TableSql(std::string_view table, std::string& sql);
     long long Count(const std::string& utf8);
+    // MODIFY of `column` to the type `written`: true, with the server's
+    // error, when rows hold values the new type cannot (ORA-01439, 01440, 01441).
+    bool Narrows(std::string_view table, const std::string& column, const std::string& written,
+                 std::size_t at, CEngineError& error);
 
     sqlite3* m_db;
 };

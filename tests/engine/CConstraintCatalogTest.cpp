@@ -68,7 +68,7 @@ TEST_F(CConstraintCatalogTest, AViolatedKeyIsToldByItsName) {
     Exec("CREATE TABLE k (a NUMBER UNIQUE, b NUMBER CONSTRAINT k_b UNIQUE)");
     Exec("INSERT INTO k VALUES (1, 1)");
     Exec("COMMIT");
-    Exec("ALTER TABLE k MODIFY a NUMBER(5)");
+    Exec("ALTER TABLE k MODIFY a NUMBER DEFAULT 0");
     std::string name = Rows(
         "SELECT CONSTRAINT_NAME FROM USER_CONSTRAINTS WHERE TABLE_NAME = 'K' AND CONSTRAINT_NAME <> 'K_B'");
     ASSERT_EQ(name.substr(0, 5), "SYS_C");
@@ -116,7 +116,7 @@ TEST(CConstraintCatalogFile, AnEarlierFileKeepsTheNamesItShowed) {
     ASSERT_EQ(result.RowCount(), 2u);
     EXPECT_EQ(result.Value(0, 0), "SYS_C0000101C");
     EXPECT_EQ(result.Value(1, 0), "SYS_C0000102P");
-    ASSERT_TRUE(connection->Execute("ALTER TABLE T MODIFY N NUMBER(5)", binds, rows))
+    ASSERT_TRUE(connection->Execute("ALTER TABLE T MODIFY N NUMBER DEFAULT 0", binds, rows))
         << encoding::Cp932ToUtf8(connection->LastError().message);
     ASSERT_TRUE(connection->Query(names, binds, result));
     ASSERT_EQ(result.RowCount(), 2u);

@@ -175,7 +175,7 @@ TEST_F(CConstraintRecordTest, TheStateWordsAreShownAsTheServerShowsThem) {
     Run("ALTER TABLE v ADD CONSTRAINT v_pos CHECK (n > 0) ENABLE NOVALIDATE");
     EXPECT_EQ(Rows(state), "ENABLED NOT VALIDATED");
     EXPECT_EQ(Violation("INSERT INTO v VALUES (-2)"), "ORA-02290");
-    Run("ALTER TABLE v MODIFY n NUMBER(5)");
+    Run("ALTER TABLE v MODIFY n NUMBER DEFAULT 0");
     EXPECT_EQ(Rows(state), "ENABLED NOT VALIDATED");
     Run("ALTER TABLE v DISABLE CONSTRAINT v_pos");
     EXPECT_EQ(Rows(state), "DISABLED NOT VALIDATED");
@@ -206,7 +206,7 @@ TEST_F(CConstraintRecordTest, AConstraintRenamedKeepsItsNewNameThroughRebuilds) 
     Run("ALTER TABLE r RENAME CONSTRAINT r_a TO r_pos");
     Run("ALTER TABLE r RENAME CONSTRAINT " + key + " TO r_pk");
     Run("ALTER TABLE r RENAME CONSTRAINT r_c TO r_c_uk");
-    Run("ALTER TABLE r MODIFY a NUMBER(5)");
+    Run("ALTER TABLE r MODIFY a NUMBER DEFAULT 0");
     EXPECT_EQ(
         Rows("SELECT CONSTRAINT_NAME, CONSTRAINT_TYPE, SEARCH_CONDITION, GENERATED FROM USER_CONSTRAINTS "
              "WHERE CONSTRAINT_NAME LIKE 'R%' ORDER BY 1"),

@@ -575,7 +575,7 @@ TEST_F(CSqliteSchemaTest, NamesWithHashAndDollarServeEveryDefinitionAndStatement
     Exec("INSERT INTO acct (acct#, name$, bal) VALUES (1, 'ab', 10)");
     Exec("UPDATE acct SET name$ = 'cd', acct# = 2 WHERE acct# = 1");
     Exec("ALTER TABLE acct ADD (old# NUMBER DEFAULT 7, tmp# NUMBER)");
-    Exec("ALTER TABLE acct MODIFY (old# NUMBER(5))");
+    Exec("ALTER TABLE acct MODIFY (old# NUMBER DEFAULT 8)");
     Exec("ALTER TABLE acct RENAME COLUMN old# TO prev#");
     Exec("ALTER TABLE acct DROP (tmp#)");
     Exec("ALTER TABLE acct ADD CONSTRAINT acct_u# UNIQUE (name$)");
@@ -599,3 +599,40 @@ TEST_F(CSqliteSchemaTest, ATableNamedWithHashTakesQueriesAndDml) {
     EXPECT_EQ(Rows("SELECT l.a, l.b# FROM log# l"), "10,2");
     EXPECT_EQ(Rows("SELECT TABLE_NAME FROM USER_TABLES"), "LOG#");
 }
+
+namespace {
+
+// MODIFY keeps every value: a shorter text needs values that fit (ORA-01441),
+// a smaller number or another type an empty column (ORA-01440, ORA-01439).
+TEST_F(CSqliteSchemaTest, ModifyNeverCutsOrRetypesTheValuesAColumnHolds) {
+    Exec("CREATE TABLE M (N NUMBER(7,2), S VARCHAR2(10), D DATE, E VARCHAR2(10))");
+    Exec("INSERT INTO M VALUES (12345.67, '日本語', SYSDATE, NULL)");
+    const struct {
+        const char* change;
+        const char* answer;  // the error's number, or "" when it is made
+    } cases[] = {
+        {"S VARCHAR2(5)", "ORA-01441"},
+        {"S VARCHAR2(6)", ""},
+        {"S VARCHAR2(2 CHAR)", "ORA-01441"},
+        {"S VARCHAR2(3 CHAR)", ""},
+        {"N NUMBER(6,2)", "ORA-01440"},
+        {"N NUMBER(9,2)", ""},
+        {"N NUMBER(9,1)", "ORA-01440"},
+        {"D VARCHAR2(30)", "ORA-01439"},
+        {"E NUMBER(3)", ""},
+        {"S CHAR(12)", ""},
+    };
+    for (const auto& c : cases) {
+        const std::string sql = std::string("ALTER TABLE M MODIFY ") + c.change;
+        EXPECT_EQ(*c.answer == '\0' ? (Exec(sql), std::string()) : Failure(sql).substr(0, 9), c.answer)
+            << c.change;
+    }
+    EXPECT_EQ(Rows("SELECT N, S FROM M"), "12345.67,日本語");
+    EXPECT_EQ(
+        Rows(
+            "SELECT DATA_TYPE, DATA_PRECISION FROM USER_TAB_COLUMNS WHERE TABLE_NAME = 'M' AND COLUMN_NAME = "
+            "'E'"),
+        "NUMBER,3");
+}
+
+}  // namespace
