@@ -21,6 +21,7 @@
 #include "engine/sqlite/CForeignKeyName.h"
 #include "engine/sqlite/CHousekeeping.h"
 #include "engine/sqlite/CMultiTableInsert.h"
+#include "engine/sqlite/CNameList.h"
 #include "engine/sqlite/COraError.h"
 #include "engine/sqlite/CReturningInto.h"
 #include "engine/sqlite/CSchemaText.h"
@@ -1020,6 +1021,24 @@ bool CSqliteConnection::RunDdlWork(const std::string& sql, std::vector<CEngineBi
     return true;
 }
 
+namespace {
+
+// Whether result column `column` of `query` (AS SELECT) is a column of a
+// table that holds no NULL (NOT NULL, or in the primary key).
+bool CopiesNotNull(sqlite3* db, sqlite3_stmt* query, int column) {
+    const char* table = sqlite3_column_table_name(query, column);
+    const char* origin = sqlite3_column_origin_name(query, column);
+    if (table == nullptr || origin == nullptr) return false;
+    sqliteapi::Statement look = sqliteapi::Prepare(
+        db, "SELECT 1 FROM pragma_table_info(?1) WHERE name = ?2 AND (\"notnull\" <> 0 OR pk > 0)");
+    if (!look) return false;
+    sqlite3_bind_text(look.get(), 1, table, -1, SQLITE_TRANSIENT);
+    sqlite3_bind_text(look.get(), 2, origin, -1, SQLITE_TRANSIENT);
+    return sqlite3_step(look.get()) == SQLITE_ROW;
+}
+
+}  // namespace
+
 bool CSqliteConnection::CreateAsSelect(const std::string& sql, bool& handled) {
     auto tokens = CSqlScanner::Significant(sql);
     auto is = [&](std::size_t k, std::string_view word) {
@@ -1085,6 +1104,18 @@ bool CSqliteConnection::CreateAsSelect(const std::string& sql, bool& handled) {
         std::string column_name = names.empty() ? sqlite3_column_name(raw, column) : names[index];
         for (std::size_t at; (at = column_name.find('"')) != std::string::npos;) column_name.erase(at, 1);
         create += (column > 0 ? ", \"" : "\"") + column_name + "\" " + decl;
+        // Note: a column copied as it is keeps its NOT NULL, named anew, as on the server.
+        if (CopiesNotNull(m_db, raw, column)) {
+            CSqliteDictionary::Constraint c;
+            c.name = m_namer ? m_namer() : CConstraintCatalog::NewName(m_db);
+            c.generated = true;
+            c.table =
+                encoding::Cp932ToUtf8(CNameList::Identifier(sql.substr(tokens[2].begin, tokens[2].length)));
+            c.columns = {column_name};
+            c.condition = "\"" + column_name + "\" IS NOT NULL";
+            create += " CONSTRAINT \"" + c.name + "\" NOT NULL";
+            m_defined.push_back(std::move(c));
+        }
     }
     create += ")";
     described.reset();

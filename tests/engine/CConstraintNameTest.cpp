@@ -163,6 +163,27 @@ TEST_F(CConstraintNameTest, ADisabledValidatedConstraintKeepsItsTableFromDml) {
     EXPECT_EQ(Code("INSERT INTO emp VALUES (1, 1)"), "ORA-25128");
 }
 
+TEST_F(CConstraintNameTest, ATableMadeAsSelectKeepsTheNotNullOfTheColumnsItCopies) {
+    // Note: the statements are written as the console sends them, names in upper case.
+    Run("CREATE TABLE SRC (ID NUMBER PRIMARY KEY, N VARCHAR2(5) NOT NULL, M NUMBER, K NUMBER CONSTRAINT K_NN "
+        "NOT NULL)");
+    Exec("INSERT INTO src VALUES (1, 'a', NULL, 3)");
+    Exec("COMMIT");
+    Run("CREATE TABLE EMP AS SELECT ID, N, M, K + 1 K1, K FROM SRC");
+    // Only the columns copied as they are; each under a name of its own.
+    EXPECT_EQ(
+        Rows("SELECT SEARCH_CONDITION || ' ' || GENERATED FROM USER_CONSTRAINTS WHERE TABLE_NAME = 'EMP' "
+             "ORDER BY 1"),
+        "\"ID\" IS NOT NULL GENERATED NAME|\"K\" IS NOT NULL GENERATED NAME|\"N\" IS NOT NULL GENERATED "
+        "NAME");
+    EXPECT_EQ(Rows("SELECT COUNT(*) FROM USER_CONSTRAINTS WHERE CONSTRAINT_NAME = 'K_NN'"), "1");
+    EXPECT_EQ(Code("INSERT INTO emp VALUES (2, NULL, NULL, NULL, 4)"), "ORA-01400");
+    for (const std::string& name :
+         Names("SELECT CONSTRAINT_NAME FROM USER_CONSTRAINTS WHERE TABLE_NAME = 'EMP'"))
+        Run("ALTER TABLE emp DROP CONSTRAINT " + name);
+    Exec("INSERT INTO emp VALUES (NULL, NULL, NULL, NULL, NULL)");
+}
+
 // A file of an earlier version keeps definitions that name none of their
 // constraints; the names the conversion gave them serve all the same.
 TEST(CConstraintNameFile, TheConvertedNamesOfAnOlderFileServeAlterTable) {
