@@ -187,21 +187,6 @@ bool ConvertKeyMarks(sqlite3* db, CEngineError& error) {
 
 namespace {
 
-CSqliteDictionary::Constraint KeyConstraint(const CCatalogTables::Key& key) {
-    CSqliteDictionary::Constraint c;
-    c.name = key.name;
-    c.table = key.table;
-    c.type = key.type;
-    c.columns = key.columns;
-    c.index = key.index;
-    c.ownIndex = key.ownIndex;
-    c.notNullAdded = key.notNullAdded;
-    c.enabled = c.validated = key.enabled;
-    c.generated = key.generated;
-    c.enforcedBy = "INDEX";
-    return c;
-}
-
 // Sets STATUS (and VALIDATED with it) of the constraint `name`.
 bool SetStatus(sqlite3* db, const std::string& name, bool enabled, CEngineError& error) {
     Statement set = sqliteapi::Prepare(
@@ -218,7 +203,10 @@ bool SetStatus(sqlite3* db, const std::string& name, bool enabled, CEngineError&
 }  // namespace
 
 bool CCatalogTables::AddKey(sqlite3* db, const Key& key, CEngineError& error) {
-    return CConstraintCatalog::Write(db, KeyConstraint(key), error);
+    Key c = key;
+    c.validated = c.enabled;
+    c.enforcedBy = "INDEX";
+    return CConstraintCatalog::Write(db, c, error);
 }
 
 std::vector<CCatalogTables::Key> CCatalogTables::Keys(sqlite3* db) {
@@ -228,24 +216,8 @@ std::vector<CCatalogTables::Key> CCatalogTables::Keys(sqlite3* db) {
     std::vector<std::string> tables;
     while (list && sqlite3_step(list.get()) == SQLITE_ROW) tables.push_back(Text(list.get(), 0));
     list.reset();
-    for (const std::string& table : tables) {
-        std::vector<CSqliteDictionary::Constraint> found;
-        CConstraintCatalog::Read(db, table, found);
-        for (const auto& c : found) {
-            if (c.enforcedBy != "INDEX") continue;
-            Key key;
-            key.name = c.name;
-            key.table = c.table;
-            key.type = c.type == 'P' ? 'P' : 'U';
-            key.index = c.index;
-            key.ownIndex = c.ownIndex;
-            key.columns = c.columns;
-            key.notNullAdded = c.notNullAdded;
-            key.enabled = c.enabled;
-            key.generated = c.generated;
-            keys.push_back(std::move(key));
-        }
-    }
+    for (const std::string& table : tables) CConstraintCatalog::Read(db, table, keys);
+    std::erase_if(keys, [](const Key& key) { return key.enforcedBy != "INDEX"; });
     return keys;
 }
 
@@ -518,7 +490,7 @@ bool CCatalogTables::Prune(sqlite3* db, const std::string& table, CEngineError& 
     };
     for (const char* sql : kStatements)
         if (!Run(db, sql, table, "", "", error)) return false;
-    return true;
+    return CConstraintCatalog::Prune(db, table, error);
 }
 
 bool CCatalogTables::Forget(sqlite3* db, const std::string& table, CEngineError& error) {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "engine/EngineTypes.h"
+#include "engine/sqlite/CSqliteDictionary.h"
 
 struct sqlite3;
 
@@ -56,17 +57,8 @@ public:
     // one it made itself (`ownIndex`), or one that was there (the server's
     // namespaces of keys and indexes are apart). `notNullAdded`: the columns
     // the key made NOT NULL, which no constraint of their own lists.
-    struct Key {
-        std::string name;
-        std::string table;
-        char type = 'P';
-        std::string index;
-        bool ownIndex = true;
-        std::vector<std::string> columns;
-        std::vector<std::string> notNullAdded;
-        bool enabled = true;
-        bool generated = false;  // named by the system
-    };
+    // Note: a key is a constraint of the catalog's (ENFORCED_BY 'INDEX').
+    using Key = CSqliteDictionary::Constraint;
     static bool AddKey(sqlite3* db, const Key& key, CEngineError& error);
     static std::vector<Key> Keys(sqlite3* db);
     static bool SetKeyEnabled(sqlite3* db, const std::string& name, bool enabled, CEngineError& error);

@@ -35,7 +35,8 @@ constexpr Added kAdded[] = {
 
 constexpr const char* kColumns =
     "CONSTRAINT_NAME, CONSTRAINT_TYPE, COLUMNS, SEARCH_CONDITION, R_TABLE, R_COLUMNS, DELETE_RULE, "
-    "GENERATED, STATUS, VALIDATED, INDEX_NAME, OWN_INDEX, NOT_NULL_ADDED, ENFORCED_BY, TABLE_NAME";
+    "GENERATED, STATUS, VALIDATED, INDEX_NAME, OWN_INDEX, NOT_NULL_ADDED, ENFORCED_BY, TABLE_NAME, "
+    "\"DEFERRABLE\", \"DEFERRED\"";
 
 std::string Text(sqlite3_stmt* statement, int column) {
     const unsigned char* text = sqlite3_column_text(statement, column);
@@ -73,6 +74,8 @@ Constraint FromRow(sqlite3_stmt* row) {
     c.notNullAdded = CNameList::Split(Text(row, 12));
     c.enforcedBy = Text(row, 13);
     c.table = Text(row, 14);
+    c.deferrable = Text(row, 15) == "DEFERRABLE";
+    c.deferred = Text(row, 16) == "DEFERRED";
     return c;
 }
 
@@ -144,9 +147,9 @@ bool Insert(sqlite3* db, const Constraint& c, long long position, CEngineError& 
         db,
         "INSERT OR REPLACE INTO main.TARVEX_CONSTRAINTS (CONSTRAINT_NAME, TABLE_NAME, POSITION, "
         "CONSTRAINT_TYPE, COLUMNS, SEARCH_CONDITION, R_TABLE, R_COLUMNS, DELETE_RULE, GENERATED, STATUS, "
-        "VALIDATED, INDEX_NAME, OWN_INDEX, NOT_NULL_ADDED, ENFORCED_BY) VALUES (?1, ?2, coalesce(?3, (SELECT "
-        "coalesce(max(POSITION), 0) + 1 FROM main.TARVEX_CONSTRAINTS WHERE TABLE_NAME = ?2)), ?4, ?5, ?6, "
-        "?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15, ?16)");
+        "VALIDATED, INDEX_NAME, OWN_INDEX, NOT_NULL_ADDED, ENFORCED_BY, \"DEFERRABLE\", \"DEFERRED\") "
+        "VALUES (?1, ?2, coalesce(?3, (SELECT coalesce(max(POSITION), 0) + 1 FROM main.TARVEX_CONSTRAINTS "
+        "WHERE TABLE_NAME = ?2)), ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15, ?16, ?17, ?18)");
     if (!add) return Failed(db, error);
     sqlite3_bind_text(add.get(), 1, c.name.c_str(), -1, SQLITE_TRANSIENT);
     sqlite3_bind_text(add.get(), 2, c.table.c_str(), -1, SQLITE_TRANSIENT);
@@ -167,6 +170,8 @@ bool Insert(sqlite3* db, const Constraint& c, long long position, CEngineError& 
     sqlite3_bind_text(add.get(), 14, c.ownIndex ? "Y" : "N", -1, SQLITE_STATIC);
     sqlite3_bind_text(add.get(), 15, CNameList::Join(c.notNullAdded).c_str(), -1, SQLITE_TRANSIENT);
     sqlite3_bind_text(add.get(), 16, c.enforcedBy.c_str(), -1, SQLITE_TRANSIENT);
+    sqlite3_bind_text(add.get(), 17, c.deferrable ? "DEFERRABLE" : "NOT DEFERRABLE", -1, SQLITE_STATIC);
+    sqlite3_bind_text(add.get(), 18, c.deferred ? "DEFERRED" : "IMMEDIATE", -1, SQLITE_STATIC);
     return sqlite3_step(add.get()) == SQLITE_DONE || Failed(db, error);
 }
 
@@ -287,6 +292,25 @@ bool CConstraintCatalog::Remove(sqlite3* db, const std::string& name, CEngineErr
     return sqlite3_step(drop.get()) == SQLITE_DONE || Failed(db, error);
 }
 
+bool CConstraintCatalog::Prune(sqlite3* db, const std::string& table, CEngineError& error) {
+    std::vector<std::string> columns;
+    Statement info = sqliteapi::Prepare(db, "SELECT upper(name) FROM pragma_table_info(?1)");
+    if (info) sqlite3_bind_text(info.get(), 1, table.c_str(), -1, SQLITE_TRANSIENT);
+    while (info && sqlite3_step(info.get()) == SQLITE_ROW) columns.push_back(Text(info.get(), 0));
+    info.reset();
+    // Note: a table that is not there (renamed, dropped) keeps its rows here.
+    if (columns.empty()) return true;
+    std::vector<Constraint> constraints;
+    Read(db, table, constraints);
+    for (const Constraint& c : constraints)
+        for (const std::string& column : c.columns)
+            if (std::find(columns.begin(), columns.end(), cp932::ToUpperAscii(column)) == columns.end()) {
+                if (!Remove(db, c.name, error)) return false;
+                break;
+            }
+    return true;
+}
+
 bool CConstraintCatalog::SetAside(sqlite3* db, const std::string& name, CEngineError& error) {
     Statement set = sqliteapi::Prepare(db,
                                        "UPDATE main.TARVEX_CONSTRAINTS SET ENFORCED_BY = 'NONE', STATUS = "
@@ -327,6 +351,7 @@ std::string CConstraintCatalog::Clause(const Constraint& c) {
             if (!c.referencedColumns.empty()) clause += " " + list(c.referencedColumns);
             if (c.deleteRule == "CASCADE" || c.deleteRule == "SET NULL")
                 clause += " ON DELETE " + c.deleteRule;
+            if (c.deferrable) clause += c.deferred ? " DEFERRABLE INITIALLY DEFERRED" : " DEFERRABLE";
             return clause;
         default:
             return clause + "CHECK (" + encoding::Utf8ToCp932(c.condition) + ")";
@@ -336,11 +361,11 @@ std::string CConstraintCatalog::Clause(const Constraint& c) {
 namespace {
 
 // Names for the constraints of `now` the definition leaves unnamed: the one
-// each had before when it is the same constraint, else a new one (`legacy`:
-// the name the dictionary showed in files of an earlier version, from the
-// table's place and the constraint's).
+// each had before when it is the same constraint, else a new one: the name
+// the dictionary showed in files of an earlier version, from the
+// table's place and the constraint's, when no other constraint bears it.
 void NameUnnamed(sqlite3* db, const Definition& definition, std::vector<Constraint>& now,
-                 const std::vector<bool>& unnamed, const std::vector<Constraint>& before, bool legacy) {
+                 const std::vector<bool>& unnamed, const std::vector<Constraint>& before) {
     std::vector<bool> used(before.size(), false);
     // A name the definition gives is no unnamed constraint's.
     auto named = [&](const std::string& name) {
@@ -365,11 +390,13 @@ void NameUnnamed(sqlite3* db, const Definition& definition, std::vector<Constrai
         if (kept) continue;
         char buffer[32];
         std::snprintf(buffer, sizeof buffer, "SYS_C%05lld%02d", definition.number % 100000, ordinal % 100);
-        c.name = legacy && !Taken(db, buffer, definition.name) ? std::string(buffer) : SystemName(++next);
+        c.name = !Taken(db, buffer, definition.name) ? std::string(buffer) : SystemName(++next);
     }
 }
 
-bool RecordTable(sqlite3* db, const std::string& table, bool legacy, CEngineError& error) {
+// Note: a definition is read back only here, once, when the file of an
+// earlier version is converted; the engine records what it compiles.
+bool ConvertTable(sqlite3* db, const std::string& table, CEngineError& error) {
     Definition definition;
     if (!FindTable(db, table, definition)) return true;
     std::vector<Constraint> now = CConstraintDefinition::Read(definition.sql);
@@ -396,7 +423,7 @@ bool RecordTable(sqlite3* db, const std::string& table, bool legacy, CEngineErro
                 if (c.type == 'C' && !old.condition.empty()) c.condition = old.condition;
             }
     }
-    NameUnnamed(db, definition, now, unnamed, before, legacy);
+    NameUnnamed(db, definition, now, unnamed, before);
     // Note: the NOT NULL a key added to its columns is no constraint of its own.
     std::vector<std::string> keyNotNull;
     for (const Constraint& c : before)
@@ -417,12 +444,29 @@ bool RecordTable(sqlite3* db, const std::string& table, bool legacy, CEngineErro
 
 }  // namespace
 
-bool CConstraintCatalog::Record(sqlite3* db, const std::string& table, CEngineError& error) {
-    return RecordTable(db, table, false, error);
+bool CConstraintCatalog::Record(sqlite3* db, const std::vector<Constraint>& constraints,
+                                CEngineError& error) {
+    for (const Constraint& c : constraints) {
+        // A name is one constraint's in the whole schema.
+        Constraint taken;
+        if (Find(db, c.name, taken)) {
+            COraError::Set(error, 2264, {encoding::Utf8ToCp932(c.name)}, 0);
+            return false;
+        }
+        if (!Insert(db, c, 0, error)) return false;
+    }
+    return true;
+}
+
+std::function<std::string()> CConstraintCatalog::Namer(sqlite3* db) {
+    return [db, next = 0LL]() mutable {
+        next = std::max(next, HighestNumber(db)) + 1;
+        return SystemName(next);
+    };
 }
 
 bool CConstraintCatalog::Convert(sqlite3* db, CEngineError& error) {
     for (const std::string& table : CNameList::UserTables(db))
-        if (!RecordTable(db, table, true, error)) return false;
+        if (!ConvertTable(db, table, error)) return false;
     return true;
 }

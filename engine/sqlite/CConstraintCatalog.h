@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -35,14 +36,15 @@ public:
     // into the table and drops those tables. Both run in the caller's
     // transaction.
     static bool Upgrade(sqlite3* db, CEngineError& error);
-    // Records the constraints `table` (UTF-8, any case) has as its
-    // definition now enforces them; one the system named keeps the name it
-    // had, a CHECK the condition as written. Keys added later and constraints
-    // set aside stay as they are. A table that is not there leaves the
-    // catalog as it is.
-    static bool Record(sqlite3* db, const std::string& table, CEngineError& error);
+    // Records the constraints a definition was compiled with (see
+    // CTableText), after those of their table recorded already; a name
+    // another constraint of the file bears is ORA-02264.
+    static bool Record(sqlite3* db, const std::vector<Constraint>& constraints, CEngineError& error);
+    // Names of the server's form for the constraints of one statement, each
+    // new to the file and to the names given before it.
+    static std::function<std::string()> Namer(sqlite3* db);
     // Files of an earlier version: every table's constraints recorded under
-    // the names they were shown with.
+    // the names they were shown with, read once from the tables' definitions.
     static bool Convert(sqlite3* db, CEngineError& error);
     // The constraints recorded for `table` (upper case, UTF-8) in `out`;
     // false when the catalog holds none for it.
@@ -52,6 +54,9 @@ public:
     // Writes `c` (replacing one of its name) after the table's others.
     static bool Write(sqlite3* db, const Constraint& c, CEngineError& error);
     static bool Remove(sqlite3* db, const std::string& name, CEngineError& error);
+    // Takes away the constraints of `table` (upper case, UTF-8) that name a
+    // column it no longer has (one dropped takes its constraints along).
+    static bool Prune(sqlite3* db, const std::string& table, CEngineError& error);
     // DISABLE of a constraint the definition enforced: it is kept here only.
     static bool SetAside(sqlite3* db, const std::string& name, CEngineError& error);
     // VALIDATED: whether the rows there were checked when it was enabled.

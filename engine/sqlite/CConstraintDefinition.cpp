@@ -2,27 +2,22 @@
 
 #include <string>
 
+#include "engine/sqlite/CNameList.h"
 #include "engine/sqlite/CSqlScanner.h"
 
 namespace {
 
 using Constraint = CSqliteDictionary::Constraint;
 
-std::string Upper(std::string_view text) {
-    std::string out(text);
-    if (out.size() >= 2 && out.front() == '"') return out.substr(1, out.size() - 2);
-    for (char& c : out)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    return out;
-}
-
 }  // namespace
 
-std::vector<CSqliteDictionary::Constraint> CConstraintDefinition::Read(std::string_view sql) {
+std::vector<CSqliteDictionary::Constraint> CConstraintDefinition::Read(std::string_view sql,
+                                                                       std::vector<Place>* places) {
     std::vector<Constraint> out;
     auto tokens = CSqlScanner::Significant(sql);
     auto word = [&](std::size_t k) {
-        return k < tokens.size() ? Upper(sql.substr(tokens[k].begin, tokens[k].length)) : std::string();
+        return k < tokens.size() ? CNameList::Identifier(sql.substr(tokens[k].begin, tokens[k].length))
+                                 : std::string();
     };
     std::size_t k = 0;
     while (k < tokens.size() && word(k) != "(") ++k;
@@ -59,6 +54,7 @@ std::vector<CSqliteDictionary::Constraint> CConstraintDefinition::Read(std::stri
         }
         // The rest of the item up to its "," at this depth.
         while (k < tokens.size() && word(k) != "," && word(k) != ")") {
+            std::size_t begin = tokens[k].begin;
             std::string name;
             if (word(k) == "CONSTRAINT") {
                 name = word(k + 1);
@@ -109,6 +105,7 @@ std::vector<CSqliteDictionary::Constraint> CConstraintDefinition::Read(std::stri
             c.generated = name.empty();
             c.name = name;
             out.push_back(std::move(c));
+            if (places != nullptr) places->emplace_back(begin, tokens[k - 1].begin + tokens[k - 1].length);
         }
         if (word(k) == ")") break;
         ++k;

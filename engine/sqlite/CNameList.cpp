@@ -4,6 +4,14 @@
 
 #include "engine/sqlite/SqliteApi.h"
 
+std::string CNameList::Identifier(std::string_view written) {
+    std::string out(written);
+    if (out.size() >= 2 && out.front() == '"') return out.substr(1, out.size() - 2);
+    for (char& c : out)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return out;
+}
+
 std::string CNameList::Join(const std::vector<std::string>& names) {
     std::string out;
     for (const auto& name : names) out += (out.empty() ? "" : ",") + name;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 struct sqlite3;
@@ -11,6 +12,9 @@ class CNameList {
 public:
     static std::string Join(const std::vector<std::string>& names);
     static std::vector<std::string> Split(const std::string& text);
+    // A name as a definition writes it, as the catalog keeps it: a quoted
+    // one without its quotes, any other in upper case (ASCII letters only).
+    static std::string Identifier(std::string_view written);
     // The user's tables of the file (UTF-8), in the order they were made;
     // SQLite's own and the catalog's tables left out.
     static std::vector<std::string> UserTables(sqlite3* db);

@@ -15,11 +15,13 @@
 #include "engine/sqlite/CColumnCatalog.h"
 #include "engine/sqlite/CColumnCompiler.h"
 #include "engine/sqlite/CConstraintCatalog.h"
+#include "engine/sqlite/CConstraintLock.h"
 #include "engine/sqlite/CDatabaseLocation.h"
 #include "engine/sqlite/CDateFormat.h"
 #include "engine/sqlite/CForeignKeyName.h"
 #include "engine/sqlite/CHousekeeping.h"
 #include "engine/sqlite/CMultiTableInsert.h"
+#include "engine/sqlite/CNameList.h"
 #include "engine/sqlite/COraError.h"
 #include "engine/sqlite/CReturningInto.h"
 #include "engine/sqlite/CSchemaText.h"
@@ -582,10 +584,13 @@ bool CSqliteConnection::PrepareDefinition(Piece piece, Statement& out,
     m_resultTypes.clear();
     CTableText table;
     CTableText::Failure failure;
+    table.SetNamer(m_namer ? m_namer : CConstraintCatalog::Namer(m_db));
+    table.SetChecks(m_checks);
     if (!table.Write(piece.text, compiled, failure)) {
         COraError::Set(m_error, failure.code, {failure.name}, static_cast<int>(piece.base + failure.at));
         return false;
     }
+    m_defined = table.Constraints();
     std::string utf8 = encoding::Cp932ToUtf8(table.Text());
     sqlite3_stmt* raw = nullptr;
     int rc = sqlite3_prepare_v2(m_db, utf8.c_str(), static_cast<int>(utf8.size()), &raw, nullptr);
@@ -880,6 +885,9 @@ bool CSqliteConnection::RunDml(const std::string& sql, std::vector<CEngineBind>&
 
 bool CSqliteConnection::RunDdl(const std::string& sql, std::vector<CEngineBind>& binds, long& rowsProcessed) {
     m_pendingView.reset();
+    m_defined.clear();
+    m_checks.clear();
+    m_namer = CConstraintCatalog::Namer(m_db);
     if (!CommitWork()) return false;
     std::string what;
     // Note: CHECK conditions are compiled as queries are (see CCheckCompiler).
@@ -901,6 +909,7 @@ bool CSqliteConnection::RunDdl(const std::string& sql, std::vector<CEngineBind>&
               RunDdlWork(sql, binds, rowsProcessed) && RecordColumns(sql) &&
               (!rebuilds || tokens.size() < 3 || CCatalogTables::Prune(m_db, AlteredTable(sql), m_error)) &&
               (!rebuilds || tokens.size() < 3 || RefireTable(AlteredTable(sql))) &&
+              (!rebuilds || tokens.size() < 3 || CConstraintLock::Sync(m_db, AlteredTable(sql), m_error)) &&
               (!rebuilds || CheckForeignKeys()) && CommitWork();
     if (!ok) {
         CEngineError failure = m_error;
@@ -944,7 +953,11 @@ bool CSqliteConnection::RecordColumns(const std::string& sql) {
     if (name + 2 < tokens.size() && CSqlScanner::IsSymbol(sql, tokens[name + 1], '.')) name += 2;
     std::string written = sql.substr(tokens[name].begin, tokens[name].length);
     std::string table = written.front() == '"' ? written.substr(1, written.size() - 2) : written;
-    return CConstraintCatalog::Record(m_db, encoding::Cp932ToUtf8(table), m_error) &&
+    // Note: the constraints of a table made here are those its definition
+    // was compiled with; a change of a table records its own.
+    std::vector<CSqliteDictionary::Constraint> defined = std::move(m_defined);
+    m_defined.clear();
+    return (!create || CConstraintCatalog::Record(m_db, defined, m_error)) &&
            CColumnCatalog::Record(
                m_db, encoding::Cp932ToUtf8(table),
                create ? CColumnCatalog::ReadTable(sql) : std::vector<CColumnCatalog::Declared>(), m_error);
@@ -1027,6 +1040,24 @@ bool CSqliteConnection::RunDdlWork(const std::string& sql, std::vector<CEngineBi
     return true;
 }
 
+namespace {
+
+// Whether result column `column` of `query` (AS SELECT) is a column of a
+// table that holds no NULL (NOT NULL, or in the primary key).
+bool CopiesNotNull(sqlite3* db, sqlite3_stmt* query, int column) {
+    const char* table = sqlite3_column_table_name(query, column);
+    const char* origin = sqlite3_column_origin_name(query, column);
+    if (table == nullptr || origin == nullptr) return false;
+    sqliteapi::Statement look = sqliteapi::Prepare(
+        db, "SELECT 1 FROM pragma_table_info(?1) WHERE name = ?2 AND (\"notnull\" <> 0 OR pk > 0)");
+    if (!look) return false;
+    sqlite3_bind_text(look.get(), 1, table, -1, SQLITE_TRANSIENT);
+    sqlite3_bind_text(look.get(), 2, origin, -1, SQLITE_TRANSIENT);
+    return sqlite3_step(look.get()) == SQLITE_ROW;
+}
+
+}  // namespace
+
 bool CSqliteConnection::CreateAsSelect(const std::string& sql, bool& handled) {
     auto tokens = CSqlScanner::Significant(sql);
     auto is = [&](std::size_t k, std::string_view word) {
@@ -1092,6 +1123,18 @@ bool CSqliteConnection::CreateAsSelect(const std::string& sql, bool& handled) {
         std::string column_name = names.empty() ? sqlite3_column_name(raw, column) : names[index];
         for (std::size_t at; (at = column_name.find('"')) != std::string::npos;) column_name.erase(at, 1);
         create += (column > 0 ? ", \"" : "\"") + column_name + "\" " + decl;
+        // Note: a column copied as it is keeps its NOT NULL, named anew, as on the server.
+        if (CopiesNotNull(m_db, raw, column)) {
+            CSqliteDictionary::Constraint c;
+            c.name = m_namer ? m_namer() : CConstraintCatalog::NewName(m_db);
+            c.generated = true;
+            c.table =
+                encoding::Cp932ToUtf8(CNameList::Identifier(sql.substr(tokens[2].begin, tokens[2].length)));
+            c.columns = {column_name};
+            c.condition = "\"" + column_name + "\" IS NOT NULL";
+            create += " CONSTRAINT \"" + c.name + "\" NOT NULL";
+            m_defined.push_back(std::move(c));
+        }
     }
     create += ")";
     described.reset();
@@ -1124,21 +1167,20 @@ bool CSqliteConnection::CompileChecks(const std::string& sql, std::vector<CColum
         return false;
     }
     if (checks.empty()) return true;
-    std::string written = sql.substr(tokens[name].begin, tokens[name].length);
-    std::string table = encoding::Cp932ToUtf8(written.front() == '"' ? written.substr(1, written.size() - 2)
-                                                                     : cp932::ToUpperAscii(written));
     auto existing = CSqliteDictionary::All(m_db);
+    if (!m_namer) m_namer = CConstraintCatalog::Namer(m_db);
     for (auto& check : checks) {
-        std::string utf8 = encoding::Cp932ToUtf8(check.name);
         for (const auto& constraint : existing)
-            if (!utf8.empty() && constraint.name == utf8) {
+            if (!check.name.empty() && constraint.name == encoding::Cp932ToUtf8(check.name)) {
                 COraError::Set(m_error, 2264, {check.name}, static_cast<int>(check.begin));
                 return false;
             }
-        if (!CCatalogTables::AddCheck(m_db, table, utf8, check.condition, m_error)) return false;
-        compiled.push_back(
-            {check.begin, check.end - check.begin,
-             "CONSTRAINT \"" + encoding::Utf8ToCp932(utf8) + "\" CHECK (" + check.compiled + ")"});
+        // Note: the catalog records it with the table's other constraints (see CTableText).
+        bool generated = check.name.empty();
+        std::string name = generated ? encoding::Utf8ToCp932(m_namer()) : check.name;
+        m_checks.push_back({check.begin, name, generated, check.condition});
+        compiled.push_back({check.begin, check.end - check.begin,
+                            "CONSTRAINT \"" + name + "\" CHECK (" + check.compiled + ")"});
     }
     std::sort(
         compiled.begin(), compiled.end(),

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cstddef>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -15,8 +16,10 @@
 #include "engine/sqlite/CObjectTimes.h"
 #include "engine/sqlite/CSelectList.h"
 #include "engine/sqlite/CSqlEmitter.h"
+#include "engine/sqlite/CSqliteDictionary.h"
 #include "engine/sqlite/CStatementCache.h"
 #include "engine/sqlite/CStatementClassifier.h"
+#include "engine/sqlite/CTableText.h"
 #include "engine/sqlite/SqliteApi.h"
 
 struct sqlite3;
@@ -228,6 +231,13 @@ private:
     std::vector<CValueType> m_resultTypes;
     // The view the statement being run creates (see RecordView).
     std::optional<CCatalogTables::View> m_pendingView;
+    // The keys, foreign keys and NOT NULL constraints of the table the last
+    // CREATE TABLE compiled, for the catalog once it is made.
+    std::vector<CSqliteDictionary::Constraint> m_defined;
+    // The CHECK constraints CompileChecks compiled for that CREATE TABLE,
+    // and the names the system gives the constraints of the statement.
+    std::vector<CTableText::Check> m_checks;
+    std::function<std::string()> m_namer;
     // Temporary tables whose rows each commit removes (quoted, UTF-8).
     std::vector<std::string> m_deleteOnCommit;
     // Cancel asked for while a block runs (its loops look at it).

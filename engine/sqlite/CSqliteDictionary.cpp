@@ -9,6 +9,7 @@
 #include "engine/sqlite/CCatalogTables.h"
 #include "engine/sqlite/CConstraintCatalog.h"
 #include "engine/sqlite/CDictionaryView.h"
+#include "engine/sqlite/CNameList.h"
 #include "engine/sqlite/CSqlScanner.h"
 #include "engine/sqlite/CSqliteCatalog.h"
 #include "engine/sqlite/CSqliteSystemViews.h"
@@ -25,14 +26,6 @@ using sqliteapi::Prepare;
 std::string Text(sqlite3_stmt* statement, int column) {
     const unsigned char* text = sqlite3_column_text(statement, column);
     return text != nullptr ? std::string(reinterpret_cast<const char*>(text)) : std::string();
-}
-
-std::string Upper(std::string_view text) {
-    std::string out(text);
-    if (out.size() >= 2 && out.front() == '"') return out.substr(1, out.size() - 2);
-    for (char& c : out)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    return out;
 }
 
 constexpr const char* kUserObjects = "m.name NOT LIKE 'sqlite%' AND upper(m.name) NOT LIKE 'TARVEX%'";
@@ -395,7 +388,7 @@ void TypePart(sqlite3_context* context, int, sqlite3_value** argv) {
     const unsigned char* raw = sqlite3_value_text(argv[0]);
     std::string declared = raw != nullptr ? reinterpret_cast<const char*>(raw) : "";
     CSqliteCatalog::Column column = CSqliteCatalog::Describe("", declared);
-    std::string base = Upper(declared.substr(0, declared.find('(')));
+    std::string base = CNameList::Identifier(declared.substr(0, declared.find('(')));
     while (!base.empty() && base.back() == ' ') base.pop_back();
     if (base.size() > 5 && base.compare(base.size() - 5, 5, "_CHAR") == 0) base.resize(base.size() - 5);
     bool text = (column.type == CSqlType::Text || column.type == CSqlType::Char) && column.length > 0;
@@ -799,8 +792,8 @@ std::string CSqliteDictionary::KeyName(sqlite3* db, std::string_view failed) {
             failed.substr(at, comma == std::string_view::npos ? failed.size() - at : comma - at);
         std::size_t dot = part.find('.');
         if (dot == std::string_view::npos) return {};
-        table = Upper(part.substr(0, dot));
-        columns.push_back(Upper(part.substr(dot + 1)));
+        table = CNameList::Identifier(part.substr(0, dot));
+        columns.push_back(CNameList::Identifier(part.substr(dot + 1)));
         at = comma == std::string_view::npos ? failed.size() : comma + 2;
     }
     for (const Constraint& constraint : All(db))

@@ -31,6 +31,8 @@ public:
         std::string index;       // P, U added later: the index that enforces it
         bool ownIndex = true;    // that index was made for it (and goes with it)
         bool generated = false;  // named by the system, not by its definition
+        bool deferrable = false;
+        bool deferred = false;  // INITIALLY DEFERRED
         // What enforces it: "TABLE" (the table's definition), "INDEX" (a
         // key added later) or "NONE" (set aside by DISABLE).
         std::string enforcedBy = "TABLE";

@@ -11,6 +11,7 @@
 #include "engine/sqlite/CColumnCatalog.h"
 #include "engine/sqlite/CColumnCompiler.h"
 #include "engine/sqlite/CConstraintCatalog.h"
+#include "engine/sqlite/CConstraintDefinition.h"
 #include "engine/sqlite/COraError.h"
 #include "engine/sqlite/CSequenceOptions.h"
 #include "engine/sqlite/CSqliteCatalog.h"
@@ -197,6 +198,39 @@ std::size_t OperandStart(std::string_view sql, const std::vector<Token>& tokens,
     std::size_t first = last;
     while (first >= 2 && CSqlScanner::IsSymbol(sql, tokens[first - 1], '.')) first -= 2;
     return first;
+}
+
+// `text` without the words NOT NULL, and the CONSTRAINT name before them.
+std::string WithoutNotNull(const std::string& text) {
+    auto tokens = CSqlScanner::Significant(text);
+    for (std::size_t k = 0; k + 1 < tokens.size(); ++k) {
+        if (Word(text, tokens, k) != "NOT" || Word(text, tokens, k + 1) != "NULL") continue;
+        std::size_t from =
+            k >= 2 && Word(text, tokens, k - 2) == "CONSTRAINT" ? tokens[k - 2].begin : tokens[k].begin;
+        std::size_t to = tokens[k + 1].begin + tokens[k + 1].length;
+        return text.substr(0, from) + text.substr(to);
+    }
+    return text;
+}
+
+// The NOT NULL of `extra` (a MODIFY's words after the type) with its name:
+// the one given after CONSTRAINT, else one the system gives, written into
+// `extra` before NOT NULL.
+CSqliteDictionary::Constraint NotNullOf(sqlite3* db, std::string& extra) {
+    CSqliteDictionary::Constraint c;
+    auto tokens = CSqlScanner::Significant(extra);
+    for (std::size_t k = 0; k + 1 < tokens.size(); ++k) {
+        if (Word(extra, tokens, k) != "NOT" || Word(extra, tokens, k + 1) != "NULL") continue;
+        if (k >= 2 && Word(extra, tokens, k - 2) == "CONSTRAINT") {
+            c.name = encoding::Cp932ToUtf8(Word(extra, tokens, k - 1));
+            return c;
+        }
+        c.name = CConstraintCatalog::NewName(db);
+        c.generated = true;
+        extra.insert(tokens[k].begin, "CONSTRAINT \"" + encoding::Utf8ToCp932(c.name) + "\" ");
+        return c;
+    }
+    return c;
 }
 
 // A definition with its names as SQLite takes them: one with "#", which
@@ -595,6 +629,10 @@ bool CSqliteSchema::AlterTable(std::string_view sql, const Tokens& tokens, CEngi
     }
     std::size_t end = tokens.back().begin + tokens.back().length;
     if (CSqlScanner::IsSymbol(sql, tokens.back(), ';')) end = tokens.back().begin;
+    if (action == "MODIFY" && (object == "CONSTRAINT" || object == "PRIMARY")) {
+        handled = true;
+        return ModifyConstraint(sql, tokens, error);
+    }
     if (action == "ADD" || action == "MODIFY") {
         handled = true;
         std::vector<std::pair<std::size_t, std::size_t>> items =
@@ -640,13 +678,47 @@ bool CSqliteSchema::AlterTable(std::string_view sql, const Tokens& tokens, CEngi
         std::size_t at = k < tokens.size() ? tokens[k].begin : sql.size();
         // VALIDATE or NOVALIDATE between ENABLE|DISABLE and the constraint.
         std::string state = k > 4 ? Word(sql, tokens, 4) : std::string();
-        if (primary && action == "ENABLE") return true;
-        if (action == "ENABLE") return Enable(table, name, at, error, state == "NOVALIDATE");
-        return DropConstraint(table, name, at, error, true) &&
-               (state != "VALIDATE" || name.empty() ||
-                CConstraintCatalog::SetValidated(m_db, encoding::Cp932ToUtf8(name), true, error));
+        return SetState(table, name, action == "ENABLE", state, at, error);
     }
     return true;
+}
+
+bool CSqliteSchema::ModifyConstraint(std::string_view sql, const Tokens& tokens, CEngineError& error) {
+    // MODIFY CONSTRAINT name | PRIMARY KEY, then the state words in any order.
+    bool primary = Word(sql, tokens, 4) == "PRIMARY";
+    std::string name = primary ? std::string() : Word(sql, tokens, 5);
+    std::size_t k = 6;
+    std::string enable;
+    std::string state;
+    for (; k < tokens.size() && !CSqlScanner::IsSymbol(sql, tokens[k], ';'); ++k) {
+        std::string word = Word(sql, tokens, k);
+        if (word == "ENABLE" || word == "DISABLE") {
+            enable = word;
+        } else if (word == "VALIDATE" || word == "NOVALIDATE") {
+            state = word;
+        } else if (word != "RELY" && word != "NORELY") {
+            COraError::Set(error, 933, {}, static_cast<int>(tokens[k].begin));
+            return false;
+        }
+    }
+    std::size_t at = tokens[std::min<std::size_t>(5, tokens.size() - 1)].begin;
+    if (enable.empty()) return true;
+    return SetState(Word(sql, tokens, 2), name, enable == "ENABLE", state, at, error);
+}
+
+bool CSqliteSchema::SetState(std::string_view table, const std::string& name, bool enable,
+                             const std::string& state, std::size_t at, CEngineError& error) {
+    if (name.empty() && enable) return true;
+    if (enable) return Enable(table, name, at, error, state == "NOVALIDATE");
+    // Note: DISABLE VALIDATE keeps the rows as they were checked; the table
+    // then takes no DML (see CConstraintLock).
+    std::string utfName = encoding::Cp932ToUtf8(name);
+    std::vector<CSqliteDictionary::Constraint> constraints;
+    CConstraintCatalog::Read(m_db, encoding::Cp932ToUtf8(Upper(table)), constraints);
+    for (const auto& c : constraints)
+        if (name.empty() && c.type == 'P') utfName = c.name;
+    return DropConstraint(table, name, at, error, true) &&
+           (utfName.empty() || CConstraintCatalog::SetValidated(m_db, utfName, state == "VALIDATE", error));
 }
 
 bool CSqliteSchema::AddItem(std::string_view table, std::string_view item, std::size_t at,
@@ -662,22 +734,24 @@ bool CSqliteSchema::AddItem(std::string_view table, std::string_view item, std::
             (Word(item, tokens, k) == "AS" && Word(item, tokens, k + 1) == "IDENTITY"))
             return AddIdentity(table, item, tokens, k, at, error);
     std::string statement = "ALTER TABLE " + std::string(table) + " ADD COLUMN ";
-    // Note: its CHECK constraints are compiled and named as CREATE TABLE's are.
+    // Note: its constraints are compiled and named as CREATE TABLE's are.
     std::string written = statement + std::string(item);
     auto checks = CCheckCompiler::Find(written, false);
     std::vector<CColumnCompiler::Edit> compiled;
+    std::vector<CTableText::Check> named;
+    auto namer = CConstraintCatalog::Namer(m_db);
     std::string defaultExpression;
-    if (!CompileAddedChecks(table, item, at, written, checks, compiled, error) ||
+    if (!CompileAddedChecks(table, item, at, written, checks, compiled, named, namer, error) ||
         !CompileColumn(item, statement.size(), at, compiled, error, &defaultExpression))
         return false;
-    std::string column =
-        Prepare("CREATE TABLE X (" + CCheckCompiler::Blank(written, checks).substr(statement.size()) + ")");
-    column =
-        HashNamesQuoted(CColumnCompiler::Apply(statement + column.substr(16, column.size() - 17), compiled)
-                            .substr(statement.size()));
+    std::string column;
+    std::vector<CSqliteDictionary::Constraint> constraints;
+    if (!WriteItem(table, CCheckCompiler::Blank(written, checks).substr(statement.size()), compiled, named,
+                   statement.size(), namer, at, column, constraints, error))
+        return false;
     if (defaultExpression.empty())
         return Exec(encoding::Cp932ToUtf8(statement + column), error, static_cast<int>(at)) &&
-               RecordColumn(table, item, error);
+               CConstraintCatalog::Record(m_db, constraints, error) && RecordColumn(table, item, error);
     // Note: SQLite adds a column whose default is an expression by a rebuild
     // only; the rows there take its value, as on the server.
     std::string current;
@@ -690,7 +764,7 @@ bool CSqliteSchema::AddItem(std::string_view table, std::string_view item, std::
     std::string name = encoding::Cp932ToUtf8(cp932::ToUpperAscii(CColumnCatalog::ReadItem(item).name));
     return CTableRebuild::Run(m_db, encoding::Cp932ToUtf8(Upper(table)), encoding::Cp932ToUtf8(defined),
                               error, {{name, encoding::Cp932ToUtf8(defaultExpression)}}) &&
-           RecordColumn(table, item, error);
+           CConstraintCatalog::Record(m_db, constraints, error) && RecordColumn(table, item, error);
 }
 
 bool CSqliteSchema::CompileColumn(std::string_view item, std::size_t base, std::size_t at,
@@ -714,7 +788,9 @@ bool CSqliteSchema::RecordColumn(std::string_view table, std::string_view item, 
 
 bool CSqliteSchema::CompileAddedChecks(std::string_view table, std::string_view item, std::size_t at,
                                        const std::string& written, std::vector<CCheckCompiler::Check>& checks,
-                                       std::vector<CColumnCompiler::Edit>& compiled, CEngineError& error) {
+                                       std::vector<CColumnCompiler::Edit>& compiled,
+                                       std::vector<CTableText::Check>& named,
+                                       const std::function<std::string()>& namer, CEngineError& error) {
     if (checks.empty()) return true;
     CSqliteCatalog catalog(m_db);
     const auto* found = catalog.Columns(table);
@@ -730,13 +806,38 @@ bool CSqliteSchema::CompileAddedChecks(std::string_view table, std::string_view 
         return false;
     }
     for (const auto& check : checks) {
-        std::string name = encoding::Cp932ToUtf8(check.name);
-        if (!CCatalogTables::AddCheck(m_db, encoding::Cp932ToUtf8(Upper(table)), name, check.condition,
-                                      error))
-            return false;
-        compiled.push_back(
-            {check.begin, check.end - check.begin,
-             "CONSTRAINT \"" + encoding::Utf8ToCp932(name) + "\" CHECK (" + check.compiled + ")"});
+        bool generated = check.name.empty();
+        std::string name = generated ? encoding::Utf8ToCp932(namer()) : check.name;
+        named.push_back({check.begin, name, generated, check.condition});
+        compiled.push_back({check.begin, check.end - check.begin,
+                            "CONSTRAINT \"" + name + "\" CHECK (" + check.compiled + ")"});
+    }
+    return true;
+}
+
+bool CSqliteSchema::WriteItem(std::string_view table, std::string_view item,
+                              std::vector<CColumnCompiler::Edit> edits, std::vector<CTableText::Check> checks,
+                              std::size_t base, const std::function<std::string()>& namer, std::size_t at,
+                              std::string& out, std::vector<CSqliteDictionary::Constraint>& constraints,
+                              CEngineError& error) {
+    static constexpr std::string_view kHead = "CREATE TABLE X (";
+    std::string definition = Prepare(std::string(kHead) + std::string(item) + ")");
+    // Note: the edits' offsets are moved from the statement's to the definition's.
+    for (auto& edit : edits) edit.begin = edit.begin - base + kHead.size();
+    for (auto& check : checks) check.begin = check.begin - base + kHead.size();
+    CTableText text;
+    text.SetNamer(namer);
+    text.SetChecks(std::move(checks));
+    CTableText::Failure failure;
+    if (!text.Write(definition, std::move(edits), failure)) {
+        std::size_t offset = failure.at - std::min(failure.at, kHead.size());
+        COraError::Set(error, failure.code, {failure.name}, static_cast<int>(at + offset));
+        return false;
+    }
+    out = text.Text().substr(kHead.size(), text.Text().size() - kHead.size() - 1);
+    for (auto c : text.Constraints()) {
+        c.table = encoding::Cp932ToUtf8(Upper(table));
+        constraints.push_back(std::move(c));
     }
     return true;
 }
@@ -773,18 +874,25 @@ bool CSqliteSchema::AddIdentity(std::string_view table, std::string_view item, c
     // The rows there take numbers in their order, as on the server.
     std::vector<CColumnCompiler::Edit> edits;
     if (!CompileColumn(item, 0, at, edits, error)) return false;
-    std::string column = Prepare("CREATE TABLE X (" + std::string(item) + ")");
-    column = HashNamesQuoted(CColumnCompiler::Apply(column.substr(16, column.size() - 17), edits));
+    std::string column;
+    std::vector<CSqliteDictionary::Constraint> constraints;
+    if (!WriteItem(table, item, edits, {}, 0, CConstraintCatalog::Namer(m_db), at, column, constraints,
+                   error))
+        return false;
     std::string current;
     TableSql(table, current);
     std::size_t close = current.rfind(')');
+    // Note: a column goes before the table's constraints, as SQLite requires.
+    std::size_t before = ColumnInsertion(current);
+    std::string defined = before == std::string::npos
+                              ? current.substr(0, close) + ", " + column + current.substr(close)
+                              : current.substr(0, before) + column + ", " + current.substr(before);
     std::string sequence = CSqliteCatalog::IdentitySequence(Upper(table), Word(item, tokens, 0));
     return CCatalogTables::SetIdentity(m_db, identity, error) &&
            CTableRebuild::Run(
-               m_db, identity.table,
-               encoding::Cp932ToUtf8(current.substr(0, close) + ", " + column + current.substr(close)), error,
+               m_db, identity.table, encoding::Cp932ToUtf8(defined), error,
                {{identity.column, "ORA_NEXTVAL('" + encoding::Cp932ToUtf8(sequence) + "')"}}) &&
-           RecordColumn(table, item, error);
+           CConstraintCatalog::Record(m_db, constraints, error) && RecordColumn(table, item, error);
 }
 
 bool CSqliteSchema::EditDefinition(std::string_view table, const std::string& sql, CEngineError& error) {
@@ -801,6 +909,7 @@ bool CSqliteSchema::AddConstraint(std::string_view table, std::string_view item,
         k = 2;
     }
     std::string kind = Word(item, tokens, k);
+    bool generated = name.empty();
     if (name.empty() && kind != "CHECK") name = encoding::Utf8ToCp932(CConstraintCatalog::NewName(m_db));
     for (const auto& constraint : CSqliteDictionary::All(m_db))
         if (constraint.name == encoding::Cp932ToUtf8(name)) {
@@ -821,12 +930,17 @@ bool CSqliteSchema::AddConstraint(std::string_view table, std::string_view item,
     while (open < defTokens.size() && !CSqlScanner::IsSymbol(current, defTokens[open], '(')) ++open;
     std::size_t close = 0;
     Items(current, defTokens, open, &close);
-    std::string body = Prepare("CREATE TABLE X (" + std::string(item.substr(tokens[k].begin)) + ")");
-    body = HashNamesQuoted(body.substr(16, body.size() - 17));
-    if (kind == "FOREIGN") body = WithReferencedColumns(body);
-    std::string edited = current.substr(0, defTokens[close].begin) + ", CONSTRAINT " + HashNamesQuoted(name) +
-                         " " + body + current.substr(defTokens[close].begin);
-    if (!EditDefinition(table, edited, error)) return false;
+    std::string body;
+    std::vector<CSqliteDictionary::Constraint> constraints;
+    if (!WriteItem(table, "CONSTRAINT \"" + name + "\" " + std::string(item.substr(tokens[k].begin)), {}, {},
+                   0, {}, at, body, constraints, error))
+        return false;
+    body = WithReferencedColumns(body);
+    for (auto& c : constraints) c.generated = generated;
+    std::string edited =
+        current.substr(0, defTokens[close].begin) + ", " + body + current.substr(defTokens[close].begin);
+    if (!CConstraintCatalog::Record(m_db, constraints, error) || !EditDefinition(table, edited, error))
+        return false;
     if (kind == "FOREIGN" &&
         Count("SELECT count(*) FROM pragma_foreign_key_check(" + Quote(utfTable) + ")") > 0) {
         COraError::Set(error, 2298, {name}, static_cast<int>(at));
@@ -1006,7 +1120,7 @@ bool CSqliteSchema::AddKey(std::string_view table, std::string_view item, const 
             if (Count("SELECT count(*) FROM pragma_table_info(" + Quote(key.table) +
                       ") WHERE upper(name) = " + Quote(column) + " AND \"notnull\" = 0") <= 0)
                 continue;
-            if (!Modify(table, encoding::Utf8ToCp932(column) + " NOT NULL", at, error)) return false;
+            if (!Modify(table, encoding::Utf8ToCp932(column) + " NOT NULL", at, error, false)) return false;
             key.notNullAdded.push_back(column);
         }
     return CCatalogTables::AddKey(m_db, key, error);
@@ -1147,7 +1261,7 @@ bool CSqliteSchema::DropConstraint(std::string_view table, std::string_view name
         if (!CCatalogTables::DropKey(m_db, key.name, error)) return false;
         // Note: the NOT NULL the key brought goes with it.
         for (const auto& column : key.notNullAdded)
-            if (!column.empty() && !Modify(table, encoding::Utf8ToCp932(column) + " NULL", at, error))
+            if (!column.empty() && !Modify(table, encoding::Utf8ToCp932(column) + " NULL", at, error, false))
                 return false;
         return true;
     }
@@ -1183,7 +1297,36 @@ bool CSqliteSchema::DropConstraint(std::string_view table, std::string_view name
             return false;
         return EditDefinition(table, edited, error);
     }
-    COraError::Set(error, 3001, {"DROP CONSTRAINT " + std::string(name)}, static_cast<int>(at));
+    return DropUnnamed(table, *found, at, error, disable);
+}
+
+bool CSqliteSchema::DropUnnamed(std::string_view table, const CSqliteDictionary::Constraint& found,
+                                std::size_t at, CEngineError& error, bool disable) {
+    // Note: only files of an earlier version hold a constraint their
+    // definition does not name; it is found by what it is.
+    std::string current;
+    TableSql(table, current);
+    std::string utf8 = encoding::Cp932ToUtf8(current);
+    std::vector<CConstraintDefinition::Place> places;
+    auto defined = CConstraintDefinition::Read(utf8, &places);
+    for (std::size_t k = 0; k < defined.size(); ++k) {
+        const auto& c = defined[k];
+        if (!c.generated || c.type != found.type || c.columns != found.columns ||
+            (c.type == 'C' && c.condition != found.condition) ||
+            (c.type == 'R' && cp932::ToUpperAscii(c.referencedTable) != found.referencedTable))
+            continue;
+        auto [from, to] = places[k];
+        // A constraint item of its own takes the comma before it along.
+        std::size_t before = utf8.find_last_not_of(" \t\r\n", from == 0 ? 0 : from - 1);
+        if (before != std::string::npos && utf8[before] == ',') from = before;
+        std::string edited = utf8.substr(0, from) + " " + utf8.substr(to);
+        if (!(disable ? CConstraintCatalog::SetAside(m_db, found.name, error)
+                      : CConstraintCatalog::Remove(m_db, found.name, error)))
+            return false;
+        return EditDefinition(table, encoding::Utf8ToCp932(edited), error);
+    }
+    COraError::Set(error, 3001, {"DROP CONSTRAINT " + encoding::Utf8ToCp932(found.name)},
+                   static_cast<int>(at));
     return false;
 }
 
@@ -1222,8 +1365,20 @@ bool CSqliteSchema::Narrows(std::string_view table, const std::string& column, c
     return true;
 }
 
-bool CSqliteSchema::Modify(std::string_view table, std::string_view item, std::size_t at,
-                           CEngineError& error) {
+bool CSqliteSchema::ForgetNotNull(std::string_view table, const std::string& column, CEngineError& error) {
+    std::vector<CSqliteDictionary::Constraint> constraints;
+    CConstraintCatalog::Read(m_db, encoding::Cp932ToUtf8(Upper(table)), constraints);
+    std::string utfColumn = encoding::Cp932ToUtf8(column);
+    for (const auto& c : constraints)
+        if (c.type == 'C' && c.enforcedBy == "TABLE" && c.columns == std::vector<std::string>{utfColumn} &&
+            c.condition == "\"" + utfColumn + "\" IS NOT NULL" &&
+            !CConstraintCatalog::Remove(m_db, c.name, error))
+            return false;
+    return true;
+}
+
+bool CSqliteSchema::Modify(std::string_view table, std::string_view item, std::size_t at, CEngineError& error,
+                           bool record) {
     auto tokens = CSqlScanner::Significant(item);
     if (tokens.empty()) return true;
     std::string column = Word(item, tokens, 0);
@@ -1289,14 +1444,21 @@ bool CSqliteSchema::Modify(std::string_view table, std::string_view item, std::s
         }
         std::string upperExtra = Upper(extra);
         std::string upperRest = Upper(rest);
+        // The NOT NULL made here, named (in the definition too) as the catalog records it.
+        CSqliteDictionary::Constraint notNull;
+        bool forget = false;
         if (upperExtra.find("NOT NULL") == std::string::npos && upperExtra.rfind("NULL", 0) == 0) {
-            std::size_t notNull = upperRest.find("NOT NULL");
-            if (notNull != std::string::npos) rest.erase(notNull, 8);
+            rest = WithoutNotNull(rest);
             extra = extra.substr(4);
+            forget = record;
         } else if (upperExtra.find("NOT NULL") != std::string::npos &&
                    upperRest.find("NOT NULL") != std::string::npos) {
-            std::size_t notNull = upperExtra.find("NOT NULL");
-            extra.erase(notNull, 8);
+            extra = WithoutNotNull(extra);
+        } else if (upperExtra.find("NOT NULL") != std::string::npos && record) {
+            notNull = NotNullOf(m_db, extra);
+            notNull.table = encoding::Cp932ToUtf8(Upper(table));
+            notNull.columns = {encoding::Cp932ToUtf8(column)};
+            notNull.condition = "\"" + notNull.columns.front() + "\" IS NOT NULL";
         }
         std::string edited =
             current.substr(0, static_cast<std::size_t>(def.data() - current.data())) +
@@ -1309,6 +1471,8 @@ bool CSqliteSchema::Modify(std::string_view table, std::string_view item, std::s
             COraError::Set(error, 2296, {std::string(table) + "." + column}, static_cast<int>(at));
             return false;
         }
+        if (!notNull.name.empty() && !CConstraintCatalog::Record(m_db, {notNull}, error)) return false;
+        if (forget && !ForgetNotNull(table, column, error)) return false;
         return EditDefinition(table, edited, error) && RecordColumn(table, item, error);
     }
     COraError::Set(error, 904, {column}, static_cast<int>(at));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -10,6 +11,7 @@
 #include "engine/sqlite/CColumnCompiler.h"
 #include "engine/sqlite/CSqlScanner.h"
 #include "engine/sqlite/CSqliteDictionary.h"
+#include "engine/sqlite/CTableText.h"
 
 struct sqlite3;
 
@@ -51,6 +53,13 @@ private:
                              CCatalogTables::Identity& identity);
     bool Comment(std::string_view sql, const Tokens& tokens, CEngineError& error);
     bool AlterTable(std::string_view sql, const Tokens& tokens, CEngineError& error, bool& handled);
+    // ALTER TABLE ... MODIFY CONSTRAINT name | PRIMARY KEY ENABLE | DISABLE
+    // [VALIDATE | NOVALIDATE].
+    bool ModifyConstraint(std::string_view sql, const Tokens& tokens, CEngineError& error);
+    // ENABLE or DISABLE of the constraint `name` ("" for the primary key)
+    // with its VALIDATE | NOVALIDATE word (`state`, may be "").
+    bool SetState(std::string_view table, const std::string& name, bool enable, const std::string& state,
+                  std::size_t at, CEngineError& error);
     bool AlterSequence(std::string_view sql, const Tokens& tokens, CEngineError& error);
     bool AddItem(std::string_view table, std::string_view item, std::size_t at, CEngineError& error);
     // ADD [CONSTRAINT name] PRIMARY KEY | UNIQUE (...) [USING INDEX ...],
@@ -76,10 +85,20 @@ private:
                           std::size_t at, CEngineError& error);
     bool DropConstraint(std::string_view table, std::string_view name, std::size_t at, CEngineError& error,
                         bool disable = false);
+    // A constraint the definition enforces without naming it (a file of an
+    // earlier version) taken out of it, or set aside (`disable`).
+    bool DropUnnamed(std::string_view table, const CSqliteDictionary::Constraint& found, std::size_t at,
+                     CEngineError& error, bool disable);
     // `novalidate`: a CHECK set aside is enabled without checking the rows there.
     bool Enable(std::string_view table, std::string_view name, std::size_t at, CEngineError& error,
                 bool novalidate = false);
-    bool Modify(std::string_view table, std::string_view item, std::size_t at, CEngineError& error);
+    // `record`: a NOT NULL made or taken away is a constraint of the catalog
+    // (not so the NOT NULL a primary key brings to its columns).
+    bool Modify(std::string_view table, std::string_view item, std::size_t at, CEngineError& error,
+                bool record = true);
+    // The NOT NULL constraints of `column` (CP932) recorded as the
+    // definition's, taken away.
+    bool ForgetNotNull(std::string_view table, const std::string& column, CEngineError& error);
     // MODIFY column GENERATED ... AS IDENTITY [(options)] at token `k` of `item`.
     bool ModifyIdentity(std::string_view table, const std::string& column, std::string_view item,
                         const Tokens& tokens, std::size_t k, std::size_t at, CEngineError& error);
@@ -87,7 +106,18 @@ private:
     // ALTER TABLE ... ADD COLUMN text) compiled and recorded.
     bool CompileAddedChecks(std::string_view table, std::string_view item, std::size_t at,
                             const std::string& written, std::vector<CCheckCompiler::Check>& checks,
-                            std::vector<CColumnCompiler::Edit>& compiled, CEngineError& error);
+                            std::vector<CColumnCompiler::Edit>& compiled,
+                            std::vector<CTableText::Check>& named, const std::function<std::string()>& namer,
+                            CEngineError& error);
+    // `item` (a column's definition or a constraint of the table, CP932, its
+    // CHECK constraints blanked) written for SQLite as a table's definition
+    // is, in `out`: its compiled parts `edits` (and `checks`) are at `base`
+    // more than the item's offsets; the constraints it makes are named and
+    // added to `constraints`. `at`: the item's place, for a failure.
+    bool WriteItem(std::string_view table, std::string_view item, std::vector<CColumnCompiler::Edit> edits,
+                   std::vector<CTableText::Check> checks, std::size_t base,
+                   const std::function<std::string()>& namer, std::size_t at, std::string& out,
+                   std::vector<CSqliteDictionary::Constraint>& constraints, CEngineError& error);
     // The type and DEFAULT of the column defined by `item` written for SQLite
     // (edits at `base` more than the item's offsets); `at`: the item's place.
     // The DEFAULT compiled in `defaultExpression`.

@@ -35,6 +35,9 @@ bool CTableText::Write(std::string_view sql, std::vector<CColumnCompiler::Edit> 
     m_chunks.clear();
     m_columns.clear();
     m_primaryKey = false;
+    m_pendingName.clear();
+    m_named = false;
+    m_constraints.clear();
     m_failure = &failure;
     if (!Is("CREATE")) return Fail(900);
     Take();
@@ -118,6 +121,15 @@ void CTableText::TakeName() {
 
 void CTableText::TakeCompiled() {
     const CColumnCompiler::Edit& part = m_compiled[m_next++];
+    for (const Check& check : m_checks) {
+        if (check.begin != part.begin) continue;
+        CSqliteDictionary::Constraint c;
+        c.name = check.name;
+        c.generated = check.generated;
+        c.condition = encoding::Cp932ToUtf8(check.condition);
+        if (m_inColumn) c.columns = {m_columns.back()};
+        AddConstraint(std::move(c));
+    }
     if (part.begin > m_end) Append(m_end, m_sql.substr(m_end, part.begin - m_end), true);
     if (part.begin <= m_end && !m_out.empty() && JoinsWords(m_out.back())) Append(part.begin, " ", false);
     Append(part.begin, part.with, false);
@@ -150,15 +162,17 @@ bool CTableText::Name() {
         m_nameAt = Here();
         m_table = NameHere();
     }
+    m_lastName = NameHere();
     TakeName();
     return true;
 }
 
-bool CTableText::NameList() {
+bool CTableText::NameList(std::vector<std::string>* names) {
     if (!IsSymbol('(')) return Fail(906);
     Take();
     do {
         if (!IsName()) return Fail(900);
+        if (names != nullptr) names->push_back(NameHere());
         TakeName();
     } while (IsSymbol(',') && (Take(), true));
     if (!IsSymbol(')')) return Fail(907);
@@ -167,6 +181,7 @@ bool CTableText::NameList() {
 }
 
 bool CTableText::Item() {
+    m_inColumn = false;
     if (CompiledHere() != nullptr) {
         TakeCompiled();
         return true;
@@ -180,14 +195,51 @@ bool CTableText::Column() {
     std::string name = NameHere();
     if (std::find(m_columns.begin(), m_columns.end(), name) != m_columns.end()) return Fail(957, name);
     m_columns.push_back(std::move(name));
+    m_inColumn = true;
     TakeName();
     while (CompiledHere() != nullptr || (!AtEnd() && !IsSymbol(',') && !IsSymbol(')')))
         if (!ColumnConstraint()) return false;
     return true;
 }
 
+bool CTableText::ConstraintName() {
+    Take();
+    if (!IsName()) return Fail(900);
+    m_pendingName = NameHere();
+    m_named = true;
+    TakeName();
+    return true;
+}
+
+void CTableText::NameConstraint(CSqliteDictionary::Constraint& c) {
+    c.generated = !m_named;
+    if (m_named) {
+        c.name = m_pendingName;
+    } else if (m_namer) {
+        c.name = encoding::Utf8ToCp932(m_namer());
+        Append(Here(), " CONSTRAINT \"" + c.name + "\"", false);
+    }
+    m_named = false;
+    m_pendingName.clear();
+}
+
+void CTableText::AddConstraint(CSqliteDictionary::Constraint c) {
+    auto utf8 = [](std::vector<std::string>& names) {
+        for (std::string& name : names) name = encoding::Cp932ToUtf8(name);
+    };
+    c.name = encoding::Cp932ToUtf8(c.name);
+    c.table = encoding::Cp932ToUtf8(m_table);
+    c.referencedTable = encoding::Cp932ToUtf8(c.referencedTable);
+    utf8(c.columns);
+    utf8(c.referencedColumns);
+    if (c.type == 'C' && c.condition.empty()) c.condition = "\"" + c.columns.front() + "\" IS NOT NULL";
+    m_constraints.push_back(std::move(c));
+}
+
 bool CTableText::ColumnConstraint() {
     if (CompiledHere() != nullptr) {
+        m_named = false;
+        m_pendingName.clear();
         TakeCompiled();
         return true;
     }
@@ -195,18 +247,30 @@ bool CTableText::ColumnConstraint() {
         ++m_k;
         return Fail(3001, "DEFAULT ON NULL");
     }
-    if (Is("CONSTRAINT")) {
-        Take();
-        if (!IsName()) return Fail(900);
-        TakeName();
+    if (Is("CONSTRAINT")) return ConstraintName();
+    if (TakeWords({"DEFAULT"})) return CompiledHere() != nullptr || Fail(936);
+    CSqliteDictionary::Constraint c;
+    c.columns = {m_columns.back()};
+    if (Is("REFERENCES")) {
+        c.type = 'R';
+        NameConstraint(c);
+        if (!References(c)) return false;
+        AddConstraint(std::move(c));
         return true;
     }
-    if (TakeWords({"DEFAULT"})) return CompiledHere() != nullptr || Fail(936);
-    if (Is("REFERENCES")) return References();
     if (Is("PRIMARY") && !SecondKey()) return false;
-    if (TakeWords({"NOT", "NULL"}) || TakeWords({"NULL"}) || TakeWords({"PRIMARY", "KEY"}) ||
-        TakeWords({"UNIQUE"})) {
-        States(false);
+    if (TakeWords({"NULL"})) {
+        m_named = false;
+        States(false, c);
+        return true;
+    }
+    c.type = Is("NOT") && Is("NULL", 1) ? 'C' : Is("PRIMARY") && Is("KEY", 1) ? 'P' : Is("UNIQUE") ? 'U' : 0;
+    if (c.type != 0) {
+        NameConstraint(c);
+        if (c.type != 'U') Take();
+        Take();
+        States(false, c);
+        AddConstraint(std::move(c));
         return true;
     }
     // Note: a virtual column's expression would be kept in the file's own
@@ -227,33 +291,39 @@ bool CTableText::SecondKey() {
 }
 
 bool CTableText::TableConstraint() {
-    if (Is("CONSTRAINT")) {
-        Take();
-        if (!IsName()) return Fail(900);
-        TakeName();
-    }
+    if (Is("CONSTRAINT") && !ConstraintName()) return false;
     if (Is("PRIMARY") && !SecondKey()) return false;
-    if (TakeWords({"PRIMARY", "KEY"}) || TakeWords({"UNIQUE"})) {
-        if (!NameList()) return false;
-        States(false);
-        return true;
-    }
-    if (TakeWords({"FOREIGN", "KEY"})) return NameList() && References();
-    return Fail(907);
-}
-
-bool CTableText::References() {
+    CSqliteDictionary::Constraint c;
+    c.type = Is("PRIMARY") && Is("KEY", 1)   ? 'P'
+             : Is("UNIQUE")                  ? 'U'
+             : Is("FOREIGN") && Is("KEY", 1) ? 'R'
+                                             : 0;
+    if (c.type == 0) return Fail(907);
+    NameConstraint(c);
+    if (c.type != 'U') Take();
     Take();
-    if (!Name()) return false;
-    if (IsSymbol('(') && !NameList()) return false;
-    if (TakeWords({"ON"}) &&
-        (!TakeWords({"DELETE"}) || (!TakeWords({"CASCADE"}) && !TakeWords({"SET", "NULL"}))))
-        return Fail(905);
-    States(true);
+    if (!NameList(&c.columns)) return false;
+    if (c.type == 'R' && !References(c)) return false;
+    if (c.type != 'R') States(false, c);
+    AddConstraint(std::move(c));
     return true;
 }
 
-void CTableText::States(bool keep) {
+bool CTableText::References(CSqliteDictionary::Constraint& c) {
+    Take();
+    if (!Name()) return false;
+    c.referencedTable = m_lastName;
+    if (IsSymbol('(') && !NameList(&c.referencedColumns)) return false;
+    if (TakeWords({"ON"})) {
+        if (!TakeWords({"DELETE"})) return Fail(905);
+        c.deleteRule = Is("CASCADE") ? "CASCADE" : "SET NULL";
+        if (!TakeWords({"CASCADE"}) && !TakeWords({"SET", "NULL"})) return Fail(905);
+    }
+    States(true, c);
+    return true;
+}
+
+void CTableText::States(bool keep, CSqliteDictionary::Constraint& c) {
     // Note: SQLite takes the words in one order only, and defers only foreign
     // keys; a key of the table is checked at once, as a key never deferred.
     std::string_view deferrable;
@@ -273,6 +343,8 @@ void CTableText::States(bool keep) {
             more = true;
         }
     }
+    c.deferrable = deferrable == "DEFERRABLE";
+    c.deferred = initially == " INITIALLY DEFERRED";
     if (!keep || (deferrable.empty() && initially.empty())) return;
     // Note: INITIALLY alone belongs to a constraint that is not deferrable.
     if (deferrable.empty()) deferrable = "NOT DEFERRABLE";

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <initializer_list>
 #include <string>
 #include <string_view>
@@ -8,6 +9,7 @@
 
 #include "engine/sqlite/CColumnCompiler.h"
 #include "engine/sqlite/CSqlScanner.h"
+#include "engine/sqlite/CSqliteDictionary.h"
 
 // CREATE [TEMP] TABLE written for SQLite from the parts of the server's
 // definition: the table's name, each column's name, its compiled type and
@@ -25,10 +27,28 @@ public:
         std::string name;  // CP932, the error's argument
     };
 
+    // A CHECK constraint compiled in its place (`begin`, as the compiled
+    // part starts), with its name and its condition as written (CP932).
+    struct Check {
+        std::size_t begin = 0;
+        std::string name;
+        bool generated = false;
+        std::string condition;
+    };
+
     // `sql`: the statement, CP932, its physical clauses blanked (see
     // CSqliteSchema::Prepare); `compiled`: the types, DEFAULT expressions and
     // CHECK constraints written for SQLite, by their bytes in `sql`.
     bool Write(std::string_view sql, std::vector<CColumnCompiler::Edit> compiled, Failure& failure);
+    // The name (UTF-8) each constraint written without one takes; it is
+    // written into the definition, so that every constraint goes by the
+    // name the catalog shows. Without a namer they stay unnamed.
+    void SetNamer(std::function<std::string()> namer) { m_namer = std::move(namer); }
+    // The CHECK constraints among the compiled parts Write is given.
+    void SetChecks(std::vector<Check> checks) { m_checks = std::move(checks); }
+    // The constraints written, in order, as the catalog records them (names,
+    // columns and conditions UTF-8).
+    const std::vector<CSqliteDictionary::Constraint>& Constraints() const { return m_constraints; }
 
     // The statement written (CP932).
     const std::string& Text() const { return m_out; }
@@ -67,17 +87,23 @@ private:
     // The name at the current token: upper case unless quoted.
     std::string NameHere() const;
     bool Name();
-    bool NameList();
+    bool NameList(std::vector<std::string>* names = nullptr);
+    // Before the words of a constraint: its name, the one given after
+    // CONSTRAINT or (written here) one the namer gives; `c` takes it.
+    void NameConstraint(CSqliteDictionary::Constraint& c);
+    // CONSTRAINT name: the name of what follows.
+    bool ConstraintName();
+    void AddConstraint(CSqliteDictionary::Constraint c);
     bool Item();
     bool Column();
     bool ColumnConstraint();
     bool TableConstraint();
     // At a PRIMARY KEY: false (ORA-02260) when the table has one already.
     bool SecondKey();
-    bool References();
+    bool References(CSqliteDictionary::Constraint& c);
     // [NOT] DEFERRABLE, INITIALLY IMMEDIATE | DEFERRED, in any order: written
     // in SQLite's order when `keep`.
-    void States(bool keep);
+    void States(bool keep, CSqliteDictionary::Constraint& c);
 
     std::string_view m_sql;
     std::vector<CSqlScanner::Token> m_tokens;
@@ -90,6 +116,13 @@ private:
     std::vector<Chunk> m_chunks;
     std::vector<std::string> m_columns;  // the names defined so far
     bool m_primaryKey = false;
-    std::string m_table;  // CP932, as the catalog names it
+    std::string m_table;        // CP932, as the catalog names it
+    std::string m_lastName;     // CP932, of the last Name()
+    std::string m_pendingName;  // CP932, given after CONSTRAINT to what follows
+    bool m_named = false;       // a CONSTRAINT name is written for what follows
+    std::function<std::string()> m_namer;
+    std::vector<CSqliteDictionary::Constraint> m_constraints;
+    std::vector<Check> m_checks;
+    bool m_inColumn = false;  // the items read are a column's
     Failure* m_failure = nullptr;
 };

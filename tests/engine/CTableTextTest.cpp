@@ -27,6 +27,51 @@ TEST(CTableTextTest, CompiledPartsTakeThePlaceOfWhatTheyWereMadeFrom) {
     EXPECT_EQ(table.Origin(table.Text().find("C NUMBER")), sql.find("C NUMBER"));
 }
 
+TEST(CTableTextTest, EveryConstraintIsWrittenWithTheNameTheCatalogRecords) {
+    std::string sql =
+        "CREATE TABLE T (ID NUMBER PRIMARY KEY, P NUMBER CONSTRAINT T_P REFERENCES \"Par\" ON DELETE SET "
+        "NULL "
+        "DEFERRABLE INITIALLY DEFERRED, N VARCHAR2(3) NOT NULL UNIQUE, Q NUMBER NULL,                 , "
+        "CONSTRAINT T_U UNIQUE (N, Q), FOREIGN KEY (Q, N) REFERENCES C2 (A, B) ON DELETE CASCADE)";
+    std::size_t check = sql.find(",  ") + 2;
+    int given = 0;
+    CTableText table;
+    table.SetNamer([&given] { return "SYS_C" + std::to_string(++given); });
+    table.SetChecks({{check, "SYS_C9", true, "q > 0"}});
+    CTableText::Failure failure;
+    // The types are compiled parts too.
+    std::vector<CColumnCompiler::Edit> compiled = {{check, 16, "CONSTRAINT \"SYS_C9\" CHECK (Q > 0)"},
+                                                   {sql.find("ID NUMBER") + 3, 6, "NUMBER"},
+                                                   {sql.find("P NUMBER") + 2, 6, "NUMBER"},
+                                                   {sql.find("VARCHAR2(3)"), 11, "VARCHAR2(3)"},
+                                                   {sql.find("Q NUMBER") + 2, 6, "NUMBER"}};
+    ASSERT_TRUE(table.Write(sql, compiled, failure)) << failure.code << " at " << sql.substr(failure.at);
+    EXPECT_EQ(
+        table.Text(),
+        "CREATE TABLE T (ID NUMBER CONSTRAINT \"SYS_C1\" PRIMARY KEY, P NUMBER CONSTRAINT T_P REFERENCES "
+        "\"Par\" ON DELETE SET NULL DEFERRABLE INITIALLY DEFERRED, N VARCHAR2(3) CONSTRAINT \"SYS_C2\" NOT "
+        "NULL CONSTRAINT \"SYS_C3\" UNIQUE, Q NUMBER NULL, CONSTRAINT \"SYS_C9\" CHECK (Q > 0), CONSTRAINT "
+        "T_U UNIQUE (N, Q), CONSTRAINT \"SYS_C4\" FOREIGN KEY (Q, N) REFERENCES C2 (A, B) ON DELETE "
+        "CASCADE)");
+    std::string listed;
+    for (const auto& c : table.Constraints()) {
+        auto join = [](const std::vector<std::string>& names) {
+            std::string out;
+            for (const auto& name : names) out += (out.empty() ? "" : "+") + name;
+            return out;
+        };
+        listed += c.name + (c.generated ? "*" : "") + " " + c.type + " " + c.table + "(" + join(c.columns) +
+                  ")" + c.condition +
+                  (c.type == 'R' ? ">" + c.referencedTable + "(" + join(c.referencedColumns) + ") " +
+                                       c.deleteRule + (c.deferrable ? " D" : "") + (c.deferred ? "D" : "")
+                                 : "") +
+                  "|";
+    }
+    EXPECT_EQ(listed,
+              "SYS_C1* P T(ID)|T_P R T(P)>Par() SET NULL DD|SYS_C2* C T(N)\"N\" IS NOT NULL|SYS_C3* U T(N)|"
+              "SYS_C9* C T()q > 0|T_U U T(N+Q)|SYS_C4* R T(Q+N)>C2(A+B) CASCADE|");
+}
+
 class CTableTextEngineTest : public EngineFixture {
 protected:
     // The error's code and where it points in `sql`, or "OK".
