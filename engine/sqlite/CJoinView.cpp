@@ -1,11 +1,16 @@
 #include "engine/sqlite/CJoinView.h"
 
+#include <sqlite3.h>
+
 #include <algorithm>
+#include <memory>
 
 #include "engine/sqlite/CSqlEmitter.h"
 #include "engine/sqlite/CSqlParser.h"
 #include "engine/sqlite/CSqlScanner.h"
+#include "engine/sqlite/SqliteApi.h"
 #include "text/Cp932.h"
+#include "text/Encoding.h"
 
 namespace {
 
@@ -283,4 +288,48 @@ std::string CJoinView::BaseTable(CSqliteCatalog& catalog, const std::string& nam
     if (table < 0) return {};
     for (std::string& column : columns) column = view.Find(column)->base;
     return view.m_tables[static_cast<std::size_t>(table)].name;
+}
+
+namespace {
+
+// The view read last, kept while the schema stays as it was.
+struct Updatable {
+    CSqliteCatalog& catalog;
+    std::string name;
+    std::uint64_t generation = 0;
+    bool view = false;
+    bool passes = false;
+    CJoinView read;
+};
+
+void Answer(sqlite3_context* context, int, sqlite3_value** values) {
+    auto& kept = *static_cast<Updatable*>(sqlite3_user_data(context));
+    std::string table = encoding::Utf8ToCp932(sqliteapi::TextOf(values[0]));
+    std::string column = encoding::Utf8ToCp932(sqliteapi::TextOf(values[1]));
+    char what = sqliteapi::TextOf(values[2]).c_str()[0];
+    if (table != kept.name || kept.generation != kept.catalog.Generation()) {
+        kept.name = table;
+        kept.generation = kept.catalog.Generation();
+        kept.read = CJoinView{};
+        std::string text;
+        bool readOnly = false;
+        bool checkOption = false;
+        kept.view = kept.catalog.View(table, text, readOnly, checkOption);
+        kept.passes = kept.view && kept.read.ReadView(kept.catalog, table);
+    }
+    static constexpr std::pair<char, const char*> kEvents[] = {
+        {'U', "UPDATE"}, {'I', "INSERT"}, {'D', "DELETE"}};
+    bool allowed = !kept.view;
+    for (const auto& [code, event] : kEvents)
+        if (kept.view && code == what && kept.catalog.HasInsteadOf(table, event)) allowed = true;
+    allowed = allowed || (kept.passes && kept.read.Allows(column, what));
+    sqlite3_result_text(context, allowed ? "YES" : "NO", -1, SQLITE_STATIC);
+}
+
+}  // namespace
+
+bool CJoinView::Register(sqlite3* db, CSqliteCatalog& catalog) {
+    auto* kept = new Updatable{catalog, {}, 0, false, false, CJoinView{}};
+    return sqlite3_create_function_v2(db, "TARVEX_UPDATABLE", 3, SQLITE_UTF8, kept, Answer, nullptr, nullptr,
+                                      [](void* data) { delete static_cast<Updatable*>(data); }) == SQLITE_OK;
 }

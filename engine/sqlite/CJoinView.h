@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "engine/sqlite/CSqlTree.h"
+
+struct sqlite3;
 #include "engine/sqlite/CSqliteCatalog.h"
 
 // A table of a join is key-preserved when each of its rows is at most one
@@ -53,6 +55,10 @@ public:
     // made that table's; "" when `name` is no view that passes the DML on.
     static std::string BaseTable(CSqliteCatalog& catalog, const std::string& name, char event,
                                  std::vector<std::string>& columns);
+    // TARVEX_UPDATABLE(table, column, what): 'YES' or 'NO', what the
+    // column of the table or view (upper case) takes: 'U' UPDATE, 'I'
+    // INSERT, 'D' DELETE (USER_UPDATABLE_COLUMNS).
+    static bool Register(sqlite3* db, CSqliteCatalog& catalog);
     // Reads the view `name` of the catalog; false when it is none or passes no DML on.
     bool ReadView(CSqliteCatalog& catalog, const std::string& name);
     // Whether the view's column `name` is `what`: 'U' updatable, 'I'

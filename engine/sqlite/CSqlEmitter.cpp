@@ -2647,11 +2647,23 @@ const std::vector<CSqliteCatalog::Column>* CSqlEmitter::OpenTarget(const CSqlSta
     Scope scope;
     Source source;
     source.name = Upper(statement.alias.empty() ? statement.table.back() : statement.alias);
-    for (const auto& column : *columns) source.columns.push_back(Typed{column.name, TypeOfColumn(column)});
+    // Note: SQLite reads no alias of a view its INSTEAD OF trigger changes;
+    // the alias's columns are written with the view's name.
+    std::string text;
+    bool readOnly = false;
+    bool checkOption = false;
+    bool unaliased = !statement.alias.empty() &&
+                     m_catalog.View(Upper(statement.table.back()), text, readOnly, checkOption);
+    for (const auto& column : *columns) {
+        source.columns.push_back(Typed{column.name, TypeOfColumn(column)});
+        if (unaliased)
+            source.columns.back().emitted =
+                WrittenName(statement.table.back()) + "." + QuoteName(column.name);
+    }
     scope.sources.push_back(source);
     m_scopes.push_back(scope);
     out += verb + WrittenName(statement.table.back());
-    if (!statement.alias.empty()) out += " AS " + std::string(statement.alias);
+    if (!statement.alias.empty() && !unaliased) out += " AS " + std::string(statement.alias);
     return columns;
 }
 
