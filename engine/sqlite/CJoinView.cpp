@@ -109,15 +109,32 @@ CJoinView::Shape CJoinView::Read(const CSqlSelect& query, CSqliteCatalog& catalo
 bool CJoinView::ReadColumns(const CSqlSelect& query, CSqliteCatalog& catalog) {
     for (const CSqlSelectItem& item : query.items) {
         const CSqlExpr& expr = *item.expr;
+        std::size_t before = m_columns.size();
         if (expr.kind == CSqlExpr::Kind::Star) {
             std::string qualifier = expr.parts.empty() ? std::string() : Upper(expr.parts[0]);
+            // Note: "*" over USING brings the columns joined on first, once,
+            // read from the first table that has them.
+            std::vector<std::string> joined;
+            for (const CSqlFromItem& item : query.from)
+                for (std::string_view name : item.usingColumns)
+                    if (qualifier.empty() &&
+                        std::find(joined.begin(), joined.end(), Upper(name)) == joined.end())
+                        joined.push_back(Upper(name));
+            for (const std::string& name : joined)
+                for (std::size_t k = 0; k < m_tables.size(); ++k)
+                    if (HasColumn(catalog, m_tables[k].name, name)) {
+                        m_columns.push_back({name, static_cast<int>(k), name});
+                        break;
+                    }
             for (std::size_t k = 0; k < m_tables.size(); ++k) {
                 if (!qualifier.empty() && m_tables[k].alias != qualifier) continue;
                 const auto* columns = catalog.Columns(m_tables[k].name);
                 if (columns == nullptr) return false;
                 for (const auto& column : *columns)
-                    m_columns.push_back({column.name, static_cast<int>(k), column.name});
+                    if (std::find(joined.begin(), joined.end(), column.name) == joined.end())
+                        m_columns.push_back({column.name, static_cast<int>(k), column.name});
             }
+            m_itemColumns.push_back(m_columns.size() - before);
             continue;
         }
         Column column;
@@ -129,6 +146,7 @@ bool CJoinView::ReadColumns(const CSqlSelect& query, CSqliteCatalog& catalog) {
         if (column.table < 0) column.base.clear();
         if (!item.alias.empty()) column.name = Upper(item.alias);
         m_columns.push_back(std::move(column));
+        m_itemColumns.push_back(1);
     }
     return true;
 }

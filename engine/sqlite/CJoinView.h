@@ -42,6 +42,8 @@ public:
 
     const std::vector<Table>& Tables() const { return m_tables; }
     const std::vector<Column>& Columns() const { return m_columns; }
+    // The number of the view's columns each item of the select list makes.
+    const std::vector<std::size_t>& ItemColumns() const { return m_itemColumns; }
     // The view's column `name`; null for none.
     const Column* Find(const std::string& name) const;
     // The table DELETE removes rows of: the first key-preserved one in FROM; -1 for none.
@@ -82,6 +84,7 @@ private:
 
     std::vector<Table> m_tables;
     std::vector<Column> m_columns;
+    std::vector<std::size_t> m_itemColumns;
     std::vector<Binding> m_bindings;
     std::vector<bool> m_nullable;
 };

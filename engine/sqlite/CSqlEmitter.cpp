@@ -2911,7 +2911,8 @@ bool CSqlEmitter::JoinRows(ViewTarget& view, std::size_t table) {
     rows.items.clear();
     std::size_t next = 0;
     auto name = [&view, &next] { return view.arena.Keep("TARVEX_C" + std::to_string(next++)); };
-    for (const CSqlSelectItem& item : view.query->items) {
+    for (std::size_t i = 0; i < view.query->items.size() && i < join.ItemColumns().size(); ++i) {
+        const CSqlSelectItem& item = view.query->items[i];
         if (item.expr->kind != CSqlExpr::Kind::Star) {
             CSqlSelectItem named = item;
             named.alias = name();
@@ -2919,11 +2920,7 @@ bool CSqlEmitter::JoinRows(ViewTarget& view, std::size_t table) {
             continue;
         }
         // Note: "*" stands for the columns it brings, read by their tables' names.
-        std::size_t count = 0;
-        for (const CJoinView::Table& source : join.Tables())
-            if (item.expr->parts.empty() || source.alias == Upper(item.expr->parts[0]))
-                if (const auto* columns = m_catalog.Columns(source.name)) count += columns->size();
-        for (std::size_t k = 0; k < count && next < join.Columns().size(); ++k) {
+        for (std::size_t k = 0; k < join.ItemColumns()[i] && next < join.Columns().size(); ++k) {
             const CJoinView::Column& column = join.Columns()[next];
             CSqlExpr* read = view.arena.Expr();
             read->kind = CSqlExpr::Kind::Name;

@@ -475,12 +475,11 @@ bool CTriggerFiring::Begin(CBlockHost& host, const std::string& sql, bool outerm
     std::vector<std::string> updated;
     bool viewed = false;
     for (CPlsqlSession::DmlScope& scope : parts) {
-        if (scope.event == 0 || connection.m_catalog->HasInsteadOf(scope.table, EventName(scope.event)))
-            continue;
+        if (scope.event == 0) continue;
         std::vector<std::string> columns =
             scope.event == 'U' ? UpdatedColumns(sql) : std::vector<std::string>{};
         std::string base = CJoinView::BaseTable(*connection.m_catalog, scope.table, scope.event, columns);
-        if (base.empty()) continue;
+        if (base.empty() || connection.m_catalog->HasInsteadOf(scope.table, EventName(scope.event))) continue;
         scope.table = base;
         if (scope.event == 'U') {
             updated = std::move(columns);
