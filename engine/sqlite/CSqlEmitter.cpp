@@ -2515,7 +2515,7 @@ bool CSqlEmitter::StoreLiteral(const CSqliteCatalog::Column& column, std::string
 
 bool CSqlEmitter::Insert(const CSqlStatement& statement, std::string& out) {
     if (ViewTarget* view = ViewOf(statement.table.back(), statement.tableAt, "INSERT"))
-        return InsertIntoView(statement, *view, out);
+        return view->joined ? JoinedInsert(statement, *view, out) : InsertIntoView(statement, *view, out);
     if (m_failed) return false;
     std::string table = Upper(statement.table.back());
     const auto* columns = m_catalog.Columns(table);
@@ -2637,10 +2637,9 @@ bool CSqlEmitter::Insert(const CSqlStatement& statement, std::string& out) {
 }
 
 const std::vector<CSqliteCatalog::Column>* CSqlEmitter::OpenTarget(const CSqlStatement& statement,
-                                                                   const char* verb, std::string& out) {
-    m_target = ViewOf(statement.table.back(), statement.tableAt,
-                      statement.kind == CSqlStatement::Kind::Update ? "UPDATE" : "DELETE");
-    if (m_failed) return nullptr;
+                                                                   const char* verb, ViewTarget* view,
+                                                                   std::string& out) {
+    m_target = view;
     if (m_target != nullptr) {
         Scope scope;
         scope.sources.push_back(ViewSource(*m_target, statement.alias));
@@ -2656,11 +2655,23 @@ const std::vector<CSqliteCatalog::Column>* CSqlEmitter::OpenTarget(const CSqlSta
     Scope scope;
     Source source;
     source.name = Upper(statement.alias.empty() ? statement.table.back() : statement.alias);
-    for (const auto& column : *columns) source.columns.push_back(Typed{column.name, TypeOfColumn(column)});
+    // Note: SQLite reads no alias of a view its INSTEAD OF trigger changes;
+    // the alias's columns are written with the view's name.
+    std::string text;
+    bool readOnly = false;
+    bool checkOption = false;
+    bool unaliased = !statement.alias.empty() &&
+                     m_catalog.View(Upper(statement.table.back()), text, readOnly, checkOption);
+    for (const auto& column : *columns) {
+        source.columns.push_back(Typed{column.name, TypeOfColumn(column)});
+        if (unaliased)
+            source.columns.back().emitted =
+                WrittenName(statement.table.back()) + "." + QuoteName(column.name);
+    }
     scope.sources.push_back(source);
     m_scopes.push_back(scope);
     out += verb + WrittenName(statement.table.back());
-    if (!statement.alias.empty()) out += " AS " + std::string(statement.alias);
+    if (!statement.alias.empty() && !unaliased) out += " AS " + std::string(statement.alias);
     return columns;
 }
 
@@ -2708,17 +2719,23 @@ CSqlEmitter::ViewTarget* CSqlEmitter::ViewOf(std::string_view written, std::size
     CSqlParser parser(view.text, view.tokens, view.arena);
     CSqlParser::Failure failure;
     const CSqlSelect* query = parser.ParseQuery(0, view.query, failure) ? view.query : nullptr;
-    // Note: only a view of one table's rows, neither grouped nor joined,
-    // passes DML to that table.
-    bool simple = query != nullptr && query->next == nullptr && query->with.empty() &&
-                  query->from.size() == 1 && !query->from[0].table.empty() && !query->distinct &&
-                  query->groupBy.empty() && query->having == nullptr && query->connectBy == nullptr &&
-                  query->fetch == nullptr && query->offset == nullptr;
-    for (std::size_t k = 0; simple && k < query->items.size(); ++k)
-        simple = !HasAggregate(query->items[k].expr);
-    std::string text2;
-    if (simple) view.base = Upper(query->from[0].table.back());
-    if (!simple || m_catalog.View(view.base, text2, readOnly, checkOption)) return Fail(at, 1732), nullptr;
+    // Note: a view of rows that stand each for one row of a table (neither
+    // grouped nor distinct, no compound) passes DML on to its tables.
+    CJoinView::Shape shape =
+        query != nullptr ? view.join.Read(*query, m_catalog) : CJoinView::Shape::NotUpdatable;
+    if (shape == CJoinView::Shape::NotUpdatable) return Fail(at, 1732), nullptr;
+    if (shape == CJoinView::Shape::Missing) return Fail(at, 942, view.join.Tables().back().name), nullptr;
+    if (query->from.size() > 1) {
+        view.joined = true;
+        // Note: the view's own column list names its columns.
+        if (const auto* named = m_catalog.Columns(name)) {
+            std::vector<std::string> names;
+            for (const auto& column : *named) names.push_back(column.name);
+            view.join.Rename(names);
+        }
+        return &view;
+    }
+    view.base = view.join.Tables()[0].name;
     const auto* columns = m_catalog.Columns(view.base);
     if (columns == nullptr) return Fail(at, 942, view.base), nullptr;
     view.alias = Upper(query->from[0].alias.empty() ? query->from[0].table.back() : query->from[0].alias);
@@ -2816,7 +2833,10 @@ bool CSqlEmitter::InsertIntoView(const CSqlStatement& statement, ViewTarget& vie
 }
 
 bool CSqlEmitter::Update(const CSqlStatement& statement, std::string& out) {
-    const auto* columns = OpenTarget(statement, "UPDATE ", out);
+    ViewTarget* view = ViewOf(statement.table.back(), statement.tableAt, "UPDATE");
+    if (m_failed) return false;
+    if (view != nullptr && view->joined) return JoinedUpdate(statement, *view, out);
+    const auto* columns = OpenTarget(statement, "UPDATE ", view, out);
     if (columns == nullptr) return false;
     const std::string table = Upper(statement.table.back());
     out += " SET ";
@@ -2885,6 +2905,163 @@ bool CSqlEmitter::Merge(const CSqlStatement& statement, std::string& out) {
 }
 
 bool CSqlEmitter::Delete(const CSqlStatement& statement, std::string& out) {
-    if (OpenTarget(statement, "DELETE FROM ", out) == nullptr) return false;
+    ViewTarget* view = ViewOf(statement.table.back(), statement.tableAt, "DELETE");
+    if (m_failed) return false;
+    if (view != nullptr && view->joined) return JoinedDelete(statement, *view, out);
+    if (OpenTarget(statement, "DELETE FROM ", view, out) == nullptr) return false;
     return CloseTarget(statement, out);
+}
+
+bool CSqlEmitter::JoinRows(ViewTarget& view, std::size_t table) {
+    const CJoinView& join = view.join;
+    // Note: each column of the view is read as TARVEX_Cn, whatever its name.
+    CSqlSelect rows = *view.query;
+    rows.items.clear();
+    std::size_t next = 0;
+    auto name = [&view, &next] { return view.arena.Keep("TARVEX_C" + std::to_string(next++)); };
+    for (std::size_t i = 0; i < view.query->items.size() && i < join.ItemColumns().size(); ++i) {
+        const CSqlSelectItem& item = view.query->items[i];
+        if (item.expr->kind != CSqlExpr::Kind::Star) {
+            CSqlSelectItem named = item;
+            named.alias = name();
+            rows.items.push_back(named);
+            continue;
+        }
+        // Note: "*" stands for the columns it brings, read by their tables' names.
+        for (std::size_t k = 0; k < join.ItemColumns()[i] && next < join.Columns().size(); ++k) {
+            const CJoinView::Column& column = join.Columns()[next];
+            CSqlExpr* read = view.arena.Expr();
+            read->kind = CSqlExpr::Kind::Name;
+            read->at = item.expr->at;
+            read->parts = {
+                view.arena.Keep(QuoteName(join.Tables()[static_cast<std::size_t>(column.table)].alias)),
+                view.arena.Keep(QuoteName(column.base))};
+            CSqlSelectItem named;
+            named.expr = read;
+            named.alias = name();
+            rows.items.push_back(named);
+        }
+    }
+    std::string_view text = m_text;
+    std::vector<Scope> scopes = std::move(m_scopes);
+    m_scopes.clear();
+    m_text = view.text;
+    view.written.clear();
+    bool ok = Query(rows, view.rows, &view.written);
+    m_text = text;
+    m_scopes = std::move(scopes);
+    if (!ok) return false;
+    if (view.rows.rfind("SELECT ", 0) != 0 || view.written.size() != join.Columns().size())
+        return Fail(0, 1732);
+    view.rows.insert(7, QuoteName(join.Tables()[table].alias) + ".rowid AS TARVEX_RID, ");
+    view.base = join.Tables()[table].name;
+    for (std::size_t k = 0; k < view.written.size(); ++k) {
+        view.written[k].name = join.Columns()[k].name;
+        view.written[k].emitted = "TARVEX_V.TARVEX_C" + std::to_string(k);
+    }
+    return true;
+}
+
+CSqlEmitter::Source CSqlEmitter::JoinSource(const ViewTarget& view, std::string_view alias) const {
+    Source source;
+    source.name = Upper(alias.empty() ? std::string_view(view.name) : alias);
+    source.known = true;
+    source.columns = view.written;
+    return source;
+}
+
+bool CSqlEmitter::JoinedWhere(const CSqlStatement& statement, const ViewTarget& view, std::string& out) {
+    out += " WHERE rowid IN (SELECT TARVEX_V.TARVEX_RID FROM (" + view.rows + ") TARVEX_V";
+    if (statement.where != nullptr) {
+        m_scopes.push_back(Scope{});
+        m_scopes.back().sources.push_back(JoinSource(view, statement.alias));
+        out += " WHERE (";
+        Expr(statement.where, out);
+        out += ")";
+        m_scopes.pop_back();
+    }
+    out += ")";
+    return !m_failed;
+}
+
+void CSqlEmitter::JoinedCheck(const ViewTarget& view, std::string& out) const {
+    if (!view.checkOption) return;
+    // Note: RETURNING reads the row as stored, by the table's own name.
+    out += " RETURNING ORA_VIEW_CHECK(EXISTS (SELECT 1 FROM (" + view.rows +
+           ") TARVEX_V WHERE TARVEX_V.TARVEX_RID = " + WrittenName(view.base) + ".rowid))";
+}
+
+bool CSqlEmitter::JoinedUpdate(const CSqlStatement& statement, ViewTarget& view, std::string& out) {
+    std::vector<std::string> names;
+    for (std::string_view column : statement.columns) names.push_back(Upper(column));
+    int code = 0;
+    std::size_t failed = 0;
+    int table = view.join.WriteTarget(names, code, failed);
+    if (table < 0) return Fail(statement.columnAt[failed], code, code == 904 ? names[failed] : "");
+    if (!JoinRows(view, static_cast<std::size_t>(table))) return false;
+    const auto* columns = m_catalog.Columns(view.base);
+    if (columns == nullptr) return Fail(statement.tableAt, 942, view.base);
+    const std::string base = WrittenName(view.base);
+    out += "UPDATE " + base + " SET ";
+    for (std::size_t k = 0; k < names.size(); ++k) {
+        const std::string& column = view.join.Find(names[k])->base;
+        const CSqliteCatalog::Column* found = nullptr;
+        for (const auto& candidate : *columns)
+            if (candidate.name == column) found = &candidate;
+        if (found == nullptr) return Fail(statement.columnAt[k], 904, names[k]);
+        out += (k > 0 ? ", " : "") + QuoteName(found->name) + " = ";
+        if (IsDefault(*statement.values[k])) {
+            out += ColumnDefault(*found, view.base);
+            continue;
+        }
+        // Note: the value reads the view's row of the row it sets (one,
+        // the table's key being kept).
+        out += "(SELECT ";
+        m_scopes.push_back(Scope{});
+        m_scopes.back().sources.push_back(JoinSource(view, statement.alias));
+        bool stored = Store(*found, view.base, statement.values[k], out);
+        m_scopes.pop_back();
+        if (!stored) return false;
+        out += " FROM (" + view.rows + ") TARVEX_V WHERE TARVEX_V.TARVEX_RID = " + base + ".rowid)";
+    }
+    if (!JoinedWhere(statement, view, out)) return false;
+    JoinedCheck(view, out);
+    return true;
+}
+
+bool CSqlEmitter::JoinedDelete(const CSqlStatement& statement, ViewTarget& view, std::string& out) {
+    // Note: of several key-preserved tables, the first in FROM loses the rows.
+    int table = view.join.DeleteTarget();
+    if (table < 0) return Fail(statement.tableAt, 1752);
+    if (!JoinRows(view, static_cast<std::size_t>(table))) return false;
+    out += "DELETE FROM " + WrittenName(view.base);
+    return JoinedWhere(statement, view, out);
+}
+
+bool CSqlEmitter::JoinedInsert(const CSqlStatement& statement, ViewTarget& view, std::string& out) {
+    std::vector<std::string> names;
+    std::vector<std::size_t> ats;
+    for (std::size_t k = 0; k < statement.columns.size(); ++k) {
+        names.push_back(Upper(statement.columns[k]));
+        ats.push_back(statement.columnAt[k]);
+    }
+    if (names.empty())
+        for (const CJoinView::Column& column : view.join.Columns()) {
+            names.push_back(column.name);
+            ats.push_back(statement.tableAt);
+        }
+    int code = 0;
+    std::size_t failed = 0;
+    int table = view.join.WriteTarget(names, code, failed);
+    if (table < 0) return Fail(ats[failed], code, code == 904 ? names[failed] : "");
+    if (!JoinRows(view, static_cast<std::size_t>(table))) return false;
+    CSqlStatement base = statement;
+    base.table = {view.arena.Keep(QuoteName(view.base))};
+    base.columns.clear();
+    base.columnAt = ats;
+    for (const std::string& name : names)
+        base.columns.push_back(view.arena.Keep(QuoteName(view.join.Find(name)->base)));
+    if (!Insert(base, out)) return false;
+    JoinedCheck(view, out);
+    return !m_failed;
 }

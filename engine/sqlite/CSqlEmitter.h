@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/sqlite/CJoinView.h"
 #include "engine/sqlite/CLiteralStore.h"
 #include "engine/sqlite/CSqlScanner.h"
 #include "engine/sqlite/CSqlTree.h"
@@ -59,6 +60,8 @@ public:
     // After Emit: the statement is an INSERT ... VALUES whose every value
     // went to `slots`.
     bool ValuesAllLiterals() const { return m_valuesAllLiterals; }
+    // Whether `expr` calls an aggregate function (not over a window).
+    static bool HasAggregate(const CSqlExpr* expr);
 
 private:
     struct ViewTarget;
@@ -267,8 +270,9 @@ private:
     bool Insert(const CSqlStatement& statement, std::string& out);
     // The target of an UPDATE or DELETE, written after `verb` with its scope
     // opened; null (the failure set) when the table is unknown.
+    // `view`: the view the statement names, as ViewOf found it.
     const std::vector<CSqliteCatalog::Column>* OpenTarget(const CSqlStatement& statement, const char* verb,
-                                                          std::string& out);
+                                                          ViewTarget* view, std::string& out);
     // Writes the WHERE clause and closes the target's scope.
     bool CloseTarget(const CSqlStatement& statement, std::string& out);
     bool Update(const CSqlStatement& statement, std::string& out);
@@ -287,13 +291,29 @@ private:
         std::vector<std::string> columns;          // the view's columns
         std::vector<std::string> bases;            // the table's column of each; "" for an expression
         std::vector<const CSqlExpr*> expressions;  // of each column an expression makes
+        CJoinView join;
+        bool joined = false;
+        std::string rows;            // the view's rows, with TARVEX_RID (see JoinRows)
+        std::vector<Typed> written;  // the view's columns as read from them
     };
     // The view `name` ready for DML of `event` (INSERT, UPDATE, DELETE);
     // null when it is none, when its INSTEAD OF trigger for the event runs
     // instead, or (the failure set) when it takes no DML: WITH READ ONLY,
     // joined, grouped.
     ViewTarget* ViewOf(std::string_view name, std::size_t at, std::string_view event);
-    static bool HasAggregate(const CSqlExpr* expr);
+    // DML through a join view, on its key-preserved table `table`: the
+    // view's rows are a query of their own (TARVEX_V) carrying the rowid of
+    // that table's row (TARVEX_RID), and the statement changes the rows of
+    // the table whose rowids the user's condition selects from them.
+    bool JoinRows(ViewTarget& view, std::size_t table);
+    Source JoinSource(const ViewTarget& view, std::string_view alias) const;
+    bool JoinedUpdate(const CSqlStatement& statement, ViewTarget& view, std::string& out);
+    bool JoinedDelete(const CSqlStatement& statement, ViewTarget& view, std::string& out);
+    bool JoinedInsert(const CSqlStatement& statement, ViewTarget& view, std::string& out);
+    // " WHERE rowid IN (...)" of the rows the condition selects.
+    bool JoinedWhere(const CSqlStatement& statement, const ViewTarget& view, std::string& out);
+    // RETURNING the check of a join view WITH CHECK OPTION: the row changed is a row of the view.
+    void JoinedCheck(const ViewTarget& view, std::string& out) const;
     // A grouped block (GROUP BY, or an aggregate in its select list or
     // HAVING) reads its rows' columns only inside aggregates or as its
     // GROUP BY expressions: ORA-00979, or ORA-00937 without GROUP BY.

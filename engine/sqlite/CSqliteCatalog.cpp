@@ -217,6 +217,40 @@ std::string CSqliteCatalog::UniqueName(std::string_view failed) {
     return {};
 }
 
+std::vector<std::vector<std::string>> CSqliteCatalog::UniqueKeys(std::string_view name) {
+    std::vector<std::vector<std::string>> keys;
+    std::vector<std::string> primary;
+    if (const auto* columns = Columns(name))
+        for (const Column& column : *columns)
+            if (column.primaryKey) primary.push_back(column.name);
+    if (!primary.empty()) keys.push_back(std::move(primary));
+    // Note: an index on an expression (a name of NULL) makes no key of columns.
+    Statement list =
+        Prepare(m_db,
+                "SELECT l.name, upper(i.name) FROM pragma_index_list(?1) l, pragma_index_info(l.name) "
+                "i WHERE l.\"unique\" AND l.partial = 0 ORDER BY l.seq, i.seqno");
+    if (!list) return keys;
+    std::string utf8 = encoding::Cp932ToUtf8(cp932::ToUpperAscii(name));
+    sqlite3_bind_text(list.get(), 1, utf8.c_str(), static_cast<int>(utf8.size()), SQLITE_TRANSIENT);
+    std::string index;
+    bool expression = false;
+    std::vector<std::vector<std::string>> indexed;
+    while (sqlite3_step(list.get()) == SQLITE_ROW) {
+        std::string made = Text(list.get(), 0);
+        if (indexed.empty() || made != index) {
+            if (!indexed.empty() && expression) indexed.pop_back();
+            index = made;
+            expression = false;
+            indexed.emplace_back();
+        }
+        if (sqlite3_column_type(list.get(), 1) == SQLITE_NULL) expression = true;
+        indexed.back().push_back(encoding::Utf8ToCp932(Text(list.get(), 1)));
+    }
+    if (!indexed.empty() && expression) indexed.pop_back();
+    keys.insert(keys.end(), indexed.begin(), indexed.end());
+    return keys;
+}
+
 bool CSqliteCatalog::View(std::string_view name, std::string& text, bool& readOnly, bool& checkOption) {
     CCatalogTables::View view;
     if (!CCatalogTables::FindView(m_db, encoding::Cp932ToUtf8(name), view)) return false;

@@ -75,6 +75,9 @@ public:
     // The name of the unique index (made by CREATE UNIQUE INDEX) of `table`
     // over `columns` ("T.A, T.B" as SQLite reports them, UTF-8); "" when unknown.
     std::string UniqueName(std::string_view failed);
+    // The keys of the table `name` (CP932, any case): the columns (upper
+    // case, CP932) of its primary key and of each unique index on columns.
+    std::vector<std::vector<std::string>> UniqueKeys(std::string_view name);
 
     // The query text (CP932) and options of the view `name` (upper case,
     // CP932); false when `name` is no view the catalog records.

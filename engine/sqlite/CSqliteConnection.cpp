@@ -20,6 +20,7 @@
 #include "engine/sqlite/CDateFormat.h"
 #include "engine/sqlite/CForeignKeyName.h"
 #include "engine/sqlite/CHousekeeping.h"
+#include "engine/sqlite/CJoinView.h"
 #include "engine/sqlite/CMultiTableInsert.h"
 #include "engine/sqlite/CNameList.h"
 #include "engine/sqlite/COraError.h"
@@ -329,7 +330,8 @@ std::unique_ptr<CSqliteConnection> CSqliteConnection::Open(const std::string& da
         !CRandomFunctions::Register(db) ||
         !CSqliteValueFunctions::Register(db, connection->m_session.get()) ||
         !CSqliteDictionary::Install(db) || !CSqliteSystemViews::Register(db, connection->m_session.get()) ||
-        !connection->m_sequences->Register() || !CUnitCatalog::Install(db))
+        !connection->m_sequences->Register() || !CUnitCatalog::Install(db) ||
+        !CJoinView::Register(db, *connection->m_catalog))
         return fail(db);
     CBlockHost::RegisterFunctions(*connection);
     // Note: a file whose CHECK constraints SQLite read as written has them

@@ -103,6 +103,17 @@ const View kViews[] = {
       {"USER_TAB_COLS", nullptr},
       {"ALL_TAB_COLS", "OWNER, *"},
       {"COLS", nullptr}}},
+    // Note: whether a view's column takes DML is the engine's rule of key-preserved tables (CJoinView).
+    {"UPDATABLE_COLUMNS",
+     "TABLE_NAME VARCHAR2(128), COLUMN_NAME VARCHAR2(128), UPDATABLE VARCHAR2(3), INSERTABLE VARCHAR2(3), "
+     "DELETABLE VARCHAR2(3)",
+     "SELECT upper(m.name), upper(p.name), TARVEX_UPDATABLE(upper(m.name), upper(p.name), 'U'), "
+     "TARVEX_UPDATABLE(upper(m.name), upper(p.name), 'I'), TARVEX_UPDATABLE(upper(m.name), upper(p.name), "
+     "'D') FROM main.sqlite_schema m, pragma_table_info(m.name) p WHERE m.type IN ('table', 'view') AND %U",
+     "OWNER",
+     {{"USER_UPDATABLE_COLUMNS", "OWNER, *"},
+      {"ALL_UPDATABLE_COLUMNS", "OWNER, *"},
+      {"DBA_UPDATABLE_COLUMNS", "OWNER, *"}}},
     {"VIEWS", "VIEW_NAME VARCHAR2(128), TEXT_LENGTH NUMBER, TEXT LONG, READ_ONLY VARCHAR2(1)",
      "SELECT v.VIEW_NAME, length(v.TEXT), v.TEXT, v.READ_ONLY FROM main.TARVEX_VIEWS v JOIN "
      "main.sqlite_schema m ON m.type = 'view' AND upper(m.name) = v.VIEW_NAME WHERE v.VIEW_NAME NOT IN "

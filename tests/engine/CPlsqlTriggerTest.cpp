@@ -683,3 +683,32 @@ TEST_F(PlsqlTriggerTest, NothingThatCommitsRunsInATriggerOrAFunctionOfAQuery) {
 }
 
 }  // namespace
+
+// DML through a view fires the statement triggers of the table the view
+// passes it to, once a statement, and UPDATE OF reads the table's columns
+// behind the view's; a view with INSTEAD OF triggers runs those instead.
+TEST_F(PlsqlTriggerTest, StatementTriggersFireForDmlThroughAView) {
+    Exec("CREATE TABLE log (what VARCHAR2(40))");
+    Exec("CREATE TABLE depts (department_id NUMBER(4) PRIMARY KEY, name VARCHAR2(20))");
+    Exec("INSERT INTO depts VALUES (90, 'Executive')");
+    Exec("CREATE VIEW earners AS SELECT employee_id id, salary pay FROM employees WHERE salary > 0");
+    Exec(
+        "CREATE VIEW staff AS SELECT e.employee_id, e.salary, d.name FROM employees e JOIN depts d ON "
+        "d.department_id = e.department_id");
+    EXPECT_EQ(
+        Run("CREATE TRIGGER emp_before BEFORE INSERT OR UPDATE OR DELETE ON employees BEGIN INSERT INTO "
+            "log VALUES ('before'); END;"),
+        "OK 0");
+    EXPECT_EQ(Run("CREATE TRIGGER emp_pay AFTER UPDATE OF salary ON employees BEGIN INSERT INTO log VALUES "
+                  "('pay'); END;"),
+              "OK 0");
+    EXPECT_EQ(
+        Run("CREATE TRIGGER dept_any BEFORE UPDATE ON depts BEGIN INSERT INTO log VALUES ('dept'); END;"),
+        "OK 0");
+    EXPECT_EQ(Run("UPDATE earners SET pay = pay + 1"), "OK 2");
+    EXPECT_EQ(Run("UPDATE staff SET salary = salary + 1 WHERE name = 'Executive'"), "OK 2");
+    EXPECT_EQ(Run("UPDATE earners SET id = id WHERE 1 = 0"), "OK 0");
+    EXPECT_EQ(Run("DELETE FROM staff WHERE employee_id = 101"), "OK 1");
+    EXPECT_EQ(Run("INSERT INTO earners (id, pay) VALUES (102, 5)"), "OK 1");
+    EXPECT_EQ(Rows("SELECT what FROM log ORDER BY rowid"), "before|pay|before|pay|before|before|before");
+}

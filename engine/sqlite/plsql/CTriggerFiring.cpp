@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <utility>
 
+#include "engine/sqlite/CJoinView.h"
 #include "engine/sqlite/CSqlScanner.h"
 #include "engine/sqlite/CSqliteCatalog.h"
 #include "engine/sqlite/CSqliteConnection.h"
@@ -470,6 +471,22 @@ bool CTriggerFiring::Begin(CBlockHost& host, const std::string& sql, bool outerm
     }
     std::vector<CPlsqlSession::DmlScope> parts = ReadDml(sql);
     if (parts.empty()) parts.emplace_back();
+    // Note: DML through a view is DML on the table the view passes it to,
+    // whose statement triggers fire; its SET list names that table's columns.
+    std::vector<std::string> updated;
+    bool viewed = false;
+    for (CPlsqlSession::DmlScope& scope : parts) {
+        if (scope.event == 0) continue;
+        std::vector<std::string> columns =
+            scope.event == 'U' ? UpdatedColumns(sql) : std::vector<std::string>{};
+        std::string base = CJoinView::BaseTable(*connection.m_catalog, scope.table, scope.event, columns);
+        if (base.empty() || connection.m_catalog->HasInsteadOf(scope.table, EventName(scope.event))) continue;
+        scope.table = base;
+        if (scope.event == 'U') {
+            updated = std::move(columns);
+            viewed = true;
+        }
+    }
     const auto& triggers =
         parts[0].event != 0 ? Triggers(connection.m_db, session, parts[0].table) : kNoTriggers;
     bool statementTriggers = false;
@@ -477,7 +494,7 @@ bool CTriggerFiring::Begin(CBlockHost& host, const std::string& sql, bool outerm
     for (CPlsqlSession::DmlScope& scope : parts) {
         // Note: the SET list is read only for a table with triggers.
         if (scope.event == 'U' && !triggers.empty()) {
-            scope.columns = UpdatedColumns(sql);
+            scope.columns = viewed ? updated : UpdatedColumns(sql);
             scope.columnsKnown = true;
         }
         // Note: a single-row INSERT ... VALUES leaves its table readable to its row triggers.
