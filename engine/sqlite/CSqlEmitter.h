@@ -225,6 +225,13 @@ private:
     CSqlType IntervalArithmetic(const CSqlExpr& expr, std::string& out);
     // The digits of a second a date expression shows (-1: a DATE).
     int Fraction(const CSqlExpr& expr, bool& zone);
+    // Whether a date expression's values carry their time zone.
+    bool Zoned(const CSqlExpr& expr);
+    // The zone written in a TIMESTAMP literal's token ("" for none).
+    static std::string_view LiteralZone(std::string_view literal);
+    // `value` stored as a DATE, TIMESTAMP or zoned column holds it.
+    static std::string StoreDate(const CSqliteCatalog::Column& column, const std::string& value,
+                                 const std::string& at);
     struct JsonRow {
         std::string_view name;
         std::string_view pattern;  // %1 the document, %2 the path

@@ -145,11 +145,15 @@ std::string CTimeZone::ShowOffset(std::int32_t seconds) {
     return buffer;
 }
 
-std::string CTimeZone::MachineOffset() {
+std::string CTimeZone::MachineOffset() { return Machine().Show(); }
+
+CTimeZone CTimeZone::Machine() {
     std::time_t now = std::time(nullptr);
     std::tm local{};
     localtime_r(&now, &local);
-    return ShowOffset(static_cast<std::int32_t>(local.tm_gmtoff));
+    CTimeZone zone;
+    zone.offset = static_cast<std::int32_t>(local.tm_gmtoff);
+    return zone;
 }
 
 std::string CTimeZone::Directory() {

@@ -36,8 +36,10 @@ public:
 
     // The offset "+hh:mi" of `seconds`.
     static std::string ShowOffset(std::int32_t seconds);
-    // The machine's offset from UTC now, as "+hh:mi" (TZ is honoured).
+    // The machine's offset from UTC now, as "+hh:mi" (TZ is honoured), and
+    // as a zone.
     static std::string MachineOffset();
+    static CTimeZone Machine();
     // The folder of the zone database: TZDIR, else /usr/share/zoneinfo.
     static std::string Directory();
 
