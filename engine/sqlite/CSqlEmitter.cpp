@@ -640,6 +640,15 @@ std::string CSqlEmitter::OrderKey(const CSqlExpr& expr) {
     return exact ? "ORA_NUMKEY(" + key + ")" : key;
 }
 
+CSqlEmitter::Typed CSqlEmitter::TableColumn(const CSqliteCatalog::Column& column, const std::string& source) {
+    Typed typed{column.name, TypeOfColumn(column)};
+    // Note: a value WITH LOCAL TIME ZONE is kept in the database's zone and
+    // read in the session's.
+    if (column.zone == CSqliteCatalog::Column::kLocalZone)
+        typed.emitted = "ORA_LTZ(" + QuoteName(source) + "." + QuoteName(column.name) + ")";
+    return typed;
+}
+
 bool CSqlEmitter::TableSource(const CSqlFromItem& item, Source& source, std::string& text) {
     std::string_view name = item.table.back();
     std::string upper = Upper(name);
@@ -664,14 +673,7 @@ bool CSqlEmitter::TableSource(const CSqlFromItem& item, Source& source, std::str
         columns == nullptr && item.table.size() == 1 ? CSqliteDictionary::PublicView(upper) : "";
     if (!shared.empty()) columns = m_catalog.Columns(shared.substr(1, shared.size() - 2));
     if (columns == nullptr) return Fail(item.at, 942, upper);
-    for (const auto& column : *columns) {
-        source.columns.push_back(Typed{column.name, TypeOfColumn(column)});
-        // Note: a value WITH LOCAL TIME ZONE is kept in the database's zone
-        // and read in the session's.
-        if (column.zone == CSqliteCatalog::Column::kLocalZone)
-            source.columns.back().emitted =
-                "ORA_LTZ(" + QuoteName(source.name) + "." + QuoteName(column.name) + ")";
-    }
+    for (const auto& column : *columns) source.columns.push_back(TableColumn(column, source.name));
     source.known = true;
     // Note: a schema before the name is the user's own; the file has one.
     text = shared.empty() ? WrittenName(name) : shared + (item.alias.empty() ? " " + std::string(name) : "");
@@ -2777,7 +2779,7 @@ const std::vector<CSqliteCatalog::Column>* CSqlEmitter::OpenTarget(const CSqlSta
     Scope scope;
     Source source;
     source.name = Upper(statement.alias.empty() ? statement.table.back() : statement.alias);
-    for (const auto& column : *columns) source.columns.push_back(Typed{column.name, TypeOfColumn(column)});
+    for (const auto& column : *columns) source.columns.push_back(TableColumn(column, source.name));
     scope.sources.push_back(source);
     m_scopes.push_back(scope);
     out += verb + WrittenName(statement.table.back());

@@ -111,6 +111,8 @@ private:
     bool FromSources(const CSqlSelect& block, Scope& scope, std::vector<std::string>& texts);
     bool EachSource(const CSqlSelect& block, Scope& scope, std::vector<std::string>& texts);
     bool TableSource(const CSqlFromItem& item, Source& source, std::string& text);
+    // A column of a table named `source` in the statement, as it is read.
+    static Typed TableColumn(const CSqliteCatalog::Column& column, const std::string& source);
     // JSON_TABLE: SQLite's json_each over the document, the columns read
     // from each row's JSON (NULL where a value is missing or does not fit).
     bool JsonTableSource(const CSqlFromItem& item, Source& source, std::string& text);

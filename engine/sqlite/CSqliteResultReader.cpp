@@ -61,8 +61,10 @@ std::string ShowTimestamp(std::string_view stored, const ColumnPlan& plan) {
 }
 
 // The width of a timestamp as ShowTimestamp writes it.
+// Note: a zone is an offset or a region's name, the longest 32 bytes
+// (America/Argentina/ComodRivadavia): a column never cuts one.
 long TimestampWidth(int fraction, bool zone) {
-    return 17 + (fraction > 0 ? fraction + 1 : 0) + (zone ? 7 : 0);
+    return 17 + (fraction > 0 ? fraction + 1 : 0) + (zone ? 33 : 0);
 }
 
 // A stored date as the session shows it; other text unchanged.

@@ -56,6 +56,14 @@ TEST(CZoneFileTest, TokyoKeepsOneOffsetAndBrokenFilesAreRefused) {
     std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     ASSERT_GT(bytes.size(), 100u);
     EXPECT_FALSE(broken.Parse(bytes.substr(0, bytes.size() / 2)));
+    // No cut and no changed byte reads outside the data.
+    for (std::size_t size = 0; size < bytes.size(); size += 7) broken.Parse(bytes.substr(0, size));
+    for (std::size_t at = 0; at < bytes.size(); ++at) {
+        std::string changed = bytes;
+        changed[at] = static_cast<char>(0xFF);
+        std::int32_t offset = 0;
+        if (broken.Parse(changed)) broken.OffsetOfLocal(broken.TypeAt(0).offset, offset);
+    }
     EXPECT_FALSE(broken.Load(CTimeZone::Directory() + "/no/such/zone"));
 }
 

@@ -67,7 +67,9 @@ int ReadStored(const CSqliteSession& session, std::string_view text, Zoned& out)
 // blank, or from its last sign on. 0, or the server's number.
 int ReadText(const CSqliteSession& session, const std::string& text, const std::string* format, Zoned& out) {
     if (ReadStored(session, text, out) == 0) return 0;
-    static const std::array<std::string, 2> kForms = {"YYYY-MM-DD HH24:MI:SS.FF", "RR-MM-DD HH24:MI:SSXFF"};
+    // Note: RR reads four digits too; YYYY would take "20" for the year 20.
+    static const std::array<std::string, 3> kForms = {"RR-MM-DD HH24:MI:SSXFF", "RR-MM-DD HH24:MI:SS",
+                                                      "RR-MM-DD"};
     int failed = 1861;
     for (std::size_t split : {text.rfind(' '), text.find_last_of("+-")}) {
         if (split == std::string::npos || split < 8) continue;
@@ -82,8 +84,8 @@ int ReadText(const CSqliteSession& session, const std::string& text, const std::
         if (format != nullptr) {
             code = CDateFormat::Read(date, *format, out.local, session.dateLanguage);
         } else {
-            code = CDateFormat::Read(date, kForms[0], out.local, session.dateLanguage);
-            if (code != 0) code = CDateFormat::Read(date, kForms[1], out.local, session.dateLanguage);
+            for (const std::string& form : kForms)
+                if ((code = CDateFormat::Read(date, form, out.local, session.dateLanguage)) == 0) break;
         }
         if (code != 0) {
             failed = code;
