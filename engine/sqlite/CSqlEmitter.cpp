@@ -1817,6 +1817,13 @@ CSqlType CSqlEmitter::IntervalArithmetic(const CSqlExpr& expr, std::string& out)
     return CSqlType::Date;
 }
 
+bool CSqlEmitter::IsDifference(const CSqlExpr& expr) {
+    if (expr.kind == CSqlExpr::Kind::Row && expr.args.size() == 1) return IsDifference(*expr.args[0]);
+    bool zone = false;
+    return expr.kind == CSqlExpr::Kind::Binary && expr.text == "-" &&
+           (Fraction(*expr.args[0], zone) >= 0 || Fraction(*expr.args[1], zone) >= 0);
+}
+
 bool CSqlEmitter::Zoned(const CSqlExpr& expr) {
     bool zone = false;
     Fraction(expr, zone);
@@ -1883,7 +1890,8 @@ int CSqlEmitter::Fraction(const CSqlExpr& expr, bool& zone) {
             return -1;
         }
         case Kind::Binary:
-            if (IsInterval(expr.args[1]) || IsIntervalCall(expr.args[1]))
+            if (IsInterval(expr.args[1]) || IsIntervalCall(expr.args[1]) ||
+                ((expr.text == "+" || expr.text == "-") && IsDifference(*expr.args[1])))
                 return Fraction(*expr.args[0], zone);
             if (IsInterval(expr.args[0]) || IsIntervalCall(expr.args[0]))
                 return Fraction(*expr.args[1], zone);
@@ -2443,6 +2451,19 @@ CSqlType CSqlEmitter::Binary(const CSqlExpr& expr, std::string& out) {
         out += "ORA_CONCAT(" + (lt == CSqlType::Date ? "TO_CHAR(" + left + ")" : left) + ", " +
                (rt == CSqlType::Date ? "TO_CHAR(" + right + ")" : right) + ")";
         return CSqlType::Text;
+    }
+    // Note: a date moves by the difference of two timestamps as by any
+    // interval.
+    auto difference = [](const std::string& text) {
+        return text.starts_with("ORA_TS_DIFF(") || text.starts_with("(ORA_TS_DIFF(");
+    };
+    if ((op == "+" || op == "-") && lt == CSqlType::Date && IsText(rt) && difference(right)) {
+        out += "ORA_ADD_INTERVAL(" + left + ", " + right + ", " + (op == "-" ? "-1" : "1") + ")";
+        return CSqlType::Date;
+    }
+    if (op == "+" && rt == CSqlType::Date && IsText(lt) && difference(left)) {
+        out += "ORA_ADD_INTERVAL(" + right + ", " + left + ", 1)";
+        return CSqlType::Date;
     }
     // Text in arithmetic is read as a number, as the server converts it.
     if (IsText(lt)) left = "TO_NUMBER(" + left + ")";

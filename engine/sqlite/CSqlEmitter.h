@@ -227,6 +227,8 @@ private:
     CSqlType IntervalArithmetic(const CSqlExpr& expr, std::string& out);
     // The digits of a second a date expression shows (-1: a DATE).
     int Fraction(const CSqlExpr& expr, bool& zone);
+    // Whether an expression is a difference of timestamps (an interval).
+    bool IsDifference(const CSqlExpr& expr);
     // Whether a date expression's values carry their time zone.
     bool Zoned(const CSqlExpr& expr);
     // The zone written in a TIMESTAMP literal's token ("" for none).

@@ -40,6 +40,9 @@ TEST_F(CZonedTimestampTest, ArithmeticFollowsTheTypesOfItsOperands) {
         {"TO_CHAR(TIMESTAMP '2020-01-02 10:00:00' + 1, 'YYYY-MM-DD HH24:MI')", "2020-01-03 10:00"},
         {"TIMESTAMP '2020-01-02 10:00:00' + NUMTODSINTERVAL(36, 'HOUR')", "20-01-03 22:00:00.000000000"},
         {"TIMESTAMP '2020-01-01 10:00:00 -05:00' + INTERVAL '1' DAY", "20-01-02 10:00:00.000000000 -05:00"},
+        {"TIMESTAMP '2020-01-01 10:00:00 +09:00' + (TIMESTAMP '2020-01-02 06:00:00' - TIMESTAMP '2020-01-01 "
+         "00:00:00')",
+         "20-01-02 16:00:00.000000000 +09:00"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(Rows(std::string("SELECT ") + c.expression + " FROM DUAL"), c.answer) << c.expression;
