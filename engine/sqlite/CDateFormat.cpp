@@ -590,6 +590,8 @@ bool CDateFormat::IsValid(const CDateTime& v) {
 
 bool CDateFormat::ParseStored(std::string_view text, CDateTime& value) {
     std::string error;
+    // Note: a zoned value is read as its local time; its zone follows it.
+    if (text.size() > 30 && text[29] == ' ' && text[19] == '.') text = text.substr(0, 29);
     std::string_view format = text.size() > 19   ? "YYYY-MM-DD HH24:MI:SS.FF9"
                               : text.size() > 10 ? "YYYY-MM-DD HH24:MI:SS"
                                                  : "YYYY-MM-DD";

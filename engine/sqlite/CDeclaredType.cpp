@@ -121,7 +121,16 @@ short ToShort(long value) {
 CDeclaredType::Description CDeclaredType::Describe(std::string_view declared) {
     std::string name;
     std::vector<long> arguments;
-    Split(declared, name, arguments);
+    std::string text = Normalise(declared);
+    int zoneType = 0;
+    if (text.starts_with("TIMESTAMP") && text.find("TIME") != text.rfind("TIME")) {
+        zoneType =
+            text.find("LOCAL") != std::string::npos ? servertype::kTimestampLtz : servertype::kTimestampTz;
+        std::size_t open = text.find('(');
+        text = "TIMESTAMP" +
+               (open == std::string::npos ? std::string() : text.substr(open, text.find(')') - open + 1));
+    }
+    Split(text, name, arguments);
     Description out;
     const TypeRule* rule = nullptr;
     for (const TypeRule& candidate : kTypes)
@@ -172,6 +181,8 @@ CDeclaredType::Description CDeclaredType::Describe(std::string_view declared) {
                 if (rule->serverType == servertype::kTimestamp) {
                     out.fraction = arguments.empty() ? 6 : static_cast<int>(arguments[0]);
                     column.scale = ToShort(out.fraction);
+                    if (zoneType != 0) column.serverType = zoneType;
+                    out.zone = zoneType == servertype::kTimestampTz;
                 }
             } else if (rule->serverType >= servertype::kClob) {
                 column.size = kLobSize;

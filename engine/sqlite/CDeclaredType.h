@@ -16,6 +16,8 @@ public:
         bool isDate = false;
         // TIMESTAMP(n): the digits of a second shown; -1 for a DATE.
         int fraction = -1;
+        // TIMESTAMP ... WITH TIME ZONE: its values carry their zone.
+        bool zone = false;
         // NUMBER(p, s): values are shown rounded to the scale, as the server
         // stores them.
         bool roundsToScale = false;

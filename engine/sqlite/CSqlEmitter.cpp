@@ -10,6 +10,7 @@
 #include "engine/sqlite/CSqliteDictionary.h"
 #include "engine/sqlite/CSqliteValueFunctions.h"
 #include "engine/sqlite/values/CIntervalLiteral.h"
+#include "engine/sqlite/values/CTimeZone.h"
 #include "text/Cp932.h"
 #include "text/Encoding.h"
 
@@ -35,8 +36,13 @@ bool HoldsLongNumbers(const CSqliteCatalog::Column& column) {
 }
 
 CValueType TypeOfColumn(const CSqliteCatalog::Column& column) {
-    return CValueType{column.type, column.length, column.charSemantics, HoldsLongNumbers(column),
-                      column.fraction};
+    return CValueType{column.type,
+                      column.length,
+                      column.charSemantics,
+                      HoldsLongNumbers(column),
+                      column.fraction,
+                      column.zone == CSqliteCatalog::Column::kZoned,
+                      column.zone == CSqliteCatalog::Column::kLocalZone};
 }
 
 bool IsInterval(const CSqlExpr* expr) { return expr->kind == CSqlExpr::Kind::Interval; }
@@ -179,6 +185,13 @@ constexpr FunctionRow kFunctions[] = {
     {"TO_DATE", "", Result::Date},
     {"TO_TIMESTAMP", "TO_DATE", Result::Date},
     {"ADD_MONTHS", "", Result::Date},
+    {"FROM_TZ", "ORA_FROM_TZ", Result::Date},
+    {"NEW_TIME", "ORA_NEW_TIME", Result::Date},
+    {"SYS_EXTRACT_UTC", "ORA_SYS_EXTRACT_UTC", Result::Date},
+    {"TZ_OFFSET", "ORA_TZ_OFFSET", Result::Text},
+    {"TO_TIMESTAMP_TZ", "ORA_TO_TIMESTAMP_TZ", Result::Date},
+    {"AT TIME ZONE", "ORA_AT_ZONE", Result::Date},
+    {"AT LOCAL", "ORA_AT_LOCAL", Result::Date},
     {"LAST_DAY", "", Result::Date},
     {"MONTHS_BETWEEN", "ORA_MONTHS_BETWEEN", Result::Number},
     {"COUNT", "", Result::Number},
@@ -267,7 +280,24 @@ constexpr std::string_view kRefusedPrefixes[] = {"XML", "JSON", "REGEXP_", "DBMS
 // The server's single-row, aggregate and analytic functions the embedded
 // engine lacks: refused by name (ORA-03001), never taken for an unknown name.
 // Functions the server calls without brackets, lacked here.
-constexpr std::string_view kBareFunctions[] = {"DBTIMEZONE", "SESSIONTIMEZONE", "ITERATION_NUMBER"};
+constexpr std::string_view kBareFunctions[] = {"ITERATION_NUMBER"};
+
+// Functions the server calls without brackets: the engine's function and
+// the result's type.
+struct BareRow {
+    std::string_view name;
+    const char* emitted;
+    CSqlType type;
+};
+constexpr BareRow kBareRows[] = {
+    {"SYSDATE", "SYSDATE()", CSqlType::Date},
+    {"CURRENT_DATE", "ORA_CURRENT_DATE()", CSqlType::Date},
+    {"SYSTIMESTAMP", "ORA_SYSTIMESTAMP()", CSqlType::Date},
+    {"CURRENT_TIMESTAMP", "ORA_CURRENT_TIMESTAMP()", CSqlType::Date},
+    {"LOCALTIMESTAMP", "ORA_LOCALTIMESTAMP()", CSqlType::Date},
+    {"SESSIONTIMEZONE", "ORA_SESSIONTIMEZONE()", CSqlType::Text},
+    {"DBTIMEZONE", "ORA_DBTIMEZONE()", CSqlType::Text},
+};
 
 constexpr std::string_view kServerFunctions[] = {"ANY_VALUE",
                                                  "APPROX_COUNT",
@@ -302,7 +332,6 @@ constexpr std::string_view kServerFunctions[] = {"ANY_VALUE",
                                                  "CURRENT_TIMESTAMP",
                                                  "CV",
                                                  "DATAOBJ_TO_PARTITION",
-                                                 "DBTIMEZONE",
                                                  "DECOMPOSE",
                                                  "DEPTH",
                                                  "DEREF",
@@ -310,7 +339,6 @@ constexpr std::string_view kServerFunctions[] = {"ANY_VALUE",
                                                  "EXTRACTVALUE",
                                                  "FEATURE_ID",
                                                  "FEATURE_VALUE",
-                                                 "FROM_TZ",
                                                  "GROUPING",
                                                  "GROUPING_ID",
                                                  "GROUP_ID",
@@ -320,7 +348,6 @@ constexpr std::string_view kServerFunctions[] = {"ANY_VALUE",
                                                  "LOCALTIMESTAMP",
                                                  "MAKE_REF",
                                                  "NCHR",
-                                                 "NEW_TIME",
                                                  "NLSSORT",
                                                  "NLS_CHARSET_DECL_LEN",
                                                  "NLS_CHARSET_ID",
@@ -347,7 +374,6 @@ constexpr std::string_view kServerFunctions[] = {"ANY_VALUE",
                                                  "ROWIDTOCHAR",
                                                  "ROWIDTONCHAR",
                                                  "SCN_TO_TIMESTAMP",
-                                                 "SESSIONTIMEZONE",
                                                  "SET",
                                                  "SKEWNESS_POP",
                                                  "SKEWNESS_SAMP",
@@ -362,11 +388,9 @@ constexpr std::string_view kServerFunctions[] = {"ANY_VALUE",
                                                  "TO_LOB",
                                                  "TO_MULTI_BYTE",
                                                  "TO_SINGLE_BYTE",
-                                                 "TO_TIMESTAMP_TZ",
                                                  "TO_UTC_TIMESTAMP_TZ",
 
                                                  "TREAT",
-                                                 "TZ_OFFSET",
                                                  "UPDATEXML",
                                                  "VALIDATE_CONVERSION",
                                                  "VALUE"};
@@ -613,7 +637,17 @@ std::string CSqlEmitter::OrderKey(const CSqlExpr& expr) {
     CSqlType type = Expr(&expr, key);
     // Note: a computed number sorts on its exact value.
     bool exact = type == CSqlType::Number && (IsComputed(expr) || Wide(expr));
+    if (type == CSqlType::Date && Zoned(expr)) return "ORA_TZ_KEY(" + key + ")";
     return exact ? "ORA_NUMKEY(" + key + ")" : key;
+}
+
+CSqlEmitter::Typed CSqlEmitter::TableColumn(const CSqliteCatalog::Column& column, const std::string& source) {
+    Typed typed{column.name, TypeOfColumn(column)};
+    // Note: a value WITH LOCAL TIME ZONE is kept in the database's zone and
+    // read in the session's.
+    if (column.zone == CSqliteCatalog::Column::kLocalZone)
+        typed.emitted = "ORA_LTZ(" + QuoteName(source) + "." + QuoteName(column.name) + ")";
+    return typed;
 }
 
 bool CSqlEmitter::TableSource(const CSqlFromItem& item, Source& source, std::string& text) {
@@ -640,7 +674,7 @@ bool CSqlEmitter::TableSource(const CSqlFromItem& item, Source& source, std::str
         columns == nullptr && item.table.size() == 1 ? CSqliteDictionary::PublicView(upper) : "";
     if (!shared.empty()) columns = m_catalog.Columns(shared.substr(1, shared.size() - 2));
     if (columns == nullptr) return Fail(item.at, 942, upper);
-    for (const auto& column : *columns) source.columns.push_back(Typed{column.name, TypeOfColumn(column)});
+    for (const auto& column : *columns) source.columns.push_back(TableColumn(column, source.name));
     source.known = true;
     // Note: a schema before the name is the user's own; the file has one.
     text = shared.empty() ? WrittenName(name) : shared + (item.alias.empty() ? " " + std::string(name) : "");
@@ -1529,6 +1563,15 @@ CSqlType CSqlEmitter::ExprNode(const CSqlExpr* expr, std::string& out) {
 
 CSqlType CSqlEmitter::DateLiteral(const CSqlExpr& expr, std::string& out) {
     std::string_view body = expr.text.substr(1, expr.text.size() - 2);
+    std::string_view zoneText = expr.timestamp ? LiteralZone(expr.text) : std::string_view();
+    CTimeZone zone;
+    if (!zoneText.empty()) {
+        body = body.substr(0, static_cast<std::size_t>(zoneText.data() - body.data()));
+        while (!body.empty() && body.back() == ' ') body.remove_suffix(1);
+        // Note: a region may be followed by its abbreviation ('US/Pacific PDT').
+        if (int code = CTimeZone::Parse(zoneText.substr(0, zoneText.find(' ')), zone); code != 0)
+            return Fail(expr.at, code), CSqlType::Unknown;
+    }
     std::size_t fraction = body.find('.');
     int nanos = 0;
     if (expr.timestamp && fraction != std::string_view::npos) {
@@ -1549,6 +1592,13 @@ CSqlType CSqlEmitter::DateLiteral(const CSqlExpr& expr, std::string& out) {
         return CSqlType::Unknown;
     }
     value.nanos = nanos;
+    if (!zoneText.empty()) {
+        std::int32_t offset = 0;
+        if (int code = zone.OffsetOfLocal(CTimeZone::Seconds(value), offset); code != 0)
+            return Fail(expr.at, code), CSqlType::Unknown;
+        out += Quote(CTimeZone::Store(value, zone));
+        return CSqlType::Date;
+    }
     out += Quote(CDateFormat::ToStored(value));
     return CSqlType::Date;
 }
@@ -1557,6 +1607,11 @@ CValueType CSqlEmitter::Describe(const CSqlExpr& expr, CSqlType kind) {
     CValueType out{kind, 0, false};
     if (kind == CSqlType::Number && !m_failed) out.wide = Wide(expr);
     if (kind == CSqlType::Date && !m_failed) out.fraction = Fraction(expr, out.zone);
+    if (kind == CSqlType::Date && !m_failed && expr.kind == CSqlExpr::Kind::Name) {
+        CSqlType found = CSqlType::Unknown;
+        CValueType column;
+        if (Resolve(expr, found, &column)) out.localZone = column.localZone;
+    }
     if (!IsText(kind) || m_failed) return out;
     if (expr.kind == CSqlExpr::Kind::Name) {
         CSqlType found = CSqlType::Unknown;
@@ -1770,11 +1825,42 @@ CSqlType CSqlEmitter::IntervalArithmetic(const CSqlExpr& expr, std::string& out)
     return CSqlType::Date;
 }
 
+bool CSqlEmitter::IsDifference(const CSqlExpr& expr) {
+    if (expr.kind == CSqlExpr::Kind::Row && expr.args.size() == 1) return IsDifference(*expr.args[0]);
+    bool zone = false;
+    return expr.kind == CSqlExpr::Kind::Binary && expr.text == "-" &&
+           (Fraction(*expr.args[0], zone) >= 0 || Fraction(*expr.args[1], zone) >= 0);
+}
+
+bool CSqlEmitter::Zoned(const CSqlExpr& expr) {
+    bool zone = false;
+    Fraction(expr, zone);
+    return zone;
+}
+
+std::string_view CSqlEmitter::LiteralZone(std::string_view literal) {
+    // Note: the zone follows the time after a blank: '2020-01-01 10:00:00 +09:00'.
+    std::string_view body = literal.size() >= 2 ? literal.substr(1, literal.size() - 2) : literal;
+    std::size_t time = body.find(' ');
+    if (time == std::string_view::npos) return {};
+    std::size_t zone = body.find_first_not_of(' ', body.find(' ', body.find_first_not_of(' ', time)));
+    return zone == std::string_view::npos ? std::string_view() : body.substr(zone);
+}
+
+std::string CSqlEmitter::StoreDate(const CSqliteCatalog::Column& column, const std::string& value,
+                                   const std::string& at) {
+    std::string digits = std::to_string(std::max(column.fraction, 0));
+    if (column.zone != 0)
+        return "ORA_STORE_TZ(" + value + ", " + at + ", " + digits + ", " + std::to_string(column.zone) + ")";
+    return "ORA_STORE_DATE(" + value + ", " + at + ", " + digits + ")";
+}
+
 int CSqlEmitter::Fraction(const CSqlExpr& expr, bool& zone) {
     using Kind = CSqlExpr::Kind;
     zone = false;
     switch (expr.kind) {
         case Kind::DateLiteral:
+            zone = expr.timestamp && !LiteralZone(expr.text).empty();
             return expr.timestamp ? 9 : -1;
         case Kind::Name: {
             std::string name = expr.parts.size() == 1 ? Upper(expr.parts[0]) : std::string();
@@ -1784,21 +1870,42 @@ int CSqlEmitter::Fraction(const CSqlExpr& expr, bool& zone) {
             }
             CSqlType type = CSqlType::Unknown;
             CValueType column;
-            return Resolve(expr, type, &column) ? column.fraction : -1;
+            if (!Resolve(expr, type, &column)) return -1;
+            zone = column.zone;
+            return column.fraction;
         }
         case Kind::Call: {
             std::string name = Upper(expr.text);
             if (name == "TO_TIMESTAMP") return 9;
-            if (name == "CAST") return CSqliteCatalog::Describe("CAST", expr.detail).fraction;
-            if ((name == "NVL" || name == "COALESCE" || name == "GREATEST" || name == "LEAST") &&
+            if (name == "TO_TIMESTAMP_TZ") return zone = true, 9;
+            if ((name == "FROM_TZ" || name == "AT TIME ZONE" || name == "AT LOCAL") && !expr.args.empty()) {
+                int digits = std::max(Fraction(*expr.args[0], zone), 0);
+                return zone = true, digits;
+            }
+            if (name == "SYS_EXTRACT_UTC" && !expr.args.empty()) {
+                int digits = Fraction(*expr.args[0], zone);
+                return zone = false, digits;
+            }
+            if (name == "CAST") {
+                CSqliteCatalog::Column type = CSqliteCatalog::Describe("CAST", expr.detail);
+                zone = type.zone == CSqliteCatalog::Column::kZoned;
+                return type.fraction;
+            }
+            if ((name == "NVL" || name == "COALESCE" || name == "GREATEST" || name == "LEAST" ||
+                 name == "MIN" || name == "MAX") &&
                 !expr.args.empty())
                 return Fraction(*expr.args[0], zone);
             return -1;
         }
         case Kind::Binary:
-            if (IsInterval(expr.args[1])) return Fraction(*expr.args[0], zone);
-            if (IsInterval(expr.args[0])) return Fraction(*expr.args[1], zone);
+            if (IsInterval(expr.args[1]) || IsIntervalCall(expr.args[1]) ||
+                ((expr.text == "+" || expr.text == "-") && IsDifference(*expr.args[1])))
+                return Fraction(*expr.args[0], zone);
+            if (IsInterval(expr.args[0]) || IsIntervalCall(expr.args[0]))
+                return Fraction(*expr.args[1], zone);
             return -1;
+        case Kind::Row:
+            return expr.args.size() == 1 ? Fraction(*expr.args[0], zone) : -1;
         default:
             return -1;
     }
@@ -1948,14 +2055,8 @@ CSqlType CSqlEmitter::Name(const CSqlExpr& expr, std::string& out) {
             Fail(expr.at, 3001, last);
             return CSqlType::Unknown;
         }
-        if (last == "SYSDATE" || last == "CURRENT_DATE") {
-            out += "SYSDATE()";
-            return CSqlType::Date;
-        }
-        if (last == "SYSTIMESTAMP" || last == "CURRENT_TIMESTAMP" || last == "LOCALTIMESTAMP") {
-            out += "ORA_SYSTIMESTAMP()";
-            return CSqlType::Date;
-        }
+        for (const BareRow& row : kBareRows)
+            if (last == row.name) return out += row.emitted, row.type;
         if (last == "CONNECT_BY_ISLEAF" && m_level == Level::Rows) {
             out += m_leaf;
             return CSqlType::Number;
@@ -2116,6 +2217,17 @@ CSqlType CSqlEmitter::Call(const CSqlExpr& expr, std::string& out) {
             return CSqlType::Unknown;
         }
     if (name == "GROUPING" || name == "GROUPING_ID") return Grouping(expr, out);
+    if ((name == "MIN" || name == "MAX") && expr.args.size() == 1 && !expr.over && !expr.distinct &&
+        Zoned(*expr.args[0])) {
+        // Note: zoned values are least and greatest by their instants; the
+        // instant (29 bytes) leads the value it is taken from.
+        std::string value;
+        ++m_aggregates;
+        Expr(expr.args[0], value);
+        --m_aggregates;
+        out += "substr(" + name + "(ORA_TZ_KEY(" + value + ") || '|' || " + value + "), 31)";
+        return CSqlType::Date;
+    }
     if (name == "CARDINALITY") return Cardinality(expr, out);
     if (name == "EXTRACT" || name == "CAST") return Special(expr, out);
     if (name == "GREATEST" || name == "LEAST") return Extreme(expr, out);
@@ -2176,7 +2288,7 @@ CSqlType CSqlEmitter::Call(const CSqlExpr& expr, std::string& out) {
         (Wide(*expr.args[0]) || IsComputed(*expr.args[0])))
         out.replace(start, 3, name == "MIN" ? "ORA_MIN" : "ORA_MAX");
     // Note: a conversion that fails points at the value it converts.
-    if (name == "TO_DATE" || name == "TO_TIMESTAMP") {
+    if (name == "TO_DATE" || name == "TO_TIMESTAMP" || name == "TO_TIMESTAMP_TZ") {
         if (expr.args.size() == 1) out += ", NULL";
         out += ", " + std::to_string(expr.args.empty() ? expr.at : expr.args[0]->at);
     }
@@ -2259,11 +2371,22 @@ CSqlType CSqlEmitter::Special(const CSqlExpr& expr, std::string& out) {
     CSqlType type = Expr(expr.args[0], argument);
     if (Upper(expr.text) == "EXTRACT") {
         std::string field = Upper(expr.detail);
-        constexpr std::string_view kFields[] = {"YEAR", "MONTH", "DAY", "HOUR", "MINUTE", "SECOND"};
+        constexpr std::string_view kFields[] = {"YEAR",          "MONTH",           "DAY",
+                                                "HOUR",          "MINUTE",          "SECOND",
+                                                "TIMEZONE_HOUR", "TIMEZONE_MINUTE", "TIMEZONE_REGION",
+                                                "TIMEZONE_ABBR"};
         if (std::find(std::begin(kFields), std::end(kFields), field) == std::end(kFields)) {
             Fail(expr.at, 3001, "EXTRACT(" + field + ")");
             return CSqlType::Unknown;
         }
+        // Note: a zoned value's fields are its instant's in UTC; a zone's
+        // fields are read from the value's zone.
+        bool zoneField = field.starts_with("TIMEZONE_");
+        if (type == CSqlType::Date && (zoneField || Zoned(*expr.args[0]))) {
+            out += "ORA_EXTRACT_TZ('" + field + "', " + argument + ")";
+            return field == "TIMEZONE_REGION" || field == "TIMEZONE_ABBR" ? CSqlType::Text : CSqlType::Number;
+        }
+        if (zoneField) return Fail(expr.at, 30076), CSqlType::Unknown;
         // Note: a text is a date, or an interval as intervals travel.
         std::string value = IsText(type) ? "CASE WHEN ORA_IS_INTERVAL(" + argument + ") THEN " + argument +
                                                " ELSE TO_DATE(" + argument + ") END"
@@ -2286,8 +2409,11 @@ CSqlType CSqlEmitter::Special(const CSqlExpr& expr, std::string& out) {
                    (column.type == CSqlType::Char ? "1" : "0") + ", 'CAST', " + at + ")";
             return column.type;
         case CSqlType::Date:
-            out += "ORA_STORE_DATE(" + argument + ", " + at + ", " +
-                   std::to_string(std::max(column.fraction, 0)) + ")";
+            // Note: a value WITH LOCAL TIME ZONE is read in the session's zone.
+            if (column.zone == CSqliteCatalog::Column::kLocalZone)
+                out += "ORA_LTZ(" + StoreDate(column, argument, at) + ")";
+            else
+                out += StoreDate(column, argument, at);
             return CSqlType::Date;
         case CSqlType::Unknown:
             break;
@@ -2334,9 +2460,31 @@ CSqlType CSqlEmitter::Binary(const CSqlExpr& expr, std::string& out) {
                (rt == CSqlType::Date ? "TO_CHAR(" + right + ")" : right) + ")";
         return CSqlType::Text;
     }
+    // Note: a date moves by the difference of two timestamps as by any
+    // interval.
+    auto difference = [](const std::string& text) {
+        return text.starts_with("ORA_TS_DIFF(") || text.starts_with("(ORA_TS_DIFF(");
+    };
+    if ((op == "+" || op == "-") && lt == CSqlType::Date && IsText(rt) && difference(right)) {
+        out += "ORA_ADD_INTERVAL(" + left + ", " + right + ", " + (op == "-" ? "-1" : "1") + ")";
+        return CSqlType::Date;
+    }
+    if (op == "+" && rt == CSqlType::Date && IsText(lt) && difference(left)) {
+        out += "ORA_ADD_INTERVAL(" + right + ", " + left + ", 1)";
+        return CSqlType::Date;
+    }
     // Text in arithmetic is read as a number, as the server converts it.
     if (IsText(lt)) left = "TO_NUMBER(" + left + ")";
     if (IsText(rt)) right = "TO_NUMBER(" + right + ")";
+    bool leftZone = false;
+    bool rightZone = false;
+    // Note: with a TIMESTAMP on either side, "-" of two dates is an
+    // INTERVAL DAY(9) TO SECOND(9); DATE - DATE stays a number of days.
+    if (op == "-" && lt == CSqlType::Date && rt == CSqlType::Date &&
+        (Fraction(*expr.args[0], leftZone) >= 0 || Fraction(*expr.args[1], rightZone) >= 0)) {
+        out += "ORA_TS_DIFF(" + left + ", " + right + ")";
+        return CSqlType::Text;
+    }
     if (op == "+" || op == "-") {
         out += "ORA_" + std::string(op == "+" ? "ADD(" : "SUB(") + left + ", " + right + ")";
         if (lt == CSqlType::Date && rt == CSqlType::Date)
@@ -2361,6 +2509,11 @@ CSqlType CSqlEmitter::Compare(std::string_view op, const CSqlExpr* leftExpr, con
     CSqlType lt = Expr(leftExpr, left);
     CSqlType rt = Expr(rightExpr, right);
     Convert(lt, rt, left, right);
+    // Note: zoned values compare by their instants.
+    if (lt == CSqlType::Date && rt == CSqlType::Date && (Zoned(*leftExpr) || Zoned(*rightExpr))) {
+        left = "ORA_TZ_KEY(" + left + ")";
+        right = "ORA_TZ_KEY(" + right + ")";
+    }
     // Note: a computed number may hold more digits than a double; such
     // operands are compared as exact decimals.
     // A column's long values are ordered so too; its values, one form each,
@@ -2467,8 +2620,7 @@ bool CSqlEmitter::Store(const CSqliteCatalog::Column& column, std::string_view t
                    ", " + name + ", " + at + ")";
             break;
         case CSqlType::Date:
-            out += "ORA_STORE_DATE(" + text + ", " + at + ", " +
-                   std::to_string(std::max(column.fraction, 0)) + ")";
+            out += StoreDate(column, text, at);
             break;
         case CSqlType::Unknown:
             out += text;
@@ -2663,7 +2815,7 @@ const std::vector<CSqliteCatalog::Column>* CSqlEmitter::OpenTarget(const CSqlSta
     bool unaliased = !statement.alias.empty() &&
                      m_catalog.View(Upper(statement.table.back()), text, readOnly, checkOption);
     for (const auto& column : *columns) {
-        source.columns.push_back(Typed{column.name, TypeOfColumn(column)});
+        source.columns.push_back(TableColumn(column, source.name));
         if (unaliased)
             source.columns.back().emitted =
                 WrittenName(statement.table.back()) + "." + QuoteName(column.name);

@@ -114,6 +114,8 @@ private:
     bool FromSources(const CSqlSelect& block, Scope& scope, std::vector<std::string>& texts);
     bool EachSource(const CSqlSelect& block, Scope& scope, std::vector<std::string>& texts);
     bool TableSource(const CSqlFromItem& item, Source& source, std::string& text);
+    // A column of a table named `source` in the statement, as it is read.
+    static Typed TableColumn(const CSqliteCatalog::Column& column, const std::string& source);
     // JSON_TABLE: SQLite's json_each over the document, the columns read
     // from each row's JSON (NULL where a value is missing or does not fit).
     bool JsonTableSource(const CSqlFromItem& item, Source& source, std::string& text);
@@ -228,6 +230,15 @@ private:
     CSqlType IntervalArithmetic(const CSqlExpr& expr, std::string& out);
     // The digits of a second a date expression shows (-1: a DATE).
     int Fraction(const CSqlExpr& expr, bool& zone);
+    // Whether an expression is a difference of timestamps (an interval).
+    bool IsDifference(const CSqlExpr& expr);
+    // Whether a date expression's values carry their time zone.
+    bool Zoned(const CSqlExpr& expr);
+    // The zone written in a TIMESTAMP literal's token ("" for none).
+    static std::string_view LiteralZone(std::string_view literal);
+    // `value` stored as a DATE, TIMESTAMP or zoned column holds it.
+    static std::string StoreDate(const CSqliteCatalog::Column& column, const std::string& value,
+                                 const std::string& at);
     struct JsonRow {
         std::string_view name;
         std::string_view pattern;  // %1 the document, %2 the path

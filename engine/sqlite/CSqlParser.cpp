@@ -1067,7 +1067,24 @@ bool CSqlParser::Unary(Expr*& out) {
         out = node;
         return true;
     }
-    return Primary(out);
+    if (!Primary(out)) return false;
+    // expr AT TIME ZONE zone | AT LOCAL: a call of the engine's own, whose
+    // name no statement can write.
+    while (Is("AT") && ((Is("TIME", 1) && Is("ZONE", 2)) || Is("LOCAL", 1))) {
+        Expr* node = Node(Expr::Kind::Call, out->at);
+        bool local = Is("LOCAL", 1);
+        node->text = local ? "AT LOCAL" : "AT TIME ZONE";
+        node->parts = {node->text};
+        node->args.push_back(out);
+        m_k += local ? 2 : 3;
+        if (!local) {
+            Expr* zone = nullptr;
+            if (!Primary(zone)) return false;
+            node->args.push_back(zone);
+        }
+        out = node;
+    }
+    return true;
 }
 
 bool CSqlParser::Primary(Expr*& out) {

@@ -60,6 +60,16 @@ CSqliteCatalog::Column CSqliteCatalog::Describe(std::string name, std::string_vi
     Column column;
     column.name = cp932::ToUpperAscii(name);
     std::string text = Upper(declared);
+    // Note: "TIMESTAMP(3) WITH TIME ZONE" is kept by SQLite as
+    // "TIMESTAMP_WITH_TIME_ZONE(3)"; both are a TIMESTAMP and its zone.
+    for (char& c : text)
+        if (c == '_' && text.starts_with("TIMESTAMP")) c = ' ';
+    if (text.starts_with("TIMESTAMP") && text.find(" TIME ZONE") != std::string::npos) {
+        column.zone = text.find("LOCAL TIME ZONE") != std::string::npos ? Column::kLocalZone : Column::kZoned;
+        text = text.substr(0, text.find(" WITH"));
+        std::size_t close = text.find(')');
+        if (close != std::string::npos) text.resize(close + 1);
+    }
     std::size_t open = text.find('(');
     std::string base = text.substr(0, open);
     while (!base.empty() && base.back() == ' ') base.pop_back();

@@ -29,6 +29,10 @@ public:
         bool integer = false;
         // TIMESTAMP(n): the digits of a second kept; -1 for a DATE.
         int fraction = -1;
+        // TIMESTAMP ... WITH TIME ZONE (kZoned) or WITH LOCAL TIME ZONE (kLocalZone).
+        static constexpr int kZoned = 1;
+        static constexpr int kLocalZone = 2;
+        int zone = 0;
         // VARCHAR2(n) / CHAR(n): the length; 0 when none.
         long length = 0;
         bool charSemantics = false;

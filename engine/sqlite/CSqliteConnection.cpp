@@ -62,6 +62,7 @@
 #include "engine/sqlite/values/CRegexpFunctions.h"
 #include "engine/sqlite/values/CSingleRow.h"
 #include "engine/sqlite/values/CStatisticFunctions.h"
+#include "engine/sqlite/values/CZoneFunctions.h"
 #include "text/Cp932.h"
 #include "text/Encoding.h"
 
@@ -329,7 +330,8 @@ std::unique_ptr<CSqliteConnection> CSqliteConnection::Open(const std::string& da
         !CRawFunctions::Register(db) || !CIntervalFunctions::Register(db) || !CSingleRow::Register(db) ||
         !CRandomFunctions::Register(db) ||
         !CSqliteValueFunctions::Register(db, connection->m_session.get()) ||
-        !CSqliteDictionary::Install(db) || !CSqliteSystemViews::Register(db, connection->m_session.get()) ||
+        !CZoneFunctions::Register(db, connection->m_session.get()) || !CSqliteDictionary::Install(db) ||
+        !CSqliteSystemViews::Register(db, connection->m_session.get()) ||
         !connection->m_sequences->Register() || !CUnitCatalog::Install(db) ||
         !CJoinView::Register(db, *connection->m_catalog))
         return fail(db);
@@ -536,6 +538,7 @@ bool CSqliteConnection::Compile(Piece piece, std::string& compiled,
 bool CSqliteConnection::Prepare(Piece piece, std::string_view prefix, const std::vector<CEngineBind>& binds,
                                 Statement& out) {
     m_rowNumber = 0;
+    m_session->clockMicros = 0;
     m_resultTypes.clear();
     std::string whole;
     if (prefix.empty() && !Compile(piece, whole)) return false;
@@ -622,6 +625,7 @@ bool CSqliteConnection::PrepareShaped(Piece piece, Statement& owned, sqlite3_stm
     std::string shape = CStatementCache::Shape(piece.text, tokens, literals);
     if (shape.empty()) return true;
     m_rowNumber = 0;
+    m_session->clockMicros = 0;
     m_resultTypes.clear();
     m_catalog->Refresh();
     if (auto* entry = m_shapes.Find(shape, m_catalog->Generation())) {
@@ -1397,6 +1401,25 @@ bool CSqliteConnection::SetTerritory(const std::string& sql, const CSqlScanner::
     return false;
 }
 
+namespace {
+
+// TIME_ZONE = '+hh:mi' | 'region' | LOCAL | DBTIMEZONE: 0, or the server's
+// number for a zone it does not know.
+int SetTimeZone(const std::string& sql, const CSqlScanner::Token& value, CSqliteSession& session) {
+    if (value.kind != CSqlScanner::Kind::String) {
+        if (CSqlScanner::Is(sql, value, "LOCAL")) return session.timeZone = CTimeZone::Machine(), 0;
+        if (CSqlScanner::Is(sql, value, "DBTIMEZONE")) return session.timeZone = session.dbTimeZone, 0;
+        return 922;
+    }
+    CTimeZone zone;
+    std::string text = CSqlScanner::LiteralText(std::string_view(sql).substr(value.begin, value.length));
+    if (int code = CTimeZone::Parse(text, zone); code != 0) return code;
+    session.timeZone = zone;
+    return 0;
+}
+
+}  // namespace
+
 bool CSqliteConnection::RunSession(const std::string& sql) {
     // ALTER SESSION SET name = value [name = value ...]: NLS_DATE_FORMAT and
     // NLS_DATE_LANGUAGE are honoured, the other settings accepted as they are.
@@ -1423,6 +1446,13 @@ bool CSqliteConnection::RunSession(const std::string& sql) {
         }
         if (CSqlScanner::Is(sql, tokens[k], "NLS_TERRITORY")) {
             if (!SetTerritory(sql, tokens[k + 2])) return false;
+            continue;
+        }
+        if (CSqlScanner::Is(sql, tokens[k], "TIME_ZONE")) {
+            if (int code = SetTimeZone(sql, tokens[k + 2], *m_session); code != 0) {
+                COraError::Set(m_error, code, {}, static_cast<int>(tokens[k + 2].begin));
+                return false;
+            }
             continue;
         }
         if (!CSqlScanner::Is(sql, tokens[k], "NLS_DATE_FORMAT")) continue;

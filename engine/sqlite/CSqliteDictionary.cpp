@@ -403,6 +403,12 @@ void TypePart(sqlite3_context* context, int, sqlite3_value** argv) {
     while (!base.empty() && base.back() == ' ') base.pop_back();
     if (base.size() > 5 && base.compare(base.size() - 5, 5, "_CHAR") == 0) base.resize(base.size() - 5);
     bool text = (column.type == CSqlType::Text || column.type == CSqlType::Char) && column.length > 0;
+    // Note: the server names a timestamp with its digits and its zone:
+    // TIMESTAMP(6), TIMESTAMP(3) WITH TIME ZONE; it takes 11 bytes, 13 zoned.
+    if (column.type == CSqlType::Date && column.fraction >= 0) {
+        static constexpr const char* kZones[] = {"", " WITH TIME ZONE", " WITH LOCAL TIME ZONE"};
+        base = "TIMESTAMP(" + std::to_string(column.fraction) + ")" + kZones[column.zone];
+    }
     switch (sqlite3_value_int(argv[1])) {
         case 0:
             sqlite3_result_text(context, base.c_str(), -1, SQLITE_TRANSIENT);
@@ -411,7 +417,9 @@ void TypePart(sqlite3_context* context, int, sqlite3_value** argv) {
             // Note: a LOB column holds its locator, 4000 bytes as the server counts.
             bool lob = base == "CLOB" || base == "NCLOB" || base == "BLOB";
             long length = column.type == CSqlType::Number ? 22
-                          : column.type == CSqlType::Date ? 7
+                          : column.type == CSqlType::Date ? (column.fraction < 0 ? 7
+                                                             : column.zone == 1  ? 13
+                                                                                 : 11)
                           : lob                           ? 4000
                                                           : column.length;
             if (column.charSemantics && column.length > 0) length *= 2;
@@ -425,6 +433,8 @@ void TypePart(sqlite3_context* context, int, sqlite3_value** argv) {
         case 3:
             if (column.type == CSqlType::Number && column.scale != CSqliteCatalog::Column::kNoScale)
                 return sqlite3_result_int(context, column.scale);
+            if (column.type == CSqlType::Date && column.fraction >= 0)
+                return sqlite3_result_int(context, column.fraction);
             return sqlite3_result_null(context);
         case 4:
             // The length as declared, in the unit of the declaration.

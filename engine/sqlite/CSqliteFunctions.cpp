@@ -17,6 +17,8 @@
 #include "engine/sqlite/plsql/CPlsqlInterval.h"
 #include "engine/sqlite/values/CNumberFunctions.h"
 #include "engine/sqlite/values/CNumberValue.h"
+#include "engine/sqlite/values/CTimeZone.h"
+#include "engine/sqlite/values/CZoneFunctions.h"
 #include "text/CNumberFormat.h"
 #include "text/Cp932.h"
 #include "text/Encoding.h"
@@ -167,8 +169,18 @@ void ToChar(sqlite3_context* context, int argc, sqlite3_value** argv) {
         return ResultError(context, 12702, {TextOf(argv[2])});
     if (!IsNumeric(argv[0]) && CValueText::HasStoredDatePrefix(text) &&
         CDateFormat::ParseStored(text, date)) {
-        ok = CDateFormat::Format(date, argc > 1 ? TextOf(argv[1]) : DateFormatOf(context), out, error,
-                                 language);
+        std::string format = argc > 1 ? TextOf(argv[1]) : DateFormatOf(context);
+        // Note: TZH, TZM, TZR and TZD write a zoned value's zone.
+        std::string_view local;
+        std::string_view written;
+        CTimeZone zone;
+        if (CTimeZone::Split(text, local, written) && CTimeZone::Parse(written, zone) == 0) {
+            std::int32_t offset = 0;
+            std::int64_t seconds = CTimeZone::Seconds(date);
+            zone.OffsetOfLocal(seconds, offset);
+            format = CZoneFunctions::WithZone(format, zone, seconds - offset);
+        }
+        ok = CDateFormat::Format(date, format, out, error, language);
         if (!ok) return ResultError(context, 1821, {TextOf(argv[1])});
     } else if (IsNumeric(argv[0]) && argc > 1) {
         ok = CNumberFormat::Format(sqlite3_value_double(argv[0]), TextOf(argv[1]), out, error);

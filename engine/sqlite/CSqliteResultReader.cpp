@@ -12,6 +12,7 @@
 #include "engine/sqlite/CDeclaredType.h"
 #include "engine/sqlite/CValueText.h"
 #include "engine/sqlite/SqliteApi.h"
+#include "engine/sqlite/values/CTimeZone.h"
 #include "text/Encoding.h"
 
 namespace {
@@ -49,21 +50,21 @@ std::string ShowTimestamp(std::string_view stored, const ColumnPlan& plan) {
         std::snprintf(buffer, sizeof buffer, ".%09d", value.nanos);
         out.append(buffer, static_cast<std::size_t>(plan.fraction) + 1);
     }
-    if (plan.zone) {
-        std::time_t now = std::time(nullptr);
-        std::tm local{};
-        localtime_r(&now, &local);
-        long offset = local.tm_gmtoff / 60;
-        std::snprintf(buffer, sizeof buffer, " %c%02ld:%02ld", offset < 0 ? '-' : '+', std::labs(offset) / 60,
-                      std::labs(offset) % 60);
-        out += buffer;
-    }
+    // Note: TZR shows a value's region, else its offset.
+    std::string_view local;
+    std::string_view zone;
+    if (CTimeZone::Split(stored, local, zone))
+        out += " " + std::string(zone);
+    else if (plan.zone)
+        out += " " + CTimeZone::MachineOffset();
     return out;
 }
 
 // The width of a timestamp as ShowTimestamp writes it.
+// Note: a zone is an offset or a region's name, the longest 32 bytes
+// (America/Argentina/ComodRivadavia): a column never cuts one.
 long TimestampWidth(int fraction, bool zone) {
-    return 17 + (fraction > 0 ? fraction + 1 : 0) + (zone ? 7 : 0);
+    return 17 + (fraction > 0 ? fraction + 1 : 0) + (zone ? 33 : 0);
 }
 
 // A stored date as the session shows it; other text unchanged.
@@ -99,7 +100,9 @@ bool DescribeTyped(const CValueType& type, CEngineColumn& column, ColumnPlan& pl
             plan.fraction = type.fraction;
             plan.zone = type.zone;
             if (type.fraction >= 0) {
-                column.serverType = type.zone ? servertype::kTimestampTz : servertype::kTimestamp;
+                column.serverType = type.zone        ? servertype::kTimestampTz
+                                    : type.localZone ? servertype::kTimestampLtz
+                                                     : servertype::kTimestamp;
                 column.size = TimestampWidth(type.fraction, type.zone);
                 column.scale = static_cast<short>(type.fraction);
             }
@@ -140,7 +143,8 @@ CEngineColumn DescribeColumn(sqlite3* db, sqlite3_stmt* statement, int index, Co
         plan.sizeFromValues = description.sizeFromValues;
         plan.isDate = description.isDate;
         plan.fraction = description.fraction;
-        if (description.fraction >= 0) column.size = TimestampWidth(description.fraction, false);
+        plan.zone = description.zone;
+        if (description.fraction >= 0) column.size = TimestampWidth(description.fraction, description.zone);
         if (description.roundsToScale) plan.scale = description.column.scale;
         WidenToCompound(type, column, plan);
     } else if (type == nullptr || !DescribeTyped(*type, column, plan)) {

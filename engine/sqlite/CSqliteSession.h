@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "engine/sqlite/CDateFormat.h"
+#include "engine/sqlite/values/CTimeZone.h"
 
 // What one connection's statements share: the settings of ALTER SESSION
 // and the ROWNUM counters of the statement being run (one per query block).
@@ -14,7 +15,14 @@ struct CSqliteSession {
     // NLS_LANGUAGE and NLS_TERRITORY as ALTER SESSION last set them.
     std::string language = "JAPANESE";
     std::string territory = "JAPAN";
+    // TIME_ZONE: the machine's offset when the session starts, as the
+    // server's client sets it; the database's zone is UTC.
+    CTimeZone timeZone = CTimeZone::Machine();
+    CTimeZone dbTimeZone;
     std::vector<long long> rownum;
+    // The clock as the statement being run first read it (microseconds
+    // since 1970; 0 before it is read).
+    long long clockMicros = 0;
     // The user of CONNECT and the database's name, upper case (CP932).
     std::string user;
     std::string database;

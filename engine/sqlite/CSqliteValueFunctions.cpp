@@ -16,6 +16,7 @@
 #include "engine/sqlite/SqliteApi.h"
 #include "engine/sqlite/values/CIntervalFunctions.h"
 #include "engine/sqlite/values/CNumberValue.h"
+#include "engine/sqlite/values/CTimeZone.h"
 #include "text/Encoding.h"
 
 namespace {
@@ -163,6 +164,12 @@ void Shift(sqlite3_context* context, sqlite3_value* date, long long months, long
     if (!CDateFormat::AddDays(moved, static_cast<double>(seconds + carry) / 86400, out))
         return Raise(context, 1841, {}, 0);
     out.nanos = static_cast<int>(nanos);
+    // Note: a zoned value moves on its clock and keeps its zone.
+    std::string_view local;
+    std::string_view zone;
+    CTimeZone zoned;
+    if (CTimeZone::Split(text, local, zone) && CTimeZone::Parse(zone, zoned) == 0)
+        return ResultText(context, CTimeZone::Store(out, zoned));
     ResultText(context, CDateFormat::ToStored(out));
 }
 
@@ -178,13 +185,6 @@ void AddIntervalValue(sqlite3_context* context, int, sqlite3_value** argv) {
     if (!CIntervalFunctions::Read(TextOf(argv[1]), interval)) return Raise(context, 1867, {}, -1);
     long long sign = sqlite3_value_int(argv[2]) < 0 ? -1 : 1;
     Shift(context, argv[0], sign * interval.months, sign * interval.seconds, sign * interval.nanos);
-}
-
-// SYSTIMESTAMP: the time now to the microsecond.
-void SysTimestamp(sqlite3_context* context, int, sqlite3_value**) {
-    CDateTime now = CDateFormat::Now();
-    now.nanos = static_cast<int>(CDateFormat::NowMicros() % 1000000) * 1000;
-    ResultText(context, CDateFormat::ToStored(now));
 }
 
 long long& Counter(sqlite3_context* context, sqlite3_value* block) {
@@ -721,7 +721,6 @@ constexpr Row kFunctions[] = {
     {"ORA_STORE_DATE", 3, StoreTimestamp, true, true},
     {"ORA_ADD_INTERVAL", 4, AddInterval, true, true},
     {"ORA_ADD_INTERVAL", 3, AddIntervalValue, true, true},
-    {"ORA_SYSTIMESTAMP", 0, SysTimestamp, false, true},
     {"ORA_ROWNUM_PEEK", 1, RownumPeek, false, true},
     {"ORA_ROWNUM_CURRENT", 1, RownumCurrent, false, true},
     {"ORA_ROWNUM_ACCEPT", 2, RownumAccept, false, true},

@@ -111,7 +111,9 @@ bool CValueText::HasStoredDatePrefix(std::string_view text) {
 }
 
 bool CValueText::IsStoredDate(std::string_view text) {
-    // Note: a TIMESTAMP's value carries nine digits of a second's fraction.
+    // Note: a TIMESTAMP's value carries nine digits of a second's fraction,
+    // a zoned one its zone after them.
+    if (text.size() > 30 && text[29] == ' ') text = text.substr(0, 29);
     if (text.size() == 29 && text[19] == '.' && DigitsAt(text, 20, 9)) text = text.substr(0, 19);
     return text.size() == 19 && HasStoredDatePrefix(text) && text[10] == ' ' && DigitsAt(text, 11, 2) &&
            text[13] == ':' && DigitsAt(text, 14, 2) && text[16] == ':' && DigitsAt(text, 17, 2);

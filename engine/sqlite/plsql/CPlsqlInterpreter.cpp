@@ -12,6 +12,7 @@
 #include "engine/sqlite/plsql/CPlsqlInterval.h"
 #include "engine/sqlite/plsql/CPlsqlMultiset.h"
 #include "engine/sqlite/plsql/CPlsqlRefCursor.h"
+#include "engine/sqlite/values/CTimeZone.h"
 #include "text/Cp932.h"
 #include "text/Encoding.h"
 
@@ -64,6 +65,11 @@ CPlsqlInterpreter::CPlsqlInterpreter(CPlsqlUnit& unit, CPlsqlHost& host, std::ve
     // Note: a TIMESTAMP shows as the server's Japanese NLS_TIMESTAMP_FORMAT
     // ("RR-MM-DD HH24:MI:SSXFF") writes it, with six digits of a second.
     m_showDate = [this](const std::string& stored) {
+        std::string_view local;
+        std::string_view zone;
+        if (CTimeZone::Split(stored, local, zone))
+            return std::string(local.substr(2, 17)) + std::string(local.substr(19, 7)) + " " +
+                   std::string(zone);
         return stored.size() == 29 ? stored.substr(2, 17) + stored.substr(19, 7) : m_host.ShowDate(stored);
     };
 }

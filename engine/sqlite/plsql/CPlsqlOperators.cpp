@@ -4,6 +4,7 @@
 
 #include "engine/sqlite/CDateFormat.h"
 #include "engine/sqlite/plsql/CPlsqlInterval.h"
+#include "engine/sqlite/values/CTimeZone.h"
 
 namespace {
 
@@ -294,6 +295,11 @@ bool CPlsqlOperators::Compare(const CPlsqlValue& left, const CPlsqlValue& right,
 std::string CPlsqlOperators::Fraction(const std::string& stored, int digits) {
     constexpr std::size_t kSeconds = 19;  // "YYYY-MM-DD HH:MM:SS"
     if (stored.size() < kSeconds) return stored;
+    // Note: a zoned value keeps its zone after the digits kept.
+    std::string_view local;
+    std::string_view zone;
+    if (CTimeZone::Split(stored, local, zone))
+        return Fraction(std::string(local), std::max(digits, 0)) + " " + std::string(zone);
     if (digits < 0) return stored.substr(0, kSeconds);
     std::string fraction = stored.size() > kSeconds + 1 ? stored.substr(kSeconds + 1) : std::string();
     fraction.resize(9, '0');

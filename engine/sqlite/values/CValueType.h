@@ -17,4 +17,6 @@ struct CValueType {
     // and whether its time zone is shown.
     int fraction = -1;
     bool zone = false;
+    // A TIMESTAMP WITH LOCAL TIME ZONE, read in the session's zone.
+    bool localZone = false;
 };

@@ -1,0 +1,176 @@
+// TIMESTAMP arithmetic and time zones as the SQL Language Reference gives
+// them: a difference of timestamps is an INTERVAL DAY TO SECOND, zoned
+// values compare and sort by their instants, and each zone function
+// answers in the session's zone.
+#include "tests/engine/EngineFixture.h"
+
+namespace {
+
+class CZonedTimestampTest : public EngineFixture {
+protected:
+    void SetUp() override {
+        EngineFixture::SetUp();
+        Exec("ALTER SESSION SET TIME_ZONE = '+09:00'");
+    }
+};
+
+TEST_F(CZonedTimestampTest, ArithmeticFollowsTheTypesOfItsOperands) {
+    struct Case {
+        const char* expression;
+        const char* answer;
+    } cases[] = {
+        {"TIMESTAMP '2020-01-02 10:00:00' - TIMESTAMP '2020-01-01 09:30:00'",
+         "+000000001 00:30:00.000000000"},
+        {"TIMESTAMP '2020-01-01 09:30:00' - TIMESTAMP '2020-01-02 10:00:00'",
+         "-000000001 00:30:00.000000000"},
+        {"TIMESTAMP '2020-01-01 00:00:00.25' - TIMESTAMP '2020-01-01 00:00:01'",
+         "-000000000 00:00:00.750000000"},
+        {"DATE '2020-01-02' - TIMESTAMP '2020-01-01 12:00:00'", "+000000000 12:00:00.000000000"},
+        {"CAST(DATE '2020-03-01' AS TIMESTAMP) - DATE '2020-02-28'", "+000000002 00:00:00.000000000"},
+        {"DATE '2020-01-02' - DATE '2020-01-01'", "1"},
+        {"EXTRACT(DAY FROM (TIMESTAMP '2020-01-03 10:00:00' - TIMESTAMP '2020-01-01 09:30:00'))", "2"},
+        {"EXTRACT(MINUTE FROM (TIMESTAMP '2020-01-03 10:00:00' - TIMESTAMP '2020-01-01 09:30:00'))", "30"},
+        // With a zone on either side the instants are subtracted.
+        {"TIMESTAMP '2020-01-01 10:00:00 +09:00' - TIMESTAMP '2020-01-01 10:00:00 +00:00'",
+         "-000000000 09:00:00.000000000"},
+        {"TIMESTAMP '2020-01-01 10:00:00 UTC' - TIMESTAMP '2020-01-01 10:00:00'",
+         "+000000000 09:00:00.000000000"},
+        {"SYSTIMESTAMP - SYSTIMESTAMP", "+000000000 00:00:00.000000000"},
+        // TIMESTAMP + number is a DATE; + an interval keeps the TIMESTAMP.
+        {"TO_CHAR(TIMESTAMP '2020-01-02 10:00:00' + 1, 'YYYY-MM-DD HH24:MI')", "2020-01-03 10:00"},
+        {"TIMESTAMP '2020-01-02 10:00:00' + NUMTODSINTERVAL(36, 'HOUR')", "20-01-03 22:00:00.000000000"},
+        {"TIMESTAMP '2020-01-01 10:00:00 -05:00' + INTERVAL '1' DAY", "20-01-02 10:00:00.000000000 -05:00"},
+        {"TIMESTAMP '2020-01-01 10:00:00 +09:00' + (TIMESTAMP '2020-01-02 06:00:00' - TIMESTAMP '2020-01-01 "
+         "00:00:00')",
+         "20-01-02 16:00:00.000000000 +09:00"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(Rows(std::string("SELECT ") + c.expression + " FROM DUAL"), c.answer) << c.expression;
+}
+
+TEST_F(CZonedTimestampTest, ZoneFunctionsAnswerAsTheServer) {
+    struct Case {
+        const char* expression;
+        const char* answer;
+    } cases[] = {
+        {"SYS_EXTRACT_UTC(TIMESTAMP '2020-07-01 12:00:00 America/New_York')", "20-07-01 16:00:00.000000000"},
+        {"SYS_EXTRACT_UTC(TIMESTAMP '2020-01-01 12:00:00 America/New_York')", "20-01-01 17:00:00.000000000"},
+        {"SYS_EXTRACT_UTC(TIMESTAMP '2020-01-01 12:00:00')", "20-01-01 03:00:00.000000000"},
+        {"FROM_TZ(TIMESTAMP '2020-01-01 10:00:00', '+05:30')", "20-01-01 10:00:00.000000000 +05:30"},
+        {"FROM_TZ(TIMESTAMP '2020-01-01 10:00:00', 'asia/tokyo')", "20-01-01 10:00:00.000000000 ASIA/TOKYO"},
+        {"TIMESTAMP '2020-01-01 10:00:00 +09:00' AT TIME ZONE 'UTC'", "20-01-01 01:00:00.000000000 UTC"},
+        {"TIMESTAMP '2020-01-01 10:00:00 UTC' AT LOCAL", "20-01-01 19:00:00.000000000 +09:00"},
+        {"TIMESTAMP '2020-01-01 10:00:00 UTC' AT TIME ZONE SESSIONTIMEZONE",
+         "20-01-01 19:00:00.000000000 +09:00"},
+        {"TIMESTAMP '2020-01-01 10:00:00 +02:00' AT TIME ZONE DBTIMEZONE",
+         "20-01-01 08:00:00.000000000 +00:00"},
+        {"TZ_OFFSET('+05:30') || ' ' || TZ_OFFSET('Asia/Tokyo')", "+05:30 +09:00"},
+        {"SESSIONTIMEZONE || ' ' || DBTIMEZONE", "+09:00 +00:00"},
+        {"EXTRACT(TIMEZONE_HOUR FROM TIMESTAMP '2020-01-01 10:00:00 -03:30')", "-3"},
+        {"EXTRACT(TIMEZONE_MINUTE FROM TIMESTAMP '2020-01-01 10:00:00 -03:30')", "-30"},
+        {"EXTRACT(TIMEZONE_REGION FROM TIMESTAMP '2020-01-01 10:00:00 Europe/Paris')", "EUROPE/PARIS"},
+        {"EXTRACT(TIMEZONE_ABBR FROM TIMESTAMP '2020-07-01 10:00:00 Europe/Paris')", "CEST"},
+        // The fields of a zoned value are those of its instant in UTC.
+        {"EXTRACT(HOUR FROM TIMESTAMP '2020-01-01 10:00:00 +09:00')", "1"},
+        {"TO_CHAR(TIMESTAMP '2020-07-01 10:00:00 America/New_York', 'HH24 TZH:TZM TZR TZD')",
+         "10 -04:00 AMERICA/NEW_YORK EDT"},
+        {"TO_TIMESTAMP_TZ('2020-03-01 08:00:00 -05:00', 'YYYY-MM-DD HH24:MI:SS TZH:TZM') AT TIME ZONE 'UTC'",
+         "20-03-01 13:00:00.000000000 UTC"},
+        {"TO_TIMESTAMP_TZ('2020-03-01T08:00:00+01:00', 'YYYY-MM-DD\"T\"HH24:MI:SSTZH:TZM')",
+         "20-03-01 08:00:00.000000000 +01:00"},
+        {"CASE WHEN TIMESTAMP '2020-01-01 10:00:00 +09:00' = TIMESTAMP '2020-01-01 01:00:00 UTC' THEN 'Y' "
+         "ELSE 'N' END",
+         "Y"},
+        {"CASE WHEN TIMESTAMP '2020-01-01 10:00:00 +09:00' < TIMESTAMP '2020-01-01 02:00:00 +00:00' THEN 'Y' "
+         "ELSE 'N' END",
+         "Y"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(Rows(std::string("SELECT ") + c.expression + " FROM DUAL"), c.answer) << c.expression;
+}
+
+TEST_F(CZonedTimestampTest, BadZonesAreTheServersErrors) {
+    struct Case {
+        const char* statement;
+        const char* code;
+    } cases[] = {
+        {"SELECT TIMESTAMP '2020-01-01 10:00:00 Mars/Base' FROM DUAL", "ORA-01882"},
+        {"SELECT FROM_TZ(TIMESTAMP '2020-01-01 10:00:00', '+16:00') FROM DUAL", "ORA-01874"},
+        {"SELECT FROM_TZ(TIMESTAMP '2020-01-01 10:00:00', '+09:60') FROM DUAL", "ORA-01875"},
+        {"SELECT TZ_OFFSET('+9') FROM DUAL", "ORA-01857"},
+        // 02:30 did not happen in New York on 2021-03-14.
+        {"SELECT TIMESTAMP '2021-03-14 02:30:00 America/New_York' FROM DUAL", "ORA-01878"},
+        {"SELECT EXTRACT(TIMEZONE_HOUR FROM LOCALTIMESTAMP) FROM DUAL", "ORA-30076"},
+        {"ALTER SESSION SET TIME_ZONE = 'Nowhere/Land'", "ORA-01882"},
+        {"ALTER SESSION SET TIME_ZONE = '../../etc/passwd'", "ORA-01882"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(Failure(c.statement).substr(0, 9), c.code) << c.statement;
+    EXPECT_EQ(Rows("SELECT SESSIONTIMEZONE FROM DUAL"), "+09:00");
+}
+
+TEST_F(CZonedTimestampTest, ZonedColumnsKeepTheirTypeAndSortByInstant) {
+    Exec(
+        "CREATE TABLE FLIGHTS (ID NUMBER, DEPARTS TIMESTAMP WITH TIME ZONE, SEEN TIMESTAMP(3) WITH LOCAL "
+        "TIME "
+        "ZONE)");
+    Exec(
+        "INSERT INTO FLIGHTS VALUES (1, TIMESTAMP '2020-01-01 10:00:00 Asia/Tokyo', TIMESTAMP '2020-01-01 "
+        "10:00:00')");
+    Exec(
+        "INSERT INTO FLIGHTS VALUES (2, TIMESTAMP '2020-01-01 02:00:00 +00:00', TIMESTAMP '2020-01-01 "
+        "10:00:00 +00:00')");
+    Exec("INSERT INTO FLIGHTS VALUES (3, TIMESTAMP '2019-12-31 20:30:00 America/New_York', NULL)");
+    EXPECT_EQ(Rows("SELECT DATA_TYPE FROM USER_TAB_COLUMNS WHERE TABLE_NAME = 'FLIGHTS' ORDER BY COLUMN_ID"),
+              "NUMBER|TIMESTAMP(6) WITH TIME ZONE|TIMESTAMP(3) WITH LOCAL TIME ZONE");
+    // 01:00, 02:00 and 01:30 UTC.
+    EXPECT_EQ(Rows("SELECT ID FROM FLIGHTS ORDER BY DEPARTS"), "1|3|2");
+    EXPECT_EQ(
+        Rows("SELECT ID FROM FLIGHTS WHERE DEPARTS > TIMESTAMP '2020-01-01 10:15:00 +09:00' ORDER BY 1"),
+        "2|3");
+    EXPECT_EQ(Rows("SELECT DEPARTS FROM FLIGHTS WHERE ID = 3"), "19-12-31 20:30:00.000000 AMERICA/NEW_YORK");
+    // Kept in the database's zone, shown in the session's.
+    EXPECT_EQ(Rows("SELECT SEEN FROM FLIGHTS ORDER BY ID"), "20-01-01 10:00:00.000|20-01-01 19:00:00.000|-");
+    Exec("ALTER SESSION SET TIME_ZONE = 'UTC'");
+    EXPECT_EQ(Rows("SELECT TO_CHAR(SEEN, 'HH24:MI') FROM FLIGHTS ORDER BY ID"), "01:00|10:00|-");
+    EXPECT_EQ(Rows("SELECT MAX(DEPARTS) - MIN(DEPARTS) FROM FLIGHTS"), "+000000000 01:00:00.000000000");
+}
+
+TEST_F(CZonedTimestampTest, TextAndPlainValuesTakeTheirZoneAndDmlKeepsTheLocalZone) {
+    Exec("CREATE TABLE EV (ID NUMBER, A TIMESTAMP WITH TIME ZONE, B TIMESTAMP WITH LOCAL TIME ZONE)");
+    Exec("INSERT INTO EV VALUES (1, '2020-01-01 10:00:00 +09:00', '2020-01-01 10:00:00')");
+    Exec(
+        "INSERT INTO EV VALUES (2, '20-01-01 10:00:00.000000 ASIA/TOKYO', TIMESTAMP '2020-01-01 10:00:00 "
+        "UTC')");
+    Exec("INSERT INTO EV VALUES (3, TO_TIMESTAMP('2020-01-01 10:00:00', 'YYYY-MM-DD HH24:MI:SS'), NULL)");
+    EXPECT_EQ(Rows("SELECT A FROM EV ORDER BY ID"),
+              "20-01-01 10:00:00.000000 +09:00|20-01-01 10:00:00.000000 ASIA/TOKYO|20-01-01 10:00:00.000000 "
+              "+09:00");
+    EXPECT_EQ(Rows("SELECT ID FROM EV WHERE A BETWEEN TIMESTAMP '2020-01-01 00:59:00 UTC' AND TIMESTAMP "
+                   "'2020-01-01 01:01:00 UTC' ORDER BY ID"),
+              "1|2|3");
+    EXPECT_EQ(Rows("SELECT COUNT(*) FROM EV WHERE A IN (TIMESTAMP '2020-01-01 02:00:00 +01:00')"), "3");
+    // Read, compared and stored again in the session's zone.
+    Exec("UPDATE EV SET B = B + INTERVAL '1' HOUR WHERE B = TIMESTAMP '2020-01-01 10:00:00'");
+    EXPECT_EQ(Rows("SELECT B FROM EV ORDER BY ID"), "20-01-01 11:00:00.000000|20-01-01 19:00:00.000000|-");
+    EXPECT_EQ(Rows("SELECT CAST(A AS DATE), CAST(A AS TIMESTAMP) FROM EV WHERE ID = 2"),
+              "20-01-01,20-01-01 10:00:00.000000");
+}
+
+TEST_F(CZonedTimestampTest, BlocksHoldTheDifferenceAsAnInterval) {
+    Exec("BEGIN DBMS_OUTPUT.ENABLE; END;");
+    EXPECT_EQ(
+        OutputOf("DECLARE\n"
+                 "  d INTERVAL DAY TO SECOND;\n"
+                 "  e INTERVAL DAY(3) TO SECOND(0);\n"
+                 "BEGIN\n"
+                 "  SELECT TIMESTAMP '2020-01-03 12:30:00' - TIMESTAMP '2020-01-01 10:00:00' INTO d FROM "
+                 "dual;\n"
+                 "  DBMS_OUTPUT.PUT_LINE(d);\n"
+                 "  DBMS_OUTPUT.PUT_LINE(EXTRACT(HOUR FROM d));\n"
+                 "  e := TIMESTAMP '2020-01-01 10:00:05' - TIMESTAMP '2020-01-01 10:00:00';\n"
+                 "  DBMS_OUTPUT.PUT_LINE(e);\n"
+                 "END;"),
+        "+02 02:30:00.000000|2|+000 00:00:05");
+}
+
+}  // namespace
