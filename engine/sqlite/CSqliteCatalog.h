@@ -38,6 +38,9 @@ public:
         // The DEFAULT expression as the table SQLite keeps holds it
         // (compiled, CP932); empty for none.
         std::string defaultValue;
+        bool defaultOnNull = false;  // DEFAULT ON NULL: a NULL given is stored as the default
+        bool hidden = false;         // INVISIBLE: out of SELECT * and of INSERT without a list
+        bool virtualColumn = false;  // computed from its expression, never given a value
     };
 
     explicit CSqliteCatalog(sqlite3* db) : m_db(db) {}
@@ -66,6 +69,10 @@ public:
     // The declared type of a stored function's result ("NUMBER", ...); empty
     // when unknown.
     std::string FunctionResult(std::string_view name);
+    // ALTER TABLE ... READ ONLY holds for `table` (upper case, CP932).
+    bool IsReadOnly(std::string_view table);
+    // A unique index of `table` made UNUSABLE (upper case, CP932); "" when none.
+    std::string UnusableUniqueIndex(std::string_view table);
     // Drops what was read when the file's schema changed since.
     void Refresh();
     // Drops what was read: this connection changed the schema.

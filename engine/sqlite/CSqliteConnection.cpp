@@ -14,6 +14,7 @@
 #include "engine/sqlite/CCheckUpgrade.h"
 #include "engine/sqlite/CColumnCatalog.h"
 #include "engine/sqlite/CColumnCompiler.h"
+#include "engine/sqlite/CColumnOptions.h"
 #include "engine/sqlite/CConstraintCatalog.h"
 #include "engine/sqlite/CDatabaseLocation.h"
 #include "engine/sqlite/CDateFormat.h"
@@ -42,6 +43,7 @@
 #include "engine/sqlite/CSqliteValueFunctions.h"
 #include "engine/sqlite/CStatementClassifier.h"
 #include "engine/sqlite/CStatementLimits.h"
+#include "engine/sqlite/CTableOptions.h"
 #include "engine/sqlite/CTableText.h"
 #include "engine/sqlite/CValueText.h"
 #include "engine/sqlite/SqliteApi.h"
@@ -466,6 +468,9 @@ std::string CSqliteConnection::ShowDate(const std::string& stored) const {
 
 void CSqliteConnection::SetEmitError(const CSqlEmitter::Failure& failure, int position) {
     const auto& a = failure.args;
+    // Note: these name their object with its owner, the session's user.
+    if (failure.code == 12081 || failure.code == 1502)
+        return COraError::Set(m_error, failure.code, {m_session->user, failure.name}, position);
     if (a.size() >= 2)
         COraError::Set(m_error, failure.code, {failure.name, a[0], a[1]}, position);
     else
@@ -880,6 +885,7 @@ bool CSqliteConnection::RunDml(const std::string& sql, std::vector<CEngineBind>&
 
 bool CSqliteConnection::RunDdl(const std::string& sql, std::vector<CEngineBind>& binds, long& rowsProcessed) {
     m_pendingView.reset();
+    m_virtualTypes.clear();
     if (!CommitWork()) return false;
     std::string what;
     // Note: CHECK conditions are compiled as queries are (see CCheckCompiler).
@@ -899,6 +905,7 @@ bool CSqliteConnection::RunDdl(const std::string& sql, std::vector<CEngineBind>&
               (!rebuilds || tokens.size() < 3 ||
                (CTriggerFiring::Drop(*this, encoding::Utf8ToCp932(AlteredTable(sql))), true)) &&
               RunDdlWork(sql, binds, rowsProcessed) && RecordColumns(sql) &&
+              CTableOptions::Prune(m_db, m_error) &&
               (!rebuilds || tokens.size() < 3 || CCatalogTables::Prune(m_db, AlteredTable(sql), m_error)) &&
               (!rebuilds || tokens.size() < 3 || RefireTable(AlteredTable(sql))) &&
               (!rebuilds || CheckForeignKeys()) && CommitWork();
@@ -944,10 +951,16 @@ bool CSqliteConnection::RecordColumns(const std::string& sql) {
     if (name + 2 < tokens.size() && CSqlScanner::IsSymbol(sql, tokens[name + 1], '.')) name += 2;
     std::string written = sql.substr(tokens[name].begin, tokens[name].length);
     std::string table = written.front() == '"' ? written.substr(1, written.size() - 2) : written;
+    std::vector<CColumnCatalog::Declared> declared =
+        create ? CColumnCatalog::ReadTable(sql) : std::vector<CColumnCatalog::Declared>();
+    for (auto& column : declared)
+        for (const auto& [name, type] : m_virtualTypes)
+            if (column.virtualColumn && column.type.empty() && column.name == name) column.type = type;
+    m_virtualTypes.clear();
+    std::string utf8 = encoding::Cp932ToUtf8(written.front() == '"' ? table : cp932::ToUpperAscii(table));
     return CConstraintCatalog::Record(m_db, encoding::Cp932ToUtf8(table), m_error) &&
-           CColumnCatalog::Record(
-               m_db, encoding::Cp932ToUtf8(table),
-               create ? CColumnCatalog::ReadTable(sql) : std::vector<CColumnCatalog::Declared>(), m_error);
+           CColumnCatalog::Record(m_db, encoding::Cp932ToUtf8(table), declared, m_error) &&
+           CColumnOptions::Record(m_db, utf8, declared, m_error);
 }
 
 bool CSqliteConnection::CheckForeignKeys() {
@@ -1131,8 +1144,10 @@ bool CSqliteConnection::CompileColumns(const std::string& sql, std::vector<CColu
                                        CSqlEmitter::Failure& failure) {
     CColumnCompiler compiler(*m_catalog);
     std::vector<CColumnCompiler::Edit> edits;
+    std::vector<CSqliteCatalog::Column> row = CCheckCompiler::DeclaredColumns(sql);
     for (const auto& column : CColumnCatalog::ReadTable(sql))
-        if (!compiler.Compile(sql, column, 0, true, edits, failure)) return false;
+        if (!compiler.Compile(sql, column, 0, true, edits, failure, &row)) return false;
+    m_virtualTypes = compiler.VirtualTypes();
     for (auto& edit : edits) compiled.push_back({edit.begin, edit.length, std::move(edit.with)});
     return true;
 }

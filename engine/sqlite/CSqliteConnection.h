@@ -228,6 +228,9 @@ private:
     std::vector<CValueType> m_resultTypes;
     // The view the statement being run creates (see RecordView).
     std::optional<CCatalogTables::View> m_pendingView;
+    // The types of the virtual columns of the CREATE TABLE being run that
+    // declare none (CColumnCompiler::VirtualTypes), for the catalog.
+    std::vector<std::pair<std::string, std::string>> m_virtualTypes;
     // Temporary tables whose rows each commit removes (quoted, UTF-8).
     std::vector<std::string> m_deleteOnCommit;
     // Cancel asked for while a block runs (its loops look at it).
