@@ -684,8 +684,9 @@ bool CSqliteSchema::AddItem(std::string_view table, std::string_view item, std::
         return false;
     }
     if (StartsConstraint(Word(item, tokens, 0))) return AddConstraint(table, item, at, error);
+    m_table = std::string(table);
     for (std::size_t k = 1; k < tokens.size(); ++k)
-        if (Word(item, tokens, k) == "GENERATED" ||
+        if ((Word(item, tokens, k) == "GENERATED" && !CColumnCatalog::ReadItem(item).virtualColumn) ||
             (Word(item, tokens, k) == "AS" && Word(item, tokens, k + 1) == "IDENTITY"))
             return AddIdentity(table, item, tokens, k, at, error);
     std::string statement = "ALTER TABLE " + std::string(table) + " ADD COLUMN ";
@@ -726,8 +727,20 @@ bool CSqliteSchema::CompileColumn(std::string_view item, std::size_t base, std::
     CSqliteCatalog catalog(m_db);
     CSqlEmitter::Failure failure;
     CColumnCatalog::Declared declared = CColumnCatalog::ReadItem(item);
-    if (CColumnCompiler(catalog).Compile(item, declared, base, true, edits, failure)) {
+    // Note: a virtual column added reads the columns the table has.
+    const std::vector<CSqliteCatalog::Column>* row = catalog.Columns(Upper(m_table));
+    CColumnCompiler compiler(catalog);
+    if (compiler.Compile(item, declared, base, true, edits, failure, row)) {
+        m_virtualType = compiler.VirtualTypes().empty() ? std::string() : compiler.VirtualTypes()[0].second;
+        if (declared.virtualColumn) return true;
         if (defaultExpression != nullptr && declared.hasDefault) *defaultExpression = edits.back().with;
+        // DEFAULT ON NULL: the words go, and the column takes no NULL (the
+        // rows there take the default).
+        if (declared.defaultOnNull) {
+            std::size_t words = declared.defaultWord + 7;
+            edits.push_back({base + words, declared.defaultBegin - words, " "});
+            edits.push_back({base + item.size(), 0, " NOT NULL"});
+        }
         return true;
     }
     COraError::Set(error, failure.code, {failure.name}, static_cast<int>(at + failure.at));
@@ -736,6 +749,7 @@ bool CSqliteSchema::CompileColumn(std::string_view item, std::size_t base, std::
 
 bool CSqliteSchema::RecordColumn(std::string_view table, std::string_view item, CEngineError& error) {
     CColumnCatalog::Declared declared = CColumnCatalog::ReadItem(item);
+    if (declared.virtualColumn && declared.type.empty()) declared.type = m_virtualType;
     std::string name = encoding::Cp932ToUtf8(Upper(table));
     // Note: MODIFY keeps what it does not say (see Visibility for VISIBLE | INVISIBLE).
     bool says = declared.invisible || declared.defaultOnNull;

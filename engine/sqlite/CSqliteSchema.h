@@ -117,4 +117,6 @@ private:
     long long Count(const std::string& utf8);
 
     sqlite3* m_db;
+    std::string m_table;        // of the column being added
+    std::string m_virtualType;  // the type of a virtual column added without one
 };

@@ -124,6 +124,14 @@ TEST_F(CColumnOptionsTest, RebuildsAndReopeningKeepEveryOption) {
     ASSERT_NE(m_connection, nullptr) << error.message;
     EXPECT_EQ(Rows("SELECT * FROM paper ORDER BY id"), "1,1000,4,TXT,-|2,10,1,TXT,-");
     EXPECT_EQ(Rows("SELECT clue FROM paper WHERE id = 1"), "h");
+    // Columns added with the options: the rows there take the default.
+    Exec("ALTER TABLE paper ADD (lines AS (words / 10), state VARCHAR2(3) DEFAULT ON NULL 'NEW')");
+    EXPECT_EQ(Rows("SELECT lines || state FROM paper ORDER BY id"), "100NEW|1NEW");
+    Exec("INSERT INTO paper (id, words, state) VALUES (3, 20, NULL)");
+    EXPECT_EQ(Rows("SELECT lines || state FROM paper WHERE id = 3"), "2NEW");
+    EXPECT_EQ(Rows("SELECT DATA_TYPE || DEFAULT_ON_NULL FROM USER_TAB_COLUMNS WHERE TABLE_NAME = 'PAPER' AND "
+                   "COLUMN_NAME IN ('LINES', 'STATE') ORDER BY COLUMN_NAME"),
+              "NUMBERNO|VARCHAR2YES");
     EXPECT_EQ(Code("UPDATE paper SET pages = 2"), "ORA-54017");
     EXPECT_EQ(Rows("SELECT COLUMN_NAME || ' ' || HIDDEN_COLUMN || VIRTUAL_COLUMN || DEFAULT_ON_NULL FROM "
                    "USER_TAB_COLS WHERE TABLE_NAME = 'PAPER' AND COLUMN_NAME IN ('PAGES', 'CLUE', 'KIND') "
