@@ -640,6 +640,26 @@ void Refresh(sqlite3* db, const View& view) {
             at, kColumnStatistics.size(),
             "(SELECT NULL AS TABLE_NAME, NULL AS COLUMN_NAME, NULL AS NUM_DISTINCT, NULL AS NUM_NULLS, "
             "NULL AS AVG_COL_LEN, NULL AS SAMPLE_SIZE, NULL AS LAST_ANALYZED WHERE 0)");
+    // Note: nor the options of columns and tables (CColumnOptions, CTableOptions).
+    constexpr struct {
+        std::string_view table;
+        const char* empty;
+    } kOptions[] = {
+        {"TARVEX_COLUMN_OPTIONS",
+         "(SELECT NULL AS TABLE_NAME, NULL AS COLUMN_NAME, NULL AS HIDDEN_COLUMN, NULL AS DEFAULT_ON_NULL "
+         "WHERE "
+         "0)"},
+        {"TARVEX_TABLE_OPTIONS",
+         "(SELECT NULL AS TABLE_NAME, NULL AS LOGGING, NULL AS DEGREE, NULL AS CACHE, NULL AS COMPRESSION, "
+         "NULL "
+         "AS PCT_FREE, NULL AS READ_ONLY WHERE 0)"},
+    };
+    for (const auto& options : kOptions) {
+        std::string name = "main." + std::string(options.table);
+        if (select.find(name) == std::string::npos || HasTable(db, options.table)) continue;
+        for (std::size_t at; (at = select.find(name)) != std::string::npos;)
+            select.replace(at, name.size(), options.empty);
+    }
     std::string sql = "DELETE FROM " + RowsTable(view) + "; INSERT INTO " + RowsTable(view) + " (" +
                       ColumnNames(view.columns + std::string(view.extra)) + ") " + select;
     sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);
