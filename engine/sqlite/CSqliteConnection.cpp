@@ -565,7 +565,13 @@ bool CSqliteConnection::PrepareSchema(Piece piece, const std::vector<CEngineBind
             m_error.position = static_cast<int>(piece.base + nameAt);
             return false;
         case CSchemaText::Outcome::Refused:
-            COraError::Set(m_error, failure.code, {failure.name}, static_cast<int>(piece.base + failure.at));
+            // Note: ORA-12081 names the table with its owner, the session's user.
+            if (failure.code == 12081)
+                COraError::Set(m_error, failure.code, {m_session->user, failure.name},
+                               static_cast<int>(piece.base + failure.at));
+            else
+                COraError::Set(m_error, failure.code, {failure.name},
+                               static_cast<int>(piece.base + failure.at));
             return false;
         case CSchemaText::Outcome::NotTaken:
             break;

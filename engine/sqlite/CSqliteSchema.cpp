@@ -520,7 +520,7 @@ bool CSqliteSchema::Comment(std::string_view sql, const Tokens& tokens, CEngineE
         COraError::Set(error, 942, {table}, static_cast<int>(tokens[3].begin));
         return false;
     }
-    if (column && Count("SELECT count(*) FROM pragma_table_info(" + quotedTable +
+    if (column && Count("SELECT count(*) FROM pragma_table_xinfo(" + quotedTable +
                         ") WHERE upper(name) = " + Quote(encoding::Cp932ToUtf8(name))) <= 0) {
         COraError::Set(error, 904, {name}, static_cast<int>(tokens[5].begin));
         return false;
@@ -1285,6 +1285,10 @@ bool CSqliteSchema::Modify(std::string_view table, std::string_view item, std::s
     std::string column = Word(item, tokens, 0);
     if (tokens.size() == 2 && (Word(item, tokens, 1) == "VISIBLE" || Word(item, tokens, 1) == "INVISIBLE"))
         return Visibility(table, column, Word(item, tokens, 1) == "INVISIBLE", at, error);
+    for (std::size_t k = 1; k < tokens.size(); ++k)
+        if (Word(item, tokens, k) == "GENERATED" ||
+            (Word(item, tokens, k) == "AS" && Word(item, tokens, k + 1) == "IDENTITY"))
+            return ModifyIdentity(table, column, item, tokens, k, at, error);
     for (std::size_t k = 1; k + 2 < tokens.size(); ++k)
         if (Word(item, tokens, k) == "DEFAULT" && Word(item, tokens, k + 1) == "ON" &&
             Word(item, tokens, k + 2) == "NULL") {
@@ -1292,10 +1296,6 @@ bool CSqliteSchema::Modify(std::string_view table, std::string_view item, std::s
                            static_cast<int>(at + tokens[k].begin));
             return false;
         }
-    for (std::size_t k = 1; k < tokens.size(); ++k)
-        if (Word(item, tokens, k) == "GENERATED" ||
-            (Word(item, tokens, k) == "AS" && Word(item, tokens, k + 1) == "IDENTITY"))
-            return ModifyIdentity(table, column, item, tokens, k, at, error);
     std::string current;
     TableSql(table, current);
     auto defTokens = CSqlScanner::Significant(current);

@@ -40,6 +40,7 @@ TEST_F(CColumnOptionsTest, VirtualColumnsAreComputedAndTakeNoValue) {
     for (const Case& c : cases) EXPECT_EQ(Code(c.statement), c.outcome) << c.statement;
     EXPECT_EQ(Rows("SELECT * FROM pay ORDER BY id"), "1,10,3,30,NORMAL,P1|3,50,1,50,OVER,P3");
     EXPECT_EQ(Rows("SELECT id FROM pay WHERE gross > 40"), "3");
+    Exec("COMMENT ON COLUMN pay.gross IS 'hours times rate'");
     // A type of its own, or its expression's.
     EXPECT_EQ(Rows("SELECT COLUMN_NAME || ' ' || DATA_TYPE || ' ' || DATA_LENGTH || ' ' || VIRTUAL_COLUMN || "
                    "' ' || DATA_DEFAULT FROM USER_TAB_COLS WHERE TABLE_NAME = 'PAY' AND COLUMN_ID > 3 ORDER "

@@ -97,6 +97,7 @@ TEST_F(CTableOptionsTest, ReadOnlyTablesRefuseDml) {
         << Failure("DELETE FROM fixed");
     // Note: a block's statements are compiled with the block.
     EXPECT_NE(Failure("BEGIN INSERT INTO fixed VALUES (3, 'e'); END;").find("ORA-12081"), std::string::npos);
+    EXPECT_EQ(Code("TRUNCATE TABLE fixed"), "ORA-12081");
     EXPECT_EQ(Rows("SELECT * FROM fixed"), "1,a");
     Exec("ALTER TABLE fixed READ WRITE");
     Exec("UPDATE fixed SET v = 'z'");
