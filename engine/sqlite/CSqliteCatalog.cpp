@@ -125,6 +125,7 @@ void CSqliteCatalog::Refresh() {
     if (m_version != nullptr) sqlite3_reset(m_version);
     if (version != m_schemaVersion) {
         m_columns.clear();
+        m_writable.clear();
         ++m_generation;
     }
     m_schemaVersion = version;
@@ -132,6 +133,7 @@ void CSqliteCatalog::Refresh() {
 
 void CSqliteCatalog::Invalidate() {
     m_columns.clear();
+    m_writable.clear();
     ++m_generation;
     m_checked = false;
 }
@@ -235,12 +237,21 @@ bool CSqliteCatalog::View(std::string_view name, std::string& text, bool& readOn
     return true;
 }
 
-bool CSqliteCatalog::IsReadOnly(std::string_view table) {
-    return CTableOptions::IsReadOnly(m_db, encoding::Cp932ToUtf8(table));
+const CSqliteCatalog::Writable& CSqliteCatalog::WritableState(std::string_view table) {
+    // Note: read once per table until the schema changes, as the columns are.
+    std::string key(table);
+    auto found = m_writable.find(key);
+    if (found != m_writable.end()) return found->second;
+    std::string utf8 = encoding::Cp932ToUtf8(table);
+    Writable state{CTableOptions::IsReadOnly(m_db, utf8),
+                   encoding::Utf8ToCp932(CTableOptions::UnusableUniqueIndex(m_db, utf8))};
+    return m_writable[key] = std::move(state);
 }
 
+bool CSqliteCatalog::IsReadOnly(std::string_view table) { return WritableState(table).readOnly; }
+
 std::string CSqliteCatalog::UnusableUniqueIndex(std::string_view table) {
-    return encoding::Utf8ToCp932(CTableOptions::UnusableUniqueIndex(m_db, encoding::Cp932ToUtf8(table)));
+    return WritableState(table).unusableIndex;
 }
 
 bool CSqliteCatalog::HasFunction(std::string_view name) { return HasUnit(name, "FUNCTION"); }

@@ -92,6 +92,12 @@ public:
     static std::string IdentitySequence(std::string_view table, std::string_view column);
 
 private:
+    // What DML on a table must know beyond its columns.
+    struct Writable {
+        bool readOnly = false;
+        std::string unusableIndex;
+    };
+    const Writable& WritableState(std::string_view table);
     bool HasUnit(std::string_view name, const char* type);
     sqlite3* m_db;
     sqlite3_stmt* m_version = nullptr;
@@ -99,4 +105,5 @@ private:
     bool m_checked = false;
     std::uint64_t m_generation = 0;
     std::map<std::string, std::vector<Column>> m_columns;
+    std::map<std::string, Writable> m_writable;
 };
