@@ -6,12 +6,14 @@
 #include <vector>
 
 #include "engine/sqlite/CColumnCatalog.h"
+#include "engine/sqlite/CColumnOptions.h"
 #include "engine/sqlite/CConstraintCatalog.h"
 #include "engine/sqlite/CNameList.h"
 #include "engine/sqlite/CObjectTimes.h"
 #include "engine/sqlite/COraError.h"
 #include "engine/sqlite/CSqlScanner.h"
 #include "engine/sqlite/CSqliteCatalog.h"
+#include "engine/sqlite/CTableOptions.h"
 #include "engine/sqlite/CTableStatistics.h"
 #include "engine/sqlite/SqliteApi.h"
 #include "text/Cp932.h"
@@ -48,6 +50,9 @@ constexpr const char* kTables[] = {
     CColumnCatalog::kCreate,
     CConstraintCatalog::kCreate,
     CObjectTimes::kTable,
+    CTableOptions::kCreateTables,
+    CTableOptions::kCreateIndexes,
+    CColumnOptions::kCreate,
 };
 
 bool Exec(sqlite3* db, const std::string& sql, CEngineError& error) {
@@ -392,6 +397,8 @@ bool CCatalogTables::RenameTable(sqlite3* db, const std::string& table, const st
          "WHERE TABLE_NAME = ?1 AND ?3 IS NOT NULL"),
         "UPDATE TARVEX_COMMENTS SET TABLE_NAME = ?2 WHERE TABLE_NAME = ?1 AND ?3 IS NOT NULL",
         "UPDATE TARVEX_COLUMNS SET TABLE_NAME = ?2 WHERE TABLE_NAME = ?1 AND ?3 IS NOT NULL",
+        "UPDATE TARVEX_TABLE_OPTIONS SET TABLE_NAME = ?2 WHERE TABLE_NAME = ?1 AND ?3 IS NOT NULL",
+        "UPDATE TARVEX_COLUMN_OPTIONS SET TABLE_NAME = ?2 WHERE TABLE_NAME = ?1 AND ?3 IS NOT NULL",
         "UPDATE TARVEX_CONSTRAINTS SET TABLE_NAME = ?2 WHERE TABLE_NAME = ?1 AND ?3 IS NOT NULL",
         "UPDATE TARVEX_CONSTRAINTS SET R_TABLE = ?2 WHERE R_TABLE = ?1 AND ?3 IS NOT NULL",
     };
@@ -459,6 +466,7 @@ bool CCatalogTables::RenameColumn(sqlite3* db, const std::string& table, const s
         "TABLE_NAME = ?1 AND COLUMN_NAME = ?2",
         "UPDATE TARVEX_COMMENTS SET COLUMN_NAME = ?3 WHERE TABLE_NAME = ?1 AND COLUMN_NAME = ?2",
         "UPDATE TARVEX_COLUMNS SET COLUMN_NAME = ?3 WHERE TABLE_NAME = ?1 AND COLUMN_NAME = ?2",
+        "UPDATE TARVEX_COLUMN_OPTIONS SET COLUMN_NAME = ?3 WHERE TABLE_NAME = ?1 AND COLUMN_NAME = ?2",
         // The column lists of constraints are joined by commas; a NOT NULL names its column.
         "UPDATE TARVEX_CONSTRAINTS SET COLUMNS = trim(replace(',' || COLUMNS || ',', ',' || ?2 || ',', ',' "
         "|| "
@@ -487,6 +495,8 @@ bool CCatalogTables::Prune(sqlite3* db, const std::string& table, CEngineError& 
         "DELETE FROM TARVEX_COMMENTS WHERE TABLE_NAME = ?1 AND COLUMN_NAME <> '' AND COLUMN_NAME NOT IN "
         "(SELECT "
         "upper(name) FROM pragma_table_info(?1)) AND ?2 = ?3",
+        "DELETE FROM TARVEX_COLUMN_OPTIONS WHERE TABLE_NAME = ?1 AND COLUMN_NAME NOT IN (SELECT upper(name) "
+        "FROM pragma_table_xinfo(?1)) AND ?2 = ?3",
     };
     for (const char* sql : kStatements)
         if (!Run(db, sql, table, "", "", error)) return false;
@@ -508,6 +518,8 @@ bool CCatalogTables::Forget(sqlite3* db, const std::string& table, CEngineError&
                     "; DELETE FROM TARVEX_TEMPORARY WHERE TABLE_NAME = " + name +
                     "; DELETE FROM TARVEX_TABLE_STATS WHERE TABLE_NAME = " + name +
                     "; DELETE FROM TARVEX_COLUMNS WHERE TABLE_NAME = " + name +
+                    "; DELETE FROM TARVEX_TABLE_OPTIONS WHERE TABLE_NAME = " + name +
+                    "; DELETE FROM TARVEX_COLUMN_OPTIONS WHERE TABLE_NAME = " + name +
                     "; DELETE FROM TARVEX_CONSTRAINTS WHERE TABLE_NAME = " + name,
                 error) &&
            CTableStatistics::Delete(db, table, error);

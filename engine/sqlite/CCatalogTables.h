@@ -16,14 +16,15 @@ struct sqlite3;
 // GLOBAL TEMPORARY tables (TARVEX_TEMPORARY), the columns of tables with
 // their declared types (TARVEX_COLUMNS, see CColumnCatalog), every
 // constraint with its name and state (TARVEX_CONSTRAINTS, see
-// CConstraintCatalog) and the times objects were made and changed
-// (TARVEX_OBJECT_TIMES, see CObjectTimes).
+// CConstraintCatalog), the times objects were made and changed
+// (TARVEX_OBJECT_TIMES, see CObjectTimes) and the options of tables and
+// indexes (TARVEX_TABLE_OPTIONS, TARVEX_INDEX_OPTIONS, see CTableOptions).
 // Their version is the file's user_version. They are made, in one
 // transaction, when a connection first opens the file for writing, and a
 // file of an earlier version is converted then, once; reading never writes.
 class CCatalogTables {
 public:
-    static constexpr int kVersion = 6;
+    static constexpr int kVersion = 7;
     // The version from which CHECK constraints are compiled (see CCheckUpgrade).
     static constexpr int kChecksCompiled = 3;
     // The version from which the columns of tables are recorded (CColumnCatalog).

@@ -177,9 +177,27 @@ bool CCheckCompiler::Expression(std::string_view text, std::size_t begin, std::s
     return Expression(text, tokens, end, {}, compiled, failure);
 }
 
+bool CCheckCompiler::Value(std::string_view text, std::size_t begin, std::size_t end,
+                           const std::vector<CSqliteCatalog::Column>& columns, std::string& compiled,
+                           CValueType& type, CSqlEmitter::Failure& failure) {
+    Tokens tokens;
+    for (const Token& token : CSqlScanner::Significant(text))
+        if (token.begin >= begin && token.begin + token.length <= end) tokens.push_back(token);
+    if (tokens.empty()) {
+        failure.at = end;
+        failure.code = 936;
+        return false;
+    }
+    if (int code = ForbiddenCode(text, tokens, failure.at); code != 0) {
+        failure.code = code;
+        return false;
+    }
+    return Expression(text, tokens, end, columns, compiled, failure, &type);
+}
+
 bool CCheckCompiler::Expression(std::string_view text, const std::vector<CSqlScanner::Token>& tokens,
                                 std::size_t end, const std::vector<CSqliteCatalog::Column>& columns,
-                                std::string& compiled, CSqlEmitter::Failure& failure) {
+                                std::string& compiled, CSqlEmitter::Failure& failure, CValueType* type) {
     CSqlArena arena;
     CSqlParser parser(text, tokens, arena);
     CSqlParser::Failure parseFailure;
@@ -198,5 +216,6 @@ bool CCheckCompiler::Expression(std::string_view text, const std::vector<CSqlSca
     }
     CSqlEmitter emitter(text, m_catalog, true);
     emitter.AddRowSource("", columns);
+    if (type != nullptr) return emitter.EmitValue(*condition, compiled, *type, failure);
     return emitter.EmitCondition(*condition, compiled, failure);
 }

@@ -42,14 +42,21 @@ public:
                    const std::vector<CSqliteCatalog::Column>& columns, std::string& compiled,
                    CSqlEmitter::Failure& failure);
 
+    // The expression between bytes `begin` and `end` of `text` over a row
+    // of `columns` (a virtual column's), with its type.
+    bool Value(std::string_view text, std::size_t begin, std::size_t end,
+               const std::vector<CSqliteCatalog::Column>& columns, std::string& compiled, CValueType& type,
+               CSqlEmitter::Failure& failure);
+
     // The expression between bytes `begin` and `end` of `text`, naming no
     // column (a column's DEFAULT).
     bool Expression(std::string_view text, std::size_t begin, std::size_t end, std::string& compiled,
                     CSqlEmitter::Failure& failure);
 
 private:
+    // `type` null: a condition.
     bool Expression(std::string_view text, const std::vector<CSqlScanner::Token>& tokens, std::size_t end,
                     const std::vector<CSqliteCatalog::Column>& columns, std::string& compiled,
-                    CSqlEmitter::Failure& failure);
+                    CSqlEmitter::Failure& failure, CValueType* type = nullptr);
     CSqliteCatalog& m_catalog;
 };

@@ -65,6 +65,33 @@ std::string NameOf(std::string_view text, const Token& token) {
     return cp932::ToUpperAscii(written);
 }
 
+// At GENERATED or AS (token `k`): a virtual column's clause, read into
+// `column` and `k` left at its last token; false for an identity clause.
+bool ReadVirtual(std::string_view text, const Tokens& tokens, std::size_t& k, std::size_t limit,
+                 CColumnCatalog::Declared& column) {
+    std::size_t as = k;
+    if (CSqlScanner::Is(text, tokens[k], "GENERATED")) {
+        if (k + 2 >= limit || !CSqlScanner::Is(text, tokens[k + 1], "ALWAYS") ||
+            !CSqlScanner::Is(text, tokens[k + 2], "AS"))
+            return false;
+        as = k + 2;
+    }
+    if (as + 1 >= limit || !CSqlScanner::IsSymbol(text, tokens[as + 1], '(')) return false;
+    std::size_t after = AfterBracket(text, tokens, as + 1);
+    if (after > limit || after < as + 4) return false;
+    column.virtualColumn = true;
+    column.hasDefault = true;
+    column.clauseBegin = tokens[k].begin;
+    column.defaultBegin = tokens[as + 2].begin;
+    column.defaultEnd = tokens[after - 2].begin + tokens[after - 2].length;
+    column.defaultText =
+        std::string(text.substr(column.defaultBegin, column.defaultEnd - column.defaultBegin));
+    if (after < limit && CSqlScanner::Is(text, tokens[after], "VIRTUAL")) ++after;
+    column.clauseEnd = tokens[after - 1].begin + tokens[after - 1].length;
+    k = after - 1;
+    return true;
+}
+
 // The column defined by tokens [k, limit) of `text`.
 CColumnCatalog::Declared ReadColumn(std::string_view text, const Tokens& tokens, std::size_t k,
                                     std::size_t limit) {
@@ -81,17 +108,30 @@ CColumnCatalog::Declared ReadColumn(std::string_view text, const Tokens& tokens,
         column.typeEnd = end;
     }
     for (; k < limit; ++k) {
-        // Note: an identity clause or a virtual column's expression ends what is read.
-        if (CSqlScanner::Is(text, tokens[k], "GENERATED") || CSqlScanner::Is(text, tokens[k], "AS")) break;
+        if (CSqlScanner::Is(text, tokens[k], "INVISIBLE")) column.invisible = true;
+        // Note: an identity clause ends what is read.
+        if (CSqlScanner::Is(text, tokens[k], "GENERATED") || CSqlScanner::Is(text, tokens[k], "AS")) {
+            if (!ReadVirtual(text, tokens, k, limit, column)) break;
+            continue;
+        }
         if (!CSqlScanner::Is(text, tokens[k], "DEFAULT")) {
             if (CSqlScanner::IsSymbol(text, tokens[k], '(')) k = AfterBracket(text, tokens, k) - 1;
             continue;
         }
         std::size_t from = k + 1;
-        // DEFAULT ON NULL expr: the expression is the default.
+        // DEFAULT ON NULL [FOR INSERT ONLY] expr: the expression is the default.
         if (from + 1 < limit && CSqlScanner::Is(text, tokens[from], "ON") &&
-            CSqlScanner::Is(text, tokens[from + 1], "NULL"))
+            CSqlScanner::Is(text, tokens[from + 1], "NULL")) {
             from += 2;
+            column.defaultOnNull = true;
+            bool forWhat = from < limit && CSqlScanner::Is(text, tokens[from], "FOR");
+            if (forWhat && from + 2 < limit && CSqlScanner::Is(text, tokens[from + 1], "INSERT") &&
+                CSqlScanner::Is(text, tokens[from + 2], "ONLY"))
+                from += 3;
+            // Note: FOR INSERT AND UPDATE is refused with the definition (CTableText).
+            else if (forWhat)
+                break;
+        }
         if (from >= limit) break;
         std::size_t end = NextStop(text, tokens, from + 1, limit, kAfterDefault);
         std::size_t to = end < tokens.size() ? tokens[end].begin : text.size();
@@ -102,7 +142,7 @@ CColumnCatalog::Declared ReadColumn(std::string_view text, const Tokens& tokens,
         column.defaultEnd = tokens[end - 1].begin + tokens[end - 1].length;
         column.defaultText = std::string(text.substr(tokens[from].begin, to - tokens[from].begin));
         while (!column.defaultText.empty() && column.defaultText.back() == ';') column.defaultText.pop_back();
-        break;
+        k = end - 1;
     }
     return column;
 }
@@ -244,8 +284,8 @@ bool CColumnCatalog::Record(sqlite3* db, const std::string& table, const std::ve
     Statement info = sqliteapi::Prepare(
         db, "SELECT upper(p.name), p.type, EXISTS (" + std::string(kNotNull) +
                 "), p.dflt_value, c.DATA_TYPE, c.DATA_DEFAULT, "
-                "c.COLUMN_NAME IS NOT NULL FROM pragma_table_info(?1) p LEFT JOIN main.TARVEX_COLUMNS c ON "
-                "c.TABLE_NAME = ?2 AND c.COLUMN_NAME = upper(p.name) ORDER BY p.cid");
+                "c.COLUMN_NAME IS NOT NULL FROM pragma_table_xinfo(?1) p LEFT JOIN main.TARVEX_COLUMNS c ON "
+                "c.TABLE_NAME = ?2 AND c.COLUMN_NAME = upper(p.name) WHERE p.hidden <> 1 ORDER BY p.cid");
     if (!info) return Failed(db, error);
     sqlite3_bind_text(info.get(), 1, table.c_str(), -1, SQLITE_TRANSIENT);
     sqlite3_bind_text(info.get(), 2, upperTable.c_str(), -1, SQLITE_TRANSIENT);

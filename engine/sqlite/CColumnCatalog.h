@@ -36,6 +36,13 @@ public:
         std::size_t defaultWord = 0;
         std::size_t defaultBegin = 0;
         std::size_t defaultEnd = 0;
+        bool defaultOnNull = false;  // DEFAULT ON NULL [FOR INSERT ONLY]
+        bool invisible = false;
+        // [GENERATED ALWAYS] AS (expr) [VIRTUAL]: the expression is the
+        // DEFAULT's text and bytes; the clause's bytes are [clauseBegin, clauseEnd).
+        bool virtualColumn = false;
+        std::size_t clauseBegin = 0;
+        std::size_t clauseEnd = 0;
     };
     // The columns of a CREATE TABLE statement (none for AS SELECT).
     static std::vector<Declared> ReadTable(std::string_view createTable);

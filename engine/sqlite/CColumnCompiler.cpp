@@ -66,8 +66,27 @@ std::string CColumnCompiler::StoredType(std::string_view declared) {
     return base + "(" + inside + after;
 }
 
+std::string CColumnCompiler::DeclaredOf(const CValueType& type) {
+    switch (type.kind) {
+        case CSqlType::Number:
+            return "NUMBER";
+        case CSqlType::Date:
+            return type.fraction < 0 ? "DATE" : "TIMESTAMP(" + std::to_string(type.fraction) + ")";
+        case CSqlType::Char:
+        case CSqlType::Text: {
+            std::string length = std::to_string(type.length > 0 ? type.length : 4000);
+            std::string base = type.kind == CSqlType::Char ? "CHAR" : "VARCHAR2";
+            return base + "(" + length + (type.chars ? " CHAR)" : ")");
+        }
+        case CSqlType::Unknown:
+            break;
+    }
+    return "VARCHAR2(4000)";
+}
+
 bool CColumnCompiler::Compile(std::string_view text, const CColumnCatalog::Declared& column, std::size_t base,
-                              bool types, std::vector<Edit>& edits, CSqlEmitter::Failure& failure) {
+                              bool types, std::vector<Edit>& edits, CSqlEmitter::Failure& failure,
+                              const std::vector<CSqliteCatalog::Column>* row) {
     if (types && !column.type.empty()) {
         // Note: a column of the schema's own type is not kept here; it is
         // refused rather than stored as text.
@@ -79,11 +98,31 @@ bool CColumnCompiler::Compile(std::string_view text, const CColumnCatalog::Decla
             return false;
         }
     }
+    // Note: a virtual column has no type in SQLite's definition, whose
+    // affinity would have SQLite's own checks compute it with functions
+    // only this engine has; the catalog keeps its type.
     if (types && !column.type.empty())
-        edits.push_back(
-            {base + column.typeBegin, column.typeEnd - column.typeBegin, StoredType(column.type)});
+        edits.push_back({base + column.typeBegin, column.typeEnd - column.typeBegin,
+                         column.virtualColumn ? std::string() : StoredType(column.type)});
     if (!column.hasDefault) return true;
     std::string compiled;
+    if (column.virtualColumn) {
+        CValueType type;
+        if (row == nullptr) {
+            failure.at = column.clauseBegin;
+            failure.code = 3001;
+            failure.name = encoding::Utf8ToCp932("仮想列");
+            return false;
+        }
+        if (!CCheckCompiler(m_catalog).Value(text, column.defaultBegin, column.defaultEnd, *row, compiled,
+                                             type, failure))
+            return false;
+        // Note: without a type of its own the column has its expression's.
+        if (column.type.empty()) m_virtualTypes.emplace_back(column.name, DeclaredOf(type));
+        edits.push_back({base + column.clauseBegin, column.clauseEnd - column.clauseBegin,
+                         "GENERATED ALWAYS AS (" + compiled + ") VIRTUAL"});
+        return true;
+    }
     if (!CCheckCompiler(m_catalog).Expression(text, column.defaultBegin, column.defaultEnd, compiled,
                                               failure))
         return false;

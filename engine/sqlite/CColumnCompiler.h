@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "engine/sqlite/CColumnCatalog.h"
@@ -30,11 +31,19 @@ public:
     static std::string StoredType(std::string_view declared);
     // The edits of `column` (read from `text`, its offsets moved by `base`):
     // its type when `types`, its DEFAULT; a failure's offset is in `text`.
+    // A virtual column's expression reads a row of `row` (none: ORA-03001).
     bool Compile(std::string_view text, const CColumnCatalog::Declared& column, std::size_t base, bool types,
-                 std::vector<Edit>& edits, CSqlEmitter::Failure& failure);
+                 std::vector<Edit>& edits, CSqlEmitter::Failure& failure,
+                 const std::vector<CSqliteCatalog::Column>* row = nullptr);
+    // The declared type of a value of `type` ("NUMBER", "VARCHAR2(20)" ...).
+    static std::string DeclaredOf(const CValueType& type);
+    // The virtual columns compiled without a type of their own, with their
+    // expression's (column name and type, CP932, the catalog's form).
+    const std::vector<std::pair<std::string, std::string>>& VirtualTypes() const { return m_virtualTypes; }
     // `text` with `edits` (not overlapping) made.
     static std::string Apply(std::string_view text, std::vector<Edit> edits);
 
 private:
     CSqliteCatalog& m_catalog;
+    std::vector<std::pair<std::string, std::string>> m_virtualTypes;
 };

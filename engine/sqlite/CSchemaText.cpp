@@ -166,6 +166,8 @@ std::string_view CSchemaText::Construct(std::string_view sql, std::size_t& at) {
 bool CSchemaText::Truncate(Reader& in, std::string& out) {
     std::string name;
     if (!in.Expect("TABLE") || !in.Name(name, &m_nameAt) || !in.IgnoredThenEnd("TRUNCATE")) return false;
+    std::string upper = name.front() == '"' ? name.substr(1, name.size() - 2) : cp932::ToUpperAscii(name);
+    if (m_catalog.IsReadOnly(upper)) return in.FailAt(m_nameAt, 12081, upper);
     out = "DELETE FROM " + name;
     return true;
 }

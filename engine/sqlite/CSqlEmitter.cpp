@@ -456,6 +456,13 @@ void CSqlEmitter::AppendNulls(const CSqlExpr::OrderItem& item, std::string& out)
     out += first ? " NULLS FIRST" : " NULLS LAST";
 }
 
+bool CSqlEmitter::Writable(const std::string& table, std::size_t at) {
+    if (m_catalog.IsReadOnly(table)) return Fail(at, 12081, table);
+    // Note: the server cannot keep a unique index it does not maintain.
+    std::string index = m_catalog.UnusableUniqueIndex(table);
+    return index.empty() || Fail(at, 1502, index);
+}
+
 bool CSqlEmitter::Fail(std::size_t at, int code, std::string_view name) {
     if (!m_failed) {
         m_failed = true;
@@ -507,6 +514,15 @@ bool CSqlEmitter::EmitCondition(const CSqlExpr& condition, std::string& out, Fai
     m_catalog.Refresh();
     if (m_scopes.empty()) m_scopes.emplace_back();
     Expr(&condition, out);
+    if (m_failed) failure = m_failure;
+    return !m_failed;
+}
+
+bool CSqlEmitter::EmitValue(const CSqlExpr& expr, std::string& out, CValueType& type, Failure& failure) {
+    m_catalog.Refresh();
+    if (m_scopes.empty()) m_scopes.emplace_back();
+    CSqlType kind = Expr(&expr, out);
+    if (!m_failed) type = Describe(expr, kind);
     if (m_failed) failure = m_failure;
     return !m_failed;
 }
@@ -674,7 +690,10 @@ bool CSqlEmitter::TableSource(const CSqlFromItem& item, Source& source, std::str
         columns == nullptr && item.table.size() == 1 ? CSqliteDictionary::PublicView(upper) : "";
     if (!shared.empty()) columns = m_catalog.Columns(shared.substr(1, shared.size() - 2));
     if (columns == nullptr) return Fail(item.at, 942, upper);
-    for (const auto& column : *columns) source.columns.push_back(TableColumn(column, source.name));
+    for (const auto& column : *columns) {
+        source.columns.push_back(TableColumn(column, source.name));
+        source.columns.back().hidden = column.hidden;
+    }
     source.known = true;
     // Note: a schema before the name is the user's own; the file has one.
     text = shared.empty() ? WrittenName(name) : shared + (item.alias.empty() ? " " + std::string(name) : "");
@@ -977,7 +996,8 @@ bool CSqlEmitter::Block(const CSqlSelect& block, std::string& out, std::vector<T
             for (const auto& source : m_scopes.back().sources) {
                 if (!qualifier.empty() && source.name != qualifier) continue;
                 found = true;
-                produced.insert(produced.end(), source.columns.begin(), source.columns.end());
+                for (const auto& column : source.columns)
+                    if (!column.hidden) produced.push_back(column);
             }
             if (!found) return Fail(item.expr->at, 904, qualifier);
             if (m_level == Level::Rows) {
@@ -988,6 +1008,7 @@ bool CSqlEmitter::Block(const CSqlSelect& block, std::string& out, std::vector<T
                                : &source != &m_scopes.back().sources[0])
                         continue;
                     for (const auto& column : source.columns) {
+                        if (column.hidden) continue;
                         out += firstColumn ? "" : ", ";
                         firstColumn = false;
                         out += joined ? m_hierarchy + ".\"" + column.hierarchyName + "\" AS \"" +
@@ -998,8 +1019,10 @@ bool CSqlEmitter::Block(const CSqlSelect& block, std::string& out, std::vector<T
                 continue;
             }
             bool computed = false;
+            // Note: a source with INVISIBLE columns is written column by column, without them.
             for (const auto& source : m_scopes.back().sources)
-                for (const auto& column : source.columns) computed = computed || !column.emitted.empty();
+                for (const auto& column : source.columns)
+                    computed = computed || !column.emitted.empty() || column.hidden;
             std::vector<std::string> joinedOn =
                 qualifier.empty() && !computed ? JoinedColumns(block) : std::vector<std::string>{};
             if (!joinedOn.empty()) {
@@ -1016,6 +1039,7 @@ bool CSqlEmitter::Block(const CSqlSelect& block, std::string& out, std::vector<T
             for (const auto& source : m_scopes.back().sources) {
                 if (!qualifier.empty() && source.name != qualifier) continue;
                 for (const auto& column : source.columns) {
+                    if (column.hidden) continue;
                     out += firstColumn ? "" : ", ";
                     firstColumn = false;
                     out += column.emitted.empty() ? QuoteName(source.name) + "." + QuoteName(column.name)
@@ -2672,9 +2696,11 @@ bool CSqlEmitter::Insert(const CSqlStatement& statement, std::string& out) {
     std::string table = Upper(statement.table.back());
     const auto* columns = m_catalog.Columns(table);
     if (columns == nullptr) return Fail(statement.tableAt, 942, table);
+    if (!Writable(table, statement.tableAt)) return false;
     std::vector<const CSqliteCatalog::Column*> targets;
     if (statement.columns.empty()) {
-        for (const auto& column : *columns) targets.push_back(&column);
+        for (const auto& column : *columns)
+            if (!column.hidden) targets.push_back(&column);
     } else {
         for (std::size_t k = 0; k < statement.columns.size(); ++k) {
             std::string name = Upper(statement.columns[k]);
@@ -2713,6 +2739,8 @@ bool CSqlEmitter::Insert(const CSqlStatement& statement, std::string& out) {
         if (targets[k]->identity == "ALWAYS")
             return Fail(statement.columnAt.empty() ? statement.tableAt : statement.columnAt[k], 32795,
                         targets[k]->name);
+        if (targets[k]->virtualColumn)
+            return Fail(statement.columnAt.empty() ? statement.tableAt : statement.columnAt[k], 54013);
         listed.push_back(targets[k]);
         given.push_back(value);
     }
@@ -2746,9 +2774,10 @@ bool CSqlEmitter::Insert(const CSqlStatement& statement, std::string& out) {
         std::size_t slotsBefore = m_slots == nullptr ? 0 : m_slots->size();
         for (std::size_t k = 0; k < listed.size(); ++k) {
             if (k > 0) out += ", ";
-            if (listed[k]->identity == "ON NULL") out += "COALESCE(";
+            if (listed[k]->identity == "ON NULL" || listed[k]->defaultOnNull) out += "COALESCE(";
             if (!Store(*listed[k], table, given[k], out)) return false;
             if (listed[k]->identity == "ON NULL") out += ", " + next(*listed[k]) + ")";
+            if (listed[k]->defaultOnNull) out += ", " + ColumnDefault(*listed[k], table) + ")";
         }
         m_valuesAllLiterals = m_slots != nullptr && m_slots->size() - slotsBefore == listed.size();
         for (std::size_t k = 0; k < numbered.size(); ++k)
@@ -2779,7 +2808,10 @@ bool CSqlEmitter::Insert(const CSqlStatement& statement, std::string& out) {
         rows.columns.push_back(Typed{cname, produced[k].type});
         scope.sources.push_back(rows);
         m_scopes.push_back(scope);
+        bool onNull = targets[k]->identity == "ON NULL" || targets[k]->defaultOnNull;
+        if (onNull) out += "COALESCE(";
         bool ok = Store(*targets[k], table, &column, out);
+        if (onNull) out += ", " + ColumnDefault(*targets[k], table) + ")";
         m_scopes.pop_back();
         if (!ok) return false;
     }
@@ -2804,6 +2836,7 @@ const std::vector<CSqliteCatalog::Column>* CSqlEmitter::OpenTarget(const CSqlSta
         Fail(statement.tableAt, 942, Upper(statement.table.back()));
         return nullptr;
     }
+    if (!Writable(Upper(statement.table.back()), statement.tableAt)) return nullptr;
     Scope scope;
     Source source;
     source.name = Upper(statement.alias.empty() ? statement.table.back() : statement.alias);
@@ -3004,6 +3037,7 @@ bool CSqlEmitter::Update(const CSqlStatement& statement, std::string& out) {
         for (const auto& column : *columns)
             if (column.name == name) found = &column;
         if (found == nullptr) return Fail(statement.columnAt[k], 904, name);
+        if (found->virtualColumn) return Fail(statement.columnAt[k], 54017);
         out += (k > 0 ? ", \"" : "\"") + found->name + "\" = ";
         if (IsDefault(*statement.values[k])) {
             out += ColumnDefault(*found, m_target != nullptr ? m_target->base : table);

@@ -41,6 +41,9 @@ public:
     // A condition over the rows of AddRowSource, as a WHERE clause writes it
     // (the body of a CHECK constraint).
     bool EmitCondition(const CSqlExpr& condition, std::string& out, Failure& failure);
+    // An expression over the row source (see AddRowSource), written for
+    // SQLite, with its type as a query column's would be.
+    bool EmitValue(const CSqlExpr& expr, std::string& out, CValueType& type, Failure& failure);
     // The static types of the result columns of a query, after Emit.
     const std::vector<CValueType>& ResultTypes() const { return m_resultTypes; }
     // The number of query blocks that count ROWNUM.
@@ -78,6 +81,8 @@ private:
         const ViewTarget* view = nullptr;
         // A column of a hierarchy over joined rows: its name among them.
         std::string hierarchyName = {};
+        // An INVISIBLE column of a table: named, it is read; "*" leaves it out.
+        bool hidden = false;
     };
     struct Source {
         std::string name;  // alias, else table name (upper)
@@ -98,6 +103,9 @@ private:
     };
 
     bool Fail(std::size_t at, int code, std::string_view name = {});
+    // DML may change `table` (upper case, CP932): not READ ONLY (ORA-12081),
+    // no unique index of it UNUSABLE (ORA-01502).
+    bool Writable(const std::string& table, std::size_t at);
     std::string_view Span(std::size_t at, std::size_t end) const { return m_text.substr(at, end - at); }
 
     bool Query(const CSqlSelect& query, std::string& out, std::vector<Typed>* columns);

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "engine/sqlite/CCatalogTables.h"
+#include "engine/sqlite/CTableOptions.h"
 #include "engine/sqlite/SqliteApi.h"
 #include "text/Cp932.h"
 #include "text/Encoding.h"
@@ -134,6 +135,7 @@ void CSqliteCatalog::Refresh() {
     if (m_version != nullptr) sqlite3_reset(m_version);
     if (version != m_schemaVersion) {
         m_columns.clear();
+        m_writable.clear();
         ++m_generation;
     }
     m_schemaVersion = version;
@@ -141,6 +143,7 @@ void CSqliteCatalog::Refresh() {
 
 void CSqliteCatalog::Invalidate() {
     m_columns.clear();
+    m_writable.clear();
     ++m_generation;
     m_checked = false;
 }
@@ -155,22 +158,30 @@ const std::vector<CSqliteCatalog::Column>* CSqliteCatalog::Columns(std::string_v
     // Note: a table's columns are the catalog's; a view's (and a table of a
     // file the catalog has not recorded) are as SQLite declares them.
     std::string utf8Name = encoding::Cp932ToUtf8(key);
-    Statement statement =
-        Prepare(m_db,
-                "SELECT c.COLUMN_NAME, c.DATA_TYPE, coalesce(p.pk, 0), p.dflt_value FROM "
-                "main.TARVEX_COLUMNS c LEFT JOIN pragma_table_info(?1) p ON upper(p.name) = "
-                "c.COLUMN_NAME WHERE c.TABLE_NAME = ?1 ORDER BY c.COLUMN_ID");
+    // Note: pragma_table_xinfo lists generated (virtual) columns too, hidden 2 or 3.
+    Statement statement = Prepare(
+        m_db,
+        "SELECT c.COLUMN_NAME, c.DATA_TYPE, coalesce(p.pk, 0), p.dflt_value, coalesce(p.hidden, 0), "
+        "o.HIDDEN_COLUMN = 'YES', o.DEFAULT_ON_NULL = 'YES' FROM main.TARVEX_COLUMNS c LEFT JOIN "
+        "pragma_table_xinfo(?1) p ON upper(p.name) = c.COLUMN_NAME LEFT JOIN main.TARVEX_COLUMN_OPTIONS o "
+        "ON o.TABLE_NAME = c.TABLE_NAME AND o.COLUMN_NAME = c.COLUMN_NAME WHERE c.TABLE_NAME = ?1 ORDER BY "
+        "c.COLUMN_ID");
     if (statement) sqlite3_bind_text(statement.get(), 1, utf8Name.c_str(), -1, SQLITE_TRANSIENT);
     bool recorded = statement && sqlite3_step(statement.get()) == SQLITE_ROW;
     if (!recorded)
         statement =
-            Prepare(m_db, "SELECT name, type, pk, dflt_value FROM pragma_table_info(\"" + quoted + "\")");
+            Prepare(m_db, "SELECT name, type, pk, dflt_value, hidden, 0, 0 FROM pragma_table_xinfo(\"" +
+                              quoted + "\") WHERE hidden <> 1");
     while (statement && (recorded || sqlite3_step(statement.get()) == SQLITE_ROW)) {
         recorded = false;
         columns.push_back(
             Describe(encoding::Utf8ToCp932(Text(statement.get(), 0)), Text(statement.get(), 1)));
-        columns.back().primaryKey = sqlite3_column_int(statement.get(), 2) > 0;
-        columns.back().defaultValue = encoding::Utf8ToCp932(Text(statement.get(), 3));
+        Column& column = columns.back();
+        column.primaryKey = sqlite3_column_int(statement.get(), 2) > 0;
+        column.defaultValue = encoding::Utf8ToCp932(Text(statement.get(), 3));
+        column.virtualColumn = sqlite3_column_int(statement.get(), 4) >= 2;
+        column.hidden = sqlite3_column_int(statement.get(), 5) != 0;
+        column.defaultOnNull = sqlite3_column_int(statement.get(), 6) != 0;
     }
     Statement identities =
         Prepare(m_db,
@@ -268,6 +279,23 @@ bool CSqliteCatalog::View(std::string_view name, std::string& text, bool& readOn
     readOnly = view.readOnly;
     checkOption = view.checkOption;
     return true;
+}
+
+const CSqliteCatalog::Writable& CSqliteCatalog::WritableState(std::string_view table) {
+    // Note: read once per table until the schema changes, as the columns are.
+    std::string key(table);
+    auto found = m_writable.find(key);
+    if (found != m_writable.end()) return found->second;
+    std::string utf8 = encoding::Cp932ToUtf8(table);
+    Writable state{CTableOptions::IsReadOnly(m_db, utf8),
+                   encoding::Utf8ToCp932(CTableOptions::UnusableUniqueIndex(m_db, utf8))};
+    return m_writable[key] = std::move(state);
+}
+
+bool CSqliteCatalog::IsReadOnly(std::string_view table) { return WritableState(table).readOnly; }
+
+std::string CSqliteCatalog::UnusableUniqueIndex(std::string_view table) {
+    return WritableState(table).unusableIndex;
 }
 
 bool CSqliteCatalog::HasFunction(std::string_view name) { return HasUnit(name, "FUNCTION"); }

@@ -42,6 +42,9 @@ public:
         // The DEFAULT expression as the table SQLite keeps holds it
         // (compiled, CP932); empty for none.
         std::string defaultValue;
+        bool defaultOnNull = false;  // DEFAULT ON NULL: a NULL given is stored as the default
+        bool hidden = false;         // INVISIBLE: out of SELECT * and of INSERT without a list
+        bool virtualColumn = false;  // computed from its expression, never given a value
     };
 
     explicit CSqliteCatalog(sqlite3* db) : m_db(db) {}
@@ -70,6 +73,10 @@ public:
     // The declared type of a stored function's result ("NUMBER", ...); empty
     // when unknown.
     std::string FunctionResult(std::string_view name);
+    // ALTER TABLE ... READ ONLY holds for `table` (upper case, CP932).
+    bool IsReadOnly(std::string_view table);
+    // A unique index of `table` made UNUSABLE (upper case, CP932); "" when none.
+    std::string UnusableUniqueIndex(std::string_view table);
     // Drops what was read when the file's schema changed since.
     void Refresh();
     // Drops what was read: this connection changed the schema.
@@ -92,6 +99,12 @@ public:
     static std::string IdentitySequence(std::string_view table, std::string_view column);
 
 private:
+    // What DML on a table must know beyond its columns.
+    struct Writable {
+        bool readOnly = false;
+        std::string unusableIndex;
+    };
+    const Writable& WritableState(std::string_view table);
     bool HasUnit(std::string_view name, const char* type);
     sqlite3* m_db;
     sqlite3_stmt* m_version = nullptr;
@@ -99,4 +112,5 @@ private:
     bool m_checked = false;
     std::uint64_t m_generation = 0;
     std::map<std::string, std::vector<Column>> m_columns;
+    std::map<std::string, Writable> m_writable;
 };

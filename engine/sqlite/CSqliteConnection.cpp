@@ -14,6 +14,7 @@
 #include "engine/sqlite/CCheckUpgrade.h"
 #include "engine/sqlite/CColumnCatalog.h"
 #include "engine/sqlite/CColumnCompiler.h"
+#include "engine/sqlite/CColumnOptions.h"
 #include "engine/sqlite/CConstraintCatalog.h"
 #include "engine/sqlite/CConstraintLock.h"
 #include "engine/sqlite/CDatabaseLocation.h"
@@ -45,6 +46,7 @@
 #include "engine/sqlite/CSqliteValueFunctions.h"
 #include "engine/sqlite/CStatementClassifier.h"
 #include "engine/sqlite/CStatementLimits.h"
+#include "engine/sqlite/CTableOptions.h"
 #include "engine/sqlite/CTableText.h"
 #include "engine/sqlite/CValueText.h"
 #include "engine/sqlite/SqliteApi.h"
@@ -472,6 +474,9 @@ std::string CSqliteConnection::ShowDate(const std::string& stored) const {
 
 void CSqliteConnection::SetEmitError(const CSqlEmitter::Failure& failure, int position) {
     const auto& a = failure.args;
+    // Note: these name their object with its owner, the session's user.
+    if (failure.code == 12081 || failure.code == 1502)
+        return COraError::Set(m_error, failure.code, {m_session->user, failure.name}, position);
     if (a.size() >= 2)
         COraError::Set(m_error, failure.code, {failure.name, a[0], a[1]}, position);
     else
@@ -567,7 +572,13 @@ bool CSqliteConnection::PrepareSchema(Piece piece, const std::vector<CEngineBind
             m_error.position = static_cast<int>(piece.base + nameAt);
             return false;
         case CSchemaText::Outcome::Refused:
-            COraError::Set(m_error, failure.code, {failure.name}, static_cast<int>(piece.base + failure.at));
+            // Note: ORA-12081 names the table with its owner, the session's user.
+            if (failure.code == 12081)
+                COraError::Set(m_error, failure.code, {m_session->user, failure.name},
+                               static_cast<int>(piece.base + failure.at));
+            else
+                COraError::Set(m_error, failure.code, {failure.name},
+                               static_cast<int>(piece.base + failure.at));
             return false;
         case CSchemaText::Outcome::NotTaken:
             break;
@@ -894,6 +905,7 @@ bool CSqliteConnection::RunDdl(const std::string& sql, std::vector<CEngineBind>&
     m_defined.clear();
     m_checks.clear();
     m_namer = CConstraintCatalog::Namer(m_db);
+    m_virtualTypes.clear();
     if (!CommitWork()) return false;
     std::string what;
     // Note: CHECK conditions are compiled as queries are (see CCheckCompiler).
@@ -913,6 +925,7 @@ bool CSqliteConnection::RunDdl(const std::string& sql, std::vector<CEngineBind>&
               (!rebuilds || tokens.size() < 3 ||
                (CTriggerFiring::Drop(*this, encoding::Utf8ToCp932(AlteredTable(sql))), true)) &&
               RunDdlWork(sql, binds, rowsProcessed) && RecordColumns(sql) &&
+              CTableOptions::Prune(m_db, m_error) &&
               (!rebuilds || tokens.size() < 3 || CCatalogTables::Prune(m_db, AlteredTable(sql), m_error)) &&
               (!rebuilds || tokens.size() < 3 || RefireTable(AlteredTable(sql))) &&
               (!rebuilds || tokens.size() < 3 || CConstraintLock::Sync(m_db, AlteredTable(sql), m_error)) &&
@@ -963,10 +976,16 @@ bool CSqliteConnection::RecordColumns(const std::string& sql) {
     // was compiled with; a change of a table records its own.
     std::vector<CSqliteDictionary::Constraint> defined = std::move(m_defined);
     m_defined.clear();
+    std::vector<CColumnCatalog::Declared> declared =
+        create ? CColumnCatalog::ReadTable(sql) : std::vector<CColumnCatalog::Declared>();
+    for (auto& column : declared)
+        for (const auto& [name, type] : m_virtualTypes)
+            if (column.virtualColumn && column.type.empty() && column.name == name) column.type = type;
+    m_virtualTypes.clear();
+    std::string utf8 = encoding::Cp932ToUtf8(written.front() == '"' ? table : cp932::ToUpperAscii(table));
     return (!create || CConstraintCatalog::Record(m_db, defined, m_error)) &&
-           CColumnCatalog::Record(
-               m_db, encoding::Cp932ToUtf8(table),
-               create ? CColumnCatalog::ReadTable(sql) : std::vector<CColumnCatalog::Declared>(), m_error);
+           CColumnCatalog::Record(m_db, encoding::Cp932ToUtf8(table), declared, m_error) &&
+           CColumnOptions::Record(m_db, utf8, declared, m_error);
 }
 
 bool CSqliteConnection::CheckForeignKeys() {
@@ -1198,8 +1217,10 @@ bool CSqliteConnection::CompileColumns(const std::string& sql, std::vector<CColu
                                        CSqlEmitter::Failure& failure) {
     CColumnCompiler compiler(*m_catalog);
     std::vector<CColumnCompiler::Edit> edits;
+    std::vector<CSqliteCatalog::Column> row = CCheckCompiler::DeclaredColumns(sql);
     for (const auto& column : CColumnCatalog::ReadTable(sql))
-        if (!compiler.Compile(sql, column, 0, true, edits, failure)) return false;
+        if (!compiler.Compile(sql, column, 0, true, edits, failure, &row)) return false;
+    m_virtualTypes = compiler.VirtualTypes();
     for (auto& edit : edits) compiled.push_back({edit.begin, edit.length, std::move(edit.with)});
     return true;
 }

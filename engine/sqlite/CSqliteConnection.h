@@ -238,6 +238,9 @@ private:
     // and the names the system gives the constraints of the statement.
     std::vector<CTableText::Check> m_checks;
     std::function<std::string()> m_namer;
+    // The types of the virtual columns of the CREATE TABLE being run that
+    // declare none (CColumnCompiler::VirtualTypes), for the catalog.
+    std::vector<std::pair<std::string, std::string>> m_virtualTypes;
     // Temporary tables whose rows each commit removes (quoted, UTF-8).
     std::vector<std::string> m_deleteOnCommit;
     // Cancel asked for while a block runs (its loops look at it).

@@ -57,51 +57,68 @@ using View = CDictionaryView;
 #define TARVEX_TYPE_ROWS \
     "(SELECT NAME, TARVEX_TYPE_SHAPE(NAME) AS s FROM main.TARVEX_UNITS WHERE TYPE = 'TYPE')"
 
+// The columns of tables and views (pragma_table_xinfo lists generated
+// columns too, hidden 2 or 3): the select list up to the statistics, then
+// `more` columns, FROM and WHERE.
+#define TARVEX_COLUMN_STATISTICS                                                                      \
+    "NUM_DISTINCT NUMBER, DENSITY NUMBER, NUM_NULLS NUMBER, NUM_BUCKETS NUMBER, LAST_ANALYZED DATE, " \
+    "SAMPLE_SIZE NUMBER, AVG_COL_LEN NUMBER"
+#define TARVEX_COLUMN_HIDDEN "coalesce(o.HIDDEN_COLUMN = 'YES', 0)"
+#define TARVEX_COLUMN_ROWS_WITH(more)                                                                        \
+    "upper(m.name), upper(p.name), ORA_TYPE_PART(coalesce(c.DATA_TYPE, p.type), 0), "                        \
+    "ORA_TYPE_PART(coalesce(c.DATA_TYPE, p.type), 1), ORA_TYPE_PART(coalesce(c.DATA_TYPE, p.type), 2), "     \
+    "ORA_TYPE_PART(coalesce(c.DATA_TYPE, p.type), 3), coalesce(c.NULLABLE, CASE WHEN p.\"notnull\" OR p.pk " \
+    "THEN 'N' ELSE 'Y' END), CASE WHEN NOT " TARVEX_COLUMN_HIDDEN                                            \
+    " THEN (SELECT count(*) FROM "                                                                           \
+    "pragma_table_xinfo(m.name) v LEFT JOIN main.TARVEX_COLUMN_OPTIONS vo ON vo.TABLE_NAME = upper(m.name) " \
+    "AND vo.COLUMN_NAME = upper(v.name) WHERE v.hidden <> 1 AND v.cid <= p.cid AND "                         \
+    "coalesce(vo.HIDDEN_COLUMN, 'NO') = 'NO') END, length(iif(c.TABLE_NAME IS NULL, "                        \
+    "p.dflt_value, c.DATA_DEFAULT)), iif(c.TABLE_NAME IS NULL, p.dflt_value, c.DATA_DEFAULT), "              \
+    "ORA_TYPE_PART(coalesce(c.DATA_TYPE, p.type), 4), ORA_TYPE_PART(coalesce(c.DATA_TYPE, p.type), 5), "     \
+    "coalesce(o.DEFAULT_ON_NULL, 'NO'), CASE WHEN EXISTS (SELECT 1 FROM main.TARVEX_IDENTITIES i WHERE "     \
+    "i.TABLE_NAME = upper(m.name) AND i.COLUMN_NAME = upper(p.name)) THEN 'YES' ELSE 'NO' END, "             \
+    "cs.NUM_DISTINCT, iif(cs.NUM_DISTINCT > 0, 1.0 / cs.NUM_DISTINCT, cs.NUM_DISTINCT), cs.NUM_NULLS, "      \
+    "iif(cs.NUM_DISTINCT > 0, 1, cs.NUM_DISTINCT), cs.LAST_ANALYZED, cs.SAMPLE_SIZE, cs.AVG_COL_LEN " more   \
+    " FROM (SELECT name, type FROM main.sqlite_schema UNION ALL SELECT name, type FROM temp.sqlite_schema "  \
+    "WHERE upper(name) IN (SELECT TABLE_NAME FROM main.TARVEX_TEMPORARY)) m, pragma_table_xinfo(m.name) p "  \
+    "LEFT JOIN main.TARVEX_COLUMNS c ON c.TABLE_NAME = upper(m.name) AND c.COLUMN_NAME = upper(p.name) "     \
+    "LEFT JOIN main.TARVEX_COLUMN_OPTIONS o ON o.TABLE_NAME = upper(m.name) AND o.COLUMN_NAME = "            \
+    "upper(p.name) LEFT JOIN main.TARVEX_COLUMN_STATS cs ON cs.TABLE_NAME = upper(m.name) AND "              \
+    "cs.COLUMN_NAME = upper(p.name) WHERE m.type IN ('table', 'view') AND %U AND p.hidden <> 1"
+#define TARVEX_COLUMN_ROWS TARVEX_COLUMN_ROWS_WITH("")
+
 // Note: CONSTRAINTS and CONS_COLUMNS, without a query, are filled by All().
 const View kViews[] = {
     {"TABLES",
      "TABLE_NAME VARCHAR2(128), TABLESPACE_NAME VARCHAR2(30), CLUSTER_NAME VARCHAR2(128), IOT_NAME "
      "VARCHAR2(128), STATUS VARCHAR2(8), PCT_FREE NUMBER, LOGGING VARCHAR2(3), NUM_ROWS NUMBER, BLOCKS "
      "NUMBER, "
-     "AVG_ROW_LEN NUMBER, LAST_ANALYZED DATE, PARTITIONED VARCHAR2(3), IOT_TYPE VARCHAR2(12), TEMPORARY "
+     "AVG_ROW_LEN NUMBER, DEGREE VARCHAR2(10), CACHE VARCHAR2(5), LAST_ANALYZED DATE, PARTITIONED "
+     "VARCHAR2(3), IOT_TYPE VARCHAR2(12), TEMPORARY "
      "VARCHAR2(1), DURATION VARCHAR2(15), COMPRESSION VARCHAR2(8), DROPPED VARCHAR2(3), READ_ONLY "
      "VARCHAR2(3)",
-     "SELECT upper(m.name), 'USERS', NULL, NULL, 'VALID', 10, 'YES', st.NUM_ROWS, st.BLOCKS, st.AVG_ROW_LEN, "
-     "st.LAST_ANALYZED, 'NO', NULL, 'N', NULL, 'DISABLED', 'NO', 'NO' FROM main.sqlite_schema m LEFT JOIN "
-     "main.TARVEX_TABLE_STATS st ON st.TABLE_NAME = upper(m.name) WHERE m.type = 'table' AND %U UNION ALL "
+     // Note: the server right-aligns DEGREE and CACHE in their widths.
+     "SELECT upper(m.name), 'USERS', NULL, NULL, 'VALID', coalesce(o.PCT_FREE, 10), coalesce(o.LOGGING, "
+     "'YES'), st.NUM_ROWS, st.BLOCKS, st.AVG_ROW_LEN, printf('%10s', coalesce(o.DEGREE, '1')), printf('%5s', "
+     "coalesce(o.CACHE, 'N')), st.LAST_ANALYZED, 'NO', NULL, 'N', NULL, coalesce(o.COMPRESSION, "
+     "'DISABLED'), 'NO', coalesce(o.READ_ONLY, 'NO') FROM main.sqlite_schema m LEFT JOIN "
+     "main.TARVEX_TABLE_STATS st ON st.TABLE_NAME = upper(m.name) LEFT JOIN main.TARVEX_TABLE_OPTIONS o ON "
+     "o.TABLE_NAME = upper(m.name) WHERE m.type = 'table' AND %U UNION ALL "
      "SELECT "
-     "TABLE_NAME, NULL, NULL, NULL, 'VALID', 0, 'NO', NULL, NULL, NULL, NULL, 'NO', NULL, 'Y', DURATION, "
-     "'DISABLED', 'NO', 'NO' FROM main.TARVEX_TEMPORARY",
+     "TABLE_NAME, NULL, NULL, NULL, 'VALID', 0, 'NO', NULL, NULL, NULL, '         1', '    N', NULL, 'NO', "
+     "NULL, 'Y', DURATION, 'DISABLED', 'NO', 'NO' FROM main.TARVEX_TEMPORARY",
      "OWNER",
      {{"USER_TABLES", nullptr}, {"ALL_TABLES", "OWNER, *"}, {"DBA_TABLES", "OWNER, *"}, {"TABS", nullptr}}},
     {"TAB_COLUMNS",
      "TABLE_NAME VARCHAR2(128), COLUMN_NAME VARCHAR2(128), DATA_TYPE VARCHAR2(128), DATA_LENGTH NUMBER, "
      "DATA_PRECISION NUMBER, DATA_SCALE NUMBER, NULLABLE VARCHAR2(1), COLUMN_ID NUMBER, DEFAULT_LENGTH "
-     "NUMBER, "
-     "DATA_DEFAULT LONG, CHAR_LENGTH NUMBER, CHAR_USED VARCHAR2(1), IDENTITY_COLUMN VARCHAR2(3), "
-     "NUM_DISTINCT NUMBER, DENSITY NUMBER, NUM_NULLS NUMBER, NUM_BUCKETS NUMBER, LAST_ANALYZED DATE, "
-     "SAMPLE_SIZE NUMBER, AVG_COL_LEN NUMBER",
-     "SELECT upper(m.name), upper(p.name), ORA_TYPE_PART(coalesce(c.DATA_TYPE, p.type), 0), "
-     "ORA_TYPE_PART(coalesce(c.DATA_TYPE, p.type), 1), ORA_TYPE_PART(coalesce(c.DATA_TYPE, p.type), 2), "
-     "ORA_TYPE_PART(coalesce(c.DATA_TYPE, p.type), 3), coalesce(c.NULLABLE, CASE WHEN p.\"notnull\" OR p.pk "
-     "THEN 'N' ELSE 'Y' END), coalesce(c.COLUMN_ID, p.cid + 1), length(iif(c.TABLE_NAME IS NULL, "
-     "p.dflt_value, c.DATA_DEFAULT)), iif(c.TABLE_NAME IS NULL, p.dflt_value, c.DATA_DEFAULT), "
-     "ORA_TYPE_PART(coalesce(c.DATA_TYPE, p.type), 4), ORA_TYPE_PART(coalesce(c.DATA_TYPE, p.type), 5), "
-     "CASE WHEN EXISTS (SELECT 1 FROM main.TARVEX_IDENTITIES i WHERE "
-     "i.TABLE_NAME = upper(m.name) AND i.COLUMN_NAME = upper(p.name)) THEN 'YES' ELSE 'NO' END, "
-     "cs.NUM_DISTINCT, iif(cs.NUM_DISTINCT > 0, 1.0 / cs.NUM_DISTINCT, cs.NUM_DISTINCT), cs.NUM_NULLS, "
-     "iif(cs.NUM_DISTINCT > 0, 1, cs.NUM_DISTINCT), cs.LAST_ANALYZED, cs.SAMPLE_SIZE, cs.AVG_COL_LEN FROM "
-     "(SELECT name, type FROM main.sqlite_schema UNION ALL SELECT name, type FROM temp.sqlite_schema WHERE "
-     "upper(name) IN (SELECT TABLE_NAME FROM main.TARVEX_TEMPORARY)) m, pragma_table_info(m.name) p LEFT "
-     "JOIN main.TARVEX_COLUMNS c ON c.TABLE_NAME = upper(m.name) AND c.COLUMN_NAME = upper(p.name) LEFT JOIN "
-     "main.TARVEX_COLUMN_STATS cs ON cs.TABLE_NAME = upper(m.name) AND cs.COLUMN_NAME = upper(p.name) WHERE "
-     "m.type IN ('table', 'view') AND %U",
+     "NUMBER, DATA_DEFAULT LONG, CHAR_LENGTH NUMBER, CHAR_USED VARCHAR2(1), DEFAULT_ON_NULL VARCHAR2(3), "
+     "IDENTITY_COLUMN VARCHAR2(3), " TARVEX_COLUMN_STATISTICS,
+     "SELECT " TARVEX_COLUMN_ROWS " AND NOT " TARVEX_COLUMN_HIDDEN,
      "OWNER",
      {{"USER_TAB_COLUMNS", nullptr},
       {"ALL_TAB_COLUMNS", "OWNER, *"},
       {"DBA_TAB_COLUMNS", "OWNER, *"},
-      {"USER_TAB_COLS", nullptr},
-      {"ALL_TAB_COLS", "OWNER, *"},
       {"COLS", nullptr}}},
     // Note: whether a view's column takes DML is the engine's rule of key-preserved tables (CJoinView).
     {"UPDATABLE_COLUMNS",
@@ -114,6 +131,18 @@ const View kViews[] = {
      {{"USER_UPDATABLE_COLUMNS", "OWNER, *"},
       {"ALL_UPDATABLE_COLUMNS", "OWNER, *"},
       {"DBA_UPDATABLE_COLUMNS", "OWNER, *"}}},
+    // Note: USER_TAB_COLS also shows INVISIBLE columns, which have no COLUMN_ID.
+    {"TAB_COLS",
+     "TABLE_NAME VARCHAR2(128), COLUMN_NAME VARCHAR2(128), DATA_TYPE VARCHAR2(128), DATA_LENGTH NUMBER, "
+     "DATA_PRECISION NUMBER, DATA_SCALE NUMBER, NULLABLE VARCHAR2(1), COLUMN_ID NUMBER, DEFAULT_LENGTH "
+     "NUMBER, DATA_DEFAULT LONG, CHAR_LENGTH NUMBER, CHAR_USED VARCHAR2(1), DEFAULT_ON_NULL VARCHAR2(3), "
+     "IDENTITY_COLUMN VARCHAR2(3), " TARVEX_COLUMN_STATISTICS ", HIDDEN_COLUMN VARCHAR2(3), VIRTUAL_COLUMN "
+     "VARCHAR2(3)",
+     "SELECT " TARVEX_COLUMN_ROWS_WITH(", CASE WHEN " TARVEX_COLUMN_HIDDEN
+                                       " THEN 'YES' ELSE 'NO' END, CASE WHEN "
+                                       "p.hidden >= 2 THEN 'YES' ELSE 'NO' END"),
+     "OWNER",
+     {{"USER_TAB_COLS", nullptr}, {"ALL_TAB_COLS", "OWNER, *"}, {"DBA_TAB_COLS", "OWNER, *"}}},
     {"VIEWS", "VIEW_NAME VARCHAR2(128), TEXT_LENGTH NUMBER, TEXT LONG, READ_ONLY VARCHAR2(1)",
      "SELECT v.VIEW_NAME, length(v.TEXT), v.TEXT, v.READ_ONLY FROM main.TARVEX_VIEWS v JOIN "
      "main.sqlite_schema m ON m.type = 'view' AND upper(m.name) = v.VIEW_NAME WHERE v.VIEW_NAME NOT IN "
@@ -130,15 +159,25 @@ const View kViews[] = {
       {"SYN", nullptr}}},
     {"INDEXES",
      "INDEX_NAME VARCHAR2(128), INDEX_TYPE VARCHAR2(27), TABLE_NAME VARCHAR2(128), UNIQUENESS VARCHAR2(9), "
-     "STATUS VARCHAR2(8)",
+     "LOGGING VARCHAR2(3), STATUS VARCHAR2(8), DEGREE VARCHAR2(40), VISIBILITY VARCHAR2(9)",
+     // Note: the options of a key's index are set when it bears the key's name (NameKeyIndexes).
      "SELECT upper(m.name), 'NORMAL', upper(m.tbl_name), CASE WHEN m.sql IS NULL OR upper(m.sql) LIKE "
-     "'CREATE UNIQUE%' THEN 'UNIQUE' ELSE 'NONUNIQUE' END, 'VALID' FROM main.sqlite_schema m WHERE m.type = "
+     "'CREATE UNIQUE%' THEN 'UNIQUE' ELSE 'NONUNIQUE' END, 'YES', 'VALID', '1', 'VISIBLE' FROM "
+     "main.sqlite_schema m WHERE m.type = "
      "'index' AND upper(m.tbl_name) NOT LIKE 'TARVEX%' AND m.name NOT LIKE 'TARVEX%'",
      "OWNER, TABLE_OWNER",
-     {{"USER_INDEXES", "INDEX_NAME, INDEX_TYPE, TABLE_OWNER, TABLE_NAME, UNIQUENESS, STATUS"},
-      {"ALL_INDEXES", "OWNER, INDEX_NAME, INDEX_TYPE, TABLE_OWNER, TABLE_NAME, UNIQUENESS, STATUS"},
-      {"DBA_INDEXES", "OWNER, INDEX_NAME, INDEX_TYPE, TABLE_OWNER, TABLE_NAME, UNIQUENESS, STATUS"},
-      {"IND", "INDEX_NAME, INDEX_TYPE, TABLE_OWNER, TABLE_NAME, UNIQUENESS, STATUS"}}},
+     {{"USER_INDEXES",
+       "INDEX_NAME, INDEX_TYPE, TABLE_OWNER, TABLE_NAME, UNIQUENESS, LOGGING, STATUS, DEGREE, "
+       "VISIBILITY"},
+      {"ALL_INDEXES",
+       "OWNER, INDEX_NAME, INDEX_TYPE, TABLE_OWNER, TABLE_NAME, UNIQUENESS, LOGGING, STATUS, "
+       "DEGREE, VISIBILITY"},
+      {"DBA_INDEXES",
+       "OWNER, INDEX_NAME, INDEX_TYPE, TABLE_OWNER, TABLE_NAME, UNIQUENESS, LOGGING, STATUS, "
+       "DEGREE, VISIBILITY"},
+      {"IND",
+       "INDEX_NAME, INDEX_TYPE, TABLE_OWNER, TABLE_NAME, UNIQUENESS, LOGGING, STATUS, DEGREE, "
+       "VISIBILITY"}}},
     {"IND_COLUMNS",
      "INDEX_NAME VARCHAR2(128), TABLE_NAME VARCHAR2(128), COLUMN_NAME VARCHAR2(4000), COLUMN_POSITION "
      "NUMBER, DESCEND VARCHAR2(4)",
@@ -619,6 +658,26 @@ void Refresh(sqlite3* db, const View& view) {
             at, kColumnStatistics.size(),
             "(SELECT NULL AS TABLE_NAME, NULL AS COLUMN_NAME, NULL AS NUM_DISTINCT, NULL AS NUM_NULLS, "
             "NULL AS AVG_COL_LEN, NULL AS SAMPLE_SIZE, NULL AS LAST_ANALYZED WHERE 0)");
+    // Note: nor the options of columns and tables (CColumnOptions, CTableOptions).
+    constexpr struct {
+        std::string_view table;
+        const char* empty;
+    } kOptions[] = {
+        {"TARVEX_COLUMN_OPTIONS",
+         "(SELECT NULL AS TABLE_NAME, NULL AS COLUMN_NAME, NULL AS HIDDEN_COLUMN, NULL AS DEFAULT_ON_NULL "
+         "WHERE "
+         "0)"},
+        {"TARVEX_TABLE_OPTIONS",
+         "(SELECT NULL AS TABLE_NAME, NULL AS LOGGING, NULL AS DEGREE, NULL AS CACHE, NULL AS COMPRESSION, "
+         "NULL "
+         "AS PCT_FREE, NULL AS READ_ONLY WHERE 0)"},
+    };
+    for (const auto& options : kOptions) {
+        std::string name = "main." + std::string(options.table);
+        if (select.find(name) == std::string::npos || HasTable(db, options.table)) continue;
+        for (std::size_t at; (at = select.find(name)) != std::string::npos;)
+            select.replace(at, name.size(), options.empty);
+    }
     std::string sql = "DELETE FROM " + RowsTable(view) + "; INSERT INTO " + RowsTable(view) + " (" +
                       ColumnNames(view.columns + std::string(view.extra)) + ") " + select;
     sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);
@@ -651,6 +710,7 @@ std::vector<const View*> Named(std::string_view text) {
 
 void FillConstraints(sqlite3* db);
 void NameKeyIndexes(sqlite3* db, const View& view);
+void ShowIndexOptions(sqlite3* db, const std::string& rows);
 
 }  // namespace
 
@@ -780,13 +840,14 @@ void NameKeyIndexes(sqlite3* db, const View& view) {
         }
     }
     if (segments) return;
-    Statement add =
-        ::Prepare(db, columns ? "INSERT INTO " + rows +
-                                    " (INDEX_NAME, TABLE_NAME, COLUMN_NAME, COLUMN_POSITION, DESCEND) "
-                                    "VALUES (?1, ?2, ?3, ?4, 'ASC')"
-                              : "INSERT INTO " + rows +
-                                    " (INDEX_NAME, INDEX_TYPE, TABLE_NAME, UNIQUENESS, STATUS) VALUES "
-                                    "(?1, 'NORMAL', ?2, 'UNIQUE', 'VALID')");
+    Statement add = ::Prepare(
+        db, columns ? "INSERT INTO " + rows +
+                          " (INDEX_NAME, TABLE_NAME, COLUMN_NAME, COLUMN_POSITION, DESCEND) "
+                          "VALUES (?1, ?2, ?3, ?4, 'ASC')"
+                    : "INSERT INTO " + rows +
+                          " (INDEX_NAME, INDEX_TYPE, TABLE_NAME, UNIQUENESS, LOGGING, STATUS, DEGREE, "
+                          "VISIBILITY) VALUES (?1, 'NORMAL', ?2, 'UNIQUE', 'YES', 'VALID', '1', "
+                          "'VISIBLE')");
     for (std::size_t k = 0; add && k < keys.size(); ++k) {
         if (found[k] || keys[k].type != 'P') continue;
         for (std::size_t c = 0; c < (columns ? keys[k].columns.size() : 1); ++c) {
@@ -800,6 +861,15 @@ void NameKeyIndexes(sqlite3* db, const View& view) {
             sqlite3_reset(add.get());
         }
     }
+    if (!columns) ShowIndexOptions(db, rows);
+}
+
+void ShowIndexOptions(sqlite3* db, const std::string& rows) {
+    // Note: an index altered since it was made shows what ALTER INDEX set.
+    std::string sql = "UPDATE " + rows +
+                      " AS r SET LOGGING = o.LOGGING, STATUS = o.STATUS, DEGREE = o.DEGREE, VISIBILITY = "
+                      "o.VISIBILITY FROM main.TARVEX_INDEX_OPTIONS o WHERE o.INDEX_NAME = r.INDEX_NAME";
+    sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);
 }
 
 }  // namespace

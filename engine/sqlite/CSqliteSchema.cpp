@@ -10,12 +10,15 @@
 #include "engine/sqlite/CCheckCompiler.h"
 #include "engine/sqlite/CColumnCatalog.h"
 #include "engine/sqlite/CColumnCompiler.h"
+#include "engine/sqlite/CColumnOptions.h"
 #include "engine/sqlite/CConstraintCatalog.h"
 #include "engine/sqlite/CConstraintDefinition.h"
+#include "engine/sqlite/CIndexAlteration.h"
 #include "engine/sqlite/COraError.h"
 #include "engine/sqlite/CSequenceOptions.h"
 #include "engine/sqlite/CSqliteCatalog.h"
 #include "engine/sqlite/CSqliteDictionary.h"
+#include "engine/sqlite/CTableOptions.h"
 #include "engine/sqlite/CTableRebuild.h"
 #include "engine/sqlite/SqliteApi.h"
 #include "text/Cp932.h"
@@ -519,6 +522,10 @@ bool CSqliteSchema::Run(const std::string& sql, CEngineError& error, bool& handl
         return AlterSequence(sql, tokens, error);
     }
     if (first == "ALTER" && second == "TABLE") return AlterTable(sql, tokens, error, handled);
+    if (first == "ALTER" && second == "INDEX") {
+        handled = true;
+        return CIndexAlteration(m_db).Run(sql, error);
+    }
     return true;
 }
 
@@ -547,7 +554,7 @@ bool CSqliteSchema::Comment(std::string_view sql, const Tokens& tokens, CEngineE
         COraError::Set(error, 942, {table}, static_cast<int>(tokens[3].begin));
         return false;
     }
-    if (column && Count("SELECT count(*) FROM pragma_table_info(" + quotedTable +
+    if (column && Count("SELECT count(*) FROM pragma_table_xinfo(" + quotedTable +
                         ") WHERE upper(name) = " + Quote(encoding::Cp932ToUtf8(name))) <= 0) {
         COraError::Set(error, 904, {name}, static_cast<int>(tokens[5].begin));
         return false;
@@ -607,6 +614,12 @@ bool CSqliteSchema::AlterTable(std::string_view sql, const Tokens& tokens, CEngi
     if (tokens.size() < 4) return true;
     std::string table = Word(sql, tokens, 2);
     std::string action = Word(sql, tokens, 3);
+    std::vector<CTableOptions::Setting> settings;
+    std::size_t failAt = 0;
+    if (bool read = CTableOptions::ReadTableClauses(sql, tokens, 3, settings, failAt); read || failAt > 3) {
+        handled = true;
+        return SetOptions(table, tokens, read ? 0 : failAt, settings, error);
+    }
     std::string object = Word(sql, tokens, 4);
     bool bracket = tokens.size() > 4 && CSqlScanner::IsSymbol(sql, tokens[4], '(');
     std::string current;
@@ -721,6 +734,20 @@ bool CSqliteSchema::SetState(std::string_view table, const std::string& name, bo
            (utfName.empty() || CConstraintCatalog::SetValidated(m_db, utfName, state == "VALIDATE", error));
 }
 
+bool CSqliteSchema::SetOptions(std::string_view table, const Tokens& tokens, std::size_t failAt,
+                               const std::vector<CTableOptions::Setting>& settings, CEngineError& error) {
+    std::string current;
+    if (!TableSql(table, current)) {
+        COraError::Set(error, 942, {Upper(table)}, static_cast<int>(tokens[2].begin));
+        return false;
+    }
+    if (failAt > 0) {
+        COraError::Set(error, 1735, {}, static_cast<int>(tokens[failAt].begin));
+        return false;
+    }
+    return CTableOptions::SetTable(m_db, encoding::Cp932ToUtf8(Upper(table)), settings, error);
+}
+
 bool CSqliteSchema::AddItem(std::string_view table, std::string_view item, std::size_t at,
                             CEngineError& error) {
     auto tokens = CSqlScanner::Significant(item);
@@ -729,8 +756,9 @@ bool CSqliteSchema::AddItem(std::string_view table, std::string_view item, std::
         return false;
     }
     if (StartsConstraint(Word(item, tokens, 0))) return AddConstraint(table, item, at, error);
+    m_table = std::string(table);
     for (std::size_t k = 1; k < tokens.size(); ++k)
-        if (Word(item, tokens, k) == "GENERATED" ||
+        if ((Word(item, tokens, k) == "GENERATED" && !CColumnCatalog::ReadItem(item).virtualColumn) ||
             (Word(item, tokens, k) == "AS" && Word(item, tokens, k + 1) == "IDENTITY"))
             return AddIdentity(table, item, tokens, k, at, error);
     std::string statement = "ALTER TABLE " + std::string(table) + " ADD COLUMN ";
@@ -773,8 +801,20 @@ bool CSqliteSchema::CompileColumn(std::string_view item, std::size_t base, std::
     CSqliteCatalog catalog(m_db);
     CSqlEmitter::Failure failure;
     CColumnCatalog::Declared declared = CColumnCatalog::ReadItem(item);
-    if (CColumnCompiler(catalog).Compile(item, declared, base, true, edits, failure)) {
+    // Note: a virtual column added reads the columns the table has.
+    const std::vector<CSqliteCatalog::Column>* row = catalog.Columns(Upper(m_table));
+    CColumnCompiler compiler(catalog);
+    if (compiler.Compile(item, declared, base, true, edits, failure, row)) {
+        m_virtualType = compiler.VirtualTypes().empty() ? std::string() : compiler.VirtualTypes()[0].second;
+        if (declared.virtualColumn) return true;
         if (defaultExpression != nullptr && declared.hasDefault) *defaultExpression = edits.back().with;
+        // DEFAULT ON NULL: the words go, and the column takes no NULL (the
+        // rows there take the default).
+        if (declared.defaultOnNull) {
+            std::size_t words = declared.defaultWord + 7;
+            edits.push_back({base + words, declared.defaultBegin - words, " "});
+            edits.push_back({base + item.size(), 0, " NOT NULL"});
+        }
         return true;
     }
     COraError::Set(error, failure.code, {failure.name}, static_cast<int>(at + failure.at));
@@ -782,8 +822,59 @@ bool CSqliteSchema::CompileColumn(std::string_view item, std::size_t base, std::
 }
 
 bool CSqliteSchema::RecordColumn(std::string_view table, std::string_view item, CEngineError& error) {
-    return CColumnCatalog::Record(m_db, encoding::Cp932ToUtf8(Upper(table)), {CColumnCatalog::ReadItem(item)},
-                                  error);
+    CColumnCatalog::Declared declared = CColumnCatalog::ReadItem(item);
+    if (declared.virtualColumn && declared.type.empty()) declared.type = m_virtualType;
+    std::string name = encoding::Cp932ToUtf8(Upper(table));
+    // Note: MODIFY keeps what it does not say (see Visibility for VISIBLE | INVISIBLE).
+    bool says = declared.invisible || declared.defaultOnNull;
+    return CColumnCatalog::Record(m_db, name, {declared}, error) &&
+           (!says || CColumnOptions::Record(m_db, name, {declared}, error));
+}
+
+bool CSqliteSchema::Visibility(std::string_view table, const std::string& column, bool hidden, std::size_t at,
+                               CEngineError& error) {
+    std::string utfTable = encoding::Cp932ToUtf8(Upper(table));
+    std::string utfColumn = encoding::Cp932ToUtf8(column);
+    if (Count("SELECT count(*) FROM pragma_table_xinfo(" + Quote(utfTable) +
+              ") WHERE upper(name) = " + Quote(utfColumn)) <= 0) {
+        COraError::Set(error, 904, {column}, static_cast<int>(at));
+        return false;
+    }
+    bool was = Count("SELECT count(*) FROM main.TARVEX_COLUMN_OPTIONS WHERE TABLE_NAME = " + Quote(utfTable) +
+                     " AND COLUMN_NAME = " + Quote(utfColumn) + " AND HIDDEN_COLUMN = 'YES'") > 0;
+    if (!CColumnOptions::SetHidden(m_db, utfTable, utfColumn, hidden, error)) return false;
+    if (hidden || !was) return Exec("CREATE TABLE TARVEX_CHANGED (X); DROP TABLE TARVEX_CHANGED", error);
+    // Note: a column made visible comes last in the table's order, as on the server.
+    std::string current;
+    TableSql(table, current);
+    auto tokens = CSqlScanner::Significant(current);
+    std::size_t open = 0;
+    while (open < tokens.size() && !CSqlScanner::IsSymbol(current, tokens[open], '(')) ++open;
+    std::string definition;
+    std::string moved;
+    std::size_t done = 0;
+    auto items = Items(current, tokens, open);
+    for (std::size_t k = 0; k < items.size(); ++k) {
+        std::string_view item =
+            Trim(std::string_view(current).substr(items[k].first, items[k].second - items[k].first));
+        auto words = CSqlScanner::Significant(item);
+        if (words.empty() || Word(item, words, 0) != column) continue;
+        moved = std::string(item);
+        // The item goes with the comma before it (after it, when it is first).
+        std::size_t from = k > 0 ? items[k - 1].second : items[k].first;
+        std::size_t to =
+            k > 0 ? items[k].second : (k + 1 < items.size() ? items[k + 1].first : items[k].second);
+        definition = current.substr(0, from) + current.substr(to);
+        done = 1;
+        break;
+    }
+    if (done == 0) return true;
+    std::size_t before = ColumnInsertion(definition);
+    std::size_t close = definition.rfind(')');
+    definition = before == std::string::npos
+                     ? definition.substr(0, close) + ", " + moved + definition.substr(close)
+                     : definition.substr(0, before) + moved + ", " + definition.substr(before);
+    return CTableRebuild::Run(m_db, utfTable, encoding::Cp932ToUtf8(definition), error);
 }
 
 bool CSqliteSchema::CompileAddedChecks(std::string_view table, std::string_view item, std::size_t at,
@@ -1382,10 +1473,19 @@ bool CSqliteSchema::Modify(std::string_view table, std::string_view item, std::s
     auto tokens = CSqlScanner::Significant(item);
     if (tokens.empty()) return true;
     std::string column = Word(item, tokens, 0);
+    if (tokens.size() == 2 && (Word(item, tokens, 1) == "VISIBLE" || Word(item, tokens, 1) == "INVISIBLE"))
+        return Visibility(table, column, Word(item, tokens, 1) == "INVISIBLE", at, error);
     for (std::size_t k = 1; k < tokens.size(); ++k)
         if (Word(item, tokens, k) == "GENERATED" ||
             (Word(item, tokens, k) == "AS" && Word(item, tokens, k + 1) == "IDENTITY"))
             return ModifyIdentity(table, column, item, tokens, k, at, error);
+    for (std::size_t k = 1; k + 2 < tokens.size(); ++k)
+        if (Word(item, tokens, k) == "DEFAULT" && Word(item, tokens, k + 1) == "ON" &&
+            Word(item, tokens, k + 2) == "NULL") {
+            COraError::Set(error, 3001, {"MODIFY ... DEFAULT ON NULL"},
+                           static_cast<int>(at + tokens[k].begin));
+            return false;
+        }
     std::string current;
     TableSql(table, current);
     auto defTokens = CSqlScanner::Significant(current);

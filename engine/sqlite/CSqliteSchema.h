@@ -12,6 +12,7 @@
 #include "engine/sqlite/CSqlScanner.h"
 #include "engine/sqlite/CSqliteDictionary.h"
 #include "engine/sqlite/CTableText.h"
+#include "engine/sqlite/CTableOptions.h"
 
 struct sqlite3;
 
@@ -62,6 +63,10 @@ private:
                   std::size_t at, CEngineError& error);
     bool AlterSequence(std::string_view sql, const Tokens& tokens, CEngineError& error);
     bool AddItem(std::string_view table, std::string_view item, std::size_t at, CEngineError& error);
+    // NOLOGGING, PARALLEL n, READ ONLY ...: the catalog's row of the table;
+    // `failAt` (when not 0) the token of a clause not understood.
+    bool SetOptions(std::string_view table, const Tokens& tokens, std::size_t failAt,
+                    const std::vector<CTableOptions::Setting>& settings, CEngineError& error);
     // ADD [CONSTRAINT name] PRIMARY KEY | UNIQUE (...) [USING INDEX ...],
     // its kind at token `k` of `item`.
     bool AddKey(std::string_view table, std::string_view item, const Tokens& tokens, std::size_t k,
@@ -134,6 +139,9 @@ private:
     // The column defined by `item` as the catalog records it, with its type
     // and DEFAULT as written.
     bool RecordColumn(std::string_view table, std::string_view item, CEngineError& error);
+    // MODIFY column VISIBLE | INVISIBLE.
+    bool Visibility(std::string_view table, const std::string& column, bool hidden, std::size_t at,
+                    CEngineError& error);
     bool Exec(const std::string& utf8, CEngineError& error, int position = 0);
     bool TableSql(std::string_view table, std::string& sql);
     long long Count(const std::string& utf8);
@@ -143,4 +151,6 @@ private:
                  std::size_t at, CEngineError& error);
 
     sqlite3* m_db;
+    std::string m_table;        // of the column being added
+    std::string m_virtualType;  // the type of a virtual column added without one
 };

@@ -243,10 +243,7 @@ bool CTableText::ColumnConstraint() {
         TakeCompiled();
         return true;
     }
-    if (Is("DEFAULT") && Is("ON", 1) && Is("NULL", 2)) {
-        ++m_k;
-        return Fail(3001, "DEFAULT ON NULL");
-    }
+    if (Is("DEFAULT") && Is("ON", 1) && Is("NULL", 2)) return DefaultOnNull();
     if (Is("CONSTRAINT")) return ConstraintName();
     if (TakeWords({"DEFAULT"})) return CompiledHere() != nullptr || Fail(936);
     CSqliteDictionary::Constraint c;
@@ -273,15 +270,33 @@ bool CTableText::ColumnConstraint() {
         AddConstraint(std::move(c));
         return true;
     }
-    // Note: a virtual column's expression would be kept in the file's own
-    // schema, where the engine's functions are unknown to other readers.
+    // Note: a virtual column's clause is compiled (CColumnCompiler); one
+    // that is not here could not be.
     if (Is("AS")) return Fail(3001, encoding::Utf8ToCp932("仮想列"));
-    // Note: a column the server hides from SELECT * is shown here.
+    // Note: the catalog keeps which columns are INVISIBLE (CColumnOptions).
     if (Is("VISIBLE") || Is("INVISIBLE")) {
         Skip();
         return true;
     }
     return Fail(907);
+}
+
+bool CTableText::DefaultOnNull() {
+    // Note: FOR INSERT ONLY is what DEFAULT ON NULL alone means; FOR INSERT
+    // AND UPDATE would store the default for an UPDATE's NULL too.
+    if (Is("FOR", 3) && !(Is("INSERT", 4) && Is("ONLY", 5))) {
+        m_k += 3;
+        return Fail(3001, "DEFAULT ON NULL FOR INSERT AND UPDATE");
+    }
+    Take();
+    Skip();
+    Skip();
+    if (Is("FOR")) Skip(), Skip(), Skip();
+    if (CompiledHere() == nullptr) return Fail(936);
+    TakeCompiled();
+    // The column takes no NULL: a NULL given is stored as the default.
+    Append(Here(), " NOT NULL", false);
+    return true;
 }
 
 bool CTableText::SecondKey() {

@@ -17,8 +17,9 @@
 // with ON DELETE), the table's constraints (PRIMARY KEY, UNIQUE, FOREIGN KEY)
 // and the compiled CHECK constraints. A word the server's grammar has no
 // place for (SQLite's own AUTOINCREMENT, COLLATE, WITHOUT ROWID, STRICT ...)
-// is refused at its token, as the server refuses it; so are virtual
-// columns (ORA-03001).
+// is refused at its token, as the server refuses it. DEFAULT ON NULL makes
+// its column NOT NULL; a virtual column is SQLite's generated column, its
+// clause compiled with the types and defaults.
 class CTableText {
 public:
     struct Failure {
@@ -97,6 +98,8 @@ private:
     bool Item();
     bool Column();
     bool ColumnConstraint();
+    // DEFAULT ON NULL [FOR INSERT ONLY] expr.
+    bool DefaultOnNull();
     bool TableConstraint();
     // At a PRIMARY KEY: false (ORA-02260) when the table has one already.
     bool SecondKey();
