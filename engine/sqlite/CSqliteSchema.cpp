@@ -808,13 +808,8 @@ bool CSqliteSchema::CompileColumn(std::string_view item, std::size_t base, std::
         m_virtualType = compiler.VirtualTypes().empty() ? std::string() : compiler.VirtualTypes()[0].second;
         if (declared.virtualColumn) return true;
         if (defaultExpression != nullptr && declared.hasDefault) *defaultExpression = edits.back().with;
-        // DEFAULT ON NULL: the words go, and the column takes no NULL (the
-        // rows there take the default).
-        if (declared.defaultOnNull) {
-            std::size_t words = declared.defaultWord + 7;
-            edits.push_back({base + words, declared.defaultBegin - words, " "});
-            edits.push_back({base + item.size(), 0, " NOT NULL"});
-        }
+        // Note: DEFAULT ON NULL is written by the table's text (CTableText),
+        // its NOT NULL a constraint of the catalog's.
         return true;
     }
     COraError::Set(error, failure.code, {failure.name}, static_cast<int>(at + failure.at));

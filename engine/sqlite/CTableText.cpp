@@ -295,7 +295,14 @@ bool CTableText::DefaultOnNull() {
     if (CompiledHere() == nullptr) return Fail(936);
     TakeCompiled();
     // The column takes no NULL: a NULL given is stored as the default.
+    // Note: its NOT NULL is the catalog's, under a name of the system's.
+    CSqliteDictionary::Constraint c;
+    c.columns = {m_columns.back()};
+    c.type = 'C';
+    c.generated = true;
+    if (m_namer) c.name = encoding::Utf8ToCp932(m_namer());
     Append(Here(), " NOT NULL", false);
+    AddConstraint(std::move(c));
     return true;
 }
 
