@@ -14,6 +14,8 @@
 #include "engine/sqlite/CSqliteCatalog.h"
 #include "engine/sqlite/CTableStatistics.h"
 #include "engine/sqlite/SqliteApi.h"
+#include "engine/sqlite/warehouse/CMviewCatalog.h"
+#include "engine/sqlite/warehouse/CPartitionCatalog.h"
 #include "text/Cp932.h"
 #include "text/Encoding.h"
 
@@ -48,6 +50,11 @@ constexpr const char* kTables[] = {
     CColumnCatalog::kCreate,
     CConstraintCatalog::kCreate,
     CObjectTimes::kTable,
+    CPartitionCatalog::kTables[0],
+    CPartitionCatalog::kTables[1],
+    CPartitionCatalog::kTables[2],
+    CPartitionCatalog::kTables[3],
+    CMviewCatalog::kTable,
 };
 
 bool Exec(sqlite3* db, const std::string& sql, CEngineError& error) {
@@ -425,7 +432,8 @@ bool CCatalogTables::RenameTable(sqlite3* db, const std::string& table, const st
     };
     for (const char* sql : kStatements)
         if (!Run(db, sql, table, to, "", error)) return false;
-    return CTableStatistics::RenameTable(db, table, to, error);
+    return CTableStatistics::RenameTable(db, table, to, error) &&
+           CPartitionCatalog::Rename(db, table, to, error);
 }
 
 namespace {
@@ -538,7 +546,8 @@ bool CCatalogTables::Forget(sqlite3* db, const std::string& table, CEngineError&
                     "; DELETE FROM TARVEX_COLUMNS WHERE TABLE_NAME = " + name +
                     "; DELETE FROM TARVEX_CONSTRAINTS WHERE TABLE_NAME = " + name,
                 error) &&
-           CTableStatistics::Delete(db, table, error);
+           CTableStatistics::Delete(db, table, error) && CPartitionCatalog::Forget(db, table, error) &&
+           Exec(db, "DELETE FROM TARVEX_MVIEW_LOGS WHERE MASTER = " + name, error);
 }
 
 bool CCatalogTables::AddCheck(sqlite3* db, const std::string& table, std::string& name,

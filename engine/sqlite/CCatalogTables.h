@@ -22,7 +22,7 @@ struct sqlite3;
 // file of an earlier version is converted then, once; reading never writes.
 class CCatalogTables {
 public:
-    static constexpr int kVersion = 6;
+    static constexpr int kVersion = 7;
     // The version from which CHECK constraints are compiled (see CCheckUpgrade).
     static constexpr int kChecksCompiled = 3;
     // The version from which the columns of tables are recorded (CColumnCatalog).
