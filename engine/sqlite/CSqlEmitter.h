@@ -111,6 +111,9 @@ private:
     bool FromSources(const CSqlSelect& block, Scope& scope, std::vector<std::string>& texts);
     bool EachSource(const CSqlSelect& block, Scope& scope, std::vector<std::string>& texts);
     bool TableSource(const CSqlFromItem& item, Source& source, std::string& text);
+    // The condition that keeps the rows of the partition `ref` names, over
+    // the unqualified key columns of `table`.
+    bool PartitionCondition(std::string_view table, const CSqlPartitionRef& ref, std::string& out);
     // JSON_TABLE: SQLite's json_each over the document, the columns read
     // from each row's JSON (NULL where a value is missing or does not fit).
     bool JsonTableSource(const CSqlFromItem& item, Source& source, std::string& text);

@@ -65,7 +65,9 @@ bool CMviewCatalog::Refreshed(sqlite3* db, const std::string& name, CEngineError
 std::vector<std::string> CMviewCatalog::OnCommit(sqlite3* db) {
     std::vector<std::string> names;
     Statement statement =
-        sqliteapi::Prepare(db, "SELECT MVIEW_NAME FROM main.TARVEX_MVIEWS WHERE REFRESH_MODE = 'COMMIT'");
+        sqliteapi::Prepare(db,
+                           "SELECT MVIEW_NAME FROM main.TARVEX_MVIEWS WHERE REFRESH_MODE = 'COMMIT' AND "
+                           "LAST_REFRESH_DATE IS NOT NULL");
     while (statement && sqlite3_step(statement.get()) == SQLITE_ROW) names.push_back(Column(statement, 0));
     return names;
 }

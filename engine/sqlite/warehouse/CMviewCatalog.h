@@ -33,7 +33,8 @@ public:
     static bool Drop(sqlite3* db, const std::string& name, CEngineError& error);
     // After a refresh: the time of it, and the view usable.
     static bool Refreshed(sqlite3* db, const std::string& name, CEngineError& error);
-    // The views refreshed at every commit.
+    // The views refreshed at every commit (once refreshed: one built
+    // DEFERRED waits for its first refresh).
     static std::vector<std::string> OnCommit(sqlite3* db);
     // DML on the view's table refused with ORA-01732 but while it is refreshed.
     static bool Guard(sqlite3* db, const std::string& name, CEngineError& error);
