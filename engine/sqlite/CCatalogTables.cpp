@@ -506,6 +506,10 @@ bool CCatalogTables::RenameColumn(sqlite3* db, const std::string& table, const s
         "|| ?3 || ','), ',') WHERE R_TABLE = ?1",
         "UPDATE TARVEX_CONSTRAINTS SET NOT_NULL_ADDED = trim(replace(',' || NOT_NULL_ADDED || ',', ',' || ?2 "
         "|| ',', ',' || ?3 || ','), ',') WHERE TABLE_NAME = ?1",
+        // A partitioning key names its columns the same way.
+        "UPDATE TARVEX_PART_TABLES SET KEY_COLUMNS = trim(replace(',' || KEY_COLUMNS || ',', ',' || ?2 || "
+        "',', "
+        "',' || ?3 || ','), ',') WHERE TABLE_NAME = ?1",
     };
     for (const char* sql : kStatements)
         if (!Run(db, sql, table, column, to, error)) return false;

@@ -999,7 +999,7 @@ bool CSqliteConnection::RunDdlWork(const std::string& sql, std::vector<CEngineBi
     if (!CompileChecks(sql, checks)) return false;
     std::string prepared = CSqliteSchema::Prepare(
         checks.empty() ? sql : CCheckCompiler::Blank(sql, CCheckCompiler::Find(sql, true)));
-    bool created = CreateAsSelect(prepared, handled);
+    bool created = CreateAsSelect(CPartitionClause::BlankBeforeQuery(prepared), handled);
     if (handled) return created;
     Statement statement;
     if (!PrepareSchema(Piece{prepared, 0}, binds, statement, checks)) return false;
@@ -1284,6 +1284,7 @@ bool CSqliteConnection::Finish(bool ok, const std::string& sql) {
         }
     }
     COraError::Translate(m_error, ActionOf(sql));
+    PlaceTableError(sql);
     // A broken foreign key is named where the statement's table tells which.
     if (m_error.code == 2291 || m_error.code == 2292) {
         std::string name = CForeignKeyName::Of(m_db, sql, m_error.code == 2291);

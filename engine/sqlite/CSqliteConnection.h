@@ -234,6 +234,9 @@ private:
     bool RefreshMview(const std::string& name);
     // Before a commit: the views refreshed ON COMMIT.
     bool RefreshOnCommit();
+    // A row refused by its table's partitions or a materialized view's DML
+    // (ORA-14400, 14402, 01732) is shown at the DML's table, as the server shows it.
+    void PlaceTableError(const std::string& sql);
 
 public:
     // DBMS_MVIEW.REFRESH: each view of the list ("A, B", CP932) refreshed.

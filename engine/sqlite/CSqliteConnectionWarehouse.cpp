@@ -65,6 +65,7 @@ bool CSqliteConnection::PartitionValue(const CPartitionClause::Value& value,
     std::string expression = value.text;
     if (column.type == CSqlType::Date && column.fraction < 0) expression = "CAST(" + expression + " AS DATE)";
     if (column.type == CSqlType::Number) expression = "TO_NUMBER(" + expression + ")";
+    if (column.type == CSqlType::Text) expression = "TO_CHAR(" + expression + ")";
     std::string query = "SELECT " + expression + " FROM DUAL";
     std::size_t shift = query.find(value.text);
     Statement statement;
@@ -139,6 +140,11 @@ std::string CSqliteConnection::SystemPartitionName() {
 
 bool CSqliteConnection::RecordPartitions(const std::string& sql) {
     auto tokens = CSqlScanner::Significant(sql, 6);
+    if (Is(sql, tokens, 0, "DROP") && Is(sql, tokens, 1, "INDEX")) {
+        std::string index = NameAt(sql, tokens, SkipSchema(sql, tokens, 2));
+        std::string forget = "DELETE FROM main.TARVEX_PART_INDEXES WHERE INDEX_NAME = '" + index + "'";
+        return index.find('\'') != std::string::npos || ExecPlain(forget.c_str());
+    }
     if (!Is(sql, tokens, 0, "CREATE")) return true;
     std::size_t name = Is(sql, tokens, 1, "TABLE") ? 2 : 0;
     if (name == 0) return RecordLocalIndex(sql);
@@ -446,6 +452,13 @@ bool CSqliteConnection::RunWarehouse(const std::string& sql, bool& handled) {
         return create ? CreateMview(sql) : DropMview(sql);
     }
     if (Is(sql, tokens, 0, "ALTER") && Is(sql, tokens, 1, "TABLE")) return AlterPartition(sql, handled);
+    // Note: a materialized view's table goes only with the view.
+    CMviewCatalog::Mview mview;
+    std::size_t name = SkipSchema(sql, tokens, 2);
+    if (drop && Is(sql, tokens, 1, "TABLE") && CMviewCatalog::Find(m_db, NameAt(sql, tokens, name), mview)) {
+        COraError::Set(m_error, 12083, {}, static_cast<int>(At(sql, tokens, name)));
+        return false;
+    }
     return true;
 }
 
@@ -583,4 +596,14 @@ bool CSqliteConnection::RefreshOnCommit() {
     for (const std::string& name : CMviewCatalog::OnCommit(m_db))
         if (!RefreshMview(name)) return false;
     return true;
+}
+
+void CSqliteConnection::PlaceTableError(const std::string& sql) {
+    if (m_error.position >= 0 || (m_error.code != 14400 && m_error.code != 14402 && m_error.code != 1732))
+        return;
+    auto tokens = CSqlScanner::Significant(sql, 3);
+    std::size_t k = Is(sql, tokens, 1, "INTO") || Is(sql, tokens, 1, "FROM") ? 2 : 1;
+    bool dml = Is(sql, tokens, 0, "INSERT") || Is(sql, tokens, 0, "UPDATE") || Is(sql, tokens, 0, "DELETE") ||
+               Is(sql, tokens, 0, "MERGE");
+    if (dml && k < tokens.size()) m_error.position = static_cast<int>(tokens[k].begin);
 }

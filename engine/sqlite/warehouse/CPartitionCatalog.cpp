@@ -168,6 +168,9 @@ bool CPartitionCatalog::Rename(sqlite3* db, const std::string& table, const std:
     CPartitionScheme scheme;
     if (!Read(db, table, scheme)) return true;
     scheme.table = to;
+    // Note: the triggers follow the table but name it in their calls; they are made anew.
+    for (const char* prefix : {"TARVEX_PARTI_", "TARVEX_PARTU_"})
+        if (!Exec(db, "DROP TRIGGER IF EXISTS main." + Quoted(prefix + table), error)) return false;
     return Run(db, "UPDATE main.TARVEX_PARTITIONS SET TABLE_NAME = ?2 WHERE TABLE_NAME = ?1", {table, to},
                error) &&
            Run(db, "UPDATE main.TARVEX_PART_TABLES SET TABLE_NAME = ?2 WHERE TABLE_NAME = ?1", {table, to},

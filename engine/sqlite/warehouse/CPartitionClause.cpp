@@ -216,3 +216,21 @@ bool CPartitionClause::ReadValues(std::string_view sql, const Tokens& tokens, st
     k = end;
     return true;
 }
+
+std::string CPartitionClause::BlankBeforeQuery(const std::string& sql) {
+    Tokens tokens = CSqlScanner::Significant(sql);
+    if (!Is(sql, tokens, 0, "CREATE") || !Is(sql, tokens, 1, "TABLE")) return sql;
+    std::size_t k = tokens.size() > 3 && CSqlScanner::IsSymbol(sql, tokens[3], '.') ? 4 : 2;
+    if (!Is(sql, tokens, k + 1, "PARTITION") || !Is(sql, tokens, k + 2, "BY")) return sql;
+    int depth = 0;
+    for (std::size_t t = k + 1; t < tokens.size(); ++t) {
+        if (IsSymbol(sql, tokens, t, '(')) ++depth;
+        if (IsSymbol(sql, tokens, t, ')')) --depth;
+        if (depth != 0 || !Is(sql, tokens, t, "AS")) continue;
+        std::string out = sql;
+        for (std::size_t at = tokens[k + 1].begin; at < tokens[t].begin; ++at)
+            if (out[at] != '\n') out[at] = ' ';
+        return out;
+    }
+    return sql;
+}

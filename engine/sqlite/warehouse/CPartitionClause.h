@@ -49,6 +49,10 @@ public:
     // The values of VALUES (...) or AT (...) at the bracket of token `k`; `k` moves past it.
     static bool ReadValues(std::string_view sql, const Tokens& tokens, std::size_t& k,
                            std::vector<std::vector<Value>>& tuples, bool& isDefault, Failure& failure);
+    // CREATE TABLE name PARTITION BY ... AS query with the partitioning
+    // clause blanked (the rows are made first, their partitions checked
+    // after); any other text as it is.
+    static std::string BlankBeforeQuery(const std::string& sql);
     // The name at token `k` (upper case unless quoted).
     static std::string Name(std::string_view sql, const CSqlScanner::Token& token);
 
