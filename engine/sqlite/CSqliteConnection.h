@@ -223,6 +223,9 @@ private:
     bool AlterPartition(const std::string& sql, bool& handled);
     bool AlterScheme(const std::string& sql, const std::vector<CSqlScanner::Token>& tokens, std::size_t k,
                      CPartitionScheme& scheme);
+    bool ModifyPartition(const std::string& sql, const std::vector<CSqlScanner::Token>& tokens, std::size_t t,
+                         int position, CPartitionScheme& scheme);
+    bool KeepDefaultRows(const CPartitionScheme& before, const CPartitionScheme& after, std::size_t at);
     bool SplitPartition(const std::string& sql, const std::vector<CSqlScanner::Token>& tokens, std::size_t t,
                         int position, CPartitionScheme& scheme);
     bool MergePartitions(const std::string& sql, const std::vector<CSqlScanner::Token>& tokens, std::size_t t,

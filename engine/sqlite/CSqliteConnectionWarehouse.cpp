@@ -271,7 +271,8 @@ bool CSqliteConnection::AlterPartition(const std::string& sql, bool& handled) {
     auto tokens = CSqlScanner::Significant(sql);
     std::size_t name = SkipSchema(sql, tokens, 2);
     std::size_t k = name + 1;
-    static constexpr std::string_view kActions[] = {"ADD", "DROP", "TRUNCATE", "RENAME", "SPLIT", "MERGE"};
+    static constexpr std::string_view kActions[] = {"ADD",   "DROP", "TRUNCATE", "RENAME",  "SPLIT",
+                                                    "MERGE", "MOVE", "MODIFY",   "COALESCE"};
     bool action = std::any_of(std::begin(kActions), std::end(kActions),
                               [&](std::string_view word) { return Is(sql, tokens, k, word); });
     bool movement = (Is(sql, tokens, k, "ENABLE") || Is(sql, tokens, k, "DISABLE")) &&
@@ -323,6 +324,14 @@ bool CSqliteConnection::AlterScheme(const std::string& sql, const Tokens& tokens
             ++t;
         }
     }
+    if (verb == "COALESCE") {
+        // Note: the last hash partition goes; its rows belong to the others
+        // by the same rule.
+        if (scheme.method != Scheme::Method::Hash) return refuse(14259, tokens[k].begin);
+        if (scheme.partitions.size() < 2) return refuse(14083, tokens[k].begin);
+        scheme.partitions.pop_back();
+        return true;
+    }
     // The partitions named after the verb: "PARTITION a", or "PARTITIONS a, b".
     std::vector<int> named;
     std::size_t t = k + 2;
@@ -359,14 +368,91 @@ bool CSqliteConnection::AlterScheme(const std::string& sql, const Tokens& tokens
         for (int position : named) scheme.partitions.erase(scheme.partitions.begin() + position);
         return true;
     }
+    if (verb == "MOVE") return true;  // Note: storage only; the rows stay.
+    if (verb == "MODIFY") return ModifyPartition(sql, tokens, t, named[0], scheme);
     if (verb == "SPLIT") return SplitPartition(sql, tokens, t, named[0], scheme);
     return MergePartitions(sql, tokens, t, named, scheme);
+}
+
+// MODIFY PARTITION p [ADD VALUES (...)] or physical attributes, which
+// change nothing here.
+bool CSqliteConnection::ModifyPartition(const std::string& sql, const Tokens& tokens, std::size_t t,
+                                        int position, CPartitionScheme& scheme) {
+    bool add = Is(sql, tokens, t, "ADD") && Is(sql, tokens, t + 1, "VALUES");
+    bool drop = Is(sql, tokens, t, "DROP") && Is(sql, tokens, t + 1, "VALUES");
+    if (drop || Is(sql, tokens, t, "SUBPARTITION") || (Is(sql, tokens, t, "ADD") && !add)) {
+        std::string what = cp932::ToUpperAscii(sql.substr(tokens[t].begin, tokens[t].length));
+        COraError::Set(m_error, 3001, {"MODIFY PARTITION ... " + what}, static_cast<int>(tokens[t].begin));
+        return false;
+    }
+    if (!add) return true;
+    if (scheme.method != Scheme::Method::List) {
+        COraError::Set(m_error, 14310, {}, static_cast<int>(tokens[t].begin));
+        return false;
+    }
+    CPartitionClause::Item item;
+    item.at = tokens[t].begin;
+    item.name = encoding::Utf8ToCp932(scheme.partitions[static_cast<std::size_t>(position)].name);
+    std::size_t k = t + 2;
+    CPartitionClause::Failure failure;
+    if (!CPartitionClause::ReadValues(sql, tokens, k, item.tuples, item.isDefault, failure)) {
+        COraError::Set(m_error, failure.code, {failure.name}, static_cast<int>(failure.at));
+        return false;
+    }
+    Scheme::Partition added;
+    if (!PartitionOf(scheme, item, 0, added)) return false;
+    for (const auto& existing : scheme.partitions)
+        for (const auto& value : added.values)
+            if (std::find(existing.values.begin(), existing.values.end(), value) != existing.values.end()) {
+                COraError::Set(m_error, 14312, {"", encoding::Utf8ToCp932(existing.name)},
+                               static_cast<int>(item.at));
+                return false;
+            }
+    Scheme before = scheme;
+    auto& kept = scheme.partitions[static_cast<std::size_t>(position)];
+    kept.values.insert(kept.values.end(), added.values.begin(), added.values.end());
+    kept.highValue += ", " + added.highValue;
+    return KeepDefaultRows(before, scheme, item.at);
+}
+
+// ORA-14324 when rows the DEFAULT partition holds would belong to another
+// partition under `after`.
+bool CSqliteConnection::KeepDefaultRows(const CPartitionScheme& before, const CPartitionScheme& after,
+                                        std::size_t at) {
+    auto fallback = std::find_if(before.partitions.begin(), before.partitions.end(),
+                                 [](const Scheme::Partition& partition) { return partition.isDefault; });
+    if (fallback == before.partitions.end()) return true;
+    std::string columns;
+    std::string arguments = "'" + before.table + "'";
+    for (const auto& column : before.columns) {
+        columns += (columns.empty() ? "\"" : ", \"") + column + "\"";
+        arguments += ", \"" + column + "\"";
+    }
+    auto position = fallback - before.partitions.begin();
+    Statement rows = sqliteapi::Prepare(m_db, "SELECT " + columns + " FROM main.\"" + before.table +
+                                                  "\" WHERE TARVEX_PARTITION(" + arguments +
+                                                  ") = " + std::to_string(position + 1));
+    if (!rows) return SetStepError();
+    while (sqlite3_step(rows.get()) == SQLITE_ROW) {
+        CPartitionKey key;
+        for (int c = 0; c < sqlite3_column_count(rows.get()); ++c)
+            key.push_back(CPartitionValue::Of(sqlite3_column_value(rows.get(), c)));
+        if (after.Locate(key) != position) {
+            COraError::Set(m_error, 14324, {}, static_cast<int>(at));
+            return false;
+        }
+    }
+    return true;
 }
 
 // SPLIT PARTITION p AT (bound) [INTO (PARTITION a, PARTITION b)]: the rows
 // stay where they are; the lower part takes the new bound.
 bool CSqliteConnection::SplitPartition(const std::string& sql, const Tokens& tokens, std::size_t t,
                                        int position, CPartitionScheme& scheme) {
+    if (scheme.method == Scheme::Method::List) {
+        COraError::Set(m_error, 3001, {"SPLIT PARTITION ... VALUES"}, static_cast<int>(At(sql, tokens, t)));
+        return false;
+    }
     if (scheme.method != Scheme::Method::Range || !Is(sql, tokens, t, "AT")) {
         COraError::Set(m_error, 14255, {}, static_cast<int>(At(sql, tokens, t)));
         return false;
@@ -374,6 +460,7 @@ bool CSqliteConnection::SplitPartition(const std::string& sql, const Tokens& tok
     ++t;
     CPartitionClause::Item item;
     item.at = At(sql, tokens, t);
+    item.name = encoding::Utf8ToCp932(scheme.partitions[static_cast<std::size_t>(position)].name);
     CPartitionClause::Failure failure;
     if (!CPartitionClause::ReadValues(sql, tokens, t, item.tuples, item.isDefault, failure)) {
         COraError::Set(m_error, failure.code, {failure.name}, static_cast<int>(failure.at));

@@ -147,6 +147,13 @@ TEST_F(CPartitionedTableTest, ListAndHashTables) {
     EXPECT_EQ(Rows("SELECT high_value FROM user_tab_partitions WHERE table_name = 'CUST' ORDER BY "
                    "partition_position"),
               "'NY', 'NJ'|NULL|DEFAULT");
+    Exec("ALTER TABLE cust MOVE PARTITION east TABLESPACE users");
+    Exec("ALTER TABLE cust MODIFY PARTITION east ADD VALUES ('CT')");
+    // TX's row is in the DEFAULT partition; NY is listed already.
+    EXPECT_EQ(Code(Failure("ALTER TABLE cust MODIFY PARTITION east ADD VALUES ('TX')")), "ORA-14324");
+    EXPECT_EQ(Code(Failure("ALTER TABLE cust MODIFY PARTITION nulls ADD VALUES ('NY')")), "ORA-14312");
+    Exec("INSERT INTO cust VALUES (4, 'CT')");
+    EXPECT_EQ(Rows("SELECT id FROM cust PARTITION (east) ORDER BY id"), "1|4");
     Exec("CREATE TABLE h (id NUMBER) PARTITION BY HASH (id) PARTITIONS 4");
     Exec("INSERT INTO h SELECT LEVEL FROM dual CONNECT BY LEVEL <= 40");
     EXPECT_EQ(Rows("SELECT COUNT(*) FROM user_tab_partitions WHERE table_name = 'H' AND high_value IS NULL"),
@@ -157,6 +164,12 @@ TEST_F(CPartitionedTableTest, ListAndHashTables) {
         "dual");
     EXPECT_EQ(total, "40");
     EXPECT_EQ(Code(Failure("ALTER TABLE h DROP PARTITION sys_p1")), "ORA-14255");
+    Exec("ALTER TABLE h COALESCE PARTITION");
+    EXPECT_EQ(Rows("SELECT (SELECT COUNT(*) FROM h PARTITION (sys_p1)) + (SELECT COUNT(*) FROM h PARTITION "
+                   "(sys_p2)) + (SELECT COUNT(*) FROM h PARTITION (sys_p3)) FROM dual"),
+              "40");
+    EXPECT_EQ(Code(Failure("SELECT * FROM h PARTITION (sys_p4)")), "ORA-02149");
+    EXPECT_EQ(Code(Failure("ALTER TABLE cust COALESCE PARTITION")), "ORA-14259");
 }
 
 TEST_F(CPartitionedTableTest, MistakesAreRefusedAndChangeNothing) {
