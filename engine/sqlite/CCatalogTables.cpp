@@ -16,6 +16,8 @@
 #include "engine/sqlite/CTableOptions.h"
 #include "engine/sqlite/CTableStatistics.h"
 #include "engine/sqlite/SqliteApi.h"
+#include "engine/sqlite/warehouse/CMviewCatalog.h"
+#include "engine/sqlite/warehouse/CPartitionCatalog.h"
 #include "text/Cp932.h"
 #include "text/Encoding.h"
 
@@ -53,6 +55,11 @@ constexpr const char* kTables[] = {
     CTableOptions::kCreateTables,
     CTableOptions::kCreateIndexes,
     CColumnOptions::kCreate,
+    CPartitionCatalog::kTables[0],
+    CPartitionCatalog::kTables[1],
+    CPartitionCatalog::kTables[2],
+    CPartitionCatalog::kTables[3],
+    CMviewCatalog::kTable,
 };
 
 bool Exec(sqlite3* db, const std::string& sql, CEngineError& error) {
@@ -404,7 +411,8 @@ bool CCatalogTables::RenameTable(sqlite3* db, const std::string& table, const st
     };
     for (const char* sql : kStatements)
         if (!Run(db, sql, table, to, "", error)) return false;
-    return CTableStatistics::RenameTable(db, table, to, error);
+    return CTableStatistics::RenameTable(db, table, to, error) &&
+           CPartitionCatalog::Rename(db, table, to, error);
 }
 
 namespace {
@@ -478,6 +486,10 @@ bool CCatalogTables::RenameColumn(sqlite3* db, const std::string& table, const s
         "|| ?3 || ','), ',') WHERE R_TABLE = ?1",
         "UPDATE TARVEX_CONSTRAINTS SET NOT_NULL_ADDED = trim(replace(',' || NOT_NULL_ADDED || ',', ',' || ?2 "
         "|| ',', ',' || ?3 || ','), ',') WHERE TABLE_NAME = ?1",
+        // A partitioning key names its columns the same way.
+        "UPDATE TARVEX_PART_TABLES SET KEY_COLUMNS = trim(replace(',' || KEY_COLUMNS || ',', ',' || ?2 || "
+        "',', "
+        "',' || ?3 || ','), ',') WHERE TABLE_NAME = ?1",
     };
     for (const char* sql : kStatements)
         if (!Run(db, sql, table, column, to, error)) return false;
@@ -522,7 +534,8 @@ bool CCatalogTables::Forget(sqlite3* db, const std::string& table, CEngineError&
                     "; DELETE FROM TARVEX_COLUMN_OPTIONS WHERE TABLE_NAME = " + name +
                     "; DELETE FROM TARVEX_CONSTRAINTS WHERE TABLE_NAME = " + name,
                 error) &&
-           CTableStatistics::Delete(db, table, error);
+           CTableStatistics::Delete(db, table, error) && CPartitionCatalog::Forget(db, table, error) &&
+           Exec(db, "DELETE FROM TARVEX_MVIEW_LOGS WHERE MASTER = " + name, error);
 }
 
 bool CCatalogTables::AddCheck(sqlite3* db, const std::string& table, std::string& name,

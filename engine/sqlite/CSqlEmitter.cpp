@@ -697,7 +697,38 @@ bool CSqlEmitter::TableSource(const CSqlFromItem& item, Source& source, std::str
     source.known = true;
     // Note: a schema before the name is the user's own; the file has one.
     text = shared.empty() ? WrittenName(name) : shared + (item.alias.empty() ? " " + std::string(name) : "");
+    if (!item.partition.given) return true;
+    std::string condition;
+    if (!PartitionCondition(name, item.partition, condition)) return false;
+    text = "(SELECT * FROM " + text + " WHERE " + condition + ")" +
+           (item.alias.empty() ? " " + WrittenName(name) : std::string());
     return true;
+}
+
+bool CSqlEmitter::PartitionCondition(std::string_view table, const CSqlPartitionRef& ref, std::string& out) {
+    std::string upper = Upper(table);
+    std::vector<std::string> keys;
+    std::vector<std::string> names;
+    if (!m_catalog.Partitioning(upper, keys, names)) return Fail(ref.at, 14501, upper);
+    std::string call = "TARVEX_PARTITION('" + upper + "'";
+    std::string rows = call;
+    for (const std::string& key : keys) rows += ", " + QuoteName(key);
+    rows += ")";
+    if (ref.values.empty()) {
+        std::string name = Upper(ref.name);
+        auto found = std::find(names.begin(), names.end(), name);
+        if (found == names.end()) return Fail(ref.at, 2149, name);
+        out = rows + " = " + std::to_string(found - names.begin() + 1);
+        return true;
+    }
+    if (ref.values.size() != keys.size())
+        return Fail(ref.at, ref.values.size() > keys.size() ? 14017 : 14018);
+    for (const CSqlExpr* value : ref.values) {
+        call += ", ";
+        Expr(value, call);
+    }
+    out = rows + " = " + call + ")";
+    return !m_failed;
 }
 
 bool CSqlEmitter::FromSources(const CSqlSelect& block, Scope& scope, std::vector<std::string>& texts) {
@@ -2865,6 +2896,12 @@ bool CSqlEmitter::CloseTarget(const CSqlStatement& statement, std::string& out) 
         out += " WHERE (";
         Expr(statement.where, out);
         out += ")";
+    }
+    if (statement.partition.given) {
+        std::string condition;
+        if (m_target != nullptr) return Fail(statement.partition.at, 14501, Upper(statement.table.back()));
+        if (!PartitionCondition(statement.table.back(), statement.partition, condition)) return false;
+        out += (statement.where != nullptr ? " AND " : " WHERE ") + condition;
     }
     m_scopes.pop_back();
     ViewTarget* view = m_target;

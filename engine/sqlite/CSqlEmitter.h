@@ -124,6 +124,9 @@ private:
     bool TableSource(const CSqlFromItem& item, Source& source, std::string& text);
     // A column of a table named `source` in the statement, as it is read.
     static Typed TableColumn(const CSqliteCatalog::Column& column, const std::string& source);
+    // The condition that keeps the rows of the partition `ref` names, over
+    // the unqualified key columns of `table`.
+    bool PartitionCondition(std::string_view table, const CSqlPartitionRef& ref, std::string& out);
     // JSON_TABLE: SQLite's json_each over the document, the columns read
     // from each row's JSON (NULL where a value is missing or does not fit).
     bool JsonTableSource(const CSqlFromItem& item, Source& source, std::string& text);

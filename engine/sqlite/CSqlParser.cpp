@@ -412,7 +412,10 @@ bool CSqlParser::Insert(CSqlStatement& out) {
     if (Is("ALL") || Is("FIRST")) return Refuse("INSERT ALL");
     if (!Expect("INTO")) return false;
     out.tableAt = Here();
-    if (!QualifiedName(out.table) || !Alias(out.alias, false)) return false;
+    if (!QualifiedName(out.table)) return false;
+    if (Is("PARTITION") || Is("SUBPARTITION"))
+        return Refuse("INSERT INTO ... " + std::string(TokenText(m_k)));
+    if (!Alias(out.alias, false)) return false;
     if (IsSymbol('(') && !Is("SELECT", 1) && !Is("WITH", 1)) {
         ++m_k;
         do {
@@ -434,7 +437,8 @@ bool CSqlParser::Insert(CSqlStatement& out) {
 bool CSqlParser::Update(CSqlStatement& out) {
     out.kind = CSqlStatement::Kind::Update;
     out.tableAt = Here();
-    if (!QualifiedName(out.table) || !Alias(out.alias, false) || !Expect("SET") || !Assignments(out))
+    if (!QualifiedName(out.table) || !PartitionRef(out.partition) || !Alias(out.alias, false) ||
+        !Expect("SET") || !Assignments(out))
         return false;
     if (Accept("WHERE")) {
         if (Is("CURRENT")) return Refuse("WHERE CURRENT OF");
@@ -447,9 +451,23 @@ bool CSqlParser::Delete(CSqlStatement& out) {
     out.kind = CSqlStatement::Kind::Delete;
     Accept("FROM");
     out.tableAt = Here();
-    if (!QualifiedName(out.table) || !Alias(out.alias, false)) return false;
+    if (!QualifiedName(out.table) || !PartitionRef(out.partition) || !Alias(out.alias, false)) return false;
     if (Accept("WHERE")) return Expression(out.where);
     return true;
+}
+
+bool CSqlParser::PartitionRef(CSqlPartitionRef& out) {
+    if (Is("SUBPARTITION")) return Refuse("SUBPARTITION");
+    if (!Is("PARTITION")) return true;
+    if (Is("BY", 1)) return Refuse("PARTITION BY");
+    out.given = true;
+    out.at = Here();
+    ++m_k;
+    if (Accept("FOR")) return ExpectSymbol('(') && ExprList(out.values) && ExpectSymbol(')');
+    if (!ExpectSymbol('(')) return false;
+    if (!IsName()) return Fail();
+    out.name = TokenText(m_k++);
+    return ExpectSymbol(')');
 }
 
 bool CSqlParser::Query(CSqlSelect*& out) {
@@ -755,8 +773,8 @@ bool CSqlParser::FromItem(CSqlFromItem& item) {
     } else if (!QualifiedName(item.table)) {
         return false;
     }
-    if (Is("PARTITION") || Is("SAMPLE") || (Is("AS") && Is("OF", 1)))
-        return Refuse(std::string(TokenText(m_k)));
+    if (item.query == nullptr && !PartitionRef(item.partition)) return false;
+    if (Is("SAMPLE") || (Is("AS") && Is("OF", 1))) return Refuse(std::string(TokenText(m_k)));
     // Note: the server takes no AS before a table alias.
     if (Is("AS")) return Fail();
     if (!Alias(item.alias, false)) return false;

@@ -75,6 +75,8 @@ private:
     CSqlSelect* Probe(CSqlExpr* item, const CSqlFromItem& from, CSqlExpr* where);
     CSqlExpr* Both(CSqlExpr* left, CSqlExpr* right);
     bool QualifiedName(std::vector<std::string_view>& parts);
+    // [PARTITION (name) | PARTITION FOR (values)] after a table's name.
+    bool PartitionRef(CSqlPartitionRef& out);
     bool Alias(std::string_view& alias, bool allowAs);
 
     bool Query(CSqlSelect*& out);

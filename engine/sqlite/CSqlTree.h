@@ -119,6 +119,15 @@ struct CSqlJsonTable {
     std::vector<CSqlJsonColumn> columns;
 };
 
+// t PARTITION (name) or t PARTITION FOR (key values): the rows of that
+// partition only.
+struct CSqlPartitionRef {
+    bool given = false;
+    std::string_view name;
+    std::vector<CSqlExpr*> values;  // FOR (...)
+    std::size_t at = 0;
+};
+
 struct CSqlFromItem {
     enum class Join { Comma, Inner, Left, Right, Full, Cross };
     Join join = Join::Comma;
@@ -132,6 +141,7 @@ struct CSqlFromItem {
     std::vector<std::string_view> usingColumns;
     // NATURAL: joined on every column of the same name on both sides.
     bool natural = false;
+    CSqlPartitionRef partition;
 };
 
 struct CSqlSelectItem {
@@ -196,6 +206,7 @@ struct CSqlStatement {
     CSqlSelect* query = nullptr;          // SELECT; INSERT ... SELECT
     std::vector<std::string_view> table;  // INSERT, UPDATE, DELETE
     std::size_t tableAt = 0;
+    CSqlPartitionRef partition;  // UPDATE, DELETE
     std::string_view alias;
     std::vector<std::string_view> columns;  // INSERT column list; UPDATE SET targets
     std::vector<std::size_t> columnAt;

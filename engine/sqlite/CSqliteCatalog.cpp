@@ -8,6 +8,7 @@
 #include "engine/sqlite/CCatalogTables.h"
 #include "engine/sqlite/CTableOptions.h"
 #include "engine/sqlite/SqliteApi.h"
+#include "engine/sqlite/warehouse/CPartitionCatalog.h"
 #include "text/Cp932.h"
 #include "text/Encoding.h"
 
@@ -386,4 +387,14 @@ std::string CSqliteCatalog::FunctionResult(std::string_view name) {
         type = reinterpret_cast<const char*>(sqlite3_column_text(look, 0));
     sqlite3_finalize(look);
     return type;
+}
+
+bool CSqliteCatalog::Partitioning(std::string_view name, std::vector<std::string>& keys,
+                                  std::vector<std::string>& partitions) {
+    CPartitionScheme scheme;
+    if (!CPartitionCatalog::Read(m_db, encoding::Cp932ToUtf8(std::string(name)), scheme)) return false;
+    for (const std::string& key : scheme.columns) keys.push_back(encoding::Utf8ToCp932(key));
+    for (const auto& partition : scheme.partitions)
+        partitions.push_back(encoding::Utf8ToCp932(partition.name));
+    return true;
 }

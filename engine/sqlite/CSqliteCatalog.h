@@ -94,6 +94,11 @@ public:
     // CP932); false when `name` is no view the catalog records.
     bool View(std::string_view name, std::string& text, bool& readOnly, bool& checkOption);
 
+    // The key columns and the partitions of the partitioned table `name`
+    // (upper case, CP932), in order; false when it is not partitioned.
+    bool Partitioning(std::string_view name, std::vector<std::string>& keys,
+                      std::vector<std::string>& partitions);
+
     static Column Describe(std::string name, std::string_view declared);
     // The sequence that numbers an identity column (CP932).
     static std::string IdentitySequence(std::string_view table, std::string_view column);

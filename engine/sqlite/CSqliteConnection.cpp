@@ -65,6 +65,7 @@
 #include "engine/sqlite/values/CSingleRow.h"
 #include "engine/sqlite/values/CStatisticFunctions.h"
 #include "engine/sqlite/values/CZoneFunctions.h"
+#include "engine/sqlite/warehouse/CWarehouseState.h"
 #include "text/Cp932.h"
 #include "text/Encoding.h"
 
@@ -324,6 +325,7 @@ std::unique_ptr<CSqliteConnection> CSqliteConnection::Open(const std::string& da
     connection->m_session->user = cp932::ToUpper(user);
     connection->m_session->database = databaseName.empty() ? "DEFAULT" : cp932::ToUpper(databaseName);
     connection->m_catalog = std::make_unique<CSqliteCatalog>(db);
+    connection->m_warehouse = std::make_unique<CWarehouseState>();
     connection->m_plsql = std::make_unique<CPlsqlSession>();
     if (!CSqliteFunctions::Register(db, &connection->m_rowNumber, connection->m_session.get()) ||
         !CSqliteTextFunctions::Register(db) || !CNumberFunctions::Register(db) ||
@@ -331,6 +333,7 @@ std::unique_ptr<CSqliteConnection> CSqliteConnection::Open(const std::string& da
         !CStatisticFunctions::Register(db) || !CCharacterFunctions::Register(db) ||
         !CRawFunctions::Register(db) || !CIntervalFunctions::Register(db) || !CSingleRow::Register(db) ||
         !CRandomFunctions::Register(db) ||
+        !CPartitionFunctions::Register(db, connection->m_warehouse.get()) ||
         !CSqliteValueFunctions::Register(db, connection->m_session.get()) ||
         !CZoneFunctions::Register(db, connection->m_session.get()) || !CSqliteDictionary::Install(db) ||
         !CSqliteSystemViews::Register(db, connection->m_session.get()) ||
@@ -370,7 +373,8 @@ bool CSqliteConnection::BeginWrite() { return InTransaction() || ExecPlain("BEGI
 
 bool CSqliteConnection::CommitWork() {
     if (!InTransaction()) return true;
-    if (!m_objectTimes.BeforeCommit(m_db, m_error) || !ExecPlain("COMMIT")) return false;
+    if (!RefreshOnCommit() || !m_objectTimes.BeforeCommit(m_db, m_error) || !ExecPlain("COMMIT"))
+        return false;
     ++m_commits;
     // The rows of temporary tables ON COMMIT DELETE ROWS go with the commit.
     for (const std::string& table : m_deleteOnCommit)
@@ -924,7 +928,7 @@ bool CSqliteConnection::RunDdl(const std::string& sql, std::vector<CEngineBind>&
     bool ok = ExecPlain("BEGIN IMMEDIATE") &&
               (!rebuilds || tokens.size() < 3 ||
                (CTriggerFiring::Drop(*this, encoding::Utf8ToCp932(AlteredTable(sql))), true)) &&
-              RunDdlWork(sql, binds, rowsProcessed) && RecordColumns(sql) &&
+              RunDdlWork(sql, binds, rowsProcessed) && RecordColumns(sql) && RecordPartitions(sql) &&
               CTableOptions::Prune(m_db, m_error) &&
               (!rebuilds || tokens.size() < 3 || CCatalogTables::Prune(m_db, AlteredTable(sql), m_error)) &&
               (!rebuilds || tokens.size() < 3 || RefireTable(AlteredTable(sql))) &&
@@ -937,6 +941,7 @@ bool CSqliteConnection::RunDdl(const std::string& sql, std::vector<CEngineBind>&
     }
     if (rebuilds) sqlite3_exec(m_db, "PRAGMA foreign_keys = ON", nullptr, nullptr, nullptr);
     m_catalog->Invalidate();
+    m_warehouse->Forget();
     m_deleteOnCommit = CCatalogTables::DeleteOnCommit(m_db);
     return ok;
 }
@@ -1039,8 +1044,10 @@ bool CSqliteConnection::RunDdlWork(const std::string& sql, std::vector<CEngineBi
         COraError::Set(m_error, 901, {}, static_cast<int>(words[1].begin));
         return false;
     }
-    CSqliteSchema schema(m_db);
     bool handled = false;
+    if (!RunWarehouse(sql, handled)) return false;
+    if (handled) return true;
+    CSqliteSchema schema(m_db);
     bool done = schema.Run(sql, m_error, handled);
     if (handled) return done;
     // Note: CHECK constraints are compiled from the text as written, then
@@ -1049,7 +1056,7 @@ bool CSqliteConnection::RunDdlWork(const std::string& sql, std::vector<CEngineBi
     if (!CompileChecks(sql, checks)) return false;
     std::string prepared = CSqliteSchema::Prepare(
         checks.empty() ? sql : CCheckCompiler::Blank(sql, CCheckCompiler::Find(sql, true)));
-    bool created = CreateAsSelect(prepared, handled);
+    bool created = CreateAsSelect(CPartitionClause::BlankBeforeQuery(prepared), handled);
     if (handled) return created;
     Statement statement;
     if (!PrepareSchema(Piece{prepared, 0}, binds, statement, checks)) return false;
@@ -1365,6 +1372,7 @@ bool CSqliteConnection::Finish(bool ok, const std::string& sql) {
         }
     }
     COraError::Translate(m_error, ActionOf(sql));
+    PlaceTableError(sql);
     // A broken foreign key is named where the statement's table tells which.
     if (m_error.code == 2291 || m_error.code == 2292) {
         std::string name = CForeignKeyName::Of(m_db, sql, m_error.code == 2291);
@@ -1513,6 +1521,7 @@ long CSqliteConnection::Changes() {
 bool CSqliteConnection::ExecuteStatement(const std::string& sql, std::vector<CEngineBind>& binds,
                                          long& rowsProcessed) {
     m_error.Clear();
+    m_warehouse->Forget();
     rowsProcessed = 0;
     ++m_plsql->statement;
     m_plsql->firing = 0;
@@ -1632,6 +1641,7 @@ bool CSqliteConnection::RunOther(const std::string& sql, std::vector<CEngineBind
 bool CSqliteConnection::QueryStatement(const std::string& sql, std::vector<CEngineBind>& binds,
                                        CEngineResult& result) {
     m_error.Clear();
+    m_warehouse->Forget();
     result.Clear();
     if (!CheckEncoding(sql)) return false;
     if (m_transactionLost) {
@@ -1671,6 +1681,7 @@ std::unique_ptr<CEngineCursor> CSqliteConnection::OpenCursor(const std::string& 
                                                              std::vector<CEngineBind>& binds,
                                                              CursorMode mode) {
     m_error.Clear();
+    m_warehouse->Forget();
     if (!CheckEncoding(sql)) return nullptr;
     if (m_transactionLost) {
         CSqliteFailure::SetTransactionLost(m_error);

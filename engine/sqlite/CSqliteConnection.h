@@ -21,6 +21,8 @@
 #include "engine/sqlite/CStatementClassifier.h"
 #include "engine/sqlite/CTableText.h"
 #include "engine/sqlite/SqliteApi.h"
+#include "engine/sqlite/warehouse/CPartitionClause.h"
+#include "engine/sqlite/warehouse/CPartitionScheme.h"
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -29,6 +31,7 @@ class CSqliteCatalog;
 class CSqliteSequences;
 struct CPlsqlSession;
 struct CSqliteSession;
+struct CWarehouseState;
 enum class CSqlType;
 
 // A connection on one SQLite database file (see CDatabaseLocation for the
@@ -200,6 +203,52 @@ private:
     // since the last DISABLE holds.
     void EnableOutput(const std::string& size);
 
+    // Partitioned tables and materialized views (CSqliteConnectionWarehouse.cpp).
+    // Before a schema statement's own work: CREATE | DROP MATERIALIZED VIEW
+    // [LOG] and ALTER TABLE ... PARTITION, `handled` set; ROW MOVEMENT kept.
+    bool RunWarehouse(const std::string& sql, bool& handled);
+    // After CREATE TABLE: its partitioning clause; after CREATE INDEX ... LOCAL: the index.
+    bool RecordPartitions(const std::string& sql);
+    bool RecordLocalIndex(const std::string& sql);
+    // A bound or listed value computed in the type of the key column;
+    // `shown` as HIGH_VALUE shows it (UTF-8).
+    bool PartitionValue(const CPartitionClause::Value& value, const CSqliteCatalog::Column& column,
+                        CPartitionValue& out, std::string& shown);
+    bool PartitionOf(const CPartitionScheme& scheme, const CPartitionClause::Item& item, std::size_t base,
+                     CPartitionScheme::Partition& out);
+    // Appends `partition` after the scheme's last by the server's rules.
+    bool AddPartition(CPartitionScheme& scheme, CPartitionScheme::Partition partition, std::size_t at);
+    bool SavePartitions(const CPartitionScheme& scheme, bool guard);
+    // ORA-14400 when a row of the table maps to no partition.
+    bool CheckPartitionRows(const CPartitionScheme& scheme);
+    bool DeletePartitionRows(const CPartitionScheme& scheme, int position);
+    std::string SystemPartitionName();
+    bool AlterPartition(const std::string& sql, bool& handled);
+    bool AlterScheme(const std::string& sql, const std::vector<CSqlScanner::Token>& tokens, std::size_t k,
+                     CPartitionScheme& scheme);
+    bool ModifyPartition(const std::string& sql, const std::vector<CSqlScanner::Token>& tokens, std::size_t t,
+                         int position, CPartitionScheme& scheme);
+    bool KeepDefaultRows(const CPartitionScheme& before, const CPartitionScheme& after, std::size_t at);
+    bool SplitPartition(const std::string& sql, const std::vector<CSqlScanner::Token>& tokens, std::size_t t,
+                        int position, CPartitionScheme& scheme);
+    bool MergePartitions(const std::string& sql, const std::vector<CSqlScanner::Token>& tokens, std::size_t t,
+                         std::vector<int> named, CPartitionScheme& scheme);
+    bool MviewLog(const std::string& sql, bool create);
+    bool CreateMview(const std::string& sql);
+    bool DropMview(const std::string& sql);
+    // The view's rows computed anew from its query, in the transaction.
+    bool RefreshMview(const std::string& name);
+    // Before a commit: the views refreshed ON COMMIT.
+    bool RefreshOnCommit();
+    // A row refused by its table's partitions or a materialized view's DML
+    // (ORA-14400, 14402, 01732) is shown at the DML's table, as the server shows it.
+    void PlaceTableError(const std::string& sql);
+
+public:
+    // DBMS_MVIEW.REFRESH: each view of the list ("A, B", CP932) refreshed.
+    bool RefreshMviews(const std::string& list, CEngineError& error);
+
+private:
     bool InTransaction() const;
     bool BeginWrite();
     bool ExecPlain(const char* sql);
@@ -224,6 +273,11 @@ private:
     unsigned long m_commits = 0;
     std::unique_ptr<CSqliteSession> m_session;
     std::unique_ptr<CSqliteCatalog> m_catalog;
+    std::unique_ptr<CWarehouseState> m_warehouse;
+    // The last SYS_Pnnn name given by this connection.
+    long long m_warehouseNames = 0;
+    // An ALTER TABLE is adding partitions (ORA-14074, not ORA-14037).
+    bool m_warehouseAltering = false;
     CObjectTimes m_objectTimes;
     CStatementCache m_shapes;
     // The static types of the columns of the query compiled last: its

@@ -38,20 +38,26 @@ using View = CDictionaryView;
         {"USER_" x, nullptr}, {"ALL_" x, "OWNER, *"}, { "DBA_" x, "OWNER, *" } \
     }
 
-// The user's objects: name N, type T and status S. A key enforced with its
+// The user's objects: name N, type T, status S and partition P. A key enforced with its
 // table has an index of its name, as on the server.
 #define TARVEX_OBJECT_ROWS                                                                                   \
     "SELECT upper(m.name) AS N, CASE WHEN upper(m.name) IN (SELECT SYNONYM_NAME FROM main.TARVEX_SYNONYMS) " \
-    "THEN 'SYNONYM' ELSE upper(m.type) END AS T, 'VALID' AS S FROM main.sqlite_schema m WHERE m.type IN "    \
+    "THEN 'SYNONYM' ELSE upper(m.type) END AS T, 'VALID' AS S, NULL AS P FROM main.sqlite_schema m WHERE "   \
+    "m.type IN "                                                                                             \
     "('table', 'view', 'index', 'trigger') AND %U AND upper(m.tbl_name) NOT LIKE 'TARVEX%' UNION ALL "       \
-    "SELECT CONSTRAINT_NAME, 'INDEX', 'VALID' FROM main.TARVEX_CONSTRAINTS WHERE CONSTRAINT_TYPE IN ('P', "  \
+    "SELECT CONSTRAINT_NAME, 'INDEX', 'VALID', NULL FROM main.TARVEX_CONSTRAINTS WHERE CONSTRAINT_TYPE IN "  \
+    "('P', "                                                                                                 \
     "'U') AND ENFORCED_BY = 'TABLE' UNION ALL "                                                              \
-    "SELECT upper(NAME), 'SEQUENCE', 'VALID' FROM main.TARVEX_SEQUENCES UNION ALL SELECT u.NAME, u.TYPE, "   \
+    "SELECT upper(NAME), 'SEQUENCE', 'VALID', NULL FROM main.TARVEX_SEQUENCES UNION ALL SELECT u.NAME, "     \
+    "u.TYPE, "                                                                                               \
     "CASE WHEN EXISTS (SELECT 1 FROM main.TARVEX_UNIT_DEPENDENCIES d WHERE d.NAME = u.NAME AND d.TYPE = "    \
     "u.TYPE AND (d.REFERENCED_TYPE = 'TABLE' AND d.REFERENCED_NAME NOT IN (SELECT upper(name) FROM "         \
     "main.sqlite_schema UNION ALL SELECT upper(name) FROM temp.sqlite_schema) OR d.REFERENCED_TYPE <> "      \
     "'TABLE' AND d.REFERENCED_NAME NOT IN (SELECT NAME FROM main.TARVEX_UNITS))) THEN 'INVALID' ELSE "       \
-    "u.STATUS END FROM main.TARVEX_UNITS u"
+    "u.STATUS END, NULL FROM main.TARVEX_UNITS u UNION ALL SELECT TABLE_NAME, 'TABLE PARTITION', 'VALID', "  \
+    "PARTITION_NAME FROM main.TARVEX_PARTITIONS UNION ALL SELECT i.INDEX_NAME, 'INDEX PARTITION', 'VALID', " \
+    "p.PARTITION_NAME FROM main.TARVEX_PART_INDEXES i JOIN main.TARVEX_PARTITIONS p ON p.TABLE_NAME = "      \
+    "i.TABLE_NAME UNION ALL SELECT MVIEW_NAME, 'MATERIALIZED VIEW', 'VALID', NULL FROM main.TARVEX_MVIEWS"
 
 // The schema's types, each with its shape as the compiler sees it (see CTypeShape).
 #define TARVEX_TYPE_ROWS \
@@ -89,6 +95,75 @@ using View = CDictionaryView;
 
 // Note: CONSTRAINTS and CONS_COLUMNS, without a query, are filled by All().
 const View kViews[] = {
+    {"PART_TABLES",
+     "TABLE_NAME VARCHAR2(128), PARTITIONING_TYPE VARCHAR2(9), SUBPARTITIONING_TYPE VARCHAR2(9), "
+     "PARTITION_COUNT NUMBER, DEF_SUBPARTITION_COUNT NUMBER, PARTITIONING_KEY_COUNT NUMBER, STATUS "
+     "VARCHAR2(8), DEF_TABLESPACE_NAME VARCHAR2(30), INTERVAL VARCHAR2(1000)",
+     "SELECT t.TABLE_NAME, t.PARTITIONING_TYPE, 'NONE', (SELECT count(*) FROM main.TARVEX_PARTITIONS p WHERE "
+     "p.TABLE_NAME = t.TABLE_NAME), 0, length(t.KEY_COLUMNS) - length(replace(t.KEY_COLUMNS, ',', '')) + 1, "
+     "'VALID', 'USERS', NULL FROM main.TARVEX_PART_TABLES t",
+     "OWNER", TARVEX_SHOWN3("PART_TABLES")},
+    {"TAB_PARTITIONS",
+     "TABLE_NAME VARCHAR2(128), COMPOSITE VARCHAR2(3), PARTITION_NAME VARCHAR2(128), SUBPARTITION_COUNT "
+     "NUMBER, HIGH_VALUE LONG, HIGH_VALUE_LENGTH NUMBER, PARTITION_POSITION NUMBER, TABLESPACE_NAME "
+     "VARCHAR2(30), NUM_ROWS NUMBER, LAST_ANALYZED DATE, INTERVAL VARCHAR2(3)",
+     "SELECT TABLE_NAME, 'NO', PARTITION_NAME, 0, HIGH_VALUE, coalesce(length(HIGH_VALUE), 0), POSITION, "
+     "'USERS', NUM_ROWS, LAST_ANALYZED, 'NO' FROM main.TARVEX_PARTITIONS",
+     "TABLE_OWNER",
+     {{"USER_TAB_PARTITIONS", nullptr},
+      {"ALL_TAB_PARTITIONS", "TABLE_OWNER, *"},
+      {"DBA_TAB_PARTITIONS", "TABLE_OWNER, *"}}},
+    {"PART_KEY_COLUMNS",
+     "NAME VARCHAR2(128), OBJECT_TYPE CHAR(5), COLUMN_NAME VARCHAR2(4000), COLUMN_POSITION NUMBER",
+     "WITH RECURSIVE k(NAME, TYPE, REST, COL, POS) AS (SELECT TABLE_NAME, 'TABLE', KEY_COLUMNS || ',', NULL, "
+     "0 "
+     "FROM main.TARVEX_PART_TABLES UNION ALL SELECT i.INDEX_NAME, 'INDEX', t.KEY_COLUMNS || ',', NULL, 0 "
+     "FROM "
+     "main.TARVEX_PART_INDEXES i JOIN main.TARVEX_PART_TABLES t ON t.TABLE_NAME = i.TABLE_NAME UNION ALL "
+     "SELECT NAME, TYPE, substr(REST, instr(REST, ',') + 1), substr(REST, 1, instr(REST, ',') - 1), POS + 1 "
+     "FROM k WHERE REST <> '') SELECT NAME, TYPE, COL, POS FROM k WHERE POS > 0",
+     "OWNER", TARVEX_SHOWN3("PART_KEY_COLUMNS")},
+    {"PART_INDEXES",
+     "INDEX_NAME VARCHAR2(128), TABLE_NAME VARCHAR2(128), PARTITIONING_TYPE VARCHAR2(9), "
+     "SUBPARTITIONING_TYPE VARCHAR2(9), PARTITION_COUNT NUMBER, PARTITIONING_KEY_COUNT NUMBER, LOCALITY "
+     "VARCHAR2(6), ALIGNMENT VARCHAR2(12)",
+     "SELECT i.INDEX_NAME, i.TABLE_NAME, t.PARTITIONING_TYPE, 'NONE', (SELECT count(*) FROM "
+     "main.TARVEX_PARTITIONS p WHERE p.TABLE_NAME = t.TABLE_NAME), length(t.KEY_COLUMNS) - "
+     "length(replace(t.KEY_COLUMNS, ',', '')) + 1, 'LOCAL', CASE WHEN (SELECT upper(name) FROM "
+     "pragma_index_info(i.INDEX_NAME) WHERE seqno = 0) = substr(t.KEY_COLUMNS || ',', 1, instr(t.KEY_COLUMNS "
+     "|| ',', ',') - 1) THEN 'PREFIXED' ELSE 'NON_PREFIXED' END FROM main.TARVEX_PART_INDEXES i JOIN "
+     "main.TARVEX_PART_TABLES t ON t.TABLE_NAME = i.TABLE_NAME",
+     "OWNER", TARVEX_SHOWN3("PART_INDEXES")},
+    {"IND_PARTITIONS",
+     "INDEX_NAME VARCHAR2(128), COMPOSITE VARCHAR2(3), PARTITION_NAME VARCHAR2(128), SUBPARTITION_COUNT "
+     "NUMBER, HIGH_VALUE LONG, HIGH_VALUE_LENGTH NUMBER, PARTITION_POSITION NUMBER, STATUS VARCHAR2(8), "
+     "TABLESPACE_NAME VARCHAR2(30)",
+     "SELECT i.INDEX_NAME, 'NO', p.PARTITION_NAME, 0, p.HIGH_VALUE, coalesce(length(p.HIGH_VALUE), 0), "
+     "p.POSITION, 'USABLE', 'USERS' FROM main.TARVEX_PART_INDEXES i JOIN main.TARVEX_PARTITIONS p ON "
+     "p.TABLE_NAME = i.TABLE_NAME",
+     "INDEX_OWNER",
+     {{"USER_IND_PARTITIONS", nullptr},
+      {"ALL_IND_PARTITIONS", "INDEX_OWNER, *"},
+      {"DBA_IND_PARTITIONS", "INDEX_OWNER, *"}}},
+    {"MVIEWS",
+     "MVIEW_NAME VARCHAR2(128), CONTAINER_NAME VARCHAR2(128), QUERY LONG, QUERY_LEN NUMBER, UPDATABLE "
+     "VARCHAR2(1), REWRITE_ENABLED VARCHAR2(1), REFRESH_MODE VARCHAR2(6), REFRESH_METHOD VARCHAR2(8), "
+     "BUILD_MODE VARCHAR2(9), LAST_REFRESH_TYPE VARCHAR2(8), LAST_REFRESH_DATE DATE, STALENESS VARCHAR2(19), "
+     "COMPILE_STATE VARCHAR2(19)",
+     // Note: a view refreshed at every commit is fresh; of one refreshed on
+     // demand the engine cannot tell whether its tables changed since.
+     "SELECT MVIEW_NAME, MVIEW_NAME, QUERY, length(QUERY), 'N', REWRITE_ENABLED, REFRESH_MODE, "
+     "REFRESH_METHOD, BUILD_MODE, CASE WHEN LAST_REFRESH_DATE IS NULL THEN 'NA' ELSE 'COMPLETE' END, "
+     "LAST_REFRESH_DATE, CASE WHEN LAST_REFRESH_DATE IS NULL THEN 'UNUSABLE' WHEN REFRESH_MODE = 'COMMIT' "
+     "THEN 'FRESH' ELSE 'UNKNOWN' END, 'VALID' FROM main.TARVEX_MVIEWS",
+     "OWNER", TARVEX_SHOWN3("MVIEWS")},
+    {"MVIEW_LOGS",
+     "MASTER VARCHAR2(128), LOG_TABLE VARCHAR2(128), ROWIDS VARCHAR2(3), PRIMARY_KEY VARCHAR2(3)",
+     "SELECT MASTER, LOG_TABLE, ROWIDS, PRIMARY_KEY FROM main.TARVEX_MVIEW_LOGS",
+     "LOG_OWNER",
+     {{"USER_MVIEW_LOGS", "LOG_OWNER, *"},
+      {"ALL_MVIEW_LOGS", "LOG_OWNER, *"},
+      {"DBA_MVIEW_LOGS", "LOG_OWNER, *"}}},
     {"TABLES",
      "TABLE_NAME VARCHAR2(128), TABLESPACE_NAME VARCHAR2(30), CLUSTER_NAME VARCHAR2(128), IOT_NAME "
      "VARCHAR2(128), STATUS VARCHAR2(8), PCT_FREE NUMBER, LOGGING VARCHAR2(3), NUM_ROWS NUMBER, BLOCKS "
@@ -100,7 +175,8 @@ const View kViews[] = {
      // Note: the server right-aligns DEGREE and CACHE in their widths.
      "SELECT upper(m.name), 'USERS', NULL, NULL, 'VALID', coalesce(o.PCT_FREE, 10), coalesce(o.LOGGING, "
      "'YES'), st.NUM_ROWS, st.BLOCKS, st.AVG_ROW_LEN, printf('%10s', coalesce(o.DEGREE, '1')), printf('%5s', "
-     "coalesce(o.CACHE, 'N')), st.LAST_ANALYZED, 'NO', NULL, 'N', NULL, coalesce(o.COMPRESSION, "
+     "coalesce(o.CACHE, 'N')), st.LAST_ANALYZED, CASE WHEN upper(m.name) IN (SELECT TABLE_NAME FROM "
+     "main.TARVEX_PART_TABLES) THEN 'YES' ELSE 'NO' END, NULL, 'N', NULL, coalesce(o.COMPRESSION, "
      "'DISABLED'), 'NO', coalesce(o.READ_ONLY, 'NO') FROM main.sqlite_schema m LEFT JOIN "
      "main.TARVEX_TABLE_STATS st ON st.TABLE_NAME = upper(m.name) LEFT JOIN main.TARVEX_TABLE_OPTIONS o ON "
      "o.TABLE_NAME = upper(m.name) WHERE m.type = 'table' AND %U UNION ALL "
@@ -205,9 +281,9 @@ const View kViews[] = {
       {"DBA_SEQUENCES", "SEQUENCE_OWNER, *"},
       {"SEQ", nullptr}}},
     {"OBJECTS",
-     "OBJECT_NAME VARCHAR2(128), OBJECT_TYPE VARCHAR2(23), CREATED DATE, LAST_DDL_TIME DATE, TIMESTAMP "
-     "VARCHAR2(19), STATUS VARCHAR2(7)",
-     "SELECT o.N, o.T, t.CREATED, t.LAST_DDL_TIME, replace(t.SPEC_TIME, ' ', ':'), o.S FROM "
+     "OBJECT_NAME VARCHAR2(128), SUBOBJECT_NAME VARCHAR2(128), OBJECT_TYPE VARCHAR2(23), CREATED DATE, "
+     "LAST_DDL_TIME DATE, TIMESTAMP VARCHAR2(19), STATUS VARCHAR2(7)",
+     "SELECT o.N, o.P, o.T, t.CREATED, t.LAST_DDL_TIME, replace(t.SPEC_TIME, ' ', ':'), o.S FROM "
      "(" TARVEX_OBJECT_ROWS ") o LEFT JOIN main.TARVEX_OBJECT_TIMES t ON t.NAME = o.N AND t.TYPE = o.T",
      "OWNER",
      {{"USER_OBJECTS", nullptr}, {"ALL_OBJECTS", "OWNER, *"}, {"DBA_OBJECTS", "OWNER, *"}, {"OBJ", nullptr}}},
@@ -637,6 +713,22 @@ bool HasTable(sqlite3* db, std::string_view name) {
     return look && sqlite3_step(look.get()) == SQLITE_ROW;
 }
 
+// Catalog tables a file of an earlier version may lack, and rows of their
+// columns that stand for none.
+const std::pair<std::string, std::string> kLaterTables[] = {
+    {"main.TARVEX_PART_TABLES",
+     "(SELECT NULL AS TABLE_NAME, NULL AS PARTITIONING_TYPE, NULL AS KEY_COLUMNS WHERE 0)"},
+    {"main.TARVEX_PARTITIONS",
+     "(SELECT NULL AS TABLE_NAME, NULL AS PARTITION_NAME, NULL AS POSITION, NULL AS HIGH_VALUE, NULL AS "
+     "NUM_ROWS, NULL AS LAST_ANALYZED WHERE 0)"},
+    {"main.TARVEX_PART_INDEXES", "(SELECT NULL AS INDEX_NAME, NULL AS TABLE_NAME WHERE 0)"},
+    {"main.TARVEX_MVIEWS",
+     "(SELECT NULL AS MVIEW_NAME, NULL AS QUERY, NULL AS REFRESH_MODE, NULL AS REFRESH_METHOD, NULL AS "
+     "BUILD_MODE, NULL AS REWRITE_ENABLED, NULL AS LAST_REFRESH_DATE WHERE 0)"},
+    {"main.TARVEX_MVIEW_LOGS",
+     "(SELECT NULL AS MASTER, NULL AS LOG_TABLE, NULL AS ROWIDS, NULL AS PRIMARY_KEY WHERE 0)"},
+};
+
 // Fills the rows of a view from the file's schema and catalog tables.
 void Refresh(sqlite3* db, const View& view) {
     std::string select = view.select;
@@ -677,6 +769,12 @@ void Refresh(sqlite3* db, const View& view) {
         if (select.find(name) == std::string::npos || HasTable(db, options.table)) continue;
         for (std::size_t at; (at = select.find(name)) != std::string::npos;)
             select.replace(at, name.size(), options.empty);
+    }
+    // Note: the same for the tables of partitions and materialized views.
+    for (const auto& [table, empty] : kLaterTables) {
+        if (select.find(table) == std::string::npos || HasTable(db, table.substr(5))) continue;
+        for (std::size_t at; (at = select.find(table)) != std::string::npos;)
+            select.replace(at, table.size(), empty);
     }
     std::string sql = "DELETE FROM " + RowsTable(view) + "; INSERT INTO " + RowsTable(view) + " (" +
                       ColumnNames(view.columns + std::string(view.extra)) + ") " + select;

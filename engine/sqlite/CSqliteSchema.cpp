@@ -533,6 +533,12 @@ bool CSqliteSchema::Comment(std::string_view sql, const Tokens& tokens, CEngineE
     std::string kind = Word(sql, tokens, 2);
     bool column = kind == "COLUMN";
     std::size_t k = 3;
+    // Note: a materialized view's comment is its table's.
+    if (kind == "MATERIALIZED" && Word(sql, tokens, 3) == "VIEW") {
+        kind = "TABLE";
+        k = 4;
+    }
+    std::size_t nameAt = k;
     std::string table = Word(sql, tokens, k++);
     std::string name;
     if (column) {
@@ -551,7 +557,7 @@ bool CSqliteSchema::Comment(std::string_view sql, const Tokens& tokens, CEngineE
     }
     std::string quotedTable = Quote(encoding::Cp932ToUtf8(table));
     if (Count("SELECT count(*) FROM pragma_table_info(" + quotedTable + ")") <= 0) {
-        COraError::Set(error, 942, {table}, static_cast<int>(tokens[3].begin));
+        COraError::Set(error, 942, {table}, static_cast<int>(tokens[nameAt].begin));
         return false;
     }
     if (column && Count("SELECT count(*) FROM pragma_table_xinfo(" + quotedTable +

@@ -7,6 +7,7 @@
 #include "engine/sqlite/CDateFormat.h"
 #include "engine/sqlite/COraError.h"
 #include "engine/sqlite/SqliteApi.h"
+#include "engine/sqlite/warehouse/CPartitionCatalog.h"
 #include "text/Encoding.h"
 
 namespace {
@@ -114,7 +115,9 @@ bool CTableStatistics::Gather(sqlite3* db, const std::string& table, CEngineErro
     std::string now = CDateFormat::ToStored(CDateFormat::Now());
     sqlite3_bind_text(gather.get(), 2, now.c_str(), -1, SQLITE_TRANSIENT);
     if (sqlite3_step(gather.get()) != SQLITE_DONE) return Failed(db, error);
-    return GatherColumns(db, stored, now, error);
+    std::string upper = stored;
+    for (char& c : upper) c = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+    return GatherColumns(db, stored, now, error) && CPartitionCatalog::Count(db, upper, error);
 }
 
 bool CTableStatistics::GatherAll(sqlite3* db, CEngineError& error) {

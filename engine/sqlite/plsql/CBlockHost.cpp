@@ -1203,3 +1203,8 @@ std::string CBlockHost::RunTrigger(CPlsqlUnit& unit, char event, std::vector<CPl
 CPlsqlValue CBlockHost::FromSqlite(sqlite3_value* value) { return ValueOf(value); }
 
 void CBlockHost::ToSqlite(sqlite3_context* context, const CPlsqlValue& value) { Result(context, value); }
+
+bool CBlockHost::RefreshMviews(const std::string& list, CEngineError& error) {
+    // Note: the server commits a refresh.
+    return m_connection.RefreshMviews(list, error) && Commit(error);
+}

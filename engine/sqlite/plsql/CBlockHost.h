@@ -43,6 +43,7 @@ public:
     std::shared_ptr<CPlsqlUnit> FindUnit(const std::string& name, bool& invalid) override;
     void Compiling(const std::shared_ptr<CPlsqlUnit>& unit) override;
     std::string Owner() override;
+    bool RefreshMviews(const std::string& list, CEngineError& error) override;
     bool RunMerge(const std::string& text, std::vector<CEngineBind>& binds, long& rows,
                   CEngineError& error) override;
     bool CheckMerge(const CPlsqlSql& sql, CEngineError& error) override;

@@ -50,6 +50,12 @@ constexpr CPlsqlBuiltins::Member kMembers[] = {
      "NO_INVALIDATE,FORCE"},
     {"DBMS_STATS", "DELETE_SCHEMA_STATS", Id::StatsDeleteSchema, 1, 6, true, false,
      "OWNNAME,STATTAB,STATID,STATOWN,NO_INVALIDATE,FORCE"},
+    {"DBMS_MVIEW", "REFRESH", Id::MviewRefresh, 1, 10, true, false,
+     "LIST,METHOD,ROLLBACK_SEG,PUSH_DEFERRED_RPC,REFRESH_AFTER_ERRORS,PURGE_OPTION,PARALLELISM,HEAP_SIZE,"
+     "ATOMIC_REFRESH,NESTED"},
+    {"DBMS_SNAPSHOT", "REFRESH", Id::MviewRefresh, 1, 10, true, false,
+     "LIST,METHOD,ROLLBACK_SEG,PUSH_DEFERRED_RPC,REFRESH_AFTER_ERRORS,PURGE_OPTION,PARALLELISM,HEAP_SIZE,"
+     "ATOMIC_REFRESH,NESTED"},
     {"DBMS_APPLICATION_INFO", "SET_MODULE", Id::NoOp, 2, 2, true, false, "MODULE_NAME,ACTION_NAME"},
     {"DBMS_APPLICATION_INFO", "SET_ACTION", Id::NoOp, 1, 1, true, false, "ACTION_NAME"},
     {"DBMS_APPLICATION_INFO", "SET_CLIENT_INFO", Id::NoOp, 1, 1, true, false, "CLIENT_INFO"},
@@ -194,6 +200,16 @@ bool CPlsqlBuiltins::CallStatistics(Id id, std::vector<CPlsqlValue>& args, Conte
             break;
         case Id::StatsDeleteSchema:
             ok = CTableStatistics::DeleteAll(context.db, error);
+            break;
+        case Id::MviewRefresh:
+            // Note: every refresh is complete; the method asked for ('C',
+            // 'F', '?') gives the same rows.
+            ok = !args[0].IsNull() && context.refresh && context.refresh(Text(args[0]), error);
+            if (!ok && error.code != 0) {
+                code = error.code;
+                context.message = error.message;
+                return false;
+            }
             break;
         default:
             return true;

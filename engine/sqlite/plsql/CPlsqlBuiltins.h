@@ -2,12 +2,13 @@
 
 // PL/SQL: the members of the server's packages scripts use (DBMS_UTILITY,
 // DBMS_RANDOM, DBMS_LOCK, DBMS_SESSION, DBMS_LOB's writing calls and
-// UTL_RAW), by name, with their arguments.
+// UTL_RAW, DBMS_STATS, DBMS_MVIEW), by name, with their arguments.
 #include <functional>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "engine/EngineTypes.h"
 #include "engine/sqlite/plsql/CPlsqlType.h"
 #include "engine/sqlite/plsql/CPlsqlValue.h"
 
@@ -35,6 +36,7 @@ public:
         StatsGatherSchema,
         StatsDeleteTable,
         StatsDeleteSchema,
+        MviewRefresh,
         NoOp
     };
 
@@ -73,6 +75,8 @@ public:
         std::function<bool()> cancelled;
         // The file, for the members that read or keep what it holds.
         sqlite3* db = nullptr;
+        // DBMS_MVIEW.REFRESH of the views a list names.
+        std::function<bool(const std::string&, CEngineError&)> refresh;
         // The failure's text when it is not the code's own.
         std::string message;
     };

@@ -101,4 +101,10 @@ public:
                           CEngineError& error) = 0;
     // The mutating table `sql` names, qualified by its owner ("" for none).
     virtual std::string Mutating(CPlsqlSql& sql) = 0;
+    // DBMS_MVIEW.REFRESH of the materialized views `list` names (CP932, by commas).
+    virtual bool RefreshMviews(const std::string& list, CEngineError& error) {
+        (void)list;
+        error.Set("ORA-03001");
+        return false;
+    }
 };

@@ -262,6 +262,9 @@ bool CPlsqlInterpreter::CallBuiltin(int id, std::vector<std::unique_ptr<CPlsqlEx
     context.random = &m_host.Random();
     context.cancelled = [this] { return Cancelled(); };
     context.db = m_host.Database();
+    context.refresh = [this](const std::string& list, CEngineError& error) {
+        return m_host.RefreshMviews(list, error);
+    };
     int code = 0;
     auto member = static_cast<CPlsqlBuiltins::Id>(id);
     if (!CPlsqlBuiltins::Call(member, values, context, out, code))
