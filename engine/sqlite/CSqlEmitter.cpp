@@ -1375,6 +1375,11 @@ bool CSqlEmitter::Hierarchy(const CSqlSelect& block, std::vector<std::string>& t
     if (m_failed) return false;
     std::string key = "printf('%010d', " + rank + ")";
     std::string seen = rowid + " || ','";
+    // Note: over DUAL without PRIOR (a generator of rows: CONNECT BY LEVEL
+    // <= n) the rows are a chain in the order of their levels; a path of
+    // keys would grow with each level.
+    const bool chain = base == nullptr && Upper(table) == "DUAL" && !UsesPrior(block.connectBy) &&
+                       block.siblingsOrder.empty();
     // Note: rows are read depth first, each after its parent; a row met
     // again below itself is a loop (ORA-01436, skipped with NOCYCLE).
     std::string cycle = UsesPrior(block.connectBy) ? " AND ORA_NOCYCLE(instr(TARVEX_P.TARVEX_SEEN, ',' || " +
@@ -1386,13 +1391,18 @@ bool CSqlEmitter::Hierarchy(const CSqlSelect& block, std::vector<std::string>& t
     std::string rows = base != nullptr && leaves
                            ? "SELECT TARVEX_H.*, " + leaf + " AS TARVEX_LEAF FROM TARVEX_H"
                            : std::string("SELECT * FROM TARVEX_H");
+    const std::string firstKey = chain ? std::string("1") : key;
+    const std::string nextKey =
+        chain ? std::string("TARVEX_P.TARVEX_KEY + 1") : "TARVEX_P.TARVEX_KEY || " + key;
+    const std::string nextSeen =
+        chain ? std::string("TARVEX_P.TARVEX_SEEN") : "TARVEX_P.TARVEX_SEEN || " + seen;
     texts[0] = "(WITH RECURSIVE " + baseTable + rankTable + "TARVEX_H AS (SELECT " + alias +
-               ".*, 1 AS TARVEX_LEVEL, " + key + " AS TARVEX_KEY, ',' || " + seen + " AS TARVEX_SEEN" +
+               ".*, 1 AS TARVEX_LEVEL, " + firstKey + " AS TARVEX_KEY, ',' || " + seen + " AS TARVEX_SEEN" +
                carriedStart + " FROM " + table + " " + alias + ranks +
                (start.empty() ? std::string() : " WHERE " + start) + " UNION ALL SELECT " + alias +
-               ".*, TARVEX_P.TARVEX_LEVEL + 1, TARVEX_P.TARVEX_KEY || " + key + ", TARVEX_P.TARVEX_SEEN || " +
-               seen + carriedStep + " FROM TARVEX_H TARVEX_P JOIN " + table + " " + alias + " ON (" + step +
-               ")" + cycle + ranks + ") " + rows + " ORDER BY TARVEX_KEY LIMIT -1 OFFSET 0) " + alias;
+               ".*, TARVEX_P.TARVEX_LEVEL + 1, " + nextKey + ", " + nextSeen + carriedStep +
+               " FROM TARVEX_H TARVEX_P JOIN " + table + " " + alias + " ON (" + step + ")" + cycle + ranks +
+               ") " + rows + " ORDER BY TARVEX_KEY LIMIT -1 OFFSET 0) " + alias;
     m_level = Level::Rows;
     return true;
 }

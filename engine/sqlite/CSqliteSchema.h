@@ -11,8 +11,8 @@
 #include "engine/sqlite/CColumnCompiler.h"
 #include "engine/sqlite/CSqlScanner.h"
 #include "engine/sqlite/CSqliteDictionary.h"
-#include "engine/sqlite/CTableText.h"
 #include "engine/sqlite/CTableOptions.h"
+#include "engine/sqlite/CTableText.h"
 
 struct sqlite3;
 

@@ -84,6 +84,12 @@ TEST_F(CHierarchyTest, RowGeneratorsWithOtherTables) {
         Rows("SELECT COUNT(*), MAX(LEVEL) FROM DEPARTMENTS WHERE DEPARTMENT_ID = 10 CONNECT BY LEVEL <= 2"),
         "4,2");
     EXPECT_EQ(Rows("SELECT LEVEL, CONNECT_BY_ISLEAF FROM DUAL CONNECT BY LEVEL <= 3"), "1,0|2,0|3,1");
+    // A long chain comes in the order of its levels, paths and all.
+    EXPECT_EQ(Rows("SELECT COUNT(*), SUM(N), MIN(R), MAX(R) FROM (SELECT LEVEL N, ROWNUM - LEVEL R FROM DUAL "
+                   "CONNECT BY LEVEL <= 50000)"),
+              "50000,1250025000,0,0");
+    EXPECT_EQ(Rows("SELECT SYS_CONNECT_BY_PATH(LEVEL, '/') FROM DUAL WHERE LEVEL = 4 CONNECT BY LEVEL <= 5"),
+              "/1/2/3/4");
 }
 
 }  // namespace
