@@ -125,8 +125,8 @@ TEST_F(CConstraintNameTest, ADisabledValidatedConstraintKeepsItsTableFromDml) {
         "INSERT INTO emp VALUES (2, 5)",
         "UPDATE emp SET pay = 20",
         "DELETE FROM emp",
-        "MERGE INTO emp e USING (SELECT 1 id FROM dual) s ON (e.id = s.id) WHEN MATCHED THEN UPDATE SET pay "
-        "= 3",
+        ("MERGE INTO emp e USING (SELECT 1 id FROM dual) s ON (e.id = s.id) WHEN MATCHED THEN UPDATE SET pay "
+         "= 3"),
         "INSERT INTO emp SELECT 3, 3 FROM dual",
     };
     for (const char* sql : refused) {
