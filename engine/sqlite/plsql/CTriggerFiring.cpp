@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <optional>
 #include <utility>
 
 #include "engine/sqlite/CJoinView.h"
@@ -606,7 +607,10 @@ void CTriggerFiring::Row(sqlite3_context* context, int count, sqlite3_value** va
     }
     auto types = connection.m_resultTypes;
     CEngineError saved = connection.m_error;
-    const CPlsqlSession::DmlScope* scope = ScopeOf(session, table, event);
+    // Note: a copy, since the triggers' own DML adds scopes to the session.
+    std::optional<CPlsqlSession::DmlScope> found;
+    if (const CPlsqlSession::DmlScope* open = ScopeOf(session, table, event)) found = *open;
+    const CPlsqlSession::DmlScope* scope = found ? &*found : nullptr;
     const auto definitions = Triggers(connection.m_db, session, table);
     std::string failure;
     bool changed = false;
