@@ -34,7 +34,13 @@ public:
     static bool Read(std::string_view text, std::string_view model, std::string& number, char group = ',',
                      char point = '.');
 
+    // The models that stand alone: RN (Roman numerals) and 0...X (hexadecimal), FM before them or not.
+    static bool IsRoman(std::string_view model);
+    static bool IsHexadecimal(std::string_view model);
+
 private:
+    // `model` without its leading FM; `fill` tells whether it had one.
+    static std::string_view WithoutFill(std::string_view model, bool& fill);
     // RN and X models: false for any other model.
     static bool FormatSpecial(std::string_view numberText, std::string_view model, std::string& out);
     bool ReadFixed(std::string_view text, char group, char point, std::string& number) const;

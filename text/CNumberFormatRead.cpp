@@ -41,16 +41,10 @@ std::string Canonical(std::string_view model, bool& named) {
     return out;
 }
 
-// A model of X (hexadecimal digits), with FM or leading 0s: the text's
-// value, the text no longer than the model. False for any other model.
-bool ReadHex(std::string_view text, std::string_view model, std::string& number, bool& isHex) {
-    if (model.size() >= 2 && std::toupper(static_cast<unsigned char>(model[0])) == 'F' &&
-        std::toupper(static_cast<unsigned char>(model[1])) == 'M')
-        model.remove_prefix(2);
-    isHex = !model.empty() && model.find_first_not_of("Xx0") == std::string_view::npos &&
-            model.find_first_of("Xx") != std::string_view::npos;
-    if (!isHex) return false;
-    if (text.empty() || text.size() > model.size()) return false;
+// The value of hexadecimal digits read by an X model (`places` long, FM
+// left out): false when the text is longer or holds another character.
+bool ReadHex(std::string_view text, std::size_t places, std::string& number) {
+    if (text.empty() || text.size() > places) return false;
     std::string decimal = "0";  // most significant digit first
     for (char c : text) {
         const char lower = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -72,9 +66,10 @@ bool ReadHex(std::string_view text, std::string_view model, std::string& number,
 
 bool CNumberFormat::Read(std::string_view text, std::string_view model, std::string& number, char group,
                          char point) {
-    bool isHex = false;
-    const bool hex = ReadHex(Trimmed(text), model, number, isHex);
-    if (isHex) return hex;
+    if (IsHexadecimal(model)) {
+        bool fill = false;
+        return ReadHex(Trimmed(text), WithoutFill(model, fill).size(), number);
+    }
     bool named = false;
     const std::string canonical = Canonical(model, named);
     CNumberFormat format;

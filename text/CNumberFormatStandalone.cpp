@@ -7,11 +7,6 @@
 
 namespace {
 
-bool StartsWithFill(std::string_view model) {
-    return model.size() >= 2 && std::toupper(static_cast<unsigned char>(model[0])) == 'F' &&
-           std::toupper(static_cast<unsigned char>(model[1])) == 'M';
-}
-
 // The decimal digits of a whole value without leading zeros ("0" for zero).
 std::string WholeDigits(const CDecimal& value) {
     const std::string& digits = value.Digits();
@@ -57,16 +52,33 @@ std::string Hexadecimal(std::string decimal, bool lower) {
 
 }  // namespace
 
-bool CNumberFormat::FormatSpecial(std::string_view numberText, std::string_view model, std::string& out) {
-    const bool fill = StartsWithFill(model);
-    std::string_view rest = fill ? model.substr(2) : model;
-    const bool roman = rest.size() == 2 && std::toupper(static_cast<unsigned char>(rest[0])) == 'R' &&
-                       std::toupper(static_cast<unsigned char>(rest[1])) == 'N';
+std::string_view CNumberFormat::WithoutFill(std::string_view model, bool& fill) {
+    fill = model.size() >= 2 && std::toupper(static_cast<unsigned char>(model[0])) == 'F' &&
+           std::toupper(static_cast<unsigned char>(model[1])) == 'M';
+    return fill ? model.substr(2) : model;
+}
+
+bool CNumberFormat::IsRoman(std::string_view model) {
+    bool fill = false;
+    std::string_view rest = WithoutFill(model, fill);
+    return rest.size() == 2 && std::toupper(static_cast<unsigned char>(rest[0])) == 'R' &&
+           std::toupper(static_cast<unsigned char>(rest[1])) == 'N';
+}
+
+bool CNumberFormat::IsHexadecimal(std::string_view model) {
+    bool fill = false;
+    std::string_view rest = WithoutFill(model, fill);
     const std::size_t firstX = rest.find_first_of("Xx");
-    const bool hex = !rest.empty() && firstX != std::string_view::npos &&
-                     rest.find_first_not_of('0') == firstX &&
-                     rest.find_first_not_of("Xx", firstX) == std::string_view::npos;
-    if (!roman && !hex) return false;
+    return firstX != std::string_view::npos && rest.find_first_not_of('0') == firstX &&
+           rest.find_first_not_of("Xx", firstX) == std::string_view::npos;
+}
+
+bool CNumberFormat::FormatSpecial(std::string_view numberText, std::string_view model, std::string& out) {
+    const bool roman = IsRoman(model);
+    if (!roman && !IsHexadecimal(model)) return false;
+    bool fill = false;
+    std::string_view rest = WithoutFill(model, fill);
+    const std::size_t firstX = rest.find_first_of("Xx");
     CDecimal value;
     const bool read = CDecimal::Parse(numberText, value);
     if (read) value.RoundToDecimals(0);

@@ -146,17 +146,21 @@ bool CCheckCompiler::Compile(std::string_view text, const std::vector<CSqliteCat
     return true;
 }
 
+bool CCheckCompiler::Slice(std::string_view text, std::size_t begin, std::size_t end,
+                           std::vector<CSqlScanner::Token>& tokens, CSqlEmitter::Failure& failure) {
+    for (const Token& token : CSqlScanner::Significant(text))
+        if (token.begin >= begin && token.begin + token.length <= end) tokens.push_back(token);
+    if (!tokens.empty()) return true;
+    failure.at = end;
+    failure.code = 936;
+    return false;
+}
+
 bool CCheckCompiler::Condition(std::string_view text, std::size_t begin, std::size_t end,
                                const std::vector<CSqliteCatalog::Column>& columns, std::string& compiled,
                                CSqlEmitter::Failure& failure) {
     Tokens tokens;
-    for (const Token& token : CSqlScanner::Significant(text))
-        if (token.begin >= begin && token.begin + token.length <= end) tokens.push_back(token);
-    if (tokens.empty()) {
-        failure.at = end;
-        failure.code = 936;
-        return false;
-    }
+    if (!Slice(text, begin, end, tokens, failure)) return false;
     if (int code = ForbiddenCode(text, tokens, failure.at); code != 0) {
         failure.code = code;
         return false;
@@ -167,13 +171,7 @@ bool CCheckCompiler::Condition(std::string_view text, std::size_t begin, std::si
 bool CCheckCompiler::Expression(std::string_view text, std::size_t begin, std::size_t end,
                                 std::string& compiled, CSqlEmitter::Failure& failure) {
     Tokens tokens;
-    for (const Token& token : CSqlScanner::Significant(text))
-        if (token.begin >= begin && token.begin + token.length <= end) tokens.push_back(token);
-    if (tokens.empty()) {
-        failure.at = end;
-        failure.code = 936;
-        return false;
-    }
+    if (!Slice(text, begin, end, tokens, failure)) return false;
     return Expression(text, tokens, end, {}, compiled, failure);
 }
 
@@ -181,13 +179,7 @@ bool CCheckCompiler::Value(std::string_view text, std::size_t begin, std::size_t
                            const std::vector<CSqliteCatalog::Column>& columns, std::string& compiled,
                            CValueType& type, CSqlEmitter::Failure& failure) {
     Tokens tokens;
-    for (const Token& token : CSqlScanner::Significant(text))
-        if (token.begin >= begin && token.begin + token.length <= end) tokens.push_back(token);
-    if (tokens.empty()) {
-        failure.at = end;
-        failure.code = 936;
-        return false;
-    }
+    if (!Slice(text, begin, end, tokens, failure)) return false;
     if (int code = ForbiddenCode(text, tokens, failure.at); code != 0) {
         failure.code = code;
         return false;

@@ -54,6 +54,9 @@ public:
                     CSqlEmitter::Failure& failure);
 
 private:
+    // The tokens of `text` from `begin` to `end`; ORA-00936 when there are none.
+    static bool Slice(std::string_view text, std::size_t begin, std::size_t end,
+                      std::vector<CSqlScanner::Token>& tokens, CSqlEmitter::Failure& failure);
     // `type` null: a condition.
     bool Expression(std::string_view text, const std::vector<CSqlScanner::Token>& tokens, std::size_t end,
                     const std::vector<CSqliteCatalog::Column>& columns, std::string& compiled,

@@ -11,6 +11,7 @@
 #include "engine/sqlite/CSqliteValueFunctions.h"
 #include "engine/sqlite/values/CIntervalLiteral.h"
 #include "engine/sqlite/values/CTimeZone.h"
+#include "text/CNumberFormat.h"
 #include "text/Cp932.h"
 #include "text/Encoding.h"
 
@@ -1695,12 +1696,7 @@ CValueType CSqlEmitter::Describe(const CSqlExpr& expr, CSqlType kind) {
 // currency takes as much as the longest the session may name (10 bytes).
 static long NumberFormatLength(std::string_view format) {
     // Note: Roman numerals take 15 places whatever the model's length.
-    std::string_view bare =
-        format.size() >= 2 && (format[0] == 'F' || format[0] == 'f') && (format[1] == 'M' || format[1] == 'm')
-            ? format.substr(2)
-            : format;
-    if (bare.size() == 2 && (bare[0] == 'R' || bare[0] == 'r') && (bare[1] == 'N' || bare[1] == 'n'))
-        return 15;
+    if (CNumberFormat::IsRoman(format)) return 15;
     long length = static_cast<long>(format.size()) + 1;
     for (char c : format)
         if (c == 'L' || c == 'l' || c == 'C' || c == 'c' || c == 'U' || c == 'u') length += 9;
