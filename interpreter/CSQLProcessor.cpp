@@ -482,17 +482,18 @@ void CSQLProcessor::RefuseUnheldCharacter(CScriptLines& out) const {
                       FormatText(MessageText(Message::UnheldCharacter), code), out);
 }
 
-// Note: SQL is upper-cased outside quotes before the values go in, so a
-// value keeps its case.
+// Note: SQL goes to the database as typed: the server reads unquoted names
+// in any case, and the text of a stored unit, its comments and the
+// condition of a CHECK are kept as the user wrote them.
 bool CSQLProcessor::SubstituteStatement(const std::string& joined, bool isSql, std::string& text,
                                         CScriptLines& out) {
     std::vector<CSubstitution::Edit> edits;
     if (!Command<CDefineCommand>().Substitute(m_context, joined, edits, out)) return false;
     if (edits.empty()) {
-        text = isSql ? CSqlLexer::UpperOutsideQuotes(joined) : joined;
+        text = joined;
         return true;
     }
-    text = CSubstitution::Apply(isSql ? CSqlLexer::UpperOutsideQuotes(joined) : joined, edits);
+    text = CSubstitution::Apply(joined, edits);
     if (isSql && m_context.Setting("VERIFY") == "ON")
         AppendVerify(joined, CSubstitution::Apply(joined, edits), out);
     return true;

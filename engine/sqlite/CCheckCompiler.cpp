@@ -2,6 +2,7 @@
 
 #include "engine/sqlite/CSqlParser.h"
 #include "engine/sqlite/CSqlScanner.h"
+#include "engine/sqlite/CTypedText.h"
 #include "text/Cp932.h"
 
 namespace {
@@ -124,7 +125,7 @@ std::vector<CCheckCompiler::Check> CCheckCompiler::Find(std::string_view text, b
         check.end = last.begin + last.length;
         check.from = tokens[k + 2].begin;
         check.to = tokens[after - 2].begin + tokens[after - 2].length;
-        check.condition = std::string(text.substr(check.from, check.to - check.from));
+        check.condition = CTypedText::Typed(text.substr(check.from, check.to - check.from));
         checks.push_back(std::move(check));
         k = after - 1;
     }

@@ -8,6 +8,7 @@
 #include "engine/sqlite/CNameList.h"
 #include "engine/sqlite/CSqlScanner.h"
 #include "engine/sqlite/CSqliteCatalog.h"
+#include "engine/sqlite/CTypedText.h"
 #include "engine/sqlite/SqliteApi.h"
 #include "text/Cp932.h"
 #include "text/Encoding.h"
@@ -85,7 +86,7 @@ bool ReadVirtual(std::string_view text, const Tokens& tokens, std::size_t& k, st
     column.defaultBegin = tokens[as + 2].begin;
     column.defaultEnd = tokens[after - 2].begin + tokens[after - 2].length;
     column.defaultText =
-        std::string(text.substr(column.defaultBegin, column.defaultEnd - column.defaultBegin));
+        CTypedText::Typed(text.substr(column.defaultBegin, column.defaultEnd - column.defaultBegin));
     if (after < limit && CSqlScanner::Is(text, tokens[after], "VIRTUAL")) ++after;
     column.clauseEnd = tokens[after - 1].begin + tokens[after - 1].length;
     k = after - 1;
@@ -140,7 +141,7 @@ CColumnCatalog::Declared ReadColumn(std::string_view text, const Tokens& tokens,
         column.defaultWord = tokens[k].begin;
         column.defaultBegin = tokens[from].begin;
         column.defaultEnd = tokens[end - 1].begin + tokens[end - 1].length;
-        column.defaultText = std::string(text.substr(tokens[from].begin, to - tokens[from].begin));
+        column.defaultText = CTypedText::Typed(text.substr(tokens[from].begin, to - tokens[from].begin));
         while (!column.defaultText.empty() && column.defaultText.back() == ';') column.defaultText.pop_back();
         k = end - 1;
     }

@@ -7,6 +7,7 @@
 
 #include "engine/sqlite/CCatalogTables.h"
 #include "engine/sqlite/CTableOptions.h"
+#include "engine/sqlite/CTypedText.h"
 #include "engine/sqlite/SqliteApi.h"
 #include "engine/sqlite/warehouse/CPartitionCatalog.h"
 #include "text/Cp932.h"
@@ -276,7 +277,7 @@ std::vector<std::vector<std::string>> CSqliteCatalog::UniqueKeys(std::string_vie
 bool CSqliteCatalog::View(std::string_view name, std::string& text, bool& readOnly, bool& checkOption) {
     CCatalogTables::View view;
     if (!CCatalogTables::FindView(m_db, encoding::Cp932ToUtf8(name), view)) return false;
-    text = encoding::Utf8ToCp932(view.text);
+    text = CTypedText::UpperWords(encoding::Utf8ToCp932(view.text));
     readOnly = view.readOnly;
     checkOption = view.checkOption;
     return true;

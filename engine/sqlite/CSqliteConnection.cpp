@@ -48,6 +48,7 @@
 #include "engine/sqlite/CStatementLimits.h"
 #include "engine/sqlite/CTableOptions.h"
 #include "engine/sqlite/CTableText.h"
+#include "engine/sqlite/CTypedText.h"
 #include "engine/sqlite/CValueText.h"
 #include "engine/sqlite/SqliteApi.h"
 #include "engine/sqlite/plsql/CBlockHost.h"
@@ -200,8 +201,8 @@ CCatalogTables::View ViewOptions(std::string_view text, std::vector<CSqlScanner:
     view.name = encoding::Cp932ToUtf8(name(text.substr(nameToken.begin, nameToken.length)));
     if (end > queryStart) {
         std::size_t from = tokens[queryStart].begin;
-        view.text =
-            encoding::Cp932ToUtf8(text.substr(from, tokens[end - 1].begin + tokens[end - 1].length - from));
+        view.text = encoding::Cp932ToUtf8(
+            CTypedText::Typed(text.substr(from, tokens[end - 1].begin + tokens[end - 1].length - from)));
     }
     return view;
 }
@@ -1388,7 +1389,10 @@ bool CSqliteConnection::Execute(const std::string& sql, std::vector<CEngineBind>
 
 bool CSqliteConnection::Query(const std::string& sql, std::vector<CEngineBind>& binds,
                               CEngineResult& result) {
-    return Finish(QueryStatement(sql, binds, result), sql);
+    if (!CTypedText::NeedsUpper(sql)) return Finish(QueryStatement(sql, binds, result), sql);
+    const std::string upper = CTypedText::UpperWords(sql);
+    CTypedText::Scope typed(upper, sql);
+    return Finish(QueryStatement(upper, binds, result), upper);
 }
 
 bool CSqliteConnection::SetDateLanguage(const std::string& sql, const CSqlScanner::Token& value) {
@@ -1520,6 +1524,14 @@ long CSqliteConnection::Changes() {
 
 bool CSqliteConnection::ExecuteStatement(const std::string& sql, std::vector<CEngineBind>& binds,
                                          long& rowsProcessed) {
+    if (!CTypedText::NeedsUpper(sql)) return ExecuteWords(sql, binds, rowsProcessed);
+    const std::string upper = CTypedText::UpperWords(sql);
+    CTypedText::Scope typed(upper, sql);
+    return ExecuteWords(upper, binds, rowsProcessed);
+}
+
+bool CSqliteConnection::ExecuteWords(const std::string& sql, std::vector<CEngineBind>& binds,
+                                     long& rowsProcessed) {
     m_error.Clear();
     m_warehouse->Forget();
     rowsProcessed = 0;
@@ -1680,6 +1692,15 @@ bool CSqliteConnection::RunQuery(const std::string& sql, std::vector<CEngineBind
 std::unique_ptr<CEngineCursor> CSqliteConnection::OpenCursor(const std::string& sql,
                                                              std::vector<CEngineBind>& binds,
                                                              CursorMode mode) {
+    if (!CTypedText::NeedsUpper(sql)) return OpenWords(sql, binds, mode);
+    const std::string upper = CTypedText::UpperWords(sql);
+    CTypedText::Scope typed(upper, sql);
+    return OpenWords(upper, binds, mode);
+}
+
+std::unique_ptr<CEngineCursor> CSqliteConnection::OpenWords(const std::string& sql,
+                                                            std::vector<CEngineBind>& binds,
+                                                            CursorMode mode) {
     m_error.Clear();
     m_warehouse->Forget();
     if (!CheckEncoding(sql)) return nullptr;

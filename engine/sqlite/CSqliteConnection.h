@@ -89,7 +89,12 @@ private:
     // The rows the last DML statement changed, with those its BEFORE ROW
     // triggers wrote anew.
     long Changes();
+    // Names are read in upper case (see CTypedText): the statement's words
+    // are upper-cased here once, and the text as typed is kept in scope.
     bool ExecuteStatement(const std::string& sql, std::vector<CEngineBind>& binds, long& rowsProcessed);
+    bool ExecuteWords(const std::string& sql, std::vector<CEngineBind>& binds, long& rowsProcessed);
+    std::unique_ptr<CEngineCursor> OpenWords(const std::string& sql, std::vector<CEngineBind>& binds,
+                                             CursorMode mode);
     bool QueryStatement(const std::string& sql, std::vector<CEngineBind>& binds, CEngineResult& result);
     // Puts the failure of the last call in the server's form.
     bool Finish(bool ok, const std::string& sql);

@@ -91,14 +91,15 @@ TEST_F(CColumnCatalogTest, EveryChangeOfATableIsRecorded) {
                    "DATA_DEFAULT FROM USER_TAB_COLUMNS WHERE TABLE_NAME = 'STAFF' ORDER BY COLUMN_ID"),
               "ID,NUMBER,22,0,-,N,-|NAME,VARCHAR2,20,10,C,N,-|HIRED,DATE,7,0,-,Y,SYSDATE|"
               "PAY,NUMBER,22,0,-,N,-|REMARK,VARCHAR2,5,5,B,Y,'none'|SEQ,NUMBER,22,0,-,N,-");
-    // A table made from a query takes the types of the columns it copies.
+    // A table made from a query takes the types of the columns it copies,
+    // and the NOT NULL of the columns it copies as they stand.
     Exec("CREATE TABLE copy AS SELECT name, pay, pay * 2 AS twice FROM staff");
-    EXPECT_EQ(Recorded("COPY"), "NAME VARCHAR2(10 CHAR) Y;PAY NUMBER(9,2) Y;TWICE NUMBER Y;");
+    EXPECT_EQ(Recorded("COPY"), "NAME VARCHAR2(10 CHAR) N;PAY NUMBER(9,2) N;TWICE NUMBER Y;");
     Exec("DROP TABLE staff");
     EXPECT_EQ(Recorded("STAFF"), "");
     // A statement refused changes nothing of the catalog.
     EXPECT_NE(Failure("ALTER TABLE copy ADD (extra NUMBER, name DATE)"), "OK");
-    EXPECT_EQ(Recorded("COPY"), "NAME VARCHAR2(10 CHAR) Y;PAY NUMBER(9,2) Y;TWICE NUMBER Y;");
+    EXPECT_EQ(Recorded("COPY"), "NAME VARCHAR2(10 CHAR) N;PAY NUMBER(9,2) N;TWICE NUMBER Y;");
 }
 
 TEST_F(CColumnCatalogTest, TheBinderTakesTheCatalogsTypes) {

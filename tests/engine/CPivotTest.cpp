@@ -89,16 +89,16 @@ TEST_F(CPivotTest, UnpivotTurnsColumnsIntoRows) {
     };
     for (const Case& c : cases) EXPECT_EQ(Rows(c.sql), c.rows) << c.sql;
     // The label column is as wide as its longest label.
-    EXPECT_EQ(Described("SELECT col FROM emp UNPIVOT (val FOR col IN (sal, comm))"), "col:4");
+    EXPECT_EQ(Described("SELECT col FROM emp UNPIVOT (val FOR col IN (sal, comm))"), "COL:4");
 }
 
 TEST_F(CPivotTest, CompoundColumnsHoldEveryBranch) {
     Exec("CREATE TABLE t (a VARCHAR2(2), b VARCHAR2(6))");
     Exec("INSERT INTO t VALUES ('ab', 'abcdef')");
-    EXPECT_EQ(Described("SELECT a FROM t UNION SELECT b FROM t"), "a:6");
+    EXPECT_EQ(Described("SELECT a FROM t UNION SELECT b FROM t"), "A:6");
     EXPECT_EQ(Rows("SELECT a FROM t UNION SELECT b FROM t ORDER BY 1"), "ab|abcdef");
-    EXPECT_EQ(Described("SELECT 'ab' x FROM dual UNION ALL SELECT 'abcd' FROM dual"), "x:4");
-    EXPECT_EQ(Described("SELECT NULL x FROM dual UNION ALL SELECT ename FROM emp"), "x:10");
+    EXPECT_EQ(Described("SELECT 'ab' x FROM dual UNION ALL SELECT 'abcd' FROM dual"), "X:4");
+    EXPECT_EQ(Described("SELECT NULL x FROM dual UNION ALL SELECT ename FROM emp"), "X:10");
     EXPECT_EQ(Rows("SELECT 1, 2 FROM dual UNION SELECT 1 FROM dual"),
               "ERROR ORA-01789: 問合せブロックの結果列の数が正しくありません。");
     EXPECT_EQ(Rows("SELECT 'a' FROM dual UNION SELECT 1 FROM dual"),

@@ -11,6 +11,7 @@
 #include "engine/sqlite/CSqlScanner.h"
 #include "engine/sqlite/CSqliteCatalog.h"
 #include "engine/sqlite/CSqliteConnection.h"
+#include "engine/sqlite/CTypedText.h"
 #include "engine/sqlite/plsql/CBlockHost.h"
 #include "engine/sqlite/plsql/CPlsqlErrors.h"
 #include "engine/sqlite/plsql/CPlsqlSession.h"
@@ -347,7 +348,8 @@ void CTriggerFiring::Ordering(sqlite3_context* context, int, sqlite3_value** val
     CTriggerDefinition definition;
     std::string what;
     std::size_t at = 0;
-    std::string source = encoding::Utf8ToCp932(raw != nullptr ? reinterpret_cast<const char*>(raw) : "");
+    std::string source = CTypedText::UpperWords(
+        encoding::Utf8ToCp932(raw != nullptr ? reinterpret_cast<const char*>(raw) : ""));
     std::string json = "[";
     if (CTriggerDefinition::Read(source, definition, what, at)) {
         auto add = [&json](const char* type, const std::string& name) {

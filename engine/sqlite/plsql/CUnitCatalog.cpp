@@ -2,6 +2,7 @@
 
 #include <sqlite3.h>
 
+#include "engine/sqlite/CTypedText.h"
 #include "engine/sqlite/SqliteApi.h"
 #include "text/Encoding.h"
 
@@ -84,7 +85,7 @@ bool CUnitCatalog::Store(sqlite3* db, const Unit& unit, const std::vector<Error>
         !Run(db,
              "INSERT INTO main.TARVEX_UNITS VALUES (?1, ?2, ?3, ?4, strftime('%Y-%m-%d %H:%M:%S', 'now', "
              "'localtime'))",
-             {unit.name, unit.type, unit.source, unit.valid ? "VALID" : "INVALID"}, error))
+             {unit.name, unit.type, CTypedText::Typed(unit.source), unit.valid ? "VALID" : "INVALID"}, error))
         return false;
     for (std::size_t k = 0; k < errors.size(); ++k) {
         sqliteapi::Statement insert =
@@ -158,7 +159,7 @@ bool CUnitCatalog::StoreTrigger(sqlite3* db, const Trigger& trigger, CEngineErro
                "CONFLICT (TRIGGER_NAME) DO UPDATE SET TABLE_NAME = excluded.TABLE_NAME, TRIGGER_TYPE = "
                "excluded.TRIGGER_TYPE, TRIGGERING_EVENT = excluded.TRIGGERING_EVENT, WHEN_CLAUSE = "
                "excluded.WHEN_CLAUSE, STATUS = excluded.STATUS",
-               {trigger.name, trigger.table, trigger.type, trigger.event, trigger.when,
+               {trigger.name, trigger.table, trigger.type, trigger.event, CTypedText::Typed(trigger.when),
                 trigger.enabled ? "ENABLED" : "DISABLED"},
                error);
 }
@@ -209,7 +210,7 @@ bool CUnitCatalog::Find(sqlite3* db, const std::string& name, Unit& unit, const 
     if (sqlite3_step(find.get()) != SQLITE_ROW) return false;
     unit.name = Column(find.get(), 0);
     unit.type = Column(find.get(), 1);
-    unit.source = Column(find.get(), 2);
+    unit.source = CTypedText::UpperWords(Column(find.get(), 2));
     unit.valid = Column(find.get(), 3) == "VALID";
     return true;
 }
