@@ -307,7 +307,9 @@ int CCatalogTables::Version(sqlite3* db) { return UserVersion(db); }
 
 bool CCatalogTables::Install(sqlite3* db, CEngineError& error) {
     if (UserVersion(db) >= kVersion || sqlite3_db_readonly(db, "main") == 1) return true;
-    if (!Exec(db, "BEGIN IMMEDIATE", error)) return false;
+    // Note: inside the caller's transaction the work is the caller's to commit.
+    const bool own = sqlite3_get_autocommit(db) != 0;
+    if (own && !Exec(db, "BEGIN IMMEDIATE", error)) return false;
     // Note: another connection may have done it while this one waited.
     bool ok = true;
     if (int version = UserVersion(db); version < kVersion) {
@@ -319,8 +321,8 @@ bool CCatalogTables::Install(sqlite3* db, CEngineError& error) {
              CConstraintCatalog::Upgrade(db, error) &&
              Exec(db, "PRAGMA user_version = " + std::to_string(kVersion), error);
     }
-    if (ok && Exec(db, "COMMIT", error)) return true;
-    sqliteapi::Undo(db, "ROLLBACK");
+    if (ok && (!own || Exec(db, "COMMIT", error))) return true;
+    if (own) sqliteapi::Undo(db, "ROLLBACK");
     return false;
 }
 

@@ -27,9 +27,14 @@ public:
         "VARCHAR2(128) NOT NULL, POSITION INTEGER NOT NULL, CONSTRAINT_TYPE VARCHAR2(1) NOT NULL, COLUMNS "
         "TEXT "
         "NOT NULL, SEARCH_CONDITION TEXT, R_TABLE VARCHAR2(128), R_COLUMNS TEXT, DELETE_RULE VARCHAR2(9), "
-        "GENERATED VARCHAR2(14) NOT NULL)";
+        "GENERATED VARCHAR2(14) NOT NULL, STATUS VARCHAR2(8) NOT NULL DEFAULT 'ENABLED', VALIDATED "
+        "VARCHAR2(13) NOT NULL DEFAULT 'VALIDATED', \"DEFERRABLE\" VARCHAR2(14) NOT NULL DEFAULT 'NOT "
+        "DEFERRABLE', \"DEFERRED\" VARCHAR2(9) NOT NULL DEFAULT 'IMMEDIATE', INDEX_NAME VARCHAR2(128), "
+        "OWN_INDEX VARCHAR2(1) NOT NULL DEFAULT 'Y', NOT_NULL_ADDED TEXT NOT NULL DEFAULT '', ENFORCED_BY "
+        "VARCHAR2(5) NOT NULL DEFAULT 'TABLE')";
 
-    // Adds the columns of the current version the table lacks.
+    // Adds the columns of the current version a table of an older file
+    // lacks (a new file's table is made with them).
     static bool Extend(sqlite3* db, CEngineError& error);
     // Moves what a file of an earlier version kept in tables of their own
     // (keys added later, CHECK conditions as written, constraints set aside)

@@ -319,7 +319,17 @@ std::unique_ptr<CSqliteConnection> CSqliteConnection::Open(const std::string& da
         if (sqlite3_exec(db, statement, nullptr, nullptr, nullptr) != SQLITE_OK) return fail(db);
     CEngineError install;
     const int version = CCatalogTables::Version(db);
-    if (!CCatalogTables::Install(db, install)) return fail(db);
+    // Note: a new file (or one of an older catalog) gets every table of the
+    // catalog in one transaction: one write to the disk instead of one per
+    // table.
+    const bool setUp = version < CCatalogTables::kVersion && sqlite3_db_readonly(db, "main") != 1 &&
+                       sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) == SQLITE_OK;
+    auto failSetUp = [&](sqlite3* handle) {
+        auto none = fail(handle);
+        if (setUp) sqliteapi::Undo(handle, "ROLLBACK");
+        return none;
+    };
+    if (!CCatalogTables::Install(db, install)) return failSetUp(db);
     CCatalogTables::OpenTemporary(db, connection->m_deleteOnCommit);
     connection->m_sequences = std::make_unique<CSqliteSequences>(db);
     connection->m_session = std::make_unique<CSqliteSession>();
@@ -340,7 +350,8 @@ std::unique_ptr<CSqliteConnection> CSqliteConnection::Open(const std::string& da
         !CSqliteSystemViews::Register(db, connection->m_session.get()) ||
         !connection->m_sequences->Register() || !CUnitCatalog::Install(db) ||
         !CJoinView::Register(db, *connection->m_catalog))
-        return fail(db);
+        return failSetUp(db);
+    if (setUp && sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) return failSetUp(db);
     CBlockHost::RegisterFunctions(*connection);
     // Note: a file whose CHECK constraints SQLite read as written has them
     // compiled once; one that cannot be (its table busy) stays as it was.
