@@ -545,6 +545,7 @@ bool CSqliteConnection::Compile(Piece piece, std::string& compiled,
         // Note: the view's text as written and its options go to the catalog
         // with the view (RecordView).
         m_pendingView = std::move(view);
+        m_pendingViewTypes = emitter.ResultTypes();
         compiled =
             "CREATE VIEW " + std::string(piece.text.substr(nameBegin, nameEnd - nameBegin)) + "AS " + body;
     } else {
@@ -1291,7 +1292,31 @@ bool CSqliteConnection::RecordView() {
     if (!m_pendingView) return true;
     CCatalogTables::View view = std::move(*m_pendingView);
     m_pendingView.reset();
-    return CCatalogTables::SetView(m_db, view, m_error);
+    const std::vector<CValueType> types = std::move(m_pendingViewTypes);
+    m_pendingViewTypes.clear();
+    return CCatalogTables::SetView(m_db, view, m_error) && RecordViewColumns(view.name, types);
+}
+
+// Note: a column of an expression has no type SQLite knows; the type the
+// query gave it is recorded, so the view is described before any row is
+// read, as its tables are. A column of a table keeps that column's type.
+bool CSqliteConnection::RecordViewColumns(const std::string& utf8Name, const std::vector<CValueType>& types) {
+    Statement info = sqliteapi::Prepare(m_db, "SELECT name, type FROM pragma_table_info(?1) ORDER BY cid");
+    if (!info) return SetStepError();
+    sqlite3_bind_text(info.get(), 1, utf8Name.c_str(), -1, SQLITE_TRANSIENT);
+    std::vector<CColumnCatalog::Declared> declared;
+    for (std::size_t k = 0; sqlite3_step(info.get()) == SQLITE_ROW; ++k) {
+        const unsigned char* stored = sqlite3_column_text(info.get(), 1);
+        if (k >= types.size() || types[k].kind == CSqlType::Unknown || (stored != nullptr && *stored != 0))
+            continue;
+        CColumnCatalog::Declared column;
+        const unsigned char* name = sqlite3_column_text(info.get(), 0);
+        column.name = encoding::Utf8ToCp932(name != nullptr ? reinterpret_cast<const char*>(name) : "");
+        column.type = CColumnCompiler::DeclaredOf(types[k]);
+        declared.push_back(std::move(column));
+    }
+    info.reset();
+    return CColumnCatalog::Record(m_db, utf8Name, declared, m_error);
 }
 
 bool CSqliteConnection::ForgetDropped(const std::string& sql) {

@@ -196,6 +196,7 @@ private:
     bool FollowRename(const std::string& sql);
     // After CREATE VIEW: its text and options go to the catalog.
     bool RecordView();
+    bool RecordViewColumns(const std::string& utf8Name, const std::vector<CValueType>& types);
     // After CREATE GLOBAL TEMPORARY TABLE: its definition (`created`, the
     // statement SQLite ran) goes to the catalog.
     bool RecordTemporary(const std::string& sql, const char* created);
@@ -290,6 +291,7 @@ private:
     std::vector<CValueType> m_resultTypes;
     // The view the statement being run creates (see RecordView).
     std::optional<CCatalogTables::View> m_pendingView;
+    std::vector<CValueType> m_pendingViewTypes;
     // The keys, foreign keys and NOT NULL constraints of the table the last
     // CREATE TABLE compiled, for the catalog once it is made.
     std::vector<CSqliteDictionary::Constraint> m_defined;

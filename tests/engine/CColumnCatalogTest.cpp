@@ -189,3 +189,27 @@ TEST(CColumnCatalogFile, AnUnconvertedFileShowsItsColumnsAsSQLiteHoldsThem) {
 }
 
 }  // namespace
+
+namespace {
+
+// A view's expression columns have the types its query gave them, before any
+// row is read and whatever the rows hold; a column of a table keeps its own.
+TEST_F(CColumnCatalogTest, AViewIsDescribedByTheTypesOfItsQuery) {
+    Exec("CREATE TABLE emp (empno NUMBER(4) NOT NULL, ename VARCHAR2(10), hired DATE)");
+    Exec("INSERT INTO emp VALUES (1, 'King', SYSDATE)");
+    Exec(
+        "CREATE VIEW emp_v AS SELECT empno, lower(ename) lname, empno * 2 twice, hired + 1 due, 'ab' tag "
+        "FROM emp");
+    EXPECT_EQ(Rows("SELECT COLUMN_NAME, DATA_TYPE, DATA_LENGTH FROM USER_TAB_COLUMNS WHERE TABLE_NAME = "
+                   "'EMP_V' ORDER BY COLUMN_ID"),
+              "EMPNO,NUMBER,22|LNAME,VARCHAR2,10|TWICE,NUMBER,22|DUE,DATE,7|TAG,CHAR,2");
+    // Replaced, it takes the new query's types; dropped, nothing is left.
+    Exec("CREATE OR REPLACE VIEW emp_v AS SELECT ename || '!' shout FROM emp");
+    EXPECT_EQ(Rows("SELECT COLUMN_NAME, DATA_TYPE, DATA_LENGTH FROM USER_TAB_COLUMNS WHERE TABLE_NAME = "
+                   "'EMP_V'"),
+              "SHOUT,VARCHAR2,11");
+    Exec("DROP VIEW emp_v");
+    EXPECT_EQ(Recorded("EMP_V"), "");
+}
+
+}  // namespace

@@ -58,9 +58,9 @@ TEST_F(ODynasetTest, ExpressionsAndViewsAreDescribed) {
                    {"U", OTYPE_VARCHAR2, 10},
                    {"C", OTYPE_VARCHAR2, 13},
                    {"A", OTYPE_CHAR, 3}});
-    ExpectColumns(
-        "SELECT * FROM V",
-        {{"NAME", OTYPE_VARCHAR2, 10, 0, 0, false}, {"NOTE", OTYPE_CHAR, 3}, {"NEXT", OTYPE_VARCHAR2, 1}});
+    ExpectColumns("SELECT * FROM V", {{"NAME", OTYPE_VARCHAR2, 10, 0, 0, false},
+                                      {"NOTE", OTYPE_CHAR, 3},
+                                      {"NEXT", OTYPE_NUMBER, 22, 0, -127}});
     // Text of no known length is sized by its widest value (in bytes); every
     // item is headed as typed.
     Exec("CREATE TABLE E (S TEXT, N NUMBER)");
