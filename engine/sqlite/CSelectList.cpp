@@ -1,6 +1,7 @@
 #include "engine/sqlite/CSelectList.h"
 
 #include "engine/sqlite/CSqlScanner.h"
+#include "text/Cp932.h"
 
 namespace {
 
@@ -28,9 +29,14 @@ bool EndsWithAlias(std::string_view text, const std::vector<Token>& item) {
     return before.kind != Kind::Symbol || CSqlScanner::IsSymbol(text, before, ')');
 }
 
+// Note: the server heads an expression with its text in upper case, its
+// literals' too; only a quoted name keeps its case.
 std::string Heading(std::string_view text, const std::vector<Token>& item) {
     std::string heading;
-    for (const Token& token : item) heading.append(text.substr(token.begin, token.length));
+    for (const Token& token : item) {
+        const std::string_view written = text.substr(token.begin, token.length);
+        heading += token.kind == Kind::QuotedName ? std::string(written) : cp932::ToUpper(written);
+    }
     return heading;
 }
 

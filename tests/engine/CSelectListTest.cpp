@@ -36,3 +36,11 @@ TEST(CSelectListTest, ListsThatCannotBeSplit) {
     EXPECT_EQ(CSelectList::Parse("SELECT DISTINCT A * 2 FROM T").size(), 1u);
     EXPECT_EQ(CSelectList::Parse("SELECT F(A, B), 1").size(), 2u);
 }
+
+TEST(CSelectListTest, HeadingsAreUpperCaseButForQuotedNames) {
+    auto items = CSelectList::Parse("select 'It''s', q'[ok]', nvl(\"Mx\", 'b') + \x82\x81 from t");
+    ASSERT_EQ(items.size(), 3u);
+    EXPECT_EQ(items[0].heading, "'IT''S'");
+    EXPECT_EQ(items[1].heading, "Q'[OK]'");
+    EXPECT_EQ(items[2].heading, "NVL(\"Mx\",'B')+\x82\x60");
+}
