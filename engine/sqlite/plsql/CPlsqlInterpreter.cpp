@@ -112,9 +112,19 @@ std::string CPlsqlInterpreter::TraceLine(std::size_t at) const {
     return CPlsqlErrors::Backtrace(m_unit.LineOf(at), m_unit.qualified);
 }
 
+namespace {
+
+// The body a package's member or a type's method lacks, as ORA-04067 names it.
+std::string BodyName(const CPlsqlUnit& unit) {
+    return encoding::Utf8ToCp932(unit.method.empty() ? "パッケージ本体" : "型本体") + "\"" + unit.qualified +
+           "\"";
+}
+
+}  // namespace
+
 // A member of a package whose body is gone has nothing to run.
 bool CPlsqlInterpreter::MissingBody() {
-    return Raise(4067, CPlsqlErrors::Text(4067, m_unit.qualified) + "\n" + CPlsqlErrors::Text(6508), 0);
+    return Raise(4067, CPlsqlErrors::Text(4067, BodyName(m_unit)) + "\n" + CPlsqlErrors::Text(6508), 0);
 }
 
 bool CPlsqlInterpreter::Call(std::vector<CPlsqlValue>& arguments, const std::vector<bool>& given,
@@ -152,22 +162,23 @@ bool CPlsqlInterpreter::Call(std::vector<CPlsqlValue>& arguments, const std::vec
 bool CPlsqlInterpreter::CallUnit(const std::weak_ptr<CPlsqlUnit>& called,
                                  std::vector<std::unique_ptr<CPlsqlExpr>>& args,
                                  const std::vector<CPlsqlTarget>* targets, std::size_t at,
-                                 CPlsqlValue& result) {
+                                 CPlsqlValue& result, bool nullSelf) {
     constexpr int kMaxCalls = 500;
     if (m_calls >= kMaxCalls) return Raise(6500, CPlsqlErrors::Text(6500), at);
     std::shared_ptr<CPlsqlUnit> callee = called.lock();
     if (callee && !callee->block && !callee->package.empty())
-        return Raise(4067, CPlsqlErrors::Text(4067, callee->qualified) + "\n" + CPlsqlErrors::Text(6508), at);
+        return Raise(4067, CPlsqlErrors::Text(4067, BodyName(*callee)) + "\n" + CPlsqlErrors::Text(6508), at);
     if (!callee || !callee->block) return Raise(6508, CPlsqlErrors::Text(6508), at);
     std::vector<CPlsqlValue> arguments(args.size());
     std::vector<bool> given(args.size(), false);
     for (std::size_t k = 0; k < args.size(); ++k) {
         if (!args[k]) continue;
         given[k] = true;
-        // Note: a collection argument is made into its parameter (PassData), not read as a value.
+        // Note: a collection or record argument is made into its parameter (PassData), not read as a value.
         const CPlsqlType& type = *callee->slotTypes[static_cast<std::size_t>(callee->parameters[k].slot)];
         if (callee->parameters[k].mode != CPlsqlUnit::Mode::Out &&
-            type.base != CPlsqlType::Base::Collection && !Eval(*args[k], arguments[k]))
+            type.base != CPlsqlType::Base::Collection && type.base != CPlsqlType::Base::Record &&
+            !Eval(*args[k], arguments[k]))
             return false;
     }
     CPlsqlInterpreter child(*callee, m_host, m_binds, m_calls + 1);
@@ -180,6 +191,22 @@ bool CPlsqlInterpreter::CallUnit(const std::weak_ptr<CPlsqlUnit>& called,
             return false;
     }
     if (!PassData(*callee, args, child)) return false;
+    if (!callee->method.empty()) {
+        // A method called on a NULL object: SELF_IS_NULL, or NULL for the
+        // MAP or ORDER method of a comparison.
+        for (std::size_t k = 0; k < args.size(); ++k) {
+            auto slot = static_cast<std::size_t>(callee->parameters[k].slot);
+            bool object = args[k] && callee->slotTypes[slot]->object &&
+                          callee->parameters[k].mode != CPlsqlUnit::Mode::Out;
+            if (!object || !child.m_slots[slot].fields.empty()) continue;
+            if (nullSelf) {
+                result = CPlsqlValue();
+                return true;
+            }
+            if (k == 0 && callee->parameters[0].name == "SELF" && callee->method != "CONSTRUCTOR")
+                return Raise(30625, CPlsqlErrors::Text(30625), at);
+        }
+    }
     if (callee->level > 0) {
         // Note: a local subprogram sees the variables of the run of the unit
         // that declares it, however it was reached (itself, a sibling).
@@ -1503,7 +1530,7 @@ bool CPlsqlInterpreter::Eval(CPlsqlExpr& expr, CPlsqlValue& out) {
         case K::CursorAttribute:
             return EvalAttribute(expr, out);
         case K::Call:
-            return CallUnit(expr.callee, expr.args, nullptr, expr.at, out);
+            return CallUnit(expr.callee, expr.args, nullptr, expr.at, out, expr.nullSelf);
         case K::Builtin:
             return CallBuiltin(expr.builtin, expr.args, expr.at, out);
         case K::CollectionMethod:

@@ -151,6 +151,9 @@ struct CPlsqlExpr {
     std::shared_ptr<CPlsqlType> type;  // Constructor
     Multiset multiset = Multiset::Member;
     bool distinct = false;  // MULTISET ... DISTINCT
+    // Call: a MAP or ORDER method a comparison calls, NULL when an object
+    // it compares is NULL (rather than SELF_IS_NULL).
+    bool nullSelf = false;
 };
 
 struct CPlsqlStmt;
@@ -285,6 +288,10 @@ struct CPlsqlUnit {
     int lineOffset = 0;
     // A member of a package: the package's name.
     std::string package;
+    // A method of an object type (`package` the type's name): MEMBER,
+    // STATIC, CONSTRUCTOR, MAP or ORDER; "" for any other unit. A method
+    // that is not STATIC takes SELF as its first parameter.
+    std::string method;
     // A local subprogram: how deep it is declared (0: a stored unit or an
     // anonymous block), and the local subprograms a unit declares.
     int level = 0;

@@ -50,6 +50,14 @@ struct CPlsqlType {
     bool object = false;
     // NOT FINAL: the dictionary's FINAL column (subtypes are not made here).
     bool notFinal = false;
+    // An object type's methods as its heading declares them: MEMBER, STATIC,
+    // CONSTRUCTOR, MAP or ORDER; their bodies are compiled with the type's body.
+    struct Method {
+        std::string name;
+        std::string kind;
+        bool function = false;
+    };
+    std::vector<Method> methods;
 
     bool IsScalar() const { return base != Base::Record && base != Base::Collection; }
     // The field's place, -1 when the record has none of that name.
