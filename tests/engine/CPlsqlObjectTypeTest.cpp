@@ -65,3 +65,74 @@ TEST_F(PlsqlObjectTypeTest, MethodsReadAndWriteSelf) {
     };
     for (const Case& c : cases) EXPECT_EQ(OutputOf(c.block), c.answer) << c.block;
 }
+
+TEST_F(PlsqlObjectTypeTest, TheDictionaryKeepsTheTypeAndItsBody) {
+    EXPECT_EQ(Rows("SELECT object_type || ':' || status FROM user_objects WHERE object_name = 'PT' "
+                   "ORDER BY 1"),
+              "TYPE BODY:VALID|TYPE:VALID");
+    EXPECT_EQ(Rows("SELECT attributes || ':' || methods FROM user_types WHERE type_name = 'PT'"), "2:6");
+    EXPECT_EQ(Rows("SELECT method_name || ':' || method_type || ':' || parameters || ':' || results "
+                   "FROM user_type_methods WHERE type_name = 'PT' ORDER BY method_no"),
+              "PT:PUBLIC:2:1|DIST:PUBLIC:1:1|PLUS:PUBLIC:2:1|MOVE:PUBLIC:3:0|ORIGIN:PUBLIC:0:1|M:MAP:1:1");
+    EXPECT_EQ(Rows("SELECT COUNT(*) FROM user_source WHERE name = 'PT' AND type = 'TYPE BODY'"), "10");
+    // A body with errors is kept INVALID, its errors listed; the methods
+    // then answer PLS-00905 where they are called.
+    EXPECT_EQ(OutputOf("CREATE OR REPLACE TYPE BODY pt AS\n"
+                       "  CONSTRUCTOR FUNCTION pt(x NUMBER) RETURN SELF AS RESULT IS BEGIN RETURN; END;\n"
+                       "  MEMBER FUNCTION dist RETURN NUMBER IS BEGIN RETURN z; END;\n"
+                       "END;"),
+              "ERROR 警告: コンパイル・エラーがあります。");
+    EXPECT_EQ(Rows("SELECT object_type || ':' || status FROM user_objects WHERE object_name = 'PT' "
+                   "ORDER BY 1"),
+              "TYPE BODY:INVALID|TYPE:VALID");
+    EXPECT_EQ(Rows("SELECT line || ':' || position || ':' || text FROM user_errors WHERE name = 'PT' "
+                   "ORDER BY sequence"),
+              "3:47:PL/SQL: Statement ignored|3:54:PLS-00201: 識別子'Z'を宣言してください。");
+    EXPECT_EQ(OutputOf("DECLARE p pt := pt(3, 4); BEGIN dbms_output.put_line(p.dist); END;"),
+              "ERROR ORA-06550: 行1、列17:|PLS-00905: オブジェクトPTは無効です。");
+    Exec("DROP TYPE BODY pt");
+    EXPECT_EQ(Rows("SELECT object_type FROM user_objects WHERE object_name = 'PT'"), "TYPE");
+    // Without its body, a method answers ORA-04067 when it runs.
+    EXPECT_EQ(OutputOf("DECLARE p pt := pt(3, 4); BEGIN dbms_output.put_line(p.dist); END;"),
+              "ERROR ORA-04067: 実行されていません。型本体\"PT\"は存在しません。|ORA-06508: PL/SQL: "
+              "コールされているプログラム・ユニットが見つかりませんでした。|ORA-06512: 行1");
+    Exec("DROP TYPE pt");
+    EXPECT_EQ(Rows("SELECT COUNT(*) FROM user_source WHERE name = 'PT'"), "0");
+}
+
+// Faults a method's heading or body may have, answered when it compiles.
+TEST_F(PlsqlObjectTypeTest, CompileErrorsAndRefusals) {
+    const Case cases[] = {
+        // A MEMBER function's SELF is IN: its attributes cannot be written.
+        {"CREATE TYPE c1 AS OBJECT (n NUMBER, MEMBER FUNCTION f RETURN NUMBER);", ""},
+        {"CREATE TYPE BODY c1 AS MEMBER FUNCTION f RETURN NUMBER IS BEGIN n := 1; RETURN n; END; END;",
+         "ERROR 警告: コンパイル・エラーがあります。"},
+        {"CREATE TYPE c2 AS OBJECT (n NUMBER, MAP MEMBER FUNCTION a RETURN NUMBER, ORDER MEMBER FUNCTION "
+         "b(o c2) RETURN NUMBER);",
+         "ERROR 警告: コンパイル・エラーがあります。"},
+        {"CREATE TYPE c3 AS OBJECT (n NUMBER, OVERRIDING MEMBER FUNCTION f RETURN NUMBER);",
+         "ERROR ORA-03001: 未実装の機能です: OVERRIDING は組込みデータベースでは使えません。"},
+        {"CREATE TYPE c4 AS OBJECT (n NUMBER, NOT INSTANTIABLE MEMBER FUNCTION f RETURN NUMBER);",
+         "ERROR ORA-03001: 未実装の機能です: NOT INSTANTIABLE は組込みデータベースでは使えません。"},
+        {"CREATE TYPE BODY nothing_t AS MEMBER FUNCTION f RETURN NUMBER IS BEGIN RETURN 1; END; END;",
+         "ERROR 警告: コンパイル・エラーがあります。"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(OutputOf(c.block), c.answer) << c.block;
+    EXPECT_EQ(Rows("SELECT name || ':' || text FROM user_errors WHERE text LIKE 'PLS%' ORDER BY name"),
+              "C1:PLS-00363: 式'N'は代入ターゲットとして使用できません。|"
+              "C2:PLS-00154: オブジェクト型に指定できるMAPまたはORDERファンクションは1つのみです。|"
+              "NOTHING_T:PLS-00201: 識別子'NOTHING_T'を宣言してください。");
+    Exec("CREATE TYPE c5 AS OBJECT (n NUMBER)");
+    const Case blocks[] = {
+        {"DECLARE a c5 := c5(1); b c5 := c5(2); BEGIN IF a = b THEN NULL; END IF; END;",
+         "ERROR ORA-06550: 行1、列50:|PLS-00526: "
+         "PL/SQLでオブジェクトを比較するには、MAPまたはORDERファンクションが必要です。"},
+        {"DECLARE a c5 := c5(1); BEGIN dbms_output.put_line(a.g); END;",
+         "ERROR ORA-06550: 行1、列53:|PLS-00302: コンポーネント'G'を宣言してください。|ORA-06550: "
+         "行1、列30:|PL/SQL: "
+         "Statement ignored"},
+        {"DECLARE a c5 := c5(1, 2); BEGIN NULL; END;",
+         "ERROR ORA-06550: 行1、列17:|PLS-00306: 'C5'の呼出しで、引数の数または型が正しくありません。"},
+    };
+    for (const Case& c : blocks) EXPECT_EQ(OutputOf(c.block), c.answer) << c.block;
+}

@@ -481,7 +481,8 @@ std::shared_ptr<CPlsqlUnit> CBlockHost::FindCallable(const std::string& name,
     auto range = package->members.equal_range(member);
     for (auto it = range.first; it != range.second && visible; ++it) {
         const CPlsqlUnit& unit = *it->second;
-        if (unit.type != "FUNCTION" || unit.parameters.size() < arguments.size()) continue;
+        bool method = !unit.method.empty() && unit.method != "STATIC";
+        if (unit.type != "FUNCTION" || method || unit.parameters.size() < arguments.size()) continue;
         int score = 0;
         for (std::size_t k = 0; k < unit.parameters.size() && score >= 0; ++k) {
             if (k >= arguments.size()) {

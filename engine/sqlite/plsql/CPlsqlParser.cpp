@@ -514,6 +514,13 @@ std::shared_ptr<CPlsqlType> CPlsqlParser::ParseObjectType() {
             if (!method.function && !Is("PROCEDURE")) Unexpected();
             ++m_k;
             method.name = Name();
+            method.parameters = method.kind == "STATIC" || (IsSymbol('(') && Is("SELF", 1)) ? 0 : 1;
+            for (int depth = 0; IsSymbol('(') || depth > 0; ++m_k) {
+                if (AtEnd()) Unexpected();
+                if (IsSymbol('(') && depth++ == 0) ++method.parameters;
+                if (IsSymbol(')')) --depth;
+                if (IsSymbol(',') && depth == 1) ++method.parameters;
+            }
             bool ordering = method.kind == "MAP" || method.kind == "ORDER";
             for (const auto& other : type->methods)
                 if (ordering && (other.kind == "MAP" || other.kind == "ORDER")) Fail(154, {}, at);

@@ -56,6 +56,7 @@ struct CPlsqlType {
         std::string name;
         std::string kind;
         bool function = false;
+        int parameters = 0;  // SELF included
     };
     std::vector<Method> methods;
 
