@@ -1540,6 +1540,13 @@ bool CPlsqlInterpreter::Eval(CPlsqlExpr& expr, CPlsqlValue& out) {
             return RaiseFailure(CPlsqlOperators::Failure{6502, CPlsqlErrors::ValueError::None, {}}, expr.at);
         case K::Multiset:
             return EvalMultiset(expr, out);
+        case K::Field: {
+            std::vector<CPlsqlValue> fields;
+            if (!RecordOf(*expr.args[0], *expr.type, fields)) return false;
+            if (fields.empty()) return Raise(6530, CPlsqlErrors::Text(6530), expr.at);
+            out = fields[static_cast<std::size_t>(expr.target.field)];
+            return true;
+        }
     }
     return true;
 }
@@ -1845,6 +1852,7 @@ const CPlsqlType* CPlsqlInterpreter::TypeOf(const CPlsqlTarget& target) const {
 }
 
 bool CPlsqlInterpreter::Read(const CPlsqlTarget& target, CPlsqlValue& out) {
+    if (target.value) return Eval(*target.value, out);
     if (target.json) {
         // Note: TABLE() of a collection not made gives no rows.
         Datum* datum = DatumOf(target);

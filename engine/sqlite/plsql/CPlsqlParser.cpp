@@ -714,7 +714,10 @@ std::size_t CPlsqlParser::ChooseOverload(const std::vector<std::shared_ptr<CPlsq
         int score = 0;
         try {
             std::vector<CPlsqlTarget> ignored;
-            auto args = ParseCallArguments(*candidates[k], statement ? &ignored : nullptr, at, self);
+            SelfArg trial;
+            if (self != nullptr) trial = {self->target, self->made, self->constant, self->value, true};
+            auto args = ParseCallArguments(*candidates[k], statement ? &ignored : nullptr, at,
+                                           self ? &trial : nullptr);
             const CPlsqlUnit& unit = *candidates[k];
             for (std::size_t p = 0; p < args.size() && score >= 0; ++p) {
                 if (!args[p] || (self != nullptr && p == 0)) continue;
@@ -790,7 +793,7 @@ std::vector<CPlsqlParser::ExprPtr> CPlsqlParser::ParseCallArguments(const CPlsql
     std::size_t position = 0;
     if (self != nullptr && !callee.parameters.empty()) {
         bool writes = callee.parameters[0].mode != CPlsqlUnit::Mode::In && !self->made;
-        if (writes && (self->constant || targets == nullptr)) Fail(363, "SELF", at);
+        if (writes && (self->constant || targets == nullptr || self->value != nullptr)) Fail(363, "SELF", at);
         args[0] = SelfExpr(*self);
         if (writes) (*targets)[0] = self->target;
         given[0] = true;
@@ -2678,7 +2681,9 @@ CPlsqlParser::ExprPtr CPlsqlParser::ParseUpdatingColumn(std::size_t at) {
     return expr;
 }
 
-CPlsqlParser::ExprPtr CPlsqlParser::ParseNamed() {
+CPlsqlParser::ExprPtr CPlsqlParser::ParseNamed() { return ParseObjectSuffix(ParseNamedValue()); }
+
+CPlsqlParser::ExprPtr CPlsqlParser::ParseNamedValue() {
     std::size_t first = m_k;
     std::size_t at = Peek().begin;
     std::string name = Name();
@@ -3226,6 +3231,19 @@ std::unique_ptr<CPlsqlSql> CPlsqlParser::BuildSql(std::size_t first, std::size_t
         Refer(target, *entry);
         std::size_t last = k;
         auto type = SlotTypeOf(*entry);
+        if (type->object && entry->field < 0 && k + 2 < end &&
+            CSqlScanner::IsSymbol(m_text, m_tokens[k + 1], '.') &&
+            type->FieldIndex(cp932::ToUpperAscii(TokenText(m_tokens[k + 2]))) < 0) {
+            // An object's method in SQL: called where the statement's values are bound.
+            std::size_t save = m_k;
+            m_k = k + 2;
+            target.value = ParseMemberCall(target, entry->constant, *type, m_tokens[k + 2].begin);
+            last = m_k - 1;
+            m_k = save;
+            addParam(k, last, target);
+            k = last;
+            continue;
+        }
         if (type->base == CPlsqlType::Base::Record && k + 2 < end &&
             CSqlScanner::IsSymbol(m_text, m_tokens[k + 1], '.')) {
             std::string field = cp932::ToUpperAscii(TokenText(m_tokens[k + 2]));

@@ -143,6 +143,10 @@ private:
         CPlsqlTarget target;
         std::shared_ptr<CPlsqlType> made;
         bool constant = false;
+        // An object a call or constructor yields: moved into the call (a
+        // NULL stands in while overloads are tried, `trial`).
+        ExprPtr* value = nullptr;
+        bool trial = false;
     };
     bool IsMethodStart() const;
     // MEMBER, STATIC, CONSTRUCTOR, MAP or ORDER, its words read.
@@ -156,6 +160,7 @@ private:
     // `type` with the variable `target` as SELF.
     ExprPtr ParseMemberCall(const CPlsqlTarget& target, bool constant, const CPlsqlType& type,
                             std::size_t at);
+    ExprPtr ParseMemberCall(SelfArg& self, const CPlsqlType& type, std::size_t at);
     std::unique_ptr<CPlsqlStmt> ParseMemberStatement(const Entry& entry, std::size_t at);
     // name(args) of an object type with user constructors: the one the
     // arguments fit, or null for the attributes' own constructor.
@@ -288,6 +293,10 @@ private:
     ExprPtr ParseIntervalLiteral();
     ExprPtr ParseCaseExpr();
     ExprPtr ParseNamed();
+    ExprPtr ParseNamedValue();
+    // `.method[(args)]` or `.attribute` after a call or constructor that
+    // yields an object, as often as they follow.
+    ExprPtr ParseObjectSuffix(ExprPtr expr);
     // A SQL function or pseudo-column from token `first` to the current one.
     ExprPtr SqlCall(std::size_t first);
     static ExprPtr Binary(CPlsqlExpr::Op op, ExprPtr left, ExprPtr right, std::size_t at);

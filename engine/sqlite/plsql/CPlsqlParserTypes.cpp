@@ -171,8 +171,39 @@ CPlsqlParser::ExprPtr CPlsqlParser::SelfExpr(const SelfArg& self) const {
         }
         return expr;
     }
+    if (self.value != nullptr) {
+        if (self.trial) return std::make_unique<CPlsqlExpr>();
+        return std::move(*self.value);
+    }
     expr->kind = CPlsqlExpr::Kind::Variable;
     expr->target = self.target;
+    return expr;
+}
+
+CPlsqlParser::ExprPtr CPlsqlParser::ParseObjectSuffix(ExprPtr expr) {
+    while (IsSymbol('.') && IsName(1) &&
+           (expr->kind == CPlsqlExpr::Kind::Call || expr->kind == CPlsqlExpr::Kind::Constructor)) {
+        auto type = ObjectTypeOf(*expr);
+        if (!type) break;
+        ++m_k;
+        std::size_t at = Peek().begin;
+        std::string name = cp932::ToUpperAscii(TokenText(Peek()));
+        if (int field = type->FieldIndex(name); field >= 0) {
+            ++m_k;
+            auto read = std::make_unique<CPlsqlExpr>();
+            read->kind = CPlsqlExpr::Kind::Field;
+            read->at = at;
+            read->type = type;
+            read->target.field = field;
+            read->args.push_back(std::move(expr));
+            return read;
+        }
+        SelfArg self;
+        self.target.at = expr->at;
+        ExprPtr owned = std::move(expr);
+        self.value = &owned;
+        expr = ParseMemberCall(self, *type, at);
+    }
     return expr;
 }
 
@@ -186,12 +217,16 @@ std::shared_ptr<CPlsqlPackage> CPlsqlParser::MethodsOf(const std::string& type, 
 
 CPlsqlParser::ExprPtr CPlsqlParser::ParseMemberCall(const CPlsqlTarget& target, bool constant,
                                                     const CPlsqlType& type, std::size_t at) {
-    std::string method = Name();
     SelfArg self;
     self.target = target;
     self.constant = constant;
+    return ParseMemberCall(self, type, at);
+}
+
+CPlsqlParser::ExprPtr CPlsqlParser::ParseMemberCall(SelfArg& self, const CPlsqlType& type, std::size_t at) {
+    std::string method = Name();
     auto expr = std::make_unique<CPlsqlExpr>();
-    expr->at = target.at;
+    expr->at = self.target.at;
     if (!MethodsOf(type.name, at)) Fail(302, method, at);
     auto callee = ParseUnitCall(type.name + "." + method, "FUNCTION", expr->args, nullptr, at, &self);
     if (!callee) Fail(302, method, at);

@@ -32,6 +32,9 @@ struct CPlsqlTarget {
     int outer = 0;
     // TABLE(collection) in SQL: the whole collection, read as JSON text.
     bool json = false;
+    // A value computed where SQL reads it (an object's method called in
+    // SQL): the expression, read in place of a variable.
+    std::shared_ptr<CPlsqlExpr> value;
 };
 
 // One SQL statement inside the block, its PL/SQL names turned into
@@ -81,6 +84,7 @@ struct CPlsqlExpr {
         CollectionMethod,
         Constructor,
         Multiset,
+        Field,  // an attribute (`target.field`) of the object `args[0]` yields, of `type`
     };
     // Multiset: the conditions (BOOLEAN) and the operators (a collection,
     // only where a collection is assigned) on nested tables and VARRAYs.
