@@ -2143,6 +2143,7 @@ std::unique_ptr<CPlsqlStmt> CPlsqlParser::ParseCall(const std::string& name, std
             bool needs =
                 output.call == CPlsqlStmt::OutputCall::Put || output.call == CPlsqlStmt::OutputCall::PutLine;
             if (needs && statement->exprs.size() != 1) Fail(306, call, at);
+            CheckBuiltinArguments(call, nullptr, statement->exprs, at);
             EndStatement();
             return statement;
         }
@@ -2160,6 +2161,7 @@ std::unique_ptr<CPlsqlStmt> CPlsqlParser::ParseCall(const std::string& name, std
                                                               : ParseArguments();
             int count = static_cast<int>(statement->exprs.size());
             if (count < builtin->minArgs || count > builtin->maxArgs) Fail(306, name, at);
+            CheckBuiltinArguments(name.substr(dot + 1), builtin, statement->exprs, at);
             if (builtin->writesFirst && statement->exprs[0]->kind != CPlsqlExpr::Kind::Variable) {
                 std::size_t first = statement->exprs[0]->at;
                 auto token = std::find_if(m_tokens.begin(), m_tokens.end(),
@@ -2306,6 +2308,19 @@ std::vector<CPlsqlParser::ExprPtr> CPlsqlParser::ParseNamedArguments(std::string
             arg->at = at;
         }
     return args;
+}
+
+void CPlsqlParser::CheckBuiltinArguments(const std::string& call, const CPlsqlBuiltins::Member* member,
+                                         const std::vector<ExprPtr>& args, std::size_t at) {
+    using Family = CPlsqlOverloads::Family;
+    auto typeOf = [this](const CPlsqlTarget& target) { return TargetType(target); };
+    for (std::size_t k = 0; k < args.size(); ++k) {
+        Family family = args[k] ? CPlsqlOverloads::OfExpr(*args[k], typeOf).family : Family::Unknown;
+        bool scalar = family == Family::Number || family == Family::Text || family == Family::Date;
+        if (family == Family::Unknown) continue;
+        if (CPlsqlBuiltins::TakesBoolean(member, k) ? family != Family::Boolean : !scalar)
+            Fail(306, call, at);
+    }
 }
 
 CPlsqlParser::ExprPtr CPlsqlParser::Binary(Op op, ExprPtr left, ExprPtr right, std::size_t at) {
@@ -2846,6 +2861,7 @@ CPlsqlParser::ExprPtr CPlsqlParser::ParseNamedValue() {
             if (IsSymbol('(')) expr->args = ParseArguments();
             int count = static_cast<int>(expr->args.size());
             if (count < builtin->minArgs || count > builtin->maxArgs) Fail(306, member, at);
+            CheckBuiltinArguments(member, builtin, expr->args, at);
             return expr;
         }
         if (known) Fail(302, member, Peek(1).begin);

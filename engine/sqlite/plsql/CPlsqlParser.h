@@ -9,6 +9,7 @@
 
 #include "engine/EngineTypes.h"
 #include "engine/sqlite/CSqlScanner.h"
+#include "engine/sqlite/plsql/CPlsqlBuiltins.h"
 #include "engine/sqlite/plsql/CPlsqlTree.h"
 
 class CPlsqlHost;
@@ -276,6 +277,12 @@ private:
     std::vector<ExprPtr> ParseNamedArguments(std::string_view params, const std::string& call,
                                              std::size_t at);
     std::vector<ExprPtr> ParseArguments();
+    // The arguments of a built-in package's member `call` (`member` null for
+    // DBMS_OUTPUT's) against its parameters' types: PLS-00306 at `at` for
+    // a BOOLEAN, record, collection or cursor where a scalar is taken, and
+    // for anything but a BOOLEAN where a BOOLEAN is.
+    void CheckBuiltinArguments(const std::string& call, const CPlsqlBuiltins::Member* member,
+                               const std::vector<ExprPtr>& args, std::size_t at);
     // The arguments of declared cursor `cursor` (of the unit at `level`),
     // positional, named "=>" or mixed, in its parameters' order; one left
     // out is null (its default).
