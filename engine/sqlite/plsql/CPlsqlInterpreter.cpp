@@ -114,6 +114,11 @@ std::string CPlsqlInterpreter::TraceLine(std::size_t at) const {
 
 namespace {
 
+// Note: the "ORA-06512" lines of an error are kept for the innermost units
+// only (and the block's own line last): a runaway recursion answers a
+// screenful, not one line a call.
+constexpr std::size_t kTraceLines = 10;
+
 // The body a package's member or a type's method lacks, as ORA-04067 names it.
 std::string BodyName(const CPlsqlUnit& unit) {
     return encoding::Utf8ToCp932(unit.method.empty() ? "パッケージ本体" : "型本体") + "\"" + unit.qualified +
@@ -219,7 +224,7 @@ bool CPlsqlInterpreter::CallUnit(const std::weak_ptr<CPlsqlUnit>& called,
     if (!child.Call(arguments, given, result)) {
         m_raised = child.m_raised;
         if (m_raised.id == 1013) m_cancelled = true;
-        m_raised.trace.push_back(child.TraceLine(child.m_raised.at));
+        if (m_raised.trace.size() < kTraceLines) m_raised.trace.push_back(child.TraceLine(child.m_raised.at));
         m_raised.at = at;
         return false;
     }
@@ -331,7 +336,8 @@ bool CPlsqlInterpreter::RaiseError(const CEngineError& error, std::size_t at) {
     // statement ran) stay under it, above this unit's own.
     while (end != std::string::npos) {
         std::size_t next = error.message.find('\n', end + 1);
-        m_raised.trace.push_back(error.message.substr(end + 1, next - end - 1));
+        if (m_raised.trace.size() < kTraceLines)
+            m_raised.trace.push_back(error.message.substr(end + 1, next - end - 1));
         end = next;
     }
     return false;
