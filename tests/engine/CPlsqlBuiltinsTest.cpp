@@ -175,7 +175,7 @@ TEST_F(PlsqlBuiltinsTest, ArgumentsAreCheckedAgainstTheParametersTypesWhenCompil
          "ORA-06550: 行1、列23:|PL/SQL: Statement ignored"},
         {"BEGIN DBMS_OUTPUT.PUT_LINE(CASE WHEN 1 < 2 THEN 'yes' END || 1 || (SYSDATE - SYSDATE)); END;",
          "yes10"},
-        {"BEGIN DBMS_OUTPUT.PUT_LINE(NULL); DBMS_OUTPUT.PUT_LINE(DBMS_RANDOM.VALUE(1, 1)); END;", "|1"},
+        {"BEGIN DBMS_OUTPUT.PUT_LINE(NULL); DBMS_OUTPUT.PUT_LINE(DBMS_RANDOM.VALUE(1, 1)); END;", "1"},
     };
     Check(*this, cases, std::size(cases));
 }
