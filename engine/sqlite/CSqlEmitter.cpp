@@ -2300,6 +2300,14 @@ CSqlType CSqlEmitter::Call(const CSqlExpr& expr, std::string& out) {
     if (CSqlType type = CSqlType::Unknown; Extended(name, expr, out, type)) return type;
     const FunctionRow* row = FindFunction(name);
     if (row == nullptr && m_catalog.HasFunction(name)) return StoredCall(name, expr, out);
+    std::vector<std::pair<std::string, std::string>> columns;
+    bool object = false;
+    if (row == nullptr && m_catalog.HasType(name) &&
+        !m_catalog.CollectionColumns(name, false, columns, object)) {
+        // Note: an object type's values (its constructor, its methods) stay in PL/SQL.
+        Fail(expr.at, 3001, encoding::Utf8ToCp932("SQL文中のオブジェクト型の値 (") + name + ")");
+        return CSqlType::Unknown;
+    }
     if (row == nullptr) {
         bool server = std::find(std::begin(kServerFunctions), std::end(kServerFunctions), name) !=
                       std::end(kServerFunctions);

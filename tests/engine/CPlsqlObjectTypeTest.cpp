@@ -136,3 +136,29 @@ TEST_F(PlsqlObjectTypeTest, CompileErrorsAndRefusals) {
     };
     for (const Case& c : blocks) EXPECT_EQ(OutputOf(c.block), c.answer) << c.block;
 }
+
+// A type made anew has its body compiled against it: a body that no longer
+// fits is INVALID until it is made again; ALTER TYPE ... COMPILE compiles it.
+TEST_F(PlsqlObjectTypeTest, ReplacingTheTypeRecompilesItsBody) {
+    Exec("CREATE OR REPLACE TYPE pt AS OBJECT (x NUMBER, MEMBER FUNCTION dist RETURN NUMBER)");
+    EXPECT_EQ(Rows("SELECT object_type || ':' || status FROM user_objects WHERE object_name = 'PT' "
+                   "ORDER BY 1"),
+              "TYPE BODY:INVALID|TYPE:VALID");
+    Exec(
+        "CREATE OR REPLACE TYPE pt AS OBJECT (x NUMBER, y NUMBER,\n"
+        "  CONSTRUCTOR FUNCTION pt(x NUMBER) RETURN SELF AS RESULT,\n"
+        "  MEMBER FUNCTION dist RETURN NUMBER,\n"
+        "  MEMBER FUNCTION plus(other pt) RETURN pt,\n"
+        "  MEMBER PROCEDURE move(dx NUMBER, dy NUMBER DEFAULT 0),\n"
+        "  STATIC FUNCTION origin RETURN pt,\n"
+        "  MAP MEMBER FUNCTION m RETURN NUMBER)");
+    Exec("ALTER TYPE pt COMPILE");
+    EXPECT_EQ(Rows("SELECT object_type || ':' || status FROM user_objects WHERE object_name = 'PT' "
+                   "ORDER BY 1"),
+              "TYPE BODY:VALID|TYPE:VALID");
+    EXPECT_EQ(OutputOf("DECLARE p pt := pt(6, 8); BEGIN dbms_output.put_line(p.dist); END;"), "10");
+    // SQL takes a STATIC function's value; an object's value stays in PL/SQL.
+    EXPECT_EQ(Rows("SELECT pt(3, 4) FROM dual"),
+              "ERROR ORA-03001: 未実装の機能です: SQL文中のオブジェクト型の値 (PT) "
+              "は組込みデータベースでは使えません。");
+}

@@ -806,6 +806,18 @@ bool CBlockHost::RunUnitStatement(const std::string& text, std::vector<CEngineBi
         handled = true;
         return DropType(text, tokens);
     }
+    if (first == "ALTER" && type == "TYPE" && WordAt(text, tokens, 3) == "COMPILE") {
+        handled = true;
+        std::string name = WordAt(text, tokens, 2);
+        CUnitCatalog::Unit stored;
+        if (!CUnitCatalog::Find(m_connection.m_db, name, stored, "TYPE")) {
+            CPlsqlErrors::Set(m_connection.m_error, 4043, name, static_cast<int>(tokens[2].begin));
+            return false;
+        }
+        // Note: a type keeps no code of its own; its body is compiled again.
+        if (!CUnitCatalog::Find(m_connection.m_db, name, stored, "TYPE BODY")) return true;
+        return CreateUnit(stored.source, 0, true);
+    }
     bool package = type == "PACKAGE";
     if ((first != "DROP" && first != "ALTER") || (type != "PROCEDURE" && type != "FUNCTION" && !package))
         return true;
@@ -931,6 +943,13 @@ bool CBlockHost::CreateUnit(const std::string& text, std::size_t unitStart, bool
         return false;
     }
     if (type == "FUNCTION") RegisterFunction(m_connection, name);
+    CUnitCatalog::Unit body;
+    if (unit && isType && CUnitCatalog::Find(m_connection.m_db, name, body, "TYPE BODY")) {
+        // Note: a type made anew has its body compiled against it; one that
+        // no longer fits is kept INVALID, the type itself made.
+        CreateUnit(body.source, 0, true);
+        error.Clear();
+    }
     if (unit) return true;
     // Note: the unit is kept, INVALID, and the statement answers the
     // server's warning; SHOW ERRORS reads its errors.
