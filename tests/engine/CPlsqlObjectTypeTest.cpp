@@ -54,6 +54,11 @@ TEST_F(PlsqlObjectTypeTest, MethodsReadAndWriteSelf) {
          "dbms_output.put_line('ordered'); END IF; END;",
          "ordered"},
         {"declare p pt := PT(3, 4); begin DBMS_OUTPUT.PUT_LINE(p.DIST); end;", "5"},
+        // Elements of a collection of objects: their methods, their order.
+        {"DECLARE TYPE pl IS TABLE OF pt; l pl := pl(pt(3, 4), pt(0, 1)); BEGIN FOR i IN 1 .. l.COUNT LOOP "
+         "dbms_output.put_line(l(i).dist() || ' ' || l(i).x); END LOOP; "
+         "IF l(1) > l(2) THEN dbms_output.put_line('gt'); END IF; END;",
+         "5 3|1 0|gt"},
         // A method called on a NULL object raises SELF_IS_NULL.
         {"DECLARE p pt; BEGIN dbms_output.put_line(p.dist); EXCEPTION WHEN SELF_IS_NULL THEN "
          "dbms_output.put_line('self is null'); END;",

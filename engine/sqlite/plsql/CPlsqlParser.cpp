@@ -1204,6 +1204,11 @@ void CPlsqlParser::ParseElement(CPlsqlTarget& target, const CPlsqlType& collecti
     ExpectSymbol('(');
     target.index = ParseExpr();
     ExpectSymbol(')');
+    // Note: an object element's method is left for the caller to call.
+    const CPlsqlType* element = collection.element.get();
+    if (element != nullptr && element->object && IsSymbol('.') && IsName(1) &&
+        element->FieldIndex(cp932::ToUpperAscii(TokenText(Peek(1)))) < 0)
+        return;
     if (!AcceptSymbol('.')) return;
     std::size_t fieldAt = Peek().begin;
     std::string field = Name();
@@ -2760,6 +2765,11 @@ CPlsqlParser::ExprPtr CPlsqlParser::ParseNamedValue() {
         if (IsSymbol('(')) {
             expr->kind = CPlsqlExpr::Kind::Variable;
             ParseElement(expr->target, *CollectionOf(*entry));
+            auto element = CollectionOf(*entry)->element;
+            if (element && element->object && expr->target.field < 0 && IsSymbol('.') && IsName(1)) {
+                ++m_k;
+                return ParseMemberCall(expr->target, true, *element, Peek().begin);
+            }
             return expr;
         }
         if (IsSymbol('.') && IsName(1)) {

@@ -288,10 +288,11 @@ CPlsqlParser::ExprPtr CPlsqlParser::ParseUserConstructor(const std::shared_ptr<C
 
 std::shared_ptr<CPlsqlType> CPlsqlParser::ObjectTypeOf(const CPlsqlExpr& expr) const {
     std::shared_ptr<CPlsqlType> type;
-    if (expr.kind == CPlsqlExpr::Kind::Variable && !expr.target.index && expr.target.field < 0 &&
-        expr.target.bind.empty() && expr.target.slot >= 0)
+    if (expr.kind == CPlsqlExpr::Kind::Variable && expr.target.field < 0 && expr.target.bind.empty() &&
+        expr.target.slot >= 0) {
         type = TargetType(expr.target);
-    else if (expr.kind == CPlsqlExpr::Kind::Constructor)
+        if (type && expr.target.index) type = type->element;
+    } else if (expr.kind == CPlsqlExpr::Kind::Constructor)
         type = expr.type;
     else if (auto callee = expr.callee.lock(); expr.kind == CPlsqlExpr::Kind::Call && callee)
         type = callee->returnType;
