@@ -167,3 +167,28 @@ TEST_F(PlsqlObjectTypeTest, ReplacingTheTypeRecompilesItsBody) {
               "ERROR ORA-03001: 未実装の機能です: SQL文中のオブジェクト型の値 (PT) "
               "は組込みデータベースでは使えません。");
 }
+
+// An ORDER method compares two objects by its sign; NEW calls a constructor.
+TEST_F(PlsqlObjectTypeTest, OrderMethodsAndNew) {
+    Exec(
+        "create or replace type money as object (amount number, currency varchar2(3),\n"
+        "  constructor function money(amount number) return self as result,\n"
+        "  order member function cmp(other money) return integer) not final");
+    Exec(
+        "create or replace type body money as\n"
+        "  constructor function money(amount number) return self as result is\n"
+        "  begin self.amount := amount; currency := 'JPY'; return; end;\n"
+        "  order member function cmp(other money) return integer is\n"
+        "  begin return sign(amount - other.amount); end;\n"
+        "end;");
+    const Case cases[] = {
+        {"DECLARE a money := money(100); b money := NEW money(200, 'USD'); BEGIN "
+         "IF a < b AND b > a AND a <> b AND a = money(100, 'EUR') THEN "
+         "dbms_output.put_line(a.currency || b.currency); END IF; END;",
+         "JPYUSD"},
+        {"DECLARE a money := money(100); b money; BEGIN IF a = b OR a <> b THEN NULL; ELSE "
+         "dbms_output.put_line('null'); END IF; END;",
+         "null"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(OutputOf(c.block), c.answer) << c.block;
+}

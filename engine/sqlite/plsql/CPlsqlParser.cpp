@@ -2704,6 +2704,10 @@ CPlsqlParser::ExprPtr CPlsqlParser::ParseUpdatingColumn(std::size_t at) {
 CPlsqlParser::ExprPtr CPlsqlParser::ParseNamed() { return ParseObjectSuffix(ParseNamedValue()); }
 
 CPlsqlParser::ExprPtr CPlsqlParser::ParseNamedValue() {
+    // NEW type(...): the type's constructor.
+    if (Is("NEW") && IsName(1) && IsSymbol('(', 2) && Find("NEW") == nullptr &&
+        ConstructedTypeNamed(cp932::ToUpperAscii(TokenText(Peek(1)))))
+        ++m_k;
     std::size_t first = m_k;
     std::size_t at = Peek().begin;
     std::string name = Name();

@@ -181,6 +181,8 @@ private:
     bool UnwrapConstructor(std::size_t k, std::size_t end);
     std::size_t MatchingBracket(std::size_t open, std::size_t end) const;
     std::shared_ptr<CPlsqlType> ConstructedType(const std::string& name, const Entry* entry, std::size_t at);
+    // Whether `name` is a type with a constructor (NEW name(...)).
+    bool ConstructedTypeNamed(const std::string& name);
     // The collection type of a variable's slot; null for any other.
     const CPlsqlType* CollectionOf(const Entry& entry) const;
     // The declared type of an entry's or a target's variable (in its package's frame for a package's).

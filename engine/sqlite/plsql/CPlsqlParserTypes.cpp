@@ -207,6 +207,12 @@ CPlsqlParser::ExprPtr CPlsqlParser::ParseObjectSuffix(ExprPtr expr) {
     return expr;
 }
 
+bool CPlsqlParser::ConstructedTypeNamed(const std::string& name) {
+    if (m_object && name == m_package) return true;
+    if (auto known = m_types.find(name); known != m_types.end()) return known->second->object;
+    return m_host.HasSchemaType(name);
+}
+
 std::shared_ptr<CPlsqlPackage> CPlsqlParser::MethodsOf(const std::string& type, std::size_t at) {
     if (type == m_package && m_object) return m_compiling;
     bool invalid = false;
