@@ -136,10 +136,15 @@ TEST_F(PlsqlObjectTypeTest, CompileErrorsAndRefusals) {
          "ERROR ORA-06550: 行1、列53:|PLS-00302: コンポーネント'G'を宣言してください。|ORA-06550: "
          "行1、列30:|PL/SQL: "
          "Statement ignored"},
+        // A procedure method changes its object: not one given IN.
+        {"CREATE OR REPLACE PROCEDURE bump_it(p IN pt) IS BEGIN p.move(1); END;",
+         "ERROR 警告: コンパイル・エラーがあります。"},
         {"DECLARE a c5 := c5(1, 2); BEGIN NULL; END;",
          "ERROR ORA-06550: 行1、列17:|PLS-00306: 'C5'の呼出しで、引数の数または型が正しくありません。"},
     };
     for (const Case& c : blocks) EXPECT_EQ(OutputOf(c.block), c.answer) << c.block;
+    EXPECT_EQ(Rows("SELECT text FROM user_errors WHERE name = 'BUMP_IT' AND text LIKE 'PLS%'"),
+              "PLS-00363: 式'P'は代入ターゲットとして使用できません。");
 }
 
 // A type made anew has its body compiled against it: a body that no longer

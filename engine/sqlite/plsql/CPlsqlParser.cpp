@@ -715,7 +715,8 @@ std::size_t CPlsqlParser::ChooseOverload(const std::vector<std::shared_ptr<CPlsq
         try {
             std::vector<CPlsqlTarget> ignored;
             SelfArg trial;
-            if (self != nullptr) trial = {self->target, self->made, self->constant, self->value, true};
+            if (self != nullptr)
+                trial = {self->target, self->made, self->constant, self->value, true, self->name};
             auto args = ParseCallArguments(*candidates[k], statement ? &ignored : nullptr, at,
                                            self ? &trial : nullptr);
             const CPlsqlUnit& unit = *candidates[k];
@@ -793,7 +794,8 @@ std::vector<CPlsqlParser::ExprPtr> CPlsqlParser::ParseCallArguments(const CPlsql
     std::size_t position = 0;
     if (self != nullptr && !callee.parameters.empty()) {
         bool writes = callee.parameters[0].mode != CPlsqlUnit::Mode::In && !self->made;
-        if (writes && (self->constant || targets == nullptr || self->value != nullptr)) Fail(363, "SELF", at);
+        if (writes && (self->constant || targets == nullptr || self->value != nullptr))
+            Fail(363, self->name, at);
         args[0] = SelfExpr(*self);
         if (writes) (*targets)[0] = self->target;
         given[0] = true;

@@ -148,6 +148,7 @@ private:
         // NULL stands in while overloads are tried, `trial`).
         ExprPtr* value = nullptr;
         bool trial = false;
+        std::string name = "SELF";  // as a message names it
     };
     bool IsMethodStart() const;
     // MEMBER, STATIC, CONSTRUCTOR, MAP or ORDER, its words read.

@@ -249,6 +249,7 @@ std::unique_ptr<CPlsqlStmt> CPlsqlParser::ParseMemberStatement(const Entry& entr
     self.target.at = at;
     Refer(self.target, entry);
     self.constant = entry.constant;
+    self.name = cp932::ToUpperAscii(TokenText(Peek()));
     auto type = SlotTypeOf(entry);
     m_k += 2;
     std::size_t methodAt = Peek().begin;
