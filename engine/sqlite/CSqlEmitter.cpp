@@ -2141,7 +2141,9 @@ CSqlType CSqlEmitter::Name(const CSqlExpr& expr, std::string& out) {
     }
     // Note: a stored function of no argument is called by its name alone.
     if (expr.parts.size() == 1 && m_catalog.HasFunction(last)) return StoredCall(last, expr, out);
-    if (expr.parts.size() == 2 && m_catalog.HasPackage(Upper(expr.parts[0])))
+    // Note: a type's STATIC functions are called as a package's are.
+    if (expr.parts.size() == 2 &&
+        (m_catalog.HasPackage(Upper(expr.parts[0])) || m_catalog.HasType(Upper(expr.parts[0]))))
         return PackageCall(Upper(expr.parts[0]) + "." + last, expr, out);
     // Note: a name no source knows is the server's "invalid identifier".
     std::string shown;
@@ -2232,7 +2234,9 @@ CSqlType CSqlEmitter::PackageCall(const std::string& name, const CSqlExpr& expr,
 
 CSqlType CSqlEmitter::Call(const CSqlExpr& expr, std::string& out) {
     std::string name = Upper(expr.text);
-    if (expr.parts.size() == 2 && m_catalog.HasPackage(Upper(expr.parts[0])))
+    // Note: a type's STATIC functions are called as a package's are.
+    if (expr.parts.size() == 2 &&
+        (m_catalog.HasPackage(Upper(expr.parts[0])) || m_catalog.HasType(Upper(expr.parts[0]))))
         return PackageCall(Upper(expr.parts[0]) + "." + name, expr, out);
     if (expr.parts.size() == 2 && Upper(expr.parts[0]) == "DBMS_LOB") {
         CSqlType type = CSqlType::Unknown;
@@ -2296,6 +2300,14 @@ CSqlType CSqlEmitter::Call(const CSqlExpr& expr, std::string& out) {
     if (CSqlType type = CSqlType::Unknown; Extended(name, expr, out, type)) return type;
     const FunctionRow* row = FindFunction(name);
     if (row == nullptr && m_catalog.HasFunction(name)) return StoredCall(name, expr, out);
+    std::vector<std::pair<std::string, std::string>> columns;
+    bool object = false;
+    if (row == nullptr && m_catalog.HasType(name) &&
+        !m_catalog.CollectionColumns(name, false, columns, object)) {
+        // Note: an object type's values (its constructor, its methods) stay in PL/SQL.
+        Fail(expr.at, 3001, encoding::Utf8ToCp932("SQL文中のオブジェクト型の値 (") + name + ")");
+        return CSqlType::Unknown;
+    }
     if (row == nullptr) {
         bool server = std::find(std::begin(kServerFunctions), std::end(kServerFunctions), name) !=
                       std::end(kServerFunctions);

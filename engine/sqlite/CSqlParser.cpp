@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "text/Cp932.h"
+#include "text/Encoding.h"
 
 namespace {
 
@@ -1207,7 +1208,12 @@ bool CSqlParser::NameOrCall(Expr*& out) {
                                    CSqlScanner::Is(m_text, m_tokens[m_k - 1], "CAST")))
         return SpecialCall(*out);
     if (out->parts.size() == 1 && CSqlScanner::Is(m_text, m_tokens[m_k - 1], "TRIM")) return TrimCall(*out);
-    return CallArguments(*out);
+    if (!CallArguments(*out)) return false;
+    // Note: a method or attribute of what a call yields (an object's) is PL/SQL's only.
+    if (IsSymbol('.') && IsName(1))
+        return Refuse(encoding::Utf8ToCp932("SQL文中のオブジェクト型の値 (") +
+                      cp932::ToUpperAscii(std::string(out->text)) + ")");
+    return true;
 }
 
 bool CSqlParser::TrimCall(Expr& call) {

@@ -308,7 +308,8 @@ const View kViews[] = {
      "TYPE_NAME VARCHAR2(128), TYPECODE VARCHAR2(128), ATTRIBUTES NUMBER, METHODS NUMBER, PREDEFINED "
      "VARCHAR2(3), INCOMPLETE VARCHAR2(3), FINAL VARCHAR2(3), INSTANTIABLE VARCHAR2(3), SUPERTYPE_OWNER "
      "VARCHAR2(128), SUPERTYPE_NAME VARCHAR2(128), LOCAL_ATTRIBUTES NUMBER, LOCAL_METHODS NUMBER",
-     "SELECT NAME, json_extract(s, '$.code'), json_array_length(s, '$.attrs'), 0, 'NO', 'NO', "
+     "SELECT NAME, json_extract(s, '$.code'), json_array_length(s, '$.attrs'), "
+     "coalesce(json_array_length(s, '$.methods'), 0), 'NO', 'NO', "
      "coalesce(json_extract(s, '$.final'), 'YES'), 'YES', NULL, NULL, NULL, NULL FROM " TARVEX_TYPE_ROWS,
      "OWNER", TARVEX_SHOWN3("TYPES")},
     {"COLL_TYPES",
@@ -330,6 +331,16 @@ const View kViews[] = {
      "'$[1][0]'), json_extract(a.value, '$[1][1]'), json_extract(a.value, '$[1][2]'), json_extract(a.value, "
      "'$[1][3]'), a.key + 1 FROM " TARVEX_TYPE_ROWS " t, json_each(t.s, '$.attrs') a",
      "OWNER", TARVEX_SHOWN3("TYPE_ATTRS")},
+    {"TYPE_METHODS",
+     "TYPE_NAME VARCHAR2(128), METHOD_NAME VARCHAR2(128), METHOD_NO NUMBER, METHOD_TYPE VARCHAR2(6), "
+     "PARAMETERS NUMBER, RESULTS NUMBER, FINAL VARCHAR2(3), INSTANTIABLE VARCHAR2(3), OVERRIDING "
+     "VARCHAR2(3), "
+     "INHERITED VARCHAR2(3)",
+     "SELECT t.NAME, json_extract(m.value, '$[0]'), m.key + 1, CASE WHEN json_extract(m.value, '$[1]') IN "
+     "('MAP', 'ORDER') THEN json_extract(m.value, '$[1]') ELSE 'PUBLIC' END, json_extract(m.value, '$[3]'), "
+     "json_extract(m.value, '$[2]'), 'YES', 'YES', 'NO', 'NO' FROM " TARVEX_TYPE_ROWS
+     " t, json_each(t.s, '$.methods') m",
+     "OWNER", TARVEX_SHOWN3("TYPE_METHODS")},
     {"DEPENDENCIES",
      "NAME VARCHAR2(128), TYPE VARCHAR2(19), REFERENCED_OWNER VARCHAR2(128), REFERENCED_NAME VARCHAR2(128), "
      "REFERENCED_TYPE VARCHAR2(19), DEPENDENCY_TYPE VARCHAR2(4)",

@@ -155,3 +155,27 @@ TEST_F(PlsqlBuiltinsTest, PackagesAndMembersThatAreNotThereAreNotDeclared) {
     };
     Check(*this, cases, std::size(cases));
 }
+
+// Arguments of the wrong type are refused when the block compiles, as the
+// server does (PLS-00306), not when the call runs.
+TEST_F(PlsqlBuiltinsTest, ArgumentsAreCheckedAgainstTheParametersTypesWhenCompiled) {
+    const Case cases[] = {
+        {"BEGIN DBMS_OUTPUT.PUT_LINE(TRUE); END;",
+         "ERROR ORA-06550: 行1、列7:|PLS-00306: 'PUT_LINE'の呼出しで、引数の数または型が正しくありません。|"
+         "ORA-06550: 行1、列7:|PL/SQL: Statement ignored"},
+        {"DECLARE b BOOLEAN := 1 < 2; BEGIN DBMS_OUTPUT.PUT(b); DBMS_OUTPUT.NEW_LINE; END;",
+         "ERROR ORA-06550: 行1、列35:|PLS-00306: 'PUT'の呼出しで、引数の数または型が正しくありません。|"
+         "ORA-06550: 行1、列35:|PL/SQL: Statement ignored"},
+        {"DECLARE TYPE r IS RECORD (a NUMBER); v r; BEGIN DBMS_OUTPUT.PUT_LINE(v); END;",
+         "ERROR ORA-06550: 行1、列49:|PLS-00306: 'PUT_LINE'の呼出しで、引数の数または型が正しくありません。|"
+         "ORA-06550: 行1、列49:|PL/SQL: Statement ignored"},
+        {"DECLARE c CLOB; BEGIN DBMS_LOB.CREATETEMPORARY(c, 'yes'); END;",
+         "ERROR ORA-06550: 行1、列23:|PLS-00306: "
+         "'CREATETEMPORARY'の呼出しで、引数の数または型が正しくありません。|"
+         "ORA-06550: 行1、列23:|PL/SQL: Statement ignored"},
+        {"BEGIN DBMS_OUTPUT.PUT_LINE(CASE WHEN 1 < 2 THEN 'yes' END || 1 || (SYSDATE - SYSDATE)); END;",
+         "yes10"},
+        {"BEGIN DBMS_OUTPUT.PUT_LINE(NULL); DBMS_OUTPUT.PUT_LINE(DBMS_RANDOM.VALUE(1, 1)); END;", "1"},
+    };
+    Check(*this, cases, std::size(cases));
+}

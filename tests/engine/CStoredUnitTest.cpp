@@ -109,7 +109,12 @@ TEST_F(StoredUnitTest, FunctionsAnswerInBlocksAndInSqlAndRecurse) {
         "4800");
     EXPECT_EQ(Run("CREATE FUNCTION endless(n NUMBER) RETURN NUMBER IS BEGIN RETURN endless(n + 1); END;"),
               "");
-    EXPECT_EQ(Run("BEGIN dbms_output.put_line(endless(1)); END;").substr(0, 15), "ERROR ORA-06500");
+    // A runaway recursion stops at the storage error; its stack shows the
+    // innermost calls and the block's own line, not one line a call.
+    std::string endless = Run("BEGIN dbms_output.put_line(endless(1)); END;");
+    EXPECT_EQ(endless.substr(0, 15), "ERROR ORA-06500");
+    EXPECT_EQ(std::count(endless.begin(), endless.end(), '|'), 11) << endless;
+    EXPECT_EQ(endless.substr(endless.rfind('|')), "|ORA-06512: 行1");
     EXPECT_EQ(Run("CREATE FUNCTION silent RETURN NUMBER IS BEGIN NULL; END;"), "");
     EXPECT_EQ(Run("DECLARE n NUMBER; BEGIN\n  n := silent;\nEND;"),
               "ERROR ORA-06503: PL/SQL: ファンクションが値なしで戻りました。|ORA-06512: \"SILENT\", "

@@ -481,7 +481,8 @@ std::shared_ptr<CPlsqlUnit> CBlockHost::FindCallable(const std::string& name,
     auto range = package->members.equal_range(member);
     for (auto it = range.first; it != range.second && visible; ++it) {
         const CPlsqlUnit& unit = *it->second;
-        if (unit.type != "FUNCTION" || unit.parameters.size() < arguments.size()) continue;
+        bool method = !unit.method.empty() && unit.method != "STATIC";
+        if (unit.type != "FUNCTION" || method || unit.parameters.size() < arguments.size()) continue;
         int score = 0;
         for (std::size_t k = 0; k < unit.parameters.size() && score >= 0; ++k) {
             if (k >= arguments.size()) {
@@ -604,7 +605,7 @@ std::shared_ptr<CPlsqlPackage> CBlockHost::FindPackage(const std::string& name, 
     CPlsqlSession& session = *m_connection.m_plsql;
     if (auto found = session.packages.find(name); found != session.packages.end()) return found->second;
     CUnitCatalog::Unit heading;
-    if (!CUnitCatalog::Find(m_connection.m_db, name, heading, "PACKAGE")) return nullptr;
+    if (!CUnitCatalog::Find(m_connection.m_db, name, heading, "PACKAGE")) return TypeMethods(name, invalid);
     CUnitCatalog::Unit body;
     bool hasBody = CUnitCatalog::Find(m_connection.m_db, name, body, "PACKAGE BODY");
     CPlsqlParser::CompileError failure;
@@ -618,6 +619,48 @@ std::shared_ptr<CPlsqlPackage> CBlockHost::FindPackage(const std::string& name, 
     if (!heading.valid) Revalidated(name, "PACKAGE");
     if (hasBody && !body.valid) Revalidated(name, "PACKAGE BODY");
     return package;
+}
+
+std::shared_ptr<CPlsqlPackage> CBlockHost::TypeMethods(const std::string& name, bool& invalid) {
+    CPlsqlSession& session = *m_connection.m_plsql;
+    CUnitCatalog::Unit heading;
+    if (!CUnitCatalog::Find(m_connection.m_db, name, heading, "TYPE")) return nullptr;
+    auto type = SchemaType(name, invalid);
+    if (!type || type->methods.empty()) return nullptr;
+    // Note: two types whose bodies call each other are compiled once each.
+    std::string guard = name + " BODY";
+    if (!session.typesCompiling.insert(guard).second) return nullptr;
+    CUnitCatalog::Unit body;
+    bool hasBody = CUnitCatalog::Find(m_connection.m_db, name, body, "TYPE BODY");
+    CPlsqlParser parser(heading.source, *this);
+    CPlsqlParser::CompileError failure;
+    bool inBody = false;
+    auto package =
+        parser.ParseTypeMethods(Owner(), type, hasBody ? body.source : std::string(), failure, inBody);
+    session.typesCompiling.erase(guard);
+    if (!package) {
+        invalid = true;
+        return nullptr;
+    }
+    session.packages[name] = package;
+    if (hasBody && !body.valid) Revalidated(name, "TYPE BODY");
+    return package;
+}
+
+std::shared_ptr<CPlsqlPackage> CBlockHost::CompileTypeBody(const std::string& name, const std::string& source,
+                                                           CPlsqlParser::CompileError& failure) {
+    bool invalid = false;
+    CUnitCatalog::Unit heading;
+    auto type =
+        CUnitCatalog::Find(m_connection.m_db, name, heading, "TYPE") ? SchemaType(name, invalid) : nullptr;
+    if (!type) {
+        std::string text = CPlsqlErrors::Compile(1, 1, invalid ? 905 : 201, name);
+        failure = {1, 1, text.substr(text.find('\n') + 1)};
+        return nullptr;
+    }
+    CPlsqlParser parser(heading.source, *this);
+    bool inBody = false;
+    return parser.ParseTypeMethods(Owner(), type, source, failure, inBody);
 }
 
 void CBlockHost::Revalidated(const std::string& name, const std::string& type) {
@@ -763,6 +806,18 @@ bool CBlockHost::RunUnitStatement(const std::string& text, std::vector<CEngineBi
         handled = true;
         return DropType(text, tokens);
     }
+    if (first == "ALTER" && type == "TYPE" && WordAt(text, tokens, 3) == "COMPILE") {
+        handled = true;
+        std::string name = WordAt(text, tokens, 2);
+        CUnitCatalog::Unit stored;
+        if (!CUnitCatalog::Find(m_connection.m_db, name, stored, "TYPE")) {
+            CPlsqlErrors::Set(m_connection.m_error, 4043, name, static_cast<int>(tokens[2].begin));
+            return false;
+        }
+        // Note: a type keeps no code of its own; its body is compiled again.
+        if (!CUnitCatalog::Find(m_connection.m_db, name, stored, "TYPE BODY")) return true;
+        return CreateUnit(stored.source, 0, true);
+    }
     bool package = type == "PACKAGE";
     if ((first != "DROP" && first != "ALTER") || (type != "PROCEDURE" && type != "FUNCTION" && !package))
         return true;
@@ -811,15 +866,16 @@ bool CBlockHost::CreateUnit(const std::string& text, std::size_t unitStart, bool
     auto tokens = CSqlScanner::Significant(source, 5);
     std::string type = WordAt(source, tokens, 0);
     std::size_t nameToken = 1;
-    if (type == "PACKAGE" && WordAt(source, tokens, 1) == "BODY") {
-        type = "PACKAGE BODY";
+    if ((type == "PACKAGE" || type == "TYPE") && WordAt(source, tokens, 1) == "BODY") {
+        type += " BODY";
         nameToken = 2;
     }
+    bool isBody = type == "PACKAGE BODY" || type == "TYPE BODY";
     std::string name = WordAt(source, tokens, nameToken);
     if (WordAt(source, tokens, nameToken + 1) == ".") name = WordAt(source, tokens, nameToken + 2);
     if (!m_connection.CommitWork()) return false;
     CUnitCatalog::Unit existing;
-    bool exists = CUnitCatalog::Find(m_connection.m_db, name, existing, type == "PACKAGE BODY" ? type : "");
+    bool exists = CUnitCatalog::Find(m_connection.m_db, name, existing, isBody ? type : "");
     std::vector<CPlsqlType::Field> columns;
     if ((exists && (!replace || existing.type != type)) || TableColumns(name, columns)) {
         COraError::Set(error, 955, {name}, static_cast<int>(unitStart + tokens[nameToken].begin));
@@ -842,11 +898,20 @@ bool CBlockHost::CreateUnit(const std::string& text, std::size_t unitStart, bool
         if (package) unit = package->frame;
     } else if (isType) {
         std::vector<std::pair<std::string, std::string>> references;
-        if (parser.ParseSchemaType(failure, references)) {
+        if (auto made = parser.ParseSchemaType(failure, references)) {
             // Note: a type keeps no code; its unit carries what it names.
-            unit = std::make_shared<CPlsqlUnit>();
-            unit->dependencies = std::move(references);
+            // The headings of its methods are compiled to be checked.
+            CPlsqlParser methods(source, *this);
+            bool inBody = false;
+            if (made->methods.empty() || methods.ParseTypeMethods(Owner(), made, {}, failure, inBody)) {
+                unit = std::make_shared<CPlsqlUnit>();
+                unit->dependencies = std::move(references);
+            }
         }
+    } else if (type == "TYPE BODY") {
+        package = CompileTypeBody(name, source, failure);
+        if (package) unit = package->frame;
+        package = nullptr;
     } else {
         unit = parser.ParseUnit(Owner(), failure);
     }
@@ -864,7 +929,7 @@ bool CBlockHost::CreateUnit(const std::string& text, std::size_t unitStart, bool
     if (!unit) errors.push_back({failure.line, failure.column, failure.text});
     std::vector<CUnitCatalog::Argument> arguments;
     if (package && type == "PACKAGE") arguments = PackageArguments(*package, name);
-    if (unit && !isPackage) AddArguments(*unit, {}, 0, arguments);
+    if (unit && !isPackage && !isBody) AddArguments(*unit, {}, 0, arguments);
     CEngineError stored_error;
     bool ok = m_connection.ExecPlain("BEGIN IMMEDIATE") &&
               CUnitCatalog::Store(m_connection.m_db, stored, errors, arguments, stored_error) &&
@@ -878,6 +943,13 @@ bool CBlockHost::CreateUnit(const std::string& text, std::size_t unitStart, bool
         return false;
     }
     if (type == "FUNCTION") RegisterFunction(m_connection, name);
+    CUnitCatalog::Unit body;
+    if (unit && isType && CUnitCatalog::Find(m_connection.m_db, name, body, "TYPE BODY")) {
+        // Note: a type made anew has its body compiled against it; one that
+        // no longer fits is kept INVALID, the type itself made.
+        CreateUnit(body.source, 0, true);
+        error.Clear();
+    }
     if (unit) return true;
     // Note: the unit is kept, INVALID, and the statement answers the
     // server's warning; SHOW ERRORS reads its errors.
@@ -923,12 +995,12 @@ bool CBlockHost::DropType(const std::string& text, const std::vector<CSqlScanner
         next = at + 3;
     }
     CUnitCatalog::Unit stored;
-    // Note: no type here has a body; DROP TYPE BODY finds none.
-    if (at == 3 || !CUnitCatalog::Find(m_connection.m_db, name, stored, "TYPE")) {
+    if (!CUnitCatalog::Find(m_connection.m_db, name, stored, at == 3 ? "TYPE BODY" : "TYPE")) {
         CPlsqlErrors::Set(m_connection.m_error, 4043, name,
                           tokens.size() > at ? static_cast<int>(tokens[at].begin) : 0);
         return false;
     }
+    if (at == 3) return DropUnit(text, "TYPE BODY", name);
     bool force = WordAt(text, tokens, next) == "FORCE";
     if (!force && TypeInUse(name, tokens[at].begin)) return false;
     return DropUnit(text, "TYPE", name);

@@ -99,6 +99,12 @@ private:
     std::shared_ptr<CPlsqlPackage> CompilePackage(const std::string& name, const std::string& type,
                                                   const std::string& source,
                                                   CPlsqlParser::CompileError& failure);
+    // An object type's methods compiled from its heading and TYPE BODY;
+    // null for a type without methods, `invalid` set when they do not compile.
+    std::shared_ptr<CPlsqlPackage> TypeMethods(const std::string& name, bool& invalid);
+    // CREATE TYPE BODY `source` of the stored type `name`.
+    std::shared_ptr<CPlsqlPackage> CompileTypeBody(const std::string& name, const std::string& source,
+                                                   CPlsqlParser::CompileError& failure);
     bool DropUnit(const std::string& text, const std::string& type, const std::string& name);
     // DROP TYPE name [FORCE]: ORA-02303 while another type is made of it.
     bool DropType(const std::string& text, const std::vector<CSqlScanner::Token>& tokens);

@@ -1,5 +1,6 @@
 #include "engine/sqlite/plsql/CPlsqlBuiltins.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <string_view>
@@ -62,6 +63,17 @@ constexpr CPlsqlBuiltins::Member kMembers[] = {
 };
 
 // DBMS_LOB's reading functions, which blocks answer as SQL answers them.
+// The BOOLEAN parameters of the members that name theirs.
+constexpr std::string_view kBooleanParameters[] = {
+    "BLOCK_SAMPLE",    "CASCADE",         "NO_INVALIDATE",     "FORCE",
+    "GATHER_TEMP",     "GATHER_FIXED",    "GATHER_SYS",        "CASCADE_PARTS",
+    "CASCADE_COLUMNS", "CASCADE_INDEXES", "PUSH_DEFERRED_RPC", "REFRESH_AFTER_ERRORS",
+    "ATOMIC_REFRESH",  "NESTED"};
+
+// ... and of the members that do not: (member, argument's place).
+constexpr std::pair<CPlsqlBuiltins::Id, std::size_t> kBooleanArguments[] = {
+    {CPlsqlBuiltins::Id::LobCreateTemporary, 1}};
+
 constexpr std::string_view kSqlMembers[] = {"DBMS_LOB.GETLENGTH", "DBMS_LOB.SUBSTR", "DBMS_LOB.INSTR"};
 
 double Number(const CPlsqlValue& value) {
@@ -274,6 +286,22 @@ const CPlsqlValue* CPlsqlBuiltins::Constant(const std::string& package, const st
     for (std::size_t k = 0; k < std::size(kConstants); ++k)
         if (package == kConstants[k].package && name == kConstants[k].name) return &kValues[k];
     return nullptr;
+}
+
+bool CPlsqlBuiltins::TakesBoolean(const Member* member, std::size_t index) {
+    if (member == nullptr) return false;
+    for (const auto& [id, place] : kBooleanArguments)
+        if (member->id == id && place == index) return true;
+    if (member->params == nullptr) return false;
+    std::string_view params = member->params;
+    for (std::size_t k = 0, from = 0; from <= params.size(); ++k) {
+        std::size_t comma = std::min(params.find(',', from), params.size());
+        if (k == index)
+            return std::find(std::begin(kBooleanParameters), std::end(kBooleanParameters),
+                             params.substr(from, comma - from)) != std::end(kBooleanParameters);
+        from = comma + 1;
+    }
+    return false;
 }
 
 const CPlsqlBuiltins::Member& CPlsqlBuiltins::Of(Id id) {

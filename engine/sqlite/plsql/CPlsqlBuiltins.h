@@ -61,6 +61,10 @@ public:
     // tells whether the package is one of these.
     static const Member* Find(const std::string& package, const std::string& name, bool& known);
     static const Member& Of(Id id);
+    // Whether argument `index` of `member` is a BOOLEAN (DBMS_STATS's
+    // CASCADE ...); the others take a NUMBER, a text, a DATE or a LOB. A null
+    // `member` is DBMS_OUTPUT's, whose arguments are all texts.
+    static bool TakesBoolean(const Member* member, std::size_t index);
     // The value of the package constant `package.name` (DBMS_LOB.SESSION ...);
     // null when there is none.
     static const CPlsqlValue* Constant(const std::string& package, const std::string& name);

@@ -112,9 +112,24 @@ std::string CPlsqlInterpreter::TraceLine(std::size_t at) const {
     return CPlsqlErrors::Backtrace(m_unit.LineOf(at), m_unit.qualified);
 }
 
+namespace {
+
+// Note: the "ORA-06512" lines of an error are kept for the innermost units
+// only (and the block's own line last): a runaway recursion answers a
+// screenful, not one line a call.
+constexpr std::size_t kTraceLines = 10;
+
+// The body a package's member or a type's method lacks, as ORA-04067 names it.
+std::string BodyName(const CPlsqlUnit& unit) {
+    return encoding::Utf8ToCp932(unit.method.empty() ? "パッケージ本体" : "型本体") + "\"" + unit.qualified +
+           "\"";
+}
+
+}  // namespace
+
 // A member of a package whose body is gone has nothing to run.
 bool CPlsqlInterpreter::MissingBody() {
-    return Raise(4067, CPlsqlErrors::Text(4067, m_unit.qualified) + "\n" + CPlsqlErrors::Text(6508), 0);
+    return Raise(4067, CPlsqlErrors::Text(4067, BodyName(m_unit)) + "\n" + CPlsqlErrors::Text(6508), 0);
 }
 
 bool CPlsqlInterpreter::Call(std::vector<CPlsqlValue>& arguments, const std::vector<bool>& given,
@@ -152,22 +167,23 @@ bool CPlsqlInterpreter::Call(std::vector<CPlsqlValue>& arguments, const std::vec
 bool CPlsqlInterpreter::CallUnit(const std::weak_ptr<CPlsqlUnit>& called,
                                  std::vector<std::unique_ptr<CPlsqlExpr>>& args,
                                  const std::vector<CPlsqlTarget>* targets, std::size_t at,
-                                 CPlsqlValue& result) {
+                                 CPlsqlValue& result, bool nullSelf) {
     constexpr int kMaxCalls = 500;
     if (m_calls >= kMaxCalls) return Raise(6500, CPlsqlErrors::Text(6500), at);
     std::shared_ptr<CPlsqlUnit> callee = called.lock();
     if (callee && !callee->block && !callee->package.empty())
-        return Raise(4067, CPlsqlErrors::Text(4067, callee->qualified) + "\n" + CPlsqlErrors::Text(6508), at);
+        return Raise(4067, CPlsqlErrors::Text(4067, BodyName(*callee)) + "\n" + CPlsqlErrors::Text(6508), at);
     if (!callee || !callee->block) return Raise(6508, CPlsqlErrors::Text(6508), at);
     std::vector<CPlsqlValue> arguments(args.size());
     std::vector<bool> given(args.size(), false);
     for (std::size_t k = 0; k < args.size(); ++k) {
         if (!args[k]) continue;
         given[k] = true;
-        // Note: a collection argument is made into its parameter (PassData), not read as a value.
+        // Note: a collection or record argument is made into its parameter (PassData), not read as a value.
         const CPlsqlType& type = *callee->slotTypes[static_cast<std::size_t>(callee->parameters[k].slot)];
         if (callee->parameters[k].mode != CPlsqlUnit::Mode::Out &&
-            type.base != CPlsqlType::Base::Collection && !Eval(*args[k], arguments[k]))
+            type.base != CPlsqlType::Base::Collection && type.base != CPlsqlType::Base::Record &&
+            !Eval(*args[k], arguments[k]))
             return false;
     }
     CPlsqlInterpreter child(*callee, m_host, m_binds, m_calls + 1);
@@ -180,6 +196,22 @@ bool CPlsqlInterpreter::CallUnit(const std::weak_ptr<CPlsqlUnit>& called,
             return false;
     }
     if (!PassData(*callee, args, child)) return false;
+    if (!callee->method.empty()) {
+        // A method called on a NULL object: SELF_IS_NULL, or NULL for the
+        // MAP or ORDER method of a comparison.
+        for (std::size_t k = 0; k < args.size(); ++k) {
+            auto slot = static_cast<std::size_t>(callee->parameters[k].slot);
+            bool object = args[k] && callee->slotTypes[slot]->object &&
+                          callee->parameters[k].mode != CPlsqlUnit::Mode::Out;
+            if (!object || !child.m_slots[slot].fields.empty()) continue;
+            if (nullSelf) {
+                result = CPlsqlValue();
+                return true;
+            }
+            if (k == 0 && callee->parameters[0].name == "SELF" && callee->method != "CONSTRUCTOR")
+                return Raise(30625, CPlsqlErrors::Text(30625), at);
+        }
+    }
     if (callee->level > 0) {
         // Note: a local subprogram sees the variables of the run of the unit
         // that declares it, however it was reached (itself, a sibling).
@@ -192,7 +224,7 @@ bool CPlsqlInterpreter::CallUnit(const std::weak_ptr<CPlsqlUnit>& called,
     if (!child.Call(arguments, given, result)) {
         m_raised = child.m_raised;
         if (m_raised.id == 1013) m_cancelled = true;
-        m_raised.trace.push_back(child.TraceLine(child.m_raised.at));
+        if (m_raised.trace.size() < kTraceLines) m_raised.trace.push_back(child.TraceLine(child.m_raised.at));
         m_raised.at = at;
         return false;
     }
@@ -304,7 +336,8 @@ bool CPlsqlInterpreter::RaiseError(const CEngineError& error, std::size_t at) {
     // statement ran) stay under it, above this unit's own.
     while (end != std::string::npos) {
         std::size_t next = error.message.find('\n', end + 1);
-        m_raised.trace.push_back(error.message.substr(end + 1, next - end - 1));
+        if (m_raised.trace.size() < kTraceLines)
+            m_raised.trace.push_back(error.message.substr(end + 1, next - end - 1));
         end = next;
     }
     return false;
@@ -1503,7 +1536,7 @@ bool CPlsqlInterpreter::Eval(CPlsqlExpr& expr, CPlsqlValue& out) {
         case K::CursorAttribute:
             return EvalAttribute(expr, out);
         case K::Call:
-            return CallUnit(expr.callee, expr.args, nullptr, expr.at, out);
+            return CallUnit(expr.callee, expr.args, nullptr, expr.at, out, expr.nullSelf);
         case K::Builtin:
             return CallBuiltin(expr.builtin, expr.args, expr.at, out);
         case K::CollectionMethod:
@@ -1513,6 +1546,13 @@ bool CPlsqlInterpreter::Eval(CPlsqlExpr& expr, CPlsqlValue& out) {
             return RaiseFailure(CPlsqlOperators::Failure{6502, CPlsqlErrors::ValueError::None, {}}, expr.at);
         case K::Multiset:
             return EvalMultiset(expr, out);
+        case K::Field: {
+            std::vector<CPlsqlValue> fields;
+            if (!RecordOf(*expr.args[0], *expr.type, fields)) return false;
+            if (fields.empty()) return Raise(6530, CPlsqlErrors::Text(6530), expr.at);
+            out = fields[static_cast<std::size_t>(expr.target.field)];
+            return true;
+        }
     }
     return true;
 }
@@ -1818,6 +1858,7 @@ const CPlsqlType* CPlsqlInterpreter::TypeOf(const CPlsqlTarget& target) const {
 }
 
 bool CPlsqlInterpreter::Read(const CPlsqlTarget& target, CPlsqlValue& out) {
+    if (target.value) return Eval(*target.value, out);
     if (target.json) {
         // Note: TABLE() of a collection not made gives no rows.
         Datum* datum = DatumOf(target);

@@ -186,8 +186,10 @@ private:
     bool EvalSql(CPlsqlExpr& expr, CPlsqlValue& out);
     bool EvalSqlErrm(CPlsqlExpr& expr, CPlsqlValue& out);
     // Calls `callee` with `args`; OUT values to `targets` (when given).
+    // `nullSelf`: a comparison's MAP or ORDER method, NULL on a NULL object.
     bool CallUnit(const std::weak_ptr<CPlsqlUnit>& called, std::vector<std::unique_ptr<CPlsqlExpr>>& args,
-                  const std::vector<CPlsqlTarget>* targets, std::size_t at, CPlsqlValue& result);
+                  const std::vector<CPlsqlTarget>* targets, std::size_t at, CPlsqlValue& result,
+                  bool nullSelf = false);
     // A member of a built-in package; `out` its value.
     bool CallBuiltin(int id, std::vector<std::unique_ptr<CPlsqlExpr>>& args, std::size_t at,
                      CPlsqlValue& out);

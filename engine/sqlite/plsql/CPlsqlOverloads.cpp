@@ -147,6 +147,9 @@ CPlsqlOverloads::Shape CPlsqlOverloads::OfExpr(const CPlsqlExpr& expr, const Typ
         case K::SqlCode:
             shape.family = Family::Number;
             return shape;
+        case K::Constructor:
+            if (expr.type) return OfType(*expr.type);
+            return shape;
         case K::SqlErrm:
             shape.family = Family::Text;
             return shape;

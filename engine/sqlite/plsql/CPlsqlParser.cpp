@@ -10,28 +10,9 @@
 #include "engine/sqlite/plsql/CPlsqlErrors.h"
 #include "engine/sqlite/plsql/CPlsqlHost.h"
 #include "engine/sqlite/plsql/CPlsqlOverloads.h"
+#include "engine/sqlite/plsql/CPlsqlParserEntry.h"
 #include "text/Cp932.h"
 #include "text/Encoding.h"
-
-struct CPlsqlParser::Failure {
-    std::string message;
-    CompileError where;
-    std::size_t at = 0;
-};
-
-struct CPlsqlParser::Entry {
-    enum class Kind { Variable, Cursor, Exception, Subprogram };
-    Kind kind = Kind::Variable;
-    int slot = -1;
-    int cursor = -1;
-    int exception = 0;
-    bool constant = false;
-    std::string package;  // a package's variable: the package
-    // The unit that declares it: 0 the one compiled, more a local subprogram.
-    int level = 0;
-    // A local procedure or function: its overloads.
-    std::vector<std::shared_ptr<CPlsqlUnit>> units;
-};
 
 namespace {
 
@@ -344,8 +325,10 @@ CPlsqlParser::ExprPtr CPlsqlParser::ParseCursorAttribute(ExprPtr variable) {
     Fail(201, attribute, attributeAt);
 }
 
-std::shared_ptr<CPlsqlUnit> CPlsqlParser::ParseHeading(const std::shared_ptr<CPlsqlUnit>& enclosing) {
+std::shared_ptr<CPlsqlUnit> CPlsqlParser::ParseHeading(const std::shared_ptr<CPlsqlUnit>& enclosing,
+                                                       const std::string& method) {
     auto unit = std::make_shared<CPlsqlUnit>();
+    unit->method = method;
     unit->type = Is("FUNCTION") ? "FUNCTION" : "PROCEDURE";
     ++m_k;
     unit->name = Name();
@@ -356,10 +339,32 @@ std::shared_ptr<CPlsqlUnit> CPlsqlParser::ParseHeading(const std::shared_ptr<CPl
     unit->lineOffset = enclosing->lineOffset;
     m_unit = unit;
     Push();
+    // Note: SELF is the first parameter of a method that is not STATIC: IN
+    // for a function, IN OUT for a procedure or a constructor, unless the
+    // heading declares it itself.
+    if (!method.empty() && method != "STATIC" && !(IsSymbol('(') && Is("SELF", 1))) {
+        CPlsqlUnit::Parameter self;
+        self.name = "SELF";
+        self.mode = unit->type == "FUNCTION" && method != "CONSTRUCTOR" ? CPlsqlUnit::Mode::In
+                                                                        : CPlsqlUnit::Mode::InOut;
+        self.slot = NewSlot("SELF", m_object);
+        Entry entry;
+        entry.slot = self.slot;
+        entry.constant = self.mode == CPlsqlUnit::Mode::In;
+        Declare("SELF", entry, Peek().begin);
+        unit->parameters.push_back(std::move(self));
+    }
     if (IsSymbol('(')) ParseParameters();
     if (unit->type == "FUNCTION") {
         Expect("RETURN");
-        unit->returnType = ParseType();
+        if (method == "CONSTRUCTOR") {
+            Expect("SELF");
+            Expect("AS");
+            Expect("RESULT");
+            unit->returnType = m_object;
+        } else {
+            unit->returnType = ParseType();
+        }
     }
     while (Accept("DETERMINISTIC") || Accept("RESULT_CACHE")) {
     }
@@ -490,9 +495,6 @@ std::shared_ptr<CPlsqlType> CPlsqlParser::ParseSchemaType(
 }
 
 std::shared_ptr<CPlsqlType> CPlsqlParser::ParseObjectType() {
-    // Note: a type's methods need its TYPE BODY, which is not kept here.
-    static constexpr std::string_view kMethodWords[] = {"MEMBER", "STATIC",     "CONSTRUCTOR", "MAP",
-                                                        "ORDER",  "OVERRIDING", "FINAL",       "NOT"};
     Expect("OBJECT");
     auto type = std::make_shared<CPlsqlType>();
     type->base = CPlsqlType::Base::Record;
@@ -500,9 +502,32 @@ std::shared_ptr<CPlsqlType> CPlsqlParser::ParseObjectType() {
     ExpectSymbol('(');
     do {
         std::size_t at = Peek().begin;
-        for (std::string_view word : kMethodWords)
-            if (Is(word))
-                Refuse(encoding::Utf8ToCp932("メソッドを持つオブジェクト型 (") + std::string(word) + ")", at);
+        if (Is("PRAGMA")) {
+            SkipTypeItem();
+            continue;
+        }
+        if (IsMethodStart()) {
+            // Note: the heading of a method is compiled with the type's methods (ParseTypeMethods).
+            CPlsqlType::Method method;
+            method.kind = MethodKind();
+            method.function = Is("FUNCTION");
+            if (!method.function && !Is("PROCEDURE")) Unexpected();
+            ++m_k;
+            method.name = Name();
+            method.parameters = method.kind == "STATIC" || (IsSymbol('(') && Is("SELF", 1)) ? 0 : 1;
+            for (int depth = 0; IsSymbol('(') || depth > 0; ++m_k) {
+                if (AtEnd()) Unexpected();
+                if (IsSymbol('(') && depth++ == 0) ++method.parameters;
+                if (IsSymbol(')')) --depth;
+                if (IsSymbol(',') && depth == 1) ++method.parameters;
+            }
+            bool ordering = method.kind == "MAP" || method.kind == "ORDER";
+            for (const auto& other : type->methods)
+                if (ordering && (other.kind == "MAP" || other.kind == "ORDER")) Fail(154, {}, at);
+            type->methods.push_back(std::move(method));
+            SkipTypeItem();
+            continue;
+        }
         CPlsqlType::Field field;
         field.name = Name();
         for (const auto& other : type->fields)
@@ -514,6 +539,7 @@ std::shared_ptr<CPlsqlType> CPlsqlParser::ParseObjectType() {
         type->fields.push_back(std::move(field));
     } while (AcceptSymbol(','));
     ExpectSymbol(')');
+    if (type->fields.empty()) Fail(589, {}, Peek().begin);
     return type;
 }
 
@@ -641,28 +667,44 @@ void CPlsqlParser::NoteCall(const CPlsqlUnit& unit) {
     if (unit.package.empty())
         m_unit->DependsOn(unit.name, unit.type);
     else
-        m_unit->DependsOn(unit.package, "PACKAGE");
+        m_unit->DependsOn(unit.package, unit.method.empty() ? "PACKAGE" : "TYPE");
 }
 
 std::shared_ptr<CPlsqlUnit> CPlsqlParser::ParseUnitCall(const std::string& name, const std::string& type,
                                                         std::vector<ExprPtr>& args,
-                                                        std::vector<CPlsqlTarget>* targets, std::size_t at) {
+                                                        std::vector<CPlsqlTarget>* targets, std::size_t at,
+                                                        const SelfArg* self) {
     auto named = Callables(name, at);
     if (named.empty()) return nullptr;
+    // A member method named bare inside another one is called on SELF.
+    SelfArg implicit;
+    bool onSelf = self == nullptr && !named[0]->method.empty() && m_object && !m_unit->method.empty() &&
+                  m_unit->method != "STATIC";
+    if (onSelf) {
+        implicit.target.slot = m_unit->parameters[0].slot;
+        implicit.target.at = at;
+        implicit.constant = m_unit->parameters[0].mode == CPlsqlUnit::Mode::In;
+    }
     std::vector<std::shared_ptr<CPlsqlUnit>> candidates;
-    for (const auto& unit : named)
-        if (unit->type == type) candidates.push_back(unit);
+    for (const auto& unit : named) {
+        bool member = unit->method == "MEMBER" || unit->method == "MAP" || unit->method == "ORDER";
+        bool fits = self != nullptr ? (self->made ? unit->method == "CONSTRUCTOR" : member)
+                                    : unit->method.empty() || unit->method == "STATIC" || (onSelf && member);
+        if (unit->type == type && fits) candidates.push_back(unit);
+    }
     if (candidates.empty()) Fail(type == "PROCEDURE" ? 221 : 222, name, at);
+    if (onSelf && candidates[0]->method != "STATIC") self = &implicit;
     std::size_t chosen = 0;
     if (candidates.size() > 1)
-        chosen = ChooseOverload(candidates, candidates[0]->name, targets != nullptr, at);
-    args = ParseCallArguments(*candidates[chosen], targets, at);
+        chosen = ChooseOverload(candidates, candidates[0]->name, targets != nullptr, at, self);
+    args = ParseCallArguments(*candidates[chosen], targets, at, self);
     NoteCall(*candidates[chosen]);
     return candidates[chosen];
 }
 
 std::size_t CPlsqlParser::ChooseOverload(const std::vector<std::shared_ptr<CPlsqlUnit>>& candidates,
-                                         const std::string& name, bool statement, std::size_t at) {
+                                         const std::string& name, bool statement, std::size_t at,
+                                         const SelfArg* self) {
     std::size_t start = m_k;
     int best = -1;
     std::vector<std::size_t> chosen;
@@ -672,10 +714,14 @@ std::size_t CPlsqlParser::ChooseOverload(const std::vector<std::shared_ptr<CPlsq
         int score = 0;
         try {
             std::vector<CPlsqlTarget> ignored;
-            auto args = ParseCallArguments(*candidates[k], statement ? &ignored : nullptr, at);
+            SelfArg trial;
+            if (self != nullptr)
+                trial = {self->target, self->made, self->constant, self->value, true, self->name};
+            auto args = ParseCallArguments(*candidates[k], statement ? &ignored : nullptr, at,
+                                           self ? &trial : nullptr);
             const CPlsqlUnit& unit = *candidates[k];
             for (std::size_t p = 0; p < args.size() && score >= 0; ++p) {
-                if (!args[p]) continue;
+                if (!args[p] || (self != nullptr && p == 0)) continue;
                 const auto& formal = *unit.slotTypes[static_cast<std::size_t>(unit.parameters[p].slot)];
                 int fit = CPlsqlOverloads::Fit(CPlsqlOverloads::OfExpr(*args[p], typeOf), formal);
                 score = fit < 0 ? -1 : score + fit;
@@ -741,11 +787,20 @@ std::vector<std::shared_ptr<CPlsqlUnit>> CPlsqlParser::Callables(const std::stri
 
 std::vector<CPlsqlParser::ExprPtr> CPlsqlParser::ParseCallArguments(const CPlsqlUnit& callee,
                                                                     std::vector<CPlsqlTarget>* targets,
-                                                                    std::size_t at) {
+                                                                    std::size_t at, const SelfArg* self) {
     std::vector<ExprPtr> args(callee.parameters.size());
     if (targets != nullptr) targets->assign(callee.parameters.size(), CPlsqlTarget());
     std::vector<bool> given(callee.parameters.size(), false);
     std::size_t position = 0;
+    if (self != nullptr && !callee.parameters.empty()) {
+        bool writes = callee.parameters[0].mode != CPlsqlUnit::Mode::In && !self->made;
+        if (writes && (self->constant || targets == nullptr || self->value != nullptr))
+            Fail(363, self->name, at);
+        args[0] = SelfExpr(*self);
+        if (writes) (*targets)[0] = self->target;
+        given[0] = true;
+        position = 1;
+    }
     if (AcceptSymbol('(') && !AcceptSymbol(')')) {
         do {
             std::size_t index = position++;
@@ -905,6 +960,7 @@ void CPlsqlParser::Declare(const std::string& name, const Entry& entry, std::siz
 
 void CPlsqlParser::Refer(CPlsqlTarget& target, const Entry& entry) const {
     target.slot = entry.slot;
+    target.field = entry.field;
     target.package = entry.package;
     target.outer = entry.package.empty() ? m_level - entry.level : 0;
 }
@@ -1150,6 +1206,11 @@ void CPlsqlParser::ParseElement(CPlsqlTarget& target, const CPlsqlType& collecti
     ExpectSymbol('(');
     target.index = ParseExpr();
     ExpectSymbol(')');
+    // Note: an object element's method is left for the caller to call.
+    const CPlsqlType* element = collection.element.get();
+    if (element != nullptr && element->object && IsSymbol('.') && IsName(1) &&
+        element->FieldIndex(cp932::ToUpperAscii(TokenText(Peek(1)))) < 0)
+        return;
     if (!AcceptSymbol('.')) return;
     std::size_t fieldAt = Peek().begin;
     std::string field = Name();
@@ -1502,7 +1563,19 @@ std::unique_ptr<CPlsqlStmt> CPlsqlParser::ParseUnlabelled(std::size_t at) {
         statement->kind = CPlsqlStmt::Kind::Return;
         statement->at = at;
         bool function = m_unit->type == "FUNCTION";
-        if (function == IsSymbol(';')) Fail(function ? 503 : 372, {}, at);
+        // Note: a constructor's RETURN gives SELF back, whatever it names.
+        bool constructor = m_unit->method == "CONSTRUCTOR" && m_unit->block == nullptr;
+        if (constructor && IsSymbol(';')) {
+            auto self = std::make_unique<CPlsqlExpr>();
+            self->kind = CPlsqlExpr::Kind::Variable;
+            self->at = at;
+            self->target.slot = m_unit->parameters[0].slot;
+            self->target.at = at;
+            statement->exprs.push_back(std::move(self));
+            function = false;
+        } else if (function == IsSymbol(';')) {
+            Fail(function ? 503 : 372, {}, at);
+        }
         if (function) statement->exprs.push_back(ParseExpr());
         EndStatement();
         return statement;
@@ -2000,6 +2073,13 @@ std::unique_ptr<CPlsqlStmt> CPlsqlParser::ParseNameStatement() {
         }
         m_k = save;
     }
+    if (IsName() && IsSymbol('.', 1) && IsName(2)) {
+        const Entry* entry = Find(cp932::ToUpperAscii(TokenText(Peek())));
+        if (entry != nullptr && entry->kind == Entry::Kind::Variable && entry->field < 0 &&
+            SlotTypeOf(*entry)->object &&
+            SlotTypeOf(*entry)->FieldIndex(cp932::ToUpperAscii(TokenText(Peek(2)))) < 0)
+            return ParseMemberStatement(*entry, at);
+    }
     if (IsName()) {
         const Entry* entry = Find(cp932::ToUpperAscii(TokenText(Peek())));
         if (entry != nullptr && entry->kind == Entry::Kind::Variable && CollectionOf(*entry) != nullptr &&
@@ -2070,6 +2150,7 @@ std::unique_ptr<CPlsqlStmt> CPlsqlParser::ParseCall(const std::string& name, std
             bool needs =
                 output.call == CPlsqlStmt::OutputCall::Put || output.call == CPlsqlStmt::OutputCall::PutLine;
             if (needs && statement->exprs.size() != 1) Fail(306, call, at);
+            CheckBuiltinArguments(call, nullptr, statement->exprs, at);
             EndStatement();
             return statement;
         }
@@ -2087,6 +2168,7 @@ std::unique_ptr<CPlsqlStmt> CPlsqlParser::ParseCall(const std::string& name, std
                                                               : ParseArguments();
             int count = static_cast<int>(statement->exprs.size());
             if (count < builtin->minArgs || count > builtin->maxArgs) Fail(306, name, at);
+            CheckBuiltinArguments(name.substr(dot + 1), builtin, statement->exprs, at);
             if (builtin->writesFirst && statement->exprs[0]->kind != CPlsqlExpr::Kind::Variable) {
                 std::size_t first = statement->exprs[0]->at;
                 auto token = std::find_if(m_tokens.begin(), m_tokens.end(),
@@ -2235,6 +2317,19 @@ std::vector<CPlsqlParser::ExprPtr> CPlsqlParser::ParseNamedArguments(std::string
     return args;
 }
 
+void CPlsqlParser::CheckBuiltinArguments(const std::string& call, const CPlsqlBuiltins::Member* member,
+                                         const std::vector<ExprPtr>& args, std::size_t at) {
+    using Family = CPlsqlOverloads::Family;
+    auto typeOf = [this](const CPlsqlTarget& target) { return TargetType(target); };
+    for (std::size_t k = 0; k < args.size(); ++k) {
+        Family family = args[k] ? CPlsqlOverloads::OfExpr(*args[k], typeOf).family : Family::Unknown;
+        bool scalar = family == Family::Number || family == Family::Text || family == Family::Date;
+        if (family == Family::Unknown) continue;
+        if (CPlsqlBuiltins::TakesBoolean(member, k) ? family != Family::Boolean : !scalar)
+            Fail(306, call, at);
+    }
+}
+
 CPlsqlParser::ExprPtr CPlsqlParser::Binary(Op op, ExprPtr left, ExprPtr right, std::size_t at) {
     auto expr = std::make_unique<CPlsqlExpr>();
     expr->kind = CPlsqlExpr::Kind::Binary;
@@ -2319,7 +2414,8 @@ CPlsqlParser::ExprPtr CPlsqlParser::MultisetOf(CPlsqlExpr::Multiset multiset, Ex
     return expr;
 }
 
-CPlsqlParser::ExprPtr CPlsqlParser::Comparing(Op op, ExprPtr left, ExprPtr right, std::size_t at) const {
+CPlsqlParser::ExprPtr CPlsqlParser::Comparing(Op op, ExprPtr left, ExprPtr right, std::size_t at) {
+    if (ExprPtr compared = ObjectComparison(op, left, right, at)) return compared;
     if ((op == Op::Equal || op == Op::NotEqual) && IsCollectionValue(*left)) {
         auto expr = MultisetOf(CPlsqlExpr::Multiset::Equal, std::move(left), std::move(right), at);
         expr->negated = op == Op::NotEqual;
@@ -2573,6 +2669,7 @@ CPlsqlParser::ExprPtr CPlsqlParser::ParseCaseExpr() {
 std::shared_ptr<CPlsqlType> CPlsqlParser::ConstructedType(const std::string& name, const Entry* entry,
                                                           std::size_t at) {
     if (!IsSymbol('(')) return nullptr;
+    if (m_object && name == m_package && entry == nullptr) return m_object;
     if (auto known = m_types.find(name);
         known != m_types.end() && known->second->base == CPlsqlType::Base::Collection)
         return known->second;
@@ -2606,7 +2703,13 @@ CPlsqlParser::ExprPtr CPlsqlParser::ParseUpdatingColumn(std::size_t at) {
     return expr;
 }
 
-CPlsqlParser::ExprPtr CPlsqlParser::ParseNamed() {
+CPlsqlParser::ExprPtr CPlsqlParser::ParseNamed() { return ParseObjectSuffix(ParseNamedValue()); }
+
+CPlsqlParser::ExprPtr CPlsqlParser::ParseNamedValue() {
+    // NEW type(...): the type's constructor.
+    if (Is("NEW") && IsName(1) && IsSymbol('(', 2) && Find("NEW") == nullptr &&
+        ConstructedTypeNamed(cp932::ToUpperAscii(TokenText(Peek(1)))))
+        ++m_k;
     std::size_t first = m_k;
     std::size_t at = Peek().begin;
     std::string name = Name();
@@ -2668,6 +2771,11 @@ CPlsqlParser::ExprPtr CPlsqlParser::ParseNamed() {
         if (IsSymbol('(')) {
             expr->kind = CPlsqlExpr::Kind::Variable;
             ParseElement(expr->target, *CollectionOf(*entry));
+            auto element = CollectionOf(*entry)->element;
+            if (element && element->object && expr->target.field < 0 && IsSymbol('.') && IsName(1)) {
+                ++m_k;
+                return ParseMemberCall(expr->target, true, *element, Peek().begin);
+            }
             return expr;
         }
         if (IsSymbol('.') && IsName(1)) {
@@ -2678,6 +2786,8 @@ CPlsqlParser::ExprPtr CPlsqlParser::ParseNamed() {
         return expr;
     }
     if (auto made = ConstructedType(name, entry, at)) {
+        if (made->object)
+            if (ExprPtr user = ParseUserConstructor(made, at)) return user;
         expr->kind = CPlsqlExpr::Kind::Constructor;
         expr->type = made;
         expr->args = ParseArguments();
@@ -2707,13 +2817,16 @@ CPlsqlParser::ExprPtr CPlsqlParser::ParseNamed() {
         expr->target.at = at;
         Refer(expr->target, *entry);
         ++m_k;
-        if (AcceptSymbol('.')) {
+        if (entry->field < 0 && AcceptSymbol('.')) {
             std::size_t fieldAt = Peek().begin;
-            std::string field = Name();
-            expr->target.field = SlotTypeOf(*entry)->FieldIndex(field);
+            auto type = SlotTypeOf(*entry);
+            std::string field = cp932::ToUpperAscii(TokenText(Peek()));
+            if (type->object && type->FieldIndex(field) < 0)
+                return ParseMemberCall(expr->target, constant, *type, fieldAt);
+            field = Name();
+            expr->target.field = type->FieldIndex(field);
             if (expr->target.field < 0) Fail(302, field, fieldAt);
         }
-        (void)constant;
         return expr;
     }
     if (name == "SQLCODE") {
@@ -2764,6 +2877,7 @@ CPlsqlParser::ExprPtr CPlsqlParser::ParseNamed() {
             if (IsSymbol('(')) expr->args = ParseArguments();
             int count = static_cast<int>(expr->args.size());
             if (count < builtin->minArgs || count > builtin->maxArgs) Fail(306, member, at);
+            CheckBuiltinArguments(member, builtin, expr->args, at);
             return expr;
         }
         if (known) Fail(302, member, Peek(1).begin);
@@ -3149,6 +3263,19 @@ std::unique_ptr<CPlsqlSql> CPlsqlParser::BuildSql(std::size_t first, std::size_t
         Refer(target, *entry);
         std::size_t last = k;
         auto type = SlotTypeOf(*entry);
+        if (type->object && entry->field < 0 && k + 2 < end &&
+            CSqlScanner::IsSymbol(m_text, m_tokens[k + 1], '.') &&
+            type->FieldIndex(cp932::ToUpperAscii(TokenText(m_tokens[k + 2]))) < 0) {
+            // An object's method in SQL: called where the statement's values are bound.
+            std::size_t save = m_k;
+            m_k = k + 2;
+            target.value = ParseMemberCall(target, entry->constant, *type, m_tokens[k + 2].begin);
+            last = m_k - 1;
+            m_k = save;
+            addParam(k, last, target);
+            k = last;
+            continue;
+        }
         if (type->base == CPlsqlType::Base::Record && k + 2 < end &&
             CSqlScanner::IsSymbol(m_text, m_tokens[k + 1], '.')) {
             std::string field = cp932::ToUpperAscii(TokenText(m_tokens[k + 2]));

@@ -9,6 +9,7 @@
 
 #include "engine/EngineTypes.h"
 #include "engine/sqlite/CSqlScanner.h"
+#include "engine/sqlite/plsql/CPlsqlBuiltins.h"
 #include "engine/sqlite/plsql/CPlsqlTree.h"
 
 class CPlsqlHost;
@@ -53,6 +54,14 @@ public:
     // first error in `failure`. The types it names are added to `references`.
     std::shared_ptr<CPlsqlType> ParseSchemaType(CompileError& failure,
                                                 std::vector<std::pair<std::string, std::string>>& references);
+    // An object type's methods, compiled as a package named after the type
+    // whose members are the methods: the type's heading (the parser's text,
+    // from TYPE on) and, when given, its body (TYPE BODY); null with the
+    // first error in `failure`, `inBody` telling in which text.
+    std::shared_ptr<CPlsqlPackage> ParseTypeMethods(const std::string& owner,
+                                                    const std::shared_ptr<CPlsqlType>& type,
+                                                    std::string_view body, CompileError& failure,
+                                                    bool& inBody);
     // A trigger's body from `bodyStart`, its :NEW and :OLD (named `newName`
     // and `oldName`) rows of `columns`.
     std::shared_ptr<CPlsqlUnit> ParseTrigger(const std::string& owner, const std::string& name,
@@ -129,6 +138,41 @@ private:
     std::shared_ptr<CPlsqlType> ParseType();
     std::shared_ptr<CPlsqlType> ParseCollectionType();
     std::shared_ptr<CPlsqlType> ParseObjectType();
+    // Object types' methods. The object a method is called on: a variable
+    // (`target`), or for a user constructor a new object of `made`.
+    struct SelfArg {
+        CPlsqlTarget target;
+        std::shared_ptr<CPlsqlType> made;
+        bool constant = false;
+        // An object a call or constructor yields: moved into the call (a
+        // NULL stands in while overloads are tried, `trial`).
+        ExprPtr* value = nullptr;
+        bool trial = false;
+        std::string name = "SELF";  // as a message names it
+    };
+    bool IsMethodStart() const;
+    // MEMBER, STATIC, CONSTRUCTOR, MAP or ORDER, its words read.
+    std::string MethodKind();
+    // A method's heading in the type's heading (`heading`) or its body.
+    void ParseMethodItem(bool heading);
+    // An item of the heading passed over (an attribute, a PRAGMA).
+    void SkipTypeItem();
+    ExprPtr SelfExpr(const SelfArg& self) const;
+    // `object.method[(args)]` at the method's name: a call of the method of
+    // `type` with the variable `target` as SELF.
+    ExprPtr ParseMemberCall(const CPlsqlTarget& target, bool constant, const CPlsqlType& type,
+                            std::size_t at);
+    ExprPtr ParseMemberCall(SelfArg& self, const CPlsqlType& type, std::size_t at);
+    std::unique_ptr<CPlsqlStmt> ParseMemberStatement(const Entry& entry, std::size_t at);
+    // name(args) of an object type with user constructors: the one the
+    // arguments fit, or null for the attributes' own constructor.
+    ExprPtr ParseUserConstructor(const std::shared_ptr<CPlsqlType>& type, std::size_t at);
+    // The object type an expression yields; null for any other value.
+    std::shared_ptr<CPlsqlType> ObjectTypeOf(const CPlsqlExpr& expr) const;
+    // A comparison of two objects through their type's MAP or ORDER method
+    // (PLS-00526 without one); null when `left` is no object.
+    ExprPtr ObjectComparison(CPlsqlExpr::Op op, ExprPtr& left, ExprPtr& right, std::size_t at);
+    std::shared_ptr<CPlsqlPackage> MethodsOf(const std::string& type, std::size_t at);
     // A schema's type of that name (the unit then depends on it); null for none.
     std::shared_ptr<CPlsqlType> SchemaTypeNamed(const std::string& name, std::size_t at);
     // The type whose constructor `name(` calls: a collection type declared
@@ -138,6 +182,8 @@ private:
     bool UnwrapConstructor(std::size_t k, std::size_t end);
     std::size_t MatchingBracket(std::size_t open, std::size_t end) const;
     std::shared_ptr<CPlsqlType> ConstructedType(const std::string& name, const Entry* entry, std::size_t at);
+    // Whether `name` is a type with a constructor (NEW name(...)).
+    bool ConstructedTypeNamed(const std::string& name);
     // The collection type of a variable's slot; null for any other.
     const CPlsqlType* CollectionOf(const Entry& entry) const;
     // The declared type of an entry's or a target's variable (in its package's frame for a package's).
@@ -183,7 +229,7 @@ private:
     // The arguments of a call of `callee`, one per parameter (positional,
     // named "=>" or mixed); OUT arguments as targets in `targets`.
     std::vector<ExprPtr> ParseCallArguments(const CPlsqlUnit& callee, std::vector<CPlsqlTarget>* targets,
-                                            std::size_t at);
+                                            std::size_t at, const SelfArg* self = nullptr);
     // The procedures and functions a call of `name` may mean: a local
     // subprogram's overloads, a package's members or a stored unit.
     std::vector<std::shared_ptr<CPlsqlUnit>> Callables(const std::string& name, std::size_t at);
@@ -192,11 +238,12 @@ private:
     // that name.
     std::shared_ptr<CPlsqlUnit> ParseUnitCall(const std::string& name, const std::string& type,
                                               std::vector<ExprPtr>& args, std::vector<CPlsqlTarget>* targets,
-                                              std::size_t at);
+                                              std::size_t at, const SelfArg* self = nullptr);
     // Which of `candidates` the arguments at the current token fit best
     // (PLS-00306 when none, PLS-00307 when several fit as well).
     std::size_t ChooseOverload(const std::vector<std::shared_ptr<CPlsqlUnit>>& candidates,
-                               const std::string& name, bool statement, std::size_t at);
+                               const std::string& name, bool statement, std::size_t at,
+                               const SelfArg* self = nullptr);
     // A stored unit the unit calls, noted among its dependencies.
     void NoteCall(const CPlsqlUnit& unit);
     // What a call of `unit` holds to keep it alive (see CPlsqlExpr::owner).
@@ -214,7 +261,9 @@ private:
     ExprPtr ParseBulkAttribute(ExprPtr expr, const std::string& attribute);
     // PROCEDURE or FUNCTION with its parameters and result, as a new unit
     // of `enclosing`'s text (made current, its parameters in a new scope).
-    std::shared_ptr<CPlsqlUnit> ParseHeading(const std::shared_ptr<CPlsqlUnit>& enclosing);
+    // `method`: an object type's method of that kind, SELF its first parameter.
+    std::shared_ptr<CPlsqlUnit> ParseHeading(const std::shared_ptr<CPlsqlUnit>& enclosing,
+                                             const std::string& method = {});
     // ";" of a declaration or IS ... END; of a body; the heading's scope ends.
     void ParseSubprogramBody(bool bodyAllowed);
     // A procedure or function declared in a block (a forward declaration or its body).
@@ -231,6 +280,12 @@ private:
     std::vector<ExprPtr> ParseNamedArguments(std::string_view params, const std::string& call,
                                              std::size_t at);
     std::vector<ExprPtr> ParseArguments();
+    // The arguments of a built-in package's member `call` (`member` null for
+    // DBMS_OUTPUT's) against its parameters' types: PLS-00306 at `at` for
+    // a BOOLEAN, record, collection or cursor where a scalar is taken, and
+    // for anything but a BOOLEAN where a BOOLEAN is.
+    void CheckBuiltinArguments(const std::string& call, const CPlsqlBuiltins::Member* member,
+                               const std::vector<ExprPtr>& args, std::size_t at);
     // The arguments of declared cursor `cursor` (of the unit at `level`),
     // positional, named "=>" or mixed, in its parameters' order; one left
     // out is null (its default).
@@ -248,11 +303,15 @@ private:
     ExprPtr ParseIntervalLiteral();
     ExprPtr ParseCaseExpr();
     ExprPtr ParseNamed();
+    ExprPtr ParseNamedValue();
+    // `.method[(args)]` or `.attribute` after a call or constructor that
+    // yields an object, as often as they follow.
+    ExprPtr ParseObjectSuffix(ExprPtr expr);
     // A SQL function or pseudo-column from token `first` to the current one.
     ExprPtr SqlCall(std::size_t first);
     static ExprPtr Binary(CPlsqlExpr::Op op, ExprPtr left, ExprPtr right, std::size_t at);
     // A comparison, blank-padded when both sides are CHAR values.
-    ExprPtr Comparing(CPlsqlExpr::Op op, ExprPtr left, ExprPtr right, std::size_t at) const;
+    ExprPtr Comparing(CPlsqlExpr::Op op, ExprPtr left, ExprPtr right, std::size_t at);
     bool IsCharValue(const CPlsqlExpr& expr) const;
     bool IsCollectionValue(const CPlsqlExpr& expr) const;
     ExprPtr MultisetOf(CPlsqlExpr::Multiset multiset, ExprPtr left, ExprPtr right, std::size_t at) const;
@@ -283,6 +342,8 @@ private:
     std::string m_package;
     std::shared_ptr<CPlsqlUnit> m_frame;
     std::shared_ptr<CPlsqlPackage> m_compiling;
+    // The object type whose methods are being compiled.
+    std::shared_ptr<CPlsqlType> m_object;
     // Where the statement being parsed begins (npos outside statements).
     std::size_t m_statementAt = std::string::npos;
     // GOTO: the statement sequences being read (innermost last), the labels

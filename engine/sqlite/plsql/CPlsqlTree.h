@@ -32,6 +32,9 @@ struct CPlsqlTarget {
     int outer = 0;
     // TABLE(collection) in SQL: the whole collection, read as JSON text.
     bool json = false;
+    // A value computed where SQL reads it (an object's method called in
+    // SQL): the expression, read in place of a variable.
+    std::shared_ptr<CPlsqlExpr> value;
 };
 
 // One SQL statement inside the block, its PL/SQL names turned into
@@ -81,6 +84,7 @@ struct CPlsqlExpr {
         CollectionMethod,
         Constructor,
         Multiset,
+        Field,  // an attribute (`target.field`) of the object `args[0]` yields, of `type`
     };
     // Multiset: the conditions (BOOLEAN) and the operators (a collection,
     // only where a collection is assigned) on nested tables and VARRAYs.
@@ -151,6 +155,9 @@ struct CPlsqlExpr {
     std::shared_ptr<CPlsqlType> type;  // Constructor
     Multiset multiset = Multiset::Member;
     bool distinct = false;  // MULTISET ... DISTINCT
+    // Call: a MAP or ORDER method a comparison calls, NULL when an object
+    // it compares is NULL (rather than SELF_IS_NULL).
+    bool nullSelf = false;
 };
 
 struct CPlsqlStmt;
@@ -285,6 +292,10 @@ struct CPlsqlUnit {
     int lineOffset = 0;
     // A member of a package: the package's name.
     std::string package;
+    // A method of an object type (`package` the type's name): MEMBER,
+    // STATIC, CONSTRUCTOR, MAP or ORDER; "" for any other unit. A method
+    // that is not STATIC takes SELF as its first parameter.
+    std::string method;
     // A local subprogram: how deep it is declared (0: a stored unit or an
     // anonymous block), and the local subprograms a unit declares.
     int level = 0;

@@ -50,6 +50,15 @@ struct CPlsqlType {
     bool object = false;
     // NOT FINAL: the dictionary's FINAL column (subtypes are not made here).
     bool notFinal = false;
+    // An object type's methods as its heading declares them: MEMBER, STATIC,
+    // CONSTRUCTOR, MAP or ORDER; their bodies are compiled with the type's body.
+    struct Method {
+        std::string name;
+        std::string kind;
+        bool function = false;
+        int parameters = 0;  // SELF included
+    };
+    std::vector<Method> methods;
 
     bool IsScalar() const { return base != Base::Record && base != Base::Collection; }
     // The field's place, -1 when the record has none of that name.

@@ -30,6 +30,13 @@ std::string CTypeShape::Json(const CPlsqlType& type) {
         std::string field = TypeJson(*type.fields[k].type);
         out += "[" + CCollectionJson::Quoted(type.fields[k].name) + "," + field + "]";
     }
+    out += "],\"methods\":[";
+    for (std::size_t k = 0; k < type.methods.size(); ++k) {
+        const auto& method = type.methods[k];
+        out += (k > 0 ? ",[" : "[") + CCollectionJson::Quoted(method.name) + "," +
+               CCollectionJson::Quoted(method.kind) + "," + (method.function ? "1," : "0,") +
+               std::to_string(method.parameters) + "]";
+    }
     return out + "]}";
 }
 

@@ -7,7 +7,8 @@
 #include "engine/sqlite/plsql/CPlsqlType.h"
 
 // The type as one JSON object (CP932 names): "code" (OBJECT, COLLECTION),
-// "final", and for a collection "kind" (TABLE, VARYING ARRAY), "bound" and
+// "final", for an object its "methods" ([name, kind, 1 for a function,
+// parameters with SELF]), and for a collection "kind" (TABLE, VARYING ARRAY), "bound" and
 // "element"; for an object "attrs". A type is [name, length, precision,
 // scale], null where it has none. A collection also has "object" and
 // "columns", the columns of TABLE() over it.

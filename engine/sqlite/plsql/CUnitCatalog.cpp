@@ -200,10 +200,10 @@ bool CUnitCatalog::DropTrigger(sqlite3* db, const std::string& name, CEngineErro
 
 bool CUnitCatalog::Find(sqlite3* db, const std::string& name, Unit& unit, const std::string& type) {
     // Note: without a type, a package's heading stands for it, not its body.
-    sqliteapi::Statement find = sqliteapi::Prepare(
-        db,
-        "SELECT NAME, TYPE, SOURCE, STATUS FROM main.TARVEX_UNITS WHERE NAME = ?1 AND (?2 = '' AND TYPE <> "
-        "'PACKAGE BODY' OR TYPE = ?2)");
+    sqliteapi::Statement find = sqliteapi::Prepare(db,
+                                                   "SELECT NAME, TYPE, SOURCE, STATUS FROM main.TARVEX_UNITS "
+                                                   "WHERE NAME = ?1 AND (?2 = '' AND TYPE NOT IN "
+                                                   "('PACKAGE BODY', 'TYPE BODY') OR TYPE = ?2)");
     if (!find) return false;
     BindText(find.get(), 1, name);
     BindText(find.get(), 2, type);
@@ -219,7 +219,7 @@ bool CUnitCatalog::Drop(sqlite3* db, const std::string& name, const std::string&
     Unit unit;
     if (!Find(db, name, unit, type)) return false;
     // Note: a package goes with its body.
-    std::string also = type == "PACKAGE" ? "PACKAGE BODY" : type;
+    std::string also = type == "PACKAGE" ? "PACKAGE BODY" : type == "TYPE" ? "TYPE BODY" : type;
     return Run(db, "DELETE FROM main.TARVEX_UNITS WHERE NAME = ?1 AND TYPE IN (?2, ?3)", {name, type, also},
                error) &&
            Run(db, "DELETE FROM main.TARVEX_UNIT_ERRORS WHERE NAME = ?1 AND TYPE IN (?2, ?3)",

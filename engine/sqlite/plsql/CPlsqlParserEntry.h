@@ -1,0 +1,31 @@
+#pragma once
+
+// PL/SQL: the parser's own records of a name in scope and of a failure,
+// shared by the files the parser is written in.
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/sqlite/plsql/CPlsqlParser.h"
+
+struct CPlsqlParser::Failure {
+    std::string message;
+    CompileError where;
+    std::size_t at = 0;
+};
+
+struct CPlsqlParser::Entry {
+    enum class Kind { Variable, Cursor, Exception, Subprogram };
+    Kind kind = Kind::Variable;
+    int slot = -1;
+    int cursor = -1;
+    int exception = 0;
+    bool constant = false;
+    std::string package;  // a package's variable: the package
+    // An attribute named bare in an object type's method: the field of SELF (slot 0).
+    int field = -1;
+    // The unit that declares it: 0 the one compiled, more a local subprogram.
+    int level = 0;
+    // A local procedure or function: its overloads.
+    std::vector<std::shared_ptr<CPlsqlUnit>> units;
+};
