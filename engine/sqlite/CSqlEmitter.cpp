@@ -9,11 +9,14 @@
 #include "engine/sqlite/CSqlScanner.h"
 #include "engine/sqlite/CSqliteDictionary.h"
 #include "engine/sqlite/CSqliteValueFunctions.h"
+#include "engine/sqlite/CValueText.h"
 #include "engine/sqlite/values/CIntervalLiteral.h"
+#include "engine/sqlite/values/CNumberDecimal.h"
 #include "engine/sqlite/values/CTimeZone.h"
 #include "text/CNumberFormat.h"
 #include "text/Cp932.h"
 #include "text/Encoding.h"
+#include "text/NumberFit.h"
 
 namespace {
 
@@ -259,6 +262,78 @@ constexpr FunctionRow kFunctions[] = {
     {"TO_YMINTERVAL", "ORA_TO_YMINTERVAL", Result::Text},
     {"TO_DSINTERVAL", "ORA_TO_DSINTERVAL", Result::Text},
 };
+
+// The arguments the server reads as numbers (bit k: argument k, from 0):
+// text there converts as in arithmetic, ORA-01722 when it is no number.
+struct NumericArguments {
+    std::string_view name;
+    unsigned mask;
+    bool afterNumber = false;  // only when the first argument is a number (ROUND, TRUNC)
+};
+constexpr NumericArguments kNumericArguments[] = {
+    {"ADD_MONTHS", 0b10},
+    {"SUBSTR", 0b110},
+    {"SUBSTRB", 0b110},
+    {"SUBSTRC", 0b110},
+    {"SUBSTR2", 0b110},
+    {"SUBSTR4", 0b110},
+    {"INSTR", 0b1100},
+    {"INSTRB", 0b1100},
+    {"INSTRC", 0b1100},
+    {"INSTR2", 0b1100},
+    {"INSTR4", 0b1100},
+    {"LPAD", 0b10},
+    {"RPAD", 0b10},
+    {"ROUND", 0b10, true},
+    {"TRUNC", 0b10, true},
+    {"MOD", 0b11},
+    {"REMAINDER", 0b11},
+    {"POWER", 0b11},
+    {"CHR", 0b1},
+    {"ABS", 0b1},
+    {"CEIL", 0b1},
+    {"FLOOR", 0b1},
+    {"SIGN", 0b1},
+    {"SQRT", 0b1},
+    {"EXP", 0b1},
+    {"LN", 0b1},
+    {"LOG", 0b11},
+    {"ACOS", 0b1},
+    {"ASIN", 0b1},
+    {"ATAN", 0b1},
+    {"ATAN2", 0b11},
+    {"COS", 0b1},
+    {"COSH", 0b1},
+    {"SIN", 0b1},
+    {"SINH", 0b1},
+    {"TAN", 0b1},
+    {"TANH", 0b1},
+    {"BITAND", 0b11},
+    {"WIDTH_BUCKET", 0b1111},
+    {"NUMTOYMINTERVAL", 0b1},
+    {"NUMTODSINTERVAL", 0b1},
+    {"REGEXP_COUNT", 0b100},
+    {"REGEXP_SUBSTR", 0b101100},
+    {"REGEXP_INSTR", 0b1011100},
+    {"REGEXP_REPLACE", 0b11000},
+};
+
+// Whether argument `k` of `name` is read as a number, `first` the type of
+// the first argument.
+bool IsNumericArgument(std::string_view name, std::size_t k, CSqlType first) {
+    for (const NumericArguments& row : kNumericArguments)
+        if (row.name == name)
+            return k < 32 && (row.mask >> k & 1U) != 0 && (!row.afterNumber || first == CSqlType::Number);
+    return false;
+}
+
+// A value of `type` as text where the server converts it implicitly: a date
+// in the session's format, a number as TO_CHAR(n) writes it.
+std::string AsText(CSqlType type, const std::string& value) {
+    if (type == CSqlType::Date) return "TO_CHAR(" + value + ")";
+    if (type == CSqlType::Number) return "ORA_NUMBER_TEXT(" + value + ")";
+    return value;
+}
 
 // Whether `expr` is an interval made at run time (NUMTODSINTERVAL, ...).
 bool IsIntervalCall(const CSqlExpr* expr) {
@@ -1728,7 +1803,11 @@ long CSqlEmitter::ConcatenatedLength(const CSqlExpr& expr) {
     if (long length = TextLength(expr); length > 0) return length;
     // A number joined to text is its text: a literal as written, else as
     // long as the longest number's text.
-    if (expr.kind == CSqlExpr::Kind::Number) return static_cast<long>(expr.text.size());
+    if (expr.kind == CSqlExpr::Kind::Number) {
+        CNumberDecimal number;
+        if (!CNumberDecimal::FromText(expr.text, number)) return static_cast<long>(expr.text.size());
+        return static_cast<long>(numberfit::Fit(number.ToText(), CValueText::kNumberTextBytes).size());
+    }
     if (expr.kind != CSqlExpr::Kind::Name) return 0;
     std::string name = Upper(expr.parts.back());
     CSqlType found = CSqlType::Unknown;
@@ -2339,10 +2418,19 @@ CSqlType CSqlEmitter::Call(const CSqlExpr& expr, std::string& out) {
             types.push_back(TrimCharacter(*expr.args[k], out));
             continue;
         }
-        types.push_back(Expr(expr.args[k], out));
+        std::string argument;
+        types.push_back(Expr(expr.args[k], argument));
+        // Note: a text (or a bind, whose type is the value's) where a number
+        // is read converts as in arithmetic; a number costs nothing.
+        if ((IsText(types.back()) || types.back() == CSqlType::Unknown) &&
+            expr.args[k]->kind != CSqlExpr::Kind::Null && IsNumericArgument(name, k, types[0]))
+            argument = "TO_NUMBER(" + argument + ", " + std::to_string(expr.args[k]->at) + ")";
+        out += argument;
     }
     m_aggregates -= aggregate ? 1 : 0;
     if (name == "TO_CHAR" && !types.empty()) m_toCharArguments[&expr] = types[0];
+    if (name == "TO_CHAR" && types.size() == 1 && types[0] == CSqlType::Number)
+        out.replace(start, 7, "ORA_NUMBER_TEXT");
     // Note: long numbers have no order in SQLite; their least and greatest
     // are found as exact decimals.
     if ((name == "MIN" || name == "MAX") && !expr.over && types.size() == 1 && types[0] == CSqlType::Number &&
@@ -2465,9 +2553,9 @@ CSqlType CSqlEmitter::Special(const CSqlExpr& expr, std::string& out) {
             return CSqlType::Number;
         case CSqlType::Text:
         case CSqlType::Char:
-            out += "ORA_STORE_TEXT(" + (type == CSqlType::Date ? "TO_CHAR(" + argument + ")" : argument) +
-                   ", " + std::to_string(column.length) + ", " + (column.charSemantics ? "1" : "0") + ", " +
-                   (column.type == CSqlType::Char ? "1" : "0") + ", 'CAST', " + at + ")";
+            out += "ORA_STORE_TEXT(" + AsText(type, argument) + ", " + std::to_string(column.length) + ", " +
+                   (column.charSemantics ? "1" : "0") + ", " + (column.type == CSqlType::Char ? "1" : "0") +
+                   ", 'CAST', " + at + ")";
             return column.type;
         case CSqlType::Date:
             // Note: a value WITH LOCAL TIME ZONE is read in the session's zone.
@@ -2517,8 +2605,7 @@ CSqlType CSqlEmitter::Binary(const CSqlExpr& expr, std::string& out) {
     CSqlType rt = Expr(expr.args[1], right);
     if (op == "||") {
         // Note: a date joins text in the session's date format.
-        out += "ORA_CONCAT(" + (lt == CSqlType::Date ? "TO_CHAR(" + left + ")" : left) + ", " +
-               (rt == CSqlType::Date ? "TO_CHAR(" + right + ")" : right) + ")";
+        out += "ORA_CONCAT(" + AsText(lt, left) + ", " + AsText(rt, right) + ")";
         return CSqlType::Text;
     }
     // Note: a date moves by the difference of two timestamps as by any
@@ -2675,7 +2762,7 @@ bool CSqlEmitter::Store(const CSqliteCatalog::Column& column, std::string_view t
             break;
         case CSqlType::Text:
         case CSqlType::Char:
-            if (type == CSqlType::Date) text = "TO_CHAR(" + text + ")";
+            text = AsText(type, text);
             out += "ORA_STORE_TEXT(" + text + ", " + std::to_string(column.length) + ", " +
                    (column.charSemantics ? "1" : "0") + ", " + (column.type == CSqlType::Char ? "1" : "0") +
                    ", " + name + ", " + at + ")";

@@ -3,8 +3,10 @@
 #include <cmath>
 
 #include "engine/sqlite/CDateFormat.h"
+#include "engine/sqlite/CValueText.h"
 #include "engine/sqlite/plsql/CPlsqlInterval.h"
 #include "engine/sqlite/values/CTimeZone.h"
+#include "text/NumberFit.h"
 
 namespace {
 
@@ -178,7 +180,8 @@ bool CPlsqlOperators::ToText(const CPlsqlValue& value, const DateText& showDate,
             out.clear();
             return true;
         case Kind::Number:
-            out = value.NumberText();
+            // Note: as TO_CHAR(n) writes it: the server's 40 bytes at most.
+            out = numberfit::Fit(value.NumberText(), CValueText::kNumberTextBytes);
             return true;
         case Kind::Text:
             out = value.TextValue();
