@@ -9,7 +9,6 @@
 #include "engine/sqlite/CSqlScanner.h"
 #include "engine/sqlite/CSqliteDictionary.h"
 #include "engine/sqlite/CSqliteValueFunctions.h"
-#include "engine/sqlite/CValueText.h"
 #include "engine/sqlite/values/CIntervalLiteral.h"
 #include "engine/sqlite/values/CNumberDecimal.h"
 #include "engine/sqlite/values/CTimeZone.h"
@@ -1806,7 +1805,7 @@ long CSqlEmitter::ConcatenatedLength(const CSqlExpr& expr) {
     if (expr.kind == CSqlExpr::Kind::Number) {
         CNumberDecimal number;
         if (!CNumberDecimal::FromText(expr.text, number)) return static_cast<long>(expr.text.size());
-        return static_cast<long>(numberfit::Fit(number.ToText(), CValueText::kNumberTextBytes).size());
+        return static_cast<long>(numberfit::ServerText(number.ToText()).size());
     }
     if (expr.kind != CSqlExpr::Kind::Name) return 0;
     std::string name = Upper(expr.parts.back());

@@ -17,6 +17,7 @@
 #include "engine/sqlite/plsql/CPlsqlInterval.h"
 #include "engine/sqlite/values/CNumberFunctions.h"
 #include "engine/sqlite/values/CNumberValue.h"
+#include "engine/sqlite/values/CTextLimit.h"
 #include "engine/sqlite/values/CTimeZone.h"
 #include "engine/sqlite/values/CZoneFunctions.h"
 #include "text/CNumberFormat.h"
@@ -45,14 +46,13 @@ bool NumberOf(sqlite3_value* value, double& number) {
 using sqliteapi::ResultText;
 
 // The text of a number without a model (TO_CHAR(n), n || text, a number
-// kept in a VARCHAR2): the plain decimal where it fits the server's 40
-// bytes, else rounded to fit or in scientific notation.
+// kept in a VARCHAR2): see numberfit::ServerText.
 std::string NumberText(sqlite3_value* value) {
     if (sqlite3_value_type(value) == SQLITE_INTEGER)
         return CValueText::FromInteger(sqlite3_value_int64(value));
     CNumberDecimal number;
     if (!CNumberValue::Read(value, number)) return TextOf(value);
-    return numberfit::Fit(number.ToText(), CValueText::kNumberTextBytes);
+    return numberfit::ServerText(number.ToText());
 }
 
 void ResultNumber(sqlite3_context* context, double number) {
@@ -280,8 +280,27 @@ void Trunc(sqlite3_context* context, int argc, sqlite3_value** argv) {
     CNumberValue::Result(context, number.Truncate(argc > 1 ? sqlite3_value_int(argv[1]) : 0));
 }
 
+// The text of a value in a concatenation: numbers in the server's form.
+std::string ConcatText(sqlite3_value* value) {
+    switch (sqlite3_value_type(value)) {
+        case SQLITE_NULL:
+            return {};
+        case SQLITE_INTEGER:
+        case SQLITE_FLOAT:
+            return NumberText(value);
+        default:
+            return TextOf(value);
+    }
+}
+
+// A joined text: ORA-01489 beyond the longest VARCHAR2.
+void ResultJoined(sqlite3_context* context, const std::string& text) {
+    if (!CTextLimit::Fits(text)) return ResultError(context, 1489);
+    ResultText(context, text);
+}
+
 void Concat(sqlite3_context* context, int, sqlite3_value** argv) {
-    ResultText(context, TextOf(argv[0]) + TextOf(argv[1]));
+    ResultJoined(context, ConcatText(argv[0]) + ConcatText(argv[1]));
 }
 
 // A value that is a date: text in the stored date form.
@@ -358,26 +377,13 @@ void OraSub(sqlite3_context* context, int argc, sqlite3_value** argv) {
         ResultDate(context, left, -days);
 }
 
-// The text of a value in a concatenation: numbers in the server's form.
-std::string ConcatText(sqlite3_value* value) {
-    switch (sqlite3_value_type(value)) {
-        case SQLITE_NULL:
-            return {};
-        case SQLITE_INTEGER:
-        case SQLITE_FLOAT:
-            return NumberText(value);
-        default:
-            return TextOf(value);
-    }
-}
-
 // "||" as the server reads it: NULL is the empty text.
 void OraConcat(sqlite3_context* context, int, sqlite3_value** argv) {
     if (sqlite3_value_type(argv[0]) == SQLITE_NULL && sqlite3_value_type(argv[1]) == SQLITE_NULL) {
         sqlite3_result_null(context);
         return;
     }
-    ResultText(context, ConcatText(argv[0]) + ConcatText(argv[1]));
+    ResultJoined(context, ConcatText(argv[0]) + ConcatText(argv[1]));
 }
 
 // Length in bytes of the CP932 text of a value.

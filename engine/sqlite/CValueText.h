@@ -12,9 +12,6 @@
 // "YYYY-MM-DD HH:MM:SS" and shown as "RR-MM-DD".
 class CValueText {
 public:
-    // The most bytes of a number converted to text without a model.
-    static constexpr int kNumberTextBytes = 40;
-
     static std::string FromInteger(std::int64_t value);
     static std::string FromDouble(double value);
 

@@ -3,7 +3,6 @@
 #include <cmath>
 
 #include "engine/sqlite/CDateFormat.h"
-#include "engine/sqlite/CValueText.h"
 #include "engine/sqlite/plsql/CPlsqlInterval.h"
 #include "engine/sqlite/values/CTimeZone.h"
 #include "text/NumberFit.h"
@@ -180,8 +179,8 @@ bool CPlsqlOperators::ToText(const CPlsqlValue& value, const DateText& showDate,
             out.clear();
             return true;
         case Kind::Number:
-            // Note: as TO_CHAR(n) writes it: the server's 40 bytes at most.
-            out = numberfit::Fit(value.NumberText(), CValueText::kNumberTextBytes);
+            // Note: as TO_CHAR(n) writes it.
+            out = numberfit::ServerText(value.NumberText());
             return true;
         case Kind::Text:
             out = value.TextValue();
