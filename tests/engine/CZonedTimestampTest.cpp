@@ -173,4 +173,27 @@ TEST_F(CZonedTimestampTest, BlocksHoldTheDifferenceAsAnInterval) {
         "+02 02:30:00.000000|2|+000 00:00:05");
 }
 
+// AT TIME ZONE and AT LOCAL in a block's expressions answer as in SQL, and
+// zoned values of a block compare by their instants.
+TEST_F(CZonedTimestampTest, BlocksMoveValuesToAZoneAsSqlDoes) {
+    Exec("BEGIN DBMS_OUTPUT.ENABLE; END;");
+    EXPECT_EQ(
+        OutputOf(
+            "DECLARE\n"
+            "  v TIMESTAMP WITH TIME ZONE := TIMESTAMP '2020-01-01 10:00:00 +09:00';\n"
+            "  w TIMESTAMP WITH TIME ZONE;\n"
+            "  z VARCHAR2(20) := '-05:00';\n"
+            "BEGIN\n"
+            "  w := v AT TIME ZONE 'UTC';\n"
+            "  DBMS_OUTPUT.PUT_LINE(TO_CHAR(w, 'YYYY-MM-DD HH24:MI TZR'));\n"
+            "  DBMS_OUTPUT.PUT_LINE(TO_CHAR(v AT TIME ZONE z, 'YYYY-MM-DD HH24:MI TZH:TZM'));\n"
+            "  DBMS_OUTPUT.PUT_LINE(TO_CHAR(TIMESTAMP '2020-01-01 01:00:00 UTC' AT LOCAL, 'HH24:MI TZH'));\n"
+            "  IF w = v THEN DBMS_OUTPUT.PUT_LINE('same instant'); END IF;\n"
+            "  IF w AT TIME ZONE '+01:00' > TIMESTAMP '2020-01-01 09:59:59 +09:00' THEN "
+            "DBMS_OUTPUT.PUT_LINE('later'); "
+            "END IF;\n"
+            "END;"),
+        "2020-01-01 01:00 UTC|2019-12-31 20:00 -05:00|10:00 +09|same instant|later");
+}
+
 }  // namespace
