@@ -620,19 +620,29 @@ bool CSqlEmitter::Query(const CSqlSelect& query, std::string& out, std::vector<T
     bool groupingOrder = query.next == nullptr && !query.groupingSets.empty() && ordered;
     if (groupingOrder) m_groupingOrder = &query.orderBy;
     std::vector<Typed> later;
+    const std::size_t compoundAt = out.size();
+    std::vector<std::size_t> unions;  // where each UNION's blank after it is
+    bool onlyUnions = true;
     for (const CSqlSelect* block = &query; block != nullptr; block = block->next) {
         if (!Block(*block, out, block == &query ? &first : &later, ordered)) return false;
         if (block != &query && !Widen(query, first, later)) return false;
         if (block->next == nullptr) break;
         std::string op = Upper(block->setOperator);
         out += op == "MINUS" ? " EXCEPT " : " " + op + (block->setAll ? " ALL " : " ");
+        if (op == "UNION" && !block->setAll) unions.push_back(out.size() - 1);
+        onlyUnions = onlyUnions && op == "UNION";
     }
+    const bool grouped =
+        !unions.empty() && onlyUnions && !groupingOrder && UnionByInstant(first, unions, compoundAt, out);
     if (!query.orderBy.empty() && !groupingOrder) {
         out += " ORDER BY ";
         // Note: ORDER BY of a compound names its columns; of a block it sees
         // the block's sources again.
         Scope compound;
         compound.aliases = first;
+        // Note: the grouped union is a block: its places may be expressions.
+        for (std::size_t k = 0; grouped && k < first.size(); ++k)
+            compound.itemTexts.push_back(QuoteName(first[k].name));
         m_scopes.push_back(query.next != nullptr ? compound : m_lastScope);
         m_inOrderBy = true;
         bool ok = OrderItems(query.orderBy, out);
@@ -644,6 +654,24 @@ bool CSqlEmitter::Query(const CSqlSelect& query, std::string& out, std::vector<T
     m_ctes.resize(ctes);
     if (columns != nullptr) *columns = std::move(first);
     return !m_failed;
+}
+
+bool CSqlEmitter::UnionByInstant(const std::vector<Typed>& columns, const std::vector<std::size_t>& unions,
+                                 std::size_t at, std::string& out) {
+    bool zoned = false;
+    for (const Typed& column : columns) zoned = zoned || column.type.zone;
+    if (!zoned) return false;
+    // Note: UNION keeps one row of each instant: the branches are joined
+    // whole and grouped by every column, zoned ones by their instants.
+    for (auto place = unions.rbegin(); place != unions.rend(); ++place) out.insert(*place, " ALL");
+    std::string keys;
+    for (std::size_t k = 0; k < columns.size(); ++k) {
+        std::string name = QuoteName(columns[k].name);
+        keys += (k > 0 ? ", " : "") + (columns[k].type.zone ? "ORA_TZ_KEY(" + name + ")" : name);
+    }
+    out.insert(at, "SELECT * FROM (");
+    out += ") GROUP BY " + keys;
+    return true;
 }
 
 bool CSqlEmitter::Widen(const CSqlSelect& query, std::vector<Typed>& columns,
@@ -717,7 +745,14 @@ bool CSqlEmitter::OrderItems(const std::vector<CSqlExpr::OrderItem>& items, std:
             position.text.find_first_not_of("0123456789") == std::string_view::npos &&
             OrderPosition(position, m_scopes.back().aliases) == 0)
             return Fail(position.at, 1785);
-        out += OrderKey(*items[k].expr);
+        const Scope* scope = m_scopes.empty() ? nullptr : &m_scopes.back();
+        std::size_t at = scope == nullptr ? 0 : OrderPosition(position, scope->aliases);
+        // Note: a zoned column named by its place sorts by its instant, as by its name.
+        if (at > 0 && position.kind == CSqlExpr::Kind::Number && scope->aliases[at - 1].type.zone &&
+            at <= scope->itemTexts.size())
+            out += "ORA_TZ_KEY(" + scope->itemTexts[at - 1] + ")";
+        else
+            out += OrderKey(*items[k].expr);
         AppendNulls(items[k], out);
     }
     return !m_failed;
@@ -947,7 +982,9 @@ bool CSqlEmitter::GroupingBlock(const CSqlSelect& block, std::string& out, std::
             const CSqlExpr& key = *(*order)[k].expr;
             std::size_t position = OrderPosition(key, produced);
             if (k > 0) out += ", ";
-            out += position > 0 ? QuoteName(produced[position - 1].name) : "TARVEX_O" + std::to_string(k);
+            std::string named = position > 0 ? QuoteName(produced[position - 1].name) : std::string();
+            if (position > 0 && produced[position - 1].type.zone) named = "ORA_TZ_KEY(" + named + ")";
+            out += position > 0 ? named : "TARVEX_O" + std::to_string(k);
             AppendNulls((*order)[k], out);
         }
     }
@@ -1091,8 +1128,10 @@ bool CSqlEmitter::Block(const CSqlSelect& block, std::string& out, std::vector<T
     for (const auto& item : block.orderBy) rownum = rownum || UsesRownum(item.expr);
     if (rownum) m_scopes.back().rownumBlock = m_rownumBlocks++;
 
+    const std::size_t selectAt = out.size();
     out += block.distinct ? "SELECT DISTINCT " : "SELECT ";
     std::vector<Typed> produced;
+    std::vector<std::string> itemTexts;
     for (std::size_t k = 0; k < block.items.size(); ++k) {
         const CSqlSelectItem& item = block.items[k];
         if (k > 0) out += ", ";
@@ -1157,6 +1196,7 @@ bool CSqlEmitter::Block(const CSqlSelect& block, std::string& out, std::vector<T
         }
         std::size_t emitted = out.size();
         CSqlType type = Expr(item.expr, out);
+        itemTexts.push_back(out.substr(emitted));
         std::string name;
         if (!item.alias.empty()) {
             out += " AS " + std::string(item.alias);
@@ -1189,6 +1229,13 @@ bool CSqlEmitter::Block(const CSqlSelect& block, std::string& out, std::vector<T
         out += ", " + OrderKey(*(*hiddenOrder)[k].expr) + " AS TARVEX_O" + std::to_string(k);
     }
     m_scopes.back().aliases = produced;
+    if (itemTexts.size() == produced.size()) m_scopes.back().itemTexts = itemTexts;
+    // Note: DISTINCT tells zoned values apart by their instants: the rows are
+    // grouped by every column instead, zoned ones by their instants.
+    std::string distinctKeys;
+    if (block.distinct && block.groupBy.empty() && groupingSet == nullptr &&
+        DistinctByInstant(block, produced, itemTexts, distinctKeys))
+        out.replace(selectAt, 16, "SELECT ");
 
     out += " FROM ";
     std::vector<CSqlExpr*> conjuncts;
@@ -1305,8 +1352,13 @@ bool CSqlEmitter::Block(const CSqlSelect& block, std::string& out, std::vector<T
         out += " GROUP BY ";
         for (std::size_t k = 0; k < grouped.size(); ++k) {
             if (k > 0) out += ", ";
-            Expr(grouped[k], out);
+            std::string key;
+            CSqlType type = Expr(grouped[k], key);
+            // Note: zoned values of one instant are one group.
+            out += type == CSqlType::Date && Zoned(*grouped[k]) ? "ORA_TZ_KEY(" + key + ")" : key;
         }
+    } else if (!distinctKeys.empty()) {
+        out += " GROUP BY " + distinctKeys;
     }
     if (block.having != nullptr) {
         out += " HAVING ";
@@ -1317,6 +1369,36 @@ bool CSqlEmitter::Block(const CSqlSelect& block, std::string& out, std::vector<T
     m_level = outerLevel;
     if (columns != nullptr) *columns = std::move(produced);
     return !m_failed;
+}
+
+namespace {
+
+// Whether `expr` calls an aggregate (not as a window).
+bool HasAggregate(const CSqlExpr* expr) {
+    if (expr == nullptr || expr->kind == CSqlExpr::Kind::Subquery) return false;
+    if (expr->kind == CSqlExpr::Kind::Call && !expr->over &&
+        std::find(std::begin(kAggregates), std::end(kAggregates), Upper(expr->text)) != std::end(kAggregates))
+        return true;
+    for (const CSqlExpr* arg : expr->args)
+        if (HasAggregate(arg)) return true;
+    return false;
+}
+
+}  // namespace
+
+bool CSqlEmitter::DistinctByInstant(const CSqlSelect& block, const std::vector<Typed>& produced,
+                                    const std::vector<std::string>& itemTexts, std::string& keys) {
+    bool zoned = false;
+    for (const Typed& column : produced) zoned = zoned || column.type.zone;
+    if (!zoned || itemTexts.size() != block.items.size() || produced.size() != block.items.size())
+        return false;
+    for (const CSqlSelectItem& item : block.items)
+        if (item.expr->kind == CSqlExpr::Kind::Star || HasAggregate(item.expr)) return false;
+    keys.clear();
+    for (std::size_t k = 0; k < itemTexts.size(); ++k)
+        keys +=
+            (k > 0 ? ", " : "") + (produced[k].type.zone ? "ORA_TZ_KEY(" + itemTexts[k] + ")" : itemTexts[k]);
+    return true;
 }
 
 // Whether `expr` reads the pseudo-column `name`.
