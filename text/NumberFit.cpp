@@ -48,6 +48,16 @@ std::string ScientificForm(const CDecimal& value, int width) {
 
 namespace numberfit {
 
+std::string ServerText(std::string_view text) {
+    int places = 0;
+    for (char c : text) places += c >= '0' && c <= '9' ? 1 : 0;
+    if (places <= kServerPlaces) return std::string(text);
+    CDecimal value;
+    if (!CDecimal::Parse(text, value) || value.IsZero()) return std::string(text);
+    std::string scientific = ScientificForm(value, kServerPlaces);
+    return scientific.empty() ? std::string(text) : scientific;
+}
+
 std::string Fit(std::string_view text, int width) {
     if (static_cast<int>(text.size()) <= width) return std::string(text);
     CDecimal value;

@@ -13,4 +13,12 @@ namespace numberfit {
 // form, at most `width` bytes.
 std::string Fit(std::string_view text, int width);
 
+// The most digit places of a number written without a model.
+constexpr int kServerPlaces = 40;
+// A number's plain decimal `text` as the server writes it without a model
+// (TO_CHAR(n), n || text): unchanged while its digits from the leading to
+// the last take at most 40 places; else in scientific notation in 40
+// bytes ("1.0000000000000000000000000000000000E+40"). Other text unchanged.
+std::string ServerText(std::string_view text);
+
 }  // namespace numberfit

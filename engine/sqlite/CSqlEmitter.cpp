@@ -10,10 +10,12 @@
 #include "engine/sqlite/CSqliteDictionary.h"
 #include "engine/sqlite/CSqliteValueFunctions.h"
 #include "engine/sqlite/values/CIntervalLiteral.h"
+#include "engine/sqlite/values/CNumberDecimal.h"
 #include "engine/sqlite/values/CTimeZone.h"
 #include "text/CNumberFormat.h"
 #include "text/Cp932.h"
 #include "text/Encoding.h"
+#include "text/NumberFit.h"
 
 namespace {
 
@@ -259,6 +261,78 @@ constexpr FunctionRow kFunctions[] = {
     {"TO_YMINTERVAL", "ORA_TO_YMINTERVAL", Result::Text},
     {"TO_DSINTERVAL", "ORA_TO_DSINTERVAL", Result::Text},
 };
+
+// The arguments the server reads as numbers (bit k: argument k, from 0):
+// text there converts as in arithmetic, ORA-01722 when it is no number.
+struct NumericArguments {
+    std::string_view name;
+    unsigned mask;
+    bool afterNumber = false;  // only when the first argument is a number (ROUND, TRUNC)
+};
+constexpr NumericArguments kNumericArguments[] = {
+    {"ADD_MONTHS", 0b10},
+    {"SUBSTR", 0b110},
+    {"SUBSTRB", 0b110},
+    {"SUBSTRC", 0b110},
+    {"SUBSTR2", 0b110},
+    {"SUBSTR4", 0b110},
+    {"INSTR", 0b1100},
+    {"INSTRB", 0b1100},
+    {"INSTRC", 0b1100},
+    {"INSTR2", 0b1100},
+    {"INSTR4", 0b1100},
+    {"LPAD", 0b10},
+    {"RPAD", 0b10},
+    {"ROUND", 0b10, true},
+    {"TRUNC", 0b10, true},
+    {"MOD", 0b11},
+    {"REMAINDER", 0b11},
+    {"POWER", 0b11},
+    {"CHR", 0b1},
+    {"ABS", 0b1},
+    {"CEIL", 0b1},
+    {"FLOOR", 0b1},
+    {"SIGN", 0b1},
+    {"SQRT", 0b1},
+    {"EXP", 0b1},
+    {"LN", 0b1},
+    {"LOG", 0b11},
+    {"ACOS", 0b1},
+    {"ASIN", 0b1},
+    {"ATAN", 0b1},
+    {"ATAN2", 0b11},
+    {"COS", 0b1},
+    {"COSH", 0b1},
+    {"SIN", 0b1},
+    {"SINH", 0b1},
+    {"TAN", 0b1},
+    {"TANH", 0b1},
+    {"BITAND", 0b11},
+    {"WIDTH_BUCKET", 0b1111},
+    {"NUMTOYMINTERVAL", 0b1},
+    {"NUMTODSINTERVAL", 0b1},
+    {"REGEXP_COUNT", 0b100},
+    {"REGEXP_SUBSTR", 0b101100},
+    {"REGEXP_INSTR", 0b1011100},
+    {"REGEXP_REPLACE", 0b11000},
+};
+
+// Whether argument `k` of `name` is read as a number, `first` the type of
+// the first argument.
+bool IsNumericArgument(std::string_view name, std::size_t k, CSqlType first) {
+    for (const NumericArguments& row : kNumericArguments)
+        if (row.name == name)
+            return k < 32 && (row.mask >> k & 1U) != 0 && (!row.afterNumber || first == CSqlType::Number);
+    return false;
+}
+
+// A value of `type` as text where the server converts it implicitly: a date
+// in the session's format, a number as TO_CHAR(n) writes it.
+std::string AsText(CSqlType type, const std::string& value) {
+    if (type == CSqlType::Date) return "TO_CHAR(" + value + ")";
+    if (type == CSqlType::Number) return "ORA_NUMBER_TEXT(" + value + ")";
+    return value;
+}
 
 // Whether `expr` is an interval made at run time (NUMTODSINTERVAL, ...).
 bool IsIntervalCall(const CSqlExpr* expr) {
@@ -546,19 +620,29 @@ bool CSqlEmitter::Query(const CSqlSelect& query, std::string& out, std::vector<T
     bool groupingOrder = query.next == nullptr && !query.groupingSets.empty() && ordered;
     if (groupingOrder) m_groupingOrder = &query.orderBy;
     std::vector<Typed> later;
+    const std::size_t compoundAt = out.size();
+    std::vector<std::size_t> unions;  // where each UNION's blank after it is
+    bool onlyUnions = true;
     for (const CSqlSelect* block = &query; block != nullptr; block = block->next) {
         if (!Block(*block, out, block == &query ? &first : &later, ordered)) return false;
         if (block != &query && !Widen(query, first, later)) return false;
         if (block->next == nullptr) break;
         std::string op = Upper(block->setOperator);
         out += op == "MINUS" ? " EXCEPT " : " " + op + (block->setAll ? " ALL " : " ");
+        if (op == "UNION" && !block->setAll) unions.push_back(out.size() - 1);
+        onlyUnions = onlyUnions && op == "UNION";
     }
+    const bool grouped =
+        !unions.empty() && onlyUnions && !groupingOrder && UnionByInstant(first, unions, compoundAt, out);
     if (!query.orderBy.empty() && !groupingOrder) {
         out += " ORDER BY ";
         // Note: ORDER BY of a compound names its columns; of a block it sees
         // the block's sources again.
         Scope compound;
         compound.aliases = first;
+        // Note: the grouped union is a block: its places may be expressions.
+        for (std::size_t k = 0; grouped && k < first.size(); ++k)
+            compound.itemTexts.push_back(QuoteName(first[k].name));
         m_scopes.push_back(query.next != nullptr ? compound : m_lastScope);
         m_inOrderBy = true;
         bool ok = OrderItems(query.orderBy, out);
@@ -570,6 +654,24 @@ bool CSqlEmitter::Query(const CSqlSelect& query, std::string& out, std::vector<T
     m_ctes.resize(ctes);
     if (columns != nullptr) *columns = std::move(first);
     return !m_failed;
+}
+
+bool CSqlEmitter::UnionByInstant(const std::vector<Typed>& columns, const std::vector<std::size_t>& unions,
+                                 std::size_t at, std::string& out) {
+    bool zoned = false;
+    for (const Typed& column : columns) zoned = zoned || column.type.zone;
+    if (!zoned) return false;
+    // Note: UNION keeps one row of each instant: the branches are joined
+    // whole and grouped by every column, zoned ones by their instants.
+    for (auto place = unions.rbegin(); place != unions.rend(); ++place) out.insert(*place, " ALL");
+    std::string keys;
+    for (std::size_t k = 0; k < columns.size(); ++k) {
+        std::string name = QuoteName(columns[k].name);
+        keys += (k > 0 ? ", " : "") + (columns[k].type.zone ? "ORA_TZ_KEY(" + name + ")" : name);
+    }
+    out.insert(at, "SELECT * FROM (");
+    out += ") GROUP BY " + keys;
+    return true;
 }
 
 bool CSqlEmitter::Widen(const CSqlSelect& query, std::vector<Typed>& columns,
@@ -643,7 +745,14 @@ bool CSqlEmitter::OrderItems(const std::vector<CSqlExpr::OrderItem>& items, std:
             position.text.find_first_not_of("0123456789") == std::string_view::npos &&
             OrderPosition(position, m_scopes.back().aliases) == 0)
             return Fail(position.at, 1785);
-        out += OrderKey(*items[k].expr);
+        const Scope* scope = m_scopes.empty() ? nullptr : &m_scopes.back();
+        std::size_t at = scope == nullptr ? 0 : OrderPosition(position, scope->aliases);
+        // Note: a zoned column named by its place sorts by its instant, as by its name.
+        if (at > 0 && position.kind == CSqlExpr::Kind::Number && scope->aliases[at - 1].type.zone &&
+            at <= scope->itemTexts.size())
+            out += "ORA_TZ_KEY(" + scope->itemTexts[at - 1] + ")";
+        else
+            out += OrderKey(*items[k].expr);
         AppendNulls(items[k], out);
     }
     return !m_failed;
@@ -873,7 +982,9 @@ bool CSqlEmitter::GroupingBlock(const CSqlSelect& block, std::string& out, std::
             const CSqlExpr& key = *(*order)[k].expr;
             std::size_t position = OrderPosition(key, produced);
             if (k > 0) out += ", ";
-            out += position > 0 ? QuoteName(produced[position - 1].name) : "TARVEX_O" + std::to_string(k);
+            std::string named = position > 0 ? QuoteName(produced[position - 1].name) : std::string();
+            if (position > 0 && produced[position - 1].type.zone) named = "ORA_TZ_KEY(" + named + ")";
+            out += position > 0 ? named : "TARVEX_O" + std::to_string(k);
             AppendNulls((*order)[k], out);
         }
     }
@@ -1017,8 +1128,10 @@ bool CSqlEmitter::Block(const CSqlSelect& block, std::string& out, std::vector<T
     for (const auto& item : block.orderBy) rownum = rownum || UsesRownum(item.expr);
     if (rownum) m_scopes.back().rownumBlock = m_rownumBlocks++;
 
+    const std::size_t selectAt = out.size();
     out += block.distinct ? "SELECT DISTINCT " : "SELECT ";
     std::vector<Typed> produced;
+    std::vector<std::string> itemTexts;
     for (std::size_t k = 0; k < block.items.size(); ++k) {
         const CSqlSelectItem& item = block.items[k];
         if (k > 0) out += ", ";
@@ -1083,6 +1196,7 @@ bool CSqlEmitter::Block(const CSqlSelect& block, std::string& out, std::vector<T
         }
         std::size_t emitted = out.size();
         CSqlType type = Expr(item.expr, out);
+        itemTexts.push_back(out.substr(emitted));
         std::string name;
         if (!item.alias.empty()) {
             out += " AS " + std::string(item.alias);
@@ -1115,6 +1229,13 @@ bool CSqlEmitter::Block(const CSqlSelect& block, std::string& out, std::vector<T
         out += ", " + OrderKey(*(*hiddenOrder)[k].expr) + " AS TARVEX_O" + std::to_string(k);
     }
     m_scopes.back().aliases = produced;
+    if (itemTexts.size() == produced.size()) m_scopes.back().itemTexts = itemTexts;
+    // Note: DISTINCT tells zoned values apart by their instants: the rows are
+    // grouped by every column instead, zoned ones by their instants.
+    std::string distinctKeys;
+    if (block.distinct && block.groupBy.empty() && groupingSet == nullptr &&
+        DistinctByInstant(block, produced, itemTexts, distinctKeys))
+        out.replace(selectAt, 16, "SELECT ");
 
     out += " FROM ";
     std::vector<CSqlExpr*> conjuncts;
@@ -1231,8 +1352,13 @@ bool CSqlEmitter::Block(const CSqlSelect& block, std::string& out, std::vector<T
         out += " GROUP BY ";
         for (std::size_t k = 0; k < grouped.size(); ++k) {
             if (k > 0) out += ", ";
-            Expr(grouped[k], out);
+            std::string key;
+            CSqlType type = Expr(grouped[k], key);
+            // Note: zoned values of one instant are one group.
+            out += type == CSqlType::Date && Zoned(*grouped[k]) ? "ORA_TZ_KEY(" + key + ")" : key;
         }
+    } else if (!distinctKeys.empty()) {
+        out += " GROUP BY " + distinctKeys;
     }
     if (block.having != nullptr) {
         out += " HAVING ";
@@ -1243,6 +1369,36 @@ bool CSqlEmitter::Block(const CSqlSelect& block, std::string& out, std::vector<T
     m_level = outerLevel;
     if (columns != nullptr) *columns = std::move(produced);
     return !m_failed;
+}
+
+namespace {
+
+// Whether `expr` calls an aggregate (not as a window).
+bool HasAggregate(const CSqlExpr* expr) {
+    if (expr == nullptr || expr->kind == CSqlExpr::Kind::Subquery) return false;
+    if (expr->kind == CSqlExpr::Kind::Call && !expr->over &&
+        std::find(std::begin(kAggregates), std::end(kAggregates), Upper(expr->text)) != std::end(kAggregates))
+        return true;
+    for (const CSqlExpr* arg : expr->args)
+        if (HasAggregate(arg)) return true;
+    return false;
+}
+
+}  // namespace
+
+bool CSqlEmitter::DistinctByInstant(const CSqlSelect& block, const std::vector<Typed>& produced,
+                                    const std::vector<std::string>& itemTexts, std::string& keys) {
+    bool zoned = false;
+    for (const Typed& column : produced) zoned = zoned || column.type.zone;
+    if (!zoned || itemTexts.size() != block.items.size() || produced.size() != block.items.size())
+        return false;
+    for (const CSqlSelectItem& item : block.items)
+        if (item.expr->kind == CSqlExpr::Kind::Star || HasAggregate(item.expr)) return false;
+    keys.clear();
+    for (std::size_t k = 0; k < itemTexts.size(); ++k)
+        keys +=
+            (k > 0 ? ", " : "") + (produced[k].type.zone ? "ORA_TZ_KEY(" + itemTexts[k] + ")" : itemTexts[k]);
+    return true;
 }
 
 // Whether `expr` reads the pseudo-column `name`.
@@ -1728,7 +1884,11 @@ long CSqlEmitter::ConcatenatedLength(const CSqlExpr& expr) {
     if (long length = TextLength(expr); length > 0) return length;
     // A number joined to text is its text: a literal as written, else as
     // long as the longest number's text.
-    if (expr.kind == CSqlExpr::Kind::Number) return static_cast<long>(expr.text.size());
+    if (expr.kind == CSqlExpr::Kind::Number) {
+        CNumberDecimal number;
+        if (!CNumberDecimal::FromText(expr.text, number)) return static_cast<long>(expr.text.size());
+        return static_cast<long>(numberfit::ServerText(number.ToText()).size());
+    }
     if (expr.kind != CSqlExpr::Kind::Name) return 0;
     std::string name = Upper(expr.parts.back());
     CSqlType found = CSqlType::Unknown;
@@ -2351,10 +2511,19 @@ CSqlType CSqlEmitter::Call(const CSqlExpr& expr, std::string& out) {
             types.push_back(TrimCharacter(*expr.args[k], out));
             continue;
         }
-        types.push_back(Expr(expr.args[k], out));
+        std::string argument;
+        types.push_back(Expr(expr.args[k], argument));
+        // Note: a text (or a bind, whose type is the value's) where a number
+        // is read converts as in arithmetic; a number costs nothing.
+        if ((IsText(types.back()) || types.back() == CSqlType::Unknown) &&
+            expr.args[k]->kind != CSqlExpr::Kind::Null && IsNumericArgument(name, k, types[0]))
+            argument = "TO_NUMBER(" + argument + ", " + std::to_string(expr.args[k]->at) + ")";
+        out += argument;
     }
     m_aggregates -= aggregate ? 1 : 0;
     if (name == "TO_CHAR" && !types.empty()) m_toCharArguments[&expr] = types[0];
+    if (name == "TO_CHAR" && types.size() == 1 && types[0] == CSqlType::Number)
+        out.replace(start, 7, "ORA_NUMBER_TEXT");
     // Note: long numbers have no order in SQLite; their least and greatest
     // are found as exact decimals.
     if ((name == "MIN" || name == "MAX") && !expr.over && types.size() == 1 && types[0] == CSqlType::Number &&
@@ -2477,9 +2646,9 @@ CSqlType CSqlEmitter::Special(const CSqlExpr& expr, std::string& out) {
             return CSqlType::Number;
         case CSqlType::Text:
         case CSqlType::Char:
-            out += "ORA_STORE_TEXT(" + (type == CSqlType::Date ? "TO_CHAR(" + argument + ")" : argument) +
-                   ", " + std::to_string(column.length) + ", " + (column.charSemantics ? "1" : "0") + ", " +
-                   (column.type == CSqlType::Char ? "1" : "0") + ", 'CAST', " + at + ")";
+            out += "ORA_STORE_TEXT(" + AsText(type, argument) + ", " + std::to_string(column.length) + ", " +
+                   (column.charSemantics ? "1" : "0") + ", " + (column.type == CSqlType::Char ? "1" : "0") +
+                   ", 'CAST', " + at + ")";
             return column.type;
         case CSqlType::Date:
             // Note: a value WITH LOCAL TIME ZONE is read in the session's zone.
@@ -2529,8 +2698,7 @@ CSqlType CSqlEmitter::Binary(const CSqlExpr& expr, std::string& out) {
     CSqlType rt = Expr(expr.args[1], right);
     if (op == "||") {
         // Note: a date joins text in the session's date format.
-        out += "ORA_CONCAT(" + (lt == CSqlType::Date ? "TO_CHAR(" + left + ")" : left) + ", " +
-               (rt == CSqlType::Date ? "TO_CHAR(" + right + ")" : right) + ")";
+        out += "ORA_CONCAT(" + AsText(lt, left) + ", " + AsText(rt, right) + ")";
         return CSqlType::Text;
     }
     // Note: a date moves by the difference of two timestamps as by any
@@ -2687,7 +2855,7 @@ bool CSqlEmitter::Store(const CSqliteCatalog::Column& column, std::string_view t
             break;
         case CSqlType::Text:
         case CSqlType::Char:
-            if (type == CSqlType::Date) text = "TO_CHAR(" + text + ")";
+            text = AsText(type, text);
             out += "ORA_STORE_TEXT(" + text + ", " + std::to_string(column.length) + ", " +
                    (column.charSemantics ? "1" : "0") + ", " + (column.type == CSqlType::Char ? "1" : "0") +
                    ", " + name + ", " + at + ")";

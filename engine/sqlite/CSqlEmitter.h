@@ -92,6 +92,8 @@ private:
     struct Scope {
         std::vector<Source> sources;
         std::vector<Typed> aliases;  // for ORDER BY
+        // The text each select item is written as (a block's, not a compound's).
+        std::vector<std::string> itemTexts = {};
         int rownumBlock = -1;
         bool inWhere = false;
         bool usingJoin = false;
@@ -178,6 +180,16 @@ private:
     bool GroupingBlock(const CSqlSelect& block, std::string& out, std::vector<Typed>* columns);
     // The result column (from 1) an ORDER BY key names by position or alias; 0 for none.
     std::size_t OrderPosition(const CSqlExpr& key, const std::vector<Typed>& produced) const;
+    // SELECT DISTINCT over zoned columns as a GROUP BY of every column
+    // (`keys`, zoned ones by their instants); false when it is not needed
+    // or cannot be (a star, an aggregate).
+    // A compound of UNIONs (`unions`: where in `out` each one ends) over
+    // zoned columns as the UNION ALL of its branches (from `at`) grouped by
+    // every column, zoned ones by their instants; false when no column is zoned.
+    bool UnionByInstant(const std::vector<Typed>& columns, const std::vector<std::size_t>& unions,
+                        std::size_t at, std::string& out);
+    bool DistinctByInstant(const CSqlSelect& block, const std::vector<Typed>& produced,
+                           const std::vector<std::string>& itemTexts, std::string& keys);
     CSqlType Name(const CSqlExpr& expr, std::string& out);
     CSqlType Call(const CSqlExpr& expr, std::string& out);
     // A stored function of the file (PL/SQL), called by its name.

@@ -463,17 +463,25 @@ void CSqlEmitter::Bytes(const std::string& name, const CSqlExpr& expr, std::stri
         if (first == CSqlType::Date) {
             // Note: a stored DATE is type 12, a computed one 13; a stored
             // TIMESTAMP 180; a computed TIMESTAMP's form is not the engine's.
+            // a stored TIMESTAMP WITH TIME ZONE 181 and WITH LOCAL TIME ZONE
+            // 231 (its value as kept, in the database's zone).
             bool zone = false;
             CSqlType column = CSqlType::Unknown;
-            bool stored = expr.args[0]->kind == CSqlExpr::Kind::Name && Resolve(*expr.args[0], column);
+            CValueType full;
+            bool stored = expr.args[0]->kind == CSqlExpr::Kind::Name && Resolve(*expr.args[0], column, &full);
             int fraction = Fraction(*expr.args[0], zone);
-            if (zone || (fraction >= 0 && !stored)) {
+            if (fraction >= 0 && !stored) {
                 Fail(expr.at, 3001, "DUMP (TIMESTAMP)");
                 return;
             }
-            code = std::to_string(fraction >= 0 ? CRawFunctions::kTimestamp
-                                  : stored      ? CRawFunctions::kDate
-                                                : CRawFunctions::kDateValue);
+            constexpr std::string_view kLocal = "ORA_LTZ(";
+            if (stored && full.localZone && args[0].starts_with(kLocal) && args[0].ends_with(")"))
+                args[0] = args[0].substr(kLocal.size(), args[0].size() - kLocal.size() - 1);
+            code = std::to_string(zone && stored             ? CRawFunctions::kTimestampZone
+                                  : stored && full.localZone ? CRawFunctions::kTimestampLocal
+                                  : fraction >= 0            ? CRawFunctions::kTimestamp
+                                  : stored                   ? CRawFunctions::kDate
+                                                             : CRawFunctions::kDateValue);
         }
         out += "ORA_DUMP(" + args[0] + ", " + code;
         for (std::size_t k = 1; k < 4; ++k)

@@ -17,11 +17,13 @@
 #include "engine/sqlite/plsql/CPlsqlInterval.h"
 #include "engine/sqlite/values/CNumberFunctions.h"
 #include "engine/sqlite/values/CNumberValue.h"
+#include "engine/sqlite/values/CTextLimit.h"
 #include "engine/sqlite/values/CTimeZone.h"
 #include "engine/sqlite/values/CZoneFunctions.h"
 #include "text/CNumberFormat.h"
 #include "text/Cp932.h"
 #include "text/Encoding.h"
+#include "text/NumberFit.h"
 
 namespace {
 
@@ -42,6 +44,16 @@ bool NumberOf(sqlite3_value* value, double& number) {
 }
 
 using sqliteapi::ResultText;
+
+// The text of a number without a model (TO_CHAR(n), n || text, a number
+// kept in a VARCHAR2): see numberfit::ServerText.
+std::string NumberText(sqlite3_value* value) {
+    if (sqlite3_value_type(value) == SQLITE_INTEGER)
+        return CValueText::FromInteger(sqlite3_value_int64(value));
+    CNumberDecimal number;
+    if (!CNumberValue::Read(value, number)) return TextOf(value);
+    return numberfit::ServerText(number.ToText());
+}
 
 void ResultNumber(sqlite3_context* context, double number) {
     if (std::trunc(number) == number && std::fabs(number) < 9e15)
@@ -188,14 +200,19 @@ void ToChar(sqlite3_context* context, int argc, sqlite3_value** argv) {
         // Note: the currency is CP932 text; the engine's values are UTF-8.
         out = encoding::Cp932ToUtf8(out);
     } else if (IsNumeric(argv[0])) {
-        out = sqlite3_value_type(argv[0]) == SQLITE_INTEGER
-                  ? CValueText::FromInteger(sqlite3_value_int64(argv[0]))
-                  : CValueText::FromDouble(sqlite3_value_double(argv[0]));
+        out = NumberText(argv[0]);
     } else {
         out = text;
     }
     (void)ok;
     ResultText(context, out);
+}
+
+// ORA_NUMBER_TEXT(n): a NUMBER as the server converts it to text without a
+// model; a value that is no number keeps its text.
+void OraNumberText(sqlite3_context* context, int, sqlite3_value** argv) {
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL) return sqlite3_result_null(context);
+    ResultText(context, NumberText(argv[0]));
 }
 
 // The group and decimal characters an NLS_NUMERIC_CHARACTERS parameter
@@ -263,8 +280,27 @@ void Trunc(sqlite3_context* context, int argc, sqlite3_value** argv) {
     CNumberValue::Result(context, number.Truncate(argc > 1 ? sqlite3_value_int(argv[1]) : 0));
 }
 
+// The text of a value in a concatenation: numbers in the server's form.
+std::string ConcatText(sqlite3_value* value) {
+    switch (sqlite3_value_type(value)) {
+        case SQLITE_NULL:
+            return {};
+        case SQLITE_INTEGER:
+        case SQLITE_FLOAT:
+            return NumberText(value);
+        default:
+            return TextOf(value);
+    }
+}
+
+// A joined text: ORA-01489 beyond the longest VARCHAR2.
+void ResultJoined(sqlite3_context* context, const std::string& text) {
+    if (!CTextLimit::Fits(text)) return ResultError(context, 1489);
+    ResultText(context, text);
+}
+
 void Concat(sqlite3_context* context, int, sqlite3_value** argv) {
-    ResultText(context, TextOf(argv[0]) + TextOf(argv[1]));
+    ResultJoined(context, ConcatText(argv[0]) + ConcatText(argv[1]));
 }
 
 // A value that is a date: text in the stored date form.
@@ -341,27 +377,13 @@ void OraSub(sqlite3_context* context, int argc, sqlite3_value** argv) {
         ResultDate(context, left, -days);
 }
 
-// The text of a value in a concatenation: numbers in the server's form.
-std::string ConcatText(sqlite3_value* value) {
-    switch (sqlite3_value_type(value)) {
-        case SQLITE_NULL:
-            return {};
-        case SQLITE_INTEGER:
-            return CValueText::FromInteger(sqlite3_value_int64(value));
-        case SQLITE_FLOAT:
-            return CValueText::FromDouble(sqlite3_value_double(value));
-        default:
-            return TextOf(value);
-    }
-}
-
 // "||" as the server reads it: NULL is the empty text.
 void OraConcat(sqlite3_context* context, int, sqlite3_value** argv) {
     if (sqlite3_value_type(argv[0]) == SQLITE_NULL && sqlite3_value_type(argv[1]) == SQLITE_NULL) {
         sqlite3_result_null(context);
         return;
     }
-    ResultText(context, ConcatText(argv[0]) + ConcatText(argv[1]));
+    ResultJoined(context, ConcatText(argv[0]) + ConcatText(argv[1]));
 }
 
 // Length in bytes of the CP932 text of a value.
@@ -484,21 +506,37 @@ void NoCycle(sqlite3_context* context, int, sqlite3_value** argv) {
 }
 
 constexpr FunctionRule kFunctions[] = {
-    {"SYSDATE", 0, Sysdate, false},   {"NVL", 2, Nvl, true},
-    {"NVL2", 3, Nvl2, true},          {"DECODE", -1, Decode, true},
-    {"TO_DATE", 1, ToDate, true},     {"TO_DATE", 2, ToDate, true},
-    {"TO_CHAR", 1, ToChar, true},     {"TO_CHAR", 2, ToChar, true},
-    {"TO_CHAR", 3, ToChar, true},     {"TO_NUMBER", 1, ToNumber, true},
-    {"TO_NUMBER", 2, ToNumber, true}, {"TO_NUMBER", 3, ToNumber, true},
-    {"TO_NUMBER", 4, ToNumber, true}, {"TO_DATE", 3, ToDate, true},
-    {"TO_DATE", 4, ToDate, true},     {"MOD", 2, Mod, true},
-    {"TRUNC", 1, Trunc, true},        {"TRUNC", 2, Trunc, true},
-    {"CONCAT", 2, Concat, true},      {"ORA_ADD", 2, OraAdd, true},
-    {"ORA_USER", 0, User, false},     {"ORA_NOCYCLE", 2, NoCycle, true},
-    {"ORA_UID", 0, Uid, true},        {"ORA_SYS_CONTEXT", 2, SysContext, false},
-    {"ORA_SUB", 2, OraSub, true},     {"ORA_CONCAT", 2, OraConcat, true},
-    {"LENGTHB", 1, LengthB, true},    {"ADD_MONTHS", 2, AddMonths, true},
-    {"LAST_DAY", 1, LastDay, true},   {"NEXT_DAY", 2, NextDay, true},
+    {"SYSDATE", 0, Sysdate, false},
+    {"NVL", 2, Nvl, true},
+    {"NVL2", 3, Nvl2, true},
+    {"DECODE", -1, Decode, true},
+    {"TO_DATE", 1, ToDate, true},
+    {"TO_DATE", 2, ToDate, true},
+    {"TO_CHAR", 1, ToChar, true},
+    {"TO_CHAR", 2, ToChar, true},
+    {"TO_CHAR", 3, ToChar, true},
+    {"TO_NUMBER", 1, ToNumber, true},
+    {"TO_NUMBER", 2, ToNumber, true},
+    {"TO_NUMBER", 3, ToNumber, true},
+    {"TO_NUMBER", 4, ToNumber, true},
+    {"TO_DATE", 3, ToDate, true},
+    {"TO_DATE", 4, ToDate, true},
+    {"MOD", 2, Mod, true},
+    {"TRUNC", 1, Trunc, true},
+    {"TRUNC", 2, Trunc, true},
+    {"CONCAT", 2, Concat, true},
+    {"ORA_ADD", 2, OraAdd, true},
+    {"ORA_USER", 0, User, false},
+    {"ORA_NOCYCLE", 2, NoCycle, true},
+    {"ORA_UID", 0, Uid, true},
+    {"ORA_SYS_CONTEXT", 2, SysContext, false},
+    {"ORA_SUB", 2, OraSub, true},
+    {"ORA_CONCAT", 2, OraConcat, true},
+    {"LENGTHB", 1, LengthB, true},
+    {"ADD_MONTHS", 2, AddMonths, true},
+    {"LAST_DAY", 1, LastDay, true},
+    {"NEXT_DAY", 2, NextDay, true},
+    {"ORA_NUMBER_TEXT", 1, OraNumberText, true},
 };
 
 // Note: the server numbers the rows as they are read; counting the calls of

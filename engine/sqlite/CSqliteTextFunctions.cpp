@@ -2,6 +2,7 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -9,6 +10,7 @@
 #include "engine/sqlite/COraError.h"
 #include "engine/sqlite/SqliteApi.h"
 #include "engine/sqlite/values/CCaseMapping.h"
+#include "engine/sqlite/values/CTextLimit.h"
 
 namespace {
 
@@ -90,6 +92,13 @@ void Replace(sqlite3_context* context, int argc, sqlite3_value** argv) {
         at = found + from.size();
     }
     out.append(text, at, std::string::npos);
+    // Note: beyond the longest VARCHAR2 as a concatenation is, in SQL.
+    if (!CTextLimit::Fits(out)) {
+        std::string message = CTextLimit::Bytes() == CTextLimit::kSql
+                                  ? COraError::ForFunction(1489, {})
+                                  : COraError::ForFunction(6502, {"REPLACE"});
+        return sqlite3_result_error(context, message.c_str(), -1);
+    }
     ResultText(context, out);
 }
 
@@ -116,6 +125,8 @@ void Pad(sqlite3_context* context, int argc, sqlite3_value** argv, bool left) {
     if (width < 1 || pad.empty()) return sqlite3_result_null(context);
     if (width > kMaxPadWidth)
         return sqlite3_result_error(context, COraError::ForFunction(6502, {"LPAD/RPAD"}).c_str(), -1);
+    // Note: SQL's LPAD and RPAD give at most the longest VARCHAR2.
+    width = std::min(width, static_cast<long long>(CTextLimit::Bytes()));
     auto starts = CharacterStarts(text);
     std::string kept;
     long long used = 0;

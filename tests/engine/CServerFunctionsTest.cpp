@@ -188,6 +188,30 @@ TEST_F(CServerFunctionsTest, DumpAndHashesReadTheServersBytes) {
             << refused;
 }
 
+// Timestamps as the server keeps them: a TIMESTAMP a DATE's bytes and its
+// nanoseconds; WITH TIME ZONE the instant in UTC, the nanoseconds always,
+// and the offset's hours plus 20 and minutes plus 60; WITH LOCAL TIME ZONE
+// a TIMESTAMP's bytes in the database's zone (UTC).
+TEST_F(CServerFunctionsTest, DumpReadsStoredTimestampsAsTheServerKeepsThem) {
+    Exec(
+        "CREATE TABLE TS (T TIMESTAMP, Z TIMESTAMP WITH TIME ZONE, W TIMESTAMP WITH TIME ZONE, "
+        "L TIMESTAMP WITH LOCAL TIME ZONE, R TIMESTAMP WITH TIME ZONE)");
+    Exec(
+        "INSERT INTO TS VALUES (TIMESTAMP '2020-01-02 03:04:05.5', TIMESTAMP '2020-01-02 03:04:05.5 +09:00', "
+        "TIMESTAMP '2020-01-02 03:04:05 -05:30', TIMESTAMP '2020-01-02 03:04:05 +01:00', "
+        "TIMESTAMP '2020-01-02 03:04:05 Asia/Tokyo')");
+    const Case cases[] = {
+        {"DUMP(T)", "Typ=180 Len=11: 120,120,1,2,4,5,6,29,205,101,0"},
+        {"DUMP(Z)", "Typ=181 Len=13: 120,120,1,1,19,5,6,29,205,101,0,29,60"},
+        {"DUMP(W)", "Typ=181 Len=13: 120,120,1,2,9,35,6,0,0,0,0,15,30"},
+        {"DUMP(L)", "Typ=231 Len=7: 120,120,1,2,3,5,6"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(Rows(std::string("SELECT ") + c.expression + " FROM TS"), c.answer) << c.expression;
+    // A region's number in the server's zone file is not the engine's to give.
+    EXPECT_EQ(Rows("SELECT DUMP(R) FROM TS").substr(0, 15), "ERROR ORA-03001");
+}
+
 // LNNVL is true where its condition is false or unknown.
 TEST_F(CServerFunctionsTest, LnnvlTakesAConditionAndCountsUnknownAsFalse) {
     EXPECT_EQ(Rows("SELECT X FROM S WHERE LNNVL(Y > 3) ORDER BY X"), "1|3");

@@ -173,4 +173,60 @@ TEST_F(CZonedTimestampTest, BlocksHoldTheDifferenceAsAnInterval) {
         "+02 02:30:00.000000|2|+000 00:00:05");
 }
 
+// AT TIME ZONE and AT LOCAL in a block's expressions answer as in SQL, and
+// zoned values of a block compare by their instants.
+TEST_F(CZonedTimestampTest, BlocksMoveValuesToAZoneAsSqlDoes) {
+    Exec("BEGIN DBMS_OUTPUT.ENABLE; END;");
+    EXPECT_EQ(
+        OutputOf(
+            "DECLARE\n"
+            "  v TIMESTAMP WITH TIME ZONE := TIMESTAMP '2020-01-01 10:00:00 +09:00';\n"
+            "  w TIMESTAMP WITH TIME ZONE;\n"
+            "  z VARCHAR2(20) := '-05:00';\n"
+            "BEGIN\n"
+            "  w := v AT TIME ZONE 'UTC';\n"
+            "  DBMS_OUTPUT.PUT_LINE(TO_CHAR(w, 'YYYY-MM-DD HH24:MI TZR'));\n"
+            "  DBMS_OUTPUT.PUT_LINE(TO_CHAR(v AT TIME ZONE z, 'YYYY-MM-DD HH24:MI TZH:TZM'));\n"
+            "  DBMS_OUTPUT.PUT_LINE(TO_CHAR(TIMESTAMP '2020-01-01 01:00:00 UTC' AT LOCAL, 'HH24:MI TZH'));\n"
+            "  IF w = v THEN DBMS_OUTPUT.PUT_LINE('same instant'); END IF;\n"
+            "  IF w AT TIME ZONE '+01:00' > TIMESTAMP '2020-01-01 09:59:59 +09:00' THEN "
+            "DBMS_OUTPUT.PUT_LINE('later'); "
+            "END IF;\n"
+            "END;"),
+        "2020-01-01 01:00 UTC|2019-12-31 20:00 -05:00|10:00 +09|same instant|later");
+}
+
+// Every road that compares zoned values uses their instants: two values of
+// one instant in different zones are one group, one distinct value, one row
+// of a UNION (the value shown is one of theirs).
+TEST_F(CZonedTimestampTest, GroupsDistinctUnionsAndPlacesUseTheInstant) {
+    Exec("CREATE TABLE Z (ID NUMBER, T TIMESTAMP WITH TIME ZONE)");
+    for (const char* row :
+         {"1, TIMESTAMP '2020-01-01 10:00:00 +09:00'", "2, TIMESTAMP '2020-01-01 02:00:00 +00:00'",
+          "3, TIMESTAMP '2020-01-01 03:00:00 +05:00'", "4, TIMESTAMP '2020-01-01 01:00:00 UTC'"})
+        Exec(std::string("INSERT INTO Z VALUES (") + row + ")");
+    struct Case {
+        const char* query;
+        const char* answer;
+    } cases[] = {
+        {"SELECT ID FROM Z ORDER BY T, ID", "3|1|4|2"},
+        {"SELECT ID, TO_CHAR(T, 'HH24') FROM Z ORDER BY 1", "1,10|2,02|3,03|4,01"},
+        {"SELECT ID, T FROM Z ORDER BY 2 DESC, 1",
+         "2,20-01-01 02:00:00.000000 +00:00|1,20-01-01 10:00:00.000000 +09:00|"
+         "4,20-01-01 01:00:00.000000 UTC|3,20-01-01 03:00:00.000000 +05:00"},
+        {"SELECT COUNT(*) FROM Z GROUP BY T ORDER BY 1", "1|1|2"},
+        {"SELECT MIN(ID) || ':' || COUNT(*) FROM Z GROUP BY T ORDER BY MIN(T)", "3:1|1:2|2:1"},
+        {"SELECT COUNT(*) FROM (SELECT DISTINCT T FROM Z)", "3"},
+        {"SELECT COUNT(*) FROM (SELECT DISTINCT T, 'x' X FROM Z)", "3"},
+        {"SELECT COUNT(*) FROM (SELECT T FROM Z UNION SELECT T FROM Z WHERE ID = 4)", "3"},
+        {"SELECT COUNT(*) FROM (SELECT T FROM Z UNION ALL SELECT T FROM Z)", "8"},
+        {"SELECT TO_CHAR(T, 'HH24 TZH') FROM Z WHERE ID <> 4 UNION SELECT TO_CHAR(T, 'HH24 TZH') FROM Z "
+         "ORDER BY 1",
+         "01 +00|02 +00|03 +05|10 +09"},
+        {"SELECT EXTRACT(HOUR FROM T) FROM (SELECT T FROM Z UNION SELECT T FROM Z) ORDER BY T", "22|1|2"},
+        {"SELECT ID FROM Z WHERE T = TIMESTAMP '2020-01-01 01:00:00 +00:00' ORDER BY 1", "1|4"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(Rows(c.query), c.answer) << c.query;
+}
+
 }  // namespace

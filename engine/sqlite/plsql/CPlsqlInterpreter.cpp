@@ -12,6 +12,7 @@
 #include "engine/sqlite/plsql/CPlsqlInterval.h"
 #include "engine/sqlite/plsql/CPlsqlMultiset.h"
 #include "engine/sqlite/plsql/CPlsqlRefCursor.h"
+#include "engine/sqlite/values/CTextLimit.h"
 #include "engine/sqlite/values/CTimeZone.h"
 #include "text/Cp932.h"
 #include "text/Encoding.h"
@@ -1784,7 +1785,12 @@ bool CPlsqlInterpreter::EvalSql(CPlsqlExpr& expr, CPlsqlValue& out) {
             return false;
         }
     }
-    int rc = sqlite3_step(handle);
+    // Note: a block's built-in functions give a VARCHAR2 of PL/SQL's length.
+    int rc = SQLITE_OK;
+    {
+        CTextLimit::Scope limit(CTextLimit::kPlsql);
+        rc = sqlite3_step(handle);
+    }
     if (rc != SQLITE_ROW) {
         bool failed = rc != SQLITE_DONE;
         if (failed) StepFailed(sql);

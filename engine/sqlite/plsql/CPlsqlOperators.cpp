@@ -1,10 +1,12 @@
 #include "engine/sqlite/plsql/CPlsqlOperators.h"
 
 #include <cmath>
+#include <tuple>
 
 #include "engine/sqlite/CDateFormat.h"
 #include "engine/sqlite/plsql/CPlsqlInterval.h"
 #include "engine/sqlite/values/CTimeZone.h"
+#include "text/NumberFit.h"
 
 namespace {
 
@@ -178,7 +180,8 @@ bool CPlsqlOperators::ToText(const CPlsqlValue& value, const DateText& showDate,
             out.clear();
             return true;
         case Kind::Number:
-            out = value.NumberText();
+            // Note: as TO_CHAR(n) writes it.
+            out = numberfit::ServerText(value.NumberText());
             return true;
         case Kind::Text:
             out = value.TextValue();
@@ -259,6 +262,27 @@ bool CPlsqlOperators::Concat(const CPlsqlValue& left, const CPlsqlValue& right, 
     return true;
 }
 
+namespace {
+
+// Zoned values (either one) compare by their instants, a plain one taken in
+// the session's zone; false when neither carries a zone.
+bool ZonedOrder(const std::string& left, const std::string& right, int& order) {
+    std::string_view local;
+    std::string_view zone;
+    if (!CTimeZone::Split(left, local, zone) && !CTimeZone::Split(right, local, zone)) return false;
+    const CTimeZone session = CTimeZone::Machine();
+    CDateTime x;
+    CDateTime y;
+    if (CTimeZone::Instant(left, session, x) != 0 || CTimeZone::Instant(right, session, y) != 0) return false;
+    auto fields = [](const CDateTime& t) {
+        return std::make_tuple(t.year, t.month, t.day, t.hour, t.minute, t.second, t.nanos);
+    };
+    order = fields(x) < fields(y) ? -1 : fields(y) < fields(x) ? 1 : 0;
+    return true;
+}
+
+}  // namespace
+
 bool CPlsqlOperators::Compare(const CPlsqlValue& left, const CPlsqlValue& right, int& order,
                               Failure& failure) {
     Kind a = left.GetKind();
@@ -280,6 +304,8 @@ bool CPlsqlOperators::Compare(const CPlsqlValue& left, const CPlsqlValue& right,
         order = Order(static_cast<int>(left.BoolValue()) - static_cast<int>(right.BoolValue()));
         return true;
     }
+    if (a == Kind::Date && b == Kind::Date && ZonedOrder(left.TextValue(), right.TextValue(), order))
+        return true;
     CIntervalFunctions::Value x;
     CIntervalFunctions::Value y;
     if (a == Kind::Text && b == Kind::Text && CPlsqlInterval::Shown(left.TextValue(), x) &&

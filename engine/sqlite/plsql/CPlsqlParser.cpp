@@ -2571,7 +2571,16 @@ CPlsqlParser::ExprPtr CPlsqlParser::ParseUnary() {
 }
 
 CPlsqlParser::ExprPtr CPlsqlParser::ParsePower() {
+    std::size_t first = m_k;
     auto left = ParsePrimary();
+    // Note: AT LOCAL and AT TIME ZONE run as the engine's own, their
+    // operands bound.
+    if (Is("AT") && (Is("LOCAL", 1) || (Is("TIME", 1) && Is("ZONE", 2)))) {
+        const bool local = Is("LOCAL", 1);
+        m_k += local ? 2 : 3;
+        if (!local) ParsePrimary();
+        left = SqlCall(first);
+    }
     std::size_t at = Peek().begin;
     if (AcceptPair("**")) return Binary(Op::Power, std::move(left), ParseUnary(), at);
     return left;

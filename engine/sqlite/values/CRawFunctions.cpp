@@ -14,6 +14,7 @@
 #include "engine/sqlite/COraError.h"
 #include "engine/sqlite/SqliteApi.h"
 #include "engine/sqlite/values/CNumberValue.h"
+#include "engine/sqlite/values/CTimeZone.h"
 #include "text/Cp932.h"
 #include "text/Encoding.h"
 
@@ -22,9 +23,39 @@ namespace {
 using sqliteapi::ResultText;
 using sqliteapi::TextOf;
 
+constexpr int kTimestampZoneCode = CRawFunctions::kTimestampZone;
+
 void Fail(sqlite3_context* context, int code, std::initializer_list<std::string_view> args = {}) {
     std::string message = COraError::ForFunction(code, args);
     sqlite3_result_error(context, message.c_str(), -1);
+}
+
+// A DATE's seven bytes (century and year plus 100, month, day, hour, minute
+// and second plus 1) and, with `nanos`, four of its nanoseconds, high first.
+std::string DateBytes(const CDateTime& date, bool nanos) {
+    const int fields[] = {date.year / 100 + 100, date.year % 100 + 100, date.month,     date.day,
+                          date.hour + 1,         date.minute + 1,       date.second + 1};
+    std::string out;
+    for (int field : fields) out += static_cast<char>(field);
+    for (int shift = 24; nanos && shift >= 0; shift -= 8)
+        out += static_cast<char>((date.nanos >> shift) & 0xFF);
+    return out;
+}
+
+// A stored zoned value's thirteen bytes; false for a region's zone, whose
+// number in the server's zone file the engine does not know.
+bool ZonedBytes(const std::string& text, std::string& out) {
+    std::string_view local;
+    std::string_view written;
+    CTimeZone zone;
+    CDateTime utc;
+    if (!CTimeZone::Split(text, local, written) || CTimeZone::Parse(written, zone) != 0 || zone.region ||
+        CTimeZone::Instant(text, zone, utc) != 0)
+        return false;
+    out = DateBytes(utc, true);
+    out += static_cast<char>(zone.offset / 3600 + 20);
+    out += static_cast<char>(zone.offset % 3600 / 60 + 60);
+    return true;
 }
 
 // The bytes the server holds for `value` of type `type`; false when the
@@ -47,14 +78,11 @@ bool BytesOf(sqlite3_value* value, int type, std::string& out) {
         for (int field : fields) out += static_cast<char>(field);
         return true;
     }
-    if (type == CRawFunctions::kDate || type == CRawFunctions::kTimestamp) {
+    if (type == CRawFunctions::kTimestampZone) return ZonedBytes(text, out);
+    if (type == CRawFunctions::kDate || type == CRawFunctions::kTimestamp ||
+        type == CRawFunctions::kTimestampLocal) {
         if (!CDateFormat::ParseStored(text, date)) return false;
-        const int fields[] = {date.year / 100 + 100, date.year % 100 + 100, date.month,     date.day,
-                              date.hour + 1,         date.minute + 1,       date.second + 1};
-        out.clear();
-        for (int field : fields) out += static_cast<char>(field);
-        for (int shift = 24; type == CRawFunctions::kTimestamp && date.nanos != 0 && shift >= 0; shift -= 8)
-            out += static_cast<char>((date.nanos >> shift) & 0xFF);
+        out = DateBytes(date, type != CRawFunctions::kDate && date.nanos != 0);
         return true;
     }
     out = encoding::Utf8ToCp932(text);
@@ -97,7 +125,9 @@ void Dump(sqlite3_context* context, int, sqlite3_value** argv) {
     if (base != 8 && base != 10 && base != 16 && base != 17)
         return Fail(context, 1428, {std::to_string(format)});
     std::string bytes;
-    if (!BytesOf(argv[0], type, bytes)) return Fail(context, 1722);
+    if (!BytesOf(argv[0], type, bytes))
+        return type == kTimestampZoneCode ? Fail(context, 3001, {"DUMP (TIME ZONE REGION)"})
+                                          : Fail(context, 1722);
     const long size = static_cast<long>(bytes.size());
     long start = sqlite3_value_int64(argv[3]);
     long length = sqlite3_value_int64(argv[4]);

@@ -20,6 +20,13 @@ public:
     // A stored TIMESTAMP: a DATE's seven bytes and, for a fraction of a
     // second, its nanoseconds in four bytes, high first.
     static constexpr int kTimestamp = 180;
+    // A stored TIMESTAMP WITH TIME ZONE: its instant in UTC in a DATE's
+    // seven bytes, its nanoseconds in four, and an offset zone's hours plus
+    // 20 and minutes plus 60.
+    static constexpr int kTimestampZone = 181;
+    // A stored TIMESTAMP WITH LOCAL TIME ZONE: a TIMESTAMP's bytes of its
+    // value in the database's zone.
+    static constexpr int kTimestampLocal = 231;
     static constexpr int kChar = 96;
 
     // Adds ORA_DUMP(value, type, format, start, length),
