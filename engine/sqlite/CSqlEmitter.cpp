@@ -1623,6 +1623,8 @@ CSqlType CSqlEmitter::ExprNode(const CSqlExpr* expr, std::string& out) {
             return DateLiteral(*expr, out);
         case Kind::Quantified:
             return Quantified(*expr, out);
+        case Kind::Multiset:
+            return IsCollection(*expr) ? CollectionText(*expr, out) : MultisetCondition(*expr, out);
     }
     return CSqlType::Unknown;
 }
@@ -2290,6 +2292,7 @@ CSqlType CSqlEmitter::Call(const CSqlExpr& expr, std::string& out) {
         return CSqlType::Date;
     }
     if (name == "CARDINALITY") return Cardinality(expr, out);
+    if (IsCollection(expr)) return CollectionText(expr, out);
     if (name == "EXTRACT" || name == "CAST") return Special(expr, out);
     if (name == "GREATEST" || name == "LEAST") return Extreme(expr, out);
     if (name == "SYS_CONNECT_BY_PATH") return HierarchyColumn(expr, out);
@@ -2493,6 +2496,8 @@ CSqlType CSqlEmitter::Binary(const CSqlExpr& expr, std::string& out) {
         out += ")";
         return CSqlType::Number;
     }
+    if ((op == "=" || op == "<>") && IsCollection(*expr.args[0]) && IsCollection(*expr.args[1]))
+        return CollectionsEqual(expr, out);
     if (op == "=" || op == "<>" || op == "<" || op == ">" || op == "<=" || op == ">=")
         return Compare(op, expr.args[0], expr.args[1], out);
     if ((op == "+" || op == "-") && (IsInterval(expr.args[1]) || (op == "+" && IsInterval(expr.args[0]))))
