@@ -24,11 +24,6 @@ std::string ElementJson(const std::string& rows) {
            rows + ".value) END)";
 }
 
-// The JSON array of the JSON texts a query's rows hold in `column`, in its order.
-std::string ArrayOf(const std::string& column, const std::string& rows) {
-    return "(SELECT '[' || COALESCE(group_concat(" + column + ", ','), '') || ']' FROM (" + rows + "))";
-}
-
 bool IsCollectionCall(std::string_view name) { return name == "SET" || name == "COLLECT"; }
 
 }  // namespace
@@ -185,30 +180,34 @@ bool CSqlEmitter::MultisetOperator(const CSqlExpr& expr, std::string& document, 
     if (!set && !CollectionOperand(*expr.args[1], second, right)) return false;
     if (collection.columns.empty()) collection = right;
     std::string rows = "TARVEX_MS" + std::to_string(m_jsonTables++);
-    auto side = [&](const std::string& doc, int s) {
-        return "SELECT " + std::to_string(s) + " AS s, " + rows + ".key AS k, " +
+    // Note: the elements are named once (a CTE) and counted by correlated
+    // subqueries, not windows: an operand may be another operator's, and
+    // SQLite's parser allows few levels of nested queries.
+    const std::string all = rows + "_U", right_ = rows + "_R";
+    auto side = [&](const std::string& doc, int order) {
+        return "SELECT " + std::to_string(order) + " AS s, " + rows + ".key AS k, " +
                ElementKey(rows, collection, CSqlType::Unknown) + " AS v, " + ElementJson(rows) +
                " AS j FROM json_each(" + doc + ") " + rows;
     };
     std::string_view op = set ? std::string_view("SET") : expr.text;
     bool distinct = set || expr.distinct;
-    std::string both = side(first, 0);
-    if (op == "UNION") both += " UNION ALL " + side(second, 1);
-    std::string other = rows + "_B";
-    std::string matches = op == "INTERSECT" || op == "EXCEPT"
-                              ? ", (SELECT COUNT(*) FROM json_each(" + second + ") " + other + " WHERE " +
-                                    ElementKey(other, collection, CSqlType::Unknown) + " IS v) AS m"
-                              : std::string(", 0 AS m");
+    std::string with = "WITH " + all + " AS (" + side(first, 0);
+    if (op == "UNION") with += " UNION ALL " + side(second, 1);
+    with += ")";
+    if (op == "INTERSECT" || op == "EXCEPT") with += ", " + right_ + " AS (" + side(second, 1) + ")";
+    // n: the how-manieth of its value this element is; m: how often the second holds it.
+    std::string n =
+        "(SELECT COUNT(*) FROM " + all + " e WHERE e.v IS u.v AND (e.s < u.s OR (e.s = u.s AND e.k <= u.k)))";
+    std::string m = "(SELECT COUNT(*) FROM " + right_ + " e WHERE e.v IS u.v)";
     // Note: ALL matches each element of the second once (INTERSECT keeps
     // min(m, n) copies, EXCEPT max(n - m, 0)); DISTINCT keeps the first of each.
-    std::string keep = op == "INTERSECT" ? (distinct ? "m > 0 AND n = 1" : "n <= m")
-                       : op == "EXCEPT"  ? (distinct ? "m = 0 AND n = 1" : "n > m")
-                                         : (distinct ? "n = 1" : "1");
-    std::string numbered = "SELECT s, k, j, row_number() OVER (PARTITION BY v ORDER BY s, k) AS n" + matches +
-                           " FROM (" + both + ")";
-    std::string kept = "SELECT j FROM (" + numbered + ") WHERE " + keep + " ORDER BY s, k";
+    std::string keep = op == "INTERSECT" ? (distinct ? m + " > 0 AND " + n + " = 1" : n + " <= " + m)
+                       : op == "EXCEPT"  ? (distinct ? m + " = 0 AND " + n + " = 1" : n + " > " + m)
+                                         : (distinct ? n + " = 1" : std::string("1"));
+    std::string kept = "SELECT u.j AS j FROM " + all + " u WHERE " + keep + " ORDER BY u.s, u.k";
     document = "(CASE WHEN (" + first + ") IS NULL" + (set ? "" : " OR (" + second + ") IS NULL") +
-               " THEN NULL ELSE " + ArrayOf("j", kept) + " END)";
+               " THEN NULL ELSE (" + with +
+               " SELECT '[' || COALESCE(group_concat(j, ','), '') || ']' FROM (" + kept + ")) END)";
     return true;
 }
 
