@@ -243,14 +243,26 @@ bool CSqlEmitter::CastCollection(const CSqlExpr& cast, std::string& document, Co
 bool CSqlEmitter::Collect(const CSqlExpr& call, std::string& document) {
     if (call.args.size() != 1 || call.starArgument) return Fail(call.at, 909, "COLLECT");
     if (call.over) return Fail(call.at, 3001, "COLLECT ... OVER");
-    if (!call.withinGroup.empty()) return Fail(call.withinGroup[0].expr->at, 3001, "COLLECT (ORDER BY)");
+    // Note: the elements are ordered by one key, as LISTAGG orders its values.
+    if (call.withinGroup.size() > 1)
+        return Fail(call.withinGroup[1].expr->at, 3001, "COLLECT (ORDER BY ..., ...)");
+    if (!call.withinGroup.empty() && call.distinct)
+        return Fail(call.at, 3001, "COLLECT (DISTINCT ... ORDER BY)");
     std::string value;
     ++m_aggregates;
     Expr(call.args[0], value);
+    std::string element = "CASE WHEN (" + value + ") IS NOT NULL THEN json_quote(" + value + ") END";
+    std::string list;
+    if (call.withinGroup.empty()) {
+        // Note: nulls are left out, as every aggregate leaves them.
+        list = "group_concat(" + std::string(call.distinct ? "DISTINCT " : "") + element + ")";
+    } else {
+        list = "ORA_LISTAGG(" + element + ", ',', ";
+        Expr(call.withinGroup[0].expr, list);
+        list += call.withinGroup[0].descending ? ", 1)" : ", 0)";
+    }
     --m_aggregates;
-    // Note: nulls are left out, as every aggregate leaves them.
-    document = "('[' || COALESCE(group_concat(" + std::string(call.distinct ? "DISTINCT " : "") +
-               "CASE WHEN (" + value + ") IS NOT NULL THEN json_quote(" + value + ") END), '') || ']')";
+    document = "('[' || COALESCE(" + list + ", '') || ']')";
     return !m_failed;
 }
 

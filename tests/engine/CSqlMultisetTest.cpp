@@ -113,11 +113,19 @@ TEST_F(SqlMultisetTest, CollectGroupsAndTableReadsTheResults) {
                    "ORDER BY sal) AS pairs_t))"),
               "CLARK,2450|KING,5000");
     EXPECT_EQ(Rows("SELECT COUNT(*) FROM TABLE(SET(num_t(1, 1, 2)))"), "2");
+    // COLLECT ... ORDER BY: the elements in the key's order, nulls last.
+    EXPECT_EQ(Rows("SELECT deptno, CAST(COLLECT(ename ORDER BY sal DESC) AS name_t) FROM emp GROUP BY deptno "
+                   "ORDER BY 1"),
+              "10,NAME_T('KING', 'CLARK')|20,NAME_T('SMITH')");
+    EXPECT_EQ(Rows("SELECT CAST(COLLECT(sal ORDER BY ename) AS num_t) FROM emp"),
+              "NUM_T(2450, 5000, 800, 800)");
 }
 
 TEST_F(SqlMultisetTest, WhatCannotBeDoneIsRefusedByName) {
+    Exec("CREATE TABLE emp (ename VARCHAR2(10), sal NUMBER)");
     const Case cases[] = {
-        {"SELECT COLLECT(ename ORDER BY ename) FROM (SELECT 'a' ename FROM dual)", "ORA-03001"},
+        {"SELECT COLLECT(ename ORDER BY ename, sal) FROM emp", "ORA-03001"},
+        {"SELECT COLLECT(ename) FROM emp", "ORA-03001"},
         {"SELECT CAST(MULTISET(SELECT 1, 2 FROM dual) AS num_t) FROM dual", "ORA-00913"},
         {"SELECT CAST(MULTISET(SELECT 'a' FROM dual) AS pairs_t) FROM dual", "ORA-00947"},
         {"SELECT MULTISET(SELECT 1 FROM dual) FROM dual", "ORA-03001"},
