@@ -694,6 +694,8 @@ bool CSqlEmitter::TableSource(const CSqlFromItem& item, Source& source, std::str
     for (const auto& column : *columns) {
         source.columns.push_back(TableColumn(column, source.name));
         source.columns.back().hidden = column.hidden;
+        source.columns.back().collection = column.collection;
+        CollectionColumn(source.columns.back(), source.name);
     }
     source.known = true;
     // Note: a schema before the name is the user's own; the file has one.
@@ -2666,6 +2668,7 @@ CSqlType CSqlEmitter::Case(const CSqlExpr& expr, std::string& out) {
 
 bool CSqlEmitter::Store(const CSqliteCatalog::Column& column, std::string_view table, const CSqlExpr* value,
                         std::string& out) {
+    if (!column.collection.empty()) return StoreCollection(column, *value, out);
     if (StoreLiteral(column, table, *value, out)) return !m_failed;
     std::string text;
     CSqlType type = Expr(value, text);
@@ -2894,6 +2897,8 @@ const std::vector<CSqliteCatalog::Column>* CSqlEmitter::OpenTarget(const CSqlSta
         if (unaliased)
             source.columns.back().emitted =
                 WrittenName(statement.table.back()) + "." + QuoteName(column.name);
+        source.columns.back().collection = unaliased ? std::string() : column.collection;
+        CollectionColumn(source.columns.back(), source.name);
     }
     scope.sources.push_back(source);
     m_scopes.push_back(scope);

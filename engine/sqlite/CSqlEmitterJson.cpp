@@ -247,7 +247,7 @@ bool CSqlEmitter::CollectionDocument(const CSqlExpr& expr,
                                      std::string& document) {
     // Note: a constructor is read below; the other collection expressions are CollectionOperand's.
     std::string made = expr.kind == CSqlExpr::Kind::Call ? cp932::ToUpperAscii(expr.text) : "";
-    if (expr.kind == CSqlExpr::Kind::Multiset ||
+    if (expr.kind == CSqlExpr::Kind::Multiset || (expr.kind == CSqlExpr::Kind::Name && IsCollection(expr)) ||
         ((made == "SET" || made == "COLLECT" || made == "CAST") && IsCollection(expr))) {
         Collection collection;
         if (!CollectionOperand(expr, document, collection)) return false;

@@ -24,6 +24,8 @@ std::string ElementJson(const std::string& rows) {
            rows + ".value) END)";
 }
 
+std::string QuoteName(std::string_view name) { return "\"" + std::string(name) + "\""; }
+
 bool IsCollectionCall(std::string_view name) { return name == "SET" || name == "COLLECT"; }
 
 }  // namespace
@@ -33,11 +35,26 @@ bool CSqlEmitter::IsCollection(const CSqlExpr& expr) {
     bool object = false;
     if (expr.kind == CSqlExpr::Kind::Multiset)
         return expr.text == "UNION" || expr.text == "INTERSECT" || expr.text == "EXCEPT";
+    if (expr.kind == CSqlExpr::Kind::Name) {
+        CSqlType type = CSqlType::Unknown;
+        const Typed* typed = nullptr;
+        return ResolveQuietly(expr, type, typed) && typed != nullptr && !typed->collection.empty();
+    }
     if (expr.kind != CSqlExpr::Kind::Call || expr.parts.size() != 1 || expr.over) return false;
     std::string name = Upper(expr.text);
     if (IsCollectionCall(name)) return true;
     if (name == "CAST") return m_catalog.CollectionColumns(Upper(expr.detail), false, columns, object);
     return m_catalog.CollectionColumns(name, false, columns, object);
+}
+
+bool CSqlEmitter::ResolveQuietly(const CSqlExpr& expr, CSqlType& type, const Typed*& typed) {
+    bool failed = m_failed;
+    Failure failure = m_failure;
+    bool found = Resolve(expr, type, nullptr, &typed);
+    bool ambiguous = m_failed && !failed;
+    m_failed = failed;
+    m_failure = failure;
+    return found && !ambiguous;
 }
 
 bool CSqlEmitter::CollectionOperand(const CSqlExpr& expr, std::string& document, Collection& collection) {
@@ -46,6 +63,16 @@ bool CSqlEmitter::CollectionOperand(const CSqlExpr& expr, std::string& document,
         return MultisetOperator(expr, document, collection);
     if (name == "COLLECT") return Collect(expr, document);
     if (name == "CAST" && IsCollection(expr)) return CastCollection(expr, document, collection);
+    if (expr.kind == CSqlExpr::Kind::Name) {
+        CSqlType type = CSqlType::Unknown;
+        const Typed* typed = nullptr;
+        if (ResolveQuietly(expr, type, typed) && typed != nullptr && !typed->collection.empty()) {
+            document = typed->document;
+            collection.type = typed->collection;
+            m_catalog.CollectionColumns(collection.type, false, collection.columns, collection.object);
+            return true;
+        }
+    }
     if (expr.kind == CSqlExpr::Kind::Bind) {
         // Note: a collection variable of a block is bound as its document.
         Expr(&expr, document);
@@ -277,6 +304,11 @@ CSqlType CSqlEmitter::CollectionText(const CSqlExpr& expr, std::string& out) {
     std::string document;
     if (!CollectionOperand(expr, document, collection)) return CSqlType::Unknown;
     if (collection.type.empty()) return Fail(expr.at, 3001, Upper(expr.text)), CSqlType::Unknown;
+    out += Shown(document, collection);
+    return CSqlType::Text;
+}
+
+std::string CSqlEmitter::Shown(const std::string& document, const Collection& collection) {
     std::string rows = "TARVEX_MT" + std::to_string(m_jsonTables++);
     std::string item = "json_quote(" + rows + ".value)";
     std::string shown;
@@ -296,8 +328,34 @@ CSqlType CSqlEmitter::CollectionText(const CSqlExpr& expr, std::string& out) {
         std::string type = collection.columns.empty() ? "VARCHAR2(4000)" : collection.columns[0].second;
         shown = ShownElement(JsonScalar(item, "$", CSqliteCatalog::Describe("COLUMN_VALUE", type)), type);
     }
-    out += "(CASE WHEN (" + document + ") IS NULL THEN NULL ELSE " + Quote(collection.type) +
+    return "(CASE WHEN (" + document + ") IS NULL THEN NULL ELSE " + Quote(collection.type) +
            " || '(' || COALESCE((SELECT group_concat(" + shown + ", ', ') FROM json_each(" + document + ") " +
            rows + "), '') || ')' END)";
-    return CSqlType::Text;
+}
+
+void CSqlEmitter::CollectionColumn(Typed& typed, const std::string& source) {
+    if (typed.collection.empty()) return;
+    Collection collection;
+    collection.type = typed.collection;
+    m_catalog.CollectionColumns(collection.type, false, collection.columns, collection.object);
+    typed.document = QuoteName(source) + "." + QuoteName(typed.name);
+    typed.emitted = Shown(typed.document, collection);
+    typed.type = CValueType{CSqlType::Text, 0, false};
+}
+
+bool CSqlEmitter::StoreCollection(const CSqliteCatalog::Column& column, const CSqlExpr& value,
+                                  std::string& out) {
+    if (value.kind == CSqlExpr::Kind::Null) {
+        out += "NULL";
+        return true;
+    }
+    Collection collection;
+    std::string document;
+    bool bind = value.kind == CSqlExpr::Kind::Bind;
+    if (!bind && !IsCollection(value)) return Fail(value.at, 932);
+    if (!CollectionOperand(value, document, collection)) return false;
+    // Note: a collection of another type is refused, as the server refuses it.
+    if (!collection.type.empty() && collection.type != column.collection) return Fail(value.at, 932);
+    out += document;
+    return !m_failed;
 }

@@ -159,3 +159,31 @@ TEST_F(SqlMultisetBlockTest, BlockCollectionsInSql) {
                   .substr(0, 15),
               "ERROR ORA-03001");
 }
+
+// Nested table and VARRAY columns hold their collections: stored from a
+// constructor or an operator, shown as the constructor, read by TABLE()
+// and by the multiset conditions; any other value is ORA-00932.
+TEST_F(SqlMultisetTest, CollectionColumns) {
+    Exec("CREATE TYPE tag_arr AS VARRAY(3) OF VARCHAR2(10)");
+    Exec("CREATE TABLE doc (id NUMBER, nums num_t, tags tag_arr) NESTED TABLE nums STORE AS doc_nums");
+    Exec("INSERT INTO doc VALUES (1, num_t(1, 2, 3), tag_arr('a', 'b'))");
+    Exec("INSERT INTO doc VALUES (2, num_t(), NULL)");
+    Exec("INSERT INTO doc (id, nums) VALUES (3, num_t(4) MULTISET UNION num_t(2))");
+    EXPECT_EQ(Rows("SELECT * FROM doc ORDER BY id"),
+              "1,NUM_T(1, 2, 3),TAG_ARR('a', 'b')|2,NUM_T(),-|3,NUM_T(4, 2),-");
+    EXPECT_EQ(Rows("SELECT d.id, n.column_value FROM doc d, TABLE(d.nums) n ORDER BY 1, 2"),
+              "1,1|1,2|1,3|3,2|3,4");
+    EXPECT_EQ(Rows("SELECT id FROM doc WHERE 2 MEMBER OF nums ORDER BY id"), "1|3");
+    EXPECT_EQ(Rows("SELECT id FROM doc WHERE nums IS EMPTY"), "2");
+    EXPECT_EQ(
+        Rows("SELECT id, CARDINALITY(nums) FROM doc WHERE nums SUBMULTISET OF num_t(1, 2, 3, 4) ORDER BY id"),
+        "1,3|2,-|3,2");
+    Exec("UPDATE doc SET nums = nums MULTISET UNION num_t(9) WHERE id = 2");
+    EXPECT_EQ(Rows("SELECT nums FROM doc WHERE id = 2"), "NUM_T(9)");
+    EXPECT_EQ(Rows("SELECT data_type FROM user_tab_columns WHERE table_name = 'DOC' ORDER BY column_id"),
+              "NUMBER|NUM_T|TAG_ARR");
+    for (const char* wrong : {"INSERT INTO doc VALUES (4, 5, NULL)",
+                              "INSERT INTO doc VALUES (4, NULL, num_t(1))", "UPDATE doc SET nums = 'x'"})
+        EXPECT_EQ(Failure(wrong).substr(0, 9), "ORA-00932") << wrong;
+    EXPECT_EQ(Rows("SELECT COUNT(*) FROM doc"), "3");
+}
