@@ -2294,7 +2294,8 @@ CSqlType CSqlEmitter::Call(const CSqlExpr& expr, std::string& out) {
         return CSqlType::Date;
     }
     if (name == "CARDINALITY") return Cardinality(expr, out);
-    if (IsCollection(expr)) return CollectionText(expr, out);
+    // Note: the engine's own functions are never collections; only other names are looked up.
+    if (FindFunction(name) == nullptr && IsCollection(expr)) return CollectionText(expr, out);
     if (name == "EXTRACT" || name == "CAST") return Special(expr, out);
     if (name == "GREATEST" || name == "LEAST") return Extreme(expr, out);
     if (name == "SYS_CONNECT_BY_PATH") return HierarchyColumn(expr, out);
@@ -2498,7 +2499,12 @@ CSqlType CSqlEmitter::Binary(const CSqlExpr& expr, std::string& out) {
         out += ")";
         return CSqlType::Number;
     }
-    if ((op == "=" || op == "<>") && IsCollection(*expr.args[0]) && IsCollection(*expr.args[1]))
+    const auto possible = [](const CSqlExpr& side) {
+        return side.kind == CSqlExpr::Kind::Multiset || side.kind == CSqlExpr::Kind::Name ||
+               (side.kind == CSqlExpr::Kind::Call && FindFunction(side.text) == nullptr);
+    };
+    if ((op == "=" || op == "<>") && possible(*expr.args[0]) && possible(*expr.args[1]) &&
+        IsCollection(*expr.args[0]) && IsCollection(*expr.args[1]))
         return CollectionsEqual(expr, out);
     if (op == "=" || op == "<>" || op == "<" || op == ">" || op == "<=" || op == ">=")
         return Compare(op, expr.args[0], expr.args[1], out);
