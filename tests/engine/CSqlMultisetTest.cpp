@@ -186,4 +186,7 @@ TEST_F(SqlMultisetTest, CollectionColumns) {
                               "INSERT INTO doc VALUES (4, NULL, num_t(1))", "UPDATE doc SET nums = 'x'"})
         EXPECT_EQ(Failure(wrong).substr(0, 9), "ORA-00932") << wrong;
     EXPECT_EQ(Rows("SELECT COUNT(*) FROM doc"), "3");
+    // A type a table's column is made of stays while the table does.
+    EXPECT_EQ(Failure("DROP TYPE tag_arr").substr(0, 9), "ORA-02303");
+    EXPECT_EQ(Rows("SELECT tags FROM doc WHERE id = 1"), "TAG_ARR('a', 'b')");
 }
