@@ -91,7 +91,10 @@ bool CColumnCompiler::Compile(std::string_view text, const CColumnCatalog::Decla
         // Note: a column of the schema's own type is not kept here; it is
         // refused rather than stored as text.
         std::string base = cp932::ToUpperAscii(column.type.substr(0, column.type.find_first_of("( ")));
-        if (m_catalog.HasType(base)) {
+        std::vector<std::pair<std::string, std::string>> elements;
+        bool objects = false;
+        // Note: a nested table or VARRAY column holds its collection's document (text).
+        if (m_catalog.HasType(base) && !m_catalog.CollectionColumns(base, false, elements, objects)) {
             failure.at = column.typeBegin;
             failure.code = 3001;
             failure.name = encoding::Utf8ToCp932("ユーザー定義型の列 (") + base + ")";

@@ -1,6 +1,5 @@
 #include "engine/sqlite/COraError.h"
 
-#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -401,6 +400,11 @@ void COraError::Translate(CEngineError& error, Action action) {
     }
     if (SyntaxError(message, name)) {
         Set(error, 100900, {name}, error.position);
+        return;
+    }
+    if (StartsWith(message, "parser stack overflow")) {
+        // Note: SQLite's parser holds few levels of nested queries (collection operators nest them).
+        Set(error, 3001, {encoding::Utf8ToCp932("入れ子の深すぎる式")}, error.position);
         return;
     }
     for (const Pattern& pattern : kPatterns) {

@@ -803,6 +803,8 @@ bool CSqlEmitter::TableSource(const CSqlFromItem& item, Source& source, std::str
     for (const auto& column : *columns) {
         source.columns.push_back(TableColumn(column, source.name));
         source.columns.back().hidden = column.hidden;
+        source.columns.back().collection = column.collection;
+        CollectionColumn(source.columns.back(), source.name);
     }
     source.known = true;
     // Note: a schema before the name is the user's own; the file has one.
@@ -1779,6 +1781,8 @@ CSqlType CSqlEmitter::ExprNode(const CSqlExpr* expr, std::string& out) {
             return DateLiteral(*expr, out);
         case Kind::Quantified:
             return Quantified(*expr, out);
+        case Kind::Multiset:
+            return IsCollection(*expr) ? CollectionText(*expr, out) : MultisetCondition(*expr, out);
     }
     return CSqlType::Unknown;
 }
@@ -2454,6 +2458,8 @@ CSqlType CSqlEmitter::Call(const CSqlExpr& expr, std::string& out) {
         return CSqlType::Date;
     }
     if (name == "CARDINALITY") return Cardinality(expr, out);
+    // Note: the engine's own functions are never collections; only other names are looked up.
+    if (FindFunction(name) == nullptr && IsCollection(expr)) return CollectionText(expr, out);
     if (name == "EXTRACT" || name == "CAST") return Special(expr, out);
     if (name == "GREATEST" || name == "LEAST") return Extreme(expr, out);
     if (name == "SYS_CONNECT_BY_PATH") return HierarchyColumn(expr, out);
@@ -2674,6 +2680,13 @@ CSqlType CSqlEmitter::Binary(const CSqlExpr& expr, std::string& out) {
         out += ")";
         return CSqlType::Number;
     }
+    const auto possible = [](const CSqlExpr& side) {
+        return side.kind == CSqlExpr::Kind::Multiset || side.kind == CSqlExpr::Kind::Name ||
+               (side.kind == CSqlExpr::Kind::Call && FindFunction(side.text) == nullptr);
+    };
+    if ((op == "=" || op == "<>") && possible(*expr.args[0]) && possible(*expr.args[1]) &&
+        IsCollection(*expr.args[0]) && IsCollection(*expr.args[1]))
+        return CollectionsEqual(expr, out);
     if (op == "=" || op == "<>" || op == "<" || op == ">" || op == "<=" || op == ">=")
         return Compare(op, expr.args[0], expr.args[1], out);
     if ((op == "+" || op == "-") && (IsInterval(expr.args[1]) || (op == "+" && IsInterval(expr.args[0]))))
@@ -2841,6 +2854,7 @@ CSqlType CSqlEmitter::Case(const CSqlExpr& expr, std::string& out) {
 
 bool CSqlEmitter::Store(const CSqliteCatalog::Column& column, std::string_view table, const CSqlExpr* value,
                         std::string& out) {
+    if (!column.collection.empty()) return StoreCollection(column, *value, out);
     if (StoreLiteral(column, table, *value, out)) return !m_failed;
     std::string text;
     CSqlType type = Expr(value, text);
@@ -3069,6 +3083,8 @@ const std::vector<CSqliteCatalog::Column>* CSqlEmitter::OpenTarget(const CSqlSta
         if (unaliased)
             source.columns.back().emitted =
                 WrittenName(statement.table.back()) + "." + QuoteName(column.name);
+        source.columns.back().collection = unaliased ? std::string() : column.collection;
+        CollectionColumn(source.columns.back(), source.name);
     }
     scope.sources.push_back(source);
     m_scopes.push_back(scope);

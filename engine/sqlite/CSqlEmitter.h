@@ -83,6 +83,10 @@ private:
         std::string hierarchyName = {};
         // An INVISIBLE column of a table: named, it is read; "*" leaves it out.
         bool hidden = false;
+        // A nested table or VARRAY column: its type, and the column as its
+        // document (read, it is shown as its constructor).
+        std::string collection = {};
+        std::string document = {};
     };
     struct Source {
         std::string name;  // alias, else table name (upper)
@@ -139,6 +143,43 @@ private:
     bool CollectionDocument(const CSqlExpr& expr, std::vector<std::pair<std::string, std::string>>& columns,
                             bool& object, std::string& document);
     CSqlType Cardinality(const CSqlExpr& call, std::string& out);
+    // What is known of a collection expression's type: its name (upper
+    // case; "" when unknown) and the columns of TABLE() over it.
+    struct Collection {
+        std::string type;
+        std::vector<std::pair<std::string, std::string>> columns;
+        bool object = false;
+    };
+    // Whether `expr` makes a collection: a constructor, CAST to a
+    // collection type, SET, COLLECT or a multiset operator.
+    bool IsCollection(const CSqlExpr& expr);
+    // Resolve without a failure: false for an unknown or ambiguous name.
+    bool ResolveQuietly(const CSqlExpr& expr, CSqlType& type, const Typed*& typed);
+    // The JSON document of a collection operand (any of IsCollection's, a
+    // bind of a block's collection, a function returning one).
+    bool CollectionOperand(const CSqlExpr& expr, std::string& document, Collection& collection);
+    // An element of json_each rows `rows` as compared: by the element type,
+    // else as `hint`; an object by its JSON text.
+    std::string ElementKey(const std::string& rows, const Collection& collection, CSqlType hint);
+    CSqlType MultisetCondition(const CSqlExpr& expr, std::string& out);
+    CSqlType Membership(const CSqlExpr& expr, std::string& out);
+    // c1 = c2 and c1 <> c2 of nested tables: the same elements as many times, in any order.
+    CSqlType CollectionsEqual(const CSqlExpr& expr, std::string& out);
+    // MULTISET UNION | INTERSECT | EXCEPT [ALL | DISTINCT], and SET(c).
+    bool MultisetOperator(const CSqlExpr& expr, std::string& document, Collection& collection);
+    // CAST(MULTISET (query) AS t) and CAST(collection AS t).
+    bool CastCollection(const CSqlExpr& cast, std::string& document, Collection& collection);
+    // COLLECT([DISTINCT] x): an aggregate's document.
+    bool Collect(const CSqlExpr& call, std::string& document);
+    // A collection as a value: "NUM_T(1, 2, 3)", texts quoted, NULL for a null one.
+    CSqlType CollectionText(const CSqlExpr& expr, std::string& out);
+    static std::string ShownElement(const std::string& value, const std::string& type);
+    // The text of a collection's document: "NUM_T(1, 2, 3)", NULL for none.
+    std::string Shown(const std::string& document, const Collection& collection);
+    // A table's nested table or VARRAY column, read as its constructor.
+    void CollectionColumn(Typed& typed, const std::string& source);
+    // A collection stored in `column`: ORA-00932 for any other value.
+    bool StoreCollection(const CSqliteCatalog::Column& column, const CSqlExpr& value, std::string& out);
     // The JSON array a collection constructor makes of its arguments.
     bool ConstructedDocument(const CSqlExpr& call, bool object, std::size_t attributes, std::string& out);
     bool JsonColumns(const std::vector<CSqlJsonColumn>& columns, const std::string& rows,

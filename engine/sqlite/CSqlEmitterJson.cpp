@@ -245,6 +245,17 @@ bool CSqlEmitter::ConstructedDocument(const CSqlExpr& call, bool object, std::si
 bool CSqlEmitter::CollectionDocument(const CSqlExpr& expr,
                                      std::vector<std::pair<std::string, std::string>>& columns, bool& object,
                                      std::string& document) {
+    // Note: a constructor is read below; the other collection expressions are CollectionOperand's.
+    std::string made = expr.kind == CSqlExpr::Kind::Call ? cp932::ToUpperAscii(expr.text) : "";
+    if (expr.kind == CSqlExpr::Kind::Multiset || (expr.kind == CSqlExpr::Kind::Name && IsCollection(expr)) ||
+        ((made == "SET" || made == "COLLECT" || made == "CAST") && IsCollection(expr))) {
+        Collection collection;
+        if (!CollectionOperand(expr, document, collection)) return false;
+        if (collection.columns.empty()) return Fail(expr.at, 22905);
+        columns = collection.columns;
+        object = collection.object;
+        return true;
+    }
     // Note: a function without arguments is called without brackets too: TABLE(f).
     if (expr.kind == CSqlExpr::Kind::Name && expr.parts.size() == 1 &&
         m_catalog.CollectionColumns(cp932::ToUpperAscii(expr.parts[0]), true, columns, object)) {
@@ -285,6 +296,9 @@ CSqlType CSqlEmitter::Cardinality(const CSqlExpr& call, std::string& out) {
     std::string document;
     if (arg.kind == CSqlExpr::Kind::Bind) {
         Expr(&arg, document);
+    } else if (IsCollection(arg)) {
+        Collection collection;
+        if (!CollectionOperand(arg, document, collection)) return CSqlType::Unknown;
     } else if (arg.kind != CSqlExpr::Kind::Call) {
         Fail(arg.at, 932);
         return CSqlType::Unknown;

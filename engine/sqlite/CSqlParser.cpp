@@ -940,6 +940,11 @@ bool CSqlParser::Expression(Expr*& out, int minimum) {
         if (AtEnd()) return true;
         std::string_view op;
         int level = 0;
+        if (IsMultisetOperator()) {
+            if (minimum > 4) return true;
+            if (!MultisetOperator(out)) return false;
+            continue;
+        }
         if (IsSymbol('|') && IsSymbol('|', 1)) {
             op = "||";
             level = 4;
@@ -1001,6 +1006,16 @@ bool CSqlParser::Predicate(Expr*& left) {
         left = node;
         return true;
     }
+    if (Is("IS") && (IsSetOrEmpty(1) || (Is("NOT", 1) && IsSetOrEmpty(2)))) {
+        ++m_k;
+        Expr* node = Node(Expr::Kind::Multiset, at);
+        node->negated = Accept("NOT");
+        node->text = Accept("EMPTY") ? "EMPTY" : "SET";
+        if (node->text == "SET") m_k += 2;
+        node->args.push_back(left);
+        left = node;
+        return true;
+    }
     if (Accept("IS")) {
         Expr* node = Node(Expr::Kind::IsNull, at);
         node->negated = Accept("NOT");
@@ -1017,8 +1032,20 @@ bool CSqlParser::Predicate(Expr*& left) {
         left = node;
         return true;
     }
-    bool negated = Is("NOT") && (Is("IN", 1) || Is("LIKE", 1) || Is("BETWEEN", 1));
+    bool negated = Is("NOT") && (Is("IN", 1) || Is("LIKE", 1) || Is("BETWEEN", 1) || IsMembership(1));
     if (negated) ++m_k;
+    if (IsMembership(0)) {
+        Expr* node = Node(Expr::Kind::Multiset, at);
+        node->text = Is("MEMBER") ? "MEMBER" : "SUBMULTISET";
+        node->negated = negated;
+        ++m_k;
+        Accept("OF");
+        Expr* collection = nullptr;
+        if (!Expression(collection, 4)) return false;
+        node->args = {left, collection};
+        left = node;
+        return true;
+    }
     if (Accept("IN")) {
         if (!ExpectSymbol('(')) return false;
         Expr* node = nullptr;
@@ -1061,6 +1088,38 @@ bool CSqlParser::Predicate(Expr*& left) {
         return true;
     }
     if (negated) return Fail();
+    return true;
+}
+
+bool CSqlParser::IsSetOrEmpty(std::size_t ahead) const {
+    return Is("EMPTY", ahead) || (Is("A", ahead) && Is("SET", ahead + 1));
+}
+
+bool CSqlParser::IsMembership(std::size_t ahead) const {
+    // Note: MEMBER and SUBMULTISET are no reserved words: "SELECT x member FROM t" names a column.
+    if (!Is("MEMBER", ahead) && !Is("SUBMULTISET", ahead)) return false;
+    std::size_t next = m_k + ahead + 1;
+    if (next >= m_tokens.size()) return false;
+    return Is("OF", ahead + 1) || m_tokens[next].kind == Kind::Bind ||
+           (m_tokens[next].kind == Kind::Word && !IsReserved(ahead + 1)) || IsSymbol('(', ahead + 1);
+}
+
+bool CSqlParser::IsMultisetOperator() const {
+    return Is("MULTISET") && (Is("UNION", 1) || Is("INTERSECT", 1) || Is("EXCEPT", 1));
+}
+
+bool CSqlParser::MultisetOperator(Expr*& left) {
+    Expr* node = Node(Expr::Kind::Multiset, left->at);
+    node->text = Is("UNION", 1) ? "UNION" : Is("INTERSECT", 1) ? "INTERSECT" : "EXCEPT";
+    m_k += 2;
+    if (Accept("DISTINCT"))
+        node->distinct = true;
+    else
+        Accept("ALL");
+    Expr* right = nullptr;
+    if (!Expression(right, 5)) return false;
+    node->args = {left, right};
+    left = node;
     return true;
 }
 
@@ -1172,6 +1231,13 @@ bool CSqlParser::Primary(Expr*& out) {
         return ExpectSymbol(')');
     }
     if (Is("CURSOR") || Is("MULTISET")) return Refuse(std::string(TokenText(m_k)));
+    if (Is("SET") && IsSymbol('(', 1)) {
+        // SET(collection): its elements without duplicates.
+        out = Node(Expr::Kind::Call, at);
+        out->text = TokenText(m_k++);
+        out->parts = {out->text};
+        return CallArguments(*out);
+    }
     // Note: a word that ends a clause only where a clause may follow (LOG,
     // OFFSET, ...) is a name where an operand is read: LOG(10, x).
     bool tableName = false;
@@ -1250,6 +1316,13 @@ bool CSqlParser::SpecialCall(Expr& call) {
         if (!IsName()) return Fail();
         call.detail = TokenText(m_k++);
         if (!Expect("FROM") || !Expression(argument)) return false;
+    } else if (Is("MULTISET") && IsSymbol('(', 1) && (Is("SELECT", 2) || Is("WITH", 2))) {
+        // CAST(MULTISET (query) AS collection type): the query's rows as a collection.
+        argument = Node(Expr::Kind::Subquery, Here());
+        argument->detail = "MULTISET";
+        m_k += 2;
+        if (!Query(argument->query) || !ExpectSymbol(')') || !Expect("AS") || !IsName()) return false;
+        call.detail = TokenText(m_k++);
     } else {
         if (!Expression(argument) || !Expect("AS") || !IsName()) return false;
         std::size_t begin = m_k++;
@@ -1303,6 +1376,11 @@ bool CSqlParser::CallArguments(Expr& call) {
             }
             call.args.pop_back();
             if (!NullTreatment(call)) return false;
+            // COLLECT(x ORDER BY ...): the order of the elements.
+            if (name == "COLLECT" && Is("ORDER") && Is("BY", 1)) {
+                m_k += 2;
+                if (!OrderBy(call.withinGroup)) return false;
+            }
             if (Is("USING") || Is("AS") || Is("FROM") || Is("ON"))
                 return Refuse(std::string(call.text) + " (" + std::string(TokenText(m_k)) + ")");
             call.args.push_back(arg);

@@ -116,6 +116,12 @@ private:
 
     bool Expression(Expr*& out, int minimum = 0);
     bool Predicate(Expr*& left);
+    // Multiset conditions and operators: IS [NOT] A SET | EMPTY after IS
+    // [NOT]; [NOT] MEMBER | SUBMULTISET [OF]; MULTISET UNION | INTERSECT | EXCEPT.
+    bool IsSetOrEmpty(std::size_t ahead) const;
+    bool IsMembership(std::size_t ahead) const;
+    bool IsMultisetOperator() const;
+    bool MultisetOperator(Expr*& left);
     bool Unary(Expr*& out);
     bool Primary(Expr*& out);
     bool NameOrCall(Expr*& out);

@@ -34,7 +34,12 @@ struct CSqlExpr {
         Row,          // (a, b, ...)
         DateLiteral,  // DATE '...' / TIMESTAMP '...': `text` is the literal token
         Interval,     // INTERVAL '...' field [TO field]: `text` the literal token, `parts` the fields
-        Quantified    // args[0] op ANY|ALL (query): `text` the operator, `negated` for ALL
+        Quantified,   // args[0] op ANY|ALL (query): `text` the operator, `negated` for ALL
+        // args[0] [NOT] MEMBER OF args[1], args[0] [NOT] SUBMULTISET OF
+        // args[1], args[0] IS [NOT] A SET | EMPTY (`text`: MEMBER,
+        // SUBMULTISET, SET, EMPTY), and args[0] MULTISET UNION | INTERSECT |
+        // EXCEPT [DISTINCT] args[1] (`text` the operator, `distinct`).
+        Multiset
     };
     struct OrderItem {
         CSqlExpr* expr = nullptr;
@@ -52,7 +57,8 @@ struct CSqlExpr {
     bool distinct = false;
     bool starArgument = false;  // COUNT(*)
     bool timestamp = false;     // TIMESTAMP '...'
-    // EXTRACT(field FROM ...): the field; CAST(... AS type): the type.
+    // EXTRACT(field FROM ...): the field; CAST(... AS type): the type;
+    // "MULTISET" for a Subquery of CAST(MULTISET (query) AS type).
     std::string_view detail;
     // OVER (PARTITION BY ... ORDER BY ...); `over` set when present.
     bool over = false;

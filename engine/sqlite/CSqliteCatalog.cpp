@@ -184,6 +184,15 @@ const std::vector<CSqliteCatalog::Column>* CSqliteCatalog::Columns(std::string_v
         column.virtualColumn = sqlite3_column_int(statement.get(), 4) >= 2;
         column.hidden = sqlite3_column_int(statement.get(), 5) != 0;
         column.defaultOnNull = sqlite3_column_int(statement.get(), 6) != 0;
+        if (column.type == CSqlType::Unknown)
+            column.collection = encoding::Utf8ToCp932(Text(statement.get(), 1));
+    }
+    for (Column& column : columns) {
+        std::vector<std::pair<std::string, std::string>> elements;
+        bool objects = false;
+        column.collection = cp932::ToUpperAscii(column.collection);
+        if (!column.collection.empty() && !CollectionColumns(column.collection, false, elements, objects))
+            column.collection.clear();
     }
     Statement identities =
         Prepare(m_db,

@@ -49,6 +49,11 @@ TEST_F(PlsqlMultisetTest, ConditionsAnswerTrueFalseOrNull) {
         // Equal: the same elements in any order, as often.
         {"p(a = b); p(a <> b); p(a = SET(a)); p(e = t()); p(a = t(1, 2, 3, 3));", "T|F|F|T|F"},
         {"p(a = n); p(n = n); p(z = z); p(z = a);", "N|N|N|F"},
+        // SUBMULTISET: each element matched by one of the other, as often.
+        {"p(t(2, 1) SUBMULTISET OF a); p(t(2, 2, 2) SUBMULTISET a); p(t(3, 3) NOT SUBMULTISET OF a);",
+         "T|F|T"},
+        {"p(e SUBMULTISET OF a); p(a SUBMULTISET OF e); p(n SUBMULTISET OF a); p(z SUBMULTISET OF a);",
+         "T|F|N|N"},
     };
     for (const Case& c : cases) EXPECT_EQ(OutputOf(Block(c.body)), c.answer) << c.body;
 }

@@ -2039,8 +2039,13 @@ bool CPlsqlInterpreter::StoreValues(const std::vector<CPlsqlValue>& row,
     if (static_cast<int>(targets.size()) != count)
         return Raise(count > static_cast<int>(targets.size()) ? 913 : 947,
                      CPlsqlErrors::Text(count > static_cast<int>(targets.size()) ? 913 : 947), 0);
-    for (std::size_t k = 0; k < row.size(); ++k)
+    for (std::size_t k = 0; k < row.size(); ++k) {
+        // Note: a collection is not read back from a query's row; refused rather than left as it was.
+        const CPlsqlType* type = TypeOf(targets[k]);
+        if (type != nullptr && type->collection != CPlsqlType::CollectionKind::None)
+            return Raise(3001, CPlsqlErrors::Text(3001, "SELECT ... INTO collection"), targets[k].at);
         if (!Assign(targets[k], row[k])) return false;
+    }
     return true;
 }
 
@@ -2322,6 +2327,11 @@ bool CPlsqlInterpreter::EvalMultiset(CPlsqlExpr& expr, CPlsqlValue& out) {
             if (!CollectionOperand(*expr.args[0], left) || !CollectionOperand(*expr.args[1], right))
                 return false;
             done = CPlsqlMultiset::Equal(left.get(), right.get(), out, failure);
+            break;
+        case M::Submultiset:
+            if (!CollectionOperand(*expr.args[0], left) || !CollectionOperand(*expr.args[1], right))
+                return false;
+            done = CPlsqlMultiset::Submultiset(left.get(), right.get(), out, failure);
             break;
         default:
             // Note: a collection's value stands only where a collection is assigned.

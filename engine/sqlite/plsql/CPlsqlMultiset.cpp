@@ -123,6 +123,29 @@ bool CPlsqlMultiset::Equal(CPlsqlCollection* a, CPlsqlCollection* b, CPlsqlValue
     return true;
 }
 
+bool CPlsqlMultiset::Submultiset(CPlsqlCollection* a, CPlsqlCollection* b, CPlsqlValue& out,
+                                 Failure& failure) {
+    out = CPlsqlValue();
+    if (IsNull(a) || IsNull(b)) return true;
+    Elements right = ElementsOf(*b);
+    bool unmatchedNull = false;
+    for (const auto& element : ElementsOf(*a)) {
+        if (IsNullElement(element)) {
+            unmatchedNull = true;
+            continue;
+        }
+        std::size_t at = 0;
+        if (!Find(right, element, at, failure)) return false;
+        if (at == right.size()) {
+            out = CPlsqlValue::Bool(false);
+            return true;
+        }
+        right.erase(right.begin() + static_cast<std::ptrdiff_t>(at));
+    }
+    if (!unmatchedNull) out = CPlsqlValue::Bool(true);
+    return true;
+}
+
 bool CPlsqlMultiset::Distinct(CPlsqlCollection* c, CPlsqlCollection& out, Failure& failure) {
     out = CPlsqlCollection();
     if (IsNull(c)) {

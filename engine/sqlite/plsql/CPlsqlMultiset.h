@@ -22,6 +22,9 @@ public:
     // a = b: the same elements in any order; NULL when either is null or
     // holds a null element (and the counts agree).
     static bool Equal(CPlsqlCollection* a, CPlsqlCollection* b, CPlsqlValue& out, Failure& failure);
+    // a SUBMULTISET OF b: each element of a matched by one of b; NULL when
+    // either is null, or when only null elements of a are left unmatched.
+    static bool Submultiset(CPlsqlCollection* a, CPlsqlCollection* b, CPlsqlValue& out, Failure& failure);
     // SET(c): the elements without repeats, in their first order (null for null).
     static bool Distinct(CPlsqlCollection* c, CPlsqlCollection& out, Failure& failure);
     // a MULTISET op [ALL | DISTINCT] b; null when either is null.

@@ -2457,11 +2457,13 @@ CPlsqlParser::ExprPtr CPlsqlParser::ParseComparison() {
         expr->args.push_back(std::move(left));
         return expr;
     }
-    if (Is("MEMBER") || (Is("NOT") && Is("MEMBER", 1))) {
+    if (Is("MEMBER") || Is("SUBMULTISET") || (Is("NOT") && (Is("MEMBER", 1) || Is("SUBMULTISET", 1)))) {
         bool negated = Accept("NOT");
-        Expect("MEMBER");
+        bool member = Accept("MEMBER");
+        if (!member) Expect("SUBMULTISET");
         Accept("OF");
-        auto expr = MultisetOf(CPlsqlExpr::Multiset::Member, std::move(left), ParseAdditive(), at);
+        auto expr = MultisetOf(member ? CPlsqlExpr::Multiset::Member : CPlsqlExpr::Multiset::Submultiset,
+                               std::move(left), ParseAdditive(), at);
         expr->negated = negated;
         return expr;
     }
@@ -3270,6 +3272,8 @@ std::unique_ptr<CPlsqlSql> CPlsqlParser::BuildSql(std::size_t first, std::size_t
         CPlsqlTarget target;
         target.at = token.begin;
         Refer(target, *entry);
+        // Note: a collection reaches SQL as its JSON document (MEMBER OF v, v MULTISET UNION w).
+        target.json = CollectionOf(*entry) != nullptr;
         std::size_t last = k;
         auto type = SlotTypeOf(*entry);
         if (type->object && entry->field < 0 && k + 2 < end &&

@@ -88,7 +88,7 @@ struct CPlsqlExpr {
     };
     // Multiset: the conditions (BOOLEAN) and the operators (a collection,
     // only where a collection is assigned) on nested tables and VARRAYs.
-    enum class Multiset { Member, Empty, ASet, Equal, Set, Union, Intersect, Except };
+    enum class Multiset { Member, Empty, ASet, Equal, Set, Union, Intersect, Except, Submultiset };
     // CARDINALITY(collection): COUNT, NULL for a collection not made or empty.
     enum class Method { Count, First, Last, Next, Prior, Exists, Limit, Extend, Delete, Trim, Cardinality };
     enum class Op {

@@ -247,7 +247,7 @@ bool CUnitCatalog::HasTypeDependents(sqlite3* db, const std::string& name) {
         "SELECT 1 FROM main.TARVEX_UNIT_DEPENDENCIES d JOIN main.TARVEX_UNITS u ON u.NAME = d.NAME AND "
         "u.TYPE "
         "= d.TYPE WHERE d.REFERENCED_NAME = ?1 AND d.REFERENCED_TYPE = 'TYPE' AND d.TYPE = 'TYPE' AND d.NAME "
-        "<> ?1");
+        "<> ?1 UNION ALL SELECT 1 FROM main.TARVEX_COLUMNS WHERE upper(DATA_TYPE) = ?1");
     if (!find) return false;
     BindText(find.get(), 1, name);
     return sqlite3_step(find.get()) == SQLITE_ROW;

@@ -74,7 +74,7 @@ public:
     // False when there was no unit of that name and type.
     static bool Drop(sqlite3* db, const std::string& name, const std::string& type, CEngineError& error);
     static std::vector<std::string> Functions(sqlite3* db);
-    // Whether another type is made of the type `name` (DROP and REPLACE
+    // Whether another type or a table's column is made of the type `name` (DROP and REPLACE
     // then need FORCE).
     static bool HasTypeDependents(sqlite3* db, const std::string& name);
 };
