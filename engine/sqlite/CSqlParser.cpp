@@ -413,9 +413,7 @@ bool CSqlParser::Insert(CSqlStatement& out) {
     if (!Expect("INTO")) return false;
     out.tableAt = Here();
     if (!QualifiedName(out.table)) return false;
-    if (Is("PARTITION") || Is("SUBPARTITION"))
-        return Refuse("INSERT INTO ... " + std::string(TokenText(m_k)));
-    if (!Alias(out.alias, false)) return false;
+    if (!PartitionRef(out.partition) || !Alias(out.alias, false)) return false;
     if (IsSymbol('(') && !Is("SELECT", 1) && !Is("WITH", 1)) {
         ++m_k;
         do {

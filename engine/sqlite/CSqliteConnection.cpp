@@ -25,6 +25,7 @@
 #include "engine/sqlite/CMultiTableInsert.h"
 #include "engine/sqlite/CNameList.h"
 #include "engine/sqlite/COraError.h"
+#include "engine/sqlite/CReadOnlyTable.h"
 #include "engine/sqlite/CReturningInto.h"
 #include "engine/sqlite/CSchemaText.h"
 #include "engine/sqlite/CSelectList.h"
@@ -946,6 +947,20 @@ bool CSqliteConnection::RunDdl(const std::string& sql, std::vector<CEngineBind>&
     return ok;
 }
 
+bool CSqliteConnection::RefuseReadOnly(const std::string& sql) {
+    auto tokens = CSqlScanner::Significant(sql, 8);
+    if (tokens.size() < 4 || !CSqlScanner::Is(sql, tokens[0], "ALTER") ||
+        !CSqlScanner::Is(sql, tokens[1], "TABLE"))
+        return false;
+    std::size_t name = tokens.size() > 5 && CSqlScanner::IsSymbol(sql, tokens[3], '.') ? 4 : 2;
+    std::string written = sql.substr(tokens[name].begin, tokens[name].length);
+    std::string table =
+        written.front() == '"' ? written.substr(1, written.size() - 2) : cp932::ToUpperAscii(written);
+    if (!CReadOnlyTable::Refuses(sql, tokens, name + 1) || !m_catalog->IsReadOnly(table)) return false;
+    COraError::Set(m_error, 12081, {m_session->user, table}, static_cast<int>(tokens[name].begin));
+    return true;
+}
+
 bool CSqliteConnection::RefireTable(const std::string& table) {
     // Note: the engine's triggers name the table's columns; they are made
     // again for the columns the table has now.
@@ -1044,6 +1059,7 @@ bool CSqliteConnection::RunDdlWork(const std::string& sql, std::vector<CEngineBi
         COraError::Set(m_error, 901, {}, static_cast<int>(words[1].begin));
         return false;
     }
+    if (RefuseReadOnly(sql)) return false;
     bool handled = false;
     if (!RunWarehouse(sql, handled)) return false;
     if (handled) return true;

@@ -207,6 +207,8 @@ private:
     // Before a schema statement's own work: CREATE | DROP MATERIALIZED VIEW
     // [LOG] and ALTER TABLE ... PARTITION, `handled` set; ROW MOVEMENT kept.
     bool RunWarehouse(const std::string& sql, bool& handled);
+    // ORA-12081 for an ALTER TABLE a READ ONLY table does not take.
+    bool RefuseReadOnly(const std::string& sql);
     // After CREATE TABLE: its partitioning clause; after CREATE INDEX ... LOCAL: the index.
     bool RecordPartitions(const std::string& sql);
     bool RecordLocalIndex(const std::string& sql);

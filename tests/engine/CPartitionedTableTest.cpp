@@ -65,6 +65,25 @@ TEST_F(CPartitionedTableTest, DmlThroughAPartitionTouchesOnlyItsRows) {
     EXPECT_EQ(Rows("SELECT amount FROM sales"), "30");
 }
 
+TEST_F(CPartitionedTableTest, InsertsThroughAPartitionTakeOnlyItsRows) {
+    Exec("INSERT INTO sales PARTITION (sales_q1) VALUES (1, DATE '1998-01-10', 1)");
+    Exec("INSERT INTO sales PARTITION (sales_q2) (time_id, amount) VALUES (DATE '1998-05-10', 10)");
+    Exec("INSERT INTO sales PARTITION FOR (DATE '1998-05-01') VALUES (1, DATE '1998-06-10', 100)");
+    EXPECT_EQ(Code(Failure("INSERT INTO sales PARTITION (sales_q1) VALUES (1, DATE '1998-05-10', 5)")),
+              "ORA-14401");
+    EXPECT_EQ(Code(Failure("INSERT INTO sales PARTITION (sales_q2) VALUES (1, DATE '2001-01-01', 5)")),
+              "ORA-14401");
+    // A query's rows are refused all or none, as the statement is one.
+    EXPECT_EQ(Code(Failure("INSERT INTO sales PARTITION (sales_q1) SELECT 1, time_id - 30, 1000 FROM sales")),
+              "ORA-14401");
+    Exec("INSERT INTO sales PARTITION (sales_q1) SELECT 1, time_id - 120, 1000 FROM sales WHERE amount = 10");
+    EXPECT_EQ(Code(Failure("INSERT INTO sales PARTITION (nowhere) VALUES (1, DATE '1998-01-10', 5)")),
+              "ORA-02149");
+    EXPECT_EQ(In("sales_q1") + "/" + In("sales_q2"), "1001/110");
+    Exec("CREATE TABLE flat (a NUMBER)");
+    EXPECT_EQ(Code(Failure("INSERT INTO flat PARTITION (p) VALUES (1)")), "ORA-14501");
+}
+
 TEST_F(CPartitionedTableTest, AddDropTruncateAndRenameFollowTheServersRules) {
     Sale("1998-01-15", 1);
     Sale("1998-05-15", 10);
