@@ -13,6 +13,7 @@
 #include "engine/sqlite/warehouse/CMviewCatalog.h"
 #include "engine/sqlite/warehouse/CPartitionCatalog.h"
 #include "engine/sqlite/warehouse/CPartitionClause.h"
+#include "engine/sqlite/warehouse/CPartitionExchange.h"
 #include "engine/sqlite/warehouse/CWarehouseState.h"
 #include "text/Cp932.h"
 #include "text/Encoding.h"
@@ -271,8 +272,8 @@ bool CSqliteConnection::AlterPartition(const std::string& sql, bool& handled) {
     auto tokens = CSqlScanner::Significant(sql);
     std::size_t name = SkipSchema(sql, tokens, 2);
     std::size_t k = name + 1;
-    static constexpr std::string_view kActions[] = {"ADD",   "DROP", "TRUNCATE", "RENAME",  "SPLIT",
-                                                    "MERGE", "MOVE", "MODIFY",   "COALESCE"};
+    static constexpr std::string_view kActions[] = {"ADD",   "DROP", "TRUNCATE", "RENAME",   "SPLIT",
+                                                    "MERGE", "MOVE", "MODIFY",   "COALESCE", "EXCHANGE"};
     bool action = std::any_of(std::begin(kActions), std::end(kActions),
                               [&](std::string_view word) { return Is(sql, tokens, k, word); });
     bool movement = (Is(sql, tokens, k, "ENABLE") || Is(sql, tokens, k, "DISABLE")) &&
@@ -369,9 +370,38 @@ bool CSqliteConnection::AlterScheme(const std::string& sql, const Tokens& tokens
         return true;
     }
     if (verb == "MOVE") return true;  // Note: storage only; the rows stay.
+    if (verb == "EXCHANGE") return ExchangePartition(sql, tokens, t, named[0], scheme);
     if (verb == "MODIFY") return ModifyPartition(sql, tokens, t, named[0], scheme);
     if (verb == "SPLIT") return SplitPartition(sql, tokens, t, named[0], scheme);
     return MergePartitions(sql, tokens, t, named, scheme);
+}
+
+// EXCHANGE PARTITION p WITH TABLE s [INCLUDING | EXCLUDING INDEXES]
+// [WITH | WITHOUT VALIDATION] [UPDATE GLOBAL INDEXES].
+bool CSqliteConnection::ExchangePartition(const std::string& sql, const Tokens& tokens, std::size_t t,
+                                          int position, const CPartitionScheme& scheme) {
+    if (!Is(sql, tokens, t, "WITH") || !Is(sql, tokens, t + 1, "TABLE") || t + 2 >= tokens.size()) {
+        COraError::Set(m_error, 905, {}, static_cast<int>(At(sql, tokens, t)));
+        return false;
+    }
+    std::size_t name = SkipSchema(sql, tokens, t + 2);
+    bool validate = true;
+    for (std::size_t k = name + 1; k + 1 < tokens.size(); ++k)
+        if (Is(sql, tokens, k, "WITHOUT") && Is(sql, tokens, k + 1, "VALIDATION")) validate = false;
+    int code = 0;
+    std::string argument;
+    if (CPartitionExchange(m_db, *m_catalog)
+            .Run(scheme, position, NameAt(sql, tokens, name), validate, code, argument))
+        return true;
+    int at = static_cast<int>(code == 14099 || code == 14096 || code == 14097 ? tokens[t].begin
+                                                                              : tokens[name].begin);
+    if (code == 0)
+        m_error.Set(argument, at);
+    else if (code == 12081)
+        COraError::Set(m_error, code, {m_session->user, argument}, at);
+    else
+        COraError::Set(m_error, code, {argument}, at);
+    return false;
 }
 
 // MODIFY PARTITION p [ADD VALUES (...)] or physical attributes, which

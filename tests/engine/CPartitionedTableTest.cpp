@@ -84,6 +84,49 @@ TEST_F(CPartitionedTableTest, InsertsThroughAPartitionTakeOnlyItsRows) {
     EXPECT_EQ(Code(Failure("INSERT INTO flat PARTITION (p) VALUES (1)")), "ORA-14501");
 }
 
+TEST_F(CPartitionedTableTest, ExchangeSwapsAPartitionsRowsWithAStagingTable) {
+    Sale("1998-01-15", 1);
+    Sale("1998-05-15", 10);
+    Exec("CREATE TABLE staging (p NUMBER(6), t DATE NOT NULL, a NUMBER(10,2))");
+    Exec("INSERT INTO staging VALUES (2, DATE '1998-02-01', 200)");
+    Exec("INSERT INTO staging VALUES (2, DATE '1998-03-01', 300)");
+    Exec(
+        "ALTER TABLE sales EXCHANGE PARTITION sales_q1 WITH TABLE staging INCLUDING INDEXES WITH VALIDATION");
+    EXPECT_EQ(In("sales_q1") + "/" + In("sales_q2"), "500/10");
+    EXPECT_EQ(Rows("SELECT p || ':' || a FROM staging"), "1:1");
+    // Rows of another partition are refused WITH VALIDATION and change nothing.
+    EXPECT_EQ(Code(Failure("ALTER TABLE sales EXCHANGE PARTITION sales_q2 WITH TABLE staging")), "ORA-14099");
+    EXPECT_EQ(Rows("SELECT COUNT(*) FROM staging"), "1");
+    struct Case {
+        const char* staging;
+        const char* code;
+    };
+    const Case cases[] = {
+        {"CREATE TABLE s1 (p NUMBER(6), t DATE)", "ORA-14096"},
+        {"CREATE TABLE s1 (p NUMBER(6), t DATE, a NUMBER(12,2))", "ORA-14097"},
+        {"CREATE TABLE s1 (p NUMBER(6), t TIMESTAMP, a NUMBER(10,2))", "ORA-14097"},
+        {"CREATE TABLE s1 (p NUMBER(6), t DATE, a VARCHAR2(10))", "ORA-14097"},
+    };
+    for (const Case& c : cases) {
+        Exec(c.staging);
+        EXPECT_EQ(Code(Failure("ALTER TABLE sales EXCHANGE PARTITION sales_q2 WITH TABLE s1")), c.code)
+            << c.staging;
+        Exec("DROP TABLE s1");
+    }
+    EXPECT_EQ(Code(Failure("ALTER TABLE sales EXCHANGE PARTITION sales_q2 WITH TABLE nowhere")), "ORA-00942");
+    EXPECT_EQ(Code(Failure("ALTER TABLE sales EXCHANGE PARTITION nowhere WITH TABLE staging")), "ORA-02149");
+    Exec("ALTER TABLE staging READ ONLY");
+    EXPECT_EQ(Code(Failure("ALTER TABLE sales EXCHANGE PARTITION sales_q1 WITH TABLE staging")), "ORA-12081");
+    Exec("ALTER TABLE staging READ WRITE");
+    Exec("ALTER TABLE sales READ ONLY");
+    EXPECT_EQ(Code(Failure("ALTER TABLE sales EXCHANGE PARTITION sales_q1 WITH TABLE staging")), "ORA-12081");
+    EXPECT_EQ(Code(Failure("ALTER TABLE sales TRUNCATE PARTITION sales_q1")), "ORA-12081");
+    EXPECT_EQ(Code(Failure("ALTER TABLE sales DROP PARTITION sales_q1")), "ORA-12081");
+    // Bounds may still change on a READ ONLY table.
+    Exec("ALTER TABLE sales ADD PARTITION sales_q3 VALUES LESS THAN (DATE '1998-10-01')");
+    EXPECT_EQ(In("sales_q1") + "/" + In("sales_q2"), "500/10");
+}
+
 TEST_F(CPartitionedTableTest, AddDropTruncateAndRenameFollowTheServersRules) {
     Sale("1998-01-15", 1);
     Sale("1998-05-15", 10);
