@@ -59,6 +59,7 @@ constexpr const char* kTables[] = {
     CPartitionCatalog::kTables[1],
     CPartitionCatalog::kTables[2],
     CPartitionCatalog::kTables[3],
+    CPartitionCatalog::kTables[4],
     CMviewCatalog::kTable,
 };
 

@@ -1158,7 +1158,11 @@ bool CSqlParser::Primary(Expr*& out) {
         }
         return true;
     }
-    if (Is("INTERVAL")) return Refuse("INTERVAL");
+    // Note: INTERVAL is no reserved word: without a literal it names a column
+    // (USER_PART_TABLES.INTERVAL).
+    if (Is("INTERVAL") && m_k + 1 < m_tokens.size() &&
+        (m_tokens[m_k + 1].kind == Kind::Number || m_tokens[m_k + 1].kind == Kind::Bind || IsSymbol('(', 1)))
+        return Refuse("INTERVAL");
     if (Is("CASE")) return CaseExpr(out);
     if (Is("EXISTS") || (Is("NOT") && Is("EXISTS", 1))) {
         bool negated = Accept("NOT");

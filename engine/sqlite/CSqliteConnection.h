@@ -233,6 +233,7 @@ private:
     bool KeepDefaultRows(const CPartitionScheme& before, const CPartitionScheme& after, std::size_t at);
     bool SplitPartition(const std::string& sql, const std::vector<CSqlScanner::Token>& tokens, std::size_t t,
                         int position, CPartitionScheme& scheme);
+    bool IntervalOf(const CPartitionClause& clause, CPartitionScheme& scheme);
     bool ExchangePartition(const std::string& sql, const std::vector<CSqlScanner::Token>& tokens,
                            std::size_t t, int position, const CPartitionScheme& scheme);
     bool MergePartitions(const std::string& sql, const std::vector<CSqlScanner::Token>& tokens, std::size_t t,

@@ -10,6 +10,7 @@
 #include "engine/sqlite/CSqliteConnection.h"
 #include "engine/sqlite/CSqliteSession.h"
 #include "engine/sqlite/SqliteApi.h"
+#include "engine/sqlite/values/CIntervalFunctions.h"
 #include "engine/sqlite/warehouse/CMviewCatalog.h"
 #include "engine/sqlite/warehouse/CPartitionCatalog.h"
 #include "engine/sqlite/warehouse/CPartitionClause.h"
@@ -178,7 +179,51 @@ bool CSqliteConnection::RecordPartitions(const std::string& sql) {
         if (!PartitionOf(scheme, item, 0, partition) || !AddPartition(scheme, std::move(partition), item.at))
             return false;
     }
-    return SavePartitions(scheme, true) && CheckPartitionRows(scheme);
+    return (clause.interval.empty() || IntervalOf(clause, scheme)) && SavePartitions(scheme, true) &&
+           CheckPartitionRows(scheme);
+}
+
+// INTERVAL (expression): a constant interval over a DATE or TIMESTAMP key,
+// after partitions none of which is MAXVALUE.
+bool CSqliteConnection::IntervalOf(const CPartitionClause& clause, CPartitionScheme& scheme) {
+    int at = static_cast<int>(clause.intervalAt);
+    const auto* columns = m_catalog->Columns(encoding::Utf8ToCp932(scheme.table));
+    std::string key = encoding::Utf8ToCp932(scheme.columns[0]);
+    CSqlType type = CSqlType::Unknown;
+    for (const auto& column : columns != nullptr ? *columns : std::vector<CSqliteCatalog::Column>())
+        if (column.name == key) type = column.type;
+    if (type == CSqlType::Number) {
+        COraError::Set(m_error, 3001, {encoding::Utf8ToCp932("INTERVAL パーティション化 (NUMBER のキー)")},
+                       at);
+        return false;
+    }
+    if (type != CSqlType::Date) {
+        COraError::Set(m_error, 14751, {}, at);
+        return false;
+    }
+    for (const auto& partition : scheme.partitions)
+        if (!partition.values.empty() && !partition.values[0].empty() &&
+            partition.values[0][0].kind == CPartitionValue::Kind::MaxValue) {
+            COraError::Set(m_error, 14761, {}, at);
+            return false;
+        }
+    std::string query = "SELECT " + clause.interval + " FROM DUAL";
+    Statement statement;
+    std::vector<CEngineBind> none;
+    if (!Prepare(Piece{query, clause.intervalAt >= 7 ? clause.intervalAt - 7 : 0}, {}, none, statement))
+        return false;
+    if (sqlite3_step(statement.get()) != SQLITE_ROW) return SetStepError();
+    const unsigned char* text = sqlite3_column_text(statement.get(), 0);
+    CIntervalFunctions::Value step;
+    if (text == nullptr || !CIntervalFunctions::Read(reinterpret_cast<const char*>(text), step) ||
+        (step.yearToMonth ? step.months <= 0 : (step.seconds <= 0 || step.nanos != 0))) {
+        COraError::Set(m_error, 14752, {}, at);
+        return false;
+    }
+    scheme.interval = encoding::Cp932ToUtf8(clause.interval);
+    scheme.step = CIntervalFunctions::Show(step);
+    scheme.ranges = scheme.partitions.size();
+    return true;
 }
 
 bool CSqliteConnection::AddPartition(CPartitionScheme& scheme, CPartitionScheme::Partition partition,
@@ -310,6 +355,10 @@ bool CSqliteConnection::AlterScheme(const std::string& sql, const Tokens& tokens
         COraError::Set(m_error, code, {name}, static_cast<int>(at));
         return false;
     };
+    bool stepped = !scheme.interval.empty();
+    if (stepped && verb == "ADD") return refuse(14760, tokens[k].begin);
+    if (stepped && (verb == "SPLIT" || verb == "MERGE"))
+        return refuse(3001, tokens[k].begin, verb + " PARTITION (INTERVAL)");
     if (verb == "ADD") {
         for (std::size_t t = k + 1;;) {
             CPartitionClause::Item item;
@@ -363,6 +412,10 @@ bool CSqliteConnection::AlterScheme(const std::string& sql, const Tokens& tokens
         if (scheme.method == Scheme::Method::Hash) return refuse(14255, tokens[k].begin);
         if (named.size() >= scheme.partitions.size()) return refuse(14083, tokens[k].begin);
         std::sort(named.rbegin(), named.rend());
+        std::size_t ranges = scheme.ranges;
+        for (int position : named) ranges -= static_cast<std::size_t>(position) < scheme.ranges ? 1 : 0;
+        if (stepped && ranges == 0) return refuse(14758, tokens[k].begin);
+        scheme.ranges = ranges;
         for (int position : named) {
             if (!DeletePartitionRows(scheme, position)) return false;
         }

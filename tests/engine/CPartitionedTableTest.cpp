@@ -127,6 +127,77 @@ TEST_F(CPartitionedTableTest, ExchangeSwapsAPartitionsRowsWithAStagingTable) {
     EXPECT_EQ(In("sales_q1") + "/" + In("sales_q2"), "500/10");
 }
 
+TEST_F(CPartitionedTableTest, IntervalTablesMakeAPartitionForEachIntervalARowNeeds) {
+    Exec(
+        "CREATE TABLE orders (id NUMBER, ordered DATE) PARTITION BY RANGE (ordered) "
+        "INTERVAL (NUMTOYMINTERVAL(1, 'MONTH')) STORE IN (users) "
+        "(PARTITION p_before VALUES LESS THAN (DATE '2024-01-01'))");
+    Exec("INSERT INTO orders VALUES (1, DATE '2023-12-31')");
+    Exec("INSERT INTO orders VALUES (2, DATE '2024-03-15')");  // makes March
+    Exec("INSERT INTO orders VALUES (3, TO_DATE('2024-01-31 23:59:59', 'YYYY-MM-DD HH24:MI:SS'))");
+    Exec("INSERT INTO orders VALUES (4, DATE '2024-03-01')");  // March is there
+    Exec("INSERT INTO orders VALUES (5, DATE '2024-04-01')");  // at a bound: April
+    EXPECT_EQ(Rows("SELECT interval FROM user_part_tables WHERE table_name = 'ORDERS'"),
+              "NUMTOYMINTERVAL(1, 'MONTH')");
+    // Positions follow the bounds; names the order the partitions were made.
+    EXPECT_EQ(Rows("SELECT partition_position || ':' || partition_name || ':' || interval || ':' || "
+                   "substr(high_value, 11, 10) FROM user_tab_partitions WHERE table_name = 'ORDERS' "
+                   "ORDER BY partition_position"),
+              "1:P_BEFORE:NO:2024-01-01|2:SYS_P2:YES:2024-02-01|3:SYS_P1:YES:2024-04-01|"
+              "4:SYS_P3:YES:2024-05-01");
+    EXPECT_EQ(Rows("SELECT id FROM orders PARTITION (sys_p1) ORDER BY id"), "2|4");
+    EXPECT_EQ(Rows("SELECT id FROM orders PARTITION FOR (DATE '2024-01-10')"), "3");
+    // A row no interval takes (below the first bound goes to the range part).
+    Exec("INSERT INTO orders VALUES (6, DATE '1990-01-01')");
+    EXPECT_EQ(Rows("SELECT COUNT(*) FROM orders PARTITION (p_before)"), "2");
+    // A refused statement takes back the partitions it made.
+    EXPECT_EQ(Code(Failure("INSERT INTO orders SELECT 7, DATE '2030-06-01' FROM dual UNION ALL SELECT 1 / 0, "
+                           "DATE '2031-06-01' FROM dual")),
+              "ORA-01476");
+    EXPECT_EQ(Rows("SELECT COUNT(*) FROM user_tab_partitions WHERE table_name = 'ORDERS'"), "4");
+    EXPECT_EQ(Code(Failure("ALTER TABLE orders ADD PARTITION p9 VALUES LESS THAN (DATE '2040-01-01')")),
+              "ORA-14760");
+    EXPECT_EQ(Code(Failure("ALTER TABLE orders DROP PARTITION p_before")), "ORA-14758");
+    Exec("ALTER TABLE orders DROP PARTITION sys_p2");
+    Exec("INSERT INTO orders VALUES (9, DATE '2024-01-05')");
+    EXPECT_EQ(Rows("SELECT partition_name FROM user_tab_partitions WHERE table_name = 'ORDERS' AND "
+                   "partition_position = 2"),
+              "SYS_P4");
+    // Days, and the forms the server refuses.
+    Exec(
+        "CREATE TABLE events (at TIMESTAMP) PARTITION BY RANGE (at) INTERVAL (NUMTODSINTERVAL(7, 'DAY')) "
+        "(PARTITION p0 VALUES LESS THAN (TIMESTAMP '2024-01-01 00:00:00'))");
+    Exec("INSERT INTO events VALUES (TIMESTAMP '2024-01-20 12:00:00')");
+    EXPECT_EQ(Rows("SELECT substr(high_value, 11, 19) FROM user_tab_partitions WHERE table_name = 'EVENTS' "
+                   "AND interval = 'YES'"),
+              "2024-01-22 00:00:00");
+    struct Case {
+        const char* sql;
+        const char* code;
+    };
+    const Case cases[] = {
+        {"CREATE TABLE i1 (a DATE, b DATE) PARTITION BY RANGE (a, b) INTERVAL (NUMTOYMINTERVAL(1, 'MONTH')) "
+         "(PARTITION p VALUES LESS THAN (DATE '2024-01-01', DATE '2024-01-01'))",
+         "ORA-14750"},
+        {"CREATE TABLE i2 (a VARCHAR2(10)) PARTITION BY RANGE (a) INTERVAL (NUMTOYMINTERVAL(1, 'MONTH')) "
+         "(PARTITION p VALUES LESS THAN ('a'))",
+         "ORA-14751"},
+        {"CREATE TABLE i3 (a DATE) PARTITION BY RANGE (a) INTERVAL (NUMTOYMINTERVAL(1, 'MONTH')) "
+         "(PARTITION p VALUES LESS THAN (MAXVALUE))",
+         "ORA-14761"},
+        {"CREATE TABLE i4 (a DATE) PARTITION BY RANGE (a) INTERVAL (5) (PARTITION p VALUES LESS THAN "
+         "(DATE '2024-01-01'))",
+         "ORA-14752"},
+        {"CREATE TABLE i5 (a DATE) PARTITION BY LIST (a) INTERVAL (NUMTOYMINTERVAL(1, 'MONTH')) "
+         "(PARTITION p VALUES (DATE '2024-01-01'))",
+         "ORA-14752"},
+        {"CREATE TABLE i6 (a NUMBER) PARTITION BY RANGE (a) INTERVAL (100) (PARTITION p VALUES LESS THAN "
+         "(100))",
+         "ORA-03001"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(Code(Failure(c.sql)), c.code) << c.sql;
+}
+
 TEST_F(CPartitionedTableTest, AddDropTruncateAndRenameFollowTheServersRules) {
     Sale("1998-01-15", 1);
     Sale("1998-05-15", 10);
