@@ -3,28 +3,20 @@
 #include <sqlite3.h>
 
 #include "engine/sqlite/SqliteApi.h"
+#include "engine/sqlite/warehouse/CCatalogRows.h"
 
 namespace {
 
 using sqliteapi::Statement;
 
-bool Fail(sqlite3* db, CEngineError& error) {
-    error.Set(sqliteapi::Cp932Of(sqlite3_errmsg(db)));
-    return false;
-}
+bool Fail(sqlite3* db, CEngineError& error) { return CCatalogRows::Fail(db, error); }
 
 bool Exec(sqlite3* db, const std::string& sql, CEngineError& error) {
     return sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK || Fail(db, error);
 }
 
-// Runs `sql` with its text parameters bound in order.
 bool Run(sqlite3* db, const std::string& sql, const std::vector<std::string>& values, CEngineError& error) {
-    Statement statement = sqliteapi::Prepare(db, sql);
-    if (!statement) return Fail(db, error);
-    for (std::size_t k = 0; k < values.size(); ++k)
-        sqlite3_bind_text(statement.get(), static_cast<int>(k + 1), values[k].c_str(),
-                          static_cast<int>(values[k].size()), SQLITE_TRANSIENT);
-    return sqlite3_step(statement.get()) == SQLITE_DONE || Fail(db, error);
+    return CCatalogRows::Run(db, sql, values, error);
 }
 
 std::string Quoted(const std::string& name) { return "\"" + name + "\""; }
@@ -36,8 +28,7 @@ std::string Literal(const std::string& text) {
 }
 
 std::string Column(const sqliteapi::Statement& statement, int column) {
-    const unsigned char* text = sqlite3_column_text(statement.get(), column);
-    return text != nullptr ? reinterpret_cast<const char*>(text) : std::string();
+    return CCatalogRows::Text(statement, column);
 }
 
 std::vector<std::string> Split(const std::string& text, char separator) {
@@ -62,12 +53,10 @@ std::string KeyArguments(const CPartitionScheme& scheme, const char* row) {
 }
 
 void ReadInterval(sqlite3* db, CPartitionScheme& scheme) {
-    Statement interval = sqliteapi::Prepare(
-        db, "SELECT INTERVAL, STEP, RANGES FROM main.TARVEX_PART_INTERVALS WHERE TABLE_NAME = ?1");
-    if (!interval) return;
-    sqlite3_bind_text(interval.get(), 1, scheme.table.c_str(), static_cast<int>(scheme.table.size()),
-                      SQLITE_TRANSIENT);
-    if (sqlite3_step(interval.get()) != SQLITE_ROW) return;
+    Statement interval = CCatalogRows::Keyed(
+        db, "SELECT INTERVAL, STEP, RANGES FROM main.TARVEX_PART_INTERVALS WHERE TABLE_NAME = ?1",
+        scheme.table);
+    if (!interval || sqlite3_step(interval.get()) != SQLITE_ROW) return;
     scheme.interval = Column(interval, 0);
     scheme.step = Column(interval, 1);
     scheme.ranges = static_cast<std::size_t>(sqlite3_column_int64(interval.get(), 2));
@@ -113,12 +102,11 @@ std::vector<CPartitionKey> CPartitionCatalog::Decode(const std::string& text) {
 }
 
 bool CPartitionCatalog::Read(sqlite3* db, const std::string& table, CPartitionScheme& scheme) {
-    Statement head = sqliteapi::Prepare(db,
-                                        "SELECT PARTITIONING_TYPE, KEY_COLUMNS, ROW_MOVEMENT FROM "
-                                        "main.TARVEX_PART_TABLES WHERE TABLE_NAME = ?1");
-    if (!head) return false;
-    sqlite3_bind_text(head.get(), 1, table.c_str(), static_cast<int>(table.size()), SQLITE_TRANSIENT);
-    if (sqlite3_step(head.get()) != SQLITE_ROW) return false;
+    Statement head = CCatalogRows::Keyed(db,
+                                         "SELECT PARTITIONING_TYPE, KEY_COLUMNS, ROW_MOVEMENT FROM "
+                                         "main.TARVEX_PART_TABLES WHERE TABLE_NAME = ?1",
+                                         table);
+    if (!head || sqlite3_step(head.get()) != SQLITE_ROW) return false;
     scheme = CPartitionScheme();
     scheme.table = table;
     std::string method = Column(head, 0);
@@ -127,11 +115,11 @@ bool CPartitionCatalog::Read(sqlite3* db, const std::string& table, CPartitionSc
                                        : CPartitionScheme::Method::Range;
     scheme.columns = Split(Column(head, 1), ',');
     scheme.rowMovement = Column(head, 2) == "ENABLED";
-    Statement rows = sqliteapi::Prepare(db,
-                                        "SELECT PARTITION_NAME, HIGH_VALUE, IS_DEFAULT, BOUNDS FROM "
-                                        "main.TARVEX_PARTITIONS WHERE TABLE_NAME = ?1 ORDER BY POSITION");
+    Statement rows = CCatalogRows::Keyed(db,
+                                         "SELECT PARTITION_NAME, HIGH_VALUE, IS_DEFAULT, BOUNDS FROM "
+                                         "main.TARVEX_PARTITIONS WHERE TABLE_NAME = ?1 ORDER BY POSITION",
+                                         table);
     if (!rows) return false;
-    sqlite3_bind_text(rows.get(), 1, table.c_str(), static_cast<int>(table.size()), SQLITE_TRANSIENT);
     ReadInterval(db, scheme);
     while (sqlite3_step(rows.get()) == SQLITE_ROW) {
         CPartitionScheme::Partition partition;
