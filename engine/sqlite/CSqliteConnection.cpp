@@ -956,7 +956,19 @@ bool CSqliteConnection::RefuseReadOnly(const std::string& sql) {
     std::string written = sql.substr(tokens[name].begin, tokens[name].length);
     std::string table =
         written.front() == '"' ? written.substr(1, written.size() - 2) : cp932::ToUpperAscii(written);
-    if (!CReadOnlyTable::Refuses(sql, tokens, name + 1) || !m_catalog->IsReadOnly(table)) return false;
+    bool readOnly = m_catalog->IsReadOnly(table);
+    // Note: READ ONLY of a READ ONLY table (and READ WRITE of a writable one) is ORA-14139 (ORA-14140).
+    if (name + 2 < tokens.size() && CSqlScanner::Is(sql, tokens[name + 1], "READ") &&
+        m_catalog->Columns(table) != nullptr) {
+        bool only = CSqlScanner::Is(sql, tokens[name + 2], "ONLY");
+        bool write = CSqlScanner::Is(sql, tokens[name + 2], "WRITE");
+        if ((only && readOnly) || (write && !readOnly)) {
+            COraError::Set(m_error, only ? 14139 : 14140, {m_session->user, table},
+                           static_cast<int>(tokens[name + 1].begin));
+            return true;
+        }
+    }
+    if (!CReadOnlyTable::Refuses(sql, tokens, name + 1) || !readOnly) return false;
     COraError::Set(m_error, 12081, {m_session->user, table}, static_cast<int>(tokens[name].begin));
     return true;
 }

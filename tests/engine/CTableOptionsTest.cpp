@@ -139,7 +139,9 @@ TEST_F(CTableOptionsTest, ReadOnlyTablesRefuseChangesOfColumnsButNotOfConstraint
     EXPECT_EQ(Rows("SELECT * FROM archive_old"), "1,a,0");
     EXPECT_EQ(Rows("SELECT COUNT(*) FROM user_tab_columns WHERE table_name = 'ARCHIVE_OLD'"), "3");
     EXPECT_NE(Failure("ALTER TABLE archive_old ADD (x NUMBER)").find("\"ARCHIVE_OLD\""), std::string::npos);
+    EXPECT_EQ(Code("ALTER TABLE archive_old READ ONLY"), "ORA-14139");
     Exec("ALTER TABLE archive_old READ WRITE");
+    EXPECT_EQ(Code("ALTER TABLE archive_old READ WRITE"), "ORA-14140");
     Exec("ALTER TABLE archive_old ADD (extra NUMBER)");
     Exec("ALTER TABLE archive_old READ ONLY");
     Exec("DROP TABLE archive_old");
