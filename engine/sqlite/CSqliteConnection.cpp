@@ -25,6 +25,7 @@
 #include "engine/sqlite/CMultiTableInsert.h"
 #include "engine/sqlite/CNameList.h"
 #include "engine/sqlite/COraError.h"
+#include "engine/sqlite/CPrivateTable.h"
 #include "engine/sqlite/CReadOnlyTable.h"
 #include "engine/sqlite/CReturningInto.h"
 #include "engine/sqlite/CSchemaText.h"
@@ -86,6 +87,7 @@ constexpr const char* kSetupStatements[] = {
     "PRAGMA case_sensitive_like = ON",
     "CREATE TEMP TABLE IF NOT EXISTS DUAL (DUMMY VARCHAR2(1))",
     "INSERT INTO temp.DUAL SELECT 'X' WHERE NOT EXISTS (SELECT 1 FROM temp.DUAL)",
+    CPrivateTable::kCreateList,
 };
 
 // Statements the embedded engine refuses, by kind.
@@ -373,6 +375,8 @@ void CSqliteConnection::SetLockWait(int seconds) {
 bool CSqliteConnection::BeginWrite() { return InTransaction() || ExecPlain("BEGIN IMMEDIATE"); }
 
 bool CSqliteConnection::CommitWork() {
+    // Note: making a private temporary table ends none.
+    if (!m_creatingPrivate) EndPrivateTables(true);
     if (!InTransaction()) return true;
     if (!RefreshOnCommit() || !m_objectTimes.BeforeCommit(m_db, m_error) || !ExecPlain("COMMIT"))
         return false;
@@ -399,6 +403,7 @@ bool CSqliteConnection::Commit() {
 
 bool CSqliteConnection::Rollback() {
     m_error.Clear();
+    EndPrivateTables(true);
     // Note: work a failed rollback leaves must never be committed.
     if (InTransaction() && !ExecPlain("ROLLBACK")) {
         m_transactionLost = m_transactionLost || InTransaction();
@@ -905,7 +910,69 @@ bool CSqliteConnection::RunDml(const std::string& sql, std::vector<CEngineBind>&
     return CTriggerFiring::End(host, ran, m_error);
 }
 
+void CSqliteConnection::EndPrivateTables(bool ended) {
+    if (m_privateTables.empty()) return;
+    std::vector<std::pair<std::string, bool>> kept;
+    for (const auto& [name, dropOnCommit] : m_privateTables) {
+        std::string utf8 = encoding::Cp932ToUtf8(name);
+        sqliteapi::Statement there = sqliteapi::Prepare(
+            m_db, "SELECT 1 FROM temp.sqlite_schema WHERE type = 'table' AND upper(name) = ?1");
+        if (there) sqlite3_bind_text(there.get(), 1, utf8.c_str(), -1, SQLITE_TRANSIENT);
+        bool exists = there && sqlite3_step(there.get()) == SQLITE_ROW;
+        there.reset();
+        if (exists && !(ended && dropOnCommit)) {
+            kept.emplace_back(name, dropOnCommit);
+            continue;
+        }
+        std::string quoted = "\"" + utf8 + "\"";
+        sqlite3_exec(m_db, ("DROP TABLE IF EXISTS temp." + quoted).c_str(), nullptr, nullptr, nullptr);
+        sqliteapi::Statement forget =
+            sqliteapi::Prepare(m_db, "DELETE FROM temp.TARVEX_PRIVATE WHERE TABLE_NAME = ?1");
+        if (forget) {
+            sqlite3_bind_text(forget.get(), 1, utf8.c_str(), -1, SQLITE_TRANSIENT);
+            sqlite3_step(forget.get());
+        }
+        CEngineError ignored;
+        CCatalogTables::Forget(m_db, utf8, ignored);
+        m_catalog->Invalidate();
+    }
+    m_privateTables = std::move(kept);
+}
+
+bool CSqliteConnection::CreatePrivate(const std::string& sql, std::vector<CEngineBind>& binds,
+                                      long& rowsProcessed, bool& handled) {
+    CPrivateTable::Definition definition;
+    CPrivateTable::Failure failure;
+    if (!CPrivateTable::Read(sql, definition, failure)) {
+        handled = true;
+        COraError::Set(m_error, failure.code, {}, static_cast<int>(failure.at));
+        return false;
+    }
+    if (!definition.found) return true;
+    handled = true;
+    m_creatingPrivate = true;
+    bool ok = RunDdl(definition.text, binds, rowsProcessed);
+    m_creatingPrivate = false;
+    if (!ok) return false;
+    m_privateTables.emplace_back(definition.name, definition.dropOnCommit);
+    std::string utf8 = encoding::Cp932ToUtf8(definition.name);
+    sqliteapi::Statement list =
+        sqliteapi::Prepare(m_db, "INSERT OR REPLACE INTO temp.TARVEX_PRIVATE VALUES (?1, ?2)");
+    if (list) {
+        sqlite3_bind_text(list.get(), 1, utf8.c_str(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_text(list.get(), 2, definition.dropOnCommit ? "TRANSACTION" : "SESSION", -1,
+                          SQLITE_STATIC);
+        sqlite3_step(list.get());
+    }
+    return true;
+}
+
 bool CSqliteConnection::RunDdl(const std::string& sql, std::vector<CEngineBind>& binds, long& rowsProcessed) {
+    if (!m_creatingPrivate) {
+        bool handled = false;
+        bool made = CreatePrivate(sql, binds, rowsProcessed, handled);
+        if (handled) return made;
+    }
     m_pendingView.reset();
     m_defined.clear();
     m_checks.clear();
@@ -944,6 +1011,8 @@ bool CSqliteConnection::RunDdl(const std::string& sql, std::vector<CEngineBind>&
     m_catalog->Invalidate();
     m_warehouse->Forget();
     m_deleteOnCommit = CCatalogTables::DeleteOnCommit(m_db);
+    // Note: a private temporary table dropped by name leaves the session's list.
+    EndPrivateTables(false);
     return ok;
 }
 
@@ -1267,6 +1336,8 @@ bool CSqliteConnection::CreateIdentities(const std::string& sql) {
 }
 
 bool CSqliteConnection::RecordTemporary(const std::string& sql, const char* created) {
+    // Note: a private temporary table is the session's alone (see CreatePrivate).
+    if (m_creatingPrivate) return true;
     auto tokens = CSqlScanner::Significant(sql, 7);
     if (tokens.size() < 5 || !CSqlScanner::Is(sql, tokens[1], "GLOBAL") ||
         !CSqlScanner::Is(sql, tokens[2], "TEMPORARY"))

@@ -209,6 +209,12 @@ private:
     bool RunWarehouse(const std::string& sql, bool& handled);
     // ORA-12081 for an ALTER TABLE a READ ONLY table does not take.
     bool RefuseReadOnly(const std::string& sql);
+    // CREATE PRIVATE TEMPORARY TABLE; `handled` when `sql` is one.
+    bool CreatePrivate(const std::string& sql, std::vector<CEngineBind>& binds, long& rowsProcessed,
+                       bool& handled);
+    // At the end of a transaction (`ended`) the private temporary tables ON
+    // COMMIT DROP DEFINITION dropped; the list kept to the tables there are.
+    void EndPrivateTables(bool ended);
     // After CREATE TABLE: its partitioning clause; after CREATE INDEX ... LOCAL: the index.
     bool RecordPartitions(const std::string& sql);
     bool RecordLocalIndex(const std::string& sql);
@@ -302,6 +308,9 @@ private:
     std::vector<std::pair<std::string, std::string>> m_virtualTypes;
     // Temporary tables whose rows each commit removes (quoted, UTF-8).
     std::vector<std::string> m_deleteOnCommit;
+    // The session's private temporary tables (CP932) and whether each goes at the next commit.
+    std::vector<std::pair<std::string, bool>> m_privateTables;
+    bool m_creatingPrivate = false;
     // Cancel asked for while a block runs (its loops look at it).
     std::atomic<bool> m_cancelRequested{false};
     // The stored units this session compiled (see CBlockHost).
