@@ -49,7 +49,13 @@ const char* const kScript =
     "INSERT INTO sales PARTITION (sys_p2) VALUES (13, DATE '2024-05-01', 1);\n"
     "INSERT INTO sales VALUES (14, DATE '2024-05-01', 1.5);\n"
     "SELECT COUNT(*) parts FROM user_tab_partitions WHERE table_name = 'SALES';\n"
-    "SELECT SUM(amount) total FROM sales;\n";
+    "SELECT SUM(amount) total FROM sales;\n"
+    "CREATE PRIVATE TEMPORARY TABLE ora$ptt_totals (month DATE, total NUMBER(12,2));\n"
+    "INSERT INTO ora$ptt_totals SELECT TRUNC(sold_on, 'MM'), SUM(amount) FROM sales GROUP BY TRUNC(sold_on, "
+    "'MM');\n"
+    "SELECT COUNT(*) months FROM ora$ptt_totals;\n"
+    "COMMIT;\n"
+    "SELECT COUNT(*) FROM ora$ptt_totals;\n";
 
 TEST_P(PartitionMaintenanceScript, MonthsAreMadeExchangedAndArchivedAsSummedByHand) {
     RunResult r = RunScripts({"CONNECT sh/sh@" + Named("SH") + "\n" + kScript});
@@ -84,6 +90,12 @@ TEST_P(PartitionMaintenanceScript, MonthsAreMadeExchangedAndArchivedAsSummedByHa
     EXPECT_NE(answer("SELECT COUNT(*) parts").find("4"), std::string::npos) << r.out;
     // 100.25 + 1020.05 + 75.75 + 1.5.
     EXPECT_NE(answer("SELECT SUM(amount) total").find("1197.55"), std::string::npos) << r.out;
+    EXPECT_NE(answer("CREATE PRIVATE TEMPORARY TABLE ora$ptt_totals").find("表が作成されました。"),
+              std::string::npos)
+        << r.out;
+    // November, January, February and May; the definition goes with the commit.
+    EXPECT_NE(answer("SELECT COUNT(*) months").find("4"), std::string::npos) << r.out;
+    EXPECT_NE(answer("SELECT COUNT(*) FROM ora$ptt_totals;").find("ORA-00942"), std::string::npos) << r.out;
 }
 
 INSTANTIATE_TEST_SUITE_P(Roads, PartitionMaintenanceScript, ::testing::Values(Road::Embedded, Road::Server),
