@@ -268,6 +268,9 @@ CSqliteConnection::~CSqliteConnection() {
     m_shapes.Clear();
     // Note: the close ends whatever a failed rollback leaves, uncommitted.
     if (InTransaction()) sqliteapi::Undo(m_db, "ROLLBACK");
+    // Note: the session's private temporary tables leave nothing in the file's catalog.
+    for (auto& table : m_privateTables) table.second = true;
+    if (m_catalog) EndPrivateTables(true);
     sqlite3_close_v2(m_db);
 }
 

@@ -487,6 +487,14 @@ TEST_F(CSqliteSchemaTest, PrivateTemporaryTablesLiveInTheSessionUntilTheirDefini
     Exec("CREATE PRIVATE TEMPORARY TABLE ora$ptt_plain (a NUMBER)");
     Exec("ROLLBACK");
     EXPECT_EQ(Rows("SELECT COUNT(*) FROM ora$ptt_plain").rfind("ERROR ORA-00942", 0), 0u);
+    // A session's end leaves nothing of them in the file.
+    Exec("CREATE PRIVATE TEMPORARY TABLE ora$ptt_last (a NUMBER) ON COMMIT PRESERVE DEFINITION");
+    m_connection.reset();
+    m_connection = CSqliteConnection::Open("", error);
+    ASSERT_NE(m_connection, nullptr) << error.message;
+    EXPECT_EQ(Rows("SELECT COUNT(*) FROM user_private_temp_tables"), "0");
+    Exec("CREATE PRIVATE TEMPORARY TABLE ora$ptt_last (b DATE, c VARCHAR2(2))");
+    EXPECT_EQ(Failure("INSERT INTO ora$ptt_last VALUES (SYSDATE, 'abc')").substr(0, 9), "ORA-12899");
 }
 
 TEST_F(CSqliteSchemaTest, GlobalTemporaryTablesKeepEachSessionsRowsUntilTheyEnd) {
