@@ -1014,6 +1014,9 @@ bool CSqliteConnection::RunDdl(const std::string& sql, std::vector<CEngineBind>&
     m_catalog->Invalidate();
     m_warehouse->Forget();
     m_deleteOnCommit = CCatalogTables::DeleteOnCommit(m_db);
+    // Note: the statement committed; a table ON COMMIT DELETE ROWS made from a query keeps no row.
+    for (const std::string& table : ok ? m_deleteOnCommit : std::vector<std::string>())
+        sqlite3_exec(m_db, ("DELETE FROM temp." + table).c_str(), nullptr, nullptr, nullptr);
     // Note: a private temporary table dropped by name leaves the session's list.
     EndPrivateTables(false);
     return ok;
@@ -1156,8 +1159,9 @@ bool CSqliteConnection::RunDdlWork(const std::string& sql, std::vector<CEngineBi
     if (!CompileChecks(sql, checks)) return false;
     std::string prepared = CSqliteSchema::Prepare(
         checks.empty() ? sql : CCheckCompiler::Blank(sql, CCheckCompiler::Find(sql, true)));
-    bool created = CreateAsSelect(CPartitionClause::BlankBeforeQuery(prepared), handled);
-    if (handled) return created;
+    std::string definition;
+    bool created = CreateAsSelect(CPartitionClause::BlankBeforeQuery(prepared), handled, &definition);
+    if (handled) return created && RecordTemporary(sql, definition.c_str());
     Statement statement;
     if (!PrepareSchema(Piece{prepared, 0}, binds, statement, checks)) return false;
     int rc = SQLITE_OK;
@@ -1190,22 +1194,27 @@ bool CopiesNotNull(sqlite3* db, sqlite3_stmt* query, int column) {
 
 }  // namespace
 
-bool CSqliteConnection::CreateAsSelect(const std::string& sql, bool& handled) {
+bool CSqliteConnection::CreateAsSelect(const std::string& sql, bool& handled, std::string* definition) {
     auto tokens = CSqlScanner::Significant(sql);
     auto is = [&](std::size_t k, std::string_view word) {
         return k < tokens.size() && CSqlScanner::Is(sql, tokens[k], word);
     };
-    if (!is(0, "CREATE") || !is(1, "TABLE")) return false;
+    // Note: a GLOBAL TEMPORARY table comes here as TEMP (CSqliteSchema::Prepare).
+    bool temporary = is(1, "TEMP");
+    std::size_t nameAt = temporary ? 3 : 2;
+    if (!is(0, "CREATE") || !is(nameAt - 1, "TABLE")) return false;
     // CREATE TABLE t [(a, b, ...)] AS query: the list names the columns.
     std::vector<std::string> names;
-    std::size_t as = 3;
-    if (tokens.size() > 3 && CSqlScanner::IsSymbol(sql, tokens[3], '(')) {
-        for (as = 4; as < tokens.size() && !CSqlScanner::IsSymbol(sql, tokens[as], ')'); ++as)
+    std::size_t as = nameAt + 1;
+    if (tokens.size() > as && CSqlScanner::IsSymbol(sql, tokens[as], '(')) {
+        for (++as; as < tokens.size() && !CSqlScanner::IsSymbol(sql, tokens[as], ')'); ++as)
             if (!CSqlScanner::IsSymbol(sql, tokens[as], ','))
                 names.push_back(encoding::Cp932ToUtf8(
                     cp932::ToUpperAscii(sql.substr(tokens[as].begin, tokens[as].length))));
         ++as;
     }
+    // ON COMMIT DELETE | PRESERVE ROWS of a temporary table (see RecordTemporary).
+    if (temporary && is(as, "ON") && is(as + 1, "COMMIT")) as += 4;
     if (!is(as, "AS")) return false;
     CSqlArena arena;
     CSqlParser parser(sql, tokens, arena);
@@ -1231,12 +1240,12 @@ bool CSqliteConnection::CreateAsSelect(const std::string& sql, bool& handled) {
     }
     Statement described(raw);
     if (!names.empty() && names.size() != static_cast<std::size_t>(sqlite3_column_count(raw))) {
-        COraError::Set(m_error, 1730, {}, static_cast<int>(tokens[3].begin));
+        COraError::Set(m_error, 1730, {}, static_cast<int>(tokens[nameAt + 1].begin));
         return false;
     }
     const auto& types = emitter.ResultTypes();
-    std::string name = encoding::Cp932ToUtf8(sql.substr(tokens[2].begin, tokens[2].length));
-    std::string create = "CREATE TABLE " + name + " (";
+    std::string name = encoding::Cp932ToUtf8(sql.substr(tokens[nameAt].begin, tokens[nameAt].length));
+    std::string create = (temporary ? "CREATE TEMP TABLE " : "CREATE TABLE ") + name + " (";
     for (int column = 0; column < sqlite3_column_count(raw); ++column) {
         const char* declared = sqlite3_column_decltype(raw, column);
         auto index = static_cast<std::size_t>(column);
@@ -1260,8 +1269,8 @@ bool CSqliteConnection::CreateAsSelect(const std::string& sql, bool& handled) {
             CSqliteDictionary::Constraint c;
             c.name = m_namer ? m_namer() : CConstraintCatalog::NewName(m_db);
             c.generated = true;
-            c.table =
-                encoding::Cp932ToUtf8(CNameList::Identifier(sql.substr(tokens[2].begin, tokens[2].length)));
+            c.table = encoding::Cp932ToUtf8(
+                CNameList::Identifier(sql.substr(tokens[nameAt].begin, tokens[nameAt].length)));
             c.columns = {column_name};
             c.condition = "\"" + column_name + "\" IS NOT NULL";
             create += " CONSTRAINT \"" + c.name + "\" NOT NULL";
@@ -1272,6 +1281,7 @@ bool CSqliteConnection::CreateAsSelect(const std::string& sql, bool& handled) {
     described.reset();
     bool done = ExecPlain("SAVEPOINT TARVEX_CTAS") && ExecPlain(create.c_str()) &&
                 ExecPlain(("INSERT INTO " + name + " " + utf8).c_str()) && ExecPlain("RELEASE TARVEX_CTAS");
+    if (definition != nullptr) *definition = create;
     if (!done) {
         CEngineError failure = m_error;
         if (!sqliteapi::Undo(m_db, "ROLLBACK TO TARVEX_CTAS; RELEASE TARVEX_CTAS")) m_transactionLost = true;

@@ -175,7 +175,8 @@ private:
     bool RunSynonym(const std::string& sql);
     // CREATE TABLE name AS query, its columns typed as what they copy;
     // `handled` unset for any other statement (or a query the tree lacks).
-    bool CreateAsSelect(const std::string& sql, bool& handled);
+    // `definition`, when given, takes the text of the table made (UTF-8).
+    bool CreateAsSelect(const std::string& sql, bool& handled, std::string* definition = nullptr);
     // The CHECK constraints of a CREATE TABLE (`sql`), compiled (see
     // CCheckCompiler) and recorded in the catalog under their names.
     bool CompileChecks(const std::string& sql, std::vector<CColumnCompiler::Edit>& compiled);

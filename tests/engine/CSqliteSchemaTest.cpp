@@ -483,6 +483,11 @@ TEST_F(CSqliteSchemaTest, PrivateTemporaryTablesLiveInTheSessionUntilTheirDefini
     EXPECT_EQ(Failure("CREATE PRIVATE TEMPORARY TABLE scratch (a NUMBER)").substr(0, 9), "ORA-00903");
     Exec("DROP TABLE ora$ptt_keep");
     EXPECT_EQ(Rows("SELECT COUNT(*) FROM user_private_temp_tables"), "0");
+    // Made from a query as other tables are.
+    Exec("CREATE PRIVATE TEMPORARY TABLE ora$ptt_copy ON COMMIT PRESERVE DEFINITION AS SELECT 5 n FROM dual");
+    EXPECT_EQ(Rows("SELECT n FROM ora$ptt_copy"), "5");
+    EXPECT_EQ(Rows("SELECT COUNT(*) FROM user_tables WHERE table_name = 'ORA$PTT_COPY'"), "0");
+    Exec("DROP TABLE ora$ptt_copy");
     // ON COMMIT DROP DEFINITION is the default.
     Exec("CREATE PRIVATE TEMPORARY TABLE ora$ptt_plain (a NUMBER)");
     Exec("ROLLBACK");
@@ -500,6 +505,15 @@ TEST_F(CSqliteSchemaTest, PrivateTemporaryTablesLiveInTheSessionUntilTheirDefini
 TEST_F(CSqliteSchemaTest, GlobalTemporaryTablesKeepEachSessionsRowsUntilTheyEnd) {
     Exec("CREATE GLOBAL TEMPORARY TABLE G (ID NUMBER, N VARCHAR2(5)) ON COMMIT DELETE ROWS");
     Exec("CREATE GLOBAL TEMPORARY TABLE H (ID NUMBER) ON COMMIT PRESERVE ROWS TABLESPACE TEMP");
+    // Made from a query: the rows the statement's commit keeps, the definition every session's.
+    Exec("CREATE GLOBAL TEMPORARY TABLE K ON COMMIT PRESERVE ROWS AS SELECT 1 ID, 'x' N FROM dual");
+    Exec("CREATE GLOBAL TEMPORARY TABLE L ON COMMIT DELETE ROWS AS SELECT 1 ID FROM dual");
+    EXPECT_EQ(Rows("SELECT COUNT(*) FROM K") + Rows("SELECT COUNT(*) FROM L"), "10");
+    EXPECT_EQ(
+        Rows("SELECT TABLE_NAME || DURATION FROM USER_TABLES WHERE TABLE_NAME IN ('K', 'L') ORDER BY 1"),
+        "KSYS$SESSION|LSYS$TRANSACTION");
+    Exec("DROP TABLE K");
+    Exec("DROP TABLE L");
     Exec("INSERT INTO G VALUES (1, 'a')");
     Exec("INSERT INTO H VALUES (1)");
     EXPECT_EQ(Rows("SELECT COUNT(*) FROM G"), "1");
