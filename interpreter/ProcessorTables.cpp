@@ -83,6 +83,7 @@ constexpr StatementTemplate kTemplates[] = {
     {"CREATE OR REPLACE PUBLIC SYNONYM%s;", "シノニムが作成されました。", Other},
     {"CREATE PUBLIC SYNONYM%s;", "シノニムが作成されました。", Other},
     {"CREATE GLOBAL TEMPORARY TABLE%s;", "表が作成されました。", Other},
+    {"CREATE PRIVATE TEMPORARY TABLE%s;", "表が作成されました。", Other},
     {"CREATE MATERIALIZED VIEW LOG%s;", "マテリアライズド・ビュー・ログが作成されました。", Other},
     {"CREATE MATERIALIZED VIEW%s;", "マテリアライズド・ビューが作成されました。", Other},
     {"COMMIT WORK;", "コミットが完了しました。", Other},

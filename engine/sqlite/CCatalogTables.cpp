@@ -3,6 +3,7 @@
 #include <sqlite3.h>
 
 #include <cstdio>
+#include <span>
 #include <vector>
 
 #include "engine/sqlite/CColumnCatalog.h"
@@ -55,12 +56,11 @@ constexpr const char* kTables[] = {
     CTableOptions::kCreateTables,
     CTableOptions::kCreateIndexes,
     CColumnOptions::kCreate,
-    CPartitionCatalog::kTables[0],
-    CPartitionCatalog::kTables[1],
-    CPartitionCatalog::kTables[2],
-    CPartitionCatalog::kTables[3],
-    CMviewCatalog::kTable,
 };
+
+// The warehouse's catalogs, each listing its tables.
+constexpr std::span<const char* const> kWarehouseTables[] = {CPartitionCatalog::kTables,
+                                                             CMviewCatalog::kTables};
 
 bool Exec(sqlite3* db, const std::string& sql, CEngineError& error) {
     if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK) return true;
@@ -314,6 +314,8 @@ bool CCatalogTables::Install(sqlite3* db, CEngineError& error) {
     bool ok = true;
     if (int version = UserVersion(db); version < kVersion) {
         for (const char* sql : kTables) ok = ok && Exec(db, sql, error);
+        for (auto tables : kWarehouseTables)
+            for (const char* sql : tables) ok = ok && Exec(db, sql, error);
         ok = ok && CConstraintCatalog::Extend(db, error) && ConvertIdentityMarks(db, error) &&
              ConvertKeyMarks(db, error) &&
              (version >= kColumnsRecorded ||

@@ -24,7 +24,7 @@ struct sqlite3;
 // file of an earlier version is converted then, once; reading never writes.
 class CCatalogTables {
 public:
-    static constexpr int kVersion = 7;
+    static constexpr int kVersion = 8;
     // The version from which CHECK constraints are compiled (see CCheckUpgrade).
     static constexpr int kChecksCompiled = 3;
     // The version from which the columns of tables are recorded (CColumnCatalog).

@@ -817,14 +817,16 @@ bool CSqlEmitter::TableSource(const CSqlFromItem& item, Source& source, std::str
     return true;
 }
 
-bool CSqlEmitter::PartitionCondition(std::string_view table, const CSqlPartitionRef& ref, std::string& out) {
+bool CSqlEmitter::PartitionCondition(std::string_view table, const CSqlPartitionRef& ref, std::string& out,
+                                     const std::vector<std::string>* given) {
     std::string upper = Upper(table);
     std::vector<std::string> keys;
     std::vector<std::string> names;
     if (!m_catalog.Partitioning(upper, keys, names)) return Fail(ref.at, 14501, upper);
+    if (given != nullptr) keys = *given;
     std::string call = "TARVEX_PARTITION('" + upper + "'";
     std::string rows = call;
-    for (const std::string& key : keys) rows += ", " + QuoteName(key);
+    for (const std::string& key : keys) rows += ", " + (given != nullptr ? key : QuoteName(key));
     rows += ")";
     if (ref.values.empty()) {
         std::string name = Upper(ref.name);
@@ -2921,6 +2923,47 @@ bool CSqlEmitter::StoreLiteral(const CSqliteCatalog::Column& column, std::string
 }
 
 bool CSqlEmitter::Insert(const CSqlStatement& statement, std::string& out) {
+    std::vector<std::string> names;
+    std::size_t body = std::string::npos;
+    if (!InsertRows(statement, out, names, body)) return false;
+    return !statement.partition.given || InsertIntoPartition(statement, names, body, out);
+}
+
+bool CSqlEmitter::InsertIntoPartition(const CSqlStatement& statement, const std::vector<std::string>& names,
+                                      std::size_t body, std::string& out) {
+    std::string table = Upper(statement.table.back());
+    std::vector<std::string> keys;
+    std::vector<std::string> partitions;
+    if (!m_catalog.Partitioning(table, keys, partitions)) return Fail(statement.partition.at, 14501, table);
+    if (body == std::string::npos) return Fail(statement.partition.at, 3001, "INSERT ... DEFAULT VALUES");
+    // Note: the rows are named P0, P1 ... and pass only when their key maps
+    // to the partition named; a key column left out takes its default.
+    const auto* columns = m_catalog.Columns(table);
+    std::vector<std::string> values;
+    for (const std::string& key : keys) {
+        auto found = std::find(names.begin(), names.end(), key);
+        if (found != names.end()) {
+            values.push_back("P" + std::to_string(found - names.begin()));
+            continue;
+        }
+        std::string fallback = "NULL";
+        for (const auto& column : *columns)
+            if (column.name == key && column.identity.empty()) fallback = ColumnDefault(column, table);
+        values.push_back(fallback);
+    }
+    std::string condition;
+    if (!PartitionCondition(statement.table.back(), statement.partition, condition, &values)) return false;
+    std::string rows = out.substr(body);
+    out.resize(body);
+    out += "WITH TARVEX_PART(";
+    for (std::size_t k = 0; k < names.size(); ++k) out += (k > 0 ? ", P" : "P") + std::to_string(k);
+    out += ") AS (" + rows + ") SELECT * FROM TARVEX_PART WHERE CASE WHEN " + condition +
+           " THEN 1 ELSE ORA_RAISE(14401) END";
+    return true;
+}
+
+bool CSqlEmitter::InsertRows(const CSqlStatement& statement, std::string& out,
+                             std::vector<std::string>& names, std::size_t& body) {
     if (ViewTarget* view = ViewOf(statement.table.back(), statement.tableAt, "INSERT"))
         return view->joined ? JoinedInsert(statement, *view, out) : InsertIntoView(statement, *view, out);
     if (m_failed) return false;
@@ -2990,6 +3033,8 @@ bool CSqlEmitter::Insert(const CSqlStatement& statement, std::string& out) {
     // Note: every column in order needs no list (the engine parses less).
     bool whole = numbered.empty() && listed.size() == columns->size();
     for (std::size_t k = 0; whole && k < listed.size(); ++k) whole = listed[k] == &(*columns)[k];
+    for (const auto* column : listed) names.push_back(column->name);
+    for (const auto* column : numbered) names.push_back(column->name);
     if (whole) {
         out += " ";
     } else {
@@ -3000,6 +3045,7 @@ bool CSqlEmitter::Insert(const CSqlStatement& statement, std::string& out) {
             out += (listed.empty() && k == 0 ? "\"" : ", \"") + numbered[k]->name + "\"";
         out += ") ";
     }
+    body = out.size();
     if (values) {
         out += "VALUES (";
         std::size_t slotsBefore = m_slots == nullptr ? 0 : m_slots->size();

@@ -132,7 +132,10 @@ private:
     static Typed TableColumn(const CSqliteCatalog::Column& column, const std::string& source);
     // The condition that keeps the rows of the partition `ref` names, over
     // the unqualified key columns of `table`.
-    bool PartitionCondition(std::string_view table, const CSqlPartitionRef& ref, std::string& out);
+    // `keys`, when given, stand for the key columns (the values of a row
+    // being inserted).
+    bool PartitionCondition(std::string_view table, const CSqlPartitionRef& ref, std::string& out,
+                            const std::vector<std::string>* keys = nullptr);
     // JSON_TABLE: SQLite's json_each over the document, the columns read
     // from each row's JSON (NULL where a value is missing or does not fit).
     bool JsonTableSource(const CSqlFromItem& item, Source& source, std::string& text);
@@ -343,6 +346,13 @@ private:
     CSqlType HierarchyColumn(const CSqlExpr& expr, std::string& out);
 
     bool Insert(const CSqlStatement& statement, std::string& out);
+    // The INSERT without its partition: `names` the columns its rows fill,
+    // in order; `body` where the rows begin in `out` (npos for DEFAULT VALUES).
+    bool InsertRows(const CSqlStatement& statement, std::string& out, std::vector<std::string>& names,
+                    std::size_t& body);
+    // INSERT INTO t PARTITION (p): a row of another partition is ORA-14401.
+    bool InsertIntoPartition(const CSqlStatement& statement, const std::vector<std::string>& names,
+                             std::size_t body, std::string& out);
     // The target of an UPDATE or DELETE, written after `verb` with its scope
     // opened; null (the failure set) when the table is unknown.
     // `view`: the view the statement names, as ViewOf found it.

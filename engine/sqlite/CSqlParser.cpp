@@ -414,9 +414,7 @@ bool CSqlParser::Insert(CSqlStatement& out) {
     if (!Expect("INTO")) return false;
     out.tableAt = Here();
     if (!QualifiedName(out.table)) return false;
-    if (Is("PARTITION") || Is("SUBPARTITION"))
-        return Refuse("INSERT INTO ... " + std::string(TokenText(m_k)));
-    if (!Alias(out.alias, false)) return false;
+    if (!PartitionRef(out.partition) || !Alias(out.alias, false)) return false;
     if (IsSymbol('(') && !Is("SELECT", 1) && !Is("WITH", 1)) {
         ++m_k;
         do {
@@ -1220,7 +1218,11 @@ bool CSqlParser::Primary(Expr*& out) {
         }
         return true;
     }
-    if (Is("INTERVAL")) return Refuse("INTERVAL");
+    // Note: INTERVAL is no reserved word: without a literal it names a column
+    // (USER_PART_TABLES.INTERVAL).
+    if (Is("INTERVAL") && m_k + 1 < m_tokens.size() &&
+        (m_tokens[m_k + 1].kind == Kind::Number || m_tokens[m_k + 1].kind == Kind::Bind || IsSymbol('(', 1)))
+        return Refuse("INTERVAL");
     if (Is("CASE")) return CaseExpr(out);
     if (Is("EXISTS") || (Is("NOT") && Is("EXISTS", 1))) {
         bool negated = Accept("NOT");

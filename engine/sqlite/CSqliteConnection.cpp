@@ -25,6 +25,8 @@
 #include "engine/sqlite/CMultiTableInsert.h"
 #include "engine/sqlite/CNameList.h"
 #include "engine/sqlite/COraError.h"
+#include "engine/sqlite/CPrivateTable.h"
+#include "engine/sqlite/CReadOnlyTable.h"
 #include "engine/sqlite/CReturningInto.h"
 #include "engine/sqlite/CSchemaText.h"
 #include "engine/sqlite/CSelectList.h"
@@ -86,6 +88,7 @@ constexpr const char* kSetupStatements[] = {
     "PRAGMA case_sensitive_like = ON",
     "CREATE TEMP TABLE IF NOT EXISTS DUAL (DUMMY VARCHAR2(1))",
     "INSERT INTO temp.DUAL SELECT 'X' WHERE NOT EXISTS (SELECT 1 FROM temp.DUAL)",
+    CPrivateTable::kCreateList,
 };
 
 // Statements the embedded engine refuses, by kind.
@@ -266,6 +269,9 @@ CSqliteConnection::~CSqliteConnection() {
     m_shapes.Clear();
     // Note: the close ends whatever a failed rollback leaves, uncommitted.
     if (InTransaction()) sqliteapi::Undo(m_db, "ROLLBACK");
+    // Note: the session's private temporary tables leave nothing in the file's catalog.
+    for (auto& table : m_privateTables) table.second = true;
+    if (m_catalog) EndPrivateTables(true);
     sqlite3_close_v2(m_db);
 }
 
@@ -384,6 +390,8 @@ void CSqliteConnection::SetLockWait(int seconds) {
 bool CSqliteConnection::BeginWrite() { return InTransaction() || ExecPlain("BEGIN IMMEDIATE"); }
 
 bool CSqliteConnection::CommitWork() {
+    // Note: making a private temporary table ends none.
+    if (!m_creatingPrivate) EndPrivateTables(true);
     if (!InTransaction()) return true;
     if (!RefreshOnCommit() || !m_objectTimes.BeforeCommit(m_db, m_error) || !ExecPlain("COMMIT"))
         return false;
@@ -410,6 +418,7 @@ bool CSqliteConnection::Commit() {
 
 bool CSqliteConnection::Rollback() {
     m_error.Clear();
+    EndPrivateTables(true);
     // Note: work a failed rollback leaves must never be committed.
     if (InTransaction() && !ExecPlain("ROLLBACK")) {
         m_transactionLost = m_transactionLost || InTransaction();
@@ -917,7 +926,69 @@ bool CSqliteConnection::RunDml(const std::string& sql, std::vector<CEngineBind>&
     return CTriggerFiring::End(host, ran, m_error);
 }
 
+void CSqliteConnection::EndPrivateTables(bool ended) {
+    if (m_privateTables.empty()) return;
+    std::vector<std::pair<std::string, bool>> kept;
+    for (const auto& [name, dropOnCommit] : m_privateTables) {
+        std::string utf8 = encoding::Cp932ToUtf8(name);
+        sqliteapi::Statement there = sqliteapi::Prepare(
+            m_db, "SELECT 1 FROM temp.sqlite_schema WHERE type = 'table' AND upper(name) = ?1");
+        if (there) sqlite3_bind_text(there.get(), 1, utf8.c_str(), -1, SQLITE_TRANSIENT);
+        bool exists = there && sqlite3_step(there.get()) == SQLITE_ROW;
+        there.reset();
+        if (exists && !(ended && dropOnCommit)) {
+            kept.emplace_back(name, dropOnCommit);
+            continue;
+        }
+        std::string quoted = "\"" + utf8 + "\"";
+        sqlite3_exec(m_db, ("DROP TABLE IF EXISTS temp." + quoted).c_str(), nullptr, nullptr, nullptr);
+        sqliteapi::Statement forget =
+            sqliteapi::Prepare(m_db, "DELETE FROM temp.TARVEX_PRIVATE WHERE TABLE_NAME = ?1");
+        if (forget) {
+            sqlite3_bind_text(forget.get(), 1, utf8.c_str(), -1, SQLITE_TRANSIENT);
+            sqlite3_step(forget.get());
+        }
+        CEngineError ignored;
+        CCatalogTables::Forget(m_db, utf8, ignored);
+        m_catalog->Invalidate();
+    }
+    m_privateTables = std::move(kept);
+}
+
+bool CSqliteConnection::CreatePrivate(const std::string& sql, std::vector<CEngineBind>& binds,
+                                      long& rowsProcessed, bool& handled) {
+    CPrivateTable::Definition definition;
+    CPrivateTable::Failure failure;
+    if (!CPrivateTable::Read(sql, definition, failure)) {
+        handled = true;
+        COraError::Set(m_error, failure.code, {}, static_cast<int>(failure.at));
+        return false;
+    }
+    if (!definition.found) return true;
+    handled = true;
+    m_creatingPrivate = true;
+    bool ok = RunDdl(definition.text, binds, rowsProcessed);
+    m_creatingPrivate = false;
+    if (!ok) return false;
+    m_privateTables.emplace_back(definition.name, definition.dropOnCommit);
+    std::string utf8 = encoding::Cp932ToUtf8(definition.name);
+    sqliteapi::Statement list =
+        sqliteapi::Prepare(m_db, "INSERT OR REPLACE INTO temp.TARVEX_PRIVATE VALUES (?1, ?2)");
+    if (list) {
+        sqlite3_bind_text(list.get(), 1, utf8.c_str(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_text(list.get(), 2, definition.dropOnCommit ? "TRANSACTION" : "SESSION", -1,
+                          SQLITE_STATIC);
+        sqlite3_step(list.get());
+    }
+    return true;
+}
+
 bool CSqliteConnection::RunDdl(const std::string& sql, std::vector<CEngineBind>& binds, long& rowsProcessed) {
+    if (!m_creatingPrivate) {
+        bool handled = false;
+        bool made = CreatePrivate(sql, binds, rowsProcessed, handled);
+        if (handled) return made;
+    }
     m_pendingView.reset();
     m_defined.clear();
     m_checks.clear();
@@ -956,7 +1027,38 @@ bool CSqliteConnection::RunDdl(const std::string& sql, std::vector<CEngineBind>&
     m_catalog->Invalidate();
     m_warehouse->Forget();
     m_deleteOnCommit = CCatalogTables::DeleteOnCommit(m_db);
+    // Note: the statement committed; a table ON COMMIT DELETE ROWS made from a query keeps no row.
+    for (const std::string& table : ok ? m_deleteOnCommit : std::vector<std::string>())
+        sqlite3_exec(m_db, ("DELETE FROM temp." + table).c_str(), nullptr, nullptr, nullptr);
+    // Note: a private temporary table dropped by name leaves the session's list.
+    EndPrivateTables(false);
     return ok;
+}
+
+bool CSqliteConnection::RefuseReadOnly(const std::string& sql) {
+    auto tokens = CSqlScanner::Significant(sql, 8);
+    if (tokens.size() < 4 || !CSqlScanner::Is(sql, tokens[0], "ALTER") ||
+        !CSqlScanner::Is(sql, tokens[1], "TABLE"))
+        return false;
+    std::size_t name = tokens.size() > 5 && CSqlScanner::IsSymbol(sql, tokens[3], '.') ? 4 : 2;
+    std::string written = sql.substr(tokens[name].begin, tokens[name].length);
+    std::string table =
+        written.front() == '"' ? written.substr(1, written.size() - 2) : cp932::ToUpperAscii(written);
+    bool readOnly = m_catalog->IsReadOnly(table);
+    // Note: READ ONLY of a READ ONLY table (and READ WRITE of a writable one) is ORA-14139 (ORA-14140).
+    if (name + 2 < tokens.size() && CSqlScanner::Is(sql, tokens[name + 1], "READ") &&
+        m_catalog->Columns(table) != nullptr) {
+        bool only = CSqlScanner::Is(sql, tokens[name + 2], "ONLY");
+        bool write = CSqlScanner::Is(sql, tokens[name + 2], "WRITE");
+        if ((only && readOnly) || (write && !readOnly)) {
+            COraError::Set(m_error, only ? 14139 : 14140, {m_session->user, table},
+                           static_cast<int>(tokens[name + 1].begin));
+            return true;
+        }
+    }
+    if (!CReadOnlyTable::Refuses(sql, tokens, name + 1) || !readOnly) return false;
+    COraError::Set(m_error, 12081, {m_session->user, table}, static_cast<int>(tokens[name].begin));
+    return true;
 }
 
 bool CSqliteConnection::RefireTable(const std::string& table) {
@@ -1057,6 +1159,7 @@ bool CSqliteConnection::RunDdlWork(const std::string& sql, std::vector<CEngineBi
         COraError::Set(m_error, 901, {}, static_cast<int>(words[1].begin));
         return false;
     }
+    if (RefuseReadOnly(sql)) return false;
     bool handled = false;
     if (!RunWarehouse(sql, handled)) return false;
     if (handled) return true;
@@ -1069,8 +1172,9 @@ bool CSqliteConnection::RunDdlWork(const std::string& sql, std::vector<CEngineBi
     if (!CompileChecks(sql, checks)) return false;
     std::string prepared = CSqliteSchema::Prepare(
         checks.empty() ? sql : CCheckCompiler::Blank(sql, CCheckCompiler::Find(sql, true)));
-    bool created = CreateAsSelect(CPartitionClause::BlankBeforeQuery(prepared), handled);
-    if (handled) return created;
+    std::string definition;
+    bool created = CreateAsSelect(CPartitionClause::BlankBeforeQuery(prepared), handled, &definition);
+    if (handled) return created && RecordTemporary(sql, definition.c_str());
     Statement statement;
     if (!PrepareSchema(Piece{prepared, 0}, binds, statement, checks)) return false;
     int rc = SQLITE_OK;
@@ -1103,22 +1207,27 @@ bool CopiesNotNull(sqlite3* db, sqlite3_stmt* query, int column) {
 
 }  // namespace
 
-bool CSqliteConnection::CreateAsSelect(const std::string& sql, bool& handled) {
+bool CSqliteConnection::CreateAsSelect(const std::string& sql, bool& handled, std::string* definition) {
     auto tokens = CSqlScanner::Significant(sql);
     auto is = [&](std::size_t k, std::string_view word) {
         return k < tokens.size() && CSqlScanner::Is(sql, tokens[k], word);
     };
-    if (!is(0, "CREATE") || !is(1, "TABLE")) return false;
+    // Note: a GLOBAL TEMPORARY table comes here as TEMP (CSqliteSchema::Prepare).
+    bool temporary = is(1, "TEMP");
+    std::size_t nameAt = temporary ? 3 : 2;
+    if (!is(0, "CREATE") || !is(nameAt - 1, "TABLE")) return false;
     // CREATE TABLE t [(a, b, ...)] AS query: the list names the columns.
     std::vector<std::string> names;
-    std::size_t as = 3;
-    if (tokens.size() > 3 && CSqlScanner::IsSymbol(sql, tokens[3], '(')) {
-        for (as = 4; as < tokens.size() && !CSqlScanner::IsSymbol(sql, tokens[as], ')'); ++as)
+    std::size_t as = nameAt + 1;
+    if (tokens.size() > as && CSqlScanner::IsSymbol(sql, tokens[as], '(')) {
+        for (++as; as < tokens.size() && !CSqlScanner::IsSymbol(sql, tokens[as], ')'); ++as)
             if (!CSqlScanner::IsSymbol(sql, tokens[as], ','))
                 names.push_back(encoding::Cp932ToUtf8(
                     cp932::ToUpperAscii(sql.substr(tokens[as].begin, tokens[as].length))));
         ++as;
     }
+    // ON COMMIT DELETE | PRESERVE ROWS of a temporary table (see RecordTemporary).
+    if (temporary && is(as, "ON") && is(as + 1, "COMMIT")) as += 4;
     if (!is(as, "AS")) return false;
     CSqlArena arena;
     CSqlParser parser(sql, tokens, arena);
@@ -1144,12 +1253,12 @@ bool CSqliteConnection::CreateAsSelect(const std::string& sql, bool& handled) {
     }
     Statement described(raw);
     if (!names.empty() && names.size() != static_cast<std::size_t>(sqlite3_column_count(raw))) {
-        COraError::Set(m_error, 1730, {}, static_cast<int>(tokens[3].begin));
+        COraError::Set(m_error, 1730, {}, static_cast<int>(tokens[nameAt + 1].begin));
         return false;
     }
     const auto& types = emitter.ResultTypes();
-    std::string name = encoding::Cp932ToUtf8(sql.substr(tokens[2].begin, tokens[2].length));
-    std::string create = "CREATE TABLE " + name + " (";
+    std::string name = encoding::Cp932ToUtf8(sql.substr(tokens[nameAt].begin, tokens[nameAt].length));
+    std::string create = (temporary ? "CREATE TEMP TABLE " : "CREATE TABLE ") + name + " (";
     for (int column = 0; column < sqlite3_column_count(raw); ++column) {
         const char* declared = sqlite3_column_decltype(raw, column);
         auto index = static_cast<std::size_t>(column);
@@ -1173,8 +1282,8 @@ bool CSqliteConnection::CreateAsSelect(const std::string& sql, bool& handled) {
             CSqliteDictionary::Constraint c;
             c.name = m_namer ? m_namer() : CConstraintCatalog::NewName(m_db);
             c.generated = true;
-            c.table =
-                encoding::Cp932ToUtf8(CNameList::Identifier(sql.substr(tokens[2].begin, tokens[2].length)));
+            c.table = encoding::Cp932ToUtf8(
+                CNameList::Identifier(sql.substr(tokens[nameAt].begin, tokens[nameAt].length)));
             c.columns = {column_name};
             c.condition = "\"" + column_name + "\" IS NOT NULL";
             create += " CONSTRAINT \"" + c.name + "\" NOT NULL";
@@ -1185,6 +1294,7 @@ bool CSqliteConnection::CreateAsSelect(const std::string& sql, bool& handled) {
     described.reset();
     bool done = ExecPlain("SAVEPOINT TARVEX_CTAS") && ExecPlain(create.c_str()) &&
                 ExecPlain(("INSERT INTO " + name + " " + utf8).c_str()) && ExecPlain("RELEASE TARVEX_CTAS");
+    if (definition != nullptr) *definition = create;
     if (!done) {
         CEngineError failure = m_error;
         if (!sqliteapi::Undo(m_db, "ROLLBACK TO TARVEX_CTAS; RELEASE TARVEX_CTAS")) m_transactionLost = true;
@@ -1252,6 +1362,8 @@ bool CSqliteConnection::CreateIdentities(const std::string& sql) {
 }
 
 bool CSqliteConnection::RecordTemporary(const std::string& sql, const char* created) {
+    // Note: a private temporary table is the session's alone (see CreatePrivate).
+    if (m_creatingPrivate) return true;
     auto tokens = CSqlScanner::Significant(sql, 7);
     if (tokens.size() < 5 || !CSqlScanner::Is(sql, tokens[1], "GLOBAL") ||
         !CSqlScanner::Is(sql, tokens[2], "TEMPORARY"))

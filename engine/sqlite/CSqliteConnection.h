@@ -180,7 +180,8 @@ private:
     bool RunSynonym(const std::string& sql);
     // CREATE TABLE name AS query, its columns typed as what they copy;
     // `handled` unset for any other statement (or a query the tree lacks).
-    bool CreateAsSelect(const std::string& sql, bool& handled);
+    // `definition`, when given, takes the text of the table made (UTF-8).
+    bool CreateAsSelect(const std::string& sql, bool& handled, std::string* definition = nullptr);
     // The CHECK constraints of a CREATE TABLE (`sql`), compiled (see
     // CCheckCompiler) and recorded in the catalog under their names.
     bool CompileChecks(const std::string& sql, std::vector<CColumnCompiler::Edit>& compiled);
@@ -213,6 +214,14 @@ private:
     // Before a schema statement's own work: CREATE | DROP MATERIALIZED VIEW
     // [LOG] and ALTER TABLE ... PARTITION, `handled` set; ROW MOVEMENT kept.
     bool RunWarehouse(const std::string& sql, bool& handled);
+    // ORA-12081 for an ALTER TABLE a READ ONLY table does not take.
+    bool RefuseReadOnly(const std::string& sql);
+    // CREATE PRIVATE TEMPORARY TABLE; `handled` when `sql` is one.
+    bool CreatePrivate(const std::string& sql, std::vector<CEngineBind>& binds, long& rowsProcessed,
+                       bool& handled);
+    // At the end of a transaction (`ended`) the private temporary tables ON
+    // COMMIT DROP DEFINITION dropped; the list kept to the tables there are.
+    void EndPrivateTables(bool ended);
     // After CREATE TABLE: its partitioning clause; after CREATE INDEX ... LOCAL: the index.
     bool RecordPartitions(const std::string& sql);
     bool RecordLocalIndex(const std::string& sql);
@@ -237,6 +246,9 @@ private:
     bool KeepDefaultRows(const CPartitionScheme& before, const CPartitionScheme& after, std::size_t at);
     bool SplitPartition(const std::string& sql, const std::vector<CSqlScanner::Token>& tokens, std::size_t t,
                         int position, CPartitionScheme& scheme);
+    bool IntervalOf(const CPartitionClause& clause, CPartitionScheme& scheme);
+    bool ExchangePartition(const std::string& sql, const std::vector<CSqlScanner::Token>& tokens,
+                           std::size_t t, int position, const CPartitionScheme& scheme);
     bool MergePartitions(const std::string& sql, const std::vector<CSqlScanner::Token>& tokens, std::size_t t,
                          std::vector<int> named, CPartitionScheme& scheme);
     bool MviewLog(const std::string& sql, bool create);
@@ -304,6 +316,9 @@ private:
     std::vector<std::pair<std::string, std::string>> m_virtualTypes;
     // Temporary tables whose rows each commit removes (quoted, UTF-8).
     std::vector<std::string> m_deleteOnCommit;
+    // The session's private temporary tables (CP932) and whether each goes at the next commit.
+    std::vector<std::pair<std::string, bool>> m_privateTables;
+    bool m_creatingPrivate = false;
     // Cancel asked for while a block runs (its loops look at it).
     std::atomic<bool> m_cancelRequested{false};
     // The stored units this session compiled (see CBlockHost).

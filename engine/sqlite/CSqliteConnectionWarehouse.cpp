@@ -10,9 +10,11 @@
 #include "engine/sqlite/CSqliteConnection.h"
 #include "engine/sqlite/CSqliteSession.h"
 #include "engine/sqlite/SqliteApi.h"
+#include "engine/sqlite/values/CIntervalFunctions.h"
 #include "engine/sqlite/warehouse/CMviewCatalog.h"
 #include "engine/sqlite/warehouse/CPartitionCatalog.h"
 #include "engine/sqlite/warehouse/CPartitionClause.h"
+#include "engine/sqlite/warehouse/CPartitionExchange.h"
 #include "engine/sqlite/warehouse/CWarehouseState.h"
 #include "text/Cp932.h"
 #include "text/Encoding.h"
@@ -177,7 +179,51 @@ bool CSqliteConnection::RecordPartitions(const std::string& sql) {
         if (!PartitionOf(scheme, item, 0, partition) || !AddPartition(scheme, std::move(partition), item.at))
             return false;
     }
-    return SavePartitions(scheme, true) && CheckPartitionRows(scheme);
+    return (clause.interval.empty() || IntervalOf(clause, scheme)) && SavePartitions(scheme, true) &&
+           CheckPartitionRows(scheme);
+}
+
+// INTERVAL (expression): a constant interval over a DATE or TIMESTAMP key,
+// after partitions none of which is MAXVALUE.
+bool CSqliteConnection::IntervalOf(const CPartitionClause& clause, CPartitionScheme& scheme) {
+    int at = static_cast<int>(clause.intervalAt);
+    const auto* columns = m_catalog->Columns(encoding::Utf8ToCp932(scheme.table));
+    std::string key = encoding::Utf8ToCp932(scheme.columns[0]);
+    CSqlType type = CSqlType::Unknown;
+    for (const auto& column : columns != nullptr ? *columns : std::vector<CSqliteCatalog::Column>())
+        if (column.name == key) type = column.type;
+    if (type == CSqlType::Number) {
+        COraError::Set(m_error, 3001, {encoding::Utf8ToCp932("INTERVAL パーティション化 (NUMBER のキー)")},
+                       at);
+        return false;
+    }
+    if (type != CSqlType::Date) {
+        COraError::Set(m_error, 14751, {}, at);
+        return false;
+    }
+    for (const auto& partition : scheme.partitions)
+        if (!partition.values.empty() && !partition.values[0].empty() &&
+            partition.values[0][0].kind == CPartitionValue::Kind::MaxValue) {
+            COraError::Set(m_error, 14761, {}, at);
+            return false;
+        }
+    std::string query = "SELECT " + clause.interval + " FROM DUAL";
+    Statement statement;
+    std::vector<CEngineBind> none;
+    if (!Prepare(Piece{query, clause.intervalAt >= 7 ? clause.intervalAt - 7 : 0}, {}, none, statement))
+        return false;
+    if (sqlite3_step(statement.get()) != SQLITE_ROW) return SetStepError();
+    const unsigned char* text = sqlite3_column_text(statement.get(), 0);
+    CIntervalFunctions::Value step;
+    if (text == nullptr || !CIntervalFunctions::Read(reinterpret_cast<const char*>(text), step) ||
+        (step.yearToMonth ? step.months <= 0 : (step.seconds <= 0 || step.nanos != 0))) {
+        COraError::Set(m_error, 14752, {}, at);
+        return false;
+    }
+    scheme.interval = encoding::Cp932ToUtf8(clause.interval);
+    scheme.step = CIntervalFunctions::Show(step);
+    scheme.ranges = scheme.partitions.size();
+    return true;
 }
 
 bool CSqliteConnection::AddPartition(CPartitionScheme& scheme, CPartitionScheme::Partition partition,
@@ -271,8 +317,8 @@ bool CSqliteConnection::AlterPartition(const std::string& sql, bool& handled) {
     auto tokens = CSqlScanner::Significant(sql);
     std::size_t name = SkipSchema(sql, tokens, 2);
     std::size_t k = name + 1;
-    static constexpr std::string_view kActions[] = {"ADD",   "DROP", "TRUNCATE", "RENAME",  "SPLIT",
-                                                    "MERGE", "MOVE", "MODIFY",   "COALESCE"};
+    static constexpr std::string_view kActions[] = {"ADD",   "DROP", "TRUNCATE", "RENAME",   "SPLIT",
+                                                    "MERGE", "MOVE", "MODIFY",   "COALESCE", "EXCHANGE"};
     bool action = std::any_of(std::begin(kActions), std::end(kActions),
                               [&](std::string_view word) { return Is(sql, tokens, k, word); });
     bool movement = (Is(sql, tokens, k, "ENABLE") || Is(sql, tokens, k, "DISABLE")) &&
@@ -309,6 +355,10 @@ bool CSqliteConnection::AlterScheme(const std::string& sql, const Tokens& tokens
         COraError::Set(m_error, code, {name}, static_cast<int>(at));
         return false;
     };
+    bool stepped = !scheme.interval.empty();
+    if (stepped && verb == "ADD") return refuse(14760, tokens[k].begin);
+    if (stepped && (verb == "SPLIT" || verb == "MERGE"))
+        return refuse(3001, tokens[k].begin, verb + " PARTITION (INTERVAL)");
     if (verb == "ADD") {
         for (std::size_t t = k + 1;;) {
             CPartitionClause::Item item;
@@ -362,6 +412,10 @@ bool CSqliteConnection::AlterScheme(const std::string& sql, const Tokens& tokens
         if (scheme.method == Scheme::Method::Hash) return refuse(14255, tokens[k].begin);
         if (named.size() >= scheme.partitions.size()) return refuse(14083, tokens[k].begin);
         std::sort(named.rbegin(), named.rend());
+        std::size_t ranges = scheme.ranges;
+        for (int position : named) ranges -= static_cast<std::size_t>(position) < scheme.ranges ? 1 : 0;
+        if (stepped && ranges == 0) return refuse(14758, tokens[k].begin);
+        scheme.ranges = ranges;
         for (int position : named) {
             if (!DeletePartitionRows(scheme, position)) return false;
         }
@@ -369,9 +423,38 @@ bool CSqliteConnection::AlterScheme(const std::string& sql, const Tokens& tokens
         return true;
     }
     if (verb == "MOVE") return true;  // Note: storage only; the rows stay.
+    if (verb == "EXCHANGE") return ExchangePartition(sql, tokens, t, named[0], scheme);
     if (verb == "MODIFY") return ModifyPartition(sql, tokens, t, named[0], scheme);
     if (verb == "SPLIT") return SplitPartition(sql, tokens, t, named[0], scheme);
     return MergePartitions(sql, tokens, t, named, scheme);
+}
+
+// EXCHANGE PARTITION p WITH TABLE s [INCLUDING | EXCLUDING INDEXES]
+// [WITH | WITHOUT VALIDATION] [UPDATE GLOBAL INDEXES].
+bool CSqliteConnection::ExchangePartition(const std::string& sql, const Tokens& tokens, std::size_t t,
+                                          int position, const CPartitionScheme& scheme) {
+    if (!Is(sql, tokens, t, "WITH") || !Is(sql, tokens, t + 1, "TABLE") || t + 2 >= tokens.size()) {
+        COraError::Set(m_error, 905, {}, static_cast<int>(At(sql, tokens, t)));
+        return false;
+    }
+    std::size_t name = SkipSchema(sql, tokens, t + 2);
+    bool validate = true;
+    for (std::size_t k = name + 1; k + 1 < tokens.size(); ++k)
+        if (Is(sql, tokens, k, "WITHOUT") && Is(sql, tokens, k + 1, "VALIDATION")) validate = false;
+    int code = 0;
+    std::string argument;
+    if (CPartitionExchange(m_db, *m_catalog)
+            .Run(scheme, position, NameAt(sql, tokens, name), validate, code, argument))
+        return true;
+    int at = static_cast<int>(code == 14099 || code == 14096 || code == 14097 ? tokens[t].begin
+                                                                              : tokens[name].begin);
+    if (code == 0)
+        m_error.Set(argument, at);
+    else if (code == 12081)
+        COraError::Set(m_error, code, {m_session->user, argument}, at);
+    else
+        COraError::Set(m_error, code, {argument}, at);
+    return false;
 }
 
 // MODIFY PARTITION p [ADD VALUES (...)] or physical attributes, which

@@ -1469,6 +1469,27 @@ bool CSqliteSchema::ForgetNotNull(std::string_view table, const std::string& col
     return true;
 }
 
+// MODIFY c DEFAULT ON NULL [FOR INSERT ONLY] expr: the column takes the
+// default and a NOT NULL of its own (ORA-02296 while it holds NULLs); the
+// catalog keeps that NULLs given are stored as the default.
+bool CSqliteSchema::ModifyDefaultOnNull(std::string_view table, std::string_view item, const Tokens& tokens,
+                                        std::size_t k, std::size_t at, CEngineError& error, bool record) {
+    std::size_t last = k + 2;
+    if (Word(item, tokens, last + 1) == "FOR") {
+        if (Word(item, tokens, last + 2) != "INSERT" || Word(item, tokens, last + 3) != "ONLY") {
+            COraError::Set(error, 3001, {"DEFAULT ON NULL FOR INSERT AND UPDATE"},
+                           static_cast<int>(at + tokens[last + 1].begin));
+            return false;
+        }
+        last += 3;
+    }
+    std::string plain(item);
+    for (std::size_t b = tokens[k + 1].begin; b < tokens[last].begin + tokens[last].length; ++b)
+        plain[b] = ' ';
+    plain += " NOT NULL";
+    return Modify(table, plain, at, error, record) && RecordColumn(table, item, error);
+}
+
 bool CSqliteSchema::Modify(std::string_view table, std::string_view item, std::size_t at, CEngineError& error,
                            bool record) {
     auto tokens = CSqlScanner::Significant(item);
@@ -1482,11 +1503,8 @@ bool CSqliteSchema::Modify(std::string_view table, std::string_view item, std::s
             return ModifyIdentity(table, column, item, tokens, k, at, error);
     for (std::size_t k = 1; k + 2 < tokens.size(); ++k)
         if (Word(item, tokens, k) == "DEFAULT" && Word(item, tokens, k + 1) == "ON" &&
-            Word(item, tokens, k + 2) == "NULL") {
-            COraError::Set(error, 3001, {"MODIFY ... DEFAULT ON NULL"},
-                           static_cast<int>(at + tokens[k].begin));
-            return false;
-        }
+            Word(item, tokens, k + 2) == "NULL")
+            return ModifyDefaultOnNull(table, item, tokens, k, at, error, record);
     std::string current;
     TableSql(table, current);
     auto defTokens = CSqlScanner::Significant(current);

@@ -101,6 +101,8 @@ private:
     // (not so the NOT NULL a primary key brings to its columns).
     bool Modify(std::string_view table, std::string_view item, std::size_t at, CEngineError& error,
                 bool record = true);
+    bool ModifyDefaultOnNull(std::string_view table, std::string_view item, const Tokens& tokens,
+                             std::size_t k, std::size_t at, CEngineError& error, bool record);
     // The NOT NULL constraints of `column` (CP932) recorded as the
     // definition's, taken away.
     bool ForgetNotNull(std::string_view table, const std::string& column, CEngineError& error);

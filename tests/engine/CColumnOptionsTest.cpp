@@ -106,6 +106,24 @@ TEST_F(CColumnOptionsTest, DefaultOnNullStoresTheDefaultForEveryNull) {
     EXPECT_EQ(Code("CREATE TABLE bad (a NUMBER DEFAULT ON NULL FOR INSERT AND UPDATE 0)"), "ORA-03001");
 }
 
+TEST_F(CColumnOptionsTest, ModifyMakesAColumnDefaultOnNull) {
+    Exec("CREATE TABLE stock (id NUMBER, qty NUMBER, unit VARCHAR2(5))");
+    Exec("INSERT INTO stock VALUES (1, 5, NULL)");
+    Exec("ALTER TABLE stock MODIFY (qty DEFAULT ON NULL 0)");
+    // A column holding NULLs takes no NOT NULL; the refusal changes nothing.
+    EXPECT_EQ(Code("ALTER TABLE stock MODIFY unit DEFAULT ON NULL FOR INSERT ONLY 'EA'"), "ORA-02296");
+    Exec("UPDATE stock SET unit = 'KG'");
+    Exec("ALTER TABLE stock MODIFY unit DEFAULT ON NULL FOR INSERT ONLY 'EA'");
+    Exec("INSERT INTO stock VALUES (2, NULL, NULL)");
+    Exec("INSERT INTO stock (id) VALUES (3)");
+    EXPECT_EQ(Rows("SELECT * FROM stock ORDER BY id"), "1,5,KG|2,0,EA|3,0,EA");
+    EXPECT_EQ(Rows("SELECT COLUMN_NAME || ' ' || NULLABLE || ' ' || DEFAULT_ON_NULL FROM USER_TAB_COLUMNS "
+                   "WHERE TABLE_NAME = 'STOCK' ORDER BY COLUMN_ID"),
+              "ID Y NO|QTY N YES|UNIT N YES");
+    EXPECT_NE(Code("UPDATE stock SET qty = NULL"), "OK");
+    EXPECT_EQ(Code("ALTER TABLE stock MODIFY qty DEFAULT ON NULL FOR INSERT AND UPDATE 1"), "ORA-03001");
+}
+
 TEST_F(CColumnOptionsTest, RebuildsAndReopeningKeepEveryOption) {
     Exec(
         "CREATE TABLE doc (id NUMBER PRIMARY KEY, words NUMBER, pages AS (CEIL(words / 300)), hint "

@@ -2,7 +2,12 @@
 // no partition takes, one partition's rows read and changed, the partition
 // DDL with the server's rules and the dictionary's answers. The fixture
 // checks the file and reopens it after every schema statement.
+#include <sqlite3.h>
+
+#include <vector>
+
 #include "tests/engine/EngineFixture.h"
+#include "tests/support/TempDir.h"
 
 namespace {
 
@@ -63,6 +68,139 @@ TEST_F(CPartitionedTableTest, DmlThroughAPartitionTouchesOnlyItsRows) {
     EXPECT_EQ(rows, 1);
     Exec("DELETE FROM sales PARTITION (sales_q1) WHERE amount > 0");
     EXPECT_EQ(Rows("SELECT amount FROM sales"), "30");
+}
+
+TEST_F(CPartitionedTableTest, InsertsThroughAPartitionTakeOnlyItsRows) {
+    Exec("INSERT INTO sales PARTITION (sales_q1) VALUES (1, DATE '1998-01-10', 1)");
+    Exec("INSERT INTO sales PARTITION (sales_q2) (time_id, amount) VALUES (DATE '1998-05-10', 10)");
+    Exec("INSERT INTO sales PARTITION FOR (DATE '1998-05-01') VALUES (1, DATE '1998-06-10', 100)");
+    EXPECT_EQ(Code(Failure("INSERT INTO sales PARTITION (sales_q1) VALUES (1, DATE '1998-05-10', 5)")),
+              "ORA-14401");
+    EXPECT_EQ(Code(Failure("INSERT INTO sales PARTITION (sales_q2) VALUES (1, DATE '2001-01-01', 5)")),
+              "ORA-14401");
+    // A query's rows are refused all or none, as the statement is one.
+    EXPECT_EQ(Code(Failure("INSERT INTO sales PARTITION (sales_q1) SELECT 1, time_id - 30, 1000 FROM sales")),
+              "ORA-14401");
+    Exec("INSERT INTO sales PARTITION (sales_q1) SELECT 1, time_id - 120, 1000 FROM sales WHERE amount = 10");
+    EXPECT_EQ(Code(Failure("INSERT INTO sales PARTITION (nowhere) VALUES (1, DATE '1998-01-10', 5)")),
+              "ORA-02149");
+    EXPECT_EQ(In("sales_q1") + "/" + In("sales_q2"), "1001/110");
+    Exec("CREATE TABLE flat (a NUMBER)");
+    EXPECT_EQ(Code(Failure("INSERT INTO flat PARTITION (p) VALUES (1)")), "ORA-14501");
+}
+
+TEST_F(CPartitionedTableTest, ExchangeSwapsAPartitionsRowsWithAStagingTable) {
+    Sale("1998-01-15", 1);
+    Sale("1998-05-15", 10);
+    Exec("CREATE TABLE staging (p NUMBER(6), t DATE NOT NULL, a NUMBER(10,2))");
+    Exec("INSERT INTO staging VALUES (2, DATE '1998-02-01', 200)");
+    Exec("INSERT INTO staging VALUES (2, DATE '1998-03-01', 300)");
+    Exec(
+        "ALTER TABLE sales EXCHANGE PARTITION sales_q1 WITH TABLE staging INCLUDING INDEXES WITH VALIDATION");
+    EXPECT_EQ(In("sales_q1") + "/" + In("sales_q2"), "500/10");
+    EXPECT_EQ(Rows("SELECT p || ':' || a FROM staging"), "1:1");
+    // Rows of another partition are refused WITH VALIDATION and change nothing.
+    EXPECT_EQ(Code(Failure("ALTER TABLE sales EXCHANGE PARTITION sales_q2 WITH TABLE staging")), "ORA-14099");
+    EXPECT_EQ(Rows("SELECT COUNT(*) FROM staging"), "1");
+    struct Case {
+        const char* staging;
+        const char* code;
+    };
+    const Case cases[] = {
+        {"CREATE TABLE s1 (p NUMBER(6), t DATE)", "ORA-14096"},
+        {"CREATE TABLE s1 (p NUMBER(6), t DATE, a NUMBER(12,2))", "ORA-14097"},
+        {"CREATE TABLE s1 (p NUMBER(6), t TIMESTAMP, a NUMBER(10,2))", "ORA-14097"},
+        {"CREATE TABLE s1 (p NUMBER(6), t DATE, a VARCHAR2(10))", "ORA-14097"},
+    };
+    for (const Case& c : cases) {
+        Exec(c.staging);
+        EXPECT_EQ(Code(Failure("ALTER TABLE sales EXCHANGE PARTITION sales_q2 WITH TABLE s1")), c.code)
+            << c.staging;
+        Exec("DROP TABLE s1");
+    }
+    EXPECT_EQ(Code(Failure("ALTER TABLE sales EXCHANGE PARTITION sales_q2 WITH TABLE nowhere")), "ORA-00942");
+    EXPECT_EQ(Code(Failure("ALTER TABLE sales EXCHANGE PARTITION nowhere WITH TABLE staging")), "ORA-02149");
+    Exec("ALTER TABLE staging READ ONLY");
+    EXPECT_EQ(Code(Failure("ALTER TABLE sales EXCHANGE PARTITION sales_q1 WITH TABLE staging")), "ORA-12081");
+    Exec("ALTER TABLE staging READ WRITE");
+    Exec("ALTER TABLE sales READ ONLY");
+    EXPECT_EQ(Code(Failure("ALTER TABLE sales EXCHANGE PARTITION sales_q1 WITH TABLE staging")), "ORA-12081");
+    EXPECT_EQ(Code(Failure("ALTER TABLE sales TRUNCATE PARTITION sales_q1")), "ORA-12081");
+    EXPECT_EQ(Code(Failure("ALTER TABLE sales DROP PARTITION sales_q1")), "ORA-12081");
+    // Bounds may still change on a READ ONLY table.
+    Exec("ALTER TABLE sales ADD PARTITION sales_q3 VALUES LESS THAN (DATE '1998-10-01')");
+    EXPECT_EQ(In("sales_q1") + "/" + In("sales_q2"), "500/10");
+}
+
+TEST_F(CPartitionedTableTest, IntervalTablesMakeAPartitionForEachIntervalARowNeeds) {
+    Exec(
+        "CREATE TABLE orders (id NUMBER, ordered DATE) PARTITION BY RANGE (ordered) "
+        "INTERVAL (NUMTOYMINTERVAL(1, 'MONTH')) STORE IN (users) "
+        "(PARTITION p_before VALUES LESS THAN (DATE '2024-01-01'))");
+    Exec("INSERT INTO orders VALUES (1, DATE '2023-12-31')");
+    Exec("INSERT INTO orders VALUES (2, DATE '2024-03-15')");  // makes March
+    Exec("INSERT INTO orders VALUES (3, TO_DATE('2024-01-31 23:59:59', 'YYYY-MM-DD HH24:MI:SS'))");
+    Exec("INSERT INTO orders VALUES (4, DATE '2024-03-01')");  // March is there
+    Exec("INSERT INTO orders VALUES (5, DATE '2024-04-01')");  // at a bound: April
+    EXPECT_EQ(Rows("SELECT interval FROM user_part_tables WHERE table_name = 'ORDERS'"),
+              "NUMTOYMINTERVAL(1, 'MONTH')");
+    // Positions follow the bounds; names the order the partitions were made.
+    EXPECT_EQ(Rows("SELECT partition_position || ':' || partition_name || ':' || interval || ':' || "
+                   "substr(high_value, 11, 10) FROM user_tab_partitions WHERE table_name = 'ORDERS' "
+                   "ORDER BY partition_position"),
+              "1:P_BEFORE:NO:2024-01-01|2:SYS_P2:YES:2024-02-01|3:SYS_P1:YES:2024-04-01|"
+              "4:SYS_P3:YES:2024-05-01");
+    EXPECT_EQ(Rows("SELECT id FROM orders PARTITION (sys_p1) ORDER BY id"), "2|4");
+    EXPECT_EQ(Rows("SELECT id FROM orders PARTITION FOR (DATE '2024-01-10')"), "3");
+    // A row no interval takes (below the first bound goes to the range part).
+    Exec("INSERT INTO orders VALUES (6, DATE '1990-01-01')");
+    EXPECT_EQ(Rows("SELECT COUNT(*) FROM orders PARTITION (p_before)"), "2");
+    // A refused statement takes back the partitions it made.
+    EXPECT_EQ(Code(Failure("INSERT INTO orders SELECT 7, DATE '2030-06-01' FROM dual UNION ALL SELECT 1 / 0, "
+                           "DATE '2031-06-01' FROM dual")),
+              "ORA-01476");
+    EXPECT_EQ(Rows("SELECT COUNT(*) FROM user_tab_partitions WHERE table_name = 'ORDERS'"), "4");
+    EXPECT_EQ(Code(Failure("ALTER TABLE orders ADD PARTITION p9 VALUES LESS THAN (DATE '2040-01-01')")),
+              "ORA-14760");
+    EXPECT_EQ(Code(Failure("ALTER TABLE orders DROP PARTITION p_before")), "ORA-14758");
+    Exec("ALTER TABLE orders DROP PARTITION sys_p2");
+    Exec("INSERT INTO orders VALUES (9, DATE '2024-01-05')");
+    EXPECT_EQ(Rows("SELECT partition_name FROM user_tab_partitions WHERE table_name = 'ORDERS' AND "
+                   "partition_position = 2"),
+              "SYS_P4");
+    // Days, and the forms the server refuses.
+    Exec(
+        "CREATE TABLE events (at TIMESTAMP) PARTITION BY RANGE (at) INTERVAL (NUMTODSINTERVAL(7, 'DAY')) "
+        "(PARTITION p0 VALUES LESS THAN (TIMESTAMP '2024-01-01 00:00:00'))");
+    Exec("INSERT INTO events VALUES (TIMESTAMP '2024-01-20 12:00:00')");
+    EXPECT_EQ(Rows("SELECT substr(high_value, 11, 19) FROM user_tab_partitions WHERE table_name = 'EVENTS' "
+                   "AND interval = 'YES'"),
+              "2024-01-22 00:00:00");
+    struct Case {
+        const char* sql;
+        const char* code;
+    };
+    const Case cases[] = {
+        {"CREATE TABLE i1 (a DATE, b DATE) PARTITION BY RANGE (a, b) INTERVAL (NUMTOYMINTERVAL(1, 'MONTH')) "
+         "(PARTITION p VALUES LESS THAN (DATE '2024-01-01', DATE '2024-01-01'))",
+         "ORA-14750"},
+        {"CREATE TABLE i2 (a VARCHAR2(10)) PARTITION BY RANGE (a) INTERVAL (NUMTOYMINTERVAL(1, 'MONTH')) "
+         "(PARTITION p VALUES LESS THAN ('a'))",
+         "ORA-14751"},
+        {"CREATE TABLE i3 (a DATE) PARTITION BY RANGE (a) INTERVAL (NUMTOYMINTERVAL(1, 'MONTH')) "
+         "(PARTITION p VALUES LESS THAN (MAXVALUE))",
+         "ORA-14761"},
+        {"CREATE TABLE i4 (a DATE) PARTITION BY RANGE (a) INTERVAL (5) (PARTITION p VALUES LESS THAN "
+         "(DATE '2024-01-01'))",
+         "ORA-14752"},
+        {"CREATE TABLE i5 (a DATE) PARTITION BY LIST (a) INTERVAL (NUMTOYMINTERVAL(1, 'MONTH')) "
+         "(PARTITION p VALUES (DATE '2024-01-01'))",
+         "ORA-14752"},
+        {"CREATE TABLE i6 (a NUMBER) PARTITION BY RANGE (a) INTERVAL (100) (PARTITION p VALUES LESS THAN "
+         "(100))",
+         "ORA-03001"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(Code(Failure(c.sql)), c.code) << c.sql;
 }
 
 TEST_F(CPartitionedTableTest, AddDropTruncateAndRenameFollowTheServersRules) {
@@ -218,6 +356,58 @@ TEST_F(CPartitionedTableTest, TablesMadeFromAQueryAndRenamedKeysKeepTheirRule) {
     EXPECT_EQ(In("sales_q1"), "4");
     EXPECT_EQ(Rows("SELECT column_name FROM user_part_key_columns WHERE name = 'SALES'"), "SOLD_ON");
     EXPECT_EQ(Code(Failure("INSERT INTO sales VALUES (1, DATE '2001-01-01', 1)")), "ORA-14400");
+}
+
+}  // namespace
+
+namespace {
+
+std::string Answer(CSqliteConnection& connection, const std::string& sql) {
+    std::vector<CEngineBind> binds;
+    CEngineResult result;
+    if (!connection.Query(sql, binds, result)) return "ERROR " + connection.LastError().message;
+    std::string out;
+    for (std::size_t row = 0; row < result.RowCount(); ++row)
+        out += std::string(row > 0 ? "|" : "") + std::string(result.Value(row, 0));
+    return out;
+}
+
+TEST(CPartitionCatalogFile, AFileWrittenBeforeIntervalsOpensAndIsConvertedOnce) {
+    TempHome home;
+    std::vector<CEngineBind> binds;
+    long rows = 0;
+    {
+        CEngineError error;
+        auto connection = CSqliteConnection::Open("OLD", error);
+        ASSERT_NE(connection, nullptr) << error.message;
+        ASSERT_TRUE(
+            connection->Execute("CREATE TABLE p (n NUMBER) PARTITION BY RANGE (n) (PARTITION low VALUES LESS "
+                                "THAN (10), PARTITION "
+                                "high VALUES LESS THAN (MAXVALUE))",
+                                binds, rows));
+        ASSERT_TRUE(connection->Execute("INSERT INTO p VALUES (50)", binds, rows));
+        ASSERT_TRUE(connection->Execute("COMMIT", binds, rows));
+    }
+    // As the version before wrote it: no table of intervals.
+    sqlite3* raw = nullptr;
+    ASSERT_EQ(sqlite3_open(home.Path("old.db").c_str(), &raw), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(raw, "DROP TABLE TARVEX_PART_INTERVALS; PRAGMA user_version = 7;", nullptr,
+                           nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(raw);
+    CEngineError error;
+    auto connection = CSqliteConnection::Open("OLD", error);
+    ASSERT_NE(connection, nullptr) << error.message;
+    EXPECT_EQ(
+        Answer(*connection, "SELECT partition_name FROM user_tab_partitions ORDER BY partition_position"),
+        "LOW|HIGH");
+    EXPECT_EQ(Answer(*connection, "SELECT COUNT(*) FROM p PARTITION (high)"), "1");
+    ASSERT_TRUE(connection->Execute(
+        "CREATE TABLE d (t DATE) PARTITION BY RANGE (t) INTERVAL (NUMTODSINTERVAL(1, 'DAY')) (PARTITION p0 "
+        "VALUES LESS THAN (DATE '2024-01-01'))",
+        binds, rows));
+    ASSERT_TRUE(connection->Execute("INSERT INTO d VALUES (DATE '2024-01-05')", binds, rows));
+    EXPECT_EQ(Answer(*connection, "SELECT COUNT(*) FROM user_tab_partitions WHERE table_name = 'D'"), "2");
 }
 
 }  // namespace

@@ -460,9 +460,60 @@ TEST_F(CSqliteSchemaTest, KeysOfTheTableDefinitionAreDroppedAndDisabled) {
     EXPECT_EQ(Rows("SELECT COUNT(*) FROM Q"), "2");
 }
 
+TEST_F(CSqliteSchemaTest, PrivateTemporaryTablesLiveInTheSessionUntilTheirDefinitionEnds) {
+    Exec(
+        "CREATE PRIVATE TEMPORARY TABLE ora$ptt_sums (id NUMBER, total NUMBER(10,2)) ON COMMIT DROP "
+        "DEFINITION");
+    Exec("CREATE PRIVATE TEMPORARY TABLE ora$ptt_keep (id NUMBER) ON COMMIT PRESERVE DEFINITION");
+    Exec("INSERT INTO ora$ptt_sums VALUES (1, 10.5)");
+    Exec("INSERT INTO ora$ptt_keep VALUES (7)");
+    EXPECT_EQ(Rows("SELECT total FROM ora$ptt_sums"), "10.5");
+    EXPECT_EQ(Rows("SELECT table_name || ':' || duration FROM user_private_temp_tables ORDER BY 1"),
+              "ORA$PTT_KEEP:SESSION|ORA$PTT_SUMS:TRANSACTION");
+    EXPECT_EQ(Rows("SELECT COUNT(*) FROM user_tables WHERE table_name LIKE 'ORA$PTT%'"), "0");
+    CEngineError error;
+    auto other = CSqliteConnection::Open("", error);
+    ASSERT_NE(other, nullptr) << error.message;
+    EXPECT_EQ(Rows(*other, "SELECT COUNT(*) FROM ora$ptt_keep").rfind("ERROR ORA-00942", 0), 0u);
+    Exec("COMMIT");
+    EXPECT_EQ(Rows("SELECT COUNT(*) FROM ora$ptt_sums").rfind("ERROR ORA-00942", 0), 0u);
+    EXPECT_EQ(Rows("SELECT id FROM ora$ptt_keep"), "7");
+    EXPECT_EQ(Rows("SELECT table_name FROM user_private_temp_tables"), "ORA$PTT_KEEP");
+    // The name takes the prefix; DROP TABLE ends one at once.
+    EXPECT_EQ(Failure("CREATE PRIVATE TEMPORARY TABLE scratch (a NUMBER)").substr(0, 9), "ORA-00903");
+    Exec("DROP TABLE ora$ptt_keep");
+    EXPECT_EQ(Rows("SELECT COUNT(*) FROM user_private_temp_tables"), "0");
+    // Made from a query as other tables are.
+    Exec("CREATE PRIVATE TEMPORARY TABLE ora$ptt_copy ON COMMIT PRESERVE DEFINITION AS SELECT 5 n FROM dual");
+    EXPECT_EQ(Rows("SELECT n FROM ora$ptt_copy"), "5");
+    EXPECT_EQ(Rows("SELECT COUNT(*) FROM user_tables WHERE table_name = 'ORA$PTT_COPY'"), "0");
+    Exec("DROP TABLE ora$ptt_copy");
+    // ON COMMIT DROP DEFINITION is the default.
+    Exec("CREATE PRIVATE TEMPORARY TABLE ora$ptt_plain (a NUMBER)");
+    Exec("ROLLBACK");
+    EXPECT_EQ(Rows("SELECT COUNT(*) FROM ora$ptt_plain").rfind("ERROR ORA-00942", 0), 0u);
+    // A session's end leaves nothing of them in the file.
+    Exec("CREATE PRIVATE TEMPORARY TABLE ora$ptt_last (a NUMBER) ON COMMIT PRESERVE DEFINITION");
+    m_connection.reset();
+    m_connection = CSqliteConnection::Open("", error);
+    ASSERT_NE(m_connection, nullptr) << error.message;
+    EXPECT_EQ(Rows("SELECT COUNT(*) FROM user_private_temp_tables"), "0");
+    Exec("CREATE PRIVATE TEMPORARY TABLE ora$ptt_last (b DATE, c VARCHAR2(2))");
+    EXPECT_EQ(Failure("INSERT INTO ora$ptt_last VALUES (SYSDATE, 'abc')").substr(0, 9), "ORA-12899");
+}
+
 TEST_F(CSqliteSchemaTest, GlobalTemporaryTablesKeepEachSessionsRowsUntilTheyEnd) {
     Exec("CREATE GLOBAL TEMPORARY TABLE G (ID NUMBER, N VARCHAR2(5)) ON COMMIT DELETE ROWS");
     Exec("CREATE GLOBAL TEMPORARY TABLE H (ID NUMBER) ON COMMIT PRESERVE ROWS TABLESPACE TEMP");
+    // Made from a query: the rows the statement's commit keeps, the definition every session's.
+    Exec("CREATE GLOBAL TEMPORARY TABLE K ON COMMIT PRESERVE ROWS AS SELECT 1 ID, 'x' N FROM dual");
+    Exec("CREATE GLOBAL TEMPORARY TABLE L ON COMMIT DELETE ROWS AS SELECT 1 ID FROM dual");
+    EXPECT_EQ(Rows("SELECT COUNT(*) FROM K") + Rows("SELECT COUNT(*) FROM L"), "10");
+    EXPECT_EQ(
+        Rows("SELECT TABLE_NAME || DURATION FROM USER_TABLES WHERE TABLE_NAME IN ('K', 'L') ORDER BY 1"),
+        "KSYS$SESSION|LSYS$TRANSACTION");
+    Exec("DROP TABLE K");
+    Exec("DROP TABLE L");
     Exec("INSERT INTO G VALUES (1, 'a')");
     Exec("INSERT INTO H VALUES (1)");
     EXPECT_EQ(Rows("SELECT COUNT(*) FROM G"), "1");

@@ -104,6 +104,49 @@ TEST_F(CTableOptionsTest, ReadOnlyTablesRefuseDml) {
     EXPECT_EQ(Rows("SELECT * FROM fixed"), "1,z");
 }
 
+TEST_F(CTableOptionsTest, ReadOnlyTablesRefuseChangesOfColumnsButNotOfConstraintsOrIndexes) {
+    Exec("CREATE TABLE archive (id NUMBER, v VARCHAR2(5), old NUMBER)");
+    Exec("INSERT INTO archive VALUES (1, 'a', 0)");
+    Exec("ALTER TABLE archive READ ONLY");
+    struct Case {
+        const char* clause;
+        const char* code;
+    };
+    // Changes of columns and rows are refused; those of constraints, indexes,
+    // physical attributes and names are taken.
+    const Case cases[] = {
+        {"ADD (extra NUMBER)", "ORA-12081"},
+        {"ADD extra NUMBER DEFAULT 0", "ORA-12081"},
+        {"MODIFY (v VARCHAR2(20))", "ORA-12081"},
+        {"MODIFY v DEFAULT 'x'", "ORA-12081"},
+        {"DROP COLUMN old", "ORA-12081"},
+        {"DROP (old)", "ORA-12081"},
+        {"RENAME COLUMN v TO w", "ORA-12081"},
+        {"SET UNUSED (old)", "ORA-12081"},
+        {"ADD CONSTRAINT archive_pk PRIMARY KEY (id)", "OK"},
+        {"ADD (CONSTRAINT archive_v_ck CHECK (v IS NOT NULL))", "OK"},
+        {"DISABLE CONSTRAINT archive_v_ck", "OK"},
+        {"MODIFY CONSTRAINT archive_v_ck ENABLE", "OK"},
+        {"DROP CONSTRAINT archive_v_ck", "OK"},
+        {"NOLOGGING PARALLEL 2", "OK"},
+        {"RENAME TO archive_old", "OK"},
+    };
+    for (const Case& c : cases) {
+        std::string table = Rows("SELECT table_name FROM user_tables WHERE table_name LIKE 'ARCHIVE%'");
+        EXPECT_EQ(Code("ALTER TABLE " + table + " " + c.clause), c.code) << c.clause;
+    }
+    Exec("CREATE INDEX archive_v ON archive_old (v)");
+    EXPECT_EQ(Rows("SELECT * FROM archive_old"), "1,a,0");
+    EXPECT_EQ(Rows("SELECT COUNT(*) FROM user_tab_columns WHERE table_name = 'ARCHIVE_OLD'"), "3");
+    EXPECT_NE(Failure("ALTER TABLE archive_old ADD (x NUMBER)").find("\"ARCHIVE_OLD\""), std::string::npos);
+    EXPECT_EQ(Code("ALTER TABLE archive_old READ ONLY"), "ORA-14139");
+    Exec("ALTER TABLE archive_old READ WRITE");
+    EXPECT_EQ(Code("ALTER TABLE archive_old READ WRITE"), "ORA-14140");
+    Exec("ALTER TABLE archive_old ADD (extra NUMBER)");
+    Exec("ALTER TABLE archive_old READ ONLY");
+    Exec("DROP TABLE archive_old");
+}
+
 TEST_F(CTableOptionsTest, AlterIndexStatesShowAndUnusableUniqueIndexesStopDml) {
     Exec("CREATE TABLE emp (id NUMBER, name VARCHAR2(10), dept NUMBER)");
     Exec("INSERT INTO emp VALUES (1, 'a', 10)");

@@ -3,29 +3,19 @@
 #include <sqlite3.h>
 
 #include "engine/sqlite/SqliteApi.h"
+#include "engine/sqlite/warehouse/CCatalogRows.h"
 
 namespace {
 
 using sqliteapi::Statement;
 
-bool Fail(sqlite3* db, CEngineError& error) {
-    error.Set(sqliteapi::Cp932Of(sqlite3_errmsg(db)));
-    return false;
-}
+bool Fail(sqlite3* db, CEngineError& error) { return CCatalogRows::Fail(db, error); }
 
 bool Run(sqlite3* db, const std::string& sql, const std::vector<std::string>& values, CEngineError& error) {
-    Statement statement = sqliteapi::Prepare(db, sql);
-    if (!statement) return Fail(db, error);
-    for (std::size_t k = 0; k < values.size(); ++k)
-        sqlite3_bind_text(statement.get(), static_cast<int>(k + 1), values[k].c_str(),
-                          static_cast<int>(values[k].size()), SQLITE_TRANSIENT);
-    return sqlite3_step(statement.get()) == SQLITE_DONE || Fail(db, error);
+    return CCatalogRows::Run(db, sql, values, error);
 }
 
-std::string Column(const Statement& statement, int column) {
-    const unsigned char* text = sqlite3_column_text(statement.get(), column);
-    return text != nullptr ? reinterpret_cast<const char*>(text) : std::string();
-}
+std::string Column(const Statement& statement, int column) { return CCatalogRows::Text(statement, column); }
 
 // The events whose DML the view's table refuses.
 constexpr const char* kEvents[] = {"INSERT", "UPDATE", "DELETE"};
@@ -41,13 +31,12 @@ bool CMviewCatalog::Add(sqlite3* db, const Mview& mview, CEngineError& error) {
 }
 
 bool CMviewCatalog::Find(sqlite3* db, const std::string& name, Mview& mview) {
-    Statement statement = sqliteapi::Prepare(
+    Statement statement = CCatalogRows::Keyed(
         db,
         "SELECT MVIEW_NAME, QUERY, REFRESH_MODE, REFRESH_METHOD, BUILD_MODE, REWRITE_ENABLED FROM "
-        "main.TARVEX_MVIEWS WHERE MVIEW_NAME = ?1");
-    if (!statement) return false;
-    sqlite3_bind_text(statement.get(), 1, name.c_str(), static_cast<int>(name.size()), SQLITE_TRANSIENT);
-    if (sqlite3_step(statement.get()) != SQLITE_ROW) return false;
+        "main.TARVEX_MVIEWS WHERE MVIEW_NAME = ?1",
+        name);
+    if (!statement || sqlite3_step(statement.get()) != SQLITE_ROW) return false;
     mview = {Column(statement, 0), Column(statement, 1), Column(statement, 2),
              Column(statement, 3), Column(statement, 4), Column(statement, 5) == "Y"};
     return true;

@@ -12,12 +12,13 @@ struct sqlite3;
 // here. Names upper case, UTF-8; the query CP932 as written.
 class CMviewCatalog {
 public:
-    static constexpr const char* kTable =
+    static constexpr const char* kTables[] = {
         "CREATE TABLE IF NOT EXISTS TARVEX_MVIEWS (MVIEW_NAME VARCHAR2(128) PRIMARY KEY, QUERY TEXT NOT "
         "NULL, "
         "REFRESH_MODE VARCHAR2(6) NOT NULL, REFRESH_METHOD VARCHAR2(8) NOT NULL, BUILD_MODE VARCHAR2(9) NOT "
         "NULL, "
-        "REWRITE_ENABLED VARCHAR2(1) NOT NULL, LAST_REFRESH_DATE TEXT)";
+        "REWRITE_ENABLED VARCHAR2(1) NOT NULL, LAST_REFRESH_DATE TEXT)",
+    };
 
     struct Mview {
         std::string name;

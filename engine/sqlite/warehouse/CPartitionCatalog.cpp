@@ -3,28 +3,20 @@
 #include <sqlite3.h>
 
 #include "engine/sqlite/SqliteApi.h"
+#include "engine/sqlite/warehouse/CCatalogRows.h"
 
 namespace {
 
 using sqliteapi::Statement;
 
-bool Fail(sqlite3* db, CEngineError& error) {
-    error.Set(sqliteapi::Cp932Of(sqlite3_errmsg(db)));
-    return false;
-}
+bool Fail(sqlite3* db, CEngineError& error) { return CCatalogRows::Fail(db, error); }
 
 bool Exec(sqlite3* db, const std::string& sql, CEngineError& error) {
     return sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK || Fail(db, error);
 }
 
-// Runs `sql` with its text parameters bound in order.
 bool Run(sqlite3* db, const std::string& sql, const std::vector<std::string>& values, CEngineError& error) {
-    Statement statement = sqliteapi::Prepare(db, sql);
-    if (!statement) return Fail(db, error);
-    for (std::size_t k = 0; k < values.size(); ++k)
-        sqlite3_bind_text(statement.get(), static_cast<int>(k + 1), values[k].c_str(),
-                          static_cast<int>(values[k].size()), SQLITE_TRANSIENT);
-    return sqlite3_step(statement.get()) == SQLITE_DONE || Fail(db, error);
+    return CCatalogRows::Run(db, sql, values, error);
 }
 
 std::string Quoted(const std::string& name) { return "\"" + name + "\""; }
@@ -36,8 +28,7 @@ std::string Literal(const std::string& text) {
 }
 
 std::string Column(const sqliteapi::Statement& statement, int column) {
-    const unsigned char* text = sqlite3_column_text(statement.get(), column);
-    return text != nullptr ? reinterpret_cast<const char*>(text) : std::string();
+    return CCatalogRows::Text(statement, column);
 }
 
 std::vector<std::string> Split(const std::string& text, char separator) {
@@ -59,6 +50,16 @@ std::string KeyArguments(const CPartitionScheme& scheme, const char* row) {
     std::string out = Literal(scheme.table);
     for (const std::string& column : scheme.columns) out += std::string(", ") + row + "." + Quoted(column);
     return out;
+}
+
+void ReadInterval(sqlite3* db, CPartitionScheme& scheme) {
+    Statement interval = CCatalogRows::Keyed(
+        db, "SELECT INTERVAL, STEP, RANGES FROM main.TARVEX_PART_INTERVALS WHERE TABLE_NAME = ?1",
+        scheme.table);
+    if (!interval || sqlite3_step(interval.get()) != SQLITE_ROW) return;
+    scheme.interval = Column(interval, 0);
+    scheme.step = Column(interval, 1);
+    scheme.ranges = static_cast<std::size_t>(sqlite3_column_int64(interval.get(), 2));
 }
 
 }  // namespace
@@ -101,12 +102,11 @@ std::vector<CPartitionKey> CPartitionCatalog::Decode(const std::string& text) {
 }
 
 bool CPartitionCatalog::Read(sqlite3* db, const std::string& table, CPartitionScheme& scheme) {
-    Statement head = sqliteapi::Prepare(db,
-                                        "SELECT PARTITIONING_TYPE, KEY_COLUMNS, ROW_MOVEMENT FROM "
-                                        "main.TARVEX_PART_TABLES WHERE TABLE_NAME = ?1");
-    if (!head) return false;
-    sqlite3_bind_text(head.get(), 1, table.c_str(), static_cast<int>(table.size()), SQLITE_TRANSIENT);
-    if (sqlite3_step(head.get()) != SQLITE_ROW) return false;
+    Statement head = CCatalogRows::Keyed(db,
+                                         "SELECT PARTITIONING_TYPE, KEY_COLUMNS, ROW_MOVEMENT FROM "
+                                         "main.TARVEX_PART_TABLES WHERE TABLE_NAME = ?1",
+                                         table);
+    if (!head || sqlite3_step(head.get()) != SQLITE_ROW) return false;
     scheme = CPartitionScheme();
     scheme.table = table;
     std::string method = Column(head, 0);
@@ -115,11 +115,12 @@ bool CPartitionCatalog::Read(sqlite3* db, const std::string& table, CPartitionSc
                                        : CPartitionScheme::Method::Range;
     scheme.columns = Split(Column(head, 1), ',');
     scheme.rowMovement = Column(head, 2) == "ENABLED";
-    Statement rows = sqliteapi::Prepare(db,
-                                        "SELECT PARTITION_NAME, HIGH_VALUE, IS_DEFAULT, BOUNDS FROM "
-                                        "main.TARVEX_PARTITIONS WHERE TABLE_NAME = ?1 ORDER BY POSITION");
+    Statement rows = CCatalogRows::Keyed(db,
+                                         "SELECT PARTITION_NAME, HIGH_VALUE, IS_DEFAULT, BOUNDS FROM "
+                                         "main.TARVEX_PARTITIONS WHERE TABLE_NAME = ?1 ORDER BY POSITION",
+                                         table);
     if (!rows) return false;
-    sqlite3_bind_text(rows.get(), 1, table.c_str(), static_cast<int>(table.size()), SQLITE_TRANSIENT);
+    ReadInterval(db, scheme);
     while (sqlite3_step(rows.get()) == SQLITE_ROW) {
         CPartitionScheme::Partition partition;
         partition.name = Column(rows, 0);
@@ -140,6 +141,11 @@ bool CPartitionCatalog::Write(sqlite3* db, const CPartitionScheme& scheme, CEngi
               scheme.rowMovement ? "ENABLED" : "DISABLED"},
              error))
         return false;
+    if (!Run(db, "DELETE FROM main.TARVEX_PART_INTERVALS WHERE TABLE_NAME = ?1", {scheme.table}, error) ||
+        (!scheme.interval.empty() &&
+         !Run(db, "INSERT INTO main.TARVEX_PART_INTERVALS VALUES (?1, ?2, ?3, ?4)",
+              {scheme.table, scheme.interval, scheme.step, std::to_string(scheme.ranges)}, error)))
+        return false;
     for (std::size_t k = 0; k < scheme.partitions.size(); ++k) {
         const auto& partition = scheme.partitions[k];
         if (!Run(db,
@@ -153,8 +159,31 @@ bool CPartitionCatalog::Write(sqlite3* db, const CPartitionScheme& scheme, CEngi
     return true;
 }
 
+bool CPartitionCatalog::Append(sqlite3* db, const std::string& table, int position,
+                               CPartitionScheme::Partition& partition, CEngineError& error) {
+    partition.name = NextSystemName(db);
+    return Run(
+        db,
+        "INSERT INTO main.TARVEX_PARTITIONS (TABLE_NAME, PARTITION_NAME, POSITION, HIGH_VALUE, "
+        "IS_DEFAULT, BOUNDS) VALUES (?1, ?2, ?3, ?4, 0, ?5)",
+        {table, partition.name, std::to_string(position), partition.highValue, Encode(partition.values)},
+        error);
+}
+
+std::string CPartitionCatalog::NextSystemName(sqlite3* db) {
+    Statement statement = sqliteapi::Prepare(
+        db,
+        "SELECT coalesce(max(CAST(substr(PARTITION_NAME, 6) AS INTEGER)), 0) FROM main.TARVEX_PARTITIONS "
+        "WHERE PARTITION_NAME GLOB 'SYS_P[0-9]*'");
+    long long last = statement && sqlite3_step(statement.get()) == SQLITE_ROW
+                         ? sqlite3_column_int64(statement.get(), 0)
+                         : 0;
+    return "SYS_P" + std::to_string(last + 1);
+}
+
 bool CPartitionCatalog::Forget(sqlite3* db, const std::string& table, CEngineError& error) {
     return Run(db, "DELETE FROM main.TARVEX_PARTITIONS WHERE TABLE_NAME = ?1", {table}, error) &&
+           Run(db, "DELETE FROM main.TARVEX_PART_INTERVALS WHERE TABLE_NAME = ?1", {table}, error) &&
            Run(db, "DELETE FROM main.TARVEX_PART_TABLES WHERE TABLE_NAME = ?1", {table}, error) &&
            Run(db, "DELETE FROM main.TARVEX_PART_INDEXES WHERE TABLE_NAME = ?1", {table}, error) &&
            Run(db,
@@ -174,6 +203,8 @@ bool CPartitionCatalog::Rename(sqlite3* db, const std::string& table, const std:
     return Run(db, "UPDATE main.TARVEX_PARTITIONS SET TABLE_NAME = ?2 WHERE TABLE_NAME = ?1", {table, to},
                error) &&
            Run(db, "UPDATE main.TARVEX_PART_TABLES SET TABLE_NAME = ?2 WHERE TABLE_NAME = ?1", {table, to},
+               error) &&
+           Run(db, "UPDATE main.TARVEX_PART_INTERVALS SET TABLE_NAME = ?2 WHERE TABLE_NAME = ?1", {table, to},
                error) &&
            Run(db, "UPDATE main.TARVEX_PART_INDEXES SET TABLE_NAME = ?2 WHERE TABLE_NAME = ?1", {table, to},
                error) &&
@@ -204,17 +235,24 @@ bool CPartitionCatalog::Guard(sqlite3* db, const CPartitionScheme& scheme, CEngi
     std::string columns;
     for (const std::string& column : scheme.columns)
         columns += (columns.empty() ? "" : ", ") + Quoted(column);
+    // Note: an INTERVAL table makes the partition a row needs before it is
+    // refused.
+    std::string extend = scheme.interval.empty()
+                             ? std::string()
+                             : "SELECT TARVEX_PARTITION_EXTEND(" + KeyArguments(scheme, "NEW") +
+                                   ") WHERE TARVEX_PARTITION(" + KeyArguments(scheme, "NEW") + ") IS NULL; ";
     return Exec(db, "DROP TRIGGER IF EXISTS main." + insert, error) &&
            Exec(db, "DROP TRIGGER IF EXISTS main." + update, error) &&
            Exec(db,
                 "CREATE TRIGGER main." + insert + " BEFORE INSERT ON " + Quoted(scheme.table) +
-                    " WHEN TARVEX_PARTITION(" + KeyArguments(scheme, "NEW") +
-                    ") IS NULL BEGIN SELECT ORA_RAISE(14400); END",
+                    " WHEN TARVEX_PARTITION(" + KeyArguments(scheme, "NEW") + ") IS NULL BEGIN " + extend +
+                    "SELECT ORA_RAISE(14400) WHERE TARVEX_PARTITION(" + KeyArguments(scheme, "NEW") +
+                    ") IS NULL; END",
                 error) &&
            Exec(db,
                 "CREATE TRIGGER main." + update + " BEFORE UPDATE OF " + columns + " ON " +
-                    Quoted(scheme.table) + " BEGIN SELECT ORA_RAISE(14400) WHERE TARVEX_PARTITION(" +
-                    KeyArguments(scheme, "NEW") +
+                    Quoted(scheme.table) + " BEGIN " + extend +
+                    "SELECT ORA_RAISE(14400) WHERE TARVEX_PARTITION(" + KeyArguments(scheme, "NEW") +
                     ") IS NULL; SELECT ORA_RAISE(14402) WHERE TARVEX_PARTITION(" +
                     KeyArguments(scheme, "NEW") + ") <> TARVEX_PARTITION(" + KeyArguments(scheme, "OLD") +
                     ") AND NOT TARVEX_ROW_MOVEMENT(" + Literal(scheme.table) + "); END",

@@ -27,6 +27,8 @@ public:
         "CREATE TABLE IF NOT EXISTS TARVEX_MVIEW_LOGS (MASTER VARCHAR2(128) PRIMARY KEY, LOG_TABLE "
         "VARCHAR2(128) "
         "NOT NULL, ROWIDS VARCHAR2(3) NOT NULL, PRIMARY_KEY VARCHAR2(3) NOT NULL)",
+        "CREATE TABLE IF NOT EXISTS TARVEX_PART_INTERVALS (TABLE_NAME VARCHAR2(128) PRIMARY KEY, INTERVAL "
+        "VARCHAR2(1000) NOT NULL, STEP TEXT NOT NULL, RANGES INTEGER NOT NULL)",
     };
 
     // False when `table` is not partitioned (or the catalog cannot be read).
@@ -35,6 +37,12 @@ public:
     static bool Write(sqlite3* db, const CPartitionScheme& scheme, CEngineError& error);
     static bool Forget(sqlite3* db, const std::string& table, CEngineError& error);
     static bool Rename(sqlite3* db, const std::string& table, const std::string& to, CEngineError& error);
+    // A partition an INTERVAL table made for a row, after the others, under
+    // the next system name (SYS_Pn); `partition` takes the name.
+    static bool Append(sqlite3* db, const std::string& table, int position,
+                       CPartitionScheme::Partition& partition, CEngineError& error);
+    // SYS_Pn after the highest n the file holds.
+    static std::string NextSystemName(sqlite3* db);
     static bool AddLocalIndex(sqlite3* db, const std::string& index, const std::string& table,
                               CEngineError& error);
     // The rows of each partition counted, for the dictionary's NUM_ROWS.

@@ -30,9 +30,11 @@ struct Refused {
     std::string_view what;  // UTF-8
 };
 constexpr Refused kRefused[] = {
-    {"SUBPARTITION", "サブパーティション"},    {"SUBPARTITIONS", "サブパーティション"},
-    {"INTERVAL", "INTERVAL パーティション化"}, {"REFERENCE", "REFERENCE パーティション化"},
-    {"SYSTEM", "SYSTEM パーティション化"},     {"AUTOMATIC", "AUTOMATIC リスト・パーティション化"},
+    {"SUBPARTITION", "サブパーティション"},
+    {"SUBPARTITIONS", "サブパーティション"},
+    {"REFERENCE", "REFERENCE パーティション化"},
+    {"SYSTEM", "SYSTEM パーティション化"},
+    {"AUTOMATIC", "AUTOMATIC リスト・パーティション化"},
 };
 
 bool RefusedWord(std::string_view sql, const Tokens& tokens, std::size_t k,
@@ -104,6 +106,7 @@ bool CPartitionClause::ReadMethod(std::string_view sql, const Tokens& tokens, st
     }
     if (columns.empty()) return Fail(failure, At(sql, tokens, k), 904);
     ++k;
+    if (Is(sql, tokens, k, "INTERVAL") && !ReadInterval(sql, tokens, k, failure)) return false;
     if (!RefusedWord(sql, tokens, k, failure)) return false;
     if (method == CPartitionScheme::Method::Hash && Is(sql, tokens, k, "PARTITIONS")) {
         ++k;
@@ -117,6 +120,26 @@ bool CPartitionClause::ReadMethod(std::string_view sql, const Tokens& tokens, st
         return true;
     }
     return ReadItems(sql, tokens, k, failure);
+}
+
+// INTERVAL (expression) [STORE IN (tablespaces)] at token `k`, of a RANGE
+// table with one key column (ORA-14750).
+bool CPartitionClause::ReadInterval(std::string_view sql, const Tokens& tokens, std::size_t& k,
+                                    Failure& failure) {
+    if (method != CPartitionScheme::Method::Range) return Fail(failure, tokens[k].begin, 14752);
+    if (columns.size() != 1) return Fail(failure, tokens[k].begin, 14750);
+    ++k;
+    if (!IsSymbol(sql, tokens, k, '(')) return Fail(failure, At(sql, tokens, k), 906);
+    std::size_t end = PastBrackets(sql, tokens, k);
+    if (end > tokens.size() || !IsSymbol(sql, tokens, end - 1, ')') || end == k + 2)
+        return Fail(failure, At(sql, tokens, end - 1), 907);
+    std::size_t begin = tokens[k + 1].begin;
+    interval = std::string(sql.substr(begin, tokens[end - 1].begin - begin));
+    while (!interval.empty() && (interval.back() == ' ' || interval.back() == '\n')) interval.pop_back();
+    intervalAt = begin;
+    k = end;
+    if (Is(sql, tokens, k, "STORE") && Is(sql, tokens, k + 1, "IN")) k = PastBrackets(sql, tokens, k + 2);
+    return true;
 }
 
 bool CPartitionClause::ReadItems(std::string_view sql, const Tokens& tokens, std::size_t& k,

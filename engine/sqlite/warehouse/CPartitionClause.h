@@ -38,6 +38,9 @@ public:
     std::vector<std::size_t> columnsAt;
     std::vector<Item> items;
     bool rowMovement = false;
+    // INTERVAL (expression) of a RANGE table, as written; empty for none.
+    std::string interval;
+    std::size_t intervalAt = 0;
 
     // The clause of CREATE TABLE `sql`; false with `found` unset when it
     // has none, false with `failure` set when it is wrong or refused.
@@ -59,4 +62,5 @@ public:
 private:
     bool ReadMethod(std::string_view sql, const Tokens& tokens, std::size_t& k, Failure& failure);
     bool ReadItems(std::string_view sql, const Tokens& tokens, std::size_t& k, Failure& failure);
+    bool ReadInterval(std::string_view sql, const Tokens& tokens, std::size_t& k, Failure& failure);
 };

@@ -41,10 +41,20 @@ struct CPartitionScheme {
     std::vector<std::string> columns;  // the key, upper case
     std::vector<Partition> partitions;
     bool rowMovement = false;
+    // INTERVAL (step): beyond the bound of the first `ranges` partitions (the
+    // transition point) a row makes the partition of its interval. The step
+    // as written (UTF-8, empty for none) and its value as an interval's text.
+    std::string interval;
+    std::string step;
+    std::size_t ranges = 0;
 
     // The position (0-based) of the partition `key` maps to; -1 for none
     // (ORA-14400).
     int Locate(const CPartitionKey& key) const;
+    // The partition an INTERVAL table makes for `key` (a date or timestamp
+    // beyond the transition point) when none takes it; false when none may
+    // be made. Its name is left to the caller.
+    bool IntervalPartition(const CPartitionKey& key, Partition& out) const;
     // -1 when no partition has that name.
     int Find(const std::string& name) const;
     static const char* MethodName(Method method);
@@ -53,6 +63,8 @@ private:
     int LocateRange(const CPartitionKey& key) const;
     int LocateList(const CPartitionKey& key) const;
     int LocateHash(const CPartitionKey& key) const;
+    // The upper bound of the interval `key` falls in (a stored date).
+    bool IntervalBound(const CPartitionKey& key, std::string& bound) const;
 };
 
 // Orders two values as a range bound does: NULL above every value, MAXVALUE

@@ -25,6 +25,27 @@ void Partition(sqlite3_context* context, int argc, sqlite3_value** argv) {
     sqlite3_result_int(context, position + 1);
 }
 
+// TARVEX_PARTITION_EXTEND(table, key...): the partition an INTERVAL table
+// makes for a row no partition takes; 1 when made, NULL when none may be.
+void Extend(sqlite3_context* context, int argc, sqlite3_value** argv) {
+    if (argc < 1) return sqlite3_result_null(context);
+    sqlite3* db = sqlite3_context_db_handle(context);
+    std::string table = sqliteapi::TextOf(argv[0]);
+    const CPartitionScheme* scheme = State(context).Scheme(db, table);
+    CPartitionKey key;
+    for (int k = 1; k < argc; ++k) key.push_back(CPartitionValue::Of(argv[k]));
+    CPartitionScheme::Partition partition;
+    if (scheme == nullptr || !scheme->IntervalPartition(key, partition)) return sqlite3_result_null(context);
+    CEngineError error;
+    CPartitionScheme grown = *scheme;
+    if (!CPartitionCatalog::Append(db, table, static_cast<int>(grown.partitions.size() + 1), partition,
+                                   error))
+        return sqlite3_result_error(context, error.message.c_str(), -1);
+    grown.partitions.push_back(std::move(partition));
+    State(context).schemes[table] = std::move(grown);
+    sqlite3_result_int(context, 1);
+}
+
 void RowMovement(sqlite3_context* context, int, sqlite3_value** argv) {
     const CPartitionScheme* scheme =
         State(context).Scheme(sqlite3_context_db_handle(context), sqliteapi::TextOf(argv[0]));
@@ -38,6 +59,7 @@ void MviewWritable(sqlite3_context* context, int, sqlite3_value**) {
 constexpr sqliteapi::FunctionRule kFunctions[] = {
     {"TARVEX_PARTITION", -1, Partition, false},
     {"TARVEX_ROW_MOVEMENT", 1, RowMovement, false},
+    {"TARVEX_PARTITION_EXTEND", -1, Extend, false},
     {"TARVEX_MVIEW_WRITABLE", 0, MviewWritable, false},
 };
 
