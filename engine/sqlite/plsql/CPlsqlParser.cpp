@@ -174,16 +174,8 @@ std::shared_ptr<CPlsqlPackage> CPlsqlParser::ParsePackage(const std::string& own
     auto package = std::make_shared<CPlsqlPackage>();
     try {
         Push();
-        Expect("PACKAGE");
-        package->name = Name();
-        if (AcceptSymbol('.')) package->name = Name();
-        m_package = package->name;
         m_compiling = package;
-        m_frame = m_unit;
-        m_frame->type = "PACKAGE";
-        m_frame->name = package->name;
-        m_frame->qualified = owner.empty() ? package->name : owner + "." + package->name;
-        m_frame->block = std::make_unique<CPlsqlBlockNode>();
+        OpenPackageFrame("PACKAGE", owner, *package);
         while (Accept("AUTHID")) Name();
         if (!Accept("IS")) Expect("AS");
         while (!AtEnd() && !Is("END")) ParsePackageItem(true);
@@ -198,21 +190,14 @@ std::shared_ptr<CPlsqlPackage> CPlsqlParser::ParsePackage(const std::string& own
         package->types = m_types;
         if (!body.empty()) {
             inBody = true;
-            Retarget(body);
-            Expect("PACKAGE");
-            Expect("BODY");
-            Name();
-            if (AcceptSymbol('.')) Name();
-            if (!Accept("IS")) Expect("AS");
+            OpenBody("PACKAGE", body);
             while (!AtEnd() && !Is("END") && !Is("BEGIN")) ParsePackageItem(false);
             if (Accept("BEGIN")) m_frame->block->body = ParseBody({"END", "EXCEPTION"});
             if (Accept("EXCEPTION")) ParseHandlers(*m_frame->block);
             Expect("END");
             if (IsName()) Name();
             AcceptSymbol(';');
-            if (!AtEnd()) Unexpected();
-            for (const auto& [name, member] : package->members)
-                if (!member->block) Fail(323, name, 0);
+            CloseBody(*package);
         }
         for (const auto& [name, member] : package->members)
             for (const auto& [referenced, type] : member->dependencies) m_frame->DependsOn(referenced, type);
@@ -224,6 +209,33 @@ std::shared_ptr<CPlsqlPackage> CPlsqlParser::ParsePackage(const std::string& own
         return nullptr;
     }
     return package;
+}
+
+void CPlsqlParser::OpenPackageFrame(std::string_view word, const std::string& owner, CPlsqlPackage& package) {
+    Expect(word);
+    package.name = Name();
+    if (AcceptSymbol('.')) package.name = Name();
+    m_package = package.name;
+    m_frame = m_unit;
+    m_frame->type = std::string(word);
+    m_frame->name = package.name;
+    m_frame->qualified = owner.empty() ? package.name : owner + "." + package.name;
+    m_frame->block = std::make_unique<CPlsqlBlockNode>();
+}
+
+void CPlsqlParser::OpenBody(std::string_view word, std::string_view body) {
+    Retarget(body);
+    Expect(word);
+    Expect("BODY");
+    Name();
+    if (AcceptSymbol('.')) Name();
+    if (!Accept("IS")) Expect("AS");
+}
+
+void CPlsqlParser::CloseBody(const CPlsqlPackage& package) {
+    if (!AtEnd()) Unexpected();
+    for (const auto& [name, member] : package.members)
+        if (!member->block) Fail(323, name, 0);
 }
 
 void CPlsqlParser::ParsePackageItem(bool heading) {

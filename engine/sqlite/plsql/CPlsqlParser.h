@@ -252,6 +252,13 @@ private:
     // Reads `text` from its start, into the unit being built.
     void Retarget(std::string_view text);
     void ParsePackageItem(bool heading);
+    // `word` (PACKAGE or TYPE) and the name of `package`, made the unit's
+    // frame, qualified by `owner`.
+    void OpenPackageFrame(std::string_view word, const std::string& owner, CPlsqlPackage& package);
+    // `word` BODY name IS|AS at the start of `body`, now the text read.
+    void OpenBody(std::string_view word, std::string_view body);
+    // A body's end: nothing after it, and a body for every member heading.
+    void CloseBody(const CPlsqlPackage& package);
     // CURSOR c [RETURN type] [IS query] of a package: its state is the
     // session's, kept in a slot of the package.
     void ParsePackageCursor();

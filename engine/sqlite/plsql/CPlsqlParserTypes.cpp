@@ -25,18 +25,10 @@ std::shared_ptr<CPlsqlPackage> CPlsqlParser::ParseTypeMethods(const std::string&
     auto package = std::make_shared<CPlsqlPackage>();
     try {
         Push();
-        Expect("TYPE");
-        package->name = Name();
-        if (AcceptSymbol('.')) package->name = Name();
-        m_package = package->name;
         m_compiling = package;
+        OpenPackageFrame("TYPE", owner, *package);
         m_object = type;
         m_types[package->name] = type;
-        m_frame = m_unit;
-        m_frame->type = "TYPE";
-        m_frame->name = package->name;
-        m_frame->qualified = owner.empty() ? package->name : owner + "." + package->name;
-        m_frame->block = std::make_unique<CPlsqlBlockNode>();
         while (!AtEnd() && !Is("OBJECT")) ++m_k;
         Expect("OBJECT");
         ExpectSymbol('(');
@@ -49,18 +41,11 @@ std::shared_ptr<CPlsqlPackage> CPlsqlParser::ParseTypeMethods(const std::string&
         ExpectSymbol(')');
         if (!body.empty()) {
             inBody = true;
-            Retarget(body);
-            Expect("TYPE");
-            Expect("BODY");
-            Name();
-            if (AcceptSymbol('.')) Name();
-            if (!Accept("IS")) Expect("AS");
+            OpenBody("TYPE", body);
             while (!AtEnd() && !Is("END")) ParseMethodItem(false);
             Expect("END");
             AcceptSymbol(';');
-            if (!AtEnd()) Unexpected();
-            for (const auto& [name, member] : package->members)
-                if (!member->block) Fail(323, name, 0);
+            CloseBody(*package);
         }
         for (const auto& [name, member] : package->members)
             for (const auto& [referenced, kind] : member->dependencies)
