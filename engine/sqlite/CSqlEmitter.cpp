@@ -1375,21 +1375,6 @@ bool CSqlEmitter::Block(const CSqlSelect& block, std::string& out, std::vector<T
     return !m_failed;
 }
 
-namespace {
-
-// Whether `expr` calls an aggregate (not as a window).
-bool HasAggregate(const CSqlExpr* expr) {
-    if (expr == nullptr || expr->kind == CSqlExpr::Kind::Subquery) return false;
-    if (expr->kind == CSqlExpr::Kind::Call && !expr->over &&
-        std::find(std::begin(kAggregates), std::end(kAggregates), Upper(expr->text)) != std::end(kAggregates))
-        return true;
-    for (const CSqlExpr* arg : expr->args)
-        if (HasAggregate(arg)) return true;
-    return false;
-}
-
-}  // namespace
-
 bool CSqlEmitter::DistinctByInstant(const CSqlSelect& block, const std::vector<Typed>& produced,
                                     const std::vector<std::string>& itemTexts, std::string& keys) {
     bool zoned = false;
@@ -3228,8 +3213,9 @@ CSqlEmitter::ViewTarget* CSqlEmitter::ViewOf(std::string_view written, std::size
     return &view;
 }
 
+// Note: an aggregate inside a subquery is the subquery's own.
 bool CSqlEmitter::HasAggregate(const CSqlExpr* expr) {
-    if (expr == nullptr) return false;
+    if (expr == nullptr || expr->kind == CSqlExpr::Kind::Subquery) return false;
     if (expr->kind == CSqlExpr::Kind::Call && !expr->over &&
         std::find(std::begin(kAggregates), std::end(kAggregates), Upper(expr->text)) != std::end(kAggregates))
         return true;
