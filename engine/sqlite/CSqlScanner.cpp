@@ -251,3 +251,45 @@ std::string CSqlScanner::LiteralText(std::string_view literal) {
     }
     return out;
 }
+
+namespace {
+
+char ClosingOf(char open) {
+    switch (open) {
+        case '[':
+            return ']';
+        case '{':
+            return '}';
+        case '(':
+            return ')';
+        case '<':
+            return '>';
+        default:
+            return open;
+    }
+}
+
+}  // namespace
+
+bool CSqlScanner::IsClosed(std::string_view written, Kind kind) {
+    if (kind == Kind::QuotedName) return written.size() >= 2 && written.back() == '"';
+    if (kind != Kind::String) return true;
+    std::size_t at = 0;
+    if (at < written.size() && (written[at] == 'N' || written[at] == 'n')) ++at;
+    if (at < written.size() && (written[at] == 'Q' || written[at] == 'q')) {
+        // q'x...x': the delimiter's closing character, then the quote.
+        if (at + 2 >= written.size()) return false;
+        const char close = ClosingOf(written[at + 2]);
+        const std::size_t body = at + 3;
+        return written.size() >= body + 2 && written[written.size() - 2] == close && written.back() == '\'';
+    }
+    for (std::size_t k = at + 1; k < written.size(); ++k) {
+        if (written[k] != '\'') continue;
+        if (k + 1 < written.size() && written[k + 1] == '\'') {
+            ++k;
+            continue;
+        }
+        return k + 1 == written.size();
+    }
+    return false;
+}

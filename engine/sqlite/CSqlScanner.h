@@ -45,6 +45,10 @@ public:
         return !literal.empty() && literal.front() == '\'';
     }
 
+    // Whether a String or QuotedName token that runs to the end of the text
+    // has its closing quote (an unterminated one runs to the end).
+    static bool IsClosed(std::string_view written, Kind kind);
+
     // The name of a bind token without its ":".
     static std::string BindName(std::string_view text, const Token& token);
 

@@ -457,6 +457,28 @@ std::vector<std::string> CSqliteConnection::TakeServerOutput() {
     return lines;
 }
 
+// Note: a quote left open runs to the end of the statement; the server
+// names it rather than the words it swallowed.
+bool CSqliteConnection::CheckQuotes(const std::string& sql) {
+    // Note: closed literals and names hold their quotes in pairs; only an
+    // odd count (or a quote in a comment or a q'...' literal) is read further.
+    const auto quotes = std::count(sql.begin(), sql.end(), '\'');
+    const auto doubles = std::count(sql.begin(), sql.end(), '"');
+    const bool alternative = sql.find("q'") != std::string::npos || sql.find("Q'") != std::string::npos;
+    if (quotes % 2 == 0 && doubles % 2 == 0 && !alternative) return true;
+    const std::vector<CSqlScanner::Token> tokens = CSqlScanner::Tokenize(sql);
+    for (auto token = tokens.rbegin(); token != tokens.rend(); ++token) {
+        if (token->kind == CSqlScanner::Kind::Space || token->kind == CSqlScanner::Kind::Comment) continue;
+        if (token->begin + token->length != sql.size()) return true;
+        const std::string_view written = std::string_view(sql).substr(token->begin, token->length);
+        if (CSqlScanner::IsClosed(written, token->kind)) return true;
+        COraError::Set(m_error, token->kind == CSqlScanner::Kind::QuotedName ? 1740 : 1756, {},
+                       static_cast<int>(token->begin));
+        return false;
+    }
+    return true;
+}
+
 bool CSqliteConnection::CheckEncoding(const std::string& sql) {
     if (std::size_t at = sql.find('\0'); at != std::string::npos) {
         CSqliteFailure::SetNulInStatement(m_error, static_cast<int>(at));
@@ -466,6 +488,7 @@ bool CSqliteConnection::CheckEncoding(const std::string& sql) {
         CSqliteFailure::SetTooComplex(m_error, static_cast<int>(at), CStatementLimits::kMaxOperatorRun);
         return false;
     }
+    if (!CheckQuotes(sql)) return false;
     if (encoding::IsCp932(sql)) return true;
     std::string utf8;
     std::size_t at = 0;

@@ -124,6 +124,8 @@ private:
     void SetEmitError(const CSqlEmitter::Failure& failure, int position);
     // A stored date in the session's date format.
     std::string ShowDate(const std::string& stored) const;
+    // ORA-01756 or ORA-01740 for a quote the statement leaves open.
+    bool CheckQuotes(const std::string& sql);
     bool CheckEncoding(const std::string& sql);
     bool RunKind(const std::string& sql, StatementKind kind, std::vector<CEngineBind>& binds,
                  long& rowsProcessed);

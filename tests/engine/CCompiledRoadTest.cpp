@@ -37,6 +37,12 @@ TEST_F(CCompiledRoadTest, SqliteSyntaxGetsTheServersErrorAtItsToken) {
         {"SELECT 1", "ORA-00923 @"},
         // The server's numbers for the commonest slips.
         {"SELECT A FROM T WHERE (A = 1", "ORA-00907 @"},
+        // A quote left open is named where it opens, whatever it swallowed.
+        {"SELECT 'abc FROM DUAL", "ORA-01756 @'abc FROM DUAL"},
+        {"SELECT 'it''s', 'x FROM DUAL", "ORA-01756 @'x FROM DUAL"},
+        {"SELECT q'[it's] FROM DUAL", "ORA-01756 @q'[it's] FROM DUAL"},
+        {"SELECT \"A FROM T", "ORA-01740 @\"A FROM T"},
+        {"BEGIN NULL; END; 'x", "ORA-01756 @'x"},
         {"SELECT FROM T", "ORA-00936 @FROM T"},
         {"SELECT A FROM T WHERE A = ORDER BY A", "ORA-00936 @ORDER BY A"},
         {"SELECT A B C FROM T", "ORA-00923 @C FROM T"},

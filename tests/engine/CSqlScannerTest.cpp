@@ -78,3 +78,22 @@ TEST(CSqlScannerTest, PrefixedLiteralsAreOneStringWithTheirValue) {
     EXPECT_FALSE(CSqlScanner::IsPlainString("q'[x]'"));
     EXPECT_TRUE(CSqlScanner::IsPlainString("'x'"));
 }
+
+TEST(CSqlScannerTest, ALiteralOrNameIsClosedByItsOwnQuote) {
+    const struct {
+        const char* written;
+        Kind kind;
+        bool closed;
+    } cases[] = {
+        {"'abc'", Kind::String, true},        {"'it''s'", Kind::String, true},
+        {"'it''s", Kind::String, false},      {"'abc", Kind::String, false},
+        {"''''", Kind::String, true},         {"'''", Kind::String, false},
+        {"N'x'", Kind::String, true},         {"n'x", Kind::String, false},
+        {"q'[it's]'", Kind::String, true},    {"q'[it's]", Kind::String, false},
+        {"Q'{a}'", Kind::String, true},       {"q'!a!'", Kind::String, true},
+        {"q'<a>", Kind::String, false},       {"q'", Kind::String, false},
+        {"\"Name\"", Kind::QuotedName, true}, {"\"Name", Kind::QuotedName, false},
+        {"\"", Kind::QuotedName, false},      {"abc", Kind::Word, true},
+    };
+    for (const auto& c : cases) EXPECT_EQ(CSqlScanner::IsClosed(c.written, c.kind), c.closed) << c.written;
+}
