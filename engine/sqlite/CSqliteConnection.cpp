@@ -462,10 +462,14 @@ std::vector<std::string> CSqliteConnection::TakeServerOutput() {
 bool CSqliteConnection::CheckQuotes(const std::string& sql) {
     // Note: closed literals and names hold their quotes in pairs; only an
     // odd count (or a quote in a comment or a q'...' literal) is read further.
-    const auto quotes = std::count(sql.begin(), sql.end(), '\'');
-    const auto doubles = std::count(sql.begin(), sql.end(), '"');
-    const bool alternative = sql.find("q'") != std::string::npos || sql.find("Q'") != std::string::npos;
-    if (quotes % 2 == 0 && doubles % 2 == 0 && !alternative) return true;
+    if (std::count(sql.begin(), sql.end(), '\'') % 2 == 0 &&
+        std::count(sql.begin(), sql.end(), '"') % 2 == 0) {
+        bool alternative = false;
+        for (std::size_t k = sql.find('\''); k != std::string::npos && !alternative;
+             k = sql.find('\'', k + 1))
+            alternative = k > 0 && (sql[k - 1] | 0x20) == 'q';
+        if (!alternative) return true;
+    }
     const std::vector<CSqlScanner::Token> tokens = CSqlScanner::Tokenize(sql);
     for (auto token = tokens.rbegin(); token != tokens.rend(); ++token) {
         if (token->kind == CSqlScanner::Kind::Space || token->kind == CSqlScanner::Kind::Comment) continue;

@@ -43,6 +43,7 @@ TEST_F(CCompiledRoadTest, SqliteSyntaxGetsTheServersErrorAtItsToken) {
         {"SELECT q'[it's] FROM DUAL", "ORA-01756 @q'[it's] FROM DUAL"},
         {"SELECT \"A FROM T", "ORA-01740 @\"A FROM T"},
         {"BEGIN NULL; END; 'x", "ORA-01756 @'x"},
+        {"DELETE FROM T WHERE B = 'x", "ORA-01756 @'x"},
         {"SELECT FROM T", "ORA-00936 @FROM T"},
         {"SELECT A FROM T WHERE A = ORDER BY A", "ORA-00936 @ORDER BY A"},
         {"SELECT A B C FROM T", "ORA-00923 @C FROM T"},
