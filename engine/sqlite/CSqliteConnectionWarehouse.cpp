@@ -128,14 +128,8 @@ bool CSqliteConnection::PartitionOf(const CPartitionScheme& scheme, const CParti
 }
 
 std::string CSqliteConnection::SystemPartitionName() {
-    Statement statement = sqliteapi::Prepare(
-        m_db,
-        "SELECT coalesce(max(CAST(substr(PARTITION_NAME, 6) AS INTEGER)), 0) FROM main.TARVEX_PARTITIONS "
-        "WHERE PARTITION_NAME GLOB 'SYS_P[0-9]*'");
-    long long last = statement && sqlite3_step(statement.get()) == SQLITE_ROW
-                         ? sqlite3_column_int64(statement.get(), 0)
-                         : 0;
-    last = std::max(last, m_warehouseNames);
+    // Note: names given earlier in the statement are not in the file yet.
+    const long long last = std::max(CPartitionCatalog::LastSystemNumber(m_db), m_warehouseNames);
     m_warehouseNames = last + 1;
     return "SYS_P" + std::to_string(last + 1);
 }

@@ -170,15 +170,17 @@ bool CPartitionCatalog::Append(sqlite3* db, const std::string& table, int positi
         error);
 }
 
-std::string CPartitionCatalog::NextSystemName(sqlite3* db) {
+long long CPartitionCatalog::LastSystemNumber(sqlite3* db) {
     Statement statement = sqliteapi::Prepare(
         db,
         "SELECT coalesce(max(CAST(substr(PARTITION_NAME, 6) AS INTEGER)), 0) FROM main.TARVEX_PARTITIONS "
         "WHERE PARTITION_NAME GLOB 'SYS_P[0-9]*'");
-    long long last = statement && sqlite3_step(statement.get()) == SQLITE_ROW
-                         ? sqlite3_column_int64(statement.get(), 0)
-                         : 0;
-    return "SYS_P" + std::to_string(last + 1);
+    return statement && sqlite3_step(statement.get()) == SQLITE_ROW ? sqlite3_column_int64(statement.get(), 0)
+                                                                    : 0;
+}
+
+std::string CPartitionCatalog::NextSystemName(sqlite3* db) {
+    return "SYS_P" + std::to_string(LastSystemNumber(db) + 1);
 }
 
 bool CPartitionCatalog::Forget(sqlite3* db, const std::string& table, CEngineError& error) {

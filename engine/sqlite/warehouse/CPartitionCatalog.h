@@ -43,6 +43,8 @@ public:
                        CPartitionScheme::Partition& partition, CEngineError& error);
     // SYS_Pn after the highest n the file holds.
     static std::string NextSystemName(sqlite3* db);
+    // The highest n of the SYS_Pn names the file holds; 0 when none.
+    static long long LastSystemNumber(sqlite3* db);
     static bool AddLocalIndex(sqlite3* db, const std::string& index, const std::string& table,
                               CEngineError& error);
     // The rows of each partition counted, for the dictionary's NUM_ROWS.
