@@ -66,6 +66,8 @@ constexpr std::string_view kAggregates[] = {"COUNT",
                                             "MIN",
                                             "MAX",
                                             "LISTAGG",
+                                            "JSON_ARRAYAGG",
+                                            "JSON_OBJECTAGG",
                                             "STDDEV",
                                             "VARIANCE",
                                             "STDDEV_POP",
@@ -1950,6 +1952,7 @@ long CSqlEmitter::TextLength(const CSqlExpr& expr) {
             // LISTAGG is declared as long as a VARCHAR2 may be.
             if (name == "SYS_CONTEXT") return 256;
             if (name == "LISTAGG") return 4000;
+            if (IsJsonConstructor(name) || name == "JSON_QUERY") return JsonLength(expr);
             if (name == "TO_CHAR") return ToCharLength(expr);
             // A stored function's VARCHAR2 has no length: the longest a
             // VARCHAR2 may be, as the server describes it.
@@ -2139,8 +2142,6 @@ const CSqlEmitter::JsonRow* CSqlEmitter::FindJson(std::string_view name) {
          "END",
          CSqlType::Text, 2},
         {"JSON_EXISTS", "(json_valid(%1) AND json_type(%1, %2) IS NOT NULL)", CSqlType::Number, 2},
-        {"JSON_OBJECT", "", CSqlType::Text, 0},
-        {"JSON_ARRAYAGG", "json_group_array(%1) FILTER (WHERE %1 IS NOT NULL)", CSqlType::Text, 1},
     };
     for (const JsonRow& row : kJson)
         if (row.name == name) return &row;
@@ -2149,18 +2150,6 @@ const CSqlEmitter::JsonRow* CSqlEmitter::FindJson(std::string_view name) {
 
 CSqlType CSqlEmitter::Json(const CSqlExpr& expr, const JsonRow& row, std::string& out) {
     if (row.name == "JSON_VALUE") return JsonValue(expr, out);
-    if (row.arguments == 0) {
-        // JSON_OBJECT: names and values in turn; a date as text.
-        out += "json_object(";
-        for (std::size_t k = 0; k < expr.args.size(); ++k) {
-            if (k > 0) out += ", ";
-            std::string value;
-            CSqlType type = Expr(expr.args[k], value);
-            out += type == CSqlType::Date ? "TO_CHAR(" + value + ")" : value;
-        }
-        out += ")";
-        return row.type;
-    }
     if (expr.args.size() != row.arguments || expr.over || expr.distinct) {
         Fail(expr.at, expr.args.size() < row.arguments ? 938 : 939);
         return CSqlType::Unknown;
@@ -2425,6 +2414,7 @@ CSqlType CSqlEmitter::Call(const CSqlExpr& expr, std::string& out) {
         Fail(expr.at, 3001, Upper(expr.parts[0]) + "." + name);
         return CSqlType::Unknown;
     }
+    if (IsJsonConstructor(name)) return JsonConstructor(expr, name, out);
     if (const JsonRow* json = FindJson(name)) return Json(expr, *json, out);
     for (std::string_view prefix : kRefusedPrefixes)
         if (name.compare(0, prefix.size(), prefix) == 0 && FindFunction(name) == nullptr &&

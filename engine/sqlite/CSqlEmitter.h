@@ -314,6 +314,17 @@ private:
     };
     static const JsonRow* FindJson(std::string_view name);
     CSqlType Json(const CSqlExpr& expr, const JsonRow& row, std::string& out);
+    // JSON_OBJECT, JSON_ARRAY, JSON_ARRAYAGG and JSON_OBJECTAGG: JSON text
+    // built of their items (see CJsonFunctions).
+    static bool IsJsonConstructor(std::string_view name);
+    CSqlType JsonConstructor(const CSqlExpr& expr, const std::string& name, std::string& out);
+    // An argument's value as a JSON item: FORMAT JSON checked, the result of
+    // another generating function as it is, other values by their type.
+    std::string JsonItem(const CSqlExpr& arg, unsigned char flags);
+    // A key and an item of JSON_OBJECT, in turn: a wildcard gives its columns.
+    bool JsonMembers(const CSqlExpr& expr, std::vector<std::string>& out);
+    // The length RETURNING declares, else the server's VARCHAR2(4000).
+    static long JsonLength(const CSqlExpr& expr);
     // A column that may hold long numbers (see CValueType::wide).
     bool Wide(const CSqlExpr& expr);
     // The static type of a select item of type `kind`, with the length of
@@ -478,6 +489,9 @@ private:
     const std::vector<CSqlExpr::OrderItem>* m_groupingOrder = nullptr;
     const std::vector<CSqlExpr::OrderItem>* m_hiddenOrder = nullptr;
     std::deque<ViewTarget> m_views;
+    // Names and nodes made while writing the statement (a wildcard's columns).
+    std::deque<std::string> m_madeNames;
+    std::deque<CSqlExpr> m_madeNodes;
     ViewTarget* m_target = nullptr;  // of the UPDATE or DELETE being written
     bool m_valuesAllLiterals = false;
     // The type of the first argument of each TO_CHAR written, for its length.

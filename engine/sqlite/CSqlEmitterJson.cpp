@@ -2,9 +2,12 @@
 // SQLite's JSON functions.
 #include "engine/sqlite/CSqlEmitter.h"
 #include "engine/sqlite/CSqlScanner.h"
+#include "engine/sqlite/CTypedText.h"
 #include "text/Cp932.h"
 
 namespace {
+
+std::string Upper(std::string_view text) { return cp932::ToUpperAscii(text); }
 
 std::string Quote(std::string_view text) {
     std::string out = "'";
@@ -329,4 +332,138 @@ bool CSqlEmitter::CollectionSource(const CSqlFromItem& item, Source& source, std
         source.columns.push_back(std::move(typed));
     }
     return true;
+}
+
+bool CSqlEmitter::IsJsonConstructor(std::string_view name) {
+    return name == "JSON_OBJECT" || name == "JSON_ARRAY" || name == "JSON_ARRAYAGG" ||
+           name == "JSON_OBJECTAGG";
+}
+
+long CSqlEmitter::JsonLength(const CSqlExpr& expr) {
+    if (expr.detail.empty()) return 4000;
+    CSqliteCatalog::Column type = CSqliteCatalog::Describe("RETURNING", expr.detail);
+    return type.type == CSqlType::Text || type.type == CSqlType::Char ? type.length : 0;
+}
+
+std::string CSqlEmitter::JsonItem(const CSqlExpr& arg, unsigned char flags) {
+    std::string value;
+    CSqlType type = Expr(&arg, value);
+    // Note: what another generating function (or JSON_QUERY) gives is JSON.
+    if (arg.kind == CSqlExpr::Kind::Call && arg.parts.size() <= 1 &&
+        (IsJsonConstructor(Upper(arg.text)) || Upper(arg.text) == "JSON_QUERY"))
+        return value;
+    if ((flags & CSqlExpr::kFormatJson) != 0)
+        return "(CASE WHEN (" + value + ") IS NULL THEN NULL WHEN json_valid(" + value + ") THEN json(" +
+               value + ") ELSE ORA_RAISE(40441) END)";
+    std::string kind = "U";
+    switch (type) {
+        case CSqlType::Number:
+            kind = "N";
+            break;
+        case CSqlType::Text:
+        case CSqlType::Char:
+            kind = "S";
+            break;
+        case CSqlType::Date: {
+            bool zoned = false;
+            int fraction = Fraction(arg, zoned);
+            kind = zoned || Zoned(arg) ? "Z" : (fraction >= 0 ? "T" : "D");
+            break;
+        }
+        case CSqlType::Unknown:
+            break;
+    }
+    return "ORA_JSON_ITEM('" + kind + "', " + value + ")";
+}
+
+bool CSqlEmitter::JsonMembers(const CSqlExpr& expr, std::vector<std::string>& out) {
+    for (std::size_t k = 0; k + 1 < expr.args.size(); k += 2) {
+        const CSqlExpr& key = *expr.args[k];
+        const unsigned char keyFlags = k < expr.jsonFlags.size() ? expr.jsonFlags[k] : 0;
+        const unsigned char valueFlags = k + 1 < expr.jsonFlags.size() ? expr.jsonFlags[k + 1] : 0;
+        if (key.kind == CSqlExpr::Kind::Star) {
+            // Note: a wildcard's columns keep their names as keys.
+            const std::string qualifier = key.parts.empty() ? std::string() : Upper(key.parts[0]);
+            bool found = qualifier.empty();
+            const std::vector<Source> sources = m_scopes.back().sources;
+            for (const Source& source : sources) {
+                if (!qualifier.empty() && source.name != qualifier) continue;
+                found = true;
+                for (const Typed& column : source.columns) {
+                    if (column.hidden) continue;
+                    CSqlExpr& node = m_madeNodes.emplace_back();
+                    node.kind = CSqlExpr::Kind::Name;
+                    node.at = key.at;
+                    node.parts = {m_madeNames.emplace_back(source.name),
+                                  m_madeNames.emplace_back(column.name)};
+                    out.push_back(Quote(column.name));
+                    out.push_back(JsonItem(node, 0));
+                }
+            }
+            if (!found) return Fail(key.at, 904, qualifier), false;
+            continue;
+        }
+        if ((keyFlags & CSqlExpr::kNamedColumn) != 0) {
+            // A column named alone: its name as written, in the case typed.
+            std::string name = CTypedText::Typed(key.parts.back());
+            if (name.size() >= 2 && name.front() == '"') name = name.substr(1, name.size() - 2);
+            out.push_back(Quote(name));
+        } else {
+            std::string text;
+            Expr(&key, text);
+            out.push_back(text);
+        }
+        out.push_back(JsonItem(*expr.args[k + 1], valueFlags));
+    }
+    return !m_failed;
+}
+
+// Note: JSON_OBJECT and JSON_OBJECTAGG write NULL as null unless told
+// ABSENT ON NULL; JSON_ARRAY and JSON_ARRAYAGG leave it out unless told
+// NULL ON NULL. An aggregate of no rows is NULL.
+CSqlType CSqlEmitter::JsonConstructor(const CSqlExpr& expr, const std::string& name, std::string& out) {
+    const bool object = name == "JSON_OBJECT" || name == "JSON_OBJECTAGG";
+    const bool absent = expr.jsonOnNull == 0 ? !object : expr.jsonOnNull == 2;
+    const std::string absentFlag = absent ? "1" : "0";
+    if (name == "JSON_ARRAY") {
+        out += "ORA_JSON_ARRAY(" + absentFlag;
+        for (std::size_t k = 0; k < expr.args.size(); ++k)
+            out += ", " + JsonItem(*expr.args[k], k < expr.jsonFlags.size() ? expr.jsonFlags[k] : 0);
+        out += ")";
+        return CSqlType::Text;
+    }
+    if (name == "JSON_OBJECT") {
+        std::vector<std::string> members;
+        if (!JsonMembers(expr, members)) return CSqlType::Unknown;
+        out += "ORA_JSON_OBJECT(" + absentFlag;
+        for (const std::string& member : members) out += ", " + member;
+        out += ")";
+        return CSqlType::Text;
+    }
+    ++m_aggregates;
+    std::string element;
+    if (name == "JSON_ARRAYAGG") {
+        std::string item = JsonItem(*expr.args[0], expr.jsonFlags.empty() ? 0 : expr.jsonFlags[0]);
+        element = absent ? item : "coalesce(" + item + ", 'null')";
+    } else {
+        std::vector<std::string> members;
+        if (expr.args.size() != 2 || expr.args[0]->kind == CSqlExpr::Kind::Star ||
+            (expr.jsonFlags[0] & CSqlExpr::kNamedColumn) != 0)
+            return --m_aggregates, Fail(expr.at, 907), CSqlType::Unknown;
+        if (!JsonMembers(expr, members)) return --m_aggregates, CSqlType::Unknown;
+        element = "ORA_JSON_MEMBER(" + absentFlag + ", " + members[0] + ", " + members[1] + ")";
+    }
+    std::string list = "ORA_LISTAGG(" + element + ", ','";
+    for (const auto& item : expr.withinGroup) {
+        list += ", ";
+        Expr(item.expr, list);
+        list += item.descending ? ", 1" : ", 0";
+    }
+    list += ")";
+    --m_aggregates;
+    const char* open = object ? "'{'" : "'['";
+    const char* close = object ? "'}'" : "']'";
+    out += std::string("(CASE WHEN count(*) = 0 THEN NULL ELSE ") + open + " || coalesce(" + list +
+           ", '') || " + close + " END)";
+    return CSqlType::Text;
 }

@@ -26,8 +26,8 @@ constexpr std::string_view kTableNames[] = {"LOG",    "SAMPLE", "MODEL", "PARTIT
 
 // Functions whose arguments are clauses the tree does not hold.
 constexpr std::string_view kClauseArguments[] = {
-    "JSON_TRANSFORM", "JSON_OBJECTAGG", "XMLPARSE",  "XMLPI",   "XMLQUERY",      "XMLROOT",
-    "XMLSERIALIZE",   "XMLTABLE",       "XMLEXISTS", "XMLCAST", "XMLATTRIBUTES", "XMLCOLATTVAL",
+    "JSON_TRANSFORM", "XMLPARSE",  "XMLPI",   "XMLQUERY",      "XMLROOT",      "XMLSERIALIZE",
+    "XMLTABLE",       "XMLEXISTS", "XMLCAST", "XMLATTRIBUTES", "XMLCOLATTVAL",
 };
 
 // Constructs the tree does not hold, refused where they start.
@@ -1343,6 +1343,13 @@ bool CSqlParser::SpecialCall(Expr& call) {
 
 bool CSqlParser::CallArguments(Expr& call) {
     ++m_k;  // "("
+    {
+        std::string name(call.text);
+        for (char& c : name) c = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+        if (name == "JSON_OBJECT" || name == "JSON_ARRAY" || name == "JSON_ARRAYAGG" ||
+            name == "JSON_OBJECTAGG")
+            return JsonConstructor(call, name);
+    }
     if (AcceptSymbol('*')) {
         call.starArgument = true;
     } else if (!IsSymbol(')')) {
@@ -1356,22 +1363,12 @@ bool CSqlParser::CallArguments(Expr& call) {
         if (std::find(std::begin(kClauseArguments), std::end(kClauseArguments), name) !=
             std::end(kClauseArguments))
             return Refuse(name);
-        bool object = name == "JSON_OBJECT";
         if (name == "JSON_VALUE" || name == "JSON_QUERY" || name == "JSON_EXISTS")
             return JsonCall(call, name);
         do {
-            // Note: JSON_OBJECT's members are [KEY] name VALUE value, kept as
-            // name and value in turn.
-            if (object) Accept("KEY");
             Expr* arg = nullptr;
             if (!Expression(arg)) return false;
             call.args.push_back(arg);
-            if (object) {
-                if (!Accept("VALUE") && !AcceptSymbol(':')) return Fail();
-                if (!Expression(arg)) return false;
-                call.args.push_back(arg);
-                continue;
-            }
             if (Is("ON") && Is("OVERFLOW", 1)) {
                 if (!Overflow(call)) return false;
                 break;

@@ -130,6 +130,12 @@ private:
     // RETURNING and the ON ERROR and ON EMPTY handlers of JSON_VALUE.
     bool NullTreatment(Expr& call);
     bool JsonCall(Expr& call, const std::string& name);
+    // JSON_OBJECT, JSON_ARRAY, JSON_ARRAYAGG and JSON_OBJECTAGG after their
+    // "(": the entries, FORMAT JSON, the ON NULL and RETURNING clauses.
+    bool JsonConstructor(Expr& call, const std::string& name);
+    bool JsonObjectEntry(Expr& call);
+    bool JsonValueArgument(Expr& call);
+    bool JsonConstructorClauses(Expr& call, const std::string& name);
     // EXTRACT(field FROM expr) and CAST(expr AS type).
     bool SpecialCall(Expr& call);
     // TRIM, with LEADING, TRAILING or BOTH and a character FROM its text.

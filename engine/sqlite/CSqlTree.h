@@ -89,6 +89,14 @@ struct CSqlExpr {
     // [handler ON EMPTY]: NULL, ERROR or DEFAULT value; ON EMPTY as ON
     // ERROR when not given.
     enum class JsonHandler { Null, Error, Default, Unset };
+    // JSON_OBJECT, JSON_ARRAY, JSON_ARRAYAGG, JSON_OBJECTAGG: a flag an
+    // argument for FORMAT JSON and for a column named alone (its own key), by
+    // the argument's place; NULL ON NULL (1) or ABSENT ON NULL (2) when
+    // written, 0 for the function's own default; RETURNING's type in `detail`.
+    static constexpr unsigned char kFormatJson = 1;
+    static constexpr unsigned char kNamedColumn = 2;
+    std::vector<unsigned char> jsonFlags;
+    int jsonOnNull = 0;
     JsonHandler onError = JsonHandler::Null;
     JsonHandler onEmpty = JsonHandler::Unset;
     CSqlExpr* errorDefault = nullptr;
