@@ -1952,7 +1952,7 @@ long CSqlEmitter::TextLength(const CSqlExpr& expr) {
             // LISTAGG is declared as long as a VARCHAR2 may be.
             if (name == "SYS_CONTEXT") return 256;
             if (name == "LISTAGG") return 4000;
-            if (IsJsonConstructor(name) || name == "JSON_QUERY") return JsonLength(expr);
+            if (IsJsonConstructor(name) || name == "JSON_QUERY" || name == "JSON_VALUE") return JsonLength(expr);
             if (name == "TO_CHAR") return ToCharLength(expr);
             // A stored function's VARCHAR2 has no length: the longest a
             // VARCHAR2 may be, as the server describes it.

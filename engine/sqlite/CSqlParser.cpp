@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "engine/sqlite/CJsonPathCheck.h"
 #include "text/Cp932.h"
 #include "text/Encoding.h"
 
@@ -755,7 +756,7 @@ bool CSqlParser::FromItem(CSqlFromItem& item) {
         m_k += 2;
         item.json = std::make_shared<CSqlJsonTable>();
         if (!Expression(item.json->document) || !AcceptJsonFormat() || !ExpectSymbol(',') ||
-            !JsonPath(item.json->path) || !JsonOnError(item.json->handling) ||
+            !JsonPath(item.json->path, true) || !JsonOnError(item.json->handling) ||
             !JsonColumns(item.json->columns) || !JsonOnError(item.json->handling) || !ExpectSymbol(')'))
             return false;
         Accept("AS");
@@ -786,9 +787,13 @@ bool CSqlParser::AcceptJsonFormat() {
     return Expect("JSON");
 }
 
-bool CSqlParser::JsonPath(std::string_view& path) {
+bool CSqlParser::JsonPath(std::string_view& path, bool rows) {
     if (AtEnd() || m_tokens[m_k].kind != Kind::String) return Fail();
-    path = TokenText(m_k++);
+    path = TokenText(m_k);
+    const CJsonPathCheck::Verdict verdict = CJsonPathCheck::Check(CSqlScanner::LiteralText(path), rows);
+    if (verdict.outcome == CJsonPathCheck::Outcome::Refused) return Refuse(verdict.what);
+    if (verdict.outcome == CJsonPathCheck::Outcome::Malformed) return FailWith(40597);
+    ++m_k;
     return true;
 }
 
@@ -834,7 +839,7 @@ bool CSqlParser::JsonColumns(std::vector<CSqlJsonColumn>& columns) {
         if (Accept("NESTED")) {
             column.kind = CSqlJsonColumn::Kind::Nested;
             Accept("PATH");
-            if (!JsonPath(column.path) || !JsonColumns(column.columns)) return false;
+            if (!JsonPath(column.path, true) || !JsonColumns(column.columns)) return false;
             columns.push_back(std::move(column));
             continue;
         }

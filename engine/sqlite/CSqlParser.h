@@ -100,7 +100,8 @@ private:
     // JSON_TABLE's parts: FORMAT JSON, a path literal, NULL ON ERROR|EMPTY
     // (other handlers refused), and COLUMNS (...) with NESTED PATH.
     bool AcceptJsonFormat();
-    bool JsonPath(std::string_view& path);
+    // A path literal; one the engine cannot read is refused by its step.
+    bool JsonPath(std::string_view& path, bool rows = false);
     bool JsonOnError(CSqlJsonHandling& handling, bool exists = false);
     bool JsonColumns(std::vector<CSqlJsonColumn>& columns);
     bool OrderBy(std::vector<Expr::OrderItem>& items);

@@ -1350,6 +1350,12 @@ bool CSqliteConnection::CompileChecks(const std::string& sql, std::vector<CColum
         return false;
     }
     if (checks.empty()) return true;
+    // Note: a table of that name already there is the first fault the server names.
+    const std::string_view tableName = std::string_view(sql).substr(tokens[name].begin, tokens[name].length);
+    if (!tableName.starts_with("\"") && m_catalog->Columns(cp932::ToUpperAscii(tableName)) != nullptr) {
+        COraError::Set(m_error, 955, {cp932::ToUpperAscii(tableName)}, static_cast<int>(tokens[name].begin));
+        return false;
+    }
     auto existing = CSqliteDictionary::All(m_db);
     if (!m_namer) m_namer = CConstraintCatalog::Namer(m_db);
     for (auto& check : checks) {

@@ -80,6 +80,12 @@ TEST_F(CConstraintCatalogTest, AConstraintsNameIsOneInTheSchema) {
     Exec("CREATE TABLE a1 (id NUMBER CONSTRAINT a_pk PRIMARY KEY)");
     EXPECT_EQ(Failure("CREATE TABLE a2 (id NUMBER CONSTRAINT a_pk PRIMARY KEY)").substr(0, 9), "ORA-02264");
     EXPECT_EQ(Failure("CREATE TABLE a2 (id NUMBER, CONSTRAINT a_pk UNIQUE (id))").substr(0, 9), "ORA-02264");
+    // Note: a script run twice meets its table first, then the names of its constraints.
+    Exec("CREATE TABLE a3 (id NUMBER CONSTRAINT a3_c CHECK (id > 0))");
+    EXPECT_EQ(Failure("CREATE TABLE a3 (id NUMBER CONSTRAINT a3_c CHECK (id > 0))").substr(0, 9),
+              "ORA-00955");
+    EXPECT_EQ(Failure("CREATE TABLE a1 (id NUMBER CONSTRAINT a_pk PRIMARY KEY)").substr(0, 9), "ORA-00955");
+    Exec("DROP TABLE a3");
     EXPECT_EQ(Constraints("A1"), "A_PK,P,-");
     Exec("DROP TABLE a1");
     Exec("CREATE TABLE a2 (id NUMBER CONSTRAINT a_pk PRIMARY KEY)");

@@ -1,0 +1,61 @@
+// The SQL/JSON paths the engine reads, and the steps it refuses by name
+// rather than answer otherwise than the server.
+#include <gtest/gtest.h>
+
+#include "engine/sqlite/CJsonPathCheck.h"
+#include "tests/engine/EngineFixture.h"
+#include "text/Encoding.h"
+
+namespace {
+
+using Outcome = CJsonPathCheck::Outcome;
+
+TEST(CJsonPathCheckTest, StepsReadRefusedOrMalformed) {
+    struct Case {
+        const char* path;
+        bool rows;
+        Outcome outcome;
+        const char* named;  // a piece of the refusal's text
+    } cases[] = {
+        {"$", false, Outcome::Read, ""},
+        {"$.a.b[0].\"c d\"", false, Outcome::Read, ""},
+        {"$.LineItems[*]", true, Outcome::Read, ""},
+        {"$.LineItems[*]", false, Outcome::Refused, "[*]"},
+        {"$.a[*].b", true, Outcome::Refused, "[*]"},
+        {"$.a.*", false, Outcome::Refused, ".*"},
+        {"$.items.size()", false, Outcome::Refused, "size()"},
+        {"$.a?(@.q > 6)", false, Outcome::Refused, "?(@.q > 6)"},
+        {"$..price", false, Outcome::Refused, ".."},
+        {"$.a[1 to 3]", false, Outcome::Refused, "[1 to 3]"},
+        {"$.a[0, 2]", false, Outcome::Refused, "[0, 2]"},
+        {"$.a[last]", false, Outcome::Refused, "[last]"},
+        {"strict $.a", false, Outcome::Refused, "STRICT"},
+        {"a.b", false, Outcome::Malformed, ""},
+        {"$.", false, Outcome::Malformed, ""},
+        {"$.a[", false, Outcome::Malformed, ""},
+        {"$.a[x]", false, Outcome::Malformed, ""},
+    };
+    for (const Case& c : cases) {
+        CJsonPathCheck::Verdict verdict = CJsonPathCheck::Check(c.path, c.rows);
+        EXPECT_EQ(verdict.outcome, c.outcome) << c.path;
+        EXPECT_NE(verdict.what.find(c.named), std::string::npos) << c.path << ": " << verdict.what;
+    }
+}
+
+TEST(CJsonPathCheckTest, ADoubleByteKeyIsOneStep) {
+    // "ソ" ends in 0x5C, the byte of a backslash.
+    EXPECT_EQ(CJsonPathCheck::Check(encoding::Utf8ToCp932("$.ソフト[0]"), false).outcome, Outcome::Read);
+}
+
+class CJsonPathTest : public EngineFixture {};
+
+TEST_F(CJsonPathTest, AStatementWithAPathBeyondTheEngineIsRefusedAtThePath) {
+    EXPECT_EQ(Failure("SELECT JSON_VALUE('{\"a\":[1,2]}', '$.a.size()') FROM DUAL").substr(0, 9),
+              "ORA-03001");
+    EXPECT_EQ(Failure("SELECT COUNT(*) FROM DUAL WHERE JSON_EXISTS('[1]', '$[*]?(@ > 0)')").substr(0, 9),
+              "ORA-03001");
+    EXPECT_EQ(Failure("SELECT JSON_QUERY('{}', 'a') FROM DUAL").substr(0, 9), "ORA-40597");
+    EXPECT_EQ(Rows("SELECT JSON_VALUE('{\"a\":[1,2]}', '$.a[1]') FROM DUAL"), "2");
+}
+
+}  // namespace
