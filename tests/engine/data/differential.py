@@ -653,6 +653,45 @@ for path, handler, expected in [("$.order", "", "1|2|3|-"), ("$.none", " DEFAULT
                                 ("$.lines", " DEFAULT 'x' ON ERROR", "x|x|x|x")]:
     q("SELECT JSON_VALUE(DOC, '%s'%s) FROM JD ORDER BY ID" % (path, handler), expected)
 
+# 23. JSON generation: a NUMBER as a JSON number (a 0 before its point), a
+# DATE as ISO 8601 text, text quoted with " and \\ escaped; JSON_OBJECT
+# writes NULL as null and JSON_ARRAY leaves it out unless told otherwise;
+# JSON_ARRAYAGG and JSON_OBJECTAGG gather a group's values (NULL for none).
+staff_json = [(1, "Ann", Decimal("2500.5"), datetime.date(2006, 4, 6)), (2, 'Bo "B"', None, None),
+              (3, "Cy", Decimal("-0.125"), datetime.date(2019, 12, 31))]
+x("CREATE TABLE JG (ID NUMBER(3), NAME VARCHAR2(10), PAY NUMBER(8,3), HIRED DATE)")
+for k, name, pay, hired in staff_json:
+    x("INSERT INTO JG VALUES (%d, '%s', %s, %s)" % (k, name, "NULL" if pay is None else str(pay),
+                                                   "NULL" if hired is None else "DATE '%s'" % hired))
+
+
+def json_value(value):
+    if value is None:
+        return "null"
+    if isinstance(value, Decimal):
+        text = num(value)
+        return "0" + text if text.startswith(".") else ("-0" + text[1:] if text.startswith("-.") else text)
+    if isinstance(value, datetime.date):
+        return '"%sT00:00:00"' % value.isoformat()
+    if isinstance(value, int):
+        return str(value)
+    return '"' + value.replace("\\", "\\\\").replace('"', '\\"') + '"'
+
+
+q("SELECT JSON_OBJECT('id' VALUE ID, 'name' VALUE NAME, 'pay' VALUE PAY, 'hired' VALUE HIRED) FROM JG ORDER BY ID",
+  "|".join("{%s}" % ",".join('"%s":%s' % (key, json_value(v)) for key, v in zip(("id", "name", "pay", "hired"), row))
+           for row in staff_json))
+q("SELECT JSON_ARRAY(ID, PAY, HIRED) FROM JG ORDER BY ID",
+  "|".join("[%s]" % ",".join(json_value(v) for v in (k, pay, hired) if v is not None)
+           for k, _, pay, hired in staff_json))
+q("SELECT JSON_ARRAYAGG(PAY ORDER BY ID DESC) FROM JG",
+  "[%s]" % ",".join(json_value(pay) for _, _, pay, _ in reversed(staff_json) if pay is not None))
+q("SELECT JSON_ARRAYAGG(PAY ORDER BY ID NULL ON NULL) FROM JG",
+  "[%s]" % ",".join(json_value(pay) for _, _, pay, _ in staff_json))
+q("SELECT JSON_OBJECTAGG(KEY NAME VALUE PAY) FROM JG",
+  "{%s}" % ",".join("%s:%s" % (json_value(name), json_value(pay)) for _, name, pay, _ in staff_json))
+q("SELECT JSON_ARRAYAGG(ID) FROM JG WHERE ID > 3", "-")
+
 with open(__file__.replace("differential.py", "differential.txt"), "w", encoding="utf-8") as f:
     f.write("\n".join(out) + "\n")
 print(len([line for line in out if line.startswith("Q")]), "statements")
