@@ -1835,6 +1835,8 @@ CValueType CSqlEmitter::Describe(const CSqlExpr& expr, CSqlType kind) {
             out.length = column.length;
         else if (expr.parts.size() == 1 && Upper(expr.parts[0]) == "USER")
             out.length = kIdentifierLength;
+        else if (std::string ignored; expr.parts.size() >= 3 && JsonDotAccess(expr, ignored))
+            out.length = 4000;
         return out;
     }
     out.length = TextLength(expr);
@@ -1952,7 +1954,8 @@ long CSqlEmitter::TextLength(const CSqlExpr& expr) {
             // LISTAGG is declared as long as a VARCHAR2 may be.
             if (name == "SYS_CONTEXT") return 256;
             if (name == "LISTAGG") return 4000;
-            if (IsJsonConstructor(name) || name == "JSON_QUERY" || name == "JSON_VALUE") return JsonLength(expr);
+            if (IsJsonConstructor(name) || name == "JSON_QUERY" || name == "JSON_VALUE")
+                return JsonLength(expr);
             if (name == "TO_CHAR") return ToCharLength(expr);
             // A stored function's VARCHAR2 has no length: the longest a
             // VARCHAR2 may be, as the server describes it.
@@ -2285,6 +2288,7 @@ CSqlType CSqlEmitter::Name(const CSqlExpr& expr, std::string& out) {
     if (expr.parts.size() == 2 &&
         (m_catalog.HasPackage(Upper(expr.parts[0])) || m_catalog.HasType(Upper(expr.parts[0]))))
         return PackageCall(Upper(expr.parts[0]) + "." + last, expr, out);
+    if (expr.parts.size() >= 3 && JsonDotAccess(expr, out)) return CSqlType::Text;
     // Note: a name no source knows is the server's "invalid identifier".
     std::string shown;
     for (std::size_t k = 0; k < expr.parts.size(); ++k) shown += (k > 0 ? "." : "") + Upper(expr.parts[k]);

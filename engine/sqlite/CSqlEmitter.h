@@ -323,6 +323,9 @@ private:
     std::string JsonItem(const CSqlExpr& arg, unsigned char flags);
     // A key and an item of JSON_OBJECT, in turn: a wildcard gives its columns.
     bool JsonMembers(const CSqlExpr& expr, std::vector<std::string>& out);
+    // alias.column.field...: a JSON text column's fields (see CJsonDot);
+    // false when the name is no such thing.
+    bool JsonDotAccess(const CSqlExpr& expr, std::string& out);
     // The length RETURNING declares, else the server's VARCHAR2(4000).
     static long JsonLength(const CSqlExpr& expr);
     // A column that may hold long numbers (see CValueType::wide).

@@ -467,3 +467,25 @@ CSqlType CSqlEmitter::JsonConstructor(const CSqlExpr& expr, const std::string& n
            ", '') || " + close + " END)";
     return CSqlType::Text;
 }
+
+// Note: the alias and the column come first; the fields are matched in the
+// case written, quoted or not. A column of text only: what is no JSON there
+// answers NULL.
+bool CSqlEmitter::JsonDotAccess(const CSqlExpr& expr, std::string& out) {
+    CSqlExpr& column = m_madeNodes.emplace_back();
+    column.kind = CSqlExpr::Kind::Name;
+    column.at = expr.at;
+    column.parts = {expr.parts[0], expr.parts[1]};
+    CSqlType type = CSqlType::Unknown;
+    if (!Resolve(column, type) || m_failed || (type != CSqlType::Text && type != CSqlType::Char))
+        return false;
+    std::string call = "ORA_JSON_DOT(";
+    Expr(&column, call);
+    for (std::size_t k = 2; k < expr.parts.size(); ++k) {
+        std::string field = CTypedText::Typed(expr.parts[k]);
+        if (field.size() >= 2 && field.front() == '"') field = field.substr(1, field.size() - 2);
+        call += ", " + Quote(field);
+    }
+    out += call + ")";
+    return true;
+}

@@ -59,6 +59,7 @@
 #include "engine/sqlite/plsql/CUnitCatalog.h"
 #include "engine/sqlite/values/CCharacterFunctions.h"
 #include "engine/sqlite/values/CIntervalFunctions.h"
+#include "engine/sqlite/values/CJsonDot.h"
 #include "engine/sqlite/values/CJsonFunctions.h"
 #include "engine/sqlite/values/CMathFunctions.h"
 #include "engine/sqlite/values/CNumberDecimal.h"
@@ -349,8 +350,8 @@ std::unique_ptr<CSqliteConnection> CSqliteConnection::Open(const std::string& da
         !CSqliteTextFunctions::Register(db) || !CNumberFunctions::Register(db) ||
         !CRegexpFunctions::Register(db) || !CMathFunctions::Register(db) ||
         !CStatisticFunctions::Register(db) || !CCharacterFunctions::Register(db) ||
-        !CRawFunctions::Register(db) || !CJsonFunctions::Register(db) || !CIntervalFunctions::Register(db) ||
-        !CSingleRow::Register(db) || !CRandomFunctions::Register(db) ||
+        !CRawFunctions::Register(db) || !CJsonFunctions::Register(db) || !CJsonDot::Register(db) ||
+        !CIntervalFunctions::Register(db) || !CSingleRow::Register(db) || !CRandomFunctions::Register(db) ||
         !CPartitionFunctions::Register(db, connection->m_warehouse.get()) ||
         !CSqliteValueFunctions::Register(db, connection->m_session.get()) ||
         !CZoneFunctions::Register(db, connection->m_session.get()) || !CSqliteDictionary::Install(db) ||
