@@ -2145,6 +2145,9 @@ const CSqlEmitter::JsonRow* CSqlEmitter::FindJson(std::string_view name) {
          "END",
          CSqlType::Text, 2},
         {"JSON_EXISTS", "(json_valid(%1) AND json_type(%1, %2) IS NOT NULL)", CSqlType::Number, 2},
+        // Note: the patch's null members remove the target's (RFC 7396).
+        {"JSON_MERGEPATCH", "CASE WHEN json_valid(%1) AND json_valid(%2) THEN json_patch(%1, %2) END",
+         CSqlType::Text, 2},
     };
     for (const JsonRow& row : kJson)
         if (row.name == name) return &row;

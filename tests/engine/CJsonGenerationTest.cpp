@@ -80,6 +80,10 @@ TEST_F(CJsonGenerationTest, ClausesAreTakenOrRefusedByName) {
               "ORA-03001");
     EXPECT_EQ(Rows("SELECT JSON_OBJECT('a' VALUE 1 WITHOUT UNIQUE KEYS) FROM DUAL"), R"({"a":1})");
     EXPECT_EQ(Failure("SELECT JSON_ARRAYAGG() FROM DUAL").substr(0, 9), "ORA-00938");
+    EXPECT_EQ(Rows("SELECT JSON_MERGEPATCH('{\"a\":1,\"b\":{\"c\":2,\"d\":3}}', "
+                   "'{\"a\":null,\"b\":{\"d\":4},\"e\":[5]}') FROM DUAL"),
+              R"({"b":{"c":2,"d":4},"e":[5]})");
+    EXPECT_EQ(Rows("SELECT JSON_MERGEPATCH('no json', '{}') FROM DUAL"), "-");
     Exec(
         "CREATE VIEW JV AS SELECT JSON_OBJECT('a' VALUE ID) J, JSON_ARRAY(ID RETURNING VARCHAR2(50)) K FROM "
         "E");
