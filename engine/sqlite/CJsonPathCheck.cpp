@@ -40,14 +40,14 @@ bool CJsonPathCheck::Member(std::string_view path, std::size_t& at) {
     return at > start;
 }
 
-CJsonPathCheck::Verdict CJsonPathCheck::Bracket(std::string_view path, std::size_t& at, bool rows) {
+CJsonPathCheck::Verdict CJsonPathCheck::Bracket(std::string_view path, std::size_t& at, Reads reads) {
     const std::size_t close = path.find(']', at);
     if (close == std::string_view::npos) return Malformed();
     std::string_view inside = path.substr(at + 1, close - at - 1);
     while (!inside.empty() && inside.front() == ' ') inside.remove_prefix(1);
     while (!inside.empty() && inside.back() == ' ') inside.remove_suffix(1);
     at = close + 1;
-    if (inside == "*") return rows ? Verdict{} : Refused("ワイルドカード", "[*]");
+    if (inside == "*") return reads != Reads::One ? Verdict{} : Refused("ワイルドカード", "[*]");
     if (inside.empty()) return Malformed();
     bool digits = true;
     for (char c : inside) digits = digits && std::isdigit(static_cast<unsigned char>(c));
@@ -58,7 +58,7 @@ CJsonPathCheck::Verdict CJsonPathCheck::Bracket(std::string_view path, std::size
     return Malformed();
 }
 
-CJsonPathCheck::Verdict CJsonPathCheck::Check(std::string_view path, bool rows) {
+CJsonPathCheck::Verdict CJsonPathCheck::Check(std::string_view path, Reads reads) {
     while (!path.empty() && path.front() == ' ') path.remove_prefix(1);
     while (!path.empty() && path.back() == ' ') path.remove_suffix(1);
     if (path.starts_with("strict ") || path.starts_with("STRICT ")) return Refused("STRICT モード");
@@ -69,9 +69,9 @@ CJsonPathCheck::Verdict CJsonPathCheck::Check(std::string_view path, bool rows) 
         if (path[at] == '?') return Refused("フィルタ式", path.substr(at));
         if (path[at] == '[') {
             const std::size_t open = at;
-            Verdict verdict = Bracket(path, at, rows);
+            Verdict verdict = Bracket(path, at, reads);
             // Note: the rows of a path are the elements of its last array.
-            if (verdict.outcome == Outcome::Read && at < path.size() &&
+            if (verdict.outcome == Outcome::Read && reads == Reads::Rows && at < path.size() &&
                 path.substr(open, at - open).find('*') != std::string_view::npos)
                 return Refused("ワイルドカード", "[*]");
             if (verdict.outcome != Outcome::Read) return verdict;
@@ -80,7 +80,11 @@ CJsonPathCheck::Verdict CJsonPathCheck::Check(std::string_view path, bool rows) 
         if (path[at] != '.') return Malformed();
         ++at;
         if (at < path.size() && path[at] == '.') return Refused("子孫のステップ", "..");
-        if (at < path.size() && path[at] == '*') return Refused("ワイルドカード", ".*");
+        if (at < path.size() && path[at] == '*') {
+            if (reads != Reads::Many) return Refused("ワイルドカード", ".*");
+            ++at;
+            continue;
+        }
         const std::size_t name = at;
         if (!Member(path, at)) return Malformed();
         if (at < path.size() && path[at] == '(')

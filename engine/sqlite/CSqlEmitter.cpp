@@ -2133,7 +2133,7 @@ int CSqlEmitter::Fraction(const CSqlExpr& expr, bool& zone) {
 // path, NULL for a document that is no JSON (NULL ON ERROR, the default).
 //   JSON_VALUE   a scalar's value, NULL for an object or array
 //   JSON_QUERY   an object or array as JSON text, NULL for a scalar
-//   JSON_EXISTS  whether the path finds anything
+//   JSON_EXISTS  whether the path finds anything (in lax mode, see CJsonDot)
 const CSqlEmitter::JsonRow* CSqlEmitter::FindJson(std::string_view name) {
     static constexpr JsonRow kJson[] = {
         {"JSON_VALUE",
@@ -2144,7 +2144,7 @@ const CSqlEmitter::JsonRow* CSqlEmitter::FindJson(std::string_view name) {
          "CASE WHEN json_valid(%1) AND json_type(%1, %2) IN ('object', 'array') THEN json_extract(%1, %2) "
          "END",
          CSqlType::Text, 2},
-        {"JSON_EXISTS", "(json_valid(%1) AND json_type(%1, %2) IS NOT NULL)", CSqlType::Number, 2},
+        {"JSON_EXISTS", "ORA_JSON_PATH(%1, %2, 'E')", CSqlType::Number, 2},
         // Note: the patch's null members remove the target's (RFC 7396).
         {"JSON_MERGEPATCH", "CASE WHEN json_valid(%1) AND json_valid(%2) THEN json_patch(%1, %2) END",
          CSqlType::Text, 2},
@@ -2156,6 +2156,11 @@ const CSqlEmitter::JsonRow* CSqlEmitter::FindJson(std::string_view name) {
 
 CSqlType CSqlEmitter::Json(const CSqlExpr& expr, const JsonRow& row, std::string& out) {
     if (row.name == "JSON_VALUE") return JsonValue(expr, out);
+    // Note: a wrapper gathers what the path finds, wildcards and all.
+    static constexpr JsonRow kWrapped[] = {{"JSON_QUERY", "ORA_JSON_PATH(%1, %2, 'W')", CSqlType::Text, 2},
+                                           {"JSON_QUERY", "ORA_JSON_PATH(%1, %2, 'C')", CSqlType::Text, 2}};
+    if (row.name == "JSON_QUERY" && expr.jsonWrapper != 0 && &row != &kWrapped[expr.jsonWrapper - 1])
+        return Json(expr, kWrapped[expr.jsonWrapper - 1], out);
     if (expr.args.size() != row.arguments || expr.over || expr.distinct) {
         Fail(expr.at, expr.args.size() < row.arguments ? 938 : 939);
         return CSqlType::Unknown;

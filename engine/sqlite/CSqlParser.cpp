@@ -756,7 +756,7 @@ bool CSqlParser::FromItem(CSqlFromItem& item) {
         m_k += 2;
         item.json = std::make_shared<CSqlJsonTable>();
         if (!Expression(item.json->document) || !AcceptJsonFormat() || !ExpectSymbol(',') ||
-            !JsonPath(item.json->path, true) || !JsonOnError(item.json->handling) ||
+            !JsonPath(item.json->path, CJsonPathCheck::Reads::Rows) || !JsonOnError(item.json->handling) ||
             !JsonColumns(item.json->columns) || !JsonOnError(item.json->handling) || !ExpectSymbol(')'))
             return false;
         Accept("AS");
@@ -787,14 +787,37 @@ bool CSqlParser::AcceptJsonFormat() {
     return Expect("JSON");
 }
 
-bool CSqlParser::JsonPath(std::string_view& path, bool rows) {
+bool CSqlParser::JsonPath(std::string_view& path, CJsonPathCheck::Reads reads) {
     if (AtEnd() || m_tokens[m_k].kind != Kind::String) return Fail();
     path = TokenText(m_k);
-    const CJsonPathCheck::Verdict verdict = CJsonPathCheck::Check(CSqlScanner::LiteralText(path), rows);
-    if (verdict.outcome == CJsonPathCheck::Outcome::Refused) return Refuse(verdict.what);
-    if (verdict.outcome == CJsonPathCheck::Outcome::Malformed) return FailWith(40597);
+    if (!CheckJsonPath(m_k, reads)) return false;
     ++m_k;
     return true;
+}
+
+bool CSqlParser::CheckJsonPath(std::size_t at, CJsonPathCheck::Reads reads) {
+    const CJsonPathCheck::Verdict verdict =
+        CJsonPathCheck::Check(CSqlScanner::LiteralText(TokenText(at)), reads);
+    if (verdict.outcome == CJsonPathCheck::Outcome::Read) return true;
+    // Note: the fault is shown at the path.
+    const std::size_t here = m_k;
+    m_k = at;
+    const bool ok =
+        verdict.outcome == CJsonPathCheck::Outcome::Refused ? Refuse(verdict.what) : FailWith(40597);
+    m_k = here;
+    return ok;
+}
+
+bool CSqlParser::JsonWrapper(Expr& call) {
+    if (Accept("WITHOUT")) {
+        Accept("ARRAY");
+        return Expect("WRAPPER");
+    }
+    if (!Accept("WITH")) return true;
+    call.jsonWrapper = Accept("CONDITIONAL") ? 2 : 1;
+    if (call.jsonWrapper == 1) Accept("UNCONDITIONAL");
+    Accept("ARRAY");
+    return Expect("WRAPPER");
 }
 
 // [NULL | ERROR | DEFAULT literal] ON ERROR and ON EMPTY, in either order;
@@ -839,7 +862,8 @@ bool CSqlParser::JsonColumns(std::vector<CSqlJsonColumn>& columns) {
         if (Accept("NESTED")) {
             column.kind = CSqlJsonColumn::Kind::Nested;
             Accept("PATH");
-            if (!JsonPath(column.path, true) || !JsonColumns(column.columns)) return false;
+            if (!JsonPath(column.path, CJsonPathCheck::Reads::Rows) || !JsonColumns(column.columns))
+                return false;
             columns.push_back(std::move(column));
             continue;
         }
@@ -1429,7 +1453,11 @@ bool CSqlParser::JsonCall(Expr& call, const std::string& name) {
     call.args.push_back(document);
     // Note: without its path the call is told short of arguments.
     if (IsSymbol(')')) return ExpectSymbol(')');
-    if (!ExpectSymbol(',') || !JsonPath(path)) return false;
+    if (!ExpectSymbol(',')) return false;
+    // Note: what the path may read is known once the wrapper clause is.
+    const std::size_t pathAt = m_k;
+    if (AtEnd() || m_tokens[m_k].kind != Kind::String) return Fail();
+    path = TokenText(m_k++);
     Expr* literal = Node(Expr::Kind::String, m_tokens[m_k - 1].begin);
     literal->text = path;
     call.args.push_back(literal);
@@ -1437,6 +1465,9 @@ bool CSqlParser::JsonCall(Expr& call, const std::string& name) {
         if (!IsName()) return Fail();
         if (!TypeText(call.detail)) return false;
     }
+    if (name == "JSON_QUERY" && !JsonWrapper(call)) return false;
+    const bool many = name == "JSON_EXISTS" || call.jsonWrapper != 0;
+    if (!CheckJsonPath(pathAt, many ? CJsonPathCheck::Reads::Many : CJsonPathCheck::Reads::One)) return false;
     if (Is("WITH") || Is("WITHOUT") || Is("PASSING") || Is("TRUE") || Is("TRUNCATE"))
         return Refuse(name + " (" + std::string(TokenText(m_k)) + ")");
     // [NULL | ERROR | DEFAULT value] ON ERROR, then the same ON EMPTY;

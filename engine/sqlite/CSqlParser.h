@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/sqlite/CJsonPathCheck.h"
 #include "engine/sqlite/CSqlScanner.h"
 #include "engine/sqlite/CSqlTree.h"
 
@@ -101,7 +102,11 @@ private:
     // (other handlers refused), and COLUMNS (...) with NESTED PATH.
     bool AcceptJsonFormat();
     // A path literal; one the engine cannot read is refused by its step.
-    bool JsonPath(std::string_view& path, bool rows = false);
+    bool JsonPath(std::string_view& path, CJsonPathCheck::Reads reads = CJsonPathCheck::Reads::One);
+    // The path at token `at` checked for what it reads.
+    bool CheckJsonPath(std::size_t at, CJsonPathCheck::Reads reads);
+    // WITH [UNCONDITIONAL | CONDITIONAL] [ARRAY] WRAPPER | WITHOUT [ARRAY] WRAPPER.
+    bool JsonWrapper(Expr& call);
     bool JsonOnError(CSqlJsonHandling& handling, bool exists = false);
     bool JsonColumns(std::vector<CSqlJsonColumn>& columns);
     bool OrderBy(std::vector<Expr::OrderItem>& items);

@@ -97,6 +97,8 @@ struct CSqlExpr {
     static constexpr unsigned char kNamedColumn = 2;
     std::vector<unsigned char> jsonFlags;
     int jsonOnNull = 0;
+    // JSON_QUERY WITH WRAPPER (1) or WITH CONDITIONAL WRAPPER (2); 0 without.
+    int jsonWrapper = 0;
     JsonHandler onError = JsonHandler::Null;
     JsonHandler onEmpty = JsonHandler::Unset;
     CSqlExpr* errorDefault = nullptr;

@@ -47,6 +47,31 @@ TEST(CJsonDotTest, TextThatIsNoJsonFindsNothing) {
     }
 }
 
+TEST(CJsonDotTest, PathsReadInLaxMode) {
+    struct Case {
+        const char* path;
+        const char* values;  // joined by "|"
+    } cases[] = {
+        {"$.LineItems[*].Part.Description", R"("Magic"|"Weapon")"},
+        {"$.LineItems.ItemNumber", "1|2"},
+        {"$.LineItems[1].ItemNumber", "2"},
+        {"$.LineItems[2]", ""},
+        {"$.PONumber[0]", "1600"},
+        {"$.PONumber[1]", ""},
+        {"$.Obj.*[*]", R"(1|{"b": null})"},
+        {"$.\"Obj\".a[1].b", "null"},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string_view> found;
+        ASSERT_TRUE(CJsonDot::FindPath(kOrder, c.path, found)) << c.path;
+        std::string joined;
+        for (std::size_t k = 0; k < found.size(); ++k) joined += (k > 0 ? "|" : "") + std::string(found[k]);
+        EXPECT_EQ(joined, c.values) << c.path;
+    }
+    std::vector<std::string_view> found;
+    EXPECT_FALSE(CJsonDot::FindPath(kOrder, "$.a[x]", found));
+}
+
 class CJsonDotQueryTest : public EngineFixture {};
 
 TEST_F(CJsonDotQueryTest, AnAliasAndATextColumnReadTheDocument) {
@@ -56,6 +81,14 @@ TEST_F(CJsonDotQueryTest, AnAliasAndATextColumnReadTheDocument) {
     EXPECT_EQ(Rows("SELECT p.doc.ponumber FROM PO p"), "-");
     EXPECT_EQ(Failure("SELECT doc.PONumber FROM PO").substr(0, 9), "ORA-00904");
     EXPECT_EQ(Failure("SELECT p.id.PONumber FROM PO p").substr(0, 9), "ORA-00904");
+    EXPECT_EQ(Rows("SELECT JSON_QUERY(DOC, '$.Lines[*].Qty' WITH WRAPPER), JSON_QUERY(DOC, '$.Who' WITH "
+                   "CONDITIONAL WRAPPER), JSON_QUERY(DOC, '$.Lines[0]' WITH CONDITIONAL WRAPPER), "
+                   "JSON_QUERY(DOC, '$.Who' WITHOUT WRAPPER) FROM PO"),
+              R"([2,3],["Ann"],{"Qty":2},-)");
+    EXPECT_EQ(Rows("SELECT COUNT(*) FROM PO WHERE JSON_EXISTS(DOC, '$.Lines.Qty') AND NOT "
+                   "JSON_EXISTS(DOC, '$.Lines[*].Price') AND JSON_EXISTS(DOC, '$.*')"),
+              "1");
+    EXPECT_EQ(Failure("SELECT JSON_QUERY(DOC, '$.Lines[*].Qty') FROM PO").substr(0, 9), "ORA-03001");
     Exec("CREATE VIEW POV AS SELECT p.doc.Who WHO FROM PO p");
     EXPECT_EQ(Rows("SELECT DATA_LENGTH FROM USER_TAB_COLUMNS WHERE TABLE_NAME = 'POV'"), "4000");
 }

@@ -9,34 +9,37 @@
 namespace {
 
 using Outcome = CJsonPathCheck::Outcome;
+using Reads = CJsonPathCheck::Reads;
 
 TEST(CJsonPathCheckTest, StepsReadRefusedOrMalformed) {
     struct Case {
         const char* path;
-        bool rows;
+        CJsonPathCheck::Reads reads;
         Outcome outcome;
         const char* named;  // a piece of the refusal's text
     } cases[] = {
-        {"$", false, Outcome::Read, ""},
-        {"$.a.b[0].\"c d\"", false, Outcome::Read, ""},
-        {"$.LineItems[*]", true, Outcome::Read, ""},
-        {"$.LineItems[*]", false, Outcome::Refused, "[*]"},
-        {"$.a[*].b", true, Outcome::Refused, "[*]"},
-        {"$.a.*", false, Outcome::Refused, ".*"},
-        {"$.items.size()", false, Outcome::Refused, "size()"},
-        {"$.a?(@.q > 6)", false, Outcome::Refused, "?(@.q > 6)"},
-        {"$..price", false, Outcome::Refused, ".."},
-        {"$.a[1 to 3]", false, Outcome::Refused, "[1 to 3]"},
-        {"$.a[0, 2]", false, Outcome::Refused, "[0, 2]"},
-        {"$.a[last]", false, Outcome::Refused, "[last]"},
-        {"strict $.a", false, Outcome::Refused, "STRICT"},
-        {"a.b", false, Outcome::Malformed, ""},
-        {"$.", false, Outcome::Malformed, ""},
-        {"$.a[", false, Outcome::Malformed, ""},
-        {"$.a[x]", false, Outcome::Malformed, ""},
+        {"$", Reads::One, Outcome::Read, ""},
+        {"$.a.b[0].\"c d\"", Reads::One, Outcome::Read, ""},
+        {"$.LineItems[*]", Reads::Rows, Outcome::Read, ""},
+        {"$.LineItems[*]", Reads::One, Outcome::Refused, "[*]"},
+        {"$.a[*].b", Reads::Rows, Outcome::Refused, "[*]"},
+        {"$.a.*", Reads::One, Outcome::Refused, ".*"},
+        {"$.a.*.b[*].c", Reads::Many, Outcome::Read, ""},
+        {"$.a[*]?(@ > 1)", Reads::Many, Outcome::Refused, "?(@ > 1)"},
+        {"$.items.size()", Reads::One, Outcome::Refused, "size()"},
+        {"$.a?(@.q > 6)", Reads::One, Outcome::Refused, "?(@.q > 6)"},
+        {"$..price", Reads::One, Outcome::Refused, ".."},
+        {"$.a[1 to 3]", Reads::One, Outcome::Refused, "[1 to 3]"},
+        {"$.a[0, 2]", Reads::One, Outcome::Refused, "[0, 2]"},
+        {"$.a[last]", Reads::One, Outcome::Refused, "[last]"},
+        {"strict $.a", Reads::One, Outcome::Refused, "STRICT"},
+        {"a.b", Reads::One, Outcome::Malformed, ""},
+        {"$.", Reads::One, Outcome::Malformed, ""},
+        {"$.a[", Reads::One, Outcome::Malformed, ""},
+        {"$.a[x]", Reads::One, Outcome::Malformed, ""},
     };
     for (const Case& c : cases) {
-        CJsonPathCheck::Verdict verdict = CJsonPathCheck::Check(c.path, c.rows);
+        CJsonPathCheck::Verdict verdict = CJsonPathCheck::Check(c.path, c.reads);
         EXPECT_EQ(verdict.outcome, c.outcome) << c.path;
         EXPECT_NE(verdict.what.find(c.named), std::string::npos) << c.path << ": " << verdict.what;
     }
@@ -44,7 +47,7 @@ TEST(CJsonPathCheckTest, StepsReadRefusedOrMalformed) {
 
 TEST(CJsonPathCheckTest, ADoubleByteKeyIsOneStep) {
     // "ソ" ends in 0x5C, the byte of a backslash.
-    EXPECT_EQ(CJsonPathCheck::Check(encoding::Utf8ToCp932("$.ソフト[0]"), false).outcome, Outcome::Read);
+    EXPECT_EQ(CJsonPathCheck::Check(encoding::Utf8ToCp932("$.ソフト[0]"), Reads::One).outcome, Outcome::Read);
 }
 
 class CJsonPathTest : public EngineFixture {};

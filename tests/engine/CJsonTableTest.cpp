@@ -125,7 +125,7 @@ TEST_F(CJsonTableTest, JsonValueReturningAndHandlers) {
         {"JSON_VALUE('{\"a\":\"x\"}', '$.a' RETURNING NUMBER ERROR ON ERROR)", "ORA-01722"},
         {"JSON_VALUE('{\"a\":\"abcd\"}', '$.a' RETURNING VARCHAR2(3) ERROR ON ERROR)", "ORA-40478"},
         {"JSON_VALUE('{\"a\":1}', '$.b' NULL ON ERROR ERROR ON EMPTY)", "ORA-40462"},
-        {"JSON_QUERY('{\"a\":1}', '$.a' WITH WRAPPER)", "ORA-03001"},
+        {"JSON_QUERY('{\"a\":1}', '$.a' ERROR ON ERROR)", "ORA-03001"},
     };
     for (const auto& e : errors)
         EXPECT_EQ(Failure(std::string("SELECT ") + e.call + " FROM DUAL").substr(0, 9), e.code) << e.call;

@@ -132,32 +132,106 @@ private:
     std::size_t m_at = 0;
 };
 
-// The values `fields[step...]` reach from the value `value`.
-bool Walk(std::string_view value, const std::vector<std::string>& fields, std::size_t step,
+// One step of a path: a member (any member when `any`), or an array's
+// element (any element when `any`).
+struct Step {
+    bool member = true;
+    bool any = false;
+    std::string name;
+    std::size_t index = 0;
+};
+
+bool Walk(std::string_view value, const std::vector<Step>& steps, std::size_t step,
+          std::vector<std::string_view>& found);
+
+// An array's elements, each walked from `step` on (the same step again for
+// a member step, which reads the elements of an array it meets).
+bool Elements(Reader& reader, const std::vector<Step>& steps, std::size_t step, std::size_t next,
+              std::vector<std::string_view>& found) {
+    reader.Accept('[');
+    if (reader.Accept(']')) return true;
+    std::size_t position = 0;
+    do {
+        std::string_view element;
+        if (!reader.Value(element)) return false;
+        const Step& here = steps[step];
+        if ((here.member || here.any || here.index == position) && !Walk(element, steps, next, found))
+            return false;
+        ++position;
+    } while (reader.Accept(','));
+    return reader.Accept(']');
+}
+
+// The values `steps[step...]` reach from the value `value`.
+bool Walk(std::string_view value, const std::vector<Step>& steps, std::size_t step,
           std::vector<std::string_view>& found) {
-    if (step == fields.size()) {
+    if (step == steps.size()) {
         found.push_back(value);
         return true;
     }
     Reader reader(value);
-    if (reader.Peek() == '[') {
-        reader.Accept('[');
-        if (reader.Accept(']')) return true;
-        do {
-            std::string_view element;
-            if (!reader.Value(element) || !Walk(element, fields, step, found)) return false;
-        } while (reader.Accept(','));
-        return reader.Accept(']');
-    }
+    const Step& here = steps[step];
+    if (reader.Peek() == '[') return Elements(reader, steps, step, here.member ? step : step + 1, found);
+    // Note: lax mode reads any other value as an array of that one value.
+    if (!here.member) return here.any || here.index == 0 ? Walk(value, steps, step + 1, found) : true;
     if (!reader.Accept('{')) return true;
     if (reader.Accept('}')) return true;
     do {
         std::string key;
         std::string_view member;
         if (!reader.String(key) || !reader.Accept(':') || !reader.Value(member)) return false;
-        if (key == fields[step] && !Walk(member, fields, step + 1, found)) return false;
+        if ((here.any || key == here.name) && !Walk(member, steps, step + 1, found)) return false;
     } while (reader.Accept(','));
     return reader.Accept('}');
+}
+
+bool Walk(std::string_view value, const std::vector<std::string>& fields,
+          std::vector<std::string_view>& found) {
+    std::vector<Step> steps;
+    for (const std::string& field : fields) steps.push_back(Step{true, false, field, 0});
+    return Walk(value, steps, 0, found);
+}
+
+// The steps of a path (see CJsonPathCheck for what the engine reads).
+bool Steps(std::string_view path, std::vector<Step>& steps) {
+    while (!path.empty() && path.front() == ' ') path.remove_prefix(1);
+    while (!path.empty() && path.back() == ' ') path.remove_suffix(1);
+    if (path.empty() || path[0] != '$') return false;
+    std::size_t at = 1;
+    while (at < path.size()) {
+        Step step;
+        if (path[at] == '[') {
+            const std::size_t close = path.find(']', at);
+            if (close == std::string_view::npos) return false;
+            std::string_view inside = path.substr(at + 1, close - at - 1);
+            step.member = false;
+            step.any = inside == "*";
+            if (!step.any) {
+                if (inside.empty() || inside.find_first_not_of("0123456789") != std::string_view::npos)
+                    return false;
+                step.index = static_cast<std::size_t>(std::stoull(std::string(inside)));
+            }
+            at = close + 1;
+        } else if (path[at] == '.' && at + 1 < path.size() && path[at + 1] == '*') {
+            step.any = true;
+            at += 2;
+        } else if (path[at] == '.' && at + 1 < path.size() && path[at + 1] == '"') {
+            const std::size_t close = path.find('"', at + 2);
+            if (close == std::string_view::npos) return false;
+            step.name = std::string(path.substr(at + 2, close - at - 2));
+            at = close + 1;
+        } else if (path[at] == '.') {
+            const std::size_t end = path.find_first_of(".[", at + 1);
+            step.name = std::string(
+                path.substr(at + 1, end == std::string_view::npos ? std::string_view::npos : end - at - 1));
+            if (step.name.empty()) return false;
+            at = end == std::string_view::npos ? path.size() : end;
+        } else {
+            return false;
+        }
+        steps.push_back(std::move(step));
+    }
+    return true;
 }
 
 // A value's JSON text without the blanks between its parts.
@@ -191,6 +265,24 @@ void Dot(sqlite3_context* context, int argc, sqlite3_value** argv) {
     sqliteapi::ResultText(context, answer);
 }
 
+// ORA_JSON_PATH(document, path, mode): see CJsonDot::Register.
+void PathValues(sqlite3_context* context, int, sqlite3_value** argv) {
+    const std::string mode = sqliteapi::TextOf(argv[2]);
+    std::vector<std::string_view> found;
+    const std::string document = sqliteapi::TextOf(argv[0]);
+    const bool read = sqlite3_value_type(argv[0]) != SQLITE_NULL &&
+                      CJsonDot::FindPath(document, sqliteapi::TextOf(argv[1]), found);
+    if (mode == "E") return sqlite3_result_int(context, read && !found.empty() ? 1 : 0);
+    if (!read || found.empty()) return sqlite3_result_null(context);
+    const char first = Reader(found[0]).Peek();
+    if (mode == "C" && found.size() == 1 && (first == '{' || first == '[')) {
+        return sqliteapi::ResultText(context, Compact(found[0]));
+    }
+    std::string out = "[";
+    for (std::size_t k = 0; k < found.size(); ++k) out += (k > 0 ? "," : "") + Compact(found[k]);
+    sqliteapi::ResultText(context, out + "]");
+}
+
 }  // namespace
 
 bool CJsonDot::Find(std::string_view document, const std::vector<std::string>& fields,
@@ -198,7 +290,16 @@ bool CJsonDot::Find(std::string_view document, const std::vector<std::string>& f
     Reader whole(document);
     std::string_view value;
     if (!whole.Value(value) || !whole.AtEnd()) return false;
-    return Walk(value, fields, 0, found);
+    return Walk(value, fields, found);
+}
+
+bool CJsonDot::FindPath(std::string_view document, std::string_view path,
+                        std::vector<std::string_view>& found) {
+    std::vector<Step> steps;
+    Reader whole(document);
+    std::string_view value;
+    if (!Steps(path, steps) || !whole.Value(value) || !whole.AtEnd()) return false;
+    return Walk(value, steps, 0, found);
 }
 
 bool CJsonDot::Answer(const std::vector<std::string_view>& found, std::string& out) {
@@ -216,6 +317,7 @@ bool CJsonDot::Answer(const std::vector<std::string_view>& found, std::string& o
 }
 
 bool CJsonDot::Register(sqlite3* db) {
-    static constexpr sqliteapi::FunctionRule kRules[] = {{"ORA_JSON_DOT", -1, Dot}};
+    static constexpr sqliteapi::FunctionRule kRules[] = {{"ORA_JSON_DOT", -1, Dot},
+                                                         {"ORA_JSON_PATH", 3, PathValues}};
     return sqliteapi::RegisterFunctions(db, kRules, nullptr);
 }
