@@ -82,13 +82,18 @@ constexpr std::string_view kAggregates[] = {"COUNT",
 
 // Functions whose text is as long as their first argument's, and those
 // whose text is one of their arguments'.
-constexpr std::string_view kLikeFirst[] = {"UPPER", "LOWER",  "INITCAP", "LTRIM", "RTRIM",
-                                           "TRIM",  "SUBSTR", "MIN",     "MAX"};
+// Note: a substring keeps the length of its source, whatever length it is
+// asked for, as the server's type of the result is the source's type.
+constexpr std::string_view kLikeFirst[] = {"UPPER",   "LOWER",  "INITCAP", "LTRIM",   "RTRIM",
+                                           "TRIM",    "SUBSTR", "SUBSTRB", "SUBSTRC", "SUBSTR2",
+                                           "SUBSTR4", "MIN",    "MAX"};
 constexpr std::string_view kOneOf[] = {"NVL", "COALESCE", "GREATEST", "LEAST"};
 
 // The server's declared lengths: a name (USER), a number's text (TO_CHAR).
 constexpr long kIdentifierLength = 128;
 constexpr long kNumberTextLength = 40;
+// The most bytes one character takes in the database's character set (CP932).
+constexpr long kBytesPerCharacter = 2;
 
 // The longest text a date format makes (CP932 bytes), in any language of
 // names: formatted at dates of the longest names and widest fields.
@@ -1829,10 +1834,12 @@ CValueType CSqlEmitter::Describe(const CSqlExpr& expr, CSqlType kind) {
     if (expr.kind == CSqlExpr::Kind::Name) {
         CSqlType found = CSqlType::Unknown;
         CValueType column;
-        if (Resolve(expr, found, &column))
+        if (Resolve(expr, found, &column)) {
             out.length = column.length;
-        else if (expr.parts.size() == 1 && Upper(expr.parts[0]) == "USER")
+            out.chars = column.chars;
+        } else if (expr.parts.size() == 1 && Upper(expr.parts[0]) == "USER") {
             out.length = kIdentifierLength;
+        }
         return out;
     }
     out.length = TextLength(expr);
@@ -1903,8 +1910,11 @@ long CSqlEmitter::TextLength(const CSqlExpr& expr) {
     switch (expr.kind) {
         case Kind::String:
             return static_cast<long>(CSqlScanner::LiteralText(expr.text).size());
-        case Kind::Name:
-            return Describe(expr, CSqlType::Text).length;
+        case Kind::Name: {
+            // Note: in bytes, as every length an expression derives is.
+            CValueType column = Describe(expr, CSqlType::Text);
+            return column.chars ? column.length * kBytesPerCharacter : column.length;
+        }
         case Kind::Binary: {
             if (expr.text != "||") return 0;
             long left = ConcatenatedLength(*expr.args[0]);
