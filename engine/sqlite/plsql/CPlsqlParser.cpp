@@ -1281,6 +1281,7 @@ std::shared_ptr<CPlsqlType> CPlsqlParser::ParseType() {
     type->lob = first == "CLOB" || first == "NCLOB";
     if (first == "DOUBLE") Accept("PRECISION");
     if (first == "LONG") Accept("RAW");
+    if (first == "DATE") type->zone = 'N';
     if (first == "TIMESTAMP") {
         type->fraction = 6;
         if (AcceptSymbol('(')) {
@@ -1288,7 +1289,11 @@ std::shared_ptr<CPlsqlType> CPlsqlParser::ParseType() {
             type->fraction = std::clamp(std::atoi(TokenText(m_tokens[m_k++]).c_str()), 0, 9);
             ExpectSymbol(')');
         }
-        while (Accept("WITH") || Accept("LOCAL") || Accept("TIME") || Accept("ZONE")) {
+        type->zone = 'N';
+        if (Accept("WITH")) {
+            type->zone = Accept("LOCAL") ? 'L' : 'Z';
+            Expect("TIME");
+            Expect("ZONE");
         }
         return type;
     }

@@ -25,6 +25,10 @@ struct CPlsqlType {
     // TIMESTAMP(n): the digits of a second it keeps (6 when none is given);
     // -1 for a DATE, which keeps none.
     int fraction = -1;
+    // TIMESTAMP WITH TIME ZONE ('Z'), WITH LOCAL TIME ZONE ('L'), or a DATE
+    // or TIMESTAMP declared without one ('N'); 0 for a type that does not
+    // tell (its values keep whatever zone they have).
+    char zone = 0;
     // PLS_INTEGER family: the range it holds, and NATURAL/POSITIVE floors.
     long long minimum = 0;
     long long maximum = 0;
