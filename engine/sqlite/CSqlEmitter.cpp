@@ -442,6 +442,7 @@ constexpr std::string_view kServerFunctions[] = {"ANY_VALUE",
                                                  "ORA_PARTITION_VALIDATION",
                                                  "PATH",
                                                  "POWERMULTISET",
+                                                 "POWERMULTISET_BY_CARDINALITY",
                                                  "PREDICTION",
                                                  "PREDICTION_PROBABILITY",
                                                  "PRESENTNNV",
@@ -474,6 +475,15 @@ constexpr std::string_view kServerFunctions[] = {"ANY_VALUE",
                                                  "UPDATEXML",
                                                  "VALIDATE_CONVERSION",
                                                  "VALUE"};
+
+}  // namespace
+
+bool CSqlEmitter::IsServerFunction(std::string_view name) {
+    return std::find(std::begin(kServerFunctions), std::end(kServerFunctions), name) !=
+           std::end(kServerFunctions);
+}
+
+namespace {
 
 std::string Quote(std::string_view text) {
     std::string out = "'";
@@ -2472,9 +2482,7 @@ CSqlType CSqlEmitter::Call(const CSqlExpr& expr, std::string& out) {
         return CSqlType::Unknown;
     }
     if (row == nullptr) {
-        bool server = std::find(std::begin(kServerFunctions), std::end(kServerFunctions), name) !=
-                      std::end(kServerFunctions);
-        Fail(expr.at, server ? 3001 : 100904, name);
+        Fail(expr.at, IsServerFunction(name) ? 3001 : 100904, name);
         return CSqlType::Unknown;
     }
     // Note: SQLite's windows take no DISTINCT (but for COUNT, SUM and AVG,
