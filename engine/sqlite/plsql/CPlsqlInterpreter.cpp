@@ -518,17 +518,35 @@ CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecAssign(CPlsqlStmt& statement) {
         Datum* datum = DatumOf(statement.target);
         if (datum == nullptr) return Flow::Raise;
         // Note: an object not yet made is null as a whole: it has no fields.
-        if (statement.type->object)
+        if (statement.type->object) {
             datum->fields.clear();
-        else
-            datum->fields.assign(statement.type->fields.size(), CPlsqlValue());
-        return Flow::Normal;
+            return Flow::Normal;
+        }
+        datum->fields.assign(statement.type->fields.size(), CPlsqlValue());
+        return InitialiseFields(statement) ? Flow::Normal : Flow::Raise;
     }
     if (!Assign(statement.target, value)) {
         m_raised.at = statement.at;
         return Flow::Raise;
     }
     return Flow::Normal;
+}
+
+// A record declared: each field that has a default takes it, by its field's rules.
+bool CPlsqlInterpreter::InitialiseFields(const CPlsqlStmt& statement) {
+    const auto& defaults = statement.type->fieldDefaults;
+    for (std::size_t k = 0; k < defaults.size(); ++k) {
+        if (!defaults[k]) continue;
+        CPlsqlValue value;
+        if (!Eval(*defaults[k], value)) return false;
+        CPlsqlTarget field = statement.target;
+        field.field = static_cast<int>(k);
+        if (!Write(field, value, statement.type->fields[k].type.get())) {
+            m_raised.at = statement.at;
+            return false;
+        }
+    }
+    return true;
 }
 
 // record := record: the fields by their places, each by its field's rules.

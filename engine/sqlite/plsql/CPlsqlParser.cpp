@@ -1049,11 +1049,21 @@ void CPlsqlParser::ParseTypeDeclaration() {
         ExpectSymbol('(');
         do {
             CPlsqlType::Field field;
+            std::size_t fieldAt = Peek().begin;
             field.name = Name();
             field.type = ParseType();
-            if (Accept("NOT")) Expect("NULL");
-            if (AcceptPair(":=") || Accept("DEFAULT")) ParseExpr();
+            if (Accept("NOT")) {
+                Expect("NULL");
+                field.type = std::make_shared<CPlsqlType>(*field.type);
+                field.type->notNull = true;
+            }
+            std::shared_ptr<CPlsqlExpr> initial;
+            if (AcceptPair(":=") || Accept("DEFAULT")) initial = ParseExpr();
+            // Note: a NOT NULL field needs its default, as a variable does (PLS-00218).
+            if (field.type->notNull && !initial) Fail(218, {}, fieldAt);
             type->fields.push_back(std::move(field));
+            if (initial) type->fieldDefaults.resize(type->fields.size());
+            if (initial) type->fieldDefaults.back() = std::move(initial);
         } while (AcceptSymbol(','));
         ExpectSymbol(')');
     } else if (!subtype && (Is("TABLE") || Is("VARRAY") || Is("VARYING"))) {

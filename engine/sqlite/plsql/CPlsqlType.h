@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+struct CPlsqlExpr;
+
 // What a variable was declared as: a scalar with its constraints, a record
 // (fields in order) or a collection (its element type).
 struct CPlsqlType {
@@ -42,6 +44,9 @@ struct CPlsqlType {
         std::shared_ptr<CPlsqlType> type;
     };
     std::vector<Field> fields;
+    // A record type's defaults of its fields (:= or DEFAULT), by the fields'
+    // places; null for a field without one, empty when none has one.
+    std::vector<std::shared_ptr<CPlsqlExpr>> fieldDefaults;
     CollectionKind collection = CollectionKind::None;
     std::shared_ptr<CPlsqlType> element;
     bool indexByText = false;
