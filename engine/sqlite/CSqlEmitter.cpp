@@ -2635,7 +2635,10 @@ CSqlType CSqlEmitter::Special(const CSqlExpr& expr, std::string& out) {
         // Note: a zoned value's fields are its instant's in UTC; a zone's
         // fields are read from the value's zone.
         bool zoneField = field.starts_with("TIMEZONE_");
-        if (type == CSqlType::Date && (zoneField || Zoned(*expr.args[0]))) {
+        // Note: a block's variable comes as a bind whose type is its value's;
+        // a zone's field of one without a zone is refused when it is read.
+        bool bound = expr.args[0]->kind == CSqlExpr::Kind::Bind && type == CSqlType::Unknown;
+        if ((type == CSqlType::Date || bound) && (zoneField || Zoned(*expr.args[0]))) {
             out += "ORA_EXTRACT_TZ('" + field + "', " + argument + ")";
             return field == "TIMEZONE_REGION" || field == "TIMEZONE_ABBR" ? CSqlType::Text : CSqlType::Number;
         }

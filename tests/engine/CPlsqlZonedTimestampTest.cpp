@@ -73,6 +73,25 @@ TEST_F(CPlsqlZonedTimestampTest, ArithmeticKeepsTheValuesZone) {
             << c.block;
 }
 
+// EXTRACT of a zoned variable reads its zone's fields, and its other fields
+// from its instant in UTC; a plain TIMESTAMP has no zone to read.
+TEST_F(CPlsqlZonedTimestampTest, ExtractReadsTheInstantAndTheZone) {
+    const BlockCase cases[] = {
+        {"dbms_output.put_line(EXTRACT(TIMEZONE_HOUR FROM w) || ' ' || EXTRACT(TIMEZONE_MINUTE FROM w));",
+         "-5 0"},
+        {"dbms_output.put_line(EXTRACT(HOUR FROM w) || ' ' || EXTRACT(HOUR FROM z) || ' ' || "
+         "EXTRACT(DAY FROM z) || ' ' || EXTRACT(HOUR FROM p));",
+         "15 1 1 10"},
+        {"p := TIMESTAMP '2020-01-01 10:00:07.25'; dbms_output.put_line(EXTRACT(SECOND FROM p));", "7.25"},
+        {"dbms_output.put_line(EXTRACT(TIMEZONE_HOUR FROM p));",
+         "ERROR ORA-30076: 抽出ソースに対する抽出フィールドが無効です。"},
+    };
+    for (const BlockCase& c : cases) {
+        std::string out = OutputOf(Block("", c.block));
+        EXPECT_EQ(out.substr(0, std::string(c.answer).size()), c.answer) << c.block;
+    }
+}
+
 TEST_F(CPlsqlZonedTimestampTest, AssignmentDropsOrConvertsTheZoneByType) {
     const BlockCase cases[] = {
         {"t := w; dbms_output.put_line(TO_CHAR(t, 'YYYY-MM-DD HH24:MI:SS'));", "2020-01-01 10:00:00"},
