@@ -84,13 +84,18 @@ constexpr std::string_view kAggregates[] = {"COUNT",
 
 // Functions whose text is as long as their first argument's, and those
 // whose text is one of their arguments'.
-constexpr std::string_view kLikeFirst[] = {"UPPER", "LOWER",  "INITCAP", "LTRIM", "RTRIM",
-                                           "TRIM",  "SUBSTR", "MIN",     "MAX"};
+// Note: a substring keeps the length of its source, whatever length it is
+// asked for, as the server's type of the result is the source's type.
+constexpr std::string_view kLikeFirst[] = {"UPPER",   "LOWER",  "INITCAP", "LTRIM",   "RTRIM",
+                                           "TRIM",    "SUBSTR", "SUBSTRB", "SUBSTRC", "SUBSTR2",
+                                           "SUBSTR4", "MIN",    "MAX"};
 constexpr std::string_view kOneOf[] = {"NVL", "COALESCE", "GREATEST", "LEAST"};
 
 // The server's declared lengths: a name (USER), a number's text (TO_CHAR).
 constexpr long kIdentifierLength = 128;
 constexpr long kNumberTextLength = 40;
+// The most bytes one character takes in the database's character set (CP932).
+constexpr long kBytesPerCharacter = 2;
 
 // The longest text a date format makes (CP932 bytes), in any language of
 // names: formatted at dates of the longest names and widest fields.
@@ -439,6 +444,7 @@ constexpr std::string_view kServerFunctions[] = {"ANY_VALUE",
                                                  "ORA_PARTITION_VALIDATION",
                                                  "PATH",
                                                  "POWERMULTISET",
+                                                 "POWERMULTISET_BY_CARDINALITY",
                                                  "PREDICTION",
                                                  "PREDICTION_PROBABILITY",
                                                  "PRESENTNNV",
@@ -471,6 +477,15 @@ constexpr std::string_view kServerFunctions[] = {"ANY_VALUE",
                                                  "UPDATEXML",
                                                  "VALIDATE_CONVERSION",
                                                  "VALUE"};
+
+}  // namespace
+
+bool CSqlEmitter::IsServerFunction(std::string_view name) {
+    return std::find(std::begin(kServerFunctions), std::end(kServerFunctions), name) !=
+           std::end(kServerFunctions);
+}
+
+namespace {
 
 std::string Quote(std::string_view text) {
     std::string out = "'";
@@ -1831,12 +1846,14 @@ CValueType CSqlEmitter::Describe(const CSqlExpr& expr, CSqlType kind) {
     if (expr.kind == CSqlExpr::Kind::Name) {
         CSqlType found = CSqlType::Unknown;
         CValueType column;
-        if (Resolve(expr, found, &column))
+        if (Resolve(expr, found, &column)) {
             out.length = column.length;
-        else if (expr.parts.size() == 1 && Upper(expr.parts[0]) == "USER")
+            out.chars = column.chars;
+        } else if (expr.parts.size() == 1 && Upper(expr.parts[0]) == "USER") {
             out.length = kIdentifierLength;
-        else if (std::string ignored; expr.parts.size() >= 3 && JsonDotAccess(expr, ignored))
+        } else if (std::string ignored; expr.parts.size() >= 3 && JsonDotAccess(expr, ignored)) {
             out.length = 4000;
+        }
         return out;
     }
     out.length = TextLength(expr);
@@ -1907,8 +1924,11 @@ long CSqlEmitter::TextLength(const CSqlExpr& expr) {
     switch (expr.kind) {
         case Kind::String:
             return static_cast<long>(CSqlScanner::LiteralText(expr.text).size());
-        case Kind::Name:
-            return Describe(expr, CSqlType::Text).length;
+        case Kind::Name: {
+            // Note: in bytes, as every length an expression derives is.
+            CValueType column = Describe(expr, CSqlType::Text);
+            return column.chars ? column.length * kBytesPerCharacter : column.length;
+        }
         case Kind::Binary: {
             if (expr.text != "||") return 0;
             long left = ConcatenatedLength(*expr.args[0]);
@@ -2464,9 +2484,7 @@ CSqlType CSqlEmitter::Call(const CSqlExpr& expr, std::string& out) {
         return CSqlType::Unknown;
     }
     if (row == nullptr) {
-        bool server = std::find(std::begin(kServerFunctions), std::end(kServerFunctions), name) !=
-                      std::end(kServerFunctions);
-        Fail(expr.at, server ? 3001 : 100904, name);
+        Fail(expr.at, IsServerFunction(name) ? 3001 : 100904, name);
         return CSqlType::Unknown;
     }
     // Note: SQLite's windows take no DISTINCT (but for COUNT, SUM and AVG,
@@ -2619,7 +2637,10 @@ CSqlType CSqlEmitter::Special(const CSqlExpr& expr, std::string& out) {
         // Note: a zoned value's fields are its instant's in UTC; a zone's
         // fields are read from the value's zone.
         bool zoneField = field.starts_with("TIMEZONE_");
-        if (type == CSqlType::Date && (zoneField || Zoned(*expr.args[0]))) {
+        // Note: a block's variable comes as a bind whose type is its value's;
+        // a zone's field of one without a zone is refused when it is read.
+        bool bound = expr.args[0]->kind == CSqlExpr::Kind::Bind && type == CSqlType::Unknown;
+        if ((type == CSqlType::Date || bound) && (zoneField || Zoned(*expr.args[0]))) {
             out += "ORA_EXTRACT_TZ('" + field + "', " + argument + ")";
             return field == "TIMEZONE_REGION" || field == "TIMEZONE_ABBR" ? CSqlType::Text : CSqlType::Number;
         }

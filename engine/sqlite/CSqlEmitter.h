@@ -156,6 +156,8 @@ private:
     // Whether `expr` makes a collection: a constructor, CAST to a
     // collection type, SET, COLLECT or a multiset operator.
     bool IsCollection(const CSqlExpr& expr);
+    // A function of the server that the engine lacks (refused by name).
+    static bool IsServerFunction(std::string_view name);
     // Resolve without a failure: false for an unknown or ambiguous name.
     bool ResolveQuietly(const CSqlExpr& expr, CSqlType& type, const Typed*& typed);
     // The JSON document of a collection operand (any of IsCollection's, a

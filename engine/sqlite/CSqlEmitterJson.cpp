@@ -276,6 +276,10 @@ bool CSqlEmitter::CollectionDocument(const CSqlExpr& expr,
                 columns.emplace_back("COLUMN_VALUE", std::string(builtin.element));
         constructor = !columns.empty() ||
                       (expr.parts.size() == 1 && m_catalog.CollectionColumns(name, false, columns, object));
+        // Note: a function of the server the engine lacks is refused by its name
+        // (POWERMULTISET), not taken for a value that is no collection.
+        if (!constructor && expr.parts.size() == 1 && IsServerFunction(name) && !m_catalog.HasFunction(name))
+            return Fail(expr.at, 3001, name);
         if (!constructor && expr.parts.size() == 1 &&
             !m_catalog.CollectionColumns(name, true, columns, object))
             return Fail(expr.at, 22905);

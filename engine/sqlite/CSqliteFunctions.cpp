@@ -194,8 +194,10 @@ void ToChar(sqlite3_context* context, int argc, sqlite3_value** argv) {
         }
         ok = CDateFormat::Format(date, format, out, error, language);
         if (!ok) return ResultError(context, 1821, {TextOf(argv[1])});
-    } else if (IsNumeric(argv[0]) && argc > 1) {
-        ok = CNumberFormat::Format(sqlite3_value_double(argv[0]), TextOf(argv[1]), out, error);
+    } else if (CNumberDecimal number; argc > 1 && CNumberValue::Read(argv[0], number)) {
+        // Note: every digit goes to the model, those beyond a double's 15 and
+        // those of a number held as text or as a column's digits.
+        ok = CNumberFormat::Format(number.ToText(), TextOf(argv[1]), out, error);
         if (!ok) return ResultError(context, 1481, {TextOf(argv[1])});
         // Note: the currency is CP932 text; the engine's values are UTF-8.
         out = encoding::Cp932ToUtf8(out);

@@ -17,6 +17,7 @@
 #include "engine/sqlite/values/CIntervalFunctions.h"
 #include "engine/sqlite/values/CNumberValue.h"
 #include "engine/sqlite/values/CTimeZone.h"
+#include "engine/sqlite/values/CZoneFunctions.h"
 #include "text/Encoding.h"
 
 namespace {
@@ -474,10 +475,18 @@ void Extract(sqlite3_context* context, int, sqlite3_value** argv) {
     if (sqlite3_value_type(argv[1]) == SQLITE_TEXT && CIntervalFunctions::Read(TextOf(argv[1]), interval))
         return ExtractInterval(context, TextOf(argv[0]), interval);
     if (!DateValue(argv[1], date)) return Raise(context, 932, {}, -1);
+    // Note: the fields of a zoned value are those of its instant in UTC; a
+    // block's variable reaches SQL with its type unknown, so comes here.
+    std::string text = TextOf(argv[1]);
+    std::string_view local;
+    std::string_view zone;
+    CDateTime utc;
+    if (CTimeZone::Split(text, local, zone) && CTimeZone::Instant(text, CTimeZone(), utc) == 0) date = utc;
     std::string field = TextOf(argv[0]);
-    const int parts[] = {date.year, date.month, date.day, date.hour, date.minute, date.second};
-    const char* const names[] = {"YEAR", "MONTH", "DAY", "HOUR", "MINUTE", "SECOND"};
-    for (int k = 0; k < 6; ++k)
+    if (field == "SECOND") return CZoneFunctions::ResultSecond(context, date);
+    const int parts[] = {date.year, date.month, date.day, date.hour, date.minute};
+    const char* const names[] = {"YEAR", "MONTH", "DAY", "HOUR", "MINUTE"};
+    for (int k = 0; k < 5; ++k)
         if (field == names[k]) return sqlite3_result_int(context, parts[k]);
     sqlite3_result_null(context);
 }

@@ -123,6 +123,36 @@ TEST_F(CLongNumberTest, ABlockAssignsTheWholeValue) {
     EXPECT_EQ(m_binds[0].value, "12345678901234567890.5");
 }
 
+// TO_CHAR with a model lays out every digit of a value, whether a column
+// keeps it as digits, an expression gives 40 of them, or a block holds it;
+// a whole value past 2^53 is not rounded through a double.
+TEST_F(CLongNumberTest, AModelLaysOutEveryDigit) {
+    Exec("INSERT INTO T (ID, N) VALUES (1, 12345678901234567890.123)");
+    Exec("INSERT INTO T (ID, N) VALUES (2, 1234567890123456789)");
+    struct Case {
+        const char* expression;
+        const char* text;
+    } cases[] = {
+        {"TO_CHAR(N, '99999999999999999999999.99')", "    12345678901234567890.12"},
+        {"TO_CHAR(N, 'FM999,999,999,999,999,999,999')", "12,345,678,901,234,567,890"},
+        {"TO_CHAR(N, '9.99EEEE')", " 1.23E+19"},
+        {"TO_CHAR(1/3, '0.999')", " 0.333"},
+        {"TO_CHAR(2/3, 'FM0.99999999999999999999')", "0.66666666666666666667"},
+        {"TO_CHAR(-1/3, '0.99MI')", "0.33-"},
+        {"TO_CHAR(1/3, '99')", "  0"},
+        {"TO_CHAR(N * 1000, '999')", "####"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(Rows(std::string("SELECT ") + c.expression + " FROM T WHERE ID = 1"), c.text)
+            << c.expression;
+    EXPECT_EQ(Rows("SELECT TO_CHAR(N, '9999999999999999999') FROM T WHERE ID = 2"), " 1234567890123456789");
+    m_binds = {CEngineBind{"V", "", true, 1}};
+    Exec(
+        "DECLARE n NUMBER := 12345678901234567890.5; m NUMBER := 1/3; "
+        "BEGIN :V := TO_CHAR(n, 'FM99999999999999999999.0') || '/' || TO_CHAR(m, '0.9999'); END;");
+    EXPECT_EQ(m_binds[0].value, "12345678901234567890.5/ 0.3333");
+}
+
 // Values a double or an integer holds keep SQLite's own forms (the fast
 // path); only longer ones are kept as digits.
 TEST_F(CLongNumberTest, ShortValuesKeepTheirNativeForms) {

@@ -177,3 +177,33 @@ TEST_F(SubprogramTest, PackageOverloadsAreChosenByNumberTypesAndNames) {
     // From SQL the values' kinds choose the overload too.
     EXPECT_EQ(Rows("SELECT emp_api.describe(7), emp_api.describe('KING') FROM dual"), "FORD,no 101");
 }
+
+// A name hidden by an inner declaration is reached through the label of
+// the block (or loop) that declares it, or the name of the subprogram whose
+// parameter or declaration it is; a record's fields keep their own dots.
+TEST_F(SubprogramTest, AQualifierReachesAHiddenDeclaration) {
+    const Case cases[] = {
+        {"DECLARE x NUMBER := 5; BEGIN <<b>> DECLARE x NUMBER := 10; BEGIN <<c>> DECLARE x NUMBER := 20; "
+         "BEGIN dbms_output.put_line(x || ' ' || b.x || ' ' || c.x); b.x := b.x + 1; "
+         "dbms_output.put_line(b.x); END; END; dbms_output.put_line(x); END;",
+         "20 10 20|11|5"},
+        {"DECLARE PROCEDURE p(x NUMBER) IS y NUMBER := 1; BEGIN DECLARE x NUMBER := 2; y NUMBER := 3; "
+         "BEGIN dbms_output.put_line(p.x || ' ' || x || ' ' || p.y || ' ' || y); p.y := 7; END; "
+         "dbms_output.put_line(y); END; BEGIN p(9); END;",
+         "9 2 1 3|7"},
+        {"BEGIN <<lp>> FOR i IN 1..2 LOOP FOR i IN 5..5 LOOP dbms_output.put_line(lp.i || i); END LOOP; "
+         "END LOOP lp; END;",
+         "15|25"},
+        {"DECLARE TYPE r_t IS RECORD (x NUMBER); b r_t; BEGIN <<b2>> DECLARE x NUMBER := 1; BEGIN b.x := 4; "
+         "dbms_output.put_line(b.x || b2.x); END; END;",
+         "41"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(OutputOf(c.block), c.answer) << c.block;
+    EXPECT_EQ(OutputOf("BEGIN <<b>> DECLARE x NUMBER; BEGIN NULL; END; dbms_output.put_line(b.x); END;")
+                  .substr(0, 15),
+              "ERROR ORA-06550");
+    Exec(
+        "CREATE PROCEDURE pq(x NUMBER) IS BEGIN DECLARE x NUMBER := 2; BEGIN "
+        "dbms_output.put_line(pq.x || ' ' || x); END; END;");
+    EXPECT_EQ(OutputOf("BEGIN pq(9); END;"), "9 2");
+}

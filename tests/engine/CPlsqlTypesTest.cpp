@@ -142,3 +142,31 @@ TEST_F(PlsqlTypesTest, IntervalVariablesHoldShowAndMoveDates) {
     };
     for (const Case& c : cases) EXPECT_EQ(OutputOf(c.block), c.answer) << c.block;
 }
+
+// A record type's fields take their defaults each time a record of it is
+// declared, by the field's rules; a NOT NULL field needs one.
+TEST_F(PlsqlTypesTest, RecordFieldsTakeTheirDefaults) {
+    const std::string type =
+        "TYPE r_t IS RECORD (id NUMBER, name VARCHAR2(5) := 'none', at DATE DEFAULT DATE '2020-01-02', "
+        "n NUMBER(3) NOT NULL := 7.4); ";
+    const Case cases[] = {
+        {"r r_t; BEGIN dbms_output.put_line(NVL(TO_CHAR(r.id), '-') || ' ' || r.name || ' ' || "
+         "TO_CHAR(r.at, 'YYYY-MM-DD') || ' ' || r.n); END;",
+         "- none 2020-01-02 7"},
+        {"r r_t; PROCEDURE p IS x r_t; BEGIN dbms_output.put_line(x.name); END; "
+         "BEGIN r.name := 'set'; p; dbms_output.put_line(r.name); END;",
+         "none|set"},
+        {"r r_t; BEGIN r.n := NULL; EXCEPTION WHEN VALUE_ERROR THEN dbms_output.put_line('refused'); END;",
+         "refused"},
+    };
+    for (const Case& c : cases) {
+        std::string block = "DECLARE " + type + c.block;
+        EXPECT_EQ(OutputOf(block), c.answer) << c.block;
+    }
+    EXPECT_EQ(OutputOf("DECLARE TYPE t IS RECORD (a NUMBER NOT NULL); BEGIN NULL; END;").substr(0, 15),
+              "ERROR ORA-06550");
+    EXPECT_EQ(OutputOf("DECLARE TYPE t IS RECORD (a VARCHAR2(2) := 'abc'); r t; BEGIN NULL; "
+                       "EXCEPTION WHEN OTHERS THEN dbms_output.put_line('handled'); END;")
+                  .substr(0, 15),
+              "ERROR ORA-06502");
+}

@@ -138,6 +138,24 @@ TEST_F(SqlMultisetTest, WhatCannotBeDoneIsRefusedByName) {
         EXPECT_EQ(Rows(c.expression).substr(0, 15), std::string("ERROR ") + c.answer) << c.expression;
 }
 
+// The submultisets of a collection are refused by their function's name,
+// wherever a collection may stand.
+TEST_F(SqlMultisetTest, PowerMultisetsAreRefusedByName) {
+    Exec("CREATE TYPE num_tt AS TABLE OF num_t");
+    const char* queries[] = {
+        "SELECT * FROM TABLE(POWERMULTISET(num_t(1, 2, 3)))",
+        "SELECT COUNT(*) FROM TABLE(POWERMULTISET_BY_CARDINALITY(num_t(1, 2, 3), 2))",
+        "SELECT CAST(POWERMULTISET(num_t(1, 2)) AS num_tt) FROM dual",
+        "SELECT CARDINALITY(POWERMULTISET(num_t(1, 2))) FROM dual",
+        "SELECT POWERMULTISET_BY_CARDINALITY(num_t(1, 2), 1) FROM dual",
+    };
+    for (const char* query : queries) {
+        std::string answer = Rows(query);
+        EXPECT_EQ(answer.substr(0, 15), "ERROR ORA-03001") << query;
+        EXPECT_NE(answer.find("POWERMULTISET"), std::string::npos) << answer;
+    }
+}
+
 class SqlMultisetBlockTest : public OutputFixture {};
 
 // A block's nested tables reach its SQL as values: MEMBER OF, the

@@ -67,6 +67,37 @@ TEST_F(CTextLengthTest, CreateTableAsSelectDeclaresTheLengths) {
               "AB,VARCHAR2,13|L,CHAR,3|R,VARCHAR2,41|U,VARCHAR2,10");
 }
 
+// A substring, in characters or in bytes, is declared as long as its
+// source, whatever length it asks for.
+TEST_F(CTextLengthTest, ASubstringKeepsItsSourcesLength) {
+    struct Case {
+        const char* expression;
+        long size;
+    } cases[] = {
+        {"SUBSTR(A, 1, 3)", 10}, {"SUBSTR(A, 2)", 10},     {"SUBSTRB(A, 1, 3)", 10},
+        {"SUBSTRB(B, 2)", 3},    {"SUBSTRC(A, 1, 2)", 10}, {"SUBSTR('literal', 1, 3)", 7},
+    };
+    for (const Case& c : cases) EXPECT_EQ(SizeOf(c.expression), c.size) << c.expression;
+}
+
+// A column of lengths in characters (CHAR semantics, NVARCHAR2) is as long
+// in bytes as its characters may take, and so is text made from it: a view
+// or a table made from a query holds every value of its source.
+TEST_F(CTextLengthTest, CharacterLengthsBecomeBytesInExpressions) {
+    Exec("CREATE TABLE W (C VARCHAR2(5 CHAR), N NVARCHAR2(4))");
+    Exec("INSERT INTO W VALUES ('\u3042\u3044\u3046\u3048\u304a', '\u304b\u304d\u304f\u3051')");
+    CEngineResult result;
+    ASSERT_TRUE(m_connection->Query("SELECT C, N, UPPER(C), SUBSTR(N, 2), C || 'x' FROM W", m_binds, result));
+    std::vector<long> sizes;
+    for (const auto& column : result.Columns()) sizes.push_back(column.size);
+    EXPECT_EQ(sizes, (std::vector<long>{10, 8, 10, 8, 11}));
+    Exec("CREATE TABLE C2 AS SELECT UPPER(C) U, SUBSTR(N, 2) S, LOWER(C) || N J FROM W");
+    EXPECT_EQ(Rows("SELECT COLUMN_NAME, DATA_LENGTH FROM USER_TAB_COLUMNS WHERE TABLE_NAME = 'C2' "
+                   "ORDER BY COLUMN_ID"),
+              "U,10|S,8|J,18");
+    EXPECT_EQ(Rows("SELECT U, S FROM C2"), "\u3042\u3044\u3046\u3048\u304a,\u304d\u304f\u3051");
+}
+
 // The currencies of the session's territory (JAPAN): local and dual ￥, ISO
 // JPY, each before the digits.
 TEST_F(CTextLengthTest, NumberFormatsNameTheCurrencies) {

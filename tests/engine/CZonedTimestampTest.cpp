@@ -72,6 +72,8 @@ TEST_F(CZonedTimestampTest, ZoneFunctionsAnswerAsTheServer) {
         {"EXTRACT(TIMEZONE_ABBR FROM TIMESTAMP '2020-07-01 10:00:00 Europe/Paris')", "CEST"},
         // The fields of a zoned value are those of its instant in UTC.
         {"EXTRACT(HOUR FROM TIMESTAMP '2020-01-01 10:00:00 +09:00')", "1"},
+        {"EXTRACT(SECOND FROM TIMESTAMP '2020-01-01 10:00:07.125')", "7.125"},
+        {"EXTRACT(SECOND FROM TIMESTAMP '2020-01-01 10:00:07.5 +09:00')", "7.5"},
         {"TO_CHAR(TIMESTAMP '2020-07-01 10:00:00 America/New_York', 'HH24 TZH:TZM TZR TZD')",
          "10 -04:00 AMERICA/NEW_YORK EDT"},
         {"TO_TIMESTAMP_TZ('2020-03-01 08:00:00 -05:00', 'YYYY-MM-DD HH24:MI:SS TZH:TZM') AT TIME ZONE 'UTC'",

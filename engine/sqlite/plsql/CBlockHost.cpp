@@ -51,6 +51,9 @@ std::shared_ptr<CPlsqlType> TypeOfColumn(const CSqliteCatalog::Column& column) {
         case CSqlType::Date:
             type->base = CPlsqlType::Base::Date;
             type->fraction = column.fraction;
+            type->zone = column.zone == CSqliteCatalog::Column::kZoned       ? 'Z'
+                         : column.zone == CSqliteCatalog::Column::kLocalZone ? 'L'
+                                                                             : 'N';
             break;
         default:
             type->base = CPlsqlType::Base::Any;
@@ -281,6 +284,8 @@ bool CBlockHost::TakeLine(std::string& line) {
 bool CBlockHost::Cancelled() { return m_connection.m_cancelRequested.load(std::memory_order_relaxed); }
 
 std::string CBlockHost::ShowDate(const std::string& stored) { return m_connection.ShowDate(stored); }
+
+const CTimeZone& CBlockHost::SessionZone() { return m_connection.m_session->timeZone; }
 
 void CBlockHost::Undo() {
     if (!m_savepoint) return;

@@ -9,6 +9,7 @@
 #include "engine/EngineTypes.h"
 #include "engine/sqlite/plsql/CPlsqlCollection.h"
 #include "engine/sqlite/plsql/CPlsqlTree.h"
+#include "engine/sqlite/values/CTimeZone.h"
 
 struct sqlite3;
 class CPlsqlRefCursor;
@@ -57,6 +58,9 @@ public:
     virtual bool Cancelled() = 0;
     // A stored DATE in the session's date format.
     virtual std::string ShowDate(const std::string& stored) = 0;
+    // The session's time zone (ALTER SESSION SET TIME_ZONE): where a plain
+    // TIMESTAMP stands when it meets a zoned value.
+    virtual const CTimeZone& SessionZone() = 0;
     // The stored procedure or function `name` (upper case), compiled; null
     // when there is none. `invalid` tells one that does not compile.
     virtual std::shared_ptr<CPlsqlUnit> FindUnit(const std::string& name, bool& invalid) = 0;

@@ -462,7 +462,8 @@ CPlsqlInterpreter::Flow CPlsqlInterpreter::Exec(CPlsqlStmt& statement) {
                 CPlsqlValue value;
                 CPlsqlOperators::Failure failure;
                 if (!Eval(*statement.exprs[0], value)) return Flow::Raise;
-                if (!CPlsqlOperators::Convert(value, *m_unit.returnType, m_showDate, m_returned, failure))
+                if (!CPlsqlOperators::Convert(value, *m_unit.returnType, m_showDate, m_host.SessionZone(),
+                                              m_returned, failure))
                     return RaiseFailure(failure, statement.at), Flow::Raise;
                 m_hasReturned = true;
             }
@@ -517,17 +518,35 @@ CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecAssign(CPlsqlStmt& statement) {
         Datum* datum = DatumOf(statement.target);
         if (datum == nullptr) return Flow::Raise;
         // Note: an object not yet made is null as a whole: it has no fields.
-        if (statement.type->object)
+        if (statement.type->object) {
             datum->fields.clear();
-        else
-            datum->fields.assign(statement.type->fields.size(), CPlsqlValue());
-        return Flow::Normal;
+            return Flow::Normal;
+        }
+        datum->fields.assign(statement.type->fields.size(), CPlsqlValue());
+        return InitialiseFields(statement) ? Flow::Normal : Flow::Raise;
     }
     if (!Assign(statement.target, value)) {
         m_raised.at = statement.at;
         return Flow::Raise;
     }
     return Flow::Normal;
+}
+
+// A record declared: each field that has a default takes it, by its field's rules.
+bool CPlsqlInterpreter::InitialiseFields(const CPlsqlStmt& statement) {
+    const auto& defaults = statement.type->fieldDefaults;
+    for (std::size_t k = 0; k < defaults.size(); ++k) {
+        if (!defaults[k]) continue;
+        CPlsqlValue value;
+        if (!Eval(*defaults[k], value)) return false;
+        CPlsqlTarget field = statement.target;
+        field.field = static_cast<int>(k);
+        if (!Write(field, value, statement.type->fields[k].type.get())) {
+            m_raised.at = statement.at;
+            return false;
+        }
+    }
+    return true;
 }
 
 // record := record: the fields by their places, each by its field's rules.
@@ -575,7 +594,7 @@ bool CPlsqlInterpreter::RecordOf(CPlsqlExpr& source, const CPlsqlType& type,
             CPlsqlOperators::Failure failure;
             fields[k] = value;
             if (field.IsScalar() && field.base != CPlsqlType::Base::Any &&
-                !CPlsqlOperators::Convert(value, field, m_showDate, fields[k], failure))
+                !CPlsqlOperators::Convert(value, field, m_showDate, m_host.SessionZone(), fields[k], failure))
                 return RaiseFailure(failure, source.args[k]->at);
         }
         return true;
@@ -640,7 +659,7 @@ CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecCase(CPlsqlStmt& statement) {
             int order = 0;
             CPlsqlOperators::Failure failure;
             if (!selector.IsNull() && !candidate.IsNull()) {
-                if (!CPlsqlOperators::Compare(selector, candidate, order, failure))
+                if (!CPlsqlOperators::Compare(selector, candidate, order, failure, m_host.SessionZone()))
                     return RaiseFailure(failure, statement.exprs[k]->at), Flow::Raise;
                 holds = order == 0;
             }
@@ -692,7 +711,8 @@ bool CPlsqlInterpreter::EvalBounds(CPlsqlStmt& statement, CPlsqlValue (&bounds)[
         CPlsqlValue value;
         CPlsqlOperators::Failure failure;
         if (!Eval(*statement.exprs[k], value)) return false;
-        if (value.IsNull() || !CPlsqlOperators::Convert(value, integer, m_showDate, bounds[k], failure)) {
+        if (value.IsNull() ||
+            !CPlsqlOperators::Convert(value, integer, m_showDate, m_host.SessionZone(), bounds[k], failure)) {
             if (failure.code == 0) failure.code = 6502;
             RaiseFailure(failure, atBound ? statement.exprs[k]->at : statement.at);
             return false;
@@ -1517,8 +1537,8 @@ bool CPlsqlInterpreter::Eval(CPlsqlExpr& expr, CPlsqlValue& out) {
             int a = 0;
             int b = 0;
             CPlsqlOperators::Failure failure;
-            if (!CPlsqlOperators::Compare(value, low, a, failure) ||
-                !CPlsqlOperators::Compare(value, high, b, failure))
+            if (!CPlsqlOperators::Compare(value, low, a, failure, m_host.SessionZone()) ||
+                !CPlsqlOperators::Compare(value, high, b, failure, m_host.SessionZone()))
                 return RaiseFailure(failure, expr.at);
             out = CPlsqlValue::Bool((a >= 0 && b <= 0) != expr.negated);
             return true;
@@ -1620,11 +1640,12 @@ bool CPlsqlInterpreter::EvalBinary(CPlsqlExpr& expr, CPlsqlValue& out) {
             left = CPlsqlValue::Text(Unpadded(left.TextValue()));
             right = CPlsqlValue::Text(Unpadded(right.TextValue()));
         }
-        if (!CPlsqlOperators::Compare(left, right, order, failure)) return RaiseFailure(failure, expr.at);
+        if (!CPlsqlOperators::Compare(left, right, order, failure, m_host.SessionZone()))
+            return RaiseFailure(failure, expr.at);
         out = CPlsqlValue::Bool(Holds(expr.op, order));
         return true;
     }
-    if (!CPlsqlOperators::Arithmetic(expr.op, left, right, out, failure))
+    if (!CPlsqlOperators::Arithmetic(expr.op, left, right, m_host.SessionZone(), out, failure))
         return RaiseFailure(failure, expr.at);
     return true;
 }
@@ -1676,7 +1697,7 @@ bool CPlsqlInterpreter::EvalIn(CPlsqlExpr& expr, CPlsqlValue& out) {
             candidate = CPlsqlValue::Text(Unpadded(candidate.TextValue()));
         int order = 0;
         CPlsqlOperators::Failure failure;
-        if (!CPlsqlOperators::Compare(value, candidate, order, failure))
+        if (!CPlsqlOperators::Compare(value, candidate, order, failure, m_host.SessionZone()))
             return RaiseFailure(failure, expr.at);
         if (order == 0) {
             out = CPlsqlValue::Bool(!expr.negated);
@@ -1700,7 +1721,7 @@ bool CPlsqlInterpreter::EvalCase(CPlsqlExpr& expr, CPlsqlValue& out) {
             int order = 0;
             CPlsqlOperators::Failure failure;
             if (!selector.IsNull() && !candidate.IsNull()) {
-                if (!CPlsqlOperators::Compare(selector, candidate, order, failure))
+                if (!CPlsqlOperators::Compare(selector, candidate, order, failure, m_host.SessionZone()))
                     return RaiseFailure(failure, expr.at);
                 holds = order == 0;
             }
@@ -1955,7 +1976,8 @@ bool CPlsqlInterpreter::Write(const CPlsqlTarget& target, const CPlsqlValue& val
         type->base == CPlsqlType::Base::Number && type->precision == 0 &&
         type->scale == CPlsqlType::kNoScale && !type->notNull && value.GetKind() == Kind::Number) {
         converted = value;
-    } else if (type != nullptr && !CPlsqlOperators::Convert(value, *type, m_showDate, converted, failure)) {
+    } else if (type != nullptr && !CPlsqlOperators::Convert(value, *type, m_showDate, m_host.SessionZone(),
+                                                            converted, failure)) {
         return RaiseFailure(failure, target.at);
     } else if (type == nullptr) {
         converted = value;
@@ -2189,7 +2211,7 @@ bool CPlsqlInterpreter::WriteElement(const CPlsqlTarget& target, const CPlsqlVal
     CPlsqlValue converted = value;
     CPlsqlOperators::Failure failure;
     if (elementType != nullptr && elementType->IsScalar() && elementType->base != CPlsqlType::Base::Any &&
-        !CPlsqlOperators::Convert(value, *elementType, m_showDate, converted, failure))
+        !CPlsqlOperators::Convert(value, *elementType, m_showDate, m_host.SessionZone(), converted, failure))
         return RaiseFailure(failure, target.at);
     if (target.field < 0) {
         element->value = std::move(converted);
@@ -2250,7 +2272,8 @@ bool CPlsqlInterpreter::MakeCollection(const CPlsqlType& type, CPlsqlExpr* sourc
             if (!Eval(*source->args[k], value)) return false;
             converted = value;
             if (type.element && type.element->IsScalar() && type.element->base != CPlsqlType::Base::Any &&
-                !CPlsqlOperators::Convert(value, *type.element, m_showDate, converted, failure))
+                !CPlsqlOperators::Convert(value, *type.element, m_showDate, m_host.SessionZone(), converted,
+                                          failure))
                 return RaiseFailure(failure, source->at);
             made->elements[CPlsqlCollection::NumberKey(static_cast<std::int64_t>(k) + 1)].value = converted;
         }
@@ -2295,11 +2318,11 @@ bool CPlsqlInterpreter::Combine(CPlsqlExpr& expr, std::shared_ptr<CPlsqlCollecti
     if (expr.args.size() > 1 && !CollectionOperand(*expr.args[1], right)) return false;
     made = std::make_shared<CPlsqlCollection>();
     CPlsqlOperators::Failure failure;
-    bool done =
-        expr.multiset == M::Set
-            ? CPlsqlMultiset::Distinct(left.get(), *made, failure)
-            : CPlsqlMultiset::Apply(kCombine[static_cast<int>(expr.multiset) - static_cast<int>(M::Union)],
-                                    expr.distinct, left.get(), right.get(), *made, failure);
+    bool done = expr.multiset == M::Set
+                    ? CPlsqlMultiset::Distinct(left.get(), *made, failure, m_host.SessionZone())
+                    : CPlsqlMultiset::Apply(
+                          kCombine[static_cast<int>(expr.multiset) - static_cast<int>(M::Union)],
+                          expr.distinct, left.get(), right.get(), *made, failure, m_host.SessionZone());
     return done || RaiseFailure(failure, expr.at);
 }
 
@@ -2313,7 +2336,7 @@ bool CPlsqlInterpreter::EvalMultiset(CPlsqlExpr& expr, CPlsqlValue& out) {
     switch (expr.multiset) {
         case M::Member:
             if (!Eval(*expr.args[0], x) || !CollectionOperand(*expr.args[1], right)) return false;
-            done = CPlsqlMultiset::Member(x, right.get(), out, failure);
+            done = CPlsqlMultiset::Member(x, right.get(), out, failure, m_host.SessionZone());
             break;
         case M::Empty:
             if (!CollectionOperand(*expr.args[0], left)) return false;
@@ -2321,17 +2344,17 @@ bool CPlsqlInterpreter::EvalMultiset(CPlsqlExpr& expr, CPlsqlValue& out) {
             break;
         case M::ASet:
             if (!CollectionOperand(*expr.args[0], left)) return false;
-            done = CPlsqlMultiset::IsASet(left.get(), out, failure);
+            done = CPlsqlMultiset::IsASet(left.get(), out, failure, m_host.SessionZone());
             break;
         case M::Equal:
             if (!CollectionOperand(*expr.args[0], left) || !CollectionOperand(*expr.args[1], right))
                 return false;
-            done = CPlsqlMultiset::Equal(left.get(), right.get(), out, failure);
+            done = CPlsqlMultiset::Equal(left.get(), right.get(), out, failure, m_host.SessionZone());
             break;
         case M::Submultiset:
             if (!CollectionOperand(*expr.args[0], left) || !CollectionOperand(*expr.args[1], right))
                 return false;
-            done = CPlsqlMultiset::Submultiset(left.get(), right.get(), out, failure);
+            done = CPlsqlMultiset::Submultiset(left.get(), right.get(), out, failure, m_host.SessionZone());
             break;
         default:
             // Note: a collection's value stands only where a collection is assigned.
@@ -2577,7 +2600,7 @@ bool CPlsqlInterpreter::Pack(const CPlsqlTarget& target, CPlsqlCollection& colle
     CPlsqlValue converted = value;
     CPlsqlOperators::Failure failure;
     if (element->base != CPlsqlType::Base::Any &&
-        !CPlsqlOperators::Convert(value, *element, m_showDate, converted, failure))
+        !CPlsqlOperators::Convert(value, *element, m_showDate, m_host.SessionZone(), converted, failure))
         return failed = true, RaiseFailure(failure, target.at), false;
     if (!collection.packed) collection.packed = std::make_shared<CPlsqlPackedValues>();
     return collection.packed->Append(converted);

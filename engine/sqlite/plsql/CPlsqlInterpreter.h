@@ -88,6 +88,7 @@ private:
     // After a DML statement of ExecSql: its AFTER STATEMENT triggers; false
     // with the exception raised when one fails.
     bool EndDml(const CPlsqlSql& sql, bool ran, std::size_t at);
+    bool InitialiseFields(const CPlsqlStmt& statement);
     bool AssignRecord(const CPlsqlStmt& statement, const CPlsqlType& type);
     // The fields of a record of `type` that `source` gives: an object
     // type's constructor, a record variable or element, or NULL.

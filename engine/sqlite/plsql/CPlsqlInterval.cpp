@@ -7,6 +7,7 @@
 
 #include "engine/sqlite/CDateFormat.h"
 #include "engine/sqlite/plsql/CPlsqlType.h"
+#include "engine/sqlite/values/CTimeZone.h"
 
 namespace {
 
@@ -74,7 +75,12 @@ int CPlsqlInterval::Fit(const std::string& text, const CPlsqlType& type, std::st
 int CPlsqlInterval::Shift(const std::string& date, const std::string& text, int sign, std::string& out) {
     CIntervalFunctions::Value interval;
     CDateTime value;
-    if (!Read(text, interval) || !CDateFormat::ParseStored(date, value)) return 932;
+    std::string_view local = date;
+    std::string_view written;
+    CTimeZone zone;
+    bool zoned = CTimeZone::Split(date, local, written);
+    if (zoned && CTimeZone::Parse(written, zone) != 0) return 932;
+    if (!Read(text, interval) || !CDateFormat::ParseStored(local, value)) return 932;
     CDateTime moved = value;
     if (interval.months != 0) {
         if (!CDateFormat::AddMonths(value, sign * interval.months, moved)) return 1841;
@@ -90,14 +96,25 @@ int CPlsqlInterval::Shift(const std::string& date, const std::string& text, int 
     if (!CDateFormat::AddDays(moved, static_cast<double>(sign * interval.seconds + carry) / 86400, shifted))
         return 1841;
     shifted.nanos = static_cast<int>(nanos);
-    out = CDateFormat::ToStored(shifted);
+    // Note: a zoned value moves on its own clock and keeps its zone, as in SQL.
+    out = zoned ? CTimeZone::Store(shifted, zone) : CDateFormat::ToStored(shifted);
     return 0;
 }
 
-int CPlsqlInterval::Between(const std::string& later, const std::string& earlier, std::string& out) {
+int CPlsqlInterval::Between(const std::string& later, const std::string& earlier, const CTimeZone& session,
+                            std::string& out) {
     CDateTime a;
     CDateTime b;
-    if (!CDateFormat::ParseStored(later, a) || !CDateFormat::ParseStored(earlier, b)) return 932;
+    std::string_view local;
+    std::string_view zone;
+    // Note: with a zone on either side the two differ by their instants,
+    // a plain one standing in the session's zone.
+    if (CTimeZone::Split(later, local, zone) || CTimeZone::Split(earlier, local, zone)) {
+        if (int code = CTimeZone::Instant(later, session, a); code != 0) return code;
+        if (int code = CTimeZone::Instant(earlier, session, b); code != 0) return code;
+    } else if (!CDateFormat::ParseStored(later, a) || !CDateFormat::ParseStored(earlier, b)) {
+        return 932;
+    }
     std::int64_t nanos = static_cast<std::int64_t>(a.nanos) - b.nanos;
     a.nanos = 0;
     b.nanos = 0;

@@ -6,6 +6,7 @@
 #include "engine/sqlite/values/CIntervalFunctions.h"
 
 struct CPlsqlType;
+class CTimeZone;
 
 // An interval value is its text as the server shows it ("+01-02",
 // "+01 02:03:04.500000"), as intervals travel through the engine. Every
@@ -18,11 +19,13 @@ public:
     // or of the other kind, ORA-01873 for a leading field too long.
     static int Fit(const std::string& text, const CPlsqlType& type, std::string& out);
     // Stored DATE or TIMESTAMP `date` moved by interval `text` times `sign`
-    // (1 or -1), as the engine stores dates; ORA-01839 for a day its month
-    // lacks (the date it would be in `out`).
+    // (1 or -1), as the engine stores dates, a zoned one keeping its zone;
+    // ORA-01839 for a day its month lacks (the date it would be in `out`).
     static int Shift(const std::string& date, const std::string& text, int sign, std::string& out);
-    // TIMESTAMP `later` - `earlier` (stored), an INTERVAL DAY(9) TO SECOND(9).
-    static int Between(const std::string& later, const std::string& earlier, std::string& out);
+    // TIMESTAMP `later` - `earlier` (stored), an INTERVAL DAY(9) TO SECOND(9);
+    // a plain one meeting a zoned one stands in the zone `session`.
+    static int Between(const std::string& later, const std::string& earlier, const CTimeZone& session,
+                       std::string& out);
     // Whether `value` is an interval as intervals are shown (signed first):
     // its value in `out`; text such as '1-2' is not taken for one.
     static bool Shown(const std::string& value, CIntervalFunctions::Value& out);

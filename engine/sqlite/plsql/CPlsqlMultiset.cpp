@@ -21,14 +21,14 @@ bool CPlsqlMultiset::IsNullElement(const CPlsqlCollection::Element& element) {
 }
 
 bool CPlsqlMultiset::Same(const CPlsqlCollection::Element& a, const CPlsqlCollection::Element& b, bool& same,
-                          Failure& failure) {
-    auto sameValue = [&failure](const CPlsqlValue& x, const CPlsqlValue& y, bool& equal) {
+                          Failure& failure, const CTimeZone& session) {
+    auto sameValue = [&failure, &session](const CPlsqlValue& x, const CPlsqlValue& y, bool& equal) {
         if (x.IsNull() || y.IsNull()) {
             equal = x.IsNull() && y.IsNull();
             return true;
         }
         int order = 0;
-        if (!CPlsqlOperators::Compare(x, y, order, failure)) return false;
+        if (!CPlsqlOperators::Compare(x, y, order, failure, session)) return false;
         equal = order == 0;
         return true;
     };
@@ -41,20 +41,20 @@ bool CPlsqlMultiset::Same(const CPlsqlCollection::Element& a, const CPlsqlCollec
 }
 
 bool CPlsqlMultiset::Find(const Elements& in, const CPlsqlCollection::Element& element, std::size_t& at,
-                          Failure& failure) {
+                          Failure& failure, const CTimeZone& session) {
     for (at = 0; at < in.size(); ++at) {
         bool same = false;
-        if (!Same(in[at], element, same, failure)) return false;
+        if (!Same(in[at], element, same, failure, session)) return false;
         if (same) return true;
     }
     return true;
 }
 
-bool CPlsqlMultiset::Unique(const Elements& in, Elements& out, Failure& failure) {
+bool CPlsqlMultiset::Unique(const Elements& in, Elements& out, Failure& failure, const CTimeZone& session) {
     out.clear();
     for (const auto& element : in) {
         std::size_t at = 0;
-        if (!Find(out, element, at, failure)) return false;
+        if (!Find(out, element, at, failure, session)) return false;
         if (at == out.size()) out.push_back(element);
     }
     return true;
@@ -66,7 +66,8 @@ void CPlsqlMultiset::Fill(const Elements& in, CPlsqlCollection& out) {
         out.elements[CPlsqlCollection::NumberKey(static_cast<std::int64_t>(k) + 1)] = in[k];
 }
 
-bool CPlsqlMultiset::Member(const CPlsqlValue& x, CPlsqlCollection* c, CPlsqlValue& out, Failure& failure) {
+bool CPlsqlMultiset::Member(const CPlsqlValue& x, CPlsqlCollection* c, CPlsqlValue& out, Failure& failure,
+                            const CTimeZone& session) {
     out = CPlsqlValue();
     if (x.IsNull() || IsNull(c) || c->Count() == 0) return true;
     CPlsqlCollection::Element wanted;
@@ -78,7 +79,7 @@ bool CPlsqlMultiset::Member(const CPlsqlValue& x, CPlsqlCollection* c, CPlsqlVal
             continue;
         }
         bool same = false;
-        if (!Same(element, wanted, same, failure)) return false;
+        if (!Same(element, wanted, same, failure, session)) return false;
         if (same) {
             out = CPlsqlValue::Bool(true);
             return true;
@@ -88,17 +89,19 @@ bool CPlsqlMultiset::Member(const CPlsqlValue& x, CPlsqlCollection* c, CPlsqlVal
     return true;
 }
 
-bool CPlsqlMultiset::IsASet(CPlsqlCollection* c, CPlsqlValue& out, Failure& failure) {
+bool CPlsqlMultiset::IsASet(CPlsqlCollection* c, CPlsqlValue& out, Failure& failure,
+                            const CTimeZone& session) {
     out = CPlsqlValue();
     if (IsNull(c)) return true;
     Elements elements = ElementsOf(*c);
     Elements unique;
-    if (!Unique(elements, unique, failure)) return false;
+    if (!Unique(elements, unique, failure, session)) return false;
     out = CPlsqlValue::Bool(unique.size() == elements.size());
     return true;
 }
 
-bool CPlsqlMultiset::Equal(CPlsqlCollection* a, CPlsqlCollection* b, CPlsqlValue& out, Failure& failure) {
+bool CPlsqlMultiset::Equal(CPlsqlCollection* a, CPlsqlCollection* b, CPlsqlValue& out, Failure& failure,
+                           const CTimeZone& session) {
     out = CPlsqlValue();
     if (IsNull(a) || IsNull(b)) return true;
     if (a->Count() != b->Count()) {
@@ -112,7 +115,7 @@ bool CPlsqlMultiset::Equal(CPlsqlCollection* a, CPlsqlCollection* b, CPlsqlValue
         return true;
     for (const auto& element : left) {
         std::size_t at = 0;
-        if (!Find(right, element, at, failure)) return false;
+        if (!Find(right, element, at, failure, session)) return false;
         if (at == right.size()) {
             out = CPlsqlValue::Bool(false);
             return true;
@@ -123,8 +126,8 @@ bool CPlsqlMultiset::Equal(CPlsqlCollection* a, CPlsqlCollection* b, CPlsqlValue
     return true;
 }
 
-bool CPlsqlMultiset::Submultiset(CPlsqlCollection* a, CPlsqlCollection* b, CPlsqlValue& out,
-                                 Failure& failure) {
+bool CPlsqlMultiset::Submultiset(CPlsqlCollection* a, CPlsqlCollection* b, CPlsqlValue& out, Failure& failure,
+                                 const CTimeZone& session) {
     out = CPlsqlValue();
     if (IsNull(a) || IsNull(b)) return true;
     Elements right = ElementsOf(*b);
@@ -135,7 +138,7 @@ bool CPlsqlMultiset::Submultiset(CPlsqlCollection* a, CPlsqlCollection* b, CPlsq
             continue;
         }
         std::size_t at = 0;
-        if (!Find(right, element, at, failure)) return false;
+        if (!Find(right, element, at, failure, session)) return false;
         if (at == right.size()) {
             out = CPlsqlValue::Bool(false);
             return true;
@@ -146,20 +149,21 @@ bool CPlsqlMultiset::Submultiset(CPlsqlCollection* a, CPlsqlCollection* b, CPlsq
     return true;
 }
 
-bool CPlsqlMultiset::Distinct(CPlsqlCollection* c, CPlsqlCollection& out, Failure& failure) {
+bool CPlsqlMultiset::Distinct(CPlsqlCollection* c, CPlsqlCollection& out, Failure& failure,
+                              const CTimeZone& session) {
     out = CPlsqlCollection();
     if (IsNull(c)) {
         out.isNull = true;
         return true;
     }
     Elements unique;
-    if (!Unique(ElementsOf(*c), unique, failure)) return false;
+    if (!Unique(ElementsOf(*c), unique, failure, session)) return false;
     Fill(unique, out);
     return true;
 }
 
 bool CPlsqlMultiset::Apply(Combine op, bool distinct, CPlsqlCollection* a, CPlsqlCollection* b,
-                           CPlsqlCollection& out, Failure& failure) {
+                           CPlsqlCollection& out, Failure& failure, const CTimeZone& session) {
     out = CPlsqlCollection();
     if (IsNull(a) || IsNull(b)) {
         out.isNull = true;
@@ -177,7 +181,7 @@ bool CPlsqlMultiset::Apply(Combine op, bool distinct, CPlsqlCollection* a, CPlsq
         // whether the value is in `b` at all.
         for (const auto& element : left) {
             std::size_t at = 0;
-            if (!Find(right, element, at, failure)) return false;
+            if (!Find(right, element, at, failure, session)) return false;
             bool found = at < right.size();
             if (found && !distinct) right.erase(right.begin() + static_cast<std::ptrdiff_t>(at));
             if (found == (op == Combine::Intersect)) result.push_back(element);
@@ -185,7 +189,7 @@ bool CPlsqlMultiset::Apply(Combine op, bool distinct, CPlsqlCollection* a, CPlsq
     }
     if (distinct) {
         Elements unique;
-        if (!Unique(result, unique, failure)) return false;
+        if (!Unique(result, unique, failure, session)) return false;
         result = std::move(unique);
     }
     Fill(result, out);

@@ -16,20 +16,24 @@ public:
 
     // x MEMBER OF c: NULL when x is null, c is null or empty, or no element
     // equals x while one is null.
-    static bool Member(const CPlsqlValue& x, CPlsqlCollection* c, CPlsqlValue& out, Failure& failure);
+    static bool Member(const CPlsqlValue& x, CPlsqlCollection* c, CPlsqlValue& out, Failure& failure,
+                       const CTimeZone& session);
     // c IS A SET: NULL when c is null; an empty collection is a set.
-    static bool IsASet(CPlsqlCollection* c, CPlsqlValue& out, Failure& failure);
+    static bool IsASet(CPlsqlCollection* c, CPlsqlValue& out, Failure& failure, const CTimeZone& session);
     // a = b: the same elements in any order; NULL when either is null or
     // holds a null element (and the counts agree).
-    static bool Equal(CPlsqlCollection* a, CPlsqlCollection* b, CPlsqlValue& out, Failure& failure);
+    static bool Equal(CPlsqlCollection* a, CPlsqlCollection* b, CPlsqlValue& out, Failure& failure,
+                      const CTimeZone& session);
     // a SUBMULTISET OF b: each element of a matched by one of b; NULL when
     // either is null, or when only null elements of a are left unmatched.
-    static bool Submultiset(CPlsqlCollection* a, CPlsqlCollection* b, CPlsqlValue& out, Failure& failure);
+    static bool Submultiset(CPlsqlCollection* a, CPlsqlCollection* b, CPlsqlValue& out, Failure& failure,
+                            const CTimeZone& session);
     // SET(c): the elements without repeats, in their first order (null for null).
-    static bool Distinct(CPlsqlCollection* c, CPlsqlCollection& out, Failure& failure);
+    static bool Distinct(CPlsqlCollection* c, CPlsqlCollection& out, Failure& failure,
+                         const CTimeZone& session);
     // a MULTISET op [ALL | DISTINCT] b; null when either is null.
     static bool Apply(Combine op, bool distinct, CPlsqlCollection* a, CPlsqlCollection* b,
-                      CPlsqlCollection& out, Failure& failure);
+                      CPlsqlCollection& out, Failure& failure, const CTimeZone& session);
 
 private:
     using Elements = std::vector<CPlsqlCollection::Element>;
@@ -38,9 +42,9 @@ private:
     static bool IsNullElement(const CPlsqlCollection::Element& element);
     // Two elements are the same value (two nulls are the same).
     static bool Same(const CPlsqlCollection::Element& a, const CPlsqlCollection::Element& b, bool& same,
-                     Failure& failure);
+                     Failure& failure, const CTimeZone& session);
     static bool Find(const Elements& in, const CPlsqlCollection::Element& element, std::size_t& at,
-                     Failure& failure);
-    static bool Unique(const Elements& in, Elements& out, Failure& failure);
+                     Failure& failure, const CTimeZone& session);
+    static bool Unique(const Elements& in, Elements& out, Failure& failure, const CTimeZone& session);
     static void Fill(const Elements& in, CPlsqlCollection& out);
 };

@@ -45,15 +45,16 @@ bool IntegerArithmetic(Op op, std::int64_t a, std::int64_t b, CPlsqlValue& out) 
     return true;
 }
 
-bool DateArithmetic(Op op, const CPlsqlValue& left, const CPlsqlValue& right, CPlsqlValue& out,
-                    CPlsqlOperators::Failure& failure) {
+bool DateArithmetic(Op op, const CPlsqlValue& left, const CPlsqlValue& right, const CTimeZone& session,
+                    CPlsqlValue& out, CPlsqlOperators::Failure& failure) {
     CDateTime date;
     bool timestamps =
         left.TextValue().find('.') != std::string::npos || right.TextValue().find('.') != std::string::npos;
     if (left.GetKind() == Kind::Date && right.GetKind() == Kind::Date && op == Op::Subtract && timestamps) {
         // Note: TIMESTAMP - TIMESTAMP is an INTERVAL DAY TO SECOND; DATE - DATE days.
         std::string interval;
-        if (int code = CPlsqlInterval::Between(left.TextValue(), right.TextValue(), interval); code != 0)
+        if (int code = CPlsqlInterval::Between(left.TextValue(), right.TextValue(), session, interval);
+            code != 0)
             return Fail(failure, code);
         out = CPlsqlValue::Text(std::move(interval));
         return true;
@@ -195,8 +196,8 @@ bool CPlsqlOperators::ToText(const CPlsqlValue& value, const DateText& showDate,
     return Fail(failure, 6502, ValueError::Conversion);
 }
 
-bool CPlsqlOperators::Arithmetic(Op op, const CPlsqlValue& left, const CPlsqlValue& right, CPlsqlValue& out,
-                                 Failure& failure) {
+bool CPlsqlOperators::Arithmetic(Op op, const CPlsqlValue& left, const CPlsqlValue& right,
+                                 const CTimeZone& session, CPlsqlValue& out, Failure& failure) {
     if (left.IsNull() || right.IsNull()) {
         out = CPlsqlValue();
         return true;
@@ -208,7 +209,7 @@ bool CPlsqlOperators::Arithmetic(Op op, const CPlsqlValue& left, const CPlsqlVal
     if (left.GetKind() == Kind::Date || right.GetKind() == Kind::Date) {
         failure = {};
         if (IntervalArithmetic(op, left, right, out, failure)) return failure.code == 0;
-        return DateArithmetic(op, left, right, out, failure);
+        return DateArithmetic(op, left, right, session, out, failure);
     }
     CPlsqlValue a;
     CPlsqlValue b;
@@ -266,11 +267,10 @@ namespace {
 
 // Zoned values (either one) compare by their instants, a plain one taken in
 // the session's zone; false when neither carries a zone.
-bool ZonedOrder(const std::string& left, const std::string& right, int& order) {
+bool ZonedOrder(const std::string& left, const std::string& right, const CTimeZone& session, int& order) {
     std::string_view local;
     std::string_view zone;
     if (!CTimeZone::Split(left, local, zone) && !CTimeZone::Split(right, local, zone)) return false;
-    const CTimeZone session = CTimeZone::Machine();
     CDateTime x;
     CDateTime y;
     if (CTimeZone::Instant(left, session, x) != 0 || CTimeZone::Instant(right, session, y) != 0) return false;
@@ -283,8 +283,8 @@ bool ZonedOrder(const std::string& left, const std::string& right, int& order) {
 
 }  // namespace
 
-bool CPlsqlOperators::Compare(const CPlsqlValue& left, const CPlsqlValue& right, int& order,
-                              Failure& failure) {
+bool CPlsqlOperators::Compare(const CPlsqlValue& left, const CPlsqlValue& right, int& order, Failure& failure,
+                              const CTimeZone& session) {
     Kind a = left.GetKind();
     Kind b = right.GetKind();
     if (a == Kind::Number || b == Kind::Number) {
@@ -304,7 +304,7 @@ bool CPlsqlOperators::Compare(const CPlsqlValue& left, const CPlsqlValue& right,
         order = Order(static_cast<int>(left.BoolValue()) - static_cast<int>(right.BoolValue()));
         return true;
     }
-    if (a == Kind::Date && b == Kind::Date && ZonedOrder(left.TextValue(), right.TextValue(), order))
+    if (a == Kind::Date && b == Kind::Date && ZonedOrder(left.TextValue(), right.TextValue(), session, order))
         return true;
     CIntervalFunctions::Value x;
     CIntervalFunctions::Value y;
@@ -359,8 +359,47 @@ bool CPlsqlOperators::ToInterval(const CPlsqlValue& value, const std::string& te
     return true;
 }
 
+namespace {
+
+// A date or timestamp as a variable of `type` holds it: the session's zone
+// added to a plain value of a zoned type; a zoned value of a plain type at
+// its own local time, of a type WITH LOCAL TIME ZONE at the session's.
+bool ToDateType(const CPlsqlValue& value, const CPlsqlType& type, const CTimeZone& session, CPlsqlValue& out,
+                CPlsqlOperators::Failure& failure) {
+    CDateTime date;
+    std::string stored;
+    if (value.GetKind() == Kind::Date)
+        stored = value.TextValue();
+    else if (value.GetKind() == Kind::Text && CDateFormat::ParseStored(value.TextValue(), date))
+        stored = CDateFormat::ToStored(date);
+    else
+        return Fail(failure, 6502, ValueError::Conversion);
+    std::string_view local;
+    std::string_view zone;
+    const bool zoned = CTimeZone::Split(stored, local, zone);
+    if (zoned && type.zone == 'N') {
+        stored = std::string(local);
+    } else if (zoned && type.zone == 'L') {
+        CDateTime utc;
+        if (int code = CTimeZone::Instant(stored, session, utc); code != 0) return Fail(failure, code);
+        if (int code = CTimeZone::Convert(utc, CTimeZone(), session, date); code != 0)
+            return Fail(failure, code);
+        stored = CDateFormat::ToStored(date);
+    } else if (!zoned && type.zone == 'Z') {
+        if (!CDateFormat::ParseStored(stored, date)) return Fail(failure, 6502, ValueError::Conversion);
+        std::int32_t offset = 0;
+        if (int code = session.OffsetOfLocal(CTimeZone::Seconds(date), offset); code != 0)
+            return Fail(failure, code);
+        stored = CTimeZone::Store(date, session);
+    }
+    out = CPlsqlValue::Date(CPlsqlOperators::Fraction(stored, type.fraction));
+    return true;
+}
+
+}  // namespace
+
 bool CPlsqlOperators::Convert(const CPlsqlValue& value, const CPlsqlType& type, const DateText& showDate,
-                              CPlsqlValue& out, Failure& failure) {
+                              const CTimeZone& session, CPlsqlValue& out, Failure& failure) {
     if (value.IsNull()) {
         if (type.notNull) return Fail(failure, 6502);
         out = CPlsqlValue();
@@ -382,17 +421,8 @@ bool CPlsqlOperators::Convert(const CPlsqlValue& value, const CPlsqlType& type, 
             out = CPlsqlValue::Text(std::move(text));
             return true;
         }
-        case CPlsqlType::Base::Date: {
-            CDateTime date;
-            if (value.GetKind() == Kind::Date) {
-                out = CPlsqlValue::Date(Fraction(value.TextValue(), type.fraction));
-                return true;
-            }
-            if (value.GetKind() != Kind::Text || !CDateFormat::ParseStored(value.TextValue(), date))
-                return Fail(failure, 6502, ValueError::Conversion);
-            out = CPlsqlValue::Date(Fraction(CDateFormat::ToStored(date), type.fraction));
-            return true;
-        }
+        case CPlsqlType::Base::Date:
+            return ToDateType(value, type, session, out, failure);
         case CPlsqlType::Base::Boolean:
             if (value.GetKind() != Kind::Boolean) return Fail(failure, 6502);
             out = value;

@@ -8,6 +8,8 @@
 #include "engine/sqlite/plsql/CPlsqlTree.h"
 #include "engine/sqlite/plsql/CPlsqlValue.h"
 
+class CTimeZone;
+
 // Every operation answers 0, or the ORA code of its failure with the detail
 // of VALUE_ERROR in `detail`.
 class CPlsqlOperators {
@@ -29,19 +31,24 @@ public:
     // Text as the value is written; dates by `showDate`.
     static bool ToText(const CPlsqlValue& value, const DateText& showDate, std::string& out,
                        Failure& failure);
+    // TIMESTAMP - TIMESTAMP with a zone on one side only takes the other in
+    // the zone `session`.
     static bool Arithmetic(CPlsqlExpr::Op op, const CPlsqlValue& left, const CPlsqlValue& right,
-                           CPlsqlValue& out, Failure& failure);
+                           const CTimeZone& session, CPlsqlValue& out, Failure& failure);
     static bool Concat(const CPlsqlValue& left, const CPlsqlValue& right, const DateText& showDate,
                        CPlsqlValue& out, Failure& failure);
     // -1, 0 or 1 in `order`; false with a failure when the two do not compare.
-    static bool Compare(const CPlsqlValue& left, const CPlsqlValue& right, int& order, Failure& failure);
+    // A plain TIMESTAMP meeting a zoned one stands in the zone `session`.
+    static bool Compare(const CPlsqlValue& left, const CPlsqlValue& right, int& order, Failure& failure,
+                        const CTimeZone& session);
     // A stored DATE or TIMESTAMP with `digits` of a second (rounded), or none
     // (-1: a DATE).
     static std::string Fraction(const std::string& stored, int digits);
     // Text `text` of `value` as an INTERVAL variable of `type` holds it.
     static bool ToInterval(const CPlsqlValue& value, const std::string& text, const CPlsqlType& type,
                            CPlsqlValue& out, Failure& failure);
-    // The value as a variable of `type` holds it (rounded, padded, checked).
+    // The value as a variable of `type` holds it (rounded, padded, checked);
+    // a zone a TIMESTAMP gains is the zone `session`.
     static bool Convert(const CPlsqlValue& value, const CPlsqlType& type, const DateText& showDate,
-                        CPlsqlValue& out, Failure& failure);
+                        const CTimeZone& session, CPlsqlValue& out, Failure& failure);
 };

@@ -351,6 +351,7 @@ std::shared_ptr<CPlsqlUnit> CPlsqlParser::ParseHeading(const std::shared_ptr<CPl
     unit->lineOffset = enclosing->lineOffset;
     m_unit = unit;
     Push();
+    NameScope(unit->name);
     // Note: SELF is the first parameter of a method that is not STATIC: IN
     // for a function, IN OUT for a procedure or a constructor, unless the
     // heading declares it itself.
@@ -391,7 +392,7 @@ void CPlsqlParser::ParseSubprogramBody(bool bodyAllowed) {
         // Note: a GOTO cannot leave a subprogram, so the sequences around it are out of reach.
         std::vector<int> outer;
         outer.swap(m_sequences);
-        m_unit->block = ParseBlock({});
+        m_unit->block = ParseBlock({}, m_unit->name);
         m_sequences.swap(outer);
         ExpectSymbol(';');
     }
@@ -571,6 +572,7 @@ std::shared_ptr<CPlsqlUnit> CPlsqlParser::ParseUnit(const std::string& owner, Co
         ++m_k;
         m_unit->name = Name();
         if (AcceptSymbol('.')) m_unit->name = Name();
+        NameScope(m_unit->name);
         m_unit->qualified = owner.empty() ? m_unit->name : owner + "." + m_unit->name;
         if (IsSymbol('(')) ParseParameters();
         if (m_unit->type == "FUNCTION") {
@@ -591,7 +593,7 @@ std::shared_ptr<CPlsqlUnit> CPlsqlParser::ParseUnit(const std::string& owner, Co
         }
         if (!Accept("IS")) Expect("AS");
         m_host.Compiling(m_unit);
-        m_unit->block = ParseBlock({});
+        m_unit->block = ParseBlock({}, m_unit->name);
         if (!AtEnd()) ExpectSymbol(';');
         if (!AtEnd()) Unexpected();
         CheckGotos();
@@ -947,11 +949,43 @@ void CPlsqlParser::Unexpected() const {
 
 // ---- scopes
 
-void CPlsqlParser::Push() { m_scopes.emplace_back(); }
+void CPlsqlParser::Push() {
+    m_scopes.emplace_back();
+    m_scopeLabels.emplace_back();
+}
 
-void CPlsqlParser::Pop() { m_scopes.pop_back(); }
+void CPlsqlParser::Pop() {
+    m_scopes.pop_back();
+    m_scopeLabels.pop_back();
+}
+
+void CPlsqlParser::NameScope(const std::string& label) {
+    if (!m_scopeLabels.empty()) m_scopeLabels.back() = label;
+}
+
+void CPlsqlParser::SkipScopeQualifier() {
+    if (!IsName() || !IsSymbol('.', 1) || !IsName(2)) return;
+    std::string label = cp932::ToUpperAscii(TokenText(Peek()));
+    // Note: a variable of the label's name (a record) hides it; a subprogram
+    // (the one being compiled) does not.
+    if (const Entry* named = Find(label); named != nullptr && named->kind != Entry::Kind::Subprogram) return;
+    std::string name = cp932::ToUpperAscii(TokenText(Peek(2)));
+    for (std::size_t k = m_scopeLabels.size(); k-- > 0;) {
+        // Note: a subprogram's parameters and its body's declarations are two scopes of one name.
+        if (m_scopeLabels[k] != label || m_scopes[k].count(name) == 0) continue;
+        m_k += 2;
+        m_qualified = Qualified{k, m_k, name, true};
+        return;
+    }
+}
 
 const CPlsqlParser::Entry* CPlsqlParser::Find(const std::string& name) const {
+    // Note: the qualified name is looked up in its scope while it is read.
+    if (m_qualified.active && name == m_qualified.name &&
+        (m_k == m_qualified.token || m_k == m_qualified.token + 1)) {
+        const auto& scope = m_scopes[m_qualified.scope];
+        if (auto found = scope.find(name); found != scope.end()) return &found->second;
+    }
     for (auto scope = m_scopes.rbegin(); scope != m_scopes.rend(); ++scope)
         if (auto found = scope->find(name); found != scope->end()) return &found->second;
     return nullptr;
@@ -1049,11 +1083,21 @@ void CPlsqlParser::ParseTypeDeclaration() {
         ExpectSymbol('(');
         do {
             CPlsqlType::Field field;
+            std::size_t fieldAt = Peek().begin;
             field.name = Name();
             field.type = ParseType();
-            if (Accept("NOT")) Expect("NULL");
-            if (AcceptPair(":=") || Accept("DEFAULT")) ParseExpr();
+            if (Accept("NOT")) {
+                Expect("NULL");
+                field.type = std::make_shared<CPlsqlType>(*field.type);
+                field.type->notNull = true;
+            }
+            std::shared_ptr<CPlsqlExpr> initial;
+            if (AcceptPair(":=") || Accept("DEFAULT")) initial = ParseExpr();
+            // Note: a NOT NULL field needs its default, as a variable does (PLS-00218).
+            if (field.type->notNull && !initial) Fail(218, {}, fieldAt);
             type->fields.push_back(std::move(field));
+            if (initial) type->fieldDefaults.resize(type->fields.size());
+            if (initial) type->fieldDefaults.back() = std::move(initial);
         } while (AcceptSymbol(','));
         ExpectSymbol(')');
     } else if (!subtype && (Is("TABLE") || Is("VARRAY") || Is("VARYING"))) {
@@ -1281,6 +1325,7 @@ std::shared_ptr<CPlsqlType> CPlsqlParser::ParseType() {
     type->lob = first == "CLOB" || first == "NCLOB";
     if (first == "DOUBLE") Accept("PRECISION");
     if (first == "LONG") Accept("RAW");
+    if (first == "DATE") type->zone = 'N';
     if (first == "TIMESTAMP") {
         type->fraction = 6;
         if (AcceptSymbol('(')) {
@@ -1288,7 +1333,11 @@ std::shared_ptr<CPlsqlType> CPlsqlParser::ParseType() {
             type->fraction = std::clamp(std::atoi(TokenText(m_tokens[m_k++]).c_str()), 0, 9);
             ExpectSymbol(')');
         }
-        while (Accept("WITH") || Accept("LOCAL") || Accept("TIME") || Accept("ZONE")) {
+        type->zone = 'N';
+        if (Accept("WITH")) {
+            type->zone = Accept("LOCAL") ? 'L' : 'Z';
+            Expect("TIME");
+            Expect("ZONE");
         }
         return type;
     }
@@ -1373,10 +1422,11 @@ std::shared_ptr<CPlsqlType> CPlsqlParser::RowType(const std::vector<std::string>
 
 // ---- statements
 
-std::unique_ptr<CPlsqlBlockNode> CPlsqlParser::ParseBlock(std::string label) {
+std::unique_ptr<CPlsqlBlockNode> CPlsqlParser::ParseBlock(std::string label, const std::string& scopeName) {
     auto block = std::make_unique<CPlsqlBlockNode>();
     block->label = std::move(label);
     Push();
+    NameScope(scopeName.empty() ? block->label : scopeName);
     if (Accept("DECLARE") || !Is("BEGIN")) ParseDeclarations(*block);
     Expect("BEGIN");
     block->body = ParseBody({"EXCEPTION", "END"});
@@ -1672,6 +1722,7 @@ std::unique_ptr<CPlsqlStmt> CPlsqlParser::ParseFor(std::string label) {
     std::string index = Name();
     Expect("IN");
     Push();
+    NameScope(label);
     Entry entry;
     entry.constant = true;
     if (Accept("REVERSE")) statement->reverse = true;
@@ -2065,6 +2116,7 @@ std::unique_ptr<CPlsqlStmt> CPlsqlParser::ParseCollectionStatement(const Entry& 
 
 std::unique_ptr<CPlsqlStmt> CPlsqlParser::ParseNameStatement() {
     std::size_t at = Peek().begin;
+    SkipScopeQualifier();
     if (IsName() && IsSymbol('.', 1) && IsName(2) &&
         Find(cp932::ToUpperAscii(TokenText(Peek()))) == nullptr) {
         std::size_t save = m_k;
@@ -2225,6 +2277,7 @@ CPlsqlTarget CPlsqlParser::ParseTarget() {
         }
         return target;
     }
+    SkipScopeQualifier();
     std::string name = Name();
     const Entry* entry = Find(name);
     if (entry == nullptr || entry->kind != Entry::Kind::Variable) Fail(201, name, target.at);
@@ -2733,8 +2786,9 @@ CPlsqlParser::ExprPtr CPlsqlParser::ParseNamedValue() {
     if (Is("NEW") && IsName(1) && IsSymbol('(', 2) && Find("NEW") == nullptr &&
         ConstructedTypeNamed(cp932::ToUpperAscii(TokenText(Peek(1)))))
         ++m_k;
-    std::size_t first = m_k;
     std::size_t at = Peek().begin;
+    SkipScopeQualifier();
+    std::size_t first = m_k;
     std::string name = Name();
     auto expr = std::make_unique<CPlsqlExpr>();
     expr->at = at;

@@ -111,6 +111,13 @@ private:
     // Scopes
     void Push();
     void Pop();
+    // Names the innermost scope (a block's or a loop's label, a subprogram's
+    // name), so that its declarations may be qualified by it.
+    void NameScope(const std::string& label);
+    // label.name where the label names an enclosing scope that declares the
+    // name (and is no name of its own): passes over "label." and has the
+    // name found in that scope alone.
+    void SkipScopeQualifier();
     const Entry* Find(const std::string& name) const;
     // The exception named at the cursor: a declared one, a package's
     // ("PKG.NAME") or a predefined one; PLS-00201 when there is none.
@@ -199,7 +206,9 @@ private:
     std::shared_ptr<CPlsqlType> RowType(const std::vector<std::string>& columns) const;
 
     // Statements
-    std::unique_ptr<CPlsqlBlockNode> ParseBlock(std::string label);
+    // A block; its declarations are qualified by `scopeName` (a subprogram's
+    // body), else by its label.
+    std::unique_ptr<CPlsqlBlockNode> ParseBlock(std::string label, const std::string& scopeName = {});
     CPlsqlBody ParseBody(std::initializer_list<std::string_view> enders);
     std::unique_ptr<CPlsqlStmt> ParseStatement();
     std::unique_ptr<CPlsqlStmt> ParseStatementAt();
@@ -338,6 +347,16 @@ private:
     std::size_t m_k = 0;
     std::shared_ptr<CPlsqlUnit> m_unit;
     std::vector<std::map<std::string, Entry>> m_scopes;
+    std::vector<std::string> m_scopeLabels;
+    // The name a scope qualifier named (see SkipScopeQualifier): its scope
+    // and the token it is.
+    struct Qualified {
+        std::size_t scope = 0;
+        std::size_t token = 0;
+        std::string name;
+        bool active = false;
+    };
+    Qualified m_qualified;
     std::map<std::string, std::shared_ptr<CPlsqlType>> m_types;
     std::vector<std::string> m_loops;    // labels of the loops around ("" unlabelled)
     std::vector<std::string> m_columns;  // columns of the tables of the SQL being built

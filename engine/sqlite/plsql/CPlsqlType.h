@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+struct CPlsqlExpr;
+
 // What a variable was declared as: a scalar with its constraints, a record
 // (fields in order) or a collection (its element type).
 struct CPlsqlType {
@@ -25,6 +27,10 @@ struct CPlsqlType {
     // TIMESTAMP(n): the digits of a second it keeps (6 when none is given);
     // -1 for a DATE, which keeps none.
     int fraction = -1;
+    // TIMESTAMP WITH TIME ZONE ('Z'), WITH LOCAL TIME ZONE ('L'), or a DATE
+    // or TIMESTAMP declared without one ('N'); 0 for a type that does not
+    // tell (its values keep whatever zone they have).
+    char zone = 0;
     // PLS_INTEGER family: the range it holds, and NATURAL/POSITIVE floors.
     long long minimum = 0;
     long long maximum = 0;
@@ -38,6 +44,9 @@ struct CPlsqlType {
         std::shared_ptr<CPlsqlType> type;
     };
     std::vector<Field> fields;
+    // A record type's defaults of its fields (:= or DEFAULT), by the fields'
+    // places; null for a field without one, empty when none has one.
+    std::vector<std::shared_ptr<CPlsqlExpr>> fieldDefaults;
     CollectionKind collection = CollectionKind::None;
     std::shared_ptr<CPlsqlType> element;
     bool indexByText = false;

@@ -337,15 +337,6 @@ void Key(sqlite3_context* context, int, sqlite3_value** argv) {
     ResultText(context, Stored9(CTimeZone::FromSeconds(utc, value.local.nanos)));
 }
 
-void ResultSecond(sqlite3_context* context, const CDateTime& value) {
-    if (value.nanos == 0) return sqlite3_result_int(context, value.second);
-    char buffer[24];
-    std::snprintf(buffer, sizeof buffer, "%d.%09d", value.second, value.nanos);
-    CNumberDecimal second;
-    if (!CNumberDecimal::FromText(buffer, second)) return sqlite3_result_null(context);
-    CNumberValue::Result(context, second);
-}
-
 void ExtractZoned(sqlite3_context* context, int, sqlite3_value** argv) {
     if (IsNull(argv[1])) return sqlite3_result_null(context);
     std::string field = TextOf(argv[0]);
@@ -371,7 +362,7 @@ void ExtractZoned(sqlite3_context* context, int, sqlite3_value** argv) {
     const char* const names[] = {"YEAR", "MONTH", "DAY", "HOUR", "MINUTE"};
     for (int k = 0; k < 5; ++k)
         if (field == names[k]) return sqlite3_result_int(context, parts[k]);
-    if (field == "SECOND") return ResultSecond(context, inUtc);
+    if (field == "SECOND") return CZoneFunctions::ResultSecond(context, inUtc);
     sqlite3_result_null(context);
 }
 
@@ -436,6 +427,15 @@ constexpr Row kFunctions[] = {
 };
 
 }  // namespace
+
+void CZoneFunctions::ResultSecond(sqlite3_context* context, const CDateTime& value) {
+    if (value.nanos == 0) return sqlite3_result_int(context, value.second);
+    char buffer[24];
+    std::snprintf(buffer, sizeof buffer, "%d.%09d", value.second, value.nanos);
+    CNumberDecimal second;
+    if (!CNumberDecimal::FromText(buffer, second)) return sqlite3_result_null(context);
+    CNumberValue::Result(context, second);
+}
 
 bool CZoneFunctions::Register(sqlite3* db, CSqliteSession* session) {
     for (const Row& row : kFunctions) {

@@ -5,6 +5,8 @@
 #include <string_view>
 
 struct sqlite3;
+struct sqlite3_context;
+struct CDateTime;
 struct CSqliteSession;
 class CTimeZone;
 
@@ -38,4 +40,6 @@ public:
     // `format` with its TZH, TZM, TZR and TZD elements written out as
     // quoted text for a value of `zone` at `utc` (seconds since 1970).
     static std::string WithZone(std::string_view format, const CTimeZone& zone, long long utc);
+    // EXTRACT(SECOND): the second of `value` with its fraction, exact.
+    static void ResultSecond(sqlite3_context* context, const CDateTime& value);
 };
