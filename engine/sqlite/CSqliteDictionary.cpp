@@ -11,7 +11,9 @@
 #include "engine/sqlite/CDictionaryView.h"
 #include "engine/sqlite/CNameList.h"
 #include "engine/sqlite/CSqlScanner.h"
+#include "engine/sqlite/CSqliteAdminViews.h"
 #include "engine/sqlite/CSqliteCatalog.h"
+#include "engine/sqlite/CSqliteInstanceViews.h"
 #include "engine/sqlite/CSqliteSystemViews.h"
 #include "engine/sqlite/SqliteApi.h"
 #include "text/Cp932.h"
@@ -450,11 +452,7 @@ const View kViews[] = {
      {{"NLS_SESSION_PARAMETERS", nullptr}, {"V$NLS_PARAMETERS", nullptr}}},
     {"NLS_DATABASE",
      "PARAMETER VARCHAR2(128), VALUE VARCHAR2(64)",
-     "VALUES ('NLS_LANGUAGE', 'JAPANESE'), ('NLS_TERRITORY', 'JAPAN'), ('NLS_CURRENCY', '\xEF\xBF\xA5'), "
-     "('NLS_ISO_CURRENCY', 'JAPAN'), ('NLS_NUMERIC_CHARACTERS', '.,'), ('NLS_CHARACTERSET', 'AL32UTF8'), "
-     "('NLS_CALENDAR', 'GREGORIAN'), ('NLS_DATE_FORMAT', 'RR-MM-DD'), ('NLS_DATE_LANGUAGE', 'JAPANESE'), "
-     "('NLS_SORT', 'BINARY'), ('NLS_COMP', 'BINARY'), ('NLS_LENGTH_SEMANTICS', 'BYTE'), "
-     "('NLS_NCHAR_CHARACTERSET', 'AL16UTF16')",
+     TARVEX_NLS_DATABASE_ROWS,
      "",
      {{"NLS_DATABASE_PARAMETERS", nullptr}, {"NLS_INSTANCE_PARAMETERS", nullptr}}},
     {"VERSION",
@@ -635,12 +633,15 @@ std::string ColumnNames(std::string_view columns) {
     return names;
 }
 
-// The catalog's views and then the system's (CSqliteSystemViews).
+// The catalog's views and then the system's (CSqliteSystemViews and the
+// views of the instance and its administration).
 const std::vector<const View*>& AllViews() {
     static const std::vector<const View*> views = [] {
         std::vector<const View*> all;
         for (const View& view : kViews) all.push_back(&view);
         for (const View& view : CSqliteSystemViews::Views()) all.push_back(&view);
+        for (const View& view : CSqliteInstanceViews::Views()) all.push_back(&view);
+        for (const View& view : CSqliteAdminViews::Views()) all.push_back(&view);
         return all;
     }();
     return views;
@@ -752,6 +753,8 @@ const std::pair<std::string, std::string> kLaterTables[] = {
 
 // Fills the rows of a view from the file's schema and catalog tables.
 void Refresh(sqlite3* db, const View& view) {
+    // Note: a view of what the engine does not have keeps no rows.
+    if (*view.select == '\0') return;
     std::string select = view.select;
     for (std::size_t at; (at = select.find("%U")) != std::string::npos;) select.replace(at, 2, kUserObjects);
     if (select == "%D") select = DictionaryRows();
