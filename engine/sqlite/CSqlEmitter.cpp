@@ -482,11 +482,20 @@ std::string QuoteName(std::string_view name) {
     return out + "\"";
 }
 
+// Words SQLite reads as syntax wherever they stand, which the server's
+// names may be (DBA_PROFILES.LIMIT).
+constexpr std::string_view kSqliteOnlyWords[] = {"LIMIT", "ISNULL", "NOTNULL", "ESCAPE"};
+
 // A name as SQLite takes it: one with "#" (SERIAL#, FILE#), which SQLite's
-// names cannot hold, in quotes and in the upper case the server keeps.
+// names cannot hold, or one of kSqliteOnlyWords, in quotes and in the upper
+// case the server keeps.
 std::string WrittenName(std::string_view name) {
-    if (name.find('#') == std::string_view::npos || name.starts_with('"')) return std::string(name);
-    return QuoteName(Upper(name));
+    if (name.starts_with('"')) return std::string(name);
+    const std::string upper = Upper(name);
+    const bool word = std::find(std::begin(kSqliteOnlyWords), std::end(kSqliteOnlyWords), upper) !=
+                      std::end(kSqliteOnlyWords);
+    if (name.find('#') == std::string_view::npos && !word) return std::string(name);
+    return QuoteName(upper);
 }
 
 void Conjuncts(CSqlExpr* expr, std::vector<CSqlExpr*>& out) {

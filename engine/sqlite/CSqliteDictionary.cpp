@@ -846,6 +846,7 @@ void CSqliteDictionary::Prepare(sqlite3* db, std::string_view text) {
     std::vector<const View*> named = Named(text);
     if (named.empty()) return;
     if (!ViewsInstalled(db)) InstallViews(db);
+    CSqliteInstanceViews::Measure(db);
     bool namesConstraints = false;
     for (const View* view : named) {
         if (view->select != nullptr)

@@ -259,10 +259,30 @@ long long ConnectionStatus(sqlite3* db, int status) {
     return sqlite3_db_status(db, status, &current, &highest, 0) == SQLITE_OK ? current : 0;
 }
 
-long long SharedBytes(sqlite3* db) {
-    return ConnectionStatus(db, SQLITE_DBSTATUS_CACHE_USED) +
-           ConnectionStatus(db, SQLITE_DBSTATUS_SCHEMA_USED) +
-           ConnectionStatus(db, SQLITE_DBSTATUS_STMT_USED);
+// The memory of the connection's shared areas and what SQLite holds for
+// the process beyond them, measured once for all the views one statement
+// names, so that they agree.
+struct Memory {
+    long long cache = 0;
+    long long schema = 0;
+    long long statements = 0;
+    long long rest = 0;
+};
+
+struct InstanceFacts {
+    const CSqliteSession* session;
+    Memory memory;
+};
+
+Memory MeasureMemory(sqlite3* db) {
+    Memory memory;
+    memory.cache = ConnectionStatus(db, SQLITE_DBSTATUS_CACHE_USED);
+    memory.schema = ConnectionStatus(db, SQLITE_DBSTATUS_SCHEMA_USED);
+    memory.statements = ConnectionStatus(db, SQLITE_DBSTATUS_STMT_USED);
+    const long long rest =
+        static_cast<long long>(sqlite3_memory_used()) - memory.cache - memory.schema - memory.statements;
+    memory.rest = rest > 0 ? rest : 0;
+    return memory;
 }
 
 // The write-ahead log beside the file ("" for a file in memory).
@@ -309,47 +329,47 @@ const std::string& ZoneNamesJson() {
 
 struct Fact {
     const char* name;
-    void (*result)(sqlite3_context* context, const CSqliteSession* session, sqlite3* db);
+    void (*result)(sqlite3_context* context, InstanceFacts& facts, sqlite3* db);
 };
 
 const Fact kFacts[] = {
-    {"CACHE_BYTES", [](sqlite3_context* c, const CSqliteSession*,
-                       sqlite3* db) { ResultCount(c, ConnectionStatus(db, SQLITE_DBSTATUS_CACHE_USED)); }},
-    {"SCHEMA_BYTES", [](sqlite3_context* c, const CSqliteSession*,
-                        sqlite3* db) { ResultCount(c, ConnectionStatus(db, SQLITE_DBSTATUS_SCHEMA_USED)); }},
-    {"STATEMENT_BYTES", [](sqlite3_context* c, const CSqliteSession*,
-                           sqlite3* db) { ResultCount(c, ConnectionStatus(db, SQLITE_DBSTATUS_STMT_USED)); }},
-    // Note: what SQLite holds for the process beyond the shared areas.
-    {"PGA_BYTES",
-     [](sqlite3_context* c, const CSqliteSession*, sqlite3* db) {
-         const long long rest = static_cast<long long>(sqlite3_memory_used()) - SharedBytes(db);
-         ResultCount(c, rest > 0 ? rest : 0);
+    {"MEASURE",
+     [](sqlite3_context* c, InstanceFacts& facts, sqlite3* db) {
+         facts.memory = MeasureMemory(db);
+         sqlite3_result_null(c);
      }},
-    {"SESSION_ADDRESS", [](sqlite3_context* c, const CSqliteSession* session,
-                           sqlite3*) { sqliteapi::ResultText(c, Address(session)); }},
+    {"CACHE_BYTES",
+     [](sqlite3_context* c, InstanceFacts& facts, sqlite3*) { ResultCount(c, facts.memory.cache); }},
+    {"SCHEMA_BYTES",
+     [](sqlite3_context* c, InstanceFacts& facts, sqlite3*) { ResultCount(c, facts.memory.schema); }},
+    {"STATEMENT_BYTES",
+     [](sqlite3_context* c, InstanceFacts& facts, sqlite3*) { ResultCount(c, facts.memory.statements); }},
+    {"PGA_BYTES",
+     [](sqlite3_context* c, InstanceFacts& facts, sqlite3*) { ResultCount(c, facts.memory.rest); }},
+    {"SESSION_ADDRESS", [](sqlite3_context* c, InstanceFacts& facts,
+                           sqlite3*) { sqliteapi::ResultText(c, Address(facts.session)); }},
     {"PROCESS_ADDRESS",
-     [](sqlite3_context* c, const CSqliteSession*, sqlite3*) { sqliteapi::ResultText(c, Address(kFacts)); }},
+     [](sqlite3_context* c, InstanceFacts&, sqlite3*) { sqliteapi::ResultText(c, Address(kFacts)); }},
     // The connection holds the transaction while one is open.
     {"TRANSACTION_ADDRESS",
-     [](sqlite3_context* c, const CSqliteSession*, sqlite3* db) {
+     [](sqlite3_context* c, InstanceFacts&, sqlite3* db) {
          if (sqlite3_get_autocommit(db) != 0) return sqlite3_result_null(c);
          sqliteapi::ResultText(c, Address(db));
      }},
     {"THREAD",
-     [](sqlite3_context* c, const CSqliteSession*, sqlite3*) {
+     [](sqlite3_context* c, InstanceFacts&, sqlite3*) {
          sqliteapi::ResultText(c, std::to_string(static_cast<long long>(syscall(SYS_gettid))));
      }},
     {"CPU_COUNT",
-     [](sqlite3_context* c, const CSqliteSession*, sqlite3*) {
+     [](sqlite3_context* c, InstanceFacts&, sqlite3*) {
          const long count = sysconf(_SC_NPROCESSORS_ONLN);
          if (count <= 0) return sqlite3_result_null(c);
          ResultCount(c, count);
      }},
-    {"WAL_BYTES", [](sqlite3_context* c, const CSqliteSession*, sqlite3* db) { ResultWalBytes(c, db); }},
-    {"WAL_SEQUENCE",
-     [](sqlite3_context* c, const CSqliteSession*, sqlite3* db) { ResultWalSequence(c, db); }},
+    {"WAL_BYTES", [](sqlite3_context* c, InstanceFacts&, sqlite3* db) { ResultWalBytes(c, db); }},
+    {"WAL_SEQUENCE", [](sqlite3_context* c, InstanceFacts&, sqlite3* db) { ResultWalSequence(c, db); }},
     {"ZONE_NAMES",
-     [](sqlite3_context* c, const CSqliteSession*, sqlite3*) {
+     [](sqlite3_context* c, InstanceFacts&, sqlite3*) {
          sqlite3_result_text(c, ZoneNamesJson().c_str(), static_cast<int>(ZoneNamesJson().size()),
                              SQLITE_STATIC);
      }},
@@ -357,10 +377,10 @@ const Fact kFacts[] = {
 
 // ORA_INSTANCE_FACT(name): one of kFacts; NULL for one unknown.
 void InstanceFact(sqlite3_context* context, int, sqlite3_value** argv) {
-    const auto* session = static_cast<const CSqliteSession*>(sqlite3_user_data(context));
+    auto* facts = static_cast<InstanceFacts*>(sqlite3_user_data(context));
     const std::string name = sqliteapi::TextOf(argv[0]);
     for (const Fact& fact : kFacts)
-        if (name == fact.name) return fact.result(context, session, sqlite3_context_db_handle(context));
+        if (name == fact.name) return fact.result(context, *facts, sqlite3_context_db_handle(context));
     sqlite3_result_null(context);
 }
 
@@ -369,7 +389,12 @@ void InstanceFact(sqlite3_context* context, int, sqlite3_value** argv) {
 std::span<const CDictionaryView> CSqliteInstanceViews::Views() { return kViews; }
 
 bool CSqliteInstanceViews::Register(sqlite3* db, const CSqliteSession* session) {
-    return sqlite3_create_function_v2(db, "ORA_INSTANCE_FACT", 1, SQLITE_UTF8,
-                                      const_cast<CSqliteSession*>(session), InstanceFact, nullptr, nullptr,
-                                      nullptr) == SQLITE_OK;
+    auto* facts = new InstanceFacts{session, MeasureMemory(db)};
+    return sqlite3_create_function_v2(
+               db, "ORA_INSTANCE_FACT", 1, SQLITE_UTF8, facts, InstanceFact, nullptr, nullptr,
+               [](void* data) { delete static_cast<InstanceFacts*>(data); }) == SQLITE_OK;
+}
+
+void CSqliteInstanceViews::Measure(sqlite3* db) {
+    sqlite3_exec(db, "SELECT ORA_INSTANCE_FACT('MEASURE')", nullptr, nullptr, nullptr);
 }

@@ -20,4 +20,7 @@ public:
     // Adds ORA_INSTANCE_FACT(name), the figures of the process and its
     // connection the views read; false on failure.
     static bool Register(sqlite3* db, const CSqliteSession* session);
+    // Measures the memory the views show, once before a statement's views
+    // are filled, so that all of them show the same moment.
+    static void Measure(sqlite3* db);
 };
