@@ -233,6 +233,15 @@ TEST_F(CSqliteInstanceViewsTest, PropertiesAgreeWithTheOtherViews) {
         "TEMP,TEMPORARY,ONLINE");
     EXPECT_EQ(Rows("SELECT DISTINCT PROFILE, LIMIT FROM DBA_PROFILES WHERE RESOURCE_TYPE = 'KERNEL'"),
               "DEFAULT,UNLIMITED");
+    // Every user has the DEFAULT profile, as old as the database.
+    EXPECT_EQ(Rows("SELECT COUNT(*) FROM DBA_USERS u JOIN DBA_PROFILES p ON p.PROFILE = u.PROFILE JOIN "
+                   "V$DATABASE d ON d.CREATED = u.CREATED OR d.CREATED IS NULL AND u.CREATED IS NULL WHERE "
+                   "p.RESOURCE_NAME = 'SESSIONS_PER_USER'"),
+              "1");
+    EXPECT_EQ(
+        Rows("SELECT COUNT(*) FROM ALL_USERS a JOIN USER_USERS u ON u.USERNAME = a.USERNAME AND "
+             "(u.CREATED = a.CREATED OR u.CREATED IS NULL AND a.CREATED IS NULL) WHERE u.LOCK_DATE IS NULL"),
+        "1");
     // No parameter file is read: every parameter is there, none specified.
     EXPECT_EQ(Rows("SELECT COUNT(*) FROM V$SPPARAMETER WHERE ISSPECIFIED = 'FALSE' AND VALUE IS NULL"),
               Rows("SELECT COUNT(*) FROM V$PARAMETER"));
