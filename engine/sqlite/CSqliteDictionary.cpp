@@ -3,6 +3,7 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 #include <unordered_map>
 
@@ -851,7 +852,12 @@ void CSqliteDictionary::Prepare(sqlite3* db, std::string_view text) {
     std::vector<const View*> named = Named(text);
     if (named.empty()) return;
     if (!ViewsInstalled(db)) InstallViews(db);
-    CSqliteInstanceViews::Measure(db);
+    const std::span<const View> instance = CSqliteInstanceViews::Views();
+    const std::less<const View*> before;
+    if (std::any_of(named.begin(), named.end(), [&](const View* view) {
+            return !before(view, instance.data()) && before(view, instance.data() + instance.size());
+        }))
+        CSqliteInstanceViews::Measure(db);
     bool namesConstraints = false;
     for (const View* view : named) {
         if (view->select != nullptr)

@@ -28,8 +28,12 @@ protected:
 };
 
 TEST_F(CSqliteInstanceViewsTest, MemoryViewsAgreeWithEachOther) {
+    const char* kBuffers = "SELECT VALUE FROM V$SGA WHERE NAME = 'Database Buffers'";
+    const long long before = std::stoll(Rows(kBuffers));
     Exec("CREATE TABLE T (A NUMBER, B VARCHAR2(100))");
     Exec("INSERT INTO T SELECT LEVEL, RPAD('x', 90, 'y') FROM DUAL CONNECT BY LEVEL <= 300");
+    // The cache holds the pages the rows took: measured at the query.
+    EXPECT_GT(std::stoll(Rows(kBuffers)), before);
     EXPECT_EQ(Rows("SELECT NAME FROM V$SGA ORDER BY NAME"), "Database Buffers|Redo Buffers|Variable Size");
     // The pools are the parts of the areas: the same bytes summed either way.
     EXPECT_EQ(Rows("SELECT COUNT(*) FROM V$SGA g, V$SGASTAT s WHERE s.NAME = 'buffer_cache' AND g.NAME = "
