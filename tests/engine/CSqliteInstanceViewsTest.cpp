@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 
@@ -284,6 +285,36 @@ TEST(CZoneNamesTest, ReadsEveryRegionOnceUnderItsOwnName) {
         listed += region + ":" + abbreviation + " ";
     EXPECT_EQ(listed, "Asia/Tokyo:LMT Asia/Tokyo:JDT Asia/Tokyo:JST Japan:LMT Japan:JDT Japan:JST ");
     EXPECT_TRUE(CZoneNames::Read((root / "missing").string()).empty());
+}
+
+// A zone file of version 1 with two local time types: UTC+9 named "OK"
+// and UTC+1 named `second`.
+std::string ZoneFile(const std::string& second) {
+    auto number = [](std::uint32_t value) {
+        return std::string{static_cast<char>(value >> 24), static_cast<char>(value >> 16),
+                           static_cast<char>(value >> 8), static_cast<char>(value)};
+    };
+    const std::string names = std::string("OK") + '\0' + second + '\0';
+    std::string bytes = "TZif" + std::string(16, '\0');
+    for (std::uint32_t count : {0u, 0u, 0u, 0u, 2u, static_cast<std::uint32_t>(names.size())})
+        bytes += number(count);
+    bytes += number(32400) + std::string{'\0', '\0'} + number(3600) + std::string{'\0', '\3'};
+    return bytes + names;
+}
+
+// A broken file's abbreviation that is no name (quotes, bytes beyond
+// ASCII) is left out, and the rest of the region is kept.
+TEST(CZoneNamesTest, LeavesOutAbbreviationsThatAreNoNames) {
+    testfiles::TempDir dir;
+    const std::filesystem::path root = dir.Path("zones");
+    std::filesystem::create_directories(root / "Test");
+    std::ofstream(root / "Test/Quote", std::ios::binary) << ZoneFile("B\"D");
+    std::ofstream(root / "Test/Wide", std::ios::binary) << ZoneFile("\x82\xA0");
+    std::ofstream(root / "Test/Plain", std::ios::binary) << ZoneFile("-01");
+    std::string listed;
+    for (const auto& [region, abbreviation] : CZoneNames::Read(root.string()))
+        listed += region + ":" + abbreviation + " ";
+    EXPECT_EQ(listed, "Test/Plain:OK Test/Plain:-01 Test/Quote:OK Test/Wide:OK ");
 }
 
 }  // namespace

@@ -23,11 +23,21 @@ bool IsRegionPart(std::string_view part) {
     });
 }
 
+// An abbreviation as the zone database writes them: letters, digits, "+"
+// and "-" (a broken file's other bytes are no name).
+bool IsAbbreviation(std::string_view text) {
+    return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) {
+        return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '+' ||
+               c == '-';
+    });
+}
+
 // The region's abbreviations, each once, in the order its file gives them.
 void AddRegion(const std::string& region, const CZoneFile& file, std::vector<CZoneNames::Name>& out) {
     std::vector<std::string> seen;
     for (const CZoneFile::Type& type : file.Types()) {
-        if (type.abbreviation.empty() || std::find(seen.begin(), seen.end(), type.abbreviation) != seen.end())
+        if (!IsAbbreviation(type.abbreviation) ||
+            std::find(seen.begin(), seen.end(), type.abbreviation) != seen.end())
             continue;
         seen.push_back(type.abbreviation);
         out.emplace_back(region, type.abbreviation);
