@@ -50,6 +50,15 @@ const CDictionaryView kViews[] = {
      "",
      {TARVEX_GLOBAL("SGASTAT")},
      kInstance},
+    {"SGAINFO",
+     "NAME VARCHAR2(32), BYTES NUMBER, RESIZEABLE VARCHAR2(3), CON_ID NUMBER",
+     "SELECT 'Buffer Cache Size', ORA_INSTANCE_FACT('CACHE_BYTES'), 'YES', 0, 1 UNION ALL SELECT 'Shared "
+     "Pool Size', ORA_INSTANCE_FACT('SCHEMA_BYTES') + ORA_INSTANCE_FACT('STATEMENT_BYTES'), 'YES', 0, 1 "
+     "UNION "
+     "ALL SELECT 'Redo Buffers', 0, 'NO', 0, 1",
+     "",
+     {TARVEX_GLOBAL("SGAINFO")},
+     kInstance},
     {"PGASTAT",
      "NAME VARCHAR2(64), VALUE NUMBER, UNIT VARCHAR2(12), CON_ID NUMBER",
      "SELECT 'total PGA inuse', ORA_INSTANCE_FACT('PGA_BYTES'), 'bytes', 0, 1 UNION ALL SELECT 'total PGA "
@@ -76,6 +85,16 @@ const CDictionaryView kViews[] = {
      "pragma_journal_mode() j WHERE d.name = 'main' AND d.file <> '' AND j.journal_mode = 'wal'",
      "",
      {TARVEX_GLOBAL("LOGFILE")},
+     kInstance},
+    // Note: the log starts again at each checkpoint without a switch the
+    // engine would record.
+    {"LOG_HISTORY",
+     "RECID NUMBER, STAMP NUMBER, \"THREAD#\" NUMBER, \"SEQUENCE#\" NUMBER, \"FIRST_CHANGE#\" NUMBER, "
+     "FIRST_TIME DATE, \"NEXT_CHANGE#\" NUMBER, \"RESETLOGS_CHANGE#\" NUMBER, RESETLOGS_TIME DATE, CON_ID "
+     "NUMBER",
+     "",
+     "",
+     {TARVEX_GLOBAL("LOG_HISTORY")},
      kInstance},
     {"CONTROLFILE",
      "STATUS VARCHAR2(7), NAME VARCHAR2(513), IS_RECOVERY_DEST_FILE VARCHAR2(3), BLOCK_SIZE NUMBER, "
@@ -128,6 +147,14 @@ const CDictionaryView kViews[] = {
      "",
      {TARVEX_GLOBAL("LOCK")},
      kInstance},
+    // Note: the write lock is the file's: no table holds a lock of its own.
+    {"LOCKED_OBJECT",
+     "XIDUSN NUMBER, XIDSLOT NUMBER, XIDSQN NUMBER, OBJECT_ID NUMBER, SESSION_ID NUMBER, ORACLE_USERNAME "
+     "VARCHAR2(128), OS_USER_NAME VARCHAR2(128), PROCESS VARCHAR2(24), LOCKED_MODE NUMBER, CON_ID NUMBER",
+     "",
+     "",
+     {TARVEX_GLOBAL("LOCKED_OBJECT")},
+     kInstance},
     {"PROCESS",
      "ADDR RAW(8), PID NUMBER, SOSID VARCHAR2(24), SPID VARCHAR2(24), STID VARCHAR2(24), EXECUTION_TYPE "
      "VARCHAR2(10), PNAME VARCHAR2(5), USERNAME VARCHAR2(15), \"SERIAL#\" NUMBER, TERMINAL VARCHAR2(30), "
@@ -166,6 +193,14 @@ const CDictionaryView kViews[] = {
      "",
      "",
      {TARVEX_GLOBAL("SESSION_WAIT")},
+     kInstance},
+    {"SESSION_EVENT",
+     "SID NUMBER, EVENT VARCHAR2(64), TOTAL_WAITS NUMBER, TOTAL_TIMEOUTS NUMBER, TIME_WAITED NUMBER, "
+     "AVERAGE_WAIT NUMBER, MAX_WAIT NUMBER, TIME_WAITED_MICRO NUMBER, EVENT_ID NUMBER, WAIT_CLASS_ID NUMBER, "
+     "\"WAIT_CLASS#\" NUMBER, WAIT_CLASS VARCHAR2(64), CON_ID NUMBER",
+     "",
+     "",
+     {TARVEX_GLOBAL("SESSION_EVENT")},
      kInstance},
     {"SYSTEM_EVENT",
      "EVENT VARCHAR2(64), TOTAL_WAITS NUMBER, TOTAL_TIMEOUTS NUMBER, TIME_WAITED NUMBER, AVERAGE_WAIT "
@@ -214,6 +249,17 @@ const CDictionaryView kViews[] = {
      "Incident Count', '0'))",
      "",
      {{"V$DIAG_INFO", nullptr}, {"GV$DIAG_INFO", nullptr}}},
+    // The temporary file is the connection's temporary database.
+    {"TEMPFILE",
+     "\"FILE#\" NUMBER, \"CREATION_CHANGE#\" NUMBER, CREATION_TIME DATE, \"TS#\" NUMBER, \"RFILE#\" NUMBER, "
+     "STATUS VARCHAR2(7), ENABLED VARCHAR2(10), BYTES NUMBER, BLOCKS NUMBER, CREATE_BYTES NUMBER, BLOCK_SIZE "
+     "NUMBER, NAME VARCHAR2(513), CON_ID NUMBER",
+     "SELECT 1, NULL, NULL, 3, 1, 'ONLINE', 'READ WRITE', c.page_count * s.page_size, c.page_count, 0, "
+     "s.page_size, nullif(d.file, ''), 0, 1 FROM pragma_database_list() d, pragma_page_count('temp') c, "
+     "pragma_page_size('temp') s WHERE d.name = 'temp'",
+     "",
+     {TARVEX_GLOBAL("TEMPFILE")},
+     kInstance},
     {"ARCHIVED_LOG",
      "RECID NUMBER, STAMP NUMBER, NAME VARCHAR2(513), DEST_ID NUMBER, \"THREAD#\" NUMBER, \"SEQUENCE#\" "
      "NUMBER, \"RESETLOGS_CHANGE#\" NUMBER, RESETLOGS_TIME DATE, RESETLOGS_ID NUMBER, \"FIRST_CHANGE#\" "

@@ -48,6 +48,9 @@ TEST_F(CSqliteInstanceViewsTest, MemoryViewsAgreeWithEachOther) {
                    "p.UNIT = 'bytes' AND p.VALUE = r.PGA_USED_MEM"),
               "1");
     EXPECT_EQ(Rows("SELECT VALUE FROM V$PGASTAT WHERE NAME = 'process count'"), "1");
+    EXPECT_EQ(Rows("SELECT COUNT(*) FROM V$SGAINFO i, V$SGASTAT s WHERE i.NAME = 'Buffer Cache Size' AND "
+                   "s.NAME = 'buffer_cache' AND i.BYTES = s.BYTES"),
+              "1");
 }
 
 TEST_F(CSqliteInstanceViewsTest, TheOpenTransactionHoldsOneExclusiveLock) {
@@ -162,6 +165,9 @@ TEST_F(CSqliteInstanceViewsTest, ViewsOfWhatTheEngineLacksHaveNoRows) {
                              "V$SQLAREA",
                              "V$SESSION_WAIT",
                              "V$SYSTEM_EVENT",
+                             "V$SESSION_EVENT",
+                             "V$LOG_HISTORY",
+                             "V$LOCKED_OBJECT",
                              "V$ARCHIVED_LOG",
                              "V$RECOVER_FILE",
                              "DBA_DIRECTORIES",
@@ -229,6 +235,9 @@ TEST_F(CSqliteInstanceViewsTest, PropertiesAgreeWithTheOtherViews) {
         "DEFAULT");
     EXPECT_EQ(Rows("SELECT COUNT(*) FROM DATABASE_PROPERTIES WHERE PROPERTY_NAME = 'DBTIMEZONE' AND "
                    "PROPERTY_VALUE = DBTIMEZONE"),
+              "1");
+    EXPECT_EQ(Rows("SELECT COUNT(*) FROM V$TEMPFILE v JOIN DBA_TEMP_FILES f ON f.FILE_ID = v.FILE# AND "
+                   "f.BYTES = v.BYTES JOIN V$TABLESPACE t ON t.TS# = v.TS# AND t.NAME = f.TABLESPACE_NAME"),
               "1");
     // The temporary file is of the temporary tablespace, in its blocks.
     EXPECT_EQ(
