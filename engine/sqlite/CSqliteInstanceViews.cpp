@@ -289,6 +289,10 @@ const CDictionaryView kViews[] = {
 };
 
 #undef TARVEX_GLOBAL
+#undef TARVEX_TRANSACTION_ID
+#undef TARVEX_TRANSACTION_LOCK
+#undef TARVEX_TRANSACTION_XID
+#undef TARVEX_IN_TRANSACTION
 
 // The address of an object of the process, as the server shows one: 16
 // hexadecimal digits.
