@@ -959,6 +959,34 @@ void CSqlEmitter::StarOverJoin(const std::vector<std::string>& joinedOn, std::st
         }
 }
 
+std::string CSqlEmitter::EveryJoinedRow() const {
+    const auto& sources = m_scopes.back().sources;
+    if (sources.size() < 2) return {};
+    // A column of a source without a name is read by its name alone, where
+    // no other source has one of that name.
+    auto unique = [&](const std::string& name) {
+        int count = 0;
+        for (const auto& source : sources)
+            for (const auto& column : source.columns) count += column.name == name ? 1 : 0;
+        return count == 1;
+    };
+    std::string types;
+    for (const auto& source : sources) {
+        std::string read;
+        for (const auto& column : source.columns) {
+            if (!column.emitted.empty())
+                read = column.emitted;
+            else if (!source.name.empty())
+                read = QuoteName(source.name) + "." + QuoteName(column.name);
+            else if (unique(column.name))
+                read = QuoteName(column.name);
+            if (!read.empty()) break;
+        }
+        if (!read.empty()) types += (types.empty() ? "typeof(" : " || typeof(") + read + ")";
+    }
+    return types.empty() ? std::string() : "(" + types + ") <> ''";
+}
+
 bool CSqlEmitter::UsesRownum(const CSqlExpr* expr) const {
     if (expr == nullptr) return false;
     if (expr->kind == CSqlExpr::Kind::Name && expr->parts.size() == 1 && Upper(expr->parts[0]) == "ROWNUM")
@@ -1357,6 +1385,20 @@ bool CSqlEmitter::Block(const CSqlSelect& block, std::string& out, std::vector<T
             m_scopes.back().inWhere = false;
             std::string accept = "ORA_ROWNUM_ACCEPT(" + std::to_string(rownumBlock) + ", " +
                                  (conditions.empty() ? std::string("1") : conditions) + ")";
+            // Note: a condition that reads no column, or the columns of one
+            // source, SQLite tries once for each row of that source alone; and
+            // it tries WHERE before an inner join's ON, which the count must
+            // follow (a join on USING or NATURAL is left as it was).
+            bool joinsOn = true;
+            for (const CSqlFromItem& item : *from) {
+                joinsOn = joinsOn && !item.natural && item.usingColumns.empty();
+                if (item.join != CSqlFromItem::Join::Inner || item.on == nullptr) continue;
+                others += others.empty() ? "(" : " AND (";
+                Expr(item.on, others);
+                others += ")";
+            }
+            const std::string joined = joinsOn ? EveryJoinedRow() : std::string();
+            if (!joined.empty()) others = others.empty() ? joined : others + " AND " + joined;
             out += others.empty() ? accept : "CASE WHEN " + others + " THEN " + accept + " ELSE 0 END";
         }
     }
