@@ -56,7 +56,10 @@ std::string Usage(const FileHeader& file) {
            Right(std::to_string(file.freePages), 8) + " " + Right(share, 6) + " ";
 }
 
-class DbaHealthReportScript : public ScriptRun {};
+class DbaHealthReportScript : public ScriptRun, public ::testing::WithParamInterface<Road> {
+protected:
+    DbaHealthReportScript() { m_road = GetParam(); }
+};
 
 // The schema: two tables with keys, an index of two columns and one of an
 // expression, a BLOB column; 200 notes of about 310 bytes (16 leaf pages
@@ -189,10 +192,13 @@ const char kReport[] =
     "SELECT index_name, column_expression, column_position FROM user_ind_expressions;\n"
     "ROLLBACK;\n";
 
-TEST_F(DbaHealthReportScript, ReportsTheFileTheSessionAndWhatTheEngineDoesNotHave) {
+TEST_P(DbaHealthReportScript, ReportsTheFileTheSessionAndWhatTheEngineDoesNotHave) {
     const RunResult r = RunScripts({std::string(kSchema) + kReport});
     ASSERT_EQ(r.status, 0) << r.err;
-    const FileHeader file = ReadHeader(m_dir.Path("home") + "/default.db");
+    // Note: on the server the CONNECT without a name stays on the database
+    // the session was on.
+    const std::string database = OnServer() ? "E2E" : "DEFAULT";
+    const FileHeader file = ReadHeader(m_dir.Path("home") + (OnServer() ? "/e2e.db" : "/default.db"));
     ASSERT_GT(file.pages, 0) << "no file read";
     const std::size_t from = r.out.find("SQL> REM ----");
     ASSERT_NE(from, std::string::npos) << r.out;
@@ -209,8 +215,9 @@ TEST_F(DbaHealthReportScript, ReportsTheFileTheSessionAndWhatTheEngineDoesNotHav
             "SQL> SELECT d.name, d.log_mode, d.open_mode, i.status, i.logins|"
             "SQL>   FROM v$database d, v$instance i;||"
             "NAME       LOG_MODE     OPEN_MODE  STATUS   LOGINS     |"
-            "---------- ------------ ---------- -------- ---------- |"
-            "DEFAULT    NOARCHIVELOG READ WRITE OPEN     ALLOWED    ||SQL> COLUMN property_name FORMAT A28|"
+            "---------- ------------ ---------- -------- ---------- |" +
+            Left(database, 10) +
+            " NOARCHIVELOG READ WRITE OPEN     ALLOWED    ||SQL> COLUMN property_name FORMAT A28|"
             "SQL> COLUMN property_value FORMAT A12|SQL> SELECT property_name, property_value|"
             "SQL>   FROM database_properties|"
             "SQL>  WHERE property_name IN ('DEFAULT_PERMANENT_TABLESPACE', 'DEFAULT_TEMP_TABLESPACE', "
@@ -274,8 +281,8 @@ TEST_F(DbaHealthReportScript, ReportsTheFileTheSessionAndWhatTheEngineDoesNotHav
             "SQL>  WHERE name IN ('db_block_size', 'db_name', 'job_queue_processes', 'recyclebin')|"
             "SQL>  ORDER BY name;||NAME                 VALUE        |-------------------- ------------ |"
             "db_block_size        " +
-            Left(std::to_string(file.pageSize), 12) + " |" +
-            "db_name              DEFAULT      |"
+            Left(std::to_string(file.pageSize), 12) + " |" + "db_name              " + Left(database, 12) +
+            " |"
             "job_queue_processes  0            |recyclebin           off          ||SQL> PROMPT||"
             "SQL> PROMPT === Memory ===|=== Memory ===|SQL> COLUMN name FORMAT A18|"
             "SQL> SELECT name, CASE WHEN value >= 0 THEN 'measured' END value FROM v$sga ORDER BY name;||"
@@ -309,5 +316,8 @@ TEST_F(DbaHealthReportScript, ReportsTheFileTheSessionAndWhatTheEngineDoesNotHav
             "INDEX_NAME     COLUMN_EXPRESS COLUMN_POS |-------------- -------------- ---------- |"
             "DEPT_NAME_IX   UPPER(DNAME)   1          ||SQL> ROLLBACK;|SQL> "));
 }
+
+INSTANTIATE_TEST_SUITE_P(Roads, DbaHealthReportScript, ::testing::Values(Road::Embedded, Road::Server),
+                         [](const auto& info) { return info.param == Road::Server ? "Server" : "Embedded"; });
 
 }  // namespace
