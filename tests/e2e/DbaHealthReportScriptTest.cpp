@@ -8,7 +8,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <sstream>
 #include <string>
+#include <vector>
 
 #include "e2e/ScriptRun.h"
 
@@ -315,6 +317,38 @@ TEST_P(DbaHealthReportScript, ReportsTheFileTheSessionAndWhatTheEngineDoesNotHav
             "SQL> SELECT index_name, column_expression, column_position FROM user_ind_expressions;||"
             "INDEX_NAME     COLUMN_EXPRESS COLUMN_POS |-------------- -------------- ---------- |"
             "DEPT_NAME_IX   UPPER(DNAME)   1          ||SQL> ROLLBACK;|SQL> "));
+}
+
+// SHOW SGA: a blank line, the total, then V$SGA's rows, each name in 24
+// characters and its bytes right-aligned in 11; the total is their sum.
+TEST_P(DbaHealthReportScript, ShowSgaListsTheAreasWithTheirTotalFirst) {
+    const RunResult r = RunScripts({"CONNECT scott/tiger\nSHOW SGA\n"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::size_t from = r.out.find("SQL> SHOW SGA\n");
+    ASSERT_NE(from, std::string::npos) << r.out;
+    std::istringstream lines(r.out.substr(from));
+    std::vector<std::string> shown;
+    for (std::string line; std::getline(lines, line);) shown.push_back(line);
+    const char* kNames[] = {"Total System Global Area", "Variable Size", "Database Buffers", "Redo Buffers"};
+    ASSERT_EQ(shown.size(), 7u) << r.out;
+    EXPECT_EQ(shown[1], "");
+    long long parts = 0;
+    long long total = -1;
+    for (std::size_t k = 0; k < 4; ++k) {
+        const std::string& line = shown[k + 2];
+        ASSERT_EQ(line.size(), 41u) << line;
+        EXPECT_EQ(line.substr(0, 24), Left(kNames[k], 24));
+        EXPECT_EQ(line.substr(35), " bytes");
+        const long long bytes = std::stoll(line.substr(24, 11));
+        EXPECT_EQ(Right(std::to_string(bytes), 11), line.substr(24, 11));
+        if (k == 0)
+            total = bytes;
+        else
+            parts += bytes;
+    }
+    EXPECT_EQ(total, parts);
+    EXPECT_GT(total, 0);
+    EXPECT_EQ(shown[6], "SQL> ");
 }
 
 INSTANTIATE_TEST_SUITE_P(Roads, DbaHealthReportScript, ::testing::Values(Road::Embedded, Road::Server),
