@@ -19,6 +19,7 @@
 #include "commands/CShowCommand.h"
 #include "commands/CShowErrorsCommand.h"
 #include "commands/CShowParameterCommand.h"
+#include "commands/CShowSgaCommand.h"
 #include "commands/CSpoolCommand.h"
 #include "commands/CTitleCommand.h"
 #include "commands/CUndefineCommand.h"
@@ -138,6 +139,7 @@ constexpr CommandRow kRows[] = {
     {"SHOW PARAMETERS", CommandOf<CShowParameterCommand>, nullptr},
     {"SHOW PARAMETER", CommandOf<CShowParameterCommand>, nullptr},
     {"SHOW PARAM", CommandOf<CShowParameterCommand>, nullptr},
+    {"SHOW SGA", CommandOf<CShowSgaCommand>, nullptr},
     {"SHOW ALL", CommandOf<CShowCommand>, "ALL"},
     {"SHOW USER", CommandOf<CShowCommand>, "USER"},
     {"SHOW REL", CommandOf<CShowCommand>, "RELEASE"},

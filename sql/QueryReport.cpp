@@ -21,6 +21,8 @@ constexpr int kMaxColumnWidth = 32767;
 // Width of a column by its server type; kFieldSize: the column's size.
 constexpr int kFieldSize = -1;
 constexpr int kAtLeastDate = -2;
+// Two hexadecimal digits for each byte of the field.
+constexpr int kHexDigits = -3;
 constexpr int kDateWidth = 8;
 
 struct TypeWidth {
@@ -30,7 +32,7 @@ struct TypeWidth {
 
 constexpr TypeWidth kTypeWidths[] = {
     {OTYPE_VARCHAR2, kFieldSize},
-    {OTYPE_RAW, kFieldSize},
+    {OTYPE_RAW, kHexDigits},
     {OTYPE_CHAR, kFieldSize},
     {OTYPE_NUMBER, 10},
     // Note: a DATE shows "RR-MM-DD"; a TIMESTAMP of the size of its text
@@ -58,6 +60,7 @@ int DefaultWidth(int serverType, long fieldSize) {
         if (row.serverType == serverType)
             return row.width == kFieldSize     ? size
                    : row.width == kAtLeastDate ? std::max(size, kDateWidth)
+                   : row.width == kHexDigits   ? std::min(2 * size, kMaxColumnWidth)
                                                : row.width;
     return size > 0 ? size : 10;
 }

@@ -12,8 +12,9 @@ struct CDictionaryShown {
 // its rows, the owner columns the ALL_ and DBA_ views add (filled with the
 // session's user), and the names it is shown under. In the query, "m" is
 // main.sqlite_schema, %U limits it to the user's own objects and %D alone
-// is the list of the dictionary's names. The `extra` columns (", A TYPE")
-// follow the others in the query, but a list's "*" leaves them out.
+// is the list of the dictionary's names; an empty query keeps no rows.
+// The `extra` columns (", A TYPE") follow the others in the query, but a
+// list's "*" leaves them out.
 struct CDictionaryView {
     const char* name;
     const char* columns;

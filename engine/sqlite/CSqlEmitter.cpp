@@ -499,11 +499,20 @@ std::string QuoteName(std::string_view name) {
     return out + "\"";
 }
 
+// Words SQLite reads as syntax wherever they stand, which the server's
+// names may be (DBA_PROFILES.LIMIT).
+constexpr std::string_view kSqliteOnlyWords[] = {"LIMIT", "ISNULL", "NOTNULL", "ESCAPE"};
+
 // A name as SQLite takes it: one with "#" (SERIAL#, FILE#), which SQLite's
-// names cannot hold, in quotes and in the upper case the server keeps.
+// names cannot hold, or one of kSqliteOnlyWords, in quotes and in the upper
+// case the server keeps.
 std::string WrittenName(std::string_view name) {
-    if (name.find('#') == std::string_view::npos || name.starts_with('"')) return std::string(name);
-    return QuoteName(Upper(name));
+    if (name.starts_with('"')) return std::string(name);
+    const std::string upper = Upper(name);
+    const bool word = std::find(std::begin(kSqliteOnlyWords), std::end(kSqliteOnlyWords), upper) !=
+                      std::end(kSqliteOnlyWords);
+    if (name.find('#') == std::string_view::npos && !word) return std::string(name);
+    return QuoteName(upper);
 }
 
 void Conjuncts(CSqlExpr* expr, std::vector<CSqlExpr*>& out) {
@@ -967,6 +976,34 @@ void CSqlEmitter::StarOverJoin(const std::vector<std::string>& joinedOn, std::st
         }
 }
 
+std::string CSqlEmitter::EveryJoinedRow() const {
+    const auto& sources = m_scopes.back().sources;
+    if (sources.size() < 2) return {};
+    // A column of a source without a name is read by its name alone, where
+    // no other source has one of that name.
+    auto unique = [&](const std::string& name) {
+        int count = 0;
+        for (const auto& source : sources)
+            for (const auto& column : source.columns) count += column.name == name ? 1 : 0;
+        return count == 1;
+    };
+    std::string types;
+    for (const auto& source : sources) {
+        std::string read;
+        for (const auto& column : source.columns) {
+            if (!column.emitted.empty())
+                read = column.emitted;
+            else if (!source.name.empty())
+                read = QuoteName(source.name) + "." + QuoteName(column.name);
+            else if (unique(column.name))
+                read = QuoteName(column.name);
+            if (!read.empty()) break;
+        }
+        if (!read.empty()) types += (types.empty() ? "typeof(" : " || typeof(") + read + ")";
+    }
+    return types.empty() ? std::string() : "(" + types + ") <> ''";
+}
+
 bool CSqlEmitter::UsesRownum(const CSqlExpr* expr) const {
     if (expr == nullptr) return false;
     if (expr->kind == CSqlExpr::Kind::Name && expr->parts.size() == 1 && Upper(expr->parts[0]) == "ROWNUM")
@@ -1365,6 +1402,20 @@ bool CSqlEmitter::Block(const CSqlSelect& block, std::string& out, std::vector<T
             m_scopes.back().inWhere = false;
             std::string accept = "ORA_ROWNUM_ACCEPT(" + std::to_string(rownumBlock) + ", " +
                                  (conditions.empty() ? std::string("1") : conditions) + ")";
+            // Note: a condition that reads no column, or the columns of one
+            // source, SQLite tries once for each row of that source alone; and
+            // it tries WHERE before an inner join's ON, which the count must
+            // follow (a join on USING or NATURAL is left as it was).
+            bool joinsOn = true;
+            for (const CSqlFromItem& item : *from) {
+                joinsOn = joinsOn && !item.natural && item.usingColumns.empty();
+                if (item.join != CSqlFromItem::Join::Inner || item.on == nullptr) continue;
+                others += others.empty() ? "(" : " AND (";
+                Expr(item.on, others);
+                others += ")";
+            }
+            const std::string joined = joinsOn ? EveryJoinedRow() : std::string();
+            if (!joined.empty()) others = others.empty() ? joined : others + " AND " + joined;
             out += others.empty() ? accept : "CASE WHEN " + others + " THEN " + accept + " ELSE 0 END";
         }
     }

@@ -340,6 +340,9 @@ private:
     // The length of an operand of "||" (a number's text for a number).
     long ConcatenatedLength(const CSqlExpr& expr);
     bool UsesRownum(const CSqlExpr* expr) const;
+    // A condition, always true, that reads a column of every source of the
+    // block ("" for one source), so that SQLite tries it for each joined row.
+    std::string EveryJoinedRow() const;
     // START WITH ... CONNECT BY over the one table of `block`: its source
     // text becomes the rows of the hierarchy, depth first.
     // Over joined rows (`base`, the query of them), the hierarchy reads them

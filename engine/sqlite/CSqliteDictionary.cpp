@@ -3,6 +3,7 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 #include <unordered_map>
 
@@ -11,7 +12,9 @@
 #include "engine/sqlite/CDictionaryView.h"
 #include "engine/sqlite/CNameList.h"
 #include "engine/sqlite/CSqlScanner.h"
+#include "engine/sqlite/CSqliteAdminViews.h"
 #include "engine/sqlite/CSqliteCatalog.h"
+#include "engine/sqlite/CSqliteInstanceViews.h"
 #include "engine/sqlite/CSqliteSystemViews.h"
 #include "engine/sqlite/SqliteApi.h"
 #include "text/Cp932.h"
@@ -431,12 +434,17 @@ const View kViews[] = {
      "",
      {{"TAB", nullptr}}},
     {"USERS",
-     "USERNAME VARCHAR2(128), USER_ID NUMBER, ACCOUNT_STATUS VARCHAR2(32), DEFAULT_TABLESPACE "
-     "VARCHAR2(30), TEMPORARY_TABLESPACE VARCHAR2(30), COMMON VARCHAR2(3), ORACLE_MAINTAINED VARCHAR2(1)",
-     "SELECT ORA_USER(), ORA_UID(), 'OPEN', 'USERS', 'TEMP', 'NO', 'N'",
+     "USERNAME VARCHAR2(128), USER_ID NUMBER, ACCOUNT_STATUS VARCHAR2(32), LOCK_DATE DATE, EXPIRY_DATE "
+     "DATE, DEFAULT_TABLESPACE VARCHAR2(30), TEMPORARY_TABLESPACE VARCHAR2(30), CREATED DATE, PROFILE "
+     "VARCHAR2(128), COMMON VARCHAR2(3), ORACLE_MAINTAINED VARCHAR2(1)",
+     // Note: the user is as old as the file; no password ages or locks it.
+     "SELECT ORA_USER(), ORA_UID(), 'OPEN', NULL, NULL, 'USERS', 'TEMP', ORA_SESSION_FACT('CREATED'), "
+     "'DEFAULT', 'NO', 'N'",
      "",
-     {{"USER_USERS", "USERNAME, USER_ID, ACCOUNT_STATUS, DEFAULT_TABLESPACE, TEMPORARY_TABLESPACE"},
-      {"ALL_USERS", "USERNAME, USER_ID, COMMON, ORACLE_MAINTAINED"},
+     {{"USER_USERS",
+       "USERNAME, USER_ID, ACCOUNT_STATUS, LOCK_DATE, EXPIRY_DATE, DEFAULT_TABLESPACE, TEMPORARY_TABLESPACE, "
+       "CREATED"},
+      {"ALL_USERS", "USERNAME, USER_ID, CREATED, COMMON, ORACLE_MAINTAINED"},
       {"DBA_USERS", nullptr}}},
     {"DICTIONARY",
      "TABLE_NAME VARCHAR2(128), COMMENTS VARCHAR2(4000)",
@@ -450,11 +458,7 @@ const View kViews[] = {
      {{"NLS_SESSION_PARAMETERS", nullptr}, {"V$NLS_PARAMETERS", nullptr}}},
     {"NLS_DATABASE",
      "PARAMETER VARCHAR2(128), VALUE VARCHAR2(64)",
-     "VALUES ('NLS_LANGUAGE', 'JAPANESE'), ('NLS_TERRITORY', 'JAPAN'), ('NLS_CURRENCY', '\xEF\xBF\xA5'), "
-     "('NLS_ISO_CURRENCY', 'JAPAN'), ('NLS_NUMERIC_CHARACTERS', '.,'), ('NLS_CHARACTERSET', 'AL32UTF8'), "
-     "('NLS_CALENDAR', 'GREGORIAN'), ('NLS_DATE_FORMAT', 'RR-MM-DD'), ('NLS_DATE_LANGUAGE', 'JAPANESE'), "
-     "('NLS_SORT', 'BINARY'), ('NLS_COMP', 'BINARY'), ('NLS_LENGTH_SEMANTICS', 'BYTE'), "
-     "('NLS_NCHAR_CHARACTERSET', 'AL16UTF16')",
+     TARVEX_NLS_DATABASE_ROWS,
      "",
      {{"NLS_DATABASE_PARAMETERS", nullptr}, {"NLS_INSTANCE_PARAMETERS", nullptr}}},
     {"VERSION",
@@ -635,12 +639,15 @@ std::string ColumnNames(std::string_view columns) {
     return names;
 }
 
-// The catalog's views and then the system's (CSqliteSystemViews).
+// The catalog's views and then the system's (CSqliteSystemViews and the
+// views of the instance and its administration).
 const std::vector<const View*>& AllViews() {
     static const std::vector<const View*> views = [] {
         std::vector<const View*> all;
         for (const View& view : kViews) all.push_back(&view);
         for (const View& view : CSqliteSystemViews::Views()) all.push_back(&view);
+        for (const View& view : CSqliteInstanceViews::Views()) all.push_back(&view);
+        for (const View& view : CSqliteAdminViews::Views()) all.push_back(&view);
         return all;
     }();
     return views;
@@ -752,6 +759,8 @@ const std::pair<std::string, std::string> kLaterTables[] = {
 
 // Fills the rows of a view from the file's schema and catalog tables.
 void Refresh(sqlite3* db, const View& view) {
+    // Note: a view of what the engine does not have keeps no rows.
+    if (*view.select == '\0') return;
     std::string select = view.select;
     for (std::size_t at; (at = select.find("%U")) != std::string::npos;) select.replace(at, 2, kUserObjects);
     if (select == "%D") select = DictionaryRows();
@@ -843,6 +852,12 @@ void CSqliteDictionary::Prepare(sqlite3* db, std::string_view text) {
     std::vector<const View*> named = Named(text);
     if (named.empty()) return;
     if (!ViewsInstalled(db)) InstallViews(db);
+    const std::span<const View> instance = CSqliteInstanceViews::Views();
+    const std::less<const View*> before;
+    if (std::any_of(named.begin(), named.end(), [&](const View* view) {
+            return !before(view, instance.data()) && before(view, instance.data() + instance.size());
+        }))
+        CSqliteInstanceViews::Measure(db);
     bool namesConstraints = false;
     for (const View* view : named) {
         if (view->select != nullptr)

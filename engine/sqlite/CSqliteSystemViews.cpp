@@ -12,6 +12,8 @@
 #include <string_view>
 
 #include "engine/sqlite/CDateFormat.h"
+#include "engine/sqlite/CSqliteAdminViews.h"
+#include "engine/sqlite/CSqliteInstanceViews.h"
 #include "engine/sqlite/CSqliteSession.h"
 #include "engine/sqlite/SqliteApi.h"
 #include "text/Encoding.h"
@@ -67,14 +69,17 @@ constexpr const char* kInstance = ", INST_ID NUMBER";
 
 const CDictionaryView kViews[] = {
     {"SESSION",
-     "SID NUMBER, \"SERIAL#\" NUMBER, AUDSID NUMBER, \"USER#\" NUMBER, USERNAME VARCHAR2(128), COMMAND "
-     "NUMBER, OWNERID NUMBER, LOCKWAIT VARCHAR2(16), STATUS VARCHAR2(8), SERVER VARCHAR2(9), \"SCHEMA#\" "
+     "SADDR RAW(8), SID NUMBER, \"SERIAL#\" NUMBER, AUDSID NUMBER, PADDR RAW(8), \"USER#\" NUMBER, USERNAME "
+     "VARCHAR2(128), COMMAND NUMBER, OWNERID NUMBER, TADDR VARCHAR2(16), LOCKWAIT VARCHAR2(16), STATUS "
+     "VARCHAR2(8), SERVER VARCHAR2(9), \"SCHEMA#\" "
      "NUMBER, SCHEMANAME VARCHAR2(128), OSUSER VARCHAR2(128), PROCESS VARCHAR2(24), MACHINE VARCHAR2(64), "
      "PORT NUMBER, TERMINAL VARCHAR2(30), PROGRAM VARCHAR2(48), TYPE VARCHAR2(10), SQL_ID VARCHAR2(13), "
      "PREV_SQL_ID VARCHAR2(13), MODULE VARCHAR2(64), ACTION VARCHAR2(64), CLIENT_INFO VARCHAR2(64), "
      "LOGON_TIME DATE, LAST_CALL_ET NUMBER, BLOCKING_SESSION_STATUS VARCHAR2(11), BLOCKING_SESSION NUMBER, "
      "SERVICE_NAME VARCHAR2(64), CON_ID NUMBER",
-     "SELECT 1, 1, ORA_SESSION_FACT('AUDSID'), ORA_UID(), ORA_USER(), 3, 2147483644, NULL, 'ACTIVE', "
+     "SELECT ORA_INSTANCE_FACT('SESSION_ADDRESS'), 1, 1, ORA_SESSION_FACT('AUDSID'), "
+     "ORA_INSTANCE_FACT('PROCESS_ADDRESS'), ORA_UID(), ORA_USER(), 3, 2147483644, "
+     "ORA_INSTANCE_FACT('TRANSACTION_ADDRESS'), NULL, 'ACTIVE', "
      "'DEDICATED', ORA_UID(), ORA_USER(), ORA_SESSION_FACT('OSUSER'), ORA_SESSION_FACT('PROCESS'), "
      "ORA_SESSION_FACT('MACHINE'), 0, ORA_SESSION_FACT('TERMINAL'), ORA_SESSION_FACT('PROGRAM'), 'USER', "
      "NULL, NULL, ORA_SESSION_FACT('PROGRAM'), NULL, NULL, ORA_SESSION_FACT('LOGON_TIME'), 0, 'NO HOLDER', "
@@ -283,6 +288,18 @@ const CDictionaryView kViews[] = {
      "VALUES ('CONNECT', 2, 'NO', 'NONE', 'NO', 'Y'), ('RESOURCE', 3, 'NO', 'NONE', 'NO', 'Y')",
      "",
      {{"DBA_ROLES", nullptr}}},
+    // Note: the engine reads no server parameter file: none is specified.
+    {"SPPARAMETER",
+     "FAMILY VARCHAR2(80), SID VARCHAR2(80), NAME VARCHAR2(80), TYPE VARCHAR2(11), VALUE VARCHAR2(255), "
+     "DISPLAY_VALUE VARCHAR2(255), ISSPECIFIED VARCHAR2(6), ORDINAL NUMBER, UPDATE_COMMENT VARCHAR2(255), "
+     "CON_ID NUMBER",
+     "SELECT NULL, '*', column1, CASE column2 WHEN 1 THEN 'boolean' WHEN 2 THEN 'string' WHEN 3 THEN "
+     "'integer' ELSE 'big integer' END, NULL, NULL, 'FALSE', 0, NULL, 0, 1 FROM (SELECT NULL AS column1, "
+     "NULL AS column2, NULL, NULL, NULL, NULL, NULL WHERE 0 UNION ALL " TARVEX_PARAMETER_ROWS
+     ") ORDER BY column1",
+     "",
+     {TARVEX_GLOBAL("SPPARAMETER")},
+     kInstance},
     {"ROLE_SYS_PRIVS",
      "ROLE VARCHAR2(128), PRIVILEGE VARCHAR2(40), ADMIN_OPTION VARCHAR2(3), COMMON VARCHAR2(3), INHERITED "
      "VARCHAR2(3)",
@@ -427,7 +444,8 @@ std::span<const CDictionaryView> CSqliteSystemViews::Views() { return kViews; }
 
 bool CSqliteSystemViews::Register(sqlite3* db, const CSqliteSession* session) {
     auto* facts = new SessionFacts{session, CDateFormat::ToStored(CDateFormat::Now())};
-    return sqlite3_create_function_v2(db, "ORA_SESSION_FACT", 1, SQLITE_UTF8, facts, SessionFact, nullptr,
+    return CSqliteInstanceViews::Register(db, session) && CSqliteAdminViews::Register(db) &&
+           sqlite3_create_function_v2(db, "ORA_SESSION_FACT", 1, SQLITE_UTF8, facts, SessionFact, nullptr,
                                       nullptr, [](void* data) { delete static_cast<SessionFacts*>(data); }) ==
-           SQLITE_OK;
+               SQLITE_OK;
 }

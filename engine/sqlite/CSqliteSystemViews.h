@@ -21,6 +21,15 @@ struct CSqliteSession;
     "('NLS_DUAL_CURRENCY', '\xEF\xBF\xA5'), ('NLS_COMP', 'BINARY'), ('NLS_LENGTH_SEMANTICS', 'BYTE'), "    \
     "('NLS_NCHAR_CONV_EXCP', 'FALSE')"
 
+// The database's NLS settings as rows (name, value), as
+// NLS_DATABASE_PARAMETERS and DATABASE_PROPERTIES show them.
+#define TARVEX_NLS_DATABASE_ROWS                                                                          \
+    "VALUES ('NLS_LANGUAGE', 'JAPANESE'), ('NLS_TERRITORY', 'JAPAN'), ('NLS_CURRENCY', '\xEF\xBF\xA5'), " \
+    "('NLS_ISO_CURRENCY', 'JAPAN'), ('NLS_NUMERIC_CHARACTERS', '.,'), ('NLS_CHARACTERSET', 'AL32UTF8'), " \
+    "('NLS_CALENDAR', 'GREGORIAN'), ('NLS_DATE_FORMAT', 'RR-MM-DD'), ('NLS_DATE_LANGUAGE', 'JAPANESE'), " \
+    "('NLS_SORT', 'BINARY'), ('NLS_COMP', 'BINARY'), ('NLS_LENGTH_SEMANTICS', 'BYTE'), "                  \
+    "('NLS_NCHAR_CHARACTERSET', 'AL16UTF16')"
+
 // The views of the running database rather than of its objects: the
 // dynamic views (V$SESSION, V$INSTANCE, V$DATABASE, V$PARAMETER, V$OPTION
 // and their GV$ forms) with the one session of this connection, and the

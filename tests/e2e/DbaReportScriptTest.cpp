@@ -247,7 +247,8 @@ TEST_P(DbaReportScript, IndexesStatisticsAndObjectsOfATableNamedByDefine) {
                 "---------- |0          ||SQL> COLUMN table_name FORMAT A16|"
                 "SQL> SELECT table_name FROM dictionary WHERE table_name LIKE 'DBA\\_%' ESCAPE '\\' AND "
                 "table_name LIKE '%SPACE%' OR table_name LIKE '%FILES' ORDER BY 1;|"
-                "|TABLE_NAME       |---------------- |DBA_DATA_FILES   |DBA_FREE_SPACE   |DBA_TABLESPACES  ||"
+                "|TABLE_NAME       |---------------- |DBA_DATA_FILES   |DBA_FREE_SPACE   |DBA_PROFILES     |"
+                "DBA_TABLESPACES  |DBA_TEMP_FILES   ||"
                 "SQL> "));
 }
 

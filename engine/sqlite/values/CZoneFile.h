@@ -31,6 +31,8 @@ public:
     // the region shows them): 0, or ORA-01878 when the clocks skip that
     // time. A time the clocks show twice is taken as standard time.
     int OffsetOfLocal(std::int64_t local, std::int32_t& offset) const;
+    // Every local time type the file defines, in the file's order.
+    const std::vector<Type>& Types() const { return m_types; }
 
 private:
     // One data block: 4-byte times (version 1) or 8-byte (`wide`); false
