@@ -57,11 +57,23 @@ constexpr TypeName kTypeNames[] = {
     {"DATETIME", CSqlType::Date, false, false},
 };
 
+// Whether a table or view of the file (or of the connection's temporary
+// ones) is named exactly `name` (UTF-8).
+bool Exists(sqlite3* db, const std::string& name) {
+    Statement look = Prepare(db,
+                             "SELECT 1 FROM main.sqlite_schema WHERE name = ?1 AND type IN ('table', 'view') "
+                             "UNION ALL SELECT 1 FROM temp.sqlite_schema WHERE name = ?1 AND type IN "
+                             "('table', 'view')");
+    if (!look) return false;
+    sqlite3_bind_text(look.get(), 1, name.c_str(), static_cast<int>(name.size()), SQLITE_TRANSIENT);
+    return sqlite3_step(look.get()) == SQLITE_ROW;
+}
+
 }  // namespace
 
 CSqliteCatalog::Column CSqliteCatalog::Describe(std::string name, std::string_view declared) {
     Column column;
-    column.name = cp932::ToUpperAscii(name);
+    column.name = std::move(name);
     std::string text = Upper(declared);
     // Note: "TIMESTAMP(3) WITH TIME ZONE" is kept by SQLite as
     // "TIMESTAMP_WITH_TIME_ZONE(3)"; both are a TIMESTAMP and its zone.
@@ -151,7 +163,7 @@ void CSqliteCatalog::Invalidate() {
 }
 
 const std::vector<CSqliteCatalog::Column>* CSqliteCatalog::Columns(std::string_view name) {
-    std::string key = cp932::ToUpperAscii(name);
+    std::string key(name);
     auto found = m_columns.find(key);
     if (found != m_columns.end()) return &found->second;
     std::vector<Column> columns;
@@ -165,15 +177,18 @@ const std::vector<CSqliteCatalog::Column>* CSqliteCatalog::Columns(std::string_v
         m_db,
         "SELECT c.COLUMN_NAME, c.DATA_TYPE, coalesce(p.pk, 0), p.dflt_value, coalesce(p.hidden, 0), "
         "o.HIDDEN_COLUMN = 'YES', o.DEFAULT_ON_NULL = 'YES' FROM main.TARVEX_COLUMNS c LEFT JOIN "
-        "pragma_table_xinfo(?1) p ON upper(p.name) = c.COLUMN_NAME LEFT JOIN main.TARVEX_COLUMN_OPTIONS o "
+        "pragma_table_xinfo(?1) p ON p.name = c.COLUMN_NAME LEFT JOIN main.TARVEX_COLUMN_OPTIONS o "
         "ON o.TABLE_NAME = c.TABLE_NAME AND o.COLUMN_NAME = c.COLUMN_NAME WHERE c.TABLE_NAME = ?1 ORDER BY "
         "c.COLUMN_ID");
     if (statement) sqlite3_bind_text(statement.get(), 1, utf8Name.c_str(), -1, SQLITE_TRANSIENT);
     bool recorded = statement && sqlite3_step(statement.get()) == SQLITE_ROW;
-    if (!recorded)
+    // Note: SQLite finds a table in any case; the server's names are exact.
+    if (!recorded && Exists(m_db, utf8Name))
         statement =
             Prepare(m_db, "SELECT name, type, pk, dflt_value, hidden, 0, 0 FROM pragma_table_xinfo(\"" +
                               quoted + "\") WHERE hidden <> 1");
+    else if (!recorded)
+        statement.reset();
     while (statement && (recorded || sqlite3_step(statement.get()) == SQLITE_ROW)) {
         recorded = false;
         columns.push_back(
