@@ -145,7 +145,7 @@ bool ConvertIdentityMarks(sqlite3* db, CEngineError& error) {
 
 std::vector<std::string> IndexColumns(sqlite3* db, const std::string& index) {
     std::vector<std::string> columns;
-    Statement info = sqliteapi::Prepare(db, "SELECT upper(name) FROM pragma_index_info(?1) ORDER BY seqno");
+    Statement info = sqliteapi::Prepare(db, "SELECT name FROM pragma_index_info(?1) ORDER BY seqno");
     if (info) sqlite3_bind_text(info.get(), 1, index.c_str(), -1, SQLITE_TRANSIENT);
     while (info && sqlite3_step(info.get()) == SQLITE_ROW) columns.push_back(Text(info.get(), 0));
     return columns;
@@ -505,13 +505,12 @@ bool CCatalogTables::Prune(sqlite3* db, const std::string& table, CEngineError& 
     if (UserVersion(db) < kVersion) return true;
     constexpr const char* kStatements[] = {
         "DELETE FROM TARVEX_SEQUENCES WHERE NAME IN (SELECT SEQUENCE_NAME FROM TARVEX_IDENTITIES WHERE "
-        "TABLE_NAME = ?1 AND COLUMN_NAME NOT IN (SELECT upper(name) FROM pragma_table_info(?1))) AND ?2 = ?3",
-        "DELETE FROM TARVEX_IDENTITIES WHERE TABLE_NAME = ?1 AND COLUMN_NAME NOT IN (SELECT upper(name) FROM "
+        "TABLE_NAME = ?1 AND COLUMN_NAME NOT IN (SELECT name FROM pragma_table_info(?1))) AND ?2 = ?3",
+        "DELETE FROM TARVEX_IDENTITIES WHERE TABLE_NAME = ?1 AND COLUMN_NAME NOT IN (SELECT name FROM "
         "pragma_table_info(?1)) AND ?2 = ?3",
         "DELETE FROM TARVEX_COMMENTS WHERE TABLE_NAME = ?1 AND COLUMN_NAME <> '' AND COLUMN_NAME NOT IN "
-        "(SELECT "
-        "upper(name) FROM pragma_table_info(?1)) AND ?2 = ?3",
-        "DELETE FROM TARVEX_COLUMN_OPTIONS WHERE TABLE_NAME = ?1 AND COLUMN_NAME NOT IN (SELECT upper(name) "
+        "(SELECT name FROM pragma_table_info(?1)) AND ?2 = ?3",
+        "DELETE FROM TARVEX_COLUMN_OPTIONS WHERE TABLE_NAME = ?1 AND COLUMN_NAME NOT IN (SELECT name "
         "FROM pragma_table_xinfo(?1)) AND ?2 = ?3",
     };
     for (const char* sql : kStatements)

@@ -241,8 +241,8 @@ std::string CSqliteCatalog::UniqueName(std::string_view failed) {
             failed.substr(at, comma == std::string_view::npos ? std::string_view::npos : comma - at);
         std::size_t dot = part.find('.');
         if (dot == std::string_view::npos) return {};
-        table = Upper(part.substr(0, dot));
-        columns.push_back(Upper(part.substr(dot + 1)));
+        table = part.substr(0, dot);
+        columns.emplace_back(part.substr(dot + 1));
         if (comma == std::string_view::npos) break;
         at = comma + 2;
     }
@@ -252,11 +252,11 @@ std::string CSqliteCatalog::UniqueName(std::string_view failed) {
         std::string index = Text(list.get(), 0);
         std::string origin = Text(list.get(), 1);
         Statement info =
-            Prepare(m_db, "SELECT upper(name) FROM pragma_index_info('" + index + "') ORDER BY seqno");
+            Prepare(m_db, "SELECT name FROM pragma_index_info('" + index + "') ORDER BY seqno");
         std::vector<std::string> indexed;
         while (info && sqlite3_step(info.get()) == SQLITE_ROW) indexed.push_back(Text(info.get(), 0));
         if (indexed != columns) continue;
-        if (origin == "c") return Upper(index);
+        if (origin == "c") return index;
         break;
     }
     // Note: a key of the table itself is named by the dictionary's catalog
@@ -274,10 +274,10 @@ std::vector<std::vector<std::string>> CSqliteCatalog::UniqueKeys(std::string_vie
     // Note: an index on an expression (a name of NULL) makes no key of columns.
     Statement list =
         Prepare(m_db,
-                "SELECT l.name, upper(i.name) FROM pragma_index_list(?1) l, pragma_index_info(l.name) "
+                "SELECT l.name, i.name FROM pragma_index_list(?1) l, pragma_index_info(l.name) "
                 "i WHERE l.\"unique\" AND l.partial = 0 ORDER BY l.seq, i.seqno");
     if (!list) return keys;
-    std::string utf8 = encoding::Cp932ToUtf8(cp932::ToUpperAscii(name));
+    std::string utf8 = encoding::Cp932ToUtf8(name);
     sqlite3_bind_text(list.get(), 1, utf8.c_str(), static_cast<int>(utf8.size()), SQLITE_TRANSIENT);
     std::string index;
     bool expression = false;

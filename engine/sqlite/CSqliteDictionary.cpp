@@ -48,7 +48,7 @@ using View = CDictionaryView;
     "SELECT CONSTRAINT_NAME, 'INDEX', 'VALID', NULL FROM main.TARVEX_CONSTRAINTS WHERE CONSTRAINT_TYPE IN "  \
     "('P', "                                                                                                 \
     "'U') AND ENFORCED_BY = 'TABLE' UNION ALL "                                                              \
-    "SELECT upper(NAME), 'SEQUENCE', 'VALID', NULL FROM main.TARVEX_SEQUENCES UNION ALL SELECT u.NAME, "     \
+    "SELECT NAME, 'SEQUENCE', 'VALID', NULL FROM main.TARVEX_SEQUENCES UNION ALL SELECT u.NAME, "     \
     "u.TYPE, "                                                                                               \
     "CASE WHEN EXISTS (SELECT 1 FROM main.TARVEX_UNIT_DEPENDENCIES d WHERE d.NAME = u.NAME AND d.TYPE = "    \
     "u.TYPE AND (d.REFERENCED_TYPE = 'TABLE' AND d.REFERENCED_NAME NOT IN (SELECT name FROM "                \
@@ -419,7 +419,7 @@ const View kViews[] = {
      "TABLE_NAME VARCHAR2(128), TABLE_TYPE VARCHAR2(11)",
      "SELECT m.name, CASE WHEN m.name IN (SELECT SYNONYM_NAME FROM main.TARVEX_SYNONYMS) THEN "
      "'SYNONYM' ELSE upper(m.type) END FROM main.sqlite_schema m WHERE m.type IN ('table', 'view') AND %U "
-     "UNION ALL SELECT TABLE_NAME, 'TABLE' FROM main.TARVEX_TEMPORARY UNION ALL SELECT upper(NAME), "
+     "UNION ALL SELECT TABLE_NAME, 'TABLE' FROM main.TARVEX_TEMPORARY UNION ALL SELECT NAME, "
      "'SEQUENCE' FROM main.TARVEX_SEQUENCES",
      "OWNER",
      {{"USER_CATALOG", nullptr}, {"ALL_CATALOG", "OWNER, *"}, {"CAT", nullptr}}},
@@ -1001,8 +1001,9 @@ std::string CSqliteDictionary::KeyName(sqlite3* db, std::string_view failed) {
             failed.substr(at, comma == std::string_view::npos ? failed.size() - at : comma - at);
         std::size_t dot = part.find('.');
         if (dot == std::string_view::npos) return {};
-        table = CNameList::Identifier(part.substr(0, dot));
-        columns.push_back(CNameList::Identifier(part.substr(dot + 1)));
+        // Note: SQLite names the table and columns as the table spells them.
+        table = part.substr(0, dot);
+        columns.emplace_back(part.substr(dot + 1));
         at = comma == std::string_view::npos ? failed.size() : comma + 2;
     }
     for (const Constraint& constraint : All(db))

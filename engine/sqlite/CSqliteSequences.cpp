@@ -47,10 +47,10 @@ bool ReadInteger(std::string_view text, const std::vector<Token>& tokens, std::s
     return true;
 }
 
-// A sequence is found by its name in upper case, however it was written;
-// quotes around it are not part of it.
+// A sequence is found by its name: in upper case unless written in quotes,
+// which are not part of it.
 std::string Key(std::string name) {
-    if (name.size() >= 2 && name.front() == '"' && name.back() == '"') name = name.substr(1, name.size() - 2);
+    if (name.size() >= 2 && name.front() == '"' && name.back() == '"') return name.substr(1, name.size() - 2);
     for (char& c : name)
         if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
     return name;
@@ -68,7 +68,7 @@ struct Definition {
 // Reads "CREATE SEQUENCE name [START WITH n] [INCREMENT BY n] ...".
 bool ParseCreate(std::string_view text, Definition& definition, CEngineError& error) {
     auto tokens = CSqlScanner::Significant(text);
-    if (tokens.size() < 3 || tokens[2].kind != Kind::Word) {
+    if (tokens.size() < 3 || (tokens[2].kind != Kind::Word && tokens[2].kind != Kind::QuotedName)) {
         COraError::Set(error, 2263, {}, static_cast<int>(text.size()));
         return false;
     }
@@ -154,7 +154,7 @@ bool CSqliteSequences::Drop(std::string_view sql, CEngineError& error) {
     }
     std::string name = Key(encoding::Cp932ToUtf8(TokenText(sql, tokens[2])));
     if (TableExists(m_db)) {
-        Statement remove = Prepare(m_db, "DELETE FROM TARVEX_SEQUENCES WHERE upper(NAME) = ?1");
+        Statement remove = Prepare(m_db, "DELETE FROM TARVEX_SEQUENCES WHERE NAME = ?1");
         sqlite3_bind_text(remove.get(), 1, name.c_str(), -1, SQLITE_TRANSIENT);
         if (sqlite3_step(remove.get()) != SQLITE_DONE) {
             error.Set(encoding::Utf8ToCp932(sqlite3_errmsg(m_db)));
@@ -176,7 +176,7 @@ void CSqliteSequences::NextValue(sqlite3_context* context, int, sqlite3_value** 
     Statement step =
         TableExists(self->m_db)
             ? Prepare(self->m_db,
-                      "UPDATE TARVEX_SEQUENCES SET NEXT_VALUE = NEXT_VALUE + STEP WHERE upper(NAME) = ?1 "
+                      "UPDATE TARVEX_SEQUENCES SET NEXT_VALUE = NEXT_VALUE + STEP WHERE NAME = ?1 "
                       "RETURNING NEXT_VALUE - STEP, STEP")
             : Statement();
     if (step) sqlite3_bind_text(step.get(), 1, name.c_str(), -1, SQLITE_TRANSIENT);
@@ -201,7 +201,7 @@ void CSqliteSequences::NextValue(sqlite3_context* context, int, sqlite3_value** 
 }
 
 void CSqliteSequences::SetNext(const std::string& name, long long next) {
-    Statement set = Prepare(m_db, "UPDATE TARVEX_SEQUENCES SET NEXT_VALUE = ?2 WHERE upper(NAME) = ?1");
+    Statement set = Prepare(m_db, "UPDATE TARVEX_SEQUENCES SET NEXT_VALUE = ?2 WHERE NAME = ?1");
     if (!set) return;
     sqlite3_bind_text(set.get(), 1, name.c_str(), -1, SQLITE_TRANSIENT);
     sqlite3_bind_int64(set.get(), 2, next);
