@@ -303,6 +303,31 @@ std::vector<std::string> CCatalogTables::DeleteOnCommit(sqlite3* db) {
     return names;
 }
 
+namespace {
+
+// Files before kExactNames: their sequences were found in any case, and the
+// columns of a table named in quotes were recorded under upper-case names.
+bool ConvertExactNames(sqlite3* db, CEngineError& error) {
+    if (!Exec(
+            db,
+            "UPDATE OR IGNORE main.TARVEX_SEQUENCES SET NAME = upper(NAME) WHERE NAME <> upper(NAME); "
+            "UPDATE OR IGNORE main.TARVEX_SEQUENCE_OPTIONS SET NAME = upper(NAME) WHERE NAME <> upper(NAME)",
+            error))
+        return false;
+    for (const std::string& table : CNameList::UserTables(db)) {
+        if (table == cp932::ToUpperAscii(table)) continue;
+        Statement rekey =
+            sqliteapi::Prepare(db, "DELETE FROM main.TARVEX_COLUMNS WHERE TABLE_NAME = upper(?1)");
+        if (rekey) sqlite3_bind_text(rekey.get(), 1, table.c_str(), -1, SQLITE_TRANSIENT);
+        if (!rekey || sqlite3_step(rekey.get()) != SQLITE_DONE ||
+            !CColumnCatalog::Record(db, table, {}, error))
+            return false;
+    }
+    return true;
+}
+
+}  // namespace
+
 int CCatalogTables::Version(sqlite3* db) { return UserVersion(db); }
 
 bool CCatalogTables::Install(sqlite3* db, CEngineError& error) {
@@ -321,6 +346,7 @@ bool CCatalogTables::Install(sqlite3* db, CEngineError& error) {
              (version >= kColumnsRecorded ||
               (CConstraintCatalog::Convert(db, error) && CColumnCatalog::Convert(db, error))) &&
              CConstraintCatalog::Upgrade(db, error) &&
+             (version >= kExactNames || ConvertExactNames(db, error)) &&
              Exec(db, "PRAGMA user_version = " + std::to_string(kVersion), error);
     }
     if (ok && (!own || Exec(db, "COMMIT", error))) return true;
