@@ -90,8 +90,7 @@ bool CIndexAlteration::Run(std::string_view sql, CEngineError& error) {
 
 bool CIndexAlteration::Find(const std::string& upper, std::string& stored, bool& keyIndex) {
     Statement look = sqliteapi::Prepare(
-        m_db,
-        "SELECT name FROM main.sqlite_schema WHERE type = 'index' AND sql IS NOT NULL AND name = ?1");
+        m_db, "SELECT name FROM main.sqlite_schema WHERE type = 'index' AND sql IS NOT NULL AND name = ?1");
     if (look) sqlite3_bind_text(look.get(), 1, upper.c_str(), -1, SQLITE_TRANSIENT);
     if (look && sqlite3_step(look.get()) == SQLITE_ROW) {
         stored = reinterpret_cast<const char*>(sqlite3_column_text(look.get(), 0));

@@ -251,8 +251,7 @@ std::string CSqliteCatalog::UniqueName(std::string_view failed) {
     while (list && sqlite3_step(list.get()) == SQLITE_ROW) {
         std::string index = Text(list.get(), 0);
         std::string origin = Text(list.get(), 1);
-        Statement info =
-            Prepare(m_db, "SELECT name FROM pragma_index_info('" + index + "') ORDER BY seqno");
+        Statement info = Prepare(m_db, "SELECT name FROM pragma_index_info('" + index + "') ORDER BY seqno");
         std::vector<std::string> indexed;
         while (info && sqlite3_step(info.get()) == SQLITE_ROW) indexed.push_back(Text(info.get(), 0));
         if (indexed != columns) continue;
@@ -272,10 +271,9 @@ std::vector<std::vector<std::string>> CSqliteCatalog::UniqueKeys(std::string_vie
             if (column.primaryKey) primary.push_back(column.name);
     if (!primary.empty()) keys.push_back(std::move(primary));
     // Note: an index on an expression (a name of NULL) makes no key of columns.
-    Statement list =
-        Prepare(m_db,
-                "SELECT l.name, i.name FROM pragma_index_list(?1) l, pragma_index_info(l.name) "
-                "i WHERE l.\"unique\" AND l.partial = 0 ORDER BY l.seq, i.seqno");
+    Statement list = Prepare(m_db,
+                             "SELECT l.name, i.name FROM pragma_index_list(?1) l, pragma_index_info(l.name) "
+                             "i WHERE l.\"unique\" AND l.partial = 0 ORDER BY l.seq, i.seqno");
     if (!list) return keys;
     std::string utf8 = encoding::Cp932ToUtf8(name);
     sqlite3_bind_text(list.get(), 1, utf8.c_str(), static_cast<int>(utf8.size()), SQLITE_TRANSIENT);

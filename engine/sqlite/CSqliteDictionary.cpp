@@ -48,7 +48,7 @@ using View = CDictionaryView;
     "SELECT CONSTRAINT_NAME, 'INDEX', 'VALID', NULL FROM main.TARVEX_CONSTRAINTS WHERE CONSTRAINT_TYPE IN "  \
     "('P', "                                                                                                 \
     "'U') AND ENFORCED_BY = 'TABLE' UNION ALL "                                                              \
-    "SELECT NAME, 'SEQUENCE', 'VALID', NULL FROM main.TARVEX_SEQUENCES UNION ALL SELECT u.NAME, "     \
+    "SELECT NAME, 'SEQUENCE', 'VALID', NULL FROM main.TARVEX_SEQUENCES UNION ALL SELECT u.NAME, "            \
     "u.TYPE, "                                                                                               \
     "CASE WHEN EXISTS (SELECT 1 FROM main.TARVEX_UNIT_DEPENDENCIES d WHERE d.NAME = u.NAME AND d.TYPE = "    \
     "u.TYPE AND (d.REFERENCED_TYPE = 'TABLE' AND d.REFERENCED_NAME NOT IN (SELECT name FROM "                \

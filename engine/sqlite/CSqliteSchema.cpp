@@ -498,8 +498,8 @@ long long CSqliteSchema::Count(const std::string& utf8) {
 
 bool CSqliteSchema::TableSql(std::string_view table, std::string& sql) {
     sqlite3_stmt* raw = nullptr;
-    sqlite3_prepare_v2(m_db, "SELECT sql FROM main.sqlite_schema WHERE type = 'table' AND name = ?1",
-                       -1, &raw, nullptr);
+    sqlite3_prepare_v2(m_db, "SELECT sql FROM main.sqlite_schema WHERE type = 'table' AND name = ?1", -1,
+                       &raw, nullptr);
     Statement statement(raw);
     std::string name = encoding::Cp932ToUtf8(std::string(table));
     sqlite3_bind_text(raw, 1, name.c_str(), -1, SQLITE_TRANSIENT);
@@ -609,8 +609,7 @@ bool CSqliteSchema::AlterSequence(std::string_view sql, const Tokens& tokens, CE
         // Note: the next value follows the last one given by the new step.
         std::string set = restart ? "NEXT_VALUE = " + value
                                   : "NEXT_VALUE = NEXT_VALUE - STEP + (" + value + "), STEP = " + value;
-        if (!Exec("UPDATE TARVEX_SEQUENCES SET " + set + " WHERE NAME = " + Quote(name), error))
-            return false;
+        if (!Exec("UPDATE TARVEX_SEQUENCES SET " + set + " WHERE NAME = " + Quote(name), error)) return false;
         k = at;
     }
     return CSequenceOptions::Save(m_db, name, options, error);
@@ -989,7 +988,8 @@ bool CSqliteSchema::AddIdentity(std::string_view table, std::string_view item, c
 }
 
 bool CSqliteSchema::EditDefinition(std::string_view table, const std::string& sql, CEngineError& error) {
-    return CTableRebuild::Run(m_db, encoding::Cp932ToUtf8(std::string(table)), encoding::Cp932ToUtf8(sql), error);
+    return CTableRebuild::Run(m_db, encoding::Cp932ToUtf8(std::string(table)), encoding::Cp932ToUtf8(sql),
+                              error);
 }
 
 bool CSqliteSchema::AddConstraint(std::string_view table, std::string_view item, std::size_t at,
@@ -1296,7 +1296,8 @@ bool CSqliteSchema::Enable(std::string_view table, std::string_view name, std::s
     }
     // A constraint set aside is made again from what the catalog keeps of it.
     CSqliteDictionary::Constraint kept;
-    if (!CConstraintCatalog::Find(m_db, utfName, kept) || kept.table != encoding::Cp932ToUtf8(std::string(table))) {
+    if (!CConstraintCatalog::Find(m_db, utfName, kept) ||
+        kept.table != encoding::Cp932ToUtf8(std::string(table))) {
         COraError::Set(error, 2430, {std::string(name)}, static_cast<int>(at));
         return false;
     }
@@ -1434,8 +1435,8 @@ bool CSqliteSchema::Narrows(std::string_view table, const std::string& column, c
         if (c.name == name) old = &c;
     if (old == nullptr) return false;
     const CSqliteCatalog::Column now = CSqliteCatalog::Describe(name, written);
-    const std::string rows = "SELECT count(*) FROM \"" + encoding::Cp932ToUtf8(std::string(table)) + "\" WHERE \"" +
-                             name + "\" IS NOT NULL";
+    const std::string rows = "SELECT count(*) FROM \"" + encoding::Cp932ToUtf8(std::string(table)) +
+                             "\" WHERE \"" + name + "\" IS NOT NULL";
     auto text = [](CSqlType type) { return type == CSqlType::Text || type == CSqlType::Char; };
     // Note: a column keeps its values: another type, a shorter text or a
     // smaller number needs rows that fit, or none at all.
