@@ -538,6 +538,8 @@ bool CSqliteSchema::Comment(std::string_view sql, const Tokens& tokens, CEngineE
         kind = "TABLE";
         k = 4;
     }
+    // Note: a schema before the table is the session's own (the file has one user).
+    if (Word(sql, tokens, k + 1) == "." && Word(sql, tokens, k + 3) == (column ? "." : "IS")) k += 2;
     std::size_t nameAt = k;
     std::string table = Word(sql, tokens, k++);
     std::string name;
@@ -556,14 +558,15 @@ bool CSqliteSchema::Comment(std::string_view sql, const Tokens& tokens, CEngineE
         return false;
     }
     std::string quotedTable = Quote(encoding::Cp932ToUtf8(table));
-    if (Count("SELECT count(*) FROM main.sqlite_schema WHERE type IN ('table', 'view') AND name = " +
+    if (Count("SELECT count(*) FROM (SELECT name, type FROM main.sqlite_schema UNION ALL SELECT name, type "
+              "FROM temp.sqlite_schema) WHERE type IN ('table', 'view') AND name = " +
               quotedTable) <= 0) {
         COraError::Set(error, 942, {table}, static_cast<int>(tokens[nameAt].begin));
         return false;
     }
     if (column && Count("SELECT count(*) FROM pragma_table_xinfo(" + quotedTable +
                         ") WHERE name = " + Quote(encoding::Cp932ToUtf8(name))) <= 0) {
-        COraError::Set(error, 904, {name}, static_cast<int>(tokens[5].begin));
+        COraError::Set(error, 904, {name}, static_cast<int>(tokens[k - 1].begin));
         return false;
     }
     std::string text = Literal(sql.substr(tokens[k + 1].begin, tokens[k + 1].length));

@@ -56,6 +56,13 @@ std::string Key(std::string name) {
     return name;
 }
 
+// The token of the name that a schema and "." may go before at `k`.
+std::size_t SchemaSkipped(std::string_view text, const std::vector<Token>& tokens, std::size_t k) {
+    bool qualified = k + 2 < tokens.size() && CSqlScanner::IsSymbol(text, tokens[k + 1], '.') &&
+                     (tokens[k + 2].kind == Kind::Word || tokens[k + 2].kind == Kind::QuotedName);
+    return qualified ? k + 2 : k;
+}
+
 struct Definition {
     std::string name;  // UTF-8
     long long start = 1;
@@ -72,9 +79,11 @@ bool ParseCreate(std::string_view text, Definition& definition, CEngineError& er
         COraError::Set(error, 2263, {}, static_cast<int>(text.size()));
         return false;
     }
-    definition.name = Key(encoding::Cp932ToUtf8(TokenText(text, tokens[2])));
-    definition.optionsAt = static_cast<int>(tokens[2].begin);
-    for (std::size_t k = 3; k < tokens.size();) {
+    // Note: the schema before the name is the session's own (the file has one user).
+    std::size_t named = SchemaSkipped(text, tokens, 2);
+    definition.name = Key(encoding::Cp932ToUtf8(TokenText(text, tokens[named])));
+    definition.optionsAt = static_cast<int>(tokens[named].begin);
+    for (std::size_t k = named + 1; k < tokens.size();) {
         bool start = CSqlScanner::Is(text, tokens[k], "START");
         bool step = CSqlScanner::Is(text, tokens[k], "INCREMENT");
         if (!start && !step) {
@@ -148,11 +157,12 @@ bool CSqliteSequences::Create(std::string_view sql, CEngineError& error) {
 
 bool CSqliteSequences::Drop(std::string_view sql, CEngineError& error) {
     auto tokens = CSqlScanner::Significant(sql);
-    if (tokens.size() != 3) {
+    std::size_t named = tokens.size() > 2 ? SchemaSkipped(sql, tokens, 2) : 2;
+    if (tokens.size() != named + 1) {
         COraError::Set(error, 933, {}, static_cast<int>(sql.size()));
         return false;
     }
-    std::string name = Key(encoding::Cp932ToUtf8(TokenText(sql, tokens[2])));
+    std::string name = Key(encoding::Cp932ToUtf8(TokenText(sql, tokens[named])));
     if (TableExists(m_db)) {
         Statement remove = Prepare(m_db, "DELETE FROM TARVEX_SEQUENCES WHERE NAME = ?1");
         sqlite3_bind_text(remove.get(), 1, name.c_str(), -1, SQLITE_TRANSIENT);
@@ -166,7 +176,7 @@ bool CSqliteSequences::Drop(std::string_view sql, CEngineError& error) {
             return true;
         }
     }
-    COraError::Set(error, 2289, {TokenText(sql, tokens[2])}, static_cast<int>(tokens[2].begin));
+    COraError::Set(error, 2289, {TokenText(sql, tokens[named])}, static_cast<int>(tokens[named].begin));
     return false;
 }
 

@@ -2,6 +2,7 @@
 // a reserved word, blanks); an unquoted one is its upper case, so "EMP" and
 // emp name the same object while "Emp" names another. Every statement, the
 // dictionary and PL/SQL follow the one rule.
+#include "engine/sqlite/CCatalogTables.h"
 #include "tests/engine/EngineFixture.h"
 
 namespace {
@@ -135,6 +136,65 @@ TEST_F(CQuotedNameTest, PlsqlReadsQuotedColumnsOfRecordsAndTriggers) {
                        "DBMS_OUTPUT.PUT_LINE(r.text); END;")
                   .find("PLS-00302"),
               std::string::npos);
+}
+
+TEST_F(CQuotedNameTest, AnExportsSchemaBeforeASequenceOrCommentIsTheSessionsOwn) {
+    Exec("CREATE SEQUENCE \"HR\".\"EMP_SEQ\" START WITH 207 NOCACHE");
+    Exec("COMMENT ON COLUMN \"HR\".\"Note\".\"Text\" IS 'body'");
+    Exec("COMMENT ON TABLE hr.\"Note\" IS 'notes'");
+    EXPECT_EQ(Rows("SELECT emp_seq.NEXTVAL FROM dual"), "207");
+    EXPECT_EQ(
+        Rows("SELECT comments FROM user_col_comments WHERE table_name = 'Note' AND column_name = 'Text' "
+             "UNION ALL SELECT comments FROM user_tab_comments WHERE table_name = 'Note'"),
+        "body|notes");
+    EXPECT_EQ(Failure("COMMENT ON COLUMN \"Note\".text IS 'x'"), "ORA-00904: 列 TEXT は存在しません。");
+    Exec("DROP SEQUENCE hr.emp_seq");
+}
+
+// A file of the version before: the columns of a table named in quotes were
+// recorded under upper-case names, and a sequence went by its name in any case.
+TEST(CQuotedNameFile, AnEarlierFilesQuotedTableAndSequencesAreReadAsTheyWereMeant) {
+    TempHome home;
+    std::string path;
+    {
+        CEngineError error;
+        auto connection = CSqliteConnection::Open("EARLIER", error);
+        ASSERT_NE(connection, nullptr) << error.message;
+        std::vector<CEngineBind> binds;
+        long rows = 0;
+        for (const char* sql : {"CREATE TABLE \"Note\" (\"Id\" NUMBER(5), \"Text\" VARCHAR2(7))",
+                                "INSERT INTO \"Note\" VALUES (1, 'a')", "COMMIT"})
+            ASSERT_TRUE(connection->Execute(sql, binds, rows)) << connection->LastError().message;
+        path = connection->Path();
+    }
+    sqlite3* raw = nullptr;
+    ASSERT_EQ(sqlite3_open(path.c_str(), &raw), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(raw,
+                           "UPDATE TARVEX_COLUMNS SET TABLE_NAME = upper(TABLE_NAME), COLUMN_NAME = "
+                           "upper(COLUMN_NAME); INSERT INTO TARVEX_SEQUENCES VALUES ('old_seq', 5, 1); "
+                           "PRAGMA user_version = 8",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(raw);
+    CEngineError error;
+    auto connection = CSqliteConnection::Open("EARLIER", error);
+    ASSERT_NE(connection, nullptr) << error.message;
+    std::vector<CEngineBind> binds;
+    CEngineResult result;
+    ASSERT_TRUE(connection->Query("SELECT OLD_SEQ.NEXTVAL, \"Text\" FROM \"Note\"", binds, result))
+        << connection->LastError().message;
+    EXPECT_EQ(std::string(result.Value(0, 0)) + "," + std::string(result.Value(0, 1)), "5,a");
+    ASSERT_TRUE(
+        connection->Query("SELECT column_name || ' ' || data_type || data_length FROM user_tab_columns "
+                          "WHERE table_name = 'Note' ORDER BY column_id",
+                          binds, result));
+    ASSERT_EQ(result.RowCount(), 2u);
+    EXPECT_EQ(std::string(result.Value(0, 0)) + "|" + std::string(result.Value(1, 0)),
+              "Id NUMBER22|Text VARCHAR27");
+    connection.reset();
+    ASSERT_EQ(sqlite3_open(path.c_str(), &raw), SQLITE_OK);
+    EXPECT_EQ(EngineFixture::One(raw, "PRAGMA user_version"), std::to_string(CCatalogTables::kVersion));
+    sqlite3_close(raw);
 }
 
 }  // namespace
