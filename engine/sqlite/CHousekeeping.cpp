@@ -48,7 +48,8 @@ bool CHousekeeping::TableAt(const std::string& sql, std::size_t k, std::string& 
     auto tokens = CSqlScanner::Significant(sql);
     // Note: a schema before the name is the user's own; the file has one.
     if (k + 2 < tokens.size() && CSqlScanner::IsSymbol(sql, tokens[k + 1], '.')) k += 2;
-    if (k >= tokens.size() || tokens[k].kind != CSqlScanner::Kind::Word) {
+    if (k >= tokens.size() ||
+        (tokens[k].kind != CSqlScanner::Kind::Word && tokens[k].kind != CSqlScanner::Kind::QuotedName)) {
         COraError::Set(error, 903, {}, At(tokens, k));
         return false;
     }
