@@ -151,6 +151,17 @@ TEST_F(CQuotedNameTest, AnExportsSchemaBeforeASequenceOrCommentIsTheSessionsOwn)
     Exec("DROP SEQUENCE hr.emp_seq");
 }
 
+TEST_F(CQuotedNameTest, HousekeepingAndTableFunctionsTakeQuotedNames) {
+    EXPECT_EQ(Failure("ANALYZE TABLE \"Note\" COMPUTE STATISTICS"), "OK");
+    EXPECT_EQ(Rows("SELECT num_rows FROM user_tables WHERE table_name = 'Note'"), "2");
+    EXPECT_EQ(Failure("LOCK TABLE \"Note\" IN EXCLUSIVE MODE"), "OK");
+    EXPECT_EQ(Failure("LOCK TABLE note IN EXCLUSIVE MODE").rfind("ORA-00942", 0), 0u);
+    Exec("ROLLBACK");
+    EXPECT_EQ(Rows("SELECT \"jt\".v FROM JSON_TABLE('[{\"v\":4}]', '$[*]' COLUMNS (v NUMBER PATH '$.v')) "
+                   "\"jt\""),
+              "4");
+}
+
 // A file of the version before: the columns of a table named in quotes were
 // recorded under upper-case names, and a sequence went by its name in any case.
 TEST(CQuotedNameFile, AnEarlierFilesQuotedTableAndSequencesAreReadAsTheyWereMeant) {
