@@ -840,7 +840,7 @@ bool CSqliteSchema::Visibility(std::string_view table, const std::string& column
     std::string utfTable = encoding::Cp932ToUtf8(std::string(table));
     std::string utfColumn = encoding::Cp932ToUtf8(column);
     if (Count("SELECT count(*) FROM pragma_table_xinfo(" + Quote(utfTable) +
-              ") WHERE upper(name) = " + Quote(utfColumn)) <= 0) {
+              ") WHERE name = " + Quote(utfColumn)) <= 0) {
         COraError::Set(error, 904, {column}, static_cast<int>(at));
         return false;
     }
@@ -1120,14 +1120,14 @@ bool CSqliteSchema::IndexOver(const std::string& table, const std::vector<std::s
                                      ") WHERE origin = 'c' ORDER BY \"unique\" DESC");
     while (list && sqlite3_step(list.get()) == SQLITE_ROW) {
         std::string name = reinterpret_cast<const char*>(sqlite3_column_text(list.get(), 0));
-        if (!wanted.empty() && cp932::ToUpperAscii(name) != wanted) continue;
+        if (!wanted.empty() && name != wanted) continue;
         std::vector<std::string> indexed;
         Statement info = sqliteapi::Prepare(
-            m_db, "SELECT upper(name) FROM pragma_index_info(" + Quote(name) + ") ORDER BY seqno");
+            m_db, "SELECT name FROM pragma_index_info(" + Quote(name) + ") ORDER BY seqno");
         while (info && sqlite3_step(info.get()) == SQLITE_ROW)
             indexed.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(info.get(), 0)));
         if (indexed != columns) continue;
-        index = cp932::ToUpperAscii(name);
+        index = name;
         unique = sqlite3_column_int(list.get(), 1) != 0;
         return true;
     }
@@ -1214,7 +1214,7 @@ bool CSqliteSchema::AddKey(std::string_view table, std::string_view item, const 
     if (key.type == 'P')
         for (const auto& column : key.columns) {
             if (Count("SELECT count(*) FROM pragma_table_info(" + Quote(key.table) +
-                      ") WHERE upper(name) = " + Quote(column) + " AND \"notnull\" = 0") <= 0)
+                      ") WHERE name = " + Quote(column) + " AND \"notnull\" = 0") <= 0)
                 continue;
             if (!Modify(table, encoding::Utf8ToCp932(column) + " NOT NULL", at, error, false)) return false;
             key.notNullAdded.push_back(column);

@@ -162,6 +162,21 @@ TEST_F(CQuotedNameTest, HousekeepingAndTableFunctionsTakeQuotedNames) {
               "4");
 }
 
+TEST_F(CQuotedNameTest, KeysAndIndexesOverQuotedColumnsKeepTheirNames) {
+    Exec("CREATE TABLE \"Tk\" (\"k\" NUMBER NOT NULL, \"v\" NUMBER)");
+    Exec("CREATE UNIQUE INDEX \"ux_k\" ON \"Tk\" (\"k\")");
+    Exec("ALTER TABLE \"Tk\" ADD CONSTRAINT \"pk_Tk\" PRIMARY KEY (\"k\") USING INDEX \"ux_k\"");
+    EXPECT_EQ(Rows("SELECT index_name FROM user_constraints WHERE constraint_name = 'pk_Tk'"), "ux_k");
+    Exec("ALTER INDEX \"ux_k\" UNUSABLE");
+    EXPECT_EQ(Failure("INSERT INTO \"Tk\" VALUES (1, 1)").rfind("ORA-01502", 0), 0u);
+    Exec("ALTER INDEX \"ux_k\" REBUILD");
+    Exec("INSERT INTO \"Tk\" VALUES (1, 1)");
+    Exec("ALTER TABLE \"Tk\" MODIFY (\"v\" NOT NULL)");
+    EXPECT_EQ(Failure("INSERT INTO \"Tk\" (\"k\") VALUES (2)").rfind("ORA-01400: Tk.v", 0), 0u);
+    EXPECT_EQ(Rows("SELECT nullable FROM user_tab_columns WHERE table_name = 'Tk' ORDER BY column_id"),
+              "N|N");
+}
+
 // A file of the version before: the columns of a table named in quotes were
 // recorded under upper-case names, and a sequence went by its name in any case.
 TEST(CQuotedNameFile, AnEarlierFilesQuotedTableAndSequencesAreReadAsTheyWereMeant) {
