@@ -145,7 +145,7 @@ bool ConvertIdentityMarks(sqlite3* db, CEngineError& error) {
 
 std::vector<std::string> IndexColumns(sqlite3* db, const std::string& index) {
     std::vector<std::string> columns;
-    Statement info = sqliteapi::Prepare(db, "SELECT upper(name) FROM pragma_index_info(?1) ORDER BY seqno");
+    Statement info = sqliteapi::Prepare(db, "SELECT name FROM pragma_index_info(?1) ORDER BY seqno");
     if (info) sqlite3_bind_text(info.get(), 1, index.c_str(), -1, SQLITE_TRANSIENT);
     while (info && sqlite3_step(info.get()) == SQLITE_ROW) columns.push_back(Text(info.get(), 0));
     return columns;
@@ -303,6 +303,31 @@ std::vector<std::string> CCatalogTables::DeleteOnCommit(sqlite3* db) {
     return names;
 }
 
+namespace {
+
+// Files before kExactNames: their sequences were found in any case, and the
+// columns of a table named in quotes were recorded under upper-case names.
+bool ConvertExactNames(sqlite3* db, CEngineError& error) {
+    if (!Exec(
+            db,
+            "UPDATE OR IGNORE main.TARVEX_SEQUENCES SET NAME = upper(NAME) WHERE NAME <> upper(NAME); "
+            "UPDATE OR IGNORE main.TARVEX_SEQUENCE_OPTIONS SET NAME = upper(NAME) WHERE NAME <> upper(NAME)",
+            error))
+        return false;
+    for (const std::string& table : CNameList::UserTables(db)) {
+        if (table == cp932::ToUpperAscii(table)) continue;
+        Statement rekey =
+            sqliteapi::Prepare(db, "DELETE FROM main.TARVEX_COLUMNS WHERE TABLE_NAME = upper(?1)");
+        if (rekey) sqlite3_bind_text(rekey.get(), 1, table.c_str(), -1, SQLITE_TRANSIENT);
+        if (!rekey || sqlite3_step(rekey.get()) != SQLITE_DONE ||
+            !CColumnCatalog::Record(db, table, {}, error))
+            return false;
+    }
+    return true;
+}
+
+}  // namespace
+
 int CCatalogTables::Version(sqlite3* db) { return UserVersion(db); }
 
 bool CCatalogTables::Install(sqlite3* db, CEngineError& error) {
@@ -321,6 +346,7 @@ bool CCatalogTables::Install(sqlite3* db, CEngineError& error) {
              (version >= kColumnsRecorded ||
               (CConstraintCatalog::Convert(db, error) && CColumnCatalog::Convert(db, error))) &&
              CConstraintCatalog::Upgrade(db, error) &&
+             (version >= kExactNames || ConvertExactNames(db, error)) &&
              Exec(db, "PRAGMA user_version = " + std::to_string(kVersion), error);
     }
     if (ok && (!own || Exec(db, "COMMIT", error))) return true;
@@ -505,13 +531,12 @@ bool CCatalogTables::Prune(sqlite3* db, const std::string& table, CEngineError& 
     if (UserVersion(db) < kVersion) return true;
     constexpr const char* kStatements[] = {
         "DELETE FROM TARVEX_SEQUENCES WHERE NAME IN (SELECT SEQUENCE_NAME FROM TARVEX_IDENTITIES WHERE "
-        "TABLE_NAME = ?1 AND COLUMN_NAME NOT IN (SELECT upper(name) FROM pragma_table_info(?1))) AND ?2 = ?3",
-        "DELETE FROM TARVEX_IDENTITIES WHERE TABLE_NAME = ?1 AND COLUMN_NAME NOT IN (SELECT upper(name) FROM "
+        "TABLE_NAME = ?1 AND COLUMN_NAME NOT IN (SELECT name FROM pragma_table_info(?1))) AND ?2 = ?3",
+        "DELETE FROM TARVEX_IDENTITIES WHERE TABLE_NAME = ?1 AND COLUMN_NAME NOT IN (SELECT name FROM "
         "pragma_table_info(?1)) AND ?2 = ?3",
         "DELETE FROM TARVEX_COMMENTS WHERE TABLE_NAME = ?1 AND COLUMN_NAME <> '' AND COLUMN_NAME NOT IN "
-        "(SELECT "
-        "upper(name) FROM pragma_table_info(?1)) AND ?2 = ?3",
-        "DELETE FROM TARVEX_COLUMN_OPTIONS WHERE TABLE_NAME = ?1 AND COLUMN_NAME NOT IN (SELECT upper(name) "
+        "(SELECT name FROM pragma_table_info(?1)) AND ?2 = ?3",
+        "DELETE FROM TARVEX_COLUMN_OPTIONS WHERE TABLE_NAME = ?1 AND COLUMN_NAME NOT IN (SELECT name "
         "FROM pragma_table_xinfo(?1)) AND ?2 = ?3",
     };
     for (const char* sql : kStatements)

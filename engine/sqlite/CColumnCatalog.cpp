@@ -160,7 +160,7 @@ bool Failed(sqlite3* db, CEngineError& error) {
 
 // What a column of the table is now.
 struct Row {
-    std::string name;  // upper case, UTF-8
+    std::string name;  // as the table names it, UTF-8
     std::string type;
     bool nullable = true;
     bool hasDefault = false;
@@ -272,24 +272,23 @@ namespace {
 // (which stays while the key is disabled).
 constexpr const char* kNotNull =
     "SELECT 1 FROM main.TARVEX_CONSTRAINTS k WHERE k.TABLE_NAME = ?2 AND ((k.STATUS = 'ENABLED' AND "
-    "((k.CONSTRAINT_TYPE = 'C' AND k.COLUMNS = upper(p.name) AND k.SEARCH_CONDITION = '\"' || k.COLUMNS || "
-    "'\" IS NOT NULL') OR (k.CONSTRAINT_TYPE = 'P' AND instr(',' || k.COLUMNS || ',', ',' || upper(p.name) "
-    "|| "
-    "',') > 0))) OR instr(',' || k.NOT_NULL_ADDED || ',', ',' || upper(p.name) || ',') > 0)";
+    "((k.CONSTRAINT_TYPE = 'C' AND k.COLUMNS = p.name AND k.SEARCH_CONDITION = '\"' || k.COLUMNS || "
+    "'\" IS NOT NULL') OR (k.CONSTRAINT_TYPE = 'P' AND instr(',' || k.COLUMNS || ',', ',' || p.name || "
+    "',') > 0))) OR instr(',' || k.NOT_NULL_ADDED || ',', ',' || p.name || ',') > 0)";
 
 }  // namespace
 
 bool CColumnCatalog::Record(sqlite3* db, const std::string& table, const std::vector<Declared>& declared,
                             CEngineError& error) {
-    std::string upperTable = cp932::ToUpperAscii(table);
+    std::string storedTable = CNameList::StoredName(db, table);
     Statement info = sqliteapi::Prepare(
-        db, "SELECT upper(p.name), p.type, EXISTS (" + std::string(kNotNull) +
+        db, "SELECT p.name, p.type, EXISTS (" + std::string(kNotNull) +
                 "), p.dflt_value, c.DATA_TYPE, c.DATA_DEFAULT, "
                 "c.COLUMN_NAME IS NOT NULL FROM pragma_table_xinfo(?1) p LEFT JOIN main.TARVEX_COLUMNS c ON "
-                "c.TABLE_NAME = ?2 AND c.COLUMN_NAME = upper(p.name) WHERE p.hidden <> 1 ORDER BY p.cid");
+                "c.TABLE_NAME = ?2 AND c.COLUMN_NAME = p.name WHERE p.hidden <> 1 ORDER BY p.cid");
     if (!info) return Failed(db, error);
     sqlite3_bind_text(info.get(), 1, table.c_str(), -1, SQLITE_TRANSIENT);
-    sqlite3_bind_text(info.get(), 2, upperTable.c_str(), -1, SQLITE_TRANSIENT);
+    sqlite3_bind_text(info.get(), 2, storedTable.c_str(), -1, SQLITE_TRANSIENT);
     std::vector<Row> rows;
     while (sqlite3_step(info.get()) == SQLITE_ROW) {
         Row row;
@@ -301,7 +300,7 @@ bool CColumnCatalog::Record(sqlite3* db, const std::string& table, const std::ve
         row.defaultText = Text(info.get(), known ? 5 : 3);
         std::string name = encoding::Utf8ToCp932(row.name);
         for (const Declared& column : declared) {
-            if (cp932::ToUpperAscii(column.name) != name) continue;
+            if (column.name != name) continue;
             if (!column.type.empty()) row.type = encoding::Cp932ToUtf8(column.type);
             if (column.hasDefault)
                 row.hasDefault = true, row.defaultText = encoding::Cp932ToUtf8(column.defaultText);
@@ -314,10 +313,10 @@ bool CColumnCatalog::Record(sqlite3* db, const std::string& table, const std::ve
     Statement add = sqliteapi::Prepare(
         db, "INSERT INTO main.TARVEX_COLUMNS VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12)");
     if (!clear || !add) return Failed(db, error);
-    sqlite3_bind_text(clear.get(), 1, upperTable.c_str(), -1, SQLITE_TRANSIENT);
+    sqlite3_bind_text(clear.get(), 1, storedTable.c_str(), -1, SQLITE_TRANSIENT);
     if (sqlite3_step(clear.get()) != SQLITE_DONE) return Failed(db, error);
     for (std::size_t k = 0; k < rows.size(); ++k)
-        if (!Insert(db, add.get(), upperTable, rows[k], static_cast<int>(k + 1), error)) return false;
+        if (!Insert(db, add.get(), storedTable, rows[k], static_cast<int>(k + 1), error)) return false;
     return true;
 }
 

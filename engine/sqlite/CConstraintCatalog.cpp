@@ -85,7 +85,7 @@ bool Same(const Constraint& a, const Constraint& b) {
            a.deleteRule == b.deleteRule;
 }
 
-// The table's definition as SQLite keeps it, its place and its name (upper case).
+// The table's definition as SQLite keeps it, its place and its name (as SQLite spells it).
 struct Definition {
     long long number = 0;
     std::string name;
@@ -94,8 +94,8 @@ struct Definition {
 
 bool FindTable(sqlite3* db, const std::string& table, Definition& definition) {
     Statement look = sqliteapi::Prepare(db,
-                                        "SELECT rowid, upper(name), sql FROM main.sqlite_schema WHERE type = "
-                                        "'table' AND sql IS NOT NULL AND upper(name) = upper(?1)");
+                                        "SELECT rowid, name, sql FROM main.sqlite_schema WHERE type = "
+                                        "'table' AND sql IS NOT NULL AND name = ?1 COLLATE NOCASE");
     if (!look) return false;
     sqlite3_bind_text(look.get(), 1, table.c_str(), -1, SQLITE_TRANSIENT);
     if (sqlite3_step(look.get()) != SQLITE_ROW) return false;
@@ -294,7 +294,7 @@ bool CConstraintCatalog::Remove(sqlite3* db, const std::string& name, CEngineErr
 
 bool CConstraintCatalog::Prune(sqlite3* db, const std::string& table, CEngineError& error) {
     std::vector<std::string> columns;
-    Statement info = sqliteapi::Prepare(db, "SELECT upper(name) FROM pragma_table_info(?1)");
+    Statement info = sqliteapi::Prepare(db, "SELECT name FROM pragma_table_info(?1)");
     if (info) sqlite3_bind_text(info.get(), 1, table.c_str(), -1, SQLITE_TRANSIENT);
     while (info && sqlite3_step(info.get()) == SQLITE_ROW) columns.push_back(Text(info.get(), 0));
     info.reset();
@@ -304,7 +304,7 @@ bool CConstraintCatalog::Prune(sqlite3* db, const std::string& table, CEngineErr
     Read(db, table, constraints);
     for (const Constraint& c : constraints)
         for (const std::string& column : c.columns)
-            if (std::find(columns.begin(), columns.end(), cp932::ToUpperAscii(column)) == columns.end()) {
+            if (std::find(columns.begin(), columns.end(), column) == columns.end()) {
                 if (!Remove(db, c.name, error)) return false;
                 break;
             }

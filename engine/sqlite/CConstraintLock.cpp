@@ -44,7 +44,7 @@ bool CConstraintLock::Sync(sqlite3* db, const std::string& table, CEngineError& 
     // Note: those of a table renamed since are found by the table they are on.
     for (const std::string& name : Column(db,
                                           "SELECT name FROM main.sqlite_schema WHERE type = 'trigger' AND "
-                                          "upper(tbl_name) = ?1 AND name LIKE 'TARVEX!_LOCK!_%' ESCAPE '!'",
+                                          "tbl_name = ?1 AND name LIKE 'TARVEX!_LOCK!_%' ESCAPE '!'",
                                           table))
         if (!Exec(db, "DROP TRIGGER main." + Quoted(name, '"'), error)) return false;
     std::vector<std::string> locking =
@@ -54,7 +54,7 @@ bool CConstraintLock::Sync(sqlite3* db, const std::string& table, CEngineError& 
                table);
     if (locking.empty()) return true;
     std::vector<std::string> stored =
-        Column(db, "SELECT name FROM main.sqlite_schema WHERE type = 'table' AND upper(name) = ?1", table);
+        Column(db, "SELECT name FROM main.sqlite_schema WHERE type = 'table' AND name = ?1", table);
     if (stored.empty()) return true;
     std::string message = COraError::ForFunction(25128, {locking.front()}, 0);
     for (const Event& event : kEvents)

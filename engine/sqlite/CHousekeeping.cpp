@@ -48,7 +48,8 @@ bool CHousekeeping::TableAt(const std::string& sql, std::size_t k, std::string& 
     auto tokens = CSqlScanner::Significant(sql);
     // Note: a schema before the name is the user's own; the file has one.
     if (k + 2 < tokens.size() && CSqlScanner::IsSymbol(sql, tokens[k + 1], '.')) k += 2;
-    if (k >= tokens.size() || tokens[k].kind != CSqlScanner::Kind::Word) {
+    if (k >= tokens.size() ||
+        (tokens[k].kind != CSqlScanner::Kind::Word && tokens[k].kind != CSqlScanner::Kind::QuotedName)) {
         COraError::Set(error, 903, {}, At(tokens, k));
         return false;
     }
@@ -57,7 +58,7 @@ bool CHousekeeping::TableAt(const std::string& sql, std::size_t k, std::string& 
                                                          : cp932::ToUpperAscii(written));
     sqliteapi::Statement find = sqliteapi::Prepare(
         m_db,
-        "SELECT 1 FROM main.sqlite_schema WHERE type IN ('table', 'view') AND upper(name) = ?1 UNION ALL "
+        "SELECT 1 FROM main.sqlite_schema WHERE type IN ('table', 'view') AND name = ?1 UNION ALL "
         "SELECT 1 FROM main.TARVEX_TEMPORARY WHERE TABLE_NAME = ?1");
     if (find) sqlite3_bind_text(find.get(), 1, table.c_str(), -1, SQLITE_TRANSIENT);
     if (find && sqlite3_step(find.get()) == SQLITE_ROW) return true;

@@ -90,8 +90,7 @@ bool CIndexAlteration::Run(std::string_view sql, CEngineError& error) {
 
 bool CIndexAlteration::Find(const std::string& upper, std::string& stored, bool& keyIndex) {
     Statement look = sqliteapi::Prepare(
-        m_db,
-        "SELECT name FROM main.sqlite_schema WHERE type = 'index' AND sql IS NOT NULL AND upper(name) = ?1");
+        m_db, "SELECT name FROM main.sqlite_schema WHERE type = 'index' AND sql IS NOT NULL AND name = ?1");
     if (look) sqlite3_bind_text(look.get(), 1, upper.c_str(), -1, SQLITE_TRANSIENT);
     if (look && sqlite3_step(look.get()) == SQLITE_ROW) {
         stored = reinterpret_cast<const char*>(sqlite3_column_text(look.get(), 0));
@@ -112,7 +111,7 @@ bool CIndexAlteration::Rename(const std::string& stored, const std::string& uppe
                               int at, CEngineError& error) {
     Statement taken = sqliteapi::Prepare(
         m_db,
-        "SELECT 1 FROM main.sqlite_schema WHERE upper(name) = ?1 UNION ALL SELECT 1 FROM "
+        "SELECT 1 FROM main.sqlite_schema WHERE name = ?1 UNION ALL SELECT 1 FROM "
         "main.TARVEX_CONSTRAINTS WHERE CONSTRAINT_NAME = ?1 AND CONSTRAINT_TYPE IN ('P', 'U') AND "
         "ENFORCED_BY = 'TABLE'");
     if (taken) sqlite3_bind_text(taken.get(), 1, to.c_str(), -1, SQLITE_TRANSIENT);

@@ -41,3 +41,15 @@ std::vector<std::string> CNameList::UserTables(sqlite3* db) {
     }
     return tables;
 }
+
+std::string CNameList::StoredName(sqlite3* db, const std::string& name) {
+    sqliteapi::Statement look = sqliteapi::Prepare(
+        db,
+        "SELECT name FROM main.sqlite_schema WHERE name = ?1 UNION ALL SELECT name FROM main.sqlite_schema "
+        "WHERE name = ?1 COLLATE NOCASE LIMIT 1");
+    if (!look) return name;
+    sqlite3_bind_text(look.get(), 1, name.c_str(), static_cast<int>(name.size()), SQLITE_TRANSIENT);
+    if (sqlite3_step(look.get()) != SQLITE_ROW) return name;
+    const unsigned char* stored = sqlite3_column_text(look.get(), 0);
+    return stored != nullptr ? std::string(reinterpret_cast<const char*>(stored)) : name;
+}

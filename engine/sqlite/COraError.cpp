@@ -425,12 +425,16 @@ void COraError::Translate(CEngineError& error, Action action) {
     }
     for (const Pattern& pattern : kPatterns) {
         if (!StartsWith(message, pattern.start)) continue;
-        std::string rest = cp932::ToUpperAscii(std::string_view(message).substr(pattern.start.size()));
+        bool runtime = pattern.key == 1 || pattern.key == 1400 || pattern.key == 2290;
+        // Note: a violation names the table, columns and constraint as the
+        // file spells them, a quoted name in its own case.
+        std::string rest(std::string_view(message).substr(pattern.start.size()));
+        if (!runtime) rest = cp932::ToUpperAscii(rest);
+        if (std::size_t because = rest.find(" because"); because != std::string::npos) rest.erase(because);
         if (std::size_t because = rest.find(" BECAUSE"); because != std::string::npos) rest.erase(because);
         // Note: the engine's own schema names (main, temp) are no user's.
-        for (std::string_view schema : {"MAIN.", "TEMP."})
+        for (std::string_view schema : {"MAIN.", "TEMP.", "main.", "temp."})
             if (rest.compare(0, schema.size(), schema) == 0) rest.erase(0, schema.size());
-        bool runtime = pattern.key == 1 || pattern.key == 1400 || pattern.key == 2290;
         // Note: the server reports no token for a violation found while the
         // statement runs.
         Set(error, pattern.key, {rest}, runtime ? 0 : error.position);

@@ -2267,7 +2267,7 @@ CSqlType CSqlEmitter::Name(const CSqlExpr& expr, std::string& out) {
         return out += "ORA_RANDOM_NORMAL()", CSqlType::Number;
     std::string last = Upper(expr.parts.back());
     if (expr.parts.size() == 2 && (last == "NEXTVAL" || last == "CURRVAL")) {
-        out += (last == "NEXTVAL" ? "ORA_NEXTVAL('" : "ORA_CURRVAL('") + std::string(expr.parts[0]) + "')";
+        out += (last == "NEXTVAL" ? "ORA_NEXTVAL(" : "ORA_CURRVAL(") + Quote(expr.parts[0]) + ")";
         return CSqlType::Number;
     }
     CSqlType type = CSqlType::Unknown;

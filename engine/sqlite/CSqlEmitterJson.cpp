@@ -9,6 +9,12 @@ namespace {
 
 std::string Upper(std::string_view text) { return cp932::ToUpperAscii(text); }
 
+// An alias as names are kept: quoted as written, else upper-cased; "" for none.
+std::string AliasName(std::string_view alias) {
+    if (alias.size() >= 2 && alias.front() == '"') return std::string(alias.substr(1, alias.size() - 2));
+    return cp932::ToUpperAscii(alias);
+}
+
 std::string Quote(std::string_view text) {
     std::string out = "'";
     for (char c : text) out += c == '\'' ? std::string("''") : std::string(1, c);
@@ -110,7 +116,7 @@ bool CSqlEmitter::JsonTableSource(const CSqlFromItem& item, Source& source, std:
     if (type == CSqlType::Date) document = "TO_CHAR(" + document + ")";
     std::string rows = "TARVEX_JT" + std::to_string(m_jsonTables++);
     std::string path = CSqlScanner::LiteralText(item.json->path);
-    source.name = item.alias.empty() ? std::string() : cp932::ToUpperAscii(item.alias);
+    source.name = AliasName(item.alias);
     source.known = true;
     // ERROR ON ERROR: a document that is no JSON fails the query (it gives no rows).
     using Handler = CSqlJsonHandling::Handler;
@@ -325,7 +331,7 @@ bool CSqlEmitter::CollectionSource(const CSqlFromItem& item, Source& source, std
     if (!CollectionDocument(expr, columns, object, document)) return false;
     std::string rows = "TARVEX_CT" + std::to_string(m_jsonTables++);
     std::string element = "json_quote(" + rows + ".value)";
-    source.name = item.alias.empty() ? std::string() : cp932::ToUpperAscii(item.alias);
+    source.name = AliasName(item.alias);
     source.known = true;
     text = "json_each(" + document + ") " + rows;
     for (std::size_t k = 0; k < columns.size(); ++k) {

@@ -57,11 +57,23 @@ constexpr TypeName kTypeNames[] = {
     {"DATETIME", CSqlType::Date, false, false},
 };
 
+// Whether a table or view of the file (or of the connection's temporary
+// ones) is named exactly `name` (UTF-8).
+bool Exists(sqlite3* db, const std::string& name) {
+    Statement look = Prepare(db,
+                             "SELECT 1 FROM main.sqlite_schema WHERE name = ?1 AND type IN ('table', 'view') "
+                             "UNION ALL SELECT 1 FROM temp.sqlite_schema WHERE name = ?1 AND type IN "
+                             "('table', 'view')");
+    if (!look) return false;
+    sqlite3_bind_text(look.get(), 1, name.c_str(), static_cast<int>(name.size()), SQLITE_TRANSIENT);
+    return sqlite3_step(look.get()) == SQLITE_ROW;
+}
+
 }  // namespace
 
 CSqliteCatalog::Column CSqliteCatalog::Describe(std::string name, std::string_view declared) {
     Column column;
-    column.name = cp932::ToUpperAscii(name);
+    column.name = std::move(name);
     std::string text = Upper(declared);
     // Note: "TIMESTAMP(3) WITH TIME ZONE" is kept by SQLite as
     // "TIMESTAMP_WITH_TIME_ZONE(3)"; both are a TIMESTAMP and its zone.
@@ -151,7 +163,7 @@ void CSqliteCatalog::Invalidate() {
 }
 
 const std::vector<CSqliteCatalog::Column>* CSqliteCatalog::Columns(std::string_view name) {
-    std::string key = cp932::ToUpperAscii(name);
+    std::string key(name);
     auto found = m_columns.find(key);
     if (found != m_columns.end()) return &found->second;
     std::vector<Column> columns;
@@ -165,15 +177,18 @@ const std::vector<CSqliteCatalog::Column>* CSqliteCatalog::Columns(std::string_v
         m_db,
         "SELECT c.COLUMN_NAME, c.DATA_TYPE, coalesce(p.pk, 0), p.dflt_value, coalesce(p.hidden, 0), "
         "o.HIDDEN_COLUMN = 'YES', o.DEFAULT_ON_NULL = 'YES' FROM main.TARVEX_COLUMNS c LEFT JOIN "
-        "pragma_table_xinfo(?1) p ON upper(p.name) = c.COLUMN_NAME LEFT JOIN main.TARVEX_COLUMN_OPTIONS o "
+        "pragma_table_xinfo(?1) p ON p.name = c.COLUMN_NAME LEFT JOIN main.TARVEX_COLUMN_OPTIONS o "
         "ON o.TABLE_NAME = c.TABLE_NAME AND o.COLUMN_NAME = c.COLUMN_NAME WHERE c.TABLE_NAME = ?1 ORDER BY "
         "c.COLUMN_ID");
     if (statement) sqlite3_bind_text(statement.get(), 1, utf8Name.c_str(), -1, SQLITE_TRANSIENT);
     bool recorded = statement && sqlite3_step(statement.get()) == SQLITE_ROW;
-    if (!recorded)
+    // Note: SQLite finds a table in any case; the server's names are exact.
+    if (!recorded && Exists(m_db, utf8Name))
         statement =
             Prepare(m_db, "SELECT name, type, pk, dflt_value, hidden, 0, 0 FROM pragma_table_xinfo(\"" +
                               quoted + "\") WHERE hidden <> 1");
+    else if (!recorded)
+        statement.reset();
     while (statement && (recorded || sqlite3_step(statement.get()) == SQLITE_ROW)) {
         recorded = false;
         columns.push_back(
@@ -226,8 +241,8 @@ std::string CSqliteCatalog::UniqueName(std::string_view failed) {
             failed.substr(at, comma == std::string_view::npos ? std::string_view::npos : comma - at);
         std::size_t dot = part.find('.');
         if (dot == std::string_view::npos) return {};
-        table = Upper(part.substr(0, dot));
-        columns.push_back(Upper(part.substr(dot + 1)));
+        table = part.substr(0, dot);
+        columns.emplace_back(part.substr(dot + 1));
         if (comma == std::string_view::npos) break;
         at = comma + 2;
     }
@@ -236,12 +251,11 @@ std::string CSqliteCatalog::UniqueName(std::string_view failed) {
     while (list && sqlite3_step(list.get()) == SQLITE_ROW) {
         std::string index = Text(list.get(), 0);
         std::string origin = Text(list.get(), 1);
-        Statement info =
-            Prepare(m_db, "SELECT upper(name) FROM pragma_index_info('" + index + "') ORDER BY seqno");
+        Statement info = Prepare(m_db, "SELECT name FROM pragma_index_info('" + index + "') ORDER BY seqno");
         std::vector<std::string> indexed;
         while (info && sqlite3_step(info.get()) == SQLITE_ROW) indexed.push_back(Text(info.get(), 0));
         if (indexed != columns) continue;
-        if (origin == "c") return Upper(index);
+        if (origin == "c") return index;
         break;
     }
     // Note: a key of the table itself is named by the dictionary's catalog
@@ -257,12 +271,11 @@ std::vector<std::vector<std::string>> CSqliteCatalog::UniqueKeys(std::string_vie
             if (column.primaryKey) primary.push_back(column.name);
     if (!primary.empty()) keys.push_back(std::move(primary));
     // Note: an index on an expression (a name of NULL) makes no key of columns.
-    Statement list =
-        Prepare(m_db,
-                "SELECT l.name, upper(i.name) FROM pragma_index_list(?1) l, pragma_index_info(l.name) "
-                "i WHERE l.\"unique\" AND l.partial = 0 ORDER BY l.seq, i.seqno");
+    Statement list = Prepare(m_db,
+                             "SELECT l.name, i.name FROM pragma_index_list(?1) l, pragma_index_info(l.name) "
+                             "i WHERE l.\"unique\" AND l.partial = 0 ORDER BY l.seq, i.seqno");
     if (!list) return keys;
-    std::string utf8 = encoding::Cp932ToUtf8(cp932::ToUpperAscii(name));
+    std::string utf8 = encoding::Cp932ToUtf8(name);
     sqlite3_bind_text(list.get(), 1, utf8.c_str(), static_cast<int>(utf8.size()), SQLITE_TRANSIENT);
     std::string index;
     bool expression = false;

@@ -20,7 +20,7 @@ enum class CSqlType { Unknown, Number, Text, Char, Date };
 class CSqliteCatalog {
 public:
     struct Column {
-        std::string name;  // upper case (UTF-8)
+        std::string name;  // as kept: upper case unless quoted
         CSqlType type = CSqlType::Unknown;
         // NUMBER(p, s): precision 0 when none is declared; kNoScale for none.
         static constexpr int kNoScale = -1000;
@@ -55,8 +55,9 @@ public:
     CSqliteCatalog(const CSqliteCatalog&) = delete;
     CSqliteCatalog& operator=(const CSqliteCatalog&) = delete;
 
-    // Columns of the table or view `name` (CP932, any case; the columns'
-    // names upper-cased CP932); nullptr when there is none.
+    // Columns of the table or view named exactly `name` (CP932, as the server
+    // keeps it: upper case unless it was quoted; the columns' names so too);
+    // nullptr when there is none.
     const std::vector<Column>* Columns(std::string_view name);
     // True when `name` (upper case, CP932) is a function added to the
     // connection beyond the engine's own: a stored PL/SQL function.
@@ -89,8 +90,8 @@ public:
     // The name of the unique index (made by CREATE UNIQUE INDEX) of `table`
     // over `columns` ("T.A, T.B" as SQLite reports them, UTF-8); "" when unknown.
     std::string UniqueName(std::string_view failed);
-    // The keys of the table `name` (CP932, any case): the columns (upper
-    // case, CP932) of its primary key and of each unique index on columns.
+    // The keys of the table `name` (CP932, as kept): the columns (as kept,
+    // CP932) of its primary key and of each unique index on columns.
     std::vector<std::vector<std::string>> UniqueKeys(std::string_view name);
 
     // The query text (CP932) and options of the view `name` (upper case,

@@ -960,8 +960,8 @@ void CSqliteConnection::EndPrivateTables(bool ended) {
     std::vector<std::pair<std::string, bool>> kept;
     for (const auto& [name, dropOnCommit] : m_privateTables) {
         std::string utf8 = encoding::Cp932ToUtf8(name);
-        sqliteapi::Statement there = sqliteapi::Prepare(
-            m_db, "SELECT 1 FROM temp.sqlite_schema WHERE type = 'table' AND upper(name) = ?1");
+        sqliteapi::Statement there =
+            sqliteapi::Prepare(m_db, "SELECT 1 FROM temp.sqlite_schema WHERE type = 'table' AND name = ?1");
         if (there) sqlite3_bind_text(there.get(), 1, utf8.c_str(), -1, SQLITE_TRANSIENT);
         bool exists = there && sqlite3_step(there.get()) == SQLITE_ROW;
         there.reset();

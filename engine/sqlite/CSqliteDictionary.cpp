@@ -44,18 +44,18 @@ using View = CDictionaryView;
 // The user's objects: name N, type T, status S and partition P. A key enforced with its
 // table has an index of its name, as on the server.
 #define TARVEX_OBJECT_ROWS                                                                                   \
-    "SELECT upper(m.name) AS N, CASE WHEN upper(m.name) IN (SELECT SYNONYM_NAME FROM main.TARVEX_SYNONYMS) " \
+    "SELECT m.name AS N, CASE WHEN m.name IN (SELECT SYNONYM_NAME FROM main.TARVEX_SYNONYMS) "               \
     "THEN 'SYNONYM' ELSE upper(m.type) END AS T, 'VALID' AS S, NULL AS P FROM main.sqlite_schema m WHERE "   \
     "m.type IN "                                                                                             \
     "('table', 'view', 'index', 'trigger') AND %U AND upper(m.tbl_name) NOT LIKE 'TARVEX%' UNION ALL "       \
     "SELECT CONSTRAINT_NAME, 'INDEX', 'VALID', NULL FROM main.TARVEX_CONSTRAINTS WHERE CONSTRAINT_TYPE IN "  \
     "('P', "                                                                                                 \
     "'U') AND ENFORCED_BY = 'TABLE' UNION ALL "                                                              \
-    "SELECT upper(NAME), 'SEQUENCE', 'VALID', NULL FROM main.TARVEX_SEQUENCES UNION ALL SELECT u.NAME, "     \
+    "SELECT NAME, 'SEQUENCE', 'VALID', NULL FROM main.TARVEX_SEQUENCES UNION ALL SELECT u.NAME, "            \
     "u.TYPE, "                                                                                               \
     "CASE WHEN EXISTS (SELECT 1 FROM main.TARVEX_UNIT_DEPENDENCIES d WHERE d.NAME = u.NAME AND d.TYPE = "    \
-    "u.TYPE AND (d.REFERENCED_TYPE = 'TABLE' AND d.REFERENCED_NAME NOT IN (SELECT upper(name) FROM "         \
-    "main.sqlite_schema UNION ALL SELECT upper(name) FROM temp.sqlite_schema) OR d.REFERENCED_TYPE <> "      \
+    "u.TYPE AND (d.REFERENCED_TYPE = 'TABLE' AND d.REFERENCED_NAME NOT IN (SELECT name FROM "                \
+    "main.sqlite_schema UNION ALL SELECT name FROM temp.sqlite_schema) OR d.REFERENCED_TYPE <> "             \
     "'TABLE' AND d.REFERENCED_NAME NOT IN (SELECT NAME FROM main.TARVEX_UNITS))) THEN 'INVALID' ELSE "       \
     "u.STATUS END, NULL FROM main.TARVEX_UNITS u UNION ALL SELECT TABLE_NAME, 'TABLE PARTITION', 'VALID', "  \
     "PARTITION_NAME FROM main.TARVEX_PARTITIONS UNION ALL SELECT i.INDEX_NAME, 'INDEX PARTITION', 'VALID', " \
@@ -74,26 +74,26 @@ using View = CDictionaryView;
     "SAMPLE_SIZE NUMBER, AVG_COL_LEN NUMBER"
 #define TARVEX_COLUMN_HIDDEN "coalesce(o.HIDDEN_COLUMN = 'YES', 0)"
 #define TARVEX_COLUMN_ROWS_WITH(more)                                                                        \
-    "upper(m.name), upper(p.name), ORA_TYPE_PART(coalesce(c.DATA_TYPE, p.type), 0), "                        \
+    "m.name, p.name, ORA_TYPE_PART(coalesce(c.DATA_TYPE, p.type), 0), "                                      \
     "ORA_TYPE_PART(coalesce(c.DATA_TYPE, p.type), 1), ORA_TYPE_PART(coalesce(c.DATA_TYPE, p.type), 2), "     \
     "ORA_TYPE_PART(coalesce(c.DATA_TYPE, p.type), 3), coalesce(c.NULLABLE, CASE WHEN p.\"notnull\" OR p.pk " \
     "THEN 'N' ELSE 'Y' END), CASE WHEN NOT " TARVEX_COLUMN_HIDDEN                                            \
     " THEN (SELECT count(*) FROM "                                                                           \
-    "pragma_table_xinfo(m.name) v LEFT JOIN main.TARVEX_COLUMN_OPTIONS vo ON vo.TABLE_NAME = upper(m.name) " \
-    "AND vo.COLUMN_NAME = upper(v.name) WHERE v.hidden <> 1 AND v.cid <= p.cid AND "                         \
+    "pragma_table_xinfo(m.name) v LEFT JOIN main.TARVEX_COLUMN_OPTIONS vo ON vo.TABLE_NAME = m.name "        \
+    "AND vo.COLUMN_NAME = v.name WHERE v.hidden <> 1 AND v.cid <= p.cid AND "                                \
     "coalesce(vo.HIDDEN_COLUMN, 'NO') = 'NO') END, length(iif(c.TABLE_NAME IS NULL, "                        \
     "p.dflt_value, c.DATA_DEFAULT)), iif(c.TABLE_NAME IS NULL, p.dflt_value, c.DATA_DEFAULT), "              \
     "ORA_TYPE_PART(coalesce(c.DATA_TYPE, p.type), 4), ORA_TYPE_PART(coalesce(c.DATA_TYPE, p.type), 5), "     \
     "coalesce(o.DEFAULT_ON_NULL, 'NO'), CASE WHEN EXISTS (SELECT 1 FROM main.TARVEX_IDENTITIES i WHERE "     \
-    "i.TABLE_NAME = upper(m.name) AND i.COLUMN_NAME = upper(p.name)) THEN 'YES' ELSE 'NO' END, "             \
+    "i.TABLE_NAME = m.name AND i.COLUMN_NAME = p.name) THEN 'YES' ELSE 'NO' END, "                           \
     "cs.NUM_DISTINCT, iif(cs.NUM_DISTINCT > 0, 1.0 / cs.NUM_DISTINCT, cs.NUM_DISTINCT), cs.NUM_NULLS, "      \
     "iif(cs.NUM_DISTINCT > 0, 1, cs.NUM_DISTINCT), cs.LAST_ANALYZED, cs.SAMPLE_SIZE, cs.AVG_COL_LEN " more   \
     " FROM (SELECT name, type FROM main.sqlite_schema UNION ALL SELECT name, type FROM temp.sqlite_schema "  \
-    "WHERE upper(name) IN (SELECT TABLE_NAME FROM main.TARVEX_TEMPORARY)) m, pragma_table_xinfo(m.name) p "  \
-    "LEFT JOIN main.TARVEX_COLUMNS c ON c.TABLE_NAME = upper(m.name) AND c.COLUMN_NAME = upper(p.name) "     \
-    "LEFT JOIN main.TARVEX_COLUMN_OPTIONS o ON o.TABLE_NAME = upper(m.name) AND o.COLUMN_NAME = "            \
-    "upper(p.name) LEFT JOIN main.TARVEX_COLUMN_STATS cs ON cs.TABLE_NAME = upper(m.name) AND "              \
-    "cs.COLUMN_NAME = upper(p.name) WHERE m.type IN ('table', 'view') AND %U AND p.hidden <> 1"
+    "WHERE name IN (SELECT TABLE_NAME FROM main.TARVEX_TEMPORARY)) m, pragma_table_xinfo(m.name) p "         \
+    "LEFT JOIN main.TARVEX_COLUMNS c ON c.TABLE_NAME = m.name AND c.COLUMN_NAME = p.name "                   \
+    "LEFT JOIN main.TARVEX_COLUMN_OPTIONS o ON o.TABLE_NAME = m.name AND o.COLUMN_NAME = "                   \
+    "p.name LEFT JOIN main.TARVEX_COLUMN_STATS cs ON cs.TABLE_NAME = m.name AND "                            \
+    "cs.COLUMN_NAME = p.name WHERE m.type IN ('table', 'view') AND %U AND p.hidden <> 1"
 #define TARVEX_COLUMN_ROWS TARVEX_COLUMN_ROWS_WITH("")
 
 // Note: CONSTRAINTS and CONS_COLUMNS, without a query, are filled by All().
@@ -140,7 +140,7 @@ const View kViews[] = {
      "VARCHAR2(6), ALIGNMENT VARCHAR2(12)",
      "SELECT i.INDEX_NAME, i.TABLE_NAME, t.PARTITIONING_TYPE, 'NONE', (SELECT count(*) FROM "
      "main.TARVEX_PARTITIONS p WHERE p.TABLE_NAME = t.TABLE_NAME), length(t.KEY_COLUMNS) - "
-     "length(replace(t.KEY_COLUMNS, ',', '')) + 1, 'LOCAL', CASE WHEN (SELECT upper(name) FROM "
+     "length(replace(t.KEY_COLUMNS, ',', '')) + 1, 'LOCAL', CASE WHEN (SELECT name FROM "
      "pragma_index_info(i.INDEX_NAME) WHERE seqno = 0) = substr(t.KEY_COLUMNS || ',', 1, instr(t.KEY_COLUMNS "
      "|| ',', ',') - 1) THEN 'PREFIXED' ELSE 'NON_PREFIXED' END FROM main.TARVEX_PART_INDEXES i JOIN "
      "main.TARVEX_PART_TABLES t ON t.TABLE_NAME = i.TABLE_NAME",
@@ -184,13 +184,13 @@ const View kViews[] = {
      "VARCHAR2(1), DURATION VARCHAR2(15), COMPRESSION VARCHAR2(8), DROPPED VARCHAR2(3), READ_ONLY "
      "VARCHAR2(3)",
      // Note: the server right-aligns DEGREE and CACHE in their widths.
-     "SELECT upper(m.name), 'USERS', NULL, NULL, 'VALID', coalesce(o.PCT_FREE, 10), coalesce(o.LOGGING, "
+     "SELECT m.name, 'USERS', NULL, NULL, 'VALID', coalesce(o.PCT_FREE, 10), coalesce(o.LOGGING, "
      "'YES'), st.NUM_ROWS, st.BLOCKS, st.AVG_ROW_LEN, printf('%10s', coalesce(o.DEGREE, '1')), printf('%5s', "
-     "coalesce(o.CACHE, 'N')), st.LAST_ANALYZED, CASE WHEN upper(m.name) IN (SELECT TABLE_NAME FROM "
+     "coalesce(o.CACHE, 'N')), st.LAST_ANALYZED, CASE WHEN m.name IN (SELECT TABLE_NAME FROM "
      "main.TARVEX_PART_TABLES) THEN 'YES' ELSE 'NO' END, NULL, 'N', NULL, coalesce(o.COMPRESSION, "
      "'DISABLED'), 'NO', coalesce(o.READ_ONLY, 'NO') FROM main.sqlite_schema m LEFT JOIN "
-     "main.TARVEX_TABLE_STATS st ON st.TABLE_NAME = upper(m.name) LEFT JOIN main.TARVEX_TABLE_OPTIONS o ON "
-     "o.TABLE_NAME = upper(m.name) WHERE m.type = 'table' AND %U UNION ALL "
+     "main.TARVEX_TABLE_STATS st ON st.TABLE_NAME = m.name LEFT JOIN main.TARVEX_TABLE_OPTIONS o ON "
+     "o.TABLE_NAME = m.name WHERE m.type = 'table' AND %U UNION ALL "
      "SELECT "
      "TABLE_NAME, NULL, NULL, NULL, 'VALID', 0, 'NO', NULL, NULL, NULL, '         1', '    N', NULL, 'NO', "
      "NULL, 'Y', DURATION, 'DISABLED', 'NO', 'NO' FROM main.TARVEX_TEMPORARY",
@@ -211,8 +211,8 @@ const View kViews[] = {
     {"UPDATABLE_COLUMNS",
      "TABLE_NAME VARCHAR2(128), COLUMN_NAME VARCHAR2(128), UPDATABLE VARCHAR2(3), INSERTABLE VARCHAR2(3), "
      "DELETABLE VARCHAR2(3)",
-     "SELECT upper(m.name), upper(p.name), TARVEX_UPDATABLE(upper(m.name), upper(p.name), 'U'), "
-     "TARVEX_UPDATABLE(upper(m.name), upper(p.name), 'I'), TARVEX_UPDATABLE(upper(m.name), upper(p.name), "
+     "SELECT m.name, p.name, TARVEX_UPDATABLE(m.name, p.name, 'U'), "
+     "TARVEX_UPDATABLE(m.name, p.name, 'I'), TARVEX_UPDATABLE(m.name, p.name, "
      "'D') FROM main.sqlite_schema m, pragma_table_info(m.name) p WHERE m.type IN ('table', 'view') AND %U",
      "OWNER",
      {{"USER_UPDATABLE_COLUMNS", "OWNER, *"},
@@ -232,7 +232,7 @@ const View kViews[] = {
      {{"USER_TAB_COLS", nullptr}, {"ALL_TAB_COLS", "OWNER, *"}, {"DBA_TAB_COLS", "OWNER, *"}}},
     {"VIEWS", "VIEW_NAME VARCHAR2(128), TEXT_LENGTH NUMBER, TEXT LONG, READ_ONLY VARCHAR2(1)",
      "SELECT v.VIEW_NAME, length(v.TEXT), v.TEXT, v.READ_ONLY FROM main.TARVEX_VIEWS v JOIN "
-     "main.sqlite_schema m ON m.type = 'view' AND upper(m.name) = v.VIEW_NAME WHERE v.VIEW_NAME NOT IN "
+     "main.sqlite_schema m ON m.type = 'view' AND m.name = v.VIEW_NAME WHERE v.VIEW_NAME NOT IN "
      "(SELECT SYNONYM_NAME FROM main.TARVEX_SYNONYMS)",
      "OWNER", TARVEX_SHOWN3("VIEWS")},
     {"SYNONYMS",
@@ -248,7 +248,7 @@ const View kViews[] = {
      "INDEX_NAME VARCHAR2(128), INDEX_TYPE VARCHAR2(27), TABLE_NAME VARCHAR2(128), UNIQUENESS VARCHAR2(9), "
      "LOGGING VARCHAR2(3), STATUS VARCHAR2(8), DEGREE VARCHAR2(40), VISIBILITY VARCHAR2(9)",
      // Note: the options of a key's index are set when it bears the key's name (NameKeyIndexes).
-     "SELECT upper(m.name), 'NORMAL', upper(m.tbl_name), CASE WHEN m.sql IS NULL OR upper(m.sql) LIKE "
+     "SELECT m.name, 'NORMAL', m.tbl_name, CASE WHEN m.sql IS NULL OR upper(m.sql) LIKE "
      "'CREATE UNIQUE%' THEN 'UNIQUE' ELSE 'NONUNIQUE' END, 'YES', 'VALID', '1', 'VISIBLE' FROM "
      "main.sqlite_schema m WHERE m.type = "
      "'index' AND upper(m.tbl_name) NOT LIKE 'TARVEX%' AND m.name NOT LIKE 'TARVEX%'",
@@ -268,7 +268,7 @@ const View kViews[] = {
     {"IND_COLUMNS",
      "INDEX_NAME VARCHAR2(128), TABLE_NAME VARCHAR2(128), COLUMN_NAME VARCHAR2(4000), COLUMN_POSITION "
      "NUMBER, DESCEND VARCHAR2(4)",
-     "SELECT upper(m.name), upper(m.tbl_name), upper(i.name), i.seqno + 1, 'ASC' FROM main.sqlite_schema m, "
+     "SELECT m.name, m.tbl_name, i.name, i.seqno + 1, 'ASC' FROM main.sqlite_schema m, "
      "pragma_index_info(m.name) i WHERE m.type = 'index' AND upper(m.tbl_name) NOT LIKE 'TARVEX%' AND m.name "
      "NOT LIKE 'TARVEX%'",
      "INDEX_OWNER, TABLE_OWNER",
@@ -280,12 +280,12 @@ const View kViews[] = {
     {"SEQUENCES",
      "SEQUENCE_NAME VARCHAR2(128), MIN_VALUE NUMBER, MAX_VALUE NUMBER, INCREMENT_BY NUMBER, CYCLE_FLAG "
      "VARCHAR2(1), ORDER_FLAG VARCHAR2(1), CACHE_SIZE NUMBER, LAST_NUMBER NUMBER",
-     "SELECT upper(s.NAME), ORA_STORE_NUMBER(coalesce(o.MIN_VALUE, CASE WHEN s.STEP > 0 THEN '1' ELSE "
+     "SELECT s.NAME, ORA_STORE_NUMBER(coalesce(o.MIN_VALUE, CASE WHEN s.STEP > 0 THEN '1' ELSE "
      "'-999999999999999999999999999' END), 0, -1000, 'MIN_VALUE', 0), ORA_STORE_NUMBER(coalesce(o.MAX_VALUE, "
      "CASE WHEN s.STEP > 0 THEN '9999999999999999999999999999' ELSE '-1' END), 0, -1000, 'MAX_VALUE', 0), "
      "s.STEP, coalesce(o.CYCLE_FLAG, 'N'), coalesce(o.ORDER_FLAG, "
      "'N'), coalesce(o.CACHE_SIZE, 20), s.NEXT_VALUE FROM main.TARVEX_SEQUENCES s LEFT JOIN "
-     "main.TARVEX_SEQUENCE_OPTIONS o ON o.NAME = upper(s.NAME)",
+     "main.TARVEX_SEQUENCE_OPTIONS o ON o.NAME = s.NAME",
      "SEQUENCE_OWNER",
      {{"USER_SEQUENCES", nullptr},
       {"ALL_SEQUENCES", "SEQUENCE_OWNER, *"},
@@ -370,14 +370,14 @@ const View kViews[] = {
      "TRIGGER_NAME VARCHAR2(128), TRIGGER_TYPE VARCHAR2(16), TRIGGERING_EVENT VARCHAR2(246), TABLE_NAME "
      "VARCHAR2(128), BASE_OBJECT_TYPE VARCHAR2(18), WHEN_CLAUSE VARCHAR2(4000), STATUS VARCHAR2(8), "
      "TRIGGER_BODY LONG",
-     "SELECT upper(m.name), NULL, NULL, upper(m.tbl_name), 'TABLE', NULL, 'ENABLED', m.sql FROM "
+     "SELECT m.name, NULL, NULL, m.tbl_name, 'TABLE', NULL, 'ENABLED', m.sql FROM "
      "main.sqlite_schema m WHERE m.type = 'trigger' AND m.name NOT LIKE 'TARVEX%' UNION ALL SELECT "
      "t.TRIGGER_NAME, t.TRIGGER_TYPE, t.TRIGGERING_EVENT, t.TABLE_NAME, CASE t.TRIGGER_TYPE WHEN 'INSTEAD "
      "OF' "
      "THEN 'VIEW' ELSE 'TABLE' END, t.WHEN_CLAUSE, t.STATUS, substr(u.SOURCE, instr(upper(u.SOURCE), "
      "'BEGIN')) "
      "FROM main.TARVEX_TRIGGERS t JOIN main.TARVEX_UNITS u ON u.NAME = t.TRIGGER_NAME AND u.TYPE = 'TRIGGER' "
-     "WHERE t.TABLE_NAME IN (SELECT upper(name) FROM main.sqlite_schema WHERE type IN ('table', 'view'))",
+     "WHERE t.TABLE_NAME IN (SELECT name FROM main.sqlite_schema WHERE type IN ('table', 'view'))",
      "OWNER, TABLE_OWNER",
      {{"USER_TRIGGERS",
        "TRIGGER_NAME, TRIGGER_TYPE, TRIGGERING_EVENT, TABLE_OWNER, BASE_OBJECT_TYPE, TABLE_NAME, "
@@ -403,14 +403,14 @@ const View kViews[] = {
       {"DBA_TRIGGER_ORDERING",
        "TRIGGER_OWNER, TRIGGER_NAME, REFERENCED_TRIGGER_OWNER, REFERENCED_TRIGGER_NAME, ORDERING_TYPE"}}},
     {"TAB_COMMENTS", "TABLE_NAME VARCHAR2(128), TABLE_TYPE VARCHAR2(11), COMMENTS VARCHAR2(4000)",
-     "SELECT upper(m.name), upper(m.type), c.COMMENTS FROM main.sqlite_schema m LEFT JOIN "
-     "main.TARVEX_COMMENTS c ON c.TABLE_NAME = upper(m.name) AND c.COLUMN_NAME = '' WHERE m.type IN "
+     "SELECT m.name, upper(m.type), c.COMMENTS FROM main.sqlite_schema m LEFT JOIN "
+     "main.TARVEX_COMMENTS c ON c.TABLE_NAME = m.name AND c.COLUMN_NAME = '' WHERE m.type IN "
      "('table', 'view') AND %U",
      "OWNER", TARVEX_SHOWN3("TAB_COMMENTS")},
     {"COL_COMMENTS", "TABLE_NAME VARCHAR2(128), COLUMN_NAME VARCHAR2(128), COMMENTS VARCHAR2(4000)",
-     "SELECT upper(m.name), upper(p.name), c.COMMENTS FROM main.sqlite_schema m JOIN "
-     "pragma_table_info(m.name) p LEFT JOIN main.TARVEX_COMMENTS c ON c.TABLE_NAME = upper(m.name) AND "
-     "c.COLUMN_NAME = upper(p.name) WHERE m.type IN ('table', 'view') AND %U",
+     "SELECT m.name, p.name, c.COMMENTS FROM main.sqlite_schema m JOIN "
+     "pragma_table_info(m.name) p LEFT JOIN main.TARVEX_COMMENTS c ON c.TABLE_NAME = m.name AND "
+     "c.COLUMN_NAME = p.name WHERE m.type IN ('table', 'view') AND %U",
      "OWNER", TARVEX_SHOWN3("COL_COMMENTS")},
     {"TAB_IDENTITY_COLS",
      "TABLE_NAME VARCHAR2(128), COLUMN_NAME VARCHAR2(128), GENERATION_TYPE VARCHAR2(10), SEQUENCE_NAME "
@@ -420,15 +420,15 @@ const View kViews[] = {
      "OWNER", TARVEX_SHOWN3("TAB_IDENTITY_COLS")},
     {"CATALOG",
      "TABLE_NAME VARCHAR2(128), TABLE_TYPE VARCHAR2(11)",
-     "SELECT upper(m.name), CASE WHEN upper(m.name) IN (SELECT SYNONYM_NAME FROM main.TARVEX_SYNONYMS) THEN "
+     "SELECT m.name, CASE WHEN m.name IN (SELECT SYNONYM_NAME FROM main.TARVEX_SYNONYMS) THEN "
      "'SYNONYM' ELSE upper(m.type) END FROM main.sqlite_schema m WHERE m.type IN ('table', 'view') AND %U "
-     "UNION ALL SELECT TABLE_NAME, 'TABLE' FROM main.TARVEX_TEMPORARY UNION ALL SELECT upper(NAME), "
+     "UNION ALL SELECT TABLE_NAME, 'TABLE' FROM main.TARVEX_TEMPORARY UNION ALL SELECT NAME, "
      "'SEQUENCE' FROM main.TARVEX_SEQUENCES",
      "OWNER",
      {{"USER_CATALOG", nullptr}, {"ALL_CATALOG", "OWNER, *"}, {"CAT", nullptr}}},
     {"TAB",
      "TNAME VARCHAR2(128), TABTYPE VARCHAR2(13), CLUSTERID NUMBER",
-     "SELECT upper(m.name), CASE WHEN upper(m.name) IN (SELECT SYNONYM_NAME FROM main.TARVEX_SYNONYMS) THEN "
+     "SELECT m.name, CASE WHEN m.name IN (SELECT SYNONYM_NAME FROM main.TARVEX_SYNONYMS) THEN "
      "'SYNONYM' ELSE upper(m.type) END, NULL FROM main.sqlite_schema m WHERE m.type IN ('table', 'view') AND "
      "%U UNION ALL SELECT TABLE_NAME, 'TABLE', NULL FROM main.TARVEX_TEMPORARY",
      "",
@@ -947,11 +947,10 @@ void NameKeyIndexes(sqlite3* db, const View& view) {
     std::string named = segments ? "SEGMENT_NAME" : "INDEX_NAME";
     Statement automatic =
         ::Prepare(db,
-                  "SELECT m.name, upper(m.tbl_name), group_concat(upper(i.name), ',') FROM "
+                  "SELECT m.name, m.tbl_name, group_concat(i.name, ',') FROM "
                   "(SELECT name, tbl_name FROM main.sqlite_schema WHERE type = 'index' AND "
                   "sql IS NULL ORDER BY name) m, pragma_index_info(m.name) i GROUP BY m.name");
-    Statement rename =
-        ::Prepare(db, "UPDATE " + rows + " SET " + named + " = ?2 WHERE " + named + " = upper(?1)");
+    Statement rename = ::Prepare(db, "UPDATE " + rows + " SET " + named + " = ?2 WHERE " + named + " = ?1");
     if (!automatic || !rename) return;
     std::vector<CSqliteDictionary::Constraint> keys = CSqliteDictionary::All(db);
     std::erase_if(keys, [](const CSqliteDictionary::Constraint& c) {
@@ -1017,8 +1016,9 @@ std::string CSqliteDictionary::KeyName(sqlite3* db, std::string_view failed) {
             failed.substr(at, comma == std::string_view::npos ? failed.size() - at : comma - at);
         std::size_t dot = part.find('.');
         if (dot == std::string_view::npos) return {};
-        table = CNameList::Identifier(part.substr(0, dot));
-        columns.push_back(CNameList::Identifier(part.substr(dot + 1)));
+        // Note: SQLite names the table and columns as the table spells them.
+        table = part.substr(0, dot);
+        columns.emplace_back(part.substr(dot + 1));
         at = comma == std::string_view::npos ? failed.size() : comma + 2;
     }
     for (const Constraint& constraint : All(db))
@@ -1032,7 +1032,7 @@ std::vector<CSqliteDictionary::Constraint> CSqliteDictionary::All(sqlite3* db) {
     std::vector<Constraint> all;
     Statement tables =
         ::Prepare(db,
-                  "SELECT upper(name) FROM main.sqlite_schema WHERE type = 'table' AND sql IS NOT NULL AND "
+                  "SELECT name FROM main.sqlite_schema WHERE type = 'table' AND sql IS NOT NULL AND "
                   "name NOT LIKE 'sqlite%' AND upper(name) NOT LIKE 'TARVEX%' ORDER BY rowid");
     while (tables && sqlite3_step(tables.get()) == SQLITE_ROW)
         CConstraintCatalog::Read(db, Text(tables.get(), 0), all);

@@ -465,7 +465,7 @@ bool CSqliteSchema::ReadIdentity(std::string_view sql, const std::vector<CSqlSca
 bool CSqliteSchema::ModifyIdentity(std::string_view table, const std::string& column, std::string_view item,
                                    const Tokens& tokens, std::size_t k, std::size_t at, CEngineError& error) {
     CCatalogTables::Identity identity;
-    identity.table = encoding::Cp932ToUtf8(Upper(table));
+    identity.table = encoding::Cp932ToUtf8(std::string(table));
     identity.column = encoding::Cp932ToUtf8(column);
     // Note: as on the server, only an identity column takes new identity options.
     if (CCatalogTables::IdentityOf(m_db, identity.table, identity.column).empty()) {
@@ -498,10 +498,10 @@ long long CSqliteSchema::Count(const std::string& utf8) {
 
 bool CSqliteSchema::TableSql(std::string_view table, std::string& sql) {
     sqlite3_stmt* raw = nullptr;
-    sqlite3_prepare_v2(m_db, "SELECT sql FROM main.sqlite_schema WHERE type = 'table' AND upper(name) = ?1",
-                       -1, &raw, nullptr);
+    sqlite3_prepare_v2(m_db, "SELECT sql FROM main.sqlite_schema WHERE type = 'table' AND name = ?1", -1,
+                       &raw, nullptr);
     Statement statement(raw);
-    std::string name = encoding::Cp932ToUtf8(Upper(table));
+    std::string name = encoding::Cp932ToUtf8(std::string(table));
     sqlite3_bind_text(raw, 1, name.c_str(), -1, SQLITE_TRANSIENT);
     if (!statement || sqlite3_step(raw) != SQLITE_ROW) return false;
     sql = encoding::Utf8ToCp932(reinterpret_cast<const char*>(sqlite3_column_text(raw, 0)));
@@ -538,6 +538,8 @@ bool CSqliteSchema::Comment(std::string_view sql, const Tokens& tokens, CEngineE
         kind = "TABLE";
         k = 4;
     }
+    // Note: a schema before the table is the session's own (the file has one user).
+    if (Word(sql, tokens, k + 1) == "." && Word(sql, tokens, k + 3) == (column ? "." : "IS")) k += 2;
     std::size_t nameAt = k;
     std::string table = Word(sql, tokens, k++);
     std::string name;
@@ -556,13 +558,15 @@ bool CSqliteSchema::Comment(std::string_view sql, const Tokens& tokens, CEngineE
         return false;
     }
     std::string quotedTable = Quote(encoding::Cp932ToUtf8(table));
-    if (Count("SELECT count(*) FROM pragma_table_info(" + quotedTable + ")") <= 0) {
+    if (Count("SELECT count(*) FROM (SELECT name, type FROM main.sqlite_schema UNION ALL SELECT name, type "
+              "FROM temp.sqlite_schema) WHERE type IN ('table', 'view') AND name = " +
+              quotedTable) <= 0) {
         COraError::Set(error, 942, {table}, static_cast<int>(tokens[nameAt].begin));
         return false;
     }
     if (column && Count("SELECT count(*) FROM pragma_table_xinfo(" + quotedTable +
-                        ") WHERE upper(name) = " + Quote(encoding::Cp932ToUtf8(name))) <= 0) {
-        COraError::Set(error, 904, {name}, static_cast<int>(tokens[5].begin));
+                        ") WHERE name = " + Quote(encoding::Cp932ToUtf8(name))) <= 0) {
+        COraError::Set(error, 904, {name}, static_cast<int>(tokens[k - 1].begin));
         return false;
     }
     std::string text = Literal(sql.substr(tokens[k + 1].begin, tokens[k + 1].length));
@@ -575,7 +579,7 @@ bool CSqliteSchema::Comment(std::string_view sql, const Tokens& tokens, CEngineE
 bool CSqliteSchema::AlterSequence(std::string_view sql, const Tokens& tokens, CEngineError& error) {
     std::string name = encoding::Cp932ToUtf8(Word(sql, tokens, 2));
     if (Count("SELECT count(*) FROM main.sqlite_schema WHERE name = 'TARVEX_SEQUENCES'") <= 0 ||
-        Count("SELECT count(*) FROM TARVEX_SEQUENCES WHERE upper(NAME) = " + Quote(name)) <= 0) {
+        Count("SELECT count(*) FROM TARVEX_SEQUENCES WHERE NAME = " + Quote(name)) <= 0) {
         COraError::Set(error, 2289, {Word(sql, tokens, 2)},
                        tokens.size() > 2 ? static_cast<int>(tokens[2].begin) : 0);
         return false;
@@ -608,8 +612,7 @@ bool CSqliteSchema::AlterSequence(std::string_view sql, const Tokens& tokens, CE
         // Note: the next value follows the last one given by the new step.
         std::string set = restart ? "NEXT_VALUE = " + value
                                   : "NEXT_VALUE = NEXT_VALUE - STEP + (" + value + "), STEP = " + value;
-        if (!Exec("UPDATE TARVEX_SEQUENCES SET " + set + " WHERE upper(NAME) = " + Quote(name), error))
-            return false;
+        if (!Exec("UPDATE TARVEX_SEQUENCES SET " + set + " WHERE NAME = " + Quote(name), error)) return false;
         k = at;
     }
     return CSequenceOptions::Save(m_db, name, options, error);
@@ -733,7 +736,7 @@ bool CSqliteSchema::SetState(std::string_view table, const std::string& name, bo
     // then takes no DML (see CConstraintLock).
     std::string utfName = encoding::Cp932ToUtf8(name);
     std::vector<CSqliteDictionary::Constraint> constraints;
-    CConstraintCatalog::Read(m_db, encoding::Cp932ToUtf8(Upper(table)), constraints);
+    CConstraintCatalog::Read(m_db, encoding::Cp932ToUtf8(std::string(table)), constraints);
     for (const auto& c : constraints)
         if (name.empty() && c.type == 'P') utfName = c.name;
     return DropConstraint(table, name, at, error, true) &&
@@ -744,14 +747,14 @@ bool CSqliteSchema::SetOptions(std::string_view table, const Tokens& tokens, std
                                const std::vector<CTableOptions::Setting>& settings, CEngineError& error) {
     std::string current;
     if (!TableSql(table, current)) {
-        COraError::Set(error, 942, {Upper(table)}, static_cast<int>(tokens[2].begin));
+        COraError::Set(error, 942, {std::string(table)}, static_cast<int>(tokens[2].begin));
         return false;
     }
     if (failAt > 0) {
         COraError::Set(error, 1735, {}, static_cast<int>(tokens[failAt].begin));
         return false;
     }
-    return CTableOptions::SetTable(m_db, encoding::Cp932ToUtf8(Upper(table)), settings, error);
+    return CTableOptions::SetTable(m_db, encoding::Cp932ToUtf8(std::string(table)), settings, error);
 }
 
 bool CSqliteSchema::AddItem(std::string_view table, std::string_view item, std::size_t at,
@@ -796,7 +799,7 @@ bool CSqliteSchema::AddItem(std::string_view table, std::string_view item, std::
                               ? current.substr(0, close) + ", " + column + current.substr(close)
                               : current.substr(0, before) + column + ", " + current.substr(before);
     std::string name = encoding::Cp932ToUtf8(cp932::ToUpperAscii(CColumnCatalog::ReadItem(item).name));
-    return CTableRebuild::Run(m_db, encoding::Cp932ToUtf8(Upper(table)), encoding::Cp932ToUtf8(defined),
+    return CTableRebuild::Run(m_db, encoding::Cp932ToUtf8(std::string(table)), encoding::Cp932ToUtf8(defined),
                               error, {{name, encoding::Cp932ToUtf8(defaultExpression)}}) &&
            CConstraintCatalog::Record(m_db, constraints, error) && RecordColumn(table, item, error);
 }
@@ -808,7 +811,7 @@ bool CSqliteSchema::CompileColumn(std::string_view item, std::size_t base, std::
     CSqlEmitter::Failure failure;
     CColumnCatalog::Declared declared = CColumnCatalog::ReadItem(item);
     // Note: a virtual column added reads the columns the table has.
-    const std::vector<CSqliteCatalog::Column>* row = catalog.Columns(Upper(m_table));
+    const std::vector<CSqliteCatalog::Column>* row = catalog.Columns(m_table);
     CColumnCompiler compiler(catalog);
     if (compiler.Compile(item, declared, base, true, edits, failure, row)) {
         m_virtualType = compiler.VirtualTypes().empty() ? std::string() : compiler.VirtualTypes()[0].second;
@@ -825,7 +828,7 @@ bool CSqliteSchema::CompileColumn(std::string_view item, std::size_t base, std::
 bool CSqliteSchema::RecordColumn(std::string_view table, std::string_view item, CEngineError& error) {
     CColumnCatalog::Declared declared = CColumnCatalog::ReadItem(item);
     if (declared.virtualColumn && declared.type.empty()) declared.type = m_virtualType;
-    std::string name = encoding::Cp932ToUtf8(Upper(table));
+    std::string name = encoding::Cp932ToUtf8(std::string(table));
     // Note: MODIFY keeps what it does not say (see Visibility for VISIBLE | INVISIBLE).
     bool says = declared.invisible || declared.defaultOnNull;
     return CColumnCatalog::Record(m_db, name, {declared}, error) &&
@@ -834,10 +837,10 @@ bool CSqliteSchema::RecordColumn(std::string_view table, std::string_view item, 
 
 bool CSqliteSchema::Visibility(std::string_view table, const std::string& column, bool hidden, std::size_t at,
                                CEngineError& error) {
-    std::string utfTable = encoding::Cp932ToUtf8(Upper(table));
+    std::string utfTable = encoding::Cp932ToUtf8(std::string(table));
     std::string utfColumn = encoding::Cp932ToUtf8(column);
     if (Count("SELECT count(*) FROM pragma_table_xinfo(" + Quote(utfTable) +
-              ") WHERE upper(name) = " + Quote(utfColumn)) <= 0) {
+              ") WHERE name = " + Quote(utfColumn)) <= 0) {
         COraError::Set(error, 904, {column}, static_cast<int>(at));
         return false;
     }
@@ -928,7 +931,7 @@ bool CSqliteSchema::WriteItem(std::string_view table, std::string_view item,
     }
     out = text.Text().substr(kHead.size(), text.Text().size() - kHead.size() - 1);
     for (auto c : text.Constraints()) {
-        c.table = encoding::Cp932ToUtf8(Upper(table));
+        c.table = encoding::Cp932ToUtf8(std::string(table));
         constraints.push_back(std::move(c));
     }
     return true;
@@ -957,7 +960,7 @@ std::string CSqliteSchema::WithReferencedColumns(const std::string& body) {
 bool CSqliteSchema::AddIdentity(std::string_view table, std::string_view item, const Tokens& tokens,
                                 std::size_t k, std::size_t at, CEngineError& error) {
     CCatalogTables::Identity identity;
-    identity.table = encoding::Cp932ToUtf8(Upper(table));
+    identity.table = encoding::Cp932ToUtf8(std::string(table));
     identity.column = encoding::Cp932ToUtf8(Word(item, tokens, 0));
     if (!ReadIdentity(item, tokens, k, identity)) {
         COraError::Set(error, 1722, {}, static_cast<int>(at + tokens[k].begin));
@@ -979,7 +982,7 @@ bool CSqliteSchema::AddIdentity(std::string_view table, std::string_view item, c
     std::string defined = before == std::string::npos
                               ? current.substr(0, close) + ", " + column + current.substr(close)
                               : current.substr(0, before) + column + ", " + current.substr(before);
-    std::string sequence = CSqliteCatalog::IdentitySequence(Upper(table), Word(item, tokens, 0));
+    std::string sequence = CSqliteCatalog::IdentitySequence(std::string(table), Word(item, tokens, 0));
     return CCatalogTables::SetIdentity(m_db, identity, error) &&
            CTableRebuild::Run(
                m_db, identity.table, encoding::Cp932ToUtf8(defined), error,
@@ -988,7 +991,8 @@ bool CSqliteSchema::AddIdentity(std::string_view table, std::string_view item, c
 }
 
 bool CSqliteSchema::EditDefinition(std::string_view table, const std::string& sql, CEngineError& error) {
-    return CTableRebuild::Run(m_db, encoding::Cp932ToUtf8(Upper(table)), encoding::Cp932ToUtf8(sql), error);
+    return CTableRebuild::Run(m_db, encoding::Cp932ToUtf8(std::string(table)), encoding::Cp932ToUtf8(sql),
+                              error);
 }
 
 bool CSqliteSchema::AddConstraint(std::string_view table, std::string_view item, std::size_t at,
@@ -1008,7 +1012,7 @@ bool CSqliteSchema::AddConstraint(std::string_view table, std::string_view item,
             COraError::Set(error, 2264, {name}, static_cast<int>(at));
             return false;
         }
-    std::string utfTable = encoding::Cp932ToUtf8(Upper(table));
+    std::string utfTable = encoding::Cp932ToUtf8(std::string(table));
     if (kind == "PRIMARY" || kind == "UNIQUE") return AddKey(table, item, tokens, k, name, at, error);
     if (kind == "CHECK") return AddCheck(table, item, name, at, error);
     if (kind != "FOREIGN") {
@@ -1067,7 +1071,7 @@ bool CSqliteSchema::AddCheck(std::string_view table, std::string_view item, std:
         if (word == "NOVALIDATE") validate = false;
         if (word == "VALIDATE") validate = true;
     }
-    std::string utfTable = encoding::Cp932ToUtf8(Upper(table));
+    std::string utfTable = encoding::Cp932ToUtf8(std::string(table));
     std::string utfName = encoding::Cp932ToUtf8(name);
     if (!CCatalogTables::AddCheck(m_db, utfTable, utfName, check.condition, error)) return false;
     name = encoding::Utf8ToCp932(utfName);
@@ -1116,14 +1120,14 @@ bool CSqliteSchema::IndexOver(const std::string& table, const std::vector<std::s
                                      ") WHERE origin = 'c' ORDER BY \"unique\" DESC");
     while (list && sqlite3_step(list.get()) == SQLITE_ROW) {
         std::string name = reinterpret_cast<const char*>(sqlite3_column_text(list.get(), 0));
-        if (!wanted.empty() && cp932::ToUpperAscii(name) != wanted) continue;
+        if (!wanted.empty() && name != wanted) continue;
         std::vector<std::string> indexed;
         Statement info = sqliteapi::Prepare(
-            m_db, "SELECT upper(name) FROM pragma_index_info(" + Quote(name) + ") ORDER BY seqno");
+            m_db, "SELECT name FROM pragma_index_info(" + Quote(name) + ") ORDER BY seqno");
         while (info && sqlite3_step(info.get()) == SQLITE_ROW)
             indexed.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(info.get(), 0)));
         if (indexed != columns) continue;
-        index = cp932::ToUpperAscii(name);
+        index = name;
         unique = sqlite3_column_int(list.get(), 1) != 0;
         return true;
     }
@@ -1139,7 +1143,7 @@ bool CSqliteSchema::AddKey(std::string_view table, std::string_view item, const 
     }
     CCatalogTables::Key key;
     key.name = encoding::Cp932ToUtf8(name);
-    key.table = encoding::Cp932ToUtf8(Upper(table));
+    key.table = encoding::Cp932ToUtf8(std::string(table));
     key.type = Word(item, tokens, k) == "PRIMARY" ? 'P' : 'U';
     std::size_t close = 0;
     std::string nulls;
@@ -1210,7 +1214,7 @@ bool CSqliteSchema::AddKey(std::string_view table, std::string_view item, const 
     if (key.type == 'P')
         for (const auto& column : key.columns) {
             if (Count("SELECT count(*) FROM pragma_table_info(" + Quote(key.table) +
-                      ") WHERE upper(name) = " + Quote(column) + " AND \"notnull\" = 0") <= 0)
+                      ") WHERE name = " + Quote(column) + " AND \"notnull\" = 0") <= 0)
                 continue;
             if (!Modify(table, encoding::Utf8ToCp932(column) + " NOT NULL", at, error, false)) return false;
             key.notNullAdded.push_back(column);
@@ -1247,7 +1251,7 @@ bool CSqliteSchema::RenameConstraint(std::string_view table, const std::string& 
     std::string utfTo = encoding::Cp932ToUtf8(to);
     CSqliteDictionary::Constraint found;
     if (!CConstraintCatalog::Find(m_db, utfName, found) ||
-        found.table != encoding::Cp932ToUtf8(Upper(table))) {
+        found.table != encoding::Cp932ToUtf8(std::string(table))) {
         COraError::Set(error, 23292, {name}, static_cast<int>(at));
         return false;
     }
@@ -1295,7 +1299,8 @@ bool CSqliteSchema::Enable(std::string_view table, std::string_view name, std::s
     }
     // A constraint set aside is made again from what the catalog keeps of it.
     CSqliteDictionary::Constraint kept;
-    if (!CConstraintCatalog::Find(m_db, utfName, kept) || kept.table != encoding::Cp932ToUtf8(Upper(table))) {
+    if (!CConstraintCatalog::Find(m_db, utfName, kept) ||
+        kept.table != encoding::Cp932ToUtf8(std::string(table))) {
         COraError::Set(error, 2430, {std::string(name)}, static_cast<int>(at));
         return false;
     }
@@ -1319,7 +1324,7 @@ bool CSqliteSchema::Enable(std::string_view table, std::string_view name, std::s
 
 bool CSqliteSchema::DropConstraint(std::string_view table, std::string_view name, std::size_t at,
                                    CEngineError& error, bool disable) {
-    std::string utfTable = encoding::Cp932ToUtf8(Upper(table));
+    std::string utfTable = encoding::Cp932ToUtf8(std::string(table));
     std::string utfName = encoding::Cp932ToUtf8(name);
     const CSqliteDictionary::Constraint* found = nullptr;
     auto all = CSqliteDictionary::All(m_db);
@@ -1425,7 +1430,7 @@ bool CSqliteSchema::DropUnnamed(std::string_view table, const CSqliteDictionary:
 bool CSqliteSchema::Narrows(std::string_view table, const std::string& column, const std::string& written,
                             std::size_t at, CEngineError& error) {
     CSqliteCatalog catalog(m_db);
-    const auto* columns = catalog.Columns(encoding::Cp932ToUtf8(Upper(table)));
+    const auto* columns = catalog.Columns(encoding::Cp932ToUtf8(std::string(table)));
     if (columns == nullptr) return false;
     const std::string name = encoding::Cp932ToUtf8(column);
     const CSqliteCatalog::Column* old = nullptr;
@@ -1433,8 +1438,8 @@ bool CSqliteSchema::Narrows(std::string_view table, const std::string& column, c
         if (c.name == name) old = &c;
     if (old == nullptr) return false;
     const CSqliteCatalog::Column now = CSqliteCatalog::Describe(name, written);
-    const std::string rows = "SELECT count(*) FROM \"" + encoding::Cp932ToUtf8(Upper(table)) + "\" WHERE \"" +
-                             name + "\" IS NOT NULL";
+    const std::string rows = "SELECT count(*) FROM \"" + encoding::Cp932ToUtf8(std::string(table)) +
+                             "\" WHERE \"" + name + "\" IS NOT NULL";
     auto text = [](CSqlType type) { return type == CSqlType::Text || type == CSqlType::Char; };
     // Note: a column keeps its values: another type, a shorter text or a
     // smaller number needs rows that fit, or none at all.
@@ -1459,7 +1464,7 @@ bool CSqliteSchema::Narrows(std::string_view table, const std::string& column, c
 
 bool CSqliteSchema::ForgetNotNull(std::string_view table, const std::string& column, CEngineError& error) {
     std::vector<CSqliteDictionary::Constraint> constraints;
-    CConstraintCatalog::Read(m_db, encoding::Cp932ToUtf8(Upper(table)), constraints);
+    CConstraintCatalog::Read(m_db, encoding::Cp932ToUtf8(std::string(table)), constraints);
     std::string utfColumn = encoding::Cp932ToUtf8(column);
     for (const auto& c : constraints)
         if (c.type == 'C' && c.enforcedBy == "TABLE" && c.columns == std::vector<std::string>{utfColumn} &&
@@ -1575,7 +1580,7 @@ bool CSqliteSchema::Modify(std::string_view table, std::string_view item, std::s
             extra = WithoutNotNull(extra);
         } else if (upperExtra.find("NOT NULL") != std::string::npos && record) {
             notNull = NotNullOf(m_db, extra);
-            notNull.table = encoding::Cp932ToUtf8(Upper(table));
+            notNull.table = encoding::Cp932ToUtf8(std::string(table));
             notNull.columns = {encoding::Cp932ToUtf8(column)};
             notNull.condition = "\"" + notNull.columns.front() + "\" IS NOT NULL";
         }
@@ -1583,10 +1588,10 @@ bool CSqliteSchema::Modify(std::string_view table, std::string_view item, std::s
             current.substr(0, static_cast<std::size_t>(def.data() - current.data())) +
             std::string(def.substr(0, words[0].length)) + newType + " " + rest + " " + extra +
             current.substr(static_cast<std::size_t>(def.data() - current.data()) + def.size());
-        std::string utfTable = encoding::Cp932ToUtf8(Upper(table));
+        std::string utfTable = encoding::Cp932ToUtf8(std::string(table));
         std::string utfColumn = encoding::Cp932ToUtf8(column);
         if (Upper(extra).find("NOT NULL") != std::string::npos &&
-            Count("SELECT count(*) FROM " + utfTable + " WHERE " + utfColumn + " IS NULL") > 0) {
+            Count("SELECT count(*) FROM \"" + utfTable + "\" WHERE \"" + utfColumn + "\" IS NULL") > 0) {
             COraError::Set(error, 2296, {std::string(table) + "." + column}, static_cast<int>(at));
             return false;
         }

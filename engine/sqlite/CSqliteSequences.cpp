@@ -47,13 +47,20 @@ bool ReadInteger(std::string_view text, const std::vector<Token>& tokens, std::s
     return true;
 }
 
-// A sequence is found by its name in upper case, however it was written;
-// quotes around it are not part of it.
+// A sequence is found by its name: in upper case unless written in quotes,
+// which are not part of it.
 std::string Key(std::string name) {
-    if (name.size() >= 2 && name.front() == '"' && name.back() == '"') name = name.substr(1, name.size() - 2);
+    if (name.size() >= 2 && name.front() == '"' && name.back() == '"') return name.substr(1, name.size() - 2);
     for (char& c : name)
         if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
     return name;
+}
+
+// The token of the name that a schema and "." may go before at `k`.
+std::size_t SchemaSkipped(std::string_view text, const std::vector<Token>& tokens, std::size_t k) {
+    bool qualified = k + 2 < tokens.size() && CSqlScanner::IsSymbol(text, tokens[k + 1], '.') &&
+                     (tokens[k + 2].kind == Kind::Word || tokens[k + 2].kind == Kind::QuotedName);
+    return qualified ? k + 2 : k;
 }
 
 struct Definition {
@@ -68,13 +75,15 @@ struct Definition {
 // Reads "CREATE SEQUENCE name [START WITH n] [INCREMENT BY n] ...".
 bool ParseCreate(std::string_view text, Definition& definition, CEngineError& error) {
     auto tokens = CSqlScanner::Significant(text);
-    if (tokens.size() < 3 || tokens[2].kind != Kind::Word) {
+    if (tokens.size() < 3 || (tokens[2].kind != Kind::Word && tokens[2].kind != Kind::QuotedName)) {
         COraError::Set(error, 2263, {}, static_cast<int>(text.size()));
         return false;
     }
-    definition.name = Key(encoding::Cp932ToUtf8(TokenText(text, tokens[2])));
-    definition.optionsAt = static_cast<int>(tokens[2].begin);
-    for (std::size_t k = 3; k < tokens.size();) {
+    // Note: the schema before the name is the session's own (the file has one user).
+    std::size_t named = SchemaSkipped(text, tokens, 2);
+    definition.name = Key(encoding::Cp932ToUtf8(TokenText(text, tokens[named])));
+    definition.optionsAt = static_cast<int>(tokens[named].begin);
+    for (std::size_t k = named + 1; k < tokens.size();) {
         bool start = CSqlScanner::Is(text, tokens[k], "START");
         bool step = CSqlScanner::Is(text, tokens[k], "INCREMENT");
         if (!start && !step) {
@@ -148,13 +157,14 @@ bool CSqliteSequences::Create(std::string_view sql, CEngineError& error) {
 
 bool CSqliteSequences::Drop(std::string_view sql, CEngineError& error) {
     auto tokens = CSqlScanner::Significant(sql);
-    if (tokens.size() != 3) {
+    std::size_t named = tokens.size() > 2 ? SchemaSkipped(sql, tokens, 2) : 2;
+    if (tokens.size() != named + 1) {
         COraError::Set(error, 933, {}, static_cast<int>(sql.size()));
         return false;
     }
-    std::string name = Key(encoding::Cp932ToUtf8(TokenText(sql, tokens[2])));
+    std::string name = Key(encoding::Cp932ToUtf8(TokenText(sql, tokens[named])));
     if (TableExists(m_db)) {
-        Statement remove = Prepare(m_db, "DELETE FROM TARVEX_SEQUENCES WHERE upper(NAME) = ?1");
+        Statement remove = Prepare(m_db, "DELETE FROM TARVEX_SEQUENCES WHERE NAME = ?1");
         sqlite3_bind_text(remove.get(), 1, name.c_str(), -1, SQLITE_TRANSIENT);
         if (sqlite3_step(remove.get()) != SQLITE_DONE) {
             error.Set(encoding::Utf8ToCp932(sqlite3_errmsg(m_db)));
@@ -166,7 +176,7 @@ bool CSqliteSequences::Drop(std::string_view sql, CEngineError& error) {
             return true;
         }
     }
-    COraError::Set(error, 2289, {TokenText(sql, tokens[2])}, static_cast<int>(tokens[2].begin));
+    COraError::Set(error, 2289, {TokenText(sql, tokens[named])}, static_cast<int>(tokens[named].begin));
     return false;
 }
 
@@ -176,7 +186,7 @@ void CSqliteSequences::NextValue(sqlite3_context* context, int, sqlite3_value** 
     Statement step =
         TableExists(self->m_db)
             ? Prepare(self->m_db,
-                      "UPDATE TARVEX_SEQUENCES SET NEXT_VALUE = NEXT_VALUE + STEP WHERE upper(NAME) = ?1 "
+                      "UPDATE TARVEX_SEQUENCES SET NEXT_VALUE = NEXT_VALUE + STEP WHERE NAME = ?1 "
                       "RETURNING NEXT_VALUE - STEP, STEP")
             : Statement();
     if (step) sqlite3_bind_text(step.get(), 1, name.c_str(), -1, SQLITE_TRANSIENT);
@@ -201,7 +211,7 @@ void CSqliteSequences::NextValue(sqlite3_context* context, int, sqlite3_value** 
 }
 
 void CSqliteSequences::SetNext(const std::string& name, long long next) {
-    Statement set = Prepare(m_db, "UPDATE TARVEX_SEQUENCES SET NEXT_VALUE = ?2 WHERE upper(NAME) = ?1");
+    Statement set = Prepare(m_db, "UPDATE TARVEX_SEQUENCES SET NEXT_VALUE = ?2 WHERE NAME = ?1");
     if (!set) return;
     sqlite3_bind_text(set.get(), 1, name.c_str(), -1, SQLITE_TRANSIENT);
     sqlite3_bind_int64(set.get(), 2, next);

@@ -168,7 +168,7 @@ const CDictionaryView kViews[] = {
      "VARCHAR2(10), TABLESPACE_NAME VARCHAR2(30), HEADER_FILE NUMBER, HEADER_BLOCK NUMBER, BYTES NUMBER, "
      "BLOCKS NUMBER, EXTENTS NUMBER, INITIAL_EXTENT NUMBER, NEXT_EXTENT NUMBER, MIN_EXTENTS NUMBER, "
      "MAX_EXTENTS NUMBER, PCT_INCREASE NUMBER, BUFFER_POOL VARCHAR2(7)",
-     "SELECT upper(m.name), NULL, upper(m.type), 'ASSM', 'USERS', 1, m.rootpage, sum(e.BYTES), "
+     "SELECT m.name, NULL, upper(m.type), 'ASSM', 'USERS', 1, m.rootpage, sum(e.BYTES), "
      "sum(e.BLOCKS), count(*), s.page_size, s.page_size, 1, 2147483645, NULL, 'DEFAULT' FROM "
      "main.sqlite_schema m JOIN (" TARVEX_EXTENT_RUNS
      ") e ON e.NAME = m.name, pragma_page_size() s WHERE " TARVEX_USER_SEGMENT " GROUP BY m.name",
@@ -181,7 +181,7 @@ const CDictionaryView kViews[] = {
      "SEGMENT_NAME VARCHAR2(128), PARTITION_NAME VARCHAR2(128), SEGMENT_TYPE VARCHAR2(18), TABLESPACE_NAME "
      "VARCHAR2(30), EXTENT_ID NUMBER, FILE_ID NUMBER, BLOCK_ID NUMBER, BYTES NUMBER, BLOCKS NUMBER, "
      "RELATIVE_FNO NUMBER",
-     "SELECT upper(m.name), NULL, upper(m.type), 'USERS', row_number() OVER (PARTITION BY m.name ORDER BY "
+     "SELECT m.name, NULL, upper(m.type), 'USERS', row_number() OVER (PARTITION BY m.name ORDER BY "
      "e.BLOCK_ID) - 1, 1, e.BLOCK_ID, e.BYTES, e.BLOCKS, 1 FROM main.sqlite_schema m JOIN "
      "(" TARVEX_EXTENT_RUNS ") e ON e.NAME = m.name WHERE " TARVEX_USER_SEGMENT,
      "OWNER",
@@ -234,14 +234,14 @@ const CDictionaryView kViews[] = {
      "SELECT s.TABLE_NAME, s.COLUMN_NAME, s.NUM_DISTINCT, iif(s.NUM_DISTINCT > 0, 1.0 / s.NUM_DISTINCT, 0), "
      "s.NUM_NULLS, iif(s.NUM_DISTINCT > 0, 1, 0), s.LAST_ANALYZED, s.SAMPLE_SIZE, 'YES', 'NO', "
      "s.AVG_COL_LEN, 'NONE' FROM main.TARVEX_COLUMN_STATS s JOIN main.sqlite_schema m ON m.type = 'table' "
-     "AND upper(m.name) = s.TABLE_NAME",
+     "AND m.name = s.TABLE_NAME",
      "OWNER",
      {{"USER_TAB_COL_STATISTICS", nullptr},
       {"ALL_TAB_COL_STATISTICS", "OWNER, *"},
       {"DBA_TAB_COL_STATISTICS", "OWNER, *"}}},
     {"DICT_COLUMNS",
      "TABLE_NAME VARCHAR2(128), COLUMN_NAME VARCHAR2(128), COMMENTS VARCHAR2(4000)",
-     "SELECT iif(m.name LIKE 'TARVEX\\_PUBLIC\\_%' ESCAPE '\\', substr(m.name, 15), m.name), upper(p.name), "
+     "SELECT iif(m.name LIKE 'TARVEX\\_PUBLIC\\_%' ESCAPE '\\', substr(m.name, 15), m.name), p.name, "
      "NULL FROM temp.sqlite_schema m, pragma_table_info(m.name, 'temp') p WHERE m.type = 'view' AND (m.name "
      "LIKE 'TARVEX\\_PUBLIC\\_%' ESCAPE '\\' OR m.name LIKE 'USER\\_%' ESCAPE '\\' OR m.name LIKE "
      "'ALL\\_%' ESCAPE '\\' OR m.name LIKE 'DBA\\_%' ESCAPE '\\')",
@@ -273,9 +273,9 @@ const CDictionaryView kViews[] = {
      "TABLE_NAME VARCHAR2(128), PARTITION_NAME VARCHAR2(128), OBJECT_TYPE VARCHAR2(12), NUM_ROWS NUMBER, "
      "BLOCKS NUMBER, AVG_ROW_LEN NUMBER, LAST_ANALYZED DATE, GLOBAL_STATS VARCHAR2(3), USER_STATS "
      "VARCHAR2(3), STATTYPE_LOCKED VARCHAR2(5), STALE_STATS VARCHAR2(7)",
-     "SELECT upper(m.name), NULL, 'TABLE', st.NUM_ROWS, st.BLOCKS, st.AVG_ROW_LEN, st.LAST_ANALYZED, "
+     "SELECT m.name, NULL, 'TABLE', st.NUM_ROWS, st.BLOCKS, st.AVG_ROW_LEN, st.LAST_ANALYZED, "
      "iif(st.LAST_ANALYZED IS NULL, 'NO', 'YES'), 'NO', NULL, iif(st.LAST_ANALYZED IS NULL, NULL, 'NO') "
-     "FROM main.sqlite_schema m LEFT JOIN main.TARVEX_TABLE_STATS st ON st.TABLE_NAME = upper(m.name) "
+     "FROM main.sqlite_schema m LEFT JOIN main.TARVEX_TABLE_STATS st ON st.TABLE_NAME = m.name "
      "WHERE m.type = 'table' AND %U",
      "OWNER",
      {{"USER_TAB_STATISTICS", nullptr},

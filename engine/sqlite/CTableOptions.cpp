@@ -262,7 +262,7 @@ std::string CTableOptions::UnusableUniqueIndex(sqlite3* db, const std::string& t
     Statement look = sqliteapi::Prepare(
         db,
         "SELECT o.INDEX_NAME FROM main.TARVEX_INDEX_OPTIONS o JOIN main.sqlite_schema m ON m.type = 'index' "
-        "AND upper(m.name) = o.INDEX_NAME WHERE o.STATUS = 'UNUSABLE' AND upper(m.tbl_name) = ?1 AND "
+        "AND m.name = o.INDEX_NAME WHERE o.STATUS = 'UNUSABLE' AND m.tbl_name = ?1 AND "
         "upper(m.sql) LIKE 'CREATE UNIQUE%' ORDER BY 1");
     if (!look) return {};
     sqlite3_bind_text(look.get(), 1, table.c_str(), -1, SQLITE_TRANSIENT);
@@ -282,10 +282,10 @@ bool CTableOptions::RenameIndex(sqlite3* db, const std::string& from, const std:
 
 bool CTableOptions::Prune(sqlite3* db, CEngineError& error) {
     constexpr const char* kPrune =
-        "DELETE FROM main.TARVEX_TABLE_OPTIONS WHERE TABLE_NAME NOT IN (SELECT upper(name) FROM "
+        "DELETE FROM main.TARVEX_TABLE_OPTIONS WHERE TABLE_NAME NOT IN (SELECT name FROM "
         "main.sqlite_schema WHERE type = 'table'); DELETE FROM main.TARVEX_INDEX_OPTIONS WHERE INDEX_NAME "
         "NOT "
-        "IN (SELECT upper(name) FROM main.sqlite_schema WHERE type = 'index') AND INDEX_NAME NOT IN (SELECT "
+        "IN (SELECT name FROM main.sqlite_schema WHERE type = 'index') AND INDEX_NAME NOT IN (SELECT "
         "CONSTRAINT_NAME FROM main.TARVEX_CONSTRAINTS WHERE CONSTRAINT_TYPE IN ('P', 'U'))";
     return sqlite3_exec(db, kPrune, nullptr, nullptr, nullptr) == SQLITE_OK || Failed(db, error);
 }

@@ -127,7 +127,7 @@ bool CTableRebuild::Run(sqlite3* db, const std::string& table, const std::string
         for (const Column& old : before)
             if (old.upper == column.upper) value = Quoted(old.name);
         for (const auto& [name, expression] : fills)
-            if (name == column.upper) value = expression;
+            if (name == column.name || name == column.upper) value = expression;
         if (value.empty()) continue;
         names += (names.empty() ? "" : ", ") + Quoted(column.name);
         values += (values.empty() ? "" : ", ") + value;

@@ -18,12 +18,12 @@ std::string Quoted(const std::string& name) {
     return out + "\"";
 }
 
-// The name the table is stored under, found whatever its case; "" when
-// the file has no such table.
+// The name the table is stored under (a quoted name in its own case); ""
+// when the file has no such table.
 std::string StoredName(sqlite3* db, const std::string& table) {
     sqliteapi::Statement find = sqliteapi::Prepare(
         db,
-        "SELECT name FROM main.sqlite_schema WHERE type = 'table' AND upper(name) = upper(?1) AND name NOT "
+        "SELECT name FROM main.sqlite_schema WHERE type = 'table' AND name = ?1 AND name NOT "
         "LIKE 'sqlite%' AND upper(name) NOT LIKE 'TARVEX%'");
     if (!find) return {};
     sqlite3_bind_text(find.get(), 1, table.c_str(), -1, SQLITE_TRANSIENT);
@@ -51,8 +51,8 @@ bool HasColumnTable(sqlite3* db) {
 
 bool DeleteColumns(sqlite3* db, const std::string& table, CEngineError& error) {
     if (!HasColumnTable(db)) return true;
-    sqliteapi::Statement remove = sqliteapi::Prepare(
-        db, "DELETE FROM main.TARVEX_COLUMN_STATS WHERE TABLE_NAME = upper(?1) OR ?1 IS NULL");
+    sqliteapi::Statement remove =
+        sqliteapi::Prepare(db, "DELETE FROM main.TARVEX_COLUMN_STATS WHERE TABLE_NAME = ?1 OR ?1 IS NULL");
     if (!remove) return Failed(db, error);
     if (!table.empty()) sqlite3_bind_text(remove.get(), 1, table.c_str(), -1, SQLITE_TRANSIENT);
     return sqlite3_step(remove.get()) == SQLITE_DONE || Failed(db, error);
@@ -83,7 +83,7 @@ bool GatherColumns(sqlite3* db, const std::string& stored, const std::string& no
     for (const std::string& column : columns) {
         const std::string value = Quoted(column);
         sqliteapi::Statement gather = sqliteapi::Prepare(
-            db, "INSERT INTO main.TARVEX_COLUMN_STATS SELECT upper(?1), upper(?2), count(DISTINCT " + value +
+            db, "INSERT INTO main.TARVEX_COLUMN_STATS SELECT ?1, ?2, count(DISTINCT " + value +
                     "), count(*) - count(" + value + "), coalesce(round(avg(length(CAST(" + value +
                     " AS BLOB)))), 0) + 1, count(*), ?3 FROM main." + Quoted(stored));
         if (!gather) return Failed(db, error);
@@ -106,7 +106,7 @@ bool CTableStatistics::Gather(sqlite3* db, const std::string& table, CEngineErro
     // Note: the blocks are the file's pages the table holds; the average row
     // length is what its pages hold over its rows.
     sqliteapi::Statement gather = sqliteapi::Prepare(
-        db, "INSERT OR REPLACE INTO main.TARVEX_TABLE_STATS SELECT upper(?1), (SELECT count(*) FROM main." +
+        db, "INSERT OR REPLACE INTO main.TARVEX_TABLE_STATS SELECT ?1, (SELECT count(*) FROM main." +
                 Quoted(stored) + "), count(*), CASE WHEN (SELECT count(*) FROM main." + Quoted(stored) +
                 ") = 0 THEN 0 ELSE sum(payload) / (SELECT count(*) FROM main." + Quoted(stored) +
                 ") END, ?2 FROM dbstat('main') WHERE name = ?1");
@@ -115,9 +115,7 @@ bool CTableStatistics::Gather(sqlite3* db, const std::string& table, CEngineErro
     std::string now = CDateFormat::ToStored(CDateFormat::Now());
     sqlite3_bind_text(gather.get(), 2, now.c_str(), -1, SQLITE_TRANSIENT);
     if (sqlite3_step(gather.get()) != SQLITE_DONE) return Failed(db, error);
-    std::string upper = stored;
-    for (char& c : upper) c = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-    return GatherColumns(db, stored, now, error) && CPartitionCatalog::Count(db, upper, error);
+    return GatherColumns(db, stored, now, error) && CPartitionCatalog::Count(db, stored, error);
 }
 
 bool CTableStatistics::GatherAll(sqlite3* db, CEngineError& error) {
@@ -136,7 +134,7 @@ bool CTableStatistics::GatherAll(sqlite3* db, CEngineError& error) {
 
 bool CTableStatistics::Delete(sqlite3* db, const std::string& table, CEngineError& error) {
     sqliteapi::Statement remove =
-        sqliteapi::Prepare(db, "DELETE FROM main.TARVEX_TABLE_STATS WHERE TABLE_NAME = upper(?1)");
+        sqliteapi::Prepare(db, "DELETE FROM main.TARVEX_TABLE_STATS WHERE TABLE_NAME = ?1");
     if (!remove) return Failed(db, error);
     sqlite3_bind_text(remove.get(), 1, table.c_str(), -1, SQLITE_TRANSIENT);
     if (sqlite3_step(remove.get()) != SQLITE_DONE) return Failed(db, error);

@@ -118,7 +118,9 @@ bool CBlockHost::Prepare(CPlsqlSql& sql, CEngineError& error) {
     int count = sqlite3_column_count(statement.get());
     for (int k = 0; k < count; ++k) {
         const char* name = sqlite3_column_name(statement.get(), k);
-        sql.columns.push_back(cp932::ToUpperAscii(encoding::Utf8ToCp932(name != nullptr ? name : "")));
+        // Note: the compiled query names its columns as the server does (a
+        // quoted name in its own case).
+        sql.columns.push_back(encoding::Utf8ToCp932(name != nullptr ? name : ""));
         CSqlType type = static_cast<std::size_t>(k) < m_connection.m_resultTypes.size()
                             ? m_connection.m_resultTypes[static_cast<std::size_t>(k)].kind
                             : CSqlType::Unknown;

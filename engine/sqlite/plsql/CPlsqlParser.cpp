@@ -911,6 +911,12 @@ std::string CPlsqlParser::TokenText(const Token& token) const {
     return std::string(m_text.substr(token.begin, token.length));
 }
 
+std::string CPlsqlParser::NameText(const Token& token) const {
+    std::string written = TokenText(token);
+    if (token.kind == CSqlScanner::Kind::QuotedName) return written.substr(1, written.size() - 2);
+    return cp932::ToUpperAscii(written);
+}
+
 std::string CPlsqlParser::Name() {
     if (!IsName()) Unexpected();
     std::string written = TokenText(m_tokens[m_k++]);
@@ -1265,7 +1271,7 @@ void CPlsqlParser::ParseElement(CPlsqlTarget& target, const CPlsqlType& collecti
     // Note: an object element's method is left for the caller to call.
     const CPlsqlType* element = collection.element.get();
     if (element != nullptr && element->object && IsSymbol('.') && IsName(1) &&
-        element->FieldIndex(cp932::ToUpperAscii(TokenText(Peek(1)))) < 0)
+        element->FieldIndex(NameText(Peek(1))) < 0)
         return;
     if (!AcceptSymbol('.')) return;
     std::size_t fieldAt = Peek().begin;
@@ -1727,11 +1733,9 @@ std::unique_ptr<CPlsqlStmt> CPlsqlParser::ParseFor(std::string label) {
     entry.constant = true;
     if (Accept("REVERSE")) statement->reverse = true;
     bool query = IsSymbol('(') && (Is("SELECT", 1) || Is("WITH", 1));
-    const Entry* cursor =
-        IsName() && !IsSymbol('.', 1) ? Find(cp932::ToUpperAscii(TokenText(Peek()))) : nullptr;
+    const Entry* cursor = IsName() && !IsSymbol('.', 1) ? Find(NameText(Peek())) : nullptr;
     ExprPtr packaged;
-    if (!query && IsName() && IsSymbol('.', 1) && IsName(2) &&
-        Find(cp932::ToUpperAscii(TokenText(Peek()))) == nullptr) {
+    if (!query && IsName() && IsSymbol('.', 1) && IsName(2) && Find(NameText(Peek())) == nullptr) {
         // FOR r IN pkg.cursor: another package's cursor.
         std::size_t save = m_k;
         std::size_t at = Peek().begin;
@@ -1938,7 +1942,7 @@ std::unique_ptr<CPlsqlStmt> CPlsqlParser::ParseCursorStatement() {
         statement->target = ParseTarget();
         return ParseOpenFor(std::move(statement));
     }
-    if (IsName() && IsSymbol('.', 1) && Find(cp932::ToUpperAscii(TokenText(Peek()))) == nullptr) {
+    if (IsName() && IsSymbol('.', 1) && Find(NameText(Peek())) == nullptr) {
         std::string packageName = Name();
         ExprPtr variable = PackageVariable(packageName, at);
         if (!variable || TargetType(variable->target)->base != CPlsqlType::Base::Cursor)
@@ -2117,8 +2121,7 @@ std::unique_ptr<CPlsqlStmt> CPlsqlParser::ParseCollectionStatement(const Entry& 
 std::unique_ptr<CPlsqlStmt> CPlsqlParser::ParseNameStatement() {
     std::size_t at = Peek().begin;
     SkipScopeQualifier();
-    if (IsName() && IsSymbol('.', 1) && IsName(2) &&
-        Find(cp932::ToUpperAscii(TokenText(Peek()))) == nullptr) {
+    if (IsName() && IsSymbol('.', 1) && IsName(2) && Find(NameText(Peek())) == nullptr) {
         std::size_t save = m_k;
         std::string packageName = Name();
         if (ExprPtr variable = PackageVariable(packageName, at); variable && IsPair(":=")) {
@@ -2138,14 +2141,13 @@ std::unique_ptr<CPlsqlStmt> CPlsqlParser::ParseNameStatement() {
         m_k = save;
     }
     if (IsName() && IsSymbol('.', 1) && IsName(2)) {
-        const Entry* entry = Find(cp932::ToUpperAscii(TokenText(Peek())));
+        const Entry* entry = Find(NameText(Peek()));
         if (entry != nullptr && entry->kind == Entry::Kind::Variable && entry->field < 0 &&
-            SlotTypeOf(*entry)->object &&
-            SlotTypeOf(*entry)->FieldIndex(cp932::ToUpperAscii(TokenText(Peek(2)))) < 0)
+            SlotTypeOf(*entry)->object && SlotTypeOf(*entry)->FieldIndex(NameText(Peek(2))) < 0)
             return ParseMemberStatement(*entry, at);
     }
     if (IsName()) {
-        const Entry* entry = Find(cp932::ToUpperAscii(TokenText(Peek())));
+        const Entry* entry = Find(NameText(Peek()));
         if (entry != nullptr && entry->kind == Entry::Kind::Variable && CollectionOf(*entry) != nullptr &&
             (IsSymbol('(', 1) || (IsSymbol('.', 1) && IsName(2))))
             return ParseCollectionStatement(*entry);
@@ -2153,7 +2155,7 @@ std::unique_ptr<CPlsqlStmt> CPlsqlParser::ParseNameStatement() {
     if (Peek().kind == CSqlScanner::Kind::Bind || (IsName() && (IsPair(":=", 1) || IsSymbol('.', 1)))) {
         std::size_t save = m_k;
         if (Peek().kind == CSqlScanner::Kind::Bind || !IsSymbol('.', 1) ||
-            Find(cp932::ToUpperAscii(TokenText(Peek()))) != nullptr) {
+            Find(NameText(Peek())) != nullptr) {
             auto statement = std::make_unique<CPlsqlStmt>();
             statement->kind = CPlsqlStmt::Kind::Assign;
             statement->at = at;
@@ -2329,7 +2331,7 @@ std::vector<CPlsqlParser::ExprPtr> CPlsqlParser::ParseCursorArguments(const CPls
     do {
         std::size_t argumentAt = Peek().begin;
         if (IsName() && IsPair("=>", 1)) {
-            auto found = std::find(names.begin(), names.end(), cp932::ToUpperAscii(TokenText(Peek())));
+            auto found = std::find(names.begin(), names.end(), NameText(Peek()));
             if (found == names.end()) Fail(306, cursor.name, argumentAt);
             position = static_cast<std::size_t>(found - names.begin());
             named = true;
@@ -2363,7 +2365,7 @@ std::vector<CPlsqlParser::ExprPtr> CPlsqlParser::ParseNamedArguments(std::string
     std::size_t position = 0;
     do {
         if (IsName() && IsPair("=>", 1)) {
-            std::string name = cp932::ToUpperAscii(TokenText(Peek()));
+            std::string name = NameText(Peek());
             auto found = std::find(names.begin(), names.end(), name);
             if (found == names.end()) Fail(306, call, at);
             position = static_cast<std::size_t>(found - names.begin());
@@ -2784,7 +2786,7 @@ CPlsqlParser::ExprPtr CPlsqlParser::ParseNamed() { return ParseObjectSuffix(Pars
 CPlsqlParser::ExprPtr CPlsqlParser::ParseNamedValue() {
     // NEW type(...): the type's constructor.
     if (Is("NEW") && IsName(1) && IsSymbol('(', 2) && Find("NEW") == nullptr &&
-        ConstructedTypeNamed(cp932::ToUpperAscii(TokenText(Peek(1)))))
+        ConstructedTypeNamed(NameText(Peek(1))))
         ++m_k;
     std::size_t at = Peek().begin;
     SkipScopeQualifier();
@@ -2817,7 +2819,7 @@ CPlsqlParser::ExprPtr CPlsqlParser::ParseNamedValue() {
         return set;
     }
     if (entry == nullptr && name == "CARDINALITY" && IsSymbol('(') && IsName(1) && IsSymbol(')', 2)) {
-        const Entry* collection = Find(cp932::ToUpperAscii(TokenText(Peek(1))));
+        const Entry* collection = Find(NameText(Peek(1)));
         if (collection == nullptr || collection->kind != Entry::Kind::Variable ||
             CollectionOf(*collection) == nullptr)
             Fail(306, name, at);
@@ -2897,7 +2899,7 @@ CPlsqlParser::ExprPtr CPlsqlParser::ParseNamedValue() {
         if (entry->field < 0 && AcceptSymbol('.')) {
             std::size_t fieldAt = Peek().begin;
             auto type = SlotTypeOf(*entry);
-            std::string field = cp932::ToUpperAscii(TokenText(Peek()));
+            std::string field = NameText(Peek());
             if (type->object && type->FieldIndex(field) < 0)
                 return ParseMemberCall(expr->target, constant, *type, fieldAt);
             field = Name();
@@ -2920,7 +2922,7 @@ CPlsqlParser::ExprPtr CPlsqlParser::ParseNamedValue() {
         if (ExprPtr variable = PackageVariable(name, at)) return ParseCursorAttribute(std::move(variable));
         bool invalid = false;
         if (auto package = name == m_package ? m_compiling : m_host.FindPackage(name, invalid)) {
-            std::string member = cp932::ToUpperAscii(TokenText(Peek(1)));
+            std::string member = NameText(Peek(1));
             m_k += 2;
             // pkg.collection_type(...): the package's collection type's constructor.
             if (auto type = package->types.find(member); type != package->types.end() &&
@@ -2939,7 +2941,7 @@ CPlsqlParser::ExprPtr CPlsqlParser::ParseNamedValue() {
         }
         if (invalid) Fail(905, name, at);
         bool known = false;
-        std::string member = cp932::ToUpperAscii(TokenText(Peek(1)));
+        std::string member = NameText(Peek(1));
         if (const CPlsqlValue* constant = CPlsqlBuiltins::Constant(name, member)) {
             m_k += 2;
             expr->kind = CPlsqlExpr::Kind::Literal;
@@ -3004,9 +3006,9 @@ CPlsqlParser::ExprPtr CPlsqlParser::ParseNamedValue() {
     // Note: a package's member that is neither ours nor SQL's (DBMS_LOB's
     // readers, a unit of the owner) is an identifier not declared.
     if (IsSymbol('(') && m_k == first + 3) {
-        std::string head = cp932::ToUpperAscii(TokenText(m_tokens[first]));
+        std::string head = NameText(m_tokens[first]);
         if (head != "DBMS_LOB" && head != m_host.Owner())
-            Fail(201, head + "." + cp932::ToUpperAscii(TokenText(m_tokens[first + 2])), at);
+            Fail(201, head + "." + NameText(m_tokens[first + 2]), at);
     }
     if (IsSymbol('(')) {
         int depth = 0;
@@ -3054,7 +3056,7 @@ CPlsqlParser::ExprPtr CPlsqlParser::PackageVariable(const std::string& name, std
     auto package = name == m_package ? m_compiling : m_host.FindPackage(name, invalid);
     if (invalid) Fail(905, name, at);
     if (!package) return nullptr;
-    std::string member = cp932::ToUpperAscii(TokenText(Peek(1)));
+    std::string member = NameText(Peek(1));
     auto found = package->variables.find(member);
     if (found == package->variables.end()) return nullptr;
     m_k += 2;
@@ -3110,7 +3112,7 @@ void CPlsqlParser::CollectColumns(std::size_t first, std::size_t end) {
     for (std::size_t k = first; k < end; ++k) {
         if (m_tokens[k].kind != CSqlScanner::Kind::Word) continue;
         std::vector<CPlsqlType::Field> fields;
-        std::string table = cp932::ToUpperAscii(TokenText(m_tokens[k]));
+        std::string table = NameText(m_tokens[k]);
         if (!m_host.TableColumns(table, fields)) continue;
         m_unit->DependsOn(table, "TABLE");
         for (const auto& field : fields) m_columns.push_back(field.name);
@@ -3197,7 +3199,7 @@ std::unique_ptr<CPlsqlSql> CPlsqlParser::BuildSql(std::size_t first, std::size_t
             std::size_t last = k;
             if (int row = RowSlot(target.bind);
                 row >= 0 && k + 2 < end && CSqlScanner::IsSymbol(m_text, m_tokens[k + 1], '.')) {
-                std::string field = cp932::ToUpperAscii(TokenText(m_tokens[k + 2]));
+                std::string field = NameText(m_tokens[k + 2]);
                 target.field = m_unit->slotTypes[static_cast<std::size_t>(row)]->FieldIndex(field);
                 if (target.field < 0) Fail(49, target.bind + "." + field, token.begin);
                 target.bind.clear();
@@ -3215,14 +3217,14 @@ std::unique_ptr<CPlsqlSql> CPlsqlParser::BuildSql(std::size_t first, std::size_t
             CSqlScanner::Is(m_text, m_tokens[k + 1], "ROW") &&
             CSqlScanner::IsSymbol(m_text, m_tokens[k + 2], '=') &&
             CSqlScanner::Is(m_text, m_tokens[first], "UPDATE")) {
-            const Entry* record = Find(cp932::ToUpperAscii(TokenText(m_tokens[k + 3])));
+            const Entry* record = Find(NameText(m_tokens[k + 3]));
             std::shared_ptr<CPlsqlType> type =
                 record != nullptr && record->kind == Entry::Kind::Variable ? SlotTypeOf(*record) : nullptr;
             std::size_t tableToken =
                 CSqlScanner::IsSymbol(m_text, m_tokens[first + 2], '.') ? first + 3 : first + 1;
             std::vector<CPlsqlType::Field> columns;
             if (type == nullptr || type->base != CPlsqlType::Base::Record ||
-                !m_host.TableColumns(cp932::ToUpperAscii(TokenText(m_tokens[tableToken])), columns))
+                !m_host.TableColumns(NameText(m_tokens[tableToken]), columns))
                 Fail(382, {}, m_tokens[k + 3].begin);
             if (columns.size() != type->fields.size()) Fail(382, {}, m_tokens[k + 3].begin);
             out.append(m_text.substr(copied, token.begin - copied));
@@ -3244,7 +3246,7 @@ std::unique_ptr<CPlsqlSql> CPlsqlParser::BuildSql(std::size_t first, std::size_t
         // INSERT ... VALUES record: the record's fields in their order.
         if (depth == 0 && k + 2 == end && CSqlScanner::Is(m_text, token, "VALUES") &&
             m_tokens[k + 1].kind == CSqlScanner::Kind::Word) {
-            const Entry* record = Find(cp932::ToUpperAscii(TokenText(m_tokens[k + 1])));
+            const Entry* record = Find(NameText(m_tokens[k + 1]));
             std::shared_ptr<CPlsqlType> type =
                 record != nullptr && record->kind == Entry::Kind::Variable ? SlotTypeOf(*record) : nullptr;
             if (type != nullptr && type->base == CPlsqlType::Base::Record) {
@@ -3268,7 +3270,7 @@ std::unique_ptr<CPlsqlSql> CPlsqlParser::BuildSql(std::size_t first, std::size_t
         }
         if (CSqlScanner::Is(m_text, token, "CURRENT") && k + 2 < end &&
             CSqlScanner::Is(m_text, m_tokens[k + 1], "OF")) {
-            const Entry* cursor = Find(cp932::ToUpperAscii(TokenText(m_tokens[k + 2])));
+            const Entry* cursor = Find(NameText(m_tokens[k + 2]));
             if (cursor == nullptr || cursor->kind != Entry::Kind::Cursor)
                 Fail(201, TokenText(m_tokens[k + 2]), m_tokens[k + 2].begin);
             out.append(m_text.substr(copied, token.begin - copied));
@@ -3292,7 +3294,7 @@ std::unique_ptr<CPlsqlSql> CPlsqlParser::BuildSql(std::size_t first, std::size_t
             CSqlScanner::IsSymbol(m_text, m_tokens[k + 3], ')')) {
             // TABLE(collection): its elements as the rows of a JSON document;
             // CARDINALITY(collection) counts the document's elements.
-            const Entry* entry = Find(cp932::ToUpperAscii(TokenText(m_tokens[k + 2])));
+            const Entry* entry = Find(NameText(m_tokens[k + 2]));
             if (entry != nullptr && entry->kind == Entry::Kind::Variable && CollectionOf(*entry) != nullptr) {
                 CPlsqlTarget target;
                 target.at = m_tokens[k + 2].begin;
@@ -3312,7 +3314,7 @@ std::unique_ptr<CPlsqlSql> CPlsqlParser::BuildSql(std::size_t first, std::size_t
         }
         if (k > first && CSqlScanner::IsSymbol(m_text, m_tokens[k - 1], '.')) continue;
         if (k + 1 < end && CSqlScanner::IsSymbol(m_text, m_tokens[k + 1], '(')) {
-            const Entry* element = Find(cp932::ToUpperAscii(TokenText(token)));
+            const Entry* element = Find(NameText(token));
             if (element == nullptr || element->kind != Entry::Kind::Variable ||
                 CollectionOf(*element) == nullptr)
                 continue;
@@ -3344,7 +3346,7 @@ std::unique_ptr<CPlsqlSql> CPlsqlParser::BuildSql(std::size_t first, std::size_t
         auto type = SlotTypeOf(*entry);
         if (type->object && entry->field < 0 && k + 2 < end &&
             CSqlScanner::IsSymbol(m_text, m_tokens[k + 1], '.') &&
-            type->FieldIndex(cp932::ToUpperAscii(TokenText(m_tokens[k + 2]))) < 0) {
+            type->FieldIndex(NameText(m_tokens[k + 2])) < 0) {
             // An object's method in SQL: called where the statement's values are bound.
             std::size_t save = m_k;
             m_k = k + 2;
@@ -3357,7 +3359,7 @@ std::unique_ptr<CPlsqlSql> CPlsqlParser::BuildSql(std::size_t first, std::size_t
         }
         if (type->base == CPlsqlType::Base::Record && k + 2 < end &&
             CSqlScanner::IsSymbol(m_text, m_tokens[k + 1], '.')) {
-            std::string field = cp932::ToUpperAscii(TokenText(m_tokens[k + 2]));
+            std::string field = NameText(m_tokens[k + 2]);
             target.field = type->FieldIndex(field);
             if (target.field < 0) Fail(302, field, m_tokens[k + 2].begin);
             last = k + 2;
@@ -3391,7 +3393,7 @@ bool CPlsqlParser::UnwrapConstructor(std::size_t k, std::size_t end) {
         !CSqlScanner::IsSymbol(m_text, m_tokens[k + 1], '(') ||
         (k > 0 && CSqlScanner::IsSymbol(m_text, m_tokens[k - 1], '.')))
         return false;
-    std::string name = cp932::ToUpperAscii(TokenText(token));
+    std::string name = NameText(token);
     if (Find(name) != nullptr || CPlsqlBuiltins::Type(name)) return false;
     // Note: only a name the select list could not mean otherwise (no
     // function of the engine has a schema type's name).

@@ -103,6 +103,8 @@ private:
     std::string Name();  // an identifier, upper-cased or unquoted
     bool IsName(std::size_t ahead = 0) const;
     std::string TokenText(const Token& token) const;
+    // The identifier `token` writes: upper case unless quoted, without its quotes.
+    std::string NameText(const Token& token) const;
     [[noreturn]] void Fail(int pls, std::string_view arg, std::size_t at) const;
     [[noreturn]] void Unexpected() const;
     // ORA-03001 naming `what` (CP932), at byte `at`.

@@ -80,7 +80,7 @@ std::string CPlsqlParser::MethodKind() {
         break;
     }
     if (Accept("MAP") || Accept("ORDER")) {
-        std::string kind = cp932::ToUpperAscii(TokenText(m_tokens[m_k - 1]));
+        std::string kind = NameText(m_tokens[m_k - 1]);
         Expect("MEMBER");
         return kind;
     }
@@ -172,7 +172,7 @@ CPlsqlParser::ExprPtr CPlsqlParser::ParseObjectSuffix(ExprPtr expr) {
         if (!type) break;
         ++m_k;
         std::size_t at = Peek().begin;
-        std::string name = cp932::ToUpperAscii(TokenText(Peek()));
+        std::string name = NameText(Peek());
         if (int field = type->FieldIndex(name); field >= 0) {
             ++m_k;
             auto read = std::make_unique<CPlsqlExpr>();
@@ -234,7 +234,7 @@ std::unique_ptr<CPlsqlStmt> CPlsqlParser::ParseMemberStatement(const Entry& entr
     self.target.at = at;
     Refer(self.target, entry);
     self.constant = entry.constant;
-    self.name = cp932::ToUpperAscii(TokenText(Peek()));
+    self.name = NameText(Peek());
     auto type = SlotTypeOf(entry);
     m_k += 2;
     std::size_t methodAt = Peek().begin;

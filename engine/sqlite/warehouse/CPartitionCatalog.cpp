@@ -189,7 +189,7 @@ bool CPartitionCatalog::Forget(sqlite3* db, const std::string& table, CEngineErr
            Run(db, "DELETE FROM main.TARVEX_PART_TABLES WHERE TABLE_NAME = ?1", {table}, error) &&
            Run(db, "DELETE FROM main.TARVEX_PART_INDEXES WHERE TABLE_NAME = ?1", {table}, error) &&
            Run(db,
-               "DELETE FROM main.TARVEX_PART_INDEXES WHERE upper(INDEX_NAME) NOT IN (SELECT upper(name) FROM "
+               "DELETE FROM main.TARVEX_PART_INDEXES WHERE INDEX_NAME NOT IN (SELECT name FROM "
                "main.sqlite_schema WHERE type = 'index')",
                {}, error);
 }
