@@ -739,6 +739,7 @@ bool CSqlEmitter::Subquery(const CSqlSelect::With& with, std::string& out, Cte& 
 bool CSqlEmitter::OrderItems(const std::vector<CSqlExpr::OrderItem>& items, std::string& out) {
     for (std::size_t k = 0; k < items.size(); ++k) {
         if (k > 0) out += ", ";
+        if (Unordered(*items[k].expr)) return false;
         // A position past the select list.
         const CSqlExpr& position = *items[k].expr;
         if (m_inOrderBy && position.kind == CSqlExpr::Kind::Number && !m_scopes.empty() &&
@@ -780,6 +781,7 @@ bool CSqlEmitter::TableSource(const CSqlFromItem& item, Source& source, std::str
     std::string_view name = item.table.back();
     std::string upper = Upper(name);
     source.name = Upper(item.alias.empty() ? name : item.alias);
+    source.aliased = !item.alias.empty();
     for (const Cte& cte : m_ctes)
         if (cte.name == upper && item.table.size() == 1) {
             source.columns = cte.columns;
@@ -805,6 +807,9 @@ bool CSqlEmitter::TableSource(const CSqlFromItem& item, Source& source, std::str
         source.columns.back().hidden = column.hidden;
         source.columns.back().collection = column.collection;
         CollectionColumn(source.columns.back(), source.name);
+        source.columns.back().objectType = column.objectType;
+        source.columns.back().brokenType = column.brokenType;
+        ObjectColumn(source.columns.back(), source.name);
     }
     source.known = true;
     // Note: a schema before the name is the user's own; the file has one.
@@ -1139,14 +1144,17 @@ bool CSqlEmitter::Block(const CSqlSelect& block, std::string& out, std::vector<T
     for (std::size_t k = 0; k < block.items.size(); ++k) {
         const CSqlSelectItem& item = block.items[k];
         if (k > 0) out += ", ";
+        if (block.distinct && Unordered(*item.expr)) return false;
         if (item.expr->kind == CSqlExpr::Kind::Star) {
             std::string qualifier = item.expr->parts.empty() ? std::string() : Upper(item.expr->parts[0]);
             bool found = qualifier.empty();
             for (const auto& source : m_scopes.back().sources) {
                 if (!qualifier.empty() && source.name != qualifier) continue;
                 found = true;
-                for (const auto& column : source.columns)
+                for (const auto& column : source.columns) {
+                    if (!column.brokenType.empty()) return Fail(item.expr->at, 4063, column.brokenType);
                     if (!column.hidden) produced.push_back(column);
+                }
             }
             if (!found) return Fail(item.expr->at, 904, qualifier);
             if (m_level == Level::Rows) {
@@ -1207,6 +1215,10 @@ bool CSqlEmitter::Block(const CSqlSelect& block, std::string& out, std::vector<T
             name = Upper(item.alias);
         } else if (item.expr->kind == CSqlExpr::Kind::Name) {
             name = Upper(item.expr->parts.back());
+            // Note: an attribute is headed by its path from the column (CUST_ADDRESS.CITY).
+            if (AttributeRef ref; item.expr->parts.size() > 2 && FindAttribute(item.expr->parts, ref))
+                for (std::size_t k = item.expr->parts.size() - 1; k-- > 1;)
+                    name = Upper(item.expr->parts[k]) + "." + name;
             // A pseudo-column the engine computes keeps the server's name.
             std::string_view written = Span(item.begin, item.end);
             if (std::string_view(out).substr(emitted) != written) out += " AS \"" + name + "\"";
@@ -1356,6 +1368,7 @@ bool CSqlEmitter::Block(const CSqlSelect& block, std::string& out, std::vector<T
         out += " GROUP BY ";
         for (std::size_t k = 0; k < grouped.size(); ++k) {
             if (k > 0) out += ", ";
+            if (Unordered(*grouped[k])) return false;
             std::string key;
             CSqlType type = Expr(grouped[k], key);
             // Note: zoned values of one instant are one group.
@@ -1829,9 +1842,16 @@ CValueType CSqlEmitter::Describe(const CSqlExpr& expr, CSqlType kind) {
     if (expr.kind == CSqlExpr::Kind::Name) {
         CSqlType found = CSqlType::Unknown;
         CValueType column;
-        if (Resolve(expr, found, &column))
+        AttributeRef ref;
+        if (Resolve(expr, found, &column)) {
             out.length = column.length;
-        else if (expr.parts.size() == 1 && Upper(expr.parts[0]) == "USER")
+            out.typeName = column.typeName;
+        } else if (FindAttribute(expr.parts, ref)) {
+            CSqliteCatalog::Column attribute = CSqliteCatalog::Describe("", ref.attribute.declared);
+            out.length = ref.attribute.schemaType.empty() ? attribute.length : 0;
+            out.chars = attribute.charSemantics;
+            out.typeName = ref.attribute.schemaType;
+        } else if (expr.parts.size() == 1 && Upper(expr.parts[0]) == "USER")
             out.length = kIdentifierLength;
         return out;
     }
@@ -2202,6 +2222,8 @@ CSqlType CSqlEmitter::Name(const CSqlExpr& expr, std::string& out) {
     CSqlType type = CSqlType::Unknown;
     const Typed* column = nullptr;
     if (Resolve(expr, type, nullptr, &column)) {
+        if (column != nullptr && !column->brokenType.empty())
+            return Fail(expr.at, 4063, column->brokenType), type;
         // Note: a view's column in DML through it is written as its table's.
         if (column != nullptr && column->virtualColumn) {
             if (column->expression == nullptr) return Fail(expr.at, 1733), type;
@@ -2236,6 +2258,7 @@ CSqlType CSqlEmitter::Name(const CSqlExpr& expr, std::string& out) {
         }
         return type;
     }
+    if (AttributeRef ref; FindAttribute(expr.parts, ref)) return AttributeText(ref, out);
     if (expr.parts.size() == 1) {
         if (last == "ROWNUM") {
             int block = -1;
@@ -2421,6 +2444,7 @@ CSqlType CSqlEmitter::Call(const CSqlExpr& expr, std::string& out) {
         out += ")";
         return CSqlType::Text;
     }
+    if (CSqlType type = CSqlType::Unknown; MemberCall(expr, out, type)) return type;
     if (expr.parts.size() > 1) {
         Fail(expr.at, 3001, Upper(expr.parts[0]) + "." + name);
         return CSqlType::Unknown;
@@ -2453,13 +2477,11 @@ CSqlType CSqlEmitter::Call(const CSqlExpr& expr, std::string& out) {
     if (CSqlType type = CSqlType::Unknown; Extended(name, expr, out, type)) return type;
     const FunctionRow* row = FindFunction(name);
     if (row == nullptr && m_catalog.HasFunction(name)) return StoredCall(name, expr, out);
-    std::vector<std::pair<std::string, std::string>> columns;
-    bool object = false;
-    if (row == nullptr && m_catalog.HasType(name) &&
-        !m_catalog.CollectionColumns(name, false, columns, object)) {
-        // Note: an object type's values (its constructor, its methods) stay in PL/SQL.
-        Fail(expr.at, 3001, encoding::Utf8ToCp932("SQL文中のオブジェクト型の値 (") + name + ")");
-        return CSqlType::Unknown;
+    if (row == nullptr && ObjectShapeOf(name) != nullptr) {
+        std::string document;
+        if (!ConstructedObject(expr, name, document)) return CSqlType::Unknown;
+        out += ShownObject(document, name);
+        return CSqlType::Text;
     }
     if (row == nullptr) {
         bool server = std::find(std::begin(kServerFunctions), std::end(kServerFunctions), name) !=
@@ -2745,6 +2767,15 @@ CSqlType CSqlEmitter::Binary(const CSqlExpr& expr, std::string& out) {
 
 CSqlType CSqlEmitter::Compare(std::string_view op, const CSqlExpr* leftExpr, const CSqlExpr* rightExpr,
                               std::string& out) {
+    if (std::string object; IsObject(*leftExpr, object) || IsObject(*rightExpr, object)) {
+        // Note: objects are equal or not; they have no order without a MAP or ORDER method.
+        if (op != "=" && op != "<>" && op != "!=" && op != "^=") {
+            Unordered(IsObject(*leftExpr, object) ? *leftExpr : *rightExpr);
+            return CSqlType::Unknown;
+        }
+        CompareObjects(op == "=" ? "=" : "<>", *leftExpr, *rightExpr, out);
+        return CSqlType::Number;
+    }
     std::string left;
     std::string right;
     CSqlType lt = Expr(leftExpr, left);
@@ -2842,6 +2873,8 @@ CSqlType CSqlEmitter::Case(const CSqlExpr& expr, std::string& out) {
 bool CSqlEmitter::Store(const CSqliteCatalog::Column& column, std::string_view table, const CSqlExpr* value,
                         std::string& out) {
     if (!column.collection.empty()) return StoreCollection(column, *value, out);
+    if (!column.objectType.empty()) return StoreObject(column, *value, out);
+    if (!column.brokenType.empty()) return Fail(value->at, 4063, column.brokenType);
     if (StoreLiteral(column, table, *value, out)) return !m_failed;
     std::string text;
     CSqlType type = Expr(value, text);
@@ -3102,6 +3135,7 @@ const std::vector<CSqliteCatalog::Column>* CSqlEmitter::OpenTarget(const CSqlSta
     Scope scope;
     Source source;
     source.name = Upper(statement.alias.empty() ? statement.table.back() : statement.alias);
+    source.aliased = !statement.alias.empty();
     // Note: SQLite reads no alias of a view its INSTEAD OF trigger changes;
     // the alias's columns are written with the view's name.
     std::string text;
@@ -3116,6 +3150,9 @@ const std::vector<CSqliteCatalog::Column>* CSqlEmitter::OpenTarget(const CSqlSta
                 WrittenName(statement.table.back()) + "." + QuoteName(column.name);
         source.columns.back().collection = unaliased ? std::string() : column.collection;
         CollectionColumn(source.columns.back(), source.name);
+        source.columns.back().objectType = unaliased ? std::string() : column.objectType;
+        source.columns.back().brokenType = column.brokenType;
+        ObjectColumn(source.columns.back(), source.name);
     }
     scope.sources.push_back(source);
     m_scopes.push_back(scope);
@@ -3297,6 +3334,11 @@ bool CSqlEmitter::Update(const CSqlStatement& statement, std::string& out) {
     const std::string table = Upper(statement.table.back());
     out += " SET ";
     for (std::size_t k = 0; k < statement.columns.size(); ++k) {
+        if (k < statement.targets.size() && statement.targets[k].size() > 2) {
+            if (k > 0) out += ", ";
+            if (!StoreAttribute(statement, k, *columns, out)) return false;
+            continue;
+        }
         std::string name = Upper(statement.columns[k]);
         if (m_target != nullptr) {
             auto found = std::find(m_target->columns.begin(), m_target->columns.end(), name);

@@ -341,6 +341,7 @@ void CSqlEmitter::CollectionColumn(Typed& typed, const std::string& source) {
     typed.document = QuoteName(source) + "." + QuoteName(typed.name);
     typed.emitted = Shown(typed.document, collection);
     typed.type = CValueType{CSqlType::Text, 0, false};
+    typed.type.typeName = typed.collection;
 }
 
 bool CSqlEmitter::StoreCollection(const CSqliteCatalog::Column& column, const CSqlExpr& value,

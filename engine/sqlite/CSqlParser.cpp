@@ -307,6 +307,7 @@ bool CSqlParser::Assignments(CSqlStatement& out) {
         if (!ExpectSymbol('=') || !Expression(value)) return false;
         out.columns.push_back(target.back());
         out.columnAt.push_back(at);
+        out.targets.push_back(std::move(target));
         out.values.push_back(value);
     } while (AcceptSymbol(','));
     return true;
@@ -349,6 +350,7 @@ bool CSqlParser::RowAssignment(CSqlStatement& out) {
         value->query = one;
         out.columns.push_back(names[k]);
         out.columnAt.push_back(ats[k]);
+        out.targets.emplace_back();
         out.values.push_back(value);
     }
     return true;
