@@ -3333,8 +3333,19 @@ bool CSqlEmitter::Update(const CSqlStatement& statement, std::string& out) {
     if (columns == nullptr) return false;
     const std::string table = Upper(statement.table.back());
     out += " SET ";
+    std::vector<std::string> whole;
+    std::vector<std::string> byAttribute;
     for (std::size_t k = 0; k < statement.columns.size(); ++k) {
-        if (k < statement.targets.size() && statement.targets[k].size() > 2) {
+        bool attribute = k < statement.targets.size() && statement.targets[k].size() > 2;
+        std::string set = attribute ? Upper(statement.targets[k][1]) : Upper(statement.columns[k]);
+        auto named = [&](const std::vector<std::string>& list) {
+            return std::find(list.begin(), list.end(), set) != list.end();
+        };
+        // Note: an object set whole and by attribute in one statement is ORA-00957.
+        if (attribute ? named(whole) : named(byAttribute)) return Fail(statement.columnAt[k], 957, set);
+        if (attribute && named(byAttribute)) continue;
+        (attribute ? byAttribute : whole).push_back(set);
+        if (attribute) {
             if (k > 0) out += ", ";
             if (!StoreAttribute(statement, k, *columns, out)) return false;
             continue;

@@ -74,6 +74,16 @@ bool CSqlEmitter::IsObject(const CSqlExpr& expr, std::string& type) {
 bool CSqlEmitter::ObjectOperand(const CSqlExpr& expr, std::string& document, std::string& type) {
     if (expr.kind == CSqlExpr::Kind::Row && expr.args.size() == 1)
         return ObjectOperand(*expr.args[0], document, type);
+    // Note: a block's object variable is bound as {"type": ..., "attrs": [...]}
+    // (see CObjectText); it stands where an object of `type` is wanted.
+    if (expr.kind == CSqlExpr::Kind::Bind && !type.empty()) {
+        std::string bound;
+        Expr(&expr, bound);
+        document = "(CASE WHEN " + bound + " IS NULL THEN NULL WHEN json_valid(" + bound + ") AND " + bound +
+                   " ->> '$.type' = " + Quote(type) + " THEN json(" + bound +
+                   " -> '$.attrs') ELSE ORA_RAISE(932) END)";
+        return !m_failed;
+    }
     if (!IsObject(expr, type)) return Fail(expr.at, 932);
     if (expr.kind == CSqlExpr::Kind::Call) return ConstructedObject(expr, type, document);
     CSqlType kind = CSqlType::Unknown;
@@ -246,7 +256,7 @@ bool CSqlEmitter::StoreObject(const CSqliteCatalog::Column& column, const CSqlEx
         return true;
     }
     std::string document;
-    std::string type;
+    std::string type = value.kind == CSqlExpr::Kind::Bind ? column.objectType : std::string();
     if (!ObjectOperand(value, document, type)) return false;
     // Note: an object of another type is refused, as the server refuses it.
     if (type != column.objectType) return Fail(value.at, 932);
@@ -256,26 +266,33 @@ bool CSqlEmitter::StoreObject(const CSqliteCatalog::Column& column, const CSqlEx
 
 bool CSqlEmitter::StoreAttribute(const CSqlStatement& statement, std::size_t k,
                                  const std::vector<CSqliteCatalog::Column>& columns, std::string& out) {
-    const auto& target = statement.targets[k];
-    // Note: an attribute is reached through the table's alias only, as on the server.
-    std::string column = Upper(target[1]);
-    if (statement.alias.empty() || Upper(statement.alias) != Upper(target[0]))
-        return Fail(statement.columnAt[k], 904, Upper(target[0]) + "." + column);
-    AttributeRef ref;
-    if (!FindAttribute(target, ref))
-        return Fail(statement.columnAt[k], 904,
-                    Upper(target[target.size() - 2]) + "." + Upper(target.back()));
+    std::string column = Upper(statement.targets[k][1]);
     const CSqliteCatalog::Column* stored = nullptr;
     for (const auto& candidate : columns)
         if (candidate.name == column) stored = &candidate;
-    if (stored == nullptr) return Fail(statement.columnAt[k], 904, column);
-    std::string value;
-    std::string owner = stored->objectType;
-    if (!AttributeValue(ref.attribute, owner, *statement.values[k], value)) return false;
-    // Note: an attribute of a null object cannot be set (ORA-22816 is the
-    // server's for a null instance); the object stays NULL.
-    out += QuoteName(stored->name) + " = CASE WHEN " + ref.document + " IS NULL THEN NULL ELSE json_set(" +
-           ref.document + ", " + Quote(ref.path) + ", " + value + ") END";
+    std::string document;
+    std::string set;
+    // Note: every attribute of the column the statement sets goes into one
+    // assignment of it, in the order written.
+    for (std::size_t j = k; j < statement.columns.size(); ++j) {
+        if (j >= statement.targets.size() || statement.targets[j].size() < 3 ||
+            Upper(statement.targets[j][1]) != column)
+            continue;
+        const auto& target = statement.targets[j];
+        // Note: an attribute is reached through the table's alias only, as on the server.
+        if (statement.alias.empty() || Upper(statement.alias) != Upper(target[0]))
+            return Fail(statement.columnAt[j], 904, Upper(target[0]) + "." + column);
+        AttributeRef ref;
+        if (stored == nullptr || !FindAttribute(target, ref))
+            return Fail(statement.columnAt[j], 904,
+                        Upper(target[target.size() - 2]) + "." + Upper(target.back()));
+        std::string value;
+        if (!AttributeValue(ref.attribute, stored->objectType, *statement.values[j], value)) return false;
+        document = ref.document;
+        set = "json_set(" + (set.empty() ? document : set) + ", " + Quote(ref.path) + ", " + value + ")";
+    }
+    // Note: an attribute of a NULL object sets nothing; the object stays NULL.
+    out += QuoteName(stored->name) + " = CASE WHEN " + document + " IS NULL THEN NULL ELSE " + set + " END";
     return !m_failed;
 }
 
@@ -285,7 +302,14 @@ bool CSqlEmitter::CompareObjects(std::string_view op, const CSqlExpr& left, cons
     std::string second;
     std::string leftType;
     std::string rightType;
-    if (!ObjectOperand(left, first, leftType) || !ObjectOperand(right, second, rightType)) return false;
+    bool bindFirst = left.kind == CSqlExpr::Kind::Bind;
+    if (!ObjectOperand(bindFirst ? right : left, bindFirst ? second : first,
+                       bindFirst ? rightType : leftType))
+        return false;
+    (bindFirst ? leftType : rightType) = bindFirst ? rightType : leftType;
+    if (!ObjectOperand(bindFirst ? left : right, bindFirst ? first : second,
+                       bindFirst ? leftType : rightType))
+        return false;
     if (leftType != rightType) return Fail(right.at, 932);
     // Note: equal when every attribute is; unknown when either object is
     // NULL or holds a NULL attribute.
