@@ -739,7 +739,14 @@ bool CSqlEmitter::Subquery(const CSqlSelect::With& with, std::string& out, Cte& 
 bool CSqlEmitter::OrderItems(const std::vector<CSqlExpr::OrderItem>& items, std::string& out) {
     for (std::size_t k = 0; k < items.size(); ++k) {
         if (k > 0) out += ", ";
-        if (Unordered(*items[k].expr)) return false;
+        std::string mappedKey;
+        bool mapped = false;
+        if (!MapKey(*items[k].expr, mappedKey, mapped)) return false;
+        if (mapped) {
+            out += mappedKey;
+            AppendNulls(items[k], out);
+            continue;
+        }
         // A position past the select list.
         const CSqlExpr& position = *items[k].expr;
         if (m_inOrderBy && position.kind == CSqlExpr::Kind::Number && !m_scopes.empty() &&
@@ -1368,8 +1375,13 @@ bool CSqlEmitter::Block(const CSqlSelect& block, std::string& out, std::vector<T
         out += " GROUP BY ";
         for (std::size_t k = 0; k < grouped.size(); ++k) {
             if (k > 0) out += ", ";
-            if (Unordered(*grouped[k])) return false;
             std::string key;
+            bool mapped = false;
+            if (!MapKey(*grouped[k], key, mapped)) return false;
+            if (mapped) {
+                out += key;
+                continue;
+            }
             CSqlType type = Expr(grouped[k], key);
             // Note: zoned values of one instant are one group.
             out += type == CSqlType::Date && Zoned(*grouped[k]) ? "ORA_TZ_KEY(" + key + ")" : key;
@@ -2769,11 +2781,8 @@ CSqlType CSqlEmitter::Compare(std::string_view op, const CSqlExpr* leftExpr, con
                               std::string& out) {
     if (std::string object; IsObject(*leftExpr, object) || IsObject(*rightExpr, object)) {
         // Note: objects are equal or not; they have no order without a MAP or ORDER method.
-        if (op != "=" && op != "<>" && op != "!=" && op != "^=") {
-            Unordered(IsObject(*leftExpr, object) ? *leftExpr : *rightExpr);
-            return CSqlType::Unknown;
-        }
-        CompareObjects(op == "=" ? "=" : "<>", *leftExpr, *rightExpr, out);
+        bool equality = op == "=" || op == "<>" || op == "!=" || op == "^=";
+        CompareObjects(!equality ? op : op == "=" ? "=" : "<>", *leftExpr, *rightExpr, out);
         return CSqlType::Number;
     }
     std::string left;

@@ -228,6 +228,10 @@ private:
     bool CompareObjects(std::string_view op, const CSqlExpr& left, const CSqlExpr& right, std::string& out);
     // An object sorted, grouped or made DISTINCT without a MAP or ORDER method: ORA-22950.
     bool Unordered(const CSqlExpr& expr);
+    // An object's key for ORDER BY, GROUP BY and comparisons: its MAP
+    // method's value (`mapped`); ORA-22950 for an object without one, and
+    // nothing for another expression.
+    bool MapKey(const CSqlExpr& expr, std::string& key, bool& mapped);
     std::map<std::string, CSqliteCatalog::ObjectShape> m_objectShapes;
     // The JSON array a collection constructor makes of its arguments.
     bool ConstructedDocument(const CSqlExpr& call, bool object, std::size_t attributes, std::string& out);

@@ -311,6 +311,16 @@ bool CSqlEmitter::CompareObjects(std::string_view op, const CSqlExpr& left, cons
                        bindFirst ? leftType : rightType))
         return false;
     if (leftType != rightType) return Fail(right.at, 932);
+    // Note: with a MAP method objects compare as their MAP values do.
+    const CSqliteCatalog::ObjectShape* shape = ObjectShapeOf(leftType);
+    bool map = false;
+    std::string method = shape != nullptr ? shape->Ordering(map) : std::string();
+    if (map) {
+        std::string member = "TARVEX_MEMBER(" + Quote(leftType + "." + method) + ", ";
+        out += "(" + member + first + ") " + std::string(op) + " " + member + second + "))";
+        return !m_failed;
+    }
+    if (std::string type; op != "=" && op != "<>") return !Unordered(IsObject(left, type) ? left : right);
     // Note: equal when every attribute is; unknown when either object is
     // NULL or holds a NULL attribute.
     std::string hasNull = "EXISTS (SELECT 1 FROM json_tree(%1) WHERE type = 'null')";
@@ -324,13 +334,31 @@ bool CSqlEmitter::CompareObjects(std::string_view op, const CSqlExpr& left, cons
     return !m_failed;
 }
 
+bool CSqlEmitter::MapKey(const CSqlExpr& expr, std::string& key, bool& mapped) {
+    mapped = false;
+    std::string type;
+    if (!IsObject(expr, type)) return true;
+    const CSqliteCatalog::ObjectShape* shape = ObjectShapeOf(type);
+    bool map = false;
+    std::string method = shape != nullptr ? shape->Ordering(map) : std::string();
+    if (!map) return !Unordered(expr);
+    std::string document;
+    if (!ObjectOperand(expr, document, type)) return false;
+    // Note: a type's MAP method gives each object the scalar it sorts and compares by.
+    key = "TARVEX_MEMBER(" + Quote(type + "." + method) + ", " + document + ")";
+    mapped = true;
+    return true;
+}
+
 bool CSqlEmitter::Unordered(const CSqlExpr& expr) {
     std::string type;
     if (!IsObject(expr, type)) return false;
     const CSqliteCatalog::ObjectShape* shape = ObjectShapeOf(type);
     bool map = false;
     if (shape != nullptr && !shape->Ordering(map).empty()) {
-        Fail(expr.at, 3001, encoding::Utf8ToCp932("MAP/ORDER メソッドによる SQL 文中の順序付け"));
+        Fail(expr.at, 3001,
+             encoding::Utf8ToCp932(map ? "MAP メソッドを持つオブジェクトの DISTINCT"
+                                       : "ORDER メソッドによる SQL 文中の順序付け"));
         return true;
     }
     Fail(expr.at, 22950);

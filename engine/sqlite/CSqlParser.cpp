@@ -1025,6 +1025,9 @@ bool CSqlParser::Predicate(Expr*& left) {
             node->text = "JSON";
             if (!Accept("STRICT")) Accept("LAX");
             if ((Is("WITH") || Is("WITHOUT")) && Is("UNIQUE", 1) && Is("KEYS", 2)) m_k += 3;
+        } else if (Is("OF") || Is("DANGLING")) {
+            // Note: type tests of objects (IS OF type, IS DANGLING of a REF) are no feature here.
+            return Refuse(Is("OF") ? "IS OF" : "IS DANGLING");
         } else if (!Expect("NULL")) {
             return false;
         }
