@@ -92,10 +92,11 @@ using View = CDictionaryView;
     "upper(p.name) LEFT JOIN main.TARVEX_COLUMN_STATS cs ON cs.TABLE_NAME = upper(m.name) AND "              \
     "cs.COLUMN_NAME = upper(p.name) WHERE m.type IN ('table', 'view') AND %U AND p.hidden <> 1"
 #define TARVEX_COLUMN_ROWS TARVEX_COLUMN_ROWS_WITH("")
-// A column of a schema's type names the type's owner: the session's user.
+// A column of a schema's type names the type's owner, the session's user
+// (written by FillOwners where this marks it).
 #define TARVEX_TYPE_OWNER                                                                                 \
     "CASE WHEN upper(coalesce(c.DATA_TYPE, p.type)) IN (SELECT NAME FROM main.TARVEX_UNITS WHERE TYPE = " \
-    "'TYPE') THEN ORA_USER() END"
+    "'TYPE') THEN 'Y' END"
 
 // Note: CONSTRAINTS and CONS_COLUMNS, without a query, are filled by All().
 const View kViews[] = {
@@ -737,6 +738,8 @@ void FillOwners(sqlite3* db, const View& view) {
                                  : " = ORA_USER()");
         at = comma == std::string_view::npos ? list.size() : comma + 2;
     }
+    if (std::string_view(view.columns).find("DATA_TYPE_OWNER ") != std::string_view::npos)
+        set += ", DATA_TYPE_OWNER = CASE WHEN DATA_TYPE_OWNER IS NULL THEN NULL ELSE ORA_USER() END";
     std::string sql = "UPDATE " + RowsTable(view) + " SET " + set;
     sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);
 }
@@ -795,6 +798,8 @@ void Refresh(sqlite3* db, const View& view) {
          "(SELECT NULL AS TABLE_NAME, NULL AS COLUMN_NAME, NULL AS HIDDEN_COLUMN, NULL AS DEFAULT_ON_NULL "
          "WHERE "
          "0)"},
+        {"TARVEX_UNITS",
+         "(SELECT NULL AS NAME, NULL AS TYPE, NULL AS SOURCE, NULL AS STATUS, NULL AS CREATED WHERE 0)"},
         {"TARVEX_NESTED_TABLES",
          "(SELECT NULL AS TABLE_NAME, NULL AS PARENT_TABLE_NAME, NULL AS PARENT_TABLE_COLUMN, NULL AS "
          "TABLE_TYPE_NAME, NULL AS STORAGE_SPEC, NULL AS RETURN_TYPE WHERE 0)"},
