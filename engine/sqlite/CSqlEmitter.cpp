@@ -1206,15 +1206,29 @@ bool CSqlEmitter::Block(const CSqlSelect& block, std::string& out, std::vector<T
                     if (column.hidden) continue;
                     out += firstColumn ? "" : ", ";
                     firstColumn = false;
-                    out += column.emitted.empty() ? QuoteName(source.name) + "." + QuoteName(column.name)
-                                                  : column.emitted;
+                    if (m_documents && m_scopes.size() == 1 && m_ctes.empty() &&
+                        (!column.objectType.empty() || !column.collection.empty()))
+                        out += column.document;
+                    else
+                        out += column.emitted.empty() ? QuoteName(source.name) + "." + QuoteName(column.name)
+                                                      : column.emitted;
                     out += " AS " + QuoteName(column.name);
                 }
             }
             continue;
         }
         std::size_t emitted = out.size();
-        CSqlType type = Expr(item.expr, out);
+        std::string objectType;
+        std::string document;
+        // Note: only the rows' own block hands documents on; a query inside it compares texts.
+        bool handsOn = m_documents && m_scopes.size() == 1 && m_ctes.empty();
+        bool object = handsOn && IsObject(*item.expr, objectType);
+        if (object) ObjectOperand(*item.expr, document, objectType);
+        Collection collection;
+        bool collected =
+            handsOn && !object && item.expr->kind == CSqlExpr::Kind::Name && IsCollection(*item.expr);
+        if (collected) object = CollectionOperand(*item.expr, document, collection);
+        CSqlType type = object ? (out += document, CSqlType::Text) : Expr(item.expr, out);
         itemTexts.push_back(out.substr(emitted));
         std::string name;
         if (!item.alias.empty()) {
@@ -1246,6 +1260,8 @@ bool CSqlEmitter::Block(const CSqlSelect& block, std::string& out, std::vector<T
             name = Upper(name);
         }
         produced.push_back(Typed{name, Describe(*item.expr, type)});
+        produced.back().objectType = object && !collected ? objectType : std::string();
+        produced.back().collection = collected ? collection.type : std::string();
     }
     for (std::size_t k = 0; hiddenOrder != nullptr && k < hiddenOrder->size(); ++k) {
         if (OrderPosition(*(*hiddenOrder)[k].expr, produced) > 0) continue;
@@ -3092,7 +3108,10 @@ bool CSqlEmitter::InsertRows(const CSqlStatement& statement, std::string& out,
     targets = listed;
     std::string query;
     std::vector<Typed> produced;
-    if (!Query(*rows, query, &produced)) return false;
+    m_documents = true;
+    bool queried = Query(*rows, query, &produced);
+    m_documents = false;
+    if (!queried) return false;
     if (produced.size() > targets.size()) return Fail(statement.query->at, 913);
     if (produced.size() < targets.size()) return Fail(statement.query->at, 947);
     // Note: the rows of the query pass the same checks as listed values.
@@ -3110,6 +3129,9 @@ bool CSqlEmitter::InsertRows(const CSqlStatement& statement, std::string& out,
         Source rows;
         rows.name = "TARVEX_ROWS";
         rows.columns.push_back(Typed{cname, produced[k].type});
+        rows.columns.back().objectType = produced[k].objectType;
+        rows.columns.back().collection = produced[k].collection;
+        rows.columns.back().document = "TARVEX_ROWS." + QuoteName(cname);
         scope.sources.push_back(rows);
         m_scopes.push_back(scope);
         bool onNull = targets[k]->identity == "ON NULL" || targets[k]->defaultOnNull;

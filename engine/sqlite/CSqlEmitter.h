@@ -233,6 +233,9 @@ private:
     // nothing for another expression.
     bool MapKey(const CSqlExpr& expr, std::string& key, bool& mapped);
     std::map<std::string, CSqliteCatalog::ObjectShape> m_objectShapes;
+    // The query being written hands its object columns on as their
+    // documents, not as their text (the rows INSERT ... SELECT stores).
+    bool m_documents = false;
     // The JSON array a collection constructor makes of its arguments.
     bool ConstructedDocument(const CSqlExpr& call, bool object, std::size_t attributes, std::string& out);
     bool JsonColumns(const std::vector<CSqlJsonColumn>& columns, const std::string& rows,

@@ -224,3 +224,16 @@ TEST_F(ObjectColumnTest, TypeTestsAreRefusedByName) {
     EXPECT_NE(answer.find("IS OF"), std::string::npos) << answer;
     EXPECT_EQ(Rows("SELECT TREAT(c.addr AS addr_t) FROM cust c").substr(0, 15), "ERROR ORA-03001");
 }
+
+// INSERT ... SELECT copies objects and collections whole, and checks their types.
+TEST_F(ObjectColumnTest, InsertSelectCopiesObjects) {
+    Exec("CREATE TABLE cust2 (id NUMBER(4), addr addr_t, phones phones_t)");
+    Exec("INSERT INTO cust2 SELECT * FROM cust WHERE id < 3");
+    Exec("INSERT INTO cust2 (id, addr) SELECT c.id + 10, c.addr FROM cust c WHERE c.id = 1");
+    Exec("INSERT INTO cust2 (id, addr) SELECT 20, addr_t('x', '2', 'FR', point_t(0, 0)) FROM dual");
+    EXPECT_EQ(Rows("SELECT id, c.addr.zip, c.addr.at.y, phones FROM cust2 c ORDER BY id"),
+              "1,46901,2.5,PHONES_T('555-0100')|2,O'H,-,-|11,46901,2.5,-|20,2,0,-");
+    EXPECT_EQ(Rows("SELECT COUNT(*) FROM cust2 c, cust d WHERE c.addr = d.addr"), "2");
+    EXPECT_EQ(Failure("INSERT INTO cust2 (id, addr) SELECT 30, c.addr.at FROM cust c").substr(0, 9),
+              "ORA-00932");
+}
