@@ -255,6 +255,9 @@ bool CSqlEmitter::StoreObject(const CSqliteCatalog::Column& column, const CSqlEx
         out += "NULL";
         return true;
     }
+    // Note: a query's value reaches here as its text; refused by name rather than taken for another type.
+    if (value.kind == CSqlExpr::Kind::Subquery)
+        return Fail(value.at, 3001, encoding::Utf8ToCp932("オブジェクト型の列に入れる副問合せの値"));
     std::string document;
     std::string type = value.kind == CSqlExpr::Kind::Bind ? column.objectType : std::string();
     if (!ObjectOperand(value, document, type)) return false;

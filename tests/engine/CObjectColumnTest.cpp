@@ -236,4 +236,7 @@ TEST_F(ObjectColumnTest, InsertSelectCopiesObjects) {
     EXPECT_EQ(Rows("SELECT COUNT(*) FROM cust2 c, cust d WHERE c.addr = d.addr"), "2");
     EXPECT_EQ(Failure("INSERT INTO cust2 (id, addr) SELECT 30, c.addr.at FROM cust c").substr(0, 9),
               "ORA-00932");
+    // A scalar query's object is not taken for text: refused by name.
+    EXPECT_EQ(Failure("UPDATE cust2 SET addr = (SELECT addr FROM cust WHERE id = 1)").substr(0, 9),
+              "ORA-03001");
 }
