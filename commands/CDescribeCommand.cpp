@@ -46,6 +46,9 @@ std::string NumberType(int precision, int scale) {
 }
 
 std::string ColumnType(const ODynaset& dynaset, int column) {
+    // Note: a column of a schema's type is shown by the type's name.
+    if (const char* named = dynaset.GetFieldTypeName(column); named != nullptr && *named != '\0')
+        return named;
     const int type = dynaset.GetFieldServerType(column);
     for (const auto& row : kTypeTexts) {
         if (row.serverType != type) continue;

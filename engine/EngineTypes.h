@@ -47,6 +47,9 @@ struct CEngineColumn {
     // A length declared in characters (VARCHAR2(10 CHAR)): the characters;
     // 0 when it is in bytes. `size` is in bytes either way.
     long charLength = 0;
+    // A column of a schema's object or collection type: the type's name
+    // (its values come as text, the type's constructor); "" otherwise.
+    std::string typeName = {};
 };
 
 // One bind parameter, matched by name against ":NAME" in the statement. An

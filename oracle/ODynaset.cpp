@@ -126,6 +126,11 @@ long ODynaset::GetFieldSize(int index) const {
     return column != nullptr ? column->size : 0;
 }
 
+const char* ODynaset::GetFieldTypeName(int index) const {
+    const CEngineColumn* column = m_impl->Column(index);
+    return column != nullptr ? column->typeName.c_str() : "";
+}
+
 long ODynaset::GetFieldCharLength(int index) const {
     const CEngineColumn* column = m_impl->Column(index);
     return column != nullptr ? column->charLength : 0;

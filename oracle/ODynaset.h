@@ -36,6 +36,8 @@ public:
     const char* GetFieldName(int index) const;
     short GetFieldServerType(int index) const;
     long GetFieldSize(int index) const;
+    // The name of a column's object or collection type; "" for another type.
+    const char* GetFieldTypeName(int index) const;
     // The length in characters of a column declared so; 0 for bytes.
     long GetFieldCharLength(int index) const;
     short GetFieldPrecision(int index) const;

@@ -10,6 +10,7 @@
 #include "engine/sqlite/CColumnOptions.h"
 #include "engine/sqlite/CConstraintCatalog.h"
 #include "engine/sqlite/CNameList.h"
+#include "engine/sqlite/CNestedTables.h"
 #include "engine/sqlite/CObjectTimes.h"
 #include "engine/sqlite/COraError.h"
 #include "engine/sqlite/CSqlScanner.h"
@@ -56,6 +57,7 @@ constexpr const char* kTables[] = {
     CTableOptions::kCreateTables,
     CTableOptions::kCreateIndexes,
     CColumnOptions::kCreate,
+    CNestedTables::kCreate,
 };
 
 // The warehouse's catalogs, each listing its tables.
@@ -564,6 +566,7 @@ bool CCatalogTables::Forget(sqlite3* db, const std::string& table, CEngineError&
                     "; DELETE FROM TARVEX_CONSTRAINTS WHERE TABLE_NAME = " + name,
                 error) &&
            CTableStatistics::Delete(db, table, error) && CPartitionCatalog::Forget(db, table, error) &&
+           CNestedTables::Forget(db, table, error) &&
            Exec(db, "DELETE FROM TARVEX_MVIEW_LOGS WHERE MASTER = " + name, error);
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "engine/sqlite/CCheckCompiler.h"
+#include "engine/sqlite/CObjectFeatures.h"
 #include "text/Cp932.h"
 #include "text/Encoding.h"
 
@@ -87,14 +88,23 @@ std::string CColumnCompiler::DeclaredOf(const CValueType& type) {
 bool CColumnCompiler::Compile(std::string_view text, const CColumnCatalog::Declared& column, std::size_t base,
                               bool types, std::vector<Edit>& edits, CSqlEmitter::Failure& failure,
                               const std::vector<CSqliteCatalog::Column>* row) {
+    if (std::string refused = CObjectFeatures::RefusedType(column.type); types && !refused.empty()) {
+        failure.at = column.typeBegin;
+        failure.code = 3001;
+        failure.name = refused;
+        return false;
+    }
     if (types && !column.type.empty()) {
         // Note: a column of the schema's own type is not kept here; it is
         // refused rather than stored as text.
         std::string base = cp932::ToUpperAscii(column.type.substr(0, column.type.find_first_of("( ")));
         std::vector<std::pair<std::string, std::string>> elements;
         bool objects = false;
-        // Note: a nested table or VARRAY column holds its collection's document (text).
-        if (m_catalog.HasType(base) && !m_catalog.CollectionColumns(base, false, elements, objects)) {
+        // Note: a nested table or VARRAY column holds its collection's
+        // document (text), an object column its attributes' (see CSqliteCatalog::Column).
+        CSqliteCatalog::ObjectShape shape;
+        if (m_catalog.HasType(base) && !m_catalog.CollectionColumns(base, false, elements, objects) &&
+            !m_catalog.ObjectType(base, shape)) {
             failure.at = column.typeBegin;
             failure.code = 3001;
             failure.name = encoding::Utf8ToCp932("ユーザー定義型の列 (") + base + ")";

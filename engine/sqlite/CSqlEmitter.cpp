@@ -765,6 +765,14 @@ bool CSqlEmitter::Subquery(const CSqlSelect::With& with, std::string& out, Cte& 
 bool CSqlEmitter::OrderItems(const std::vector<CSqlExpr::OrderItem>& items, std::string& out) {
     for (std::size_t k = 0; k < items.size(); ++k) {
         if (k > 0) out += ", ";
+        std::string mappedKey;
+        bool mapped = false;
+        if (!MapKey(*items[k].expr, mappedKey, mapped)) return false;
+        if (mapped) {
+            out += mappedKey;
+            AppendNulls(items[k], out);
+            continue;
+        }
         // A position past the select list.
         const CSqlExpr& position = *items[k].expr;
         if (m_inOrderBy && position.kind == CSqlExpr::Kind::Number && !m_scopes.empty() &&
@@ -806,6 +814,7 @@ bool CSqlEmitter::TableSource(const CSqlFromItem& item, Source& source, std::str
     std::string_view name = item.table.back();
     std::string upper = Upper(name);
     source.name = Upper(item.alias.empty() ? name : item.alias);
+    source.aliased = !item.alias.empty();
     for (const Cte& cte : m_ctes)
         if (cte.name == upper && item.table.size() == 1) {
             source.columns = cte.columns;
@@ -831,6 +840,9 @@ bool CSqlEmitter::TableSource(const CSqlFromItem& item, Source& source, std::str
         source.columns.back().hidden = column.hidden;
         source.columns.back().collection = column.collection;
         CollectionColumn(source.columns.back(), source.name);
+        source.columns.back().objectType = column.objectType;
+        source.columns.back().brokenType = column.brokenType;
+        ObjectColumn(source.columns.back(), source.name);
     }
     source.known = true;
     // Note: a schema before the name is the user's own; the file has one.
@@ -1193,14 +1205,17 @@ bool CSqlEmitter::Block(const CSqlSelect& block, std::string& out, std::vector<T
     for (std::size_t k = 0; k < block.items.size(); ++k) {
         const CSqlSelectItem& item = block.items[k];
         if (k > 0) out += ", ";
+        if (block.distinct && Unordered(*item.expr)) return false;
         if (item.expr->kind == CSqlExpr::Kind::Star) {
             std::string qualifier = item.expr->parts.empty() ? std::string() : Upper(item.expr->parts[0]);
             bool found = qualifier.empty();
             for (const auto& source : m_scopes.back().sources) {
                 if (!qualifier.empty() && source.name != qualifier) continue;
                 found = true;
-                for (const auto& column : source.columns)
+                for (const auto& column : source.columns) {
+                    if (!column.brokenType.empty()) return Fail(item.expr->at, 4063, column.brokenType);
                     if (!column.hidden) produced.push_back(column);
+                }
             }
             if (!found) return Fail(item.expr->at, 904, qualifier);
             if (m_level == Level::Rows) {
@@ -1245,15 +1260,29 @@ bool CSqlEmitter::Block(const CSqlSelect& block, std::string& out, std::vector<T
                     if (column.hidden) continue;
                     out += firstColumn ? "" : ", ";
                     firstColumn = false;
-                    out += column.emitted.empty() ? QuoteName(source.name) + "." + QuoteName(column.name)
-                                                  : column.emitted;
+                    if (m_documents && m_scopes.size() == 1 && m_ctes.empty() &&
+                        (!column.objectType.empty() || !column.collection.empty()))
+                        out += column.document;
+                    else
+                        out += column.emitted.empty() ? QuoteName(source.name) + "." + QuoteName(column.name)
+                                                      : column.emitted;
                     out += " AS " + QuoteName(column.name);
                 }
             }
             continue;
         }
         std::size_t emitted = out.size();
-        CSqlType type = Expr(item.expr, out);
+        std::string objectType;
+        std::string document;
+        // Note: only the rows' own block hands documents on; a query inside it compares texts.
+        bool handsOn = m_documents && m_scopes.size() == 1 && m_ctes.empty();
+        bool object = handsOn && IsObject(*item.expr, objectType);
+        if (object) ObjectOperand(*item.expr, document, objectType);
+        Collection collection;
+        bool collected =
+            handsOn && !object && item.expr->kind == CSqlExpr::Kind::Name && IsCollection(*item.expr);
+        if (collected) object = CollectionOperand(*item.expr, document, collection);
+        CSqlType type = object ? (out += document, CSqlType::Text) : Expr(item.expr, out);
         itemTexts.push_back(out.substr(emitted));
         std::string name;
         if (!item.alias.empty()) {
@@ -1261,6 +1290,10 @@ bool CSqlEmitter::Block(const CSqlSelect& block, std::string& out, std::vector<T
             name = Upper(item.alias);
         } else if (item.expr->kind == CSqlExpr::Kind::Name) {
             name = Upper(item.expr->parts.back());
+            // Note: an attribute is headed by its path from the column (CUST_ADDRESS.CITY).
+            if (AttributeRef ref; item.expr->parts.size() > 2 && FindAttribute(item.expr->parts, ref))
+                for (std::size_t k = item.expr->parts.size() - 1; k-- > 1;)
+                    name = Upper(item.expr->parts[k]) + "." + name;
             // A pseudo-column the engine computes keeps the server's name.
             std::string_view written = Span(item.begin, item.end);
             if (std::string_view(out).substr(emitted) != written) out += " AS \"" + name + "\"";
@@ -1281,6 +1314,8 @@ bool CSqlEmitter::Block(const CSqlSelect& block, std::string& out, std::vector<T
             name = Upper(name);
         }
         produced.push_back(Typed{name, Describe(*item.expr, type)});
+        produced.back().objectType = object && !collected ? objectType : std::string();
+        produced.back().collection = collected ? collection.type : std::string();
     }
     for (std::size_t k = 0; hiddenOrder != nullptr && k < hiddenOrder->size(); ++k) {
         if (OrderPosition(*(*hiddenOrder)[k].expr, produced) > 0) continue;
@@ -1425,6 +1460,12 @@ bool CSqlEmitter::Block(const CSqlSelect& block, std::string& out, std::vector<T
         for (std::size_t k = 0; k < grouped.size(); ++k) {
             if (k > 0) out += ", ";
             std::string key;
+            bool mapped = false;
+            if (!MapKey(*grouped[k], key, mapped)) return false;
+            if (mapped) {
+                out += key;
+                continue;
+            }
             CSqlType type = Expr(grouped[k], key);
             // Note: zoned values of one instant are one group.
             out += type == CSqlType::Date && Zoned(*grouped[k]) ? "ORA_TZ_KEY(" + key + ")" : key;
@@ -1897,9 +1938,16 @@ CValueType CSqlEmitter::Describe(const CSqlExpr& expr, CSqlType kind) {
     if (expr.kind == CSqlExpr::Kind::Name) {
         CSqlType found = CSqlType::Unknown;
         CValueType column;
+        AttributeRef ref;
         if (Resolve(expr, found, &column)) {
             out.length = column.length;
             out.chars = column.chars;
+            out.typeName = column.typeName;
+        } else if (FindAttribute(expr.parts, ref)) {
+            CSqliteCatalog::Column attribute = CSqliteCatalog::Describe("", ref.attribute.declared);
+            out.length = ref.attribute.schemaType.empty() ? attribute.length : 0;
+            out.chars = attribute.charSemantics;
+            out.typeName = ref.attribute.schemaType;
         } else if (expr.parts.size() == 1 && Upper(expr.parts[0]) == "USER") {
             out.length = kIdentifierLength;
         } else if (std::string ignored; expr.parts.size() >= 3 && JsonDotAccess(expr, ignored)) {
@@ -2273,6 +2321,8 @@ CSqlType CSqlEmitter::Name(const CSqlExpr& expr, std::string& out) {
     CSqlType type = CSqlType::Unknown;
     const Typed* column = nullptr;
     if (Resolve(expr, type, nullptr, &column)) {
+        if (column != nullptr && !column->brokenType.empty())
+            return Fail(expr.at, 4063, column->brokenType), type;
         // Note: a view's column in DML through it is written as its table's.
         if (column != nullptr && column->virtualColumn) {
             if (column->expression == nullptr) return Fail(expr.at, 1733), type;
@@ -2307,6 +2357,7 @@ CSqlType CSqlEmitter::Name(const CSqlExpr& expr, std::string& out) {
         }
         return type;
     }
+    if (AttributeRef ref; FindAttribute(expr.parts, ref)) return AttributeText(ref, out);
     if (expr.parts.size() == 1) {
         if (last == "ROWNUM") {
             int block = -1;
@@ -2493,6 +2544,7 @@ CSqlType CSqlEmitter::Call(const CSqlExpr& expr, std::string& out) {
         out += ")";
         return CSqlType::Text;
     }
+    if (CSqlType type = CSqlType::Unknown; MemberCall(expr, out, type)) return type;
     if (expr.parts.size() > 1) {
         Fail(expr.at, 3001, Upper(expr.parts[0]) + "." + name);
         return CSqlType::Unknown;
@@ -2526,13 +2578,11 @@ CSqlType CSqlEmitter::Call(const CSqlExpr& expr, std::string& out) {
     if (CSqlType type = CSqlType::Unknown; Extended(name, expr, out, type)) return type;
     const FunctionRow* row = FindFunction(name);
     if (row == nullptr && m_catalog.HasFunction(name)) return StoredCall(name, expr, out);
-    std::vector<std::pair<std::string, std::string>> columns;
-    bool object = false;
-    if (row == nullptr && m_catalog.HasType(name) &&
-        !m_catalog.CollectionColumns(name, false, columns, object)) {
-        // Note: an object type's values (its constructor, its methods) stay in PL/SQL.
-        Fail(expr.at, 3001, encoding::Utf8ToCp932("SQL文中のオブジェクト型の値 (") + name + ")");
-        return CSqlType::Unknown;
+    if (row == nullptr && ObjectShapeOf(name) != nullptr) {
+        std::string document;
+        if (!ConstructedObject(expr, name, document)) return CSqlType::Unknown;
+        out += ShownObject(document, name);
+        return CSqlType::Text;
     }
     if (row == nullptr) {
         Fail(expr.at, IsServerFunction(name) ? 3001 : 100904, name);
@@ -2819,6 +2869,12 @@ CSqlType CSqlEmitter::Binary(const CSqlExpr& expr, std::string& out) {
 
 CSqlType CSqlEmitter::Compare(std::string_view op, const CSqlExpr* leftExpr, const CSqlExpr* rightExpr,
                               std::string& out) {
+    if (std::string object; IsObject(*leftExpr, object) || IsObject(*rightExpr, object)) {
+        // Note: objects are equal or not; they have no order without a MAP or ORDER method.
+        bool equality = op == "=" || op == "<>" || op == "!=" || op == "^=";
+        CompareObjects(!equality ? op : op == "=" ? "=" : "<>", *leftExpr, *rightExpr, out);
+        return CSqlType::Number;
+    }
     std::string left;
     std::string right;
     CSqlType lt = Expr(leftExpr, left);
@@ -2916,6 +2972,8 @@ CSqlType CSqlEmitter::Case(const CSqlExpr& expr, std::string& out) {
 bool CSqlEmitter::Store(const CSqliteCatalog::Column& column, std::string_view table, const CSqlExpr* value,
                         std::string& out) {
     if (!column.collection.empty()) return StoreCollection(column, *value, out);
+    if (!column.objectType.empty()) return StoreObject(column, *value, out);
+    if (!column.brokenType.empty()) return Fail(value->at, 4063, column.brokenType);
     if (StoreLiteral(column, table, *value, out)) return !m_failed;
     std::string text;
     CSqlType type = Expr(value, text);
@@ -3124,7 +3182,10 @@ bool CSqlEmitter::InsertRows(const CSqlStatement& statement, std::string& out,
     targets = listed;
     std::string query;
     std::vector<Typed> produced;
-    if (!Query(*rows, query, &produced)) return false;
+    m_documents = true;
+    bool queried = Query(*rows, query, &produced);
+    m_documents = false;
+    if (!queried) return false;
     if (produced.size() > targets.size()) return Fail(statement.query->at, 913);
     if (produced.size() < targets.size()) return Fail(statement.query->at, 947);
     // Note: the rows of the query pass the same checks as listed values.
@@ -3142,6 +3203,9 @@ bool CSqlEmitter::InsertRows(const CSqlStatement& statement, std::string& out,
         Source rows;
         rows.name = "TARVEX_ROWS";
         rows.columns.push_back(Typed{cname, produced[k].type});
+        rows.columns.back().objectType = produced[k].objectType;
+        rows.columns.back().collection = produced[k].collection;
+        rows.columns.back().document = "TARVEX_ROWS." + QuoteName(cname);
         scope.sources.push_back(rows);
         m_scopes.push_back(scope);
         bool onNull = targets[k]->identity == "ON NULL" || targets[k]->defaultOnNull;
@@ -3176,6 +3240,7 @@ const std::vector<CSqliteCatalog::Column>* CSqlEmitter::OpenTarget(const CSqlSta
     Scope scope;
     Source source;
     source.name = Upper(statement.alias.empty() ? statement.table.back() : statement.alias);
+    source.aliased = !statement.alias.empty();
     // Note: SQLite reads no alias of a view its INSTEAD OF trigger changes;
     // the alias's columns are written with the view's name.
     std::string text;
@@ -3190,6 +3255,9 @@ const std::vector<CSqliteCatalog::Column>* CSqlEmitter::OpenTarget(const CSqlSta
                 WrittenName(statement.table.back()) + "." + QuoteName(column.name);
         source.columns.back().collection = unaliased ? std::string() : column.collection;
         CollectionColumn(source.columns.back(), source.name);
+        source.columns.back().objectType = unaliased ? std::string() : column.objectType;
+        source.columns.back().brokenType = column.brokenType;
+        ObjectColumn(source.columns.back(), source.name);
     }
     scope.sources.push_back(source);
     m_scopes.push_back(scope);
@@ -3370,7 +3438,23 @@ bool CSqlEmitter::Update(const CSqlStatement& statement, std::string& out) {
     if (columns == nullptr) return false;
     const std::string table = Upper(statement.table.back());
     out += " SET ";
+    std::vector<std::string> whole;
+    std::vector<std::string> byAttribute;
     for (std::size_t k = 0; k < statement.columns.size(); ++k) {
+        bool attribute = k < statement.targets.size() && statement.targets[k].size() > 2;
+        std::string set = attribute ? Upper(statement.targets[k][1]) : Upper(statement.columns[k]);
+        auto named = [&](const std::vector<std::string>& list) {
+            return std::find(list.begin(), list.end(), set) != list.end();
+        };
+        // Note: an object set whole and by attribute in one statement is ORA-00957.
+        if (attribute ? named(whole) : named(byAttribute)) return Fail(statement.columnAt[k], 957, set);
+        if (attribute && named(byAttribute)) continue;
+        (attribute ? byAttribute : whole).push_back(set);
+        if (attribute) {
+            if (k > 0) out += ", ";
+            if (!StoreAttribute(statement, k, *columns, out)) return false;
+            continue;
+        }
         std::string name = Upper(statement.columns[k]);
         if (m_target != nullptr) {
             auto found = std::find(m_target->columns.begin(), m_target->columns.end(), name);

@@ -87,11 +87,17 @@ private:
         // document (read, it is shown as its constructor).
         std::string collection = {};
         std::string document = {};
+        // A column of an object type: its type (the column as its document,
+        // read, it is shown as its constructor).
+        std::string objectType = {};
+        // A column of a type that does not compile: naming it is ORA-04063.
+        std::string brokenType = {};
     };
     struct Source {
         std::string name;  // alias, else table name (upper)
         std::vector<Typed> columns;
         bool known = false;
+        bool aliased = false;  // named by an alias (an object's attributes are read through one)
     };
     struct Scope {
         std::vector<Source> sources;
@@ -185,6 +191,53 @@ private:
     void CollectionColumn(Typed& typed, const std::string& source);
     // A collection stored in `column`: ORA-00932 for any other value.
     bool StoreCollection(const CSqliteCatalog::Column& column, const CSqlExpr& value, std::string& out);
+    // ---- object types (CSqlEmitterObject.cpp)
+    // The object type `type` (upper case); null when it is none.
+    const CSqliteCatalog::ObjectShape* ObjectShapeOf(const std::string& type);
+    // Whether `expr` is an object value (a constructor of an object type,
+    // an object column, an attribute of an object type); `type` its type.
+    bool IsObject(const CSqlExpr& expr, std::string& type);
+    // The JSON document of an object expression, NULL for a null object.
+    bool ObjectOperand(const CSqlExpr& expr, std::string& document, std::string& type);
+    // type(a, b, ...): each argument stored by its attribute's type.
+    bool ConstructedObject(const CSqlExpr& call, const std::string& type, std::string& out);
+    bool AttributeValue(const CSqliteCatalog::ObjectShape::Attribute& attribute, const std::string& type,
+                        const CSqlExpr& value, std::string& out);
+    // An object's document as the server shows it: "T('a', 1, NULL)".
+    std::string ShownObject(const std::string& document, const std::string& type, int depth = 0);
+    // An attribute's value in `document` at `path`, shown where it is an object or a collection.
+    std::string ShownAttribute(const std::string& document, const std::string& path,
+                               const CSqliteCatalog::ObjectShape::Attribute& attribute, int depth);
+    // A table's object column, read as its constructor.
+    void ObjectColumn(Typed& typed, const std::string& source);
+    // alias.column.attribute[.attribute ...]: the column's document, the
+    // JSON path of the attribute and the attribute; false when `parts` name none.
+    struct AttributeRef {
+        std::string document;
+        std::string path;
+        CSqliteCatalog::ObjectShape::Attribute attribute;
+    };
+    bool FindAttribute(const std::vector<std::string_view>& parts, AttributeRef& ref);
+    CSqlType AttributeText(const AttributeRef& ref, std::string& out);
+    // alias.column.method(arguments): a member function of the column's type.
+    bool MemberCall(const CSqlExpr& call, std::string& out, CSqlType& type);
+    // An object stored in `column`: ORA-00932 for any other value.
+    bool StoreObject(const CSqliteCatalog::Column& column, const CSqlExpr& value, std::string& out);
+    // UPDATE ... SET alias.column.attribute = value.
+    bool StoreAttribute(const CSqlStatement& statement, std::size_t k,
+                        const std::vector<CSqliteCatalog::Column>& columns, std::string& out);
+    // = and <> of objects: attribute by attribute, NULL when either has a NULL attribute.
+    bool CompareObjects(std::string_view op, const CSqlExpr& left, const CSqlExpr& right, std::string& out);
+    // An object sorted, grouped or made DISTINCT without a MAP or ORDER method: ORA-22950.
+    bool Unordered(const CSqlExpr& expr);
+    // An object's key for ORDER BY, GROUP BY and comparisons: its MAP
+    // method's value (`mapped`); ORA-22950 for an object without one, and
+    // nothing for another expression.
+    bool MapKey(const CSqlExpr& expr, std::string& key, bool& mapped);
+    std::map<std::string, CSqliteCatalog::ObjectShape> m_objectShapes;
+    // The query being written hands its object columns on as their
+    // documents, not as their text (the rows INSERT ... SELECT stores).
+    bool m_documents = false;
     // The JSON array a collection constructor makes of its arguments.
     bool ConstructedDocument(const CSqlExpr& call, bool object, std::size_t attributes, std::string& out);
     bool JsonColumns(const std::vector<CSqlJsonColumn>& columns, const std::string& rows,

@@ -295,7 +295,8 @@ bool CSqlEmitter::Collect(const CSqlExpr& call, std::string& document) {
 
 std::string CSqlEmitter::ShownElement(const std::string& value, const std::string& type) {
     CSqliteCatalog::Column column = CSqliteCatalog::Describe("COLUMN_VALUE", type);
-    if (column.type == CSqlType::Number) return "COALESCE(CAST(" + value + " AS TEXT), 'NULL')";
+    // Note: a number shows as the server writes it as text (.5, not 0.5).
+    if (column.type == CSqlType::Number) return "COALESCE(ORA_NUMBER_TEXT(" + value + "), 'NULL')";
     return "COALESCE('''' || replace(" + value + ", '''', '''''') || '''', 'NULL')";
 }
 
@@ -341,6 +342,7 @@ void CSqlEmitter::CollectionColumn(Typed& typed, const std::string& source) {
     typed.document = QuoteName(source) + "." + QuoteName(typed.name);
     typed.emitted = Shown(typed.document, collection);
     typed.type = CValueType{CSqlType::Text, 0, false};
+    typed.type.typeName = typed.collection;
 }
 
 bool CSqlEmitter::StoreCollection(const CSqliteCatalog::Column& column, const CSqlExpr& value,

@@ -308,6 +308,7 @@ bool CSqlParser::Assignments(CSqlStatement& out) {
         if (!ExpectSymbol('=') || !Expression(value)) return false;
         out.columns.push_back(target.back());
         out.columnAt.push_back(at);
+        out.targets.push_back(std::move(target));
         out.values.push_back(value);
     } while (AcceptSymbol(','));
     return true;
@@ -350,6 +351,7 @@ bool CSqlParser::RowAssignment(CSqlStatement& out) {
         value->query = one;
         out.columns.push_back(names[k]);
         out.columnAt.push_back(ats[k]);
+        out.targets.emplace_back();
         out.values.push_back(value);
     }
     return true;
@@ -1052,6 +1054,9 @@ bool CSqlParser::Predicate(Expr*& left) {
             node->text = "JSON";
             if (!Accept("STRICT")) Accept("LAX");
             if ((Is("WITH") || Is("WITHOUT")) && Is("UNIQUE", 1) && Is("KEYS", 2)) m_k += 3;
+        } else if (Is("OF") || Is("DANGLING")) {
+            // Note: type tests of objects (IS OF type, IS DANGLING of a REF) are no feature here.
+            return Refuse(Is("OF") ? "IS OF" : "IS DANGLING");
         } else if (!Expect("NULL")) {
             return false;
         }

@@ -226,6 +226,9 @@ struct CSqlStatement {
     std::string_view alias;
     std::vector<std::string_view> columns;  // INSERT column list; UPDATE SET targets
     std::vector<std::size_t> columnAt;
+    // UPDATE SET targets as written (alias.column.attribute ...), beside
+    // `columns`; empty for a target of SET (columns) = (query).
+    std::vector<std::vector<std::string_view>> targets;
     std::vector<CSqlExpr*> values;  // INSERT VALUES; UPDATE SET values
     CSqlExpr* where = nullptr;
     // MERGE: its UPDATE, INSERT and DELETE as statements of their own, in

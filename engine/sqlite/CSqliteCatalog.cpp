@@ -205,9 +205,16 @@ const std::vector<CSqliteCatalog::Column>* CSqliteCatalog::Columns(std::string_v
     for (Column& column : columns) {
         std::vector<std::pair<std::string, std::string>> elements;
         bool objects = false;
-        column.collection = cp932::ToUpperAscii(column.collection);
-        if (!column.collection.empty() && !CollectionColumns(column.collection, false, elements, objects))
-            column.collection.clear();
+        std::string named = cp932::ToUpperAscii(column.collection);
+        column.collection.clear();
+        ObjectShape shape;
+        if (named.empty()) continue;
+        if (CollectionColumns(named, false, elements, objects))
+            column.collection = named;
+        else if (ObjectType(named, shape))
+            column.objectType = named;
+        else if (HasType(named))
+            column.brokenType = named;
     }
     Statement identities =
         Prepare(m_db,
@@ -355,6 +362,74 @@ bool CSqliteCatalog::CollectionColumns(std::string_view name, bool function,
     }
     sqlite3_finalize(look);
     return !columns.empty();
+}
+
+std::string CSqliteCatalog::ObjectShape::Ordering(bool& map) const {
+    for (const Method& method : methods)
+        if (method.kind == "MAP" || method.kind == "ORDER") {
+            map = method.kind == "MAP";
+            return method.name;
+        }
+    return {};
+}
+
+bool CSqliteCatalog::ObjectType(std::string_view name, ObjectShape& shape) {
+    // Note: the shape is the PL/SQL compiler's (TARVEX_TYPE_SHAPE, see CTypeShape).
+    Statement look = Prepare(m_db,
+                             "SELECT TARVEX_TYPE_SHAPE(?1, 0) WHERE EXISTS (SELECT 1 FROM "
+                             "main.TARVEX_UNITS WHERE NAME = ?1 AND TYPE = 'TYPE')");
+    if (!look) return false;
+    std::string utf8 = encoding::Cp932ToUtf8(name);
+    sqlite3_bind_text(look.get(), 1, utf8.c_str(), static_cast<int>(utf8.size()), SQLITE_TRANSIENT);
+    if (sqlite3_step(look.get()) != SQLITE_ROW) return false;
+    std::string json = Text(look.get(), 0);
+    Statement parts = Prepare(
+        m_db,
+        "SELECT 0, a.value ->> '$[0]', a.value ->> '$[2]', a.value ->> '$[1][0]', a.value ->> '$[3]', 0 FROM "
+        "json_each(?1, '$.attrs') a WHERE ?1 ->> '$.code' = 'OBJECT' UNION ALL SELECT 1, m.value ->> '$[0]', "
+        "m.value ->> '$[1]', m.value ->> '$[2]', m.value ->> '$[3]', 0 FROM json_each(?1, '$.methods') m "
+        "UNION ALL SELECT 2, ?1 ->> '$.final', NULL, NULL, NULL, 0 WHERE ?1 ->> '$.code' = 'OBJECT'");
+    if (!parts) return false;
+    sqlite3_bind_text(parts.get(), 1, json.c_str(), static_cast<int>(json.size()), SQLITE_TRANSIENT);
+    shape = ObjectShape{};
+    bool object = false;
+    while (sqlite3_step(parts.get()) == SQLITE_ROW) {
+        auto text = [&](int k) { return encoding::Utf8ToCp932(Text(parts.get(), k)); };
+        switch (sqlite3_column_int(parts.get(), 0)) {
+            case 0: {
+                ObjectShape::Attribute attribute{text(1), text(2), {}, false};
+                std::string kind = text(4);
+                if (!kind.empty()) {
+                    attribute.schemaType = text(3);
+                    attribute.object = kind == "OBJECT";
+                }
+                shape.attributes.push_back(std::move(attribute));
+                break;
+            }
+            case 1:
+                shape.methods.push_back({text(1), text(2), sqlite3_column_int(parts.get(), 3) != 0,
+                                         sqlite3_column_int(parts.get(), 4)});
+                break;
+            default:
+                object = true;
+                shape.final = text(1) != "NO";
+                break;
+        }
+    }
+    return object;
+}
+
+std::string CSqliteCatalog::MemberResult(std::string_view type, std::string_view method, int arguments) {
+    Statement look = Prepare(m_db, "SELECT TARVEX_MEMBER_RESULT(?1, ?2, ?3)");
+    if (!look) return {};
+    std::string utf8Type = encoding::Cp932ToUtf8(type);
+    std::string utf8Method = encoding::Cp932ToUtf8(method);
+    sqlite3_bind_text(look.get(), 1, utf8Type.c_str(), static_cast<int>(utf8Type.size()), SQLITE_TRANSIENT);
+    sqlite3_bind_text(look.get(), 2, utf8Method.c_str(), static_cast<int>(utf8Method.size()),
+                      SQLITE_TRANSIENT);
+    sqlite3_bind_int(look.get(), 3, arguments);
+    return sqlite3_step(look.get()) == SQLITE_ROW ? encoding::Utf8ToCp932(Text(look.get(), 0))
+                                                  : std::string();
 }
 
 bool CSqliteCatalog::HasInsteadOf(std::string_view view, std::string_view event) {

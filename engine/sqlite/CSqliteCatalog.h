@@ -48,6 +48,34 @@ public:
         // A nested table or VARRAY column: its type's name (upper case); it
         // holds the collection's JSON document.
         std::string collection;
+        // A column of an object type: its name (upper case); it holds the
+        // object's attributes as a JSON array, NULL for a null object.
+        std::string objectType;
+        // A column of a type that does not compile now: its name; the
+        // column is not read until the type is sound again.
+        std::string brokenType;
+    };
+    // An object type as SQL reads it: its attributes in order, each with its
+    // declared type ("VARCHAR2(40)") or, for one of a schema type, that
+    // type's name and kind; its methods.
+    struct ObjectShape {
+        struct Attribute {
+            std::string name;
+            std::string declared;
+            std::string schemaType;  // "" for a scalar
+            bool object = false;     // schemaType is an object type (else a collection)
+        };
+        struct Method {
+            std::string name;
+            std::string kind;  // MEMBER, STATIC, CONSTRUCTOR, MAP, ORDER
+            bool function = false;
+            int parameters = 0;  // SELF included
+        };
+        std::vector<Attribute> attributes;
+        std::vector<Method> methods;
+        bool final = true;
+        // The MAP or ORDER method's name; "" when the type has neither.
+        std::string Ordering(bool& map) const;
     };
 
     explicit CSqliteCatalog(sqlite3* db) : m_db(db) {}
@@ -70,6 +98,11 @@ public:
     // `name`; false when it is no collection. `object`: elements are objects.
     bool CollectionColumns(std::string_view name, bool function,
                            std::vector<std::pair<std::string, std::string>>& columns, bool& object);
+    // The object type `name` (upper case, CP932); false when it is none.
+    bool ObjectType(std::string_view name, ObjectShape& shape);
+    // The declared type of the result of the member function `method` of
+    // the object type `type` taking `arguments` besides SELF; "" when unknown.
+    std::string MemberResult(std::string_view type, std::string_view method, int arguments);
     // True when the view `view` (upper case, CP932) has an enabled INSTEAD
     // OF trigger for `event` (INSERT, UPDATE or DELETE): that DML on it runs
     // the trigger in its place.

@@ -24,6 +24,8 @@
 #include "engine/sqlite/CJoinView.h"
 #include "engine/sqlite/CMultiTableInsert.h"
 #include "engine/sqlite/CNameList.h"
+#include "engine/sqlite/CNestedTables.h"
+#include "engine/sqlite/CObjectFeatures.h"
 #include "engine/sqlite/COraError.h"
 #include "engine/sqlite/CPrivateTable.h"
 #include "engine/sqlite/CReadOnlyTable.h"
@@ -1041,7 +1043,8 @@ bool CSqliteConnection::RunDdl(const std::string& sql, std::vector<CEngineBind>&
     bool ok = ExecPlain("BEGIN IMMEDIATE") &&
               (!rebuilds || tokens.size() < 3 ||
                (CTriggerFiring::Drop(*this, encoding::Utf8ToCp932(AlteredTable(sql))), true)) &&
-              RunDdlWork(sql, binds, rowsProcessed) && RecordColumns(sql) && RecordPartitions(sql) &&
+              RunDdlWork(sql, binds, rowsProcessed) && RecordColumns(sql) &&
+              CNestedTables::Record(m_db, sql, m_error) && RecordPartitions(sql) &&
               CTableOptions::Prune(m_db, m_error) &&
               (!rebuilds || tokens.size() < 3 || CCatalogTables::Prune(m_db, AlteredTable(sql), m_error)) &&
               (!rebuilds || tokens.size() < 3 || RefireTable(AlteredTable(sql))) &&
@@ -1188,7 +1191,7 @@ bool CSqliteConnection::RunDdlWork(const std::string& sql, std::vector<CEngineBi
         COraError::Set(m_error, 901, {}, static_cast<int>(words[1].begin));
         return false;
     }
-    if (RefuseReadOnly(sql)) return false;
+    if (RefuseReadOnly(sql) || !CObjectFeatures::Allowed(sql, m_error)) return false;
     bool handled = false;
     if (!RunWarehouse(sql, handled)) return false;
     if (handled) return true;
@@ -1292,6 +1295,14 @@ bool CSqliteConnection::CreateAsSelect(const std::string& sql, bool& handled, st
         const char* declared = sqlite3_column_decltype(raw, column);
         auto index = static_cast<std::size_t>(column);
         CValueType typed = index < types.size() ? types[index] : CValueType{};
+        // Note: a query reads an object or a collection as its constructor's text, which no column keeps.
+        if (!typed.typeName.empty()) {
+            COraError::Set(
+                m_error, 3001,
+                {encoding::Utf8ToCp932("AS SELECT で作る表のユーザー定義型の列 (") + typed.typeName + ")"},
+                static_cast<int>(tokens[as + 1].begin));
+            return false;
+        }
         CSqlType type = typed.kind;
         // Text as long as the expression can make it, where that is known.
         std::string text = typed.length <= 0

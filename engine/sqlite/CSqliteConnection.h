@@ -74,6 +74,7 @@ public:
 
 private:
     friend class CBlockHost;
+    friend class CObjectMembers;
     friend class CTriggerFiring;
     friend class CReturningInto;
     using Statement = sqliteapi::Statement;

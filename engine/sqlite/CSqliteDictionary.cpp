@@ -95,6 +95,11 @@ using View = CDictionaryView;
     "p.name LEFT JOIN main.TARVEX_COLUMN_STATS cs ON cs.TABLE_NAME = m.name AND "                            \
     "cs.COLUMN_NAME = p.name WHERE m.type IN ('table', 'view') AND %U AND p.hidden <> 1"
 #define TARVEX_COLUMN_ROWS TARVEX_COLUMN_ROWS_WITH("")
+// A column of a schema's type names the type's owner, the session's user
+// (written by FillOwners where this marks it).
+#define TARVEX_TYPE_OWNER                                                                                 \
+    "CASE WHEN upper(coalesce(c.DATA_TYPE, p.type)) IN (SELECT NAME FROM main.TARVEX_UNITS WHERE TYPE = " \
+    "'TYPE') THEN 'Y' END"
 
 // Note: CONSTRAINTS and CONS_COLUMNS, without a query, are filled by All().
 const View kViews[] = {
@@ -182,26 +187,29 @@ const View kViews[] = {
      "AVG_ROW_LEN NUMBER, DEGREE VARCHAR2(10), CACHE VARCHAR2(5), LAST_ANALYZED DATE, PARTITIONED "
      "VARCHAR2(3), IOT_TYPE VARCHAR2(12), TEMPORARY "
      "VARCHAR2(1), DURATION VARCHAR2(15), COMPRESSION VARCHAR2(8), DROPPED VARCHAR2(3), READ_ONLY "
-     "VARCHAR2(3)",
+     "VARCHAR2(3), NESTED VARCHAR2(3)",
      // Note: the server right-aligns DEGREE and CACHE in their widths.
      "SELECT m.name, 'USERS', NULL, NULL, 'VALID', coalesce(o.PCT_FREE, 10), coalesce(o.LOGGING, "
      "'YES'), st.NUM_ROWS, st.BLOCKS, st.AVG_ROW_LEN, printf('%10s', coalesce(o.DEGREE, '1')), printf('%5s', "
      "coalesce(o.CACHE, 'N')), st.LAST_ANALYZED, CASE WHEN m.name IN (SELECT TABLE_NAME FROM "
      "main.TARVEX_PART_TABLES) THEN 'YES' ELSE 'NO' END, NULL, 'N', NULL, coalesce(o.COMPRESSION, "
-     "'DISABLED'), 'NO', coalesce(o.READ_ONLY, 'NO') FROM main.sqlite_schema m LEFT JOIN "
+     "'DISABLED'), 'NO', coalesce(o.READ_ONLY, 'NO'), 'NO' FROM main.sqlite_schema m LEFT JOIN "
      "main.TARVEX_TABLE_STATS st ON st.TABLE_NAME = m.name LEFT JOIN main.TARVEX_TABLE_OPTIONS o ON "
      "o.TABLE_NAME = m.name WHERE m.type = 'table' AND %U UNION ALL "
      "SELECT "
      "TABLE_NAME, NULL, NULL, NULL, 'VALID', 0, 'NO', NULL, NULL, NULL, '         1', '    N', NULL, 'NO', "
-     "NULL, 'Y', DURATION, 'DISABLED', 'NO', 'NO' FROM main.TARVEX_TEMPORARY",
+     "NULL, 'Y', DURATION, 'DISABLED', 'NO', 'NO', 'NO' FROM main.TARVEX_TEMPORARY UNION ALL "
+     // Note: the storage of a nested table column is a table of its own, NESTED, on the server.
+     "SELECT TABLE_NAME, 'USERS', NULL, NULL, 'VALID', 10, 'YES', NULL, NULL, NULL, '         1', '    N', "
+     "NULL, 'NO', NULL, 'N', NULL, 'DISABLED', 'NO', 'NO', 'YES' FROM main.TARVEX_NESTED_TABLES",
      "OWNER",
      {{"USER_TABLES", nullptr}, {"ALL_TABLES", "OWNER, *"}, {"DBA_TABLES", "OWNER, *"}, {"TABS", nullptr}}},
     {"TAB_COLUMNS",
      "TABLE_NAME VARCHAR2(128), COLUMN_NAME VARCHAR2(128), DATA_TYPE VARCHAR2(128), DATA_LENGTH NUMBER, "
      "DATA_PRECISION NUMBER, DATA_SCALE NUMBER, NULLABLE VARCHAR2(1), COLUMN_ID NUMBER, DEFAULT_LENGTH "
      "NUMBER, DATA_DEFAULT LONG, CHAR_LENGTH NUMBER, CHAR_USED VARCHAR2(1), DEFAULT_ON_NULL VARCHAR2(3), "
-     "IDENTITY_COLUMN VARCHAR2(3), " TARVEX_COLUMN_STATISTICS,
-     "SELECT " TARVEX_COLUMN_ROWS " AND NOT " TARVEX_COLUMN_HIDDEN,
+     "IDENTITY_COLUMN VARCHAR2(3), " TARVEX_COLUMN_STATISTICS ", DATA_TYPE_OWNER VARCHAR2(128)",
+     "SELECT " TARVEX_COLUMN_ROWS_WITH(", " TARVEX_TYPE_OWNER) " AND NOT " TARVEX_COLUMN_HIDDEN,
      "OWNER",
      {{"USER_TAB_COLUMNS", nullptr},
       {"ALL_TAB_COLUMNS", "OWNER, *"},
@@ -224,12 +232,19 @@ const View kViews[] = {
      "DATA_PRECISION NUMBER, DATA_SCALE NUMBER, NULLABLE VARCHAR2(1), COLUMN_ID NUMBER, DEFAULT_LENGTH "
      "NUMBER, DATA_DEFAULT LONG, CHAR_LENGTH NUMBER, CHAR_USED VARCHAR2(1), DEFAULT_ON_NULL VARCHAR2(3), "
      "IDENTITY_COLUMN VARCHAR2(3), " TARVEX_COLUMN_STATISTICS ", HIDDEN_COLUMN VARCHAR2(3), VIRTUAL_COLUMN "
-     "VARCHAR2(3)",
+     "VARCHAR2(3), DATA_TYPE_OWNER VARCHAR2(128)",
      "SELECT " TARVEX_COLUMN_ROWS_WITH(", CASE WHEN " TARVEX_COLUMN_HIDDEN
                                        " THEN 'YES' ELSE 'NO' END, CASE WHEN "
-                                       "p.hidden >= 2 THEN 'YES' ELSE 'NO' END"),
+                                       "p.hidden >= 2 THEN 'YES' ELSE 'NO' END, " TARVEX_TYPE_OWNER),
      "OWNER",
      {{"USER_TAB_COLS", nullptr}, {"ALL_TAB_COLS", "OWNER, *"}, {"DBA_TAB_COLS", "OWNER, *"}}},
+    {"NESTED_TABLES",
+     "TABLE_NAME VARCHAR2(128), TABLE_TYPE_OWNER VARCHAR2(128), TABLE_TYPE_NAME VARCHAR2(128), "
+     "PARENT_TABLE_NAME VARCHAR2(128), PARENT_TABLE_COLUMN VARCHAR2(4000), STORAGE_SPEC VARCHAR2(30), "
+     "RETURN_TYPE VARCHAR2(20), ELEMENT_SUBSTITUTABLE VARCHAR2(25)",
+     "SELECT TABLE_NAME, ORA_USER(), TABLE_TYPE_NAME, PARENT_TABLE_NAME, PARENT_TABLE_COLUMN, STORAGE_SPEC, "
+     "RETURN_TYPE, 'N' FROM main.TARVEX_NESTED_TABLES",
+     "OWNER", TARVEX_SHOWN3("NESTED_TABLES")},
     {"VIEWS", "VIEW_NAME VARCHAR2(128), TEXT_LENGTH NUMBER, TEXT LONG, READ_ONLY VARCHAR2(1)",
      "SELECT v.VIEW_NAME, length(v.TEXT), v.TEXT, v.READ_ONLY FROM main.TARVEX_VIEWS v JOIN "
      "main.sqlite_schema m ON m.type = 'view' AND m.name = v.VIEW_NAME WHERE v.VIEW_NAME NOT IN "
@@ -295,7 +310,8 @@ const View kViews[] = {
      "OBJECT_NAME VARCHAR2(128), SUBOBJECT_NAME VARCHAR2(128), OBJECT_TYPE VARCHAR2(23), CREATED DATE, "
      "LAST_DDL_TIME DATE, TIMESTAMP VARCHAR2(19), STATUS VARCHAR2(7)",
      "SELECT o.N, o.P, o.T, t.CREATED, t.LAST_DDL_TIME, replace(t.SPEC_TIME, ' ', ':'), o.S FROM "
-     "(" TARVEX_OBJECT_ROWS ") o LEFT JOIN main.TARVEX_OBJECT_TIMES t ON t.NAME = o.N AND t.TYPE = o.T",
+     "(" TARVEX_OBJECT_ROWS " UNION ALL SELECT TABLE_NAME, 'TABLE', 'VALID', NULL FROM "
+     "main.TARVEX_NESTED_TABLES) o LEFT JOIN main.TARVEX_OBJECT_TIMES t ON t.NAME = o.N AND t.TYPE = o.T",
      "OWNER",
      {{"USER_OBJECTS", nullptr}, {"ALL_OBJECTS", "OWNER, *"}, {"DBA_OBJECTS", "OWNER, *"}, {"OBJ", nullptr}}},
     {"SOURCE", "NAME VARCHAR2(128), TYPE VARCHAR2(12), LINE NUMBER, TEXT VARCHAR2(4000)",
@@ -729,6 +745,8 @@ void FillOwners(sqlite3* db, const View& view) {
                                  : " = ORA_USER()");
         at = comma == std::string_view::npos ? list.size() : comma + 2;
     }
+    if (std::string_view(view.columns).find("DATA_TYPE_OWNER ") != std::string_view::npos)
+        set += ", DATA_TYPE_OWNER = CASE WHEN DATA_TYPE_OWNER IS NULL THEN NULL ELSE ORA_USER() END";
     std::string sql = "UPDATE " + RowsTable(view) + " SET " + set;
     sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);
 }
@@ -789,6 +807,11 @@ void Refresh(sqlite3* db, const View& view) {
          "(SELECT NULL AS TABLE_NAME, NULL AS COLUMN_NAME, NULL AS HIDDEN_COLUMN, NULL AS DEFAULT_ON_NULL "
          "WHERE "
          "0)"},
+        {"TARVEX_UNITS",
+         "(SELECT NULL AS NAME, NULL AS TYPE, NULL AS SOURCE, NULL AS STATUS, NULL AS CREATED WHERE 0)"},
+        {"TARVEX_NESTED_TABLES",
+         "(SELECT NULL AS TABLE_NAME, NULL AS PARENT_TABLE_NAME, NULL AS PARENT_TABLE_COLUMN, NULL AS "
+         "TABLE_TYPE_NAME, NULL AS STORAGE_SPEC, NULL AS RETURN_TYPE WHERE 0)"},
         {"TARVEX_TABLE_OPTIONS",
          "(SELECT NULL AS TABLE_NAME, NULL AS LOGGING, NULL AS DEGREE, NULL AS CACHE, NULL AS COMPRESSION, "
          "NULL "

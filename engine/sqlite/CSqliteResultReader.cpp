@@ -114,6 +114,7 @@ bool DescribeTyped(const CValueType& type, CEngineColumn& column, ColumnPlan& pl
             // Note: a length in characters is up to two bytes of CP932 each.
             column.size = type.chars ? type.length * 2 : type.length;
             column.charLength = type.chars ? type.length : 0;
+            column.typeName = type.typeName;
             plan.sizeFromValues = type.length <= 0;
             return true;
         case CSqlType::Unknown:

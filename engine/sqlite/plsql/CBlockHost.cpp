@@ -13,6 +13,7 @@
 #include "engine/sqlite/CStatementTables.h"
 #include "engine/sqlite/CValueText.h"
 #include "engine/sqlite/plsql/CCollectionJson.h"
+#include "engine/sqlite/plsql/CObjectMembers.h"
 #include "engine/sqlite/plsql/CPlsqlErrors.h"
 #include "engine/sqlite/plsql/CPlsqlInterpreter.h"
 #include "engine/sqlite/plsql/CPlsqlOverloads.h"
@@ -965,11 +966,13 @@ bool CBlockHost::CreateUnit(const std::string& text, std::size_t unitStart, bool
     return false;
 }
 
-bool CBlockHost::DropUnit(const std::string& text, const std::string& type, const std::string& name) {
+bool CBlockHost::DropUnit(const std::string& text, const std::string& type, const std::string& name,
+                          bool dropColumns) {
     CEngineError& error = m_connection.m_error;
     if (!m_connection.CommitWork() || !m_connection.ExecPlain("BEGIN IMMEDIATE")) return false;
     CEngineError dropError;
-    bool dropped = CUnitCatalog::Drop(m_connection.m_db, name, type, dropError);
+    bool dropped = CUnitCatalog::Drop(m_connection.m_db, name, type, dropError) &&
+                   (!dropColumns || CUnitCatalog::DropTypedColumns(m_connection.m_db, name, dropError));
     if (!dropped || !m_connection.CommitWork()) {
         if (m_connection.InTransaction()) sqliteapi::Undo(m_connection.m_db, "ROLLBACK");
         if (!dropped && dropError.message.empty()) {
@@ -1010,7 +1013,7 @@ bool CBlockHost::DropType(const std::string& text, const std::vector<CSqlScanner
     if (at == 3) return DropUnit(text, "TYPE BODY", name);
     bool force = WordAt(text, tokens, next) == "FORCE";
     if (!force && TypeInUse(name, tokens[at].begin)) return false;
-    return DropUnit(text, "TYPE", name);
+    return DropUnit(text, "TYPE", name, force);
 }
 
 void CBlockHost::RegisterFunctions(CSqliteConnection& connection) {
@@ -1022,6 +1025,7 @@ void CBlockHost::RegisterFunctions(CSqliteConnection& connection) {
     RegisterFunction(connection, {}, "TARVEX_CALL");
     sqlite3_create_function_v2(connection.m_db, "TARVEX_TYPE_SHAPE", -1, SQLITE_UTF8, &connection, TypeShape,
                                nullptr, nullptr, nullptr);
+    CObjectMembers::Register(connection);
     CBlockHost host(connection);
     CTriggerFiring::Upgrade(host);
 }

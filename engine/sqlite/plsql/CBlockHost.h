@@ -106,7 +106,9 @@ private:
     // CREATE TYPE BODY `source` of the stored type `name`.
     std::shared_ptr<CPlsqlPackage> CompileTypeBody(const std::string& name, const std::string& source,
                                                    CPlsqlParser::CompileError& failure);
-    bool DropUnit(const std::string& text, const std::string& type, const std::string& name);
+    // `dropColumns`: DROP TYPE ... FORCE, whose columns go with the type.
+    bool DropUnit(const std::string& text, const std::string& type, const std::string& name,
+                  bool dropColumns = false);
     // DROP TYPE name [FORCE]: ORA-02303 while another type is made of it.
     bool DropType(const std::string& text, const std::vector<CSqlScanner::Token>& tokens);
     // ORA-02303 at the type's name when other types are made of it.

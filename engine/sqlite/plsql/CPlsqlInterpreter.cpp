@@ -6,6 +6,7 @@
 #include "engine/sqlite/CSqliteCatalog.h"
 #include "engine/sqlite/CValueText.h"
 #include "engine/sqlite/plsql/CCollectionJson.h"
+#include "engine/sqlite/plsql/CObjectText.h"
 #include "engine/sqlite/plsql/CPlsqlBuiltins.h"
 #include "engine/sqlite/plsql/CPlsqlErrors.h"
 #include "engine/sqlite/plsql/CPlsqlHost.h"
@@ -1890,6 +1891,12 @@ bool CPlsqlInterpreter::Read(const CPlsqlTarget& target, CPlsqlValue& out) {
         // Note: TABLE() of a collection not made gives no rows.
         Datum* datum = DatumOf(target);
         if (datum == nullptr) return false;
+        if (SlotType(target).object) {
+            out = datum->fields.empty()
+                      ? CPlsqlValue()
+                      : CPlsqlValue::Text(CObjectText::Document(datum->fields, SlotType(target)));
+            return true;
+        }
         out = datum->collection && !datum->collection->isNull
                   ? CPlsqlValue::Text(CCollectionJson::Document(*datum->collection, SlotType(target)))
                   : CPlsqlValue();
@@ -2046,6 +2053,10 @@ bool CPlsqlInterpreter::StoreValues(const std::vector<CPlsqlValue>& row,
                                     const std::vector<CPlsqlTarget>& targets) {
     int count = static_cast<int>(row.size());
     const CPlsqlType* first = TypeOf(targets[0]);
+    // Note: an object column comes as its constructor's text, read back into the object's attributes.
+    if (targets.size() == 1 && first != nullptr && first->object && targets[0].field < 0 && count == 1 &&
+        (row[0].IsNull() || row[0].GetKind() == Kind::Text))
+        return StoreObject(row[0], targets[0], *first);
     if (targets.size() == 1 && first != nullptr && first->base == CPlsqlType::Base::Record &&
         targets[0].field < 0) {
         if (first->fields.size() != static_cast<std::size_t>(count))
@@ -2068,6 +2079,18 @@ bool CPlsqlInterpreter::StoreValues(const std::vector<CPlsqlValue>& row,
             return Raise(3001, CPlsqlErrors::Text(3001, "SELECT ... INTO collection"), targets[k].at);
         if (!Assign(targets[k], row[k])) return false;
     }
+    return true;
+}
+
+bool CPlsqlInterpreter::StoreObject(const CPlsqlValue& value, const CPlsqlTarget& target,
+                                    const CPlsqlType& type) {
+    std::vector<CPlsqlValue> fields;
+    if (!value.IsNull() && !CObjectText::Read(value.TextValue(), type, fields))
+        return Raise(932, CPlsqlErrors::Text(932), target.at);
+    Datum* into = DatumOf(target);
+    if (into == nullptr) return false;
+    // Note: a NULL object has no attributes at all.
+    into->fields = std::move(fields);
     return true;
 }
 

@@ -224,6 +224,8 @@ private:
     bool BindSql(CPlsqlSql& sql);
     // False, with ORA-04091 raised at `at`, when `sql` names a mutating table.
     bool Reachable(CPlsqlSql& sql, std::size_t at);
+    // An object column's value (its constructor's text, NULL for a NULL object) into an object variable.
+    bool StoreObject(const CPlsqlValue& value, const CPlsqlTarget& target, const CPlsqlType& type);
     bool BindValue(sqlite3_stmt* statement, int index, const CPlsqlValue& value);
     bool StepFailed(const CPlsqlSql& sql);
     // Opens cursor `cursor` of the unit `outer` units out, its arguments

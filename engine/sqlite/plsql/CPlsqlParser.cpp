@@ -3364,6 +3364,8 @@ std::unique_ptr<CPlsqlSql> CPlsqlParser::BuildSql(std::size_t first, std::size_t
             if (target.field < 0) Fail(302, field, m_tokens[k + 2].begin);
             last = k + 2;
         }
+        // Note: a whole object reaches SQL as its document (see CObjectText::Document).
+        if (type->object && target.field < 0) target.json = true;
         addParam(k, last, target);
         k = last;
     }

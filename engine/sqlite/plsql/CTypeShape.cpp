@@ -14,6 +14,11 @@ std::string CTypeShape::TypeJson(const CPlsqlType& type) {
     return "[" + CCollectionJson::Quoted(name) + "," + length + "," + precision + "," + scale + "]";
 }
 
+std::string CTypeShape::Kind(const CPlsqlType& type) {
+    if (type.base == CPlsqlType::Base::Collection) return "\"COLLECTION\"";
+    return type.base == CPlsqlType::Base::Record && type.object ? "\"OBJECT\"" : "null";
+}
+
 std::string CTypeShape::Json(const CPlsqlType& type) {
     if (type.base == CPlsqlType::Base::Collection) {
         bool varray = type.collection == CPlsqlType::CollectionKind::Varray;
@@ -27,8 +32,9 @@ std::string CTypeShape::Json(const CPlsqlType& type) {
     out += type.notFinal ? "\"NO\",\"attrs\":[" : "\"YES\",\"attrs\":[";
     for (std::size_t k = 0; k < type.fields.size(); ++k) {
         if (k > 0) out += ",";
-        std::string field = TypeJson(*type.fields[k].type);
-        out += "[" + CCollectionJson::Quoted(type.fields[k].name) + "," + field + "]";
+        const CPlsqlType& attribute = *type.fields[k].type;
+        out += "[" + CCollectionJson::Quoted(type.fields[k].name) + "," + TypeJson(attribute) + "," +
+               CCollectionJson::Quoted(CCollectionJson::Declared(attribute)) + "," + Kind(attribute) + "]";
     }
     out += "],\"methods\":[";
     for (std::size_t k = 0; k < type.methods.size(); ++k) {

@@ -241,6 +241,31 @@ std::vector<std::string> CUnitCatalog::Functions(sqlite3* db) {
     return names;
 }
 
+bool CUnitCatalog::DropTypedColumns(sqlite3* db, const std::string& name, CEngineError& error) {
+    std::vector<std::pair<std::string, std::string>> columns;
+    sqliteapi::Statement find = sqliteapi::Prepare(
+        db, "SELECT TABLE_NAME, COLUMN_NAME FROM main.TARVEX_COLUMNS WHERE upper(DATA_TYPE) = ?1");
+    if (!find) return Exec(db, "SELECT 1 FROM main.TARVEX_COLUMNS", error);
+    BindText(find.get(), 1, name);
+    while (sqlite3_step(find.get()) == SQLITE_ROW)
+        columns.emplace_back(Column(find.get(), 0), Column(find.get(), 1));
+    find.reset();
+    auto quoted = [](const std::string& text) {
+        std::string out = "\"";
+        for (char c : encoding::Cp932ToUtf8(text)) out += c == '"' ? std::string("\"\"") : std::string(1, c);
+        return out + "\"";
+    };
+    for (const auto& [table, column] : columns) {
+        std::string drop = "ALTER TABLE main." + quoted(table) + " DROP COLUMN " + quoted(column);
+        if (!Exec(db, drop.c_str(), error)) return false;
+        for (const char* forget :
+             {"DELETE FROM main.TARVEX_COLUMNS WHERE TABLE_NAME = ?1 AND COLUMN_NAME = ?2",
+              "DELETE FROM main.TARVEX_COLUMN_OPTIONS WHERE TABLE_NAME = ?1 AND COLUMN_NAME = ?2"})
+            if (!Run(db, forget, {table, column}, error)) return false;
+    }
+    return true;
+}
+
 bool CUnitCatalog::HasTypeDependents(sqlite3* db, const std::string& name) {
     sqliteapi::Statement find = sqliteapi::Prepare(
         db,

@@ -77,4 +77,7 @@ public:
     // Whether another type or a table's column is made of the type `name` (DROP and REPLACE
     // then need FORCE).
     static bool HasTypeDependents(sqlite3* db, const std::string& name);
+    // DROP TYPE ... FORCE: the columns made of the type go with it, for
+    // good, as the server marks them UNUSED (in the caller's transaction).
+    static bool DropTypedColumns(sqlite3* db, const std::string& name, CEngineError& error);
 };

@@ -1,6 +1,8 @@
 #pragma once
 
 // Values: the static type of a value, as the statement's tree gives it.
+#include <string>
+
 #include "engine/sqlite/CSqliteCatalog.h"
 
 // What a query column holds, known before any row: its kind and, for text,
@@ -19,4 +21,6 @@ struct CValueType {
     bool zone = false;
     // A TIMESTAMP WITH LOCAL TIME ZONE, read in the session's zone.
     bool localZone = false;
+    // A value of a schema's object or collection type: the type's name.
+    std::string typeName = {};
 };

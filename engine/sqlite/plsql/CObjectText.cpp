@@ -1,0 +1,107 @@
+#include "engine/sqlite/plsql/CObjectText.h"
+
+#include <string>
+
+#include "engine/sqlite/CValueText.h"
+#include "engine/sqlite/plsql/CCollectionJson.h"
+#include "engine/sqlite/values/CNumberDecimal.h"
+#include "text/Cp932.h"
+
+bool CObjectText::Item(std::string_view text, std::size_t& at, std::string& value, bool& isNull,
+                       bool& quoted) {
+    value.clear();
+    isNull = false;
+    quoted = false;
+    if (at < text.size() && text[at] == '\'') {
+        quoted = true;
+        for (++at; at < text.size();) {
+            std::size_t length = cp932::CharLength(text, at);
+            if (length == 1 && text[at] == '\'') {
+                if (at + 1 < text.size() && text[at + 1] == '\'') {
+                    value += '\'';
+                    at += 2;
+                    continue;
+                }
+                ++at;
+                return true;
+            }
+            value.append(text.substr(at, length));
+            at += length;
+        }
+        return false;
+    }
+    // A number, NULL, or a constructor of its own (skipped whole).
+    int depth = 0;
+    std::size_t begin = at;
+    for (; at < text.size(); ++at) {
+        char c = text[at];
+        if (c == '\'') {
+            // A text inside a constructor of its own: up to its closing quote.
+            for (++at; at < text.size(); at += cp932::CharLength(text, at))
+                if (text[at] == '\'' && (at + 1 >= text.size() || text[++at] != '\'')) break;
+            if (at < text.size() && text[at] != '\'') --at;
+            continue;
+        }
+        if (c == '(') ++depth;
+        if (c == ')' && depth-- == 0) break;
+        if (c == ',' && depth == 0) break;
+    }
+    value = std::string(text.substr(begin, at - begin));
+    isNull = value == "NULL" || value.find('(') != std::string::npos;
+    return depth <= 0;
+}
+
+CPlsqlValue CObjectText::Typed(const std::string& value, bool isNull, const CPlsqlType& type) {
+    if (isNull || !type.IsScalar()) return CPlsqlValue();
+    switch (type.base) {
+        case CPlsqlType::Base::Number:
+        case CPlsqlType::Base::Integer: {
+            CNumberDecimal number;
+            return CNumberDecimal::FromText(value, number) ? CPlsqlValue::Decimal(number) : CPlsqlValue();
+        }
+        case CPlsqlType::Base::Date:
+            return CValueText::IsStoredDate(value) ? CPlsqlValue::Date(value) : CPlsqlValue();
+        default:
+            return CPlsqlValue::Text(value);
+    }
+}
+
+std::string CObjectText::Document(const std::vector<CPlsqlValue>& fields, const CPlsqlType& type) {
+    std::string out = "{\"type\":" + CCollectionJson::Quoted(type.name) + ",\"attrs\":[";
+    for (std::size_t k = 0; k < type.fields.size(); ++k) {
+        if (k > 0) out += ",";
+        const CPlsqlValue* value = k < fields.size() ? &fields[k] : nullptr;
+        if (value == nullptr || value->IsNull())
+            out += "null";
+        else if (value->GetKind() == CPlsqlValue::Kind::Number)
+            out += CCollectionJson::Quoted(value->NumberText());
+        else if (value->GetKind() == CPlsqlValue::Kind::Boolean)
+            out += value->BoolValue() ? "true" : "false";
+        else
+            out += CCollectionJson::Quoted(value->TextValue());
+    }
+    return out + "]}";
+}
+
+bool CObjectText::Read(std::string_view text, const CPlsqlType& type, std::vector<CPlsqlValue>& fields) {
+    if (text.size() <= type.name.size() + 1 ||
+        cp932::ToUpperAscii(text.substr(0, type.name.size())) != type.name || text[type.name.size()] != '(' ||
+        text.back() != ')')
+        return false;
+    std::vector<CPlsqlValue> read;
+    std::size_t at = type.name.size() + 1;
+    std::string_view body = text.substr(0, text.size() - 1);
+    while (read.size() < type.fields.size()) {
+        std::string value;
+        bool isNull = false;
+        bool quoted = false;
+        if (!Item(body, at, value, isNull, quoted)) return false;
+        read.push_back(Typed(value, isNull && !quoted, *type.fields[read.size()].type));
+        if (at >= body.size()) break;
+        if (body.compare(at, 2, ", ") != 0) return false;
+        at += 2;
+    }
+    if (read.size() != type.fields.size() || at < body.size()) return false;
+    fields = std::move(read);
+    return true;
+}

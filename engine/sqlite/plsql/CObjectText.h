@@ -1,0 +1,30 @@
+#pragma once
+
+// PL/SQL: an object SQL hands a block, read back into its attributes.
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/sqlite/plsql/CPlsqlType.h"
+#include "engine/sqlite/plsql/CPlsqlValue.h"
+
+// SQL reads an object column as its constructor's text ("T('a', 1,
+// NULL)"; see CSqlEmitter's object types): texts quoted with '' for a
+// quote, numbers in their exact digits, dates as stored. Read into the
+// fields of an object variable of `type`; an attribute that is itself an
+// object or a collection is left NULL.
+class CObjectText {
+public:
+    // False when `text` is no constructor of `type` (its name, then as
+    // many attributes as the type has).
+    static bool Read(std::string_view text, const CPlsqlType& type, std::vector<CPlsqlValue>& fields);
+    // An object variable as SQL takes it from a block: {"type": name,
+    // "attrs": [...]}, texts and numbers as JSON strings, NULL as null.
+    static std::string Document(const std::vector<CPlsqlValue>& fields, const CPlsqlType& type);
+
+private:
+    // One attribute from `at`; `at` left after it. `nested` set for an
+    // object or collection constructor.
+    static bool Item(std::string_view text, std::size_t& at, std::string& value, bool& isNull, bool& quoted);
+    static CPlsqlValue Typed(const std::string& value, bool isNull, const CPlsqlType& type);
+};
