@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <span>
 
+#include "engine/sqlite/CColumnCompiler.h"
 #include "engine/sqlite/CNameList.h"
 #include "engine/sqlite/CSqlScanner.h"
 #include "engine/sqlite/CSqliteCatalog.h"
@@ -232,6 +233,7 @@ std::string CColumnCatalog::FromStored(std::string_view stored) {
         return base.substr(0, base.size() - kChar.size()) + type.substr(open, close - open) + " CHAR" +
                type.substr(close);
     }
+    if (base == CColumnCompiler::kRawText) return "RAW" + type.substr(base.size());
     for (std::string_view number : {"NUMBER(0,", "NUMERIC(0,", "DECIMAL(0,"})
         if (type.rfind(number, 0) == 0)
             return type.substr(0, number.size() - 2) + "*" + type.substr(number.size() - 1);

@@ -64,6 +64,10 @@ std::string CColumnCompiler::StoredType(std::string_view declared) {
     }
     // NUMBER(*, s): the engine's types take numbers only, and a precision of 0 is none.
     if (StartsWith(inside, "*")) inside = "0" + inside.substr(1);
+    // Note: a RAW is kept as its hexadecimal digits, which SQLite's numeric
+    // affinity of a type named RAW would read as a number ("0012" as 12,
+    // "1E10" as 10000000000); the name RAW_TEXT gives the column text affinity.
+    if (base == "RAW") base = kRawText;
     return base + "(" + inside + after;
 }
 

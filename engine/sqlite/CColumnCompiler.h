@@ -29,6 +29,8 @@ public:
 
     // The type a table's definition holds for `declared` (the catalog's form).
     static std::string StoredType(std::string_view declared);
+    // What a table's definition holds for RAW(n): RAW_TEXT(n).
+    static constexpr std::string_view kRawText = "RAW_TEXT";
     // The edits of `column` (read from `text`, its offsets moved by `base`):
     // its type when `types`, its DEFAULT; a failure's offset is in `text`.
     // A virtual column's expression reads a row of `row` (none: ORA-03001).

@@ -55,6 +55,7 @@ constexpr TypeRule kTypes[] = {
     {"LONG RAW", servertype::kLongRaw, Shape::Plain, 0},
     {"LONG", servertype::kLong, Shape::Plain, 0},
     {"RAW", servertype::kRaw, Shape::Text, 0},
+    {"RAW_TEXT", servertype::kRaw, Shape::Text, 0},
     {"CLOB", servertype::kClob, Shape::Plain, 0},
     {"NCLOB", servertype::kClob, Shape::Plain, 0},
     {"BLOB", servertype::kBlob, Shape::Plain, 0},

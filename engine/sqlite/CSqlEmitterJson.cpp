@@ -487,7 +487,10 @@ bool CSqlEmitter::JsonDotAccess(const CSqlExpr& expr, std::string& out) {
     column.at = expr.at;
     column.parts = {expr.parts[0], expr.parts[1]};
     CSqlType type = CSqlType::Unknown;
-    if (!Resolve(column, type) || m_failed || (type != CSqlType::Text && type != CSqlType::Char))
+    CValueType full;
+    // Note: an object or collection column is no JSON text, whatever it is stored as.
+    if (!Resolve(column, type, &full) || m_failed || (type != CSqlType::Text && type != CSqlType::Char) ||
+        !full.typeName.empty())
         return false;
     std::string call = "ORA_JSON_DOT(";
     Expr(&column, call);

@@ -341,3 +341,20 @@ TEST_F(CServerFunctionsTest, FunctionsTheEngineLacksAreRefusedByName) {
 }
 
 }  // namespace
+
+// A RAW column keeps the hexadecimal digits it is given, however much they
+// look like a number, through ALTER TABLE too.
+TEST_F(CServerFunctionsTest, RawColumnsKeepTheirDigits) {
+    Exec("CREATE TABLE RW (ID NUMBER, B RAW(16))");
+    Exec("INSERT INTO RW VALUES (1, HEXTORAW('0012'))");
+    Exec("INSERT INTO RW VALUES (2, '1E10')");
+    Exec("INSERT INTO RW VALUES (3, HEXTORAW('00FF'))");
+    EXPECT_EQ(Rows("SELECT B, RAWTOHEX(B), UTL_RAW.LENGTH(B) FROM RW ORDER BY ID"),
+              "0012,0012,2|1E10,1E10,2|00FF,00FF,2");
+    Exec("ALTER TABLE RW ADD (C RAW(4))");
+    Exec("UPDATE RW SET C = HEXTORAW('0E05')");
+    Exec("ALTER TABLE RW MODIFY (C RAW(8))");
+    EXPECT_EQ(Rows("SELECT DISTINCT C FROM RW"), "0E05");
+    EXPECT_EQ(Rows("SELECT DATA_TYPE FROM USER_TAB_COLUMNS WHERE TABLE_NAME = 'RW' ORDER BY COLUMN_ID"),
+              "NUMBER|RAW|RAW");
+}
