@@ -390,6 +390,8 @@ int CSQLProcessor::FindTemplate(const std::string& statement) const {
 // first word as a blank does, so that "commit;" typed without a blank
 // reaches its statement.
 bool CSQLProcessor::IsSqlKeyword(const std::string& line) const {
+    // Note: a line that opens with a label (<<name>>) begins a PL/SQL block.
+    if (line.compare(FirstNonBlank(line), 2, "<<") == 0) return true;
     const std::size_t start = FirstNonBlank(line);
     if (start >= line.size() || !IsWordByte(static_cast<unsigned char>(line[start]))) return false;
     const std::string_view code = std::string_view(line).substr(start);

@@ -40,7 +40,7 @@ void CStatementCompletion::Append(const std::string& line) {
 // Note: only after CREATE do the words past the first matter; any other
 // first word decides the ending for good, as later lines cannot change it.
 void CStatementCompletion::DecideEnding() {
-    std::size_t end = 0;
+    std::size_t end = statementhead::SkipLabels(m_head, 0);
     const std::string first = cp932::ToUpper(statementhead::NextWord(m_head, end));
     if (!first.empty() && first != "CREATE") {
         m_ending = statementhead::EndingOf(std::span(&first, 1));

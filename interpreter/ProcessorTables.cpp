@@ -102,6 +102,9 @@ constexpr StatementTemplate kTemplates[] = {
     {"CREATE OR REPLACE TRIGGER%s", "トリガが作成されました。", Block},
     {"CREATE TYPE BODY%s", "型本体が作成されました。", Block},
     {"CREATE OR REPLACE TYPE BODY%s", "型本体が作成されました。", Block},
+    // Note: a block whose END names its label ("END outer;").
+    {"DECLARE%sBEGIN%sEND%s;%s/", "PL/SQLプロシージャが正常に完了しました。", Block},
+    {"BEGIN%sEND%s;%s/", "PL/SQLプロシージャが正常に完了しました。", Block},
     {"CREATE TYPE%s;", "型が作成されました。", Other},
     {"CREATE OR REPLACE TYPE%s;", "型が作成されました。", Other},
     {"WITH%s;", "選択", Query},

@@ -49,9 +49,21 @@ std::string_view NextWord(std::string_view code, std::size_t& i) {
     return code.substr(start, i - start);
 }
 
+std::size_t SkipLabels(std::string_view code, std::size_t i) {
+    for (;;) {
+        while (i < code.size() && (code[i] == ' ' || code[i] == '\t' || code[i] == '\n' || code[i] == '\r'))
+            ++i;
+        if (code.substr(i, 2) != "<<") return i;
+        const std::size_t close = code.find(">>", i + 2);
+        if (close == std::string_view::npos) return i;
+        i = close + 2;
+    }
+}
+
 std::vector<std::string> FirstWords(std::string_view code, std::size_t count) {
     std::vector<std::string> words;
-    std::size_t i = 0;
+    // Note: a block's labels (<<name>>) come before its first word.
+    std::size_t i = SkipLabels(code, 0);
     while (i < code.size() && words.size() < count) {
         const std::string_view word = NextWord(code, i);
         if (!word.empty()) words.push_back(cp932::ToUpper(word));
@@ -84,6 +96,9 @@ Ending EndingOf(std::span<const std::string> words) {
 }
 
 std::string BlankQualifiers(std::string copy) {
+    // Note: a block is told by its first word, after its labels.
+    const std::size_t unlabelled = SkipLabels(copy, 0);
+    std::fill_n(copy.begin(), static_cast<std::ptrdiff_t>(unlabelled), ' ');
     // Note: the copy is upper-cased already, so its words are compared as they stand.
     std::size_t end = 0;
     if (NextWord(copy, end) != "CREATE") return copy;

@@ -18,6 +18,8 @@ enum class Ending {
 // The first `count` words of `code` (text whose quotes and comments are
 // blanks), upper-cased; a word is a run of letters, digits, _ $ # and
 // double-byte characters.
+// Where `code` goes on after the block labels (<<name>>) at `i`, and the blanks around them.
+std::size_t SkipLabels(std::string_view code, std::size_t i);
 std::vector<std::string> FirstWords(std::string_view code, std::size_t count);
 // The next word of `code` from byte `i` on, as it stands (empty when there
 // is none); `i` moves past it.

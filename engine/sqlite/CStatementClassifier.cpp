@@ -99,6 +99,20 @@ std::size_t Match(std::string_view text, const CSqlScanner::Token* tokens, std::
     return k;
 }
 
+// `text` after the labels (<<name>>) a block may open with.
+std::string_view Unlabelled(std::string_view text) {
+    std::size_t at = 0;
+    for (;;) {
+        while (at < text.size() &&
+               (text[at] == ' ' || text[at] == '\t' || text[at] == '\n' || text[at] == '\r'))
+            ++at;
+        if (text.substr(at, 2) != "<<") return text.substr(at);
+        const std::size_t close = text.find(">>", at + 2);
+        if (close == std::string_view::npos) return text.substr(at);
+        at = close + 2;
+    }
+}
+
 const Rule* FindRule(std::string_view text, std::size_t& words) {
     CSqlScanner::Token tokens[kMaxWords];
     const std::size_t count = CSqlScanner::Significant(text, tokens, kMaxWords);
@@ -116,7 +130,7 @@ const Rule* FindRule(std::string_view text, std::size_t& words) {
 
 StatementKind CStatementClassifier::Classify(std::string_view text) {
     std::size_t words = 0;
-    const Rule* rule = FindRule(text, words);
+    const Rule* rule = FindRule(Unlabelled(text), words);
     return rule != nullptr ? rule->kind : StatementKind::Other;
 }
 

@@ -75,3 +75,34 @@ TEST_F(PlsqlScopeScript, ValuesAndScopesOfATeachingScript) {
 }
 
 }  // namespace
+
+namespace {
+
+// A block that opens with its label, and ends with it, is one statement.
+const char kLabelledScript[] =
+    "CONNECT sc/sc\n"
+    "SET SERVEROUTPUT ON\n"
+    "<<outer>>\n"
+    "DECLARE\n"
+    "  x NUMBER := 1;\n"
+    "BEGIN\n"
+    "  <<inner>>\n"
+    "  DECLARE\n"
+    "    x NUMBER := 2;\n"
+    "  BEGIN\n"
+    "    DBMS_OUTPUT.PUT_LINE(outer.x || ' ' || x);\n"
+    "  END inner;\n"
+    "END outer;\n"
+    "/\n"
+    "<<only>> BEGIN DBMS_OUTPUT.PUT_LINE('one line'); END only;\n"
+    "/\n";
+
+TEST_F(PlsqlScopeScript, ABlockOpeningWithItsLabelRunsWhole) {
+    RunResult r = RunScripts({kLabelledScript});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out.find("不明なコマンドです。"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("PL/SQLプロシージャが正常に完了しました。\n1 2\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("PL/SQLプロシージャが正常に完了しました。\none line\n"), std::string::npos) << r.out;
+}
+
+}  // namespace
