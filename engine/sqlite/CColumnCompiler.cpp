@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "engine/sqlite/CCheckCompiler.h"
+#include "engine/sqlite/CDeclaredType.h"
 #include "engine/sqlite/CObjectFeatures.h"
 #include "text/Cp932.h"
 #include "text/Encoding.h"
@@ -107,6 +108,12 @@ bool CColumnCompiler::Compile(std::string_view text, const CColumnCatalog::Decla
         // Note: a nested table or VARRAY column holds its collection's
         // document (text), an object column its attributes' (see CSqliteCatalog::Column).
         CSqliteCatalog::ObjectShape shape;
+        // Note: a type neither the server's nor the schema's is the server's "invalid datatype".
+        if (!m_catalog.HasType(base) && !CDeclaredType::IsTypeWord(base)) {
+            failure.at = column.typeBegin;
+            failure.code = 902;
+            return false;
+        }
         if (m_catalog.HasType(base) && !m_catalog.CollectionColumns(base, false, elements, objects) &&
             !m_catalog.ObjectType(base, shape)) {
             failure.at = column.typeBegin;

@@ -192,3 +192,12 @@ CDeclaredType::Description CDeclaredType::Describe(std::string_view declared) {
     }
     return out;
 }
+
+bool CDeclaredType::IsTypeWord(std::string_view word) {
+    static constexpr std::string_view kOthers[] = {"INTERVAL", "ROWID", "UROWID", "BOOLEAN", "JSON"};
+    for (std::string_view other : kOthers)
+        if (word == other) return true;
+    for (const TypeRule& rule : kTypes)
+        if (rule.name.substr(0, rule.name.find(' ')) == word) return true;
+    return false;
+}

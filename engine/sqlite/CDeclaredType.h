@@ -24,4 +24,7 @@ public:
     };
 
     static Description Describe(std::string_view declared);
+    // Whether `word` (upper case), the first word of a declared type, names
+    // a type of the server the engine keeps (INTERVAL, ROWID and the rest too).
+    static bool IsTypeWord(std::string_view word);
 };

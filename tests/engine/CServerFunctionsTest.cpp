@@ -358,3 +358,12 @@ TEST_F(CServerFunctionsTest, RawColumnsKeepTheirDigits) {
     EXPECT_EQ(Rows("SELECT DATA_TYPE FROM USER_TAB_COLUMNS WHERE TABLE_NAME = 'RW' ORDER BY COLUMN_ID"),
               "NUMBER|RAW|RAW");
 }
+
+// A column's type must be one of the server's or of the schema's.
+TEST_F(CServerFunctionsTest, AnUnknownColumnTypeIsAnInvalidDatatype) {
+    for (const char* sql : {"CREATE TABLE U1 (ID FOO)", "CREATE TABLE U1 (ID NUMBER13)",
+                            "CREATE TABLE U1 (ID NUMBER, D VARCHAR3(10))"})
+        EXPECT_EQ(Failure(sql).substr(0, 9), "ORA-00902") << sql;
+    Exec("CREATE TABLE U1 (ID NUMBER, I INTERVAL DAY TO SECOND, R ROWID, D DOUBLE PRECISION, L LONG RAW)");
+    EXPECT_EQ(Failure("ALTER TABLE U1 ADD (X BAR)").substr(0, 9), "ORA-00902");
+}
