@@ -1484,6 +1484,11 @@ bool CSqliteConnection::ForgetDropped(const std::string& sql) {
         return true;
     std::string name = sql.substr(tokens[2].begin, tokens[2].length);
     name = name.front() == '"' ? name.substr(1, name.size() - 2) : cp932::ToUpperAscii(name);
+    // Note: a table's triggers go with it, as on the server.
+    const std::vector<std::string> triggers = CUnitCatalog::TriggersOf(m_db, name);
+    for (const std::string& trigger : triggers)
+        if (!CUnitCatalog::DropTrigger(m_db, trigger, m_error)) return false;
+    if (!triggers.empty()) m_plsql->Forget();
     return CCatalogTables::Forget(m_db, encoding::Cp932ToUtf8(name), m_error);
 }
 

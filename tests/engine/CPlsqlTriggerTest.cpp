@@ -712,3 +712,15 @@ TEST_F(PlsqlTriggerTest, StatementTriggersFireForDmlThroughAView) {
     EXPECT_EQ(Run("INSERT INTO earners (id, pay) VALUES (102, 5)"), "OK 1");
     EXPECT_EQ(Rows("SELECT what FROM log ORDER BY rowid"), "before|pay|before|pay|before|before|before");
 }
+
+TEST_F(PlsqlTriggerTest, ATablesTriggersGoWhenItIsDropped) {
+    Exec("CREATE TABLE tt (a NUMBER)");
+    Exec("CREATE TRIGGER tt_bi BEFORE INSERT ON tt FOR EACH ROW BEGIN :NEW.a := 1; END;");
+    Exec("DROP TABLE tt");
+    EXPECT_EQ(Rows("SELECT COUNT(*) FROM USER_OBJECTS WHERE OBJECT_NAME = 'TT_BI'"), "0");
+    Exec("CREATE TABLE tt (a NUMBER)");
+    Exec("INSERT INTO tt VALUES (5)");
+    Exec("CREATE TRIGGER tt_bi BEFORE INSERT ON tt FOR EACH ROW BEGIN :NEW.a := 2; END;");
+    Exec("INSERT INTO tt VALUES (5)");
+    EXPECT_EQ(Rows("SELECT a FROM tt ORDER BY a"), "2|5");
+}
