@@ -2981,26 +2981,28 @@ bool CSqlEmitter::Store(const CSqliteCatalog::Column& column, std::string_view t
     std::string at = std::to_string(value->at);
     // Note: a key column never holds NULL, whatever its type.
     if (column.primaryKey) text = "ORA_REQUIRE(" + text + ", " + name + ")";
+    out += StoreValue(column, type, text, name, at);
+    return !m_failed;
+}
+
+std::string CSqlEmitter::StoreValue(const CSqliteCatalog::Column& column, CSqlType given,
+                                    const std::string& value, const std::string& name,
+                                    const std::string& at) {
     switch (column.type) {
         case CSqlType::Number:
-            out += "ORA_STORE_NUMBER(" + text + ", " + std::to_string(column.precision) + ", " +
+            return "ORA_STORE_NUMBER(" + value + ", " + std::to_string(column.precision) + ", " +
                    std::to_string(column.scale) + ", " + name + ", " + at + ")";
-            break;
         case CSqlType::Text:
         case CSqlType::Char:
-            text = AsText(type, text);
-            out += "ORA_STORE_TEXT(" + text + ", " + std::to_string(column.length) + ", " +
+            return "ORA_STORE_TEXT(" + AsText(given, value) + ", " + std::to_string(column.length) + ", " +
                    (column.charSemantics ? "1" : "0") + ", " + (column.type == CSqlType::Char ? "1" : "0") +
                    ", " + name + ", " + at + ")";
-            break;
         case CSqlType::Date:
-            out += StoreDate(column, text, at);
-            break;
+            return StoreDate(column, value, at);
         case CSqlType::Unknown:
-            out += text;
             break;
     }
-    return !m_failed;
+    return value;
 }
 
 bool CSqlEmitter::IsDefault(const CSqlExpr& value) {

@@ -361,6 +361,11 @@ private:
     // `value` stored as a DATE, TIMESTAMP or zoned column holds it.
     static std::string StoreDate(const CSqliteCatalog::Column& column, const std::string& value,
                                  const std::string& at);
+    // `value` (of type `given`) as `column` keeps it: a number within its
+    // precision, text within its length, a date as stored; `name` names the
+    // column in an error, `at` is where the value stands.
+    static std::string StoreValue(const CSqliteCatalog::Column& column, CSqlType given,
+                                  const std::string& value, const std::string& name, const std::string& at);
     struct JsonRow {
         std::string_view name;
         std::string_view pattern;  // %1 the document, %2 the path

@@ -140,26 +140,9 @@ bool CSqlEmitter::AttributeValue(const Attribute& attribute, const std::string& 
     CSqliteCatalog::Column column = CSqliteCatalog::Describe(attribute.name, attribute.declared);
     std::string name = Quote(type + "." + attribute.name);
     std::string at = std::to_string(value.at);
-    switch (column.type) {
-        case CSqlType::Number:
-            out += "ORA_NUMBER_TEXT(ORA_STORE_NUMBER(" + text + ", " + std::to_string(column.precision) +
-                   ", " + std::to_string(column.scale) + ", " + name + ", " + at + "))";
-            break;
-        case CSqlType::Text:
-        case CSqlType::Char:
-            if (given == CSqlType::Date) text = "TO_CHAR(" + text + ")";
-            if (given == CSqlType::Number) text = "ORA_NUMBER_TEXT(" + text + ")";
-            out += "ORA_STORE_TEXT(" + text + ", " + std::to_string(column.length) + ", " +
-                   (column.charSemantics ? "1" : "0") + ", " + (column.type == CSqlType::Char ? "1" : "0") +
-                   ", " + name + ", " + at + ")";
-            break;
-        case CSqlType::Date:
-            out += StoreDate(column, text, at);
-            break;
-        case CSqlType::Unknown:
-            out += text;
-            break;
-    }
+    // Note: a number inside an object's document is kept as its digits.
+    const std::string stored = StoreValue(column, given, text, name, at);
+    out += column.type == CSqlType::Number ? "ORA_NUMBER_TEXT(" + stored + ")" : stored;
     return !m_failed;
 }
 

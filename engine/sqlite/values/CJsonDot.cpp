@@ -3,6 +3,7 @@
 #include <sqlite3.h>
 
 #include "engine/sqlite/SqliteApi.h"
+#include "text/Encoding.h"
 
 namespace {
 
@@ -85,21 +86,7 @@ private:
             if (!Hex(low)) return false;
             code = 0x10000 + ((code - 0xD800) << 10) + (low - 0xDC00);
         }
-        if (code < 0x80) {
-            out += static_cast<char>(code);
-        } else if (code < 0x800) {
-            out += static_cast<char>(0xC0 | (code >> 6));
-            out += static_cast<char>(0x80 | (code & 0x3F));
-        } else if (code < 0x10000) {
-            out += static_cast<char>(0xE0 | (code >> 12));
-            out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (code & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (code >> 18));
-            out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (code & 0x3F));
-        }
+        encoding::AppendUtf8(static_cast<char32_t>(code), out);
         return true;
     }
     bool Skip() {
