@@ -2,6 +2,9 @@
 
 #include <sqlite3.h>
 
+#include <cstddef>
+#include <cstdint>
+
 #include "engine/sqlite/CSqlScanner.h"
 #include "engine/sqlite/CSqliteCatalog.h"
 #include "engine/sqlite/CValueText.h"
@@ -25,6 +28,36 @@ using Op = CPlsqlExpr::Op;
 
 // Nested blocks deeper than this answer STORAGE_ERROR rather than exhaust the stack.
 constexpr int kMaxDepth = 200;
+// Nor may they take more of the stack than this, however large a build's
+// frames are (a checking build's are many times a release build's).
+constexpr std::ptrdiff_t kStackBudget = 3 * 1024 * 1024;
+
+// The blocks running on this thread, in every interpreter, and where the
+// stack stood when the first began.
+thread_local int t_runningBlocks = 0;
+thread_local std::uintptr_t t_stackBase = 0;
+
+// Counts a running block while it lives; `Deep` when it is past a bound.
+class BlockDepth {
+public:
+    explicit BlockDepth(int& depth) : m_depth(++depth) {
+        const char here = 0;
+        const auto at = reinterpret_cast<std::uintptr_t>(&here);
+        if (t_runningBlocks++ == 0) t_stackBase = at;
+        m_used = static_cast<std::ptrdiff_t>(t_stackBase - at);
+    }
+    ~BlockDepth() {
+        --m_depth;
+        --t_runningBlocks;
+    }
+    BlockDepth(const BlockDepth&) = delete;
+    BlockDepth& operator=(const BlockDepth&) = delete;
+    bool Deep() const { return m_depth > kMaxDepth || m_used > kStackBudget || m_used < -kStackBudget; }
+
+private:
+    int& m_depth;
+    std::ptrdiff_t m_used = 0;
+};
 
 const CEngineBind* FindBind(const std::vector<CEngineBind>& binds, const std::string& name) {
     for (const CEngineBind& bind : binds)
@@ -348,8 +381,8 @@ bool CPlsqlInterpreter::RaiseError(const CEngineError& error, std::size_t at) {
 // ---- blocks and statements
 
 CPlsqlInterpreter::Flow CPlsqlInterpreter::RunBlock(CPlsqlBlockNode& block) {
-    if (++m_depth > kMaxDepth) {
-        --m_depth;
+    const BlockDepth depth(m_depth);
+    if (depth.Deep()) {
         Raise(6500, CPlsqlErrors::Text(6500), 0);
         return Flow::Raise;
     }
@@ -368,7 +401,6 @@ CPlsqlInterpreter::Flow CPlsqlInterpreter::RunBlock(CPlsqlBlockNode& block) {
             break;
         }
     }
-    --m_depth;
     return flow;
 }
 
