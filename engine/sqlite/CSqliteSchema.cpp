@@ -786,11 +786,16 @@ bool CSqliteSchema::AddItem(std::string_view table, std::string_view item, std::
     if (!WriteItem(table, CCheckCompiler::Blank(written, checks).substr(statement.size()), compiled, named,
                    statement.size(), namer, at, column, constraints, error))
         return false;
-    if (defaultExpression.empty())
+    const bool keyed =
+        std::any_of(constraints.begin(), constraints.end(),
+                    [](const CSqliteDictionary::Constraint& c) { return c.type == 'P' || c.type == 'U'; });
+    if (!CanAddColumn(table, column, constraints, at, error)) return false;
+    if (defaultExpression.empty() && !keyed)
         return Exec(encoding::Cp932ToUtf8(statement + column), error, static_cast<int>(at)) &&
                CConstraintCatalog::Record(m_db, constraints, error) && RecordColumn(table, item, error);
-    // Note: SQLite adds a column whose default is an expression by a rebuild
-    // only; the rows there take its value, as on the server.
+    // Note: SQLite adds a column whose default is an expression, or one that
+    // is a key, by a rebuild only; the rows there take its default, as on the
+    // server.
     std::string current;
     TableSql(table, current);
     std::size_t close = current.rfind(')');
@@ -799,9 +804,43 @@ bool CSqliteSchema::AddItem(std::string_view table, std::string_view item, std::
                               ? current.substr(0, close) + ", " + column + current.substr(close)
                               : current.substr(0, before) + column + ", " + current.substr(before);
     std::string name = encoding::Cp932ToUtf8(cp932::ToUpperAscii(CColumnCatalog::ReadItem(item).name));
+    CTableRebuild::Fills fills;
+    if (!defaultExpression.empty()) fills.push_back({name, encoding::Cp932ToUtf8(defaultExpression)});
     return CTableRebuild::Run(m_db, encoding::Cp932ToUtf8(std::string(table)), encoding::Cp932ToUtf8(defined),
-                              error, {{name, encoding::Cp932ToUtf8(defaultExpression)}}) &&
+                              error, fills) &&
            CConstraintCatalog::Record(m_db, constraints, error) && RecordColumn(table, item, error);
+}
+
+// A column added with PRIMARY KEY needs a table with no key yet; one that is
+// mandatory (a key, or NOT NULL with no default) needs a table with no rows,
+// since every row would hold NULL there.
+bool CSqliteSchema::CanAddColumn(std::string_view table, std::string_view column,
+                                 const std::vector<CSqliteDictionary::Constraint>& constraints,
+                                 std::size_t at, CEngineError& error) {
+    const bool primary = std::any_of(constraints.begin(), constraints.end(),
+                                     [](const CSqliteDictionary::Constraint& c) { return c.type == 'P'; });
+    const std::string utfTable = encoding::Cp932ToUtf8(std::string(table));
+    if (primary) {
+        bool hasKey =
+            Count("SELECT count(*) FROM pragma_table_info(" + Quote(utfTable) + ") WHERE pk > 0") > 0;
+        for (const auto& constraint : CSqliteDictionary::All(m_db))
+            hasKey = hasKey || (constraint.type == 'P' && constraint.table == utfTable);
+        if (hasKey) {
+            COraError::Set(error, 2260, {std::string(table)}, static_cast<int>(at));
+            return false;
+        }
+    }
+    const CColumnCatalog::Declared declared = CColumnCatalog::ReadItem(column);
+    bool notNull = false;
+    const auto tokens = CSqlScanner::Significant(column);
+    for (std::size_t k = 0; k + 1 < tokens.size(); ++k)
+        notNull = notNull || (Word(column, tokens, k) == "NOT" && Word(column, tokens, k + 1) == "NULL");
+    const bool mandatory = primary || (notNull && !declared.hasDefault && !declared.virtualColumn);
+    if (mandatory && Count("SELECT count(*) FROM (SELECT 1 FROM \"" + utfTable + "\" LIMIT 1)") > 0) {
+        COraError::Set(error, 1758, {}, static_cast<int>(at));
+        return false;
+    }
+    return true;
 }
 
 bool CSqliteSchema::CompileColumn(std::string_view item, std::size_t base, std::size_t at,

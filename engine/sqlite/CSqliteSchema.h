@@ -63,6 +63,9 @@ private:
                   std::size_t at, CEngineError& error);
     bool AlterSequence(std::string_view sql, const Tokens& tokens, CEngineError& error);
     bool AddItem(std::string_view table, std::string_view item, std::size_t at, CEngineError& error);
+    bool CanAddColumn(std::string_view table, std::string_view column,
+                      const std::vector<CSqliteDictionary::Constraint>& constraints, std::size_t at,
+                      CEngineError& error);
     // NOLOGGING, PARALLEL n, READ ONLY ...: the catalog's row of the table;
     // `failAt` (when not 0) the token of a clause not understood.
     bool SetOptions(std::string_view table, const Tokens& tokens, std::size_t failAt,

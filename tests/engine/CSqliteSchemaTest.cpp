@@ -621,6 +621,39 @@ TEST_F(CSqliteSchemaTest, ColumnsAddedBesideTableConstraintsAndSessionOnlyClause
               "ORA-00942: 表またはビュー NOSUCH は存在しません。");
 }
 
+// SQLite adds no UNIQUE or PRIMARY KEY column in place: such a column is
+// added by a rebuild, and a mandatory one only to a table with no rows.
+TEST_F(CSqliteSchemaTest, KeyAndMandatoryColumnsAddedLater) {
+    Exec("CREATE TABLE K (ID NUMBER PRIMARY KEY, NAME VARCHAR2(10))");
+    Exec("CREATE INDEX K_NAME_IX ON K (NAME)");
+    Exec("INSERT INTO K VALUES (1, 'a')");
+    Exec("ALTER TABLE K ADD (EMAIL VARCHAR2(20) UNIQUE)");
+    Exec("ALTER TABLE K ADD (CODE VARCHAR2(5) CONSTRAINT K_CODE_UK UNIQUE, N NUMBER DEFAULT 7)");
+    CheckFile("UNIQUE columns added");
+    EXPECT_EQ(Rows("SELECT ID, NAME, EMAIL, CODE, N FROM K"), "1,a,-,-,7");
+    Exec("INSERT INTO K (ID, EMAIL, CODE) VALUES (2, 'x', 'c')");
+    EXPECT_EQ(Failure("INSERT INTO K (ID, EMAIL, CODE) VALUES (3, 'y', 'c')"),
+              "ORA-00001: 一意制約 K_CODE_UK に違反する値です。");
+    EXPECT_EQ(Failure("INSERT INTO K (ID, EMAIL) VALUES (3, 'x')").substr(0, 9), "ORA-00001");
+    EXPECT_EQ(Rows("SELECT INDEX_NAME FROM USER_INDEXES WHERE TABLE_NAME = 'K' AND INDEX_NAME LIKE 'K%' "
+                   "ORDER BY 1"),
+              "K_CODE_UK|K_NAME_IX");
+    EXPECT_EQ(Failure("ALTER TABLE K ADD (K2 NUMBER PRIMARY KEY)"),
+              "ORA-02260: 表 K にはすでに主キーがあります。");
+    const std::string mandatory = "ORA-01758: 必須(NOT NULL)列を追加するには、表は空であることが必要です。";
+    EXPECT_EQ(Failure("ALTER TABLE K ADD (M NUMBER NOT NULL)"), mandatory);
+    EXPECT_EQ(Failure("ALTER TABLE K ADD (M NUMBER DEFAULT 0 NOT NULL)"), "OK");
+    Exec("CREATE TABLE L (X NUMBER)");
+    Exec("INSERT INTO L VALUES (1)");
+    EXPECT_EQ(Failure("ALTER TABLE L ADD (K NUMBER CONSTRAINT L_PK PRIMARY KEY)"), mandatory);
+    Exec("DELETE FROM L");
+    Exec("ALTER TABLE L ADD (K NUMBER CONSTRAINT L_PK PRIMARY KEY)");
+    CheckFile("PRIMARY KEY column added");
+    EXPECT_EQ(Failure("INSERT INTO L VALUES (1, NULL)").substr(0, 9), "ORA-01400");
+    Exec("INSERT INTO L VALUES (1, 1)");
+    EXPECT_EQ(Failure("INSERT INTO L VALUES (2, 1)"), "ORA-00001: 一意制約 L_PK に違反する値です。");
+}
+
 TEST_F(CSqliteSchemaTest, NamesWithHashAndDollarServeEveryDefinitionAndStatement) {
     Exec("CREATE TABLE acct (acct# NUMBER CONSTRAINT acct#_pk PRIMARY KEY, name$ VARCHAR2(5), bal NUMBER)");
     Exec("INSERT INTO acct (acct#, name$, bal) VALUES (1, 'ab', 10)");
