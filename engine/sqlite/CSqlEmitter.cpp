@@ -2427,12 +2427,30 @@ CSqlType CSqlEmitter::Name(const CSqlExpr& expr, std::string& out) {
 }
 
 CSqlType CSqlEmitter::StoredCall(const std::string& name, const CSqlExpr& expr, std::string& out) {
-    out += "\"" + name + "\"(";
-    for (std::size_t k = 0; k < expr.args.size(); ++k) {
-        if (k > 0) out += ", ";
-        Expr(expr.args[k], out);
+    const std::string result = m_catalog.FunctionResult(name);
+    // Note: SQL has no BOOLEAN, and a cursor is no column value here.
+    if (result == "PL/SQL BOOLEAN") return Fail(expr.at, 6552, name), CSqlType::Unknown;
+    if (result == "REF CURSOR")
+        return Fail(expr.at, 3001, encoding::Utf8ToCp932("REF CURSOR を返す関数 ") + name), CSqlType::Unknown;
+    if (Collection collection;
+        (result == "TABLE" || result == "VARRAY") &&
+        m_catalog.CollectionColumns(name, true, collection.columns, collection.object)) {
+        collection.type = m_catalog.FunctionResultType(name);
+        std::string document;
+        StoredArguments(name, expr, document);
+        out += Shown(document, collection);
+        return CSqlType::Text;
     }
-    out += ")";
+    if (result == "OBJECT") {
+        const std::string type = m_catalog.FunctionResultType(name);
+        if (!type.empty() && ObjectShapeOf(type) != nullptr) {
+            std::string document;
+            StoredArguments(name, expr, document);
+            out += ShownObject(document, type);
+            return CSqlType::Text;
+        }
+    }
+    StoredArguments(name, expr, out);
     // Note: a function's number, date or VARCHAR2 result is described as
     // such before any row (a VARCHAR2 as long as one may be); other
     // results are described from their values.
@@ -2447,10 +2465,18 @@ CSqlType CSqlEmitter::StoredCall(const std::string& name, const CSqlExpr& expr, 
         {"FLOAT", CSqlType::Number},
         {"DATE", CSqlType::Date},
     };
-    std::string result = m_catalog.FunctionResult(name);
     for (const auto& [type, kind] : kResults)
         if (result == type) return kind;
     return CSqlType::Unknown;
+}
+
+void CSqlEmitter::StoredArguments(const std::string& name, const CSqlExpr& expr, std::string& out) {
+    out += "\"" + name + "\"(";
+    for (std::size_t k = 0; k < expr.args.size(); ++k) {
+        if (k > 0) out += ", ";
+        Expr(expr.args[k], out);
+    }
+    out += ")";
 }
 
 // DBMS_LOB's reading functions over a CLOB, as the server's functions of

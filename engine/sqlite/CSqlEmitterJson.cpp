@@ -271,7 +271,8 @@ bool CSqlEmitter::CollectionDocument(const CSqlExpr& expr,
         CSqlExpr call = expr;
         call.kind = CSqlExpr::Kind::Call;
         call.text = expr.parts[0];
-        return Expr(&call, document) != CSqlType::Unknown || !m_failed;
+        StoredArguments(cp932::ToUpperAscii(call.text), call, document);
+        return !m_failed;
     }
     bool constructor = false;
     if (expr.kind == CSqlExpr::Kind::Call) {
@@ -291,10 +292,14 @@ bool CSqlEmitter::CollectionDocument(const CSqlExpr& expr,
             return Fail(expr.at, 22905);
     }
     if (columns.empty()) return Fail(expr.at, 22905);
-    if (constructor ? !ConstructedDocument(expr, object, columns.size(), document)
-                    : Expr(&expr, document) == CSqlType::Unknown && m_failed)
-        return false;
-    return true;
+    if (constructor) return ConstructedDocument(expr, object, columns.size(), document);
+    // Note: a stored function's collection is read as the document it returns.
+    if (expr.kind == CSqlExpr::Kind::Call && expr.parts.size() == 1 &&
+        m_catalog.HasFunction(cp932::ToUpperAscii(expr.text))) {
+        StoredArguments(cp932::ToUpperAscii(expr.text), expr, document);
+        return !m_failed;
+    }
+    return Expr(&expr, document) != CSqlType::Unknown || !m_failed;
 }
 
 CSqlType CSqlEmitter::Cardinality(const CSqlExpr& call, std::string& out) {

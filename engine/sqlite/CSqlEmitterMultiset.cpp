@@ -44,6 +44,7 @@ bool CSqlEmitter::IsCollection(const CSqlExpr& expr) {
     std::string name = Upper(expr.text);
     if (IsCollectionCall(name)) return true;
     if (name == "CAST") return m_catalog.CollectionColumns(Upper(expr.detail), false, columns, object);
+    if (m_catalog.HasFunction(name)) return m_catalog.CollectionColumns(name, true, columns, object);
     return m_catalog.CollectionColumns(name, false, columns, object);
 }
 
@@ -76,6 +77,13 @@ bool CSqlEmitter::CollectionOperand(const CSqlExpr& expr, std::string& document,
     if (expr.kind == CSqlExpr::Kind::Bind) {
         // Note: a collection variable of a block is bound as its document.
         Expr(&expr, document);
+        return !m_failed;
+    }
+    if (!name.empty() && m_catalog.HasFunction(name) &&
+        m_catalog.CollectionColumns(name, true, collection.columns, collection.object)) {
+        // Note: a stored function's collection comes back as its document.
+        collection.type = m_catalog.FunctionResultType(name);
+        StoredArguments(name, expr, document);
         return !m_failed;
     }
     if (!CollectionDocument(expr, collection.columns, collection.object, document)) return false;

@@ -487,6 +487,25 @@ std::string CSqliteCatalog::FunctionResult(std::string_view name) {
     return type;
 }
 
+std::string CSqliteCatalog::FunctionResultType(std::string_view name) {
+    const std::string result = FunctionResult(name);
+    if (result != "OBJECT" && result != "TABLE" && result != "VARRAY") return {};
+    // Note: the shape is the PL/SQL compiler's (TARVEX_TYPE_SHAPE, see CTypeShape).
+    sqlite3_stmt* look = nullptr;
+    if (sqlite3_prepare_v2(m_db, "SELECT json_extract(TARVEX_TYPE_SHAPE(?1, 1), '$.name')", -1, &look,
+                           nullptr) != SQLITE_OK) {
+        sqlite3_finalize(look);
+        return {};
+    }
+    std::string utf8 = encoding::Cp932ToUtf8(name);
+    sqlite3_bind_text(look, 1, utf8.c_str(), static_cast<int>(utf8.size()), SQLITE_TRANSIENT);
+    std::string type;
+    if (sqlite3_step(look) == SQLITE_ROW && sqlite3_column_text(look, 0) != nullptr)
+        type = encoding::Utf8ToCp932(reinterpret_cast<const char*>(sqlite3_column_text(look, 0)));
+    sqlite3_finalize(look);
+    return type;
+}
+
 bool CSqliteCatalog::Partitioning(std::string_view name, std::vector<std::string>& keys,
                                   std::vector<std::string>& partitions) {
     CPartitionScheme scheme;

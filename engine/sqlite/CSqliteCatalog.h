@@ -110,6 +110,9 @@ public:
     // The declared type of a stored function's result ("NUMBER", ...); empty
     // when unknown.
     std::string FunctionResult(std::string_view name);
+    // The schema type (object or collection, upper case) of a stored
+    // function's result; empty for any other result.
+    std::string FunctionResultType(std::string_view name);
     // ALTER TABLE ... READ ONLY holds for `table` (upper case, CP932).
     bool IsReadOnly(std::string_view table);
     // A unique index of `table` made UNUSABLE (upper case, CP932); "" when none.

@@ -208,3 +208,26 @@ TEST_F(SqlMultisetTest, CollectionColumns) {
     EXPECT_EQ(Failure("DROP TYPE tag_arr").substr(0, 9), "ORA-02303");
     EXPECT_EQ(Rows("SELECT tags FROM doc WHERE id = 1"), "TAG_ARR('a', 'b')");
 }
+
+// A stored function's result in a query is shown as the server shows a value
+// of its type; one SQL cannot hold is refused by the server's answer.
+TEST_F(SqlMultisetTest, StoredFunctionResultsOfSchemaAndPlsqlTypes) {
+    Exec("CREATE FUNCTION nums(n NUMBER) RETURN num_t IS BEGIN RETURN num_t(n, n + 1); END;");
+    Exec("CREATE FUNCTION pair(k VARCHAR2) RETURN pair_t IS BEGIN RETURN pair_t(k, 2.5); END;");
+    Exec("CREATE FUNCTION no_pair RETURN pair_t IS p pair_t; BEGIN RETURN p; END;");
+    Exec("CREATE FUNCTION yes RETURN BOOLEAN IS BEGIN RETURN TRUE; END;");
+    Exec(
+        "CREATE FUNCTION rows_of RETURN SYS_REFCURSOR IS c SYS_REFCURSOR; BEGIN OPEN c FOR SELECT 1 FROM "
+        "dual; "
+        "RETURN c; END;");
+    EXPECT_EQ(Rows("SELECT nums(4) FROM dual"), "NUM_T(4, 5)");
+    EXPECT_EQ(
+        Rows("SELECT CARDINALITY(nums(1)) FROM dual WHERE 4 MEMBER OF nums(3) AND 9 NOT MEMBER OF nums(3)"),
+        "2");
+    EXPECT_EQ(Rows("SELECT * FROM TABLE(nums(7))"), "7|8");
+    EXPECT_EQ(Rows("SELECT pair('a'), pair, no_pair FROM dual"), "PAIR_T('a', 2.5),PAIR_T(NULL, 2.5),-");
+    EXPECT_EQ(Failure("SELECT yes FROM dual"),
+              "ORA-06552: PL/SQL: Statement ignored\n"
+              "ORA-06553: PLS-382: 式の型が間違っています。");
+    EXPECT_EQ(Failure("SELECT rows_of FROM dual").substr(0, 9), "ORA-03001");
+}

@@ -14,6 +14,7 @@
 #include "engine/sqlite/CValueText.h"
 #include "engine/sqlite/plsql/CCollectionJson.h"
 #include "engine/sqlite/plsql/CObjectMembers.h"
+#include "engine/sqlite/plsql/CObjectText.h"
 #include "engine/sqlite/plsql/CPlsqlErrors.h"
 #include "engine/sqlite/plsql/CPlsqlInterpreter.h"
 #include "engine/sqlite/plsql/CPlsqlOverloads.h"
@@ -1079,6 +1080,12 @@ void CBlockHost::Dispatch(sqlite3_context* context, int count, sqlite3_value** v
                         ? CPlsqlValue::Text(
                               CCollectionJson::Document(*interpreter.ReturnedData().collection, *returned))
                         : CPlsqlValue();
+            // Note: an object reaches SQL as its attributes, as a column holds them.
+            if (returned && returned->object)
+                result = interpreter.ReturnedData().fields.empty()
+                             ? CPlsqlValue()
+                             : CPlsqlValue::Text(
+                                   CObjectText::Attributes(interpreter.ReturnedData().fields, *returned));
             Result(context, result);
         } else {
             failure = interpreter.RaisedCode() < 0 ? CPlsqlErrors::Text(6510) : interpreter.RaisedMessage();

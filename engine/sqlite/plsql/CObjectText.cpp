@@ -67,7 +67,11 @@ CPlsqlValue CObjectText::Typed(const std::string& value, bool isNull, const CPls
 }
 
 std::string CObjectText::Document(const std::vector<CPlsqlValue>& fields, const CPlsqlType& type) {
-    std::string out = "{\"type\":" + CCollectionJson::Quoted(type.name) + ",\"attrs\":[";
+    return "{\"type\":" + CCollectionJson::Quoted(type.name) + ",\"attrs\":" + Attributes(fields, type) + "}";
+}
+
+std::string CObjectText::Attributes(const std::vector<CPlsqlValue>& fields, const CPlsqlType& type) {
+    std::string out = "[";
     for (std::size_t k = 0; k < type.fields.size(); ++k) {
         if (k > 0) out += ",";
         const CPlsqlValue* value = k < fields.size() ? &fields[k] : nullptr;
@@ -80,7 +84,7 @@ std::string CObjectText::Document(const std::vector<CPlsqlValue>& fields, const 
         else
             out += CCollectionJson::Quoted(value->TextValue());
     }
-    return out + "]}";
+    return out + "]";
 }
 
 bool CObjectText::Read(std::string_view text, const CPlsqlType& type, std::vector<CPlsqlValue>& fields) {

@@ -21,6 +21,8 @@ public:
     // An object variable as SQL takes it from a block: {"type": name,
     // "attrs": [...]}, texts and numbers as JSON strings, NULL as null.
     static std::string Document(const std::vector<CPlsqlValue>& fields, const CPlsqlType& type);
+    // The attributes alone, as an object column holds them: [a1, a2, ...].
+    static std::string Attributes(const std::vector<CPlsqlValue>& fields, const CPlsqlType& type);
 
 private:
     // One attribute from `at`; `at` left after it. `nested` set for an

@@ -26,7 +26,7 @@ std::string CTypeShape::Json(const CPlsqlType& type) {
         out += varray ? "\"VARYING ARRAY\",\"bound\":" + std::to_string(type.varrayLimit)
                       : "\"TABLE\",\"bound\":null";
         out += ",\"element\":" + (type.element ? TypeJson(*type.element) : "null") + ",\"attrs\":[]";
-        return out + Columns(type) + "}";
+        return out + Columns(type) + ",\"name\":" + CCollectionJson::Quoted(type.name) + "}";
     }
     std::string out = "{\"code\":\"OBJECT\",\"final\":";
     out += type.notFinal ? "\"NO\",\"attrs\":[" : "\"YES\",\"attrs\":[";
@@ -43,7 +43,7 @@ std::string CTypeShape::Json(const CPlsqlType& type) {
                CCollectionJson::Quoted(method.kind) + "," + (method.function ? "1," : "0,") +
                std::to_string(method.parameters) + "]";
     }
-    return out + "]}";
+    return out + "],\"name\":" + CCollectionJson::Quoted(type.name) + "}";
 }
 
 std::string CTypeShape::Columns(const CPlsqlType& collection) {

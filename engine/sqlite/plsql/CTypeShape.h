@@ -6,7 +6,7 @@
 
 #include "engine/sqlite/plsql/CPlsqlType.h"
 
-// The type as one JSON object (CP932 names): "code" (OBJECT, COLLECTION),
+// The type as one JSON object (CP932 names): "name", "code" (OBJECT, COLLECTION),
 // "final", for an object its "methods" ([name, kind, 1 for a function,
 // parameters with SELF]), and for a collection "kind" (TABLE, VARYING ARRAY), "bound" and
 // "element"; for an object "attrs" ([name, type, declared, kind], the kind
