@@ -194,6 +194,14 @@ TEST_F(PlsqlTest, ExceptionsAndTheirHandlers) {
         {"DECLARE n NUMBER := 'x'; BEGIN NULL; EXCEPTION WHEN OTHERS THEN dbms_output.put_line('not here'); "
          "END;",
          "ERROR ORA-06502: PL/SQL: 数値または値のエラーです: 文字から数値への変換エラー。|ORA-06512: 行1"},
+        // A failed conversion is VALUE_ERROR in a procedural statement, INVALID_NUMBER in SQL.
+        {"DECLARE n NUMBER; BEGIN n := TO_NUMBER('abc'); EXCEPTION WHEN INVALID_NUMBER THEN "
+         "dbms_output.put_line('sql'); WHEN VALUE_ERROR THEN dbms_output.put_line(SQLCODE); END;",
+         "-6502"},
+        {"DECLARE n NUMBER; BEGIN SELECT TO_NUMBER('abc') INTO n FROM dual; EXCEPTION WHEN INVALID_NUMBER "
+         "THEN "
+         "dbms_output.put_line(SQLCODE); END;",
+         "-1722"},
         {"DECLARE x CHAR(1) := 'Z'; BEGIN CASE x WHEN 'A' THEN NULL; END CASE; END;",
          "ERROR ORA-06592: PL/SQL: CASE文の実行時にCASEが見つかりません。|ORA-06512: 行1"},
         {"DECLARE n NUMBER(2); BEGIN n := 100; END;",

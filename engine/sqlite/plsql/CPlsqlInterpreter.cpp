@@ -1848,6 +1848,10 @@ bool CPlsqlInterpreter::EvalSql(CPlsqlExpr& expr, CPlsqlValue& out) {
     if (rc != SQLITE_ROW) {
         bool failed = rc != SQLITE_DONE;
         if (failed) StepFailed(sql);
+        // Note: outside SQL statements a text that is no number raises
+        // VALUE_ERROR; INVALID_NUMBER is SQL's.
+        if (failed && m_raised.id == 1722 && m_raised.trace.empty())
+            Raise(6502, CPlsqlErrors::ValueErrorText(CPlsqlErrors::ValueError::Conversion), expr.at);
         sqlite3_reset(handle);
         if (!failed) out = CPlsqlValue();
         if (failed) m_raised.at = expr.at;
