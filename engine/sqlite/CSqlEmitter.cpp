@@ -39,13 +39,15 @@ bool HoldsLongNumbers(const CSqliteCatalog::Column& column) {
 }
 
 CValueType TypeOfColumn(const CSqliteCatalog::Column& column) {
-    return CValueType{column.type,
-                      column.length,
-                      column.charSemantics,
-                      HoldsLongNumbers(column),
-                      column.fraction,
-                      column.zone == CSqliteCatalog::Column::kZoned,
-                      column.zone == CSqliteCatalog::Column::kLocalZone};
+    CValueType type{column.type,
+                    column.length,
+                    column.charSemantics,
+                    HoldsLongNumbers(column),
+                    column.fraction,
+                    column.zone == CSqliteCatalog::Column::kZoned,
+                    column.zone == CSqliteCatalog::Column::kLocalZone};
+    type.binary = column.binary;
+    return type;
 }
 
 bool IsInterval(const CSqlExpr* expr) { return expr->kind == CSqlExpr::Kind::Interval; }
@@ -1848,7 +1850,7 @@ CSqlType CSqlEmitter::ExprNode(const CSqlExpr* expr, std::string& out) {
             if (expr->text == "JSON") {
                 // Note: NULL is neither JSON nor not JSON.
                 std::string operand;
-                Expr(expr->args[0], operand);
+                JsonDocument(expr->args[0], operand);
                 out += "(CASE WHEN " + operand + " IS NOT NULL THEN " + (expr->negated ? "NOT " : "") +
                        "json_valid(" + operand + ") END)";
                 return CSqlType::Number;
@@ -2286,7 +2288,7 @@ CSqlType CSqlEmitter::Json(const CSqlExpr& expr, const JsonRow& row, std::string
     }
     std::string args[2];
     for (std::size_t k = 0; k < expr.args.size(); ++k) {
-        CSqlType type = Expr(expr.args[k], args[k]);
+        CSqlType type = k == 0 ? JsonDocument(expr.args[k], args[k]) : Expr(expr.args[k], args[k]);
         if (type == CSqlType::Date) args[k] = "TO_CHAR(" + args[k] + ")";
     }
     std::string_view pattern = row.pattern;
@@ -2298,6 +2300,29 @@ CSqlType CSqlEmitter::Json(const CSqlExpr& expr, const JsonRow& row, std::string
         out += pattern[k];
     }
     return row.type;
+}
+
+// The text of a JSON document: a BLOB or RAW column holds the document's
+// bytes (as hex digits), read as the UTF-8 text they are.
+CSqlType CSqlEmitter::JsonDocument(const CSqlExpr* expr, std::string& out) {
+    CSqlType type = CSqlType::Unknown;
+    CValueType full;
+    if (expr->kind != CSqlExpr::Kind::Name || !ResolveQuietlyTyped(*expr, type, full) || !full.binary)
+        return Expr(expr, out);
+    out += "ORA_CAST_TO_VARCHAR2(";
+    Expr(expr, out);
+    out += ")";
+    return CSqlType::Text;
+}
+
+bool CSqlEmitter::ResolveQuietlyTyped(const CSqlExpr& expr, CSqlType& type, CValueType& full) {
+    bool failed = m_failed;
+    Failure failure = m_failure;
+    bool found = Resolve(expr, type, &full);
+    bool ambiguous = m_failed && !failed;
+    m_failed = failed;
+    m_failure = failure;
+    return found && !ambiguous;
 }
 
 bool CSqlEmitter::Wide(const CSqlExpr& expr) {
@@ -2502,6 +2527,11 @@ bool CSqlEmitter::LobCall(const std::string& member, const CSqlExpr& expr, std::
         if (row.member == member) found = &row;
     if (found == nullptr || expr.args.size() < found->required || expr.args.size() > found->count)
         return false;
+    CSqlType kind = CSqlType::Unknown;
+    CValueType full;
+    if (expr.args[0]->kind == CSqlExpr::Kind::Name && ResolveQuietlyTyped(*expr.args[0], kind, full) &&
+        full.binary)
+        return BinaryLobCall(member, expr, out, type);
     std::vector<CSqlExpr> defaults(found->count);
     CSqlExpr call = expr;
     call.text = found->function;
@@ -2519,6 +2549,27 @@ bool CSqlEmitter::LobCall(const std::string& member, const CSqlExpr& expr, std::
         call.args.push_back(&defaults[k]);
     }
     type = Call(call, out);
+    return true;
+}
+
+// DBMS_LOB over a BLOB, which holds its bytes as hex digits: lengths and
+// offsets count bytes, two digits each.
+bool CSqlEmitter::BinaryLobCall(const std::string& member, const CSqlExpr& expr, std::string& out,
+                                CSqlType& type) {
+    std::string lob;
+    Expr(expr.args[0], lob);
+    if (member == "GETLENGTH") {
+        out += "(length(" + lob + ") / 2)";
+        type = CSqlType::Number;
+        return true;
+    }
+    if (member != "SUBSTR") return Fail(expr.at, 3001, "DBMS_LOB." + member + " (BLOB)"), true;
+    std::string amount = "32767";
+    std::string offset = "1";
+    if (expr.args.size() > 1) amount.clear(), Expr(expr.args[1], amount);
+    if (expr.args.size() > 2) offset.clear(), Expr(expr.args[2], offset);
+    out += "substr(" + lob + ", 2 * ((" + offset + ") - 1) + 1, 2 * (" + amount + "))";
+    type = CSqlType::Text;
     return true;
 }
 

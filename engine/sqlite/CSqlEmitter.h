@@ -293,6 +293,9 @@ private:
     CSqlType Call(const CSqlExpr& expr, std::string& out);
     // A stored function of the file (PL/SQL), called by its name.
     CSqlType StoredCall(const std::string& name, const CSqlExpr& expr, std::string& out);
+    CSqlType JsonDocument(const CSqlExpr* expr, std::string& out);
+    bool ResolveQuietlyTyped(const CSqlExpr& expr, CSqlType& type, CValueType& full);
+    bool BinaryLobCall(const std::string& member, const CSqlExpr& expr, std::string& out, CSqlType& type);
     void StoredArguments(const std::string& name, const CSqlExpr& expr, std::string& out);
     // A package's function, called by name through the engine's dispatcher.
     CSqlType PackageCall(const std::string& name, const CSqlExpr& expr, std::string& out);

@@ -112,7 +112,7 @@ bool CSqlEmitter::JsonColumns(const std::vector<CSqlJsonColumn>& columns, const 
 
 bool CSqlEmitter::JsonTableSource(const CSqlFromItem& item, Source& source, std::string& text) {
     std::string document;
-    CSqlType type = Expr(item.json->document, document);
+    CSqlType type = JsonDocument(item.json->document, document);
     if (type == CSqlType::Date) document = "TO_CHAR(" + document + ")";
     std::string rows = "TARVEX_JT" + std::to_string(m_jsonTables++);
     std::string path = CSqlScanner::LiteralText(item.json->path);
@@ -144,7 +144,7 @@ std::string CSqlEmitter::JsonHandler(CSqlExpr::JsonHandler handler, const CSqlEx
 CSqlType CSqlEmitter::JsonValue(const CSqlExpr& expr, std::string& out) {
     if (expr.args.size() != 2) return Fail(expr.at, expr.args.size() < 2 ? 938 : 939), CSqlType::Unknown;
     std::string document;
-    CSqlType documentType = Expr(expr.args[0], document);
+    CSqlType documentType = JsonDocument(expr.args[0], document);
     if (documentType == CSqlType::Date) document = "TO_CHAR(" + document + ")";
     document = "(" + document + ")";
     std::string path = CSqlScanner::LiteralText(expr.args[1]->text);
@@ -494,11 +494,11 @@ bool CSqlEmitter::JsonDotAccess(const CSqlExpr& expr, std::string& out) {
     CSqlType type = CSqlType::Unknown;
     CValueType full;
     // Note: an object or collection column is no JSON text, whatever it is stored as.
-    if (!Resolve(column, type, &full) || m_failed || (type != CSqlType::Text && type != CSqlType::Char) ||
-        !full.typeName.empty())
+    if (!Resolve(column, type, &full) || m_failed ||
+        (type != CSqlType::Text && type != CSqlType::Char && !full.binary) || !full.typeName.empty())
         return false;
     std::string call = "ORA_JSON_DOT(";
-    Expr(&column, call);
+    JsonDocument(&column, call);
     for (std::size_t k = 2; k < expr.parts.size(); ++k) {
         std::string field = CTypedText::Typed(expr.parts[k]);
         if (field.size() >= 2 && field.front() == '"') field = field.substr(1, field.size() - 2);

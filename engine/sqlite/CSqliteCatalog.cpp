@@ -109,6 +109,7 @@ CSqliteCatalog::Column CSqliteCatalog::Describe(std::string name, std::string_vi
         // VARCHAR2(n CHAR): the length counts characters.
         lengthInCharacters = std::string_view(at).starts_with("CHAR");
     }
+    column.binary = base == "BLOB" || base == "RAW" || base == "RAW_TEXT" || base == "LONG RAW";
     for (const TypeName& type : kTypeNames) {
         if (type.name != base) continue;
         column.type = type.type;

@@ -54,6 +54,8 @@ public:
         // A column of a type that does not compile now: its name; the
         // column is not read until the type is sound again.
         std::string brokenType;
+        // BLOB, RAW, LONG RAW: bytes, kept as their hex digits.
+        bool binary = false;
     };
     // An object type as SQL reads it: its attributes in order, each with its
     // declared type ("VARCHAR2(40)") or, for one of a schema type, that

@@ -90,9 +90,10 @@ TEST_F(CValueRulesTest, TextThatIsNoNumberIsRefusedWhereANumberIsRead) {
     Exec("CREATE TABLE W (S VARCHAR2(10))");
     Exec("INSERT INTO W VALUES ('2x')");
     EXPECT_EQ(Rows("SELECT SUBSTR('abcdef', S) FROM W").substr(0, 15), "ERROR ORA-01722");
+    // In a procedural statement the failed conversion is VALUE_ERROR.
     EXPECT_EQ(OutputOf("DECLARE v VARCHAR2(10) := 'x'; BEGIN DBMS_OUTPUT.PUT_LINE(SUBSTR('abc', v)); END;")
                   .substr(0, 15),
-              "ERROR ORA-01722");
+              "ERROR ORA-06502");
 }
 
 constexpr Case kNumbersAsText[] = {

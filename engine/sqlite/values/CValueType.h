@@ -23,4 +23,6 @@ struct CValueType {
     bool localZone = false;
     // A value of a schema's object or collection type: the type's name.
     std::string typeName = {};
+    // A BLOB or RAW column: its bytes, kept as their hex digits.
+    bool binary = false;
 };
