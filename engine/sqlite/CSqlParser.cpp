@@ -415,9 +415,12 @@ bool CSqlParser::NamesHere() const {
     bool clauseWord = false;
     for (std::string_view word : kTableNames) clauseWord = clauseWord || Is(word);
     if (!clauseWord) return false;
-    // Note: LIMIT starts no clause of the server's; the others do only where
-    // more of their clause follows ("OFFSET 5 ROWS", "LOG ERRORS").
-    if (Is("LIMIT")) return true;
+    // Note: LIMIT starts no clause of the server's (before a number it is
+    // SQLite's, refused at LIMIT); the others do only where more of their
+    // clause follows ("OFFSET 5 ROWS", "LOG ERRORS").
+    if (Is("LIMIT"))
+        return m_k + 1 >= m_tokens.size() ||
+               (m_tokens[m_k + 1].kind != Kind::Number && m_tokens[m_k + 1].kind != Kind::Bind);
     const std::size_t next = m_k + 1;
     return next >= m_tokens.size() || IsSymbol(',', 1) || IsSymbol(')', 1) || IsSymbol(';', 1) ||
            (IsReserved(1) && !Is("FETCH", 1) && !Is("OFFSET", 1));
@@ -1450,7 +1453,10 @@ bool CSqlParser::CallArguments(Expr& call) {
     }
     if (!NullTreatment(call)) return false;
     // Note: NTH_VALUE counts FROM FIRST unless told; its NULLS come after.
-    if (Is("FROM") && (Is("FIRST", 1) || Is("LAST", 1)) && cp932::ToUpperAscii(call.text) == "NTH_VALUE") {
+    // (FROM FIRST or LAST before anything but OVER or a null treatment
+    // starts the FROM clause of a table so named.)
+    if (Is("FROM") && (Is("FIRST", 1) || Is("LAST", 1)) &&
+        (Is("OVER", 2) || Is("IGNORE", 2) || Is("RESPECT", 2))) {
         call.fromLast = Is("LAST", 1);
         m_k += 2;
         if (!NullTreatment(call)) return false;
