@@ -37,11 +37,18 @@ void CStatementCompletion::Append(const std::string& line) {
     }
 }
 
-// Note: only after CREATE do the words past the first matter; any other
+// Note: only after CREATE and WITH do the words past the first matter; any other
 // first word decides the ending for good, as later lines cannot change it.
 void CStatementCompletion::DecideEnding() {
     std::size_t end = statementhead::SkipLabels(m_head, 0);
     const std::string first = cp932::ToUpper(statementhead::NextWord(m_head, end));
+    // Note: after WITH the second word tells a query's own PL/SQL functions.
+    if (first == "WITH") {
+        const std::vector<std::string> words = statementhead::FirstWords(m_head, 2);
+        m_ending = statementhead::EndingOf(words);
+        m_headDecided = words.size() == 2;
+        return;
+    }
     if (!first.empty() && first != "CREATE") {
         m_ending = statementhead::EndingOf(std::span(&first, 1));
         m_headDecided = true;

@@ -18,10 +18,21 @@ struct EndingRow {
 
 // Read top-down after ObjectWords; the first row that fits decides.
 constexpr EndingRow kEndings[] = {
-    {"DECLARE", "", Ending::Slash},   {"BEGIN", "", Ending::Slash},           {"FUNCTION", "", Ending::Slash},
-    {"PROCEDURE", "", Ending::Slash}, {"PACKAGE", "", Ending::Slash},         {"TRIGGER", "", Ending::Slash},
-    {"TYPE", "BODY", Ending::Slash},  {"TYPE", "", Ending::SemicolonOrSlash},
+    {"DECLARE", "", Ending::Slash},
+    {"BEGIN", "", Ending::Slash},
+    {"FUNCTION", "", Ending::Slash},
+    {"PROCEDURE", "", Ending::Slash},
+    {"PACKAGE", "", Ending::Slash},
+    {"TRIGGER", "", Ending::Slash},
+    {"TYPE", "BODY", Ending::Slash},
+    {"TYPE", "", Ending::SemicolonOrSlash},
+    // A query that declares PL/SQL functions of its own holds their ";".
+    {"WITH", "FUNCTION", Ending::Slash},
+    {"WITH", "PROCEDURE", Ending::Slash},
 };
+
+// Rows that read a statement of its own, not the object of a CREATE.
+bool StartsStatement(std::string_view word) { return word == "DECLARE" || word == "BEGIN" || word == "WITH"; }
 
 using textparse::IsWordByte;
 
@@ -87,8 +98,7 @@ Ending EndingOf(std::span<const std::string> words) {
     if (object.empty()) return Ending::Semicolon;
     for (const auto& row : kEndings) {
         if (object[0] != row.first) continue;
-        const bool blockWord = row.first == "DECLARE" || row.first == "BEGIN";
-        if (blockWord == create) continue;
+        if (StartsStatement(row.first) == create) continue;
         if (!row.second.empty() && (object.size() < 2 || object[1] != row.second)) continue;
         return row.ending;
     }

@@ -24,7 +24,7 @@ struct sqlite3;
 // file of an earlier version is converted then, once; reading never writes.
 class CCatalogTables {
 public:
-    static constexpr int kVersion = 9;
+    static constexpr int kVersion = 10;
     // The version from which CHECK constraints are compiled (see CCheckUpgrade).
     static constexpr int kChecksCompiled = 3;
     // The version from which the columns of tables are recorded (CColumnCatalog).
@@ -33,6 +33,8 @@ public:
     // sequence of an earlier file went by its name in upper case, and the
     // catalog's rows of a table named in quotes by the upper case of it.
     static constexpr int kExactNames = 9;
+    // The version from which a RAW column is kept as text (see CRawUpgrade).
+    static constexpr int kRawText = 10;
 
     // Makes or converts the tables when the file is behind; a file that
     // cannot be written is left as it is (true). False with SQLite's reason.

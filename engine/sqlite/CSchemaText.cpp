@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include "engine/sqlite/CCheckCompiler.h"
+#include "engine/sqlite/CIndexExpression.h"
+#include "engine/sqlite/SqliteApi.h"
 #include "text/Cp932.h"
 
 namespace {
@@ -63,13 +65,11 @@ struct CSchemaText::Reader {
     std::string_view Written(std::size_t at) const {
         return text.substr(tokens[at].begin, tokens[at].length);
     }
-    // A name as SQLite takes it: one with "#", which SQLite's names cannot
-    // hold, in quotes and in the upper case the server keeps.
+    // A name as SQLite takes it (sqliteapi::NameOf).
     std::string SqliteName(std::size_t at) const {
         std::string_view written = Written(at);
-        if (tokens[at].kind != CSqlScanner::Kind::Word || written.find('#') == std::string_view::npos)
-            return std::string(written);
-        return "\"" + cp932::ToUpperAscii(written) + "\"";
+        if (tokens[at].kind != CSqlScanner::Kind::Word) return std::string(written);
+        return sqliteapi::NameOf(written);
     }
     bool Fail(int code = 900, std::string name = {}) {
         failure.at = Here();
@@ -239,7 +239,10 @@ bool CSchemaText::IndexKey(Reader& in, std::size_t from, std::size_t to, const s
         in.failure.name = failure.name;
         return false;
     }
-    out += "(" + compiled + ")" + order;
+    // Note: the key as the user wrote it, in the server's form, rides along
+    // in a comment for the dictionary (USER_IND_EXPRESSIONS).
+    out += "(" + compiled + ") /*" +
+           CIndexExpression::Comment(in.text, in.tokens, from, to, *m_catalog.Columns(table)) + "*/" + order;
     return true;
 }
 

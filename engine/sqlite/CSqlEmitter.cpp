@@ -9,6 +9,7 @@
 #include "engine/sqlite/CSqlScanner.h"
 #include "engine/sqlite/CSqliteDictionary.h"
 #include "engine/sqlite/CSqliteValueFunctions.h"
+#include "engine/sqlite/SqliteApi.h"
 #include "engine/sqlite/values/CIntervalLiteral.h"
 #include "engine/sqlite/values/CNumberDecimal.h"
 #include "engine/sqlite/values/CTimeZone.h"
@@ -501,20 +502,10 @@ std::string QuoteName(std::string_view name) {
     return out + "\"";
 }
 
-// Words SQLite reads as syntax wherever they stand, which the server's
-// names may be (DBA_PROFILES.LIMIT).
-constexpr std::string_view kSqliteOnlyWords[] = {"LIMIT", "ISNULL", "NOTNULL", "ESCAPE"};
-
-// A name as SQLite takes it: one with "#" (SERIAL#, FILE#), which SQLite's
-// names cannot hold, or one of kSqliteOnlyWords, in quotes and in the upper
-// case the server keeps.
+// A name as SQLite takes it (sqliteapi::NameOf); a quoted one as it stands.
 std::string WrittenName(std::string_view name) {
     if (name.starts_with('"')) return std::string(name);
-    const std::string upper = Upper(name);
-    const bool word = std::find(std::begin(kSqliteOnlyWords), std::end(kSqliteOnlyWords), upper) !=
-                      std::end(kSqliteOnlyWords);
-    if (name.find('#') == std::string_view::npos && !word) return std::string(name);
-    return QuoteName(upper);
+    return sqliteapi::NameOf(name);
 }
 
 void Conjuncts(CSqlExpr* expr, std::vector<CSqlExpr*>& out) {
@@ -731,7 +722,7 @@ bool CSqlEmitter::Widen(const CSqlSelect& query, std::vector<Typed>& columns,
 
 bool CSqlEmitter::Subquery(const CSqlSelect::With& with, std::string& out, Cte& cte) {
     cte.name = Upper(with.name);
-    out += std::string(with.name);
+    out += WrittenName(with.name);
     if (with.columns.empty()) {
         out += " AS (";
         if (!Query(*with.query, out, &cte.columns)) return false;
@@ -821,7 +812,7 @@ bool CSqlEmitter::TableSource(const CSqlFromItem& item, Source& source, std::str
         if (cte.name == upper && item.table.size() == 1) {
             source.columns = cte.columns;
             source.known = true;
-            text = std::string(name);
+            text = WrittenName(name);
             return true;
         }
     if (upper == "DUAL" && item.table.size() == 1) {
@@ -929,7 +920,7 @@ bool CSqlEmitter::EachSource(const CSqlSelect& block, Scope& scope, std::vector<
         } else if (!TableSource(item, source, text)) {
             return false;
         }
-        if (!item.alias.empty()) text += " " + std::string(item.alias);
+        if (!item.alias.empty()) text += " " + WrittenName(item.alias);
         scope.sources.push_back(std::move(source));
         texts.push_back(std::move(text));
     }
@@ -1016,6 +1007,36 @@ std::string CSqlEmitter::EveryJoinedRow() const {
         if (!read.empty()) types += (types.empty() ? "typeof(" : " || typeof(") + read + ")";
     }
     return types.empty() ? std::string() : "(" + types + ") <> ''";
+}
+
+bool CSqlEmitter::SharedColumnsMatch(std::size_t k, const CSqlFromItem& item, std::string& out) const {
+    const auto& sources = m_scopes.back().sources;
+    if (k >= sources.size() || sources[k].name.empty()) return false;
+    const Source& right = sources[k];
+    auto has = [](const Source& source, const std::string& name) {
+        return std::any_of(source.columns.begin(), source.columns.end(),
+                           [&](const Typed& column) { return column.name == name; });
+    };
+    std::vector<std::string> names;
+    if (item.natural) {
+        for (const Typed& column : right.columns) names.push_back(column.name);
+    } else {
+        for (std::string_view name : item.usingColumns) names.push_back(Upper(name));
+    }
+    for (const std::string& name : names) {
+        // Note: the column is the nearest earlier source's of that name.
+        const Source* left = nullptr;
+        for (std::size_t j = k; j-- > 0 && left == nullptr;)
+            if (has(sources[j], name)) left = &sources[j];
+        if (left == nullptr) {
+            if (item.natural) continue;
+            return false;
+        }
+        if (left->name.empty() || !has(right, name)) return false;
+        out += (out.empty() ? "" : " AND ") + QuoteName(left->name) + "." + QuoteName(name) + " = " +
+               QuoteName(right.name) + "." + QuoteName(name);
+    }
+    return true;
 }
 
 bool CSqlEmitter::UsesRownum(const CSqlExpr* expr) const {
@@ -1288,7 +1309,7 @@ bool CSqlEmitter::Block(const CSqlSelect& block, std::string& out, std::vector<T
         itemTexts.push_back(out.substr(emitted));
         std::string name;
         if (!item.alias.empty()) {
-            out += " AS " + std::string(item.alias);
+            out += " AS " + WrittenName(item.alias);
             name = Upper(item.alias);
         } else if (item.expr->kind == CSqlExpr::Kind::Name) {
             name = Upper(item.expr->parts.back());
@@ -1441,17 +1462,21 @@ bool CSqlEmitter::Block(const CSqlSelect& block, std::string& out, std::vector<T
                                  (conditions.empty() ? std::string("1") : conditions) + ")";
             // Note: a condition that reads no column, or the columns of one
             // source, SQLite tries once for each row of that source alone; and
-            // it tries WHERE before an inner join's ON, which the count must
-            // follow (a join on USING or NATURAL is left as it was).
-            bool joinsOn = true;
-            for (const CSqlFromItem& item : *from) {
-                joinsOn = joinsOn && !item.natural && item.usingColumns.empty();
-                if (item.join != CSqlFromItem::Join::Inner || item.on == nullptr) continue;
-                others += others.empty() ? "(" : " AND (";
-                Expr(item.on, others);
-                others += ")";
+            // it tries WHERE before an inner join's ON, USING or NATURAL,
+            // which the count must follow.
+            bool joinsNamed = true;
+            for (std::size_t k = 0; k < from->size(); ++k) {
+                const CSqlFromItem& item = (*from)[k];
+                if (item.join != CSqlFromItem::Join::Inner) continue;
+                std::string on;
+                if (item.on != nullptr)
+                    Expr(item.on, on);
+                else if (item.natural || !item.usingColumns.empty())
+                    joinsNamed = SharedColumnsMatch(k, item, on) && joinsNamed;
+                if (on.empty()) continue;
+                others += (others.empty() ? "(" : " AND (") + on + ")";
             }
-            const std::string joined = joinsOn ? EveryJoinedRow() : std::string();
+            const std::string joined = joinsNamed ? EveryJoinedRow() : std::string();
             if (!joined.empty()) others = others.empty() ? joined : others + " AND " + joined;
             out += others.empty() ? accept : "CASE WHEN " + others + " THEN " + accept + " ELSE 0 END";
         }
@@ -3307,7 +3332,7 @@ const std::vector<CSqliteCatalog::Column>* CSqlEmitter::OpenTarget(const CSqlSta
         Scope scope;
         scope.sources.push_back(ViewSource(*m_target, statement.alias));
         m_scopes.push_back(scope);
-        out += verb + m_target->base + " AS " + m_target->alias;
+        out += verb + m_target->base + " AS " + WrittenName(m_target->alias);
         return m_catalog.Columns(m_target->base);
     }
     const auto* columns = m_catalog.Columns(Upper(statement.table.back()));
@@ -3341,7 +3366,7 @@ const std::vector<CSqliteCatalog::Column>* CSqlEmitter::OpenTarget(const CSqlSta
     scope.sources.push_back(source);
     m_scopes.push_back(scope);
     out += verb + WrittenName(statement.table.back());
-    if (!statement.alias.empty() && !unaliased) out += " AS " + std::string(statement.alias);
+    if (!statement.alias.empty() && !unaliased) out += " AS " + WrittenName(statement.alias);
     return columns;
 }
 

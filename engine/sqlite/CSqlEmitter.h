@@ -405,6 +405,10 @@ private:
     // A condition, always true, that reads a column of every source of the
     // block ("" for one source), so that SQLite tries it for each joined row.
     std::string EveryJoinedRow() const;
+    // The condition an inner join on USING or NATURAL (from item `k`) holds
+    // to, as equalities of named sources' columns; false where a source has
+    // no name to read its columns by.
+    bool SharedColumnsMatch(std::size_t k, const CSqlFromItem& item, std::string& out) const;
     // START WITH ... CONNECT BY over the one table of `block`: its source
     // text becomes the rows of the hierarchy, depth first.
     // Over joined rows (`base`, the query of them), the hierarchy reads them

@@ -22,8 +22,8 @@ constexpr std::string_view kReserved[] = {
 
 // Words that end an item yet are no reserved words of the server: a table
 // may be named so (LOG, for one).
-constexpr std::string_view kTableNames[] = {"LOG",    "SAMPLE", "MODEL", "PARTITION", "WINDOW",   "LIMIT",
-                                            "OFFSET", "FETCH",  "PIVOT", "UNPIVOT",   "RETURNING"};
+constexpr std::string_view kTableNames[] = {"LOG",    "SAMPLE", "MODEL", "PARTITION", "WINDOW",    "LIMIT",
+                                            "OFFSET", "FETCH",  "PIVOT", "UNPIVOT",   "RETURNING", "ESCAPE"};
 
 // Functions whose arguments are clauses the tree does not hold.
 constexpr std::string_view kClauseArguments[] = {
@@ -407,8 +407,23 @@ bool CSqlParser::Alias(std::string_view& alias, bool allowAs) {
         alias = TokenText(m_k++);
         return true;
     }
-    if (IsName() && !IsReserved()) alias = TokenText(m_k++);
+    if (IsName() && (!IsReserved() || NamesHere())) alias = TokenText(m_k++);
     return true;
+}
+
+bool CSqlParser::NamesHere() const {
+    bool clauseWord = false;
+    for (std::string_view word : kTableNames) clauseWord = clauseWord || Is(word);
+    if (!clauseWord) return false;
+    // Note: LIMIT starts no clause of the server's (before a number it is
+    // SQLite's, refused at LIMIT); the others do only where more of their
+    // clause follows ("OFFSET 5 ROWS", "LOG ERRORS").
+    if (Is("LIMIT"))
+        return m_k + 1 >= m_tokens.size() ||
+               (m_tokens[m_k + 1].kind != Kind::Number && m_tokens[m_k + 1].kind != Kind::Bind);
+    const std::size_t next = m_k + 1;
+    return next >= m_tokens.size() || IsSymbol(',', 1) || IsSymbol(')', 1) || IsSymbol(';', 1) ||
+           (IsReserved(1) && !Is("FETCH", 1) && !Is("OFFSET", 1));
 }
 
 bool CSqlParser::Insert(CSqlStatement& out) {
@@ -477,6 +492,7 @@ bool CSqlParser::Query(CSqlSelect*& out) {
     if (m_depth > kMaxDepth) return Refuse("nesting deeper than " + std::to_string(kMaxDepth));
     std::vector<CSqlSelect::With> with;
     if (Accept("WITH")) {
+        if ((Is("FUNCTION") || Is("PROCEDURE")) && !Is("AS", 1)) return Refuse("WITH FUNCTION");
         do {
             CSqlSelect::With entry;
             if (!IsName()) return Fail();
@@ -779,7 +795,9 @@ bool CSqlParser::FromItem(CSqlFromItem& item) {
     if (Is("SAMPLE") || (Is("AS") && Is("OF", 1))) return Refuse(std::string(TokenText(m_k)));
     // Note: the server takes no AS before a table alias.
     if (Is("AS")) return Fail();
+    if (Is("MATCH_RECOGNIZE") && IsSymbol('(', 1)) return Refuse("MATCH_RECOGNIZE");
     if (!Alias(item.alias, false)) return false;
+    if (Is("MATCH_RECOGNIZE") && IsSymbol('(', 1)) return Refuse("MATCH_RECOGNIZE");
     if (Is("PIVOT") || Is("UNPIVOT")) return Pivot(item);
     return true;
 }
@@ -1435,7 +1453,10 @@ bool CSqlParser::CallArguments(Expr& call) {
     }
     if (!NullTreatment(call)) return false;
     // Note: NTH_VALUE counts FROM FIRST unless told; its NULLS come after.
-    if (Is("FROM") && (Is("FIRST", 1) || Is("LAST", 1))) {
+    // (FROM FIRST or LAST before anything but OVER or a null treatment
+    // starts the FROM clause of a table so named.)
+    if (Is("FROM") && (Is("FIRST", 1) || Is("LAST", 1)) &&
+        (Is("OVER", 2) || Is("IGNORE", 2) || Is("RESPECT", 2))) {
         call.fromLast = Is("LAST", 1);
         m_k += 2;
         if (!NullTreatment(call)) return false;
@@ -1445,7 +1466,8 @@ bool CSqlParser::CallArguments(Expr& call) {
 }
 
 bool CSqlParser::NullTreatment(Expr& call) {
-    if (!Is("IGNORE") && !Is("RESPECT")) return true;
+    // Note: IGNORE or RESPECT without NULLS is an alias.
+    if ((!Is("IGNORE") && !Is("RESPECT")) || !Is("NULLS", 1)) return true;
     call.ignoreNulls = Is("IGNORE");
     ++m_k;
     return Expect("NULLS");

@@ -60,6 +60,9 @@ private:
     bool FailWith(int code, std::string what = {});
     bool IsName(std::size_t ahead = 0) const;
     bool IsReserved(std::size_t ahead = 0) const;
+    // Whether a word that may start a clause (OFFSET, LOG, ...) is a name
+    // here: an alias that ends its item.
+    bool NamesHere() const;
 
     bool Statement(CSqlStatement& out);
     bool Insert(CSqlStatement& out);

@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "engine/sqlite/CIndexExpression.h"
 #include "engine/sqlite/CSqliteSystemViews.h"
 
 namespace {
@@ -148,6 +149,10 @@ const CDictionaryView kViews[] = {
 
 // The end of the bracket or quoted name or literal that opens at `at`.
 std::size_t Skip(std::string_view sql, std::size_t at) {
+    if (sql.substr(at, 2) == "/*") {
+        std::size_t close = sql.find("*/", at + 2);
+        return close == std::string_view::npos ? sql.size() : close + 2;
+    }
     const char open = sql[at];
     if (open == '\'' || open == '"') {
         std::size_t close = sql.find(open, at + 1);
@@ -155,7 +160,7 @@ std::size_t Skip(std::string_view sql, std::size_t at) {
     }
     int depth = 0;
     for (; at < sql.size(); ++at) {
-        if (sql[at] == '\'' || sql[at] == '"') {
+        if (sql[at] == '\'' || sql[at] == '"' || sql.substr(at, 2) == "/*") {
             at = Skip(sql, at) - 1;
             continue;
         }
@@ -179,7 +184,7 @@ std::string IndexKey(std::string_view sql, long long position) {
     const std::size_t end = Skip(sql, open) - 1;
     std::size_t begin = open + 1;
     for (std::size_t at = begin; at <= end && at < sql.size(); ++at) {
-        if (sql[at] == '(' || sql[at] == '\'' || sql[at] == '"') {
+        if (sql[at] == '(' || sql[at] == '\'' || sql[at] == '"' || sql.substr(at, 2) == "/*") {
             at = Skip(sql, at) - 1;
             continue;
         }
@@ -189,6 +194,7 @@ std::string IndexKey(std::string_view sql, long long position) {
             for (std::string_view order : {" ASC", " DESC"})
                 if (key.size() > order.size() && key.substr(key.size() - order.size()) == order)
                     key = Trimmed(key.substr(0, key.size() - order.size()));
+            if (std::string form = CIndexExpression::FromKey(key); !form.empty()) return form;
             if (key.size() >= 2 && key.front() == '(' && Skip(key, 0) == key.size())
                 key = key.substr(1, key.size() - 2);
             return std::string(key);

@@ -28,6 +28,7 @@
 #include "engine/sqlite/CObjectFeatures.h"
 #include "engine/sqlite/COraError.h"
 #include "engine/sqlite/CPrivateTable.h"
+#include "engine/sqlite/CRawUpgrade.h"
 #include "engine/sqlite/CReadOnlyTable.h"
 #include "engine/sqlite/CReturningInto.h"
 #include "engine/sqlite/CSchemaText.h"
@@ -366,6 +367,8 @@ std::unique_ptr<CSqliteConnection> CSqliteConnection::Open(const std::string& da
     // Note: a file whose CHECK constraints SQLite read as written has them
     // compiled once; one that cannot be (its table busy) stays as it was.
     if (version < CCatalogTables::kChecksCompiled) CCheckUpgrade::Run(db, *connection->m_catalog, install);
+    // Note: so are the RAW columns of a file that gave them numeric affinity.
+    if (version < CCatalogTables::kRawText) CRawUpgrade::Run(db, *connection->m_catalog, install);
     return connection;
 }
 

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "engine/sqlite/CReservedWords.h"
+#include "engine/sqlite/SqliteApi.h"
 #include "text/Cp932.h"
 #include "text/Encoding.h"
 
@@ -80,6 +82,11 @@ bool CTableText::IsName() const {
     return !AtEnd() && (m_tokens[m_k].kind == Kind::Word || m_tokens[m_k].kind == Kind::QuotedName);
 }
 
+bool CTableText::IsReservedWord() const {
+    return !AtEnd() && m_tokens[m_k].kind == Kind::Word &&
+           CReservedWords::Is(m_sql.substr(m_tokens[m_k].begin, m_tokens[m_k].length));
+}
+
 bool CTableText::Fail(int code, std::string name) {
     m_failure->at = Here();
     m_failure->code = code;
@@ -112,10 +119,12 @@ void CTableText::Take() {
 void CTableText::TakeName() {
     const CSqlScanner::Token& token = m_tokens[m_k];
     std::string_view written = m_sql.substr(token.begin, token.length);
-    if (token.kind != Kind::Word || written.find('#') == std::string_view::npos) return Take();
+    if (token.kind != Kind::Word) return Take();
+    const std::string name = sqliteapi::NameOf(written);
+    if (name == written) return Take();
     Append(m_end, m_sql.substr(m_end, token.begin - m_end), true);
     if (token.begin == m_end && !m_out.empty() && JoinsWords(m_out.back())) Append(token.begin, " ", false);
-    Append(token.begin, "\"" + cp932::ToUpperAscii(written) + "\"", false);
+    Append(token.begin, name, false);
     Skip();
 }
 
@@ -158,6 +167,7 @@ bool CTableText::Name() {
         Skip();
     }
     if (!IsName()) return Fail(AtEnd() ? 906 : 903);
+    if (IsReservedWord()) return Fail(903);
     if (m_nameAt == 0) {
         m_nameAt = Here();
         m_table = NameHere();
@@ -192,6 +202,7 @@ bool CTableText::Item() {
 
 bool CTableText::Column() {
     if (!IsName()) return Fail(900);
+    if (IsReservedWord()) return Fail(200904);
     std::string name = NameHere();
     if (std::find(m_columns.begin(), m_columns.end(), name) != m_columns.end()) return Fail(957, name);
     m_columns.push_back(std::move(name));

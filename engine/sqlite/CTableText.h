@@ -70,6 +70,8 @@ private:
     std::size_t Here() const;
     bool Is(std::string_view word, std::size_t ahead = 0) const;
     bool IsSymbol(char symbol) const;
+    // Whether the token here is one of the server's reserved words, unquoted.
+    bool IsReservedWord() const;
     bool IsName() const;
     bool Fail(int code, std::string name = {});
     // The next compiled part when it starts at or before the current token.

@@ -2,6 +2,7 @@
 
 #include <sqlite3.h>
 
+#include "text/Cp932.h"
 #include "text/Encoding.h"
 
 namespace sqliteapi {
@@ -23,6 +24,12 @@ bool Undo(sqlite3* db, const char* undo) {
 
 std::string Cp932Of(const char* utf8) {
     return utf8 != nullptr ? encoding::Utf8ToCp932(utf8) : std::string();
+}
+
+std::string NameOf(std::string_view written) {
+    const bool keyword = sqlite3_keyword_check(written.data(), static_cast<int>(written.size())) != 0;
+    if (!keyword && written.find('#') == std::string_view::npos) return std::string(written);
+    return "\"" + cp932::ToUpperAscii(written) + "\"";
 }
 
 std::string TextOf(sqlite3_value* value) {

@@ -4,6 +4,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <string_view>
 
 struct sqlite3;
 struct sqlite3_context;
@@ -31,6 +32,12 @@ std::string Cp932Of(const char* utf8);
 std::string TextOf(sqlite3_value* value);
 // Sets a function's result to `text`, copied.
 void ResultText(sqlite3_context* context, const std::string& text);
+
+// A name as SQLite takes it: one with "#" (SERIAL#), which SQLite's names
+// cannot hold, or one SQLite reads as a word of its own (LIMIT, RAISE,
+// VACUUM), in quotes and in the upper case the server keeps; any other as
+// written. `written` is an unquoted word of the statement.
+std::string NameOf(std::string_view written);
 
 // One function the engine adds to SQLite.
 struct FunctionRule {

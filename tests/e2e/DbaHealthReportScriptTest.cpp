@@ -316,7 +316,7 @@ TEST_P(DbaHealthReportScript, ReportsTheFileTheSessionAndWhatTheEngineDoesNotHav
             "TABLE_NAME COLUMN_N IN_ |---------- -------- --- |NOTES      SCAN     YES ||"
             "SQL> SELECT index_name, column_expression, column_position FROM user_ind_expressions;||"
             "INDEX_NAME     COLUMN_EXPRESS COLUMN_POS |-------------- -------------- ---------- |"
-            "DEPT_NAME_IX   UPPER(DNAME)   1          ||SQL> ROLLBACK;|SQL> "));
+            "DEPT_NAME_IX   UPPER(\"DNAME\") 1          ||SQL> ROLLBACK;|SQL> "));
 }
 
 // SHOW SGA: a blank line, the total, then V$SGA's rows, each name in 24

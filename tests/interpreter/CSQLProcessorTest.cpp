@@ -97,7 +97,11 @@ TEST(IsComplete, DecidesWhenToRun) {
         {{"set transaction read only;"}, true}, {{"merge into t using s on (1=1)", "when matched then update set a=1;"}, true},
         {{"create\ttable t (a int);"}, true}, {{"desc -"}, false}, {{"desc -", "emp"}, true},
         {{"desc - "}, true}, {{" SELECT 1 FROM DUAL"}, false}, {{"show heading"}, true}, {{"x", ""}, true},
-        {{"select", "-"}, false}};
+        {{"select", "-"}, false},
+        {{"WITH FUNCTION f(x NUMBER) RETURN NUMBER IS BEGIN RETURN x*2; END;", "SELECT f(1) FROM dual;"}, false},
+        {{"with function f(x number) return number is begin return x; end;", "select f(1) from dual", "/"}, true},
+        {{"with", "function f return number is begin return 1; end;", "select f from dual;"}, false},
+        {{"with", "w as (select 1 a from dual)", "select a from w;"}, true}};
     // clang-format on
     for (const auto& c : cases) {
         CSQLProcessor processor;
