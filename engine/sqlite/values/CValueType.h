@@ -23,4 +23,7 @@ struct CValueType {
     bool localZone = false;
     // A value of a schema's object or collection type: the type's name.
     std::string typeName = {};
+    // Read from a NOT NULL column that the query shows as an expression (an
+    // object as its constructor), so its describe cannot find the column.
+    bool notNull = false;
 };
