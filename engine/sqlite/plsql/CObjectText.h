@@ -21,6 +21,9 @@ public:
     // An object variable as SQL takes it from a block: {"type": name,
     // "attrs": [...]}, texts and numbers as JSON strings, NULL as null.
     static std::string Document(const std::vector<CPlsqlValue>& fields, const CPlsqlType& type);
+    // The constructor's text of an object of `type` with these attributes,
+    // as Read takes it back (how a record's field holds an object).
+    static std::string Constructor(const std::vector<CPlsqlValue>& fields, const CPlsqlType& type);
 
 private:
     // One attribute from `at`; `at` left after it. `nested` set for an
