@@ -304,6 +304,12 @@ TEST_F(ObjectColumnTest, NotNullObjectColumnsAreDescribedSo) {
     std::string nullable;
     for (const auto& column : result.Columns()) nullable += column.nullable ? "Y" : "N";
     EXPECT_EQ(nullable, "YNYN");
+    // A view reading the columns describes them alike.
+    Exec("CREATE VIEW held_v AS SELECT phones, home, spare FROM held");
+    ASSERT_TRUE(m_connection->Query(encoding::Utf8ToCp932("SELECT * FROM held_v"), m_binds, result));
+    nullable.clear();
+    for (const auto& column : result.Columns()) nullable += column.nullable ? "Y" : "N";
+    EXPECT_EQ(nullable, "NNY");
     EXPECT_EQ(Rows("SELECT nullable FROM user_tab_columns WHERE table_name = 'HELD' ORDER BY column_id"),
               "Y|N|Y|N");
     EXPECT_EQ(Failure("INSERT INTO held VALUES (1, NULL, NULL, phones_t())").substr(0, 9), "ORA-01400");
