@@ -73,6 +73,7 @@ std::string CColumnCompiler::StoredType(std::string_view declared) {
 }
 
 std::string CColumnCompiler::DeclaredOf(const CValueType& type) {
+    if (!type.typeName.empty()) return type.typeName;
     switch (type.kind) {
         case CSqlType::Number:
             return "NUMBER";

@@ -582,7 +582,9 @@ bool CSqlEmitter::Emit(const CSqlStatement& statement, std::string& out, Failure
     switch (statement.kind) {
         case CSqlStatement::Kind::Select: {
             std::vector<Typed> columns;
-            ok = Query(*statement.query, out, &columns);
+            // Note: a view's body hands its objects on whole; its readers show them.
+            ok = m_stored ? DerivedQuery(*statement.query, out, &columns)
+                          : Query(*statement.query, out, &columns);
             for (const auto& column : columns) m_resultTypes.push_back(column.type);
             break;
         }
@@ -725,7 +727,7 @@ bool CSqlEmitter::Subquery(const CSqlSelect::With& with, std::string& out, Cte& 
     out += WrittenName(with.name);
     if (with.columns.empty()) {
         out += " AS (";
-        if (!Query(*with.query, out, &cte.columns)) return false;
+        if (!DerivedQuery(*with.query, out, &cte.columns)) return false;
         out += ")";
         return true;
     }
@@ -738,11 +740,11 @@ bool CSqlEmitter::Subquery(const CSqlSelect::With& with, std::string& out, Cte& 
     m_ctes.push_back(self);
     std::string probe;
     std::vector<Typed> probed;
-    bool ok = Query(*with.query, probe, &probed);
+    bool ok = DerivedQuery(*with.query, probe, &probed);
     if (ok && probed.size() != with.columns.size()) ok = Fail(with.at, 32038);
     for (std::size_t k = 0; ok && k < probed.size(); ++k) m_ctes.back().columns[k].type = probed[k].type;
     std::string body;
-    ok = ok && Query(*with.query, body, &cte.columns);
+    ok = ok && DerivedQuery(*with.query, body, &cte.columns);
     m_ctes.pop_back();
     if (!ok) return false;
     out += " (";
@@ -812,6 +814,7 @@ bool CSqlEmitter::TableSource(const CSqlFromItem& item, Source& source, std::str
         if (cte.name == upper && item.table.size() == 1) {
             source.columns = cte.columns;
             source.known = true;
+            DerivedColumns(source);
             text = WrittenName(name);
             return true;
         }
@@ -836,6 +839,8 @@ bool CSqlEmitter::TableSource(const CSqlFromItem& item, Source& source, std::str
         source.columns.back().objectType = column.objectType;
         source.columns.back().brokenType = column.brokenType;
         ObjectColumn(source.columns.back(), source.name);
+        if (!column.objectType.empty() || !column.collection.empty())
+            source.columns.back().type.notNull = column.notNull;
     }
     source.known = true;
     // Note: a schema before the name is the user's own; the file has one.
@@ -899,7 +904,7 @@ bool CSqlEmitter::EachSource(const CSqlSelect& block, Scope& scope, std::vector<
         std::string text;
         if (item.query != nullptr) {
             text = "(";
-            if (!Query(*item.query, text, &source.columns)) return false;
+            if (!DerivedQuery(*item.query, text, &source.columns)) return false;
             bool ordered =
                 !item.query->orderBy.empty() && item.query->fetch == nullptr && item.query->offset == nullptr;
             // Note: a sorted subquery keeps its order for ROWNUM outside it.
@@ -907,6 +912,8 @@ bool CSqlEmitter::EachSource(const CSqlSelect& block, Scope& scope, std::vector<
             text += ")";
             source.known = true;
             source.name = Upper(item.alias);
+            source.aliased = !item.alias.empty();
+            DerivedColumns(source);
         } else if (item.json != nullptr || item.collection != nullptr) {
             // Note: the document may read the sources before it in FROM.
             m_scopes.push_back(scope);
@@ -1283,12 +1290,12 @@ bool CSqlEmitter::Block(const CSqlSelect& block, std::string& out, std::vector<T
                     if (column.hidden) continue;
                     out += firstColumn ? "" : ", ";
                     firstColumn = false;
-                    if (m_documents && m_scopes.size() == 1 && m_ctes.empty() &&
-                        (!column.objectType.empty() || !column.collection.empty()))
+                    if (HandsOnDocuments() && (!column.objectType.empty() || !column.collection.empty()))
                         out += column.document;
                     else
-                        out += column.emitted.empty() ? QuoteName(source.name) + "." + QuoteName(column.name)
-                                                      : column.emitted;
+                        out += !column.emitted.empty() ? column.emitted
+                               : source.name.empty()   ? QuoteName(column.name)
+                                                     : QuoteName(source.name) + "." + QuoteName(column.name);
                     out += " AS " + QuoteName(column.name);
                 }
             }
@@ -1298,7 +1305,7 @@ bool CSqlEmitter::Block(const CSqlSelect& block, std::string& out, std::vector<T
         std::string objectType;
         std::string document;
         // Note: only the rows' own block hands documents on; a query inside it compares texts.
-        bool handsOn = m_documents && m_scopes.size() == 1 && m_ctes.empty();
+        bool handsOn = HandsOnDocuments();
         bool object = handsOn && IsObject(*item.expr, objectType);
         if (object) ObjectOperand(*item.expr, document, objectType);
         Collection collection;
@@ -1339,6 +1346,7 @@ bool CSqlEmitter::Block(const CSqlSelect& block, std::string& out, std::vector<T
         produced.push_back(Typed{name, Describe(*item.expr, type)});
         produced.back().objectType = object && !collected ? objectType : std::string();
         produced.back().collection = collected ? collection.type : std::string();
+        if (object) produced.back().type.typeName = collected ? collection.type : objectType;
     }
     for (std::size_t k = 0; hiddenOrder != nullptr && k < hiddenOrder->size(); ++k) {
         if (OrderPosition(*(*hiddenOrder)[k].expr, produced) > 0) continue;
@@ -3286,9 +3294,7 @@ bool CSqlEmitter::InsertRows(const CSqlStatement& statement, std::string& out,
     targets = listed;
     std::string query;
     std::vector<Typed> produced;
-    m_documents = true;
-    bool queried = Query(*rows, query, &produced);
-    m_documents = false;
+    bool queried = DerivedQuery(*rows, query, &produced);
     if (!queried) return false;
     if (produced.size() > targets.size()) return Fail(statement.query->at, 913);
     if (produced.size() < targets.size()) return Fail(statement.query->at, 947);
@@ -3666,7 +3672,10 @@ bool CSqlEmitter::JoinRows(ViewTarget& view, std::size_t table) {
     m_scopes.clear();
     m_text = view.text;
     view.written.clear();
+    const std::size_t documents = m_documentScope;
+    m_documentScope = 0;
     bool ok = Query(rows, view.rows, &view.written);
+    m_documentScope = documents;
     m_text = text;
     m_scopes = std::move(scopes);
     if (!ok) return false;

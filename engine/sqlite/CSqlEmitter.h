@@ -223,6 +223,12 @@ private:
     bool MemberCall(const CSqlExpr& call, std::string& out, CSqlType& type);
     // An object stored in `column`: ORA-00932 for any other value.
     bool StoreObject(const CSqliteCatalog::Column& column, const CSqlExpr& value, std::string& out);
+    // A column of no type (a query's NULL, as INSERT ... SELECT and MERGE's
+    // INSERT read it) stored into an object or collection column: NULL, and
+    // ORA-00932 for any other value; false for another expression.
+    bool TypelessNull(const CSqlExpr& value, std::string& out);
+    // (query): its one column, an object of `column`'s type, as its document.
+    bool StoreQueriedObject(const CSqliteCatalog::Column& column, const CSqlExpr& value, std::string& out);
     // UPDATE ... SET alias.column.attribute = value.
     bool StoreAttribute(const CSqlStatement& statement, std::size_t k,
                         const std::vector<CSqliteCatalog::Column>& columns, std::string& out);
@@ -235,9 +241,16 @@ private:
     // nothing for another expression.
     bool MapKey(const CSqlExpr& expr, std::string& key, bool& mapped);
     std::map<std::string, CSqliteCatalog::ObjectShape> m_objectShapes;
-    // The query being written hands its object columns on as their
-    // documents, not as their text (the rows INSERT ... SELECT stores).
-    bool m_documents = false;
+    // The blocks at this depth of m_scopes (0: none) hand their object and
+    // collection columns on as their documents, not as their text: the rows
+    // INSERT ... SELECT stores, a view's body, an inline view, a WITH query.
+    std::size_t m_documentScope = 0;
+    bool HandsOnDocuments() const { return m_documentScope != 0 && m_scopes.size() == m_documentScope; }
+    // A query whose rows another query reads (see m_documentScope).
+    bool DerivedQuery(const CSqlSelect& query, std::string& out, std::vector<Typed>* columns);
+    // The object and collection columns of a source made by a derived query,
+    // read through the source's name and shown as their constructors.
+    void DerivedColumns(Source& source);
     // The JSON array a collection constructor makes of its arguments.
     bool ConstructedDocument(const CSqlExpr& call, bool object, std::size_t attributes, std::string& out);
     bool JsonColumns(const std::vector<CSqlJsonColumn>& columns, const std::string& rows,
@@ -490,7 +503,9 @@ private:
     bool CheckGroups(const CSqlSelect& block);
     // (query) as a value: its one column of one row, NULL for no row,
     // ORA-01427 for more than one.
-    CSqlType ScalarSubquery(const CSqlExpr& expr, std::string& out);
+    // `column`, when given, receives the query's one column (its object
+    // type, handed on as its document, when the caller set m_documentScope).
+    CSqlType ScalarSubquery(const CSqlExpr& expr, std::string& out, Typed* column = nullptr);
     bool GroupedOnly(const CSqlExpr* expr, const CSqlSelect& block, int code);
     // The same expression written twice (a column qualified or not).
     bool SameExpr(const CSqlExpr& a, const CSqlExpr& b) const;

@@ -117,7 +117,7 @@ bool CSqlEmitter::CheckGroups(const CSqlSelect& block) {
     return true;
 }
 
-CSqlType CSqlEmitter::ScalarSubquery(const CSqlExpr& expr, std::string& out) {
+CSqlType CSqlEmitter::ScalarSubquery(const CSqlExpr& expr, std::string& out, Typed* column) {
     const CSqlSelect& query = *expr.query;
     std::vector<Typed> columns;
     // One block aggregated without GROUP BY gives one row: nothing to count.
@@ -128,6 +128,7 @@ CSqlType CSqlEmitter::ScalarSubquery(const CSqlExpr& expr, std::string& out) {
     std::string body;
     if (!Query(query, body, &columns)) return CSqlType::Unknown;
     if (columns.size() > 1) return Fail(expr.at, 913), CSqlType::Unknown;
+    if (column != nullptr && !columns.empty()) *column = columns[0];
     if (oneRow)
         out += "(" + body + ")";
     else

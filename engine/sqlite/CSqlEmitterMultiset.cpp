@@ -347,7 +347,7 @@ void CSqlEmitter::CollectionColumn(Typed& typed, const std::string& source) {
     Collection collection;
     collection.type = typed.collection;
     m_catalog.CollectionColumns(collection.type, false, collection.columns, collection.object);
-    typed.document = QuoteName(source) + "." + QuoteName(typed.name);
+    if (typed.document.empty()) typed.document = QuoteName(source) + "." + QuoteName(typed.name);
     typed.emitted = Shown(typed.document, collection);
     typed.type = CValueType{CSqlType::Text, 0, false};
     typed.type.typeName = typed.collection;
@@ -359,6 +359,7 @@ bool CSqlEmitter::StoreCollection(const CSqliteCatalog::Column& column, const CS
         out += "NULL";
         return true;
     }
+    if (TypelessNull(value, out)) return !m_failed;
     Collection collection;
     std::string document;
     bool bind = value.kind == CSqlExpr::Kind::Bind;

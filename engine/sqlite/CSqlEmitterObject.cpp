@@ -173,6 +173,25 @@ std::string CSqlEmitter::ShownAttribute(const std::string& document, const std::
         attribute.declared);
 }
 
+bool CSqlEmitter::DerivedQuery(const CSqlSelect& query, std::string& out, std::vector<Typed>* columns) {
+    const std::size_t outer = m_documentScope;
+    m_documentScope = m_scopes.size() + 1;
+    bool ok = Query(query, out, columns);
+    m_documentScope = outer;
+    return ok;
+}
+
+void CSqlEmitter::DerivedColumns(Source& source) {
+    for (Typed& column : source.columns) {
+        if (column.objectType.empty() && column.collection.empty()) continue;
+        // Note: an inline view without an alias is read by its columns' names alone.
+        column.document = (source.name.empty() ? "" : QuoteName(source.name) + ".") + QuoteName(column.name);
+        column.emitted.clear();
+        ObjectColumn(column, source.name);
+        CollectionColumn(column, source.name);
+    }
+}
+
 void CSqlEmitter::ObjectColumn(Typed& typed, const std::string& source) {
     if (typed.objectType.empty()) return;
     if (typed.document.empty()) typed.document = QuoteName(source) + "." + QuoteName(typed.name);
@@ -238,9 +257,8 @@ bool CSqlEmitter::StoreObject(const CSqliteCatalog::Column& column, const CSqlEx
         out += "NULL";
         return true;
     }
-    // Note: a query's value reaches here as its text; refused by name rather than taken for another type.
-    if (value.kind == CSqlExpr::Kind::Subquery)
-        return Fail(value.at, 3001, encoding::Utf8ToCp932("オブジェクト型の列に入れる副問合せの値"));
+    if (value.kind == CSqlExpr::Kind::Subquery) return StoreQueriedObject(column, value, out);
+    if (TypelessNull(value, out)) return !m_failed;
     std::string document;
     std::string type = value.kind == CSqlExpr::Kind::Bind ? column.objectType : std::string();
     if (!ObjectOperand(value, document, type)) return false;
@@ -248,6 +266,36 @@ bool CSqlEmitter::StoreObject(const CSqliteCatalog::Column& column, const CSqlEx
     if (type != column.objectType) return Fail(value.at, 932);
     out += document;
     return !m_failed;
+}
+
+bool CSqlEmitter::TypelessNull(const CSqlExpr& value, std::string& out) {
+    CSqlType kind = CSqlType::Unknown;
+    const Typed* typed = nullptr;
+    if (value.kind != CSqlExpr::Kind::Name || !ResolveQuietly(value, kind, typed) || typed == nullptr ||
+        typed->type.kind != CSqlType::Unknown || !typed->objectType.empty() || !typed->collection.empty())
+        return false;
+    std::string text;
+    Expr(&value, text);
+    out += "(CASE WHEN " + text + " IS NULL THEN NULL ELSE ORA_RAISE(932) END)";
+    return true;
+}
+
+bool CSqlEmitter::StoreQueriedObject(const CSqliteCatalog::Column& column, const CSqlExpr& value,
+                                     std::string& out) {
+    // Note: the query's one column comes as its document (MERGE's and SET
+    // (columns) = (query)'s values are such queries).
+    Typed produced;
+    std::string text;
+    const std::size_t outer = m_documentScope;
+    m_documentScope = m_scopes.size() + 1;
+    ScalarSubquery(value, text, &produced);
+    m_documentScope = outer;
+    if (m_failed) return false;
+    // Note: a query of NULL alone is a NULL of any type.
+    bool typeless = produced.objectType.empty() && produced.type.kind == CSqlType::Unknown;
+    if (!typeless && produced.objectType != column.objectType) return Fail(value.at, 932);
+    out += text;
+    return true;
 }
 
 bool CSqlEmitter::StoreAttribute(const CSqlStatement& statement, std::size_t k,

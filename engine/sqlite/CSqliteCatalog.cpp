@@ -69,6 +69,37 @@ bool Exists(sqlite3* db, const std::string& name) {
     return sqlite3_step(look.get()) == SQLITE_ROW;
 }
 
+// Note: a view's object or collection column is NOT NULL where the table's
+// column it reads is; the view keeps no NOT NULL of its own.
+void NotNullThroughView(sqlite3* db, const std::string& utf8Name,
+                        std::vector<CSqliteCatalog::Column>& columns) {
+    bool objects = false;
+    for (const auto& column : columns)
+        objects = objects || !column.objectType.empty() || !column.collection.empty();
+    Statement view = objects
+                         ? Prepare(db, "SELECT 1 FROM main.sqlite_schema WHERE name = ?1 AND type = 'view'")
+                         : Statement();
+    if (!view) return;
+    sqlite3_bind_text(view.get(), 1, utf8Name.c_str(), -1, SQLITE_TRANSIENT);
+    std::string quoted;
+    for (char c : utf8Name) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+    Statement rows = sqlite3_step(view.get()) == SQLITE_ROW ? Prepare(db, "SELECT * FROM \"" + quoted + "\"")
+                                                            : Statement();
+    for (int k = 0; rows && k < sqlite3_column_count(rows.get()) && k < static_cast<int>(columns.size());
+         ++k) {
+        CSqliteCatalog::Column& column = columns[static_cast<std::size_t>(k)];
+        const char* database = sqlite3_column_database_name(rows.get(), k);
+        const char* table = sqlite3_column_table_name(rows.get(), k);
+        const char* origin = sqlite3_column_origin_name(rows.get(), k);
+        int notNull = 0;
+        if ((!column.objectType.empty() || !column.collection.empty()) && database != nullptr &&
+            table != nullptr && origin != nullptr &&
+            sqlite3_table_column_metadata(db, database, table, origin, nullptr, nullptr, &notNull, nullptr,
+                                          nullptr) == SQLITE_OK)
+            column.notNull = notNull != 0;
+    }
+}
+
 }  // namespace
 
 CSqliteCatalog::Column CSqliteCatalog::Describe(std::string name, std::string_view declared) {
@@ -177,7 +208,9 @@ const std::vector<CSqliteCatalog::Column>* CSqliteCatalog::Columns(std::string_v
     Statement statement = Prepare(
         m_db,
         "SELECT c.COLUMN_NAME, c.DATA_TYPE, coalesce(p.pk, 0), p.dflt_value, coalesce(p.hidden, 0), "
-        "o.HIDDEN_COLUMN = 'YES', o.DEFAULT_ON_NULL = 'YES' FROM main.TARVEX_COLUMNS c LEFT JOIN "
+        "o.HIDDEN_COLUMN = 'YES', o.DEFAULT_ON_NULL = 'YES', coalesce(p.\"notnull\", 0) FROM "
+        "main.TARVEX_COLUMNS c "
+        "LEFT JOIN "
         "pragma_table_xinfo(?1) p ON p.name = c.COLUMN_NAME LEFT JOIN main.TARVEX_COLUMN_OPTIONS o "
         "ON o.TABLE_NAME = c.TABLE_NAME AND o.COLUMN_NAME = c.COLUMN_NAME WHERE c.TABLE_NAME = ?1 ORDER BY "
         "c.COLUMN_ID");
@@ -185,9 +218,9 @@ const std::vector<CSqliteCatalog::Column>* CSqliteCatalog::Columns(std::string_v
     bool recorded = statement && sqlite3_step(statement.get()) == SQLITE_ROW;
     // Note: SQLite finds a table in any case; the server's names are exact.
     if (!recorded && Exists(m_db, utf8Name))
-        statement =
-            Prepare(m_db, "SELECT name, type, pk, dflt_value, hidden, 0, 0 FROM pragma_table_xinfo(\"" +
-                              quoted + "\") WHERE hidden <> 1");
+        statement = Prepare(
+            m_db, "SELECT name, type, pk, dflt_value, hidden, 0, 0, \"notnull\" FROM pragma_table_xinfo(\"" +
+                      quoted + "\") WHERE hidden <> 1");
     else if (!recorded)
         statement.reset();
     while (statement && (recorded || sqlite3_step(statement.get()) == SQLITE_ROW)) {
@@ -200,6 +233,7 @@ const std::vector<CSqliteCatalog::Column>* CSqliteCatalog::Columns(std::string_v
         column.virtualColumn = sqlite3_column_int(statement.get(), 4) >= 2;
         column.hidden = sqlite3_column_int(statement.get(), 5) != 0;
         column.defaultOnNull = sqlite3_column_int(statement.get(), 6) != 0;
+        column.notNull = sqlite3_column_int(statement.get(), 7) != 0;
         if (column.type == CSqlType::Unknown)
             column.collection = encoding::Utf8ToCp932(Text(statement.get(), 1));
     }
@@ -217,6 +251,7 @@ const std::vector<CSqliteCatalog::Column>* CSqliteCatalog::Columns(std::string_v
         else if (HasType(named))
             column.brokenType = named;
     }
+    NotNullThroughView(m_db, utf8Name, columns);
     Statement identities =
         Prepare(m_db,
                 "SELECT COLUMN_NAME, CASE WHEN DEFAULT_ON_NULL = 'YES' THEN 'ON NULL' WHEN "

@@ -45,6 +45,7 @@ public:
         bool defaultOnNull = false;  // DEFAULT ON NULL: a NULL given is stored as the default
         bool hidden = false;         // INVISIBLE: out of SELECT * and of INSERT without a list
         bool virtualColumn = false;  // computed from its expression, never given a value
+        bool notNull = false;        // NOT NULL as the table keeps it
         // A nested table or VARRAY column: its type's name (upper case); it
         // holds the collection's JSON document.
         std::string collection;

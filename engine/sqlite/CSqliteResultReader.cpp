@@ -158,6 +158,7 @@ CEngineColumn DescribeColumn(sqlite3* db, sqlite3_stmt* statement, int index, Co
     const char* origin = sqlite3_column_origin_name(statement, index);
     int notNull = 0;
     int primaryKey = 0;
+    if (type != nullptr && type->notNull) column.nullable = false;
     if (database != nullptr && table != nullptr && origin != nullptr &&
         sqlite3_table_column_metadata(db, database, table, origin, nullptr, nullptr, &notNull, &primaryKey,
                                       nullptr) == SQLITE_OK)

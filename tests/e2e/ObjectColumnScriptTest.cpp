@@ -107,4 +107,88 @@ TEST_F(ObjectColumnScript, CustomersWithAddressesAndPhones) {
         EXPECT_NE(r.out.find(text), std::string::npos) << text << "\n" << r.out;
 }
 
+// A lesson on object types as a course runs it: a person type with an
+// address, a view over the table, an inline view and a WITH query reading
+// the address through an alias, MERGE of new addresses, and blocks that
+// read rows into %ROWTYPE records and records of their own; the answers
+// worked out by hand from the PL/SQL Language Reference (records, objects,
+// ACCESS_INTO_NULL) and the SQL Language Reference (MERGE, views).
+const char kLesson[] =
+    "CONNECT scott/tiger@LESSON\n"
+    "SET SERVEROUTPUT ON\n"
+    "CREATE TYPE address_typ AS OBJECT (street VARCHAR2(30), city VARCHAR2(20), postal_code VARCHAR2(8));\n"
+    "/\n"
+    "CREATE TABLE people (person_id NUMBER(4) PRIMARY KEY, name VARCHAR2(20) NOT NULL,\n"
+    "  home address_typ NOT NULL);\n"
+    "INSERT INTO people VALUES (1, 'Sato', address_typ('1-2 Ginza', 'Tokyo', '1040061'));\n"
+    "INSERT INTO people VALUES (2, 'Suzuki', address_typ('3 Umeda', 'Osaka', '5300001'));\n"
+    "INSERT INTO people VALUES (3, 'Ito', NULL);\n"
+    "CREATE VIEW people_v AS SELECT person_id, name, home FROM people;\n"
+    "DESCRIBE people\n"
+    "DESCRIBE people_v\n"
+    "COLUMN home FORMAT A50\n"
+    "SELECT p.name, p.home.city AS city FROM people_v p ORDER BY p.person_id;\n"
+    "SELECT home FROM people_v WHERE person_id = 2;\n"
+    "SELECT q.home.postal_code AS zip FROM (SELECT home, person_id FROM people) q WHERE q.person_id = 1;\n"
+    "WITH w AS (SELECT name, home FROM people) SELECT w2.name FROM w w2\n"
+    "WHERE w2.home = address_typ('3 Umeda', 'Osaka', '5300001');\n"
+    "MERGE INTO people p USING (SELECT 2 id, 'Suzuki' nm FROM dual UNION ALL SELECT 4, 'Kato' FROM dual) s\n"
+    "ON (p.person_id = s.id)\n"
+    "WHEN MATCHED THEN UPDATE SET p.home = address_typ('5 Namba', 'Osaka', '5420076')\n"
+    "WHEN NOT MATCHED THEN INSERT VALUES (s.id, s.nm, address_typ('7 Sakae', 'Nagoya', '4600008'));\n"
+    "SELECT p.person_id, p.home.street AS street FROM people p ORDER BY p.person_id;\n"
+    "DECLARE\n"
+    "  r people%ROWTYPE;\n"
+    "BEGIN\n"
+    "  SELECT * INTO r FROM people WHERE person_id = 4;\n"
+    "  dbms_output.put_line(r.name || ' lives in ' || r.home.city);\n"
+    "  r.home.city := 'Gifu';\n"
+    "  UPDATE people SET home = r.home WHERE person_id = r.person_id;\n"
+    "END;\n"
+    "/\n"
+    "DECLARE\n"
+    "  TYPE visit_t IS RECORD (who VARCHAR2(20), addr address_typ);\n"
+    "  v visit_t;\n"
+    "BEGIN\n"
+    "  dbms_output.put_line('before: ' || NVL(v.addr.city, 'nowhere'));\n"
+    "  v.addr.city := 'Kyoto';\n"
+    "EXCEPTION\n"
+    "  WHEN ACCESS_INTO_NULL THEN dbms_output.put_line('no address yet');\n"
+    "END;\n"
+    "/\n"
+    "SELECT p.home.city AS city FROM people p WHERE p.person_id = 4;\n";
+
+TEST_F(ObjectColumnScript, LessonOnViewsRecordsAndMerge) {
+    RunResult r = RunScripts({kLesson});
+    for (const char* lines : {
+             // The NULL object is refused by the column's NOT NULL.
+             "INSERT INTO people VALUES (3, 'Ito', NULL);|*",
+             // The table describes its object column with its NOT NULL.
+             "HOME                 NOT NULL ADDRESS_TYP",
+             // Through the view the attribute is read and the object shown whole.
+             ("Sato                 Tokyo                |Suzuki               Osaka                ||"
+              "2行が選択されました。"),
+             "ADDRESS_TYP('3 Umeda', 'Osaka', '5300001')         ||1行が選択されました。",
+             // An inline view and a WITH query hand the object on too.
+             "ZIP      |-------- |1040061  ||1行が選択されました。",
+             "NAME                 |-------------------- |Suzuki               ||1行が選択されました。",
+             // MERGE updates Suzuki's and adds Kato's address.
+             "2行がマージされました。",
+             ("1          1-2 Ginza                      |2          5 Namba                        |"
+              "4          7 Sakae                        ||3行が選択されました。"),
+             // The record's address is read, changed and stored back.
+             "Kato lives in Nagoya",
+             "before: nowhere|no address yet",
+             "CITY                 |-------------------- |Gifu                 ||1行が選択されました。",
+         })
+        EXPECT_NE(r.out.find(Console(lines)), std::string::npos) << lines << "\n" << r.out;
+    EXPECT_NE(r.out.find("ORA-01400"), std::string::npos) << r.out;
+    // The view describes its object column as the table does.
+    std::size_t view = r.out.find("DESCRIBE people_v");
+    ASSERT_NE(view, std::string::npos) << r.out;
+    EXPECT_LT(r.out.find("HOME                 NOT NULL ADDRESS_TYP", view),
+              r.out.find("SELECT p.name", view))
+        << r.out;
+}
+
 }  // namespace

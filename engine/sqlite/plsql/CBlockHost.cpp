@@ -97,7 +97,14 @@ bool CBlockHost::TableColumns(const std::string& name, std::vector<CPlsqlType::F
     const auto* columns = m_connection.m_catalog->Columns(name);
     if (columns == nullptr) return false;
     out.clear();
-    for (const auto& column : *columns) out.push_back({column.name, TypeOfColumn(column)});
+    for (const auto& column : *columns) {
+        out.push_back({column.name, TypeOfColumn(column)});
+        // Note: a row's field of an object column holds an object of the column's type.
+        bool invalid = false;
+        if (!column.objectType.empty())
+            if (auto object = SchemaType(column.objectType, invalid); object && object->object)
+                out.back().type = object;
+    }
     return true;
 }
 

@@ -87,6 +87,24 @@ std::string CObjectText::Attributes(const std::vector<CPlsqlValue>& fields, cons
     return out + "]";
 }
 
+std::string CObjectText::Constructor(const std::vector<CPlsqlValue>& fields, const CPlsqlType& type) {
+    std::string out = type.name + "(";
+    for (std::size_t k = 0; k < type.fields.size(); ++k) {
+        if (k > 0) out += ", ";
+        const CPlsqlValue* value = k < fields.size() ? &fields[k] : nullptr;
+        if (value == nullptr || value->IsNull()) {
+            out += "NULL";
+        } else if (value->GetKind() == CPlsqlValue::Kind::Number) {
+            out += value->NumberText();
+        } else {
+            out += '\'';
+            for (char c : value->TextValue()) out += c == '\'' ? std::string("''") : std::string(1, c);
+            out += '\'';
+        }
+    }
+    return out + ")";
+}
+
 bool CObjectText::Read(std::string_view text, const CPlsqlType& type, std::vector<CPlsqlValue>& fields) {
     if (text.size() <= type.name.size() + 1 ||
         cp932::ToUpperAscii(text.substr(0, type.name.size())) != type.name || text[type.name.size()] != '(' ||

@@ -23,6 +23,9 @@ public:
     static std::string Document(const std::vector<CPlsqlValue>& fields, const CPlsqlType& type);
     // The attributes alone, as an object column holds them: [a1, a2, ...].
     static std::string Attributes(const std::vector<CPlsqlValue>& fields, const CPlsqlType& type);
+    // The constructor's text of an object of `type` with these attributes,
+    // as Read takes it back (how a record's field holds an object).
+    static std::string Constructor(const std::vector<CPlsqlValue>& fields, const CPlsqlType& type);
 
 private:
     // One attribute from `at`; `at` left after it. `nested` set for an

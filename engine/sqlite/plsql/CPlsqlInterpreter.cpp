@@ -541,6 +541,9 @@ CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecAssign(CPlsqlStmt& statement) {
         if (datum != nullptr && datum->fields.empty())
             return Raise(6530, CPlsqlErrors::Text(6530), statement.at), Flow::Raise;
     }
+    if (whole != nullptr && whole->object && statement.target.field >= 0 && !statement.target.object &&
+        !statement.exprs.empty())
+        return AssignHeld(statement, *whole) ? Flow::Normal : Flow::Raise;
     const CPlsqlType* element = statement.target.index ? TypeOf(statement.target) : nullptr;
     if (element != nullptr && element->base == CPlsqlType::Base::Record && statement.target.field < 0 &&
         !statement.exprs.empty())
@@ -638,6 +641,12 @@ bool CPlsqlInterpreter::RecordOf(CPlsqlExpr& source, const CPlsqlType& type,
         fields = std::move(m_datumResult.fields);
         if (fields.size() != type.fields.size()) return mismatch();
         return true;
+    }
+    if (source.kind == CPlsqlExpr::Kind::Variable && source.target.field >= 0 && !source.target.index &&
+        !source.target.object) {
+        const CPlsqlType* held = TypeOf(source.target);
+        if (held == nullptr || !held->object || held->name != type.name) return mismatch();
+        return HeldObject(source.target, type, fields);
     }
     if (source.kind != CPlsqlExpr::Kind::Variable || source.target.field >= 0) return mismatch();
     if (source.target.index) {
@@ -1918,11 +1927,23 @@ const CPlsqlType* CPlsqlInterpreter::TypeOf(const CPlsqlTarget& target) const {
     if (target.index) type = type->element.get();
     if (type == nullptr) return nullptr;
     if (target.field >= 0) type = type->fields[static_cast<std::size_t>(target.field)].type.get();
+    if (target.attribute >= 0 && target.object)
+        type = target.object->fields[static_cast<std::size_t>(target.attribute)].type.get();
     return type;
 }
 
 bool CPlsqlInterpreter::Read(const CPlsqlTarget& target, CPlsqlValue& out) {
     if (target.value) return Eval(*target.value, out);
+    if (target.object) return ReadHeld(target, out);
+    if (target.json && target.field >= 0 && !target.index) {
+        // Note: a field's object reaches SQL as its document.
+        const CPlsqlType* held = TypeOf(target);
+        if (held != nullptr && held->object) {
+            CPlsqlTarget whole = target;
+            whole.object = std::make_shared<CPlsqlType>(*held);
+            return ReadHeld(whole, out);
+        }
+    }
     if (target.json) {
         // Note: TABLE() of a collection not made gives no rows.
         Datum* datum = DatumOf(target);
@@ -2009,6 +2030,9 @@ bool CPlsqlInterpreter::Write(const CPlsqlTarget& target, const CPlsqlValue& val
         found->assigned = true;
         return true;
     }
+    if (target.object) return WriteHeld(target, value);
+    if (type != nullptr && type->object && target.field >= 0 && !target.index)
+        return StoreHeld(target, value, *type);
     if (target.index) return WriteElement(target, value);
     Datum* found = DatumOf(target);
     if (found == nullptr) return false;

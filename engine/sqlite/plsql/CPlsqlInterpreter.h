@@ -200,6 +200,14 @@ private:
     bool Condition(CPlsqlExpr& expr, bool& holds);
 
     bool Read(const CPlsqlTarget& target, CPlsqlValue& out);
+    // A record's field of an object type (CPlsqlHeldObjects.cpp): the
+    // attributes of its object (none for a NULL object), an attribute read
+    // or written, a value stored whole, an object assigned.
+    bool HeldObject(const CPlsqlTarget& target, const CPlsqlType& type, std::vector<CPlsqlValue>& fields);
+    bool ReadHeld(const CPlsqlTarget& target, CPlsqlValue& out);
+    bool WriteHeld(const CPlsqlTarget& target, const CPlsqlValue& value);
+    bool StoreHeld(const CPlsqlTarget& target, const CPlsqlValue& value, const CPlsqlType& type);
+    bool AssignHeld(const CPlsqlStmt& statement, const CPlsqlType& type);
     bool Write(const CPlsqlTarget& target, const CPlsqlValue& value, const CPlsqlType* type);
     const CPlsqlType* TypeOf(const CPlsqlTarget& target) const;
     // The storage and declared type of a target's variable (a package's

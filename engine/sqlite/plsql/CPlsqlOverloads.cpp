@@ -108,6 +108,8 @@ CPlsqlOverloads::Shape CPlsqlOverloads::OfExpr(const CPlsqlExpr& expr, const Typ
             if (seen != nullptr && expr.target.field >= 0 &&
                 static_cast<std::size_t>(expr.target.field) < seen->fields.size())
                 seen = seen->fields[static_cast<std::size_t>(expr.target.field)].type.get();
+            if (expr.target.object && expr.target.attribute >= 0)
+                seen = expr.target.object->fields[static_cast<std::size_t>(expr.target.attribute)].type.get();
             // Note: the type outlives the call's choice (the unit keeps it).
             return seen != nullptr ? OfType(*seen) : shape;
         }

@@ -2292,10 +2292,22 @@ CPlsqlTarget CPlsqlParser::ParseTarget() {
     if (AcceptSymbol('.')) {
         std::size_t fieldAt = Peek().begin;
         std::string field = Name();
-        target.field = SlotTypeOf(*entry)->FieldIndex(field);
+        auto type = SlotTypeOf(*entry);
+        target.field = type->FieldIndex(field);
         if (target.field < 0) Fail(302, field, fieldAt);
+        HeldAttribute(target, type->fields[static_cast<std::size_t>(target.field)].type);
     }
     return target;
+}
+
+void CPlsqlParser::HeldAttribute(CPlsqlTarget& target, const std::shared_ptr<CPlsqlType>& field) {
+    if (!field || !field->object || !IsSymbol('.') || !IsName(1)) return;
+    ++m_k;
+    std::size_t at = Peek().begin;
+    std::string name = Name();
+    target.attribute = field->FieldIndex(name);
+    if (target.attribute < 0) Fail(302, name, at);
+    target.object = field;
 }
 
 std::vector<CPlsqlTarget> CPlsqlParser::ParseTargets() {
@@ -2905,6 +2917,7 @@ CPlsqlParser::ExprPtr CPlsqlParser::ParseNamedValue() {
             field = Name();
             expr->target.field = type->FieldIndex(field);
             if (expr->target.field < 0) Fail(302, field, fieldAt);
+            HeldAttribute(expr->target, type->fields[static_cast<std::size_t>(expr->target.field)].type);
         }
         return expr;
     }
@@ -3363,6 +3376,16 @@ std::unique_ptr<CPlsqlSql> CPlsqlParser::BuildSql(std::size_t first, std::size_t
             target.field = type->FieldIndex(field);
             if (target.field < 0) Fail(302, field, m_tokens[k + 2].begin);
             last = k + 2;
+            // Note: a field's object reaches SQL as its document, its attribute as a value.
+            auto held = type->fields[static_cast<std::size_t>(target.field)].type;
+            if (held && held->object && k + 4 < end && CSqlScanner::IsSymbol(m_text, m_tokens[k + 3], '.') &&
+                held->FieldIndex(NameText(m_tokens[k + 4])) >= 0) {
+                target.attribute = held->FieldIndex(NameText(m_tokens[k + 4]));
+                target.object = held;
+                last = k + 4;
+            } else if (held && held->object) {
+                target.json = true;
+            }
         }
         // Note: a whole object reaches SQL as its document (see CObjectText::Document).
         if (type->object && target.field < 0) target.json = true;

@@ -198,6 +198,8 @@ private:
     // The declared type of an entry's or a target's variable (in its package's frame for a package's).
     std::shared_ptr<CPlsqlType> SlotTypeOf(const Entry& entry) const;
     std::shared_ptr<CPlsqlType> TargetType(const CPlsqlTarget& target) const;
+    // ".attribute" after a record's field of an object type: the attribute it names.
+    void HeldAttribute(CPlsqlTarget& target, const std::shared_ptr<CPlsqlType>& field);
     // "(subscript)" and an optional ".field" of an element of `collection`.
     void ParseElement(CPlsqlTarget& target, const CPlsqlType& collection);
     void ParseMethodCall(CPlsqlExpr& expr);

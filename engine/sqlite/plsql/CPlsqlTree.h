@@ -35,6 +35,10 @@ struct CPlsqlTarget {
     // A value computed where SQL reads it (an object's method called in
     // SQL): the expression, read in place of a variable.
     std::shared_ptr<CPlsqlExpr> value;
+    // An attribute of the object a record's field holds (r.home.city): its
+    // place among the attributes of `object`, the field's object type.
+    int attribute = -1;
+    std::shared_ptr<CPlsqlType> object;
 };
 
 // One SQL statement inside the block, its PL/SQL names turned into
