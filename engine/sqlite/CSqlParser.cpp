@@ -1399,6 +1399,7 @@ bool CSqlParser::CallArguments(Expr& call) {
             return Refuse(name);
         if (name == "JSON_VALUE" || name == "JSON_QUERY" || name == "JSON_EXISTS")
             return JsonCall(call, name);
+        if (name == "JSON_SERIALIZE") return JsonSerialize(call);
         do {
             Expr* arg = nullptr;
             if (!Expression(arg)) return false;
@@ -1466,11 +1467,11 @@ bool CSqlParser::JsonCall(Expr& call, const std::string& name) {
     Expr* literal = Node(Expr::Kind::String, m_tokens[m_k - 1].begin);
     literal->text = path;
     call.args.push_back(literal);
-    if (name == "JSON_VALUE" && Accept("RETURNING")) {
+    if (name != "JSON_EXISTS" && Accept("RETURNING")) {
         if (!IsName()) return Fail();
         if (!TypeText(call.detail)) return false;
     }
-    if (name == "JSON_QUERY" && !JsonWrapper(call)) return false;
+    if (name == "JSON_QUERY" && (!JsonOutput(call, false) || !JsonWrapper(call))) return false;
     const bool many = name == "JSON_EXISTS" || call.jsonWrapper != 0;
     if (!CheckJsonPath(pathAt, many ? CJsonPathCheck::Reads::Many : CJsonPathCheck::Reads::One)) return false;
     if (Is("WITH") || Is("WITHOUT") || Is("PASSING") || Is("TRUE") || Is("TRUNCATE"))
@@ -1503,6 +1504,41 @@ bool CSqlParser::JsonCall(Expr& call, const std::string& name) {
         } else {
             return false;
         }
+    }
+    return ExpectSymbol(')');
+}
+
+// [PRETTY] [ASCII] [TRUNCATE], TRUNCATE where `truncate` allows it.
+bool CSqlParser::JsonOutput(Expr& call, bool truncate) {
+    static constexpr struct {
+        std::string_view word;
+        unsigned char flag;
+    } kOptions[] = {{"PRETTY", Expr::kPretty}, {"ASCII", Expr::kAscii}, {"TRUNCATE", Expr::kTruncate}};
+    for (const auto& option : kOptions) {
+        if (option.flag == Expr::kTruncate && !truncate) break;
+        if (Accept(option.word)) call.jsonOutput |= option.flag;
+    }
+    if (Is("ORDERED")) return Refuse("JSON_SERIALIZE (ORDERED)");
+    return true;
+}
+
+// JSON_SERIALIZE(expr [RETURNING type] [PRETTY] [ASCII] [TRUNCATE]
+// [NULL | ERROR] ON ERROR]); ERROR ON ERROR unless told.
+bool CSqlParser::JsonSerialize(Expr& call) {
+    Expr* document = nullptr;
+    if (!Expression(document) || !AcceptJsonFormat()) return false;
+    call.args.push_back(document);
+    if (Accept("RETURNING")) {
+        if (!IsName()) return Fail();
+        if (!TypeText(call.detail)) return false;
+    }
+    if (!JsonOutput(call, true)) return false;
+    call.onError = Expr::JsonHandler::Error;
+    if (Is("EMPTY")) return Refuse("JSON_SERIALIZE (EMPTY ON ERROR)");
+    if (Is("NULL") || Is("ERROR")) {
+        call.onError = Is("NULL") ? Expr::JsonHandler::Null : Expr::JsonHandler::Error;
+        ++m_k;
+        if (!Expect("ON") || !Expect("ERROR")) return false;
     }
     return ExpectSymbol(')');
 }

@@ -56,6 +56,51 @@ TEST_F(CJsonTableTest, NestedPathsAndOneRowPaths) {
     EXPECT_EQ(Failure("SELECT * FROM JSON_TABLE('{}', '$' COLUMNS (A, A))").substr(0, 9), "ORA-00957");
 }
 
+// A row path finds its rows in lax mode: wildcards anywhere, an array step
+// on an object reads it as the one element of an array; each value found
+// is a row, kept as written (true, a number of many digits).
+TEST_F(CJsonTableTest, RowPathsWithWildcardsAnywhere) {
+    const struct {
+        const char* query;
+        const char* answer;
+    } cases[] = {
+        {"SELECT J.* FROM PO P, JSON_TABLE(P.DOC, '$.LineItems[*].Tags[*]' COLUMNS (N FOR ORDINALITY, "
+         "T VARCHAR2(5) PATH '$')) J",
+         "1,dvd|2,xmas"},
+        {"SELECT J.* FROM PO P, JSON_TABLE(P.DOC, '$.LineItems[*].Part' COLUMNS (N FOR ORDINALITY, "
+         "D VARCHAR2(20) PATH '$.Description')) J",
+         "1,One Magic Christmas|2,Lethal Weapon"},
+        {"SELECT J.* FROM PO P, JSON_TABLE(P.DOC, '$.LineItems[1].Part.*' COLUMNS (V VARCHAR2(30) PATH '$')) "
+         "J",
+         "Lethal Weapon|12345678901234567890.12"},
+        {"SELECT * FROM JSON_TABLE('{\"a\":{\"b\":1}}', '$.a[*]' COLUMNS (B NUMBER PATH '$.b'))", "1"},
+        {"SELECT * FROM JSON_TABLE('[true, 12345678901234567890.12, \"x\"]', '$[*]' COLUMNS ("
+         "V VARCHAR2(30) PATH '$', N NUMBER PATH '$'))",
+         "true,-|12345678901234567890.12,12345678901234567890.12|x,-"},
+        {"SELECT COUNT(*) FROM JSON_TABLE('{\"a\":[]}', '$.a[*].b' COLUMNS (B NUMBER PATH '$'))", "0"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(Rows(c.query), c.answer) << c.query;
+}
+
+// Sibling NESTED PATHs follow one another (each row has the others'
+// columns NULL); a parent row whose nested paths find nothing stays once;
+// FOR ORDINALITY in a nested path numbers that path's rows.
+TEST_F(CJsonTableTest, SiblingNestedPathsAreAUnionJoin) {
+    const std::string doc =
+        "'[{\"id\":1,\"phones\":[\"p1\",\"p2\"],\"items\":[{\"n\":7}]},"
+        "{\"id\":2,\"phones\":[],\"items\":[{\"n\":8},{\"n\":9}]},{\"id\":3}]'";
+    EXPECT_EQ(Rows("SELECT * FROM JSON_TABLE(" + doc +
+                   ", '$[*]' COLUMNS (ID NUMBER PATH '$.id', "
+                   "NESTED PATH '$.phones[*]' COLUMNS (PN FOR ORDINALITY, PHONE VARCHAR2(5) PATH '$'), "
+                   "NESTED PATH '$.items[*]' COLUMNS (N NUMBER PATH '$.n')))"),
+              "1,1,p1,-|1,2,p2,-|1,-,-,7|2,-,-,8|2,-,-,9|3,-,-,-");
+    EXPECT_EQ(Rows("SELECT COUNT(*), COUNT(PHONE), COUNT(N) FROM JSON_TABLE(" + doc +
+                   ", '$[*]' COLUMNS (NESTED PATH '$.phones[*]' COLUMNS (PHONE PATH '$'), "
+                   "NESTED PATH '$.items[*]' COLUMNS (N NUMBER PATH '$.n'), "
+                   "NESTED PATH '$.none[*]' COLUMNS (X PATH '$')))"),
+              "6,2,3");
+}
+
 // EXISTS PATH columns, and each column's ON ERROR and ON EMPTY (the
 // table's ON ERROR their default; NULL when neither is given).
 TEST_F(CJsonTableTest, ExistsColumnsAndErrorHandlers) {
