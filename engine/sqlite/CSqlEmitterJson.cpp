@@ -32,6 +32,18 @@ std::string RowsOf(const std::string& document, const std::string& path) {
 // number as a double and true as 1; the element's text keeps them exact.
 std::string ItemOf(const std::string& rows) { return "(" + rows + ".json -> " + rows + ".fullkey)"; }
 
+// The error of a scalar the RETURNING type does not take: no number, no
+// date in ISO 8601, or text too long.
+int RefusedCode(CSqlType type) {
+    return type == CSqlType::Number ? 1722 : type == CSqlType::Date ? 1861 : 40478;
+}
+
+// A refusal as handled; a date's error names the text it could not read.
+std::string WithText(std::string handled, CSqlType type, const std::string& text) {
+    if (type == CSqlType::Date && handled == "ORA_RAISE(1861)") return "ORA_RAISE(1861, " + text + ")";
+    return handled;
+}
+
 }  // namespace
 
 std::string CSqlEmitter::JsonScalar(const std::string& item, const std::string& path,
@@ -181,8 +193,10 @@ CSqlType CSqlEmitter::JsonValue(const CSqlExpr& expr, std::string& out) {
     out += "(CASE WHEN " + document + " IS NULL THEN NULL WHEN NOT json_valid(" + document + ") THEN " +
            failed(40441) + " WHEN " + kind + " IS NULL THEN " + empty + " WHEN " + kind +
            " = 'null' THEN NULL WHEN " + kind + " IN ('object', 'array') THEN " + failed(40456) + " WHEN " +
-           value + " IS NULL THEN " + failed(type.type == CSqlType::Number ? 1722 : 40478) + " ELSE " +
-           value + " END)";
+           value + " IS NULL THEN " +
+           WithText(failed(RefusedCode(type.type)), type.type,
+                    "json_extract(" + document + ", " + Quote(path) + ")") +
+           " ELSE " + value + " END)";
     return type.type == CSqlType::Char ? CSqlType::Text : type.type;
 }
 
@@ -271,7 +285,9 @@ std::string CSqlEmitter::JsonColumnValue(const CSqlJsonColumn& column, const std
     std::string value = JsonScalar(item, path, type);
     return "(CASE WHEN " + kind + " IS NULL THEN " + empty + " WHEN " + kind + " = 'null' THEN NULL WHEN " +
            kind + " IN ('object', 'array') THEN " + failed(40456) + " WHEN " + value + " IS NULL THEN " +
-           failed(type.type == CSqlType::Number ? 1722 : 40478) + " ELSE " + value + " END)";
+           WithText(failed(RefusedCode(type.type)), type.type,
+                    "json_extract(" + item + ", " + Quote(path) + ")") +
+           " ELSE " + value + " END)";
 }
 
 namespace {

@@ -171,9 +171,16 @@ TEST_F(CJsonTableTest, JsonValueReturningAndHandlers) {
         {"JSON_VALUE('{\"a\":\"abcd\"}', '$.a' RETURNING VARCHAR2(3) ERROR ON ERROR)", "ORA-40478"},
         {"JSON_VALUE('{\"a\":1}', '$.b' NULL ON ERROR ERROR ON EMPTY)", "ORA-40462"},
         {"JSON_QUERY('{\"a\":1}', '$.a' ERROR ON ERROR)", "ORA-03001"},
+        {"JSON_VALUE('{\"a\":\"2024-13-02\"}', '$.a' RETURNING DATE ERROR ON ERROR)", "ORA-01861"},
     };
     for (const auto& e : errors)
         EXPECT_EQ(Failure(std::string("SELECT ") + e.call + " FROM DUAL").substr(0, 9), e.code) << e.call;
+    // A date the type does not take names the text it met.
+    EXPECT_NE(Failure("SELECT * FROM JSON_TABLE('[\"2024-02-30\"]', '$[*]' COLUMNS (D DATE PATH '$' ERROR ON "
+                      "ERROR))")
+                  .find("2024-02-30"),
+              std::string::npos);
+    EXPECT_EQ(Rows("SELECT JSON_VALUE('{\"a\":\"2024-13-02\"}', '$.a' RETURNING DATE) FROM DUAL"), "-");
     // The handlers decide per row, over a table's documents.
     EXPECT_EQ(Rows("SELECT ID, JSON_VALUE(DOC, '$.Requestor' DEFAULT '?' ON ERROR) FROM PO ORDER BY ID"),
               "1,Alexis Bull|2,Sarah Bell|3,?|4,-");
