@@ -105,7 +105,10 @@ bool CSqlEmitter::JsonColumns(const std::vector<CSqlJsonColumn>& columns, const 
             name, column.type.empty() ? std::string_view("VARCHAR2(4000)") : column.type);
         if (type.type == CSqlType::Unknown) return Fail(column.at, 902);
         typed.type = CValueType{type.type, type.length, type.charSemantics, false, type.fraction};
-        if (column.kind == CSqlJsonColumn::Kind::Json)
+        if (column.kind == CSqlJsonColumn::Kind::Json && column.wrapper != 0)
+            typed.emitted = "ORA_JSON_PATH(" + item + ", " + Quote(columnPath) +
+                            (column.wrapper == 1 ? ", 'W')" : ", 'C')");
+        else if (column.kind == CSqlJsonColumn::Kind::Json)
             typed.emitted = "(CASE WHEN json_type(" + item + ", " + Quote(columnPath) +
                             ") IN ('object', 'array') THEN " + item + " -> " + Quote(columnPath) + " END)";
         else
@@ -203,7 +206,14 @@ CSqlType CSqlEmitter::JsonValue(const CSqlExpr& expr, std::string& out) {
 bool CSqlEmitter::JsonText(const CSqlExpr& expr, const std::string& json, std::string& out) {
     CSqliteCatalog::Column type = CSqliteCatalog::Describe(
         "RETURNING", expr.detail.empty() ? std::string_view("VARCHAR2(4000)") : expr.detail);
-    if (type.type != CSqlType::Text && type.type != CSqlType::Char) return Fail(expr.at, 40449), false;
+    if (type.type != CSqlType::Text && type.type != CSqlType::Char) {
+        // Note: binary JSON and the JSON type are the server's; other types hold no JSON text.
+        std::string base = Upper(expr.detail.substr(0, expr.detail.find('(')));
+        while (!base.empty() && base.back() == ' ') base.pop_back();
+        if (base == "BLOB" || base == "RAW" || base == "JSON")
+            return Fail(expr.at, 3001, Upper(expr.text) + " (RETURNING " + base + ")"), false;
+        return Fail(expr.at, 40449), false;
+    }
     static constexpr struct {
         unsigned char flag;
         char letter;

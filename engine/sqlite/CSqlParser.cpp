@@ -757,9 +757,15 @@ bool CSqlParser::FromItem(CSqlFromItem& item) {
     if (Is("JSON_TABLE") && IsSymbol('(', 1)) {
         m_k += 2;
         item.json = std::make_shared<CSqlJsonTable>();
-        if (!Expression(item.json->document) || !AcceptJsonFormat() || !ExpectSymbol(',') ||
-            !JsonPath(item.json->path, CJsonPathCheck::Reads::Rows) || !JsonOnError(item.json->handling) ||
-            !JsonColumns(item.json->columns) || !JsonOnError(item.json->handling) || !ExpectSymbol(')'))
+        // Note: without a row path the document itself is the one row.
+        if (!Expression(item.json->document) || !AcceptJsonFormat()) return false;
+        if (Is("COLUMNS")) {
+            item.json->path = "'$'";
+        } else if (!ExpectSymbol(',') || !JsonPath(item.json->path, CJsonPathCheck::Reads::Rows)) {
+            return false;
+        }
+        if (!JsonOnError(item.json->handling) || !JsonColumns(item.json->columns) ||
+            !JsonOnError(item.json->handling) || !ExpectSymbol(')'))
             return false;
         Accept("AS");
         return Alias(item.alias, false);
@@ -883,8 +889,13 @@ bool CSqlParser::JsonColumns(std::vector<CSqlJsonColumn>& columns) {
         } else if (Accept("FORMAT")) {
             if (!Expect("JSON")) return false;
             column.kind = CSqlJsonColumn::Kind::Json;
+            Expr wrapped;
+            if (!JsonWrapper(wrapped)) return false;
+            column.wrapper = wrapped.jsonWrapper;
         }
-        if (Accept("PATH") && !JsonPath(column.path)) return false;
+        // Note: a wrapper gathers what the path finds, wildcards and all.
+        const auto reads = column.wrapper != 0 ? CJsonPathCheck::Reads::Many : CJsonPathCheck::Reads::One;
+        if (Accept("PATH") && !JsonPath(column.path, reads)) return false;
         if (!JsonOnError(column.handling, column.kind == CSqlJsonColumn::Kind::Exists)) return false;
         columns.push_back(std::move(column));
     } while (AcceptSymbol(','));

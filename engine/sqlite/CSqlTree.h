@@ -129,6 +129,8 @@ struct CSqlJsonColumn {
     std::string_view name;
     std::string_view type;  // as written; empty for VARCHAR2(4000)
     std::string_view path;  // the literal token; empty: $.name
+    // FORMAT JSON WITH WRAPPER (1) or WITH CONDITIONAL WRAPPER (2); 0 without.
+    int wrapper = 0;
     std::vector<CSqlJsonColumn> columns;
 };
 

@@ -82,6 +82,25 @@ TEST_F(CJsonTableTest, RowPathsWithWildcardsAnywhere) {
     for (const auto& c : cases) EXPECT_EQ(Rows(c.query), c.answer) << c.query;
 }
 
+// FORMAT JSON columns: an object or array as it is (a scalar is NULL
+// without a wrapper); WITH WRAPPER gathers what the path finds, wildcards
+// and all, CONDITIONAL leaves one object or array alone. Without a row
+// path the document is the one row.
+TEST_F(CJsonTableTest, FormatJsonColumnsWithWrappers) {
+    EXPECT_EQ(Rows("SELECT * FROM JSON_TABLE('{\"a\":[1,2],\"b\":{\"c\":3},\"s\":\"x\"}' COLUMNS ("
+                   "A VARCHAR2(20) FORMAT JSON PATH '$.a', S VARCHAR2(20) FORMAT JSON PATH '$.s', "
+                   "W VARCHAR2(20) FORMAT JSON WITH WRAPPER PATH '$.a[*]', "
+                   "WS VARCHAR2(20) FORMAT JSON WITH ARRAY WRAPPER PATH '$.s', "
+                   "C VARCHAR2(20) FORMAT JSON WITH CONDITIONAL WRAPPER PATH '$.b', "
+                   "CS VARCHAR2(20) FORMAT JSON WITH CONDITIONAL WRAPPER PATH '$.s', "
+                   "N VARCHAR2(20) FORMAT JSON WITHOUT WRAPPER PATH '$.b'))"),
+              "[1,2],-,[1,2],[\"x\"],{\"c\":3},[\"x\"],{\"c\":3}");
+    EXPECT_EQ(
+        Failure("SELECT * FROM JSON_TABLE('{}', '$' COLUMNS (A VARCHAR2(20) FORMAT JSON PATH '$.a[*]'))")
+            .substr(0, 9),
+        "ORA-03001");
+}
+
 // Sibling NESTED PATHs follow one another (each row has the others'
 // columns NULL); a parent row whose nested paths find nothing stays once;
 // FOR ORDINALITY in a nested path numbers that path's rows.
