@@ -127,6 +127,7 @@ constexpr MessageRow kMessages[] = {
     {30481, "GROUPING、GROUPING_ID および GROUP_ID は GROUP BY なしでは使用できません。"},
     {30487, "ここでは ORDER BY は使用できません。"},
     {40441, "JSON 構文エラーです。"},
+    {40449, "戻り値のデータ型が無効です。"},
     {40456, "JSON_VALUE の評価結果がスカラー値ではありません。"},
     {40462, "JSON_VALUE の評価結果に値がありません。"},
     {40478, "出力値が大きすぎます。"},

@@ -1985,7 +1985,7 @@ CValueType CSqlEmitter::Describe(const CSqlExpr& expr, CSqlType kind) {
             out.typeName = ref.attribute.schemaType;
         } else if (expr.parts.size() == 1 && Upper(expr.parts[0]) == "USER") {
             out.length = kIdentifierLength;
-        } else if (std::string ignored; expr.parts.size() >= 3 && JsonDotAccess(expr, ignored)) {
+        } else if (CSqlExpr* column = nullptr; expr.parts.size() >= 3 && JsonDotColumn(expr, column)) {
             out.length = 4000;
         }
         return out;
@@ -2108,7 +2108,8 @@ long CSqlEmitter::TextLength(const CSqlExpr& expr) {
             // LISTAGG is declared as long as a VARCHAR2 may be.
             if (name == "SYS_CONTEXT") return 256;
             if (name == "LISTAGG") return 4000;
-            if (IsJsonConstructor(name) || name == "JSON_QUERY" || name == "JSON_VALUE")
+            if (IsJsonConstructor(name) || name == "JSON_QUERY" || name == "JSON_VALUE" ||
+                name == "JSON_SERIALIZE")
                 return JsonLength(expr);
             if (name == "TO_CHAR") return ToCharLength(expr);
             // A stored function's VARCHAR2 has no length: the longest a
@@ -2660,7 +2661,9 @@ CSqlType CSqlEmitter::Call(const CSqlExpr& expr, std::string& out) {
         return CSqlType::Unknown;
     }
     if (IsJsonConstructor(name)) return JsonConstructor(expr, name, out);
-    if (const JsonRow* json = FindJson(name)) return Json(expr, *json, out);
+    if (name == "JSON_SERIALIZE") return JsonSerialize(expr, out);
+    if (const JsonRow* json = FindJson(name))
+        return name == "JSON_QUERY" ? JsonQuery(expr, *json, out) : Json(expr, *json, out);
     for (std::string_view prefix : kRefusedPrefixes)
         if (name.compare(0, prefix.size(), prefix) == 0 && FindFunction(name) == nullptr &&
             name != "SYS_CONNECT_BY_PATH") {

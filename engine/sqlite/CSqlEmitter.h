@@ -253,12 +253,23 @@ private:
     void DerivedColumns(Source& source);
     // The JSON array a collection constructor makes of its arguments.
     bool ConstructedDocument(const CSqlExpr& call, bool object, std::size_t attributes, std::string& out);
-    bool JsonColumns(const std::vector<CSqlJsonColumn>& columns, const std::string& rows,
-                     const std::string& path, Source& source, std::string& text);
+    // The join of the branches of sibling NESTED PATHs among `columns`: its
+    // alias, or "" for fewer than two.
+    static std::string SiblingBranches(const std::vector<CSqlJsonColumn>& columns, const std::string& item,
+                                       const std::string& rows, std::string& text);
+    // JSON_TABLE's columns over the rows `rows` (NESTED PATH joined on).
+    bool JsonColumns(const std::vector<CSqlJsonColumn>& columns, const std::string& rows, Source& source,
+                     std::string& text);
     // The scalar at `path` of the JSON text `item` as a value of `type`;
     // NULL for none, for an object or array, or for one the type refuses.
     // JSON_VALUE with RETURNING and its handlers.
     CSqlType JsonValue(const CSqlExpr& expr, std::string& out);
+    // JSON_SERIALIZE (JSON_QUERY's RETURNING, PRETTY and ASCII below).
+    CSqlType JsonSerialize(const CSqlExpr& expr, std::string& out);
+    // The JSON text `json` as RETURNING, PRETTY, ASCII and TRUNCATE make it;
+    // NULL when it does not fit (and is not to be cut). False for a type
+    // that holds no text.
+    bool JsonText(const CSqlExpr& expr, const std::string& json, std::string& out);
     std::string JsonHandler(CSqlExpr::JsonHandler handler, const CSqlExpr* value, int code);
     // A JSON_TABLE column's value with its error and empty handling.
     std::string JsonColumnValue(const CSqlJsonColumn& column, const std::string& item,
@@ -390,6 +401,7 @@ private:
         std::size_t arguments;
     };
     static const JsonRow* FindJson(std::string_view name);
+    CSqlType JsonQuery(const CSqlExpr& expr, const JsonRow& row, std::string& out);
     CSqlType Json(const CSqlExpr& expr, const JsonRow& row, std::string& out);
     // JSON_OBJECT, JSON_ARRAY, JSON_ARRAYAGG and JSON_OBJECTAGG: JSON text
     // built of their items (see CJsonFunctions).
@@ -403,6 +415,9 @@ private:
     // alias.column.field...: a JSON text column's fields (see CJsonDot);
     // false when the name is no such thing.
     bool JsonDotAccess(const CSqlExpr& expr, std::string& out);
+    // The JSON text column `expr` starts with, made as a name of its own;
+    // false when it names none (the type is all that Describe needs).
+    bool JsonDotColumn(const CSqlExpr& expr, CSqlExpr*& column);
     // The length RETURNING declares, else the server's VARCHAR2(4000).
     static long JsonLength(const CSqlExpr& expr);
     // A column that may hold long numbers (see CValueType::wide).

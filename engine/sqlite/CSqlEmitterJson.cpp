@@ -21,24 +21,27 @@ std::string Quote(std::string_view text) {
     return out + "'";
 }
 
-// A path ending in [*] reads the array's elements as rows: the array's own
-// path, or empty for a path of one row.
-std::string ArrayOf(const std::string& path) {
-    constexpr std::string_view kEvery = "[*]";
-    if (path.size() < kEvery.size() || path.compare(path.size() - kEvery.size(), kEvery.size(), kEvery) != 0)
-        return std::string();
-    return path.substr(0, path.size() - kEvery.size());
+// The rows of `path` in the JSON text `document`: each value the path
+// finds (in lax mode, wildcards anywhere), as the elements of the array
+// ORA_JSON_PATH gathers them in; no rows for NULL or text that is no JSON.
+std::string RowsOf(const std::string& document, const std::string& path) {
+    return "json_each(ORA_JSON_PATH(" + document + ", " + Quote(path) + ", 'W'))";
 }
 
-// The rows of `path` in the JSON text `document`, as SQLite's json_each
-// gives them (no rows for NULL or text that is no JSON).
-std::string RowsOf(const std::string& document, const std::string& path) {
-    std::string array = ArrayOf(path);
-    if (!array.empty())
-        return "json_each(CASE WHEN json_valid(" + document + ") THEN " + document + " END, " + Quote(array) +
-               ")";
-    return "json_each(CASE WHEN json_valid(" + document + ") AND json_type(" + document + ", " + Quote(path) +
-           ") IS NOT NULL THEN json_array(" + document + " -> " + Quote(path) + ") END)";
+// A row's value as JSON text. Note: json_each's own value column holds a
+// number as a double and true as 1; the element's text keeps them exact.
+std::string ItemOf(const std::string& rows) { return "(" + rows + ".json -> " + rows + ".fullkey)"; }
+
+// The error of a scalar the RETURNING type does not take: no number, no
+// date in ISO 8601, or text too long.
+int RefusedCode(CSqlType type) {
+    return type == CSqlType::Number ? 1722 : type == CSqlType::Date ? 1861 : 40478;
+}
+
+// A refusal as handled; a date's error names the text it could not read.
+std::string WithText(std::string handled, CSqlType type, const std::string& text) {
+    if (type == CSqlType::Date && handled == "ORA_RAISE(1861)") return "ORA_RAISE(1861, " + text + ")";
+    return handled;
 }
 
 }  // namespace
@@ -69,16 +72,18 @@ std::string CSqlEmitter::JsonScalar(const std::string& item, const std::string& 
 }
 
 bool CSqlEmitter::JsonColumns(const std::vector<CSqlJsonColumn>& columns, const std::string& rows,
-                              const std::string& path, Source& source, std::string& text) {
-    std::string item = "json_quote(" + rows + ".value)";
+                              Source& source, std::string& text) {
+    std::string item = ItemOf(rows);
+    std::string branch = SiblingBranches(columns, item, rows, text);
     int nested = 0;
     for (const CSqlJsonColumn& column : columns) {
         if (column.kind == CSqlJsonColumn::Kind::Nested) {
             // Note: a row with no nested rows stays, their columns NULL.
+            std::string on = branch.empty() ? std::string("1") : branch + ".key = " + std::to_string(nested);
             std::string inner = rows + "_N" + std::to_string(nested++);
             std::string innerPath = CSqlScanner::LiteralText(column.path);
-            text += " LEFT JOIN " + RowsOf(item, innerPath) + " " + inner + " ON 1";
-            if (!JsonColumns(column.columns, inner, innerPath, source, text)) return false;
+            text += " LEFT JOIN " + RowsOf(item, innerPath) + " " + inner + " ON " + on;
+            if (!JsonColumns(column.columns, inner, source, text)) return false;
             continue;
         }
         std::string name = column.name.size() >= 2 && column.name.front() == '"'
@@ -88,7 +93,7 @@ bool CSqlEmitter::JsonColumns(const std::vector<CSqlJsonColumn>& columns, const 
             if (other.name == name) return Fail(column.at, 957, name);
         Typed typed{name, CValueType{CSqlType::Number, 0, false}};
         if (column.kind == CSqlJsonColumn::Kind::Ordinality) {
-            typed.emitted = ArrayOf(path).empty() ? std::string("1") : "(" + rows + ".key + 1)";
+            typed.emitted = "(" + rows + ".key + 1)";
             source.columns.push_back(std::move(typed));
             continue;
         }
@@ -100,7 +105,10 @@ bool CSqlEmitter::JsonColumns(const std::vector<CSqlJsonColumn>& columns, const 
             name, column.type.empty() ? std::string_view("VARCHAR2(4000)") : column.type);
         if (type.type == CSqlType::Unknown) return Fail(column.at, 902);
         typed.type = CValueType{type.type, type.length, type.charSemantics, false, type.fraction};
-        if (column.kind == CSqlJsonColumn::Kind::Json)
+        if (column.kind == CSqlJsonColumn::Kind::Json && column.wrapper != 0)
+            typed.emitted = "ORA_JSON_PATH(" + item + ", " + Quote(columnPath) +
+                            (column.wrapper == 1 ? ", 'W')" : ", 'C')");
+        else if (column.kind == CSqlJsonColumn::Kind::Json)
             typed.emitted = "(CASE WHEN json_type(" + item + ", " + Quote(columnPath) +
                             ") IN ('object', 'array') THEN " + item + " -> " + Quote(columnPath) + " END)";
         else
@@ -108,6 +116,32 @@ bool CSqlEmitter::JsonColumns(const std::vector<CSqlJsonColumn>& columns, const 
         source.columns.push_back(std::move(typed));
     }
     return true;
+}
+
+// Note: the rows of sibling nested paths are not multiplied but follow
+// one another (a union join): each row of one has the others' columns NULL.
+// A branch row per sibling that finds anything, or one row when none does,
+// stands for each; the nested rows are joined on their branch.
+std::string CSqlEmitter::SiblingBranches(const std::vector<CSqlJsonColumn>& columns, const std::string& item,
+                                         const std::string& rows, std::string& text) {
+    std::vector<std::string> finds;
+    for (const CSqlJsonColumn& column : columns)
+        if (column.kind == CSqlJsonColumn::Kind::Nested)
+            finds.push_back("ORA_JSON_PATH(" + item + ", " + Quote(CSqlScanner::LiteralText(column.path)) +
+                            ", 'E') = 1");
+    if (finds.size() < 2) return {};
+    std::string branch = rows + "_B";
+    std::string numbers = "[";
+    std::string none = "NOT (";
+    std::string kept;
+    for (std::size_t k = 0; k < finds.size(); ++k) {
+        numbers += (k > 0 ? "," : "") + std::to_string(k);
+        none += (k > 0 ? " OR " : "") + finds[k];
+        kept += " OR (" + branch + ".key = " + std::to_string(k) + " AND " + finds[k] + ")";
+    }
+    text += " JOIN json_each('" + numbers + "]') " + branch + " ON (" + branch + ".key = 0 AND " + none +
+            "))" + kept;
+    return branch;
 }
 
 bool CSqlEmitter::JsonTableSource(const CSqlFromItem& item, Source& source, std::string& text) {
@@ -124,7 +158,7 @@ bool CSqlEmitter::JsonTableSource(const CSqlFromItem& item, Source& source, std:
     if (m_jsonTableOnError == Handler::Error)
         document = "CASE WHEN json_valid(" + document + ") THEN " + document + " ELSE ORA_RAISE(40441) END";
     text = RowsOf("(" + document + ")", path) + " " + rows;
-    return JsonColumns(item.json->columns, rows, path, source, text) && !m_failed;
+    return JsonColumns(item.json->columns, rows, source, text) && !m_failed;
 }
 
 std::string CSqlEmitter::JsonHandler(CSqlExpr::JsonHandler handler, const CSqlExpr* value, int code) {
@@ -162,9 +196,61 @@ CSqlType CSqlEmitter::JsonValue(const CSqlExpr& expr, std::string& out) {
     out += "(CASE WHEN " + document + " IS NULL THEN NULL WHEN NOT json_valid(" + document + ") THEN " +
            failed(40441) + " WHEN " + kind + " IS NULL THEN " + empty + " WHEN " + kind +
            " = 'null' THEN NULL WHEN " + kind + " IN ('object', 'array') THEN " + failed(40456) + " WHEN " +
-           value + " IS NULL THEN " + failed(type.type == CSqlType::Number ? 1722 : 40478) + " ELSE " +
-           value + " END)";
+           value + " IS NULL THEN " +
+           WithText(failed(RefusedCode(type.type)), type.type,
+                    "json_extract(" + document + ", " + Quote(path) + ")") +
+           " ELSE " + value + " END)";
     return type.type == CSqlType::Char ? CSqlType::Text : type.type;
+}
+
+bool CSqlEmitter::JsonText(const CSqlExpr& expr, const std::string& json, std::string& out) {
+    CSqliteCatalog::Column type = CSqliteCatalog::Describe(
+        "RETURNING", expr.detail.empty() ? std::string_view("VARCHAR2(4000)") : expr.detail);
+    if (type.type != CSqlType::Text && type.type != CSqlType::Char) {
+        // Note: binary JSON and the JSON type are the server's; other types hold no JSON text.
+        std::string base = Upper(expr.detail.substr(0, expr.detail.find('(')));
+        while (!base.empty() && base.back() == ' ') base.pop_back();
+        if (base == "BLOB" || base == "RAW" || base == "JSON")
+            return Fail(expr.at, 3001, Upper(expr.text) + " (RETURNING " + base + ")"), false;
+        return Fail(expr.at, 40449), false;
+    }
+    static constexpr struct {
+        unsigned char flag;
+        char letter;
+    } kLetters[] = {{CSqlExpr::kPretty, 'P'}, {CSqlExpr::kAscii, 'A'}, {CSqlExpr::kTruncate, 'T'}};
+    std::string options;
+    for (const auto& letter : kLetters)
+        if ((expr.jsonOutput & letter.flag) != 0) options += letter.letter;
+    out += "ORA_JSON_TEXT(" + json + ", '" + options + "', " + std::to_string(type.length) + ", " +
+           (type.charSemantics ? "1" : "0") + ")";
+    return true;
+}
+
+// Note: what JSON_QUERY finds is as long as RETURNING allows (VARCHAR2(4000)
+// unless told): a longer result is an error, NULL ON ERROR.
+CSqlType CSqlEmitter::JsonQuery(const CSqlExpr& expr, const JsonRow& row, std::string& out) {
+    std::string found;
+    CSqlType type = Json(expr, row, found);
+    if (m_failed || !JsonText(expr, found, out)) return CSqlType::Unknown;
+    return type;
+}
+
+// Note: the server's default is ERROR ON ERROR here: text that is no JSON
+// (ORA-40441) or a result longer than the type (ORA-40478, unless TRUNCATE).
+// Member names without quotes are read, as the server's lax syntax has it.
+CSqlType CSqlEmitter::JsonSerialize(const CSqlExpr& expr, std::string& out) {
+    if (expr.args.size() != 1) return Fail(expr.at, expr.args.empty() ? 938 : 939), CSqlType::Unknown;
+    std::string document;
+    if (JsonDocument(expr.args[0], document) == CSqlType::Date) document = "TO_CHAR(" + document + ")";
+    document = "(" + document + ")";
+    std::string text;
+    if (!JsonText(expr, document, text)) return CSqlType::Unknown;
+    // Note: the text is read again only to tell the two faults apart.
+    out += "(CASE WHEN " + document + " IS NULL THEN NULL ELSE coalesce(" + text +
+           ", CASE WHEN ORA_JSON_TEXT(" + document + ", '', 0, 0) IS NULL THEN " +
+           JsonHandler(expr.onError, nullptr, 40441) + " ELSE " + JsonHandler(expr.onError, nullptr, 40478) +
+           " END) END)";
+    return CSqlType::Text;
 }
 
 std::string CSqlEmitter::JsonColumnHandler(CSqlJsonHandling::Handler handler, const CSqlExpr* value,
@@ -209,7 +295,9 @@ std::string CSqlEmitter::JsonColumnValue(const CSqlJsonColumn& column, const std
     std::string value = JsonScalar(item, path, type);
     return "(CASE WHEN " + kind + " IS NULL THEN " + empty + " WHEN " + kind + " = 'null' THEN NULL WHEN " +
            kind + " IN ('object', 'array') THEN " + failed(40456) + " WHEN " + value + " IS NULL THEN " +
-           failed(type.type == CSqlType::Number ? 1722 : 40478) + " ELSE " + value + " END)";
+           WithText(failed(RefusedCode(type.type)), type.type,
+                    "json_extract(" + item + ", " + Quote(path) + ")") +
+           " ELSE " + value + " END)";
 }
 
 namespace {
@@ -486,19 +574,23 @@ CSqlType CSqlEmitter::JsonConstructor(const CSqlExpr& expr, const std::string& n
 // Note: the alias and the column come first; the fields are matched in the
 // case written, quoted or not. A column of text only: what is no JSON there
 // answers NULL.
-bool CSqlEmitter::JsonDotAccess(const CSqlExpr& expr, std::string& out) {
-    CSqlExpr& column = m_madeNodes.emplace_back();
-    column.kind = CSqlExpr::Kind::Name;
-    column.at = expr.at;
-    column.parts = {expr.parts[0], expr.parts[1]};
+bool CSqlEmitter::JsonDotColumn(const CSqlExpr& expr, CSqlExpr*& column) {
+    column = &m_madeNodes.emplace_back();
+    column->kind = CSqlExpr::Kind::Name;
+    column->at = expr.at;
+    column->parts = {expr.parts[0], expr.parts[1]};
     CSqlType type = CSqlType::Unknown;
     CValueType full;
     // Note: an object or collection column is no JSON text, whatever it is stored as.
-    if (!Resolve(column, type, &full) || m_failed ||
-        (type != CSqlType::Text && type != CSqlType::Char && !full.binary) || !full.typeName.empty())
-        return false;
+    return Resolve(*column, type, &full) && !m_failed &&
+           (type == CSqlType::Text || type == CSqlType::Char || full.binary) && full.typeName.empty();
+}
+
+bool CSqlEmitter::JsonDotAccess(const CSqlExpr& expr, std::string& out) {
+    CSqlExpr* column = nullptr;
+    if (!JsonDotColumn(expr, column)) return false;
     std::string call = "ORA_JSON_DOT(";
-    JsonDocument(&column, call);
+    JsonDocument(column, call);
     for (std::size_t k = 2; k < expr.parts.size(); ++k) {
         std::string field = CTypedText::Typed(expr.parts[k]);
         if (field.size() >= 2 && field.front() == '"') field = field.substr(1, field.size() - 2);

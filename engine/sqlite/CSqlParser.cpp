@@ -773,9 +773,15 @@ bool CSqlParser::FromItem(CSqlFromItem& item) {
     if (Is("JSON_TABLE") && IsSymbol('(', 1)) {
         m_k += 2;
         item.json = std::make_shared<CSqlJsonTable>();
-        if (!Expression(item.json->document) || !AcceptJsonFormat() || !ExpectSymbol(',') ||
-            !JsonPath(item.json->path, CJsonPathCheck::Reads::Rows) || !JsonOnError(item.json->handling) ||
-            !JsonColumns(item.json->columns) || !JsonOnError(item.json->handling) || !ExpectSymbol(')'))
+        // Note: without a row path the document itself is the one row.
+        if (!Expression(item.json->document) || !AcceptJsonFormat()) return false;
+        if (Is("COLUMNS")) {
+            item.json->path = "'$'";
+        } else if (!ExpectSymbol(',') || !JsonPath(item.json->path, CJsonPathCheck::Reads::Rows)) {
+            return false;
+        }
+        if (!JsonOnError(item.json->handling) || !JsonColumns(item.json->columns) ||
+            !JsonOnError(item.json->handling) || !ExpectSymbol(')'))
             return false;
         Accept("AS");
         return Alias(item.alias, false);
@@ -901,8 +907,13 @@ bool CSqlParser::JsonColumns(std::vector<CSqlJsonColumn>& columns) {
         } else if (Accept("FORMAT")) {
             if (!Expect("JSON")) return false;
             column.kind = CSqlJsonColumn::Kind::Json;
+            Expr wrapped;
+            if (!JsonWrapper(wrapped)) return false;
+            column.wrapper = wrapped.jsonWrapper;
         }
-        if (Accept("PATH") && !JsonPath(column.path)) return false;
+        // Note: a wrapper gathers what the path finds, wildcards and all.
+        const auto reads = column.wrapper != 0 ? CJsonPathCheck::Reads::Many : CJsonPathCheck::Reads::One;
+        if (Accept("PATH") && !JsonPath(column.path, reads)) return false;
         if (!JsonOnError(column.handling, column.kind == CSqlJsonColumn::Kind::Exists)) return false;
         columns.push_back(std::move(column));
     } while (AcceptSymbol(','));
@@ -1417,6 +1428,7 @@ bool CSqlParser::CallArguments(Expr& call) {
             return Refuse(name);
         if (name == "JSON_VALUE" || name == "JSON_QUERY" || name == "JSON_EXISTS")
             return JsonCall(call, name);
+        if (name == "JSON_SERIALIZE") return JsonSerialize(call);
         do {
             Expr* arg = nullptr;
             if (!Expression(arg)) return false;
@@ -1488,11 +1500,11 @@ bool CSqlParser::JsonCall(Expr& call, const std::string& name) {
     Expr* literal = Node(Expr::Kind::String, m_tokens[m_k - 1].begin);
     literal->text = path;
     call.args.push_back(literal);
-    if (name == "JSON_VALUE" && Accept("RETURNING")) {
+    if (name != "JSON_EXISTS" && Accept("RETURNING")) {
         if (!IsName()) return Fail();
         if (!TypeText(call.detail)) return false;
     }
-    if (name == "JSON_QUERY" && !JsonWrapper(call)) return false;
+    if (name == "JSON_QUERY" && (!JsonOutput(call, false) || !JsonWrapper(call))) return false;
     const bool many = name == "JSON_EXISTS" || call.jsonWrapper != 0;
     if (!CheckJsonPath(pathAt, many ? CJsonPathCheck::Reads::Many : CJsonPathCheck::Reads::One)) return false;
     if (Is("WITH") || Is("WITHOUT") || Is("PASSING") || Is("TRUE") || Is("TRUNCATE"))
@@ -1525,6 +1537,41 @@ bool CSqlParser::JsonCall(Expr& call, const std::string& name) {
         } else {
             return false;
         }
+    }
+    return ExpectSymbol(')');
+}
+
+// [PRETTY] [ASCII] [TRUNCATE], TRUNCATE where `truncate` allows it.
+bool CSqlParser::JsonOutput(Expr& call, bool truncate) {
+    static constexpr struct {
+        std::string_view word;
+        unsigned char flag;
+    } kOptions[] = {{"PRETTY", Expr::kPretty}, {"ASCII", Expr::kAscii}, {"TRUNCATE", Expr::kTruncate}};
+    for (const auto& option : kOptions) {
+        if (option.flag == Expr::kTruncate && !truncate) break;
+        if (Accept(option.word)) call.jsonOutput |= option.flag;
+    }
+    if (Is("ORDERED")) return Refuse("JSON_SERIALIZE (ORDERED)");
+    return true;
+}
+
+// JSON_SERIALIZE(expr [RETURNING type] [PRETTY] [ASCII] [TRUNCATE]
+// [NULL | ERROR] ON ERROR]); ERROR ON ERROR unless told.
+bool CSqlParser::JsonSerialize(Expr& call) {
+    Expr* document = nullptr;
+    if (!Expression(document) || !AcceptJsonFormat()) return false;
+    call.args.push_back(document);
+    if (Accept("RETURNING")) {
+        if (!IsName()) return Fail();
+        if (!TypeText(call.detail)) return false;
+    }
+    if (!JsonOutput(call, true)) return false;
+    call.onError = Expr::JsonHandler::Error;
+    if (Is("EMPTY")) return Refuse("JSON_SERIALIZE (EMPTY ON ERROR)");
+    if (Is("NULL") || Is("ERROR")) {
+        call.onError = Is("NULL") ? Expr::JsonHandler::Null : Expr::JsonHandler::Error;
+        ++m_k;
+        if (!Expect("ON") || !Expect("ERROR")) return false;
     }
     return ExpectSymbol(')');
 }

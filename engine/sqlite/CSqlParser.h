@@ -139,6 +139,8 @@ private:
     // RETURNING and the ON ERROR and ON EMPTY handlers of JSON_VALUE.
     bool NullTreatment(Expr& call);
     bool JsonCall(Expr& call, const std::string& name);
+    bool JsonOutput(Expr& call, bool truncate);
+    bool JsonSerialize(Expr& call);
     // JSON_OBJECT, JSON_ARRAY, JSON_ARRAYAGG and JSON_OBJECTAGG after their
     // "(": the entries, FORMAT JSON, the ON NULL and RETURNING clauses.
     bool JsonConstructor(Expr& call, const std::string& name);

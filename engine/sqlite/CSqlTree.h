@@ -99,6 +99,11 @@ struct CSqlExpr {
     int jsonOnNull = 0;
     // JSON_QUERY WITH WRAPPER (1) or WITH CONDITIONAL WRAPPER (2); 0 without.
     int jsonWrapper = 0;
+    // JSON_SERIALIZE's and JSON_QUERY's PRETTY, ASCII and TRUNCATE.
+    static constexpr unsigned char kPretty = 1;
+    static constexpr unsigned char kAscii = 2;
+    static constexpr unsigned char kTruncate = 4;
+    unsigned char jsonOutput = 0;
     JsonHandler onError = JsonHandler::Null;
     JsonHandler onEmpty = JsonHandler::Unset;
     CSqlExpr* errorDefault = nullptr;
@@ -124,6 +129,8 @@ struct CSqlJsonColumn {
     std::string_view name;
     std::string_view type;  // as written; empty for VARCHAR2(4000)
     std::string_view path;  // the literal token; empty: $.name
+    // FORMAT JSON WITH WRAPPER (1) or WITH CONDITIONAL WRAPPER (2); 0 without.
+    int wrapper = 0;
     std::vector<CSqlJsonColumn> columns;
 };
 

@@ -64,6 +64,7 @@
 #include "engine/sqlite/values/CIntervalFunctions.h"
 #include "engine/sqlite/values/CJsonDot.h"
 #include "engine/sqlite/values/CJsonFunctions.h"
+#include "engine/sqlite/values/CJsonSerializer.h"
 #include "engine/sqlite/values/CMathFunctions.h"
 #include "engine/sqlite/values/CNumberDecimal.h"
 #include "engine/sqlite/values/CNumberFunctions.h"
@@ -354,7 +355,8 @@ std::unique_ptr<CSqliteConnection> CSqliteConnection::Open(const std::string& da
         !CRegexpFunctions::Register(db) || !CMathFunctions::Register(db) ||
         !CStatisticFunctions::Register(db) || !CCharacterFunctions::Register(db) ||
         !CRawFunctions::Register(db) || !CJsonFunctions::Register(db) || !CJsonDot::Register(db) ||
-        !CIntervalFunctions::Register(db) || !CSingleRow::Register(db) || !CRandomFunctions::Register(db) ||
+        !CJsonSerializer::Register(db) || !CIntervalFunctions::Register(db) || !CSingleRow::Register(db) ||
+        !CRandomFunctions::Register(db) ||
         !CPartitionFunctions::Register(db, connection->m_warehouse.get()) ||
         !CSqliteValueFunctions::Register(db, connection->m_session.get()) ||
         !CZoneFunctions::Register(db, connection->m_session.get()) || !CSqliteDictionary::Install(db) ||

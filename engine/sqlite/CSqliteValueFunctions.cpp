@@ -711,7 +711,8 @@ void TryDate(sqlite3_context* context, int, sqlite3_value** argv) {
 }
 
 // An error of the server raised where the statement's text says so.
-void RaiseCode(sqlite3_context* context, int, sqlite3_value** argv) {
+void RaiseCode(sqlite3_context* context, int argc, sqlite3_value** argv) {
+    if (argc > 1) return Raise(context, sqlite3_value_int(argv[0]), {TextOf(argv[1])}, -1);
     Raise(context, sqlite3_value_int(argv[0]), {}, -1);
 }
 
@@ -750,6 +751,7 @@ constexpr Row kFunctions[] = {
     {"ORA_TRY_TEXT", 3, TryText, true, false},
     {"ORA_TRY_DATE", 1, TryDate, true, false},
     {"ORA_RAISE", 1, RaiseCode, false, false},
+    {"ORA_RAISE", 2, RaiseCode, false, false},
 };
 
 }  // namespace

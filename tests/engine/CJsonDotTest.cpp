@@ -41,9 +41,11 @@ TEST(CJsonDotTest, FieldsReachValuesAsTheNotationAnswersThem) {
 }
 
 TEST(CJsonDotTest, TextThatIsNoJsonFindsNothing) {
-    for (const char* text : {"", "{", "{\"a\":}", "[1,]", "{\"a\":1} x", "\"open"}) {
+    for (const char* text : {"", "{", "{\"a\":}", "[1,]", "{\"a\":1} x", "\"open", "oops", "{\"a\":tru}",
+                             "[01]", "[1.]", "{\"a\":-}"}) {
         std::vector<std::string_view> found;
         EXPECT_FALSE(CJsonDot::Find(text, {"a"}, found)) << text;
+        EXPECT_FALSE(CJsonDot::FindPath(text, "$", found)) << text;
     }
 }
 

@@ -56,6 +56,70 @@ TEST_F(CJsonTableTest, NestedPathsAndOneRowPaths) {
     EXPECT_EQ(Failure("SELECT * FROM JSON_TABLE('{}', '$' COLUMNS (A, A))").substr(0, 9), "ORA-00957");
 }
 
+// A row path finds its rows in lax mode: wildcards anywhere, an array step
+// on an object reads it as the one element of an array; each value found
+// is a row, kept as written (true, a number of many digits).
+TEST_F(CJsonTableTest, RowPathsWithWildcardsAnywhere) {
+    const struct {
+        const char* query;
+        const char* answer;
+    } cases[] = {
+        {"SELECT J.* FROM PO P, JSON_TABLE(P.DOC, '$.LineItems[*].Tags[*]' COLUMNS (N FOR ORDINALITY, "
+         "T VARCHAR2(5) PATH '$')) J",
+         "1,dvd|2,xmas"},
+        {"SELECT J.* FROM PO P, JSON_TABLE(P.DOC, '$.LineItems[*].Part' COLUMNS (N FOR ORDINALITY, "
+         "D VARCHAR2(20) PATH '$.Description')) J",
+         "1,One Magic Christmas|2,Lethal Weapon"},
+        {"SELECT J.* FROM PO P, JSON_TABLE(P.DOC, '$.LineItems[1].Part.*' COLUMNS (V VARCHAR2(30) PATH '$')) "
+         "J",
+         "Lethal Weapon|12345678901234567890.12"},
+        {"SELECT * FROM JSON_TABLE('{\"a\":{\"b\":1}}', '$.a[*]' COLUMNS (B NUMBER PATH '$.b'))", "1"},
+        {"SELECT * FROM JSON_TABLE('[true, 12345678901234567890.12, \"x\"]', '$[*]' COLUMNS ("
+         "V VARCHAR2(30) PATH '$', N NUMBER PATH '$'))",
+         "true,-|12345678901234567890.12,12345678901234567890.12|x,-"},
+        {"SELECT COUNT(*) FROM JSON_TABLE('{\"a\":[]}', '$.a[*].b' COLUMNS (B NUMBER PATH '$'))", "0"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(Rows(c.query), c.answer) << c.query;
+}
+
+// FORMAT JSON columns: an object or array as it is (a scalar is NULL
+// without a wrapper); WITH WRAPPER gathers what the path finds, wildcards
+// and all, CONDITIONAL leaves one object or array alone. Without a row
+// path the document is the one row.
+TEST_F(CJsonTableTest, FormatJsonColumnsWithWrappers) {
+    EXPECT_EQ(Rows("SELECT * FROM JSON_TABLE('{\"a\":[1,2],\"b\":{\"c\":3},\"s\":\"x\"}' COLUMNS ("
+                   "A VARCHAR2(20) FORMAT JSON PATH '$.a', S VARCHAR2(20) FORMAT JSON PATH '$.s', "
+                   "W VARCHAR2(20) FORMAT JSON WITH WRAPPER PATH '$.a[*]', "
+                   "WS VARCHAR2(20) FORMAT JSON WITH ARRAY WRAPPER PATH '$.s', "
+                   "C VARCHAR2(20) FORMAT JSON WITH CONDITIONAL WRAPPER PATH '$.b', "
+                   "CS VARCHAR2(20) FORMAT JSON WITH CONDITIONAL WRAPPER PATH '$.s', "
+                   "N VARCHAR2(20) FORMAT JSON WITHOUT WRAPPER PATH '$.b'))"),
+              "[1,2],-,[1,2],[\"x\"],{\"c\":3},[\"x\"],{\"c\":3}");
+    EXPECT_EQ(
+        Failure("SELECT * FROM JSON_TABLE('{}', '$' COLUMNS (A VARCHAR2(20) FORMAT JSON PATH '$.a[*]'))")
+            .substr(0, 9),
+        "ORA-03001");
+}
+
+// Sibling NESTED PATHs follow one another (each row has the others'
+// columns NULL); a parent row whose nested paths find nothing stays once;
+// FOR ORDINALITY in a nested path numbers that path's rows.
+TEST_F(CJsonTableTest, SiblingNestedPathsAreAUnionJoin) {
+    const std::string doc =
+        "'[{\"id\":1,\"phones\":[\"p1\",\"p2\"],\"items\":[{\"n\":7}]},"
+        "{\"id\":2,\"phones\":[],\"items\":[{\"n\":8},{\"n\":9}]},{\"id\":3}]'";
+    EXPECT_EQ(Rows("SELECT * FROM JSON_TABLE(" + doc +
+                   ", '$[*]' COLUMNS (ID NUMBER PATH '$.id', "
+                   "NESTED PATH '$.phones[*]' COLUMNS (PN FOR ORDINALITY, PHONE VARCHAR2(5) PATH '$'), "
+                   "NESTED PATH '$.items[*]' COLUMNS (N NUMBER PATH '$.n')))"),
+              "1,1,p1,-|1,2,p2,-|1,-,-,7|2,-,-,8|2,-,-,9|3,-,-,-");
+    EXPECT_EQ(Rows("SELECT COUNT(*), COUNT(PHONE), COUNT(N) FROM JSON_TABLE(" + doc +
+                   ", '$[*]' COLUMNS (NESTED PATH '$.phones[*]' COLUMNS (PHONE PATH '$'), "
+                   "NESTED PATH '$.items[*]' COLUMNS (N NUMBER PATH '$.n'), "
+                   "NESTED PATH '$.none[*]' COLUMNS (X PATH '$')))"),
+              "6,2,3");
+}
+
 // EXISTS PATH columns, and each column's ON ERROR and ON EMPTY (the
 // table's ON ERROR their default; NULL when neither is given).
 TEST_F(CJsonTableTest, ExistsColumnsAndErrorHandlers) {
@@ -126,9 +190,16 @@ TEST_F(CJsonTableTest, JsonValueReturningAndHandlers) {
         {"JSON_VALUE('{\"a\":\"abcd\"}', '$.a' RETURNING VARCHAR2(3) ERROR ON ERROR)", "ORA-40478"},
         {"JSON_VALUE('{\"a\":1}', '$.b' NULL ON ERROR ERROR ON EMPTY)", "ORA-40462"},
         {"JSON_QUERY('{\"a\":1}', '$.a' ERROR ON ERROR)", "ORA-03001"},
+        {"JSON_VALUE('{\"a\":\"2024-13-02\"}', '$.a' RETURNING DATE ERROR ON ERROR)", "ORA-01861"},
     };
     for (const auto& e : errors)
         EXPECT_EQ(Failure(std::string("SELECT ") + e.call + " FROM DUAL").substr(0, 9), e.code) << e.call;
+    // A date the type does not take names the text it met.
+    EXPECT_NE(Failure("SELECT * FROM JSON_TABLE('[\"2024-02-30\"]', '$[*]' COLUMNS (D DATE PATH '$' ERROR ON "
+                      "ERROR))")
+                  .find("2024-02-30"),
+              std::string::npos);
+    EXPECT_EQ(Rows("SELECT JSON_VALUE('{\"a\":\"2024-13-02\"}', '$.a' RETURNING DATE) FROM DUAL"), "-");
     // The handlers decide per row, over a table's documents.
     EXPECT_EQ(Rows("SELECT ID, JSON_VALUE(DOC, '$.Requestor' DEFAULT '?' ON ERROR) FROM PO ORDER BY ID"),
               "1,Alexis Bull|2,Sarah Bell|3,?|4,-");
