@@ -134,6 +134,11 @@ bool Other(std::string_view declared, CDeclaredType::Description& out) {
     column.scale = ToShort(std::max(shape.scale, 0));
     column.charLength = shape.characters;
     column.national = shape.national;
+    // Note: an interval keeps the text it was given, which may hold more
+    // digits than the column declares; a query shows all of it.
+    out.sizeFromValues = shape.serverType == servertype::kIntervalDs ||
+                         shape.serverType == servertype::kIntervalYm ||
+                         shape.serverType == servertype::kRowid;
     return true;
 }
 

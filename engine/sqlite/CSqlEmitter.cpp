@@ -2263,6 +2263,7 @@ bool CSqlEmitter::IsPlainDate(const CSqlExpr& expr) {
             return Resolve(expr, type, &column) && type == CSqlType::Date && column.fraction < 0;
         }
         case Kind::Call:
+            if (Upper(expr.text) == "CAST") return Upper(expr.detail) == "DATE";
             return std::find(std::begin(kDateCalls), std::end(kDateCalls), Upper(expr.text)) !=
                    std::end(kDateCalls);
         case Kind::Row:

@@ -31,11 +31,11 @@ TEST(CDeclaredTypeTest, SpellingsAndUnknownTypes) {
                  // National text: two bytes a character (AL16UTF16).
                  {"NCHAR(2)", servertype::kChar, 4, 0, 0, false},
                  {"NVARCHAR2(4)", servertype::kVarchar2, 8, 0, 0, false},
-                 // Intervals: the leading field's digits and a second's; as wide as "+03 04:05:06.700000".
-                 {"INTERVAL_DAY_TO_SECOND(2,6)", servertype::kIntervalDs, 19, 2, 6, false},
-                 {"INTERVAL_DAY_TO_SECOND(3,0)", servertype::kIntervalDs, 13, 3, 0, false},
-                 {"INTERVAL_YEAR_TO_MONTH(4)", servertype::kIntervalYm, 8, 4, 0, false},
-                 {"ROWID", servertype::kRowid, 18, 0, 0, false},
+                 // Intervals: the leading field's digits and a second's; as wide as their values.
+                 {"INTERVAL_DAY_TO_SECOND(2,6)", servertype::kIntervalDs, 19, 2, 6, true},
+                 {"INTERVAL_DAY_TO_SECOND(3,0)", servertype::kIntervalDs, 13, 3, 0, true},
+                 {"INTERVAL_YEAR_TO_MONTH(4)", servertype::kIntervalYm, 8, 4, 0, true},
+                 {"ROWID", servertype::kRowid, 18, 0, 0, true},
                  {"BINARY_DOUBLE", servertype::kBinaryDouble, 8, 0, 0, false},
                  {"BINARY_FLOAT", servertype::kBinaryFloat, 4, 0, 0, false},
                  {"CLOB", servertype::kClob, 4000, 0, 0, false}};

@@ -198,6 +198,8 @@ private:
     // The declared type of an entry's or a target's variable (in its package's frame for a package's).
     std::shared_ptr<CPlsqlType> SlotTypeOf(const Entry& entry) const;
     std::shared_ptr<CPlsqlType> TargetType(const CPlsqlTarget& target) const;
+    // The bind `name` of a call's argument: a TIMESTAMP variable's typed as one.
+    std::string TypedBind(const std::string& name, const CPlsqlExpr& argument) const;
     // "(subscript)" and an optional ".field" of an element of `collection`.
     void ParseElement(CPlsqlTarget& target, const CPlsqlType& collection);
     void ParseMethodCall(CPlsqlExpr& expr);
