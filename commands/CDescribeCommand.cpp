@@ -9,7 +9,7 @@
 
 namespace {
 
-enum class TypeValues { None, Size, PrecisionScale, Fraction };
+enum class TypeValues { None, Size, PrecisionScale, Fraction, Precision, Interval };
 
 struct TypeText {
     int serverType;
@@ -30,11 +30,28 @@ constexpr TypeText kTypeTexts[] = {
     {OTYPE_TIMESTAMP, "TIMESTAMP(%d)", TypeValues::Fraction},
     {OTYPE_TIMESTAMP_TZ, "TIMESTAMP(%d) WITH TIME ZONE", TypeValues::Fraction},
     {OTYPE_TIMESTAMP_LTZ, "TIMESTAMP(%d) WITH LOCAL TIME ZONE", TypeValues::Fraction},
+    {OTYPE_LONG_RAW, "LONG RAW", TypeValues::None},
+    {OTYPE_ROWID, "ROWID", TypeValues::None},
+    {OTYPE_UROWID, "UROWID(%d)", TypeValues::Size},
+    {OTYPE_BINARY_FLOAT, "BINARY_FLOAT", TypeValues::None},
+    {OTYPE_BINARY_DOUBLE, "BINARY_DOUBLE", TypeValues::None},
+    {OTYPE_INTERVAL_YM, "INTERVAL YEAR(%d) TO MONTH", TypeValues::Precision},
+    {OTYPE_INTERVAL_DS, "INTERVAL DAY(%d) TO SECOND(%d)", TypeValues::Interval},
 };
+
+// NCHAR and NVARCHAR2 are told by their length in characters.
+std::string NationalType(const ODynaset& dynaset, int column) {
+    const long chars = dynaset.GetFieldCharLength(column);
+    const bool fixed = dynaset.GetFieldServerType(column) == OTYPE_CHAR;
+    return FormatCount(fixed ? "NCHAR(%d)" : "NVARCHAR2(%d)",
+                       chars > 0 ? chars : dynaset.GetFieldSize(column));
+}
 
 // The server's scale of a number declared without one: NUMBER is precision
 // 0 with it, FLOAT(p) precision p.
 constexpr int kNoScale = -127;
+// ORA-00942, as a query of a missing table or view fails.
+constexpr int kNoSuchTable = 942;
 // NUMBER(*, s) has no precision of its own: it holds 38 digits.
 constexpr int kMostDigits = 38;
 
@@ -50,6 +67,8 @@ std::string ColumnType(const ODynaset& dynaset, int column) {
     if (const char* named = dynaset.GetFieldTypeName(column); named != nullptr && *named != '\0')
         return named;
     const int type = dynaset.GetFieldServerType(column);
+    if (dynaset.IsFieldNational(column) && (type == OTYPE_CHAR || type == OTYPE_VARCHAR2))
+        return NationalType(dynaset, column);
     for (const auto& row : kTypeTexts) {
         if (row.serverType != type) continue;
         switch (row.values) {
@@ -58,7 +77,7 @@ std::string ColumnType(const ODynaset& dynaset, int column) {
             case TypeValues::Size:
                 // Note: a length in characters is told as the server tells it.
                 if (long chars = dynaset.GetFieldCharLength(column);
-                    chars > 0 && row.serverType != OTYPE_RAW) {
+                    chars > 0 && row.serverType != OTYPE_RAW && row.serverType != OTYPE_UROWID) {
                     std::string text = FormatCount(row.text, chars);
                     return text.insert(text.size() - 1, " CHAR");
                 }
@@ -67,6 +86,11 @@ std::string ColumnType(const ODynaset& dynaset, int column) {
                 return NumberType(dynaset.GetFieldPrecision(column), dynaset.GetFieldScale(column));
             case TypeValues::Fraction:
                 return FormatCount(row.text, dynaset.GetFieldScale(column));
+            case TypeValues::Precision:
+                return FormatCount(row.text, dynaset.GetFieldPrecision(column));
+            case TypeValues::Interval:
+                return FormatCount(FormatCount(row.text, dynaset.GetFieldPrecision(column)),
+                                   dynaset.GetFieldScale(column));
         }
     }
     return FormatCount("UNKNOWN(%d)", type);
@@ -81,8 +105,13 @@ CScriptLines CDescribeCommand::Run(CCommandContext& context, const CCommandArgs&
     const std::string query = "SELECT * FROM " + args.Arg(0);
     ODynaset dynaset;
     CScriptLines output;
-    if (dynaset.Open(*database, query.c_str(), ODYNASET_DESCRIBE_ONLY, nullptr) != OSUCCESS)
+    if (dynaset.Open(*database, query.c_str(), ODYNASET_DESCRIBE_ONLY, nullptr) != OSUCCESS) {
+        // Note: the server describes an object by its name, not by a query:
+        // one it lacks is ORA-04043, whichever engine ran the query.
+        if (database->GetErrorCode() == kNoSuchTable)
+            return CScriptLines(FormatText(MessageText(Message::DescribeNoObject), args.Arg(0)));
         return context.AppendServerError(output);
+    }
     output.push_back(MessageText(Message::DescribeHeader));
     output.push_back(MessageText(Message::DescribeRule));
     for (int c = 0; c < dynaset.GetFieldCount(); ++c) {

@@ -13,13 +13,20 @@ constexpr int kLong = 8;
 constexpr int kDate = 12;
 constexpr int kRaw = 23;
 constexpr int kLongRaw = 24;
+constexpr int kRowid = 69;
 constexpr int kChar = 96;
 constexpr int kCursor = 102;
 constexpr int kClob = 112;
 constexpr int kBlob = 113;
+constexpr int kBinaryFloat = 100;
+constexpr int kBinaryDouble = 101;
 constexpr int kBfile = 114;
 constexpr int kTimestamp = 180;
 constexpr int kTimestampTz = 181;
+// INTERVAL YEAR(precision) TO MONTH; DAY(precision) TO SECOND(scale).
+constexpr int kIntervalYm = 182;
+constexpr int kIntervalDs = 183;
+constexpr int kUrowid = 208;
 constexpr int kTimestampLtz = 231;
 }  // namespace servertype
 
@@ -47,6 +54,8 @@ struct CEngineColumn {
     // A length declared in characters (VARCHAR2(10 CHAR)): the characters;
     // 0 when it is in bytes. `size` is in bytes either way.
     long charLength = 0;
+    // NCHAR or NVARCHAR2: text of the national character set.
+    bool national = false;
     // A column of a schema's object or collection type: the type's name
     // (its values come as text, the type's constructor); "" otherwise.
     std::string typeName = {};

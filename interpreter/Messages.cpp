@@ -26,6 +26,7 @@ constexpr MessageRow kMessages[] = {
     {Message::NotConnected, "接続されていません。"},
     {Message::DescribeHeader, "名前                 NULL?    型"},
     {Message::DescribeRule, "-------------------- -------- --------------------"},
+    {Message::DescribeNoObject, "ORA-04043: オブジェクト%sは存在しません。"},
     {Message::VariableUsage, "使用方法: VAR[IABLE] [<変数> [<タイプ>]]"},
     {Message::ExecuteUsage, "使用方法: EXEC(UTE) statement"},
     {Message::BlockCompleted, "PL/SQLプロシージャが正常に完了しました。"},

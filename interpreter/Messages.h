@@ -14,6 +14,7 @@ enum class Message {
     NotConnected,
     DescribeHeader,
     DescribeRule,
+    DescribeNoObject,
     VariableUsage,
     ExecuteUsage,
     BlockCompleted,

@@ -146,6 +146,11 @@ short ODynaset::GetFieldScale(int index) const {
     return column != nullptr ? column->scale : 0;
 }
 
+bool ODynaset::IsFieldNational(int index) const {
+    const CEngineColumn* column = m_impl->Column(index);
+    return column != nullptr && column->national;
+}
+
 bool ODynaset::IsFieldNullOK(int index) const {
     const CEngineColumn* column = m_impl->Column(index);
     return column != nullptr && column->nullable;

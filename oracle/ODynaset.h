@@ -43,6 +43,8 @@ public:
     short GetFieldPrecision(int index) const;
     short GetFieldScale(int index) const;
     bool IsFieldNullOK(int index) const;
+    // NCHAR or NVARCHAR2 (the national character set).
+    bool IsFieldNational(int index) const;
 
     // Copies the current row's value of column `index` as terminated text
     // into `buffer` (at most maxLength - 1 bytes, never splitting a

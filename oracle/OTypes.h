@@ -16,7 +16,11 @@ enum OServerType : int {
     OTYPE_LONG = 8,
     OTYPE_DATE = 12,
     OTYPE_RAW = 23,
+    OTYPE_LONG_RAW = 24,
+    OTYPE_ROWID = 69,
     OTYPE_CHAR = 96,
+    OTYPE_BINARY_FLOAT = 100,
+    OTYPE_BINARY_DOUBLE = 101,
     OTYPE_CURSOR = 102,
     OTYPE_CLOB = 112,
     OTYPE_BLOB = 113,
@@ -24,6 +28,10 @@ enum OServerType : int {
     // The scale is the digits of a second kept.
     OTYPE_TIMESTAMP = 180,
     OTYPE_TIMESTAMP_TZ = 181,
+    // The precision is the leading field's digits, the scale a second's.
+    OTYPE_INTERVAL_YM = 182,
+    OTYPE_INTERVAL_DS = 183,
+    OTYPE_UROWID = 208,
     OTYPE_TIMESTAMP_LTZ = 231,
 };
 

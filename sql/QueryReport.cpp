@@ -72,7 +72,7 @@ std::vector<ReportColumn> Describe(ODynaset& dynaset) {
         ReportColumn& column = columns[static_cast<std::size_t>(c)];
         const int type = dynaset.GetFieldServerType(c);
         column.name = dynaset.GetFieldName(c) ? dynaset.GetFieldName(c) : "";
-        column.number = type == OTYPE_NUMBER;
+        column.number = type == OTYPE_NUMBER || type == OTYPE_BINARY_FLOAT || type == OTYPE_BINARY_DOUBLE;
         column.isLong = std::find(std::begin(kLongTypes), std::end(kLongTypes), type) != std::end(kLongTypes);
         column.isDate = type == OTYPE_DATE || type == OTYPE_TIMESTAMP || type == OTYPE_TIMESTAMP_TZ ||
                         type == OTYPE_TIMESTAMP_LTZ;

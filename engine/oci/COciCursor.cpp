@@ -35,8 +35,8 @@ constexpr TypeCode kTypeCodes[] = {
     {SQLT_CHR, servertype::kVarchar2},
     {SQLT_NUM, servertype::kNumber},
     {SQLT_FLT, servertype::kNumber},
-    {SQLT_IBFLOAT, servertype::kNumber},
-    {SQLT_IBDOUBLE, servertype::kNumber},
+    {SQLT_IBFLOAT, servertype::kBinaryFloat},
+    {SQLT_IBDOUBLE, servertype::kBinaryDouble},
     {SQLT_LNG, servertype::kLong},
     {SQLT_DAT, servertype::kDate},
     {SQLT_BIN, servertype::kRaw},
@@ -266,6 +266,10 @@ bool COciCursor::Describe() {
         if (api.AttrGet(param, OCI_DTYPE_PARAM, &charUsed, nullptr, OCI_ATTR_CHAR_USED, err) != OCI_SUCCESS)
             charUsed = 0;
         if (charUsed != 0) api.AttrGet(param, OCI_DTYPE_PARAM, &charSize, nullptr, OCI_ATTR_CHAR_SIZE, err);
+        ub1 charsetForm = 0;
+        if (api.AttrGet(param, OCI_DTYPE_PARAM, &charsetForm, nullptr, OCI_ATTR_CHARSET_FORM, err) !=
+            OCI_SUCCESS)
+            charsetForm = 0;
         if (dataType == kNamedType)
             api.AttrGet(param, OCI_DTYPE_PARAM, &typeName, &typeNameLength, OCI_ATTR_TYPE_NAME, err);
         CEngineColumn column;
@@ -283,6 +287,7 @@ bool COciCursor::Describe() {
         column.scale = scale;
         column.nullable = nullable != 0;
         column.charLength = charUsed != 0 ? charSize : 0;
+        column.national = charsetForm == SQLCS_NCHAR;
         m_columns.push_back(std::move(column));
         Column buffer;
         const DefineRule* rule = RuleOf(dataType);

@@ -96,6 +96,9 @@ constexpr ub4 OCI_ATTR_SERVER = 6;
 constexpr ub4 OCI_ATTR_SESSION = 7;
 constexpr ub4 OCI_ATTR_IS_NULL = 7;
 constexpr ub4 OCI_ATTR_CHAR_USED = 285;
+constexpr ub4 OCI_ATTR_CHARSET_FORM = 32;
+// OCI_ATTR_CHARSET_FORM of NCHAR and NVARCHAR2.
+constexpr ub1 SQLCS_NCHAR = 2;
 constexpr ub4 OCI_ATTR_CHAR_SIZE = 286;
 constexpr ub4 OCI_ATTR_TYPE_NAME = 8;
 constexpr ub4 OCI_ATTR_ROW_COUNT = 9;

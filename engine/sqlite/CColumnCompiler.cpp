@@ -2,9 +2,11 @@
 
 #include <algorithm>
 
+#include "engine/EngineTypes.h"
 #include "engine/sqlite/CCheckCompiler.h"
 #include "engine/sqlite/CDeclaredType.h"
 #include "engine/sqlite/CObjectFeatures.h"
+#include "engine/sqlite/CServerType.h"
 #include "text/Cp932.h"
 #include "text/Encoding.h"
 
@@ -47,6 +49,12 @@ bool Joined(std::string_view type, std::string& out) {
 
 std::string CColumnCompiler::StoredType(std::string_view declared) {
     std::string type(declared);
+    // Note: an interval keeps both its numbers (defaults written out), so
+    // that DAY(3) TO SECOND and DAY TO SECOND(3) stay apart.
+    if (CServerType::Shape shape;
+        CServerType::Describe(type, shape) && shape.serverType == servertype::kIntervalDs)
+        return "INTERVAL_DAY_TO_SECOND(" + std::to_string(shape.precision) + "," +
+               std::to_string(shape.scale) + ")";
     if (std::string joined; Joined(type, joined)) return joined;
     std::size_t open = type.find('(');
     if (open == std::string::npos) return type;

@@ -1,10 +1,12 @@
 #include "engine/sqlite/CDeclaredType.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "engine/EngineTypes.h"
+#include "engine/sqlite/CServerType.h"
 
 namespace {
 
@@ -117,9 +119,33 @@ short ToShort(long value) {
     return static_cast<short>(value < -32768 ? -32768 : (value > 32767 ? 32767 : value));
 }
 
+// The server's other types (intervals, row addresses, binary floating
+// point, national text, LONG RAW) as a query describes them.
+bool Other(std::string_view declared, CDeclaredType::Description& out) {
+    CServerType::Shape shape;
+    if (!CServerType::Describe(declared, shape) || shape.serverType == servertype::kNumber) return false;
+    CEngineColumn& column = out.column;
+    column.serverType = shape.serverType;
+    column.size =
+        shape.serverType == servertype::kBinaryFloat || shape.serverType == servertype::kBinaryDouble
+            ? shape.length
+            : shape.width;
+    column.precision = ToShort(std::max(shape.precision, 0));
+    column.scale = ToShort(std::max(shape.scale, 0));
+    column.charLength = shape.characters;
+    column.national = shape.national;
+    // Note: an interval keeps the text it was given, which may hold more
+    // digits than the column declares; a query shows all of it.
+    out.sizeFromValues = shape.serverType == servertype::kIntervalDs ||
+                         shape.serverType == servertype::kIntervalYm ||
+                         shape.serverType == servertype::kRowid;
+    return true;
+}
+
 }  // namespace
 
 CDeclaredType::Description CDeclaredType::Describe(std::string_view declared) {
+    if (Description other; Other(declared, other)) return other;
     std::string name;
     std::vector<long> arguments;
     std::string text = Normalise(declared);

@@ -2284,6 +2284,31 @@ int CSqlEmitter::Fraction(const CSqlExpr& expr, bool& zone) {
     }
 }
 
+bool CSqlEmitter::IsPlainDate(const CSqlExpr& expr) {
+    using Kind = CSqlExpr::Kind;
+    static constexpr std::string_view kDateCalls[] = {"TO_DATE",  "ADD_MONTHS", "LAST_DAY",
+                                                      "NEXT_DAY", "SYSDATE",    "CURRENT_DATE"};
+    switch (expr.kind) {
+        case Kind::DateLiteral:
+            return !expr.timestamp;
+        case Kind::Name: {
+            std::string name = expr.parts.size() == 1 ? Upper(expr.parts[0]) : std::string();
+            if (name == "SYSDATE" || name == "CURRENT_DATE") return true;
+            CSqlType type = CSqlType::Unknown;
+            CValueType column;
+            return Resolve(expr, type, &column) && type == CSqlType::Date && column.fraction < 0;
+        }
+        case Kind::Call:
+            if (Upper(expr.text) == "CAST") return Upper(expr.detail) == "DATE";
+            return std::find(std::begin(kDateCalls), std::end(kDateCalls), Upper(expr.text)) !=
+                   std::end(kDateCalls);
+        case Kind::Row:
+            return expr.args.size() == 1 && IsPlainDate(*expr.args[0]);
+        default:
+            return false;
+    }
+}
+
 // The server's JSON functions over SQLite's: each reads a document and a
 // path, NULL for a document that is no JSON (NULL ON ERROR, the default).
 //   JSON_VALUE   a scalar's value, NULL for an object or array
@@ -2751,13 +2776,26 @@ CSqlType CSqlEmitter::Call(const CSqlExpr& expr, std::string& out) {
     if (name == "TO_CHAR" && !types.empty()) m_toCharArguments[&expr] = types[0];
     if (name == "TO_CHAR" && types.size() == 1 && types[0] == CSqlType::Number)
         out.replace(start, 7, "ORA_NUMBER_TEXT");
+    // Note: a TIMESTAMP without a model is written by the session's
+    // NLS_TIMESTAMP_FORMAT (NLS_TIMESTAMP_TZ_FORMAT with a zone).
+    bool zone = false;
+    int digits = name == "TO_CHAR" && types.size() == 1 && types[0] == CSqlType::Date
+                     ? Fraction(*expr.args[0], zone)
+                     : -1;
+    if (digits >= 0) {
+        out.replace(start, 7, "ORA_TS_TEXT");
+        out += ", " + std::to_string(digits) + (zone ? ", 1" : ", 0");
+    }
     // Note: long numbers have no order in SQLite; their least and greatest
     // are found as exact decimals.
     if ((name == "MIN" || name == "MAX") && !expr.over && types.size() == 1 && types[0] == CSqlType::Number &&
         (Wide(*expr.args[0]) || IsComputed(*expr.args[0])))
         out.replace(start, 3, name == "MIN" ? "ORA_MIN" : "ORA_MAX");
     // Note: a conversion that fails points at the value it converts.
-    if (name == "TO_DATE" || name == "TO_TIMESTAMP" || name == "TO_TIMESTAMP_TZ") {
+    if (name == "TO_TIMESTAMP" && expr.args.size() == 1) {
+        out.replace(start, 7, "ORA_TO_TIMESTAMP");
+        out += ", " + std::to_string(expr.args[0]->at);
+    } else if (name == "TO_DATE" || name == "TO_TIMESTAMP" || name == "TO_TIMESTAMP_TZ") {
         if (expr.args.size() == 1) out += ", NULL";
         out += ", " + std::to_string(expr.args.empty() ? expr.at : expr.args[0]->at);
     }
@@ -2859,6 +2897,10 @@ CSqlType CSqlEmitter::Special(const CSqlExpr& expr, std::string& out) {
             return field == "TIMEZONE_REGION" || field == "TIMEZONE_ABBR" ? CSqlType::Text : CSqlType::Number;
         }
         if (zoneField) return Fail(expr.at, 30076), CSqlType::Unknown;
+        // Note: a DATE has no time fields for EXTRACT, only YEAR, MONTH and DAY.
+        if (type == CSqlType::Date && field != "YEAR" && field != "MONTH" && field != "DAY" &&
+            IsPlainDate(*expr.args[0]))
+            return Fail(expr.at, 30076), CSqlType::Unknown;
         // Note: a text is a date, or an interval as intervals travel.
         std::string value = IsText(type) ? "CASE WHEN ORA_IS_INTERVAL(" + argument + ") THEN " + argument +
                                                " ELSE TO_DATE(" + argument + ") END"

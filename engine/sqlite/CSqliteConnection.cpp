@@ -53,6 +53,7 @@
 #include "engine/sqlite/CStatementLimits.h"
 #include "engine/sqlite/CTableOptions.h"
 #include "engine/sqlite/CTableText.h"
+#include "engine/sqlite/CTimestampText.h"
 #include "engine/sqlite/CTypedText.h"
 #include "engine/sqlite/CValueText.h"
 #include "engine/sqlite/SqliteApi.h"
@@ -521,6 +522,18 @@ void CSqliteConnection::SetPreparedError(Piece piece, const CTableText& table, i
     if (utf8Offset >= 0)
         at = table.Origin(encoding::Utf8OffsetToCp932(table.Text(), static_cast<std::size_t>(utf8Offset)));
     m_error.Set(sqliteapi::Cp932Of(sqlite3_errmsg(m_db)), static_cast<int>(piece.base + at));
+}
+
+std::string CSqliteConnection::ShowTimestamp(const std::string& stored, int digits) const {
+    std::string_view local;
+    std::string_view zone;
+    const bool zoned = CTimeZone::Split(stored, local, zone);
+    const std::string& format = zoned ? m_session->timestampTzFormat : m_session->timestampFormat;
+    if (format == (zoned ? CSqliteSession::kTimestampTzFormat : CSqliteSession::kTimestampFormat)) return "";
+    std::string out;
+    if (!CTimestampText::Show(stored, format, digits, m_session->timeZone, m_session->dateLanguage, out))
+        return "";
+    return encoding::Utf8ToCp932(out);
 }
 
 std::string CSqliteConnection::ShowDate(const std::string& stored) const {
@@ -1692,6 +1705,11 @@ bool CSqliteConnection::RunSession(const std::string& sql) {
             }
             continue;
         }
+        if (CSqlScanner::Is(sql, tokens[k], "NLS_TIMESTAMP_FORMAT") ||
+            CSqlScanner::Is(sql, tokens[k], "NLS_TIMESTAMP_TZ_FORMAT")) {
+            if (!SetTimestampFormat(sql, tokens[k], tokens[k + 2])) return false;
+            continue;
+        }
         if (!CSqlScanner::Is(sql, tokens[k], "NLS_DATE_FORMAT")) continue;
         const auto& value = tokens[k + 2];
         if (value.kind != CSqlScanner::Kind::String) {
@@ -1707,6 +1725,22 @@ bool CSqliteConnection::RunSession(const std::string& sql) {
         }
         m_session->dateFormat = format;
     }
+    return true;
+}
+
+bool CSqliteConnection::SetTimestampFormat(const std::string& sql, const CSqlScanner::Token& name,
+                                           const CSqlScanner::Token& value) {
+    if (value.kind != CSqlScanner::Kind::String) {
+        COraError::Set(m_error, 922, {}, static_cast<int>(value.begin));
+        return false;
+    }
+    std::string format = CSqlScanner::LiteralText(std::string_view(sql).substr(value.begin, value.length));
+    if (CTimestampText::Width(encoding::Cp932ToUtf8(format), 9, m_session->dateLanguage) <= 0) {
+        COraError::Set(m_error, 1821, {format}, static_cast<int>(value.begin));
+        return false;
+    }
+    bool zoned = CSqlScanner::Is(sql, name, "NLS_TIMESTAMP_TZ_FORMAT");
+    (zoned ? m_session->timestampTzFormat : m_session->timestampFormat) = encoding::Cp932ToUtf8(format);
     return true;
 }
 

@@ -122,9 +122,15 @@ private:
     // NLS_DATE_LANGUAGE = `value` (AMERICAN, ENGLISH or JAPANESE).
     bool SetTerritory(const std::string& sql, const CSqlScanner::Token& value);
     bool SetDateLanguage(const std::string& sql, const CSqlScanner::Token& value);
+    // NLS_TIMESTAMP_FORMAT or NLS_TIMESTAMP_TZ_FORMAT (`name`); ORA-01821 for a model not valid.
+    bool SetTimestampFormat(const std::string& sql, const CSqlScanner::Token& name,
+                            const CSqlScanner::Token& value);
     void SetEmitError(const CSqlEmitter::Failure& failure, int position);
     // A stored date in the session's date format.
     std::string ShowDate(const std::string& stored) const;
+    // A stored TIMESTAMP by the session's NLS_TIMESTAMP_FORMAT (its
+    // NLS_TIMESTAMP_TZ_FORMAT for a zoned value); "" while both are the defaults.
+    std::string ShowTimestamp(const std::string& stored, int digits) const;
     // ORA-01756 or ORA-01740 for a quote the statement leaves open.
     bool CheckQuotes(const std::string& sql);
     bool CheckEncoding(const std::string& sql);

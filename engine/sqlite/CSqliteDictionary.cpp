@@ -11,6 +11,7 @@
 #include "engine/sqlite/CConstraintCatalog.h"
 #include "engine/sqlite/CDictionaryView.h"
 #include "engine/sqlite/CNameList.h"
+#include "engine/sqlite/CServerType.h"
 #include "engine/sqlite/CSqlScanner.h"
 #include "engine/sqlite/CSqliteAdminViews.h"
 #include "engine/sqlite/CSqliteCatalog.h"
@@ -549,9 +550,31 @@ const View kViews[] = {
 #undef TARVEX_SHOWN3
 #undef TARVEX_TYPE_ROWS
 
+// The parts of the server's other types (intervals, row addresses, ...).
+void OtherTypePart(sqlite3_context* context, const CServerType::Shape& shape, int part) {
+    switch (part) {
+        case 0:
+            return sqlite3_result_text(context, shape.name.c_str(), -1, SQLITE_TRANSIENT);
+        case 1:
+            return sqlite3_result_int64(context, shape.length);
+        case 2:
+            return shape.precision < 0 ? sqlite3_result_null(context)
+                                       : sqlite3_result_int(context, shape.precision);
+        case 3:
+            return shape.scale < 0 ? sqlite3_result_null(context) : sqlite3_result_int(context, shape.scale);
+        case 4:
+            return sqlite3_result_int64(context, shape.characters);
+        default:
+            if (!shape.national) return sqlite3_result_null(context);
+            return sqlite3_result_text(context, "C", 1, SQLITE_STATIC);
+    }
+}
+
 void TypePart(sqlite3_context* context, int, sqlite3_value** argv) {
     const unsigned char* raw = sqlite3_value_text(argv[0]);
     std::string declared = raw != nullptr ? reinterpret_cast<const char*>(raw) : "";
+    if (CServerType::Shape shape; CServerType::Describe(declared, shape))
+        return OtherTypePart(context, shape, sqlite3_value_int(argv[1]));
     CSqliteCatalog::Column column = CSqliteCatalog::Describe("", declared);
     std::string base = CNameList::Identifier(declared.substr(0, declared.find('(')));
     while (!base.empty() && base.back() == ' ') base.pop_back();

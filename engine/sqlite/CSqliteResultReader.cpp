@@ -10,6 +10,8 @@
 
 #include "engine/sqlite/CDateFormat.h"
 #include "engine/sqlite/CDeclaredType.h"
+#include "engine/sqlite/CSqliteSession.h"
+#include "engine/sqlite/CTimestampText.h"
 #include "engine/sqlite/CValueText.h"
 #include "engine/sqlite/SqliteApi.h"
 #include "engine/sqlite/values/CTimeZone.h"
@@ -36,9 +38,26 @@ std::string Hex(const void* data, int size) {
 
 using ColumnPlan = CSqliteResultReader::ColumnPlan;
 
+// The session's timestamp format for the column; null for the default.
+const std::string* TimestampFormat(const ColumnPlan& plan) {
+    const std::string* format = plan.zone ? plan.timestampTzFormat : plan.timestampFormat;
+    const char* fallback = plan.zone ? CSqliteSession::kTimestampTzFormat : CSqliteSession::kTimestampFormat;
+    return format != nullptr && *format != fallback ? format : nullptr;
+}
+
+// A stored timestamp by a format the session set.
+std::string ShowByFormat(std::string_view stored, const ColumnPlan& plan, const std::string& format) {
+    std::string out;
+    if (!CValueText::HasStoredDatePrefix(stored) ||
+        !CTimestampText::Show(stored, format, plan.fraction, CTimeZone::Machine(), plan.language, out))
+        return std::string(stored);
+    return IsAscii(out) ? out : encoding::Utf8ToCp932(out);
+}
+
 // A stored timestamp as the server's Japanese NLS_TIMESTAMP_FORMAT shows
 // it ("RR-MM-DD HH24:MI:SSXFF", TZH:TZM after it for a time zone).
 std::string ShowTimestamp(std::string_view stored, const ColumnPlan& plan) {
+    if (const std::string* format = TimestampFormat(plan)) return ShowByFormat(stored, plan, *format);
     CDateTime value;
     if (!CValueText::HasStoredDatePrefix(stored) || !CDateFormat::ParseStored(stored, value))
         return std::string(stored);
@@ -65,6 +84,13 @@ std::string ShowTimestamp(std::string_view stored, const ColumnPlan& plan) {
 // (America/Argentina/ComodRivadavia): a column never cuts one.
 long TimestampWidth(int fraction, bool zone) {
     return 17 + (fraction > 0 ? fraction + 1 : 0) + (zone ? 33 : 0);
+}
+
+// The width of a timestamp column as the session's format writes it.
+long TimestampWidth(const ColumnPlan& plan) {
+    const std::string* format = TimestampFormat(plan);
+    long width = format != nullptr ? CTimestampText::Width(*format, plan.fraction, plan.language) : 0;
+    return width > 0 ? width : TimestampWidth(plan.fraction, plan.zone);
 }
 
 // A stored date as the session shows it; other text unchanged.
@@ -103,7 +129,7 @@ bool DescribeTyped(const CValueType& type, CEngineColumn& column, ColumnPlan& pl
                 column.serverType = type.zone        ? servertype::kTimestampTz
                                     : type.localZone ? servertype::kTimestampLtz
                                                      : servertype::kTimestamp;
-                column.size = TimestampWidth(type.fraction, type.zone);
+                column.size = TimestampWidth(plan);
                 column.scale = static_cast<short>(type.fraction);
             }
             return true;
@@ -145,13 +171,15 @@ CEngineColumn DescribeColumn(sqlite3* db, sqlite3_stmt* statement, int index, Co
         plan.isDate = description.isDate;
         plan.fraction = description.fraction;
         plan.zone = description.zone;
-        if (description.fraction >= 0) column.size = TimestampWidth(description.fraction, description.zone);
+        if (description.fraction >= 0) column.size = TimestampWidth(plan);
         if (description.roundsToScale) plan.scale = description.column.scale;
         WidenToCompound(type, column, plan);
     } else if (type == nullptr || !DescribeTyped(*type, column, plan)) {
         plan.expression = true;
     }
-    plan.isNumber = !plan.expression && column.serverType == servertype::kNumber;
+    plan.isNumber = !plan.expression && (column.serverType == servertype::kNumber ||
+                                         column.serverType == servertype::kBinaryFloat ||
+                                         column.serverType == servertype::kBinaryDouble);
     column.name = sqliteapi::Cp932Of(sqlite3_column_name(statement, index));
     const char* database = sqlite3_column_database_name(statement, index);
     const char* table = sqlite3_column_table_name(statement, index);
@@ -269,6 +297,8 @@ void CSqliteResultReader::Describe(sqlite3* db, sqlite3_stmt* statement,
     ColumnPlan start;
     if (session != nullptr) {
         start.dateFormat = &session->dateFormat;
+        start.timestampFormat = &session->timestampFormat;
+        start.timestampTzFormat = &session->timestampTzFormat;
         start.language = session->dateLanguage;
     }
     plans.assign(static_cast<std::size_t>(count), start);

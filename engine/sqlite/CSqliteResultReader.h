@@ -40,6 +40,10 @@ public:
         bool allStoredDates = true;
         // The session's date format; null: "RR-MM-DD".
         const std::string* dateFormat = nullptr;
+        // The session's NLS_TIMESTAMP_FORMAT and NLS_TIMESTAMP_TZ_FORMAT
+        // (UTF-8); null: the server's Japanese defaults.
+        const std::string* timestampFormat = nullptr;
+        const std::string* timestampTzFormat = nullptr;
         CDateLanguage language = CDateLanguage::Japanese;
 
         // True when the column's description does not wait for its values.

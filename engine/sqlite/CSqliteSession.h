@@ -10,6 +10,12 @@
 // and the ROWNUM counters of the statement being run (one per query block).
 struct CSqliteSession {
     std::string dateFormat = "RR-MM-DD";
+    // NLS_TIMESTAMP_FORMAT (TIMESTAMP and WITH LOCAL TIME ZONE) and
+    // NLS_TIMESTAMP_TZ_FORMAT (WITH TIME ZONE).
+    static constexpr const char* kTimestampFormat = "RR-MM-DD HH24:MI:SSXFF";
+    static constexpr const char* kTimestampTzFormat = "RR-MM-DD HH24:MI:SSXFF TZR";
+    std::string timestampFormat = kTimestampFormat;
+    std::string timestampTzFormat = kTimestampTzFormat;
     // NLS_DATE_LANGUAGE: JAPANESE, as the server's session of this console.
     CDateLanguage dateLanguage = CDateLanguage::Japanese;
     // NLS_LANGUAGE and NLS_TERRITORY as ALTER SESSION last set them.

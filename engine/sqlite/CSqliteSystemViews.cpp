@@ -60,7 +60,10 @@ namespace {
     "processing' UNION ALL SELECT 'service_names', 2, ORA_SYS_CONTEXT('USERENV', 'SERVICE_NAME'), NULL, "    \
     "'FALSE', 'FALSE', 'service names supported by the instance' UNION ALL SELECT lower(column1), 2, "       \
     "column2, CASE column1 WHEN 'NLS_LANGUAGE' THEN 'JAPANESE' WHEN 'NLS_TERRITORY' THEN 'JAPAN' WHEN "      \
-    "'NLS_DATE_FORMAT' THEN 'RR-MM-DD' WHEN 'NLS_DATE_LANGUAGE' THEN 'JAPANESE' ELSE column2 END, 'TRUE', "  \
+    "'NLS_DATE_FORMAT' THEN 'RR-MM-DD' WHEN 'NLS_DATE_LANGUAGE' THEN 'JAPANESE' WHEN "                       \
+    "'NLS_TIMESTAMP_FORMAT' "                                                                                \
+    "THEN 'RR-MM-DD HH24:MI:SSXFF' WHEN 'NLS_TIMESTAMP_TZ_FORMAT' THEN 'RR-MM-DD HH24:MI:SSXFF TZR' "        \
+    "ELSE column2 END, 'TRUE', "                                                                             \
     "iif(column1 IN ('NLS_LANGUAGE', 'NLS_TERRITORY', 'NLS_LENGTH_SEMANTICS'), 'TRUE', 'FALSE'), "           \
     "lower(column1) FROM (" TARVEX_NLS_SESSION_ROWS ")"
 

@@ -15,9 +15,10 @@ struct CSqliteSession;
     "('NLS_CURRENCY', '\xEF\xBF\xA5'), ('NLS_ISO_CURRENCY', 'JAPAN'), ('NLS_NUMERIC_CHARACTERS', '.,'), "  \
     "('NLS_CALENDAR', 'GREGORIAN'), ('NLS_DATE_FORMAT', ORA_SYS_CONTEXT('USERENV', 'NLS_DATE_FORMAT')), "  \
     "('NLS_DATE_LANGUAGE', ORA_SYS_CONTEXT('USERENV', 'NLS_DATE_LANGUAGE')), ('NLS_SORT', 'BINARY'), "     \
-    "('NLS_TIME_FORMAT', 'HH24:MI:SSXFF'), ('NLS_TIMESTAMP_FORMAT', 'RR-MM-DD HH24:MI:SSXFF'), "           \
-    "('NLS_TIME_TZ_FORMAT', 'HH24:MI:SSXFF TZR'), ('NLS_TIMESTAMP_TZ_FORMAT', 'RR-MM-DD HH24:MI:SSXFF "    \
-    "TZR'), "                                                                                              \
+    "('NLS_TIME_FORMAT', 'HH24:MI:SSXFF'), ('NLS_TIMESTAMP_FORMAT', "                                      \
+    "ORA_NLS_PARAMETER('NLS_TIMESTAMP_FORMAT')), "                                                         \
+    "('NLS_TIME_TZ_FORMAT', 'HH24:MI:SSXFF TZR'), ('NLS_TIMESTAMP_TZ_FORMAT', "                            \
+    "ORA_NLS_PARAMETER('NLS_TIMESTAMP_TZ_FORMAT')), "                                                      \
     "('NLS_DUAL_CURRENCY', '\xEF\xBF\xA5'), ('NLS_COMP', 'BINARY'), ('NLS_LENGTH_SEMANTICS', 'BYTE'), "    \
     "('NLS_NCHAR_CONV_EXCP', 'FALSE')"
 

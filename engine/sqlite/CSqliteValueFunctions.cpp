@@ -12,6 +12,7 @@
 #include "engine/sqlite/CDateFormat.h"
 #include "engine/sqlite/COraError.h"
 #include "engine/sqlite/CSqliteSession.h"
+#include "engine/sqlite/CTimestampText.h"
 #include "engine/sqlite/CValueText.h"
 #include "engine/sqlite/SqliteApi.h"
 #include "engine/sqlite/values/CIntervalFunctions.h"
@@ -125,7 +126,11 @@ void StoreTimestamp(sqlite3_context* context, int, sqlite3_value** argv) {
     if (sqlite3_value_type(argv[0]) != SQLITE_TEXT) return Raise(context, 932, {}, at);
     std::string text = TextOf(argv[0]);
     CDateTime value;
-    if (int code = ReadDate(*session, text, value); code != 0) return Raise(context, code, {text}, at);
+    // Note: a text of the session's NLS_TIMESTAMP_FORMAT is taken too.
+    if (int code = ReadDate(*session, text, value);
+        code != 0 && CDateFormat::Read(text, CTimestampText::WithFraction(session->timestampFormat, 9), value,
+                                       session->dateLanguage) != 0)
+        return Raise(context, code, {text}, at);
     static constexpr int kUnits[] = {1000000000, 100000000, 10000000, 1000000, 100000,
                                      10000,      1000,      100,      10,      1};
     int unit = kUnits[digits];

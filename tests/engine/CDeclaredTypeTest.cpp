@@ -28,7 +28,16 @@ TEST(CDeclaredTypeTest, SpellingsAndUnknownTypes) {
                  {"INTEGER", servertype::kNumber, 22, 38, 0, false},
                  {"NUMBER(10, -2)", servertype::kNumber, 22, 10, -2, false},
                  {"CHAR", servertype::kChar, 1, 0, 0, false},
-                 {"NCHAR(2)", servertype::kChar, 2, 0, 0, false},
+                 // National text: two bytes a character (AL16UTF16).
+                 {"NCHAR(2)", servertype::kChar, 4, 0, 0, false},
+                 {"NVARCHAR2(4)", servertype::kVarchar2, 8, 0, 0, false},
+                 // Intervals: the leading field's digits and a second's; as wide as their values.
+                 {"INTERVAL_DAY_TO_SECOND(2,6)", servertype::kIntervalDs, 19, 2, 6, true},
+                 {"INTERVAL_DAY_TO_SECOND(3,0)", servertype::kIntervalDs, 13, 3, 0, true},
+                 {"INTERVAL_YEAR_TO_MONTH(4)", servertype::kIntervalYm, 8, 4, 0, true},
+                 {"ROWID", servertype::kRowid, 18, 0, 0, true},
+                 {"BINARY_DOUBLE", servertype::kBinaryDouble, 8, 0, 0, false},
+                 {"BINARY_FLOAT", servertype::kBinaryFloat, 4, 0, 0, false},
                  {"CLOB", servertype::kClob, 4000, 0, 0, false}};
     for (const Case& c : cases) {
         auto d = CDeclaredType::Describe(c.declared);

@@ -62,6 +62,10 @@ sword SetParamAttribute(const Param& param, void* out, ub4* size, ub4 attribute,
         case kAttrCharUsed:
             *static_cast<ub1*>(out) = c.charLength > 0 ? 1 : 0;
             return kSuccess;
+        case kAttrCharsetForm:
+            // SQLCS_IMPLICIT (1), or SQLCS_NCHAR (2) for NCHAR and NVARCHAR2.
+            *static_cast<ub1*>(out) = c.national ? 2 : 1;
+            return kSuccess;
         case kAttrCharSize:
             *static_cast<ub2*>(out) = static_cast<ub2>(std::clamp<long>(c.charLength, 0, 65535));
             return kSuccess;

@@ -90,6 +90,7 @@ enum : ub4 {
     kAttrScale = 6,
     kAttrIsNull = 7,
     kAttrCharUsed = 285,
+    kAttrCharsetForm = 32,
     kAttrCharSize = 286,
     kAttrRowCount = 9,
     kAttrServer = 6,

@@ -296,6 +296,10 @@ bool CBlockHost::Cancelled() { return m_connection.m_cancelRequested.load(std::m
 
 std::string CBlockHost::ShowDate(const std::string& stored) { return m_connection.ShowDate(stored); }
 
+std::string CBlockHost::ShowTimestamp(const std::string& stored, int digits) {
+    return m_connection.ShowTimestamp(stored, digits);
+}
+
 const CTimeZone& CBlockHost::SessionZone() { return m_connection.m_session->timeZone; }
 
 void CBlockHost::Undo() {

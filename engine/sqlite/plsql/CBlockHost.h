@@ -40,6 +40,7 @@ public:
     bool TakeLine(std::string& line) override;
     bool Cancelled() override;
     std::string ShowDate(const std::string& stored) override;
+    std::string ShowTimestamp(const std::string& stored, int digits) override;
     const CTimeZone& SessionZone() override;
     std::shared_ptr<CPlsqlUnit> FindUnit(const std::string& name, bool& invalid) override;
     void Compiling(const std::shared_ptr<CPlsqlUnit>& unit) override;

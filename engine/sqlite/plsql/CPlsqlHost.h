@@ -58,6 +58,9 @@ public:
     virtual bool Cancelled() = 0;
     // A stored DATE in the session's date format.
     virtual std::string ShowDate(const std::string& stored) = 0;
+    // A stored TIMESTAMP (`digits` of a second) by a format the session set
+    // (ALTER SESSION SET NLS_TIMESTAMP_FORMAT); "" under the defaults.
+    virtual std::string ShowTimestamp(const std::string& stored, int digits) = 0;
     // The session's time zone (ALTER SESSION SET TIME_ZONE): where a plain
     // TIMESTAMP stands when it meets a zoned value.
     virtual const CTimeZone& SessionZone() = 0;

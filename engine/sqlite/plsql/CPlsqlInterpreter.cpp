@@ -100,6 +100,9 @@ CPlsqlInterpreter::CPlsqlInterpreter(CPlsqlUnit& unit, CPlsqlHost& host, std::ve
     // Note: a TIMESTAMP shows as the server's Japanese NLS_TIMESTAMP_FORMAT
     // ("RR-MM-DD HH24:MI:SSXFF") writes it, with six digits of a second.
     m_showDate = [this](const std::string& stored) {
+        const bool timestamp = stored.size() == 29 || stored.size() > 29;
+        if (std::string shown = timestamp ? m_host.ShowTimestamp(stored, 6) : std::string(); !shown.empty())
+            return shown;
         std::string_view local;
         std::string_view zone;
         if (CTimeZone::Split(stored, local, zone))

@@ -3003,9 +3003,11 @@ CPlsqlParser::ExprPtr CPlsqlParser::ParseNamedValue() {
             expr->sql->kind = CPlsqlSql::Kind::Query;
             expr->sql->at = at;
             std::string call = TokenText(m_tokens[first]) + "(";
+            // Note: TO_CHAR of a TIMESTAMP variable writes it by NLS_TIMESTAMP_FORMAT.
+            bool typed = args.size() == 1 && CSqlScanner::Is(m_text, m_tokens[first], "TO_CHAR");
             for (std::size_t k = 0; k < args.size(); ++k) {
                 std::string param = "TARVEX_P" + std::to_string(k + 1);
-                call += (k > 0 ? ", :" : ":") + param;
+                call += (k > 0 ? ", " : "") + (typed ? TypedBind(param, *args[k]) : ":" + param);
                 expr->sql->paramNames.push_back(param);
             }
             expr->sql->text = "SELECT " + call + ") FROM DUAL";
@@ -3097,6 +3099,14 @@ CPlsqlParser::ExprPtr CPlsqlParser::PackageVariable(const std::string& name, std
     return expr;
 }
 
+std::string CPlsqlParser::TypedBind(const std::string& name, const CPlsqlExpr& argument) const {
+    if (argument.kind != CPlsqlExpr::Kind::Variable) return ":" + name;
+    const auto type = TargetType(argument.target);
+    if (!type || type->base != CPlsqlType::Base::Date || type->fraction < 0) return ":" + name;
+    return "CAST(:" + name + " AS TIMESTAMP(" + std::to_string(type->fraction) + ")" +
+           (type->zone == 'Z' ? " WITH TIME ZONE" : "") + ")";
+}
+
 CPlsqlParser::ExprPtr CPlsqlParser::SqlCall(std::size_t first) {
     auto expr = std::make_unique<CPlsqlExpr>();
     expr->kind = CPlsqlExpr::Kind::SqlCall;
@@ -3144,7 +3154,14 @@ std::unique_ptr<CPlsqlSql> CPlsqlParser::BuildSql(std::size_t first, std::size_t
     auto addParam = [&](std::size_t from, std::size_t to, CPlsqlTarget target) {
         out.append(m_text.substr(copied, m_tokens[from].begin - copied));
         std::string name = "TARVEX_P" + std::to_string(sql->params.size() + 1);
-        out += ":" + name;
+        // Note: EXTRACT(field FROM variable) reads the variable's type: a
+        // DATE has no time fields (ORA-30076).
+        bool extracted = from >= first + 4 && CSqlScanner::Is(m_text, m_tokens[from - 1], "FROM") &&
+                         CSqlScanner::IsSymbol(m_text, m_tokens[from - 3], '(') &&
+                         CSqlScanner::Is(m_text, m_tokens[from - 4], "EXTRACT");
+        const auto type = extracted ? TargetType(target) : nullptr;
+        bool date = type && type->base == CPlsqlType::Base::Date && type->fraction < 0;
+        out += date ? "CAST(:" + name + " AS DATE)" : ":" + name;
         sql->paramNames.push_back(name);
         sql->params.push_back(std::move(target));
         copied = m_tokens[to].begin + m_tokens[to].length;

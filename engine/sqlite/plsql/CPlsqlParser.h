@@ -200,6 +200,8 @@ private:
     std::shared_ptr<CPlsqlType> TargetType(const CPlsqlTarget& target) const;
     // ".attribute" after a record's field of an object type: the attribute it names.
     void HeldAttribute(CPlsqlTarget& target, const std::shared_ptr<CPlsqlType>& field);
+    // The bind `name` of a call's argument: a TIMESTAMP variable's typed as one.
+    std::string TypedBind(const std::string& name, const CPlsqlExpr& argument) const;
     // "(subscript)" and an optional ".field" of an element of `collection`.
     void ParseElement(CPlsqlTarget& target, const CPlsqlType& collection);
     void ParseMethodCall(CPlsqlExpr& expr);

@@ -9,6 +9,7 @@
 
 #include "engine/sqlite/COraError.h"
 #include "engine/sqlite/CSqliteSession.h"
+#include "engine/sqlite/CTimestampText.h"
 #include "engine/sqlite/CValueText.h"
 #include "engine/sqlite/SqliteApi.h"
 #include "engine/sqlite/values/CIntervalFunctions.h"
@@ -398,6 +399,53 @@ void NewTime(sqlite3_context* context, int, sqlite3_value** argv) {
     ResultText(context, CDateFormat::ToStored(out));
 }
 
+// ORA_NLS_PARAMETER(name): NLS_TIMESTAMP_FORMAT or NLS_TIMESTAMP_TZ_FORMAT
+// as the session has it.
+void NlsParameter(sqlite3_context* context, int, sqlite3_value** argv) {
+    const CSqliteSession& session = SessionOf(context);
+    std::string name = Upper(TextOf(argv[0]));
+    if (name == "NLS_TIMESTAMP_FORMAT") return ResultText(context, session.timestampFormat);
+    if (name == "NLS_TIMESTAMP_TZ_FORMAT") return ResultText(context, session.timestampTzFormat);
+    sqlite3_result_null(context);
+}
+
+// ORA_TS_TEXT(v, digits, zoned): TO_CHAR of a TIMESTAMP without a model, by
+// the session's NLS_TIMESTAMP_FORMAT (NLS_TIMESTAMP_TZ_FORMAT when zoned).
+void TimestampText(sqlite3_context* context, int, sqlite3_value** argv) {
+    if (IsNull(argv[0])) return sqlite3_result_null(context);
+    const CSqliteSession& session = SessionOf(context);
+    bool zoned = sqlite3_value_int(argv[2]) != 0;
+    std::string out;
+    if (!CTimestampText::Show(TextOf(argv[0]), zoned ? session.timestampTzFormat : session.timestampFormat,
+                              sqlite3_value_int(argv[1]), session.timeZone, session.dateLanguage, out))
+        return sqlite3_result_value(context, argv[0]);
+    ResultText(context, out);
+}
+
+// ORA_TO_TIMESTAMP(text, at): TO_TIMESTAMP without a model, by the
+// session's NLS_TIMESTAMP_FORMAT; the engine's stored form is taken too.
+void ToTimestamp(sqlite3_context* context, int, sqlite3_value** argv) {
+    if (IsNull(argv[0])) return sqlite3_result_null(context);
+    const CSqliteSession& session = SessionOf(context);
+    std::string text = TextOf(argv[0]);
+    CDateTime value;
+    if (CValueText::HasStoredDatePrefix(text) && CDateFormat::ParseStored(text, value))
+        return ResultText(context, CDateFormat::ToStored(value));
+    int code = CDateFormat::Read(text, CTimestampText::WithFraction(session.timestampFormat, 9), value,
+                                 session.dateLanguage);
+    // Note: the default model reads a text without its fraction, or of the
+    // session's date format, too.
+    if (code != 0 && session.timestampFormat == CSqliteSession::kTimestampFormat) {
+        for (const std::string& form : {std::string("RR-MM-DD HH24:MI:SS"), session.dateFormat})
+            if (CDateFormat::Read(text, form, value, session.dateLanguage) == 0) {
+                code = 0;
+                break;
+            }
+    }
+    if (code != 0) return Raise(context, code, {text}, sqlite3_value_int(argv[1]));
+    ResultText(context, CDateFormat::ToStored(value));
+}
+
 struct Row {
     const char* name;
     int arguments;
@@ -424,6 +472,9 @@ constexpr Row kFunctions[] = {
     {"ORA_TZ_KEY", 1, Key, false},
     {"ORA_EXTRACT_TZ", 2, ExtractZoned, false},
     {"ORA_NEW_TIME", 3, NewTime, true},
+    {"ORA_NLS_PARAMETER", 1, NlsParameter, false},
+    {"ORA_TS_TEXT", 3, TimestampText, false},
+    {"ORA_TO_TIMESTAMP", 2, ToTimestamp, false},
 };
 
 }  // namespace
