@@ -100,6 +100,16 @@ void NotNullThroughView(sqlite3* db, const std::string& utf8Name,
     }
 }
 
+// The text the first row of `sql` gives for the name `name` (CP932, bound
+// to ?1 as UTF-8); "" when none. UTF-8.
+std::string OneText(sqlite3* db, const char* sql, std::string_view name) {
+    Statement look = Prepare(db, sql);
+    if (!look) return {};
+    std::string utf8 = encoding::Cp932ToUtf8(name);
+    sqlite3_bind_text(look.get(), 1, utf8.c_str(), static_cast<int>(utf8.size()), SQLITE_TRANSIENT);
+    return sqlite3_step(look.get()) == SQLITE_ROW ? Text(look.get(), 0) : std::string();
+}
+
 }  // namespace
 
 CSqliteCatalog::Column CSqliteCatalog::Describe(std::string name, std::string_view declared) {
@@ -505,41 +515,19 @@ bool CSqliteCatalog::HasUnit(std::string_view name, const char* type) {
 }
 
 std::string CSqliteCatalog::FunctionResult(std::string_view name) {
-    sqlite3_stmt* look = nullptr;
-    if (sqlite3_prepare_v2(
-            m_db,
-            "SELECT DATA_TYPE FROM main.TARVEX_UNIT_ARGUMENTS WHERE NAME = ?1 AND POSITION = 0 AND "
-            "PACKAGE_NAME IS NULL",
-            -1, &look, nullptr) != SQLITE_OK) {
-        sqlite3_finalize(look);
-        return {};
-    }
-    std::string utf8 = encoding::Cp932ToUtf8(name);
-    sqlite3_bind_text(look, 1, utf8.c_str(), static_cast<int>(utf8.size()), SQLITE_TRANSIENT);
-    std::string type;
-    if (sqlite3_step(look) == SQLITE_ROW && sqlite3_column_text(look, 0) != nullptr)
-        type = reinterpret_cast<const char*>(sqlite3_column_text(look, 0));
-    sqlite3_finalize(look);
-    return type;
+    return encoding::Utf8ToCp932(
+        OneText(m_db,
+                "SELECT DATA_TYPE FROM main.TARVEX_UNIT_ARGUMENTS WHERE NAME = ?1 AND POSITION = 0 AND "
+                "PACKAGE_NAME IS NULL",
+                name));
 }
 
 std::string CSqliteCatalog::FunctionResultType(std::string_view name) {
     const std::string result = FunctionResult(name);
     if (result != "OBJECT" && result != "TABLE" && result != "VARRAY") return {};
     // Note: the shape is the PL/SQL compiler's (TARVEX_TYPE_SHAPE, see CTypeShape).
-    sqlite3_stmt* look = nullptr;
-    if (sqlite3_prepare_v2(m_db, "SELECT json_extract(TARVEX_TYPE_SHAPE(?1, 1), '$.name')", -1, &look,
-                           nullptr) != SQLITE_OK) {
-        sqlite3_finalize(look);
-        return {};
-    }
-    std::string utf8 = encoding::Cp932ToUtf8(name);
-    sqlite3_bind_text(look, 1, utf8.c_str(), static_cast<int>(utf8.size()), SQLITE_TRANSIENT);
-    std::string type;
-    if (sqlite3_step(look) == SQLITE_ROW && sqlite3_column_text(look, 0) != nullptr)
-        type = encoding::Utf8ToCp932(reinterpret_cast<const char*>(sqlite3_column_text(look, 0)));
-    sqlite3_finalize(look);
-    return type;
+    return encoding::Utf8ToCp932(
+        OneText(m_db, "SELECT json_extract(TARVEX_TYPE_SHAPE(?1, 1), '$.name')", name));
 }
 
 bool CSqliteCatalog::Partitioning(std::string_view name, std::vector<std::string>& keys,

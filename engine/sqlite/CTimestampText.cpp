@@ -4,6 +4,7 @@
 
 #include "engine/sqlite/values/CTimeZone.h"
 #include "engine/sqlite/values/CZoneFunctions.h"
+#include "engine/sqlite/values/FormatText.h"
 
 namespace {
 
@@ -35,13 +36,7 @@ constexpr long kOffsetWidth = 6;
 std::string CTimestampText::WithFraction(std::string_view format, int fraction) {
     std::string out;
     for (std::size_t k = 0; k < format.size();) {
-        if (format[k] == '"') {
-            std::size_t close = format.find('"', k + 1);
-            std::size_t end = close == std::string_view::npos ? format.size() : close + 1;
-            out.append(format.substr(k, end - k));
-            k = end;
-            continue;
-        }
+        if (formattext::CopyQuoted(format, k, out)) continue;
         bool digits = k + 2 < format.size() && format[k + 2] >= '1' && format[k + 2] <= '9';
         if (!IsElement(format, k, "FF") || digits) {
             out += format[k++];

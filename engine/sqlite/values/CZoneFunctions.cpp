@@ -16,6 +16,7 @@
 #include "engine/sqlite/values/CNumberDecimal.h"
 #include "engine/sqlite/values/CNumberValue.h"
 #include "engine/sqlite/values/CTimeZone.h"
+#include "engine/sqlite/values/FormatText.h"
 
 namespace {
 
@@ -506,13 +507,7 @@ std::string CZoneFunctions::WithZone(std::string_view format, const CTimeZone& z
     std::snprintf(hour, sizeof hour, "%c%02d", offset < 0 ? '-' : '+', std::abs(offset) / 3600);
     std::snprintf(minute, sizeof minute, "%02d", std::abs(offset) % 3600 / 60);
     for (std::size_t k = 0; k < format.size();) {
-        if (format[k] == '"') {
-            std::size_t close = format.find('"', k + 1);
-            std::size_t end = close == std::string_view::npos ? format.size() : close + 1;
-            out.append(format.substr(k, end - k));
-            k = end;
-            continue;
-        }
+        if (formattext::CopyQuoted(format, k, out)) continue;
         std::string element = Upper(format.substr(k, 3));
         std::string value;
         if (element == "TZH")
