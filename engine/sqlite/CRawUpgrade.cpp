@@ -62,19 +62,13 @@ bool CRawUpgrade::Run(sqlite3* db, CSqliteCatalog& catalog, CEngineError& error)
     if (sqlite3_db_readonly(db, "main") == 1) return true;
     std::vector<Table> tables = TablesWithRaw(db);
     if (tables.empty()) return true;
-    // Note: a rebuilt table is dropped and made again, which foreign keys must not see.
-    sqlite3_exec(db, "PRAGMA foreign_keys = OFF", nullptr, nullptr, nullptr);
-    bool ok = sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) == SQLITE_OK;
-    for (const Table& table : tables) {
-        const std::string sql = Redeclared(table.sql);
-        ok = ok && (sql == table.sql || CTableRebuild::Run(db, table.name, sql, error));
-    }
-    ok = ok && sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK;
-    if (!ok) {
-        if (error.message.empty()) error.Set(sqliteapi::Cp932Of(sqlite3_errmsg(db)));
-        sqliteapi::Undo(db, "ROLLBACK");
-    }
-    sqlite3_exec(db, "PRAGMA foreign_keys = ON", nullptr, nullptr, nullptr);
+    const bool ok = CTableRebuild::InTransaction(db, error, [&] {
+        for (const Table& table : tables) {
+            const std::string sql = Redeclared(table.sql);
+            if (sql != table.sql && !CTableRebuild::Run(db, table.name, sql, error)) return false;
+        }
+        return true;
+    });
     catalog.Invalidate();
     return ok;
 }

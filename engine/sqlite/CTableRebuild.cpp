@@ -155,3 +155,16 @@ bool CTableRebuild::Run(sqlite3* db, const std::string& table, const std::string
         if (!Exec(db, sql, error)) return false;
     return true;
 }
+
+bool CTableRebuild::InTransaction(sqlite3* db, CEngineError& error, const std::function<bool()>& rebuilds) {
+    // Note: a rebuilt table is dropped and made again, which foreign keys must not see.
+    sqlite3_exec(db, "PRAGMA foreign_keys = OFF", nullptr, nullptr, nullptr);
+    bool ok = sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) == SQLITE_OK && rebuilds() &&
+              sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK;
+    if (!ok) {
+        if (error.message.empty()) error.Set(sqliteapi::Cp932Of(sqlite3_errmsg(db)));
+        sqliteapi::Undo(db, "ROLLBACK");
+    }
+    sqlite3_exec(db, "PRAGMA foreign_keys = ON", nullptr, nullptr, nullptr);
+    return ok;
+}

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -27,4 +28,8 @@ public:
     using Fills = std::vector<std::pair<std::string, std::string>>;
     static bool Run(sqlite3* db, const std::string& table, const std::string& definition, CEngineError& error,
                     const Fills& fills = {});
+    // Runs `rebuilds` (which call Run) in a transaction of their own, with
+    // foreign key enforcement off: all of them are kept, or none when one
+    // fails (false with the reason in `error`).
+    static bool InTransaction(sqlite3* db, CEngineError& error, const std::function<bool()>& rebuilds);
 };
