@@ -3,6 +3,7 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <functional>
 #include <memory>
 #include <unordered_map>
@@ -593,6 +594,9 @@ void TypePart(sqlite3_context* context, int, sqlite3_value** argv) {
         case 1: {
             // Note: a LOB column holds its locator, 4000 bytes as the server counts.
             bool lob = base == "CLOB" || base == "NCLOB" || base == "BLOB";
+            // Note: RAW(n) holds n bytes.
+            if (base == "RAW" && declared.find('(') != std::string::npos)
+                return sqlite3_result_int64(context, std::atol(declared.c_str() + declared.find('(') + 1));
             long length = column.type == CSqlType::Number ? 22
                           : column.type == CSqlType::Date ? (column.fraction < 0 ? 7
                                                              : column.zone == 1  ? 13

@@ -210,6 +210,11 @@ TEST_F(CColumnCatalogTest, AViewIsDescribedByTheTypesOfItsQuery) {
               "SHOUT,VARCHAR2,11");
     Exec("DROP VIEW emp_v");
     EXPECT_EQ(Recorded("EMP_V"), "");
+    // Binary columns: RAW(n) holds n bytes, a LOB its locator.
+    Exec("CREATE TABLE bin (r RAW(16), b BLOB)");
+    EXPECT_EQ(Rows("SELECT COLUMN_NAME, DATA_TYPE, DATA_LENGTH FROM USER_TAB_COLUMNS WHERE TABLE_NAME = "
+                   "'BIN' ORDER BY COLUMN_ID"),
+              "R,RAW,16|B,BLOB,4000");
 }
 
 }  // namespace
