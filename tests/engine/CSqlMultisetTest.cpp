@@ -225,9 +225,12 @@ TEST_F(SqlMultisetTest, StoredFunctionResultsOfSchemaAndPlsqlTypes) {
         Rows("SELECT CARDINALITY(nums(1)) FROM dual WHERE 4 MEMBER OF nums(3) AND 9 NOT MEMBER OF nums(3)"),
         "2");
     EXPECT_EQ(Rows("SELECT * FROM TABLE(nums(7))"), "7|8");
-    EXPECT_EQ(Rows("SELECT pair('a'), pair, no_pair FROM dual"), "PAIR_T('a', 2.5),PAIR_T(NULL, 2.5),-");
+    EXPECT_EQ(Rows("SELECT pair('a'), no_pair FROM dual"), "PAIR_T('a', 2.5),-");
     EXPECT_EQ(Failure("SELECT yes FROM dual"),
               "ORA-06552: PL/SQL: Statement ignored\n"
               "ORA-06553: PLS-382: 式の型が間違っています。");
     EXPECT_EQ(Failure("SELECT rows_of FROM dual").substr(0, 9), "ORA-03001");
+    // An argument without a default must be given.
+    EXPECT_NE(Failure("SELECT nums FROM dual").find("PLS-00306"), std::string::npos);
+    EXPECT_NE(Failure("SELECT pair() FROM dual").find("PLS-00306"), std::string::npos);
 }

@@ -1071,7 +1071,13 @@ void CBlockHost::Dispatch(sqlite3_context* context, int count, sqlite3_value** v
     for (int k = 0; k < count; ++k) given[static_cast<std::size_t>(k)] = ValueOf(values[k]);
     auto unit = host.FindCallable(name, given, invalid);
     std::string failure;
-    if (!unit || static_cast<std::size_t>(count) > unit->parameters.size()) {
+    // Note: a parameter with no default must be given (PLS-00306 as on the server).
+    const auto unset = [&] {
+        for (std::size_t k = static_cast<std::size_t>(count); k < unit->parameters.size(); ++k)
+            if (!unit->parameters[k].fallback) return true;
+        return false;
+    };
+    if (!unit || static_cast<std::size_t>(count) > unit->parameters.size() || unset()) {
         CPlsqlParser::CompileError none;
         failure = invalid ? CPlsqlErrors::Compile(1, 1, 905, name) : CPlsqlErrors::Compile(1, 1, 306, name);
     } else {
