@@ -3155,6 +3155,9 @@ std::string CSqlEmitter::StoreValue(const CSqliteCatalog::Column& column, CSqlTy
         case CSqlType::Date:
             return StoreDate(column, value, at);
         case CSqlType::Unknown:
+            // Note: a BLOB or RAW takes text as hex digits (ORA-01465 for others), as the server does.
+            if (column.binary && column.collection.empty() && column.objectType.empty())
+                return "ORA_STORE_RAW(" + value + ", " + at + ")";
             break;
     }
     return value;

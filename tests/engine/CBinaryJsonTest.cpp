@@ -57,3 +57,15 @@ TEST_F(BinaryJsonTest, LobFunctionsCountBytes) {
               "6,6364,616263646566");
     EXPECT_EQ(Failure("SELECT DBMS_LOB.INSTR(d, HEXTORAW('63')) FROM b").substr(0, 9), "ORA-03001");
 }
+
+// Text given to a BLOB or RAW column is read as hex digits, as the server
+// reads it: upper-cased, an odd count led by 0, any other character refused.
+TEST_F(BinaryJsonTest, TextStoredIntoBinaryColumnsIsHexDigits) {
+    Exec("CREATE TABLE bin (b BLOB, r RAW(10))");
+    Exec("INSERT INTO bin VALUES ('abc', '0a1b')");
+    EXPECT_EQ(Rows("SELECT b, r FROM bin"), "0ABC,0A1B");
+    EXPECT_EQ(Failure("INSERT INTO bin VALUES ('{\"a\":1}', NULL)"), "ORA-01465: 16 進数が無効です。");
+    EXPECT_EQ(Failure("UPDATE bin SET r = 'zz'"), "ORA-01465: 16 進数が無効です。");
+    EXPECT_EQ(Failure("INSERT INTO bin SELECT 'x1', NULL FROM dual"), "ORA-01465: 16 進数が無効です。");
+    EXPECT_EQ(Rows("SELECT COUNT(*) FROM bin"), "1");
+}

@@ -213,13 +213,18 @@ int HexDigit(char c) {
 }
 
 // HEXTORAW and RAWTOHEX: the digits upper-cased, an odd count led by a
-// "0"; ORA-01465 for any other character.
-void HexToRaw(sqlite3_context* context, int, sqlite3_value** argv) {
+// "0"; ORA-01465 for any other character (at the statement's offset given
+// second, when a value is stored into a column).
+void HexToRaw(sqlite3_context* context, int count, sqlite3_value** argv) {
     if (sqlite3_value_type(argv[0]) == SQLITE_NULL) return sqlite3_result_null(context);
     std::string text = TextOf(argv[0]);
     if (text.empty()) return sqlite3_result_null(context);
     std::string out = text.size() % 2 != 0 ? "0" : "";
     for (char c : text) {
+        if (HexDigit(c) < 0 && count > 1) {
+            std::string message = COraError::ForFunction(1465, {}, sqlite3_value_int(argv[1]));
+            return sqlite3_result_error(context, message.c_str(), -1);
+        }
         if (HexDigit(c) < 0) return Fail(context, 1465);
         out += static_cast<char>(c >= 'a' && c <= 'f' ? c - 'a' + 'A' : c);
     }
@@ -270,6 +275,7 @@ constexpr sqliteapi::FunctionRule kRules[] = {
     {"ORA_RAW_LENGTH", 1, RawLength},  {"ORA_DUMP", 5, Dump},
     {"ORA_HASH", 3, OraHash},          {"ORA_STANDARD_HASH", 3, StandardHash},
     {"ORA_HEXTORAW", 1, HexToRaw},     {"ORA_RAWTOHEX", 1, HexToRaw},
+    {"ORA_STORE_RAW", 2, HexToRaw},
 };
 
 }  // namespace
