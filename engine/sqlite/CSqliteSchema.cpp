@@ -141,6 +141,14 @@ std::size_t IdentityEnd(std::string_view sql, const std::vector<Token>& tokens, 
 // GENERATED ALWAYS | BY DEFAULT [ON NULL] AS IDENTITY at token `k`; `as`
 // receives the token of AS. A virtual column's GENERATED ALWAYS AS (...)
 // is none.
+// GENERATED at token `k` opening a clause (ALWAYS, BY DEFAULT or AS after
+// it), not a column of that name.
+bool OpensGenerated(std::string_view sql, const std::vector<Token>& tokens, std::size_t k) {
+    if (Word(sql, tokens, k) != "GENERATED") return false;
+    const std::string next = Word(sql, tokens, k + 1);
+    return next == "ALWAYS" || next == "BY" || next == "AS";
+}
+
 bool IsIdentityClause(std::string_view sql, const std::vector<Token>& tokens, std::size_t k,
                       std::size_t& as) {
     as = k + 1;
@@ -373,11 +381,13 @@ std::string CSqliteSchema::Prepare(std::string_view written) {
         } else if (word == "ENABLE" || word == "VALIDATE" || word == "NOVALIDATE" || word == "RELY" ||
                    word == "NORELY") {
             blank(tokens[t].begin, tokens[t].begin + tokens[t].length);
-        } else if (std::size_t as = 0; word == "GENERATED" && !IsIdentityClause(sql, tokens, t, as)) {
+        } else if (std::size_t as = 0;
+                   OpensGenerated(sql, tokens, t) && !IsIdentityClause(sql, tokens, t, as)) {
             // Note: GENERATED ALWAYS of a virtual column goes; AS (...) stays.
             blank(tokens[t].begin, tokens[as - 1].begin + tokens[as - 1].length);
             t = as - 1;
-        } else if (word == "GENERATED" || (word == "AS" && Word(sql, tokens, t + 1) == "IDENTITY")) {
+        } else if (OpensGenerated(sql, tokens, t) ||
+                   (word == "AS" && Word(sql, tokens, t + 1) == "IDENTITY")) {
             // Note: an identity column holds no NULL; its options are kept
             // in the catalog (Identities).
             std::size_t end = IdentityEnd(sql, tokens, t, close);
@@ -409,7 +419,7 @@ std::vector<CCatalogTables::Identity> CSqliteSchema::Identities(std::string_view
             if (CSqlScanner::IsSymbol(sql, tokens[k], ')')) --depth;
             std::string word = Word(sql, tokens, k);
             std::size_t as = 0;
-            bool generated = word == "GENERATED" && IsIdentityClause(sql, tokens, k, as);
+            bool generated = OpensGenerated(sql, tokens, k) && IsIdentityClause(sql, tokens, k, as);
             if (depth != 0 || (!generated && !(word == "AS" && Word(sql, tokens, k + 1) == "IDENTITY")))
                 continue;
             CCatalogTables::Identity identity;

@@ -11,13 +11,13 @@ class CKeywordNameTest : public EngineFixture {};
 
 // Words the server leaves free, many of them SQLite's keywords.
 constexpr const char* kFreeWords[] = {
-    "LIMIT",   "OFFSET",    "KEY",     "ACTION",   "PLAN",    "QUERY",   "TEMP",        "REPLACE",
-    "IGNORE",  "ABORT",     "FAIL",    "RAISE",    "GLOB",    "REGEXP",  "MATCH",       "FILTER",
-    "FIRST",   "LAST",      "NULLS",   "TIES",     "OTHERS",  "EXCLUDE", "RECURSIVE",   "WITHOUT",
-    "VACUUM",  "PRAGMA",    "ANALYZE", "ATTACH",   "DETACH",  "INDEXED", "CONFLICT",    "TEXT",
-    "DATA",    "VALUE",     "TYPE",    "NAME",     "STATUS",  "ISNULL",  "NOTNULL",     "ESCAPE",
-    "WINDOW",  "LOG",       "COLLATE", "DEFERRED", "EXPLAIN", "REINDEX", "TRANSACTION", "ROLLBACK",
-    "RELEASE", "SAVEPOINT", "CASCADE",
+    "LIMIT",   "OFFSET",    "KEY",     "ACTION",    "PLAN",    "QUERY",   "TEMP",        "REPLACE",
+    "IGNORE",  "ABORT",     "FAIL",    "RAISE",     "GLOB",    "REGEXP",  "MATCH",       "FILTER",
+    "FIRST",   "LAST",      "NULLS",   "TIES",      "OTHERS",  "EXCLUDE", "RECURSIVE",   "WITHOUT",
+    "VACUUM",  "PRAGMA",    "ANALYZE", "ATTACH",    "DETACH",  "INDEXED", "CONFLICT",    "TEXT",
+    "DATA",    "VALUE",     "TYPE",    "NAME",      "STATUS",  "ISNULL",  "NOTNULL",     "ESCAPE",
+    "WINDOW",  "LOG",       "COLLATE", "DEFERRED",  "EXPLAIN", "REINDEX", "TRANSACTION", "ROLLBACK",
+    "RELEASE", "SAVEPOINT", "CASCADE", "GENERATED", "ALWAYS",
 };
 
 TEST_F(CKeywordNameTest, AFreeWordNamesTablesColumnsAndAliasesEverywhere) {
