@@ -48,6 +48,7 @@ CValueType TypeOfColumn(const CSqliteCatalog::Column& column) {
                     column.zone == CSqliteCatalog::Column::kZoned,
                     column.zone == CSqliteCatalog::Column::kLocalZone};
     type.binary = column.binary;
+    type.interval = column.interval;
     return type;
 }
 
@@ -2228,6 +2229,12 @@ std::string CSqlEmitter::StoreDate(const CSqliteCatalog::Column& column, const s
     return "ORA_STORE_DATE(" + value + ", " + at + ", " + digits + ")";
 }
 
+bool CSqlEmitter::IsIntervalColumn(const CSqlExpr& expr) {
+    CSqlType type = CSqlType::Unknown;
+    CValueType full;
+    return expr.kind == CSqlExpr::Kind::Name && ResolveQuietlyTyped(expr, type, full) && full.interval;
+}
+
 int CSqlEmitter::Fraction(const CSqlExpr& expr, bool& zone) {
     using Kind = CSqlExpr::Kind;
     zone = false;
@@ -2271,10 +2278,10 @@ int CSqlEmitter::Fraction(const CSqlExpr& expr, bool& zone) {
             return -1;
         }
         case Kind::Binary:
-            if (IsInterval(expr.args[1]) || IsIntervalCall(expr.args[1]) ||
+            if (IsInterval(expr.args[1]) || IsIntervalCall(expr.args[1]) || IsIntervalColumn(*expr.args[1]) ||
                 ((expr.text == "+" || expr.text == "-") && IsDifference(*expr.args[1])))
                 return Fraction(*expr.args[0], zone);
-            if (IsInterval(expr.args[0]) || IsIntervalCall(expr.args[0]))
+            if (IsInterval(expr.args[0]) || IsIntervalCall(expr.args[0]) || IsIntervalColumn(*expr.args[0]))
                 return Fraction(*expr.args[1], zone);
             return -1;
         case Kind::Row:

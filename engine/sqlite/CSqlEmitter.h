@@ -380,6 +380,8 @@ private:
     CSqlType IntervalArithmetic(const CSqlExpr& expr, std::string& out);
     // The digits of a second a date expression shows (-1: a DATE).
     int Fraction(const CSqlExpr& expr, bool& zone);
+    // A column of an INTERVAL type named by `expr`.
+    bool IsIntervalColumn(const CSqlExpr& expr);
     // A value known to be a DATE (no TIMESTAMP): a DATE literal or column, SYSDATE, TO_DATE ...
     bool IsPlainDate(const CSqlExpr& expr);
     // Whether an expression is a difference of timestamps (an interval).

@@ -151,6 +151,7 @@ CSqliteCatalog::Column CSqliteCatalog::Describe(std::string name, std::string_vi
         lengthInCharacters = std::string_view(at).starts_with("CHAR");
     }
     column.binary = base == "BLOB" || base == "RAW" || base == "RAW_TEXT" || base == "LONG RAW";
+    column.interval = base.starts_with("INTERVAL");
     for (const TypeName& type : kTypeNames) {
         if (type.name != base) continue;
         column.type = type.type;

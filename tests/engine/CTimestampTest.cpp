@@ -79,6 +79,12 @@ TEST_F(CTimestampTest, DatesMoveByIntervals) {
     EXPECT_EQ(Failure("SELECT INTERVAL '1-13' YEAR TO MONTH FROM DUAL").substr(0, 9), "ORA-01867");
     EXPECT_EQ(Failure("SELECT 5 + INTERVAL '1' DAY FROM DUAL").substr(0, 9), "ORA-00932");
     EXPECT_EQ(Rows("SELECT COUNT(*) FROM EV WHERE AT > SYSTIMESTAMP - INTERVAL '100' YEAR"), "1");
+    // An interval column moves a timestamp as a literal does: the result
+    // is a timestamp of the same digits.
+    Exec("CREATE TABLE STEP (DS INTERVAL DAY TO SECOND, YM INTERVAL YEAR TO MONTH)");
+    Exec("INSERT INTO STEP VALUES (INTERVAL '1 02:00:00.5' DAY TO SECOND, INTERVAL '1-1' YEAR TO MONTH)");
+    EXPECT_EQ(Rows("SELECT AT + DS, YM + AT, D + DS FROM EV, STEP"),
+              "21-02-05 15:20:22.746,22-03-04 13:20:22.246,21-02-05");
 }
 
 }  // namespace

@@ -25,6 +25,8 @@ struct CValueType {
     std::string typeName = {};
     // A BLOB or RAW column: its bytes, kept as their hex digits.
     bool binary = false;
+    // An INTERVAL column.
+    bool interval = false;
     // Read from a NOT NULL column that the query shows as an expression (an
     // object as its constructor), so its describe cannot find the column.
     bool notNull = false;
