@@ -260,7 +260,14 @@ void ToTimestampTz(sqlite3_context* context, int, sqlite3_value** argv) {
     if (IsNull(argv[0])) return sqlite3_result_null(context);
     int at = sqlite3_value_int(argv[2]);
     std::string text = TextOf(argv[0]);
-    std::string format = IsNull(argv[1]) ? std::string() : TextOf(argv[1]);
+    const CSqliteSession& session = SessionOf(context);
+    // Note: without a model the session's NLS_TIMESTAMP_TZ_FORMAT reads the
+    // text; its default reads the forms a literal may take.
+    const bool sessionModel =
+        IsNull(argv[1]) && session.timestampTzFormat != CSqliteSession::kTimestampTzFormat;
+    std::string format = sessionModel      ? CTimestampText::WithFraction(session.timestampTzFormat, 9)
+                         : IsNull(argv[1]) ? std::string()
+                                           : TextOf(argv[1]);
     std::string dateFormat = format;
     // Note: the zone's elements come last; the date is read by what precedes them.
     std::string upper = Upper(format);
@@ -273,13 +280,13 @@ void ToTimestampTz(sqlite3_context* context, int, sqlite3_value** argv) {
             dateFormat.pop_back();
     }
     Zoned value;
-    const CSqliteSession& session = SessionOf(context);
     int code = 0;
-    if (!IsNull(argv[1]) && zoneAt == std::string::npos) {
+    const bool modelled = !IsNull(argv[1]) || sessionModel;
+    if (modelled && zoneAt == std::string::npos) {
         code = CDateFormat::Read(text, format, value.local, session.dateLanguage);
         value.zone = session.timeZone;
     } else {
-        code = ReadText(session, text, IsNull(argv[1]) ? nullptr : &dateFormat, value);
+        code = ReadText(session, text, modelled ? &dateFormat : nullptr, value);
     }
     if (code != 0) return Raise(context, code, {text}, at);
     ResultText(context, CTimeZone::Store(value.local, value.zone));
