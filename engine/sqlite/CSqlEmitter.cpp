@@ -2230,9 +2230,8 @@ std::string CSqlEmitter::StoreDate(const CSqliteCatalog::Column& column, const s
 }
 
 bool CSqlEmitter::IsIntervalColumn(const CSqlExpr& expr) {
-    CSqlType type = CSqlType::Unknown;
     CValueType full;
-    return expr.kind == CSqlExpr::Kind::Name && ResolveQuietlyTyped(expr, type, full) && full.interval;
+    return NamedColumnType(expr, full) && full.interval;
 }
 
 int CSqlEmitter::Fraction(const CSqlExpr& expr, bool& zone) {
@@ -2371,24 +2370,18 @@ CSqlType CSqlEmitter::Json(const CSqlExpr& expr, const JsonRow& row, std::string
 // The text of a JSON document: a BLOB or RAW column holds the document's
 // bytes (as hex digits), read as the UTF-8 text they are.
 CSqlType CSqlEmitter::JsonDocument(const CSqlExpr* expr, std::string& out) {
-    CSqlType type = CSqlType::Unknown;
     CValueType full;
-    if (expr->kind != CSqlExpr::Kind::Name || !ResolveQuietlyTyped(*expr, type, full) || !full.binary)
-        return Expr(expr, out);
+    if (!NamedColumnType(*expr, full) || !full.binary) return Expr(expr, out);
     out += "ORA_CAST_TO_VARCHAR2(";
     Expr(expr, out);
     out += ")";
     return CSqlType::Text;
 }
 
-bool CSqlEmitter::ResolveQuietlyTyped(const CSqlExpr& expr, CSqlType& type, CValueType& full) {
-    bool failed = m_failed;
-    Failure failure = m_failure;
-    bool found = Resolve(expr, type, &full);
-    bool ambiguous = m_failed && !failed;
-    m_failed = failed;
-    m_failure = failure;
-    return found && !ambiguous;
+bool CSqlEmitter::NamedColumnType(const CSqlExpr& expr, CValueType& full) {
+    CSqlType type = CSqlType::Unknown;
+    const Typed* typed = nullptr;
+    return expr.kind == CSqlExpr::Kind::Name && ResolveQuietly(expr, type, typed, &full);
 }
 
 bool CSqlEmitter::Wide(const CSqlExpr& expr) {
@@ -2593,10 +2586,7 @@ bool CSqlEmitter::LobCall(const std::string& member, const CSqlExpr& expr, std::
         if (row.member == member) found = &row;
     if (found == nullptr || expr.args.size() < found->required || expr.args.size() > found->count)
         return false;
-    CSqlType kind = CSqlType::Unknown;
-    CValueType full;
-    if (expr.args[0]->kind == CSqlExpr::Kind::Name && ResolveQuietlyTyped(*expr.args[0], kind, full) &&
-        full.binary)
+    if (CValueType full; NamedColumnType(*expr.args[0], full) && full.binary)
         return BinaryLobCall(member, expr, out, type);
     std::vector<CSqlExpr> defaults(found->count);
     CSqlExpr call = expr;

@@ -165,7 +165,8 @@ private:
     // A function of the server that the engine lacks (refused by name).
     static bool IsServerFunction(std::string_view name);
     // Resolve without a failure: false for an unknown or ambiguous name.
-    bool ResolveQuietly(const CSqlExpr& expr, CSqlType& type, const Typed*& typed);
+    bool ResolveQuietly(const CSqlExpr& expr, CSqlType& type, const Typed*& typed,
+                        CValueType* full = nullptr);
     // The JSON document of a collection operand (any of IsCollection's, a
     // bind of a block's collection, a function returning one).
     bool CollectionOperand(const CSqlExpr& expr, std::string& document, Collection& collection);
@@ -318,7 +319,9 @@ private:
     // A stored function of the file (PL/SQL), called by its name.
     CSqlType StoredCall(const std::string& name, const CSqlExpr& expr, std::string& out);
     CSqlType JsonDocument(const CSqlExpr* expr, std::string& out);
-    bool ResolveQuietlyTyped(const CSqlExpr& expr, CSqlType& type, CValueType& full);
+    // The value type of the column `expr` names, resolved without failing
+    // the statement; false when it names none.
+    bool NamedColumnType(const CSqlExpr& expr, CValueType& full);
     bool BinaryLobCall(const std::string& member, const CSqlExpr& expr, std::string& out, CSqlType& type);
     void StoredArguments(const std::string& name, const CSqlExpr& expr, std::string& out);
     // A package's function, called by name through the engine's dispatcher.

@@ -48,10 +48,11 @@ bool CSqlEmitter::IsCollection(const CSqlExpr& expr) {
     return m_catalog.CollectionColumns(name, false, columns, object);
 }
 
-bool CSqlEmitter::ResolveQuietly(const CSqlExpr& expr, CSqlType& type, const Typed*& typed) {
+bool CSqlEmitter::ResolveQuietly(const CSqlExpr& expr, CSqlType& type, const Typed*& typed,
+                                 CValueType* full) {
     bool failed = m_failed;
     Failure failure = m_failure;
-    bool found = Resolve(expr, type, nullptr, &typed);
+    bool found = Resolve(expr, type, full, &typed);
     bool ambiguous = m_failed && !failed;
     m_failed = failed;
     m_failure = failure;

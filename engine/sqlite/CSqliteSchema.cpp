@@ -821,6 +821,14 @@ bool CSqliteSchema::AddItem(std::string_view table, std::string_view item, std::
            CConstraintCatalog::Record(m_db, constraints, error) && RecordColumn(table, item, error);
 }
 
+// Whether `table` (UTF-8) has a primary key: in its definition, or added later.
+bool CSqliteSchema::HasPrimaryKey(const std::string& table) {
+    if (Count("SELECT count(*) FROM pragma_table_info(" + Quote(table) + ") WHERE pk > 0") > 0) return true;
+    for (const auto& constraint : CSqliteDictionary::All(m_db))
+        if (constraint.type == 'P' && constraint.table == table) return true;
+    return false;
+}
+
 // A column added with PRIMARY KEY needs a table with no key yet; one that is
 // mandatory (a key, or NOT NULL with no default) needs a table with no rows,
 // since every row would hold NULL there.
@@ -830,15 +838,9 @@ bool CSqliteSchema::CanAddColumn(std::string_view table, std::string_view column
     const bool primary = std::any_of(constraints.begin(), constraints.end(),
                                      [](const CSqliteDictionary::Constraint& c) { return c.type == 'P'; });
     const std::string utfTable = encoding::Cp932ToUtf8(std::string(table));
-    if (primary) {
-        bool hasKey =
-            Count("SELECT count(*) FROM pragma_table_info(" + Quote(utfTable) + ") WHERE pk > 0") > 0;
-        for (const auto& constraint : CSqliteDictionary::All(m_db))
-            hasKey = hasKey || (constraint.type == 'P' && constraint.table == utfTable);
-        if (hasKey) {
-            COraError::Set(error, 2260, {std::string(table)}, static_cast<int>(at));
-            return false;
-        }
+    if (primary && HasPrimaryKey(utfTable)) {
+        COraError::Set(error, 2260, {std::string(table)}, static_cast<int>(at));
+        return false;
     }
     const CColumnCatalog::Declared declared = CColumnCatalog::ReadItem(column);
     bool notNull = false;
@@ -1202,11 +1204,7 @@ bool CSqliteSchema::AddKey(std::string_view table, std::string_view item, const 
     }
     std::string quotedTable = "\"" + key.table + "\"";
     if (key.type == 'P') {
-        bool hasKey =
-            Count("SELECT count(*) FROM pragma_table_info(" + Quote(key.table) + ") WHERE pk > 0") > 0;
-        for (const auto& constraint : CSqliteDictionary::All(m_db))
-            hasKey = hasKey || (constraint.type == 'P' && constraint.table == key.table);
-        if (hasKey) {
+        if (HasPrimaryKey(key.table)) {
             COraError::Set(error, 2260, {std::string(table)}, static_cast<int>(at));
             return false;
         }

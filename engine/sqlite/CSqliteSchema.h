@@ -63,6 +63,7 @@ private:
                   std::size_t at, CEngineError& error);
     bool AlterSequence(std::string_view sql, const Tokens& tokens, CEngineError& error);
     bool AddItem(std::string_view table, std::string_view item, std::size_t at, CEngineError& error);
+    bool HasPrimaryKey(const std::string& table);
     bool CanAddColumn(std::string_view table, std::string_view column,
                       const std::vector<CSqliteDictionary::Constraint>& constraints, std::size_t at,
                       CEngineError& error);

@@ -25,8 +25,9 @@ using sqliteapi::TextOf;
 
 constexpr int kTimestampZoneCode = CRawFunctions::kTimestampZone;
 
-void Fail(sqlite3_context* context, int code, std::initializer_list<std::string_view> args = {}) {
-    std::string message = COraError::ForFunction(code, args);
+void Fail(sqlite3_context* context, int code, std::initializer_list<std::string_view> args = {},
+          int at = -1) {
+    std::string message = COraError::ForFunction(code, args, at);
     sqlite3_result_error(context, message.c_str(), -1);
 }
 
@@ -221,11 +222,7 @@ void HexToRaw(sqlite3_context* context, int count, sqlite3_value** argv) {
     if (text.empty()) return sqlite3_result_null(context);
     std::string out = text.size() % 2 != 0 ? "0" : "";
     for (char c : text) {
-        if (HexDigit(c) < 0 && count > 1) {
-            std::string message = COraError::ForFunction(1465, {}, sqlite3_value_int(argv[1]));
-            return sqlite3_result_error(context, message.c_str(), -1);
-        }
-        if (HexDigit(c) < 0) return Fail(context, 1465);
+        if (HexDigit(c) < 0) return Fail(context, 1465, {}, count > 1 ? sqlite3_value_int(argv[1]) : -1);
         out += static_cast<char>(c >= 'a' && c <= 'f' ? c - 'a' + 'A' : c);
     }
     ResultText(context, out);
