@@ -3071,13 +3071,15 @@ CSqlType CSqlEmitter::Quantified(const CSqlExpr& expr, std::string& out) {
         if (columns.size() > 1) Fail(expr.query->at, 913);
         return CSqlType::Unknown;
     }
-    std::string right = "TARVEX_Q.\"" + columns[0].name + "\"";
+    // The subquery's column is renamed so that an outer column of the same
+    // name on the left ("sal > ALL (SELECT sal ...)") is not captured by it.
+    std::string rows = "(SELECT \"" + columns[0].name + "\" AS TARVEX_QV FROM (" + query + ")) TARVEX_Q";
+    std::string right = "TARVEX_Q.TARVEX_QV";
     Convert(lt, columns[0].type.kind, left, right);
     std::string comparison = "(" + left + " " + std::string(expr.text) + " " + right + ")";
     // Note: ALL holds when no row answers otherwise (NULL answers otherwise).
-    out += expr.negated
-               ? "NOT EXISTS (SELECT 1 FROM (" + query + ") TARVEX_Q WHERE " + comparison + " IS NOT 1)"
-               : "EXISTS (SELECT 1 FROM (" + query + ") TARVEX_Q WHERE " + comparison + ")";
+    out += expr.negated ? "NOT EXISTS (SELECT 1 FROM " + rows + " WHERE " + comparison + " IS NOT 1)"
+                        : "EXISTS (SELECT 1 FROM " + rows + " WHERE " + comparison + ")";
     return CSqlType::Number;
 }
 

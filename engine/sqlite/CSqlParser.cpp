@@ -722,6 +722,8 @@ bool CSqlParser::FromList(CSqlSelect& select) {
     for (;;) {
         CSqlFromItem item;
         item.natural = Accept("NATURAL");
+        if (!item.natural && (Is("CROSS") || Is("OUTER")) && Is("APPLY", 1))
+            return Refuse(std::string(TokenText(m_k)) + " APPLY");
         if (!item.natural && AcceptSymbol(',')) {
             item.join = CSqlFromItem::Join::Comma;
         } else if (!item.natural && Accept("CROSS")) {
