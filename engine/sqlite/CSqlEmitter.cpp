@@ -831,6 +831,7 @@ bool CSqlEmitter::TableSource(const CSqlFromItem& item, Source& source, std::str
     std::string shared =
         columns == nullptr && item.table.size() == 1 ? CSqliteDictionary::PublicView(upper) : "";
     if (!shared.empty()) columns = m_catalog.Columns(shared.substr(1, shared.size() - 2));
+    if (columns == nullptr && BrokenView(upper)) return Fail(item.at, 4063, "view " + upper);
     if (columns == nullptr) return Fail(item.at, 942, upper);
     for (const auto& column : *columns) {
         source.columns.push_back(TableColumn(column, source.name));
@@ -3060,6 +3061,13 @@ CSqlType CSqlEmitter::Compare(std::string_view op, const CSqlExpr* leftExpr, con
 void CSqlEmitter::StoredForm(const CSqlExpr& bind, std::string& value) {
     value = "ORA_STORE_NUMBER(" + value + ", 0, " + std::to_string(CSqliteValueFunctions::kNoScale) + ", '" +
             std::string(bind.text) + "', " + std::to_string(bind.at) + ")";
+}
+
+bool CSqlEmitter::BrokenView(const std::string& name) {
+    std::string text;
+    bool readOnly = false;
+    bool checkOption = false;
+    return m_catalog.View(name, text, readOnly, checkOption);
 }
 
 CSqlType CSqlEmitter::Quantified(const CSqlExpr& expr, std::string& out) {

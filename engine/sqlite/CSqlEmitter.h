@@ -369,6 +369,9 @@ private:
     CSqlType Compare(std::string_view op, const CSqlExpr* left, const CSqlExpr* right, std::string& out);
     CSqlType Case(const CSqlExpr& expr, std::string& out);
     CSqlType Quantified(const CSqlExpr& expr, std::string& out);
+    // Whether `name` is a view of the catalog whose columns cannot be read
+    // (its table was dropped).
+    bool BrokenView(const std::string& name);
     static void Convert(CSqlType lt, CSqlType rt, std::string& left, std::string& right);
     CSqlType DateLiteral(const CSqlExpr& expr, std::string& out);
     bool Resolve(const CSqlExpr& expr, CSqlType& type, CValueType* full = nullptr,

@@ -47,7 +47,8 @@ using View = CDictionaryView;
 // table has an index of its name, as on the server.
 #define TARVEX_OBJECT_ROWS                                                                                   \
     "SELECT m.name AS N, CASE WHEN m.name IN (SELECT SYNONYM_NAME FROM main.TARVEX_SYNONYMS) "               \
-    "THEN 'SYNONYM' ELSE upper(m.type) END AS T, 'VALID' AS S, NULL AS P FROM main.sqlite_schema m WHERE "   \
+    "THEN 'SYNONYM' ELSE upper(m.type) END AS T, iif(m.type <> 'view' OR TARVEX_VIEW_VALID(m.name), "        \
+    "'VALID', 'INVALID') AS S, NULL AS P FROM main.sqlite_schema m WHERE "                                   \
     "m.type IN "                                                                                             \
     "('table', 'view', 'index', 'trigger') AND %U AND upper(m.tbl_name) NOT LIKE 'TARVEX%' UNION ALL "       \
     "SELECT CONSTRAINT_NAME, 'INDEX', 'VALID', NULL FROM main.TARVEX_CONSTRAINTS WHERE CONSTRAINT_TYPE IN "  \
@@ -90,7 +91,8 @@ using View = CDictionaryView;
     "i.TABLE_NAME = m.name AND i.COLUMN_NAME = p.name) THEN 'YES' ELSE 'NO' END, "                           \
     "cs.NUM_DISTINCT, iif(cs.NUM_DISTINCT > 0, 1.0 / cs.NUM_DISTINCT, cs.NUM_DISTINCT), cs.NUM_NULLS, "      \
     "iif(cs.NUM_DISTINCT > 0, 1, cs.NUM_DISTINCT), cs.LAST_ANALYZED, cs.SAMPLE_SIZE, cs.AVG_COL_LEN " more   \
-    " FROM (SELECT name, type FROM main.sqlite_schema UNION ALL SELECT name, type FROM temp.sqlite_schema "  \
+    " FROM (SELECT name, type FROM main.sqlite_schema WHERE type <> 'view' OR TARVEX_VIEW_VALID(name) "      \
+    "UNION ALL SELECT name, type FROM temp.sqlite_schema "                                                   \
     "WHERE name IN (SELECT TABLE_NAME FROM main.TARVEX_TEMPORARY)) m, pragma_table_xinfo(m.name) p "         \
     "LEFT JOIN main.TARVEX_COLUMNS c ON c.TABLE_NAME = m.name AND c.COLUMN_NAME = p.name "                   \
     "LEFT JOIN main.TARVEX_COLUMN_OPTIONS o ON o.TABLE_NAME = m.name AND o.COLUMN_NAME = "                   \
@@ -223,7 +225,8 @@ const View kViews[] = {
      "DELETABLE VARCHAR2(3)",
      "SELECT m.name, p.name, TARVEX_UPDATABLE(m.name, p.name, 'U'), "
      "TARVEX_UPDATABLE(m.name, p.name, 'I'), TARVEX_UPDATABLE(m.name, p.name, "
-     "'D') FROM main.sqlite_schema m, pragma_table_info(m.name) p WHERE m.type IN ('table', 'view') AND %U",
+     "'D') FROM main.sqlite_schema m, pragma_table_info(m.name) p WHERE (m.type = 'table' OR m.type = "
+     "'view' AND TARVEX_VIEW_VALID(m.name)) AND %U",
      "OWNER",
      {{"USER_UPDATABLE_COLUMNS", "OWNER, *"},
       {"ALL_UPDATABLE_COLUMNS", "OWNER, *"},
@@ -587,6 +590,9 @@ void TypePart(sqlite3_context* context, int, sqlite3_value** argv) {
         static constexpr const char* kZones[] = {"", " WITH TIME ZONE", " WITH LOCAL TIME ZONE"};
         base = "TIMESTAMP(" + std::to_string(column.fraction) + ")" + kZones[column.zone];
     }
+    // The ANSI names of NUMBER are kept as NUMBER.
+    for (std::string_view ansi : {"INTEGER", "INT", "SMALLINT", "DECIMAL", "DEC", "NUMERIC"})
+        if (base == ansi) base = "NUMBER";
     switch (sqlite3_value_int(argv[1])) {
         case 0:
             sqlite3_result_text(context, base.c_str(), -1, SQLITE_TRANSIENT);
@@ -634,9 +640,31 @@ std::string CSqliteDictionary::ObjectRows() {
     return select;
 }
 
+namespace {
+
+// TARVEX_VIEW_VALID(name): whether the view still compiles. A view whose
+// table was dropped is kept, INVALID, as on the server; reading its
+// columns would fail the whole dictionary query.
+void ViewValid(sqlite3_context* context, int, sqlite3_value** argv) {
+    const unsigned char* name = sqlite3_value_text(argv[0]);
+    if (name == nullptr) return sqlite3_result_int(context, 0);
+    std::string sql = "SELECT * FROM main.\"";
+    for (const unsigned char* c = name; *c != '\0'; ++c)
+        sql += *c == '"' ? std::string("\"\"") : std::string(1, static_cast<char>(*c));
+    sql += "\"";
+    sqlite3_stmt* statement = nullptr;
+    int rc = sqlite3_prepare_v2(sqlite3_context_db_handle(context), sql.c_str(), -1, &statement, nullptr);
+    sqlite3_finalize(statement);
+    sqlite3_result_int(context, rc == SQLITE_OK ? 1 : 0);
+}
+
+}  // namespace
+
 bool CSqliteDictionary::Install(sqlite3* db) {
     return sqlite3_create_function(db, "ORA_TYPE_PART", 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
-                                   TypePart, nullptr, nullptr) == SQLITE_OK;
+                                   TypePart, nullptr, nullptr) == SQLITE_OK &&
+           sqlite3_create_function(db, "TARVEX_VIEW_VALID", 1, SQLITE_UTF8, nullptr, ViewValid, nullptr,
+                                   nullptr) == SQLITE_OK;
 }
 
 namespace {

@@ -131,3 +131,50 @@ TEST_F(CDictionaryTest, KeyIndexesAreObjectsAsTheyAreIndexes) {
     EXPECT_EQ(Rows(objects), Rows(indexes));
     EXPECT_EQ(Rows("SELECT count(*) FROM user_objects WHERE object_name IN ('PK_NOTES', 'NOTES_BODY')"), "0");
 }
+
+// A view whose table is dropped stays, INVALID; the dictionary still
+// answers for everything else, and the view answers again once the table
+// is back.
+TEST_F(CDictionaryTest, AViewWhoseTableIsDroppedIsInvalidAndHidesNothingElse) {
+    Exec("CREATE TABLE T (A NUMBER, B VARCHAR2(5))");
+    Exec("CREATE VIEW V AS SELECT A FROM T");
+    Exec("DROP TABLE T");
+    EXPECT_EQ(Rows("SELECT TABLE_NAME, COUNT(*) FROM USER_TAB_COLUMNS GROUP BY TABLE_NAME ORDER BY 1"),
+              "DEPT,2|EMP,3");
+    EXPECT_EQ(Rows("SELECT OBJECT_NAME, STATUS FROM USER_OBJECTS WHERE OBJECT_TYPE = 'VIEW'"), "V,INVALID");
+    EXPECT_EQ(Rows("SELECT COUNT(*) FROM USER_UPDATABLE_COLUMNS WHERE TABLE_NAME = 'EMP'"), "3");
+    EXPECT_EQ(Rows("SELECT * FROM V"), "ERROR ORA-04063: view V にエラーがあります。");
+    Exec("CREATE TABLE T (A NUMBER)");
+    Exec("INSERT INTO T VALUES (7)");
+    EXPECT_EQ(Rows("SELECT * FROM V"), "7");
+    EXPECT_EQ(Rows("SELECT STATUS FROM USER_OBJECTS WHERE OBJECT_NAME = 'V'"), "VALID");
+    EXPECT_EQ(Rows("SELECT COLUMN_NAME FROM USER_TAB_COLUMNS WHERE TABLE_NAME = 'V'"), "A");
+}
+
+// The ANSI names of the numeric types are kept as the server keeps them:
+// NUMERIC and DECIMAL without digits, like INTEGER, hold integers.
+TEST_F(CDictionaryTest, AnsiNumericTypesAreKeptAsNumberAndFloat) {
+    Exec(
+        "CREATE TABLE A (I INTEGER, S SMALLINT, D DECIMAL(5,2), N NUMERIC, E DEC, R REAL, P DOUBLE "
+        "PRECISION, "
+        "Z NUMBER(*,0))");
+    EXPECT_EQ(Rows("SELECT COLUMN_NAME, DATA_TYPE, DATA_PRECISION, DATA_SCALE FROM USER_TAB_COLUMNS WHERE "
+                   "TABLE_NAME = 'A' ORDER BY COLUMN_ID"),
+              "I,NUMBER,-,0|S,NUMBER,-,0|D,NUMBER,5,2|N,NUMBER,-,0|E,NUMBER,-,0|R,FLOAT,63,-|P,FLOAT,126,-|"
+              "Z,NUMBER,-,0");
+    Exec("INSERT INTO A (I, N, E, D, Z) VALUES (1.5, 2.5, -4.5, 1.005, 3.4)");
+    EXPECT_EQ(Rows("SELECT I, N, E, D, Z FROM A"), "2,3,-5,1.01,3");
+}
+
+// A table made by AS SELECT may name its storage first; the file keeps
+// none of it. LOB ... STORE AS is not a query.
+TEST_F(CDictionaryTest, ATableMadeByAsSelectMayNameItsStorage) {
+    Exec("CREATE TABLE C1 NOLOGGING AS SELECT * FROM DEPT");
+    Exec(
+        "CREATE TABLE C2 TABLESPACE USERS PCTFREE 0 STORAGE (INITIAL 64K NEXT 1M) PARALLEL 4 AS SELECT "
+        "DEPTNO FROM DEPT");
+    Exec("CREATE TABLE C3 PARALLEL (DEGREE 2) COMPRESS AS SELECT DEPTNO FROM DEPT WHERE 1 = 0");
+    EXPECT_EQ(Rows("SELECT TABLE_NAME FROM USER_TABLES WHERE TABLE_NAME LIKE 'C_' ORDER BY 1"), "C1|C2|C3");
+    Exec("CREATE TABLE L (ID NUMBER, DOC CLOB) LOB (DOC) STORE AS SECUREFILE (TABLESPACE USERS)");
+    EXPECT_EQ(Rows("SELECT COUNT(*) FROM USER_TAB_COLUMNS WHERE TABLE_NAME = 'L'"), "2");
+}
