@@ -1255,6 +1255,50 @@ bool CopiesNotNull(sqlite3* db, sqlite3_stmt* query, int column) {
     return sqlite3_step(look.get()) == SQLITE_ROW;
 }
 
+// The words of the physical and table options a table made by AS SELECT
+// may take before AS (TABLESPACE users NOLOGGING PARALLEL 4 ...); the
+// embedded file keeps none of them.
+constexpr std::string_view kPhysicalOptions[] = {
+    "TABLESPACE",   "NOLOGGING", "LOGGING",         "PARALLEL",         "NOPARALLEL", "PCTFREE",
+    "PCTUSED",      "INITRANS",  "MAXTRANS",        "STORAGE",          "COMPRESS",   "NOCOMPRESS",
+    "CACHE",        "NOCACHE",   "SEGMENT",         "CREATION",         "IMMEDIATE",  "DEFERRED",
+    "ROW",          "STORE",     "BASIC",           "ADVANCED",         "MONITORING", "NOMONITORING",
+    "ORGANIZATION", "HEAP",      "ROWDEPENDENCIES", "NOROWDEPENDENCIES"};
+
+// The token after the options that start at `k`: words of the list, the
+// name after TABLESPACE, numbers, and a bracketed group after STORAGE or
+// PARALLEL.
+std::size_t PastPhysicalOptions(const std::string& sql, const std::vector<CSqlScanner::Token>& tokens,
+                                std::size_t k) {
+    auto word = [&](std::size_t at) {
+        return cp932::ToUpperAscii(sql.substr(tokens[at].begin, tokens[at].length));
+    };
+    while (k < tokens.size()) {
+        const CSqlScanner::Token& token = tokens[k];
+        if (token.kind == CSqlScanner::Kind::Number) {
+            ++k;
+        } else if (token.kind == CSqlScanner::Kind::Word &&
+                   std::find(std::begin(kPhysicalOptions), std::end(kPhysicalOptions), word(k)) !=
+                       std::end(kPhysicalOptions)) {
+            bool named = word(k) == "TABLESPACE";
+            bool grouped = word(k) == "STORAGE" || word(k) == "PARALLEL";
+            ++k;
+            if (named && k < tokens.size()) ++k;
+            if (grouped && k < tokens.size() && CSqlScanner::IsSymbol(sql, tokens[k], '(')) {
+                int depth = 0;
+                do {
+                    if (CSqlScanner::IsSymbol(sql, tokens[k], '(')) ++depth;
+                    if (CSqlScanner::IsSymbol(sql, tokens[k], ')')) --depth;
+                    ++k;
+                } while (k < tokens.size() && depth > 0);
+            }
+        } else {
+            break;
+        }
+    }
+    return k;
+}
+
 }  // namespace
 
 bool CSqliteConnection::CreateAsSelect(const std::string& sql, bool& handled, std::string* definition) {
@@ -1278,7 +1322,8 @@ bool CSqliteConnection::CreateAsSelect(const std::string& sql, bool& handled, st
     }
     // ON COMMIT DELETE | PRESERVE ROWS of a temporary table (see RecordTemporary).
     if (temporary && is(as, "ON") && is(as + 1, "COMMIT")) as += 4;
-    if (!is(as, "AS")) return false;
+    as = PastPhysicalOptions(sql, tokens, as);
+    if (!is(as, "AS") || (as > 0 && is(as - 1, "STORE"))) return false;
     CSqlArena arena;
     CSqlParser parser(sql, tokens, arena);
     CSqlParser::Failure failure;
