@@ -191,6 +191,12 @@ CDeclaredType::Description CDeclaredType::Describe(std::string_view declared) {
             column.precision = arguments.empty() ? 0 : ToShort(arguments[0]);
             column.scale = arguments.empty() ? kNoScale : arguments.size() > 1 ? ToShort(arguments[1]) : 0;
             out.roundsToScale = !arguments.empty();
+            // NUMERIC and DECIMAL without digits are integers, as INTEGER is.
+            if (arguments.empty() && name != "NUMBER") {
+                column.precision = rule->precision;
+                column.scale = 0;
+                out.roundsToScale = true;
+            }
             break;
         case Shape::Integer:
             column.size = kNumberSize;

@@ -121,6 +121,9 @@ bool CServerType::Describe(std::string_view declared, Shape& out) {
                true};
     } else if (d.words == "FLOAT") {
         out = {"FLOAT", servertype::kNumber, 22, static_cast<int>(first > 0 ? first : 126), -1, 0, 0, false};
+    } else if (d.words == "REAL" || d.words == "DOUBLE PRECISION") {
+        // The ANSI names of FLOAT(63) and FLOAT(126).
+        out = {"FLOAT", servertype::kNumber, 22, d.words == "REAL" ? 63 : 126, -1, 0, 0, false};
     } else {
         return false;
     }

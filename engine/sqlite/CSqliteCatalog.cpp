@@ -166,6 +166,8 @@ CSqliteCatalog::Column CSqliteCatalog::Describe(std::string name, std::string_vi
                                             : Column::kNoScale;
     }
     if (column.integer) column.scale = 0;
+    // Note: NUMERIC and DECIMAL without digits hold integers: their scale is 0.
+    if (arguments.empty() && (base == "NUMERIC" || base == "DECIMAL" || base == "DEC")) column.scale = 0;
     if (base == "TIMESTAMP") column.fraction = arguments.empty() ? 6 : static_cast<int>(arguments[0]);
     if (column.type == CSqlType::Text || column.type == CSqlType::Char)
         column.length = arguments.empty() ? (column.type == CSqlType::Char ? 1 : 0) : arguments[0];

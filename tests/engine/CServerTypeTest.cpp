@@ -37,6 +37,8 @@ TEST(CServerTypeTest, DictionaryPartsOfEachType) {
         {"NCHAR", "NCHAR", servertype::kChar, 2, -1, -1, 1},
         {"FLOAT(10)", "FLOAT", servertype::kNumber, 22, 10, -1, 0},
         {"FLOAT", "FLOAT", servertype::kNumber, 22, 126, -1, 0},
+        {"REAL", "FLOAT", servertype::kNumber, 22, 63, -1, 0},
+        {"DOUBLE PRECISION", "FLOAT", servertype::kNumber, 22, 126, -1, 0},
     };
     for (const Case& c : cases) {
         CServerType::Shape shape;
