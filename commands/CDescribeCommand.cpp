@@ -57,7 +57,7 @@ constexpr int kMostDigits = 38;
 
 std::string NumberType(int precision, int scale) {
     if (scale == kNoScale) return precision == 0 ? "NUMBER" : FormatCount("FLOAT(%d)", precision);
-    if (precision == 0 && scale > 0) precision = kMostDigits;
+    if (precision == 0 && scale >= 0) precision = kMostDigits;
     if (scale <= 0) return FormatCount("NUMBER(%d)", precision);
     return "NUMBER(" + std::to_string(precision) + ", " + std::to_string(scale) + ")";
 }

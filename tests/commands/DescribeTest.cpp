@@ -28,7 +28,7 @@ TEST_F(ConnectedFixture, DescribeListsEveryColumnOnTheGrid) {
     // Types as the server describes them: NUMBER without precision, FLOAT,
     // INTEGER, NUMBER(*, s) and TIMESTAMP with its digits of a second.
     Run({"create table kinds (a number, b float, c float(10), d integer, e number(*,2), f timestamp,",
-         "g timestamp(3), h raw(16), i number(10,-2));"});
+         "g timestamp(3), h raw(16), i number(10,-2), j number(*,0));"});
     EXPECT_EQ(
         Run({"desc kinds"}),
         CScriptLines(
@@ -37,7 +37,7 @@ TEST_F(ConnectedFixture, DescribeListsEveryColumnOnTheGrid) {
              "C                             FLOAT(10)", "D                             NUMBER(38)",
              "E                             NUMBER(38, 2)", "F                             TIMESTAMP(6)",
              "G                             TIMESTAMP(3)", "H                             RAW(16)",
-             "I                             NUMBER(10)", ""}));
+             "I                             NUMBER(10)", "J                             NUMBER(38)", ""}));
     Run({"disconnect"});
     EXPECT_EQ(Run({"desc emp"}), SjLines({"接続されていません。"}));
 }
