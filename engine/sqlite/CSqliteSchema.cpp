@@ -7,6 +7,7 @@
 #include <iterator>
 #include <memory>
 
+#include "engine/sqlite/CCatalogTables.h"
 #include "engine/sqlite/CCheckCompiler.h"
 #include "engine/sqlite/CColumnCatalog.h"
 #include "engine/sqlite/CColumnCompiler.h"
@@ -25,6 +26,9 @@
 #include "text/Encoding.h"
 
 namespace {
+
+// The server's code of "altered with compilation errors".
+constexpr int kCompiledWithErrors = 24344;
 
 using Token = CSqlScanner::Token;
 using Kind = CSqlScanner::Kind;
@@ -532,11 +536,37 @@ bool CSqliteSchema::Run(const std::string& sql, CEngineError& error, bool& handl
         return AlterSequence(sql, tokens, error);
     }
     if (first == "ALTER" && second == "TABLE") return AlterTable(sql, tokens, error, handled);
+    if (first == "ALTER" && second == "VIEW") return AlterView(sql, tokens, error, handled);
     if (first == "ALTER" && second == "INDEX") {
         handled = true;
         return CIndexAlteration(m_db).Run(sql, error);
     }
     return true;
+}
+
+bool CSqliteSchema::AlterView(std::string_view sql, const Tokens& tokens, CEngineError& error,
+                              bool& handled) {
+    // Note: a schema before the view is the session's own (the file has one user).
+    std::size_t nameAt = Word(sql, tokens, 3) == "." ? 4 : 2;
+    if (Word(sql, tokens, nameAt + 1) != "COMPILE" || nameAt + 2 != tokens.size()) return true;
+    handled = true;
+    std::string name = Word(sql, tokens, nameAt);
+    CCatalogTables::View view;
+    if (!CCatalogTables::FindView(m_db, encoding::Cp932ToUtf8(name), view)) {
+        COraError::Set(error, 942, {name}, static_cast<int>(tokens[nameAt].begin));
+        return false;
+    }
+    std::string quoted;
+    for (char c : encoding::Cp932ToUtf8(name)) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+    sqlite3_stmt* statement = nullptr;
+    bool valid = sqlite3_prepare_v2(m_db, ("SELECT * FROM main.\"" + quoted + "\"").c_str(), -1, &statement,
+                                    nullptr) == SQLITE_OK;
+    sqlite3_finalize(statement);
+    if (valid) return true;
+    // Note: the view stays, INVALID, and the statement answers the server's warning.
+    error.Set(encoding::Utf8ToCp932("警告: コンパイル・エラーがあります。"), 0);
+    error.code = kCompiledWithErrors;
+    return false;
 }
 
 bool CSqliteSchema::Comment(std::string_view sql, const Tokens& tokens, CEngineError& error) {

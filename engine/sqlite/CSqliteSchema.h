@@ -62,6 +62,8 @@ private:
     bool SetState(std::string_view table, const std::string& name, bool enable, const std::string& state,
                   std::size_t at, CEngineError& error);
     bool AlterSequence(std::string_view sql, const Tokens& tokens, CEngineError& error);
+    // ALTER VIEW v COMPILE: the view is checked against its tables again.
+    bool AlterView(std::string_view sql, const Tokens& tokens, CEngineError& error, bool& handled);
     bool AddItem(std::string_view table, std::string_view item, std::size_t at, CEngineError& error);
     bool HasPrimaryKey(const std::string& table);
     bool CanAddColumn(std::string_view table, std::string_view column,

@@ -144,7 +144,10 @@ TEST_F(CDictionaryTest, AViewWhoseTableIsDroppedIsInvalidAndHidesNothingElse) {
     EXPECT_EQ(Rows("SELECT OBJECT_NAME, STATUS FROM USER_OBJECTS WHERE OBJECT_TYPE = 'VIEW'"), "V,INVALID");
     EXPECT_EQ(Rows("SELECT COUNT(*) FROM USER_UPDATABLE_COLUMNS WHERE TABLE_NAME = 'EMP'"), "3");
     EXPECT_EQ(Rows("SELECT * FROM V"), "ERROR ORA-04063: view V にエラーがあります。");
+    EXPECT_EQ(Failure("ALTER VIEW V COMPILE"), "警告: コンパイル・エラーがあります。");
+    EXPECT_NE(Failure("ALTER VIEW NOSUCH COMPILE").find("ORA-00942"), std::string::npos);
     Exec("CREATE TABLE T (A NUMBER)");
+    EXPECT_EQ(Failure("ALTER VIEW SCOTT.V COMPILE"), "OK");
     Exec("INSERT INTO T VALUES (7)");
     EXPECT_EQ(Rows("SELECT * FROM V"), "7");
     EXPECT_EQ(Rows("SELECT STATUS FROM USER_OBJECTS WHERE OBJECT_NAME = 'V'"), "VALID");
