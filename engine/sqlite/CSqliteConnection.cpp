@@ -403,8 +403,22 @@ bool CSqliteConnection::CommitWork() {
     // Note: making a private temporary table ends none.
     if (!m_creatingPrivate) EndPrivateTables(true);
     if (!InTransaction()) return true;
-    if (!RefreshOnCommit() || !m_objectTimes.BeforeCommit(m_db, m_error) || !ExecPlain("COMMIT"))
+    if (!RefreshOnCommit() || !m_objectTimes.BeforeCommit(m_db, m_error)) return false;
+    if (sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
+        // A deferred foreign key still broken at COMMIT: the server rolls
+        // the whole transaction back and says so; the session goes on.
+        bool deferred = sqlite3_extended_errcode(m_db) == SQLITE_CONSTRAINT_FOREIGNKEY && InTransaction();
+        SetEngineError();
+        if (!deferred) return false;
+        CEngineError cause = m_error;
+        COraError::Translate(cause, COraError::Action::Insert);
+        if (!ExecPlain("ROLLBACK")) return false;
+        m_error = cause;
+        CSqliteFailure::AddDeferredRollback(m_error);
+        // Note: the transaction ended, as a commit ends it, not lost.
+        ++m_commits;
         return false;
+    }
     ++m_commits;
     // The rows of temporary tables ON COMMIT DELETE ROWS go with the commit.
     for (const std::string& table : m_deleteOnCommit)
@@ -1043,7 +1057,7 @@ bool CSqliteConnection::RunDdl(const std::string& sql, std::vector<CEngineBind>&
     m_checks.clear();
     m_namer = CConstraintCatalog::Namer(m_db);
     m_virtualTypes.clear();
-    if (!CommitWork()) return false;
+    if (!CommitWork() || !DropReferringKeys(sql)) return false;
     std::string what;
     // Note: CHECK conditions are compiled as queries are (see CCheckCompiler).
     std::string outsideChecks = CCheckCompiler::Blank(sql, CCheckCompiler::Find(sql, false));
@@ -1538,6 +1552,41 @@ bool CSqliteConnection::RecordViewColumns(const std::string& utf8Name, const std
     }
     info.reset();
     return CColumnCatalog::Record(m_db, utf8Name, declared, m_error);
+}
+
+bool CSqliteConnection::DropReferringKeys(const std::string& sql) {
+    auto tokens = CSqlScanner::Significant(sql);
+    if (tokens.size() < 3 || !CSqlScanner::Is(sql, tokens[0], "DROP") ||
+        !CSqlScanner::Is(sql, tokens[1], "TABLE"))
+        return true;
+    // Note: a schema before the table is the session's own (the file has one user).
+    std::size_t nameAt = tokens.size() > 4 && CSqlScanner::IsSymbol(sql, tokens[3], '.') ? 4 : 2;
+    std::string name = sql.substr(tokens[nameAt].begin, tokens[nameAt].length);
+    name = name.front() == '"' ? name.substr(1, name.size() - 2) : cp932::ToUpperAscii(name);
+    bool cascade = false;
+    for (std::size_t k = nameAt + 1; k + 1 < tokens.size(); ++k)
+        cascade = cascade || (CSqlScanner::Is(sql, tokens[k], "CASCADE") &&
+                              CSqlScanner::Is(sql, tokens[k + 1], "CONSTRAINTS"));
+    const std::string utf8 = encoding::Cp932ToUtf8(name);
+    std::vector<CSqliteDictionary::Constraint> referring;
+    for (CSqliteDictionary::Constraint& constraint : CSqliteDictionary::All(m_db))
+        if (constraint.type == 'R' && constraint.referencedTable == utf8 && constraint.table != utf8)
+            referring.push_back(std::move(constraint));
+    if (referring.empty()) return true;
+    if (!cascade) {
+        COraError::Set(m_error, 2449, {}, static_cast<int>(tokens[nameAt].begin));
+        return false;
+    }
+    // Note: each key goes as ALTER TABLE ... DROP CONSTRAINT would drop it,
+    // its table rebuilt; the table itself goes after them.
+    for (const CSqliteDictionary::Constraint& key : referring) {
+        std::vector<CEngineBind> none;
+        long rows = 0;
+        std::string alter = "ALTER TABLE \"" + encoding::Utf8ToCp932(key.table) + "\" DROP CONSTRAINT \"" +
+                            encoding::Utf8ToCp932(key.name) + "\"";
+        if (!RunDdl(alter, none, rows)) return false;
+    }
+    return true;
 }
 
 bool CSqliteConnection::ForgetDropped(const std::string& sql) {

@@ -202,6 +202,9 @@ private:
     bool CreateIdentities(const std::string& sql);
     // After DROP TABLE: what the catalog held of the table goes with it.
     bool ForgetDropped(const std::string& sql);
+    // DROP TABLE of a table other tables' foreign keys refer to: refused
+    // (ORA-02449) unless CASCADE CONSTRAINTS, which drops those keys first.
+    bool DropReferringKeys(const std::string& sql);
     // After RENAME or ALTER TABLE ... RENAME [COLUMN]: the catalog follows.
     bool FollowRename(const std::string& sql);
     // After CREATE VIEW: its text and options go to the catalog.

@@ -94,6 +94,11 @@ void CSqliteFailure::AddTransactionRolledBack(CEngineError& error) {
     Set(error, kTransactionCode, (cause.empty() ? "" : cause + "\n") + Text(kRolledBack), error.position);
 }
 
+void CSqliteFailure::AddDeferredRollback(CEngineError& error) {
+    Set(error, kTransactionCode,
+        Text("ORA-02091: トランザクションがロールバックされました。") + "\n" + error.message);
+}
+
 void CSqliteFailure::SetTransactionLost(CEngineError& error) { Set(error, kTransactionCode, Text(kLost)); }
 
 void CSqliteFailure::SetNotCommitted(CEngineError& error) {

@@ -22,6 +22,9 @@ public:
     // The engine rolled the whole transaction back: the line is added under
     // the failure that caused it.
     static void AddTransactionRolledBack(CEngineError& error);
+    // ORA-02091 before the error of a deferred constraint that ended the
+    // transaction at COMMIT.
+    static void AddDeferredRollback(CEngineError& error);
     // A statement refused while the rolled-back transaction is not ended.
     static void SetTransactionLost(CEngineError& error);
     // COMMIT while the rolled-back transaction is not ended.

@@ -40,3 +40,41 @@ TEST_F(CForeignKeyNameSqlTest, TheOnlyKeyIsNamedSeveralAreNot) {
     EXPECT_EQ(Failure("INSERT INTO EMP VALUES (3, 20, NULL)"),
               "ORA-02291: 整合性制約 FK_DEPT に違反しました - 親キーがありません。");
 }
+
+// A deferred key still broken at COMMIT ends the transaction, undone, and
+// the session goes on; nothing of it is committed.
+TEST_F(CForeignKeyNameSqlTest, ADeferredKeyBrokenAtCommitRollsTheTransactionBack) {
+    Exec("CREATE TABLE P (ID NUMBER PRIMARY KEY)");
+    Exec(
+        "CREATE TABLE C (ID NUMBER, PID NUMBER, CONSTRAINT C_FK FOREIGN KEY (PID) REFERENCES P "
+        "DEFERRABLE INITIALLY DEFERRED)");
+    Exec("INSERT INTO P VALUES (1)");
+    Exec("INSERT INTO C VALUES (1, 42)");
+    std::string failure = Failure("COMMIT");
+    EXPECT_EQ(failure.substr(0, failure.find('\n')), "ORA-02091: トランザクションがロールバックされました。");
+    EXPECT_NE(failure.find("\nORA-02291: "), std::string::npos) << failure;
+    EXPECT_EQ(Rows("SELECT (SELECT COUNT(*) FROM P) || ',' || (SELECT COUNT(*) FROM C) FROM DUAL"), "0,0");
+    Exec("INSERT INTO P VALUES (2)");
+    Exec("INSERT INTO C VALUES (2, 2)");
+    EXPECT_EQ(Failure("COMMIT"), "OK");
+    EXPECT_EQ(Failure("CREATE TABLE AFTER_COMMIT (A NUMBER)"), "OK");
+}
+
+// A table other tables' keys refer to is dropped only with CASCADE
+// CONSTRAINTS, which drops those keys and keeps their tables and rows.
+TEST_F(CForeignKeyNameSqlTest, DroppingAReferencedTableNeedsCascadeConstraints) {
+    Exec("CREATE TABLE P (ID NUMBER PRIMARY KEY)");
+    Exec("CREATE TABLE C (PID NUMBER CONSTRAINT C_FK REFERENCES P, X NUMBER)");
+    Exec("CREATE TABLE S (ID NUMBER PRIMARY KEY, UP NUMBER REFERENCES S)");
+    EXPECT_EQ(Failure("DROP TABLE P"), "ORA-02449: 表の一意キー/主キーが外部キーによって参照されています。");
+    Exec("INSERT INTO P VALUES (1)");
+    Exec("INSERT INTO C VALUES (1, 1)");
+    Exec("COMMIT");
+    EXPECT_EQ(Failure("DROP TABLE P CASCADE CONSTRAINTS PURGE"), "OK");
+    EXPECT_EQ(Rows("SELECT COUNT(*) FROM USER_CONSTRAINTS WHERE CONSTRAINT_TYPE = 'R' AND TABLE_NAME = 'C'"),
+              "0");
+    Exec("INSERT INTO C VALUES (5, 5)");
+    EXPECT_EQ(Rows("SELECT PID FROM C ORDER BY 1"), "1|5");
+    // A key of the table's own does not hold its drop back.
+    EXPECT_EQ(Failure("DROP TABLE S"), "OK");
+}
