@@ -198,8 +198,14 @@ private:
     // The declared type of an entry's or a target's variable (in its package's frame for a package's).
     std::shared_ptr<CPlsqlType> SlotTypeOf(const Entry& entry) const;
     std::shared_ptr<CPlsqlType> TargetType(const CPlsqlTarget& target) const;
-    // ".attribute" after a record's field of an object type: the attribute it names.
-    void HeldAttribute(CPlsqlTarget& target, const std::shared_ptr<CPlsqlType>& field);
+    // ".attribute[.attribute ...]" after a record's field of an object type:
+    // the attributes it names, into `target`; the type of the last. With
+    // `methods`, a name no attribute has is left for a method call.
+    std::shared_ptr<CPlsqlType> HeldAttribute(CPlsqlTarget& target, const std::shared_ptr<CPlsqlType>& field,
+                                              bool methods = false);
+    // The attributes after a field of an object type in an expression, and
+    // a method called on the object they reach (r.who.describe()).
+    ExprPtr HeldPath(ExprPtr expr, const std::shared_ptr<CPlsqlType>& field, bool constant);
     // The bind `name` of a call's argument: a TIMESTAMP variable's typed as one.
     std::string TypedBind(const std::string& name, const CPlsqlExpr& argument) const;
     // "(subscript)" and an optional ".field" of an element of `collection`.
