@@ -113,3 +113,24 @@ TEST_F(PlsqlObjectPathTest, NestedObjectsWrittenBackToTheTable) {
         "1");
     EXPECT_EQ(Rows("SELECT id FROM t ORDER BY id"), "1|2|4");
 }
+
+TEST_F(PlsqlObjectPathTest, PathsFromElementsAndResults) {
+    const std::string declare =
+        "DECLARE TYPE pl IS TABLE OF person_t; l pl := pl(person_t('a', addr_t('c1', sub_t(1, 'x')))); "
+        "FUNCTION mk(n VARCHAR2) RETURN person_t IS BEGIN RETURN person_t(n, addr_t('f', sub_t(9, 'nine'))); "
+        "END; PROCEDURE show(p person_t) IS BEGIN dbms_output.put_line(p.name || ' ' || p.home.sub.label); "
+        "END; "
+        "BEGIN ";
+    const Case cases[] = {
+        {"dbms_output.put_line(l(1).home.city || ' ' || l(1).home.sub.x); END;", "c1 1"},
+        {"l(1).home.sub.label := 'y'; dbms_output.put_line(l(1).home.sub.label || l(1).name); END;", "ya"},
+        {"dbms_output.put_line(mk('q').home.city || ' ' || mk('q').home.sub.x); END;", "f 9"},
+        {"show(mk('z')); show(l(1)); END;", "z nine|a x"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(OutputOf(declare + c.block), c.answer) << c.block;
+    // A nested attribute changed in a row's record and written back whole.
+    EXPECT_EQ(OutputOf("DECLARE r t%ROWTYPE; BEGIN SELECT * INTO r FROM t WHERE id = 1; r.p.home.sub.x := 8; "
+                       "UPDATE t SET p = r.p WHERE id = 1; END;"),
+              "");
+    EXPECT_EQ(Rows("SELECT t.p.home.sub.x || t.p.home.sub.label FROM t t WHERE id = 1"), "8seven");
+}

@@ -668,12 +668,15 @@ bool CPlsqlInterpreter::RecordOf(CPlsqlExpr& source, const CPlsqlType& type,
         if (fields.size() != type.fields.size()) return mismatch();
         return true;
     }
-    if (source.kind == CPlsqlExpr::Kind::Variable && source.target.object) {
+    const bool attribute = source.kind == CPlsqlExpr::Kind::Variable && source.target.object;
+    if (attribute || source.kind == CPlsqlExpr::Kind::Field) {
         // An object an attribute holds, by its constructor's text.
-        const CPlsqlType* held = TypeOf(source.target);
+        const CPlsqlType* held =
+            attribute ? TypeOf(source.target)
+                      : source.type->fields[static_cast<std::size_t>(source.target.field)].type.get();
         CPlsqlValue text;
         if (held == nullptr || !held->object || held->name != type.name) return mismatch();
-        if (!Read(source.target, text)) return false;
+        if (!(attribute ? Read(source.target, text) : Eval(source, text))) return false;
         fields.clear();
         if (text.IsNull()) return true;
         if (text.GetKind() != Kind::Text || !CObjectText::Read(text.TextValue(), type, fields))

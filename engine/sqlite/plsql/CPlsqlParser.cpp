@@ -1278,6 +1278,7 @@ void CPlsqlParser::ParseElement(CPlsqlTarget& target, const CPlsqlType& collecti
     std::string field = Name();
     target.field = collection.element ? collection.element->FieldIndex(field) : -1;
     if (target.field < 0) Fail(302, field, fieldAt);
+    HeldAttribute(target, element->fields[static_cast<std::size_t>(target.field)].type);
 }
 
 // INTERVAL YEAR [(p)] TO MONTH or INTERVAL DAY [(p)] TO SECOND [(s)].

@@ -167,7 +167,8 @@ CPlsqlParser::ExprPtr CPlsqlParser::SelfExpr(const SelfArg& self) const {
 
 CPlsqlParser::ExprPtr CPlsqlParser::ParseObjectSuffix(ExprPtr expr) {
     while (IsSymbol('.') && IsName(1) &&
-           (expr->kind == CPlsqlExpr::Kind::Call || expr->kind == CPlsqlExpr::Kind::Constructor)) {
+           (expr->kind == CPlsqlExpr::Kind::Call || expr->kind == CPlsqlExpr::Kind::Constructor ||
+            expr->kind == CPlsqlExpr::Kind::Field)) {
         auto type = ObjectTypeOf(*expr);
         if (!type) break;
         ++m_k;
@@ -181,7 +182,8 @@ CPlsqlParser::ExprPtr CPlsqlParser::ParseObjectSuffix(ExprPtr expr) {
             read->type = type;
             read->target.field = field;
             read->args.push_back(std::move(expr));
-            return read;
+            expr = std::move(read);
+            continue;
         }
         SelfArg self;
         self.target.at = expr->at;
@@ -288,6 +290,8 @@ std::shared_ptr<CPlsqlType> CPlsqlParser::ObjectTypeOf(const CPlsqlExpr& expr) c
         type = expr.type;
     else if (auto callee = expr.callee.lock(); expr.kind == CPlsqlExpr::Kind::Call && callee)
         type = callee->returnType;
+    else if (expr.kind == CPlsqlExpr::Kind::Field && expr.type)
+        type = expr.type->fields[static_cast<std::size_t>(expr.target.field)].type;
     return type && type->object ? type : nullptr;
 }
 
