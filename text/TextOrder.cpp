@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string>
 
@@ -88,14 +89,34 @@ std::size_t CharacterStart(std::string_view text, std::size_t at) {
     return run % 2 == 1 ? at - 1 : at;
 }
 
+// The first place the texts differ (the shorter one's length when one is
+// the other's start), eight bytes at a time.
+std::size_t Mismatch(std::string_view a, std::string_view b) {
+    const std::size_t common = std::min(a.size(), b.size());
+    std::size_t at = 0;
+    for (; at + 8 <= common; at += 8) {
+        std::uint64_t x = 0;
+        std::uint64_t y = 0;
+        std::memcpy(&x, a.data() + at, sizeof x);
+        std::memcpy(&y, b.data() + at, sizeof y);
+        if (x != y) break;
+    }
+    while (at < common && a[at] == b[at]) ++at;
+    return at;
+}
+
 }  // namespace
 
 int Compare(std::string_view a, std::string_view b) {
-    const std::size_t common = std::min(a.size(), b.size());
-    const auto differ = std::mismatch(a.begin(), a.begin() + static_cast<std::ptrdiff_t>(common), b.begin());
-    const auto at = static_cast<std::size_t>(differ.first - a.begin());
+    const std::size_t at = Mismatch(a, b);
     if (at == a.size() && at == b.size()) return 0;
-    const std::size_t start = CharacterStart(at < a.size() ? a : b, at);
+    if (at < a.size() && at < b.size()) {
+        // Two ASCII bytes where a character starts: their order is the texts'.
+        const auto x = static_cast<unsigned char>(a[at]);
+        const auto y = static_cast<unsigned char>(b[at]);
+        if (x < 0x80 && y < 0x80 && (at == 0 || !cp932::IsLeadByte(a[at - 1]))) return x < y ? -1 : 1;
+    }
+    const std::size_t start = CharacterStart(a, at);
     // Note: the characters before `start` are the same bytes in both, read
     // the same way; the order is that of the characters from `start` on.
     std::size_t x = start;
