@@ -134,3 +134,28 @@ TEST_F(PlsqlObjectPathTest, PathsFromElementsAndResults) {
               "");
     EXPECT_EQ(Rows("SELECT t.p.home.sub.x || t.p.home.sub.label FROM t t WHERE id = 1"), "8seven");
 }
+
+TEST_F(PlsqlObjectPathTest, MemberProcedureChangesTheObjectAFieldHolds) {
+    Exec("CREATE TYPE counter_t AS OBJECT (n NUMBER, MEMBER PROCEDURE bump(by NUMBER DEFAULT 1))");
+    Exec(
+        "CREATE TYPE BODY counter_t AS MEMBER PROCEDURE bump(by NUMBER DEFAULT 1) IS BEGIN n := n + by; END; "
+        "END;");
+    Exec("CREATE TYPE box_t AS OBJECT (label VARCHAR2(10), c counter_t)");
+    const Case cases[] = {
+        {"DECLARE TYPE rec IS RECORD (c counter_t); r rec; BEGIN r.c := counter_t(5); r.c.bump; "
+         "r.c.bump(10); "
+         "dbms_output.put_line(r.c.n); END;",
+         "16"},
+        {"DECLARE b box_t := box_t('b', counter_t(1)); BEGIN b.c.bump(); b.c.bump; "
+         "dbms_output.put_line(b.label || b.c.n); END;",
+         "b3"},
+        {"DECLARE TYPE rec IS RECORD (b box_t); r rec; BEGIN r.b := box_t('x', counter_t(0)); r.b.c.bump(2); "
+         "dbms_output.put_line(r.b.c.n); END;",
+         "2"},
+        // A method called on a NULL object raises SELF_IS_NULL.
+        {"DECLARE b box_t := box_t('b', NULL); BEGIN b.c.bump; EXCEPTION WHEN SELF_IS_NULL THEN "
+         "dbms_output.put_line('self is null'); END;",
+         "self is null"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(OutputOf(c.block), c.answer) << c.block;
+}

@@ -323,6 +323,13 @@ bool CPlsqlInterpreter::PassData(const CPlsqlUnit& callee, std::vector<std::uniq
 }
 
 bool CPlsqlInterpreter::ReturnData(const CPlsqlTarget& target, Datum& from) {
+    // Note: an object a field or an attribute holds takes its constructor's text.
+    const CPlsqlType* held = target.field >= 0 || target.object ? TypeOf(target) : nullptr;
+    if (held != nullptr && held->object)
+        return Write(target,
+                     from.fields.empty() ? CPlsqlValue()
+                                         : CPlsqlValue::Text(CObjectText::Constructor(from.fields, *held)),
+                     nullptr);
     Datum* into = DatumOf(target);
     if (into == nullptr) return false;
     into->collection = std::move(from.collection);

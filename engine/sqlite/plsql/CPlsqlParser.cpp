@@ -2146,6 +2146,8 @@ std::unique_ptr<CPlsqlStmt> CPlsqlParser::ParseNameStatement() {
         if (entry != nullptr && entry->kind == Entry::Kind::Variable && entry->field < 0 &&
             SlotTypeOf(*entry)->object && SlotTypeOf(*entry)->FieldIndex(NameText(Peek(2))) < 0)
             return ParseMemberStatement(*entry, at);
+        if (entry != nullptr)
+            if (auto call = ParseHeldMemberStatement(*entry, at)) return call;
     }
     if (IsName()) {
         const Entry* entry = Find(NameText(Peek()));

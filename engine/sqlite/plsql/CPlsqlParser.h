@@ -173,6 +173,14 @@ private:
                             std::size_t at);
     ExprPtr ParseMemberCall(SelfArg& self, const CPlsqlType& type, std::size_t at);
     std::unique_ptr<CPlsqlStmt> ParseMemberStatement(const Entry& entry, std::size_t at);
+    // `r.field[.attribute ...].method[(args)];`: a method called on an object
+    // a record's field or an attribute holds, SELF written back to it; null
+    // (nothing read) when the statement is not one.
+    std::unique_ptr<CPlsqlStmt> ParseHeldMemberStatement(const Entry& entry, std::size_t at);
+    // Whether the token `ahead` ends a method's name in a call statement.
+    bool IsMethodCallEnd(std::size_t ahead) const;
+    // The call of `type`'s method at its name, with `self` as SELF.
+    std::unique_ptr<CPlsqlStmt> MemberStatement(SelfArg& self, const CPlsqlType& type, std::size_t at);
     // name(args) of an object type with user constructors: the one the
     // arguments fit, or null for the attributes' own constructor.
     ExprPtr ParseUserConstructor(const std::shared_ptr<CPlsqlType>& type, std::size_t at);
