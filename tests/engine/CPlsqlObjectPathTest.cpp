@@ -154,3 +154,18 @@ TEST_F(PlsqlObjectPathTest, MemberProcedureChangesTheObjectAFieldHolds) {
     };
     for (const Case& c : cases) EXPECT_EQ(OutputOf(c.block), c.answer) << c.block;
 }
+
+TEST_F(PlsqlObjectPathTest, MethodsReachTheirAttributesObjects) {
+    Exec(
+        "CREATE TYPE mover_t AS OBJECT (home addr_t, MEMBER PROCEDURE move(c VARCHAR2), "
+        "MEMBER FUNCTION at RETURN VARCHAR2)");
+    Exec(
+        "CREATE TYPE BODY mover_t AS MEMBER PROCEDURE move(c VARCHAR2) IS BEGIN home.city := c; "
+        "SELF.home.sub.x := NVL(home.sub.x, 0) + 1; END; "
+        "MEMBER FUNCTION at RETURN VARCHAR2 IS BEGIN RETURN SELF.home.city || home.sub.x; END; END;");
+    EXPECT_EQ(Rows("SELECT status FROM user_objects WHERE object_name = 'MOVER_T' ORDER BY object_type"),
+              "VALID|VALID");
+    EXPECT_EQ(OutputOf("DECLARE m mover_t := mover_t(addr_t('x', sub_t(NULL, NULL))); BEGIN m.move('y'); "
+                       "m.move('z'); dbms_output.put_line(m.at); END;"),
+              "z2");
+}
