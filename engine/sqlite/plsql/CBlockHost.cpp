@@ -709,7 +709,7 @@ std::vector<CPlsqlDatum>* CBlockHost::PackageSlots(const std::string& name, CEng
     std::vector<CPlsqlValue> none;
     CPlsqlValue result;
     if (initialise.Call(none, {}, result)) return &session.states[name];
-    error.Set(initialise.RaisedMessage() + "\n" + initialise.RaisedLine());
+    error.Set(initialise.RaisedStack());
     error.code = initialise.RaisedCode() < 0 ? 6510 : initialise.RaisedCode();
     session.states.erase(name);
     return nullptr;
@@ -1105,9 +1105,7 @@ void CBlockHost::Dispatch(sqlite3_context* context, int count, sqlite3_value** v
                                    CObjectText::Attributes(interpreter.ReturnedData().fields, *returned));
             Result(context, result);
         } else {
-            failure = interpreter.RaisedCode() < 0 ? CPlsqlErrors::Text(6510) : interpreter.RaisedMessage();
-            for (const std::string& line : interpreter.RaisedTrace()) failure += "\n" + line;
-            failure += "\n" + interpreter.RaisedLine();
+            failure = interpreter.RaisedStack();
         }
     }
     connection.m_resultTypes = std::move(types);
@@ -1300,10 +1298,7 @@ std::string CBlockHost::RunTrigger(CPlsqlUnit& unit, char event, std::vector<CPl
         if (unit.assignsNew && newOut != nullptr) *newOut = interpreter.Record(0);
         return {};
     }
-    std::string failure =
-        interpreter.RaisedCode() < 0 ? CPlsqlErrors::Text(6510) : interpreter.RaisedMessage();
-    for (const std::string& line : interpreter.RaisedTrace()) failure += "\n" + line;
-    failure += "\n" + interpreter.RaisedLine();
+    std::string failure = interpreter.RaisedStack();
     return failure + "\n" + CPlsqlErrors::Text(4088, qualified);
 }
 

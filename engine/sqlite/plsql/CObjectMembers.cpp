@@ -109,9 +109,7 @@ void CObjectMembers::Member(sqlite3_context* context, int count, sqlite3_value**
     connection->m_resultTypes = std::move(types);
     connection->m_error = saved;
     if (ran) return CBlockHost::ToSqlite(context, result);
-    std::string failure =
-        interpreter.RaisedCode() < 0 ? CPlsqlErrors::Text(6510) : interpreter.RaisedMessage();
-    failure += "\n" + interpreter.RaisedLine();
+    std::string failure = interpreter.RaisedStack();
     std::string utf8 = encoding::Cp932ToUtf8(failure);
     sqlite3_result_error(context, utf8.c_str(), static_cast<int>(utf8.size()));
 }

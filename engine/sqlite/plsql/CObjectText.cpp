@@ -75,8 +75,13 @@ std::string CObjectText::Attributes(const std::vector<CPlsqlValue>& fields, cons
     for (std::size_t k = 0; k < type.fields.size(); ++k) {
         if (k > 0) out += ",";
         const CPlsqlValue* value = k < fields.size() ? &fields[k] : nullptr;
+        std::vector<CPlsqlValue> held;
+        const CPlsqlType& attribute = *type.fields[k].type;
         if (value == nullptr || value->IsNull())
             out += "null";
+        else if (attribute.object && value->GetKind() == CPlsqlValue::Kind::Text &&
+                 Read(value->TextValue(), attribute, held))
+            out += Attributes(held, attribute);
         else if (value->GetKind() == CPlsqlValue::Kind::Number)
             out += CCollectionJson::Quoted(value->NumberText());
         else if (value->GetKind() == CPlsqlValue::Kind::Boolean)
@@ -94,6 +99,8 @@ std::string CObjectText::Constructor(const std::vector<CPlsqlValue>& fields, con
         const CPlsqlValue* value = k < fields.size() ? &fields[k] : nullptr;
         if (value == nullptr || value->IsNull()) {
             out += "NULL";
+        } else if (type.fields[k].type->object && value->GetKind() == CPlsqlValue::Kind::Text) {
+            out += value->TextValue();
         } else if (value->GetKind() == CPlsqlValue::Kind::Number) {
             out += value->NumberText();
         } else {
@@ -118,7 +125,12 @@ bool CObjectText::Read(std::string_view text, const CPlsqlType& type, std::vecto
         bool isNull = false;
         bool quoted = false;
         if (!Item(body, at, value, isNull, quoted)) return false;
-        read.push_back(Typed(value, isNull && !quoted, *type.fields[read.size()].type));
+        const CPlsqlType& attribute = *type.fields[read.size()].type;
+        // Note: an attribute that is an object is held as its constructor's text.
+        if (attribute.object && !quoted)
+            read.push_back(value == "NULL" ? CPlsqlValue() : CPlsqlValue::Text(value));
+        else
+            read.push_back(Typed(value, isNull && !quoted, attribute));
         if (at >= body.size()) break;
         if (body.compare(at, 2, ", ") != 0) return false;
         at += 2;

@@ -12,7 +12,7 @@
 // NULL)"; see CSqlEmitter's object types): texts quoted with '' for a
 // quote, numbers in their exact digits, dates as stored. Read into the
 // fields of an object variable of `type`; an attribute that is itself an
-// object or a collection is left NULL.
+// object is held as its constructor's text, a collection is left NULL.
 class CObjectText {
 public:
     // False when `text` is no constructor of `type` (its name, then as

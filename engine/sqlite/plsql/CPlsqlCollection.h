@@ -10,6 +10,7 @@
 
 #include "engine/sqlite/plsql/CPlsqlPackedValues.h"
 #include "engine/sqlite/plsql/CPlsqlValue.h"
+#include "text/TextOrder.h"
 
 class CPlsqlRefCursor;
 
@@ -24,7 +25,7 @@ public:
         std::string name;
         bool operator<(const Key& other) const {
             if (text != other.text) return !text;
-            return text ? name < other.name : number < other.number;
+            return text ? textorder::Less(name, other.name) : number < other.number;
         }
     };
     struct Element {

@@ -121,12 +121,8 @@ bool CPlsqlInterpreter::Run(CEngineError& error) {
     if (!m_unit.block) MissingBody();
     Flow flow = m_unit.block ? RunBlock(*m_unit.block) : Flow::Raise;
     if (flow != Flow::Raise) return true;
-    std::string message = m_raised.id < 0 ? CPlsqlErrors::Text(6510) : m_raised.message;
     // Note: the cancel of the user is told alone, as the server does.
-    if (m_raised.id != 1013) {
-        for (const std::string& line : m_raised.trace) message += "\n" + line;
-        message += "\n" + TraceLine(m_raised.at);
-    }
+    std::string message = m_raised.id == 1013 ? m_raised.message : RaisedStack();
     // Note: a bind variable the console did not declare is shown where it is written.
     // Note: as the server, a block that fails while it runs points at its start.
     error.Set(message, m_raised.id == 1008 ? static_cast<int>(m_raised.at) : 0);
@@ -150,12 +146,36 @@ std::string CPlsqlInterpreter::TraceLine(std::size_t at) const {
     return CPlsqlErrors::Backtrace(m_unit.LineOf(at), m_unit.qualified);
 }
 
+std::vector<std::string> CPlsqlInterpreter::StackOf(const Raised& raised) const {
+    std::vector<std::string> lines{raised.id < 0 ? CPlsqlErrors::Text(6510) : raised.message};
+    lines.insert(lines.end(), raised.trace.begin(), raised.trace.end());
+    lines.push_back(TraceLine(raised.at));
+    lines.insert(lines.end(), raised.kept.begin(), raised.kept.end());
+    return lines;
+}
+
+std::string CPlsqlInterpreter::ErrorStack(const Raised& raised) const {
+    // Note: SQLERRM of a user exception is its own text.
+    if (raised.kept.empty()) return raised.message;
+    std::string stack;
+    for (const std::string& line : StackOf(raised)) stack += (stack.empty() ? "" : "\n") + line;
+    return stack;
+}
+
+std::string CPlsqlInterpreter::RaisedStack() const {
+    std::string stack;
+    for (const std::string& line : StackOf(m_raised)) stack += (stack.empty() ? "" : "\n") + line;
+    return stack;
+}
+
 namespace {
 
 // Note: the "ORA-06512" lines of an error are kept for the innermost units
 // only (and the block's own line last): a runaway recursion answers a
 // screenful, not one line a call.
 constexpr std::size_t kTraceLines = 10;
+// The lines of earlier errors an error keeps under it, at most.
+constexpr std::size_t kKeptLines = 40;
 
 // The body a package's member or a type's method lacks, as ORA-04067 names it.
 std::string BodyName(const CPlsqlUnit& unit) {
@@ -303,6 +323,13 @@ bool CPlsqlInterpreter::PassData(const CPlsqlUnit& callee, std::vector<std::uniq
 }
 
 bool CPlsqlInterpreter::ReturnData(const CPlsqlTarget& target, Datum& from) {
+    // Note: an object a field or an attribute holds takes its constructor's text.
+    const CPlsqlType* held = target.field >= 0 || target.object ? TypeOf(target) : nullptr;
+    if (held != nullptr && held->object)
+        return Write(target,
+                     from.fields.empty() ? CPlsqlValue()
+                                         : CPlsqlValue::Text(CObjectText::Constructor(from.fields, *held)),
+                     nullptr);
     Datum* into = DatumOf(target);
     if (into == nullptr) return false;
     into->collection = std::move(from.collection);
@@ -325,7 +352,7 @@ bool CPlsqlInterpreter::CallBuiltin(int id, std::vector<std::unique_ptr<CPlsqlEx
     CPlsqlBuiltins::Context context;
     if (!m_handling.empty()) {
         const Raised& handled = m_handling.back();
-        context.errorStack = (handled.id < 0 ? CPlsqlErrors::Text(6510) : handled.message) + "\n";
+        context.errorStack = (handled.id < 0 ? CPlsqlErrors::Text(6510) : ErrorStack(handled)) + "\n";
         for (const std::string& line : handled.trace) context.backtrace += line + "\n";
         context.backtrace += TraceLine(handled.at) + "\n";
     }
@@ -544,8 +571,7 @@ CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecAssign(CPlsqlStmt& statement) {
         if (datum != nullptr && datum->fields.empty())
             return Raise(6530, CPlsqlErrors::Text(6530), statement.at), Flow::Raise;
     }
-    if (whole != nullptr && whole->object && statement.target.field >= 0 && !statement.target.object &&
-        !statement.exprs.empty())
+    if (whole != nullptr && whole->object && statement.target.field >= 0 && !statement.exprs.empty())
         return AssignHeld(statement, *whole) ? Flow::Normal : Flow::Raise;
     const CPlsqlType* element = statement.target.index ? TypeOf(statement.target) : nullptr;
     if (element != nullptr && element->base == CPlsqlType::Base::Record && statement.target.field < 0 &&
@@ -627,9 +653,13 @@ bool CPlsqlInterpreter::RecordOf(CPlsqlExpr& source, const CPlsqlType& type,
         if (source.args.size() != type.fields.size()) return mismatch();
         fields.resize(type.fields.size());
         for (std::size_t k = 0; k < fields.size(); ++k) {
+            const CPlsqlType& field = *type.fields[k].type;
+            if (field.object) {
+                if (!HeldOf(*source.args[k], field, fields[k])) return false;
+                continue;
+            }
             CPlsqlValue value;
             if (!Eval(*source.args[k], value)) return false;
-            const CPlsqlType& field = *type.fields[k].type;
             CPlsqlOperators::Failure failure;
             fields[k] = value;
             if (field.IsScalar() && field.base != CPlsqlType::Base::Any &&
@@ -643,6 +673,21 @@ bool CPlsqlInterpreter::RecordOf(CPlsqlExpr& source, const CPlsqlType& type,
         if (!CallUnit(source.callee, source.args, nullptr, source.at, ignored)) return false;
         fields = std::move(m_datumResult.fields);
         if (fields.size() != type.fields.size()) return mismatch();
+        return true;
+    }
+    const bool attribute = source.kind == CPlsqlExpr::Kind::Variable && source.target.object;
+    if (attribute || source.kind == CPlsqlExpr::Kind::Field) {
+        // An object an attribute holds, by its constructor's text.
+        const CPlsqlType* held =
+            attribute ? TypeOf(source.target)
+                      : source.type->fields[static_cast<std::size_t>(source.target.field)].type.get();
+        CPlsqlValue text;
+        if (held == nullptr || !held->object || held->name != type.name) return mismatch();
+        if (!(attribute ? Read(source.target, text) : Eval(source, text))) return false;
+        fields.clear();
+        if (text.IsNull()) return true;
+        if (text.GetKind() != Kind::Text || !CObjectText::Read(text.TextValue(), type, fields))
+            return Raise(932, CPlsqlErrors::Text(932), source.at);
         return true;
     }
     if (source.kind == CPlsqlExpr::Kind::Variable && source.target.field >= 0 && !source.target.index &&
@@ -1477,10 +1522,25 @@ CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecApplicationError(CPlsqlStmt& stat
     while (kept < message.size() && kept + cp932::CharLength(message, kept) <= 2048)
         kept += cp932::CharLength(message, kept);
     message.resize(kept);
+    std::vector<std::string> below;
+    if (!ErrorsKept(statement, below)) return Flow::Raise;
     char prefix[16];
     std::snprintf(prefix, sizeof prefix, "ORA-%05d: ", static_cast<int>(-value));
     Raise(static_cast<int>(-value), prefix + message, statement.at);
+    m_raised.kept = std::move(below);
     return Flow::Raise;
+}
+
+bool CPlsqlInterpreter::ErrorsKept(CPlsqlStmt& statement, std::vector<std::string>& below) {
+    CPlsqlValue keep;
+    if (statement.exprs.size() > 2 && !Eval(*statement.exprs[2], keep)) return false;
+    if (!keep.IsNull() && keep.GetKind() != CPlsqlValue::Kind::Boolean)
+        return RaiseFailure(CPlsqlOperators::Failure{6502, CPlsqlErrors::ValueError::None, {}}, statement.at);
+    // Note: keep_errors TRUE puts the error above the one being handled (and
+    // the errors that one kept); otherwise the error replaces them.
+    if (!keep.IsNull() && keep.BoolValue() && !m_handling.empty()) below = StackOf(m_handling.back());
+    if (below.size() > kKeptLines) below.resize(kKeptLines);
+    return true;
 }
 
 CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecOutput(CPlsqlStmt& statement) {
@@ -1626,7 +1686,7 @@ bool CPlsqlInterpreter::Eval(CPlsqlExpr& expr, CPlsqlValue& out) {
 bool CPlsqlInterpreter::EvalSqlErrm(CPlsqlExpr& expr, CPlsqlValue& out) {
     static const std::string kNormal = "ORA-0000: normal, successful completion";
     if (expr.args.empty()) {
-        out = CPlsqlValue::Text(m_handling.empty() ? kNormal : m_handling.back().message);
+        out = CPlsqlValue::Text(m_handling.empty() ? kNormal : ErrorStack(m_handling.back()));
         return true;
     }
     CPlsqlValue code;
@@ -1932,6 +1992,7 @@ const CPlsqlType* CPlsqlInterpreter::TypeOf(const CPlsqlTarget& target) const {
     if (target.field >= 0) type = type->fields[static_cast<std::size_t>(target.field)].type.get();
     if (target.attribute >= 0 && target.object)
         type = target.object->fields[static_cast<std::size_t>(target.attribute)].type.get();
+    for (int attribute : target.deeper) type = type->fields[static_cast<std::size_t>(attribute)].type.get();
     return type;
 }
 

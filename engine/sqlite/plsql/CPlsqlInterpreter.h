@@ -39,8 +39,10 @@ public:
     // lines of the units it came through.
     const std::string& RaisedMessage() const { return m_raised.message; }
     int RaisedCode() const { return m_raised.id; }
-    std::vector<std::string> RaisedTrace() const { return m_raised.trace; }
     std::string RaisedLine() const { return TraceLine(m_raised.at); }
+    // The error as the server reports it: its message, the "ORA-06512"
+    // lines of the units it left, then the earlier errors kept under it.
+    std::string RaisedStack() const;
     // A trigger's rows and flags, before Call; its :NEW row after.
     void SetRecord(int slot, std::vector<CPlsqlValue> fields);
     void SetValue(int slot, CPlsqlValue value);
@@ -56,6 +58,9 @@ private:
         std::string message;
         std::size_t at = 0;
         std::vector<std::string> trace;  // the inner units' "ORA-06512" lines
+        // The earlier errors kept under this one (RAISE_APPLICATION_ERROR
+        // with keep_errors TRUE): each message with its "ORA-06512" lines.
+        std::vector<std::string> kept;
     };
     struct CursorState {
         bool open = false;
@@ -129,6 +134,9 @@ private:
     bool ExecDynamicBlock(CPlsqlStmt& statement, const std::string& text);
     Flow ExecRaise(CPlsqlStmt& statement);
     Flow ExecApplicationError(CPlsqlStmt& statement);
+    // The error lines RAISE_APPLICATION_ERROR keeps under its own (its
+    // keep_errors argument); false when that argument raised.
+    bool ErrorsKept(CPlsqlStmt& statement, std::vector<std::string>& below);
     Flow ExecOutput(CPlsqlStmt& statement);
     Flow ExecAssign(CPlsqlStmt& statement);
     // What a loop's body answered, for the loop labelled `label`: true when
@@ -196,6 +204,11 @@ private:
                      CPlsqlValue& out);
     // The "ORA-06512" line of this unit for `at`.
     std::string TraceLine(std::size_t at) const;
+    // The lines of `raised` from its message down to the earlier errors kept.
+    std::vector<std::string> StackOf(const Raised& raised) const;
+    // What SQLERRM and DBMS_UTILITY.FORMAT_ERROR_STACK tell of `raised`:
+    // its message, and the errors it keeps under it with their lines.
+    std::string ErrorStack(const Raised& raised) const;
     // A condition: true only when it is TRUE (NULL and FALSE are not).
     bool Condition(CPlsqlExpr& expr, bool& holds);
 
@@ -208,6 +221,9 @@ private:
     bool WriteHeld(const CPlsqlTarget& target, const CPlsqlValue& value);
     bool StoreHeld(const CPlsqlTarget& target, const CPlsqlValue& value, const CPlsqlType& type);
     bool AssignHeld(const CPlsqlStmt& statement, const CPlsqlType& type);
+    // The object `source` yields, as a field or an attribute holds it (its
+    // constructor's text, NULL for a NULL object).
+    bool HeldOf(CPlsqlExpr& source, const CPlsqlType& type, CPlsqlValue& out);
     bool Write(const CPlsqlTarget& target, const CPlsqlValue& value, const CPlsqlType* type);
     const CPlsqlType* TypeOf(const CPlsqlTarget& target) const;
     // The storage and declared type of a target's variable (a package's

@@ -7,6 +7,7 @@
 #include "engine/sqlite/plsql/CPlsqlInterval.h"
 #include "engine/sqlite/values/CTimeZone.h"
 #include "text/NumberFit.h"
+#include "text/TextOrder.h"
 
 namespace {
 
@@ -314,7 +315,8 @@ bool CPlsqlOperators::Compare(const CPlsqlValue& left, const CPlsqlValue& right,
         order = CPlsqlInterval::Compare(x, y);
         return true;
     }
-    order = Order(left.TextValue().compare(right.TextValue()));
+    // Note: texts order as the database character set sorts them, as in SQL.
+    order = textorder::Compare(left.TextValue(), right.TextValue());
     return true;
 }
 

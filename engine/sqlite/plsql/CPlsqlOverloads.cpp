@@ -110,6 +110,8 @@ CPlsqlOverloads::Shape CPlsqlOverloads::OfExpr(const CPlsqlExpr& expr, const Typ
                 seen = seen->fields[static_cast<std::size_t>(expr.target.field)].type.get();
             if (expr.target.object && expr.target.attribute >= 0)
                 seen = expr.target.object->fields[static_cast<std::size_t>(expr.target.attribute)].type.get();
+            for (int deeper : expr.target.deeper)
+                if (seen != nullptr) seen = seen->fields[static_cast<std::size_t>(deeper)].type.get();
             // Note: the type outlives the call's choice (the unit keeps it).
             return seen != nullptr ? OfType(*seen) : shape;
         }

@@ -1278,6 +1278,7 @@ void CPlsqlParser::ParseElement(CPlsqlTarget& target, const CPlsqlType& collecti
     std::string field = Name();
     target.field = collection.element ? collection.element->FieldIndex(field) : -1;
     if (target.field < 0) Fail(302, field, fieldAt);
+    HeldAttribute(target, element->fields[static_cast<std::size_t>(target.field)].type);
 }
 
 // INTERVAL YEAR [(p)] TO MONTH or INTERVAL DAY [(p)] TO SECOND [(s)].
@@ -2145,6 +2146,8 @@ std::unique_ptr<CPlsqlStmt> CPlsqlParser::ParseNameStatement() {
         if (entry != nullptr && entry->kind == Entry::Kind::Variable && entry->field < 0 &&
             SlotTypeOf(*entry)->object && SlotTypeOf(*entry)->FieldIndex(NameText(Peek(2))) < 0)
             return ParseMemberStatement(*entry, at);
+        if (entry != nullptr)
+            if (auto call = ParseHeldMemberStatement(*entry, at)) return call;
     }
     if (IsName()) {
         const Entry* entry = Find(NameText(Peek()));
@@ -2289,6 +2292,10 @@ CPlsqlTarget CPlsqlParser::ParseTarget() {
         ParseElement(target, *collection);
         return target;
     }
+    if (entry->field >= 0) {
+        HeldAttribute(target, SlotTypeOf(*entry)->fields[static_cast<std::size_t>(entry->field)].type);
+        return target;
+    }
     if (AcceptSymbol('.')) {
         std::size_t fieldAt = Peek().begin;
         std::string field = Name();
@@ -2300,14 +2307,35 @@ CPlsqlTarget CPlsqlParser::ParseTarget() {
     return target;
 }
 
-void CPlsqlParser::HeldAttribute(CPlsqlTarget& target, const std::shared_ptr<CPlsqlType>& field) {
-    if (!field || !field->object || !IsSymbol('.') || !IsName(1)) return;
+std::shared_ptr<CPlsqlType> CPlsqlParser::HeldAttribute(CPlsqlTarget& target,
+                                                        const std::shared_ptr<CPlsqlType>& field,
+                                                        bool methods) {
+    std::shared_ptr<CPlsqlType> holder = field;
+    while (holder && holder->object && IsSymbol('.') && IsName(1)) {
+        std::size_t at = Peek(1).begin;
+        int index = holder->FieldIndex(NameText(Peek(1)));
+        // Note: a name no attribute has may be a method of the object here.
+        if (index < 0 && methods) return holder;
+        ++m_k;
+        std::string name = Name();
+        if (index < 0) Fail(302, name, at);
+        if (target.attribute < 0) {
+            target.attribute = index;
+            target.object = holder;
+        } else {
+            target.deeper.push_back(index);
+        }
+        holder = holder->fields[static_cast<std::size_t>(index)].type;
+    }
+    return holder;
+}
+
+CPlsqlParser::ExprPtr CPlsqlParser::HeldPath(ExprPtr expr, const std::shared_ptr<CPlsqlType>& field,
+                                             bool constant) {
+    auto holder = HeldAttribute(expr->target, field, true);
+    if (!holder || !holder->object || !IsSymbol('.') || !IsName(1)) return expr;
     ++m_k;
-    std::size_t at = Peek().begin;
-    std::string name = Name();
-    target.attribute = field->FieldIndex(name);
-    if (target.attribute < 0) Fail(302, name, at);
-    target.object = field;
+    return ParseMemberCall(expr->target, constant, *holder, Peek().begin);
 }
 
 std::vector<CPlsqlTarget> CPlsqlParser::ParseTargets() {
@@ -2917,8 +2945,13 @@ CPlsqlParser::ExprPtr CPlsqlParser::ParseNamedValue() {
             field = Name();
             expr->target.field = type->FieldIndex(field);
             if (expr->target.field < 0) Fail(302, field, fieldAt);
-            HeldAttribute(expr->target, type->fields[static_cast<std::size_t>(expr->target.field)].type);
+            return HeldPath(std::move(expr), type->fields[static_cast<std::size_t>(expr->target.field)].type,
+                            constant);
         }
+        if (entry->field >= 0 && IsSymbol('.'))
+            return HeldPath(std::move(expr),
+                            SlotTypeOf(*entry)->fields[static_cast<std::size_t>(entry->field)].type,
+                            constant);
         return expr;
     }
     if (name == "SQLCODE") {
@@ -3395,14 +3428,20 @@ std::unique_ptr<CPlsqlSql> CPlsqlParser::BuildSql(std::size_t first, std::size_t
             last = k + 2;
             // Note: a field's object reaches SQL as its document, its attribute as a value.
             auto held = type->fields[static_cast<std::size_t>(target.field)].type;
-            if (held && held->object && k + 4 < end && CSqlScanner::IsSymbol(m_text, m_tokens[k + 3], '.') &&
-                held->FieldIndex(NameText(m_tokens[k + 4])) >= 0) {
-                target.attribute = held->FieldIndex(NameText(m_tokens[k + 4]));
-                target.object = held;
-                last = k + 4;
-            } else if (held && held->object) {
-                target.json = true;
+            while (held && held->object && last + 2 < end &&
+                   CSqlScanner::IsSymbol(m_text, m_tokens[last + 1], '.') &&
+                   held->FieldIndex(NameText(m_tokens[last + 2])) >= 0) {
+                int index = held->FieldIndex(NameText(m_tokens[last + 2]));
+                if (target.attribute < 0) {
+                    target.attribute = index;
+                    target.object = held;
+                } else {
+                    target.deeper.push_back(index);
+                }
+                held = held->fields[static_cast<std::size_t>(index)].type;
+                last += 2;
             }
+            if (held && held->object && target.attribute < 0) target.json = true;
         }
         // Note: a whole object reaches SQL as its document (see CObjectText::Document).
         if (type->object && target.field < 0) target.json = true;

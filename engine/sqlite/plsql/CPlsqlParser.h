@@ -173,6 +173,14 @@ private:
                             std::size_t at);
     ExprPtr ParseMemberCall(SelfArg& self, const CPlsqlType& type, std::size_t at);
     std::unique_ptr<CPlsqlStmt> ParseMemberStatement(const Entry& entry, std::size_t at);
+    // `r.field[.attribute ...].method[(args)];`: a method called on an object
+    // a record's field or an attribute holds, SELF written back to it; null
+    // (nothing read) when the statement is not one.
+    std::unique_ptr<CPlsqlStmt> ParseHeldMemberStatement(const Entry& entry, std::size_t at);
+    // Whether the token `ahead` ends a method's name in a call statement.
+    bool IsMethodCallEnd(std::size_t ahead) const;
+    // The call of `type`'s method at its name, with `self` as SELF.
+    std::unique_ptr<CPlsqlStmt> MemberStatement(SelfArg& self, const CPlsqlType& type, std::size_t at);
     // name(args) of an object type with user constructors: the one the
     // arguments fit, or null for the attributes' own constructor.
     ExprPtr ParseUserConstructor(const std::shared_ptr<CPlsqlType>& type, std::size_t at);
@@ -198,8 +206,14 @@ private:
     // The declared type of an entry's or a target's variable (in its package's frame for a package's).
     std::shared_ptr<CPlsqlType> SlotTypeOf(const Entry& entry) const;
     std::shared_ptr<CPlsqlType> TargetType(const CPlsqlTarget& target) const;
-    // ".attribute" after a record's field of an object type: the attribute it names.
-    void HeldAttribute(CPlsqlTarget& target, const std::shared_ptr<CPlsqlType>& field);
+    // ".attribute[.attribute ...]" after a record's field of an object type:
+    // the attributes it names, into `target`; the type of the last. With
+    // `methods`, a name no attribute has is left for a method call.
+    std::shared_ptr<CPlsqlType> HeldAttribute(CPlsqlTarget& target, const std::shared_ptr<CPlsqlType>& field,
+                                              bool methods = false);
+    // The attributes after a field of an object type in an expression, and
+    // a method called on the object they reach (r.who.describe()).
+    ExprPtr HeldPath(ExprPtr expr, const std::shared_ptr<CPlsqlType>& field, bool constant);
     // The bind `name` of a call's argument: a TIMESTAMP variable's typed as one.
     std::string TypedBind(const std::string& name, const CPlsqlExpr& argument) const;
     // "(subscript)" and an optional ".field" of an element of `collection`.

@@ -167,7 +167,8 @@ CPlsqlParser::ExprPtr CPlsqlParser::SelfExpr(const SelfArg& self) const {
 
 CPlsqlParser::ExprPtr CPlsqlParser::ParseObjectSuffix(ExprPtr expr) {
     while (IsSymbol('.') && IsName(1) &&
-           (expr->kind == CPlsqlExpr::Kind::Call || expr->kind == CPlsqlExpr::Kind::Constructor)) {
+           (expr->kind == CPlsqlExpr::Kind::Call || expr->kind == CPlsqlExpr::Kind::Constructor ||
+            expr->kind == CPlsqlExpr::Kind::Field)) {
         auto type = ObjectTypeOf(*expr);
         if (!type) break;
         ++m_k;
@@ -181,7 +182,8 @@ CPlsqlParser::ExprPtr CPlsqlParser::ParseObjectSuffix(ExprPtr expr) {
             read->type = type;
             read->target.field = field;
             read->args.push_back(std::move(expr));
-            return read;
+            expr = std::move(read);
+            continue;
         }
         SelfArg self;
         self.target.at = expr->at;
@@ -225,6 +227,54 @@ CPlsqlParser::ExprPtr CPlsqlParser::ParseMemberCall(SelfArg& self, const CPlsqlT
     expr->owner = OwnerOf(callee);
     expr->callee = callee;
     return expr;
+}
+
+std::unique_ptr<CPlsqlStmt> CPlsqlParser::ParseHeldMemberStatement(const Entry& entry, std::size_t at) {
+    if (entry.kind != Entry::Kind::Variable || CollectionOf(entry) != nullptr) return nullptr;
+    const std::size_t save = m_k;
+    SelfArg self;
+    self.target.at = at;
+    Refer(self.target, entry);
+    self.constant = entry.constant;
+    self.name = NameText(Peek());
+    ++m_k;
+    auto type = SlotTypeOf(entry);
+    std::shared_ptr<CPlsqlType> field;
+    if (entry.field >= 0) {
+        field = type->fields[static_cast<std::size_t>(entry.field)].type;
+    } else if (IsSymbol('.') && IsName(1) && type->FieldIndex(NameText(Peek(1))) >= 0) {
+        self.target.field = type->FieldIndex(NameText(Peek(1)));
+        field = type->fields[static_cast<std::size_t>(self.target.field)].type;
+        m_k += 2;
+    }
+    auto holder = field && field->object ? HeldAttribute(self.target, field, true) : nullptr;
+    if (!holder || !holder->object || !IsSymbol('.') || !IsName(1) || !IsMethodCallEnd(2)) {
+        m_k = save;
+        return nullptr;
+    }
+    ++m_k;
+    return MemberStatement(self, *holder, at);
+}
+
+bool CPlsqlParser::IsMethodCallEnd(std::size_t ahead) const {
+    return IsSymbol('(', ahead) || IsSymbol(';', ahead);
+}
+
+std::unique_ptr<CPlsqlStmt> CPlsqlParser::MemberStatement(SelfArg& self, const CPlsqlType& type,
+                                                          std::size_t at) {
+    auto statement = std::make_unique<CPlsqlStmt>();
+    statement->at = at;
+    std::size_t methodAt = Peek().begin;
+    std::string method = Name();
+    if (!MethodsOf(type.name, methodAt)) Fail(302, method, methodAt);
+    auto callee = ParseUnitCall(type.name + "." + method, "PROCEDURE", statement->exprs, &statement->into,
+                                methodAt, &self);
+    if (!callee) Fail(302, method, methodAt);
+    statement->kind = CPlsqlStmt::Kind::Call;
+    statement->owner = OwnerOf(callee);
+    statement->callee = callee;
+    EndStatement();
+    return statement;
 }
 
 std::unique_ptr<CPlsqlStmt> CPlsqlParser::ParseMemberStatement(const Entry& entry, std::size_t at) {
@@ -288,6 +338,8 @@ std::shared_ptr<CPlsqlType> CPlsqlParser::ObjectTypeOf(const CPlsqlExpr& expr) c
         type = expr.type;
     else if (auto callee = expr.callee.lock(); expr.kind == CPlsqlExpr::Kind::Call && callee)
         type = callee->returnType;
+    else if (expr.kind == CPlsqlExpr::Kind::Field && expr.type)
+        type = expr.type->fields[static_cast<std::size_t>(expr.target.field)].type;
     return type && type->object ? type : nullptr;
 }
 

@@ -39,6 +39,9 @@ struct CPlsqlTarget {
     // place among the attributes of `object`, the field's object type.
     int attribute = -1;
     std::shared_ptr<CPlsqlType> object;
+    // Attributes further in (r.home.sub.x: `sub` is the attribute, then
+    // `x`): each one's place among those of the object the one before holds.
+    std::vector<int> deeper;
 };
 
 // One SQL statement inside the block, its PL/SQL names turned into
