@@ -1334,6 +1334,9 @@ bool CSqlParser::NameOrCall(Expr*& out) {
         out->parts = std::move(parts);
         return true;
     }
+    // Note: SYS.DBMS_RANDOM.VALUE: the built-in packages are SYS's.
+    if (parts.size() == 3 && parts[0].size() == 3 && cp932::ToUpperAscii(std::string(parts[0])) == "SYS")
+        parts.erase(parts.begin());
     out = Node(Expr::Kind::Call, at);
     out->parts = std::move(parts);
     out->text = out->parts.back();

@@ -160,11 +160,30 @@ void CPlsqlParser::Retarget(std::string_view text) {
     m_text = text;
     m_k = 0;
     m_tokens = RangeTokens(m_text);
+    DropSysQualifiers();
     m_end = Token{CSqlScanner::Kind::Space, m_text.size(), 0};
     m_unit->text = std::string(m_text);
     m_unit->lineStarts.assign(1, 0);
     for (std::size_t k = 0; k < m_text.size(); ++k)
         if (m_text[k] == '\n') m_unit->lineStarts.push_back(k + 1);
+}
+
+void CPlsqlParser::DropSysQualifiers() {
+    // SYS.DBMS_OUTPUT.PUT_LINE: the built-in packages are SYS's, and the
+    // schema's name before theirs says nothing more.
+    auto word = [&](std::size_t k) { return cp932::ToUpperAscii(TokenText(m_tokens[k])); };
+    for (std::size_t k = 0; k + 3 < m_tokens.size(); ++k) {
+        if (m_tokens[k].kind != CSqlScanner::Kind::Word || word(k) != "SYS" ||
+            (k > 0 && CSqlScanner::IsSymbol(m_text, m_tokens[k - 1], '.')) ||
+            !CSqlScanner::IsSymbol(m_text, m_tokens[k + 1], '.') ||
+            m_tokens[k + 2].kind != CSqlScanner::Kind::Word ||
+            !CSqlScanner::IsSymbol(m_text, m_tokens[k + 3], '.'))
+            continue;
+        std::string package = word(k + 2);
+        if (package.starts_with("DBMS_") || package.starts_with("UTL_"))
+            m_tokens.erase(m_tokens.begin() + static_cast<std::ptrdiff_t>(k),
+                           m_tokens.begin() + static_cast<std::ptrdiff_t>(k + 2));
+    }
 }
 
 std::shared_ptr<CPlsqlPackage> CPlsqlParser::ParsePackage(const std::string& owner, std::string_view body,

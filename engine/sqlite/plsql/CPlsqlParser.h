@@ -279,6 +279,8 @@ private:
     std::shared_ptr<const void> OwnerOf(const std::shared_ptr<CPlsqlUnit>& unit) const;
     void Begin();
     // Reads `text` from its start, into the unit being built.
+    // Drops "SYS." before the name of a built-in package.
+    void DropSysQualifiers();
     void Retarget(std::string_view text);
     void ParsePackageItem(bool heading);
     // `word` (PACKAGE or TYPE) and the name of `package`, made the unit's
