@@ -720,6 +720,8 @@ bool CSqlEmitter::Widen(const CSqlSelect& query, std::vector<Typed>& columns,
             type.chars = type.chars || other.chars;
         }
         type.wide = type.wide || other.wide;
+        // Note: a floating branch makes the column floating, the wider type winning.
+        type.floatWidth = std::max(type.floatWidth, other.floatWidth);
         type.fraction = std::max(type.fraction, other.fraction);
     }
     return true;

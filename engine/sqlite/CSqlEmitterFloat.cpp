@@ -222,12 +222,9 @@ bool CSqlEmitter::FloatCall(const std::string& name, const CSqlExpr& expr, std::
         std::string alternative;
         Expr(expr.args[0], value);
         Expr(expr.args[1], alternative);
-        // Note: a NUMBER is never NaN: NANVL of NUMBER values is the first
-        // (NULL when either is).
-        if (width == 0)
-            out += "(CASE WHEN (" + alternative + ") IS NULL THEN NULL ELSE (" + value + ") END)";
-        else
-            out += "ORA_NANVL(" + value + ", " + alternative + ", " + w + ")";
+        // Note: of values not known to be floating (NUMBER, binds) the one
+        // chosen is kept as it is.
+        out += "ORA_NANVL(" + value + ", " + alternative + ", " + w + ")";
         return true;
     }
     if (name == "CAST" && width > 0) {

@@ -1657,6 +1657,8 @@ bool CPlsqlInterpreter::EvalBinary(CPlsqlExpr& expr, CPlsqlValue& out) {
     if (!Eval(*expr.args[0], left)) return false;
     CPlsqlOperators::Failure failure;
     if (expr.op == Op::Negate) {
+        if (left.FloatWidth() != 0)
+            return out = CPlsqlValue::Float(-left.DoubleValue(), left.FloatWidth()), true;
         if (left.IsInteger() && left.IntegerValue() != INT64_MIN) {
             out = CPlsqlValue::Integer(-left.IntegerValue());
             return true;
@@ -2048,7 +2050,8 @@ bool CPlsqlInterpreter::Write(const CPlsqlTarget& target, const CPlsqlValue& val
     if (type != nullptr && type->base == CPlsqlType::Base::Record && target.field < 0) return true;
     if (type != nullptr && type->base != CPlsqlType::Base::Any && !type->ranged &&
         type->base == CPlsqlType::Base::Number && type->precision == 0 &&
-        type->scale == CPlsqlType::kNoScale && !type->notNull && value.GetKind() == Kind::Number) {
+        type->scale == CPlsqlType::kNoScale && !type->notNull && value.GetKind() == Kind::Number &&
+        value.FloatWidth() == type->floatWidth) {
         converted = value;
     } else if (type != nullptr && !CPlsqlOperators::Convert(value, *type, m_showDate, m_host.SessionZone(),
                                                             converted, failure)) {

@@ -96,6 +96,9 @@ void Nanvl(sqlite3_context* context, int, sqlite3_value** argv) {
     double a = 0;
     double b = 0;
     if (!Argument(context, argv, 0, a) || !Argument(context, argv, 1, b)) return;
+    // Note: width 0 (types not known before the values, as of binds) keeps
+    // the value chosen as it is.
+    if (sqlite3_value_int(argv[2]) == 0) return sqlite3_result_value(context, argv[std::isnan(a) ? 1 : 0]);
     CFloatFunctions::Result(context, std::isnan(a) ? b : a, WidthOf(argv[2]));
 }
 

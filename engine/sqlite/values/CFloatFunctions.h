@@ -18,7 +18,7 @@ struct sqlite3_value;
 //   ORA_FLOAT_CMP(a, b)             -1, 0 or 1, NaN above all and equal to itself
 //   ORA_FLOAT_TEXT(v, width)        the server's text without a model
 //   ORA_FLOAT_IS(v, 'NAN' | 'INFINITE')   1 or 0
-//   ORA_NANVL(a, b, width)          b when a is NaN, else a
+//   ORA_NANVL(a, b, width)          b when a is NaN, else a (width 0: as it is)
 //   ORA_FLOAT_CALL(name, v, width)  ABS, CEIL, FLOOR, SQRT, EXP, LN, SIN,
 //       COS, TAN, ROUND, TRUNC, SIGN of one value
 //   ORA_FLOAT_SUM(v, width), ORA_FLOAT_AVG(v, width)   aggregates
