@@ -617,6 +617,8 @@ private:
     const Branch* m_branch = nullptr;
     bool m_probing = false;
     int m_aggregates = 0;
+    // The floating width of each scalar subquery's column, once emitted.
+    std::map<const CSqlExpr*, int> m_subqueryFloats;
     const std::vector<CSqlExpr::OrderItem>* m_groupingOrder = nullptr;
     const std::vector<CSqlExpr::OrderItem>* m_hiddenOrder = nullptr;
     std::deque<ViewTarget> m_views;

@@ -116,6 +116,11 @@ int CSqlEmitter::FloatWidth(const CSqlExpr& expr) {
         }
         case Kind::Call:
             return CallWidth(expr);
+        case Kind::Subquery: {
+            // Known once the subquery is written.
+            auto found = m_subqueryFloats.find(&expr);
+            return found != m_subqueryFloats.end() ? found->second : 0;
+        }
         default:
             return 0;
     }
@@ -259,6 +264,11 @@ bool CSqlEmitter::FloatCall(const std::string& name, const CSqlExpr& expr, std::
         return true;
     }
     if (In(kPassing, name)) return false;
+    // Note: CAST to a NUMBER takes the value as it is held; to any other
+    // type it is refused, the server's text of a floating value not being
+    // the one such a cast would write.
+    if (name == "CAST" && (Upper(expr.detail).starts_with("NUMBER") || Upper(expr.detail).starts_with("INT")))
+        return false;
     // Note: a function not written for floating values is refused by name
     // rather than given them as NUMBER.
     return Fail(expr.at, 3001, name + "(BINARY_DOUBLE)"), true;

@@ -123,3 +123,17 @@ TEST_F(CBinaryFloatSqlTest, FunctionsNotWrittenForFloatsAreRefusedByName) {
     EXPECT_EQ(failure.substr(0, 9), "ORA-03001") << failure;
     EXPECT_NE(failure.find("MOD"), std::string::npos) << failure;
 }
+
+TEST_F(CBinaryFloatSqlTest, ViewsSubqueriesAndCompoundsKeepTheType) {
+    Exec("CREATE TABLE M (V BINARY_DOUBLE)");
+    Exec("INSERT INTO M VALUES (0.5)");
+    Exec("INSERT INTO M VALUES (BINARY_DOUBLE_NAN)");
+    Exec("CREATE VIEW MV AS SELECT V * 2 W FROM M");
+    EXPECT_EQ(Rows("SELECT W FROM MV ORDER BY W"), "1.0E+000|Nan");
+    EXPECT_EQ(TypesOf("SELECT W FROM MV"), std::to_string(servertype::kBinaryDouble));
+    EXPECT_EQ(Rows("SELECT (SELECT MAX(V) FROM M) FROM DUAL"), "Nan");
+    // A NUMBER branch after a BINARY_DOUBLE one is shown as the column's type.
+    EXPECT_EQ(Rows("SELECT V FROM M WHERE V < 1 UNION ALL SELECT 2 FROM DUAL"), "5.0E-001|2.0E+000");
+    EXPECT_EQ(Rows("SELECT CAST(V AS NUMBER) FROM M WHERE V < 1"), ".5");
+    EXPECT_EQ(Failure("SELECT CAST(V AS VARCHAR2(20)) FROM M").substr(0, 9), "ORA-03001");
+}

@@ -3129,7 +3129,8 @@ CPlsqlParser::ExprPtr CPlsqlParser::PackageVariable(const std::string& name, std
 
 std::string CPlsqlParser::FloatBind(const std::string& name, const CPlsqlExpr& argument) const {
     int width = argument.kind == CPlsqlExpr::Kind::Literal ? argument.literal.FloatWidth() : 0;
-    if (argument.kind == CPlsqlExpr::Kind::Variable) {
+    if (argument.kind == CPlsqlExpr::Kind::Variable && argument.target.bind.empty() &&
+        argument.target.slot >= 0 && argument.target.field < 0 && !argument.target.index) {
         const auto type = TargetType(argument.target);
         width = type ? type->floatWidth : 0;
     }
