@@ -76,8 +76,8 @@ constexpr std::string_view kUnary[] = {"ABS", "CEIL", "FLOOR", "SQRT",  "EXP",  
                                        "SIN", "COS",  "TAN",   "ROUND", "TRUNC", "SIGN"};
 // Functions that take floating values as they are held: they compare or
 // pass them on whole, which is right for both forms (REAL and 'NaN').
-constexpr std::string_view kPassing[] = {"COUNT",  "MIN",    "MAX",       "NVL",     "NVL2",     "COALESCE",
-                                         "DECODE", "NULLIF", "TO_NUMBER", "TO_CHAR", "GREATEST", "LEAST"};
+constexpr std::string_view kPassing[] = {"COUNT",    "MIN",    "MAX",    "NVL",       "NVL2",
+                                         "COALESCE", "DECODE", "NULLIF", "TO_NUMBER", "TO_CHAR"};
 
 template <std::size_t N>
 bool In(const std::string_view (&names)[N], std::string_view name) {
@@ -254,6 +254,19 @@ bool CSqlEmitter::FloatCall(const std::string& name, const CSqlExpr& expr, std::
         Expr(expr.args[0], out);
         --m_aggregates;
         out += ", " + argumentWidth + ")";
+        return true;
+    }
+    if ((name == "GREATEST" || name == "LEAST") && !expr.args.empty()) {
+        // Note: every argument taken as the widest type; SQLite's max and
+        // min order NaN (held as text) above every number, and answer NULL
+        // for any NULL, as the server does.
+        if (expr.args.size() > 1) out += name == "GREATEST" ? "max(" : "min(";
+        for (std::size_t k = 0; k < expr.args.size(); ++k) {
+            out += k > 0 ? ", ORA_FLOAT(" : "ORA_FLOAT(";
+            Expr(expr.args[k], out);
+            out += ", " + w + ", " + std::to_string(expr.args[k]->at) + ")";
+        }
+        if (expr.args.size() > 1) out += ")";
         return true;
     }
     if (name == "TO_CHAR" && expr.args.size() == 1) {

@@ -61,6 +61,9 @@ TEST_F(CBinaryFloatSqlTest, ExpressionsComputeInIeeeArithmetic) {
         {"TO_CHAR(1/3d)", "3.3333333333333331E-001"},
         {"TO_CHAR(BINARY_FLOAT_INFINITY)", "Inf"},
         {"CAST(0.5 AS BINARY_DOUBLE)", "5.0E-001"},
+        {"GREATEST(1d, 2, BINARY_DOUBLE_NAN)", "Nan"},
+        {"LEAST(2.5f, 1, BINARY_FLOAT_NAN)", "1.0E+000"},
+        {"GREATEST(2.5f, NULL)", "-"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(Rows(std::string("SELECT ") + c.expression + " FROM DUAL"), c.value) << c.expression;
