@@ -84,7 +84,7 @@ std::string CColumnCompiler::DeclaredOf(const CValueType& type) {
     if (!type.typeName.empty()) return type.typeName;
     switch (type.kind) {
         case CSqlType::Number:
-            return "NUMBER";
+            return type.floatWidth == 0 ? "NUMBER" : type.floatWidth == 4 ? "BINARY_FLOAT" : "BINARY_DOUBLE";
         case CSqlType::Date:
             return type.fraction < 0 ? "DATE" : "TIMESTAMP(" + std::to_string(type.fraction) + ")";
         case CSqlType::Char:

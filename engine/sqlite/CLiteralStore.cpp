@@ -105,6 +105,8 @@ Outcome TakeText(const CSqliteCatalog::Column& column, std::string_view literal,
 
 CLiteralStore::Outcome CLiteralStore::Take(const CSqliteCatalog::Column& column, CSqlExpr::Kind kind,
                                            std::string_view literal, Value& value, Refusal& refusal) {
+    // Note: a BINARY_FLOAT or BINARY_DOUBLE column takes its IEEE value.
+    if (column.floatWidth != 0) return Outcome::NotTaken;
     bool number = kind == CSqlExpr::Kind::Number && !HasExponent(literal);
     if (column.type == CSqlType::Number && number) return TakeNumber(column, literal, value, refusal);
     // Note: N'...' and q'[...]' are stored as expressions.

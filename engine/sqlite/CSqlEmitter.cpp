@@ -34,6 +34,7 @@ constexpr std::string_view kRandomUnit = "((ABS(RANDOM()) % 1000000000000000) / 
 // Note: NUMBER(p) up to 18 digits and NUMBER(p, s) up to 15 always fit an
 // integer or a double.
 bool HoldsLongNumbers(const CSqliteCatalog::Column& column) {
+    if (column.floatWidth != 0) return false;
     if (column.type != CSqlType::Number || column.precision <= 0) return column.type == CSqlType::Number;
     bool whole = column.scale == 0 || column.scale == CSqliteCatalog::Column::kNoScale;
     return column.precision > (whole ? 18 : 15);
@@ -49,6 +50,7 @@ CValueType TypeOfColumn(const CSqliteCatalog::Column& column) {
                     column.zone == CSqliteCatalog::Column::kLocalZone};
     type.binary = column.binary;
     type.interval = column.interval;
+    type.floatWidth = column.floatWidth;
     return type;
 }
 
@@ -718,6 +720,8 @@ bool CSqlEmitter::Widen(const CSqlSelect& query, std::vector<Typed>& columns,
             type.chars = type.chars || other.chars;
         }
         type.wide = type.wide || other.wide;
+        // Note: a floating branch makes the column floating, the wider type winning.
+        type.floatWidth = std::max(type.floatWidth, other.floatWidth);
         type.fraction = std::max(type.fraction, other.fraction);
     }
     return true;
@@ -1800,6 +1804,7 @@ CSqlType CSqlEmitter::ExprNode(const CSqlExpr* expr, std::string& out) {
     if (m_failed || expr == nullptr) return CSqlType::Unknown;
     switch (expr->kind) {
         case Kind::Number:
+            if (FloatLiteral(*expr, out)) return CSqlType::Number;
             // Note: a long literal travels as its digits, read exactly.
             out += IsLongNumber(expr->text) ? Quote(expr->text) : std::string(expr->text);
             return CSqlType::Number;
@@ -1890,6 +1895,8 @@ CSqlType CSqlEmitter::ExprNode(const CSqlExpr* expr, std::string& out) {
                        "json_valid(" + operand + ") END)";
                 return CSqlType::Number;
             }
+            if (expr->text == "NAN" || expr->text == "INFINITE")
+                return FloatCondition(*expr, out), CSqlType::Number;
             out += "(";
             Expr(expr->args[0], out);
             out += expr->negated ? " IS NOT NULL)" : " IS NULL)";
@@ -1965,6 +1972,7 @@ CSqlType CSqlEmitter::DateLiteral(const CSqlExpr& expr, std::string& out) {
 CValueType CSqlEmitter::Describe(const CSqlExpr& expr, CSqlType kind) {
     CValueType out{kind, 0, false};
     if (kind == CSqlType::Number && !m_failed) out.wide = Wide(expr);
+    if (kind == CSqlType::Number && !m_failed) out.floatWidth = FloatWidth(expr);
     if (kind == CSqlType::Date && !m_failed) out.fraction = Fraction(expr, out.zone);
     if (kind == CSqlType::Date && !m_failed && expr.kind == CSqlExpr::Kind::Name) {
         CSqlType found = CSqlType::Unknown;
@@ -2160,6 +2168,7 @@ bool CSqlEmitter::Resolve(const CSqlExpr& expr, CSqlType& type, CValueType* full
 }
 
 CSqlType CSqlEmitter::Negated(const CSqlExpr& operand, std::string& out) {
+    if (FloatNegation(operand, out)) return CSqlType::Number;
     if (operand.kind == CSqlExpr::Kind::Number) {
         out += Quote("-" + std::string(operand.text));
         return CSqlType::Number;
@@ -2403,6 +2412,7 @@ CSqlType CSqlEmitter::Name(const CSqlExpr& expr, std::string& out) {
         out += (last == "NEXTVAL" ? "ORA_NEXTVAL(" : "ORA_CURRVAL(") + Quote(expr.parts[0]) + ")";
         return CSqlType::Number;
     }
+    if (FloatConstant(expr, out)) return CSqlType::Number;
     CSqlType type = CSqlType::Unknown;
     const Typed* column = nullptr;
     if (Resolve(expr, type, nullptr, &column)) {
@@ -2683,6 +2693,7 @@ CSqlType CSqlEmitter::Call(const CSqlExpr& expr, std::string& out) {
         Fail(expr.at, 3001, Upper(expr.parts[0]) + "." + name);
         return CSqlType::Unknown;
     }
+    if (CSqlType type = CSqlType::Unknown; FloatCall(name, expr, out, type)) return type;
     if (IsJsonConstructor(name)) return JsonConstructor(expr, name, out);
     if (name == "JSON_SERIALIZE") return JsonSerialize(expr, out);
     if (const JsonRow* json = FindJson(name))
@@ -2991,6 +3002,8 @@ CSqlType CSqlEmitter::Binary(const CSqlExpr& expr, std::string& out) {
         out += "ORA_ADD_INTERVAL(" + right + ", " + left + ", 1)";
         return CSqlType::Date;
     }
+    if (lt != CSqlType::Date && rt != CSqlType::Date && FloatArithmetic(expr, left, right, out))
+        return CSqlType::Number;
     // Text in arithmetic is read as a number, as the server converts it.
     if (IsText(lt)) left = "TO_NUMBER(" + left + ")";
     if (IsText(rt)) right = "TO_NUMBER(" + right + ")";
@@ -3028,6 +3041,7 @@ CSqlType CSqlEmitter::Compare(std::string_view op, const CSqlExpr* leftExpr, con
         CompareObjects(!equality ? op : op == "=" ? "=" : "<>", *leftExpr, *rightExpr, out);
         return CSqlType::Number;
     }
+    if (FloatComparison(op, *leftExpr, *rightExpr, out)) return CSqlType::Number;
     std::string left;
     std::string right;
     CSqlType lt = Expr(leftExpr, left);
@@ -3150,6 +3164,7 @@ bool CSqlEmitter::Store(const CSqliteCatalog::Column& column, std::string_view t
 std::string CSqlEmitter::StoreValue(const CSqliteCatalog::Column& column, CSqlType given,
                                     const std::string& value, const std::string& name,
                                     const std::string& at) {
+    if (column.floatWidth != 0) return StoreFloat(column.floatWidth, value, at);
     switch (column.type) {
         case CSqlType::Number:
             return "ORA_STORE_NUMBER(" + value + ", " + std::to_string(column.precision) + ", " +

@@ -294,6 +294,26 @@ private:
     bool TiedRows(const CSqlSelect& query, const std::vector<Typed>& produced, const std::string& skip,
                   std::string& count);
 
+    // BINARY_FLOAT and BINARY_DOUBLE (CSqlEmitterFloat.cpp). The width of
+    // an expression's floating type (CFloatValue's: 0 for NUMBER, 4, 8).
+    int FloatWidth(const CSqlExpr& expr);
+    int CallWidth(const CSqlExpr& expr);
+    // Each writes the floating form of its node and answers true, or false
+    // (nothing written) when the node is not floating.
+    bool FloatLiteral(const CSqlExpr& expr, std::string& out);
+    bool FloatConstant(const CSqlExpr& expr, std::string& out);
+    bool FloatArithmetic(const CSqlExpr& expr, const std::string& left, const std::string& right,
+                         std::string& out);
+    bool FloatNegation(const CSqlExpr& operand, std::string& out);
+    bool FloatComparison(std::string_view op, const CSqlExpr& left, const CSqlExpr& right, std::string& out);
+    // e IS [NOT] NAN | INFINITE.
+    void FloatCondition(const CSqlExpr& expr, std::string& out);
+    // TO_BINARY_DOUBLE, TO_BINARY_FLOAT, NANVL, CAST to a floating type, and
+    // any call given a floating argument (refused by name when the function
+    // is not written for one).
+    bool FloatCall(const std::string& name, const CSqlExpr& expr, std::string& out, CSqlType& type);
+    static std::string StoreFloat(int width, const std::string& value, const std::string& at);
+
     // An expression, NULL in the rows of a grouping set not grouping by it.
     CSqlType Expr(const CSqlExpr* expr, std::string& out);
     CSqlType ExprNode(const CSqlExpr* expr, std::string& out);
@@ -600,6 +620,8 @@ private:
     const Branch* m_branch = nullptr;
     bool m_probing = false;
     int m_aggregates = 0;
+    // The floating width of each scalar subquery's column, once emitted.
+    std::map<const CSqlExpr*, int> m_subqueryFloats;
     const std::vector<CSqlExpr::OrderItem>* m_groupingOrder = nullptr;
     const std::vector<CSqlExpr::OrderItem>* m_hiddenOrder = nullptr;
     std::deque<ViewTarget> m_views;

@@ -129,6 +129,7 @@ CSqlType CSqlEmitter::ScalarSubquery(const CSqlExpr& expr, std::string& out, Typ
     if (!Query(query, body, &columns)) return CSqlType::Unknown;
     if (columns.size() > 1) return Fail(expr.at, 913), CSqlType::Unknown;
     if (column != nullptr && !columns.empty()) *column = columns[0];
+    if (!columns.empty()) m_subqueryFloats[&expr] = columns[0].type.floatWidth;
     if (oneRow)
         out += "(" + body + ")";
     else

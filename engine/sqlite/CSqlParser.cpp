@@ -1085,6 +1085,10 @@ bool CSqlParser::Predicate(Expr*& left) {
             node->text = "JSON";
             if (!Accept("STRICT")) Accept("LAX");
             if ((Is("WITH") || Is("WITHOUT")) && Is("UNIQUE", 1) && Is("KEYS", 2)) m_k += 3;
+        } else if (Is("NAN") || Is("INFINITE")) {
+            // e IS [NOT] NAN | INFINITE: an IsNull node whose text is the test.
+            node->text = Is("NAN") ? "NAN" : "INFINITE";
+            ++m_k;
         } else if (Is("OF") || Is("DANGLING")) {
             // Note: type tests of objects (IS OF type, IS DANGLING of a REF) are no feature here.
             return Refuse(Is("OF") ? "IS OF" : "IS DANGLING");
@@ -1236,7 +1240,11 @@ bool CSqlParser::Primary(Expr*& out) {
         case Kind::Number:
             out = Node(Expr::Kind::Number, at);
             out->text = TokenText(m_k++);
-            if (out->text.find_first_not_of("0123456789.eE+-") != std::string_view::npos) return Fail();
+            // Note: a last f/F or d/D makes the literal a BINARY_FLOAT or BINARY_DOUBLE.
+            if (out->text
+                    .substr(0, out->text.size() - (out->text.find_last_of("fFdD") + 1 == out->text.size()))
+                    .find_first_not_of("0123456789.eE+-") != std::string_view::npos)
+                return Fail();
             return true;
         case Kind::String:
             out = Node(Expr::Kind::String, at);

@@ -152,6 +152,7 @@ CSqliteCatalog::Column CSqliteCatalog::Describe(std::string name, std::string_vi
     }
     column.binary = base == "BLOB" || base == "RAW" || base == "RAW_TEXT" || base == "LONG RAW";
     column.interval = base.starts_with("INTERVAL");
+    column.floatWidth = base == "BINARY_FLOAT" ? 4 : base == "BINARY_DOUBLE" ? 8 : 0;
     for (const TypeName& type : kTypeNames) {
         if (type.name != base) continue;
         column.type = type.type;

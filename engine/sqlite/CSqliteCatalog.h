@@ -58,6 +58,8 @@ public:
         // BLOB, RAW, LONG RAW: bytes, kept as their hex digits.
         bool binary = false;
         bool interval = false;  // INTERVAL YEAR TO MONTH or DAY TO SECOND
+        // BINARY_FLOAT (4) or BINARY_DOUBLE (8): IEEE values; 0 for others.
+        int floatWidth = 0;
     };
     // An object type as SQL reads it: its attributes in order, each with its
     // declared type ("VARCHAR2(40)") or, for one of a schema type, that

@@ -62,6 +62,7 @@
 #include "engine/sqlite/plsql/CTriggerFiring.h"
 #include "engine/sqlite/plsql/CUnitCatalog.h"
 #include "engine/sqlite/values/CCharacterFunctions.h"
+#include "engine/sqlite/values/CFloatFunctions.h"
 #include "engine/sqlite/values/CIntervalFunctions.h"
 #include "engine/sqlite/values/CJsonDot.h"
 #include "engine/sqlite/values/CJsonFunctions.h"
@@ -353,7 +354,7 @@ std::unique_ptr<CSqliteConnection> CSqliteConnection::Open(const std::string& da
     connection->m_plsql = std::make_unique<CPlsqlSession>();
     if (!CSqliteFunctions::Register(db, &connection->m_rowNumber, connection->m_session.get()) ||
         !CSqliteTextFunctions::Register(db) || !CNumberFunctions::Register(db) ||
-        !CRegexpFunctions::Register(db) || !CMathFunctions::Register(db) ||
+        !CRegexpFunctions::Register(db) || !CMathFunctions::Register(db) || !CFloatFunctions::Register(db) ||
         !CStatisticFunctions::Register(db) || !CCharacterFunctions::Register(db) ||
         !CRawFunctions::Register(db) || !CJsonFunctions::Register(db) || !CJsonDot::Register(db) ||
         !CJsonSerializer::Register(db) || !CIntervalFunctions::Register(db) || !CSingleRow::Register(db) ||

@@ -14,6 +14,8 @@
 #include "engine/sqlite/CTimestampText.h"
 #include "engine/sqlite/CValueText.h"
 #include "engine/sqlite/SqliteApi.h"
+#include "engine/sqlite/values/CFloatFunctions.h"
+#include "engine/sqlite/values/CFloatValue.h"
 #include "engine/sqlite/values/CTimeZone.h"
 #include "text/Encoding.h"
 
@@ -112,6 +114,12 @@ std::string ShowDate(std::string_view stored, const ColumnPlan& plan) {
 bool DescribeTyped(const CValueType& type, CEngineColumn& column, ColumnPlan& plan) {
     switch (type.kind) {
         case CSqlType::Number:
+            if (type.floatWidth != 0) {
+                column.serverType = type.floatWidth == CFloatValue::kSingle ? servertype::kBinaryFloat
+                                                                            : servertype::kBinaryDouble;
+                column.size = type.floatWidth;
+                return true;
+            }
             // Note: the server describes a computed number as NUMBER with
             // neither precision nor scale.
             column.serverType = servertype::kNumber;
@@ -177,6 +185,9 @@ CEngineColumn DescribeColumn(sqlite3* db, sqlite3_stmt* statement, int index, Co
     } else if (type == nullptr || !DescribeTyped(*type, column, plan)) {
         plan.expression = true;
     }
+    if (column.serverType == servertype::kBinaryFloat || column.serverType == servertype::kBinaryDouble)
+        plan.floatWidth =
+            column.serverType == servertype::kBinaryFloat ? CFloatValue::kSingle : CFloatValue::kDouble;
     plan.isNumber = !plan.expression && (column.serverType == servertype::kNumber ||
                                          column.serverType == servertype::kBinaryFloat ||
                                          column.serverType == servertype::kBinaryDouble);
@@ -210,6 +221,15 @@ std::string RoundedText(double value, int scale) {
 bool ReadValue(sqlite3_stmt* statement, int index, int storage, const ColumnPlan& plan, std::string& text,
                bool& isNumber) {
     isNumber = false;
+    if (plan.floatWidth != 0 && storage != SQLITE_NULL) {
+        isNumber = true;
+        double value = 0;
+        bool valid = true;
+        if (CFloatFunctions::Read(sqlite3_column_value(statement, index), value, valid)) {
+            text = CFloatValue::Text(value, plan.floatWidth);
+            return true;
+        }
+    }
     switch (storage) {
         case SQLITE_NULL:
             return false;

@@ -30,6 +30,9 @@ public:
         bool zone = false;
         // A NUMBER column: a BLOB in it is a long number's digits.
         bool isNumber = false;
+        // A BINARY_FLOAT (4) or BINARY_DOUBLE (8) column: its values are
+        // shown in the server's text of such values.
+        int floatWidth = 0;
         // Scale to round numbers to (NUMBER(p, s) columns).
         std::optional<int> scale;
         std::size_t widest = 0;

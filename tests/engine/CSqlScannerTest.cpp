@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cctype>
+
 #include "engine/sqlite/CSqlScanner.h"
 
 using Kind = CSqlScanner::Kind;
@@ -96,4 +98,25 @@ TEST(CSqlScannerTest, ALiteralOrNameIsClosedByItsOwnQuote) {
         {"\"", Kind::QuotedName, false},      {"abc", Kind::Word, true},
     };
     for (const auto& c : cases) EXPECT_EQ(CSqlScanner::IsClosed(c.written, c.kind), c.closed) << c.written;
+}
+
+TEST(CSqlScannerTest, FloatingLiteralsAreOneToken) {
+    struct Case {
+        const char* text;
+        std::vector<std::string> tokens;
+    };
+    const Case cases[] = {
+        {"2.5f", {"2.5f"}},         {"1e3D", {"1e3D"}},         {".5d", {".5d"}},
+        {"1d/0", {"1d", "/", "0"}}, {"1/3d", {"1", "/", "3d"}}, {"-1.5e-3F,2", {"-", "1.5e-3F", ",", "2"}},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> tokens;
+        for (const auto& token : CSqlScanner::Significant(c.text)) {
+            tokens.emplace_back(std::string_view(c.text).substr(token.begin, token.length));
+            const bool number =
+                std::isdigit(static_cast<unsigned char>(tokens.back().back())) || tokens.back().size() > 1;
+            EXPECT_EQ(token.kind == Kind::Number, number) << c.text << " " << tokens.back();
+        }
+        EXPECT_EQ(tokens, c.tokens) << c.text;
+    }
 }

@@ -112,7 +112,7 @@ TEST_F(CTimestampFormatTest, OtherTypesKeepTheirShapesAndValues) {
     Exec(
         "INSERT INTO o (d, ym, nv, nc, bd) VALUES (INTERVAL '123 04:05:06.78' DAY(3) TO SECOND(2), "
         "INTERVAL '2-3' YEAR TO MONTH, 'abcd', 'x', 2.5)");
-    EXPECT_EQ(Rows("SELECT ym, nv, nc, bd FROM o"), "+02-03,abcd,x ,2.5");
+    EXPECT_EQ(Rows("SELECT ym, nv, nc, bd FROM o"), "+02-03,abcd,x ,2.5E+000");
 }
 
 }  // namespace

@@ -124,6 +124,7 @@ bool CBlockHost::Prepare(CPlsqlSql& sql, CEngineError& error) {
     }
     sql.columns.clear();
     sql.columnTypes.clear();
+    sql.columnFloats.clear();
     int count = sqlite3_column_count(statement.get());
     for (int k = 0; k < count; ++k) {
         const char* name = sqlite3_column_name(statement.get(), k);
@@ -134,6 +135,9 @@ bool CBlockHost::Prepare(CPlsqlSql& sql, CEngineError& error) {
                             ? m_connection.m_resultTypes[static_cast<std::size_t>(k)].kind
                             : CSqlType::Unknown;
         sql.columnTypes.push_back(static_cast<int>(type));
+        sql.columnFloats.push_back(static_cast<std::size_t>(k) < m_connection.m_resultTypes.size()
+                                       ? m_connection.m_resultTypes[static_cast<std::size_t>(k)].floatWidth
+                                       : 0);
     }
     sql.statement = std::move(statement);
     sql.paramIndexes.clear();

@@ -2,6 +2,7 @@
 
 #include <sqlite3.h>
 
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 
@@ -16,6 +17,8 @@
 #include "engine/sqlite/plsql/CPlsqlInterval.h"
 #include "engine/sqlite/plsql/CPlsqlMultiset.h"
 #include "engine/sqlite/plsql/CPlsqlRefCursor.h"
+#include "engine/sqlite/values/CFloatFunctions.h"
+#include "engine/sqlite/values/CFloatValue.h"
 #include "engine/sqlite/values/CTextLimit.h"
 #include "engine/sqlite/values/CTimeZone.h"
 #include "text/Cp932.h"
@@ -1626,6 +1629,7 @@ bool CPlsqlInterpreter::Eval(CPlsqlExpr& expr, CPlsqlValue& out) {
         case K::IsNull: {
             CPlsqlValue value;
             if (!Eval(*expr.args[0], value)) return false;
+            if (expr.floatTest != 0) return FloatTest(expr, value, out);
             out = CPlsqlValue::Bool(value.IsNull() != expr.negated);
             return true;
         }
@@ -1713,6 +1717,8 @@ bool CPlsqlInterpreter::EvalBinary(CPlsqlExpr& expr, CPlsqlValue& out) {
     if (!Eval(*expr.args[0], left)) return false;
     CPlsqlOperators::Failure failure;
     if (expr.op == Op::Negate) {
+        if (left.FloatWidth() != 0)
+            return out = CPlsqlValue::Float(-left.DoubleValue(), left.FloatWidth()), true;
         if (left.IsInteger() && left.IntegerValue() != INT64_MIN) {
             out = CPlsqlValue::Integer(-left.IntegerValue());
             return true;
@@ -2105,7 +2111,8 @@ bool CPlsqlInterpreter::Write(const CPlsqlTarget& target, const CPlsqlValue& val
     if (type != nullptr && type->base == CPlsqlType::Base::Record && target.field < 0) return true;
     if (type != nullptr && type->base != CPlsqlType::Base::Any && !type->ranged &&
         type->base == CPlsqlType::Base::Number && type->precision == 0 &&
-        type->scale == CPlsqlType::kNoScale && !type->notNull && value.GetKind() == Kind::Number) {
+        type->scale == CPlsqlType::kNoScale && !type->notNull && value.GetKind() == Kind::Number &&
+        value.FloatWidth() == type->floatWidth) {
         converted = value;
     } else if (type != nullptr && !CPlsqlOperators::Convert(value, *type, m_showDate, m_host.SessionZone(),
                                                             converted, failure)) {
@@ -2134,6 +2141,13 @@ CPlsqlValue CPlsqlInterpreter::Column(sqlite3_stmt* statement, const CPlsqlSql& 
     int type = logical < static_cast<int>(sql.columnTypes.size())
                    ? sql.columnTypes[static_cast<std::size_t>(logical)]
                    : 0;
+    const int floatWidth = logical < static_cast<int>(sql.columnFloats.size())
+                               ? sql.columnFloats[static_cast<std::size_t>(logical)]
+                               : 0;
+    double real = 0;
+    bool valid = true;
+    if (floatWidth != 0 && CFloatFunctions::Read(sqlite3_column_value(statement, column), real, valid))
+        return CPlsqlValue::Float(real, floatWidth);
     switch (sqlite3_column_type(statement, column)) {
         case SQLITE_NULL:
             return CPlsqlValue();
@@ -2218,6 +2232,20 @@ bool CPlsqlInterpreter::StoreObject(const CPlsqlValue& value, const CPlsqlTarget
     return true;
 }
 
+bool CPlsqlInterpreter::FloatTest(const CPlsqlExpr& expr, const CPlsqlValue& value, CPlsqlValue& out) {
+    if (value.IsNull()) return out = CPlsqlValue(), true;
+    double number = 0;
+    const bool read = value.GetKind() == Kind::Number
+                          ? (number = value.DoubleValue(), true)
+                          : value.GetKind() == Kind::Text && CFloatValue::Parse(value.TextValue(), number);
+    if (!read)
+        return RaiseFailure(CPlsqlOperators::Failure{6502, CPlsqlErrors::ValueError::Conversion, {}},
+                            expr.at);
+    const bool holds = expr.floatTest == 'N' ? std::isnan(number) : std::isinf(number);
+    out = CPlsqlValue::Bool(holds != expr.negated);
+    return true;
+}
+
 bool CPlsqlInterpreter::BindValue(sqlite3_stmt* statement, int index, const CPlsqlValue& value) {
     int rc = SQLITE_OK;
     switch (value.GetKind()) {
@@ -2226,7 +2254,12 @@ bool CPlsqlInterpreter::BindValue(sqlite3_stmt* statement, int index, const CPls
             break;
         case Kind::Number: {
             double real = 0;
-            if (value.IsInteger()) {
+            // Note: a floating value goes as SQL holds one (NaN as its text).
+            if (value.FloatWidth() != 0 && std::isnan(value.DoubleValue())) {
+                rc = sqlite3_bind_text(statement, index, "NaN", 3, SQLITE_STATIC);
+            } else if (value.FloatWidth() != 0) {
+                rc = sqlite3_bind_double(statement, index, value.DoubleValue());
+            } else if (value.IsInteger()) {
                 rc = sqlite3_bind_int64(statement, index, value.IntegerValue());
             } else if (value.DecimalValue().ToDouble(real)) {
                 rc = sqlite3_bind_double(statement, index, real);

@@ -187,6 +187,8 @@ private:
     bool EvalLimit(CPlsqlExpr& expr, std::size_t at, long& limit);
 
     bool Eval(CPlsqlExpr& expr, CPlsqlValue& out);
+    // value IS [NOT] NAN | INFINITE: NULL for a NULL value.
+    bool FloatTest(const CPlsqlExpr& expr, const CPlsqlValue& value, CPlsqlValue& out);
     bool EvalBinary(CPlsqlExpr& expr, CPlsqlValue& out);
     bool EvalLogical(CPlsqlExpr& expr, CPlsqlValue& out);
     bool EvalCase(CPlsqlExpr& expr, CPlsqlValue& out);

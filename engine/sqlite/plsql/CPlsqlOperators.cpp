@@ -1,10 +1,12 @@
 #include "engine/sqlite/plsql/CPlsqlOperators.h"
 
+#include <algorithm>
 #include <cmath>
 #include <tuple>
 
 #include "engine/sqlite/CDateFormat.h"
 #include "engine/sqlite/plsql/CPlsqlInterval.h"
+#include "engine/sqlite/values/CFloatValue.h"
 #include "engine/sqlite/values/CTimeZone.h"
 #include "text/NumberFit.h"
 #include "text/TextOrder.h"
@@ -125,8 +127,60 @@ bool IntervalSum(Op op, const CPlsqlValue& left, const CPlsqlValue& right, CPlsq
 
 int Order(int compared) { return compared < 0 ? -1 : compared > 0 ? 1 : 0; }
 
+// A number as a double: text read as TO_BINARY_DOUBLE reads it (with INF
+// and NaN); false for other values.
+bool DoubleOf(const CPlsqlValue& value, double& out) {
+    if (value.GetKind() == Kind::Number) return out = value.DoubleValue(), true;
+    return value.GetKind() == Kind::Text && CFloatValue::Parse(value.TextValue(), out);
+}
+
+// IEEE arithmetic when either operand is BINARY_FLOAT or BINARY_DOUBLE, in
+// the wider of their types; false when neither is.
+bool FloatArithmetic(Op op, const CPlsqlValue& left, const CPlsqlValue& right, CPlsqlValue& out,
+                     CPlsqlOperators::Failure& failure) {
+    const int width = std::max(left.FloatWidth(), right.FloatWidth());
+    if (width == 0) return false;
+    double x = 0;
+    double y = 0;
+    if (!DoubleOf(left, x) || !DoubleOf(right, y)) return Fail(failure, 6502, ValueError::Conversion);
+    x = CFloatValue::Narrow(x, width);
+    y = CFloatValue::Narrow(y, width);
+    double result = 0;
+    switch (op) {
+        case Op::Add:
+            result = x + y;
+            break;
+        case Op::Subtract:
+            result = x - y;
+            break;
+        case Op::Multiply:
+            result = x * y;
+            break;
+        case Op::Divide:
+            result = x / y;
+            break;
+        case Op::Power:
+            result = std::pow(x, y);
+            break;
+        default:
+            return Fail(failure, 6502);
+    }
+    out = CPlsqlValue::Float(result, width);
+    return true;
+}
+
 bool ToNumberType(const CPlsqlValue& value, const CPlsqlType& type, CPlsqlValue& out,
                   CPlsqlOperators::Failure& failure) {
+    if (type.floatWidth != 0) {
+        double number = 0;
+        if (!DoubleOf(value, number)) return Fail(failure, 6502, ValueError::Conversion);
+        out = CPlsqlValue::Float(number, type.floatWidth);
+        return true;
+    }
+    // Note: NaN and the infinities have no NUMBER.
+    if (value.FloatWidth() != 0 && !std::isfinite(value.DoubleValue())) return Fail(failure, 6502);
+    if (value.FloatWidth() != 0)
+        return ToNumberType(CPlsqlValue::Decimal(value.DecimalValue()), type, out, failure);
     if (!CPlsqlOperators::ToNumber(value, out, failure)) return false;
     if (type.base == CPlsqlType::Base::Integer) {
         if (!out.IsInteger()) out = CPlsqlValue::Decimal(out.DecimalValue().Round(0));
@@ -183,7 +237,7 @@ bool CPlsqlOperators::ToText(const CPlsqlValue& value, const DateText& showDate,
             return true;
         case Kind::Number:
             // Note: as TO_CHAR(n) writes it.
-            out = numberfit::ServerText(value.NumberText());
+            out = value.FloatWidth() != 0 ? value.NumberText() : numberfit::ServerText(value.NumberText());
             return true;
         case Kind::Text:
             out = value.TextValue();
@@ -207,6 +261,9 @@ bool CPlsqlOperators::Arithmetic(Op op, const CPlsqlValue& left, const CPlsqlVal
         IntegerArithmetic(op, left.IntegerValue(), right.IntegerValue(), out))
         return true;
     if (IntervalSum(op, left, right, out, failure)) return failure.code == 0;
+    if (left.GetKind() != Kind::Date && right.GetKind() != Kind::Date &&
+        FloatArithmetic(op, left, right, out, failure))
+        return failure.code == 0;
     if (left.GetKind() == Kind::Date || right.GetKind() == Kind::Date) {
         failure = {};
         if (IntervalArithmetic(op, left, right, out, failure)) return failure.code == 0;
@@ -288,6 +345,13 @@ bool CPlsqlOperators::Compare(const CPlsqlValue& left, const CPlsqlValue& right,
                               const CTimeZone& session) {
     Kind a = left.GetKind();
     Kind b = right.GetKind();
+    if (left.FloatWidth() != 0 || right.FloatWidth() != 0) {
+        double x = 0;
+        double y = 0;
+        if (!DoubleOf(left, x) || !DoubleOf(right, y)) return Fail(failure, 6502, ValueError::Conversion);
+        order = Order(CFloatValue::Compare(x, y));
+        return true;
+    }
     if (a == Kind::Number || b == Kind::Number) {
         CPlsqlValue x;
         CPlsqlValue y;

@@ -11,6 +11,7 @@
 #include "engine/sqlite/plsql/CPlsqlHost.h"
 #include "engine/sqlite/plsql/CPlsqlOverloads.h"
 #include "engine/sqlite/plsql/CPlsqlParserEntry.h"
+#include "engine/sqlite/values/CFloatValue.h"
 #include "text/Cp932.h"
 #include "text/Encoding.h"
 
@@ -39,6 +40,8 @@ constexpr ScalarType kScalarTypes[] = {
     {"DOUBLE", CPlsqlType::Base::Number, 0, 0, false},
     {"BINARY_DOUBLE", CPlsqlType::Base::Number, 0, 0, false},
     {"BINARY_FLOAT", CPlsqlType::Base::Number, 0, 0, false},
+    {"SIMPLE_DOUBLE", CPlsqlType::Base::Number, 0, 0, true},
+    {"SIMPLE_FLOAT", CPlsqlType::Base::Number, 0, 0, true},
     {"INTEGER", CPlsqlType::Base::Integer, 0, 0, false},
     {"INT", CPlsqlType::Base::Integer, 0, 0, false},
     {"SMALLINT", CPlsqlType::Base::Integer, 0, 0, false},
@@ -1349,6 +1352,9 @@ std::shared_ptr<CPlsqlType> CPlsqlParser::ParseType() {
     type->ranged = scalar->maximum != 0;
     type->notNull = scalar->notNull;
     type->lob = first == "CLOB" || first == "NCLOB";
+    type->floatWidth = first == "BINARY_DOUBLE" || first == "SIMPLE_DOUBLE" ? CFloatValue::kDouble
+                       : first == "BINARY_FLOAT" || first == "SIMPLE_FLOAT" ? CFloatValue::kSingle
+                                                                            : 0;
     if (first == "DOUBLE") Accept("PRECISION");
     if (first == "LONG") Accept("RAW");
     if (first == "DATE") type->zone = 'N';
@@ -2579,7 +2585,12 @@ CPlsqlParser::ExprPtr CPlsqlParser::ParseComparison() {
         expr->kind = CPlsqlExpr::Kind::IsNull;
         expr->at = at;
         expr->negated = negated;
-        Expect("NULL");
+        if (Accept("NAN"))
+            expr->floatTest = 'N';
+        else if (Accept("INFINITE"))
+            expr->floatTest = 'I';
+        else
+            Expect("NULL");
         expr->args.push_back(std::move(left));
         return expr;
     }
@@ -2721,6 +2732,19 @@ CPlsqlParser::ExprPtr CPlsqlParser::ParsePrimary() {
     const Token& token = Peek();
     if (token.kind == CSqlScanner::Kind::Number) {
         std::string written = TokenText(token);
+        // Note: a last f/F or d/D makes the literal a BINARY_FLOAT or BINARY_DOUBLE.
+        const char last = written.back();
+        const int width = last == 'f' || last == 'F'   ? CFloatValue::kSingle
+                          : last == 'd' || last == 'D' ? CFloatValue::kDouble
+                                                       : 0;
+        double value = 0;
+        if (width != 0) {
+            if (!CFloatValue::Parse(std::string_view(written).substr(0, written.size() - 1), value))
+                Unexpected();
+            expr->literal = CPlsqlValue::Float(value, width);
+            ++m_k;
+            return expr;
+        }
         CNumberDecimal number;
         if (!CNumberDecimal::FromText(written, number)) Unexpected();
         expr->literal = CPlsqlValue::Decimal(number);
@@ -3059,7 +3083,8 @@ CPlsqlParser::ExprPtr CPlsqlParser::ParseNamedValue() {
             bool typed = args.size() == 1 && CSqlScanner::Is(m_text, m_tokens[first], "TO_CHAR");
             for (std::size_t k = 0; k < args.size(); ++k) {
                 std::string param = "TARVEX_P" + std::to_string(k + 1);
-                call += (k > 0 ? ", " : "") + (typed ? TypedBind(param, *args[k]) : ":" + param);
+                call +=
+                    (k > 0 ? ", " : "") + (typed ? TypedBind(param, *args[k]) : FloatBind(param, *args[k]));
                 expr->sql->paramNames.push_back(param);
             }
             expr->sql->text = "SELECT " + call + ") FROM DUAL";
@@ -3088,6 +3113,9 @@ CPlsqlParser::ExprPtr CPlsqlParser::ParseNamedValue() {
         return SqlCall(first);
     }
     if (std::find(std::begin(kPseudoColumns), std::end(kPseudoColumns), name) != std::end(kPseudoColumns))
+        return SqlCall(first);
+    // BINARY_DOUBLE_NAN, BINARY_FLOAT_INFINITY, ...: read as SQL reads them.
+    if (first + 1 == m_k && (name.starts_with("BINARY_DOUBLE_") || name.starts_with("BINARY_FLOAT_")))
         return SqlCall(first);
     Fail(201, name, at);
 }
@@ -3151,10 +3179,23 @@ CPlsqlParser::ExprPtr CPlsqlParser::PackageVariable(const std::string& name, std
     return expr;
 }
 
+std::string CPlsqlParser::FloatBind(const std::string& name, const CPlsqlExpr& argument) const {
+    int width = argument.kind == CPlsqlExpr::Kind::Literal ? argument.literal.FloatWidth() : 0;
+    if (argument.kind == CPlsqlExpr::Kind::Variable && argument.target.bind.empty() &&
+        argument.target.slot >= 0 && argument.target.field < 0 && !argument.target.index) {
+        const auto type = TargetType(argument.target);
+        width = type ? type->floatWidth : 0;
+    }
+    // Note: SQL takes a floating value as of its type, so that it computes
+    // and shows it as one.
+    if (width == 0) return ":" + name;
+    return "CAST(:" + name + (width == CFloatValue::kSingle ? " AS BINARY_FLOAT)" : " AS BINARY_DOUBLE)");
+}
+
 std::string CPlsqlParser::TypedBind(const std::string& name, const CPlsqlExpr& argument) const {
-    if (argument.kind != CPlsqlExpr::Kind::Variable) return ":" + name;
+    if (argument.kind != CPlsqlExpr::Kind::Variable) return FloatBind(name, argument);
     const auto type = TargetType(argument.target);
-    if (!type || type->base != CPlsqlType::Base::Date || type->fraction < 0) return ":" + name;
+    if (!type || type->base != CPlsqlType::Base::Date || type->fraction < 0) return FloatBind(name, argument);
     return "CAST(:" + name + " AS TIMESTAMP(" + std::to_string(type->fraction) + ")" +
            (type->zone == 'Z' ? " WITH TIME ZONE" : "") + ")";
 }

@@ -216,6 +216,8 @@ private:
     ExprPtr HeldPath(ExprPtr expr, const std::shared_ptr<CPlsqlType>& field, bool constant);
     // The bind `name` of a call's argument: a TIMESTAMP variable's typed as one.
     std::string TypedBind(const std::string& name, const CPlsqlExpr& argument) const;
+    // ":name", or a cast to the floating type of the argument.
+    std::string FloatBind(const std::string& name, const CPlsqlExpr& argument) const;
     // "(subscript)" and an optional ".field" of an element of `collection`.
     void ParseElement(CPlsqlTarget& target, const CPlsqlType& collection);
     void ParseMethodCall(CPlsqlExpr& expr);

@@ -60,8 +60,9 @@ struct CPlsqlSql {
     // The result's column names (upper case) as compiled.
     std::vector<std::string> columns;
     sqliteapi::Statement statement;
-    std::vector<int> columnTypes;  // CSqlType per column, when known
-    bool bulk = false;             // BULK COLLECT INTO collections
+    std::vector<int> columnTypes;   // CSqlType per column, when known
+    std::vector<int> columnFloats;  // BINARY_FLOAT (4) or BINARY_DOUBLE (8) per column; 0 for others
+    bool bulk = false;              // BULK COLLECT INTO collections
     // Leading columns that are the engine's own (the ROWID of a cursor FOR UPDATE).
     int skip = 0;
     // MERGE: run by the engine as the statements it makes, its parameters
@@ -136,8 +137,10 @@ struct CPlsqlExpr {
     Op op = Op::None;
     std::size_t at = 0;
     CPlsqlValue literal;
-    CPlsqlTarget target;     // Variable
-    bool negated = false;    // IS NOT NULL, NOT BETWEEN, NOT IN
+    CPlsqlTarget target;   // Variable
+    bool negated = false;  // IS NOT NULL, NOT BETWEEN, NOT IN
+    // An IsNull node testing IS [NOT] NAN ('N') or IS [NOT] INFINITE ('I').
+    char floatTest = 0;
     bool predicate = false;  // SqlCall: a condition, its 1 or 0 TRUE or FALSE
     // A comparison of two CHAR values (CHAR variables, literals): blank-padded.
     bool padded = false;

@@ -38,6 +38,8 @@ struct CPlsqlType {
     // INTERVAL YEAR TO MONTH ('Y') or DAY TO SECOND ('D'), of base Text:
     // its leading field's digits in `precision`, its second's in `fraction`.
     char interval = 0;
+    // BINARY_FLOAT (4) or BINARY_DOUBLE (8), of base Number: IEEE values.
+    int floatWidth = 0;
     std::string name;  // the type's name, for messages (upper case)
     struct Field {
         std::string name;

@@ -1,5 +1,9 @@
 #include "engine/sqlite/plsql/CPlsqlValue.h"
 
+#include <cmath>
+
+#include "engine/sqlite/values/CFloatValue.h"
+
 CPlsqlValue CPlsqlValue::Integer(std::int64_t value) {
     CPlsqlValue out;
     out.m_kind = Kind::Number;
@@ -39,10 +43,31 @@ CPlsqlValue CPlsqlValue::Bool(bool value) {
     return out;
 }
 
+CPlsqlValue CPlsqlValue::Float(double value, int width) {
+    CPlsqlValue out;
+    out.m_kind = Kind::Number;
+    out.m_floatWidth = width == CFloatValue::kSingle ? CFloatValue::kSingle : CFloatValue::kDouble;
+    out.m_double = CFloatValue::Narrow(value, out.m_floatWidth);
+    return out;
+}
+
 CNumberDecimal CPlsqlValue::DecimalValue() const {
+    if (m_floatWidth != 0) {
+        // Note: NaN and the infinities have no decimal; callers that take a
+        // decimal refuse them first (FloatWidth).
+        CNumberDecimal number;
+        return CNumberDecimal::FromDouble(std::isfinite(m_double) ? m_double : 0, number) ? number
+                                                                                          : CNumberDecimal();
+    }
     return m_decimal ? *m_decimal : CNumberDecimal::FromInteger(m_integer);
 }
 
+double CPlsqlValue::DoubleValue() const {
+    if (m_floatWidth != 0) return m_double;
+    return m_decimal ? m_decimal->Approximate() : static_cast<double>(m_integer);
+}
+
 std::string CPlsqlValue::NumberText() const {
+    if (m_floatWidth != 0) return CFloatValue::Text(m_double, m_floatWidth);
     return m_decimal ? m_decimal->ToText() : std::to_string(m_integer);
 }

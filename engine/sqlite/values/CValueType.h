@@ -27,6 +27,8 @@ struct CValueType {
     bool binary = false;
     // An INTERVAL column.
     bool interval = false;
+    // A BINARY_FLOAT (4) or BINARY_DOUBLE (8) value; 0 for a NUMBER.
+    int floatWidth = 0;
     // Read from a NOT NULL column that the query shows as an expression (an
     // object as its constructor), so its describe cannot find the column.
     bool notNull = false;

@@ -692,6 +692,76 @@ q("SELECT JSON_OBJECTAGG(KEY NAME VALUE PAY) FROM JG",
   "{%s}" % ",".join("%s:%s" % (json_value(name), json_value(pay)) for _, name, pay, _ in staff_json))
 q("SELECT JSON_ARRAYAGG(ID) FROM JG WHERE ID > 3", "-")
 
+# 24. BINARY_FLOAT and BINARY_DOUBLE: IEEE arithmetic in the wider type
+# (a BINARY_FLOAT operation rounded to single precision), 1/0 Inf and 0/0
+# NaN, NaN above every value, and the text without a model: "Nan", "Inf",
+# "-Inf", "0", else d.dddE+xxx with the fewest of 15 or 17 significant
+# digits that read back (6 or 9 for single precision; subnormals all).
+import math
+import struct
+
+
+def single(v):
+    return struct.unpack("f", struct.pack("f", v))[0] if math.isfinite(v) else v
+
+
+def ieee_text(v, width):
+    if math.isnan(v):
+        return "Nan"
+    if math.isinf(v):
+        return "Inf" if v > 0 else "-Inf"
+    if v == 0:
+        return "0"
+    narrow = single if width == 4 else (lambda d: d)
+    few, full, least = (6, 9, 1.1754943508222875e-38) if width == 4 else (15, 17, 2.2250738585072014e-308)
+    text = "%.*e" % (few - 1, v)
+    if abs(v) < least or narrow(float(text)) != v:
+        text = "%.*e" % (full - 1, v)
+    mantissa, exponent = text.split("e")
+    if "." not in mantissa:
+        mantissa += ".0"
+    while mantissa.endswith("0") and not mantissa.endswith(".0"):
+        mantissa = mantissa[:-1]
+    e = int(exponent)
+    return "%sE%s%03d" % (mantissa, "-" if e < 0 else "+", abs(e))
+
+
+def ieee(op, a, b, width):
+    narrow = single if width == 4 else (lambda d: d)
+    a, b = narrow(a), narrow(b)
+    if op == "/":
+        if b == 0:
+            r = math.nan if a == 0 or math.isnan(a) else math.copysign(math.inf, a)
+        else:
+            r = a / b
+    else:
+        r = {"+": a + b, "-": a - b, "*": a * b}[op] if not (math.isinf(a) and math.isinf(b) and op == "-" and a == b) else math.nan
+    return narrow(r)
+
+
+x("CREATE TABLE FB (ID NUMBER, A BINARY_DOUBLE, B BINARY_FLOAT)")
+float_rows = [(1, "0.1", "0.1"), (2, "1/3", "1/3"), (3, "-2.5", "7"), (4, "1e300", "3e38"), (5, "0", "-0.5")]
+stored = []
+for k, a, b in float_rows:
+    x("INSERT INTO FB VALUES (%d, %s, %s)" % (k, a, b))
+    value = (lambda t: 1 / 3 if t == "1/3" else float(t))
+    stored.append((k, value(a), single(value(b))))
+for op in ["+", "-", "*", "/"]:
+    q("SELECT TO_CHAR(A %s B) FROM FB ORDER BY ID" % op,
+      "|".join(ieee_text(ieee(op, a, b, 8), 8) for _, a, b in stored))
+    q("SELECT TO_CHAR(B %s 3) FROM FB ORDER BY ID" % op,
+      "|".join(ieee_text(ieee(op, b, 3.0, 4), 4) for _, _, b in stored))
+q("SELECT TO_CHAR(A / 0) FROM FB ORDER BY ID",
+  "|".join(ieee_text(ieee("/", a, 0.0, 8), 8) for _, a, _ in stored))
+q("SELECT TO_CHAR(B * B * B) FROM FB ORDER BY ID",
+  "|".join(ieee_text(ieee("*", ieee("*", b, b, 4), b, 4), 4) for _, _, b in stored))
+x("INSERT INTO FB VALUES (6, BINARY_DOUBLE_NAN, BINARY_FLOAT_INFINITY)")
+everything = stored + [(6, math.nan, math.inf)]
+q("SELECT ID FROM FB ORDER BY A DESC, ID",
+  "|".join(str(k) for k, _, _ in sorted(everything, key=lambda r: (-math.inf if math.isnan(r[1]) else -r[1], r[0]))))
+q("SELECT ID FROM FB WHERE B > 1 ORDER BY ID", "|".join(str(k) for k, _, b in everything if b > 1))
+q("SELECT COUNT(*) FROM FB WHERE A IS NAN OR B IS INFINITE", "1")
+
 with open(__file__.replace("differential.py", "differential.txt"), "w", encoding="utf-8") as f:
     f.write("\n".join(out) + "\n")
 print(len([line for line in out if line.startswith("Q")]), "statements")
