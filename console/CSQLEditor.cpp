@@ -342,7 +342,11 @@ void CSQLEditor::ResetInputLine() {
 // back one by one to RunScriptLine.
 void CSQLEditor::Submit() {
     m_consoleLines.push_back(PromptLine(m_input));
-    SpoolLines(m_consoleLines.size() - 1);
+    // Note: the lines of a file run as input are a script's: the spool
+    // holds them only with ECHO ON, so that a script can spool a script of
+    // its output alone and run it.
+    if (!m_replaying || m_processor.GetContext().Setting("ECHO") == "ON")
+        SpoolLines(m_consoleLines.size() - 1);
     m_history.push_back(m_input);
     if (!Stopped()) SubmitLine(m_input);
     ResetInputLine();
@@ -449,7 +453,9 @@ void CSQLEditor::SubmitReplayed(std::string&& line) {
     m_input = std::move(line);
     while (!m_input.empty() && m_input.back() == '\r') m_input.pop_back();
     m_caretColumn = m_promptLength;
+    m_replaying = true;
     Submit();
+    m_replaying = false;
 }
 
 // Note: only the prompted lines are typed again; the lines shown after one

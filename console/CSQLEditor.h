@@ -174,6 +174,8 @@ private:
         std::vector<CaretPos> undoCarets;
     } m_question;
     bool m_asking = false;
+    // A line of a file run as input is being submitted (SubmitReplayed).
+    bool m_replaying = false;
     OSession m_session;
     ODatabase m_database;
     CSQLProcessor m_processor;

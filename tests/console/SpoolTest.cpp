@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <sstream>
 #include <string>
 
 #include "console/CSQLEditor.h"
@@ -48,4 +49,24 @@ TEST(Spool, AFailedWriteIsToldOnTheConsoleAndSpoolingStops) {
     EXPECT_EQ(lines[lines.size() - 2], "lost?");
     Type(editor, "spool");
     EXPECT_EQ(EditorLines(editor)[EditorLines(editor).size() - 2], Sj("現在スプールしていません。"));
+}
+
+// A file run as input is a script: with ECHO OFF its lines stay out of the
+// spool and only their output goes there, so a script can spool a script
+// and run it; with ECHO ON they are spooled as they are shown.
+TEST(Spool, AScriptsOwnLinesAreSpooledOnlyWithEchoOn) {
+    testfiles::TempDir dir;
+    CSQLEditor editor;
+    std::istringstream quiet("spool " + dir.Path("quiet") + "\nprompt ALTER VIEW V COMPILE;\nspool off\n");
+    ASSERT_TRUE(editor.Load(quiet));
+    EXPECT_EQ(testfiles::Read(dir.Path("quiet.lst")), "ALTER VIEW V COMPILE;\r\n");
+    std::istringstream echoed("set echo on\nspool " + dir.Path("echoed") + "\nprompt x\nspool off\n");
+    ASSERT_TRUE(editor.Load(echoed));
+    EXPECT_EQ(testfiles::Read(dir.Path("echoed.lst")), "SQL> prompt x\r\nx\r\nSQL> spool off\r\n");
+    // Typed lines are always spooled.
+    Type(editor, "set echo off");
+    Type(editor, "spool " + dir.Path("typed"));
+    Type(editor, "prompt y");
+    Type(editor, "spool off");
+    EXPECT_EQ(testfiles::Read(dir.Path("typed.lst")), "SQL> prompt y\r\ny\r\nSQL> spool off\r\n");
 }

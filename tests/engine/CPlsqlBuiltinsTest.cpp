@@ -156,6 +156,26 @@ TEST_F(PlsqlBuiltinsTest, PackagesAndMembersThatAreNotThereAreNotDeclared) {
     Check(*this, cases, std::size(cases));
 }
 
+// The packages are SYS's: the schema's name may stand before theirs, in a
+// block and in its SQL.
+TEST_F(PlsqlBuiltinsTest, SysBeforeAPackagesNameNamesTheSamePackage) {
+    const Case cases[] = {
+        {"BEGIN SYS.DBMS_OUTPUT.PUT_LINE('a'); sys.dbms_output.put('b'); SYS.DBMS_OUTPUT.NEW_LINE; END;",
+         "a|b"},
+        {"DECLARE n NUMBER; BEGIN n := SYS.DBMS_LOB.GETLENGTH(TO_CLOB('abc')); SYS.DBMS_LOCK.SLEEP(0); "
+         "dbms_output.put_line(n); END;",
+         "3"},
+        {"DECLARE n NUMBER; BEGIN SELECT SYS.DBMS_RANDOM.VALUE(2, 2) INTO n FROM DUAL; "
+         "dbms_output.put_line(n); END;",
+         "2"},
+        {"DECLARE sys NUMBER := 1; BEGIN dbms_output.put_line(sys + 1); END;", "2"},
+        {"BEGIN SYS.NO_SUCH_PKG.RUN; END;",
+         "ERROR ORA-06550: 行1、列7:|PLS-00201: 識別子'SYS.NO_SUCH_PKG.RUN'を宣言してください。|ORA-06550: "
+         "行1、列7:|PL/SQL: Statement ignored"},
+    };
+    Check(*this, cases, std::size(cases));
+}
+
 // Arguments of the wrong type are refused when the block compiles, as the
 // server does (PLS-00306), not when the call runs.
 TEST_F(PlsqlBuiltinsTest, ArgumentsAreCheckedAgainstTheParametersTypesWhenCompiled) {
