@@ -187,6 +187,35 @@ CSqlSelect* CSqlParser::Probe(CSqlExpr* item, const CSqlFromItem& from, CSqlExpr
     return probe;
 }
 
+// Note: "x op ANY (a, b)" is "x op a OR x op b", "x op ALL (a, b)" is
+// "x op a AND x op b", SQL's three-valued logic deciding a NULL among them.
+// The comparisons are joined as a balanced tree so that a long list is no
+// deeper to write out than its logarithm.
+bool CSqlParser::QuantifiedList(Expr*& left, std::string_view op, bool all) {
+    if (!ExpectSymbol('(')) return false;
+    std::vector<Expr*> items;
+    if (!ExprList(items) || !ExpectSymbol(')')) return false;
+    std::vector<Expr*> comparisons;
+    for (Expr* item : items) {
+        Expr* comparison = Node(Expr::Kind::Binary, left->at);
+        comparison->text = op;
+        comparison->args = {left, item};
+        comparisons.push_back(comparison);
+    }
+    left = Joined(comparisons, 0, comparisons.size(), all ? "AND" : "OR");
+    return true;
+}
+
+CSqlExpr* CSqlParser::Joined(const std::vector<Expr*>& terms, std::size_t begin, std::size_t end,
+                             std::string_view op) {
+    if (end - begin == 1) return terms[begin];
+    std::size_t middle = begin + (end - begin) / 2;
+    Expr* joined = Node(Expr::Kind::Binary, terms[begin]->at);
+    joined->text = op;
+    joined->args = {Joined(terms, begin, middle, op), Joined(terms, middle, end, op)};
+    return joined;
+}
+
 CSqlExpr* CSqlParser::Both(CSqlExpr* left, CSqlExpr* right) {
     if (left == nullptr || right == nullptr) return left != nullptr ? left : right;
     Expr* both = Node(Expr::Kind::Binary, left->at);
@@ -1051,7 +1080,7 @@ bool CSqlParser::Predicate(Expr*& left) {
             node->negated = Is("ALL");
             ++m_k;
             if (!IsSymbol('(') || (!Is("SELECT", 1) && !Is("WITH", 1)))
-                return Refuse(std::string(op) + " ANY/ALL (list)");
+                return QuantifiedList(left, node->text, node->negated);
             ++m_k;
             if (!Query(node->query) || !ExpectSymbol(')')) return false;
             node->args.push_back(left);
