@@ -216,6 +216,22 @@ CSqlExpr* CSqlParser::Joined(const std::vector<Expr*>& terms, std::size_t begin,
     return joined;
 }
 
+// The precisions of an INTERVAL literal's field, after its "(": the
+// leading field's digits (and, for SECOND, the digits of a second after a
+// comma); the trailing SECOND's digits of a second. Each 0 to 9.
+bool CSqlParser::IntervalPrecision(Expr& literal, bool leading) {
+    bool second = CSqlScanner::Is(m_text, m_tokens[m_k - 2], "SECOND");
+    for (int k = 0; k < (leading && second ? 2 : 1); ++k) {
+        if (k == 1 && !AcceptSymbol(',')) break;
+        if (AtEnd() || m_tokens[m_k].kind != Kind::Number) return Fail();
+        std::string_view digits = TokenText(m_k);
+        if (digits.size() != 1 || digits[0] < '0' || digits[0] > '9') return FailWith(30088);
+        ++m_k;
+        (leading && k == 0 ? literal.intervalLeading : literal.intervalFraction) = digits[0] - '0';
+    }
+    return ExpectSymbol(')');
+}
+
 CSqlExpr* CSqlParser::Both(CSqlExpr* left, CSqlExpr* right) {
     if (left == nullptr || right == nullptr) return left != nullptr ? left : right;
     Expr* both = Node(Expr::Kind::Binary, left->at);
@@ -1304,11 +1320,7 @@ bool CSqlParser::Primary(Expr*& out) {
             if (field == 1 && !Accept("TO")) break;
             if (!IsName()) return Fail();
             out->parts.push_back(TokenText(m_k++));
-            // Note: the precisions only bound the digits; the value is the same.
-            if (AcceptSymbol('(')) {
-                while (!AtEnd() && !IsSymbol(')')) ++m_k;
-                if (!ExpectSymbol(')')) return false;
-            }
+            if (AcceptSymbol('(') && !IntervalPrecision(*out, field == 0)) return false;
         }
         return true;
     }
@@ -1422,8 +1434,10 @@ bool CSqlParser::SpecialCall(Expr& call) {
     } else {
         if (!Expression(argument) || !Expect("AS") || !IsName()) return false;
         std::size_t begin = m_k++;
-        while (IsName() && !IsSymbol('(')) ++m_k;
-        if (AcceptSymbol('(')) {
+        // Note: words may follow the brackets (INTERVAL DAY(3) TO SECOND(2)).
+        for (;;) {
+            while (IsName() && !IsSymbol('(')) ++m_k;
+            if (!AcceptSymbol('(')) break;
             while (!AtEnd() && !IsSymbol(')')) ++m_k;
             if (!ExpectSymbol(')')) return false;
         }
@@ -1538,27 +1552,17 @@ bool CSqlParser::JsonCall(Expr& call, const std::string& name) {
     if (name == "JSON_QUERY" && (!JsonOutput(call, false) || !JsonWrapper(call))) return false;
     const bool many = name == "JSON_EXISTS" || call.jsonWrapper != 0;
     if (!CheckJsonPath(pathAt, many ? CJsonPathCheck::Reads::Many : CJsonPathCheck::Reads::One)) return false;
-    if (Is("WITH") || Is("WITHOUT") || Is("PASSING") || Is("TRUE") || Is("TRUNCATE"))
+    if (Is("WITH") || Is("WITHOUT") || Is("PASSING") || Is("TRUNCATE"))
         return Refuse(name + " (" + std::string(TokenText(m_k)) + ")");
-    // [NULL | ERROR | DEFAULT value] ON ERROR, then the same ON EMPTY;
-    // JSON_EXISTS answers FALSE ON ERROR.
+    // [handler] ON ERROR, then the same ON EMPTY (either order).
     for (;;) {
         Expr::JsonHandler handler = Expr::JsonHandler::Null;
         Expr* value = nullptr;
-        if (name == "JSON_EXISTS" && Accept("FALSE")) {
-        } else if (Accept("NULL")) {
-        } else if (Accept("ERROR")) {
-            handler = Expr::JsonHandler::Error;
-        } else if (Accept("DEFAULT")) {
-            handler = Expr::JsonHandler::Default;
-            if (!Expression(value, 4)) return false;
-        } else {
-            break;
-        }
+        if (!JsonHandlerWord(name, handler)) break;
+        if (handler == Expr::JsonHandler::Default && !Expression(value, 4)) return false;
         if (!Expect("ON")) return false;
-        if (name != "JSON_VALUE" && handler != Expr::JsonHandler::Null)
-            return Refuse(name + " (" + (handler == Expr::JsonHandler::Error ? "ERROR" : "DEFAULT") +
-                          " ON ERROR)");
+        if (handler == Expr::JsonHandler::Default && name != "JSON_VALUE")
+            return Refuse(name + " (DEFAULT ON ERROR)");
         if (Accept("EMPTY")) {
             call.onEmpty = handler;
             call.emptyDefault = value;
@@ -1570,6 +1574,36 @@ bool CSqlParser::JsonCall(Expr& call, const std::string& name) {
         }
     }
     return ExpectSymbol(')');
+}
+
+// The handlers each function takes: NULL, ERROR and DEFAULT value (as
+// JSON_VALUE); EMPTY [ARRAY] and EMPTY OBJECT (JSON_QUERY); TRUE and FALSE
+// (JSON_EXISTS). False when the next words are no handler.
+bool CSqlParser::JsonHandlerWord(const std::string& name, CSqlExpr::JsonHandler& handler) {
+    using Handler = Expr::JsonHandler;
+    static constexpr struct {
+        std::string_view word;
+        std::string_view function;  // empty: any
+        Handler handler;
+    } kHandlers[] = {
+        {"NULL", "", Handler::Null},
+        {"ERROR", "", Handler::Error},
+        {"DEFAULT", "", Handler::Default},
+        {"TRUE", "JSON_EXISTS", Handler::True},
+        {"FALSE", "JSON_EXISTS", Handler::False},
+        {"EMPTY", "JSON_QUERY", Handler::EmptyArray},
+    };
+    for (const auto& row : kHandlers) {
+        if ((!row.function.empty() && row.function != name) || !Is(row.word)) continue;
+        ++m_k;
+        handler = row.handler;
+        if (handler == Handler::EmptyArray && Accept("OBJECT"))
+            handler = Handler::EmptyObject;
+        else if (handler == Handler::EmptyArray)
+            Accept("ARRAY");
+        return true;
+    }
+    return false;
 }
 
 // [PRETTY] [ASCII] [TRUNCATE], TRUNCATE where `truncate` allows it.

@@ -78,6 +78,8 @@ private:
     // SELECT `item` FROM `from` WHERE `where` (a node of its own).
     CSqlSelect* Probe(CSqlExpr* item, const CSqlFromItem& from, CSqlExpr* where);
     CSqlExpr* Both(CSqlExpr* left, CSqlExpr* right);
+    bool JsonHandlerWord(const std::string& name, CSqlExpr::JsonHandler& handler);
+    bool IntervalPrecision(Expr& literal, bool leading);
     bool QuantifiedList(Expr*& left, std::string_view op, bool all);
     CSqlExpr* Joined(const std::vector<Expr*>& terms, std::size_t begin, std::size_t end,
                      std::string_view op);

@@ -57,7 +57,10 @@ public:
         std::string brokenType;
         // BLOB, RAW, LONG RAW: bytes, kept as their hex digits.
         bool binary = false;
-        bool interval = false;  // INTERVAL YEAR TO MONTH or DAY TO SECOND
+        // INTERVAL YEAR TO MONTH or DAY TO SECOND; its leading precision in
+        // `precision`, its digits of a second in `scale`.
+        bool interval = false;
+        bool yearToMonth = false;
     };
     // An object type as SQL reads it: its attributes in order, each with its
     // declared type ("VARCHAR2(40)") or, for one of a schema type, that
