@@ -273,6 +273,8 @@ private:
     bool JsonText(const CSqlExpr& expr, const std::string& json, std::string& out);
     std::string JsonHandler(CSqlExpr::JsonHandler handler, const CSqlExpr* value, int code);
     CSqlType HandledJsonQuery(const CSqlExpr& expr, std::string& out);
+    std::string JsonColumnText(const CSqlJsonColumn& column, const std::string& item,
+                               const std::string& path);
     CSqlType HandledJsonExists(const CSqlExpr& expr, std::string& out);
     // A JSON_TABLE column's value with its error and empty handling.
     std::string JsonColumnValue(const CSqlJsonColumn& column, const std::string& item,

@@ -109,8 +109,7 @@ bool CSqlEmitter::JsonColumns(const std::vector<CSqlJsonColumn>& columns, const 
             typed.emitted = "ORA_JSON_PATH(" + item + ", " + Quote(columnPath) +
                             (column.wrapper == 1 ? ", 'W')" : ", 'C')");
         else if (column.kind == CSqlJsonColumn::Kind::Json)
-            typed.emitted = "(CASE WHEN json_type(" + item + ", " + Quote(columnPath) +
-                            ") IN ('object', 'array') THEN " + item + " -> " + Quote(columnPath) + " END)";
+            typed.emitted = JsonColumnText(column, item, columnPath);
         else
             typed.emitted = JsonColumnValue(column, item, columnPath, type);
         source.columns.push_back(std::move(typed));
@@ -321,9 +320,32 @@ std::string CSqlEmitter::JsonColumnHandler(CSqlJsonHandling::Handler handler, co
             Expr(value, out);
             return out;
         }
+        case Handler::EmptyArray:
+            return "'[]'";
+        case Handler::EmptyObject:
+            return "'{}'";
         default:
             return "NULL";
     }
+}
+
+// A FORMAT JSON column without a wrapper: the object or array found; a
+// scalar (ORA-40480) and nothing found answered as ON ERROR and ON EMPTY say.
+std::string CSqlEmitter::JsonColumnText(const CSqlJsonColumn& column, const std::string& item,
+                                        const std::string& path) {
+    using Handler = CSqlJsonHandling::Handler;
+    const CSqlJsonHandling& handling = column.handling;
+    std::string kind = "json_type(" + item + ", " + Quote(path) + ")";
+    std::string found = item + " -> " + Quote(path);
+    if (handling.onError == Handler::Unset && handling.onEmpty == Handler::Unset &&
+        m_jsonTableOnError != Handler::Error)
+        return "(CASE WHEN " + kind + " IN ('object', 'array') THEN " + found + " END)";
+    std::string failed = JsonColumnHandler(handling.onError, nullptr, 40480);
+    std::string empty = handling.onEmpty == Handler::Unset
+                            ? JsonColumnHandler(handling.onError, nullptr, 40462)
+                            : JsonColumnHandler(handling.onEmpty, nullptr, 40462);
+    return "(CASE WHEN " + kind + " IS NULL THEN " + empty + " WHEN " + kind +
+           " IN ('object', 'array') THEN " + found + " ELSE " + failed + " END)";
 }
 
 std::string CSqlEmitter::JsonColumnValue(const CSqlJsonColumn& column, const std::string& item,

@@ -894,14 +894,20 @@ bool CSqlParser::JsonWrapper(Expr& call) {
 }
 
 // [NULL | ERROR | DEFAULT literal] ON ERROR and ON EMPTY, in either order;
-// an EXISTS column takes TRUE or FALSE ON ERROR.
-bool CSqlParser::JsonOnError(CSqlJsonHandling& handling, bool exists) {
+// an EXISTS column takes TRUE or FALSE ON ERROR, a FORMAT JSON column EMPTY
+// [ARRAY] or EMPTY OBJECT.
+bool CSqlParser::JsonOnError(CSqlJsonHandling& handling, bool exists, bool json) {
     using Handler = CSqlJsonHandling::Handler;
     for (;;) {
         Handler handler = Handler::Null;
         Expr* value = nullptr;
-        if (!Is("ON", 1) && !Is("DEFAULT")) return true;
-        if (Accept("NULL")) {
+        bool empty = json && Is("EMPTY") && (Is("ON", 1) || Is("ON", 2));
+        if (!Is("ON", 1) && !Is("DEFAULT") && !empty) return true;
+        if (empty) {
+            ++m_k;
+            handler = Accept("OBJECT") ? Handler::EmptyObject : Handler::EmptyArray;
+            if (handler == Handler::EmptyArray) Accept("ARRAY");
+        } else if (Accept("NULL")) {
         } else if (Accept("ERROR")) {
             handler = Handler::Error;
         } else if (exists && Accept("TRUE")) {
@@ -961,7 +967,9 @@ bool CSqlParser::JsonColumns(std::vector<CSqlJsonColumn>& columns) {
         // Note: a wrapper gathers what the path finds, wildcards and all.
         const auto reads = column.wrapper != 0 ? CJsonPathCheck::Reads::Many : CJsonPathCheck::Reads::One;
         if (Accept("PATH") && !JsonPath(column.path, reads)) return false;
-        if (!JsonOnError(column.handling, column.kind == CSqlJsonColumn::Kind::Exists)) return false;
+        if (!JsonOnError(column.handling, column.kind == CSqlJsonColumn::Kind::Exists,
+                         column.kind == CSqlJsonColumn::Kind::Json))
+            return false;
         columns.push_back(std::move(column));
     } while (AcceptSymbol(','));
     return ExpectSymbol(')');

@@ -115,7 +115,7 @@ private:
     bool CheckJsonPath(std::size_t at, CJsonPathCheck::Reads reads);
     // WITH [UNCONDITIONAL | CONDITIONAL] [ARRAY] WRAPPER | WITHOUT [ARRAY] WRAPPER.
     bool JsonWrapper(Expr& call);
-    bool JsonOnError(CSqlJsonHandling& handling, bool exists = false);
+    bool JsonOnError(CSqlJsonHandling& handling, bool exists = false, bool json = false);
     bool JsonColumns(std::vector<CSqlJsonColumn>& columns);
     bool OrderBy(std::vector<Expr::OrderItem>& items);
     // GROUP BY's list; ROLLUP, CUBE and GROUPING SETS become grouping sets.

@@ -119,7 +119,7 @@ struct CSqlExpr {
 // columns of the rows of a nested path.
 // What a JSON_TABLE column or table does on an error or an empty result.
 struct CSqlJsonHandling {
-    enum class Handler { Null, Error, Default, True, False, Unset };
+    enum class Handler { Null, Error, Default, True, False, EmptyArray, EmptyObject, Unset };
     Handler onError = Handler::Unset;
     Handler onEmpty = Handler::Unset;
     CSqlExpr* errorDefault = nullptr;

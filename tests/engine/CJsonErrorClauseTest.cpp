@@ -88,4 +88,28 @@ TEST_F(CJsonErrorClauseTest, ClausesApplyToEachRow) {
     EXPECT_EQ(Answer("JSON_QUERY('{}', '$.a' DEFAULT '[]' ON ERROR)"), "ORA-03001");
 }
 
+// A FORMAT JSON column of JSON_TABLE answers as JSON_QUERY: a scalar is an
+// error, nothing found is ON EMPTY's (ON ERROR's when it is not given).
+TEST_F(CJsonErrorClauseTest, JsonTableFormatJsonColumnsAnswerTheirClauses) {
+    const std::string table =
+        "SELECT A FROM JSON_TABLE('[{\"a\":[1]},{\"a\":2},{\"b\":1}]', '$[*]' COLUMNS (A VARCHAR2(20) FORMAT "
+        "JSON PATH '$.a'";
+    const struct {
+        const char* clauses;
+        const char* answer;
+    } cases[] = {
+        {"", "[1]|-|-"},
+        {" EMPTY ARRAY ON ERROR", "[1]|[]|[]"},
+        {" EMPTY ON ERROR NULL ON EMPTY", "[1]|[]|-"},
+        {" EMPTY OBJECT ON ERROR NULL ON EMPTY", "[1]|{}|-"},
+        {" NULL ON ERROR EMPTY OBJECT ON EMPTY", "[1]|-|{}"},
+        {" ERROR ON ERROR", "ERROR ORA-40480"},
+        {" NULL ON ERROR ERROR ON EMPTY", "ERROR ORA-40462"},
+    };
+    for (const auto& c : cases) {
+        std::string rows = Rows(table + c.clauses + "))");
+        EXPECT_EQ(rows.starts_with("ERROR ") ? rows.substr(0, 15) : rows, c.answer) << c.clauses;
+    }
+}
+
 }  // namespace
