@@ -67,6 +67,12 @@ TEST_F(CIntervalPrecisionTest, ColumnHoldsItsPrecision) {
     EXPECT_EQ(Rows("SELECT D, Y FROM T"), "+002 00:00:00.11,+012-00");
     EXPECT_EQ(Failure("UPDATE T SET Y = INTERVAL '1234' YEAR(4)").substr(0, 9), "ORA-01873");
     EXPECT_EQ(Rows("SELECT Y FROM T"), "+012-00");
+    // A column's default is held so too.
+    Exec(
+        "CREATE TABLE DF (ID NUMBER, D INTERVAL DAY(3) TO SECOND(1) DEFAULT INTERVAL '1 0:0:0.25' DAY TO "
+        "SECOND, Y INTERVAL YEAR(3) TO MONTH DEFAULT INTERVAL '2-6' YEAR TO MONTH)");
+    Exec("INSERT INTO DF (ID) VALUES (1)");
+    EXPECT_EQ(Rows("SELECT D, Y FROM DF"), "+001 00:00:00.3,+002-06");
     // A held value still moves a date.
     EXPECT_EQ(Rows("SELECT TO_CHAR(DATE '2020-01-01' + D, 'YYYY-MM-DD') FROM T"), "2020-01-03");
 }
