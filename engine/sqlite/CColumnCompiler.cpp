@@ -159,6 +159,14 @@ bool CColumnCompiler::Compile(std::string_view text, const CColumnCatalog::Decla
     if (!CCheckCompiler(m_catalog).Expression(text, column.defaultBegin, column.defaultEnd, compiled,
                                               failure))
         return false;
+    // Note: an interval column's default is held to its precision as a value
+    // given is (ORA_STORE_INTERVAL, as an INSERT writes it).
+    if (CServerType::Shape shape;
+        CServerType::Describe(column.type, shape) &&
+        (shape.serverType == servertype::kIntervalDs || shape.serverType == servertype::kIntervalYm))
+        compiled = "ORA_STORE_INTERVAL(" + compiled + ", " +
+                   (shape.serverType == servertype::kIntervalYm ? "1" : "0") + ", " +
+                   std::to_string(shape.precision) + ", " + std::to_string(shape.scale) + ")";
     // Note: SQLite takes an expression as a default in brackets.
     edits.push_back(
         {base + column.defaultBegin, column.defaultEnd - column.defaultBegin, "(" + compiled + ")"});

@@ -1914,7 +1914,7 @@ CSqlType CSqlEmitter::ExprNode(const CSqlExpr* expr, std::string& out) {
         case Kind::Interval: {
             CIntervalLiteral interval;
             if (!ParseInterval(*expr, interval)) return CSqlType::Unknown;
-            out += Quote(interval.Show());
+            out += Quote(IntervalText(*expr, interval));
             return CSqlType::Text;
         }
         case Kind::DateLiteral:
@@ -2183,8 +2183,23 @@ bool CSqlEmitter::ParseInterval(const CSqlExpr& expr, CIntervalLiteral& interval
     std::string body = CSqlScanner::LiteralText(expr.text);
     std::string leading = Upper(expr.parts[0]);
     std::string trailing = expr.parts.size() > 1 ? Upper(expr.parts[1]) : std::string();
-    if (interval.Parse(body, leading, trailing)) return true;
-    return Fail(expr.at, 1867);
+    if (!interval.Parse(body, leading, trailing)) return Fail(expr.at, 1867);
+    // Note: the leading field has two digits and a second six unless told.
+    if (!interval.Fit(expr.intervalLeading >= 0 ? expr.intervalLeading : 2, IntervalFraction(expr)))
+        return Fail(expr.at, 1873);
+    return true;
+}
+
+int CSqlEmitter::IntervalFraction(const CSqlExpr& expr) {
+    return expr.intervalFraction >= 0 ? expr.intervalFraction : 6;
+}
+
+// A literal is shown as a value of its type: the days or years as many
+// digits as its leading precision when they lead (two at least otherwise).
+std::string CSqlEmitter::IntervalText(const CSqlExpr& expr, const CIntervalLiteral& interval) {
+    std::string leading = Upper(expr.parts[0]);
+    bool own = (leading == "DAY" || leading == "YEAR") && expr.intervalLeading >= 0;
+    return interval.Show(own ? expr.intervalLeading : 2, IntervalFraction(expr));
 }
 
 CSqlType CSqlEmitter::IntervalArithmetic(const CSqlExpr& expr, std::string& out) {
@@ -2352,6 +2367,9 @@ const CSqlEmitter::JsonRow* CSqlEmitter::FindJson(std::string_view name) {
 
 CSqlType CSqlEmitter::Json(const CSqlExpr& expr, const JsonRow& row, std::string& out) {
     if (row.name == "JSON_VALUE") return JsonValue(expr, out);
+    if (row.name == "JSON_EXISTS" &&
+        (expr.onError == CSqlExpr::JsonHandler::True || expr.onError == CSqlExpr::JsonHandler::Error))
+        return HandledJsonExists(expr, out);
     // Note: a wrapper gathers what the path finds, wildcards and all.
     static constexpr JsonRow kWrapped[] = {{"JSON_QUERY", "ORA_JSON_PATH(%1, %2, 'W')", CSqlType::Text, 2},
                                            {"JSON_QUERY", "ORA_JSON_PATH(%1, %2, 'C')", CSqlType::Text, 2}};
@@ -2920,6 +2938,7 @@ CSqlType CSqlEmitter::Special(const CSqlExpr& expr, std::string& out) {
     // CAST: the value converted and held as a column of that type holds it.
     CSqliteCatalog::Column column = CSqliteCatalog::Describe("CAST", expr.detail);
     std::string at = std::to_string(expr.at);
+    if (column.interval) return out += StoreInterval(column, argument), CSqlType::Text;
     switch (column.type) {
         case CSqlType::Number:
             out += "ORA_STORE_NUMBER(" + argument + ", " + std::to_string(column.precision) + ", " +
@@ -3165,6 +3184,7 @@ std::string CSqlEmitter::StoreValue(const CSqliteCatalog::Column& column, CSqlTy
                                     const std::string& value, const std::string& name,
                                     const std::string& at) {
     if (column.floatWidth != 0) return StoreFloat(column.floatWidth, value, at);
+    if (column.interval) return StoreInterval(column, value);
     switch (column.type) {
         case CSqlType::Number:
             return "ORA_STORE_NUMBER(" + value + ", " + std::to_string(column.precision) + ", " +
@@ -3183,6 +3203,11 @@ std::string CSqlEmitter::StoreValue(const CSqliteCatalog::Column& column, CSqlTy
             break;
     }
     return value;
+}
+
+std::string CSqlEmitter::StoreInterval(const CSqliteCatalog::Column& column, const std::string& value) {
+    return "ORA_STORE_INTERVAL(" + value + ", " + (column.yearToMonth ? "1" : "0") + ", " +
+           std::to_string(column.precision) + ", " + std::to_string(column.scale) + ")";
 }
 
 bool CSqlEmitter::IsDefault(const CSqlExpr& value) {

@@ -272,6 +272,10 @@ private:
     // that holds no text.
     bool JsonText(const CSqlExpr& expr, const std::string& json, std::string& out);
     std::string JsonHandler(CSqlExpr::JsonHandler handler, const CSqlExpr* value, int code);
+    CSqlType HandledJsonQuery(const CSqlExpr& expr, std::string& out);
+    std::string JsonColumnText(const CSqlJsonColumn& column, const std::string& item,
+                               const std::string& path);
+    CSqlType HandledJsonExists(const CSqlExpr& expr, std::string& out);
     // A JSON_TABLE column's value with its error and empty handling.
     std::string JsonColumnValue(const CSqlJsonColumn& column, const std::string& item,
                                 const std::string& path, const CSqliteCatalog::Column& type);
@@ -399,7 +403,9 @@ private:
     // "-" before a long literal or a computed number, exact.
     CSqlType Negated(const CSqlExpr& operand, std::string& out);
     // INTERVAL '...' field [TO field]; false (ORA-01867) when malformed.
+    static int IntervalFraction(const CSqlExpr& expr);
     bool ParseInterval(const CSqlExpr& expr, class CIntervalLiteral& interval);
+    std::string IntervalText(const CSqlExpr& expr, const CIntervalLiteral& interval);
     // A date the days of a RANGE window are counted from, as written out.
     std::string DayZero();
     // A date or timestamp plus or minus an INTERVAL literal.
@@ -422,6 +428,8 @@ private:
     // `value` (of type `given`) as `column` keeps it: a number within its
     // precision, text within its length, a date as stored; `name` names the
     // column in an error, `at` is where the value stands.
+    // A value as an INTERVAL column (or CAST) of that precision holds it.
+    static std::string StoreInterval(const CSqliteCatalog::Column& column, const std::string& value);
     static std::string StoreValue(const CSqliteCatalog::Column& column, CSqlType given,
                                   const std::string& value, const std::string& name, const std::string& at);
     struct JsonRow {

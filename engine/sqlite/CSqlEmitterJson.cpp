@@ -109,8 +109,7 @@ bool CSqlEmitter::JsonColumns(const std::vector<CSqlJsonColumn>& columns, const 
             typed.emitted = "ORA_JSON_PATH(" + item + ", " + Quote(columnPath) +
                             (column.wrapper == 1 ? ", 'W')" : ", 'C')");
         else if (column.kind == CSqlJsonColumn::Kind::Json)
-            typed.emitted = "(CASE WHEN json_type(" + item + ", " + Quote(columnPath) +
-                            ") IN ('object', 'array') THEN " + item + " -> " + Quote(columnPath) + " END)";
+            typed.emitted = JsonColumnText(column, item, columnPath);
         else
             typed.emitted = JsonColumnValue(column, item, columnPath, type);
         source.columns.push_back(std::move(typed));
@@ -170,6 +169,14 @@ std::string CSqlEmitter::JsonHandler(CSqlExpr::JsonHandler handler, const CSqlEx
             Expr(value, out);
             return out;
         }
+        case CSqlExpr::JsonHandler::EmptyArray:
+            return "'[]'";
+        case CSqlExpr::JsonHandler::EmptyObject:
+            return "'{}'";
+        case CSqlExpr::JsonHandler::True:
+            return "1";
+        case CSqlExpr::JsonHandler::False:
+            return "0";
         default:
             return "NULL";
     }
@@ -229,10 +236,58 @@ bool CSqlEmitter::JsonText(const CSqlExpr& expr, const std::string& json, std::s
 // Note: what JSON_QUERY finds is as long as RETURNING allows (VARCHAR2(4000)
 // unless told): a longer result is an error, NULL ON ERROR.
 CSqlType CSqlEmitter::JsonQuery(const CSqlExpr& expr, const JsonRow& row, std::string& out) {
+    using Handler = CSqlExpr::JsonHandler;
+    if (expr.onError != Handler::Null || (expr.onEmpty != Handler::Unset && expr.onEmpty != Handler::Null))
+        return HandledJsonQuery(expr, out);
     std::string found;
     CSqlType type = Json(expr, row, found);
     if (m_failed || !JsonText(expr, found, out)) return CSqlType::Unknown;
     return type;
+}
+
+// JSON_QUERY with its ON ERROR and ON EMPTY: the server's errors are text
+// that is no JSON (ORA-40441), nothing found (ORA-40462, ON EMPTY's when
+// given), a scalar found without a wrapper (ORA-40480) and a result longer
+// than RETURNING's type (ORA-40478).
+CSqlType CSqlEmitter::HandledJsonQuery(const CSqlExpr& expr, std::string& out) {
+    if (expr.args.size() != 2) return Fail(expr.at, expr.args.size() < 2 ? 938 : 939), CSqlType::Unknown;
+    std::string document;
+    if (JsonDocument(expr.args[0], document) == CSqlType::Date) document = "TO_CHAR(" + document + ")";
+    document = "(" + document + ")";
+    std::string path = Quote(CSqlScanner::LiteralText(expr.args[1]->text));
+    auto failed = [&](int code) { return JsonHandler(expr.onError, nullptr, code); };
+    std::string empty = expr.onEmpty == CSqlExpr::JsonHandler::Unset
+                            ? failed(40462)
+                            : JsonHandler(expr.onEmpty, nullptr, 40462);
+    std::string kind = "json_type(" + document + ", " + path + ")";
+    std::string found = "json_extract(" + document + ", " + path + ")";
+    std::string none = kind + " IS NULL";
+    std::string scalar = " WHEN " + kind + " NOT IN ('object', 'array') THEN " + failed(40480);
+    if (expr.jsonWrapper != 0) {
+        found = "ORA_JSON_PATH(" + document + ", " + path + (expr.jsonWrapper == 1 ? ", 'W')" : ", 'C')");
+        none = "ORA_JSON_PATH(" + document + ", " + path + ", 'E') = 0";
+        scalar.clear();
+    }
+    std::string text;
+    if (m_failed || !JsonText(expr, found, text)) return CSqlType::Unknown;
+    out += "(CASE WHEN " + document + " IS NULL THEN NULL WHEN NOT json_valid(" + document + ") THEN " +
+           failed(40441) + " WHEN " + none + " THEN " + empty + scalar + " ELSE coalesce(" + text + ", " +
+           failed(40478) + ") END)";
+    return CSqlType::Text;
+}
+
+// JSON_EXISTS with TRUE or ERROR ON ERROR: text that is no JSON answers so
+// (FALSE ON ERROR, the default, answers false).
+CSqlType CSqlEmitter::HandledJsonExists(const CSqlExpr& expr, std::string& out) {
+    if (expr.args.size() != 2) return Fail(expr.at, expr.args.size() < 2 ? 938 : 939), CSqlType::Unknown;
+    std::string document;
+    if (JsonDocument(expr.args[0], document) == CSqlType::Date) document = "TO_CHAR(" + document + ")";
+    document = "(" + document + ")";
+    std::string path = Quote(CSqlScanner::LiteralText(expr.args[1]->text));
+    out += "(CASE WHEN " + document + " IS NOT NULL AND NOT json_valid(" + document + ") THEN " +
+           JsonHandler(expr.onError, nullptr, 40441) + " ELSE ORA_JSON_PATH(" + document + ", " + path +
+           ", 'E') END)";
+    return CSqlType::Number;
 }
 
 // Note: the server's default is ERROR ON ERROR here: text that is no JSON
@@ -265,9 +320,32 @@ std::string CSqlEmitter::JsonColumnHandler(CSqlJsonHandling::Handler handler, co
             Expr(value, out);
             return out;
         }
+        case Handler::EmptyArray:
+            return "'[]'";
+        case Handler::EmptyObject:
+            return "'{}'";
         default:
             return "NULL";
     }
+}
+
+// A FORMAT JSON column without a wrapper: the object or array found; a
+// scalar (ORA-40480) and nothing found answered as ON ERROR and ON EMPTY say.
+std::string CSqlEmitter::JsonColumnText(const CSqlJsonColumn& column, const std::string& item,
+                                        const std::string& path) {
+    using Handler = CSqlJsonHandling::Handler;
+    const CSqlJsonHandling& handling = column.handling;
+    std::string kind = "json_type(" + item + ", " + Quote(path) + ")";
+    std::string found = item + " -> " + Quote(path);
+    if (handling.onError == Handler::Unset && handling.onEmpty == Handler::Unset &&
+        m_jsonTableOnError != Handler::Error)
+        return "(CASE WHEN " + kind + " IN ('object', 'array') THEN " + found + " END)";
+    std::string failed = JsonColumnHandler(handling.onError, nullptr, 40480);
+    std::string empty = handling.onEmpty == Handler::Unset
+                            ? JsonColumnHandler(handling.onError, nullptr, 40462)
+                            : JsonColumnHandler(handling.onEmpty, nullptr, 40462);
+    return "(CASE WHEN " + kind + " IS NULL THEN " + empty + " WHEN " + kind +
+           " IN ('object', 'array') THEN " + found + " ELSE " + failed + " END)";
 }
 
 std::string CSqlEmitter::JsonColumnValue(const CSqlJsonColumn& column, const std::string& item,

@@ -187,6 +187,51 @@ CSqlSelect* CSqlParser::Probe(CSqlExpr* item, const CSqlFromItem& from, CSqlExpr
     return probe;
 }
 
+// Note: "x op ANY (a, b)" is "x op a OR x op b", "x op ALL (a, b)" is
+// "x op a AND x op b", SQL's three-valued logic deciding a NULL among them.
+// The comparisons are joined as a balanced tree so that a long list is no
+// deeper to write out than its logarithm.
+bool CSqlParser::QuantifiedList(Expr*& left, std::string_view op, bool all) {
+    if (!ExpectSymbol('(')) return false;
+    std::vector<Expr*> items;
+    if (!ExprList(items) || !ExpectSymbol(')')) return false;
+    std::vector<Expr*> comparisons;
+    for (Expr* item : items) {
+        Expr* comparison = Node(Expr::Kind::Binary, left->at);
+        comparison->text = op;
+        comparison->args = {left, item};
+        comparisons.push_back(comparison);
+    }
+    left = Joined(comparisons, 0, comparisons.size(), all ? "AND" : "OR");
+    return true;
+}
+
+CSqlExpr* CSqlParser::Joined(const std::vector<Expr*>& terms, std::size_t begin, std::size_t end,
+                             std::string_view op) {
+    if (end - begin == 1) return terms[begin];
+    std::size_t middle = begin + (end - begin) / 2;
+    Expr* joined = Node(Expr::Kind::Binary, terms[begin]->at);
+    joined->text = op;
+    joined->args = {Joined(terms, begin, middle, op), Joined(terms, middle, end, op)};
+    return joined;
+}
+
+// The precisions of an INTERVAL literal's field, after its "(": the
+// leading field's digits (and, for SECOND, the digits of a second after a
+// comma); the trailing SECOND's digits of a second. Each 0 to 9.
+bool CSqlParser::IntervalPrecision(Expr& literal, bool leading) {
+    bool second = CSqlScanner::Is(m_text, m_tokens[m_k - 2], "SECOND");
+    for (int k = 0; k < (leading && second ? 2 : 1); ++k) {
+        if (k == 1 && !AcceptSymbol(',')) break;
+        if (AtEnd() || m_tokens[m_k].kind != Kind::Number) return Fail();
+        std::string_view digits = TokenText(m_k);
+        if (digits.size() != 1 || digits[0] < '0' || digits[0] > '9') return FailWith(30088);
+        ++m_k;
+        (leading && k == 0 ? literal.intervalLeading : literal.intervalFraction) = digits[0] - '0';
+    }
+    return ExpectSymbol(')');
+}
+
 CSqlExpr* CSqlParser::Both(CSqlExpr* left, CSqlExpr* right) {
     if (left == nullptr || right == nullptr) return left != nullptr ? left : right;
     Expr* both = Node(Expr::Kind::Binary, left->at);
@@ -849,14 +894,20 @@ bool CSqlParser::JsonWrapper(Expr& call) {
 }
 
 // [NULL | ERROR | DEFAULT literal] ON ERROR and ON EMPTY, in either order;
-// an EXISTS column takes TRUE or FALSE ON ERROR.
-bool CSqlParser::JsonOnError(CSqlJsonHandling& handling, bool exists) {
+// an EXISTS column takes TRUE or FALSE ON ERROR, a FORMAT JSON column EMPTY
+// [ARRAY] or EMPTY OBJECT.
+bool CSqlParser::JsonOnError(CSqlJsonHandling& handling, bool exists, bool json) {
     using Handler = CSqlJsonHandling::Handler;
     for (;;) {
         Handler handler = Handler::Null;
         Expr* value = nullptr;
-        if (!Is("ON", 1) && !Is("DEFAULT")) return true;
-        if (Accept("NULL")) {
+        bool empty = json && Is("EMPTY") && (Is("ON", 1) || Is("ON", 2));
+        if (!Is("ON", 1) && !Is("DEFAULT") && !empty) return true;
+        if (empty) {
+            ++m_k;
+            handler = Accept("OBJECT") ? Handler::EmptyObject : Handler::EmptyArray;
+            if (handler == Handler::EmptyArray) Accept("ARRAY");
+        } else if (Accept("NULL")) {
         } else if (Accept("ERROR")) {
             handler = Handler::Error;
         } else if (exists && Accept("TRUE")) {
@@ -916,7 +967,9 @@ bool CSqlParser::JsonColumns(std::vector<CSqlJsonColumn>& columns) {
         // Note: a wrapper gathers what the path finds, wildcards and all.
         const auto reads = column.wrapper != 0 ? CJsonPathCheck::Reads::Many : CJsonPathCheck::Reads::One;
         if (Accept("PATH") && !JsonPath(column.path, reads)) return false;
-        if (!JsonOnError(column.handling, column.kind == CSqlJsonColumn::Kind::Exists)) return false;
+        if (!JsonOnError(column.handling, column.kind == CSqlJsonColumn::Kind::Exists,
+                         column.kind == CSqlJsonColumn::Kind::Json))
+            return false;
         columns.push_back(std::move(column));
     } while (AcceptSymbol(','));
     return ExpectSymbol(')');
@@ -1051,7 +1104,7 @@ bool CSqlParser::Predicate(Expr*& left) {
             node->negated = Is("ALL");
             ++m_k;
             if (!IsSymbol('(') || (!Is("SELECT", 1) && !Is("WITH", 1)))
-                return Refuse(std::string(op) + " ANY/ALL (list)");
+                return QuantifiedList(left, node->text, node->negated);
             ++m_k;
             if (!Query(node->query) || !ExpectSymbol(')')) return false;
             node->args.push_back(left);
@@ -1283,11 +1336,7 @@ bool CSqlParser::Primary(Expr*& out) {
             if (field == 1 && !Accept("TO")) break;
             if (!IsName()) return Fail();
             out->parts.push_back(TokenText(m_k++));
-            // Note: the precisions only bound the digits; the value is the same.
-            if (AcceptSymbol('(')) {
-                while (!AtEnd() && !IsSymbol(')')) ++m_k;
-                if (!ExpectSymbol(')')) return false;
-            }
+            if (AcceptSymbol('(') && !IntervalPrecision(*out, field == 0)) return false;
         }
         return true;
     }
@@ -1404,8 +1453,10 @@ bool CSqlParser::SpecialCall(Expr& call) {
     } else {
         if (!Expression(argument) || !Expect("AS") || !IsName()) return false;
         std::size_t begin = m_k++;
-        while (IsName() && !IsSymbol('(')) ++m_k;
-        if (AcceptSymbol('(')) {
+        // Note: words may follow the brackets (INTERVAL DAY(3) TO SECOND(2)).
+        for (;;) {
+            while (IsName() && !IsSymbol('(')) ++m_k;
+            if (!AcceptSymbol('(')) break;
             while (!AtEnd() && !IsSymbol(')')) ++m_k;
             if (!ExpectSymbol(')')) return false;
         }
@@ -1520,27 +1571,17 @@ bool CSqlParser::JsonCall(Expr& call, const std::string& name) {
     if (name == "JSON_QUERY" && (!JsonOutput(call, false) || !JsonWrapper(call))) return false;
     const bool many = name == "JSON_EXISTS" || call.jsonWrapper != 0;
     if (!CheckJsonPath(pathAt, many ? CJsonPathCheck::Reads::Many : CJsonPathCheck::Reads::One)) return false;
-    if (Is("WITH") || Is("WITHOUT") || Is("PASSING") || Is("TRUE") || Is("TRUNCATE"))
+    if (Is("WITH") || Is("WITHOUT") || Is("PASSING") || Is("TRUNCATE"))
         return Refuse(name + " (" + std::string(TokenText(m_k)) + ")");
-    // [NULL | ERROR | DEFAULT value] ON ERROR, then the same ON EMPTY;
-    // JSON_EXISTS answers FALSE ON ERROR.
+    // [handler] ON ERROR, then the same ON EMPTY (either order).
     for (;;) {
         Expr::JsonHandler handler = Expr::JsonHandler::Null;
         Expr* value = nullptr;
-        if (name == "JSON_EXISTS" && Accept("FALSE")) {
-        } else if (Accept("NULL")) {
-        } else if (Accept("ERROR")) {
-            handler = Expr::JsonHandler::Error;
-        } else if (Accept("DEFAULT")) {
-            handler = Expr::JsonHandler::Default;
-            if (!Expression(value, 4)) return false;
-        } else {
-            break;
-        }
+        if (!JsonHandlerWord(name, handler)) break;
+        if (handler == Expr::JsonHandler::Default && !Expression(value, 4)) return false;
         if (!Expect("ON")) return false;
-        if (name != "JSON_VALUE" && handler != Expr::JsonHandler::Null)
-            return Refuse(name + " (" + (handler == Expr::JsonHandler::Error ? "ERROR" : "DEFAULT") +
-                          " ON ERROR)");
+        if (handler == Expr::JsonHandler::Default && name != "JSON_VALUE")
+            return Refuse(name + " (DEFAULT ON ERROR)");
         if (Accept("EMPTY")) {
             call.onEmpty = handler;
             call.emptyDefault = value;
@@ -1552,6 +1593,36 @@ bool CSqlParser::JsonCall(Expr& call, const std::string& name) {
         }
     }
     return ExpectSymbol(')');
+}
+
+// The handlers each function takes: NULL, ERROR and DEFAULT value (as
+// JSON_VALUE); EMPTY [ARRAY] and EMPTY OBJECT (JSON_QUERY); TRUE and FALSE
+// (JSON_EXISTS). False when the next words are no handler.
+bool CSqlParser::JsonHandlerWord(const std::string& name, CSqlExpr::JsonHandler& handler) {
+    using Handler = Expr::JsonHandler;
+    static constexpr struct {
+        std::string_view word;
+        std::string_view function;  // empty: any
+        Handler handler;
+    } kHandlers[] = {
+        {"NULL", "", Handler::Null},
+        {"ERROR", "", Handler::Error},
+        {"DEFAULT", "", Handler::Default},
+        {"TRUE", "JSON_EXISTS", Handler::True},
+        {"FALSE", "JSON_EXISTS", Handler::False},
+        {"EMPTY", "JSON_QUERY", Handler::EmptyArray},
+    };
+    for (const auto& row : kHandlers) {
+        if ((!row.function.empty() && row.function != name) || !Is(row.word)) continue;
+        ++m_k;
+        handler = row.handler;
+        if (handler == Handler::EmptyArray && Accept("OBJECT"))
+            handler = Handler::EmptyObject;
+        else if (handler == Handler::EmptyArray)
+            Accept("ARRAY");
+        return true;
+    }
+    return false;
 }
 
 // [PRETTY] [ASCII] [TRUNCATE], TRUNCATE where `truncate` allows it.

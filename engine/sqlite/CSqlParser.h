@@ -78,6 +78,11 @@ private:
     // SELECT `item` FROM `from` WHERE `where` (a node of its own).
     CSqlSelect* Probe(CSqlExpr* item, const CSqlFromItem& from, CSqlExpr* where);
     CSqlExpr* Both(CSqlExpr* left, CSqlExpr* right);
+    bool JsonHandlerWord(const std::string& name, CSqlExpr::JsonHandler& handler);
+    bool IntervalPrecision(Expr& literal, bool leading);
+    bool QuantifiedList(Expr*& left, std::string_view op, bool all);
+    CSqlExpr* Joined(const std::vector<Expr*>& terms, std::size_t begin, std::size_t end,
+                     std::string_view op);
     bool QualifiedName(std::vector<std::string_view>& parts);
     // [PARTITION (name) | PARTITION FOR (values)] after a table's name.
     bool PartitionRef(CSqlPartitionRef& out);
@@ -110,7 +115,7 @@ private:
     bool CheckJsonPath(std::size_t at, CJsonPathCheck::Reads reads);
     // WITH [UNCONDITIONAL | CONDITIONAL] [ARRAY] WRAPPER | WITHOUT [ARRAY] WRAPPER.
     bool JsonWrapper(Expr& call);
-    bool JsonOnError(CSqlJsonHandling& handling, bool exists = false);
+    bool JsonOnError(CSqlJsonHandling& handling, bool exists = false, bool json = false);
     bool JsonColumns(std::vector<CSqlJsonColumn>& columns);
     bool OrderBy(std::vector<Expr::OrderItem>& items);
     // GROUP BY's list; ROLLUP, CUBE and GROUPING SETS become grouping sets.

@@ -87,8 +87,9 @@ struct CSqlExpr {
     CSqlExpr* frameEndOffset = nullptr;
     // JSON_VALUE ... [RETURNING type (in `detail`)] [handler ON ERROR]
     // [handler ON EMPTY]: NULL, ERROR or DEFAULT value; ON EMPTY as ON
-    // ERROR when not given.
-    enum class JsonHandler { Null, Error, Default, Unset };
+    // ERROR when not given. JSON_QUERY also takes EMPTY [ARRAY] or EMPTY
+    // OBJECT, JSON_EXISTS TRUE or FALSE.
+    enum class JsonHandler { Null, Error, Default, EmptyArray, EmptyObject, True, False, Unset };
     // JSON_OBJECT, JSON_ARRAY, JSON_ARRAYAGG, JSON_OBJECTAGG: a flag an
     // argument for FORMAT JSON and for a column named alone (its own key), by
     // the argument's place; NULL ON NULL (1) or ABSENT ON NULL (2) when
@@ -104,6 +105,10 @@ struct CSqlExpr {
     static constexpr unsigned char kAscii = 2;
     static constexpr unsigned char kTruncate = 4;
     unsigned char jsonOutput = 0;
+    // An INTERVAL literal's leading precision and digits of a second as
+    // written; -1 for the defaults (2 and 6).
+    int intervalLeading = -1;
+    int intervalFraction = -1;
     JsonHandler onError = JsonHandler::Null;
     JsonHandler onEmpty = JsonHandler::Unset;
     CSqlExpr* errorDefault = nullptr;
@@ -114,7 +119,7 @@ struct CSqlExpr {
 // columns of the rows of a nested path.
 // What a JSON_TABLE column or table does on an error or an empty result.
 struct CSqlJsonHandling {
-    enum class Handler { Null, Error, Default, True, False, Unset };
+    enum class Handler { Null, Error, Default, True, False, EmptyArray, EmptyObject, Unset };
     Handler onError = Handler::Unset;
     Handler onEmpty = Handler::Unset;
     CSqlExpr* errorDefault = nullptr;

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "engine/sqlite/CCatalogTables.h"
+#include "engine/sqlite/CServerType.h"
 #include "engine/sqlite/CTableOptions.h"
 #include "engine/sqlite/CTypedText.h"
 #include "engine/sqlite/SqliteApi.h"
@@ -153,6 +154,11 @@ CSqliteCatalog::Column CSqliteCatalog::Describe(std::string name, std::string_vi
     column.binary = base == "BLOB" || base == "RAW" || base == "RAW_TEXT" || base == "LONG RAW";
     column.interval = base.starts_with("INTERVAL");
     column.floatWidth = base == "BINARY_FLOAT" ? 4 : base == "BINARY_DOUBLE" ? 8 : 0;
+    if (CServerType::Shape shape; column.interval && CServerType::Describe(text, shape)) {
+        column.yearToMonth = shape.serverType == servertype::kIntervalYm;
+        column.precision = shape.precision;
+        column.scale = shape.scale;
+    }
     for (const TypeName& type : kTypeNames) {
         if (type.name != base) continue;
         column.type = type.type;

@@ -57,7 +57,10 @@ public:
         std::string brokenType;
         // BLOB, RAW, LONG RAW: bytes, kept as their hex digits.
         bool binary = false;
-        bool interval = false;  // INTERVAL YEAR TO MONTH or DAY TO SECOND
+        // INTERVAL YEAR TO MONTH or DAY TO SECOND; its leading precision in
+        // `precision`, its digits of a second in `scale`.
+        bool interval = false;
+        bool yearToMonth = false;
         // BINARY_FLOAT (4) or BINARY_DOUBLE (8): IEEE values; 0 for others.
         int floatWidth = 0;
     };

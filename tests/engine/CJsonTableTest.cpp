@@ -189,7 +189,7 @@ TEST_F(CJsonTableTest, JsonValueReturningAndHandlers) {
         {"JSON_VALUE('{\"a\":\"x\"}', '$.a' RETURNING NUMBER ERROR ON ERROR)", "ORA-01722"},
         {"JSON_VALUE('{\"a\":\"abcd\"}', '$.a' RETURNING VARCHAR2(3) ERROR ON ERROR)", "ORA-40478"},
         {"JSON_VALUE('{\"a\":1}', '$.b' NULL ON ERROR ERROR ON EMPTY)", "ORA-40462"},
-        {"JSON_QUERY('{\"a\":1}', '$.a' ERROR ON ERROR)", "ORA-03001"},
+        {"JSON_QUERY('{\"a\":1}', '$.a' ERROR ON ERROR)", "ORA-40480"},
         {"JSON_VALUE('{\"a\":\"2024-13-02\"}', '$.a' RETURNING DATE ERROR ON ERROR)", "ORA-01861"},
     };
     for (const auto& e : errors)

@@ -2,6 +2,7 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -86,7 +87,66 @@ void FromText(sqlite3_context* context, int, sqlite3_value** argv) {
     Result(context, value);
 }
 
+int DigitCount(std::int64_t value) {
+    int digits = 1;
+    for (; value >= 10; value /= 10) ++digits;
+    return digits;
+}
+
+// ORA_STORE_INTERVAL(value, yearToMonth, leading, fraction).
+void Store(sqlite3_context* context, int, sqlite3_value** argv) {
+    int kind = sqlite3_value_type(argv[0]);
+    if (kind == SQLITE_NULL) return sqlite3_result_null(context);
+    if (kind != SQLITE_TEXT) return Raise(context, 932);
+    Value value;
+    if (!CIntervalFunctions::Read(TextOf(argv[0]), value)) return Raise(context, 1867);
+    bool yearToMonth = sqlite3_value_int(argv[1]) != 0;
+    if (value.yearToMonth != yearToMonth) return Raise(context, 932);
+    int leading = sqlite3_value_int(argv[2]);
+    int fraction = sqlite3_value_int(argv[3]);
+    if (!CIntervalFunctions::Fit(value, leading, fraction)) return Raise(context, 1873);
+    sqliteapi::ResultText(context, CIntervalFunctions::Show(value, leading, fraction));
+}
+
 }  // namespace
+
+bool CIntervalFunctions::Fit(Value& value, int leading, int fraction) {
+    if (!value.yearToMonth && fraction >= 0 && fraction < 9) {
+        std::int64_t unit = 1;
+        for (int k = fraction; k < 9; ++k) unit *= 10;
+        bool negative = value.seconds < 0 || value.nanos < 0;
+        std::int64_t seconds = std::llabs(value.seconds);
+        std::int64_t nanos = (std::llabs(value.nanos) + unit / 2) / unit * unit;
+        if (nanos >= kNanos) {
+            nanos -= kNanos;
+            ++seconds;
+        }
+        value.seconds = negative ? -seconds : seconds;
+        value.nanos = negative ? -nanos : nanos;
+    }
+    std::int64_t leadingField =
+        value.yearToMonth ? std::llabs(value.months) / 12 : std::llabs(value.seconds) / 86400;
+    return DigitCount(leadingField) <= leading;
+}
+
+std::string CIntervalFunctions::Show(const Value& value, int leading, int fraction) {
+    char buffer[80];
+    if (value.yearToMonth) {
+        std::int64_t months = std::llabs(value.months);
+        std::snprintf(buffer, sizeof buffer, "%c%0*lld-%02lld", value.months < 0 ? '-' : '+', leading,
+                      static_cast<long long>(months / 12), static_cast<long long>(months % 12));
+        return buffer;
+    }
+    bool negative = value.seconds < 0 || value.nanos < 0;
+    std::int64_t seconds = std::llabs(value.seconds);
+    std::snprintf(buffer, sizeof buffer, "%c%0*lld %02lld:%02lld:%02lld", negative ? '-' : '+', leading,
+                  static_cast<long long>(seconds / 86400), static_cast<long long>(seconds / 3600 % 24),
+                  static_cast<long long>(seconds / 60 % 60), static_cast<long long>(seconds % 60));
+    std::string out = buffer;
+    if (fraction <= 0) return out;
+    std::snprintf(buffer, sizeof buffer, "%09lld", static_cast<long long>(std::llabs(value.nanos)));
+    return out + "." + std::string(buffer, static_cast<std::size_t>(std::min(fraction, 9)));
+}
 
 bool CIntervalFunctions::Read(std::string_view text, Value& out) {
     while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
@@ -127,22 +187,7 @@ bool CIntervalFunctions::Read(std::string_view text, Value& out) {
     return true;
 }
 
-std::string CIntervalFunctions::Show(const Value& value) {
-    char buffer[64];
-    if (value.yearToMonth) {
-        std::int64_t months = std::llabs(value.months);
-        std::snprintf(buffer, sizeof buffer, "%c%09lld-%02lld", value.months < 0 ? '-' : '+',
-                      static_cast<long long>(months / 12), static_cast<long long>(months % 12));
-        return buffer;
-    }
-    bool negative = value.seconds < 0 || value.nanos < 0;
-    std::int64_t seconds = std::llabs(value.seconds);
-    std::snprintf(buffer, sizeof buffer, "%c%09lld %02lld:%02lld:%02lld.%09lld", negative ? '-' : '+',
-                  static_cast<long long>(seconds / 86400), static_cast<long long>(seconds / 3600 % 24),
-                  static_cast<long long>(seconds / 60 % 60), static_cast<long long>(seconds % 60),
-                  static_cast<long long>(std::llabs(value.nanos)));
-    return buffer;
-}
+std::string CIntervalFunctions::Show(const Value& value) { return Show(value, 9, 9); }
 
 bool CIntervalFunctions::Register(sqlite3* db) {
     static constexpr sqliteapi::FunctionRule kRules[] = {
@@ -150,6 +195,7 @@ bool CIntervalFunctions::Register(sqlite3* db) {
         {"ORA_NUMTODSINTERVAL", 2, FromNumber<false>},
         {"ORA_TO_YMINTERVAL", 1, FromText<true>},
         {"ORA_TO_DSINTERVAL", 1, FromText<false>},
+        {"ORA_STORE_INTERVAL", 4, Store},
     };
     return sqliteapi::RegisterFunctions(db, kRules, nullptr);
 }

@@ -1,8 +1,9 @@
 #include "engine/sqlite/values/CIntervalLiteral.h"
 
-#include <cstdio>
 #include <iterator>
 #include <vector>
+
+#include "engine/sqlite/values/CIntervalFunctions.h"
 
 namespace {
 
@@ -53,6 +54,7 @@ bool CIntervalLiteral::Parse(std::string_view text, std::string_view leading, st
         if (k > first && (at >= text.size() || text[at++] != field.separator)) return false;
         std::int64_t value = 0;
         if (!Digits(text, at, value) || (k > first && value >= field.limit)) return false;
+        if (k == first) m_leadingField = value;
         total += value * field.unit;
     }
     if (kFields[static_cast<std::size_t>(last)].name == "SECOND" && at < text.size() && text[at] == '.') {
@@ -69,18 +71,36 @@ bool CIntervalLiteral::Parse(std::string_view text, std::string_view leading, st
     return true;
 }
 
-std::string CIntervalLiteral::Show() const {
-    char buffer[64];
-    char sign = m_negative ? '-' : '+';
-    if (m_yearMonth) {
-        std::snprintf(buffer, sizeof buffer, "%c%02lld-%02lld", sign, static_cast<long long>(m_months / 12),
-                      static_cast<long long>(m_months % 12));
-    } else {
-        std::snprintf(buffer, sizeof buffer, "%c%02lld %02lld:%02lld:%02lld.%06d", sign,
-                      static_cast<long long>(m_seconds / 86400),
-                      static_cast<long long>(m_seconds % 86400 / 3600),
-                      static_cast<long long>(m_seconds % 3600 / 60), static_cast<long long>(m_seconds % 60),
-                      m_nanos / 1000);
-    }
-    return buffer;
+namespace {
+
+CIntervalFunctions::Value ValueOf(bool yearToMonth, std::int64_t months, std::int64_t seconds, int nanos) {
+    CIntervalFunctions::Value value;
+    value.yearToMonth = yearToMonth;
+    value.months = months;
+    value.seconds = seconds;
+    value.nanos = nanos;
+    return value;
+}
+
+int DigitCount(std::int64_t value) {
+    int digits = 1;
+    for (; value >= 10; value /= 10) ++digits;
+    return digits;
+}
+
+}  // namespace
+
+bool CIntervalLiteral::Fit(int leading, int fraction) {
+    if (DigitCount(m_leadingField) > leading) return false;
+    CIntervalFunctions::Value value = ValueOf(m_yearMonth, m_months, m_seconds, m_nanos);
+    // Note: the rounding may carry into the seconds; the leading field as
+    // written has been checked.
+    CIntervalFunctions::Fit(value, 18, fraction);
+    m_seconds = value.seconds;
+    m_nanos = static_cast<int>(value.nanos);
+    return true;
+}
+
+std::string CIntervalLiteral::Show(int leading, int fraction) const {
+    return CIntervalFunctions::Show(ValueOf(m_yearMonth, Months(), Seconds(), Nanos()), leading, fraction);
 }

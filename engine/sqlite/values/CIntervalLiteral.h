@@ -18,8 +18,13 @@ public:
     std::int64_t Months() const { return m_negative ? -m_months : m_months; }
     std::int64_t Seconds() const { return m_negative ? -m_seconds : m_seconds; }
     int Nanos() const { return m_negative ? -m_nanos : m_nanos; }
-    // As the server shows the value: "+02-06", "+01 00:00:00.000000".
-    std::string Show() const;
+    // The value as a literal of that precision holds it: its fraction of a
+    // second rounded to `fraction` digits; false when the leading field as
+    // written has more digits than `leading`.
+    bool Fit(int leading, int fraction);
+    // As the server shows the value, the days or years with at least
+    // `leading` digits: "+02-06", "+01 00:00:00.000000".
+    std::string Show(int leading, int fraction) const;
 
 private:
     bool m_yearMonth = false;
@@ -27,4 +32,5 @@ private:
     std::int64_t m_months = 0;
     std::int64_t m_seconds = 0;
     int m_nanos = 0;
+    std::int64_t m_leadingField = 0;  // the leading field's number as written
 };

@@ -762,6 +762,45 @@ q("SELECT ID FROM FB ORDER BY A DESC, ID",
 q("SELECT ID FROM FB WHERE B > 1 ORDER BY ID", "|".join(str(k) for k, _, b in everything if b > 1))
 q("SELECT COUNT(*) FROM FB WHERE A IS NAN OR B IS INFINITE", "1")
 
+# 25. ANY / SOME / ALL of an expression list: "x op ANY (a, b)" is
+# "x op a OR x op b", ALL joins them by AND, in three-valued logic (a NULL
+# comparison is unknown; a row is selected only when the condition is true).
+# The text column meets the numbers as numbers.
+x("CREATE TABLE TQ (ID NUMBER, N NUMBER, S VARCHAR2(5))")
+quantified_rows = [(1, 5, "10"), (2, 10, "9"), (3, None, "100"), (4, 20, None), (5, 0, "007")]
+for row in quantified_rows:
+    x("INSERT INTO TQ VALUES (%d, %s, %s)" % (row[0], "NULL" if row[1] is None else row[1],
+                                                "NULL" if row[2] is None else "'%s'" % row[2]))
+
+
+quantified_ops = dict(ops, **{"<>": lambda a, b: a != b})
+
+
+def compare(op, left, right):
+    if left is None or right is None:
+        return None
+    return quantified_ops[op](left, right)
+
+
+def quantified(op, quantifier, left, items):
+    answers = [compare(op, left, item) for item in items]
+    if quantifier == "ALL":
+        return False if False in answers else (None if None in answers else True)
+    return True if True in answers else (None if None in answers else False)
+
+
+quantified_lists = [[5, 10], [0], [7, None], [20, 10, 5], [None]]
+for op, quantifier, items in itertools.product(quantified_ops, ["ANY", "SOME", "ALL"], quantified_lists):
+    written = ", ".join("NULL" if item is None else str(item) for item in items)
+    for column, index in (("N", 1), ("S", 2)):
+        chosen = [row[0] for row in quantified_rows
+                  if quantified(op, quantifier, None if row[index] is None else int(row[index]), items) is True]
+        q("SELECT ID FROM TQ WHERE %s %s %s (%s) ORDER BY ID" % (column, op, quantifier, written),
+          "|".join(str(k) for k in chosen))
+    negated = [row[0] for row in quantified_rows if quantified(op, quantifier, row[1], items) is False]
+    q("SELECT ID FROM TQ WHERE NOT (N %s %s (%s)) ORDER BY ID" % (op, quantifier, written),
+      "|".join(str(k) for k in negated))
+
 with open(__file__.replace("differential.py", "differential.txt"), "w", encoding="utf-8") as f:
     f.write("\n".join(out) + "\n")
 print(len([line for line in out if line.startswith("Q")]), "statements")
