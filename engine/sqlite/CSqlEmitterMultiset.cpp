@@ -322,7 +322,11 @@ std::string CSqlEmitter::Shown(const std::string& document, const Collection& co
     std::string rows = "TARVEX_MT" + std::to_string(m_jsonTables++);
     std::string item = "json_quote(" + rows + ".value)";
     std::string shown;
-    if (collection.object) {
+    std::string element = collection.object ? m_catalog.CollectionElement(collection.type) : "";
+    if (!element.empty() && ObjectShapeOf(element) != nullptr) {
+        // Note: an element is shown as any object of its type is, the objects it holds too.
+        shown = "COALESCE(" + ShownObject(rows + ".value", element) + ", 'NULL')";
+    } else if (collection.object) {
         // Note: an object element is shown as its constructor, named by the type's shape.
         std::string attributes;
         for (std::size_t k = 0; k < collection.columns.size(); ++k) {
