@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "commands/CTypeDescription.h"
 #include "interpreter/CCommandContext.h"
 #include "interpreter/TextParse.h"
 #include "oracle/ODatabase.h"
@@ -108,8 +109,11 @@ CScriptLines CDescribeCommand::Run(CCommandContext& context, const CCommandArgs&
     if (dynaset.Open(*database, query.c_str(), ODYNASET_DESCRIBE_ONLY, nullptr) != OSUCCESS) {
         // Note: the server describes an object by its name, not by a query:
         // one it lacks is ORA-04043, whichever engine ran the query.
-        if (database->GetErrorCode() == kNoSuchTable)
+        if (database->GetErrorCode() == kNoSuchTable) {
+            // A schema's type is described by its attributes or its elements.
+            if (CTypeDescription::Describe(*database, args.Arg(0), output)) return output;
             return CScriptLines(FormatText(MessageText(Message::DescribeNoObject), args.Arg(0)));
+        }
         return context.AppendServerError(output);
     }
     output.push_back(MessageText(Message::DescribeHeader));
