@@ -147,7 +147,11 @@ CSqlType CSqlEmitter::Membership(const CSqlExpr& expr, std::string& out) {
     std::string value;
     CSqlType type = CSqlType::Unknown;
     const CSqlExpr& element = *expr.args[0];
-    if (collection.object) {
+    std::string elementType = collection.object ? m_catalog.CollectionElement(collection.type) : "";
+    if (!elementType.empty() && ObjectShapeOf(elementType) != nullptr) {
+        // Note: an object is matched by its document, made as the collection's elements are.
+        if (!ElementObject(element, elementType, value)) return CSqlType::Unknown;
+    } else if (collection.object) {
         // Note: an object is matched by its attributes, written as its constructor's.
         if (element.kind != CSqlExpr::Kind::Call || element.args.size() != collection.columns.size())
             return Fail(element.at, 932), CSqlType::Unknown;

@@ -67,6 +67,9 @@ TEST_F(NestedObjectTest, TableUnnestsElementsWithTheirObjects) {
         {"SELECT * FROM TABLE(SELECT inv FROM prod WHERE id = 1)", "1,WH_T(1, 'Southlake', 1400),10|2,-,5"},
         {"SELECT t.wh.name FROM TABLE((SELECT inv FROM prodv WHERE id = 2)) t WHERE t.pid = 3", "O'Hare"},
         {"SELECT COUNT(*) FROM TABLE(SELECT inv FROM prod WHERE id = 3)", "0"},
+        // An object holding an object is a member when every attribute is equal.
+        {"SELECT p.id FROM prod p WHERE inv_t(1, wh_t(1, 'Southlake', 1400), 10) MEMBER OF p.inv", "1"},
+        {"SELECT COUNT(*) FROM prodv p WHERE inv_t(1, wh_t(1, 'Southlake', 1401), 10) MEMBER OF p.inv", "0"},
         // TABLE() of a constructor: its objects are objects too.
         {"SELECT t.wh.name FROM TABLE(inv_nt(inv_t(9, wh_t(9, 'Tokyo', 1), 1))) t", "Tokyo"},
     };
