@@ -206,9 +206,7 @@ void CSqlEmitter::DerivedColumns(Source& source) {
 }
 
 std::string CSqlEmitter::ObjectAt(const std::string& document, const std::string& path) {
-    std::string at = Quote(path);
-    return "(CASE json_type(" + document + ", " + at + ") WHEN 'text' THEN json(TARVEX_OBJECT_JSON(" +
-           Extracted(document, path) + ")) ELSE " + Extracted(document, path) + " END)";
+    return "json(TARVEX_OBJECT_JSON(" + Extracted(document, path) + "))";
 }
 
 void CSqlEmitter::ObjectColumn(Typed& typed, const std::string& source) {

@@ -500,13 +500,16 @@ void SysContext(sqlite3_context* context, int argc, sqlite3_value** argv) {
     ResultError(context, 2003, {TextOf(argv[1])});
 }
 
-// TARVEX_OBJECT_JSON(text): an object kept as its constructor's text (how
-// a collection's element held an object attribute in older files) as the
-// document an object is kept as; NULL for a text that is no constructor.
+// TARVEX_OBJECT_JSON(value): an object's document (a JSON array) as it is;
+// an object kept as its constructor's text (how a collection's element held
+// an object attribute in older files) as the document it stands for; NULL
+// for a text that is neither.
 void ObjectJson(sqlite3_context* context, int, sqlite3_value** argv) {
     if (sqlite3_value_type(argv[0]) == SQLITE_NULL) return sqlite3_result_null(context);
+    std::string text = TextOf(argv[0]);
+    if (!text.empty() && text.front() == '[') return ResultText(context, text);
     std::string json;
-    if (!CConstructorJson::ToJson(TextOf(argv[0]), json)) return sqlite3_result_null(context);
+    if (!CConstructorJson::ToJson(text, json)) return sqlite3_result_null(context);
     ResultText(context, json);
 }
 
