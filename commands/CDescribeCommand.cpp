@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "commands/CTypeDescription.h"
 #include "interpreter/CCommandContext.h"
 #include "interpreter/TextParse.h"
 #include "oracle/ODatabase.h"
@@ -52,6 +53,8 @@ std::string NationalType(const ODynaset& dynaset, int column) {
 constexpr int kNoScale = -127;
 // ORA-00942, as a query of a missing table or view fails.
 constexpr int kNoSuchTable = 942;
+// ORA-04044, as the server refuses a query of a type by its name.
+constexpr int kNotATable = 4044;
 // NUMBER(*, s) has no precision of its own: it holds 38 digits.
 constexpr int kMostDigits = 38;
 
@@ -108,8 +111,15 @@ CScriptLines CDescribeCommand::Run(CCommandContext& context, const CCommandArgs&
     if (dynaset.Open(*database, query.c_str(), ODYNASET_DESCRIBE_ONLY, nullptr) != OSUCCESS) {
         // Note: the server describes an object by its name, not by a query:
         // one it lacks is ORA-04043, whichever engine ran the query.
-        if (database->GetErrorCode() == kNoSuchTable)
-            return CScriptLines(FormatText(MessageText(Message::DescribeNoObject), args.Arg(0)));
+        const int code = database->GetErrorCode();
+        if (code == kNoSuchTable || code == kNotATable) {
+            // A schema's type is described by its attributes or its elements.
+            if (CTypeDescription::Describe(*database, args.Arg(0), output)) return output;
+            if (code == kNoSuchTable)
+                return CScriptLines(FormatText(MessageText(Message::DescribeNoObject), args.Arg(0)));
+            // Note: the query again, for its own error (the dictionary's queries replaced it).
+            dynaset.Open(*database, query.c_str(), ODYNASET_DESCRIBE_ONLY, nullptr);
+        }
         return context.AppendServerError(output);
     }
     output.push_back(MessageText(Message::DescribeHeader));

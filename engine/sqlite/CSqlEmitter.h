@@ -149,8 +149,16 @@ private:
     // collection as rows (COLUMN_VALUE, or the attributes of object elements).
     bool CollectionSource(const CSqlFromItem& item, Source& source, std::string& text);
     // The JSON document of a collection expression and its columns.
+    // `type`, when given: the collection's type, "" when unknown.
     bool CollectionDocument(const CSqlExpr& expr, std::vector<std::pair<std::string, std::string>>& columns,
-                            bool& object, std::string& document);
+                            bool& object, std::string& document, std::string* type = nullptr);
+    // TABLE((query)): the collection of the query's one row and column.
+    bool QueriedCollection(const CSqlExpr& query, std::vector<std::pair<std::string, std::string>>& columns,
+                           bool& object, std::string& document, std::string& type);
+    // The column TABLE() makes of an element's attribute that is an object
+    // or a collection (`element` the element's JSON, `path` the attribute's).
+    void ElementAttribute(const CSqliteCatalog::ObjectShape::Attribute& attribute, const std::string& element,
+                          const std::string& path, Typed& typed);
     CSqlType Cardinality(const CSqlExpr& call, std::string& out);
     // What is known of a collection expression's type: its name (upper
     // case; "" when unknown) and the columns of TABLE() over it.
@@ -202,6 +210,9 @@ private:
     bool ObjectOperand(const CSqlExpr& expr, std::string& document, std::string& type);
     // type(a, b, ...): each argument stored by its attribute's type.
     bool ConstructedObject(const CSqlExpr& call, const std::string& type, std::string& out);
+    // An element of a collection of the object type `element`: an object
+    // of that type as its document, NULL for a null one; ORA-00932 otherwise.
+    bool ElementObject(const CSqlExpr& value, const std::string& element, std::string& out);
     bool AttributeValue(const CSqliteCatalog::ObjectShape::Attribute& attribute, const std::string& type,
                         const CSqlExpr& value, std::string& out);
     // An object's document as the server shows it: "T('a', 1, NULL)".
@@ -209,6 +220,9 @@ private:
     // An attribute's value in `document` at `path`, shown where it is an object or a collection.
     std::string ShownAttribute(const std::string& document, const std::string& path,
                                const CSqliteCatalog::ObjectShape::Attribute& attribute, int depth);
+    // The object attribute at `path` of `document` as its own document; an
+    // object kept as its constructor's text (older files) is read as one.
+    static std::string ObjectAt(const std::string& document, const std::string& path);
     // A table's object column, read as its constructor.
     void ObjectColumn(Typed& typed, const std::string& source);
     // alias.column.attribute[.attribute ...]: the column's document, the

@@ -397,6 +397,9 @@ constexpr BuiltinCollection kBuiltinCollections[] = {
 bool CSqlEmitter::ConstructedDocument(const CSqlExpr& call, bool object, std::size_t attributes,
                                       std::string& out) {
     out = "json_array(";
+    // Note: an element of an object type is made as any object of it is, an
+    // attribute that is an object or a collection as its own document.
+    std::string element = object ? m_catalog.CollectionElement(cp932::ToUpperAscii(call.text)) : "";
     for (std::size_t k = 0; k < call.args.size(); ++k) {
         const CSqlExpr* arg = call.args[k];
         if (k > 0) out += ", ";
@@ -404,7 +407,10 @@ bool CSqlEmitter::ConstructedDocument(const CSqlExpr& call, bool object, std::si
             Expr(arg, out);
             continue;
         }
-        // Note: an object element is written as its constructor, its attributes in order.
+        if (!element.empty()) {
+            if (!ElementObject(*arg, element, out)) return false;
+            continue;
+        }
         if (arg->kind != CSqlExpr::Kind::Call || arg->args.size() != attributes) return Fail(arg->at, 932);
         out += "json_array(";
         for (std::size_t a = 0; a < arg->args.size(); ++a) {
@@ -419,7 +425,11 @@ bool CSqlEmitter::ConstructedDocument(const CSqlExpr& call, bool object, std::si
 
 bool CSqlEmitter::CollectionDocument(const CSqlExpr& expr,
                                      std::vector<std::pair<std::string, std::string>>& columns, bool& object,
-                                     std::string& document) {
+                                     std::string& document, std::string* type) {
+    std::string ignored;
+    std::string& madeType = type != nullptr ? *type : ignored;
+    if (expr.kind == CSqlExpr::Kind::Subquery)
+        return QueriedCollection(expr, columns, object, document, madeType);
     // Note: a constructor is read below; the other collection expressions are CollectionOperand's.
     std::string made = expr.kind == CSqlExpr::Kind::Call ? cp932::ToUpperAscii(expr.text) : "";
     if (expr.kind == CSqlExpr::Kind::Multiset || (expr.kind == CSqlExpr::Kind::Name && IsCollection(expr)) ||
@@ -429,6 +439,7 @@ bool CSqlEmitter::CollectionDocument(const CSqlExpr& expr,
         if (collection.columns.empty()) return Fail(expr.at, 22905);
         columns = collection.columns;
         object = collection.object;
+        madeType = collection.type;
         return true;
     }
     // Note: a function without arguments is called without brackets too: TABLE(f).
@@ -437,6 +448,7 @@ bool CSqlEmitter::CollectionDocument(const CSqlExpr& expr,
         CSqlExpr call = expr;
         call.kind = CSqlExpr::Kind::Call;
         call.text = expr.parts[0];
+        madeType = m_catalog.FunctionResultType(cp932::ToUpperAscii(call.text));
         StoredArguments(cp932::ToUpperAscii(call.text), call, document);
         return !m_failed;
     }
@@ -458,14 +470,38 @@ bool CSqlEmitter::CollectionDocument(const CSqlExpr& expr,
             return Fail(expr.at, 22905);
     }
     if (columns.empty()) return Fail(expr.at, 22905);
-    if (constructor) return ConstructedDocument(expr, object, columns.size(), document);
+    if (constructor) {
+        madeType = cp932::ToUpperAscii(expr.text);
+        return ConstructedDocument(expr, object, columns.size(), document);
+    }
     // Note: a stored function's collection is read as the document it returns.
     if (expr.kind == CSqlExpr::Kind::Call && expr.parts.size() == 1 &&
         m_catalog.HasFunction(cp932::ToUpperAscii(expr.text))) {
+        madeType = m_catalog.FunctionResultType(cp932::ToUpperAscii(expr.text));
         StoredArguments(cp932::ToUpperAscii(expr.text), expr, document);
         return !m_failed;
     }
     return Expr(&expr, document) != CSqlType::Unknown || !m_failed;
+}
+
+bool CSqlEmitter::QueriedCollection(const CSqlExpr& query,
+                                    std::vector<std::pair<std::string, std::string>>& columns, bool& object,
+                                    std::string& document, std::string& type) {
+    // Note: TABLE((query)) unnests the one collection the query's row holds;
+    // the query's column is read as its document.
+    Typed produced;
+    std::string text;
+    const std::size_t outer = m_documentScope;
+    m_documentScope = m_scopes.size() + 1;
+    ScalarSubquery(query, text, &produced);
+    m_documentScope = outer;
+    if (m_failed) return false;
+    if (produced.collection.empty() ||
+        !m_catalog.CollectionColumns(produced.collection, false, columns, object))
+        return Fail(query.at, 22905);
+    type = produced.collection;
+    document = text;
+    return true;
 }
 
 CSqlType CSqlEmitter::Cardinality(const CSqlExpr& call, std::string& out) {
@@ -499,20 +535,44 @@ bool CSqlEmitter::CollectionSource(const CSqlFromItem& item, Source& source, std
     std::vector<std::pair<std::string, std::string>> columns;
     bool object = false;
     std::string document;
-    if (!CollectionDocument(expr, columns, object, document)) return false;
+    std::string collectionType;
+    if (!CollectionDocument(expr, columns, object, document, &collectionType)) return false;
     std::string rows = "TARVEX_CT" + std::to_string(m_jsonTables++);
     std::string element = "json_quote(" + rows + ".value)";
     source.name = AliasName(item.alias);
     source.known = true;
+    source.aliased = !item.alias.empty();
     text = "json_each(" + document + ") " + rows;
+    const CSqliteCatalog::ObjectShape* shape =
+        object ? ObjectShapeOf(m_catalog.CollectionElement(collectionType)) : nullptr;
     for (std::size_t k = 0; k < columns.size(); ++k) {
         CSqliteCatalog::Column type = CSqliteCatalog::Describe(columns[k].first, columns[k].second);
         Typed typed{columns[k].first,
                     CValueType{type.type, type.length, type.charSemantics, false, type.fraction}};
-        typed.emitted = JsonScalar(element, object ? "$[" + std::to_string(k) + "]" : "$", type);
+        std::string path = object ? "$[" + std::to_string(k) + "]" : "$";
+        typed.emitted = JsonScalar(element, path, type);
+        if (shape != nullptr && k < shape->attributes.size())
+            ElementAttribute(shape->attributes[k], element, path, typed);
         source.columns.push_back(std::move(typed));
     }
     return true;
+}
+
+void CSqlEmitter::ElementAttribute(const CSqliteCatalog::ObjectShape::Attribute& attribute,
+                                   const std::string& element, const std::string& path, Typed& typed) {
+    // Note: an attribute that is an object or a collection is a column of
+    // its type, read as its document (its own attributes reached through
+    // the alias) and shown as its constructor.
+    if (attribute.schemaType.empty()) return;
+    if (attribute.object) {
+        typed.objectType = attribute.schemaType;
+        typed.document = ObjectAt(element, path);
+        ObjectColumn(typed, "");
+        return;
+    }
+    typed.collection = attribute.schemaType;
+    typed.document = "json_extract(" + element + ", '" + path + "')";
+    CollectionColumn(typed, "");
 }
 
 bool CSqlEmitter::IsJsonConstructor(std::string_view name) {

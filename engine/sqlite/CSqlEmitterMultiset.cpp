@@ -147,7 +147,11 @@ CSqlType CSqlEmitter::Membership(const CSqlExpr& expr, std::string& out) {
     std::string value;
     CSqlType type = CSqlType::Unknown;
     const CSqlExpr& element = *expr.args[0];
-    if (collection.object) {
+    std::string elementType = collection.object ? m_catalog.CollectionElement(collection.type) : "";
+    if (!elementType.empty() && ObjectShapeOf(elementType) != nullptr) {
+        // Note: an object is matched by its document, made as the collection's elements are.
+        if (!ElementObject(element, elementType, value)) return CSqlType::Unknown;
+    } else if (collection.object) {
         // Note: an object is matched by its attributes, written as its constructor's.
         if (element.kind != CSqlExpr::Kind::Call || element.args.size() != collection.columns.size())
             return Fail(element.at, 932), CSqlType::Unknown;
@@ -322,7 +326,11 @@ std::string CSqlEmitter::Shown(const std::string& document, const Collection& co
     std::string rows = "TARVEX_MT" + std::to_string(m_jsonTables++);
     std::string item = "json_quote(" + rows + ".value)";
     std::string shown;
-    if (collection.object) {
+    std::string element = collection.object ? m_catalog.CollectionElement(collection.type) : "";
+    if (!element.empty() && ObjectShapeOf(element) != nullptr) {
+        // Note: an element is shown as any object of its type is, the objects it holds too.
+        shown = "COALESCE(" + ShownObject(rows + ".value", element) + ", 'NULL')";
+    } else if (collection.object) {
         // Note: an object element is shown as its constructor, named by the type's shape.
         std::string attributes;
         for (std::size_t k = 0; k < collection.columns.size(); ++k) {

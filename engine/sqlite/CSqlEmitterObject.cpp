@@ -112,6 +112,19 @@ bool CSqlEmitter::ConstructedObject(const CSqlExpr& call, const std::string& typ
     return !m_failed;
 }
 
+bool CSqlEmitter::ElementObject(const CSqlExpr& value, const std::string& element, std::string& out) {
+    if (value.kind == CSqlExpr::Kind::Null) {
+        out += "NULL";
+        return true;
+    }
+    std::string document;
+    std::string type = value.kind == CSqlExpr::Kind::Bind ? element : std::string();
+    if (!ObjectOperand(value, document, type)) return false;
+    if (type != element) return Fail(value.at, 932);
+    out += "json(" + document + ")";
+    return !m_failed;
+}
+
 bool CSqlEmitter::AttributeValue(const Attribute& attribute, const std::string& type, const CSqlExpr& value,
                                  std::string& out) {
     if (value.kind == CSqlExpr::Kind::Null) {
@@ -160,7 +173,7 @@ std::string CSqlEmitter::ShownObject(const std::string& document, const std::str
 std::string CSqlEmitter::ShownAttribute(const std::string& document, const std::string& path,
                                         const Attribute& attribute, int depth) {
     if (attribute.object)
-        return "COALESCE(" + ShownObject(Extracted(document, path), attribute.schemaType, depth + 1) +
+        return "COALESCE(" + ShownObject(ObjectAt(document, path), attribute.schemaType, depth + 1) +
                ", 'NULL')";
     if (!attribute.schemaType.empty()) {
         Collection collection;
@@ -190,6 +203,10 @@ void CSqlEmitter::DerivedColumns(Source& source) {
         ObjectColumn(column, source.name);
         CollectionColumn(column, source.name);
     }
+}
+
+std::string CSqlEmitter::ObjectAt(const std::string& document, const std::string& path) {
+    return "json(TARVEX_OBJECT_JSON(" + Extracted(document, path) + "))";
 }
 
 void CSqlEmitter::ObjectColumn(Typed& typed, const std::string& source) {

@@ -810,9 +810,15 @@ bool CSqlParser::FromList(CSqlSelect& select) {
 bool CSqlParser::FromItem(CSqlFromItem& item) {
     item.at = Here();
     if (Is("TABLE") && IsSymbol('(', 1)) {
-        // TABLE(collection): a constructor, a function's result.
+        // TABLE(collection): a constructor, a function's result, a query's one collection.
         m_k += 2;
-        if (!Expression(item.collection) || !ExpectSymbol(')')) return false;
+        if (Is("SELECT") || Is("WITH")) {
+            item.collection = Node(Expr::Kind::Subquery, Here());
+            if (!Query(item.collection->query)) return false;
+        } else if (!Expression(item.collection)) {
+            return false;
+        }
+        if (!ExpectSymbol(')')) return false;
         if (Is("AS")) return Fail();
         return Alias(item.alias, false);
     }

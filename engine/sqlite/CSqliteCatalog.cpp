@@ -420,6 +420,17 @@ bool CSqliteCatalog::CollectionColumns(std::string_view name, bool function,
     return !columns.empty();
 }
 
+std::string CSqliteCatalog::CollectionElement(std::string_view name) {
+    Statement look = Prepare(m_db,
+                             "SELECT s.v ->> '$.element[0]' FROM (SELECT TARVEX_TYPE_SHAPE(?1, 0) AS v) s "
+                             "WHERE s.v ->> '$.code' = 'COLLECTION' AND s.v ->> '$.object'");
+    if (!look) return {};
+    std::string utf8 = encoding::Cp932ToUtf8(name);
+    sqlite3_bind_text(look.get(), 1, utf8.c_str(), static_cast<int>(utf8.size()), SQLITE_TRANSIENT);
+    if (sqlite3_step(look.get()) != SQLITE_ROW) return {};
+    return encoding::Utf8ToCp932(Text(look.get(), 0));
+}
+
 std::string CSqliteCatalog::ObjectShape::Ordering(bool& map) const {
     for (const Method& method : methods)
         if (method.kind == "MAP" || method.kind == "ORDER") {

@@ -107,6 +107,9 @@ public:
     // `name`; false when it is no collection. `object`: elements are objects.
     bool CollectionColumns(std::string_view name, bool function,
                            std::vector<std::pair<std::string, std::string>>& columns, bool& object);
+    // The element type of the schema's collection type `name` when its
+    // elements are objects (upper case, CP932); "" otherwise.
+    std::string CollectionElement(std::string_view name);
     // The object type `name` (upper case, CP932); false when it is none.
     bool ObjectType(std::string_view name, ObjectShape& shape);
     // The declared type of the result of the member function `method` of

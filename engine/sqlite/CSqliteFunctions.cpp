@@ -15,6 +15,7 @@
 #include "engine/sqlite/CValueText.h"
 #include "engine/sqlite/SqliteApi.h"
 #include "engine/sqlite/plsql/CPlsqlInterval.h"
+#include "engine/sqlite/values/CConstructorJson.h"
 #include "engine/sqlite/values/CNumberFunctions.h"
 #include "engine/sqlite/values/CNumberValue.h"
 #include "engine/sqlite/values/CTextLimit.h"
@@ -499,6 +500,19 @@ void SysContext(sqlite3_context* context, int argc, sqlite3_value** argv) {
     ResultError(context, 2003, {TextOf(argv[1])});
 }
 
+// TARVEX_OBJECT_JSON(value): an object's document (a JSON array) as it is;
+// an object kept as its constructor's text (how a collection's element held
+// an object attribute in older files) as the document it stands for; NULL
+// for a text that is neither.
+void ObjectJson(sqlite3_context* context, int, sqlite3_value** argv) {
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL) return sqlite3_result_null(context);
+    std::string text = TextOf(argv[0]);
+    if (!text.empty() && text.front() == '[') return ResultText(context, text);
+    std::string json;
+    if (!CConstructorJson::ToJson(text, json)) return sqlite3_result_null(context);
+    ResultText(context, json);
+}
+
 // ORA_NOCYCLE(found, nocycle): 1 for a row not met above itself; else 0
 // with NOCYCLE, ORA-01436 without.
 void NoCycle(sqlite3_context* context, int, sqlite3_value** argv) {
@@ -539,6 +553,7 @@ constexpr FunctionRule kFunctions[] = {
     {"LAST_DAY", 1, LastDay, true},
     {"NEXT_DAY", 2, NextDay, true},
     {"ORA_NUMBER_TEXT", 1, OraNumberText, true},
+    {"TARVEX_OBJECT_JSON", 1, ObjectJson, true},
 };
 
 // Note: the server numbers the rows as they are read; counting the calls of

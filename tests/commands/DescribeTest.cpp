@@ -60,3 +60,32 @@ TEST_F(ConnectedFixture, LengthsInCharactersAreDescribedAndShownWhole) {
 }
 
 }  // namespace
+
+namespace {
+
+// A schema's type is described as the server's DESCRIBE shows it: an object
+// type's attributes as a table's columns would be (an attribute of a schema
+// type by the type's name), a collection type by its kind and element.
+TEST_F(ConnectedFixture, DescribeOfATypeListsItsAttributesOrItsElement) {
+    Run({"create type point_t as object (x number, y number(7,2));", "/"});
+    Run({"create type place_t as object (name varchar2(35), code char(2), at point_t, seen timestamp,",
+         "n integer);", "/"});
+    Run({"create type phones_t as varray(5) of varchar2(25);", "/"});
+    Run({"create type places_t as table of place_t;", "/"});
+    const CScriptLines place = {
+        Sj("名前                 NULL?    型"),       "-------------------- -------- --------------------",
+        "NAME                          VARCHAR2(35)", "CODE                          CHAR(2)",
+        "AT                            POINT_T",      "SEEN                          TIMESTAMP(6)",
+        "N                             NUMBER(38)",   "",
+    };
+    EXPECT_EQ(Run({"desc place_t"}), place);
+    EXPECT_EQ(Run({"describe \"PLACE_T\""}), place);
+    EXPECT_EQ(Run({"desc phones_t"}), CScriptLines({"PHONES_T VARRAY(5) OF VARCHAR2(25)"}));
+    CScriptLines places = {"PLACES_T TABLE OF PLACE_T"};
+    places.Append(place);
+    EXPECT_EQ(Run({"desc places_t"}), places);
+    // A quoted name is kept as written: "place_t" is no type.
+    EXPECT_EQ(Run({"desc \"place_t\""}), SjLines({"ORA-04043: オブジェクト\"place_t\"は存在しません。"}));
+}
+
+}  // namespace

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "engine/sqlite/plsql/CObjectText.h"
 #include "text/Cp932.h"
 
 std::string CCollectionJson::Quoted(const std::string& text) {
@@ -84,6 +85,9 @@ std::string CCollectionJson::Document(CPlsqlCollection& collection, const CPlsql
             out += "null";
         } else if (!record) {
             out += Value(element->value);
+        } else if (type.element->object) {
+            // Note: an attribute that is an object goes as its own attributes.
+            out += CObjectText::Attributes(element->fields, *type.element);
         } else {
             out += "[";
             for (std::size_t f = 0; f < type.element->fields.size(); ++f) {
