@@ -2988,8 +2988,9 @@ CPlsqlParser::ExprPtr CPlsqlParser::ParseNamedValue() {
             field = Name();
             expr->target.field = type->FieldIndex(field);
             if (expr->target.field < 0) Fail(302, field, fieldAt);
-            return HeldPath(std::move(expr), type->fields[static_cast<std::size_t>(expr->target.field)].type,
-                            constant);
+            // Note: the field's type is read before the expression is given away.
+            auto fieldType = type->fields[static_cast<std::size_t>(expr->target.field)].type;
+            return HeldPath(std::move(expr), fieldType, constant);
         }
         if (entry->field >= 0 && IsSymbol('.'))
             return HeldPath(std::move(expr),
