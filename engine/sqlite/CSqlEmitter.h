@@ -243,6 +243,9 @@ private:
     // ORA-00932 for any other value; false for another expression.
     bool TypelessNull(const CSqlExpr& value, std::string& out);
     // (query): its one column, an object of `column`'s type, as its document.
+    // A scalar subquery whose one column is read as its document (an
+    // object's or a collection's); false when it failed.
+    bool QueriedDocument(const CSqlExpr& query, std::string& text, Typed& produced);
     bool StoreQueriedObject(const CSqliteCatalog::Column& column, const CSqlExpr& value, std::string& out);
     // UPDATE ... SET alias.column.attribute = value.
     bool StoreAttribute(const CSqlStatement& statement, std::size_t k,

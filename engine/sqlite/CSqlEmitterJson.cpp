@@ -491,11 +491,7 @@ bool CSqlEmitter::QueriedCollection(const CSqlExpr& query,
     // the query's column is read as its document.
     Typed produced;
     std::string text;
-    const std::size_t outer = m_documentScope;
-    m_documentScope = m_scopes.size() + 1;
-    ScalarSubquery(query, text, &produced);
-    m_documentScope = outer;
-    if (m_failed) return false;
+    if (!QueriedDocument(query, text, produced)) return false;
     if (produced.collection.empty() ||
         !m_catalog.CollectionColumns(produced.collection, false, columns, object))
         return Fail(query.at, 22905);

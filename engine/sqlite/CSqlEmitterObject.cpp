@@ -297,17 +297,21 @@ bool CSqlEmitter::TypelessNull(const CSqlExpr& value, std::string& out) {
     return true;
 }
 
+bool CSqlEmitter::QueriedDocument(const CSqlExpr& query, std::string& text, Typed& produced) {
+    const std::size_t outer = m_documentScope;
+    m_documentScope = m_scopes.size() + 1;
+    ScalarSubquery(query, text, &produced);
+    m_documentScope = outer;
+    return !m_failed;
+}
+
 bool CSqlEmitter::StoreQueriedObject(const CSqliteCatalog::Column& column, const CSqlExpr& value,
                                      std::string& out) {
     // Note: the query's one column comes as its document (MERGE's and SET
     // (columns) = (query)'s values are such queries).
     Typed produced;
     std::string text;
-    const std::size_t outer = m_documentScope;
-    m_documentScope = m_scopes.size() + 1;
-    ScalarSubquery(value, text, &produced);
-    m_documentScope = outer;
-    if (m_failed) return false;
+    if (!QueriedDocument(value, text, produced)) return false;
     // Note: a query of NULL alone is a NULL of any type.
     bool typeless = produced.objectType.empty() && produced.type.kind == CSqlType::Unknown;
     if (!typeless && produced.objectType != column.objectType) return Fail(value.at, 932);

@@ -278,8 +278,6 @@ std::unique_ptr<CPlsqlStmt> CPlsqlParser::MemberStatement(SelfArg& self, const C
 }
 
 std::unique_ptr<CPlsqlStmt> CPlsqlParser::ParseMemberStatement(const Entry& entry, std::size_t at) {
-    auto statement = std::make_unique<CPlsqlStmt>();
-    statement->at = at;
     SelfArg self;
     self.target.at = at;
     Refer(self.target, entry);
@@ -287,17 +285,7 @@ std::unique_ptr<CPlsqlStmt> CPlsqlParser::ParseMemberStatement(const Entry& entr
     self.name = NameText(Peek());
     auto type = SlotTypeOf(entry);
     m_k += 2;
-    std::size_t methodAt = Peek().begin;
-    std::string method = Name();
-    if (!MethodsOf(type->name, methodAt)) Fail(302, method, methodAt);
-    auto callee = ParseUnitCall(type->name + "." + method, "PROCEDURE", statement->exprs, &statement->into,
-                                methodAt, &self);
-    if (!callee) Fail(302, method, methodAt);
-    statement->kind = CPlsqlStmt::Kind::Call;
-    statement->owner = OwnerOf(callee);
-    statement->callee = callee;
-    EndStatement();
-    return statement;
+    return MemberStatement(self, *type, at);
 }
 
 CPlsqlParser::ExprPtr CPlsqlParser::ParseUserConstructor(const std::shared_ptr<CPlsqlType>& type,
