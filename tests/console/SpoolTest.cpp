@@ -57,9 +57,9 @@ TEST(Spool, AFailedWriteIsToldOnTheConsoleAndSpoolingStops) {
 TEST(Spool, AScriptsOwnLinesAreSpooledOnlyWithEchoOn) {
     testfiles::TempDir dir;
     CSQLEditor editor;
-    std::istringstream quiet("spool " + dir.Path("quiet") + "\nprompt ALTER VIEW V COMPILE;\nspool off\n");
+    std::istringstream quiet("spool " + dir.Path("quiet") + "\nprompt ALTER VIEW V COMPILE\nspool off\n");
     ASSERT_TRUE(editor.Load(quiet));
-    EXPECT_EQ(testfiles::Read(dir.Path("quiet.lst")), "ALTER VIEW V COMPILE;\r\n");
+    EXPECT_EQ(testfiles::Read(dir.Path("quiet.lst")), "ALTER VIEW V COMPILE\r\n");
     std::istringstream echoed("set echo on\nspool " + dir.Path("echoed") + "\nprompt x\nspool off\n");
     ASSERT_TRUE(editor.Load(echoed));
     EXPECT_EQ(testfiles::Read(dir.Path("echoed.lst")), "SQL> prompt x\r\nx\r\nSQL> spool off\r\n");
