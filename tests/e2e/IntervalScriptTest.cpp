@@ -34,8 +34,8 @@ TEST_F(IntervalScript, PrecisionsErrorClausesAndListsAnswerAsTheServer) {
     const char* expected[] = {
         "D                Y       |---------------- ------- |+001 02:03:04.78 +005-01 |",
         "(NUMTODSINTERVAL(1000, 'DAY'));|ORA-01873: 期間の先行精度が小さすぎます。",
-        "SELECT INTERVAL '123' DAY FROM dual;|       *|エラー行: 0: エラーが発生しました。|"
-        "ORA-01873: 期間の先行精度が小さすぎます。",
+        ("SELECT INTERVAL '123' DAY FROM dual;|       *|エラー行: 0: エラーが発生しました。|"
+         "ORA-01873: 期間の先行精度が小さすぎます。"),
         "Q          |---------- |[]         |",
         "ORA-40462: JSON_VALUE の評価結果に値がありません。",
         "ENAME |----- |KING  |MILLS |",
