@@ -647,15 +647,9 @@ namespace {
 // columns would fail the whole dictionary query.
 void ViewValid(sqlite3_context* context, int, sqlite3_value** argv) {
     const unsigned char* name = sqlite3_value_text(argv[0]);
-    if (name == nullptr) return sqlite3_result_int(context, 0);
-    std::string sql = "SELECT * FROM main.\"";
-    for (const unsigned char* c = name; *c != '\0'; ++c)
-        sql += *c == '"' ? std::string("\"\"") : std::string(1, static_cast<char>(*c));
-    sql += "\"";
-    sqlite3_stmt* statement = nullptr;
-    int rc = sqlite3_prepare_v2(sqlite3_context_db_handle(context), sql.c_str(), -1, &statement, nullptr);
-    sqlite3_finalize(statement);
-    sqlite3_result_int(context, rc == SQLITE_OK ? 1 : 0);
+    bool valid = name != nullptr && sqliteapi::ViewCompiles(sqlite3_context_db_handle(context),
+                                                            reinterpret_cast<const char*>(name));
+    sqlite3_result_int(context, valid ? 1 : 0);
 }
 
 }  // namespace

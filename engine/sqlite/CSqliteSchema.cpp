@@ -556,13 +556,7 @@ bool CSqliteSchema::AlterView(std::string_view sql, const Tokens& tokens, CEngin
         COraError::Set(error, 942, {name}, static_cast<int>(tokens[nameAt].begin));
         return false;
     }
-    std::string quoted;
-    for (char c : encoding::Cp932ToUtf8(name)) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
-    sqlite3_stmt* statement = nullptr;
-    bool valid = sqlite3_prepare_v2(m_db, ("SELECT * FROM main.\"" + quoted + "\"").c_str(), -1, &statement,
-                                    nullptr) == SQLITE_OK;
-    sqlite3_finalize(statement);
-    if (valid) return true;
+    if (sqliteapi::ViewCompiles(m_db, encoding::Cp932ToUtf8(name))) return true;
     // Note: the view stays, INVALID, and the statement answers the server's warning.
     error.Set(encoding::Utf8ToCp932("警告: コンパイル・エラーがあります。"), 0);
     error.code = kCompiledWithErrors;

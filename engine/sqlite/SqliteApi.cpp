@@ -15,6 +15,12 @@ Statement Prepare(sqlite3* db, const std::string& sql) {
     return Statement(raw);
 }
 
+bool ViewCompiles(sqlite3* db, std::string_view utf8Name) {
+    std::string sql = "SELECT * FROM main.\"";
+    for (char c : utf8Name) sql += c == '"' ? std::string("\"\"") : std::string(1, c);
+    return Prepare(db, sql + "\"") != nullptr;
+}
+
 bool Undo(sqlite3* db, const char* undo) {
     if (sqlite3_exec(db, undo, nullptr, nullptr, nullptr) == SQLITE_OK || sqlite3_get_autocommit(db) != 0)
         return true;

@@ -21,6 +21,10 @@ using Statement = std::unique_ptr<sqlite3_stmt, StatementDeleter>;
 // `sql` (UTF-8) prepared on `db`; null when SQLite refuses it.
 Statement Prepare(sqlite3* db, const std::string& sql);
 
+// Whether the view `utf8Name` of the file still compiles: one whose table
+// was dropped does not.
+bool ViewCompiles(sqlite3* db, std::string_view utf8Name);
+
 // Runs `undo` (ROLLBACK, ROLLBACK TO ...) on `db`. Should it fail, the whole
 // transaction is rolled back rather than keep work half undone. False only
 // when even that leaves a transaction open.
