@@ -3024,8 +3024,8 @@ CSqlType CSqlEmitter::Binary(const CSqlExpr& expr, std::string& out) {
     if (lt != CSqlType::Date && rt != CSqlType::Date && FloatArithmetic(expr, left, right, out))
         return CSqlType::Number;
     // Text in arithmetic is read as a number, as the server converts it.
-    if (IsText(lt)) left = "TO_NUMBER(" + left + ")";
-    if (IsText(rt)) right = "TO_NUMBER(" + right + ")";
+    if (IsText(lt)) left = "TO_NUMBER(" + left + ", " + std::to_string(expr.args[0]->at) + ")";
+    if (IsText(rt)) right = "TO_NUMBER(" + right + ", " + std::to_string(expr.args[1]->at) + ")";
     bool leftZone = false;
     bool rightZone = false;
     // Note: with a TIMESTAMP on either side, "-" of two dates is an
@@ -3044,8 +3044,13 @@ CSqlType CSqlEmitter::Binary(const CSqlExpr& expr, std::string& out) {
         return CSqlType::Number;
     }
     // Note: products and quotients are exact decimals, as on the server.
-    if (op == "*" || op == "/") {
-        out += (op == "*" ? "ORA_MUL(" : "ORA_DIV(") + left + ", " + right + ")";
+    if (op == "*") {
+        out += "ORA_MUL(" + left + ", " + right + ")";
+        return CSqlType::Number;
+    }
+    if (op == "/") {
+        // Note: a division by zero is reported at the operator.
+        out += "ORA_DIV(" + left + ", " + right + ", " + std::to_string(expr.opAt) + ")";
         return CSqlType::Number;
     }
     out += "(" + left + " " + std::string(op) + " " + right + ")";

@@ -1089,6 +1089,7 @@ bool CSqlParser::Expression(Expr*& out, int minimum) {
         node->text = op;
         node->args = {out, right};
         node->at = out->at;
+        node->opAt = opAt;
         out = node;
         if (level <= 3) continue;
         // Note: "a + b = c": after an arithmetic operand a comparison may follow.

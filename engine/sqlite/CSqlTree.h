@@ -48,6 +48,7 @@ struct CSqlExpr {
     };
     Kind kind = Kind::Null;
     std::size_t at = 0;
+    std::size_t opAt = 0;   // Binary: where the operator stands
     std::string_view text;  // operator, literal token, function name
     std::vector<std::string_view> parts;
     std::vector<CSqlExpr*> args;

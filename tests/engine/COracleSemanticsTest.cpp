@@ -148,7 +148,12 @@ TEST_F(COracleSemanticsTest, ErrorPositionsAreBytesOfTheCp932StatementAsWritten)
                  // SYSDATE is rewritten to a longer call before the error.
                  {"SELECT SYSDATE, '日本' FROM DUAL WHERE WHERE", "WHERE", "ORA-"},
                  {"  CREATE DATABASE LINK L", "CREATE", "ORA-03001"},
-                 {"INSERT INTO T VALUES (NULL)", nullptr, "ORA-01400"}};
+                 {"INSERT INTO T VALUES (NULL)", nullptr, "ORA-01400"},
+                 // A division by zero is reported at its operator, text that is no
+                 // number at the text, both found at run time.
+                 {"SELECT 2 * (7 / (2 - 2)) FROM DUAL", "/", "ORA-01476"},
+                 {"INSERT INTO T VALUES (1 + 'x' / 1)", "'x'", "ORA-01722"},
+                 {"INSERT INTO T SELECT 3 / 0 FROM DUAL", "/", "ORA-01476"}};
     for (const auto& c : cases) {
         const std::string sql = Sj(c.sql);
         EXPECT_EQ(Failure(c.sql).rfind(c.code, 0), 0u) << c.sql << ": " << Error();

@@ -15,8 +15,8 @@ namespace {
 
 using Scaled = CNumberValue::Scaled;
 
-void Raise(sqlite3_context* context, int code) {
-    std::string message = COraError::ForFunction(code, {});
+void Raise(sqlite3_context* context, int code, int at = -1) {
+    std::string message = COraError::ForFunction(code, {}, at);
     sqlite3_result_error(context, message.c_str(), static_cast<int>(message.size()));
 }
 
@@ -53,13 +53,14 @@ void Multiply(sqlite3_context* context, int, sqlite3_value** argv) {
     if (Operands(context, argv, a, b)) CNumberValue::Result(context, a.Multiply(b));
 }
 
-void Divide(sqlite3_context* context, int, sqlite3_value** argv) {
+// ORA_DIV(a, b [, at]): `at` the offset of the operator, for the report.
+void Divide(sqlite3_context* context, int argc, sqlite3_value** argv) {
     if (IsNull(argv[0]) || IsNull(argv[1])) return sqlite3_result_null(context);
     CNumberDecimal a;
     CNumberDecimal b;
     if (!Operands(context, argv, a, b)) return;
     CNumberDecimal quotient;
-    if (!a.Divide(b, quotient)) return Raise(context, 1476);
+    if (!a.Divide(b, quotient)) return Raise(context, 1476, argc > 2 ? sqlite3_value_int(argv[2]) : -1);
     CNumberValue::Result(context, quotient);
 }
 
@@ -226,6 +227,7 @@ bool CNumberFunctions::Register(sqlite3* db) {
     };
     constexpr Scalar kScalars[] = {{"ORA_MUL", 2, Multiply},
                                    {"ORA_DIV", 2, Divide},
+                                   {"ORA_DIV", 3, Divide},
                                    {"ORA_NUMCMP", 2, Compare},
                                    {"ORA_NUMKEY", 1, SortKey},
                                    {"ORA_ABS", 1, Absolute},
