@@ -798,6 +798,8 @@ std::string CSqlEmitter::OrderKey(const CSqlExpr& expr) {
     // Note: a computed number sorts on its exact value.
     bool exact = type == CSqlType::Number && (IsComputed(expr) || Wide(expr));
     if (type == CSqlType::Date && Zoned(expr)) return "ORA_TZ_KEY(" + key + ")";
+    // Note: intervals sort by their lengths, not their text's sign.
+    if (IsIntervalValued(expr)) return "ORA_INTERVAL_KEY(" + key + ")";
     return exact ? "ORA_NUMKEY(" + key + ")" : key;
 }
 
@@ -1834,6 +1836,12 @@ CSqlType CSqlEmitter::ExprNode(const CSqlExpr* expr, std::string& out) {
             if (expr->text == "PRIOR") return Prior(*expr, out);
             if (expr->text == "CONNECT_BY_ROOT") return HierarchyColumn(*expr, out);
             bool negation = expr->text == "NOT";
+            if (expr->text == "-" && IsIntervalValued(*expr->args[0])) {
+                out += "ORA_INTERVAL_SCALE(";
+                Expr(expr->args[0], out);
+                out += ", -1, 0)";
+                return CSqlType::Text;
+            }
             if (expr->text == "-" && (IsComputed(*expr->args[0]) || Wide(*expr->args[0])))
                 return Negated(*expr->args[0], out);
             out += negation ? "NOT (" : std::string(expr->text) + "(";
@@ -2224,6 +2232,72 @@ CSqlType CSqlEmitter::IntervalArithmetic(const CSqlExpr& expr, std::string& out)
     return CSqlType::Date;
 }
 
+bool CSqlEmitter::IsIntervalValued(const CSqlExpr& expr) {
+    using Kind = CSqlExpr::Kind;
+    if (auto known = m_intervalValued.find(&expr); known != m_intervalValued.end()) return known->second;
+    bool interval = false;
+    switch (expr.kind) {
+        case Kind::Interval:
+            interval = true;
+            break;
+        case Kind::Name:
+            interval = IsIntervalColumn(expr);
+            break;
+        case Kind::Call:
+            interval = IsIntervalCall(&expr) ||
+                       (Upper(expr.text) == "CAST" && Upper(expr.detail).starts_with("INTERVAL"));
+            break;
+        case Kind::Row:
+        case Kind::Unary:
+            interval = expr.args.size() == 1 &&
+                       (expr.kind == Kind::Row || expr.text == "-" || expr.text == "+") &&
+                       IsIntervalValued(*expr.args[0]);
+            break;
+        case Kind::Binary: {
+            std::string_view op = expr.text;
+            // Note: the right operand is looked at first; in a chain it is
+            // the short one.
+            if (op == "+" || op == "-") {
+                const bool right = IsIntervalValued(*expr.args[1]);
+                interval = right ? IsIntervalValued(*expr.args[0]) : IsDifference(expr);
+            } else if (op == "*")
+                interval = IsIntervalValued(*expr.args[1]) != IsIntervalValued(*expr.args[0]);
+            else if (op == "/")
+                interval = !IsIntervalValued(*expr.args[1]) && IsIntervalValued(*expr.args[0]);
+            break;
+        }
+        default:
+            break;
+    }
+    m_intervalValued[&expr] = interval;
+    return interval;
+}
+
+bool CSqlEmitter::IntervalOperation(const CSqlExpr& expr, std::string& out) {
+    std::string_view op = expr.text;
+    if (op != "+" && op != "-" && op != "*" && op != "/") return false;
+    const bool left = IsIntervalValued(*expr.args[0]);
+    const bool right = IsIntervalValued(*expr.args[1]);
+    if (op == "+" || op == "-") {
+        if (!left || !right) return false;
+        out += "ORA_INTERVAL_ADD(";
+        Expr(expr.args[0], out);
+        out += ", ";
+        Expr(expr.args[1], out);
+        out += op == "-" ? ", -1)" : ", 1)";
+        return true;
+    }
+    // Note: an interval is multiplied by a number on either side, divided
+    // only by one on its right.
+    if (left == right || (op == "/" && right)) return false;
+    out += "ORA_INTERVAL_SCALE(";
+    Expr(expr.args[left ? 0 : 1], out);
+    out += ", ";
+    Expr(expr.args[left ? 1 : 0], out);
+    out += op == "/" ? ", 1)" : ", 0)";
+    return true;
+}
+
 bool CSqlEmitter::IsDifference(const CSqlExpr& expr) {
     if (expr.kind == CSqlExpr::Kind::Row && expr.args.size() == 1) return IsDifference(*expr.args[0]);
     bool zone = false;
@@ -2302,11 +2376,11 @@ int CSqlEmitter::Fraction(const CSqlExpr& expr, bool& zone) {
             return -1;
         }
         case Kind::Binary:
-            if (IsInterval(expr.args[1]) || IsIntervalCall(expr.args[1]) || IsIntervalColumn(*expr.args[1]) ||
-                ((expr.text == "+" || expr.text == "-") && IsDifference(*expr.args[1])))
-                return Fraction(*expr.args[0], zone);
-            if (IsInterval(expr.args[0]) || IsIntervalCall(expr.args[0]) || IsIntervalColumn(*expr.args[0]))
-                return Fraction(*expr.args[1], zone);
+            // Note: a date moved by an interval keeps its digits; intervals
+            // added to each other are no date.
+            if ((expr.text != "+" && expr.text != "-") || IsIntervalValued(expr)) return -1;
+            if (IsIntervalValued(*expr.args[1])) return Fraction(*expr.args[0], zone);
+            if (IsIntervalValued(*expr.args[0])) return Fraction(*expr.args[1], zone);
             return -1;
         case Kind::Row:
             return expr.args.size() == 1 ? Fraction(*expr.args[0], zone) : -1;
@@ -2983,12 +3057,16 @@ CSqlType CSqlEmitter::Binary(const CSqlExpr& expr, std::string& out) {
         return CollectionsEqual(expr, out);
     if (op == "=" || op == "<>" || op == "<" || op == ">" || op == "<=" || op == ">=")
         return Compare(op, expr.args[0], expr.args[1], out);
+    if (IntervalOperation(expr, out)) return CSqlType::Text;
     if ((op == "+" || op == "-") && (IsInterval(expr.args[1]) || (op == "+" && IsInterval(expr.args[0]))))
         return IntervalArithmetic(expr, out);
-    if ((op == "+" || op == "-") &&
-        (IsIntervalCall(expr.args[1]) || (op == "+" && IsIntervalCall(expr.args[0])))) {
-        // Note: a date moves by an interval made at run time as by a literal.
-        bool intervalFirst = IsIntervalCall(expr.args[0]);
+    // Note: an interval known only at run time (a call, a column, a sum of
+    // intervals) moves a date as a literal does.
+    const auto runTime = [this](const CSqlExpr* side) {
+        return !IsInterval(side) && IsIntervalValued(*side);
+    };
+    if ((op == "+" || op == "-") && (runTime(expr.args[1]) || (op == "+" && runTime(expr.args[0])))) {
+        bool intervalFirst = runTime(expr.args[0]);
         std::string date;
         std::string interval;
         CSqlType type = Expr(expr.args[intervalFirst ? 1 : 0], date);
@@ -3070,6 +3148,12 @@ CSqlType CSqlEmitter::Compare(std::string_view op, const CSqlExpr* leftExpr, con
     std::string right;
     CSqlType lt = Expr(leftExpr, left);
     CSqlType rt = Expr(rightExpr, right);
+    // Note: intervals compare by their lengths, not by the text of their
+    // precision and sign.
+    if (IsIntervalValued(*leftExpr) || IsIntervalValued(*rightExpr)) {
+        out += "(ORA_INTERVAL_CMP(" + left + ", " + right + ") " + std::string(op) + " 0)";
+        return CSqlType::Number;
+    }
     Convert(lt, rt, left, right);
     // Note: zoned values compare by their instants.
     if (lt == CSqlType::Date && rt == CSqlType::Date && (Zoned(*leftExpr) || Zoned(*rightExpr))) {

@@ -427,6 +427,13 @@ private:
     std::string DayZero();
     // A date or timestamp plus or minus an INTERVAL literal.
     CSqlType IntervalArithmetic(const CSqlExpr& expr, std::string& out);
+    // Whether `expr` gives an interval: a literal, a column, a call or CAST
+    // that makes one, a difference of timestamps, or intervals added or
+    // scaled.
+    bool IsIntervalValued(const CSqlExpr& expr);
+    // Two intervals added or subtracted, or one multiplied or divided by a
+    // number; false (nothing written) for any other operation.
+    bool IntervalOperation(const CSqlExpr& expr, std::string& out);
     // The digits of a second a date expression shows (-1: a DATE).
     int Fraction(const CSqlExpr& expr, bool& zone);
     // A column of an INTERVAL type named by `expr`.
@@ -647,6 +654,9 @@ private:
     int m_aggregates = 0;
     // The floating width of each scalar subquery's column, once emitted.
     std::map<const CSqlExpr*, int> m_subqueryFloats;
+    // IsIntervalValued's answers, so that a long chain of operators is
+    // looked at once.
+    std::map<const CSqlExpr*, bool> m_intervalValued;
     const std::vector<CSqlExpr::OrderItem>* m_groupingOrder = nullptr;
     const std::vector<CSqlExpr::OrderItem>* m_hiddenOrder = nullptr;
     std::deque<ViewTarget> m_views;

@@ -135,4 +135,62 @@ TEST_F(CIntervalPrecisionTest, CastHoldsTheTypesPrecision) {
         EXPECT_EQ(Shown(std::string("SELECT ") + c.cast + " FROM DUAL"), c.shown) << c.cast;
 }
 
+// Intervals add to and subtract from each other, and a number scales one:
+// the result is an interval of the widest precision, DAY(9) TO SECOND(9)
+// or YEAR(9) TO MONTH; a date or timestamp moved by such a sum keeps its
+// type.
+TEST_F(CIntervalPrecisionTest, IntervalsAddSubtractAndScale) {
+    Exec("CREATE TABLE T (D INTERVAL DAY TO SECOND, Y INTERVAL YEAR TO MONTH, TS TIMESTAMP(3), DT DATE)");
+    Exec(
+        "INSERT INTO T VALUES (INTERVAL '1 02:03:04.5' DAY TO SECOND, INTERVAL '1-6' YEAR TO MONTH, "
+        "TIMESTAMP '2024-01-31 10:00:00', DATE '2024-01-31')");
+    const struct {
+        const char* expression;
+        const char* shown;  // or the error's code
+    } cases[] = {
+        {"D + INTERVAL '1' HOUR", "+000000001 03:03:04.500000000"},
+        {"INTERVAL '1' HOUR + D", "+000000001 03:03:04.500000000"},
+        {"D - D", "+000000000 00:00:00.000000000"},
+        {"INTERVAL '1' DAY - INTERVAL '36' HOUR", "-000000000 12:00:00.000000000"},
+        {"Y + INTERVAL '7' MONTH", "+000000002-01"},
+        {"INTERVAL '1' YEAR - INTERVAL '1' MONTH", "+000000000-11"},
+        {"D * 2", "+000000002 04:06:09.000000000"},
+        {"1.5 * D", "+000000001 15:04:36.750000000"},
+        {"D / 3", "+000000000 08:41:01.500000000"},
+        {"INTERVAL '1' SECOND / 3", "+000000000 00:00:00.333333333"},
+        {"Y * 2", "+000000003-00"},
+        {"Y / 4", "+000000000-04"},  // 4.5 months: whole months only
+        {"-D", "-000000001 02:03:04.500000000"},
+        {"-(Y * 2)", "-000000003-00"},
+        {"(TS - TIMESTAMP '2024-01-01 00:00:00') + D", "+000000031 12:03:04.500000000"},
+        {"TO_CHAR(TS + (D + INTERVAL '1' HOUR), 'YYYY-MM-DD HH24:MI:SS.FF3')", "2024-02-01 13:03:04.500"},
+        {"TO_CHAR(TS - D * 2, 'YYYY-MM-DD HH24:MI:SS')", "2024-01-29 05:53:51"},
+        {"TO_CHAR(DT + Y * 2, 'YYYY-MM-DD')", "2027-01-31"},
+        {"CASE WHEN D + D > INTERVAL '2' DAY THEN 'longer' END", "longer"},
+        // Lengths compare, whatever the precision and the sign.
+        {"CASE WHEN INTERVAL '-1' DAY < INTERVAL '0' DAY AND INTERVAL '50' DAY < INTERVAL '100' DAY(3) "
+         "AND D < INTERVAL '26:03:05' HOUR TO SECOND AND Y = INTERVAL '18' MONTH THEN 'ordered' END",
+         "ordered"},
+        {"D + CAST(NULL AS INTERVAL DAY TO SECOND)", "-"},
+        {"D + 1", "ORA-00932"},
+        {"D + Y", "ORA-00932"},
+        {"D / 0", "ORA-01476"},
+        {"INTERVAL '999999999' DAY(9) + INTERVAL '1' DAY", "ORA-01873"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Shown(std::string("SELECT ") + c.expression + " FROM T"), c.shown) << c.expression;
+    // Rows sort by the intervals' lengths, the negative ones first.
+    Exec("DELETE FROM T");
+    for (const char* length :
+         {"'5 00:00:00'", "'-1 00:00:00.5'", "'0 00:00:01'", "'-1 00:00:00.25'", "'-20 0:0:0'"})
+        Exec(std::string("INSERT INTO T (D) VALUES (") + length + ")");
+    EXPECT_EQ(Rows("SELECT D FROM T ORDER BY D"),
+              "-20 00:00:00.000000|-01 00:00:00.500000|-01 00:00:00.250000|+00 00:00:01.000000|"
+              "+05 00:00:00.000000");
+    EXPECT_EQ(Rows("SELECT D FROM T ORDER BY D DESC FETCH FIRST 1 ROWS ONLY"), "+05 00:00:00.000000");
+    Exec("INSERT INTO T VALUES (INTERVAL '1' DAY, INTERVAL '1' YEAR, TIMESTAMP '2024-01-31 10:00:00', NULL)");
+    // A timestamp moved by an interval sum is still described as one.
+    EXPECT_EQ(Rows("SELECT TS + (D + D) FROM T WHERE Y IS NOT NULL"), "24-02-02 10:00:00.000");
+}
+
 }  // namespace

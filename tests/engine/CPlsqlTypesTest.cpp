@@ -135,6 +135,11 @@ TEST_F(PlsqlTypesTest, IntervalVariablesHoldShowAndMoveDates) {
          "'1' "
          "DAY AND '1-2' < '10-1' THEN dbms_output.put_line('ordered'); END IF; END;",
          "+01 02:30:00.250000|-000000001 02:30:00.250000000|29|+000000001 03:30:00.250000000|ordered"},
+        {"DECLARE ds INTERVAL DAY TO SECOND := INTERVAL '1 02:00:00' DAY TO SECOND; ym INTERVAL YEAR TO "
+         "MONTH := '1-6'; BEGIN dbms_output.put_line(ds * 2 || ' ' || 0.5 * ds || ' ' || ym / 4); END;",
+         "+000000002 04:00:00.000000000 +000000000 13:00:00.000000000 +000000000-04"},
+        {"DECLARE ds INTERVAL DAY TO SECOND := INTERVAL '1' DAY; BEGIN ds := ds / 0; END;",
+         "ERROR ORA-01476: 除数がゼロです。|ORA-06512: 行1"},
         {"DECLARE ds INTERVAL DAY TO SECOND; BEGIN ds := NUMTODSINTERVAL(100, 'DAY'); END;",
          "ERROR ORA-01873: 期間の先行精度が小さすぎます。|ORA-06512: 行1"},
         {"DECLARE ds INTERVAL DAY TO SECOND; BEGIN ds := NUMTOYMINTERVAL(1, 'YEAR'); END;",

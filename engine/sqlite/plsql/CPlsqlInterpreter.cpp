@@ -1725,8 +1725,12 @@ bool CPlsqlInterpreter::EvalBinary(CPlsqlExpr& expr, CPlsqlValue& out) {
         }
         CIntervalFunctions::Value interval;
         if (left.GetKind() == CPlsqlValue::Kind::Text && CPlsqlInterval::Shown(left.TextValue(), interval)) {
-            out = CPlsqlValue::Text(
-                CPlsqlInterval::Sum(CIntervalFunctions::Value{interval.yearToMonth, 0, 0, 0}, interval, -1));
+            std::string negated;
+            if (int code = CPlsqlInterval::Sum(CIntervalFunctions::Value{interval.yearToMonth, 0, 0, 0},
+                                               interval, -1, negated);
+                code != 0)
+                return failure.code = code, RaiseFailure(failure, expr.at);
+            out = CPlsqlValue::Text(std::move(negated));
             return true;
         }
         CPlsqlValue number;

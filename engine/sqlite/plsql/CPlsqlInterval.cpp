@@ -137,20 +137,11 @@ bool CPlsqlInterval::Shown(const std::string& value, CIntervalFunctions::Value& 
     return !value.empty() && (value[0] == '+' || value[0] == '-') && Read(value, out);
 }
 
-std::string CPlsqlInterval::Sum(const CIntervalFunctions::Value& left, const CIntervalFunctions::Value& right,
-                                int sign) {
-    CIntervalFunctions::Value sum = left;
-    sum.months += sign * right.months;
-    std::int64_t nanos = (left.seconds + sign * right.seconds) * kNanos + left.nanos + sign * right.nanos;
-    sum.seconds = nanos / kNanos;
-    sum.nanos = nanos % kNanos;
-    return Show(sum, 9, left.yearToMonth ? 0 : 9);
-}
-
-int CPlsqlInterval::Compare(const CIntervalFunctions::Value& left, const CIntervalFunctions::Value& right) {
-    std::int64_t a = left.yearToMonth ? left.months : left.seconds * kNanos + left.nanos;
-    std::int64_t b = right.yearToMonth ? right.months : right.seconds * kNanos + right.nanos;
-    return a < b ? -1 : a > b ? 1 : 0;
+int CPlsqlInterval::Sum(CIntervalFunctions::Value left, const CIntervalFunctions::Value& right, int sign,
+                        std::string& out) {
+    if (int code = CIntervalFunctions::Add(left, right, sign); code != 0) return code;
+    out = Show(left, 9, left.yearToMonth ? 0 : 9);
+    return 0;
 }
 
 std::string CPlsqlInterval::OfDays(double days) {

@@ -29,11 +29,10 @@ public:
     // Whether `value` is an interval as intervals are shown (signed first):
     // its value in `out`; text such as '1-2' is not taken for one.
     static bool Shown(const std::string& value, CIntervalFunctions::Value& out);
-    // `left` + `right` (`sign` 1) or - (-1), two shown intervals of one kind.
-    static std::string Sum(const CIntervalFunctions::Value& left, const CIntervalFunctions::Value& right,
-                           int sign);
-    // -1, 0 or 1: `left` against `right`, of one kind.
-    static int Compare(const CIntervalFunctions::Value& left, const CIntervalFunctions::Value& right);
+    // `left` + `right` (`sign` 1) or - (-1) shown in `out`: 0, or the error
+    // of CIntervalFunctions::Add.
+    static int Sum(CIntervalFunctions::Value left, const CIntervalFunctions::Value& right, int sign,
+                   std::string& out);
     // `days` as an INTERVAL DAY(9) TO SECOND(9), to the nanosecond.
     static std::string OfDays(double days);
     // Whether `text` is an interval; its value in `out`.

@@ -120,8 +120,29 @@ bool IntervalSum(Op op, const CPlsqlValue& left, const CPlsqlValue& right, CPlsq
         !CPlsqlInterval::Shown(right.TextValue(), second))
         return false;
     failure = {};
-    if (first.yearToMonth != second.yearToMonth) return Fail(failure, 932), true;
-    out = CPlsqlValue::Text(CPlsqlInterval::Sum(first, second, op == Op::Add ? 1 : -1));
+    std::string sum;
+    if (int code = CPlsqlInterval::Sum(first, second, op == Op::Add ? 1 : -1, sum); code != 0)
+        return Fail(failure, code), true;
+    out = CPlsqlValue::Text(std::move(sum));
+    return true;
+}
+
+// An interval multiplied by a number (either side) or divided by one; false
+// when the operands are not those.
+bool IntervalScale(Op op, const CPlsqlValue& left, const CPlsqlValue& right, CPlsqlValue& out,
+                   CPlsqlOperators::Failure& failure) {
+    if (op != Op::Multiply && op != Op::Divide) return false;
+    CIntervalFunctions::Value interval;
+    const bool first = left.GetKind() == Kind::Text && CPlsqlInterval::Shown(left.TextValue(), interval);
+    if (!first && (op == Op::Divide || right.GetKind() != Kind::Text ||
+                   !CPlsqlInterval::Shown(right.TextValue(), interval)))
+        return false;
+    failure = {};
+    CPlsqlValue factor;
+    if (!CPlsqlOperators::ToNumber(first ? right : left, factor, failure)) return true;
+    if (int code = CIntervalFunctions::Scale(interval, factor.DecimalValue(), op == Op::Divide); code != 0)
+        return Fail(failure, code), true;
+    out = CPlsqlValue::Text(CPlsqlInterval::Show(interval, 9, interval.yearToMonth ? 0 : 9));
     return true;
 }
 
@@ -260,7 +281,8 @@ bool CPlsqlOperators::Arithmetic(Op op, const CPlsqlValue& left, const CPlsqlVal
     if (left.IsInteger() && right.IsInteger() &&
         IntegerArithmetic(op, left.IntegerValue(), right.IntegerValue(), out))
         return true;
-    if (IntervalSum(op, left, right, out, failure)) return failure.code == 0;
+    if (IntervalSum(op, left, right, out, failure) || IntervalScale(op, left, right, out, failure))
+        return failure.code == 0;
     if (left.GetKind() != Kind::Date && right.GetKind() != Kind::Date &&
         FloatArithmetic(op, left, right, out, failure))
         return failure.code == 0;
@@ -376,7 +398,7 @@ bool CPlsqlOperators::Compare(const CPlsqlValue& left, const CPlsqlValue& right,
     if (a == Kind::Text && b == Kind::Text && CPlsqlInterval::Shown(left.TextValue(), x) &&
         CPlsqlInterval::Shown(right.TextValue(), y)) {
         if (x.yearToMonth != y.yearToMonth) return Fail(failure, 932);
-        order = CPlsqlInterval::Compare(x, y);
+        order = CIntervalFunctions::Compare(x, y);
         return true;
     }
     // Note: texts order as the database character set sorts them, as in SQL.

@@ -8,6 +8,7 @@
 
 #include "engine/sqlite/COraError.h"
 #include "engine/sqlite/SqliteApi.h"
+#include "engine/sqlite/values/CNumberDecimal.h"
 #include "engine/sqlite/values/CNumberValue.h"
 #include "text/Cp932.h"
 
@@ -108,6 +109,97 @@ void Store(sqlite3_context* context, int, sqlite3_value** argv) {
     sqliteapi::ResultText(context, CIntervalFunctions::Show(value, leading, fraction));
 }
 
+// Note: a day-to-second interval of nine day digits needs more than 64 bits
+// of nanoseconds, so sums and products are taken in decimals.
+CNumberDecimal TotalNanos(const Value& value) {
+    return CNumberDecimal::FromInteger(value.seconds)
+        .Multiply(CNumberDecimal::FromInteger(kNanos))
+        .Add(CNumberDecimal::FromInteger(value.nanos));
+}
+
+// `total` whole nanoseconds into `value`; false when the seconds pass 64 bits.
+bool SetNanos(Value& value, const CNumberDecimal& total) {
+    CNumberDecimal seconds;
+    if (!total.Divide(CNumberDecimal::FromInteger(kNanos), seconds)) return false;
+    seconds = seconds.Truncate(0);
+    std::int64_t whole = 0;
+    std::int64_t rest = 0;
+    if (!seconds.ToInteger(whole) ||
+        !total.Subtract(seconds.Multiply(CNumberDecimal::FromInteger(kNanos))).ToInteger(rest))
+        return false;
+    value.seconds = whole;
+    value.nanos = rest;
+    return true;
+}
+
+// `amount` (months or nanoseconds) into `value`, cut (months) or rounded
+// (nanoseconds) to a whole one; false when it does not fit.
+bool SetAmount(Value& value, const CNumberDecimal& amount) {
+    if (!value.yearToMonth) return SetNanos(value, amount.Round(0));
+    return amount.Truncate(0).ToInteger(value.months);
+}
+
+CNumberDecimal AmountOf(const Value& value) {
+    return value.yearToMonth ? CNumberDecimal::FromInteger(value.months) : TotalNanos(value);
+}
+
+// ORA_INTERVAL_ADD(a, b, sign).
+void AddFunction(sqlite3_context* context, int, sqlite3_value** argv) {
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL || sqlite3_value_type(argv[1]) == SQLITE_NULL)
+        return sqlite3_result_null(context);
+    Value left;
+    Value right;
+    if (!CIntervalFunctions::Read(TextOf(argv[0]), left) || !CIntervalFunctions::Read(TextOf(argv[1]), right))
+        return Raise(context, 932);
+    if (int code = CIntervalFunctions::Add(left, right, sqlite3_value_int(argv[2])); code != 0)
+        return Raise(context, code);
+    Result(context, left);
+}
+
+// ORA_INTERVAL_SCALE(a, n, divide).
+void ScaleFunction(sqlite3_context* context, int, sqlite3_value** argv) {
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL || sqlite3_value_type(argv[1]) == SQLITE_NULL)
+        return sqlite3_result_null(context);
+    Value value;
+    if (!CIntervalFunctions::Read(TextOf(argv[0]), value)) return Raise(context, 932);
+    CNumberDecimal factor;
+    if (!CNumberValue::Read(argv[1], factor)) return Raise(context, 1722);
+    if (int code = CIntervalFunctions::Scale(value, factor, sqlite3_value_int(argv[2]) != 0); code != 0)
+        return Raise(context, code);
+    Result(context, value);
+}
+
+// ORA_INTERVAL_CMP(a, b): -1, 0 or 1 as a is shorter, as long or longer.
+void CompareFunction(sqlite3_context* context, int, sqlite3_value** argv) {
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL || sqlite3_value_type(argv[1]) == SQLITE_NULL)
+        return sqlite3_result_null(context);
+    Value left;
+    Value right;
+    if (!CIntervalFunctions::Read(TextOf(argv[0]), left) ||
+        !CIntervalFunctions::Read(TextOf(argv[1]), right) || left.yearToMonth != right.yearToMonth)
+        return Raise(context, 932);
+    sqlite3_result_int(context, CIntervalFunctions::Compare(left, right));
+}
+
+// ORA_INTERVAL_KEY(a): text that sorts as the lengths do: "A" and the
+// complement of the length's digits for a negative one, "B" and its digits
+// otherwise.
+void KeyFunction(sqlite3_context* context, int, sqlite3_value** argv) {
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL) return sqlite3_result_null(context);
+    Value value;
+    if (!CIntervalFunctions::Read(TextOf(argv[0]), value)) return Raise(context, 932);
+    const bool negative = value.months < 0 || value.seconds < 0 || value.nanos < 0;
+    long long whole = std::llabs(value.yearToMonth ? value.months : value.seconds);
+    long long part = std::llabs(value.nanos);
+    if (negative) {
+        whole = 999999999999999999LL - whole;
+        part = 999999999LL - part;
+    }
+    char key[64];
+    std::snprintf(key, sizeof key, "%c%018lld%09lld", negative ? 'A' : 'B', whole, part);
+    sqlite3_result_text(context, key, -1, SQLITE_TRANSIENT);
+}
+
 }  // namespace
 
 bool CIntervalFunctions::Fit(Value& value, int leading, int fraction) {
@@ -189,6 +281,26 @@ bool CIntervalFunctions::Read(std::string_view text, Value& out) {
 
 std::string CIntervalFunctions::Show(const Value& value) { return Show(value, 9, 9); }
 
+int CIntervalFunctions::Add(Value& left, const Value& right, int sign) {
+    if (left.yearToMonth != right.yearToMonth) return 932;
+    CNumberDecimal other = AmountOf(right);
+    if (sign < 0) other = other.Negate();
+    return SetAmount(left, AmountOf(left).Add(other)) && Fit(left, 9, 9) ? 0 : 1873;
+}
+
+int CIntervalFunctions::Scale(Value& value, const CNumberDecimal& factor, bool divide) {
+    CNumberDecimal scaled;
+    if (!divide)
+        scaled = AmountOf(value).Multiply(factor);
+    else if (!AmountOf(value).Divide(factor, scaled))
+        return 1476;
+    return SetAmount(value, scaled) && Fit(value, 9, 9) ? 0 : 1873;
+}
+
+int CIntervalFunctions::Compare(const Value& left, const Value& right) {
+    return AmountOf(left).Compare(AmountOf(right));
+}
+
 bool CIntervalFunctions::Register(sqlite3* db) {
     static constexpr sqliteapi::FunctionRule kRules[] = {
         {"ORA_NUMTOYMINTERVAL", 2, FromNumber<true>},
@@ -196,6 +308,10 @@ bool CIntervalFunctions::Register(sqlite3* db) {
         {"ORA_TO_YMINTERVAL", 1, FromText<true>},
         {"ORA_TO_DSINTERVAL", 1, FromText<false>},
         {"ORA_STORE_INTERVAL", 4, Store},
+        {"ORA_INTERVAL_ADD", 3, AddFunction},
+        {"ORA_INTERVAL_SCALE", 3, ScaleFunction},
+        {"ORA_INTERVAL_CMP", 2, CompareFunction},
+        {"ORA_INTERVAL_KEY", 1, KeyFunction},
     };
     return sqliteapi::RegisterFunctions(db, kRules, nullptr);
 }

@@ -6,6 +6,7 @@
 #include <string_view>
 
 struct sqlite3;
+class CNumberDecimal;
 
 // An interval value travels as the server shows it: "+000000001-02" (YEAR
 // TO MONTH) or "+000000001 02:03:04.500000000" (DAY TO SECOND). Called by
@@ -15,6 +16,11 @@ struct sqlite3;
 //   ORA_NUMTODSINTERVAL(n, 'DAY'|'HOUR'|'MINUTE'|'SECOND')   to the
 //       nanosecond
 //   ORA_TO_YMINTERVAL('[+|-]y-m'), ORA_TO_DSINTERVAL('[+|-]d hh:mi:ss[.f]')
+//   ORA_INTERVAL_ADD(a, b, 1|-1)   a + b or a - b, both of one kind
+//   ORA_INTERVAL_SCALE(a, n, 0|1)   a * n or a / n (months cut to whole
+//       months, seconds rounded to the nanosecond)
+//   ORA_INTERVAL_CMP(a, b)   -1, 0 or 1 (by value, whatever the precision)
+//   ORA_INTERVAL_KEY(a)   text that sorts as the intervals' lengths do
 //   ORA_STORE_INTERVAL(v, yearToMonth, leading, fraction)   v as an INTERVAL
 //       YEAR(leading) TO MONTH or DAY(leading) TO SECOND(fraction) holds it
 // ORA-01760 for a unit that is none of those; ORA-01867 for text that is no
@@ -40,4 +46,12 @@ public:
     static bool Fit(Value& value, int leading, int fraction);
     // As the server shows a value of that type: "+001 02:03:04.78", "+005-01".
     static std::string Show(const Value& value, int leading, int fraction);
+    // left + right (sign 1) or left - right (sign -1) into `left`; 0, or
+    // ORA-00932 for two kinds, ORA-01873 past nine leading digits.
+    static int Add(Value& left, const Value& right, int sign);
+    // value * factor, or value / factor when `divide`: months cut to whole
+    // months, seconds rounded to the nanosecond; 0, ORA-01476 or ORA-01873.
+    static int Scale(Value& value, const CNumberDecimal& factor, bool divide);
+    // -1, 0 or 1 as `left` is shorter, as long or longer (one kind).
+    static int Compare(const Value& left, const Value& right);
 };
