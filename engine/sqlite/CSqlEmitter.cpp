@@ -2799,6 +2799,11 @@ CSqlType CSqlEmitter::Call(const CSqlExpr& expr, std::string& out) {
         out += ShownObject(document, name);
         return CSqlType::Text;
     }
+    // Note: the inverse distributions are ordered-set functions only.
+    if (row == nullptr && (name == "PERCENTILE_CONT" || name == "PERCENTILE_DISC")) {
+        Fail(expr.at, 2000, "WITHIN");
+        return CSqlType::Unknown;
+    }
     if (row == nullptr) {
         Fail(expr.at, IsServerFunction(name) ? 3001 : 100904, name);
         return CSqlType::Unknown;
