@@ -1442,10 +1442,21 @@ bool CSqlParser::TrimCall(Expr& call) {
     return ExpectSymbol(')');
 }
 
+bool CSqlParser::CommaBeforeClose() const {
+    int depth = 0;
+    for (std::size_t ahead = 0; m_k + ahead < m_tokens.size(); ++ahead) {
+        if (IsSymbol('(', ahead)) ++depth;
+        if (IsSymbol(')', ahead) && --depth < 0) return false;
+        if (IsSymbol(',', ahead) && depth == 0) return true;
+    }
+    return false;
+}
+
 bool CSqlParser::SpecialCall(Expr& call) {
     ++m_k;  // "("
     bool extract = CSqlScanner::Is(m_text, m_tokens[m_k - 2], "EXTRACT");
     Expr* argument = nullptr;
+    if (extract && !(IsName() && Is("FROM", 1)) && CommaBeforeClose()) return Refuse("EXTRACT (XML)");
     if (extract) {
         if (!IsName()) return Fail();
         call.detail = TokenText(m_k++);

@@ -25,6 +25,8 @@ constexpr Refusal kRefused[] = {
     {"TO_DATE('x' DEFAULT '2020-01-01' ON CONVERSION ERROR, 'YYYY-MM-DD')", "TO_DATE (DEFAULT)"},
     {"CAST('x' AS NUMBER DEFAULT 0 ON CONVERSION ERROR)", "CAST (DEFAULT"},
     {"FROM_VECTOR(TO_VECTOR('[1]') RETURNING CLOB)", "FROM_VECTOR (RETURNING)"},
+    // EXTRACT of an XML document by a path, beside EXTRACT of a date's field.
+    {"EXTRACT(X, '/a')", "EXTRACT (XML)"},
 };
 
 TEST_F(CFunctionChecklistTest, TheServersFunctionsAreRefusedByName) {

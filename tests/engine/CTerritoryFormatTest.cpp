@@ -53,6 +53,8 @@ constexpr Case kRead[] = {
     {"TO_DATE('2024年01月05日 金曜日', 'DL')", "2024-01-05 00:00:00"},
     {"TO_DATE('24-01-05 13:07:09', 'DS TS')", "2024-01-05 13:07:09"},
     {"TO_DATE('13:07:09 99-12-31', 'TS DS')", "1999-12-31 13:07:09"},
+    {"TO_TIMESTAMP('24-01-05 13:07:09', 'DS TS')", "2024-01-05 13:07:09"},
+    {"TO_TIMESTAMP_TZ('24-01-05 13:07:09', 'DS TS')", "2024-01-05 13:07:09"},
 };
 
 TEST_F(CTerritoryFormatTest, ToDateReadsThemAloneOrWithTheTime) {
