@@ -93,9 +93,9 @@ constexpr std::string_view kAggregates[] = {"COUNT",
 // whose text is one of their arguments'.
 // Note: a substring keeps the length of its source, whatever length it is
 // asked for, as the server's type of the result is the source's type.
-constexpr std::string_view kLikeFirst[] = {"UPPER",   "LOWER",  "INITCAP", "LTRIM",   "RTRIM",
-                                           "TRIM",    "SUBSTR", "SUBSTRB", "SUBSTRC", "SUBSTR2",
-                                           "SUBSTR4", "MIN",    "MAX"};
+constexpr std::string_view kLikeFirst[] = {"UPPER",   "LOWER",  "INITCAP", "LTRIM",         "RTRIM",
+                                           "TRIM",    "SUBSTR", "SUBSTRB", "SUBSTRC",       "SUBSTR2",
+                                           "SUBSTR4", "MIN",    "MAX",     "TO_SINGLE_BYTE"};
 constexpr std::string_view kOneOf[] = {"NVL", "COALESCE", "GREATEST", "LEAST"};
 
 // The server's declared lengths: a name (USER), a number's text (TO_CHAR).
@@ -2154,6 +2154,8 @@ long CSqlEmitter::TextLength(const CSqlExpr& expr) {
                 return other == 0 ? 0 : std::max(results, other);
             }
             if (name == "NVL2" && expr.args.size() == 3) return widest(expr.args, 1, 1, 3);
+            // Note: a character made full-width takes two bytes at most.
+            if (name == "TO_MULTI_BYTE") return std::min(TextLength(*expr.args[0]) * 2, 4000L);
             if (name == "CONCAT" && expr.args.size() == 2) {
                 long left = TextLength(*expr.args[0]);
                 long right = TextLength(*expr.args[1]);

@@ -55,6 +55,17 @@ TEST_F(CWidthFunctionsTest, PrintableAsciiGoesThereAndBack) {
               "same");
 }
 
+// A full-width character takes two bytes: a column made by TO_MULTI_BYTE
+// holds twice its source's, by TO_SINGLE_BYTE as many.
+TEST_F(CWidthFunctionsTest, MadeColumnsHoldWhatTheConversionCanGive) {
+    Exec("CREATE TABLE W (C VARCHAR2(4))");
+    Exec("INSERT INTO W VALUES ('ab ｱ')");
+    Exec("CREATE TABLE W2 AS SELECT TO_MULTI_BYTE(C) M, TO_SINGLE_BYTE(C) S FROM W");
+    EXPECT_EQ(Rows("SELECT DATA_LENGTH FROM USER_TAB_COLUMNS WHERE TABLE_NAME = 'W2' ORDER BY COLUMN_ID"),
+              "8|4");
+    EXPECT_EQ(Rows("SELECT M, S FROM W2"), "ａｂ　ア,ab ｱ");
+}
+
 TEST_F(CWidthFunctionsTest, NchrShowsWhatCp932LacksAsChrDoes) {
     EXPECT_EQ(Rows("SELECT NCHR(128512) FROM DUAL"), Rows("SELECT CHR(128512) FROM DUAL"));
 }
