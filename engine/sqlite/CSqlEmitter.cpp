@@ -115,6 +115,7 @@ long DateFormatLength(std::string_view format) {
     for (std::size_t territory = 0; territory < CTerritoryFormat::TerritoryCount(); ++territory) {
         std::string model;
         CTerritoryFormat::ForWriting(format, CTerritoryFormat::TerritoryName(territory), model);
+        if (territory > 0 && model == format) break;
         for (const CDateTime& sample : kSamples)
             for (CDateLanguage language : {CDateLanguage::American, CDateLanguage::Japanese}) {
                 std::string out;
