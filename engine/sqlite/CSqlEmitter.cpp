@@ -9,6 +9,7 @@
 #include "engine/sqlite/CSqlScanner.h"
 #include "engine/sqlite/CSqliteDictionary.h"
 #include "engine/sqlite/CSqliteValueFunctions.h"
+#include "engine/sqlite/CTerritoryFormat.h"
 #include "engine/sqlite/SqliteApi.h"
 #include "engine/sqlite/values/CIntervalLiteral.h"
 #include "engine/sqlite/values/CNumberDecimal.h"
@@ -92,9 +93,9 @@ constexpr std::string_view kAggregates[] = {"COUNT",
 // whose text is one of their arguments'.
 // Note: a substring keeps the length of its source, whatever length it is
 // asked for, as the server's type of the result is the source's type.
-constexpr std::string_view kLikeFirst[] = {"UPPER",   "LOWER",  "INITCAP", "LTRIM",   "RTRIM",
-                                           "TRIM",    "SUBSTR", "SUBSTRB", "SUBSTRC", "SUBSTR2",
-                                           "SUBSTR4", "MIN",    "MAX"};
+constexpr std::string_view kLikeFirst[] = {"UPPER",   "LOWER",  "INITCAP", "LTRIM",         "RTRIM",
+                                           "TRIM",    "SUBSTR", "SUBSTRB", "SUBSTRC",       "SUBSTR2",
+                                           "SUBSTR4", "MIN",    "MAX",     "TO_SINGLE_BYTE"};
 constexpr std::string_view kOneOf[] = {"NVL", "COALESCE", "GREATEST", "LEAST"};
 
 // The server's declared lengths: a name (USER), a number's text (TO_CHAR).
@@ -110,13 +111,19 @@ long DateFormatLength(std::string_view format) {
     static constexpr CDateTime kSamples[] = {
         {2000, 9, 27, 23, 59, 59, 999999999}, {2000, 12, 31, 12, 0, 0, 0}, {7777, 11, 27, 17, 57, 57, 0}};
     long longest = 0;
-    for (const CDateTime& sample : kSamples)
-        for (CDateLanguage language : {CDateLanguage::American, CDateLanguage::Japanese}) {
-            std::string out;
-            std::string error;
-            if (!CDateFormat::Format(sample, format, out, error, language)) return 0;
-            longest = std::max(longest, static_cast<long>(encoding::Utf8ToCp932(out).size()));
-        }
+    // Note: DL, DS and TS are as wide as the widest territory's models.
+    for (std::size_t territory = 0; territory < CTerritoryFormat::TerritoryCount(); ++territory) {
+        std::string model;
+        CTerritoryFormat::ForWriting(format, CTerritoryFormat::TerritoryName(territory), model);
+        if (territory > 0 && model == format) break;
+        for (const CDateTime& sample : kSamples)
+            for (CDateLanguage language : {CDateLanguage::American, CDateLanguage::Japanese}) {
+                std::string out;
+                std::string error;
+                if (!CDateFormat::Format(sample, model, out, error, language)) return 0;
+                longest = std::max(longest, static_cast<long>(encoding::Utf8ToCp932(out).size()));
+            }
+    }
     return longest;
 }
 
@@ -188,6 +195,9 @@ constexpr FunctionRow kFunctions[] = {
     {"RPAD", "", Result::Text},
     {"CONCAT", "", Result::Text},
     {"CHR", "CHAR", Result::Text},
+    {"NCHR", "CHAR", Result::Text},
+    {"TO_MULTI_BYTE", "ORA_TO_MULTI_BYTE", Result::Text},
+    {"TO_SINGLE_BYTE", "ORA_TO_SINGLE_BYTE", Result::Text},
     {"ASCII", "UNICODE", Result::Number},
     {"NVL", "", Result::FirstArgument},
     {"NVL2", "", Result::SecondArgument},
@@ -302,6 +312,7 @@ constexpr NumericArguments kNumericArguments[] = {
     {"REMAINDER", 0b11},
     {"POWER", 0b11},
     {"CHR", 0b1},
+    {"NCHR", 0b1},
     {"ABS", 0b1},
     {"CEIL", 0b1},
     {"FLOOR", 0b1},
@@ -391,72 +402,105 @@ constexpr std::string_view kServerFunctions[] = {"ANY_VALUE",
                                                  "APPROX_COUNT",
                                                  "APPROX_COUNT_DISTINCT_AGG",
                                                  "APPROX_COUNT_DISTINCT_DETAIL",
-                                                 "APPROX_PERCENTILE_AGG",
-                                                 "APPROX_PERCENTILE_DETAIL",
                                                  "APPROX_MEDIAN",
                                                  "APPROX_PERCENTILE",
+                                                 "APPROX_PERCENTILE_AGG",
+                                                 "APPROX_PERCENTILE_DETAIL",
                                                  "APPROX_RANK",
                                                  "APPROX_SUM",
                                                  "BFILENAME",
+                                                 "BITMAP_BIT_POSITION",
+                                                 "BITMAP_BUCKET_NUMBER",
+                                                 "BITMAP_CONSTRUCT_AGG",
+                                                 "BITMAP_COUNT",
+                                                 "BITMAP_OR_AGG",
                                                  "BIT_AND_AGG",
                                                  "BIT_OR_AGG",
                                                  "BIT_XOR_AGG",
+                                                 "BOOLEAN_AND_AGG",
+                                                 "BOOLEAN_OR_AGG",
                                                  "CHARTOROWID",
                                                  "CHECKSUM",
+                                                 "CLUSTER_DETAILS",
+                                                 "CLUSTER_DISTANCE",
                                                  "CLUSTER_ID",
                                                  "CLUSTER_PROBABILITY",
+                                                 "CLUSTER_SET",
                                                  "COLLATION",
                                                  "COLLECT",
                                                  "COMPOSE",
                                                  "CONVERT",
-                                                 "CON_ID_TO_CON_NAME",
                                                  "CON_DBID_TO_ID",
                                                  "CON_GUID_TO_ID",
+                                                 "CON_ID_TO_CON_NAME",
+                                                 "CON_ID_TO_DBID",
                                                  "CON_NAME_TO_ID",
                                                  "CON_UID_TO_ID",
                                                  "CORR_K",
                                                  "CORR_S",
+                                                 "COSINE_DISTANCE",
                                                  "CUBE_TABLE",
                                                  "CURRENT_TIMESTAMP",
                                                  "CV",
+                                                 "DATAOBJ_TO_MAT_PARTITION",
                                                  "DATAOBJ_TO_PARTITION",
                                                  "DECOMPOSE",
                                                  "DEPTH",
                                                  "DEREF",
+                                                 "DOMAIN_CHECK",
+                                                 "DOMAIN_CHECK_TYPE",
+                                                 "DOMAIN_DISPLAY",
+                                                 "DOMAIN_NAME",
+                                                 "DOMAIN_ORDER",
                                                  "EXISTSNODE",
                                                  "EXTRACTVALUE",
+                                                 "FEATURE_COMPARE",
+                                                 "FEATURE_DETAILS",
                                                  "FEATURE_ID",
+                                                 "FEATURE_SET",
                                                  "FEATURE_VALUE",
+                                                 "FROM_VECTOR",
+                                                 "FUZZY_MATCH",
                                                  "GROUPING",
                                                  "GROUPING_ID",
                                                  "GROUP_ID",
+                                                 "HAMMING_DISTANCE",
+                                                 "INNER_PRODUCT",
+                                                 "IS_UUID",
                                                  "ITERATION_NUMBER",
+                                                 "JACCARD_DISTANCE",
                                                  "KURTOSIS_POP",
                                                  "KURTOSIS_SAMP",
+                                                 "L1_DISTANCE",
+                                                 "L2_DISTANCE",
                                                  "LOCALTIMESTAMP",
                                                  "MAKE_REF",
-                                                 "NCHR",
                                                  "NLSSORT",
                                                  "NLS_CHARSET_DECL_LEN",
                                                  "NLS_CHARSET_ID",
                                                  "NLS_CHARSET_NAME",
                                                  "NLS_COLLATION_ID",
                                                  "NLS_COLLATION_NAME",
-
+                                                 "ORA_DM_PARTITION_NAME",
                                                  "ORA_DST_AFFECTED",
                                                  "ORA_DST_CONVERT",
                                                  "ORA_DST_ERROR",
-                                                 "ORA_DM_PARTITION_NAME",
                                                  "ORA_PARTITION_VALIDATION",
                                                  "PATH",
+                                                 "PHONIC_ENCODE",
                                                  "POWERMULTISET",
                                                  "POWERMULTISET_BY_CARDINALITY",
                                                  "PREDICTION",
+                                                 "PREDICTION_BOUNDS",
+                                                 "PREDICTION_COST",
+                                                 "PREDICTION_DETAILS",
                                                  "PREDICTION_PROBABILITY",
+                                                 "PREDICTION_SET",
                                                  "PRESENTNNV",
                                                  "PRESENTV",
                                                  "PREVIOUS",
                                                  "RAWTONHEX",
+                                                 "RAW_TO_UUID",
                                                  "REF",
                                                  "REFTOHEX",
                                                  "ROUND_TIES_TO_EVEN",
@@ -467,22 +511,29 @@ constexpr std::string_view kServerFunctions[] = {"ANY_VALUE",
                                                  "SKEWNESS_POP",
                                                  "SKEWNESS_SAMP",
                                                  "TIMESTAMP_TO_SCN",
+                                                 "TIME_BUCKET",
                                                  "TO_APPROX_COUNT_DISTINCT",
                                                  "TO_APPROX_PERCENTILE",
                                                  "TO_BINARY_DOUBLE",
                                                  "TO_BINARY_FLOAT",
                                                  "TO_BLOB",
                                                  "TO_BOOLEAN",
-
                                                  "TO_LOB",
-                                                 "TO_MULTI_BYTE",
-                                                 "TO_SINGLE_BYTE",
                                                  "TO_UTC_TIMESTAMP_TZ",
-
+                                                 "TO_VECTOR",
                                                  "TREAT",
                                                  "UPDATEXML",
+                                                 "UUID",
+                                                 "UUID_TO_RAW",
                                                  "VALIDATE_CONVERSION",
-                                                 "VALUE"};
+                                                 "VALUE",
+                                                 "VECTOR",
+                                                 "VECTOR_DIMENSION_COUNT",
+                                                 "VECTOR_DIMENSION_FORMAT",
+                                                 "VECTOR_DISTANCE",
+                                                 "VECTOR_EMBEDDING",
+                                                 "VECTOR_NORM",
+                                                 "VECTOR_SERIALIZE"};
 
 }  // namespace
 
@@ -2112,6 +2163,8 @@ long CSqlEmitter::TextLength(const CSqlExpr& expr) {
                 return other == 0 ? 0 : std::max(results, other);
             }
             if (name == "NVL2" && expr.args.size() == 3) return widest(expr.args, 1, 1, 3);
+            // Note: a character made full-width takes two bytes at most.
+            if (name == "TO_MULTI_BYTE") return std::min(TextLength(*expr.args[0]) * 2, 4000L);
             if (name == "CONCAT" && expr.args.size() == 2) {
                 long left = TextLength(*expr.args[0]);
                 long right = TextLength(*expr.args[1]);
@@ -2822,6 +2875,11 @@ CSqlType CSqlEmitter::Call(const CSqlExpr& expr, std::string& out) {
         if (!ConstructedObject(expr, name, document)) return CSqlType::Unknown;
         out += ShownObject(document, name);
         return CSqlType::Text;
+    }
+    // Note: the inverse distributions are ordered-set functions only.
+    if (row == nullptr && (name == "PERCENTILE_CONT" || name == "PERCENTILE_DISC")) {
+        Fail(expr.at, 2000, "WITHIN");
+        return CSqlType::Unknown;
     }
     if (row == nullptr) {
         Fail(expr.at, IsServerFunction(name) ? 3001 : 100904, name);

@@ -1442,10 +1442,21 @@ bool CSqlParser::TrimCall(Expr& call) {
     return ExpectSymbol(')');
 }
 
+bool CSqlParser::CommaBeforeClose() const {
+    int depth = 0;
+    for (std::size_t ahead = 0; m_k + ahead < m_tokens.size(); ++ahead) {
+        if (IsSymbol('(', ahead)) ++depth;
+        if (IsSymbol(')', ahead) && --depth < 0) return false;
+        if (IsSymbol(',', ahead) && depth == 0) return true;
+    }
+    return false;
+}
+
 bool CSqlParser::SpecialCall(Expr& call) {
     ++m_k;  // "("
     bool extract = CSqlScanner::Is(m_text, m_tokens[m_k - 2], "EXTRACT");
     Expr* argument = nullptr;
+    if (extract && !(IsName() && Is("FROM", 1)) && CommaBeforeClose()) return Refuse("EXTRACT (XML)");
     if (extract) {
         if (!IsName()) return Fail();
         call.detail = TokenText(m_k++);
@@ -1462,7 +1473,8 @@ bool CSqlParser::SpecialCall(Expr& call) {
         std::size_t begin = m_k++;
         // Note: words may follow the brackets (INTERVAL DAY(3) TO SECOND(2)).
         for (;;) {
-            while (IsName() && !IsSymbol('(')) ++m_k;
+            while (IsName() && !IsSymbol('(') && !Is("DEFAULT")) ++m_k;
+            if (Is("DEFAULT")) return Refuse("CAST (DEFAULT ON CONVERSION ERROR)");
             if (!AcceptSymbol('(')) break;
             while (!AtEnd() && !IsSymbol(')')) ++m_k;
             if (!ExpectSymbol(')')) return false;
@@ -1515,7 +1527,9 @@ bool CSqlParser::CallArguments(Expr& call) {
                 m_k += 2;
                 if (!OrderBy(call.withinGroup)) return false;
             }
-            if (Is("USING") || Is("AS") || Is("FROM") || Is("ON"))
+            // Note: a value DEFAULT on a conversion error, the type a
+            // function RETURNING: clauses the engine lacks, refused by name.
+            if (Is("USING") || Is("AS") || Is("FROM") || Is("ON") || Is("DEFAULT") || Is("RETURNING"))
                 return Refuse(std::string(call.text) + " (" + std::string(TokenText(m_k)) + ")");
             call.args.push_back(arg);
         } while (AcceptSymbol(','));

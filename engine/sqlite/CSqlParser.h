@@ -48,6 +48,8 @@ private:
     }
     bool Is(std::string_view word, std::size_t ahead = 0) const;
     bool IsSymbol(char symbol, std::size_t ahead = 0) const;
+    // Whether a comma of this level comes before the bracket that closes it.
+    bool CommaBeforeClose() const;
     bool Accept(std::string_view word);
     bool AcceptSymbol(char symbol);
     bool Expect(std::string_view word);

@@ -75,6 +75,7 @@
 #include "engine/sqlite/values/CRegexpFunctions.h"
 #include "engine/sqlite/values/CSingleRow.h"
 #include "engine/sqlite/values/CStatisticFunctions.h"
+#include "engine/sqlite/values/CWidthFunctions.h"
 #include "engine/sqlite/values/CZoneFunctions.h"
 #include "engine/sqlite/warehouse/CWarehouseState.h"
 #include "text/Cp932.h"
@@ -356,9 +357,9 @@ std::unique_ptr<CSqliteConnection> CSqliteConnection::Open(const std::string& da
         !CSqliteTextFunctions::Register(db) || !CNumberFunctions::Register(db) ||
         !CRegexpFunctions::Register(db) || !CMathFunctions::Register(db) || !CFloatFunctions::Register(db) ||
         !CStatisticFunctions::Register(db) || !CCharacterFunctions::Register(db) ||
-        !CRawFunctions::Register(db) || !CJsonFunctions::Register(db) || !CJsonDot::Register(db) ||
-        !CJsonSerializer::Register(db) || !CIntervalFunctions::Register(db) || !CSingleRow::Register(db) ||
-        !CRandomFunctions::Register(db) ||
+        !CWidthFunctions::Register(db) || !CRawFunctions::Register(db) || !CJsonFunctions::Register(db) ||
+        !CJsonDot::Register(db) || !CJsonSerializer::Register(db) || !CIntervalFunctions::Register(db) ||
+        !CSingleRow::Register(db) || !CRandomFunctions::Register(db) ||
         !CPartitionFunctions::Register(db, connection->m_warehouse.get()) ||
         !CSqliteValueFunctions::Register(db, connection->m_session.get()) ||
         !CZoneFunctions::Register(db, connection->m_session.get()) || !CSqliteDictionary::Install(db) ||

@@ -12,6 +12,7 @@
 #include "engine/sqlite/CDateFormat.h"
 #include "engine/sqlite/COraError.h"
 #include "engine/sqlite/CSqliteSession.h"
+#include "engine/sqlite/CTerritoryFormat.h"
 #include "engine/sqlite/CValueText.h"
 #include "engine/sqlite/SqliteApi.h"
 #include "engine/sqlite/plsql/CPlsqlInterval.h"
@@ -93,6 +94,28 @@ bool LanguageOfParameter(std::string_view text, CDateLanguage& language) {
     return key == "NLS_DATE_LANGUAGE" && CDateFormat::LanguageNamed(name, language);
 }
 
+const std::string& TerritoryOf(sqlite3_context* context) {
+    static const std::string kDefault = "JAPAN";
+    auto* session = static_cast<CSqliteSession*>(sqlite3_user_data(context));
+    return session != nullptr ? session->territory : kDefault;
+}
+
+// A model with the territory's DL, DS and TS in place: 0, or the server's
+// number for a model that cannot be read (ORA-01821) or a territory whose
+// models the engine lacks (ORA-03001, `refused` naming it).
+int TerritoryModel(sqlite3_context* context, std::string_view format, bool reading, std::string& model,
+                   std::string& refused) {
+    const std::string& territory = TerritoryOf(context);
+    auto outcome = reading ? CTerritoryFormat::ForReading(format, territory, model)
+                           : CTerritoryFormat::ForWriting(format, territory, model);
+    if (outcome == CTerritoryFormat::Outcome::Refused) return 1821;
+    if (outcome == CTerritoryFormat::Outcome::Unknown) {
+        refused = "DL/DS/TS (NLS_TERRITORY " + territory + ")";
+        return 3001;
+    }
+    return 0;
+}
+
 const std::string& DateFormatOf(sqlite3_context* context) {
     static const std::string kDefault = "RR-MM-DD";
     auto* session = static_cast<CSqliteSession*>(sqlite3_user_data(context));
@@ -159,9 +182,13 @@ void ToDate(sqlite3_context* context, int argc, sqlite3_value** argv) {
     std::string text = TextOf(argv[0]);
     CDateTime value;
     int code = 0;
-    if (formatted)
-        code = CDateFormat::Read(text, TextOf(argv[1]), value, language);
-    else if (!CValueText::HasStoredDatePrefix(text) || !CDateFormat::ParseStored(text, value))
+    if (formatted) {
+        std::string model;
+        std::string refused;
+        if (int failed = TerritoryModel(context, TextOf(argv[1]), true, model, refused); failed != 0)
+            return ResultError(context, failed, {failed == 3001 ? refused : TextOf(argv[1])}, at);
+        code = CDateFormat::Read(text, model, value, language);
+    } else if (!CValueText::HasStoredDatePrefix(text) || !CDateFormat::ParseStored(text, value))
         code = CDateFormat::Read(text, DateFormatOf(context), value, language);
     if (code == 0) return ResultText(context, CDateFormat::ToStored(value));
     ResultError(context, code, {text}, at);
@@ -182,7 +209,12 @@ void ToChar(sqlite3_context* context, int argc, sqlite3_value** argv) {
         return ResultError(context, 12702, {TextOf(argv[2])});
     if (!IsNumeric(argv[0]) && CValueText::HasStoredDatePrefix(text) &&
         CDateFormat::ParseStored(text, date)) {
-        std::string format = argc > 1 ? TextOf(argv[1]) : DateFormatOf(context);
+        std::string format;
+        std::string refused;
+        if (int failed = TerritoryModel(context, argc > 1 ? TextOf(argv[1]) : DateFormatOf(context), false,
+                                        format, refused);
+            failed != 0)
+            return ResultError(context, failed, {refused});
         // Note: TZH, TZM, TZR and TZD write a zoned value's zone.
         std::string_view local;
         std::string_view written;

@@ -331,8 +331,8 @@ TEST_F(COracleSemanticsTest, SessionFactsAndNamedRefusals) {
     EXPECT_EQ(m_connection->LastError().position, static_cast<int>(sql.find("XMLTABLE")));
     // A function of the server the engine lacks is refused by name; an
     // unknown name is no function.
-    EXPECT_EQ(Rows("SELECT NCHR(65) FROM DUAL").substr(0, 15), "ERROR ORA-03001");
-    EXPECT_NE(Rows("SELECT NCHR(65) FROM DUAL").find("NCHR"), std::string::npos);
+    EXPECT_EQ(Rows("SELECT CON_ID_TO_DBID(1) FROM DUAL").substr(0, 15), "ERROR ORA-03001");
+    EXPECT_NE(Rows("SELECT CON_ID_TO_DBID(1) FROM DUAL").find("CON_ID_TO_DBID"), std::string::npos);
     EXPECT_EQ(Rows("SELECT NOSUCHFN(1) FROM DUAL").substr(0, 15), "ERROR ORA-00904");
 }
 

@@ -9,6 +9,7 @@
 
 #include "engine/sqlite/COraError.h"
 #include "engine/sqlite/CSqliteSession.h"
+#include "engine/sqlite/CTerritoryFormat.h"
 #include "engine/sqlite/CTimestampText.h"
 #include "engine/sqlite/CValueText.h"
 #include "engine/sqlite/SqliteApi.h"
@@ -268,6 +269,14 @@ void ToTimestampTz(sqlite3_context* context, int, sqlite3_value** argv) {
     std::string format = sessionModel      ? CTimestampText::WithFraction(session.timestampTzFormat, 9)
                          : IsNull(argv[1]) ? std::string()
                                            : TextOf(argv[1]);
+    // Note: the territory's DL, DS and TS read as its models do.
+    if (std::string model; !format.empty()) {
+        auto outcome = CTerritoryFormat::ForReading(format, session.territory, model);
+        if (outcome == CTerritoryFormat::Outcome::Refused) return Raise(context, 1821, {format}, at);
+        if (outcome == CTerritoryFormat::Outcome::Unknown)
+            return Raise(context, 3001, {"DL/DS/TS (NLS_TERRITORY " + session.territory + ")"}, at);
+        format = model;
+    }
     std::string dateFormat = format;
     // Note: the zone's elements come last; the date is read by what precedes them.
     std::string upper = Upper(format);
