@@ -112,10 +112,11 @@ protected:
         EXPECT_EQ(r.out.substr(r.out.size() - tail.size()), tail) << r.out;
     }
 
-    // Runs `before`, then the lines `lines` echoes ('|' between them), and
-    // expects the console to end with `lines`.
-    RunResult ExpectRun(const std::string& lines, const std::string& before = "") {
-        RunResult r = RunScripts({before + Typed(Console(lines))});
+    // Runs `before`, then the lines `lines` echoes ('|' between them), with
+    // `stdinText` to read, and expects the console to end with `lines`.
+    RunResult ExpectRun(const std::string& lines, const std::string& before = "",
+                        const std::string& stdinText = "") {
+        RunResult r = RunScripts({before + Typed(Console(lines))}, stdinText);
         ExpectTail(r, lines);
         return r;
     }
