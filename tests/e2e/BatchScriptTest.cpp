@@ -42,27 +42,21 @@ const char kCreate[] =
     "INSERT INTO emp VALUES ('allen', 1600, NULL);\n";
 
 TEST_P(BatchScript, TablesRowsAndDescribe) {
-    RunResult r = RunScripts({std::string(kCreate) + "SELECT ename, sal FROM emp;\n"
-                                                     "UPDATE emp\n   SET sal = sal + 1\n;\n"
-                                                     "DELETE FROM emp WHERE ename = 'NOBODY';\n"
-                                                     "SELECT ename FROM emp WHERE sal > 5000;\n"
-                                                     "desc emp\n"});
-    EXPECT_EQ(r.out,
-              Console("SQL> CONNECT scott/tiger|接続に成功しました。|"
-                      "SQL> CREATE TABLE emp (ename VARCHAR2(10), sal NUMBER(7,2), hired DATE);|"
-                      "表が作成されました。|SQL> INSERT INTO emp VALUES ('smith', 800, NULL);|"
-                      "1行が作成されました。|SQL> INSERT INTO emp VALUES ('allen', 1600, NULL);|"
-                      "1行が作成されました。|SQL> SELECT ename, sal FROM emp;||"
-                      "ENAME      SAL        |---------- ---------- |smith      800        |"
-                      "allen      1600       ||2行が選択されました。||SQL> UPDATE emp|"
-                      "SQL>    SET sal = sal + 1|SQL> ;|2行が更新されました。|"
-                      "SQL> DELETE FROM emp WHERE ename = 'NOBODY';|0行が削除されました。|"
-                      "SQL> SELECT ename FROM emp WHERE sal > 5000;||ENAME      |---------- ||"
-                      "0行が選択されました。||SQL> desc emp|名前                 NULL?    型|"
-                      "-------------------- -------- --------------------|"
-                      "ENAME                         VARCHAR2(10)|SAL                           NUMBER(7, 2)|"
-                      "HIRED                         DATE||SQL> "));
-    EXPECT_EQ(r.status, 0) << r.err;
+    ExpectConsole(
+        "SQL> CONNECT scott/tiger|接続に成功しました。|"
+        "SQL> CREATE TABLE emp (ename VARCHAR2(10), sal NUMBER(7,2), hired DATE);|"
+        "表が作成されました。|SQL> INSERT INTO emp VALUES ('smith', 800, NULL);|"
+        "1行が作成されました。|SQL> INSERT INTO emp VALUES ('allen', 1600, NULL);|"
+        "1行が作成されました。|SQL> SELECT ename, sal FROM emp;||"
+        "ENAME      SAL        |---------- ---------- |smith      800        |"
+        "allen      1600       ||2行が選択されました。||SQL> UPDATE emp|"
+        "SQL>    SET sal = sal + 1|SQL> ;|2行が更新されました。|"
+        "SQL> DELETE FROM emp WHERE ename = 'NOBODY';|0行が削除されました。|"
+        "SQL> SELECT ename FROM emp WHERE sal > 5000;||ENAME      |---------- ||"
+        "0行が選択されました。||SQL> desc emp|名前                 NULL?    型|"
+        "-------------------- -------- --------------------|"
+        "ENAME                         VARCHAR2(10)|SAL                           NUMBER(7, 2)|"
+        "HIRED                         DATE||SQL> ");
 }
 
 // Money sums are exact decimals, and a query's columns are described by
