@@ -53,12 +53,6 @@ TEST(BufferInput, InABlockOnlyASlashEndsTheInput) {
     EXPECT_EQ(Buffer(processor), Lines({"BEGIN", "  NULL;", "  x := 1;", "  y := 2;", "END;"}));
 }
 
-TEST(BufferInput, OnlyTheWordsInputAndIStartIt) {
-    CSQLProcessor processor;
-    EXPECT_EQ(Feed(processor, {"IMPORT"}), SjLines({"不明なコマンドです。"}));
-    EXPECT_FALSE(processor.Command<CBufferCommand>().IsTakingInput());
-}
-
 TEST(BufferLineNumbers, ZeroPutsALineFirstAndAPastNumberPutsItLast) {
     CSQLProcessor processor;
     processor.Command<CBufferCommand>().Keep(Lines({"FROM t"}));

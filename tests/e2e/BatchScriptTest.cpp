@@ -42,27 +42,21 @@ const char kCreate[] =
     "INSERT INTO emp VALUES ('allen', 1600, NULL);\n";
 
 TEST_P(BatchScript, TablesRowsAndDescribe) {
-    RunResult r = RunScripts({std::string(kCreate) + "SELECT ename, sal FROM emp;\n"
-                                                     "UPDATE emp\n   SET sal = sal + 1\n;\n"
-                                                     "DELETE FROM emp WHERE ename = 'NOBODY';\n"
-                                                     "SELECT ename FROM emp WHERE sal > 5000;\n"
-                                                     "desc emp\n"});
-    EXPECT_EQ(r.out,
-              Console("SQL> CONNECT scott/tiger|接続に成功しました。|"
-                      "SQL> CREATE TABLE emp (ename VARCHAR2(10), sal NUMBER(7,2), hired DATE);|"
-                      "表が作成されました。|SQL> INSERT INTO emp VALUES ('smith', 800, NULL);|"
-                      "1行が作成されました。|SQL> INSERT INTO emp VALUES ('allen', 1600, NULL);|"
-                      "1行が作成されました。|SQL> SELECT ename, sal FROM emp;||"
-                      "ENAME      SAL        |---------- ---------- |smith      800        |"
-                      "allen      1600       ||2行が選択されました。||SQL> UPDATE emp|"
-                      "SQL>    SET sal = sal + 1|SQL> ;|2行が更新されました。|"
-                      "SQL> DELETE FROM emp WHERE ename = 'NOBODY';|0行が削除されました。|"
-                      "SQL> SELECT ename FROM emp WHERE sal > 5000;||ENAME      |---------- ||"
-                      "0行が選択されました。||SQL> desc emp|名前                 NULL?    型|"
-                      "-------------------- -------- --------------------|"
-                      "ENAME                         VARCHAR2(10)|SAL                           NUMBER(7, 2)|"
-                      "HIRED                         DATE||SQL> "));
-    EXPECT_EQ(r.status, 0) << r.err;
+    ExpectConsole(
+        "SQL> CONNECT scott/tiger|接続に成功しました。|"
+        "SQL> CREATE TABLE emp (ename VARCHAR2(10), sal NUMBER(7,2), hired DATE);|"
+        "表が作成されました。|SQL> INSERT INTO emp VALUES ('smith', 800, NULL);|"
+        "1行が作成されました。|SQL> INSERT INTO emp VALUES ('allen', 1600, NULL);|"
+        "1行が作成されました。|SQL> SELECT ename, sal FROM emp;||"
+        "ENAME      SAL        |---------- ---------- |smith      800        |"
+        "allen      1600       ||2行が選択されました。||SQL> UPDATE emp|"
+        "SQL>    SET sal = sal + 1|SQL> ;|2行が更新されました。|"
+        "SQL> DELETE FROM emp WHERE ename = 'NOBODY';|0行が削除されました。|"
+        "SQL> SELECT ename FROM emp WHERE sal > 5000;||ENAME      |---------- ||"
+        "0行が選択されました。||SQL> desc emp|名前                 NULL?    型|"
+        "-------------------- -------- --------------------|"
+        "ENAME                         VARCHAR2(10)|SAL                           NUMBER(7, 2)|"
+        "HIRED                         DATE||SQL> ");
 }
 
 // Money sums are exact decimals, and a query's columns are described by
@@ -244,17 +238,15 @@ TEST_P(BatchScript, ASavedConsoleRunsAgainAsItWasTyped) {
 }
 
 TEST_P(BatchScript, JapaneseNamesAndValuesAreMeasuredByBytes) {
-    RunResult r =
-        RunScripts({"CONNECT a/b\nCREATE TABLE 社員 (名前 VARCHAR2(6), メモ VARCHAR2(20));\n"
-                    "INSERT INTO 社員 VALUES ('山田太郎', 'ｶﾀｶﾅ');\n"
-                    "INSERT INTO 社員 VALUES ('山田太', 'ｶﾀｶﾅ');\nSELECT * FROM 社員;\n"});
+    const RunResult r = ExpectRun(
+        "SQL> SELECT * FROM 社員;||名前   メモ                 |"
+        "------ -------------------- |山田太 ｶﾀｶﾅ                 ||"
+        "1行が選択されました。||SQL> ",
+        "CONNECT a/b\nCREATE TABLE 社員 (名前 VARCHAR2(6), メモ VARCHAR2(20));\n"
+        "INSERT INTO 社員 VALUES ('山田太郎', 'ｶﾀｶﾅ');\nINSERT INTO 社員 VALUES ('山田太', 'ｶﾀｶﾅ');\n");
     EXPECT_NE(r.out.find("ORA-12899: 社員.名前 の値が長すぎます (8 バイト、最大 6 バイト)。"),
               std::string::npos)
         << r.out;
-    ExpectTail(r,
-               "SQL> SELECT * FROM 社員;||名前   メモ                 |"
-               "------ -------------------- |山田太 ｶﾀｶﾅ                 ||"
-               "1行が選択されました。||SQL> ");
 }
 
 }  // namespace
@@ -262,19 +254,7 @@ TEST_P(BatchScript, JapaneseNamesAndValuesAreMeasuredByBytes) {
 namespace {
 
 TEST_F(EmbeddedScript, SchemaScriptRunsToItsEndWithDataAsTyped) {
-    RunResult r =
-        RunScripts({"SET ECHO OFF\nset feedback on\nPROMPT Creating the schema\nCONNECT scott/Tiger\n"
-                    "CREATE TABLE dept (\n  deptno NUMBER(2) CONSTRAINT pk_dept PRIMARY KEY,\n"
-                    "  dname VARCHAR2(14)\n);\n"
-                    "CREATE UNIQUE INDEX dept_uk\n  ON dept (dname);\n"
-                    "  -- an indented comment\n"
-                    "BEGIN\n  INSERT INTO dept VALUES (10, 'Sales; East');\n"
-                    "  INSERT INTO dept VALUES (20, 'a--b /* c */');\nEND;\n/\n"
-                    "CREATE OR REPLACE VIEW dept_v AS\n  SELECT dname FROM dept;\n"
-                    "COMMIT WORK;\n  select dname from dept_v order by 1;\n"
-                    "SET FEEDBACK OFF\nselect dname \"MiXed\" from dept where deptno = 10\n/\n"});
-    ExpectTail(
-        r,
+    ExpectRun(
         "SQL> SET ECHO OFF|SQL> set feedback on|"
         "SQL> PROMPT Creating the schema|Creating the schema|SQL> CONNECT scott/Tiger|接続に成功しました。|"
         "SQL> CREATE TABLE dept (|SQL>   deptno NUMBER(2) CONSTRAINT pk_dept PRIMARY KEY,|"
@@ -322,18 +302,13 @@ TEST_P(BatchScript, LongValuesShowUpToTheColumnWidth) {
 }
 
 TEST_P(BatchScript, ServerOutputFollowsEachStatementWhileOn) {
-    RunResult r =
-        RunScripts({"CONNECT a/b\nSET SERVEROUTPUT ON\nBEGIN\n  DBMS_OUTPUT.PUT_LINE('one');\n"
-                    "  DBMS_OUTPUT.PUT_LINE('two');\nEND;\n/\nEXEC DBMS_OUTPUT.PUT_LINE('x')\n"
-                    "SET SERVEROUTPUT OFF\nEXEC DBMS_OUTPUT.PUT_LINE('hidden')\n"});
-    EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.out,
-              Console("SQL> CONNECT a/b|接続に成功しました。|SQL> SET SERVEROUTPUT ON|SQL> BEGIN|"
-                      "SQL>   DBMS_OUTPUT.PUT_LINE('one');|SQL>   DBMS_OUTPUT.PUT_LINE('two');|SQL> END;|"
-                      "SQL> /|PL/SQLプロシージャが正常に完了しました。|one|two|"
-                      "SQL> EXEC DBMS_OUTPUT.PUT_LINE('x')||PL/SQLプロシージャが正常に完了しました。||x|"
-                      "SQL> SET SERVEROUTPUT OFF|SQL> EXEC DBMS_OUTPUT.PUT_LINE('hidden')||"
-                      "PL/SQLプロシージャが正常に完了しました。||SQL> "));
+    ExpectConsole(
+        "SQL> CONNECT a/b|接続に成功しました。|SQL> SET SERVEROUTPUT ON|SQL> BEGIN|"
+        "SQL>   DBMS_OUTPUT.PUT_LINE('one');|SQL>   DBMS_OUTPUT.PUT_LINE('two');|SQL> END;|"
+        "SQL> /|PL/SQLプロシージャが正常に完了しました。|one|two|"
+        "SQL> EXEC DBMS_OUTPUT.PUT_LINE('x')||PL/SQLプロシージャが正常に完了しました。||x|"
+        "SQL> SET SERVEROUTPUT OFF|SQL> EXEC DBMS_OUTPUT.PUT_LINE('hidden')||"
+        "PL/SQLプロシージャが正常に完了しました。||SQL> ");
 }
 
 // 1024 rows whose fourfold cross product takes for ever.

@@ -14,32 +14,25 @@ protected:
 };
 
 TEST_P(ConstraintScript, ChecksDescribeAndEmptyHeadingsFollowTheServer) {
-    RunResult r =
-        RunScripts({"CONNECT scott/tiger\n"
-                    "CREATE TABLE acct (id NUMBER CONSTRAINT acct_pos CHECK (id > 0),\n"
-                    "  kind CHAR(1) CHECK (kind IN ('A', 'B')), opened TIMESTAMP(3));\n"
-                    "INSERT INTO acct VALUES (-12345678901234567890, 'A', NULL);\n"
-                    "INSERT INTO acct VALUES (1, 'C', NULL);\n"
-                    "desc acct\n"
-                    "SELECT TO_CHAR(opened, 'YYYY-MM-DD') d, GREATEST(id, 2) g FROM acct;\n"});
-    EXPECT_EQ(r.out, Console("SQL> CONNECT scott/tiger|接続に成功しました。|"
-                             "SQL> CREATE TABLE acct (id NUMBER CONSTRAINT acct_pos CHECK (id > 0),|"
-                             "SQL>   kind CHAR(1) CHECK (kind IN ('A', 'B')), opened TIMESTAMP(3));|"
-                             "表が作成されました。|"
-                             "SQL> INSERT INTO acct VALUES (-12345678901234567890, 'A', NULL);|"
-                             "INSERT INTO acct VALUES (-12345678901234567890, 'A', NULL);|*|"
-                             "エラー行: 0: エラーが発生しました。|"
-                             "ORA-02290: チェック制約 ACCT_POS に違反しました。|"
-                             "SQL> INSERT INTO acct VALUES (1, 'C', NULL);|"
-                             "INSERT INTO acct VALUES (1, 'C', NULL);|*|"
-                             "エラー行: 0: エラーが発生しました。|"
-                             "ORA-02290: チェック制約 SYS_C8000001 に違反しました。|"
-                             "SQL> desc acct|名前                 NULL?    型|"
-                             "-------------------- -------- --------------------|"
-                             "ID                            NUMBER|KIND                          CHAR(1)|"
-                             "OPENED                        TIMESTAMP(3)||"
-                             "SQL> SELECT TO_CHAR(opened, 'YYYY-MM-DD') d, GREATEST(id, 2) g FROM acct;||"
-                             "D          G          |---------- ---------- ||0行が選択されました。||SQL> "));
+    ExpectConsole(
+        "SQL> CONNECT scott/tiger|接続に成功しました。|"
+        "SQL> CREATE TABLE acct (id NUMBER CONSTRAINT acct_pos CHECK (id > 0),|"
+        "SQL>   kind CHAR(1) CHECK (kind IN ('A', 'B')), opened TIMESTAMP(3));|"
+        "表が作成されました。|"
+        "SQL> INSERT INTO acct VALUES (-12345678901234567890, 'A', NULL);|"
+        "INSERT INTO acct VALUES (-12345678901234567890, 'A', NULL);|*|"
+        "エラー行: 0: エラーが発生しました。|"
+        "ORA-02290: チェック制約 ACCT_POS に違反しました。|"
+        "SQL> INSERT INTO acct VALUES (1, 'C', NULL);|"
+        "INSERT INTO acct VALUES (1, 'C', NULL);|*|"
+        "エラー行: 0: エラーが発生しました。|"
+        "ORA-02290: チェック制約 SYS_C8000001 に違反しました。|"
+        "SQL> desc acct|名前                 NULL?    型|"
+        "-------------------- -------- --------------------|"
+        "ID                            NUMBER|KIND                          CHAR(1)|"
+        "OPENED                        TIMESTAMP(3)||"
+        "SQL> SELECT TO_CHAR(opened, 'YYYY-MM-DD') d, GREATEST(id, 2) g FROM acct;||"
+        "D          G          |---------- ---------- ||0行が選択されました。||SQL> ");
 }
 
 INSTANTIATE_TEST_SUITE_P(Roads, ConstraintScript, ::testing::Values(Road::Embedded, Road::Server),

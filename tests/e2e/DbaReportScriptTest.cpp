@@ -24,6 +24,12 @@ protected:
         return at == std::string::npos ? r.out : r.out.substr(at);
     }
 
+    // Runs the report whose lines `console` echoes (on the schema, or only
+    // connected) and expects the console from its first line on.
+    void ExpectReport(const std::string& console, bool schema = true) {
+        EXPECT_EQ(Report(Typed(console), console.substr(0, console.find('\n')), schema), console);
+    }
+
     // 200 notes of about 310 bytes: 62,000 bytes, 16 pages of 4096 bytes
     // and the page above them.
     static constexpr char kSchema[] =
@@ -43,102 +49,42 @@ protected:
 // indexes under the keys' names); then the 180 notes deleted: the table
 // keeps 3 pages (20 notes, 6,200 bytes, and the page above them) and the 14
 // it no longer needs become free space.
-const char kSpaceReport[] =
-    "SET PAGESIZE 40 LINESIZE 60 FEEDBACK OFF VERIFY OFF\n"
-    "TTITLE LEFT 'Segments of ' _USER SKIP 1\n"
-    "COLUMN segment_type FORMAT A7 HEADING 'Type'\n"
-    "COLUMN segment_name FORMAT A14 HEADING 'Segment'\n"
-    "COLUMN kb FORMAT 9,990 HEADING 'KB'\n"
-    "COLUMN blocks FORMAT 9990 HEADING 'Blks'\n"
-    "COLUMN extents FORMAT 990 HEADING 'Ext'\n"
-    "BREAK ON segment_type SKIP 1 ON REPORT\n"
-    "COMPUTE SUM LABEL 'total' OF kb blocks ON segment_type REPORT\n"
-    "SELECT segment_type, segment_name, bytes / 1024 kb, blocks, extents\n"
-    "  FROM user_segments\n"
-    " ORDER BY segment_type DESC, segment_name;\n"
-    "SET FEEDBACK OFF\n"
-    "COLUMN blocks FORMAT 9990\n"
-    "COLUMN free FORMAT 9990\n"
-    "SELECT segment_name, blocks FROM user_segments ORDER BY 1;\n"
-    "SELECT NVL(SUM(blocks), 0) free FROM dba_free_space;\n"
-    "DELETE FROM notes WHERE id > 20;\n"
-    "COMMIT;\n"
-    "SELECT segment_name, blocks FROM user_segments ORDER BY 1;\n"
-    "SELECT NVL(SUM(blocks), 0) free FROM dba_free_space;\n";
-
 TEST_P(DbaReportScript, SpacePerSegmentAndTheFreeSpaceADeleteGivesBack) {
-    EXPECT_EQ(
-        Report(kSpaceReport, "SQL> SET PAGESIZE 40"),
-        Console(
-            "SQL> SET PAGESIZE 40 LINESIZE 60 FEEDBACK OFF VERIFY OFF|"
-            "SQL> TTITLE LEFT 'Segments of ' _USER SKIP 1|SQL> COLUMN segment_type FORMAT A7 HEADING 'Type'|"
-            "SQL> COLUMN segment_name FORMAT A14 HEADING 'Segment'|SQL> COLUMN kb FORMAT 9,990 HEADING 'KB'|"
-            "SQL> COLUMN blocks FORMAT 9990 HEADING 'Blks'|SQL> COLUMN extents FORMAT 990 HEADING 'Ext'|"
-            "SQL> BREAK ON segment_type SKIP 1 ON REPORT|"
-            "SQL> COMPUTE SUM LABEL 'total' OF kb blocks ON segment_type REPORT|"
-            "SQL> SELECT segment_type, segment_name, bytes / 1024 kb, blocks, extents|"
-            "SQL>   FROM user_segments|SQL>  ORDER BY segment_type DESC, segment_name;||Segments of SCOTT|"
-            "Type    Segment            KB  Blks  Ext |------- -------------- ------ ----- ---- |"
-            "TABLE   DEPT                4     1    1 |        NOTES              68    17    2 |"
-            "*******                ------ -----      |total                      72    18      ||"
-            "INDEX   NOTES_DEPT_IX       4     1    1 |        PK_DEPT             4     1    1 |"
-            "        PK_NOTES            4     1    1 |*******                ------ -----      |"
-            "total                      12     3      |                       ------ -----      |"
-            "total                      84    21      ||SQL> SET FEEDBACK OFF|"
-            "SQL> COLUMN blocks FORMAT 9990|SQL> COLUMN free FORMAT 9990|"
-            "SQL> SELECT segment_name, blocks FROM user_segments ORDER BY 1;||Segments of SCOTT|"
-            "Segment         Blks |-------------- ----- |DEPT               1 |NOTES             17 |"
-            "NOTES_DEPT_IX      1 |PK_DEPT            1 |PK_NOTES           1 |               ----- |"
-            "total             21 ||"
-            "SQL> SELECT NVL(SUM(blocks), 0) free FROM dba_free_space;||Segments of SCOTT| FREE |----- |"
-            "    0 ||SQL> DELETE FROM notes WHERE id > 20;|SQL> COMMIT;|"
-            "SQL> SELECT segment_name, blocks FROM user_segments ORDER BY 1;||Segments of SCOTT|"
-            "Segment         Blks |-------------- ----- |DEPT               1 |NOTES              3 |"
-            "NOTES_DEPT_IX      1 |PK_DEPT            1 |PK_NOTES           1 |               ----- |"
-            "total              7 ||"
-            "SQL> SELECT NVL(SUM(blocks), 0) free FROM dba_free_space;||Segments of SCOTT| FREE |----- |"
-            "   14 ||SQL> "));
+    ExpectReport(Console(
+        "SQL> SET PAGESIZE 40 LINESIZE 60 FEEDBACK OFF VERIFY OFF|"
+        "SQL> TTITLE LEFT 'Segments of ' _USER SKIP 1|SQL> COLUMN segment_type FORMAT A7 HEADING 'Type'|"
+        "SQL> COLUMN segment_name FORMAT A14 HEADING 'Segment'|SQL> COLUMN kb FORMAT 9,990 HEADING 'KB'|"
+        "SQL> COLUMN blocks FORMAT 9990 HEADING 'Blks'|SQL> COLUMN extents FORMAT 990 HEADING 'Ext'|"
+        "SQL> BREAK ON segment_type SKIP 1 ON REPORT|"
+        "SQL> COMPUTE SUM LABEL 'total' OF kb blocks ON segment_type REPORT|"
+        "SQL> SELECT segment_type, segment_name, bytes / 1024 kb, blocks, extents|"
+        "SQL>   FROM user_segments|SQL>  ORDER BY segment_type DESC, segment_name;||Segments of SCOTT|"
+        "Type    Segment            KB  Blks  Ext |------- -------------- ------ ----- ---- |"
+        "TABLE   DEPT                4     1    1 |        NOTES              68    17    2 |"
+        "*******                ------ -----      |total                      72    18      ||"
+        "INDEX   NOTES_DEPT_IX       4     1    1 |        PK_DEPT             4     1    1 |"
+        "        PK_NOTES            4     1    1 |*******                ------ -----      |"
+        "total                      12     3      |                       ------ -----      |"
+        "total                      84    21      ||SQL> SET FEEDBACK OFF|"
+        "SQL> COLUMN blocks FORMAT 9990|SQL> COLUMN free FORMAT 9990|"
+        "SQL> SELECT segment_name, blocks FROM user_segments ORDER BY 1;||Segments of SCOTT|"
+        "Segment         Blks |-------------- ----- |DEPT               1 |NOTES             17 |"
+        "NOTES_DEPT_IX      1 |PK_DEPT            1 |PK_NOTES           1 |               ----- |"
+        "total             21 ||"
+        "SQL> SELECT NVL(SUM(blocks), 0) free FROM dba_free_space;||Segments of SCOTT| FREE |----- |"
+        "    0 ||SQL> DELETE FROM notes WHERE id > 20;|SQL> COMMIT;|"
+        "SQL> SELECT segment_name, blocks FROM user_segments ORDER BY 1;||Segments of SCOTT|"
+        "Segment         Blks |-------------- ----- |DEPT               1 |NOTES              3 |"
+        "NOTES_DEPT_IX      1 |PK_DEPT            1 |PK_NOTES           1 |               ----- |"
+        "total              7 ||"
+        "SQL> SELECT NVL(SUM(blocks), 0) free FROM dba_free_space;||Segments of SCOTT| FREE |----- |"
+        "   14 ||SQL> "));
 }
 
 // This session, the instance and the database, and the parameters in force:
 // the block size is SQLite's page, the NLS ones follow ALTER SESSION.
-const char kInstanceReport[] =
-    "SET PAGESIZE 40 LINESIZE 80 FEEDBACK ON\n"
-    "COLUMN username FORMAT A8\n"
-    "COLUMN status FORMAT A8\n"
-    "COLUMN server FORMAT A9\n"
-    "SELECT sid, serial#, username, status, server, type, command\n"
-    "  FROM v$session\n"
-    " WHERE audsid = SYS_CONTEXT('USERENV', 'SESSIONID');\n"
-    "SELECT COUNT(*) sessions FROM v$session WHERE logon_time BETWEEN SYSDATE - 1 AND SYSDATE;\n"
-    "SELECT CASE WHEN i.instance_name = d.name AND d.name = SYS_CONTEXT('USERENV', 'DB_NAME') THEN 'yes' END "
-    "same_name,\n"
-    "       i.status, i.database_status, i.instance_role, i.logins, d.log_mode, d.open_mode\n"
-    "  FROM v$instance i, v$database d;\n"
-    "SELECT inst_id, instance_number, thread# FROM gv$instance;\n"
-    "COLUMN name FORMAT A22\n"
-    "COLUMN value FORMAT A12\n"
-    "COLUMN isdefault FORMAT A9\n"
-    "SELECT name, value, isdefault, isses_modifiable FROM v$parameter\n"
-    " WHERE name IN ('db_block_size', 'nls_date_format', 'nls_language', 'recyclebin')\n"
-    " ORDER BY name;\n"
-    "ALTER SESSION SET NLS_DATE_FORMAT = 'YYYY-MM-DD';\n"
-    "SELECT name, value, ismodified FROM v$parameter WHERE name = 'nls_date_format';\n"
-    "SHOW PARAMETER nls_date_f\n"
-    "SELECT p.value, n.value FROM v$parameter p JOIN v$nls_parameters n ON UPPER(p.name) = n.parameter\n"
-    " WHERE p.value <> n.value;\n"
-    "SELECT parameter, value FROM v$option WHERE parameter IN ('Partitioning', 'Real Application Clusters') "
-    "ORDER BY 1;\n"
-    "SET SQLBLANKLINES ON\n"
-    "SELECT COUNT(*) AS v_columns\n"
-    "\n"
-    "  FROM dict_columns WHERE table_name = 'V$SESSION' AND column_name IN ('SID', 'SERIAL#', 'USERNAME', "
-    "'LOGON_TIME');\n"
-    "SET SQLBLANKLINES OFF\n";
-
 TEST_P(DbaReportScript, SessionInstanceDatabaseAndParameters) {
-    EXPECT_EQ(
-        Report(kInstanceReport, "SQL> SET PAGESIZE 40", false),
+    ExpectReport(
         Console(
             "SQL> SET PAGESIZE 40 LINESIZE 80 FEEDBACK ON|SQL> COLUMN username FORMAT A8|"
             "SQL> COLUMN status FORMAT A8|SQL> COLUMN server FORMAT A9|"
@@ -195,38 +141,15 @@ TEST_P(DbaReportScript, SessionInstanceDatabaseAndParameters) {
             "SQL>   FROM dict_columns WHERE table_name = 'V$SESSION' AND column_name IN ('SID', 'SERIAL#', "
             "'USERNAME', 'LOGON_TIME');|"
             "|V_COLUMNS  |---------- |4          ||1行が選択されました。||SQL> SET SQLBLANKLINES OFF|"
-            "SQLBLANKLINES OFFは使用できません。文中の空行は常に文の一部として保持されます。|SQL> "));
+            "SQLBLANKLINES OFFは使用できません。文中の空行は常に文の一部として保持されます。|SQL> "),
+        false);
 }
 
 // A table named once by DEFINE: its indexes and their columns, its
 // statistics after DBMS_STATS beside its segment, the objects by type, and
 // the dictionary's storage views.
-const char kObjectReport[] =
-    "SET PAGESIZE 40 LINESIZE 80 FEEDBACK OFF VERIFY OFF\n"
-    "DEFINE tab = NOTES\n"
-    "COLUMN index_name FORMAT A14\n"
-    "COLUMN column_name FORMAT A8\n"
-    "COLUMN column_position FORMAT 990 HEADING 'Pos'\n"
-    "BREAK ON index_name SKIP 1\n"
-    "SELECT index_name, column_name, column_position\n"
-    "  FROM user_ind_columns\n"
-    " WHERE table_name = '&tab'\n"
-    " ORDER BY index_name, column_position;\n"
-    "CLEAR BREAKS\n"
-    "EXEC DBMS_STATS.GATHER_TABLE_STATS(USER, '&tab')\n"
-    "COLUMN table_name FORMAT A8\n"
-    "SELECT t.table_name, t.num_rows, t.blocks, CASE WHEN t.blocks = s.blocks THEN 'same' END seg\n"
-    "  FROM user_tables t JOIN user_segments s ON s.segment_name = t.table_name\n"
-    " WHERE t.table_name = '&tab';\n"
-    "SELECT object_type, COUNT(*) n FROM user_objects GROUP BY object_type ORDER BY 1;\n"
-    "SELECT COUNT(*) invalid FROM user_objects WHERE status = 'INVALID';\n"
-    "COLUMN table_name FORMAT A16\n"
-    "SELECT table_name FROM dictionary WHERE table_name LIKE 'DBA\\_%' ESCAPE '\\' AND table_name LIKE "
-    "'%SPACE%' OR table_name LIKE '%FILES' ORDER BY 1;\n";
-
 TEST_P(DbaReportScript, IndexesStatisticsAndObjectsOfATableNamedByDefine) {
-    EXPECT_EQ(
-        Report(kObjectReport, "SQL> SET PAGESIZE 40"),
+    ExpectReport(
         Console("SQL> SET PAGESIZE 40 LINESIZE 80 FEEDBACK OFF VERIFY OFF|SQL> DEFINE tab = NOTES|"
                 "SQL> COLUMN index_name FORMAT A14|SQL> COLUMN column_name FORMAT A8|"
                 "SQL> COLUMN column_position FORMAT 990 HEADING 'Pos'|SQL> BREAK ON index_name SKIP 1|"

@@ -119,51 +119,36 @@ TEST_P(DbaScript, ScriptTreeRepliesBufferEditingAndPageTitles) {
                 "SELECT ename FROM emp WHERE deptno = &1 AND sal >= &minsal ORDER BY ename;\n"
                 "SET ECHO OFF VERIFY OFF\nUNDEFINE minsal\n");
     m_dir.Write("tools/quiet.sql", "SELECT COUNT(*) FROM emp;\nDEFINE done = quietly\n");
-    const RunResult r =
-        RunScripts({std::string(kEmp) + "@tools/run 10\n"
-                                        "PROMPT &done\n"
-                                        "DEFINE minsal\n"
-                                        "SELECT ename, sal\n  FROM emp;\n"
-                                        "INPUT\n WHERE deptno = 10\n ORDER BY sal DESC\n.\n"
-                                        "LIST\n3\nC /10/20/\nRUN\nSAVE by_dept\nCLEAR BUFFER\nGET by_dept\n"
-                                        "SET PAGESIZE 8\n"
-                                        "COLUMN deptno NEW_VALUE dnow OLD_VALUE dwas NOPRINT\n"
-                                        "BREAK ON deptno SKIP PAGE\n"
-                                        "TTITLE LEFT 'Department ' dnow\n"
-                                        "BTITLE LEFT 'End of ' dwas\n"
-                                        "SELECT deptno, ename FROM emp ORDER BY deptno, ename;\n"
-                                        "SPOOL last\nPROMPT &dnow &dwas\nSHOW SPOOL\nSPOOL OFF\n"},
-                   "abc\n12345\n2000\n");
+    const std::string console = Console(
+        "SQL> @tools/run 10|Minimum salary: abc|\"abc\"は有効な数値ではありません。|Minimum salary: "
+        "12345|"
+        "\"12345\"は入力書式\"9999\"に一致しません。|Minimum salary: 2000|"
+        "     SELECT ename FROM emp WHERE deptno = &1 AND sal >= &minsal ORDER BY ename;|"
+        "旧   1: SELECT ename FROM emp WHERE deptno = &1 AND sal >= &minsal ORDER BY ename;|"
+        "新   1: SELECT ename FROM emp WHERE deptno = 10 AND sal >= 2000 ORDER BY ename;||"
+        "ENAME      |---------- |CLARK      |KING       ||2行が選択されました。||"
+        "     SET ECHO OFF VERIFY OFF|SQL> PROMPT &done|QUIETLY|SQL> DEFINE minsal|"
+        "シンボルMINSALは定義されていません。|SQL> SELECT ename, sal|SQL>   FROM emp;||"
+        "ENAME      SAL        |---------- ---------- |KING       5000       |CLARK      2450       |"
+        "JONES      2975       |SMITH      800        ||4行が選択されました。||"
+        "SQL> INPUT|SQL>  WHERE deptno = 10|SQL>  ORDER BY sal DESC|SQL> .|SQL> LIST|"
+        "  1  SELECT ename, sal|  2    FROM emp|  3   WHERE deptno = 10|  4*  ORDER BY sal DESC|"
+        "SQL> 3|  3*  WHERE deptno = 10|SQL> C /10/20/|  3*  WHERE deptno = 20|SQL> RUN|"
+        "  1  SELECT ename, sal|  2    FROM emp|  3   WHERE deptno = 20|  4*  ORDER BY sal DESC||"
+        "ENAME      SAL        |---------- ---------- |JONES      2975       |SMITH      800        ||"
+        "2行が選択されました。||SQL> SAVE by_dept|ファイルby_dept.sqlを作成しました。|"
+        "SQL> CLEAR BUFFER|SQL> GET by_dept|"
+        "  1  SELECT ename, sal|  2    FROM emp|  3   WHERE deptno = 20|  4*  ORDER BY sal DESC|"
+        "SQL> SET PAGESIZE 8|SQL> COLUMN deptno NEW_VALUE dnow OLD_VALUE dwas NOPRINT|"
+        "SQL> BREAK ON deptno SKIP PAGE|SQL> TTITLE LEFT 'Department ' dnow|"
+        "SQL> BTITLE LEFT 'End of ' dwas|SQL> SELECT deptno, ename FROM emp ORDER BY deptno, ename;|"
+        "|Department 10|ENAME      |---------- |CLARK      |KING       ||End of 10|"
+        "|Department 20|ENAME      |---------- |JONES      |SMITH      ||End of 20||"
+        "4行が選択されました。||SQL> SPOOL last|SQL> PROMPT &dnow &dwas|20 20|SQL> SHOW SPOOL|"
+        "現在last.lstにスプールしています。|SQL> SPOOL OFF|SQL> ");
+    const RunResult r = RunScripts({kEmp + Typed(console)}, "abc\n12345\n2000\n");
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(
-        From(r.out, "SQL> @tools/run"),
-        Console(
-            "SQL> @tools/run 10|Minimum salary: abc|\"abc\"は有効な数値ではありません。|Minimum salary: "
-            "12345|"
-            "\"12345\"は入力書式\"9999\"に一致しません。|Minimum salary: 2000|"
-            "     SELECT ename FROM emp WHERE deptno = &1 AND sal >= &minsal ORDER BY ename;|"
-            "旧   1: SELECT ename FROM emp WHERE deptno = &1 AND sal >= &minsal ORDER BY ename;|"
-            "新   1: SELECT ename FROM emp WHERE deptno = 10 AND sal >= 2000 ORDER BY ename;||"
-            "ENAME      |---------- |CLARK      |KING       ||2行が選択されました。||"
-            "     SET ECHO OFF VERIFY OFF|SQL> PROMPT &done|QUIETLY|SQL> DEFINE minsal|"
-            "シンボルMINSALは定義されていません。|SQL> SELECT ename, sal|SQL>   FROM emp;||"
-            "ENAME      SAL        |---------- ---------- |KING       5000       |CLARK      2450       |"
-            "JONES      2975       |SMITH      800        ||4行が選択されました。||"
-            "SQL> INPUT|SQL>  WHERE deptno = 10|SQL>  ORDER BY sal DESC|SQL> .|SQL> LIST|"
-            "  1  SELECT ename, sal|  2    FROM emp|  3   WHERE deptno = 10|  4*  ORDER BY sal DESC|"
-            "SQL> 3|  3*  WHERE deptno = 10|SQL> C /10/20/|  3*  WHERE deptno = 20|SQL> RUN|"
-            "  1  SELECT ename, sal|  2    FROM emp|  3   WHERE deptno = 20|  4*  ORDER BY sal DESC||"
-            "ENAME      SAL        |---------- ---------- |JONES      2975       |SMITH      800        ||"
-            "2行が選択されました。||SQL> SAVE by_dept|ファイルby_dept.sqlを作成しました。|"
-            "SQL> CLEAR BUFFER|SQL> GET by_dept|"
-            "  1  SELECT ename, sal|  2    FROM emp|  3   WHERE deptno = 20|  4*  ORDER BY sal DESC|"
-            "SQL> SET PAGESIZE 8|SQL> COLUMN deptno NEW_VALUE dnow OLD_VALUE dwas NOPRINT|"
-            "SQL> BREAK ON deptno SKIP PAGE|SQL> TTITLE LEFT 'Department ' dnow|"
-            "SQL> BTITLE LEFT 'End of ' dwas|SQL> SELECT deptno, ename FROM emp ORDER BY deptno, ename;|"
-            "|Department 10|ENAME      |---------- |CLARK      |KING       ||End of 10|"
-            "|Department 20|ENAME      |---------- |JONES      |SMITH      ||End of 20||"
-            "4行が選択されました。||SQL> SPOOL last|SQL> PROMPT &dnow &dwas|20 20|SQL> SHOW SPOOL|"
-            "現在last.lstにスプールしています。|SQL> SPOOL OFF|SQL> "));
+    EXPECT_EQ(From(r.out, "SQL> @tools/run"), console);
     EXPECT_EQ(testfiles::Read("by_dept.sql"),
               "SELECT ename, sal\n  FROM emp\n WHERE deptno = 20\n ORDER BY sal DESC\n/\n");
 }

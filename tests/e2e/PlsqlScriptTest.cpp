@@ -62,64 +62,48 @@ const char kSchema[] =
 
 TEST_P(PlsqlScript, HrCodeInstallsAndItsTriggersAct) {
     m_environment = "TARVEX_CLOCK='2024-01-10 03:00:00'";
-    RunResult r = RunScripts({std::string(kSchema) +
-                              "UPDATE employees SET job_id = 'IT_PROG' WHERE employee_id = 101;\n"
-                              "SELECT COUNT(*) FROM job_history;\n"});
+    const RunResult r = ExpectRun(
+        "SQL> UPDATE employees SET job_id = 'IT_PROG' WHERE employee_id = 101;|"
+        "UPDATE employees SET job_id = 'IT_PROG' WHERE employee_id = 101;|*|エラー行: 0: "
+        "エラーが発生しました。|"
+        "ORA-20205: You may only make changes during normal office hours|"
+        "ORA-06512: \"HR.SECURE_DML\", 行6|ORA-06512: \"HR.SECURE_EMPLOYEES\", 行2|"
+        "ORA-04088: トリガー'HR.SECURE_EMPLOYEES'の実行中にエラーが発生しました|"
+        "SQL> SELECT COUNT(*) FROM job_history;||COUNT(*)   |---------- |0          ||"
+        "1行が選択されました。||SQL> ",
+        kSchema);
     // Every unit installs without a warning.
     EXPECT_EQ(r.out.find("警告"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("プロシージャが作成されました。"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("トリガが作成されました。"), std::string::npos) << r.out;
-    ExpectTail(r,
-               "SQL> UPDATE employees SET job_id = 'IT_PROG' WHERE employee_id = 101;|"
-               "UPDATE employees SET job_id = 'IT_PROG' WHERE employee_id = 101;|*|エラー行: 0: "
-               "エラーが発生しました。|"
-               "ORA-20205: You may only make changes during normal office hours|"
-               "ORA-06512: \"HR.SECURE_DML\", 行6|ORA-06512: \"HR.SECURE_EMPLOYEES\", 行2|"
-               "ORA-04088: トリガー'HR.SECURE_EMPLOYEES'の実行中にエラーが発生しました|"
-               "SQL> SELECT COUNT(*) FROM job_history;||COUNT(*)   |---------- |0          ||"
-               "1行が選択されました。||SQL> ");
 }
 
 TEST_P(PlsqlScript, InOfficeHoursTheJobHistoryIsWritten) {
     m_environment = "TARVEX_CLOCK='2024-01-10 10:00:00'";
-    RunResult r = RunScripts({std::string(kSchema) +
-                              "UPDATE employees SET job_id = 'IT_PROG' WHERE employee_id = 101;\n"
-                              "SELECT employee_id, job_id FROM job_history;\n"});
-    ExpectTail(r,
-               "SQL> UPDATE employees SET job_id = 'IT_PROG' WHERE employee_id = 101;|1行が更新されました。|"
-               "SQL> SELECT employee_id, job_id FROM job_history;||EMPLOYEE_I JOB_ID     |"
-               "---------- ---------- |101        AD_VP      ||1行が選択されました。||SQL> ");
+    ExpectRun(
+        "SQL> UPDATE employees SET job_id = 'IT_PROG' WHERE employee_id = 101;|1行が更新されました。|"
+        "SQL> SELECT employee_id, job_id FROM job_history;||EMPLOYEE_I JOB_ID     |"
+        "---------- ---------- |101        AD_VP      ||1行が選択されました。||SQL> ",
+        kSchema);
 }
 
 TEST_P(PlsqlScript, TeachingBlockWithCursorAndExceptions) {
-    RunResult r = RunScripts(
-        {"CONNECT scott/tiger\nSET SERVEROUTPUT ON\n"
-         "CREATE TABLE dept (deptno NUMBER(2), dname VARCHAR2(14));\n"
-         "INSERT INTO dept VALUES (10, 'ACCOUNTING');\nINSERT INTO dept VALUES (20, 'RESEARCH');\n"
-         "DECLARE\n"
-         "  CURSOR c IS SELECT deptno, dname FROM dept ORDER BY deptno;\n"
-         "  v_name dept.dname%TYPE;\n"
-         "BEGIN\n"
-         "  FOR r IN c LOOP\n"
-         "    dbms_output.put_line(r.deptno || ' ' || r.dname);\n"
-         "  END LOOP;\n"
-         "  SELECT dname INTO v_name FROM dept WHERE deptno = 99;\n"
-         "EXCEPTION\n"
-         "  WHEN NO_DATA_FOUND THEN\n"
-         "    dbms_output.put_line('none: ' || SQLERRM);\n"
-         "END;\n"
-         "/\n"
-         "BEGIN\n  UPDATE dept SET dname = 'X';\n  RAISE_APPLICATION_ERROR(-20001, 'stop');\nEND;\n/\n"
-         "SELECT dname FROM dept WHERE deptno = 10;\n"});
-    ExpectTail(
-        r,
+    ExpectRun(
         "SQL> /|PL/SQLプロシージャが正常に完了しました。|10 ACCOUNTING|20 RESEARCH|"
         "none: ORA-01403: データが見つかりません。|SQL> BEGIN|SQL>   UPDATE dept SET dname = 'X';|"
         "SQL>   RAISE_APPLICATION_ERROR(-20001, 'stop');|SQL> END;|SQL> /|BEGIN|*|エラー行: 0: "
         "エラーが発生しました。|"
         "ORA-20001: stop|ORA-06512: 行3|"
         "SQL> SELECT dname FROM dept WHERE deptno = 10;||DNAME          |-------------- |ACCOUNTING     ||"
-        "1行が選択されました。||SQL> ");
+        "1行が選択されました。||SQL> ",
+        "CONNECT scott/tiger\nSET SERVEROUTPUT ON\n"
+        "CREATE TABLE dept (deptno NUMBER(2), dname VARCHAR2(14));\n"
+        "INSERT INTO dept VALUES (10, 'ACCOUNTING');\nINSERT INTO dept VALUES (20, 'RESEARCH');\n"
+        "DECLARE\n  CURSOR c IS SELECT deptno, dname FROM dept ORDER BY deptno;\n"
+        "  v_name dept.dname%TYPE;\nBEGIN\n  FOR r IN c LOOP\n"
+        "    dbms_output.put_line(r.deptno || ' ' || r.dname);\n  END LOOP;\n"
+        "  SELECT dname INTO v_name FROM dept WHERE deptno = 99;\nEXCEPTION\n  WHEN NO_DATA_FOUND THEN\n"
+        "    dbms_output.put_line('none: ' || SQLERRM);\nEND;\n");
 }
 
 TEST_P(PlsqlScript, UnitsWithErrorsWarnAndFunctionsAnswerInQueries) {
@@ -150,37 +134,24 @@ TEST_P(PlsqlScript, UnitsWithErrorsWarnAndFunctionsAnswerInQueries) {
 // the INTERVAL each shift lasted into the block's variable and reads its
 // hours; a date moves by intervals.
 TEST_P(PlsqlScript, IntervalsSumShiftsInALocalProcedure) {
-    RunResult r = RunScripts(
-        {"CONNECT scott/tiger\n"
-         "SET SERVEROUTPUT ON\n"
-         "CREATE TABLE shifts (who VARCHAR2(10), started TIMESTAMP, ended TIMESTAMP);\n"
-         "INSERT INTO shifts VALUES ('ann', TIMESTAMP '2024-03-01 08:00:00', TIMESTAMP '2024-03-01 "
-         "16:30:00');\n"
-         "INSERT INTO shifts VALUES ('bob', TIMESTAMP '2024-03-01 22:00:00', TIMESTAMP '2024-03-02 "
-         "06:15:30');\n"
-         "DECLARE\n"
-         "  total INTERVAL DAY TO SECOND := INTERVAL '0' SECOND;\n"
-         "  CURSOR c IS SELECT who, started, ended FROM shifts ORDER BY who;\n"
-         "  PROCEDURE report IS\n"
-         "    worked INTERVAL DAY TO SECOND;\n"
-         "  BEGIN\n"
-         "    FOR r IN c LOOP\n"
-         "      worked := r.ended - r.started;\n"
-         "      total := total + worked;\n"
-         "      dbms_output.put_line(RPAD(r.who, 5) || worked || ' ' || EXTRACT(HOUR FROM worked) || 'h');\n"
-         "    END LOOP;\n"
-         "  END;\n"
-         "BEGIN\n"
-         "  report;\n"
-         "  dbms_output.put_line('total ' || total);\n"
-         "  dbms_output.put_line('due ' || TO_CHAR(DATE '2024-01-15' + INTERVAL '1' MONTH - INTERVAL '1' "
-         "DAY, "
-         "'YYYY-MM-DD'));\n"
-         "END;\n"
-         "/\n"});
-    ExpectTail(r,
-               "SQL> /|PL/SQLプロシージャが正常に完了しました。|ann  +00 08:30:00.000000 8h|"
-               "bob  +00 08:15:30.000000 8h|total +00 16:45:30.000000|due 2024-02-14|SQL> ");
+    ExpectRun(
+        "SQL> /|PL/SQLプロシージャが正常に完了しました。|ann  +00 08:30:00.000000 8h|"
+        "bob  +00 08:15:30.000000 8h|total +00 16:45:30.000000|due 2024-02-14|SQL> ",
+        "CONNECT scott/tiger\nSET SERVEROUTPUT ON\n"
+        "CREATE TABLE shifts (who VARCHAR2(10), started TIMESTAMP, ended TIMESTAMP);\n"
+        "INSERT INTO shifts VALUES ('ann', TIMESTAMP '2024-03-01 08:00:00', TIMESTAMP '2024-03-01 "
+        "16:30:00');\n"
+        "INSERT INTO shifts VALUES ('bob', TIMESTAMP '2024-03-01 22:00:00', TIMESTAMP '2024-03-02 "
+        "06:15:30');\n"
+        "DECLARE\n  total INTERVAL DAY TO SECOND := INTERVAL '0' SECOND;\n"
+        "  CURSOR c IS SELECT who, started, ended FROM shifts ORDER BY who;\n  PROCEDURE report IS\n"
+        "    worked INTERVAL DAY TO SECOND;\n  BEGIN\n    FOR r IN c LOOP\n"
+        "      worked := r.ended - r.started;\n      total := total + worked;\n"
+        "      dbms_output.put_line(RPAD(r.who, 5) || worked || ' ' || EXTRACT(HOUR FROM worked) || 'h');\n"
+        "    END LOOP;\n  END;\nBEGIN\n  report;\n  dbms_output.put_line('total ' || total);\n"
+        "  dbms_output.put_line('due ' || TO_CHAR(DATE '2024-01-15' + INTERVAL '1' MONTH - INTERVAL '1' DAY, "
+        "'YYYY-MM-DD'));\n"
+        "END;\n");
 }
 
 INSTANTIATE_TEST_SUITE_P(Roads, PlsqlScript, ::testing::Values(Road::Embedded, Road::Server),

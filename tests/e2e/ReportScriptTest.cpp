@@ -23,23 +23,8 @@ const char kEmp[] =
     "INSERT INTO emp VALUES ('JONES', 'MANAGER', 2975, 20);\n"
     "INSERT INTO emp VALUES ('SMITH', NULL, 800.7, 20);\n";
 
-const char kReport[] =
-    "SET PAGESIZE 14\n"
-    "SET LINESIZE 40\n"
-    "SET HEADSEP !\n"
-    "SPOOL pay\n"
-    "TTITLE CENTER 'Pay by department' SKIP 2\n"
-    "COLUMN deptno HEADING 'Dept' FORMAT 9999\n"
-    "COLUMN ename HEADING 'Employee!Name' FORMAT A8\n"
-    "COLUMN job NULL '-'\n"
-    "COLUMN sal HEADING 'Salary' FORMAT 99,990.99\n"
-    "BREAK ON deptno SKIP 1\n"
-    "COMPUTE SUM OF sal ON deptno\n"
-    "SELECT deptno, ename, job, sal FROM emp ORDER BY deptno, ename;\n"
-    "SPOOL OFF\n";
-
-// The console the report shows, from the line after SPOOL on: what the
-// spool file holds too.
+// The report as the console shows it from the line after SPOOL on, which
+// the spool file holds too (its echoed lines are the report script).
 const char kSpooled[] =
     "SQL> TTITLE CENTER 'Pay by department' SKIP 2|"
     "SQL> COLUMN deptno HEADING 'Dept' FORMAT 9999|"
@@ -97,44 +82,35 @@ std::string OutputOnly(const std::string& console) {
 }  // namespace
 
 TEST_P(ReportScript, HeadingsFormatsBreaksSumsTitlesAndSpool) {
-    ExpectTail(RunScripts({std::string(kEmp) + kReport}),
-               "SQL> SPOOL pay|" + std::string(kSpooled) + "|SQL> ");
+    ExpectRun("SQL> SPOOL pay|" + std::string(kSpooled) + "|SQL> ",
+              std::string(kEmp) + "SET PAGESIZE 14\nSET LINESIZE 40\nSET HEADSEP !\n");
     EXPECT_EQ(testfiles::Read("pay.lst"), SpoolText(OutputOnly(kSpooled)));
 }
 
 // Numbers wider than their column are rounded to fit, never cut; a number
 // format too narrow for its value shows "#"s.
 TEST_P(ReportScript, NumbersAreNeverCut) {
-    ExpectTail(RunScripts({"CONNECT a/b\n"
-                           "COLUMN small FORMAT 99.9\n"
-                           "SELECT 123456789012 big, 2/3 third, 9876543210.55 money, 123.4 small FROM dual;\n"
-                           "SET NUMWIDTH 5\n"
-                           "SELECT 2/3 third FROM dual;\n"}),
-               "SQL> SELECT 123456789012 big, 2/3 third, 9876543210.55 money, 123.4 small FROM dual;||"
-               "BIG        THIRD      MONEY      SMALL |"
-               "---------- ---------- ---------- ----- |"
-               "1.2346E+11 .666666667 9876543211 ##### ||"
-               "1行が選択されました。||"
-               "SQL> SET NUMWIDTH 5|"
-               "SQL> SELECT 2/3 third FROM dual;||"
-               "THIRD |----- |.6667 ||1行が選択されました。||SQL> ");
+    ExpectRun(
+        "SQL> SELECT 123456789012 big, 2/3 third, 9876543210.55 money, 123.4 small FROM dual;||"
+        "BIG        THIRD      MONEY      SMALL |"
+        "---------- ---------- ---------- ----- |"
+        "1.2346E+11 .666666667 9876543211 ##### ||"
+        "1行が選択されました。||"
+        "SQL> SET NUMWIDTH 5|"
+        "SQL> SELECT 2/3 third FROM dual;||"
+        "THIRD |----- |.6667 ||1行が選択されました。||SQL> ",
+        "CONNECT a/b\nCOLUMN small FORMAT 99.9\n");
 }
 
 // A value kept by NEW_VALUE shows in a later title; CSV for spreadsheets.
 TEST_P(ReportScript, NewValueInATitleAndCsv) {
-    ExpectTail(RunScripts({"CONNECT a/b\n"
-                           "COLUMN n NEW_VALUE top_n NOPRINT\n"
-                           "SELECT 42 n FROM dual;\n"
-                           "TTITLE LEFT 'Top: ' top_n\n"
-                           "SELECT 'x' c FROM dual;\n"
-                           "TTITLE OFF\n"
-                           "SET MARKUP CSV ON\n"
-                           "SELECT 1 a, 'y\"z' b FROM dual;\n"}),
-               "SQL> TTITLE LEFT 'Top: ' top_n|"
-               "SQL> SELECT 'x' c FROM dual;||Top: 42|C |- |x ||1行が選択されました。||"
-               "SQL> TTITLE OFF|"
-               "SQL> SET MARKUP CSV ON|"
-               "SQL> SELECT 1 a, 'y\"z' b FROM dual;|\"A\",\"B\"|1,\"y\"\"z\"||1行が選択されました。||SQL> ");
+    ExpectRun(
+        "SQL> TTITLE LEFT 'Top: ' top_n|"
+        "SQL> SELECT 'x' c FROM dual;||Top: 42|C |- |x ||1行が選択されました。||"
+        "SQL> TTITLE OFF|"
+        "SQL> SET MARKUP CSV ON|"
+        "SQL> SELECT 1 a, 'y\"z' b FROM dual;|\"A\",\"B\"|1,\"y\"\"z\"||1行が選択されました。||SQL> ",
+        "CONNECT a/b\nCOLUMN n NEW_VALUE top_n NOPRINT\nSELECT 42 n FROM dual;\n");
 }
 
 INSTANTIATE_TEST_SUITE_P(Roads, ReportScript, ::testing::Values(Road::Embedded, Road::Server));

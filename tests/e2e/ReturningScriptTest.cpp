@@ -14,28 +14,18 @@ protected:
 };
 
 TEST_P(ReturningScript, OneRowFillsTheVariablesAndSeveralFail) {
-    RunResult r =
-        RunScripts({"CONNECT scott/tiger@" + Named("RET") +
-                    "\n"
-                    "CREATE TABLE item (id NUMBER GENERATED ALWAYS AS IDENTITY, name VARCHAR2(10));\n"
-                    "VARIABLE id NUMBER\nVARIABLE nm VARCHAR2(10)\n"
-                    "INSERT INTO item (name) VALUES ('pen') RETURNING id, name INTO :id, :nm;\n"
-                    "INSERT INTO item (name) VALUES ('ink');\n"
-                    "UPDATE item SET name = UPPER(name) RETURNING id INTO :id;\n"
-                    "PRINT id\n"});
     std::string connect = "SQL> CONNECT scott/tiger@" + Named("RET") + "|接続に成功しました。|";
-    EXPECT_EQ(r.out,
-              Console(connect +
-                      "SQL> CREATE TABLE item (id NUMBER GENERATED ALWAYS AS IDENTITY, name VARCHAR2(10));|"
-                      "表が作成されました。|SQL> VARIABLE id NUMBER|SQL> VARIABLE nm VARCHAR2(10)|"
-                      "SQL> INSERT INTO item (name) VALUES ('pen') RETURNING id, name INTO :id, :nm;|"
-                      "1行が作成されました。|SQL> INSERT INTO item (name) VALUES ('ink');|"
-                      "1行が作成されました。|"
-                      "SQL> UPDATE item SET name = UPPER(name) RETURNING id INTO :id;|"
-                      "UPDATE item SET name = UPPER(name) RETURNING id INTO :id;|*|"
-                      "エラー行: 0: エラーが発生しました。|"
-                      "ORA-01422: 完全フェッチがリクエストよりも多くの行を戻しました。|"
-                      "SQL> PRINT id||ID|--------------------|1||SQL> "));
+    ExpectConsole(connect +
+                  "SQL> CREATE TABLE item (id NUMBER GENERATED ALWAYS AS IDENTITY, name VARCHAR2(10));|"
+                  "表が作成されました。|SQL> VARIABLE id NUMBER|SQL> VARIABLE nm VARCHAR2(10)|"
+                  "SQL> INSERT INTO item (name) VALUES ('pen') RETURNING id, name INTO :id, :nm;|"
+                  "1行が作成されました。|SQL> INSERT INTO item (name) VALUES ('ink');|"
+                  "1行が作成されました。|"
+                  "SQL> UPDATE item SET name = UPPER(name) RETURNING id INTO :id;|"
+                  "UPDATE item SET name = UPPER(name) RETURNING id INTO :id;|*|"
+                  "エラー行: 0: エラーが発生しました。|"
+                  "ORA-01422: 完全フェッチがリクエストよりも多くの行を戻しました。|"
+                  "SQL> PRINT id||ID|--------------------|1||SQL> ");
 }
 
 INSTANTIATE_TEST_SUITE_P(Roads, ReturningScript, ::testing::Values(Road::Embedded, Road::Server),

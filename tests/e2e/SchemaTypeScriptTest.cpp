@@ -28,125 +28,75 @@ const char kTypes[] =
     "/\n";
 
 TEST_P(SchemaTypes, CollectionsAndObjectsInABlock) {
-    RunResult r =
-        RunScripts({std::string(kTypes) +
-                    "DECLARE\n"
-                    "  n num_list := num_list(10, 20, 30, 40);\n"
-                    "  a name_arr := name_arr('a', 'b');\n"
-                    "  e emp_t := emp_t(7369, 'SMITH');\n"
-                    "  l emp_list := emp_list();\n"
-                    "  u num_list;\n"
-                    "BEGIN\n"
-                    "  n.DELETE(2);\n"
-                    "  n.TRIM;\n"
-                    "  dbms_output.put_line('count=' || n.COUNT || ' last=' || n.LAST || ' next=' || "
-                    "n.NEXT(1));\n"
-                    "  dbms_output.put_line('limit=' || a.LIMIT || ' count=' || a.COUNT);\n"
-                    "  l.EXTEND;\n"
-                    "  l(1) := e;\n"
-                    "  l.EXTEND;\n"
-                    "  l(2) := emp_t(7499, 'ALLEN');\n"
-                    "  l(2).ename := 'ALLEN2';\n"
-                    "  e.ename := 'JONES';\n"
-                    "  dbms_output.put_line(l.COUNT || ' ' || l(1).ename || ' ' || l(2).ename || ' ' || "
-                    "e.ename);\n"
-                    "  BEGIN a.EXTEND(2); EXCEPTION WHEN SUBSCRIPT_OUTSIDE_LIMIT THEN "
-                    "dbms_output.put_line('outside limit'); END;\n"
-                    "  BEGIN dbms_output.put_line(n(4)); EXCEPTION WHEN SUBSCRIPT_BEYOND_COUNT THEN "
-                    "dbms_output.put_line('beyond count'); END;\n"
-                    "  BEGIN dbms_output.put_line(n(2)); EXCEPTION WHEN NO_DATA_FOUND THEN "
-                    "dbms_output.put_line('deleted'); END;\n"
-                    "  dbms_output.put_line('cardinality=' || CARDINALITY(n) || '/' || "
-                    "NVL(TO_CHAR(CARDINALITY(u)), 'null'));\n"
-                    "  BEGIN u.EXTEND; EXCEPTION WHEN COLLECTION_IS_NULL THEN "
-                    "dbms_output.put_line('null collection'); END;\n"
-                    "END;\n"
-                    "/\n"});
-    EXPECT_EQ(r.out.find("ORA-"), std::string::npos) << r.out;
-    ExpectTail(
-        r,
+    const RunResult r = ExpectRun(
         "PL/SQLプロシージャが正常に完了しました。|count=2 last=3 next=3|limit=3 count=2|"
-        "2 SMITH ALLEN2 JONES|outside limit|beyond count|deleted|cardinality=2/null|null collection|SQL> ");
+        "2 SMITH ALLEN2 JONES|outside limit|beyond count|deleted|cardinality=2/null|null collection|SQL> ",
+        std::string(kTypes) +
+            "DECLARE\n  n num_list := num_list(10, 20, 30, 40);\n  a name_arr := name_arr('a', 'b');\n"
+            "  e emp_t := emp_t(7369, 'SMITH');\n  l emp_list := emp_list();\n  u num_list;\nBEGIN\n"
+            "  n.DELETE(2);\n  n.TRIM;\n"
+            "  dbms_output.put_line('count=' || n.COUNT || ' last=' || n.LAST || ' next=' || n.NEXT(1));\n"
+            "  dbms_output.put_line('limit=' || a.LIMIT || ' count=' || a.COUNT);\n  l.EXTEND;\n"
+            "  l(1) := e;\n  l.EXTEND;\n  l(2) := emp_t(7499, 'ALLEN');\n  l(2).ename := 'ALLEN2';\n"
+            "  e.ename := 'JONES';\n"
+            "  dbms_output.put_line(l.COUNT || ' ' || l(1).ename || ' ' || l(2).ename || ' ' || e.ename);\n"
+            "  BEGIN a.EXTEND(2); EXCEPTION WHEN SUBSCRIPT_OUTSIDE_LIMIT THEN dbms_output.put_line('outside "
+            "limit'); END;\n"
+            "  BEGIN dbms_output.put_line(n(4)); EXCEPTION WHEN SUBSCRIPT_BEYOND_COUNT THEN "
+            "dbms_output.put_line('beyond count'); END;\n"
+            "  BEGIN dbms_output.put_line(n(2)); EXCEPTION WHEN NO_DATA_FOUND THEN "
+            "dbms_output.put_line('deleted'); END;\n"
+            "  dbms_output.put_line('cardinality=' || CARDINALITY(n) || '/' || NVL(TO_CHAR(CARDINALITY(u)), "
+            "'null'));\n"
+            "  BEGIN u.EXTEND; EXCEPTION WHEN COLLECTION_IS_NULL THEN dbms_output.put_line('null "
+            "collection'); END;\n"
+            "END;\n/\n");
+    EXPECT_EQ(r.out.find("ORA-"), std::string::npos) << r.out;
 }
 
 TEST_P(SchemaTypes, AnObjectNotMadeIsNullAndItsAttributesCannotBeSet) {
-    RunResult r =
-        RunScripts({std::string(kTypes) +
-                    "DECLARE\n"
-                    "  p emp_t;\n"
-                    "  q emp_t := emp_t(1, 'A');\n"
-                    "BEGIN\n"
-                    "  IF p IS NULL AND q IS NOT NULL THEN dbms_output.put_line('p null, q made'); END IF;\n"
-                    "  dbms_output.put_line('[' || p.ename || ']');\n"
-                    "  p := q;\n"
-                    "  p.ename := 'B';\n"
-                    "  dbms_output.put_line(q.ename || p.ename);\n"
-                    "  q := NULL;\n"
-                    "  q.ename := 'C';\n"
-                    "EXCEPTION\n"
-                    "  WHEN ACCESS_INTO_NULL THEN dbms_output.put_line('access into null');\n"
-                    "END;\n"
-                    "/\n"});
+    const RunResult r = ExpectRun(
+        "PL/SQLプロシージャが正常に完了しました。|p null, q made|[]|AB|access into null|SQL> ",
+        std::string(kTypes) +
+            "DECLARE\n  p emp_t;\n  q emp_t := emp_t(1, 'A');\nBEGIN\n"
+            "  IF p IS NULL AND q IS NOT NULL THEN dbms_output.put_line('p null, q made'); END IF;\n"
+            "  dbms_output.put_line('[' || p.ename || ']');\n  p := q;\n  p.ename := 'B';\n"
+            "  dbms_output.put_line(q.ename || p.ename);\n  q := NULL;\n  q.ename := 'C';\nEXCEPTION\n"
+            "  WHEN ACCESS_INTO_NULL THEN dbms_output.put_line('access into null');\nEND;\n/\n");
     EXPECT_EQ(r.out.find("ORA-"), std::string::npos) << r.out;
-    ExpectTail(r, "PL/SQLプロシージャが正常に完了しました。|p null, q made|[]|AB|access into null|SQL> ");
 }
 
 TEST_P(SchemaTypes, UnitsTakeAndReturnThemAndSqlReadsThemThroughTable) {
-    RunResult r = RunScripts(
-        {std::string(kTypes) +
-         "CREATE TABLE emp_tab (empno NUMBER(4), ename VARCHAR2(10), sal NUMBER(7,2));\n"
-         "INSERT INTO emp_tab VALUES (7369, 'SMITH', 800);\n"
-         "INSERT INTO emp_tab VALUES (7499, 'ALLEN', 1600);\n"
-         "INSERT INTO emp_tab VALUES (7521, 'WARD', 1250.5);\n"
-         "COMMIT;\n"
-         "CREATE OR REPLACE FUNCTION total(p num_list) RETURN NUMBER IS\n"
-         "  s NUMBER := 0;\n"
-         "BEGIN\n"
-         "  FOR i IN 1 .. p.COUNT LOOP s := s + p(i); END LOOP;\n"
-         "  RETURN s;\n"
-         "END;\n"
-         "/\n"
-         "CREATE OR REPLACE PROCEDURE double_all(p IN OUT num_list) IS\n"
-         "BEGIN\n"
-         "  FOR i IN 1 .. p.COUNT LOOP p(i) := p(i) * 2; END LOOP;\n"
-         "END;\n"
-         "/\n"
-         "CREATE OR REPLACE FUNCTION paid_from(p_min NUMBER) RETURN emp_list IS\n"
-         "  r emp_list := emp_list();\n"
-         "BEGIN\n"
-         "  FOR e IN (SELECT empno, ename FROM emp_tab WHERE sal >= p_min ORDER BY empno) "
-         "LOOP\n"
-         "    r.EXTEND;\n"
-         "    r(r.LAST) := emp_t(e.empno, e.ename);\n"
-         "  END LOOP;\n"
-         "  RETURN r;\n"
-         "END;\n"
-         "/\n"
-         "DECLARE\n"
-         "  sals num_list;\n"
-         "  staff emp_list;\n"
-         "  one emp_t;\n"
-         "  s NUMBER;\n"
-         "BEGIN\n"
-         "  SELECT sal BULK COLLECT INTO sals FROM emp_tab ORDER BY empno;\n"
-         "  double_all(sals);\n"
-         "  dbms_output.put_line('total=' || total(sals));\n"
-         "  FOR t IN (SELECT column_value AS v FROM TABLE(sals) ORDER BY 1 DESC) LOOP\n"
-         "    dbms_output.put_line(t.v);\n"
-         "  END LOOP;\n"
-         "  SELECT SUM(e.sal) INTO s FROM emp_tab e JOIN TABLE(num_list(7369, 7521)) k ON "
-         "k.column_value = e.empno;\n"
-         "  dbms_output.put_line('sum=' || s);\n"
-         "  SELECT emp_t(empno, LOWER(ename)) BULK COLLECT INTO staff FROM emp_tab ORDER BY empno;\n"
-         "  SELECT emp_t(empno, ename) INTO one FROM emp_tab WHERE empno = 7521;\n"
-         "  dbms_output.put_line(staff.COUNT || ' ' || staff(1).ename || ' ' || one.ename);\n"
-         "END;\n"
-         "/\n"
-         "SELECT empno, ename FROM TABLE(paid_from(1250));\n"
-         "CREATE OR REPLACE FUNCTION everyone RETURN emp_list IS BEGIN RETURN paid_from(0); END;\n"
-         "/\n"
-         "SELECT MAX(ename) AS m FROM TABLE(everyone);\n"
-         "SELECT COUNT(*) AS n FROM TABLE(sys.odcinumberlist(1, 2, 3));\n"});
+    const RunResult r = ExpectRun(
+        "N          |---------- |3          ||1行が選択されました。||SQL> ",
+        std::string(kTypes) +
+            "CREATE TABLE emp_tab (empno NUMBER(4), ename VARCHAR2(10), sal NUMBER(7,2));\n"
+            "INSERT INTO emp_tab VALUES (7369, 'SMITH', 800);\n"
+            "INSERT INTO emp_tab VALUES (7499, 'ALLEN', 1600);\n"
+            "INSERT INTO emp_tab VALUES (7521, 'WARD', 1250.5);\nCOMMIT;\n"
+            "CREATE OR REPLACE FUNCTION total(p num_list) RETURN NUMBER IS\n  s NUMBER := 0;\nBEGIN\n"
+            "  FOR i IN 1 .. p.COUNT LOOP s := s + p(i); END LOOP;\n  RETURN s;\nEND;\n/\n"
+            "CREATE OR REPLACE PROCEDURE double_all(p IN OUT num_list) IS\nBEGIN\n"
+            "  FOR i IN 1 .. p.COUNT LOOP p(i) := p(i) * 2; END LOOP;\nEND;\n/\n"
+            "CREATE OR REPLACE FUNCTION paid_from(p_min NUMBER) RETURN emp_list IS\n"
+            "  r emp_list := emp_list();\nBEGIN\n"
+            "  FOR e IN (SELECT empno, ename FROM emp_tab WHERE sal >= p_min ORDER BY empno) LOOP\n"
+            "    r.EXTEND;\n    r(r.LAST) := emp_t(e.empno, e.ename);\n  END LOOP;\n  RETURN r;\nEND;\n/\n"
+            "DECLARE\n  sals num_list;\n  staff emp_list;\n  one emp_t;\n  s NUMBER;\nBEGIN\n"
+            "  SELECT sal BULK COLLECT INTO sals FROM emp_tab ORDER BY empno;\n  double_all(sals);\n"
+            "  dbms_output.put_line('total=' || total(sals));\n"
+            "  FOR t IN (SELECT column_value AS v FROM TABLE(sals) ORDER BY 1 DESC) LOOP\n"
+            "    dbms_output.put_line(t.v);\n  END LOOP;\n"
+            "  SELECT SUM(e.sal) INTO s FROM emp_tab e JOIN TABLE(num_list(7369, 7521)) k ON k.column_value "
+            "= e.empno;\n"
+            "  dbms_output.put_line('sum=' || s);\n"
+            "  SELECT emp_t(empno, LOWER(ename)) BULK COLLECT INTO staff FROM emp_tab ORDER BY empno;\n"
+            "  SELECT emp_t(empno, ename) INTO one FROM emp_tab WHERE empno = 7521;\n"
+            "  dbms_output.put_line(staff.COUNT || ' ' || staff(1).ename || ' ' || one.ename);\nEND;\n/\n"
+            "SELECT empno, ename FROM TABLE(paid_from(1250));\n"
+            "CREATE OR REPLACE FUNCTION everyone RETURN emp_list IS BEGIN RETURN paid_from(0); END;\n/\n"
+            "SELECT MAX(ename) AS m FROM TABLE(everyone);\n"
+            "SELECT COUNT(*) AS n FROM TABLE(sys.odcinumberlist(1, 2, 3));\n");
     EXPECT_EQ(r.out.find("ORA-"), std::string::npos) << r.out;
     EXPECT_NE(
         r.out.find(Console(
@@ -158,7 +108,6 @@ TEST_P(SchemaTypes, UnitsTakeAndReturnThemAndSqlReadsThemThroughTable) {
         << r.out;
     // A function without arguments is called without brackets as well.
     EXPECT_NE(r.out.find(Console("M          |---------- |WARD       |")), std::string::npos) << r.out;
-    ExpectTail(r, "N          |---------- |3          ||1行が選択されました。||SQL> ");
 }
 
 TEST_P(SchemaTypes, DictionaryDependentsAndRefusals) {

@@ -39,44 +39,32 @@ TEST_P(ScriptControl, ParametersReachNestedScriptsRelativeToTheirCaller) {
     std::filesystem::create_directory(m_dir.Path("reports"));
     m_dir.Write("reports/top.sql", Sj("PROMPT 給与が&1を超える社員\n@@detail &1 ename\n"));
     m_dir.Write("reports/detail.sql", "SET ECHO ON\nSELECT &2 FROM emp\n WHERE sal > &1;\nSET ECHO OFF\n");
-    const RunResult r = RunScripts({std::string(kEmp) + "START reports/top 1000\nPROMPT &1 &2\n"});
-    EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(From(r.out, "SQL> START"),
-              Console("SQL> START reports/top 1000|給与が1000を超える社員|"
-                      "     SELECT &2 FROM emp|      WHERE sal > &1;||"
-                      "ENAME      |---------- |allen      ||1行が選択されました。||"
-                      "     SET ECHO OFF|SQL> PROMPT &1 &2|1000 ename|SQL> "));
+    ExpectRun(
+        "SQL> START reports/top 1000|給与が1000を超える社員|"
+        "     SELECT &2 FROM emp|      WHERE sal > &1;||"
+        "ENAME      |---------- |allen      ||1行が選択されました。||"
+        "     SET ECHO OFF|SQL> PROMPT &1 &2|1000 ename|SQL> ",
+        std::string(kEmp));
 }
 
 TEST_P(ScriptControl, UndefinedVariablesAreAskedOnStandardInput) {
-    const RunResult r =
-        RunScripts({std::string(kEmp) + "SET VERIFY ON\n"
-                                        "SELECT ename FROM emp WHERE sal > &&minsal ORDER BY ename;\n"
-                                        "SELECT '&minsal..00' AS v FROM dual;\n"
-                                        "ACCEPT who CHAR PROMPT 'Name: '\n"
-                                        "SELECT sal FROM emp WHERE ename = '&who';\n"
-                                        "SET VERIFY OFF\n"
-                                        "UPDATE emp SET sal = 0 WHERE ename = '&nobody';\n"
-                                        "SELECT COUNT(*) AS n FROM emp WHERE sal = 0;\n"},
-                   "700\nsmith\n");
-    EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(
-        From(r.out, "SQL> SET VERIFY ON"),
-        Console("SQL> SET VERIFY ON|SQL> SELECT ename FROM emp WHERE sal > &&minsal ORDER BY ename;|"
-                "minsalに値を入力してください: 700|旧   1: SELECT ename FROM emp WHERE sal > &&minsal ORDER "
-                "BY ename;|"
-                "新   1: SELECT ename FROM emp WHERE sal > 700 ORDER BY ename;||ENAME      |---------- |"
-                "allen      |smith      ||2行が選択されました。||SQL> SELECT '&minsal..00' AS v FROM dual;|"
-                "旧   1: SELECT '&minsal..00' AS v FROM dual;|新   1: SELECT '700.00' AS v FROM dual;||"
-                "V      |------ |700.00 ||1行が選択されました。||SQL> ACCEPT who CHAR PROMPT 'Name: '|"
-                "Name: smith|SQL> SELECT sal FROM emp WHERE ename = '&who';|"
-                "旧   1: SELECT sal FROM emp WHERE ename = '&who';|新   1: SELECT sal FROM emp WHERE ename = "
-                "'smith';||"
-                "SAL        |---------- |800        ||1行が選択されました。||SQL> SET VERIFY OFF|"
-                "SQL> UPDATE emp SET sal = 0 WHERE ename = '&nobody';|"
-                "置換変数nobodyの値が入力されなかったため、文を実行しませんでした。|"
-                "SQL> SELECT COUNT(*) AS n FROM emp WHERE sal = 0;||N          |---------- |0          ||"
-                "1行が選択されました。||SQL> "));
+    ExpectRun(
+        "SQL> SET VERIFY ON|SQL> SELECT ename FROM emp WHERE sal > &&minsal ORDER BY ename;|"
+        "minsalに値を入力してください: 700|旧   1: SELECT ename FROM emp WHERE sal > &&minsal ORDER "
+        "BY ename;|"
+        "新   1: SELECT ename FROM emp WHERE sal > 700 ORDER BY ename;||ENAME      |---------- |"
+        "allen      |smith      ||2行が選択されました。||SQL> SELECT '&minsal..00' AS v FROM dual;|"
+        "旧   1: SELECT '&minsal..00' AS v FROM dual;|新   1: SELECT '700.00' AS v FROM dual;||"
+        "V      |------ |700.00 ||1行が選択されました。||SQL> ACCEPT who CHAR PROMPT 'Name: '|"
+        "Name: smith|SQL> SELECT sal FROM emp WHERE ename = '&who';|"
+        "旧   1: SELECT sal FROM emp WHERE ename = '&who';|新   1: SELECT sal FROM emp WHERE ename = "
+        "'smith';||"
+        "SAL        |---------- |800        ||1行が選択されました。||SQL> SET VERIFY OFF|"
+        "SQL> UPDATE emp SET sal = 0 WHERE ename = '&nobody';|"
+        "置換変数nobodyの値が入力されなかったため、文を実行しませんでした。|"
+        "SQL> SELECT COUNT(*) AS n FROM emp WHERE sal = 0;||N          |---------- |0          ||"
+        "1行が選択されました。||SQL> ",
+        std::string(kEmp), "700\nsmith\n");
 }
 
 TEST_P(ScriptControl, CommandLineDefinesAndEscapes) {
@@ -94,26 +82,19 @@ TEST_P(ScriptControl, CommandLineDefinesAndEscapes) {
 }
 
 TEST_P(ScriptControl, EditingTheBufferSavingAndGettingIt) {
-    const RunResult r =
-        RunScripts({std::string(kEmp) +
-                    "SELECT ename\n  FROM emp\n WHERE sal > 1000;\n"
-                    "LIST\n1\nC /ename/ename, sal/\nA  -- raised\nL 1\nDEL LAST\nI  WHERE sal < 1000\n"
-                    "RUN\nSAVE low\nSAVE low\nCLEAR BUFFER\n/\nGET low\n/\n"});
-    EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(
-        From(r.out, "SQL> LIST"),
-        Console(
-            "SQL> LIST|  1  SELECT ename|  2    FROM emp|  3*  WHERE sal > 1000|SQL> 1|  1* SELECT ename|"
-            "SQL> C /ename/ename, sal/|  1* SELECT ename, sal|SQL> A  -- raised|"
-            "  1* SELECT ename, sal -- raised|SQL> L 1|  1* SELECT ename, sal -- raised|SQL> DEL LAST|"
-            "SQL> I  WHERE sal < 1000|SQL> RUN|  1  SELECT ename, sal -- raised|  2    FROM emp|"
-            "  3*  WHERE sal < 1000||ENAME      SAL        |---------- ---------- |smith      800        ||"
-            "1行が選択されました。||SQL> SAVE low|ファイルlow.sqlを作成しました。|SQL> SAVE low|"
-            "ファイル\"low.sql\"はすでに存在します。SAVE ファイル名 REPLACE を使って下さい。|"
-            "SQL> CLEAR BUFFER|SQL> /|SQLバッファに実行する文がありません。|SQL> GET low|"
-            "  1  SELECT ename, sal -- raised|  2    FROM emp|  3*  WHERE sal < 1000|SQL> /||"
-            "ENAME      SAL        |---------- ---------- |smith      800        ||1行が選択されました。||"
-            "SQL> "));
+    ExpectRun(
+        "SQL> LIST|  1  SELECT ename|  2    FROM emp|  3*  WHERE sal > 1000|SQL> 1|  1* SELECT ename|"
+        "SQL> C /ename/ename, sal/|  1* SELECT ename, sal|SQL> A  -- raised|"
+        "  1* SELECT ename, sal -- raised|SQL> L 1|  1* SELECT ename, sal -- raised|SQL> DEL LAST|"
+        "SQL> I  WHERE sal < 1000|SQL> RUN|  1  SELECT ename, sal -- raised|  2    FROM emp|"
+        "  3*  WHERE sal < 1000||ENAME      SAL        |---------- ---------- |smith      800        ||"
+        "1行が選択されました。||SQL> SAVE low|ファイルlow.sqlを作成しました。|SQL> SAVE low|"
+        "ファイル\"low.sql\"はすでに存在します。SAVE ファイル名 REPLACE を使って下さい。|"
+        "SQL> CLEAR BUFFER|SQL> /|SQLバッファに実行する文がありません。|SQL> GET low|"
+        "  1  SELECT ename, sal -- raised|  2    FROM emp|  3*  WHERE sal < 1000|SQL> /||"
+        "ENAME      SAL        |---------- ---------- |smith      800        ||1行が選択されました。||"
+        "SQL> ",
+        std::string(kEmp) + "SELECT ename\n  FROM emp\n WHERE sal > 1000;\n");
     EXPECT_EQ(testfiles::Read(m_dir.Path("low.sql")),
               "SELECT ename, sal -- raised\n  FROM emp\n WHERE sal < 1000\n/\n");
 }

@@ -43,6 +43,16 @@ inline std::string SpoolText(const std::string& lines) {
     return text;
 }
 
+// The script a console was typed from: its echoed lines ("SQL> " taken
+// off), the prompt left waiting at the end not among them.
+inline std::string Typed(const std::string& console) {
+    std::string script;
+    std::istringstream in(console);
+    for (std::string line; std::getline(in, line);)
+        if (line.starts_with("SQL> ") && !in.eof() && in.peek() != EOF) script += line.substr(5) + "\n";
+    return script;
+}
+
 enum class Road { Embedded, Server };
 
 class ScriptRun : public ::testing::Test {
@@ -100,6 +110,22 @@ protected:
         const std::string tail = Console(lines);
         ASSERT_GE(r.out.size(), tail.size()) << r.out;
         EXPECT_EQ(r.out.substr(r.out.size() - tail.size()), tail) << r.out;
+    }
+
+    // Runs `before`, then the lines `lines` echoes ('|' between them), with
+    // `stdinText` to read, and expects the console to end with `lines`.
+    RunResult ExpectRun(const std::string& lines, const std::string& before = "",
+                        const std::string& stdinText = "") {
+        RunResult r = RunScripts({before + Typed(Console(lines))}, stdinText);
+        ExpectTail(r, lines);
+        return r;
+    }
+
+    // Runs the lines `lines` echoes and expects them to be the whole console.
+    void ExpectConsole(const std::string& lines) {
+        const RunResult r = RunScripts({Typed(Console(lines))});
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(r.out, Console(lines));
     }
 
     // Runs the scripts and sends SIGINT after each of `delays` (ms, counted

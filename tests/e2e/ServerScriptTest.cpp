@@ -39,11 +39,7 @@ TEST_P(BothRoads, ConstraintViolationIsReportedAtPositionZero) {
 }
 
 TEST_P(BothRoads, ArraySizeIsSetAndShown) {
-    RunResult r =
-        RunScripts({"SHOW ARRAYSIZE\nSET ARRAYSIZE 0\nSET ARRAYSIZE 5001\nSET ARRAY 50\nSHOW ARRAYSIZE\n"
-                    "SET ARRAYSIZE lots\nCONNECT a/b\nSELECT 1 FROM dual;\n"});
-    ExpectTail(
-        r,
+    ExpectRun(
         "SQL> SHOW ARRAYSIZE|ARRAYSIZE AUTO|SQL> SET ARRAYSIZE 0|"
         "arraysizeオプション 0が範囲外です(範囲: 1～5000)。|SQL> SET ARRAYSIZE 5001|"
         "arraysizeオプション 5001が範囲外です(範囲: 1～5000)。|SQL> SET ARRAY 50|SQL> SHOW ARRAYSIZE|"
@@ -79,34 +75,27 @@ INSTANTIATE_TEST_SUITE_P(Roads, BothRoads, ::testing::Values(Road::Embedded, Roa
 
 TEST_F(ServerScript, PrivilegesAndShowUser) {
     m_environment = "TARVEX_FAKEOCI_OS_USER=clerk";
-    RunResult r =
-        RunScripts({"SHOW USER\nCONNECT scott/tiger\nSHOW USER\nCONNECT sys/Secret AS SYSDBA\nSHOW USER\n"
-                    "CONNECT bak/x@//localhost/E2E as sysbackup\nshow user\nCONNECT /\nSHOW USER\n"
-                    "CONNECT / AS SYSOPER\nSHOW USER\n"});
-    ExpectTail(r,
-               "SQL> SHOW USER|USERは\"\"です。|SQL> CONNECT scott/tiger|接続に成功しました。|SQL> SHOW USER|"
-               "USERは\"SCOTT\"です。|SQL> CONNECT sys/Secret AS SYSDBA|接続に成功しました。|SQL> SHOW USER|"
-               "USERは\"SYS\"です。|SQL> CONNECT bak/x@//localhost/E2E as sysbackup|接続に成功しました。|"
-               "SQL> show user|USERは\"SYSBACKUP\"です。|SQL> CONNECT /|接続に成功しました。|SQL> SHOW USER|"
-               "USERは\"CLERK\"です。|SQL> CONNECT / AS SYSOPER|接続に成功しました。|SQL> SHOW USER|"
-               "USERは\"PUBLIC\"です。|SQL> ");
+    ExpectRun(
+        "SQL> SHOW USER|USERは\"\"です。|SQL> CONNECT scott/tiger|接続に成功しました。|SQL> SHOW USER|"
+        "USERは\"SCOTT\"です。|SQL> CONNECT sys/Secret AS SYSDBA|接続に成功しました。|SQL> SHOW USER|"
+        "USERは\"SYS\"です。|SQL> CONNECT bak/x@//localhost/E2E as sysbackup|接続に成功しました。|"
+        "SQL> show user|USERは\"SYSBACKUP\"です。|SQL> CONNECT /|接続に成功しました。|SQL> SHOW USER|"
+        "USERは\"CLERK\"です。|SQL> CONNECT / AS SYSOPER|接続に成功しました。|SQL> SHOW USER|"
+        "USERは\"PUBLIC\"です。|SQL> ");
 }
 
 TEST_F(ServerScript, EmbeddedDatabasesRefuseAdministrativeLogins) {
     m_road = Road::Embedded;
-    RunResult r = RunScripts({"CONNECT sys/x AS SYSDBA\n"});
-    ExpectTail(
-        r,
+    ExpectRun(
         "SQL> CONNECT sys/x AS SYSDBA|組み込みデータベースには管理者権限 (AS SYSDBA など) がありません。AS "
         "句を付けずに接続してください。|SQL> ");
 }
 
 TEST_F(ServerScript, WarningsFollowTheFeedbackLine) {
     m_environment = "TARVEX_FAKEOCI_LOGON_INFO=28002";
-    RunResult r = RunScripts({"CONNECT scott/tiger\n"});
-    ExpectTail(r,
-               "SQL> CONNECT scott/tiger|接続に成功しました。|ORA-28002: the password will expire within 7 "
-               "days|SQL> ");
+    ExpectRun(
+        "SQL> CONNECT scott/tiger|接続に成功しました。|ORA-28002: the password will expire within 7 "
+        "days|SQL> ");
 }
 
 TEST_F(ServerScript, AnExpiredPasswordIsReadTwiceFromStandardInput) {
@@ -149,46 +138,35 @@ TEST_F(ServerScript, ADeadSessionIsReportedAndConnectWorksAgain) {
 // A cursor expression's rows follow the row that holds them, as PRINT
 // shows a REFCURSOR.
 TEST_F(ServerScript, CursorExpressionsAreShownAsNestedResults) {
-    RunResult r =
-        RunScripts({"CONNECT a/b\nCREATE TABLE e (d NUMBER);\nINSERT INTO e VALUES (10);\n"
-                    "SELECT d, CURSOR(SELECT 'x' v FROM dual) c FROM e;\n"});
-    ExpectTail(
-        r,
+    ExpectRun(
         "SQL> SELECT d, CURSOR(SELECT 'x' v FROM dual) c FROM e;||D          C                    |"
         "---------- -------------------- |10         CURSOR STATEMENT : 2 ||V |- |x ||1行が選択されました。||"
-        "|1行が選択されました。||SQL> ");
+        "|1行が選択されました。||SQL> ",
+        "CONNECT a/b\nCREATE TABLE e (d NUMBER);\nINSERT INTO e VALUES (10);\n");
 }
 
 TEST_F(ServerScript, SetLongBoundsWhatIsReadOfALob) {
-    RunResult r =
-        RunScripts({"CONNECT a/b\nCREATE TABLE l (c CLOB);\nINSERT INTO l VALUES ('abcdefghijklmnop');\n"
-                    "SET LONG 0\nSET LONG 5\nSHOW LONG\nSELECT c FROM l;\n"});
-    ExpectTail(
-        r,
+    ExpectRun(
         "SQL> SET LONG 0|longオプション 0が範囲外です(範囲: 1～2000000000)。|SQL> SET LONG 5|SQL> SHOW LONG|"
-        "LONG 5|SQL> SELECT c FROM l;||C     |----- |abcde ||1行が選択されました。||SQL> ");
+        "LONG 5|SQL> SELECT c FROM l;||C     |----- |abcde ||1行が選択されました。||SQL> ",
+        "CONNECT a/b\nCREATE TABLE l (c CLOB);\nINSERT INTO l VALUES ('abcdefghijklmnop');\n");
 }
 
 // A long value's column is as wide as the smaller of LONG and LONGCHUNKSIZE,
 // so a script's SET LONG 2000000 does not give a column that wide.
 TEST_F(ServerScript, LongChunkSizeBoundsALobsColumn) {
-    RunResult r =
-        RunScripts({"CONNECT a/b\nCREATE TABLE l (c CLOB);\nINSERT INTO l VALUES ('abcdefghijklmnop');\n"
-                    "SET LONG 2000000 LONGCHUNKSIZE 6\nSHOW LONGCHUNKSIZE\nSELECT c FROM l;\n"});
-    ExpectTail(
-        r,
+    ExpectRun(
         "SQL> SET LONG 2000000 LONGCHUNKSIZE 6|SQL> SHOW LONGCHUNKSIZE|LONGCHUNKSIZE 6|SQL> SELECT c FROM "
-        "l;||C      |------ |abcdef ||1行が選択されました。||SQL> ");
+        "l;||C      |------ |abcdef ||1行が選択されました。||SQL> ",
+        "CONNECT a/b\nCREATE TABLE l (c CLOB);\nINSERT INTO l VALUES ('abcdefghijklmnop');\n");
 }
 
 TEST_F(ServerScript, CharactersCp932LacksAreMarkedAndCounted) {
-    RunResult r =
-        RunScripts({"CONNECT a/b\nCREATE TABLE c (s VARCHAR2(20));\n"
-                    "INSERT INTO c VALUES ('caf\\u00E9 \\U01F600');\nSET FEEDBACK OFF\nSELECT s FROM c;\n"});
-    ExpectTail(
-        r,
+    ExpectRun(
         "SQL> SELECT s FROM c;||S                    |-------------------- |caf〓 〓             ||"
-        "2文字はCP932で表せないため〓で表示しました。表示された値をそのまま書き戻さないでください。||SQL> ");
+        "2文字はCP932で表せないため〓で表示しました。表示された値をそのまま書き戻さないでください。||SQL> ",
+        "CONNECT a/b\nCREATE TABLE c (s VARCHAR2(20));\nINSERT INTO c VALUES ('caf\\u00E9 \\U01F600');\n"
+        "SET FEEDBACK OFF\n");
 }
 
 }  // namespace

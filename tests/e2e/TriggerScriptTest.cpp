@@ -53,50 +53,23 @@ TEST_P(TriggerScript, TriggersFireInTheServersOrder) {
 }
 
 TEST_P(TriggerScript, AlterPackageCompileAnswersAtOnce) {
-    RunResult r = RunScripts(
-        {"CONNECT scott/tiger\n"
-         "CREATE TABLE box (n NUMBER);\n"
-         "CREATE OR REPLACE PACKAGE boxes AS\n  FUNCTION total RETURN NUMBER;\nEND;\n/\n"
-         "CREATE OR REPLACE PACKAGE BODY boxes AS\n  FUNCTION total RETURN NUMBER IS\n    t NUMBER;\n"
-         "  BEGIN\n    SELECT SUM(n) INTO t FROM box;\n    RETURN t;\n  END;\nEND;\n/\n"
-         "DROP TABLE box;\n"
-         "ALTER PACKAGE boxes COMPILE;\n"
-         "SELECT object_type, status FROM user_objects WHERE object_name = 'BOXES' ORDER BY 1;\n"});
-    ExpectTail(
-        r,
+    ExpectRun(
         "SQL> ALTER PACKAGE boxes COMPILE;|ALTER PACKAGE boxes COMPILE;|*|エラー行: 0: "
         "エラーが発生しました。|警告: コンパイル・エラーがあります。|"
         "SQL> SELECT object_type, status FROM user_objects WHERE object_name = 'BOXES' ORDER BY 1;||"
         "OBJECT_TYPE             STATUS  |----------------------- ------- |"
-        "PACKAGE                 VALID   |PACKAGE BODY            INVALID ||2行が選択されました。||SQL> ");
+        "PACKAGE                 VALID   |PACKAGE BODY            INVALID ||2行が選択されました。||SQL> ",
+        "CONNECT scott/tiger\nCREATE TABLE box (n NUMBER);\nCREATE OR REPLACE PACKAGE boxes AS\n"
+        "  FUNCTION total RETURN NUMBER;\nEND;\n/\nCREATE OR REPLACE PACKAGE BODY boxes AS\n"
+        "  FUNCTION total RETURN NUMBER IS\n    t NUMBER;\n  BEGIN\n    SELECT SUM(n) INTO t FROM box;\n"
+        "    RETURN t;\n  END;\nEND;\n/\nDROP TABLE box;\n");
 }
 
 // A MERGE fires the statement triggers of both its events, and a row
 // trigger that reads the table its statement changes stops it with
 // ORA-04091 and the trigger's lines, until the trigger is disabled.
 TEST_P(TriggerScript, MergeFiresStatementTriggersAndAMutatingTableStopsIt) {
-    RunResult r =
-        RunScripts({"CONNECT scott/tiger\n"
-                    "SET SERVEROUTPUT ON\n"
-                    "CREATE TABLE stock (item VARCHAR2(10) PRIMARY KEY, qty NUMBER);\n"
-                    "CREATE TABLE delivery (item VARCHAR2(10), qty NUMBER);\n"
-                    "INSERT INTO stock VALUES ('apple', 5);\nINSERT INTO delivery VALUES ('apple', 3);\n"
-                    "INSERT INTO delivery VALUES ('pear', 7);\n"
-                    "CREATE OR REPLACE TRIGGER stock_bs BEFORE INSERT OR UPDATE ON stock\nBEGIN\n"
-                    "  IF INSERTING THEN dbms_output.put_line('before insert'); END IF;\n"
-                    "  IF UPDATING THEN dbms_output.put_line('before update'); END IF;\nEND;\n/\n"
-                    "CREATE OR REPLACE TRIGGER stock_total AFTER INSERT OR UPDATE ON stock FOR EACH ROW\n"
-                    "DECLARE\n  n NUMBER;\nBEGIN\n  SELECT SUM(qty) INTO n FROM stock;\nEND;\n/\n"
-                    "MERGE INTO stock s USING delivery d ON (s.item = d.item)\n"
-                    "WHEN MATCHED THEN UPDATE SET s.qty = s.qty + d.qty\n"
-                    "WHEN NOT MATCHED THEN INSERT (item, qty) VALUES (d.item, d.qty);\n"
-                    "ALTER TRIGGER stock_total DISABLE;\n"
-                    "MERGE INTO stock s USING delivery d ON (s.item = d.item)\n"
-                    "WHEN MATCHED THEN UPDATE SET s.qty = s.qty + d.qty\n"
-                    "WHEN NOT MATCHED THEN INSERT (item, qty) VALUES (d.item, d.qty);\n"
-                    "SELECT * FROM stock ORDER BY item;\n"});
-    ExpectTail(
-        r,
+    ExpectRun(
         "SQL> WHEN NOT MATCHED THEN INSERT (item, qty) VALUES (d.item, d.qty);|"
         "MERGE INTO stock s USING delivery d ON (s.item = d.item)|*|エラー行: 0: エラーが発生しました。|"
         "ORA-04091: 表SCOTT.STOCKは変更中です。トリガー/ファンクションで参照できない可能性があります。|"
@@ -107,7 +80,19 @@ TEST_P(TriggerScript, MergeFiresStatementTriggersAndAMutatingTableStopsIt) {
         "SQL> WHEN MATCHED THEN UPDATE SET s.qty = s.qty + d.qty|"
         "SQL> WHEN NOT MATCHED THEN INSERT (item, qty) VALUES (d.item, d.qty);|2行がマージされました。|"
         "before insert|before update|SQL> SELECT * FROM stock ORDER BY item;||ITEM       QTY        |"
-        "---------- ---------- |apple      8          |pear       7          ||2行が選択されました。||SQL> ");
+        "---------- ---------- |apple      8          |pear       7          ||2行が選択されました。||SQL> ",
+        "CONNECT scott/tiger\nSET SERVEROUTPUT ON\n"
+        "CREATE TABLE stock (item VARCHAR2(10) PRIMARY KEY, qty NUMBER);\n"
+        "CREATE TABLE delivery (item VARCHAR2(10), qty NUMBER);\n"
+        "INSERT INTO stock VALUES ('apple', 5);\nINSERT INTO delivery VALUES ('apple', 3);\n"
+        "INSERT INTO delivery VALUES ('pear', 7);\n"
+        "CREATE OR REPLACE TRIGGER stock_bs BEFORE INSERT OR UPDATE ON stock\nBEGIN\n"
+        "  IF INSERTING THEN dbms_output.put_line('before insert'); END IF;\n"
+        "  IF UPDATING THEN dbms_output.put_line('before update'); END IF;\nEND;\n/\n"
+        "CREATE OR REPLACE TRIGGER stock_total AFTER INSERT OR UPDATE ON stock FOR EACH ROW\nDECLARE\n"
+        "  n NUMBER;\nBEGIN\n  SELECT SUM(qty) INTO n FROM stock;\nEND;\n/\n"
+        "MERGE INTO stock s USING delivery d ON (s.item = d.item)\n"
+        "WHEN MATCHED THEN UPDATE SET s.qty = s.qty + d.qty\n");
 }
 
 INSTANTIATE_TEST_SUITE_P(Roads, TriggerScript, ::testing::Values(Road::Embedded, Road::Server),

@@ -3,14 +3,10 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
-#include <chrono>
-#include <thread>
-
 #include "engine/CEngineFactory.h"
 #include "engine/oci/COciConnection.h"
 #include "engine/oci/COciLibrary.h"
 #include "tests/support/TempDir.h"
-#include "text/Encoding.h"
 
 namespace {
 
@@ -83,21 +79,6 @@ TEST_F(COciConnectionTest, DescribeOnlyGivesTheColumnsAndNoRow) {
     EXPECT_EQ(batch.RowCount(), 0u);
 }
 
-// The server counts its error offset in characters; the console needs the
-// byte offset in the CP932 text, as the embedded engine gives it.
-TEST_F(COciConnectionTest, ErrorPositionIsTheByteOffsetInTheCp932Text) {
-    const std::string sql = encoding::Utf8ToCp932("SELECT '日本語', NOSUCH FROM DUAL");
-    CEngineResult result;
-    ASSERT_FALSE(m_connection->Query(sql, m_binds, result));
-    CEngineError error;
-    auto embedded = CEngineFactory::Open("other", error);
-    ASSERT_NE(embedded, nullptr);
-    ASSERT_FALSE(embedded->Query(sql, m_binds, result));
-    ASSERT_GT(embedded->LastError().position, 0);
-    EXPECT_EQ(m_connection->LastError().position, embedded->LastError().position);
-    EXPECT_EQ(m_connection->LastError().message, embedded->LastError().message);
-}
-
 TEST_F(COciConnectionTest, BindsGoInByNameAndComeBack) {
     m_binds = {{"N", "41", false, 2, false}, {"S", "", true, 1, false}, {"UNUSED", "x", false, 1, false}};
     ASSERT_TRUE(Exec("BEGIN :N := :N + 1; :S := 'TEXT'; END;")) << m_connection->LastError().message;
@@ -145,30 +126,6 @@ TEST_F(COciConnectionTest, TransactionStateFollowsTheStatements) {
     ASSERT_TRUE(again->Query("SELECT A FROM T1 ORDER BY A", m_binds, result));
     ASSERT_EQ(result.RowCount(), 2u);
     EXPECT_EQ(result.Value(1, 0), "3");
-}
-
-TEST_F(COciConnectionTest, ServerOutputIsTakenLineByLineOnce) {
-    ASSERT_TRUE(
-        Exec("BEGIN DBMS_OUTPUT.ENABLE(); DBMS_OUTPUT.PUT_LINE('ONE'); DBMS_OUTPUT.PUT_LINE('TWO'); END;"));
-    ASSERT_TRUE(m_connection->Commit());
-    EXPECT_EQ(m_connection->TakeServerOutput(), (std::vector<std::string>{"ONE", "TWO"}));
-    EXPECT_TRUE(m_connection->TakeServerOutput().empty());
-    EXPECT_FALSE(m_connection->HasUncommittedWork()) << "reading the output changes no data";
-}
-
-TEST_F(COciConnectionTest, CancelFromAnotherThreadBreaksTheRunningQuery) {
-    FillNumbers();
-    std::thread canceller([this] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(300));
-        m_connection->Cancel();
-    });
-    CEngineResult result;
-    const auto started = std::chrono::steady_clock::now();
-    EXPECT_FALSE(m_connection->Query("SELECT COUNT(*) FROM N A, N B, N C, N D", m_binds, result));
-    canceller.join();
-    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(20));
-    EXPECT_FALSE(m_connection->LastError().message.empty());
-    EXPECT_TRUE(Exec("INSERT INTO N VALUES (0)")) << "the session goes on after a cancel";
 }
 
 TEST_F(COciConnectionTest, LogonFailuresCarryTheServerText) {

@@ -388,12 +388,14 @@ TEST_F(COciSessionTest, ServerOutputComesInArrays) {
     std::string block = "BEGIN\n";
     for (int k = 1; k <= 250; ++k) block += "DBMS_OUTPUT.PUT_LINE('LINE " + std::to_string(k) + "');\n";
     ASSERT_TRUE(Exec(block + "END;")) << m_connection->LastError().message;
+    ASSERT_TRUE(m_connection->Commit());
     const unsigned long before = RoundTrips();
     const std::vector<std::string> lines = m_connection->TakeServerOutput();
     ASSERT_EQ(lines.size(), 250u);
     EXPECT_EQ(lines[249], "LINE 250");
     EXPECT_LE(RoundTrips() - before, 3u);
-    EXPECT_TRUE(m_connection->TakeServerOutput().empty());
+    EXPECT_TRUE(m_connection->TakeServerOutput().empty()) << "handed over once";
+    EXPECT_FALSE(m_connection->HasUncommittedWork()) << "reading the output changes no data";
 }
 
 // The server holds characters CP932 lacks: they arrive whole (AL32UTF8) and
