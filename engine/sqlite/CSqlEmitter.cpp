@@ -836,6 +836,8 @@ bool CSqlEmitter::OrderItems(const std::vector<CSqlExpr::OrderItem>& items, std:
         if (at > 0 && position.kind == CSqlExpr::Kind::Number && scope->aliases[at - 1].type.zone &&
             at <= scope->itemTexts.size())
             out += "ORA_TZ_KEY(" + scope->itemTexts[at - 1] + ")";
+        else if (at > 0 && scope->aliases[at - 1].type.interval && at <= scope->itemTexts.size())
+            out += "ORA_INTERVAL_KEY(" + scope->itemTexts[at - 1] + ")";
         else
             out += OrderKey(*items[k].expr);
         AppendNulls(items[k], out);
@@ -2038,6 +2040,10 @@ CValueType CSqlEmitter::Describe(const CSqlExpr& expr, CSqlType kind) {
         CValueType column;
         if (Resolve(expr, found, &column)) out.localZone = column.localZone;
     }
+    // Note: an interval stays one through a subquery, a view's column and
+    // an alias, so that it compares and sorts by its length there too.
+    if (kind != CSqlType::Number && kind != CSqlType::Date && !m_failed)
+        out.interval = IsIntervalValued(expr);
     if (!IsText(kind) || m_failed) return out;
     if (expr.kind == CSqlExpr::Kind::Name) {
         CSqlType found = CSqlType::Unknown;
@@ -2349,6 +2355,23 @@ bool CSqlEmitter::IntervalOperation(const CSqlExpr& expr, std::string& out) {
     Expr(expr.args[left ? 1 : 0], out);
     out += op == "/" ? ", 1)" : ", 0)";
     return true;
+}
+
+CSqlType CSqlEmitter::IntervalAggregate(const std::string& name, const CSqlExpr& expr, std::string& out) {
+    std::string value;
+    ++m_aggregates;
+    Expr(expr.args[0], value);
+    --m_aggregates;
+    const std::string window = expr.over ? " " + Window(expr, true) : "";
+    const std::string distinct = expr.distinct && !expr.over ? "DISTINCT " : "";
+    if (name == "SUM" || name == "AVG") {
+        out += "ORA_INTERVAL_" + name + "(" + distinct + value + ")" + window;
+        return CSqlType::Text;
+    }
+    // Note: the least and greatest are found by their lengths; the sort key
+    // (28 bytes and a bar) leads the value it is taken from.
+    out += "substr(" + name + "(ORA_INTERVAL_KEY(" + value + ") || '|' || " + value + ")" + window + ", 30)";
+    return CSqlType::Text;
 }
 
 bool CSqlEmitter::IsDifference(const CSqlExpr& expr) {
@@ -2850,6 +2873,9 @@ CSqlType CSqlEmitter::Call(const CSqlExpr& expr, std::string& out) {
             return CSqlType::Unknown;
         }
     if (name == "GROUPING" || name == "GROUPING_ID") return Grouping(expr, out);
+    if ((name == "MIN" || name == "MAX" || name == "SUM" || name == "AVG") && expr.args.size() == 1 &&
+        IsIntervalValued(*expr.args[0]))
+        return IntervalAggregate(name, expr, out);
     if ((name == "MIN" || name == "MAX") && expr.args.size() == 1 && !expr.over && !expr.distinct &&
         Zoned(*expr.args[0])) {
         // Note: zoned values are least and greatest by their instants; the

@@ -434,6 +434,8 @@ private:
     // Two intervals added or subtracted, or one multiplied or divided by a
     // number; false (nothing written) for any other operation.
     bool IntervalOperation(const CSqlExpr& expr, std::string& out);
+    // MIN, MAX, SUM or AVG of intervals, by their lengths.
+    CSqlType IntervalAggregate(const std::string& name, const CSqlExpr& expr, std::string& out);
     // The digits of a second a date expression shows (-1: a DATE).
     int Fraction(const CSqlExpr& expr, bool& zone);
     // A column of an INTERVAL type named by `expr`.

@@ -188,6 +188,20 @@ TEST_F(CIntervalPrecisionTest, IntervalsAddSubtractAndScale) {
               "-20 00:00:00.000000|-01 00:00:00.500000|-01 00:00:00.250000|+00 00:00:01.000000|"
               "+05 00:00:00.000000");
     EXPECT_EQ(Rows("SELECT D FROM T ORDER BY D DESC FETCH FIRST 1 ROWS ONLY"), "+05 00:00:00.000000");
+    const char* longestFirst =
+        "+05 00:00:00.000000|+00 00:00:01.000000|-01 00:00:00.250000|-01 00:00:00.500000|-20 00:00:00.000000";
+    EXPECT_EQ(Rows("SELECT D L FROM T ORDER BY 1 DESC"), longestFirst);
+    EXPECT_EQ(Rows("SELECT D L FROM (SELECT D FROM T) ORDER BY L DESC"), longestFirst);
+    EXPECT_EQ(Rows("SELECT D L FROM T ORDER BY L"), Rows("SELECT D FROM T ORDER BY D"));
+    // Aggregates of intervals: least and greatest by length, sums and
+    // averages as intervals (an average to the nanosecond), over a window too.
+    EXPECT_EQ(Rows("SELECT MIN(D), MAX(D), COUNT(D) FROM T"), "-20 00:00:00.000000,+05 00:00:00.000000,5");
+    EXPECT_EQ(Rows("SELECT SUM(D), AVG(D) FROM T"),
+              "-000000016 23:59:59.750000000,-000000003 09:35:59.950000000");
+    EXPECT_EQ(Rows("SELECT MAX(D) FROM (SELECT D FROM T WHERE D < INTERVAL '0' DAY)"), "-01 00:00:00.250000");
+    EXPECT_EQ(
+        Rows("SELECT SUM(D) OVER (ORDER BY D ROWS 1 PRECEDING) FROM T ORDER BY D FETCH FIRST 2 ROWS ONLY"),
+        "-000000020 00:00:00.000000000|-000000021 00:00:00.500000000");
     Exec("INSERT INTO T VALUES (INTERVAL '1' DAY, INTERVAL '1' YEAR, TIMESTAMP '2024-01-31 10:00:00', NULL)");
     // A timestamp moved by an interval sum is still described as one.
     EXPECT_EQ(Rows("SELECT TS + (D + D) FROM T WHERE Y IS NOT NULL"), "24-02-02 10:00:00.000");

@@ -200,6 +200,51 @@ void KeyFunction(sqlite3_context* context, int, sqlite3_value** argv) {
     sqlite3_result_text(context, key, -1, SQLITE_TRANSIENT);
 }
 
+// The running SUM or AVG of intervals, as a window moves or a group grows.
+struct Total {
+    Value sum;
+    long long count;
+    int error;  // the first ORA error met, 0 while none
+};
+
+Total* TotalOf(sqlite3_context* context) {
+    return static_cast<Total*>(sqlite3_aggregate_context(context, sizeof(Total)));
+}
+
+// Adds (sign 1) or takes away (sign -1) one row's interval.
+void Move(sqlite3_context* context, sqlite3_value* argument, int sign) {
+    Total* total = TotalOf(context);
+    if (total == nullptr || total->error != 0 || sqlite3_value_type(argument) == SQLITE_NULL) return;
+    Value value;
+    if (!CIntervalFunctions::Read(TextOf(argument), value)) {
+        total->error = 932;
+        return;
+    }
+    if (total->count == 0 && sign > 0) {
+        total->sum = value;
+    } else if (int code = CIntervalFunctions::Add(total->sum, value, sign); code != 0) {
+        total->error = code;
+        return;
+    }
+    total->count += sign;
+}
+
+void TotalStep(sqlite3_context* context, int, sqlite3_value** argv) { Move(context, argv[0], 1); }
+void TotalInverse(sqlite3_context* context, int, sqlite3_value** argv) { Move(context, argv[0], -1); }
+
+template <bool kAverage>
+void TotalValue(sqlite3_context* context) {
+    Total* total = TotalOf(context);
+    if (total != nullptr && total->error != 0) return Raise(context, total->error);
+    if (total == nullptr || total->count == 0) return sqlite3_result_null(context);
+    Value value = total->sum;
+    if (int code =
+            kAverage ? CIntervalFunctions::Scale(value, CNumberDecimal::FromInteger(total->count), true) : 0;
+        code != 0)
+        return Raise(context, code);
+    Result(context, value);
+}
+
 }  // namespace
 
 bool CIntervalFunctions::Fit(Value& value, int leading, int fraction) {
@@ -313,5 +358,12 @@ bool CIntervalFunctions::Register(sqlite3* db) {
         {"ORA_INTERVAL_CMP", 2, CompareFunction},
         {"ORA_INTERVAL_KEY", 1, KeyFunction},
     };
-    return sqliteapi::RegisterFunctions(db, kRules, nullptr);
+    if (!sqliteapi::RegisterFunctions(db, kRules, nullptr)) return false;
+    constexpr int kFlags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
+    return sqlite3_create_window_function(db, "ORA_INTERVAL_SUM", 1, kFlags, nullptr, TotalStep,
+                                          TotalValue<false>, TotalValue<false>, TotalInverse,
+                                          nullptr) == SQLITE_OK &&
+           sqlite3_create_window_function(db, "ORA_INTERVAL_AVG", 1, kFlags, nullptr, TotalStep,
+                                          TotalValue<true>, TotalValue<true>, TotalInverse,
+                                          nullptr) == SQLITE_OK;
 }

@@ -21,6 +21,8 @@ class CNumberDecimal;
 //       months, seconds rounded to the nanosecond)
 //   ORA_INTERVAL_CMP(a, b)   -1, 0 or 1 (by value, whatever the precision)
 //   ORA_INTERVAL_KEY(a)   text that sorts as the intervals' lengths do
+//   ORA_INTERVAL_SUM(a), ORA_INTERVAL_AVG(a)   aggregates, also over a
+//       window; the average rounded to the nanosecond (months cut)
 //   ORA_STORE_INTERVAL(v, yearToMonth, leading, fraction)   v as an INTERVAL
 //       YEAR(leading) TO MONTH or DAY(leading) TO SECOND(fraction) holds it
 // ORA-01760 for a unit that is none of those; ORA-01867 for text that is no
