@@ -187,6 +187,8 @@ struct UnsupportedWords {
 constexpr UnsupportedWords kUnsupported[] = {
     {{"IS", "JSON"}, "IS JSON 条件"},
     {{"IS", "NOT", "JSON"}, "IS JSON 条件"},
+    // Note: the rows of an external table are a file's, which the engine does not read.
+    {{"ORGANIZATION", "EXTERNAL"}, "外部表 (ORGANIZATION EXTERNAL)"},
 };
 
 // The first token of the operand that ends at token `last`: a name (with
