@@ -219,6 +219,7 @@ private:
     // The views made with FORCE whose query did not compile, made again from
     // their text where it compiles now (CSqliteConnectionViews.cpp).
     bool CompileForcedViews();
+    bool CompileForcedView(const std::string& name, const std::string& sql, bool& made);
     // After a view made with FORCE: the server's warning, as the answer.
     bool WarnForcedView();
     // After CREATE GLOBAL TEMPORARY TABLE: its definition (`created`, the

@@ -30,42 +30,52 @@ std::string Remade(const std::string& head, const CCatalogTables::View& view) {
 }  // namespace
 
 bool CSqliteConnection::CompileForcedViews() {
-    std::vector<std::pair<std::string, std::string>> forced;
-    {
-        Statement list = sqliteapi::Prepare(
-            m_db, "SELECT name, sql FROM main.sqlite_schema WHERE type = 'view' AND instr(sql, ?1) > 0");
-        if (!list) return SetStepError();
-        sqlite3_bind_text(list.get(), 1, kForcedQuery.data(), static_cast<int>(kForcedQuery.size()),
-                          SQLITE_STATIC);
-        while (sqlite3_step(list.get()) == SQLITE_ROW)
-            forced.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(list.get(), 0)),
-                                reinterpret_cast<const char*>(sqlite3_column_text(list.get(), 1)));
-    }
-    if (forced.empty()) return true;
     const bool wasForced = m_forcedView;
-    m_catalog->Invalidate();
-    for (const auto& [name, sql] : forced) {
-        CCatalogTables::View view;
-        if (!CCatalogTables::FindView(m_db, name, view)) continue;
-        const std::string statement = Remade(sql.substr(0, sql.rfind(kForcedQuery)), view);
-        const std::string upper = CTypedText::UpperWords(statement);
-        CTypedText::Scope typed(upper, statement);
-        // Note: a query that still does not compile leaves the view as it is.
-        const CEngineError kept = m_error;
-        std::string compiled;
-        if (!Compile(Piece{upper, 0}, compiled) || compiled.empty() || m_forcedView) {
-            m_error = kept;
-            m_pendingView.reset();
-            continue;
+    // Note: a view made again may be the one another waits for; the views
+    // are gone over until none is made.
+    for (bool made = true; made;) {
+        made = false;
+        std::vector<std::pair<std::string, std::string>> forced;
+        {
+            Statement list = sqliteapi::Prepare(
+                m_db, "SELECT name, sql FROM main.sqlite_schema WHERE type = 'view' AND instr(sql, ?1) > 0");
+            if (!list) return SetStepError();
+            sqlite3_bind_text(list.get(), 1, kForcedQuery.data(), static_cast<int>(kForcedQuery.size()),
+                              SQLITE_STATIC);
+            while (sqlite3_step(list.get()) == SQLITE_ROW)
+                forced.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(list.get(), 0)),
+                                    reinterpret_cast<const char*>(sqlite3_column_text(list.get(), 1)));
         }
-        std::string quoted = "\"";
-        for (char c : name) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
-        if (!ExecPlain(("DROP VIEW main." + quoted + "\"").c_str()) ||
-            !ExecPlain(encoding::Cp932ToUtf8(compiled).c_str()) || !RecordView())
-            return false;
+        if (forced.empty()) break;
         m_catalog->Invalidate();
+        for (const auto& [name, sql] : forced)
+            if (!CompileForcedView(name, sql, made)) return false;
     }
     m_forcedView = wasForced;
+    return true;
+}
+
+bool CSqliteConnection::CompileForcedView(const std::string& name, const std::string& sql, bool& made) {
+    CCatalogTables::View view;
+    if (!CCatalogTables::FindView(m_db, name, view)) return true;
+    const std::string statement = Remade(sql.substr(0, sql.rfind(kForcedQuery)), view);
+    const std::string upper = CTypedText::UpperWords(statement);
+    CTypedText::Scope typed(upper, statement);
+    // Note: a query that still does not compile leaves the view as it is.
+    const CEngineError kept = m_error;
+    std::string compiled;
+    if (!Compile(Piece{upper, 0}, compiled) || compiled.empty() || m_forcedView) {
+        m_error = kept;
+        m_pendingView.reset();
+        return true;
+    }
+    std::string quoted = "\"";
+    for (char c : name) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+    if (!ExecPlain(("DROP VIEW main." + quoted + "\"").c_str()) ||
+        !ExecPlain(encoding::Cp932ToUtf8(compiled).c_str()) || !RecordView())
+        return false;
+    m_catalog->Invalidate();
+    made = true;
     return true;
 }
 
