@@ -1064,7 +1064,16 @@ bool CSqliteConnection::RunDdl(const std::string& sql, std::vector<CEngineBind>&
         if (handled) return made;
     }
     const CUnusedColumns::Statement unused = CUnusedColumns::Read(sql);
-    if (unused.kind == CUnusedColumns::Kind::Dropped) return RunDdl(unused.dropping, binds, rowsProcessed);
+    if (unused.kind == CUnusedColumns::Kind::Dropped) {
+        // Note: a table keeps one column at least (ORA-12983), whatever else its columns hold.
+        const auto* columns = m_catalog->Columns(unused.name);
+        if (columns != nullptr && unused.columns >= columns->size()) {
+            if (!CommitWork()) return false;
+            COraError::Set(m_error, 12983, {}, static_cast<int>(unused.table));
+            return false;
+        }
+        return RunDdl(unused.dropping, binds, rowsProcessed);
+    }
     if (unused.kind == CUnusedColumns::Kind::Nothing) return KeepColumns(sql, unused);
     // Note: a table made by a query with constraints in its column list is
     // made by its definition and filled in the same transaction.

@@ -50,6 +50,12 @@ CUnusedColumns::Statement CUnusedColumns::Read(std::string_view sql) {
     }
     if (!Is(sql, tokens, action, "SET") || !Is(sql, tokens, action + 1, "UNUSED")) return statement;
     statement.kind = Kind::Dropped;
+    // COLUMN c, or (a, b, ...): the commas between the brackets count the columns.
+    statement.columns = 1;
+    if (action + 2 < tokens.size() && CSqlScanner::IsSymbol(sql, tokens[action + 2], '('))
+        for (std::size_t k = action + 3; k < tokens.size() && !CSqlScanner::IsSymbol(sql, tokens[k], ')');
+             ++k)
+            if (CSqlScanner::IsSymbol(sql, tokens[k], ',')) ++statement.columns;
     statement.dropping = std::string(sql);
     // "SET UNUSED" becomes "DROP" and blanks; ONLINE, which DROP lacks, goes.
     const std::size_t from = tokens[action].begin;

@@ -18,9 +18,10 @@ public:
     };
     struct Statement {
         Kind kind = Kind::Other;
-        std::string dropping;   // the statement as DROP, same length (positions hold)
-        std::size_t table = 0;  // where the table's name starts
-        std::string name;       // the table's name, as the catalog keeps it (CP932)
+        std::string dropping;     // the statement as DROP, same length (positions hold)
+        std::size_t table = 0;    // where the table's name starts
+        std::string name;         // the table's name, as the catalog keeps it (CP932)
+        std::size_t columns = 0;  // how many columns SET UNUSED names
     };
 
     static Statement Read(std::string_view sql);
