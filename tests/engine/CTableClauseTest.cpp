@@ -20,8 +20,9 @@ TEST_F(CTableClauseTest, LobStorageIsTakenBeforeTheQuery) {
     Exec("COMMIT");
     const char* statements[] = {
         "CREATE TABLE t2 LOB (c) STORE AS (CACHE) AS SELECT * FROM t1",
-        "CREATE TABLE t3 LOB (c) STORE AS SECUREFILE t3_seg (TABLESPACE users ENABLE STORAGE IN ROW) "
-        "TABLESPACE users AS SELECT * FROM t1",
+        // Note: two literals joined on purpose.
+        ("CREATE TABLE t3 LOB (c) STORE AS SECUREFILE t3_seg (ENABLE STORAGE IN ROW) NOLOGGING AS SELECT * "
+         "FROM t1"),
         "CREATE TABLE t4 NOLOGGING LOB (c) STORE AS BASICFILE AS SELECT * FROM t1",
         "CREATE TABLE t5 (i, c) LOB (c) STORE AS t5_seg AS SELECT * FROM t1",
     };
