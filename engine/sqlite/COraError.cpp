@@ -93,6 +93,7 @@ constexpr MessageRow kMessages[] = {
     {2436, "CHECK 制約に日付またはシステム変数は指定できません。"},
     {2443, "制約 %1 は存在しません。"},
     {2449, "表の一意キー/主キーが外部キーによって参照されています。"},
+    {12983, "表のすべての列は削除できません。"},
     {23292, "制約 %1 は存在しません。"},
     {2260, "表 %1 にはすでに主キーがあります。"},
     {3001, "未実装の機能です: %1 は組込みデータベースでは使えません。"},
@@ -290,7 +291,13 @@ struct Pattern {
     int key;
 };
 
+// SQLite's refusals of DROP COLUMN a key holds: the server drops the key
+// with its column, which the engine does not do; refused by name.
+constexpr std::string_view kKeyColumnDrops[] = {"cannot drop PRIMARY KEY column",
+                                                "cannot drop UNIQUE column"};
+
 constexpr Pattern kPatterns[] = {
+    {"cannot drop column ", 12983},
     {"no such table: ", 942},
     {"no such view: ", 942},
     {"no such column: ", 904},
@@ -436,6 +443,12 @@ void COraError::Translate(CEngineError& error, Action action) {
         Set(error, 3001, {encoding::Utf8ToCp932("入れ子の深すぎる式")}, error.position);
         return;
     }
+    for (std::string_view start : kKeyColumnDrops)
+        if (StartsWith(message, start)) {
+            Set(error, 3001, {encoding::Utf8ToCp932("主キー・一意キーの列の削除 (DROP COLUMN, SET UNUSED)")},
+                error.position);
+            return;
+        }
     for (const Pattern& pattern : kPatterns) {
         if (!StartsWith(message, pattern.start)) continue;
         bool runtime = pattern.key == 1 || pattern.key == 1400 || pattern.key == 2290;

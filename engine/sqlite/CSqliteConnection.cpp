@@ -9,6 +9,7 @@
 #include <optional>
 #include <utility>
 
+#include "engine/sqlite/CAsSelectList.h"
 #include "engine/sqlite/CCatalogTables.h"
 #include "engine/sqlite/CCheckCompiler.h"
 #include "engine/sqlite/CCheckUpgrade.h"
@@ -55,6 +56,7 @@
 #include "engine/sqlite/CTableText.h"
 #include "engine/sqlite/CTimestampText.h"
 #include "engine/sqlite/CTypedText.h"
+#include "engine/sqlite/CUnusedColumns.h"
 #include "engine/sqlite/CValueText.h"
 #include "engine/sqlite/SqliteApi.h"
 #include "engine/sqlite/plsql/CBlockHost.h"
@@ -128,6 +130,7 @@ COraError::Action ActionOf(std::string_view sql) {
 struct ViewHead {
     std::size_t name = 0;
     std::size_t query = 0;
+    bool force = false;
 };
 
 ViewHead ReadViewHead(std::string_view text, const std::vector<CSqlScanner::Token>& tokens) {
@@ -139,9 +142,11 @@ ViewHead ReadViewHead(std::string_view text, const std::vector<CSqlScanner::Toke
     if (!is("CREATE")) return {};
     ++k;
     if (is("OR")) k += 2;
-    if (is("FORCE") || is("NOFORCE")) ++k;
+    const bool force = is("FORCE");
+    if (force || is("NOFORCE")) ++k;
     if (!is("VIEW")) return {};
     ViewHead head;
+    head.force = force;
     head.name = ++k;
     ++k;
     if (symbol('.')) {
@@ -607,7 +612,12 @@ bool CSqliteConnection::Compile(Piece piece, std::string& compiled,
     emitter.CollectLiterals(slots);
     CSqlEmitter::Failure emitFailure;
     std::string body;
-    if (!emitter.Emit(statement, body, emitFailure)) {
+    bool emitted = emitter.Emit(statement, body, emitFailure);
+    // Note: FORCE makes a view whose query does not compile (a refused
+    // construct aside); it stays invalid until its query does.
+    m_forcedView = !emitted && viewStart > 0 && head.force && emitFailure.code != 3001;
+    if (m_forcedView) body = CSqliteConnection::kForcedQuery;
+    if (!emitted && !m_forcedView) {
         SetEmitError(emitFailure, static_cast<int>(piece.base + emitFailure.at));
         return false;
     }
@@ -619,7 +629,7 @@ bool CSqliteConnection::Compile(Piece piece, std::string& compiled,
         // Note: the view's text as written and its options go to the catalog
         // with the view (RecordView).
         m_pendingView = std::move(view);
-        m_pendingViewTypes = emitter.ResultTypes();
+        m_pendingViewTypes = m_forcedView ? std::vector<CValueType>() : emitter.ResultTypes();
         compiled =
             "CREATE VIEW " + std::string(piece.text.substr(nameBegin, nameEnd - nameBegin)) + "AS " + body;
     } else {
@@ -1054,7 +1064,31 @@ bool CSqliteConnection::RunDdl(const std::string& sql, std::vector<CEngineBind>&
         bool made = CreatePrivate(sql, binds, rowsProcessed, handled);
         if (handled) return made;
     }
+    const CUnusedColumns::Statement unused = CUnusedColumns::Read(sql);
+    if (unused.kind == CUnusedColumns::Kind::Dropped) {
+        // Note: a table keeps one column at least (ORA-12983), whatever else its columns hold.
+        const auto* columns = m_catalog->Columns(unused.name);
+        if (columns != nullptr && unused.columns >= columns->size()) {
+            if (!CommitWork()) return false;
+            COraError::Set(m_error, 12983, {}, static_cast<int>(unused.table));
+            return false;
+        }
+        return RunDdl(unused.dropping, binds, rowsProcessed);
+    }
+    if (unused.kind == CUnusedColumns::Kind::Nothing) return KeepColumns(sql, unused);
+    // Note: a table made by a query with constraints in its column list is
+    // made by its definition and filled in the same transaction.
+    if (std::string definition, fill; m_fill.empty()) {
+        if (!AsSelectDefinition(sql, definition, fill)) return false;
+        if (!definition.empty()) {
+            m_fill = std::move(fill);
+            bool made = RunDdl(definition, binds, rowsProcessed);
+            m_fill.clear();
+            return made;
+        }
+    }
     m_pendingView.reset();
+    m_forcedView = false;
     m_defined.clear();
     m_checks.clear();
     m_namer = CConstraintCatalog::Namer(m_db);
@@ -1074,7 +1108,10 @@ bool CSqliteConnection::RunDdl(const std::string& sql, std::vector<CEngineBind>&
                     CSqlScanner::Is(sql, tokens[1], "TABLE");
     if (rebuilds && !ExecPlain("PRAGMA foreign_keys = OFF")) return false;
     // The statement is one transaction: it completes or changes nothing.
-    bool ok = ExecPlain("BEGIN IMMEDIATE") &&
+    // Note: views made with FORCE are compiled again before the statement
+    // (ALTER VIEW ... COMPILE sees them as they are) and after it (a table
+    // it makes may be theirs).
+    bool ok = ExecPlain("BEGIN IMMEDIATE") && CompileForcedViews() &&
               (!rebuilds || tokens.size() < 3 ||
                (CTriggerFiring::Drop(*this, encoding::Utf8ToCp932(AlteredTable(sql))), true)) &&
               RunDdlWork(sql, binds, rowsProcessed) && RecordColumns(sql) &&
@@ -1083,7 +1120,7 @@ bool CSqliteConnection::RunDdl(const std::string& sql, std::vector<CEngineBind>&
               (!rebuilds || tokens.size() < 3 || CCatalogTables::Prune(m_db, AlteredTable(sql), m_error)) &&
               (!rebuilds || tokens.size() < 3 || RefireTable(AlteredTable(sql))) &&
               (!rebuilds || tokens.size() < 3 || CConstraintLock::Sync(m_db, AlteredTable(sql), m_error)) &&
-              (!rebuilds || CheckForeignKeys()) && CommitWork();
+              (!rebuilds || CheckForeignKeys()) && FillTable() && CompileForcedViews() && CommitWork();
     if (!ok) {
         CEngineError failure = m_error;
         if (InTransaction() && !sqliteapi::Undo(m_db, "ROLLBACK")) m_transactionLost = true;
@@ -1098,7 +1135,22 @@ bool CSqliteConnection::RunDdl(const std::string& sql, std::vector<CEngineBind>&
         sqlite3_exec(m_db, ("DELETE FROM temp." + table).c_str(), nullptr, nullptr, nullptr);
     // Note: a private temporary table dropped by name leaves the session's list.
     EndPrivateTables(false);
-    return ok;
+    return ok && m_forcedView ? WarnForcedView() : ok;
+}
+
+bool CSqliteConnection::KeepColumns(const std::string& sql, const CUnusedColumns::Statement& statement) {
+    if (!CommitWork() || RefuseReadOnly(sql)) return false;
+    Statement table =
+        sqliteapi::Prepare(m_db,
+                           "SELECT 1 FROM (SELECT name, type FROM main.sqlite_schema UNION ALL "
+                           "SELECT name, type FROM temp.sqlite_schema) WHERE type = 'table' AND "
+                           "name = ?1");
+    if (!table) return SetStepError();
+    const std::string utf8 = encoding::Cp932ToUtf8(statement.name);
+    sqlite3_bind_text(table.get(), 1, utf8.c_str(), static_cast<int>(utf8.size()), SQLITE_TRANSIENT);
+    if (sqlite3_step(table.get()) == SQLITE_ROW) return true;
+    COraError::Set(m_error, 942, {statement.name}, static_cast<int>(statement.table));
+    return false;
 }
 
 bool CSqliteConnection::RefuseReadOnly(const std::string& sql) {
@@ -1281,9 +1333,49 @@ constexpr std::string_view kPhysicalOptions[] = {
     "ROW",          "STORE",     "BASIC",           "ADVANCED",         "MONITORING", "NOMONITORING",
     "ORGANIZATION", "HEAP",      "ROWDEPENDENCIES", "NOROWDEPENDENCIES"};
 
+// The token after the bracketed group that opens at `k` (k itself when no
+// group opens there).
+std::size_t PastGroup(const std::string& sql, const std::vector<CSqlScanner::Token>& tokens, std::size_t k) {
+    if (k >= tokens.size() || !CSqlScanner::IsSymbol(sql, tokens[k], '(')) return k;
+    int depth = 0;
+    do {
+        if (CSqlScanner::IsSymbol(sql, tokens[k], '(')) ++depth;
+        if (CSqlScanner::IsSymbol(sql, tokens[k], ')')) --depth;
+        ++k;
+    } while (k < tokens.size() && depth > 0);
+    return k;
+}
+
+bool IsPhysicalOption(const std::string& word) {
+    return std::find(std::begin(kPhysicalOptions), std::end(kPhysicalOptions), word) !=
+           std::end(kPhysicalOptions);
+}
+
+// LOB (c, ...) STORE AS [SECUREFILE | BASICFILE] [segment] [(parameters)]
+// starting at `k`: the token after it, k itself when none starts there.
+std::size_t PastLobStorage(const std::string& sql, const std::vector<CSqlScanner::Token>& tokens,
+                           std::size_t k) {
+    auto is = [&](std::size_t at, std::string_view word) {
+        return at < tokens.size() && tokens[at].kind == CSqlScanner::Kind::Word &&
+               CSqlScanner::Is(sql, tokens[at], word);
+    };
+    if (!is(k, "LOB")) return k;
+    std::size_t at = PastGroup(sql, tokens, k + 1);
+    if (at == k + 1 || !is(at, "STORE") || !is(at + 1, "AS")) return k;
+    at += 2;
+    if (is(at, "SECUREFILE") || is(at, "BASICFILE")) ++at;
+    // Note: the segment's name is any name but AS (the query's) or a table option.
+    if (at < tokens.size() &&
+        (tokens[at].kind == CSqlScanner::Kind::QuotedName ||
+         (tokens[at].kind == CSqlScanner::Kind::Word && !is(at, "AS") &&
+          !IsPhysicalOption(cp932::ToUpperAscii(sql.substr(tokens[at].begin, tokens[at].length))))))
+        ++at;
+    return PastGroup(sql, tokens, at);
+}
+
 // The token after the options that start at `k`: words of the list, the
-// name after TABLESPACE, numbers, and a bracketed group after STORAGE or
-// PARALLEL.
+// name after TABLESPACE, numbers, a bracketed group after STORAGE or
+// PARALLEL, and LOB storage clauses.
 std::size_t PastPhysicalOptions(const std::string& sql, const std::vector<CSqlScanner::Token>& tokens,
                                 std::size_t k) {
     auto word = [&](std::size_t at) {
@@ -1291,23 +1383,16 @@ std::size_t PastPhysicalOptions(const std::string& sql, const std::vector<CSqlSc
     };
     while (k < tokens.size()) {
         const CSqlScanner::Token& token = tokens[k];
-        if (token.kind == CSqlScanner::Kind::Number) {
+        if (std::size_t past = PastLobStorage(sql, tokens, k); past != k) {
+            k = past;
+        } else if (token.kind == CSqlScanner::Kind::Number) {
             ++k;
-        } else if (token.kind == CSqlScanner::Kind::Word &&
-                   std::find(std::begin(kPhysicalOptions), std::end(kPhysicalOptions), word(k)) !=
-                       std::end(kPhysicalOptions)) {
+        } else if (token.kind == CSqlScanner::Kind::Word && IsPhysicalOption(word(k))) {
             bool named = word(k) == "TABLESPACE";
             bool grouped = word(k) == "STORAGE" || word(k) == "PARALLEL";
             ++k;
             if (named && k < tokens.size()) ++k;
-            if (grouped && k < tokens.size() && CSqlScanner::IsSymbol(sql, tokens[k], '(')) {
-                int depth = 0;
-                do {
-                    if (CSqlScanner::IsSymbol(sql, tokens[k], '(')) ++depth;
-                    if (CSqlScanner::IsSymbol(sql, tokens[k], ')')) --depth;
-                    ++k;
-                } while (k < tokens.size() && depth > 0);
-            }
+            if (grouped) k = PastGroup(sql, tokens, k);
         } else {
             break;
         }
@@ -1421,6 +1506,68 @@ bool CSqliteConnection::CreateAsSelect(const std::string& sql, bool& handled, st
         return false;
     }
     return true;
+}
+
+bool CSqliteConnection::AsSelectDefinition(const std::string& sql, std::string& definition,
+                                           std::string& fill) {
+    CAsSelectList::List list;
+    if (!CAsSelectList::Read(sql, list) || !list.constrained) return true;
+    auto tokens = CSqlScanner::Significant(sql);
+    std::size_t query = 0;
+    while (query < tokens.size() && tokens[query].begin != list.queryAt) ++query;
+    CSqlArena arena;
+    CSqlParser parser(sql, tokens, arena);
+    CSqlParser::Failure failure;
+    CSqlStatement statement;
+    statement.kind = CSqlStatement::Kind::Select;
+    if (!parser.ParseQuery(query, statement.query, failure)) {
+        COraError::Set(m_error, failure.unsupported ? 3001 : failure.code, {failure.what},
+                       static_cast<int>(failure.at));
+        return false;
+    }
+    CSqlEmitter emitter(sql, *m_catalog);
+    CSqlEmitter::Failure emitFailure;
+    std::string compiled;
+    if (!emitter.Emit(statement, compiled, emitFailure)) {
+        SetEmitError(emitFailure, static_cast<int>(emitFailure.at));
+        return false;
+    }
+    Statement described = sqliteapi::Prepare(m_db, encoding::Cp932ToUtf8(compiled));
+    if (!described) {
+        m_error.Set(sqliteapi::Cp932Of(sqlite3_errmsg(m_db)), static_cast<int>(list.queryAt));
+        return false;
+    }
+    const int count = sqlite3_column_count(described.get());
+    if (static_cast<std::size_t>(count) != list.columns.size()) {
+        COraError::Set(m_error, 1730, {}, static_cast<int>(list.listAt));
+        return false;
+    }
+    // Note: a column takes the declared type of the column it copies, an
+    // expression the type of its value.
+    const auto& types = emitter.ResultTypes();
+    std::vector<std::string> stored;
+    for (int column = 0; column < count; ++column) {
+        const char* declared = sqlite3_column_decltype(described.get(), column);
+        auto index = static_cast<std::size_t>(column);
+        stored.push_back(declared != nullptr ? encoding::Utf8ToCp932(declared)
+                                             : CColumnCompiler::DeclaredOf(
+                                                   index < types.size() ? types[index] : CValueType{}));
+    }
+    definition = CAsSelectList::Definition(list, stored);
+    fill = "INSERT INTO " + list.table + " " + list.query;
+    return true;
+}
+
+bool CSqliteConnection::FillTable() {
+    if (m_fill.empty()) return true;
+    const std::string fill = std::move(m_fill);
+    m_fill.clear();
+    m_catalog->Invalidate();
+    std::vector<CEngineBind> none;
+    long rows = 0;
+    // Note: a row the constraints refuse is named while the catalog still
+    // holds them, before the statement is undone.
+    return RunStatement(Piece{fill, 0}, none, rows) || Finish(false, fill);
 }
 
 bool CSqliteConnection::CompileChecks(const std::string& sql, std::vector<CColumnCompiler::Edit>& compiled) {
@@ -1633,6 +1780,7 @@ bool CSqliteConnection::RunSynonym(const std::string& sql) {
 bool CSqliteConnection::RunReplace(const std::string& sql, std::vector<CEngineBind>& binds,
                                    long& rowsProcessed) {
     m_pendingView.reset();
+    m_forcedView = false;
     if (!CommitWork() || !BeginWrite()) return false;
     // Note: the view made again takes the old one's place in the same transaction.
     auto tokens = CSqlScanner::Significant(sql);
@@ -1645,7 +1793,8 @@ bool CSqliteConnection::RunReplace(const std::string& sql, std::vector<CEngineBi
     if (ok) {
         Statement statement;
         ok = Prepare(Piece{sql, 0}, {}, binds, statement) &&
-             (sqlite3_step(statement.get()) == SQLITE_DONE || SetStepError()) && RecordView();
+             (sqlite3_step(statement.get()) == SQLITE_DONE || SetStepError()) && RecordView() &&
+             CompileForcedViews();
     }
     if (!ok) {
         CEngineError failure = m_error;
@@ -1654,7 +1803,8 @@ bool CSqliteConnection::RunReplace(const std::string& sql, std::vector<CEngineBi
         return false;
     }
     rowsProcessed = 0;
-    return CommitWork();
+    if (!CommitWork()) return false;
+    return m_forcedView ? WarnForcedView() : true;
 }
 
 bool CSqliteConnection::Finish(bool ok, const std::string& sql) {

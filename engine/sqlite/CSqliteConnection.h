@@ -20,6 +20,7 @@
 #include "engine/sqlite/CStatementCache.h"
 #include "engine/sqlite/CStatementClassifier.h"
 #include "engine/sqlite/CTableText.h"
+#include "engine/sqlite/CUnusedColumns.h"
 #include "engine/sqlite/SqliteApi.h"
 #include "engine/sqlite/warehouse/CPartitionClause.h"
 #include "engine/sqlite/warehouse/CPartitionScheme.h"
@@ -78,6 +79,11 @@ private:
     friend class CTriggerFiring;
     friend class CReturningInto;
     using Statement = sqliteapi::Statement;
+    // The query SQLite keeps for a view made with FORCE while its own does
+    // not compile: no function bears the name, so the view answers as
+    // invalid until its query compiles (CompileForcedViews), and nothing
+    // else of SQLite's (a table renamed) trips over it.
+    static constexpr std::string_view kForcedQuery = "SELECT TARVEX_FORCED_VIEW()";
 
     // Where a piece of statement text lies in the text the caller sent.
     struct Piece {
@@ -210,6 +216,12 @@ private:
     // After CREATE VIEW: its text and options go to the catalog.
     bool RecordView();
     bool RecordViewColumns(const std::string& utf8Name, const std::vector<CValueType>& types);
+    // The views made with FORCE whose query did not compile, made again from
+    // their text where it compiles now (CSqliteConnectionViews.cpp).
+    bool CompileForcedViews();
+    bool CompileForcedView(const std::string& name, const std::string& sql, bool& made);
+    // After a view made with FORCE: the server's warning, as the answer.
+    bool WarnForcedView();
     // After CREATE GLOBAL TEMPORARY TABLE: its definition (`created`, the
     // statement SQLite ran) goes to the catalog.
     bool RecordTemporary(const std::string& sql, const char* created);
@@ -226,6 +238,15 @@ private:
     // Before a schema statement's own work: CREATE | DROP MATERIALIZED VIEW
     // [LOG] and ALTER TABLE ... PARTITION, `handled` set; ROW MOVEMENT kept.
     bool RunWarehouse(const std::string& sql, bool& handled);
+    // DROP UNUSED COLUMNS and DROP COLUMNS CONTINUE: DDL that commits and
+    // changes nothing (see CUnusedColumns); ORA-00942 when no table bears the name.
+    bool KeepColumns(const std::string& sql, const CUnusedColumns::Statement& statement);
+    // CREATE TABLE t (a PRIMARY KEY, b, CONSTRAINT ...) AS query: the
+    // definition of the table with the query's types and the INSERT that
+    // fills it (see CAsSelectList); both "" for any other statement.
+    bool AsSelectDefinition(const std::string& sql, std::string& definition, std::string& fill);
+    // The INSERT of m_fill, run in the transaction of the CREATE TABLE it fills.
+    bool FillTable();
     // ORA-12081 for an ALTER TABLE a READ ONLY table does not take.
     bool RefuseReadOnly(const std::string& sql);
     // CREATE PRIVATE TEMPORARY TABLE; `handled` when `sql` is one.
@@ -316,6 +337,10 @@ private:
     // The view the statement being run creates (see RecordView).
     std::optional<CCatalogTables::View> m_pendingView;
     std::vector<CValueType> m_pendingViewTypes;
+    // The view compiled last was made with FORCE over a query that does not compile.
+    bool m_forcedView = false;
+    // The rows of the table being made by a query with constraints (see AsSelectDefinition).
+    std::string m_fill;
     // The keys, foreign keys and NOT NULL constraints of the table the last
     // CREATE TABLE compiled, for the catalog once it is made.
     std::vector<CSqliteDictionary::Constraint> m_defined;

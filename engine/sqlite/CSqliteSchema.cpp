@@ -187,6 +187,8 @@ struct UnsupportedWords {
 constexpr UnsupportedWords kUnsupported[] = {
     {{"IS", "JSON"}, "IS JSON 条件"},
     {{"IS", "NOT", "JSON"}, "IS JSON 条件"},
+    // Note: the rows of an external table are a file's, which the engine does not read.
+    {{"ORGANIZATION", "EXTERNAL"}, "外部表 (ORGANIZATION EXTERNAL)"},
 };
 
 // The first token of the operand that ends at token `last`: a name (with
@@ -358,12 +360,20 @@ std::string CSqliteSchema::Prepare(std::string_view written) {
     if (rest < tokens.size() && Word(sql, tokens, rest) != "AS") {
         std::size_t end = tokens.back().begin + tokens.back().length;
         if (CSqlScanner::IsSymbol(sql, tokens.back(), ';')) end = tokens.back().begin;
-        // Note: SQLite's own table options stay, for the definition to refuse.
-        for (std::size_t t = rest; t < tokens.size(); ++t)
-            if (IsEngineOption(Word(sql, tokens, t))) {
+        // Note: SQLite's own table options stay, for the definition to refuse,
+        // and so does the query of a table made by one (AS SELECT), which
+        // ends the options wherever it starts (LOB ... STORE AS is an option's).
+        int depth = 0;
+        for (std::size_t t = rest; t < tokens.size(); ++t) {
+            if (CSqlScanner::IsSymbol(sql, tokens[t], '(')) ++depth;
+            if (CSqlScanner::IsSymbol(sql, tokens[t], ')')) --depth;
+            const bool query =
+                depth == 0 && Word(sql, tokens, t) == "AS" && Word(sql, tokens, t - 1) != "STORE";
+            if (query || IsEngineOption(Word(sql, tokens, t))) {
                 end = tokens[t].begin;
                 break;
             }
+        }
         blank(tokens[rest].begin, end);
     }
     // Inside: USING INDEX ..., ENABLE/DISABLE/VALIDATE words, identity clauses.

@@ -30,6 +30,8 @@ constexpr Rule kRules[] = {
     {{"TRUNCATE", "TABLE"}, StatementKind::Truncate},
     {{"CREATE", "OR", "REPLACE", "TRIGGER"}, StatementKind::ReplaceObject},
     {{"CREATE", "OR", "REPLACE", "VIEW"}, StatementKind::ReplaceObject},
+    {{"CREATE", "OR", "REPLACE", "FORCE"}, StatementKind::ReplaceObject},
+    {{"CREATE", "OR", "REPLACE", "NOFORCE"}, StatementKind::ReplaceObject},
     {{"CREATE", "OR", "REPLACE", "PROCEDURE"}, StatementKind::StoredCode},
     {{"CREATE", "OR", "REPLACE", "FUNCTION"}, StatementKind::StoredCode},
     {{"CREATE", "OR", "REPLACE", "PACKAGE"}, StatementKind::StoredCode},
