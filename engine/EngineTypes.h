@@ -28,6 +28,12 @@ constexpr int kIntervalYm = 182;
 constexpr int kIntervalDs = 183;
 constexpr int kUrowid = 208;
 constexpr int kTimestampLtz = 231;
+
+// The bytes of a floating type's IEEE value: 4 for BINARY_FLOAT, 8 for
+// BINARY_DOUBLE, 0 for every other type.
+constexpr int FloatBytes(int serverType) {
+    return serverType == kBinaryFloat ? 4 : serverType == kBinaryDouble ? 8 : 0;
+}
 }  // namespace servertype
 
 // What a logon gives: where, who, and how. `privilege` is "" or one of
