@@ -225,7 +225,11 @@ bool COciStatement::Bind(const std::vector<CEngineBind>& binds) {
         }
         // Note: sized by the value and the statement: a block may write back
         // up to PL/SQL's limit; SQL gets a VARCHAR2-sized bind.
-        const std::size_t room = std::max(value.size(), block ? kBlockRoom : kSqlRoom);
+        // A declared size is the room, so that the server refuses a longer
+        // value as it does for any variable of that length.
+        const std::size_t room = it->size > 0 && block && value.size() <= static_cast<std::size_t>(it->size)
+                                     ? static_cast<std::size_t>(it->size)
+                                     : std::max(value.size(), block ? kBlockRoom : kSqlRoom);
         bound.buffer.assign(room, '\0');
         std::memcpy(bound.buffer.data(), value.data(), value.size());
         bound.indicator = it->isNull ? -1 : 0;

@@ -113,6 +113,40 @@ TEST_F(ConnectedFixture, FloatingVariablesPrintAsTheirQueryColumnsShow) {
     EXPECT_EQ(Run({"print d"}), Printed("D", ".33333333333333"));
 }
 
+// A character variable takes no more bytes than it was declared with (one
+// when no length is given): a longer value fails the block with ORA-06502
+// and the variable keeps its value.
+TEST_F(ConnectedFixture, CharacterVariablesHoldTheirDeclaredBytes) {
+    const struct {
+        const char* declared;
+        const char* assigned;
+        const char* printed;  // null: refused
+    } cases[] = {
+        {"var s varchar2(3)", "'abc'", "abc"},    {"var s varchar2(3)", "'abcd'", nullptr},
+        {"var s varchar2", "'a'", "a"},           {"var s varchar2", "'ab'", nullptr},
+        {"var s char(2)", "'xy'", "xy"},          {"var s char(2)", "'xyz'", nullptr},
+        {"var s nvarchar2(4)", "'日本'", "日本"}, {"var s varchar2(4)", "'日本語'", nullptr},
+        {"var s varchar2(2)", "12", "12"},        {"var s varchar2(2)", "123", nullptr},
+        {"var s varchar2(1)", "null", ""},
+    };
+    for (const auto& c : cases) {
+        Run({c.declared, "exec :s := 'z'"});
+        const CScriptLines out = Run({Sj(std::string("exec :s := ") + c.assigned)});
+        const std::string shown = c.printed != nullptr ? Sj(c.printed) : "z";
+        EXPECT_EQ(Run({"print s"}), Printed("S", shown)) << c.declared << " := " << c.assigned;
+        if (c.printed != nullptr) {
+            EXPECT_EQ(out, SjLines({"", kDone, ""})) << c.declared << " := " << c.assigned;
+            continue;
+        }
+        const std::string joined = [&] {
+            std::string text;
+            for (const std::string& line : out) text += line + "|";
+            return text;
+        }();
+        EXPECT_NE(joined.find("ORA-06502"), std::string::npos) << c.declared << " := " << c.assigned;
+    }
+}
+
 TEST_F(ConnectedFixture, FailedBlocksStayTheLastBlockAndEveryCommandNeedsAConnection) {
     CScriptLines out = Run({"exec "});
     EXPECT_EQ(Processor().GetExecBlock(), "BEGIN ; END;");

@@ -156,6 +156,31 @@ TEST_F(COciConnectionTest, FloatingBindsGoBothWaysOnBothEngines) {
     }
 }
 
+// A character variable of a declared size takes no longer value (CP932
+// bytes): ORA-06502 on both engines.
+TEST_F(COciConnectionTest, CharacterBindsHoldTheirDeclaredBytes) {
+    CEngineError error;
+    auto embedded = CEngineFactory::Open("other", error);
+    ASSERT_NE(embedded, nullptr) << error.message;
+    const struct {
+        const char* block;
+        bool fits;
+    } cases[] = {
+        {"BEGIN :S := 'abc'; END;", true},
+        {"BEGIN :S := 'abcd'; END;", false},
+        {"BEGIN :S := '日本語'; END;", false},
+        {"BEGIN :S := NULL; END;", true},
+    };
+    for (CEngineConnection* connection : {m_connection.get(), embedded.get()}) {
+        for (const auto& c : cases) {
+            std::vector<CEngineBind> binds = {{"S", "   ", false, servertype::kVarchar2, false, 3}};
+            long rows = 0;
+            EXPECT_EQ(connection->Execute(encoding::Utf8ToCp932(c.block), binds, rows), c.fits) << c.block;
+            EXPECT_EQ(connection->LastError().code, c.fits ? 0 : 6502) << c.block;
+        }
+    }
+}
+
 TEST_F(COciConnectionTest, CursorVariablesAreReadOnceAfterTheBlockOpensThem) {
     FillNumbers();
     m_binds = {{"RC", "", true, 102, false}};

@@ -2115,6 +2115,11 @@ bool CPlsqlInterpreter::Write(const CPlsqlTarget& target, const CPlsqlValue& val
             if (!CPlsqlOperators::ToNumber(value, number, failure)) return RaiseFailure(failure, target.at);
             text = number.NumberText();
         }
+        // Note: a character variable of the console takes no more than its
+        // declared bytes, as the server's bind buffer.
+        if (found->size > 0 && static_cast<long>(text.size()) > found->size)
+            return RaiseFailure(CPlsqlOperators::Failure{6502, CPlsqlErrors::ValueError::Buffer, {}},
+                                target.at);
         found->value = text;
         found->isNull = value.IsNull();
         found->assigned = true;
