@@ -1,9 +1,21 @@
 #include "commands/CPrintCommand.h"
 
+#include <algorithm>
+
 #include "interpreter/CCommandContext.h"
+#include "interpreter/TextParse.h"
 #include "oracle/ODatabase.h"
 #include "oracle/ODynaset.h"
 #include "oracle/OParameterCollection.h"
+#include "text/NumberFit.h"
+
+namespace {
+
+bool IsFloating(int serverType) {
+    return serverType == OTYPE_BINARY_FLOAT || serverType == OTYPE_BINARY_DOUBLE;
+}
+
+}  // namespace
 
 CScriptLines CPrintCommand::Run(CCommandContext& context, const CCommandArgs& args) {
     return PrintVariable(context, args.Arg(0));
@@ -25,6 +37,10 @@ CScriptLines CPrintCommand::PrintVariable(CCommandContext& context, const std::s
         return context.AppendRows(dynaset, output);
     }
     // Note: numbers show as the database wrote them, whole and exact; NULL
-    // shows empty.
-    return {"", name, std::string(20, '-'), value.ToText(), ""};
+    // shows empty. A floating value is fitted to NUMWIDTH as a query's
+    // BINARY_FLOAT or BINARY_DOUBLE column shows it.
+    std::string shown = value.ToText();
+    if (IsFloating(parameter.GetServerType()))
+        shown = numberfit::Fit(shown, std::max(textparse::ParseLeadingInt(context.Setting("NUMWIDTH")), 1));
+    return {"", name, std::string(20, '-'), shown, ""};
 }

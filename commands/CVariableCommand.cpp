@@ -16,9 +16,16 @@ struct VariableType {
 };
 
 constexpr VariableType kVariableTypes[] = {
-    {"NUMBER", OTYPE_NUMBER}, {"CHAR", OTYPE_CHAR},          {"VARCHAR2", OTYPE_VARCHAR2},
-    {"NCHAR", OTYPE_CHAR},    {"NVARCHAR2", OTYPE_VARCHAR2}, {"CLOB", OTYPE_CLOB},
-    {"NCLOB", OTYPE_CLOB},    {"REFCURSOR", OTYPE_CURSOR},
+    {"NUMBER", OTYPE_NUMBER},
+    {"CHAR", OTYPE_CHAR},
+    {"VARCHAR2", OTYPE_VARCHAR2},
+    {"NCHAR", OTYPE_CHAR},
+    {"NVARCHAR2", OTYPE_VARCHAR2},
+    {"CLOB", OTYPE_CLOB},
+    {"NCLOB", OTYPE_CLOB},
+    {"REFCURSOR", OTYPE_CURSOR},
+    {"BINARY_FLOAT", OTYPE_BINARY_FLOAT},
+    {"BINARY_DOUBLE", OTYPE_BINARY_DOUBLE},
 };
 
 // Note: a character variable declared without a length holds one byte, as

@@ -28,6 +28,12 @@ constexpr int kIntervalYm = 182;
 constexpr int kIntervalDs = 183;
 constexpr int kUrowid = 208;
 constexpr int kTimestampLtz = 231;
+
+// The bytes of a floating type's IEEE value: 4 for BINARY_FLOAT, 8 for
+// BINARY_DOUBLE, 0 for every other type.
+constexpr int FloatBytes(int serverType) {
+    return serverType == kBinaryFloat ? 4 : serverType == kBinaryDouble ? 8 : 0;
+}
 }  // namespace servertype
 
 // What a logon gives: where, who, and how. `privilege` is "" or one of
@@ -63,13 +69,15 @@ struct CEngineColumn {
 
 // One bind parameter, matched by name against ":NAME" in the statement. An
 // engine writes a new value into `value`/`isNull` and sets `assigned` when a
-// block assigns the parameter.
+// block assigns the parameter. `size`: the most bytes a character variable
+// takes (a longer value assigned answers ORA-06502); 0 for no limit.
 struct CEngineBind {
     std::string name;
     std::string value;
     bool isNull = true;
     int serverType = 1;
     bool assigned = false;
+    long size = 0;
 };
 
 // The last failure of an engine call. `position` is -1 when the engine does

@@ -46,6 +46,7 @@ std::vector<CEngineBind> ODatabase::Impl::CollectBinds() {
         bind.value = entry.value.ToText();
         bind.isNull = entry.value.IsNull();
         bind.serverType = entry.serverType;
+        bind.size = entry.size;
         binds.push_back(std::move(bind));
     }
     return binds;

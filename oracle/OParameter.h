@@ -13,6 +13,9 @@ public:
         OValue value;
         int ioType = OPARAMETER_INOUTVAR;
         int serverType = OTYPE_VARCHAR2;
+        // A character variable's declared bytes: those of its initial
+        // value; 0 for other types (no limit).
+        long size = 0;
     };
 
     OParameter() = default;

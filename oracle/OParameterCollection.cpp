@@ -1,5 +1,15 @@
 #include "oracle/OParameterCollection.h"
 
+namespace {
+
+// Note: a character variable starts as blanks of its declared length.
+long DeclaredSize(const OValue& initial, int serverType) {
+    const bool character = serverType == OTYPE_VARCHAR2 || serverType == OTYPE_CHAR;
+    return character ? static_cast<long>(initial.ToText().size()) : 0;
+}
+
+}  // namespace
+
 OParameter OParameterCollection::Add(const char* name, const OValue& initial, int ioType, int serverType,
                                      const char*) {
     std::string key = name != nullptr ? name : "";
@@ -8,9 +18,11 @@ OParameter OParameterCollection::Add(const char* name, const OValue& initial, in
             entry.value = initial;
             entry.ioType = ioType;
             entry.serverType = serverType;
+            entry.size = DeclaredSize(initial, serverType);
             return OParameter(&entry);
         }
-    m_entries.push_back(OParameter::Entry{key, initial, ioType, serverType});
+    m_entries.push_back(
+        OParameter::Entry{key, initial, ioType, serverType, DeclaredSize(initial, serverType)});
     return OParameter(&m_entries.back());
 }
 

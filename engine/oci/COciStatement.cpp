@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "engine/oci/COciNumber.h"
+#include "engine/sqlite/values/CFloatValue.h"
 #include "text/Cp932.h"
 #include "text/Encoding.h"
 
@@ -25,6 +26,18 @@ constexpr const char* kLostWithWork =
     "サーバーとの接続が失われました。コミットされていない変更は失われました。"
     "CONNECT で接続し直してください。";
 constexpr const char* kLost = "サーバーとの接続が失われました。CONNECT で接続し直してください。";
+
+// The IEEE value a native BINARY_FLOAT (4 bytes) or BINARY_DOUBLE bind holds.
+double NativeFloat(const std::vector<char>& buffer, int bytes) {
+    if (bytes == sizeof(float)) {
+        float single = 0;
+        std::memcpy(&single, buffer.data(), sizeof single);
+        return single;
+    }
+    double value = 0;
+    std::memcpy(&value, buffer.data(), sizeof value);
+    return value;
+}
 
 bool IsNameByte(unsigned char c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' ||
@@ -195,6 +208,10 @@ bool COciStatement::Bind(const std::vector<CEngineBind>& binds) {
             BindNumber(*it, static_cast<std::size_t>(it - binds.begin()), ":" + name, failed))
             continue;
         if (failed) return false;
+        if (servertype::FloatBytes(it->serverType) != 0 &&
+            BindFloat(*it, static_cast<std::size_t>(it - binds.begin()), ":" + name, failed))
+            continue;
+        if (failed) return false;
         BoundValue& bound = m_bound.emplace_back();
         bound.bind = static_cast<std::size_t>(it - binds.begin());
         const std::string value = it->isNull ? std::string() : COciEnvironment::ToServer(it->value);
@@ -208,7 +225,11 @@ bool COciStatement::Bind(const std::vector<CEngineBind>& binds) {
         }
         // Note: sized by the value and the statement: a block may write back
         // up to PL/SQL's limit; SQL gets a VARCHAR2-sized bind.
-        const std::size_t room = std::max(value.size(), block ? kBlockRoom : kSqlRoom);
+        // A declared size is the room, so that the server refuses a longer
+        // value as it does for any variable of that length.
+        const std::size_t room = it->size > 0 && block && value.size() <= static_cast<std::size_t>(it->size)
+                                     ? static_cast<std::size_t>(it->size)
+                                     : std::max(value.size(), block ? kBlockRoom : kSqlRoom);
         bound.buffer.assign(room, '\0');
         std::memcpy(bound.buffer.data(), value.data(), value.size());
         bound.indicator = it->isNull ? -1 : 0;
@@ -306,6 +327,34 @@ bool COciStatement::BindNumber(const CEngineBind& bind, std::size_t index, const
     return false;
 }
 
+bool COciStatement::BindFloat(const CEngineBind& bind, std::size_t index, const std::string& placeholder,
+                              bool& failed) {
+    double value = 0;
+    if (!bind.isNull && !CFloatValue::Parse(bind.value, value)) return false;
+    BoundValue& bound = m_bound.emplace_back();
+    bound.bind = index;
+    bound.floatBytes = servertype::FloatBytes(bind.serverType);
+    bound.buffer.assign(sizeof(double), '\0');
+    if (bound.floatBytes == sizeof(float)) {
+        const float single = static_cast<float>(value);
+        std::memcpy(bound.buffer.data(), &single, sizeof single);
+    } else {
+        std::memcpy(bound.buffer.data(), &value, sizeof value);
+    }
+    bound.indicator = bind.isNull ? -1 : 0;
+    bound.length = static_cast<ub2>(bound.floatBytes);
+    const ub2 type = bound.floatBytes == sizeof(float) ? SQLT_BFLOAT : SQLT_BDOUBLE;
+    sword status = m_env.Api().BindByName(m_statement, &bound.handle, m_session.errorHandle,
+                                          reinterpret_cast<const OraText*>(placeholder.data()),
+                                          static_cast<sb4>(placeholder.size()), bound.buffer.data(),
+                                          static_cast<sb4>(bound.floatBytes), type, &bound.indicator, nullptr,
+                                          nullptr, 0, nullptr, OCI_DEFAULT);
+    if (status == OCI_SUCCESS) return true;
+    Fail(status);
+    failed = true;
+    return false;
+}
+
 bool COciStatement::Execute(ub4 iters, ub4 mode) {
     COciBusy busy(m_session);
     sword status = m_env.Api().StmtExecute(m_session.service, m_statement, m_session.errorHandle, iters, 0,
@@ -342,6 +391,12 @@ void COciStatement::StoreBinds(std::vector<CEngineBind>& binds) const {
         }
         bind.isNull = bound.indicator == -1;
         bind.assigned = true;
+        if (bound.floatBytes != 0) {
+            bind.value = bind.isNull ? std::string()
+                                     : CFloatValue::Text(NativeFloat(bound.buffer, bound.floatBytes),
+                                                         bound.floatBytes);
+            continue;
+        }
         if (bound.number) {
             unsigned char number[COciNumber::kSize] = {};
             std::copy(bound.buffer.begin(), bound.buffer.begin() + sizeof number, number);

@@ -80,6 +80,8 @@ private:
         oci::OCIBind* handle = nullptr;
         // Bound as a NUMBER (SQLT_VNU) rather than as text.
         bool number = false;
+        // Bound as a native BINARY_FLOAT (4) or BINARY_DOUBLE (8); 0 if not.
+        int floatBytes = 0;
         // A text too long for a VARCHAR2, bound as a temporary CLOB.
         oci::OCILobLocator* lob = nullptr;
     };
@@ -88,6 +90,9 @@ private:
     // Binds a NUMBER variable as a number; false (nothing bound, no error)
     // when its value is not a number, so that it goes as text instead.
     bool BindNumber(const CEngineBind& bind, std::size_t index, const std::string& placeholder, bool& failed);
+    // Binds a BINARY_FLOAT or BINARY_DOUBLE variable as its native value;
+    // false (nothing bound, no error) when its value is no such number.
+    bool BindFloat(const CEngineBind& bind, std::size_t index, const std::string& placeholder, bool& failed);
     void NoteLostSession();
     // Binds `value` (server text) as a temporary CLOB written with it.
     bool BindLob(const std::string& placeholder, const std::string& value, BoundValue& bound);

@@ -133,6 +133,9 @@ constexpr ub2 SQLT_VNU = 6;
 constexpr ub2 SQLT_LNG = 8;
 constexpr ub2 SQLT_RID = 11;
 constexpr ub2 SQLT_DAT = 12;
+// Native IEEE values: a C float and a C double.
+constexpr ub2 SQLT_BFLOAT = 21;
+constexpr ub2 SQLT_BDOUBLE = 22;
 constexpr ub2 SQLT_BIN = 23;
 constexpr ub2 SQLT_LBI = 24;
 constexpr ub2 SQLT_AFC = 96;

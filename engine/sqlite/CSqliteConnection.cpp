@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
@@ -65,6 +66,7 @@
 #include "engine/sqlite/plsql/CUnitCatalog.h"
 #include "engine/sqlite/values/CCharacterFunctions.h"
 #include "engine/sqlite/values/CFloatFunctions.h"
+#include "engine/sqlite/values/CFloatValue.h"
 #include "engine/sqlite/values/CIntervalFunctions.h"
 #include "engine/sqlite/values/CJsonDot.h"
 #include "engine/sqlite/values/CJsonFunctions.h"
@@ -845,6 +847,11 @@ bool CSqliteConnection::Bind(Piece piece, const std::vector<CEngineBind>& binds,
         } else if (bind->serverType == servertype::kNumber && CValueText::ParseNumber(bind->value, number) &&
                    HeldByDouble(bind->value)) {
             rc = sqlite3_bind_double(statement, index, number);
+        } else if (servertype::FloatBytes(bind->serverType) != 0 && CFloatValue::Parse(bind->value, number) &&
+                   !std::isnan(number)) {
+            // Note: a floating value goes in its held form (NaN stays text).
+            rc = sqlite3_bind_double(statement, index,
+                                     CFloatValue::Narrow(number, servertype::FloatBytes(bind->serverType)));
         } else if (encoding::Cp932ToUtf8Strict(bind->value, utf8)) {
             rc = sqlite3_bind_text(statement, index, utf8.c_str(), static_cast<int>(utf8.size()),
                                    SQLITE_TRANSIENT);

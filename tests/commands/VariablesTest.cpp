@@ -49,7 +49,8 @@ INSTANTIATE_TEST_SUITE_P(Types, DeclareTest, ::testing::Values(
     D{"X NCHAR(2)", 96, "  "}, D{"X NVARCHAR2(1)", 1, " "}, D{"X CHAR", 96, " "}, D{"X VARCHAR2", 1, " "},
     D{"X CHAR()", 96, ""}, D{"X   CLOB  ", 112, ""}, D{"X NCLOB", 112, ""}, D{"X REFCURSOR", 102, ""},
     D{"X FOO", 0, ""}, D{"X ", 0, ""}, D{"X (5)", 0, ""}, D{"X CHAR(-1)", 0, ""},
-    D{"X VARCHAR2(99999999999)", 0, ""}, D{"X NUMBERS", 0, ""}));
+    D{"X VARCHAR2(99999999999)", 0, ""}, D{"X NUMBERS", 0, ""}, D{"X BINARY_DOUBLE", 101, ""},
+    D{"X binary_float", 100, ""}, D{"X BINARY_REAL", 0, ""}, D{"X BINARY", 0, ""}));
 // clang-format on
 
 TEST_F(ConnectedFixture, ExecuteSetsANumberThatPrintAndVariableShow) {
@@ -81,6 +82,69 @@ TEST_F(ConnectedFixture, ExecuteSetsANumberThatPrintAndVariableShow) {
     EXPECT_EQ(Run({"variable c "}), SjLines({kUsage}));
     for (const char* line : {"variable nothere", "print nothere"})
         EXPECT_EQ(Run({line}), SjLines({kUndeclared}));
+}
+
+TEST_F(ConnectedFixture, FloatingVariablesPrintAsTheirQueryColumnsShow) {
+    Run({"variable d binary_double", "variable f binary_float"});
+    EXPECT_EQ(Run({"print d"}), Printed("D", ""));
+    // Fitted to NUMWIDTH as a BINARY_DOUBLE column is; the server's text
+    // when it fits.
+    const struct {
+        const char *assigned, *printed;
+    } doubles[] = {
+        {"1/3", ".333333333"}, {"2.5", "2.5E+000"}, {"1d/0", "Inf"},     {"-1d/0", "-Inf"},
+        {"0/0d", "Nan"},       {"null", ""},        {"'7'", "7.0E+000"}, {"123456789012", "1.2346E+11"},
+        {"-1/3", "-.33333333"}};
+    for (const auto& value : doubles) {
+        EXPECT_EQ(Run({std::string("exec :d := ") + value.assigned}), SjLines({"", kDone, ""}))
+            << value.assigned;
+        EXPECT_EQ(Run({"print d"}), Printed("D", value.printed)) << value.assigned;
+    }
+    // A BINARY_FLOAT keeps single precision, in the block and after it.
+    Run({"exec :d := 1/3", "exec :f := :d"});
+    EXPECT_EQ(Run({"print f"}), Printed("F", ".333333343"));
+    Run({"exec :d := :f"});
+    EXPECT_EQ(Run({"print d"}), Printed("D", ".333333343"));
+    Run({"set numwidth 15", "exec :d := 1/3"});
+    EXPECT_EQ(Run({"print d"}), Printed("D", ".33333333333333"));
+    // Text that is no number is refused by the block, the value kept.
+    CScriptLines out = Run({"exec :d := 'abc'"});
+    EXPECT_NE(out, SjLines({"", kDone, ""}));
+    EXPECT_EQ(Run({"print d"}), Printed("D", ".33333333333333"));
+}
+
+// A character variable takes no more bytes than it was declared with (one
+// when no length is given): a longer value fails the block with ORA-06502
+// and the variable keeps its value.
+TEST_F(ConnectedFixture, CharacterVariablesHoldTheirDeclaredBytes) {
+    const struct {
+        const char* declared;
+        const char* assigned;
+        const char* printed;  // null: refused
+    } cases[] = {
+        {"var s varchar2(3)", "'abc'", "abc"},    {"var s varchar2(3)", "'abcd'", nullptr},
+        {"var s varchar2", "'a'", "a"},           {"var s varchar2", "'ab'", nullptr},
+        {"var s char(2)", "'xy'", "xy"},          {"var s char(2)", "'xyz'", nullptr},
+        {"var s nvarchar2(4)", "'日本'", "日本"}, {"var s varchar2(4)", "'日本語'", nullptr},
+        {"var s varchar2(2)", "12", "12"},        {"var s varchar2(2)", "123", nullptr},
+        {"var s varchar2(1)", "null", ""},
+    };
+    for (const auto& c : cases) {
+        Run({c.declared, "exec :s := 'z'"});
+        const CScriptLines out = Run({Sj(std::string("exec :s := ") + c.assigned)});
+        const std::string shown = c.printed != nullptr ? Sj(c.printed) : "z";
+        EXPECT_EQ(Run({"print s"}), Printed("S", shown)) << c.declared << " := " << c.assigned;
+        if (c.printed != nullptr) {
+            EXPECT_EQ(out, SjLines({"", kDone, ""})) << c.declared << " := " << c.assigned;
+            continue;
+        }
+        const std::string joined = [&] {
+            std::string text;
+            for (const std::string& line : out) text += line + "|";
+            return text;
+        }();
+        EXPECT_NE(joined.find("ORA-06502"), std::string::npos) << c.declared << " := " << c.assigned;
+    }
 }
 
 TEST_F(ConnectedFixture, FailedBlocksStayTheLastBlockAndEveryCommandNeedsAConnection) {

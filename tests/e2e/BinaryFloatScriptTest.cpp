@@ -73,6 +73,40 @@ TEST_P(BinaryFloatScript, ReadingsKeepTheirIeeeValues) {
                 "3.3333333333333331E-001|5.0E+000|inf|SQL> "));
 }
 
+TEST_P(BinaryFloatScript, BindVariablesOfTheFloatingTypes) {
+    RunResult r =
+        RunScripts({"CONNECT scott/tiger\n"
+                    "VARIABLE ratio BINARY_DOUBLE\n"
+                    "VARIABLE approx BINARY_FLOAT\n"
+                    "EXECUTE :ratio := 1 / 3\n"
+                    "EXECUTE :approx := :ratio * 2\n"
+                    "PRINT ratio\n"
+                    "PRINT approx\n"
+                    "EXECUTE :ratio := :ratio / 0\n"
+                    "PRINT ratio\n"
+                    "CREATE TABLE kept (d BINARY_DOUBLE, f BINARY_FLOAT);\n"
+                    "EXECUTE :ratio := 2.5\n"
+                    "INSERT INTO kept VALUES (:ratio, :approx);\n"
+                    "SELECT d, f, TO_CHAR(f) txt FROM kept;\n"});
+    EXPECT_EQ(r.out, Console("SQL> CONNECT scott/tiger|接続に成功しました。|"
+                             "SQL> VARIABLE ratio BINARY_DOUBLE|SQL> VARIABLE approx BINARY_FLOAT|"
+                             "SQL> EXECUTE :ratio := 1 / 3||PL/SQLプロシージャが正常に完了しました。||"
+                             "SQL> EXECUTE :approx := :ratio * 2||PL/SQLプロシージャが正常に完了しました。||"
+                             "SQL> PRINT ratio||RATIO|--------------------|.333333333||"
+                             // Single precision: 2/3 is 0.666666687.
+                             "SQL> PRINT approx||APPROX|--------------------|.666666687||"
+                             // IEEE arithmetic in the block: no ORA-01476.
+                             "SQL> EXECUTE :ratio := :ratio / 0||PL/SQLプロシージャが正常に完了しました。||"
+                             "SQL> PRINT ratio||RATIO|--------------------|Inf||"
+                             "SQL> CREATE TABLE kept (d BINARY_DOUBLE, f BINARY_FLOAT);|表が作成されました。|"
+                             "SQL> EXECUTE :ratio := 2.5||PL/SQLプロシージャが正常に完了しました。||"
+                             "SQL> INSERT INTO kept VALUES (:ratio, :approx);|1行が作成されました。|"
+                             "SQL> SELECT d, f, TO_CHAR(f) txt FROM kept;|"
+                             "|D          F          TXT             |"
+                             "---------- ---------- --------------- |"
+                             "2.5E+000   .666666687 6.66666687E-001 ||1行が選択されました。||SQL> "));
+}
+
 INSTANTIATE_TEST_SUITE_P(Roads, BinaryFloatScript, ::testing::Values(Road::Embedded, Road::Server),
                          [](const ::testing::TestParamInfo<Road>& info) {
                              return info.param == Road::Embedded ? "Embedded" : "Server";

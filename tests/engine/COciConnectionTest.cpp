@@ -89,6 +89,79 @@ TEST_F(COciConnectionTest, BindsGoInByNameAndComeBack) {
     EXPECT_FALSE(m_binds[2].assigned);
 }
 
+// A BINARY_DOUBLE or BINARY_FLOAT variable is one in the block (1/0 is
+// Inf, not ORA-01476) and takes what the block assigns converted to its
+// type, in the server's text of such values; the same on both engines.
+TEST_F(COciConnectionTest, FloatingBindsGoBothWaysOnBothEngines) {
+    constexpr int kDouble = servertype::kBinaryDouble;
+    constexpr int kFloat = servertype::kBinaryFloat;
+    const struct {
+        int type;
+        const char* in;  // null: NULL
+        const char* block;
+        const char* out;  // null: NULL
+    } cases[] = {
+        {kDouble, nullptr, "BEGIN :X := 1/3; END;", "3.3333333333333331E-001"},
+        {kFloat, nullptr, "BEGIN :X := 1/3; END;", "3.33333343E-001"},
+        {kDouble, "2.5E+000", "BEGIN :X := :X * 2; END;", "5.0E+000"},
+        {kDouble, "1.0E+000", "BEGIN :X := :X / 0; END;", "Inf"},
+        {kFloat, "-1.0E+000", "BEGIN :X := :X / 0; END;", "-Inf"},
+        {kDouble, nullptr, "BEGIN :X := :X + 1; END;", nullptr},
+        {kDouble, nullptr, "BEGIN :X := BINARY_DOUBLE_NAN; END;", "Nan"},
+        {kFloat, nullptr, "BEGIN :X := '0.1'; END;", "1.0E-001"},
+        {kDouble, "1.0E-001", "BEGIN IF :X IS NAN THEN :X := 0; ELSE :X := :X + 0.2d; END IF; END;",
+         "3.0000000000000004E-001"},
+    };
+    CEngineError error;
+    auto embedded = CEngineFactory::Open("other", error);
+    ASSERT_NE(embedded, nullptr) << error.message;
+    for (CEngineConnection* connection : {m_connection.get(), embedded.get()}) {
+        for (const auto& c : cases) {
+            std::vector<CEngineBind> binds = {{"X", c.in ? c.in : "", c.in == nullptr, c.type, false}};
+            long rows = 0;
+            ASSERT_TRUE(connection->Execute(c.block, binds, rows))
+                << c.block << connection->LastError().message;
+            EXPECT_EQ(binds[0].isNull, c.out == nullptr) << c.block;
+            EXPECT_EQ(binds[0].value, c.out ? c.out : "") << c.block;
+        }
+        // A floating variable goes into SQL as its value.
+        long rows = 0;
+        std::vector<CEngineBind> binds = {{"X", "3.3333333333333331E-001", false, kDouble, false}};
+        ASSERT_TRUE(connection->Execute("CREATE TABLE FB (D BINARY_DOUBLE)", binds, rows));
+        ASSERT_TRUE(connection->Execute("INSERT INTO FB VALUES (:X)", binds, rows))
+            << connection->LastError().message;
+        CEngineResult result;
+        ASSERT_TRUE(connection->Query("SELECT TO_CHAR(D * 3) FROM FB", binds, result));
+        ASSERT_EQ(result.RowCount(), 1u);
+        EXPECT_EQ(result.Value(0, 0), "1.0E+000");
+    }
+}
+
+// A character variable of a declared size takes no longer value (CP932
+// bytes): ORA-06502 on both engines.
+TEST_F(COciConnectionTest, CharacterBindsHoldTheirDeclaredBytes) {
+    CEngineError error;
+    auto embedded = CEngineFactory::Open("other", error);
+    ASSERT_NE(embedded, nullptr) << error.message;
+    const struct {
+        const char* block;
+        bool fits;
+    } cases[] = {
+        {"BEGIN :S := 'abc'; END;", true},
+        {"BEGIN :S := 'abcd'; END;", false},
+        {"BEGIN :S := '日本語'; END;", false},
+        {"BEGIN :S := NULL; END;", true},
+    };
+    for (CEngineConnection* connection : {m_connection.get(), embedded.get()}) {
+        for (const auto& c : cases) {
+            std::vector<CEngineBind> binds = {{"S", "   ", false, servertype::kVarchar2, false, 3}};
+            long rows = 0;
+            EXPECT_EQ(connection->Execute(encoding::Utf8ToCp932(c.block), binds, rows), c.fits) << c.block;
+            EXPECT_EQ(connection->LastError().code, c.fits ? 0 : 6502) << c.block;
+        }
+    }
+}
+
 TEST_F(COciConnectionTest, CursorVariablesAreReadOnceAfterTheBlockOpensThem) {
     FillNumbers();
     m_binds = {{"RC", "", true, 102, false}};

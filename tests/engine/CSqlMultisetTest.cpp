@@ -171,11 +171,14 @@ TEST_F(SqlMultisetBlockTest, BlockCollectionsInSql) {
                  "IF num_t(3, 1) SUBMULTISET OF v AND NOT v SUBMULTISET OF num_t(1) THEN "
                  "dbms_output.put_line('sub'); END IF; END;"),
         "1|2|2|sub");
-    // Note: a query's collection is not read back into a variable.
+    // A query's collection is read back into a variable whole.
     EXPECT_EQ(OutputOf("DECLARE w num_t; BEGIN SELECT CAST(MULTISET(SELECT 1 FROM dual) AS num_t) INTO w "
-                       "FROM dual; END;")
-                  .substr(0, 15),
-              "ERROR ORA-03001");
+                       "FROM dual; dbms_output.put_line(w.COUNT || ':' || w(1)); END;"),
+              "1:1");
+    EXPECT_EQ(OutputOf("DECLARE v num_t := num_t(1, 2); w num_t; BEGIN "
+                       "SELECT v MULTISET UNION num_t(2, 5) INTO w FROM dual; "
+                       "dbms_output.put_line(w.COUNT || ':' || w(3) || w(4)); END;"),
+              "4:25");
 }
 
 // Nested table and VARRAY columns hold their collections: stored from a

@@ -115,6 +115,8 @@ enum : ub2 {
     kSqltLng = 8,
     kSqltRid = 11,
     kSqltDat = 12,
+    kSqltBFloat = 21,
+    kSqltBDouble = 22,
     kSqltBin = 23,
     kSqltLbi = 24,
     kSqltAfc = 96,

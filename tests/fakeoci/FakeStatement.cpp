@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "FakeOci.h"
+#include "engine/sqlite/values/CFloatValue.h"
 #include "text/Cp932.h"
 
 using namespace fakeoci;
@@ -150,10 +151,23 @@ sword CheckLobBinds(const Stmt& stmt, Error& error) {
     return kSuccess;
 }
 
+// The server's text of a native float or double bound.
+std::string NativeText(const Bind& bind) {
+    if (bind.dty == kSqltBFloat) {
+        float single = 0;
+        std::memcpy(&single, bind.value, sizeof single);
+        return CFloatValue::Text(single, CFloatValue::kSingle);
+    }
+    double number = 0;
+    std::memcpy(&number, bind.value, sizeof number);
+    return CFloatValue::Text(number, CFloatValue::kDouble);
+}
+
 std::string InputText(const Bind& bind) {
     const char* data = static_cast<const char*>(bind.value);
     if (bind.dty == kSqltClob) return FromClient(BoundLob(bind)->value);
     if (bind.dty == kSqltVnu) return VnuToText(static_cast<const unsigned char*>(bind.value));
+    if (bind.dty == kSqltBFloat || bind.dty == kSqltBDouble) return NativeText(bind);
     if (bind.dty == kSqltStr)
         return FromClient(std::string(data, strnlen(data, static_cast<std::size_t>(bind.size))));
     const std::size_t length = bind.length != nullptr ? *bind.length : static_cast<std::size_t>(bind.size);
@@ -168,6 +182,9 @@ std::vector<CEngineBind> EngineBinds(const Stmt& stmt) {
         engine.name = cp932::ToUpper(bind->name);
         engine.isNull = bind->dty == kSqltRset || (bind->indicator != nullptr && *bind->indicator == -1);
         if (!engine.isNull) engine.value = InputText(*bind);
+        // A native float keeps its type in the block it is bound to.
+        if (bind->dty == kSqltBFloat) engine.serverType = servertype::kBinaryFloat;
+        if (bind->dty == kSqltBDouble) engine.serverType = servertype::kBinaryDouble;
         binds.push_back(std::move(engine));
     }
     return binds;
@@ -192,6 +209,20 @@ bool PutBindValue(Bind& bind, std::size_t element, const std::string& value, Err
         }
         error.Set(6502, "ORA-06502: PL/SQL: numeric or value error: character to number conversion error");
         return false;
+    }
+    if (bind.dty == kSqltBFloat || bind.dty == kSqltBDouble) {
+        double number = 0;
+        if (!CFloatValue::Parse(value, number)) {
+            error.Set(6502, "ORA-06502: PL/SQL: numeric or value error");
+            return false;
+        }
+        const float single = static_cast<float>(number);
+        if (bind.dty == kSqltBFloat)
+            std::memcpy(bind.value, &single, sizeof single);
+        else
+            std::memcpy(bind.value, &number, sizeof number);
+        if (bind.indicator != nullptr) bind.indicator[element] = 0;
+        return true;
     }
     const std::size_t room = static_cast<std::size_t>(bind.size) - (bind.dty == kSqltStr ? 1 : 0);
     if (value.size() > room) {
@@ -627,8 +658,12 @@ sword OCIBindByName(OCIStmt* stmtHandle, OCIBind** bindOut, OCIError* errorHandl
     if (!name.starts_with(":") || !HasPlaceholder(stmt.sql, name.substr(1)))
         return Fail(*call.error, 1036, "ORA-01036: illegal variable name/number");
     if (dty != kSqltStr && dty != kSqltChr && dty != kSqltAfc && dty != kSqltLng && dty != kSqltRset &&
-        dty != kSqltVnu && dty != kSqltClob)
+        dty != kSqltVnu && dty != kSqltClob && dty != kSqltBFloat && dty != kSqltBDouble)
         return Fail(*call.error, 932, "ORA-00932: inconsistent datatypes");
+    // A native float or double is bound in exactly its size.
+    if ((dty == kSqltBFloat && size != static_cast<sb4>(sizeof(float))) ||
+        (dty == kSqltBDouble && size != static_cast<sb4>(sizeof(double))))
+        return Fail(*call.error, 1459, "ORA-01459: invalid length for variable character string");
     // A LOB is bound by the address of its locator.
     if (dty == kSqltClob && (value == nullptr || size != static_cast<sb4>(sizeof(void*)) ||
                              As<Lob>(*static_cast<void**>(value), kDtypeLob) == nullptr))

@@ -112,11 +112,38 @@ std::string CObjectText::Constructor(const std::vector<CPlsqlValue>& fields, con
     return out + ")";
 }
 
-bool CObjectText::Read(std::string_view text, const CPlsqlType& type, std::vector<CPlsqlValue>& fields) {
-    if (text.size() <= type.name.size() + 1 ||
-        cp932::ToUpperAscii(text.substr(0, type.name.size())) != type.name || text[type.name.size()] != '(' ||
-        text.back() != ')')
+bool CObjectText::Named(std::string_view text, const std::string& name) {
+    return text.size() > name.size() + 1 && cp932::ToUpperAscii(text.substr(0, name.size())) == name &&
+           text[name.size()] == '(' && text.back() == ')';
+}
+
+bool CObjectText::ReadElements(std::string_view text, const CPlsqlType& type, CPlsqlCollection& collection) {
+    if (!type.element || type.element->base == CPlsqlType::Base::Collection || !Named(text, type.name))
         return false;
+    const CPlsqlType& element = *type.element;
+    CPlsqlCollection read;
+    std::size_t at = type.name.size() + 1;
+    std::string_view body = text.substr(0, text.size() - 1);
+    for (std::int64_t index = 1; at < body.size(); ++index) {
+        std::string value;
+        bool isNull = false;
+        bool quoted = false;
+        if (!Item(body, at, value, isNull, quoted)) return false;
+        CPlsqlCollection::Element& slot = read.elements[CPlsqlCollection::NumberKey(index)];
+        if (element.base != CPlsqlType::Base::Record)
+            slot.value = Typed(value, isNull && !quoted, element);
+        else if (quoted || (value != "NULL" && !Read(value, element, slot.fields)))
+            return false;
+        if (at >= body.size()) break;
+        if (body.compare(at, 2, ", ") != 0) return false;
+        at += 2;
+    }
+    collection = std::move(read);
+    return true;
+}
+
+bool CObjectText::Read(std::string_view text, const CPlsqlType& type, std::vector<CPlsqlValue>& fields) {
+    if (!Named(text, type.name)) return false;
     std::vector<CPlsqlValue> read;
     std::size_t at = type.name.size() + 1;
     std::string_view body = text.substr(0, text.size() - 1);

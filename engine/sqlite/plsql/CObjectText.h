@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/sqlite/plsql/CPlsqlCollection.h"
 #include "engine/sqlite/plsql/CPlsqlType.h"
 #include "engine/sqlite/plsql/CPlsqlValue.h"
 
@@ -18,6 +19,11 @@ public:
     // False when `text` is no constructor of `type` (its name, then as
     // many attributes as the type has).
     static bool Read(std::string_view text, const CPlsqlType& type, std::vector<CPlsqlValue>& fields);
+    // A nested table or VARRAY column's text ("T(1, 'a', NULL)", "T()")
+    // read into the elements 1..n of a collection of `type`; an element
+    // that is an object comes from its own constructor. False when `text`
+    // is no constructor of `type`.
+    static bool ReadElements(std::string_view text, const CPlsqlType& type, CPlsqlCollection& collection);
     // An object variable as SQL takes it from a block: {"type": name,
     // "attrs": [...]}, texts and numbers as JSON strings, NULL as null.
     static std::string Document(const std::vector<CPlsqlValue>& fields, const CPlsqlType& type);
@@ -28,6 +34,8 @@ public:
     static std::string Constructor(const std::vector<CPlsqlValue>& fields, const CPlsqlType& type);
 
 private:
+    // `text` is "name(...)" for the type's name.
+    static bool Named(std::string_view text, const std::string& name);
     // One attribute from `at`; `at` left after it. `nested` set for an
     // object or collection constructor.
     static bool Item(std::string_view text, std::size_t& at, std::string& value, bool& isNull, bool& quoted);

@@ -1509,11 +1509,17 @@ CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecApplicationError(CPlsqlStmt& stat
     CPlsqlValue text;
     CPlsqlOperators::Failure failure;
     if (!Eval(*statement.exprs[0], code) || !Eval(*statement.exprs[1], text)) return Flow::Raise;
+    // Note: the number is a BINARY_INTEGER parameter: rounded to a whole
+    // number on the way in, as any such argument.
+    CPlsqlType whole;
+    whole.base = CPlsqlType::Base::Integer;
+    whole.minimum = -2147483647LL;
+    whole.maximum = 2147483647LL;
     CPlsqlValue number;
-    if (!CPlsqlOperators::ToNumber(code, number, failure))
+    if (!CPlsqlOperators::Convert(code, whole, m_showDate, m_host.SessionZone(), number, failure))
         return RaiseFailure(failure, statement.at), Flow::Raise;
     std::int64_t value = number.IsInteger() ? number.IntegerValue() : 0;
-    if (value < -20999 || value > -20000)
+    if (number.IsNull() || value < -20999 || value > -20000)
         return Raise(21000, CPlsqlErrors::Text(21000, number.IsNull() ? std::string() : number.NumberText()),
                      statement.at),
                Flow::Raise;
@@ -2051,6 +2057,9 @@ bool CPlsqlInterpreter::Read(const CPlsqlTarget& target, CPlsqlValue& out) {
                                                                 : CPlsqlValue::Text(bind->value);
         } else if (bind->serverType == servertype::kDate && CValueText::IsStoredDate(bind->value)) {
             out = CPlsqlValue::Date(bind->value);
+        } else if (double number = 0;
+                   servertype::FloatBytes(bind->serverType) != 0 && CFloatValue::Parse(bind->value, number)) {
+            out = CPlsqlValue::Float(number, servertype::FloatBytes(bind->serverType));
         } else {
             out = CPlsqlValue::Text(bind->value);
         }
@@ -2094,11 +2103,27 @@ bool CPlsqlInterpreter::Write(const CPlsqlTarget& target, const CPlsqlValue& val
         if (!CPlsqlOperators::ToText(value, m_showDate, text, failure))
             return RaiseFailure(failure, target.at);
         if (found->serverType == servertype::kDate && value.GetKind() == Kind::Date) text = value.TextValue();
+        if (int width = servertype::FloatBytes(found->serverType); width != 0 && !value.IsNull()) {
+            // Note: a floating variable takes the value converted to its type.
+            CPlsqlType floating;
+            floating.base = CPlsqlType::Base::Number;
+            floating.floatWidth = width;
+            CPlsqlValue converted;
+            if (!CPlsqlOperators::Convert(value, floating, m_showDate, m_host.SessionZone(), converted,
+                                          failure))
+                return RaiseFailure(failure, target.at);
+            text = CFloatValue::Text(converted.DoubleValue(), width);
+        }
         if (found->serverType == servertype::kNumber && !value.IsNull() && value.GetKind() != Kind::Number) {
             CPlsqlValue number;
             if (!CPlsqlOperators::ToNumber(value, number, failure)) return RaiseFailure(failure, target.at);
             text = number.NumberText();
         }
+        // Note: a character variable of the console takes no more than its
+        // declared bytes, as the server's bind buffer.
+        if (found->size > 0 && static_cast<long>(text.size()) > found->size)
+            return RaiseFailure(CPlsqlOperators::Failure{6502, CPlsqlErrors::ValueError::Buffer, {}},
+                                target.at);
         found->value = text;
         found->isNull = value.IsNull();
         found->assigned = true;
@@ -2215,12 +2240,36 @@ bool CPlsqlInterpreter::StoreValues(const std::vector<CPlsqlValue>& row,
         return Raise(count > static_cast<int>(targets.size()) ? 913 : 947,
                      CPlsqlErrors::Text(count > static_cast<int>(targets.size()) ? 913 : 947), 0);
     for (std::size_t k = 0; k < row.size(); ++k) {
-        // Note: a collection is not read back from a query's row; refused rather than left as it was.
+        // Note: a nested table or VARRAY variable takes a column's whole
+        // collection; other collection targets are refused rather than left
+        // as they were.
         const CPlsqlType* type = TypeOf(targets[k]);
-        if (type != nullptr && type->collection != CPlsqlType::CollectionKind::None)
-            return Raise(3001, CPlsqlErrors::Text(3001, "SELECT ... INTO collection"), targets[k].at);
+        if (type != nullptr && type->collection != CPlsqlType::CollectionKind::None) {
+            if (!StoresWholeCollection(targets[k], *type))
+                return Raise(3001, CPlsqlErrors::Text(3001, "SELECT ... INTO collection"), targets[k].at);
+            if (!StoreCollection(row[k], targets[k], *type)) return false;
+            continue;
+        }
         if (!Assign(targets[k], row[k])) return false;
     }
+    return true;
+}
+
+bool CPlsqlInterpreter::StoresWholeCollection(const CPlsqlTarget& target, const CPlsqlType& type) {
+    return type.collection != CPlsqlType::CollectionKind::Associative && target.slot >= 0 &&
+           target.field < 0 && !target.index && !target.object && target.bind.empty();
+}
+
+bool CPlsqlInterpreter::StoreCollection(const CPlsqlValue& value, const CPlsqlTarget& target,
+                                        const CPlsqlType& type) {
+    auto made = std::make_shared<CPlsqlCollection>();
+    made->isNull = value.IsNull();
+    if (!value.IsNull() &&
+        (value.GetKind() != Kind::Text || !CObjectText::ReadElements(value.TextValue(), type, *made)))
+        return Raise(932, CPlsqlErrors::Text(932), target.at);
+    Datum* into = DatumOf(target);
+    if (into == nullptr) return false;
+    into->collection = std::move(made);
     return true;
 }
 

@@ -252,6 +252,12 @@ private:
     bool Reachable(CPlsqlSql& sql, std::size_t at);
     // An object column's value (its constructor's text, NULL for a NULL object) into an object variable.
     bool StoreObject(const CPlsqlValue& value, const CPlsqlTarget& target, const CPlsqlType& type);
+    // A nested table or VARRAY column's value (its constructor's text, NULL
+    // for a NULL collection) into a collection variable: ORA-00932 for a
+    // value of another type.
+    bool StoreCollection(const CPlsqlValue& value, const CPlsqlTarget& target, const CPlsqlType& type);
+    // `target` is a whole nested table or VARRAY variable.
+    static bool StoresWholeCollection(const CPlsqlTarget& target, const CPlsqlType& type);
     bool BindValue(sqlite3_stmt* statement, int index, const CPlsqlValue& value);
     bool StepFailed(const CPlsqlSql& sql);
     // Opens cursor `cursor` of the unit `outer` units out, its arguments

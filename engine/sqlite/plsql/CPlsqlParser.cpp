@@ -148,6 +148,9 @@ std::vector<CSqlScanner::Token> RangeTokens(std::string_view text) {
     return out;
 }
 
+// RAISE_APPLICATION_ERROR's parameters, in their order.
+const std::vector<std::string> kApplicationErrorParameters = {"NUM", "MSG", "KEEPERRORSTACK"};
+
 }  // namespace
 
 CPlsqlParser::CPlsqlParser(std::string_view text, CPlsqlHost& host) : m_text(text), m_host(host) {}
@@ -2216,8 +2219,8 @@ std::unique_ptr<CPlsqlStmt> CPlsqlParser::ParseCall(const std::string& name, std
     statement->at = at;
     if (name == "RAISE_APPLICATION_ERROR") {
         statement->kind = CPlsqlStmt::Kind::RaiseApplicationError;
-        statement->exprs = ParseArguments();
-        if (statement->exprs.size() < 2 || statement->exprs.size() > 3) Fail(306, name, at);
+        statement->exprs = ParseArgumentsByName(kApplicationErrorParameters, name);
+        CheckApplicationError(statement->exprs, name, at);
         EndStatement();
         return statement;
     }
@@ -2387,6 +2390,11 @@ std::vector<CPlsqlParser::ExprPtr> CPlsqlParser::ParseCursorArguments(const CPls
     std::vector<std::string> names;
     for (int slot : cursor.parameters)
         names.push_back(UnitAt(level).slotNames[static_cast<std::size_t>(slot)]);
+    return ParseArgumentsByName(names, cursor.name);
+}
+
+std::vector<CPlsqlParser::ExprPtr> CPlsqlParser::ParseArgumentsByName(const std::vector<std::string>& names,
+                                                                      const std::string& call) {
     std::vector<ExprPtr> args;
     std::size_t at = Peek().begin;
     ExpectSymbol('(');
@@ -2397,7 +2405,7 @@ std::vector<CPlsqlParser::ExprPtr> CPlsqlParser::ParseCursorArguments(const CPls
         std::size_t argumentAt = Peek().begin;
         if (IsName() && IsPair("=>", 1)) {
             auto found = std::find(names.begin(), names.end(), NameText(Peek()));
-            if (found == names.end()) Fail(306, cursor.name, argumentAt);
+            if (found == names.end()) Fail(306, call, argumentAt);
             position = static_cast<std::size_t>(found - names.begin());
             named = true;
             m_k += 3;
@@ -2406,7 +2414,7 @@ std::vector<CPlsqlParser::ExprPtr> CPlsqlParser::ParseCursorArguments(const CPls
             Fail(312, {}, argumentAt);
         }
         if (args.size() <= position) args.resize(position + 1);
-        if (args[position]) Fail(306, cursor.name, at);
+        if (args[position]) Fail(306, call, at);
         args[position++] = ParseExpr();
     } while (AcceptSymbol(','));
     ExpectSymbol(')');
@@ -2447,6 +2455,25 @@ std::vector<CPlsqlParser::ExprPtr> CPlsqlParser::ParseNamedArguments(std::string
             arg->at = at;
         }
     return args;
+}
+
+void CPlsqlParser::CheckApplicationError(const std::vector<ExprPtr>& args, const std::string& call,
+                                         std::size_t at) {
+    using Family = CPlsqlOverloads::Family;
+    if (args.size() < 2 || args.size() > kApplicationErrorParameters.size() || !args[0] || !args[1])
+        Fail(306, call, at);
+    auto typeOf = [this](const CPlsqlTarget& target) { return TargetType(target); };
+    for (std::size_t k = 0; k < args.size(); ++k) {
+        Family family = CPlsqlOverloads::OfExpr(*args[k], typeOf).family;
+        // Note: the number takes what converts to BINARY_INTEGER (a DATE does
+        // not); the message what converts to VARCHAR2.
+        bool number = family == Family::Number || family == Family::Text;
+        bool text = number || family == Family::Date;
+        bool fits = family == Family::Unknown || (k == 0   ? number
+                                                  : k == 1 ? text
+                                                           : family == Family::Boolean);
+        if (!fits) Fail(306, call, at);
+    }
 }
 
 void CPlsqlParser::CheckBuiltinArguments(const std::string& call, const CPlsqlBuiltins::Member* member,

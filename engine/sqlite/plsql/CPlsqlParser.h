@@ -324,12 +324,23 @@ private:
     // DBMS_OUTPUT's) against its parameters' types: PLS-00306 at `at` for
     // a BOOLEAN, record, collection or cursor where a scalar is taken, and
     // for anything but a BOOLEAN where a BOOLEAN is.
+    // RAISE_APPLICATION_ERROR(num, msg [, keeperrorstack]): PLS-00306 at
+    // `at` for a number or text left out, too many arguments, a BOOLEAN or
+    // a composite where a number or text is taken, or a third argument
+    // that is not BOOLEAN.
+    void CheckApplicationError(const std::vector<ExprPtr>& args, const std::string& call, std::size_t at);
     void CheckBuiltinArguments(const std::string& call, const CPlsqlBuiltins::Member* member,
                                const std::vector<ExprPtr>& args, std::size_t at);
     // The arguments of declared cursor `cursor` (of the unit at `level`),
     // positional, named "=>" or mixed, in its parameters' order; one left
     // out is null (its default).
     std::vector<ExprPtr> ParseCursorArguments(const CPlsqlCursorDecl& cursor, int level);
+    // The arguments of a call to `call` whose parameters are `names`, in
+    // that order: positional, named "=>" or mixed (PLS-00312 for a
+    // positional one after a named one; PLS-00306 for a name not there, a
+    // parameter given twice); one left out is null; more arguments than
+    // names are kept for the caller to refuse.
+    std::vector<ExprPtr> ParseArgumentsByName(const std::vector<std::string>& names, const std::string& call);
     ExprPtr ParseExpr();
     ExprPtr ParseOr();
     ExprPtr ParseAnd();
