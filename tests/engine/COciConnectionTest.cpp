@@ -7,6 +7,7 @@
 #include "engine/oci/COciConnection.h"
 #include "engine/oci/COciLibrary.h"
 #include "tests/support/TempDir.h"
+#include "text/Encoding.h"
 
 namespace {
 
