@@ -61,10 +61,7 @@ TEST_F(CCheckConstraintTest, ConditionsFollowTheServersValueRules) {
         "S VARCHAR2(10) CONSTRAINT T_S CHECK (S IN ('A', 'B') OR S LIKE 'X%'), U VARCHAR2(10) CONSTRAINT "
         "T_U CHECK (UPPER(U) = U), B NUMBER CONSTRAINT T_BETWEEN CHECK (B BETWEEN -5 AND 5), J "
         "VARCHAR2(100) CONSTRAINT T_J CHECK (J IS JSON), C VARCHAR2(10) CONSTRAINT T_NUM CHECK (C > 9))");
-    struct Case {
-        const char* sql;
-        const char* outcome;
-    };
+    using Case = SqlCase;
     const Case cases[] = {
         // A number of more than 15 digits is kept as its digits: still negative.
         {"INSERT INTO T (N) VALUES (-12345678901234567890)", "ORA-02290 SYS_C8000001"},
@@ -86,7 +83,7 @@ TEST_F(CCheckConstraintTest, ConditionsFollowTheServersValueRules) {
         {"INSERT INTO T (C) VALUES ('8')", "ORA-02290 T_NUM"},
         {"UPDATE T SET N = -1 WHERE N IS NOT NULL", "ORA-02290 SYS_C8000001"},
     };
-    for (const Case& c : cases) EXPECT_EQ(Violation(c.sql), c.outcome) << c.sql;
+    for (const Case& c : cases) EXPECT_EQ(Violation(c.sql), c.answer) << c.sql;
     // A quoted name keeps its case; CHAR compares blank-padded.
     Exec(
         "CREATE TABLE Q (\"low\" NUMBER CONSTRAINT T_LOW CHECK (\"low\" > 0), C CHAR(3) CONSTRAINT T_CHAR "
@@ -155,50 +152,36 @@ TEST_F(CCheckConstraintTest, ConstraintsAddedLaterCheckTheRowsThereUnlessNovalid
 
 TEST(CCheckConstraintFile, ChecksOfAnOlderFileAreCompiledOnceWhenOpened) {
     TempHome home;
-    sqlite3* raw = nullptr;
-    ASSERT_EQ(sqlite3_open(home.Path("old.db").c_str(), &raw), SQLITE_OK);
     // As the previous version wrote it: the conditions as SQLite reads them.
-    ASSERT_EQ(sqlite3_exec(raw,
-                           "CREATE TABLE T (N NUMBER CHECK (N > 0), S VARCHAR2(5) CONSTRAINT T_S CHECK (S IN "
-                           "('a', 'b')), D DATE NOT NULL);"
-                           "INSERT INTO T VALUES (7, 'a', '2020-01-01 00:00:00');"
-                           "CREATE TABLE P (ID NUMBER PRIMARY KEY);"
-                           "PRAGMA user_version = 2;",
-                           nullptr, nullptr, nullptr),
-              SQLITE_OK);
-    sqlite3_close(raw);
-    std::vector<CEngineBind> binds;
-    long rows = 0;
+    EngineFixture::WriteRaw(
+        home.Path("old.db"),
+        "CREATE TABLE T (N NUMBER CHECK (N > 0), S VARCHAR2(5) CONSTRAINT T_S CHECK (S IN "
+        "('a', 'b')), D DATE NOT NULL);"
+        "INSERT INTO T VALUES (7, 'a', '2020-01-01 00:00:00');"
+        "CREATE TABLE P (ID NUMBER PRIMARY KEY);"
+        "PRAGMA user_version = 2;");
     for (int open = 0; open < 2; ++open) {
         CEngineError error;
         auto connection = CSqliteConnection::Open("OLD", error);
         ASSERT_NE(connection, nullptr) << error.message;
         // The unnamed check keeps the name the dictionary gave it.
-        EXPECT_FALSE(connection->Execute(
-            encoding::Utf8ToCp932("INSERT INTO T VALUES (-12345678901234567890, 'a', SYSDATE)"), binds,
-            rows));
-        EXPECT_NE(connection->LastError().message.find("SYS_C0000101"), std::string::npos)
-            << connection->LastError().message;
-        EXPECT_FALSE(connection->Execute("INSERT INTO T VALUES (1, 'c', SYSDATE)", binds, rows));
-        EXPECT_NE(connection->LastError().message.find("T_S"), std::string::npos);
-        CEngineResult result;
-        ASSERT_TRUE(
-            connection->Query("SELECT CONSTRAINT_NAME || ':' || SEARCH_CONDITION FROM USER_CONSTRAINTS WHERE "
-                              "TABLE_NAME = 'T' AND "
-                              "CONSTRAINT_TYPE = 'C' AND SEARCH_CONDITION NOT LIKE '%NOT NULL' ORDER BY 1",
-                              binds, result));
-        ASSERT_EQ(result.RowCount(), 2u);
-        EXPECT_EQ(result.Value(0, 0), "SYS_C0000101:N > 0");
-        EXPECT_EQ(result.Value(1, 0), "T_S:S IN ('a', 'b')");
-        ASSERT_TRUE(connection->Query("SELECT N || S FROM T", binds, result));
-        ASSERT_EQ(result.RowCount(), 1u);
-        EXPECT_EQ(result.Value(0, 0), "7a");
+        const std::string unnamed =
+            EngineFixture::RunOn(*connection, "INSERT INTO T VALUES (-12345678901234567890, 'a', SYSDATE)");
+        EXPECT_NE(unnamed.find("SYS_C0000101"), std::string::npos) << unnamed;
+        EXPECT_NE(EngineFixture::RunOn(*connection, "INSERT INTO T VALUES (1, 'c', SYSDATE)").find("T_S"),
+                  std::string::npos);
+        EXPECT_EQ(
+            EngineFixture::RowsOn(*connection,
+                                  "SELECT CONSTRAINT_NAME || ':' || SEARCH_CONDITION FROM USER_CONSTRAINTS "
+                                  "WHERE TABLE_NAME = 'T' AND CONSTRAINT_TYPE = 'C' AND SEARCH_CONDITION "
+                                  "NOT LIKE '%NOT NULL' ORDER BY 1"),
+            "SYS_C0000101:N > 0|T_S:S IN ('a', 'b')");
+        EXPECT_EQ(EngineFixture::RowsOn(*connection, "SELECT N || S FROM T"), "7a");
     }
-    ASSERT_EQ(sqlite3_open_v2(home.Path("old.db").c_str(), &raw, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
-    EXPECT_EQ(EngineFixture::One(raw, "PRAGMA integrity_check"), "ok");
-    EXPECT_EQ(EngineFixture::One(raw,
-                                 "SELECT count(*) FROM TARVEX_CONSTRAINTS WHERE CONSTRAINT_TYPE = 'C' AND "
-                                 "SEARCH_CONDITION NOT LIKE '%IS NOT NULL'"),
+    const std::string file = home.Path("old.db");
+    EXPECT_EQ(EngineFixture::OneIn(file, "PRAGMA integrity_check"), "ok");
+    EXPECT_EQ(EngineFixture::OneIn(file,
+                                   "SELECT count(*) FROM TARVEX_CONSTRAINTS WHERE CONSTRAINT_TYPE = 'C' AND "
+                                   "SEARCH_CONDITION NOT LIKE '%IS NOT NULL'"),
               "2");
-    sqlite3_close(raw);
 }

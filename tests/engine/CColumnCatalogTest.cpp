@@ -59,14 +59,10 @@ class CColumnCatalogTest : public EngineFixture {
 protected:
     // The catalog's rows of `table`, as another connection reads the file.
     std::string Recorded(const std::string& table) {
-        sqlite3* db = nullptr;
-        sqlite3_open_v2(m_connection->Path().c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
-        std::string out = One(db,
-                              "SELECT COLUMN_NAME || ' ' || DATA_TYPE || ' ' || NULLABLE || coalesce(' ' || "
-                              "DATA_DEFAULT, '') || ';' FROM TARVEX_COLUMNS WHERE TABLE_NAME = '" +
-                                  table + "' ORDER BY COLUMN_ID");
-        sqlite3_close(db);
-        return out;
+        return OneIn(m_connection->Path(),
+                     "SELECT COLUMN_NAME || ' ' || DATA_TYPE || ' ' || NULLABLE || coalesce(' ' || "
+                     "DATA_DEFAULT, '') || ';' FROM TARVEX_COLUMNS WHERE TABLE_NAME = '" +
+                         table + "' ORDER BY COLUMN_ID");
     }
 };
 
@@ -122,50 +118,37 @@ TEST_F(CColumnCatalogTest, TheBinderTakesTheCatalogsTypes) {
 
 TEST(CColumnCatalogFile, AFileOfTheEarlierVersionIsConvertedOnce) {
     TempHome home;
-    sqlite3* raw = nullptr;
-    ASSERT_EQ(sqlite3_open(home.Path("old.db").c_str(), &raw), SQLITE_OK);
     // As the previous version wrote it: the declared types in the table's text only.
-    ASSERT_EQ(sqlite3_exec(raw,
-                           "CREATE TABLE T (N NUMBER(0, 2) NOT NULL, S VARCHAR2_CHAR(3) DEFAULT 'a', D DATE, "
-                           "K NUMBER(4) PRIMARY KEY);"
-                           "INSERT INTO T VALUES (1.25, 'xyz', '2020-01-01 00:00:00', 1);"
-                           "CREATE VIEW V AS SELECT N, S FROM T;"
-                           "PRAGMA user_version = 3;",
-                           nullptr, nullptr, nullptr),
-              SQLITE_OK);
-    sqlite3_close(raw);
-    std::vector<CEngineBind> binds;
-    long rows = 0;
+    EngineFixture::WriteRaw(
+        home.Path("old.db"),
+        "CREATE TABLE T (N NUMBER(0, 2) NOT NULL, S VARCHAR2_CHAR(3) DEFAULT 'a', D DATE, "
+        "K NUMBER(4) PRIMARY KEY);"
+        "INSERT INTO T VALUES (1.25, 'xyz', '2020-01-01 00:00:00', 1);"
+        "CREATE VIEW V AS SELECT N, S FROM T;"
+        "PRAGMA user_version = 3;");
     for (int open = 0; open < 2; ++open) {
         CEngineError error;
         auto connection = CSqliteConnection::Open("OLD", error);
         ASSERT_NE(connection, nullptr) << error.message;
         // Three characters of two bytes each fit a VARCHAR2(3 CHAR).
-        EXPECT_TRUE(
-            connection->Execute(encoding::Utf8ToCp932("INSERT INTO T (N, S, K) VALUES (2, 'あいう', " +
-                                                      std::to_string(open + 2) + ")"),
-                                binds, rows))
-            << encoding::Cp932ToUtf8(connection->LastError().message);
-        EXPECT_TRUE(connection->Execute("COMMIT", binds, rows));
-        CEngineResult result;
-        ASSERT_TRUE(connection->Query(
-            "SELECT COLUMN_NAME || ' ' || DATA_TYPE || ' ' || DATA_SCALE || ' ' || NULLABLE || ' ' || "
-            "CHAR_USED || ' ' || DATA_DEFAULT FROM USER_TAB_COLUMNS WHERE TABLE_NAME = 'T' ORDER BY "
-            "COLUMN_ID",
-            binds, result));
-        ASSERT_EQ(result.RowCount(), 4u);
-        EXPECT_EQ(result.Value(0, 0), "N NUMBER 2 N  ");
-        EXPECT_EQ(result.Value(1, 0), "S VARCHAR2  Y C 'a'");
-        EXPECT_EQ(result.Value(3, 0), "K NUMBER 0 N  ");
-        ASSERT_TRUE(connection->Query("SELECT COUNT(*) FROM V", binds, result));
-        EXPECT_EQ(result.Value(0, 0), open == 0 ? "2" : "3");
+        EXPECT_EQ(EngineFixture::RunOn(*connection, "INSERT INTO T (N, S, K) VALUES (2, 'あいう', " +
+                                                        std::to_string(open + 2) + ")"),
+                  "OK");
+        EXPECT_EQ(EngineFixture::RunOn(*connection, "COMMIT"), "OK");
+        EXPECT_EQ(
+            EngineFixture::RowsOn(
+                *connection,
+                "SELECT COLUMN_NAME || ' ' || DATA_TYPE || ' ' || DATA_SCALE || ' ' || NULLABLE || ' ' || "
+                "CHAR_USED || ' ' || DATA_DEFAULT FROM USER_TAB_COLUMNS WHERE TABLE_NAME = 'T' AND "
+                "COLUMN_NAME <> 'D' ORDER BY COLUMN_ID"),
+            "N NUMBER 2 N  |S VARCHAR2  Y C 'a'|K NUMBER 0 N  ");
+        EXPECT_EQ(EngineFixture::RowsOn(*connection, "SELECT COUNT(*) FROM V"), open == 0 ? "2" : "3");
     }
-    ASSERT_EQ(sqlite3_open_v2(home.Path("old.db").c_str(), &raw, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
-    EXPECT_EQ(EngineFixture::One(raw, "PRAGMA integrity_check"), "ok");
-    EXPECT_EQ(EngineFixture::One(raw, "PRAGMA user_version"), std::to_string(CCatalogTables::kVersion));
-    EXPECT_EQ(EngineFixture::One(raw, "SELECT group_concat(DATA_TYPE, ';') FROM TARVEX_COLUMNS"),
+    const std::string file = home.Path("old.db");
+    EXPECT_EQ(EngineFixture::OneIn(file, "PRAGMA integrity_check"), "ok");
+    EXPECT_EQ(EngineFixture::OneIn(file, "PRAGMA user_version"), std::to_string(CCatalogTables::kVersion));
+    EXPECT_EQ(EngineFixture::OneIn(file, "SELECT group_concat(DATA_TYPE, ';') FROM TARVEX_COLUMNS"),
               "NUMBER(*,2);VARCHAR2(3 CHAR);DATE;NUMBER(4)");
-    sqlite3_close(raw);
 }
 
 TEST(CColumnCatalogFile, AnUnconvertedFileShowsItsColumnsAsSQLiteHoldsThem) {

@@ -35,14 +35,12 @@ TEST_F(CColumnDefaultTest, DefaultsAreTheServersExpressions) {
     Exec("CREATE SEQUENCE s");
     Exec(
         "CREATE TABLE t (id NUMBER, d DATE DEFAULT TRUNC(SYSDATE), n NUMBER DEFAULT 1 + 2 * 3, u "
-        "VARCHAR2(30) "
-        "DEFAULT USER, e VARCHAR2(3) DEFAULT '', q NUMBER DEFAULT s.NEXTVAL, x NUMBER(5,2) DEFAULT -1.5 NOT "
-        "NULL)");
+        "VARCHAR2(30) DEFAULT USER, e VARCHAR2(3) DEFAULT '', q NUMBER DEFAULT s.NEXTVAL, x NUMBER(5,2) "
+        "DEFAULT -1.5 NOT NULL)");
     Exec("INSERT INTO t (id) VALUES (1)");
     Exec("INSERT INTO t (id) VALUES (2)");
     EXPECT_EQ(Rows("SELECT id, CASE WHEN d = TRUNC(SYSDATE) THEN 'today' END, n, CASE WHEN NVL(u, '?') = "
-                   "NVL(USER, '?') THEN 'user' END, NVL(e, 'null'), q, x FROM t "
-                   "ORDER BY id"),
+                   "NVL(USER, '?') THEN 'user' END, NVL(e, 'null'), q, x FROM t ORDER BY id"),
               "1,today,7,user,null,1,-1.5|2,today,7,user,null,2,-1.5");
     Exec("COMMIT");
     // A column added with one: the rows there take its value.
@@ -83,13 +81,10 @@ TEST_F(CColumnDefaultTest, IntervalAndZonedTypesMakeTables) {
     Exec("INSERT INTO p (warranty) VALUES (INTERVAL '2' YEAR)");
     EXPECT_EQ(Rows("SELECT COUNT(warranty) FROM p"), "1");
     // The catalog keeps the types as declared.
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open_v2(m_connection->Path().c_str(), &db, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
-    EXPECT_EQ(One(db,
-                  "SELECT group_concat(DATA_TYPE, '|') FROM (SELECT DATA_TYPE FROM TARVEX_COLUMNS WHERE "
-                  "TABLE_NAME = 'P' ORDER BY COLUMN_ID)"),
+    EXPECT_EQ(OneIn(m_connection->Path(),
+                    "SELECT group_concat(DATA_TYPE, '|') FROM (SELECT DATA_TYPE FROM TARVEX_COLUMNS WHERE "
+                    "TABLE_NAME = 'P' ORDER BY COLUMN_ID)"),
               "INTERVAL YEAR TO MONTH|INTERVAL DAY(3) TO SECOND(2)|TIMESTAMP(3) WITH TIME ZONE");
-    sqlite3_close(db);
 }
 
 }  // namespace

@@ -21,10 +21,7 @@ TEST_F(CColumnOptionsTest, VirtualColumnsAreComputedAndTakeNoValue) {
         "CREATE TABLE pay (id NUMBER PRIMARY KEY, hours NUMBER, rate NUMBER(6,2), gross AS (hours * rate) "
         "VIRTUAL, band VARCHAR2(6) GENERATED ALWAYS AS (CASE WHEN hours > 40 THEN 'OVER' ELSE 'NORMAL' END), "
         "tag AS ('P' || id))");
-    struct Case {
-        const char* statement;
-        const char* outcome;
-    };
+    using Case = SqlCase;
     const Case cases[] = {
         {"INSERT INTO pay (id, hours, rate) VALUES (1, 10, 2.5)", "OK"},
         {"INSERT INTO pay (id, hours, gross) VALUES (2, 1, 5)", "ORA-54013"},
@@ -37,7 +34,7 @@ TEST_F(CColumnOptionsTest, VirtualColumnsAreComputedAndTakeNoValue) {
         {"UPDATE pay SET rate = 3 WHERE id = 1", "OK"},
         {"MERGE INTO pay p USING dual ON (p.id = 1) WHEN MATCHED THEN UPDATE SET p.band = 'X'", "ORA-54017"},
     };
-    for (const Case& c : cases) EXPECT_EQ(Code(c.statement), c.outcome) << c.statement;
+    for (const Case& c : cases) EXPECT_EQ(Code(c.sql), c.answer) << c.sql;
     EXPECT_EQ(Rows("SELECT * FROM pay ORDER BY id"), "1,10,3,30,NORMAL,P1|3,50,1,50,OVER,P3");
     EXPECT_EQ(Rows("SELECT id FROM pay WHERE gross > 40"), "3");
     Exec("COMMENT ON COLUMN pay.gross IS 'hours times rate'");
@@ -54,8 +51,7 @@ TEST_F(CColumnOptionsTest, VirtualColumnsMayBeCheckedAndIndexed) {
     // virtual column holds; these expressions need none of the engine's functions.
     Exec(
         "CREATE TABLE box (id NUMBER, kind VARCHAR2(1), grade AS (CASE WHEN kind = 'A' THEN 'TOP' WHEN kind "
-        "= "
-        "'X' THEN 'BAD' ELSE 'LOW' END) CHECK (grade <> 'BAD'))");
+        "= 'X' THEN 'BAD' ELSE 'LOW' END) CHECK (grade <> 'BAD'))");
     Exec("INSERT INTO box (id, kind) VALUES (1, 'A')");
     Exec("INSERT INTO box (id, kind) VALUES (2, 'B')");
     EXPECT_EQ(Code("INSERT INTO box (id, kind) VALUES (3, 'X')"), "ORA-02290");

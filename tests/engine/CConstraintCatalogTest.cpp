@@ -102,32 +102,17 @@ TEST_F(CConstraintCatalogTest, TheDictionaryTellsHowAConstraintWasNamedAndChecke
 
 TEST(CConstraintCatalogFile, AnEarlierFileKeepsTheNamesItShowed) {
     TempHome home;
-    sqlite3* raw = nullptr;
-    ASSERT_EQ(sqlite3_open(home.Path("old.db").c_str(), &raw), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(raw,
-                           "CREATE TABLE T (N NUMBER NOT NULL, K NUMBER(4) PRIMARY KEY);"
-                           "INSERT INTO T VALUES (1, 1);"
-                           "PRAGMA user_version = 3;",
-                           nullptr, nullptr, nullptr),
-              SQLITE_OK);
-    sqlite3_close(raw);
-    std::vector<CEngineBind> binds;
-    long rows = 0;
+    EngineFixture::WriteRaw(home.Path("old.db"),
+                            "CREATE TABLE T (N NUMBER NOT NULL, K NUMBER(4) PRIMARY KEY);"
+                            "INSERT INTO T VALUES (1, 1);"
+                            "PRAGMA user_version = 3;");
     CEngineError error;
     auto connection = CSqliteConnection::Open("OLD", error);
     ASSERT_NE(connection, nullptr) << error.message;
     const char* names = "SELECT CONSTRAINT_NAME || CONSTRAINT_TYPE FROM USER_CONSTRAINTS ORDER BY 1";
-    CEngineResult result;
-    ASSERT_TRUE(connection->Query(names, binds, result));
-    ASSERT_EQ(result.RowCount(), 2u);
-    EXPECT_EQ(result.Value(0, 0), "SYS_C0000101C");
-    EXPECT_EQ(result.Value(1, 0), "SYS_C0000102P");
-    ASSERT_TRUE(connection->Execute("ALTER TABLE T MODIFY N NUMBER DEFAULT 0", binds, rows))
-        << encoding::Cp932ToUtf8(connection->LastError().message);
-    ASSERT_TRUE(connection->Query(names, binds, result));
-    ASSERT_EQ(result.RowCount(), 2u);
-    EXPECT_EQ(result.Value(0, 0), "SYS_C0000101C");
-    EXPECT_EQ(result.Value(1, 0), "SYS_C0000102P");
+    EXPECT_EQ(EngineFixture::RowsOn(*connection, names), "SYS_C0000101C|SYS_C0000102P");
+    EXPECT_EQ(EngineFixture::RunOn(*connection, "ALTER TABLE T MODIFY N NUMBER DEFAULT 0"), "OK");
+    EXPECT_EQ(EngineFixture::RowsOn(*connection, names), "SYS_C0000101C|SYS_C0000102P");
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <sstream>
 
 #include "engine/sqlite/CSqliteConnection.h"
@@ -188,46 +189,37 @@ TEST_F(CConstraintNameTest, ATableMadeAsSelectKeepsTheNotNullOfTheColumnsItCopie
 // constraints; the names the conversion gave them serve all the same.
 TEST(CConstraintNameFile, TheConvertedNamesOfAnOlderFileServeAlterTable) {
     TempHome home;
-    sqlite3* raw = nullptr;
-    ASSERT_EQ(sqlite3_open(home.Path("old.db").c_str(), &raw), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(raw,
-                           "CREATE TABLE \"S\" (\"ID\" NUMBER PRIMARY KEY, \"CODE\" VARCHAR2(3) NOT NULL "
-                           "UNIQUE, \"P\" NUMBER REFERENCES \"S\" (\"ID\") ON DELETE CASCADE);"
-                           "INSERT INTO S VALUES (1, 'A', NULL);"
-                           "PRAGMA user_version = 3;",
-                           nullptr, nullptr, nullptr),
-              SQLITE_OK);
-    sqlite3_close(raw);
-    std::vector<CEngineBind> binds;
-    long rows = 0;
+    EngineFixture::WriteRaw(home.Path("old.db"),
+                            "CREATE TABLE \"S\" (\"ID\" NUMBER PRIMARY KEY, \"CODE\" VARCHAR2(3) NOT NULL "
+                            "UNIQUE, \"P\" NUMBER REFERENCES \"S\" (\"ID\") ON DELETE CASCADE);"
+                            "INSERT INTO S VALUES (1, 'A', NULL);"
+                            "PRAGMA user_version = 3;");
     CEngineError error;
     auto connection = CSqliteConnection::Open("OLD", error);
     ASSERT_NE(connection, nullptr) << error.message;
-    CEngineResult result;
-    ASSERT_TRUE(connection->Query(
-        "SELECT CONSTRAINT_NAME FROM USER_CONSTRAINTS WHERE TABLE_NAME = 'S' ORDER BY CONSTRAINT_TYPE DESC",
-        binds, result))
-        << connection->LastError().message;
-    ASSERT_EQ(result.RowCount(), 4u) << connection->LastError().message;
-    for (std::size_t k = 0; k < result.RowCount(); ++k) {
-        std::string name(result.Value(k, 0));
+    std::string listed = EngineFixture::RowsOn(
+        *connection,
+        "SELECT CONSTRAINT_NAME FROM USER_CONSTRAINTS WHERE TABLE_NAME = 'S' ORDER BY CONSTRAINT_TYPE DESC");
+    std::replace(listed.begin(), listed.end(), '|', ' ');
+    const std::vector<std::string> names = EngineFixture::Words(listed);
+    ASSERT_EQ(names.size(), 4u);
+    for (std::size_t k = 0; k < names.size(); ++k) {
+        const std::string& name = names[k];
         for (const std::string& sql :
              {"ALTER TABLE S DISABLE CONSTRAINT " + name, "ALTER TABLE S ENABLE CONSTRAINT " + name,
               "ALTER TABLE S RENAME CONSTRAINT " + name + " TO S_" + std::to_string(k),
               "ALTER TABLE S DROP CONSTRAINT S_" + std::to_string(k)})
-            EXPECT_TRUE(connection->Execute(sql, binds, rows))
-                << sql << ": " << connection->LastError().message;
+            EXPECT_EQ(EngineFixture::RunOn(*connection, sql), "OK") << sql;
     }
     // Nothing is left to refuse a second row of the same values.
-    EXPECT_TRUE(connection->Execute("INSERT INTO S VALUES (1, NULL, 7)", binds, rows))
-        << connection->LastError().message;
+    EXPECT_EQ(EngineFixture::RunOn(*connection, "INSERT INTO S VALUES (1, NULL, 7)"), "OK");
     ASSERT_TRUE(connection->Commit());
     connection.reset();
-    ASSERT_EQ(sqlite3_open(home.Path("old.db").c_str(), &raw), SQLITE_OK);
-    EXPECT_EQ(EngineFixture::One(raw, "PRAGMA integrity_check"), "ok");
-    EXPECT_EQ(EngineFixture::One(raw, "SELECT count(*) FROM TARVEX_CONSTRAINTS WHERE TABLE_NAME = 'S'"), "0");
-    EXPECT_EQ(EngineFixture::One(raw, "SELECT count(*) FROM S"), "2");
-    sqlite3_close(raw);
+    const std::string file = home.Path("old.db");
+    EXPECT_EQ(EngineFixture::OneIn(file, "PRAGMA integrity_check"), "ok");
+    EXPECT_EQ(EngineFixture::OneIn(file, "SELECT count(*) FROM TARVEX_CONSTRAINTS WHERE TABLE_NAME = 'S'"),
+              "0");
+    EXPECT_EQ(EngineFixture::OneIn(file, "SELECT count(*) FROM S"), "2");
 }
 
 }  // namespace

@@ -87,9 +87,8 @@ TEST_F(CConstraintRecordTest, TheSystemNamesEveryConstraintInOneFormOnceInTheFil
 }
 
 TEST_F(CConstraintRecordTest, ACheckFollowsItsRenamedColumnAndStillHolds) {
-    Run("CREATE TABLE acct (a NUMBER CONSTRAINT acct_a CHECK (a > 0 AND a < 100), "
-        "\"low\" NUMBER, note VARCHAR2(20) CONSTRAINT acct_note CHECK (note <> 'a'), "
-        "CONSTRAINT acct_pair CHECK (a <> \"low\"))");
+    Run("CREATE TABLE acct (a NUMBER CONSTRAINT acct_a CHECK (a > 0 AND a < 100), \"low\" NUMBER, note "
+        "VARCHAR2(20) CONSTRAINT acct_note CHECK (note <> 'a'), CONSTRAINT acct_pair CHECK (a <> \"low\"))");
     Exec("INSERT INTO acct VALUES (5, 1, 'x')");
     Exec("COMMIT");
     Run("ALTER TABLE acct RENAME COLUMN a TO b");
@@ -224,46 +223,34 @@ TEST_F(CConstraintRecordTest, AConstraintRenamedKeepsItsNewNameThroughRebuilds) 
 // as written and constraints set aside in tables of their own.
 TEST(CConstraintRecordFile, AFileOfThePreviousVersionIsConvertedOnce) {
     TempHome home;
-    sqlite3* raw = nullptr;
-    ASSERT_EQ(sqlite3_open(home.Path("old.db").c_str(), &raw), SQLITE_OK);
-    ASSERT_EQ(
-        sqlite3_exec(
-            raw,
-            "CREATE TABLE TARVEX_CONSTRAINTS (CONSTRAINT_NAME VARCHAR2(128) PRIMARY KEY, TABLE_NAME "
-            "VARCHAR2(128) NOT NULL, POSITION INTEGER NOT NULL, CONSTRAINT_TYPE VARCHAR2(1) NOT NULL, "
-            "COLUMNS "
-            "TEXT NOT NULL, SEARCH_CONDITION TEXT, R_TABLE VARCHAR2(128), R_COLUMNS TEXT, DELETE_RULE "
-            "VARCHAR2(9), GENERATED VARCHAR2(14) NOT NULL);"
-            "CREATE TABLE TARVEX_KEYS (CONSTRAINT_NAME VARCHAR2(128) PRIMARY KEY, TABLE_NAME VARCHAR2(128) "
-            "NOT "
-            "NULL, CONSTRAINT_TYPE VARCHAR2(1) NOT NULL, INDEX_NAME VARCHAR2(128) NOT NULL, OWN_INDEX "
-            "VARCHAR2(1) NOT NULL, COLUMNS TEXT NOT NULL, NOT_NULL_ADDED TEXT NOT NULL, STATUS VARCHAR2(8) "
-            "NOT "
-            "NULL);"
-            "CREATE TABLE TARVEX_CHECKS (CONSTRAINT_NAME VARCHAR2(128) PRIMARY KEY, TABLE_NAME VARCHAR2(128) "
-            "NOT NULL, SEARCH_CONDITION TEXT NOT NULL, GENERATED VARCHAR2(14) NOT NULL);"
-            "CREATE TABLE TARVEX_DISABLED (TABLE_NAME TEXT NOT NULL, CONSTRAINT_NAME TEXT PRIMARY KEY, KIND "
-            "TEXT NOT NULL, DEFINITION TEXT NOT NULL);"
-            "CREATE TABLE \"R\" (\"ID\" NUMBER NOT NULL, \"CODE\" VARCHAR2(3), \"QTY\" NUMBER, CONSTRAINT "
-            "\"SYS_C8000001\" CHECK (\"QTY\" > 0));"
-            "CREATE UNIQUE INDEX \"R_PK\" ON \"R\" (\"ID\");"
-            "INSERT INTO R VALUES (1, 'A', 5);"
-            "INSERT INTO TARVEX_CONSTRAINTS VALUES ('SYS_C0000101', 'R', 1, 'C', 'ID', '\"ID\" IS NOT NULL', "
-            "NULL, NULL, NULL, 'GENERATED NAME');"
-            "INSERT INTO TARVEX_CONSTRAINTS VALUES ('SYS_C8000001', 'R', 2, 'C', '', 'ORA_COMPARE(\"QTY\", "
-            "0) "
-            "> 0', NULL, NULL, NULL, 'USER NAME');"
-            "INSERT INTO TARVEX_KEYS VALUES ('R_PK', 'R', 'P', 'R_PK', 'Y', 'ID', 'ID', 'ENABLED');"
-            "INSERT INTO TARVEX_CHECKS VALUES ('SYS_C8000001', 'R', 'qty > 0', 'GENERATED NAME');"
-            "INSERT INTO TARVEX_CHECKS VALUES ('R_CODE', 'R', 'code IN (''A'', ''B'')', 'USER NAME');"
-            "INSERT INTO TARVEX_DISABLED VALUES ('R', 'R_CODE', 'D', 'CONSTRAINT \"R_CODE\" CHECK (code IN "
-            "(''A'', ''B''))');"
-            "PRAGMA user_version = 5;",
-            nullptr, nullptr, nullptr),
-        SQLITE_OK);
-    sqlite3_close(raw);
-    std::vector<CEngineBind> binds;
-    long rows = 0;
+    EngineFixture::WriteRaw(
+        home.Path("old.db"),
+        "CREATE TABLE TARVEX_CONSTRAINTS (CONSTRAINT_NAME VARCHAR2(128) PRIMARY KEY, TABLE_NAME "
+        "VARCHAR2(128) NOT NULL, POSITION INTEGER NOT NULL, CONSTRAINT_TYPE VARCHAR2(1) NOT NULL, COLUMNS "
+        "TEXT NOT NULL, SEARCH_CONDITION TEXT, R_TABLE VARCHAR2(128), R_COLUMNS TEXT, DELETE_RULE "
+        "VARCHAR2(9), GENERATED VARCHAR2(14) NOT NULL);"
+        "CREATE TABLE TARVEX_KEYS (CONSTRAINT_NAME VARCHAR2(128) PRIMARY KEY, TABLE_NAME VARCHAR2(128) NOT "
+        "NULL, CONSTRAINT_TYPE VARCHAR2(1) NOT NULL, INDEX_NAME VARCHAR2(128) NOT NULL, OWN_INDEX "
+        "VARCHAR2(1) NOT NULL, COLUMNS TEXT NOT NULL, NOT_NULL_ADDED TEXT NOT NULL, STATUS VARCHAR2(8) NOT "
+        "NULL);"
+        "CREATE TABLE TARVEX_CHECKS (CONSTRAINT_NAME VARCHAR2(128) PRIMARY KEY, TABLE_NAME VARCHAR2(128) NOT "
+        "NULL, SEARCH_CONDITION TEXT NOT NULL, GENERATED VARCHAR2(14) NOT NULL);"
+        "CREATE TABLE TARVEX_DISABLED (TABLE_NAME TEXT NOT NULL, CONSTRAINT_NAME TEXT PRIMARY KEY, KIND TEXT "
+        "NOT NULL, DEFINITION TEXT NOT NULL);"
+        "CREATE TABLE \"R\" (\"ID\" NUMBER NOT NULL, \"CODE\" VARCHAR2(3), \"QTY\" NUMBER, CONSTRAINT "
+        "\"SYS_C8000001\" CHECK (\"QTY\" > 0));"
+        "CREATE UNIQUE INDEX \"R_PK\" ON \"R\" (\"ID\");"
+        "INSERT INTO R VALUES (1, 'A', 5);"
+        "INSERT INTO TARVEX_CONSTRAINTS VALUES ('SYS_C0000101', 'R', 1, 'C', 'ID', '\"ID\" IS NOT NULL', "
+        "NULL, NULL, NULL, 'GENERATED NAME');"
+        "INSERT INTO TARVEX_CONSTRAINTS VALUES ('SYS_C8000001', 'R', 2, 'C', '', 'ORA_COMPARE(\"QTY\", 0) > "
+        "0', NULL, NULL, NULL, 'USER NAME');"
+        "INSERT INTO TARVEX_KEYS VALUES ('R_PK', 'R', 'P', 'R_PK', 'Y', 'ID', 'ID', 'ENABLED');"
+        "INSERT INTO TARVEX_CHECKS VALUES ('SYS_C8000001', 'R', 'qty > 0', 'GENERATED NAME');"
+        "INSERT INTO TARVEX_CHECKS VALUES ('R_CODE', 'R', 'code IN (''A'', ''B'')', 'USER NAME');"
+        "INSERT INTO TARVEX_DISABLED VALUES ('R', 'R_CODE', 'D', 'CONSTRAINT \"R_CODE\" CHECK (code IN "
+        "(''A'', ''B''))');"
+        "PRAGMA user_version = 5;");
     const char* shown =
         "SELECT CONSTRAINT_NAME || ':' || CONSTRAINT_TYPE || ':' || SEARCH_CONDITION || ':' || STATUS || ':' "
         "|| GENERATED FROM USER_CONSTRAINTS WHERE TABLE_NAME = 'R' ORDER BY 1";
@@ -271,40 +258,31 @@ TEST(CConstraintRecordFile, AFileOfThePreviousVersionIsConvertedOnce) {
         CEngineError error;
         auto connection = CSqliteConnection::Open("OLD", error);
         ASSERT_NE(connection, nullptr) << error.message;
-        CEngineResult result;
-        ASSERT_TRUE(connection->Query(shown, binds, result)) << connection->LastError().message;
-        ASSERT_EQ(result.RowCount(), 3u);
+        auto run = [&](const char* sql) { return EngineFixture::RunOn(*connection, sql); };
         // The NOT NULL the key brought is no constraint of its own.
-        EXPECT_EQ(result.Value(0, 0), "R_CODE:C:code IN ('A', 'B'):DISABLED:USER NAME");
-        EXPECT_EQ(result.Value(1, 0), "R_PK:P::ENABLED:USER NAME");
-        EXPECT_EQ(result.Value(2, 0), "SYS_C8000001:C:qty > 0:ENABLED:GENERATED NAME");
-        EXPECT_FALSE(connection->Execute("INSERT INTO R VALUES (1, 'C', 1)", binds, rows));
-        EXPECT_NE(connection->LastError().message.find("R_PK"), std::string::npos);
-        EXPECT_FALSE(connection->Execute("INSERT INTO R VALUES (2, 'C', 0)", binds, rows));
-        EXPECT_NE(connection->LastError().message.find("SYS_C8000001"), std::string::npos);
+        EXPECT_EQ(EngineFixture::RowsOn(*connection, shown),
+                  "R_CODE:C:code IN ('A', 'B'):DISABLED:USER NAME|R_PK:P::ENABLED:USER NAME|"
+                  "SYS_C8000001:C:qty > 0:ENABLED:GENERATED NAME");
+        EXPECT_NE(run("INSERT INTO R VALUES (1, 'C', 1)").find("R_PK"), std::string::npos);
+        EXPECT_NE(run("INSERT INTO R VALUES (2, 'C', 0)").find("SYS_C8000001"), std::string::npos);
         if (open == 1) {
-            EXPECT_FALSE(connection->Execute("ALTER TABLE R ENABLE CONSTRAINT R_CODE", binds, rows));
-            EXPECT_NE(connection->LastError().message.find("ORA-02293"), std::string::npos)
-                << connection->LastError().message;
+            EXPECT_NE(run("ALTER TABLE R ENABLE CONSTRAINT R_CODE").find("ORA-02293"), std::string::npos);
         } else {
-            ASSERT_TRUE(connection->Execute("ALTER TABLE R ENABLE CONSTRAINT R_CODE", binds, rows))
-                << connection->LastError().message;
-            EXPECT_FALSE(connection->Execute("INSERT INTO R VALUES (2, 'C', 1)", binds, rows));
-            EXPECT_NE(connection->LastError().message.find("R_CODE"), std::string::npos);
-            ASSERT_TRUE(connection->Execute("ALTER TABLE R DISABLE CONSTRAINT R_CODE", binds, rows));
-            ASSERT_TRUE(connection->Execute("INSERT INTO R VALUES (2, 'C', 1)", binds, rows));
+            ASSERT_EQ(run("ALTER TABLE R ENABLE CONSTRAINT R_CODE"), "OK");
+            EXPECT_NE(run("INSERT INTO R VALUES (2, 'C', 1)").find("R_CODE"), std::string::npos);
+            ASSERT_EQ(run("ALTER TABLE R DISABLE CONSTRAINT R_CODE"), "OK");
+            ASSERT_EQ(run("INSERT INTO R VALUES (2, 'C', 1)"), "OK");
             ASSERT_TRUE(connection->Commit());
         }
     }
-    ASSERT_EQ(sqlite3_open(home.Path("old.db").c_str(), &raw), SQLITE_OK);
-    EXPECT_EQ(EngineFixture::One(raw, "PRAGMA integrity_check"), "ok");
-    EXPECT_EQ(EngineFixture::One(raw, "PRAGMA user_version"), std::to_string(CCatalogTables::kVersion));
-    EXPECT_EQ(EngineFixture::One(raw,
-                                 "SELECT count(*) FROM sqlite_schema WHERE name IN ('TARVEX_KEYS', "
-                                 "'TARVEX_CHECKS', 'TARVEX_DISABLED')"),
+    const std::string file = home.Path("old.db");
+    EXPECT_EQ(EngineFixture::OneIn(file, "PRAGMA integrity_check"), "ok");
+    EXPECT_EQ(EngineFixture::OneIn(file, "PRAGMA user_version"), std::to_string(CCatalogTables::kVersion));
+    EXPECT_EQ(EngineFixture::OneIn(file,
+                                   "SELECT count(*) FROM sqlite_schema WHERE name IN ('TARVEX_KEYS', "
+                                   "'TARVEX_CHECKS', 'TARVEX_DISABLED')"),
               "0");
-    EXPECT_EQ(EngineFixture::One(raw, "SELECT group_concat(ID || CODE || QTY, ',') FROM R"), "1A5,2C1");
-    sqlite3_close(raw);
+    EXPECT_EQ(EngineFixture::OneIn(file, "SELECT group_concat(ID || CODE || QTY, ',') FROM R"), "1A5,2C1");
 }
 
 }  // namespace

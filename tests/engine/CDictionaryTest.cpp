@@ -21,10 +21,7 @@ protected:
 };
 
 TEST_F(CDictionaryTest, OwnerColumnsNameTheSessionsUser) {
-    struct Case {
-        const char* sql;
-        const char* rows;
-    } cases[] = {
+    const SqlCase cases[] = {
         {"SELECT OWNER, TABLE_NAME FROM ALL_TABLES WHERE OWNER = USER ORDER BY 2", "SCOTT,DEPT|SCOTT,EMP"},
         {"SELECT COUNT(*) FROM DBA_TAB_COLUMNS WHERE OWNER = 'SCOTT' AND TABLE_NAME = 'EMP'", "3"},
         {"SELECT OWNER, OBJECT_NAME FROM ALL_OBJECTS WHERE OBJECT_TYPE = 'TABLE' ORDER BY 2",
@@ -38,7 +35,7 @@ TEST_F(CDictionaryTest, OwnerColumnsNameTheSessionsUser) {
         {"SELECT USERNAME, ACCOUNT_STATUS FROM USER_USERS", "SCOTT,OPEN"},
         {"SELECT USERNAME FROM ALL_USERS", "SCOTT"},
     };
-    for (const Case& c : cases) EXPECT_EQ(Rows(c.sql), c.rows) << c.sql;
+    for (const SqlCase& c : cases) EXPECT_EQ(Rows(c.sql), c.answer) << c.sql;
     // USER_ views have no OWNER where the server's have none.
     EXPECT_EQ(Rows("SELECT OWNER FROM USER_TABLES").substr(0, 15), "ERROR ORA-00904");
 }
@@ -56,8 +53,7 @@ TEST_F(CDictionaryTest, ColumnsGiveTheirDeclaredLengths) {
 
 TEST_F(CDictionaryTest, AKeysIndexBearsTheKeysName) {
     std::string generated = Rows(
-        "SELECT CONSTRAINT_NAME FROM USER_CONSTRAINTS WHERE TABLE_NAME = 'EMP' AND "
-        "CONSTRAINT_TYPE = 'P'");
+        "SELECT CONSTRAINT_NAME FROM USER_CONSTRAINTS WHERE TABLE_NAME = 'EMP' AND CONSTRAINT_TYPE = 'P'");
     ASSERT_EQ(generated.substr(0, 5), "SYS_C");
     EXPECT_EQ(Rows("SELECT INDEX_NAME, UNIQUENESS FROM USER_INDEXES ORDER BY 1"),
               "EMP_DEPT_IX,NONUNIQUE|EMP_UK,UNIQUE|PK_DEPT,UNIQUE|" + generated + ",UNIQUE");
@@ -159,8 +155,7 @@ TEST_F(CDictionaryTest, AViewWhoseTableIsDroppedIsInvalidAndHidesNothingElse) {
 TEST_F(CDictionaryTest, AnsiNumericTypesAreKeptAsNumberAndFloat) {
     Exec(
         "CREATE TABLE A (I INTEGER, S SMALLINT, D DECIMAL(5,2), N NUMERIC, E DEC, R REAL, P DOUBLE "
-        "PRECISION, "
-        "Z NUMBER(*,0))");
+        "PRECISION, Z NUMBER(*,0))");
     EXPECT_EQ(Rows("SELECT COLUMN_NAME, DATA_TYPE, DATA_PRECISION, DATA_SCALE FROM USER_TAB_COLUMNS WHERE "
                    "TABLE_NAME = 'A' ORDER BY COLUMN_ID"),
               "I,NUMBER,-,0|S,NUMBER,-,0|D,NUMBER,5,2|N,NUMBER,-,0|E,NUMBER,-,0|R,FLOAT,63,-|P,FLOAT,126,-|"

@@ -49,8 +49,7 @@ TEST_F(CFunctionChecklistTest, InverseDistributionsNeedWithinGroup) {
         EXPECT_EQ(error.substr(0, 9), "ORA-02000") << name;
         EXPECT_NE(error.find("WITHIN"), std::string::npos) << error;
         EXPECT_EQ(Rows(std::string("SELECT ") + name +
-                       "(0.5) WITHIN GROUP (ORDER BY LEVEL) FROM DUAL "
-                       "CONNECT BY LEVEL <= 3"),
+                       "(0.5) WITHIN GROUP (ORDER BY LEVEL) FROM DUAL CONNECT BY LEVEL <= 3"),
                   "2");
     }
 }

@@ -18,10 +18,7 @@ protected:
 };
 
 TEST_F(CHousekeepingTest, StatementsCheckWhatTheyName) {
-    struct Case {
-        const char* sql;
-        const char* outcome;
-    } cases[] = {
+    const SqlCase cases[] = {
         {"LOCK TABLE P IN EXCLUSIVE MODE", "OK"},
         {"LOCK TABLE P, C IN ROW SHARE MODE NOWAIT", "OK"},
         {"LOCK TABLE NOPE IN SHARE MODE", "ORA-00942"},
@@ -36,8 +33,8 @@ TEST_F(CHousekeepingTest, StatementsCheckWhatTheyName) {
         {"FLASHBACK TABLE P TO BEFORE DROP", "ORA-03001"},
         {"EXPLAIN PLAN FOR SELECT * FROM P", "ORA-03001"},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(Failure(c.sql).substr(0, 9), std::string(c.outcome).substr(0, 9)) << c.sql;
+    for (const SqlCase& c : cases)
+        EXPECT_EQ(Failure(c.sql).substr(0, 9), std::string(c.answer).substr(0, 9)) << c.sql;
     EXPECT_EQ(Rows("SELECT COUNT(*) FROM P"), "2");
 }
 

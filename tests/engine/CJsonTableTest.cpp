@@ -11,11 +11,11 @@ protected:
         EngineFixture::SetUp();
         Exec("CREATE TABLE PO (ID NUMBER, DOC VARCHAR2(4000))");
         Exec(
-            "INSERT INTO PO VALUES (1, '{\"Requestor\":\"Alexis Bull\",\"LineItems\":["
-            "{\"ItemNumber\":1,\"Part\":{\"Description\":\"One Magic Christmas\",\"UnitPrice\":19.95},"
-            "\"Quantity\":9.0,\"Tags\":[\"dvd\",\"xmas\"]},"
-            "{\"ItemNumber\":2,\"Part\":{\"Description\":\"Lethal Weapon\",\"UnitPrice\":"
-            "12345678901234567890.12},\"Quantity\":\"5\"}]}')");
+            "INSERT INTO PO VALUES (1, '{\"Requestor\":\"Alexis "
+            "Bull\",\"LineItems\":[{\"ItemNumber\":1,\"Part\":{\"Description\":\"One Magic "
+            "Christmas\",\"UnitPrice\":19.95},\"Quantity\":9.0,\"Tags\":[\"dvd\",\"xmas\"]},{\"ItemNumber\":"
+            "2,\"Part\":{\"Description\":\"Lethal "
+            "Weapon\",\"UnitPrice\":12345678901234567890.12},\"Quantity\":\"5\"}]}')");
         Exec("INSERT INTO PO VALUES (2, '{\"Requestor\":\"Sarah Bell\",\"LineItems\":[]}')");
         Exec("INSERT INTO PO VALUES (3, 'no JSON at all')");
         Exec("INSERT INTO PO VALUES (4, NULL)");
@@ -39,10 +39,9 @@ TEST_F(CJsonTableTest, RowsOfAnArrayWithTypedColumns) {
 // each row, a row without any kept with NULLs.
 TEST_F(CJsonTableTest, NestedPathsAndOneRowPaths) {
     EXPECT_EQ(
-        Rows("SELECT J.WHO, J.ITEM, J.TAG FROM PO P, JSON_TABLE(P.DOC, '$' COLUMNS ("
-             "WHO VARCHAR2(20) PATH '$.Requestor', NESTED PATH '$.LineItems[*]' COLUMNS ("
-             "ITEM NUMBER PATH '$.ItemNumber', NESTED PATH '$.Tags[*]' COLUMNS (TAG VARCHAR2(5) PATH '$'))"
-             ")) J ORDER BY 1, 2, 3"),
+        Rows("SELECT J.WHO, J.ITEM, J.TAG FROM PO P, JSON_TABLE(P.DOC, '$' COLUMNS (WHO VARCHAR2(20) PATH "
+             "'$.Requestor', NESTED PATH '$.LineItems[*]' COLUMNS (ITEM NUMBER PATH '$.ItemNumber', NESTED "
+             "PATH '$.Tags[*]' COLUMNS (TAG VARCHAR2(5) PATH '$')))) J ORDER BY 1, 2, 3"),
         "Alexis Bull,1,dvd|Alexis Bull,1,xmas|Alexis Bull,2,-|Sarah Bell,-,-");
     EXPECT_EQ(Rows("SELECT * FROM JSON_TABLE('[1, \"two\", 3.5, {\"a\": true}, null]', '$[*]' COLUMNS ("
                    "I FOR ORDINALITY, V VARCHAR2(10) PATH '$', N NUMBER PATH '$', "
@@ -87,13 +86,12 @@ TEST_F(CJsonTableTest, RowPathsWithWildcardsAnywhere) {
 // and all, CONDITIONAL leaves one object or array alone. Without a row
 // path the document is the one row.
 TEST_F(CJsonTableTest, FormatJsonColumnsWithWrappers) {
-    EXPECT_EQ(Rows("SELECT * FROM JSON_TABLE('{\"a\":[1,2],\"b\":{\"c\":3},\"s\":\"x\"}' COLUMNS ("
-                   "A VARCHAR2(20) FORMAT JSON PATH '$.a', S VARCHAR2(20) FORMAT JSON PATH '$.s', "
-                   "W VARCHAR2(20) FORMAT JSON WITH WRAPPER PATH '$.a[*]', "
-                   "WS VARCHAR2(20) FORMAT JSON WITH ARRAY WRAPPER PATH '$.s', "
-                   "C VARCHAR2(20) FORMAT JSON WITH CONDITIONAL WRAPPER PATH '$.b', "
-                   "CS VARCHAR2(20) FORMAT JSON WITH CONDITIONAL WRAPPER PATH '$.s', "
-                   "N VARCHAR2(20) FORMAT JSON WITHOUT WRAPPER PATH '$.b'))"),
+    EXPECT_EQ(Rows("SELECT * FROM JSON_TABLE('{\"a\":[1,2],\"b\":{\"c\":3},\"s\":\"x\"}' COLUMNS (A "
+                   "VARCHAR2(20) FORMAT JSON PATH '$.a', S VARCHAR2(20) FORMAT JSON PATH '$.s', W "
+                   "VARCHAR2(20) FORMAT JSON WITH WRAPPER PATH '$.a[*]', WS VARCHAR2(20) FORMAT JSON WITH "
+                   "ARRAY WRAPPER PATH '$.s', C VARCHAR2(20) FORMAT JSON WITH CONDITIONAL WRAPPER PATH "
+                   "'$.b', CS VARCHAR2(20) FORMAT JSON WITH CONDITIONAL WRAPPER PATH '$.s', N VARCHAR2(20) "
+                   "FORMAT JSON WITHOUT WRAPPER PATH '$.b'))"),
               "[1,2],-,[1,2],[\"x\"],{\"c\":3},[\"x\"],{\"c\":3}");
     EXPECT_EQ(
         Failure("SELECT * FROM JSON_TABLE('{}', '$' COLUMNS (A VARCHAR2(20) FORMAT JSON PATH '$.a[*]'))")

@@ -16,11 +16,7 @@ protected:
     // SQLite's storage class of N in the row ID, read from the file.
     std::string StorageOf(int id) {
         m_connection->Execute("COMMIT", m_binds, m_rows);
-        sqlite3* db = nullptr;
-        sqlite3_open_v2(m_connection->Path().c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
-        std::string type = One(db, "SELECT typeof(N) FROM T WHERE ID = " + std::to_string(id));
-        sqlite3_close(db);
-        return type;
+        return OneIn(m_connection->Path(), "SELECT typeof(N) FROM T WHERE ID = " + std::to_string(id));
     }
     long m_rows = 0;
 };

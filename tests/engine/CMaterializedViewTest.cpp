@@ -22,8 +22,7 @@ protected:
 TEST_F(CMaterializedViewTest, RowsStayUntilRefreshed) {
     Exec(
         "CREATE MATERIALIZED VIEW sales_mv BUILD IMMEDIATE REFRESH COMPLETE ON DEMAND ENABLE QUERY REWRITE "
-        "AS "
-        "SELECT prod_id, SUM(amount) AS total FROM sales GROUP BY prod_id");
+        "AS SELECT prod_id, SUM(amount) AS total FROM sales GROUP BY prod_id");
     Exec("INSERT INTO sales VALUES (1, 0.75)");
     EXPECT_EQ(Rows("SELECT prod_id, total FROM sales_mv ORDER BY 1"), "1,10.25|2,5");
     EXPECT_EQ(OutputOf("BEGIN DBMS_MVIEW.REFRESH('SALES_MV', 'C'); END;"), "");

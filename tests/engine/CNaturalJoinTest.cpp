@@ -18,10 +18,7 @@ protected:
 };
 
 TEST_F(CNaturalJoinTest, JoinsOnTheColumnsBothSidesName) {
-    struct Case {
-        const char* sql;
-        const char* rows;
-    } cases[] = {
+    const SqlCase cases[] = {
         {"SELECT * FROM emp NATURAL JOIN dept", "10,1,KING,ACCOUNTING"},
         {"SELECT * FROM emp JOIN dept USING (deptno)", "10,1,KING,ACCOUNTING"},
         {"SELECT ename, dname, deptno FROM emp NATURAL INNER JOIN dept", "KING,ACCOUNTING,10"},
@@ -34,7 +31,7 @@ TEST_F(CNaturalJoinTest, JoinsOnTheColumnsBothSidesName) {
         // Every column is common: a row with a NULL meets no row.
         {"SELECT COUNT(*) FROM emp a NATURAL JOIN emp b", "1"},
     };
-    for (const Case& c : cases) EXPECT_EQ(Rows(c.sql), c.rows) << c.sql;
+    for (const SqlCase& c : cases) EXPECT_EQ(Rows(c.sql), c.answer) << c.sql;
 }
 
 }  // namespace

@@ -36,10 +36,7 @@ protected:
     }
 };
 
-struct Case {
-    const char* sql;
-    const char* answer;
-};
+using Case = SqlCase;
 
 }  // namespace
 

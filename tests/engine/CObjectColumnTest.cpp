@@ -34,10 +34,7 @@ protected:
     }
 };
 
-struct Case {
-    const char* sql;
-    const char* answer;
-};
+using Case = SqlCase;
 
 }  // namespace
 
@@ -176,8 +173,7 @@ TEST_F(ObjectColumnTest, AddedColumnTakesObjects) {
 }
 
 TEST_F(ObjectColumnTest, BlocksReadObjectColumns) {
-    EXPECT_EQ(OutputOf("DECLARE a addr_t; n addr_t; BEGIN "
-                       "SELECT addr INTO a FROM cust WHERE id = 2; "
+    EXPECT_EQ(OutputOf("DECLARE a addr_t; n addr_t; BEGIN SELECT addr INTO a FROM cust WHERE id = 2; "
                        "SELECT addr INTO n FROM cust WHERE id = 3; "
                        "dbms_output.put_line(a.zip || '/' || a.country || '/' || NVL(a.street, 'none')); "
                        "IF n IS NULL THEN dbms_output.put_line('null object'); END IF; END;"),
@@ -321,8 +317,7 @@ TEST_F(ObjectColumnTest, NotNullObjectColumnsAreDescribedSo) {
 TEST_F(ObjectColumnTest, RecordFieldsHoldObjects) {
     EXPECT_EQ(
         OutputOf(
-            "DECLARE r cust%ROWTYPE; BEGIN "
-            "SELECT * INTO r FROM cust WHERE id = 2; "
+            "DECLARE r cust%ROWTYPE; BEGIN SELECT * INTO r FROM cust WHERE id = 2; "
             "dbms_output.put_line(r.addr.zip || '/' || r.addr.country || '/' || NVL(r.addr.street, '-')); "
             "r.addr.street := '9 Hill'; r.id := 4; "
             "INSERT INTO cust VALUES (r.id, r.addr, NULL); "

@@ -88,30 +88,19 @@ TEST_F(ObjectTimes, MadeChangedRenamedAndReplaced) {
 
 TEST(ObjectTimesOfOldFiles, ObjectsMadeBeforeHaveNoneUntilChanged) {
     TempHome home;
-    sqlite3* raw = nullptr;
-    ASSERT_EQ(sqlite3_open(home.Path("old.db").c_str(), &raw), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(raw, "CREATE TABLE \"OLD_T\" (\"ID\" NUMBER)", nullptr, nullptr, nullptr),
-              SQLITE_OK);
-    sqlite3_close(raw);
+    EngineFixture::WriteRaw(home.Path("old.db"), "CREATE TABLE \"OLD_T\" (\"ID\" NUMBER)");
     setenv("TARVEX_CLOCK", "2024-05-06 07:00:00", 1);
     CEngineError error;
     auto connection = CSqliteConnection::Open("old", error);
     ASSERT_NE(connection, nullptr) << error.message;
-    std::vector<CEngineBind> binds;
-    long rows = 0;
-    ASSERT_TRUE(connection->Execute("CREATE TABLE new_t (id NUMBER)", binds, rows));
+    ASSERT_EQ(EngineFixture::RunOn(*connection, "CREATE TABLE new_t (id NUMBER)"), "OK");
     const std::string times =
         "SELECT object_name || ':' || NVL(TO_CHAR(created, 'DD'), '-') || ':' || "
         "NVL(TO_CHAR(last_ddl_time, 'DD'), '-') FROM user_objects ORDER BY 1";
-    CEngineResult result;
-    ASSERT_TRUE(connection->Query(times, binds, result)) << connection->LastError().message;
-    ASSERT_EQ(result.RowCount(), 2u);
-    EXPECT_EQ(result.Value(0, 0), "NEW_T:06:06");
-    EXPECT_EQ(result.Value(1, 0), "OLD_T:-:-");
+    EXPECT_EQ(EngineFixture::RowsOn(*connection, times), "NEW_T:06:06|OLD_T:-:-");
     setenv("TARVEX_CLOCK", "2024-05-07 07:00:00", 1);
-    ASSERT_TRUE(connection->Execute("TRUNCATE TABLE old_t", binds, rows));
-    ASSERT_TRUE(connection->Query(times, binds, result));
-    EXPECT_EQ(result.Value(1, 0), "OLD_T:-:07");
+    ASSERT_EQ(EngineFixture::RunOn(*connection, "TRUNCATE TABLE old_t"), "OK");
+    EXPECT_EQ(EngineFixture::RowsOn(*connection, times), "NEW_T:06:06|OLD_T:-:07");
     unsetenv("TARVEX_CLOCK");
 }
 

@@ -272,9 +272,8 @@ TEST_F(CPartitionedTableTest, DictionaryDescribesPartitionsKeysAndLocalIndexes) 
 
 TEST_F(CPartitionedTableTest, ListAndHashTables) {
     Exec(
-        "CREATE TABLE cust (id NUMBER, region VARCHAR2(10)) PARTITION BY LIST (region) "
-        "(PARTITION east VALUES ('NY', 'NJ'), PARTITION nulls VALUES (NULL), PARTITION rest VALUES "
-        "(DEFAULT))");
+        "CREATE TABLE cust (id NUMBER, region VARCHAR2(10)) PARTITION BY LIST (region) (PARTITION east "
+        "VALUES ('NY', 'NJ'), PARTITION nulls VALUES (NULL), PARTITION rest VALUES (DEFAULT))");
     Exec("INSERT INTO cust VALUES (1, 'NJ')");
     Exec("INSERT INTO cust VALUES (2, NULL)");
     Exec("INSERT INTO cust VALUES (3, 'TX')");
@@ -358,56 +357,34 @@ TEST_F(CPartitionedTableTest, TablesMadeFromAQueryAndRenamedKeysKeepTheirRule) {
     EXPECT_EQ(Code(Failure("INSERT INTO sales VALUES (1, DATE '2001-01-01', 1)")), "ORA-14400");
 }
 
-}  // namespace
-
-namespace {
-
-std::string Answer(CSqliteConnection& connection, const std::string& sql) {
-    std::vector<CEngineBind> binds;
-    CEngineResult result;
-    if (!connection.Query(sql, binds, result)) return "ERROR " + connection.LastError().message;
-    std::string out;
-    for (std::size_t row = 0; row < result.RowCount(); ++row)
-        out += std::string(row > 0 ? "|" : "") + std::string(result.Value(row, 0));
-    return out;
-}
-
 TEST(CPartitionCatalogFile, AFileWrittenBeforeIntervalsOpensAndIsConvertedOnce) {
     TempHome home;
-    std::vector<CEngineBind> binds;
-    long rows = 0;
     {
         CEngineError error;
         auto connection = CSqliteConnection::Open("OLD", error);
         ASSERT_NE(connection, nullptr) << error.message;
-        ASSERT_TRUE(
-            connection->Execute("CREATE TABLE p (n NUMBER) PARTITION BY RANGE (n) (PARTITION low VALUES LESS "
-                                "THAN (10), PARTITION "
-                                "high VALUES LESS THAN (MAXVALUE))",
-                                binds, rows));
-        ASSERT_TRUE(connection->Execute("INSERT INTO p VALUES (50)", binds, rows));
-        ASSERT_TRUE(connection->Execute("COMMIT", binds, rows));
+        for (const char* sql : {"CREATE TABLE p (n NUMBER) PARTITION BY RANGE (n) (PARTITION low VALUES LESS "
+                                "THAN (10), PARTITION high VALUES LESS THAN (MAXVALUE))",
+                                "INSERT INTO p VALUES (50)", "COMMIT"})
+            ASSERT_EQ(EngineFixture::RunOn(*connection, sql), "OK") << sql;
     }
     // As the version before wrote it: no table of intervals.
-    sqlite3* raw = nullptr;
-    ASSERT_EQ(sqlite3_open(home.Path("old.db").c_str(), &raw), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(raw, "DROP TABLE TARVEX_PART_INTERVALS; PRAGMA user_version = 7;", nullptr,
-                           nullptr, nullptr),
-              SQLITE_OK);
-    sqlite3_close(raw);
+    EngineFixture::WriteRaw(home.Path("old.db"),
+                            "DROP TABLE TARVEX_PART_INTERVALS; PRAGMA user_version = 7;");
     CEngineError error;
     auto connection = CSqliteConnection::Open("OLD", error);
     ASSERT_NE(connection, nullptr) << error.message;
-    EXPECT_EQ(
-        Answer(*connection, "SELECT partition_name FROM user_tab_partitions ORDER BY partition_position"),
-        "LOW|HIGH");
-    EXPECT_EQ(Answer(*connection, "SELECT COUNT(*) FROM p PARTITION (high)"), "1");
-    ASSERT_TRUE(connection->Execute(
-        "CREATE TABLE d (t DATE) PARTITION BY RANGE (t) INTERVAL (NUMTODSINTERVAL(1, 'DAY')) (PARTITION p0 "
-        "VALUES LESS THAN (DATE '2024-01-01'))",
-        binds, rows));
-    ASSERT_TRUE(connection->Execute("INSERT INTO d VALUES (DATE '2024-01-05')", binds, rows));
-    EXPECT_EQ(Answer(*connection, "SELECT COUNT(*) FROM user_tab_partitions WHERE table_name = 'D'"), "2");
+    auto answer = [&](const char* sql) { return EngineFixture::RowsOn(*connection, sql); };
+    EXPECT_EQ(answer("SELECT partition_name FROM user_tab_partitions ORDER BY partition_position"),
+              "LOW|HIGH");
+    EXPECT_EQ(answer("SELECT COUNT(*) FROM p PARTITION (high)"), "1");
+    ASSERT_EQ(
+        EngineFixture::RunOn(*connection,
+                             "CREATE TABLE d (t DATE) PARTITION BY RANGE (t) INTERVAL (NUMTODSINTERVAL(1, "
+                             "'DAY')) (PARTITION p0 VALUES LESS THAN (DATE '2024-01-01'))"),
+        "OK");
+    ASSERT_EQ(EngineFixture::RunOn(*connection, "INSERT INTO d VALUES (DATE '2024-01-05')"), "OK");
+    EXPECT_EQ(answer("SELECT COUNT(*) FROM user_tab_partitions WHERE table_name = 'D'"), "2");
 }
 
 }  // namespace

@@ -31,33 +31,27 @@ protected:
 };
 
 TEST_F(CPivotTest, PivotGroupsByTheColumnsItDoesNotName) {
-    struct Case {
-        const char* sql;
-        const char* rows;
-    } cases[] = {
+    const SqlCase cases[] = {
         {"SELECT * FROM (SELECT deptno, job, sal FROM emp) PIVOT (SUM(sal) FOR deptno IN (10 AS d10, 20 AS "
-         "d20, "
-         "30 AS d30)) ORDER BY job",
+         "d20, 30 AS d30)) ORDER BY job",
          "CLERK,-,800,-|MANAGER,-,2975,2850|PRESIDENT,5000,-,-|SALESMAN,-,-,1600"},
         // COUNT(*) counts the rows of each value; no row counts 0.
         {"SELECT * FROM (SELECT job, deptno FROM emp) PIVOT (COUNT(*) FOR job IN ('CLERK', 'MANAGER' AS "
-         "mgr)) "
-         "ORDER BY deptno",
+         "mgr)) ORDER BY deptno",
          "10,0,0|20,1,1|30,0,1"},
         // Every other column of the source groups: here each row is its own.
         {"SELECT empno, d10 FROM emp PIVOT (MAX(sal) FOR deptno IN (10 AS d10)) WHERE d10 IS NOT NULL",
          "7839,5000"},
         // Two keys matched together.
         {"SELECT * FROM (SELECT deptno, job, sal FROM emp) PIVOT (SUM(sal) FOR (deptno, job) IN ((20, "
-         "'CLERK') AS "
-         "c20, (30, 'MANAGER') AS m30))",
+         "'CLERK') AS c20, (30, 'MANAGER') AS m30))",
          "800,2850"},
         {"SELECT * FROM (SELECT deptno, job, sal FROM emp) PIVOT (SUM(sal) FOR deptno IN (ANY))",
          "ERROR ORA-03001: 未実装の機能です: PIVOT ... IN (ANY) は組込みデータベースでは使えません。"},
         {"SELECT * FROM (SELECT deptno, sal FROM emp) PIVOT (SUM(nosuch) FOR deptno IN (10))",
          "ERROR ORA-00904: 列 NOSUCH は存在しません。"},
     };
-    for (const Case& c : cases) EXPECT_EQ(Rows(c.sql), c.rows) << c.sql;
+    for (const SqlCase& c : cases) EXPECT_EQ(Rows(c.sql), c.answer) << c.sql;
     // A value without a name names its column as written; an aggregate's
     // name follows it after "_".
     EXPECT_EQ(Described("SELECT * FROM (SELECT deptno, sal FROM emp) PIVOT (SUM(sal) AS s, MAX(sal) AS m FOR "
@@ -74,10 +68,7 @@ TEST_F(CPivotTest, PivotGroupsByTheColumnsItDoesNotName) {
 }
 
 TEST_F(CPivotTest, UnpivotTurnsColumnsIntoRows) {
-    struct Case {
-        const char* sql;
-        const char* rows;
-    } cases[] = {
+    const SqlCase cases[] = {
         // NULLs are left out unless INCLUDE NULLS; the label is the column's name.
         {"SELECT * FROM emp UNPIVOT (val FOR col IN (sal, comm)) WHERE empno IN (7499, 7369) ORDER BY empno, "
          "col",
@@ -87,7 +78,7 @@ TEST_F(CPivotTest, UnpivotTurnsColumnsIntoRows) {
          "7839,C,-|7839,S,5000"},
         {"SELECT COUNT(*) FROM emp UNPIVOT EXCLUDE NULLS (v FOR c IN (sal, comm))", "6"},
     };
-    for (const Case& c : cases) EXPECT_EQ(Rows(c.sql), c.rows) << c.sql;
+    for (const SqlCase& c : cases) EXPECT_EQ(Rows(c.sql), c.answer) << c.sql;
     // The label column is as wide as its longest label.
     EXPECT_EQ(Described("SELECT col FROM emp UNPIVOT (val FOR col IN (sal, comm))"), "COL:4");
 }

@@ -19,10 +19,7 @@ public:
     std::string Block(const std::string& text) { return OutputOf(text); }
 };
 
-struct Case {
-    const char* block;
-    const char* answer;
-};
+using Case = BlockCase;
 
 void Check(PlsqlBuiltinsTest& test, const Case* cases, std::size_t count) {
     for (std::size_t k = 0; k < count; ++k) EXPECT_EQ(test.Block(cases[k].block), cases[k].answer) << k;
@@ -116,8 +113,7 @@ TEST_F(PlsqlBuiltinsTest, EnableSetsTheBufferLimitAndDisableDropsIt) {
     EXPECT_EQ(run("DBMS_OUTPUT.ENABLE(6000);"), "lines 100");
     EXPECT_EQ(run("DBMS_OUTPUT.ENABLE(NULL); DBMS_OUTPUT.ENABLE(2000);"), "lines 100");
     EXPECT_EQ(Block("BEGIN DBMS_OUTPUT.DISABLE; DBMS_OUTPUT.ENABLE; FOR i IN 1..401 LOOP "
-                    "dbms_output.put_line(RPAD('x', 50, "
-                    "'x')); END LOOP; END;")
+                    "dbms_output.put_line(RPAD('x', 50, 'x')); END LOOP; END;")
                   .substr(0, 6 + overflow.size() + 19),
               "ERROR " + overflow + "20000 バイト)。");
     EXPECT_EQ(Block("BEGIN dbms_output.put_line('kept'); DBMS_OUTPUT.DISABLE; dbms_output.put_line('gone'); "

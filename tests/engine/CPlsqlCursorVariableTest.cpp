@@ -60,13 +60,11 @@ TEST_F(CursorVariableTest, OpenFetchCloseAndAttributes) {
          "WARD 1250|ALLEN 1600"},
         // OPEN on an open cursor variable opens it again with the new query.
         {"DECLARE rc SYS_REFCURSOR; n NUMBER; BEGIN OPEN rc FOR SELECT 1 FROM dual; OPEN rc FOR SELECT 2 "
-         "FROM "
-         "dual; FETCH rc INTO n; dbms_output.put_line(n); END;",
+         "FROM dual; FETCH rc INTO n; dbms_output.put_line(n); END;",
          "2"},
         // Two variables assigned one from the other share the cursor.
         {"DECLARE a SYS_REFCURSOR; b SYS_REFCURSOR; n NUMBER; BEGIN OPEN a FOR SELECT empno FROM emp ORDER "
-         "BY "
-         "empno; b := a; FETCH a INTO n; FETCH b INTO n; dbms_output.put_line(n || ' ' || a%ROWCOUNT); "
+         "BY empno; b := a; FETCH a INTO n; FETCH b INTO n; dbms_output.put_line(n || ' ' || a%ROWCOUNT); "
          "CLOSE b; IF NOT a%ISOPEN THEN dbms_output.put_line('both closed'); END IF; END;",
          "7499 2|both closed"},
         // The rows are those at OPEN: a later change does not show.
@@ -92,18 +90,16 @@ TEST_F(CursorVariableTest, OpenFetchCloseAndAttributes) {
 }
 
 TEST_F(CursorVariableTest, SubprogramsPassAndReturnCursors) {
-    EXPECT_EQ(
-        OutputOf("CREATE OR REPLACE FUNCTION emps(p_dept NUMBER) RETURN SYS_REFCURSOR IS rc SYS_REFCURSOR; "
-                 "BEGIN OPEN rc FOR SELECT empno, ename FROM emp WHERE deptno = p_dept ORDER BY empno; "
-                 "RETURN rc; END;"),
-        "");
-    EXPECT_EQ(
-        OutputOf("CREATE OR REPLACE PROCEDURE get_emps(p_dept IN NUMBER, p_rc OUT SYS_REFCURSOR) IS BEGIN "
-                 "OPEN p_rc FOR SELECT ename FROM emp WHERE deptno = p_dept ORDER BY ename; END;"),
-        "");
-    EXPECT_EQ(OutputOf("CREATE OR REPLACE FUNCTION first_name(p_rc SYS_REFCURSOR) RETURN VARCHAR2 IS "
-                       "n VARCHAR2(10); BEGIN FETCH p_rc INTO n; RETURN n; END;"),
-              "");
+    Exec(
+        "CREATE OR REPLACE FUNCTION emps(p_dept NUMBER) RETURN SYS_REFCURSOR IS rc SYS_REFCURSOR; "
+        "BEGIN OPEN rc FOR SELECT empno, ename FROM emp WHERE deptno = p_dept ORDER BY empno; "
+        "RETURN rc; END;");
+    Exec(
+        "CREATE OR REPLACE PROCEDURE get_emps(p_dept IN NUMBER, p_rc OUT SYS_REFCURSOR) IS BEGIN "
+        "OPEN p_rc FOR SELECT ename FROM emp WHERE deptno = p_dept ORDER BY ename; END;");
+    Exec(
+        "CREATE OR REPLACE FUNCTION first_name(p_rc SYS_REFCURSOR) RETURN VARCHAR2 IS "
+        "n VARCHAR2(10); BEGIN FETCH p_rc INTO n; RETURN n; END;");
     const Case cases[] = {
         {"DECLARE c SYS_REFCURSOR; no NUMBER; nm VARCHAR2(10); BEGIN c := emps(30); "
          "LOOP FETCH c INTO no, nm; EXIT WHEN c%NOTFOUND; dbms_output.put_line(no || nm); END LOOP; END;",
@@ -134,33 +130,33 @@ TEST_F(CursorVariableTest, SubprogramsPassAndReturnCursors) {
 // A package's cursor keeps its state for the session between calls: opened
 // by one call, fetched by the next; a second OPEN is CURSOR_ALREADY_OPEN.
 TEST_F(CursorVariableTest, PackageCursorsKeepTheirStateForTheSession) {
-    EXPECT_EQ(OutputOf("CREATE OR REPLACE PACKAGE emp_pkg IS\n"
-                       "  CURSOR all_emps RETURN emp%ROWTYPE;\n"
-                       "  CURSOR names IS SELECT ename FROM emp WHERE sal > 1000 ORDER BY ename;\n"
-                       "  PROCEDURE next_emp;\n"
-                       "  PROCEDURE list;\n"
-                       "END;"),
-              "");
-    EXPECT_EQ(OutputOf("CREATE OR REPLACE PACKAGE BODY emp_pkg IS\n"
-                       "  CURSOR all_emps RETURN emp%ROWTYPE IS SELECT * FROM emp ORDER BY empno;\n"
-                       "  PROCEDURE next_emp IS\n"
-                       "    r emp%ROWTYPE;\n"
-                       "  BEGIN\n"
-                       "    IF NOT all_emps%ISOPEN THEN OPEN all_emps; END IF;\n"
-                       "    FETCH all_emps INTO r;\n"
-                       "    IF all_emps%NOTFOUND THEN\n"
-                       "      CLOSE all_emps;\n"
-                       "      dbms_output.put_line('done');\n"
-                       "    ELSE\n"
-                       "      dbms_output.put_line(all_emps%ROWCOUNT || ' ' || r.ename);\n"
-                       "    END IF;\n"
-                       "  END;\n"
-                       "  PROCEDURE list IS\n"
-                       "  BEGIN\n"
-                       "    FOR r IN names LOOP dbms_output.put_line(r.ename); END LOOP;\n"
-                       "  END;\n"
-                       "END;"),
-              "");
+    Exec(
+        "CREATE OR REPLACE PACKAGE emp_pkg IS\n"
+        "  CURSOR all_emps RETURN emp%ROWTYPE;\n"
+        "  CURSOR names IS SELECT ename FROM emp WHERE sal > 1000 ORDER BY ename;\n"
+        "  PROCEDURE next_emp;\n"
+        "  PROCEDURE list;\n"
+        "END;");
+    Exec(
+        "CREATE OR REPLACE PACKAGE BODY emp_pkg IS\n"
+        "  CURSOR all_emps RETURN emp%ROWTYPE IS SELECT * FROM emp ORDER BY empno;\n"
+        "  PROCEDURE next_emp IS\n"
+        "    r emp%ROWTYPE;\n"
+        "  BEGIN\n"
+        "    IF NOT all_emps%ISOPEN THEN OPEN all_emps; END IF;\n"
+        "    FETCH all_emps INTO r;\n"
+        "    IF all_emps%NOTFOUND THEN\n"
+        "      CLOSE all_emps;\n"
+        "      dbms_output.put_line('done');\n"
+        "    ELSE\n"
+        "      dbms_output.put_line(all_emps%ROWCOUNT || ' ' || r.ename);\n"
+        "    END IF;\n"
+        "  END;\n"
+        "  PROCEDURE list IS\n"
+        "  BEGIN\n"
+        "    FOR r IN names LOOP dbms_output.put_line(r.ename); END LOOP;\n"
+        "  END;\n"
+        "END;");
     EXPECT_EQ(OutputOf("BEGIN emp_pkg.next_emp; END;"), "1 SMITH");
     EXPECT_EQ(OutputOf("BEGIN emp_pkg.next_emp; emp_pkg.list; END;"), "2 ALLEN|ALLEN|JONES|WARD");
     EXPECT_EQ(OutputOf("DECLARE n VARCHAR2(10); BEGIN OPEN emp_pkg.names; FETCH emp_pkg.names INTO n; "
@@ -183,15 +179,15 @@ TEST_F(CursorVariableTest, PackageCursorsKeepTheirStateForTheSession) {
 // A package's cursor with parameters: OPEN and FOR give their values, a
 // missing one takes its default.
 TEST_F(CursorVariableTest, PackageCursorsTakeArguments) {
-    EXPECT_EQ(OutputOf("CREATE OR REPLACE PACKAGE rpt IS\n"
-                       "  CURSOR by_dept(p_dept NUMBER, p_min NUMBER DEFAULT 0) RETURN emp%ROWTYPE;\n"
-                       "END;"),
-              "");
-    EXPECT_EQ(OutputOf("CREATE OR REPLACE PACKAGE BODY rpt IS\n"
-                       "  CURSOR by_dept(p_dept NUMBER, p_min NUMBER DEFAULT 0) RETURN emp%ROWTYPE IS\n"
-                       "    SELECT * FROM emp WHERE deptno = p_dept AND sal >= p_min ORDER BY sal;\n"
-                       "END;"),
-              "");
+    Exec(
+        "CREATE OR REPLACE PACKAGE rpt IS\n"
+        "  CURSOR by_dept(p_dept NUMBER, p_min NUMBER DEFAULT 0) RETURN emp%ROWTYPE;\n"
+        "END;");
+    Exec(
+        "CREATE OR REPLACE PACKAGE BODY rpt IS\n"
+        "  CURSOR by_dept(p_dept NUMBER, p_min NUMBER DEFAULT 0) RETURN emp%ROWTYPE IS\n"
+        "    SELECT * FROM emp WHERE deptno = p_dept AND sal >= p_min ORDER BY sal;\n"
+        "END;");
     EXPECT_EQ(
         OutputOf("DECLARE r emp%ROWTYPE; BEGIN FOR e IN rpt.by_dept(30) LOOP dbms_output.put_line(e.ename); "
                  "END LOOP; OPEN rpt.by_dept(20, 1000); FETCH rpt.by_dept INTO r; "
@@ -203,18 +199,17 @@ TEST_F(CursorVariableTest, PackageCursorsTakeArguments) {
 // Types a package's heading declares (a REF CURSOR, a collection) declare
 // variables outside it as pkg.type.
 TEST_F(CursorVariableTest, PackageTypesDeclareVariablesOutside) {
-    EXPECT_EQ(OutputOf("CREATE OR REPLACE PACKAGE emp_types IS\n"
-                       "  TYPE emp_cur IS REF CURSOR RETURN emp%ROWTYPE;\n"
-                       "  TYPE names_t IS TABLE OF VARCHAR2(10);\n"
-                       "  FUNCTION all_of(p_dept NUMBER) RETURN emp_cur;\n"
-                       "END;"),
-              "");
-    EXPECT_EQ(
-        OutputOf("CREATE OR REPLACE PACKAGE BODY emp_types IS\n"
-                 "  FUNCTION all_of(p_dept NUMBER) RETURN emp_cur IS c emp_cur;\n"
-                 "  BEGIN OPEN c FOR SELECT * FROM emp WHERE deptno = p_dept ORDER BY empno; RETURN c; END;\n"
-                 "END;"),
-        "");
+    Exec(
+        "CREATE OR REPLACE PACKAGE emp_types IS\n"
+        "  TYPE emp_cur IS REF CURSOR RETURN emp%ROWTYPE;\n"
+        "  TYPE names_t IS TABLE OF VARCHAR2(10);\n"
+        "  FUNCTION all_of(p_dept NUMBER) RETURN emp_cur;\n"
+        "END;");
+    Exec(
+        "CREATE OR REPLACE PACKAGE BODY emp_types IS\n"
+        "  FUNCTION all_of(p_dept NUMBER) RETURN emp_cur IS c emp_cur;\n"
+        "  BEGIN OPEN c FOR SELECT * FROM emp WHERE deptno = p_dept ORDER BY empno; RETURN c; END;\n"
+        "END;");
     EXPECT_EQ(
         OutputOf("DECLARE c emp_types.emp_cur; r emp%ROWTYPE; n emp_types.names_t := emp_types.names_t(); "
                  "BEGIN c := emp_types.all_of(20); LOOP FETCH c INTO r; EXIT WHEN c%NOTFOUND; n.EXTEND; "

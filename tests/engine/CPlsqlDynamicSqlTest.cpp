@@ -7,13 +7,7 @@
 
 namespace {
 
-class DynamicSqlTest : public EngineFixture {
-protected:
-    void SetUp() override {
-        EngineFixture::SetUp();
-        Exec("BEGIN DBMS_OUTPUT.ENABLE; END;");
-    }
-};
+class DynamicSqlTest : public OutputFixture {};
 
 constexpr const char* kDropIfThere =
     "BEGIN EXECUTE IMMEDIATE 'DROP TABLE t'; EXCEPTION WHEN OTHERS THEN IF SQLCODE != -942 THEN RAISE; "
@@ -55,8 +49,7 @@ TEST_F(DynamicSqlTest, BlocksTakeInOutAndInOutArguments) {
          "dbms_output.put_line(n); END;",
          "9"},
         {"DECLARE d DATE := DATE '2024-02-28'; BEGIN EXECUTE IMMEDIATE 'BEGIN :d := :d + 1; END;' USING IN "
-         "OUT "
-         "d; dbms_output.put_line(TO_CHAR(d, 'YYYY-MM-DD')); END;",
+         "OUT d; dbms_output.put_line(TO_CHAR(d, 'YYYY-MM-DD')); END;",
          "2024-02-29"},
         // An OUT argument's variable gets NULL when the block sets nothing.
         {"DECLARE s VARCHAR2(5) := 'x'; BEGIN EXECUTE IMMEDIATE 'BEGIN IF 1 = 0 THEN :s := ''y''; END IF; "
@@ -75,11 +68,10 @@ TEST_F(DynamicSqlTest, DmlReturningIntoGivesTheStatementsValues) {
     Exec("CREATE TABLE t (n NUMBER PRIMARY KEY, s VARCHAR2(10), d DATE)");
     EXPECT_EQ(
         OutputOf(
-            "DECLARE s VARCHAR2(10); d DATE; BEGIN "
-            "EXECUTE IMMEDIATE 'INSERT INTO t VALUES (:1, :2, :3) RETURNING s INTO :4' "
-            "USING 1, 'one', DATE '2024-05-06', OUT s; dbms_output.put_line(s); "
-            "EXECUTE IMMEDIATE 'UPDATE t SET s = UPPER(s) WHERE n = :n RETURNING s, d INTO :x, :y' "
-            "USING 1 RETURNING INTO s, d; "
+            "DECLARE s VARCHAR2(10); d DATE; BEGIN EXECUTE IMMEDIATE 'INSERT INTO t VALUES (:1, :2, :3) "
+            "RETURNING s INTO :4' USING 1, 'one', DATE '2024-05-06', OUT s; dbms_output.put_line(s); "
+            "EXECUTE IMMEDIATE 'UPDATE t SET s = UPPER(s) WHERE n = :n RETURNING s, d INTO :x, :y' USING 1 "
+            "RETURNING INTO s, d; "
             "dbms_output.put_line(s || ' ' || TO_CHAR(d, 'YYYY/MM/DD') || ' ' || SQL%ROWCOUNT); "
             "EXECUTE IMMEDIATE 'DELETE FROM t WHERE n = :n RETURNING n INTO :x' USING 2 RETURNING INTO s; "
             "dbms_output.put_line(NVL(s, 'untouched') || ' ' || SQL%ROWCOUNT); END;"),

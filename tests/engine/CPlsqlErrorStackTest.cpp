@@ -33,8 +33,7 @@ TEST_F(PlsqlErrorStackTest, KeepErrorsAddsToTheStack) {
         {"BEGIN\n BEGIN\n  BEGIN RAISE_APPLICATION_ERROR(-20001, 'one');\n"
          "  EXCEPTION WHEN OTHERS THEN RAISE_APPLICATION_ERROR(-20002, 'two', TRUE); END;\n"
          " EXCEPTION WHEN OTHERS THEN RAISE_APPLICATION_ERROR(-20003, 'three', TRUE); END;\nEND;",
-         "ERROR ORA-20003: three|ORA-06512: 行5|ORA-20002: two|ORA-06512: 行4|ORA-20001: one|"
-         "ORA-06512: 行3"},
+         "ERROR ORA-20003: three|ORA-06512: 行5|ORA-20002: two|ORA-06512: 行4|ORA-20001: one|ORA-06512: 行3"},
         // An internal error kept under an application error.
         {"DECLARE n NUMBER := 0; BEGIN\nn := 1 / n;\nEXCEPTION WHEN ZERO_DIVIDE THEN\n"
          "RAISE_APPLICATION_ERROR(-20010, 'bad ratio', TRUE); END;",

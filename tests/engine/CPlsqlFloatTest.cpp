@@ -8,13 +8,7 @@
 
 namespace {
 
-class CPlsqlFloatTest : public EngineFixture {
-protected:
-    void SetUp() override {
-        EngineFixture::SetUp();
-        Exec("BEGIN DBMS_OUTPUT.ENABLE; END;");
-    }
-};
+class CPlsqlFloatTest : public OutputFixture {};
 
 }  // namespace
 

@@ -11,10 +11,7 @@ namespace {
 
 class GotoTest : public OutputFixture {};
 
-struct Case {
-    const char* block;
-    const char* answer;
-};
+using Case = BlockCase;
 
 }  // namespace
 

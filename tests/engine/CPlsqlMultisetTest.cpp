@@ -27,10 +27,7 @@ std::string Block(const std::string& body) {
            body + " END;";
 }
 
-struct Case {
-    const char* body;
-    const char* answer;
-};
+using Case = BlockCase;
 
 }  // namespace
 
@@ -55,7 +52,7 @@ TEST_F(PlsqlMultisetTest, ConditionsAnswerTrueFalseOrNull) {
         {"p(e SUBMULTISET OF a); p(a SUBMULTISET OF e); p(n SUBMULTISET OF a); p(z SUBMULTISET OF a);",
          "T|F|N|N"},
     };
-    for (const Case& c : cases) EXPECT_EQ(OutputOf(Block(c.body)), c.answer) << c.body;
+    for (const Case& c : cases) EXPECT_EQ(OutputOf(Block(c.block)), c.answer) << c.block;
 }
 
 TEST_F(PlsqlMultisetTest, OperatorsMakeNewCollections) {
@@ -73,7 +70,7 @@ TEST_F(PlsqlMultisetTest, OperatorsMakeNewCollections) {
         {"r := a MULTISET EXCEPT b MULTISET UNION t(7); show(r); p(r IS A SET);", "(7)|T"},
         {"p(7 MEMBER OF (a MULTISET UNION t(7))); p(CARDINALITY(a) = 4);", "T|T"},
     };
-    for (const Case& c : cases) EXPECT_EQ(OutputOf(Block(c.body)), c.answer) << c.body;
+    for (const Case& c : cases) EXPECT_EQ(OutputOf(Block(c.block)), c.answer) << c.block;
 }
 // A nested table or VARRAY is NULL until made, whether declared or a
 // parameter; a constructor or an operator's result passes as an argument.
@@ -82,7 +79,7 @@ TEST_F(PlsqlMultisetTest, CollectionsCompareToNullAndPassAsArguments) {
         {"p(n IS NULL); p(a IS NULL); p(e IS NOT NULL); show(a); show(n);", "T|F|T|(1 2 2 3)|NULL"},
         {"show(t(4, NULL)); show(t()); r := t(5); show(r);", "(4 -)|()|(5)"},
     };
-    for (const Case& c : cases) EXPECT_EQ(OutputOf(Block(c.body)), c.answer) << c.body;
+    for (const Case& c : cases) EXPECT_EQ(OutputOf(Block(c.block)), c.answer) << c.block;
 }
 
 // CARDINALITY in SQL counts a constructor's, a function's or a block's

@@ -134,8 +134,7 @@ TEST_F(PlsqlObjectTypeTest, CompileErrorsAndRefusals) {
          "PL/SQLでオブジェクトを比較するには、MAPまたはORDERファンクションが必要です。"},
         {"DECLARE a c5 := c5(1); BEGIN dbms_output.put_line(a.g); END;",
          "ERROR ORA-06550: 行1、列53:|PLS-00302: コンポーネント'G'を宣言してください。|ORA-06550: "
-         "行1、列30:|PL/SQL: "
-         "Statement ignored"},
+         "行1、列30:|PL/SQL: Statement ignored"},
         // A procedure method changes its object: not one given IN.
         {"CREATE OR REPLACE PROCEDURE bump_it(p IN pt) IS BEGIN p.move(1); END;",
          "ERROR 警告: コンパイル・エラーがあります。"},
@@ -187,9 +186,8 @@ TEST_F(PlsqlObjectTypeTest, OrderMethodsAndNew) {
         "  begin return sign(amount - other.amount); end;\n"
         "end;");
     const Case cases[] = {
-        {"DECLARE a money := money(100); b money := NEW money(200, 'USD'); BEGIN "
-         "IF a < b AND b > a AND a <> b AND a = money(100, 'EUR') THEN "
-         "dbms_output.put_line(a.currency || b.currency); END IF; END;",
+        {"DECLARE a money := money(100); b money := NEW money(200, 'USD'); BEGIN IF a < b AND b > a AND a <> "
+         "b AND a = money(100, 'EUR') THEN dbms_output.put_line(a.currency || b.currency); END IF; END;",
          "JPYUSD"},
         {"DECLARE a money := money(100); b money; BEGIN IF a = b OR a <> b THEN NULL; ELSE "
          "dbms_output.put_line('null'); END IF; END;",

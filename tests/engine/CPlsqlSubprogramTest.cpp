@@ -57,8 +57,7 @@ TEST_F(SubprogramTest, LocalSubprogramsSeeTheBlockAndCallThemselves) {
          "ERROR ORA-01476: 除数がゼロです。|ORA-06512: 行4|ORA-06512: 行7"},
         {"DECLARE PROCEDURE p(x NUMBER); BEGIN p(1); END;",
          "ERROR ORA-06550: 行1、列32:|PLS-00328: "
-         "サブプログラムの本体は、前方宣言Pに対して定義される必要があり"
-         "ます。"},
+         "サブプログラムの本体は、前方宣言Pに対して定義される必要があります。"},
         {"DECLARE FUNCTION f RETURN NUMBER IS BEGIN RETURN 1; END; BEGIN f; END;",
          "ERROR ORA-06550: 行1、列64:|PLS-00221: 'F'はプロシージャではないか、または定義されていません。|"
          "ORA-06550: 行1、列64:|PL/SQL: Statement ignored"},
@@ -129,42 +128,42 @@ TEST_F(SubprogramTest, LocalOverloadsAreChosenByTheirArguments) {
 
 TEST_F(SubprogramTest, PackageOverloadsAreChosenByNumberTypesAndNames) {
     Exec("CREATE TABLE emp (empno NUMBER PRIMARY KEY, ename VARCHAR2(10))");
-    EXPECT_EQ(OutputOf("CREATE OR REPLACE PACKAGE emp_api IS\n"
-                       "  PROCEDURE hire(p_name VARCHAR2);\n"
-                       "  PROCEDURE hire(p_no NUMBER, p_name VARCHAR2);\n"
-                       "  FUNCTION describe(p_no NUMBER) RETURN VARCHAR2;\n"
-                       "  FUNCTION describe(p_name VARCHAR2) RETURN VARCHAR2;\n"
-                       "  PROCEDURE s(p INTEGER);\n"
-                       "  PROCEDURE s(p REAL);\n"
-                       "END;"),
-              "");
-    EXPECT_EQ(OutputOf("CREATE OR REPLACE PACKAGE BODY emp_api IS\n"
-                       "  next_no NUMBER := 100;\n"
-                       "  PROCEDURE hire(p_no NUMBER, p_name VARCHAR2) IS\n"
-                       "  BEGIN\n"
-                       "    INSERT INTO emp VALUES (p_no, p_name);\n"
-                       "  END;\n"
-                       "  PROCEDURE hire(p_name VARCHAR2) IS\n"
-                       "  BEGIN\n"
-                       "    next_no := next_no + 1;\n"
-                       "    hire(next_no, p_name);\n"
-                       "  END;\n"
-                       "  FUNCTION describe(p_no NUMBER) RETURN VARCHAR2 IS\n"
-                       "    v emp.ename%TYPE;\n"
-                       "  BEGIN\n"
-                       "    SELECT ename INTO v FROM emp WHERE empno = p_no;\n"
-                       "    RETURN v;\n"
-                       "  END;\n"
-                       "  FUNCTION describe(p_name VARCHAR2) RETURN VARCHAR2 IS\n"
-                       "    v NUMBER;\n"
-                       "  BEGIN\n"
-                       "    SELECT empno INTO v FROM emp WHERE ename = p_name;\n"
-                       "    RETURN 'no ' || v;\n"
-                       "  END;\n"
-                       "  PROCEDURE s(p INTEGER) IS BEGIN NULL; END;\n"
-                       "  PROCEDURE s(p REAL) IS BEGIN NULL; END;\n"
-                       "END;"),
-              "");
+    Exec(
+        "CREATE OR REPLACE PACKAGE emp_api IS\n"
+        "  PROCEDURE hire(p_name VARCHAR2);\n"
+        "  PROCEDURE hire(p_no NUMBER, p_name VARCHAR2);\n"
+        "  FUNCTION describe(p_no NUMBER) RETURN VARCHAR2;\n"
+        "  FUNCTION describe(p_name VARCHAR2) RETURN VARCHAR2;\n"
+        "  PROCEDURE s(p INTEGER);\n"
+        "  PROCEDURE s(p REAL);\n"
+        "END;");
+    Exec(
+        "CREATE OR REPLACE PACKAGE BODY emp_api IS\n"
+        "  next_no NUMBER := 100;\n"
+        "  PROCEDURE hire(p_no NUMBER, p_name VARCHAR2) IS\n"
+        "  BEGIN\n"
+        "    INSERT INTO emp VALUES (p_no, p_name);\n"
+        "  END;\n"
+        "  PROCEDURE hire(p_name VARCHAR2) IS\n"
+        "  BEGIN\n"
+        "    next_no := next_no + 1;\n"
+        "    hire(next_no, p_name);\n"
+        "  END;\n"
+        "  FUNCTION describe(p_no NUMBER) RETURN VARCHAR2 IS\n"
+        "    v emp.ename%TYPE;\n"
+        "  BEGIN\n"
+        "    SELECT ename INTO v FROM emp WHERE empno = p_no;\n"
+        "    RETURN v;\n"
+        "  END;\n"
+        "  FUNCTION describe(p_name VARCHAR2) RETURN VARCHAR2 IS\n"
+        "    v NUMBER;\n"
+        "  BEGIN\n"
+        "    SELECT empno INTO v FROM emp WHERE ename = p_name;\n"
+        "    RETURN 'no ' || v;\n"
+        "  END;\n"
+        "  PROCEDURE s(p INTEGER) IS BEGIN NULL; END;\n"
+        "  PROCEDURE s(p REAL) IS BEGIN NULL; END;\n"
+        "END;");
     EXPECT_EQ(
         OutputOf("BEGIN emp_api.hire('KING'); emp_api.hire(7, 'FORD'); emp_api.hire(p_name => 'ADAMS'); "
                  "dbms_output.put_line(emp_api.describe(101) || ',' || emp_api.describe('FORD') || ',' || "

@@ -18,8 +18,7 @@ protected:
         Exec("CREATE TABLE jobs (job_id VARCHAR2(10) PRIMARY KEY, job_title VARCHAR2(35))");
         Exec(
             "CREATE TABLE employees (employee_id NUMBER(6) PRIMARY KEY, last_name VARCHAR2(25), hire_date "
-            "DATE, "
-            "job_id VARCHAR2(10), salary NUMBER(8,2), department_id NUMBER(4))");
+            "DATE, job_id VARCHAR2(10), salary NUMBER(8,2), department_id NUMBER(4))");
         Exec(
             "CREATE TABLE job_history (employee_id NUMBER(6), start_date DATE, end_date DATE, job_id "
             "VARCHAR2(10), department_id NUMBER(4))");
@@ -42,16 +41,14 @@ protected:
 }  // namespace
 
 TEST_F(PlsqlTriggerTest, SecureDmlRefusesChangesOutsideOfficeHoursOnly) {
-    EXPECT_EQ(
-        Run("CREATE OR REPLACE PROCEDURE secure_dml IS\nBEGIN\n  IF TO_CHAR (SYSDATE, 'HH24:MI') NOT BETWEEN "
-            "'08:00' AND '18:00'\n        OR TO_CHAR (SYSDATE, 'DY') IN ('SAT', 'SUN') THEN\n"
-            "    RAISE_APPLICATION_ERROR (-20205,\n      'You may only make changes during normal office "
-            "hours');\n  END IF;\nEND secure_dml;"),
-        "OK 0");
-    EXPECT_EQ(
-        Run("CREATE OR REPLACE TRIGGER secure_employees\n  BEFORE INSERT OR UPDATE OR DELETE ON employees\n"
-            "BEGIN\n  secure_dml;\nEND secure_employees;"),
-        "OK 0");
+    Exec(
+        "CREATE OR REPLACE PROCEDURE secure_dml IS\nBEGIN\n  IF TO_CHAR (SYSDATE, 'HH24:MI') NOT BETWEEN "
+        "'08:00' AND '18:00'\n        OR TO_CHAR (SYSDATE, 'DY') IN ('SAT', 'SUN') THEN\n"
+        "    RAISE_APPLICATION_ERROR (-20205,\n      'You may only make changes during normal office "
+        "hours');\n  END IF;\nEND secure_dml;");
+    Exec(
+        "CREATE OR REPLACE TRIGGER secure_employees\n  BEFORE INSERT OR UPDATE OR DELETE ON employees\n"
+        "BEGIN\n  secure_dml;\nEND secure_employees;");
     setenv("TARVEX_CLOCK", "2024-01-10 03:00:00", 1);
     EXPECT_EQ(
         Run("UPDATE employees SET salary = salary + 1"),
@@ -61,13 +58,13 @@ TEST_F(PlsqlTriggerTest, SecureDmlRefusesChangesOutsideOfficeHoursOnly) {
     EXPECT_EQ(Rows("SELECT SUM(salary) FROM employees"), "41000");
     setenv("TARVEX_CLOCK", "2024-01-10 10:30:00", 1);
     EXPECT_EQ(Run("UPDATE employees SET salary = salary + 1"), "OK 2");
-    EXPECT_EQ(Run("ALTER TRIGGER secure_employees DISABLE"), "OK 0");
+    Exec("ALTER TRIGGER secure_employees DISABLE");
     setenv("TARVEX_CLOCK", "2024-01-10 23:00:00", 1);
     EXPECT_EQ(Run("DELETE FROM employees WHERE employee_id = 101"), "OK 1");
     EXPECT_EQ(Rows("SELECT TRIGGER_TYPE, TRIGGERING_EVENT, TABLE_NAME, STATUS FROM USER_TRIGGERS WHERE "
                    "TRIGGER_NAME = 'SECURE_EMPLOYEES'"),
               "BEFORE STATEMENT,INSERT OR UPDATE OR DELETE,EMPLOYEES,DISABLED");
-    EXPECT_EQ(Run("ALTER TRIGGER secure_employees ENABLE"), "OK 0");
+    Exec("ALTER TRIGGER secure_employees ENABLE");
     // A statement trigger fires even when the statement changes no row.
     EXPECT_EQ(Run("DELETE FROM employees WHERE 1 = 0").substr(0, 9), "ORA-20205");
     EXPECT_EQ(Run("BEGIN DELETE FROM employees WHERE 1 = 0; EXCEPTION WHEN OTHERS THEN "
@@ -78,21 +75,17 @@ TEST_F(PlsqlTriggerTest, SecureDmlRefusesChangesOutsideOfficeHoursOnly) {
 }
 
 TEST_F(PlsqlTriggerTest, JobHistoryRowTriggerCallsAProcedureWithTheOldRow) {
-    EXPECT_EQ(
-        Run("CREATE OR REPLACE PROCEDURE add_job_history\n  (  p_emp_id          "
-            "job_history.employee_id%type\n"
-            "   , p_start_date      job_history.start_date%type\n   , p_end_date        "
-            "job_history.end_date%type\n   , p_job_id          job_history.job_id%type\n   , p_department_id "
-            "  "
-            "job_history.department_id%type\n   )\nIS\nBEGIN\n  INSERT INTO job_history (employee_id, "
-            "start_date, end_date,\n                           job_id, department_id)\n    VALUES(p_emp_id, "
-            "p_start_date, p_end_date, p_job_id, p_department_id);\nEND add_job_history;"),
-        "OK 0");
-    EXPECT_EQ(
-        Run("CREATE OR REPLACE TRIGGER update_job_history\n  AFTER UPDATE OF job_id, department_id ON "
-            "employees\n  FOR EACH ROW\nBEGIN\n  add_job_history(:old.employee_id, :old.hire_date, sysdate,\n"
-            "                  :old.job_id, :old.department_id);\nEND;"),
-        "OK 0");
+    Exec(
+        "CREATE OR REPLACE PROCEDURE add_job_history\n  (  p_emp_id          job_history.employee_id%type\n"
+        "   , p_start_date      job_history.start_date%type\n   , p_end_date        "
+        "job_history.end_date%type\n   , p_job_id          job_history.job_id%type\n   , p_department_id   "
+        "job_history.department_id%type\n   )\nIS\nBEGIN\n  INSERT INTO job_history (employee_id, "
+        "start_date, end_date,\n                           job_id, department_id)\n    VALUES(p_emp_id, "
+        "p_start_date, p_end_date, p_job_id, p_department_id);\nEND add_job_history;");
+    Exec(
+        "CREATE OR REPLACE TRIGGER update_job_history\n  AFTER UPDATE OF job_id, department_id ON "
+        "employees\n  FOR EACH ROW\nBEGIN\n  add_job_history(:old.employee_id, :old.hire_date, sysdate,\n"
+        "                  :old.job_id, :old.department_id);\nEND;");
     EXPECT_EQ(Run("UPDATE employees SET salary = 1 WHERE employee_id = 100"), "OK 1");
     EXPECT_EQ(Rows("SELECT COUNT(*) FROM job_history"), "0");
     EXPECT_EQ(Run("UPDATE employees SET job_id = 'IT_PROG', department_id = 60 WHERE employee_id = 101"),
@@ -107,24 +100,20 @@ TEST_F(PlsqlTriggerTest, JobHistoryRowTriggerCallsAProcedureWithTheOldRow) {
 TEST_F(PlsqlTriggerTest, RowTriggersSeeTheEventSetNewAndStopTheStatement) {
     Exec("CREATE TABLE audit_log (what VARCHAR2(40))");
     Exec("CREATE SEQUENCE emp_seq START WITH 500");
-    EXPECT_EQ(
-        Run("CREATE TRIGGER emp_audit AFTER INSERT OR UPDATE OR DELETE ON employees FOR EACH ROW\nBEGIN\n"
-            "  IF INSERTING THEN INSERT INTO audit_log VALUES ('I ' || :NEW.employee_id);\n"
-            "  ELSIF UPDATING THEN INSERT INTO audit_log VALUES ('U ' || :OLD.salary || '>' || "
-            ":NEW.salary);\n"
-            "  ELSIF DELETING THEN INSERT INTO audit_log VALUES ('D ' || :OLD.last_name);\n  END IF;\nEND;"),
-        "OK 0");
+    Exec(
+        "CREATE TRIGGER emp_audit AFTER INSERT OR UPDATE OR DELETE ON employees FOR EACH ROW\nBEGIN\n"
+        "  IF INSERTING THEN INSERT INTO audit_log VALUES ('I ' || :NEW.employee_id);\n"
+        "  ELSIF UPDATING THEN INSERT INTO audit_log VALUES ('U ' || :OLD.salary || '>' || :NEW.salary);\n"
+        "  ELSIF DELETING THEN INSERT INTO audit_log VALUES ('D ' || :OLD.last_name);\n  END IF;\nEND;");
     Exec("CREATE TABLE staff (staff_id NUMBER PRIMARY KEY, name VARCHAR2(10))");
-    EXPECT_EQ(
-        Run("CREATE TRIGGER staff_ids BEFORE INSERT ON staff FOR EACH ROW\nWHEN (new.staff_id IS NULL)\n"
-            "BEGIN\n  SELECT emp_seq.NEXTVAL INTO :NEW.staff_id FROM dual;\n  :NEW.name := "
-            "UPPER(:NEW.name);\nEND;"),
-        "OK 0");
-    EXPECT_EQ(
-        Run("CREATE TRIGGER emp_salary BEFORE UPDATE OF salary ON employees FOR EACH ROW\nBEGIN\n"
-            "  IF :NEW.salary < :OLD.salary THEN\n    RAISE_APPLICATION_ERROR(-20001, 'no cuts for ' || "
-            ":OLD.last_name);\n  END IF;\nEND;"),
-        "OK 0");
+    Exec(
+        "CREATE TRIGGER staff_ids BEFORE INSERT ON staff FOR EACH ROW\nWHEN (new.staff_id IS NULL)\n"
+        "BEGIN\n  SELECT emp_seq.NEXTVAL INTO :NEW.staff_id FROM dual;\n  :NEW.name := "
+        "UPPER(:NEW.name);\nEND;");
+    Exec(
+        "CREATE TRIGGER emp_salary BEFORE UPDATE OF salary ON employees FOR EACH ROW\nBEGIN\n"
+        "  IF :NEW.salary < :OLD.salary THEN\n    RAISE_APPLICATION_ERROR(-20001, 'no cuts for ' || "
+        ":OLD.last_name);\n  END IF;\nEND;");
     EXPECT_EQ(Run("INSERT INTO staff (name) VALUES ('smith')"), "OK 1");
     EXPECT_EQ(Run("INSERT INTO staff VALUES (3, 'jones')"), "OK 1");
     EXPECT_EQ(Rows("SELECT staff_id, name FROM staff ORDER BY 1"), "3,jones|500,SMITH");
@@ -139,19 +128,19 @@ TEST_F(PlsqlTriggerTest, RowTriggersSeeTheEventSetNewAndStopTheStatement) {
     EXPECT_EQ(
         Run("CREATE TRIGGER bad_after AFTER INSERT ON employees FOR EACH ROW BEGIN :NEW.salary := 1; END;"),
         "警告: コンパイル・エラーがあります。");
-    EXPECT_EQ(Run("DROP TRIGGER bad_after"), "OK 0");
-    EXPECT_EQ(Run("DROP TRIGGER emp_audit"), "OK 0");
+    Exec("DROP TRIGGER bad_after");
+    Exec("DROP TRIGGER emp_audit");
     EXPECT_EQ(Rows("SELECT COUNT(*) FROM USER_TRIGGERS"), "2");
-    EXPECT_EQ(Run("DROP TABLE staff"), "OK 0");
+    Exec("DROP TABLE staff");
     EXPECT_EQ(Rows("SELECT TRIGGER_NAME FROM USER_TRIGGERS"), "EMP_SALARY");
 }
 
 TEST_F(PlsqlTriggerTest, ReferencingWhenAndUpdateOfDecideWhatFires) {
     Exec("CREATE TABLE raises (employee_id NUMBER, old_salary NUMBER, new_salary NUMBER)");
-    EXPECT_EQ(Run("CREATE TRIGGER salary_raise AFTER UPDATE OF salary ON employees\n"
-                  "  REFERENCING NEW AS n OLD AS o FOR EACH ROW\n  WHEN (n.salary > o.salary)\nBEGIN\n"
-                  "  INSERT INTO raises VALUES (:o.employee_id, :o.salary, :n.salary);\nEND;"),
-              "OK 0");
+    Exec(
+        "CREATE TRIGGER salary_raise AFTER UPDATE OF salary ON employees\n"
+        "  REFERENCING NEW AS n OLD AS o FOR EACH ROW\n  WHEN (n.salary > o.salary)\nBEGIN\n"
+        "  INSERT INTO raises VALUES (:o.employee_id, :o.salary, :n.salary);\nEND;");
     EXPECT_EQ(Run("UPDATE employees SET last_name = 'KING' WHERE employee_id = 100"), "OK 1");
     EXPECT_EQ(Run("UPDATE employees SET salary = salary - 1 WHERE employee_id = 100"), "OK 1");
     EXPECT_EQ(Run("UPDATE employees SET salary = salary + 1000"), "OK 2");
@@ -159,9 +148,6 @@ TEST_F(PlsqlTriggerTest, ReferencingWhenAndUpdateOfDecideWhatFires) {
               "100,23999,24999|101,17000,18000");
     EXPECT_EQ(Rows("SELECT TRIGGER_TYPE, TRIGGERING_EVENT, WHEN_CLAUSE FROM USER_TRIGGERS"),
               "AFTER EACH ROW,UPDATE,n.salary > o.salary");
-    // INSTEAD OF is for views: a table has none, as on the server.
-    EXPECT_EQ(Run("CREATE TRIGGER nope INSTEAD OF INSERT ON employees BEGIN NULL; END;").substr(0, 9),
-              "ORA-25002");
 }
 
 // The two ways scripts number rows from a sequence: SELECT ... INTO :NEW
@@ -170,12 +156,12 @@ TEST_F(PlsqlTriggerTest, ABeforeRowTriggerNumbersRowsFromASequence) {
     Exec("CREATE SEQUENCE ids START WITH 10 INCREMENT BY 10");
     Exec("CREATE TABLE a (id NUMBER PRIMARY KEY, name VARCHAR2(10))");
     Exec("CREATE TABLE b (id NUMBER PRIMARY KEY, name VARCHAR2(10))");
-    EXPECT_EQ(Run("CREATE TRIGGER a_ids BEFORE INSERT ON a FOR EACH ROW\nBEGIN\n"
-                  "  SELECT ids.NEXTVAL INTO :NEW.id FROM dual;\nEND;"),
-              "OK 0");
-    EXPECT_EQ(Run("CREATE TRIGGER b_ids BEFORE INSERT ON b FOR EACH ROW\nBEGIN\n"
-                  "  IF :NEW.id IS NULL THEN :NEW.id := ids.NEXTVAL; END IF;\nEND;"),
-              "OK 0");
+    Exec(
+        "CREATE TRIGGER a_ids BEFORE INSERT ON a FOR EACH ROW\nBEGIN\n"
+        "  SELECT ids.NEXTVAL INTO :NEW.id FROM dual;\nEND;");
+    Exec(
+        "CREATE TRIGGER b_ids BEFORE INSERT ON b FOR EACH ROW\nBEGIN\n"
+        "  IF :NEW.id IS NULL THEN :NEW.id := ids.NEXTVAL; END IF;\nEND;");
     EXPECT_EQ(Run("INSERT INTO a (name) VALUES ('x')"), "OK 1");
     EXPECT_EQ(Run("INSERT INTO b (name) VALUES ('y')"), "OK 1");
     EXPECT_EQ(Run("INSERT INTO b VALUES (5, 'z')"), "OK 1");
@@ -190,15 +176,15 @@ TEST_F(PlsqlTriggerTest, ABeforeRowTriggerFillsNotNullColumnsAndRowsCountOnce) {
     Exec("CREATE SEQUENCE ids");
     Exec("CREATE TABLE log (what VARCHAR2(20))");
     Exec("CREATE TABLE d (id NUMBER NOT NULL, name VARCHAR2(10) NOT NULL, made DATE NOT NULL)");
-    EXPECT_EQ(Run("CREATE TRIGGER d_before BEFORE INSERT ON d FOR EACH ROW\nBEGIN\n"
-                  "  INSERT INTO log VALUES ('before ' || :NEW.name);\nEND;"),
-              "OK 0");
-    EXPECT_EQ(Run("CREATE TRIGGER d_fill BEFORE INSERT ON d FOR EACH ROW\nBEGIN\n"
-                  "  :NEW.id := NVL(:NEW.id, ids.NEXTVAL);\n  :NEW.made := SYSDATE;\nEND;"),
-              "OK 0");
-    EXPECT_EQ(Run("CREATE TRIGGER d_after AFTER INSERT ON d FOR EACH ROW\nBEGIN\n"
-                  "  INSERT INTO log VALUES ('after ' || :NEW.id);\nEND;"),
-              "OK 0");
+    Exec(
+        "CREATE TRIGGER d_before BEFORE INSERT ON d FOR EACH ROW\nBEGIN\n"
+        "  INSERT INTO log VALUES ('before ' || :NEW.name);\nEND;");
+    Exec(
+        "CREATE TRIGGER d_fill BEFORE INSERT ON d FOR EACH ROW\nBEGIN\n"
+        "  :NEW.id := NVL(:NEW.id, ids.NEXTVAL);\n  :NEW.made := SYSDATE;\nEND;");
+    Exec(
+        "CREATE TRIGGER d_after AFTER INSERT ON d FOR EACH ROW\nBEGIN\n"
+        "  INSERT INTO log VALUES ('after ' || :NEW.id);\nEND;");
     EXPECT_EQ(Run("INSERT INTO d (name) VALUES ('a')"), "OK 1");
     EXPECT_EQ(Run("INSERT INTO d (name) SELECT 'b' FROM dual UNION ALL SELECT 'c' FROM dual"), "OK 2");
     EXPECT_EQ(Run("INSERT INTO d (id) VALUES (9)").substr(0, 9), "ORA-01400");
@@ -246,9 +232,9 @@ TEST_F(PlsqlTriggerTest, TriggersFireInTheServersOrderAndBeforeRowValuesAreStore
     EXPECT_EQ(Rows("SELECT what FROM log ORDER BY seq"), "BS 3|BR1 2|AR 2 ab ABC|AS 3");
     EXPECT_EQ(Rows("SELECT name, note, NVL2(updated_at, 'set', 'null') FROM t WHERE id = 2"), "ABC,ab,set");
     // Disabled and enabled again, a trigger keeps its place.
-    EXPECT_EQ(Run("ALTER TRIGGER t_br1 DISABLE"), "OK 0");
+    Exec("ALTER TRIGGER t_br1 DISABLE");
     EXPECT_EQ(Run("UPDATE t SET note = 'z' WHERE id = 3"), "OK 1");
-    EXPECT_EQ(Run("ALTER TRIGGER t_br1 ENABLE"), "OK 0");
+    Exec("ALTER TRIGGER t_br1 ENABLE");
     EXPECT_EQ(Run("UPDATE t SET note = 'y' WHERE id = 1"), "OK 1");
     EXPECT_EQ(Rows("SELECT id, note FROM t ORDER BY id"), "1,yab|2,ab|3,zb");
     // In a block, the rows and SQL%ROWCOUNT are those of the statement.
@@ -263,21 +249,19 @@ TEST_F(PlsqlTriggerTest, TriggersFireInTheServersOrderAndBeforeRowValuesAreStore
 // work before it.
 TEST_F(PlsqlTriggerTest, AFailingStatementTriggerUndoesTheWholeStatement) {
     Exec("CREATE TABLE log (what VARCHAR2(40))");
-    EXPECT_EQ(Run("CREATE TRIGGER emp_log BEFORE DELETE ON employees BEGIN INSERT INTO log VALUES "
-                  "('before delete'); END;"),
-              "OK 0");
-    EXPECT_EQ(Run("CREATE TRIGGER emp_keep AFTER DELETE ON employees DECLARE n NUMBER; BEGIN SELECT "
-                  "COUNT(*) INTO n FROM employees; IF n = 0 THEN RAISE_APPLICATION_ERROR(-20010, 'keep one "
-                  "row'); END IF; END;"),
-              "OK 0");
+    Exec(
+        "CREATE TRIGGER emp_log BEFORE DELETE ON employees BEGIN INSERT INTO log VALUES "
+        "('before delete'); END;");
+    Exec(
+        "CREATE TRIGGER emp_keep AFTER DELETE ON employees DECLARE n NUMBER; BEGIN SELECT COUNT(*) INTO n "
+        "FROM employees; IF n = 0 THEN RAISE_APPLICATION_ERROR(-20010, 'keep one row'); END IF; END;");
     EXPECT_EQ(Run("DELETE FROM employees"),
               "ORA-20010: keep one row|ORA-06512: \"EMP_KEEP\", 行1|ORA-04088: "
               "トリガー'EMP_KEEP'の実行中にエラーが発生しました");
     EXPECT_EQ(Rows("SELECT COUNT(*) FROM employees"), "2");
     EXPECT_EQ(Rows("SELECT COUNT(*) FROM log"), "0");
     EXPECT_EQ(Run("DECLARE code NUMBER; BEGIN INSERT INTO log VALUES ('kept'); DELETE FROM employees; "
-                  "EXCEPTION WHEN OTHERS "
-                  "THEN code := SQLCODE; INSERT INTO log VALUES (code); END;")
+                  "EXCEPTION WHEN OTHERS THEN code := SQLCODE; INSERT INTO log VALUES (code); END;")
                   .substr(0, 2),
               "OK");
     EXPECT_EQ(Rows("SELECT what FROM log ORDER BY what"), "-20010|kept");
@@ -290,20 +274,19 @@ TEST_F(PlsqlTriggerTest, AFailingStatementTriggerUndoesTheWholeStatement) {
 // one of its columns, whatever the rows.
 TEST_F(PlsqlTriggerTest, UpdateOfStatementTriggersLookAtTheSetList) {
     Exec("CREATE TABLE log (what VARCHAR2(40))");
-    EXPECT_EQ(Run("CREATE TRIGGER pay AFTER UPDATE OF salary, job_id ON employees BEGIN INSERT INTO log "
-                  "VALUES ('pay'); END;"),
-              "OK 0");
+    Exec(
+        "CREATE TRIGGER pay AFTER UPDATE OF salary, job_id ON employees BEGIN INSERT INTO log "
+        "VALUES ('pay'); END;");
     EXPECT_EQ(Run("UPDATE employees SET last_name = last_name"), "OK 2");
     EXPECT_EQ(Run("UPDATE employees e SET e.salary = e.salary WHERE 1 = 0"), "OK 0");
     EXPECT_EQ(Rows("SELECT COUNT(*) FROM log"), "1");
     // UPDATING('column'): true when the UPDATE sets that column, whatever the
     // case it is written in; false for the other events.
-    EXPECT_EQ(
-        Run("CREATE TRIGGER which AFTER INSERT OR UPDATE ON employees FOR EACH ROW DECLARE w "
-            "VARCHAR2(20) := CASE WHEN UPDATING('salary') THEN 'sal' WHEN UPDATING THEN 'other' ELSE 'ins' "
-            "END; BEGIN IF UPDATING('JOB_ID') AND NOT UPDATING('salary') THEN w := w || '+job'; END IF; "
-            "INSERT INTO log VALUES (w); END;"),
-        "OK 0");
+    Exec(
+        "CREATE TRIGGER which AFTER INSERT OR UPDATE ON employees FOR EACH ROW DECLARE w "
+        "VARCHAR2(20) := CASE WHEN UPDATING('salary') THEN 'sal' WHEN UPDATING THEN 'other' ELSE 'ins' "
+        "END; BEGIN IF UPDATING('JOB_ID') AND NOT UPDATING('salary') THEN w := w || '+job'; END IF; "
+        "INSERT INTO log VALUES (w); END;");
     Exec("DELETE FROM log");
     EXPECT_EQ(Run("UPDATE employees SET job_id = job_id WHERE employee_id = 100"), "OK 1");
     EXPECT_EQ(Run("UPDATE employees SET last_name = last_name WHERE employee_id = 100"), "OK 1");
@@ -331,9 +314,9 @@ TEST_F(PlsqlTriggerTest, UpdateOfStatementTriggersLookAtTheSetList) {
 // recursive SQL levels, and the statement is undone.
 TEST_F(PlsqlTriggerTest, ATriggerThatFiresItselfStopsAtTheRecursionLimit) {
     Exec("CREATE TABLE chain (n NUMBER)");
-    EXPECT_EQ(Run("CREATE TRIGGER chain_next AFTER INSERT ON chain FOR EACH ROW BEGIN INSERT INTO chain "
-                  "VALUES (:NEW.n + 1); END;"),
-              "OK 0");
+    Exec(
+        "CREATE TRIGGER chain_next AFTER INSERT ON chain FOR EACH ROW BEGIN INSERT INTO chain "
+        "VALUES (:NEW.n + 1); END;");
     std::string chained = Run("INSERT INTO chain VALUES (1)");
     EXPECT_EQ(chained.substr(0, 10), "ORA-00036:") << chained.substr(0, 300);
     EXPECT_EQ(Rows("SELECT COUNT(*) FROM chain"), "0");
@@ -342,15 +325,14 @@ TEST_F(PlsqlTriggerTest, ATriggerThatFiresItselfStopsAtTheRecursionLimit) {
 // A table whose definition changes keeps its triggers, over its new columns.
 TEST_F(PlsqlTriggerTest, RowTriggersFollowTheTablesColumns) {
     Exec("CREATE TABLE notes (id NUMBER, body VARCHAR2(20), extra VARCHAR2(5))");
-    EXPECT_EQ(
-        Run("CREATE TRIGGER notes_upper BEFORE INSERT OR UPDATE ON notes FOR EACH ROW BEGIN :NEW.body := "
-            "UPPER(:NEW.body); END;"),
-        "OK 0");
-    EXPECT_EQ(Run("ALTER TABLE notes ADD (score NUMBER)"), "OK 0");
+    Exec(
+        "CREATE TRIGGER notes_upper BEFORE INSERT OR UPDATE ON notes FOR EACH ROW BEGIN :NEW.body := "
+        "UPPER(:NEW.body); END;");
+    Exec("ALTER TABLE notes ADD (score NUMBER)");
     EXPECT_EQ(Run("INSERT INTO notes (id, body, score) VALUES (1, 'one', 7)"), "OK 1");
     EXPECT_EQ(Run("UPDATE notes SET body = 'uno', score = score + 1"), "OK 1");
     EXPECT_EQ(Rows("SELECT id, body, score FROM notes"), "1,UNO,8");
-    EXPECT_EQ(Run("ALTER TABLE notes DROP COLUMN extra"), "OK 0");
+    Exec("ALTER TABLE notes DROP COLUMN extra");
     EXPECT_EQ(Run("INSERT INTO notes VALUES (2, 'two', 3)"), "OK 1");
     EXPECT_EQ(Rows("SELECT id, body, score FROM notes ORDER BY id"), "1,UNO,8|2,TWO,3");
 }
@@ -358,11 +340,10 @@ TEST_F(PlsqlTriggerTest, RowTriggersFollowTheTablesColumns) {
 // An AFTER ROW trigger may read :NEW anywhere; only writing it is refused.
 TEST_F(PlsqlTriggerTest, AfterRowTriggersReadNewInExpressions) {
     Exec("CREATE TABLE log (what VARCHAR2(40))");
-    EXPECT_EQ(
-        Run("CREATE TRIGGER emp_read AFTER UPDATE ON employees FOR EACH ROW DECLARE s VARCHAR2(40); "
-            "BEGIN s := :OLD.salary || '>' || :NEW.salary; IF :NEW.salary > :OLD.salary THEN INSERT INTO "
-            "log VALUES (s); END IF; END;"),
-        "OK 0");
+    Exec(
+        "CREATE TRIGGER emp_read AFTER UPDATE ON employees FOR EACH ROW DECLARE s VARCHAR2(40); "
+        "BEGIN s := :OLD.salary || '>' || :NEW.salary; IF :NEW.salary > :OLD.salary THEN INSERT INTO "
+        "log VALUES (s); END IF; END;");
     EXPECT_EQ(Run("UPDATE employees SET salary = salary + 1 WHERE employee_id = 101"), "OK 1");
     EXPECT_EQ(Rows("SELECT what FROM log"), "17000>17001");
     EXPECT_EQ(Run("CREATE OR REPLACE TRIGGER emp_read AFTER UPDATE ON employees FOR EACH ROW BEGIN SELECT 1 "
@@ -428,10 +409,9 @@ TEST_F(PlsqlTriggerTest, MergeForallAndDynamicDmlFireStatementTriggers) {
 // keep their rows.
 TEST_F(PlsqlTriggerTest, AFailingStatementTriggerStopsDynamicAndBulkDml) {
     Exec("CREATE TABLE log (what VARCHAR2(40))");
-    EXPECT_EQ(
-        Run("CREATE TRIGGER emp_cap AFTER UPDATE ON employees DECLARE n NUMBER; BEGIN SELECT MAX(salary) "
-            "INTO n FROM employees; IF n > 30000 THEN RAISE_APPLICATION_ERROR(-20001, 'cap'); END IF; END;"),
-        "OK 0");
+    Exec(
+        "CREATE TRIGGER emp_cap AFTER UPDATE ON employees DECLARE n NUMBER; BEGIN SELECT MAX(salary) "
+        "INTO n FROM employees; IF n > 30000 THEN RAISE_APPLICATION_ERROR(-20001, 'cap'); END IF; END;");
     m_binds = {CEngineBind{"N", "", true, 2}};
     EXPECT_EQ(Run("BEGIN EXECUTE IMMEDIATE 'UPDATE employees SET salary = 40000'; EXCEPTION WHEN OTHERS THEN "
                   ":N := SQLCODE; END;"),
@@ -455,12 +435,12 @@ TEST_F(PlsqlTriggerTest, AFailingStatementTriggerStopsDynamicAndBulkDml) {
 // statement triggers read it freely.
 TEST_F(PlsqlTriggerTest, RowTriggersCannotReachTheirMutatingTable) {
     Exec("CREATE TABLE log (what VARCHAR2(60))");
-    EXPECT_EQ(Run("CREATE FUNCTION payroll RETURN NUMBER IS\n  n NUMBER;\nBEGIN\n"
-                  "  SELECT SUM(salary) INTO n FROM employees;\n  RETURN n;\nEND;"),
-              "OK 0");
-    EXPECT_EQ(Run("CREATE TRIGGER emp_total AFTER INSERT OR UPDATE ON employees FOR EACH ROW\nDECLARE\n"
-                  "  n NUMBER;\nBEGIN\n  n := payroll;\n  INSERT INTO log VALUES ('total ' || n);\nEND;"),
-              "OK 0");
+    Exec(
+        "CREATE FUNCTION payroll RETURN NUMBER IS\n  n NUMBER;\nBEGIN\n"
+        "  SELECT SUM(salary) INTO n FROM employees;\n  RETURN n;\nEND;");
+    Exec(
+        "CREATE TRIGGER emp_total AFTER INSERT OR UPDATE ON employees FOR EACH ROW\nDECLARE\n"
+        "  n NUMBER;\nBEGIN\n  n := payroll;\n  INSERT INTO log VALUES ('total ' || n);\nEND;");
     const char* mutating =
         "ORA-04091: 表EMPLOYEESは変更中です。トリガー/ファンクションで参照できない可能性があります。|"
         "ORA-06512: \"PAYROLL\", 行4|ORA-06512: \"EMP_TOTAL\", 行4|"
@@ -476,14 +456,14 @@ TEST_F(PlsqlTriggerTest, RowTriggersCannotReachTheirMutatingTable) {
             .substr(0, 9),
         "ORA-04091");
     EXPECT_EQ(Rows("SELECT COUNT(*) FROM employees"), "3");
-    EXPECT_EQ(Run("DROP TRIGGER emp_total"), "OK 0");
+    Exec("DROP TRIGGER emp_total");
     // A row trigger of another table that the first one's DML fires.
-    EXPECT_EQ(Run("CREATE TRIGGER log_check BEFORE INSERT ON log FOR EACH ROW BEGIN EXECUTE IMMEDIATE "
-                  "'DELETE FROM employees WHERE salary < 0'; END;"),
-              "OK 0");
-    EXPECT_EQ(Run("CREATE TRIGGER emp_note AFTER DELETE ON employees FOR EACH ROW BEGIN INSERT INTO log "
-                  "VALUES (:OLD.last_name); END;"),
-              "OK 0");
+    Exec(
+        "CREATE TRIGGER log_check BEFORE INSERT ON log FOR EACH ROW BEGIN EXECUTE IMMEDIATE "
+        "'DELETE FROM employees WHERE salary < 0'; END;");
+    Exec(
+        "CREATE TRIGGER emp_note AFTER DELETE ON employees FOR EACH ROW BEGIN INSERT INTO log "
+        "VALUES (:OLD.last_name); END;");
     // The error keeps the lines of both triggers, the inner one's first.
     EXPECT_EQ(Run("DELETE FROM employees WHERE employee_id = 8"),
               "ORA-04091: 表EMPLOYEESは変更中です。トリガー/ファンクションで参照できない可能性があります。|"
@@ -491,10 +471,10 @@ TEST_F(PlsqlTriggerTest, RowTriggersCannotReachTheirMutatingTable) {
               "ORA-06512: \"EMP_NOTE\", 行1|ORA-04088: トリガー'EMP_NOTE'の実行中にエラーが発生しました");
     EXPECT_EQ(Rows("SELECT COUNT(*) FROM employees"), "3");
     // A trigger that handles the error lets its statement go on.
-    EXPECT_EQ(Run("CREATE OR REPLACE TRIGGER log_check BEFORE INSERT ON log FOR EACH ROW DECLARE n NUMBER; "
-                  "BEGIN SELECT COUNT(*) INTO n FROM employees; EXCEPTION WHEN OTHERS THEN :NEW.what := "
-                  ":NEW.what || ' ' || SQLCODE; END;"),
-              "OK 0");
+    Exec(
+        "CREATE OR REPLACE TRIGGER log_check BEFORE INSERT ON log FOR EACH ROW DECLARE n NUMBER; "
+        "BEGIN SELECT COUNT(*) INTO n FROM employees; EXCEPTION WHEN OTHERS THEN :NEW.what := "
+        ":NEW.what || ' ' || SQLCODE; END;");
     EXPECT_EQ(Run("DELETE FROM employees WHERE employee_id = 8"), "OK 1");
     EXPECT_EQ(Rows("SELECT what FROM log ORDER BY what"), " -4091|total 41010");
 }
@@ -510,7 +490,7 @@ TEST_F(PlsqlTriggerTest, FollowsAndPrecedesOrderTriggersOfOneTimingPoint) {
                " BEGIN INSERT INTO log VALUES (s.NEXTVAL, '" + name + "'); END;";
     };
     EXPECT_EQ(Run(trigger("c", "FOLLOWS b")).substr(0, 9), "ORA-04080");
-    EXPECT_EQ(Run("CREATE TRIGGER o BEFORE INSERT ON other FOR EACH ROW BEGIN NULL; END;"), "OK 0");
+    Exec("CREATE TRIGGER o BEFORE INSERT ON other FOR EACH ROW BEGIN NULL; END;");
     EXPECT_EQ(Run(trigger("c", "FOLLOWS o")).substr(0, 9), "ORA-25021");
     EXPECT_EQ(Run(trigger("c", "")), "OK 0");
     EXPECT_EQ(Run(trigger("b", "")), "OK 0");
@@ -541,13 +521,13 @@ TEST_F(PlsqlTriggerTest, FollowsAndPrecedesOrderTriggersOfOneTimingPoint) {
 TEST_F(PlsqlTriggerTest, TheValuesABeforeRowTriggerSetsAreCheckedAsWritten) {
     Exec("CREATE SEQUENCE ids");
     Exec("CREATE TABLE t (id NUMBER NOT NULL, code VARCHAR2(3), amt NUMBER(4,1) CHECK (amt < 100))");
-    EXPECT_EQ(Run("CREATE TRIGGER t_fill BEFORE INSERT OR UPDATE ON t FOR EACH ROW BEGIN\n"
-                  "  IF :NEW.id IS NULL THEN :NEW.id := ids.NEXTVAL; END IF;\n"
-                  "  IF :NEW.code = 'N' THEN :NEW.id := NULL; END IF;\n"
-                  "  IF :NEW.code = 'L' THEN :NEW.code := 'abcdefghij'; END IF;\n"
-                  "  IF :NEW.amt = 1 THEN :NEW.amt := 500; END IF;\n"
-                  "  IF :NEW.amt = 2 THEN :NEW.amt := 3.14159; END IF;\nEND;"),
-              "OK 0");
+    Exec(
+        "CREATE TRIGGER t_fill BEFORE INSERT OR UPDATE ON t FOR EACH ROW BEGIN\n"
+        "  IF :NEW.id IS NULL THEN :NEW.id := ids.NEXTVAL; END IF;\n"
+        "  IF :NEW.code = 'N' THEN :NEW.id := NULL; END IF;\n"
+        "  IF :NEW.code = 'L' THEN :NEW.code := 'abcdefghij'; END IF;\n"
+        "  IF :NEW.amt = 1 THEN :NEW.amt := 500; END IF;\n"
+        "  IF :NEW.amt = 2 THEN :NEW.amt := 3.14159; END IF;\nEND;");
     const char* cases[][2] = {
         {"INSERT INTO t (code) VALUES ('x')", "OK 1"},
         {"INSERT INTO t (code, amt) VALUES ('y', 2)", "OK 1"},
@@ -570,15 +550,13 @@ TEST_F(PlsqlTriggerTest, TheValuesABeforeRowTriggerSetsAreCheckedAsWritten) {
 // aside, ENABLE ALL TRIGGERS brings them back.
 TEST_F(PlsqlTriggerTest, AllTriggersOfATableAreDisabledAndEnabledTogether) {
     Exec("CREATE TABLE notes (id NUMBER, note VARCHAR2(20))");
-    EXPECT_EQ(Run("CREATE TRIGGER notes_a BEFORE INSERT ON notes FOR EACH ROW BEGIN :NEW.note := 'a'; END;")
-                  .substr(0, 2),
-              "OK");
-    EXPECT_EQ(Run("CREATE TRIGGER notes_b AFTER INSERT ON notes BEGIN NULL; END;").substr(0, 2), "OK");
-    EXPECT_EQ(Run("ALTER TABLE notes DISABLE ALL TRIGGERS").substr(0, 2), "OK");
+    Exec("CREATE TRIGGER notes_a BEFORE INSERT ON notes FOR EACH ROW BEGIN :NEW.note := 'a'; END;");
+    Exec("CREATE TRIGGER notes_b AFTER INSERT ON notes BEGIN NULL; END;");
+    Exec("ALTER TABLE notes DISABLE ALL TRIGGERS");
     EXPECT_EQ(Rows("SELECT trigger_name, status FROM user_triggers WHERE table_name = 'NOTES' ORDER BY 1"),
               "NOTES_A,DISABLED|NOTES_B,DISABLED");
     Exec("INSERT INTO notes (id) VALUES (1)");
-    EXPECT_EQ(Run("ALTER TABLE notes ENABLE ALL TRIGGERS").substr(0, 2), "OK");
+    Exec("ALTER TABLE notes ENABLE ALL TRIGGERS");
     Exec("INSERT INTO notes (id) VALUES (2)");
     EXPECT_EQ(Rows("SELECT id, note FROM notes ORDER BY id"), "1,-|2,a");
 }
@@ -592,19 +570,16 @@ TEST_F(PlsqlTriggerTest, InsteadOfTriggersRunInPlaceOfDmlOnAView) {
     Exec(
         "CREATE VIEW emp_dept AS SELECT e.empno, e.ename, d.deptno, d.dname FROM emp2 e JOIN dept2 d ON "
         "e.deptno = d.deptno");
-    EXPECT_EQ(Run("CREATE TRIGGER emp_dept_ins INSTEAD OF INSERT ON emp_dept FOR EACH ROW BEGIN "
-                  "INSERT INTO dept2 VALUES (:NEW.deptno, :NEW.dname); "
-                  "INSERT INTO emp2 VALUES (:NEW.empno, :NEW.ename, :NEW.deptno); END;")
-                  .substr(0, 2),
-              "OK");
-    EXPECT_EQ(Run("CREATE TRIGGER emp_dept_upd INSTEAD OF UPDATE ON emp_dept BEGIN "
-                  "UPDATE emp2 SET ename = :NEW.ename WHERE empno = :OLD.empno; END;")
-                  .substr(0, 2),
-              "OK");
-    EXPECT_EQ(Run("CREATE TRIGGER emp_dept_del INSTEAD OF DELETE ON emp_dept BEGIN "
-                  "DELETE FROM emp2 WHERE empno = :OLD.empno; END;")
-                  .substr(0, 2),
-              "OK");
+    Exec(
+        "CREATE TRIGGER emp_dept_ins INSTEAD OF INSERT ON emp_dept FOR EACH ROW BEGIN "
+        "INSERT INTO dept2 VALUES (:NEW.deptno, :NEW.dname); "
+        "INSERT INTO emp2 VALUES (:NEW.empno, :NEW.ename, :NEW.deptno); END;");
+    Exec(
+        "CREATE TRIGGER emp_dept_upd INSTEAD OF UPDATE ON emp_dept BEGIN "
+        "UPDATE emp2 SET ename = :NEW.ename WHERE empno = :OLD.empno; END;");
+    Exec(
+        "CREATE TRIGGER emp_dept_del INSTEAD OF DELETE ON emp_dept BEGIN "
+        "DELETE FROM emp2 WHERE empno = :OLD.empno; END;");
     EXPECT_EQ(Run("INSERT INTO emp_dept VALUES (1, 'KING', 10, 'ACCOUNTING')"), "OK 1");
     EXPECT_EQ(Run("INSERT INTO emp_dept VALUES (2, 'FORD', 20, 'RESEARCH')"), "OK 1");
     EXPECT_EQ(Rows("SELECT empno, ename, dname FROM emp_dept ORDER BY empno"),
@@ -664,18 +639,17 @@ namespace {
 // statement is undone and the session goes on.
 TEST_F(PlsqlTriggerTest, NothingThatCommitsRunsInATriggerOrAFunctionOfAQuery) {
     Exec("CREATE TABLE log (what VARCHAR2(60))");
-    EXPECT_EQ(Run("CREATE TRIGGER self_drop BEFORE INSERT ON log FOR EACH ROW BEGIN EXECUTE IMMEDIATE "
-                  "'DROP TRIGGER self_drop'; END;"),
-              "OK 0");
+    Exec(
+        "CREATE TRIGGER self_drop BEFORE INSERT ON log FOR EACH ROW BEGIN EXECUTE IMMEDIATE "
+        "'DROP TRIGGER self_drop'; END;");
     EXPECT_EQ(Run("INSERT INTO log VALUES ('x')").substr(0, 9), "ORA-04092");
-    EXPECT_EQ(Run("DROP TRIGGER self_drop"), "OK 0");
-    EXPECT_EQ(Run("CREATE TRIGGER log_commit AFTER INSERT ON log BEGIN EXECUTE IMMEDIATE 'COMMIT'; END;"),
-              "OK 0");
+    Exec("DROP TRIGGER self_drop");
+    Exec("CREATE TRIGGER log_commit AFTER INSERT ON log BEGIN EXECUTE IMMEDIATE 'COMMIT'; END;");
     EXPECT_EQ(Run("INSERT INTO log VALUES ('y')").substr(0, 9), "ORA-04092");
-    EXPECT_EQ(Run("DROP TRIGGER log_commit"), "OK 0");
-    EXPECT_EQ(Run("CREATE FUNCTION make_table RETURN NUMBER IS BEGIN EXECUTE IMMEDIATE 'CREATE TABLE zz (a "
-                  "NUMBER)'; RETURN 1; END;"),
-              "OK 0");
+    Exec("DROP TRIGGER log_commit");
+    Exec(
+        "CREATE FUNCTION make_table RETURN NUMBER IS BEGIN EXECUTE IMMEDIATE 'CREATE TABLE zz (a "
+        "NUMBER)'; RETURN 1; END;");
     EXPECT_EQ(Rows("SELECT make_table FROM dual").substr(0, 15), "ERROR ORA-14552");
     EXPECT_EQ(Run("INSERT INTO log VALUES ('z')"), "OK 1");
     EXPECT_EQ(Rows("SELECT what FROM log"), "z");
@@ -695,16 +669,13 @@ TEST_F(PlsqlTriggerTest, StatementTriggersFireForDmlThroughAView) {
     Exec(
         "CREATE VIEW staff AS SELECT e.employee_id, e.salary, d.name FROM employees e JOIN depts d ON "
         "d.department_id = e.department_id");
-    EXPECT_EQ(
-        Run("CREATE TRIGGER emp_before BEFORE INSERT OR UPDATE OR DELETE ON employees BEGIN INSERT INTO "
-            "log VALUES ('before'); END;"),
-        "OK 0");
-    EXPECT_EQ(Run("CREATE TRIGGER emp_pay AFTER UPDATE OF salary ON employees BEGIN INSERT INTO log VALUES "
-                  "('pay'); END;"),
-              "OK 0");
-    EXPECT_EQ(
-        Run("CREATE TRIGGER dept_any BEFORE UPDATE ON depts BEGIN INSERT INTO log VALUES ('dept'); END;"),
-        "OK 0");
+    Exec(
+        "CREATE TRIGGER emp_before BEFORE INSERT OR UPDATE OR DELETE ON employees BEGIN INSERT INTO "
+        "log VALUES ('before'); END;");
+    Exec(
+        "CREATE TRIGGER emp_pay AFTER UPDATE OF salary ON employees BEGIN INSERT INTO log VALUES "
+        "('pay'); END;");
+    Exec("CREATE TRIGGER dept_any BEFORE UPDATE ON depts BEGIN INSERT INTO log VALUES ('dept'); END;");
     EXPECT_EQ(Run("UPDATE earners SET pay = pay + 1"), "OK 2");
     EXPECT_EQ(Run("UPDATE staff SET salary = salary + 1 WHERE name = 'Executive'"), "OK 2");
     EXPECT_EQ(Run("UPDATE earners SET id = id WHERE 1 = 0"), "OK 0");

@@ -63,8 +63,7 @@ TEST_F(CQuotedNameTest, DmlNamesQuotedColumnsAndKeyViolationsNameTheConstraint) 
     Exec(
         "MERGE INTO \"Note\" n USING (SELECT 3 \"Id\", 'm' \"Text\" FROM dual) s ON (n.\"Id\" = s.\"Id\") "
         "WHEN MATCHED THEN UPDATE SET n.\"Text\" = s.\"Text\" WHEN NOT MATCHED THEN INSERT (\"Id\", "
-        "\"Text\") "
-        "VALUES (s.\"Id\", s.\"Text\")");
+        "\"Text\") VALUES (s.\"Id\", s.\"Text\")");
     Exec("DELETE FROM \"Note\" WHERE \"Id\" = 1");
     EXPECT_EQ(Rows("SELECT \"Id\", \"Text\" FROM \"Note\" ORDER BY 1"), "2,c|3,m");
     EXPECT_EQ(Answer("UPDATE \"Note\" SET text = 'x'"), "ERROR ORA-00904: 列 TEXT は存在しません。");
@@ -93,8 +92,7 @@ TEST_F(CQuotedNameTest, TheDictionaryShowsEachNameAsItIsKept) {
          "index_name, column_position",
          "ix_Note:Text|ix_Note:PLAIN|pk_Note:Id"},
         {"SELECT constraint_name || ':' || constraint_type FROM user_constraints WHERE table_name = 'Note' "
-         "AND "
-         "constraint_type <> 'C' OR constraint_name = 'ck_Qty' ORDER BY 1",
+         "AND constraint_type <> 'C' OR constraint_name = 'ck_Qty' ORDER BY 1",
          "ck_Qty:C|pk_Note:P"},
         {"SELECT column_name FROM user_cons_columns WHERE table_name = 'Note' ORDER BY 1", "Id|Text"},
         {"SELECT comments FROM user_col_comments WHERE table_name = 'Note' AND column_name = 'Text'", "body"},
@@ -186,41 +184,26 @@ TEST(CQuotedNameFile, AnEarlierFilesQuotedTableAndSequencesAreReadAsTheyWereMean
         CEngineError error;
         auto connection = CSqliteConnection::Open("EARLIER", error);
         ASSERT_NE(connection, nullptr) << error.message;
-        std::vector<CEngineBind> binds;
-        long rows = 0;
         for (const char* sql : {"CREATE TABLE \"Note\" (\"Id\" NUMBER(5), \"Text\" VARCHAR2(7))",
                                 "INSERT INTO \"Note\" VALUES (1, 'a')", "COMMIT"})
-            ASSERT_TRUE(connection->Execute(sql, binds, rows)) << connection->LastError().message;
+            ASSERT_EQ(EngineFixture::RunOn(*connection, sql), "OK") << sql;
         path = connection->Path();
     }
-    sqlite3* raw = nullptr;
-    ASSERT_EQ(sqlite3_open(path.c_str(), &raw), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(raw,
-                           "UPDATE TARVEX_COLUMNS SET TABLE_NAME = upper(TABLE_NAME), COLUMN_NAME = "
-                           "upper(COLUMN_NAME); INSERT INTO TARVEX_SEQUENCES VALUES ('old_seq', 5, 1); "
-                           "PRAGMA user_version = 8",
-                           nullptr, nullptr, nullptr),
-              SQLITE_OK);
-    sqlite3_close(raw);
+    EngineFixture::WriteRaw(path,
+                            "UPDATE TARVEX_COLUMNS SET TABLE_NAME = upper(TABLE_NAME), COLUMN_NAME = "
+                            "upper(COLUMN_NAME); INSERT INTO TARVEX_SEQUENCES VALUES ('old_seq', 5, 1); "
+                            "PRAGMA user_version = 8");
     CEngineError error;
     auto connection = CSqliteConnection::Open("EARLIER", error);
     ASSERT_NE(connection, nullptr) << error.message;
-    std::vector<CEngineBind> binds;
-    CEngineResult result;
-    ASSERT_TRUE(connection->Query("SELECT OLD_SEQ.NEXTVAL, \"Text\" FROM \"Note\"", binds, result))
-        << connection->LastError().message;
-    EXPECT_EQ(std::string(result.Value(0, 0)) + "," + std::string(result.Value(0, 1)), "5,a");
-    ASSERT_TRUE(
-        connection->Query("SELECT column_name || ' ' || data_type || data_length FROM user_tab_columns "
-                          "WHERE table_name = 'Note' ORDER BY column_id",
-                          binds, result));
-    ASSERT_EQ(result.RowCount(), 2u);
-    EXPECT_EQ(std::string(result.Value(0, 0)) + "|" + std::string(result.Value(1, 0)),
-              "Id NUMBER22|Text VARCHAR27");
+    EXPECT_EQ(EngineFixture::RowsOn(*connection, "SELECT OLD_SEQ.NEXTVAL, \"Text\" FROM \"Note\""), "5,a");
+    EXPECT_EQ(
+        EngineFixture::RowsOn(*connection,
+                              "SELECT column_name || ' ' || data_type || data_length FROM user_tab_columns "
+                              "WHERE table_name = 'Note' ORDER BY column_id"),
+        "Id NUMBER22|Text VARCHAR27");
     connection.reset();
-    ASSERT_EQ(sqlite3_open(path.c_str(), &raw), SQLITE_OK);
-    EXPECT_EQ(EngineFixture::One(raw, "PRAGMA user_version"), std::to_string(CCatalogTables::kVersion));
-    sqlite3_close(raw);
+    EXPECT_EQ(EngineFixture::OneIn(path, "PRAGMA user_version"), std::to_string(CCatalogTables::kVersion));
 }
 
 }  // namespace

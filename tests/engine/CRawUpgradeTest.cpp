@@ -13,21 +13,11 @@
 namespace {
 
 bool Execute(CSqliteConnection& connection, const std::string& sql) {
-    std::vector<CEngineBind> binds;
-    long rows = 0;
-    return connection.Execute(encoding::Utf8ToCp932(sql), binds, rows);
+    return EngineFixture::RunOn(connection, sql) == "OK";
 }
 
 std::string Column(CSqliteConnection& connection, const std::string& sql) {
-    std::vector<CEngineBind> binds;
-    CEngineResult result;
-    if (!connection.Query(encoding::Utf8ToCp932(sql), binds, result))
-        return "ERROR " + encoding::Cp932ToUtf8(connection.LastError().message);
-    std::string out;
-    for (std::size_t row = 0; row < result.RowCount(); ++row)
-        out += std::string(row > 0 ? "|" : "") +
-               (result.IsNull(row, 0) ? std::string("-") : std::string(result.Value(row, 0)));
-    return out;
+    return EngineFixture::RowsOn(connection, sql);
 }
 
 TEST(CRawUpgradeFile, RawColumnsOfAnEarlierFileKeepTheirDigitsAfterOpening) {
@@ -38,18 +28,13 @@ TEST(CRawUpgradeFile, RawColumnsOfAnEarlierFileKeepTheirDigitsAfterOpening) {
         ASSERT_NE(connection, nullptr) << error.message;
         ASSERT_TRUE(Execute(*connection, "CREATE TABLE R (ID NUMBER PRIMARY KEY, B RAW(8), C VARCHAR2(5))"));
     }
-    sqlite3* raw = nullptr;
-    ASSERT_EQ(sqlite3_open(home.Path("old.db").c_str(), &raw), SQLITE_OK);
     // As the earlier version wrote it: RAW(8) as declared, read as a number.
-    ASSERT_EQ(sqlite3_exec(raw,
-                           "DROP TABLE R;"
-                           "CREATE TABLE R (ID NUMBER PRIMARY KEY, B RAW(8), C VARCHAR2(5));"
-                           "CREATE INDEX R_B ON R (B);"
-                           "INSERT INTO R VALUES (1, 'ABCD', 'x');"
-                           "PRAGMA user_version = 9;",
-                           nullptr, nullptr, nullptr),
-              SQLITE_OK);
-    sqlite3_close(raw);
+    EngineFixture::WriteRaw(home.Path("old.db"),
+                            "DROP TABLE R;"
+                            "CREATE TABLE R (ID NUMBER PRIMARY KEY, B RAW(8), C VARCHAR2(5));"
+                            "CREATE INDEX R_B ON R (B);"
+                            "INSERT INTO R VALUES (1, 'ABCD', 'x');"
+                            "PRAGMA user_version = 9;");
     for (int open = 0; open < 2; ++open) {
         CEngineError error;
         auto connection = CSqliteConnection::Open("OLD", error);
@@ -61,8 +46,7 @@ TEST(CRawUpgradeFile, RawColumnsOfAnEarlierFileKeepTheirDigitsAfterOpening) {
         EXPECT_EQ(Column(*connection, "SELECT B FROM R WHERE ID IN (1, " + id + ", " + id + "1) ORDER BY ID"),
                   "ABCD|1E10|0012");
         EXPECT_EQ(Column(*connection,
-                         "SELECT INDEX_NAME FROM USER_INDEXES WHERE TABLE_NAME = 'R' AND "
-                         "INDEX_NAME = 'R_B'"),
+                         "SELECT INDEX_NAME FROM USER_INDEXES WHERE TABLE_NAME = 'R' AND INDEX_NAME = 'R_B'"),
                   "R_B");
         EXPECT_EQ(Column(*connection,
                          "SELECT DATA_TYPE FROM USER_TAB_COLUMNS WHERE "
@@ -71,12 +55,11 @@ TEST(CRawUpgradeFile, RawColumnsOfAnEarlierFileKeepTheirDigitsAfterOpening) {
         // The key still holds.
         EXPECT_FALSE(Execute(*connection, "INSERT INTO R VALUES (1, 'FF', 'w')"));
     }
-    ASSERT_EQ(sqlite3_open_v2(home.Path("old.db").c_str(), &raw, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
-    EXPECT_EQ(EngineFixture::One(raw, "PRAGMA integrity_check"), "ok");
-    EXPECT_EQ(EngineFixture::One(raw, "PRAGMA user_version"), std::to_string(CCatalogTables::kVersion));
-    EXPECT_EQ(EngineFixture::One(raw, "SELECT type FROM pragma_table_info('R') WHERE name = 'B'"),
+    const std::string file = home.Path("old.db");
+    EXPECT_EQ(EngineFixture::OneIn(file, "PRAGMA integrity_check"), "ok");
+    EXPECT_EQ(EngineFixture::OneIn(file, "PRAGMA user_version"), std::to_string(CCatalogTables::kVersion));
+    EXPECT_EQ(EngineFixture::OneIn(file, "SELECT type FROM pragma_table_info('R') WHERE name = 'B'"),
               "RAW_TEXT(8)");
-    sqlite3_close(raw);
 }
 
 }  // namespace

@@ -20,8 +20,7 @@ const char* const kScript[] = {
     "CREATE INDEX emp_deptno_ix ON emp (deptno) TABLESPACE idx",
     "CREATE SEQUENCE emp_seq START WITH 7369 INCREMENT BY 1 NOCACHE",
     "CREATE OR REPLACE VIEW emp_dept_v AS\n  SELECT e.empno, e.ename, e.sal, NVL(e.comm, 0) AS comm, "
-    "d.dname, "
-    "e.hiredate\n  FROM emp e, dept d\n  WHERE e.deptno = d.deptno(+)",
+    "d.dname, e.hiredate\n  FROM emp e, dept d\n  WHERE e.deptno = d.deptno(+)",
     "COMMENT ON TABLE emp IS '従業員'",
     "COMMENT ON COLUMN emp.sal IS 'Monthly salary'",
     "ALTER SESSION SET NLS_DATE_FORMAT = 'YYYY-MM-DD'",
@@ -32,8 +31,7 @@ const char* const kScript[] = {
     "BEGIN\n  INSERT INTO emp VALUES (emp_seq.NEXTVAL, 'Smith', 'Clerk', 7902, TO_DATE('17-12-1980', "
     "'DD-MM-YYYY'), 800, NULL, 20);\n  INSERT INTO emp VALUES (emp_seq.NEXTVAL, 'Allen', 'Salesman', 7698, "
     "TO_DATE('1981-02-20', 'YYYY-MM-DD'), 1600, 300, 30);\n  INSERT INTO emp VALUES (emp_seq.NEXTVAL, "
-    "'Ward', "
-    "'Salesman', 7698, TO_DATE('1981-02-22', 'YYYY-MM-DD'), 1250.555, 500, 30);\n"
+    "'Ward', 'Salesman', 7698, TO_DATE('1981-02-22', 'YYYY-MM-DD'), 1250.555, 500, 30);\n"
     "  INSERT INTO emp VALUES (emp_seq.NEXTVAL, 'Jones', 'Manager', 7839, '1981-04-02', 2975, NULL, 20);\n"
     "  INSERT INTO emp VALUES (emp_seq.NEXTVAL, 'King', 'President', NULL, DATE '1981-11-17', 5000, NULL, "
     "NULL);\nEND;",

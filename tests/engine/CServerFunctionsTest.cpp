@@ -73,8 +73,7 @@ constexpr Case kSingleRow[] = {
     {"RPAD('a', 4, '日') || '|' || LPAD('ｱｲ', 4, 'x') || LPAD('abc', 5, 'xy') || RPAD('abcdef', 3)",
      "a日 |xxｱｲxyabcabc"},
     {"TRANSLATE('SQL*Plus User''s Guide', ' */''', '___')", "SQL_Plus_Users_Guide"},
-    {"TRANSLATE('2KRW229', '0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ', "
-     "'9999999999XXXXXXXXXXXXXXXXXXXXXXXXXX')",
+    {"TRANSLATE('2KRW229', '0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ', '9999999999XXXXXXXXXXXXXXXXXXXXXXXXXX')",
      "9XXX999"},
     {"INSTR('CORPORATE FLOOR', 'OR', -3, 2)", "2"},
     {"INSTRB('CORPORATE FLOOR', 'OR', 5, 2)", "14"},
@@ -102,8 +101,7 @@ constexpr Case kSingleRow[] = {
     {"BIN_TO_NUM(1, 0, 1, 1) || BIN_TO_NUM(0)", "110"},
     {"UNISTR('abc\\00e5\\65E5\\\\x') || UNISTR('\\D83D\\DE00')", "abc?日\\x?"},
     {"LENGTH(DBMS_RANDOM.STRING('x', 12)) || CASE WHEN REGEXP_LIKE(DBMS_RANDOM.STRING('U', 20), "
-     "'^[A-Z]{20}$') "
-     "AND ABS(DBMS_RANDOM.NORMAL) < 10 THEN 'ok' END || DBMS_RANDOM.STRING('a', 0)",
+     "'^[A-Z]{20}$') AND ABS(DBMS_RANDOM.NORMAL) < 10 THEN 'ok' END || DBMS_RANDOM.STRING('a', 0)",
      "12ok"},
     // DBMS_RANDOM.VALUE in SQL: [0, 1) or [low, high), with or without brackets.
     {"CASE WHEN DBMS_RANDOM.VALUE >= 0 AND DBMS_RANDOM.VALUE() < 1 AND DBMS_RANDOM.VALUE(5, 6) >= 5 AND "
@@ -250,8 +248,7 @@ constexpr Case kAggregates[] = {
     // R2 the square of CORR (13/14 again);
     // group b has no pair without a NULL.
     {"REGR_COUNT(Y, X) || ':' || ROUND(REGR_INTERCEPT(Y, X), 30) || ':' || ROUND(REGR_SLOPE(Y, X), 6) || ':' "
-     "|| "
-     "ROUND(REGR_R2(Y, X), 6)",
+     "|| ROUND(REGR_R2(Y, X), 6)",
      "3:1.5:.928571:.862245|0:::"},
     // The most frequent value, the least of several.
     {"STATS_MODE(MOD(X, 2)) || STATS_MODE(X)", "01|13"},

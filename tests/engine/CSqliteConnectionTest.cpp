@@ -35,21 +35,9 @@ protected:
 
 TEST_F(CSqliteConnectionTest, FileUsesWriteAheadLogging) {
     EXPECT_EQ(m_connection->Path(), m_home.Path("default.db"));
-    sqlite3* raw = nullptr;
-    ASSERT_EQ(sqlite3_open(m_connection->Path().c_str(), &raw), SQLITE_OK);
-    sqlite3_stmt* statement = nullptr;
-    ASSERT_EQ(sqlite3_prepare_v2(raw, "PRAGMA journal_mode", -1, &statement, nullptr), SQLITE_OK);
-    ASSERT_EQ(sqlite3_step(statement), SQLITE_ROW);
-    EXPECT_STREQ(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)), "wal");
-    sqlite3_finalize(statement);
+    EXPECT_EQ(OneIn(m_connection->Path(), "PRAGMA journal_mode"), "wal");
     // DUAL lives in each connection, never in the file.
-    ASSERT_EQ(sqlite3_prepare_v2(raw, "SELECT COUNT(*) FROM sqlite_schema WHERE name LIKE 'dual'", -1,
-                                 &statement, nullptr),
-              SQLITE_OK);
-    ASSERT_EQ(sqlite3_step(statement), SQLITE_ROW);
-    EXPECT_EQ(sqlite3_column_int(statement, 0), 0);
-    sqlite3_finalize(statement);
-    sqlite3_close(raw);
+    EXPECT_EQ(OneIn(m_connection->Path(), "SELECT COUNT(*) FROM sqlite_schema WHERE name LIKE 'dual'"), "0");
 }
 
 TEST_F(CSqliteConnectionTest, SecondWriterWaitsForTheLockAndThenSucceeds) {

@@ -121,8 +121,7 @@ TEST_F(CSqliteSchemaTest, ModifyCommentsIdentityAndSequences) {
     EXPECT_EQ(Rows("SELECT S.NEXTVAL FROM DUAL"), "15");
     EXPECT_EQ(Rows("SELECT SEQUENCE_NAME, INCREMENT_BY FROM USER_SEQUENCES ORDER BY 1"), "ISEQ$$_T_ID,1|S,5");
     EXPECT_EQ(Rows("SELECT COLUMN_NAME, DATA_TYPE, DATA_LENGTH, NULLABLE FROM USER_TAB_COLUMNS WHERE "
-                   "TABLE_NAME = 'T' "
-                   "ORDER BY COLUMN_ID"),
+                   "TABLE_NAME = 'T' ORDER BY COLUMN_ID"),
               "ID,NUMBER,22,N|NAME,VARCHAR2,10,N");
     EXPECT_EQ(Failure("DELETE FROM USER_TABLES"), "ORA-01031: USER_TABLES は読取り専用です。");
     Exec("CREATE OR REPLACE VIEW V AS SELECT NAME /* who */ FROM T WHERE ID > 1;");
@@ -241,13 +240,10 @@ TEST_F(CSqliteSchemaTest, IdentityColumnsFollowTheirOptions) {
 }
 
 TEST_F(CSqliteSchemaTest, ASelectNeverWritesTheFile) {
-    sqlite3* db = nullptr;
     auto version = [&] {
-        sqlite3_open_v2(m_connection->Path().c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
-        std::string out = One(db, "SELECT group_concat(name) FROM sqlite_schema") + "/" +
-                          One(db, "PRAGMA data_version") + "/" + One(db, "PRAGMA user_version");
-        sqlite3_close(db);
-        return out;
+        return OneIn(m_connection->Path(), "SELECT group_concat(name) FROM sqlite_schema") + "/" +
+               OneIn(m_connection->Path(), "PRAGMA data_version") + "/" +
+               OneIn(m_connection->Path(), "PRAGMA user_version");
     };
     std::string before = version();
     EXPECT_EQ(Rows("SELECT 1 AS ALL_X, 2 AS USER_Y FROM DUAL"), "1,2");
@@ -258,78 +254,57 @@ TEST_F(CSqliteSchemaTest, ASelectNeverWritesTheFile) {
 
 TEST(CSqliteSchemaFile, AFileWithIdentityMarksIsConvertedOnceWhenOpened) {
     TempHome home;
-    sqlite3* raw = nullptr;
-    ASSERT_EQ(sqlite3_open(home.Path("old.db").c_str(), &raw), SQLITE_OK);
     // As the previous version wrote it: the identity kept as a comment.
-    ASSERT_EQ(
-        sqlite3_exec(raw,
-                     "CREATE TABLE T (ID NUMBER(6) /*IDENTITY ALWAYS*/                      , "
-                     "K NUMBER /*IDENTITY ON NULL*/, N VARCHAR2(5));"
-                     "INSERT INTO T VALUES (1, 1, 'a');"
-                     "CREATE TABLE TARVEX_SEQUENCES (NAME TEXT PRIMARY KEY, NEXT_VALUE INTEGER NOT NULL, "
-                     "STEP INTEGER NOT NULL);"
-                     "INSERT INTO TARVEX_SEQUENCES VALUES ('ISEQ$$_T_ID', 2, 1);"
-                     "INSERT INTO TARVEX_SEQUENCES VALUES ('ISEQ$$_T_K', 2, 1);"
-                     "INSERT INTO TARVEX_SEQUENCES VALUES ('old_seq', 5, 1);"
-                     "CREATE TABLE TARVEX_COMMENTS (TABLE_NAME TEXT NOT NULL, COLUMN_NAME TEXT NOT NULL, "
-                     "COMMENTS TEXT, PRIMARY KEY (TABLE_NAME, COLUMN_NAME));"
-                     "INSERT INTO TARVEX_COMMENTS VALUES ('T', '', 'kept');"
-                     "CREATE TABLE K (A NUMBER NOT NULL, B NUMBER);"
-                     "CREATE UNIQUE INDEX K_PK /*TARVEX:P*/ ON K (A);"
-                     "CREATE TABLE TARVEX_DISABLED (TABLE_NAME TEXT NOT NULL, CONSTRAINT_NAME TEXT PRIMARY "
-                     "KEY, KIND TEXT NOT NULL, DEFINITION TEXT NOT NULL);"
-                     "INSERT INTO TARVEX_DISABLED VALUES ('K', 'K_B_UK', 'I', 'CREATE UNIQUE INDEX K_B_UK "
-                     "/*TARVEX:U*/ ON K (B)');",
-                     nullptr, nullptr, nullptr),
-        SQLITE_OK);
-    sqlite3_close(raw);
-    std::vector<CEngineBind> binds;
-    long rows = 0;
+    EngineFixture::WriteRaw(
+        home.Path("old.db"),
+        "CREATE TABLE T (ID NUMBER(6) /*IDENTITY ALWAYS*/                      , "
+        "K NUMBER /*IDENTITY ON NULL*/, N VARCHAR2(5));"
+        "INSERT INTO T VALUES (1, 1, 'a');"
+        "CREATE TABLE TARVEX_SEQUENCES (NAME TEXT PRIMARY KEY, NEXT_VALUE INTEGER NOT NULL, "
+        "STEP INTEGER NOT NULL);"
+        "INSERT INTO TARVEX_SEQUENCES VALUES ('ISEQ$$_T_ID', 2, 1);"
+        "INSERT INTO TARVEX_SEQUENCES VALUES ('ISEQ$$_T_K', 2, 1);"
+        "INSERT INTO TARVEX_SEQUENCES VALUES ('old_seq', 5, 1);"
+        "CREATE TABLE TARVEX_COMMENTS (TABLE_NAME TEXT NOT NULL, COLUMN_NAME TEXT NOT NULL, "
+        "COMMENTS TEXT, PRIMARY KEY (TABLE_NAME, COLUMN_NAME));"
+        "INSERT INTO TARVEX_COMMENTS VALUES ('T', '', 'kept');"
+        "CREATE TABLE K (A NUMBER NOT NULL, B NUMBER);"
+        "CREATE UNIQUE INDEX K_PK /*TARVEX:P*/ ON K (A);"
+        "CREATE TABLE TARVEX_DISABLED (TABLE_NAME TEXT NOT NULL, CONSTRAINT_NAME TEXT PRIMARY "
+        "KEY, KIND TEXT NOT NULL, DEFINITION TEXT NOT NULL);"
+        "INSERT INTO TARVEX_DISABLED VALUES ('K', 'K_B_UK', 'I', 'CREATE UNIQUE INDEX K_B_UK "
+        "/*TARVEX:U*/ ON K (B)');");
     for (int open = 0; open < 2; ++open) {
         CEngineError error;
         auto connection = CSqliteConnection::Open("OLD", error);
         ASSERT_NE(connection, nullptr) << error.message;
-        EXPECT_FALSE(connection->Execute("INSERT INTO T (ID, N) VALUES (5, 'b')", binds, rows));
-        EXPECT_EQ(connection->LastError().code, 32795);
-        ASSERT_TRUE(connection->Execute("INSERT INTO T (K, N) VALUES (NULL, 'c')", binds, rows))
-            << connection->LastError().message;
-        CEngineResult result;
-        ASSERT_TRUE(connection->Query("SELECT COUNT(*), MAX(ID), MAX(K) FROM T", binds, result));
-        EXPECT_EQ(result.Value(0, 0), open == 0 ? "2" : "3");
-        EXPECT_EQ(result.Value(0, 1), open == 0 ? "2" : "3");
-        ASSERT_TRUE(connection->Query("SELECT COMMENTS FROM USER_TAB_COMMENTS WHERE TABLE_NAME = 'T'", binds,
-                                      result));
-        EXPECT_EQ(result.Value(0, 0), "kept");
+        auto run = [&](const char* sql) { return EngineFixture::RunOn(*connection, sql); };
+        auto rows = [&](const char* sql) { return EngineFixture::RowsOn(*connection, sql); };
+        EXPECT_EQ(run("INSERT INTO T (ID, N) VALUES (5, 'b')").substr(0, 9), "ORA-32795");
+        ASSERT_EQ(run("INSERT INTO T (K, N) VALUES (NULL, 'c')"), "OK");
+        EXPECT_EQ(rows("SELECT COUNT(*), MAX(ID) FROM T"), open == 0 ? "2,2" : "3,3");
+        EXPECT_EQ(rows("SELECT COMMENTS FROM USER_TAB_COMMENTS WHERE TABLE_NAME = 'T'"), "kept");
         // A sequence kept in the case it was typed in is found in any.
-        ASSERT_TRUE(connection->Query("SELECT Old_Seq.NEXTVAL FROM DUAL", binds, result))
-            << connection->LastError().message;
-        EXPECT_EQ(result.Value(0, 0), open == 0 ? "5" : "6");
+        EXPECT_EQ(rows("SELECT Old_Seq.NEXTVAL FROM DUAL"), open == 0 ? "5" : "6");
         // Keys marked in their index's text, a disabled one kept aside.
-        ASSERT_TRUE(
-            connection->Query("SELECT CONSTRAINT_NAME || CONSTRAINT_TYPE || STATUS FROM USER_CONSTRAINTS "
-                              "WHERE TABLE_NAME = 'K' ORDER BY 1",
-                              binds, result));
-        ASSERT_EQ(result.RowCount(), 2u);
-        EXPECT_EQ(result.Value(0, 0), open == 0 ? "K_B_UKUDISABLED" : "K_B_UKUENABLED");
-        EXPECT_EQ(result.Value(1, 0), "K_PKPENABLED");
+        EXPECT_EQ(rows("SELECT CONSTRAINT_NAME || CONSTRAINT_TYPE || STATUS FROM USER_CONSTRAINTS "
+                       "WHERE TABLE_NAME = 'K' ORDER BY 1"),
+                  open == 0 ? "K_B_UKUDISABLED|K_PKPENABLED" : "K_B_UKUENABLED|K_PKPENABLED");
         if (open == 0) {
-            ASSERT_TRUE(connection->Execute("ALTER TABLE K ENABLE CONSTRAINT K_B_UK", binds, rows))
-                << connection->LastError().message;
-            ASSERT_TRUE(connection->Execute("INSERT INTO K VALUES (1, 1)", binds, rows));
-            EXPECT_FALSE(connection->Execute("INSERT INTO K VALUES (2, 1)", binds, rows));
-            EXPECT_NE(connection->LastError().message.find("K_B_UK"), std::string::npos);
+            ASSERT_EQ(run("ALTER TABLE K ENABLE CONSTRAINT K_B_UK"), "OK");
+            ASSERT_EQ(run("INSERT INTO K VALUES (1, 1)"), "OK");
+            EXPECT_NE(run("INSERT INTO K VALUES (2, 1)").find("K_B_UK"), std::string::npos);
         }
         ASSERT_TRUE(connection->Commit());
     }
-    ASSERT_EQ(sqlite3_open(home.Path("old.db").c_str(), &raw), SQLITE_OK);
-    EXPECT_EQ(EngineFixture::One(raw, "PRAGMA user_version"), std::to_string(CCatalogTables::kVersion));
-    EXPECT_EQ(EngineFixture::One(raw, "SELECT COUNT(*) FROM TARVEX_SYNONYMS"), "0");
-    EXPECT_EQ(EngineFixture::One(raw, "SELECT COUNT(*) FROM TARVEX_SEQUENCE_OPTIONS"), "0");
-    EXPECT_EQ(EngineFixture::One(raw,
-                                 "SELECT GENERATION_TYPE || DEFAULT_ON_NULL FROM TARVEX_IDENTITIES "
-                                 "ORDER BY COLUMN_NAME"),
+    const std::string file = home.Path("old.db");
+    EXPECT_EQ(EngineFixture::OneIn(file, "PRAGMA user_version"), std::to_string(CCatalogTables::kVersion));
+    EXPECT_EQ(EngineFixture::OneIn(file, "SELECT COUNT(*) FROM TARVEX_SYNONYMS"), "0");
+    EXPECT_EQ(EngineFixture::OneIn(file, "SELECT COUNT(*) FROM TARVEX_SEQUENCE_OPTIONS"), "0");
+    EXPECT_EQ(EngineFixture::OneIn(file,
+                                   "SELECT GENERATION_TYPE || DEFAULT_ON_NULL FROM TARVEX_IDENTITIES "
+                                   "ORDER BY COLUMN_NAME"),
               "ALWAYSNOBY DEFAULTYES");
-    sqlite3_close(raw);
 }
 
 TEST_F(CSqliteSchemaTest, KeysAndIndexesHaveNamespacesOfTheirOwn) {
@@ -672,9 +647,8 @@ TEST_F(CSqliteSchemaTest, NamesWithHashAndDollarServeEveryDefinitionAndStatement
              "ORDER BY column_position"),
         "ACCT_I:PREV#|ACCT_I:NAME$");
     EXPECT_EQ(Failure("INSERT INTO acct (acct#, name$) VALUES (3, 'cd')").substr(0, 9), "ORA-00001");
-}
-
-TEST_F(CSqliteSchemaTest, ATableNamedWithHashTakesQueriesAndDml) {
+    // A table's own name too, as a qualifier of its columns.
+    Exec("DROP TABLE acct");
     Exec("CREATE TABLE log# (a NUMBER, b# NUMBER)");
     Exec("INSERT INTO log# VALUES (1, 2)");
     Exec("INSERT INTO log# (a, b#) SELECT a + 1, b# FROM log#");

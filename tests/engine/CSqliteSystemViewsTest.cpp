@@ -16,13 +16,7 @@ protected:
     }
 
     // What a second connection to the file reads with `sql`.
-    std::string FileSays(const std::string& sql) {
-        sqlite3* db = nullptr;
-        sqlite3_open_v2(m_connection->Path().c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
-        std::string out = One(db, sql);
-        sqlite3_close(db);
-        return out;
-    }
+    std::string FileSays(const std::string& sql) { return OneIn(m_connection->Path(), sql); }
 
     // The columns a query describes, as "NAME:type:size" joined by ','.
     std::string Described(const std::string& sql) {
@@ -160,8 +154,7 @@ TEST_F(CSqliteSystemViewsTest, ColumnStatisticsCountDistinctValuesAndNulls) {
         "TABLE_NAME = 'EMP' ORDER BY COLUMN_ID";
     const char* kStatistics =
         "SELECT COLUMN_NAME, NUM_DISTINCT, NUM_NULLS, DENSITY, SAMPLE_SIZE FROM USER_TAB_COL_STATISTICS "
-        "ORDER BY "
-        "COLUMN_NAME";
+        "ORDER BY COLUMN_NAME";
     EXPECT_EQ(Rows(kColumns), "EMPNO,-,-,-,-|ENAME,-,-,-,-|COMM,-,-,-,-|DEPTNO,-,-,-,-");
     EXPECT_EQ(Rows(kStatistics), "");
     Exec("BEGIN DBMS_STATS.GATHER_TABLE_STATS(USER, 'EMP'); END;");

@@ -33,8 +33,7 @@ TEST(CStatementTablesTest, EveryPlaceATableIsNamedIsFound) {
          "EMP,BONUS,STAFF"},
         {"DELETE FROM emp WHERE id = 1", "EMP"},
         {"MERGE INTO stock s USING delivery d ON (s.item = d.item) WHEN MATCHED THEN UPDATE SET s.qty = "
-         "d.qty "
-         "WHEN NOT MATCHED THEN INSERT (item, qty) VALUES (d.item, d.qty)",
+         "d.qty WHEN NOT MATCHED THEN INSERT (item, qty) VALUES (d.item, d.qty)",
          "STOCK,DELIVERY"},
         {"SELECT FROM", "unparsed"},
     };

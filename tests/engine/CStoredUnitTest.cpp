@@ -11,29 +11,23 @@
 
 namespace {
 
-class StoredUnitTest : public EngineFixture {
+class StoredUnitTest : public OutputFixture {
 protected:
-    void SetUp() override {
-        EngineFixture::SetUp();
-        Exec("BEGIN DBMS_OUTPUT.ENABLE; END;");
-    }
     std::string Run(const std::string& text) { return OutputOf(text); }
 };
 
 }  // namespace
 
 TEST_F(StoredUnitTest, ProceduresTakeInOutAndDefaultsByPositionAndName) {
-    EXPECT_EQ(
-        Run("CREATE OR REPLACE PROCEDURE add_to(total IN OUT NUMBER, amount IN NUMBER DEFAULT 1, "
-            "note OUT VARCHAR2) IS\nBEGIN\n  total := total + amount;\n  note := 'added ' || amount;\nEND;"),
-        "");
+    Exec(
+        "CREATE OR REPLACE PROCEDURE add_to(total IN OUT NUMBER, amount IN NUMBER DEFAULT 1, "
+        "note OUT VARCHAR2) IS\nBEGIN\n  total := total + amount;\n  note := 'added ' || amount;\nEND;");
     const char* cases[][2] = {
         {"DECLARE t NUMBER := 10; n VARCHAR2(20); BEGIN add_to(t, 5, n); dbms_output.put_line(t || ' ' || "
          "n); END;",
          "15 added 5"},
         {"DECLARE t NUMBER := 10; n VARCHAR2(20); BEGIN add_to(note => n, total => t); "
-         "dbms_output.put_line(t || "
-         "' ' || n); END;",
+         "dbms_output.put_line(t || ' ' || n); END;",
          "11 added 1"},
         {"DECLARE t NUMBER := 1; n VARCHAR2(20); BEGIN add_to(t, note => n, amount => 2); "
          "dbms_output.put_line(t); END;",
@@ -57,17 +51,16 @@ TEST_F(StoredUnitTest, ProceduresTakeInOutAndDefaultsByPositionAndName) {
         Rows("SELECT LINE, TEXT FROM USER_SOURCE WHERE NAME = 'ADD_TO' AND LINE IN (1, 3)"),
         "1,PROCEDURE add_to(total IN OUT NUMBER, amount IN NUMBER DEFAULT 1, note OUT VARCHAR2) IS\n|3,  "
         "total := total + amount;\n");
-    EXPECT_EQ(Run("CREATE PROCEDURE twice_to(t IN OUT NUMBER) IS n VARCHAR2(1); BEGIN add_to(t, t, n); "
-                  "SELECT COUNT(*) INTO t FROM USER_TABLES; END;"),
-              "");
+    Exec(
+        "CREATE PROCEDURE twice_to(t IN OUT NUMBER) IS n VARCHAR2(1); BEGIN add_to(t, t, n); "
+        "SELECT COUNT(*) INTO t FROM USER_TABLES; END;");
     EXPECT_EQ(Rows("SELECT REFERENCED_NAME, REFERENCED_TYPE FROM USER_DEPENDENCIES WHERE NAME = 'TWICE_TO' "
                    "ORDER BY 1"),
               "ADD_TO,PROCEDURE|USER_TABLES,TABLE");
-    EXPECT_EQ(Run("DROP PROCEDURE add_to"), "");
+    Exec("DROP PROCEDURE add_to");
     EXPECT_EQ(Run("BEGIN add_to(1); END;"),
               "ERROR ORA-06550: 行1、列7:|PLS-00201: 識別子'ADD_TO'を宣言してください。|ORA-06550: "
-              "行1、列7:|PL/SQL: Statement "
-              "ignored");
+              "行1、列7:|PL/SQL: Statement ignored");
     EXPECT_EQ(Run("DROP PROCEDURE add_to"), "ERROR ORA-04043: オブジェクトADD_TOは存在しません。");
 }
 
@@ -75,14 +68,12 @@ TEST_F(StoredUnitTest, FunctionsAnswerInBlocksAndInSqlAndRecurse) {
     Exec("CREATE TABLE emp (ename VARCHAR2(10), sal NUMBER(7,2))");
     Exec("INSERT INTO emp VALUES ('SMITH', 800)");
     Exec("INSERT INTO emp VALUES ('ALLEN', 1600)");
-    EXPECT_EQ(
-        Run("CREATE FUNCTION bonus(s NUMBER, rate NUMBER := 0.1) RETURN NUMBER IS BEGIN RETURN s * rate; "
-            "END;"),
-        "");
-    EXPECT_EQ(
-        Run("CREATE FUNCTION fact(n PLS_INTEGER) RETURN NUMBER IS BEGIN IF n <= 1 THEN RETURN 1; END IF; "
-            "RETURN n * fact(n - 1); END fact;"),
-        "");
+    Exec(
+        "CREATE FUNCTION bonus(s NUMBER, rate NUMBER := 0.1) RETURN NUMBER IS BEGIN RETURN s * rate; "
+        "END;");
+    Exec(
+        "CREATE FUNCTION fact(n PLS_INTEGER) RETURN NUMBER IS BEGIN IF n <= 1 THEN RETURN 1; END IF; "
+        "RETURN n * fact(n - 1); END fact;");
     EXPECT_EQ(
         Run("BEGIN dbms_output.put_line(bonus(1000) || ' ' || bonus(1000, 0.5) || ' ' || fact(20)); END;"),
         "100 500 2432902008176640000");
@@ -91,9 +82,9 @@ TEST_F(StoredUnitTest, FunctionsAnswerInBlocksAndInSqlAndRecurse) {
     CEngineResult described;
     ASSERT_TRUE(m_connection->Query("SELECT fact(3) FROM emp WHERE 1 = 0", m_binds, described));
     EXPECT_EQ(described.Columns()[0].serverType, 2);
-    EXPECT_EQ(Run("CREATE FUNCTION payroll RETURN NUMBER IS n NUMBER; BEGIN SELECT SUM(sal) INTO n FROM emp; "
-                  "RETURN n; END;"),
-              "");
+    Exec(
+        "CREATE FUNCTION payroll RETURN NUMBER IS n NUMBER; BEGIN SELECT SUM(sal) INTO n FROM emp; "
+        "RETURN n; END;");
     // A unit whose table is gone is INVALID, and VALID again once the table is back.
     Exec("CREATE TABLE emp_copy AS SELECT * FROM emp");
     Exec("DROP TABLE emp");
@@ -107,15 +98,14 @@ TEST_F(StoredUnitTest, FunctionsAnswerInBlocksAndInSqlAndRecurse) {
         Run("DECLARE n NUMBER; BEGIN SELECT SUM(bonus(sal, 2)) INTO n FROM emp; dbms_output.put_line(n); "
             "END;"),
         "4800");
-    EXPECT_EQ(Run("CREATE FUNCTION endless(n NUMBER) RETURN NUMBER IS BEGIN RETURN endless(n + 1); END;"),
-              "");
+    Exec("CREATE FUNCTION endless(n NUMBER) RETURN NUMBER IS BEGIN RETURN endless(n + 1); END;");
     // A runaway recursion stops at the storage error; its stack shows the
     // innermost calls and the block's own line, not one line a call.
     std::string endless = Run("BEGIN dbms_output.put_line(endless(1)); END;");
     EXPECT_EQ(endless.substr(0, 15), "ERROR ORA-06500");
     EXPECT_EQ(std::count(endless.begin(), endless.end(), '|'), 11) << endless;
     EXPECT_EQ(endless.substr(endless.rfind('|')), "|ORA-06512: 行1");
-    EXPECT_EQ(Run("CREATE FUNCTION silent RETURN NUMBER IS BEGIN NULL; END;"), "");
+    Exec("CREATE FUNCTION silent RETURN NUMBER IS BEGIN NULL; END;");
     EXPECT_EQ(Run("DECLARE n NUMBER; BEGIN\n  n := silent;\nEND;"),
               "ERROR ORA-06503: PL/SQL: ファンクションが値なしで戻りました。|ORA-06512: \"SILENT\", "
               "行1|ORA-06512: 行2");
@@ -140,7 +130,7 @@ TEST_F(StoredUnitTest, AUnitWithErrorsIsKeptInvalidWithItsErrors) {
               "行1、列7:|PL/SQL: Statement ignored");
     EXPECT_EQ(Run("CREATE PROCEDURE broken IS BEGIN NULL; END;"),
               "ERROR ORA-00955: 名前 BROKEN はすでに使われています。");
-    EXPECT_EQ(Run("CREATE OR REPLACE PROCEDURE broken IS\nBEGIN\n  NULL;\nEND;"), "");
+    Exec("CREATE OR REPLACE PROCEDURE broken IS\nBEGIN\n  NULL;\nEND;");
     EXPECT_EQ(Rows("SELECT COUNT(*) FROM USER_ERRORS WHERE NAME = 'BROKEN'"), "0");
     EXPECT_EQ(Rows("SELECT STATUS FROM USER_OBJECTS WHERE OBJECT_NAME = 'BROKEN'"), "VALID");
 }
@@ -160,16 +150,15 @@ TEST_F(StoredUnitTest, ConstructsTheEngineLacksAreRefusedByName) {
 TEST_F(StoredUnitTest, PackagesKeepTheirStateForTheSessionAndHideTheirPrivateMembers) {
     Exec("CREATE TABLE emp (ename VARCHAR2(10), sal NUMBER(7,2))");
     Exec("INSERT INTO emp VALUES ('SMITH', 800)");
-    EXPECT_EQ(Run("CREATE OR REPLACE PACKAGE counter AS\n  total NUMBER := 0;\n  PROCEDURE add(n NUMBER);\n"
-                  "  FUNCTION doubled RETURN NUMBER;\nEND counter;"),
-              "");
-    EXPECT_EQ(
-        Run("CREATE OR REPLACE PACKAGE BODY counter AS\n  calls PLS_INTEGER;\n"
-            "  FUNCTION twice(n NUMBER) RETURN NUMBER IS BEGIN RETURN n * 2; END;\n"
-            "  PROCEDURE add(n NUMBER) IS\n  BEGIN\n    total := total + n;\n    calls := calls + 1;\n"
-            "  END add;\n  FUNCTION doubled RETURN NUMBER IS BEGIN RETURN twice(total) + calls; END;\n"
-            "BEGIN\n  calls := 0;\n  SELECT sal INTO total FROM emp WHERE ename = 'SMITH';\nEND counter;"),
-        "");
+    Exec(
+        "CREATE OR REPLACE PACKAGE counter AS\n  total NUMBER := 0;\n  PROCEDURE add(n NUMBER);\n"
+        "  FUNCTION doubled RETURN NUMBER;\nEND counter;");
+    Exec(
+        "CREATE OR REPLACE PACKAGE BODY counter AS\n  calls PLS_INTEGER;\n"
+        "  FUNCTION twice(n NUMBER) RETURN NUMBER IS BEGIN RETURN n * 2; END;\n"
+        "  PROCEDURE add(n NUMBER) IS\n  BEGIN\n    total := total + n;\n    calls := calls + 1;\n"
+        "  END add;\n  FUNCTION doubled RETURN NUMBER IS BEGIN RETURN twice(total) + calls; END;\n"
+        "BEGIN\n  calls := 0;\n  SELECT sal INTO total FROM emp WHERE ename = 'SMITH';\nEND counter;");
     EXPECT_EQ(Run("BEGIN counter.add(5); counter.add(10); END;"), "");
     EXPECT_EQ(
         Run("BEGIN dbms_output.put_line(counter.total || ' ' || counter.doubled); counter.total := 1; END;"),
@@ -182,8 +171,7 @@ TEST_F(StoredUnitTest, PackagesKeepTheirStateForTheSessionAndHideTheirPrivateMem
     EXPECT_EQ(Rows("SELECT counter.twice(1) FROM dual").substr(0, 15), "ERROR ORA-06550");
     EXPECT_EQ(Run("BEGIN dbms_output.put_line(counter.twice(1)); END;"),
               "ERROR ORA-06550: 行1、列28:|PLS-00302: コンポーネント'TWICE'を宣言してください。|ORA-06550: "
-              "行1、列7:|"
-              "PL/SQL: Statement ignored");
+              "行1、列7:|PL/SQL: Statement ignored");
     EXPECT_EQ(Rows("SELECT OBJECT_TYPE, STATUS FROM USER_OBJECTS WHERE OBJECT_NAME = 'COUNTER' ORDER BY 1"),
               "PACKAGE,VALID|PACKAGE BODY,VALID");
     EXPECT_EQ(
@@ -195,26 +183,25 @@ TEST_F(StoredUnitTest, PackagesKeepTheirStateForTheSessionAndHideTheirPrivateMem
               "識別子'NOTHING'を宣言してください。");
     // Without its body, a package's members answer the server's errors,
     // from SQL and from a block alike.
-    EXPECT_EQ(Run("DROP PACKAGE BODY counter"), "");
+    Exec("DROP PACKAGE BODY counter");
     for (std::string answer : {Rows("SELECT counter.doubled FROM dual"),
                                Run("BEGIN dbms_output.put_line(counter.doubled); END;")}) {
         std::replace(answer.begin(), answer.end(), '\n', '|');
         EXPECT_EQ(answer.substr(0, answer.find('|', answer.find('|') + 1)),
                   "ERROR ORA-04067: 実行されていません。パッケージ本体\"COUNTER\"は存在しません。|ORA-06508: "
-                  "PL/SQL: "
-                  "コールされているプログラム・ユニットが見つかりませんでした。");
+                  "PL/SQL: コールされているプログラム・ユニットが見つかりませんでした。");
     }
-    EXPECT_EQ(Run("DROP PACKAGE counter"), "");
+    Exec("DROP PACKAGE counter");
     EXPECT_EQ(Rows("SELECT COUNT(*) FROM USER_OBJECTS WHERE OBJECT_NAME = 'COUNTER'"), "0");
 }
 
 TEST_F(StoredUnitTest, PackageCollectionsLastTheSession) {
-    EXPECT_EQ(Run("CREATE PACKAGE cache AS\n  TYPE names IS TABLE OF VARCHAR2(20) INDEX BY PLS_INTEGER;\n"
-                  "  seen names;\n  PROCEDURE note(s VARCHAR2);\nEND;"),
-              "");
-    EXPECT_EQ(Run("CREATE PACKAGE BODY cache AS\n  PROCEDURE note(s VARCHAR2) IS\n  BEGIN\n"
-                  "    seen(seen.COUNT + 1) := s;\n  END;\nEND;"),
-              "");
+    Exec(
+        "CREATE PACKAGE cache AS\n  TYPE names IS TABLE OF VARCHAR2(20) INDEX BY PLS_INTEGER;\n"
+        "  seen names;\n  PROCEDURE note(s VARCHAR2);\nEND;");
+    Exec(
+        "CREATE PACKAGE BODY cache AS\n  PROCEDURE note(s VARCHAR2) IS\n  BEGIN\n"
+        "    seen(seen.COUNT + 1) := s;\n  END;\nEND;");
     EXPECT_EQ(Run("BEGIN cache.note('a'); cache.note('b'); END;"), "");
     EXPECT_EQ(Run("BEGIN cache.note('c'); dbms_output.put_line(cache.seen.COUNT || cache.seen(2)); END;"),
               "3b");
@@ -223,14 +210,13 @@ TEST_F(StoredUnitTest, PackageCollectionsLastTheSession) {
 // A package's exceptions are named PKG.NAME from other units, in handlers
 // and in RAISE; a block's own exception of another name is a different one.
 TEST_F(StoredUnitTest, PackageExceptionsAreCaughtAndRaisedByTheirQualifiedNames) {
-    EXPECT_EQ(Run("CREATE PACKAGE bank AS\n  insufficient EXCEPTION;\n  PRAGMA EXCEPTION_INIT(insufficient, "
-                  "-20001);\n"
-                  "  closed EXCEPTION;\n  PROCEDURE pay(n NUMBER);\nEND;"),
-              "");
-    EXPECT_EQ(Run("CREATE PACKAGE BODY bank AS\n  PROCEDURE pay(n NUMBER) IS\n  BEGIN\n"
-                  "    IF n > 10 THEN RAISE_APPLICATION_ERROR(-20001, 'short by ' || (n - 10)); END IF;\n"
-                  "    IF n < 0 THEN RAISE closed; END IF;\n  END;\nEND;"),
-              "");
+    Exec(
+        "CREATE PACKAGE bank AS\n  insufficient EXCEPTION;\n  PRAGMA EXCEPTION_INIT(insufficient, -20001);\n"
+        "  closed EXCEPTION;\n  PROCEDURE pay(n NUMBER);\nEND;");
+    Exec(
+        "CREATE PACKAGE BODY bank AS\n  PROCEDURE pay(n NUMBER) IS\n  BEGIN\n"
+        "    IF n > 10 THEN RAISE_APPLICATION_ERROR(-20001, 'short by ' || (n - 10)); END IF;\n"
+        "    IF n < 0 THEN RAISE closed; END IF;\n  END;\nEND;");
     EXPECT_EQ(
         Run("BEGIN bank.pay(15); EXCEPTION WHEN bank.insufficient THEN dbms_output.put_line(SQLERRM); END;"),
         "ORA-20001: short by 5");
@@ -252,7 +238,7 @@ TEST_F(StoredUnitTest, AlterCompileSetsTheStatusAtOnce) {
               "ERROR 警告: コンパイル・エラーがあります。");
     Exec("CREATE TABLE box (n NUMBER)");
     EXPECT_EQ(Rows("SELECT STATUS FROM USER_OBJECTS WHERE OBJECT_NAME = 'FILL'"), "INVALID");
-    EXPECT_EQ(Run("ALTER PROCEDURE fill COMPILE"), "");
+    Exec("ALTER PROCEDURE fill COMPILE");
     EXPECT_EQ(Rows("SELECT STATUS FROM USER_OBJECTS WHERE OBJECT_NAME = 'FILL'"), "VALID");
     EXPECT_EQ(Rows("SELECT COUNT(*) FROM USER_ERRORS WHERE NAME = 'FILL'"), "0");
     Exec("DROP TABLE box");
@@ -268,10 +254,10 @@ TEST_F(StoredUnitTest, AlterCompileSetsTheStatusAtOnce) {
 TEST_F(StoredUnitTest, AlterPackageCompileSetsTheStatusAndUseRecompiles) {
     Exec("CREATE TABLE box (n NUMBER)");
     Exec("INSERT INTO box VALUES (4)");
-    EXPECT_EQ(Run("CREATE PACKAGE boxes AS FUNCTION total RETURN NUMBER; END;"), "");
-    EXPECT_EQ(Run("CREATE PACKAGE BODY boxes AS\n  FUNCTION total RETURN NUMBER IS\n    t NUMBER;\n  BEGIN\n"
-                  "    SELECT SUM(n) INTO t FROM box;\n    RETURN t;\n  END;\nEND;"),
-              "");
+    Exec("CREATE PACKAGE boxes AS FUNCTION total RETURN NUMBER; END;");
+    Exec(
+        "CREATE PACKAGE BODY boxes AS\n  FUNCTION total RETURN NUMBER IS\n    t NUMBER;\n  BEGIN\n"
+        "    SELECT SUM(n) INTO t FROM box;\n    RETURN t;\n  END;\nEND;");
     const char* status =
         "SELECT OBJECT_TYPE || ' ' || STATUS FROM USER_OBJECTS WHERE OBJECT_NAME = 'BOXES' ORDER BY "
         "OBJECT_TYPE";
@@ -281,7 +267,7 @@ TEST_F(StoredUnitTest, AlterPackageCompileSetsTheStatusAndUseRecompiles) {
     EXPECT_EQ(Rows(status), "PACKAGE VALID|PACKAGE BODY INVALID");
     EXPECT_EQ(Rows("SELECT TYPE, LINE FROM USER_ERRORS WHERE NAME = 'BOXES' ORDER BY SEQUENCE").substr(0, 14),
               "PACKAGE BODY,5");
-    EXPECT_EQ(Run("ALTER PACKAGE boxes COMPILE SPECIFICATION"), "");
+    Exec("ALTER PACKAGE boxes COMPILE SPECIFICATION");
     EXPECT_EQ(Run("ALTER PACKAGE boxes COMPILE BODY"), "ERROR 警告: コンパイル・エラーがあります。");
     EXPECT_EQ(Run("BEGIN dbms_output.put_line(boxes.total); END;").substr(0, 15), "ERROR ORA-06550");
     Exec("CREATE TABLE box (n NUMBER)");
@@ -293,11 +279,11 @@ TEST_F(StoredUnitTest, AlterPackageCompileSetsTheStatusAndUseRecompiles) {
     Exec("DROP TABLE box");
     EXPECT_EQ(Run("ALTER PACKAGE BODY boxes COMPILE"), "ERROR 警告: コンパイル・エラーがあります。");
     Exec("CREATE TABLE box (n NUMBER)");
-    EXPECT_EQ(Run("ALTER PACKAGE boxes COMPILE BODY"), "");
+    Exec("ALTER PACKAGE boxes COMPILE BODY");
     EXPECT_EQ(Rows(status), "PACKAGE VALID|PACKAGE BODY VALID");
     EXPECT_EQ(Run("ALTER PACKAGE nothing_here COMPILE").substr(0, 15), "ERROR ORA-04043");
     // A procedure left INVALID by ALTER ... COMPILE is VALID again once used.
-    EXPECT_EQ(Run("CREATE PROCEDURE fill IS BEGIN INSERT INTO box VALUES (1); END;"), "");
+    Exec("CREATE PROCEDURE fill IS BEGIN INSERT INTO box VALUES (1); END;");
     Exec("DROP TABLE box");
     EXPECT_EQ(Run("ALTER PROCEDURE fill COMPILE"), "ERROR 警告: コンパイル・エラーがあります。");
     Exec("CREATE TABLE box (n NUMBER)");
@@ -308,7 +294,7 @@ TEST_F(StoredUnitTest, AlterPackageCompileSetsTheStatusAndUseRecompiles) {
 // An error of a function a block's SQL calls keeps the function's line
 // above the block's, as the server shows them.
 TEST_F(StoredUnitTest, AFunctionFailingInsideSqlKeepsItsLine) {
-    EXPECT_EQ(Run("CREATE FUNCTION f RETURN NUMBER IS\nBEGIN\n  RETURN 1 / 0;\nEND;"), "");
+    Exec("CREATE FUNCTION f RETURN NUMBER IS\nBEGIN\n  RETURN 1 / 0;\nEND;");
     EXPECT_EQ(Run("DECLARE\n  x NUMBER;\nBEGIN\n  SELECT f INTO x FROM dual;\nEND;"),
               "ERROR ORA-01476: 除数がゼロです。|ORA-06512: \"F\", 行3|ORA-06512: 行4");
     EXPECT_EQ(Run("DECLARE x NUMBER; BEGIN SELECT f INTO x FROM dual; EXCEPTION WHEN ZERO_DIVIDE THEN "
@@ -323,18 +309,17 @@ TEST_F(StoredUnitTest, AFunctionFailingInsideSqlKeepsItsLine) {
 // the heading keeps one set of rows, a body none of its own, and DROP
 // PACKAGE takes them.
 TEST_F(StoredUnitTest, UserArgumentsNumberOverloadsAndPlaceResults) {
-    EXPECT_EQ(Run("CREATE PROCEDURE p(a NUMBER, b OUT DATE) IS BEGIN NULL; END;"), "");
-    EXPECT_EQ(Run("CREATE FUNCTION f(x DATE) RETURN VARCHAR2 IS BEGIN RETURN 'x'; END;"), "");
+    Exec("CREATE PROCEDURE p(a NUMBER, b OUT DATE) IS BEGIN NULL; END;");
+    Exec("CREATE FUNCTION f(x DATE) RETURN VARCHAR2 IS BEGIN RETURN 'x'; END;");
     const char* heading =
         "CREATE OR REPLACE PACKAGE shapes AS FUNCTION area(r NUMBER) RETURN NUMBER; FUNCTION area(w NUMBER, "
         "h NUMBER) RETURN NUMBER; PROCEDURE reset(n IN OUT PLS_INTEGER); END;";
     EXPECT_EQ(Run(heading), "");
     EXPECT_EQ(Run(heading), "");
-    EXPECT_EQ(
-        Run("CREATE PACKAGE BODY shapes AS FUNCTION area(r NUMBER) RETURN NUMBER IS BEGIN RETURN r * r; "
-            "END; FUNCTION area(w NUMBER, h NUMBER) RETURN NUMBER IS BEGIN RETURN w * h; END; PROCEDURE "
-            "reset(n IN OUT PLS_INTEGER) IS BEGIN n := 0; END; END;"),
-        "");
+    Exec(
+        "CREATE PACKAGE BODY shapes AS FUNCTION area(r NUMBER) RETURN NUMBER IS BEGIN RETURN r * r; "
+        "END; FUNCTION area(w NUMBER, h NUMBER) RETURN NUMBER IS BEGIN RETURN w * h; END; PROCEDURE "
+        "reset(n IN OUT PLS_INTEGER) IS BEGIN n := 0; END; END;");
     const char* query =
         "SELECT object_name, package_name, overload, argument_name, position, sequence, data_level, "
         "data_type, "
@@ -345,7 +330,7 @@ TEST_F(StoredUnitTest, UserArgumentsNumberOverloadsAndPlaceResults) {
         "AREA,SHAPES,1,-,0,1,0,NUMBER,OUT|AREA,SHAPES,1,R,1,2,0,NUMBER,IN|"
         "AREA,SHAPES,2,-,0,1,0,NUMBER,OUT|AREA,SHAPES,2,W,1,2,0,NUMBER,IN|AREA,SHAPES,2,H,2,3,0,NUMBER,IN|"
         "RESET,SHAPES,-,N,1,1,0,PLS_INTEGER,IN/OUT");
-    EXPECT_EQ(Run("DROP PACKAGE shapes"), "");
+    Exec("DROP PACKAGE shapes");
     EXPECT_EQ(Rows("SELECT COUNT(*) FROM user_arguments"), "4");
 }
 
@@ -353,41 +338,30 @@ TEST_F(StoredUnitTest, UserArgumentsNumberOverloadsAndPlaceResults) {
 // when opened: its rows answer as before, and a package stores its members.
 TEST(StoredUnitFile, OlderArgumentRowsGainTheirPackageColumns) {
     TempHome home;
-    std::vector<CEngineBind> binds;
-    long rows = 0;
     {
         CEngineError error;
         auto connection = CSqliteConnection::Open("OLD", error);
         ASSERT_NE(connection, nullptr) << error.message;
-        ASSERT_TRUE(connection->Execute("CREATE FUNCTION f(x NUMBER) RETURN NUMBER IS BEGIN RETURN x; END;",
-                                        binds, rows));
+        ASSERT_EQ(EngineFixture::RunOn(*connection,
+                                       "CREATE FUNCTION f(x NUMBER) RETURN NUMBER IS BEGIN RETURN x; END;"),
+                  "OK");
     }
-    sqlite3* raw = nullptr;
-    ASSERT_EQ(sqlite3_open(home.Path("old.db").c_str(), &raw), SQLITE_OK);
-    ASSERT_EQ(
-        sqlite3_exec(raw,
-                     "CREATE TABLE A (NAME VARCHAR2(128) NOT NULL, ARGUMENT_NAME VARCHAR2(128), POSITION "
-                     "INTEGER NOT NULL, DATA_TYPE VARCHAR2(30), IN_OUT VARCHAR2(9) NOT NULL);"
-                     "INSERT INTO A SELECT NAME, ARGUMENT_NAME, POSITION, DATA_TYPE, IN_OUT FROM "
-                     "TARVEX_UNIT_ARGUMENTS; DROP TABLE TARVEX_UNIT_ARGUMENTS;"
-                     "ALTER TABLE A RENAME TO TARVEX_UNIT_ARGUMENTS",
-                     nullptr, nullptr, nullptr),
-        SQLITE_OK);
-    sqlite3_close(raw);
+    EngineFixture::WriteRaw(
+        home.Path("old.db"),
+        "CREATE TABLE A (NAME VARCHAR2(128) NOT NULL, ARGUMENT_NAME VARCHAR2(128), POSITION "
+        "INTEGER NOT NULL, DATA_TYPE VARCHAR2(30), IN_OUT VARCHAR2(9) NOT NULL);"
+        "INSERT INTO A SELECT NAME, ARGUMENT_NAME, POSITION, DATA_TYPE, IN_OUT FROM "
+        "TARVEX_UNIT_ARGUMENTS; DROP TABLE TARVEX_UNIT_ARGUMENTS;"
+        "ALTER TABLE A RENAME TO TARVEX_UNIT_ARGUMENTS");
     CEngineError error;
     auto connection = CSqliteConnection::Open("OLD", error);
     ASSERT_NE(connection, nullptr) << error.message;
-    ASSERT_TRUE(connection->Execute("CREATE PACKAGE k AS PROCEDURE q(n NUMBER); END;", binds, rows));
-    CEngineResult result;
-    ASSERT_TRUE(connection->Query(
-        "SELECT object_name || package_name || position || sequence FROM user_arguments ORDER BY 1", binds,
-        result));
-    ASSERT_EQ(result.RowCount(), 3u);
-    EXPECT_EQ(result.Value(0, 0), "F01");
-    EXPECT_EQ(result.Value(1, 0), "F12");
-    EXPECT_EQ(result.Value(2, 0), "QK11");
-    ASSERT_TRUE(connection->Query("SELECT f(4) FROM dual", binds, result));
-    EXPECT_EQ(result.Value(0, 0), "4");
+    ASSERT_EQ(EngineFixture::RunOn(*connection, "CREATE PACKAGE k AS PROCEDURE q(n NUMBER); END;"), "OK");
+    EXPECT_EQ(EngineFixture::RowsOn(*connection,
+                                    "SELECT object_name || package_name || position || sequence "
+                                    "FROM user_arguments ORDER BY 1"),
+              "F01|F12|QK11");
+    EXPECT_EQ(EngineFixture::RowsOn(*connection, "SELECT f(4) FROM dual"), "4");
 }
 
 // A MERGE is compiled with the unit as the other static SQL is: one naming a

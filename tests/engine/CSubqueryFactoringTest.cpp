@@ -13,13 +13,9 @@ TEST_F(CSubqueryFactoringTest, ColumnListsNameAndRecursionReadsItsOwnRows) {
     Exec("INSERT INTO emp VALUES (2, 'JONES', 1)");
     Exec("INSERT INTO emp VALUES (3, 'FORD', 2)");
     Exec("INSERT INTO emp VALUES (4, 'BLAKE', 1)");
-    struct Case {
-        const char* sql;
-        const char* rows;
-    } cases[] = {
+    const SqlCase cases[] = {
         {"WITH t (n) AS (SELECT 1 FROM dual UNION ALL SELECT n + 1 FROM t WHERE n < 5) SELECT SUM(n), "
-         "COUNT(*) "
-         "FROM t",
+         "COUNT(*) FROM t",
          "15,5"},
         {"WITH t (a, b) AS (SELECT 1, 'x' FROM dual) SELECT b, a FROM t", "x,1"},
         // The list renames what the query calls otherwise.
@@ -30,8 +26,7 @@ TEST_F(CSubqueryFactoringTest, ColumnListsNameAndRecursionReadsItsOwnRows) {
          "1,KING|2,KING/BLAKE|2,KING/JONES|3,KING/JONES/FORD"},
         // Dates step by a day until the end.
         {"WITH d (day) AS (SELECT DATE '2024-02-27' FROM dual UNION ALL SELECT day + 1 FROM d WHERE day < "
-         "DATE "
-         "'2024-03-01') SELECT COUNT(*), TO_CHAR(MAX(day), 'YYYY-MM-DD') FROM d",
+         "DATE '2024-03-01') SELECT COUNT(*), TO_CHAR(MAX(day), 'YYYY-MM-DD') FROM d",
          "4,2024-03-01"},
         {"WITH t (a, b) AS (SELECT 1 FROM dual) SELECT * FROM t",
          "ERROR ORA-32038: WITH句の列別名の数が、SELECTリストの要素の数と一致しません。"},
@@ -39,7 +34,7 @@ TEST_F(CSubqueryFactoringTest, ColumnListsNameAndRecursionReadsItsOwnRows) {
          "DEFAULT 'N' SELECT n FROM t",
          "ERROR ORA-03001: 未実装の機能です: CYCLE ... SET は組込みデータベースでは使えません。"},
     };
-    for (const Case& c : cases) EXPECT_EQ(Rows(c.sql), c.rows) << c.sql;
+    for (const SqlCase& c : cases) EXPECT_EQ(Rows(c.sql), c.answer) << c.sql;
 }
 
 }  // namespace

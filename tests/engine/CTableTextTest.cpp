@@ -30,8 +30,7 @@ TEST(CTableTextTest, CompiledPartsTakeThePlaceOfWhatTheyWereMadeFrom) {
 TEST(CTableTextTest, EveryConstraintIsWrittenWithTheNameTheCatalogRecords) {
     std::string sql =
         "CREATE TABLE T (ID NUMBER PRIMARY KEY, P NUMBER CONSTRAINT T_P REFERENCES \"Par\" ON DELETE SET "
-        "NULL "
-        "DEFERRABLE INITIALLY DEFERRED, N VARCHAR2(3) NOT NULL UNIQUE, Q NUMBER NULL,                 , "
+        "NULL DEFERRABLE INITIALLY DEFERRED, N VARCHAR2(3) NOT NULL UNIQUE, Q NUMBER NULL,                 , "
         "CONSTRAINT T_U UNIQUE (N, Q), FOREIGN KEY (Q, N) REFERENCES C2 (A, B) ON DELETE CASCADE)";
     std::size_t check = sql.find(",  ") + 2;
     int given = 0;

@@ -31,10 +31,7 @@ TEST_F(CTimestampFormatTest, DefaultsStandUntilTheSessionSetsAFormat) {
 TEST_F(CTimestampFormatTest, SessionFormatsWriteAndReadTimestamps) {
     Exec("ALTER SESSION SET NLS_TIMESTAMP_FORMAT = 'DD.MM.YYYY HH24:MI:SS.FF'");
     Exec("ALTER SESSION SET NLS_TIMESTAMP_TZ_FORMAT = 'YYYY-MM-DD HH24:MI TZH:TZM'");
-    struct Case {
-        const char* sql;
-        const char* rows;
-    } cases[] = {
+    const SqlCase cases[] = {
         // FF without digits writes the column's own: 3 for TIMESTAMP(3).
         {"SELECT ts, tz FROM ev", "02.01.2020 03:04:05.123,2020-01-02 03:04 -05:00"},
         {"SELECT TO_CHAR(ts), TO_CHAR(tz) FROM ev", "02.01.2020 03:04:05.123,2020-01-02 03:04 -05:00"},
@@ -53,7 +50,7 @@ TEST_F(CTimestampFormatTest, SessionFormatsWriteAndReadTimestamps) {
         {"SELECT VALUE FROM V$NLS_PARAMETERS WHERE PARAMETER = 'NLS_TIMESTAMP_TZ_FORMAT'",
          "YYYY-MM-DD HH24:MI TZH:TZM"},
     };
-    for (const Case& c : cases) EXPECT_EQ(Rows(c.sql), c.rows) << c.sql;
+    for (const SqlCase& c : cases) EXPECT_EQ(Rows(c.sql), c.answer) << c.sql;
     // Text stored in a TIMESTAMP column is read by the format, rounded to the column's digits.
     Exec("INSERT INTO ev (id, ts) VALUES (2, '04.05.2022 01:02:03.456789')");
     EXPECT_EQ(Rows("SELECT TO_CHAR(ts, 'YYYY-MM-DD HH24:MI:SS.FF3') FROM ev WHERE id = 2"),

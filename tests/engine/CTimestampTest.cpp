@@ -55,8 +55,7 @@ protected:
         Exec("CREATE TABLE EV (ID NUMBER, AT TIMESTAMP(3), D DATE, T TIMESTAMP)");
         Exec(
             "INSERT INTO EV VALUES (1, TIMESTAMP '2021-02-04 13:20:22.2456', TIMESTAMP '2021-02-04 "
-            "10:00:00.7', "
-            "TIMESTAMP '2021-12-31 23:59:59.9999996')");
+            "10:00:00.7', TIMESTAMP '2021-12-31 23:59:59.9999996')");
     }
 };
 

@@ -6,10 +6,10 @@
 
 namespace {
 
-class CZonedTimestampTest : public EngineFixture {
+class CZonedTimestampTest : public OutputFixture {
 protected:
     void SetUp() override {
-        EngineFixture::SetUp();
+        OutputFixture::SetUp();
         Exec("ALTER SESSION SET TIME_ZONE = '+09:00'");
     }
 };
@@ -113,8 +113,7 @@ TEST_F(CZonedTimestampTest, BadZonesAreTheServersErrors) {
 TEST_F(CZonedTimestampTest, ZonedColumnsKeepTheirTypeAndSortByInstant) {
     Exec(
         "CREATE TABLE FLIGHTS (ID NUMBER, DEPARTS TIMESTAMP WITH TIME ZONE, SEEN TIMESTAMP(3) WITH LOCAL "
-        "TIME "
-        "ZONE)");
+        "TIME ZONE)");
     Exec(
         "INSERT INTO FLIGHTS VALUES (1, TIMESTAMP '2020-01-01 10:00:00 Asia/Tokyo', TIMESTAMP '2020-01-01 "
         "10:00:00')");
@@ -159,7 +158,6 @@ TEST_F(CZonedTimestampTest, TextAndPlainValuesTakeTheirZoneAndDmlKeepsTheLocalZo
 }
 
 TEST_F(CZonedTimestampTest, BlocksHoldTheDifferenceAsAnInterval) {
-    Exec("BEGIN DBMS_OUTPUT.ENABLE; END;");
     EXPECT_EQ(
         OutputOf("DECLARE\n"
                  "  d INTERVAL DAY TO SECOND;\n"
@@ -178,7 +176,6 @@ TEST_F(CZonedTimestampTest, BlocksHoldTheDifferenceAsAnInterval) {
 // AT TIME ZONE and AT LOCAL in a block's expressions answer as in SQL, and
 // zoned values of a block compare by their instants.
 TEST_F(CZonedTimestampTest, BlocksMoveValuesToAZoneAsSqlDoes) {
-    Exec("BEGIN DBMS_OUTPUT.ENABLE; END;");
     EXPECT_EQ(
         OutputOf(
             "DECLARE\n"
@@ -207,10 +204,7 @@ TEST_F(CZonedTimestampTest, GroupsDistinctUnionsAndPlacesUseTheInstant) {
          {"1, TIMESTAMP '2020-01-01 10:00:00 +09:00'", "2, TIMESTAMP '2020-01-01 02:00:00 +00:00'",
           "3, TIMESTAMP '2020-01-01 03:00:00 +05:00'", "4, TIMESTAMP '2020-01-01 01:00:00 UTC'"})
         Exec(std::string("INSERT INTO Z VALUES (") + row + ")");
-    struct Case {
-        const char* query;
-        const char* answer;
-    } cases[] = {
+    const SqlCase cases[] = {
         {"SELECT ID FROM Z ORDER BY T, ID", "3|1|4|2"},
         {"SELECT ID, TO_CHAR(T, 'HH24') FROM Z ORDER BY 1", "1,10|2,02|3,03|4,01"},
         {"SELECT ID, T FROM Z ORDER BY 2 DESC, 1",
@@ -228,7 +222,7 @@ TEST_F(CZonedTimestampTest, GroupsDistinctUnionsAndPlacesUseTheInstant) {
         {"SELECT EXTRACT(HOUR FROM T) FROM (SELECT T FROM Z UNION SELECT T FROM Z) ORDER BY T", "22|1|2"},
         {"SELECT ID FROM Z WHERE T = TIMESTAMP '2020-01-01 01:00:00 +00:00' ORDER BY 1", "1|4"},
     };
-    for (const Case& c : cases) EXPECT_EQ(Rows(c.query), c.answer) << c.query;
+    for (const SqlCase& c : cases) EXPECT_EQ(Rows(c.sql), c.answer) << c.sql;
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <sqlite3.h>
 
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,61 @@ public:
             out += text != nullptr ? reinterpret_cast<const char*>(text) : "-";
         }
         sqlite3_finalize(statement);
+        return out;
+    }
+
+    // The rows of `sql` on `connection`, with no binds, as Rows gives them.
+    static std::string RowsOn(CSqliteConnection& connection, const std::string& sql) {
+        std::vector<CEngineBind> none;
+        return RowsOf(connection, sql, none);
+    }
+    static std::string RowsOf(CSqliteConnection& connection, const std::string& sql,
+                              std::vector<CEngineBind>& binds) {
+        CEngineResult result;
+        if (!connection.Query(encoding::Utf8ToCp932(sql), binds, result))
+            return "ERROR " + encoding::Cp932ToUtf8(connection.LastError().message);
+        std::string out;
+        for (std::size_t row = 0; row < result.RowCount(); ++row) {
+            if (row > 0) out += "|";
+            for (std::size_t column = 0; column < result.Columns().size(); ++column) {
+                if (column > 0) out += ",";
+                out += result.IsNull(row, column) ? std::string("-")
+                                                  : encoding::Cp932ToUtf8(result.Value(row, column));
+            }
+        }
+        return out;
+    }
+    // "OK", or the message of the failure of `sql` on `connection`, with no binds.
+    static std::string RunOn(CSqliteConnection& connection, const std::string& sql) {
+        std::vector<CEngineBind> none;
+        long rows = 0;
+        if (connection.Execute(encoding::Utf8ToCp932(sql), none, rows)) return "OK";
+        return encoding::Cp932ToUtf8(connection.LastError().message);
+    }
+    // Runs `sql` straight on the SQLite file at `path`, as an earlier
+    // version of the engine might have left it.
+    static void WriteRaw(const std::string& path, const char* sql) {
+        sqlite3* raw = nullptr;
+        ASSERT_EQ(sqlite3_open(path.c_str(), &raw), SQLITE_OK);
+        EXPECT_EQ(sqlite3_exec(raw, sql, nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(raw);
+        sqlite3_close(raw);
+    }
+
+    // The words of `text`, split at blanks: a list of names written as one line.
+    static std::vector<std::string> Words(const std::string& text) {
+        std::vector<std::string> words;
+        std::istringstream in(text);
+        for (std::string word; in >> word;) words.push_back(word);
+        return words;
+    }
+
+    // One(db, sql) on the SQLite file at `path`, opened to read only.
+    static std::string OneIn(const std::string& path, const std::string& sql) {
+        sqlite3* db = nullptr;
+        std::string out = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK
+                              ? One(db, sql)
+                              : "cannot open";
+        sqlite3_close(db);
         return out;
     }
 
@@ -58,19 +114,7 @@ protected:
     // The rows, values joined by ',' and rows by '|'; NULL as "-".
     std::string Rows(const std::string& sql) { return Rows(*m_connection, sql); }
     std::string Rows(CSqliteConnection& connection, const std::string& sql) {
-        CEngineResult result;
-        if (!connection.Query(encoding::Utf8ToCp932(sql), m_binds, result))
-            return "ERROR " + encoding::Cp932ToUtf8(connection.LastError().message);
-        std::string out;
-        for (std::size_t row = 0; row < result.RowCount(); ++row) {
-            if (row > 0) out += "|";
-            for (std::size_t column = 0; column < result.Columns().size(); ++column) {
-                if (column > 0) out += ",";
-                out += result.IsNull(row, column) ? std::string("-")
-                                                  : encoding::Cp932ToUtf8(result.Value(row, column));
-            }
-        }
-        return out;
+        return RowsOf(connection, sql, m_binds);
     }
     // A statement or block run: the lines DBMS_OUTPUT printed joined by '|',
     // or "ERROR " and the message (its lines joined by '|').
@@ -165,6 +209,13 @@ protected:
     TempHome m_home;
     std::vector<CEngineBind> m_binds;
     std::unique_ptr<CSqliteConnection> m_connection;
+};
+
+// A statement and its answer: the rows it reads (Rows) or its outcome
+// (Failure), whole or as a prefix where the test says so.
+struct SqlCase {
+    const char* sql;
+    const char* answer;
 };
 
 // A block and the lines its DBMS_OUTPUT printed ('|' between), or its error.
