@@ -12,6 +12,7 @@
 #include "engine/sqlite/COraError.h"
 #include "engine/sqlite/SqliteApi.h"
 #include "engine/sqlite/values/CNumberValue.h"
+#include "engine/sqlite/values/Utf8CodePoint.h"
 #include "text/Cp932.h"
 #include "text/Encoding.h"
 
@@ -43,22 +44,6 @@ std::vector<std::string_view> Characters(std::string_view utf8) {
         k += length;
     }
     return out;
-}
-
-std::uint32_t CodePoint(std::string_view character) {
-    auto byte = [&](std::size_t k) {
-        return static_cast<std::uint32_t>(static_cast<unsigned char>(character[k]));
-    };
-    switch (character.size()) {
-        case 1:
-            return byte(0);
-        case 2:
-            return (byte(0) & 0x1F) << 6 | (byte(1) & 0x3F);
-        case 3:
-            return (byte(0) & 0x0F) << 12 | (byte(1) & 0x3F) << 6 | (byte(2) & 0x3F);
-        default:
-            return (byte(0) & 0x07) << 18 | (byte(1) & 0x3F) << 12 | (byte(2) & 0x3F) << 6 | (byte(3) & 0x3F);
-    }
 }
 
 // Whether byte `at` of CP932 text begins a character.
@@ -169,7 +154,7 @@ void Asciistr(sqlite3_context* context, int argc, sqlite3_value** argv) {
         out += buffer;
     };
     for (std::string_view character : Characters(text)) {
-        std::uint32_t code = CodePoint(character);
+        std::uint32_t code = Utf8CodePoint(character);
         if (code < 0x80 && code != '\\') {
             out += character;
         } else if (code < 0x10000) {

@@ -7,6 +7,8 @@
 #include <iterator>
 
 #include "engine/sqlite/SqliteApi.h"
+#include "engine/sqlite/values/Utf8CodePoint.h"
+#include "text/Encoding.h"
 
 namespace {
 
@@ -50,33 +52,6 @@ std::uint32_t Narrow(std::uint32_t c) {
 // The length of the UTF-8 character led by `lead`.
 std::size_t LengthOf(unsigned char lead) { return lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4; }
 
-std::uint32_t Decode(std::string_view c) {
-    auto byte = [&](std::size_t k) { return static_cast<std::uint32_t>(static_cast<unsigned char>(c[k])); };
-    switch (c.size()) {
-        case 1:
-            return byte(0);
-        case 2:
-            return (byte(0) & 0x1F) << 6 | (byte(1) & 0x3F);
-        case 3:
-            return (byte(0) & 0x0F) << 12 | (byte(1) & 0x3F) << 6 | (byte(2) & 0x3F);
-        default:
-            return (byte(0) & 0x07) << 18 | (byte(1) & 0x3F) << 12 | (byte(2) & 0x3F) << 6 | (byte(3) & 0x3F);
-    }
-}
-
-void Encode(std::uint32_t c, std::string& out) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | c >> 6);
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xE0 | c >> 12);
-        out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
-
 // Each character of `utf8` mapped by `map`; a character the map keeps (or
 // a broken sequence) is copied byte for byte.
 std::string Mapped(std::string_view utf8, std::uint32_t (*map)(std::uint32_t)) {
@@ -86,12 +61,12 @@ std::string Mapped(std::string_view utf8, std::uint32_t (*map)(std::uint32_t)) {
         std::size_t length = std::min(LengthOf(static_cast<unsigned char>(utf8[k])), utf8.size() - k);
         std::string_view c = utf8.substr(k, length);
         k += length;
-        std::uint32_t code = Decode(c);
+        std::uint32_t code = Utf8CodePoint(c);
         std::uint32_t mapped = map(code);
         if (mapped == code)
             out += c;
         else
-            Encode(mapped, out);
+            encoding::AppendUtf8(mapped, out);
     }
     return out;
 }
