@@ -2293,7 +2293,10 @@ CSqlType CSqlEmitter::IntervalArithmetic(const CSqlExpr& expr, std::string& out)
 
 bool CSqlEmitter::IsIntervalValued(const CSqlExpr& expr) {
     using Kind = CSqlExpr::Kind;
-    if (auto known = m_intervalValued.find(&expr); known != m_intervalValued.end()) return known->second;
+    // Note: only operators are remembered; a name or call may be a
+    // stand-in made on the stack, whose address a later one takes.
+    if (expr.kind == Kind::Binary)
+        if (auto known = m_intervalValued.find(&expr); known != m_intervalValued.end()) return known->second;
     bool interval = false;
     switch (expr.kind) {
         case Kind::Interval:
@@ -2328,7 +2331,7 @@ bool CSqlEmitter::IsIntervalValued(const CSqlExpr& expr) {
         default:
             break;
     }
-    m_intervalValued[&expr] = interval;
+    if (expr.kind == Kind::Binary) m_intervalValued[&expr] = interval;
     return interval;
 }
 

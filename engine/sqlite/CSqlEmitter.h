@@ -656,8 +656,8 @@ private:
     int m_aggregates = 0;
     // The floating width of each scalar subquery's column, once emitted.
     std::map<const CSqlExpr*, int> m_subqueryFloats;
-    // IsIntervalValued's answers, so that a long chain of operators is
-    // looked at once.
+    // IsIntervalValued's answers for operators, so that a long chain of
+    // them is looked at once.
     std::map<const CSqlExpr*, bool> m_intervalValued;
     const std::vector<CSqlExpr::OrderItem>* m_groupingOrder = nullptr;
     const std::vector<CSqlExpr::OrderItem>* m_hiddenOrder = nullptr;
