@@ -143,14 +143,24 @@ CNumberDecimal AmountOf(const Value& value) {
     return value.yearToMonth ? CNumberDecimal::FromInteger(value.months) : TotalNanos(value);
 }
 
+// The two interval arguments of an operator; false with the result set
+// (NULL for a NULL operand, ORA-00932 for one that is no interval or of the
+// other kind).
+bool Operands(sqlite3_context* context, sqlite3_value** argv, Value& left, Value& right) {
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL || sqlite3_value_type(argv[1]) == SQLITE_NULL)
+        return sqlite3_result_null(context), false;
+    if (CIntervalFunctions::Read(TextOf(argv[0]), left) && CIntervalFunctions::Read(TextOf(argv[1]), right) &&
+        left.yearToMonth == right.yearToMonth)
+        return true;
+    Raise(context, 932);
+    return false;
+}
+
 // ORA_INTERVAL_ADD(a, b, sign).
 void AddFunction(sqlite3_context* context, int, sqlite3_value** argv) {
-    if (sqlite3_value_type(argv[0]) == SQLITE_NULL || sqlite3_value_type(argv[1]) == SQLITE_NULL)
-        return sqlite3_result_null(context);
     Value left;
     Value right;
-    if (!CIntervalFunctions::Read(TextOf(argv[0]), left) || !CIntervalFunctions::Read(TextOf(argv[1]), right))
-        return Raise(context, 932);
+    if (!Operands(context, argv, left, right)) return;
     if (int code = CIntervalFunctions::Add(left, right, sqlite3_value_int(argv[2])); code != 0)
         return Raise(context, code);
     Result(context, left);
@@ -171,14 +181,10 @@ void ScaleFunction(sqlite3_context* context, int, sqlite3_value** argv) {
 
 // ORA_INTERVAL_CMP(a, b): -1, 0 or 1 as a is shorter, as long or longer.
 void CompareFunction(sqlite3_context* context, int, sqlite3_value** argv) {
-    if (sqlite3_value_type(argv[0]) == SQLITE_NULL || sqlite3_value_type(argv[1]) == SQLITE_NULL)
-        return sqlite3_result_null(context);
     Value left;
     Value right;
-    if (!CIntervalFunctions::Read(TextOf(argv[0]), left) ||
-        !CIntervalFunctions::Read(TextOf(argv[1]), right) || left.yearToMonth != right.yearToMonth)
-        return Raise(context, 932);
-    sqlite3_result_int(context, CIntervalFunctions::Compare(left, right));
+    if (Operands(context, argv, left, right))
+        sqlite3_result_int(context, CIntervalFunctions::Compare(left, right));
 }
 
 // ORA_INTERVAL_KEY(a): text that sorts as the lengths do: "A" and the
