@@ -608,7 +608,8 @@ bool CSqlParser::SelectBlock(CSqlSelect*& out) {
     else
         Accept("ALL");
     if (!SelectItems(*out)) return false;
-    if (Is("INTO")) return Refuse("SELECT INTO");
+    // Note: INTO belongs to PL/SQL; in SQL the server misses FROM's keyword.
+    if (Is("INTO")) return FailWith(905);
     if (!Accept("FROM")) return FailWith(923);
     if (!FromList(*out)) return false;
     if (Accept("WHERE") && !Expression(out->where)) return false;
@@ -851,7 +852,8 @@ bool CSqlParser::FromItem(CSqlFromItem& item) {
         return false;
     }
     if (item.query == nullptr && !PartitionRef(item.partition)) return false;
-    if (Is("SAMPLE") || (Is("AS") && Is("OF", 1))) return Refuse(std::string(TokenText(m_k)));
+    if (Is("SAMPLE")) return Refuse("SAMPLE");
+    if (Is("AS") && Is("OF", 1)) return Refuse("AS OF");
     // Note: the server takes no AS before a table alias.
     if (Is("AS")) return Fail();
     if (Is("MATCH_RECOGNIZE") && IsSymbol('(', 1)) return Refuse("MATCH_RECOGNIZE");

@@ -58,6 +58,9 @@ TEST_F(CCompiledRoadTest, SqliteSyntaxGetsTheServersErrorAtItsToken) {
         {"VACUUM", "ORA-00900 @VACUUM"},
         {"CREATE VIRTUAL TABLE V USING fts5(x)", "ORA-03001 @CREATE VIRTUAL TABLE V USING fts5(x)"},
         {"SELECT 1 FROM DUAL; SELECT 2 FROM DUAL", "ORA-00933 @SELECT 2 FROM DUAL"},
+        // INTO is PL/SQL's: in SQL the server misses a keyword there.
+        {"SELECT A INTO X FROM T", "ORA-00905 @INTO X FROM T"},
+        {"SELECT A FROM T AS OF TIMESTAMP SYSTIMESTAMP", "ORA-03001 @AS OF TIMESTAMP SYSTIMESTAMP"},
     };
     for (const auto& c : cases) EXPECT_EQ(Refusal(c.sql), c.answer) << c.sql;
     EXPECT_EQ(Rows("SELECT A, B FROM T"), "1,x");
