@@ -259,8 +259,15 @@ std::string Fill(std::string_view pattern, std::initializer_list<std::string_vie
     for (std::size_t k = 0; k < pattern.size(); ++k) {
         if (pattern[k] == '%' && k + 1 < pattern.size() && pattern[k + 1] >= '1' && pattern[k + 1] <= '9') {
             auto index = static_cast<std::size_t>(pattern[k + 1] - '1');
-            if (index < values.size()) out.append(values[index]);
             ++k;
+            if (index < values.size() && !values[index].empty()) {
+                out.append(values[index]);
+                continue;
+            }
+            // No name to tell (SQLERRM of a bare code): the blanks that set
+            // it apart go with it.
+            if (!out.empty() && out.back() == ' ') out.pop_back();
+            if (k + 1 < pattern.size() && pattern[k + 1] == ' ') ++k;
             continue;
         }
         out += pattern[k];

@@ -34,6 +34,12 @@ TEST(COraErrorTest, EngineMessagesTakeTheServersCodeAndJapaneseText) {
     }
 }
 
+TEST(COraErrorTest, AMessageWithoutItsNameKeepsNoStrayBlanks) {
+    EXPECT_EQ(encoding::Cp932ToUtf8(COraError::Text(942, {})), "ORA-00942: 表またはビューは存在しません。");
+    EXPECT_EQ(encoding::Cp932ToUtf8(COraError::Text(1, {""})), "ORA-00001: 一意制約に違反する値です。");
+    EXPECT_EQ(encoding::Cp932ToUtf8(COraError::Text(904, {"X"})), "ORA-00904: 列 X は存在しません。");
+}
+
 TEST(COraErrorTest, FunctionErrorsKeepTheirCodeAndPosition) {
     CEngineError error;
     error.Set(encoding::Utf8ToCp932(COraError::ForFunction(1438, {"T.B"}, 25)), -1);

@@ -82,3 +82,27 @@ TEST_F(PlsqlCollectionColumnTest, OnlyACollectionOfTheColumnsTypeTakesIt) {
                   .rfind("ERROR ORA-03001", 0),
               0u);
 }
+
+// The server's ready-made lists in SYS are types a block declares, makes
+// and reads through TABLE() as its own VARRAYs.
+TEST_F(PlsqlCollectionColumnTest, TheServersListsInSysAreVarraysOfTheirElements) {
+    const Case cases[] = {
+        {"DECLARE l sys.odcivarchar2list := sys.odcivarchar2list('b', 'a'); BEGIN\n"
+         "FOR r IN (SELECT column_value v FROM TABLE(l) ORDER BY 1) LOOP DBMS_OUTPUT.PUT(r.v); END LOOP;\n"
+         "DBMS_OUTPUT.PUT_LINE(' ' || l.COUNT || ' ' || l.LIMIT); END;",
+         "ab 2 32767"},
+        {"DECLARE n SYS.ODCINUMBERLIST := SYS.ODCINUMBERLIST(); c NUMBER; BEGIN n.EXTEND(2); n(1) := 1/4;\n"
+         "SELECT COUNT(*) INTO c FROM TABLE(n); DBMS_OUTPUT.PUT_LINE(n(1) || ' ' || c); END;",
+         ".25 2"},
+        {"DECLARE d sys.odcidatelist := sys.odcidatelist(DATE '2024-01-02'); BEGIN\n"
+         "DBMS_OUTPUT.PUT_LINE(TO_CHAR(d(1) + 1, 'YYYY-MM-DD')); END;",
+         "2024-01-03"},
+        {"DECLARE l sys.odcivarchar2list := sys.odcivarchar2list(); BEGIN l.EXTEND; l(1) := RPAD('x', 4001, "
+         "'x');"
+         " END;",
+         "ERROR ORA-06502: PL/SQL: 数値または値のエラーです: 文字列バッファが小さすぎます。|ORA-06512: 行1"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(OutputOf(c.block), c.answer) << c.block;
+    Exec("CREATE FUNCTION lst RETURN sys.odcinumberlist IS BEGIN RETURN sys.odcinumberlist(3, 1); END;");
+    EXPECT_EQ(Rows("SELECT * FROM TABLE(lst)"), "3|1");
+}

@@ -149,6 +149,35 @@ constexpr LinesType kLinesTypes[] = {
     {"SYS.DBMSOUTPUT_LINESARRAY", CPlsqlType::CollectionKind::Varray},
 };
 
+// The server's own VARRAYs in SYS, which scripts use as ready-made lists.
+struct SysListType {
+    const char* name;
+    CPlsqlType::Base element;
+    long length;  // of a VARCHAR2 element
+};
+
+constexpr SysListType kSysListTypes[] = {
+    {"SYS.ODCINUMBERLIST", CPlsqlType::Base::Number, 0},
+    {"SYS.ODCIVARCHAR2LIST", CPlsqlType::Base::Text, 4000},
+    {"SYS.ODCIDATELIST", CPlsqlType::Base::Date, 0},
+};
+
+std::shared_ptr<CPlsqlType> SysList(const SysListType& list) {
+    static constexpr const char* kElementNames[] = {"NUMBER", "VARCHAR2", "DATE"};
+    auto element = std::make_shared<CPlsqlType>();
+    element->base = list.element;
+    element->length = list.length;
+    element->name = kElementNames[&list - kSysListTypes];
+    if (list.element == CPlsqlType::Base::Date) element->zone = 'N';
+    auto type = std::make_shared<CPlsqlType>();
+    type->base = CPlsqlType::Base::Collection;
+    type->collection = CPlsqlType::CollectionKind::Varray;
+    type->element = element;
+    type->varrayLimit = 32767;
+    type->name = list.name;
+    return type;
+}
+
 }  // namespace
 
 bool CPlsqlBuiltins::CallLobOrRaw(Id id, std::vector<CPlsqlValue>& args, CPlsqlValue& out, int& code) {
@@ -233,6 +262,8 @@ bool CPlsqlBuiltins::CallStatistics(Id id, std::vector<CPlsqlValue>& args, Conte
 }
 
 std::shared_ptr<CPlsqlType> CPlsqlBuiltins::Type(const std::string& name) {
+    for (const SysListType& list : kSysListTypes)
+        if (name == list.name) return SysList(list);
     for (const LinesType& lines : kLinesTypes) {
         if (name != lines.name) continue;
         auto line = std::make_shared<CPlsqlType>();

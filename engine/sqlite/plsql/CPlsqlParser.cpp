@@ -3037,6 +3037,15 @@ CPlsqlParser::ExprPtr CPlsqlParser::ParseNamedValue() {
     if (entry != nullptr && entry->kind != Entry::Kind::Subprogram) Fail(201, name, at);
     if (IsSymbol('.') && IsName(1)) {
         if (ExprPtr variable = PackageVariable(name, at)) return ParseCursorAttribute(std::move(variable));
+        // SYS.ODCINUMBERLIST(...): a constructor of the server's own lists.
+        if (auto list = CPlsqlBuiltins::Type(name + "." + NameText(Peek(1)));
+            list && list->base == CPlsqlType::Base::Collection && IsSymbol('(', 2)) {
+            m_k += 2;
+            expr->kind = CPlsqlExpr::Kind::Constructor;
+            expr->type = list;
+            expr->args = ParseArguments();
+            return expr;
+        }
         bool invalid = false;
         if (auto package = name == m_package ? m_compiling : m_host.FindPackage(name, invalid)) {
             std::string member = NameText(Peek(1));
