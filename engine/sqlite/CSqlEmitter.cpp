@@ -2812,12 +2812,30 @@ bool CSqlEmitter::BinaryLobCall(const std::string& member, const CSqlExpr& expr,
 }
 
 CSqlType CSqlEmitter::PackageCall(const std::string& name, const CSqlExpr& expr, std::string& out) {
-    out += "TARVEX_CALL(" + Quote(name);
+    std::string call = "TARVEX_CALL(" + Quote(name);
     for (const CSqlExpr* arg : expr.args) {
-        out += ", ";
-        Expr(arg, out);
+        call += ", ";
+        Expr(arg, call);
     }
-    out += ")";
+    call += ")";
+    // Note: a collection or an object comes back as its document; it is
+    // shown as the server shows one, TYPE(...).
+    const std::string result = m_catalog.FunctionResult(name);
+    if (Collection collection;
+        (result == "TABLE" || result == "VARRAY") &&
+        m_catalog.CollectionColumns(name, true, collection.columns, collection.object)) {
+        collection.type = m_catalog.FunctionResultType(name);
+        out += Shown(call, collection);
+        return CSqlType::Text;
+    }
+    if (result == "OBJECT") {
+        const std::string type = m_catalog.FunctionResultType(name);
+        if (!type.empty() && ObjectShapeOf(type) != nullptr) {
+            out += ShownObject(call, type);
+            return CSqlType::Text;
+        }
+    }
+    out += call;
     return CSqlType::Unknown;
 }
 

@@ -153,6 +153,10 @@ private:
     bool CollectionDocument(const CSqlExpr& expr, std::vector<std::pair<std::string, std::string>>& columns,
                             bool& object, std::string& document, std::string* type = nullptr);
     // TABLE((query)): the collection of the query's one row and column.
+    // TABLE() of a package's function: the collection it returns, else its
+    // call's own refusal, else ORA-22905.
+    bool PackagedCollection(const CSqlExpr& expr, std::vector<std::pair<std::string, std::string>>& columns,
+                            bool& object, std::string& document, std::string& type);
     bool QueriedCollection(const CSqlExpr& query, std::vector<std::pair<std::string, std::string>>& columns,
                            bool& object, std::string& document, std::string& type);
     // The column TABLE() makes of an element's attribute that is an object

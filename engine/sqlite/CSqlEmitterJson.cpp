@@ -469,7 +469,7 @@ bool CSqlEmitter::CollectionDocument(const CSqlExpr& expr,
             !m_catalog.CollectionColumns(name, true, columns, object))
             return Fail(expr.at, 22905);
     }
-    if (columns.empty()) return Fail(expr.at, 22905);
+    if (columns.empty()) return PackagedCollection(expr, columns, object, document, madeType);
     if (constructor) {
         madeType = cp932::ToUpperAscii(expr.text);
         return ConstructedDocument(expr, object, columns.size(), document);
@@ -482,6 +482,38 @@ bool CSqlEmitter::CollectionDocument(const CSqlExpr& expr,
         return !m_failed;
     }
     return Expr(&expr, document) != CSqlType::Unknown || !m_failed;
+}
+
+bool CSqlEmitter::PackagedCollection(const CSqlExpr& expr,
+                                     std::vector<std::pair<std::string, std::string>>& columns, bool& object,
+                                     std::string& document, std::string& type) {
+    const bool qualified =
+        expr.parts.size() == 2 && (expr.kind == CSqlExpr::Kind::Call || expr.kind == CSqlExpr::Kind::Name);
+    if (!qualified) return Fail(expr.at, 22905);
+    CSqlExpr call = expr;
+    call.kind = CSqlExpr::Kind::Call;
+    if (expr.kind == CSqlExpr::Kind::Name) call.text = expr.parts[1];
+    // A package's function that returns a collection: its document is read.
+    const std::string name = cp932::ToUpperAscii(expr.parts[0]) + "." + cp932::ToUpperAscii(call.text);
+    const std::string result = m_catalog.HasPackage(cp932::ToUpperAscii(expr.parts[0]))
+                                   ? m_catalog.FunctionResult(name)
+                                   : std::string();
+    if ((result == "TABLE" || result == "VARRAY") &&
+        m_catalog.CollectionColumns(name, true, columns, object)) {
+        type = m_catalog.FunctionResultType(name);
+        document = "TARVEX_CALL(" + Quote(name);
+        for (const CSqlExpr* arg : call.args) {
+            document += ", ";
+            Expr(arg, document);
+        }
+        document += ")";
+        return !m_failed;
+    }
+    // Note: TABLE(pkg.f(...)) or TABLE(pkg.f) of a package the engine lacks
+    // (DBMS_XPLAN.DISPLAY) is refused by the function's name, as the call is.
+    std::string ignored;
+    if (Expr(&call, ignored) == CSqlType::Unknown && m_failed) return false;
+    return Fail(expr.at, 22905);
 }
 
 bool CSqlEmitter::QueriedCollection(const CSqlExpr& query,

@@ -536,6 +536,14 @@ bool CSqliteCatalog::HasUnit(std::string_view name, const char* type) {
 }
 
 std::string CSqliteCatalog::FunctionResult(std::string_view name) {
+    // Note: a package's function is named PACKAGE.FUNCTION; of an overloaded
+    // name the first one declared tells.
+    if (std::size_t dot = name.find('.'); dot != std::string_view::npos)
+        return encoding::Utf8ToCp932(
+            OneText(m_db,
+                    "SELECT DATA_TYPE FROM main.TARVEX_UNIT_ARGUMENTS WHERE PACKAGE_NAME || '.' || NAME = ?1 "
+                    "AND POSITION = 0 ORDER BY OVERLOAD LIMIT 1",
+                    name));
     return encoding::Utf8ToCp932(
         OneText(m_db,
                 "SELECT DATA_TYPE FROM main.TARVEX_UNIT_ARGUMENTS WHERE NAME = ?1 AND POSITION = 0 AND "

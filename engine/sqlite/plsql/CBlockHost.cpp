@@ -403,6 +403,23 @@ struct FunctionName {
     std::string name;
 };
 
+// The result type of a function, or of PACKAGE.FUNCTION (of an overloaded
+// name, the first declared); null when there is none.
+std::shared_ptr<CPlsqlType> FunctionResultType(CBlockHost& host, const std::string& name) {
+    bool invalid = false;
+    std::size_t dot = name.find('.');
+    if (dot == std::string::npos) {
+        auto unit = host.FindUnit(name, invalid);
+        return unit && unit->type == "FUNCTION" ? unit->returnType : nullptr;
+    }
+    auto package = host.FindPackage(name.substr(0, dot), invalid);
+    if (!package) return nullptr;
+    auto range = package->members.equal_range(name.substr(dot + 1));
+    for (auto it = range.first; it != range.second; ++it)
+        if (it->second->type == "FUNCTION") return it->second->returnType;
+    return nullptr;
+}
+
 // TARVEX_TYPE_SHAPE(name): the schema's type as the dictionary shows it; NULL
 // for a type that does not compile.
 void TypeShape(sqlite3_context* context, int count, sqlite3_value** values) {
@@ -415,8 +432,7 @@ void TypeShape(sqlite3_context* context, int count, sqlite3_value** values) {
     std::shared_ptr<CPlsqlType> type;
     // A function's name: the type of its result.
     if (count > 1 && sqlite3_value_int(values[1]) != 0) {
-        auto unit = host.FindUnit(name, invalid);
-        if (unit && unit->type == "FUNCTION") type = unit->returnType;
+        type = FunctionResultType(host, name);
     } else {
         type = host.SchemaType(name, invalid);
     }
