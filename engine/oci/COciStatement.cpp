@@ -226,8 +226,9 @@ bool COciStatement::Bind(const std::vector<CEngineBind>& binds) {
         // Note: sized by the value and the statement: a block may write back
         // up to PL/SQL's limit; SQL gets a VARCHAR2-sized bind.
         // A declared size is the room, so that the server refuses a longer
-        // value as it does for any variable of that length.
-        const std::size_t room = it->size > 0 && block && value.size() <= static_cast<std::size_t>(it->size)
+        // value as it does for any variable of that length, from a block or
+        // from a statement's RETURNING ... INTO.
+        const std::size_t room = it->size > 0 && value.size() <= static_cast<std::size_t>(it->size)
                                      ? static_cast<std::size_t>(it->size)
                                      : std::max(value.size(), block ? kBlockRoom : kSqlRoom);
         bound.buffer.assign(room, '\0');

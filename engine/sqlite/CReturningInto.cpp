@@ -7,6 +7,7 @@
 #include "engine/sqlite/CSqliteCatalog.h"
 #include "engine/sqlite/CSqliteConnection.h"
 #include "engine/sqlite/CValueText.h"
+#include "engine/sqlite/plsql/CPlsqlErrors.h"
 #include "engine/sqlite/values/CNumberValue.h"
 #include "text/Cp932.h"
 #include "text/Encoding.h"
@@ -182,7 +183,7 @@ bool CReturningInto::Run(const std::string& sql, const Clause& clause, std::vect
     }
     CSqliteConnection::Piece piece{std::string_view(sql).substr(0, clause.at), 0};
     std::string compiled;
-    if (!c.Compile(piece, compiled)) return false;
+    if (!c.Compile(piece, compiled, nullptr, nullptr, &binds)) return false;
     if (compiled.empty()) {
         COraError::Set(c.m_error, 3001, {"RETURNING"}, at);
         return false;
@@ -260,8 +261,18 @@ bool CReturningInto::Read(sqlite3_stmt* statement, const std::vector<CSqlType>& 
         }
         // Note: an empty text is NULL, as the server holds it.
         out.isNull = out.value.empty();
+        if (!Fits(*targets[k], out)) return false;
     }
     return true;
+}
+
+bool CReturningInto::Fits(const CEngineBind& target, const CEngineBind& value) {
+    // Note: a character variable takes no more bytes than it was declared
+    // with, as the server's bind buffer; the statement fails whole.
+    if (value.isNull || target.size <= 0 || static_cast<long>(value.value.size()) <= target.size) return true;
+    m_connection.m_error.Set(CPlsqlErrors::ValueErrorText(CPlsqlErrors::ValueError::Buffer), 0);
+    m_connection.m_error.code = 6502;
+    return false;
 }
 
 bool CReturningInto::ReadInserted(const std::string& table, const std::string& expressions,

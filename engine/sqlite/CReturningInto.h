@@ -39,6 +39,10 @@ private:
     bool Read(sqlite3_stmt* statement, const std::vector<CSqlType>& types,
               const std::vector<CEngineBind*>& targets, std::vector<CEngineBind>& values);
 
+    // Whether `value` fits the variable `target`; false (ORA-06502) when a
+    // text is longer than the variable's declared bytes.
+    bool Fits(const CEngineBind& target, const CEngineBind& value);
+
     // The values of the row last inserted into `table` (CP932, as stored).
     bool ReadInserted(const std::string& table, const std::string& expressions,
                       const std::vector<CSqlType>& types, const std::vector<CEngineBind*>& targets,

@@ -1877,7 +1877,7 @@ CSqlType CSqlEmitter::ExprNode(const CSqlExpr* expr, std::string& out) {
             return CSqlType::Unknown;
         case Kind::Bind:
             out += expr->text;
-            return CSqlType::Unknown;
+            return BindWidth(*expr) != 0 ? CSqlType::Number : CSqlType::Unknown;
         case Kind::Name:
             return Name(*expr, out);
         case Kind::Star:

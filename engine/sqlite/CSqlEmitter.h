@@ -60,6 +60,10 @@ public:
     // ("CAST(?n AS REAL)" for a floating-point number) and kept in `slots`
     // in the order of n.
     void CollectLiterals(std::vector<LiteralSlot>* slots) { m_slots = slots; }
+    // The binds of BINARY_FLOAT (4) and BINARY_DOUBLE (8), by name as bound
+    // (without ":"): such a bind is a value of its type, as the server
+    // binds it, and what it computes is of that type too.
+    void TypeBinds(std::map<std::string, int> widths) { m_bindWidths = std::move(widths); }
     // After Emit: the statement is an INSERT ... VALUES whose every value
     // went to `slots`.
     bool ValuesAllLiterals() const { return m_valuesAllLiterals; }
@@ -322,6 +326,7 @@ private:
     // BINARY_FLOAT and BINARY_DOUBLE (CSqlEmitterFloat.cpp). The width of
     // an expression's floating type (CFloatValue's: 0 for NUMBER, 4, 8).
     int FloatWidth(const CSqlExpr& expr);
+    int BindWidth(const CSqlExpr& expr) const;
     int CallWidth(const CSqlExpr& expr);
     // Each writes the floating form of its node and answers true, or false
     // (nothing written) when the node is not floating.
@@ -638,6 +643,7 @@ private:
     };
     std::vector<HierarchyColumnRow> m_hierarchyColumns;
     std::vector<LiteralSlot>* m_slots = nullptr;
+    std::map<std::string, int> m_bindWidths;
     // Nodes the emitter makes (the columns of PIVOT and UNPIVOT).
     CSqlArena m_made;
     // Nodes and names the emitter makes itself (the joined rows of a hierarchy).

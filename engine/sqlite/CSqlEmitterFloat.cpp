@@ -91,6 +91,8 @@ int CSqlEmitter::FloatWidth(const CSqlExpr& expr) {
     switch (expr.kind) {
         case Kind::Number:
             return SuffixWidth(expr.text);
+        case Kind::Bind:
+            return BindWidth(expr);
         case Kind::Name: {
             CValueType full;
             if (NamedColumnType(expr, full)) return full.floatWidth;
@@ -124,6 +126,12 @@ int CSqlEmitter::FloatWidth(const CSqlExpr& expr) {
         default:
             return 0;
     }
+}
+
+int CSqlEmitter::BindWidth(const CSqlExpr& expr) const {
+    if (m_bindWidths.empty() || expr.text.size() < 2) return 0;
+    auto found = m_bindWidths.find(std::string(expr.text.substr(1)));
+    return found != m_bindWidths.end() ? found->second : 0;
 }
 
 int CSqlEmitter::CallWidth(const CSqlExpr& expr) {

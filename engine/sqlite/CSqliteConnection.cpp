@@ -238,6 +238,14 @@ const CEngineBind* FindBind(const std::vector<CEngineBind>& binds, const std::st
     return nullptr;
 }
 
+// The binds of a floating type, by name, with their widths.
+std::map<std::string, int> FloatBindWidths(const std::vector<CEngineBind>& binds) {
+    std::map<std::string, int> widths;
+    for (const CEngineBind& bind : binds)
+        if (int width = servertype::FloatBytes(bind.serverType); width != 0) widths.emplace(bind.name, width);
+    return widths;
+}
+
 // A number bind a double holds exactly; longer ones are bound as their
 // digits, which the column's rules read exactly.
 bool HeldByDouble(const std::string& text) {
@@ -581,7 +589,8 @@ void CSqliteConnection::SetEmitError(const CSqlEmitter::Failure& failure, int po
 }
 
 bool CSqliteConnection::Compile(Piece piece, std::string& compiled,
-                                std::vector<CSqlEmitter::LiteralSlot>* slots, bool* allLiterals) {
+                                std::vector<CSqlEmitter::LiteralSlot>* slots, bool* allLiterals,
+                                const std::vector<CEngineBind>* binds) {
     auto tokens = CSqlScanner::Significant(piece.text);
     if (tokens.empty()) return true;
     ViewHead head = ReadViewHead(piece.text, tokens);
@@ -612,6 +621,7 @@ bool CSqliteConnection::Compile(Piece piece, std::string& compiled,
     }
     CSqlEmitter emitter(piece.text, *m_catalog, viewStart > 0);
     emitter.CollectLiterals(slots);
+    if (binds != nullptr) emitter.TypeBinds(FloatBindWidths(*binds));
     CSqlEmitter::Failure emitFailure;
     std::string body;
     bool emitted = emitter.Emit(statement, body, emitFailure);
@@ -649,12 +659,12 @@ bool CSqliteConnection::Prepare(Piece piece, std::string_view prefix, const std:
     m_session->clockMicros = 0;
     m_resultTypes.clear();
     std::string whole;
-    if (prefix.empty() && !Compile(piece, whole)) return false;
+    if (prefix.empty() && !Compile(piece, whole, nullptr, nullptr, &binds)) return false;
     // An expression of a block runs as a query of DUAL, compiled the same way.
     std::string query;
     if (!prefix.empty() && piece.base >= prefix.size()) {
         query = std::string(prefix) + std::string(piece.text) + " FROM DUAL";
-        if (!Compile(Piece{query, piece.base - prefix.size()}, whole)) return false;
+        if (!Compile(Piece{query, piece.base - prefix.size()}, whole, nullptr, nullptr, &binds)) return false;
     }
     if (whole.empty()) {
         auto first = CSqlScanner::Significant(piece.text, 1);

@@ -110,9 +110,10 @@ private:
     // set at its token) for one the parser or the emitter refuses.
     // With `slots`, the stored literals of an INSERT are written as
     // parameters (see CSqlEmitter::CollectLiterals) and `allLiterals` tells
-    // whether they were all its values.
+    // whether they were all its values. With `binds`, those of a floating
+    // type are typed so in the statement.
     bool Compile(Piece piece, std::string& compiled, std::vector<CSqlEmitter::LiteralSlot>* slots = nullptr,
-                 bool* allLiterals = nullptr);
+                 bool* allLiterals = nullptr, const std::vector<CEngineBind>* binds = nullptr);
     bool PrepareCompiled(Piece piece, const std::string& compiled, Statement& out);
     // An INSERT of literals prepared once for its shape (see
     // CStatementCache), its literals bound; `statement` null when the

@@ -107,6 +107,23 @@ TEST_P(BinaryFloatScript, BindVariablesOfTheFloatingTypes) {
                              "2.5E+000   .666666687 6.66666687E-001 ||1行が選択されました。||SQL> "));
 }
 
+// A floating variable is bound as a value of its type: what SQL computes
+// from it is of that type and shown as one.
+TEST_P(BinaryFloatScript, SqlComputesAFloatingVariableInItsType) {
+    RunResult r =
+        RunScripts({"CONNECT scott/tiger\n"
+                    "VARIABLE b BINARY_DOUBLE\n"
+                    "VARIABLE f BINARY_FLOAT\n"
+                    "EXEC :b := 1/3\n"
+                    "EXEC :f := 1/3\n"
+                    "SELECT :b * 3 b3, :f * 3 f3, TO_CHAR(:b) t FROM dual;\n"});
+    ExpectTail(r,
+               "SQL> SELECT :b * 3 b3, :f * 3 f3, TO_CHAR(:b) t FROM dual;||"
+               "B3         F3         T                       |"
+               "---------- ---------- ----------------------- |"
+               "1.0E+000   1.0E+000   3.3333333333333331E-001 ||1行が選択されました。||SQL> ");
+}
+
 INSTANTIATE_TEST_SUITE_P(Roads, BinaryFloatScript, ::testing::Values(Road::Embedded, Road::Server),
                          [](const ::testing::TestParamInfo<Road>& info) {
                              return info.param == Road::Embedded ? "Embedded" : "Server";

@@ -28,6 +28,23 @@ TEST_P(ReturningScript, OneRowFillsTheVariablesAndSeveralFail) {
                   "SQL> PRINT id||ID|--------------------|1||SQL> ");
 }
 
+// A value longer than the variable was declared fails the statement, which
+// is undone; the variable keeps what it held.
+TEST_P(ReturningScript, AValueLongerThanTheVariableFailsTheStatement) {
+    std::string connect = "SQL> CONNECT scott/tiger@" + Named("RET") + "|接続に成功しました。|";
+    ExpectConsole(connect +
+                  "SQL> CREATE TABLE t (id NUMBER PRIMARY KEY, c VARCHAR2(5));|表が作成されました。|"
+                  "SQL> VARIABLE v VARCHAR2(3)|"
+                  "SQL> INSERT INTO t (id, c) VALUES (1, 'abcde') RETURNING c INTO :v;|"
+                  "INSERT INTO t (id, c) VALUES (1, 'abcde') RETURNING c INTO :v;|*|"
+                  "エラー行: 0: エラーが発生しました。|"
+                  "ORA-06502: PL/SQL: 数値または値のエラーです: 文字列バッファが小さすぎます。|"
+                  "SQL> PRINT v||V|--------------------|   ||"
+                  "SQL> INSERT INTO t (id, c) VALUES (2, 'abc') RETURNING c INTO :v;|1行が作成されました。|"
+                  "SQL> SELECT id FROM t;||ID         |---------- |2          ||1行が選択されました。||"
+                  "SQL> PRINT v||V|--------------------|abc||SQL> ");
+}
+
 INSTANTIATE_TEST_SUITE_P(Roads, ReturningScript, ::testing::Values(Road::Embedded, Road::Server),
                          [](const ::testing::TestParamInfo<Road>& info) {
                              return info.param == Road::Embedded ? "Embedded" : "Server";

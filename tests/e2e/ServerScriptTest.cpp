@@ -68,6 +68,27 @@ TEST_P(BothRoads, ServerOutputIsUnlimitedAndTakesItsClauses) {
         "serveroutputをONまたはOFFに設定する必要があります。|SQL> SHOW SERVEROUTPUT|SERVEROUTPUT ON|SQL> ");
 }
 
+// A call's argument list is checked as the PL/SQL compiler checks it: a
+// name given twice, a name of no parameter, a position after a name.
+TEST_P(BothRoads, NamedArgumentsAreCheckedAsTheCompilerChecksThem) {
+    const std::string ignored = "ORA-06550: 行1、列7:|PL/SQL: Statement ignored|";
+    ExpectRun(
+        "SQL> CONNECT a/b|接続に成功しました。|"
+        "SQL> CREATE PROCEDURE p (a NUMBER) IS BEGIN NULL; END;|SQL> /|"
+        "プロシージャが作成されました。|"
+        "SQL> EXEC p(a => 1, a => 2)|EXEC p(a => 1, a => 2)|                *|"
+        "エラー行: 0: エラーが発生しました。|ORA-06550: 行1、列17:|"
+        "PLS-00703: 名前付き引数のインスタンスがリストに複数あります。|" +
+        ignored +
+        "SQL> EXEC p(b => 1)|EXEC p(b => 1)|        *|エラー行: 0: エラーが発生しました。|"
+        "ORA-06550: 行1、列9:|PLS-00306: 'P'の呼出しで、引数の数または型が正しくありません。|" +
+        ignored +
+        "SQL> EXEC p(a => 1, 2)|EXEC p(a => 1, 2)|                *|"
+        "エラー行: 0: エラーが発生しました。|ORA-06550: 行1、列17:|"
+        "PLS-00312: 位置指定パラメータの関連付けは、名前付きの関連付けの後には指定できません。|"
+        "SQL> EXEC p(a => 1)||PL/SQLプロシージャが正常に完了しました。||SQL> ");
+}
+
 INSTANTIATE_TEST_SUITE_P(Roads, BothRoads, ::testing::Values(Road::Embedded, Road::Server),
                          [](const ::testing::TestParamInfo<Road>& info) {
                              return info.param == Road::Server ? "Server" : "Embedded";

@@ -185,6 +185,10 @@ std::vector<CEngineBind> EngineBinds(const Stmt& stmt) {
         // A native float keeps its type in the block it is bound to.
         if (bind->dty == kSqltBFloat) engine.serverType = servertype::kBinaryFloat;
         if (bind->dty == kSqltBDouble) engine.serverType = servertype::kBinaryDouble;
+        // A text buffer is as large as the value the server may write back:
+        // a longer one fails the statement, which the server then undoes.
+        if (bind->dty == kSqltChr || bind->dty == kSqltStr)
+            engine.size = std::max<long>(bind->size - (bind->dty == kSqltStr ? 1 : 0), 0);
         binds.push_back(std::move(engine));
     }
     return binds;

@@ -149,7 +149,7 @@ bool CBlockHost::PrepareStatement(const CPlsqlSql& sql, const std::vector<CEngin
     CSqliteConnection::Piece piece{sql.text, 0};
     if (sql.returningText.empty()) return m_connection.Prepare(piece, {}, binds, statement);
     std::string compiled;
-    if (!m_connection.Compile(piece, compiled)) return false;
+    if (!m_connection.Compile(piece, compiled, nullptr, nullptr, &binds)) return false;
     if (compiled.empty()) {
         COraError::Set(m_connection.m_error, 3001, {"RETURNING"}, static_cast<int>(sql.text.size()));
         return false;

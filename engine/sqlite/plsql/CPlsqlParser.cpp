@@ -765,7 +765,10 @@ std::size_t CPlsqlParser::ChooseOverload(const std::vector<std::shared_ptr<CPlsq
                 int fit = CPlsqlOverloads::Fit(CPlsqlOverloads::OfExpr(*args[p], typeOf), formal);
                 score = fit < 0 ? -1 : score + fit;
             }
-        } catch (const Failure&) {
+        } catch (const Failure& failure) {
+            // Note: a list that names an argument twice, or gives one by
+            // position after a named one, is wrong for every candidate.
+            if (failure.pls == 312 || failure.pls == 703) throw;
             score = -1;
         }
         if (score < 0 || score < best) continue;
@@ -841,16 +844,21 @@ std::vector<CPlsqlParser::ExprPtr> CPlsqlParser::ParseCallArguments(const CPlsql
         position = 1;
     }
     if (AcceptSymbol('(') && !AcceptSymbol(')')) {
+        bool named = false;
         do {
             std::size_t index = position++;
             if (IsName() && IsPair("=>", 1)) {
                 std::size_t nameAt = Peek().begin;
                 std::string name = Name();
                 m_k += 2;
+                named = true;
                 index = callee.parameters.size();
                 for (std::size_t k = 0; k < callee.parameters.size(); ++k)
                     if (callee.parameters[k].name == name) index = k;
                 if (index == callee.parameters.size()) Fail(306, callee.name, nameAt);
+                if (given[index]) Fail(703, {}, nameAt);
+            } else if (named) {
+                Fail(312, {}, Peek().begin);
             }
             if (index >= callee.parameters.size() || given[index]) Fail(306, callee.name, at);
             given[index] = true;
@@ -954,7 +962,7 @@ void CPlsqlParser::Fail(int pls, std::string_view arg, std::size_t at) const {
     CompileError where{m_unit->LineOf(at), m_unit->ColumnOf(at), message.substr(message.find('\n') + 1)};
     // Note: a name the compiler cannot resolve makes it pass over the whole
     // statement, which the server reports as a second error.
-    static constexpr int kResolving[] = {201, 221, 222, 302, 306, 307, 363, 375, 905};
+    static constexpr int kResolving[] = {201, 221, 222, 302, 306, 307, 363, 375, 703, 905};
     bool resolving = std::find(std::begin(kResolving), std::end(kResolving), pls) != std::end(kResolving);
     if (resolving && m_statementAt != std::string::npos) {
         where.ignoredLine = m_unit->LineOf(m_statementAt);
@@ -962,7 +970,7 @@ void CPlsqlParser::Fail(int pls, std::string_view arg, std::size_t at) const {
         std::string head = CPlsqlErrors::Compile(where.ignoredLine, where.ignoredColumn, 0);
         message += "\n" + head.substr(0, head.find('\n')) + "\nPL/SQL: Statement ignored";
     }
-    throw Failure{std::move(message), std::move(where), at};
+    throw Failure{std::move(message), std::move(where), at, pls};
 }
 
 void CPlsqlParser::Refuse(std::string_view what, std::size_t at) const {
@@ -2414,6 +2422,7 @@ std::vector<CPlsqlParser::ExprPtr> CPlsqlParser::ParseArgumentsByName(const std:
             Fail(312, {}, argumentAt);
         }
         if (args.size() <= position) args.resize(position + 1);
+        if (args[position] && named) Fail(703, {}, argumentAt);
         if (args[position]) Fail(306, call, at);
         args[position++] = ParseExpr();
     } while (AcceptSymbol(','));

@@ -12,6 +12,7 @@ struct CPlsqlParser::Failure {
     std::string message;
     CompileError where;
     std::size_t at = 0;
+    int pls = 0;  // the PLS error number; 0 for any other failure
 };
 
 struct CPlsqlParser::Entry {
