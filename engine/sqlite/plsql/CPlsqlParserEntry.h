@@ -12,6 +12,10 @@ struct CPlsqlParser::Failure {
     std::string message;
     CompileError where;
     std::size_t at = 0;
+    // The PLS- number (0: an SQL statement's own error).
+    int pls = 0;
+    // Where the statement it passed over begins (the error's place when none).
+    std::size_t order = 0;
 };
 
 struct CPlsqlParser::Entry {
