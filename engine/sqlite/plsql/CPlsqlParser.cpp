@@ -80,6 +80,15 @@ constexpr std::string_view kRefusedStatements[] = {"PIPE", "PROCEDURE", "FUNCTIO
 // Words a label cannot stand before: the ends of statement sequences.
 constexpr std::string_view kSequenceEnds[] = {"END", "EXCEPTION", "ELSE", "ELSIF", "WHEN"};
 
+// Words that begin a declaration other than a variable's or a cursor's.
+constexpr std::string_view kNotItems[] = {"TYPE", "SUBTYPE", "PRAGMA", "PROCEDURE", "FUNCTION", "BEGIN"};
+
+// Reserved words that never name a value: one where an operand is due is a
+// syntax error.
+constexpr std::string_view kNeverOperands[] = {"THEN",  "ELSE",    "ELSIF",     "END",  "LOOP",
+                                               "BEGIN", "DECLARE", "EXCEPTION", "WHEN", "IS",
+                                               "INTO",  "FROM",    "WHERE"};
+
 // Names that read as values without parentheses (pseudo-columns).
 constexpr std::string_view kPseudoColumns[] = {
     "SYSDATE", "SYSTIMESTAMP", "CURRENT_DATE", "CURRENT_TIMESTAMP", "USER", "UID", "LOCALTIMESTAMP"};
@@ -970,9 +979,7 @@ void CPlsqlParser::Fail(int pls, std::string_view arg, std::size_t at) const {
     CompileError where{m_unit->LineOf(at), m_unit->ColumnOf(at), message.substr(message.find('\n') + 1)};
     // Note: a name the compiler cannot resolve makes it pass over the whole
     // statement, which the server reports as a second error.
-    static constexpr int kResolving[] = {201, 221, 222, 302, 306, 307, 363, 375, 905};
-    bool resolving = std::find(std::begin(kResolving), std::end(kResolving), pls) != std::end(kResolving);
-    if (resolving && m_statementAt != std::string::npos) {
+    if (Resolving(pls) && m_statementAt != std::string::npos) {
         where.ignoredLine = m_unit->LineOf(m_statementAt);
         where.ignoredColumn = m_unit->ColumnOf(m_statementAt);
         std::string head = CPlsqlErrors::Compile(where.ignoredLine, where.ignoredColumn, 0);
@@ -1034,9 +1041,24 @@ const CPlsqlParser::Entry* CPlsqlParser::Find(const std::string& name) const {
         const auto& scope = m_scopes[m_qualified.scope];
         if (auto found = scope.find(name); found != scope.end()) return &found->second;
     }
-    for (auto scope = m_scopes.rbegin(); scope != m_scopes.rend(); ++scope)
-        if (auto found = scope->find(name); found != scope->end()) return &found->second;
+    for (auto scope = m_scopes.rbegin(); scope != m_scopes.rend(); ++scope) {
+        auto found = scope->find(name);
+        if (found == scope->end()) continue;
+        if (found->second.malformed) Fail(320, {}, UseOf(name));
+        return &found->second;
+    }
     return nullptr;
+}
+
+std::size_t CPlsqlParser::UseOf(const std::string& name) const {
+    // Note: the first place the statement being read names it.
+    std::size_t from = m_statementAt == std::string::npos ? Peek().begin : m_statementAt;
+    for (const Token& token : m_tokens)
+        if (token.begin >= from && token.begin <= Peek().begin &&
+            (token.kind == CSqlScanner::Kind::Word || token.kind == CSqlScanner::Kind::QuotedName) &&
+            NameText(token) == name)
+            return token.begin;
+    return Peek().begin;
 }
 
 int CPlsqlParser::NewSlot(const std::string& name, std::shared_ptr<CPlsqlType> type) {
@@ -1066,10 +1088,65 @@ const CPlsqlUnit& CPlsqlParser::UnitAt(int level) const {
 // ---- declarations
 
 void CPlsqlParser::ParseDeclarations(CPlsqlBlockNode& block) {
-    while (!AtEnd() && !Is("BEGIN")) ParseDeclaration(block);
+    while (!AtEnd() && !Is("BEGIN")) {
+        Mark mark = MarkState();
+        try {
+            ParseDeclaration(block);
+        } catch (const Failure& failure) {
+            m_k = mark.token;
+            // Note: an item is passed over for its names and its query; any
+            // other fault of a declaration (PLS-00218...) stops the compile.
+            bool passed = failure.pls == 0 || Resolving(failure.pls);
+            if (!Collectable(failure) || !passed || !IsItemStart()) throw;
+            PassOverItem(failure, mark);
+        }
+    }
     for (const auto& [name, entry] : m_scopes.back())
         for (const auto& unit : entry.units)
             if (!unit->block) Fail(328, name, Peek().begin);
+}
+
+bool CPlsqlParser::IsItemStart() const {
+    if (!IsName()) return false;
+    for (std::string_view word : kNotItems)
+        if (Is(word)) return false;
+    return true;
+}
+
+void CPlsqlParser::PassOverItem(const Failure& failure, const Mark& mark) {
+    Restore(mark);
+    m_k = mark.token;
+    std::size_t at = Peek().begin;
+    Accept("CURSOR");
+    std::string name = NameText(Peek());
+    // Note: the item ignored is the declared type (after the name and CONSTANT).
+    std::size_t typeAt = Peek(Is("CONSTANT", 1) ? 2 : 1).begin;
+    m_k = StatementEnd(mark.token);
+    ExpectSymbol(';');
+    Failure item = failure;
+    item.order = at;
+    if (failure.pls != 0) {
+        // Note: the server passes over the declaration ("PL/SQL: Item ignored").
+        item.where.ignoredLine = m_unit->LineOf(typeAt);
+        item.where.ignoredColumn = m_unit->ColumnOf(typeAt);
+        item.where.ignoredText = "PL/SQL: Item ignored";
+        item.message = MessageOf(item.where);
+    }
+    Collect(item);
+    Entry entry;
+    entry.malformed = true;
+    if (m_scopes.back().count(name) == 0) Declare(name, entry, at);
+}
+
+std::string CPlsqlParser::MessageOf(const CompileError& error) const {
+    auto head = [](int line, int column) {
+        std::string message = CPlsqlErrors::Compile(line, column, 0);
+        return message.substr(0, message.find('\n'));
+    };
+    std::string message = head(error.line, error.column) + "\n" + error.text;
+    if (error.ignoredLine > 0)
+        message += "\n" + head(error.ignoredLine, error.ignoredColumn) + "\n" + error.ignoredText;
+    return message;
 }
 
 void CPlsqlParser::ParseDeclaration(CPlsqlBlockNode& block) {
@@ -1636,6 +1713,11 @@ void CPlsqlParser::Restore(const Mark& mark) {
     m_level = mark.level;
     m_unit = mark.unit;
     m_qualified.active = false;
+}
+
+bool CPlsqlParser::Resolving(int pls) {
+    static constexpr int kResolving[] = {201, 221, 222, 302, 306, 307, 320, 363, 375, 905};
+    return std::find(std::begin(kResolving), std::end(kResolving), pls) != std::end(kResolving);
 }
 
 bool CPlsqlParser::Collectable(const Failure& failure) {
@@ -2904,6 +2986,8 @@ CPlsqlParser::ExprPtr CPlsqlParser::ParsePrimary() {
     auto expr = std::make_unique<CPlsqlExpr>();
     expr->at = Peek().begin;
     if (AtEnd()) Unexpected();
+    for (std::string_view word : kNeverOperands)
+        if (Is(word)) Unexpected();
     const Token& token = Peek();
     if (token.kind == CSqlScanner::Kind::Number) {
         std::string written = TokenText(token);

@@ -77,6 +77,7 @@ public:
 private:
     struct Failure;
     struct Entry;
+    struct Mark;
     // Counts the nesting of statements and expressions while it lives.
     class Nesting {
     public:
@@ -116,6 +117,8 @@ private:
     // together at the unit's end; a syntax error (PLS-00103) or a construct
     // refused stops the compile and stands alone.
     static bool Collectable(const Failure& failure);
+    // Whether PLS-`pls` is a name not resolved (the statement is passed over).
+    static bool Resolving(int pls);
     // Notes `failure` among the unit's errors.
     void Collect(const Failure& failure);
     // The end (its ";") of the statement at token `first` whose compile
@@ -145,6 +148,9 @@ private:
     // name found in that scope alone.
     void SkipScopeQualifier();
     const Entry* Find(const std::string& name) const;
+    // Where the statement being read first names `name` (a declaration
+    // that failed, see Entry::malformed).
+    std::size_t UseOf(const std::string& name) const;
     // The exception named at the cursor: a declared one, a package's
     // ("PKG.NAME") or a predefined one; PLS-00201 when there is none.
     int ExceptionNamed(std::size_t at);
@@ -164,6 +170,13 @@ private:
     // Declarations and types
     void ParseDeclarations(CPlsqlBlockNode& block);
     void ParseDeclaration(CPlsqlBlockNode& block);
+    // Whether a variable's or a cursor's declaration begins at the cursor.
+    bool IsItemStart() const;
+    // A variable's or cursor's declaration (from `mark`) that failed: its
+    // error collected, the item passed over and its name declared malformed.
+    void PassOverItem(const Failure& failure, const Mark& mark);
+    // "ORA-06550: ..." lines of `error` and of the item it passed over.
+    std::string MessageOf(const CompileError& error) const;
     void ParseTypeDeclaration();
     void ParseCursorDeclaration();
     void ParsePragma();

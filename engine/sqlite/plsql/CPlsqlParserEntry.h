@@ -32,4 +32,7 @@ struct CPlsqlParser::Entry {
     int level = 0;
     // A local procedure or function: its overloads.
     std::vector<std::shared_ptr<CPlsqlUnit>> units;
+    // A variable or cursor whose declaration failed to compile: a use of it
+    // is PLS-00320.
+    bool malformed = false;
 };
