@@ -83,8 +83,8 @@ constexpr std::string_view kSequenceEnds[] = {"END", "EXCEPTION", "ELSE", "ELSIF
 // Words that begin a declaration other than a variable's or a cursor's.
 constexpr std::string_view kNotItems[] = {"TYPE", "SUBTYPE", "PRAGMA", "PROCEDURE", "FUNCTION", "BEGIN"};
 
-// Reserved words that never name a value: one where an operand is due is a
-// syntax error.
+// Reserved words that never name anything: one read where a name is due is
+// a syntax error.
 constexpr std::string_view kNeverOperands[] = {"THEN",  "ELSE",    "ELSIF",     "END",  "LOOP",
                                                "BEGIN", "DECLARE", "EXCEPTION", "WHEN", "IS",
                                                "INTO",  "FROM",    "WHERE"};
@@ -975,6 +975,14 @@ std::string CPlsqlParser::Name() {
 }
 
 void CPlsqlParser::Fail(int pls, std::string_view arg, std::size_t at) const {
+    // Note: a reserved word read where a name is due is a syntax error.
+    if (pls == 201 &&
+        std::find(std::begin(kNeverOperands), std::end(kNeverOperands), arg) != std::end(kNeverOperands)) {
+        auto token = std::lower_bound(m_tokens.begin(), m_tokens.end(), at,
+                                      [](const Token& t, std::size_t place) { return t.begin < place; });
+        if (token != m_tokens.end() && token->begin == at && token->kind == CSqlScanner::Kind::Word)
+            Fail(103, TokenText(*token), at);
+    }
     std::string message = CPlsqlErrors::Compile(m_unit->LineOf(at), m_unit->ColumnOf(at), pls, arg);
     CompileError where{m_unit->LineOf(at), m_unit->ColumnOf(at), message.substr(message.find('\n') + 1)};
     // Note: a name the compiler cannot resolve makes it pass over the whole
@@ -2986,8 +2994,6 @@ CPlsqlParser::ExprPtr CPlsqlParser::ParsePrimary() {
     auto expr = std::make_unique<CPlsqlExpr>();
     expr->at = Peek().begin;
     if (AtEnd()) Unexpected();
-    for (std::string_view word : kNeverOperands)
-        if (Is(word)) Unexpected();
     const Token& token = Peek();
     if (token.kind == CSqlScanner::Kind::Number) {
         std::string written = TokenText(token);
