@@ -107,6 +107,8 @@ TEST_F(PlsqlCompileErrorsTest, AnAnonymousBlockAnswersEachErrorInTheOrderOfItsTe
          "PL/SQL: SQL Statement ignored|ORA-06550: 行4、列8:|PLS-00201: 識別子'M'を宣言してください。|"
          "ORA-06550: 行4、列3:|PL/SQL: Statement ignored"},
         {"BEGIN\n  x := 1\nEND;", "ERROR ORA-06550: 行3、列1:|PLS-00103: 記号\"END\"が見つかりました。"},
+        // A bracket left open where the statement ends.
+        {"BEGIN\n  x := (1;\nEND;", "ERROR ORA-06550: 行2、列10:|PLS-00103: 記号\";\"が見つかりました。"},
     };
     for (const auto& c : cases) EXPECT_EQ(OutputOf(c.block), c.answer) << c.block;
     // Nothing of a block that does not compile runs.

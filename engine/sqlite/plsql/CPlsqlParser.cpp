@@ -1743,8 +1743,14 @@ std::size_t CPlsqlParser::PassOver(std::size_t first) {
         const Token& token = m_tokens[k];
         if (CSqlScanner::IsSymbol(m_text, token, '(')) ++depth;
         if (CSqlScanner::IsSymbol(m_text, token, ')')) --depth;
+        bool semicolon = CSqlScanner::IsSymbol(m_text, token, ';');
+        if (semicolon && depth > 0) {
+            // Note: a bracket left open at the statement's end.
+            m_k = k;
+            Unexpected();
+        }
         if (depth > 0) continue;
-        if (CSqlScanner::IsSymbol(m_text, token, ';')) {
+        if (semicolon) {
             if (open.empty()) return k;
             if (open.back() == 'H') open.pop_back();
             continue;
