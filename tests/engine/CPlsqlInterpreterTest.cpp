@@ -430,7 +430,8 @@ TEST_F(PlsqlTest, CompileErrorsNameTheLineColumnAndRule) {
         {"DECLARE n NUMBER; BEGIN SELECT 1 FROM dual; END;",
          "ERROR ORA-06550: 行1、列25:|PLS-00428: このSELECT文にはINTO句が必要です。"},
         {"DECLARE r emp_missing%ROWTYPE; BEGIN NULL; END;",
-         "ERROR ORA-06550: 行1、列11:|PLS-00201: 識別子'EMP_MISSING'を宣言してください。"},
+         "ERROR ORA-06550: 行1、列11:|PLS-00201: 識別子'EMP_MISSING'を宣言してください。|"
+         "ORA-06550: 行1、列11:|PL/SQL: Item ignored"},
         {"DECLARE n NUMBER; BEGIN n := 1 END;",
          "ERROR ORA-06550: 行1、列32:|PLS-00103: 記号\"END\"が見つかりました。"},
         {"DECLARE n NUMBER NOT NULL; BEGIN NULL; END;",

@@ -482,6 +482,23 @@ void Result(sqlite3_context* context, const CPlsqlValue& value) {
     }
 }
 
+// The rows of USER_ERRORS of a unit that failed to compile: each error,
+// after the statement it made the compiler pass over, by line and column.
+std::vector<CUnitCatalog::Error> ErrorRows(const CPlsqlParser::CompileError& failure) {
+    std::vector<CUnitCatalog::Error> rows;
+    auto add = [&rows](const CPlsqlParser::CompileError& error) {
+        if (error.ignoredLine > 0)
+            rows.push_back({error.ignoredLine, error.ignoredColumn, error.ignoredText});
+        rows.push_back({error.line, error.column, error.text});
+    };
+    add(failure);
+    for (const auto& other : failure.others) add(other);
+    std::stable_sort(rows.begin(), rows.end(), [](const auto& a, const auto& b) {
+        return a.line != b.line ? a.line < b.line : a.position < b.position;
+    });
+    return rows;
+}
+
 }  // namespace
 
 std::shared_ptr<CPlsqlUnit> CBlockHost::FindUnit(const std::string& name, bool& invalid) {
@@ -964,9 +981,7 @@ bool CBlockHost::CreateUnit(const std::string& text, std::size_t unitStart, bool
     }
     CUnitCatalog::Unit stored{name, type, source, unit != nullptr};
     std::vector<CUnitCatalog::Error> errors;
-    if (!unit && failure.ignoredLine > 0)
-        errors.push_back({failure.ignoredLine, failure.ignoredColumn, "PL/SQL: Statement ignored"});
-    if (!unit) errors.push_back({failure.line, failure.column, failure.text});
+    if (!unit) errors = ErrorRows(failure);
     std::vector<CUnitCatalog::Argument> arguments;
     if (package && type == "PACKAGE") arguments = PackageArguments(*package, name);
     if (unit && !isPackage && !isBody) AddArguments(*unit, {}, 0, arguments);
@@ -1203,9 +1218,7 @@ bool CBlockHost::CreateTrigger(const std::string& text, std::size_t triggerStart
         failure = {1, 1, CPlsqlErrors::Text(4084)};
     }
     std::vector<CUnitCatalog::Error> errors;
-    if (!unit && failure.ignoredLine > 0)
-        errors.push_back({failure.ignoredLine, failure.ignoredColumn, "PL/SQL: Statement ignored"});
-    if (!unit) errors.push_back({failure.line, failure.column, failure.text});
+    if (!unit) errors = ErrorRows(failure);
     CUnitCatalog::Unit stored{definition.name, "TRIGGER", source, unit != nullptr};
     CUnitCatalog::Trigger trigger{definition.name,    definition.table, definition.TriggerType(),
                                   definition.Event(), definition.when,  definition.enabled};

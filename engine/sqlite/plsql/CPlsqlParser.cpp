@@ -80,6 +80,15 @@ constexpr std::string_view kRefusedStatements[] = {"PIPE", "PROCEDURE", "FUNCTIO
 // Words a label cannot stand before: the ends of statement sequences.
 constexpr std::string_view kSequenceEnds[] = {"END", "EXCEPTION", "ELSE", "ELSIF", "WHEN"};
 
+// Words that begin a declaration other than a variable's or a cursor's.
+constexpr std::string_view kNotItems[] = {"TYPE", "SUBTYPE", "PRAGMA", "PROCEDURE", "FUNCTION", "BEGIN"};
+
+// Reserved words that never name anything: one read where a name is due is
+// a syntax error.
+constexpr std::string_view kNeverOperands[] = {"THEN",  "ELSE",    "ELSIF",     "END",  "LOOP",
+                                               "BEGIN", "DECLARE", "EXCEPTION", "WHEN", "IS",
+                                               "INTO",  "FROM",    "WHERE"};
+
 // Names that read as values without parentheses (pseudo-columns).
 constexpr std::string_view kPseudoColumns[] = {
     "SYSDATE", "SYSTIMESTAMP", "CURRENT_DATE", "CURRENT_TIMESTAMP", "USER", "UID", "LOCALTIMESTAMP"};
@@ -228,9 +237,10 @@ std::shared_ptr<CPlsqlPackage> CPlsqlParser::ParsePackage(const std::string& own
             for (const auto& [referenced, type] : member->dependencies) m_frame->DependsOn(referenced, type);
         package->frame = m_frame;
         CheckGotos();
+        FailCollected();
         Pop();
     } catch (const Failure& error) {
-        failure = error.where;
+        failure = Gathered(error).where;
         return nullptr;
     }
     return package;
@@ -259,8 +269,15 @@ void CPlsqlParser::OpenBody(std::string_view word, std::string_view body) {
 
 void CPlsqlParser::CloseBody(const CPlsqlPackage& package) {
     if (!AtEnd()) Unexpected();
-    for (const auto& [name, member] : package.members)
-        if (!member->block) Fail(323, name, 0);
+    // Note: every member without its body is an error of the body.
+    for (const auto& [name, member] : package.members) {
+        if (member->block) continue;
+        try {
+            Fail(323, name, 0);
+        } catch (const Failure& failure) {
+            Collect(failure);
+        }
+    }
 }
 
 void CPlsqlParser::ParsePackageItem(bool heading) {
@@ -415,10 +432,14 @@ void CPlsqlParser::ParseSubprogramBody(bool bodyAllowed) {
         if (!bodyAllowed) Unexpected();
         if (!Accept("IS")) Expect("AS");
         // Note: a GOTO cannot leave a subprogram, so the sequences around it are out of reach.
-        std::vector<int> outer;
-        outer.swap(m_sequences);
+        // (given back also when the body's compile fails).
+        struct Sequences {
+            std::vector<int>& current;
+            std::vector<int> outer;
+            ~Sequences() { current.swap(outer); }
+        } sequences{m_sequences, {}};
+        sequences.outer.swap(m_sequences);
         m_unit->block = ParseBlock({}, m_unit->name);
-        m_sequences.swap(outer);
         ExpectSymbol(';');
     }
     Pop();
@@ -475,8 +496,10 @@ std::shared_ptr<CPlsqlUnit> CPlsqlParser::Parse(CEngineError& error) {
         AcceptSymbol(';');
         if (!AtEnd()) Unexpected();
         CheckGotos();
+        FailCollected();
         Pop();
-    } catch (const Failure& failure) {
+    } catch (const Failure& stopped) {
+        Failure failure = Gathered(stopped);
         error.Set(failure.message, static_cast<int>(failure.at));
         error.code = failure.where.refused ? 3001 : 6550;
         return nullptr;
@@ -527,7 +550,7 @@ std::shared_ptr<CPlsqlType> CPlsqlParser::ParseSchemaType(
         Pop();
         return type;
     } catch (const Failure& error) {
-        failure = error.where;
+        failure = Gathered(error).where;
         return nullptr;
     }
 }
@@ -622,9 +645,10 @@ std::shared_ptr<CPlsqlUnit> CPlsqlParser::ParseUnit(const std::string& owner, Co
         if (!AtEnd()) ExpectSymbol(';');
         if (!AtEnd()) Unexpected();
         CheckGotos();
+        FailCollected();
         Pop();
     } catch (const Failure& error) {
-        failure = error.where;
+        failure = Gathered(error).where;
         return nullptr;
     }
     return m_unit;
@@ -662,9 +686,10 @@ std::shared_ptr<CPlsqlUnit> CPlsqlParser::ParseTrigger(const std::string& owner,
         if (!AtEnd()) ExpectSymbol(';');
         if (!AtEnd()) Unexpected();
         CheckGotos();
+        FailCollected();
         Pop();
     } catch (const Failure& error) {
-        failure = error.where;
+        failure = Gathered(error).where;
         return nullptr;
     }
     return m_unit;
@@ -958,19 +983,26 @@ std::string CPlsqlParser::Name() {
 }
 
 void CPlsqlParser::Fail(int pls, std::string_view arg, std::size_t at) const {
+    // Note: a reserved word read where a name is due is a syntax error.
+    if (pls == 201 &&
+        std::find(std::begin(kNeverOperands), std::end(kNeverOperands), arg) != std::end(kNeverOperands)) {
+        auto token = std::lower_bound(m_tokens.begin(), m_tokens.end(), at,
+                                      [](const Token& t, std::size_t place) { return t.begin < place; });
+        if (token != m_tokens.end() && token->begin == at && token->kind == CSqlScanner::Kind::Word)
+            Fail(103, TokenText(*token), at);
+    }
     std::string message = CPlsqlErrors::Compile(m_unit->LineOf(at), m_unit->ColumnOf(at), pls, arg);
     CompileError where{m_unit->LineOf(at), m_unit->ColumnOf(at), message.substr(message.find('\n') + 1)};
     // Note: a name the compiler cannot resolve makes it pass over the whole
     // statement, which the server reports as a second error.
-    static constexpr int kResolving[] = {201, 221, 222, 302, 306, 307, 363, 375, 703, 905};
-    bool resolving = std::find(std::begin(kResolving), std::end(kResolving), pls) != std::end(kResolving);
-    if (resolving && m_statementAt != std::string::npos) {
+    if (Resolving(pls) && m_statementAt != std::string::npos) {
         where.ignoredLine = m_unit->LineOf(m_statementAt);
         where.ignoredColumn = m_unit->ColumnOf(m_statementAt);
         std::string head = CPlsqlErrors::Compile(where.ignoredLine, where.ignoredColumn, 0);
         message += "\n" + head.substr(0, head.find('\n')) + "\nPL/SQL: Statement ignored";
     }
-    throw Failure{std::move(message), std::move(where), at, pls};
+    std::size_t order = where.ignoredLine > 0 ? m_statementAt : at;
+    throw Failure{std::move(message), std::move(where), at, pls, order};
 }
 
 void CPlsqlParser::Refuse(std::string_view what, std::size_t at) const {
@@ -978,7 +1010,7 @@ void CPlsqlParser::Refuse(std::string_view what, std::size_t at) const {
     CompileError where{m_unit->LineOf(at), m_unit->ColumnOf(at), message};
     where.refused = true;
     where.at = at;
-    throw Failure{std::move(message), std::move(where), at};
+    throw Failure{std::move(message), std::move(where), at, -1, at};
 }
 
 void CPlsqlParser::Unexpected() const {
@@ -1025,9 +1057,24 @@ const CPlsqlParser::Entry* CPlsqlParser::Find(const std::string& name) const {
         const auto& scope = m_scopes[m_qualified.scope];
         if (auto found = scope.find(name); found != scope.end()) return &found->second;
     }
-    for (auto scope = m_scopes.rbegin(); scope != m_scopes.rend(); ++scope)
-        if (auto found = scope->find(name); found != scope->end()) return &found->second;
+    for (auto scope = m_scopes.rbegin(); scope != m_scopes.rend(); ++scope) {
+        auto found = scope->find(name);
+        if (found == scope->end()) continue;
+        if (found->second.malformed) Fail(320, {}, UseOf(name));
+        return &found->second;
+    }
     return nullptr;
+}
+
+std::size_t CPlsqlParser::UseOf(const std::string& name) const {
+    // Note: the first place the statement being read names it.
+    std::size_t from = m_statementAt == std::string::npos ? Peek().begin : m_statementAt;
+    for (const Token& token : m_tokens)
+        if (token.begin >= from && token.begin <= Peek().begin &&
+            (token.kind == CSqlScanner::Kind::Word || token.kind == CSqlScanner::Kind::QuotedName) &&
+            NameText(token) == name)
+            return token.begin;
+    return Peek().begin;
 }
 
 int CPlsqlParser::NewSlot(const std::string& name, std::shared_ptr<CPlsqlType> type) {
@@ -1057,10 +1104,65 @@ const CPlsqlUnit& CPlsqlParser::UnitAt(int level) const {
 // ---- declarations
 
 void CPlsqlParser::ParseDeclarations(CPlsqlBlockNode& block) {
-    while (!AtEnd() && !Is("BEGIN")) ParseDeclaration(block);
+    while (!AtEnd() && !Is("BEGIN")) {
+        Mark mark = MarkState();
+        try {
+            ParseDeclaration(block);
+        } catch (const Failure& failure) {
+            m_k = mark.token;
+            // Note: an item is passed over for its names and its query; any
+            // other fault of a declaration (PLS-00218...) stops the compile.
+            bool passed = failure.pls == 0 || Resolving(failure.pls);
+            if (!Collectable(failure) || !passed || !IsItemStart()) throw;
+            PassOverItem(failure, mark);
+        }
+    }
     for (const auto& [name, entry] : m_scopes.back())
         for (const auto& unit : entry.units)
             if (!unit->block) Fail(328, name, Peek().begin);
+}
+
+bool CPlsqlParser::IsItemStart() const {
+    if (!IsName()) return false;
+    for (std::string_view word : kNotItems)
+        if (Is(word)) return false;
+    return true;
+}
+
+void CPlsqlParser::PassOverItem(const Failure& failure, const Mark& mark) {
+    Restore(mark);
+    m_k = mark.token;
+    std::size_t at = Peek().begin;
+    Accept("CURSOR");
+    std::string name = NameText(Peek());
+    // Note: the item ignored is the declared type (after the name and CONSTANT).
+    std::size_t typeAt = Peek(Is("CONSTANT", 1) ? 2 : 1).begin;
+    m_k = StatementEnd(mark.token);
+    ExpectSymbol(';');
+    Failure item = failure;
+    item.order = at;
+    if (failure.pls != 0) {
+        // Note: the server passes over the declaration ("PL/SQL: Item ignored").
+        item.where.ignoredLine = m_unit->LineOf(typeAt);
+        item.where.ignoredColumn = m_unit->ColumnOf(typeAt);
+        item.where.ignoredText = "PL/SQL: Item ignored";
+        item.message = MessageOf(item.where);
+    }
+    Collect(item);
+    Entry entry;
+    entry.malformed = true;
+    if (m_scopes.back().count(name) == 0) Declare(name, entry, at);
+}
+
+std::string CPlsqlParser::MessageOf(const CompileError& error) const {
+    auto head = [](int line, int column) {
+        std::string message = CPlsqlErrors::Compile(line, column, 0);
+        return message.substr(0, message.find('\n'));
+    };
+    std::string message = head(error.line, error.column) + "\n" + error.text;
+    if (error.ignoredLine > 0)
+        message += "\n" + head(error.ignoredLine, error.ignoredColumn) + "\n" + error.ignoredText;
+    return message;
 }
 
 void CPlsqlParser::ParseDeclaration(CPlsqlBlockNode& block) {
@@ -1595,9 +1697,151 @@ std::unique_ptr<CPlsqlStmt> CPlsqlParser::ParseStatement() {
     Nesting nesting(*this);
     std::size_t outer = m_statementAt;
     m_statementAt = Peek().begin;
-    auto statement = ParseStatementAt();
+    Mark mark = MarkState();
+    std::unique_ptr<CPlsqlStmt> statement;
+    try {
+        statement = ParseStatementAt();
+    } catch (const Failure& failure) {
+        if (!Collectable(failure)) throw;
+        Collect(failure);
+        Restore(mark);
+        m_k = PassOver(mark.token);
+        EndStatement();
+        statement = std::make_unique<CPlsqlStmt>();
+        statement->at = m_statementAt;
+    }
     m_statementAt = outer;
     return statement;
+}
+
+CPlsqlParser::Mark CPlsqlParser::MarkState() const {
+    return {m_k,     m_scopes.size(), m_loops.size(), m_sequences.size(), m_levels.size(), m_gotos.size(),
+            m_level, m_unit};
+}
+
+void CPlsqlParser::Restore(const Mark& mark) {
+    m_scopes.resize(mark.scopes);
+    m_scopeLabels.resize(mark.scopes);
+    m_loops.resize(mark.loops);
+    m_sequences.resize(mark.sequences);
+    m_levels.resize(mark.levels);
+    m_gotos.resize(mark.gotos);
+    m_level = mark.level;
+    m_unit = mark.unit;
+    m_qualified.active = false;
+}
+
+bool CPlsqlParser::Resolving(int pls) {
+    static constexpr int kResolving[] = {201, 221, 222, 302, 306, 307, 320, 363, 375, 703, 905};
+    return std::find(std::begin(kResolving), std::end(kResolving), pls) != std::end(kResolving);
+}
+
+bool CPlsqlParser::Collectable(const Failure& failure) {
+    return !failure.where.refused && failure.pls != 103 && failure.pls != 123;
+}
+
+void CPlsqlParser::Collect(const Failure& failure) { m_collected.push_back(failure); }
+
+std::size_t CPlsqlParser::PassOver(std::size_t first) {
+    // What each construct open around the cursor is: a block's declarations
+    // (D), its statements (B), a subprogram's heading (H), IF, LOOP, CASE.
+    std::vector<char> open;
+    int depth = 0;
+    for (std::size_t k = first; k < m_tokens.size(); ++k) {
+        const Token& token = m_tokens[k];
+        if (CSqlScanner::IsSymbol(m_text, token, '(')) ++depth;
+        if (CSqlScanner::IsSymbol(m_text, token, ')')) --depth;
+        bool semicolon = CSqlScanner::IsSymbol(m_text, token, ';');
+        if (semicolon && depth > 0) {
+            // Note: a bracket left open at the statement's end.
+            m_k = k;
+            Unexpected();
+        }
+        if (depth > 0) continue;
+        if (semicolon) {
+            if (open.empty()) return k;
+            if (open.back() == 'H') open.pop_back();
+            continue;
+        }
+        if (token.kind != CSqlScanner::Kind::Word) continue;
+        std::string word = cp932::ToUpperAscii(TokenText(token));
+        if (word == "DECLARE" || word == "PROCEDURE" || word == "FUNCTION") {
+            open.push_back(word == "DECLARE" ? 'D' : 'H');
+        } else if ((word == "IS" || word == "AS") && !open.empty() && open.back() == 'H') {
+            open.back() = 'D';
+        } else if (word == "BEGIN") {
+            if (open.empty() || open.back() != 'D') open.push_back('B');
+            open.back() = 'B';
+        } else if (word == "IF" || word == "LOOP" || word == "CASE") {
+            open.push_back(word[0]);
+        } else if (word == "END" && !open.empty()) {
+            char closed = open.back();
+            open.pop_back();
+            if (k + 1 < m_tokens.size() && m_tokens[k + 1].kind == CSqlScanner::Kind::Word && closed != 'B' &&
+                closed != 'D')
+                ++k;
+        } else if (open.empty() &&
+                   std::find(std::begin(kSequenceEnds), std::end(kSequenceEnds), word) !=
+                       std::end(kSequenceEnds) &&
+                   word != "WHEN") {
+            // Note: a statement not ended by its ";" is a syntax error.
+            m_k = k;
+            Unexpected();
+        }
+    }
+    m_k = m_tokens.size();
+    Unexpected();
+}
+
+CPlsqlParser::ExprPtr CPlsqlParser::ParseGuardedExpr(std::string_view until) {
+    std::size_t first = m_k;
+    try {
+        return ParseExpr();
+    } catch (const Failure& failure) {
+        if (!Collectable(failure)) throw;
+        int cases = 0;
+        int depth = 0;
+        std::size_t k = first;
+        for (; k < m_tokens.size(); ++k) {
+            const Token& token = m_tokens[k];
+            if (CSqlScanner::IsSymbol(m_text, token, '(')) ++depth;
+            if (CSqlScanner::IsSymbol(m_text, token, ')')) --depth;
+            if (CSqlScanner::IsSymbol(m_text, token, ';') || depth < 0) break;
+            if (token.kind != CSqlScanner::Kind::Word || depth > 0) continue;
+            if (CSqlScanner::Is(m_text, token, "CASE")) ++cases;
+            if (CSqlScanner::Is(m_text, token, "END") && cases > 0) --cases;
+            if (cases == 0 && CSqlScanner::Is(m_text, token, until)) break;
+        }
+        // Note: without its `until` the statement is passed over whole.
+        if (k >= m_tokens.size() || !CSqlScanner::Is(m_text, m_tokens[k], until)) throw;
+        Collect(failure);
+        m_k = k;
+        auto none = std::make_unique<CPlsqlExpr>();
+        none->at = m_tokens[first].begin;
+        return none;
+    }
+}
+
+void CPlsqlParser::FailCollected() {
+    if (m_collected.empty()) return;
+    Failure first = m_collected.front();
+    m_collected.erase(m_collected.begin());
+    throw first;
+}
+
+CPlsqlParser::Failure CPlsqlParser::Gathered(const Failure& stopped) const {
+    if (!Collectable(stopped) || m_collected.empty()) return stopped;
+    std::vector<const Failure*> all;
+    for (const Failure& failure : m_collected) all.push_back(&failure);
+    all.push_back(&stopped);
+    std::stable_sort(all.begin(), all.end(),
+                     [](const Failure* a, const Failure* b) { return a->order < b->order; });
+    Failure gathered = *all.front();
+    for (std::size_t k = 1; k < all.size(); ++k) {
+        gathered.message += "\n" + all[k]->message;
+        gathered.where.others.push_back(all[k]->where);
+    }
+    return gathered;
 }
 
 std::unique_ptr<CPlsqlStmt> CPlsqlParser::ParseStatementAt() {
@@ -1694,7 +1938,7 @@ std::unique_ptr<CPlsqlStmt> CPlsqlParser::ParseIf() {
     statement->at = Peek().begin;
     Expect("IF");
     do {
-        statement->exprs.push_back(ParseExpr());
+        statement->exprs.push_back(ParseGuardedExpr("THEN"));
         Expect("THEN");
         statement->bodies.push_back(ParseBody({"ELSIF", "ELSE", "END"}));
     } while (Accept("ELSIF"));
@@ -1714,9 +1958,9 @@ std::unique_ptr<CPlsqlStmt> CPlsqlParser::ParseCase() {
     statement->at = Peek().begin;
     Expect("CASE");
     // exprs[0] is the selector or null (searched CASE).
-    statement->exprs.push_back(Is("WHEN") ? nullptr : ParseExpr());
+    statement->exprs.push_back(Is("WHEN") ? nullptr : ParseGuardedExpr("WHEN"));
     while (Accept("WHEN")) {
-        statement->exprs.push_back(ParseExpr());
+        statement->exprs.push_back(ParseGuardedExpr("THEN"));
         Expect("THEN");
         statement->bodies.push_back(ParseBody({"WHEN", "ELSE", "END"}));
     }
@@ -1746,7 +1990,7 @@ std::unique_ptr<CPlsqlStmt> CPlsqlParser::ParseLoop(std::string label) {
     statement->kind = CPlsqlStmt::Kind::Loop;
     if (Accept("WHILE")) {
         statement->kind = CPlsqlStmt::Kind::While;
-        statement->exprs.push_back(ParseExpr());
+        statement->exprs.push_back(ParseGuardedExpr("LOOP"));
     }
     Expect("LOOP");
     m_loops.push_back(label);
@@ -3290,8 +3534,13 @@ std::unique_ptr<CPlsqlSql> CPlsqlParser::BuildSql(std::size_t first, std::size_t
     std::string& out = sql->text;
     std::size_t copied = m_tokens[first].begin;
     int depth = 0;
+    // Copies the unit's text up to `to`, noting where it came from.
+    auto copyTo = [&](std::size_t to) {
+        sql->spans.emplace_back(out.size(), copied);
+        out.append(m_text.substr(copied, to - copied));
+    };
     auto addParam = [&](std::size_t from, std::size_t to, CPlsqlTarget target) {
-        out.append(m_text.substr(copied, m_tokens[from].begin - copied));
+        copyTo(m_tokens[from].begin);
         std::string name = "TARVEX_P" + std::to_string(sql->params.size() + 1);
         // Note: EXTRACT(field FROM variable) reads the variable's type: a
         // DATE has no time fields (ORA-30076).
@@ -3313,13 +3562,13 @@ std::unique_ptr<CPlsqlSql> CPlsqlParser::BuildSql(std::size_t first, std::size_t
     for (std::size_t k = first; k < end; ++k) {
         const Token& token = m_tokens[k];
         if (std::find(unwrapped.begin(), unwrapped.end(), k) != unwrapped.end()) {
-            out.append(m_text.substr(copied, token.begin - copied));
+            copyTo(token.begin);
             copied = token.begin + token.length;
             continue;
         }
         if (first_select && depth == 0 && !sql->bulk && sql->into.empty() && UnwrapConstructor(k, end)) {
             // SELECT obj_t(a, b) INTO: the attributes, into the object's fields.
-            out.append(m_text.substr(copied, token.begin - copied));
+            copyTo(token.begin);
             copied = m_tokens[k + 1].begin + m_tokens[k + 1].length;
             unwrapped.push_back(MatchingBracket(k + 1, end));
             ++k;
@@ -3334,7 +3583,7 @@ std::unique_ptr<CPlsqlSql> CPlsqlParser::BuildSql(std::size_t first, std::size_t
         if (bulk && k + 2 < end && CSqlScanner::Is(m_text, m_tokens[k + 1], "COLLECT") &&
             CSqlScanner::Is(m_text, m_tokens[k + 2], "INTO")) {
             sql->bulk = true;
-            out.append(m_text.substr(copied, token.begin - copied));
+            copyTo(token.begin);
             copied = m_tokens[k + 2].begin;
             continue;
         }
@@ -3346,12 +3595,12 @@ std::unique_ptr<CPlsqlSql> CPlsqlParser::BuildSql(std::size_t first, std::size_t
             depth == 0;
         if (returning && !sql->returning) {
             sql->returning = true;
-            out.append(m_text.substr(copied, token.begin - copied));
+            copyTo(token.begin);
             returningAt = out.size();
             copied = token.begin + token.length;
         }
         if (into && (first_select || sql->returning)) {
-            if (!sql->bulk) out.append(m_text.substr(copied, token.begin - copied));
+            if (!sql->bulk) copyTo(token.begin);
             std::size_t save = m_k;
             m_k = k + 1;
             sql->into = ParseTargets();
@@ -3396,7 +3645,7 @@ std::unique_ptr<CPlsqlSql> CPlsqlParser::BuildSql(std::size_t first, std::size_t
                 !m_host.TableColumns(NameText(m_tokens[tableToken]), columns))
                 Fail(382, {}, m_tokens[k + 3].begin);
             if (columns.size() != type->fields.size()) Fail(382, {}, m_tokens[k + 3].begin);
-            out.append(m_text.substr(copied, token.begin - copied));
+            copyTo(token.begin);
             out += "SET ";
             for (std::size_t f = 0; f < columns.size(); ++f) {
                 CPlsqlTarget target;
@@ -3419,7 +3668,7 @@ std::unique_ptr<CPlsqlSql> CPlsqlParser::BuildSql(std::size_t first, std::size_t
             std::shared_ptr<CPlsqlType> type =
                 record != nullptr && record->kind == Entry::Kind::Variable ? SlotTypeOf(*record) : nullptr;
             if (type != nullptr && type->base == CPlsqlType::Base::Record) {
-                out.append(m_text.substr(copied, m_tokens[k + 1].begin - copied));
+                copyTo(m_tokens[k + 1].begin);
                 out += "(";
                 for (std::size_t f = 0; f < type->fields.size(); ++f) {
                     CPlsqlTarget target;
@@ -3442,7 +3691,7 @@ std::unique_ptr<CPlsqlSql> CPlsqlParser::BuildSql(std::size_t first, std::size_t
             const Entry* cursor = Find(NameText(m_tokens[k + 2]));
             if (cursor == nullptr || cursor->kind != Entry::Kind::Cursor)
                 Fail(201, TokenText(m_tokens[k + 2]), m_tokens[k + 2].begin);
-            out.append(m_text.substr(copied, token.begin - copied));
+            copyTo(token.begin);
             out += "ROWID ";
             copied = token.begin;
             CPlsqlTarget target;
@@ -3469,7 +3718,7 @@ std::unique_ptr<CPlsqlSql> CPlsqlParser::BuildSql(std::size_t first, std::size_t
                 target.at = m_tokens[k + 2].begin;
                 Refer(target, *entry);
                 target.json = true;
-                out.append(m_text.substr(copied, token.begin - copied));
+                copyTo(token.begin);
                 std::string name = "TARVEX_P" + std::to_string(sql->params.size() + 1);
                 out += table ? "JSON_TABLE(:" + name + ", '$[*]' COLUMNS (" +
                                    CCollectionJson::Columns(*CollectionOf(*entry)) + "))"
@@ -3555,8 +3804,7 @@ std::unique_ptr<CPlsqlSql> CPlsqlParser::BuildSql(std::size_t first, std::size_t
         k = last;
     }
     const Token& last = m_tokens[end - 1];
-    if (copied < last.begin + last.length)
-        out.append(m_text.substr(copied, last.begin + last.length - copied));
+    if (copied < last.begin + last.length) copyTo(last.begin + last.length);
     if (returningAt != std::string::npos) {
         // Note: RETURNING goes to the engine after the statement is compiled.
         sql->returningText = out.substr(returningAt);
@@ -3594,12 +3842,32 @@ void CPlsqlParser::Compile(CPlsqlSql& sql, std::size_t at) {
     // Note: a MERGE runs as the statements it makes, compiled where it runs;
     // here it is only checked.
     if (sql.merge ? m_host.CheckMerge(sql, error) : m_host.Prepare(sql, error)) return;
-    // Note: the SQL's own error stands for the statement, as the server's
-    // "PL/SQL: ORA-00942" line does.
-    std::string message = CPlsqlErrors::Compile(m_unit->LineOf(at), m_unit->ColumnOf(at), 0);
-    message = message.substr(0, message.find('\n'));
+    // Note: the SQL's own error stands at the name it failed on, as the
+    // server's "PL/SQL: ORA-00942" line does, and the statement is passed
+    // over ("PL/SQL: SQL Statement ignored" at its start).
+    std::size_t place = SourceOf(sql, error.position, at);
+    auto head = [this](std::size_t where) {
+        std::string message = CPlsqlErrors::Compile(m_unit->LineOf(where), m_unit->ColumnOf(where), 0);
+        return message.substr(0, message.find('\n'));
+    };
     std::string text = encoding::Utf8ToCp932("PL/SQL: ") + error.message.substr(0, error.message.find('\n'));
-    throw Failure{message + "\n" + text, CompileError{m_unit->LineOf(at), m_unit->ColumnOf(at), text}, at};
+    CompileError where{m_unit->LineOf(place), m_unit->ColumnOf(place), text};
+    where.ignoredLine = m_unit->LineOf(at);
+    where.ignoredColumn = m_unit->ColumnOf(at);
+    where.ignoredText = "PL/SQL: SQL Statement ignored";
+    std::string message = head(place) + "\n" + text + "\n" + head(at) + "\n" + where.ignoredText;
+    throw Failure{std::move(message), std::move(where), place, 0, at};
+}
+
+std::size_t CPlsqlParser::SourceOf(const CPlsqlSql& sql, int position, std::size_t at) const {
+    if (position < 0 || sql.spans.empty()) return at;
+    auto offset = static_cast<std::size_t>(position);
+    auto span = std::upper_bound(sql.spans.begin(), sql.spans.end(), offset,
+                                 [](std::size_t value, const auto& piece) { return value < piece.first; });
+    if (span == sql.spans.begin()) return at;
+    --span;
+    std::size_t source = span->second + (offset - span->first);
+    return source >= at && source < m_text.size() ? source : at;
 }
 
 // ---- the unit

@@ -33,10 +33,14 @@ public:
         // The statement the error made the compiler pass over (0: none).
         int ignoredLine = 0;
         int ignoredColumn = 0;
+        std::string ignoredText = "PL/SQL: Statement ignored";
         // A construct the embedded database refuses by name: the whole
         // statement fails with ORA-03001 (`text`) at byte `at`.
         bool refused = false;
         std::size_t at = 0;
+        // The unit's other errors, each with the statement it passed over,
+        // in the order of the text.
+        std::vector<CompileError> others = {};
     };
 
     // The compiled block; null with the server's error in `error`.
@@ -73,6 +77,7 @@ public:
 private:
     struct Failure;
     struct Entry;
+    struct Mark;
     // Counts the nesting of statements and expressions while it lives.
     class Nesting {
     public:
@@ -106,6 +111,28 @@ private:
     // The identifier `token` writes: upper case unless quoted, without its quotes.
     std::string NameText(const Token& token) const;
     [[noreturn]] void Fail(int pls, std::string_view arg, std::size_t at) const;
+    // Compile errors of statements: a name not resolved, an SQL statement
+    // that does not compile and the like make the compiler pass over the
+    // statement and go on with the next, the errors collected and reported
+    // together at the unit's end; a syntax error (PLS-00103) or a construct
+    // refused stops the compile and stands alone.
+    static bool Collectable(const Failure& failure);
+    // Whether PLS-`pls` is a name not resolved (the statement is passed over).
+    static bool Resolving(int pls);
+    // Notes `failure` among the unit's errors.
+    void Collect(const Failure& failure);
+    // The end (its ";") of the statement at token `first` whose compile
+    // failed, read keeping the nesting of blocks, IF, LOOP, CASE and
+    // brackets; PLS-00103 where the statement cannot end.
+    std::size_t PassOver(std::size_t first);
+    // An expression ended by the word `until` (THEN, LOOP, WHEN): one whose
+    // names do not resolve is collected and passed over, a NULL in its place.
+    ExprPtr ParseGuardedExpr(std::string_view until);
+    // Fails with the errors collected, if any.
+    void FailCollected();
+    // All the unit's errors, the one that stopped the compile (`stopped`)
+    // among them; a syntax error alone.
+    Failure Gathered(const Failure& stopped) const;
     [[noreturn]] void Unexpected() const;
     // ORA-03001 naming `what` (CP932), at byte `at`.
     [[noreturn]] void Refuse(std::string_view what, std::size_t at) const;
@@ -121,6 +148,9 @@ private:
     // name found in that scope alone.
     void SkipScopeQualifier();
     const Entry* Find(const std::string& name) const;
+    // Where the statement being read first names `name` (a declaration
+    // that failed, see Entry::malformed).
+    std::size_t UseOf(const std::string& name) const;
     // The exception named at the cursor: a declared one, a package's
     // ("PKG.NAME") or a predefined one; PLS-00201 when there is none.
     int ExceptionNamed(std::size_t at);
@@ -140,6 +170,13 @@ private:
     // Declarations and types
     void ParseDeclarations(CPlsqlBlockNode& block);
     void ParseDeclaration(CPlsqlBlockNode& block);
+    // Whether a variable's or a cursor's declaration begins at the cursor.
+    bool IsItemStart() const;
+    // A variable's or cursor's declaration (from `mark`) that failed: its
+    // error collected, the item passed over and its name declared malformed.
+    void PassOverItem(const Failure& failure, const Mark& mark);
+    // "ORA-06550: ..." lines of `error` and of the item it passed over.
+    std::string MessageOf(const CompileError& error) const;
     void ParseTypeDeclaration();
     void ParseCursorDeclaration();
     void ParsePragma();
@@ -374,6 +411,9 @@ private:
     std::size_t StatementEnd(std::size_t first) const;
     void CollectColumns(std::size_t first, std::size_t end);
     void Compile(CPlsqlSql& sql, std::size_t at);
+    // The place in the unit's text of byte `position` of `sql`'s text; `at`
+    // when it has none.
+    std::size_t SourceOf(const CPlsqlSql& sql, int position, std::size_t at) const;
 
     std::string_view m_text;
     CPlsqlHost& m_host;
@@ -407,6 +447,21 @@ private:
     std::shared_ptr<CPlsqlType> m_object;
     // Where the statement being parsed begins (npos outside statements).
     std::size_t m_statementAt = std::string::npos;
+    // The errors of statements passed over so far (see Collectable).
+    std::vector<Failure> m_collected;
+    // What a statement's parse changes, restored when its errors are collected.
+    struct Mark {
+        std::size_t token = 0;
+        std::size_t scopes = 0;
+        std::size_t loops = 0;
+        std::size_t sequences = 0;
+        std::size_t levels = 0;
+        std::size_t gotos = 0;
+        int level = 0;
+        std::shared_ptr<CPlsqlUnit> unit;
+    };
+    Mark MarkState() const;
+    void Restore(const Mark& mark);
     // GOTO: the statement sequences being read (innermost last), the labels
     // before statements with their sequence, and the GOTOs with the
     // sequences around them, checked once the unit is read.

@@ -12,7 +12,10 @@ struct CPlsqlParser::Failure {
     std::string message;
     CompileError where;
     std::size_t at = 0;
-    int pls = 0;  // the PLS error number; 0 for any other failure
+    // The PLS- number (0: an SQL statement's own error).
+    int pls = 0;
+    // Where the statement it passed over begins (the error's place when none).
+    std::size_t order = 0;
 };
 
 struct CPlsqlParser::Entry {
@@ -29,4 +32,7 @@ struct CPlsqlParser::Entry {
     int level = 0;
     // A local procedure or function: its overloads.
     std::vector<std::shared_ptr<CPlsqlUnit>> units;
+    // A variable or cursor whose declaration failed to compile: a use of it
+    // is PLS-00320.
+    bool malformed = false;
 };

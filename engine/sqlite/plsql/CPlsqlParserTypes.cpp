@@ -52,9 +52,10 @@ std::shared_ptr<CPlsqlPackage> CPlsqlParser::ParseTypeMethods(const std::string&
                 if (referenced != package->name) m_frame->DependsOn(referenced, kind);
         package->frame = m_frame;
         CheckGotos();
+        FailCollected();
         Pop();
     } catch (const Failure& error) {
-        failure = error.where;
+        failure = Gathered(error).where;
         return nullptr;
     }
     return package;

@@ -5,6 +5,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/sqlite/SqliteApi.h"
@@ -50,6 +51,9 @@ struct CPlsqlSql {
     enum class Kind { Query, Dml };
     Kind kind = Kind::Dml;
     std::string text;  // Oracle SQL with :TARVEX_Pn parameters (CP932)
+    // Where the pieces of `text` copied from the unit's text begin: their
+    // offsets in `text` and in the unit's text, in order.
+    std::vector<std::pair<std::size_t, std::size_t>> spans;
     std::vector<std::string> paramNames;
     std::vector<CPlsqlTarget> params;
     std::vector<int> paramIndexes;   // their places in the statement, once known

@@ -1,0 +1,118 @@
+// A unit that fails to compile lists every error, as the server does: each
+// statement whose names do not resolve or whose SQL does not compile is
+// passed over ("PL/SQL: Statement ignored", "PL/SQL: SQL Statement
+// ignored"), each declaration that fails too ("PL/SQL: Item ignored", its
+// later uses PLS-00320), and the compile goes on with the next one. A
+// syntax error stands alone. USER_ERRORS (and SHOW ERRORS) lists the rows
+// by line and column; an anonymous block answers one ORA-06550 pair per
+// error, in the order of its text.
+#include <gtest/gtest.h>
+
+#include "tests/engine/EngineFixture.h"
+
+namespace {
+
+class PlsqlCompileErrorsTest : public OutputFixture {
+protected:
+    void SetUp() override {
+        OutputFixture::SetUp();
+        Exec("CREATE TABLE emp (ename VARCHAR2(10), sal NUMBER)");
+    }
+    std::string Errors(const std::string& name) {
+        return Rows("SELECT line, position, text FROM user_errors WHERE name = '" + name +
+                    "' ORDER BY sequence");
+    }
+};
+
+struct UnitCase {
+    const char* name;
+    const char* text;
+    const char* errors;
+};
+
+}  // namespace
+
+TEST_F(PlsqlCompileErrorsTest, EveryFailingStatementOfAUnitIsListed) {
+    const UnitCase cases[] = {
+        {"BAD3", "CREATE OR REPLACE PROCEDURE bad3 AS\n  x NUMBER;\nBEGIN\n  x := y + 1;\n  z := 2;\nEND;",
+         "4,3,PL/SQL: Statement ignored|4,8,PLS-00201: 識別子'Y'を宣言してください。|"
+         "5,3,PL/SQL: Statement ignored|5,3,PLS-00201: 識別子'Z'を宣言してください。"},
+        // Each SQL statement: its error at the name it fails on, the statement at its start.
+        {"DML",
+         "CREATE OR REPLACE PROCEDURE dml AS\n  n NUMBER;\nBEGIN\n  UPDATE emp SET nocol = 1;\n"
+         "  DELETE FROM emp WHERE other = 2;\n  INSERT INTO nowhere VALUES (1);\n"
+         "  SELECT sal INTO n FROM emp WHERE bad = 1;\n  n := 0;\nEND;",
+         "4,3,PL/SQL: SQL Statement ignored|4,18,PL/SQL: ORA-00904: 列 NOCOL は存在しません。|"
+         "5,3,PL/SQL: SQL Statement ignored|5,25,PL/SQL: ORA-00904: 列 OTHER は存在しません。|"
+         "6,3,PL/SQL: SQL Statement ignored|6,15,PL/SQL: ORA-00942: 表またはビュー NOWHERE は存在しません。|"
+         "7,3,PL/SQL: SQL Statement ignored|7,36,PL/SQL: ORA-00904: 列 BAD は存在しません。"},
+        {"CURS",
+         "CREATE OR REPLACE PROCEDURE curs AS\n  CURSOR c IS SELECT nocol FROM emp;\n"
+         "  CURSOR d IS SELECT sal FROM nowhere;\nBEGIN\n  NULL;\nEND;",
+         "2,15,PL/SQL: SQL Statement ignored|2,22,PL/SQL: ORA-00904: 列 NOCOL は存在しません。|"
+         "3,15,PL/SQL: SQL Statement ignored|3,31,PL/SQL: ORA-00942: 表またはビュー NOWHERE "
+         "は存在しません。"},
+        // A condition that fails passes over its statement; the statements
+        // inside are compiled still.
+        {"NEST",
+         "CREATE OR REPLACE PROCEDURE nest AS\n  n NUMBER;\nBEGIN\n  IF q > 1 THEN\n    r := 2;\n"
+         "  ELSIF n > 0 THEN\n    n := 1;\n  END IF;\n  WHILE t LOOP\n    s := 1;\n  END LOOP;\n"
+         "  BEGIN\n    NULL;\n  EXCEPTION WHEN OTHERS THEN w := 1;\n  END;\nEND;",
+         "4,3,PL/SQL: Statement ignored|4,6,PLS-00201: 識別子'Q'を宣言してください。|"
+         "5,5,PL/SQL: Statement ignored|5,5,PLS-00201: 識別子'R'を宣言してください。|"
+         "9,3,PL/SQL: Statement ignored|9,9,PLS-00201: 識別子'T'を宣言してください。|"
+         "10,5,PL/SQL: Statement ignored|10,5,PLS-00201: 識別子'S'を宣言してください。|"
+         "14,30,PL/SQL: Statement ignored|14,30,PLS-00201: 識別子'W'を宣言してください。"},
+        // Declarations: each bad type is an item ignored; a use of the item
+        // is an expression of a malformed type.
+        {"DECL",
+         "CREATE OR REPLACE PROCEDURE decl AS\n  x emp.nocol%TYPE;\n  z notype;\n  n NUMBER;\n"
+         "BEGIN\n  n := 1;\n  x := n;\nEND;",
+         "2,5,PL/SQL: Item ignored|2,5,PLS-00302: コンポーネント'NOCOL'を宣言してください。|"
+         "3,5,PL/SQL: Item ignored|3,5,PLS-00201: 識別子'NOTYPE'を宣言してください。|"
+         "7,3,PL/SQL: Statement ignored|7,3,PLS-00320: "
+         "この式の型宣言が不完全か、または形式が正しくありません。"},
+        // A syntax error anywhere is the only error reported.
+        {"SYN1",
+         "CREATE OR REPLACE PROCEDURE syn1 AS\n  n NUMBER;\nBEGIN\n  UPDATE emp SET nocol = 1;\n"
+         "  n := 1\nEND;",
+         "6,1,PLS-00103: 記号\"END\"が見つかりました。"},
+        {"SYN2",
+         "CREATE OR REPLACE PROCEDURE syn2 AS\nBEGIN\n  IF y > 0 THEN\n    x := y\n  ELSE\n"
+         "    NULL;\n  END IF;\nEND;",
+         "5,3,PLS-00103: 記号\"ELSE\"が見つかりました。"},
+        {"SYN3", "CREATE OR REPLACE PROCEDURE syn3 AS\nBEGIN\n  x := 1;\n  IF THEN NULL; END IF;\nEND;",
+         "4,6,PLS-00103: 記号\"THEN\"が見つかりました。"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(OutputOf(c.text), "ERROR 警告: コンパイル・エラーがあります。") << c.name;
+        EXPECT_EQ(Errors(c.name), c.errors) << c.name;
+        EXPECT_EQ(Rows("SELECT status FROM user_objects WHERE object_name = '" + std::string(c.name) + "'"),
+                  "INVALID")
+            << c.name;
+    }
+    // Once put right, the unit is VALID and its errors are gone.
+    Exec("CREATE OR REPLACE PROCEDURE bad3 AS\n  x NUMBER;\nBEGIN\n  x := 1;\nEND;");
+    EXPECT_EQ(Errors("BAD3"), "");
+}
+
+TEST_F(PlsqlCompileErrorsTest, AnAnonymousBlockAnswersEachErrorInTheOrderOfItsText) {
+    const BlockCase cases[] = {
+        {"BEGIN\n  x := 1;\n  y := 2;\nEND;",
+         "ERROR ORA-06550: 行2、列3:|PLS-00201: 識別子'X'を宣言してください。|ORA-06550: 行2、列3:|"
+         "PL/SQL: Statement ignored|ORA-06550: 行3、列3:|PLS-00201: 識別子'Y'を宣言してください。|"
+         "ORA-06550: 行3、列3:|PL/SQL: Statement ignored"},
+        {"DECLARE n NUMBER;\nBEGIN\n  UPDATE emp SET nocol = 1;\n  n := m;\nEND;",
+         "ERROR ORA-06550: 行3、列18:|PL/SQL: ORA-00904: 列 NOCOL は存在しません。|ORA-06550: 行3、列3:|"
+         "PL/SQL: SQL Statement ignored|ORA-06550: 行4、列8:|PLS-00201: 識別子'M'を宣言してください。|"
+         "ORA-06550: 行4、列3:|PL/SQL: Statement ignored"},
+        {"BEGIN\n  x := 1\nEND;", "ERROR ORA-06550: 行3、列1:|PLS-00103: 記号\"END\"が見つかりました。"},
+        // A bracket left open where the statement ends.
+        {"BEGIN\n  x := (1;\nEND;", "ERROR ORA-06550: 行2、列10:|PLS-00103: 記号\";\"が見つかりました。"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(OutputOf(c.block), c.answer) << c.block;
+    // Nothing of a block that does not compile runs.
+    EXPECT_EQ(OutputOf("BEGIN\n  INSERT INTO emp VALUES ('A', 1);\n  x := 1;\nEND;").substr(0, 15),
+              "ERROR ORA-06550");
+    EXPECT_EQ(Rows("SELECT COUNT(*) FROM emp"), "0");
+}
