@@ -110,7 +110,7 @@ TEST_F(CCaseVariantNameTest, AQueryColumnWithATwinInAnotherCaseIsRefusedNotMisre
     } answered[] = {
         {"SELECT * FROM (SELECT 1 \"a\", 2 A FROM dual)", "1,2"},
         {"SELECT 1 \"a\", 2 A FROM dual", "1,2"},
-        {"SELECT \"b\", B FROM (SELECT 1 \"b\", 2 c FROM dual), (SELECT 3 b FROM dual)", "1,3"},
+        {"SELECT y.\"b\", z.B FROM (SELECT 1 \"b\", 2 c FROM dual) y, (SELECT 3 b FROM dual) z", "1,3"},
         {"SELECT \"a\" FROM t3", "5"},
     };
     for (const auto& c : answered) EXPECT_EQ(Rows(c.query), c.rows) << c.query;
