@@ -38,6 +38,12 @@ constexpr Options kIgnored[] = {
 // engine does not have (ORA-03001), as against a word no statement has.
 constexpr std::string_view kSecondWords[] = {"MATERIALIZED", "GLOBAL", "PUBLIC", "UNIQUE", "BITMAP", "OR"};
 
+// A name as the server keeps it: a quoted one as written between its
+// quotes, any other in upper case.
+std::string Kept(const std::string& name) {
+    return name.front() == '"' ? name.substr(1, name.size() - 2) : cp932::ToUpperAscii(name);
+}
+
 }  // namespace
 
 // The significant tokens of a statement with a place in them.
@@ -166,7 +172,8 @@ std::string_view CSchemaText::Construct(std::string_view sql, std::size_t& at) {
 bool CSchemaText::Truncate(Reader& in, std::string& out) {
     std::string name;
     if (!in.Expect("TABLE") || !in.Name(name, &m_nameAt) || !in.IgnoredThenEnd("TRUNCATE")) return false;
-    std::string upper = name.front() == '"' ? name.substr(1, name.size() - 2) : cp932::ToUpperAscii(name);
+    std::string upper = Kept(name);
+    if (!Exact(in, upper, m_nameAt, 942)) return false;
     if (m_catalog.IsReadOnly(upper)) return in.FailAt(m_nameAt, 12081, upper);
     out = "DELETE FROM " + name;
     return true;
@@ -179,6 +186,13 @@ bool CSchemaText::Drop(Reader& in, std::string& out) {
     if (ifExists) in.k += 2;
     std::string name;
     if (!in.Name(name, &m_nameAt) || !in.IgnoredThenEnd("DROP " + kind)) return false;
+    // Note: an object named in another case is not this one; IF EXISTS
+    // then drops nothing.
+    if (ifExists && !m_catalog.OtherCase(Kept(name)).empty()) {
+        out = "SELECT 1 WHERE 0";
+        return true;
+    }
+    if (!Exact(in, Kept(name), m_nameAt, kind == "INDEX" ? 1418 : 942)) return false;
     out = "DROP " + kind + (ifExists ? " IF EXISTS " : " ") + name;
     return true;
 }
@@ -249,20 +263,28 @@ bool CSchemaText::IndexKey(Reader& in, std::size_t from, std::size_t to, const s
 bool CSchemaText::AlterTable(Reader& in, std::string& out) {
     in.k = 2;
     std::string table;
-    if (!in.Name(table, &m_nameAt)) return false;
+    if (!in.Name(table, &m_nameAt) || !Exact(in, Kept(table), m_nameAt, 942)) return false;
     out = "ALTER TABLE " + table;
     std::string first;
     std::string second;
     if (in.Accept("RENAME")) {
         bool column = in.Accept("COLUMN");
-        if (column && !in.Name(first)) return false;
-        if (!in.Expect("TO") || !in.Name(second)) return false;
+        std::size_t firstAt = 0;
+        std::size_t secondAt = 0;
+        if (column && !in.Name(first, &firstAt)) return false;
+        if (!in.Expect("TO") || !in.Name(second, &secondAt)) return false;
+        if (column && !ColumnRename(in, Kept(table), Kept(first), firstAt, Kept(second), secondAt))
+            return false;
+        if (!column && !Unused(in, Kept(second), secondAt)) return false;
         out += column ? " RENAME COLUMN " + first + " TO " + second : " RENAME TO " + second;
         return in.AtEnd() || in.Fail(933);
     }
     if (in.Is("DROP") && in.Is("COLUMN", 1)) {
         in.k += 2;
-        if (!in.Name(first) || !in.IgnoredThenEnd("DROP COLUMN")) return false;
+        std::size_t firstAt = 0;
+        if (!in.Name(first, &firstAt) || !in.IgnoredThenEnd("DROP COLUMN")) return false;
+        if (m_catalog.Columns(Kept(table)) != nullptr && Column(Kept(table), Kept(first), false) == nullptr)
+            return in.FailAt(firstAt, 904, Kept(first));
         out += " DROP COLUMN " + first;
         return true;
     }
@@ -287,7 +309,9 @@ bool CSchemaText::MissingTrigger(Reader& in) {
 bool CSchemaText::Rename(Reader& in, std::string& out) {
     std::string from;
     std::string to;
-    if (!in.Name(from, &m_nameAt) || !in.Expect("TO") || !in.Name(to)) return false;
+    std::size_t toAt = 0;
+    if (!in.Name(from, &m_nameAt) || !in.Expect("TO") || !in.Name(to, &toAt)) return false;
+    if (!Exact(in, Kept(from), m_nameAt, 942) || !Unused(in, Kept(to), toAt)) return false;
     out = "ALTER TABLE " + from + " RENAME TO " + to;
     return in.AtEnd() || in.Fail(933);
 }
@@ -307,4 +331,34 @@ bool CSchemaText::RollbackTo(Reader& in, std::string& out) {
     if (!in.Name(name, &m_nameAt)) return false;
     out = "ROLLBACK TO " + name;
     return in.AtEnd() || in.Fail(933);
+}
+
+bool CSchemaText::Exact(Reader& in, const std::string& kept, std::size_t at, int code) {
+    return m_catalog.OtherCase(kept).empty() || in.FailAt(at, code, kept);
+}
+
+bool CSchemaText::Unused(Reader& in, const std::string& kept, std::size_t at) {
+    // Note: SQLite's names compare without case, so a name that differs from
+    // one in use only in case cannot be taken either.
+    return (m_catalog.OtherCase(kept).empty() && m_catalog.Columns(kept) == nullptr) ||
+           in.FailAt(at, 955, kept);
+}
+
+const CSqliteCatalog::Column* CSchemaText::Column(const std::string& table, const std::string& name,
+                                                  bool anyCase) {
+    const auto* columns = m_catalog.Columns(table);
+    if (columns == nullptr) return nullptr;
+    for (const auto& column : *columns)
+        if (column.name == name || (anyCase && cp932::ToUpperAscii(column.name) == cp932::ToUpperAscii(name)))
+            return &column;
+    return nullptr;
+}
+
+bool CSchemaText::ColumnRename(Reader& in, const std::string& table, const std::string& from,
+                               std::size_t fromAt, const std::string& to, std::size_t toAt) {
+    if (m_catalog.Columns(table) == nullptr) return true;
+    const auto* column = Column(table, from, false);
+    if (column == nullptr) return in.FailAt(fromAt, 904, from);
+    const auto* taken = Column(table, to, true);
+    return taken == nullptr || taken == column || in.FailAt(toAt, 957, to);
 }

@@ -51,6 +51,18 @@ private:
     // holds are the stored units'): ORA-04080.
     bool MissingTrigger(Reader& in);
     bool Rename(Reader& in, std::string& out);
+    // The object `kept` (as the server keeps it) is not one the file holds
+    // only in another case; else the failure `code` at `at`.
+    bool Exact(Reader& in, const std::string& kept, std::size_t at, int code);
+    // No object the file holds takes the new name `kept` in any case (ORA-00955).
+    bool Unused(Reader& in, const std::string& kept, std::size_t at);
+    // The column `name` of `table` (both as kept), compared exactly or
+    // without the case of ASCII letters; nullptr when there is none.
+    const CSqliteCatalog::Column* Column(const std::string& table, const std::string& name, bool anyCase);
+    // RENAME COLUMN `from` TO `to` of `table`: `from` is a column, and `to`
+    // takes no other's name in any case (SQLite's names ignore case).
+    bool ColumnRename(Reader& in, const std::string& table, const std::string& from, std::size_t fromAt,
+                      const std::string& to, std::size_t toAt);
     bool Savepoint(Reader& in, std::string& out);
     bool RollbackTo(Reader& in, std::string& out);
 

@@ -2572,6 +2572,23 @@ bool CSqlEmitter::Wide(const CSqlExpr& expr) {
     return Resolve(expr, type, &full) && full.wide;
 }
 
+// Note: SQLite finds a column without the case of its letters, so of two
+// columns of one source whose names differ only in case ("a" and A, a
+// query's or a view's) it reads the first whichever is named.
+bool CSqlEmitter::HasCaseTwin(const Typed& column) const {
+    for (const Scope& scope : m_scopes)
+        for (const Source& source : scope.sources) {
+            const auto& columns = source.columns;
+            if (columns.empty() || &column < columns.data() || &column >= columns.data() + columns.size())
+                continue;
+            const std::string upper = Upper(column.name);
+            for (const Typed& other : columns)
+                if (other.name != column.name && Upper(other.name) == upper) return true;
+            return false;
+        }
+    return false;
+}
+
 CSqlType CSqlEmitter::Name(const CSqlExpr& expr, std::string& out) {
     // DBMS_RANDOM.VALUE written without brackets is the call.
     if (expr.parts.size() == 2 && Upper(expr.parts[0]) == "DBMS_RANDOM" && Upper(expr.parts[1]) == "VALUE")
@@ -2589,6 +2606,10 @@ CSqlType CSqlEmitter::Name(const CSqlExpr& expr, std::string& out) {
     if (Resolve(expr, type, nullptr, &column)) {
         if (column != nullptr && !column->brokenType.empty())
             return Fail(expr.at, 4063, column->brokenType), type;
+        if (column != nullptr && HasCaseTwin(*column))
+            return Fail(expr.at, 3001,
+                        encoding::Utf8ToCp932("大文字と小文字だけが異なる列名の参照 ") + column->name),
+                   type;
         // Note: a view's column in DML through it is written as its table's.
         if (column != nullptr && column->virtualColumn) {
             if (column->expression == nullptr) return Fail(expr.at, 1733), type;

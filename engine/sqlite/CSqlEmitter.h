@@ -119,6 +119,9 @@ private:
     };
 
     bool Fail(std::size_t at, int code, std::string_view name = {});
+    // `column` belongs to a source with another column whose name differs
+    // from its own only in case.
+    bool HasCaseTwin(const Typed& column) const;
     // DML may change `table` (upper case, CP932): not READ ONLY (ORA-12081),
     // no unique index of it UNUSABLE (ORA-01502).
     bool Writable(const std::string& table, std::size_t at);

@@ -379,6 +379,23 @@ const CSqliteCatalog::Writable& CSqliteCatalog::WritableState(std::string_view t
     return m_writable[key] = std::move(state);
 }
 
+std::string CSqliteCatalog::OtherCase(std::string_view name) {
+    const std::string utf8 = encoding::Cp932ToUtf8(name);
+    Statement look = Prepare(m_db,
+                             "SELECT name FROM main.sqlite_schema WHERE name = ?1 COLLATE NOCASE AND type IN "
+                             "('table', 'view', 'index') UNION ALL SELECT name FROM temp.sqlite_schema WHERE "
+                             "name = ?1 COLLATE NOCASE AND type IN ('table', 'view', 'index')");
+    if (!look) return {};
+    sqlite3_bind_text(look.get(), 1, utf8.c_str(), static_cast<int>(utf8.size()), SQLITE_TRANSIENT);
+    std::string other;
+    while (sqlite3_step(look.get()) == SQLITE_ROW) {
+        std::string found = Text(look.get(), 0);
+        if (found == utf8) return {};
+        other = found;
+    }
+    return encoding::Utf8ToCp932(other);
+}
+
 bool CSqliteCatalog::IsReadOnly(std::string_view table) { return WritableState(table).readOnly; }
 
 std::string CSqliteCatalog::UnusableUniqueIndex(std::string_view table) {

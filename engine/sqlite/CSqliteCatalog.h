@@ -125,6 +125,11 @@ public:
     // The schema type (object or collection, upper case) of a stored
     // function's result; empty for any other result.
     std::string FunctionResultType(std::string_view name);
+    // The name (CP932) of the table, view or index the file holds whose name
+    // differs from `name` (CP932, as kept) only in the case of its ASCII
+    // letters, when none is named exactly `name`; "" otherwise. SQLite finds
+    // such an object by `name`, though the server's names are exact.
+    std::string OtherCase(std::string_view name);
     // ALTER TABLE ... READ ONLY holds for `table` (upper case, CP932).
     bool IsReadOnly(std::string_view table);
     // A unique index of `table` made UNUSABLE (upper case, CP932); "" when none.
