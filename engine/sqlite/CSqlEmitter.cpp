@@ -2040,6 +2040,10 @@ CValueType CSqlEmitter::Describe(const CSqlExpr& expr, CSqlType kind) {
         CValueType column;
         if (Resolve(expr, found, &column)) out.localZone = column.localZone;
     }
+    if (kind == CSqlType::Date && !m_failed && expr.kind == CSqlExpr::Kind::Call &&
+        Upper(expr.text) == "CAST")
+        out.localZone =
+            CSqliteCatalog::Describe("CAST", expr.detail).zone == CSqliteCatalog::Column::kLocalZone;
     // Note: an interval stays one through a subquery, a view's column and
     // an alias, so that it compares and sorts by its length there too.
     if (kind != CSqlType::Number && kind != CSqlType::Date && !m_failed)

@@ -1409,6 +1409,32 @@ std::size_t PastPhysicalOptions(const std::string& sql, const std::vector<CSqlSc
 
 }  // namespace
 
+namespace {
+
+// The rows of `query` (UTF-8, `count` columns typed as `types`) as a new
+// table keeps them: a value WITH LOCAL TIME ZONE, read in the session's
+// zone, is kept in the database's again.
+std::string StoredRows(const std::string& query, const std::vector<CValueType>& types, int count) {
+    bool local = false;
+    for (const CValueType& type : types) local = local || (type.kind == CSqlType::Date && type.localZone);
+    if (!local || types.size() != static_cast<std::size_t>(count)) return query;
+    std::string names;
+    std::string values;
+    for (std::size_t k = 0; k < types.size(); ++k) {
+        const std::string name = "c" + std::to_string(k + 1);
+        const CValueType& type = types[k];
+        names += (k > 0 ? ", " : "") + name;
+        values += k > 0 ? ", " : "";
+        values += type.kind == CSqlType::Date && type.localZone
+                      ? "ORA_STORE_TZ(" + name + ", 0, " + std::to_string(std::max(type.fraction, 0)) + ", " +
+                            std::to_string(CSqliteCatalog::Column::kLocalZone) + ")"
+                      : name;
+    }
+    return "WITH TARVEX_ROWS (" + names + ") AS (" + query + ") SELECT " + values + " FROM TARVEX_ROWS";
+}
+
+}  // namespace
+
 bool CSqliteConnection::CreateAsSelect(const std::string& sql, bool& handled, std::string* definition) {
     auto tokens = CSqlScanner::Significant(sql);
     auto is = [&](std::size_t k, std::string_view word) {
@@ -1480,11 +1506,15 @@ bool CSqliteConnection::CreateAsSelect(const std::string& sql, bool& handled, st
                                ? "VARCHAR2(4000)"
                                : (type == CSqlType::Char ? "CHAR(" : "VARCHAR2(") +
                                      std::to_string(typed.length) + (typed.chars ? " CHAR)" : ")");
-        std::string decl = declared != nullptr         ? declared
-                           : type == CSqlType::Date    ? "DATE"
-                           : type == CSqlType::Number  ? "NUMBER"
-                           : type == CSqlType::Unknown ? ""
-                                                       : text;
+        // Note: a timestamp keeps its digits and its zone (a column WITH LOCAL
+        // TIME ZONE is read through an expression, so SQLite knows no type).
+        std::string decl =
+            declared != nullptr ? declared
+            : type == CSqlType::Date
+                ? encoding::Cp932ToUtf8(CColumnCompiler::StoredType(CColumnCompiler::DeclaredOf(typed)))
+            : type == CSqlType::Number  ? "NUMBER"
+            : type == CSqlType::Unknown ? ""
+                                        : text;
         std::string column_name = names.empty() ? sqlite3_column_name(raw, column) : names[index];
         for (std::size_t at; (at = column_name.find('"')) != std::string::npos;) column_name.erase(at, 1);
         create += (column > 0 ? ", \"" : "\"") + column_name + "\" " + decl;
@@ -1502,9 +1532,11 @@ bool CSqliteConnection::CreateAsSelect(const std::string& sql, bool& handled, st
         }
     }
     create += ")";
+    const int count = sqlite3_column_count(raw);
     described.reset();
     bool done = ExecPlain("SAVEPOINT TARVEX_CTAS") && ExecPlain(create.c_str()) &&
-                ExecPlain(("INSERT INTO " + name + " " + utf8).c_str()) && ExecPlain("RELEASE TARVEX_CTAS");
+                ExecPlain(("INSERT INTO " + name + " " + StoredRows(utf8, types, count)).c_str()) &&
+                ExecPlain("RELEASE TARVEX_CTAS");
     if (definition != nullptr) *definition = create;
     if (!done) {
         CEngineError failure = m_error;
