@@ -617,6 +617,13 @@ bool CSqliteConnection::Compile(Piece piece, std::string& compiled,
     bool emitted = emitter.Emit(statement, body, emitFailure);
     // Note: FORCE makes a view whose query does not compile (a refused
     // construct aside); it stays invalid until its query does.
+    // Note: a view set aside while a column of its table changed is made
+    // again when it is next used; the statement is compiled anew after it.
+    if (!emitted && emitFailure.code == 4063) {
+        bool made = false;
+        RevalidateView(emitFailure.name, made);
+        if (made) return Compile(piece, compiled, slots, allLiterals);
+    }
     m_forcedView = !emitted && viewStart > 0 && head.force && emitFailure.code != 3001;
     if (m_forcedView) body = CSqliteConnection::kForcedQuery;
     if (!emitted && !m_forcedView) {
@@ -1065,6 +1072,22 @@ bool CSqliteConnection::CreatePrivate(const std::string& sql, std::vector<CEngin
     return true;
 }
 
+namespace {
+
+// The view ALTER VIEW [schema.]v COMPILE names (CP932, as the file keeps
+// it); "" for a statement of another kind.
+std::string CompiledView(const std::string& sql) {
+    auto tokens = CSqlScanner::Significant(sql, 6);
+    if (tokens.size() < 4 || !CSqlScanner::Is(sql, tokens[0], "ALTER") || !CSqlScanner::Is(sql, tokens[1], "VIEW"))
+        return {};
+    std::size_t name = tokens.size() > 5 && CSqlScanner::IsSymbol(sql, tokens[3], '.') ? 4 : 2;
+    if (name + 1 >= tokens.size() || !CSqlScanner::Is(sql, tokens[name + 1], "COMPILE")) return {};
+    std::string written = sql.substr(tokens[name].begin, tokens[name].length);
+    return written.front() == '"' ? written.substr(1, written.size() - 2) : cp932::ToUpperAscii(written);
+}
+
+}  // namespace
+
 bool CSqliteConnection::RunDdl(const std::string& sql, std::vector<CEngineBind>& binds, long& rowsProcessed) {
     if (!m_creatingPrivate) {
         bool handled = false;
@@ -1114,6 +1137,11 @@ bool CSqliteConnection::RunDdl(const std::string& sql, std::vector<CEngineBind>&
     bool rebuilds = tokens.size() >= 2 && CSqlScanner::Is(sql, tokens[0], "ALTER") &&
                     CSqlScanner::Is(sql, tokens[1], "TABLE");
     if (rebuilds && !ExecPlain("PRAGMA foreign_keys = OFF")) return false;
+    // Note: ALTER VIEW ... COMPILE makes a view set aside again first.
+    if (std::string view = CompiledView(sql); !view.empty()) {
+        bool made = false;
+        RevalidateView("view " + view, made);
+    }
     // The statement is one transaction: it completes or changes nothing.
     // Note: views made with FORCE are compiled again before the statement
     // (ALTER VIEW ... COMPILE sees them as they are) and after it (a table
@@ -1121,7 +1149,7 @@ bool CSqliteConnection::RunDdl(const std::string& sql, std::vector<CEngineBind>&
     bool ok = ExecPlain("BEGIN IMMEDIATE") && CompileForcedViews() &&
               (!rebuilds || tokens.size() < 3 ||
                (CTriggerFiring::Drop(*this, encoding::Utf8ToCp932(AlteredTable(sql))), true)) &&
-              RunDdlWork(sql, binds, rowsProcessed) && RecordColumns(sql) &&
+              SetViewsAside(sql) && RunDdlWork(sql, binds, rowsProcessed) && RecordColumns(sql) &&
               CNestedTables::Record(m_db, sql, m_error) && RecordPartitions(sql) &&
               CTableOptions::Prune(m_db, m_error) &&
               (!rebuilds || tokens.size() < 3 || CCatalogTables::Prune(m_db, AlteredTable(sql), m_error)) &&
