@@ -51,7 +51,8 @@ std::vector<std::string> CColumnDrop::NamesIn(std::string_view utf8, const std::
         if (token.kind != CSqlScanner::Kind::Word && token.kind != CSqlScanner::Kind::QuotedName) continue;
         const std::string name = NameOf(text, token);
         for (const std::string& candidate : names)
-            if (encoding::Utf8ToCp932(candidate) == name && !Contains(read, candidate)) read.push_back(candidate);
+            if (encoding::Utf8ToCp932(candidate) == name && !Contains(read, candidate))
+                read.push_back(candidate);
     }
     return read;
 }
@@ -71,14 +72,13 @@ bool CColumnDrop::IndexUses(const std::string& sql, const std::vector<std::strin
     return !NamesIn(std::string_view(sql).substr(tokens[on + 2].begin), columns).empty();
 }
 
-CColumnDrop::Plan CColumnDrop::Make(sqlite3* db, const std::string& table, const std::vector<std::string>& columns,
-                                    bool cascade, const std::vector<Constraint>& all) {
+CColumnDrop::Plan CColumnDrop::Make(sqlite3* db, const std::string& table,
+                                    const std::vector<std::string>& columns, bool cascade,
+                                    const std::vector<Constraint>& all) {
     Plan plan;
     const std::vector<std::string> names = TableColumns(db, table);
     std::vector<const Constraint*> going;
-    auto goes = [&](const Constraint& c) {
-        return std::find(going.begin(), going.end(), &c) != going.end();
-    };
+    auto goes = [&](const Constraint& c) { return std::find(going.begin(), going.end(), &c) != going.end(); };
     for (const Constraint& c : all) {
         if (c.table != table || std::string_view("PURC").find(c.type) == std::string_view::npos) continue;
         std::vector<std::string> over = ColumnsOf(c, names);
@@ -114,8 +114,9 @@ CColumnDrop::Plan CColumnDrop::Make(sqlite3* db, const std::string& table, const
         if (c->type == 'R') plan.constraints.emplace_back(c->table, c->name);
     for (const Constraint* c : going)
         if (c->type != 'R') plan.constraints.emplace_back(c->table, c->name);
-    sqliteapi::Statement list = sqliteapi::Prepare(
-        db, "SELECT name, sql FROM main.sqlite_schema WHERE type = 'index' AND sql IS NOT NULL AND tbl_name = ?1");
+    sqliteapi::Statement list = sqliteapi::Prepare(db,
+                                                   "SELECT name, sql FROM main.sqlite_schema WHERE type = "
+                                                   "'index' AND sql IS NOT NULL AND tbl_name = ?1");
     if (!list) return plan;
     sqlite3_bind_text(list.get(), 1, table.c_str(), -1, SQLITE_TRANSIENT);
     while (sqlite3_step(list.get()) == SQLITE_ROW) {

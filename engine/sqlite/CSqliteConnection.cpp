@@ -1078,7 +1078,8 @@ namespace {
 // it); "" for a statement of another kind.
 std::string CompiledView(const std::string& sql) {
     auto tokens = CSqlScanner::Significant(sql, 6);
-    if (tokens.size() < 4 || !CSqlScanner::Is(sql, tokens[0], "ALTER") || !CSqlScanner::Is(sql, tokens[1], "VIEW"))
+    if (tokens.size() < 4 || !CSqlScanner::Is(sql, tokens[0], "ALTER") ||
+        !CSqlScanner::Is(sql, tokens[1], "VIEW"))
         return {};
     std::size_t name = tokens.size() > 5 && CSqlScanner::IsSymbol(sql, tokens[3], '.') ? 4 : 2;
     if (name + 1 >= tokens.size() || !CSqlScanner::Is(sql, tokens[name + 1], "COMPILE")) return {};

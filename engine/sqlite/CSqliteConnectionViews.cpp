@@ -11,8 +11,8 @@
 #include "engine/sqlite/CSqliteCatalog.h"
 #include "engine/sqlite/CSqliteConnection.h"
 #include "engine/sqlite/CTypedText.h"
-#include "engine/sqlite/plsql/CPlsqlSession.h"
 #include "engine/sqlite/SqliteApi.h"
+#include "engine/sqlite/plsql/CPlsqlSession.h"
 #include "text/Cp932.h"
 #include "text/Encoding.h"
 
@@ -126,7 +126,8 @@ void CSqliteConnection::RevalidateView(const std::string& named, bool& made) {
     std::string sql;
     {
         Statement find = sqliteapi::Prepare(
-            m_db, "SELECT sql FROM main.sqlite_schema WHERE type = 'view' AND name = ?1 AND instr(sql, ?2) > 0");
+            m_db,
+            "SELECT sql FROM main.sqlite_schema WHERE type = 'view' AND name = ?1 AND instr(sql, ?2) > 0");
         if (!find) return;
         sqlite3_bind_text(find.get(), 1, name.c_str(), static_cast<int>(name.size()), SQLITE_TRANSIENT);
         sqlite3_bind_text(find.get(), 2, kSetAsideQuery.data(), static_cast<int>(kSetAsideQuery.size()),

@@ -791,13 +791,15 @@ bool CSqliteSchema::DropColumns(std::string_view sql, const Tokens& tokens, std:
         COraError::Set(error, 12983, {}, static_cast<int>(tokens[nameAt].begin));
         return false;
     }
-    CColumnDrop::Plan plan = CColumnDrop::Make(m_db, utfTable, dropped, cascade, CSqliteDictionary::All(m_db));
+    CColumnDrop::Plan plan =
+        CColumnDrop::Make(m_db, utfTable, dropped, cascade, CSqliteDictionary::All(m_db));
     if (plan.refusal != 0) {
         COraError::Set(error, plan.refusal, {}, static_cast<int>(at));
         return false;
     }
     for (const auto& [owner, name] : plan.constraints)
-        if (!DropConstraint(encoding::Utf8ToCp932(owner), encoding::Utf8ToCp932(name), at, error)) return false;
+        if (!DropConstraint(encoding::Utf8ToCp932(owner), encoding::Utf8ToCp932(name), at, error))
+            return false;
     for (const std::string& index : plan.indexes)
         if (!Exec("DROP INDEX IF EXISTS main." + Quoted(index), error, static_cast<int>(at))) return false;
     for (const std::string& column : dropped)
