@@ -802,10 +802,25 @@ bool CSqliteSchema::DropColumns(std::string_view sql, const Tokens& tokens, std:
             return false;
     for (const std::string& index : plan.indexes)
         if (!Exec("DROP INDEX IF EXISTS main." + Quoted(index), error, static_cast<int>(at))) return false;
-    for (const std::string& column : dropped)
-        if (!Exec("ALTER TABLE main." + Quoted(utfTable) + " DROP COLUMN " + Quoted(column), error,
-                  static_cast<int>(at)))
-            return false;
+    // Note: a virtual column dropped with the columns it reads goes first,
+    // whatever the order they are named in.
+    for (std::vector<std::string> left = dropped; !left.empty();) {
+        std::vector<std::string> failed;
+        for (const std::string& column : left)
+            if (!Exec("ALTER TABLE main." + Quoted(utfTable) + " DROP COLUMN " + Quoted(column), error,
+                      static_cast<int>(at)))
+                failed.push_back(column);
+        if (failed.size() < left.size()) {
+            left = std::move(failed);
+            continue;
+        }
+        // Note: with its indexes, constraints and views out of the way, what
+        // still reads the column is a virtual column's expression.
+        if (error.message.starts_with("error in table ") &&
+            error.message.find("after drop column") != std::string::npos)
+            COraError::Set(error, 54031, {}, static_cast<int>(at));
+        return false;
+    }
     return true;
 }
 

@@ -101,6 +101,15 @@ TEST_F(CColumnDropTest, IndexesThatUseADroppedColumnGo) {
     Exec("CREATE INDEX t_a ON t (b)");
 }
 
+TEST_F(CColumnDropTest, AColumnAVirtualColumnReadsGoesOnlyWithIt) {
+    Exec("CREATE TABLE t (id NUMBER, a NUMBER, v AS (a * 2))");
+    Exec("INSERT INTO t (id, a) VALUES (1, 2)");
+    EXPECT_EQ(Failure("ALTER TABLE t DROP COLUMN a").substr(0, 9), "ORA-54031");
+    EXPECT_EQ(Rows("SELECT * FROM t"), "1,2,4");
+    Exec("ALTER TABLE t DROP (a, v)");
+    EXPECT_EQ(Rows("SELECT * FROM t"), "1");
+}
+
 TEST_F(CColumnDropTest, ViewsOfTheTableAreInvalidUntilTheirNextUse) {
     Exec("CREATE TABLE t (id NUMBER PRIMARY KEY, a NUMBER, b NUMBER, c VARCHAR2(5))");
     Exec("INSERT INTO t VALUES (1, 2, 3, 'x')");
