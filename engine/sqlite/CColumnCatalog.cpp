@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <span>
 
+#include "engine/sqlite/CAsSelectList.h"
 #include "engine/sqlite/CColumnCompiler.h"
 #include "engine/sqlite/CNameList.h"
 #include "engine/sqlite/CSqlScanner.h"
@@ -237,7 +238,9 @@ std::string CColumnCatalog::FromStored(std::string_view stored) {
     for (std::string_view number : {"NUMBER(0,", "NUMERIC(0,", "DECIMAL(0,"})
         if (type.rfind(number, 0) == 0)
             return type.substr(0, number.size() - 2) + "*" + type.substr(number.size() - 1);
-    return type;
+    // Note: a type SQLite keeps joined ("TIMESTAMP_WITH_TIME_ZONE(3)") is the
+    // server's words again.
+    return CAsSelectList::WrittenType(type);
 }
 
 CColumnCatalog::Declared CColumnCatalog::ReadItem(std::string_view item) {

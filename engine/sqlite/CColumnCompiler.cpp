@@ -86,7 +86,11 @@ std::string CColumnCompiler::DeclaredOf(const CValueType& type) {
         case CSqlType::Number:
             return type.floatWidth == 0 ? "NUMBER" : type.floatWidth == 4 ? "BINARY_FLOAT" : "BINARY_DOUBLE";
         case CSqlType::Date:
-            return type.fraction < 0 ? "DATE" : "TIMESTAMP(" + std::to_string(type.fraction) + ")";
+            if (type.fraction < 0) return "DATE";
+            return "TIMESTAMP(" + std::to_string(type.fraction) + ")" +
+                   (type.localZone ? " WITH LOCAL TIME ZONE"
+                    : type.zone    ? " WITH TIME ZONE"
+                                   : "");
         case CSqlType::Char:
         case CSqlType::Text: {
             std::string length = std::to_string(type.length > 0 ? type.length : 4000);

@@ -709,6 +709,15 @@ bool CSqlEmitter::Query(const CSqlSelect& query, std::string& out, std::vector<T
     }
     const bool grouped =
         !unions.empty() && onlyUnions && !groupingOrder && UnionByInstant(first, unions, compoundAt, out);
+    // Note: SQLite sorts a compound by its columns' values only; one with an
+    // interval is read whole, so that its ORDER BY may sort by length.
+    const bool wrapped =
+        !grouped && query.next != nullptr && ordered && !groupingOrder &&
+        std::any_of(first.begin(), first.end(), [](const Typed& c) { return c.type.interval; });
+    if (wrapped) {
+        out.insert(compoundAt, "SELECT * FROM (");
+        out += ")";
+    }
     if (!query.orderBy.empty() && !groupingOrder) {
         out += " ORDER BY ";
         // Note: ORDER BY of a compound names its columns; of a block it sees
@@ -716,7 +725,7 @@ bool CSqlEmitter::Query(const CSqlSelect& query, std::string& out, std::vector<T
         Scope compound;
         compound.aliases = first;
         // Note: the grouped union is a block: its places may be expressions.
-        for (std::size_t k = 0; grouped && k < first.size(); ++k)
+        for (std::size_t k = 0; (grouped || wrapped) && k < first.size(); ++k)
             compound.itemTexts.push_back(QuoteName(first[k].name));
         m_scopes.push_back(query.next != nullptr ? compound : m_lastScope);
         m_inOrderBy = true;
@@ -2040,6 +2049,10 @@ CValueType CSqlEmitter::Describe(const CSqlExpr& expr, CSqlType kind) {
         CValueType column;
         if (Resolve(expr, found, &column)) out.localZone = column.localZone;
     }
+    if (kind == CSqlType::Date && !m_failed && expr.kind == CSqlExpr::Kind::Call &&
+        Upper(expr.text) == "CAST")
+        out.localZone =
+            CSqliteCatalog::Describe("CAST", expr.detail).zone == CSqliteCatalog::Column::kLocalZone;
     // Note: an interval stays one through a subquery, a view's column and
     // an alias, so that it compares and sorts by its length there too.
     if (kind != CSqlType::Number && kind != CSqlType::Date && !m_failed)

@@ -2,6 +2,7 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <memory>
 
@@ -123,9 +124,13 @@ CSqliteCatalog::Column CSqliteCatalog::Describe(std::string name, std::string_vi
         if (c == '_' && text.starts_with("TIMESTAMP")) c = ' ';
     if (text.starts_with("TIMESTAMP") && text.find(" TIME ZONE") != std::string::npos) {
         column.zone = text.find("LOCAL TIME ZONE") != std::string::npos ? Column::kLocalZone : Column::kZoned;
-        text = text.substr(0, text.find(" WITH"));
-        std::size_t close = text.find(')');
-        if (close != std::string::npos) text.resize(close + 1);
+        // Note: the joined form holds its digits after the words.
+        std::size_t open = text.find('(');
+        std::size_t close = text.find(')', open);
+        std::string digits = open != std::string::npos && close != std::string::npos
+                                 ? text.substr(open, close - open + 1)
+                                 : std::string();
+        text = text.substr(0, std::min(text.find(" WITH"), text.find('('))) + digits;
     }
     std::size_t open = text.find('(');
     std::string base = text.substr(0, open);

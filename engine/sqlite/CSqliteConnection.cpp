@@ -627,6 +627,13 @@ bool CSqliteConnection::Compile(Piece piece, std::string& compiled,
     bool emitted = emitter.Emit(statement, body, emitFailure);
     // Note: FORCE makes a view whose query does not compile (a refused
     // construct aside); it stays invalid until its query does.
+    // Note: a view set aside while a column of its table changed is made
+    // again when it is next used; the statement is compiled anew after it.
+    if (!emitted && emitFailure.code == 4063) {
+        bool made = false;
+        RevalidateView(emitFailure.name, made);
+        if (made) return Compile(piece, compiled, slots, allLiterals);
+    }
     m_forcedView = !emitted && viewStart > 0 && head.force && emitFailure.code != 3001;
     if (m_forcedView) body = CSqliteConnection::kForcedQuery;
     if (!emitted && !m_forcedView) {
@@ -1075,6 +1082,23 @@ bool CSqliteConnection::CreatePrivate(const std::string& sql, std::vector<CEngin
     return true;
 }
 
+namespace {
+
+// The view ALTER VIEW [schema.]v COMPILE names (CP932, as the file keeps
+// it); "" for a statement of another kind.
+std::string CompiledView(const std::string& sql) {
+    auto tokens = CSqlScanner::Significant(sql, 6);
+    if (tokens.size() < 4 || !CSqlScanner::Is(sql, tokens[0], "ALTER") ||
+        !CSqlScanner::Is(sql, tokens[1], "VIEW"))
+        return {};
+    std::size_t name = tokens.size() > 5 && CSqlScanner::IsSymbol(sql, tokens[3], '.') ? 4 : 2;
+    if (name + 1 >= tokens.size() || !CSqlScanner::Is(sql, tokens[name + 1], "COMPILE")) return {};
+    std::string written = sql.substr(tokens[name].begin, tokens[name].length);
+    return written.front() == '"' ? written.substr(1, written.size() - 2) : cp932::ToUpperAscii(written);
+}
+
+}  // namespace
+
 bool CSqliteConnection::RunDdl(const std::string& sql, std::vector<CEngineBind>& binds, long& rowsProcessed) {
     if (!m_creatingPrivate) {
         bool handled = false;
@@ -1124,6 +1148,11 @@ bool CSqliteConnection::RunDdl(const std::string& sql, std::vector<CEngineBind>&
     bool rebuilds = tokens.size() >= 2 && CSqlScanner::Is(sql, tokens[0], "ALTER") &&
                     CSqlScanner::Is(sql, tokens[1], "TABLE");
     if (rebuilds && !ExecPlain("PRAGMA foreign_keys = OFF")) return false;
+    // Note: ALTER VIEW ... COMPILE makes a view set aside again first.
+    if (std::string view = CompiledView(sql); !view.empty()) {
+        bool made = false;
+        RevalidateView("view " + view, made);
+    }
     // The statement is one transaction: it completes or changes nothing.
     // Note: views made with FORCE are compiled again before the statement
     // (ALTER VIEW ... COMPILE sees them as they are) and after it (a table
@@ -1131,7 +1160,7 @@ bool CSqliteConnection::RunDdl(const std::string& sql, std::vector<CEngineBind>&
     bool ok = ExecPlain("BEGIN IMMEDIATE") && CompileForcedViews() &&
               (!rebuilds || tokens.size() < 3 ||
                (CTriggerFiring::Drop(*this, encoding::Utf8ToCp932(AlteredTable(sql))), true)) &&
-              RunDdlWork(sql, binds, rowsProcessed) && RecordColumns(sql) &&
+              SetViewsAside(sql) && RunDdlWork(sql, binds, rowsProcessed) && RecordColumns(sql) &&
               CNestedTables::Record(m_db, sql, m_error) && RecordPartitions(sql) &&
               CTableOptions::Prune(m_db, m_error) &&
               (!rebuilds || tokens.size() < 3 || CCatalogTables::Prune(m_db, AlteredTable(sql), m_error)) &&
@@ -1419,6 +1448,32 @@ std::size_t PastPhysicalOptions(const std::string& sql, const std::vector<CSqlSc
 
 }  // namespace
 
+namespace {
+
+// The rows of `query` (UTF-8, `count` columns typed as `types`) as a new
+// table keeps them: a value WITH LOCAL TIME ZONE, read in the session's
+// zone, is kept in the database's again.
+std::string StoredRows(const std::string& query, const std::vector<CValueType>& types, int count) {
+    bool local = false;
+    for (const CValueType& type : types) local = local || (type.kind == CSqlType::Date && type.localZone);
+    if (!local || types.size() != static_cast<std::size_t>(count)) return query;
+    std::string names;
+    std::string values;
+    for (std::size_t k = 0; k < types.size(); ++k) {
+        const std::string name = "c" + std::to_string(k + 1);
+        const CValueType& type = types[k];
+        names += (k > 0 ? ", " : "") + name;
+        values += k > 0 ? ", " : "";
+        values += type.kind == CSqlType::Date && type.localZone
+                      ? "ORA_STORE_TZ(" + name + ", 0, " + std::to_string(std::max(type.fraction, 0)) + ", " +
+                            std::to_string(CSqliteCatalog::Column::kLocalZone) + ")"
+                      : name;
+    }
+    return "WITH TARVEX_ROWS (" + names + ") AS (" + query + ") SELECT " + values + " FROM TARVEX_ROWS";
+}
+
+}  // namespace
+
 bool CSqliteConnection::CreateAsSelect(const std::string& sql, bool& handled, std::string* definition) {
     auto tokens = CSqlScanner::Significant(sql);
     auto is = [&](std::size_t k, std::string_view word) {
@@ -1490,11 +1545,15 @@ bool CSqliteConnection::CreateAsSelect(const std::string& sql, bool& handled, st
                                ? "VARCHAR2(4000)"
                                : (type == CSqlType::Char ? "CHAR(" : "VARCHAR2(") +
                                      std::to_string(typed.length) + (typed.chars ? " CHAR)" : ")");
-        std::string decl = declared != nullptr         ? declared
-                           : type == CSqlType::Date    ? "DATE"
-                           : type == CSqlType::Number  ? "NUMBER"
-                           : type == CSqlType::Unknown ? ""
-                                                       : text;
+        // Note: a timestamp keeps its digits and its zone (a column WITH LOCAL
+        // TIME ZONE is read through an expression, so SQLite knows no type).
+        std::string decl =
+            declared != nullptr ? declared
+            : type == CSqlType::Date
+                ? encoding::Cp932ToUtf8(CColumnCompiler::StoredType(CColumnCompiler::DeclaredOf(typed)))
+            : type == CSqlType::Number  ? "NUMBER"
+            : type == CSqlType::Unknown ? ""
+                                        : text;
         std::string column_name = names.empty() ? sqlite3_column_name(raw, column) : names[index];
         for (std::size_t at; (at = column_name.find('"')) != std::string::npos;) column_name.erase(at, 1);
         create += (column > 0 ? ", \"" : "\"") + column_name + "\" " + decl;
@@ -1512,9 +1571,11 @@ bool CSqliteConnection::CreateAsSelect(const std::string& sql, bool& handled, st
         }
     }
     create += ")";
+    const int count = sqlite3_column_count(raw);
     described.reset();
     bool done = ExecPlain("SAVEPOINT TARVEX_CTAS") && ExecPlain(create.c_str()) &&
-                ExecPlain(("INSERT INTO " + name + " " + utf8).c_str()) && ExecPlain("RELEASE TARVEX_CTAS");
+                ExecPlain(("INSERT INTO " + name + " " + StoredRows(utf8, types, count)).c_str()) &&
+                ExecPlain("RELEASE TARVEX_CTAS");
     if (definition != nullptr) *definition = create;
     if (!done) {
         CEngineError failure = m_error;

@@ -84,6 +84,10 @@ private:
     // invalid until its query compiles (CompileForcedViews), and nothing
     // else of SQLite's (a table renamed) trips over it.
     static constexpr std::string_view kForcedQuery = "SELECT TARVEX_FORCED_VIEW()";
+    // The query SQLite keeps for a view set aside while a column of a table
+    // it reads is dropped or renamed: the view is invalid until it is next
+    // used, when it is made again from its text if that still compiles.
+    static constexpr std::string_view kSetAsideQuery = "SELECT TARVEX_FORCED_VIEW(1)";
 
     // Where a piece of statement text lies in the text the caller sent.
     struct Piece {
@@ -220,7 +224,17 @@ private:
     // The views made with FORCE whose query did not compile, made again from
     // their text where it compiles now (CSqliteConnectionViews.cpp).
     bool CompileForcedViews();
-    bool CompileForcedView(const std::string& name, const std::string& sql, bool& made);
+    // `marker`: the query SQLite keeps for the view (kForcedQuery or kSetAsideQuery).
+    bool CompileForcedView(const std::string& name, const std::string& sql, std::string_view marker,
+                           bool& made);
+    // Before a column of `sql`'s table is dropped or renamed: the views that
+    // read the table, directly or through one another, are set aside
+    // (kSetAsideQuery) and the stored units that use them or the table
+    // marked INVALID, as the server invalidates them.
+    bool SetViewsAside(const std::string& sql);
+    // A view set aside, named by ORA-04063's `named` ("view V"), made again
+    // from its text in a savepoint of its own; `made` when it compiled.
+    void RevalidateView(const std::string& named, bool& made);
     // After a view made with FORCE: the server's warning, as the answer.
     bool WarnForcedView();
     // After CREATE GLOBAL TEMPORARY TABLE: its definition (`created`, the
@@ -340,6 +354,8 @@ private:
     std::vector<CValueType> m_pendingViewTypes;
     // The view compiled last was made with FORCE over a query that does not compile.
     bool m_forcedView = false;
+    // How deep views set aside are being made again (a view over another).
+    int m_revalidating = 0;
     // The rows of the table being made by a query with constraints (see AsSelectDefinition).
     std::string m_fill;
     // The keys, foreign keys and NOT NULL constraints of the table the last

@@ -11,6 +11,7 @@
 #include "engine/sqlite/CCheckCompiler.h"
 #include "engine/sqlite/CColumnCatalog.h"
 #include "engine/sqlite/CColumnCompiler.h"
+#include "engine/sqlite/CColumnDrop.h"
 #include "engine/sqlite/CColumnOptions.h"
 #include "engine/sqlite/CConstraintCatalog.h"
 #include "engine/sqlite/CConstraintDefinition.h"
@@ -250,19 +251,19 @@ CSqliteDictionary::Constraint NotNullOf(sqlite3* db, std::string& extra) {
     return c;
 }
 
-// A definition with its names as SQLite takes them: one with "#", which
-// SQLite's names cannot hold, in quotes and in the upper case the server keeps.
-std::string HashNamesQuoted(std::string_view sql) {
-    std::string out;
-    std::size_t end = 0;
-    for (const Token& token : CSqlScanner::Significant(sql)) {
-        std::string_view written = sql.substr(token.begin, token.length);
-        if (token.kind != Kind::Word || written.find('#') == std::string_view::npos) continue;
-        out.append(sql.substr(end, token.begin - end));
-        out += "\"" + cp932::ToUpperAscii(written) + "\"";
-        end = token.begin + token.length;
-    }
-    return out.append(sql.substr(end));
+// A name token as the file keeps it (CP932): a quoted one as written, another in upper case.
+std::string StoredName(std::string_view sql, const Token& token) {
+    std::string_view written = sql.substr(token.begin, token.length);
+    if (token.kind == Kind::QuotedName && written.size() >= 2)
+        return std::string(written.substr(1, written.size() - 2));
+    return cp932::ToUpperAscii(written);
+}
+
+// A name (UTF-8) quoted for SQLite.
+std::string Quoted(std::string_view name) {
+    std::string out = "\"";
+    for (char c : name) out += c == '"' ? std::string("\"\"") : std::string(1, c);
+    return out + "\"";
 }
 
 }  // namespace
@@ -545,7 +546,17 @@ bool CSqliteSchema::Run(const std::string& sql, CEngineError& error, bool& handl
         handled = true;
         return AlterSequence(sql, tokens, error);
     }
-    if (first == "ALTER" && second == "TABLE") return AlterTable(sql, tokens, error, handled);
+    if (first == "ALTER" && second == "TABLE") {
+        // Note: a schema before the table is the session's own (the file has one user).
+        std::size_t nameAt = Word(sql, tokens, 3) == "." ? 4 : 2;
+        if (Word(sql, tokens, nameAt + 1) == "DROP" &&
+            (Word(sql, tokens, nameAt + 2) == "COLUMN" ||
+             (nameAt + 2 < tokens.size() && CSqlScanner::IsSymbol(sql, tokens[nameAt + 2], '(')))) {
+            handled = true;
+            return DropColumns(sql, tokens, nameAt, error);
+        }
+        return AlterTable(sql, tokens, error, handled);
+    }
     if (first == "ALTER" && second == "VIEW") return AlterView(sql, tokens, error, handled);
     if (first == "ALTER" && second == "INDEX") {
         handled = true;
@@ -712,17 +723,6 @@ bool CSqliteSchema::AlterTable(std::string_view sql, const Tokens& tokens, CEngi
         }
         return true;
     }
-    if (action == "DROP" && bracket) {
-        // DROP (a, b): the columns one by one.
-        handled = true;
-        for (const auto& [from, to] : Items(sql, tokens, 4)) {
-            std::string column = HashNamesQuoted(Trim(sql.substr(from, to - from)));
-            if (!Exec(encoding::Cp932ToUtf8("ALTER TABLE " + table + " DROP COLUMN " + column), error,
-                      static_cast<int>(from)))
-                return false;
-        }
-        return true;
-    }
     if (action == "DROP" && (object == "CONSTRAINT" || object == "PRIMARY")) {
         handled = true;
         std::string name = object == "CONSTRAINT" ? Word(sql, tokens, 5) : std::string();
@@ -745,6 +745,102 @@ bool CSqliteSchema::AlterTable(std::string_view sql, const Tokens& tokens, CEngi
         // VALIDATE or NOVALIDATE between ENABLE|DISABLE and the constraint.
         std::string state = k > 4 ? Word(sql, tokens, 4) : std::string();
         return SetState(table, name, action == "ENABLE", state, at, error);
+    }
+    return true;
+}
+
+bool CSqliteSchema::DropColumns(std::string_view sql, const Tokens& tokens, std::size_t nameAt,
+                                CEngineError& error) {
+    const std::string table = StoredName(sql, tokens[nameAt]);
+    std::string current;
+    if (!TableSql(table, current)) {
+        COraError::Set(error, 942, {table}, static_cast<int>(tokens[nameAt].begin));
+        return false;
+    }
+    // COLUMN c or (c, ...): each name with its token.
+    std::vector<std::size_t> named;
+    std::size_t k = nameAt + 3;
+    if (Word(sql, tokens, nameAt + 2) == "COLUMN") {
+        named.push_back(k++);
+    } else {
+        for (k = nameAt + 3; k < tokens.size() && !CSqlScanner::IsSymbol(sql, tokens[k], ')'); ++k)
+            if (!CSqlScanner::IsSymbol(sql, tokens[k], ',')) named.push_back(k);
+        ++k;
+    }
+    bool cascade = false;
+    if (!DropOptions(sql, tokens, k, cascade, error)) return false;
+    const std::string utfTable = encoding::Cp932ToUtf8(table);
+    CSqliteCatalog catalog(m_db);
+    const auto* columns = catalog.Columns(table);
+    std::vector<std::string> dropped;
+    for (std::size_t at : named) {
+        std::string column = at < tokens.size() ? StoredName(sql, tokens[at]) : std::string();
+        bool found = false;
+        for (const auto& c : columns != nullptr ? *columns : std::vector<CSqliteCatalog::Column>())
+            found = found || c.name == column;
+        if (!found) {
+            COraError::Set(error, at < tokens.size() ? 904 : 921, {column},
+                           static_cast<int>(at < tokens.size() ? tokens[at].begin : sql.size()));
+            return false;
+        }
+        if (std::find(dropped.begin(), dropped.end(), encoding::Cp932ToUtf8(column)) == dropped.end())
+            dropped.push_back(encoding::Cp932ToUtf8(column));
+    }
+    const std::size_t at = tokens[named.front()].begin;
+    if (columns != nullptr && dropped.size() >= columns->size()) {
+        COraError::Set(error, 12983, {}, static_cast<int>(tokens[nameAt].begin));
+        return false;
+    }
+    CColumnDrop::Plan plan =
+        CColumnDrop::Make(m_db, utfTable, dropped, cascade, CSqliteDictionary::All(m_db));
+    if (plan.refusal != 0) {
+        COraError::Set(error, plan.refusal, {}, static_cast<int>(at));
+        return false;
+    }
+    for (const auto& [owner, name] : plan.constraints)
+        if (!DropConstraint(encoding::Utf8ToCp932(owner), encoding::Utf8ToCp932(name), at, error))
+            return false;
+    for (const std::string& index : plan.indexes)
+        if (!Exec("DROP INDEX IF EXISTS main." + Quoted(index), error, static_cast<int>(at))) return false;
+    // Note: a virtual column dropped with the columns it reads goes first,
+    // whatever the order they are named in.
+    for (std::vector<std::string> left = dropped; !left.empty();) {
+        std::vector<std::string> failed;
+        for (const std::string& column : left)
+            if (!Exec("ALTER TABLE main." + Quoted(utfTable) + " DROP COLUMN " + Quoted(column), error,
+                      static_cast<int>(at)))
+                failed.push_back(column);
+        if (failed.size() < left.size()) {
+            left = std::move(failed);
+            continue;
+        }
+        // Note: with its indexes, constraints and views out of the way, what
+        // still reads the column is a virtual column's expression.
+        if (error.message.starts_with("error in table ") &&
+            error.message.find("after drop column") != std::string::npos)
+            COraError::Set(error, 54031, {}, static_cast<int>(at));
+        return false;
+    }
+    return true;
+}
+
+bool CSqliteSchema::DropOptions(std::string_view sql, const Tokens& tokens, std::size_t k, bool& cascade,
+                                CEngineError& error) {
+    // Note: INVALIDATE and CHECKPOINT change nothing here: the file has no
+    // cursor to keep and drops the columns in one transaction.
+    while (k < tokens.size()) {
+        std::string word = Word(sql, tokens, k);
+        if (word == "CASCADE" && Word(sql, tokens, k + 1) == "CONSTRAINTS") {
+            cascade = true;
+            k += 2;
+        } else if (word == "INVALIDATE" || word == "ONLINE" || word == ";") {
+            ++k;
+        } else if (word == "CHECKPOINT") {
+            k += k + 1 < tokens.size() && tokens[k + 1].kind == Kind::Number ? 2 : 1;
+        } else {
+            COraError::Set(error, 933, {}, static_cast<int>(tokens[k].begin));
+            return false;
+        }
     }
     return true;
 }

@@ -54,6 +54,13 @@ private:
                              CCatalogTables::Identity& identity);
     bool Comment(std::string_view sql, const Tokens& tokens, CEngineError& error);
     bool AlterTable(std::string_view sql, const Tokens& tokens, CEngineError& error, bool& handled);
+    // ALTER TABLE t DROP COLUMN c | DROP (c, ...) [CASCADE CONSTRAINTS]: the
+    // indexes and constraints the columns take along go first (see
+    // CColumnDrop); `nameAt`: the table's token.
+    bool DropColumns(std::string_view sql, const Tokens& tokens, std::size_t nameAt, CEngineError& error);
+    // The options after the columns, from token `k`.
+    bool DropOptions(std::string_view sql, const Tokens& tokens, std::size_t k, bool& cascade,
+                     CEngineError& error);
     // ALTER TABLE ... MODIFY CONSTRAINT name | PRIMARY KEY ENABLE | DISABLE
     // [VALIDATE | NOVALIDATE].
     bool ModifyConstraint(std::string_view sql, const Tokens& tokens, CEngineError& error);
