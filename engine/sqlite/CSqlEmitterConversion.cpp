@@ -56,7 +56,7 @@ constexpr ValidatedType kValidatedTypes[] = {
     {"DATE", "TO_DATE"},
     {"TIMESTAMP", "TO_TIMESTAMP"},
     {"TIMESTAMP WITH TIME ZONE", "TO_TIMESTAMP_TZ"},
-    {"TIMESTAMP WITH LOCAL TIME ZONE", "TO_TIMESTAMP"},
+    {"TIMESTAMP WITH LOCAL TIME ZONE", "TO_TIMESTAMP_TZ"},
     {"INTERVAL DAY TO SECOND", "TO_DSINTERVAL"},
     {"INTERVAL YEAR TO MONTH", "TO_YMINTERVAL"},
 };
@@ -86,7 +86,7 @@ const ValidatedType* FindValidated(std::string_view written) {
 std::string_view ReadingFunction(const CSqliteCatalog::Column& column) {
     if (column.type == CSqlType::Number) return "TO_NUMBER";
     if (column.type != CSqlType::Date || column.interval) return {};
-    return column.zone == CSqliteCatalog::Column::kZoned ? "TO_TIMESTAMP_TZ" : "TO_DATE";
+    return column.zone != 0 ? "TO_TIMESTAMP_TZ" : "TO_DATE";
 }
 
 }  // namespace
@@ -103,7 +103,7 @@ CSqlType CSqlEmitter::FallibleConversion(const CSqlExpr& expr, std::string& out)
     if (Upper(expr.text) == "CAST") {
         // Note: a conversion error is one of a number, a date or an interval read.
         CSqliteCatalog::Column column = CSqliteCatalog::Describe("CAST", expr.detail);
-        if (column.type != CSqlType::Number && column.type != CSqlType::Date)
+        if (column.type != CSqlType::Number && column.type != CSqlType::Date && !column.interval)
             return Fail(expr.at, 43928), CSqlType::Unknown;
     }
     std::string value;
