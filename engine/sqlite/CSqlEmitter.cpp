@@ -525,7 +525,6 @@ constexpr std::string_view kServerFunctions[] = {"ANY_VALUE",
                                                  "UPDATEXML",
                                                  "UUID",
                                                  "UUID_TO_RAW",
-                                                 "VALIDATE_CONVERSION",
                                                  "VALUE",
                                                  "VECTOR",
                                                  "VECTOR_DIMENSION_COUNT",
@@ -1866,6 +1865,11 @@ CSqlType CSqlEmitter::Prior(const CSqlExpr& expr, std::string& out) {
 CSqlType CSqlEmitter::ExprNode(const CSqlExpr* expr, std::string& out) {
     using Kind = CSqlExpr::Kind;
     if (m_failed || expr == nullptr) return CSqlType::Unknown;
+    if (!m_parameters.empty())
+        if (auto found = m_parameters.find(expr); found != m_parameters.end()) {
+            out += found->second.text;
+            return found->second.type;
+        }
     switch (expr->kind) {
         case Kind::Number:
             if (FloatLiteral(*expr, out)) return CSqlType::Number;
@@ -2916,6 +2920,8 @@ CSqlType CSqlEmitter::Call(const CSqlExpr& expr, std::string& out) {
         Fail(expr.at, 3001, Upper(expr.parts[0]) + "." + name);
         return CSqlType::Unknown;
     }
+    if (IsFallibleConversion(expr)) return FallibleConversion(expr, out);
+    if (name == "CAST" && expr.args.size() > 1) return CastWithModel(expr, out);
     if (CSqlType type = CSqlType::Unknown; FloatCall(name, expr, out, type)) return type;
     if (IsJsonConstructor(name)) return JsonConstructor(expr, name, out);
     if (name == "JSON_SERIALIZE") return JsonSerialize(expr, out);

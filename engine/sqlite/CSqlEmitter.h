@@ -383,6 +383,18 @@ private:
     // UTL_RAW's CAST_TO_RAW, CAST_TO_VARCHAR2 and LENGTH; false for another member.
     bool RawCall(const std::string& member, const CSqlExpr& expr, std::string& out, CSqlType& type);
     CSqlType Special(const CSqlExpr& expr, std::string& out);
+    // A conversion with DEFAULT value ON CONVERSION ERROR, or
+    // VALIDATE_CONVERSION: a query of its own over its operands, run once a
+    // row (see CConversionFallback).
+    static bool IsFallibleConversion(const CSqlExpr& expr);
+    CSqlType FallibleConversion(const CSqlExpr& expr, std::string& out);
+    CSqlType ValidateConversion(const CSqlExpr& expr, std::string& out);
+    // The text of "SELECT conversion" with the operands of `expr` as ?1,
+    // ?2, ..., and the operands as the statement writes them.
+    CSqlType ConversionQuery(const CSqlExpr& expr, std::vector<std::string>& operands, std::string& query);
+    // CAST(expr AS type, fmt [, nls]): text read by the model as TO_NUMBER,
+    // TO_DATE or TO_TIMESTAMP_TZ reads it, then cast.
+    CSqlType CastWithModel(const CSqlExpr& expr, std::string& out);
     // The character TRIM(... c FROM s) removes: ORA-30001 for more than one.
     CSqlType TrimCharacter(const CSqlExpr& set, std::string& out);
     // GREATEST and LEAST: every argument taken as the first one's type (a
@@ -680,6 +692,13 @@ private:
     std::deque<CSqlExpr> m_madeNodes;
     ViewTarget* m_target = nullptr;  // of the UPDATE or DELETE being written
     bool m_valuesAllLiterals = false;
+    // Operands written as parameters of a conversion's own query (see
+    // ConversionQuery), with their types.
+    struct Parameter {
+        std::string text;
+        CSqlType type = CSqlType::Unknown;
+    };
+    std::map<const CSqlExpr*, Parameter> m_parameters;
     // The type of the first argument of each TO_CHAR written, for its length.
     std::map<const CSqlExpr*, CSqlType> m_toCharArguments;
     // The longest text TO_CHAR makes of its arguments; 0 when unknown.

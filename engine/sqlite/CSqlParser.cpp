@@ -31,6 +31,13 @@ constexpr std::string_view kClauseArguments[] = {
     "XMLTABLE",       "XMLEXISTS", "XMLCAST", "XMLATTRIBUTES", "XMLCOLATTVAL",
 };
 
+// The conversion functions that take DEFAULT value ON CONVERSION ERROR
+// after their first argument.
+constexpr std::string_view kDefaultedConversions[] = {
+    "TO_NUMBER",    "TO_BINARY_DOUBLE", "TO_BINARY_FLOAT", "TO_DATE",
+    "TO_TIMESTAMP", "TO_TIMESTAMP_TZ",  "TO_DSINTERVAL",   "TO_YMINTERVAL",
+};
+
 // Constructs the tree does not hold, refused where they start.
 struct Refusal {
     std::string_view word;
@@ -1407,7 +1414,8 @@ bool CSqlParser::NameOrCall(Expr*& out) {
     out->parts = std::move(parts);
     out->text = out->parts.back();
     if (out->parts.size() == 1 && (CSqlScanner::Is(m_text, m_tokens[m_k - 1], "EXTRACT") ||
-                                   CSqlScanner::Is(m_text, m_tokens[m_k - 1], "CAST")))
+                                   CSqlScanner::Is(m_text, m_tokens[m_k - 1], "CAST") ||
+                                   CSqlScanner::Is(m_text, m_tokens[m_k - 1], "VALIDATE_CONVERSION")))
         return SpecialCall(*out);
     if (out->parts.size() == 1 && CSqlScanner::Is(m_text, m_tokens[m_k - 1], "TRIM")) return TrimCall(*out);
     if (!CallArguments(*out)) return false;
@@ -1457,13 +1465,14 @@ bool CSqlParser::CommaBeforeClose() const {
 bool CSqlParser::SpecialCall(Expr& call) {
     ++m_k;  // "("
     bool extract = CSqlScanner::Is(m_text, m_tokens[m_k - 2], "EXTRACT");
+    bool validate = CSqlScanner::Is(m_text, m_tokens[m_k - 2], "VALIDATE_CONVERSION");
     Expr* argument = nullptr;
     if (extract && !(IsName() && Is("FROM", 1)) && CommaBeforeClose()) return Refuse("EXTRACT (XML)");
     if (extract) {
         if (!IsName()) return Fail();
         call.detail = TokenText(m_k++);
         if (!Expect("FROM") || !Expression(argument)) return false;
-    } else if (Is("MULTISET") && IsSymbol('(', 1) && (Is("SELECT", 2) || Is("WITH", 2))) {
+    } else if (!validate && Is("MULTISET") && IsSymbol('(', 1) && (Is("SELECT", 2) || Is("WITH", 2))) {
         // CAST(MULTISET (query) AS collection type): the query's rows as a collection.
         argument = Node(Expr::Kind::Subquery, Here());
         argument->detail = "MULTISET";
@@ -1476,7 +1485,6 @@ bool CSqlParser::SpecialCall(Expr& call) {
         // Note: words may follow the brackets (INTERVAL DAY(3) TO SECOND(2)).
         for (;;) {
             while (IsName() && !IsSymbol('(') && !Is("DEFAULT")) ++m_k;
-            if (Is("DEFAULT")) return Refuse("CAST (DEFAULT ON CONVERSION ERROR)");
             if (!AcceptSymbol('(')) break;
             while (!AtEnd() && !IsSymbol(')')) ++m_k;
             if (!ExpectSymbol(')')) return false;
@@ -1484,9 +1492,24 @@ bool CSqlParser::SpecialCall(Expr& call) {
         call.detail =
             m_text.substr(m_tokens[begin].begin,
                           m_tokens[m_k - 1].begin + m_tokens[m_k - 1].length - m_tokens[begin].begin);
+        // CAST(expr AS type [DEFAULT value ON CONVERSION ERROR] [, fmt [, nls]]),
+        // VALIDATE_CONVERSION(expr AS type [, fmt [, nls]]).
+        if (!validate && !ConversionDefault(call)) return false;
+        call.args.push_back(argument);
+        while (call.args.size() < 3 && AcceptSymbol(',')) {
+            Expr* model = nullptr;
+            if (!Expression(model)) return false;
+            call.args.push_back(model);
+        }
+        return ExpectSymbol(')');
     }
     call.args.push_back(argument);
     return ExpectSymbol(')');
+}
+
+bool CSqlParser::ConversionDefault(Expr& call) {
+    if (!Accept("DEFAULT")) return true;
+    return Expression(call.conversionDefault) && Expect("ON") && Expect("CONVERSION") && Expect("ERROR");
 }
 
 bool CSqlParser::CallArguments(Expr& call) {
@@ -1529,8 +1552,15 @@ bool CSqlParser::CallArguments(Expr& call) {
                 m_k += 2;
                 if (!OrderBy(call.withinGroup)) return false;
             }
-            // Note: a value DEFAULT on a conversion error, the type a
-            // function RETURNING: clauses the engine lacks, refused by name.
+            // TO_NUMBER(expr DEFAULT value ON CONVERSION ERROR [, fmt ...]) and
+            // the other conversion functions.
+            if (call.args.empty() && Is("DEFAULT") &&
+                std::find(std::begin(kDefaultedConversions), std::end(kDefaultedConversions), name) !=
+                    std::end(kDefaultedConversions) &&
+                !ConversionDefault(call))
+                return false;
+            // Note: the type a function RETURNING, and the other clauses
+            // the engine lacks, are refused by name.
             if (Is("USING") || Is("AS") || Is("FROM") || Is("ON") || Is("DEFAULT") || Is("RETURNING"))
                 return Refuse(std::string(call.text) + " (" + std::string(TokenText(m_k)) + ")");
             call.args.push_back(arg);

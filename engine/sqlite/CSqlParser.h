@@ -154,8 +154,11 @@ private:
     bool JsonObjectEntry(Expr& call);
     bool JsonValueArgument(Expr& call);
     bool JsonConstructorClauses(Expr& call, const std::string& name);
-    // EXTRACT(field FROM expr) and CAST(expr AS type).
+    // EXTRACT(field FROM expr), CAST(expr AS type ...) and
+    // VALIDATE_CONVERSION(expr AS type ...).
     bool SpecialCall(Expr& call);
+    // [DEFAULT value ON CONVERSION ERROR] after a conversion's operand.
+    bool ConversionDefault(Expr& call);
     // TRIM, with LEADING, TRAILING or BOTH and a character FROM its text.
     bool TrimCall(Expr& call);
     bool Over(Expr& call);

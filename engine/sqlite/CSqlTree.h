@@ -110,6 +110,9 @@ struct CSqlExpr {
     // written; -1 for the defaults (2 and 6).
     int intervalLeading = -1;
     int intervalFraction = -1;
+    // TO_NUMBER(... DEFAULT value ON CONVERSION ERROR ...), CAST (...) and
+    // the other conversions: the value converted instead of one that fails.
+    CSqlExpr* conversionDefault = nullptr;
     JsonHandler onError = JsonHandler::Null;
     JsonHandler onEmpty = JsonHandler::Unset;
     CSqlExpr* errorDefault = nullptr;

@@ -55,6 +55,7 @@
 #include "engine/sqlite/CStatementLimits.h"
 #include "engine/sqlite/CTableOptions.h"
 #include "engine/sqlite/CTableText.h"
+#include "engine/sqlite/CTerritoryFormat.h"
 #include "engine/sqlite/CTimestampText.h"
 #include "engine/sqlite/CTypedText.h"
 #include "engine/sqlite/CUnusedColumns.h"
@@ -65,6 +66,7 @@
 #include "engine/sqlite/plsql/CTriggerFiring.h"
 #include "engine/sqlite/plsql/CUnitCatalog.h"
 #include "engine/sqlite/values/CCharacterFunctions.h"
+#include "engine/sqlite/values/CConversionFallback.h"
 #include "engine/sqlite/values/CFloatFunctions.h"
 #include "engine/sqlite/values/CFloatValue.h"
 #include "engine/sqlite/values/CIntervalFunctions.h"
@@ -374,7 +376,7 @@ std::unique_ptr<CSqliteConnection> CSqliteConnection::Open(const std::string& da
         !CStatisticFunctions::Register(db) || !CCharacterFunctions::Register(db) ||
         !CWidthFunctions::Register(db) || !CRawFunctions::Register(db) || !CJsonFunctions::Register(db) ||
         !CJsonDot::Register(db) || !CJsonSerializer::Register(db) || !CIntervalFunctions::Register(db) ||
-        !CSingleRow::Register(db) || !CRandomFunctions::Register(db) ||
+        !CConversionFallback::Register(db) || !CSingleRow::Register(db) || !CRandomFunctions::Register(db) ||
         !CPartitionFunctions::Register(db, connection->m_warehouse.get()) ||
         !CSqliteValueFunctions::Register(db, connection->m_session.get()) ||
         !CZoneFunctions::Register(db, connection->m_session.get()) || !CSqliteDictionary::Install(db) ||
@@ -1967,8 +1969,7 @@ bool CSqliteConnection::SetTerritory(const std::string& sql, const CSqlScanner::
         value.kind == CSqlScanner::Kind::String ? CSqlScanner::LiteralText(written) : std::string(written));
     for (const auto& territory : kTerritories)
         if (territory.name == name) {
-            m_session->territory = name;
-            m_session->dateFormat = territory.dateFormat;
+            ApplyTerritory(name, territory.dateFormat);
             return true;
         }
     COraError::Set(m_error, 12705, {}, static_cast<int>(value.begin));
@@ -2034,38 +2035,93 @@ bool CSqliteConnection::RunSession(const std::string& sql) {
             if (!SetTimestampFormat(sql, tokens[k], tokens[k + 2])) return false;
             continue;
         }
-        if (!CSqlScanner::Is(sql, tokens[k], "NLS_DATE_FORMAT")) continue;
-        const auto& value = tokens[k + 2];
-        if (value.kind != CSqlScanner::Kind::String) {
-            COraError::Set(m_error, 922, {}, static_cast<int>(value.begin));
+        if (CSqlScanner::Is(sql, tokens[k], "NLS_DATE_FORMAT") && !SetDateFormat(sql, tokens[k + 2]))
             return false;
-        }
-        std::string format = sql.substr(value.begin + 1, value.length - 2);
-        std::string out;
-        std::string error;
-        if (!CDateFormat::Format(CDateFormat::Now(), format, out, error)) {
-            COraError::Set(m_error, 1821, {format}, static_cast<int>(value.begin));
-            return false;
-        }
-        m_session->dateFormat = format;
     }
+    return true;
+}
+
+namespace {
+
+// A format set for the session (UTF-8) with the territory's DL, DS and TS
+// in place, as dates are written and read by it: 0, ORA-01821 where those
+// stand with other elements (no date could be read by it), or ORA-03001
+// for a territory without them.
+int SessionModel(const std::string& setting, const std::string& territory, std::string& model) {
+    switch (CTerritoryFormat::ForReading(setting, territory, model)) {
+        case CTerritoryFormat::Outcome::Expanded:
+            return 0;
+        case CTerritoryFormat::Outcome::Refused:
+            return 1821;
+        case CTerritoryFormat::Outcome::Unknown:
+            break;
+    }
+    return 3001;
+}
+
+// A format's text as ALTER SESSION writes it: 0 with the text (CP932), or
+// ORA-00922 for a value that is no string.
+int FormatText(const std::string& sql, const CSqlScanner::Token& value, std::string& text) {
+    if (value.kind != CSqlScanner::Kind::String) return 922;
+    text = CSqlScanner::LiteralText(std::string_view(sql).substr(value.begin, value.length));
+    return 0;
+}
+
+}  // namespace
+
+bool CSqliteConnection::RefuseFormat(int code, const std::string& written, const CSqlScanner::Token& value) {
+    std::string named = code == 3001 ? "DL/DS/TS (NLS_TERRITORY " + m_session->territory + ")" : written;
+    COraError::Set(m_error, code, {named}, static_cast<int>(value.begin));
+    return false;
+}
+
+bool CSqliteConnection::SetDateFormat(const std::string& sql, const CSqlScanner::Token& value) {
+    std::string written;
+    if (int code = FormatText(sql, value, written); code != 0) return RefuseFormat(code, written, value);
+    // Note: the format's text is held in UTF-8, as the dates it writes are.
+    std::string setting = encoding::Cp932ToUtf8(written);
+    std::string model;
+    std::string out;
+    std::string error;
+    int code = SessionModel(setting, m_session->territory, model);
+    if (code == 0 && !CDateFormat::Format(CDateFormat::Now(), model, out, error)) code = 1821;
+    if (code != 0) return RefuseFormat(code, written, value);
+    m_session->dateFormat = model;
+    m_session->dateFormatSetting = setting;
     return true;
 }
 
 bool CSqliteConnection::SetTimestampFormat(const std::string& sql, const CSqlScanner::Token& name,
                                            const CSqlScanner::Token& value) {
-    if (value.kind != CSqlScanner::Kind::String) {
-        COraError::Set(m_error, 922, {}, static_cast<int>(value.begin));
-        return false;
-    }
-    std::string format = CSqlScanner::LiteralText(std::string_view(sql).substr(value.begin, value.length));
-    if (CTimestampText::Width(encoding::Cp932ToUtf8(format), 9, m_session->dateLanguage) <= 0) {
-        COraError::Set(m_error, 1821, {format}, static_cast<int>(value.begin));
-        return false;
-    }
+    std::string written;
+    if (int code = FormatText(sql, value, written); code != 0) return RefuseFormat(code, written, value);
+    std::string setting = encoding::Cp932ToUtf8(written);
+    std::string model;
+    int code = SessionModel(setting, m_session->territory, model);
+    if (code == 0 && CTimestampText::Width(model, 9, m_session->dateLanguage) <= 0) code = 1821;
+    if (code != 0) return RefuseFormat(code, written, value);
     bool zoned = CSqlScanner::Is(sql, name, "NLS_TIMESTAMP_TZ_FORMAT");
-    (zoned ? m_session->timestampTzFormat : m_session->timestampFormat) = encoding::Cp932ToUtf8(format);
+    (zoned ? m_session->timestampTzFormat : m_session->timestampFormat) = model;
+    (zoned ? m_session->timestampTzFormatSetting : m_session->timestampFormatSetting) = setting;
     return true;
+}
+
+void CSqliteConnection::ApplyTerritory(const std::string& territory, const char* dateFormat) {
+    m_session->territory = territory;
+    m_session->dateFormat = m_session->dateFormatSetting = dateFormat;
+    // Note: DL, DS and TS in a timestamp format are the new territory's; a
+    // territory without them gives the formats the session starts with.
+    struct Format {
+        std::string& setting;
+        std::string& model;
+        const char* initial;
+    };
+    for (Format format : {Format{m_session->timestampFormatSetting, m_session->timestampFormat,
+                                 CSqliteSession::kTimestampFormat},
+                          Format{m_session->timestampTzFormatSetting, m_session->timestampTzFormat,
+                                 CSqliteSession::kTimestampTzFormat}})
+        if (SessionModel(format.setting, territory, format.model) != 0)
+            format.setting = format.model = format.initial;
 }
 
 std::unique_ptr<CEngineCursor> CSqliteConnection::TakeCursorVariable(const std::string& name,

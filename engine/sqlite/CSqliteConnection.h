@@ -134,6 +134,13 @@ private:
     bool SetTerritory(const std::string& sql, const CSqlScanner::Token& value);
     bool SetDateLanguage(const std::string& sql, const CSqlScanner::Token& value);
     // NLS_TIMESTAMP_FORMAT or NLS_TIMESTAMP_TZ_FORMAT (`name`); ORA-01821 for a model not valid.
+    // NLS_DATE_FORMAT: a model the session's dates are written and read by,
+    // DL, DS and TS (alone, or a date with TS) the territory's.
+    bool SetDateFormat(const std::string& sql, const CSqlScanner::Token& value);
+    // False, with ORA-`code` naming the format `written` (CP932) at `value`.
+    bool RefuseFormat(int code, const std::string& written, const CSqlScanner::Token& value);
+    // NLS_TERRITORY: its date format, and DL, DS and TS of the other formats.
+    void ApplyTerritory(const std::string& territory, const char* dateFormat);
     bool SetTimestampFormat(const std::string& sql, const CSqlScanner::Token& name,
                             const CSqlScanner::Token& value);
     void SetEmitError(const CSqlEmitter::Failure& failure, int position);

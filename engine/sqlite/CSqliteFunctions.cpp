@@ -188,6 +188,10 @@ void ToDate(sqlite3_context* context, int argc, sqlite3_value** argv) {
         if (int failed = TerritoryModel(context, TextOf(argv[1]), true, model, refused); failed != 0)
             return ResultError(context, failed, {failed == 3001 ? refused : TextOf(argv[1])}, at);
         code = CDateFormat::Read(text, model, value, language);
+        // Note: a model that is none fails as such, not as the text it reads.
+        if (std::string written, error;
+            code != 0 && !CDateFormat::Format(CDateFormat::Now(), model, written, error))
+            return ResultError(context, 1821, {TextOf(argv[1])}, at);
     } else if (!CValueText::HasStoredDatePrefix(text) || !CDateFormat::ParseStored(text, value))
         code = CDateFormat::Read(text, DateFormatOf(context), value, language);
     if (code == 0) return ResultText(context, CDateFormat::ToStored(value));
@@ -286,10 +290,16 @@ void ToNumber(sqlite3_context* context, int argc, sqlite3_value** argv) {
     if (argc == 4 && !NumericCharacters(TextOf(argv[2]), group, point))
         return ResultError(context, 12702, {TextOf(argv[2])});
     std::string text;
-    if (!CNumberFormat::Read(encoding::Utf8ToCp932(TextOf(argv[0])), TextOf(argv[1]), text, group, point) ||
-        !CNumberDecimal::FromText(text, number))
-        return ResultError(context, 1722, {}, at);
-    CNumberValue::Result(context, number);
+    const std::string model = TextOf(argv[1]);
+    if (CNumberFormat::Read(encoding::Utf8ToCp932(TextOf(argv[0])), model, text, group, point) &&
+        CNumberDecimal::FromText(text, number))
+        return CNumberValue::Result(context, number);
+    // Note: a model that is none fails as such, not as the text it reads.
+    CNumberFormat parsed;
+    std::string error;
+    if (!CNumberFormat::IsHexadecimal(model) && !CNumberFormat::Parse(model, parsed, error))
+        return ResultError(context, 1481, {model}, at);
+    ResultError(context, 1722, {}, at);
 }
 
 // MOD(m, n): the remainder with the sign of m; m when n is 0.
@@ -516,7 +526,7 @@ void SysContext(sqlite3_context* context, int argc, sqlite3_value** argv) {
         {"LANG", session != nullptr && session->language != "JAPANESE" ? "US" : "JA"},
         {"NLS_TERRITORY", session != nullptr ? session->territory : std::string("JAPAN")},
         {"NLS_CALENDAR", "GREGORIAN"},
-        {"NLS_DATE_FORMAT", session != nullptr ? session->dateFormat : std::string("RR-MM-DD")},
+        {"NLS_DATE_FORMAT", session != nullptr ? session->dateFormatSetting : std::string("RR-MM-DD")},
         {"NLS_DATE_LANGUAGE",
          session != nullptr && session->dateLanguage == CDateLanguage::American ? "AMERICAN" : "JAPANESE"},
         {"NLS_SORT", "BINARY"},

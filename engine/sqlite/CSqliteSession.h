@@ -16,6 +16,12 @@ struct CSqliteSession {
     static constexpr const char* kTimestampTzFormat = "RR-MM-DD HH24:MI:SSXFF TZR";
     std::string timestampFormat = kTimestampFormat;
     std::string timestampTzFormat = kTimestampTzFormat;
+    // The three formats as ALTER SESSION set them (UTF-8), as SYS_CONTEXT
+    // and the NLS views show them; the models above, which dates are
+    // written and read by, hold the territory's DL, DS and TS expanded.
+    std::string dateFormatSetting = "RR-MM-DD";
+    std::string timestampFormatSetting = kTimestampFormat;
+    std::string timestampTzFormatSetting = kTimestampTzFormat;
     // NLS_DATE_LANGUAGE: JAPANESE, as the server's session of this console.
     CDateLanguage dateLanguage = CDateLanguage::Japanese;
     // NLS_LANGUAGE and NLS_TERRITORY as ALTER SESSION last set them.

@@ -83,4 +83,62 @@ TEST_F(CTerritoryFormatTest, PlsqlWritesAndReadsThem) {
               "2024年01月05日 金曜日|13:07:09");
 }
 
+// NLS_DATE_FORMAT and NLS_TIMESTAMP_FORMAT take DL, DS and TS as TO_DATE
+// reads them: the session's dates are shown and read by the territory's
+// models, and the setting is shown as it was written.
+TEST_F(CTerritoryFormatTest, SessionFormatsTakeThem) {
+    Exec("ALTER SESSION SET NLS_DATE_FORMAT = 'DS TS'");
+    EXPECT_EQ(Rows("SELECT " + kDate + ", TO_CHAR(" + kDate + ") FROM DUAL"),
+              "24-01-05 13:07:09,24-01-05 13:07:09");
+    EXPECT_EQ(Rows("SELECT TO_CHAR(TO_DATE('99-12-31 01:02:03'), 'YYYY-MM-DD HH24:MI:SS') FROM DUAL"),
+              "1999-12-31 01:02:03");
+    EXPECT_EQ(Rows("SELECT SYS_CONTEXT('USERENV', 'NLS_DATE_FORMAT') FROM DUAL"), "DS TS");
+    EXPECT_EQ(Rows("SELECT VALUE FROM NLS_SESSION_PARAMETERS WHERE PARAMETER = 'NLS_DATE_FORMAT'"), "DS TS");
+    Exec("ALTER SESSION SET NLS_DATE_FORMAT = 'dl'");
+    EXPECT_EQ(Rows("SELECT " + kDate + " FROM DUAL"), "2024年01月05日 金曜日");
+    EXPECT_EQ(Rows("SELECT TO_CHAR(TO_DATE('2024年01月05日 金曜日'), 'YYYY-MM-DD') FROM DUAL"), "2024-01-05");
+    Exec("ALTER SESSION SET NLS_TIMESTAMP_FORMAT = 'DS TS'");
+    EXPECT_EQ(Rows("SELECT TIMESTAMP '2024-01-05 13:07:09.5' FROM DUAL"), "24-01-05 13:07:09");
+    EXPECT_EQ(Rows("SELECT TO_CHAR(TO_TIMESTAMP('24-01-05 13:07:09'), 'YYYY-MM-DD HH24:MI:SS') FROM DUAL"),
+              "2024-01-05 13:07:09");
+    EXPECT_EQ(Rows("SELECT VALUE FROM NLS_SESSION_PARAMETERS WHERE PARAMETER = 'NLS_TIMESTAMP_FORMAT'"),
+              "DS TS");
+}
+
+TEST_F(CTerritoryFormatTest, SessionFormatsFollowTheTerritory) {
+    Exec("ALTER SESSION SET NLS_TIMESTAMP_FORMAT = 'DS TS'");
+    Exec("ALTER SESSION SET NLS_TERRITORY = AMERICA");
+    Exec("ALTER SESSION SET NLS_LANGUAGE = AMERICAN");
+    Exec("ALTER SESSION SET NLS_DATE_FORMAT = 'DS'");
+    EXPECT_EQ(Rows("SELECT " + kDate + " FROM DUAL"), "01/05/2024");
+    EXPECT_EQ(Rows("SELECT TO_CHAR(TO_DATE('01/05/2024'), 'YYYY-MM-DD') FROM DUAL"), "2024-01-05");
+    EXPECT_EQ(Rows("SELECT TIMESTAMP '2024-01-05 13:07:09' FROM DUAL"), "01/05/2024 01:07:09 PM");
+}
+
+TEST_F(CTerritoryFormatTest, SessionFormatsRefuseWhatCannotBeRead) {
+    for (const std::string model : {"DS HH24", "YYYY DL", "DL DS", "DS-TS"}) {
+        EXPECT_EQ(Failure("ALTER SESSION SET NLS_DATE_FORMAT = '" + model + "'").substr(0, 9), "ORA-01821")
+            << model;
+        EXPECT_EQ(Failure("ALTER SESSION SET NLS_TIMESTAMP_FORMAT = '" + model + "'").substr(0, 9),
+                  "ORA-01821")
+            << model;
+    }
+    // The session keeps the formats it had.
+    EXPECT_EQ(Rows("SELECT " + kDate + " FROM DUAL"), "24-01-05");
+    EXPECT_EQ(Rows("SELECT SYS_CONTEXT('USERENV', 'NLS_DATE_FORMAT') FROM DUAL"), "RR-MM-DD");
+    Exec("ALTER SESSION SET NLS_TERRITORY = KOREA");
+    std::string error = Failure("ALTER SESSION SET NLS_DATE_FORMAT = 'DS'");
+    EXPECT_EQ(error.substr(0, 9), "ORA-03001");
+    EXPECT_NE(error.find("KOREA"), std::string::npos) << error;
+}
+
+// A session format's quoted text is kept as typed, Japanese text among it.
+TEST_F(CTerritoryFormatTest, SessionFormatKeepsItsText) {
+    Exec("ALTER SESSION SET NLS_DATE_FORMAT = 'YYYY\"年\"MM\"月\"DD\"日\"'");
+    EXPECT_EQ(Rows("SELECT DATE '2024-01-05' FROM DUAL"), "2024年01月05日");
+    EXPECT_EQ(Rows("SELECT TO_CHAR(TO_DATE('2024年01月05日'), 'YYYY-MM-DD') FROM DUAL"), "2024-01-05");
+    EXPECT_EQ(Rows("SELECT SYS_CONTEXT('USERENV', 'NLS_DATE_FORMAT') FROM DUAL"),
+              "YYYY\"年\"MM\"月\"DD\"日\"");
+}
+
 }  // namespace

@@ -79,9 +79,22 @@ void FromNumber(sqlite3_context* context, int, sqlite3_value** argv) {
     Result(context, value);
 }
 
+// Whether `text` is written in the ISO 8601 duration form ([-]P...), which
+// the server's TO_YMINTERVAL and TO_DSINTERVAL also read.
+bool IsIsoDuration(std::string_view text) {
+    while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+    if (!text.empty() && text.front() == '-') text.remove_prefix(1);
+    return !text.empty() && (text.front() == 'P' || text.front() == 'p');
+}
+
 template <bool kYearToMonth>
 void FromText(sqlite3_context* context, int, sqlite3_value** argv) {
     if (sqlite3_value_type(argv[0]) == SQLITE_NULL) return sqlite3_result_null(context);
+    // Note: refused by name, not taken for text that is no interval.
+    if (IsIsoDuration(TextOf(argv[0]))) {
+        std::string message = COraError::ForFunction(3001, {"ISO 8601 の期間書式"});
+        return sqlite3_result_error(context, message.c_str(), static_cast<int>(message.size()));
+    }
     Value value;
     if (!CIntervalFunctions::Read(TextOf(argv[0]), value) || value.yearToMonth != kYearToMonth)
         return Raise(context, 1867);

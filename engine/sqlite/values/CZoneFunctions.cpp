@@ -297,6 +297,10 @@ void ToTimestampTz(sqlite3_context* context, int, sqlite3_value** argv) {
     } else {
         code = ReadText(session, text, modelled ? &dateFormat : nullptr, value);
     }
+    // Note: a model that is none fails as such, not as the text it reads.
+    if (std::string written, error;
+        code != 0 && modelled && !CDateFormat::Format(CDateFormat::Now(), dateFormat, written, error))
+        return Raise(context, 1821, {format}, at);
     if (code != 0) return Raise(context, code, {text}, at);
     ResultText(context, CTimeZone::Store(value.local, value.zone));
 }
@@ -421,8 +425,8 @@ void NewTime(sqlite3_context* context, int, sqlite3_value** argv) {
 void NlsParameter(sqlite3_context* context, int, sqlite3_value** argv) {
     const CSqliteSession& session = SessionOf(context);
     std::string name = Upper(TextOf(argv[0]));
-    if (name == "NLS_TIMESTAMP_FORMAT") return ResultText(context, session.timestampFormat);
-    if (name == "NLS_TIMESTAMP_TZ_FORMAT") return ResultText(context, session.timestampTzFormat);
+    if (name == "NLS_TIMESTAMP_FORMAT") return ResultText(context, session.timestampFormatSetting);
+    if (name == "NLS_TIMESTAMP_TZ_FORMAT") return ResultText(context, session.timestampTzFormatSetting);
     sqlite3_result_null(context);
 }
 
