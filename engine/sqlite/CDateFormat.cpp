@@ -598,6 +598,22 @@ bool CDateFormat::ParseStored(std::string_view text, CDateTime& value) {
     return Parse(text, format, value, error);
 }
 
+std::string CDateFormat::WithFractionDigits(std::string_view model, int digits) {
+    std::string out;
+    bool quoted = false;
+    for (std::size_t k = 0; k < model.size(); ++k) {
+        const char c = model[k];
+        out += c;
+        if (c == '"') quoted = !quoted;
+        if (quoted || (c != 'F' && c != 'f') || k + 1 >= model.size() ||
+            (model[k + 1] != 'F' && model[k + 1] != 'f'))
+            continue;
+        out += model[++k];
+        if (k + 1 >= model.size() || model[k + 1] < '1' || model[k + 1] > '9') out += std::to_string(digits);
+    }
+    return out;
+}
+
 std::string CDateFormat::ToStored(const CDateTime& v) {
     char buffer[48];
     std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d %02d:%02d:%02d", v.year, v.month, v.day, v.hour,

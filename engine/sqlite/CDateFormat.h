@@ -69,4 +69,8 @@ public:
     // last day, a day past the end of the new month becomes its last day.
     static bool AddMonths(const CDateTime& value, long long months, CDateTime& out);
     static int LastDayOfMonth(int year, int month);
+    // `model` with each FF that names no digits written FF`digits`: the
+    // server writes a value's fraction to the digits of its type (FF of a
+    // TIMESTAMP(3) is three digits). Quoted text stays as it is.
+    static std::string WithFractionDigits(std::string_view model, int digits);
 };

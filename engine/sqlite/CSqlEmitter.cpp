@@ -549,6 +549,17 @@ std::string Quote(std::string_view text) {
     return out + "'";
 }
 
+// The text of a plain '...' literal token; false for any other token.
+bool PlainLiteral(std::string_view token, std::string& text) {
+    if (token.size() < 2 || token.front() != '\'' || token.back() != '\'') return false;
+    text.clear();
+    for (std::size_t k = 1; k + 1 < token.size(); ++k) {
+        text += token[k];
+        if (token[k] == '\'') ++k;
+    }
+    return true;
+}
+
 std::string QuoteName(std::string_view name) {
     std::string out = "\"";
     for (char c : name) out += c == '"' ? std::string("\"\"") : std::string(1, c);
@@ -3010,6 +3021,16 @@ CSqlType CSqlEmitter::Call(const CSqlExpr& expr, std::string& out) {
             continue;
         }
         std::string argument;
+        if (std::string model; k == 1 && name == "TO_CHAR" && types[0] == CSqlType::Date &&
+                               PlainLiteral(expr.args[1]->text, model)) {
+            bool zoned = false;
+            const int digits = Fraction(*expr.args[0], zoned);
+            if (digits > 0 && digits < 9) {
+                out += Quote(CDateFormat::WithFractionDigits(model, digits));
+                types.push_back(CSqlType::Text);
+                continue;
+            }
+        }
         types.push_back(Expr(expr.args[k], argument));
         // Note: a text (or a bind, whose type is the value's) where a number
         // is read converts as in arithmetic; a number costs nothing.

@@ -61,6 +61,24 @@ TEST_F(CTimestampFormatTest, SessionFormatsWriteAndReadTimestamps) {
               "02.01.2020 03:04:05.250000|02.01.2020 03:04:05.250000");
 }
 
+// A model's FF without digits writes as many as the value's type holds,
+// in SQL and in PL/SQL; FFn and quoted text are the model's own.
+TEST_F(CTimestampFormatTest, FfWritesTheDigitsOfTheValuesType) {
+    const SqlCase cases[] = {
+        {"SELECT TO_CHAR(ts, 'SS.FF'), TO_CHAR(ts, 'ss.ff'), TO_CHAR(ts, 'SS.FF5') FROM ev",
+         "05.123,05.123,05.12300"},
+        {"SELECT TO_CHAR(ts, '\"FF\" FF') FROM ev", "FF 123"},
+        {"SELECT TO_CHAR(CAST(ts AS TIMESTAMP(2)), 'FF'), TO_CHAR(tz, 'FF') FROM ev", "12,500000"},
+        {"SELECT LENGTH(TO_CHAR(SYSTIMESTAMP, 'FF')) FROM dual", "6"},
+        // A literal's type holds nine.
+        {"SELECT TO_CHAR(TIMESTAMP '2021-03-04 05:06:07.25', 'FF') FROM dual", "250000000"},
+    };
+    for (const SqlCase& c : cases) EXPECT_EQ(Rows(c.sql), c.answer) << c.sql;
+    EXPECT_EQ(OutputOf("DECLARE t TIMESTAMP(3) := TIMESTAMP '2020-01-02 03:04:05.123456'; u TIMESTAMP := t; "
+                       "BEGIN DBMS_OUTPUT.PUT_LINE(TO_CHAR(t, 'SS.FF') || ' ' || TO_CHAR(u, 'FF')); END;"),
+              "05.123 123000");
+}
+
 TEST_F(CTimestampFormatTest, AModelThatIsNotValidIsRefused) {
     EXPECT_EQ(Failure("ALTER SESSION SET NLS_TIMESTAMP_FORMAT = 'YYYY-FOO'"),
               "ORA-01821: 日付書式 YYYY-FOO が無効です。");

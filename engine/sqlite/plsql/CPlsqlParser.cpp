@@ -4,6 +4,7 @@
 #include <atomic>
 #include <limits>
 
+#include "engine/sqlite/CDateFormat.h"
 #include "engine/sqlite/CSqliteCatalog.h"
 #include "engine/sqlite/plsql/CCollectionJson.h"
 #include "engine/sqlite/plsql/CPlsqlBuiltins.h"
@@ -3370,7 +3371,9 @@ CPlsqlParser::ExprPtr CPlsqlParser::ParseNamedValue() {
             expr->sql->at = at;
             std::string call = TokenText(m_tokens[first]) + "(";
             // Note: TO_CHAR of a TIMESTAMP variable writes it by NLS_TIMESTAMP_FORMAT.
-            bool typed = args.size() == 1 && CSqlScanner::Is(m_text, m_tokens[first], "TO_CHAR");
+            const bool toChar = CSqlScanner::Is(m_text, m_tokens[first], "TO_CHAR");
+            bool typed = args.size() == 1 && toChar;
+            if (toChar && args.size() >= 2) FractionDigits(*args[0], *args[1]);
             for (std::size_t k = 0; k < args.size(); ++k) {
                 std::string param = "TARVEX_P" + std::to_string(k + 1);
                 call +=
@@ -3480,6 +3483,16 @@ std::string CPlsqlParser::FloatBind(const std::string& name, const CPlsqlExpr& a
     // and shows it as one.
     if (width == 0) return ":" + name;
     return "CAST(:" + name + (width == CFloatValue::kSingle ? " AS BINARY_FLOAT)" : " AS BINARY_DOUBLE)");
+}
+
+void CPlsqlParser::FractionDigits(const CPlsqlExpr& value, CPlsqlExpr& model) const {
+    if (value.kind != CPlsqlExpr::Kind::Variable || model.kind != CPlsqlExpr::Kind::Literal ||
+        model.literal.GetKind() != CPlsqlValue::Kind::Text)
+        return;
+    const auto type = TargetType(value.target);
+    if (!type || type->base != CPlsqlType::Base::Date || type->fraction <= 0 || type->fraction >= 9) return;
+    model.literal =
+        CPlsqlValue::Text(CDateFormat::WithFractionDigits(model.literal.TextValue(), type->fraction));
 }
 
 std::string CPlsqlParser::TypedBind(const std::string& name, const CPlsqlExpr& argument) const {

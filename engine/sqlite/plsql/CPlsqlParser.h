@@ -252,6 +252,8 @@ private:
     // a method called on the object they reach (r.who.describe()).
     ExprPtr HeldPath(ExprPtr expr, const std::shared_ptr<CPlsqlType>& field, bool constant);
     // The bind `name` of a call's argument: a TIMESTAMP variable's typed as one.
+    // TO_CHAR(variable, 'model'): the model's FF takes the variable's digits.
+    void FractionDigits(const CPlsqlExpr& value, CPlsqlExpr& model) const;
     std::string TypedBind(const std::string& name, const CPlsqlExpr& argument) const;
     // ":name", or a cast to the floating type of the argument.
     std::string FloatBind(const std::string& name, const CPlsqlExpr& argument) const;
