@@ -7,22 +7,7 @@
 #include "engine/EngineTypes.h"
 #include "tests/engine/EngineFixture.h"
 
-namespace {
-
-class CBinaryFloatSqlTest : public EngineFixture {
-protected:
-    // The server type each column of `sql` is described with, joined by ','.
-    std::string TypesOf(const std::string& sql) {
-        CEngineResult result;
-        if (!m_connection->Query(encoding::Utf8ToCp932(sql), m_binds, result)) return "ERROR " + Error();
-        std::string out;
-        for (const CEngineColumn& column : result.Columns())
-            out += (out.empty() ? "" : ",") + std::to_string(column.serverType);
-        return out;
-    }
-};
-
-}  // namespace
+using CBinaryFloatSqlTest = EngineFixture;
 
 TEST_F(CBinaryFloatSqlTest, ExpressionsComputeInIeeeArithmetic) {
     struct Case {

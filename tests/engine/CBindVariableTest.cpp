@@ -108,14 +108,6 @@ protected:
                    CEngineBind{"X", ".1", false, servertype::kNumber},
                    CEngineBind{"N", "", true, servertype::kBinaryDouble}};
     }
-    std::string TypesOf(const std::string& sql) {
-        CEngineResult result;
-        if (!m_connection->Query(encoding::Utf8ToCp932(sql), m_binds, result)) return "ERROR " + Error();
-        std::string out;
-        for (const CEngineColumn& column : result.Columns())
-            out += (out.empty() ? "" : ",") + std::to_string(column.serverType);
-        return out;
-    }
 };
 
 TEST_F(FloatBindTest, AFloatingVariableComputesInItsType) {

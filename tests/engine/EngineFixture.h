@@ -132,6 +132,15 @@ protected:
     }
     // The message in UTF-8.
     std::string Error() const { return encoding::Cp932ToUtf8(m_connection->LastError().message); }
+    // The server type each column of `sql` is described with, joined by ','.
+    std::string TypesOf(const std::string& sql) {
+        CEngineResult result;
+        if (!m_connection->Query(encoding::Utf8ToCp932(sql), m_binds, result)) return "ERROR " + Error();
+        std::string out;
+        for (const CEngineColumn& column : result.Columns())
+            out += (out.empty() ? "" : ",") + std::to_string(column.serverType);
+        return out;
+    }
 
     static bool IsSchemaStatement(const std::string& sql) {
         std::size_t at = sql.find_first_not_of(" \n\t(");
