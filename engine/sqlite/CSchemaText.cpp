@@ -30,8 +30,6 @@ constexpr Options kIgnored[] = {
     {"TRUNCATE", {"DROP", "STORAGE"}},
     {"TRUNCATE", {"REUSE", "STORAGE"}},
     {"TRUNCATE", {"CASCADE"}},
-    {"DROP COLUMN", {"CASCADE", "CONSTRAINTS"}},
-    {"DROP COLUMN", {"INVALIDATE"}},
 };
 
 // A statement's leading words that name a construct of the server this
@@ -278,15 +276,6 @@ bool CSchemaText::AlterTable(Reader& in, std::string& out) {
         if (!column && !Unused(in, Kept(second), secondAt)) return false;
         out += column ? " RENAME COLUMN " + first + " TO " + second : " RENAME TO " + second;
         return in.AtEnd() || in.Fail(933);
-    }
-    if (in.Is("DROP") && in.Is("COLUMN", 1)) {
-        in.k += 2;
-        std::size_t firstAt = 0;
-        if (!in.Name(first, &firstAt) || !in.IgnoredThenEnd("DROP COLUMN")) return false;
-        if (m_catalog.Columns(Kept(table)) != nullptr && Column(Kept(table), Kept(first), false) == nullptr)
-            return in.FailAt(firstAt, 904, Kept(first));
-        out += " DROP COLUMN " + first;
-        return true;
     }
     if (in.AtEnd()) return in.Fail(921);
     std::size_t at = in.Here();
