@@ -614,6 +614,16 @@ std::string CDateFormat::WithFractionDigits(std::string_view model, int digits) 
     return out;
 }
 
+bool CDateFormat::NamesFraction(std::string_view model) {
+    bool quoted = false;
+    for (std::size_t k = 0; k + 1 < model.size(); ++k) {
+        if (model[k] == '"') quoted = !quoted;
+        if (!quoted && (model[k] == 'F' || model[k] == 'f') && (model[k + 1] == 'F' || model[k + 1] == 'f'))
+            return true;
+    }
+    return false;
+}
+
 std::string CDateFormat::ToStored(const CDateTime& v) {
     char buffer[48];
     std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d %02d:%02d:%02d", v.year, v.month, v.day, v.hour,

@@ -73,4 +73,6 @@ public:
     // server writes a value's fraction to the digits of its type (FF of a
     // TIMESTAMP(3) is three digits). Quoted text stays as it is.
     static std::string WithFractionDigits(std::string_view model, int digits);
+    // Whether `model` writes fractional seconds (FF, FFn) outside its quoted text.
+    static bool NamesFraction(std::string_view model);
 };

@@ -3025,6 +3025,11 @@ CSqlType CSqlEmitter::Call(const CSqlExpr& expr, std::string& out) {
                                PlainLiteral(expr.args[1]->text, model)) {
             bool zoned = false;
             const int digits = Fraction(*expr.args[0], zoned);
+            // Note: a DATE has no fraction of a second to write.
+            if (digits < 0 && IsPlainDate(*expr.args[0]) && CDateFormat::NamesFraction(model)) {
+                Fail(expr.args[1]->at, 1821);
+                return CSqlType::Unknown;
+            }
             if (digits > 0 && digits < 9) {
                 out += Quote(CDateFormat::WithFractionDigits(model, digits));
                 types.push_back(CSqlType::Text);

@@ -74,6 +74,10 @@ TEST_F(CTimestampFormatTest, FfWritesTheDigitsOfTheValuesType) {
         {"SELECT TO_CHAR(TIMESTAMP '2021-03-04 05:06:07.25', 'FF') FROM dual", "250000000"},
     };
     for (const SqlCase& c : cases) EXPECT_EQ(Rows(c.sql), c.answer) << c.sql;
+    // A DATE has no fraction to write.
+    EXPECT_EQ(Failure("SELECT TO_CHAR(d, 'HH24:MI:SS.FF') FROM ev").substr(0, 9), "ORA-01821");
+    EXPECT_EQ(Failure("SELECT TO_CHAR(SYSDATE, 'SS.FF3') FROM dual").substr(0, 9), "ORA-01821");
+    EXPECT_EQ(Rows("SELECT TO_CHAR(d, '\"FF\"') FROM ev"), "FF");
     EXPECT_EQ(OutputOf("DECLARE t TIMESTAMP(3) := TIMESTAMP '2020-01-02 03:04:05.123456'; u TIMESTAMP := t; "
                        "BEGIN DBMS_OUTPUT.PUT_LINE(TO_CHAR(t, 'SS.FF') || ' ' || TO_CHAR(u, 'FF')); END;"),
               "05.123 123000");
