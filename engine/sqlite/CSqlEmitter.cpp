@@ -2869,16 +2869,17 @@ CSqlType CSqlEmitter::PackageCall(const std::string& name, const CSqlExpr& expr,
     call += ")";
     // Note: a collection or an object comes back as its document; it is
     // shown as the server shows one, TYPE(...).
-    const std::string result = m_catalog.FunctionResult(name);
+    const int arguments = static_cast<int>(expr.args.size());
+    const std::string result = m_catalog.FunctionResult(name, arguments);
     if (Collection collection;
         (result == "TABLE" || result == "VARRAY") &&
-        m_catalog.CollectionColumns(name, true, collection.columns, collection.object)) {
-        collection.type = m_catalog.FunctionResultType(name);
+        m_catalog.CollectionColumns(name, true, collection.columns, collection.object, arguments)) {
+        collection.type = m_catalog.FunctionResultType(name, arguments);
         out += Shown(call, collection);
         return CSqlType::Text;
     }
     if (result == "OBJECT") {
-        const std::string type = m_catalog.FunctionResultType(name);
+        const std::string type = m_catalog.FunctionResultType(name, arguments);
         if (!type.empty() && ObjectShapeOf(type) != nullptr) {
             out += ShownObject(call, type);
             return CSqlType::Text;

@@ -495,12 +495,13 @@ bool CSqlEmitter::PackagedCollection(const CSqlExpr& expr,
     if (expr.kind == CSqlExpr::Kind::Name) call.text = expr.parts[1];
     // A package's function that returns a collection: its document is read.
     const std::string name = cp932::ToUpperAscii(expr.parts[0]) + "." + cp932::ToUpperAscii(call.text);
+    const int arguments = static_cast<int>(call.args.size());
     const std::string result = m_catalog.HasPackage(cp932::ToUpperAscii(expr.parts[0]))
-                                   ? m_catalog.FunctionResult(name)
+                                   ? m_catalog.FunctionResult(name, arguments)
                                    : std::string();
     if ((result == "TABLE" || result == "VARRAY") &&
-        m_catalog.CollectionColumns(name, true, columns, object)) {
-        type = m_catalog.FunctionResultType(name);
+        m_catalog.CollectionColumns(name, true, columns, object, arguments)) {
+        type = m_catalog.FunctionResultType(name, arguments);
         document = "TARVEX_CALL(" + Quote(name);
         for (const CSqlExpr* arg : call.args) {
             document += ", ";

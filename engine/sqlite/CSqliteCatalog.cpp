@@ -415,20 +415,22 @@ bool CSqliteCatalog::HasType(std::string_view name) { return HasUnit(name, "TYPE
 
 bool CSqliteCatalog::CollectionColumns(std::string_view name, bool function,
                                        std::vector<std::pair<std::string, std::string>>& columns,
-                                       bool& object) {
+                                       bool& object, int arguments) {
     // Note: the shape is the PL/SQL compiler's (TARVEX_TYPE_SHAPE, see CTypeShape).
     sqlite3_stmt* look = nullptr;
-    if (sqlite3_prepare_v2(m_db,
-                           "SELECT json_extract(c.value, '$[0]'), json_extract(c.value, '$[1]'), "
-                           "json_extract(s.v, '$.object') FROM (SELECT TARVEX_TYPE_SHAPE(?1, ?2) AS v) s, "
-                           "json_each(s.v, '$.columns') c WHERE json_extract(s.v, '$.code') = 'COLLECTION'",
-                           -1, &look, nullptr) != SQLITE_OK) {
+    if (sqlite3_prepare_v2(
+            m_db,
+            "SELECT json_extract(c.value, '$[0]'), json_extract(c.value, '$[1]'), "
+            "json_extract(s.v, '$.object') FROM (SELECT TARVEX_TYPE_SHAPE(?1, ?2, ?3) AS v) s, "
+            "json_each(s.v, '$.columns') c WHERE json_extract(s.v, '$.code') = 'COLLECTION'",
+            -1, &look, nullptr) != SQLITE_OK) {
         sqlite3_finalize(look);
         return false;
     }
     std::string utf8 = encoding::Cp932ToUtf8(name);
     sqlite3_bind_text(look, 1, utf8.c_str(), static_cast<int>(utf8.size()), SQLITE_TRANSIENT);
     sqlite3_bind_int(look, 2, function ? 1 : 0);
+    sqlite3_bind_int(look, 3, arguments);
     columns.clear();
     while (sqlite3_step(look) == SQLITE_ROW) {
         auto text = [&](int k) {
@@ -557,15 +559,23 @@ bool CSqliteCatalog::HasUnit(std::string_view name, const char* type) {
     return found;
 }
 
-std::string CSqliteCatalog::FunctionResult(std::string_view name) {
+std::string CSqliteCatalog::FunctionResult(std::string_view name, int arguments) {
     // Note: a package's function is named PACKAGE.FUNCTION; of an overloaded
-    // name the first one declared tells.
-    if (std::size_t dot = name.find('.'); dot != std::string_view::npos)
-        return encoding::Utf8ToCp932(
-            OneText(m_db,
-                    "SELECT DATA_TYPE FROM main.TARVEX_UNIT_ARGUMENTS WHERE PACKAGE_NAME || '.' || NAME = ?1 "
-                    "AND POSITION = 0 ORDER BY OVERLOAD LIMIT 1",
-                    name));
+    // name the one of as many arguments tells, else the first declared.
+    if (name.find('.') != std::string_view::npos) {
+        Statement look = Prepare(
+            m_db,
+            "SELECT a.DATA_TYPE FROM main.TARVEX_UNIT_ARGUMENTS a WHERE a.PACKAGE_NAME || '.' || a.NAME = ?1 "
+            "AND a.POSITION = 0 ORDER BY (SELECT COUNT(*) FROM main.TARVEX_UNIT_ARGUMENTS p WHERE "
+            "p.PACKAGE_NAME = a.PACKAGE_NAME AND p.NAME = a.NAME AND p.OVERLOAD IS a.OVERLOAD AND "
+            "p.POSITION > 0) <> ?2, a.OVERLOAD LIMIT 1");
+        if (!look) return {};
+        std::string utf8 = encoding::Cp932ToUtf8(name);
+        sqlite3_bind_text(look.get(), 1, utf8.c_str(), static_cast<int>(utf8.size()), SQLITE_TRANSIENT);
+        sqlite3_bind_int(look.get(), 2, arguments);
+        return sqlite3_step(look.get()) == SQLITE_ROW ? encoding::Utf8ToCp932(Text(look.get(), 0))
+                                                      : std::string();
+    }
     return encoding::Utf8ToCp932(
         OneText(m_db,
                 "SELECT DATA_TYPE FROM main.TARVEX_UNIT_ARGUMENTS WHERE NAME = ?1 AND POSITION = 0 AND "
@@ -573,12 +583,15 @@ std::string CSqliteCatalog::FunctionResult(std::string_view name) {
                 name));
 }
 
-std::string CSqliteCatalog::FunctionResultType(std::string_view name) {
-    const std::string result = FunctionResult(name);
+std::string CSqliteCatalog::FunctionResultType(std::string_view name, int arguments) {
+    const std::string result = FunctionResult(name, arguments);
     if (result != "OBJECT" && result != "TABLE" && result != "VARRAY") return {};
     // Note: the shape is the PL/SQL compiler's (TARVEX_TYPE_SHAPE, see CTypeShape).
     return encoding::Utf8ToCp932(
-        OneText(m_db, "SELECT json_extract(TARVEX_TYPE_SHAPE(?1, 1), '$.name')", name));
+        OneText(m_db,
+                ("SELECT json_extract(TARVEX_TYPE_SHAPE(?1, 1, " + std::to_string(arguments) + "), '$.name')")
+                    .c_str(),
+                name));
 }
 
 bool CSqliteCatalog::Partitioning(std::string_view name, std::vector<std::string>& keys,

@@ -105,8 +105,11 @@ public:
     // The columns (name, declared type) of TABLE() over the schema's
     // collection type `name`, or over the result of the stored function
     // `name`; false when it is no collection. `object`: elements are objects.
+    // A package's overloaded function is the one of `arguments` arguments
+    // when one has as many (-1: the first declared).
     bool CollectionColumns(std::string_view name, bool function,
-                           std::vector<std::pair<std::string, std::string>>& columns, bool& object);
+                           std::vector<std::pair<std::string, std::string>>& columns, bool& object,
+                           int arguments = -1);
     // The element type of the schema's collection type `name` when its
     // elements are objects (upper case, CP932); "" otherwise.
     std::string CollectionElement(std::string_view name);
@@ -121,10 +124,10 @@ public:
     bool HasInsteadOf(std::string_view view, std::string_view event);
     // The declared type of a stored function's result ("NUMBER", ...); empty
     // when unknown.
-    std::string FunctionResult(std::string_view name);
+    std::string FunctionResult(std::string_view name, int arguments = -1);
     // The schema type (object or collection, upper case) of a stored
     // function's result; empty for any other result.
-    std::string FunctionResultType(std::string_view name);
+    std::string FunctionResultType(std::string_view name, int arguments = -1);
     // The name (CP932) of the table, view or index the file holds whose name
     // differs from `name` (CP932, as kept) only in the case of its ASCII
     // letters, when none is named exactly `name`; "" otherwise. SQLite finds

@@ -142,27 +142,31 @@ TEST_F(NestedObjectTest, OlderRowsWithAnObjectAsTextReadAsObjects) {
 
 // A package's function that returns a collection or an object is read in SQL
 // as a stored function's is: shown as its constructor, unnested by TABLE()
-// with or without brackets.
+// with or without brackets, an overloaded name by its number of arguments.
 TEST_F(NestedObjectTest, APackagesFunctionGivesItsCollectionToSql) {
     Exec("CREATE TYPE nums AS TABLE OF NUMBER");
     Exec(
         "CREATE PACKAGE pk AS FUNCTION f RETURN nums; FUNCTION g(n NUMBER) RETURN inv_va;\n"
-        "FUNCTION w RETURN wh_t; FUNCTION n RETURN NUMBER; END;");
+        "FUNCTION w RETURN wh_t; FUNCTION n RETURN NUMBER; FUNCTION f(x VARCHAR2) RETURN NUMBER; END;");
     Exec(
         "CREATE PACKAGE BODY pk AS FUNCTION f RETURN nums IS BEGIN RETURN nums(3, 1); END;\n"
         "FUNCTION g(n NUMBER) RETURN inv_va IS BEGIN RETURN inv_va(inv_t(n, wh_t(n, 'Kobe', 1), 2)); END;\n"
         "FUNCTION w RETURN wh_t IS BEGIN RETURN wh_t(7, 'Nara', NULL); END;\n"
-        "FUNCTION n RETURN NUMBER IS BEGIN RETURN 0; END; END;");
+        "FUNCTION n RETURN NUMBER IS BEGIN RETURN 0; END;\n"
+        "FUNCTION f(x VARCHAR2) RETURN NUMBER IS BEGIN RETURN 5; END; END;");
     const Case cases[] = {
         {"SELECT pk.f FROM DUAL", "NUMS(3, 1)"},
         {"SELECT * FROM TABLE(pk.f) ORDER BY 1", "1|3"},
         {"SELECT COUNT(*) FROM TABLE(pk.f())", "2"},
         {"SELECT t.pid, t.wh.name FROM TABLE(pk.g(5)) t", "5,Kobe"},
         {"SELECT pk.w FROM DUAL", "WH_T(7, 'Nara', NULL)"},
+        // An overloaded name is the function of as many arguments.
+        {"SELECT pk.f('x') + 1 FROM DUAL", "6"},
     };
     for (const Case& c : cases) EXPECT_EQ(Rows(c.sql), c.answer) << c.sql;
     // A package the engine lacks is refused by the function's name, not
     // taken for a value that is no collection.
     EXPECT_EQ(Failure("SELECT * FROM TABLE(DBMS_XPLAN.DISPLAY)").substr(0, 9), "ORA-03001");
     EXPECT_EQ(Failure("SELECT * FROM TABLE(pk.n)").substr(0, 9), "ORA-22905");
+    EXPECT_EQ(Failure("SELECT * FROM TABLE(pk.f('x'))").substr(0, 9), "ORA-22905");
 }

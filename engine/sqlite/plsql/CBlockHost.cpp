@@ -404,8 +404,9 @@ struct FunctionName {
 };
 
 // The result type of a function, or of PACKAGE.FUNCTION (of an overloaded
-// name, the first declared); null when there is none.
-std::shared_ptr<CPlsqlType> FunctionResultType(CBlockHost& host, const std::string& name) {
+// name, the one of `arguments` parameters, else the first declared); null
+// when there is none.
+std::shared_ptr<CPlsqlType> FunctionResultType(CBlockHost& host, const std::string& name, int arguments) {
     bool invalid = false;
     std::size_t dot = name.find('.');
     if (dot == std::string::npos) {
@@ -415,9 +416,13 @@ std::shared_ptr<CPlsqlType> FunctionResultType(CBlockHost& host, const std::stri
     auto package = host.FindPackage(name.substr(0, dot), invalid);
     if (!package) return nullptr;
     auto range = package->members.equal_range(name.substr(dot + 1));
-    for (auto it = range.first; it != range.second; ++it)
-        if (it->second->type == "FUNCTION") return it->second->returnType;
-    return nullptr;
+    std::shared_ptr<CPlsqlType> first;
+    for (auto it = range.first; it != range.second; ++it) {
+        if (it->second->type != "FUNCTION") continue;
+        if (static_cast<int>(it->second->parameters.size()) == arguments) return it->second->returnType;
+        if (!first) first = it->second->returnType;
+    }
+    return first;
 }
 
 // TARVEX_TYPE_SHAPE(name): the schema's type as the dictionary shows it; NULL
@@ -432,7 +437,7 @@ void TypeShape(sqlite3_context* context, int count, sqlite3_value** values) {
     std::shared_ptr<CPlsqlType> type;
     // A function's name: the type of its result.
     if (count > 1 && sqlite3_value_int(values[1]) != 0) {
-        type = FunctionResultType(host, name);
+        type = FunctionResultType(host, name, count > 2 ? sqlite3_value_int(values[2]) : -1);
     } else {
         type = host.SchemaType(name, invalid);
     }
