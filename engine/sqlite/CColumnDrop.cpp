@@ -17,14 +17,6 @@ bool Contains(const std::vector<std::string>& names, const std::string& name) {
     return std::find(names.begin(), names.end(), name) != names.end();
 }
 
-// A name token as the file keeps it: a quoted one as written, another in upper case.
-std::string NameOf(std::string_view text, const CSqlScanner::Token& token) {
-    std::string_view written = text.substr(token.begin, token.length);
-    if (token.kind == CSqlScanner::Kind::QuotedName && written.size() >= 2)
-        return std::string(written.substr(1, written.size() - 2));
-    return cp932::ToUpperAscii(written);
-}
-
 std::vector<std::string> TableColumns(sqlite3* db, const std::string& table) {
     std::vector<std::string> names;
     sqliteapi::Statement info = sqliteapi::Prepare(db, "SELECT name FROM pragma_table_xinfo(?1)");
@@ -44,12 +36,19 @@ bool RefersTo(const Constraint& key, const Constraint& parent) {
 
 }  // namespace
 
+std::string CColumnDrop::StoredName(std::string_view text, const CSqlScanner::Token& token) {
+    std::string_view written = text.substr(token.begin, token.length);
+    if (token.kind == CSqlScanner::Kind::QuotedName && written.size() >= 2)
+        return std::string(written.substr(1, written.size() - 2));
+    return cp932::ToUpperAscii(written);
+}
+
 std::vector<std::string> CColumnDrop::NamesIn(std::string_view utf8, const std::vector<std::string>& names) {
     const std::string text = encoding::Utf8ToCp932(std::string(utf8));
     std::vector<std::string> read;
     for (const CSqlScanner::Token& token : CSqlScanner::Significant(text)) {
         if (token.kind != CSqlScanner::Kind::Word && token.kind != CSqlScanner::Kind::QuotedName) continue;
-        const std::string name = NameOf(text, token);
+        const std::string name = StoredName(text, token);
         for (const std::string& candidate : names)
             if (encoding::Utf8ToCp932(candidate) == name && !Contains(read, candidate))
                 read.push_back(candidate);

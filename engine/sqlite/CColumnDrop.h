@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "engine/sqlite/CSqlScanner.h"
 #include "engine/sqlite/CSqliteDictionary.h"
 
 struct sqlite3;
@@ -33,6 +34,9 @@ public:
                                               const std::vector<std::string>& names);
     // The names among `names` (UTF-8) that the text `utf8` names.
     static std::vector<std::string> NamesIn(std::string_view utf8, const std::vector<std::string>& names);
+    // A name token as the file keeps it (CP932): a quoted one as written,
+    // another in upper case.
+    static std::string StoredName(std::string_view text, const CSqlScanner::Token& token);
     // Whether the index made by `sql` (UTF-8) reads one of `columns`.
     static bool IndexUses(const std::string& sql, const std::vector<std::string>& columns);
 };

@@ -251,14 +251,6 @@ CSqliteDictionary::Constraint NotNullOf(sqlite3* db, std::string& extra) {
     return c;
 }
 
-// A name token as the file keeps it (CP932): a quoted one as written, another in upper case.
-std::string StoredName(std::string_view sql, const Token& token) {
-    std::string_view written = sql.substr(token.begin, token.length);
-    if (token.kind == Kind::QuotedName && written.size() >= 2)
-        return std::string(written.substr(1, written.size() - 2));
-    return cp932::ToUpperAscii(written);
-}
-
 // A name (UTF-8) quoted for SQLite.
 std::string Quoted(std::string_view name) {
     std::string out = "\"";
@@ -751,7 +743,7 @@ bool CSqliteSchema::AlterTable(std::string_view sql, const Tokens& tokens, CEngi
 
 bool CSqliteSchema::DropColumns(std::string_view sql, const Tokens& tokens, std::size_t nameAt,
                                 CEngineError& error) {
-    const std::string table = StoredName(sql, tokens[nameAt]);
+    const std::string table = CColumnDrop::StoredName(sql, tokens[nameAt]);
     std::string current;
     if (!TableSql(table, current)) {
         COraError::Set(error, 942, {table}, static_cast<int>(tokens[nameAt].begin));
@@ -774,7 +766,7 @@ bool CSqliteSchema::DropColumns(std::string_view sql, const Tokens& tokens, std:
     const auto* columns = catalog.Columns(table);
     std::vector<std::string> dropped;
     for (std::size_t at : named) {
-        std::string column = at < tokens.size() ? StoredName(sql, tokens[at]) : std::string();
+        std::string column = at < tokens.size() ? CColumnDrop::StoredName(sql, tokens[at]) : std::string();
         bool found = false;
         for (const auto& c : columns != nullptr ? *columns : std::vector<CSqliteCatalog::Column>())
             found = found || c.name == column;
