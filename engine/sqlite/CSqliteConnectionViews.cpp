@@ -13,7 +13,6 @@
 #include "engine/sqlite/CTypedText.h"
 #include "engine/sqlite/SqliteApi.h"
 #include "engine/sqlite/plsql/CPlsqlSession.h"
-#include "text/Cp932.h"
 #include "text/Encoding.h"
 
 namespace {
@@ -45,9 +44,7 @@ std::string ColumnChanged(const std::string& sql) {
                        (is(name + 2, "COLUMN") ||
                         (name + 2 < tokens.size() && CSqlScanner::IsSymbol(sql, tokens[name + 2], '(')));
     if (!drops && !(is(name + 1, "RENAME") && is(name + 2, "COLUMN"))) return {};
-    std::string written = sql.substr(tokens[name].begin, tokens[name].length);
-    return encoding::Cp932ToUtf8(written.front() == '"' ? written.substr(1, written.size() - 2)
-                                                        : cp932::ToUpperAscii(written));
+    return encoding::Cp932ToUtf8(CColumnDrop::StoredName(sql, tokens[name]));
 }
 
 // The head SQLite keeps for a view ("CREATE VIEW name [(columns)] AS "),
