@@ -100,6 +100,22 @@ TEST_F(ConnectedFixture, FloatingVariablesPrintAsTheirQueryColumnsShow) {
             << value.assigned;
         EXPECT_EQ(Run({"print d"}), Printed("D", value.printed)) << value.assigned;
     }
+    // SQL in the block computes with the variable as IEEE arithmetic does:
+    // a third times three is one, 0.1 + 0.2 is not 0.3 (NUMBER arithmetic
+    // gives .999999999999999 and .3).
+    const struct {
+        const char *assigned, *statement, *printed;
+    } computed[] = {
+        {"1/3", "select :d * 3 into :d from dual", "1.0E+000"},
+        {"0.1d", "select :d + 0.2 into :d from dual", ".3"},
+        {"0.1d", "select case when :d + 0.2 = 0.3 then 1 else 0 end into :d from dual", "0"},
+        {"2d", "null", "2.0E+000"},
+    };
+    for (const auto& c : computed) {
+        Run({std::string("exec :d := ") + c.assigned});
+        EXPECT_EQ(Run({std::string("exec ") + c.statement}), SjLines({"", kDone, ""})) << c.statement;
+        EXPECT_EQ(Run({"print d"}), Printed("D", c.printed)) << c.statement;
+    }
     // A BINARY_FLOAT keeps single precision, in the block and after it.
     Run({"exec :d := 1/3", "exec :f := :d"});
     EXPECT_EQ(Run({"print f"}), Printed("F", ".333333343"));

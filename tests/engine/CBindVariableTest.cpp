@@ -141,6 +141,43 @@ TEST_F(FloatBindTest, TheQueryDescribesItsColumnsWithTheVariablesTypes) {
     EXPECT_EQ(Rows("SELECT v * 3, w FROM m"), "1.0E+000,1");
 }
 
+// SQL inside a block reads a floating variable, the console's or the
+// block's own, in its type: IEEE arithmetic wherever a BINARY_DOUBLE or
+// BINARY_FLOAT takes part, as the server's numeric precedence has it.
+TEST_F(FloatBindTest, SqlInABlockComputesAFloatingVariableInItsType) {
+    m_binds.push_back(CEngineBind{"S", "", true, servertype::kVarchar2, false, 20});
+    struct Case {
+        const char* block;
+        const char* shown;  // :S afterwards
+    };
+    const Case cases[] = {
+        {"BEGIN SELECT CASE WHEN :b * 3 = 1 THEN 'one' ELSE 'other' END INTO :s FROM dual; END;", "one"},
+        {"BEGIN SELECT CASE WHEN :f * 10 = 1 THEN 'one' ELSE 'other' END INTO :s FROM dual; END;", "one"},
+        {"BEGIN SELECT TO_CHAR(:b * 3) INTO :s FROM dual; END;", "1.0E+000"},
+        // A NUMBER variable stays a decimal number.
+        {"BEGIN SELECT CASE WHEN :x + 0.2 = 0.3 THEN 'eq' ELSE 'ne' END INTO :s FROM dual; END;", "eq"},
+        // The block's own variables and record fields.
+        {"DECLARE v BINARY_DOUBLE := 0.1d; BEGIN "
+         "SELECT CASE WHEN v + 0.2 = 0.3 THEN 'eq' ELSE 'ne' END INTO :s FROM dual; END;",
+         "ne"},
+        {"DECLARE TYPE r IS RECORD (v BINARY_DOUBLE); w r; BEGIN w.v := 0.1d; "
+         "SELECT CASE WHEN w.v + 0.2 = 0.3 THEN 'eq' ELSE 'ne' END INTO :s FROM dual; END;",
+         "ne"},
+        {"DECLARE v NUMBER := 0.1; BEGIN "
+         "SELECT CASE WHEN v + 0.2 = 0.3 THEN 'eq' ELSE 'ne' END INTO :s FROM dual; END;",
+         "eq"},
+    };
+    for (const Case& c : cases) {
+        Exec(c.block);
+        EXPECT_EQ(m_binds.back().value, c.shown) << c.block;
+    }
+    // SELECT INTO the variable itself: the IEEE product, kept in its type.
+    Exec("BEGIN SELECT :b * 3 INTO :b FROM dual; END;");
+    EXPECT_EQ(m_binds[0].value, "1.0E+000");
+    Exec("BEGIN SELECT :f + 0.2f INTO :f FROM dual; END;");
+    EXPECT_EQ(m_binds[1].value, "3.0E-001");
+}
+
 class NamedArgumentTest : public OutputFixture {
 protected:
     void SetUp() override {

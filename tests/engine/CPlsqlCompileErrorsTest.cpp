@@ -116,3 +116,50 @@ TEST_F(PlsqlCompileErrorsTest, AnAnonymousBlockAnswersEachErrorInTheOrderOfItsTe
               "ERROR ORA-06550");
     EXPECT_EQ(Rows("SELECT COUNT(*) FROM emp"), "0");
 }
+
+TEST_F(PlsqlCompileErrorsTest, EachBadGotoDeclarationAndNestedStatementIsListed) {
+    Exec("CREATE OR REPLACE PACKAGE pkb IS PROCEDURE p; END;");
+    const UnitCase cases[] = {
+        // Every GOTO that reaches no label: none of that name, or one inside
+        // an IF, a LOOP or a block it may not enter.
+        {"GOTOS",
+         "CREATE OR REPLACE PROCEDURE gotos IS\nBEGIN\n  GOTO a;\n  IF 1 = 1 THEN\n    GOTO inner;\n  END "
+         "IF;\n"
+         "  GOTO b;\n  BEGIN\n    <<inner>> NULL;\n  END;\nEND;",
+         "3,3,PL/SQL: Statement ignored|3,8,PLS-00201: 識別子'A'を宣言してください。|"
+         "5,5,PL/SQL: Statement ignored|5,10,PLS-00375: "
+         "GOTO文が不正です。このGOTOはラベル'INNER'に分岐できません。|"
+         "7,3,PL/SQL: Statement ignored|7,8,PLS-00201: 識別子'B'を宣言してください。"},
+        // A package's heading: each bad item, its cursor's query too.
+        {"PKS",
+         "CREATE OR REPLACE PACKAGE pks IS\n  x nosuch;\n  y nosuch2;\n  z NUMBER;\n"
+         "  CURSOR c IS SELECT nocol FROM emp;\nEND;",
+         "2,5,PL/SQL: Item ignored|2,5,PLS-00201: 識別子'NOSUCH'を宣言してください。|"
+         "3,5,PL/SQL: Item ignored|3,5,PLS-00201: 識別子'NOSUCH2'を宣言してください。|"
+         "5,15,PL/SQL: SQL Statement ignored|5,22,PL/SQL: ORA-00904: 列 NOCOL は存在しません。"},
+        // A package's body: its items, then one error per statement that
+        // uses an item ignored, however often it names it.
+        {"PKB",
+         "CREATE OR REPLACE PACKAGE BODY pkb IS\n  a nosuch;\n  b nosuch2;\n"
+         "  PROCEDURE p IS BEGIN a := a + b; END;\nEND;",
+         "2,5,PL/SQL: Item ignored|2,5,PLS-00201: 識別子'NOSUCH'を宣言してください。|"
+         "3,5,PL/SQL: Item ignored|3,5,PLS-00201: 識別子'NOSUCH2'を宣言してください。|"
+         "4,24,PL/SQL: Statement ignored|4,24,PLS-00320: "
+         "この式の型宣言が不完全か、または形式が正しくありません。"},
+        // A loop whose bounds or query fail: its body is compiled still; the
+        // record of a query that failed is an index of no use.
+        {"LOOPS",
+         "CREATE OR REPLACE PROCEDURE loops IS\nBEGIN\n  FOR i IN 1 .. n LOOP\n    e := i;\n  END LOOP;\n"
+         "  FOR r IN (SELECT nocol FROM emp) LOOP\n    dbms_output.put_line(r.nocol);\n    f := 1;\n"
+         "  END LOOP;\nEND;",
+         "3,3,PL/SQL: Statement ignored|3,17,PLS-00201: 識別子'N'を宣言してください。|"
+         "4,5,PL/SQL: Statement ignored|4,5,PLS-00201: 識別子'E'を宣言してください。|"
+         "6,13,PL/SQL: SQL Statement ignored|6,20,PL/SQL: ORA-00904: 列 NOCOL は存在しません。|"
+         "7,5,PL/SQL: Statement ignored|7,26,PLS-00364: ループ索引変数'R'の使用方法が無効です。|"
+         "8,5,PL/SQL: Statement ignored|8,5,PLS-00201: 識別子'F'を宣言してください。"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(OutputOf(c.text), "ERROR 警告: コンパイル・エラーがあります。") << c.name;
+        EXPECT_EQ(Errors(c.name), c.errors) << c.name;
+    }
+}

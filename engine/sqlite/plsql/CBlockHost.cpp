@@ -70,7 +70,9 @@ bool CBlockHost::Run(const std::string& text, std::vector<CEngineBind>& binds, l
                      CEngineError& error) {
     m_connection.m_cancelRequested = false;
     CPlsqlParser parser(text, *this);
+    m_consoleBinds = &binds;
     std::shared_ptr<CPlsqlUnit> unit = parser.Parse(error);
+    m_consoleBinds = nullptr;
     if (!unit) return false;
     std::vector<CEngineBind> work = binds;
     bool ok = false;
@@ -108,11 +110,21 @@ bool CBlockHost::TableColumns(const std::string& name, std::vector<CPlsqlType::F
     return true;
 }
 
+int CBlockHost::BindFloatWidth(const std::string& name) const {
+    if (m_consoleBinds == nullptr) return 0;
+    for (const CEngineBind& bind : *m_consoleBinds)
+        if (cp932::ToUpperAscii(bind.name) == name) return servertype::FloatBytes(bind.serverType);
+    return 0;
+}
+
 bool CBlockHost::Prepare(CPlsqlSql& sql, CEngineError& error) {
     std::vector<CEngineBind> binds;
-    for (const std::string& name : sql.paramNames) {
+    for (std::size_t k = 0; k < sql.paramNames.size(); ++k) {
         CEngineBind bind;
-        bind.name = name;
+        bind.name = sql.paramNames[k];
+        // Note: a floating parameter is typed so, that SQL computes with it as the server does.
+        int width = k < sql.paramFloats.size() ? sql.paramFloats[k] : 0;
+        if (width != 0) bind.serverType = width == 4 ? servertype::kBinaryFloat : servertype::kBinaryDouble;
         binds.push_back(bind);
     }
     CSqliteConnection::Statement statement;

@@ -28,6 +28,7 @@ public:
     bool GiveCursor(const std::string& name, const CPlsqlRefCursor& cursor, CEngineError& error) override;
     bool TableColumns(const std::string& name, std::vector<CPlsqlType::Field>& out) override;
     bool Prepare(CPlsqlSql& sql, CEngineError& error) override;
+    int BindFloatWidth(const std::string& name) const override;
     void StepFailed(const std::string& text, CEngineError& error) override;
     bool BeginWrite(CEngineError& error) override;
     bool Commit(CEngineError& error) override;
@@ -126,6 +127,8 @@ private:
     bool AlterTrigger(const std::string& name, const std::string& action);
 
     CSqliteConnection& m_connection;
+    // The console's binds of the block being compiled (null outside Run).
+    const std::vector<CEngineBind>* m_consoleBinds = nullptr;
     // The block's savepoint is taken; the transaction was begun by the block.
     bool m_savepoint = false;
     bool m_began = false;

@@ -108,6 +108,12 @@ public:
                           CEngineError& error) = 0;
     // The mutating table `sql` names, qualified by its owner ("" for none).
     virtual std::string Mutating(CPlsqlSql& sql) = 0;
+    // The floating width (4, 8) of the console's bind variable `name`
+    // (upper case) the block being compiled reads; 0 for any other.
+    virtual int BindFloatWidth(const std::string& name) const {
+        (void)name;
+        return 0;
+    }
     // DBMS_MVIEW.REFRESH of the materialized views `list` names (CP932, by commas).
     virtual bool RefreshMviews(const std::string& list, CEngineError& error) {
         (void)list;

@@ -223,6 +223,8 @@ std::shared_ptr<CPlsqlPackage> CPlsqlParser::ParsePackage(const std::string& own
             else if (entry.kind == Entry::Kind::Exception)
                 package->exceptions[name] = entry.exception;
         package->types = m_types;
+        // Note: a heading with errors is reported alone, its body not read.
+        FailCollected();
         if (!body.empty()) {
             inBody = true;
             OpenBody("PACKAGE", body);
@@ -282,9 +284,8 @@ void CPlsqlParser::CloseBody(const CPlsqlPackage& package) {
 }
 
 void CPlsqlParser::ParsePackageItem(bool heading) {
-    if (Is("CURSOR")) return ParsePackageCursor();
     if (!Is("PROCEDURE") && !Is("FUNCTION")) {
-        ParseDeclaration(*m_frame->block);
+        ParseGuardedDeclaration(*m_frame->block, Is("CURSOR"));
         return;
     }
     std::size_t nameAt = Peek(1).begin;
@@ -1061,6 +1062,7 @@ const CPlsqlParser::Entry* CPlsqlParser::Find(const std::string& name) const {
     for (auto scope = m_scopes.rbegin(); scope != m_scopes.rend(); ++scope) {
         auto found = scope->find(name);
         if (found == scope->end()) continue;
+        if (found->second.malformed && found->second.loopIndex) Fail(364, name, UseOf(name));
         if (found->second.malformed) Fail(320, {}, UseOf(name));
         return &found->second;
     }
@@ -1105,22 +1107,27 @@ const CPlsqlUnit& CPlsqlParser::UnitAt(int level) const {
 // ---- declarations
 
 void CPlsqlParser::ParseDeclarations(CPlsqlBlockNode& block) {
-    while (!AtEnd() && !Is("BEGIN")) {
-        Mark mark = MarkState();
-        try {
-            ParseDeclaration(block);
-        } catch (const Failure& failure) {
-            m_k = mark.token;
-            // Note: an item is passed over for its names and its query; any
-            // other fault of a declaration (PLS-00218...) stops the compile.
-            bool passed = failure.pls == 0 || Resolving(failure.pls);
-            if (!Collectable(failure) || !passed || !IsItemStart()) throw;
-            PassOverItem(failure, mark);
-        }
-    }
+    while (!AtEnd() && !Is("BEGIN")) ParseGuardedDeclaration(block);
     for (const auto& [name, entry] : m_scopes.back())
         for (const auto& unit : entry.units)
             if (!unit->block) Fail(328, name, Peek().begin);
+}
+
+void CPlsqlParser::ParseGuardedDeclaration(CPlsqlBlockNode& block, bool packageCursor) {
+    Mark mark = MarkState();
+    try {
+        if (packageCursor)
+            ParsePackageCursor();
+        else
+            ParseDeclaration(block);
+    } catch (const Failure& failure) {
+        m_k = mark.token;
+        // Note: an item is passed over for its names and its query; any
+        // other fault of a declaration (PLS-00218...) stops the compile.
+        bool passed = failure.pls == 0 || Resolving(failure.pls);
+        if (!Collectable(failure) || !passed || !IsItemStart()) throw;
+        PassOverItem(failure, mark);
+    }
 }
 
 bool CPlsqlParser::IsItemStart() const {
@@ -1621,8 +1628,13 @@ void CPlsqlParser::CheckGotos() {
                                      mark.sequences.end();
         }
         if (reached) continue;
+        // Note: every GOTO that cannot reach its label is an error of its own.
         m_statementAt = mark.statementAt;
-        Fail(named ? 375 : 201, mark.label, mark.at);
+        try {
+            Fail(named ? 375 : 201, mark.label, mark.at);
+        } catch (const Failure& failure) {
+            Collect(failure);
+        }
     }
 }
 
@@ -1733,7 +1745,7 @@ void CPlsqlParser::Restore(const Mark& mark) {
 }
 
 bool CPlsqlParser::Resolving(int pls) {
-    static constexpr int kResolving[] = {201, 221, 222, 302, 306, 307, 320, 363, 375, 703, 905};
+    static constexpr int kResolving[] = {201, 221, 222, 302, 306, 307, 320, 363, 364, 375, 703, 905};
     return std::find(std::begin(kResolving), std::end(kResolving), pls) != std::end(kResolving);
 }
 
@@ -1799,28 +1811,31 @@ CPlsqlParser::ExprPtr CPlsqlParser::ParseGuardedExpr(std::string_view until) {
     try {
         return ParseExpr();
     } catch (const Failure& failure) {
-        if (!Collectable(failure)) throw;
-        int cases = 0;
-        int depth = 0;
-        std::size_t k = first;
-        for (; k < m_tokens.size(); ++k) {
-            const Token& token = m_tokens[k];
-            if (CSqlScanner::IsSymbol(m_text, token, '(')) ++depth;
-            if (CSqlScanner::IsSymbol(m_text, token, ')')) --depth;
-            if (CSqlScanner::IsSymbol(m_text, token, ';') || depth < 0) break;
-            if (token.kind != CSqlScanner::Kind::Word || depth > 0) continue;
-            if (CSqlScanner::Is(m_text, token, "CASE")) ++cases;
-            if (CSqlScanner::Is(m_text, token, "END") && cases > 0) --cases;
-            if (cases == 0 && CSqlScanner::Is(m_text, token, until)) break;
-        }
+        std::size_t k = Collectable(failure) ? GuardEnd(first, until) : std::string::npos;
         // Note: without its `until` the statement is passed over whole.
-        if (k >= m_tokens.size() || !CSqlScanner::Is(m_text, m_tokens[k], until)) throw;
+        if (k == std::string::npos) throw;
         Collect(failure);
         m_k = k;
         auto none = std::make_unique<CPlsqlExpr>();
         none->at = m_tokens[first].begin;
         return none;
     }
+}
+
+std::size_t CPlsqlParser::GuardEnd(std::size_t first, std::string_view until) const {
+    int cases = 0;
+    int depth = 0;
+    for (std::size_t k = first; k < m_tokens.size(); ++k) {
+        const Token& token = m_tokens[k];
+        if (CSqlScanner::IsSymbol(m_text, token, '(')) ++depth;
+        if (CSqlScanner::IsSymbol(m_text, token, ')')) --depth;
+        if (CSqlScanner::IsSymbol(m_text, token, ';') || depth < 0) break;
+        if (token.kind != CSqlScanner::Kind::Word || depth > 0) continue;
+        if (CSqlScanner::Is(m_text, token, "CASE")) ++cases;
+        if (CSqlScanner::Is(m_text, token, "END") && cases > 0) --cases;
+        if (cases == 0 && CSqlScanner::Is(m_text, token, until)) return k;
+    }
+    return std::string::npos;
 }
 
 void CPlsqlParser::FailCollected() {
@@ -2045,18 +2060,7 @@ std::unique_ptr<CPlsqlStmt> CPlsqlParser::ParseFor(std::string label) {
         entry.slot = NewSlot(index, RowType(columns));
     } else if (query) {
         statement->kind = CPlsqlStmt::Kind::ForCursor;
-        std::size_t open = m_k;
-        int depth = 0;
-        std::size_t close = open;
-        for (; close < m_tokens.size(); ++close) {
-            if (CSqlScanner::IsSymbol(m_text, m_tokens[close], '(')) ++depth;
-            if (CSqlScanner::IsSymbol(m_text, m_tokens[close], ')') && --depth == 0) break;
-        }
-        if (close >= m_tokens.size()) Unexpected();
-        statement->sql = BuildSql(open + 1, close, CPlsqlSql::Kind::Query);
-        Compile(*statement->sql, m_tokens[open + 1].begin);
-        m_k = close + 1;
-        entry.slot = NewSlot(index, RowType(statement->sql->columns));
+        ParseLoopQuery(*statement, entry, index);
     } else if (cursor != nullptr && cursor->kind == Entry::Kind::Variable && !cursor->package.empty() &&
                SlotTypeOf(*cursor)->base == CPlsqlType::Base::Cursor) {
         // A package's cursor: opened, fetched row by row and closed by the loop.
@@ -2080,9 +2084,7 @@ std::unique_ptr<CPlsqlStmt> CPlsqlParser::ParseFor(std::string label) {
         entry.slot = NewSlot(index, RowType(declared.query->columns));
     } else {
         statement->kind = CPlsqlStmt::Kind::ForRange;
-        statement->exprs.push_back(ParseExpr());
-        ExpectPair("..");
-        statement->exprs.push_back(ParseExpr());
+        ParseLoopBounds(*statement);
         auto type = std::make_shared<CPlsqlType>();
         type->base = CPlsqlType::Base::Integer;
         type->name = "PLS_INTEGER";
@@ -2097,6 +2099,54 @@ std::unique_ptr<CPlsqlStmt> CPlsqlParser::ParseFor(std::string label) {
     Pop();
     EndLoop(label);
     return statement;
+}
+
+void CPlsqlParser::ParseLoopQuery(CPlsqlStmt& statement, Entry& entry, const std::string& index) {
+    std::size_t open = m_k;
+    int depth = 0;
+    std::size_t close = open;
+    for (; close < m_tokens.size(); ++close) {
+        if (CSqlScanner::IsSymbol(m_text, m_tokens[close], '(')) ++depth;
+        if (CSqlScanner::IsSymbol(m_text, m_tokens[close], ')') && --depth == 0) break;
+    }
+    if (close >= m_tokens.size()) Unexpected();
+    Mark mark = MarkState();
+    try {
+        statement.sql = BuildSql(open + 1, close, CPlsqlSql::Kind::Query);
+        Compile(*statement.sql, m_tokens[open + 1].begin);
+        entry.slot = NewSlot(index, RowType(statement.sql->columns));
+    } catch (const Failure& failure) {
+        // Note: the query that fails is passed over; the loop's body is
+        // compiled still, its record of no known shape (PLS-00364 at a use).
+        if (!Collectable(failure)) throw;
+        Collect(failure);
+        Restore(mark);
+        entry.malformed = true;
+        entry.loopIndex = true;
+        entry.slot = NewSlot(index, RowType({}));
+    }
+    m_k = close + 1;
+}
+
+void CPlsqlParser::ParseLoopBounds(CPlsqlStmt& statement) {
+    std::size_t first = m_k;
+    try {
+        statement.exprs.push_back(ParseExpr());
+        ExpectPair("..");
+        statement.exprs.push_back(ParseExpr());
+    } catch (const Failure& failure) {
+        // Note: bounds that do not resolve pass over the loop's heading; its
+        // body is compiled still.
+        std::size_t loop = Collectable(failure) ? GuardEnd(first, "LOOP") : std::string::npos;
+        if (loop == std::string::npos) throw;
+        Collect(failure);
+        m_k = loop;
+        statement.exprs.clear();
+        for (int bound = 0; bound < 2; ++bound) {
+            statement.exprs.push_back(std::make_unique<CPlsqlExpr>());
+            statement.exprs.back()->at = m_tokens[first].begin;
+        }
+    }
 }
 
 std::unique_ptr<CPlsqlStmt> CPlsqlParser::ParseForAll() {
@@ -3818,12 +3868,26 @@ std::unique_ptr<CPlsqlSql> CPlsqlParser::BuildSql(std::size_t first, std::size_t
     }
     const Token& last = m_tokens[end - 1];
     if (copied < last.begin + last.length) copyTo(last.begin + last.length);
+    for (const CPlsqlTarget& param : sql->params) sql->paramFloats.push_back(ParamFloatWidth(param));
     if (returningAt != std::string::npos) {
         // Note: RETURNING goes to the engine after the statement is compiled.
         sql->returningText = out.substr(returningAt);
         out.resize(returningAt);
     }
     return sql;
+}
+
+int CPlsqlParser::ParamFloatWidth(const CPlsqlTarget& target) const {
+    if (!target.bind.empty()) return RowSlot(target.bind) >= 0 ? 0 : m_host.BindFloatWidth(target.bind);
+    if (target.slot < 0 || target.index || target.json || target.object || target.cursor >= 0) return 0;
+    const auto type = TargetType(target);
+    if (!type) return 0;
+    if (target.field < 0) return type->floatWidth;
+    if (type->base != CPlsqlType::Base::Record ||
+        static_cast<std::size_t>(target.field) >= type->fields.size())
+        return 0;
+    const auto& field = type->fields[static_cast<std::size_t>(target.field)].type;
+    return field ? field->floatWidth : 0;
 }
 
 std::size_t CPlsqlParser::MatchingBracket(std::size_t open, std::size_t end) const {

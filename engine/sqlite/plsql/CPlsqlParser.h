@@ -128,6 +128,9 @@ private:
     // An expression ended by the word `until` (THEN, LOOP, WHEN): one whose
     // names do not resolve is collected and passed over, a NULL in its place.
     ExprPtr ParseGuardedExpr(std::string_view until);
+    // The token of the word `until` that ends an expression from token
+    // `first` (outside brackets and CASE); npos when the statement ends first.
+    std::size_t GuardEnd(std::size_t first, std::string_view until) const;
     // Fails with the errors collected, if any.
     void FailCollected();
     // All the unit's errors, the one that stopped the compile (`stopped`)
@@ -170,6 +173,10 @@ private:
     // Declarations and types
     void ParseDeclarations(CPlsqlBlockNode& block);
     void ParseDeclaration(CPlsqlBlockNode& block);
+    // A declaration whose names or query fail is passed over ("PL/SQL: Item
+    // ignored"), its name kept as malformed, and the next one read.
+    // `packageCursor`: a package's CURSOR (see ParsePackageCursor).
+    void ParseGuardedDeclaration(CPlsqlBlockNode& block, bool packageCursor = false);
     // Whether a variable's or a cursor's declaration begins at the cursor.
     bool IsItemStart() const;
     // A variable's or cursor's declaration (from `mark`) that failed: its
@@ -262,6 +269,11 @@ private:
     void ParseMethodCall(CPlsqlExpr& expr);
     static bool MethodNamed(const std::string& name, CPlsqlExpr::Method& method);
     std::unique_ptr<CPlsqlStmt> ParseCollectionStatement(const Entry& entry);
+    // FOR's "(query)" and its record `index`; a query that fails is
+    // collected, the record malformed.
+    void ParseLoopQuery(CPlsqlStmt& statement, Entry& entry, const std::string& index);
+    // FOR's "lower .. upper"; bounds that fail are collected, up to LOOP.
+    void ParseLoopBounds(CPlsqlStmt& statement);
     std::unique_ptr<CPlsqlStmt> ParseForAll();
     std::shared_ptr<CPlsqlType> ParseAttributeType(const std::string& first, std::size_t at);
     std::shared_ptr<CPlsqlType> RowType(const std::vector<std::string>& columns) const;
@@ -407,6 +419,8 @@ private:
     ExprPtr MultisetOf(CPlsqlExpr::Multiset multiset, ExprPtr left, ExprPtr right, std::size_t at) const;
     ExprPtr ParseMultisetOperator(ExprPtr left, std::size_t at);
 
+    // The floating width (4, 8) SQL takes parameter `target` as; 0 for others.
+    int ParamFloatWidth(const CPlsqlTarget& target) const;
     // SQL text with PL/SQL names made parameters, tokens [first, end).
     std::unique_ptr<CPlsqlSql> BuildSql(std::size_t first, std::size_t end, CPlsqlSql::Kind kind);
     // The end of the statement starting at token `first`: its ";" at depth 0.

@@ -35,4 +35,6 @@ struct CPlsqlParser::Entry {
     // A variable or cursor whose declaration failed to compile: a use of it
     // is PLS-00320.
     bool malformed = false;
+    // A cursor FOR loop's record whose query failed: a use of it is PLS-00364.
+    bool loopIndex = false;
 };

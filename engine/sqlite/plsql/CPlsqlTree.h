@@ -56,7 +56,10 @@ struct CPlsqlSql {
     std::vector<std::pair<std::size_t, std::size_t>> spans;
     std::vector<std::string> paramNames;
     std::vector<CPlsqlTarget> params;
-    std::vector<int> paramIndexes;   // their places in the statement, once known
+    std::vector<int> paramIndexes;  // their places in the statement, once known
+    // BINARY_FLOAT (4) or BINARY_DOUBLE (8) per parameter, which SQL then
+    // computes with as IEEE values; 0 for others.
+    std::vector<int> paramFloats;
     std::vector<CPlsqlTarget> into;  // SELECT ... INTO / RETURNING ... INTO
     bool returning = false;
     std::string returningText;  // the expressions of RETURNING, parameters as in `text`
