@@ -105,6 +105,10 @@ CEngineBind* FindBind(std::vector<CEngineBind>& binds, const std::string& name) 
 
 }  // namespace
 
+std::string CReturningInto::Target(std::string_view sql) {
+    return TargetTable(sql, CSqlScanner::Significant(sql, 6));
+}
+
 CReturningInto::Clause CReturningInto::Find(std::string_view sql) {
     Clause clause;
     if (!MentionsReturn(sql)) return clause;

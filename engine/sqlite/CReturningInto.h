@@ -28,6 +28,10 @@ public:
     // RETURNING ... INTO :bind list at its top level.
     static Clause Find(std::string_view sql);
 
+    // The table `sql` writes (INSERT INTO t, UPDATE t, DELETE [FROM] t) as
+    // the catalog names it; "" when it names none.
+    static std::string Target(std::string_view sql);
+
     explicit CReturningInto(CSqliteConnection& connection) : m_connection(connection) {}
     // Runs `sql` with its clause; errors as the connection's.
     bool Run(const std::string& sql, const Clause& clause, std::vector<CEngineBind>& binds,

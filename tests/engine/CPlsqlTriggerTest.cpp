@@ -169,6 +169,33 @@ TEST_F(PlsqlTriggerTest, ABeforeRowTriggerNumbersRowsFromASequence) {
     EXPECT_EQ(Rows("SELECT id, name FROM b ORDER BY id"), "5,z|20,y");
 }
 
+// INSERT ... RETURNING INTO in a block gives the row as stored, with the
+// values a BEFORE ROW trigger wrote into :NEW.
+TEST_F(PlsqlTriggerTest, ReturningIntoInABlockGivesTheRowABeforeRowTriggerWrote) {
+    Exec("CREATE SEQUENCE ids START WITH 10");
+    Exec("CREATE TABLE c (id NUMBER, name VARCHAR2(10))");
+    Exec("INSERT INTO c VALUES (1, 'old')");
+    Exec(
+        "CREATE TRIGGER c_bi BEFORE INSERT ON c FOR EACH ROW BEGIN "
+        "IF :NEW.id IS NULL THEN :NEW.id := ids.NEXTVAL; END IF; :NEW.name := UPPER(:NEW.name); END;");
+    m_binds = {CEngineBind{"S", "", true, servertype::kVarchar2, false, 40}};
+    const struct {
+        const char* insert;
+        const char* returned;
+    } cases[] = {
+        {"INSERT INTO c (name) VALUES ('x') RETURNING id, name INTO v, w", "1:10X"},
+        {"INSERT INTO c VALUES (5, 'y') RETURNING id + 1, name INTO v, w", "1:6Y"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(Run(std::string("DECLARE v NUMBER; w VARCHAR2(10); BEGIN ") + c.insert +
+                      "; :s := SQL%ROWCOUNT || ':' || v || w; END;"),
+                  "OK 1")
+            << c.insert;
+        EXPECT_EQ(m_binds[0].value, c.returned) << c.insert;
+    }
+    EXPECT_EQ(Rows("SELECT id, name FROM c ORDER BY id"), "1,old|5,Y|10,X");
+}
+
 // A NOT NULL column that a BEFORE ROW trigger fills is checked with the
 // trigger's value; the rows are counted as inserted, and the table's other
 // triggers fire once a row.

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "engine/sqlite/CReturningInto.h"
 #include "engine/sqlite/CSqlScanner.h"
 #include "engine/sqlite/CSqliteCatalog.h"
 #include "engine/sqlite/CValueText.h"
@@ -968,17 +969,41 @@ CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecSql(CPlsqlStmt& statement) {
         EndDml(sql, false, statement.at);
         return Flow::Raise;
     }
+    bool readBack = rows == 0 && sql.returning && !sql.into.empty();
     if (sql.kind == CPlsqlSql::Kind::Dml) {
         rows = m_host.Changes();
         m_rowsProcessed += rows;
     }
     sqlite3_reset(handle);
+    if (readBack && rows == 1 && !StoreInserted(sql)) {
+        m_raised.at = statement.at;
+        EndDml(sql, false, statement.at);
+        return Flow::Raise;
+    }
     if (!EndDml(sql, true, statement.at)) return Flow::Raise;
     m_sqlRan = true;
     m_sqlRows = rows;
     if (sql.kind == CPlsqlSql::Kind::Query && rows == 0)
         return Raise(1403, CPlsqlErrors::Text(1403), statement.at), Flow::Raise;
     return Flow::Normal;
+}
+
+bool CPlsqlInterpreter::StoreInserted(CPlsqlSql& sql) {
+    std::vector<CSqlScanner::Token> first = CSqlScanner::Significant(sql.text, 1);
+    if (first.empty() || !CSqlScanner::Is(sql.text, first[0], "INSERT")) return true;
+    std::string query = "SELECT " + encoding::Cp932ToUtf8(sql.returningText) + " FROM \"" +
+                        encoding::Cp932ToUtf8(CReturningInto::Target(sql.text)) +
+                        "\" ORDER BY rowid DESC LIMIT 1";
+    sqlite3_stmt* raw = nullptr;
+    int rc = sqlite3_prepare_v2(m_host.Database(), query.c_str(), -1, &raw, nullptr);
+    sqliteapi::Statement statement(raw);
+    if (rc != SQLITE_OK) return Raise(600, CPlsqlErrors::Text(600), 0);
+    for (std::size_t k = 0; k < sql.params.size(); ++k) {
+        int index = sqlite3_bind_parameter_index(raw, (":" + sql.paramNames[k]).c_str());
+        CPlsqlValue value;
+        if (index > 0 && (!Read(sql.params[k], value) || !BindValue(raw, index, value))) return false;
+    }
+    return sqlite3_step(raw) != SQLITE_ROW || Store(raw, sql, sql.into);
 }
 
 bool CPlsqlInterpreter::EndDml(const CPlsqlSql& sql, bool ran, std::size_t at) {

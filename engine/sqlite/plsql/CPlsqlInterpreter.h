@@ -93,6 +93,10 @@ private:
     // After a DML statement of ExecSql: its AFTER STATEMENT triggers; false
     // with the exception raised when one fails.
     bool EndDml(const CPlsqlSql& sql, bool ran, std::size_t at);
+    // INSERT ... RETURNING INTO of a row a BEFORE ROW trigger wrote anew:
+    // the trigger, not the statement, inserted it, so RETURNING gave no row;
+    // its values are read back as the table's last row.
+    bool StoreInserted(CPlsqlSql& sql);
     bool InitialiseFields(const CPlsqlStmt& statement);
     bool AssignRecord(const CPlsqlStmt& statement, const CPlsqlType& type);
     // The fields of a record of `type` that `source` gives: an object
