@@ -1538,6 +1538,10 @@ bool CSqlParser::CallArguments(Expr& call) {
             return JsonCall(call, name);
         if (name == "JSON_SERIALIZE") return JsonSerialize(call);
         do {
+            // Note: named notation (name => value) is refused by name, not
+            // read as a syntax error.
+            if (IsName() && IsSymbol('=', 1) && IsSymbol('>', 2))
+                return Refuse(encoding::Utf8ToCp932("SQL文中の名前付き表記の引数 (=>)"));
             Expr* arg = nullptr;
             if (!Expression(arg)) return false;
             call.args.push_back(arg);

@@ -193,6 +193,22 @@ protected:
     }
 };
 
+// A function called from SQL takes its arguments by position; named
+// notation there is refused by name, in a query and in a block's SQL alike.
+TEST_F(NamedArgumentTest, NamedNotationInSqlIsRefusedByName) {
+    Exec(
+        "CREATE FUNCTION greet (who VARCHAR2, word VARCHAR2 DEFAULT 'Hello') RETURN VARCHAR2 IS "
+        "BEGIN RETURN word || ', ' || who; END;");
+    EXPECT_EQ(Rows("SELECT greet('Ann'), greet('Bo', 'Hi') FROM dual"), "Hello, Ann,Hi, Bo");
+    const std::string refused =
+        "ORA-03001: 未実装の機能です: SQL文中の名前付き表記の引数 (=>) は組込みデータベースでは使えません。";
+    EXPECT_EQ(Failure("SELECT greet(word => 'Hi', who => 'Bo') FROM dual"), refused);
+    EXPECT_EQ(Failure("SELECT greet('Bo', word => 'Hi') FROM dual"), refused);
+    EXPECT_EQ(OutputOf("DECLARE s VARCHAR2(20); BEGIN SELECT greet(who => 'Bo') INTO s FROM dual; END;"),
+              "ERROR ORA-06550: 行1、列44:|PL/SQL: " + refused +
+                  "|ORA-06550: 行1、列31:|PL/SQL: SQL Statement ignored");
+}
+
 TEST_F(NamedArgumentTest, AnArgumentListIsCheckedAsTheCompilerChecksIt) {
     const std::string twice = "PLS-00703: 名前付き引数のインスタンスがリストに複数あります。";
     const std::string positional =
