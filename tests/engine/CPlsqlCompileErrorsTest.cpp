@@ -162,4 +162,15 @@ TEST_F(PlsqlCompileErrorsTest, EachBadGotoDeclarationAndNestedStatementIsListed)
         EXPECT_EQ(OutputOf(c.text), "ERROR 警告: コンパイル・エラーがあります。") << c.name;
         EXPECT_EQ(Errors(c.name), c.errors) << c.name;
     }
+    // The body of a heading with errors has one error of its own: the
+    // heading's errors stay the heading's.
+    EXPECT_EQ(OutputOf("CREATE OR REPLACE PACKAGE BODY pks IS\n  PROCEDURE q IS BEGIN NULL; END;\nEND;"),
+              "ERROR 警告: コンパイル・エラーがあります。");
+    EXPECT_EQ(
+        Rows("SELECT type, line, position, text FROM user_errors WHERE name = 'PKS' ORDER BY type, sequence"),
+        "PACKAGE,2,5,PL/SQL: Item ignored|PACKAGE,2,5,PLS-00201: 識別子'NOSUCH'を宣言してください。|"
+        "PACKAGE,3,5,PL/SQL: Item ignored|PACKAGE,3,5,PLS-00201: 識別子'NOSUCH2'を宣言してください。|"
+        "PACKAGE,5,15,PL/SQL: SQL Statement ignored|"
+        "PACKAGE,5,22,PL/SQL: ORA-00904: 列 NOCOL は存在しません。|"
+        "PACKAGE BODY,1,1,PLS-00905: オブジェクトPKSは無効です。");
 }

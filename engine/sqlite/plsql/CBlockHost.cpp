@@ -642,9 +642,16 @@ std::shared_ptr<CPlsqlPackage> CBlockHost::CompilePackage(const std::string& nam
     CPlsqlParser parser(heading, *this);
     bool inBody = false;
     auto package = parser.ParsePackage(Owner(), body, failure, inBody);
-    if (!package && !inBody && type == "PACKAGE BODY")
-        failure.text = CPlsqlErrors::Compile(1, 1, 905, name)
-                           .substr(CPlsqlErrors::Compile(1, 1, 905, name).find('\n') + 1);
+    // Note: a body whose heading does not compile has that one error; the
+    // heading's own errors are the heading's.
+    if (!package && !inBody && type == "PACKAGE BODY") {
+        std::string invalid = CPlsqlErrors::Compile(1, 1, 905, name);
+        invalid = invalid.substr(invalid.find('\n') + 1);
+        if (failure.refused)
+            failure.text = invalid;
+        else
+            failure = {1, 1, invalid};
+    }
     return package;
 }
 
