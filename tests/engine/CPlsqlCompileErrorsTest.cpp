@@ -72,6 +72,13 @@ TEST_F(PlsqlCompileErrorsTest, EveryFailingStatementOfAUnitIsListed) {
          "3,5,PL/SQL: Item ignored|3,5,PLS-00201: 識別子'NOTYPE'を宣言してください。|"
          "7,3,PL/SQL: Statement ignored|7,3,PLS-00320: "
          "この式の型宣言が不完全か、または形式が正しくありません。"},
+        // A heading whose types do not resolve ends the compile there.
+        {"HEAD1", "CREATE OR REPLACE PROCEDURE head1 (a notype, b NUMBER) AS\nBEGIN\n  c := 1;\nEND;",
+         "0,0,PL/SQL: Compilation unit analysis terminated|1,20,PLS-00201: "
+         "識別子'NOTYPE'を宣言してください。"},
+        {"HEAD2", "CREATE OR REPLACE FUNCTION head2 RETURN emp.nocol%TYPE AS\nBEGIN\n  RETURN c;\nEND;",
+         "0,0,PL/SQL: Compilation unit analysis terminated|1,23,PLS-00302: "
+         "コンポーネント'NOCOL'を宣言してください。"},
         // A syntax error anywhere is the only error reported.
         {"SYN1",
          "CREATE OR REPLACE PROCEDURE syn1 AS\n  n NUMBER;\nBEGIN\n  UPDATE emp SET nocol = 1;\n"

@@ -508,6 +508,7 @@ std::vector<CUnitCatalog::Error> ErrorRows(const CPlsqlParser::CompileError& fai
             rows.push_back({error.ignoredLine, error.ignoredColumn, error.ignoredText});
         rows.push_back({error.line, error.column, error.text});
     };
+    if (failure.terminated) rows.push_back({0, 0, "PL/SQL: Compilation unit analysis terminated"});
     add(failure);
     for (const auto& other : failure.others) add(other);
     std::stable_sort(rows.begin(), rows.end(), [](const auto& a, const auto& b) {

@@ -624,11 +624,7 @@ std::shared_ptr<CPlsqlUnit> CPlsqlParser::ParseUnit(const std::string& owner, Co
         if (AcceptSymbol('.')) m_unit->name = Name();
         NameScope(m_unit->name);
         m_unit->qualified = owner.empty() ? m_unit->name : owner + "." + m_unit->name;
-        if (IsSymbol('(')) ParseParameters();
-        if (m_unit->type == "FUNCTION") {
-            Expect("RETURN");
-            m_unit->returnType = ParseType();
-        }
+        ParseUnitHeading();
         for (;;) {
             std::size_t at = Peek().begin;
             if (Is("PIPELINED") || Is("PARALLEL_ENABLE") || Is("AGGREGATE") || Is("EXTERNAL") ||
@@ -702,6 +698,19 @@ int CPlsqlParser::RowSlot(const std::string& name) const {
     if (name == m_newName) return 0;
     if (name == m_oldName) return 1;
     return -1;
+}
+
+void CPlsqlParser::ParseUnitHeading() {
+    try {
+        if (IsSymbol('(')) ParseParameters();
+        if (m_unit->type == "FUNCTION") {
+            Expect("RETURN");
+            m_unit->returnType = ParseType();
+        }
+    } catch (Failure& failure) {
+        if (Collectable(failure) && Resolving(failure.pls)) failure.where.terminated = true;
+        throw;
+    }
 }
 
 void CPlsqlParser::ParseParameters() {

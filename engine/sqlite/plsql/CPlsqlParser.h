@@ -38,6 +38,9 @@ public:
         // statement fails with ORA-03001 (`text`) at byte `at`.
         bool refused = false;
         std::size_t at = 0;
+        // A stored unit's heading whose types do not resolve: the compile
+        // ends there ("PL/SQL: Compilation unit analysis terminated", 0/0).
+        bool terminated = false;
         // The unit's other errors, each with the statement it passed over,
         // in the order of the text.
         std::vector<CompileError> others = {};
@@ -308,6 +311,8 @@ private:
     std::unique_ptr<CPlsqlStmt> ParseNameStatement();
     std::unique_ptr<CPlsqlStmt> ParseCall(const std::string& name, std::size_t at);
     void ParseParameters();
+    // A stored unit's parameters and result type (see CompileError::terminated).
+    void ParseUnitHeading();
     // The arguments of a call of `callee`, one per parameter (positional,
     // named "=>" or mixed); OUT arguments as targets in `targets`.
     std::vector<ExprPtr> ParseCallArguments(const CPlsqlUnit& callee, std::vector<CPlsqlTarget>* targets,
