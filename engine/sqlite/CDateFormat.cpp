@@ -49,7 +49,9 @@ enum class Element {
     Julian,
     SecondOfDay,
     SpelledYear,
-    SignedSpelledYear
+    SignedSpelledYear,
+    Era,
+    DottedEra
 };
 
 struct ElementRule {
@@ -92,6 +94,10 @@ constexpr ElementRule kWrittenElements[] = {
     {"W", Element::MonthWeek, 1},
     {"D", Element::WeekDayNumber, 1},
     {"J", Element::Julian, 7},
+    {"A.D.", Element::DottedEra, 0},
+    {"B.C.", Element::DottedEra, 0},
+    {"AD", Element::Era, 0},
+    {"BC", Element::Era, 0},
 };
 
 // Month and day names of a language (UTF-8), Sunday first.
@@ -102,6 +108,8 @@ struct LanguageNames {
     std::string_view dayAbbreviations[7];
     std::string_view am;
     std::string_view pm;
+    // AD, BC, A.D. and B.C. as the language writes them.
+    std::string_view eras[4];
 };
 
 constexpr LanguageNames kJapanese = {
@@ -111,6 +119,7 @@ constexpr LanguageNames kJapanese = {
     {"日", "月", "火", "水", "木", "金", "土"},
     "午前",
     "午後",
+    {"西暦", "紀元前", "西暦", "紀元前"},
 };
 
 constexpr LanguageNames kAmerican = {
@@ -121,6 +130,7 @@ constexpr LanguageNames kAmerican = {
     {"SUN", "MON", "TUE", "WED", "THU", "FRI", "SAT"},
     "AM",
     "PM",
+    {"AD", "BC", "A.D.", "B.C."},
 };
 
 const LanguageNames& NamesOf(CDateLanguage language) {
@@ -493,6 +503,10 @@ std::string WriteElement(const ElementRule& rule, std::string_view written, cons
             return ".";
         case Element::Meridian:
             return std::string(v.hour < 12 ? names.am : names.pm);
+        case Element::Era:
+        case Element::DottedEra:
+            return Cased(names.eras[(v.year > 0 ? 0 : 1) + (rule.element == Element::DottedEra ? 2 : 0)],
+                         written);
         case Element::FillMode:
             return {};
         default:
@@ -666,6 +680,22 @@ bool CDateFormat::NextDay(const CDateTime& value, std::string_view name, CDateLa
         return AddDays(value, ahead == 0 ? 7 : ahead, out);
     }
     return false;
+}
+
+bool CDateFormat::LanguageOfParameter(std::string_view text, CDateLanguage& language) {
+    const auto trim = [](std::string_view v) {
+        while (!v.empty() && (v.front() == ' ' || v.front() == '\t')) v.remove_prefix(1);
+        while (!v.empty() && (v.back() == ' ' || v.back() == '\t')) v.remove_suffix(1);
+        return v;
+    };
+    const std::size_t equals = text.find('=');
+    if (equals == std::string_view::npos) return false;
+    std::string key(trim(text.substr(0, equals)));
+    for (char& c : key) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    std::string_view name = trim(text.substr(equals + 1));
+    if (name.size() >= 2 && (name.front() == '\'' || name.front() == '"') && name.back() == name.front())
+        name = trim(name.substr(1, name.size() - 2));
+    return key == "NLS_DATE_LANGUAGE" && LanguageNamed(name, language);
 }
 
 bool CDateFormat::LanguageNamed(std::string_view name, CDateLanguage& language) {
