@@ -30,6 +30,7 @@ enum class Element {
     Radix,
     Meridian,
     FillMode,
+    ExactMode,
     // Written only (TO_CHAR), never read:
     Year3,
     Year1,
@@ -69,7 +70,7 @@ constexpr ElementRule kElements[] = {
     {"DD", Element::Day, 2},      {"MI", Element::Minute, 2},       {"SS", Element::Second, 2},
     {"FF", Element::Fraction, 9}, {"X", Element::Radix, 0},         {"AM", Element::Meridian, 2},
     {"PM", Element::Meridian, 2}, {"A.M.", Element::Meridian, 2},   {"P.M.", Element::Meridian, 2},
-    {"FM", Element::FillMode, 0},
+    {"FM", Element::FillMode, 0}, {"FX", Element::ExactMode, 0},
 };
 
 // Elements TO_CHAR writes beside them; tried after those (longer names first).
@@ -192,7 +193,16 @@ struct ParseState {
     bool pm = false;
     bool hour12 = false;
     CDateLanguage language = CDateLanguage::Japanese;
+    // FX: the text matches the model exactly (FM lets a number be shorter).
+    bool exact = false;
+    bool fill = false;
 };
+
+// FX: a number of other digits than its element's (ORA-01862).
+int ExactWidth(const ParseState& state, const ElementRule& rule, std::size_t digits) {
+    bool fixed = state.exact && !state.fill && rule.width > 0 && rule.element != Element::Fraction;
+    return fixed && digits != static_cast<std::size_t>(rule.width) ? 1862 : 0;
+}
 
 // The longest of `names` that the text at `at` starts with (any case); its
 // index, or -1.
@@ -292,6 +302,10 @@ int ReadElement(const ElementRule& rule, std::string_view text, std::size_t& at,
             if (at < text.size() && text[at] == '.') ++at;
             return 0;
         case Element::FillMode:
+            state.fill = !state.fill;
+            return 0;
+        case Element::ExactMode:
+            state.exact = !state.exact;
             return 0;
         default:
             break;
@@ -304,6 +318,7 @@ int ReadElement(const ElementRule& rule, std::string_view text, std::size_t& at,
         int digits = 0;
         number = ReadYear(text, at, digits);
         if (digits == 0) return MissingNumber(text, at);
+        if (int code = ExactWidth(state, rule, static_cast<std::size_t>(digits)); code != 0) return code;
         if (digits > 2)
             v.year = number;
         else
@@ -311,6 +326,7 @@ int ReadElement(const ElementRule& rule, std::string_view text, std::size_t& at,
         return v.year == 0 ? 1841 : 0;
     }
     if (!ReadNumber(text, at, rule.width, number)) return MissingNumber(text, at);
+    if (int code = ExactWidth(state, rule, at - start); code != 0) return code;
     if (int code = RangeError(rule.element, number); code != 0) return code;
     switch (rule.element) {
         case Element::Year4:
@@ -747,6 +763,11 @@ int CDateFormat::Read(std::string_view text, std::string_view format, CDateTime&
                 literal = {};
             at += literal.size();
             f = end;
+        } else if (state.exact) {
+            // Note: under FX the text has the format's own separators.
+            if (at >= text.size() || text[at] != format[f]) return 1861;
+            ++at;
+            ++f;
         } else {
             // Note: any separator of the text matches any separator of the format.
             if (at < text.size() && !IsDigit(text[at])) ++at;
@@ -776,6 +797,7 @@ bool CDateFormat::Format(const CDateTime& value, std::string_view format, std::s
                 fill = !fill;
                 continue;
             }
+            if (rule->element == Element::ExactMode) continue;
             std::string text = WriteElement(*rule, written, value, names, fill);
             if (rule->element == Element::Fraction && f < format.size() && format[f] >= '1' &&
                 format[f] <= '9')
