@@ -92,7 +92,8 @@ constexpr std::string_view kNeverOperands[] = {"THEN",  "ELSE",    "ELSIF",     
 
 // Names that read as values without parentheses (pseudo-columns).
 constexpr std::string_view kPseudoColumns[] = {
-    "SYSDATE", "SYSTIMESTAMP", "CURRENT_DATE", "CURRENT_TIMESTAMP", "USER", "UID", "LOCALTIMESTAMP"};
+    "SYSDATE", "SYSTIMESTAMP",   "CURRENT_DATE",    "CURRENT_TIMESTAMP", "USER",
+    "UID",     "LOCALTIMESTAMP", "SESSIONTIMEZONE", "DBTIMEZONE"};
 
 struct Comparison {
     const char* pair;
