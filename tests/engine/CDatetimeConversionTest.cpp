@@ -166,6 +166,27 @@ TEST_F(CDatetimeConversionTest, IntervalsReadIsoDurations) {
     EXPECT_EQ(error.substr(0, 15), "ERROR ORA-01867") << error;
 }
 
+// FX reads the text exactly as the model has it: each number with its
+// element's digits (FM lets them be fewer), the model's own separators.
+TEST_F(CDatetimeConversionTest, ModelsWriteErasAndReadExactly) {
+    const SqlCase cases[] = {
+        {"SELECT TO_CHAR(TO_DATE('2024-08-06', 'FXYYYY-MM-DD'), 'YYYYMMDD') FROM dual", "20240806"},
+        {"SELECT TO_DATE('2024-8-06', 'FXYYYY-MM-DD') FROM dual", "ERROR ORA-01862"},
+        {"SELECT TO_DATE('24-08-06', 'FXYYYY-MM-DD') FROM dual", "ERROR ORA-01862"},
+        {"SELECT TO_DATE('2024/08/06', 'FXYYYY-MM-DD') FROM dual", "ERROR ORA-01861"},
+        {"SELECT TO_CHAR(TO_DATE('2024-8-6', 'FXFMYYYY-MM-DD'), 'YYYYMMDD') FROM dual", "20240806"},
+        // Without FX a number may be shorter and any separator stands for another.
+        {"SELECT TO_CHAR(TO_DATE('2024/8/6', 'YYYY-MM-DD'), 'YYYYMMDD') FROM dual", "20240806"},
+        {"SELECT TO_CHAR(DATE '2024-08-06', 'FXYYYY') FROM dual", "2024"},
+        {"SELECT TO_CHAR(DATE '2024-08-06', 'AD YYYY', 'NLS_DATE_LANGUAGE=AMERICAN'), "
+         "TO_CHAR(DATE '2024-08-06', 'B.C.', 'NLS_DATE_LANGUAGE=AMERICAN') FROM dual",
+         "AD 2024,A.D."},
+    };
+    for (const SqlCase& c : cases) EXPECT_EQ(Shown(Rows(c.sql), c.answer), c.answer) << c.sql;
+    EXPECT_EQ(OutputOf("BEGIN dbms_output.put_line(SESSIONTIMEZONE || ' ' || DBTIMEZONE); END;"),
+              "+09:00 +00:00");
+}
+
 TEST_F(CDatetimeConversionTest, NlsParametersShowTheDatabasesCharacterSets) {
     EXPECT_EQ(Rows("SELECT parameter, value FROM v$nls_parameters WHERE parameter LIKE '%CHARACTERSET' "
                    "ORDER BY 1"),
