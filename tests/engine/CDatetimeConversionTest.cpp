@@ -39,6 +39,15 @@ TEST_F(CDatetimeConversionTest, PlsqlFfWritesTheDigitsOfTheValuesType) {
         {"DECLARE l TIMESTAMP(2) WITH LOCAL TIME ZONE := TIMESTAMP '2020-01-02 03:04:05.5'; "
          "BEGIN dbms_output.put_line(to_char(l, 'SS.FF')); END;",
          "05.50"},
+        // A record's fields keep their own types.
+        {"DECLARE TYPE r IS RECORD (d DATE, t TIMESTAMP(2)); v r; BEGIN v.t := TIMESTAMP '2020-01-02 "
+         "03:04:05.5'; v.d := DATE '2020-01-02'; dbms_output.put_line(to_char(v.t, 'FF') || to_char(v.d, "
+         "'DD')); "
+         "END;",
+         "5002"},
+        {"DECLARE TYPE r IS RECORD (d DATE, t TIMESTAMP(2)); v r; BEGIN v.d := DATE '2020-01-02'; "
+         "dbms_output.put_line(to_char(v.d, 'FF')); END;",
+         "ERROR ORA-01821"},
         // A function's TIMESTAMP keeps six digits.
         {"BEGIN dbms_output.put_line(to_char(stamp3, 'FF')); END;", "123456"},
         // FFn and quoted text stay the model's own.
@@ -181,6 +190,10 @@ TEST_F(CDatetimeConversionTest, ModelsWriteErasAndReadExactly) {
         {"SELECT TO_CHAR(DATE '2024-08-06', 'AD YYYY', 'NLS_DATE_LANGUAGE=AMERICAN'), "
          "TO_CHAR(DATE '2024-08-06', 'B.C.', 'NLS_DATE_LANGUAGE=AMERICAN') FROM dual",
          "AD 2024,A.D."},
+        // SYEAR rounds as YEAR does: up from July 1st.
+        {"SELECT TO_CHAR(TRUNC(DATE '2024-08-16', 'SYEAR'), 'YYYY-MM-DD'), "
+         "TO_CHAR(ROUND(DATE '2024-07-01', 'SYEAR'), 'YYYY-MM-DD') FROM dual",
+         "2024-01-01,2025-01-01"},
     };
     for (const SqlCase& c : cases) EXPECT_EQ(Shown(Rows(c.sql), c.answer), c.answer) << c.sql;
     EXPECT_EQ(OutputOf("BEGIN dbms_output.put_line(SESSIONTIMEZONE || ' ' || DBTIMEZONE); END;"),

@@ -3500,8 +3500,16 @@ int CPlsqlParser::FractionDigits(const CPlsqlExpr& value, CPlsqlExpr& model) con
 
 bool CPlsqlParser::DatetimeDigits(const CPlsqlExpr& value, int& digits) const {
     std::shared_ptr<CPlsqlType> type;
-    if (value.kind == CPlsqlExpr::Kind::Variable && value.target.bind.empty() && !value.target.index)
+    if (value.kind == CPlsqlExpr::Kind::Variable && value.target.bind.empty() && !value.target.index &&
+        value.target.attribute < 0) {
         type = TargetType(value.target);
+        // A record's field: the field's own type.
+        const auto field = static_cast<std::size_t>(value.target.field);
+        if (type && value.target.field >= 0)
+            type = type->base == CPlsqlType::Base::Record && field < type->fields.size()
+                       ? type->fields[field].type
+                       : nullptr;
+    }
     if (value.kind == CPlsqlExpr::Kind::Call)
         if (auto callee = value.callee.lock()) type = callee->returnType;
     if (type) {
