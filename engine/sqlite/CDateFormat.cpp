@@ -30,6 +30,7 @@ enum class Element {
     Radix,
     Meridian,
     FillMode,
+    ExactMode,
     // Written only (TO_CHAR), never read:
     Year3,
     Year1,
@@ -49,7 +50,9 @@ enum class Element {
     Julian,
     SecondOfDay,
     SpelledYear,
-    SignedSpelledYear
+    SignedSpelledYear,
+    Era,
+    DottedEra
 };
 
 struct ElementRule {
@@ -67,7 +70,7 @@ constexpr ElementRule kElements[] = {
     {"DD", Element::Day, 2},      {"MI", Element::Minute, 2},       {"SS", Element::Second, 2},
     {"FF", Element::Fraction, 9}, {"X", Element::Radix, 0},         {"AM", Element::Meridian, 2},
     {"PM", Element::Meridian, 2}, {"A.M.", Element::Meridian, 2},   {"P.M.", Element::Meridian, 2},
-    {"FM", Element::FillMode, 0},
+    {"FM", Element::FillMode, 0}, {"FX", Element::ExactMode, 0},
 };
 
 // Elements TO_CHAR writes beside them; tried after those (longer names first).
@@ -92,6 +95,10 @@ constexpr ElementRule kWrittenElements[] = {
     {"W", Element::MonthWeek, 1},
     {"D", Element::WeekDayNumber, 1},
     {"J", Element::Julian, 7},
+    {"A.D.", Element::DottedEra, 0},
+    {"B.C.", Element::DottedEra, 0},
+    {"AD", Element::Era, 0},
+    {"BC", Element::Era, 0},
 };
 
 // Month and day names of a language (UTF-8), Sunday first.
@@ -102,6 +109,8 @@ struct LanguageNames {
     std::string_view dayAbbreviations[7];
     std::string_view am;
     std::string_view pm;
+    // AD, BC, A.D. and B.C. as the language writes them.
+    std::string_view eras[4];
 };
 
 constexpr LanguageNames kJapanese = {
@@ -111,6 +120,7 @@ constexpr LanguageNames kJapanese = {
     {"日", "月", "火", "水", "木", "金", "土"},
     "午前",
     "午後",
+    {"西暦", "紀元前", "西暦", "紀元前"},
 };
 
 constexpr LanguageNames kAmerican = {
@@ -121,6 +131,7 @@ constexpr LanguageNames kAmerican = {
     {"SUN", "MON", "TUE", "WED", "THU", "FRI", "SAT"},
     "AM",
     "PM",
+    {"AD", "BC", "A.D.", "B.C."},
 };
 
 const LanguageNames& NamesOf(CDateLanguage language) {
@@ -182,7 +193,16 @@ struct ParseState {
     bool pm = false;
     bool hour12 = false;
     CDateLanguage language = CDateLanguage::Japanese;
+    // FX: the text matches the model exactly (FM lets a number be shorter).
+    bool exact = false;
+    bool fill = false;
 };
+
+// FX: a number of other digits than its element's (ORA-01862).
+int ExactWidth(const ParseState& state, const ElementRule& rule, std::size_t digits) {
+    bool fixed = state.exact && !state.fill && rule.width > 0 && rule.element != Element::Fraction;
+    return fixed && digits != static_cast<std::size_t>(rule.width) ? 1862 : 0;
+}
 
 // The longest of `names` that the text at `at` starts with (any case); its
 // index, or -1.
@@ -282,6 +302,10 @@ int ReadElement(const ElementRule& rule, std::string_view text, std::size_t& at,
             if (at < text.size() && text[at] == '.') ++at;
             return 0;
         case Element::FillMode:
+            state.fill = !state.fill;
+            return 0;
+        case Element::ExactMode:
+            state.exact = !state.exact;
             return 0;
         default:
             break;
@@ -294,6 +318,7 @@ int ReadElement(const ElementRule& rule, std::string_view text, std::size_t& at,
         int digits = 0;
         number = ReadYear(text, at, digits);
         if (digits == 0) return MissingNumber(text, at);
+        if (int code = ExactWidth(state, rule, static_cast<std::size_t>(digits)); code != 0) return code;
         if (digits > 2)
             v.year = number;
         else
@@ -301,6 +326,7 @@ int ReadElement(const ElementRule& rule, std::string_view text, std::size_t& at,
         return v.year == 0 ? 1841 : 0;
     }
     if (!ReadNumber(text, at, rule.width, number)) return MissingNumber(text, at);
+    if (int code = ExactWidth(state, rule, at - start); code != 0) return code;
     if (int code = RangeError(rule.element, number); code != 0) return code;
     switch (rule.element) {
         case Element::Year4:
@@ -493,6 +519,10 @@ std::string WriteElement(const ElementRule& rule, std::string_view written, cons
             return ".";
         case Element::Meridian:
             return std::string(v.hour < 12 ? names.am : names.pm);
+        case Element::Era:
+        case Element::DottedEra:
+            return Cased(names.eras[(v.year > 0 ? 0 : 1) + (rule.element == Element::DottedEra ? 2 : 0)],
+                         written);
         case Element::FillMode:
             return {};
         default:
@@ -668,6 +698,22 @@ bool CDateFormat::NextDay(const CDateTime& value, std::string_view name, CDateLa
     return false;
 }
 
+bool CDateFormat::LanguageOfParameter(std::string_view text, CDateLanguage& language) {
+    const auto trim = [](std::string_view v) {
+        while (!v.empty() && (v.front() == ' ' || v.front() == '\t')) v.remove_prefix(1);
+        while (!v.empty() && (v.back() == ' ' || v.back() == '\t')) v.remove_suffix(1);
+        return v;
+    };
+    const std::size_t equals = text.find('=');
+    if (equals == std::string_view::npos) return false;
+    std::string key(trim(text.substr(0, equals)));
+    for (char& c : key) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    std::string_view name = trim(text.substr(equals + 1));
+    if (name.size() >= 2 && (name.front() == '\'' || name.front() == '"') && name.back() == name.front())
+        name = trim(name.substr(1, name.size() - 2));
+    return key == "NLS_DATE_LANGUAGE" && LanguageNamed(name, language);
+}
+
 bool CDateFormat::LanguageNamed(std::string_view name, CDateLanguage& language) {
     if (StartsWithNoCase(name, 0, "JAPANESE") && name.size() == 8) {
         language = CDateLanguage::Japanese;
@@ -717,6 +763,11 @@ int CDateFormat::Read(std::string_view text, std::string_view format, CDateTime&
                 literal = {};
             at += literal.size();
             f = end;
+        } else if (state.exact) {
+            // Note: under FX the text has the format's own separators.
+            if (at >= text.size() || text[at] != format[f]) return 1861;
+            ++at;
+            ++f;
         } else {
             // Note: any separator of the text matches any separator of the format.
             if (at < text.size() && !IsDigit(text[at])) ++at;
@@ -746,6 +797,7 @@ bool CDateFormat::Format(const CDateTime& value, std::string_view format, std::s
                 fill = !fill;
                 continue;
             }
+            if (rule->element == Element::ExactMode) continue;
             std::string text = WriteElement(*rule, written, value, names, fill);
             if (rule->element == Element::Fraction && f < format.size() && format[f] >= '1' &&
                 format[f] <= '9')

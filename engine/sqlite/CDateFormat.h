@@ -52,6 +52,10 @@ public:
     // The language NLS_DATE_LANGUAGE names (AMERICAN, ENGLISH, JAPANESE);
     // false for another name.
     static bool LanguageNamed(std::string_view name, CDateLanguage& language);
+    // The language an NLS parameter of a conversion names: "NLS_DATE_LANGUAGE
+    // = name", the name optionally quoted. False for any other parameter (a
+    // number's NLS_NUMERIC_CHARACTERS among them), which the caller refuses.
+    static bool LanguageOfParameter(std::string_view text, CDateLanguage& language);
 
     static bool IsValid(const CDateTime& value);
     // NEXT_DAY: the first later date that falls on the day `name` names (a

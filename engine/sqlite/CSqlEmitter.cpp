@@ -2891,6 +2891,7 @@ CSqlType CSqlEmitter::PackageCall(const std::string& name, const CSqlExpr& expr,
 
 CSqlType CSqlEmitter::Call(const CSqlExpr& expr, std::string& out) {
     std::string name = Upper(expr.text);
+    if (expr.parts.size() < 2 && !ConversionArity(name, expr)) return CSqlType::Unknown;
     // Note: a type's STATIC functions are called as a package's are.
     if (expr.parts.size() == 2 &&
         (m_catalog.HasPackage(Upper(expr.parts[0])) || m_catalog.HasType(Upper(expr.parts[0]))))
@@ -2967,6 +2968,12 @@ CSqlType CSqlEmitter::Call(const CSqlExpr& expr, std::string& out) {
     if (name == "GREATEST" || name == "LEAST") return Extreme(expr, out);
     if (name == "SYS_CONNECT_BY_PATH") return HierarchyColumn(expr, out);
     if (CSqlType type = CSqlType::Unknown; Extended(name, expr, out, type)) return type;
+    // Note: TO_DSINTERVAL's NLS parameter changes nothing.
+    if (name == "TO_DSINTERVAL" && expr.args.size() == 2) {
+        out += "ORA_TO_DSINTERVAL(";
+        Expr(expr.args[0], out);
+        return out += ")", CSqlType::Text;
+    }
     const FunctionRow* row = FindFunction(name);
     if (row == nullptr && m_catalog.HasFunction(name)) return StoredCall(name, expr, out);
     if (row == nullptr && ObjectShapeOf(name) != nullptr) {

@@ -344,6 +344,9 @@ private:
     // TO_BINARY_DOUBLE, TO_BINARY_FLOAT, NANVL, CAST to a floating type, and
     // any call given a floating argument (refused by name when the function
     // is not written for one).
+    // A conversion function given more or fewer arguments than the server
+    // takes: ORA-00938 or ORA-00939 (false), before any is written.
+    bool ConversionArity(const std::string& name, const CSqlExpr& expr);
     bool FloatCall(const std::string& name, const CSqlExpr& expr, std::string& out, CSqlType& type);
     static std::string StoreFloat(int width, const std::string& value, const std::string& at);
 

@@ -175,3 +175,27 @@ CSqlType CSqlEmitter::CastWithModel(const CSqlExpr& expr, std::string& out) {
     cast.args = {IsText(given) || given == CSqlType::Unknown ? &reading : expr.args[0]};
     return Call(cast, out);
 }
+
+bool CSqlEmitter::ConversionArity(const std::string& name, const CSqlExpr& expr) {
+    // The arguments each conversion function takes, its DEFAULT ... ON
+    // CONVERSION ERROR apart: the value, then a model and an NLS parameter.
+    // TO_DSINTERVAL still takes an NLS parameter (which changes nothing).
+    struct Arity {
+        std::string_view name;
+        std::size_t least;
+        std::size_t most;
+    };
+    static constexpr Arity kArities[] = {
+        {"TO_CHAR", 1, 3},         {"TO_NCHAR", 1, 3},         {"TO_DATE", 1, 3},
+        {"TO_TIMESTAMP", 1, 3},    {"TO_TIMESTAMP_TZ", 1, 3},  {"TO_NUMBER", 1, 3},
+        {"TO_DSINTERVAL", 1, 2},   {"TO_YMINTERVAL", 1, 1},    {"NUMTODSINTERVAL", 2, 2},
+        {"NUMTOYMINTERVAL", 2, 2}, {"TO_BINARY_DOUBLE", 1, 3}, {"TO_BINARY_FLOAT", 1, 3},
+    };
+    for (const Arity& row : kArities) {
+        if (row.name != name) continue;
+        const std::size_t count = expr.starArgument ? 1 : expr.args.size();
+        if (count >= row.least && count <= row.most) return true;
+        return Fail(expr.at, count < row.least ? 938 : 939);
+    }
+    return true;
+}

@@ -75,23 +75,8 @@ CDateLanguage LanguageOf(sqlite3_context* context) {
     return session != nullptr ? session->dateLanguage : CDateLanguage::Japanese;
 }
 
-// The language an NLS parameter of a conversion names: "NLS_DATE_LANGUAGE =
-// name", the name optionally quoted. False for any other parameter (a
-// number's NLS_NUMERIC_CHARACTERS among them), which the caller refuses.
 bool LanguageOfParameter(std::string_view text, CDateLanguage& language) {
-    const auto trim = [](std::string_view v) {
-        while (!v.empty() && (v.front() == ' ' || v.front() == '\t')) v.remove_prefix(1);
-        while (!v.empty() && (v.back() == ' ' || v.back() == '\t')) v.remove_suffix(1);
-        return v;
-    };
-    const std::size_t equals = text.find('=');
-    if (equals == std::string_view::npos) return false;
-    std::string key(trim(text.substr(0, equals)));
-    for (char& c : key) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    std::string_view name = trim(text.substr(equals + 1));
-    if (name.size() >= 2 && (name.front() == '\'' || name.front() == '"') && name.back() == name.front())
-        name = trim(name.substr(1, name.size() - 2));
-    return key == "NLS_DATE_LANGUAGE" && CDateFormat::LanguageNamed(name, language);
+    return CDateFormat::LanguageOfParameter(text, language);
 }
 
 const std::string& TerritoryOf(sqlite3_context* context) {

@@ -22,6 +22,12 @@ struct CSqliteSession;
     "('NLS_DUAL_CURRENCY', '\xEF\xBF\xA5'), ('NLS_COMP', 'BINARY'), ('NLS_LENGTH_SEMANTICS', 'BYTE'), "    \
     "('NLS_NCHAR_CONV_EXCP', 'FALSE')"
 
+// The database's character sets as rows (name, value), without VALUES, as
+// V$NLS_PARAMETERS shows them after the session's (the values of the
+// database's rows below).
+#define TARVEX_NLS_CHARACTER_SET_ROWS \
+    "('NLS_CHARACTERSET', 'AL32UTF8'), ('NLS_NCHAR_CHARACTERSET', 'AL16UTF16')"
+
 // The database's NLS settings as rows (name, value), as
 // NLS_DATABASE_PARAMETERS and DATABASE_PROPERTIES show them.
 #define TARVEX_NLS_DATABASE_ROWS                                                                          \

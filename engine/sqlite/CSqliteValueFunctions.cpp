@@ -262,7 +262,7 @@ DateUnit UnitOf(std::string format) {
                   {"SCC", DateUnit::Century}, {"IYYY", DateUnit::IsoYear}, {"IYY", DateUnit::IsoYear},
                   {"IY", DateUnit::IsoYear},  {"I", DateUnit::IsoYear},    {"WW", DateUnit::YearWeek},
                   {"IW", DateUnit::IsoWeek},  {"W", DateUnit::MonthWeek},  {"D", DateUnit::Week},
-                  {"DY", DateUnit::Week},     {"DAY", DateUnit::Week}};
+                  {"DY", DateUnit::Week},     {"DAY", DateUnit::Week},     {"SYEAR", DateUnit::Year}};
     for (const auto& row : kUnits)
         if (format == row.name) return row.unit;
     return DateUnit::None;

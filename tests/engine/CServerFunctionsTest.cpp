@@ -333,7 +333,7 @@ TEST_F(CServerFunctionsTest, FunctionsTheEngineLacksAreRefusedByName) {
     EXPECT_EQ(Failure("SELECT DATE '2024-01-31' + NUMTOYMINTERVAL(1, 'MONTH') FROM DUAL").substr(0, 9),
               "ORA-01839");
     EXPECT_EQ(Failure("SELECT NUMTODSINTERVAL(1, 'WEEK') FROM DUAL").substr(0, 9), "ORA-01760");
-    EXPECT_EQ(Failure("SELECT TO_DSINTERVAL('1 25:00:00') FROM DUAL").substr(0, 9), "ORA-01867");
+    EXPECT_EQ(Failure("SELECT TO_DSINTERVAL('1 25:00:00') FROM DUAL").substr(0, 9), "ORA-01850");
     EXPECT_EQ(Failure("SELECT WIDTH_BUCKET(1, 0, 10, 0) FROM DUAL").substr(0, 9), "ORA-30494");
 }
 

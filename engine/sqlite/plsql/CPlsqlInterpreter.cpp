@@ -1953,6 +1953,7 @@ bool CPlsqlInterpreter::EvalSql(CPlsqlExpr& expr, CPlsqlValue& out) {
             return false;
         }
     }
+    if (expr.failure != 0) return Raise(expr.failure, CPlsqlErrors::Text(expr.failure), expr.at);
     // Note: a block's built-in functions give a VARCHAR2 of PL/SQL's length.
     int rc = SQLITE_OK;
     {

@@ -92,7 +92,8 @@ constexpr std::string_view kNeverOperands[] = {"THEN",  "ELSE",    "ELSIF",     
 
 // Names that read as values without parentheses (pseudo-columns).
 constexpr std::string_view kPseudoColumns[] = {
-    "SYSDATE", "SYSTIMESTAMP", "CURRENT_DATE", "CURRENT_TIMESTAMP", "USER", "UID", "LOCALTIMESTAMP"};
+    "SYSDATE", "SYSTIMESTAMP",   "CURRENT_DATE",    "CURRENT_TIMESTAMP", "USER",
+    "UID",     "LOCALTIMESTAMP", "SESSIONTIMEZONE", "DBTIMEZONE"};
 
 struct Comparison {
     const char* pair;
@@ -3432,7 +3433,7 @@ CPlsqlParser::ExprPtr CPlsqlParser::ParseNamedValue() {
             // Note: TO_CHAR of a TIMESTAMP variable writes it by NLS_TIMESTAMP_FORMAT.
             const bool toChar = CSqlScanner::Is(m_text, m_tokens[first], "TO_CHAR");
             bool typed = args.size() == 1 && toChar;
-            if (toChar && args.size() >= 2) FractionDigits(*args[0], *args[1]);
+            if (toChar && args.size() >= 2) expr->failure = FractionDigits(*args[0], *args[1]);
             for (std::size_t k = 0; k < args.size(); ++k) {
                 std::string param = "TARVEX_P" + std::to_string(k + 1);
                 call +=
@@ -3544,14 +3545,52 @@ std::string CPlsqlParser::FloatBind(const std::string& name, const CPlsqlExpr& a
     return "CAST(:" + name + (width == CFloatValue::kSingle ? " AS BINARY_FLOAT)" : " AS BINARY_DOUBLE)");
 }
 
-void CPlsqlParser::FractionDigits(const CPlsqlExpr& value, CPlsqlExpr& model) const {
-    if (value.kind != CPlsqlExpr::Kind::Variable || model.kind != CPlsqlExpr::Kind::Literal ||
-        model.literal.GetKind() != CPlsqlValue::Kind::Text)
-        return;
-    const auto type = TargetType(value.target);
-    if (!type || type->base != CPlsqlType::Base::Date || type->fraction <= 0 || type->fraction >= 9) return;
-    model.literal =
-        CPlsqlValue::Text(CDateFormat::WithFractionDigits(model.literal.TextValue(), type->fraction));
+int CPlsqlParser::FractionDigits(const CPlsqlExpr& value, CPlsqlExpr& model) const {
+    int digits = 0;
+    if (model.kind != CPlsqlExpr::Kind::Literal || model.literal.GetKind() != CPlsqlValue::Kind::Text ||
+        !DatetimeDigits(value, digits))
+        return 0;
+    // Note: a DATE has no fraction of a second to write.
+    if (digits < 0) return CDateFormat::NamesFraction(model.literal.TextValue()) ? 1821 : 0;
+    if (digits > 0 && digits < 9)
+        model.literal = CPlsqlValue::Text(CDateFormat::WithFractionDigits(model.literal.TextValue(), digits));
+    return 0;
+}
+
+bool CPlsqlParser::DatetimeDigits(const CPlsqlExpr& value, int& digits) const {
+    std::shared_ptr<CPlsqlType> type;
+    if (value.kind == CPlsqlExpr::Kind::Variable && value.target.bind.empty() && !value.target.index &&
+        value.target.attribute < 0) {
+        type = TargetType(value.target);
+        // A record's field: the field's own type.
+        const auto field = static_cast<std::size_t>(value.target.field);
+        if (type && value.target.field >= 0)
+            type = type->base == CPlsqlType::Base::Record && field < type->fields.size()
+                       ? type->fields[field].type
+                       : nullptr;
+    }
+    if (value.kind == CPlsqlExpr::Kind::Call)
+        if (auto callee = value.callee.lock()) type = callee->returnType;
+    if (type) {
+        digits = type->fraction;
+        return type->base == CPlsqlType::Base::Date;
+    }
+    // SYSTIMESTAMP, CURRENT_TIMESTAMP and LOCALTIMESTAMP keep six digits;
+    // SYSDATE and CURRENT_DATE none.
+    struct Named {
+        std::string_view sql;
+        int digits;
+    };
+    static constexpr Named kNamed[] = {{"SELECT (SYSTIMESTAMP) FROM DUAL", 6},
+                                       {"SELECT (CURRENT_TIMESTAMP) FROM DUAL", 6},
+                                       {"SELECT (LOCALTIMESTAMP) FROM DUAL", 6},
+                                       {"SELECT (SYSDATE) FROM DUAL", -1},
+                                       {"SELECT (CURRENT_DATE) FROM DUAL", -1}};
+    if (value.kind != CPlsqlExpr::Kind::SqlCall || !value.sql) return false;
+    const std::string text = cp932::ToUpperAscii(value.sql->text);
+    for (const Named& row : kNamed)
+        if (row.sql == text) return digits = row.digits, true;
+    return false;
 }
 
 std::string CPlsqlParser::TypedBind(const std::string& name, const CPlsqlExpr& argument) const {

@@ -262,8 +262,13 @@ private:
     // a method called on the object they reach (r.who.describe()).
     ExprPtr HeldPath(ExprPtr expr, const std::shared_ptr<CPlsqlType>& field, bool constant);
     // The bind `name` of a call's argument: a TIMESTAMP variable's typed as one.
-    // TO_CHAR(variable, 'model'): the model's FF takes the variable's digits.
-    void FractionDigits(const CPlsqlExpr& value, CPlsqlExpr& model) const;
+    // TO_CHAR(value, 'model'): the model's FF takes the digits of the value's
+    // type; a DATE's model naming fractional seconds is ORA-01821 when the
+    // call runs (the code, else 0).
+    int FractionDigits(const CPlsqlExpr& value, CPlsqlExpr& model) const;
+    // The digits of a second the type of `value` keeps: -1 for a DATE, and
+    // false for a value of no datetime type or one not known here.
+    bool DatetimeDigits(const CPlsqlExpr& value, int& digits) const;
     std::string TypedBind(const std::string& name, const CPlsqlExpr& argument) const;
     // ":name", or a cast to the floating type of the argument.
     std::string FloatBind(const std::string& name, const CPlsqlExpr& argument) const;

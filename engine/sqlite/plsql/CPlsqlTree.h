@@ -149,6 +149,9 @@ struct CPlsqlExpr {
     // An IsNull node testing IS [NOT] NAN ('N') or IS [NOT] INFINITE ('I').
     char floatTest = 0;
     bool predicate = false;  // SqlCall: a condition, its 1 or 0 TRUE or FALSE
+    // SqlCall: the error it raises when run, its arguments read (TO_CHAR of
+    // a DATE by a model that writes fractional seconds); 0 for none.
+    int failure = 0;
     // A comparison of two CHAR values (CHAR variables, literals): blank-padded.
     bool padded = false;
     // Case: the selector (or null) then WHEN/THEN pairs; an ELSE last when

@@ -8,6 +8,7 @@
 
 #include "engine/sqlite/COraError.h"
 #include "engine/sqlite/SqliteApi.h"
+#include "engine/sqlite/values/CIsoDuration.h"
 #include "engine/sqlite/values/CNumberDecimal.h"
 #include "engine/sqlite/values/CNumberValue.h"
 #include "text/Cp932.h"
@@ -19,8 +20,8 @@ using Value = CIntervalFunctions::Value;
 
 constexpr std::int64_t kNanos = 1000000000;
 
-void Raise(sqlite3_context* context, int code) {
-    std::string message = COraError::ForFunction(code, {});
+void Raise(sqlite3_context* context, int code, std::string_view value = {}) {
+    std::string message = COraError::ForFunction(code, {value});
     sqlite3_result_error(context, message.c_str(), static_cast<int>(message.size()));
 }
 
@@ -79,25 +80,17 @@ void FromNumber(sqlite3_context* context, int, sqlite3_value** argv) {
     Result(context, value);
 }
 
-// Whether `text` is written in the ISO 8601 duration form ([-]P...), which
-// the server's TO_YMINTERVAL and TO_DSINTERVAL also read.
-bool IsIsoDuration(std::string_view text) {
-    while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
-    if (!text.empty() && text.front() == '-') text.remove_prefix(1);
-    return !text.empty() && (text.front() == 'P' || text.front() == 'p');
-}
-
+// TO_YMINTERVAL and TO_DSINTERVAL: the SQL form ("y-m", "d hh:mi:ss[.f]")
+// or an ISO 8601 duration ("P1Y2M", "P1DT2H").
 template <bool kYearToMonth>
 void FromText(sqlite3_context* context, int, sqlite3_value** argv) {
     if (sqlite3_value_type(argv[0]) == SQLITE_NULL) return sqlite3_result_null(context);
-    // Note: refused by name, not taken for text that is no interval.
-    if (IsIsoDuration(TextOf(argv[0]))) {
-        std::string message = COraError::ForFunction(3001, {"ISO 8601 の期間書式"});
-        return sqlite3_result_error(context, message.c_str(), static_cast<int>(message.size()));
-    }
+    const std::string text = TextOf(argv[0]);
     Value value;
-    if (!CIntervalFunctions::Read(TextOf(argv[0]), value) || value.yearToMonth != kYearToMonth)
-        return Raise(context, 1867);
+    int code = CIsoDuration::Is(text) ? CIsoDuration::Read(text, kYearToMonth, value)
+                                      : CIntervalFunctions::Parse(text, value);
+    if (code == 0 && value.yearToMonth != kYearToMonth) code = 1867;
+    if (code != 0) return Raise(context, code, text);
     Result(context, value);
 }
 
@@ -304,43 +297,49 @@ std::string CIntervalFunctions::Show(const Value& value, int leading, int fracti
     return out + "." + std::string(buffer, static_cast<std::size_t>(std::min(fraction, 9)));
 }
 
-bool CIntervalFunctions::Read(std::string_view text, Value& out) {
+bool CIntervalFunctions::Read(std::string_view text, Value& out) { return Parse(text, out) == 0; }
+
+int CIntervalFunctions::Parse(std::string_view text, Value& out) {
+    constexpr int kInvalid = 1867;
     while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
     while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
     std::size_t at = 0;
     bool negative = at < text.size() && text[at] == '-';
     if (at < text.size() && (text[at] == '-' || text[at] == '+')) ++at;
     std::int64_t first = 0;
-    if (!Digits(text, at, first)) return false;
+    if (!Digits(text, at, first)) return kInvalid;
     out = Value{};
     if (at < text.size() && text[at] == '-') {
         std::int64_t months = 0;
         ++at;
-        if (!Digits(text, at, months) || months > 11 || at != text.size()) return false;
+        if (!Digits(text, at, months) || at != text.size()) return kInvalid;
+        if (months > 11) return 1843;
         out.yearToMonth = true;
         out.months = (first * 12 + months) * (negative ? -1 : 1);
-        return true;
+        return 0;
     }
-    std::int64_t hours = 0;
-    std::int64_t minutes = 0;
-    std::int64_t seconds = 0;
+    // Note: each field past its range is named, as the server's messages do.
+    std::int64_t fields[3] = {};
+    static constexpr std::int64_t kMost[3] = {23, 59, 59};
+    static constexpr int kRange[3] = {1850, 1851, 1852};
+    for (int k = 0; k < 3; ++k) {
+        if (at >= text.size() || text[at++] != (k == 0 ? ' ' : ':') || !Digits(text, at, fields[k]))
+            return kInvalid;
+        if (fields[k] > kMost[k]) return kRange[k];
+    }
     std::int64_t nanos = 0;
-    if (at >= text.size() || text[at++] != ' ' || !Digits(text, at, hours) || hours > 23 ||
-        at >= text.size() || text[at++] != ':' || !Digits(text, at, minutes) || minutes > 59 ||
-        at >= text.size() || text[at++] != ':' || !Digits(text, at, seconds) || seconds > 59)
-        return false;
     if (at < text.size() && text[at] == '.') {
         std::size_t start = ++at;
         std::int64_t fraction = 0;
-        if (!Digits(text, at, fraction, 9)) return false;
+        if (!Digits(text, at, fraction, 9)) return kInvalid;
         for (std::size_t k = at - start; k < 9; ++k) fraction *= 10;
         nanos = fraction;
     }
-    if (at != text.size()) return false;
+    if (at != text.size()) return kInvalid;
     int sign = negative ? -1 : 1;
-    out.seconds = sign * (((first * 24 + hours) * 60 + minutes) * 60 + seconds);
+    out.seconds = sign * (((first * 24 + fields[0]) * 60 + fields[1]) * 60 + fields[2]);
     out.nanos = sign * nanos;
-    return true;
+    return 0;
 }
 
 std::string CIntervalFunctions::Show(const Value& value) { return Show(value, 9, 9); }

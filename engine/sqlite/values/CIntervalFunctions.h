@@ -15,7 +15,8 @@ class CNumberDecimal;
 //       a month)
 //   ORA_NUMTODSINTERVAL(n, 'DAY'|'HOUR'|'MINUTE'|'SECOND')   to the
 //       nanosecond
-//   ORA_TO_YMINTERVAL('[+|-]y-m'), ORA_TO_DSINTERVAL('[+|-]d hh:mi:ss[.f]')
+//   ORA_TO_YMINTERVAL('[+|-]y-m'), ORA_TO_DSINTERVAL('[+|-]d hh:mi:ss[.f]'),
+//       either also an ISO 8601 duration (see CIsoDuration)
 //   ORA_INTERVAL_ADD(a, b, 1|-1)   a + b or a - b, both of one kind
 //   ORA_INTERVAL_SCALE(a, n, 0|1)   a * n or a / n (months cut to whole
 //       months, seconds rounded to the nanosecond)
@@ -41,6 +42,10 @@ public:
     // The value of an interval's text as the functions write it (also "d
     // hh:mi:ss[.f]" and "y-m" as TO_DSINTERVAL and TO_YMINTERVAL read them).
     static bool Read(std::string_view text, Value& out);
+    // As Read: 0, or the server's error for the text: ORA-01843 for months
+    // past 11, ORA-01850, 01851 or 01852 for hours, minutes or seconds past
+    // their ranges, ORA-01867 for any other text that is no interval.
+    static int Parse(std::string_view text, Value& out);
     static std::string Show(const Value& value);
     // `value` as a type of that leading precision and (DAY TO SECOND) that
     // many digits of a second holds it: the fraction rounded half away from

@@ -68,7 +68,8 @@ int ReadStored(const CSqliteSession& session, std::string_view text, Zoned& out)
 // Text of a date and a zone read by `format` (the stored form and the
 // session's timestamp form when null): the zone is the text after the last
 // blank, or from its last sign on. 0, or the server's number.
-int ReadText(const CSqliteSession& session, const std::string& text, const std::string* format, Zoned& out) {
+int ReadText(const CSqliteSession& session, const std::string& text, const std::string* format, Zoned& out,
+             CDateLanguage language) {
     if (ReadStored(session, text, out) == 0) return 0;
     // Note: RR reads four digits too; YYYY would take "20" for the year 20.
     static const std::array<std::string, 3> kForms = {"RR-MM-DD HH24:MI:SSXFF", "RR-MM-DD HH24:MI:SS",
@@ -85,10 +86,10 @@ int ReadText(const CSqliteSession& session, const std::string& text, const std::
         while (!date.empty() && date.back() == ' ') date.pop_back();
         int code = 0;
         if (format != nullptr) {
-            code = CDateFormat::Read(date, *format, out.local, session.dateLanguage);
+            code = CDateFormat::Read(date, *format, out.local, language);
         } else {
             for (const std::string& form : kForms)
-                if ((code = CDateFormat::Read(date, form, out.local, session.dateLanguage)) == 0) break;
+                if ((code = CDateFormat::Read(date, form, out.local, language)) == 0) break;
         }
         if (code != 0) {
             failed = code;
@@ -257,11 +258,15 @@ void CurrentDate(sqlite3_context* context, int, sqlite3_value**) {
     ResultText(context, CDateFormat::ToStored(now));
 }
 
-void ToTimestampTz(sqlite3_context* context, int, sqlite3_value** argv) {
-    if (IsNull(argv[0])) return sqlite3_result_null(context);
-    int at = sqlite3_value_int(argv[2]);
+// (text, model or NULL[, NLS parameter], at).
+void ToTimestampTz(sqlite3_context* context, int argc, sqlite3_value** argv) {
+    if (IsNull(argv[0]) || (argc == 4 && IsNull(argv[2]))) return sqlite3_result_null(context);
+    int at = sqlite3_value_int(argv[argc - 1]);
     std::string text = TextOf(argv[0]);
     const CSqliteSession& session = SessionOf(context);
+    CDateLanguage language = session.dateLanguage;
+    if (argc == 4 && !CDateFormat::LanguageOfParameter(TextOf(argv[2]), language))
+        return Raise(context, 12702, {TextOf(argv[2])}, at);
     // Note: without a model the session's NLS_TIMESTAMP_TZ_FORMAT reads the
     // text; its default reads the forms a literal may take.
     const bool sessionModel =
@@ -292,10 +297,10 @@ void ToTimestampTz(sqlite3_context* context, int, sqlite3_value** argv) {
     int code = 0;
     const bool modelled = !IsNull(argv[1]) || sessionModel;
     if (modelled && zoneAt == std::string::npos) {
-        code = CDateFormat::Read(text, format, value.local, session.dateLanguage);
+        code = CDateFormat::Read(text, format, value.local, language);
         value.zone = session.timeZone;
     } else {
-        code = ReadText(session, text, modelled ? &dateFormat : nullptr, value);
+        code = ReadText(session, text, modelled ? &dateFormat : nullptr, value, language);
     }
     // Note: a model that is none fails as such, not as the text it reads.
     if (std::string written, error;
@@ -323,7 +328,7 @@ void StoreZoned(sqlite3_context* context, int, sqlite3_value** argv) {
     const CSqliteSession& session = SessionOf(context);
     std::string text = TextOf(argv[0]);
     Zoned value;
-    if (int code = ReadText(session, text, nullptr, value); code != 0) {
+    if (int code = ReadText(session, text, nullptr, value, session.dateLanguage); code != 0) {
         // Note: a text of the session's date format is a plain value.
         value = Zoned{};
         value.zone = session.timeZone;
@@ -488,6 +493,7 @@ constexpr Row kFunctions[] = {
     {"ORA_LOCALTIMESTAMP", 0, LocalTimestamp, false},
     {"ORA_CURRENT_DATE", 0, CurrentDate, false},
     {"ORA_TO_TIMESTAMP_TZ", 3, ToTimestampTz, false},
+    {"ORA_TO_TIMESTAMP_TZ", 4, ToTimestampTz, false},
     {"ORA_STORE_TZ", 4, StoreZoned, false},
     {"ORA_LTZ", 1, LocalZone, false},
     {"ORA_TZ_KEY", 1, Key, false},
