@@ -1919,8 +1919,10 @@ bool CSqliteConnection::Finish(bool ok, const std::string& sql) {
     PlaceTableError(sql);
     // A broken foreign key is named where the statement's table tells which.
     if (m_error.code == 2291 || m_error.code == 2292) {
-        std::string name = CForeignKeyName::Of(m_db, sql, m_error.code == 2291);
-        if (!name.empty()) COraError::Set(m_error, m_error.code, {name}, m_error.position);
+        CForeignKeyName::Broken broken = CForeignKeyName::Find(m_db, sql, m_error.code);
+        if (broken.code != m_error.code || !broken.name.empty())
+            COraError::Set(m_error, broken.code + (broken.name.empty() ? 100000 : 0), {broken.name},
+                           m_error.position);
     }
     return false;
 }
