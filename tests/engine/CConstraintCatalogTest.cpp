@@ -100,6 +100,19 @@ TEST_F(CConstraintCatalogTest, TheDictionaryTellsHowAConstraintWasNamedAndChecke
               "USER NAME,NOT VALIDATED,DISABLED|GENERATED NAME,VALIDATED,ENABLED");
 }
 
+// DEFERRABLE and DEFERRED tell whether a key's check may wait for COMMIT
+// and whether it waits from the start.
+TEST_F(CConstraintCatalogTest, TheDictionaryTellsWhetherAKeyIsCheckedAtCommit) {
+    Exec("CREATE TABLE dp (id NUMBER CONSTRAINT dp_pk PRIMARY KEY DEFERRABLE)");
+    Exec(
+        "CREATE TABLE dc (pid NUMBER CONSTRAINT dc_fk REFERENCES dp DEFERRABLE INITIALLY DEFERRED, "
+        "u NUMBER CONSTRAINT dc_u UNIQUE)");
+    EXPECT_EQ(Rows("SELECT CONSTRAINT_NAME, DEFERRABLE, DEFERRED FROM USER_CONSTRAINTS WHERE TABLE_NAME "
+                   "IN ('DP', 'DC') ORDER BY 1"),
+              "DC_FK,DEFERRABLE,DEFERRED|DC_U,NOT DEFERRABLE,IMMEDIATE|DP_PK,DEFERRABLE,IMMEDIATE");
+    EXPECT_EQ(Rows("SELECT COUNT(*) FROM ALL_CONSTRAINTS WHERE DEFERRED = 'DEFERRED'"), "1");
+}
+
 TEST(CConstraintCatalogFile, AnEarlierFileKeepsTheNamesItShowed) {
     TempHome home;
     EngineFixture::WriteRaw(home.Path("old.db"),
