@@ -1685,7 +1685,7 @@ bool CSqliteConnection::CompileChecks(const std::string& sql, std::vector<CColum
         // Note: the catalog records it with the table's other constraints (see CTableText).
         bool generated = check.name.empty();
         std::string name = generated ? encoding::Utf8ToCp932(m_namer()) : check.name;
-        m_checks.push_back({check.begin, name, generated, check.condition});
+        m_checks.push_back({check.begin, name, generated, check.condition, check.deferrable, check.deferred});
         compiled.push_back({check.begin, check.end - check.begin,
                             "CONSTRAINT \"" + name + "\" CHECK (" + check.compiled + ")"});
     }
