@@ -1,6 +1,7 @@
 // A sample schema script's keys through the batch runner: an UPDATE names
 // the foreign key it broke, as parent or as child, a CHECK takes its
-// deferral words, and a join USING a column whose name holds "#".
+// deferral words, a join USING a column whose name holds "#", and a
+// READ ONLY transaction refuses changes until it ends.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -48,7 +49,13 @@ TEST_P(SampleSchemaScript, KeysChecksAndJoinsAnswerAsTheServer) {
         "'LOW');|"
         "1行が作成されました。|SQL> SELECT grade#, lo, band FROM grades JOIN bands USING (grade#);||"
         "GRADE#     LO         BAND |---------- ---------- ---- |1          700        LOW  ||"
-        "1行が選択されました。||SQL> ");
+        "1行が選択されました。||SQL> COMMIT;|コミットが完了しました。|SQL> SET TRANSACTION READ "
+        "ONLY;|トランザクションが設定されました。|"
+        "SQL> UPDATE employees SET salary = 1;|UPDATE employees SET salary = 1;|*|エラー行: 0: "
+        "エラーが発生しました。|"
+        "ORA-01456: READ ONLY トランザクションでは挿入、削除、更新の操作は実行できません。|SQL> "
+        "ROLLBACK;|ロールバックが完了しました。|"
+        "SQL> UPDATE employees SET salary = 1;|1行が更新されました。|SQL> ");
 }
 
 INSTANTIATE_TEST_SUITE_P(Roads, SampleSchemaScript, ::testing::Values(Road::Embedded, Road::Server),
