@@ -74,6 +74,31 @@ int ForbiddenCode(std::string_view text, const Tokens& tokens, std::size_t& at) 
     return 0;
 }
 
+// Past the words that tell when a check is made, from token `k`:
+// [NOT] DEFERRABLE, INITIALLY IMMEDIATE|DEFERRED, in either order.
+// Note: the engine makes every check at once, as it does a key's; the
+// catalog shows the words as written.
+std::size_t DeferralEnd(std::string_view text, const Tokens& tokens, std::size_t k, std::size_t close,
+                        CCheckCompiler::Check& check) {
+    auto is = [&](std::size_t at, std::string_view word) {
+        return at < close && at < tokens.size() && CSqlScanner::Is(text, tokens[at], word);
+    };
+    for (;;) {
+        if (is(k, "DEFERRABLE")) {
+            check.deferrable = true;
+            k += 1;
+        } else if (is(k, "NOT") && is(k + 1, "DEFERRABLE")) {
+            check.deferrable = false;
+            k += 2;
+        } else if (is(k, "INITIALLY") && (is(k + 1, "DEFERRED") || is(k + 1, "IMMEDIATE"))) {
+            check.deferred = is(k + 1, "DEFERRED");
+            k += 2;
+        } else {
+            return k;
+        }
+    }
+}
+
 }  // namespace
 
 std::vector<CSqliteCatalog::Column> CCheckCompiler::DeclaredColumns(std::string_view createTable) {
@@ -121,10 +146,11 @@ std::vector<CCheckCompiler::Check> CCheckCompiler::Find(std::string_view text, b
             check.begin = tokens[k - 2].begin;
             check.name = Name(text, tokens[k - 1]);
         }
-        const Token& last = tokens[after - 1];
-        check.end = last.begin + last.length;
         check.from = tokens[k + 2].begin;
         check.to = tokens[after - 2].begin + tokens[after - 2].length;
+        after = DeferralEnd(text, tokens, after, close, check);
+        const Token& last = tokens[after - 1];
+        check.end = last.begin + last.length;
         check.condition = CTypedText::Typed(text.substr(check.from, check.to - check.from));
         checks.push_back(std::move(check));
         k = after - 1;

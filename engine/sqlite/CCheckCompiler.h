@@ -17,12 +17,15 @@ class CCheckCompiler {
 public:
     struct Check {
         std::size_t begin = 0;  // of CONSTRAINT when named, else of CHECK
-        std::size_t end = 0;    // after the ")" of the condition
+        std::size_t end = 0;    // after the ")" of the condition and its deferral words
         std::string name;       // CP932 as written, upper case; "" when unnamed
         std::string condition;  // as written, CP932
         std::size_t from = 0;   // the condition's bytes in the text
         std::size_t to = 0;
         std::string compiled;  // SQLite's condition, CP932
+        // DEFERRABLE, INITIALLY DEFERRED after the condition (taken in by `end`).
+        bool deferrable = false;
+        bool deferred = false;
     };
 
     explicit CCheckCompiler(CSqliteCatalog& catalog) : m_catalog(catalog) {}

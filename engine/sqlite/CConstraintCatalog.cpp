@@ -330,6 +330,19 @@ bool CConstraintCatalog::SetValidated(sqlite3* db, const std::string& name, bool
     return sqlite3_step(set.get()) == SQLITE_DONE || Failed(db, error);
 }
 
+bool CConstraintCatalog::SetDeferral(sqlite3* db, const std::string& name, bool deferrable, bool deferred,
+                                     CEngineError& error) {
+    Statement set =
+        sqliteapi::Prepare(db,
+                           "UPDATE main.TARVEX_CONSTRAINTS SET \"DEFERRABLE\" = ?2, \"DEFERRED\" = ?3 "
+                           "WHERE CONSTRAINT_NAME = ?1");
+    if (!set) return Failed(db, error);
+    sqlite3_bind_text(set.get(), 1, name.c_str(), -1, SQLITE_TRANSIENT);
+    sqlite3_bind_text(set.get(), 2, deferrable ? "DEFERRABLE" : "NOT DEFERRABLE", -1, SQLITE_STATIC);
+    sqlite3_bind_text(set.get(), 3, deferred ? "DEFERRED" : "IMMEDIATE", -1, SQLITE_STATIC);
+    return sqlite3_step(set.get()) == SQLITE_DONE || Failed(db, error);
+}
+
 std::string CConstraintCatalog::NewName(sqlite3* db) { return SystemName(HighestNumber(db) + 1); }
 
 std::string CConstraintCatalog::Clause(const Constraint& c) {

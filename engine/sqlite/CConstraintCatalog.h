@@ -66,6 +66,9 @@ public:
     static bool SetAside(sqlite3* db, const std::string& name, CEngineError& error);
     // VALIDATED: whether the rows there were checked when it was enabled.
     static bool SetValidated(sqlite3* db, const std::string& name, bool validated, CEngineError& error);
+    // Records whether the constraint `name` (UTF-8) is DEFERRABLE and INITIALLY DEFERRED.
+    static bool SetDeferral(sqlite3* db, const std::string& name, bool deferrable, bool deferred,
+                            CEngineError& error);
     // A name of the server's form ("SYS_C" and seven digits) that no
     // constraint of the file bears (UTF-8).
     static std::string NewName(sqlite3* db);

@@ -1514,7 +1514,7 @@ bool CSqlEmitter::Block(const CSqlSelect& block, std::string& out, std::vector<T
             } else if (!item.usingColumns.empty()) {
                 out += " USING (";
                 for (std::size_t c = 0; c < item.usingColumns.size(); ++c)
-                    out += (c > 0 ? ", " : "") + std::string(item.usingColumns[c]);
+                    out += (c > 0 ? ", " : "") + QuoteName(Upper(item.usingColumns[c]));
                 out += ")";
             }
         }

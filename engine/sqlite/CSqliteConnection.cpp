@@ -419,6 +419,7 @@ void CSqliteConnection::SetLockWait(int seconds) {
 bool CSqliteConnection::BeginWrite() { return InTransaction() || ExecPlain("BEGIN IMMEDIATE"); }
 
 bool CSqliteConnection::CommitWork() {
+    m_readOnlyTransaction = false;
     // Note: making a private temporary table ends none.
     if (!m_creatingPrivate) EndPrivateTables(true);
     if (!InTransaction()) return true;
@@ -461,6 +462,7 @@ bool CSqliteConnection::Commit() {
 
 bool CSqliteConnection::Rollback() {
     m_error.Clear();
+    m_readOnlyTransaction = false;
     EndPrivateTables(true);
     // Note: work a failed rollback leaves must never be committed.
     if (InTransaction() && !ExecPlain("ROLLBACK")) {
@@ -1017,6 +1019,7 @@ bool CSqliteConnection::RunMultiInsert(const std::string& sql, std::vector<CEngi
 }
 
 bool CSqliteConnection::RunDml(const std::string& sql, std::vector<CEngineBind>& binds, long& rowsProcessed) {
+    if (RefuseInReadOnlyTransaction(m_error)) return false;
     if (CMultiTableInsert::Takes(sql)) return RunMultiInsert(sql, binds, rowsProcessed);
     CBlockHost host(*this);
     if (!CTriggerFiring::Begin(host, sql, true, m_error)) return false;
@@ -1685,7 +1688,7 @@ bool CSqliteConnection::CompileChecks(const std::string& sql, std::vector<CColum
         // Note: the catalog records it with the table's other constraints (see CTableText).
         bool generated = check.name.empty();
         std::string name = generated ? encoding::Utf8ToCp932(m_namer()) : check.name;
-        m_checks.push_back({check.begin, name, generated, check.condition});
+        m_checks.push_back({check.begin, name, generated, check.condition, check.deferrable, check.deferred});
         compiled.push_back({check.begin, check.end - check.begin,
                             "CONSTRAINT \"" + name + "\" CHECK (" + check.compiled + ")"});
     }
@@ -1839,10 +1842,32 @@ bool CSqliteConnection::RunSequence(const std::string& sql, StatementKind kind) 
                                                  : m_sequences->Drop(sql, m_error);
 }
 
+bool CSqliteConnection::RefuseInReadOnlyTransaction(CEngineError& error) const {
+    if (!m_readOnlyTransaction) return false;
+    COraError::Set(error, 1456, {}, 0);
+    return true;
+}
+
+bool CSqliteConnection::SetTransaction(const std::string& sql) {
+    auto tokens = CSqlScanner::Significant(sql, 4);
+    bool readOnly = tokens.size() >= 4 && CSqlScanner::Is(sql, tokens[2], "READ") &&
+                    CSqlScanner::Is(sql, tokens[3], "ONLY");
+    if (InTransaction() || m_readOnlyTransaction) {
+        COraError::Set(m_error, 1453, {}, 0);
+        return false;
+    }
+    if (!CHousekeeping(m_db).Run(sql, m_error)) return false;
+    m_readOnlyTransaction = readOnly;
+    return true;
+}
+
 // ANALYZE is DDL and commits as DDL does; the others keep the transaction.
 bool CSqliteConnection::RunHousekeeping(const std::string& sql) {
     CHousekeeping housekeeping(m_db);
-    auto tokens = CSqlScanner::Significant(sql, 1);
+    auto tokens = CSqlScanner::Significant(sql, 2);
+    if (tokens.size() == 2 && CSqlScanner::Is(sql, tokens[0], "SET") &&
+        CSqlScanner::Is(sql, tokens[1], "TRANSACTION"))
+        return SetTransaction(sql);
     if (tokens.empty() || !CSqlScanner::Is(sql, tokens[0], "ANALYZE")) return housekeeping.Run(sql, m_error);
     if (!CommitWork() || !BeginWrite()) return false;
     if (housekeeping.Run(sql, m_error)) return CommitWork();
@@ -1919,8 +1944,10 @@ bool CSqliteConnection::Finish(bool ok, const std::string& sql) {
     PlaceTableError(sql);
     // A broken foreign key is named where the statement's table tells which.
     if (m_error.code == 2291 || m_error.code == 2292) {
-        std::string name = CForeignKeyName::Of(m_db, sql, m_error.code == 2291);
-        if (!name.empty()) COraError::Set(m_error, m_error.code, {name}, m_error.position);
+        CForeignKeyName::Broken broken = CForeignKeyName::Find(m_db, sql, m_error.code);
+        if (broken.code != m_error.code || !broken.name.empty())
+            COraError::Set(m_error, broken.code + (broken.name.empty() ? 100000 : 0), {broken.name},
+                           m_error.position);
     }
     return false;
 }

@@ -271,6 +271,11 @@ private:
     bool FillTable();
     // ORA-12081 for an ALTER TABLE a READ ONLY table does not take.
     bool RefuseReadOnly(const std::string& sql);
+    // ORA-01456 in `error` for DML in a transaction begun READ ONLY.
+    bool RefuseInReadOnlyTransaction(CEngineError& error) const;
+    // SET TRANSACTION: READ ONLY holds until the transaction ends; only the
+    // first statement of a transaction sets it (ORA-01453).
+    bool SetTransaction(const std::string& sql);
     // CREATE PRIVATE TEMPORARY TABLE; `handled` when `sql` is one.
     bool CreatePrivate(const std::string& sql, std::vector<CEngineBind>& binds, long& rowsProcessed,
                        bool& handled);
@@ -343,6 +348,8 @@ private:
     long long m_rowNumber = 0;
     int m_lockWaitSeconds = kDefaultBusyTimeoutMs / 1000;
     bool m_transactionLost = false;
+    // SET TRANSACTION READ ONLY began the transaction (ended by its commit or rollback).
+    bool m_readOnlyTransaction = false;
     unsigned long m_commits = 0;
     std::unique_ptr<CSqliteSession> m_session;
     std::unique_ptr<CSqliteCatalog> m_catalog;

@@ -1246,7 +1246,9 @@ bool CSqliteSchema::AddCheck(std::string_view table, std::string_view item, std:
     }
     std::string utfTable = encoding::Cp932ToUtf8(std::string(table));
     std::string utfName = encoding::Cp932ToUtf8(name);
-    if (!CCatalogTables::AddCheck(m_db, utfTable, utfName, check.condition, error)) return false;
+    if (!CCatalogTables::AddCheck(m_db, utfTable, utfName, check.condition, error) ||
+        !CConstraintCatalog::SetDeferral(m_db, utfName, check.deferrable, check.deferred, error))
+        return false;
     name = encoding::Utf8ToCp932(utfName);
     std::string compiled = encoding::Cp932ToUtf8(check.compiled);
     // Note: the rows are checked first, so that the failure is the server's.

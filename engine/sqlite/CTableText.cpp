@@ -136,6 +136,8 @@ void CTableText::TakeCompiled() {
         c.name = check.name;
         c.generated = check.generated;
         c.condition = encoding::Cp932ToUtf8(check.condition);
+        c.deferrable = check.deferrable;
+        c.deferred = check.deferred;
         if (m_inColumn) c.columns = {m_columns.back()};
         AddConstraint(std::move(c));
     }

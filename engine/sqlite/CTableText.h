@@ -35,6 +35,8 @@ public:
         std::string name;
         bool generated = false;
         std::string condition;
+        bool deferrable = false;
+        bool deferred = false;
     };
 
     // `sql`: the statement, CP932, its physical clauses blanked (see

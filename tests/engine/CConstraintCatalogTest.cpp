@@ -100,6 +100,46 @@ TEST_F(CConstraintCatalogTest, TheDictionaryTellsHowAConstraintWasNamedAndChecke
               "USER NAME,NOT VALIDATED,DISABLED|GENERATED NAME,VALIDATED,ENABLED");
 }
 
+// DEFERRABLE and DEFERRED tell whether a key's check may wait for COMMIT
+// and whether it waits from the start.
+TEST_F(CConstraintCatalogTest, TheDictionaryTellsWhetherAKeyIsCheckedAtCommit) {
+    Exec("CREATE TABLE dp (id NUMBER CONSTRAINT dp_pk PRIMARY KEY DEFERRABLE)");
+    Exec(
+        "CREATE TABLE dc (pid NUMBER CONSTRAINT dc_fk REFERENCES dp DEFERRABLE INITIALLY DEFERRED, "
+        "u NUMBER CONSTRAINT dc_u UNIQUE)");
+    EXPECT_EQ(Rows("SELECT CONSTRAINT_NAME, DEFERRABLE, DEFERRED FROM USER_CONSTRAINTS WHERE TABLE_NAME "
+                   "IN ('DP', 'DC') ORDER BY 1"),
+              "DC_FK,DEFERRABLE,DEFERRED|DC_U,NOT DEFERRABLE,IMMEDIATE|DP_PK,DEFERRABLE,IMMEDIATE");
+    EXPECT_EQ(Rows("SELECT COUNT(*) FROM ALL_CONSTRAINTS WHERE DEFERRED = 'DEFERRED'"), "1");
+}
+
+// A CHECK takes the words of when it is made, in either order, written
+// with the column, with the table or added later; it is still made at once.
+TEST_F(CConstraintCatalogTest, ACheckTakesItsDeferralWords) {
+    Exec(
+        "CREATE TABLE dk (q NUMBER CONSTRAINT dk_q CHECK (q > 0) INITIALLY IMMEDIATE DEFERRABLE NOT NULL, "
+        "r NUMBER CONSTRAINT dk_r CHECK (r < 5) NOT DEFERRABLE, "
+        "CONSTRAINT dk_qr CHECK (q <> r) DEFERRABLE INITIALLY DEFERRED)");
+    Exec("ALTER TABLE dk ADD CONSTRAINT dk_add CHECK (q < 100) DEFERRABLE");
+    const char* const kStates =
+        "SELECT CONSTRAINT_NAME, DEFERRABLE, DEFERRED FROM USER_CONSTRAINTS WHERE TABLE_NAME = 'DK' "
+        "AND GENERATED = 'USER NAME' ORDER BY 1";
+    const char* const kAnswer =
+        "DK_ADD,DEFERRABLE,IMMEDIATE|DK_Q,DEFERRABLE,IMMEDIATE|DK_QR,DEFERRABLE,DEFERRED|"
+        "DK_R,NOT DEFERRABLE,IMMEDIATE";
+    EXPECT_EQ(Rows(kStates), kAnswer);
+    EXPECT_EQ(Failure("INSERT INTO dk VALUES (-1, 1)").substr(0, 9), "ORA-02290");
+    EXPECT_EQ(Failure("INSERT INTO dk VALUES (2, 2)").substr(0, 9), "ORA-02290");
+    EXPECT_EQ(Failure("INSERT INTO dk VALUES (NULL, 1)").substr(0, 9), "ORA-01400");
+    Exec("INSERT INTO dk VALUES (2, 3)");
+    // The table made again for a column's change keeps them.
+    Exec("ALTER TABLE dk ADD (s NUMBER)");
+    Exec("ALTER TABLE dk DROP COLUMN s");
+    EXPECT_EQ(Rows(kStates), kAnswer);
+    EXPECT_EQ(Failure("INSERT INTO dk VALUES (3, 3)").substr(0, 9), "ORA-02290");
+    EXPECT_EQ(Rows("SELECT q || ',' || r FROM dk"), "2,3");
+}
+
 TEST(CConstraintCatalogFile, AnEarlierFileKeepsTheNamesItShowed) {
     TempHome home;
     EngineFixture::WriteRaw(home.Path("old.db"),

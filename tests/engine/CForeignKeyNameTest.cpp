@@ -2,6 +2,9 @@
 // one; with several the message stays without a name rather than guess.
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "engine/sqlite/CForeignKeyName.h"
 #include "tests/engine/EngineFixture.h"
 
@@ -77,4 +80,48 @@ TEST_F(CForeignKeyNameSqlTest, DroppingAReferencedTableNeedsCascadeConstraints) 
     EXPECT_EQ(Rows("SELECT PID FROM C ORDER BY 1"), "1|5");
     // A key of the table's own does not hold its drop back.
     EXPECT_EQ(Failure("DROP TABLE S"), "OK");
+}
+
+TEST(CForeignKeyNameTest, TheColumnsAnUpdateSets) {
+    const struct {
+        const char* sql;
+        std::vector<std::string> columns;
+    } cases[] = {
+        {"UPDATE emp SET deptno = 10 WHERE empno = 1", {"DEPTNO"}},
+        {"update emp e set e.sal = (select max(sal) from emp), \"Mgr\" = 1", {"SAL", "Mgr"}},
+        {"UPDATE emp SET (sal, deptno) = (SELECT 1, 2 FROM dual) WHERE f(a, b) = 1", {"SAL", "DEPTNO"}},
+        {"UPDATE emp SET sal = NVL(comm, 0), job = 'X' RETURNING sal INTO :s", {"SAL", "JOB"}},
+        {"DELETE FROM emp WHERE deptno = 10", {}}};
+    for (const auto& c : cases) EXPECT_EQ(CForeignKeyName::SetColumnsOf(c.sql), c.columns) << c.sql;
+}
+
+// An UPDATE that changes a referenced key with child rows breaks the key as
+// a parent (ORA-02292), and the columns it sets tell which key of several.
+TEST_F(CForeignKeyNameSqlTest, AnUpdateNamesTheKeyItsColumnsBelongTo) {
+    Exec("CREATE TABLE DEPT (DEPTNO NUMBER PRIMARY KEY)");
+    Exec("CREATE TABLE JOBS (JOB VARCHAR2(9) PRIMARY KEY)");
+    Exec(
+        "CREATE TABLE EMP (EMPNO NUMBER PRIMARY KEY, JOB VARCHAR2(9), MGR NUMBER, DEPTNO NUMBER, "
+        "CONSTRAINT EMP_JOB_FK FOREIGN KEY (JOB) REFERENCES JOBS, "
+        "CONSTRAINT EMP_MGR_FK FOREIGN KEY (MGR) REFERENCES EMP, "
+        "CONSTRAINT EMP_DEPT_FK FOREIGN KEY (DEPTNO) REFERENCES DEPT (DEPTNO))");
+    Exec(
+        "CREATE TABLE HIST (EMPNO NUMBER, DEPTNO NUMBER, CONSTRAINT HIST_DEPT_FK FOREIGN KEY (DEPTNO) "
+        "REFERENCES DEPT)");
+    Exec("INSERT INTO DEPT VALUES (10)");
+    Exec("INSERT INTO JOBS VALUES ('CLERK')");
+    Exec("INSERT INTO EMP VALUES (1, 'CLERK', NULL, 10)");
+    Exec("INSERT INTO EMP VALUES (2, 'CLERK', 1, 10)");
+    EXPECT_EQ(Failure("UPDATE JOBS SET JOB = 'CLERK2'"),
+              "ORA-02292: 整合性制約 EMP_JOB_FK に違反しました - 子レコードがあります。");
+    EXPECT_EQ(Failure("UPDATE EMP SET DEPTNO = 20 WHERE EMPNO = 2"),
+              "ORA-02291: 整合性制約 EMP_DEPT_FK に違反しました - 親キーがありません。");
+    EXPECT_EQ(Failure("UPDATE EMP E SET E.JOB = 'BOSS'"),
+              "ORA-02291: 整合性制約 EMP_JOB_FK に違反しました - 親キーがありません。");
+    // Two tables refer to DEPT: the key cannot be told, the code can.
+    EXPECT_EQ(Failure("UPDATE DEPT SET DEPTNO = 11"),
+              "ORA-02292: 整合性制約に違反しました - 子レコードがあります。");
+    // EMPNO is the parent of EMP_MGR_FK only.
+    EXPECT_EQ(Failure("UPDATE EMP SET EMPNO = 5 WHERE EMPNO = 1"),
+              "ORA-02292: 整合性制約 EMP_MGR_FK に違反しました - 子レコードがあります。");
 }

@@ -34,4 +34,20 @@ TEST_F(CNaturalJoinTest, JoinsOnTheColumnsBothSidesName) {
     for (const SqlCase& c : cases) EXPECT_EQ(Rows(c.sql), c.answer) << c.sql;
 }
 
+// A USING column may be named with the characters a name may hold beyond
+// letters and digits ($, #, _), or quoted in its own case.
+TEST_F(CNaturalJoinTest, UsingTakesEveryKindOfColumnName) {
+    Exec("CREATE TABLE A (K# NUMBER, \"Low\" NUMBER, X$ NUMBER)");
+    Exec("CREATE TABLE B (K# NUMBER, \"Low\" NUMBER, Y NUMBER)");
+    Exec("INSERT INTO A VALUES (1, 5, 2)");
+    Exec("INSERT INTO B VALUES (1, 5, 3)");
+    Exec("INSERT INTO B VALUES (1, 6, 4)");
+    const SqlCase cases[] = {
+        {"SELECT k#, x$, y FROM a JOIN b USING (k#) ORDER BY y", "1,2,3|1,2,4"},
+        {"SELECT * FROM a JOIN b USING (k#, \"Low\")", "1,5,2,3"},
+        {"SELECT COUNT(*) FROM a LEFT JOIN b USING (\"Low\")", "1"},
+    };
+    for (const SqlCase& c : cases) EXPECT_EQ(Rows(c.sql), c.answer) << c.sql;
+}
+
 }  // namespace

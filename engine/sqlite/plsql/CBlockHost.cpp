@@ -619,6 +619,7 @@ std::string CBlockHost::Mutating(CPlsqlSql& sql) {
 std::mt19937_64& CBlockHost::Random() { return m_connection.m_plsql->random; }
 
 bool CBlockHost::BeforeDml(const std::string& text, bool bulk, CEngineError& error) {
+    if (m_connection.RefuseInReadOnlyTransaction(error)) return false;
     return CTriggerFiring::Begin(*this, text, !m_inTrigger && !m_inQuery, error, bulk);
 }
 
