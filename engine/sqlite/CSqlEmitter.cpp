@@ -1054,6 +1054,14 @@ bool CSqlEmitter::EachSource(const CSqlSelect& block, Scope& scope, std::vector<
 bool CSqlEmitter::LateralSource(const CSqlFromItem& item, Source& source, std::string& text) {
     std::string query;
     if (!DerivedQuery(*item.query, query, &source.columns)) return false;
+    // Note: a query read again must give the same rows again; one that
+    // counts rows or draws values would not, and is refused.
+    static constexpr std::string_view kUnrepeatable[] = {"ORA_ROWNUM_", "RANDOM(", "ORA_RANDOM_",
+                                                         "ORA_NEXTVAL(", "ORA_SYS_GUID"};
+    const std::string upper = Upper(query);
+    for (std::string_view marker : kUnrepeatable)
+        if (upper.find(marker) != std::string::npos)
+            return Fail(item.at, 3001, encoding::Utf8ToCp932("ROWNUM・乱数・順序を読む LATERAL 副問合せ"));
     const bool ordered =
         !item.query->orderBy.empty() && item.query->fetch == nullptr && item.query->offset == nullptr;
     if (ordered) query += " LIMIT -1 OFFSET 0";

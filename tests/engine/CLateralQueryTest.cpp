@@ -78,6 +78,29 @@ TEST_F(CLateralQueryTest, AnInlineViewWithoutLateralDoesNotSeeTheTablesBeforeIt)
               "ERROR ORA-00904");
 }
 
+TEST_F(CLateralQueryTest, AQueryThatWouldNotRepeatItsRowsIsRefused) {
+    // ROWNUM counts each row once; a sequence or a random value is drawn once.
+    const char* const queries[] = {
+        "SELECT v.r FROM departments d CROSS APPLY (SELECT ROWNUM r FROM employees e WHERE e.department_id = "
+        "d.department_id) v",
+        "SELECT v.last_name FROM departments d OUTER APPLY (SELECT last_name FROM employees e WHERE "
+        "e.department_id = d.department_id AND ROWNUM = 1) v",
+        "SELECT v.x FROM departments d CROSS APPLY (SELECT DBMS_RANDOM.VALUE x FROM dual) v",
+        "SELECT v.n FROM departments d, LATERAL (SELECT employee_id n FROM employees SAMPLE (50) e WHERE "
+        "e.department_id = d.department_id) v",
+    };
+    for (const char* sql : queries)
+        EXPECT_EQ(Rows(sql),
+                  "ERROR ORA-03001: 未実装の機能です: ROWNUM・乱数・順序を読む LATERAL 副問合せ "
+                  "は組込みデータベースでは使えません。")
+            << sql;
+    // ROWNUM outside the applied query counts the joined rows.
+    EXPECT_EQ(
+        Rows("SELECT ROWNUM, v.last_name FROM departments d CROSS APPLY (SELECT last_name FROM employees e "
+             "WHERE e.department_id = d.department_id ORDER BY last_name) v WHERE d.department_id = 20"),
+        "1,Fay|2,Hartstein");
+}
+
 TEST_F(CLateralQueryTest, AppliedColumnsAreDescribedByTheirOwnTypes) {
     // VARCHAR2 (1), NUMBER (2), DATE (12).
     EXPECT_EQ(
