@@ -876,7 +876,9 @@ bool CSqlParser::FromItem(CSqlFromItem& item) {
         return false;
     }
     if (item.query == nullptr && !PartitionRef(item.partition)) return false;
-    if (item.query == nullptr && Is("SAMPLE") && !Sample(item)) return false;
+    const bool sampled = Is("SAMPLE") && (IsSymbol('(', 1) || Is("BLOCK", 1));
+    if (item.query == nullptr && sampled && !Sample(item)) return false;
+    if (Is("SAMPLE")) return Refuse("SAMPLE");
     if (Is("AS") && Is("OF", 1)) return Refuse("AS OF");
     // Note: the server takes no AS before a table alias.
     if (Is("AS")) return Fail();
