@@ -1070,7 +1070,11 @@ bool CSqlEmitter::LateralSource(const CSqlFromItem& item, Source& source, std::s
     source.known = true;
     source.name = Upper(item.alias);
     source.aliased = !item.alias.empty();
-    for (Typed& column : source.columns) {
+    for (std::size_t k = 0; k < source.columns.size(); ++k) {
+        Typed& column = source.columns[k];
+        // Note: each column is read by its name; two of one name could not be told apart.
+        for (std::size_t j = 0; j < k; ++j)
+            if (source.columns[j].name == column.name) return Fail(item.at, 918, column.name);
         if (!column.objectType.empty() || !column.collection.empty())
             return Fail(item.at, 3001,
                         encoding::Utf8ToCp932("オブジェクト型・コレクション型の列を返す LATERAL 副問合せ"));

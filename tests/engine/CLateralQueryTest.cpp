@@ -73,6 +73,9 @@ TEST_F(CLateralQueryTest, AnInlineViewWithoutLateralDoesNotSeeTheTablesBeforeIt)
                    "d.department_id)")
                   .substr(0, 15),
               "ERROR ORA-00904");
+    // Its columns are read by name: two of one name are ambiguous.
+    EXPECT_EQ(Rows("SELECT * FROM departments d CROSS APPLY (SELECT 5 id, 7 id FROM dual) v"),
+              "ERROR ORA-00918: 列 ID の定義があいまいです。");
     // A lateral query naming a column nobody has is refused at once.
     EXPECT_EQ(Rows("SELECT * FROM departments d CROSS APPLY (SELECT nosuch FROM employees e)").substr(0, 15),
               "ERROR ORA-00904");
