@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdlib>
 
 #include "engine/sqlite/CDateFormat.h"
@@ -925,11 +926,34 @@ bool CSqlEmitter::TableSource(const CSqlFromItem& item, Source& source, std::str
     source.known = true;
     // Note: a schema before the name is the user's own; the file has one.
     text = shared.empty() ? WrittenName(name) : shared + (item.alias.empty() ? " " + std::string(name) : "");
-    if (!item.partition.given) return true;
+    if (!item.partition.given && item.samplePercent.empty()) return true;
     std::string condition;
-    if (!PartitionCondition(name, item.partition, condition)) return false;
+    if (item.partition.given && !PartitionCondition(name, item.partition, condition)) return false;
+    if (!item.samplePercent.empty() && !SampleCondition(item, upper, condition)) return false;
     text = "(SELECT * FROM " + text + " WHERE " + condition + ")" +
            (item.alias.empty() ? " " + WrittenName(name) : std::string());
+    return true;
+}
+
+// Note: a row is kept when a draw below a billion falls under the share;
+// with a SEED the draw is a hash of the seed and the row's place, so the
+// same seed keeps the same rows of an unchanged table.
+bool CSqlEmitter::SampleCondition(const CSqlFromItem& item, const std::string& table,
+                                  std::string& condition) {
+    const double percent = std::strtod(std::string(item.samplePercent).c_str(), nullptr);
+    const long long share = std::llround(percent * 10000000.0);
+    std::string draw = "abs(random() % 1000000000)";
+    if (!item.sampleSeed.empty()) {
+        std::string view;
+        bool readOnly = false;
+        bool checkOption = false;
+        if (m_catalog.View(table, view, readOnly, checkOption))
+            return Fail(item.at, 3001, encoding::Utf8ToCp932("ビューの SAMPLE ... SEED"));
+        const std::string seed = std::to_string(std::stoull(std::string(item.sampleSeed)) % 1000000007ULL);
+        draw = "((((rowid % 1000000007) * 48271 + " + seed +
+               ") % 1000000007) * 69621 % 1000000007 % 1000000000)";
+    }
+    condition += (condition.empty() ? "" : " AND ") + draw + " < " + std::to_string(share);
     return true;
 }
 
@@ -967,10 +991,10 @@ bool CSqlEmitter::FromSources(const CSqlSelect& block, Scope& scope, std::vector
     // have names of their own: ID, KEY, VALUE...) the other sources' columns
     // are written qualified.
     bool json = false;
-    for (const CSqlFromItem& item : block.from) json = json || item.json != nullptr;
+    for (const CSqlFromItem& item : block.from) json = json || item.json != nullptr || item.lateral;
     for (std::size_t k = 0; json && k < scope.sources.size(); ++k) {
         Source& source = scope.sources[k];
-        if (block.from[k].json != nullptr || source.name.empty()) continue;
+        if (block.from[k].json != nullptr || block.from[k].lateral || source.name.empty()) continue;
         for (Typed& column : source.columns)
             if (column.emitted.empty())
                 column.emitted = QuoteName(source.name) + "." + QuoteName(column.name);
@@ -982,7 +1006,15 @@ bool CSqlEmitter::EachSource(const CSqlSelect& block, Scope& scope, std::vector<
     for (const CSqlFromItem& item : block.from) {
         Source source;
         std::string text;
-        if (item.query != nullptr) {
+        if (item.query != nullptr && item.lateral) {
+            m_scopes.push_back(scope);
+            bool ok = LateralSource(item, source, text);
+            m_scopes.pop_back();
+            if (!ok) return false;
+            scope.sources.push_back(std::move(source));
+            texts.push_back(std::move(text));
+            continue;
+        } else if (item.query != nullptr) {
             text = "(";
             if (!DerivedQuery(*item.query, text, &source.columns)) return false;
             bool ordered =
@@ -1010,6 +1042,45 @@ bool CSqlEmitter::EachSource(const CSqlSelect& block, Scope& scope, std::vector<
         if (!item.alias.empty()) text += " " + WrittenName(item.alias);
         scope.sources.push_back(std::move(source));
         texts.push_back(std::move(text));
+    }
+    return true;
+}
+
+// SQLite joins no query that reads the sources before it. Note: the query's
+// rows are counted per row before it, as many rows of json_each as it has
+// (none: OUTER APPLY keeps the row), and each column is read from the query
+// again at its row's place (SQLite's LIMIT reads no outer column, a row
+// number can), so that every value comes back as it is.
+bool CSqlEmitter::LateralSource(const CSqlFromItem& item, Source& source, std::string& text) {
+    std::string query;
+    if (!DerivedQuery(*item.query, query, &source.columns)) return false;
+    // Note: a query read again must give the same rows again; one that
+    // counts rows or draws values would not, and is refused.
+    static constexpr std::string_view kUnrepeatable[] = {"ORA_ROWNUM_", "RANDOM(", "ORA_RANDOM_",
+                                                         "ORA_NEXTVAL(", "ORA_SYS_GUID"};
+    const std::string upper = Upper(query);
+    for (std::string_view marker : kUnrepeatable)
+        if (upper.find(marker) != std::string::npos)
+            return Fail(item.at, 3001, encoding::Utf8ToCp932("ROWNUM・乱数・順序を読む LATERAL 副問合せ"));
+    const bool ordered =
+        !item.query->orderBy.empty() && item.query->fetch == nullptr && item.query->offset == nullptr;
+    if (ordered) query += " LIMIT -1 OFFSET 0";
+    std::string rows = "TARVEX_LT" + std::to_string(m_jsonTables++);
+    text = "json_each((SELECT json_group_array(0) FROM (" + query + "))) " + rows;
+    source.known = true;
+    source.name = Upper(item.alias);
+    source.aliased = !item.alias.empty();
+    for (std::size_t k = 0; k < source.columns.size(); ++k) {
+        Typed& column = source.columns[k];
+        // Note: each column is read by its name; two of one name could not be told apart.
+        for (std::size_t j = 0; j < k; ++j)
+            if (source.columns[j].name == column.name) return Fail(item.at, 918, column.name);
+        if (!column.objectType.empty() || !column.collection.empty())
+            return Fail(item.at, 3001,
+                        encoding::Utf8ToCp932("オブジェクト型・コレクション型の列を返す LATERAL 副問合せ"));
+        column.emitted = "(CASE WHEN " + rows + ".key IS NOT NULL THEN (SELECT " + QuoteName(column.name) +
+                         " FROM (SELECT *, row_number() OVER () - 1 AS TARVEX_ROW FROM (" + query +
+                         ")) WHERE TARVEX_ROW = " + rows + ".key) END)";
     }
     return true;
 }

@@ -407,6 +407,9 @@ private:
     // (aggregates with KEEP or WITHIN GROUP, statistics, analytic ratios,
     // conditions as arguments); false when `name` is none of them.
     bool Extended(const std::string& name, const CSqlExpr& expr, std::string& out, CSqlType& type);
+    bool SampleCondition(const CSqlFromItem& item, const std::string& table, std::string& condition);
+    bool LateralSource(const CSqlFromItem& item, Source& source, std::string& text);
+    bool PartitionOnly(const CSqlExpr& expr);
     bool Aggregate(const std::string& name, const CSqlExpr& expr, std::string& out, CSqlType& type);
     // REGR_SLOPE, REGR_INTERCEPT, ... of the pairs with neither value NULL.
     bool Regression(const std::string& name, const CSqlExpr& expr, std::string& out, CSqlType& type);

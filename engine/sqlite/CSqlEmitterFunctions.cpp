@@ -168,6 +168,14 @@ std::string CSqlEmitter::Window(const CSqlExpr& expr, bool ordered) {
     return out + ")";
 }
 
+// Note: the inverse distributions (MEDIAN, PERCENTILE_CONT, PERCENTILE_DISC)
+// take a partition as their window and no order or frame of it.
+bool CSqlEmitter::PartitionOnly(const CSqlExpr& expr) {
+    if (expr.over && (!expr.windowOrder.empty() || !expr.frameUnit.empty()))
+        return Fail(expr.at, 30487), false;
+    return true;
+}
+
 bool CSqlEmitter::Aggregate(const std::string& name, const CSqlExpr& expr, std::string& out, CSqlType& type) {
     type = CSqlType::Number;
     const StatisticRow* statistic = nullptr;
@@ -187,7 +195,7 @@ bool CSqlEmitter::Aggregate(const std::string& name, const CSqlExpr& expr, std::
     }
     // Note: these aggregates count each row; DISTINCT would change the answer.
     if (expr.distinct) return Fail(expr.at, 3001, name + "(DISTINCT ...)"), true;
-    if (statistic == nullptr && expr.over) return Fail(expr.at, 3001, name + " ... OVER"), true;
+    if (statistic == nullptr && !PartitionOnly(expr)) return true;
     out += statistic != nullptr ? "ORA_STAT('" + name + "'" : std::string("ORA_PERCENTILE('CONT', 0.5");
     Arguments(expr, out, true);
     out += statistic != nullptr ? ")" : ", 0)";
@@ -244,7 +252,8 @@ bool CSqlEmitter::Ordered(const std::string& name, const CSqlExpr& expr, std::st
     for (const HypotheticalRow& row : kHypothetical)
         if (row.name == name) hypothetical = &row;
     if (!percentile && hypothetical == nullptr) return Fail(expr.at, 3001, name + " WITHIN GROUP"), true;
-    if (expr.over) return Fail(expr.at, 3001, name + " WITHIN GROUP ... OVER"), true;
+    if (expr.over && !percentile) return Fail(expr.at, 3001, name + " WITHIN GROUP ... OVER"), true;
+    if (!PartitionOnly(expr)) return true;
     std::size_t keys = expr.withinGroup.size();
     if (percentile ? expr.args.size() != 1 || keys != 1 : expr.args.size() != keys)
         return Fail(expr.at, 909, name), true;
@@ -261,6 +270,7 @@ bool CSqlEmitter::Ordered(const std::string& name, const CSqlExpr& expr, std::st
         out += "ORA_PERCENTILE('" + std::string(name == "PERCENTILE_CONT" ? "CONT" : "DISC") + "'";
         Arguments(expr, out, true);
         out += keyTexts + directions + ")";
+        if (expr.over) out += " " + Window(expr, false);
         return true;
     }
     // Note: the rank a row of values would have is an aggregate of the

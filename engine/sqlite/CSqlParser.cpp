@@ -1,6 +1,7 @@
 #include "engine/sqlite/CSqlParser.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "engine/sqlite/CJsonPathCheck.h"
 #include "text/Cp932.h"
@@ -775,8 +776,17 @@ bool CSqlParser::FromList(CSqlSelect& select) {
     for (;;) {
         CSqlFromItem item;
         item.natural = Accept("NATURAL");
-        if (!item.natural && (Is("CROSS") || Is("OUTER")) && Is("APPLY", 1))
-            return Refuse(std::string(TokenText(m_k)) + " APPLY");
+        bool apply = !item.natural && (Is("CROSS") || Is("OUTER")) && Is("APPLY", 1);
+        if (apply) {
+            // Note: OUTER APPLY keeps a row the query finds nothing for, as a
+            // left join without a condition.
+            item.join = Is("CROSS") ? CSqlFromItem::Join::Cross : CSqlFromItem::Join::Left;
+            m_k += 2;
+            if (!FromItem(item)) return false;
+            item.lateral = item.query != nullptr;
+            select.from.push_back(item);
+            continue;
+        }
         if (!item.natural && AcceptSymbol(',')) {
             item.join = CSqlFromItem::Join::Comma;
         } else if (!item.natural && Accept("CROSS")) {
@@ -830,6 +840,13 @@ bool CSqlParser::FromItem(CSqlFromItem& item) {
         if (Is("AS")) return Fail();
         return Alias(item.alias, false);
     }
+    if (Is("LATERAL") && IsSymbol('(', 1)) {
+        ++m_k;
+        if (!ExpectSymbol('(') || !Query(item.query) || !ExpectSymbol(')')) return false;
+        item.lateral = true;
+        if (Is("AS")) return Fail();
+        return Alias(item.alias, false);
+    }
     if (Is("LATERAL") || Is("TABLE") || Is("ONLY")) return Refuse(std::string(TokenText(m_k)));
     if (Is("JSON_TABLE") && IsSymbol('(', 1)) {
         m_k += 2;
@@ -859,6 +876,8 @@ bool CSqlParser::FromItem(CSqlFromItem& item) {
         return false;
     }
     if (item.query == nullptr && !PartitionRef(item.partition)) return false;
+    const bool sampled = Is("SAMPLE") && (IsSymbol('(', 1) || Is("BLOCK", 1));
+    if (item.query == nullptr && sampled && !Sample(item)) return false;
     if (Is("SAMPLE")) return Refuse("SAMPLE");
     if (Is("AS") && Is("OF", 1)) return Refuse("AS OF");
     // Note: the server takes no AS before a table alias.
@@ -868,6 +887,30 @@ bool CSqlParser::FromItem(CSqlFromItem& item) {
     if (Is("MATCH_RECOGNIZE") && IsSymbol('(', 1)) return Refuse("MATCH_RECOGNIZE");
     if (Is("PIVOT") || Is("UNPIVOT")) return Pivot(item);
     return true;
+}
+
+// SAMPLE [BLOCK] (percent) [SEED (seed)]: a share of the rows, at random
+// (blocks are rows here); the share is from 0.000001 up to, not including, 100.
+bool CSqlParser::Sample(CSqlFromItem& item) {
+    ++m_k;
+    Accept("BLOCK");
+    if (!ExpectSymbol('(')) return false;
+    bool negative = AcceptSymbol('-');
+    if (AtEnd() || m_tokens[m_k].kind != Kind::Number) return Fail();
+    const std::string digits(TokenText(m_k));
+    const double percent = std::strtod(digits.c_str(), nullptr);
+    if (negative || !(percent >= 0.000001 && percent < 100)) return FailWith(30562);
+    item.samplePercent = TokenText(m_k++);
+    if (!ExpectSymbol(')')) return false;
+    if (!Accept("SEED")) return true;
+    if (!ExpectSymbol('(')) return false;
+    if (AtEnd() || m_tokens[m_k].kind != Kind::Number) return Fail();
+    const std::string seed(TokenText(m_k));
+    if (seed.find_first_not_of("0123456789") != std::string::npos || seed.size() > 10 ||
+        std::stoull(seed) > 4294967295ULL)
+        return Fail();
+    item.sampleSeed = TokenText(m_k++);
+    return ExpectSymbol(')');
 }
 
 bool CSqlParser::AcceptJsonFormat() {

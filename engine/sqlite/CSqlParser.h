@@ -110,6 +110,7 @@ private:
     Expr* Equal(Expr* left, Expr* right);
     // JSON_TABLE's parts: FORMAT JSON, a path literal, NULL ON ERROR|EMPTY
     // (other handlers refused), and COLUMNS (...) with NESTED PATH.
+    bool Sample(CSqlFromItem& item);
     bool AcceptJsonFormat();
     // A path literal; one the engine cannot read is refused by its step.
     bool JsonPath(std::string_view& path, CJsonPathCheck::Reads reads = CJsonPathCheck::Reads::One);

@@ -174,6 +174,12 @@ struct CSqlFromItem {
     // NATURAL: joined on every column of the same name on both sides.
     bool natural = false;
     CSqlPartitionRef partition;
+    // SAMPLE [BLOCK] (percent) [SEED (seed)]: the literals' tokens; empty without.
+    std::string_view samplePercent;
+    std::string_view sampleSeed;
+    // LATERAL (query), CROSS APPLY (query), OUTER APPLY (query): the query
+    // reads the sources before it.
+    bool lateral = false;
 };
 
 struct CSqlSelectItem {

@@ -126,6 +126,25 @@ TEST_F(SubprogramTest, LocalOverloadsAreChosenByTheirArguments) {
     }
 }
 
+// A DATE converts to VARCHAR2 but not to NUMBER, nor a NUMBER to DATE: the
+// overload it can reach is the one called, in PL/SQL and from SQL.
+TEST_F(SubprogramTest, ADateOrNumberReachesOnlyTheOverloadItConvertsTo) {
+    Exec(
+        "CREATE OR REPLACE PACKAGE conv IS FUNCTION f(x NUMBER) RETURN VARCHAR2; FUNCTION f(x VARCHAR2) "
+        "RETURN VARCHAR2; FUNCTION g(x DATE) RETURN VARCHAR2; FUNCTION g(x VARCHAR2) RETURN VARCHAR2; END;");
+    Exec(
+        "CREATE OR REPLACE PACKAGE BODY conv IS FUNCTION f(x NUMBER) RETURN VARCHAR2 IS BEGIN RETURN "
+        "'number'; "
+        "END; FUNCTION f(x VARCHAR2) RETURN VARCHAR2 IS BEGIN RETURN 'text'; END; FUNCTION g(x DATE) RETURN "
+        "VARCHAR2 IS BEGIN RETURN 'date'; END; FUNCTION g(x VARCHAR2) RETURN VARCHAR2 IS BEGIN RETURN "
+        "'text'; "
+        "END; END;");
+    EXPECT_EQ(OutputOf("BEGIN dbms_output.put_line(conv.f(DATE '2020-01-01') || ',' || conv.g(5)); END;"),
+              "text,text");
+    EXPECT_EQ(Rows("SELECT conv.f(DATE '2020-01-01'), conv.g(5), conv.f(5), conv.g(SYSDATE) FROM dual"),
+              "text,text,number,date");
+}
+
 TEST_F(SubprogramTest, PackageOverloadsAreChosenByNumberTypesAndNames) {
     Exec("CREATE TABLE emp (empno NUMBER PRIMARY KEY, ename VARCHAR2(10))");
     Exec(

@@ -180,7 +180,10 @@ int CPlsqlOverloads::Fit(const Shape& argument, const CPlsqlType& formal) {
                        : -1;
         return 4;
     }
-    return Converts(argument.family) && Converts(wanted.family) ? 1 : -1;
+    // Note: a DATE and a NUMBER do not convert into each other implicitly.
+    const bool dateNumber = (argument.family == Family::Date && wanted.family == Family::Number) ||
+                            (argument.family == Family::Number && wanted.family == Family::Date);
+    return Converts(argument.family) && Converts(wanted.family) && !dateNumber ? 1 : -1;
 }
 
 bool CPlsqlOverloads::SameHeading(const CPlsqlUnit& a, const CPlsqlUnit& b) {

@@ -212,13 +212,28 @@ CNumberDecimal Percentile(PercentileState& state) {
     return rest.Multiply(values[at]).Add(fraction.Multiply(values[at + 1]));
 }
 
-void PercentileFinal(sqlite3_context* context) {
+void PercentileValue(sqlite3_context* context) {
     auto* state = State<PercentileState>(context, false);
     if (state == nullptr || state->values.empty())
         sqlite3_result_null(context);
     else
         CNumberValue::Result(context, Percentile(*state));
+}
+
+void PercentileFinal(sqlite3_context* context) {
+    PercentileValue(context);
     Free<PercentileState>(context);
+}
+
+// A row leaving the window takes one equal value out again.
+void PercentileInverse(sqlite3_context* context, int, sqlite3_value** argv) {
+    auto* state = State<PercentileState>(context, false);
+    CNumberDecimal value;
+    if (state == nullptr || IsNull(argv[2]) || !CNumberValue::Read(argv[2], value)) return;
+    auto& values = state->values;
+    auto found = std::find_if(values.begin(), values.end(),
+                              [&value](const CNumberDecimal& held) { return held.Compare(value) == 0; });
+    if (found != values.end()) values.erase(found);
 }
 
 // Several keys in order, each with its own direction.
@@ -554,7 +569,6 @@ bool CStatisticFunctions::Register(sqlite3* db) {
         void (*final)(sqlite3_context*);
     };
     constexpr Aggregate kAggregates[] = {
-        {"ORA_PERCENTILE", 4, PercentileStep, PercentileFinal},
         {"ORA_HYPOTHETICAL", -1, HypotheticalStep, HypotheticalFinal},
         {"ORA_KEEP", -1, KeepStep, KeepFinal},
         {"ORA_STATS_MODE", 1, ModeStep, ModeFinal},
@@ -568,6 +582,10 @@ bool CStatisticFunctions::Register(sqlite3* db) {
     if (!RegisterDistinct<Distinct::Count>(db, "ORA_COUNT_DISTINCT") ||
         !RegisterDistinct<Distinct::Sum>(db, "ORA_SUM_DISTINCT") ||
         !RegisterDistinct<Distinct::Average>(db, "ORA_AVG_DISTINCT"))
+        return false;
+    if (sqlite3_create_window_function(db, "ORA_PERCENTILE", 4, SQLITE_UTF8, nullptr, PercentileStep,
+                                       PercentileFinal, PercentileValue, PercentileInverse,
+                                       nullptr) != SQLITE_OK)
         return false;
     if (sqlite3_create_window_function(db, "ORA_NTH_VALUE", 4, SQLITE_UTF8, nullptr, NthStep<false>, NthFinal,
                                        NthValue, NthStep<true>, nullptr) != SQLITE_OK)
