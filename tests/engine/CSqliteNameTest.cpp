@@ -18,19 +18,22 @@ TEST(CSqliteName, SpellsLowerCaseLettersOnlyAndReadsThemBack) {
         const char* spelling;
     } cases[] = {
         {"MIXED", "MIXED"},
-        {"Mixed", "M\"I\"X\"E\"D"},
-        {"mixed", "\"M\"I\"X\"E\"D"},
-        {"a", "\"A"},
-        {"Order Lines", "O\"R\"D\"E\"R L\"I\"N\"E\"S"},
+        {"Mixed", "M^I^X^E^D"},
+        {"mixed", "^M^I^X^E^D"},
+        {"a", "^A"},
+        {"Order Lines", "O^R^D^E^R L^I^N^E^S"},
         {"SYS_C8000001", "SYS_C8000001"},
-        {"x$1#", "\"X$1#"},
+        {"x$1#", "^X$1#"},
+        {"a^1", "^A^1"},
         {"", ""},
         // A double-byte character whose trail byte is an ASCII letter (0x83
         // 0x61, 0x8A 0x7A) is no letter.
         {"\x83\x61", "\x83\x61"},
         {"\x8A\x7A"
          "b\x83\x61",
-         "\x8A\x7A\"B\x83\x61"},
+         "\x8A\x7A^B\x83\x61"},
+        // A caret as a trail byte is no mark (0x83 0x5E).
+        {"\x83^A", "\x83^A"},
         // Full-width letters keep their case: SQLite does not fold them.
         {"\x82\x81\x82\x60", "\x82\x81\x82\x60"},
     };
@@ -38,26 +41,61 @@ TEST(CSqliteName, SpellsLowerCaseLettersOnlyAndReadsThemBack) {
         EXPECT_EQ(CSqliteName::Spelling(c.name), c.spelling) << c.name;
         EXPECT_EQ(CSqliteName::IsPlain(c.name), std::string(c.name) == c.spelling) << c.name;
         std::string back;
-        EXPECT_TRUE(CSqliteName::NameOf(c.spelling, back)) << c.spelling;
+        // Note: a name without a lower-case letter is its own spelling.
+        EXPECT_EQ(CSqliteName::NameOf(c.spelling, back), std::string(c.name) != c.spelling) << c.spelling;
         EXPECT_EQ(back, c.name) << c.spelling;
     }
 }
 
-TEST(CSqliteName, TextNoSpellingWouldGiveReadsAsItStands) {
+TEST(CSqliteName, TextWithoutAMarkReadsAsItStands) {
     // Note: a file of an earlier version kept a quoted name as typed.
-    const char* stored[] = {"Mixed", "mixed", "A\"", "A\"1", "\"\"A", "A\"b"};
+    const char* stored[] = {"Mixed", "mixed", "A^", "A^1", "^^1", "A^b", "\x83^A"};
     for (const char* text : stored) {
         std::string name;
         EXPECT_FALSE(CSqliteName::NameOf(text, name)) << text;
         EXPECT_EQ(name, text);
-        EXPECT_EQ(CSqliteName::NameOf(text), text);
+        EXPECT_FALSE(CSqliteName::Reserved(text)) << text;
     }
+    EXPECT_TRUE(CSqliteName::Reserved("^A"));
+    EXPECT_TRUE(CSqliteName::Reserved("X^Y"));
 }
 
-TEST(CSqliteName, QuotedDoublesTheMarkForSqlitesStatements) {
-    EXPECT_EQ(CSqliteName::Quoted("MIXED"), "\"MIXED\"");
-    EXPECT_EQ(CSqliteName::Quoted("Mixed"), "\"M\"\"I\"\"X\"\"E\"\"D\"");
-    EXPECT_EQ(CSqliteName::Quoted("a b"), "\"\"\"A \"\"B\"");
+TEST(CSqliteName, StatementsHaveTheirQuotedNamesSpelledAndReadBack) {
+    const struct {
+        const char* typed;
+        const char* spelled;  // "" when nothing changes
+    } cases[] = {
+        {"SELECT a FROM \"Mixed\" WHERE b = 'x\"y'", "SELECT a FROM \"M^I^X^E^D\" WHERE b = 'x\"y'"},
+        {"SELECT \"a\", 'Mixed' FROM MIXED", "SELECT \"^A\", 'Mixed' FROM MIXED"},
+        {"SELECT \"A\" FROM \"T\" -- \"c\"", ""},
+        {"select * from t", ""},
+    };
+    for (const auto& c : cases) {
+        std::string spelled;
+        EXPECT_EQ(CSqliteName::SpellNames(c.typed, spelled), *c.spelled != '\0') << c.typed;
+        if (*c.spelled == '\0') continue;
+        EXPECT_EQ(spelled, c.spelled);
+        EXPECT_EQ(CSqliteName::UnspellNames(spelled), c.typed);
+    }
+    // A place in the spelled text is told in the typed one: before, inside
+    // (at the name) and after a spelled name.
+    const std::string typed = "SELECT \"ab\" FROM \"Cd\" X";
+    std::string spelled;
+    ASSERT_TRUE(CSqliteName::SpellNames(typed, spelled));
+    ASSERT_EQ(spelled, "SELECT \"^A^B\" FROM \"C^D\" X");
+    EXPECT_EQ(CSqliteName::TypedOffset(typed, spelled.find("SELECT")), typed.find("SELECT"));
+    EXPECT_EQ(CSqliteName::TypedOffset(typed, spelled.find("^B")), typed.find("\"ab\""));
+    EXPECT_EQ(CSqliteName::TypedOffset(typed, spelled.find("FROM")), typed.find("FROM"));
+    EXPECT_EQ(CSqliteName::TypedOffset(typed, spelled.find(" X")), typed.find(" X"));
+    EXPECT_EQ(CSqliteName::ReservedAt("SELECT 1 FROM \"A^B\""), 14u);
+    EXPECT_EQ(CSqliteName::ReservedAt("SELECT '^A' FROM \"A^1\""), std::string::npos);
+}
+
+TEST(CSqliteName, HeadingsReadBack) {
+    EXPECT_EQ(CSqliteName::Heading("^A"), "a");
+    EXPECT_EQ(CSqliteName::Heading("\"^A\"+1"), "\"a\"+1");
+    EXPECT_EQ(CSqliteName::Heading("'A^1'"), "'A^1'");
+    EXPECT_EQ(CSqliteName::Heading("COUNT(*)"), "COUNT(*)");
 }
 
 // SQLite itself: names of the server that differ only in case are distinct
@@ -90,8 +128,7 @@ TEST_F(CSqliteNameInSqlite, NamesDifferingInCaseAreDistinctTables) {
     for (const std::string& name : names)
         EXPECT_EQ(One("SELECT group_concat(v) FROM " + CSqliteName::Quoted(name)), name) << name;
     // The name SQLite keeps reads back to the server's name.
-    EXPECT_EQ(One("SELECT name FROM sqlite_schema WHERE name = '" + std::string("M\"I\"X\"E\"D") + "'"),
-              "M\"I\"X\"E\"D");
+    EXPECT_EQ(One("SELECT name FROM sqlite_schema WHERE name = 'M^I^X^E^D'"), "M^I^X^E^D");
     EXPECT_EQ(CSqliteName::NameOf(One("SELECT name FROM sqlite_schema WHERE rowid = 3")), "mixed");
 }
 
@@ -106,7 +143,7 @@ TEST_F(CSqliteNameInSqlite, ColumnsDifferingInCaseAreDistinctColumns) {
     } cases[] = {{"a", "1"}, {"A", "2"}, {"aB", "3"}, {"Ab", "4"}};
     for (const auto& c : cases)
         EXPECT_EQ(One("SELECT " + CSqliteName::Quoted(c.column) + " FROM T"), c.value) << c.column;
-    EXPECT_EQ(One("SELECT group_concat(name, '|') FROM pragma_table_info('T')"), "\"A|A|\"AB|A\"B");
+    EXPECT_EQ(One("SELECT group_concat(name, '|') FROM pragma_table_info('T')"), "^A|A|^AB|A^B");
 }
 
 }  // namespace
