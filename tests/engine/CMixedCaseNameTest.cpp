@@ -134,6 +134,35 @@ TEST_F(CMixedCaseNameTest, PlsqlReadsTheMixedCaseTable) {
     EXPECT_EQ(OutputOf("BEGIN show_mixed; END;"), "Mixed 1|MIXED 2");
 }
 
+TEST_F(CMixedCaseNameTest, ATableNameWithABlankTakesANewColumn) {
+    Exec("CREATE TABLE \"Order Lines\" (\"Line\" NUMBER)");
+    Exec("ALTER TABLE \"Order Lines\" ADD (\"Note\" VARCHAR2(5), qty NUMBER)");
+    Exec("INSERT INTO \"Order Lines\" VALUES (1, 'x', 2)");
+    EXPECT_EQ(Rows("SELECT \"Line\", \"Note\", qty FROM \"Order Lines\""), "1,x,2");
+}
+
+TEST_F(CMixedCaseNameTest, SequencesSynonymsAndUnitsInEachCase) {
+    const char* statements[] = {
+        "CREATE SEQUENCE \"Seq\" START WITH 5",
+        "CREATE SEQUENCE seq START WITH 100",
+        "CREATE SYNONYM \"Syn\" FOR \"Mixed\"",
+        "CREATE SYNONYM syn FOR mixed",
+        "CREATE PROCEDURE \"myProc\" AS BEGIN INSERT INTO \"Mixed\" VALUES (7); END;",
+        "CREATE PROCEDURE myproc AS BEGIN INSERT INTO mixed VALUES (8); END;",
+        "BEGIN \"myProc\"; myproc; END;",
+    };
+    for (const char* statement : statements) Exec(statement);
+    const SqlCase cases[] = {
+        {"SELECT \"Seq\".NEXTVAL, seq.NEXTVAL FROM dual", "5,100"},
+        {"SELECT sequence_name FROM user_sequences ORDER BY 1", "SEQ|Seq"},
+        {"SELECT max(a) FROM \"Syn\"", "7"},
+        {"SELECT max(a) FROM syn", "8"},
+        {"SELECT synonym_name || ':' || table_name FROM user_synonyms ORDER BY 1", "SYN:MIXED|Syn:Mixed"},
+        {"SELECT object_name FROM user_objects WHERE object_type = 'PROCEDURE' ORDER BY 1", "MYPROC|myProc"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(Rows(c.sql), c.answer) << c.sql;
+}
+
 TEST_F(CMixedCaseNameTest, AQuotedNameACaretSpellingWouldMisreadIsRefused) {
     EXPECT_EQ(Failure("CREATE TABLE \"^A\" (a NUMBER)").rfind("ORA-03001", 0), 0u);
     Exec("CREATE TABLE \"A^1\" (\"^\" NUMBER)");
