@@ -163,6 +163,22 @@ TEST_F(CMixedCaseNameTest, SequencesSynonymsAndUnitsInEachCase) {
     for (const auto& c : cases) EXPECT_EQ(Rows(c.sql), c.answer) << c.sql;
 }
 
+TEST_F(CMixedCaseNameTest, AFailureIsPlacedInTheStatementAsTyped) {
+    const struct {
+        const char* sql;
+        const char* at;  // the text the failure points at
+    } cases[] = {
+        {"SELECT a, nosuch FROM \"Mixed\"", "nosuch"},
+        {"SELECT x.a FROM \"Mixed\" x, \"mixed\" y WHERE zz = 1", "zz"},
+        {"SELECT \"ab\" FROM \"Mixed\"", "\"ab\""},
+    };
+    for (const auto& c : cases) {
+        EXPECT_NE(Failure(c.sql), "OK") << c.sql;
+        EXPECT_EQ(m_connection->LastError().position, static_cast<int>(std::string(c.sql).find(c.at)))
+            << c.sql;
+    }
+}
+
 TEST_F(CMixedCaseNameTest, AQuotedNameACaretSpellingWouldMisreadIsRefused) {
     EXPECT_EQ(Failure("CREATE TABLE \"^A\" (a NUMBER)").rfind("ORA-03001", 0), 0u);
     Exec("CREATE TABLE \"A^1\" (\"^\" NUMBER)");
