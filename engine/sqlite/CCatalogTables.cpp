@@ -10,6 +10,7 @@
 #include "engine/sqlite/CColumnOptions.h"
 #include "engine/sqlite/CConstraintCatalog.h"
 #include "engine/sqlite/CNameList.h"
+#include "engine/sqlite/CNameUpgrade.h"
 #include "engine/sqlite/CNestedTables.h"
 #include "engine/sqlite/CObjectTimes.h"
 #include "engine/sqlite/COraError.h"
@@ -349,6 +350,7 @@ bool CCatalogTables::Install(sqlite3* db, CEngineError& error) {
               (CConstraintCatalog::Convert(db, error) && CColumnCatalog::Convert(db, error))) &&
              CConstraintCatalog::Upgrade(db, error) &&
              (version >= kExactNames || ConvertExactNames(db, error)) &&
+             (version >= kSpelledNames || CNameUpgrade::Run(db, error)) &&
              Exec(db, "PRAGMA user_version = " + std::to_string(kVersion), error);
     }
     if (ok && (!own || Exec(db, "COMMIT", error))) return true;

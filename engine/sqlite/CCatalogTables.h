@@ -24,7 +24,7 @@ struct sqlite3;
 // file of an earlier version is converted then, once; reading never writes.
 class CCatalogTables {
 public:
-    static constexpr int kVersion = 10;
+    static constexpr int kVersion = 11;
     // The version from which CHECK constraints are compiled (see CCheckUpgrade).
     static constexpr int kChecksCompiled = 3;
     // The version from which the columns of tables are recorded (CColumnCatalog).
@@ -35,6 +35,9 @@ public:
     static constexpr int kExactNames = 9;
     // The version from which a RAW column is kept as text (see CRawUpgrade).
     static constexpr int kRawText = 10;
+    // The version from which a name with lower-case letters is kept by its
+    // spelling (see CSqliteName, CNameUpgrade).
+    static constexpr int kSpelledNames = 11;
 
     // Makes or converts the tables when the file is behind; a file that
     // cannot be written is left as it is (true). False with SQLite's reason.

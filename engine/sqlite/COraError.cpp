@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/sqlite/CSqliteName.h"
 #include "text/Cp932.h"
 #include "text/Encoding.h"
 
@@ -351,7 +352,12 @@ bool AlreadyExists(std::string_view message, std::string& name) {
         if (!StartsWith(message, kind)) continue;
         std::size_t end = message.find(" already exists");
         if (end == std::string_view::npos) return false;
-        name = cp932::ToUpperAscii(message.substr(kind.size(), end - kind.size()));
+        std::string_view written = message.substr(kind.size(), end - kind.size());
+        // Note: SQLite tells the name as the statement wrote it; a quoted one
+        // is kept as it stands between its quotes.
+        name = written.size() >= 2 && written.front() == '"' && written.back() == '"'
+                   ? std::string(written.substr(1, written.size() - 2))
+                   : cp932::ToUpperAscii(written);
         return true;
     }
     return false;
@@ -391,7 +397,8 @@ std::string COraError::Text(int code, std::initializer_list<std::string_view> ar
     const MessageRow* row = FindMessage(code);
     if (row == nullptr) return Prefix(code);
     std::vector<std::string> utf8;
-    for (std::string_view arg : args) utf8.push_back(encoding::Cp932ToUtf8(arg));
+    // Note: a name is told as the user wrote it, not as SQLite keeps it.
+    for (std::string_view arg : args) utf8.push_back(encoding::Cp932ToUtf8(CSqliteName::NameOf(arg)));
     std::vector<std::string_view> views(utf8.begin(), utf8.end());
     std::string filled;
     switch (views.size()) {

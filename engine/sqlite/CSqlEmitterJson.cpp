@@ -2,6 +2,7 @@
 // SQLite's JSON functions.
 #include "engine/sqlite/CSqlEmitter.h"
 #include "engine/sqlite/CSqlScanner.h"
+#include "engine/sqlite/CSqliteName.h"
 #include "engine/sqlite/CTypedText.h"
 #include "text/Cp932.h"
 
@@ -99,8 +100,8 @@ bool CSqlEmitter::JsonColumns(const std::vector<CSqlJsonColumn>& columns, const 
         }
         // Note: without PATH the column reads the member of its name, as the
         // name stands (upper case unless quoted).
-        std::string columnPath =
-            column.path.empty() ? "$.\"" + name + "\"" : CSqlScanner::LiteralText(column.path);
+        std::string columnPath = column.path.empty() ? "$.\"" + CSqliteName::NameOf(name) + "\""
+                                                     : CSqlScanner::LiteralText(column.path);
         CSqliteCatalog::Column type = CSqliteCatalog::Describe(
             name, column.type.empty() ? std::string_view("VARCHAR2(4000)") : column.type);
         if (type.type == CSqlType::Unknown) return Fail(column.at, 902);
@@ -676,7 +677,8 @@ bool CSqlEmitter::JsonMembers(const CSqlExpr& expr, std::vector<std::string>& ou
         if ((keyFlags & CSqlExpr::kNamedColumn) != 0) {
             // A column named alone: its name as written, in the case typed.
             std::string name = CTypedText::Typed(key.parts.back());
-            if (name.size() >= 2 && name.front() == '"') name = name.substr(1, name.size() - 2);
+            if (name.size() >= 2 && name.front() == '"')
+                name = CSqliteName::NameOf(name.substr(1, name.size() - 2));
             out.push_back(Quote(name));
         } else {
             std::string text;
@@ -760,7 +762,8 @@ bool CSqlEmitter::JsonDotAccess(const CSqlExpr& expr, std::string& out) {
     JsonDocument(column, call);
     for (std::size_t k = 2; k < expr.parts.size(); ++k) {
         std::string field = CTypedText::Typed(expr.parts[k]);
-        if (field.size() >= 2 && field.front() == '"') field = field.substr(1, field.size() - 2);
+        if (field.size() >= 2 && field.front() == '"')
+            field = CSqliteName::NameOf(field.substr(1, field.size() - 2));
         call += ", " + Quote(field);
     }
     out += call + ")";

@@ -43,6 +43,7 @@
 #include "engine/sqlite/CSqliteDictionary.h"
 #include "engine/sqlite/CSqliteFailure.h"
 #include "engine/sqlite/CSqliteFunctions.h"
+#include "engine/sqlite/CSqliteName.h"
 #include "engine/sqlite/CSqliteResultReader.h"
 #include "engine/sqlite/CSqliteSchema.h"
 #include "engine/sqlite/CSqliteSequences.h"
@@ -1954,15 +1955,41 @@ bool CSqliteConnection::Finish(bool ok, const std::string& sql) {
 
 bool CSqliteConnection::Execute(const std::string& sql, std::vector<CEngineBind>& binds,
                                 long& rowsProcessed) {
-    return Finish(ExecuteStatement(sql, binds, rowsProcessed), sql);
+    rowsProcessed = 0;
+    if (RefusesReservedName(sql)) return false;
+    return Typed(Finish(ExecuteStatement(sql, binds, rowsProcessed), sql), sql);
 }
 
 bool CSqliteConnection::Query(const std::string& sql, std::vector<CEngineBind>& binds,
                               CEngineResult& result) {
-    if (!CTypedText::NeedsUpper(sql)) return Finish(QueryStatement(sql, binds, result), sql);
-    const std::string upper = CTypedText::UpperWords(sql);
-    CTypedText::Scope typed(upper, sql);
-    return Finish(QueryStatement(upper, binds, result), upper);
+    bool ok = false;
+    if (!CTypedText::NeedsUpper(sql)) {
+        ok = Finish(QueryStatement(sql, binds, result), sql);
+    } else {
+        if (RefusesReservedName(sql)) return false;
+        const std::string upper = CTypedText::UpperWords(sql);
+        CTypedText::Scope typed(upper, sql);
+        ok = Typed(Finish(QueryStatement(upper, binds, result), upper), sql);
+    }
+    for (CEngineColumn& column : result.Columns()) column.name = CSqliteName::Heading(column.name);
+    return ok;
+}
+
+bool CSqliteConnection::RefusesReservedName(const std::string& sql) {
+    const std::size_t at = CSqliteName::ReservedAt(sql);
+    if (at == std::string::npos) return false;
+    m_error.Clear();
+    COraError::Set(m_error, 3001, {encoding::Utf8ToCp932("英大文字の前に ^ がある引用符付きの名前")},
+                   static_cast<int>(at));
+    return true;
+}
+
+bool CSqliteConnection::Typed(bool ok, const std::string& sql) {
+    // Note: a failure's place in the spelled statement is told in the typed one.
+    if (!ok && m_error.position > 0)
+        m_error.position =
+            static_cast<int>(CSqliteName::TypedOffset(sql, static_cast<std::size_t>(m_error.position)));
+    return ok;
 }
 
 bool CSqliteConnection::SetDateLanguage(const std::string& sql, const CSqlScanner::Token& value) {
@@ -2338,9 +2365,12 @@ std::unique_ptr<CEngineCursor> CSqliteConnection::OpenCursor(const std::string& 
                                                              std::vector<CEngineBind>& binds,
                                                              CursorMode mode) {
     if (!CTypedText::NeedsUpper(sql)) return OpenWords(sql, binds, mode);
+    if (RefusesReservedName(sql)) return nullptr;
     const std::string upper = CTypedText::UpperWords(sql);
     CTypedText::Scope typed(upper, sql);
-    return OpenWords(upper, binds, mode);
+    auto cursor = OpenWords(upper, binds, mode);
+    Typed(cursor != nullptr, sql);
+    return cursor;
 }
 
 std::unique_ptr<CEngineCursor> CSqliteConnection::OpenWords(const std::string& sql,

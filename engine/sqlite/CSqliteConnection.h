@@ -109,6 +109,10 @@ private:
     bool QueryStatement(const std::string& sql, std::vector<CEngineBind>& binds, CEngineResult& result);
     // Puts the failure of the last call in the server's form.
     bool Finish(bool ok, const std::string& sql);
+    // A quoted name of `sql` that a spelling would read as another: refused (ORA-03001).
+    bool RefusesReservedName(const std::string& sql);
+    // `ok`, with a failure's place in the spelled `sql` moved to the typed one.
+    bool Typed(bool ok, const std::string& sql);
     // The query, DML statement or view compiled from its tree; true with
     // `compiled` empty for a statement of another kind, false (the error
     // set at its token) for one the parser or the emitter refuses.

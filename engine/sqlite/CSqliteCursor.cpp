@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "engine/sqlite/CSqliteName.h"
 #include "text/Encoding.h"
 
 std::unique_ptr<CSqliteCursor> CSqliteCursor::Open(sqlite3* db, sqlite3_stmt* statement,
@@ -13,6 +14,7 @@ std::unique_ptr<CSqliteCursor> CSqliteCursor::Open(sqlite3* db, sqlite3_stmt* st
                                                    FailureHook onFailure, const CSqliteSession* session) {
     std::unique_ptr<CSqliteCursor> cursor(new CSqliteCursor(db, statement, std::move(onFailure)));
     CSqliteResultReader::Describe(db, statement, items, cursor->m_columns, cursor->m_plans, session, &types);
+    for (CEngineColumn& column : cursor->m_columns) column.name = CSqliteName::Heading(column.name);
     const auto& plans = cursor->m_plans;
     if (!std::all_of(plans.begin(), plans.end(), [](const auto& plan) { return plan.Fixed(); }))
         return nullptr;

@@ -17,6 +17,7 @@
 #include "engine/sqlite/CSqliteAdminViews.h"
 #include "engine/sqlite/CSqliteCatalog.h"
 #include "engine/sqlite/CSqliteInstanceViews.h"
+#include "engine/sqlite/CSqliteName.h"
 #include "engine/sqlite/CSqliteSystemViews.h"
 #include "engine/sqlite/SqliteApi.h"
 #include "text/Cp932.h"
@@ -660,11 +661,31 @@ void ViewValid(sqlite3_context* context, int, sqlite3_value** argv) {
 
 }  // namespace
 
+namespace {
+
+// TARVEX_NAME(name): the server's name SQLite keeps as `name` (CSqliteName);
+// TARVEX_UNSPELLED(text): a statement's text with its quoted names so.
+template <std::string (*Read)(std::string_view)>
+void ReadBack(sqlite3_context* context, int, sqlite3_value** argv) {
+    if (sqlite3_value_type(argv[0]) != SQLITE_TEXT) return sqlite3_result_value(context, argv[0]);
+    sqliteapi::ResultText(context,
+                          encoding::Cp932ToUtf8(Read(encoding::Utf8ToCp932(sqliteapi::TextOf(argv[0])))));
+}
+
+std::string NameOf(std::string_view spelling) { return CSqliteName::NameOf(spelling); }
+
+}  // namespace
+
 bool CSqliteDictionary::Install(sqlite3* db) {
-    return sqlite3_create_function(db, "ORA_TYPE_PART", 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
-                                   TypePart, nullptr, nullptr) == SQLITE_OK &&
+    constexpr int kDeterministic = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
+    return sqlite3_create_function(db, "ORA_TYPE_PART", 2, kDeterministic, nullptr, TypePart, nullptr,
+                                   nullptr) == SQLITE_OK &&
            sqlite3_create_function(db, "TARVEX_VIEW_VALID", 1, SQLITE_UTF8, nullptr, ViewValid, nullptr,
-                                   nullptr) == SQLITE_OK;
+                                   nullptr) == SQLITE_OK &&
+           sqlite3_create_function(db, "TARVEX_NAME", 1, kDeterministic, nullptr, ReadBack<NameOf>, nullptr,
+                                   nullptr) == SQLITE_OK &&
+           sqlite3_create_function(db, "TARVEX_UNSPELLED", 1, kDeterministic, nullptr,
+                                   ReadBack<CSqliteName::UnspellNames>, nullptr, nullptr) == SQLITE_OK;
 }
 
 namespace {
@@ -914,6 +935,36 @@ std::vector<const View*> Named(std::string_view text) {
     return named;
 }
 
+// The columns of the dictionary's views that hold a statement's text, with
+// the names in it as SQLite keeps them.
+constexpr std::string_view kStatementTexts[] = {
+    "TEXT",         "SEARCH_CONDITION", "DATA_DEFAULT", "COLUMN_EXPRESSION",
+    "TRIGGER_BODY", "WHEN_CLAUSE",      "DESCRIPTION",  "QUERY"};
+
+// The rows of a view show each name as the server keeps it: a name column
+// (VARCHAR2(128), as the server declares most, or one called so) read back
+// from its spelling, and a statement's text with its quoted names so.
+void ShowNames(sqlite3* db, const View& view) {
+    const std::string declared = std::string(view.columns) + view.extra;
+    const std::string names = ColumnNames(declared);
+    std::string set;
+    for (std::size_t at = 0; at < names.size();) {
+        std::size_t comma = names.find(", ", at);
+        std::string name = names.substr(at, comma == std::string::npos ? std::string::npos : comma - at);
+        at = comma == std::string::npos ? names.size() : comma + 2;
+        const bool text = std::find(std::begin(kStatementTexts), std::end(kStatementTexts), name) !=
+                          std::end(kStatementTexts);
+        const bool identifier = declared.find(name + " VARCHAR2(128)") != std::string::npos ||
+                                name.ends_with("_NAME") || name == "NAME";
+        if (!text && !identifier) continue;
+        set += (set.empty() ? "" : ", ") + name + " = CASE WHEN " + name + " GLOB '*^[A-Z]*' THEN " +
+               (text ? "TARVEX_UNSPELLED(" : "TARVEX_NAME(") + name + ") ELSE " + name + " END";
+    }
+    if (set.empty()) return;
+    std::string sql = "UPDATE " + RowsTable(view) + " SET " + set;
+    sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);
+}
+
 void FillConstraints(sqlite3* db);
 void NameKeyIndexes(sqlite3* db, const View& view);
 void ShowIndexOptions(sqlite3* db, const std::string& rows);
@@ -946,7 +997,10 @@ void CSqliteDictionary::Prepare(sqlite3* db, std::string_view text) {
             if (view->name == keyed) NameKeyIndexes(db, *view);
     }
     if (namesConstraints) FillConstraints(db);
-    for (const View* view : named) FillOwners(db, *view);
+    for (const View* view : named) {
+        FillOwners(db, *view);
+        ShowNames(db, *view);
+    }
 }
 
 namespace {

@@ -902,7 +902,7 @@ bool CSqliteSchema::AddItem(std::string_view table, std::string_view item, std::
         if ((Word(item, tokens, k) == "GENERATED" && !CColumnCatalog::ReadItem(item).virtualColumn) ||
             (Word(item, tokens, k) == "AS" && Word(item, tokens, k + 1) == "IDENTITY"))
             return AddIdentity(table, item, tokens, k, at, error);
-    std::string statement = "ALTER TABLE " + std::string(table) + " ADD COLUMN ";
+    std::string statement = "ALTER TABLE " + Quoted(table) + " ADD COLUMN ";
     // Note: its constraints are compiled and named as CREATE TABLE's are.
     std::string written = statement + std::string(item);
     auto checks = CCheckCompiler::Find(written, false);

@@ -3,6 +3,7 @@
 #include <functional>
 
 #include "engine/sqlite/CSqlScanner.h"
+#include "engine/sqlite/CSqliteName.h"
 #include "text/Cp932.h"
 
 namespace {
@@ -23,6 +24,8 @@ bool CTypedText::NeedsUpper(std::string_view text) {
 
 std::string CTypedText::UpperWords(std::string_view text) {
     if (!NeedsUpper(text)) return std::string(text);
+    std::string spelled;
+    if (CSqliteName::SpellNames(text, spelled)) return UpperWords(spelled);
     std::string out = cp932::ToUpper(text);
     for (const CSqlScanner::Token& token : CSqlScanner::Tokenize(text))
         if (Kept(token.kind)) out.replace(token.begin, token.length, text.substr(token.begin, token.length));
@@ -31,6 +34,9 @@ std::string CTypedText::UpperWords(std::string_view text) {
 
 CTypedText::Scope::Scope(std::string_view upper, std::string_view typed)
     : m_upper(upper), m_typed(typed), m_outer(t_innermost) {
+    // Note: the upper-case text has its quoted names spelled; so has the
+    // typed one the scope reads pieces of, byte for byte.
+    if (CSqliteName::SpellNames(typed, m_spelled)) m_typed = m_spelled;
     t_innermost = this;
 }
 

