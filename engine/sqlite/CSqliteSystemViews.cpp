@@ -39,6 +39,20 @@ namespace {
 // The parameters the engine has, as (NAME, TYPE, VALUE, DEFAULT_VALUE,
 // ISSES_MODIFIABLE, ISBASIC, DESCRIPTION): those it honours, with the value
 // in force, and the NLS settings of the session.
+// The parameters the engine has no setting for, at the server's documented
+// defaults (name, type, value, default, session-modifiable, basic,
+// description); the sessions are derived from the processes, 1.5 * 100 + 22.
+#define TARVEX_FIXED_PARAMETER_ROWS                                                                        \
+    "SELECT column1, column2, column3, column3, column4, column5, column6 FROM (VALUES ('compatible', 2, " \
+    "'19.0.0', 'FALSE', 'TRUE', 'Database will be completely compatible with this software version'), "    \
+    "('cursor_sharing', 2, 'EXACT', 'TRUE', 'FALSE', 'cursor sharing mode'), ('memory_target', 6, '0', "   \
+    "'FALSE', 'FALSE', 'Target size of Oracle SGA and PGA memory'), ('open_cursors', 3, '50', 'FALSE', "   \
+    "'TRUE', 'max # cursors per session'), ('optimizer_mode', 2, 'ALL_ROWS', 'TRUE', 'FALSE', 'optimizer " \
+    "mode'), ('processes', 3, '100', 'FALSE', 'TRUE', 'user processes'), ('sessions', 3, '172', 'FALSE', " \
+    "'TRUE', 'user and system sessions'), ('sga_target', 6, '0', 'FALSE', 'TRUE', 'Target size of SGA'), " \
+    "('undo_management', 2, 'AUTO', 'FALSE', 'FALSE', 'instance runs in SMU mode if TRUE, else in RBU "    \
+    "mode'), ('undo_retention', 3, '900', 'FALSE', 'FALSE', 'undo retention in seconds'))"
+
 #define TARVEX_PARAMETER_ROWS                                                                                \
     "SELECT 'audit_trail', 2, 'NONE', 'NONE', 'FALSE', 'TRUE', 'enable system auditing' UNION ALL SELECT "   \
     "'cluster_database', 1, 'FALSE', 'FALSE', 'FALSE', 'TRUE', 'if TRUE startup in cluster database mode' "  \
@@ -58,7 +72,8 @@ namespace {
     "job "                                                                                                   \
     "queue slave processes' UNION ALL SELECT 'recyclebin', 2, 'off', 'off', 'FALSE', 'FALSE', 'recyclebin "  \
     "processing' UNION ALL SELECT 'service_names', 2, ORA_SYS_CONTEXT('USERENV', 'SERVICE_NAME'), NULL, "    \
-    "'FALSE', 'FALSE', 'service names supported by the instance' UNION ALL SELECT lower(column1), 2, "       \
+    "'FALSE', 'FALSE', 'service names supported by the instance' UNION ALL " TARVEX_FIXED_PARAMETER_ROWS     \
+    " UNION ALL SELECT lower(column1), 2, "                                                                  \
     "column2, CASE column1 WHEN 'NLS_LANGUAGE' THEN 'JAPANESE' WHEN 'NLS_TERRITORY' THEN 'JAPAN' WHEN "      \
     "'NLS_DATE_FORMAT' THEN 'RR-MM-DD' WHEN 'NLS_DATE_LANGUAGE' THEN 'JAPANESE' WHEN "                       \
     "'NLS_TIMESTAMP_FORMAT' "                                                                                \

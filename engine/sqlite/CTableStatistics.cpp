@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "engine/sqlite/CDateFormat.h"
+#include "engine/sqlite/CIndexStatistics.h"
 #include "engine/sqlite/COraError.h"
 #include "engine/sqlite/SqliteApi.h"
 #include "engine/sqlite/warehouse/CPartitionCatalog.h"
@@ -115,7 +116,8 @@ bool CTableStatistics::Gather(sqlite3* db, const std::string& table, CEngineErro
     std::string now = CDateFormat::ToStored(CDateFormat::Now());
     sqlite3_bind_text(gather.get(), 2, now.c_str(), -1, SQLITE_TRANSIENT);
     if (sqlite3_step(gather.get()) != SQLITE_DONE) return Failed(db, error);
-    return GatherColumns(db, stored, now, error) && CPartitionCatalog::Count(db, stored, error);
+    return GatherColumns(db, stored, now, error) && CIndexStatistics::Gather(db, stored, now, error) &&
+           CPartitionCatalog::Count(db, stored, error);
 }
 
 bool CTableStatistics::GatherAll(sqlite3* db, CEngineError& error) {
@@ -138,13 +140,13 @@ bool CTableStatistics::Delete(sqlite3* db, const std::string& table, CEngineErro
     if (!remove) return Failed(db, error);
     sqlite3_bind_text(remove.get(), 1, table.c_str(), -1, SQLITE_TRANSIENT);
     if (sqlite3_step(remove.get()) != SQLITE_DONE) return Failed(db, error);
-    return DeleteColumns(db, table, error);
+    return DeleteColumns(db, table, error) && CIndexStatistics::Delete(db, table, error);
 }
 
 bool CTableStatistics::DeleteAll(sqlite3* db, CEngineError& error) {
     if (sqlite3_exec(db, "DELETE FROM main.TARVEX_TABLE_STATS", nullptr, nullptr, nullptr) != SQLITE_OK)
         return Failed(db, error);
-    return DeleteColumns(db, "", error);
+    return DeleteColumns(db, "", error) && CIndexStatistics::Delete(db, "", error);
 }
 
 bool CTableStatistics::RenameTable(sqlite3* db, const std::string& table, const std::string& to,
@@ -152,7 +154,8 @@ bool CTableStatistics::RenameTable(sqlite3* db, const std::string& table, const 
     // Note: statistics gathered for another table of the new name go.
     if (!Delete(db, to, error) ||
         !Run(db, "UPDATE main.TARVEX_TABLE_STATS SET TABLE_NAME = ?2 WHERE TABLE_NAME = ?1 AND ?3 = ''",
-             table, to, "", error))
+             table, to, "", error) ||
+        !CIndexStatistics::RenameTable(db, table, to, error))
         return false;
     return !HasColumnTable(db) ||
            Run(db, "UPDATE main.TARVEX_COLUMN_STATS SET TABLE_NAME = ?2 WHERE TABLE_NAME = ?1 AND ?3 = ''",
