@@ -19,6 +19,7 @@
 #include "engine/sqlite/CSqliteInstanceViews.h"
 #include "engine/sqlite/CSqliteName.h"
 #include "engine/sqlite/CSqliteSystemViews.h"
+#include "engine/sqlite/CViewReferences.h"
 #include "engine/sqlite/SqliteApi.h"
 #include "text/Cp932.h"
 #include "text/Encoding.h"
@@ -77,6 +78,13 @@ using View = CDictionaryView;
     "NUM_DISTINCT NUMBER, DENSITY NUMBER, NUM_NULLS NUMBER, NUM_BUCKETS NUMBER, LAST_ANALYZED DATE, " \
     "SAMPLE_SIZE NUMBER, AVG_COL_LEN NUMBER"
 #define TARVEX_COLUMN_HIDDEN "coalesce(o.HIDDEN_COLUMN = 'YES', 0)"
+// A column's default as written; an identity column's is its sequence's
+// next value, named with its owner as the server shows it.
+#define TARVEX_IDENTITY_DEFAULT                                                                         \
+    "(SELECT coalesce('\"' || ORA_USER() || '\".', '') || '\"' || ident.SEQUENCE_NAME || '\".nextval' " \
+    "FROM main.TARVEX_IDENTITIES ident WHERE ident.TABLE_NAME = m.name AND ident.COLUMN_NAME = p.name)"
+#define TARVEX_COLUMN_DEFAULT \
+    "coalesce(" TARVEX_IDENTITY_DEFAULT ", iif(c.TABLE_NAME IS NULL, p.dflt_value, c.DATA_DEFAULT))"
 #define TARVEX_COLUMN_ROWS_WITH(more)                                                                        \
     "m.name, p.name, ORA_TYPE_PART(coalesce(c.DATA_TYPE, p.type), 0), "                                      \
     "ORA_TYPE_PART(coalesce(c.DATA_TYPE, p.type), 1), ORA_TYPE_PART(coalesce(c.DATA_TYPE, p.type), 2), "     \
@@ -85,8 +93,9 @@ using View = CDictionaryView;
     " THEN (SELECT count(*) FROM "                                                                           \
     "pragma_table_xinfo(m.name) v LEFT JOIN main.TARVEX_COLUMN_OPTIONS vo ON vo.TABLE_NAME = m.name "        \
     "AND vo.COLUMN_NAME = v.name WHERE v.hidden <> 1 AND v.cid <= p.cid AND "                                \
-    "coalesce(vo.HIDDEN_COLUMN, 'NO') = 'NO') END, length(iif(c.TABLE_NAME IS NULL, "                        \
-    "p.dflt_value, c.DATA_DEFAULT)), iif(c.TABLE_NAME IS NULL, p.dflt_value, c.DATA_DEFAULT), "              \
+    "coalesce(vo.HIDDEN_COLUMN, 'NO') = 'NO') END, length(" TARVEX_COLUMN_DEFAULT                            \
+    "), " TARVEX_COLUMN_DEFAULT                                                                              \
+    ", "                                                                                                     \
     "ORA_TYPE_PART(coalesce(c.DATA_TYPE, p.type), 4), ORA_TYPE_PART(coalesce(c.DATA_TYPE, p.type), 5), "     \
     "coalesce(o.DEFAULT_ON_NULL, 'NO'), CASE WHEN EXISTS (SELECT 1 FROM main.TARVEX_IDENTITIES i WHERE "     \
     "i.TABLE_NAME = m.name AND i.COLUMN_NAME = p.name) THEN 'YES' ELSE 'NO' END, "                           \
@@ -105,6 +114,14 @@ using View = CDictionaryView;
 #define TARVEX_TYPE_OWNER                                                                                 \
     "CASE WHEN upper(coalesce(c.DATA_TYPE, p.type)) IN (SELECT NAME FROM main.TARVEX_UNITS WHERE TYPE = " \
     "'TYPE') THEN 'Y' END"
+
+// The columns of USER_INDEXES in the server's order, after `owner`.
+#define TARVEX_INDEX_COLUMNS(owner)                                                                       \
+    owner                                                                                                 \
+        "INDEX_NAME, INDEX_TYPE, TABLE_OWNER, TABLE_NAME, TABLE_TYPE, UNIQUENESS, TABLESPACE_NAME, "      \
+        "LOGGING, BLEVEL, LEAF_BLOCKS, DISTINCT_KEYS, AVG_LEAF_BLOCKS_PER_KEY, AVG_DATA_BLOCKS_PER_KEY, " \
+        "CLUSTERING_FACTOR, STATUS, NUM_ROWS, SAMPLE_SIZE, LAST_ANALYZED, DEGREE, PARTITIONED, "          \
+        "TEMPORARY, GENERATED, VISIBILITY"
 
 // Note: CONSTRAINTS and CONS_COLUMNS, without a query, are filled by All().
 const View kViews[] = {
@@ -266,26 +283,30 @@ const View kViews[] = {
       {"DBA_SYNONYMS", "OWNER, *"},
       {"SYN", nullptr}}},
     {"INDEXES",
-     "INDEX_NAME VARCHAR2(128), INDEX_TYPE VARCHAR2(27), TABLE_NAME VARCHAR2(128), UNIQUENESS VARCHAR2(9), "
-     "LOGGING VARCHAR2(3), STATUS VARCHAR2(8), DEGREE VARCHAR2(40), VISIBILITY VARCHAR2(9)",
+     "INDEX_NAME VARCHAR2(128), INDEX_TYPE VARCHAR2(27), TABLE_NAME VARCHAR2(128), TABLE_TYPE VARCHAR2(11), "
+     "UNIQUENESS VARCHAR2(9), TABLESPACE_NAME VARCHAR2(30), LOGGING VARCHAR2(3), BLEVEL NUMBER, LEAF_BLOCKS "
+     "NUMBER, DISTINCT_KEYS NUMBER, AVG_LEAF_BLOCKS_PER_KEY NUMBER, AVG_DATA_BLOCKS_PER_KEY NUMBER, "
+     "CLUSTERING_FACTOR NUMBER, STATUS VARCHAR2(8), NUM_ROWS NUMBER, SAMPLE_SIZE NUMBER, LAST_ANALYZED DATE, "
+     "DEGREE VARCHAR2(40), PARTITIONED VARCHAR2(3), TEMPORARY VARCHAR2(1), GENERATED VARCHAR2(1), VISIBILITY "
+     "VARCHAR2(9)",
      // Note: the options of a key's index are set when it bears the key's name (NameKeyIndexes).
-     "SELECT m.name, 'NORMAL', m.tbl_name, CASE WHEN m.sql IS NULL OR upper(m.sql) LIKE "
-     "'CREATE UNIQUE%' THEN 'UNIQUE' ELSE 'NONUNIQUE' END, 'YES', 'VALID', '1', 'VISIBLE' FROM "
-     "main.sqlite_schema m WHERE m.type = "
-     "'index' AND upper(m.tbl_name) NOT LIKE 'TARVEX%' AND m.name NOT LIKE 'TARVEX%'",
+     // The blocks per key are the server's: leaf blocks over distinct keys, and
+     // the clustering factor over distinct keys, each at least 1.
+     "SELECT m.name, 'NORMAL', m.tbl_name, 'TABLE', CASE WHEN m.sql IS NULL OR upper(m.sql) LIKE "
+     "'CREATE UNIQUE%' THEN 'UNIQUE' ELSE 'NONUNIQUE' END, 'USERS', 'YES', s.BLEVEL, s.LEAF_BLOCKS, "
+     "s.DISTINCT_KEYS, iif(s.DISTINCT_KEYS > 0, max(1, s.LEAF_BLOCKS / s.DISTINCT_KEYS), "
+     "iif(s.DISTINCT_KEYS = 0, 0, NULL)), iif(s.DISTINCT_KEYS > 0, max(1, s.CLUSTERING_FACTOR / "
+     "s.DISTINCT_KEYS), iif(s.DISTINCT_KEYS = 0, 0, NULL)), s.CLUSTERING_FACTOR, 'VALID', s.NUM_ROWS, "
+     "s.SAMPLE_SIZE, s.LAST_ANALYZED, '1', CASE WHEN m.name IN (SELECT INDEX_NAME FROM "
+     "main.TARVEX_PART_INDEXES) THEN 'YES' ELSE 'NO' END, 'N', iif(m.sql IS NULL, 'Y', 'N'), 'VISIBLE' FROM "
+     "main.sqlite_schema m LEFT JOIN main.TARVEX_INDEX_STATS s ON s.INDEX_NAME = m.name AND s.TABLE_NAME = "
+     "m.tbl_name WHERE m.type = 'index' AND upper(m.tbl_name) NOT LIKE 'TARVEX%' AND m.name NOT LIKE "
+     "'TARVEX%'",
      "OWNER, TABLE_OWNER",
-     {{"USER_INDEXES",
-       "INDEX_NAME, INDEX_TYPE, TABLE_OWNER, TABLE_NAME, UNIQUENESS, LOGGING, STATUS, DEGREE, "
-       "VISIBILITY"},
-      {"ALL_INDEXES",
-       "OWNER, INDEX_NAME, INDEX_TYPE, TABLE_OWNER, TABLE_NAME, UNIQUENESS, LOGGING, STATUS, "
-       "DEGREE, VISIBILITY"},
-      {"DBA_INDEXES",
-       "OWNER, INDEX_NAME, INDEX_TYPE, TABLE_OWNER, TABLE_NAME, UNIQUENESS, LOGGING, STATUS, "
-       "DEGREE, VISIBILITY"},
-      {"IND",
-       "INDEX_NAME, INDEX_TYPE, TABLE_OWNER, TABLE_NAME, UNIQUENESS, LOGGING, STATUS, DEGREE, "
-       "VISIBILITY"}}},
+     {{"USER_INDEXES", TARVEX_INDEX_COLUMNS("")},
+      {"ALL_INDEXES", TARVEX_INDEX_COLUMNS("OWNER, ")},
+      {"DBA_INDEXES", TARVEX_INDEX_COLUMNS("OWNER, ")},
+      {"IND", TARVEX_INDEX_COLUMNS("")}}},
     {"IND_COLUMNS",
      "INDEX_NAME VARCHAR2(128), TABLE_NAME VARCHAR2(128), COLUMN_NAME VARCHAR2(4000), COLUMN_POSITION "
      "NUMBER, DESCEND VARCHAR2(4)",
@@ -374,11 +395,33 @@ const View kViews[] = {
      "json_extract(m.value, '$[2]'), 'YES', 'YES', 'NO', 'NO' FROM " TARVEX_TYPE_ROWS
      " t, json_each(t.s, '$.methods') m",
      "OWNER", TARVEX_SHOWN3("TYPE_METHODS")},
+    // Note: a unit's references are those its compilation recorded (a view
+    // read by its SQL is recorded as a table) and the sequences its source
+    // takes values of; a view's are the names its
+    // query gives in FROM clauses, before .NEXTVAL and before argument lists
+    // that are objects of the schema; a trigger also depends on its table.
     {"DEPENDENCIES",
      "NAME VARCHAR2(128), TYPE VARCHAR2(19), REFERENCED_OWNER VARCHAR2(128), REFERENCED_NAME VARCHAR2(128), "
-     "REFERENCED_TYPE VARCHAR2(19), DEPENDENCY_TYPE VARCHAR2(4)",
-     "SELECT NAME, TYPE, ORA_USER(), REFERENCED_NAME, REFERENCED_TYPE, 'HARD' FROM "
-     "main.TARVEX_UNIT_DEPENDENCIES",
+     "REFERENCED_TYPE VARCHAR2(19), REFERENCED_LINK_NAME VARCHAR2(128), DEPENDENCY_TYPE VARCHAR2(4)",
+     "SELECT NAME, TYPE, ORA_USER(), REFERENCED_NAME, CASE WHEN REFERENCED_TYPE <> 'TABLE' THEN "
+     "REFERENCED_TYPE WHEN REFERENCED_NAME IN (SELECT SYNONYM_NAME FROM main.TARVEX_SYNONYMS) THEN 'SYNONYM' "
+     "WHEN REFERENCED_NAME IN (SELECT name FROM main.sqlite_schema WHERE type = 'view') THEN 'VIEW' ELSE "
+     "'TABLE' END, NULL, 'HARD' FROM (SELECT NAME, TYPE, REFERENCED_NAME, REFERENCED_TYPE FROM "
+     "main.TARVEX_UNIT_DEPENDENCIES UNION SELECT t.TRIGGER_NAME, 'TRIGGER', t.TABLE_NAME, 'TABLE' FROM "
+     "main.TARVEX_TRIGGERS t UNION SELECT u.NAME, u.TYPE, json_extract(j.value, '$[0]'), 'SEQUENCE' FROM "
+     "main.TARVEX_UNITS u, json_each(TARVEX_VIEW_REFERENCES(u.SOURCE)) j WHERE json_extract(j.value, '$[1]') "
+     "= 'SEQUENCE' AND json_extract(j.value, '$[0]') IN (SELECT NAME FROM main.TARVEX_SEQUENCES)) UNION ALL "
+     "SELECT VIEW_NAME, 'VIEW', ORA_USER(), N, CASE H WHEN 'OBJECT' THEN "
+     "coalesce((SELECT 'SYNONYM' FROM main.TARVEX_SYNONYMS s WHERE s.SYNONYM_NAME = N), (SELECT "
+     "upper(o.type) "
+     "FROM main.sqlite_schema o WHERE o.name = N AND o.type IN ('table', 'view') AND upper(o.name) NOT LIKE "
+     "'TARVEX%')) WHEN 'SEQUENCE' THEN (SELECT 'SEQUENCE' FROM main.TARVEX_SEQUENCES q WHERE q.NAME = N) "
+     "ELSE "
+     "(SELECT u.TYPE FROM main.TARVEX_UNITS u WHERE u.NAME = N AND u.TYPE IN ('FUNCTION', 'PACKAGE')) END AS "
+     "T, NULL, 'HARD' FROM (SELECT v.VIEW_NAME, json_extract(j.value, '$[0]') AS N, json_extract(j.value, "
+     "'$[1]') AS H FROM main.TARVEX_VIEWS v JOIN main.sqlite_schema m ON m.type = 'view' AND m.name = "
+     "v.VIEW_NAME, json_each(TARVEX_VIEW_REFERENCES(v.TEXT)) j WHERE v.VIEW_NAME NOT IN (SELECT SYNONYM_NAME "
+     "FROM main.TARVEX_SYNONYMS)) WHERE T IS NOT NULL AND N <> VIEW_NAME",
      "OWNER", TARVEX_SHOWN3("DEPENDENCIES")},
     {"ARGUMENTS",
      "OBJECT_NAME VARCHAR2(128), PACKAGE_NAME VARCHAR2(128), OVERLOAD VARCHAR2(40), ARGUMENT_NAME "
@@ -674,6 +717,16 @@ void ReadBack(sqlite3_context* context, int, sqlite3_value** argv) {
 
 std::string NameOf(std::string_view spelling) { return CSqliteName::NameOf(spelling); }
 
+// TARVEX_VIEW_REFERENCES(text): the names a view's query refers to, a JSON
+// array of [name, how] (CViewReferences).
+void ViewReferences(sqlite3_context* context, int, sqlite3_value** argv) {
+    if (sqlite3_value_type(argv[0]) != SQLITE_TEXT)
+        return sqlite3_result_text(context, "[]", 2, SQLITE_STATIC);
+    auto references = CViewReferences::Of(encoding::Utf8ToCp932(sqliteapi::TextOf(argv[0])));
+    for (auto& reference : references) reference.first = encoding::Cp932ToUtf8(reference.first);
+    sqliteapi::ResultText(context, CViewReferences::Json(references));
+}
+
 }  // namespace
 
 bool CSqliteDictionary::Install(sqlite3* db) {
@@ -682,6 +735,8 @@ bool CSqliteDictionary::Install(sqlite3* db) {
                                    nullptr) == SQLITE_OK &&
            sqlite3_create_function(db, "TARVEX_VIEW_VALID", 1, SQLITE_UTF8, nullptr, ViewValid, nullptr,
                                    nullptr) == SQLITE_OK &&
+           sqlite3_create_function(db, "TARVEX_VIEW_REFERENCES", 1, kDeterministic, nullptr, ViewReferences,
+                                   nullptr, nullptr) == SQLITE_OK &&
            sqlite3_create_function(db, "TARVEX_NAME", 1, kDeterministic, nullptr, ReadBack<NameOf>, nullptr,
                                    nullptr) == SQLITE_OK &&
            sqlite3_create_function(db, "TARVEX_UNSPELLED", 1, kDeterministic, nullptr,
@@ -827,6 +882,12 @@ void FillOwners(sqlite3* db, const View& view) {
     sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);
 }
 
+bool HasColumn(sqlite3* db, const char* table, const char* column) {
+    Statement look = Prepare(
+        db, std::string("SELECT 1 FROM pragma_table_info('") + table + "') WHERE name = '" + column + "'");
+    return look && sqlite3_step(look.get()) == SQLITE_ROW;
+}
+
 bool HasTable(sqlite3* db, std::string_view name) {
     Statement look =
         ::Prepare(db, "SELECT 1 FROM main.sqlite_schema WHERE name = '" + std::string(name) + "'");
@@ -847,6 +908,10 @@ const std::pair<std::string, std::string> kLaterTables[] = {
     {"main.TARVEX_MVIEWS",
      "(SELECT NULL AS MVIEW_NAME, NULL AS QUERY, NULL AS REFRESH_MODE, NULL AS REFRESH_METHOD, NULL AS "
      "BUILD_MODE, NULL AS REWRITE_ENABLED, NULL AS LAST_REFRESH_DATE WHERE 0)"},
+    {"main.TARVEX_INDEX_STATS",
+     "(SELECT NULL AS INDEX_NAME, NULL AS TABLE_NAME, NULL AS BLEVEL, NULL AS LEAF_BLOCKS, NULL AS "
+     "DISTINCT_KEYS, NULL AS CLUSTERING_FACTOR, NULL AS NUM_ROWS, NULL AS SAMPLE_SIZE, NULL AS LAST_ANALYZED "
+     "WHERE 0)"},
     {"main.TARVEX_MVIEW_LOGS",
      "(SELECT NULL AS MASTER, NULL AS LOG_TABLE, NULL AS ROWIDS, NULL AS PRIMARY_KEY WHERE 0)"},
 };
@@ -905,6 +970,12 @@ void Refresh(sqlite3* db, const View& view) {
         for (std::size_t at; (at = select.find(table)) != std::string::npos;)
             select.replace(at, table.size(), empty);
     }
+    // Note: a file of an earlier version keeps no identity's sequence name.
+    constexpr std::string_view kIdentityDefault = TARVEX_IDENTITY_DEFAULT;
+    if (select.find(kIdentityDefault) != std::string::npos &&
+        !HasColumn(db, "TARVEX_IDENTITIES", "SEQUENCE_NAME"))
+        for (std::size_t at; (at = select.find(kIdentityDefault)) != std::string::npos;)
+            select.replace(at, kIdentityDefault.size(), "NULL");
     std::string sql = "DELETE FROM " + RowsTable(view) + "; INSERT INTO " + RowsTable(view) + " (" +
                       ColumnNames(view.columns + std::string(view.extra)) + ") " + select;
     sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);

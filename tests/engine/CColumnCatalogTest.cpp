@@ -86,7 +86,8 @@ TEST_F(CColumnCatalogTest, EveryChangeOfATableIsRecorded) {
     EXPECT_EQ(Rows("SELECT COLUMN_NAME, DATA_TYPE, DATA_LENGTH, CHAR_LENGTH, CHAR_USED, NULLABLE, "
                    "DATA_DEFAULT FROM USER_TAB_COLUMNS WHERE TABLE_NAME = 'STAFF' ORDER BY COLUMN_ID"),
               "ID,NUMBER,22,0,-,N,-|NAME,VARCHAR2,20,10,C,N,-|HIRED,DATE,7,0,-,Y,SYSDATE|"
-              "PAY,NUMBER,22,0,-,N,-|REMARK,VARCHAR2,5,5,B,Y,'none'|SEQ,NUMBER,22,0,-,N,-");
+              "PAY,NUMBER,22,0,-,N,-|REMARK,VARCHAR2,5,5,B,Y,'none'|SEQ,NUMBER,22,0,-,N,\"ISEQ$$_STAFF_SEQ\"."
+              "nextval");
     // A table made from a query takes the types of the columns it copies,
     // and the NOT NULL of the columns it copies as they stand.
     Exec("CREATE TABLE copy AS SELECT name, pay, pay * 2 AS twice FROM staff");
