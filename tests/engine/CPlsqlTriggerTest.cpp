@@ -4,6 +4,7 @@
 // stored procedure with the :OLD row.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 
 #include "engine/sqlite/plsql/CTriggerFiring.h"
@@ -230,6 +231,27 @@ TEST_F(PlsqlTriggerTest, UpdateReturningGivesTheRowABeforeRowTriggerWrote) {
     // DELETE returns the row as it stood.
     EXPECT_EQ(Run("DELETE FROM r WHERE id = 1 RETURNING b INTO :s"), "OK 1");
     EXPECT_EQ(m_binds[0].value, "x1030");
+}
+
+// DML ... RETURNING BULK COLLECT fires its statement triggers around the
+// rows, and a row that fails undoes the whole statement.
+TEST_F(PlsqlTriggerTest, ReturningBulkCollectFiresStatementTriggers) {
+    Exec("CREATE TABLE q (id NUMBER, a NUMBER CHECK (a < 3))");
+    Exec("CREATE TABLE qlog (what VARCHAR2(20))");
+    Exec("INSERT INTO q VALUES (1, 0)");
+    Exec("INSERT INTO q VALUES (2, 1)");
+    Exec("CREATE TRIGGER q_bs BEFORE UPDATE ON q BEGIN INSERT INTO qlog VALUES ('before'); END;");
+    Exec("CREATE TRIGGER q_as AFTER UPDATE ON q BEGIN INSERT INTO qlog VALUES ('after'); END;");
+    const char* block =
+        "DECLARE TYPE t IS TABLE OF NUMBER; v t; BEGIN UPDATE q SET a = a + %d RETURNING a BULK COLLECT INTO "
+        "v; END;";
+    char text[200];
+    std::snprintf(text, sizeof text, block, 1);
+    EXPECT_EQ(Run(text), "OK 2");
+    EXPECT_EQ(Rows("SELECT what FROM qlog ORDER BY ROWID"), "before|after");
+    std::snprintf(text, sizeof text, block, 2);
+    EXPECT_NE(Run(text).find("ORA-02290"), std::string::npos);
+    EXPECT_EQ(Rows("SELECT id, a FROM q ORDER BY id"), "1,1|2,2");
 }
 
 // RETURNING through a view's INSTEAD OF triggers is refused (ORA-22816),

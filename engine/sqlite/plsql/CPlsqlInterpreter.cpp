@@ -926,12 +926,26 @@ CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecSql(CPlsqlStmt& statement) {
     sqlite3_stmt* handle = sql.statement.get();
     CEngineError error;
     if (sql.bulk) {
+        // Note: DML ... RETURNING BULK COLLECT fires its statement triggers
+        // and is undone whole when it fails, as any DML.
+        const bool dml = sql.kind == CPlsqlSql::Kind::Dml;
+        if (dml && !m_host.BeginWrite(error)) return RaiseError(error, statement.at), Flow::Raise;
+        if (dml) m_host.NextStatement();
+        if (dml && !m_host.BeforeDml(sql.text, false, error)) {
+            sqlite3_reset(handle);
+            return RaiseError(error, statement.at), Flow::Raise;
+        }
         long rows = 0;
         bool done = false;
         bool ok = sql.readBack ? StoreReadBack(sql, rows) : StoreBulk(handle, sql, sql.into, 0, rows, done);
         sqlite3_reset(handle);
-        if (!ok) return m_raised.at = statement.at, Flow::Raise;
-        if (sql.kind == CPlsqlSql::Kind::Dml) m_rowsProcessed += rows;
+        if (!ok) {
+            m_raised.at = statement.at;
+            EndDml(sql, false, statement.at);
+            return Flow::Raise;
+        }
+        if (dml) m_rowsProcessed += rows;
+        if (!EndDml(sql, true, statement.at)) return Flow::Raise;
         m_sqlRan = true;
         m_sqlRows = rows;
         return Flow::Normal;
