@@ -8,6 +8,7 @@
 #include "engine/sqlite/CSqliteConnection.h"
 #include "engine/sqlite/CValueText.h"
 #include "engine/sqlite/plsql/CPlsqlErrors.h"
+#include "engine/sqlite/plsql/CTriggerFiring.h"
 #include "engine/sqlite/values/CNumberValue.h"
 #include "text/Cp932.h"
 #include "text/Encoding.h"
@@ -109,6 +110,18 @@ std::string CReturningInto::Target(std::string_view sql) {
     return TargetTable(sql, CSqlScanner::Significant(sql, 6));
 }
 
+bool CReturningInto::InsertsQuery(std::string_view sql) {
+    Tokens tokens = CSqlScanner::Significant(sql);
+    if (tokens.empty() || !CSqlScanner::Is(sql, tokens[0], "INSERT")) return false;
+    int depth = 0;
+    for (const CSqlScanner::Token& token : tokens) {
+        if (CSqlScanner::IsSymbol(sql, token, '(')) ++depth;
+        if (CSqlScanner::IsSymbol(sql, token, ')')) --depth;
+        if (depth == 0 && CSqlScanner::Is(sql, token, "VALUES")) return false;
+    }
+    return true;
+}
+
 CReturningInto::Clause CReturningInto::Find(std::string_view sql) {
     Clause clause;
     if (!MentionsReturn(sql)) return clause;
@@ -185,6 +198,20 @@ bool CReturningInto::Run(const std::string& sql, const Clause& clause, std::vect
             return false;
         }
     }
+    if (InsertsQuery(std::string_view(sql).substr(0, clause.at))) {
+        COraError::Set(c.m_error, 933, {}, at);
+        return false;
+    }
+    const std::string table = TargetTable(sql, CSqlScanner::Significant(sql, 6));
+    // Note: the server returns nothing through a view's INSTEAD OF triggers.
+    if (CTriggerFiring::HasInsteadOf(c, table)) {
+        COraError::Set(c.m_error, 22816, {}, at);
+        return false;
+    }
+    // Note: a BEFORE ROW trigger's :NEW values are written after RETURNING
+    // read the row; the row is then read back as stored, by its rowid.
+    const bool update = CSqlScanner::Is(sql, CSqlScanner::Significant(sql, 1)[0], "UPDATE");
+    const bool readBack = update && CTriggerFiring::RewritesUpdates(c, table);
     CSqliteConnection::Piece piece{std::string_view(sql).substr(0, clause.at), 0};
     std::string compiled;
     if (!c.Compile(piece, compiled, nullptr, nullptr, &binds)) return false;
@@ -192,11 +219,11 @@ bool CReturningInto::Run(const std::string& sql, const Clause& clause, std::vect
         COraError::Set(c.m_error, 3001, {"RETURNING"}, at);
         return false;
     }
-    compiled += " RETURNING " + clause.expressions;
+    compiled += readBack ? std::string(" RETURNING rowid") : " RETURNING " + clause.expressions;
     sqliteapi::Statement statement;
     if (!c.PrepareCompiled(piece, compiled, statement) || !c.Bind(piece, binds, statement.get()))
         return false;
-    const auto* columns = c.m_catalog->Columns(TargetTable(sql, CSqlScanner::Significant(sql, 6)));
+    const auto* columns = c.m_catalog->Columns(table);
     std::vector<CSqlType> types;
     for (const std::string& expression : expressions) types.push_back(TypeOf(columns, expression));
 
@@ -206,8 +233,12 @@ bool CReturningInto::Run(const std::string& sql, const Clause& clause, std::vect
     int rc = sqlite3_step(statement.get());
     bool ok = true;
     const bool returned = rc == SQLITE_ROW;
+    sqlite3_int64 rowid = 0;
     if (returned) {
-        ok = Read(statement.get(), types, targets, values);
+        if (readBack)
+            rowid = sqlite3_column_int64(statement.get(), 0);
+        else
+            ok = Read(statement.get(), types, targets, values);
         rc = sqlite3_step(statement.get());
         if (ok && rc == SQLITE_ROW) {
             COraError::Set(c.m_error, 1422, {}, 0);
@@ -217,11 +248,13 @@ bool CReturningInto::Run(const std::string& sql, const Clause& clause, std::vect
     if (ok && rc != SQLITE_DONE) ok = c.SetStepError();
     long rows = ok ? c.Changes() : 0;
     statement.reset();
+    if (ok && returned && readBack)
+        ok = ReadBack(table, clause.expressions, "WHERE rowid = " + std::to_string(rowid), types, targets,
+                      values);
     // Note: a row a BEFORE ROW trigger wrote anew is inserted by the trigger,
     // not by the statement, and is read back as the last row of the table.
     if (ok && !returned && rows == 1 && CSqlScanner::Is(sql, CSqlScanner::Significant(sql, 1)[0], "INSERT"))
-        ok = ReadInserted(TargetTable(sql, CSqlScanner::Significant(sql, 6)), clause.expressions, types,
-                          targets, values);
+        ok = ReadBack(table, clause.expressions, "ORDER BY rowid DESC LIMIT 1", types, targets, values);
     if (!ok) {
         const char* undo = started ? "ROLLBACK" : kRollbackTo;
         if (!sqliteapi::Undo(c.m_db, undo) || (!started && !c.ExecPlain(kRelease)))
@@ -279,12 +312,11 @@ bool CReturningInto::Fits(const CEngineBind& target, const CEngineBind& value) {
     return false;
 }
 
-bool CReturningInto::ReadInserted(const std::string& table, const std::string& expressions,
-                                  const std::vector<CSqlType>& types,
-                                  const std::vector<CEngineBind*>& targets,
-                                  std::vector<CEngineBind>& values) {
+bool CReturningInto::ReadBack(const std::string& table, const std::string& expressions,
+                              const std::string& which, const std::vector<CSqlType>& types,
+                              const std::vector<CEngineBind*>& targets, std::vector<CEngineBind>& values) {
     std::string query = "SELECT " + encoding::Cp932ToUtf8(expressions) + " FROM \"" +
-                        encoding::Cp932ToUtf8(table) + "\" ORDER BY rowid DESC LIMIT 1";
+                        encoding::Cp932ToUtf8(table) + "\" " + which;
     sqlite3_stmt* raw = nullptr;
     bool ok = sqlite3_prepare_v2(m_connection.m_db, query.c_str(), -1, &raw, nullptr) == SQLITE_OK;
     sqliteapi::Statement statement(raw);

@@ -32,6 +32,11 @@ public:
     // the catalog names it; "" when it names none.
     static std::string Target(std::string_view sql);
 
+    // Whether `sql` (without its RETURNING clause) is an INSERT whose rows
+    // come from a query: it has no VALUES at its top level. The server takes
+    // RETURNING only with VALUES.
+    static bool InsertsQuery(std::string_view sql);
+
     explicit CReturningInto(CSqliteConnection& connection) : m_connection(connection) {}
     // Runs `sql` with its clause; errors as the connection's.
     bool Run(const std::string& sql, const Clause& clause, std::vector<CEngineBind>& binds,
@@ -47,10 +52,11 @@ private:
     // text is longer than the variable's declared bytes.
     bool Fits(const CEngineBind& target, const CEngineBind& value);
 
-    // The values of the row last inserted into `table` (CP932, as stored).
-    bool ReadInserted(const std::string& table, const std::string& expressions,
-                      const std::vector<CSqlType>& types, const std::vector<CEngineBind*>& targets,
-                      std::vector<CEngineBind>& values);
+    // The values of the row of `table` (CP932) that `which` (a WHERE or
+    // ORDER BY tail) picks, as stored.
+    bool ReadBack(const std::string& table, const std::string& expressions, const std::string& which,
+                  const std::vector<CSqlType>& types, const std::vector<CEngineBind*>& targets,
+                  std::vector<CEngineBind>& values);
 
     CSqliteConnection& m_connection;
 };

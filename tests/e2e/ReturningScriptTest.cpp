@@ -45,6 +45,27 @@ TEST_P(ReturningScript, AValueLongerThanTheVariableFailsTheStatement) {
                   "SQL> PRINT v||V|--------------------|abc||SQL> ");
 }
 
+// The row a BEFORE ROW trigger wrote is what RETURNING gives; through a
+// view's INSTEAD OF trigger RETURNING is refused and nothing changes.
+TEST_P(ReturningScript, UpdateReturnsTheRowAsTheTriggersLeftIt) {
+    ExpectRun(
+        "SQL> UPDATE acct SET amount = 250 WHERE id = 1 RETURNING fee INTO :fee;|1行が更新されました。|"
+        "SQL> PRINT fee||FEE|--------------------|25||"
+        "SQL> UPDATE acct_v SET amount = 300 WHERE id = 1 RETURNING amount INTO :fee;|"
+        "UPDATE acct_v SET amount = 300 WHERE id = 1 RETURNING amount INTO :fee;|"
+        "                                            *|エラー行: 0: エラーが発生しました。|"
+        "ORA-22816: RETURNING句ではサポートされていない機能です。|"
+        "SQL> SELECT amount, fee FROM acct;||AMOUNT     FEE        |---------- ---------- |"
+        "250        25         ||1行が選択されました。||SQL> ",
+        "CONNECT scott/tiger\nCREATE TABLE acct (id NUMBER PRIMARY KEY, amount NUMBER, fee NUMBER);\n"
+        "INSERT INTO acct VALUES (1, 100, 0);\n"
+        "CREATE OR REPLACE TRIGGER acct_fee BEFORE UPDATE ON acct FOR EACH ROW\nBEGIN\n"
+        "  :NEW.fee := :NEW.amount / 10;\nEND;\n/\nVARIABLE fee NUMBER\n"
+        "CREATE VIEW acct_v AS SELECT id, amount FROM acct;\n"
+        "CREATE OR REPLACE TRIGGER acct_v_u INSTEAD OF UPDATE ON acct_v FOR EACH ROW\nBEGIN\n"
+        "  UPDATE acct SET amount = :NEW.amount WHERE id = :OLD.id;\nEND;\n/\n");
+}
+
 INSTANTIATE_TEST_SUITE_P(Roads, ReturningScript, ::testing::Values(Road::Embedded, Road::Server),
                          [](const ::testing::TestParamInfo<Road>& info) {
                              return info.param == Road::Embedded ? "Embedded" : "Server";

@@ -80,6 +80,25 @@ TEST_F(BindVariableTest, AFailedReturningUndoesOnlyItsOwnStatement) {
     EXPECT_EQ(Rows("SELECT id FROM t ORDER BY id"), "1|2|3|4|5");
 }
 
+// RETURNING belongs to an INSERT with VALUES only; an INSERT from a query
+// with RETURNING ends where RETURNING starts (ORA-00933) and inserts
+// nothing.
+TEST_F(BindVariableTest, InsertFromAQueryTakesNoReturning) {
+    const char* const statements[] = {
+        "INSERT INTO t SELECT 8, 'x' FROM dual RETURNING c INTO :v",
+        "INSERT INTO t (id, c) SELECT id + 10, c FROM t WHERE id = 2 RETURNING c INTO :v",
+        "INSERT INTO t (id, c) (SELECT id + 20, c FROM t WHERE id = 2) RETURNING c INTO :v",
+        "DECLARE x VARCHAR2(9); BEGIN INSERT INTO t SELECT 8, 'x' FROM dual RETURNING c INTO x; END;",
+    };
+    for (const char* statement : statements) EXPECT_TRUE(Into(statement).starts_with("ORA-")) << statement;
+    EXPECT_TRUE(Into(statements[0]).starts_with("ORA-00933")) << statements[0];
+    EXPECT_NE(Into(statements[3]).find("ORA-00933"), std::string::npos) << statements[3];
+    EXPECT_EQ(Rows("SELECT COUNT(*) FROM t"), "5");
+    // With VALUES, a subquery among the values is no query of rows.
+    EXPECT_EQ(Into("INSERT INTO t (id, c) VALUES ((SELECT MAX(id) + 1 FROM t), 'q') RETURNING c INTO :v"),
+              "q");
+}
+
 TEST_F(BindVariableTest, BlocksWriteTheVariableUnderTheSameLimit) {
     Exec(
         "CREATE PROCEDURE give (n NUMBER, o OUT VARCHAR2) IS BEGIN SELECT c INTO o FROM t WHERE id = n; "

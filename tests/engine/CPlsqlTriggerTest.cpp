@@ -4,6 +4,7 @@
 // stored procedure with the :OLD row.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 
 #include "engine/sqlite/plsql/CTriggerFiring.h"
@@ -194,6 +195,86 @@ TEST_F(PlsqlTriggerTest, ReturningIntoInABlockGivesTheRowABeforeRowTriggerWrote)
         EXPECT_EQ(m_binds[0].value, c.returned) << c.insert;
     }
     EXPECT_EQ(Rows("SELECT id, name FROM c ORDER BY id"), "1,old|5,Y|10,X");
+}
+
+// UPDATE ... RETURNING INTO gives the row as stored, with the :NEW values
+// a BEFORE ROW trigger set: typed at the console, in a block, and with
+// BULK COLLECT for every row touched, in the order touched.
+TEST_F(PlsqlTriggerTest, UpdateReturningGivesTheRowABeforeRowTriggerWrote) {
+    Exec("CREATE TABLE r (id NUMBER PRIMARY KEY, a NUMBER, b VARCHAR2(10))");
+    Exec("INSERT INTO r VALUES (1, 0, 'x')");
+    Exec("INSERT INTO r VALUES (2, 0, 'y')");
+    Exec("CREATE TRIGGER r_bu BEFORE UPDATE ON r FOR EACH ROW BEGIN :NEW.b := :NEW.b || :NEW.a * 10; END;");
+    m_binds = {CEngineBind{"S", "", true, servertype::kVarchar2, false, 40}};
+    const struct {
+        const char* statement;
+        const char* answer;
+        const char* s;
+    } cases[] = {
+        {"UPDATE r SET a = 1 WHERE id = 1 RETURNING b INTO :s", "OK 1", "x10"},
+        {"UPDATE r SET a = 7 WHERE id = 9 RETURNING b INTO :s", "OK 0", ""},
+        {"DECLARE v VARCHAR2(10); BEGIN UPDATE r SET a = 2 WHERE id = 2 RETURNING b || id INTO v; "
+         ":s := v; END;",
+         "OK 1", "y202"},
+        {"DECLARE TYPE t IS TABLE OF VARCHAR2(20); v t; BEGIN UPDATE r SET a = 3 RETURNING id || b BULK "
+         "COLLECT INTO v; :s := v.COUNT || ':' || v(1) || ',' || v(2); END;",
+         "OK 2", "2:1x1030,2y2030"},
+    };
+    for (const auto& c : cases) {
+        m_binds[0].value.clear();
+        EXPECT_EQ(Run(c.statement), c.answer) << c.statement;
+        EXPECT_EQ(m_binds[0].value, c.s) << c.statement;
+    }
+    // Several rows into one bind: ORA-01422, and no row changed.
+    EXPECT_NE(Run("UPDATE r SET a = 4 RETURNING b INTO :s").find("ORA-01422"), std::string::npos);
+    EXPECT_EQ(Rows("SELECT id, a, b FROM r ORDER BY id"), "1,3,x1030|2,3,y2030");
+    // DELETE returns the row as it stood.
+    EXPECT_EQ(Run("DELETE FROM r WHERE id = 1 RETURNING b INTO :s"), "OK 1");
+    EXPECT_EQ(m_binds[0].value, "x1030");
+}
+
+// DML ... RETURNING BULK COLLECT fires its statement triggers around the
+// rows, and a row that fails undoes the whole statement.
+TEST_F(PlsqlTriggerTest, ReturningBulkCollectFiresStatementTriggers) {
+    Exec("CREATE TABLE q (id NUMBER, a NUMBER CHECK (a < 3))");
+    Exec("CREATE TABLE qlog (what VARCHAR2(20))");
+    Exec("INSERT INTO q VALUES (1, 0)");
+    Exec("INSERT INTO q VALUES (2, 1)");
+    Exec("CREATE TRIGGER q_bs BEFORE UPDATE ON q BEGIN INSERT INTO qlog VALUES ('before'); END;");
+    Exec("CREATE TRIGGER q_as AFTER UPDATE ON q BEGIN INSERT INTO qlog VALUES ('after'); END;");
+    const char* block =
+        "DECLARE TYPE t IS TABLE OF NUMBER; v t; BEGIN UPDATE q SET a = a + %d RETURNING a BULK COLLECT INTO "
+        "v; END;";
+    char text[200];
+    std::snprintf(text, sizeof text, block, 1);
+    EXPECT_EQ(Run(text), "OK 2");
+    EXPECT_EQ(Rows("SELECT what FROM qlog ORDER BY ROWID"), "before|after");
+    std::snprintf(text, sizeof text, block, 2);
+    EXPECT_NE(Run(text).find("ORA-02290"), std::string::npos);
+    EXPECT_EQ(Rows("SELECT id, a FROM q ORDER BY id"), "1,1|2,2");
+}
+
+// RETURNING through a view's INSTEAD OF triggers is refused (ORA-22816),
+// and the view's rows stay as they were.
+TEST_F(PlsqlTriggerTest, ReturningOnAViewWithInsteadOfTriggersIsRefused) {
+    Exec("CREATE TABLE base (id NUMBER, a NUMBER)");
+    Exec("INSERT INTO base VALUES (1, 0)");
+    Exec("CREATE VIEW w AS SELECT id, a FROM base");
+    Exec("CREATE TRIGGER w_iu INSTEAD OF UPDATE ON w FOR EACH ROW BEGIN UPDATE base SET a = :NEW.a; END;");
+    Exec(
+        "CREATE TRIGGER w_ii INSTEAD OF INSERT ON w FOR EACH ROW BEGIN INSERT INTO base VALUES (:NEW.id, 0); "
+        "END;");
+    m_binds = {CEngineBind{"S", "", true, servertype::kVarchar2, false, 40}};
+    const char* statements[] = {
+        "UPDATE w SET a = 5 RETURNING a INTO :s",
+        "INSERT INTO w VALUES (2, 2) RETURNING id INTO :s",
+        "DECLARE n NUMBER; BEGIN UPDATE w SET a = 5 RETURNING a INTO n; END;",
+        "DECLARE n NUMBER; BEGIN INSERT INTO w VALUES (2, 2) RETURNING id INTO n; END;",
+    };
+    for (const char* statement : statements)
+        EXPECT_NE(Run(statement).find("ORA-22816"), std::string::npos) << statement;
+    EXPECT_EQ(Rows("SELECT id, a FROM base"), "1,0");
+    EXPECT_EQ(Run("UPDATE w SET a = 5"), "OK 1");
 }
 
 // A NOT NULL column that a BEFORE ROW trigger fills is checked with the

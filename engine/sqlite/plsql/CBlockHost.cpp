@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "engine/sqlite/COraError.h"
+#include "engine/sqlite/CReturningInto.h"
 #include "engine/sqlite/CSqlScanner.h"
 #include "engine/sqlite/CSqliteCatalog.h"
 #include "engine/sqlite/CSqliteConnection.h"
@@ -151,22 +152,42 @@ bool CBlockHost::Prepare(CPlsqlSql& sql, CEngineError& error) {
                                        ? m_connection.m_resultTypes[static_cast<std::size_t>(k)].floatWidth
                                        : 0);
     }
+    // Note: the leading rowid of a statement read back is no column of its own.
+    for (int k = 0; k < sql.skip && sql.readBack && !sql.columns.empty(); ++k) {
+        sql.columns.erase(sql.columns.begin());
+        sql.columnTypes.erase(sql.columnTypes.begin());
+        sql.columnFloats.erase(sql.columnFloats.begin());
+    }
     sql.statement = std::move(statement);
     sql.paramIndexes.clear();
     return true;
 }
 
-bool CBlockHost::PrepareStatement(const CPlsqlSql& sql, const std::vector<CEngineBind>& binds,
+bool CBlockHost::PrepareStatement(CPlsqlSql& sql, const std::vector<CEngineBind>& binds,
                                   sqliteapi::Statement& statement) {
     CSqliteConnection::Piece piece{sql.text, 0};
     if (sql.returningText.empty()) return m_connection.Prepare(piece, {}, binds, statement);
+    if (CReturningInto::InsertsQuery(sql.text)) {
+        COraError::Set(m_connection.m_error, 933, {}, static_cast<int>(sql.text.size()));
+        return false;
+    }
+    const std::string table = CReturningInto::Target(sql.text);
+    // Note: the server returns nothing through a view's INSTEAD OF triggers.
+    if (CTriggerFiring::HasInsteadOf(m_connection, table)) {
+        COraError::Set(m_connection.m_error, 22816, {}, 0);
+        return false;
+    }
+    std::vector<CSqlScanner::Token> first = CSqlScanner::Significant(sql.text, 1);
+    sql.readBack = !first.empty() && CSqlScanner::Is(sql.text, first[0], "UPDATE") &&
+                   CTriggerFiring::RewritesUpdates(m_connection, table);
+    sql.skip = sql.readBack ? 1 : 0;
     std::string compiled;
     if (!m_connection.Compile(piece, compiled, nullptr, nullptr, &binds)) return false;
     if (compiled.empty()) {
         COraError::Set(m_connection.m_error, 3001, {"RETURNING"}, static_cast<int>(sql.text.size()));
         return false;
     }
-    compiled += " RETURNING " + sql.returningText;
+    compiled += (sql.readBack ? " RETURNING rowid, " : " RETURNING ") + sql.returningText;
     return m_connection.PrepareCompiled(piece, compiled, statement) &&
            m_connection.Bind(piece, binds, statement.get());
 }

@@ -86,7 +86,7 @@ public:
     static void ToSqlite(struct sqlite3_context* context, const CPlsqlValue& value);
 
 private:
-    bool PrepareStatement(const CPlsqlSql& sql, const std::vector<CEngineBind>& binds,
+    bool PrepareStatement(CPlsqlSql& sql, const std::vector<CEngineBind>& binds,
                           sqliteapi::Statement& statement);
     // Undoes the block's changes back to its savepoint.
     void Undo();

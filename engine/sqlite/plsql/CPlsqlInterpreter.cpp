@@ -926,11 +926,26 @@ CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecSql(CPlsqlStmt& statement) {
     sqlite3_stmt* handle = sql.statement.get();
     CEngineError error;
     if (sql.bulk) {
+        // Note: DML ... RETURNING BULK COLLECT fires its statement triggers
+        // and is undone whole when it fails, as any DML.
+        const bool dml = sql.kind == CPlsqlSql::Kind::Dml;
+        if (dml && !m_host.BeginWrite(error)) return RaiseError(error, statement.at), Flow::Raise;
+        if (dml) m_host.NextStatement();
+        if (dml && !m_host.BeforeDml(sql.text, false, error)) {
+            sqlite3_reset(handle);
+            return RaiseError(error, statement.at), Flow::Raise;
+        }
         long rows = 0;
         bool done = false;
-        bool ok = StoreBulk(handle, sql, sql.into, 0, rows, done);
+        bool ok = sql.readBack ? StoreReadBack(sql, rows) : StoreBulk(handle, sql, sql.into, 0, rows, done);
         sqlite3_reset(handle);
-        if (!ok) return m_raised.at = statement.at, Flow::Raise;
+        if (!ok) {
+            m_raised.at = statement.at;
+            EndDml(sql, false, statement.at);
+            return Flow::Raise;
+        }
+        if (dml) m_rowsProcessed += rows;
+        if (!EndDml(sql, true, statement.at)) return Flow::Raise;
         m_sqlRan = true;
         m_sqlRows = rows;
         return Flow::Normal;
@@ -944,6 +959,8 @@ CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecSql(CPlsqlStmt& statement) {
     }
     int rc = sqlite3_step(handle);
     long rows = 0;
+    std::vector<std::int64_t> rowids;
+    if (rc == SQLITE_ROW && sql.readBack) rowids.push_back(sqlite3_column_int64(handle, 0));
     if (rc == SQLITE_ROW && !sql.into.empty()) {
         if (!Store(handle, sql, sql.into)) {
             sqlite3_reset(handle);
@@ -975,7 +992,7 @@ CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecSql(CPlsqlStmt& statement) {
         m_rowsProcessed += rows;
     }
     sqlite3_reset(handle);
-    if (readBack && rows == 1 && !StoreInserted(sql)) {
+    if ((readBack && rows == 1 && !StoreInserted(sql)) || (rowids.size() == 1 && !StoreRow(sql, rowids))) {
         m_raised.at = statement.at;
         EndDml(sql, false, statement.at);
         return Flow::Raise;
@@ -1005,6 +1022,48 @@ bool CPlsqlInterpreter::StoreInserted(CPlsqlSql& sql) {
         if (index > 0 && (!Read(sql.params[k], value) || !BindValue(raw, index, value))) return false;
     }
     return sqlite3_step(raw) != SQLITE_ROW || Store(raw, sql, sql.into);
+}
+
+sqliteapi::Statement CPlsqlInterpreter::ReadBackQuery(CPlsqlSql& sql,
+                                                      const std::vector<std::int64_t>& rowids) {
+    std::string list;
+    for (std::int64_t rowid : rowids) list += (list.empty() ? "" : ",") + std::to_string(rowid);
+    // Note: the rows come in the order the statement touched them.
+    std::string query = "SELECT rowid, " + encoding::Cp932ToUtf8(sql.returningText) + " FROM \"" +
+                        encoding::Cp932ToUtf8(CReturningInto::Target(sql.text)) + "\" WHERE rowid IN (" +
+                        list + ") ORDER BY instr('," + list + ",', ',' || rowid || ',')";
+    sqlite3_stmt* raw = nullptr;
+    int rc = sqlite3_prepare_v2(m_host.Database(), query.c_str(), -1, &raw, nullptr);
+    sqliteapi::Statement statement(raw);
+    if (rc != SQLITE_OK) {
+        StepFailed(sql);
+        return {};
+    }
+    for (std::size_t k = 0; k < sql.params.size(); ++k) {
+        int index = sqlite3_bind_parameter_index(raw, (":" + sql.paramNames[k]).c_str());
+        CPlsqlValue value;
+        if (index > 0 && (!Read(sql.params[k], value) || !BindValue(raw, index, value))) return {};
+    }
+    return statement;
+}
+
+bool CPlsqlInterpreter::StoreRow(CPlsqlSql& sql, const std::vector<std::int64_t>& rowids) {
+    sqliteapi::Statement statement = ReadBackQuery(sql, rowids);
+    if (!statement) return false;
+    return sqlite3_step(statement.get()) != SQLITE_ROW || Store(statement.get(), sql, sql.into);
+}
+
+bool CPlsqlInterpreter::StoreReadBack(CPlsqlSql& sql, long& rows) {
+    sqlite3_stmt* handle = sql.statement.get();
+    std::vector<std::int64_t> rowids;
+    int rc = SQLITE_ROW;
+    while ((rc = sqlite3_step(handle)) == SQLITE_ROW) rowids.push_back(sqlite3_column_int64(handle, 0));
+    if (rc != SQLITE_DONE) return StepFailed(sql);
+    sqlite3_reset(handle);
+    sqliteapi::Statement statement;
+    if (!rowids.empty() && !(statement = ReadBackQuery(sql, rowids))) return false;
+    bool done = false;
+    return StoreBulk(statement.get(), sql, sql.into, 0, rows, done);
 }
 
 bool CPlsqlInterpreter::EndDml(const CPlsqlSql& sql, bool ran, std::size_t at) {
@@ -1401,8 +1460,7 @@ CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecImmediate(CPlsqlStmt& statement) 
     // DML ... RETURNING ... INTO :a: its values go to the RETURNING INTO
     // variables, or to the OUT arguments after the statement's inputs.
     std::size_t inputs = sql.paramNames.size();
-    std::size_t returned =
-        sql.returningText.empty() ? 0 : static_cast<std::size_t>(sqlite3_column_count(handle));
+    std::size_t returned = sql.returningText.empty() ? 0 : static_cast<std::size_t>(ColumnCount(handle, sql));
     bool outsInUsing = statement.into.empty() && returned > 0;
     std::size_t given = statement.exprs.size() - 1;
     if (given != inputs + (outsInUsing ? returned : 0))

@@ -1,6 +1,7 @@
 #pragma once
 
 // PL/SQL: the interpreter that runs a compiled block against its host.
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <string>
@@ -97,6 +98,15 @@ private:
     // the trigger, not the statement, inserted it, so RETURNING gave no row;
     // its values are read back as the table's last row.
     bool StoreInserted(CPlsqlSql& sql);
+    // RETURNING of a statement read back (see CPlsqlSql::readBack): the
+    // expressions over the rows `rowids` names, in that order; empty with
+    // the exception raised when it cannot be made.
+    sqliteapi::Statement ReadBackQuery(CPlsqlSql& sql, const std::vector<std::int64_t>& rowids);
+    // Into the INTO targets: the one row `rowids` names.
+    bool StoreRow(CPlsqlSql& sql, const std::vector<std::int64_t>& rowids);
+    // RETURNING BULK COLLECT of a statement read back: it runs, then every
+    // row it touched is read as stored.
+    bool StoreReadBack(CPlsqlSql& sql, long& rows);
     bool InitialiseFields(const CPlsqlStmt& statement);
     bool AssignRecord(const CPlsqlStmt& statement, const CPlsqlType& type);
     // The fields of a record of `type` that `source` gives: an object

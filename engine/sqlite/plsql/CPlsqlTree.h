@@ -63,6 +63,9 @@ struct CPlsqlSql {
     std::vector<CPlsqlTarget> into;  // SELECT ... INTO / RETURNING ... INTO
     bool returning = false;
     std::string returningText;  // the expressions of RETURNING, parameters as in `text`
+    // RETURNING gives the rowid only (`skip` 1): BEFORE ROW triggers write
+    // the row again afterwards, so its values are read back as stored.
+    bool readBack = false;
     std::size_t at = 0;
     // The result's column names (upper case) as compiled.
     std::vector<std::string> columns;

@@ -369,6 +369,33 @@ void CTriggerFiring::Ordering(sqlite3_context* context, int, sqlite3_value** val
     sqlite3_result_text(context, json.c_str(), static_cast<int>(json.size()), SQLITE_TRANSIENT);
 }
 
+namespace {
+
+bool TriggerExists(sqlite3* db, const std::string& name) {
+    sqliteapi::Statement found =
+        sqliteapi::Prepare(db, "SELECT 1 FROM main.sqlite_schema WHERE type = 'trigger' AND name = ?1");
+    if (!found) return false;
+    sqlite3_bind_text(found.get(), 1, name.c_str(), static_cast<int>(name.size()), SQLITE_TRANSIENT);
+    return sqlite3_step(found.get()) == SQLITE_ROW;
+}
+
+bool AnyTriggerExists(sqlite3* db, const std::string& table, const char* suffixes) {
+    const std::string utf8 = "TARVEX_ROW_" + encoding::Cp932ToUtf8(table) + "_";
+    for (const char* s = suffixes; *s != '\0'; s += 2)
+        if (TriggerExists(db, utf8 + std::string(s, 2))) return true;
+    return false;
+}
+
+}  // namespace
+
+bool CTriggerFiring::RewritesUpdates(CSqliteConnection& connection, const std::string& table) {
+    return AnyTriggerExists(connection.m_db, table, "UB");
+}
+
+bool CTriggerFiring::HasInsteadOf(CSqliteConnection& connection, const std::string& name) {
+    return AnyTriggerExists(connection.m_db, name, "IIUIDI");
+}
+
 void CTriggerFiring::Drop(CSqliteConnection& connection, const std::string& table) {
     // Note: those of a table renamed since are found by the table they are on.
     sqliteapi::Statement made = sqliteapi::Prepare(

@@ -46,6 +46,11 @@ public:
     // After it (`ran`: the statement succeeded): its AFTER STATEMENT
     // triggers; false when the statement or one of them failed.
     static bool End(CBlockHost& host, bool ran, CEngineError& error);
+    // Whether `table` (CP932) has BEFORE ROW UPDATE triggers: its rows may be
+    // written again with the :NEW values they set, after RETURNING read them.
+    static bool RewritesUpdates(CSqliteConnection& connection, const std::string& table);
+    // Whether `name` (CP932) is a view with INSTEAD OF triggers.
+    static bool HasInsteadOf(CSqliteConnection& connection, const std::string& name);
     // The columns an UPDATE statement sets, upper case (CP932).
     static std::vector<std::string> UpdatedColumns(const std::string& sql);
 
