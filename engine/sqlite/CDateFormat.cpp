@@ -63,21 +63,36 @@ struct ElementRule {
 
 // Note: longer names come before the names they begin with.
 constexpr ElementRule kElements[] = {
-    {"YYYY", Element::Year4, 4},  {"RRRR", Element::Year4, 4},      {"HH24", Element::Hour24, 2},
-    {"HH12", Element::Hour12, 2}, {"MONTH", Element::MonthName, 0}, {"MON", Element::MonthAbbreviation, 0},
-    {"HH", Element::Hour12, 2},   {"YY", Element::Year2, 2},        {"RR", Element::YearRR, 2},
-    {"MM", Element::Month, 2},    {"DAY", Element::DayName, 0},     {"DY", Element::DayAbbreviation, 0},
-    {"DD", Element::Day, 2},      {"MI", Element::Minute, 2},       {"SS", Element::Second, 2},
-    {"FF", Element::Fraction, 9}, {"X", Element::Radix, 0},         {"AM", Element::Meridian, 2},
-    {"PM", Element::Meridian, 2}, {"A.M.", Element::Meridian, 2},   {"P.M.", Element::Meridian, 2},
-    {"FM", Element::FillMode, 0}, {"FX", Element::ExactMode, 0},
+    {"SYYYY", Element::SignedYear, 5},
+    {"YYYY", Element::Year4, 4},
+    {"RRRR", Element::Year4, 4},
+    {"HH24", Element::Hour24, 2},
+    {"HH12", Element::Hour12, 2},
+    {"MONTH", Element::MonthName, 0},
+    {"MON", Element::MonthAbbreviation, 0},
+    {"HH", Element::Hour12, 2},
+    {"YY", Element::Year2, 2},
+    {"RR", Element::YearRR, 2},
+    {"MM", Element::Month, 2},
+    {"DAY", Element::DayName, 0},
+    {"DY", Element::DayAbbreviation, 0},
+    {"DD", Element::Day, 2},
+    {"MI", Element::Minute, 2},
+    {"SS", Element::Second, 2},
+    {"FF", Element::Fraction, 9},
+    {"X", Element::Radix, 0},
+    {"AM", Element::Meridian, 2},
+    {"PM", Element::Meridian, 2},
+    {"A.M.", Element::Meridian, 2},
+    {"P.M.", Element::Meridian, 2},
+    {"FM", Element::FillMode, 0},
+    {"FX", Element::ExactMode, 0},
 };
 
 // Elements TO_CHAR writes beside them; tried after those (longer names first).
 constexpr ElementRule kWrittenElements[] = {
     {"SYEAR", Element::SignedSpelledYear, 0},
     {"YEAR", Element::SpelledYear, 0},
-    {"SYYYY", Element::SignedYear, 5},
     {"IYYY", Element::IsoYear4, 4},
     {"SSSSS", Element::SecondOfDay, 5},
     {"YYY", Element::Year3, 3},
@@ -268,6 +283,22 @@ int RangeError(Element element, int number) {
 // holds something else there (ORA-01858).
 int MissingNumber(std::string_view text, std::size_t at) { return at >= text.size() ? 1840 : 1858; }
 
+// SYYYY: a year of up to four digits after an optional sign. A year before
+// the common era is refused (3001): the engine keeps none.
+int ReadSignedYear(std::string_view text, std::size_t& at, ParseState& state) {
+    const bool negative = at < text.size() && text[at] == '-';
+    if (at < text.size() && (text[at] == '-' || text[at] == '+')) ++at;
+    std::size_t start = at;
+    int number = 0;
+    if (!ReadNumber(text, at, 4, number)) return MissingNumber(text, at);
+    if (int code = ExactWidth(state, ElementRule{"YYYY", Element::Year4, 4}, at - start); code != 0)
+        return code;
+    if (negative && number != 0) return 3001;
+    if (number == 0) return 1841;
+    state.value.year = number;
+    return 0;
+}
+
 // Reads one element at `at`: 0, or the server's error number.
 int ReadElement(const ElementRule& rule, std::string_view text, std::size_t& at, ParseState& state) {
     CDateTime& v = state.value;
@@ -310,6 +341,7 @@ int ReadElement(const ElementRule& rule, std::string_view text, std::size_t& at,
         default:
             break;
     }
+    if (rule.element == Element::SignedYear) return ReadSignedYear(text, at, state);
     if (rule.element == Element::Month && at < text.size() && !IsDigit(text[at]))
         return ReadMonthName(text, at, state) ? 0 : 1843;
     int number = 0;
@@ -639,7 +671,12 @@ std::string CDateFormat::WithFractionDigits(std::string_view model, int digits) 
             (model[k + 1] != 'F' && model[k + 1] != 'f'))
             continue;
         out += model[++k];
-        if (k + 1 >= model.size() || model[k + 1] < '1' || model[k + 1] > '9') out += std::to_string(digits);
+        if (k + 1 < model.size() && model[k + 1] >= '1' && model[k + 1] <= '9') continue;
+        // Note: a bare FF writes the type's digits: none for TIMESTAMP(0).
+        if (digits == 0)
+            out.resize(out.size() - 2);
+        else
+            out += std::to_string(digits);
     }
     return out;
 }

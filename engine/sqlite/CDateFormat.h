@@ -75,7 +75,7 @@ public:
     static int LastDayOfMonth(int year, int month);
     // `model` with each FF that names no digits written FF`digits`: the
     // server writes a value's fraction to the digits of its type (FF of a
-    // TIMESTAMP(3) is three digits). Quoted text stays as it is.
+    // TIMESTAMP(3) is three digits; a bare FF of a TIMESTAMP(0) is dropped). Quoted text stays as it is.
     static std::string WithFractionDigits(std::string_view model, int digits);
     // Whether `model` writes fractional seconds (FF, FFn) outside its quoted text.
     static bool NamesFraction(std::string_view model);

@@ -3109,7 +3109,7 @@ CSqlType CSqlEmitter::Call(const CSqlExpr& expr, std::string& out) {
                 Fail(expr.args[1]->at, 1821);
                 return CSqlType::Unknown;
             }
-            if (digits > 0 && digits < 9) {
+            if (digits >= 0 && digits < 9) {
                 out += Quote(CDateFormat::WithFractionDigits(model, digits));
                 types.push_back(CSqlType::Text);
                 continue;

@@ -180,6 +180,8 @@ void ToDate(sqlite3_context* context, int argc, sqlite3_value** argv) {
     } else if (!CValueText::HasStoredDatePrefix(text) || !CDateFormat::ParseStored(text, value))
         code = CDateFormat::Read(text, DateFormatOf(context), value, language);
     if (code == 0) return ResultText(context, CDateFormat::ToStored(value));
+    // Note: a year before the common era is refused by name, never misread.
+    if (code == 3001) return ResultError(context, code, {"紀元前の年 (SYYYY)"}, at);
     ResultError(context, code, {text}, at);
 }
 

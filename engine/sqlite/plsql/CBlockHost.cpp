@@ -138,6 +138,8 @@ bool CBlockHost::Prepare(CPlsqlSql& sql, CEngineError& error) {
     sql.columns.clear();
     sql.columnTypes.clear();
     sql.columnFloats.clear();
+    sql.columnFractions.clear();
+    sql.columnZones.clear();
     int count = sqlite3_column_count(statement.get());
     for (int k = 0; k < count; ++k) {
         const char* name = sqlite3_column_name(statement.get(), k);
@@ -151,6 +153,11 @@ bool CBlockHost::Prepare(CPlsqlSql& sql, CEngineError& error) {
         sql.columnFloats.push_back(static_cast<std::size_t>(k) < m_connection.m_resultTypes.size()
                                        ? m_connection.m_resultTypes[static_cast<std::size_t>(k)].floatWidth
                                        : 0);
+        const CValueType* described = static_cast<std::size_t>(k) < m_connection.m_resultTypes.size()
+                                          ? &m_connection.m_resultTypes[static_cast<std::size_t>(k)]
+                                          : nullptr;
+        sql.columnFractions.push_back(described != nullptr ? described->fraction : -1);
+        sql.columnZones.push_back(described != nullptr && described->zone && !described->localZone);
     }
     // Note: the leading rowid of a statement read back is no column of its own.
     for (int k = 0; k < sql.skip && sql.readBack && !sql.columns.empty(); ++k) {

@@ -2282,6 +2282,12 @@ CPlsqlValue CPlsqlInterpreter::Column(sqlite3_stmt* statement, const CPlsqlSql& 
         CNumberDecimal number;
         if (CNumberDecimal::FromText(value, number)) return CPlsqlValue::Decimal(number);
     }
+    // Note: a TIMESTAMP is one by the statement's type, not by its text: a
+    // whole second comes without digits and is given its nine.
+    const bool stamp = logical < static_cast<int>(sql.columnFractions.size()) &&
+                       sql.columnFractions[static_cast<std::size_t>(logical)] >= 0;
+    if (stamp && CValueText::IsStoredDate(value))
+        return CPlsqlValue::Date(CPlsqlOperators::Fraction(value, 9));
     if (type == static_cast<int>(CSqlType::Date) || (type == 0 && CValueText::IsStoredDate(value)))
         return CPlsqlValue::Date(value);
     return CPlsqlValue::Text(value);

@@ -6,6 +6,7 @@
 
 #include "engine/sqlite/CDateFormat.h"
 #include "engine/sqlite/CSqliteCatalog.h"
+#include "engine/sqlite/CValueText.h"
 #include "engine/sqlite/plsql/CCollectionJson.h"
 #include "engine/sqlite/plsql/CPlsqlBuiltins.h"
 #include "engine/sqlite/plsql/CPlsqlErrors.h"
@@ -13,6 +14,7 @@
 #include "engine/sqlite/plsql/CPlsqlOverloads.h"
 #include "engine/sqlite/plsql/CPlsqlParserEntry.h"
 #include "engine/sqlite/values/CFloatValue.h"
+#include "engine/sqlite/values/CTimeZone.h"
 #include "text/Cp932.h"
 #include "text/Encoding.h"
 
@@ -1324,6 +1326,9 @@ void CPlsqlParser::ParseCursorDeclaration() {
             cursor.query->skip = 1;
             cursor.query->columns.erase(cursor.query->columns.begin());
             cursor.query->columnTypes.erase(cursor.query->columnTypes.begin());
+            cursor.query->columnFloats.erase(cursor.query->columnFloats.begin());
+            cursor.query->columnFractions.erase(cursor.query->columnFractions.begin());
+            cursor.query->columnZones.erase(cursor.query->columnZones.begin());
         } else {
             cursor.query->text = plain;
         }
@@ -1580,6 +1585,20 @@ std::shared_ptr<CPlsqlType> CPlsqlParser::RowType(const std::vector<std::string>
     type->base = CPlsqlType::Base::Record;
     for (const std::string& column : columns)
         type->fields.push_back({column, std::make_shared<CPlsqlType>()});
+    return type;
+}
+
+std::shared_ptr<CPlsqlType> CPlsqlParser::RowTypeOf(const CPlsqlSql& query) const {
+    auto type = RowType(query.columns);
+    // Note: a TIMESTAMP column gives its field its type (a DATE's stays open).
+    for (std::size_t k = 0; k < type->fields.size() && k < query.columnFractions.size(); ++k) {
+        if (query.columnFractions[k] < 0) continue;
+        auto stamp = std::make_shared<CPlsqlType>();
+        stamp->base = CPlsqlType::Base::Date;
+        stamp->fraction = query.columnFractions[k];
+        stamp->zone = query.columnZones[k] ? 'Z' : 0;
+        type->fields[k].type = stamp;
+    }
     return type;
 }
 
@@ -2091,7 +2110,7 @@ std::unique_ptr<CPlsqlStmt> CPlsqlParser::ParseFor(std::string label) {
         ++m_k;
         const auto& declared = UnitAt(cursor->level).cursors[static_cast<std::size_t>(cursor->cursor)];
         if (IsSymbol('(')) statement->exprs = ParseCursorArguments(declared, cursor->level);
-        entry.slot = NewSlot(index, RowType(declared.query->columns));
+        entry.slot = NewSlot(index, RowTypeOf(*declared.query));
     } else {
         statement->kind = CPlsqlStmt::Kind::ForRange;
         ParseLoopBounds(*statement);
@@ -2124,7 +2143,7 @@ void CPlsqlParser::ParseLoopQuery(CPlsqlStmt& statement, Entry& entry, const std
     try {
         statement.sql = BuildSql(open + 1, close, CPlsqlSql::Kind::Query);
         Compile(*statement.sql, m_tokens[open + 1].begin);
-        entry.slot = NewSlot(index, RowType(statement.sql->columns));
+        entry.slot = NewSlot(index, RowTypeOf(*statement.sql));
     } catch (const Failure& failure) {
         // Note: the query that fails is passed over; the loop's body is
         // compiled still, its record of no known shape (PLS-00364 at a use).
@@ -3430,14 +3449,13 @@ CPlsqlParser::ExprPtr CPlsqlParser::ParseNamedValue() {
             expr->sql->kind = CPlsqlSql::Kind::Query;
             expr->sql->at = at;
             std::string call = TokenText(m_tokens[first]) + "(";
-            // Note: TO_CHAR of a TIMESTAMP variable writes it by NLS_TIMESTAMP_FORMAT.
+            // Note: a TIMESTAMP argument is cast to its type, so that SQL takes it as
+            // one (TO_CHAR of it writes it by NLS_TIMESTAMP_FORMAT).
             const bool toChar = CSqlScanner::Is(m_text, m_tokens[first], "TO_CHAR");
-            bool typed = args.size() == 1 && toChar;
             if (toChar && args.size() >= 2) expr->failure = FractionDigits(*args[0], *args[1]);
             for (std::size_t k = 0; k < args.size(); ++k) {
                 std::string param = "TARVEX_P" + std::to_string(k + 1);
-                call +=
-                    (k > 0 ? ", " : "") + (typed ? TypedBind(param, *args[k]) : FloatBind(param, *args[k]));
+                call += (k > 0 ? ", " : "") + TypedBind(param, *args[k]);
                 expr->sql->paramNames.push_back(param);
             }
             expr->sql->text = "SELECT " + call + ") FROM DUAL";
@@ -3552,12 +3570,12 @@ int CPlsqlParser::FractionDigits(const CPlsqlExpr& value, CPlsqlExpr& model) con
         return 0;
     // Note: a DATE has no fraction of a second to write.
     if (digits < 0) return CDateFormat::NamesFraction(model.literal.TextValue()) ? 1821 : 0;
-    if (digits > 0 && digits < 9)
+    if (digits >= 0 && digits < 9)
         model.literal = CPlsqlValue::Text(CDateFormat::WithFractionDigits(model.literal.TextValue(), digits));
     return 0;
 }
 
-bool CPlsqlParser::DatetimeDigits(const CPlsqlExpr& value, int& digits) const {
+std::shared_ptr<CPlsqlType> CPlsqlParser::VariableType(const CPlsqlExpr& value) const {
     std::shared_ptr<CPlsqlType> type;
     if (value.kind == CPlsqlExpr::Kind::Variable && value.target.bind.empty() && !value.target.index &&
         value.target.attribute < 0) {
@@ -3569,6 +3587,11 @@ bool CPlsqlParser::DatetimeDigits(const CPlsqlExpr& value, int& digits) const {
                        ? type->fields[field].type
                        : nullptr;
     }
+    return type;
+}
+
+bool CPlsqlParser::DatetimeDigits(const CPlsqlExpr& value, int& digits) const {
+    std::shared_ptr<CPlsqlType> type = VariableType(value);
     if (value.kind == CPlsqlExpr::Kind::Call)
         if (auto callee = value.callee.lock()) type = callee->returnType;
     if (type) {
@@ -3594,8 +3617,12 @@ bool CPlsqlParser::DatetimeDigits(const CPlsqlExpr& value, int& digits) const {
 }
 
 std::string CPlsqlParser::TypedBind(const std::string& name, const CPlsqlExpr& argument) const {
-    if (argument.kind != CPlsqlExpr::Kind::Variable) return FloatBind(name, argument);
-    const auto type = TargetType(argument.target);
+    // Note: a value SQL computes (a TIMESTAMP literal too) keeps the type it is described with.
+    if (argument.kind == CPlsqlExpr::Kind::SqlCall && argument.sql &&
+        argument.sql->columnFractions.size() == 1 && argument.sql->columnFractions[0] >= 0)
+        return "CAST(:" + name + " AS TIMESTAMP(" + std::to_string(argument.sql->columnFractions[0]) + ")" +
+               (argument.sql->columnZones[0] ? " WITH TIME ZONE" : "") + ")";
+    const auto type = VariableType(argument);
     if (!type || type->base != CPlsqlType::Base::Date || type->fraction < 0) return FloatBind(name, argument);
     return "CAST(:" + name + " AS TIMESTAMP(" + std::to_string(type->fraction) + ")" +
            (type->zone == 'Z' ? " WITH TIME ZONE" : "") + ")";

@@ -269,6 +269,8 @@ private:
     // The digits of a second the type of `value` keeps: -1 for a DATE, and
     // false for a value of no datetime type or one not known here.
     bool DatetimeDigits(const CPlsqlExpr& value, int& digits) const;
+    // A variable's (or a record field's) declared type; null for others.
+    std::shared_ptr<CPlsqlType> VariableType(const CPlsqlExpr& value) const;
     std::string TypedBind(const std::string& name, const CPlsqlExpr& argument) const;
     // ":name", or a cast to the floating type of the argument.
     std::string FloatBind(const std::string& name, const CPlsqlExpr& argument) const;
@@ -285,6 +287,7 @@ private:
     std::unique_ptr<CPlsqlStmt> ParseForAll();
     std::shared_ptr<CPlsqlType> ParseAttributeType(const std::string& first, std::size_t at);
     std::shared_ptr<CPlsqlType> RowType(const std::vector<std::string>& columns) const;
+    std::shared_ptr<CPlsqlType> RowTypeOf(const CPlsqlSql& query) const;
 
     // Statements
     // A block; its declarations are qualified by `scopeName` (a subprogram's

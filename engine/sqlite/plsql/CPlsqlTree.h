@@ -72,7 +72,12 @@ struct CPlsqlSql {
     sqliteapi::Statement statement;
     std::vector<int> columnTypes;   // CSqlType per column, when known
     std::vector<int> columnFloats;  // BINARY_FLOAT (4) or BINARY_DOUBLE (8) per column; 0 for others
-    bool bulk = false;              // BULK COLLECT INTO collections
+    // Per column: a TIMESTAMP's digits of a second (it keeps its type even
+    // when its fraction is zero), -1 for a DATE and others; and whether it
+    // is WITH TIME ZONE.
+    std::vector<int> columnFractions;
+    std::vector<bool> columnZones;
+    bool bulk = false;  // BULK COLLECT INTO collections
     // Leading columns that are the engine's own (the ROWID of a cursor FOR UPDATE).
     int skip = 0;
     // MERGE: run by the engine as the statements it makes, its parameters
