@@ -94,9 +94,9 @@ constexpr std::string_view kAggregates[] = {"COUNT",
 // whose text is one of their arguments'.
 // Note: a substring keeps the length of its source, whatever length it is
 // asked for, as the server's type of the result is the source's type.
-constexpr std::string_view kLikeFirst[] = {"UPPER",   "LOWER",  "INITCAP", "LTRIM",         "RTRIM",
-                                           "TRIM",    "SUBSTR", "SUBSTRB", "SUBSTRC",       "SUBSTR2",
-                                           "SUBSTR4", "MIN",    "MAX",     "TO_SINGLE_BYTE"};
+constexpr std::string_view kLikeFirst[] = {"UPPER",   "LOWER",  "INITCAP", "LTRIM",          "RTRIM",
+                                           "TRIM",    "SUBSTR", "SUBSTRB", "SUBSTRC",        "SUBSTR2",
+                                           "SUBSTR4", "MIN",    "MAX",     "TO_SINGLE_BYTE", "REGEXP_SUBSTR"};
 constexpr std::string_view kOneOf[] = {"NVL", "COALESCE", "GREATEST", "LEAST"};
 
 // The server's declared lengths: a name (USER), a number's text (TO_CHAR).
@@ -650,7 +650,10 @@ bool CSqlEmitter::Emit(const CSqlStatement& statement, std::string& out, Failure
             // Note: a view's body hands its objects on whole; its readers show them.
             ok = m_stored ? DerivedQuery(*statement.query, out, &columns)
                           : Query(*statement.query, out, &columns);
-            for (const auto& column : columns) m_resultTypes.push_back(column.type);
+            for (const auto& column : columns) {
+                m_resultTypes.push_back(column.type);
+                m_resultNames.push_back(column.name);
+            }
             break;
         }
         case CSqlStatement::Kind::Insert:
@@ -1399,6 +1402,10 @@ bool CSqlEmitter::Block(const CSqlSelect& block, std::string& out, std::vector<T
                 }
             }
             if (!found) return Fail(item.expr->at, 904, qualifier);
+            for (const auto& source : m_scopes.back().sources)
+                if (qualifier.empty() || source.name == qualifier)
+                    if (std::string twice = DuplicateColumn(source); !twice.empty())
+                        return Fail(item.expr->at, 918, twice);
             if (m_level == Level::Rows) {
                 // Note: the hierarchy's own columns stay out of "*".
                 bool firstColumn = true;
@@ -2200,6 +2207,40 @@ long CSqlEmitter::ToCharLength(const CSqlExpr& expr) {
     return 0;
 }
 
+// The text of a literal argument, if it is one.
+static bool LiteralArgument(const CSqlExpr& expr, std::size_t k, std::string& text) {
+    if (k >= expr.args.size() || expr.args[k]->kind != CSqlExpr::Kind::String) return false;
+    text = CSqlScanner::LiteralText(expr.args[k]->text);
+    return true;
+}
+
+long CSqlEmitter::RewrittenLength(const std::string& name, const CSqlExpr& expr) {
+    constexpr long kLongest = 4000;
+    const long source = TextLength(*expr.args[0]);
+    // Note: a pattern may match the empty text, so that its replacement
+    // stands between any two characters: as long as a VARCHAR2 may be.
+    if (name == "REGEXP_REPLACE" || source == 0) return kLongest;
+    std::string search;
+    std::string replacement;
+    if (name == "TRANSLATE") {
+        // Each character becomes one of the list or none: as long as the
+        // source, or twice as long where the list holds two-byte characters.
+        if (!LiteralArgument(expr, 2, replacement)) return std::min(source * kBytesPerCharacter, kLongest);
+        bool narrow = std::all_of(replacement.begin(), replacement.end(),
+                                  [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+        return narrow ? source : std::min(source * kBytesPerCharacter, kLongest);
+    }
+    // REPLACE: each match of the search text becomes the replacement (none
+    // when it is left out), so the longest result holds as many matches
+    // as the source can.
+    if (expr.args.size() < 3) return source;
+    if (!LiteralArgument(expr, 1, search) || !LiteralArgument(expr, 2, replacement)) return kLongest;
+    const long from = static_cast<long>(search.size());
+    const long to = static_cast<long>(replacement.size());
+    if (from == 0 || to <= from) return source;
+    return std::min(source + source / from * (to - from), kLongest);
+}
+
 long CSqlEmitter::ConcatenatedLength(const CSqlExpr& expr) {
     if (long length = TextLength(expr); length > 0) return length;
     // A number joined to text is its text: a literal as written, else as
@@ -2288,6 +2329,8 @@ long CSqlEmitter::TextLength(const CSqlExpr& expr) {
                 name == "JSON_SERIALIZE")
                 return JsonLength(expr);
             if (name == "TO_CHAR") return ToCharLength(expr);
+            if (name == "REPLACE" || name == "TRANSLATE" || name == "REGEXP_REPLACE")
+                return RewrittenLength(name, expr);
             // A stored function's VARCHAR2 has no length: the longest a
             // VARCHAR2 may be, as the server describes it.
             if (expr.parts.size() == 1 ? m_catalog.HasFunction(name)
@@ -2298,6 +2341,22 @@ long CSqlEmitter::TextLength(const CSqlExpr& expr) {
         default:
             return 0;
     }
+}
+
+std::string CSqlEmitter::DuplicateColumn(const Source& source) {
+    for (std::size_t k = 0; k < source.columns.size(); ++k) {
+        if (source.columns[k].hidden) continue;
+        for (std::size_t other = k + 1; other < source.columns.size(); ++other)
+            if (!source.columns[other].hidden && source.columns[other].name == source.columns[k].name)
+                return source.columns[k].name;
+    }
+    return {};
+}
+
+std::size_t CSqlEmitter::Named(const Source& source, const std::string& name) {
+    return static_cast<std::size_t>(
+        std::count_if(source.columns.begin(), source.columns.end(),
+                      [&](const Typed& c) { return !c.hidden && c.name == name; }));
 }
 
 bool CSqlEmitter::Resolve(const CSqlExpr& expr, CSqlType& type, CValueType* full, const Typed** typed) {
@@ -2316,6 +2375,12 @@ bool CSqlEmitter::Resolve(const CSqlExpr& expr, CSqlType& type, CValueType* full
                     }
                     break;
                 }
+            // Note: a name a view or subquery gives two of its columns is
+            // ambiguous however it is qualified.
+            if (!m_inOrderBy && Named(source, column) > 1) {
+                Fail(expr.at, 918, column);
+                return true;
+            }
         }
         // Note: a name two sources of one query hold must be qualified.
         if (found > 1 && qualifier.empty() && !m_inOrderBy && !scope->usingJoin) {
@@ -2812,6 +2877,26 @@ CSqlType CSqlEmitter::Name(const CSqlExpr& expr, std::string& out) {
     return CSqlType::Unknown;
 }
 
+// Note: a function's number, date or VARCHAR2 result is described as such
+// before any row (a VARCHAR2 as long as one may be); other results are
+// described from their values.
+static CSqlType DeclaredResultKind(std::string_view result) {
+    static constexpr std::pair<std::string_view, CSqlType> kResults[] = {
+        {"VARCHAR2", CSqlType::Text},
+        {"VARCHAR", CSqlType::Text},
+        {"NUMBER", CSqlType::Number},
+        {"INTEGER", CSqlType::Number},
+        {"PLS_INTEGER", CSqlType::Number},
+        {"BINARY_INTEGER", CSqlType::Number},
+        {"BINARY_DOUBLE", CSqlType::Number},
+        {"FLOAT", CSqlType::Number},
+        {"DATE", CSqlType::Date},
+    };
+    for (const auto& [type, kind] : kResults)
+        if (result == type) return kind;
+    return CSqlType::Unknown;
+}
+
 CSqlType CSqlEmitter::StoredCall(const std::string& name, const CSqlExpr& expr, std::string& out) {
     const std::string result = m_catalog.FunctionResult(name);
     // Note: SQL has no BOOLEAN, and a cursor is no column value here.
@@ -2837,23 +2922,7 @@ CSqlType CSqlEmitter::StoredCall(const std::string& name, const CSqlExpr& expr, 
         }
     }
     StoredArguments(name, expr, out);
-    // Note: a function's number, date or VARCHAR2 result is described as
-    // such before any row (a VARCHAR2 as long as one may be); other
-    // results are described from their values.
-    static constexpr std::pair<std::string_view, CSqlType> kResults[] = {
-        {"VARCHAR2", CSqlType::Text},
-        {"VARCHAR", CSqlType::Text},
-        {"NUMBER", CSqlType::Number},
-        {"INTEGER", CSqlType::Number},
-        {"PLS_INTEGER", CSqlType::Number},
-        {"BINARY_INTEGER", CSqlType::Number},
-        {"BINARY_DOUBLE", CSqlType::Number},
-        {"FLOAT", CSqlType::Number},
-        {"DATE", CSqlType::Date},
-    };
-    for (const auto& [type, kind] : kResults)
-        if (result == type) return kind;
-    return CSqlType::Unknown;
+    return DeclaredResultKind(result);
 }
 
 void CSqlEmitter::StoredArguments(const std::string& name, const CSqlExpr& expr, std::string& out) {
@@ -2957,7 +3026,7 @@ CSqlType CSqlEmitter::PackageCall(const std::string& name, const CSqlExpr& expr,
         }
     }
     out += call;
-    return CSqlType::Unknown;
+    return DeclaredResultKind(result);
 }
 
 CSqlType CSqlEmitter::Call(const CSqlExpr& expr, std::string& out) {

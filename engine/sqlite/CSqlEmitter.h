@@ -46,6 +46,8 @@ public:
     bool EmitValue(const CSqlExpr& expr, std::string& out, CValueType& type, Failure& failure);
     // The static types of the result columns of a query, after Emit.
     const std::vector<CValueType>& ResultTypes() const { return m_resultTypes; }
+    // The names of a query's columns, as its items give them.
+    const std::vector<std::string>& ResultNames() const { return m_resultNames; }
     // The number of query blocks that count ROWNUM.
     int RownumBlocks() const { return m_rownumBlocks; }
 
@@ -445,6 +447,10 @@ private:
     bool BrokenView(const std::string& name);
     static void Convert(CSqlType lt, CSqlType rt, std::string& left, std::string& right);
     CSqlType DateLiteral(const CSqlExpr& expr, std::string& out);
+    // A name two of a source's shown columns have ("" when none), and how
+    // many of them have `name`.
+    static std::string DuplicateColumn(const Source& source);
+    static std::size_t Named(const Source& source, const std::string& name);
     bool Resolve(const CSqlExpr& expr, CSqlType& type, CValueType* full = nullptr,
                  const Typed** typed = nullptr);
     // "-" before a long literal or a computed number, exact.
@@ -521,6 +527,8 @@ private:
     CValueType Describe(const CSqlExpr& expr, CSqlType kind);
     // The length of a text expression where its parts tell it; 0 otherwise.
     long TextLength(const CSqlExpr& expr);
+    // The longest text of REPLACE, TRANSLATE or REGEXP_REPLACE.
+    long RewrittenLength(const std::string& name, const CSqlExpr& expr);
     // The length of an operand of "||" (a number's text for a number).
     long ConcatenatedLength(const CSqlExpr& expr);
     bool UsesRownum(const CSqlExpr* expr) const;
@@ -646,6 +654,7 @@ private:
     bool m_inOrderBy = false;
     std::vector<Cte> m_ctes;
     std::vector<CValueType> m_resultTypes;
+    std::vector<std::string> m_resultNames;
     int m_rownumBlocks = 0;
     bool m_failed = false;
     Failure m_failure;

@@ -645,6 +645,20 @@ bool CSqliteConnection::Compile(Piece piece, std::string& compiled,
         SetEmitError(emitFailure, static_cast<int>(piece.base + emitFailure.at));
         return false;
     }
+    // Note: a view without a column list is named by its query's columns,
+    // which must differ.
+    const bool listed = viewStart > 0 && head.name + 1 < tokens.size() &&
+                        CSqlScanner::IsSymbol(piece.text, tokens[head.name + 1], '(');
+    if (viewStart > 0 && !m_forcedView && !listed) {
+        const auto& names = emitter.ResultNames();
+        for (std::size_t k = 0; k < names.size(); ++k)
+            if (std::find(names.begin(), names.begin() + static_cast<std::ptrdiff_t>(k), names[k]) !=
+                names.begin() + static_cast<std::ptrdiff_t>(k)) {
+                COraError::Set(m_error, 957, {names[k]},
+                               static_cast<int>(piece.base + tokens[viewStart].begin));
+                return false;
+            }
+    }
     if (viewStart > 0) {
         // Note: the schema before the name is the user's own; a column list
         // stays as written.

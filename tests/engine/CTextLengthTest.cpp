@@ -106,4 +106,61 @@ TEST_F(CTextLengthTest, NumberFormatsNameTheCurrencies) {
         "￥1,234.5,￥5,-JPY5");
 }
 
+// A regular expression's substring is declared as its source; a rewritten
+// text as long as the rewriting can make it: REGEXP_REPLACE may put its
+// replacement between any two characters (a VARCHAR2's most), REPLACE
+// turns each match of the search text into the replacement, TRANSLATE
+// each character into one of its list.
+TEST_F(CTextLengthTest, RewrittenTextIsAsLongAsItCanGrow) {
+    struct Case {
+        const char* expression;
+        long size;
+    } cases[] = {
+        {"REGEXP_SUBSTR(A, '[a-z]+')", 10},
+        {"REGEXP_SUBSTR(B, 'x', 1, 2)", 3},
+        {"REGEXP_REPLACE(A, 'x', 'y')", 4000},
+        {"REGEXP_REPLACE(B, '^')", 4000},
+        {"REPLACE(A, 'x')", 10},
+        {"REPLACE(A, 'xy', 'z')", 10},
+        {"REPLACE(A, 'x', 'y')", 10},
+        {"REPLACE(A, 'x', 'xyz')", 30},
+        {"REPLACE(B, 'ab', 'abcde')", 6},
+        {"REPLACE(A, B, 'y')", 4000},
+        {"TRANSLATE(A, 'abc', 'xyz')", 10},
+        {"TRANSLATE(B, 'a', '\u3042')", 6},
+        {"TRANSLATE(B, 'a', B)", 6},
+    };
+    for (const Case& c : cases) EXPECT_EQ(SizeOf(c.expression), c.size) << c.expression;
+}
+
+// A table made of rewritten text holds every value the rewriting makes.
+TEST_F(CTextLengthTest, ATableOfRewrittenTextHoldsItsValues) {
+    Exec("INSERT INTO T VALUES ('xxxxxxxxxx', 'abc')");
+    Exec(
+        "CREATE TABLE R AS SELECT REPLACE(A, 'x', 'xyz') P, REGEXP_SUBSTR(A, 'x+') S, "
+        "REGEXP_REPLACE(B, 'b', 'bbbbbbbb') Q FROM T");
+    EXPECT_EQ(Rows("SELECT COLUMN_NAME, DATA_LENGTH FROM USER_TAB_COLUMNS WHERE TABLE_NAME = 'R' "
+                   "ORDER BY COLUMN_ID"),
+              "P,30|S,10|Q,4000");
+    EXPECT_EQ(Rows("SELECT LENGTH(P), S, Q FROM R"), "30,xxxxxxxxxx,abbbbbbbbc");
+}
+
+// A package's function is described by its declared result, as a
+// standalone one is: an unconstrained VARCHAR2 is a VARCHAR2(4000).
+TEST_F(CTextLengthTest, APackagesFunctionIsDescribedByItsResult) {
+    Exec("INSERT INTO T VALUES ('abc', 'de')");
+    Exec(
+        "CREATE PACKAGE PK AS FUNCTION F(S VARCHAR2) RETURN VARCHAR2; FUNCTION N(S VARCHAR2) RETURN NUMBER; "
+        "FUNCTION D(S VARCHAR2) RETURN DATE; END;");
+    Exec(
+        "CREATE PACKAGE BODY PK AS FUNCTION F(S VARCHAR2) RETURN VARCHAR2 IS BEGIN RETURN S || S; END; "
+        "FUNCTION N(S VARCHAR2) RETURN NUMBER IS BEGIN RETURN LENGTH(S); END; "
+        "FUNCTION D(S VARCHAR2) RETURN DATE IS BEGIN RETURN DATE '2024-01-02'; END; END;");
+    Exec("CREATE TABLE X AS SELECT PK.F(A) C, PK.N(A) L, PK.D(A) W FROM T");
+    EXPECT_EQ(Rows("SELECT COLUMN_NAME, DATA_TYPE, DATA_LENGTH FROM USER_TAB_COLUMNS WHERE TABLE_NAME = 'X' "
+                   "ORDER BY COLUMN_ID"),
+              "C,VARCHAR2,4000|L,NUMBER,22|W,DATE,7");
+    EXPECT_EQ(Rows("SELECT C, L, TO_CHAR(W, 'YYYY-MM-DD') FROM X"), "abcabc,3,2024-01-02");
+}
+
 }  // namespace
