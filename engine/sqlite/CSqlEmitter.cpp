@@ -2903,6 +2903,11 @@ CSqlType CSqlEmitter::StoredCall(const std::string& name, const CSqlExpr& expr, 
     if (result == "PL/SQL BOOLEAN") return Fail(expr.at, 6552, name), CSqlType::Unknown;
     if (result == "REF CURSOR")
         return Fail(expr.at, 3001, encoding::Utf8ToCp932("REF CURSOR を返す関数 ") + name), CSqlType::Unknown;
+    if (unsigned long id = 0; m_catalog.DeclaredFunction(name, id) &&
+                              (result == "TABLE" || result == "VARRAY" || result == "OBJECT"))
+        return Fail(expr.at, 3001,
+                    encoding::Utf8ToCp932("コレクションかオブジェクトを返す WITH 句の関数 ") + name),
+               CSqlType::Unknown;
     if (Collection collection;
         (result == "TABLE" || result == "VARRAY") &&
         m_catalog.CollectionColumns(name, true, collection.columns, collection.object)) {
@@ -2926,7 +2931,11 @@ CSqlType CSqlEmitter::StoredCall(const std::string& name, const CSqlExpr& expr, 
 }
 
 void CSqlEmitter::StoredArguments(const std::string& name, const CSqlExpr& expr, std::string& out) {
-    out += "\"" + name + "\"(";
+    if (unsigned long id = 0; m_catalog.DeclaredFunction(name, id))
+        out +=
+            "TARVEX_WITH_CALL(" + std::to_string(id) + ", " + Quote(name) + (expr.args.empty() ? "" : ", ");
+    else
+        out += "\"" + name + "\"(";
     for (std::size_t k = 0; k < expr.args.size(); ++k) {
         if (k > 0) out += ", ";
         Expr(expr.args[k], out);

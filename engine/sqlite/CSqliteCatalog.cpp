@@ -407,7 +407,21 @@ std::string CSqliteCatalog::UnusableUniqueIndex(std::string_view table) {
     return WritableState(table).unusableIndex;
 }
 
-bool CSqliteCatalog::HasFunction(std::string_view name) { return HasUnit(name, "FUNCTION"); }
+bool CSqliteCatalog::HasFunction(std::string_view name) {
+    return m_declared.count(name) > 0 || HasUnit(name, "FUNCTION");
+}
+
+void CSqliteCatalog::DeclareFunctions(unsigned long id, std::map<std::string, std::string> results) {
+    m_declaredId = id;
+    m_declared.clear();
+    for (auto& [name, result] : results) m_declared.emplace(name, std::move(result));
+}
+
+bool CSqliteCatalog::DeclaredFunction(std::string_view name, unsigned long& id) const {
+    if (m_declared.count(name) == 0) return false;
+    id = m_declaredId;
+    return true;
+}
 
 bool CSqliteCatalog::HasPackage(std::string_view name) { return HasUnit(name, "PACKAGE"); }
 
@@ -560,6 +574,7 @@ bool CSqliteCatalog::HasUnit(std::string_view name, const char* type) {
 }
 
 std::string CSqliteCatalog::FunctionResult(std::string_view name, int arguments) {
+    if (auto found = m_declared.find(name); found != m_declared.end()) return found->second;
     // Note: a package's function is named PACKAGE.FUNCTION; of an overloaded
     // name the one of as many arguments tells, else the first declared.
     if (name.find('.') != std::string_view::npos) {

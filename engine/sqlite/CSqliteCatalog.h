@@ -99,6 +99,13 @@ public:
     // True when `name` (upper case, CP932) is a function added to the
     // connection beyond the engine's own: a stored PL/SQL function.
     bool HasFunction(std::string_view name);
+    // The functions the query being compiled declares in its WITH clause
+    // (name, declared type of the result), called through TARVEX_WITH_CALL
+    // with `id`; they hide stored functions of their names. Cleared with
+    // an empty map.
+    void DeclareFunctions(unsigned long id, std::map<std::string, std::string> results);
+    // True with the query's `id` when `name` is one of those.
+    bool DeclaredFunction(std::string_view name, unsigned long& id) const;
     bool HasPackage(std::string_view name);
     // True when `name` (upper case, CP932) is a type of the schema (CREATE TYPE).
     bool HasType(std::string_view name);
@@ -172,6 +179,8 @@ private:
     const Writable& WritableState(std::string_view table);
     bool HasUnit(std::string_view name, const char* type);
     sqlite3* m_db;
+    unsigned long m_declaredId = 0;
+    std::map<std::string, std::string, std::less<>> m_declared;
     sqlite3_stmt* m_version = nullptr;
     long long m_schemaVersion = -1;
     bool m_checked = false;

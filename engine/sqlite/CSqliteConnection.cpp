@@ -66,6 +66,7 @@
 #include "engine/sqlite/plsql/CPlsqlSession.h"
 #include "engine/sqlite/plsql/CTriggerFiring.h"
 #include "engine/sqlite/plsql/CUnitCatalog.h"
+#include "engine/sqlite/plsql/CWithDeclarations.h"
 #include "engine/sqlite/values/CCharacterFunctions.h"
 #include "engine/sqlite/values/CConversionFallback.h"
 #include "engine/sqlite/values/CFloatFunctions.h"
@@ -606,6 +607,10 @@ bool CSqliteConnection::Compile(Piece piece, std::string& compiled,
         dml = dml || CSqlScanner::Is(piece.text, tokens[0], word);
     if (!dml && viewStart == 0) return true;
     (void)first;
+    if (bool handled = false; viewStart == 0 && slots == nullptr) {
+        bool ok = CompileDeclared(piece, compiled, binds, handled);
+        if (handled) return ok;
+    }
     CSqliteDictionary::Prepare(m_db, piece.text);
     std::optional<CCatalogTables::View> view;
     if (viewStart > 0) view = ViewOptions(piece.text, tokens, head);
@@ -679,11 +684,41 @@ bool CSqliteConnection::Compile(Piece piece, std::string& compiled,
     return true;
 }
 
+bool CSqliteConnection::CompileDeclared(Piece piece, std::string& compiled,
+                                        const std::vector<CEngineBind>* binds, bool& handled) {
+    std::vector<CWithDeclarations::Declaration> declarations;
+    std::string query;
+    std::size_t at = 0;
+    auto outcome = CWithDeclarations::Read(piece.text, declarations, query, at);
+    handled = outcome != CWithDeclarations::Outcome::None;
+    if (!handled) return true;
+    std::string text(piece.text);
+    // Note: a declaration without its end is compiled as far as it goes,
+    // for the compiler's own error.
+    if (outcome == CWithDeclarations::Outcome::Unfinished) declarations = {{at, text.size()}};
+    std::map<std::string, std::string> results;
+    auto units = CBlockHost(*this).CompileWith(text, declarations, results);
+    if (!units) {
+        m_error.position += m_error.position >= 0 ? static_cast<int>(piece.base) : 0;
+        return false;
+    }
+    if (outcome == CWithDeclarations::Outcome::Unfinished) {
+        COraError::Set(m_error, 921, {}, static_cast<int>(piece.base + text.size()));
+        return false;
+    }
+    m_catalog->DeclareFunctions(units->id, std::move(results));
+    bool ok = Compile(Piece{query, piece.base}, compiled, nullptr, nullptr, binds);
+    m_catalog->DeclareFunctions(0, {});
+    if (ok) m_withUnits = std::move(units);
+    return ok;
+}
+
 bool CSqliteConnection::Prepare(Piece piece, std::string_view prefix, const std::vector<CEngineBind>& binds,
                                 Statement& out) {
     m_rowNumber = 0;
     m_session->clockMicros = 0;
     m_resultTypes.clear();
+    m_withUnits.reset();
     std::string whole;
     if (prefix.empty() && !Compile(piece, whole, nullptr, nullptr, &binds)) return false;
     // An expression of a block runs as a query of DUAL, compiled the same way.
@@ -978,6 +1013,7 @@ bool CSqliteConnection::RunStatement(Piece piece, std::vector<CEngineBind>& bind
         if (!Prepare(piece, {}, binds, owned)) return false;
         statement = owned.get();
     }
+    const std::shared_ptr<CWithUnits> declared = std::move(m_withUnits);
     // A kept statement is ready again for its next use whatever happens.
     std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> rewind(owned ? nullptr : statement, sqlite3_reset);
     bool started = !InTransaction();
@@ -2371,6 +2407,7 @@ bool CSqliteConnection::RunQuery(const std::string& sql, std::vector<CEngineBind
     Statement statement;
     std::vector<CSelectList::Item> items;
     if (!PrepareQuery(sql, binds, statement, items)) return false;
+    const std::shared_ptr<CWithUnits> declared = std::move(m_withUnits);
     return CSqliteResultReader::Read(m_db, statement.get(), items, result, m_error, m_resultTypes,
                                      m_session.get());
 }
@@ -2412,9 +2449,13 @@ std::unique_ptr<CEngineCursor> CSqliteConnection::OpenWords(const std::string& s
         NoteLostTransaction(held, commits);
         error = m_error;
     };
-    std::unique_ptr<CEngineCursor> cursor =
+    std::shared_ptr<CWithUnits> declared = std::move(m_withUnits);
+    std::unique_ptr<CSqliteCursor> opened =
         CSqliteCursor::Open(m_db, statement.release(), items, m_resultTypes, mode == CursorMode::DescribeOnly,
                             std::move(onFailure), m_session.get());
+    // Note: the query's WITH functions live as long as its cursor.
+    if (opened) opened->Hold(std::move(declared));
+    std::unique_ptr<CEngineCursor> cursor = std::move(opened);
     // Note: a column described by its values needs the whole result first.
     return cursor != nullptr ? std::move(cursor) : CEngineConnection::OpenCursor(sql, binds, mode);
 }

@@ -40,6 +40,7 @@ enum class CSqlType;
 // 'X') that is not stored in the file, and the server's functions of
 // CSqliteFunctions. Writes take the file's write lock until COMMIT or
 // ROLLBACK; another connection waits for it up to the busy timeout.
+struct CWithUnits;
 class CSqliteConnection : public CEngineConnection {
 public:
     static constexpr int kDefaultBusyTimeoutMs = 10000;
@@ -123,6 +124,11 @@ private:
     bool Compile(Piece piece, std::string& compiled, std::vector<CSqlEmitter::LiteralSlot>* slots = nullptr,
                  bool* allLiterals = nullptr, const std::vector<CEngineBind>* binds = nullptr);
     bool PrepareCompiled(Piece piece, const std::string& compiled, Statement& out);
+    // A query that begins WITH FUNCTION | PROCEDURE: its declarations
+    // compiled for it (kept in m_withUnits), then the query after them;
+    // `handled` false for any other statement.
+    bool CompileDeclared(Piece piece, std::string& compiled, const std::vector<CEngineBind>* binds,
+                         bool& handled);
     // An INSERT of literals prepared once for its shape (see
     // CStatementCache), its literals bound; `statement` null when the
     // statement is of no shape kept, or differs from its kept shape.
@@ -367,6 +373,9 @@ private:
     // The static types of the columns of the query compiled last: its
     // description before any row.
     std::vector<CValueType> m_resultTypes;
+    // The WITH functions of the query compiled last; whoever runs the query
+    // takes them and keeps them while it does.
+    std::shared_ptr<CWithUnits> m_withUnits;
     // The view the statement being run creates (see RecordView).
     std::optional<CCatalogTables::View> m_pendingView;
     std::vector<CValueType> m_pendingViewTypes;

@@ -30,6 +30,8 @@ public:
                                                FailureHook onFailure,
                                                const CSqliteSession* session = nullptr);
     ~CSqliteCursor() override;
+    // Keeps `held` alive while the cursor is (what its statement calls).
+    void Hold(std::shared_ptr<void> held) { m_held = std::move(held); }
     CSqliteCursor(const CSqliteCursor&) = delete;
     CSqliteCursor& operator=(const CSqliteCursor&) = delete;
 
@@ -45,6 +47,7 @@ private:
     sqlite3* m_db;
     sqlite3_stmt* m_statement;
     FailureHook m_onFailure;
+    std::shared_ptr<void> m_held;
     std::vector<CEngineColumn> m_columns;
     std::vector<CSqliteResultReader::ColumnPlan> m_plans;
     CEngineError m_error;

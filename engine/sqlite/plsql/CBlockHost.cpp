@@ -441,7 +441,33 @@ std::string WordAt(std::string_view text, const std::vector<Token>& tokens, std:
 struct FunctionName {
     CSqliteConnection* connection;
     std::string name;
+    // TARVEX_WITH_CALL(id, name, ...): a function of a query's WITH clause.
+    bool declared = false;
 };
+
+// The WITH units a call resolves among while it runs.
+class LocalScope {
+public:
+    LocalScope(CPlsqlSession& session, std::shared_ptr<CWithUnits> units)
+        : m_session(session), m_saved(std::move(session.local)) {
+        session.local = std::move(units);
+    }
+    ~LocalScope() { m_session.local = std::move(m_saved); }
+    LocalScope(const LocalScope&) = delete;
+    LocalScope& operator=(const LocalScope&) = delete;
+
+private:
+    CPlsqlSession& m_session;
+    std::shared_ptr<CWithUnits> m_saved;
+};
+
+// "PLS-00201: ..." as ORA-06553 writes it: "PLS-201: ...".
+std::string ShortPls(const std::string& text) {
+    if (text.compare(0, 4, "PLS-") != 0) return text;
+    std::size_t digits = 4;
+    while (digits + 1 < text.size() && text[digits] == '0' && text[digits + 1] != ':') ++digits;
+    return "PLS-" + text.substr(digits);
+}
 
 // The result type of a function, or of PACKAGE.FUNCTION (of an overloaded
 // name, the one of `arguments` parameters, else the first declared); null
@@ -550,6 +576,10 @@ std::vector<CUnitCatalog::Error> ErrorRows(const CPlsqlParser::CompileError& fai
 std::shared_ptr<CPlsqlUnit> CBlockHost::FindUnit(const std::string& name, bool& invalid) {
     invalid = false;
     CPlsqlSession& session = *m_connection.m_plsql;
+    // Note: a function of the query's WITH clause hides a stored one of its name.
+    if (session.local)
+        if (auto found = session.local->units.find(name); found != session.local->units.end())
+            return found->second;
     if (auto found = session.units.find(name); found != session.units.end()) return found->second;
     if (auto found = session.compiling.find(name); found != session.compiling.end()) return found->second;
     CUnitCatalog::Unit stored;
@@ -608,6 +638,47 @@ std::shared_ptr<CPlsqlUnit> CBlockHost::FindCallable(const std::string& name,
         }
     }
     return best;
+}
+
+std::shared_ptr<CWithUnits> CBlockHost::CompileWith(
+    const std::string& text, const std::vector<CWithDeclarations::Declaration>& declarations,
+    std::map<std::string, std::string>& results) {
+    CPlsqlSession& session = *m_connection.m_plsql;
+    auto units = std::make_shared<CWithUnits>();
+    units->id = ++session.withNext;
+    LocalScope scope(session, units);
+    for (const auto& declaration : declarations) {
+        std::string source = text.substr(declaration.begin, declaration.end - declaration.begin);
+        CPlsqlParser parser(source, *this);
+        CPlsqlParser::CompileError failure;
+        auto unit = parser.ParseUnit(Owner(), failure);
+        session.compiling.clear();
+        if (failure.refused) {
+            m_connection.m_error.Set(failure.text, static_cast<int>(declaration.begin + failure.at));
+            m_connection.m_error.code = 3001;
+            return nullptr;
+        }
+        if (!unit) {
+            COraError::Set(m_connection.m_error, 6553, {ShortPls(failure.text)},
+                           static_cast<int>(declaration.begin));
+            return nullptr;
+        }
+        // Note: a name is declared once in the clause (no overloading here).
+        if (units->units.count(unit->name) > 0) {
+            COraError::Set(m_connection.m_error, 3001,
+                           {encoding::Utf8ToCp932("WITH 句の同名の関数 ") + unit->name},
+                           static_cast<int>(declaration.begin));
+            return nullptr;
+        }
+        units->units[unit->name] = unit;
+        std::vector<CUnitCatalog::Argument> arguments;
+        if (unit->type == "FUNCTION") AddArguments(*unit, {}, 0, arguments);
+        if (!arguments.empty()) results[unit->name] = arguments.front().type;
+    }
+    for (auto it = session.withUnits.begin(); it != session.withUnits.end();)
+        it = it->second.expired() ? session.withUnits.erase(it) : std::next(it);
+    session.withUnits[units->id] = units;
+    return units;
 }
 
 void CBlockHost::Compiling(const std::shared_ptr<CPlsqlUnit>& unit) {
@@ -1124,6 +1195,9 @@ void CBlockHost::RegisterFunctions(CSqliteConnection& connection) {
     // Note: a package's functions are called through one function whose
     // first argument names the member ("PKG.FUNC").
     RegisterFunction(connection, {}, "TARVEX_CALL");
+    sqlite3_create_function_v2(connection.m_db, "TARVEX_WITH_CALL", -1, SQLITE_UTF8,
+                               new FunctionName{&connection, {}, true}, Dispatch, nullptr, nullptr,
+                               [](void* p) { delete static_cast<FunctionName*>(p); });
     sqlite3_create_function_v2(connection.m_db, "TARVEX_TYPE_SHAPE", -1, SQLITE_UTF8, &connection, TypeShape,
                                nullptr, nullptr, nullptr);
     CObjectMembers::Register(connection);
@@ -1150,6 +1224,17 @@ void CBlockHost::Dispatch(sqlite3_context* context, int count, sqlite3_value** v
     host.m_inQuery = true;
     bool invalid = false;
     std::string name = data->name;
+    std::shared_ptr<CWithUnits> declared;
+    if (data->declared && count > 1) {
+        auto found =
+            connection.m_plsql->withUnits.find(static_cast<unsigned long>(sqlite3_value_int64(values[0])));
+        if (found != connection.m_plsql->withUnits.end()) declared = found->second.lock();
+        ++values;
+        --count;
+    }
+    // Note: a stored function called from the query does not see its WITH units.
+    LocalScope scope(*connection.m_plsql, declared);
+    if (data->declared && !declared) count = 0;
     if (name.empty() && count > 0) {
         const unsigned char* raw = sqlite3_value_text(values[0]);
         name = encoding::Utf8ToCp932(raw != nullptr ? reinterpret_cast<const char*>(raw) : "");

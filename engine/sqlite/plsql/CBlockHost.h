@@ -1,14 +1,18 @@
 #pragma once
 
 // PL/SQL: the connection seen from the interpreter (SQL, transactions, output).
+#include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "engine/sqlite/plsql/CPlsqlHost.h"
 #include "engine/sqlite/plsql/CPlsqlParser.h"
 #include "engine/sqlite/plsql/CTriggerDefinition.h"
+#include "engine/sqlite/plsql/CWithDeclarations.h"
 
 class CSqliteConnection;
+struct CWithUnits;
 
 // Runs blocks on one connection: the SQL of a block is compiled by the
 // connection's own compiler; the block's changes are kept under a savepoint
@@ -68,6 +72,13 @@ public:
     // of them, and CALL; `handled` false for any other statement.
     bool RunUnitStatement(const std::string& text, std::vector<CEngineBind>& binds, long& rows,
                           bool& handled);
+    // The functions and procedures a query declares in its WITH clause
+    // (`declarations` of `text`) compiled for that query alone, the
+    // declared type of each function's result in `results`; null with the
+    // server's error on the connection.
+    std::shared_ptr<CWithUnits> CompileWith(const std::string& text,
+                                            const std::vector<CWithDeclarations::Declaration>& declarations,
+                                            std::map<std::string, std::string>& results);
     // Makes every stored function of the file callable from SQL.
     static void RegisterFunctions(CSqliteConnection& connection);
 

@@ -16,6 +16,13 @@
 struct CPlsqlPackage;
 struct CPlsqlUnit;
 
+// The functions and procedures a query declares in its WITH clause,
+// compiled for that query alone; `id` names them in the query's SQL.
+struct CWithUnits {
+    unsigned long id = 0;
+    std::map<std::string, std::shared_ptr<CPlsqlUnit>> units;
+};
+
 // Stored units compiled once and kept until the schema changes; the unit
 // being compiled, so that a unit may call itself.
 struct CPlsqlSession {
@@ -73,6 +80,11 @@ struct CPlsqlSession {
     // names itself, through others, is not compiled forever).
     std::map<std::string, std::shared_ptr<CPlsqlType>> types;
     std::set<std::string> typesCompiling;
+    // The WITH units of the queries still open (each held by its query),
+    // and the ones that calls are resolved among now.
+    std::map<unsigned long, std::weak_ptr<CWithUnits>> withUnits;
+    unsigned long withNext = 0;
+    std::shared_ptr<CWithUnits> local;
     void Forget() {
         units.clear();
         types.clear();
