@@ -138,7 +138,9 @@ TEST(WithDeclarationsTest, FindsEachDeclarationAndTheQuery) {
         EXPECT_EQ(static_cast<int>(declarations.size()), c.count) << c.text;
         EXPECT_EQ(query.size(), std::string(c.text).size());
         EXPECT_EQ(std::string(c.text).substr(declarations.back().end - 4, 4).back(), ';') << c.text;
-        if (c.query != nullptr) EXPECT_EQ(query, c.query);
+        if (c.query != nullptr) {
+            EXPECT_EQ(query, c.query);
+        }
     }
     std::vector<CWithDeclarations::Declaration> declarations;
     std::string query;
