@@ -122,6 +122,12 @@ bool CReturningInto::InsertsQuery(std::string_view sql) {
     return true;
 }
 
+std::string CReturningInto::ReadBackText(const std::string& table, const std::string& columns,
+                                         const std::string& which) {
+    return "SELECT " + encoding::Cp932ToUtf8(columns) + " FROM \"" + encoding::Cp932ToUtf8(table) + "\" " +
+           which;
+}
+
 CReturningInto::Clause CReturningInto::Find(std::string_view sql) {
     Clause clause;
     if (!MentionsReturn(sql)) return clause;
@@ -315,8 +321,7 @@ bool CReturningInto::Fits(const CEngineBind& target, const CEngineBind& value) {
 bool CReturningInto::ReadBack(const std::string& table, const std::string& expressions,
                               const std::string& which, const std::vector<CSqlType>& types,
                               const std::vector<CEngineBind*>& targets, std::vector<CEngineBind>& values) {
-    std::string query = "SELECT " + encoding::Cp932ToUtf8(expressions) + " FROM \"" +
-                        encoding::Cp932ToUtf8(table) + "\" " + which;
+    const std::string query = ReadBackText(table, expressions, which);
     sqlite3_stmt* raw = nullptr;
     bool ok = sqlite3_prepare_v2(m_connection.m_db, query.c_str(), -1, &raw, nullptr) == SQLITE_OK;
     sqliteapi::Statement statement(raw);

@@ -31,6 +31,10 @@ public:
     // The table `sql` writes (INSERT INTO t, UPDATE t, DELETE [FROM] t) as
     // the catalog names it; "" when it names none.
     static std::string Target(std::string_view sql);
+    // The query (UTF-8) reading `columns` (CP932) back from the rows of
+    // `table` that `which` picks (a WHERE or ORDER BY tail).
+    static std::string ReadBackText(const std::string& table, const std::string& columns,
+                                    const std::string& which);
 
     // Whether `sql` (without its RETURNING clause) is an INSERT whose rows
     // come from a query: it has no VALUES at its top level. The server takes

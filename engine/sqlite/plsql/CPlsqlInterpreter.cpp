@@ -1008,20 +1008,28 @@ CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecSql(CPlsqlStmt& statement) {
 bool CPlsqlInterpreter::StoreInserted(CPlsqlSql& sql) {
     std::vector<CSqlScanner::Token> first = CSqlScanner::Significant(sql.text, 1);
     if (first.empty() || !CSqlScanner::Is(sql.text, first[0], "INSERT")) return true;
-    std::string query = "SELECT " + encoding::Cp932ToUtf8(sql.returningText) + " FROM \"" +
-                        encoding::Cp932ToUtf8(CReturningInto::Target(sql.text)) +
-                        "\" ORDER BY rowid DESC LIMIT 1";
-    sqlite3_stmt* raw = nullptr;
-    int rc = sqlite3_prepare_v2(m_host.Database(), query.c_str(), -1, &raw, nullptr);
-    sqliteapi::Statement statement(raw);
+    bool compiled = false;
+    sqliteapi::Statement statement =
+        ReadBackStatement(sql, sql.returningText, "ORDER BY rowid DESC LIMIT 1", compiled);
     // Note: a view's INSTEAD OF trigger leaves no row of its own to read back.
-    if (rc != SQLITE_OK) return true;
+    if (!compiled) return true;
+    if (!statement) return false;
+    return sqlite3_step(statement.get()) != SQLITE_ROW || Store(statement.get(), sql, sql.into);
+}
+
+sqliteapi::Statement CPlsqlInterpreter::ReadBackStatement(CPlsqlSql& sql, const std::string& columns,
+                                                          const std::string& which, bool& compiled) {
+    const std::string query = CReturningInto::ReadBackText(CReturningInto::Target(sql.text), columns, which);
+    sqlite3_stmt* raw = nullptr;
+    compiled = sqlite3_prepare_v2(m_host.Database(), query.c_str(), -1, &raw, nullptr) == SQLITE_OK;
+    sqliteapi::Statement statement(raw);
+    if (!compiled) return {};
     for (std::size_t k = 0; k < sql.params.size(); ++k) {
         int index = sqlite3_bind_parameter_index(raw, (":" + sql.paramNames[k]).c_str());
         CPlsqlValue value;
-        if (index > 0 && (!Read(sql.params[k], value) || !BindValue(raw, index, value))) return false;
+        if (index > 0 && (!Read(sql.params[k], value) || !BindValue(raw, index, value))) return {};
     }
-    return sqlite3_step(raw) != SQLITE_ROW || Store(raw, sql, sql.into);
+    return statement;
 }
 
 sqliteapi::Statement CPlsqlInterpreter::ReadBackQuery(CPlsqlSql& sql,
@@ -1029,21 +1037,11 @@ sqliteapi::Statement CPlsqlInterpreter::ReadBackQuery(CPlsqlSql& sql,
     std::string list;
     for (std::int64_t rowid : rowids) list += (list.empty() ? "" : ",") + std::to_string(rowid);
     // Note: the rows come in the order the statement touched them.
-    std::string query = "SELECT rowid, " + encoding::Cp932ToUtf8(sql.returningText) + " FROM \"" +
-                        encoding::Cp932ToUtf8(CReturningInto::Target(sql.text)) + "\" WHERE rowid IN (" +
-                        list + ") ORDER BY instr('," + list + ",', ',' || rowid || ',')";
-    sqlite3_stmt* raw = nullptr;
-    int rc = sqlite3_prepare_v2(m_host.Database(), query.c_str(), -1, &raw, nullptr);
-    sqliteapi::Statement statement(raw);
-    if (rc != SQLITE_OK) {
-        StepFailed(sql);
-        return {};
-    }
-    for (std::size_t k = 0; k < sql.params.size(); ++k) {
-        int index = sqlite3_bind_parameter_index(raw, (":" + sql.paramNames[k]).c_str());
-        CPlsqlValue value;
-        if (index > 0 && (!Read(sql.params[k], value) || !BindValue(raw, index, value))) return {};
-    }
+    bool compiled = false;
+    sqliteapi::Statement statement = ReadBackStatement(
+        sql, "rowid, " + sql.returningText,
+        "WHERE rowid IN (" + list + ") ORDER BY instr('," + list + ",', ',' || rowid || ',')", compiled);
+    if (!compiled) StepFailed(sql);
     return statement;
 }
 

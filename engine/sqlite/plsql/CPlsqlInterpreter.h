@@ -98,6 +98,11 @@ private:
     // the trigger, not the statement, inserted it, so RETURNING gave no row;
     // its values are read back as the table's last row.
     bool StoreInserted(CPlsqlSql& sql);
+    // The query reading `columns` back from the rows of the statement's
+    // table that `which` picks, with the block's values bound; empty when it
+    // cannot be made, `compiled` false when the query did not compile.
+    sqliteapi::Statement ReadBackStatement(CPlsqlSql& sql, const std::string& columns,
+                                           const std::string& which, bool& compiled);
     // RETURNING of a statement read back (see CPlsqlSql::readBack): the
     // expressions over the rows `rowids` names, in that order; empty with
     // the exception raised when it cannot be made.
