@@ -1520,6 +1520,10 @@ bool CSqlEmitter::Block(const CSqlSelect& block, std::string& out, std::vector<T
         out.replace(selectAt, 16, "SELECT ");
 
     out += " FROM ";
+    // The rows are chosen before they are grouped: the keys a grouping set
+    // rolls up are the rows' own values in FROM and WHERE.
+    const Branch* rowsBranch = m_branch;
+    m_branch = nullptr;
     std::vector<CSqlExpr*> conjuncts;
     if (joined)
         conjuncts = filters;
@@ -1647,6 +1651,7 @@ bool CSqlEmitter::Block(const CSqlSelect& block, std::string& out, std::vector<T
             out += others.empty() ? accept : "CASE WHEN " + others + " THEN " + accept + " ELSE 0 END";
         }
     }
+    m_branch = rowsBranch;
     const std::vector<CSqlExpr*>& grouped = groupingSet != nullptr ? *groupingSet : block.groupBy;
     if (!grouped.empty()) {
         out += " GROUP BY ";

@@ -47,6 +47,19 @@ TEST_F(CGroupingSetsTest, OrderByKeysOfEveryKind) {
               "1250|1900|3750|6900");
 }
 
+// WHERE and a join's ON choose the rows before any set groups them: a key
+// rolled up by one set still filters every set's rows by its own value.
+TEST_F(CGroupingSetsTest, WhereAndJoinsFilterTheRowsOfEverySet) {
+    EXPECT_EQ(Rows("SELECT DEPTNO, JOB, COUNT(*) FROM EMP WHERE DEPTNO IN (10, 20) "
+                   "GROUP BY GROUPING SETS ((DEPTNO), (JOB)) ORDER BY 1, 2"),
+              "10,-,2|20,-,2|-,CLERK,3|-,MANAGER,1");
+    EXPECT_EQ(Rows("SELECT DEPTNO, SUM(SAL) FROM EMP WHERE DEPTNO = 20 GROUP BY ROLLUP(DEPTNO) ORDER BY 1"),
+              "20,1900|-,1900");
+    EXPECT_EQ(Rows("SELECT E.JOB, COUNT(*) FROM EMP E JOIN EMP F ON F.DEPTNO = E.DEPTNO AND F.JOB = E.JOB "
+                   "GROUP BY CUBE(E.JOB) ORDER BY 1"),
+              "CLERK,5|MANAGER,1|-,6");
+}
+
 TEST_F(CGroupingSetsTest, AViewAndACompoundOfGroupedQueries) {
     Exec("CREATE VIEW TOTALS AS SELECT DEPTNO, SUM(SAL) S FROM EMP GROUP BY ROLLUP(DEPTNO)");
     EXPECT_EQ(Rows("SELECT COUNT(*), MAX(S) FROM TOTALS"), "4,6900");
