@@ -1808,6 +1808,11 @@ bool CSqlEmitter::Hierarchy(const CSqlSelect& block, std::vector<std::string>& t
     Expr(block.connectBy, children);
     std::string leaf = "(NOT EXISTS (SELECT 1 FROM " + table + " TARVEX_C WHERE " + children + "))";
     m_leaf = base != nullptr ? alias + ".TARVEX_LEAF" : leaf;
+    // A row is in a loop when one of its children is above it already.
+    std::string cycled = "(EXISTS (SELECT 1 FROM " + table + " TARVEX_C WHERE (" + children + ") AND instr(" +
+                         m_priorName + ".TARVEX_SEEN, ',' || TARVEX_C." +
+                         (base != nullptr ? "TARVEX_RID" : "rowid") + " || ',') > 0))";
+    m_cycle = block.noCycle ? (base != nullptr ? alias + ".TARVEX_CYCLE" : cycled) : std::string();
     m_priorName = "TARVEX_P";
     m_hierarchy = alias;
     // Children come in the order of ORDER SIBLINGS BY (each row ranked
@@ -1839,11 +1844,13 @@ bool CSqlEmitter::Hierarchy(const CSqlSelect& block, std::vector<std::string>& t
                                                          seen + "), " + (block.noCycle ? "1" : "0") + ")"
                                                    : std::string();
     bool leaves = false;
-    for (const auto& selected : block.items) leaves = leaves || UsesName(selected.expr, "CONNECT_BY_ISLEAF");
-    leaves = leaves || UsesName(block.where, "CONNECT_BY_ISLEAF");
-    std::string rows = base != nullptr && leaves
-                           ? "SELECT TARVEX_H.*, " + leaf + " AS TARVEX_LEAF FROM TARVEX_H"
-                           : std::string("SELECT * FROM TARVEX_H");
+    for (const char* pseudo : {"CONNECT_BY_ISLEAF", "CONNECT_BY_ISCYCLE"}) {
+        for (const auto& selected : block.items) leaves = leaves || UsesName(selected.expr, pseudo);
+        leaves = leaves || UsesName(block.where, pseudo);
+    }
+    std::string rows = base != nullptr && leaves ? "SELECT TARVEX_H.*, " + leaf + " AS TARVEX_LEAF, " +
+                                                       cycled + " AS TARVEX_CYCLE FROM TARVEX_H"
+                                                 : std::string("SELECT * FROM TARVEX_H");
     const std::string firstKey = chain ? std::string("1") : key;
     const std::string nextKey =
         chain ? std::string("TARVEX_P.TARVEX_KEY + 1") : "TARVEX_P.TARVEX_KEY || " + key;
@@ -2849,6 +2856,14 @@ CSqlType CSqlEmitter::Name(const CSqlExpr& expr, std::string& out) {
             if (last == row.name) return out += row.emitted, row.type;
         if (last == "CONNECT_BY_ISLEAF" && m_level == Level::Rows) {
             out += m_leaf;
+            return CSqlType::Number;
+        }
+        if (last == "CONNECT_BY_ISCYCLE" && m_level == Level::Rows) {
+            if (m_cycle.empty()) {
+                Fail(expr.at, 30930);
+                return CSqlType::Unknown;
+            }
+            out += m_cycle;
             return CSqlType::Number;
         }
         if (last == "LEVEL") {

@@ -666,6 +666,7 @@ private:
     std::string m_hierarchy;               // the name of the hierarchy's table in a step
     std::string m_priorName = "TARVEX_P";  // the name PRIOR reads in a step
     std::string m_leaf;                    // CONNECT_BY_ISLEAF of the hierarchy's rows
+    std::string m_cycle;                   // CONNECT_BY_ISCYCLE of them; empty without NOCYCLE
     struct HierarchyColumnRow {
         const CSqlExpr* node;
         std::string name;

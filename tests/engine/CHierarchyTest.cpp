@@ -92,4 +92,24 @@ TEST_F(CHierarchyTest, RowGeneratorsWithOtherTables) {
               "/1/2/3/4");
 }
 
+// With NOCYCLE a row whose child is above it already is marked, and the
+// walk stops there; without NOCYCLE the pseudo-column is refused.
+TEST_F(CHierarchyTest, CycleMarksTheRowWhoseChildIsItsAncestor) {
+    Exec("UPDATE EMPLOYEES SET MANAGER_ID = 202 WHERE EMPLOYEE_ID = 100");
+    EXPECT_EQ(Rows("SELECT LAST_NAME, LEVEL, CONNECT_BY_ISCYCLE FROM EMPLOYEES START WITH EMPLOYEE_ID = 100 "
+                   "CONNECT BY NOCYCLE PRIOR EMPLOYEE_ID = MANAGER_ID ORDER SIBLINGS BY LAST_NAME"),
+              "King,1,0|Hartstein,2,0|Fay,3,1|Kochhar,2,0|Mavris,3,0|Whalen,3,0");
+    EXPECT_EQ(Rows("SELECT E.LAST_NAME FROM EMPLOYEES E JOIN DEPARTMENTS D ON E.DEPARTMENT_ID = "
+                   "D.DEPARTMENT_ID WHERE CONNECT_BY_ISCYCLE = 1 START WITH E.EMPLOYEE_ID = 201 "
+                   "CONNECT BY NOCYCLE PRIOR E.EMPLOYEE_ID = E.MANAGER_ID"),
+              "King");
+    EXPECT_EQ(Rows("SELECT COUNT(*) FROM EMPLOYEES WHERE CONNECT_BY_ISCYCLE = 1 START WITH EMPLOYEE_ID = 100 "
+                   "CONNECT BY NOCYCLE PRIOR EMPLOYEE_ID = MANAGER_ID AND LEVEL <= 2"),
+              "0");
+    EXPECT_EQ(Failure("SELECT CONNECT_BY_ISCYCLE FROM EMPLOYEES START WITH EMPLOYEE_ID = 100 "
+                      "CONNECT BY PRIOR EMPLOYEE_ID = MANAGER_ID")
+                  .substr(0, 10),
+              "ORA-30930:");
+}
+
 }  // namespace
