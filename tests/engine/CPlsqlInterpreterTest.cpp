@@ -365,6 +365,32 @@ TEST_F(PlsqlTest, CollectionsBulkCollectAndForall) {
     EXPECT_EQ(Rows("SELECT SUM(sal) FROM emp"), "3650");
 }
 
+// A deleted element of a nested table keeps its place: EXTEND appends after
+// it, TRIM counts it, a value written there brings it back; EXTEND(n, i)
+// appends copies of element i.
+TEST_F(PlsqlTest, DeletedNestedTableElementsKeepTheirPlaces) {
+    const Case cases[] = {
+        {"DECLARE TYPE t IS TABLE OF NUMBER; c t := t(7, 8, 9); BEGIN c.EXTEND(2, 1); c.DELETE(2); "
+         "c.EXTEND(1, 3); dbms_output.put_line(c.COUNT || ' ' || c(4) || ' ' || c(5) || ' ' || c(6)); END;",
+         "5 7 7 9"},
+        {"DECLARE TYPE t IS TABLE OF NUMBER; c t := t(1, 2, 3); BEGIN c.DELETE(3); c.EXTEND; c(4) := 4; "
+         "dbms_output.put_line(c.COUNT || ' ' || c.LAST); c.TRIM(2); dbms_output.put_line(c.COUNT || ' ' || "
+         "c.LAST); END;",
+         "3 4|2 2"},
+        {"DECLARE TYPE t IS TABLE OF NUMBER; c t := t(1, 2, 3); BEGIN c.DELETE(2, 3); c(3) := 30; c.EXTEND; "
+         "dbms_output.put_line(c.COUNT || ' ' || c.LAST || ' ' || c.NEXT(1)); END;",
+         "3 4 3"},
+        {"DECLARE TYPE t IS TABLE OF NUMBER; c t := t(1, 2); BEGIN c.DELETE(2); c.TRIM(2); c.EXTEND; "
+         "dbms_output.put_line(c.COUNT || ' ' || c.LAST); END;",
+         "1 1"},
+        {"DECLARE TYPE t IS TABLE OF NUMBER; c t := t(1, 2); BEGIN c.DELETE(2); c.TRIM(3); END;",
+         "ERROR ORA-06533: 添字がカウントを超えています。|ORA-06512: 行1"},
+        {"DECLARE TYPE t IS TABLE OF NUMBER; c t := t(1); BEGIN c(2) := 2; END;",
+         "ERROR ORA-06533: 添字がカウントを超えています。|ORA-06512: 行1"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(Block(c.block), c.answer) << c.block;
+}
+
 TEST_F(PlsqlTest, CursorForUpdateAndWhereCurrentOf) {
     Exec("CREATE TABLE acct (id NUMBER, bal NUMBER)");
     Exec("INSERT INTO acct VALUES (1, 10)");

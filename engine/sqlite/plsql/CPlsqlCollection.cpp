@@ -59,16 +59,32 @@ bool CPlsqlCollection::Prior(const Key& key, Key& out) const {
     return true;
 }
 
-void CPlsqlCollection::Extend(std::size_t count) {
-    Unpack();
+std::int64_t CPlsqlCollection::Size() const {
     Key last;
-    std::int64_t next = Last(last) ? last.number + 1 : 1;
-    for (std::size_t k = 0; k < count; ++k) elements[NumberKey(next++)] = Element{};
+    return (Last(last) && !last.text ? last.number : 0) + tail;
+}
+
+void CPlsqlCollection::Extend(std::size_t count, const Element* fill) {
+    Unpack();
+    Element copy = fill != nullptr ? *fill : Element{};
+    std::int64_t next = Size() + 1;
+    tail = 0;
+    for (std::size_t k = 0; k < count; ++k) elements[NumberKey(next++)] = copy;
 }
 
 void CPlsqlCollection::Trim(std::size_t count) {
     Unpack();
-    for (std::size_t k = 0; k < count && !elements.empty(); ++k) elements.erase(std::prev(elements.end()));
+    std::int64_t size = Size() - static_cast<std::int64_t>(count);
+    elements.erase(elements.upper_bound(NumberKey(size)), elements.end());
+    tail = size - (Size() - tail);
+}
+
+void CPlsqlCollection::Erase(const Key& from, const Key& to) {
+    Unpack();
+    std::int64_t size = Size();
+    if (to < from) return;
+    elements.erase(elements.lower_bound(from), elements.upper_bound(to));
+    if (!from.text) tail = size - (Size() - tail);
 }
 
 CPlsqlCollection::Key CPlsqlCollection::NumberKey(std::int64_t number) {

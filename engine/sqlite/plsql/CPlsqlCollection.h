@@ -38,6 +38,9 @@ public:
     // Elements 1..n of scalar values packed, as BULK COLLECT leaves them;
     // `elements` is then empty until Unpack (before any change).
     std::shared_ptr<CPlsqlPackedValues> packed;
+    // Deleted elements of a nested table after its last one: they keep
+    // their places, which EXTEND appends after and TRIM takes away.
+    std::int64_t tail = 0;
 
     // The most elements any collection holds; more answer an error.
     static constexpr std::size_t kMaxElements = 10000000;
@@ -54,10 +57,15 @@ public:
     // The key after (or before) `key`; false when none.
     bool Next(const Key& key, Key& out) const;
     bool Prior(const Key& key, Key& out) const;
-    // Appends `count` null elements after the last (EXTEND).
-    void Extend(std::size_t count);
-    // Removes the last `count` elements (TRIM).
+    // The places 1..n of a nested table or VARRAY, deleted ones counted.
+    std::int64_t Size() const;
+    // Appends `count` elements after the last place (EXTEND): nulls, or
+    // copies of `fill`.
+    void Extend(std::size_t count, const Element* fill = nullptr);
+    // Removes the last `count` places, deleted ones counted (TRIM).
     void Trim(std::size_t count);
+    // Removes the elements from `from` to `to` (DELETE); their places stay.
+    void Erase(const Key& from, const Key& to);
     static Key NumberKey(std::int64_t number);
     static CPlsqlValue KeyValue(const Key& key);
 

@@ -2495,9 +2495,8 @@ bool CPlsqlInterpreter::ReadElement(const CPlsqlTarget& target, CPlsqlValue& out
     if (!KeyOf(target, type, key) || !Made(target, collection)) return false;
     CPlsqlCollection::Element* element = collection->Find(key);
     if (element == nullptr) {
-        CPlsqlCollection::Key last;
         bool beyond = type.collection != CPlsqlType::CollectionKind::Associative &&
-                      (key.number < 1 || !collection->Last(last) || key.number > last.number);
+                      (key.number < 1 || key.number > collection->Size());
         return beyond ? Raise(6533, CPlsqlErrors::Text(6533), target.at)
                       : Raise(1403, CPlsqlErrors::Text(1403), target.at);
     }
@@ -2523,11 +2522,17 @@ bool CPlsqlInterpreter::WriteElement(const CPlsqlTarget& target, const CPlsqlVal
     collection->Unpack();
     CPlsqlCollection::Element* element = collection->Find(key);
     if (element == nullptr) {
-        if (type.collection != CPlsqlType::CollectionKind::Associative)
+        // Note: a deleted element of a nested table keeps its place, and
+        // a value written there brings it back.
+        if (type.collection != CPlsqlType::CollectionKind::Associative &&
+            (key.number < 1 || key.number > collection->Size()))
             return Raise(6533, CPlsqlErrors::Text(6533), target.at);
         if (collection->Count() >= CPlsqlCollection::kMaxElements)
             return Raise(6500, CPlsqlErrors::Text(6500), target.at);
+        std::int64_t size = collection->Size();
         element = &collection->elements[key];
+        if (type.collection != CPlsqlType::CollectionKind::Associative)
+            collection->tail = size - (collection->Size() - collection->tail);
     }
     const CPlsqlType* elementType = TypeOf(target);
     CPlsqlValue converted = value;
@@ -2775,10 +2780,9 @@ CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecMethod(CPlsqlStmt& statement) {
                 return Raise(6532, CPlsqlErrors::Text(6532), statement.at), Flow::Raise;
             if (collection->Count() + static_cast<std::size_t>(count) > CPlsqlCollection::kMaxElements)
                 return Raise(6500, CPlsqlErrors::Text(6500), statement.at), Flow::Raise;
-            collection->Extend(static_cast<std::size_t>(count));
-            return Flow::Normal;
+            return ExtendCopies(*collection, static_cast<std::size_t>(count), keys, statement.at);
         case M::Trim:
-            if (count < 0 || static_cast<std::size_t>(count) > collection->Count())
+            if (count < 0 || count > collection->Size())
                 return Raise(6533, CPlsqlErrors::Text(6533), statement.at), Flow::Raise;
             collection->Trim(static_cast<std::size_t>(count));
             return Flow::Normal;
@@ -2786,15 +2790,27 @@ CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecMethod(CPlsqlStmt& statement) {
             collection->Unpack();
             if (keys.empty()) {
                 collection->elements.clear();
-            } else if (keys.size() == 1) {
-                collection->elements.erase(keys[0]);
+                collection->tail = 0;
             } else {
-                collection->elements.erase(collection->elements.lower_bound(keys[0]),
-                                           keys[1] < keys[0] ? collection->elements.lower_bound(keys[0])
-                                                             : collection->elements.upper_bound(keys[1]));
+                collection->Erase(keys[0], keys.back());
             }
             return Flow::Normal;
     }
+}
+
+CPlsqlInterpreter::Flow CPlsqlInterpreter::ExtendCopies(CPlsqlCollection& collection, std::size_t count,
+                                                        const std::vector<CPlsqlCollection::Key>& keys,
+                                                        std::size_t at) {
+    if (keys.size() < 2) return collection.Extend(count), Flow::Normal;
+    // EXTEND(n, i): n copies of element i, which must be there.
+    const CPlsqlCollection::Key& source = keys[1];
+    if (source.number < 1 || source.number > collection.Size())
+        return Raise(6533, CPlsqlErrors::Text(6533), at), Flow::Raise;
+    const CPlsqlCollection::Element* element = collection.Find(source);
+    if (element == nullptr) return Raise(1403, CPlsqlErrors::Text(1403), at), Flow::Raise;
+    const CPlsqlCollection::Element copy = *element;
+    collection.Extend(count, &copy);
+    return Flow::Normal;
 }
 
 bool CPlsqlInterpreter::FreshCollections(const std::vector<CPlsqlTarget>& targets,

@@ -188,6 +188,8 @@ private:
     bool Combine(CPlsqlExpr& expr, std::shared_ptr<CPlsqlCollection>& made);
     bool EvalMultiset(CPlsqlExpr& expr, CPlsqlValue& out);
     Flow ExecMethod(CPlsqlStmt& statement);
+    Flow ExtendCopies(CPlsqlCollection& collection, std::size_t count,
+                      const std::vector<CPlsqlCollection::Key>& keys, std::size_t at);
     Flow ExecForAll(CPlsqlStmt& statement);
     // The indexes a FORALL runs its statement for, in order.
     bool ForAllIndexes(CPlsqlStmt& statement, std::vector<std::int64_t>& indexes);
