@@ -4109,6 +4109,7 @@ bool CSqlEmitter::Update(const CSqlStatement& statement, std::string& out) {
             if (column.name == name) found = &column;
         if (found == nullptr) return Fail(statement.columnAt[k], 904, name);
         if (found->virtualColumn) return Fail(statement.columnAt[k], 54017);
+        if (found->identity == "ALWAYS") return Fail(statement.columnAt[k], 32796);
         out += (k > 0 ? ", \"" : "\"") + found->name + "\" = ";
         if (IsDefault(*statement.values[k])) {
             out += ColumnDefault(*found, m_target != nullptr ? m_target->base : table);

@@ -211,6 +211,10 @@ TEST_F(CSqliteSchemaTest, IdentityColumnsFollowTheirOptions) {
     EXPECT_EQ(Failure("INSERT INTO G (ID, N) VALUES (1, 'c')"),
               "ORA-32795: ALWAYS 指定の識別列 ID には値を入れられません。");
     EXPECT_EQ(Rows("SELECT ID, N FROM G ORDER BY ID"), "100,a|110,b");
+    // ALWAYS numbers are never changed either, not even back to a default.
+    for (const char* update : {"UPDATE G SET ID = 5 WHERE N = 'a'", "UPDATE G SET N = 'z', ID = DEFAULT"})
+        EXPECT_EQ(Failure(update).substr(0, 10), "ORA-32796:") << update;
+    EXPECT_EQ(Rows("SELECT ID, N FROM G ORDER BY ID"), "100,a|110,b");
     EXPECT_EQ(Rows("SELECT NULLABLE FROM USER_TAB_COLUMNS WHERE TABLE_NAME = 'G' AND COLUMN_NAME = 'ID'"),
               "N");
     // BY DEFAULT takes a value given and numbers the rest; ON NULL numbers NULLs too.
