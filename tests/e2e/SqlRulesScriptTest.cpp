@@ -40,8 +40,7 @@ TEST_F(SqlRulesScript, KeysDuplicatesNumberTextAndOrganization) {
         "SQL> INSERT INTO c VALUES (1, 6);|INSERT INTO c VALUES (1, 6);",
         "ORA-02291: 整合性制約 C_FK2 に違反しました - 親キーがありません。",
         "ORA-02292: 整合性制約 C_FK2 に違反しました - 子レコードがあります。",
-        "SQL> DELETE FROM dup WHERE ROWID NOT IN (SELECT MIN(ROWID) FROM dup GROUP BY k, "
-        "v);|3行が削除されました。",
+        "GROUP BY k, v);|3行が削除されました。",
         "1          a          |2          b          |3          c          ||3行が選択されました。",
         "------------------------------------------ |-.3333333333333333333333333333333333333333 |",
         "TABLE_NAME IOT_TYPE     |---------- ------------ |IOT        IOT          |",
