@@ -43,9 +43,22 @@ bool Exec(sqlite3* db, const char* sql) {
     return sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
 }
 
+// PL/SQL called from the statement (a stored function, a package's, one of
+// a WITH clause) would run again the same way: such a statement is not run twice.
+bool CallsPlsql(sqlite3* db, const std::string& text) {
+    for (const char* call : {"TARVEX_CALL(", "TARVEX_WITH_CALL("})
+        if (text.find(call) != std::string::npos) return true;
+    Statement functions =
+        sqliteapi::Prepare(db, "SELECT NAME FROM main.TARVEX_UNITS WHERE TYPE = 'FUNCTION'");
+    while (functions && sqlite3_step(functions.get()) == SQLITE_ROW)
+        if (text.find("\"" + cp932::ToUpperAscii(Text(functions.get(), 0)) + "\"(") != std::string::npos)
+            return true;
+    return false;
+}
+
 // Row triggers run PL/SQL, whose effects (output, package state) no
 // savepoint undoes: a statement that may fire them is not run again.
-bool MayFireRowTriggers(sqlite3* db, sqlite3_stmt* statement) {
+bool MayRunPlsql(sqlite3* db, sqlite3_stmt* statement) {
     Statement list =
         sqliteapi::Prepare(db,
                            "SELECT DISTINCT tbl_name FROM main.sqlite_schema WHERE type = 'trigger' "
@@ -53,6 +66,7 @@ bool MayFireRowTriggers(sqlite3* db, sqlite3_stmt* statement) {
     if (!list) return true;
     std::string text = sqlite3_sql(statement) != nullptr ? sqlite3_sql(statement) : "";
     text = cp932::ToUpperAscii(text);
+    if (CallsPlsql(db, text)) return true;
     while (sqlite3_step(list.get()) == SQLITE_ROW) {
         std::string table = Text(list.get(), 0);
         if (text.find(cp932::ToUpperAscii(table)) != std::string::npos) return true;
@@ -143,7 +157,7 @@ std::string NameOf(sqlite3* db, const Violation& violation) {
 }  // namespace
 
 CForeignKeyProbe::Broken CForeignKeyProbe::Find(sqlite3* db, sqlite3_stmt* statement) {
-    if (statement == nullptr || MayFireRowTriggers(db, statement)) return {};
+    if (statement == nullptr || MayRunPlsql(db, statement)) return {};
     if (!Exec(db, "SAVEPOINT TARVEX_KEY_PROBE")) return {};
     std::vector<Violation> found;
     if (Exec(db, "PRAGMA defer_foreign_keys = ON")) {
@@ -154,7 +168,8 @@ CForeignKeyProbe::Broken CForeignKeyProbe::Find(sqlite3* db, sqlite3_stmt* state
         sqlite3_reset(statement);
         if (rc == SQLITE_DONE) found = Violations(db);
     }
-    bool undone = Exec(db, "ROLLBACK TO TARVEX_KEY_PROBE") && Exec(db, "RELEASE TARVEX_KEY_PROBE");
+    // Note: should the savepoint not be undone, the transaction is, rather than keep the second run.
+    bool undone = sqliteapi::Undo(db, "ROLLBACK TO TARVEX_KEY_PROBE") && Exec(db, "RELEASE TARVEX_KEY_PROBE");
     Exec(db, "PRAGMA defer_foreign_keys = OFF");
     if (!undone) return {};
     for (const Violation& violation : found) {

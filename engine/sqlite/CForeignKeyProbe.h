@@ -14,8 +14,9 @@ struct sqlite3_stmt;
 // its key as a child (2291); an unchanged row lost its parent (2292); a row
 // already without a parent before the statement is none of its doing.
 //
-// A statement that would fire row triggers again is not run twice: the
-// probe then finds nothing.
+// A statement that would run PL/SQL again (row triggers, functions it
+// calls), whose effects no savepoint undoes, is not run twice: the probe
+// then finds nothing.
 class CForeignKeyProbe {
 public:
     struct Broken {

@@ -95,3 +95,16 @@ TEST_F(CForeignKeyProbeTest, InPlsqlTheKeyIsNamedAndTheBlockGoesOn) {
                        "END;"),
               Parent("C_FK2"));
 }
+
+// PL/SQL the statement runs is not run a second time to find the key.
+TEST_F(CForeignKeyProbeTest, PlsqlOfTheStatementRunsOnce) {
+    Exec("CREATE FUNCTION NOISY RETURN NUMBER IS BEGIN DBMS_OUTPUT.PUT_LINE('called'); RETURN 9; END;");
+    EXPECT_EQ(OutputOf("BEGIN INSERT INTO C VALUES (11, 1, NOISY, NULL, NULL, NULL); "
+                       "EXCEPTION WHEN OTHERS THEN DBMS_OUTPUT.PUT_LINE(SQLCODE); END;"),
+              "called|-2291");
+    Exec("CREATE TRIGGER C_SEEN BEFORE INSERT ON C FOR EACH ROW BEGIN DBMS_OUTPUT.PUT_LINE('seen'); END;");
+    EXPECT_EQ(OutputOf("BEGIN INSERT INTO C VALUES (11, 1, 9, NULL, NULL, NULL); "
+                       "EXCEPTION WHEN OTHERS THEN DBMS_OUTPUT.PUT_LINE(SQLCODE); END;"),
+              "seen|-2291");
+    EXPECT_EQ(Rows("SELECT COUNT(*) FROM C"), "1");
+}
