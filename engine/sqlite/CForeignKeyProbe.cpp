@@ -182,6 +182,11 @@ CForeignKeyProbe::Broken CForeignKeyProbe::Find(sqlite3* db, sqlite3_stmt* state
     return {};
 }
 
+std::string CForeignKeyProbe::FirstBroken(sqlite3* db) {
+    const std::vector<Violation> found = Violations(db);
+    return found.empty() ? std::string() : NameOf(db, found.front());
+}
+
 void CForeignKeyProbe::Name(sqlite3* db, sqlite3_stmt* statement, CEngineError& error) {
     if (sqlite3_extended_errcode(db) != SQLITE_CONSTRAINT_FOREIGNKEY) return;
     const Broken broken = Find(db, statement);

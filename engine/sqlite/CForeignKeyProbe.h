@@ -29,4 +29,7 @@ public:
     // After `statement` failed: when a foreign key was the cause and the
     // probe finds which, `error` says so in the server's words.
     static void Name(sqlite3* db, sqlite3_stmt* statement, CEngineError& error);
+    // The first key a transaction left broken at its COMMIT (deferred keys),
+    // before it is rolled back; "" when none is found (UTF-8).
+    static std::string FirstBroken(sqlite3* db);
 };

@@ -436,6 +436,10 @@ bool CSqliteConnection::CommitWork() {
         if (!deferred) return false;
         CEngineError cause = m_error;
         COraError::Translate(cause, COraError::Action::Insert);
+        // Note: the key is named while the rows that broke it are still there.
+        if (const std::string key = CForeignKeyProbe::FirstBroken(m_db);
+            !key.empty() && (cause.code == 2291 || cause.code == 2292))
+            COraError::Set(cause, cause.code, {encoding::Utf8ToCp932(key)}, 0);
         if (!ExecPlain("ROLLBACK")) return false;
         m_error = cause;
         CSqliteFailure::AddDeferredRollback(m_error);
