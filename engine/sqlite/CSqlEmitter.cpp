@@ -100,8 +100,11 @@ constexpr std::string_view kLikeFirst[] = {"UPPER",   "LOWER",  "INITCAP", "LTRI
 constexpr std::string_view kOneOf[] = {"NVL", "COALESCE", "GREATEST", "LEAST"};
 
 // The server's declared lengths: a name (USER), a number's text (TO_CHAR).
+// Note: a number written without a model takes up to 40 digit places, its
+// point and its sign ("-.3333333333333333333333333333333333333333"); past
+// those places it is written in scientific notation in 40 bytes.
 constexpr long kIdentifierLength = 128;
-constexpr long kNumberTextLength = 40;
+constexpr long kNumberTextLength = numberfit::kServerPlaces + 2;
 // The most bytes one character takes in the database's character set (CP932).
 constexpr long kBytesPerCharacter = 2;
 

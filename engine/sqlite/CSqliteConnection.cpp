@@ -22,6 +22,7 @@
 #include "engine/sqlite/CDatabaseLocation.h"
 #include "engine/sqlite/CDateFormat.h"
 #include "engine/sqlite/CForeignKeyName.h"
+#include "engine/sqlite/CForeignKeyProbe.h"
 #include "engine/sqlite/CHousekeeping.h"
 #include "engine/sqlite/CJoinView.h"
 #include "engine/sqlite/CMultiTableInsert.h"
@@ -55,6 +56,7 @@
 #include "engine/sqlite/CStatementClassifier.h"
 #include "engine/sqlite/CStatementLimits.h"
 #include "engine/sqlite/CTableOptions.h"
+#include "engine/sqlite/CTableOrganization.h"
 #include "engine/sqlite/CTableText.h"
 #include "engine/sqlite/CTerritoryFormat.h"
 #include "engine/sqlite/CTimestampText.h"
@@ -434,6 +436,10 @@ bool CSqliteConnection::CommitWork() {
         if (!deferred) return false;
         CEngineError cause = m_error;
         COraError::Translate(cause, COraError::Action::Insert);
+        // Note: the key is named while the rows that broke it are still there.
+        if (const std::string key = CForeignKeyProbe::FirstBroken(m_db);
+            !key.empty() && (cause.code == 2291 || cause.code == 2292))
+            COraError::Set(cause, cause.code, {encoding::Utf8ToCp932(key)}, 0);
         if (!ExecPlain("ROLLBACK")) return false;
         m_error = cause;
         CSqliteFailure::AddDeferredRollback(m_error);
@@ -965,6 +971,7 @@ bool CSqliteConnection::RunMerge(Piece piece, std::vector<CEngineBind>& binds, l
         // Note: a row of the first query is a target row two source rows match.
         if (rc == SQLITE_ROW) COraError::Set(m_error, 30926, {}, static_cast<int>(piece.base));
         ok = rc == SQLITE_DONE || (rc != SQLITE_ROW && rc != SQLITE_MISUSE && SetStepError());
+        if (!ok && rc != SQLITE_ROW) CForeignKeyProbe::Name(m_db, raw, m_error);
         // Note: the server counts the rows updated and inserted; those
         // deleted were updated first.
         std::string_view text = sqlite3_sql(raw);
@@ -1023,6 +1030,7 @@ bool CSqliteConnection::RunStatement(Piece piece, std::vector<CEngineBind>& bind
     while ((rc = sqlite3_step(statement)) == SQLITE_ROW) ++rows;
     if (rc != SQLITE_DONE) {
         SetStepError();
+        CForeignKeyProbe::Name(m_db, statement, m_error);
         // Note: a transaction begun for this statement alone holds nothing.
         rewind.reset();
         owned.reset();
@@ -1173,6 +1181,14 @@ bool CSqliteConnection::RunDdl(const std::string& sql, std::vector<CEngineBind>&
         return RunDdl(unused.dropping, binds, rowsProcessed);
     }
     if (unused.kind == CUnusedColumns::Kind::Nothing) return KeepColumns(sql, unused);
+    // Note: an index-organized table is kept in the order of its primary key,
+    // which it cannot be without.
+    if (const CTableOrganization::Definition organization = CTableOrganization::Read(sql);
+        organization.indexOrganized && !organization.primaryKey) {
+        if (!CommitWork()) return false;
+        COraError::Set(m_error, 25175, {}, static_cast<int>(organization.at));
+        return false;
+    }
     // Note: a table made by a query with constraints in its column list is
     // made by its definition and filled in the same transaction.
     if (std::string definition, fill; m_fill.empty()) {
@@ -1325,7 +1341,9 @@ bool CSqliteConnection::RecordColumns(const std::string& sql) {
     std::string utf8 = encoding::Cp932ToUtf8(written.front() == '"' ? table : cp932::ToUpperAscii(table));
     return (!create || CConstraintCatalog::Record(m_db, defined, m_error)) &&
            CColumnCatalog::Record(m_db, encoding::Cp932ToUtf8(table), declared, m_error) &&
-           CColumnOptions::Record(m_db, utf8, declared, m_error);
+           CColumnOptions::Record(m_db, utf8, declared, m_error) &&
+           (!create || !CTableOrganization::Read(sql).indexOrganized ||
+            CTableOrganization::Record(m_db, utf8, m_error));
 }
 
 bool CSqliteConnection::CheckForeignKeys() {
@@ -1993,8 +2011,10 @@ bool CSqliteConnection::Finish(bool ok, const std::string& sql) {
     }
     COraError::Translate(m_error, ActionOf(sql));
     PlaceTableError(sql);
-    // A broken foreign key is named where the statement's table tells which.
-    if (m_error.code == 2291 || m_error.code == 2292) {
+    // A broken foreign key the probe could not name is named where the
+    // statement's table tells which.
+    if ((m_error.code == 2291 || m_error.code == 2292) &&
+        m_error.message == COraError::Text(m_error.code + 100000, {})) {
         CForeignKeyName::Broken broken = CForeignKeyName::Find(m_db, sql, m_error.code);
         if (broken.code != m_error.code || !broken.name.empty())
             COraError::Set(m_error, broken.code + (broken.name.empty() ? 100000 : 0), {broken.name},

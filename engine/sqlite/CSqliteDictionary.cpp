@@ -214,7 +214,7 @@ const View kViews[] = {
      "SELECT m.name, 'USERS', NULL, NULL, 'VALID', coalesce(o.PCT_FREE, 10), coalesce(o.LOGGING, "
      "'YES'), st.NUM_ROWS, st.BLOCKS, st.AVG_ROW_LEN, printf('%10s', coalesce(o.DEGREE, '1')), printf('%5s', "
      "coalesce(o.CACHE, 'N')), st.LAST_ANALYZED, CASE WHEN m.name IN (SELECT TABLE_NAME FROM "
-     "main.TARVEX_PART_TABLES) THEN 'YES' ELSE 'NO' END, NULL, 'N', NULL, coalesce(o.COMPRESSION, "
+     "main.TARVEX_PART_TABLES) THEN 'YES' ELSE 'NO' END, o.IOT_TYPE, 'N', NULL, coalesce(o.COMPRESSION, "
      "'DISABLED'), 'NO', coalesce(o.READ_ONLY, 'NO'), 'NO' FROM main.sqlite_schema m LEFT JOIN "
      "main.TARVEX_TABLE_STATS st ON st.TABLE_NAME = m.name LEFT JOIN main.TARVEX_TABLE_OPTIONS o ON "
      "o.TABLE_NAME = m.name WHERE m.type = 'table' AND %U UNION ALL "
@@ -956,7 +956,7 @@ void Refresh(sqlite3* db, const View& view) {
         {"TARVEX_TABLE_OPTIONS",
          "(SELECT NULL AS TABLE_NAME, NULL AS LOGGING, NULL AS DEGREE, NULL AS CACHE, NULL AS COMPRESSION, "
          "NULL "
-         "AS PCT_FREE, NULL AS READ_ONLY WHERE 0)"},
+         "AS PCT_FREE, NULL AS READ_ONLY, NULL AS IOT_TYPE WHERE 0)"},
     };
     for (const auto& options : kOptions) {
         std::string name = "main." + std::string(options.table);
@@ -964,6 +964,11 @@ void Refresh(sqlite3* db, const View& view) {
         for (std::size_t at; (at = select.find(name)) != std::string::npos;)
             select.replace(at, name.size(), options.empty);
     }
+    // Note: a file without index-organized tables may lack their column.
+    if (constexpr std::string_view kIotType = "o.IOT_TYPE";
+        select.find(kIotType) != std::string::npos && !HasColumn(db, "TARVEX_TABLE_OPTIONS", "IOT_TYPE"))
+        for (std::size_t at; (at = select.find(kIotType)) != std::string::npos;)
+            select.replace(at, kIotType.size(), "NULL");
     // Note: the same for the tables of partitions and materialized views.
     for (const auto& [table, empty] : kLaterTables) {
         if (select.find(table) == std::string::npos || HasTable(db, table.substr(5))) continue;

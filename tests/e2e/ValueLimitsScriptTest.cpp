@@ -50,7 +50,7 @@ TEST_F(ValueLimitsScript, ConstantsAsTextAndTheLongestText) {
                                  "third        .3333333333333333333333333333333333333333  |")),
               std::string::npos)
         << r.out;
-    EXPECT_NE(r.out.find(Console("googol = 1.000000000000000000000000000000000E+100       ")),
+    EXPECT_NE(r.out.find(Console("googol = 1.000000000000000000000000000000000E+100         ")),
               std::string::npos)
         << r.out;
     EXPECT_NE(r.out.find(Console("SELECT SUBSTR('hydrogen', '1', 'x') FROM dual;|"

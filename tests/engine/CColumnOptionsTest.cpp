@@ -43,7 +43,7 @@ TEST_F(CColumnOptionsTest, VirtualColumnsAreComputedAndTakeNoValue) {
                    "' ' || DATA_DEFAULT FROM USER_TAB_COLS WHERE TABLE_NAME = 'PAY' AND COLUMN_ID > 3 ORDER "
                    "BY COLUMN_ID"),
               "GROSS NUMBER 22 YES hours * rate|BAND VARCHAR2 6 YES CASE WHEN hours > 40 THEN 'OVER' ELSE "
-              "'NORMAL' END|TAG VARCHAR2 41 YES 'P' || id");
+              "'NORMAL' END|TAG VARCHAR2 43 YES 'P' || id");
 }
 
 TEST_F(CColumnOptionsTest, VirtualColumnsMayBeCheckedAndIndexed) {

@@ -1,5 +1,5 @@
-// A broken foreign key is named when the statement's table has only that
-// one; with several the message stays without a name rather than guess.
+// A broken foreign key is named, the one broken when the statement's table
+// has several.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -26,7 +26,7 @@ namespace {
 class CForeignKeyNameSqlTest : public EngineFixture {};
 }  // namespace
 
-TEST_F(CForeignKeyNameSqlTest, TheOnlyKeyIsNamedSeveralAreNot) {
+TEST_F(CForeignKeyNameSqlTest, TheKeyBrokenIsNamedAmongSeveral) {
     Exec("CREATE TABLE DEPT (DEPTNO NUMBER CONSTRAINT PK_DEPT PRIMARY KEY)");
     Exec("CREATE TABLE EMP (EMPNO NUMBER PRIMARY KEY, DEPTNO NUMBER CONSTRAINT FK_DEPT REFERENCES DEPT)");
     Exec("INSERT INTO DEPT VALUES (10)");
@@ -37,7 +37,9 @@ TEST_F(CForeignKeyNameSqlTest, TheOnlyKeyIsNamedSeveralAreNot) {
               "ORA-02292: 整合性制約 FK_DEPT に違反しました - 子レコードがあります。");
     Exec("ALTER TABLE EMP ADD (MGR NUMBER CONSTRAINT FK_MGR REFERENCES EMP)");
     EXPECT_EQ(Failure("INSERT INTO EMP VALUES (3, 20, NULL)"),
-              "ORA-02291: 整合性制約に違反しました - 親キーがありません。");
+              "ORA-02291: 整合性制約 FK_DEPT に違反しました - 親キーがありません。");
+    EXPECT_EQ(Failure("INSERT INTO EMP VALUES (3, 10, 7)"),
+              "ORA-02291: 整合性制約 FK_MGR に違反しました - 親キーがありません。");
     // A key set aside does not count.
     Exec("ALTER TABLE EMP DISABLE CONSTRAINT FK_MGR");
     EXPECT_EQ(Failure("INSERT INTO EMP VALUES (3, 20, NULL)"),
@@ -55,7 +57,9 @@ TEST_F(CForeignKeyNameSqlTest, ADeferredKeyBrokenAtCommitRollsTheTransactionBack
     Exec("INSERT INTO C VALUES (1, 42)");
     std::string failure = Failure("COMMIT");
     EXPECT_EQ(failure.substr(0, failure.find('\n')), "ORA-02091: トランザクションがロールバックされました。");
-    EXPECT_NE(failure.find("\nORA-02291: "), std::string::npos) << failure;
+    EXPECT_NE(failure.find("\nORA-02291: 整合性制約 C_FK に違反しました - 親キーがありません。"),
+              std::string::npos)
+        << failure;
     EXPECT_EQ(Rows("SELECT (SELECT COUNT(*) FROM P) || ',' || (SELECT COUNT(*) FROM C) FROM DUAL"), "0,0");
     Exec("INSERT INTO P VALUES (2)");
     Exec("INSERT INTO C VALUES (2, 2)");
@@ -118,9 +122,9 @@ TEST_F(CForeignKeyNameSqlTest, AnUpdateNamesTheKeyItsColumnsBelongTo) {
               "ORA-02291: 整合性制約 EMP_DEPT_FK に違反しました - 親キーがありません。");
     EXPECT_EQ(Failure("UPDATE EMP E SET E.JOB = 'BOSS'"),
               "ORA-02291: 整合性制約 EMP_JOB_FK に違反しました - 親キーがありません。");
-    // Two tables refer to DEPT: the key cannot be told, the code can.
+    // Two tables refer to DEPT: the key is the one whose rows lose their parent.
     EXPECT_EQ(Failure("UPDATE DEPT SET DEPTNO = 11"),
-              "ORA-02292: 整合性制約に違反しました - 子レコードがあります。");
+              "ORA-02292: 整合性制約 EMP_DEPT_FK に違反しました - 子レコードがあります。");
     // EMPNO is the parent of EMP_MGR_FK only.
     EXPECT_EQ(Failure("UPDATE EMP SET EMPNO = 5 WHERE EMPNO = 1"),
               "ORA-02292: 整合性制約 EMP_MGR_FK に違反しました - 子レコードがあります。");

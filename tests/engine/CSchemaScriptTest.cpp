@@ -152,7 +152,7 @@ TEST_F(CSchemaScriptTest, RunsToItsEndAndTheDictionaryDescribesIt) {
     EXPECT_EQ(Failure("INSERT INTO ORDERS (PRODUCT_ID, QUANTITY) VALUES (8, 1)"),
               "ORA-02291: 整合性制約 ORDERS_PRODUCT_FK に違反しました - 親キーがありません。");
     EXPECT_EQ(Failure("INSERT INTO EMPLOYEES VALUES (102, 'De Haan', 99, 280)"),
-              "ORA-02291: 整合性制約に違反しました - 親キーがありません。");
+              "ORA-02291: 整合性制約 EMP_MANAGER_FK に違反しました - 親キーがありません。");
     EXPECT_EQ(Failure("DELETE FROM DEPARTMENTS WHERE DEPARTMENT_ID = 290").rfind("ORA-02292", 0), 0u);
     EXPECT_EQ(Failure("INSERT INTO REGIONS VALUES (3, 'Again')"),
               "ORA-00001: 一意制約 REG_ID_PK に違反する値です。");

@@ -34,7 +34,7 @@ TEST_F(CTextLengthTest, FunctionsOfKnownLengths) {
         // USER is a name; TO_CHAR as long as its longest text.
         {"USER", 128},
         {"LOWER(USER)", 128},
-        {"TO_CHAR(LENGTH(A))", 40},
+        {"TO_CHAR(LENGTH(A))", 42},
         {"TO_CHAR(LENGTH(A), '999.99')", 7},
         // A currency may take the ten bytes the session's symbol may have.
         {"TO_CHAR(LENGTH(A), 'L9G999D99')", 19},
@@ -64,7 +64,7 @@ TEST_F(CTextLengthTest, CreateTableAsSelectDeclaresTheLengths) {
     Exec("CREATE TABLE C AS SELECT A || B AB, 'xyz' L, 'N' || ROWNUM R, UPPER(A) U FROM T");
     EXPECT_EQ(Rows("SELECT COLUMN_NAME, DATA_TYPE, DATA_LENGTH FROM USER_TAB_COLUMNS WHERE TABLE_NAME = 'C' "
                    "ORDER BY COLUMN_ID"),
-              "AB,VARCHAR2,13|L,CHAR,3|R,VARCHAR2,41|U,VARCHAR2,10");
+              "AB,VARCHAR2,13|L,CHAR,3|R,VARCHAR2,43|U,VARCHAR2,10");
 }
 
 // A substring, in characters or in bytes, is declared as long as its

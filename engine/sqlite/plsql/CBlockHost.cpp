@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <functional>
 
+#include "engine/sqlite/CForeignKeyProbe.h"
 #include "engine/sqlite/COraError.h"
 #include "engine/sqlite/CReturningInto.h"
 #include "engine/sqlite/CSqlScanner.h"
@@ -199,9 +200,10 @@ bool CBlockHost::PrepareStatement(CPlsqlSql& sql, const std::vector<CEngineBind>
            m_connection.Bind(piece, binds, statement.get());
 }
 
-void CBlockHost::StepFailed(const std::string& text, CEngineError& error) {
+void CBlockHost::StepFailed(const CPlsqlSql& sql, CEngineError& error) {
     m_connection.SetEngineError();
-    m_connection.Finish(false, text);
+    CForeignKeyProbe::Name(m_connection.m_db, sql.statement.get(), m_connection.m_error);
+    m_connection.Finish(false, sql.text);
     error = m_connection.m_error;
 }
 

@@ -33,7 +33,7 @@ public:
     bool TableColumns(const std::string& name, std::vector<CPlsqlType::Field>& out) override;
     bool Prepare(CPlsqlSql& sql, CEngineError& error) override;
     int BindFloatWidth(const std::string& name) const override;
-    void StepFailed(const std::string& text, CEngineError& error) override;
+    void StepFailed(const CPlsqlSql& sql, CEngineError& error) override;
     bool BeginWrite(CEngineError& error) override;
     bool Commit(CEngineError& error) override;
     bool Rollback(CEngineError& error) override;

@@ -39,8 +39,8 @@ public:
     // Compiles the MERGE `sql.text` as Prepare does, keeping nothing: it is
     // compiled again where it runs.
     virtual bool CheckMerge(const CPlsqlSql& sql, CEngineError& error) = 0;
-    // The server's error for a failed step of `sql`.
-    virtual void StepFailed(const std::string& text, CEngineError& error) = 0;
+    // The server's error for a failed step of `sql` (its statement not yet reset).
+    virtual void StepFailed(const CPlsqlSql& sql, CEngineError& error) = 0;
     // Before the first change: the transaction and the block's savepoint.
     virtual bool BeginWrite(CEngineError& error) = 0;
     virtual bool Commit(CEngineError& error) = 0;

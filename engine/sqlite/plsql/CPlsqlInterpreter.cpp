@@ -2451,7 +2451,7 @@ bool CPlsqlInterpreter::BindSql(CPlsqlSql& sql) {
 
 bool CPlsqlInterpreter::StepFailed(const CPlsqlSql& sql) {
     CEngineError error;
-    m_host.StepFailed(sql.text, error);
+    m_host.StepFailed(sql, error);
     sqlite3_reset(sql.statement.get());
     return RaiseError(error, sql.at);
 }
