@@ -58,6 +58,32 @@ std::string TargetTable(std::string_view sql, const Tokens& tokens) {
     return cp932::ToUpperAscii(std::string(sql.substr(name.begin, name.length)));
 }
 
+// A name as the catalog compares it: a word in upper case, a quoted name as written.
+std::string NameOf(std::string_view sql, const CSqlScanner::Token& token) {
+    if (token.kind == CSqlScanner::Kind::QuotedName)
+        return std::string(sql.substr(token.begin + 1, token.length - 2));
+    if (token.kind != CSqlScanner::Kind::Word) return {};
+    return cp932::ToUpperAscii(std::string(sql.substr(token.begin, token.length)));
+}
+
+// The words that may follow the table of INSERT, UPDATE or DELETE where
+// no alias stands.
+constexpr const char* kAfterTable[] = {"SET", "WHERE", "VALUES", "RETURNING", "RETURN", "PARTITION", "LOG"};
+
+// The alias given the table the statement writes, "" when none.
+std::string TargetAlias(std::string_view sql, const Tokens& tokens) {
+    std::size_t k = 1;
+    if (k < tokens.size() &&
+        (CSqlScanner::Is(sql, tokens[k], "INTO") || CSqlScanner::Is(sql, tokens[k], "FROM")))
+        ++k;
+    if (k + 2 < tokens.size() && CSqlScanner::IsSymbol(sql, tokens[k + 1], '.')) k += 2;
+    if (k + 1 >= tokens.size()) return {};
+    const CSqlScanner::Token& alias = tokens[k + 1];
+    for (const char* word : kAfterTable)
+        if (CSqlScanner::Is(sql, alias, word)) return {};
+    return NameOf(sql, alias);
+}
+
 // The expressions of RETURNING split at their top-level commas, trimmed.
 std::vector<std::string> SplitExpressions(std::string_view text) {
     std::vector<std::string> out;
@@ -110,6 +136,26 @@ std::string CReturningInto::Target(std::string_view sql) {
     return TargetTable(sql, CSqlScanner::Significant(sql, 6));
 }
 
+std::string CReturningInto::Unqualified(std::string_view sql, std::string_view expressions) {
+    Tokens head = CSqlScanner::Significant(sql, 6);
+    const std::string table = TargetTable(sql, head);
+    const std::string alias = TargetAlias(sql, head);
+    Tokens tokens = CSqlScanner::Significant(expressions);
+    std::string out;
+    std::size_t copied = 0;
+    for (std::size_t k = 0; k + 2 < tokens.size(); ++k) {
+        bool qualifies = CSqlScanner::IsSymbol(expressions, tokens[k + 1], '.') &&
+                         (k == 0 || !CSqlScanner::IsSymbol(expressions, tokens[k - 1], '.'));
+        std::string name = qualifies ? NameOf(expressions, tokens[k]) : std::string();
+        if (name.empty() || (name != alias && name != table)) continue;
+        out.append(expressions, copied, tokens[k].begin - copied);
+        copied = tokens[k + 2].begin;
+        ++k;
+    }
+    out.append(expressions, copied, std::string_view::npos);
+    return out;
+}
+
 bool CReturningInto::InsertsQuery(std::string_view sql) {
     Tokens tokens = CSqlScanner::Significant(sql);
     if (tokens.empty() || !CSqlScanner::Is(sql, tokens[0], "INSERT")) return false;
@@ -150,7 +196,7 @@ CReturningInto::Clause CReturningInto::Find(std::string_view sql) {
         if (into == k + 1 || into >= tokens.size() || !ReadTargets(sql, tokens, into + 1, clause.targets))
             return Clause{};
         std::size_t from = token.begin + token.length;
-        clause.expressions = std::string(sql.substr(from, tokens[into].begin - from));
+        clause.expressions = Unqualified(sql, sql.substr(from, tokens[into].begin - from));
         clause.at = token.begin;
         return clause;
     }

@@ -31,6 +31,11 @@ public:
     // The table `sql` writes (INSERT INTO t, UPDATE t, DELETE [FROM] t) as
     // the catalog names it; "" when it names none.
     static std::string Target(std::string_view sql);
+    // The RETURNING `expressions` of the statement `sql` with the names of
+    // its table and of the table's alias taken off the columns they qualify
+    // (UPDATE t x ... RETURNING x.v gives v): they are read from that
+    // table alone, which is named otherwise there.
+    static std::string Unqualified(std::string_view sql, std::string_view expressions);
     // The query (UTF-8) reading `columns` (CP932) back from the rows of
     // `table` that `which` picks (a WHERE or ORDER BY tail).
     static std::string ReadBackText(const std::string& table, const std::string& columns,

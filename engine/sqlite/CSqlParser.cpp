@@ -545,7 +545,7 @@ bool CSqlParser::Query(CSqlSelect*& out) {
     if (m_depth > kMaxDepth) return Refuse("nesting deeper than " + std::to_string(kMaxDepth));
     std::vector<CSqlSelect::With> with;
     if (Accept("WITH")) {
-        if ((Is("FUNCTION") || Is("PROCEDURE")) && !Is("AS", 1)) return Refuse("WITH FUNCTION");
+        if ((Is("FUNCTION") || Is("PROCEDURE")) && !Is("AS", 1)) return Refuse(std::string(kWithFunction));
         do {
             CSqlSelect::With entry;
             if (!IsName()) return Fail();

@@ -26,6 +26,10 @@ public:
         int code = 900;
     };
 
+    // What a query declaring PL/SQL functions below the top of the
+    // statement is refused as.
+    static constexpr std::string_view kWithFunction = "WITH FUNCTION";
+
     CSqlParser(std::string_view text, const std::vector<CSqlScanner::Token>& tokens, CSqlArena& arena)
         : m_text(text), m_tokens(tokens), m_arena(arena) {}
 

@@ -63,6 +63,7 @@
 #include "engine/sqlite/CTypedText.h"
 #include "engine/sqlite/CUnusedColumns.h"
 #include "engine/sqlite/CValueText.h"
+#include "engine/sqlite/CWithPlsqlRule.h"
 #include "engine/sqlite/SqliteApi.h"
 #include "engine/sqlite/plsql/CBlockHost.h"
 #include "engine/sqlite/plsql/CPlsqlSession.h"
@@ -629,7 +630,12 @@ bool CSqliteConnection::Compile(Piece piece, std::string& compiled,
     if (!parsed) {
         // Note: a query or DML statement the parser does not take is refused
         // here; nothing reaches SQLite as it was typed.
-        if (failure.unsupported)
+        // Note: a query declaring functions inside another statement needs
+        // the statement's leave; the engine runs none of them.
+        if (failure.unsupported && failure.what == CSqlParser::kWithFunction &&
+            !CWithPlsqlRule::Allows(piece.text, viewStart > 0, m_declaring))
+            COraError::Set(m_error, 32034, {}, static_cast<int>(piece.base + failure.at));
+        else if (failure.unsupported)
             COraError::Set(m_error, 3001, {failure.what}, static_cast<int>(piece.base + failure.at));
         else
             COraError::Set(m_error, failure.code, {failure.what}, static_cast<int>(piece.base + failure.at));
@@ -713,7 +719,9 @@ bool CSqliteConnection::CompileDeclared(Piece piece, std::string& compiled,
         return false;
     }
     m_catalog->DeclareFunctions(units->id, std::move(results));
+    m_declaring = true;
     bool ok = Compile(Piece{query, piece.base}, compiled, nullptr, nullptr, binds);
+    m_declaring = false;
     m_catalog->DeclareFunctions(0, {});
     if (ok) m_withUnits = std::move(units);
     return ok;
@@ -1576,7 +1584,13 @@ bool CSqliteConnection::CreateAsSelect(const std::string& sql, bool& handled, st
     CSqlParser::Failure failure;
     CSqlStatement statement;
     statement.kind = CSqlStatement::Kind::Select;
-    if (!parser.ParseQuery(as + 1, statement.query, failure)) return false;
+    if (!parser.ParseQuery(as + 1, statement.query, failure)) {
+        // Note: a query declaring functions is the table's query still, refused by name.
+        if (!failure.unsupported || failure.what != CSqlParser::kWithFunction) return false;
+        handled = true;
+        COraError::Set(m_error, 3001, {failure.what}, static_cast<int>(failure.at));
+        return false;
+    }
     handled = true;
     CSqlEmitter emitter(sql, *m_catalog);
     CSqlEmitter::Failure emitFailure;

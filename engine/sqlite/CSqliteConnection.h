@@ -376,6 +376,9 @@ private:
     // The WITH functions of the query compiled last; whoever runs the query
     // takes them and keeps them while it does.
     std::shared_ptr<CWithUnits> m_withUnits;
+    // The query being compiled declares functions at its top (WITH
+    // FUNCTION): a query inside it may declare its own.
+    bool m_declaring = false;
     // The view the statement being run creates (see RecordView).
     std::optional<CCatalogTables::View> m_pendingView;
     std::vector<CValueType> m_pendingViewTypes;

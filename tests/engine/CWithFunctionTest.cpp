@@ -95,9 +95,9 @@ TEST_F(WithFunctionTest, ErrorsOfTheDeclarations) {
         {"WITH FUNCTION f RETURN NUMBER IS BEGIN RETURN 1; END; FUNCTION f RETURN NUMBER IS BEGIN RETURN 2; "
          "END; SELECT f FROM dual",
          "ORA-03001"},
-        // Inside a subquery the declarations stay refused by name.
+        // Inside a subquery of a statement that has no leave to hold one.
         {"SELECT * FROM (WITH FUNCTION f RETURN NUMBER IS BEGIN RETURN 1; END; SELECT f FROM dual)",
-         "ORA-03001"},
+         "ORA-32034"},
     };
     for (const Case& c : cases) {
         std::string rows = Rows(c.sql);
@@ -105,6 +105,45 @@ TEST_F(WithFunctionTest, ErrorsOfTheDeclarations) {
         EXPECT_NE(rows.find(c.rows), std::string::npos) << c.sql << " -> " << rows;
     }
     EXPECT_EQ(Rows("SELECT COUNT(*) FROM user_objects"), "0");
+}
+
+// Below the top of a statement a query may declare functions only in a
+// view, in a query that declares its own at its top, or in a statement
+// marked with the WITH_PLSQL hint (SQL Language Reference, SELECT,
+// plsql_declarations); elsewhere ORA-32034. Those the server takes are
+// refused here by name, and none changes a row.
+TEST_F(WithFunctionTest, WhereAQueryInsideAStatementMayDeclareFunctions) {
+    Exec("CREATE TABLE t (a NUMBER)");
+    Exec("INSERT INTO t VALUES (1)");
+    Exec("COMMIT");
+    const std::string inner = "(WITH FUNCTION f RETURN NUMBER IS BEGIN RETURN 2; END; SELECT f FROM dual)";
+    const std::string query = "WITH FUNCTION f RETURN NUMBER IS BEGIN RETURN 2; END; SELECT f FROM dual";
+    struct Placement {
+        std::string sql;
+        const char* error;
+    };
+    const Placement cases[] = {
+        {"SELECT * FROM " + inner, "ORA-32034"},
+        {"SELECT /*+ WITH_PLSQL */ * FROM " + inner, "ORA-03001"},
+        {"SELECT /*+ FIRST_ROWS(1) with_plsql */ * FROM " + inner, "ORA-03001"},
+        {"SELECT /* WITH_PLSQL */ * FROM " + inner, "ORA-32034"},
+        {"SELECT /*+ NO_WITH_PLSQL */ * FROM " + inner, "ORA-32034"},
+        {"SELECT * FROM t WHERE a IN (SELECT /*+ WITH_PLSQL */ 1 FROM dual) AND a IN " + inner, "ORA-32034"},
+        {"WITH FUNCTION g RETURN NUMBER IS BEGIN RETURN 3; END; SELECT g FROM " + inner, "ORA-03001"},
+        {"INSERT INTO t " + query, "ORA-32034"},
+        {"INSERT /*+ WITH_PLSQL */ INTO t " + query, "ORA-03001"},
+        {"UPDATE t SET a = " + inner, "ORA-32034"},
+        {"UPDATE /*+ WITH_PLSQL */ t SET a = " + inner, "ORA-03001"},
+        {"DELETE FROM t WHERE a IN " + inner, "ORA-32034"},
+        {"CREATE VIEW v AS " + query, "ORA-03001"},
+        {"CREATE TABLE c AS " + query, "ORA-03001"},
+    };
+    for (const Placement& c : cases) {
+        std::string failure = Failure(c.sql);
+        EXPECT_EQ(failure.rfind(c.error, 0), 0u) << c.sql << " -> " << failure;
+    }
+    EXPECT_EQ(Rows("SELECT a FROM t"), "1");
+    EXPECT_EQ(Rows("SELECT COUNT(*) FROM user_objects"), "1");
 }
 
 TEST(WithDeclarationsTest, FindsEachDeclarationAndTheQuery) {

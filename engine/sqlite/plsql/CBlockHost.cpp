@@ -630,8 +630,8 @@ std::shared_ptr<CPlsqlUnit> CBlockHost::FindCallable(const std::string& name,
                            : kind == CPlsqlValue::Kind::Date ? CPlsqlOverloads::Family::Date
                            : kind == CPlsqlValue::Kind::Text ? CPlsqlOverloads::Family::Text
                                                              : CPlsqlOverloads::Family::Unknown;
-            int fit = CPlsqlOverloads::Fit(
-                shape, *unit.slotTypes[static_cast<std::size_t>(unit.parameters[k].slot)]);
+            int fit = CPlsqlOverloads::Score(CPlsqlOverloads::Fit(
+                shape, *unit.slotTypes[static_cast<std::size_t>(unit.parameters[k].slot)]));
             score = fit < 0 ? -1 : score + fit;
         }
         if (score > bestScore) {

@@ -1175,7 +1175,8 @@ CPlsqlSql* CPlsqlInterpreter::DynamicSql(const std::string& text, bool query, st
             while (into < tokens.size() && !CSqlScanner::Is(text, tokens[into], "INTO")) ++into;
             std::size_t from = token.begin + token.length;
             std::size_t to = into < tokens.size() ? tokens[into].begin : text.size();
-            sql->returningText = text.substr(from, to - from);
+            sql->returningText = CReturningInto::Unqualified(std::string_view(text).substr(0, token.begin),
+                                                             std::string_view(text).substr(from, to - from));
             end = token.begin;
             break;
         }

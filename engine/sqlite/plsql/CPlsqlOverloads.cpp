@@ -21,9 +21,9 @@ bool Converts(Family family) {
     return family == Family::Number || family == Family::Text || family == Family::Date;
 }
 
-CPlsqlOverloads::Shape OfColumn(int type) {
+CPlsqlOverloads::Shape OfColumn(const CPlsqlSql& sql) {
     CPlsqlOverloads::Shape shape;
-    switch (static_cast<CSqlType>(type)) {
+    switch (static_cast<CSqlType>(sql.columnTypes[0])) {
         case CSqlType::Number:
             shape.family = Family::Number;
             break;
@@ -33,11 +33,34 @@ CPlsqlOverloads::Shape OfColumn(int type) {
             break;
         case CSqlType::Date:
             shape.family = Family::Date;
+            // Note: a TIMESTAMP is described with the digits of its second.
+            if (!sql.columnFractions.empty() && sql.columnFractions[0] >= 0)
+                shape.variety = !sql.columnZones.empty() && sql.columnZones[0] ? 2 : 1;
             break;
         default:
             break;
     }
     return shape;
+}
+
+// VARCHAR2 and CHAR 0, CLOB 1, INTERVAL YEAR TO MONTH 2, DAY TO SECOND 3.
+int TextVariety(const CPlsqlType& type) {
+    if (type.interval != 0) return type.interval == 'Y' ? 2 : 3;
+    return type.lob ? 1 : 0;
+}
+
+// DATE 0, TIMESTAMP 1, WITH TIME ZONE 2, WITH LOCAL TIME ZONE 3.
+int DateVariety(const CPlsqlType& type) {
+    if (type.fraction < 0) return 0;
+    return type.zone == 'Z' ? 2 : type.zone == 'L' ? 3 : 1;
+}
+
+CPlsqlOverloads::Match Fits(int level, Family family, int closeness = 0) {
+    CPlsqlOverloads::Match match;
+    match.level = level;
+    match.family = family;
+    match.closeness = closeness;
+    return match;
 }
 
 }  // namespace
@@ -56,9 +79,11 @@ CPlsqlOverloads::Shape CPlsqlOverloads::OfType(const CPlsqlType& type) {
         case CPlsqlType::Base::Text:
         case CPlsqlType::Base::Char:
             shape.family = Family::Text;
+            shape.variety = TextVariety(type);
             break;
         case CPlsqlType::Base::Date:
             shape.family = Family::Date;
+            shape.variety = DateVariety(type);
             break;
         case CPlsqlType::Base::Boolean:
             shape.family = Family::Boolean;
@@ -146,7 +171,7 @@ CPlsqlOverloads::Shape CPlsqlOverloads::OfExpr(const CPlsqlExpr& expr, const Typ
             if (expr.predicate)
                 shape.family = Family::Boolean;
             else if (expr.sql && !expr.sql->columnTypes.empty())
-                shape = OfColumn(expr.sql->columnTypes[0]);
+                shape = OfColumn(*expr.sql);
             return shape;
         case K::SqlCode:
             shape.family = Family::Number;
@@ -166,24 +191,42 @@ CPlsqlOverloads::Shape CPlsqlOverloads::OfExpr(const CPlsqlExpr& expr, const Typ
     }
 }
 
-int CPlsqlOverloads::Fit(const Shape& argument, const CPlsqlType& formal) {
+CPlsqlOverloads::Match CPlsqlOverloads::Fit(const Shape& argument, const CPlsqlType& formal) {
     Shape wanted = OfType(formal);
-    if (wanted.family == Family::Unknown || argument.family == Family::Unknown) return 2;
+    if (wanted.family == Family::Unknown || argument.family == Family::Unknown) return Fits(2, wanted.family);
     if (argument.family == wanted.family) {
-        if (wanted.family == Family::Number)
-            return argument.rank == wanted.rank ? 4 : argument.rank < wanted.rank ? 3 : 2;
+        if (wanted.family == Family::Number) {
+            // Note: a number goes to its own type, else the nearest wider one;
+            // narrower types are all as far.
+            if (argument.rank == wanted.rank) return Fits(4, Family::Number);
+            if (argument.rank < wanted.rank) return Fits(3, Family::Number, argument.rank - wanted.rank);
+            return Fits(2, Family::Number);
+        }
         bool composite = wanted.family == Family::Record || wanted.family == Family::Collection;
         if (composite && argument.type != nullptr && argument.type != &formal &&
-            argument.type->name != formal.name)
-            return argument.type->fields.size() == formal.fields.size() && wanted.family == Family::Record
-                       ? 2
-                       : -1;
-        return 4;
+            argument.type->name != formal.name) {
+            bool similar =
+                argument.type->fields.size() == formal.fields.size() && wanted.family == Family::Record;
+            return similar ? Fits(2, wanted.family) : Match();
+        }
+        return Fits(argument.variety == wanted.variety ? 4 : 3, wanted.family);
     }
     // Note: a DATE and a NUMBER do not convert into each other implicitly.
     const bool dateNumber = (argument.family == Family::Date && wanted.family == Family::Number) ||
                             (argument.family == Family::Number && wanted.family == Family::Date);
-    return Converts(argument.family) && Converts(wanted.family) && !dateNumber ? 1 : -1;
+    if (!Converts(argument.family) || !Converts(wanted.family) || dateNumber) return Match();
+    // A text goes to the first of the number types that takes it.
+    return Fits(1, wanted.family, wanted.family == Family::Number ? -wanted.rank : 0);
+}
+
+int CPlsqlOverloads::Compare(const Match& a, const Match& b) {
+    if (a.level != b.level) return a.level > b.level ? 1 : -1;
+    if (a.family != b.family || a.closeness == b.closeness) return 0;
+    return a.closeness > b.closeness ? 1 : -1;
+}
+
+int CPlsqlOverloads::Score(const Match& match) {
+    return match.level < 0 ? -1 : match.level * 10 + match.closeness;
 }
 
 bool CPlsqlOverloads::SameHeading(const CPlsqlUnit& a, const CPlsqlUnit& b) {
@@ -196,5 +239,21 @@ bool CPlsqlOverloads::SameHeading(const CPlsqlUnit& a, const CPlsqlUnit& b) {
         const CPlsqlType& two = *b.slotTypes[static_cast<std::size_t>(right.slot)];
         if (one.base != two.base || one.name != two.name) return false;
     }
-    return true;
+    if (!a.returnType || !b.returnType) return a.returnType == b.returnType;
+    return a.returnType->base == b.returnType->base && a.returnType->name == b.returnType->name;
+}
+
+bool CPlsqlOverloads::DifferInModesOnly(const CPlsqlUnit& a, const CPlsqlUnit& b) {
+    if (a.type != b.type || a.parameters.size() != b.parameters.size()) return false;
+    bool modes = false;
+    for (std::size_t k = 0; k < a.parameters.size(); ++k) {
+        const auto& left = a.parameters[k];
+        const auto& right = b.parameters[k];
+        if (left.name != right.name) return false;
+        const CPlsqlType& one = *a.slotTypes[static_cast<std::size_t>(left.slot)];
+        const CPlsqlType& two = *b.slotTypes[static_cast<std::size_t>(right.slot)];
+        if (OfType(one).family != OfType(two).family || one.name != two.name) return false;
+        modes = modes || left.mode != right.mode;
+    }
+    return modes;
 }

@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "engine/sqlite/CDateFormat.h"
+#include "engine/sqlite/CReturningInto.h"
 #include "engine/sqlite/CSqliteCatalog.h"
 #include "engine/sqlite/CValueText.h"
 #include "engine/sqlite/plsql/CCollectionJson.h"
@@ -784,41 +785,64 @@ std::size_t CPlsqlParser::ChooseOverload(const std::vector<std::shared_ptr<CPlsq
                                          const std::string& name, bool statement, std::size_t at,
                                          const SelfArg* self) {
     std::size_t start = m_k;
-    int best = -1;
-    std::vector<std::size_t> chosen;
-    auto typeOf = [this](const CPlsqlTarget& target) { return TargetType(target); };
+    // Each candidate that takes the arguments: how it fits each of them,
+    // by where the argument stands in the text.
+    std::vector<std::pair<std::size_t, std::map<std::size_t, CPlsqlOverloads::Match>>> viable;
     for (std::size_t k = 0; k < candidates.size(); ++k) {
         m_k = start;
-        int score = 0;
-        try {
-            std::vector<CPlsqlTarget> ignored;
-            SelfArg trial;
-            if (self != nullptr)
-                trial = {self->target, self->made, self->constant, self->value, true, self->name};
-            auto args = ParseCallArguments(*candidates[k], statement ? &ignored : nullptr, at,
-                                           self ? &trial : nullptr);
-            const CPlsqlUnit& unit = *candidates[k];
-            for (std::size_t p = 0; p < args.size() && score >= 0; ++p) {
-                if (!args[p] || (self != nullptr && p == 0)) continue;
-                const auto& formal = *unit.slotTypes[static_cast<std::size_t>(unit.parameters[p].slot)];
-                int fit = CPlsqlOverloads::Fit(CPlsqlOverloads::OfExpr(*args[p], typeOf), formal);
-                score = fit < 0 ? -1 : score + fit;
-            }
-        } catch (const Failure& failure) {
-            // Note: a list that names an argument twice, or gives one by
-            // position after a named one, is wrong for every candidate.
-            if (failure.pls == 312 || failure.pls == 703) throw;
-            score = -1;
-        }
-        if (score < 0 || score < best) continue;
-        if (score > best) chosen.clear();
-        best = score;
-        chosen.push_back(k);
+        std::map<std::size_t, CPlsqlOverloads::Match> fits;
+        if (FitsArguments(*candidates[k], statement, at, self, fits)) viable.emplace_back(k, std::move(fits));
     }
     m_k = start;
-    if (chosen.empty()) Fail(306, name, at);
-    if (chosen.size() > 1) Fail(307, name, at);
-    return chosen[0];
+    if (viable.empty()) Fail(306, name, at);
+    // Which of two candidates fits better: each argument at least as well, one better.
+    auto beats = [](const auto& one, const auto& other) {
+        bool better = false;
+        for (const auto& [where, match] : one) {
+            auto found = other.find(where);
+            int compared = found == other.end() ? 0 : CPlsqlOverloads::Compare(match, found->second);
+            if (compared < 0) return false;
+            better = better || compared > 0;
+        }
+        return better;
+    };
+    for (const auto& [index, fits] : viable) {
+        bool best = true;
+        for (const auto& other : viable)
+            if (other.first != index && !beats(fits, other.second)) best = false;
+        if (!best) continue;
+        // Note: parameters that differ in their modes alone tell no call apart.
+        for (const auto& other : candidates)
+            if (CPlsqlOverloads::DifferInModesOnly(*other, *candidates[index])) Fail(307, name, at);
+        return index;
+    }
+    Fail(307, name, at);
+    return 0;
+}
+
+bool CPlsqlParser::FitsArguments(const CPlsqlUnit& unit, bool statement, std::size_t at, const SelfArg* self,
+                                 std::map<std::size_t, CPlsqlOverloads::Match>& fits) {
+    auto typeOf = [this](const CPlsqlTarget& target) { return TargetType(target); };
+    try {
+        std::vector<CPlsqlTarget> ignored;
+        SelfArg trial;
+        if (self != nullptr)
+            trial = {self->target, self->made, self->constant, self->value, true, self->name};
+        auto args = ParseCallArguments(unit, statement ? &ignored : nullptr, at, self ? &trial : nullptr);
+        for (std::size_t p = 0; p < args.size(); ++p) {
+            if (!args[p] || (self != nullptr && p == 0)) continue;
+            const auto& formal = *unit.slotTypes[static_cast<std::size_t>(unit.parameters[p].slot)];
+            auto match = CPlsqlOverloads::Fit(CPlsqlOverloads::OfExpr(*args[p], typeOf), formal);
+            if (match.level < 0) return false;
+            fits[args[p]->at] = match;
+        }
+    } catch (const Failure& failure) {
+        // Note: a list that names an argument twice, or gives one by
+        // position after a named one, is wrong for every candidate.
+        if (failure.pls == 312 || failure.pls == 703) throw;
+        return false;
+    }
+    return true;
 }
 
 std::shared_ptr<const void> CPlsqlParser::OwnerOf(const std::shared_ptr<CPlsqlUnit>& unit) const {
@@ -3946,7 +3970,9 @@ std::unique_ptr<CPlsqlSql> CPlsqlParser::BuildSql(std::size_t first, std::size_t
     for (const CPlsqlTarget& param : sql->params) sql->paramFloats.push_back(ParamFloatWidth(param));
     if (returningAt != std::string::npos) {
         // Note: RETURNING goes to the engine after the statement is compiled.
-        sql->returningText = out.substr(returningAt);
+        const std::string_view whole(out);
+        sql->returningText =
+            CReturningInto::Unqualified(whole.substr(0, returningAt), whole.substr(returningAt));
         out.resize(returningAt);
     }
     return sql;

@@ -10,6 +10,7 @@
 #include "engine/EngineTypes.h"
 #include "engine/sqlite/CSqlScanner.h"
 #include "engine/sqlite/plsql/CPlsqlBuiltins.h"
+#include "engine/sqlite/plsql/CPlsqlOverloads.h"
 #include "engine/sqlite/plsql/CPlsqlTree.h"
 
 class CPlsqlHost;
@@ -339,6 +340,10 @@ private:
     std::size_t ChooseOverload(const std::vector<std::shared_ptr<CPlsqlUnit>>& candidates,
                                const std::string& name, bool statement, std::size_t at,
                                const SelfArg* self = nullptr);
+    // Whether `unit` takes the call's arguments (from the current token), and
+    // how it fits each, by the argument's place in the text.
+    bool FitsArguments(const CPlsqlUnit& unit, bool statement, std::size_t at, const SelfArg* self,
+                       std::map<std::size_t, CPlsqlOverloads::Match>& fits);
     // A stored unit the unit calls, noted among its dependencies.
     void NoteCall(const CPlsqlUnit& unit);
     // What a call of `unit` holds to keep it alive (see CPlsqlExpr::owner).
