@@ -102,17 +102,24 @@ CPlsqlInterpreter::CPlsqlInterpreter(CPlsqlUnit& unit, CPlsqlHost& host, std::ve
     if (m_slots.size() < unit.slotTypes.size()) m_slots.resize(unit.slotTypes.size());
     m_cursors.resize(unit.cursors.size());
     // Note: a TIMESTAMP shows as the server's Japanese NLS_TIMESTAMP_FORMAT
-    // ("RR-MM-DD HH24:MI:SSXFF") writes it, with six digits of a second.
-    m_showDate = [this](const std::string& stored) {
-        const bool timestamp = stored.size() == 29 || stored.size() > 29;
-        if (std::string shown = timestamp ? m_host.ShowTimestamp(stored, 6) : std::string(); !shown.empty())
+    // ("RR-MM-DD HH24:MI:SSXFF") writes it, with the digits of a second its
+    // variable's type keeps (six by default).
+    m_showDate = [this](const std::string& stored, int fraction) {
+        const int digits = fraction < 0 ? 6 : std::min(fraction, 9);
+        const bool timestamp = stored.size() >= 29;
+        if (std::string shown = timestamp ? m_host.ShowTimestamp(stored, digits) : std::string();
+            !shown.empty())
             return shown;
         std::string_view local;
         std::string_view zone;
-        if (CTimeZone::Split(stored, local, zone))
-            return std::string(local.substr(2, 17)) + std::string(local.substr(19, 7)) + " " +
-                   std::string(zone);
-        return stored.size() == 29 ? stored.substr(2, 17) + stored.substr(19, 7) : m_host.ShowDate(stored);
+        // The radix and digits kept, none for a TIMESTAMP(0).
+        auto kept = [digits](std::string_view text) {
+            return std::string(text.substr(2, 17)) +
+                   (digits > 0 ? std::string(text.substr(19, static_cast<std::size_t>(digits) + 1)) : "");
+        };
+        if (CTimeZone::Split(stored, local, zone) && local.size() >= 29)
+            return kept(local) + " " + std::string(zone);
+        return stored.size() == 29 ? kept(stored) : m_host.ShowDate(stored);
     };
 }
 
@@ -2294,7 +2301,15 @@ CPlsqlValue CPlsqlInterpreter::Column(sqlite3_stmt* statement, const CPlsqlSql& 
 bool CPlsqlInterpreter::StoreRow(sqlite3_stmt* statement, const CPlsqlSql& sql, Datum& record) {
     int count = ColumnCount(statement, sql);
     record.fields.resize(static_cast<std::size_t>(count));
-    for (int k = 0; k < count; ++k) record.fields[static_cast<std::size_t>(k)] = Column(statement, sql, k);
+    for (int k = 0; k < count; ++k) {
+        const auto place = static_cast<std::size_t>(k);
+        CPlsqlValue value = Column(statement, sql, k);
+        // Note: a field of the row shows as its column's TIMESTAMP(n) does.
+        if (value.GetKind() == Kind::Date && place < sql.columnFractions.size() &&
+            sql.columnFractions[place] >= 0)
+            value = CPlsqlValue::Date(value.TextValue(), sql.columnFractions[place]);
+        record.fields[place] = std::move(value);
+    }
     return true;
 }
 
