@@ -944,13 +944,17 @@ CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecSql(CPlsqlStmt& statement) {
         }
         long rows = 0;
         bool done = false;
-        bool ok = sql.readBack ? StoreReadBack(sql, rows) : StoreBulk(handle, sql, sql.into, 0, rows, done);
+        long changes = 0;
+        std::vector<CPlsqlCollection*> collections;
+        bool ok = dml ? FreshCollections(sql.into, collections) && ReturnBulk(sql, collections, rows, changes)
+                      : StoreBulk(handle, sql, sql.into, 0, rows, done);
         sqlite3_reset(handle);
         if (!ok) {
             m_raised.at = statement.at;
             EndDml(sql, false, statement.at);
             return Flow::Raise;
         }
+        if (dml) rows = changes;
         if (dml) m_rowsProcessed += rows;
         if (!EndDml(sql, true, statement.at)) return Flow::Raise;
         m_sqlRan = true;
@@ -2943,6 +2947,16 @@ bool CPlsqlInterpreter::Pack(const CPlsqlTarget& target, CPlsqlCollection& colle
     return collection.packed->Append(converted);
 }
 
+bool CPlsqlInterpreter::RunExecution(CPlsqlSql& sql, const std::vector<CPlsqlCollection*>& collections,
+                                     long& returned, long& rows) {
+    if (sql.bulk) return ReturnBulk(sql, collections, returned, rows);
+    int rc = sqlite3_step(sql.statement.get());
+    while (rc == SQLITE_ROW) rc = sqlite3_step(sql.statement.get());
+    if (rc != SQLITE_DONE) return StepFailed(sql);
+    rows = m_host.Changes();
+    return true;
+}
+
 CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecForAll(CPlsqlStmt& statement) {
     std::vector<std::int64_t> indexes;
     if (!ForAllIndexes(statement, indexes)) return Flow::Raise;
@@ -2951,6 +2965,10 @@ CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecForAll(CPlsqlStmt& statement) {
     long total = 0;
     m_bulkRows.clear();
     m_bulkErrors.clear();
+    // Note: RETURNING BULK COLLECT gathers the rows of every execution.
+    std::vector<CPlsqlCollection*> collections;
+    long returned = 0;
+    if (sql.bulk && !FreshCollections(sql.into, collections)) return m_raised.at = statement.at, Flow::Raise;
     for (std::size_t iteration = 0; iteration < indexes.size(); ++iteration) {
         if (Cancelled()) return Raise(1013, CPlsqlErrors::Text(1013), statement.at), Flow::Raise;
         m_slots[static_cast<std::size_t>(statement.slot)].value = CPlsqlValue::Integer(indexes[iteration]);
@@ -2959,13 +2977,8 @@ CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecForAll(CPlsqlStmt& statement) {
         // Note: each execution is a statement of its own, with its statement triggers.
         bool began = m_host.BeforeDml(sql.text, true, error);
         if (!began) RaiseError(error, statement.at);
-        bool ran = began && BindSql(sql);
-        if (ran) {
-            int rc = sqlite3_step(sql.statement.get());
-            while (rc == SQLITE_ROW) rc = sqlite3_step(sql.statement.get());
-            ran = rc == SQLITE_DONE || StepFailed(sql);
-        }
-        long rows = ran ? m_host.Changes() : 0;
+        long rows = 0;
+        bool ran = began && BindSql(sql) && RunExecution(sql, collections, returned, rows);
         if (began) ran = EndDml(sql, ran, statement.at) && ran;
         if (!ran) {
             // Note: SAVE EXCEPTIONS notes the failed execution and goes on;
