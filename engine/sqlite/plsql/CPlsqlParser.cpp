@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "engine/sqlite/CDateFormat.h"
+#include "engine/sqlite/COraError.h"
 #include "engine/sqlite/CSqliteCatalog.h"
 #include "engine/sqlite/CValueText.h"
 #include "engine/sqlite/plsql/CCollectionJson.h"
@@ -292,7 +293,15 @@ void CPlsqlParser::ParsePackageItem(bool heading) {
         return;
     }
     std::size_t nameAt = Peek(1).begin;
-    auto member = ParseHeading(m_frame);
+    std::shared_ptr<CPlsqlUnit> member;
+    try {
+        member = ParseHeading(m_frame);
+    } catch (Failure& failure) {
+        // Note: a member's heading whose types do not resolve ends the
+        // package's compile, as a stored subprogram's does.
+        if (Collectable(failure) && Resolving(failure.pls)) failure.where.terminated = true;
+        throw;
+    }
     auto range = m_compiling->members.equal_range(member->name);
     std::shared_ptr<CPlsqlUnit> declared;
     for (auto it = range.first; it != range.second; ++it)
@@ -3635,8 +3644,26 @@ CPlsqlParser::ExprPtr CPlsqlParser::SqlCall(std::size_t first) {
     expr->sql = BuildSql(first, m_k, CPlsqlSql::Kind::Query);
     // Note: bracketed, since a select list takes a condition only so.
     expr->sql->text = "SELECT (" + expr->sql->text + ") FROM DUAL";
-    Compile(*expr->sql, expr->at);
+    try {
+        Compile(*expr->sql, expr->at);
+    } catch (const Failure& failure) {
+        FailUnknownFunction(failure, first, m_k);
+        throw;
+    }
     return expr;
+}
+
+void CPlsqlParser::FailUnknownFunction(const Failure& failure, std::size_t first, std::size_t end) const {
+    if (failure.pls != 0) return;
+    const std::string shown = failure.where.text.substr(failure.where.text.find(':') + 2);
+    for (std::size_t k = first; k + 1 < end && k + 1 < m_tokens.size(); ++k) {
+        const Token& token = m_tokens[k];
+        if (token.kind != CSqlScanner::Kind::Word || !CSqlScanner::IsSymbol(m_text, m_tokens[k + 1], '(') ||
+            (k > 0 && CSqlScanner::IsSymbol(m_text, m_tokens[k - 1], '.')))
+            continue;
+        const std::string name = NameText(token);
+        if (shown == COraError::Text(100904, {name})) Fail(201, name, token.begin);
+    }
 }
 
 // ---- SQL inside the block
