@@ -83,6 +83,13 @@ TEST_F(CPlsqlTimestampPrecisionTest, DeclaredHoldersKeepTheirTypesDigits) {
          "20-01-01 10:00:00.123000 20-01-01 10:00:00.123"},
         {"BEGIN FOR r IN (SELECT ts FROM t3) LOOP dbms_output.put_line(r.ts); END LOOP; END;",
          "20-01-01 10:00:00.123"},
+        {"DECLARE TYPE c_t IS TABLE OF TIMESTAMP(2); c c_t; TYPE r_t IS TABLE OF t3%ROWTYPE; rs r_t; "
+         "BEGIN SELECT ts BULK COLLECT INTO c FROM t3; SELECT * BULK COLLECT INTO rs FROM t3; "
+         "dbms_output.put_line(c(1) || ' ' || rs(1).ts); END;",
+         "20-01-01 10:00:00.12 20-01-01 10:00:00.123"},
+        {"DECLARE CURSOR cur IS SELECT ts FROM t3; r cur%ROWTYPE; BEGIN OPEN cur; FETCH cur INTO r; "
+         "CLOSE cur; dbms_output.put_line(r.ts); END;",
+         "20-01-01 10:00:00.123"},
         // A parameter and a result of TIMESTAMP keep the default six digits.
         {"DECLARE v TIMESTAMP(3) := TIMESTAMP '2020-01-01 10:00:00.12345'; BEGIN "
          "dbms_output.put_line(echo(v)); END;",

@@ -2841,7 +2841,18 @@ bool CPlsqlInterpreter::AppendBulk(const std::vector<CPlsqlValue>& row,
     auto key = CPlsqlCollection::NumberKey(number);
     const CPlsqlType* element = SlotType(targets[0]).element.get();
     if (targets.size() == 1 && element != nullptr && element->base == CPlsqlType::Base::Record) {
-        collections[0]->elements[key].fields = row;
+        std::vector<CPlsqlValue>& fields = collections[0]->elements[key].fields;
+        fields = row;
+        // Note: a TIMESTAMP(n) field holds its value as its type keeps it.
+        for (std::size_t k = 0; k < fields.size() && k < element->fields.size(); ++k) {
+            const CPlsqlType* field = element->fields[k].type.get();
+            CPlsqlOperators::Failure failure;
+            if (field != nullptr && field->base == CPlsqlType::Base::Date && field->fraction >= 0 &&
+                fields[k].GetKind() == Kind::Date &&
+                !CPlsqlOperators::Convert(row[k], *field, m_showDate, m_host.SessionZone(), fields[k],
+                                          failure))
+                return RaiseFailure(failure, targets[0].at);
+        }
         return true;
     }
     if (targets.size() != row.size()) return Raise(947, CPlsqlErrors::Text(947), 0);

@@ -1570,8 +1570,7 @@ std::shared_ptr<CPlsqlType> CPlsqlParser::ParseAttributeType(const std::string& 
     }
     if (attribute == "ROWTYPE" && column.empty()) {
         if (const Entry* entry = Find(first); entry != nullptr && entry->kind == Entry::Kind::Cursor)
-            return RowType(
-                UnitAt(entry->level).cursors[static_cast<std::size_t>(entry->cursor)].query->columns);
+            return RowTypeOf(*UnitAt(entry->level).cursors[static_cast<std::size_t>(entry->cursor)].query);
     }
     std::vector<CPlsqlType::Field> fields;
     if (!m_host.TableColumns(first, fields)) Fail(201, first, at);
