@@ -54,6 +54,10 @@ TEST_F(CPlsqlTimestampPrecisionTest, TextOfTheValueShowsTheTypesDigits) {
         {"DECLARE v TIMESTAMP(0) := TIMESTAMP '2020-01-01 10:00:00.5'; s VARCHAR2(40); BEGIN s := v; "
          "dbms_output.put_line(s || '/' || TO_CHAR(v, 'FF3')); END;",
          "20-01-01 10:00:01/000"},
+        // An element of a collection is as its element type shows it.
+        {"DECLARE TYPE c_t IS TABLE OF TIMESTAMP(2); c c_t := c_t(TIMESTAMP '2020-01-01 10:00:00.129'); "
+         "BEGIN dbms_output.put_line(TO_CHAR(c(1), 'SS.FF') || ' ' || TO_CHAR(c(1))); END;",
+         "00.13 20-01-01 10:00:00.13"},
     };
     for (const BlockCase& c : cases) EXPECT_EQ(OutputOf(c.block), c.answer) << c.block;
 }

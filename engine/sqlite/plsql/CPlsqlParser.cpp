@@ -3585,9 +3585,11 @@ int CPlsqlParser::FractionDigits(const CPlsqlExpr& value, CPlsqlExpr& model) con
 
 std::shared_ptr<CPlsqlType> CPlsqlParser::VariableType(const CPlsqlExpr& value) const {
     std::shared_ptr<CPlsqlType> type;
-    if (value.kind == CPlsqlExpr::Kind::Variable && value.target.bind.empty() && !value.target.index &&
-        value.target.attribute < 0) {
+    if (value.kind == CPlsqlExpr::Kind::Variable && value.target.bind.empty() && value.target.attribute < 0) {
         type = TargetType(value.target);
+        // A collection's element: the element's type.
+        if (value.target.index)
+            type = type && type->base == CPlsqlType::Base::Collection ? type->element : nullptr;
         // A record's field: the field's own type.
         const auto field = static_cast<std::size_t>(value.target.field);
         if (type && value.target.field >= 0)
