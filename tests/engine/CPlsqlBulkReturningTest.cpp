@@ -57,6 +57,17 @@ TEST_F(BulkReturningTest, RowsRewrittenByABeforeInsertTriggerComeAsStored) {
     EXPECT_EQ(Rows("SELECT COUNT(*), SUM(id) FROM r"), "4,130");
 }
 
+TEST_F(BulkReturningTest, DynamicInsertsReturnTheRowsATriggerRewrote) {
+    RewriteInserts();
+    EXPECT_EQ(OutputOf(std::string(kDeclare) +
+                       "one VARCHAR2(20); BEGIN "
+                       "EXECUTE IMMEDIATE 'INSERT INTO r VALUES (1, ''a'') RETURNING id, name INTO :i, :n' "
+                       "RETURNING BULK COLLECT INTO oi, os; show(SQL%ROWCOUNT); "
+                       "EXECUTE IMMEDIATE 'INSERT INTO r VALUES (2, ''b'') RETURNING name INTO :n' "
+                       "RETURNING INTO one; dbms_output.put_line(one); END;"),
+              "1 rows, 1|10 A!|B!");
+}
+
 TEST_F(BulkReturningTest, RowsRewrittenByABeforeUpdateTriggerComeAsStored) {
     Exec("INSERT INTO r VALUES (1, 'a')");
     Exec("INSERT INTO r VALUES (2, 'b')");

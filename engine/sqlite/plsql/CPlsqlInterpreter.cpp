@@ -946,7 +946,8 @@ CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecSql(CPlsqlStmt& statement) {
         bool done = false;
         long changes = 0;
         std::vector<CPlsqlCollection*> collections;
-        bool ok = dml ? FreshCollections(sql.into, collections) && ReturnBulk(sql, collections, rows, changes)
+        bool ok = dml ? FreshCollections(sql.into, collections) &&
+                            ReturnBulk(sql, sql.into, collections, rows, changes)
                       : StoreBulk(handle, sql, sql.into, 0, rows, done);
         sqlite3_reset(handle);
         if (!ok) {
@@ -1504,12 +1505,17 @@ CPlsqlInterpreter::Flow CPlsqlInterpreter::RunDynamic(CPlsqlStmt& statement, CPl
     if (statement.bulk) {
         // BULK COLLECT INTO: every row, none raising nothing.
         long rows = 0;
+        long changes = 0;
         bool done = false;
-        bool ok = StoreBulk(handle, sql, outs, 0, rows, done);
+        std::vector<CPlsqlCollection*> collections;
+        bool ok = dml && !outs.empty() ? FreshCollections(outs, collections) &&
+                                             ReturnBulk(sql, outs, collections, rows, changes)
+                                       : StoreBulk(handle, sql, outs, 0, rows, done);
+        if (dml && outs.empty()) changes = m_host.Changes();
         sqlite3_reset(handle);
         if (!ok) return m_raised.at = statement.at, Flow::Raise;
         m_sqlRan = true;
-        m_sqlRows = dml ? m_host.Changes() : rows;
+        m_sqlRows = dml ? changes : rows;
         return Flow::Normal;
     }
     int rc = sqlite3_step(handle);
@@ -1522,8 +1528,13 @@ CPlsqlInterpreter::Flow CPlsqlInterpreter::RunDynamic(CPlsqlStmt& statement, CPl
     }
     while (rc == SQLITE_ROW) rc = sqlite3_step(handle);
     if (rc != SQLITE_DONE) return StepFailed(sql), m_raised.at = statement.at, Flow::Raise;
+    const bool stored = rows == 1;
     if (dml) rows = m_host.Changes();
     sqlite3_reset(handle);
+    sqliteapi::Statement readBack;
+    if (dml && !stored && rows == 1 && !outs.empty() && Reinserted(sql, readBack) &&
+        (!readBack || (sqlite3_step(readBack.get()) == SQLITE_ROW && !Store(readBack.get(), sql, outs))))
+        return m_raised.at = statement.at, Flow::Raise;
     m_sqlRan = true;
     m_sqlRows = rows;
     if (query && !statement.into.empty() && rows == 0)
@@ -2960,7 +2971,7 @@ bool CPlsqlInterpreter::Pack(const CPlsqlTarget& target, CPlsqlCollection& colle
 
 bool CPlsqlInterpreter::RunExecution(CPlsqlSql& sql, const std::vector<CPlsqlCollection*>& collections,
                                      long& returned, long& rows) {
-    if (sql.bulk) return ReturnBulk(sql, collections, returned, rows);
+    if (sql.bulk) return ReturnBulk(sql, sql.into, collections, returned, rows);
     int rc = sqlite3_step(sql.statement.get());
     while (rc == SQLITE_ROW) rc = sqlite3_step(sql.statement.get());
     if (rc != SQLITE_DONE) return StepFailed(sql);
