@@ -49,4 +49,33 @@ TEST_F(PlsqlCompileErrorsScript, ShowErrorsAndABlockListEveryError) {
                "ORA-06550: 行3、列3:|PL/SQL: SQL Statement ignored|SQL> ");
 }
 
+// A package whose member's parameter type does not resolve, and a block
+// whose declaration calls a function nobody declared.
+const char kUnresolvedScript[] =
+    "CONNECT scott/tiger\n"
+    "CREATE OR REPLACE PACKAGE pk IS\n"
+    "  PROCEDURE p(a no_such_type);\n"
+    "END;\n"
+    "/\n"
+    "SHOW ERRORS\n"
+    "DECLARE\n"
+    "  v NUMBER := nofunc(1);\n"
+    "BEGIN\n"
+    "  NULL;\n"
+    "END;\n"
+    "/\n";
+
+TEST_F(PlsqlCompileErrorsScript, UnresolvedNamesAreListedAsTheServerDoes) {
+    RunResult r = RunScripts({kUnresolvedScript});
+    ExpectTail(r,
+               "SQL> SHOW ERRORS|PACKAGE PKのエラーです。||"
+               "LINE/COL ERROR|-------- -----------------------------------------------------------------|"
+               "0/0      PL/SQL: Compilation unit analysis terminated|"
+               "2/17     PLS-00201: 識別子'NO_SUCH_TYPE'を宣言してください。|"
+               "SQL> DECLARE|SQL>   v NUMBER := nofunc(1);|SQL> BEGIN|SQL>   NULL;|SQL> END;|SQL> /|"
+               "  v NUMBER := nofunc(1);|              *|エラー行: 1: エラーが発生しました。|"
+               "ORA-06550: 行2、列15:|PLS-00201: 識別子'NOFUNC'を宣言してください。|"
+               "ORA-06550: 行2、列5:|PL/SQL: Item ignored|SQL> ");
+}
+
 }  // namespace

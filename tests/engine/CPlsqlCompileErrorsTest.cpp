@@ -181,3 +181,60 @@ TEST_F(PlsqlCompileErrorsTest, EachBadGotoDeclarationAndNestedStatementIsListed)
         "PACKAGE,5,22,PL/SQL: ORA-00904: 列 NOCOL は存在しません。|"
         "PACKAGE BODY,1,1,PLS-00905: オブジェクトPKSは無効です。");
 }
+
+// A call of a function no scope and no SQL knows is an unresolved name of
+// PL/SQL (PLS-00201 at the name), not an SQL error: a declaration's default
+// makes the item ignored, a statement's expression the statement.
+TEST_F(PlsqlCompileErrorsTest, AnUnknownFunctionInAnExpressionIsAnUndeclaredName) {
+    const UnitCase cases[] = {
+        {"PD",
+         "CREATE OR REPLACE PROCEDURE pd IS\n  v NUMBER := nofunc(1);\n  w t_rec := t_rec(1);\n"
+         "  x NUMBER := 1 + nofunc2(2);\n  y NUMBER;\nBEGIN\n  y := nofunc3(3);\nEND;",
+         "2,5,PL/SQL: Item ignored|2,15,PLS-00201: 識別子'NOFUNC'を宣言してください。|"
+         "3,5,PL/SQL: Item ignored|3,5,PLS-00201: 識別子'T_REC'を宣言してください。|"
+         "4,5,PL/SQL: Item ignored|4,19,PLS-00201: 識別子'NOFUNC2'を宣言してください。|"
+         "7,3,PL/SQL: Statement ignored|7,8,PLS-00201: 識別子'NOFUNC3'を宣言してください。"},
+        // A known function called wrongly stays SQL's error.
+        {"PU", "CREATE OR REPLACE PROCEDURE pu IS\n  v VARCHAR2(9) := UPPER(1, 2);\nBEGIN\n  NULL;\nEND;",
+         "2,20,PL/SQL: SQL Statement ignored|2,20,PL/SQL: ORA-00909: 関数 UPPER() "
+         "の引数の個数が正しくありません。"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(OutputOf(c.text), "ERROR 警告: コンパイル・エラーがあります。") << c.name;
+        EXPECT_EQ(Errors(c.name), c.errors) << c.name;
+    }
+    const std::string answer = Failure("DECLARE\n  v NUMBER := nofunc(1);\nBEGIN\n  NULL;\nEND;");
+    EXPECT_NE(
+        answer.find(
+            "PLS-00201: 識別子'NOFUNC'を宣言してください。\nORA-06550: 行2、列5:\nPL/SQL: Item ignored"),
+        std::string::npos)
+        << answer;
+    EXPECT_EQ(answer.find("ORA-00904"), std::string::npos) << answer;
+}
+
+// A heading whose parameter or result type does not resolve ends the
+// compile of its unit: a stored subprogram, a package specification's
+// member or a package body's subprogram lists PLS-00201 at the type and the
+// "Compilation unit analysis terminated" row at 0/0.
+TEST_F(PlsqlCompileErrorsTest, AnUnresolvedHeadingTypeTerminatesTheUnit) {
+    Exec("CREATE OR REPLACE PACKAGE pkb IS\n  PROCEDURE p(a NUMBER);\nEND;");
+    constexpr const char* kTerminated = "0,0,PL/SQL: Compilation unit analysis terminated|";
+    const UnitCase cases[] = {
+        {"PKH", "CREATE OR REPLACE PACKAGE pkh IS\n  PROCEDURE p(a no_such_type);\nEND;",
+         "2,17,PLS-00201: 識別子'NO_SUCH_TYPE'を宣言してください。"},
+        {"PKF", "CREATE OR REPLACE PACKAGE pkf IS\n  x NUMBER;\n  FUNCTION f RETURN no_such_type;\nEND;",
+         "3,21,PLS-00201: 識別子'NO_SUCH_TYPE'を宣言してください。"},
+        {"PKB",
+         "CREATE OR REPLACE PACKAGE BODY pkb IS\n  PROCEDURE p(a NUMBER) IS BEGIN NULL; END;\n"
+         "  PROCEDURE q(b no_such_type) IS BEGIN NULL; END;\nEND;",
+         "3,17,PLS-00201: 識別子'NO_SUCH_TYPE'を宣言してください。"},
+        {"SP", "CREATE OR REPLACE PROCEDURE sp(a no_such_type) IS BEGIN NULL; END;",
+         "1,16,PLS-00201: 識別子'NO_SUCH_TYPE'を宣言してください。"},
+        {"SF", "CREATE OR REPLACE FUNCTION sf RETURN no_such_type IS BEGIN RETURN NULL; END;",
+         "1,20,PLS-00201: 識別子'NO_SUCH_TYPE'を宣言してください。"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(OutputOf(c.text), "ERROR 警告: コンパイル・エラーがあります。") << c.name;
+        EXPECT_EQ(Errors(c.name), std::string(kTerminated) + c.errors) << c.name;
+    }
+}

@@ -44,6 +44,7 @@ TEST(PlsqlPackedValues, EveryKindOfValueComesBackAsItWentIn) {
         CPlsqlValue::Text("\x93\xfa\x96\x7b"),
         CPlsqlValue::Text(std::string(200000, 'x')),
         CPlsqlValue::Date("2024-02-29 23:59:58"),
+        CPlsqlValue::Date("2024-02-29 23:59:58.120000000", 2),
         CPlsqlValue::Bool(true),
         CPlsqlValue::Bool(false),
     };
@@ -59,6 +60,7 @@ TEST(PlsqlPackedValues, EveryKindOfValueComesBackAsItWentIn) {
         EXPECT_EQ(got.IsInteger(), want.IsInteger()) << k;
         EXPECT_EQ(got.IntegerValue(), want.IntegerValue()) << k;
         EXPECT_EQ(got.TextValue(), want.TextValue()) << k;
+        EXPECT_EQ(got.Fraction(), want.Fraction()) << k;
         if (want.GetKind() == CPlsqlValue::Kind::Number) {
             EXPECT_EQ(got.NumberText(), want.NumberText()) << k;
         }

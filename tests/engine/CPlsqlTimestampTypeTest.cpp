@@ -36,7 +36,7 @@ TEST_F(CPlsqlTimestampTypeTest, AWholeSecondStaysATimestamp) {
          "timestamp"},
         {"BEGIN FOR r IN (SELECT ts, t0 FROM t) LOOP dbms_output.put_line(r.ts); "
          "dbms_output.put_line(r.t0); END LOOP; END;",
-         "20-05-06 07:08:09.000000|20-05-06 07:08:09.000000"},
+         "20-05-06 07:08:09.000000|20-05-06 07:08:09"},
         {"BEGIN FOR r IN (SELECT ts FROM t) LOOP dbms_output.put_line(TO_CHAR(r.ts)); END LOOP; END;",
          "20-05-06 07:08:09.000000"},
         {"DECLARE v t.ts%TYPE; BEGIN SELECT ts INTO v FROM t; dbms_output.put_line(v); END;",

@@ -102,17 +102,24 @@ CPlsqlInterpreter::CPlsqlInterpreter(CPlsqlUnit& unit, CPlsqlHost& host, std::ve
     if (m_slots.size() < unit.slotTypes.size()) m_slots.resize(unit.slotTypes.size());
     m_cursors.resize(unit.cursors.size());
     // Note: a TIMESTAMP shows as the server's Japanese NLS_TIMESTAMP_FORMAT
-    // ("RR-MM-DD HH24:MI:SSXFF") writes it, with six digits of a second.
-    m_showDate = [this](const std::string& stored) {
-        const bool timestamp = stored.size() == 29 || stored.size() > 29;
-        if (std::string shown = timestamp ? m_host.ShowTimestamp(stored, 6) : std::string(); !shown.empty())
+    // ("RR-MM-DD HH24:MI:SSXFF") writes it, with the digits of a second its
+    // variable's type keeps (six by default).
+    m_showDate = [this](const std::string& stored, int fraction) {
+        const int digits = fraction < 0 ? 6 : std::min(fraction, 9);
+        const bool timestamp = stored.size() >= 29;
+        if (std::string shown = timestamp ? m_host.ShowTimestamp(stored, digits) : std::string();
+            !shown.empty())
             return shown;
         std::string_view local;
         std::string_view zone;
-        if (CTimeZone::Split(stored, local, zone))
-            return std::string(local.substr(2, 17)) + std::string(local.substr(19, 7)) + " " +
-                   std::string(zone);
-        return stored.size() == 29 ? stored.substr(2, 17) + stored.substr(19, 7) : m_host.ShowDate(stored);
+        // The radix and digits kept, none for a TIMESTAMP(0).
+        auto kept = [digits](std::string_view text) {
+            return std::string(text.substr(2, 17)) +
+                   (digits > 0 ? std::string(text.substr(19, static_cast<std::size_t>(digits) + 1)) : "");
+        };
+        if (CTimeZone::Split(stored, local, zone) && local.size() >= 29)
+            return kept(local) + " " + std::string(zone);
+        return stored.size() == 29 ? kept(stored) : m_host.ShowDate(stored);
     };
 }
 
@@ -937,13 +944,18 @@ CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecSql(CPlsqlStmt& statement) {
         }
         long rows = 0;
         bool done = false;
-        bool ok = sql.readBack ? StoreReadBack(sql, rows) : StoreBulk(handle, sql, sql.into, 0, rows, done);
+        long changes = 0;
+        std::vector<CPlsqlCollection*> collections;
+        bool ok = dml ? FreshCollections(sql.into, collections) &&
+                            ReturnBulk(sql, sql.into, collections, rows, changes)
+                      : StoreBulk(handle, sql, sql.into, 0, rows, done);
         sqlite3_reset(handle);
         if (!ok) {
             m_raised.at = statement.at;
             EndDml(sql, false, statement.at);
             return Flow::Raise;
         }
+        if (dml) rows = changes;
         if (dml) m_rowsProcessed += rows;
         if (!EndDml(sql, true, statement.at)) return Flow::Raise;
         m_sqlRan = true;
@@ -1494,12 +1506,17 @@ CPlsqlInterpreter::Flow CPlsqlInterpreter::RunDynamic(CPlsqlStmt& statement, CPl
     if (statement.bulk) {
         // BULK COLLECT INTO: every row, none raising nothing.
         long rows = 0;
+        long changes = 0;
         bool done = false;
-        bool ok = StoreBulk(handle, sql, outs, 0, rows, done);
+        std::vector<CPlsqlCollection*> collections;
+        bool ok = dml && !outs.empty() ? FreshCollections(outs, collections) &&
+                                             ReturnBulk(sql, outs, collections, rows, changes)
+                                       : StoreBulk(handle, sql, outs, 0, rows, done);
+        if (dml && outs.empty()) changes = m_host.Changes();
         sqlite3_reset(handle);
         if (!ok) return m_raised.at = statement.at, Flow::Raise;
         m_sqlRan = true;
-        m_sqlRows = dml ? m_host.Changes() : rows;
+        m_sqlRows = dml ? changes : rows;
         return Flow::Normal;
     }
     int rc = sqlite3_step(handle);
@@ -1512,8 +1529,13 @@ CPlsqlInterpreter::Flow CPlsqlInterpreter::RunDynamic(CPlsqlStmt& statement, CPl
     }
     while (rc == SQLITE_ROW) rc = sqlite3_step(handle);
     if (rc != SQLITE_DONE) return StepFailed(sql), m_raised.at = statement.at, Flow::Raise;
+    const bool stored = rows == 1;
     if (dml) rows = m_host.Changes();
     sqlite3_reset(handle);
+    sqliteapi::Statement readBack;
+    if (dml && !stored && rows == 1 && !outs.empty() && Reinserted(sql, readBack) &&
+        (!readBack || (sqlite3_step(readBack.get()) == SQLITE_ROW && !Store(readBack.get(), sql, outs))))
+        return m_raised.at = statement.at, Flow::Raise;
     m_sqlRan = true;
     m_sqlRows = rows;
     if (query && !statement.into.empty() && rows == 0)
@@ -2295,7 +2317,15 @@ CPlsqlValue CPlsqlInterpreter::Column(sqlite3_stmt* statement, const CPlsqlSql& 
 bool CPlsqlInterpreter::StoreRow(sqlite3_stmt* statement, const CPlsqlSql& sql, Datum& record) {
     int count = ColumnCount(statement, sql);
     record.fields.resize(static_cast<std::size_t>(count));
-    for (int k = 0; k < count; ++k) record.fields[static_cast<std::size_t>(k)] = Column(statement, sql, k);
+    for (int k = 0; k < count; ++k) {
+        const auto place = static_cast<std::size_t>(k);
+        CPlsqlValue value = Column(statement, sql, k);
+        // Note: a field of the row shows as its column's TIMESTAMP(n) does.
+        if (value.GetKind() == Kind::Date && place < sql.columnFractions.size() &&
+            sql.columnFractions[place] >= 0)
+            value = CPlsqlValue::Date(value.TextValue(), sql.columnFractions[place]);
+        record.fields[place] = std::move(value);
+    }
     return true;
 }
 
@@ -2839,7 +2869,18 @@ bool CPlsqlInterpreter::AppendBulk(const std::vector<CPlsqlValue>& row,
     auto key = CPlsqlCollection::NumberKey(number);
     const CPlsqlType* element = SlotType(targets[0]).element.get();
     if (targets.size() == 1 && element != nullptr && element->base == CPlsqlType::Base::Record) {
-        collections[0]->elements[key].fields = row;
+        std::vector<CPlsqlValue>& fields = collections[0]->elements[key].fields;
+        fields = row;
+        // Note: a TIMESTAMP(n) field holds its value as its type keeps it.
+        for (std::size_t k = 0; k < fields.size() && k < element->fields.size(); ++k) {
+            const CPlsqlType* field = element->fields[k].type.get();
+            CPlsqlOperators::Failure failure;
+            if (field != nullptr && field->base == CPlsqlType::Base::Date && field->fraction >= 0 &&
+                fields[k].GetKind() == Kind::Date &&
+                !CPlsqlOperators::Convert(row[k], *field, m_showDate, m_host.SessionZone(), fields[k],
+                                          failure))
+                return RaiseFailure(failure, targets[0].at);
+        }
         return true;
     }
     if (targets.size() != row.size()) return Raise(947, CPlsqlErrors::Text(947), 0);
@@ -2945,6 +2986,16 @@ bool CPlsqlInterpreter::Pack(const CPlsqlTarget& target, CPlsqlCollection& colle
     return collection.packed->Append(converted);
 }
 
+bool CPlsqlInterpreter::RunExecution(CPlsqlSql& sql, const std::vector<CPlsqlCollection*>& collections,
+                                     long& returned, long& rows) {
+    if (sql.bulk) return ReturnBulk(sql, sql.into, collections, returned, rows);
+    int rc = sqlite3_step(sql.statement.get());
+    while (rc == SQLITE_ROW) rc = sqlite3_step(sql.statement.get());
+    if (rc != SQLITE_DONE) return StepFailed(sql);
+    rows = m_host.Changes();
+    return true;
+}
+
 CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecForAll(CPlsqlStmt& statement) {
     std::vector<std::int64_t> indexes;
     if (!ForAllIndexes(statement, indexes)) return Flow::Raise;
@@ -2953,6 +3004,10 @@ CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecForAll(CPlsqlStmt& statement) {
     long total = 0;
     m_bulkRows.clear();
     m_bulkErrors.clear();
+    // Note: RETURNING BULK COLLECT gathers the rows of every execution.
+    std::vector<CPlsqlCollection*> collections;
+    long returned = 0;
+    if (sql.bulk && !FreshCollections(sql.into, collections)) return m_raised.at = statement.at, Flow::Raise;
     for (std::size_t iteration = 0; iteration < indexes.size(); ++iteration) {
         if (Cancelled()) return Raise(1013, CPlsqlErrors::Text(1013), statement.at), Flow::Raise;
         m_slots[static_cast<std::size_t>(statement.slot)].value = CPlsqlValue::Integer(indexes[iteration]);
@@ -2961,13 +3016,8 @@ CPlsqlInterpreter::Flow CPlsqlInterpreter::ExecForAll(CPlsqlStmt& statement) {
         // Note: each execution is a statement of its own, with its statement triggers.
         bool began = m_host.BeforeDml(sql.text, true, error);
         if (!began) RaiseError(error, statement.at);
-        bool ran = began && BindSql(sql);
-        if (ran) {
-            int rc = sqlite3_step(sql.statement.get());
-            while (rc == SQLITE_ROW) rc = sqlite3_step(sql.statement.get());
-            ran = rc == SQLITE_DONE || StepFailed(sql);
-        }
-        long rows = ran ? m_host.Changes() : 0;
+        long rows = 0;
+        bool ran = began && BindSql(sql) && RunExecution(sql, collections, returned, rows);
         if (began) ran = EndDml(sql, ran, statement.at) && ran;
         if (!ran) {
             // Note: SAVE EXCEPTIONS notes the failed execution and goes on;

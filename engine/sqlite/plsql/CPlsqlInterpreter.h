@@ -112,6 +112,23 @@ private:
     // RETURNING BULK COLLECT of a statement read back: it runs, then every
     // row it touched is read as stored.
     bool StoreReadBack(CPlsqlSql& sql, long& rows);
+    // DML ... RETURNING BULK COLLECT: the rows the statement wrote, as
+    // stored, appended to `collections` (of `targets`) after element
+    // `count` (which counts them on); the rows it changed in `changes`.
+    // False with the exception raised.
+    bool ReturnBulk(CPlsqlSql& sql, const std::vector<CPlsqlTarget>& targets,
+                    const std::vector<CPlsqlCollection*>& collections, long& count, long& changes);
+    // Every row of `statement` appended so.
+    bool AppendRows(sqlite3_stmt* statement, const CPlsqlSql& sql, const std::vector<CPlsqlTarget>& targets,
+                    const std::vector<CPlsqlCollection*>& collections, long& count);
+    // Whether `sql` is an INSERT whose one row a trigger may have inserted
+    // in its stead: `statement` then reads its RETURNING values back (empty
+    // with the exception raised when it cannot be made).
+    bool Reinserted(CPlsqlSql& sql, sqliteapi::Statement& statement);
+    // FORALL's execution of its statement: its rows in `rows`, and what it
+    // returns appended to `collections` when it returns into them.
+    bool RunExecution(CPlsqlSql& sql, const std::vector<CPlsqlCollection*>& collections, long& returned,
+                      long& rows);
     bool InitialiseFields(const CPlsqlStmt& statement);
     bool AssignRecord(const CPlsqlStmt& statement, const CPlsqlType& type);
     // The fields of a record of `type` that `source` gives: an object

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <tuple>
 
 #include "engine/sqlite/CDateFormat.h"
@@ -264,7 +265,7 @@ bool CPlsqlOperators::ToText(const CPlsqlValue& value, const DateText& showDate,
             out = value.TextValue();
             return true;
         case Kind::Date:
-            out = showDate(value.TextValue());
+            out = showDate(value.TextValue(), value.Fraction());
             return true;
         case Kind::Boolean:
             break;
@@ -412,23 +413,28 @@ std::string CPlsqlOperators::Fraction(const std::string& stored, int digits) {
     // Note: a zoned value keeps its zone after the digits kept.
     std::string_view local;
     std::string_view zone;
-    if (CTimeZone::Split(stored, local, zone))
-        return Fraction(std::string(local), std::max(digits, 0)) + " " + std::string(zone);
-    if (digits < 0) return stored.substr(0, kSeconds);
-    std::string fraction = stored.size() > kSeconds + 1 ? stored.substr(kSeconds + 1) : std::string();
-    fraction.resize(9, '0');
-    // Note: the digits past the type's are rounded away, unless that would
-    // carry into the seconds; then they are cut.
-    std::size_t keep = static_cast<std::size_t>(digits);
-    bool up = keep < 9 && fraction[keep] >= '5';
-    for (std::size_t k = keep; k < 9; ++k) fraction[k] = '0';
-    for (std::size_t k = keep; up && k > 0; --k) {
-        if (fraction[k - 1] == '9') continue;
-        ++fraction[k - 1];
-        for (std::size_t j = k; j < keep; ++j) fraction[j] = '0';
-        up = false;
+    if (CTimeZone::Split(stored, local, zone)) {
+        std::string kept = Fraction(std::string(local), std::max(digits, 0));
+        return kept.empty() ? kept : kept + " " + std::string(zone);
     }
-    return stored.substr(0, kSeconds) + "." + fraction;
+    if (digits < 0) return stored.substr(0, kSeconds);
+    CDateTime value;
+    if (!CDateFormat::ParseStored(stored, value)) return stored;
+    static constexpr int kUnits[] = {1000000000, 100000000, 10000000, 1000000, 100000,
+                                     10000,      1000,      100,      10,      1};
+    const int unit = kUnits[std::min(digits, 9)];
+    int nanos = (value.nanos + unit / 2) / unit * unit;
+    value.nanos = 0;
+    if (nanos >= 1000000000) {
+        CDateTime next;
+        if (!CDateFormat::AddDays(value, 1.0 / 86400, next)) return {};
+        value = next;
+        value.nanos = 0;
+        nanos = 0;
+    }
+    char digitsText[16];
+    std::snprintf(digitsText, sizeof digitsText, ".%09d", nanos);
+    return CDateFormat::ToStored(value) + digitsText;
 }
 
 bool CPlsqlOperators::ToInterval(const CPlsqlValue& value, const std::string& text, const CPlsqlType& type,
@@ -480,7 +486,9 @@ bool ToDateType(const CPlsqlValue& value, const CPlsqlType& type, const CTimeZon
             return Fail(failure, code);
         stored = CTimeZone::Store(date, session);
     }
-    out = CPlsqlValue::Date(CPlsqlOperators::Fraction(stored, type.fraction));
+    std::string kept = CPlsqlOperators::Fraction(stored, type.fraction);
+    if (kept.empty()) return Fail(failure, 1841);
+    out = CPlsqlValue::Date(std::move(kept), type.fraction);
     return true;
 }
 

@@ -19,7 +19,9 @@ public:
     // The longest text a CLOB variable, a bind or an intermediate value
     // holds: a bound on memory, not a rule of the language.
     static constexpr std::size_t kMaxLob = 4u * 1024 * 1024;
-    using DateText = std::function<std::string(const std::string&)>;
+    // A stored date or timestamp as text, a timestamp with `fraction`
+    // digits of a second (-1: as many as its type keeps by default).
+    using DateText = std::function<std::string(const std::string&, int fraction)>;
 
     struct Failure {
         int code = 0;
@@ -41,8 +43,9 @@ public:
     // A plain TIMESTAMP meeting a zoned one stands in the zone `session`.
     static bool Compare(const CPlsqlValue& left, const CPlsqlValue& right, int& order, Failure& failure,
                         const CTimeZone& session);
-    // A stored DATE or TIMESTAMP with `digits` of a second (rounded), or none
-    // (-1: a DATE).
+    // A stored DATE or TIMESTAMP with `digits` of a second (rounded, the
+    // carry moving the seconds on), or none (-1: a DATE, cut); "" when the
+    // carry passes the last day a date holds.
     static std::string Fraction(const std::string& stored, int digits);
     // Text `text` of `value` as an INTERVAL variable of `type` holds it.
     static bool ToInterval(const CPlsqlValue& value, const std::string& text, const CPlsqlType& type,

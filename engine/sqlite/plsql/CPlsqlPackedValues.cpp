@@ -11,6 +11,8 @@ enum Tag : char {
     kDecimal = 'X',
     kText = 'T',
     kDate = 'D',
+    // A timestamp of a declared TIMESTAMP(n): n, then as a date.
+    kStamp = 'S',
     kBoolean = 'B',
     kLarge = 'L'
 };
@@ -56,6 +58,10 @@ std::string Pack(const CPlsqlValue& value) {
             text(kText, value.TextValue());
             break;
         case CPlsqlValue::Kind::Date:
+            if (value.Fraction() >= 0) {
+                out += kStamp;
+                out += static_cast<char>(value.Fraction());
+            }
             text(kDate, value.TextValue());
             break;
         case CPlsqlValue::Kind::Boolean:
@@ -68,6 +74,11 @@ std::string Pack(const CPlsqlValue& value) {
 
 CPlsqlValue Unpack(const char* at) {
     char tag = *at++;
+    if (tag == kStamp) {
+        const int fraction = *at++;
+        CPlsqlValue date = Unpack(at);
+        return CPlsqlValue::Date(date.TextValue(), fraction);
+    }
     if (tag == kInteger) {
         std::int64_t number = 0;
         std::memcpy(&number, at, sizeof number);

@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "engine/sqlite/CDateFormat.h"
+#include "engine/sqlite/COraError.h"
 #include "engine/sqlite/CReturningInto.h"
 #include "engine/sqlite/CSqliteCatalog.h"
 #include "engine/sqlite/CValueText.h"
@@ -293,7 +294,15 @@ void CPlsqlParser::ParsePackageItem(bool heading) {
         return;
     }
     std::size_t nameAt = Peek(1).begin;
-    auto member = ParseHeading(m_frame);
+    std::shared_ptr<CPlsqlUnit> member;
+    try {
+        member = ParseHeading(m_frame);
+    } catch (Failure& failure) {
+        // Note: a member's heading whose types do not resolve ends the
+        // package's compile, as a stored subprogram's does.
+        if (Collectable(failure) && Resolving(failure.pls)) failure.where.terminated = true;
+        throw;
+    }
     auto range = m_compiling->members.equal_range(member->name);
     std::shared_ptr<CPlsqlUnit> declared;
     for (auto it = range.first; it != range.second; ++it)
@@ -1585,8 +1594,7 @@ std::shared_ptr<CPlsqlType> CPlsqlParser::ParseAttributeType(const std::string& 
     }
     if (attribute == "ROWTYPE" && column.empty()) {
         if (const Entry* entry = Find(first); entry != nullptr && entry->kind == Entry::Kind::Cursor)
-            return RowType(
-                UnitAt(entry->level).cursors[static_cast<std::size_t>(entry->cursor)].query->columns);
+            return RowTypeOf(*UnitAt(entry->level).cursors[static_cast<std::size_t>(entry->cursor)].query);
     }
     std::vector<CPlsqlType::Field> fields;
     if (!m_host.TableColumns(first, fields)) Fail(201, first, at);
@@ -3601,9 +3609,11 @@ int CPlsqlParser::FractionDigits(const CPlsqlExpr& value, CPlsqlExpr& model) con
 
 std::shared_ptr<CPlsqlType> CPlsqlParser::VariableType(const CPlsqlExpr& value) const {
     std::shared_ptr<CPlsqlType> type;
-    if (value.kind == CPlsqlExpr::Kind::Variable && value.target.bind.empty() && !value.target.index &&
-        value.target.attribute < 0) {
+    if (value.kind == CPlsqlExpr::Kind::Variable && value.target.bind.empty() && value.target.attribute < 0) {
         type = TargetType(value.target);
+        // A collection's element: the element's type.
+        if (value.target.index)
+            type = type && type->base == CPlsqlType::Base::Collection ? type->element : nullptr;
         // A record's field: the field's own type.
         const auto field = static_cast<std::size_t>(value.target.field);
         if (type && value.target.field >= 0)
@@ -3659,8 +3669,26 @@ CPlsqlParser::ExprPtr CPlsqlParser::SqlCall(std::size_t first) {
     expr->sql = BuildSql(first, m_k, CPlsqlSql::Kind::Query);
     // Note: bracketed, since a select list takes a condition only so.
     expr->sql->text = "SELECT (" + expr->sql->text + ") FROM DUAL";
-    Compile(*expr->sql, expr->at);
+    try {
+        Compile(*expr->sql, expr->at);
+    } catch (const Failure& failure) {
+        FailUnknownFunction(failure, first, m_k);
+        throw;
+    }
     return expr;
+}
+
+void CPlsqlParser::FailUnknownFunction(const Failure& failure, std::size_t first, std::size_t end) const {
+    if (failure.pls != 0) return;
+    const std::string shown = failure.where.text.substr(failure.where.text.find(':') + 2);
+    for (std::size_t k = first; k + 1 < end && k + 1 < m_tokens.size(); ++k) {
+        const Token& token = m_tokens[k];
+        if (token.kind != CSqlScanner::Kind::Word || !CSqlScanner::IsSymbol(m_text, m_tokens[k + 1], '(') ||
+            (k > 0 && CSqlScanner::IsSymbol(m_text, m_tokens[k - 1], '.')))
+            continue;
+        const std::string name = NameText(token);
+        if (shown == COraError::Text(100904, {name})) Fail(201, name, token.begin);
+    }
 }
 
 // ---- SQL inside the block

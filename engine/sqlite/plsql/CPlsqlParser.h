@@ -429,6 +429,10 @@ private:
     ExprPtr ParseObjectSuffix(ExprPtr expr);
     // A SQL function or pseudo-column from token `first` to the current one.
     ExprPtr SqlCall(std::size_t first);
+    // When `failure` (of SQL made of tokens [first, end)) is SQL's "no such
+    // function": PLS-00201 at the call's name, as the compiler finds the
+    // name in an expression before SQL does.
+    void FailUnknownFunction(const Failure& failure, std::size_t first, std::size_t end) const;
     static ExprPtr Binary(CPlsqlExpr::Op op, ExprPtr left, ExprPtr right, std::size_t at);
     // A comparison, blank-padded when both sides are CHAR values.
     ExprPtr Comparing(CPlsqlExpr::Op op, ExprPtr left, ExprPtr right, std::size_t at);

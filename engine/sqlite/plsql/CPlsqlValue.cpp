@@ -29,9 +29,10 @@ CPlsqlValue CPlsqlValue::Text(std::string text) {
     return out;
 }
 
-CPlsqlValue CPlsqlValue::Date(std::string stored) {
+CPlsqlValue CPlsqlValue::Date(std::string stored, int fraction) {
     CPlsqlValue out;
     out.m_kind = Kind::Date;
+    out.m_fraction = fraction;
     out.m_text = std::move(stored);
     return out;
 }

@@ -17,7 +17,9 @@ public:
     static CPlsqlValue Integer(std::int64_t value);
     static CPlsqlValue Decimal(const CNumberDecimal& value);
     static CPlsqlValue Text(std::string text);
-    static CPlsqlValue Date(std::string stored);
+    // `fraction`: the digits of a second a TIMESTAMP(n) variable holding it
+    // shows (-1 when no declared type tells: six for a timestamp).
+    static CPlsqlValue Date(std::string stored, int fraction = -1);
     static CPlsqlValue Bool(bool value);
     // A BINARY_FLOAT (width 4) or BINARY_DOUBLE (8) value: a number held as
     // an IEEE double (NaN and the infinities too), rounded to its width.
@@ -33,6 +35,7 @@ public:
     std::int64_t IntegerValue() const { return m_integer; }
     bool BoolValue() const { return m_integer != 0; }
     const std::string& TextValue() const { return m_text; }
+    int Fraction() const { return m_kind == Kind::Date ? m_fraction : -1; }
     // The number as an exact decimal (only for Kind::Number).
     CNumberDecimal DecimalValue() const;
     // Text of a number as the server writes it ("1.5", ".5", "-3").
@@ -42,6 +45,7 @@ private:
     Kind m_kind = Kind::Null;
     std::int64_t m_integer = 0;
     int m_floatWidth = 0;
+    int m_fraction = -1;
     double m_double = 0;
     std::shared_ptr<const CNumberDecimal> m_decimal;
     std::string m_text;
