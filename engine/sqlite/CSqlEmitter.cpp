@@ -3581,7 +3581,10 @@ bool CSqlEmitter::Store(const CSqliteCatalog::Column& column, std::string_view t
     m_positionSlots = false;
     // Note: a key column never holds NULL, whatever its type.
     if (column.primaryKey) text = "ORA_REQUIRE(" + text + ", " + name + ")";
-    out += StoreValue(column, type, text, name, at);
+    std::string stored = StoreValue(column, type, text, name, at);
+    // Note: a column that reports no offset (an INTERVAL) leaves its slot unused.
+    if (slotted && !Mentions(stored, at)) m_slots->pop_back();
+    out += stored;
     m_slotted += slotted && !m_failed ? 1 : 0;
     return !m_failed;
 }

@@ -668,6 +668,8 @@ private:
     // The offset `at` as written into the statement: a Position slot while
     // a slotted value is written, else its digits.
     std::string Position(std::size_t at);
+    // Whether `text` holds the parameter "?n" (not one of more digits).
+    static bool Mentions(std::string_view text, std::string_view parameter);
     // Keeps `slot`; its parameter "?n".
     std::string AddSlot(LiteralSlot slot);
 

@@ -24,6 +24,15 @@ std::string UpperAscii(std::string_view text) {
 
 }  // namespace
 
+bool CSqlEmitter::Mentions(std::string_view text, std::string_view parameter) {
+    for (std::size_t at = text.find(parameter); at != std::string_view::npos;
+         at = text.find(parameter, at + 1)) {
+        const std::size_t end = at + parameter.size();
+        if (end == text.size() || text[end] < '0' || text[end] > '9') return true;
+    }
+    return false;
+}
+
 std::string CSqlEmitter::AddSlot(LiteralSlot slot) {
     std::string parameter = "?" + std::to_string(m_slots->size() + 1);
     m_slots->push_back(std::move(slot));

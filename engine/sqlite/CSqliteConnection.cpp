@@ -869,6 +869,8 @@ bool CSqliteConnection::BindSlot(sqlite3_stmt* statement, int index, CLiteralSto
     // Note: a kept statement's values stay in its entry until its next use.
     auto lifetime = kept ? SQLITE_STATIC : SQLITE_TRANSIENT;
     int rc = SQLITE_OK;
+    // Note: a value the statement does not use is not bound.
+    if (index > sqlite3_bind_parameter_count(statement)) return true;
     // Note: the server holds the empty text as NULL.
     if (!value.number && value.text.empty()) {
         rc = sqlite3_bind_null(statement, index);

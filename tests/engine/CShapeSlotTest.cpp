@@ -146,4 +146,13 @@ TEST_F(CShapeSlotTest, SchemaChangesAreNotAnsweredFromBefore) {
     EXPECT_EQ(Rows("SELECT A, E FROM B WHERE A > 0 ORDER BY A"), "1,7|3,-5");
 }
 
+// An INTERVAL column reports no offset for the value it stores: NULL into
+// it is a row like any other, first and kept.
+TEST_F(CShapeSlotTest, NullIntoAColumnThatReportsNoOffset) {
+    Exec("CREATE TABLE I (N NUMBER, D INTERVAL DAY TO SECOND)");
+    Exec("INSERT INTO I VALUES (1, NULL)");
+    Exec("INSERT INTO I VALUES (22, NULL)");
+    EXPECT_EQ(Rows("SELECT N, D FROM I ORDER BY N"), "1,-|22,-");
+}
+
 }  // namespace
