@@ -19,6 +19,7 @@
 #include <fstream>
 #include <map>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "bench/BenchSupport.h"
@@ -181,6 +182,51 @@ void BM_InsertScriptSqliteShell(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * kInserts);
 }
 BENCHMARK(BM_InsertScriptSqliteShell)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+
+// Scripts of single-row INSERTs whose rows hold values other than plain
+// literals (NULL, a DATE literal, a conversion of literals, negative
+// numbers): each kind should cost about what a row of plain literals does.
+constexpr const char* kRowKinds[] = {
+    "{i}, 'NAME{i}', {i}.5, NULL",
+    "{i}, 'NAME{i}', -{i}.5, NULL",
+    "{i}, NULL, {i}.5, DATE '2020-01-02'",
+    "{i}, 'NAME{i}', {i}.5, TO_DATE('2020-01-02', 'YYYY-MM-DD')",
+    "TO_NUMBER('{i}'), TO_CHAR({i}), {i}.5, TIMESTAMP '2020-01-02 03:04:05'",
+};
+
+std::string KindLine(std::string_view pattern, const std::string& number) {
+    std::string line;
+    for (std::size_t k = 0; k < pattern.size(); ++k) {
+        if (pattern.compare(k, 3, "{i}") == 0) {
+            line += number;
+            k += 2;
+        } else {
+            line += pattern[k];
+        }
+    }
+    return line;
+}
+
+void BM_InsertKindsBatch(benchmark::State& state) {
+    const std::string_view pattern = kRowKinds[state.range(0)];
+    fs::path script = Home() / "insert-kinds.sql";
+    static int round = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        std::string table = "K" + std::to_string(round++);
+        std::string text = "CONNECT bench/bench@KINDS\nCREATE TABLE " + table +
+                           " (ID NUMBER, NAME VARCHAR2(20), SAL NUMBER(8,2), DT DATE);\n";
+        for (int i = 0; i < kInserts; ++i)
+            text +=
+                "INSERT INTO " + table + " VALUES (" + KindLine(pattern, std::to_string(i % 1000)) + ");\n";
+        text += "COMMIT;\n";
+        WriteFile(script, text);
+        state.ResumeTiming();
+        Run(std::string(TARVEX_BIN) + " --batch '" + script.string() + "' > /dev/null");
+    }
+    state.SetItemsProcessed(state.iterations() * kInserts);
+}
+BENCHMARK(BM_InsertKindsBatch)->DenseRange(0, 4)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 
 double Millis(const std::string& command) {
     const auto start = std::chrono::steady_clock::now();

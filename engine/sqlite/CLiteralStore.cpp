@@ -104,13 +104,39 @@ Outcome TakeText(const CSqliteCatalog::Column& column, std::string_view literal,
 }  // namespace
 
 CLiteralStore::Outcome CLiteralStore::Take(const CSqliteCatalog::Column& column, CSqlExpr::Kind kind,
-                                           std::string_view literal, Value& value, Refusal& refusal) {
+                                           std::string_view literal, Value& value, Refusal& refusal,
+                                           bool negative) {
     // Note: a BINARY_FLOAT or BINARY_DOUBLE column takes its IEEE value.
     if (column.floatWidth != 0) return Outcome::NotTaken;
     bool number = kind == CSqlExpr::Kind::Number && !HasExponent(literal);
-    if (column.type == CSqlType::Number && number) return TakeNumber(column, literal, value, refusal);
+    if (negative && !number) return Outcome::NotTaken;
+    if (column.type == CSqlType::Number && number) {
+        Outcome outcome = TakeNumber(column, literal, value, refusal);
+        // Note: rounding and the precision are the same either side of zero.
+        if (negative && outcome == Outcome::Stored && value.text != "0") {
+            value.text.insert(0, 1, '-');
+            value.integer = -value.integer;
+        }
+        return outcome;
+    }
     // Note: N'...' and q'[...]' are stored as expressions.
     bool text = kind == CSqlExpr::Kind::String && literal.size() > 2 && CSqlScanner::IsPlainString(literal);
     if ((column.type != CSqlType::Text && column.type != CSqlType::Char) || !text) return Outcome::NotTaken;
     return TakeText(column, literal, value, refusal);
+}
+
+char CLiteralStore::PlainNumberKind(std::string_view number) {
+    std::size_t digits = 0;
+    std::size_t points = 0;
+    for (char c : number) {
+        if (c == '.') {
+            ++points;
+        } else if (c < '0' || c > '9') {
+            return 0;
+        } else if (digits > 0 || c != '0') {
+            ++digits;
+        }
+    }
+    if (digits > kShortDigits || points > 1 || number.size() == points) return 0;
+    return points == 0 ? 'i' : 'r';
 }

@@ -40,6 +40,11 @@ public:
         return false;
     }
 
+    // `negative`: a number literal written after a minus sign.
     static Outcome Take(const CSqliteCatalog::Column& column, CSqlExpr::Kind kind, std::string_view literal,
-                        Value& value, Refusal& refusal);
+                        Value& value, Refusal& refusal, bool negative = false);
+    // How SQLite reads a number literal written as it stands: 'i' an
+    // integer, 'r' a floating-point value (digits and a point); 0 for any
+    // other literal (an exponent, a suffix, more than 15 digits).
+    static char PlainNumberKind(std::string_view number);
 };

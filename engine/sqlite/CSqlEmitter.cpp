@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "engine/sqlite/CDateFormat.h"
+#include "engine/sqlite/CDateLiteral.h"
 #include "engine/sqlite/CSqlParser.h"
 #include "engine/sqlite/CSqlScanner.h"
 #include "engine/sqlite/CSqliteDictionary.h"
@@ -2116,26 +2117,9 @@ CSqlType CSqlEmitter::DateLiteral(const CSqlExpr& expr, std::string& out) {
         if (int code = CTimeZone::Parse(zoneText.substr(0, zoneText.find(' ')), zone); code != 0)
             return Fail(expr.at, code), CSqlType::Unknown;
     }
-    std::size_t fraction = body.find('.');
-    int nanos = 0;
-    if (expr.timestamp && fraction != std::string_view::npos) {
-        std::string_view digits = body.substr(fraction + 1);
-        bool ok = !digits.empty() && digits.size() <= 9;
-        for (std::size_t k = 0; k < 9; ++k) {
-            char c = k < digits.size() ? digits[k] : '0';
-            ok = ok && c >= '0' && c <= '9';
-            nanos = nanos * 10 + (c - '0');
-        }
-        if (!ok) return Fail(expr.at, 1861, std::string(expr.text)), CSqlType::Unknown;
-        body = body.substr(0, fraction);
-    }
     CDateTime value;
-    bool shapeOk = expr.timestamp ? body.size() >= 10 : body.size() == 10;
-    if (!shapeOk || !CDateFormat::ParseStored(body, value) || !CDateFormat::IsValid(value)) {
-        Fail(expr.at, 1861, std::string(expr.text));
-        return CSqlType::Unknown;
-    }
-    value.nanos = nanos;
+    if (int code = CDateLiteral::Read(body, expr.timestamp, value); code != 0)
+        return Fail(expr.at, code, std::string(expr.text)), CSqlType::Unknown;
     if (!zoneText.empty()) {
         std::int32_t offset = 0;
         if (int code = zone.OffsetOfLocal(CTimeZone::Seconds(value), offset); code != 0)
@@ -3221,7 +3205,7 @@ CSqlType CSqlEmitter::Call(const CSqlExpr& expr, std::string& out) {
         // is read converts as in arithmetic; a number costs nothing.
         if ((IsText(types.back()) || types.back() == CSqlType::Unknown) &&
             expr.args[k]->kind != CSqlExpr::Kind::Null && IsNumericArgument(name, k, types[0]))
-            argument = "TO_NUMBER(" + argument + ", " + std::to_string(expr.args[k]->at) + ")";
+            argument = "TO_NUMBER(" + argument + ", " + Position(expr.args[k]->at) + ")";
         out += argument;
     }
     m_aggregates -= aggregate ? 1 : 0;
@@ -3246,12 +3230,12 @@ CSqlType CSqlEmitter::Call(const CSqlExpr& expr, std::string& out) {
     // Note: a conversion that fails points at the value it converts.
     if (name == "TO_TIMESTAMP" && expr.args.size() == 1) {
         out.replace(start, 7, "ORA_TO_TIMESTAMP");
-        out += ", " + std::to_string(expr.args[0]->at);
+        out += ", " + Position(expr.args[0]->at);
     } else if (name == "TO_DATE" || name == "TO_TIMESTAMP" || name == "TO_TIMESTAMP_TZ") {
         if (expr.args.size() == 1) out += ", NULL";
-        out += ", " + std::to_string(expr.args.empty() ? expr.at : expr.args[0]->at);
+        out += ", " + Position(expr.args.empty() ? expr.at : expr.args[0]->at);
     }
-    if (name == "TO_NUMBER" && !expr.args.empty()) out += ", " + std::to_string(expr.args[0]->at);
+    if (name == "TO_NUMBER" && !expr.args.empty()) out += ", " + Position(expr.args[0]->at);
     if (name == "LISTAGG") {
         if (expr.args.size() == 1) out += ", NULL";
         if (cut) {
@@ -3611,12 +3595,20 @@ bool CSqlEmitter::Store(const CSqliteCatalog::Column& column, std::string_view t
     if (!column.brokenType.empty()) return Fail(value->at, 4063, column.brokenType);
     if (StoreLiteral(column, table, *value, out)) return !m_failed;
     std::string text;
-    CSqlType type = Expr(value, text);
+    CSqlType type = CSqlType::Unknown;
+    const bool slotted = m_slots != nullptr && SlottedValue(*value, text, type);
+    if (!slotted) type = Expr(value, text);
     std::string name = Quote(Upper(table) + "." + column.name);
-    std::string at = std::to_string(value->at);
+    m_positionSlots = slotted;
+    std::string at = Position(value->at);
+    m_positionSlots = false;
     // Note: a key column never holds NULL, whatever its type.
     if (column.primaryKey) text = "ORA_REQUIRE(" + text + ", " + name + ")";
-    out += StoreValue(column, type, text, name, at);
+    std::string stored = StoreValue(column, type, text, name, at);
+    // Note: a column that reports no offset (an INTERVAL) leaves its slot unused.
+    if (slotted && !Mentions(stored, at)) m_slots->pop_back();
+    out += stored;
+    m_slotted += slotted && !m_failed ? 1 : 0;
     return !m_failed;
 }
 
@@ -3664,9 +3656,13 @@ std::string CSqlEmitter::ColumnDefault(const CSqliteCatalog::Column& column, con
 
 bool CSqlEmitter::StoreLiteral(const CSqliteCatalog::Column& column, std::string_view table,
                                const CSqlExpr& value, std::string& out) {
+    // Note: a number after a minus sign is a literal of its own: -5 is stored as 5 is.
+    const bool negative = value.kind == CSqlExpr::Kind::Unary && value.text == "-" &&
+                          value.args.size() == 1 && value.args[0]->kind == CSqlExpr::Kind::Number;
+    const CSqlExpr& literal = negative ? *value.args[0] : value;
     CLiteralStore::Value stored;
     CLiteralStore::Refusal refusal;
-    switch (CLiteralStore::Take(column, value.kind, value.text, stored, refusal)) {
+    switch (CLiteralStore::Take(column, literal.kind, literal.text, stored, refusal, negative)) {
         case CLiteralStore::Outcome::NotTaken:
             return false;
         case CLiteralStore::Outcome::Refused:
@@ -3680,9 +3676,11 @@ bool CSqlEmitter::StoreLiteral(const CSqliteCatalog::Column& column, std::string
         out += stored.number ? stored.text : Quote(stored.text);
         return true;
     }
-    std::string parameter = "?" + std::to_string(m_slots->size() + 1);
-    out += stored.real ? "CAST(" + parameter + " AS REAL)" : parameter;
-    m_slots->push_back(LiteralSlot{value.at, column, Upper(table), std::move(stored)});
+    const bool real = stored.real;
+    std::string parameter = AddSlot(LiteralSlot{literal.at, column, Upper(table), std::move(stored),
+                                                LiteralSlot::Role::Stored, value.at, negative, false});
+    out += real ? "CAST(" + parameter + " AS REAL)" : parameter;
+    ++m_slotted;
     return true;
 }
 
@@ -3812,7 +3810,7 @@ bool CSqlEmitter::InsertRows(const CSqlStatement& statement, std::string& out,
     body = out.size();
     if (values) {
         out += "VALUES (";
-        std::size_t slotsBefore = m_slots == nullptr ? 0 : m_slots->size();
+        const std::size_t slottedBefore = m_slotted;
         for (std::size_t k = 0; k < listed.size(); ++k) {
             if (k > 0) out += ", ";
             if (listed[k]->identity == "ON NULL" || listed[k]->defaultOnNull) out += "COALESCE(";
@@ -3820,7 +3818,10 @@ bool CSqlEmitter::InsertRows(const CSqlStatement& statement, std::string& out,
             if (listed[k]->identity == "ON NULL") out += ", " + next(*listed[k]) + ")";
             if (listed[k]->defaultOnNull) out += ", " + ColumnDefault(*listed[k], table) + ")";
         }
-        m_valuesAllLiterals = m_slots != nullptr && m_slots->size() - slotsBefore == listed.size();
+        // Note: every list of the statement must be written with slots only.
+        m_valuesAllLiterals = m_slots != nullptr && m_slotted - slottedBefore == listed.size() &&
+                              (m_valuesRows == 0 || m_valuesAllLiterals);
+        ++m_valuesRows;
         for (std::size_t k = 0; k < numbered.size(); ++k)
             out += (listed.empty() && k == 0 ? "" : ", ") + next(*numbered[k]);
         out += ")";

@@ -51,16 +51,28 @@ public:
     // The number of query blocks that count ROWNUM.
     int RownumBlocks() const { return m_rownumBlocks; }
 
-    // A literal written as a numbered parameter, for the caller to bind.
+    // A value written as a numbered parameter, for the caller to bind: a
+    // literal stored by the column's rules (Stored), a literal argument of a
+    // conversion as written (Raw), the value of a DATE or TIMESTAMP literal
+    // (Date), or the offset a value's failure is reported at (Position).
     struct LiteralSlot {
-        std::size_t at = 0;  // the literal's offset in the text
+        enum class Role { Stored, Raw, Date, Position };
+        std::size_t at = 0;  // the literal's offset in the text; Position: the offset bound
         CSqliteCatalog::Column column;
         std::string table;  // upper case
         CLiteralStore::Value value;
+        Role role = Role::Stored;
+        // Where a refusal of the value is reported (the literal, its minus
+        // sign, or the DATE keyword).
+        std::size_t reported = 0;
+        bool negative = false;   // Stored: the number follows a minus sign
+        bool timestamp = false;  // Date: a TIMESTAMP literal
     };
     // From now on, literals stored by CLiteralStore are written as "?n"
     // ("CAST(?n AS REAL)" for a floating-point number) and kept in `slots`
-    // in the order of n.
+    // in the order of n; so are NULL, DATE and TIMESTAMP literals and
+    // conversions (TO_DATE, TO_TIMESTAMP, TO_NUMBER, TO_CHAR) of literals
+    // stored by INSERT ... VALUES, with the offsets their failures report.
     void CollectLiterals(std::vector<LiteralSlot>* slots) { m_slots = slots; }
     // The binds of BINARY_FLOAT (4) and BINARY_DOUBLE (8), by name as bound
     // (without ":"): such a bind is a value of its type, as the server
@@ -69,6 +81,8 @@ public:
     // After Emit: the statement is an INSERT ... VALUES whose every value
     // went to `slots`.
     bool ValuesAllLiterals() const { return m_valuesAllLiterals; }
+    // The zone written in a TIMESTAMP literal's token ("" for none).
+    static std::string_view LiteralZone(std::string_view literal);
     // Whether `expr` calls an aggregate function (not over a window).
     static bool HasAggregate(const CSqlExpr* expr);
 
@@ -482,8 +496,6 @@ private:
     bool IsDifference(const CSqlExpr& expr);
     // Whether a date expression's values carry their time zone.
     bool Zoned(const CSqlExpr& expr);
-    // The zone written in a TIMESTAMP literal's token ("" for none).
-    static std::string_view LiteralZone(std::string_view literal);
     // `value` stored as a DATE, TIMESTAMP or zoned column holds it.
     static std::string StoreDate(const CSqliteCatalog::Column& column, const std::string& value,
                                  const std::string& at);
@@ -645,6 +657,21 @@ private:
     static std::string ColumnDefault(const CSqliteCatalog::Column& column, const std::string& table);
     bool StoreLiteral(const CSqliteCatalog::Column& column, std::string_view table, const CSqlExpr& value,
                       std::string& out);
+    // A value stored by INSERT ... VALUES written with parameters only (see
+    // CollectLiterals): NULL, a DATE or TIMESTAMP literal, a conversion of
+    // literals; false (nothing written) for any other value.
+    bool SlottedValue(const CSqlExpr& value, std::string& out, CSqlType& type);
+    bool SlottedConversion(const CSqlExpr& call, std::string& out, CSqlType& type);
+    // "?n" for a literal argument of a conversion, kept as a Raw slot; ""
+    // when the literal is no such value.
+    std::string RawSlot(const CSqlExpr& literal);
+    // The offset `at` as written into the statement: a Position slot while
+    // a slotted value is written, else its digits.
+    std::string Position(std::size_t at);
+    // Whether `text` holds the parameter "?n" (not one of more digits).
+    static bool Mentions(std::string_view text, std::string_view parameter);
+    // Keeps `slot`; its parameter "?n".
+    std::string AddSlot(LiteralSlot slot);
 
     std::string_view m_text;
     CSqliteCatalog& m_catalog;
@@ -708,6 +735,9 @@ private:
     std::deque<CSqlExpr> m_madeNodes;
     ViewTarget* m_target = nullptr;  // of the UPDATE or DELETE being written
     bool m_valuesAllLiterals = false;
+    int m_valuesRows = 0;       // VALUES lists written
+    std::size_t m_slotted = 0;  // values written as slots
+    bool m_positionSlots = false;
     // Operands written as parameters of a conversion's own query (see
     // ConversionQuery), with their types.
     struct Parameter {

@@ -204,19 +204,20 @@ void CSqliteCatalog::Refresh() {
                             ? sqlite3_column_int64(m_version, 0)
                             : -2;
     if (m_version != nullptr) sqlite3_reset(m_version);
-    if (version != m_schemaVersion) {
-        m_columns.clear();
-        m_writable.clear();
-        ++m_generation;
-    }
+    if (version != m_schemaVersion) Forget();
     m_schemaVersion = version;
 }
 
 void CSqliteCatalog::Invalidate() {
+    Forget();
+    m_checked = false;
+}
+
+void CSqliteCatalog::Forget() {
     m_columns.clear();
     m_writable.clear();
+    m_views.clear();
     ++m_generation;
-    m_checked = false;
 }
 
 const std::vector<CSqliteCatalog::Column>* CSqliteCatalog::Columns(std::string_view name) {
@@ -365,11 +366,20 @@ std::vector<std::vector<std::string>> CSqliteCatalog::UniqueKeys(std::string_vie
 }
 
 bool CSqliteCatalog::View(std::string_view name, std::string& text, bool& readOnly, bool& checkOption) {
-    CCatalogTables::View view;
-    if (!CCatalogTables::FindView(m_db, encoding::Cp932ToUtf8(name), view)) return false;
-    text = CTypedText::UpperWords(encoding::Utf8ToCp932(view.text));
-    readOnly = view.readOnly;
-    checkOption = view.checkOption;
+    auto found = m_views.find(name);
+    if (found == m_views.end()) {
+        ViewRecord record;
+        CCatalogTables::View view;
+        if (CCatalogTables::FindView(m_db, encoding::Cp932ToUtf8(name), view))
+            record = {true, CTypedText::UpperWords(encoding::Utf8ToCp932(view.text)), view.readOnly,
+                      view.checkOption};
+        found = m_views.emplace(std::string(name), std::move(record)).first;
+    }
+    const ViewRecord& record = found->second;
+    if (!record.known) return false;
+    text = record.text;
+    readOnly = record.readOnly;
+    checkOption = record.checkOption;
     return true;
 }
 

@@ -158,7 +158,8 @@ public:
     std::vector<std::vector<std::string>> UniqueKeys(std::string_view name);
 
     // The query text (CP932) and options of the view `name` (upper case,
-    // CP932); false when `name` is no view the catalog records.
+    // CP932); false when `name` is no view the catalog records. Read once
+    // per name (a view or not) until the schema changes.
     bool View(std::string_view name, std::string& text, bool& readOnly, bool& checkOption);
 
     // The key columns and the partitions of the partitioned table `name`
@@ -177,6 +178,16 @@ private:
         std::string unusableIndex;
     };
     const Writable& WritableState(std::string_view table);
+    // A view's query text and options as View gives them; `known` false
+    // for a name that is no view.
+    struct ViewRecord {
+        bool known = false;
+        std::string text;
+        bool readOnly = false;
+        bool checkOption = false;
+    };
+    // Drops every answer read from the file.
+    void Forget();
     bool HasUnit(std::string_view name, const char* type);
     sqlite3* m_db;
     unsigned long m_declaredId = 0;
@@ -187,4 +198,5 @@ private:
     std::uint64_t m_generation = 0;
     std::map<std::string, std::vector<Column>> m_columns;
     std::map<std::string, Writable> m_writable;
+    std::map<std::string, ViewRecord, std::less<>> m_views;
 };

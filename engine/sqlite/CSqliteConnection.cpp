@@ -828,7 +828,7 @@ bool CSqliteConnection::PrepareShaped(Piece piece, Statement& owned, sqlite3_stm
     m_resultTypes.clear();
     m_catalog->Refresh();
     if (auto* entry = m_shapes.Find(shape, m_catalog->Generation())) {
-        SlotBinding binding = BindShaped(piece, literals, *entry);
+        SlotBinding binding = BindShaped(piece, tokens, literals, *entry);
         if (binding == SlotBinding::Refused) return false;
         if (binding == SlotBinding::Bound) {
             // Note: a kept INSERT ... VALUES has no query block to count ROWNUM.
@@ -847,35 +847,31 @@ bool CSqliteConnection::PrepareShaped(Piece piece, Statement& owned, sqlite3_stm
     for (std::size_t k = 0; k < fresh.slots.size(); ++k)
         if (!BindSlot(owned.get(), static_cast<int>(k + 1), fresh.slots[k].value, false)) return false;
     statement = owned.get();
-    bool kept = allLiterals && literals.size() == fresh.slots.size();
-    for (std::size_t k = 0; kept && k < literals.size(); ++k) kept = literals[k]->begin == fresh.slots[k].at;
-    if (!kept) return true;
+    if (!allLiterals || !CStatementCache::AnchorSlots(fresh, tokens, literals)) return true;
     fresh.statement = std::move(owned);
     m_shapes.Add(shape, m_catalog->Generation(), std::move(fresh));
     return true;
 }
 
 CSqliteConnection::SlotBinding CSqliteConnection::BindShaped(
-    Piece piece, const std::vector<const CSqlScanner::Token*>& literals, CStatementCache::Entry& entry) {
+    Piece piece, const std::vector<CSqlScanner::Token>& tokens,
+    const std::vector<const CSqlScanner::Token*>& literals, CStatementCache::Entry& entry) {
     sqlite3_stmt* statement = entry.statement.get();
     for (std::size_t k = 0; k < entry.slots.size(); ++k) {
         auto& slot = entry.slots[k];
-        const auto& token = *literals[k];
-        auto kind = token.kind == CSqlScanner::Kind::Number ? CSqlExpr::Kind::Number : CSqlExpr::Kind::String;
         CLiteralStore::Value value;
-        CLiteralStore::Refusal refusal;
-        auto outcome = CLiteralStore::Take(slot.column, kind, piece.text.substr(token.begin, token.length),
-                                           value, refusal);
-        if (outcome == CLiteralStore::Outcome::Refused) {
-            SetEmitError(CSqlEmitter::Failure{token.begin, refusal.code, slot.table + "." + slot.column.name,
-                                              std::move(refusal.args)},
-                         static_cast<int>(piece.base + token.begin));
-            sqlite3_clear_bindings(statement);
-            return SlotBinding::Refused;
-        }
-        if (outcome == CLiteralStore::Outcome::NotTaken || value.real != slot.value.real) {
-            sqlite3_clear_bindings(statement);
-            return SlotBinding::Differs;
+        CSqlEmitter::Failure failure;
+        switch (
+            CStatementCache::Revalue(slot, entry.anchors[k], piece.text, tokens, literals, value, failure)) {
+            case CStatementCache::Outcome::Refused:
+                SetEmitError(failure, static_cast<int>(piece.base + failure.at));
+                sqlite3_clear_bindings(statement);
+                return SlotBinding::Refused;
+            case CStatementCache::Outcome::Differs:
+                sqlite3_clear_bindings(statement);
+                return SlotBinding::Differs;
+            case CStatementCache::Outcome::Bound:
+                break;
         }
         slot.value = std::move(value);
         if (!BindSlot(statement, static_cast<int>(k + 1), slot.value, true)) return SlotBinding::Refused;
@@ -887,7 +883,12 @@ bool CSqliteConnection::BindSlot(sqlite3_stmt* statement, int index, CLiteralSto
     // Note: a kept statement's values stay in its entry until its next use.
     auto lifetime = kept ? SQLITE_STATIC : SQLITE_TRANSIENT;
     int rc = SQLITE_OK;
-    if (value.number && !value.real) {
+    // Note: a value the statement does not use is not bound.
+    if (index > sqlite3_bind_parameter_count(statement)) return true;
+    // Note: the server holds the empty text as NULL.
+    if (!value.number && value.text.empty()) {
+        rc = sqlite3_bind_null(statement, index);
+    } else if (value.number && !value.real) {
         rc = sqlite3_bind_int64(statement, index, value.integer);
     } else {
         // SQLite reads a number's digits as it reads them in a statement.
@@ -1844,6 +1845,8 @@ bool CSqliteConnection::RecordView() {
     m_pendingView.reset();
     const std::vector<CValueType> types = std::move(m_pendingViewTypes);
     m_pendingViewTypes.clear();
+    // Note: the catalog answers for views from what it read before.
+    m_catalog->Invalidate();
     return CCatalogTables::SetView(m_db, view, m_error) && RecordViewColumns(view.name, types);
 }
 
@@ -1916,6 +1919,7 @@ bool CSqliteConnection::ForgetDropped(const std::string& sql) {
     for (const std::string& trigger : triggers)
         if (!CUnitCatalog::DropTrigger(m_db, trigger, m_error)) return false;
     if (!triggers.empty()) m_plsql->Forget();
+    m_catalog->Invalidate();
     return CCatalogTables::Forget(m_db, encoding::Cp932ToUtf8(name), m_error);
 }
 

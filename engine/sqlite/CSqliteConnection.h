@@ -134,7 +134,8 @@ private:
     // statement is of no shape kept, or differs from its kept shape.
     bool PrepareShaped(Piece piece, Statement& owned, sqlite3_stmt*& statement);
     enum class SlotBinding { Bound, Refused, Differs };
-    SlotBinding BindShaped(Piece piece, const std::vector<const CSqlScanner::Token*>& literals,
+    SlotBinding BindShaped(Piece piece, const std::vector<CSqlScanner::Token>& tokens,
+                           const std::vector<const CSqlScanner::Token*>& literals,
                            CStatementCache::Entry& entry);
     // Binds `value` as its literal reads in a statement (a text converted to
     // UTF-8 in place); `kept`: `value` outlives the statement's next run.
