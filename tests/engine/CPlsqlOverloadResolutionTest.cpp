@@ -37,6 +37,7 @@ TEST_F(OverloadResolutionTest, TheCallersDeclaredTypesChooseTheOverload) {
     const std::string variables =
         "i PLS_INTEGER := 1; n NUMBER := 1; f BINARY_FLOAT := 1; d BINARY_DOUBLE := 1; "
         "v VARCHAR2(5) := 'a'; l CLOB := 'a'; dt DATE := SYSDATE; ts TIMESTAMP := SYSTIMESTAMP; ";
+    const std::string mixed = numeric + times + texts;
     const Resolution cases[] = {
         // A PLS_INTEGER goes to the nearest wider number type there is.
         {numeric.c_str(), "p(i); p(n); p(f); p(d);", "number|number|float|double"},
@@ -44,6 +45,11 @@ TEST_F(OverloadResolutionTest, TheCallersDeclaredTypesChooseTheOverload) {
         {ranked.c_str(), "r(i); r(n); r(f); r('2');", "pls|number|float|pls"},
         {texts.c_str(), "c(v); c(l); c('x');", "varchar2|clob|varchar2"},
         {times.c_str(), "t(dt); t(ts);", "date|timestamp"},
+        // SQL functions whose result is of an argument's type.
+        {mixed.c_str(),
+         "t(TRUNC(dt)); p(ROUND(n)); t(NVL(dt, dt)); p(TRUNC(n, 1)); c(NVL2(n, v, v)); "
+         "t(DECODE(n, 1, dt, dt)); c(GREATEST(v, 'b')); p(COALESCE(d, d));",
+         "date|number|date|number|varchar2|date|varchar2|double"},
     };
     for (const Resolution& c : cases) {
         std::string block = "DECLARE " + variables + c.declarations + "BEGIN " + c.calls + " END;";

@@ -1,6 +1,9 @@
 #include "engine/sqlite/plsql/CPlsqlOverloads.h"
 
+#include <string_view>
+
 #include "engine/sqlite/CSqliteCatalog.h"
+#include "text/Cp932.h"
 
 namespace {
 
@@ -17,6 +20,33 @@ constexpr NumericRank kNumericRanks[] = {
     {"BINARY_DOUBLE", 3},
 };
 
+// SQL functions whose result has the type of one of their arguments (by
+// place): TRUNC and ROUND of a date are dates, of a number numbers.
+struct ArgumentTyped {
+    std::string_view name;
+    std::size_t argument;
+};
+
+constexpr ArgumentTyped kArgumentTyped[] = {
+    {"TRUNC", 0}, {"ROUND", 0},  {"NVL", 0},  {"COALESCE", 0}, {"GREATEST", 0},
+    {"LEAST", 0}, {"NULLIF", 0}, {"NVL2", 1}, {"DECODE", 2},
+};
+
+// The argument a SQL function call takes its type from, when it is one of those.
+const CPlsqlExpr* TypingArgument(const CPlsqlExpr& expr) {
+    constexpr std::string_view kSelect = "SELECT ";
+    std::string_view text = expr.sql->text;
+    if (!text.starts_with(kSelect)) return nullptr;
+    text.remove_prefix(kSelect.size());
+    std::size_t open = text.find('(');
+    if (open == std::string_view::npos) return nullptr;
+    std::string name = cp932::ToUpperAscii(std::string(text.substr(0, open)));
+    for (const ArgumentTyped& row : kArgumentTyped)
+        if (row.name == name && row.argument < expr.args.size() && expr.args[row.argument])
+            return expr.args[row.argument].get();
+    return nullptr;
+}
+
 bool Converts(Family family) {
     return family == Family::Number || family == Family::Text || family == Family::Date;
 }
@@ -26,6 +56,9 @@ CPlsqlOverloads::Shape OfColumn(const CPlsqlSql& sql) {
     switch (static_cast<CSqlType>(sql.columnTypes[0])) {
         case CSqlType::Number:
             shape.family = Family::Number;
+            // Note: BINARY_FLOAT and BINARY_DOUBLE results rank as their types.
+            if (!sql.columnFloats.empty() && sql.columnFloats[0] != 0)
+                shape.rank = sql.columnFloats[0] == 4 ? 2 : 3;
             break;
         case CSqlType::Text:
         case CSqlType::Char:
@@ -172,6 +205,9 @@ CPlsqlOverloads::Shape CPlsqlOverloads::OfExpr(const CPlsqlExpr& expr, const Typ
                 shape.family = Family::Boolean;
             else if (expr.sql && !expr.sql->columnTypes.empty())
                 shape = OfColumn(*expr.sql);
+            // Note: SQL describes TRUNC(:date) as of no type until it runs.
+            if (shape.family == Family::Unknown && expr.sql)
+                if (const CPlsqlExpr* typing = TypingArgument(expr)) return OfExpr(*typing, typeOf);
             return shape;
         case K::SqlCode:
             shape.family = Family::Number;
