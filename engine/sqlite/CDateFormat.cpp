@@ -650,10 +650,48 @@ bool CDateFormat::IsValid(const CDateTime& v) {
            v.minute <= 59 && v.second >= 0 && v.second <= 59 && v.nanos >= 0 && v.nanos <= 999999999;
 }
 
+namespace {
+
+// Reads `count` digits at `at`, nothing else.
+bool FixedDigits(std::string_view text, std::size_t at, std::size_t count, int& out) {
+    out = 0;
+    for (std::size_t k = at; k < at + count; ++k) {
+        if (text[k] < '0' || text[k] > '9') return false;
+        out = out * 10 + (text[k] - '0');
+    }
+    return true;
+}
+
+// The stored layout with every digit in its place: YYYY-MM-DD, then
+// " HH:MI:SS", then "." and 1 to 9 digits of a second.
+bool ReadStoredLayout(std::string_view text, CDateTime& value) {
+    const std::size_t size = text.size();
+    if (size != 10 && (size < 19 || size == 20 || size > 29)) return false;
+    CDateTime v;
+    if (text[4] != '-' || text[7] != '-' || !FixedDigits(text, 0, 4, v.year) ||
+        !FixedDigits(text, 5, 2, v.month) || !FixedDigits(text, 8, 2, v.day))
+        return false;
+    if (size > 10 &&
+        (text[10] != ' ' || text[13] != ':' || text[16] != ':' || !FixedDigits(text, 11, 2, v.hour) ||
+         !FixedDigits(text, 14, 2, v.minute) || !FixedDigits(text, 17, 2, v.second)))
+        return false;
+    if (size > 19) {
+        if (text[19] != '.' || !FixedDigits(text, 20, size - 20, v.nanos)) return false;
+        for (std::size_t k = size - 20; k < 9; ++k) v.nanos *= 10;
+    }
+    if (!CDateFormat::IsValid(v)) return false;
+    value = v;
+    return true;
+}
+
+}  // namespace
+
 bool CDateFormat::ParseStored(std::string_view text, CDateTime& value) {
     std::string error;
     // Note: a zoned value is read as its local time; its zone follows it.
     if (text.size() > 30 && text[29] == ' ' && text[19] == '.') text = text.substr(0, 29);
+    // Note: values as the engine stores them are read without the model.
+    if (ReadStoredLayout(text, value)) return true;
     std::string_view format = text.size() > 19   ? "YYYY-MM-DD HH24:MI:SS.FF9"
                               : text.size() > 10 ? "YYYY-MM-DD HH24:MI:SS"
                                                  : "YYYY-MM-DD";

@@ -127,6 +127,45 @@ TEST(CDateFormatTest, StoredForm) {
     EXPECT_TRUE(CDateFormat::IsValid(CDateFormat::Now()));
 }
 
+// The stored form is read as the general reader reads it by the stored
+// models, whatever shortcut it takes: fractions of a second scaled, bad
+// days and stray characters refused, a zone behind the time left aside.
+TEST(CDateFormatTest, StoredFormReadsAsItsModelReads) {
+    const char* const texts[] = {
+        "2026-12-06",
+        "2024-02-29",
+        "2023-02-29",
+        "0001-01-01 00:00:00",
+        "9999-12-31 23:59:59",
+        "2026-12-06 24:00:00",
+        "2026-12-06 01:02:03.5",
+        "2026-12-06 01:02:03.123456789",
+        "2026-12-06 01:02:03.000001",
+        "2026-1-06",
+        "2026-12-06 1:02:03",
+        "2026/12/06",
+        "2026-12-06 01:02:03.",
+        "2026-12-06 01:02:03.1234567890",
+        "0000-01-01",
+    };
+    for (const char* text : texts) {
+        std::string_view view(text);
+        std::string_view model = view.size() > 19   ? "YYYY-MM-DD HH24:MI:SS.FF9"
+                                 : view.size() > 10 ? "YYYY-MM-DD HH24:MI:SS"
+                                                    : "YYYY-MM-DD";
+        CDateTime general, stored;
+        std::string error;
+        bool read = CDateFormat::Parse(view, model, general, error);
+        ASSERT_EQ(CDateFormat::ParseStored(view, stored), read) << text;
+        if (read) {
+            EXPECT_EQ(CDateFormat::ToStored(stored), CDateFormat::ToStored(general)) << text;
+        }
+    }
+    CDateTime zoned;
+    ASSERT_TRUE(CDateFormat::ParseStored("2026-12-06 01:02:03.250000000 +09:00", zoned));
+    EXPECT_EQ(CDateFormat::ToStored(zoned), "2026-12-06 01:02:03.250000000");
+}
+
 // The server's matching rules and names, by NLS_DATE_LANGUAGE.
 TEST(CDateFormatTest, NamesAndMatchingRulesFollowTheLanguage) {
     using Language = CDateLanguage;
