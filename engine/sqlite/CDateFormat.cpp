@@ -729,7 +729,35 @@ bool CDateFormat::NamesFraction(std::string_view model) {
     return false;
 }
 
+namespace {
+
+// Writes `value` as `count` digits ending before `end`, leading zeros kept.
+void PutDigits(std::string& out, std::size_t end, int value, std::size_t count) {
+    for (std::size_t k = 1; k <= count; ++k, value /= 10) out[end - k] = static_cast<char>('0' + value % 10);
+}
+
+bool Within(int value, int last) { return value >= 0 && value <= last; }
+
+}  // namespace
+
 std::string CDateFormat::ToStored(const CDateTime& v) {
+    // Note: the usual values are written digit by digit; others (a year
+    // before 1) as the general writer writes them.
+    if (Within(v.year, 9999) && Within(v.month, 99) && Within(v.day, 99) && Within(v.hour, 99) &&
+        Within(v.minute, 99) && Within(v.second, 99) && Within(v.nanos, 999999999)) {
+        std::string out = "0000-00-00 00:00:00";
+        PutDigits(out, 4, v.year, 4);
+        PutDigits(out, 7, v.month, 2);
+        PutDigits(out, 10, v.day, 2);
+        PutDigits(out, 13, v.hour, 2);
+        PutDigits(out, 16, v.minute, 2);
+        PutDigits(out, 19, v.second, 2);
+        if (v.nanos != 0) {
+            out += ".000000000";
+            PutDigits(out, out.size(), v.nanos, 9);
+        }
+        return out;
+    }
     char buffer[48];
     std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d %02d:%02d:%02d", v.year, v.month, v.day, v.hour,
                   v.minute, v.second);

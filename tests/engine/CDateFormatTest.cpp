@@ -161,6 +161,17 @@ TEST(CDateFormatTest, StoredFormReadsAsItsModelReads) {
             EXPECT_EQ(CDateFormat::ToStored(stored), CDateFormat::ToStored(general)) << text;
         }
     }
+    const struct {
+        CDateTime value;
+        const char* stored;
+    } written[] = {
+        {{1, 1, 1, 0, 0, 0, 0}, "0001-01-01 00:00:00"},
+        {{9999, 12, 31, 23, 59, 59, 999999999}, "9999-12-31 23:59:59.999999999"},
+        {{2026, 7, 4, 9, 5, 3, 1}, "2026-07-04 09:05:03.000000001"},
+        {{2026, 7, 4, 9, 5, 3, 120000000}, "2026-07-04 09:05:03.120000000"},
+        {{-44, 3, 15, 0, 0, 0, 0}, "-044-03-15 00:00:00"},
+    };
+    for (const auto& c : written) EXPECT_EQ(CDateFormat::ToStored(c.value), c.stored);
     CDateTime zoned;
     ASSERT_TRUE(CDateFormat::ParseStored("2026-12-06 01:02:03.250000000 +09:00", zoned));
     EXPECT_EQ(CDateFormat::ToStored(zoned), "2026-12-06 01:02:03.250000000");
