@@ -19,6 +19,7 @@
 #include "batch/CInterruptWatcher.h"
 #include "batch/CTerminalEcho.h"
 #include "commands/CDefineCommand.h"
+#include "commands/CScriptCommand.h"
 #include "text/Cp932.h"
 #include "text/Encoding.h"
 
@@ -103,6 +104,17 @@ void CBatchRunner::Interrupt() {
 }
 
 bool CBatchRunner::RunFile(const std::string& name, std::istream& standardInput, std::ostream& errors) {
+    // Note: "@@" in a file names files beside it, as in a script run by "@".
+    const std::string folder =
+        name == "-" ? std::string() : std::filesystem::path(name).parent_path().string();
+    CScriptCommand& scripts = m_editor.GetProcessor().Command<CScriptCommand>();
+    scripts.SetBaseFolder(folder);
+    const bool whole = RunFileIn(name, standardInput, errors);
+    scripts.SetBaseFolder({});
+    return whole;
+}
+
+bool CBatchRunner::RunFileIn(const std::string& name, std::istream& standardInput, std::ostream& errors) {
     try {
         if (name == "-") return Replay(standardInput, name, errors);
         std::error_code error;

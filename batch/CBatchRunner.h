@@ -57,6 +57,8 @@ public:
     static bool OwnsCommandLine(const std::vector<std::string>& args);
 
 private:
+    // RunFile, with "@@" already set to the file's folder.
+    bool RunFileIn(const std::string& name, std::istream& standardInput, std::ostream& errors);
     // Replays `in`; false (the reason on `errors`) when it was refused or cut at a bound.
     bool Replay(std::istream& in, const std::string& name, std::ostream& errors);
     // Defines the substitution variables of the command line: NAME=VALUE

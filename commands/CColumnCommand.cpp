@@ -3,5 +3,5 @@
 #include "commands/ReportCommandText.h"
 
 CScriptLines CColumnCommand::Run(CCommandContext&, const CCommandArgs& args) {
-    return reportcommand::Lines(m_columns.Command(reportcommand::Arguments(args.Typed(0))));
+    return reportcommand::Lines(m_columns.Command(args.JoinedTyped(0)));
 }

@@ -16,12 +16,20 @@ struct CCommandArgs {
     const char* fixed = nullptr;
     // The whole statement as typed (after substitution).
     std::string statement;
+    // The captures again, without the hyphens that continued the command
+    // over lines (upper-cased, and as typed).
+    CScriptLines joined;
+    CScriptLines joinedTyped;
 
     // Capture n (from 0) upper-cased outside quotes; "" when there is none.
     const std::string& Arg(std::size_t n) const;
     // Capture n as typed; the upper-cased capture when the typed text was
     // not cut (a test calling a command directly).
     const std::string& Typed(std::size_t n) const;
+    // Arg and Typed without continuation hyphens; as Arg and Typed when the
+    // statement was not cut so.
+    const std::string& Joined(std::size_t n) const;
+    const std::string& JoinedTyped(std::size_t n) const;
 };
 
 // A client command: one object per console, holding the command's own

@@ -12,7 +12,8 @@ CScriptLines CExecuteCommand::Run(CCommandContext& context, const CCommandArgs& 
         return CScriptLines(MessageText(Message::NotConnected));
     }
     if (args.args.empty()) return CScriptLines(MessageText(Message::ExecuteUsage));
-    m_execBlock = "BEGIN " + args.Arg(0) + "; END;";
+    // Note: the hyphen that continued the command is no minus sign of the block.
+    m_execBlock = "BEGIN " + args.Joined(0) + "; END;";
     CScriptLines output;
     const auto started = std::chrono::steady_clock::now();
     if (database->ExecuteSQL(m_execBlock.c_str()) != OSUCCESS) {

@@ -34,8 +34,9 @@ bool IsFile(const std::string& path) {
 
 std::string CScriptCommand::Resolve(const std::string& name, bool nested) const {
     std::string path = name;
-    if (nested && !m_chain.empty() && !name.empty() && std::filesystem::path(name).is_relative())
-        path = (std::filesystem::path(m_chain.back().folder) / name).string();
+    const std::string& folder = m_chain.empty() ? m_baseFolder : m_chain.back().folder;
+    if (nested && !folder.empty() && !name.empty() && std::filesystem::path(name).is_relative())
+        path = (std::filesystem::path(folder) / name).string();
     if (!path.empty() && !HasExtension(path) && IsFile(path + ".sql")) return path + ".sql";
     return path;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "commands/CCommand.h"
@@ -14,6 +15,10 @@ class CScriptCommand : public CCommand {
 public:
     // The row's fixed argument is "NESTED" for "@@".
     CScriptLines Run(CCommandContext& context, const CCommandArgs& args) override;
+
+    // The folder "@@" names files in while no script is running: that of
+    // the file being replayed into the console ("": the current folder).
+    void SetBaseFolder(std::string folder) { m_baseFolder = std::move(folder); }
 
     // How deep scripts are running now (0: none).
     std::size_t GetDepth() const { return m_chain.size(); }
@@ -34,6 +39,7 @@ private:
     CScriptLines Notice(CCommandContext& context, Message message, const std::string& name);
 
     std::vector<Frame> m_chain;
+    std::string m_baseFolder;
     // Lines run since the outermost script began.
     std::size_t m_linesRun = 0;
 };

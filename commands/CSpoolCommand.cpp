@@ -5,6 +5,5 @@
 
 // Note: the file name is taken as typed, not upper-cased.
 CScriptLines CSpoolCommand::Run(CCommandContext& context, const CCommandArgs& args) {
-    return reportcommand::Lines(
-        m_file.Command(reportcommand::Arguments(args.Typed(0)), context.GetReportSettings().utf8Spool));
+    return reportcommand::Lines(m_file.Command(args.JoinedTyped(0), context.GetReportSettings().utf8Spool));
 }

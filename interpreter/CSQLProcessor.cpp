@@ -277,6 +277,14 @@ CScriptLines CutSpans(std::string text, const std::vector<Span>& spans) {
     return out;
 }
 
+// `text` with each hyphen that ended a line to continue the command blanked;
+// every byte keeps its place.
+std::string BlankContinuations(std::string text) {
+    for (std::size_t at = text.find("-\n"); at != std::string::npos; at = text.find("-\n", at + 2))
+        text[at] = ' ';
+    return text;
+}
+
 Span TrimmedSpan(const std::string& copy, std::size_t from, std::size_t to) {
     while (from < to && copy[from] == ' ') ++from;
     while (to > from && copy[to - 1] == ' ') --to;
@@ -531,7 +539,12 @@ CScriptLines& CSQLProcessor::ExecuteCommand(const std::string& typed, CScriptLin
         return out;
     }
     const CommandRow& row = commandpatterns::Rows()[static_cast<std::size_t>(number)];
-    CCommandArgs args{CutSpans(text, spans), CutSpans(typedText, spans), row.fixed, typed};
+    CCommandArgs args{CutSpans(text, spans),
+                      CutSpans(typedText, spans),
+                      row.fixed,
+                      typed,
+                      CutSpans(BlankContinuations(text), spans),
+                      CutSpans(BlankContinuations(typedText), spans)};
     // Note: the command may re-enter this processor ("/" submits a recalled
     // line); nothing here reads m_lines after it returns.
     CScriptLines result = row.command(m_commandSet).Run(m_context, args);

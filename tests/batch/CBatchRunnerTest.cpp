@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -98,10 +99,16 @@ TEST(CBatchRunner, RunCases) {
          "SQL> whenever sqlerror exit 5|SQL> exec null|接続されていません。|SQL> ", 5, ""},
         {"WHENEVER OSERROR EXIT ends the run at a script that cannot be read", "--batch os.sql two.sql", "",
          "SQL> whenever oserror exit 6|SQL> @absent.sql|ファイルを開けません: absent.sql|SQL> ", 6, ""},
+        {"@@ in a file from another folder names files beside it; @ stays with the current folder",
+         "--batch lib/main.sql top.sql", "",
+         "SQL> @@part|part of lib|SQL> @part|ファイルを開けません: part|SQL> @@part|"
+         "ファイルを開けません: part|SQL> ",
+         0, ""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         testfiles::ScratchDir dir;
+        std::filesystem::create_directory(dir.Path("lib"));
         for (const auto& [name, bytes] : {std::pair{"one.sql", "-- first file\r\nalpha\r\n"},
                                           {"two.sql", "beta"},
                                           {"exit.sql", "alpha\nEXIT\ngamma\n"},
@@ -123,7 +130,10 @@ TEST(CBatchRunner, RunCases) {
                                           {"both.sql", "prompt \xE6\x97\xA5\n"},
                                           {"plain.sql", "prompt \x95\x5C\n"},
                                           {"when.sql", "whenever sqlerror exit 5\nexec null\nalpha\n"},
-                                          {"os.sql", "whenever oserror exit 6\n@absent.sql\nalpha\n"}})
+                                          {"os.sql", "whenever oserror exit 6\n@absent.sql\nalpha\n"},
+                                          {"lib/main.sql", "@@part\n@part\n"},
+                                          {"lib/part.sql", "prompt part of lib\n"},
+                                          {"top.sql", "@@part\n"}})
             dir.Write(name, bytes);
         std::vector<std::string> args;
         std::istringstream words(c.args);

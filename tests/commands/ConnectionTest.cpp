@@ -13,7 +13,7 @@ TEST_F(ConnectionTest, ConnectWithoutDatabasePassesTheEmptyNameAndNeedsUserAndPa
     EXPECT_TRUE(Processor().IsConnected());
     EXPECT_EQ(Processor().GetConnectDatabase(), "");
     EXPECT_EQ(Processor().Command<CConnectCommand>().Run(Processor().GetContext(),
-                                                         CCommandArgs{{"SCOTT"}, {}, nullptr, ""}),
+                                                         CCommandArgs{{"SCOTT"}, {}, nullptr, "", {}, {}}),
               SjLines({"ユーザ名/パスワードを指定して下さい。"}));
     EXPECT_TRUE(Processor().IsConnected());
 }

@@ -69,4 +69,14 @@ TEST(ColumnFormat, UnknownOptionIsNamedInOneLine) {
               (CScriptLines{"COLUMN ENAME ON", "HEADING 'Name'", "FORMAT A8"}));
 }
 
+TEST(ColumnFormat, HyphensInsideTheTextStayWhileContinuationHyphensGo) {
+    CSQLProcessor processor;
+    EXPECT_TRUE(
+        Feed(processor, {"column ename heading 'Net - Gross' -", "format a12 -", "null ' - '"}).empty());
+    EXPECT_EQ(Feed(processor, {"col ename"}),
+              (CScriptLines{"COLUMN ENAME ON", "HEADING 'Net - Gross'", "FORMAT A12", "NULL ' - '"}));
+    EXPECT_TRUE(Feed(processor, {"column sal heading 'a - b'-", "format a5"}).empty());
+    EXPECT_EQ(Feed(processor, {"col sal"}), (CScriptLines{"COLUMN SAL ON", "HEADING 'a - b'", "FORMAT A5"}));
+}
+
 }  // namespace

@@ -84,6 +84,19 @@ TEST_F(ConnectedFixture, ExecuteSetsANumberThatPrintAndVariableShow) {
         EXPECT_EQ(Run({line}), SjLines({kUndeclared}));
 }
 
+TEST_F(ConnectedFixture, ExecuteContinuedOverLinesLeavesItsHyphensOut) {
+    Run({"variable n number"});
+    // The hyphen that continues the command is no minus sign of the block.
+    EXPECT_EQ(Run({"exec :n := -", "  5"}), SjLines({"", kDone, ""}));
+    EXPECT_EQ(Processor().GetExecBlock(), "BEGIN :N :=     5; END;");
+    EXPECT_EQ(Run({"print n"}), Printed("N", "5"));
+    // A minus sign inside a line stays one.
+    Run({"exec :n := 7 - 2"});
+    EXPECT_EQ(Run({"print n"}), Printed("N", "5"));
+    Run({"var s varchar2(20)", "exec :s := UPPER(-", "'a - b')"});
+    EXPECT_EQ(Run({"print s"}), Printed("S", "A - B"));
+}
+
 TEST_F(ConnectedFixture, FloatingVariablesPrintAsTheirQueryColumnsShow) {
     Run({"variable d binary_double", "variable f binary_float"});
     EXPECT_EQ(Run({"print d"}), Printed("D", ""));
