@@ -8,10 +8,10 @@ int CDateLiteral::Read(std::string_view body, bool timestamp, CDateTime& value) 
     if (timestamp && fraction != std::string_view::npos) {
         std::string_view digits = body.substr(fraction + 1);
         bool ok = !digits.empty() && digits.size() <= 9;
-        for (std::size_t k = 0; k < 9; ++k) {
+        for (std::size_t k = 0; ok && k < 9; ++k) {
             char c = k < digits.size() ? digits[k] : '0';
-            ok = ok && c >= '0' && c <= '9';
-            nanos = nanos * 10 + (c - '0');
+            ok = c >= '0' && c <= '9';
+            if (ok) nanos = nanos * 10 + (c - '0');
         }
         if (!ok) return 1861;
         body = body.substr(0, fraction);
