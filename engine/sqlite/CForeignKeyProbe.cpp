@@ -158,6 +158,11 @@ std::string NameOf(sqlite3* db, const Violation& violation) {
 
 CForeignKeyProbe::Broken CForeignKeyProbe::Find(sqlite3* db, sqlite3_stmt* statement) {
     if (statement == nullptr || MayRunPlsql(db, statement)) return {};
+    // Note: the transaction's own setting (SET CONSTRAINTS) is given back afterwards.
+    Statement setting = sqliteapi::Prepare(db, "PRAGMA defer_foreign_keys");
+    const bool deferred =
+        setting && sqlite3_step(setting.get()) == SQLITE_ROW && sqlite3_column_int(setting.get(), 0) != 0;
+    setting.reset();
     if (!Exec(db, "SAVEPOINT TARVEX_KEY_PROBE")) return {};
     std::vector<Violation> found;
     if (Exec(db, "PRAGMA defer_foreign_keys = ON")) {
@@ -170,7 +175,7 @@ CForeignKeyProbe::Broken CForeignKeyProbe::Find(sqlite3* db, sqlite3_stmt* state
     }
     // Note: should the savepoint not be undone, the transaction is, rather than keep the second run.
     bool undone = sqliteapi::Undo(db, "ROLLBACK TO TARVEX_KEY_PROBE") && Exec(db, "RELEASE TARVEX_KEY_PROBE");
-    Exec(db, "PRAGMA defer_foreign_keys = OFF");
+    Exec(db, deferred ? "PRAGMA defer_foreign_keys = ON" : "PRAGMA defer_foreign_keys = OFF");
     if (!undone) return {};
     for (const Violation& violation : found) {
         std::string name = NameOf(db, violation);
