@@ -2269,7 +2269,12 @@ void CSqliteConnection::ApplyTerritory(const std::string& territory, const char*
 std::unique_ptr<CEngineCursor> CSqliteConnection::TakeCursorVariable(const std::string& name,
                                                                      CEngineError& error) {
     auto found = m_cursorVariables.find(cp932::ToUpperAscii(name));
-    if (found == m_cursorVariables.end()) return CEngineConnection::TakeCursorVariable(name, error);
+    // Note: a variable no block opened, or one PRINT has read already.
+    if (found == m_cursorVariables.end()) {
+        error.Set(encoding::Utf8ToCp932("REFCURSOR 変数 ") + name +
+                  encoding::Utf8ToCp932(" は開かれていません。"));
+        return nullptr;
+    }
     auto cursor = std::make_unique<CMaterialisedCursor>(std::move(found->second));
     m_cursorVariables.erase(found);
     return cursor;

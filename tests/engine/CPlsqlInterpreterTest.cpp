@@ -426,6 +426,7 @@ TEST_F(PlsqlTest, OpenForFillsTheConsolesCursorVariable) {
     ASSERT_EQ(rows.RowCount(), 1u);
     EXPECT_EQ(rows.Value(0, 0), "b");
     EXPECT_EQ(m_connection->TakeCursorVariable("RC", error), nullptr);
+    EXPECT_EQ(encoding::Cp932ToUtf8(error.message), "REFCURSOR 変数 RC は開かれていません。");
     EXPECT_EQ(Block("BEGIN OPEN :rc FOR SELECT nothing FROM acct; END;").substr(0, 15), "ERROR ORA-06550");
 }
 
